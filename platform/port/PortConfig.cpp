@@ -197,7 +197,7 @@ TPortConfig LoadPortConfig(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) return TPortConfig{};
   std::string text;
-  if (!ReadWholeTextFile(path, text)) {
+  if (!std::filesystem::is_regular_file(path, ec) || !ReadWholeTextFile(path, text)) {
     TPortConfig cfg;
     cfg.Problems.push_back(path + ": cannot be read");
     return cfg;

@@ -10,8 +10,16 @@
 
 namespace {
 
-int Ioctl(int fd, unsigned long request, void* arg) {
-  return ioctl(fd, request, arg) == 0 ? 0 : -errno;
+int ReadByte(int fd, unsigned long request, uint8_t& value) {
+  unsigned char v = 0;
+  const int r = ioctl(fd, request, &v) == 0 ? 0 : -errno;
+  value = v;
+  return r;
+}
+
+int WriteByte(int fd, unsigned long request, uint8_t value) {
+  unsigned char v = value;
+  return ioctl(fd, request, &v) == 0 ? 0 : -errno;
 }
 
 class TRealPpdevSystem final : public TPpdevSystem {
@@ -27,32 +35,11 @@ class TRealPpdevSystem final : public TPpdevSystem {
     return ioctl(fd, PPCLAIM) == 0 ? 0 : -errno;
   }
   int Release(int fd) override { return ioctl(fd, PPRELEASE) == 0 ? 0 : -errno; }
-  int ReadData(int fd, uint8_t& value) override {
-    unsigned char v = 0;
-    const int r = Ioctl(fd, PPRDATA, &v);
-    value = v;
-    return r;
-  }
-  int WriteData(int fd, uint8_t value) override {
-    unsigned char v = value;
-    return Ioctl(fd, PPWDATA, &v);
-  }
-  int ReadStatus(int fd, uint8_t& value) override {
-    unsigned char v = 0;
-    const int r = Ioctl(fd, PPRSTATUS, &v);
-    value = v;
-    return r;
-  }
-  int ReadControl(int fd, uint8_t& value) override {
-    unsigned char v = 0;
-    const int r = Ioctl(fd, PPRCONTROL, &v);
-    value = v;
-    return r;
-  }
-  int WriteControl(int fd, uint8_t value) override {
-    unsigned char v = value;
-    return Ioctl(fd, PPWCONTROL, &v);
-  }
+  int ReadData(int fd, uint8_t& value) override { return ReadByte(fd, PPRDATA, value); }
+  int WriteData(int fd, uint8_t value) override { return WriteByte(fd, PPWDATA, value); }
+  int ReadStatus(int fd, uint8_t& value) override { return ReadByte(fd, PPRSTATUS, value); }
+  int ReadControl(int fd, uint8_t& value) override { return ReadByte(fd, PPRCONTROL, value); }
+  int WriteControl(int fd, uint8_t value) override { return WriteByte(fd, PPWCONTROL, value); }
   bool ReadTextFile(const std::string& path, std::string& text) override {
     return ReadWholeTextFile(path, text);
   }

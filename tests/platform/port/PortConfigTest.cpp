@@ -1,0 +1,142 @@
+// The port settings file and the backend choice.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/port/PortConfig.h"
+#include "platform/rtl/Clock.h"
+
+namespace {
+
+TEST(PortConfig, EmptyTextGivesTheDefaultSet) {
+  const TPortConfig cfg = ParsePortConfig("");
+  EXPECT_TRUE(cfg.Problems.empty());
+  EXPECT_EQ(cfg.Backend, TPortBackendKind::Auto);
+  auto sim = BuildSimulatedAdapter(cfg);
+  EXPECT_EQ(sim->PortBases, (TLptBases{0x378, 0x278, 0}));
+  EXPECT_EQ(sim->AdapterPort, 1);
+  ASSERT_EQ(sim->Devices().size(), 3u);
+  auto* small = dynamic_cast<TSimEeprom*>(sim->Devices()[0].get());
+  auto* large = dynamic_cast<TSimEeprom*>(sim->Devices()[1].get());
+  auto* regs = dynamic_cast<TSimRegisterDevice*>(sim->Devices()[2].get());
+  ASSERT_TRUE(small && large && regs);
+  EXPECT_EQ(small->Size(), 256u);
+  EXPECT_EQ(large->Size(), 32768u);
+  EXPECT_EQ(regs->Registers.size(), 256u);
+}
+
+TEST(PortConfig, ReadsEverySection) {
+  const TPortConfig cfg = ParsePortConfig(
+      "; the lab bench\n"
+      "[Backend]\nKind = Simulated\n"
+      "[Ports]\nLPT1=0x3BC\nLPT2=\nLPT3=278H\nAdapter=3\n"
+      "[Timing]\nSlowAccessNs=1500 ; slower than usual\nNormalAccessNs=0\n"
+      "[Faults]\nSdaStuckLow=1\nSclStuckLow=no\nNotFollowingDrive=true\nNoAdapter=0\nInputPin=off\n"
+      "[Device1]\nKind=EEPROM\nSize=64K\nAddress=A2\nPageSize=32\nWriteCycleUs=3000\nFill=00\n"
+      "[Device2]\nKind=Registers\nCount=16\nAddress=$41\nStretchUs=40\nName=Sensor\nPresent=0\n");
+  EXPECT_TRUE(cfg.Problems.empty()) << cfg.Problems.front();
+  EXPECT_EQ(cfg.Backend, TPortBackendKind::Simulated);
+  auto sim = BuildSimulatedAdapter(cfg);
+  EXPECT_EQ(sim->PortBases, (TLptBases{0x3BC, 0, 0x278}));
+  EXPECT_EQ(sim->AdapterPort, 3);
+  EXPECT_EQ(sim->SlowAccessNs, 1500);
+  EXPECT_EQ(sim->NormalAccessNs, 0);
+  EXPECT_TRUE(sim->Faults.SdaStuckLow);
+  EXPECT_FALSE(sim->Faults.SclStuckLow);
+  EXPECT_TRUE(sim->Faults.NotFollowingDrive);
+  EXPECT_FALSE(sim->InputPin);
+  ASSERT_EQ(sim->Devices().size(), 2u);
+  auto* ee = dynamic_cast<TSimEeprom*>(sim->Devices()[0].get());
+  ASSERT_NE(ee, nullptr);
+  EXPECT_EQ(ee->Size(), 65536u);
+  EXPECT_EQ(ee->DeviceAddress(), 0xA2);
+  EXPECT_EQ(ee->PageSize(), 32u);
+  EXPECT_EQ(ee->WriteCycleMicroseconds, 3000u);
+  EXPECT_EQ(ee->Memory[1234], 0x00);
+  auto* regs = dynamic_cast<TSimRegisterDevice*>(sim->Find("Sensor"));
+  ASSERT_NE(regs, nullptr);
+  EXPECT_EQ(regs->DeviceAddress(), 0x40);  // bit 0 cleared
+  EXPECT_EQ(regs->Registers.size(), 16u);
+  EXPECT_EQ(regs->StretchMicroseconds, 40u);
+  EXPECT_FALSE(regs->Present);
+}
+
+TEST(PortConfig, BadEntriesAreReportedByLineAndChangeNothing) {
+  const TPortConfig cfg = ParsePortConfig(
+      "[Backend]\nKind=parallel\n"          // 2
+      "[Ports]\nLPT1=zz\nAdapter=4\n"       // 4, 5
+      "[Timing]\nSlowAccessNs=-5\n"         // 7
+      "[Device1]\nSize=300\nCount=0\nPageSize=512\n"  // 9, 10, (page > size)
+      "[Nonsense]\nX=1\n"                   // 12 (its entries are not reported again)
+      "orphan line\n");                     // 14
+  ASSERT_EQ(cfg.Problems.size(), 9u) << ::testing::PrintToString(cfg.Problems);
+  EXPECT_EQ(cfg.Problems[0].rfind("line 2:", 0), 0u) << cfg.Problems[0];
+  EXPECT_EQ(cfg.Problems[1].rfind("line 4:", 0), 0u);
+  EXPECT_EQ(cfg.Problems[2].rfind("line 5:", 0), 0u);
+  EXPECT_EQ(cfg.Problems[3].rfind("line 7:", 0), 0u);
+  EXPECT_EQ(cfg.Problems[4].rfind("line 9:", 0), 0u);
+  EXPECT_EQ(cfg.Problems[5].rfind("line 10:", 0), 0u);
+  EXPECT_EQ(cfg.Problems[6], "line 12: unknown section [nonsense]");
+  EXPECT_EQ(cfg.Problems[7], "line 14: expected key=value");
+  EXPECT_NE(cfg.Problems[8].find("page size"), std::string::npos);
+  EXPECT_EQ(cfg.Backend, TPortBackendKind::Auto);
+  EXPECT_EQ(cfg.Ports[0], 0x378);
+  EXPECT_EQ(cfg.AdapterPort, 1);
+  EXPECT_EQ(cfg.SlowAccessNs, 1000);
+  ASSERT_EQ(cfg.Devices.size(), 1u);
+  EXPECT_EQ(cfg.Devices[0].Size, 256u);
+  EXPECT_EQ(cfg.Devices[0].PageSize, 0u);
+  EXPECT_EQ(BuildSimulatedAdapter(cfg)->Devices().size(), 1u);
+}
+
+TEST(PortConfig, MissingFileIsNoProblemUnreadableOneIs) {
+  const auto dir = std::filesystem::temp_directory_path() / "velmaron-portcfg-test";
+  std::filesystem::create_directories(dir);
+  EXPECT_TRUE(LoadPortConfig((dir / "none.ini").string()).Problems.empty());
+  const auto path = dir / "port.ini";
+  {
+    std::ofstream out(path);
+    out << "[Ports]\nAdapter=2\nLPT1=xyz\n";
+  }
+  const TPortConfig cfg = LoadPortConfig(path.string());
+  EXPECT_EQ(cfg.AdapterPort, 2);
+  ASSERT_EQ(cfg.Problems.size(), 1u);
+  EXPECT_NE(cfg.Problems[0].find(path.string() + " line 3"), std::string::npos);
+  EXPECT_FALSE(LoadPortConfig(dir.string()).Problems.empty()) << "a folder is not a settings file";
+  std::filesystem::remove_all(dir);
+}
+
+TEST(PortBackendChoice, KindNamesRoundTrip) {
+  for (auto k : {TPortBackendKind::Auto, TPortBackendKind::Ppdev, TPortBackendKind::Direct,
+                 TPortBackendKind::Simulated}) {
+    TPortBackendKind back = TPortBackendKind::Auto;
+    ASSERT_TRUE(ParsePortBackendKind(PortBackendKindName(k), back));
+    EXPECT_EQ(back, k);
+  }
+  TPortBackendKind k = TPortBackendKind::Ppdev;
+  EXPECT_FALSE(ParsePortBackendKind("lpt", k));
+  EXPECT_EQ(k, TPortBackendKind::Ppdev);
+}
+
+TEST(PortBackendChoice, TestRunsGetTheSimulatedDefaultAndInstalledBackendsWin) {
+  setenv("VELMARON_TEST", "1", 1);
+  TOpenedBackend opened = OpenPortBackend();
+  ASSERT_NE(opened.Backend, nullptr);
+  EXPECT_EQ(opened.Backend->Name(), "Simulated adapter");
+  EXPECT_TRUE(opened.Backend->IsOpen());
+  EXPECT_EQ(opened.Owned.get(), opened.Backend);
+
+  TSimulatedAdapter mine;
+  {
+    TPortBackendScope scope(mine);
+    TOpenedBackend again = OpenPortBackend();
+    EXPECT_EQ(again.Backend, &mine);
+    EXPECT_EQ(again.Owned, nullptr);
+    EXPECT_TRUE(mine.IsOpen());
+  }
+  EXPECT_EQ(InstalledPortBackend(), nullptr);
+}
+
+}  // namespace
