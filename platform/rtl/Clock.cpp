@@ -89,3 +89,7 @@ bool TFakeClock::QueryPerformanceFrequency(int64_t& frequency) {
   frequency = 1000000000;
   return true;
 }
+
+uint32_t GetTickCount() { return Clock().GetTickCount(); }
+bool QueryPerformanceCounter(int64_t& count) { return Clock().QueryPerformanceCounter(count); }
+bool QueryPerformanceFrequency(int64_t& frequency) { return Clock().QueryPerformanceFrequency(frequency); }

@@ -36,6 +36,12 @@ void SetClock(TClock* clock);
 // The real clock of this machine.
 TClock& RealClock();
 
+// The platform's timing calls, answered by the clock in force.
+// Milliseconds since an arbitrary start, 32 bits, wrapping.
+uint32_t GetTickCount();
+bool QueryPerformanceCounter(int64_t& count);
+bool QueryPerformanceFrequency(int64_t& frequency);
+
 // A clock for tests: time moves only when told to, and by a fixed cost per
 // call of the busy loop's turns and per reading of the counters.
 class TFakeClock : public TClock {

@@ -1,0 +1,26 @@
+#pragma once
+// The one pair of helpers that turn a character into a Windows-1252 byte and
+// back, and the UTF-8/UTF-16 conversions built on them.
+
+#include <string>
+#include <string_view>
+
+// The character of a byte. The five bytes without a character (81, 8D, 8F, 90, 9D)
+// map to the control characters of the same value, so every byte round-trips.
+char16_t Win1252ToUnicodeChar(unsigned char b);
+// The byte of a character, or -1 when the character set has none.
+int UnicodeToWin1252Char(char32_t c);
+
+std::u16string Win1252ToUnicode(std::string_view s);
+// Characters without a byte become `replacement`.
+std::string UnicodeToWin1252(std::u16string_view s, char replacement = '?');
+
+std::string Win1252ToUtf8(std::string_view s);
+// Invalid sequences and characters without a byte become `replacement`.
+std::string Utf8ToWin1252(std::string_view s, char replacement = '?');
+
+bool IsValidUtf8(std::string_view s);
+// Invalid input becomes U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view s);
+// Unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view s);
