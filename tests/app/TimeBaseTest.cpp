@@ -1,0 +1,116 @@
+// TInstHPTimeBase: identification and the clock sources' fallback chain, all
+// on an injected clock (no test spends a real second).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include <unistd.h>
+
+#include "app/InstHPTimerFunc.h"
+#include "platform/rtl/Clock.h"
+
+namespace {
+
+class TimeBaseTest : public ::testing::Test {
+ protected:
+  TimeBaseTest() : scope_(clock_) {
+    clock_.NanosecondsPerCounterRead = 1000;  // 1 µs per reading: a fake second is 10^6 turns
+    dir_ = std::filesystem::temp_directory_path() / ("velmaron-timebase-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir_);
+    SetCpuInfo(std::nullopt);
+  }
+  ~TimeBaseTest() override {
+    SetCpuInfoPath("");
+    std::filesystem::remove_all(dir_);
+  }
+  // nullopt: no cpuinfo at all.
+  void SetCpuInfo(const std::optional<std::string>& text) {
+    const auto path = dir_ / "cpuinfo";
+    std::filesystem::remove(path);
+    if (text) std::ofstream(path) << *text;
+    SetCpuInfoPath(path.string());
+  }
+
+  TFakeClock clock_;
+  TClockScope scope_;
+  std::filesystem::path dir_;
+};
+
+TEST_F(TimeBaseTest, IdentifiesTheProcessorFromLeafOne) {
+  clock_.Leaf1 = {true, 0x000036A9, 0, 0, 0x00000010};
+  TInstHPTimeBase tb(nullptr);
+  EXPECT_TRUE(tb.IDAvailable());
+  EXPECT_EQ(tb.ProcessorType(), 3);
+  EXPECT_EQ(tb.Family(), 6);
+  EXPECT_EQ(tb.Model(), 10);
+  EXPECT_EQ(tb.Stepping(), 9);
+  EXPECT_TRUE(tb.HasTimeStamp());
+  EXPECT_TRUE(tb.SupportTimeStamp());
+  EXPECT_EQ(tb.ClassName(), "TInstHPTimeBase");
+}
+
+TEST_F(TimeBaseTest, CounterMeasurementComesFirst) {
+  SetCpuInfo("cpu MHz\t\t: 2400.000\n");
+  clock_.CyclesPerMicrosecond = 1234.5;
+  TInstHPTimeBase tb(nullptr);
+  EXPECT_NEAR(tb.CPUSpeedMhz(), 1234.5, 0.01);
+}
+
+TEST_F(TimeBaseTest, CounterMissingFallsBackToTheSystemsFigure) {
+  clock_.HasPerformanceCounter = false;
+  SetCpuInfo("processor\t: 0\ncpu MHz\t\t: 2400.500\n\nprocessor\t: 1\ncpu MHz\t\t: 800.000\n");
+  TInstHPTimeBase tb(nullptr);
+  EXPECT_DOUBLE_EQ(tb.CPUSpeedMhz(), 2400.5);
+  EXPECT_EQ(tb.MeasureCPUSpeed(), 0);
+}
+
+TEST_F(TimeBaseTest, WithoutIdentificationOnlyTheSystemsFigureIsUsed) {
+  clock_.Leaf1.Available = false;
+  SetCpuInfo("cpu MHz : 1800\n");
+  TInstHPTimeBase tb(nullptr);
+  EXPECT_FALSE(tb.IDAvailable());
+  EXPECT_FALSE(tb.HasTimeStamp());
+  EXPECT_EQ(tb.Family() + tb.Model() + tb.Stepping() + tb.ProcessorType(), 0);
+  EXPECT_DOUBLE_EQ(tb.CPUSpeedMhz(), 1800.0);
+}
+
+TEST_F(TimeBaseTest, AllButTheTickCountMissing) {
+  clock_.HasPerformanceCounter = false;
+  clock_.CyclesPerMicrosecond = 500;
+  TInstHPTimeBase tb(nullptr);
+  // A whole second from the tick edge: 500 MHz within a few counter readings.
+  EXPECT_NEAR(tb.CPUSpeedMhz(), 500.0, 0.01);
+}
+
+TEST_F(TimeBaseTest, EverySourceMissingLeavesZero) {
+  clock_.HasPerformanceCounter = false;
+  clock_.HasTimeStampCounter = false;
+  clock_.Leaf1.Edx = 0;
+  TInstHPTimeBase tb(nullptr);
+  EXPECT_EQ(tb.CPUSpeedMhz(), 0.0);
+}
+
+TEST_F(TimeBaseTest, PublishedPropertiesIgnoreWrites) {
+  TInstHPTimeBase tb(nullptr);
+  const double mhz = tb.CPUSpeedMhz();
+  tb.SetCPUSpeedMhz(1.0);
+  tb.SetIDAvailable(false);
+  tb.SetFamily(1);
+  tb.SetHasTimeStamp(false);
+  EXPECT_EQ(tb.CPUSpeedMhz(), mhz);
+  EXPECT_TRUE(tb.IDAvailable());
+  EXPECT_EQ(tb.Family(), 6);
+  EXPECT_TRUE(tb.HasTimeStamp());
+}
+
+TEST(CpuInfoText, FirstPositiveFigureWins) {
+  EXPECT_EQ(CpuInfoMhz(""), 0.0);
+  EXPECT_EQ(CpuInfoMhz("model name : x\nBogoMIPS : 50.00\n"), 0.0);
+  EXPECT_EQ(CpuInfoMhz("cpu MHz : 0.000\ncpu MHz : 933.1\n"), 933.1);
+  EXPECT_EQ(CpuInfoMhz("cpu MHz : junk\ncpu MHz : 1000\n"), 1000.0);
+  EXPECT_EQ(CpuInfoMhz("cpu MHz : nan\ncpu MHz : -5\n"), 0.0);
+}
+
+}  // namespace
