@@ -45,10 +45,7 @@ bool TPortIO::OpenDriver(const std::string& EntryName) {
   backend_ = opened.Backend;
   fallbackError_ = opened.FallbackError;
   active_ = backend_ != nullptr && backend_->IsOpen();
-  if (active_) {
-    backend_->SetHardAccess(true);
-    bases_ = backend_->Bases();
-  }
+  if (active_) backend_->SetHardAccess(true);
   backendName_ = backend_ ? backend_->Name() : std::string();
   return active_;
 }
@@ -57,7 +54,6 @@ void TPortIO::CloseDriver() {
   if (active_ && backend_) backend_->Close();
   active_ = false;
   hardAccess_ = true;
-  bases_ = {0, 0, 0};
   if (backend_ && owned_.get() == backend_) {
     // Keep what the user may still want to read about the closed driver.
     const std::string err = backend_->LastError();
@@ -68,8 +64,9 @@ void TPortIO::CloseDriver() {
 }
 
 bool TPortIO::Locate(uint16_t port, int& lpt, TPortRegister& reg) const {
+  const TLptBases bases = backend_->Bases();  // a simulated machine may change its ports
   for (int i = 0; i < kLptCount; ++i) {
-    const uint16_t base = bases_[static_cast<size_t>(i)];
+    const uint16_t base = bases[static_cast<size_t>(i)];
     if (base != 0 && port >= base && port - base < 3) {
       lpt = i;
       reg = static_cast<TPortRegister>(port - base);
@@ -100,7 +97,7 @@ const uint8_t* TPortIO::MapPhysToLinear(uint32_t PhysAddr, uint32_t Size) {
     const uint64_t addr = uint64_t(PhysAddr) + i;
     if (addr < kBiosLptTable || addr >= kBiosLptTable + 2 * kLptCount) continue;
     const auto offset = static_cast<size_t>(addr - kBiosLptTable);
-    const uint16_t base = bases_[offset / 2];
+    const uint16_t base = active_ ? backend_->Bases()[offset / 2] : 0;
     mapped_[i] = static_cast<uint8_t>(offset % 2 == 0 ? base & 0xFF : base >> 8);
   }
   return mapped_.data();
@@ -118,7 +115,7 @@ void TPortIO::SetLPTNumber(uint8_t Value) {
 
 int TPortIO::SelectedPort() const {
   const int lpt = lptNumber_ - 1;
-  return active_ && bases_[static_cast<size_t>(lpt)] != 0 ? lpt : -1;
+  return active_ && backend_->Bases()[static_cast<size_t>(lpt)] != 0 ? lpt : -1;
 }
 
 bool TPortIO::GetPin(uint8_t Pin) {

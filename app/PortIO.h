@@ -72,7 +72,6 @@ class TPortIO : public TComponent {
   std::unique_ptr<TPortBackend> owned_;
   std::string fallbackError_;
   std::string backendName_;
-  TLptBases bases_{0, 0, 0};
   bool active_ = false;
   bool hardAccess_ = true;
   uint8_t lptNumber_ = 1;
