@@ -90,8 +90,10 @@ TComponent* TComponent::FindComponent(const std::string& name) const {
 
 void TComponent::ValidateRename(TComponent* component, const std::string& curName,
                                 const std::string& newName) {
-  if (component && !SameText(curName, newName) && component->owner_ == this && FindComponent(newName))
-    throw EComponentError("A component named %s already exists", {newName});
+  if (newName.empty()) return;
+  if (component && component->owner_ == this && SameText(curName, newName)) return;
+  TComponent* found = FindComponent(newName);
+  if (found && found != component) throw EComponentError("A component named %s already exists", {newName});
 }
 
 void TComponent::SetName(const std::string& name) {
@@ -117,8 +119,8 @@ void TComponent::Remove(TComponent* component) {
 
 void TComponent::InsertComponent(TComponent* component) {
   if (!component || component->owner_ == this) return;
-  if (component->owner_) component->owner_->RemoveComponent(component);
   ValidateRename(component, std::string(), component->name_);
+  if (component->owner_) component->owner_->RemoveComponent(component);
   Insert(component);
   Notification(component, opInsert);
 }

@@ -1483,9 +1483,7 @@ bool ScanTime(const std::string& s, size_t& i, TDateTime& time) {
     }
   } else if (ampm < 0) {
     // A lone number is a time only with AM or PM after it.
-    size_t save = i;
     if (!ScanAmPm(s, i, ampm)) return false;
-    i = save;
   }
   if (ampm < 0) ScanAmPm(s, i, ampm);
   if (ampm >= 0) {
