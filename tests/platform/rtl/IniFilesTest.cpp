@@ -1,0 +1,196 @@
+#include "platform/rtl/IniFiles.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/platform/rtl/TestDir.h"
+
+namespace {
+
+const char* kDevice =
+    "; device definition\r\n"
+    "[Device]\r\n"
+    "  Name  =  EEPROM 24C02  \r\n"
+    "Address=$A0\r\n"
+    "Count=0x10\r\n"
+    "address=$B0\r\n"
+    "Quoted=\"  spaced  \"\r\n"
+    ";Commented=1\r\n"
+    "NoEquals\r\n"
+    "\r\n"
+    "[device]\r\n"
+    "Second=yes\r\n"
+    "\r\n"
+    "[ Registers ]\r\n"
+    "R0=00\r\n"
+    "R1=FF\r\n";
+
+std::vector<std::string> List(TStrings& s) {
+  std::vector<std::string> r;
+  for (int i = 0; i < s.Count(); ++i) r.push_back(s[i]);
+  return r;
+}
+
+using V = std::vector<std::string>;
+
+}  // namespace
+
+TEST(TIniFile, PrivateProfileReadingRules) {
+  TTempDir dir;
+  std::string f = dir.File("dev.def");
+  SaveFileAtomically(f, kDevice);
+  TIniFile ini(f);
+  EXPECT_EQ(ini.ReadString("device", "NAME", "?"), "EEPROM 24C02");  // trimmed, no case
+  EXPECT_EQ(ini.ReadString("Device", "Address", "?"), "$A0");         // first key wins
+  EXPECT_EQ(ini.ReadInteger("Device", "Address", -1), 0xA0);
+  EXPECT_EQ(ini.ReadInteger("Device", "Count", -1), 16);
+  EXPECT_EQ(ini.ReadInteger("Device", "Name", -1), -1);
+  EXPECT_EQ(ini.ReadString("Device", "Second", "none"), "none");      // second [device] is hidden
+  EXPECT_EQ(ini.ReadString("Device", "Commented", "none"), "none");
+  EXPECT_EQ(ini.ReadString("Device", ";Commented", "none"), "none");
+  EXPECT_EQ(ini.ReadString("Device", "Quoted", "?"), "  spaced  ");   // matching quotes go
+  EXPECT_EQ(ini.ReadString("Registers", "R1", "?"), "FF");            // blanks around the name
+  EXPECT_EQ(ini.ReadString("Nope", "R1", "dflt"), "dflt");
+  EXPECT_TRUE(ini.ReadBool("Registers", "R1", false) == false);       // "FF" is not a number
+  EXPECT_TRUE(ini.ReadBool("Device", "Count", false));
+
+  TStringList keys;
+  ini.ReadSection("DEVICE", &keys);
+  EXPECT_EQ(List(keys), (V{"Name", "Address", "Count", "Quoted"}));
+  ini.ReadSections(&keys);
+  EXPECT_EQ(List(keys), (V{"Device", "Registers"}));
+  ini.ReadSectionValues("Registers", &keys);
+  EXPECT_EQ(List(keys), (V{"R0=00", "R1=FF"}));
+  EXPECT_TRUE(ini.SectionExists("registers"));
+  EXPECT_FALSE(ini.SectionExists("Other"));
+  EXPECT_TRUE(ini.ValueExists("Device", "count"));
+  EXPECT_FALSE(ini.ValueExists("Device", "Second"));
+}
+
+TEST(TIniFile, MissingFileReadsAsEmptyAndWriteCreatesIt) {
+  TTempDir dir;
+  std::string f = dir.File("new.ini");
+  TIniFile ini(f);
+  EXPECT_EQ(ini.ReadString("A", "B", "d"), "d");
+  TStringList sections;
+  ini.ReadSections(&sections);
+  EXPECT_EQ(sections.Count(), 0);
+  EXPECT_FALSE(FileExists(f));
+  ini.WriteInteger("Main", "Clock", 50);
+  ini.WriteBool("Main", "ShowSplash", true);
+  ini.WriteString("Other", "Text", "a b");
+  EXPECT_EQ(LoadFileBytes(f), "[Main]\r\nClock=50\r\nShowSplash=1\r\n\r\n[Other]\r\nText=a b\r\n");
+  TIniFile again(f);
+  EXPECT_EQ(again.ReadInteger("main", "clock", 0), 50);
+}
+
+TEST(TIniFile, RewritingOneValueKeepsEveryOtherLine) {
+  TTempDir dir;
+  std::string f = dir.File("dev.def");
+  SaveFileAtomically(f, kDevice);
+  TIniFile ini(f);
+  ini.WriteString("DEVICE", "address", "$A2");
+  std::string expected = kDevice;
+  expected.replace(expected.find("Address=$A0"), 11, "address=$A2");
+  EXPECT_EQ(LoadFileBytes(f), expected);
+
+  // A new key goes at the end of the first matching section, before its blank line.
+  ini.WriteString("Device", "Size", "256");
+  expected.insert(expected.find("\r\n[device]"), "Size=256\r\n");
+  EXPECT_EQ(LoadFileBytes(f), expected);
+
+  ini.DeleteKey("Device", "Count");
+  expected.erase(expected.find("Count=0x10\r\n"), 12);
+  EXPECT_EQ(LoadFileBytes(f), expected);
+
+  // Erasing removes every section of the name.
+  ini.EraseSection("DEVICE");
+  EXPECT_EQ(LoadFileBytes(f), "; device definition\r\n[ Registers ]\r\nR0=00\r\nR1=FF\r\n");
+}
+
+TEST(TIniFile, KeepsLfLineEndsAndAMissingFinalLineEnd) {
+  TTempDir dir;
+  std::string f = dir.File("lf.ini");
+  SaveFileAtomically(f, "[A]\nx=1\ny=2");
+  TIniFile ini(f);
+  ini.WriteString("A", "x", "3");
+  EXPECT_EQ(LoadFileBytes(f), "[A]\nx=3\ny=2");
+  ini.WriteString("A", "z", "4");
+  EXPECT_EQ(LoadFileBytes(f), "[A]\nx=3\ny=2\nz=4\n");
+}
+
+TEST(TIniFile, SeesChangesMadeByOthersAndRefusesLineBreaksInValues) {
+  TTempDir dir;
+  std::string f = dir.File("shared.ini");
+  TIniFile a(f), b(f);
+  a.WriteString("S", "k", "1");
+  EXPECT_EQ(b.ReadString("S", "k", ""), "1");
+  b.WriteString("S", "k", "two\r\n[Injected]\r\nx=1");
+  EXPECT_EQ(a.ReadString("S", "k", ""), "two  [Injected]  x=1");
+  TStringList s;
+  a.ReadSections(&s);
+  EXPECT_EQ(s.Count(), 1);
+}
+
+TEST(TIniFile, FailedWriteRaisesAndKeepsTheFile) {
+  TTempDir dir;
+  TIniFile ini(dir.File("missing-dir/x.ini"));
+  try {
+    ini.WriteString("A", "b", "c");
+    ADD_FAILURE();
+  } catch (const EIniFileException& e) {
+    EXPECT_EQ(e.Message(), "Unable to write to " + dir.File("missing-dir/x.ini"));
+  }
+  EXPECT_EQ(ini.ReadString("A", "b", "none"), "none");
+}
+
+TEST(TIniFile, FloatsAndDatesUseTheLocale) {
+  TFormatSettingsScope scope;
+  FormatSettings.DecimalSeparator = ',';
+  TTempDir dir;
+  TIniFile ini(dir.File("f.ini"));
+  ini.WriteFloat("N", "v", 2.5);
+  EXPECT_EQ(ini.ReadString("N", "v", ""), "2,5");
+  EXPECT_DOUBLE_EQ(ini.ReadFloat("N", "v", 0), 2.5);
+  EXPECT_DOUBLE_EQ(ini.ReadFloat("N", "missing", 7), 7);
+  ini.WriteString("N", "bad", "x");
+  EXPECT_DOUBLE_EQ(ini.ReadFloat("N", "bad", 7), 7);
+  TDateTime d = EncodeDate(2022, 6, 1);
+  ini.WriteDate("N", "d", d);
+  EXPECT_DOUBLE_EQ(ini.ReadDate("N", "d", 0), d);
+}
+
+TEST(TMemIniFile, ChangesStayInMemoryUntilUpdateFile) {
+  TTempDir dir;
+  std::string f = dir.File("mem.ini");
+  SaveFileAtomically(f, "[A]\r\n; keep me\r\nx = 1 \r\n");
+  TMemIniFile ini(f);
+  EXPECT_EQ(ini.ReadString("a", "X", ""), "1");
+  ini.WriteString("A", "x", "\"q\"");
+  ini.WriteString("B", "y", "2");
+  EXPECT_EQ(LoadFileBytes(f), "[A]\r\n; keep me\r\nx = 1 \r\n");
+  EXPECT_EQ(ini.ReadString("A", "x", ""), "\"q\"");  // no quote stripping in memory
+  ini.UpdateFile();
+  EXPECT_EQ(LoadFileBytes(f), "[A]\r\n; keep me\r\nx=\"q\"\r\n\r\n[B]\r\ny=2\r\n");
+  TStringList lines;
+  ini.GetStrings(&lines);
+  EXPECT_EQ(lines.Count(), 6);
+  lines.SetText("[Z]\r\nq=1");
+  ini.SetStrings(&lines);
+  EXPECT_EQ(ini.ReadInteger("z", "Q", 0), 1);
+  ini.Rename(dir.File("none.ini"), true);
+  EXPECT_EQ(ini.ReadInteger("z", "Q", 0), 0);
+  ini.Rename(dir.File("no/dir.ini"), false);
+  ini.WriteString("a", "b", "c");
+  EXPECT_THROW(ini.UpdateFile(), EFCreateError);
+}
+
+TEST(TIniText, OddLinesNeverConfuseTheIndex) {
+  TIniText t;
+  t.Parse("x=before any section\r\n[\r\n=novalue\r\n[A\r\nk=1\r\n[]\r\nj=2\r\n");
+  std::string v;
+  EXPECT_FALSE(t.Find("", "x", v));
+  EXPECT_FALSE(t.Find("", "j", v));  // "[" already named the empty section; "[]" is hidden
+  EXPECT_TRUE(t.Find("A", "k", v));
+  EXPECT_EQ(v, "1");
+  EXPECT_EQ(t.Sections(), (V{"", "A"}));
+}
