@@ -309,6 +309,9 @@ double TI2CBus::MeasurePeriod() {
 }
 
 bool TI2CBus::Calibrate() {
+  // Without a selected port there is nothing to measure: the line would hold
+  // the loop alone and promise clocks no port can give.
+  if (PortAddress == 0) return false;
   const int32_t savedCount = DelayCount;
   double sxy = 0, sy = 0;
   bool measured = true;
@@ -327,7 +330,10 @@ bool TI2CBus::Calibrate() {
   const double slope = (sxy - 5250 * sy) / 166250000;
   const double offset = sy / 20 - 5250 * slope;
   const double atOne = offset + slope;  // bit period at DelayCount 1
-  if (!measured || !std::isfinite(slope) || !std::isfinite(offset) || !(slope > 0) || !(atOne > 0)) {
+  // The loop's share over the measured range must stand above the readings'
+  // own resolution, or the line would turn any clock into a near-endless loop.
+  const bool rises = slope * (500.0 * (CalibrationPoints - 1)) >= 0.0002 * (sy / CalibrationPoints);
+  if (!measured || !std::isfinite(slope) || !std::isfinite(offset) || !(slope > 0) || !rises || !(atOne > 0)) {
     DelayCount = savedCount;
     ShowStatus(" Calibration failed - previous timing kept", blFault);
     return false;
