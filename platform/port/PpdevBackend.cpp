@@ -32,7 +32,11 @@ class TRealPpdevSystem final : public TPpdevSystem {
   int Claim(int fd) override {
     // Exclusive: nothing else (lp, another program) may drive the port meanwhile.
     if (ioctl(fd, PPEXCL) != 0 && errno != EINVAL) return -errno;
-    return ioctl(fd, PPCLAIM) == 0 ? 0 : -errno;
+    if (ioctl(fd, PPCLAIM) != 0) return -errno;
+    // Data lines driven: a port left in reverse mode would float SDA's driver.
+    int forward = 0;
+    ioctl(fd, PPDATADIR, &forward);
+    return 0;
   }
   int Release(int fd) override { return ioctl(fd, PPRELEASE) == 0 ? 0 : -errno; }
   int ReadData(int fd, uint8_t& value) override { return ReadByte(fd, PPRDATA, value); }
@@ -69,6 +73,7 @@ std::string TPpdevBackend::Name() const {
     name += "/dev/parport" + std::to_string(i);
     first = false;
   }
+  if (direct_) name += " (direct I/O)";
   return name;
 }
 

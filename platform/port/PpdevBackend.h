@@ -35,7 +35,8 @@ class TPpdevBackend : public TPortBackend {
                          TDirectIOSystem& direct = RealDirectIOSystem());
   ~TPpdevBackend() override;
 
-  // "ppdev /dev/parport0" (the ports claimed), or "ppdev" before opening.
+  // "ppdev /dev/parport0" (the ports claimed), or "ppdev" before opening;
+  // " (direct I/O)" is added while in "Normal" access.
   std::string Name() const override;
   bool Open() override;
   void Close() override;

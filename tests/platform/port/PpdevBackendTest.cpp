@@ -152,6 +152,7 @@ TEST(PpdevBackend, NormalAccessUsesDirectIOWhereAllowed) {
   direct.RefuseWith = 0;
   ASSERT_TRUE(b.SetHardAccess(false));
   EXPECT_FALSE(b.HardAccess());
+  EXPECT_EQ(b.Name(), "ppdev /dev/parport0 (direct I/O)");
   b.Write(0, prControl, 0x04);
   EXPECT_EQ(direct.Ports[0x37A], 0x04);
   EXPECT_EQ(sys.Devs["/dev/parport0"].Writes, 0);
