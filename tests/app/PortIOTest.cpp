@@ -214,6 +214,19 @@ TEST(PortIOBackends, DriverThatCannotOpenIsNotActive) {
   EXPECT_EQ(io.ClassName(), "TPortIO");
 }
 
+TEST(PortIOBackends, TestRunsOpenTheSimulatedDefaultSet) {
+  setenv("VELMARON_TEST", "1", 1);  // never the machine's ports nor the user's settings
+  ASSERT_EQ(InstalledPortBackend(), nullptr);
+  TPortIO io(nullptr);
+  ASSERT_TRUE(io.OpenDriver("PortIODevice1"));
+  EXPECT_EQ(io.BackendName(), "Simulated adapter");
+  EXPECT_EQ(io.LastSystemError(), "");
+  const uint8_t* t = io.MapPhysToLinear(0x408, 6);
+  EXPECT_EQ(std::vector<uint8_t>(t, t + 6), (std::vector<uint8_t>{0x78, 0x03, 0x78, 0x02, 0, 0}));
+  io.SetHardAccess(false);
+  EXPECT_FALSE(io.HardAccess());
+}
+
 TEST(PortIOBackends, OwnerDestroysTheComponentAndItClosesTheDriver) {
   TSimulatedAdapter sim;
   TPortBackendScope scope(sim);
