@@ -2,6 +2,8 @@
 // real clock, each port access costing what a real port access costs.
 // Counters: set_kHz, the clock asked for; median_ratio and mean_ratio, the
 // measured SCL frequency during I2CWrite over the set one.
+// The "RegisterLoop" runs use the real clock with a delay loop that counts in a
+// register instead of memory, for comparison: its time is linear in the count.
 
 #include <benchmark/benchmark.h>
 
@@ -16,13 +18,36 @@
 
 namespace {
 
+// The real clock, with a delay loop whose turn costs the same at any count.
+class TRegisterLoopClock : public TClock {
+ public:
+  TCpuIdLeaf1 CpuId() override { return r_.CpuId(); }
+  uint64_t ReadTimeStampCounter() override { return r_.ReadTimeStampCounter(); }
+  uint32_t GetTickCount() override { return r_.GetTickCount(); }
+  bool QueryPerformanceCounter(int64_t& c) override { return r_.QueryPerformanceCounter(c); }
+  bool QueryPerformanceFrequency(int64_t& f) override { return r_.QueryPerformanceFrequency(f); }
+  void DelayLoop(uint32_t count) override {
+    while (count > 0) {
+      asm volatile("" : "+r"(count));
+      --count;
+    }
+  }
+  uint64_t NowNanoseconds() override { return r_.NowNanoseconds(); }
+
+ private:
+  TClock& r_ = RealClock();
+};
+
 struct TRig {
+  TRegisterLoopClock registerLoop;
+  std::unique_ptr<TClockScope> clockScope;
   TSimulatedAdapter sim;
   TPortBackendScope scope{sim};
   TPortIO port{nullptr};
   std::unique_ptr<TI2CBus> bus;
 
-  explicit TRig(bool slow) {
+  TRig(bool slow, bool linearLoop) {
+    if (linearLoop) clockScope = std::make_unique<TClockScope>(registerLoop);
     sim.SlowAccessNs = 1000;   // a port access through the driver
     sim.NormalAccessNs = 400;  // a direct access
     port.OpenDriver("PortIODevice1");
@@ -52,8 +77,8 @@ std::vector<double> BytePeriods(const TSimulatedAdapter& sim) {
   return periods;
 }
 
-void SclFrequency(benchmark::State& state, bool slow) {
-  TRig rig(slow);
+void SclFrequency(benchmark::State& state, bool slow, bool linearLoop = false) {
+  TRig rig(slow, linearLoop);
   TI2CBus& bus = *rig.bus;
   const int wanted = state.range(0) ? int(state.range(0)) : bus.MaxClock;
   bus.SetFrequency(wanted);
@@ -73,6 +98,7 @@ void SclFrequency(benchmark::State& state, bool slow) {
   double sum = 0;
   for (double p : periods) sum += p;
   const double median = periods[periods.size() / 2], mean = sum / double(periods.size());
+  state.counters["delay_count"] = bus.DelayCount;
   state.counters["set_kHz"] = bus.Clock;
   state.counters["max_kHz"] = bus.MaxClock;
   state.counters["median_ratio"] = 1e6 / median / bus.Clock;
@@ -81,12 +107,16 @@ void SclFrequency(benchmark::State& state, bool slow) {
 
 void BM_SclFrequencySlow(benchmark::State& state) { SclFrequency(state, true); }
 void BM_SclFrequencyNormal(benchmark::State& state) { SclFrequency(state, false); }
+void BM_SclFrequencySlowRegisterLoop(benchmark::State& state) { SclFrequency(state, true, true); }
+void BM_SclFrequencyNormalRegisterLoop(benchmark::State& state) { SclFrequency(state, false, true); }
 // 0 stands for MaxClock.
 BENCHMARK(BM_SclFrequencySlow)->Arg(25)->Arg(50)->Arg(100)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SclFrequencyNormal)->Arg(25)->Arg(50)->Arg(100)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SclFrequencySlowRegisterLoop)->Arg(25)->Arg(50)->Arg(100)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SclFrequencyNormalRegisterLoop)->Arg(25)->Arg(50)->Arg(100)->Arg(0)->Unit(benchmark::kMillisecond);
 
 void BM_Calibrate(benchmark::State& state) {
-  TRig rig(true);
+  TRig rig(true, false);
   int failed = 0;
   for (auto _ : state) failed += !rig.bus->Calibrate();
   state.counters["failed"] = failed;
