@@ -1,0 +1,183 @@
+#include "controls/markup/EsgHTMLE.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "controls/markup/MarkupEntry.h"
+#include "controls/markup/MarkupText.h"
+
+bool HTMLDraw(TCanvas* Canvas, const std::string& Text, const TRect& Rect, TCustomImageList* Images, int XPos,
+              int YPos, int FocusLink, int HoverLink, int ShadowOffset, bool CheckHotSpot, bool CheckHeight,
+              bool Print, bool Selected, bool Blink, bool HoverStyle, bool WordWrap, bool HotControls,
+              double ResFactor, TColor URLColor, TColor HoverColor, TColor HoverFontColor, TColor ShadowColor,
+              std::string& AnchorVal, std::string& StripVal, std::string& FocusAnchor, std::string& AnchorTitle,
+              int& XSize, int& YSize, int& HyperLinks, int& MouseLink, TRect& HoverRect, TRect& ControlRect,
+              std::string& CID, std::string& CV, std::string& CT, THTMLPictureCache* PictureCache,
+              TPictureContainer* PictureContainer, HWND WinHandle) {
+  THTMLDrawParams p = MarkupParams(Canvas, Text, Rect, Images, XPos, YPos, FocusLink, HoverLink, ShadowOffset,
+                                   CheckHotSpot, CheckHeight, Print, Selected, Blink, HoverStyle, WordWrap,
+                                   ResFactor, URLColor, HoverColor, HoverFontColor, ShadowColor);
+  p.HotControls = HotControls;
+  p.ControlID = CID;
+  p.PictureCache = PictureCache;
+  p.PictureContainer = PictureContainer;
+  p.WinHandle = WinHandle;
+  const bool result = HTMLDrawEngine(GridMarkupDialect, p);
+  MarkupResults(p, AnchorVal, StripVal, FocusAnchor, XSize, YSize, HyperLinks, MouseLink, HoverRect);
+  AnchorTitle = p.AnchorTitle;
+  ControlRect = p.ControlRect;
+  CID = p.ControlID;
+  CV = p.ControlValue;
+  CT = p.ControlType;
+  return result;
+}
+
+// ---------------------------------------------------------------- colours
+
+namespace {
+
+struct TColorName {
+  const char* Name;
+  TColor Color;
+};
+
+constexpr TColorName kColorNames[] = {
+    {"clred", clRed},
+    {"clblack", clBlack},
+    {"clblue", clBlue},
+    {"clgreen", clGreen},
+    {"claqua", clAqua},
+    {"clyellow", clYellow},
+    {"clfuchsia", clFuchsia},
+    {"clwhite", clWhite},
+    {"cllime", clLime},
+    {"clsilver", clSilver},
+    {"clgray", clGray},
+    {"clolive", clOlive},
+    {"clnavy", clNavy},
+    {"clpurple", clPurple},
+    {"clteal", clTeal},
+    {"clmaroon", clMaroon},
+    {"clscrollbar", clScrollBar},
+    {"clbackground", clBackground},
+    {"clactivecaption", clActiveCaption},
+    {"clinactivecaption", clInactiveCaption},
+    {"clmenu", clMenu},
+    {"clwindow", clWindow},
+    {"clwindowframe", clWindowFrame},
+    {"clmenutext", clMenuText},
+    {"clwindowtext", clWindowText},
+    {"clcaptiontext", clCaptionText},
+    {"clactiveborder", clActiveBorder},
+    {"clinactiveborder", clInactiveBorder},
+    {"clappworkspace", clAppWorkSpace},
+    {"clhighlight", clHighlight},
+    {"clhighlighttext", clHighlightText},
+    {"clbtnface", clBtnFace},
+    {"clbtnshadow", clBtnShadow},
+    {"clgraytext", clGrayText},
+    {"clbtntext", clBtnText},
+    {"clinactivecaptiontext", clInactiveCaptionText},
+    {"clbtnhighlight", clBtnHighlight},
+    {"cl3ddkshadow", cl3DDkShadow},
+    {"cl3dlight", cl3DLight},
+    {"clinfotext", clInfoText},
+    {"clinfobk", clInfoBk},
+};
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return 0;
+}
+
+std::string Pair(const std::string& s, size_t at) { return at < s.size() ? s.substr(at, 2) : std::string(); }
+
+// The rotated-font slot of SelectRotatedFont and RestoreFont.
+TFontData gKeptFont;
+bool gFontKept = false;
+
+}  // namespace
+
+TColor ColorNameToColor(const std::string& Name) {
+  const std::string low = MarkupLower(Name);
+  for (const TColorName& c : kColorNames)
+    if (low == c.Name) return c.Color;
+  return clBlack;
+}
+
+int HexPairToInt(const std::string& S) {
+  if (S.size() < 2) return 0;
+  return HexDigit(S[0]) * 16 + HexDigit(S[1]);
+}
+
+TColor HexToColor(const std::string& S) {
+  return RGB(HexPairToInt(Pair(S, 1)), HexPairToInt(Pair(S, 3)), HexPairToInt(Pair(S, 5)));
+}
+
+// ---------------------------------------------------------------- drawing helpers
+
+TSize DrawSysIcon(TCanvas* Canvas, int X, int Y, TSize& Size, double Factor, bool Print, bool Draw, bool Large,
+                  const std::string& Name) {
+  int s = Large ? 32 : 16;
+  if (Print && std::isfinite(Factor)) s = int(std::nearbyint(s * std::clamp(Factor, 0.0, 64.0)));
+  Size = TSize(s, s);
+  if (!Draw || !Canvas || s <= 0) return Size;
+  const TColor brush = Canvas->Brush()->Color();
+  const TBrushStyle style = Canvas->Brush()->Style();
+  const TPenData pen = Canvas->Pen()->Data();
+  auto P = [&](int fx, int fy) { return TPoint(X + s * fx / 16, Y + s * fy / 16); };
+  Canvas->Pen()->SetColor(clGray);
+  Canvas->Pen()->SetWidth(1);
+  if (IsDirectory(Name)) {
+    Canvas->Brush()->SetColor(RGB(0xF0, 0xC8, 0x50));
+    Canvas->Polygon({P(1, 3), P(6, 3), P(7, 5), P(15, 5), P(15, 14), P(1, 14)});
+  } else {
+    Canvas->Brush()->SetColor(clWhite);
+    Canvas->Polygon({P(3, 1), P(10, 1), P(13, 4), P(13, 15), P(3, 15)});
+    Canvas->Polyline({P(10, 1), P(10, 4), P(13, 4)});
+  }
+  Canvas->Brush()->SetColor(brush);
+  Canvas->Brush()->SetStyle(style);
+  Canvas->Pen()->SetColor(pen.Color);
+  Canvas->Pen()->SetWidth(pen.Width);
+  return Size;
+}
+
+void StretchBitmap(TCanvas* Canvas, const TRect& R, TBitmap* Bitmap) {
+  if (Canvas && Bitmap) Canvas->StretchDraw(R, Bitmap);
+}
+
+bool IsDirectory(const std::string& Path) {
+  if (Path.empty()) return false;
+  std::error_code ec;
+  return std::filesystem::is_directory(Path, ec);
+}
+
+void SelectRotatedFont(TCanvas* Canvas, int Angle) {
+  if (!Canvas) return;
+  gKeptFont = Canvas->Font()->Data();
+  gFontKept = true;
+  TFontData d = gKeptFont;
+  d.Orientation = (Angle % 360) * 10;
+  Canvas->Font()->SetData(d);
+}
+
+void RestoreFont(TCanvas* Canvas) {
+  if (!Canvas || !gFontKept) return;
+  Canvas->Font()->SetData(gKeptFont);
+  gFontKept = false;
+}
+
+bool IsWinXP = false;
+
+void InitWinXPFlag() {
+  // The platform stands in for a system of version 5.1 or later.
+  IsWinXP = true;
+}
+
+namespace {
+const bool gWinXPFlagSet = (InitWinXPFlag(), true);
+}

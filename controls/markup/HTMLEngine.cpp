@@ -1,0 +1,1055 @@
+#include "controls/markup/HTMLEngine.h"
+
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+#include <memory>
+
+#include "controls/markup/EsgHTMLE.h"
+#include "controls/markup/MarkupImages.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+constexpr TMarkupTags Tags(std::initializer_list<TMarkupTag> list) {
+  TMarkupTags t = 0;
+  for (TMarkupTag k : list) t |= MarkupTagBit(k);
+  return t;
+}
+
+constexpr TMarkupTags kAllOpening =
+    Tags({mtA, mtB, mtBR, mtBLINK, mtBODY, mtCONTROL, mtE, mtFONT, mtHI, mtHR, mtI, mtIND, mtIMG, mtLI, mtP, mtR,
+          mtS, mtSHAD, mtSUB, mtSUP, mtU, mtUL, mtZ});
+constexpr TMarkupTags kGridClosing =
+    Tags({mtA, mtB, mtBLINK, mtE, mtFONT, mtHI, mtI, mtLI, mtP, mtR, mtS, mtSHAD, mtSUB, mtSUP, mtU, mtUL, mtZ});
+
+struct TTagName {
+  const char* Name;
+  TMarkupTag Kind;
+};
+constexpr TTagName kTagNames[] = {
+    {"A", mtA},       {"B", mtB},     {"BR", mtBR},   {"BLINK", mtBLINK}, {"BODY", mtBODY}, {"CONTROL", mtCONTROL},
+    {"E", mtE},       {"FONT", mtFONT}, {"HI", mtHI}, {"HR", mtHR},       {"I", mtI},       {"IND", mtIND},
+    {"IMG", mtIMG},   {"LI", mtLI},   {"P", mtP},     {"R", mtR},         {"S", mtS},       {"SHAD", mtSHAD},
+    {"SUB", mtSUB},   {"SUP", mtSUP}, {"U", mtU},     {"UL", mtUL},       {"Z", mtZ},
+};
+
+// Coordinates stay far from the int range whatever the text asks for.
+constexpr int kCoordLimit = 1 << 28;
+constexpr int kMaxPictureSide = 4096;
+constexpr int kMaxFontPoints = 512;
+constexpr int kListIndent = 12;
+
+int Sat(long long v) { return int(std::clamp<long long>(v, -kCoordLimit, kCoordLimit)); }
+
+inline bool IsAlnum(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+
+enum TAlign { taLeft, taRight, taCenter };
+enum class TMode { Layout, Hit, Draw };
+
+// Tag state that carries from line to line.
+struct TState {
+  TFontData Font;
+  TColor Bg = clNone;
+  TColor AnchorSavedBg = clNone, FontSavedBg = clNone, HiSavedBg = clNone, HiSavedColor = clNone;
+  bool FontBgSaved = false;
+  int RotSaved = 0;
+  bool InAnchor = false, AnchorIsLink = false, AnchorHit = false;
+  int AnchorNo = 0, AnchorStartX = 0, AnchorStartLine = -1;
+  std::string Href;
+  bool FocusOpen = false;
+  int FocusStartX = 0;
+  int ListLevel = 0, Anchors = 0;
+  bool Sub = false, Sup = false, Err = false, Hidden = false, Shadow = false;
+  TColor ParaBg = clNone, ParaBgTo = clNone;
+  int Align = taLeft, Indent = 0;
+};
+
+// One pass over one line.
+struct TPass {
+  TMode Mode = TMode::Layout;
+  size_t Limit = 0;
+  int Left = 0, X = 0, Used = 0, Avail = 0;
+  int Top = 0, TextBottom = 0, LineBottom = 0;
+  int LineHeight = 0, Sub = 0, Sup = 0, PicOff = 0, GH = 0;
+  bool HasContent = false, Glue = false, LiSeen = false, End = false, Drop = false, Break = false;
+  int TrailingBlank = 0;
+  int Align = taLeft, Indent = 0;
+  TColor ParaBg = clNone, ParaBgTo = clNone;
+};
+
+// A picture that an IMG or BODY tag names, resolved.
+struct TPictureRef {
+  enum { None, Index, SysIcon, Html, Bitmap } Kind = None;
+  int ImageIndex = 0;
+  bool Large = false;
+  std::string SysName;
+  THTMLPicture* Picture = nullptr;
+  std::shared_ptr<TBitmap> Owned;
+  int Width = 0, Height = 0;  // natural size in canvas pixels
+};
+
+class TRenderer {
+ public:
+  TRenderer(const TMarkupDialect& d, THTMLDrawParams& p) : D(d), P(p), C(p.Canvas) {}
+  bool Run();
+
+ private:
+  void LinePass(TPass& ps, size_t& pos);
+  void Piece(TPass& ps, size_t& pos);
+  void Tag(TPass& ps, size_t& pos);
+  void OpenTag(TPass& ps, TMarkupTag kind, std::string_view tag, std::string_view body, size_t& pos, size_t next);
+  void CloseTag(TPass& ps, TMarkupTag kind);
+  void Image(TPass& ps, std::string_view body, size_t& pos, size_t next);
+  void Control(TPass& ps, std::string_view tag, size_t& pos, size_t next);
+  void Bullet(TPass& ps);
+  // Gives a picture or control its room on the line; false when it goes to the
+  // next line instead (it fits nowhere else only on an empty line).
+  static bool PlaceBox(TPass& ps, int w, int h) {
+    if (ps.HasContent && (long long)ps.Used + w > ps.Avail) {
+      ps.End = true;
+      return false;
+    }
+    ps.Used = Sat((long long)ps.Used + w);
+    ps.X = Sat((long long)ps.X + w);
+    ps.LineHeight = std::max(ps.LineHeight, h);
+    ps.HasContent = true;
+    ps.Glue = false;
+    ps.TrailingBlank = 0;
+    return true;
+  }
+  // Lists and paragraphs end a line only when it holds something.
+  static void EndBlock(TPass& ps) {
+    if (ps.HasContent || ps.Used > 0) ps.End = true;
+  }
+  void DrawPiece(const TPass& ps, const std::string& s, const TRect& box);
+  void DrawControl(const std::string& type, const std::string& value, int x, int b, int h, int w, bool hot);
+  void PaintBody();
+  void TileBackground(const TPictureRef& pic);
+  void DrawPicture(const TPictureRef& pic, const TRect& box, bool stretched);
+  bool ResolvePicture(const std::string& name, bool img, TPictureRef& out);
+  bool HasPrefix(std::string_view value, const char* upperPrefix) const;
+  std::string Attr(const std::vector<TMarkupAttr>& attrs, const char* upperName, bool* present = nullptr) const;
+  std::string Value(const std::string& v) const { return D.UpperCaseValues ? MarkupUpper(v) : v; }
+  void ApplyFont();
+  void ApplyFontColor(TColor c);
+  TSize Extent(const std::string& s);
+  int GH();
+  std::string Ellipsize(const std::string& s, int width);
+  void FillBand(const TRect& r, TColor from, TColor to, bool gradient);
+
+  const TMarkupDialect& D;
+  THTMLDrawParams& P;
+  TCanvas* C;
+  std::string text_;
+  TState st_;
+  TFontData base_, applied_;
+  bool appliedValid_ = false;
+  TColor startBg_ = clWhite;
+  int ppi_ = 96;
+  int lineIndex_ = 0;
+  bool hit_ = false;
+  bool drawing_ = false;
+  std::string ctrlIdIn_;
+};
+
+// ---------------------------------------------------------------- canvas state
+
+void TRenderer::ApplyFont() {
+  if (appliedValid_ && applied_ == st_.Font) return;
+  C->Font()->SetData(st_.Font);
+  applied_ = st_.Font;
+  appliedValid_ = true;
+}
+
+void TRenderer::ApplyFontColor(TColor c) {
+  TFontData d = st_.Font;
+  d.Color = c;
+  if (appliedValid_ && applied_ == d) return;
+  C->Font()->SetData(d);
+  applied_ = d;
+  appliedValid_ = true;
+}
+
+TSize TRenderer::Extent(const std::string& s) {
+  ApplyFont();
+  return C->TextExtent(s);
+}
+
+int TRenderer::GH() { return Extent("gh").cy; }
+
+std::string TRenderer::Ellipsize(const std::string& s, int width) {
+  static const std::string dots = "...";
+  if (C->TextWidth(s) <= width) return s;
+  size_t lo = 0, hi = s.size();
+  while (lo < hi) {  // longest prefix that fits with the dots
+    const size_t mid = (lo + hi + 1) / 2;
+    if (C->TextWidth(s.substr(0, mid) + dots) <= width)
+      lo = mid;
+    else
+      hi = mid - 1;
+  }
+  if (lo == 0 && C->TextWidth(dots) > width) return std::string();
+  return s.substr(0, lo) + dots;
+}
+
+void TRenderer::FillBand(const TRect& r, TColor from, TColor to, bool gradient) {
+  if (gradient && to != clNone) {
+    MarkupGradient(C, r, from, to, true);
+    return;
+  }
+  C->Brush()->SetColor(from);
+  C->Brush()->SetStyle(bsSolid);
+  C->FillRect(r);
+  C->Brush()->SetStyle(bsClear);
+}
+
+// ---------------------------------------------------------------- attributes and pictures
+
+bool TRenderer::HasPrefix(std::string_view value, const char* upperPrefix) const {
+  const size_t n = std::strlen(upperPrefix);
+  if (value.size() < n) return false;
+  const std::string head(value.substr(0, n));
+  return D.LowerCaseAttributes ? head == MarkupLower(upperPrefix) : MarkupUpper(head) == upperPrefix;
+}
+
+std::string TRenderer::Attr(const std::vector<TMarkupAttr>& attrs, const char* upperName, bool* present) const {
+  const TMarkupAttr* a = D.LowerCaseAttributes ? FindAttribute(attrs, MarkupLower(upperName), false)
+                                               : FindAttribute(attrs, upperName, true);
+  if (present) *present = a != nullptr;
+  return a ? DecodePiece(a->Value, D.Nbsp) : std::string();
+}
+
+bool TRenderer::ResolvePicture(const std::string& name, bool img, TPictureRef& out) {
+  out = TPictureRef();
+  if (name.empty()) return false;
+  if (img && HasPrefix(name, "IDX:")) {
+    const int n = IntVal(name.substr(4));
+    if (!P.Images || n < 0 || n >= MarkupImageCount(P.Images)) return false;
+    out.Kind = TPictureRef::Index;
+    out.ImageIndex = n;
+    out.Width = MulDiv(MarkupImageWidth(P.Images), ppi_, 96);
+    out.Height = MulDiv(MarkupImageHeight(P.Images), ppi_, 96);
+    if (P.Print) {
+      out.Width = Sat((long long)(out.Width * std::clamp(P.ResFactor, 0.0, 100.0)));
+      out.Height = Sat((long long)(out.Height * std::clamp(P.ResFactor, 0.0, 100.0)));
+    }
+    return true;
+  }
+  if (img && (HasPrefix(name, "SSYS:") || HasPrefix(name, "LSYS:"))) {
+    out.Kind = TPictureRef::SysIcon;
+    out.Large = HasPrefix(name, "LSYS:");
+    out.SysName = name.substr(5);
+    TSize size;
+    DrawSysIcon(C, 0, 0, size, P.ResFactor, P.Print, false, out.Large, out.SysName);
+    out.Width = size.cx;
+    out.Height = size.cy;
+    return true;
+  }
+  const bool bitmapFile = HasPrefix(name, "FILE://");
+  if (D.ResAndFilePictures && (bitmapFile || (img && HasPrefix(name, "RES://")))) {
+    auto bmp = std::make_shared<TBitmap>();
+    try {
+      if (bitmapFile) {
+        const std::string path = name.substr(7);
+        if (!FileExists(path)) return false;
+        bmp->LoadFromFile(path);
+      } else {
+        bmp->LoadFromResourceName(HInstance, name.substr(6));
+      }
+    } catch (const std::exception&) {
+      return false;
+    }
+    if (bmp->Empty()) return false;
+    out.Kind = TPictureRef::Bitmap;
+    out.Width = bmp->Width();
+    out.Height = bmp->Height();
+    out.Owned = std::move(bmp);
+    return true;
+  }
+  if (!img && D.BodyBackgroundFileOnly) return false;
+  THTMLPicture* pic = nullptr;
+  if (name.find(':') == std::string::npos) {
+    if (P.PictureContainer) pic = P.PictureContainer->FindPicture(name);
+  } else if (D.UrlCache && name.find("://") != std::string::npos && P.PictureCache) {
+    pic = P.PictureCache->FindPicture(name);
+    if (!pic) {
+      pic = P.PictureCache->AddPicture();
+      pic->SetAsynch(false);
+      try {
+        pic->LoadFromURL(name);
+      } catch (const std::exception&) {
+        // A file that cannot be read leaves the picture empty.
+      }
+    }
+  }
+  if (!pic || pic->Empty()) return false;
+  out.Kind = TPictureRef::Html;
+  out.Picture = pic;
+  out.Width = MulDiv(pic->FrameWidth(), ppi_, 96);
+  out.Height = MulDiv(pic->FrameHeight(), ppi_, 96);
+  return out.Width > 0 && out.Height > 0;
+}
+
+void TRenderer::DrawPicture(const TPictureRef& pic, const TRect& box, bool stretched) {
+  switch (pic.Kind) {
+    case TPictureRef::Index:
+      if (P.Print) {
+        TBitmap bmp(MarkupImageWidth(P.Images), MarkupImageHeight(P.Images));
+        MarkupImageDraw(P.Images, bmp.Canvas(), 0, 0, pic.ImageIndex);
+        C->StretchDraw(box, &bmp);
+      } else {
+        MarkupImageDraw(P.Images, C, box.Left, box.Top, pic.ImageIndex);
+      }
+      break;
+    case TPictureRef::SysIcon: {
+      TSize size;
+      DrawSysIcon(C, box.Left, box.Top, size, P.ResFactor, P.Print, true, pic.Large, pic.SysName);
+      break;
+    }
+    case TPictureRef::Html: {
+      THTMLPicture* p = pic.Picture;
+      if (stretched) {
+        const bool was = p->Stretch();
+        p->SetStretch(true);
+        p->Draw(C, box);
+        p->SetStretch(was);
+      } else {
+        p->Draw(C, Bounds(box.Left + p->FrameLeft(), box.Top + p->FrameTop(), box.Width(), box.Height()));
+      }
+      break;
+    }
+    case TPictureRef::Bitmap:
+      if (stretched)
+        C->StretchDraw(box, pic.Owned.get());
+      else
+        C->Draw(box.Left, box.Top, pic.Owned.get());
+      break;
+    case TPictureRef::None:
+      break;
+  }
+}
+
+// ---------------------------------------------------------------- BODY
+
+void TRenderer::TileBackground(const TPictureRef& pic) {
+  const TRect& r = P.Rect;
+  if (pic.Width <= 0 || pic.Height <= 0 || r.Width() <= 0 || r.Height() <= 0) return;
+  const bool hadClip = C->HasClip();
+  const TRect oldClip = C->ClipRect();
+  TRect clip = r;
+  if (hadClip && !IntersectRect(clip, oldClip, r)) return;
+  C->SetClipRect(clip);
+  // A tiny picture over a huge area is tiled only so often.
+  long long budget = 20000;
+  for (int y = r.Top; y < r.Bottom && budget > 0; y += pic.Height)
+    for (int x = r.Left; x < r.Right && budget > 0; x += pic.Width, --budget)
+      DrawPicture(pic, Bounds(x, y, pic.Width, pic.Height), false);
+  if (hadClip)
+    C->SetClipRect(oldClip);
+  else
+    C->RemoveClip();
+}
+
+void TRenderer::PaintBody() {
+  if (D.BodySkippedWhenSelected && P.Selected) return;
+  if (!(D.Opening & MarkupTagBit(mtBODY))) return;
+  size_t pos = 0;
+  while ((pos = text_.find('<', pos)) != std::string::npos) {
+    const size_t close = text_.find('>', pos);
+    if (close == std::string::npos) break;
+    const std::string_view tag(text_.data() + pos, close + 1 - pos);
+    pos = close + 1;
+    bool closing = false;
+    if (MarkupTagKind(tag, closing) != mtBODY || closing) continue;
+    const std::vector<TMarkupAttr> attrs = ScanAttributes(tag.substr(5, tag.size() - 6));
+    TColor from, to;
+    if (MarkupColorValue(Value(Attr(attrs, "BGCOLOR")), from)) {
+      TRect r = P.Rect;
+      r.Left += D.BodyFillLeft;
+      if (D.BodyGradient && MarkupColorValue(Value(Attr(attrs, "BGCOLORTO")), to)) {
+        const std::string dir = MarkupUpper(Attr(attrs, "DIR"));
+        MarkupGradient(C, r, from, to, dir.empty() || dir == "H");
+      } else {
+        FillBand(r, from, clNone, false);
+      }
+    }
+    TPictureRef pic;
+    if (ResolvePicture(Attr(attrs, "BACKGROUND"), false, pic)) TileBackground(pic);
+  }
+}
+
+// ---------------------------------------------------------------- the line pass
+
+void TRenderer::LinePass(TPass& ps, size_t& pos) {
+  if (ps.Mode != TMode::Layout && drawing_ && ps.ParaBg != clNone)
+    FillBand(TRect(P.Rect.Left, ps.Top, P.Rect.Right, ps.LineBottom), ps.ParaBg, ps.ParaBgTo, D.ParagraphGradient);
+  while (pos < ps.Limit && (ps.Mode != TMode::Layout || !ps.End)) {
+    if (text_[pos] == '<')
+      Tag(ps, pos);
+    else
+      Piece(ps, pos);
+  }
+  ps.Used -= ps.TrailingBlank;
+  if (ps.Mode == TMode::Draw && st_.FocusOpen) {
+    const int start = st_.FocusStartX < 0 ? ps.Left : st_.FocusStartX;
+    C->DrawFocusRect(TRect(start - 1, ps.TextBottom - ps.PicOff - ps.GH, ps.X + 1, ps.TextBottom - ps.PicOff));
+    st_.FocusStartX = -1;  // the next line's part starts at its left
+  }
+}
+
+void TRenderer::Piece(TPass& ps, size_t& pos) {
+  size_t end = pos;
+  while (end < ps.Limit && text_[end] != '<') {
+    if (P.WordWrap && text_[end] == ' ') {
+      ++end;
+      break;
+    }
+    ++end;
+  }
+  const std::string_view raw(text_.data() + pos, end - pos);
+  const std::string piece = DecodePiece(raw, D.Nbsp);
+  if (st_.Hidden) {
+    if (ps.Mode == TMode::Layout) P.StripVal += piece;
+    pos = end;
+    return;
+  }
+  const TSize ext = Extent(piece);
+  const int w = ext.cx, h = ext.cy;
+  if (st_.Sub) ps.Sub = std::max(ps.Sub, h / 4);
+  if (st_.Sup) ps.Sup = std::max(ps.Sup, h / 4);
+  ps.LineHeight = std::max(ps.LineHeight, h);
+  const bool trailing = raw.back() == ' ';
+  const int blank = trailing ? Extent(" ").cx : 0;
+
+  if (ps.Mode == TMode::Layout) {
+    // Something always goes on a line, and a word never breaks inside.
+    const bool fits = !ps.HasContent || ps.Glue || (long long)ps.Used + (w - blank) < ps.Avail;
+    if (!fits) {
+      if (P.WordWrap) {
+        ps.End = true;
+        return;
+      }
+      ps.Drop = ps.End = true;
+    }
+    P.StripVal += piece;
+    ps.Used = Sat((long long)ps.Used + w);
+    ps.X = Sat((long long)ps.X + w);
+    ps.HasContent = true;
+    ps.Glue = !trailing;
+    ps.TrailingBlank = blank;
+    pos = end;
+    return;
+  }
+
+  const int bottom = ps.TextBottom - ps.PicOff - (st_.Sup ? ps.Sup : 0) + (st_.Sub ? ps.Sub : 0);
+  const TRect box(ps.X, bottom - h, Sat((long long)ps.X + w), bottom);
+  if (ps.Mode == TMode::Hit && st_.InAnchor && st_.AnchorIsLink && PtInRect(box, TPoint(P.XPos, P.YPos))) {
+    hit_ = true;
+    st_.AnchorHit = true;
+    P.AnchorVal = st_.Href;
+    P.MouseLink = st_.AnchorNo;
+  }
+  if (ps.Mode == TMode::Draw) DrawPiece(ps, piece, box);
+  ps.X = box.Right;
+  ps.Used = Sat((long long)ps.Used + w);
+  ps.TrailingBlank = blank;
+  pos = end;
+}
+
+void TRenderer::DrawPiece(const TPass& ps, const std::string& piece, const TRect& box0) {
+  TRect box = box0;
+  std::string s = piece;
+  if (!P.WordWrap && box.Right > P.Rect.Right) {
+    if (box.Left >= P.Rect.Right) return;
+    ApplyFont();
+    s = Ellipsize(piece, P.Rect.Right - box.Left);
+    box.Right = box.Left + C->TextWidth(s);
+  }
+  if (st_.Bg != clNone) FillBand(box, st_.Bg, clNone, false);
+  if (st_.Shadow) {
+    ApplyFontColor(P.ShadowColor);
+    C->TextOut(box.Left + P.ShadowOffset, box.Top + P.ShadowOffset, s);
+  }
+  ApplyFont();
+  C->TextOut(box.Left, box.Top, s);
+  if (st_.Err) {
+    // Red zig-zag, one pixel above and below the bottom by turns every 2 pixels.
+    const int bottom = ps.TextBottom - ps.PicOff;
+    int x = box.Left & ~1;
+    bool low = ((x % 4) + 4) % 4 == 0;
+    std::vector<TPoint> pts;
+    for (; x <= box.Right; x += 2, low = !low) pts.emplace_back(x, low ? bottom + 1 : bottom - 1);
+    if (pts.size() >= 2) {
+      C->Pen()->SetColor(clRed);
+      C->Pen()->SetWidth(1);
+      C->Pen()->SetStyle(psSolid);
+      C->Polyline(pts);
+    }
+  }
+}
+
+void TRenderer::Tag(TPass& ps, size_t& pos) {
+  if (ps.Limit - pos < 3) {
+    pos = ps.Limit;
+    return;
+  }
+  const void* gt = std::memchr(text_.data() + pos, '>', ps.Limit - pos);
+  if (!gt) {
+    pos = ps.Limit;
+    return;
+  }
+  const size_t close = size_t(static_cast<const char*>(gt) - text_.data());
+  const std::string_view tag(text_.data() + pos, close + 1 - pos);
+  bool closing = false;
+  TMarkupTag kind = MarkupTagKind(tag, closing);
+  if (kind != mtNone && !((closing ? D.Closing : D.Opening) & MarkupTagBit(kind))) kind = mtNone;
+  if (kind == mtNone) {
+    pos = close + 1;
+    return;
+  }
+  if (closing) {
+    CloseTag(ps, kind);
+    pos = close + 1;
+    return;
+  }
+  size_t nameEnd = 1;
+  while (nameEnd < tag.size() && IsAlnum(tag[nameEnd])) ++nameEnd;
+  const std::string_view body = tag.substr(nameEnd, tag.size() - 1 - nameEnd);
+  OpenTag(ps, kind, tag, body, pos, close + 1);
+}
+
+void TRenderer::OpenTag(TPass& ps, TMarkupTag kind, std::string_view tag, std::string_view body, size_t& pos,
+                        size_t next) {
+  const bool layout = ps.Mode == TMode::Layout;
+  TFontData& f = st_.Font;
+  switch (kind) {
+    case mtIMG:
+      Image(ps, body, pos, next);
+      return;
+    case mtCONTROL:
+      Control(ps, tag, pos, next);
+      return;
+    case mtLI:
+      if (layout && ps.LiSeen) {  // a second item starts the next line
+        ps.End = true;
+        return;
+      }
+      ps.LiSeen = true;
+      Bullet(ps);
+      break;
+    default:
+      break;
+  }
+  pos = next;
+  if (kind == mtLI) return;
+
+  const std::vector<TMarkupAttr> attrs = ScanAttributes(body);
+  switch (kind) {
+    case mtA: {
+      const int no = ++st_.Anchors;
+      st_.InAnchor = true;
+      st_.AnchorNo = no;
+      st_.AnchorHit = false;
+      st_.AnchorStartX = ps.X;
+      st_.AnchorStartLine = lineIndex_;
+      bool has = false;
+      if (D.AnchorRule == arFirstQuoted) {
+        st_.Href.clear();
+        for (const TMarkupAttr& a : attrs)
+          if (a.Quoted) {
+            st_.Href = DecodePiece(a.Value, D.Nbsp);
+            has = true;
+            break;
+          }
+      } else {
+        st_.Href = Attr(attrs, "HREF", &has);
+        if (D.AnchorRule == arHrefUpper) st_.Href = MarkupUpper(st_.Href);
+      }
+      st_.AnchorIsLink = has;
+      if (D.ReportsTitle) {
+        bool titled = false;
+        const std::string title = Attr(attrs, "TITLE", &titled);
+        if (titled && layout) P.AnchorTitle = title;
+      }
+      st_.AnchorSavedBg = st_.Bg;
+      const bool hover = no == P.HoverLink;
+      if (!P.HoverStyle || hover) {
+        f.Style |= fsUnderline;
+        if (P.HoverColor != clNone) st_.Bg = P.HoverColor;
+        if (!P.Selected)
+          f.Color = (P.HoverStyle && P.HoverFontColor != clNone) ? P.HoverFontColor : P.URLColor;
+      } else if (!P.Selected) {
+        f.Color = P.URLColor;
+      }
+      if (no - 1 == P.FocusLink) {
+        st_.FocusOpen = true;
+        st_.FocusStartX = ps.X;
+        if (ps.Mode == TMode::Draw) P.FocusAnchor = st_.Href;
+      }
+      break;
+    }
+    case mtB: f.Style |= fsBold; break;
+    case mtI: f.Style |= fsItalic; break;
+    case mtU: f.Style |= fsUnderline; break;
+    case mtS: f.Style |= fsStrikeOut; break;
+    case mtSHAD: st_.Shadow = true; break;
+    case mtSUB: st_.Sub = true; break;
+    case mtSUP: st_.Sup = true; break;
+    case mtE: st_.Err = true; break;
+    case mtZ: st_.Hidden = true; break;
+    case mtBR:
+      if (layout) P.StripVal += '\r';
+      ps.End = ps.Break = true;
+      break;
+    case mtHR:
+      if (ps.Mode == TMode::Draw) {
+        C->Pen()->SetColor(clBlack);
+        C->Pen()->SetWidth(1);
+        C->Pen()->SetStyle(psSolid);
+        C->MoveTo(ps.Left, ps.TextBottom);
+        C->LineTo(P.Rect.Right, ps.TextBottom);
+      }
+      ps.End = ps.Break = true;
+      break;
+    case mtUL:
+      if (st_.ListLevel < kCoordLimit / kListIndent / 4) ++st_.ListLevel;
+      EndBlock(ps);
+      break;
+    case mtBLINK:
+      if (!P.Blink) f.Color = startBg_;
+      break;
+    case mtHI:
+      st_.HiSavedBg = st_.Bg;
+      st_.HiSavedColor = f.Color;
+      st_.Bg = clHighlight;
+      f.Color = clHighlightText;
+      break;
+    case mtFONT: {
+      bool has = false;
+      const std::string face = Attr(attrs, "FACE", &has);
+      if (has && !face.empty()) f.Name = Value(face);
+      TColor c;
+      if (!P.Selected && MarkupColorValue(Value(Attr(attrs, "COLOR")), c)) f.Color = c;
+      if (!P.Selected && MarkupColorValue(Value(Attr(attrs, "BGCOLOR")), c)) {
+        st_.FontSavedBg = st_.Bg;
+        st_.FontBgSaved = true;
+        st_.Bg = c;
+      }
+      const int size = IntVal(Attr(attrs, "SIZE"));
+      if (size >= 1) {  // a size below 1 means nothing
+        static constexpr int kPoints[] = {8, 10, 12, 14, 16};
+        const int points = size <= 5 ? kPoints[size - 1] : std::min(size, kMaxFontPoints);
+        f.Height = -MulDiv(points, ppi_, 72);
+      }
+      break;
+    }
+    case mtIND: {
+      const int v = std::clamp(IntVal(Attr(attrs, "X")), 0, kCoordLimit / 4);
+      if (v > ps.Used) {
+        ps.X = Sat((long long)ps.Left + v);
+        ps.Used = v;
+      }
+      break;
+    }
+    case mtP: {
+      const std::string align = MarkupUpper(Attr(attrs, "ALIGN"));
+      if (align == "LEFT") st_.Align = taLeft;
+      if (align == "RIGHT") st_.Align = taRight;
+      if (align == "CENTER") st_.Align = taCenter;
+      bool has = false;
+      const std::string indent = D.ParagraphIndent ? Attr(attrs, "INDENT", &has) : std::string();
+      if (has) st_.Indent = std::clamp(IntVal(indent), -kCoordLimit / 4, kCoordLimit / 4);
+      TColor c;
+      if (MarkupColorValue(Value(Attr(attrs, "BGCOLOR")), c)) {
+        st_.ParaBg = c;
+        st_.ParaBgTo = clNone;
+        if (D.ParagraphGradient && MarkupColorValue(Value(Attr(attrs, "BGCOLORTO")), c)) st_.ParaBgTo = c;
+      }
+      if (layout) {
+        ps.Align = st_.Align;
+        ps.Indent = st_.Indent;
+        if (ps.ParaBg == clNone) {
+          ps.ParaBg = st_.ParaBg;
+          ps.ParaBgTo = st_.ParaBgTo;
+        }
+      }
+      break;
+    }
+    case mtR: {
+      const int angle = IntVal(Attr(attrs, "A")) % 360;
+      st_.RotSaved = f.Orientation;
+      f.Orientation = angle * 10;
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void TRenderer::CloseTag(TPass& ps, TMarkupTag kind) {
+  TFontData& f = st_.Font;
+  switch (kind) {
+    case mtA:
+      f.Style &= ~fsUnderline;
+      st_.Bg = st_.AnchorSavedBg;
+      if (!P.Selected) f.Color = base_.Color;
+      if (st_.InAnchor && st_.AnchorHit && ps.Mode == TMode::Hit) {
+        const int left = st_.AnchorStartLine == lineIndex_ ? st_.AnchorStartX : ps.Left;
+        P.HoverRect = TRect(left, ps.Top, ps.X, ps.LineBottom);
+        P.MouseLink = st_.AnchorNo;
+      }
+      if (st_.FocusOpen && ps.Mode == TMode::Draw) {
+        const int start = st_.FocusStartX < 0 ? ps.Left : st_.FocusStartX;
+        C->DrawFocusRect(
+            TRect(start - 1, ps.TextBottom - ps.PicOff - ps.GH, ps.X + 1, ps.TextBottom - ps.PicOff));
+      }
+      st_.FocusOpen = false;
+      st_.InAnchor = st_.AnchorIsLink = st_.AnchorHit = false;
+      break;
+    case mtB: f.Style &= ~fsBold; break;
+    case mtI: f.Style &= ~fsItalic; break;
+    case mtU: f.Style &= ~fsUnderline; break;
+    case mtS: f.Style &= ~fsStrikeOut; break;
+    case mtSHAD: st_.Shadow = false; break;
+    case mtSUB:
+    case mtSUP: st_.Sub = st_.Sup = false; break;
+    case mtE: st_.Err = false; break;
+    case mtZ: st_.Hidden = false; break;
+    case mtBLINK: f.Color = base_.Color; break;
+    case mtHI:
+      st_.Bg = st_.HiSavedBg;
+      f.Color = st_.HiSavedColor;
+      break;
+    case mtFONT:
+      f.Name = base_.Name;
+      f.Height = base_.Height;
+      if (!P.Selected) {
+        f.Color = base_.Color;
+        if (st_.FontBgSaved) st_.Bg = st_.FontSavedBg;
+        st_.FontBgSaved = false;
+      }
+      break;
+    case mtLI: EndBlock(ps); break;
+    case mtP:
+      EndBlock(ps);
+      st_.ParaBg = st_.ParaBgTo = clNone;
+      st_.Align = taLeft;
+      st_.Indent = 0;
+      break;
+    case mtR: f.Orientation = st_.RotSaved; break;
+    case mtUL:
+      if (st_.ListLevel > 0)
+        --st_.ListLevel;
+      else
+        f.Style &= ~fsUnderline;
+      break;
+    default:
+      break;
+  }
+}
+
+void TRenderer::Bullet(TPass& ps) {
+  const int level = std::max(st_.ListLevel, 1);
+  ps.Used = Sat((long long)ps.Used + (long long)kListIndent * level);
+  ps.X = Sat((long long)ps.X + (long long)kListIndent * (level - 1));
+  if (ps.Mode == TMode::Draw && (!st_.Hidden || D.BulletsInHiddenText)) {
+    TFontData d = st_.Font;
+    d.Name = "Symbol";
+    d.Style &= ~(fsUnderline | fsStrikeOut);
+    C->Font()->SetData(d);
+    applied_ = d;
+    const std::string bullet = level % 2 ? std::string(1, char(183)) : std::string("o");
+    const int h = C->TextHeight(bullet);
+    C->TextOut(ps.X, ps.TextBottom - ps.PicOff - h, bullet);
+  }
+  ps.X = Sat((long long)ps.X + kListIndent);
+}
+
+// ---------------------------------------------------------------- pictures and controls
+
+void TRenderer::Image(TPass& ps, std::string_view body, size_t& pos, size_t next) {
+  const std::vector<TMarkupAttr> attrs = ScanAttributes(body);
+  TPictureRef pic;
+  if (!ResolvePicture(Attr(attrs, "SRC"), true, pic)) {
+    pos = next;
+    return;
+  }
+  const int aw = IntVal(Attr(attrs, "WIDTH")), ah = IntVal(Attr(attrs, "HEIGHT"));
+  const bool stretched = aw >= 1 && ah >= 1;
+  const int w = std::min(stretched ? aw : pic.Width, kMaxPictureSide);
+  const int h = std::min(stretched ? ah : pic.Height, kMaxPictureSide);
+  if (ps.Mode == TMode::Layout) {
+    if (!PlaceBox(ps, w, h)) return;
+    const std::string align = MarkupUpper(Attr(attrs, "ALIGN"));
+    const int gh = GH();
+    if (align == "TOP") ps.PicOff = std::max(ps.PicOff, h - gh);
+    if (align == "MIDDLE") ps.PicOff = std::max(ps.PicOff, (h - gh) / 2);
+    pos = next;
+    return;
+  }
+  const TRect box(ps.X, ps.TextBottom - h, Sat((long long)ps.X + w), ps.TextBottom);
+  const bool onIt = st_.InAnchor && st_.AnchorIsLink && PtInRect(box, TPoint(P.XPos, P.YPos));
+  if (onIt) {
+    hit_ = true;
+    P.AnchorVal = st_.Href;
+    P.MouseLink = st_.AnchorNo;
+  }
+  if (ps.Mode == TMode::Draw) {
+    TPictureRef alt;
+    if (onIt && ResolvePicture(Attr(attrs, "ALT"), true, alt))
+      DrawPicture(alt, box, true);
+    else
+      DrawPicture(pic, box, stretched);
+  }
+  ps.X = box.Right;
+  ps.Used = Sat((long long)ps.Used + w);
+  ps.TrailingBlank = 0;
+  pos = next;
+}
+
+void TRenderer::Control(TPass& ps, std::string_view tag, size_t& pos, size_t next) {
+  std::string type, id, prop, width, value;
+  ParseControlTag(std::string(tag), type, id, prop, width, value);
+  pos = next;
+  if (width.empty() || width.find_first_not_of("0123456789") != std::string::npos) return;
+  int w = std::min(IntVal(width), kMaxPictureSide);
+  int h;
+  if (type == "COMBO")
+    h = 25;
+  else if (type == "CHECK" || type == "RADIO")
+    w = h = 16;
+  else if (type == "BUTTON")
+    h = ps.Mode == TMode::Draw ? 24 : 18;
+  else
+    h = ps.GH + 6;
+  if (ps.Mode == TMode::Layout) {
+    if (!PlaceBox(ps, w, h)) pos -= tag.size();  // the control starts the next line
+    return;
+  }
+  const int b = ps.TextBottom - ps.PicOff;
+  const TRect box(ps.X, b - h, Sat((long long)ps.X + w), b);
+  const bool onIt = PtInRect(box, TPoint(P.XPos, P.YPos));
+  if (onIt) {
+    P.ControlRect = box;
+    P.ControlValue = value;
+    P.ControlType = type;
+    if (ps.Mode == TMode::Hit && id == ctrlIdIn_) {
+      hit_ = true;
+      P.AnchorVal = "ctrl";
+    }
+    P.ControlID = id;
+  }
+  if (ps.Mode == TMode::Draw) DrawControl(type, value, ps.X, b, ps.LineHeight, w, P.HotControls && onIt);
+  ps.X = box.Right;
+  ps.Used = Sat((long long)ps.Used + w);
+  ps.TrailingBlank = 0;
+}
+
+void TRenderer::DrawControl(const std::string& type, const std::string& value, int x, int b, int h, int w,
+                            bool hot) {
+  C->Pen()->SetColor(TColor(0x808080));
+  C->Pen()->SetWidth(1);
+  C->Pen()->SetStyle(psSolid);
+  C->Brush()->SetStyle(bsClear);
+  ApplyFont();
+  const unsigned textFlags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
+  if (type == "EDIT" || type == "MASK" || type == "PASSWORD") {
+    C->Rectangle(x, b - h + 3, x + w, b + 1);
+    TRect r(x + 2, b - h + 4, x + w, b);
+    C->DrawText(type == "PASSWORD" ? PasswordText(value) : value, r, textFlags);
+  } else if (type == "COMBO") {
+    C->Rectangle(x, b - h + 3, x + w, b + 1);
+    TRect r(x + 2, b - h + 6, x + w - 17, b);
+    C->DrawText(value, r, textFlags);
+    C->DrawFrameControl(TRect(x + w - 19, b - h + 6, x + w - 3, b - 2), DFC_SCROLL, DFCS_SCROLLCOMBOBOX);
+  } else if (type == "CHECK" || type == "RADIO") {
+    unsigned state = (type == "RADIO" ? DFCS_BUTTONRADIO : DFCS_BUTTONCHECK) | DFCS_FLAT;
+    if (MarkupUpper(value) == "TRUE") state |= DFCS_CHECKED;
+    C->DrawFrameControl(TRect(x + 2, b - 15, x + 15, b), DFC_BUTTON, state);
+  } else if (type == "BUTTON") {
+    TRect r(x + 2, b - 20, x + w - 2, b);
+    C->DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONPUSH | (hot ? DFCS_PUSHED : 0u));
+    C->DrawText(value, r, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
+  }
+  C->Brush()->SetStyle(bsClear);
+}
+
+// ---------------------------------------------------------------- the call
+
+bool TRenderer::Run() {
+  P.AnchorVal.clear();
+  P.StripVal.clear();
+  P.FocusAnchor.clear();
+  P.AnchorTitle.clear();
+  if (!P.CheckHotSpot) P.ControlID.clear();
+  ctrlIdIn_ = P.ControlID;
+  P.ControlValue.clear();
+  P.ControlType.clear();
+  P.XSize = P.YSize = P.HyperLinks = 0;
+  P.MouseLink = -1;
+  P.HoverRect = P.ControlRect = TRect();
+  if (!C) return false;
+
+  const TFontData savedFont = C->Font()->Data();
+  const TColor savedBrushColor = C->Brush()->Color();
+  const TBrushStyle savedBrushStyle = C->Brush()->Style();
+  const TPenData savedPen = C->Pen()->Data();
+  base_ = savedFont;
+  st_.Font = base_;
+  startBg_ = savedBrushColor;
+  ppi_ = C->Font()->PixelsPerInch();
+  if (ppi_ <= 0) ppi_ = 96;
+  text_ = ConvertFooterMarkers(P.Text);
+  if (D.ConvertLineBreaks) text_ = LineBreaksToBR(text_, true);
+  C->Brush()->SetStyle(bsClear);
+  drawing_ = !P.CheckHeight && !P.CheckHotSpot;
+
+  const int baseGH = GH();
+  // No room at all: nothing to lay out.
+  if (P.Rect.Width() > 0) {
+    if (drawing_) PaintBody();
+    int top = P.Rect.Top;
+    size_t pos = 0;
+    while (pos < text_.size()) {
+      const TState lineStart = st_;
+      TPass ps;
+      ps.Mode = TMode::Layout;
+      ps.Limit = text_.size();
+      ps.Left = ps.X = P.Rect.Left + 1;
+      ps.Avail = P.Rect.Right - ps.Left;
+      ps.Top = top;
+      ps.GH = ps.LineHeight = GH();
+      ps.Align = st_.Align;
+      ps.Indent = st_.Indent;
+      ps.ParaBg = st_.ParaBg;
+      ps.ParaBgTo = st_.ParaBgTo;
+      size_t end = pos;
+      LinePass(ps, end);
+      P.XSize = std::max(P.XSize, ps.Used);
+
+      int left = P.Rect.Left + 1;
+      if (ps.Align == taRight && P.Rect.Right - ps.Used > P.Rect.Left) left = P.Rect.Right - ps.Used;
+      if (ps.Align == taCenter && P.Rect.Width() - ps.Used > 0) left += (P.Rect.Width() - ps.Used) / 2;
+      left = Sat((long long)left + ps.Indent);
+      const int lineH = Sat((long long)ps.LineHeight + ps.Sub + ps.Sup);
+
+      if (!P.CheckHeight) {
+        st_ = lineStart;
+        appliedValid_ = false;
+        TPass p2;
+        p2.Mode = P.CheckHotSpot ? TMode::Hit : TMode::Draw;
+        p2.Limit = end;
+        p2.Left = p2.X = left;
+        p2.Avail = ps.Avail;
+        p2.Top = top;
+        p2.TextBottom = Sat((long long)top + ps.LineHeight + ps.Sup);
+        p2.LineBottom = Sat((long long)top + lineH);
+        p2.LineHeight = ps.LineHeight;
+        p2.Sub = ps.Sub;
+        p2.Sup = ps.Sup;
+        p2.PicOff = ps.PicOff;
+        p2.GH = ps.GH;
+        p2.ParaBg = ps.ParaBg;
+        p2.ParaBgTo = ps.ParaBgTo;
+        size_t p = pos;
+        LinePass(p2, p);
+      }
+      // Closing tags left over at the end make no line of their own.
+      const bool emptyTail = !ps.HasContent && ps.Used == 0 && !ps.Break && end >= text_.size() && lineIndex_ > 0;
+      if (!emptyTail) {
+        top = Sat((long long)top + lineH);
+        P.YSize = Sat((long long)P.YSize + lineH);
+      }
+      pos = ps.Drop ? text_.size() : end;
+      ++lineIndex_;
+      if (!P.CheckHeight && pos < text_.size() && (long long)top + GH() > P.Rect.Bottom) break;
+    }
+  }
+  P.HyperLinks = st_.Anchors;
+  if (P.YSize == 0) P.YSize = baseGH;
+
+  C->Font()->SetData(savedFont);
+  C->Brush()->SetColor(savedBrushColor);
+  C->Brush()->SetStyle(savedBrushStyle);
+  C->Pen()->SetColor(savedPen.Color);
+  C->Pen()->SetWidth(savedPen.Width);
+  C->Pen()->SetStyle(savedPen.Style);
+  C->Pen()->SetMode(savedPen.Mode);
+  return hit_;
+}
+
+}  // namespace
+
+const TMarkupDialect GridMarkupDialect = {
+    "EsgHTMLE", kAllOpening, kGridClosing, arHrefUpper,
+    /*ReportsTitle*/ true, /*BulletsInHiddenText*/ true, /*LowerCaseAttributes*/ false,
+    /*UpperCaseValues*/ true, /*BodyGradient*/ false, /*ParagraphGradient*/ false,
+    /*ParagraphIndent*/ true, /*BodyFillLeft*/ 0, /*BodySkippedWhenSelected*/ false,
+    /*BodyBackgroundFileOnly*/ false, /*ResAndFilePictures*/ false, /*UrlCache*/ true,
+    /*Nbsp*/ true, /*ConvertLineBreaks*/ true};
+
+const TMarkupDialect StatusBarMarkupDialect = {
+    "HTMLStatusBar", kAllOpening & ~MarkupTagBit(mtCONTROL), kGridClosing, arFirstQuoted,
+    /*ReportsTitle*/ false, /*BulletsInHiddenText*/ false, /*LowerCaseAttributes*/ false,
+    /*UpperCaseValues*/ true, /*BodyGradient*/ true, /*ParagraphGradient*/ true,
+    /*ParagraphIndent*/ true, /*BodyFillLeft*/ -2, /*BodySkippedWhenSelected*/ true,
+    /*BodyBackgroundFileOnly*/ false, /*ResAndFilePictures*/ false, /*UrlCache*/ true,
+    /*Nbsp*/ true, /*ConvertLineBreaks*/ true};
+
+const TMarkupDialect InspectorMarkupDialect = {
+    "InspectorBar", kAllOpening & ~Tags({mtCONTROL, mtE, mtHI}), kGridClosing & ~Tags({mtE, mtHI, mtLI}),
+    arHrefAsWritten,
+    /*ReportsTitle*/ false, /*BulletsInHiddenText*/ true, /*LowerCaseAttributes*/ true,
+    /*UpperCaseValues*/ false, /*BodyGradient*/ false, /*ParagraphGradient*/ false,
+    /*ParagraphIndent*/ false, /*BodyFillLeft*/ 0, /*BodySkippedWhenSelected*/ false,
+    /*BodyBackgroundFileOnly*/ true, /*ResAndFilePictures*/ true, /*UrlCache*/ false,
+    /*Nbsp*/ false, /*ConvertLineBreaks*/ false};
+
+bool HTMLDrawEngine(const TMarkupDialect& Dialect, THTMLDrawParams& P) {
+  TRenderer r(Dialect, P);
+  return r.Run();
+}
+
+TMarkupTag MarkupTagKind(std::string_view Tag, bool& Closing) {
+  Closing = false;
+  size_t i = 0;
+  if (i < Tag.size() && Tag[i] == '<') ++i;
+  if (i < Tag.size() && Tag[i] == '/') {
+    Closing = true;
+    ++i;
+  }
+  const size_t start = i;
+  while (i < Tag.size() && IsAlnum(Tag[i])) ++i;
+  const std::string name = MarkupUpper(Tag.substr(start, i - start));
+  for (const TTagName& t : kTagNames)
+    if (name == t.Name) return t.Kind;
+  return mtNone;
+}
+
+bool MarkupColorValue(std::string_view Value, TColor& Color) {
+  if (Value.empty()) return false;
+  Color = Value[0] == '#' ? HexToColor(std::string(Value)) : ColorNameToColor(std::string(Value));
+  return true;
+}
+
+void MarkupGradient(TCanvas* Canvas, const TRect& R, TColor From, TColor To, bool Horizontal, int Bands) {
+  if (!Canvas || Bands < 1) return;
+  const int extent = Horizontal ? R.Width() : R.Height();
+  if (extent <= 0) return;
+  const int a = ColorToRGB(From), b = ColorToRGB(To);
+  const TBrushStyle style = Canvas->Brush()->Style();
+  Canvas->Brush()->SetStyle(bsSolid);
+  for (int i = 0; i < Bands; ++i) {
+    const int s = MulDiv(i, extent, Bands), e = MulDiv(i + 1, extent, Bands);
+    if (e <= s) continue;
+    auto channel = [&](int shift) {
+      const int ca = (a >> shift) & 0xFF, cb = (b >> shift) & 0xFF;
+      return ca + (cb - ca) * i / Bands;
+    };
+    Canvas->Brush()->SetColor(RGB(channel(0), channel(8), channel(16)));
+    Canvas->FillRect(Horizontal ? TRect(R.Left + s, R.Top, R.Left + e, R.Bottom)
+                                : TRect(R.Left, R.Top + s, R.Right, R.Top + e));
+  }
+  Canvas->Brush()->SetStyle(style);
+}

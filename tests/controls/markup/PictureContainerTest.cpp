@@ -1,0 +1,233 @@
+// Pictures for markup: decoding, GIF frames, loading by address, the named
+// container and the address cache, and pictures drawn by the renderer.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+
+#include "controls/markup/EsgHTMLE.h"
+#include "controls/markup/PictureContainer.h"
+#include "platform/gui/RecordingCanvas.h"
+
+namespace {
+
+std::string PngBytes(int w, int h, QColor colour) {
+  QImage img(w, h, QImage::Format_ARGB32);
+  img.fill(colour);
+  QByteArray b;
+  QBuffer buf(&b);
+  buf.open(QIODevice::WriteOnly);
+  img.save(&buf, "PNG");
+  return std::string(b.constData(), size_t(b.size()));
+}
+
+// A 1x1 GIF with two frames: red (colour 0), then blue (colour 1) placed at 0,0.
+std::string TwoFrameGif() {
+  const unsigned char bytes[] = {
+      'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0,  // screen 1x1, two-colour table
+      0xFF, 0, 0, 0, 0, 0xFF,                                 // red, blue
+      0x21, 0xF9, 4, 0, 10, 0, 0, 0,                          // frame 1
+      0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0,
+      0x21, 0xF9, 4, 0, 10, 0, 0, 0,                          // frame 2
+      0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x4C, 0x01, 0,
+      0x3B};
+  return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+void Load(THTMLPicture& p, const std::string& bytes) {
+  TStringStream s(bytes);
+  p.LoadFromStream(&s);
+}
+
+TColor PixelOf(THTMLPicture& p) {
+  TBitmap bmp(1, 1);
+  bmp.Canvas()->Brush()->SetColor(clWhite);
+  bmp.Canvas()->FillRect(TRect(0, 0, 1, 1));
+  p.Draw(bmp.Canvas(), TRect(0, 0, 1, 1));
+  return bmp.Canvas()->Pixels(0, 0);
+}
+
+}  // namespace
+
+TEST(HTMLPicture, DecodesOtherDataWholeAndKeepsItsBytes) {
+  THTMLPicture p;
+  EXPECT_TRUE(p.Empty());
+  EXPECT_EQ(p.Width(), 0);
+  int changes = 0;
+  p.OnChange = [&](TObject*) { ++changes; };
+  const std::string png = PngBytes(7, 5, Qt::green);
+  Load(p, png);
+  EXPECT_FALSE(p.Empty());
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(p.FrameCount(), -1);
+  EXPECT_EQ(p.Width(), 7);
+  EXPECT_EQ(p.Height(), 5);
+  EXPECT_EQ(p.FrameWidth(), 7);
+  TStringStream out;
+  p.SaveToStream(&out);
+  EXPECT_EQ(out.DataString(), png);
+
+  THTMLPicture q;
+  q.Assign(&p);
+  EXPECT_EQ(q.Width(), 7);
+  q.Assign(nullptr);
+  EXPECT_TRUE(q.Empty());
+  EXPECT_EQ(q.Width(), 0);
+  EXPECT_EQ(q.Data(), "");
+}
+
+TEST(HTMLPicture, BadDataRaisesAndDrawsNothing) {
+  THTMLPicture p;
+  try {
+    Load(p, "not an image at all");
+    FAIL() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Could not load image. Invalid format");
+  }
+  TRecordingCanvas c;
+  p.Draw(&c, TRect(0, 0, 10, 10));
+  EXPECT_TRUE(c.Ops().empty());
+}
+
+TEST(HTMLPicture, GifFramesAreCountedAndSelected) {
+  THTMLPicture p;
+  Load(p, TwoFrameGif());
+  EXPECT_EQ(p.FrameCount(), 2);
+  EXPECT_EQ(p.Frame(), 1);
+  EXPECT_EQ(p.FrameWidth(), 1);
+  EXPECT_EQ(PixelOf(p), clRed);
+  int frameChanges = 0;
+  p.OnFrameChange = [&](TObject*) { ++frameChanges; };
+  p.SetFrame(2);
+  EXPECT_EQ(frameChanges, 1);
+  EXPECT_EQ(PixelOf(p), clBlue);
+  // Assigning starts again at the first frame.
+  THTMLPicture q;
+  q.Assign(&p);
+  EXPECT_EQ(q.Frame(), 1);
+  EXPECT_EQ(PixelOf(q), clRed);
+}
+
+TEST(HTMLPicture, LoadingByAddress) {
+  RegisterResource("MARKUPTESTPIC", PngBytes(3, 3, Qt::red));
+  THTMLPicture r;
+  r.LoadFromURL("res://MARKUPTESTPIC");
+  EXPECT_FALSE(r.Empty());
+  EXPECT_EQ(r.Width(), 3);
+  THTMLPicture none;
+  none.LoadFromURL("RES://NOSUCHMARKUPRESOURCE");
+  EXPECT_TRUE(none.Empty());
+
+  THTMLPicture web;
+  web.LoadFromURL("http://example.invalid/a.png");
+  EXPECT_TRUE(web.Empty());
+  EXPECT_TRUE(web.Busy());
+  web.LoadFromURL("http://example.invalid/b.png");
+  EXPECT_EQ(web.URL(), "http://example.invalid/a.png");  // ignored while busy
+}
+
+TEST(PictureContainer, FindsNamesIgnoringCase) {
+  TPictureContainer pc(nullptr);
+  EXPECT_EQ(pc.Version(), "1.0.0.0");
+  TPictureItem* item = pc.Items()->Add();
+  item->SetName("logo");
+  Load(*item->Picture(), PngBytes(2, 2, Qt::blue));
+  EXPECT_EQ(pc.FindPicture("LOGO"), item->Picture());
+  EXPECT_EQ(pc.FindPicture("Logo"), item->Picture());
+  EXPECT_EQ(pc.FindPicture("other"), nullptr);
+
+  TPictureItem* copy = pc.Items()->Add();
+  copy->Assign(item);
+  EXPECT_EQ(copy->Name(), "logo");
+  EXPECT_EQ(copy->Picture()->Width(), 2);
+  EXPECT_NE(copy->Picture(), item->Picture());
+}
+
+TEST(PictureCache, FindsAddressesExactly) {
+  THTMLPictureCache cache;
+  THTMLPicture* p = cache.AddPicture();
+  p->SetAsynch(false);
+  p->LoadFromURL("http://host/Pic.png");
+  EXPECT_EQ(cache.FindPicture("http://host/Pic.png"), p);
+  EXPECT_EQ(cache.FindPicture("http://host/pic.png"), nullptr);
+}
+
+namespace {
+
+class MarkupPictures : public ::testing::Test {
+ protected:
+  TRecordingCanvas c{1000, 1000};
+  TPictureContainer pc{nullptr};
+  void SetUp() override {
+    TPictureItem* a = pc.Items()->Add();
+    a->SetName("pic");
+    Load(*a->Picture(), PngBytes(8, 20, Qt::red));
+    TPictureItem* b = pc.Items()->Add();
+    b->SetName("alt");
+    Load(*b->Picture(), PngBytes(4, 4, Qt::blue));
+  }
+  THTMLDrawParams Params(const std::string& text) {
+    THTMLDrawParams p;
+    p.Canvas = &c;
+    p.Text = text;
+    p.Rect = TRect(0, 0, 300, 200);
+    p.PictureContainer = &pc;
+    return p;
+  }
+};
+
+}  // namespace
+
+TEST_F(MarkupPictures, PictureTakesRoomAndRaisesTheLine) {
+  THTMLDrawParams p = Params("a<img src=\"pic\">b");
+  HTMLDrawEngine(GridMarkupDialect, p);
+  EXPECT_EQ(p.XSize, 5 + 8 + 5);
+  EXPECT_EQ(p.YSize, 20);
+  auto images = c.OpsOf(okImage);
+  ASSERT_EQ(images.size(), 1u);
+  EXPECT_EQ(images[0].R, TRect(6, 0, 14, 20));
+  auto texts = c.OpsOf(okText);
+  EXPECT_EQ(texts[1].R.Bottom, 20);  // text stands on the picture's bottom
+
+  c.Clear();
+  THTMLDrawParams top = Params("a<IMG SRC=\"pic\" ALIGN=\"TOP\">");
+  HTMLDrawEngine(GridMarkupDialect, top);
+  EXPECT_EQ(c.OpsOf(okText)[0].R.Top, 0);
+
+  c.Clear();
+  THTMLDrawParams sized = Params("<IMG SRC=\"pic\" WIDTH=\"30\" HEIGHT=\"10\">");
+  HTMLDrawEngine(GridMarkupDialect, sized);
+  EXPECT_EQ(sized.XSize, 30);
+  EXPECT_EQ(c.OpsOf(okImage).at(0).R, TRect(1, 3, 31, 13));
+}
+
+TEST_F(MarkupPictures, PictureInsideAnAnchorIsHitAndShowsItsAlternative) {
+  const std::string text = "<A HREF=\"go\"><IMG SRC=\"pic\" ALT=\"alt\"></A>";
+  THTMLDrawParams p = Params(text);
+  p.XPos = 3;
+  p.YPos = 10;
+  EXPECT_TRUE(HTMLDrawEngine(GridMarkupDialect, p));  // drawing calls report picture hits
+  EXPECT_EQ(p.AnchorVal, "GO");
+  auto images = c.OpsOf(okImage);
+  ASSERT_EQ(images.size(), 1u);
+  EXPECT_EQ(images[0].Source, TRect(0, 0, 4, 4));  // the alternative, stretched over the room
+
+  c.Clear();
+  THTMLDrawParams away = Params(text);
+  away.XPos = 50;
+  away.YPos = 10;
+  EXPECT_FALSE(HTMLDrawEngine(GridMarkupDialect, away));
+  EXPECT_EQ(c.OpsOf(okImage).at(0).Source, TRect(0, 0, 8, 20));
+}
+
+TEST_F(MarkupPictures, UrlPicturesComeOnlyFromTheCache) {
+  THTMLPictureCache cache;
+  for (int i = 0; i < 3; ++i) {
+    THTMLDrawParams p = Params("<IMG SRC=\"http://host/x.png\">");
+    p.PictureCache = &cache;
+    HTMLDrawEngine(GridMarkupDialect, p);
+    EXPECT_EQ(p.XSize, 0);  // nothing is downloaded
+  }
+  EXPECT_EQ(cache.Count(), 1);  // one entry, found again on every draw
+  EXPECT_TRUE(cache.Items(0)->Empty());
+}
