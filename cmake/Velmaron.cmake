@@ -31,10 +31,14 @@ function(velmaron_test name)
   if(NOT A_GUI)
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()
+  # The environment goes through the test launcher: a list in the tests'
+  # ENVIRONMENT property does not survive test discovery.
+  set_target_properties(${name} PROPERTIES
+    CROSSCOMPILING_EMULATOR "/usr/bin/env;QT_QPA_PLATFORM=offscreen;VELMARON_TEST=1")
   include(GoogleTest)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELMARON_TEST=1" TIMEOUT 300)
+    PROPERTIES TIMEOUT 300)
 endfunction()
 
 # velmaron_bench(<name> SOURCES <files...> DEPS <targets...>)

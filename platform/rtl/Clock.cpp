@@ -46,9 +46,13 @@ class TRealClock final : public TClock {
     return true;
   }
   void DelayLoop(uint32_t count) override {
-    // volatile keeps the optimiser from folding the loop away.
-    volatile uint32_t n = count;
-    while (n > 0) n = n - 1;
+    // The empty asm makes the counter opaque, so the loop is neither folded
+    // away nor turned into memory traffic: each turn costs the same, which the
+    // bit-delay calibration's straight line relies on.
+    while (count != 0) {
+      asm volatile("" : "+r"(count));
+      --count;
+    }
   }
   uint64_t NowNanoseconds() override { return MonotonicNs(); }
 };
