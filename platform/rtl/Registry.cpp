@@ -1,0 +1,882 @@
+#include "platform/rtl/Registry.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+// ===========================================================================
+// Nodes
+
+namespace {
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+int CompareNames(std::string_view a, std::string_view b) {
+  return CompareText(std::string(a), std::string(b));
+}
+
+const HKEY kRoots[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS,
+                       HKEY_CURRENT_CONFIG};
+
+}  // namespace
+
+TRegistryStore::TNode* TRegistryStore::TNode::FindKey(std::string_view name) const {
+  for (const auto& k : Keys)
+    if (SameName(k->Name, name)) return k.get();
+  return nullptr;
+}
+
+TRegistryStore::TNode* TRegistryStore::TNode::AddKey(std::string_view name) {
+  if (TNode* k = FindKey(name)) return k;
+  auto node = std::make_unique<TNode>();
+  node->Name.assign(name);
+  auto at = std::upper_bound(Keys.begin(), Keys.end(), name, [](std::string_view n, const auto& k) {
+    return CompareNames(n, k->Name) < 0;
+  });
+  return Keys.insert(at, std::move(node))->get();
+}
+
+bool TRegistryStore::TNode::RemoveKey(std::string_view name) {
+  for (auto it = Keys.begin(); it != Keys.end(); ++it)
+    if (SameName((*it)->Name, name)) {
+      Keys.erase(it);
+      return true;
+    }
+  return false;
+}
+
+TRegistryStore::TValue* TRegistryStore::TNode::FindValue(std::string_view name) {
+  for (auto& v : Values)
+    if (SameName(v.first, name)) return &v.second;
+  return nullptr;
+}
+
+void TRegistryStore::TNode::SetValue(std::string_view name, TValue value) {
+  if (TValue* v = FindValue(name)) {
+    *v = std::move(value);
+    return;
+  }
+  Values.emplace_back(std::string(name), std::move(value));
+}
+
+bool TRegistryStore::TNode::RemoveValue(std::string_view name) {
+  for (auto it = Values.begin(); it != Values.end(); ++it)
+    if (SameName(it->first, name)) {
+      Values.erase(it);
+      return true;
+    }
+  return false;
+}
+
+// ===========================================================================
+// Store and its file form
+//
+//   VELMARON REGISTRY 1
+//   [HKEY_CURRENT_USER\Software\Dalmire\Velmaron]
+//   "Clock"=dword:00000032
+//   "Name"=sz:"text with \"quotes\" and \x01 bytes"
+//   @=hex:01,ff
+//
+// Key names escape '%', '[', ']', '\' and control bytes as %HH; value names and
+// strings escape '\', '"' and control bytes as \xHH.
+
+namespace {
+
+const char kMagic[] = "VELMARON REGISTRY 1";
+
+const char* const kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS",
+                                  "HKEY_CURRENT_CONFIG"};
+
+const char kHex[] = "0123456789abcdef";
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+std::string EscapeKeyName(std::string_view s) {
+  std::string r;
+  for (char ch : s) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    if (IsControl(c) || c == '%' || c == '[' || c == ']' || c == '\\') {
+      r += '%';
+      r += kHex[c >> 4];
+      r += kHex[c & 15];
+    } else {
+      r += ch;
+    }
+  }
+  return r;
+}
+
+bool UnescapeKeyName(std::string_view s, std::string& out) {
+  out.clear();
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '%') {
+      out += s[i];
+      continue;
+    }
+    if (i + 2 >= s.size()) return false;
+    int h = HexDigit(s[i + 1]), l = HexDigit(s[i + 2]);
+    if (h < 0 || l < 0) return false;
+    out += static_cast<char>(h * 16 + l);
+    i += 2;
+  }
+  return true;
+}
+
+std::string Quote(std::string_view s) {
+  std::string r = "\"";
+  for (char ch : s) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    if (c == '\\' || c == '"') {
+      r += '\\';
+      r += ch;
+    } else if (IsControl(c)) {
+      r += "\\x";
+      r += kHex[c >> 4];
+      r += kHex[c & 15];
+    } else {
+      r += ch;
+    }
+  }
+  return r + "\"";
+}
+
+// Reads a quoted string at s[i]; i moves past it.
+bool Unquote(std::string_view s, size_t& i, std::string& out) {
+  out.clear();
+  if (i >= s.size() || s[i] != '"') return false;
+  ++i;
+  while (i < s.size()) {
+    char c = s[i++];
+    if (c == '"') return true;
+    if (c != '\\') {
+      out += c;
+      continue;
+    }
+    if (i >= s.size()) return false;
+    char e = s[i++];
+    if (e == '\\' || e == '"') {
+      out += e;
+    } else if (e == 'x') {
+      if (i + 2 > s.size()) return false;
+      int h = HexDigit(s[i]), l = HexDigit(s[i + 1]);
+      if (h < 0 || l < 0) return false;
+      out += static_cast<char>(h * 16 + l);
+      i += 2;
+    } else {
+      return false;
+    }
+  }
+  return false;
+}
+
+std::string EncodeValue(const TRegistryStore::TValue& v) {
+  switch (v.Type) {
+    case rdString: return "sz:" + Quote(v.Data);
+    case rdExpandString: return "expand_sz:" + Quote(v.Data);
+    case rdInteger:
+      if (v.Data.size() == 4) {
+        uint32_t x = 0;
+        for (int k = 3; k >= 0; --k) x = (x << 8) | static_cast<unsigned char>(v.Data[static_cast<size_t>(k)]);
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "dword:%08x", x);
+        return buf;
+      }
+      [[fallthrough]];
+    default: {
+      std::string r = v.Type == rdBinary ? "hex:" : "hex(" + std::to_string(static_cast<int>(v.Type)) + "):";
+      for (size_t i = 0; i < v.Data.size(); ++i) {
+        if (i) r += ',';
+        unsigned char c = static_cast<unsigned char>(v.Data[i]);
+        r += kHex[c >> 4];
+        r += kHex[c & 15];
+      }
+      return r;
+    }
+  }
+}
+
+bool DecodeHexList(std::string_view s, std::string& out) {
+  out.clear();
+  size_t i = 0;
+  while (i < s.size()) {
+    if (i + 2 > s.size()) return false;
+    int h = HexDigit(s[i]), l = HexDigit(s[i + 1]);
+    if (h < 0 || l < 0) return false;
+    out += static_cast<char>(h * 16 + l);
+    i += 2;
+    if (i < s.size()) {
+      if (s[i] != ',' || i + 1 == s.size()) return false;
+      ++i;
+    }
+  }
+  return true;
+}
+
+bool DecodeValue(std::string_view s, TRegistryStore::TValue& v) {
+  auto starts = [&](std::string_view p) { return s.substr(0, p.size()) == p; };
+  if (starts("sz:") || starts("expand_sz:")) {
+    v.Type = starts("sz:") ? rdString : rdExpandString;
+    size_t i = s.find(':') + 1;
+    return Unquote(s, i, v.Data) && i == s.size();
+  }
+  if (starts("dword:")) {
+    std::string_view h = s.substr(6);
+    if (h.size() != 8) return false;
+    uint32_t x = 0;
+    for (char c : h) {
+      int d = HexDigit(c);
+      if (d < 0) return false;
+      x = (x << 4) | static_cast<uint32_t>(d);
+    }
+    v.Type = rdInteger;
+    v.Data.assign(4, '\0');
+    for (int k = 0; k < 4; ++k) v.Data[static_cast<size_t>(k)] = static_cast<char>((x >> (8 * k)) & 0xFF);
+    return true;
+  }
+  if (starts("hex:")) {
+    v.Type = rdBinary;
+    return DecodeHexList(s.substr(4), v.Data);
+  }
+  if (starts("hex(")) {
+    size_t close = s.find("):");
+    if (close == std::string_view::npos || close < 5 || close > 6) return false;
+    int t = 0;
+    for (size_t i = 4; i < close; ++i) {
+      if (s[i] < '0' || s[i] > '9') return false;
+      t = t * 10 + (s[i] - '0');
+    }
+    if (t > rdBinary) return false;
+    v.Type = static_cast<TRegDataType>(t);
+    return DecodeHexList(s.substr(close + 2), v.Data);
+  }
+  return false;
+}
+
+void SerializeNode(const TRegistryStore::TNode& n, const std::string& path, std::string& out) {
+  if (n.Volatile) return;
+  out += "[" + path + "]\n";
+  for (const auto& [name, value] : n.Values) {
+    out += name.empty() ? std::string("@") : Quote(name);
+    out += "=" + EncodeValue(value) + "\n";
+  }
+  for (const auto& k : n.Keys) SerializeNode(*k, path + "\\" + EscapeKeyName(k->Name), out);
+}
+
+}  // namespace
+
+TRegistryStore::TRegistryStore() { Clear(); }
+
+void TRegistryStore::Clear() {
+  roots_.clear();
+  for (HKEY r : kRoots) {
+    auto node = std::make_unique<TNode>();
+    node->Name = RootName(r);
+    roots_.emplace_back(r, std::move(node));
+  }
+}
+
+const char* TRegistryStore::RootName(HKEY root) {
+  for (size_t i = 0; i < std::size(kRoots); ++i)
+    if (kRoots[i] == root) return kRootNames[i];
+  return "";
+}
+
+TRegistryStore::TNode* TRegistryStore::Root(HKEY root) {
+  for (auto& [k, node] : roots_)
+    if (k == root) return node.get();
+  return nullptr;
+}
+
+TRegistryStore::TNode* TRegistryStore::Find(HKEY root, const std::vector<std::string>& path) {
+  TNode* n = Root(root);
+  for (const auto& seg : path) {
+    if (!n) return nullptr;
+    n = n->FindKey(seg);
+  }
+  return n;
+}
+
+TRegistryStore::TNode* TRegistryStore::Create(HKEY root, const std::vector<std::string>& path) {
+  TNode* n = Root(root);
+  if (!n) return nullptr;
+  for (const auto& seg : path) {
+    n = n->AddKey(seg);
+  }
+  return n;
+}
+
+bool TRegistryStore::Delete(HKEY root, const std::vector<std::string>& path) {
+  if (path.empty()) return false;
+  std::vector<std::string> parentPath(path.begin(), path.end() - 1);
+  TNode* parent = Find(root, parentPath);
+  return parent && parent->RemoveKey(path.back());
+}
+
+std::string TRegistryStore::Serialize() const {
+  std::string out = std::string(kMagic) + "\n";
+  for (const auto& [k, node] : roots_) {
+    // Roots appear only when they hold something.
+    if (node->Values.empty() && std::all_of(node->Keys.begin(), node->Keys.end(),
+                                            [](const auto& c) { return c->Volatile; }))
+      continue;
+    std::string path = node->Name;
+    if (!node->Values.empty()) {
+      out += "[" + path + "]\n";
+      for (const auto& [name, value] : node->Values)
+        out += (name.empty() ? std::string("@") : Quote(name)) + "=" + EncodeValue(value) + "\n";
+    }
+    for (const auto& c : node->Keys) SerializeNode(*c, path + "\\" + EscapeKeyName(c->Name), out);
+  }
+  return out;
+}
+
+bool TRegistryStore::Parse(std::string_view text, std::string& error) {
+  Clear();
+  auto fail = [&](size_t line, const char* what) {
+    Clear();
+    error = Format("line %d: %s", {static_cast<int64_t>(line), what});
+    return false;
+  };
+  size_t lineNo = 0, i = 0;
+  bool first = true;
+  TNode* current = nullptr;
+  while (i < text.size()) {
+    size_t j = text.find('\n', i);
+    std::string_view line = text.substr(i, (j == std::string_view::npos ? text.size() : j) - i);
+    i = j == std::string_view::npos ? text.size() : j + 1;
+    ++lineNo;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (first) {
+      if (line != kMagic) return fail(lineNo, "not a registry file");
+      first = false;
+      continue;
+    }
+    if (line.empty() || line[0] == ';') continue;
+    if (line[0] == '[') {
+      if (line.back() != ']' || line.size() < 3) return fail(lineNo, "bad key line");
+      std::string_view inner = line.substr(1, line.size() - 2);
+      std::vector<std::string> segs;
+      size_t p = 0;
+      while (true) {
+        size_t q = inner.find('\\', p);
+        std::string_view raw = inner.substr(p, (q == std::string_view::npos ? inner.size() : q) - p);
+        std::string seg;
+        if (raw.empty() || !UnescapeKeyName(raw, seg)) return fail(lineNo, "bad key name");
+        segs.push_back(std::move(seg));
+        if (q == std::string_view::npos) break;
+        p = q + 1;
+      }
+      HKEY root = 0;
+      for (size_t r = 0; r < std::size(kRoots); ++r)
+        if (segs[0] == kRootNames[r]) root = kRoots[r];
+      if (!root) return fail(lineNo, "unknown root key");
+      segs.erase(segs.begin());
+      current = Create(root, segs);
+      continue;
+    }
+    if (!current) return fail(lineNo, "value outside a key");
+    std::string name;
+    size_t k = 0;
+    if (line[0] == '@') {
+      k = 1;
+    } else if (!Unquote(line, k, name) || name.empty()) {
+      return fail(lineNo, "bad value name");
+    }
+    if (k >= line.size() || line[k] != '=') return fail(lineNo, "missing '='");
+    TValue v;
+    if (!DecodeValue(line.substr(k + 1), v)) return fail(lineNo, "bad value data");
+    current->SetValue(name, std::move(v));
+  }
+  if (first && !text.empty()) return fail(1, "not a registry file");
+  error.clear();
+  return true;
+}
+
+// ===========================================================================
+// The process's store, loaded on first use
+
+std::function<void(const std::string&)> TRegistry::OnStoreError;
+
+namespace {
+
+struct TStoreState {
+  TRegistryStore store;
+  bool loaded = false;
+  bool dirty = false;
+  bool damaged = false;  // the file on disk could not be read; keep it at the next save
+  std::string overrideDir;
+  std::string loadedFrom;
+  int64_t stamp[4] = {-1, -1, -1, -1};
+  std::string lastError;
+  std::string reported;  // file and stamp of the last reported damage
+};
+
+TStoreState& State() {
+  static TStoreState s;
+  return s;
+}
+
+void Stamp(const std::string& file, int64_t out[4]) {
+  struct stat st {};
+  if (stat(file.c_str(), &st) != 0) {
+    std::fill(out, out + 4, -1);
+    return;
+  }
+  out[0] = static_cast<int64_t>(st.st_dev);
+  out[1] = static_cast<int64_t>(st.st_ino);
+  out[2] = static_cast<int64_t>(st.st_size);
+  out[3] = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+void Report(const std::string& message) {
+  TStoreState& s = State();
+  s.lastError = message;
+  if (TRegistry::OnStoreError) TRegistry::OnStoreError(message);
+  else std::fprintf(stderr, "%s\n", message.c_str());
+}
+
+// The processor clock of this machine, as the hardware description gives it.
+void AddHardwareDescription(TRegistryStore& store) {
+  if (store.Find(HKEY_LOCAL_MACHINE, {"HARDWARE"})) return;
+  FILE* f = std::fopen("/proc/cpuinfo", "r");
+  if (!f) return;
+  char line[512];
+  double mhz = 0;
+  while (std::fgets(line, sizeof line, f)) {
+    if (std::strncmp(line, "cpu MHz", 7) == 0) {
+      const char* colon = std::strchr(line, ':');
+      if (colon) mhz = std::atof(colon + 1);
+      break;
+    }
+  }
+  std::fclose(f);
+  if (mhz <= 0) return;
+  TRegistryStore::TNode* hw = store.Create(HKEY_LOCAL_MACHINE, {"HARDWARE"});
+  hw->Volatile = true;
+  TRegistryStore::TNode* cpu = store.Create(
+      HKEY_LOCAL_MACHINE, {"HARDWARE", "DESCRIPTION", "System", "CentralProcessor", "0"});
+  TRegistryStore::TValue v;
+  v.Type = rdInteger;
+  uint32_t x = static_cast<uint32_t>(std::lround(mhz));
+  v.Data.assign(4, '\0');
+  for (int k = 0; k < 4; ++k) v.Data[static_cast<size_t>(k)] = static_cast<char>((x >> (8 * k)) & 0xFF);
+  cpu->SetValue("~MHz", v);
+}
+
+void LoadStore() {
+  TStoreState& s = State();
+  std::string file = TRegistry::StoreFileName();
+  int64_t stamp[4];
+  Stamp(file, stamp);
+  if (s.loaded && s.loadedFrom == file && (s.dirty || std::equal(stamp, stamp + 4, s.stamp))) return;
+  s.loaded = true;
+  s.loadedFrom = file;
+  s.dirty = false;
+  s.damaged = false;
+  std::copy(stamp, stamp + 4, s.stamp);
+  std::string bytes, error;
+  bool readable = true;
+  if (stamp[0] != -1) {
+    try {
+      bytes = LoadFileBytes(file);
+    } catch (const Exception& e) {
+      readable = false;
+      error = e.Message();
+    }
+  }
+  if (!readable || !s.store.Parse(bytes, error)) {
+    s.store.Clear();
+    s.damaged = readable;
+    std::string key = file + "#" + std::to_string(stamp[1]) + "#" + std::to_string(stamp[3]);
+    if (s.reported != key) {
+      s.reported = key;
+      Report("The settings file " + file + " is damaged (" + error +
+             "); the settings are read as empty and the file is kept as " + file + ".damaged");
+    }
+  }
+  AddHardwareDescription(s.store);
+}
+
+TRegistryStore& Store() {
+  LoadStore();
+  return State().store;
+}
+
+void MarkDirty() { State().dirty = true; }
+
+// What is written under a key made up from the machine is kept from then on.
+void KeepPath(TRegistryStore& store, HKEY root, const std::vector<std::string>& path) {
+  TRegistryStore::TNode* walk = store.Root(root);
+  for (const auto& seg : path) {
+    if (!walk) return;
+    walk = walk->FindKey(seg);
+    if (walk) walk->Volatile = false;
+  }
+}
+
+}  // namespace
+
+std::string TRegistry::StoreDirectory() {
+  TStoreState& s = State();
+  if (!s.overrideDir.empty()) return ExcludeTrailingPathDelimiter(s.overrideDir);
+  const char* env = getenv("VELMARON_CONFIG_DIR");
+  if (env && *env) return ExcludeTrailingPathDelimiter(env);
+  const char* test = getenv("VELMARON_TEST");
+  if (test && *test) return GetTempDir() + "velmaron-test-" + std::to_string(getpid());
+  const char* xdg = getenv("XDG_CONFIG_HOME");
+  std::string base;
+  if (xdg && *xdg == '/') {
+    base = xdg;
+  } else {
+    const char* home = getenv("HOME");
+    base = std::string(home && *home ? home : "/tmp") + "/.config";
+  }
+  return ExcludeTrailingPathDelimiter(base) + "/velmaron";
+}
+
+std::string TRegistry::StoreFileName() { return StoreDirectory() + "/registry"; }
+
+void TRegistry::SetStoreDirectory(const std::string& dir) {
+  FlushStore();
+  TStoreState& s = State();
+  s.overrideDir = dir;
+  s.loaded = false;
+  s.dirty = false;
+  s.lastError.clear();
+  s.reported.clear();
+}
+
+std::string TRegistry::StoreError() { return State().lastError; }
+
+bool TRegistry::FlushStore() {
+  TStoreState& s = State();
+  if (!s.loaded || !s.dirty) return true;
+  const std::string& file = s.loadedFrom;
+  try {
+    if (!ForceDirectories(ExtractFileDir(file)))
+      throw EFCreateError("Cannot create directory \"" + ExtractFileDir(file) + "\"");
+    if (s.damaged && FileExists(file)) {
+      std::string keep = file + ".damaged";
+      DeleteFile(keep);
+      RenameFile(file, keep);
+    }
+    SaveFileAtomically(file, s.store.Serialize());
+  } catch (const Exception& e) {
+    Report("The settings could not be saved: " + e.Message());
+    return false;
+  }
+  s.dirty = false;
+  s.damaged = false;
+  Stamp(file, s.stamp);
+  return true;
+}
+
+// ===========================================================================
+// TRegistry
+
+TRegistry::TRegistry() = default;
+
+TRegistry::TRegistry(uint32_t access) : access_(access) {}
+
+TRegistry::~TRegistry() { CloseKey(); }
+
+void TRegistry::SetRootKey(HKEY root) {
+  if (root == root_) return;
+  CloseKey();
+  root_ = root;
+}
+
+std::string TRegistry::CurrentPath() const {
+  std::string r;
+  for (size_t i = 0; i < path_.size(); ++i) {
+    if (i) r += '\\';
+    r += path_[i];
+  }
+  return r;
+}
+
+bool TRegistry::Resolve(const std::string& key, std::vector<std::string>& path) const {
+  bool relative = key.empty() || key[0] != '\\';
+  path = (relative && open_) ? path_ : std::vector<std::string>();
+  size_t i = 0;
+  while (i <= key.size()) {
+    size_t j = key.find('\\', i);
+    if (j == std::string::npos) j = key.size();
+    if (j > i) path.push_back(key.substr(i, j - i));
+    i = j + 1;
+  }
+  return true;
+}
+
+bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
+  std::vector<std::string> path;
+  Resolve(key, path);
+  TRegistryStore& store = Store();
+  if (!store.Root(root_)) return false;
+  TRegistryStore::TNode* n = store.Find(root_, path);
+  if (!n && canCreate) {
+    n = store.Create(root_, path);
+    KeepPath(store, root_, path);
+    MarkDirty();
+  }
+  if (!n) return false;
+  if (open_) CloseKey();
+  path_.clear();
+  for (const auto& seg : path) path_.push_back(seg);
+  // Keep the names as stored.
+  TRegistryStore::TNode* walk = store.Root(root_);
+  for (auto& seg : path_) {
+    walk = walk->FindKey(seg);
+    seg = walk->Name;
+  }
+  open_ = true;
+  readOnly_ = (access_ & 0x2) == 0;  // without the right to set values
+  return true;
+}
+
+bool TRegistry::OpenKeyReadOnly(const std::string& key) {
+  std::vector<std::string> path;
+  Resolve(key, path);
+  TRegistryStore& store = Store();
+  TRegistryStore::TNode* n = store.Find(root_, path);
+  if (!n) return false;
+  if (open_) CloseKey();
+  path_.clear();
+  TRegistryStore::TNode* walk = store.Root(root_);
+  for (const auto& seg : path) {
+    walk = walk->FindKey(seg);
+    path_.push_back(walk->Name);
+  }
+  open_ = true;
+  readOnly_ = true;
+  return true;
+}
+
+void TRegistry::CloseKey() {
+  if (!open_) return;
+  open_ = false;
+  readOnly_ = false;
+  path_.clear();
+  FlushStore();
+}
+
+bool TRegistry::CreateKey(const std::string& key) {
+  std::vector<std::string> path;
+  Resolve(key, path);
+  if (path.empty()) return false;
+  TRegistryStore& store = Store();
+  if (!store.Root(root_)) return false;
+  if (!store.Find(root_, path)) {
+    store.Create(root_, path);
+    KeepPath(store, root_, path);
+    MarkDirty();
+  }
+  return true;
+}
+
+bool TRegistry::DeleteKey(const std::string& key) {
+  std::vector<std::string> path;
+  Resolve(key, path);
+  if (!Store().Delete(root_, path)) return false;
+  MarkDirty();
+  if (!open_ || !LazyWrite) FlushStore();
+  return true;
+}
+
+bool TRegistry::KeyExists(const std::string& key) {
+  std::vector<std::string> path;
+  Resolve(key, path);
+  return Store().Find(root_, path) != nullptr;
+}
+
+TRegistryStore::TNode* TRegistry::CurrentNode() {
+  if (!open_) return nullptr;
+  return Store().Find(root_, path_);
+}
+
+TRegistryStore::TValue* TRegistry::ValueOf(const std::string& name) {
+  TRegistryStore::TNode* n = CurrentNode();
+  return n ? n->FindValue(name) : nullptr;
+}
+
+bool TRegistry::ValueExists(const std::string& name) { return ValueOf(name) != nullptr; }
+
+bool TRegistry::DeleteValue(const std::string& name) {
+  TRegistryStore::TNode* n = CurrentNode();
+  if (!n || readOnly_ || !n->RemoveValue(name)) return false;
+  MarkDirty();
+  return true;
+}
+
+bool TRegistry::RenameValue(const std::string& oldName, const std::string& newName) {
+  TRegistryStore::TNode* n = CurrentNode();
+  if (!n || readOnly_) return false;
+  TRegistryStore::TValue* v = n->FindValue(oldName);
+  if (!v || (n->FindValue(newName) && !SameName(oldName, newName))) return false;
+  TRegistryStore::TValue copy = *v;
+  n->RemoveValue(oldName);
+  n->SetValue(newName, std::move(copy));
+  MarkDirty();
+  return true;
+}
+
+bool TRegistry::HasSubKeys() {
+  TRegistryStore::TNode* n = CurrentNode();
+  return n && !n->Keys.empty();
+}
+
+bool TRegistry::GetKeyInfo(TRegKeyInfo& info) {
+  info = TRegKeyInfo();
+  TRegistryStore::TNode* n = CurrentNode();
+  if (!n) return false;
+  info.NumSubKeys = static_cast<int>(n->Keys.size());
+  for (const auto& k : n->Keys) info.MaxSubKeyLen = std::max(info.MaxSubKeyLen, static_cast<int>(k->Name.size()));
+  info.NumValues = static_cast<int>(n->Values.size());
+  for (const auto& [name, v] : n->Values) {
+    info.MaxValueLen = std::max(info.MaxValueLen, static_cast<int>(name.size()));
+    info.MaxDataLen = std::max(info.MaxDataLen, static_cast<int>(v.Data.size()) + 1);
+  }
+  return true;
+}
+
+void TRegistry::GetKeyNames(TStrings* strings) {
+  strings->BeginUpdate();
+  strings->Clear();
+  if (TRegistryStore::TNode* n = CurrentNode())
+    for (const auto& k : n->Keys) strings->Add(k->Name);
+  strings->EndUpdate();
+}
+
+void TRegistry::GetValueNames(TStrings* strings) {
+  strings->BeginUpdate();
+  strings->Clear();
+  if (TRegistryStore::TNode* n = CurrentNode())
+    for (const auto& [name, v] : n->Values) strings->Add(name);
+  strings->EndUpdate();
+}
+
+bool TRegistry::GetDataInfo(const std::string& name, TRegDataInfo& info) {
+  info = TRegDataInfo();
+  TRegistryStore::TValue* v = ValueOf(name);
+  if (!v) return false;
+  info.RegData = v->Type;
+  info.DataSize = static_cast<int>(v->Data.size()) + ((v->Type == rdString || v->Type == rdExpandString) ? 1 : 0);
+  return true;
+}
+
+TRegDataType TRegistry::GetDataType(const std::string& name) {
+  TRegDataInfo info;
+  return GetDataInfo(name, info) ? info.RegData : rdUnknown;
+}
+
+int TRegistry::GetDataSize(const std::string& name) {
+  TRegDataInfo info;
+  return GetDataInfo(name, info) ? info.DataSize : -1;
+}
+
+void TRegistry::ReadError(const std::string& name) {
+  throw ERegistryException("Invalid data type for '%s'", {name});
+}
+
+std::string TRegistry::ReadString(const std::string& name) {
+  TRegistryStore::TValue* v = ValueOf(name);
+  if (!v) return std::string();
+  if (v->Type != rdString && v->Type != rdExpandString) ReadError(name);
+  return v->Data;
+}
+
+int TRegistry::ReadInteger(const std::string& name) {
+  TRegistryStore::TValue* v = ValueOf(name);
+  if (!v) throw ERegistryException("Failed to get data for '%s'", {name});
+  if (v->Type != rdInteger || v->Data.size() != 4) ReadError(name);
+  uint32_t x = 0;
+  for (int k = 3; k >= 0; --k) x = (x << 8) | static_cast<unsigned char>(v->Data[static_cast<size_t>(k)]);
+  return static_cast<int>(x);
+}
+
+bool TRegistry::ReadBool(const std::string& name) { return ReadInteger(name) != 0; }
+
+double TRegistry::ReadFloat(const std::string& name) {
+  TRegistryStore::TValue* v = ValueOf(name);
+  if (!v) throw ERegistryException("Failed to get data for '%s'", {name});
+  if (v->Type != rdBinary || v->Data.size() != sizeof(double)) ReadError(name);
+  double d;
+  std::memcpy(&d, v->Data.data(), sizeof d);
+  return d;
+}
+
+TDateTime TRegistry::ReadDateTime(const std::string& name) { return ReadFloat(name); }
+
+int TRegistry::ReadBinaryData(const std::string& name, void* buffer, int bufSize) {
+  TRegistryStore::TValue* v = ValueOf(name);
+  if (!v) return 0;
+  if ((v->Type != rdBinary && v->Type != rdUnknown) || static_cast<int>(v->Data.size()) > bufSize) ReadError(name);
+  std::memcpy(buffer, v->Data.data(), v->Data.size());
+  return static_cast<int>(v->Data.size());
+}
+
+std::string TRegistry::ReadBinary(const std::string& name) {
+  TRegistryStore::TValue* v = ValueOf(name);
+  if (!v) return std::string();
+  if (v->Type != rdBinary && v->Type != rdUnknown) ReadError(name);
+  return v->Data;
+}
+
+void TRegistry::PutValue(const std::string& name, TRegDataType type, std::string data) {
+  TRegistryStore::TNode* n = CurrentNode();
+  if (!n || readOnly_) throw ERegistryException("Failed to set data for '%s'", {name});
+  TRegistryStore::TValue v;
+  v.Type = type;
+  v.Data = std::move(data);
+  n->SetValue(name, std::move(v));
+  MarkDirty();
+  KeepPath(State().store, root_, path_);
+  if (!LazyWrite) FlushStore();
+}
+
+void TRegistry::WriteString(const std::string& name, const std::string& value) { PutValue(name, rdString, value); }
+
+void TRegistry::WriteExpandString(const std::string& name, const std::string& value) {
+  PutValue(name, rdExpandString, value);
+}
+
+void TRegistry::WriteInteger(const std::string& name, int value) {
+  std::string d(4, '\0');
+  uint32_t x = static_cast<uint32_t>(value);
+  for (int k = 0; k < 4; ++k) d[static_cast<size_t>(k)] = static_cast<char>((x >> (8 * k)) & 0xFF);
+  PutValue(name, rdInteger, std::move(d));
+}
+
+void TRegistry::WriteBool(const std::string& name, bool value) { WriteInteger(name, value ? 1 : 0); }
+
+void TRegistry::WriteFloat(const std::string& name, double value) {
+  std::string d(sizeof value, '\0');
+  std::memcpy(d.data(), &value, sizeof value);
+  PutValue(name, rdBinary, std::move(d));
+}
+
+void TRegistry::WriteDateTime(const std::string& name, TDateTime value) { WriteFloat(name, value); }
+
+void TRegistry::WriteBinaryData(const std::string& name, const void* buffer, int size) {
+  PutValue(name, rdBinary, std::string(static_cast<const char*>(buffer), static_cast<size_t>(std::max(size, 0))));
+}
