@@ -580,13 +580,14 @@ std::string ApplyPicture(const TFloatPicture& p, double value, bool withSign) {
   std::string body;
   double a = std::fabs(value);
   if (p.scientific) {
-    int intDigits = std::max(1, p.intZeros);
-    int sig = std::clamp(intDigits + p.maxDecimals, 1, 17);
-    TDigits d = ToDigits(a, sig);
+    int intDigits = std::max(p.intZeros, 1);
+    int places = intDigits + p.maxDecimals;
+    // A double carries 17 digits; further places are zeros.
+    TDigits d = ToDigits(a, std::min(places, 17));
     bool zero = AllZero(d.digits);
     int e = zero ? 0 : d.exp - intDigits;
     std::string m = d.digits;
-    if (static_cast<int>(m.size()) < sig) m.append(static_cast<size_t>(sig) - m.size(), '0');
+    if (static_cast<int>(m.size()) < places) m.append(static_cast<size_t>(places) - m.size(), '0');
     std::string intPart = m.substr(0, static_cast<size_t>(intDigits));
     std::string frac = m.substr(static_cast<size_t>(intDigits));
     while (static_cast<int>(frac.size()) > p.minDecimals && !frac.empty() && frac.back() == '0') frac.pop_back();

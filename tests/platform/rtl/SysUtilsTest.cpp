@@ -198,6 +198,9 @@ TEST(FloatConversions, FixedNumberAndExponentForms) {
   EXPECT_EQ(FormatFloat("0.0;(0.0);zero", -2), "(2.0)");
   EXPECT_EQ(FormatFloat("0.0;(0.0);\"zero\"", 0), "zero");
   EXPECT_EQ(FormatFloat("0 \"kHz\"", 50), "50 kHz");
+  // More digit places than a double carries.
+  EXPECT_EQ(FormatFloat("00000000000000000000E+0", 1.5), "15000000000000000000E-19");
+  EXPECT_EQ(FormatFloat(std::string(30, '0'), 7).size(), 30u);
   FormatSettings.DecimalSeparator = ',';
   FormatSettings.ThousandSeparator = '.';
   EXPECT_EQ(FormatFloat("#,##0.00", 1234.5), "1.234,50");
