@@ -1,0 +1,271 @@
+#include "platform/gui/Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <filesystem>
+
+#include "platform/gui/Forms.h"
+#include "platform/gui/QtBridge.h"
+
+namespace {
+TDialogResponder* gResponder = nullptr;
+
+const char* TypeName(TMsgDlgType t) {
+  switch (t) {
+    case mtWarning: return "Warning";
+    case mtError: return "Error";
+    case mtInformation: return "Information";
+    case mtConfirmation: return "Confirm";
+    default: return "";
+  }
+}
+
+int RealMessage(const TDialogRequest& r) {
+  QMessageBox box;
+  box.setWindowTitle(ToQString(r.Caption));
+  box.setText(ToQString(r.Text));
+  switch (r.Type) {
+    case mtWarning: box.setIcon(QMessageBox::Warning); break;
+    case mtError: box.setIcon(QMessageBox::Critical); break;
+    case mtInformation: box.setIcon(QMessageBox::Information); break;
+    case mtConfirmation: box.setIcon(QMessageBox::Question); break;
+    default: break;
+  }
+  const std::pair<TMsgDlgBtn, std::pair<QMessageBox::StandardButton, int>> map[] = {
+      {mbYes, {QMessageBox::Yes, mrYes}},       {mbNo, {QMessageBox::No, mrNo}},
+      {mbOK, {QMessageBox::Ok, mrOk}},          {mbCancel, {QMessageBox::Cancel, mrCancel}},
+      {mbAbort, {QMessageBox::Abort, mrAbort}}, {mbRetry, {QMessageBox::Retry, mrRetry}},
+      {mbIgnore, {QMessageBox::Ignore, mrIgnore}}, {mbAll, {QMessageBox::YesToAll, mrAll}},
+      {mbNoToAll, {QMessageBox::NoToAll, mrNoToAll}}, {mbYesToAll, {QMessageBox::YesToAll, mrYesToAll}}};
+  QMessageBox::StandardButtons bs;
+  for (const auto& m : map)
+    if (r.Buttons & m.first) bs |= m.second.first;
+  box.setStandardButtons(bs);
+  int res = box.exec();
+  for (const auto& m : map)
+    if (res == m.second.first) return m.second.second;
+  return mrCancel;
+}
+
+int Ask(TDialogRequest& r) {
+  TDialogAnswer a;
+  if (gResponder && gResponder->Answer(r, a)) return a.Result;
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return mrCancel;
+  return RealMessage(r);
+}
+
+TMsgDlgButtons ButtonsOfMB(UINT t) {
+  switch (t & 0xF) {
+    case MB_OKCANCEL: return mbOKCancel;
+    case MB_ABORTRETRYIGNORE: return mbAbortRetryIgnore;
+    case MB_YESNOCANCEL: return mbYesNoCancel;
+    case MB_YESNO: return mbYesNo;
+    case MB_RETRYCANCEL: return mbRetry | mbCancel;
+    default: return mbOK;
+  }
+}
+}  // namespace
+
+void SetDialogResponder(TDialogResponder* Responder) { gResponder = Responder; }
+TDialogResponder* DialogResponder() { return gResponder; }
+
+std::string TDialogRequest::Describe() const {
+  static const char* kinds[] = {"message", "input", "open", "save"};
+  std::string s = std::string(kinds[Kind]) + " \"" + Caption + "\": " + Text;
+  if (Kind == dkOpenFile || Kind == dkSaveFile) s += " filter=" + Filter + " file=" + FileName;
+  return s;
+}
+
+int MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx) {
+  return MessageDlgPos(Msg, DlgType, Buttons, HelpCtx, -1, -1);
+}
+
+int MessageDlgPos(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int, int, int) {
+  TDialogRequest r;
+  r.Kind = dkMessage;
+  r.Caption = TypeName(DlgType);
+  if (r.Caption.empty() && Application) r.Caption = Application->Title();
+  r.Text = Msg;
+  r.Type = DlgType;
+  r.Buttons = Buttons;
+  return Ask(r);
+}
+
+void ShowMessage(const std::string& Msg) {
+  TDialogRequest r;
+  r.Kind = dkMessage;
+  r.Caption = Application ? Application->Title() : std::string();
+  r.Text = Msg;
+  r.Type = mtCustom;
+  r.Buttons = mbOK;
+  Ask(r);
+}
+
+int MessageBox(HWND, const std::string& Text, const std::string& Caption, UINT Type) {
+  TDialogRequest r;
+  r.Kind = dkMessage;
+  r.Caption = Caption;
+  r.Text = Text;
+  switch (Type & 0xF0) {
+    case MB_ICONSTOP: r.Type = mtError; break;
+    case MB_ICONQUESTION: r.Type = mtConfirmation; break;
+    case MB_ICONWARNING: r.Type = mtWarning; break;
+    case MB_ICONINFORMATION: r.Type = mtInformation; break;
+    default: r.Type = mtCustom; break;
+  }
+  r.Buttons = ButtonsOfMB(Type);
+  return Ask(r);  // mr values equal the ID values
+}
+
+bool InputQuery(const std::string& ACaption, const std::string& APrompt, std::string& Value) {
+  TDialogRequest r;
+  r.Kind = dkInput;
+  r.Caption = ACaption;
+  r.Text = APrompt;
+  r.Value = Value;
+  r.Buttons = mbOKCancel;
+  TDialogAnswer a;
+  if (gResponder && gResponder->Answer(r, a)) {
+    if (a.Result != mrOk) return false;
+    Value = a.Value;
+    return true;
+  }
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
+  bool ok = false;
+  QString v = QInputDialog::getText(nullptr, ToQString(ACaption), ToQString(APrompt), QLineEdit::Normal,
+                                    ToQString(Value), &ok);
+  if (ok) Value = FromQString(v);
+  return ok;
+}
+
+std::string InputBox(const std::string& ACaption, const std::string& APrompt, const std::string& ADefault) {
+  std::string v = ADefault;
+  if (!InputQuery(ACaption, APrompt, v)) return ADefault;
+  return v;
+}
+
+// ---------------------------------------------------------------- file dialogs
+TOpenDialog::TOpenDialog(TComponent* AOwner) : TCommonDialog(AOwner), files_(new TStringList) {}
+
+void TOpenDialog::SetFilterIndex(int v) { filterIndex_ = v; }
+
+void TOpenDialog::SetDefaultExt(const std::string& v) {
+  defaultExt_ = (!v.empty() && v[0] == '.') ? v.substr(1) : v;
+}
+
+std::vector<std::pair<std::string, std::string>> TOpenDialog::ParseFilter(const std::string& Filter) {
+  std::vector<std::string> parts;
+  std::string cur;
+  for (char c : Filter) {
+    if (c == '|') {
+      parts.push_back(cur);
+      cur.clear();
+    } else {
+      cur += c;
+    }
+  }
+  parts.push_back(cur);
+  std::vector<std::pair<std::string, std::string>> r;
+  for (size_t i = 0; i + 1 < parts.size(); i += 2) r.emplace_back(parts[i], parts[i + 1]);
+  if (parts.size() % 2 == 1 && !parts.back().empty() && parts.size() > 1) r.emplace_back(parts.back(), "*");
+  return r;
+}
+
+bool TOpenDialog::Accept(std::string& Name) {
+  namespace fs = std::filesystem;
+  fs::path p(Name);
+  if (!defaultExt_.empty() && p.extension().empty()) Name += "." + defaultExt_;
+  std::error_code ec;
+  if ((options_ & ofFileMustExist) && !fs::exists(Name, ec)) {
+    ::MessageBox(nullptr, Name + "\nFile not found.\nPlease verify the correct file name was given.",
+                 title_.empty() ? "Open" : title_, MB_OK | MB_ICONWARNING);
+    return false;
+  }
+  if ((options_ & ofPathMustExist) && p.has_parent_path() && !fs::is_directory(p.parent_path(), ec)) {
+    ::MessageBox(nullptr, Name + "\nPath does not exist.\nPlease verify the correct path was given.",
+                 title_.empty() ? "Open" : title_, MB_OK | MB_ICONWARNING);
+    return false;
+  }
+  return true;
+}
+
+bool TSaveDialog::Accept(std::string& Name) {
+  namespace fs = std::filesystem;
+  fs::path p(Name);
+  if (!defaultExt_.empty() && p.extension().empty()) Name += "." + defaultExt_;
+  std::error_code ec;
+  if ((options_ & ofPathMustExist) && fs::path(Name).has_parent_path() &&
+      !fs::is_directory(fs::path(Name).parent_path(), ec)) {
+    ::MessageBox(nullptr, Name + "\nPath does not exist.\nPlease verify the correct path was given.",
+                 title_.empty() ? "Save As" : title_, MB_OK | MB_ICONWARNING);
+    return false;
+  }
+  if ((options_ & ofOverwritePrompt) && fs::exists(Name, ec)) {
+    int r = ::MessageBox(nullptr, Name + " already exists.\nDo you want to replace it?",
+                         title_.empty() ? "Confirm Save As" : title_, MB_YESNO | MB_ICONWARNING);
+    return r == IDYES;
+  }
+  return true;
+}
+
+bool TOpenDialog::Execute() {
+  if (OnShow) OnShow(this);
+  TDialogRequest r;
+  r.Kind = Kind();
+  r.Caption = title_;
+  r.Filter = filter_;
+  r.FilterIndex = filterIndex_;
+  r.InitialDir = initialDir_;
+  r.FileName = fileName_;
+  r.DefaultExt = defaultExt_;
+  r.Options = options_;
+  TDialogAnswer a;
+  std::string chosen;
+  int index = filterIndex_;
+  std::vector<std::string> many;
+  if (gResponder && gResponder->Answer(r, a)) {
+    chosen = a.Result == mrOk ? a.FileName : std::string();
+    index = a.FilterIndex;
+    many = a.Files;
+  } else if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    QStringList filters;
+    for (const auto& f : ParseFilter(filter_)) {
+      QString pat = ToQString(f.second).replace(';', ' ');
+      filters << ToQString(f.first) + " (" + pat + ")";
+    }
+    QFileDialog d(nullptr, ToQString(title_), ToQString(initialDir_));
+    d.setNameFilters(filters);
+    if (filterIndex_ >= 1 && filterIndex_ <= filters.size()) d.selectNameFilter(filters[filterIndex_ - 1]);
+    d.setAcceptMode(Kind() == dkSaveFile ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    d.setFileMode(Kind() == dkSaveFile ? QFileDialog::AnyFile
+                  : (options_ & ofAllowMultiSelect) ? QFileDialog::ExistingFiles
+                                                    : QFileDialog::ExistingFile);
+    d.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (!fileName_.empty()) d.selectFile(ToQString(fileName_));
+    if (!defaultExt_.empty()) d.setDefaultSuffix(ToQString(defaultExt_));
+    QObject::connect(&d, &QFileDialog::filterSelected, &d, [&](const QString& f) {
+      filterIndex_ = static_cast<int>(filters.indexOf(f)) + 1;
+      if (OnTypeChange) OnTypeChange(this);
+    });
+    if (d.exec() == QDialog::Accepted && !d.selectedFiles().isEmpty()) {
+      chosen = FromQString(d.selectedFiles().front());
+      for (const QString& s : d.selectedFiles()) many.push_back(FromQString(s));
+      index = static_cast<int>(filters.indexOf(d.selectedNameFilter())) + 1;
+    }
+  }
+  if (index != filterIndex_) {
+    filterIndex_ = index;
+    if (OnTypeChange) OnTypeChange(this);
+  }
+  bool ok = !chosen.empty() && Accept(chosen);
+  if (ok) {
+    fileName_ = chosen;
+    files_->Clear();
+    if (many.empty()) many.push_back(chosen);
+    for (const auto& f : many) files_->Add(f);
+  }
+  if (OnClose) OnClose(this);
+  return ok;
+}

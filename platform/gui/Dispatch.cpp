@@ -1,0 +1,548 @@
+// The translation point: every Qt event, timer tick, posted message and menu
+// action reaches the controls through here.
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QToolTip>
+#include <QWheelEvent>
+#include <map>
+#include <vector>
+
+#include "platform/gui/Forms.h"
+#include "platform/gui/GuiInternal.h"
+#include "platform/gui/QtBridge.h"
+#include "platform/gui/QtPeer.h"
+#include "platform/rtl/Win1252.h"
+
+namespace {
+std::vector<TPeerBase*> gPeerStack;
+int gDepth = 0;
+
+struct TranslationFrame {
+  explicit TranslationFrame(TPeerBase* p) {
+    gPeerStack.push_back(p);
+    ++gDepth;
+  }
+  ~TranslationFrame() {
+    gPeerStack.pop_back();
+    --gDepth;
+  }
+};
+
+bool FormAlive(TCustomForm* f) {
+  if (!f || !Screen) return false;
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    if (Screen->Forms(i) == f) return true;
+  return false;
+}
+
+// Counts a handler as running on its form; a release asked meanwhile waits for the end.
+struct BusyScope {
+  explicit BusyScope(TCustomForm* form) : f(form) {
+    if (f) GuiFormBusy(f, +1);
+  }
+  ~BusyScope() {
+    if (f && FormAlive(f)) GuiFormBusy(f, -1);
+  }
+  TCustomForm* f;
+};
+
+TCustomForm* FormOfComponent(TComponent* c) {
+  for (TComponent* o = c; o; o = o->Owner()) {
+    if (auto* ctl = dynamic_cast<TControl*>(o)) return GetParentForm(ctl);
+  }
+  return nullptr;
+}
+
+void RunCaught(TObject* sender, const std::function<void()>& body) {
+  try {
+    body();
+  } catch (EAbort&) {
+  } catch (Exception& e) {
+    if (Application) Application->HandleException(sender, e);
+  } catch (std::exception& e) {
+    Exception wrapped(e.what());
+    if (Application) Application->HandleException(sender, wrapped);
+  }
+}
+}  // namespace
+
+TPeerBase* GuiEventPeer() { return gPeerStack.empty() ? nullptr : gPeerStack.back(); }
+int GuiTranslationDepth() { return gDepth; }
+
+void GuiRun(TControl* Control, const std::function<void()>& Body) {
+  BusyScope scope(Control ? GetParentForm(Control) : nullptr);
+  RunCaught(Control, Body);
+}
+
+void GuiRun(TComponent* Owner, const std::function<void()>& Body) {
+  BusyScope scope(FormOfComponent(Owner));
+  RunCaught(Owner, Body);
+}
+
+TPeerBase* PeerOf(QWidget* Widget) { return dynamic_cast<TPeerBase*>(Widget); }
+
+// ---------------------------------------------------------------- keys
+TShiftState ShiftFromQt(Qt::KeyboardModifiers m, Qt::MouseButtons b) {
+  TShiftState s = 0;
+  if (m & Qt::ShiftModifier) s |= ssShift;
+  if (m & Qt::ControlModifier) s |= ssCtrl;
+  if (m & Qt::AltModifier) s |= ssAlt;
+  if (b & Qt::LeftButton) s |= ssLeft;
+  if (b & Qt::RightButton) s |= ssRight;
+  if (b & Qt::MiddleButton) s |= ssMiddle;
+  return s;
+}
+
+namespace {
+const std::pair<int, WORD> kKeyMap[] = {
+    {Qt::Key_Escape, VK_ESCAPE},   {Qt::Key_Tab, VK_TAB},         {Qt::Key_Backtab, VK_TAB},
+    {Qt::Key_Backspace, VK_BACK},  {Qt::Key_Return, VK_RETURN},   {Qt::Key_Enter, VK_RETURN},
+    {Qt::Key_Insert, VK_INSERT},   {Qt::Key_Delete, VK_DELETE},   {Qt::Key_Pause, VK_PAUSE},
+    {Qt::Key_Print, VK_SNAPSHOT},  {Qt::Key_Home, VK_HOME},       {Qt::Key_End, VK_END},
+    {Qt::Key_Left, VK_LEFT},       {Qt::Key_Up, VK_UP},           {Qt::Key_Right, VK_RIGHT},
+    {Qt::Key_Down, VK_DOWN},       {Qt::Key_PageUp, VK_PRIOR},    {Qt::Key_PageDown, VK_NEXT},
+    {Qt::Key_Shift, VK_SHIFT},     {Qt::Key_Control, VK_CONTROL}, {Qt::Key_Alt, VK_MENU},
+    {Qt::Key_Meta, VK_LWIN},       {Qt::Key_CapsLock, VK_CAPITAL}, {Qt::Key_NumLock, VK_NUMLOCK},
+    {Qt::Key_ScrollLock, VK_SCROLL}, {Qt::Key_Space, VK_SPACE},   {Qt::Key_Menu, VK_APPS},
+    {Qt::Key_Help, VK_HELP},       {Qt::Key_Clear, VK_CLEAR},     {Qt::Key_Semicolon, VK_OEM_1},
+    {Qt::Key_Colon, VK_OEM_1},     {Qt::Key_Equal, VK_OEM_PLUS},  {Qt::Key_Plus, VK_OEM_PLUS},
+    {Qt::Key_Comma, VK_OEM_COMMA}, {Qt::Key_Less, VK_OEM_COMMA},  {Qt::Key_Minus, VK_OEM_MINUS},
+    {Qt::Key_Underscore, VK_OEM_MINUS}, {Qt::Key_Period, VK_OEM_PERIOD}, {Qt::Key_Greater, VK_OEM_PERIOD},
+    {Qt::Key_Slash, VK_OEM_2},     {Qt::Key_Question, VK_OEM_2},  {Qt::Key_QuoteLeft, VK_OEM_3},
+    {Qt::Key_AsciiTilde, VK_OEM_3}, {Qt::Key_BracketLeft, VK_OEM_4}, {Qt::Key_BraceLeft, VK_OEM_4},
+    {Qt::Key_Backslash, VK_OEM_5}, {Qt::Key_Bar, VK_OEM_5},       {Qt::Key_BracketRight, VK_OEM_6},
+    {Qt::Key_BraceRight, VK_OEM_6}, {Qt::Key_Apostrophe, VK_OEM_7}, {Qt::Key_QuoteDbl, VK_OEM_7},
+    {Qt::Key_Exclam, '1'},         {Qt::Key_At, '2'},             {Qt::Key_NumberSign, '3'},
+    {Qt::Key_Dollar, '4'},         {Qt::Key_Percent, '5'},        {Qt::Key_AsciiCircum, '6'},
+    {Qt::Key_Ampersand, '7'},      {Qt::Key_Asterisk, '8'},       {Qt::Key_ParenLeft, '9'},
+    {Qt::Key_ParenRight, '0'}};
+}  // namespace
+
+WORD VirtualKeyFromQt(int k, Qt::KeyboardModifiers m) {
+  if (m & Qt::KeypadModifier) {
+    if (k >= Qt::Key_0 && k <= Qt::Key_9) return static_cast<WORD>(VK_NUMPAD0 + (k - Qt::Key_0));
+    switch (k) {
+      case Qt::Key_Asterisk: return VK_MULTIPLY;
+      case Qt::Key_Plus: return VK_ADD;
+      case Qt::Key_Minus: return VK_SUBTRACT;
+      case Qt::Key_Period: case Qt::Key_Comma: return VK_DECIMAL;
+      case Qt::Key_Slash: return VK_DIVIDE;
+      case Qt::Key_Enter: return VK_RETURN;
+      default: break;
+    }
+  }
+  if (k >= Qt::Key_A && k <= Qt::Key_Z) return static_cast<WORD>('A' + (k - Qt::Key_A));
+  if (k >= Qt::Key_0 && k <= Qt::Key_9) return static_cast<WORD>('0' + (k - Qt::Key_0));
+  if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return static_cast<WORD>(VK_F1 + (k - Qt::Key_F1));
+  for (const auto& e : kKeyMap)
+    if (e.first == k) return e.second;
+  return 0;
+}
+
+int QtKeyFromVirtualKey(WORD v) {
+  if (v >= 'A' && v <= 'Z') return Qt::Key_A + (v - 'A');
+  if (v >= '0' && v <= '9') return Qt::Key_0 + (v - '0');
+  if (v >= VK_F1 && v <= VK_F24) return Qt::Key_F1 + (v - VK_F1);
+  if (v >= VK_NUMPAD0 && v <= VK_NUMPAD9) return Qt::Key_0 + (v - VK_NUMPAD0);
+  for (const auto& e : kKeyMap)
+    if (e.second == v) return e.first;
+  return Qt::Key_unknown;
+}
+
+// ---------------------------------------------------------------- mouse control, cursors
+void GuiSetMouseControl(TControl* Control) {
+  TControl*& cur = GuiMouseControl();
+  if (cur == Control) return;
+  TControl* old = cur;
+  cur = Control;
+  if (old) old->Perform(CM_MOUSELEAVE);
+  if (Control && GuiMouseControl() == Control) {
+    Control->Perform(CM_MOUSEENTER);
+    GuiApplyCursor(Control);
+    std::string hint;
+    for (TControl* c = Control; c && hint.empty(); c = c->Parent()) hint = c->Hint();
+    if (Application) Application->SetHint(GetLongHint(hint));
+  }
+}
+
+static std::map<int, QCursor*>& CursorTable() {
+  static std::map<int, QCursor*> t;
+  return t;
+}
+
+void GuiRegisterCursor(int Index, HCURSOR Cursor) {
+  CursorTable()[Index] = reinterpret_cast<QCursor*>(Cursor);
+}
+HCURSOR GuiRegisteredCursor(int Index) {
+  auto it = CursorTable().find(Index);
+  return it == CursorTable().end() ? nullptr : reinterpret_cast<HCURSOR>(it->second);
+}
+
+QCursor GuiQCursor(TCursor c) {
+  switch (c) {
+    case crNone: return QCursor(Qt::BlankCursor);
+    case crCross: return QCursor(Qt::CrossCursor);
+    case crIBeam: return QCursor(Qt::IBeamCursor);
+    case crSizeNESW: return QCursor(Qt::SizeBDiagCursor);
+    case crSizeNS: return QCursor(Qt::SizeVerCursor);
+    case crSizeNWSE: return QCursor(Qt::SizeFDiagCursor);
+    case crSizeWE: return QCursor(Qt::SizeHorCursor);
+    case crUpArrow: return QCursor(Qt::UpArrowCursor);
+    case crHourGlass: case crSQLWait: return QCursor(Qt::WaitCursor);
+    case crDrag: case crMultiDrag: return QCursor(Qt::DragMoveCursor);
+    case crNoDrop: case crNo: return QCursor(Qt::ForbiddenCursor);
+    case crHSplit: return QCursor(Qt::SplitHCursor);
+    case crVSplit: return QCursor(Qt::SplitVCursor);
+    case crAppStart: return QCursor(Qt::BusyCursor);
+    case crHelp: return QCursor(Qt::WhatsThisCursor);
+    case crHandPoint: return QCursor(Qt::PointingHandCursor);
+    case crSizeAll: return QCursor(Qt::SizeAllCursor);
+    default: break;
+  }
+  if (c > 0) {
+    auto it = CursorTable().find(c);
+    if (it != CursorTable().end() && it->second) return *it->second;
+  }
+  return QCursor(Qt::ArrowCursor);
+}
+
+void GuiApplyCursorTo(QWidget* Widget, TCursor Cursor) {
+  if (!Widget) return;
+  if (Cursor == crDefault)
+    Widget->unsetCursor();
+  else
+    Widget->setCursor(GuiQCursor(Cursor));
+}
+
+void GuiApplyCursor(TControl* Control) {
+  if (!Control) return;
+  if (auto* w = dynamic_cast<TWinControl*>(Control)) {
+    GuiApplyCursorTo(w->Peer(), w->Cursor());
+    return;
+  }
+  if (Control->Parent()) {
+    TCursor c = Control->Cursor() != crDefault ? Control->Cursor() : Control->Parent()->Cursor();
+    GuiApplyCursorTo(Control->Parent()->ClientWidget(), c);
+  }
+}
+
+// ---------------------------------------------------------------- widgets
+namespace {
+std::vector<QWidget*> gDeferred;
+}
+
+void GuiDeleteWidget(QWidget* w) {
+  if (!w) return;
+  if (gDepth == 0) {
+    delete w;
+    return;
+  }
+  w->hide();
+  gDeferred.push_back(w);
+}
+
+void GuiFlushDeletes() {
+  if (gDepth != 0) return;
+  std::vector<QWidget*> list;
+  list.swap(gDeferred);
+  for (QWidget* w : list) delete w;
+}
+
+void GuiRepaintNow(QWidget* w) { w->repaint(); }
+
+QRect GuiPaintRect(QEvent* e, QWidget* w) {
+  if (e && e->type() == QEvent::Paint) return static_cast<QPaintEvent*>(e)->rect();
+  return w->rect();
+}
+
+// ---------------------------------------------------------------- translation
+namespace {
+WPARAM MouseKeys(Qt::MouseButtons b, Qt::KeyboardModifiers m) {
+  WPARAM k = 0;
+  if (b & Qt::LeftButton) k |= MK_LBUTTON;
+  if (b & Qt::RightButton) k |= MK_RBUTTON;
+  if (b & Qt::MiddleButton) k |= MK_MBUTTON;
+  if (m & Qt::ShiftModifier) k |= MK_SHIFT;
+  if (m & Qt::ControlModifier) k |= MK_CONTROL;
+  return k;
+}
+
+UINT MouseMessage(QEvent::Type t, Qt::MouseButton b) {
+  int base = b == Qt::RightButton ? 3 : b == Qt::MiddleButton ? 6 : 0;
+  switch (t) {
+    case QEvent::MouseButtonPress: return WM_LBUTTONDOWN + base;
+    case QEvent::MouseButtonRelease: return WM_LBUTTONUP + base;
+    case QEvent::MouseButtonDblClick: return WM_LBUTTONDBLCLK + base;
+    default: return WM_MOUSEMOVE;
+  }
+}
+
+QPoint ToClient(TPeerBase* peer, TWinControl* c, QPoint p) {
+  QWidget* from = peer->Widget();
+  QWidget* to = c->ClientWidget();
+  if (to && from != to) return to->mapFrom(from->window() == to->window() ? from : to, p);
+  return p;
+}
+
+// Sends a mouse message to the graphic child under the point or holding the capture.
+void RouteMouse(TWinControl* c, TMessage& m, bool move) {
+  TPoint p(m.XPos(), m.YPos());
+  TControl* target = c;
+  TControl* cap = GetCaptureControl();
+  if (cap && cap != c && !cap->IsWindowed() && cap->Parent() == c) {
+    target = cap;
+  } else if (!cap || cap == c || !c->ContainsControl(cap)) {
+    if (TControl* g = c->ControlAtPos(p, false)) target = g;
+  }
+  if (move) GuiSetMouseControl(target);
+  if (target != c) {
+    TMessage t = m;
+    t.Event = nullptr;
+    t.LParam = MakeLParam(p.X - target->Left(), p.Y - target->Top());
+    target->WindowProc(t);
+    m.Result = t.Result;
+    if (m.Event) {
+      // the widget still sees the event (focus, grabs), without our handlers again
+      if (TPeerBase* peer = GuiEventPeer()) peer->BaseEvent(m.Event);
+    }
+    return;
+  }
+  c->WindowProc(m);
+}
+
+bool TranslateKey(TPeerBase* peer, TWinControl* c, QKeyEvent* ke) {
+  bool press = ke->type() == QEvent::KeyPress;
+  TShiftState shift = ShiftFromQt(ke->modifiers());
+  GuiCurrentShift() = shift;
+  WORD vk0 = VirtualKeyFromQt(ke->key(), ke->modifiers());
+  WORD vk = vk0;
+  bool alt = shift & ssAlt;
+  if (!press) {
+    if (vk) {
+      TMessage m;
+      m.Msg = alt ? WM_SYSKEYUP : WM_KEYUP;
+      m.WParam = vk;
+      m.LParam = alt ? KF_ALTDOWN_LPARAM : 0;
+      c->WindowProc(m);
+      if (m.Result || m.WParam == 0) return true;
+    }
+    return peer->BaseEvent(ke);
+  }
+  if (vk && c->DoDialogKey(vk, shift)) return true;
+  bool keyConsumed = false;
+  if (vk) {
+    TMessage m;
+    m.Msg = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    m.WParam = vk;
+    m.LParam = alt ? KF_ALTDOWN_LPARAM : 0;
+    c->WindowProc(m);
+    if (m.Result || m.WParam == 0)
+      keyConsumed = true;
+    else
+      vk = static_cast<WORD>(m.WParam);
+  }
+  QString text = ke->text();
+  bool hasChar = false, charConsumed = false;
+  char ch0 = 0, ch = 0;
+  if (!text.isEmpty()) {
+    char16_t u = text.at(0).unicode();
+    int b = u < 0x80 ? u : UnicodeToWin1252Char(u);
+    if (b >= 0) {
+      hasChar = true;
+      ch0 = ch = static_cast<char>(b);
+      if (c->DoDialogChar(ch, alt)) {
+        charConsumed = true;
+      } else if (!alt) {
+        TMessage m;
+        m.Msg = WM_CHAR;
+        m.WParam = static_cast<unsigned char>(ch);
+        c->WindowProc(m);
+        if (m.Result || m.WParam == 0)
+          charConsumed = true;
+        else
+          ch = static_cast<char>(m.WParam & 0xFF);
+      }
+    }
+  } else if (alt && vk >= 'A' && vk <= 'Z') {
+    // Alt+letter arrives without text: it is a dialog character (mnemonics).
+    if (c->DoDialogChar(static_cast<char>(vk), true)) return true;
+  }
+  if (keyConsumed && (!hasChar || charConsumed)) return true;
+  if (!keyConsumed && vk == vk0 && (!hasChar || (!charConsumed && ch == ch0))) return peer->BaseEvent(ke);
+  int qk = keyConsumed ? Qt::Key_unknown : (vk == vk0 ? ke->key() : QtKeyFromVirtualKey(vk));
+  QString nt;
+  if (hasChar && !charConsumed) nt = QString(QChar(Win1252ToUnicodeChar(static_cast<unsigned char>(ch))));
+  QKeyEvent ne(ke->type(), qk, ke->modifiers(), nt, ke->isAutoRepeat(), static_cast<quint16>(ke->count()));
+  return peer->BaseEvent(&ne);
+}
+
+void ShowHintFor(TWinControl* c, QHelpEvent* he, QPoint clientPos) {
+  TPoint p(clientPos.x(), clientPos.y());
+  TControl* target = c->ControlAtPos(p, true);
+  if (!target) target = c;
+  bool show = false;
+  std::string hint;
+  for (TControl* t = target; t; t = t->Parent()) {
+    if (hint.empty()) hint = t->Hint();
+    show = t->ShowHint();
+    if (!t->ParentShowHint()) break;
+  }
+  if (!show || (Application && !Application->ShowHint())) {
+    QToolTip::hideText();
+    return;
+  }
+  THintInfo info;
+  info.HintControl = target;
+  info.HintPos = TPoint(he->globalPos().x(), he->globalPos().y() + 20);
+  info.CursorPos = target == c ? p : TPoint(p.X - target->Left(), p.Y - target->Top());
+  info.CursorRect = target->ClientRect();
+  info.HintStr = GetShortHint(hint);
+  LRESULT r = target->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  if (r != 0 || !info.Show || info.HintStr.empty()) {
+    QToolTip::hideText();
+    return;
+  }
+  QToolTip::showText(QPoint(info.HintPos.X, info.HintPos.Y), ToQString(info.HintStr));
+}
+
+bool TranslateOne(TPeerBase* peer, TWinControl* c, QEvent* e) {
+  switch (e->type()) {
+    case QEvent::Paint: {
+      if (peer->Widget() != c->ClientWidget()) return peer->BaseEvent(e);
+      TMessage m;
+      m.Msg = WM_PAINT;
+      m.Event = e;
+      c->WindowProc(m);
+      return true;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: {
+      auto* me = static_cast<QMouseEvent*>(e);
+      GuiCurrentShift() = ShiftFromQt(me->modifiers(), me->buttons());
+      QPoint p = ToClient(peer, c, me->position().toPoint());
+      TMessage m;
+      m.Msg = MouseMessage(e->type(), me->button());
+      m.WParam = MouseKeys(me->buttons(), me->modifiers());
+      m.LParam = MakeLParam(p.x(), p.y());
+      m.Event = e;
+      RouteMouse(c, m, e->type() == QEvent::MouseMove);
+      return true;
+    }
+    case QEvent::Wheel: {
+      auto* we = static_cast<QWheelEvent*>(e);
+      int delta = we->angleDelta().y();
+      TMessage m;
+      m.Msg = WM_MOUSEWHEEL;
+      m.WParam = (MouseKeys(we->buttons(), we->modifiers()) & 0xFFFF) |
+                 (static_cast<WPARAM>(static_cast<uint16_t>(static_cast<int16_t>(delta))) << 16);
+      QPoint g = we->globalPosition().toPoint();
+      m.LParam = MakeLParam(g.x(), g.y());
+      m.Event = e;
+      c->WindowProc(m);
+      if (m.Result) e->accept();
+      return true;
+    }
+    case QEvent::Enter:
+      if (GuiMouseControl() == nullptr || !c->ContainsControl(GuiMouseControl())) GuiSetMouseControl(c);
+      return peer->BaseEvent(e);
+    case QEvent::Leave: {
+      TControl* mc = GuiMouseControl();
+      if (mc && (mc == c || (mc->Parent() == c && !mc->IsWindowed()))) GuiSetMouseControl(nullptr);
+      return peer->BaseEvent(e);
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+      return TranslateKey(peer, c, static_cast<QKeyEvent*>(e));
+    case QEvent::FocusIn:
+    case QEvent::FocusOut: {
+      TMessage m;
+      m.Msg = e->type() == QEvent::FocusIn ? WM_SETFOCUS : WM_KILLFOCUS;
+      m.Event = e;
+      c->WindowProc(m);
+      return true;
+    }
+    case QEvent::ContextMenu: {
+      auto* ce = static_cast<QContextMenuEvent*>(e);
+      QPoint p = ToClient(peer, c, ce->pos());
+      TControl* target = c->ControlAtPos(TPoint(p.x(), p.y()), false);
+      if (!target) target = c;
+      target->Perform(WM_CONTEXTMENU, 0, MakeLParam(ce->globalPos().x(), ce->globalPos().y()));
+      return true;
+    }
+    case QEvent::ToolTip: {
+      auto* he = static_cast<QHelpEvent*>(e);
+      ShowHintFor(c, he, ToClient(peer, c, he->pos()));
+      return true;
+    }
+    default:
+      return GuiFormEvent(peer, c, e);
+  }
+}
+}  // namespace
+
+bool GuiTranslate(TPeerBase* Peer, QEvent* Event) {
+  TWinControl* c = Peer->Control;
+  if (!c) return Peer->BaseEvent(Event);
+  switch (Event->type()) {
+    case QEvent::Paint: case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: case QEvent::MouseMove: case QEvent::Wheel: case QEvent::Enter:
+    case QEvent::Leave: case QEvent::KeyPress: case QEvent::KeyRelease: case QEvent::FocusIn:
+    case QEvent::FocusOut: case QEvent::ContextMenu: case QEvent::ToolTip: case QEvent::Close:
+    case QEvent::WindowActivate: case QEvent::WindowDeactivate: case QEvent::Resize: case QEvent::Move:
+      break;
+    default:
+      return Peer->BaseEvent(Event);
+  }
+  bool result = true;
+  {
+    TranslationFrame frame(Peer);
+    GuiRun(static_cast<TControl*>(c), [&] { result = TranslateOne(Peer, c, Event); });
+  }
+  GuiFlushDeletes();
+  return result;
+}
+
+// ---------------------------------------------------------------- routing inner widgets
+namespace {
+class TRouteFilter : public QObject, public TPeerBase {
+ public:
+  TRouteFilter(TWinControl* c, QWidget* inner) : QObject(inner), inner_(inner) { Control = c; }
+  bool BaseEvent(QEvent* e) override {
+    passing_ = true;
+    bool r = QCoreApplication::sendEvent(inner_, e);
+    passing_ = false;
+    return r;
+  }
+  QWidget* Widget() override { return inner_; }
+
+ protected:
+  bool eventFilter(QObject* obj, QEvent* e) override {
+    if (obj != inner_ || passing_ || !Control) return false;
+    switch (e->type()) {
+      case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease: case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove: case QEvent::KeyPress: case QEvent::KeyRelease: case QEvent::Wheel:
+      case QEvent::ContextMenu:
+        GuiTranslate(this, e);
+        return true;
+      default:
+        return false;
+    }
+  }
+
+ private:
+  QWidget* inner_;
+  bool passing_ = false;
+};
+}  // namespace
+
+void RouteEvents(TWinControl* Control, QWidget* Inner) {
+  auto* f = new TRouteFilter(Control, Inner);
+  Inner->installEventFilter(f);
+}

@@ -1,0 +1,894 @@
+#include "platform/gui/Forms.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFontDatabase>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+#include <algorithm>
+
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/GuiInternal.h"
+#include "platform/gui/Menus.h"
+#include "platform/gui/QtBridge.h"
+#include "platform/gui/QtCanvas.h"
+#include "platform/gui/QtPeer.h"
+
+TApplication* Application = nullptr;
+TScreen* Screen = nullptr;
+
+namespace {
+struct GlobalsInit {
+  GlobalsInit() {
+    Screen = new TScreen(nullptr);
+    Application = new TApplication(nullptr);
+  }
+} gGlobalsInit;
+}  // namespace
+
+// ---------------------------------------------------------------- busy counting and release
+void GuiFormBusy(TCustomForm* f, int delta) {
+  f->busy_ += delta;
+  if (f->busy_ == 0 && f->releasePending_) {
+    f->releasePending_ = false;
+    GuiPostMessage(f->handle_, CM_RELEASE, 0, 0);
+  }
+}
+
+void GuiReleaseForm(TCustomForm* f) {
+  if (f->busy_ > 0) {
+    f->releasePending_ = true;
+    return;
+  }
+  f->BeforeDestruction();
+  delete f;
+}
+
+// ---------------------------------------------------------------- TCustomForm
+TCustomForm::TCustomForm(TComponent* AOwner)
+    : TWinControl(AOwner), canvas_(new TControlCanvas(this)), icon_(new TIcon) {
+  controlStyle_ |= csAcceptsControls;
+  visible_ = false;
+  color_ = clBtnFace;
+  brush_->SetColor(color_);
+  parentFont_ = false;
+  parentColor_ = false;
+  width_ = 320;
+  height_ = 240;
+  Screen->AddForm(this);
+  CreateHandle();
+}
+
+TCustomForm::~TCustomForm() {
+  if (!destroyed_) BeforeDestruction();
+  // MDI children live inside this frame's window: they go first.
+  if (formStyle_ == fsMDIForm) {
+    std::vector<TCustomForm*> kids;
+    for (int i = 0; i < Screen->FormCount(); ++i)
+      if (Screen->Forms(i)->frame_ == this) kids.push_back(Screen->Forms(i));
+    for (TCustomForm* k : kids) {
+      k->BeforeDestruction();
+      delete k;
+    }
+  }
+  if (frame_) {
+    TCustomForm* fr = frame_;
+    frame_ = nullptr;
+    fr->MdiChildActivated(fr->ActiveMDIChild() == this ? nullptr : fr->ActiveMDIChild());
+  }
+  if (Application && Application->mainForm_ == this) Application->mainForm_ = nullptr;
+  if (Application) {
+    auto& c = Application->created_;
+    c.erase(std::remove(c.begin(), c.end(), this), c.end());
+  }
+  if (menu_ && menu_->form_ == this) menu_->form_ = nullptr;
+  Screen->RemoveForm(this);
+}
+
+void TCustomForm::AfterConstruction() {
+  if (created_) return;
+  created_ = true;
+  if (OnCreate) OnCreate(this);
+}
+
+void TCustomForm::BeforeDestruction() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  if (OnDestroy) OnDestroy(this);
+}
+
+QWidget* TCustomForm::CreatePeer(QWidget*) {
+  auto* top = new TPeer<QWidget>(this, nullptr);
+  client_ = new TPeer<QWidget>(this, top);
+  client_->setAutoFillBackground(true);
+  client_->setMouseTracking(true);
+  return top;
+}
+
+void TCustomForm::CreateWnd() {
+  TWinControl::CreateWnd();
+  peer_->setAttribute(Qt::WA_QuitOnClose, false);
+  peer_->setWindowTitle(ToQString(text_));
+  QPalette pal = client_->palette();
+  pal.setColor(QPalette::Window, ToQColor(color_));
+  client_->setPalette(pal);
+  client_->setFocusPolicy(Qt::ClickFocus);
+  LayoutWindow();
+}
+
+void TCustomForm::DestroyWnd() {
+  if (!peer_) return;
+  if (subWindow_) {
+    QMdiSubWindow* sw = subWindow_;
+    subWindow_ = nullptr;
+    if (auto* pb = PeerOf(client_)) pb->Control = nullptr;
+    client_ = nullptr;
+    menuBar_ = nullptr;
+    mdiArea_ = nullptr;
+    TWinControl::DestroyWnd();  // deletes the peer inside the sub-window
+    GuiDeleteWidget(sw);
+    return;
+  }
+  if (auto* pb = PeerOf(client_)) pb->Control = nullptr;
+  client_ = nullptr;
+  menuBar_ = nullptr;
+  mdiArea_ = nullptr;
+  TWinControl::DestroyWnd();
+}
+
+QWidget* TCustomForm::ClientWidget() const { return client_; }
+
+int TCustomForm::MenuBarHeight() const {
+  if (!menuBar_ || !menu_ || formStyle_ == fsMDIChild) return 0;
+  return std::max(menuBar_->sizeHint().height(), 20);
+}
+
+void TCustomForm::LayoutWindow() {
+  if (!peer_) return;
+  int mh = MenuBarHeight();
+  if (menuBar_) {
+    menuBar_->setVisible(mh > 0);
+    menuBar_->setGeometry(0, 0, width_, mh);
+  }
+  if (client_) client_->setGeometry(0, mh, width_, std::max(0, height_ - mh));
+}
+
+TRect TCustomForm::ClientRect() const { return TRect(0, 0, width_, std::max(0, height_ - MenuBarHeight())); }
+
+void TCustomForm::SetClientSize(int W, int H) { SetBounds(left_, top_, W, H + MenuBarHeight()); }
+
+void TCustomForm::UpdatePeerGeometry() {
+  if (!peer_) return;
+  if (subWindow_) {
+    subWindow_->setGeometry(left_, top_, width_, height_);
+    peer_->resize(width_, height_);
+  } else {
+    peer_->setGeometry(left_, top_, width_, height_);
+  }
+  LayoutWindow();
+}
+
+void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
+void TCustomForm::ClientAreaAligned(const TRect& r) {
+  if (mdiArea_) mdiArea_->setGeometry(r.Left, r.Top, std::max(0, r.Right - r.Left), std::max(0, r.Bottom - r.Top));
+}
+
+void TCustomForm::Invalidate() {
+  if (client_) client_->update();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle v) {
+  if (v == formStyle_) return;
+  formStyle_ = v;
+  if (v == fsMDIForm && !mdiArea_ && client_) {
+    mdiArea_ = new QMdiArea(client_);
+    mdiArea_->setBackground(QBrush(ToQColor(clAppWorkSpace)));
+    QObject::connect(mdiArea_, &QMdiArea::subWindowActivated, mdiArea_, [this](QMdiSubWindow* w) {
+      TCustomForm* child = nullptr;
+      for (int i = 0; i < Screen->FormCount(); ++i)
+        if (Screen->Forms(i)->subWindow_ == w && w) child = Screen->Forms(i);
+      GuiRun(static_cast<TControl*>(this), [&] { MdiChildActivated(child); });
+    });
+    mdiArea_->show();
+    Realign();
+  }
+  if (v == fsMDIChild) AttachToFrame();
+  if (v == fsStayOnTop && peer_) peer_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
+void TCustomForm::AttachToFrame() {
+  TCustomForm* fr = Application ? Application->MainForm() : nullptr;
+  if (!fr || fr->formStyle_ != fsMDIForm || !fr->mdiArea_)
+    throw EInvalidOperation("Cannot create form. No MDI forms are currently active");
+  if (subWindow_) return;
+  frame_ = fr;
+  bool wasVisible = visible_;
+  subWindow_ = new QMdiSubWindow;
+  subWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
+  peer_->setParent(nullptr);
+  subWindow_->setWidget(peer_);
+  fr->mdiArea_->addSubWindow(subWindow_);
+  subWindow_->setWindowTitle(ToQString(text_));
+  subWindow_->installEventFilter(nullptr);
+  RouteEvents(this, subWindow_);
+  UpdatePeerGeometry();
+  if (menu_) fr->RebuildMenuBar();
+  visible_ = false;
+  // MDI children show themselves when created.
+  SetVisible(true);
+  (void)wasVisible;
+}
+
+void TCustomForm::SetBorderStyle(TBorderStyle v) {
+  if (v == borderStyle_) return;
+  borderStyle_ = v;
+  if (!peer_ || subWindow_) return;
+  Qt::WindowFlags f = Qt::Window;
+  switch (v) {
+    case bsNone: f |= Qt::FramelessWindowHint; break;
+    case bsDialog: f = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint; break;
+    case bsToolWindow: case bsSizeToolWin: f = Qt::Tool; break;
+    default: break;
+  }
+  if (formStyle_ == fsStayOnTop) f |= Qt::WindowStaysOnTopHint;
+  bool vis = peer_->isVisible();
+  peer_->setWindowFlags(f);
+  if (vis) peer_->show();
+}
+
+void TCustomForm::SetBorderIcons(TBorderIcons v) { borderIcons_ = v; }
+void TCustomForm::SetPosition(TPosition v) { position_ = v; }
+
+TWindowState TCustomForm::WindowState() const { return windowState_; }
+
+void TCustomForm::SetWindowState(TWindowState v) {
+  if (v == windowState_) return;
+  windowState_ = v;
+  QWidget* w = subWindow_ ? static_cast<QWidget*>(subWindow_) : peer_;
+  if (!w || !visible_) return;
+  switch (v) {
+    case wsMinimized: w->showMinimized(); break;
+    case wsMaximized: w->showMaximized(); break;
+    default: w->showNormal(); break;
+  }
+}
+
+void TCustomForm::SetActiveControl(TWinControl* v) {
+  if (v && GetParentForm(v) != this) throw EInvalidOperation("Invalid control for the form");
+  SetFocusedControl(v);
+  if (v && v->Peer() && visible_) v->Peer()->setFocus(Qt::OtherFocusReason);
+}
+
+bool TCustomForm::SetFocusedControl(TWinControl* Control) {
+  if (Control == activeControl_) return true;
+  TWinControl* old = activeControl_;
+  activeControl_ = Control;
+  if (old) old->Perform(CM_EXIT);
+  if (Control && activeControl_ == Control) Control->Perform(CM_ENTER);
+  if (Screen && Screen->ActiveForm() == this) Screen->SetActiveControl(Control);
+  return true;
+}
+
+void TCustomForm::FocusControl(TWinControl* Control) {
+  if (!Control->CanFocus() && visible_) throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  SetFocusedControl(Control);
+  Control->HandleNeeded();
+  if (Control->Peer()) {
+    if (Control->Peer()->focusPolicy() == Qt::NoFocus) Control->Peer()->setFocusPolicy(Qt::ClickFocus);
+    Control->Peer()->setFocus(Qt::OtherFocusReason);
+  }
+}
+
+void TCustomForm::SetFocus() {
+  if (!visible_ || !enabled_) throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  BringToFront();
+}
+
+void TCustomForm::SetMenu(TMainMenu* v) {
+  if (v == menu_) return;
+  if (menu_ && menu_->form_ == this) menu_->form_ = nullptr;
+  menu_ = v;
+  if (v) {
+    v->form_ = this;
+    v->FreeNotification(this);
+  }
+  MenuChanged();
+}
+
+void TCustomForm::SetWindowMenu(TMenuItem* v) { windowMenu_ = v; }
+
+void TCustomForm::MenuChanged() {
+  if (formStyle_ == fsMDIChild) {
+    if (frame_) frame_->RebuildMenuBar();
+    return;
+  }
+  if (menu_ && !menuBar_ && peer_) {
+    menuBar_ = new QMenuBar(peer_);
+    menuBar_->setNativeMenuBar(false);
+  }
+  RebuildMenuBar();
+  LayoutWindow();
+  Realign();
+}
+
+void TCustomForm::RebuildMenuBar() {
+  if (!menuBar_) return;
+  menuBar_->clear();
+  if (!menu_) return;
+  TCustomForm* child = formStyle_ == fsMDIForm ? ActiveMDIChild() : nullptr;
+  menu_->merged_ = (child && child->menu_) ? child->menu_ : nullptr;
+  for (TMenuItem* it : menu_->VisibleTopItems()) {
+    if (it->Count() > 0)
+      menuBar_->addMenu(it->SubMenu());
+    else
+      menuBar_->addAction(it->Action());
+  }
+}
+
+void TCustomForm::MdiChildActivated(TCustomForm* child) {
+  RebuildMenuBar();
+  if (Screen) Screen->SetActiveForm(child ? child : this);
+}
+
+void TCustomForm::SetVisible(bool v) {
+  if (v == visible_) return;
+  if (v && !created_) AfterConstruction();
+  visible_ = v;
+  formState_ = v ? (formState_ | fsVisible) : (formState_ & ~fsVisible);
+  if (v) {
+    DoShow();
+    if (!visible_) return;
+    PlaceOnShow();
+    QWidget* w = subWindow_ ? static_cast<QWidget*>(subWindow_) : peer_;
+    if (w) {
+      if (windowState_ == wsMinimized)
+        w->showMinimized();
+      else if (windowState_ == wsMaximized)
+        w->showMaximized();
+      else
+        w->show();
+    }
+    if (subWindow_ && frame_ && frame_->mdiArea_) {
+      frame_->mdiArea_->setActiveSubWindow(subWindow_);
+      frame_->MdiChildActivated(this);
+    } else {
+      if (peer_) peer_->activateWindow();
+      Screen->SetActiveForm(this);
+    }
+  } else {
+    DoHide();
+    QWidget* w = subWindow_ ? static_cast<QWidget*>(subWindow_) : peer_;
+    if (w) w->hide();
+    if (Screen->ActiveForm() == this) {
+      TCustomForm* next = nullptr;
+      if (frame_) {
+        next = frame_->ActiveMDIChild();
+        if (next == this) next = nullptr;
+        if (!next) next = frame_;
+      } else {
+        for (int i = Screen->FormCount() - 1; i >= 0 && !next; --i) {
+          TCustomForm* f = Screen->Forms(i);
+          if (f != this && f->visible_ && !f->frame_) next = f;
+        }
+      }
+      Screen->SetActiveForm(next);
+    }
+    if (frame_) frame_->RebuildMenuBar();
+  }
+}
+
+void TCustomForm::VisibilityChanged() {}
+
+void TCustomForm::PlaceOnShow() {
+  if (placed_) return;
+  placed_ = true;
+  int sw = Screen->Width(), sh = Screen->Height();
+  switch (position_) {
+    case poScreenCenter:
+    case poDesktopCenter:
+      SetBounds((sw - width_) / 2, (sh - height_) / 2, width_, height_);
+      break;
+    case poMainFormCenter:
+    case poOwnerFormCenter: {
+      TCustomForm* o = Application ? Application->MainForm() : nullptr;
+      if (position_ == poOwnerFormCenter)
+        if (auto* of = dynamic_cast<TCustomForm*>(Owner())) o = of;
+      if (o && o != this)
+        SetBounds(o->left_ + (o->width_ - width_) / 2, o->top_ + (o->height_ - height_) / 2, width_, height_);
+      else
+        SetBounds((sw - width_) / 2, (sh - height_) / 2, width_, height_);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void TCustomForm::Show() {
+  SetVisible(true);
+  BringToFront();
+}
+
+void TCustomForm::BringToFront() {
+  if (subWindow_ && frame_ && frame_->mdiArea_) {
+    frame_->mdiArea_->setActiveSubWindow(subWindow_);
+    return;
+  }
+  if (peer_ && visible_) {
+    peer_->raise();
+    peer_->activateWindow();
+    Screen->SetActiveForm(this);
+  }
+}
+
+void TCustomForm::DoShow() {
+  if (OnShow) OnShow(this);
+}
+void TCustomForm::DoHide() {
+  if (OnHide) OnHide(this);
+}
+void TCustomForm::DoClose(TCloseAction& Action) {
+  if (OnClose) OnClose(this, Action);
+}
+void TCustomForm::Activate() {
+  active_ = true;
+  if (OnActivate) OnActivate(this);
+}
+void TCustomForm::Deactivate() {
+  active_ = false;
+  if (OnDeactivate) OnDeactivate(this);
+}
+void TCustomForm::Paint() {
+  if (OnPaint) OnPaint(this);
+}
+void TCustomForm::Resize() { TWinControl::Resize(); }
+
+void TCustomForm::PaintWindow(QPainter* Painter, const TRect& Area) {
+  if (!OnPaint) return;
+  canvas_->BeginPaint(Painter, ClientRect());
+  try {
+    canvas_->Font()->Assign(font_.get());
+    canvas_->Brush()->SetColor(color_);
+    Paint();
+  } catch (...) {
+    canvas_->EndPaint();
+    throw;
+  }
+  canvas_->EndPaint();
+  (void)Area;
+}
+
+bool TCustomForm::CloseQuery() {
+  if (formStyle_ == fsMDIForm) {
+    for (int i = 0; i < MDIChildCount(); ++i)
+      if (!MDIChildren(i)->CloseQuery()) return false;
+  }
+  bool canClose = true;
+  if (OnCloseQuery) OnCloseQuery(this, canClose);
+  return canClose;
+}
+
+void TCustomForm::Close() {
+  if (formState_ & fsModal) {
+    modalResult_ = mrCancel;
+    return;
+  }
+  if (!CloseQuery()) return;
+  TCloseAction action =
+      formStyle_ == fsMDIChild ? ((borderIcons_ & biMinimize) ? caMinimize : caNone) : caHide;
+  DoClose(action);
+  if (action == caNone) return;
+  if (Application && Application->MainForm() == this) {
+    Application->Terminate();
+  } else if (action == caHide) {
+    Hide();
+  } else if (action == caMinimize) {
+    SetWindowState(wsMinimized);
+  } else {
+    Release();
+  }
+}
+
+void TCustomForm::Release() { GuiPostMessage(Handle(), CM_RELEASE, 0, 0); }
+
+void TCustomForm::CloseModal() {
+  TCloseAction action = caHide;
+  if (!CloseQuery())
+    action = caNone;
+  else
+    DoClose(action);
+  if (action == caNone)
+    modalResult_ = mrNone;
+  else if (action == caFree)
+    Release();
+}
+
+TModalResult TCustomForm::ShowModal() {
+  if (visible_ || !enabled_ || (formState_ & fsModal) || formStyle_ == fsMDIChild)
+    throw EInvalidOperation("Cannot make a visible window modal");
+  if (!created_) AfterConstruction();
+  GuiFormBusy(this, +1);
+  formState_ |= fsModal;
+  Application->modal_.push_back(this);
+  if (peer_) peer_->setWindowModality(Qt::ApplicationModal);
+  modalResult_ = mrNone;
+  auto finish = [this] {
+    Hide();
+    if (peer_) peer_->setWindowModality(Qt::NonModal);
+    auto& m = Application->modal_;
+    m.erase(std::remove(m.begin(), m.end(), this), m.end());
+    formState_ &= ~fsModal;
+  };
+  try {
+    Show();
+    for (;;) {
+      if (Application->Terminated()) modalResult_ = mrCancel;
+      if (modalResult_ != mrNone) {
+        CloseModal();
+        if (modalResult_ != mrNone) break;
+        continue;
+      }
+      Application->HandleMessage();
+    }
+  } catch (...) {
+    finish();
+    GuiFormBusy(this, -1);
+    throw;
+  }
+  TModalResult r = modalResult_;
+  finish();
+  GuiFormBusy(this, -1);
+  return r;
+}
+
+void TCustomForm::KeyDown(WORD& Key, TShiftState Shift) { TWinControl::KeyDown(Key, Shift); }
+
+void TCustomForm::CMDialogKey(TMessage& m) {
+  WORD key = static_cast<WORD>(m.WParam);
+  TShiftState shift = static_cast<TShiftState>(m.LParam);
+  if (!(shift & (ssAlt | ssCtrl))) {
+    switch (key) {
+      case VK_TAB:
+        SelectNext(activeControl_, !(shift & ssShift), true);
+        m.Result = 1;
+        return;
+      case VK_LEFT: case VK_UP:
+        if (activeControl_ && activeControl_->Parent()) {
+          activeControl_->Parent()->SelectNext(activeControl_, false, false);
+          m.Result = 1;
+          return;
+        }
+        break;
+      case VK_RIGHT: case VK_DOWN:
+        if (activeControl_ && activeControl_->Parent()) {
+          activeControl_->Parent()->SelectNext(activeControl_, true, false);
+          m.Result = 1;
+          return;
+        }
+        break;
+      default: break;
+    }
+  }
+  TWinControl::CMDialogKey(m);
+}
+
+void TCustomForm::CMDialogChar(TMessage& m) { TWinControl::CMDialogChar(m); }
+
+void TCustomForm::CMTextChanged(TMessage& m) {
+  if (peer_) peer_->setWindowTitle(ToQString(text_));
+  if (subWindow_) subWindow_->setWindowTitle(ToQString(text_));
+  TWinControl::CMTextChanged(m);
+}
+
+void TCustomForm::Dispatch(TMessage& m) {
+  if (m.Msg == CM_RELEASE) {
+    GuiPostMessage(handle_, CM_RELEASE, 0, 0);
+    return;
+  }
+  if (m.Msg == WM_CLOSE) {
+    Close();
+    return;
+  }
+  TWinControl::Dispatch(m);
+}
+
+// ----- MDI
+static std::vector<TCustomForm*> ChildrenOf(const TCustomForm* frame, QMdiArea* area) {
+  std::vector<TCustomForm*> r;
+  if (!area) return r;
+  auto list = area->subWindowList(QMdiArea::StackingOrder);
+  for (auto it = list.rbegin(); it != list.rend(); ++it)
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+      TCustomForm* f = Screen->Forms(i);
+      if (f->MDIFrame() == frame && f->SubWindow() == *it) r.push_back(f);
+    }
+  return r;
+}
+
+int TCustomForm::MDIChildCount() const {
+  int n = 0;
+  for (TCustomForm* f : ChildrenOf(this, mdiArea_))
+    if (f->visible_) ++n;
+  return n;
+}
+
+TCustomForm* TCustomForm::MDIChildren(int Index) const {
+  if (Index < 0) return nullptr;
+  int n = 0;
+  for (TCustomForm* f : ChildrenOf(this, mdiArea_))
+    if (f->visible_ && n++ == Index) return f;
+  return nullptr;
+}
+
+TCustomForm* TCustomForm::ActiveMDIChild() const {
+  if (!mdiArea_) return nullptr;
+  QMdiSubWindow* w = mdiArea_->activeSubWindow();
+  if (!w) {
+    auto kids = ChildrenOf(this, mdiArea_);
+    for (TCustomForm* f : kids)
+      if (f->visible_) return f;
+    return nullptr;
+  }
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    if (Screen->Forms(i)->subWindow_ == w && Screen->Forms(i)->visible_) return Screen->Forms(i);
+  return nullptr;
+}
+
+void TCustomForm::Cascade() {
+  if (mdiArea_) mdiArea_->cascadeSubWindows();
+  for (TCustomForm* f : ChildrenOf(this, mdiArea_)) {
+    QRect g = f->subWindow_->geometry();
+    f->left_ = g.x(), f->top_ = g.y(), f->width_ = g.width(), f->height_ = g.height();
+  }
+}
+void TCustomForm::Tile() {
+  if (mdiArea_) mdiArea_->tileSubWindows();
+  for (TCustomForm* f : ChildrenOf(this, mdiArea_)) {
+    QRect g = f->subWindow_->geometry();
+    f->left_ = g.x(), f->top_ = g.y(), f->width_ = g.width(), f->height_ = g.height();
+  }
+}
+void TCustomForm::ArrangeIcons() {
+  // Minimized children line up along the bottom of the frame's client area.
+  if (!mdiArea_) return;
+  int x = 0;
+  for (TCustomForm* f : ChildrenOf(this, mdiArea_)) {
+    if (f->windowState_ != wsMinimized || !f->subWindow_) continue;
+    QSize s = f->subWindow_->size();
+    f->subWindow_->move(x, mdiArea_->height() - s.height());
+    x += s.width();
+  }
+}
+void TCustomForm::Next() {
+  if (mdiArea_) mdiArea_->activateNextSubWindow();
+}
+void TCustomForm::Previous() {
+  if (mdiArea_) mdiArea_->activatePreviousSubWindow();
+}
+
+// ---------------------------------------------------------------- window events
+bool GuiFormEvent(TPeerBase* peer, TWinControl* c, QEvent* e) {
+  auto* f = dynamic_cast<TCustomForm*>(c);
+  if (!f || peer->Widget() == f->client_) return peer->BaseEvent(e);
+  switch (e->type()) {
+    case QEvent::Close:
+      e->ignore();
+      f->Close();
+      return true;
+    case QEvent::WindowActivate:
+      if (!f->frame_) Screen->SetActiveForm(f->ActiveMDIChild() ? f->ActiveMDIChild() : f);
+      return peer->BaseEvent(e);
+    case QEvent::Resize:
+      if (!f->subWindow_ && f->peer_ && (f->peer_->width() != f->width_ || f->peer_->height() != f->height_) &&
+          f->peer_->isVisible()) {
+        f->TWinControl::SetBounds(f->left_, f->top_, f->peer_->width(), f->peer_->height());
+      }
+      f->LayoutWindow();
+      return peer->BaseEvent(e);
+    default:
+      return peer->BaseEvent(e);
+  }
+}
+
+// ---------------------------------------------------------------- TApplication
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+TApplication::~TApplication() = default;
+
+void TApplication::Initialize() {}
+
+void TApplication::RegisterCreated(TCustomForm* f) {
+  created_.push_back(f);
+  if (!mainForm_) mainForm_ = f;
+  f->AfterConstruction();
+}
+
+void TApplication::Run() {
+  if (mainForm_ && !mainForm_->Visible()) mainForm_->Show();
+  while (!terminated_) HandleMessage();
+  DestroyForms();
+}
+
+void TApplication::DestroyForms() {
+  while (!created_.empty()) {
+    TCustomForm* f = created_.back();
+    created_.pop_back();
+    bool alive = false;
+    for (int i = 0; i < Screen->FormCount(); ++i)
+      if (Screen->Forms(i) == f) alive = true;
+    if (!alive) continue;
+    f->BeforeDestruction();
+    delete f;
+  }
+  GuiFlushDeletes();
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  if (auto* app = QCoreApplication::instance()) QTimer::singleShot(0, app, [] {});
+}
+
+void TApplication::ProcessMessages() {
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  GuiFlushDeletes();
+}
+
+void TApplication::HandleMessage() {
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  GuiFlushDeletes();
+  if (OnIdle) {
+    bool done = true;
+    OnIdle(this, done);
+  }
+}
+
+void TApplication::SetTitle(const std::string& v) {
+  title_ = v;
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    QGuiApplication::setApplicationDisplayName(ToQString(v));
+}
+
+std::string TApplication::ExeName() const {
+  if (!QCoreApplication::instance()) return std::string();
+  return FromQString(QCoreApplication::applicationFilePath());
+}
+
+namespace {
+bool gHelpShown = false;
+}
+
+bool TApplication::HelpContext(int Context) { return HelpCommand(HELP_CONTEXT, Context); }
+
+bool TApplication::HelpJump(const std::string&) { return HelpCommand(HELP_CONTEXT, 0); }
+
+bool TApplication::HelpCommand(WORD Command, intptr_t Data) {
+  bool callHelp = true;
+  if (OnHelp) {
+    bool r = OnHelp(Command, Data, callHelp);
+    if (!callHelp) return r;
+  }
+  if (Command == HELP_QUIT) return true;
+  // Once per run: the help file is a Windows help file and Linux has no viewer for it.
+  if (gHelpShown) return false;
+  gHelpShown = true;
+  std::string file = helpFile_.empty() ? std::string("the program's help file") : "\"" + helpFile_ + "\"";
+  MessageBox("Help is not available: " + file + " needs the Windows help viewer, which does not exist on Linux.",
+             title_.empty() ? std::string("Help") : title_, MB_OK | MB_ICONINFORMATION);
+  return false;
+}
+
+void TApplication::SetHint(const std::string& v) {
+  if (v == hint_) return;
+  hint_ = v;
+  if (OnHint) OnHint(this);
+}
+
+void TApplication::CancelHint() {}
+
+void TApplication::HandleException(TObject* Sender) {
+  try {
+    throw;
+  } catch (EAbort&) {
+  } catch (Exception& e) {
+    HandleException(Sender, e);
+  } catch (std::exception& e) {
+    Exception w(e.what());
+    HandleException(Sender, w);
+  }
+}
+
+void TApplication::HandleException(TObject* Sender, Exception& E) {
+  if (dynamic_cast<EAbort*>(&E)) return;
+  if (OnException)
+    OnException(Sender, E);
+  else
+    ShowException(E);
+}
+
+void TApplication::ShowException(Exception& E) {
+  std::string msg = E.Message();
+  if (!msg.empty() && static_cast<unsigned char>(msg.back()) > '.') msg += '.';
+  MessageBox(msg, title_, MB_OK | MB_ICONSTOP);
+}
+
+int TApplication::MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) {
+  return ::MessageBox(nullptr, Text, Caption, Flags);
+}
+
+void TApplication::BringToFront() {
+  if (mainForm_) mainForm_->BringToFront();
+}
+void TApplication::Minimize() {
+  if (mainForm_) mainForm_->SetWindowState(wsMinimized);
+}
+void TApplication::Restore() {
+  if (mainForm_) mainForm_->SetWindowState(wsNormal);
+}
+bool TApplication::Active() const { return Screen && Screen->ActiveForm() != nullptr; }
+
+// ---------------------------------------------------------------- TScreen
+TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner), hintFont_(new TFont), menuFont_(new TFont) {}
+TScreen::~TScreen() = default;
+
+void TScreen::SetCursor(TCursor v) {
+  if (v == cursor_) return;
+  cursor_ = v;
+  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+  while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
+  if (v != crDefault) QGuiApplication::setOverrideCursor(GuiQCursor(v));
+}
+
+HCURSOR TScreen::Cursors(int Index) const { return GuiRegisteredCursor(Index); }
+void TScreen::SetCursors(int Index, HCURSOR Cursor) { GuiRegisterCursor(Index, Cursor); }
+
+int TScreen::Width() const {
+  if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (app->primaryScreen()) return app->primaryScreen()->geometry().width();
+  return 1024;
+}
+int TScreen::Height() const {
+  if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (app->primaryScreen()) return app->primaryScreen()->geometry().height();
+  return 768;
+}
+
+std::vector<std::string> TScreen::Fonts() const {
+  std::vector<std::string> r;
+  for (const QString& f : QFontDatabase::families()) r.push_back(FromQString(f));
+  return r;
+}
+
+void TScreen::AddForm(TCustomForm* f) { forms_.push_back(f); }
+
+void TScreen::RemoveForm(TCustomForm* f) {
+  forms_.erase(std::remove(forms_.begin(), forms_.end(), f), forms_.end());
+  if (activeForm_ == f) {
+    activeForm_ = nullptr;
+    activeControl_ = nullptr;
+    if (OnActiveFormChange) GuiRun(static_cast<TComponent*>(nullptr), [this] { OnActiveFormChange(this); });
+  }
+}
+
+void TScreen::SetActiveForm(TCustomForm* f) {
+  if (f == activeForm_) return;
+  TCustomForm* old = activeForm_;
+  activeForm_ = f;
+  if (old) old->Deactivate();
+  if (f && activeForm_ == f) f->Activate();
+  activeControl_ = f ? f->ActiveControl() : nullptr;
+  if (OnActiveFormChange) OnActiveFormChange(this);
+}
+
+void TScreen::SetActiveControl(TWinControl* c) {
+  if (c == activeControl_) return;
+  activeControl_ = c;
+  if (OnActiveControlChange) OnActiveControlChange(this);
+}

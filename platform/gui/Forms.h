@@ -1,0 +1,312 @@
+#pragma once
+// Forms, the application object and the screen.
+//
+// A form's layout is built in its constructor. OnCreate fires from
+// AfterConstruction(), which Application->CreateForm calls, and which the
+// first Show or ShowModal calls when nobody did before. Release is deferred:
+// a form is never freed while a handler is running on it, not even through a
+// nested ProcessMessages. An exception no handler catches is shown in a
+// message box (the dialog responder answers it in tests) and the loop goes on.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gui/Controls.h"
+
+class TMainMenu;
+class TMenuItem;
+class QMdiArea;
+class QMdiSubWindow;
+class TFormPeer;
+
+enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
+                 poMainFormCenter, poOwnerFormCenter };
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
+using TBorderIcons = unsigned;
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TFormStateFlag : unsigned { fsCreating = 1, fsVisible = 2, fsShowing = 4, fsModal = 8, fsCreatedMDIChild = 16,
+                                 fsActivated = 32 };
+using TFormState = unsigned;
+
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+class TCustomForm : public TWinControl {
+ public:
+  explicit TCustomForm(TComponent* AOwner);
+  ~TCustomForm() override;
+  std::string ClassName() const override { return "TCustomForm"; }
+
+  // Fires OnCreate once; see the note at the top.
+  virtual void AfterConstruction();
+  // Fires OnDestroy once; the layer calls it before freeing a form.
+  virtual void BeforeDestruction();
+
+  TFormStyle FormStyle() const { return formStyle_; }
+  void SetFormStyle(TFormStyle v);
+  TBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TBorderStyle v);
+  TBorderIcons BorderIcons() const { return borderIcons_; }
+  void SetBorderIcons(TBorderIcons v);
+  TPosition Position() const { return position_; }
+  void SetPosition(TPosition v);
+  TWindowState WindowState() const;
+  void SetWindowState(TWindowState v);
+  bool KeyPreview() const { return keyPreview_; }
+  void SetKeyPreview(bool v) { keyPreview_ = v; }
+  TWinControl* ActiveControl() const { return activeControl_; }
+  void SetActiveControl(TWinControl* v);
+  TMainMenu* Menu() const { return menu_; }
+  void SetMenu(TMainMenu* v);
+  TMenuItem* WindowMenu() const { return windowMenu_; }
+  void SetWindowMenu(TMenuItem* v);
+  TModalResult ModalResult() const { return modalResult_; }
+  void SetModalResult(TModalResult v) { modalResult_ = v; }
+  TFormState FormState() const { return formState_; }
+  bool Active() const { return active_; }
+  TCanvas* Canvas() const { return canvas_.get(); }
+  TIcon* Icon() const { return icon_.get(); }
+  const std::string& HelpFile() const { return helpFile_; }
+  void SetHelpFile(const std::string& v) { helpFile_ = v; }
+
+  void Show();
+  void Hide() { SetVisible(false); }
+  void Close();
+  void Release();
+  virtual TModalResult ShowModal();
+  virtual bool CloseQuery();
+  void SetFocus() override;
+  bool SetFocusedControl(TWinControl* Control);
+  void FocusControl(TWinControl* Control);
+  void BringToFront() override;
+  void SetVisible(bool v) override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  TRect ClientRect() const override;
+  void SetClientSize(int W, int H) override;
+  QWidget* ClientWidget() const override;
+  void Invalidate() override;
+
+  // MDI (frame forms).
+  int MDIChildCount() const;
+  TCustomForm* MDIChildren(int Index) const;  // the active child first, then by stacking order
+  TCustomForm* ActiveMDIChild() const;
+  void Cascade();
+  void Tile();
+  void ArrangeIcons();
+  void Next();
+  void Previous();
+  QMdiArea* MdiArea() const { return mdiArea_; }
+  TCustomForm* MDIFrame() const { return frame_; }  // the frame of an MDI child
+  QMdiSubWindow* SubWindow() const { return subWindow_; }
+
+  TNotifyEvent OnCreate, OnDestroy, OnShow, OnHide, OnActivate, OnDeactivate, OnPaint;
+  TCloseEvent OnClose;
+  TCloseQueryEvent OnCloseQuery;
+
+  // Handlers running on this form (the layer counts them to defer Release).
+  int BusyCount() const { return busy_; }
+
+ protected:
+  QWidget* CreatePeer(QWidget* ParentWidget) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void ClientAreaAligned(const TRect& Remaining) override;
+  bool PaintsItself() const override { return true; }
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void CMDialogKey(TMessage& Message) override;
+  void CMDialogChar(TMessage& Message) override;
+  void CMTextChanged(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+  void PaintWindow(QPainter* Painter, const TRect& Area) override;
+  virtual void DoShow();
+  virtual void DoHide();
+  virtual void DoClose(TCloseAction& Action);
+  virtual void Activate();
+  virtual void Deactivate();
+  virtual void Paint();
+  void Resize() override;
+  void UpdatePeerGeometry() override;
+  void VisibilityChanged() override;
+
+ private:
+  void CloseModal();
+  void PlaceOnShow();
+  void AttachToFrame();
+  void MenuChanged();
+  void RebuildMenuBar();
+  void LayoutWindow();
+  void MdiChildActivated(TCustomForm* Child);
+  int MenuBarHeight() const;
+  friend bool GuiFormEvent(class TPeerBase*, TWinControl*, class QEvent*);
+  friend void GuiFormBusy(TCustomForm*, int);
+  friend void GuiReleaseForm(TCustomForm*);
+  friend class TApplication;
+  friend class TGuiDispatch;
+  friend class TScreen;
+  friend class TMenuItem;
+  friend class TMainMenu;
+  friend class TFormPeer;
+  friend class TWinControl;
+
+  TFormStyle formStyle_ = fsNormal;
+  TBorderStyle borderStyle_ = bsSizeable;
+  TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
+  TPosition position_ = poDesigned;
+  TWindowState windowState_ = wsNormal;
+  bool keyPreview_ = false;
+  TWinControl* activeControl_ = nullptr;
+  TMainMenu* menu_ = nullptr;
+  TMenuItem* windowMenu_ = nullptr;
+  TModalResult modalResult_ = mrNone;
+  TFormState formState_ = 0;
+  bool active_ = false;
+  std::unique_ptr<TControlCanvas> canvas_;
+  std::unique_ptr<TIcon> icon_;
+  std::string helpFile_;
+  bool created_ = false;
+  bool destroyed_ = false;
+  bool placed_ = false;
+  int busy_ = 0;
+  bool releasePending_ = false;
+  QWidget* client_ = nullptr;
+  class QMenuBar* menuBar_ = nullptr;
+  QMdiArea* mdiArea_ = nullptr;
+  QMdiSubWindow* subWindow_ = nullptr;
+  TCustomForm* frame_ = nullptr;  // the MDI frame of a child
+};
+
+class TForm : public TCustomForm {
+ public:
+  explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
+  std::string ClassName() const override { return "TForm"; }
+};
+
+using TExceptionEvent = std::function<void(TObject* Sender, Exception& E)>;
+using TMessageEvent = std::function<void(TMessage& Msg, bool& Handled)>;
+using THelpEvent = std::function<bool(WORD Command, intptr_t Data, bool& CallHelp)>;
+using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
+
+constexpr WORD HELP_CONTEXT = 1, HELP_QUIT = 2, HELP_INDEX = 3, HELP_CONTENTS = 3, HELP_FINDER = 11;
+
+class TApplication : public TComponent {
+ public:
+  explicit TApplication(TComponent* AOwner);
+  ~TApplication() override;
+  std::string ClassName() const override { return "TApplication"; }
+
+  void Initialize();
+  template <class T>
+  T* CreateForm(T*& Reference) {
+    Reference = nullptr;
+    T* f = new T(this);
+    Reference = f;
+    RegisterCreated(f);
+    return f;
+  }
+  void Run();
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+  void ProcessMessages();
+  void HandleMessage();  // waits for one event when none is pending
+  TCustomForm* MainForm() const { return mainForm_; }
+  void SetMainForm(TCustomForm* f) { mainForm_ = f; }
+
+  const std::string& Title() const { return title_; }
+  void SetTitle(const std::string& v);
+  std::string ExeName() const;
+  const std::string& HelpFile() const { return helpFile_; }
+  void SetHelpFile(const std::string& v) { helpFile_ = v; }
+  // Help: there is no viewer for the program's help file on Linux; these show one message saying so.
+  bool HelpContext(int Context);
+  bool HelpCommand(WORD Command, intptr_t Data);
+  bool HelpJump(const std::string& JumpID);
+
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& v);
+  void CancelHint();
+  bool ShowHint() const { return showHint_; }
+  void SetShowHint(bool v) { showHint_ = v; }
+  int HintPause = 500, HintHidePause = 2500;
+  TColor HintColor = clInfoBk;
+
+  TNotifyEvent OnHint, OnActivate, OnDeactivate;
+  TExceptionEvent OnException;
+  TMessageEvent OnMessage;
+  THelpEvent OnHelp;
+  TIdleEvent OnIdle;
+
+  // Shows an exception as the application does when no handler caught it.
+  void HandleException(TObject* Sender);  // the exception being handled (inside a catch)
+  void HandleException(TObject* Sender, Exception& E);
+  void ShowException(Exception& E);
+  int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags = MB_OK);
+  void BringToFront();
+  void Minimize();
+  void Restore();
+  bool Active() const;
+  // Modal forms running now (innermost last).
+  const std::vector<TCustomForm*>& ModalForms() const { return modal_; }
+
+  // Frees forms created through CreateForm, newest first (at the end of Run and at exit).
+  void DestroyForms();
+
+ private:
+  void RegisterCreated(TCustomForm* f);
+  friend class TCustomForm;
+  bool terminated_ = false;
+  TCustomForm* mainForm_ = nullptr;
+  std::vector<TCustomForm*> created_;
+  std::vector<TCustomForm*> modal_;
+  std::string title_;
+  std::string helpFile_;
+  std::string hint_;
+  bool showHint_ = true;
+};
+
+class TScreen : public TComponent {
+ public:
+  explicit TScreen(TComponent* AOwner);
+  ~TScreen() override;
+  std::string ClassName() const override { return "TScreen"; }
+
+  TCursor Cursor() const { return cursor_; }
+  void SetCursor(TCursor v);
+  // Registered cursors: Cursors(n) for a program's own numbers and the standard ones.
+  HCURSOR Cursors(int Index) const;
+  void SetCursors(int Index, HCURSOR Cursor);
+  int FormCount() const { return static_cast<int>(forms_.size()); }
+  TCustomForm* Forms(int Index) const { return forms_.at(static_cast<size_t>(Index)); }
+  TCustomForm* ActiveForm() const { return activeForm_; }
+  TWinControl* ActiveControl() const { return activeControl_; }
+  TNotifyEvent OnActiveFormChange, OnActiveControlChange;
+  int PixelsPerInch() const { return 96; }
+  int Width() const;
+  int Height() const;
+  TFont* HintFont() const { return hintFont_.get(); }
+  TFont* MenuFont() const { return menuFont_.get(); }
+  std::vector<std::string> Fonts() const;
+
+  // Kept by the layer itself.
+  void AddForm(TCustomForm* f);
+  void RemoveForm(TCustomForm* f);
+  void SetActiveForm(TCustomForm* f);
+  void SetActiveControl(TWinControl* c);
+
+ private:
+  TCursor cursor_ = crDefault;
+  std::vector<TCustomForm*> forms_;
+  TCustomForm* activeForm_ = nullptr;
+  TWinControl* activeControl_ = nullptr;
+  std::unique_ptr<TFont> hintFont_, menuFont_;
+};
+
+extern TApplication* Application;
+extern TScreen* Screen;
+
+// The form a control sits on, or nullptr.
+TCustomForm* GetParentForm(const TControl* Control);

@@ -1,0 +1,44 @@
+#pragma once
+// Shared state of the GUI layer's own sources.
+
+#include <QRect>
+
+#include "platform/gui/Controls.h"
+
+class TCustomForm;
+
+class QEvent;
+class QWidget;
+class TPeerBase;
+
+// The control the mouse is over (graphic or windowed).
+TControl*& GuiMouseControl();
+// Shift state of the event being translated.
+TShiftState& GuiCurrentShift();
+// The peer whose event is being translated now (innermost), or nullptr.
+TPeerBase* GuiEventPeer();
+// Depth of event translation now running.
+int GuiTranslationDepth();
+// Moves the mouse to a control: leave/enter notifications, cursor and application hint.
+void GuiSetMouseControl(TControl* Control);
+void GuiApplyCursor(TControl* Control);
+void GuiApplyCursorTo(QWidget* Widget, TCursor Cursor);
+// Deletes a widget now, or later when an event of it may still be running.
+void GuiDeleteWidget(QWidget* Widget);
+void GuiRepaintNow(QWidget* Widget);
+QRect GuiPaintRect(QEvent* Event, QWidget* Widget);
+// Frees widgets whose deletion was deferred (outside any event translation).
+void GuiFlushDeletes();
+// Busy counting of forms (handlers running on them) and deferred release.
+void GuiFormBusy(TCustomForm* Form, int Delta);
+// Frees a form now when nothing runs on it, else when the last handler ends.
+void GuiReleaseForm(TCustomForm* Form);
+// Window-level events of form peers (close, activation, move, resize).
+bool GuiFormEvent(TPeerBase* Peer, TWinControl* Control, QEvent* Event);
+// Cursors registered by number (Screen->Cursors).
+void GuiRegisterCursor(int Index, HCURSOR Cursor);
+HCURSOR GuiRegisteredCursor(int Index);
+class QCursor;
+QCursor GuiQCursor(TCursor Cursor);
+// The posted-message queue's receiver.
+void GuiPostMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);

@@ -1,0 +1,62 @@
+#pragma once
+// The QPainter backend of TCanvas (platform code only).
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <memory>
+#include <optional>
+
+#include "platform/gui/Graphics.h"
+
+class TQtCanvasBackend : public TCanvasBackend {
+ public:
+  // Draws with a painter the caller keeps alive; baseClip limits every clip set later.
+  explicit TQtCanvasBackend(QPainter* painter, std::optional<QRect> baseClip = std::nullopt);
+  QPainter* Painter() const { return p_; }
+
+  void SetFont(const TFontData& f) override;
+  void SetPen(const TPenData& p) override;
+  void SetBrush(const TBrushData& b) override;
+  void FillRect(const TRect& r) override;
+  void Line(int x1, int y1, int x2, int y2) override;
+  void Polyline(const std::vector<TPoint>& pts) override;
+  void Polygon(const std::vector<TPoint>& pts) override;
+  void Rectangle(const TRect& r) override;
+  void RoundRect(const TRect& r, int cx, int cy) override;
+  void Ellipse(const TRect& r) override;
+  void Arc(int kind, const TRect& r, TPoint start, TPoint end) override;
+  void Text(int x, int y, const std::string& s, bool opaque, int underlineIndex) override;
+  TSize TextExtent(const std::string& s) override;
+  TFontMetrics Metrics() override;
+  TColor Pixel(int x, int y) override;
+  void SetPixel(int x, int y, TColor c) override;
+  void DrawImage(const TRect& dst, const QImage& image, const TRect& src, TCopyModeValue mode,
+                 TColor transparent) override;
+  void FocusRect(const TRect& r) override;
+  void SetClip(const TRect* r) override;
+
+  // The QFont a TFontData stands for (shared with widgets).
+  static QFont MakeFont(const TFontData& f);
+
+ private:
+  void UsePen();
+  void UseBrush();
+  void NoPen();
+  QImage* Image() const;
+  QPainter* p_;
+  std::optional<QRect> baseClip_;
+  QFont font_;
+  std::optional<QFontMetrics> fm_;
+  TFontData fontData_;
+  bool fontSet_ = false;
+  QColor fontColor_;
+  int ascent_ = 0;
+  QPen pen_;
+  bool penClear_ = false;
+  QBrush brush_;
+  QColor brushColor_;
+  bool brushClear_ = false;
+  QPainter::CompositionMode mode_ = QPainter::CompositionMode_SourceOver;
+  enum { kNone, kPen, kBrush, kBoth, kOutline } state_ = kNone;
+};
