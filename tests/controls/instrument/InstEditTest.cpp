@@ -1,0 +1,181 @@
+// The numeric edit: range checks, reformatting, the key filter and Escape.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "controls/instrument/InstEdit.h"
+#include "platform/gui/Windows.h"
+#include "platform/rtl/SysUtils.h"
+#include "tests/controls/instrument/InstTestSupport.h"
+
+namespace {
+
+class NumEditTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form = MakeForm();
+    e = new TInstNumEdit(form.get());
+    e->SetParent(form.get());
+    e->SetBounds(10, 10, 100, 24);
+  }
+  // Types one character through the key filter; returns what reached the field.
+  char Type(char c) {
+    e->KeyPress(c);
+    return c;
+  }
+  void Leave() { e->CheckValue(); }
+
+  TFormatSettingsScope settings;
+  std::unique_ptr<TForm> form;
+  TInstNumEdit* e = nullptr;
+};
+
+}  // namespace
+
+TEST_F(NumEditTest, Defaults) {
+  EXPECT_EQ(e->MinValue(), 0);
+  EXPECT_EQ(e->MaxValue(), 9999);
+  EXPECT_EQ(e->Decimals(), 0);
+  EXPECT_EQ(e->Color(), clBlack);
+  EXPECT_EQ(e->Font()->Color(), clLime);
+  EXPECT_EQ(e->Alignment(), taLeftJustify);
+  EXPECT_FALSE(e->RestoreOnEsc());
+}
+
+TEST_F(NumEditTest, InRangeIsKeptAndOutOfRangeCallsOnError) {
+  e->SetMaxValue(400);
+  e->SetMinValue(1);
+  int errors = 0;
+  e->OnError = [&](TObject* s, bool& canExit) {
+    EXPECT_EQ(s, e);
+    EXPECT_TRUE(canExit);
+    ++errors;
+  };
+  e->SetText("400");
+  Leave();
+  EXPECT_EQ(e->Text(), "400");
+  EXPECT_EQ(errors, 0);
+  e->SetText("401");
+  Leave();
+  EXPECT_EQ(errors, 1);
+  EXPECT_EQ(e->Text(), "401");
+  e->SetText("0");
+  Leave();
+  EXPECT_EQ(errors, 2);
+}
+
+TEST_F(NumEditTest, WithoutAHandlerTheTextStays) {
+  e->SetMaxValue(400);
+  e->SetText("401");
+  Leave();
+  EXPECT_EQ(e->Text(), "401");
+  e->SetText("abc");
+  Leave();
+  EXPECT_EQ(e->Text(), "abc");
+}
+
+TEST_F(NumEditTest, EmptyTextIsLeftAloneAndReadsAsTheMinimum) {
+  e->SetMaxValue(50);
+  e->SetMinValue(7);
+  int errors = 0;
+  e->OnError = [&](TObject*, bool&) { ++errors; };
+  e->SetText("");
+  Leave();
+  EXPECT_EQ(errors, 0);
+  EXPECT_EQ(e->Value(), 7);
+  e->SetText("x");
+  EXPECT_THROW(e->Value(), EConvertError);
+}
+
+TEST_F(NumEditTest, DecimalsReformat) {
+  e->SetDecimals(2);
+  e->SetText("3.5");
+  Leave();
+  EXPECT_EQ(e->Text(), "3.50");
+  e->SetDecimals(0);
+  EXPECT_EQ(e->Text(), "4");  // rewritten as the setter checks again
+  e->SetValue(12.25);
+  EXPECT_EQ(e->Text(), "12");
+}
+
+TEST_F(NumEditTest, CommaSeparatorFollowsTheLocale) {
+  FormatSettings.DecimalSeparator = ',';
+  e->SetDecimals(1);
+  e->SetText("2,25");
+  Leave();
+  EXPECT_EQ(e->Text(), "2,2");
+  EXPECT_EQ(Type(','), 0);  // already holds one
+  e->SetText("2");
+  EXPECT_EQ(Type(','), ',');
+  EXPECT_EQ(Type('.'), 0);
+}
+
+TEST_F(NumEditTest, RangeSettersIgnoreAnEmptyOrInvertedRange) {
+  e->SetMinValue(10);
+  e->SetMaxValue(10);
+  EXPECT_EQ(e->MaxValue(), 9999);
+  e->SetMaxValue(20);
+  e->SetMinValue(20);
+  EXPECT_EQ(e->MinValue(), 10);
+  e->SetMinValue(25);
+  EXPECT_EQ(e->MinValue(), 10);
+  e->SetMaxValue(5);
+  EXPECT_EQ(e->MaxValue(), 20);
+}
+
+TEST_F(NumEditTest, KeyFilterLetsOnlyNumbersThrough) {
+  EXPECT_EQ(Type('5'), '5');
+  EXPECT_EQ(Type('a'), 0);
+  EXPECT_EQ(Type(' '), 0);
+  EXPECT_EQ(Type('+'), 0);
+  EXPECT_EQ(Type(8), 8);
+  EXPECT_EQ(Type('.'), 0);  // no decimals allowed
+  e->SetDecimals(1);
+  e->SetText("1");
+  EXPECT_EQ(Type('.'), '.');
+  e->SetText("1.5");
+  EXPECT_EQ(Type('.'), 0);
+}
+
+TEST_F(NumEditTest, MinusTogglesTheSignAndMovesTheCaret) {
+  e->SetText("12");
+  e->SetSelStart(2);
+  EXPECT_EQ(Type('-'), 0);
+  EXPECT_EQ(e->Text(), "-12");
+  EXPECT_EQ(e->SelStart(), 3);
+  EXPECT_EQ(Type('-'), 0);
+  EXPECT_EQ(e->Text(), "12");
+  EXPECT_EQ(e->SelStart(), 2);
+}
+
+TEST_F(NumEditTest, EscapeRestoresTheTextOfEntryOnlyWhenAsked) {
+  form->Show();
+  e->SetText("100");
+  e->SetFocus();
+  e->SetText("123");
+  EXPECT_EQ(Type(27), 0);
+  EXPECT_EQ(e->Text(), "123");
+  e->SetRestoreOnEsc(true);
+  EXPECT_EQ(Type(27), 0);
+  EXPECT_EQ(e->Text(), "100");
+  form->Hide();
+}
+
+TEST_F(NumEditTest, HandlerCanKeepTheFocus) {
+  auto* other = new TInstNumEdit(form.get());
+  other->SetParent(form.get());
+  other->SetBounds(10, 50, 100, 24);
+  form->Show();
+  e->SetMaxValue(400);
+  e->OnError = [](TObject*, bool& canExit) { canExit = false; };
+  e->SetFocus();
+  e->SetText("401");
+  other->SetFocus();
+  EXPECT_TRUE(e->Focused());
+  e->OnError = nullptr;
+  other->SetFocus();
+  EXPECT_TRUE(other->Focused());
+  EXPECT_EQ(e->Text(), "401");
+  form->Hide();
+}
