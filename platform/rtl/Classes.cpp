@@ -177,12 +177,9 @@ void TComponent::RemoveFreeNotification(TComponent* component) {
 
 void TComponent::Notification(TComponent* component, TOperation operation) {
   if (operation == opRemove && component) RemoveFreeLink(component);
-  // Copy: a handler may free components of this owner.
-  if (components_.empty()) return;
-  std::vector<TComponent*> owned = components_;
-  for (TComponent* c : owned)
-    if (std::find(components_.begin(), components_.end(), c) != components_.end())
-      c->Notification(component, operation);
+  // Last to first; a handler may free components of this owner, so recheck the bound.
+  for (size_t i = components_.size(); i-- > 0;)
+    if (i < components_.size()) components_[i]->Notification(component, operation);
 }
 
 void TComponent::BeginLoading() {

@@ -16,17 +16,6 @@ std::string_view TrimView(std::string_view s) {
 
 std::string Upper(std::string_view s) { return UpperCase(std::string(s)); }
 
-bool SameView(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // "[name]" with optional blanks around; the name is what lies between the brackets.
 bool SectionHeader(std::string_view line, std::string_view& name) {
   std::string_view t = TrimView(line);
@@ -124,7 +113,7 @@ size_t TIniText::FindKeyLine(const TSection& s, std::string_view key) const {
     if (t.size() < k.size() || t.empty() || t[0] == ';') continue;
     size_t eq = t.find('=');
     if (eq == std::string_view::npos) continue;
-    if (SameView(TrimView(t.substr(0, eq)), k)) return i;
+    if (SameText(TrimView(t.substr(0, eq)), k)) return i;
   }
   return std::string::npos;
 }
@@ -267,6 +256,15 @@ void TCustomIniFile::WriteTime(const std::string& section, const std::string& id
   WriteString(section, ident, TimeToStr(value));
 }
 
+void TCustomIniFile::ReadSectionValues(const std::string& section, TStrings* strings) {
+  TStringList keys;
+  ReadSection(section, &keys);
+  strings->BeginUpdate();
+  strings->Clear();
+  for (int i = 0; i < keys.Count(); ++i) strings->Add(keys[i] + "=" + ReadString(section, keys[i], std::string()));
+  strings->EndUpdate();
+}
+
 bool TCustomIniFile::SectionExists(const std::string& section) {
   TStringList keys;
   ReadSection(section, &keys);
@@ -360,14 +358,6 @@ void TIniFile::ReadSections(TStrings* strings) {
   FillSections(text_, strings);
 }
 
-void TIniFile::ReadSectionValues(const std::string& section, TStrings* strings) {
-  Refresh();
-  strings->BeginUpdate();
-  strings->Clear();
-  for (const auto& k : text_.Keys(section)) strings->Add(k + "=" + ReadString(section, k, std::string()));
-  strings->EndUpdate();
-}
-
 void TIniFile::EraseSection(const std::string& section) {
   Refresh();
   if (text_.EraseSection(section)) Save();
@@ -410,13 +400,6 @@ void TMemIniFile::ReadSection(const std::string& section, TStrings* strings) {
 }
 
 void TMemIniFile::ReadSections(TStrings* strings) { FillSections(text_, strings); }
-
-void TMemIniFile::ReadSectionValues(const std::string& section, TStrings* strings) {
-  strings->BeginUpdate();
-  strings->Clear();
-  for (const auto& k : text_.Keys(section)) strings->Add(k + "=" + ReadString(section, k, std::string()));
-  strings->EndUpdate();
-}
 
 void TMemIniFile::EraseSection(const std::string& section) { text_.EraseSection(section); }
 

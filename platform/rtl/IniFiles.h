@@ -88,7 +88,7 @@ class TCustomIniFile : public TObject {
   // "key=value" lines of the section.
   virtual void ReadSection(const std::string& section, TStrings* strings) = 0;
   virtual void ReadSections(TStrings* strings) = 0;
-  virtual void ReadSectionValues(const std::string& section, TStrings* strings) = 0;
+  void ReadSectionValues(const std::string& section, TStrings* strings);
   // True when the section holds at least one key.
   bool SectionExists(const std::string& section);
   bool ValueExists(const std::string& section, const std::string& ident);
@@ -113,7 +113,6 @@ class TIniFile : public TCustomIniFile {
   void WriteString(const std::string& section, const std::string& ident, const std::string& value) override;
   void ReadSection(const std::string& section, TStrings* strings) override;
   void ReadSections(TStrings* strings) override;
-  void ReadSectionValues(const std::string& section, TStrings* strings) override;
   void EraseSection(const std::string& section) override;
   void DeleteKey(const std::string& section, const std::string& ident) override;
   void UpdateFile() override {}
@@ -138,7 +137,6 @@ class TMemIniFile : public TCustomIniFile {
   void WriteString(const std::string& section, const std::string& ident, const std::string& value) override;
   void ReadSection(const std::string& section, TStrings* strings) override;
   void ReadSections(TStrings* strings) override;
-  void ReadSectionValues(const std::string& section, TStrings* strings) override;
   void EraseSection(const std::string& section) override;
   void DeleteKey(const std::string& section, const std::string& ident) override;
   // Saves atomically; raises EFCreateError / EWriteError and keeps the old file on failure.

@@ -13,20 +13,6 @@
 
 namespace {
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
-int CompareNames(std::string_view a, std::string_view b) {
-  return CompareText(std::string(a), std::string(b));
-}
 
 const HKEY kRoots[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS,
                        HKEY_CURRENT_CONFIG};
@@ -35,7 +21,7 @@ const HKEY kRoots[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
 
 TRegistryStore::TNode* TRegistryStore::TNode::FindKey(std::string_view name) const {
   for (const auto& k : Keys)
-    if (SameName(k->Name, name)) return k.get();
+    if (SameText(k->Name, name)) return k.get();
   return nullptr;
 }
 
@@ -44,14 +30,14 @@ TRegistryStore::TNode* TRegistryStore::TNode::AddKey(std::string_view name) {
   auto node = std::make_unique<TNode>();
   node->Name.assign(name);
   auto at = std::upper_bound(Keys.begin(), Keys.end(), name, [](std::string_view n, const auto& k) {
-    return CompareNames(n, k->Name) < 0;
+    return CompareText(n, k->Name) < 0;
   });
   return Keys.insert(at, std::move(node))->get();
 }
 
 bool TRegistryStore::TNode::RemoveKey(std::string_view name) {
   for (auto it = Keys.begin(); it != Keys.end(); ++it)
-    if (SameName((*it)->Name, name)) {
+    if (SameText((*it)->Name, name)) {
       Keys.erase(it);
       return true;
     }
@@ -60,7 +46,7 @@ bool TRegistryStore::TNode::RemoveKey(std::string_view name) {
 
 TRegistryStore::TValue* TRegistryStore::TNode::FindValue(std::string_view name) {
   for (auto& v : Values)
-    if (SameName(v.first, name)) return &v.second;
+    if (SameText(v.first, name)) return &v.second;
   return nullptr;
 }
 
@@ -74,7 +60,7 @@ void TRegistryStore::TNode::SetValue(std::string_view name, TValue value) {
 
 bool TRegistryStore::TNode::RemoveValue(std::string_view name) {
   for (auto it = Values.begin(); it != Values.end(); ++it)
-    if (SameName(it->first, name)) {
+    if (SameText(it->first, name)) {
       Values.erase(it);
       return true;
     }
@@ -732,7 +718,7 @@ bool TRegistry::RenameValue(const std::string& oldName, const std::string& newNa
   TRegistryStore::TNode* n = CurrentNode();
   if (!n || readOnly_) return false;
   TRegistryStore::TValue* v = n->FindValue(oldName);
-  if (!v || (n->FindValue(newName) && !SameName(oldName, newName))) return false;
+  if (!v || (n->FindValue(newName) && !SameText(oldName, newName))) return false;
   TRegistryStore::TValue copy = *v;
   n->RemoveValue(oldName);
   n->SetValue(newName, std::move(copy));

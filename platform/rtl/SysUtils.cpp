@@ -710,7 +710,7 @@ std::string AnsiLowerCase(const std::string& s) {
   return r;
 }
 
-int CompareText(const std::string& a, const std::string& b) {
+int CompareText(std::string_view a, std::string_view b) {
   size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
     unsigned char x = static_cast<unsigned char>(AsciiUpper(a[i]));
@@ -725,15 +725,31 @@ int CompareStr(const std::string& a, const std::string& b) {
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-bool SameText(const std::string& a, const std::string& b) {
+bool SameText(std::string_view a, std::string_view b) {
   return a.size() == b.size() && CompareText(a, b) == 0;
 }
 
+namespace {
+
+struct TUpperTable {
+  unsigned char t[256];
+  TUpperTable() {
+    for (int i = 0; i < 256; ++i) t[i] = AnsiUpperByte(static_cast<unsigned char>(i));
+  }
+};
+
+const TUpperTable kAnsiUpper;
+
+}  // namespace
+
 int AnsiCompareText(const std::string& a, const std::string& b) {
   size_t n = std::min(a.size(), b.size());
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(a.data());
+  const unsigned char* q = reinterpret_cast<const unsigned char*>(b.data());
   for (size_t i = 0; i < n; ++i) {
-    unsigned char x = AnsiUpperByte(static_cast<unsigned char>(a[i]));
-    unsigned char y = AnsiUpperByte(static_cast<unsigned char>(b[i]));
+    if (p[i] == q[i]) continue;
+    unsigned char x = kAnsiUpper.t[p[i]];
+    unsigned char y = kAnsiUpper.t[q[i]];
     if (x != y) return x < y ? -1 : 1;
   }
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);

@@ -238,9 +238,9 @@ std::string LowerCase(const std::string& s);
 std::string AnsiUpperCase(const std::string& s);
 std::string AnsiLowerCase(const std::string& s);
 // <0, 0, >0 with ASCII letters compared without case.
-int CompareText(const std::string& a, const std::string& b);
+int CompareText(std::string_view a, std::string_view b);
 int CompareStr(const std::string& a, const std::string& b);
-bool SameText(const std::string& a, const std::string& b);
+bool SameText(std::string_view a, std::string_view b);
 // Windows-1252 letters compared without case.
 int AnsiCompareText(const std::string& a, const std::string& b);
 int AnsiCompareStr(const std::string& a, const std::string& b);
