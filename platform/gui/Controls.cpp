@@ -464,7 +464,7 @@ void TControl::WMMouseButton(TMessage& m) {
     if (controlStyle_ & csCaptureMouse) SetMouseCapture(true);
     if (b == mbLeft && (controlStyle_ & csClickEvents)) controlState_ |= csClicked;
     if (dbl && b == mbLeft && (controlStyle_ & csDoubleClicks)) DblClick();
-    MouseDown(b, s | (dbl ? ssDouble : 0), m.XPos(), m.YPos());
+    MouseDown(b, s | (dbl ? static_cast<TShiftState>(ssDouble) : 0u), m.XPos(), m.YPos());
   } else if (up) {
     if (controlStyle_ & csCaptureMouse) SetMouseCapture(false);
     if (b == mbLeft && (controlState_ & csClicked)) {
@@ -597,8 +597,8 @@ void TWinControl::RemoveControl(TControl* c) {
   }
   if (destroying_) return;
   if (TCustomForm* f = GetParentForm(this)) {
-    if (f->activeControl_ && (f->activeControl_ == c || c->IsWindowed() &&
-                              static_cast<TWinControl*>(c)->ContainsControl(f->activeControl_)))
+    if (f->activeControl_ && (f->activeControl_ == c || (c->IsWindowed() &&
+                              static_cast<TWinControl*>(c)->ContainsControl(f->activeControl_))))
       f->activeControl_ = nullptr;
   }
   if (c->align_ != alNone) AlignControls(nullptr);

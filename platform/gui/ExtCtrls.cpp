@@ -9,6 +9,13 @@
 #include "platform/gui/QtBridge.h"
 #include "platform/gui/QtPeer.h"
 
+namespace {
+TWinControl* LiveControlOf(QWidget* w) {
+  TPeerBase* p = PeerOf(w);
+  return p ? p->Control : nullptr;
+}
+}  // namespace
+
 void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, int Width) {
   Canvas->Pen()->SetWidth(1);
   Rect.Bottom -= 1;

@@ -1,6 +1,7 @@
 #pragma once
 // Bevel, panel, image, splitter and scroll box.
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>

@@ -254,6 +254,8 @@ class TApplication : public TComponent {
 
   // Frees forms created through CreateForm, newest first (at the end of Run and at exit).
   void DestroyForms();
+  // Tests start the next case with a fresh loop.
+  void ClearTerminated() { terminated_ = false; }
 
  private:
   void RegisterCreated(TCustomForm* f);

@@ -126,11 +126,9 @@ void TQtCanvasBackend::Line(int x1, int y1, int x2, int y2) {
   int len = std::max(std::abs(dx), std::abs(dy));
   if (len == 0) return;
   UsePen();
-  // The end point itself is not drawn.
-  double f = double(len - 1) / len;
-  int ex = x1 + int(std::lround(dx * f)), ey = y1 + int(std::lround(dy * f));
+  // With a flat cap the cosmetic stroker leaves the end point out, as Windows does.
   if (pen_.width() <= 1)
-    p_->drawLine(x1, y1, ex, ey);
+    p_->drawLine(x1, y1, x2, y2);
   else
     p_->drawLine(QPointF(x1 + 0.5, y1 + 0.5), QPointF(x2 + 0.5, y2 + 0.5));
 }

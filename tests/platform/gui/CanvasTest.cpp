@@ -1,0 +1,252 @@
+// The canvas keeps the Windows drawing conventions on real pixels, and the
+// graphic classes load and save their formats.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+
+#include "platform/gui/Graphics.h"
+#include "platform/gui/RecordingCanvas.h"
+#include "platform/rtl/Classes.h"
+
+namespace {
+
+TColor At(TBitmap& b, int x, int y) { return b.Canvas()->Pixels(x, y); }
+
+TEST(Canvas, RectanglesAndLinesExcludeTheirRightAndBottomEnds) {
+  TBitmap b(12, 12);
+  TCanvas* c = b.Canvas();
+  c->Brush()->SetColor(clWhite);
+  c->FillRect(TRect(0, 0, 12, 12));
+  c->Pen()->SetColor(clBlack);
+  c->Brush()->SetColor(clRed);
+  c->Rectangle(2, 2, 6, 6);
+  EXPECT_EQ(At(b, 2, 2), clBlack);
+  EXPECT_EQ(At(b, 5, 5), clBlack) << "the frame's last pixel is right/bottom - 1";
+  EXPECT_EQ(At(b, 6, 6), clWhite);
+  EXPECT_EQ(At(b, 6, 3), clWhite);
+  EXPECT_EQ(At(b, 3, 3), clRed) << "inside is filled with the brush";
+
+  c->Brush()->SetColor(clBlue);
+  c->FillRect(TRect(8, 8, 10, 10));
+  EXPECT_EQ(At(b, 9, 9), clBlue);
+  EXPECT_EQ(At(b, 10, 10), clWhite);
+
+  c->Pen()->SetColor(clLime);
+  c->MoveTo(0, 11);
+  c->LineTo(5, 11);
+  EXPECT_EQ(At(b, 4, 11), clLime);
+  EXPECT_EQ(At(b, 5, 11), clWhite) << "LineTo leaves its end point out";
+  EXPECT_EQ(c->PenPos(), TPoint(5, 11));
+}
+
+TEST(Canvas, TextIsPlacedByTheTopLeftOfItsBox) {
+  TBitmap b(60, 40);
+  TCanvas* c = b.Canvas();
+  c->Brush()->SetColor(clWhite);
+  c->FillRect(TRect(0, 0, 60, 40));
+  c->Font()->SetColor(clBlack);
+  c->Font()->SetHeight(-14);
+  c->Brush()->SetStyle(bsClear);
+  c->TextOut(5, 10, "W");
+  int h = c->TextHeight("W");
+  bool inside = false, above = false, below = false;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 60; ++x)
+      if (At(b, x, y) != clWhite) {
+        if (y < 10) above = true;
+        else if (y >= 10 + h) below = true;
+        else inside = true;
+      }
+  EXPECT_TRUE(inside);
+  EXPECT_FALSE(above) << "nothing is drawn above the given top";
+  EXPECT_FALSE(below);
+  EXPECT_EQ(c->PenPos(), TPoint(5 + c->TextWidth("W"), 10)) << "the pen ends after the text";
+}
+
+TEST(Canvas, OpaqueTextFillsItsBoxWithTheBrush) {
+  TBitmap b(40, 20);
+  TCanvas* c = b.Canvas();
+  c->Brush()->SetColor(clWhite);
+  c->FillRect(TRect(0, 0, 40, 20));
+  c->Brush()->SetColor(clYellow);
+  c->TextOut(0, 0, "i");
+  EXPECT_EQ(At(b, 0, 0), clYellow);
+}
+
+TEST(Canvas, ClipRectLimitsDrawingAndCanBeRemoved) {
+  TBitmap b(10, 10);
+  TCanvas* c = b.Canvas();
+  c->Brush()->SetColor(clWhite);
+  c->FillRect(TRect(0, 0, 10, 10));
+  EXPECT_EQ(c->ClipRect(), TRect(0, 0, 10, 10));
+  c->SetClipRect(TRect(0, 0, 5, 5));
+  EXPECT_EQ(c->ClipRect(), TRect(0, 0, 5, 5));
+  c->Brush()->SetColor(clRed);
+  c->FillRect(TRect(0, 0, 10, 10));
+  EXPECT_EQ(At(b, 4, 4), clRed);
+  EXPECT_EQ(At(b, 5, 5), clWhite);
+  c->RemoveClip();
+  c->FillRect(TRect(0, 0, 10, 10));
+  EXPECT_EQ(At(b, 9, 9), clRed);
+}
+
+TEST(Canvas, CopyModesAndTransparentDraw) {
+  TBitmap src(4, 4);
+  src.Canvas()->Brush()->SetColor(clLime);
+  src.Canvas()->FillRect(TRect(0, 0, 4, 4));
+  src.Canvas()->SetPixels(0, 0, clFuchsia);
+  src.SetTransparent(true);
+  src.SetTransparentColor(clFuchsia);
+
+  TBitmap dst(4, 4);
+  dst.Canvas()->Brush()->SetColor(clBlue);
+  dst.Canvas()->FillRect(TRect(0, 0, 4, 4));
+  dst.Canvas()->Draw(0, 0, &src);
+  EXPECT_EQ(At(dst, 0, 0), clBlue) << "the transparent colour leaves the background";
+  EXPECT_EQ(At(dst, 1, 1), clLime);
+
+  TBitmap x(2, 2);
+  x.Canvas()->Brush()->SetColor(clWhite);
+  x.Canvas()->FillRect(TRect(0, 0, 2, 2));
+  TBitmap black(2, 2);
+  black.Canvas()->Brush()->SetColor(RGB(0xFF, 0, 0));
+  black.Canvas()->FillRect(TRect(0, 0, 2, 2));
+  x.Canvas()->SetCopyMode(cmSrcInvert);
+  x.Canvas()->Draw(0, 0, &black);
+  EXPECT_EQ(At(x, 0, 0), RGB(0, 0xFF, 0xFF)) << "XOR of white and red";
+}
+
+TEST(Canvas, ColoursAndFonts) {
+  EXPECT_EQ(ColorToRGB(clRed), 0x0000FF);
+  SetSysColor(15, RGB(1, 2, 3));
+  EXPECT_EQ(ColorToRGB(clBtnFace), RGB(1, 2, 3));
+  EXPECT_EQ(ColorToString(clBtnFace), "clBtnFace");
+  EXPECT_EQ(StringToColor("$00123456"), 0x123456);
+  EXPECT_THROW(StringToColor("nonsense"), EConvertError);
+
+  TFont f;
+  f.SetSize(8);
+  EXPECT_EQ(f.Height(), -11);
+  f.SetSize(12);
+  EXPECT_EQ(f.Height(), -16);
+  EXPECT_EQ(f.Size(), 12);
+  int changes = 0;
+  f.OnChange = [&](TObject*) { ++changes; };
+  f.SetStyle(fsBold);
+  f.SetStyle(fsBold);
+  EXPECT_EQ(changes, 1) << "a setter notifies only on change";
+}
+
+TEST(Bitmap, StreamsHoldExactlyOneBmpEach) {
+  TBitmap a(3, 2), b(5, 4);
+  a.Canvas()->SetPixels(1, 1, clRed);
+  b.Canvas()->SetPixels(4, 3, clBlue);
+  TMemoryStream ms;
+  a.SaveToStream(&ms);
+  b.SaveToStream(&ms);
+  ms.SetPosition(0);
+  TBitmap ra, rb;
+  ra.LoadFromStream(&ms);
+  rb.LoadFromStream(&ms);
+  EXPECT_EQ(ra.Width(), 3);
+  EXPECT_EQ(rb.Height(), 4);
+  EXPECT_EQ(ra.Canvas()->Pixels(1, 1), clRed);
+  EXPECT_EQ(rb.Canvas()->Pixels(4, 3), clBlue);
+}
+
+TEST(Bitmap, RefusesDamagedStreamsAndKeepsItsPicture) {
+  TBitmap keep(2, 2);
+  TMemoryStream junk;
+  junk.WriteString("not a bitmap at all");
+  junk.SetPosition(0);
+  EXPECT_THROW(keep.LoadFromStream(&junk), EInvalidGraphic);
+  EXPECT_EQ(keep.Width(), 2);
+
+  TBitmap full(8, 8);
+  TMemoryStream ms;
+  full.SaveToStream(&ms);
+  std::string bytes = ms.Bytes().substr(0, ms.Bytes().size() - 10);
+  TMemoryStream cut;
+  cut.WriteString(bytes);
+  cut.SetPosition(0);
+  EXPECT_THROW(keep.LoadFromStream(&cut), EInvalidGraphic) << "a truncated bitmap is refused";
+  EXPECT_EQ(keep.Width(), 2);
+}
+
+TEST(Bitmap, ResizingKeepsTheTopLeftAndNewPixelsAreWhite) {
+  TBitmap b(2, 2);
+  b.Canvas()->SetPixels(0, 0, clRed);
+  b.SetSize(4, 4);
+  EXPECT_EQ(b.Canvas()->Pixels(0, 0), clRed);
+  EXPECT_EQ(b.Canvas()->Pixels(3, 3), clWhite);
+  EXPECT_EQ(b.TransparentColor(), clWhite) << "automatic transparent colour is the bottom-left pixel";
+}
+
+TEST(Picture, ChoosesTheGraphicClassByContent) {
+  QImage img(3, 3, QImage::Format_ARGB32);
+  img.fill(Qt::red);
+  QByteArray png;
+  QBuffer buf(&png);
+  buf.open(QIODevice::WriteOnly);
+  img.save(&buf, "PNG");
+  std::string path = ::testing::TempDir() + "/picture_test.bin";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  std::fwrite(png.constData(), 1, static_cast<size_t>(png.size()), f);
+  std::fclose(f);
+  TPicture p;
+  p.LoadFromFile(path);
+  ASSERT_NE(p.Graphic(), nullptr);
+  EXPECT_EQ(p.Graphic()->ClassName(), "TPngImage");
+  EXPECT_EQ(p.Width(), 3);
+
+  TBitmap dst(3, 3);
+  dst.Canvas()->Draw(0, 0, p.Graphic());
+  EXPECT_EQ(dst.Canvas()->Pixels(1, 1), clRed);
+
+  f = std::fopen(path.c_str(), "wb");
+  std::fputs("garbage", f);
+  std::fclose(f);
+  EXPECT_THROW(p.LoadFromFile(path), EInvalidGraphic);
+  EXPECT_EQ(p.Width(), 3) << "a failed load keeps the old picture";
+}
+
+TEST(RecordingCanvas, RecordsStateWithEachOperation) {
+  TRecordingCanvas c;
+  c.Font()->SetHeight(-20);
+  c.Font()->SetColor(clRed);
+  c.Font()->SetStyle(fsBold);
+  c.Brush()->SetStyle(bsClear);
+  c.TextOut(3, 4, "abc");
+  EXPECT_EQ(c.TextWidth("abc"), 30);
+  EXPECT_EQ(c.TextHeight("abc"), 25);
+  auto t = c.OpsOf(okText);
+  ASSERT_EQ(t.size(), 1u);
+  EXPECT_EQ(t[0].R, TRect(3, 4, 33, 29));
+  EXPECT_EQ(t[0].Font.Color, clRed);
+  EXPECT_TRUE(t[0].Font.Style & fsBold);
+  EXPECT_FALSE(t[0].Opaque);
+  EXPECT_EQ(c.PenPos(), TPoint(33, 4));
+  EXPECT_NE(c.Dump().find("\"abc\""), std::string::npos);
+}
+
+TEST(RecordingCanvas, EdgesAndFrameControlsDrawInsideTheirRectangle) {
+  TRecordingCanvas c;
+  TRect r(10, 10, 30, 20);
+  c.DrawEdge(r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+  EXPECT_EQ(r, TRect(12, 12, 28, 18)) << "two borders of one pixel each";
+  for (const auto& op : c.Ops()) {
+    EXPECT_GE(op.R.Left, 10);
+    EXPECT_LE(op.R.Right, 30);
+  }
+  c.Clear();
+  c.DrawFrameControl(TRect(0, 0, 13, 13), DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_CHECKED);
+  for (const auto& op : c.Ops()) {
+    EXPECT_GE(op.R.Left, 0);
+    EXPECT_LE(op.R.Right, 13);
+    EXPECT_LE(op.R.Bottom, 13);
+  }
+  EXPECT_GT(c.Ops().size(), 5u) << "box, edges and the check mark";
+}
+
+}  // namespace
