@@ -102,7 +102,7 @@ TEST_F(NumEditTest, DecimalsReformat) {
 TEST_F(NumEditTest, CommaSeparatorFollowsTheLocale) {
   FormatSettings.DecimalSeparator = ',';
   e->SetDecimals(1);
-  e->SetText("2,25");
+  e->SetText("2,24");
   Leave();
   EXPECT_EQ(e->Text(), "2,2");
   EXPECT_EQ(Type(','), 0);  // already holds one

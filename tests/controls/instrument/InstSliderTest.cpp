@@ -80,11 +80,13 @@ TEST_F(SliderTest, NarrowingTheRangeMovesThePosition) {
   s->SetMinValue(60);
   EXPECT_EQ(s->Position(), 60);
   EXPECT_EQ(changes, 1);
-  s->SetMaxValue(55);  // below the position: follows
-  EXPECT_EQ(s->Position(), 55);
+  s->SetPosition(90);
+  s->SetMaxValue(70);  // below the position: it follows
+  EXPECT_EQ(s->Position(), 70);
+  EXPECT_EQ(changes, 3);
   s->SetMaxValue(200);
-  EXPECT_EQ(s->Position(), 55);
-  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(s->Position(), 70);
+  EXPECT_EQ(changes, 3);
 }
 
 TEST_F(SliderTest, ThumbPixelAndPositionAgreeInEveryOrientationAndStyle) {
