@@ -4,6 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <memory>
+#include <unordered_map>
 
 #include "controls/markup/EsgHTMLE.h"
 #include "controls/markup/MarkupImages.h"
@@ -43,6 +44,28 @@ constexpr int kListIndent = 12;
 int Sat(long long v) { return int(std::clamp<long long>(v, -kCoordLimit, kCoordLimit)); }
 
 inline bool IsAlnum(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+
+// Text extents by canvas, font and text, kept across calls: repainting the
+// same texts is the common case and measuring through the canvas is dear.
+constexpr size_t kMeasureCacheSize = 50000;
+
+std::unordered_map<std::string, TSize>& MeasureCache() {
+  static std::unordered_map<std::string, TSize> cache;
+  return cache;
+}
+
+// The key of one measurement, built in a reused buffer.
+std::string& MeasureKey(const void* backend, const TFontData& f, const std::string& text) {
+  static std::string key;
+  key.clear();
+  key.append(reinterpret_cast<const char*>(&backend), sizeof backend);
+  const int numbers[] = {f.Height, int(f.Style), f.Orientation, int(f.Pitch), int(f.Charset)};
+  key.append(reinterpret_cast<const char*>(numbers), sizeof numbers);
+  key.append(f.Name);
+  key += '\0';
+  key.append(text);
+  return key;
+}
 
 enum TAlign { taLeft, taRight, taCenter };
 enum class TMode { Layout, Hit, Draw };
@@ -134,9 +157,11 @@ class TRenderer {
   void ApplyFont();
   void ApplyFontColor(TColor c);
   TSize Extent(const std::string& s);
+  void CheckMeasureCache();
   int GH();
   std::string Ellipsize(const std::string& s, int width);
   void FillBand(const TRect& r, TColor from, TColor to, bool gradient);
+  void FlushRun();
 
   const TMarkupDialect& D;
   THTMLDrawParams& P;
@@ -151,6 +176,12 @@ class TRenderer {
   bool hit_ = false;
   bool drawing_ = false;
   std::string ctrlIdIn_;
+  struct {
+    bool Open = false;
+    TFontData Font;
+    int Left = 0, Top = 0, Right = 0;
+    std::string Text;
+  } run_;  // text waiting to be drawn in one call
 };
 
 // ---------------------------------------------------------------- canvas state
@@ -172,8 +203,27 @@ void TRenderer::ApplyFontColor(TColor c) {
 }
 
 TSize TRenderer::Extent(const std::string& s) {
+  std::string& key = MeasureKey(C->Backend(), st_.Font, s);
+  auto& cache = MeasureCache();
+  const auto it = cache.find(key);
+  if (it != cache.end()) return it->second;
   ApplyFont();
-  return C->TextExtent(s);
+  const TSize size = C->TextExtent(s);
+  if (cache.size() >= kMeasureCacheSize) cache.clear();
+  cache.emplace(key, size);
+  return size;
+}
+
+void TRenderer::CheckMeasureCache() {
+  // A canvas whose metrics changed (or a new one at the same address) must
+  // not be served old widths: one real measurement tells.
+  ApplyFont();
+  const TSize probe = C->TextExtent("gh");
+  auto& cache = MeasureCache();
+  std::string& key = MeasureKey(C->Backend(), st_.Font, "gh");
+  const auto it = cache.find(key);
+  if (it != cache.end() && !(it->second == probe)) cache.clear();
+  cache[key] = probe;
 }
 
 int TRenderer::GH() { return Extent("gh").cy; }
@@ -193,7 +243,19 @@ std::string TRenderer::Ellipsize(const std::string& s, int width) {
   return s.substr(0, lo) + dots;
 }
 
+void TRenderer::FlushRun() {
+  if (!run_.Open) return;
+  run_.Open = false;
+  if (!(appliedValid_ && applied_ == run_.Font)) {
+    C->Font()->SetData(run_.Font);
+    applied_ = run_.Font;
+    appliedValid_ = true;
+  }
+  C->TextOut(run_.Left, run_.Top, run_.Text);
+}
+
 void TRenderer::FillBand(const TRect& r, TColor from, TColor to, bool gradient) {
+  FlushRun();
   if (gradient && to != clNone) {
     MarkupGradient(C, r, from, to, true);
     return;
@@ -292,6 +354,7 @@ bool TRenderer::ResolvePicture(const std::string& name, bool img, TPictureRef& o
 }
 
 void TRenderer::DrawPicture(const TPictureRef& pic, const TRect& box, bool stretched) {
+  FlushRun();
   switch (pic.Kind) {
     case TPictureRef::Index:
       if (P.Print) {
@@ -391,6 +454,7 @@ void TRenderer::LinePass(TPass& ps, size_t& pos) {
       Piece(ps, pos);
   }
   ps.Used -= ps.TrailingBlank;
+  FlushRun();
   if (ps.Mode == TMode::Draw && st_.FocusOpen) {
     const int start = st_.FocusStartX < 0 ? ps.Left : st_.FocusStartX;
     C->DrawFocusRect(TRect(start - 1, ps.TextBottom - ps.PicOff - ps.GH, ps.X + 1, ps.TextBottom - ps.PicOff));
@@ -466,6 +530,23 @@ void TRenderer::DrawPiece(const TPass& ps, const std::string& piece, const TRect
     s = Ellipsize(piece, P.Rect.Right - box.Left);
     box.Right = box.Left + C->TextWidth(s);
   }
+  // Plain neighbours in one font are drawn as one run: a text call costs
+  // far more than the few characters it draws.
+  const bool plain = st_.Bg == clNone && !st_.Shadow && !st_.Err && s.size() == piece.size();
+  if (plain) {
+    if (!(run_.Open && run_.Font == st_.Font && run_.Top == box.Top && run_.Right == box.Left)) {
+      FlushRun();
+      run_.Open = true;
+      run_.Font = st_.Font;
+      run_.Left = box.Left;
+      run_.Top = box.Top;
+      run_.Text.clear();
+    }
+    run_.Text += s;
+    run_.Right = box.Right;
+    return;
+  }
+  FlushRun();
   if (st_.Bg != clNone) FillBand(box, st_.Bg, clNone, false);
   if (st_.Shadow) {
     ApplyFontColor(P.ShadowColor);
@@ -604,6 +685,7 @@ void TRenderer::OpenTag(TPass& ps, TMarkupTag kind, std::string_view tag, std::s
       break;
     case mtHR:
       if (ps.Mode == TMode::Draw) {
+        FlushRun();
         C->Pen()->SetColor(clBlack);
         C->Pen()->SetWidth(1);
         C->Pen()->SetStyle(psSolid);
@@ -700,6 +782,7 @@ void TRenderer::CloseTag(TPass& ps, TMarkupTag kind) {
         P.MouseLink = st_.AnchorNo;
       }
       if (st_.FocusOpen && ps.Mode == TMode::Draw) {
+        FlushRun();
         const int start = st_.FocusStartX < 0 ? ps.Left : st_.FocusStartX;
         C->DrawFocusRect(
             TRect(start - 1, ps.TextBottom - ps.PicOff - ps.GH, ps.X + 1, ps.TextBottom - ps.PicOff));
@@ -754,6 +837,7 @@ void TRenderer::Bullet(TPass& ps) {
   ps.Used = Sat((long long)ps.Used + (long long)kListIndent * level);
   ps.X = Sat((long long)ps.X + (long long)kListIndent * (level - 1));
   if (ps.Mode == TMode::Draw && (!st_.Hidden || D.BulletsInHiddenText)) {
+    FlushRun();
     TFontData d = st_.Font;
     d.Name = "Symbol";
     d.Style &= ~(fsUnderline | fsStrikeOut);
@@ -848,6 +932,7 @@ void TRenderer::Control(TPass& ps, std::string_view tag, size_t& pos, size_t nex
 
 void TRenderer::DrawControl(const std::string& type, const std::string& value, int x, int b, int h, int w,
                             bool hot) {
+  FlushRun();
   C->Pen()->SetColor(TColor(0x808080));
   C->Pen()->SetWidth(1);
   C->Pen()->SetStyle(psSolid);
@@ -905,6 +990,7 @@ bool TRenderer::Run() {
   C->Brush()->SetStyle(bsClear);
   drawing_ = !P.CheckHeight && !P.CheckHotSpot;
 
+  CheckMeasureCache();
   const int baseGH = GH();
   // No room at all: nothing to lay out.
   if (P.Rect.Width() > 0) {

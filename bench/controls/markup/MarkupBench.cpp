@@ -1,0 +1,87 @@
+// Measuring plus drawing of a status line and of a 20-line cell text, by the
+// markup renderer on a Qt-backed bitmap canvas and by QTextDocument on a
+// QImage, with the same content.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTextDocument>
+
+#include "controls/markup/EsgHTMLE.h"
+
+namespace {
+
+const std::string kStatusMarkup =
+    "<B>Ready</B>: port <FONT COLOR=\"clred\">LPT1</FONT> at <I>100 KHz</I>";
+const QString kStatusHtml = "<b>Ready</b>: port <font color=\"red\">LPT1</font> at <i>100 KHz</i>";
+
+std::string CellMarkup() {
+  std::string s = "<B>Device registers</B><UL>";
+  for (int i = 0; i < 18; ++i)
+    s += "<LI>Register " + std::to_string(i) + " <A HREF=\"reg" + std::to_string(i) + "\">edit</A> value";
+  s += "</UL><I>end of list</I>";
+  return s;
+}
+
+QString CellHtml() {
+  QString s = "<b>Device registers</b><ul>";
+  for (int i = 0; i < 18; ++i)
+    s += QString("<li>Register %1 <a href=\"reg%1\">edit</a> value</li>").arg(i);
+  s += "</ul><i>end of list</i>";
+  return s;
+}
+
+void Renderer(benchmark::State& state, const std::string& text, int height) {
+  TBitmap bmp(400, 400);
+  TCanvas* canvas = bmp.Canvas();
+  const TRect r(0, 0, 400, height);
+  for (auto _ : state) {
+    THTMLDrawParams m;
+    m.Canvas = canvas;
+    m.Text = text;
+    m.Rect = r;
+    m.CheckHeight = true;
+    HTMLDrawEngine(GridMarkupDialect, m);
+    THTMLDrawParams d;
+    d.Canvas = canvas;
+    d.Text = text;
+    d.Rect = r;
+    HTMLDrawEngine(GridMarkupDialect, d);
+    benchmark::DoNotOptimize(m.YSize + d.XSize);
+  }
+}
+
+void TextDocument(benchmark::State& state, const QString& html, int height) {
+  QImage img(400, 400, QImage::Format_ARGB32_Premultiplied);
+  for (auto _ : state) {
+    QTextDocument doc;
+    doc.setHtml(html);
+    doc.setTextWidth(400);
+    const QSizeF size = doc.size();
+    QPainter p(&img);
+    doc.drawContents(&p, QRectF(0, 0, 400, height));
+    p.end();
+    benchmark::DoNotOptimize(size);
+  }
+}
+
+void BM_StatusLine_Renderer(benchmark::State& s) { Renderer(s, kStatusMarkup, 20); }
+void BM_StatusLine_QTextDocument(benchmark::State& s) { TextDocument(s, kStatusHtml, 20); }
+void BM_CellText20_Renderer(benchmark::State& s) { Renderer(s, CellMarkup(), 400); }
+void BM_CellText20_QTextDocument(benchmark::State& s) { TextDocument(s, CellHtml(), 400); }
+
+BENCHMARK(BM_StatusLine_Renderer);
+BENCHMARK(BM_StatusLine_QTextDocument);
+BENCHMARK(BM_CellText20_Renderer);
+BENCHMARK(BM_CellText20_QTextDocument);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
