@@ -28,6 +28,7 @@ TInstSlider::TInstSlider(TComponent* AOwner)
   };
   LoadThumb();
   BuildTrackImages();
+  InstInstallHandCursor();
 }
 
 TInstSlider::~TInstSlider() {

@@ -1,6 +1,7 @@
 // Push button, LED check box, rotated label and links.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -522,4 +523,12 @@ TEST(HandCursor, IsACursorFileWithItsHotSpotOnTheFingerTip) {
   EXPECT_EQ(c.size(), 22u + 40u + 32u * 32u * 4u + 32u * 4u);
   InstInstallHandCursor();
   EXPECT_NE(Screen->Cursors(crInstHandPoint), nullptr);
+
+  QImage img;
+  ASSERT_TRUE(img.loadFromData(reinterpret_cast<const uchar*>(c.data()), static_cast<int>(c.size())));
+  EXPECT_EQ(img.size(), QSize(32, 32));
+  EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0);            // around the hand: see-through
+  EXPECT_EQ(img.pixel(5, 0) & 0xFFFFFFu, 0u);       // finger tip outline: black
+  EXPECT_EQ(qAlpha(img.pixel(5, 0)), 255);
+  EXPECT_EQ(img.pixel(6, 3) & 0xFFFFFFu, 0xFFFFFFu); // inside the finger: white
 }

@@ -210,6 +210,18 @@ TEST_F(SliderTest, ClickBesideTheThumbNeedsActiveClick) {
   EXPECT_LE(std::abs(ThumbCentre().Y - y), 1);
 }
 
+TEST_F(SliderTest, HandCursorOnlyOverTheThumb) {
+  s->SetCursor(crCross);
+  const TPoint c = ThumbCentre();
+  s->MouseMove(0, c.X, c.Y);
+  EXPECT_EQ(s->Cursor(), crInstHandPoint);
+  s->MouseMove(0, 1, 1);
+  EXPECT_EQ(s->Cursor(), crCross);
+  s->SetOptions(soThumbOpaque);
+  s->MouseMove(0, c.X, c.Y);
+  EXPECT_EQ(s->Cursor(), crCross);
+}
+
 TEST_F(SliderTest, MouseClipHoldsTheDragInsideTheControl) {
   s->SetOptions(s->Options() | soMouseClip);
   s->SetPosition(50);
