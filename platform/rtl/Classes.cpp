@@ -986,8 +986,23 @@ TCollection::~TCollection() {
 
 TCollectionItem* TCollection::Add() {
   if (!itemClass_) throw EInvalidOperation("Collection has no item class");
-  TCollectionItem* item = itemClass_(this);
-  if (item->collection_ != this) item->SetCollection(this);
+  // The item joins the list from its base constructor; the notifications wait until
+  // the whole item is constructed.
+  ++adding_;
+  TCollectionItem* item;
+  try {
+    item = itemClass_(this);
+  } catch (...) {
+    --adding_;
+    throw;
+  }
+  --adding_;
+  if (item->collection_ != this) {
+    item->SetCollection(this);
+  } else {
+    Notify(item, cnAdded);
+    Changed();
+  }
   return item;
 }
 
@@ -1007,13 +1022,15 @@ void TCollection::SetItems(int index, TCollectionItem* source) { Items(index)->A
 void TCollection::Delete(int index) {
   TCollectionItem* item = Items(index);
   Notify(item, cnDeleting);
+  // Leave the list while the item is still whole, then free it.
+  RemoveItem(item);
   delete item;
 }
 
 void TCollection::Clear() {
   if (items_.empty()) return;
   BeginUpdate();
-  while (!items_.empty()) delete items_.back();
+  while (!items_.empty()) Delete(Count() - 1);
   EndUpdate();
 }
 
@@ -1064,6 +1081,7 @@ void TCollection::InsertItem(TCollectionItem* item) {
   items_.push_back(item);
   item->collection_ = this;
   item->id_ = nextId_++;
+  if (adding_ > 0) return;
   Notify(item, cnAdded);
   Changed();
 }

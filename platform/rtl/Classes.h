@@ -461,7 +461,9 @@ class TCollection;
 
 class TCollectionItem : public TPersistent {
  public:
-  // Joins the collection (at its end) when one is given.
+  // Joins the collection (at its end) when one is given. Create items through
+  // TCollection::Add or Insert: those tell the collection of the new item only once
+  // it is fully constructed.
   explicit TCollectionItem(TCollection* collection);
   // Leaves the collection.
   ~TCollectionItem() override;
@@ -541,6 +543,7 @@ class TCollection : public TPersistent {
   std::vector<TCollectionItem*> items_;
   int nextId_ = 0;
   int updateCount_ = 0;
+  int adding_ = 0;
 };
 
 // A collection that names its owner.

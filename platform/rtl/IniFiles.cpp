@@ -300,15 +300,24 @@ void FillSections(const TIniText& text, TStrings* strings) {
 
 TIniFile::TIniFile(const std::string& fileName) : TCustomIniFile(fileName) {}
 
-void TIniFile::Refresh() {
+namespace {
+
+void FileStamp(const std::string& fileName, int64_t stamp[4]) {
   struct stat st {};
-  int64_t stamp[4] = {-1, -1, -1, -1};
-  if (stat(fileName_.c_str(), &st) == 0) {
+  std::fill(stamp, stamp + 4, -1);
+  if (stat(fileName.c_str(), &st) == 0) {
     stamp[0] = static_cast<int64_t>(st.st_dev);
     stamp[1] = static_cast<int64_t>(st.st_ino);
     stamp[2] = static_cast<int64_t>(st.st_size);
     stamp[3] = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   }
+}
+
+}  // namespace
+
+void TIniFile::Refresh() {
+  int64_t stamp[4];
+  FileStamp(fileName_, stamp);
   if (loaded_ && std::equal(stamp, stamp + 4, stamp_)) return;
   std::string bytes;
   if (stamp[0] != -1) {
@@ -323,15 +332,27 @@ void TIniFile::Refresh() {
   loaded_ = true;
 }
 
+TIniFile::~TIniFile() {
+  if (unsynced_) SyncFile(fileName_);
+}
+
+void TIniFile::UpdateFile() {
+  if (unsynced_) SyncFile(fileName_);
+  unsynced_ = false;
+}
+
 void TIniFile::Save() {
   try {
-    SaveFileAtomically(fileName_, text_.Text());
+    // Files written key by key (hundreds of keys for a device) are made durable once, at the end.
+    SaveFileAtomically(fileName_, text_.Text(), false);
+    unsynced_ = true;
   } catch (const Exception&) {
     loaded_ = false;  // the file still holds the old text
     throw EIniFileException("Unable to write to %s", {fileName_});
   }
-  loaded_ = false;
-  Refresh();
+  // The file now holds exactly our text.
+  FileStamp(fileName_, stamp_);
+  loaded_ = true;
 }
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& ident, const std::string& def) {

@@ -107,6 +107,8 @@ class TCustomIniFile : public TObject {
 class TIniFile : public TCustomIniFile {
  public:
   explicit TIniFile(const std::string& fileName);
+  // Makes the written file durable.
+  ~TIniFile() override;
 
   std::string ReadString(const std::string& section, const std::string& ident,
                          const std::string& def) override;
@@ -115,7 +117,8 @@ class TIniFile : public TCustomIniFile {
   void ReadSections(TStrings* strings) override;
   void EraseSection(const std::string& section) override;
   void DeleteKey(const std::string& section, const std::string& ident) override;
-  void UpdateFile() override {}
+  // Makes the writes so far durable (each write is already in the file).
+  void UpdateFile() override;
 
  private:
   void Refresh();
@@ -123,6 +126,7 @@ class TIniFile : public TCustomIniFile {
 
   TIniText text_;
   bool loaded_ = false;
+  bool unsynced_ = false;
   int64_t stamp_[4] = {-1, -1, -1, -1};  // device, inode, size, mtime in ns
 };
 

@@ -1726,7 +1726,7 @@ bool WriteAll(int fd, const char* p, size_t n) {
 
 }  // namespace
 
-void SaveFileAtomically(const std::string& fileName, std::string_view data) {
+void SaveFileAtomically(const std::string& fileName, std::string_view data, bool sync) {
   // Write through a symbolic link to the file it names, keeping the link.
   std::string target = fileName;
   char resolved[PATH_MAX];
@@ -1756,7 +1756,7 @@ void SaveFileAtomically(const std::string& fileName, std::string_view data) {
   fchmod(fd, mode);
   bool ok = WriteAll(fd, data.data(), data.size());
   int err = errno;
-  if (ok && fsync(fd) != 0) {
+  if (ok && sync && fsync(fd) != 0) {
     ok = false;
     err = errno;
   }
@@ -1773,11 +1773,27 @@ void SaveFileAtomically(const std::string& fileName, std::string_view data) {
     throw EWriteError("Cannot write file \"" + fileName + "\". " + ErrnoText(err));
   }
   // Make the rename itself durable.
+  if (sync) {
+    int dfd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+      fsync(dfd);
+      ::close(dfd);
+    }
+  }
+}
+
+bool SyncFile(const std::string& fileName) {
+  int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = fsync(fd) == 0;
+  ::close(fd);
+  std::string dir = ExtractFileDir(fileName);
   int dfd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
-    fsync(dfd);
+    ok = fsync(dfd) == 0 && ok;
     ::close(dfd);
   }
+  return ok;
 }
 
 std::string LoadFileBytes(const std::string& fileName) {

@@ -360,9 +360,12 @@ std::string ExcludeTrailingPathDelimiter(const std::string& s);
 // Absolute path with "." and ".." resolved (no symbolic links followed).
 std::string ExpandFileName(const std::string& fileName);
 
-// Writes `data` to a temporary file beside `fileName`, flushes it and renames it over
-// `fileName`, so a failed save keeps the old file. Raises EFCreateError when the
-// temporary file cannot be created and EWriteError when writing or renaming fails.
-void SaveFileAtomically(const std::string& fileName, std::string_view data);
+// Writes `data` to a temporary file beside `fileName` and renames it over `fileName`,
+// so a failed save keeps the old file. Raises EFCreateError when the temporary file
+// cannot be created and EWriteError when writing or renaming fails. With `sync` the
+// data reach the disk before the rename; without, SyncFile can do that later.
+void SaveFileAtomically(const std::string& fileName, std::string_view data, bool sync = true);
+// Makes the file's contents and its directory entry durable; false on failure.
+bool SyncFile(const std::string& fileName);
 // Whole file as bytes; raises EFOpenError when it cannot be opened, EReadError on failure.
 std::string LoadFileBytes(const std::string& fileName);

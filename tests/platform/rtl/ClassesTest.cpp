@@ -358,6 +358,32 @@ TEST(TCollection, UpdateNotificationsAndBatching) {
   EXPECT_EQ(panels.Notes[1].second, cnExtracting);
 }
 
+TEST(TCollection, NotificationsSeeWholeItems) {
+  // A collection whose Update reads every item, like a status bar repainting its panels.
+  struct TTextItem : TCollectionItem {
+    explicit TTextItem(TCollection* c) : TCollectionItem(c), Text("fresh") {}
+    ~TTextItem() override { Text = "gone"; }
+    std::string Text;
+  };
+  struct TReader : TCollection {
+    TReader() : TCollection(CollectionItemClass<TTextItem>()) {}
+    std::vector<std::string> Seen;
+    void Update(TCollectionItem*) override {
+      for (int i = 0; i < Count(); ++i) Seen.push_back(static_cast<TTextItem*>(Items(i))->Text);
+    }
+    void Notify(TCollectionItem* item, TCollectionNotification) override {
+      Seen.push_back(static_cast<TTextItem*>(item)->Text);
+    }
+  };
+  TReader r;
+  r.Add();
+  r.Add();
+  r.Delete(0);
+  r.Clear();
+  ASSERT_FALSE(r.Seen.empty());
+  for (const auto& s : r.Seen) EXPECT_EQ(s, "fresh");
+}
+
 TEST(TCollection, AssignCopiesItems) {
   TPanels a, b;
   static_cast<TPanelItem*>(a.Add())->Text = "one";
