@@ -1,0 +1,527 @@
+#include "app/Main.h"
+
+#include "app/InstHPTimerFunc.h"
+#include "app/PortIO.h"
+#include "platform/gui/Windows.h"
+#include "platform/rtl/Clock.h"
+#include "platform/rtl/Registry.h"
+#include "platform/rtl/SysUtils.h"
+
+TfrmMain* frmMain = nullptr;
+
+namespace {
+
+constexpr int PanelStatus = 0, PanelHint = 1, PanelMode = 2, PanelClock = 3, PanelPort = 4;
+constexpr uint8_t ExitDataByte = 0x70;  // SDA released, bits 4 to 6 high, 0 to 3 low
+constexpr int PinTrigger = 8;
+constexpr int HelpDriverNotRunning = 590;
+
+TMenuItem* Item(TComponent* Owner, const std::string& Name, const std::string& Caption,
+                const std::string& Hint = std::string()) {
+  auto* m = new TMenuItem(Owner);
+  if (!Name.empty()) m->SetName(Name);
+  m->SetCaption(Caption);
+  m->SetHint(Hint);
+  return m;
+}
+
+TMenuItem* Line(TComponent* Owner) { return Item(Owner, std::string(), "-"); }
+
+// An item whose window comes with a later part of the program: shown, never a dead click.
+TMenuItem* Later(TComponent* Owner, const std::string& Name, const std::string& Caption,
+                 const std::string& Hint = std::string()) {
+  TMenuItem* m = Item(Owner, Name, Caption, Hint);
+  m->SetEnabled(false);
+  return m;
+}
+
+void LookColours(TBusLook Look, TColor& Font, TColor& Back) {
+  Font = clWhite;
+  Back = clRed;
+  switch (Look) {
+    case blReady: Font = clWhite; Back = clGreen; break;
+    case blFault: Font = clWhite; Back = clRed; break;
+    case blSlow: Font = clBlack; Back = clYellow; break;
+  }
+}
+
+}  // namespace
+
+bool StatusLookOf(I2CStatus Code, bool AdapterPresent, TStatusLook& Look) {
+  Look = TStatusLook();
+  switch (Code) {
+    case 0: Look.Text = "  Transmission successful"; Look.Font = clWhite; Look.Back = clGreen; Look.Warn = false; break;
+    case 1: Look.Text = "  Address not acknowledged"; break;
+    case 2: Look.Text = "  Data not acknowledged"; break;
+    case 3: Look.Text = "  Read acknowledge corrupted"; break;
+    case 4: Look.Text = "  SCL/SDA stuck low"; break;
+    case 8: Look.Text = AdapterPresent ? " SDA stuck low" : " Velmaron hardware not detected!"; break;
+    case 64: Look.Text = " Write and Verify Successful"; Look.Font = clWhite; Look.Back = clGreen; Look.Warn = false; break;
+    case 65: Look.Text = " Verification Successful"; Look.Font = clWhite; Look.Back = clGreen; Look.Warn = false; break;
+    case 112: Look.Text = " Device Driver File not found"; break;
+    case 114: Look.Text = " Device Driver not running"; break;
+    case 117: Look.Text = " System Registry Error"; break;
+    case 128: Look.Text = AdapterPresent ? " SCL stuck low" : " Velmaron not detected!"; break;
+    case 153: Look.Text = "  Verify Error"; break;
+    case 254: Look.Text = " Adapter is not functioning"; break;
+    case 255: Look.Text = " Velmaron hardware not detected!"; break;
+    default: return false;
+  }
+  return true;
+}
+
+void Pause() {
+  const uint32_t deadline = GetTickCount() + 200;
+  do {
+    if (Application) Application->ProcessMessages();
+  } while (static_cast<int32_t>(GetTickCount() - deadline) < 0);
+}
+
+// ---------------------------------------------------------------- construction
+
+TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
+  BeginLoading();
+  SetName("frmMain");
+  SetCaption("Velmaron");
+  SetFormStyle(fsMDIForm);
+  SetPosition(poScreenCenter);
+  SetHelpContext(10);
+  Font()->SetName("MS Sans Serif");
+  SetBounds(0, 0, 794, 572);
+
+  BuildMenu();
+  BuildStatusBar();
+
+  opnDialog = new TOpenDialog(this);
+  opnDialog->SetName("opnDialog");
+  opnDialog->SetOptions(ofHideReadOnly | ofFileMustExist | ofEnableSizing);
+  SavMemory = new TSaveDialog(this);
+  SavMemory->SetName("SavMemory");
+  SavMemory->SetDefaultExt("mem");
+  SavMemory->SetTitle("Save ");
+  SavMemory->SetOptions(ofOverwritePrompt | ofHideReadOnly | ofEnableSizing);
+  SavMemory->SetFilter("Mem files (*.mem)|*.mem|All files (*.*)|*.*");
+
+  // The time base measures the processor clock while the window is loaded.
+  CPUID1 = new TInstHPTimeBase(this);
+  CPUID1->SetName("CPUID1");
+  PortDriver = new TPortIO(this);
+  PortDriver->SetName("PortDriver");
+  PortDriver->SetHardAccess(false);
+  bus_ = std::make_unique<TI2CBus>(*PortDriver, CPUID1->CPUSpeedMhz());
+  ConnectBus();
+
+  OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
+  OnDestroy = [this](TObject* Sender) { FormDestroy(Sender); };
+  EndLoading();
+}
+
+TfrmMain::~TfrmMain() {
+  *alive_ = false;
+  // Whoever frees the window without its destruction handler still gets the
+  // port left idle, the settings saved and the driver closed.
+  FormDestroy(this);
+  if (frmMain == this) frmMain = nullptr;
+}
+
+void TfrmMain::BuildMenu() {
+  MainMenu = new TMainMenu(this);
+  MainMenu->SetName("MainMenu");
+  TMenuItem* root = MainMenu->Items();
+
+  mnuFile = Item(this, "mnuFile", "&File", "File related commands");
+  mnuFile->SetGroupIndex(0);
+  Exit = Item(this, "Exit", "E&xit");
+  Exit->OnClick = [this](TObject* s) { ExitClick(s); };
+  mnuFile->Add(Exit);
+
+  mnuDevice = Item(this, "mnuDevice", "&Device", "Choose device from this menu");
+  mnuDevice->SetGroupIndex(1);
+  mnuEEPROM = Item(this, "mnuEEPROM", "EEPROM");
+  mnu16B = Later(this, "mnu16B", "16 x 8 (128 bit)");
+  mnu1K = Later(this, "mnu1K", "128 x 8 (1K)");
+  mnu2K = Later(this, "mnu2K", "256 x 8 (2K)");
+  mnu4K = Later(this, "mnu4K", "512 x 8 (4K)");
+  mnu8K = Later(this, "mnu8K", "1K x 8 (8K)");
+  mnu16K = Later(this, "mnu16K", "2K x 8 (16K)");
+  mnu4Kx8 = Later(this, "mnu4Kx8", "4K x 8 (32K)");
+  mnu8Kx8 = Later(this, "mnu8Kx8", "8K x 8 (64K)");
+  mnu16Kx8 = Later(this, "mnu16Kx8", "16K x 8 (128K)");
+  mnu32Kx8 = Later(this, "mnu32Kx8", "32K x 8 (256K)");
+  mnu64Kx8 = Later(this, "mnu64Kx8", "64K x 8 (512K)");
+  mnuEEPROM->Add({mnu16B, mnu1K, mnu2K, mnu4K, mnu8K, mnu16K, mnu4Kx8, mnu8Kx8, mnu16Kx8, mnu32Kx8, mnu64Kx8});
+  mnuUniversalModes = Item(this, "mnuUniversalModes", "Universal Modes");
+  mnuExpert = Later(this, "mnuExpert", "Expert");
+  mnuUniversal = Later(this, "mnuUniversal", "Universal Transmitter/Receiver");
+  mnuCustom = Later(this, "mnuCustom", "User Definable Device");
+  mnuUniversalModes->Add({mnuExpert, mnuUniversal, mnuCustom});
+  mnuDevice->Add({mnuEEPROM, mnuUniversalModes});
+
+  mnuOptions = Item(this, "mnuOptions", "Options", "Change port, I\xC2\xB2" "C speed");
+  mnuOptions->SetGroupIndex(2);
+  BitRate = Later(this, "BitRate", "I\xC2\xB2" "C Frequency");
+  mnuCalibrate = Item(this, "mnuCalibrate", "Calibrate");
+  mnuCalibrate->OnClick = [this](TObject* s) { mnuCalibrateClick(s); };
+  LPT1 = Item(this, "LPT1", "LPT1");
+  LPT1->SetChecked(true);
+  LPT1->OnClick = [this](TObject* s) { LPT1Click(s); };
+  LPT2 = Item(this, "LPT2", "LPT2");
+  LPT2->OnClick = [this](TObject* s) { LPT2Click(s); };
+  LPT3 = Item(this, "LPT3", "LPT3");
+  LPT3->OnClick = [this](TObject* s) { LPT3Click(s); };
+  mnuFastAccess = Item(this, "mnuFastAccess", "Normal Access");
+  mnuFastAccess->OnClick = [this](TObject* s) { mnuFastAccessClick(s); };
+  mnuNoAck = Item(this, "mnuNoAck", "Ignore Acknowledge");
+  mnuNoAck->OnClick = [this](TObject* s) { mnuNoAckClick(s); };
+  mnuUpdate = Later(this, "mnuUpdate", "Update Velmaron");
+  mnuOptions->Add({BitRate, mnuCalibrate, Line(this), LPT1, LPT2, LPT3, Line(this), mnuFastAccess, Line(this),
+                   mnuNoAck, Line(this), mnuUpdate});
+
+  Window1 = Item(this, "Window1", "&Window", "Window related commands such as Tile and Cascade");
+  Window1->SetGroupIndex(4);
+  WindowCascadeItem = Item(this, "WindowCascadeItem", "&Cascade", "Arrange windows to overlap");
+  WindowCascadeItem->OnClick = [this](TObject* s) { WindowCascadeItemClick(s); };
+  WindowTileItem = Item(this, "WindowTileItem", "&Tile", "Arrange windows without overlap");
+  WindowTileItem->OnClick = [this](TObject* s) { WindowTileItemClick(s); };
+  WindowMinimizeItem = Item(this, "WindowMinimizeItem", "&Minimize All", "Minimize all windows");
+  WindowMinimizeItem->OnClick = [this](TObject* s) { WindowMinimizeItemClick(s); };
+  Window1->Add({WindowCascadeItem, WindowTileItem, WindowMinimizeItem});
+
+  mnuAbout = Item(this, "mnuAbout", "About", "Help topics");
+  mnuAbout->SetGroupIndex(5);
+  AboutItem = Later(this, "AboutItem", "&About");
+  mnuAbout->Add(AboutItem);
+
+  root->Add({mnuFile, mnuDevice, mnuOptions, Window1, mnuAbout});
+  SetMenu(MainMenu);
+  SetWindowMenu(Window1);
+  UpdateMenuItems(this);
+}
+
+void TfrmMain::BuildStatusBar() {
+  pnlStatusBar = new THTMLStatusBar(this);
+  pnlStatusBar->SetName("pnlStatusBar");
+  pnlStatusBar->SetParent(this);
+  pnlStatusBar->SetShowHint(true);
+  const int widths[] = {240, 280, 50, 50, 50};
+  for (int w : widths) pnlStatusBar->Panels()->Add()->SetWidth(w);
+  pnlStatusBar->Panels()->Items(PanelStatus)->SetStyle(psOwnerDraw);
+  pnlStatusBar->Panels()->Items(PanelMode)->SetStyle(psOwnerDraw);
+
+  pnlStatus = new TLabel(this);
+  pnlStatus->SetName("pnlStatus");
+  pnlStatus->SetParent(pnlStatusBar);
+  pnlStatus->SetAutoSize(false);
+  pnlStatus->SetTransparent(false);
+  pnlStatus->SetLayout(tlCenter);
+  pnlStatus->SetShowAccelChar(false);
+  pnlStatus->SetParentFont(false);
+  pnlStatus->Font()->SetName("Tahoma");
+  pnlStatus->Font()->SetHeight(-11);
+  pnlStatus->Font()->SetColor(clWhite);
+  pnlStatus->SetColor(clGreen);
+  pnlStatus->SetCaption("");
+
+  lblMode = new TLabel(this);
+  lblMode->SetName("lblMode");
+  lblMode->SetParent(pnlStatusBar);
+  lblMode->SetAutoSize(false);
+  lblMode->SetTransparent(false);
+  lblMode->SetAlignment(taCenter);
+  lblMode->SetLayout(tlCenter);
+  lblMode->SetColor(clBtnFace);
+  lblMode->SetCaption("");
+  lblMode->OnDblClick = [this](TObject* s) { mnuFastAccessClick(s); };
+  PlaceLabels();
+}
+
+void TfrmMain::PlaceLabels() {
+  // The labels lie inside the bevels of their owner-drawn panels.
+  TRect r = pnlStatusBar->PanelRect(PanelStatus);
+  InflateRect(r, -1, -1);
+  pnlStatus->SetBoundsRect(r);
+  r = pnlStatusBar->PanelRect(PanelMode);
+  InflateRect(r, -1, -1);
+  lblMode->SetBoundsRect(r);
+}
+
+void TfrmMain::ConnectBus() {
+  bus_->OnStatusLine = [this](const std::string& Text, TBusLook Look) {
+    TColor font, back;
+    LookColours(Look, font, back);
+    SetStatus(Text, font, back);
+  };
+  bus_->OnClockPanel = [this](const std::string& Text) { pnlStatusBar->Panels()->Items(PanelClock)->SetText(Text); };
+  bus_->OnPortPanel = [this](const std::string& Text) { pnlStatusBar->Panels()->Items(PanelPort)->SetText(Text); };
+  bus_->OnModeLabel = [this](const std::string& Text, TBusLook Look) {
+    TColor font, back;
+    LookColours(Look, font, back);
+    lblMode->SetCaption(Text);
+    lblMode->Font()->SetColor(font);
+    lblMode->SetColor(back);
+  };
+  bus_->OnFastAccessChecked = [this](bool Checked) { mnuFastAccess->SetChecked(Checked); };
+  bus_->OnPortChecked = [this](int Port) {
+    LPT1->SetChecked(Port == 1);
+    LPT2->SetChecked(Port == 2);
+    LPT3->SetChecked(Port == 3);
+  };
+}
+
+void TfrmMain::SetStatus(const std::string& Text, TColor FontColor, TColor Back) {
+  pnlStatus->SetCaption(Text);
+  pnlStatus->Font()->SetColor(FontColor);
+  pnlStatus->SetColor(Back);
+}
+
+// ---------------------------------------------------------------- start and stop
+
+void TfrmMain::FormCreate(TObject*) {
+  if (Application) Application->OnHint = [this](TObject* s) { ShowHint(s); };
+  if (Screen) Screen->OnActiveFormChange = [this](TObject* s) { UpdateMenuItems(s); };
+
+  bus_->DelayCount = 10;
+  bus_->SetCPUSpeedMhz(CPUID1->CPUSpeedMhz());
+
+  PortDriver->OpenDriver("PortIODevice1");
+  std::string backend = PortDriver->BackendName();
+  if (!PortDriver->LastSystemError().empty()) backend += " (" + PortDriver->LastSystemError() + ")";
+  pnlStatusBar->Panels()->Items(PanelPort)->SetHint("Port access: " + (backend.empty() ? "none" : backend));
+
+  if (!PortDriver->ActiveHW()) {
+    // Without the driver the hardware is left alone for the whole run.
+    mnuOptions->SetEnabled(false);
+    if (Application && !Application->HelpFile().empty()) Application->HelpContext(HelpDriverNotRunning);
+    SetStatus(pnlStatus->Caption(), clWhite, clRed);
+    ErrorMessage(114);
+    return;
+  }
+
+  const uint8_t* table = PortDriver->MapPhysToLinear(0x408, 6);
+  TMenuItem* items[3] = {LPT1, LPT2, LPT3};
+  for (int n = 0; n < 3; ++n) {
+    const uint16_t base = table ? static_cast<uint16_t>(table[2 * n] | (table[2 * n + 1] << 8)) : 0;
+    bus_->LPTAddresses[static_cast<size_t>(n)] = base;
+    items[n]->SetCaption("LPT" + IntToStr(n + 1) + ": " + IntToHex(base, 4) + "H");
+    items[n]->SetEnabled(base != 0);
+  }
+
+  LPTCheck();
+  GetRegistryData();
+  if (bus_->PortAddress != 0) PortDriver->SetPin(PinTrigger, false);
+  if (Application) opnDialog->SetInitialDir(ExtractFilePath(Application->ExeName()));
+}
+
+void TfrmMain::LPTCheck() { bus_->LPTCheck(); }
+
+void TfrmMain::GetRegistryData() {
+  bool haveMode = false, slow = true, haveClock = false, haveSplash = false, splash = true;
+  int clock = 50;
+  try {
+    TRegistry reg;
+    reg.SetRootKey(HKEY_CURRENT_USER);
+    if (reg.OpenKey(SettingsKey, true)) {
+      // A value of the wrong type counts as missing: the default stands.
+      auto read = [&](const char* name, auto reader) {
+        try {
+          if (reg.ValueExists(name)) {
+            reader(name);
+            return true;
+          }
+        } catch (const Exception&) {
+        }
+        return false;
+      };
+      haveMode = read("Mode", [&](const char* n) { slow = reg.ReadBool(n); });
+      haveClock = read("Clock", [&](const char* n) { clock = reg.ReadInteger(n); });
+      haveSplash = read("ShowSplash", [&](const char* n) { splash = reg.ReadBool(n); });
+      reg.CloseKey();
+    }
+  } catch (const Exception&) {
+    // An unreadable store leaves the defaults in force.
+  }
+  settingsRead_ = true;
+
+  // Without a stored mode the label still tells the mode the driver opened in.
+  bus_->RestoreAccessMode(haveMode ? slow : true);
+  bus_->Clock = haveClock ? clock : 50;
+  ShowSplash = haveSplash ? splash : true;
+  if (PortDriver->ActiveHW() && bus_->PortAddress != 0) bus_->Calibrate();
+  if (PortDriver->ActiveHW()) bus_->SetFrequency(bus_->Clock);
+}
+
+void TfrmMain::FormDestroy(TObject*) {
+  if (destroyed_) return;
+  destroyed_ = true;
+  if (PortDriver && PortDriver->ActiveHW() && bus_->PortAddress != 0)
+    PortDriver->SetPortByte(bus_->PortAddress, ExitDataByte);
+  // A run that never read the settings (no driver) keeps the stored ones.
+  if (settingsRead_) {
+    try {
+      TRegistry reg;
+      reg.SetRootKey(HKEY_CURRENT_USER);
+      if (reg.OpenKey(SettingsKey, true)) {
+        reg.WriteBool("Mode", PortDriver->HardAccess());
+        reg.WriteInteger("Clock", bus_->Clock);
+        reg.WriteBool("ShowSplash", ShowSplash);
+        reg.CloseKey();
+      }
+    } catch (const Exception&) {
+      // Nothing is left to show the fault on; the stored values stay as they were.
+    }
+  }
+  if (PortDriver) PortDriver->CloseDriver();
+  if (Screen) Screen->OnActiveFormChange = nullptr;
+  if (Application) Application->OnHint = nullptr;
+}
+
+// ---------------------------------------------------------------- bus routines
+
+bool TfrmMain::Refuse() {
+  if (!flashing_) return false;
+  refusedInFlash_ = true;
+  return true;
+}
+
+I2CStatus TfrmMain::I2CStart() { return Refuse() ? I2CRefused : bus_->I2CStart(); }
+
+I2CStatus TfrmMain::I2CStop() { return Refuse() ? I2CRefused : bus_->I2CStop(); }
+
+uint8_t TfrmMain::I2CWrite(uint8_t Data) { return Refuse() ? 128 : bus_->I2CWrite(Data); }
+
+uint8_t TfrmMain::I2CRead(uint8_t Last, uint8_t& Ack) {
+  if (Refuse()) {
+    Ack = 128;
+    return 0xFF;
+  }
+  return bus_->I2CRead(Last, Ack);
+}
+
+void TfrmMain::uSeconds(int32_t Count) { bus_->uSeconds(Count); }
+
+void TfrmMain::Trigger(bool Value) {
+  if (!Refuse()) bus_->Trigger(Value);
+}
+
+void TfrmMain::PulseLow() {
+  if (!Refuse()) bus_->PulseLow();
+}
+
+void TfrmMain::PulseHigh() {
+  if (!Refuse()) bus_->PulseHigh();
+}
+
+bool TfrmMain::InputState() { return bus_->InputState(); }
+
+bool TfrmMain::I2CDetect() { return bus_->I2CDetect(); }
+
+// ---------------------------------------------------------------- status line
+
+void TfrmMain::ErrorMessage(I2CStatus Code) {
+  if (flashing_) {
+    // Shown once the running flash has ended, unless it came from an
+    // operation that was refused meanwhile.
+    if (!refusedInFlash_) {
+      pending_ = true;
+      pendingCode_ = Code;
+    }
+    return;
+  }
+  if (Code == 0) {
+    if (mnuNoAck->Checked())
+      SetStatus("  Message sent - Acknowledge ignored", clBlack, clYellow);
+    else if (pnlStatus->Color() != clGreen)
+      SetStatus("  Transmission successful", clWhite, clGreen);
+    else
+      SetStatus("  Transmission successful", clGreen, clWhite);
+    return;
+  }
+  bool present = true;
+  if (Code == 8 || Code == 128) present = bus_->I2CDetect();
+  TStatusLook look;
+  if (!StatusLookOf(Code, present, look)) return;
+  if (!look.Warn) {
+    SetStatus(look.Text, look.Font, look.Back);
+    return;
+  }
+  pnlStatus->SetCaption(look.Text);
+  Warning();
+}
+
+void TfrmMain::Warning() {
+  if (flashing_) return;  // the running flash ends red anyway
+  MessageBeep(0);
+  std::shared_ptr<bool> alive = alive_;
+  flashing_ = true;
+  refusedInFlash_ = false;
+  for (int i = 0; i < 2; ++i) {
+    pnlStatus->SetColor(clRed);
+    pnlStatus->Font()->SetColor(clWhite);
+    Pause();
+    if (!*alive) return;
+    pnlStatus->SetColor(clBtnFace);
+    pnlStatus->Font()->SetColor(clBlack);
+    Pause();
+    if (!*alive) return;
+  }
+  pnlStatus->SetColor(clRed);
+  pnlStatus->Font()->SetColor(clWhite);
+  flashing_ = false;
+  refusedInFlash_ = false;
+  if (pending_) {
+    pending_ = false;
+    ErrorMessage(pendingCode_);
+  }
+}
+
+void TfrmMain::ResetWarning() { SetStatus("", clBlack, clBtnFace); }
+
+// ---------------------------------------------------------------- commands
+
+void TfrmMain::ShowHint(TObject*) {
+  if (Application) pnlStatusBar->Panels()->Items(PanelHint)->SetText(Application->Hint());
+}
+
+void TfrmMain::UpdateMenuItems(TObject*) {
+  const bool children = MDIChildCount() > 0;
+  WindowCascadeItem->SetEnabled(children);
+  WindowTileItem->SetEnabled(children);
+  WindowMinimizeItem->SetEnabled(children);
+}
+
+void TfrmMain::ExitClick(TObject*) {
+  if (Application) Application->Terminate();
+}
+
+// The port commands drive the port too: none of them runs inside the flash.
+void TfrmMain::LPT1Click(TObject*) {
+  if (!Refuse()) bus_->SelectPort(1);
+}
+void TfrmMain::LPT2Click(TObject*) {
+  if (!Refuse()) bus_->SelectPort(2);
+}
+void TfrmMain::LPT3Click(TObject*) {
+  if (!Refuse()) bus_->SelectPort(3);
+}
+
+void TfrmMain::mnuFastAccessClick(TObject*) {
+  if (!PortDriver->ActiveHW() || Refuse()) return;
+  bus_->ToggleAccessMode();
+}
+
+void TfrmMain::mnuCalibrateClick(TObject*) {
+  if (!Refuse()) bus_->CalibrateCommand();
+}
+
+void TfrmMain::mnuNoAckClick(TObject*) {
+  mnuNoAck->SetChecked(!mnuNoAck->Checked());
+  bus_->IgnoreAcknowledge = mnuNoAck->Checked();
+}
+
+void TfrmMain::WindowCascadeItemClick(TObject*) { Cascade(); }
+
+void TfrmMain::WindowTileItemClick(TObject*) { Tile(); }
+
+void TfrmMain::WindowMinimizeItemClick(TObject*) {
+  for (int i = MDIChildCount() - 1; i >= 0; --i) MDIChildren(i)->SetWindowState(wsMinimized);
+}

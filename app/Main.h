@@ -1,0 +1,141 @@
+#pragma once
+// TfrmMain: the program's MDI frame. It owns the port driver, the time base,
+// the bus engine, the status line and the settings; the device windows reach
+// all of them through the global frmMain.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/I2CBus.h"
+#include "controls/markup/HTMLStatusBar.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Menus.h"
+#include "platform/gui/StdCtrls.h"
+
+class TInstHPTimeBase;
+class TPortIO;
+
+// Returned by a bus routine called while the status line's warning flash
+// runs: the operation is refused, nothing reaches the port, and the code
+// leaves the status line as it is.
+constexpr I2CStatus I2CRefused = 253;
+
+// Where the settings live, under the current user.
+inline constexpr const char* SettingsKey = "\\Software\\Dalmire\\Velmaron";
+
+class TfrmMain : public TForm {
+ public:
+  explicit TfrmMain(TComponent* AOwner);
+  ~TfrmMain() override;
+  std::string ClassName() const override { return "TfrmMain"; }
+
+  // --- Components (as the window's layout names them) ---
+  TMainMenu* MainMenu = nullptr;
+  TMenuItem* mnuFile = nullptr;
+  TMenuItem* Exit = nullptr;
+  TMenuItem* mnuDevice = nullptr;
+  TMenuItem* mnuEEPROM = nullptr;
+  TMenuItem *mnu16B = nullptr, *mnu1K = nullptr, *mnu2K = nullptr, *mnu4K = nullptr, *mnu8K = nullptr,
+            *mnu16K = nullptr;
+  TMenuItem *mnu4Kx8 = nullptr, *mnu8Kx8 = nullptr, *mnu16Kx8 = nullptr, *mnu32Kx8 = nullptr, *mnu64Kx8 = nullptr;
+  TMenuItem* mnuUniversalModes = nullptr;
+  TMenuItem *mnuExpert = nullptr, *mnuUniversal = nullptr, *mnuCustom = nullptr;
+  TMenuItem* mnuOptions = nullptr;
+  TMenuItem* BitRate = nullptr;
+  TMenuItem* mnuCalibrate = nullptr;
+  TMenuItem *LPT1 = nullptr, *LPT2 = nullptr, *LPT3 = nullptr;
+  TMenuItem* mnuFastAccess = nullptr;
+  TMenuItem* mnuNoAck = nullptr;
+  TMenuItem* mnuUpdate = nullptr;
+  TMenuItem* Window1 = nullptr;
+  TMenuItem *WindowCascadeItem = nullptr, *WindowTileItem = nullptr, *WindowMinimizeItem = nullptr;
+  TMenuItem* mnuAbout = nullptr;
+  TMenuItem* AboutItem = nullptr;
+  THTMLStatusBar* pnlStatusBar = nullptr;
+  TLabel* pnlStatus = nullptr;  // the status line, over panel 0
+  TLabel* lblMode = nullptr;    // the access mode, over panel 2
+  TOpenDialog* opnDialog = nullptr;
+  TSaveDialog* SavMemory = nullptr;
+  TInstHPTimeBase* CPUID1 = nullptr;
+  TPortIO* PortDriver = nullptr;
+
+  // Open the quick-start window at start (settings value "ShowSplash").
+  bool ShowSplash = false;
+
+  // The bus engine with its unit state (port, timing, clock).
+  TI2CBus& Bus() { return *bus_; }
+
+  // --- Bus routines for the device windows ---
+  I2CStatus I2CStart();
+  I2CStatus I2CStop();
+  uint8_t I2CWrite(uint8_t Data);
+  uint8_t I2CRead(uint8_t Last, uint8_t& Ack);
+  void uSeconds(int32_t Count);
+  void Trigger(bool Value);
+  void PulseLow();
+  void PulseHigh();
+  bool InputState();
+  bool I2CDetect();
+  // True while the warning flash runs: bus operations are refused then.
+  bool BusBusy() const { return flashing_; }
+
+  // --- Status line ---
+  void ErrorMessage(I2CStatus Code);
+  void Warning();
+  void ResetWarning();
+
+  // --- Start-up and settings ---
+  void FormCreate(TObject* Sender);
+  void FormDestroy(TObject* Sender);
+  void LPTCheck();
+  void GetRegistryData();
+  // The settings were read at start (and are written back at the end).
+  bool SettingsRead() const { return settingsRead_; }
+
+  // --- Handlers ---
+  void ShowHint(TObject* Sender);
+  void UpdateMenuItems(TObject* Sender);
+  void ExitClick(TObject* Sender);
+  void LPT1Click(TObject* Sender);
+  void LPT2Click(TObject* Sender);
+  void LPT3Click(TObject* Sender);
+  void mnuFastAccessClick(TObject* Sender);
+  void mnuCalibrateClick(TObject* Sender);
+  void mnuNoAckClick(TObject* Sender);
+  void WindowCascadeItemClick(TObject* Sender);
+  void WindowTileItemClick(TObject* Sender);
+  void WindowMinimizeItemClick(TObject* Sender);
+
+ private:
+  void BuildMenu();
+  void BuildStatusBar();
+  void ConnectBus();
+  void SetStatus(const std::string& Text, TColor FontColor, TColor Back);
+  void PlaceLabels();
+  bool Refuse();
+
+  std::unique_ptr<TI2CBus> bus_;
+  bool settingsRead_ = false;
+  bool destroyed_ = false;
+  bool flashing_ = false;
+  bool refusedInFlash_ = false;  // a bus routine was refused during the running flash
+  bool pending_ = false;         // a status came in during the flash
+  I2CStatus pendingCode_ = 0;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+extern TfrmMain* frmMain;
+
+// Waits 200 ms by the tick count, processing pending messages meanwhile.
+void Pause();
+
+// The status line's text and colours of a code; false for a code outside the table.
+struct TStatusLook {
+  std::string Text;
+  TColor Font = clWhite;
+  TColor Back = clRed;
+  bool Warn = true;
+};
+bool StatusLookOf(I2CStatus Code, bool AdapterPresent, TStatusLook& Look);

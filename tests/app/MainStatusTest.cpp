@@ -1,0 +1,216 @@
+// The status line: every code's text and colours, the success colours, the
+// warning flash and what may happen while it runs.
+#include <gtest/gtest.h>
+
+#include <QTimer>
+
+#include "platform/gui/Windows.h"
+#include "tests/app/MainTestFixture.h"
+
+namespace {
+
+using MainStatusTest = TMainWindowTest<>;
+
+struct TCodeCase {
+  int Code;
+  const char* Text;
+  TColor Font, Back;
+  bool Beeps;
+};
+
+// With the adapter answering.
+const TCodeCase kCodes[] = {
+    {1, "  Address not acknowledged", clWhite, clRed, true},
+    {2, "  Data not acknowledged", clWhite, clRed, true},
+    {3, "  Read acknowledge corrupted", clWhite, clRed, true},
+    {4, "  SCL/SDA stuck low", clWhite, clRed, true},
+    {8, " SDA stuck low", clWhite, clRed, true},
+    {64, " Write and Verify Successful", clWhite, clGreen, false},
+    {65, " Verification Successful", clWhite, clGreen, false},
+    {112, " Device Driver File not found", clWhite, clRed, true},
+    {114, " Device Driver not running", clWhite, clRed, true},
+    {117, " System Registry Error", clWhite, clRed, true},
+    {128, " SCL stuck low", clWhite, clRed, true},
+    {153, "  Verify Error", clWhite, clRed, true},
+    {254, " Adapter is not functioning", clWhite, clRed, true},
+    {255, " Velmaron hardware not detected!", clWhite, clRed, true},
+};
+
+TEST_F(MainStatusTest, EveryCodeShowsItsTextAndColours) {
+  TfrmMain* f = Start();
+  for (const TCodeCase& c : kCodes) {
+    f->ResetWarning();
+    const int beeps = BeepCount();
+    f->ErrorMessage(static_cast<I2CStatus>(c.Code));
+    EXPECT_EQ(StatusText(), c.Text) << c.Code;
+    EXPECT_EQ(StatusFont(), c.Font) << c.Code;
+    EXPECT_EQ(StatusBack(), c.Back) << c.Code;
+    EXPECT_EQ(BeepCount() - beeps, c.Beeps ? 1 : 0) << c.Code;
+  }
+}
+
+TEST_F(MainStatusTest, CodesOutsideTheTableLeaveTheLineAlone) {
+  TfrmMain* f = Start();
+  f->ErrorMessage(1);
+  const int beeps = BeepCount();
+  for (int code : {5, 7, 9, 63, 66, 100, 113, 127, 129, 200, 252, 253}) {
+    f->ErrorMessage(static_cast<I2CStatus>(code));
+    EXPECT_EQ(StatusText(), "  Address not acknowledged") << code;
+    EXPECT_EQ(StatusBack(), clRed) << code;
+    EXPECT_EQ(StatusFont(), clWhite) << code;
+  }
+  EXPECT_EQ(BeepCount(), beeps);
+}
+
+TEST_F(MainStatusTest, SuccessesAlternateTheirColours) {
+  TfrmMain* f = Start();
+  f->ResetWarning();
+  f->ErrorMessage(0);
+  EXPECT_EQ(StatusText(), "  Transmission successful");
+  EXPECT_EQ(StatusBack(), clGreen);
+  EXPECT_EQ(StatusFont(), clWhite);
+  f->ErrorMessage(0);
+  EXPECT_EQ(StatusBack(), clWhite);
+  EXPECT_EQ(StatusFont(), clGreen);
+  f->ErrorMessage(0);
+  EXPECT_EQ(StatusBack(), clGreen);
+  EXPECT_EQ(StatusFont(), clWhite);
+}
+
+TEST_F(MainStatusTest, IgnoredAcknowledgeShowsYellowAndWritesAlwaysSucceed) {
+  TfrmMain* f = Start();
+  f->mnuNoAck->Click();
+  EXPECT_TRUE(f->mnuNoAck->Checked());
+  ASSERT_EQ(f->I2CStart(), 0);
+  EXPECT_EQ(f->I2CWrite(0x5E), 0);  // nobody at this address
+  f->I2CStop();
+  f->ErrorMessage(0);
+  EXPECT_EQ(StatusText(), "  Message sent - Acknowledge ignored");
+  EXPECT_EQ(StatusBack(), clYellow);
+  EXPECT_EQ(StatusFont(), clBlack);
+  f->mnuNoAck->Click();
+  ASSERT_EQ(f->I2CStart(), 0);
+  EXPECT_EQ(f->I2CWrite(0x5E), 128);
+  f->I2CStop();
+}
+
+TEST_F(MainStatusTest, StuckLineCodesTellAMissingAdapter) {
+  TfrmMain* f = Start();
+  f->ErrorMessage(8);
+  EXPECT_EQ(StatusText(), " SDA stuck low");
+  f->ErrorMessage(128);
+  EXPECT_EQ(StatusText(), " SCL stuck low");
+  sim.Faults.NoAdapter = true;
+  f->ErrorMessage(128);
+  EXPECT_EQ(StatusText(), " Velmaron not detected!");
+  f->ErrorMessage(8);
+  EXPECT_EQ(StatusText(), " Velmaron hardware not detected!");
+  EXPECT_EQ(StatusBack(), clRed);
+}
+
+TEST_F(MainStatusTest, StuckLinesComeBackFromTheBus) {
+  TfrmMain* f = Start();
+  sim.Faults.SdaStuckLow = true;
+  EXPECT_EQ(f->I2CStart(), 8);
+  sim.Faults.SdaStuckLow = false;
+  sim.Faults.SclStuckLow = true;
+  EXPECT_EQ(f->I2CStart(), 128);
+  sim.Faults.SdaStuckLow = true;
+  EXPECT_EQ(f->I2CStart(), 4);
+}
+
+TEST_F(MainStatusTest, WarningFlashesAndEndsRed) {
+  TfrmMain* f = Start();
+  std::vector<std::pair<TColor, TColor>> looks;  // back, font as the flash goes
+  QTimer probe;
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    const std::pair<TColor, TColor> now{f->pnlStatus->Color(), f->pnlStatus->Font()->Color()};
+    if (looks.empty() || looks.back() != now) looks.push_back(now);
+  });
+  probe.start(0);
+  f->ErrorMessage(153);
+  probe.stop();
+  EXPECT_EQ(StatusText(), "  Verify Error");
+  EXPECT_EQ(StatusBack(), clRed);
+  EXPECT_EQ(StatusFont(), clWhite);
+  const std::vector<std::pair<TColor, TColor>> expected = {
+      {clRed, clWhite}, {clBtnFace, clBlack}, {clRed, clWhite}, {clBtnFace, clBlack}};
+  EXPECT_EQ(looks, expected);
+}
+
+TEST_F(MainStatusTest, ResetWarningClearsTheLine) {
+  TfrmMain* f = Start();
+  f->ErrorMessage(1);
+  f->ResetWarning();
+  EXPECT_EQ(StatusText(), "");
+  EXPECT_EQ(StatusBack(), clBtnFace);
+  EXPECT_EQ(StatusFont(), clBlack);
+}
+
+TEST_F(MainStatusTest, BusOperationsInsideTheFlashAreRefused) {
+  TfrmMain* f = Start();
+  I2CStatus start = 0, stop = 0;
+  uint8_t written = 0, read = 0, ack = 0;
+  bool busy = false;
+  uint64_t accesses = 0;
+  // A second operation started from a handler that runs inside the flash.
+  QTimer::singleShot(0, [&] {
+    busy = f->BusBusy();
+    accesses = sim.AccessCount();
+    start = f->I2CStart();
+    written = f->I2CWrite(0xA0);
+    read = f->I2CRead(1, ack);
+    stop = f->I2CStop();
+    f->LPT2->Click();
+    f->ErrorMessage(1);
+    accesses = sim.AccessCount() - accesses;
+  });
+  f->ErrorMessage(2);
+  EXPECT_TRUE(busy);
+  EXPECT_EQ(start, I2CRefused);
+  EXPECT_EQ(stop, I2CRefused);
+  EXPECT_EQ(written, 128);
+  EXPECT_EQ(read, 0xFF);
+  EXPECT_EQ(ack, 128);
+  EXPECT_EQ(accesses, 0u);
+  EXPECT_TRUE(f->LPT1->Checked());
+  // The refused operation's own report is dropped; the first fault stands.
+  EXPECT_EQ(StatusText(), "  Data not acknowledged");
+  EXPECT_EQ(StatusBack(), clRed);
+  EXPECT_FALSE(f->BusBusy());
+  EXPECT_EQ(f->I2CStart(), 0);
+  EXPECT_EQ(f->I2CStop(), 0);
+}
+
+TEST_F(MainStatusTest, AStatusArrivingDuringTheFlashIsShownAfterIt) {
+  TfrmMain* f = Start();
+  const int beeps = BeepCount();
+  QTimer::singleShot(0, [&] { f->ErrorMessage(153); });
+  f->ErrorMessage(1);
+  EXPECT_EQ(StatusText(), "  Verify Error");
+  EXPECT_EQ(StatusBack(), clRed);
+  EXPECT_EQ(BeepCount() - beeps, 2);  // one flash after the other, never nested
+}
+
+TEST_F(MainStatusTest, PauseLastsTwoHundredTicks) {
+  Start();
+  const uint32_t t0 = GetTickCount();
+  Pause();
+  const uint32_t spent = GetTickCount() - t0;
+  EXPECT_GE(spent, 200u);
+  EXPECT_LE(spent, 203u);
+}
+
+TEST(StatusLookTest, CodeZeroAndTheTableEdges) {
+  TStatusLook look;
+  EXPECT_TRUE(StatusLookOf(0, true, look));
+  EXPECT_FALSE(look.Warn);
+  EXPECT_TRUE(StatusLookOf(255, false, look));
+  EXPECT_EQ(look.Text, " Velmaron hardware not detected!");
+  EXPECT_FALSE(StatusLookOf(I2CRefused, true, look));
+  int known = 0;
+  for (int c = 0; c < 256; ++c) known += StatusLookOf(static_cast<I2CStatus>(c), true, look) ? 1 : 0;
+  EXPECT_EQ(known, 15);
+}
+
+}  // namespace
