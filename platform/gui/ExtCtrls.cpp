@@ -1,6 +1,7 @@
 #include "platform/gui/ExtCtrls.h"
 
 #include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>

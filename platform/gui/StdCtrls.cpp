@@ -1507,7 +1507,8 @@ QWidget* TCustomListBox::CreatePeer(QWidget* ParentWidget) {
       canvas_->SetFont(font_.get());
       canvas_->Brush()->SetColor(sel ? clHighlight : color_);
       if (sel) canvas_->Font()->SetColor(clHighlightText);
-      TOwnerDrawState st = (sel ? odSelected : 0) | (focus ? odFocused : 0) | (enabled_ ? 0 : odDisabled);
+      TOwnerDrawState st = (sel ? unsigned(odSelected) : 0u) | (focus ? unsigned(odFocused) : 0u) |
+                           (enabled_ ? 0u : unsigned(odDisabled));
       try {
         DrawItem(row, FromQRect(r), st);
       } catch (...) {

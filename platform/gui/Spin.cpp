@@ -1,0 +1,198 @@
+#include "platform/gui/Spin.h"
+
+#include <QLineEdit>
+
+#include "platform/gui/QtPeer.h"
+#include "platform/gui/Timer.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+// Our own arrow art: a black triangle on an olive (transparent) ground.
+std::unique_ptr<TBitmap> ArrowGlyph(bool up) {
+  auto b = std::make_unique<TBitmap>(5, 4);
+  TCanvas* c = b->Canvas();
+  c->Brush()->SetColor(clOlive);
+  c->FillRect(TRect(0, 0, 5, 4));
+  for (int row = 0; row < 3; ++row) {
+    int half = up ? row : 2 - row;
+    for (int x = 2 - half; x <= 2 + half; ++x) c->SetPixels(x, row, clBlack);
+  }
+  return b;
+}
+
+}  // namespace
+
+// ================================================================ TTimerSpeedButton
+TTimerSpeedButton::TTimerSpeedButton(TComponent* AOwner) : TSpeedButton(AOwner) {}
+
+TTimerSpeedButton::~TTimerSpeedButton() = default;
+
+void TTimerSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TSpeedButton::MouseDown(Button, Shift, X, Y);
+  if (!(timeBtnState_ & tbAllowTimer) || Button != mbLeft) return;
+  if (!timer_) {
+    timer_ = new TTimer(this);
+    timer_->OnTimer = [this](TObject*) { TimerExpired(); };
+  }
+  timer_->SetInterval(InitRepeatPause);
+  timer_->SetEnabled(true);
+}
+
+void TTimerSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (timer_) timer_->SetEnabled(false);
+  TSpeedButton::MouseUp(Button, Shift, X, Y);
+}
+
+void TTimerSpeedButton::TimerExpired() {
+  timer_->SetInterval(RepeatPause);
+  if (state_ == bsDown && dragging_) Click();
+}
+
+// ================================================================ TSpinButton
+TSpinButton::TSpinButton(TComponent* AOwner) : TWinControl(AOwner) {
+  controlStyle_ = (controlStyle_ & ~(csAcceptsControls | csSetCaption)) | csFramed | csOpaque;
+  color_ = clBtnFace;
+  auto make = [this](bool up) {
+    auto* b = new TTimerSpeedButton(this);
+    b->SetTimeBtnState(tbAllowTimer);
+    auto glyph = ArrowGlyph(up);
+    b->SetGlyph(glyph.get());
+    b->OnClick = [this](TObject* s) { BtnClick(s); };
+    b->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { BtnMouseDown(); };
+    b->SetParent(this);
+    return b;
+  };
+  up_ = make(true);
+  down_ = make(false);
+  SetBounds(0, 0, 20, 25);
+}
+
+void TSpinButton::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  int half = height_ / 2;
+  up_->SetBounds(0, 0, width_, half);
+  down_->SetBounds(0, half - 1, width_, height_ - half + 1);
+}
+
+void TSpinButton::SetFocusControl(TWinControl* v) {
+  if (focusControl_) focusControl_->RemoveFreeNotification(this);
+  focusControl_ = v;
+  if (v) v->FreeNotification(this);
+}
+
+void TSpinButton::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == focusControl_) focusControl_ = nullptr;
+}
+
+void TSpinButton::BtnClick(TObject* Sender) {
+  if (Sender == up_ && OnUpClick) OnUpClick(this);
+  if (Sender == down_ && OnDownClick) OnDownClick(this);
+}
+
+void TSpinButton::BtnMouseDown() {
+  // A press on the arrows puts the focus in the control they serve.
+  if (focusControl_ && focusControl_->TabStop() && focusControl_->CanFocus() && !focusControl_->Focused())
+    focusControl_->SetFocus();
+  else if (!focusControl_ && tabStop_ && CanFocus() && !Focused())
+    SetFocus();
+}
+
+void TSpinButton::KeyDown(WORD& Key, TShiftState Shift) {
+  TWinControl::KeyDown(Key, Shift);
+  if (Key == VK_UP) up_->Click();
+  else if (Key == VK_DOWN) down_->Click();
+}
+
+void TSpinButton::WMGetDlgCode(TMessage& Message) { Message.Result = DLGC_WANTARROWS; }
+
+// ================================================================ TSpinEdit
+TSpinEdit::TSpinEdit(TComponent* AOwner) : TCustomEdit(AOwner) {
+  controlStyle_ &= ~csSetCaption;
+  button_ = new TSpinButton(this);
+  button_->SetBounds(0, 0, 15, 17);
+  button_->SetFocusControl(this);
+  button_->OnUpClick = [this](TObject* s) { UpClick(s); };
+  button_->OnDownClick = [this](TObject* s) { DownClick(s); };
+  button_->SetParent(this);
+  SetText("0");
+  PlaceButton();
+}
+
+int TSpinEdit::CheckValue(int NewValue) const {
+  if (maxValue_ != minValue_) {
+    if (NewValue < minValue_) return minValue_;
+    if (NewValue > maxValue_) return maxValue_;
+  }
+  return NewValue;
+}
+
+int TSpinEdit::Value() const {
+  int v = 0;
+  return TryStrToInt(text_, v) ? v : minValue_;
+}
+
+void TSpinEdit::SetValue(int v) { SetText(IntToStr(CheckValue(v))); }
+
+void TSpinEdit::UpClick(TObject*) {
+  if (readOnly_) MessageBeep(0);
+  else SetValue(Value() + increment_);
+}
+
+void TSpinEdit::DownClick(TObject*) {
+  if (readOnly_) MessageBeep(0);
+  else SetValue(Value() - increment_);
+}
+
+bool TSpinEdit::IsValidChar(char Key) const {
+  auto u = static_cast<unsigned char>(Key);
+  bool ok = Key == FormatSettings.DecimalSeparator || Key == '+' || Key == '-' || (Key >= '0' && Key <= '9') ||
+            (u < 0x20 && Key != '\r');
+  if (!editorEnabled_ && ok && (u >= 0x20 || u == 8 || u == 0x7F)) ok = false;
+  return ok;
+}
+
+bool TSpinEdit::EditKey(WORD Key, TShiftState Shift) {
+  if (!editorEnabled_) {
+    bool ctrl = Shift & ssCtrl, shift = Shift & ssShift;
+    // Deleting, cutting and pasting would type into the text.
+    if (Key == VK_DELETE || (ctrl && (Key == 'V' || Key == 'X' || Key == 'Z')) || (shift && Key == VK_INSERT))
+      return true;
+  }
+  return TCustomEdit::EditKey(Key, Shift);
+}
+
+void TSpinEdit::KeyDown(WORD& Key, TShiftState Shift) {
+  if (Key == VK_UP) UpClick(this);
+  else if (Key == VK_DOWN) DownClick(this);
+  TCustomEdit::KeyDown(Key, Shift);
+}
+
+void TSpinEdit::KeyPress(char& Key) {
+  if (!IsValidChar(Key)) {
+    Key = 0;
+    MessageBeep(0);
+  }
+  if (Key != 0) TCustomEdit::KeyPress(Key);
+}
+
+void TSpinEdit::DoExit() {
+  TCustomEdit::DoExit();
+  if (CheckValue(Value()) != Value()) SetValue(Value());
+}
+
+void TSpinEdit::PlaceButton() {
+  if (!button_) return;
+  button_->SetBounds(width_ - button_->Width() - 2, 2, button_->Width(), std::max(4, height_ - 4));
+}
+
+void TSpinEdit::BoundsChanged() {
+  TCustomEdit::BoundsChanged();
+  PlaceButton();
+}
+
+void TSpinEdit::CreateWnd() {
+  TCustomEdit::CreateWnd();
+  static_cast<QLineEdit*>(peer_)->setTextMargins(0, 0, button_->Width() + 2, 0);
+}

@@ -1,0 +1,103 @@
+#pragma once
+// Spin buttons and the integer spin edit.
+
+#include <memory>
+#include <string>
+
+#include "platform/gui/Buttons.h"
+#include "platform/gui/StdCtrls.h"
+
+class TTimer;
+
+enum TTimeBtnStateFlag : unsigned { tbFocusRect = 1, tbAllowTimer = 2 };
+using TTimeBtnState = unsigned;
+
+// A speed button that repeats its click while held down (first after 400 ms, then every 100 ms).
+class TTimerSpeedButton : public TSpeedButton {
+ public:
+  explicit TTimerSpeedButton(TComponent* AOwner);
+  ~TTimerSpeedButton() override;
+  std::string ClassName() const override { return "TTimerSpeedButton"; }
+  TTimeBtnState TimeBtnState() const { return timeBtnState_; }
+  void SetTimeBtnState(TTimeBtnState v) { timeBtnState_ = v; }
+  TTimer* RepeatTimer() const { return timer_; }
+
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+  static constexpr unsigned InitRepeatPause = 400, RepeatPause = 100;
+
+ private:
+  void TimerExpired();
+  TTimeBtnState timeBtnState_ = 0;
+  TTimer* timer_ = nullptr;
+};
+
+class TSpinButton : public TWinControl {
+ public:
+  explicit TSpinButton(TComponent* AOwner);
+  std::string ClassName() const override { return "TSpinButton"; }
+
+  TTimerSpeedButton* UpButton() const { return up_; }
+  TTimerSpeedButton* DownButton() const { return down_; }
+  TBitmap* UpGlyph() const { return up_->Glyph(); }
+  void SetUpGlyph(TBitmap* v) { up_->SetGlyph(v); }
+  TBitmap* DownGlyph() const { return down_->Glyph(); }
+  void SetDownGlyph(TBitmap* v) { down_->SetGlyph(v); }
+  TWinControl* FocusControl() const { return focusControl_; }
+  void SetFocusControl(TWinControl* v);
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+  TNotifyEvent OnUpClick, OnDownClick;
+
+ protected:
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void WMGetDlgCode(TMessage& Message) override;
+  void BtnClick(TObject* Sender);
+  void BtnMouseDown();
+
+ private:
+  TTimerSpeedButton* up_;
+  TTimerSpeedButton* down_;
+  TWinControl* focusControl_ = nullptr;
+};
+
+class TSpinEdit : public TCustomEdit {
+ public:
+  explicit TSpinEdit(TComponent* AOwner);
+  std::string ClassName() const override { return "TSpinEdit"; }
+
+  int MinValue() const { return minValue_; }
+  void SetMinValue(int v) { minValue_ = v; }
+  int MaxValue() const { return maxValue_; }
+  void SetMaxValue(int v) { maxValue_ = v; }
+  int Increment() const { return increment_; }
+  void SetIncrement(int v) { increment_ = v; }
+  // The text as a number; a text that is no number reads MinValue.
+  int Value() const;
+  // Shows the value limited to MinValue..MaxValue (no limit when the two are equal).
+  void SetValue(int v);
+  // False: the text cannot be typed into; only the buttons and arrow keys change it.
+  bool EditorEnabled() const { return editorEnabled_; }
+  void SetEditorEnabled(bool v) { editorEnabled_ = v; }
+  TSpinButton* Button() const { return button_; }
+  int CheckValue(int NewValue) const;
+
+  virtual void UpClick(TObject* Sender);
+  virtual void DownClick(TObject* Sender);
+  bool EditKey(WORD Key, TShiftState Shift) override;
+
+ protected:
+  virtual bool IsValidChar(char Key) const;
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void DoExit() override;
+  void CreateWnd() override;
+  void BoundsChanged() override;
+  void PlaceButton();
+
+  int minValue_ = 0, maxValue_ = 0, increment_ = 1;
+  bool editorEnabled_ = true;
+  TSpinButton* button_ = nullptr;
+};
