@@ -7,6 +7,7 @@
 
 #include "controls/markup/HTMLStatusBar.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/ImgList.h"
 #include "platform/gui/RecordingCanvas.h"
 
 namespace {
@@ -240,6 +241,47 @@ TEST_F(StatusBarDrawTest, ProgressNeverDrawsPastItsPanel) {
       EXPECT_LE(op.R.Right, R.Right);
     }
   EXPECT_NE(TextOp("250%"), nullptr);
+}
+
+TEST_F(StatusBarDrawTest, ImagePanelsPlaceTheirImagesAndTextSideBySide) {
+  TImageList images(nullptr);
+  TBitmap pair(32, 16);  // two 16 x 16 images
+  images.Add(&pair, nullptr);
+  ASSERT_EQ(images.Count(), 2);
+  bar->SetImages(&images);
+  THTMLStatusPanel* one = Add(100, psImage, "txt");
+  one->SetImageIndex(1);
+  THTMLStatusPanel* list = Add(100, psImageList);
+  list->ImageIndexLines()->Add("0");
+  list->ImageIndexLines()->Add("1");
+  list->ImageIndexLines()->Add("1");
+  bar->PaintOn(&canvas);
+  const auto imagesDrawn = canvas.OpsOf(okImage);
+  ASSERT_EQ(imagesDrawn.size(), 4u);
+  const TRect in0 = Inner(bar->PanelRect(0)), in1 = Inner(bar->PanelRect(1));
+  EXPECT_EQ(imagesDrawn[0].R.Left, in0.Left + 2);
+  EXPECT_EQ(imagesDrawn[0].R.Top, in0.Top + (in0.Height() - 16) / 2);
+  const TCanvasOp* text = TextOp("txt");
+  ASSERT_NE(text, nullptr);
+  EXPECT_GE(text->R.Left, in0.Left + 2 + 16 + 2);
+  EXPECT_EQ(imagesDrawn[1].R.Left, in1.Left + 2);
+  EXPECT_EQ(imagesDrawn[2].R.Left, in1.Left + 2 + 18);
+  EXPECT_EQ(imagesDrawn[3].R.Left, in1.Left + 2 + 36);
+  bar->SetImages(nullptr);
+}
+
+TEST_F(StatusBarDrawTest, SimplePanelShowsOnlyTheSimpleText) {
+  Add(100, psText, "part");
+  bar->SetSimplePanel(true);
+  bar->SetSimpleText("simple words");
+  bar->PaintOn(&canvas);
+  EXPECT_NE(TextOp("simple words"), nullptr);
+  EXPECT_EQ(TextOp("part"), nullptr);
+  bar->SetSimplePanel(false);
+  canvas.Clear();
+  bar->PaintOn(&canvas);
+  EXPECT_EQ(TextOp("simple words"), nullptr);
+  EXPECT_NE(TextOp("part"), nullptr);
 }
 
 TEST(StatusGradientTest, BandsStepFromOneColourToTheOtherAndCoverTheRectangle) {
