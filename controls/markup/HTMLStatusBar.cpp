@@ -613,8 +613,11 @@ std::string THTMLStatusBar::GetAnchorAt(int X, int Y) {
   if (i < 0) return std::string();
   THTMLStatusPanel* p = panels_->Items(i);
   if (p->Style() != psHTML) return std::string();
+  // Hit-tested with the font the part is drawn with.
+  TCanvas* c = TCustomControl::Canvas();
+  c->Font()->Assign(Font());
   std::string anchor;
-  if (!HTMLPanel(TCustomControl::Canvas(), p, HTMLRect(i), X, Y, true, anchor)) return std::string();
+  if (!HTMLPanel(c, p, HTMLRect(i), X, Y, true, anchor)) return std::string();
   return anchor;
 }
 
