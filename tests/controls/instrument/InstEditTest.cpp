@@ -138,6 +138,15 @@ TEST_F(NumEditTest, KeyFilterLetsOnlyNumbersThrough) {
   EXPECT_EQ(Type('.'), 0);
 }
 
+TEST_F(NumEditTest, TypedCharactersGoThroughTheFilterIntoTheText) {
+  for (char c : std::string("1a2.x3")) e->Perform(WM_CHAR, static_cast<unsigned char>(c));
+  EXPECT_EQ(e->Text(), "123");
+  e->Perform(WM_CHAR, '-');
+  EXPECT_EQ(e->Text(), "-123");
+  e->Perform(WM_CHAR, '4');
+  EXPECT_EQ(e->Text(), "-1234");
+}
+
 TEST_F(NumEditTest, MinusTogglesTheSignAndMovesTheCaret) {
   e->SetText("12");
   e->SetSelStart(2);
