@@ -9,6 +9,7 @@
 #include <QTextDocument>
 
 #include "controls/markup/EsgHTMLE.h"
+#include "platform/gui/RecordingCanvas.h"
 
 namespace {
 
@@ -32,9 +33,7 @@ QString CellHtml() {
   return s;
 }
 
-void Renderer(benchmark::State& state, const std::string& text, int height) {
-  TBitmap bmp(400, 400);
-  TCanvas* canvas = bmp.Canvas();
+void Renderer(benchmark::State& state, const std::string& text, int height, TCanvas* canvas) {
   const TRect r(0, 0, 400, height);
   for (auto _ : state) {
     THTMLDrawParams m;
@@ -49,6 +48,40 @@ void Renderer(benchmark::State& state, const std::string& text, int height) {
     d.Rect = r;
     HTMLDrawEngine(GridMarkupDialect, d);
     benchmark::DoNotOptimize(m.YSize + d.XSize);
+    if (auto* recording = dynamic_cast<TRecordingCanvas*>(canvas)) recording->Clear();
+  }
+}
+
+void Renderer(benchmark::State& state, const std::string& text, int height) {
+  TBitmap bmp(400, 400);
+  Renderer(state, text, height, bmp.Canvas());
+}
+
+// The engine's own work: a canvas that records instead of drawing glyphs.
+void RendererRecording(benchmark::State& state, const std::string& text, int height) {
+  TRecordingCanvas canvas(400, 400);
+  Renderer(state, text, height, &canvas);
+}
+
+void RendererMeasure(benchmark::State& state, const std::string& text) {
+  TBitmap bmp(400, 400);
+  for (auto _ : state) {
+    THTMLDrawParams m;
+    m.Canvas = bmp.Canvas();
+    m.Text = text;
+    m.Rect = TRect(0, 0, 400, 400);
+    m.CheckHeight = true;
+    HTMLDrawEngine(GridMarkupDialect, m);
+    benchmark::DoNotOptimize(m.YSize);
+  }
+}
+
+void TextDocumentLayout(benchmark::State& state, const QString& html) {
+  for (auto _ : state) {
+    QTextDocument doc;
+    doc.setHtml(html);
+    doc.setTextWidth(400);
+    benchmark::DoNotOptimize(doc.size());
   }
 }
 
@@ -71,10 +104,23 @@ void BM_StatusLine_QTextDocument(benchmark::State& s) { TextDocument(s, kStatusH
 void BM_CellText20_Renderer(benchmark::State& s) { Renderer(s, CellMarkup(), 400); }
 void BM_CellText20_QTextDocument(benchmark::State& s) { TextDocument(s, CellHtml(), 400); }
 
+void BM_StatusLine_RendererRecording(benchmark::State& s) { RendererRecording(s, kStatusMarkup, 20); }
+void BM_CellText20_RendererRecording(benchmark::State& s) { RendererRecording(s, CellMarkup(), 400); }
+void BM_StatusLine_RendererMeasureOnly(benchmark::State& s) { RendererMeasure(s, kStatusMarkup); }
+void BM_StatusLine_QTextDocumentLayoutOnly(benchmark::State& s) { TextDocumentLayout(s, kStatusHtml); }
+void BM_CellText20_RendererMeasureOnly(benchmark::State& s) { RendererMeasure(s, CellMarkup()); }
+void BM_CellText20_QTextDocumentLayoutOnly(benchmark::State& s) { TextDocumentLayout(s, CellHtml()); }
+
 BENCHMARK(BM_StatusLine_Renderer);
 BENCHMARK(BM_StatusLine_QTextDocument);
 BENCHMARK(BM_CellText20_Renderer);
 BENCHMARK(BM_CellText20_QTextDocument);
+BENCHMARK(BM_StatusLine_RendererRecording);
+BENCHMARK(BM_CellText20_RendererRecording);
+BENCHMARK(BM_StatusLine_RendererMeasureOnly);
+BENCHMARK(BM_StatusLine_QTextDocumentLayoutOnly);
+BENCHMARK(BM_CellText20_RendererMeasureOnly);
+BENCHMARK(BM_CellText20_QTextDocumentLayoutOnly);
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 
 #include "controls/markup/EsgHTMLE.h"
 #include "controls/markup/PictureContainer.h"
+#include "platform/gui/ImgList.h"
 #include "platform/gui/RecordingCanvas.h"
 
 namespace {
@@ -230,4 +231,47 @@ TEST_F(MarkupPictures, UrlPicturesComeOnlyFromTheCache) {
   }
   EXPECT_EQ(cache.Count(), 1);  // one entry, found again on every draw
   EXPECT_TRUE(cache.Items(0)->Empty());
+}
+
+TEST_F(MarkupPictures, BodyBackgroundIsTiledInsideTheRectangle) {
+  THTMLDrawParams p = Params("<BODY BACKGROUND=\"pic\">x");
+  p.Rect = TRect(0, 0, 20, 30);
+  HTMLDrawEngine(GridMarkupDialect, p);
+  auto images = c.OpsOf(okImage);
+  ASSERT_EQ(images.size(), 6u);  // three across, two down
+  EXPECT_EQ(images[2].R.Left, 16);
+  EXPECT_EQ(images[3].R.Top, 20);
+  EXPECT_TRUE(images[0].Clipped);
+  EXPECT_EQ(images[0].Clip, TRect(0, 0, 20, 30));
+  EXPECT_FALSE(c.HasClip());  // the caller's clipping is given back
+}
+
+TEST_F(MarkupPictures, ImageListAndShellIconPictures) {
+  TImageList images(nullptr);
+  images.SetWidth(10);
+  images.SetHeight(12);
+  TBitmap bmp(10, 12);
+  images.Add(&bmp, nullptr);
+  THTMLDrawParams p = Params("<IMG SRC=\"IDX:0\"><IMG SRC=\"idx:1\">");
+  p.Images = &images;
+  HTMLDrawEngine(GridMarkupDialect, p);
+  EXPECT_EQ(p.XSize, 10);  // index 1 is past the list's end
+  EXPECT_EQ(p.YSize, 13);
+  EXPECT_EQ(c.OpsOf(okImage).size(), 1u);
+
+  THTMLDrawParams printed = Params("<IMG SRC=\"IDX:0\">");
+  printed.Images = &images;
+  printed.Print = true;
+  printed.ResFactor = 2.0;
+  printed.CheckHeight = true;
+  HTMLDrawEngine(GridMarkupDialect, printed);
+  EXPECT_EQ(printed.XSize, 20);
+  EXPECT_EQ(printed.YSize, 24);
+
+  c.Clear();
+  THTMLDrawParams icons = Params("<IMG SRC=\"SSYS:notes.txt\"><IMG SRC=\"LSYS:/\">");
+  HTMLDrawEngine(GridMarkupDialect, icons);
+  EXPECT_EQ(icons.XSize, 16 + 32);
+  EXPECT_EQ(icons.YSize, 32);
+  EXPECT_EQ(c.OpsOf(okPolygon).size(), 2u);
 }
