@@ -1095,10 +1095,11 @@ void TWinControl::CMEnabledChanged(TMessage& m) {
 
 void TWinControl::CMColorChanged(TMessage& m) {
   brush_->SetColor(color_);
-  if (peer_) {
-    QPalette pal = peer_->palette();
+  for (QWidget* w : {peer_, ClientWidget()}) {
+    if (!w) continue;
+    QPalette pal = w->palette();
     pal.setColor(QPalette::Window, ToQColor(color_));
-    peer_->setPalette(pal);
+    w->setPalette(pal);
   }
   TControl::CMColorChanged(m);
   TMessage pm;

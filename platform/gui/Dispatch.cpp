@@ -433,6 +433,7 @@ bool TranslateOne(TPeerBase* peer, TWinControl* c, QEvent* e) {
       m.LParam = MakeLParam(p.x(), p.y());
       m.Event = e;
       RouteMouse(c, m, e->type() == QEvent::MouseMove);
+      e->accept();  // mouse messages never go on to the parent window
       return true;
     }
     case QEvent::Wheel: {
@@ -459,7 +460,9 @@ bool TranslateOne(TPeerBase* peer, TWinControl* c, QEvent* e) {
     }
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-      return TranslateKey(peer, c, static_cast<QKeyEvent*>(e));
+      TranslateKey(peer, c, static_cast<QKeyEvent*>(e));
+      e->accept();  // nor do keys: the form sees them through KeyPreview and dialog keys
+      return true;
     case QEvent::FocusIn:
     case QEvent::FocusOut: {
       TMessage m;

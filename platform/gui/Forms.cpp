@@ -134,6 +134,7 @@ void TCustomForm::DestroyWnd() {
     return;
   }
   if (auto* pb = PeerOf(client_)) pb->Control = nullptr;
+  if (mdiArea_) QObject::disconnect(mdiArea_, nullptr, nullptr, nullptr);
   client_ = nullptr;
   menuBar_ = nullptr;
   mdiArea_ = nullptr;
@@ -191,6 +192,7 @@ void TCustomForm::SetFormStyle(TFormStyle v) {
     mdiArea_ = new QMdiArea(client_);
     mdiArea_->setBackground(QBrush(ToQColor(clAppWorkSpace)));
     QObject::connect(mdiArea_, &QMdiArea::subWindowActivated, mdiArea_, [this](QMdiSubWindow* w) {
+      if (destroyed_ || destroying_) return;
       TCustomForm* child = nullptr;
       for (int i = 0; i < Screen->FormCount(); ++i)
         if (Screen->Forms(i)->subWindow_ == w && w) child = Screen->Forms(i);
@@ -600,14 +602,14 @@ void TCustomForm::Dispatch(TMessage& m) {
 }
 
 // ----- MDI
-static std::vector<TCustomForm*> ChildrenOf(const TCustomForm* frame, QMdiArea* area) {
+std::vector<TCustomForm*> ChildrenOf(const TCustomForm* frame, QMdiArea* area) {
   std::vector<TCustomForm*> r;
   if (!area) return r;
   auto list = area->subWindowList(QMdiArea::StackingOrder);
   for (auto it = list.rbegin(); it != list.rend(); ++it)
     for (int i = 0; i < Screen->FormCount(); ++i) {
       TCustomForm* f = Screen->Forms(i);
-      if (f->MDIFrame() == frame && f->SubWindow() == *it) r.push_back(f);
+      if (f->MDIFrame() == frame && f->SubWindow() == *it && !f->destroyed_) r.push_back(f);
     }
   return r;
 }
@@ -637,7 +639,8 @@ TCustomForm* TCustomForm::ActiveMDIChild() const {
     return nullptr;
   }
   for (int i = 0; i < Screen->FormCount(); ++i)
-    if (Screen->Forms(i)->subWindow_ == w && Screen->Forms(i)->visible_) return Screen->Forms(i);
+    if (Screen->Forms(i)->subWindow_ == w && Screen->Forms(i)->visible_ && !Screen->Forms(i)->destroyed_)
+      return Screen->Forms(i);
   return nullptr;
 }
 

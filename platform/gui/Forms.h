@@ -152,6 +152,7 @@ class TCustomForm : public TWinControl {
   friend class TMainMenu;
   friend class TFormPeer;
   friend class TWinControl;
+  friend std::vector<TCustomForm*> ChildrenOf(const TCustomForm*, QMdiArea*);
 
   TFormStyle formStyle_ = fsNormal;
   TBorderStyle borderStyle_ = bsSizeable;

@@ -966,11 +966,17 @@ void TCustomMemo::WMGetDlgCode(TMessage& Message) {
   if (wantReturns_) Message.Result |= DLGC_WANTALLKEYS;
 }
 
-void TCustomMemo::WMKeyDown(TMessage& Message) { TWinControl::WMKeyDown(Message); }
+void TCustomMemo::WMKeyDown(TMessage& Message) {
+  TWinControl::WMKeyDown(Message);
+  // Without WantReturns a Return is not the memo's (Ctrl+Return still breaks the line).
+  if (Message.WParam == VK_RETURN && !wantReturns_ && !(KeyboardStateToShiftState() & ssCtrl)) {
+    Message.WParam = 0;
+    Message.Result = 1;
+  }
+}
 
 void TCustomMemo::WMChar(TMessage& Message) {
   TWinControl::WMChar(Message);
-  // Without WantReturns a Return is not the memo's (Ctrl+Return still breaks the line).
   if (Message.WParam == '\r' && !wantReturns_ && !(KeyboardStateToShiftState() & ssCtrl)) {
     Message.WParam = 0;
     Message.Result = 1;

@@ -33,6 +33,13 @@ class TMessageQueue : public QObject {
   bool event(QEvent* e) override {
     if (e->type() != static_cast<QEvent::Type>(QEvent::User + 71)) return QObject::event(e);
     auto* pm = static_cast<TPostedMessage*>(e);
+    // One message at a time reaches a modal loop: once a modal form has its result,
+    // later messages wait until the loop has seen it.
+    if (Application && !Application->ModalForms().empty() &&
+        Application->ModalForms().back()->ModalResult() != mrNone) {
+      QCoreApplication::postEvent(this, new TPostedMessage(pm->Wnd, pm->Msg, pm->WParam, pm->LParam));
+      return true;
+    }
     TWinControl* c = FindControl(pm->Wnd);
     if (!c) return true;
     if (pm->Msg == CM_RELEASE) {

@@ -1,1 +1,234 @@
 #include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "GuiProbes.h"
+#include "platform/gui/FormImage.h"
+#include "platform/gui/testing/GuiTest.h"
+
+namespace {
+
+class Controls : public TGuiTest {};
+
+TProbe* Child(TForm* f, TAlign a, int l, int t, int w, int h) {
+  auto* p = new TProbe(f);
+  p->SetBounds(l, t, w, h);
+  p->SetAlign(a);
+  p->SetParent(f);
+  return p;
+}
+
+TEST_F(Controls, AlignFollowsTheLibraryOrderAndPositions) {
+  auto* f = new TForm(Application);
+  f->SetClientSize(200, 100);
+  TProbe* top1 = Child(f, alTop, 0, 50, 10, 10);
+  TProbe* top2 = Child(f, alTop, 0, 0, 10, 20);  // higher up: placed first
+  TProbe* client = Child(f, alClient, 0, 0, 5, 5);
+  TProbe* bottom = Child(f, alBottom, 0, 0, 10, 15);
+  TProbe* left = Child(f, alLeft, 0, 0, 30, 10);
+  TProbe* right = Child(f, alRight, 0, 0, 40, 10);
+  EXPECT_EQ(top2->BoundsRect(), TRect(0, 0, 200, 20));
+  EXPECT_EQ(top1->BoundsRect(), TRect(0, 20, 200, 30));
+  EXPECT_EQ(bottom->BoundsRect(), TRect(0, 85, 200, 100));
+  EXPECT_EQ(left->BoundsRect(), TRect(0, 30, 30, 85));
+  EXPECT_EQ(right->BoundsRect(), TRect(160, 30, 200, 85));
+  EXPECT_EQ(client->BoundsRect(), TRect(30, 30, 160, 85));
+
+  f->SetClientSize(300, 200);
+  EXPECT_EQ(bottom->BoundsRect(), TRect(0, 185, 300, 200));
+  EXPECT_EQ(right->BoundsRect(), TRect(260, 30, 300, 185));
+  EXPECT_EQ(client->BoundsRect(), TRect(30, 30, 260, 185));
+
+  top1->SetVisible(false);
+  EXPECT_EQ(client->BoundsRect(), TRect(30, 20, 260, 185)) << "a hidden control gives its room back";
+}
+
+TEST_F(Controls, AnchorsFollowTheParentOnResize) {
+  auto* f = new TForm(Application);
+  f->SetClientSize(200, 100);
+  TProbe* corner = Child(f, alNone, 150, 80, 40, 10);
+  corner->SetAnchors(akRight | akBottom);
+  TProbe* wide = Child(f, alNone, 10, 10, 180, 10);
+  wide->SetAnchors(akLeft | akRight | akTop);
+  TProbe* floating = Child(f, alNone, 80, 40, 40, 20);
+  floating->SetAnchors(0);
+  TProbe* fixed = Child(f, alNone, 5, 50, 10, 10);
+
+  f->SetClientSize(300, 150);
+  EXPECT_EQ(corner->BoundsRect(), TRect(250, 130, 290, 140));
+  EXPECT_EQ(wide->BoundsRect(), TRect(10, 10, 290, 20));
+  EXPECT_EQ(floating->BoundsRect(), TRect(130, 65, 170, 85)) << "no anchor keeps the control centred";
+  EXPECT_EQ(fixed->BoundsRect(), TRect(5, 50, 15, 60));
+
+  f->SetClientSize(200, 100);
+  EXPECT_EQ(corner->BoundsRect(), TRect(150, 80, 190, 90)) << "back to the size it was placed at";
+
+  corner->SetLeft(10);  // placed by hand: the rule is taken again from here
+  f->SetClientSize(220, 100);
+  EXPECT_EQ(corner->Left(), 30);
+}
+
+TEST_F(Controls, MouseReachesGraphicChildrenWithCaptureAndClick) {
+  auto* f = new TForm(Application);
+  f->SetClientSize(100, 100);
+  auto* g = new TGraphicProbe(f);
+  g->SetBounds(10, 10, 20, 20);
+  g->SetParent(f);
+  int gClicks = 0, fClicks = 0, ups = 0;
+  TPoint downAt;
+  g->OnClick = [&](TObject*) { ++gClicks; };
+  f->OnClick = [&](TObject*) { ++fClicks; };
+  g->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) { downAt = TPoint(x, y); };
+  g->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { ++ups; };
+  f->Show();
+
+  ClickAt(f, 15, 17);
+  EXPECT_EQ(gClicks, 1);
+  EXPECT_EQ(fClicks, 0);
+  EXPECT_EQ(downAt, TPoint(5, 7)) << "coordinates are the child's own";
+
+  SendMouse(f, QEvent::MouseButtonPress, 15, 15);
+  EXPECT_EQ(GetCaptureControl(), g);
+  SendMouse(f, QEvent::MouseButtonRelease, 80, 80);
+  EXPECT_EQ(ups, 2) << "the captured control hears the release outside it";
+  EXPECT_EQ(gClicks, 1) << "no click when released outside";
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+
+  ClickAt(f, 70, 70);
+  EXPECT_EQ(fClicks, 1);
+}
+
+TEST_F(Controls, MouseEnterAndLeaveReachGraphicChildren) {
+  auto* f = new TForm(Application);
+  f->SetClientSize(100, 100);
+  auto* g = new TGraphicProbe(f);
+  g->SetBounds(10, 10, 20, 20);
+  g->SetParent(f);
+  std::string hints;
+  g->SetHint("short|long hint");
+  Application->OnHint = [&](TObject*) { hints += "[" + Application->Hint() + "]"; };
+  f->Show();
+  SendMouse(f, QEvent::MouseMove, 50, 50);
+  SendMouse(f, QEvent::MouseMove, 15, 15);
+  SendMouse(f, QEvent::MouseMove, 16, 15);
+  SendMouse(f, QEvent::MouseMove, 60, 60);
+  EXPECT_EQ(g->Log, (std::vector<std::string>{"enter", "leave"}));
+  EXPECT_EQ(hints, "[long hint][]");
+  Application->OnHint = nullptr;
+}
+
+TEST_F(Controls, ParentFontAndColourFlowDownUntilSetOwn) {
+  auto* f = new TForm(Application);
+  auto* p = new TProbe(f);
+  p->SetParent(f);
+  auto* g = new TGraphicProbe(f);
+  g->SetParent(p);
+  g->SetParentColor(true);
+  f->Font()->SetHeight(-20);
+  EXPECT_EQ(p->Font()->Height(), -20);
+  EXPECT_EQ(g->Font()->Height(), -20);
+  p->SetColor(clYellow);
+  EXPECT_EQ(g->Color(), clYellow);
+  g->Font()->SetHeight(-9);
+  EXPECT_FALSE(g->ParentFont());
+  f->Font()->SetHeight(-30);
+  EXPECT_EQ(p->Font()->Height(), -30);
+  EXPECT_EQ(g->Font()->Height(), -9);
+}
+
+TEST_F(Controls, WindowProcCanBeSubclassedAndPerformReturnsTheResult) {
+  auto* f = new TForm(Application);
+  auto* p = new TProbe(f);
+  p->SetParent(f);
+  const UINT msg = RegisterWindowMessage("VelmaronProbe");
+  EXPECT_EQ(RegisterWindowMessage("velmaronprobe"), msg);
+  EXPECT_GE(msg, 0xC000u);
+  auto old = p->WindowProc;
+  p->WindowProc = [&](TMessage& m) {
+    if (m.Msg == msg) {
+      m.Result = static_cast<LRESULT>(m.WParam * 2);
+      return;
+    }
+    old(m);
+  };
+  EXPECT_EQ(p->Perform(msg, 21), 42);
+  p->DlgCode = DLGC_WANTTAB;
+  EXPECT_EQ(p->Perform(WM_GETDLGCODE), DLGC_WANTTAB);
+}
+
+TEST_F(Controls, PostedMessagesArriveInOrderAndNotAfterTheWindowIsGone) {
+  auto* f = new TForm(Application);
+  auto* p = new TProbe(f);
+  p->SetParent(f);
+  std::vector<int> got;
+  p->WindowProc = [&](TMessage& m) {
+    if (m.Msg >= WM_USER && m.Msg < WM_USER + 10) got.push_back(static_cast<int>(m.Msg - WM_USER));
+  };
+  HWND h = p->Handle();
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(PostMessage(h, WM_USER + i, 0, 0));
+  EXPECT_TRUE(got.empty()) << "posting does not deliver at once";
+  Application->ProcessMessages();
+  EXPECT_EQ(got, (std::vector<int>{0, 1, 2, 3, 4}));
+
+  PostMessage(h, WM_USER + 9, 0, 0);
+  delete p;
+  Application->ProcessMessages();
+  EXPECT_FALSE(IsWindow(h));
+  EXPECT_FALSE(PostMessage(h, WM_USER, 0, 0));
+}
+
+TEST_F(Controls, PaintingReachesCustomAndGraphicControlsAndRendersToPng) {
+  auto* f = new TForm(Application);
+  f->SetClientSize(120, 80);
+  f->SetColor(clWhite);
+  auto* p = new TProbe(f, clRed);
+  p->SetBounds(10, 10, 40, 30);
+  p->SetParent(f);
+  auto* g = new TGraphicProbe(f, clBlue);
+  g->SetBounds(60, 10, 30, 30);
+  g->SetParent(f);
+  auto* inner = new TGraphicProbe(f, clLime);
+  inner->SetBounds(5, 5, 10, 10);
+  inner->SetParent(p);
+  f->Show();
+  QImage img = RenderControlImage(f);
+  ASSERT_FALSE(img.isNull());
+  EXPECT_EQ(img.pixelColor(30, 30), QColor(Qt::red));
+  EXPECT_EQ(img.pixelColor(70, 20), QColor(Qt::blue));
+  EXPECT_EQ(img.pixelColor(17, 17), QColor(Qt::green)) << "a graphic control on a custom control";
+  EXPECT_EQ(img.pixelColor(100, 70), QColor(Qt::white));
+  EXPECT_TRUE(SaveControlImage(f, TestImagePath("controls_paint.png")));
+}
+
+TEST_F(Controls, AnExceptionInAHandlerIsShownAndTheLoopGoesOn) {
+  auto* f = new TForm(Application);
+  f->SetClientSize(100, 100);
+  Application->SetTitle("Velmaron");
+  auto* p = new TProbe(f);
+  p->SetBounds(0, 0, 50, 50);
+  p->SetParent(f);
+  int clicks = 0;
+  p->OnClick = [&](TObject*) {
+    if (++clicks == 1) throw EConvertError("'zz' is not a valid integer value");
+  };
+  f->Show();
+  Responder().ExpectMessage("'zz' is not a valid integer value.", mrOk);
+  ClickAt(p, 5, 5);
+  EXPECT_EQ(Responder().Seen().size(), 1u);
+  EXPECT_EQ(Responder().Seen()[0].Caption, "Velmaron");
+  ClickAt(p, 5, 5);
+  EXPECT_EQ(clicks, 2) << "the next event is handled as usual";
+
+  std::string caught;
+  Application->OnException = [&](TObject*, Exception& e) { caught = e.Message(); };
+  p->OnClick = [](TObject*) { throw Exception("handled elsewhere"); };
+  ClickAt(p, 5, 5);
+  EXPECT_EQ(caught, "handled elsewhere");
+  p->OnClick = [](TObject*) { throw EAbort("silent"); };
+  caught.clear();
+  ClickAt(p, 5, 5);
+  EXPECT_EQ(caught, "") << "EAbort is silent";
+  Application->OnException = nullptr;
+}
+
+}  // namespace

@@ -1,1 +1,109 @@
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/testing/GuiTest.h"
+
+namespace {
+
+class Dialogs : public TGuiTest {};
+
+TEST_F(Dialogs, TheResponderAnswersFromItsScript) {
+  Responder().ExpectMessage("Overwrite", mrYes).ExpectMessage("Really", mrNo);
+  EXPECT_EQ(MessageDlg("Overwrite the device?", mtConfirmation, mbYesNo, 0), mrYes);
+  EXPECT_EQ(MessageBox(nullptr, "Really?", "Velmaron", MB_YESNO | MB_ICONQUESTION), IDNO);
+  ASSERT_EQ(Responder().Seen().size(), 2u);
+  EXPECT_EQ(Responder().Seen()[0].Type, mtConfirmation);
+  EXPECT_EQ(Responder().Seen()[0].Caption, "Confirm");
+  EXPECT_EQ(Responder().Seen()[1].Buttons, mbYesNo);
+
+  std::string v = "50";
+  Responder().ExpectInput("Clock", "100");
+  EXPECT_TRUE(InputQuery("Frequency", "Clock in KHz", v));
+  EXPECT_EQ(v, "100");
+  Responder().ExpectInput("Clock", "7", false);
+  EXPECT_FALSE(InputQuery("Frequency", "Clock in KHz", v));
+  EXPECT_EQ(v, "100") << "a cancelled query keeps the value";
+}
+
+TEST_F(Dialogs, AnUnexpectedDialogFailsTheTestAndDoesNotBlock) {
+  int result = -1;
+  EXPECT_NONFATAL_FAILURE(result = MessageDlg("Surprise", mtWarning, mbYesNoCancel, 0), "Unexpected message box");
+  EXPECT_EQ(result, mrCancel);
+  EXPECT_NONFATAL_FAILURE(ShowMessage("Hello"), "nothing expected");
+  Responder().ExpectMessage("something else");
+  EXPECT_NONFATAL_FAILURE(result = MessageDlg("Other text", mtError, mbOK, 0), "expected a message box");
+  EXPECT_EQ(result, mrOk);
+  Responder().Reset();
+  Responder().ExpectSave("x.mem");
+  EXPECT_NONFATAL_FAILURE(Responder().Verify(), "never came");
+}
+
+TEST_F(Dialogs, SaveDialogAddsTheDefaultExtensionAndAsksBeforeOverwriting) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::path(::testing::TempDir()) / "velmaron_dialogs";
+  fs::create_directories(dir);
+  std::ofstream(dir / "old.mem") << "x";
+  auto* f = new TForm(Application);
+  auto* d = new TSaveDialog(f);
+  d->SetDefaultExt("mem");
+  d->SetFilter("Mem files (*.mem)|*.mem|All files (*.*)|*.*");
+  d->SetOptions(ofOverwritePrompt | ofHideReadOnly);
+  int typeChanges = 0;
+  d->OnTypeChange = [&](TObject*) { ++typeChanges; };
+
+  Responder().ExpectSave((dir / "new").string());
+  EXPECT_TRUE(d->Execute());
+  EXPECT_EQ(d->FileName(), (dir / "new.mem").string());
+
+  Responder().ExpectSave((dir / "old.mem").string()).ExpectMessage("already exists", IDNO);
+  EXPECT_FALSE(d->Execute());
+  EXPECT_EQ(d->FileName(), (dir / "new.mem").string()) << "refusing to overwrite keeps the old choice";
+
+  Responder().ExpectSave((dir / "old.mem").string(), 2).ExpectMessage("already exists", IDYES);
+  EXPECT_TRUE(d->Execute());
+  EXPECT_EQ(d->FilterIndex(), 2);
+  EXPECT_EQ(typeChanges, 1);
+
+  Responder().ExpectSave("");
+  EXPECT_FALSE(d->Execute()) << "cancelled";
+}
+
+TEST_F(Dialogs, OpenDialogChecksTheFileAndParsesFilters) {
+  auto* d = new TOpenDialog(Application);
+  d->SetOptions(ofFileMustExist | ofHideReadOnly);
+  Responder().ExpectOpen("/nonexistent/file.hex").ExpectMessage("File not found");
+  EXPECT_FALSE(d->Execute());
+  auto f = TOpenDialog::ParseFilter("Hex files (*.hex)|*.hex;*.ihx|All files (*.*)|*.*");
+  ASSERT_EQ(f.size(), 2u);
+  EXPECT_EQ(f[0].first, "Hex files (*.hex)");
+  EXPECT_EQ(f[0].second, "*.hex;*.ihx");
+  EXPECT_EQ(f[1].second, "*.*");
+  ASSERT_EQ(Responder().Seen().size(), 2u);
+  EXPECT_EQ(Responder().Seen()[0].Kind, dkOpenFile);
+  delete d;
+}
+
+TEST_F(Dialogs, ShellOpenAndBeepAreInjectable) {
+  std::vector<std::string> opened;
+  SetShellOpenHandler([&](const std::string& verb, const std::string& file) {
+    opened.push_back(verb + " " + file);
+    return true;
+  });
+  EXPECT_GT(ShellExecute(nullptr, "open", "mailto:someone@example.com", "", "", SW_SHOWNORMAL), 32);
+  EXPECT_EQ(opened, (std::vector<std::string>{"open mailto:someone@example.com"}));
+  SetShellOpenHandler(nullptr);
+  int beeps = BeepCount();
+  MessageBeep(0);
+  EXPECT_EQ(BeepCount(), beeps + 1);
+  SetKeyToggleState(VK_NUMLOCK, true);
+  EXPECT_EQ(GetKeyState(VK_NUMLOCK) & 1, 1);
+  SetKeyToggleState(VK_NUMLOCK, false);
+  EXPECT_EQ(GetKeyState(VK_NUMLOCK) & 1, 0);
+}
+
+}  // namespace

@@ -1,1 +1,208 @@
 #include <gtest/gtest.h>
+
+#include <QCursor>
+#include <QGuiApplication>
+
+#include "GuiProbes.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/Timer.h"
+#include "platform/gui/testing/GuiTest.h"
+
+namespace {
+
+class Forms : public TGuiTest {};
+
+// A dialog that sets its ModalResult when a posted message arrives, as a button click would.
+class TModalProbe : public TForm {
+ public:
+  using TForm::TForm;
+  static constexpr UINT WM_ANSWER = WM_USER + 1;
+
+ protected:
+  void Dispatch(TMessage& m) override {
+    if (m.Msg == WM_ANSWER) {
+      SetModalResult(static_cast<TModalResult>(m.WParam));
+      return;
+    }
+    TForm::Dispatch(m);
+  }
+};
+
+TEST_F(Forms, ShowModalReturnsTheModalResultAfterCloseQueryAgrees) {
+  auto* d = new TModalProbe(Application);
+  int queries = 0;
+  std::string closes;
+  d->OnCloseQuery = [&](TObject*, bool& can) { can = ++queries > 1; };
+  d->OnClose = [&](TObject*, TCloseAction& a) { closes += a == caHide ? "hide " : "other "; };
+  bool shown = false;
+  d->OnShow = [&](TObject*) { shown = true; };
+  PostMessage(d->Handle(), TModalProbe::WM_ANSWER, mrYes, 0);  // refused by CloseQuery
+  PostMessage(d->Handle(), TModalProbe::WM_ANSWER, mrOk, 0);
+  EXPECT_EQ(d->ShowModal(), mrOk);
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(queries, 2);
+  EXPECT_EQ(closes, "hide ");
+  EXPECT_FALSE(d->Visible());
+  EXPECT_FALSE(d->FormState() & fsModal);
+
+  d->Show();
+  EXPECT_THROW(d->ShowModal(), EInvalidOperation) << "a visible window cannot be made modal";
+}
+
+TEST_F(Forms, CloseOfAModalFormCancelsAndCaFreeReleasesIt) {
+  auto* d = new TModalProbe(Application);
+  bool destroyed = false;
+  d->OnDestroy = [&](TObject*) { destroyed = true; };
+  d->OnShow = [&](TObject*) { d->Close(); };
+  d->OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
+  EXPECT_EQ(d->ShowModal(), mrCancel);
+  EXPECT_FALSE(destroyed) << "freed only through the message queue";
+  Application->ProcessMessages();
+  EXPECT_TRUE(destroyed);
+}
+
+TEST_F(Forms, ReleaseWaitsForTheHandlerEvenThroughNestedProcessMessages) {
+  auto* f = new TForm(Application);
+  f->SetClientSize(100, 100);
+  auto* button = new TProbe(f);
+  button->SetBounds(0, 0, 50, 50);
+  button->SetParent(f);
+  bool destroyed = false;
+  f->OnDestroy = [&](TObject*) { destroyed = true; };
+  bool aliveAfterNested = false;
+  button->OnClick = [&](TObject*) {
+    f->Release();
+    Application->ProcessMessages();
+    Application->ProcessMessages();
+    aliveAfterNested = !destroyed;
+    f->SetCaption("still here");  // the form must still exist
+  };
+  f->Show();
+  int before = Screen->FormCount();
+  ClickAt(button, 5, 5);
+  EXPECT_TRUE(aliveAfterNested);
+  Application->ProcessMessages();
+  EXPECT_TRUE(destroyed);
+  EXPECT_EQ(Screen->FormCount(), before - 1);
+}
+
+TEST_F(Forms, ATimerOnAFormCountsAsAHandlerRunningOnIt) {
+  auto* f = new TForm(Application);
+  auto* t = new TTimer(f);
+  bool destroyed = false;
+  f->OnDestroy = [&](TObject*) { destroyed = true; };
+  int ticks = 0;
+  t->OnTimer = [&](TObject*) {
+    ++ticks;
+    f->Release();
+    Application->ProcessMessages();
+    EXPECT_FALSE(destroyed);
+  };
+  t->Tick();
+  EXPECT_EQ(ticks, 1);
+  Application->ProcessMessages();
+  EXPECT_TRUE(destroyed);
+}
+
+TEST_F(Forms, TimerExceptionsAreShownAndDisabledTimersStaySilent) {
+  auto* f = new TForm(Application);
+  auto* t = new TTimer(f);
+  t->SetInterval(100);
+  int ticks = 0;
+  t->OnTimer = [&](TObject*) {
+    if (++ticks == 1) throw Exception("tick failed");
+  };
+  Responder().ExpectMessage("tick failed");
+  t->Tick();
+  t->Tick();
+  EXPECT_EQ(ticks, 2);
+  t->SetEnabled(false);
+  t->Tick();
+  EXPECT_EQ(ticks, 2);
+}
+
+TEST_F(Forms, CloseActionsAndTheMainForm) {
+  auto* main = new TForm(Application);
+  Application->SetMainForm(main);
+  auto* other = new TForm(Application);
+  main->Show();
+  other->Show();
+  other->Close();
+  EXPECT_FALSE(other->Visible()) << "the default action hides";
+  bool destroyed = false;
+  other->OnDestroy = [&](TObject*) { destroyed = true; };
+  other->OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
+  other->Show();
+  other->Close();
+  Application->ProcessMessages();
+  EXPECT_TRUE(destroyed);
+
+  main->OnClose = [](TObject*, TCloseAction& a) { a = caNone; };
+  main->Close();
+  EXPECT_FALSE(Application->Terminated()) << "caNone keeps the program running";
+  main->OnClose = nullptr;
+  main->Close();
+  EXPECT_TRUE(Application->Terminated()) << "closing the main form ends the program";
+}
+
+TEST_F(Forms, ActivationEventsAndTheActiveFormChange) {
+  auto* a = new TForm(Application);
+  auto* b = new TForm(Application);
+  std::string log;
+  a->OnActivate = [&](TObject*) { log += "a+"; };
+  a->OnDeactivate = [&](TObject*) { log += "a-"; };
+  b->OnActivate = [&](TObject*) { log += "b+"; };
+  int changes = 0;
+  Screen->OnActiveFormChange = [&](TObject*) { ++changes; };
+  a->Show();
+  b->Show();
+  EXPECT_EQ(log, "a+a-b+");
+  EXPECT_EQ(Screen->ActiveForm(), b);
+  EXPECT_EQ(changes, 2);
+  b->Hide();
+  EXPECT_EQ(Screen->ActiveForm(), a);
+  Screen->OnActiveFormChange = nullptr;
+  FreeAllForms();  // before the handlers' captures go
+}
+
+TEST_F(Forms, OnCreateFiresOnceBeforeTheFirstShow) {
+  TForm* f = nullptr;
+  int created = 0;
+  struct TCreateProbe : public TForm {
+    explicit TCreateProbe(TComponent* o, int* n) : TForm(o) {
+      OnCreate = [n](TObject*) { ++*n; };
+    }
+  };
+  f = new TCreateProbe(Application, &created);
+  EXPECT_EQ(created, 0);
+  f->Show();
+  f->Hide();
+  f->Show();
+  EXPECT_EQ(created, 1);
+  TCreateProbe* g = nullptr;
+  int created2 = 0;
+  struct Maker {
+    static TCreateProbe* Make(int* n) { return new TCreateProbe(Application, n); }
+  };
+  g = Maker::Make(&created2);
+  g->AfterConstruction();
+  g->AfterConstruction();
+  EXPECT_EQ(created2, 1);
+}
+
+TEST_F(Forms, HelpSaysOnceThatThereIsNoViewer) {
+  Application->SetHelpFile("Velmaron.hlp");
+  Responder().ExpectMessage("Velmaron.hlp");
+  EXPECT_FALSE(Application->HelpContext(590));
+  EXPECT_FALSE(Application->HelpContext(10)) << "asked again: no second message";
+}
+
+TEST_F(Forms, ScreenCursorOverridesAndRestores) {
+  Screen->SetCursor(crHourGlass);
+  ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  Screen->SetCursor(crDefault);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace

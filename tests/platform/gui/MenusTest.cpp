@@ -1,1 +1,190 @@
 #include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "GuiProbes.h"
+#include "platform/gui/FormImage.h"
+#include "platform/gui/Menus.h"
+#include "platform/gui/testing/GuiTest.h"
+
+namespace {
+
+class Menus : public TGuiTest {};
+
+TMenuItem* Top(TComponent* owner, TMainMenu* m, const std::string& caption, int group) {
+  auto* it = new TMenuItem(owner);
+  it->SetCaption(caption);
+  it->SetGroupIndex(static_cast<uint8_t>(group));
+  auto* sub = new TMenuItem(owner);
+  sub->SetCaption(caption + " item");
+  it->Add(sub);
+  m->Items()->Add(it);
+  return it;
+}
+
+std::vector<std::string> Captions(const std::vector<TMenuItem*>& items) {
+  std::vector<std::string> r;
+  for (auto* i : items) r.push_back(i->Caption());
+  return r;
+}
+
+std::vector<std::string> BarTexts(TForm* f) {
+  std::vector<std::string> r;
+  QMenuBar* bar = f->Peer()->findChild<QMenuBar*>();
+  if (!bar) return r;
+  for (QAction* a : bar->actions()) r.push_back(a->text().toStdString());
+  return r;
+}
+
+struct MdiSetup {
+  TForm* frame;
+  TMenuItem* window;
+};
+
+MdiSetup MakeFrame() {
+  auto* frame = new TForm(Application);
+  Application->SetMainForm(frame);
+  frame->SetFormStyle(fsMDIForm);
+  frame->SetBounds(0, 0, 500, 400);
+  auto* menu = new TMainMenu(frame);
+  Top(frame, menu, "&File", 0);
+  Top(frame, menu, "&Device", 1);
+  Top(frame, menu, "Options", 2);
+  TMenuItem* window = Top(frame, menu, "&Window", 4);
+  Top(frame, menu, "About", 5);
+  frame->SetMenu(menu);
+  frame->SetWindowMenu(window);
+  frame->Show();
+  return {frame, window};
+}
+
+TForm* MakeChild(const std::string& caption, bool withMenu) {
+  auto* child = new TForm(Application);
+  child->SetCaption(caption);
+  if (withMenu) {
+    auto* m = new TMainMenu(child);
+    Top(child, m, "&Edit", 1);
+    Top(child, m, "&Tools", 3);
+    child->SetMenu(m);
+  }
+  child->SetFormStyle(fsMDIChild);
+  return child;
+}
+
+TEST_F(Menus, MdiChildMenusMergeByGroupIndexAndUnmerge) {
+  auto [frame, window] = MakeFrame();
+  const std::vector<std::string> own = {"&File", "&Device", "Options", "&Window", "About"};
+  EXPECT_EQ(Captions(frame->Menu()->VisibleTopItems()), own);
+  EXPECT_EQ(BarTexts(frame), own);
+
+  TForm* child = MakeChild("Editor", true);
+  EXPECT_EQ(frame->ActiveMDIChild(), child);
+  const std::vector<std::string> merged = {"&File", "&Edit", "Options", "&Tools", "&Window", "About"};
+  EXPECT_EQ(Captions(frame->Menu()->VisibleTopItems()), merged);
+  EXPECT_EQ(BarTexts(frame), merged);
+
+  TForm* plain = MakeChild("Plain", false);
+  EXPECT_EQ(frame->ActiveMDIChild(), plain);
+  EXPECT_EQ(BarTexts(frame), own) << "a child without a menu shows the frame's own";
+
+  child->BringToFront();
+  EXPECT_EQ(BarTexts(frame), merged);
+  EXPECT_TRUE(SaveControlImage(frame, TestImagePath("mdi_frame_merged.png")));
+
+  child->BeforeDestruction();
+  delete child;
+  EXPECT_EQ(BarTexts(frame), own) << "merging is undone when the child goes";
+  plain->BeforeDestruction();
+  delete plain;
+  EXPECT_EQ(frame->MDIChildCount(), 0);
+  EXPECT_EQ(frame->ActiveMDIChild(), nullptr);
+  EXPECT_EQ(BarTexts(frame), own);
+}
+
+TEST_F(Menus, WindowMenuListsTheChildrenAndTheFrameCountsThem) {
+  auto [frame, window] = MakeFrame();
+  TForm* a = MakeChild("Alpha", false);
+  TForm* b = MakeChild("Beta", false);
+  EXPECT_EQ(frame->MDIChildCount(), 2);
+  EXPECT_EQ(frame->MDIChildren(0), b) << "the active child comes first";
+  QMenu* m = window->SubMenu();
+  ASSERT_NE(m, nullptr);
+  QMetaObject::invokeMethod(m, "aboutToShow");
+  std::vector<std::string> texts;
+  for (QAction* act : m->actions())
+    if (!act->isSeparator()) texts.push_back(act->text().toStdString());
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[1], "&1 Beta");
+  EXPECT_EQ(texts[2], "&2 Alpha");
+  frame->Tile();
+  frame->Cascade();
+  a->Close();
+  EXPECT_EQ(a->WindowState(), wsMinimized) << "an MDI child minimizes on close by default";
+}
+
+TEST_F(Menus, ItemsChangeAtRunTimeWithRadioGroupsAndShortcuts) {
+  auto* f = new TForm(Application);
+  auto* popup = new TPopupMenu(f);
+  auto* one = new TMenuItem(f);
+  auto* two = new TMenuItem(f);
+  auto* three = new TMenuItem(f);
+  for (auto* it : {one, two, three}) {
+    it->SetRadioItem(true);
+    it->SetGroupIndex(7);
+    popup->Items()->Add(it);
+  }
+  one->SetChecked(true);
+  two->SetChecked(true);
+  EXPECT_FALSE(one->Checked());
+  EXPECT_TRUE(two->Checked());
+  EXPECT_FALSE(three->Checked());
+  three->SetGroupIndex(8);
+  three->SetChecked(true);
+  EXPECT_TRUE(two->Checked()) << "another group is left alone";
+
+  EXPECT_EQ(popup->Items()->IndexOf(two), 1);
+  popup->Items()->Delete(0);
+  EXPECT_EQ(popup->Items()->Count(), 2);
+  EXPECT_EQ(two->MenuIndex(), 0);
+  auto* line = NewLine();
+  popup->Items()->Insert(1, line);
+  EXPECT_TRUE(popup->Items()->Items(1)->IsLine());
+  EXPECT_THROW(popup->Items()->Insert(1, line), EMenuError);
+
+  bool popped = false;
+  popup->OnPopup = [&](TObject*) { popped = true; };
+  popup->Popup(10, 10);
+  EXPECT_TRUE(popped);
+  EXPECT_EQ(popup->Items()->SubMenu()->actions().size(), 3);
+
+  EXPECT_EQ(ShortCutToText(ShortCut('S', ssCtrl)), "Ctrl+S");
+  EXPECT_EQ(ShortCutToText(ShortCut(VK_F5, 0)), "F5");
+  EXPECT_EQ(TextToShortCut("Shift+Ctrl+Del"), ShortCut(VK_DELETE, ssShift | ssCtrl));
+}
+
+TEST_F(Menus, ItemHintsGoToTheApplicationAndClicksToTheHandler) {
+  auto* f = new TForm(Application);
+  auto* m = new TMainMenu(f);
+  auto* it = new TMenuItem(f);
+  it->SetCaption("E&xit");
+  it->SetHint("Leave|Ends the program");
+  m->Items()->Add(it);
+  f->SetMenu(m);
+  std::string hint;
+  Application->OnHint = [&](TObject*) { hint = Application->Hint(); };
+  it->Action()->hover();
+  EXPECT_EQ(hint, "Ends the program");
+  int clicks = 0;
+  it->OnClick = [&](TObject*) { ++clicks; };
+  it->Action()->trigger();
+  it->SetEnabled(false);
+  it->Click();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_FALSE(it->Action()->isEnabled());
+  EXPECT_EQ(m->Items()->Find("exit"), it);
+  Application->OnHint = nullptr;
+}
+
+}  // namespace

@@ -1,0 +1,327 @@
+// Edits, memos, masked edits and spin edits, driven through their windows' keys.
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "platform/gui/Clipbrd.h"
+#include "platform/gui/Mask.h"
+#include "platform/gui/Spin.h"
+#include "platform/gui/StdCtrls.h"
+#include "tests/platform/gui/StdCtrlsTestSupport.h"
+
+namespace {
+
+class StdEdits : public TGuiTest {
+ protected:
+  template <class T>
+  T* Make(int w = 150) {
+    if (!form_) form_ = StdForm(400, 300);
+    auto* e = new T(form_);
+    e->SetParent(form_);
+    e->SetBounds(10, 10 + 30 * count_++, w, 21);
+    form_->Show();
+    return e;
+  }
+  TForm* form_ = nullptr;
+  int count_ = 0;
+};
+
+TEST_F(StdEdits, TypedAndProgramTextFireOnChangeOncePerChange) {
+  auto* e = Make<TEdit>();
+  std::vector<std::string> seen;
+  e->OnChange = [&](TObject*) { seen.push_back(e->Text()); };
+  StdType(e, "hey");
+  EXPECT_EQ(seen, (std::vector<std::string>{"h", "he", "hey"}));
+  EXPECT_TRUE(e->Modified());
+  EXPECT_EQ(e->SelStart(), 3);
+  e->SetText("new");
+  EXPECT_EQ(seen.back(), "new");
+  EXPECT_FALSE(e->Modified()) << "text set by the program is no user change";
+  EXPECT_EQ(e->SelStart(), 0);
+  size_t n = seen.size();
+  e->SetText("new");
+  EXPECT_EQ(seen.size(), n) << "the same text is no change";
+  EXPECT_EQ(static_cast<QLineEdit*>(e->Peer())->text(), "new");
+}
+
+TEST_F(StdEdits, MaxLengthLimitsTypingAndPastingButNotTheProgram) {
+  auto* e = Make<TEdit>();
+  e->SetMaxLength(3);
+  int beeps = BeepCount();
+  StdType(e, "abcd");
+  EXPECT_EQ(e->Text(), "abc");
+  EXPECT_EQ(BeepCount(), beeps + 1) << "the refused character beeps";
+  e->SetText("abcdef");
+  EXPECT_EQ(e->Text(), "abcdef");
+  e->SetText("a");
+  e->SetSelStart(1);
+  Clipboard()->SetAsText("WXYZ\r\nsecond line");
+  e->PasteFromClipboard();
+  EXPECT_EQ(e->Text(), "aWX") << "pasted text is cut to the room left";
+  e->SelectAll();
+  StdType(e, "q");
+  EXPECT_EQ(e->Text(), "q") << "typing over a selection needs no room";
+}
+
+TEST_F(StdEdits, CharCaseAppliesToTypedPastedAndProgramText) {
+  auto* e = Make<TEdit>();
+  e->SetCharCase(ecUpperCase);
+  StdType(e, "aBc");
+  EXPECT_EQ(e->Text(), "ABC");
+  e->SetText("mixed Case");
+  EXPECT_EQ(e->Text(), "MIXED CASE");
+  e->SetCharCase(ecLowerCase);
+  EXPECT_EQ(e->Text(), "mixed case") << "changing the case converts the text";
+}
+
+TEST_F(StdEdits, ReadOnlyRefusesEveryEditByTheUser) {
+  auto* e = Make<TEdit>();
+  e->SetText("fixed");
+  e->SetReadOnly(true);
+  e->SetSelStart(5);
+  StdType(e, "x");
+  StdKey(e, Qt::Key_Backspace, "\b");
+  e->SelectAll();
+  StdKey(e, Qt::Key_Delete, QString(QChar(0x7F)));
+  Clipboard()->SetAsText("pasted");
+  StdKey(e, Qt::Key_V, "\x16", Qt::ControlModifier);
+  EXPECT_EQ(e->Text(), "fixed");
+  EXPECT_FALSE(e->Modified());
+  e->SetText("by program");
+  EXPECT_EQ(e->Text(), "by program");
+}
+
+TEST_F(StdEdits, KeyPressHandlersChangeOrSwallowTheCharacter) {
+  auto* e = Make<TEdit>();
+  e->OnKeyPress = [](TObject*, char& k) {
+    if (k == 'x') k = 0;
+    else if (k >= 'a' && k <= 'f') k = static_cast<char>(k - 32);
+  };
+  StdType(e, "axbg");
+  EXPECT_EQ(e->Text(), "ABg");
+}
+
+TEST_F(StdEdits, CaretKeysSelectAndDeleteKeysRemove) {
+  auto* e = Make<TEdit>();
+  e->SetText("hello world");
+  e->SetSelStart(11);
+  StdKey(e, Qt::Key_Left, QString(), Qt::ShiftModifier | Qt::ControlModifier);
+  EXPECT_EQ(e->SelText(), "world");
+  StdKey(e, Qt::Key_Backspace, "\b");
+  EXPECT_EQ(e->Text(), "hello ");
+  StdKey(e, Qt::Key_Home);
+  StdKey(e, Qt::Key_Delete, QString(QChar(0x7F)));
+  EXPECT_EQ(e->Text(), "ello ");
+  StdKey(e, Qt::Key_End, QString(), Qt::ShiftModifier);
+  EXPECT_EQ(e->SelStart(), 0);
+  EXPECT_EQ(e->SelLength(), 5);
+  e->SetSelStart(1);
+  e->SetSelLength(2);
+  e->SetSelText("XYZ");
+  EXPECT_EQ(e->Text(), "eXYZo ");
+  QLineEdit* q = static_cast<QLineEdit*>(e->Peer());
+  EXPECT_EQ(q->cursorPosition(), 4) << "the window shows the caret kept by the control";
+  // A selection made in the window comes back to the control.
+  q->setSelection(0, 2);
+  EXPECT_EQ(e->SelStart(), 0);
+  EXPECT_EQ(e->SelLength(), 2);
+  StdKey(e, Qt::Key_Z, "\x1a", Qt::ControlModifier);
+  EXPECT_EQ(e->Text(), "ello ") << "Ctrl+Z takes back the last edit";
+}
+
+TEST_F(StdEdits, PasswordCharHidesTheTextAndRefusesCopying) {
+  auto* e = Make<TEdit>();
+  e->SetPasswordChar('*');
+  StdType(e, "secret");
+  EXPECT_EQ(e->Text(), "secret");
+  EXPECT_EQ(static_cast<QLineEdit*>(e->Peer())->text(), "******");
+  Clipboard()->SetAsText("before");
+  e->SelectAll();
+  e->CopyToClipboard();
+  EXPECT_EQ(Clipboard()->AsText(), "before");
+}
+
+TEST_F(StdEdits, MemoLinesAreItsTextWithLineBreaks) {
+  auto* m = Make<TMemo>(200);
+  m->SetBounds(10, 100, 200, 100);
+  m->Lines()->Add("first");
+  m->Lines()->Add("second");
+  EXPECT_EQ(m->Text(), "first\r\nsecond\r\n");
+  EXPECT_EQ(m->Lines()->Count(), 2);
+  m->Lines()->Insert(1, "middle");
+  m->Lines()->Delete(0);
+  EXPECT_EQ(m->Text(), "middle\r\nsecond\r\n");
+  m->SetText("a\r\nb");
+  m->Lines()->Add("c");
+  EXPECT_EQ(m->Text(), "a\r\nb\r\nc") << "a text without a final break gets none";
+  EXPECT_EQ(static_cast<QPlainTextEdit*>(m->Peer())->toPlainText(), "a\nb\nc");
+  EXPECT_THROW(m->Lines()->Get(3), EListError);
+
+  int changes = 0;
+  m->OnChange = [&](TObject*) { ++changes; };
+  m->SetSelStart(static_cast<int>(m->Text().size()));
+  auto* q = static_cast<QPlainTextEdit*>(m->Peer());
+  q->moveCursor(QTextCursor::End);
+  StdKey(m, Qt::Key_Return, "\r");
+  StdType(m, "d");
+  EXPECT_EQ(m->Text(), "a\r\nb\r\nc\r\nd");
+  EXPECT_EQ(m->Lines()->Count(), 4);
+  EXPECT_GE(changes, 2);
+  EXPECT_TRUE(m->Modified());
+}
+
+TEST_F(StdEdits, MemoWithoutWantReturnsLeavesReturnToTheDefaultButton) {
+  auto* m = Make<TMemo>(200);
+  auto* b = new TButton(form_);
+  b->SetParent(form_);
+  b->SetBounds(250, 10, 75, 25);
+  b->SetDefault(true);
+  int clicks = 0;
+  b->OnClick = [&](TObject*) { ++clicks; };
+  form_->SetActiveControl(m);
+  StdKey(m, Qt::Key_Return, "\r");
+  EXPECT_EQ(clicks, 0) << "the memo keeps Return for itself";
+  EXPECT_EQ(m->Text(), "\r\n");
+  m->SetWantReturns(false);
+  StdKey(m, Qt::Key_Return, "\r");
+  EXPECT_EQ(clicks, 1);
+  b->SetDefault(false);
+  StdKey(m, Qt::Key_Return, "\r");
+  EXPECT_EQ(m->Text(), "\r\n") << "without a default button the Return is dropped";
+}
+
+TEST_F(StdEdits, MaskForcesCaseLengthAndCharacterClasses) {
+  auto* e = Make<TMaskEdit>();
+  e->SetEditMask(">CC");
+  EXPECT_EQ(e->EditText(), "__");
+  int beeps = BeepCount();
+  StdType(e, "ab");
+  EXPECT_EQ(e->EditText(), "AB");
+  EXPECT_EQ(e->Text(), "AB");
+  StdType(e, "c");
+  EXPECT_EQ(e->EditText(), "AB");
+  EXPECT_EQ(BeepCount(), beeps + 1) << "no room left in the mask";
+
+  auto* d = Make<TMaskEdit>();
+  d->SetEditMask("000;0;_");
+  StdType(d, "1a2");
+  EXPECT_EQ(d->EditText(), "12_") << "a letter has no place in a digit";
+  EXPECT_EQ(d->Text(), "12 ");
+  StdKey(d, Qt::Key_Backspace, "\b");
+  EXPECT_EQ(d->EditText(), "1__");
+  EXPECT_THROW(d->ValidateEdit(), EDBEditError) << "a required digit is missing";
+  StdType(d, "34");
+  EXPECT_NO_THROW(d->ValidateEdit());
+  EXPECT_EQ(d->Text(), "134");
+}
+
+TEST_F(StdEdits, MaskLiteralsAreSkippedAndKeptAsTheMaskSays) {
+  auto* e = Make<TMaskEdit>();
+  e->SetEditMask("(999) 000-0000;1;_");
+  EXPECT_EQ(e->EditText(), "(___) ___-____");
+  StdType(e, "5551234567");
+  EXPECT_EQ(e->EditText(), "(555) 123-4567");
+  EXPECT_EQ(e->Text(), "(555) 123-4567");
+  e->SetEditMask("(999) 000-0000;0;_");
+  EXPECT_EQ(e->EditText(), "(555) 123-4567");
+  EXPECT_EQ(e->Text(), "5551234567");
+  e->SetText("98");
+  EXPECT_EQ(e->EditText(), "(98_) ___-____");
+  EXPECT_EQ(FormatMaskText("!(999)000-0000;0;_", "5551234567"), "(555)123-4567");
+}
+
+TEST_F(StdEdits, MaskLayoutParsesEscapesCaseAndFields) {
+  TMaskLayout l("\\L>l<l<>l;0;*");
+  ASSERT_EQ(l.Length(), 4);
+  EXPECT_TRUE(l.IsLiteral(0));
+  EXPECT_EQ(l.Literal(0), 'L');
+  EXPECT_EQ(l.Blank(), '*');
+  EXPECT_FALSE(l.SaveLiterals());
+  char c = 'q';
+  EXPECT_TRUE(l.Fit(1, c));
+  EXPECT_EQ(c, 'Q');
+  c = 'Q';
+  EXPECT_TRUE(l.Fit(2, c));
+  EXPECT_EQ(c, 'q');
+  c = 'Q';
+  EXPECT_TRUE(l.Fit(3, c));
+  EXPECT_EQ(c, 'Q');
+  c = '5';
+  EXPECT_FALSE(l.Fit(1, c));
+  EXPECT_FALSE(l.IsRequired(1));
+  int bad = 0;
+  EXPECT_TRUE(l.Complete("L***", bad)) << "optional positions may stay empty";
+  TMaskLayout req("#0a");
+  c = '-';
+  EXPECT_TRUE(req.Fit(0, c));
+  EXPECT_FALSE(req.Complete("-_x", bad));
+  EXPECT_EQ(bad, 1);
+}
+
+TEST_F(StdEdits, EscapePutsBackTheMaskedTextFromEntry) {
+  auto* e = Make<TMaskEdit>();
+  e->SetEditMask("00;1;_");
+  e->SetText("12");
+  e->SetFocus();
+  e->SetSelStart(0);
+  StdType(e, "9");
+  EXPECT_EQ(e->EditText(), "92");
+  StdKey(e, Qt::Key_Escape, "\x1b");
+  EXPECT_EQ(e->EditText(), "12");
+  EXPECT_FALSE(e->Modified());
+}
+
+TEST_F(StdEdits, SpinEditLimitsItsValue) {
+  auto* s = Make<TSpinEdit>();
+  s->SetMinValue(0);
+  s->SetMaxValue(255);
+  s->SetValue(300);
+  EXPECT_EQ(s->Text(), "255");
+  s->SetValue(-5);
+  EXPECT_EQ(s->Value(), 0);
+  s->SetText("abc");
+  EXPECT_EQ(s->Value(), 0) << "a text that is no number reads the minimum";
+  s->SetMinValue(10);
+  s->SetMaxValue(10);
+  s->SetValue(100000);
+  EXPECT_EQ(s->Value(), 100000) << "equal limits mean no limits";
+}
+
+TEST_F(StdEdits, SpinEditStepsByArrowsAndButtonsAndMayRefuseTyping) {
+  auto* s = Make<TSpinEdit>();
+  s->SetMinValue(0);
+  s->SetMaxValue(5000);
+  s->SetIncrement(10);
+  s->SetValue(4995);
+  StdKey(s, Qt::Key_Up);
+  EXPECT_EQ(s->Value(), 5000);
+  StdKey(s, Qt::Key_Down);
+  EXPECT_EQ(s->Value(), 4990);
+  s->Button()->UpButton()->Click();
+  EXPECT_EQ(s->Value(), 5000);
+  s->Button()->DownButton()->Click();
+  EXPECT_EQ(s->Value(), 4990);
+
+  s->SetEditorEnabled(false);
+  s->SetSelStart(4);
+  int beeps = BeepCount();
+  StdType(s, "7");
+  StdKey(s, Qt::Key_Backspace, "\b");
+  StdKey(s, Qt::Key_Home);
+  StdKey(s, Qt::Key_Delete, QString(QChar(0x7F)));
+  EXPECT_EQ(s->Text(), "4990") << "the text cannot be typed into";
+  EXPECT_EQ(BeepCount(), beeps + 2);
+  StdKey(s, Qt::Key_Up);
+  EXPECT_EQ(s->Value(), 5000) << "the arrows still work";
+
+  s->SetEditorEnabled(true);
+  s->SelectAll();
+  StdType(s, "1x2");
+  EXPECT_EQ(s->Text(), "12");
+  s->SetReadOnly(true);
+  beeps = BeepCount();
+  StdKey(s, Qt::Key_Up);
+  EXPECT_EQ(s->Value(), 12);
+  EXPECT_EQ(BeepCount(), beeps + 1);
+}
+
+}  // namespace

@@ -1,0 +1,237 @@
+// Combo boxes, list boxes and the range controls.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSlider>
+
+#include "platform/gui/ComCtrls.h"
+#include "platform/gui/StdCtrls.h"
+#include "tests/platform/gui/StdCtrlsTestSupport.h"
+
+namespace {
+
+class StdLists : public TGuiTest {
+ protected:
+  template <class T>
+  T* Make() {
+    if (!form_) form_ = StdForm(400, 300);
+    auto* c = new T(form_);
+    c->SetParent(form_);
+    c->SetBounds(10, 10 + 40 * count_++, 150, c->Height());
+    form_->Show();
+    return c;
+  }
+  TForm* form_ = nullptr;
+  int count_ = 0;
+};
+
+void Fill(TStrings* s) {
+  s->Add("alpha");
+  s->Add("beta");
+  s->Add("gamma");
+}
+
+TEST_F(StdLists, DropDownListTextFollowsItsItem) {
+  auto* c = Make<TComboBox>();
+  c->SetStyle(csDropDownList);
+  Fill(c->Items());
+  int changes = 0;
+  c->OnChange = [&](TObject*) { ++changes; };
+  c->SetItemIndex(1);
+  EXPECT_EQ(c->Text(), "beta");
+  c->SetText("GAMMA");
+  EXPECT_EQ(c->ItemIndex(), 2) << "a list takes the text of one of its items, in any case";
+  EXPECT_EQ(c->Text(), "gamma");
+  c->SetText("delta");
+  EXPECT_EQ(c->ItemIndex(), 2) << "a text that is no item changes nothing";
+  c->SetItemIndex(7);
+  EXPECT_EQ(c->ItemIndex(), -1);
+  EXPECT_EQ(c->Text(), "");
+  EXPECT_EQ(changes, 0) << "the program's choices fire no OnChange";
+  c->SetItemIndex(2);
+  c->Items()->Delete(2);
+  EXPECT_EQ(c->ItemIndex(), -1);
+  EXPECT_EQ(c->Text(), "") << "the chosen item went away";
+  EXPECT_EQ(static_cast<QComboBox*>(c->Peer())->count(), 2);
+}
+
+TEST_F(StdLists, UserChoiceFiresOnChangeOrOnSelect) {
+  auto* c = Make<TComboBox>();
+  c->SetStyle(csDropDownList);
+  Fill(c->Items());
+  c->SetItemIndex(0);
+  std::string log;
+  c->OnChange = [&](TObject*) { log += "change:" + c->Text() + " "; };
+  c->OnClick = [&](TObject*) { log += "click "; };
+  static_cast<QComboBox*>(c->Peer())->setCurrentIndex(2);
+  EXPECT_EQ(c->ItemIndex(), 2);
+  EXPECT_EQ(log, "click change:gamma ");
+  c->OnSelect = [&](TObject*) { log += "select "; };
+  log.clear();
+  c->UserSelect(1);
+  EXPECT_EQ(log, "click select ") << "OnSelect takes the place of OnChange when assigned";
+}
+
+TEST_F(StdLists, DropDownTextIsFreeAndMatchesItemsExactly) {
+  auto* c = Make<TComboBox>();
+  Fill(c->Items());
+  int changes = 0;
+  c->OnChange = [&](TObject*) { ++changes; };
+  c->SetText("beta");
+  EXPECT_EQ(c->ItemIndex(), 1);
+  c->SetText("bet");
+  EXPECT_EQ(c->ItemIndex(), -1);
+  EXPECT_EQ(c->Text(), "bet");
+  EXPECT_EQ(changes, 0);
+  c->SetMaxLength(4);
+  QLineEdit* line = static_cast<QComboBox*>(c->Peer())->lineEdit();
+  ASSERT_NE(line, nullptr);
+  line->setText("");
+  line->setFocus();
+  for (const char* t : {"g", "a", "m", "m", "a"}) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, t);
+    QCoreApplication::sendEvent(line, &press);
+  }
+  EXPECT_EQ(c->Text(), "gamm") << "typing stops at MaxLength";
+  EXPECT_GE(changes, 4);
+  c->SetItemIndex(0);
+  EXPECT_EQ(line->text(), "alpha");
+}
+
+TEST_F(StdLists, DropDownEventsWrapTheList) {
+  auto* c = Make<TComboBox>();
+  std::string log;
+  c->OnDropDown = [&](TObject*) {
+    log += "drop ";
+    c->Items()->Add("late item");
+  };
+  c->OnCloseUp = [&](TObject*) { log += "close "; };
+  c->SetDroppedDown(true);
+  EXPECT_EQ(static_cast<QComboBox*>(c->Peer())->count(), 1) << "items added in OnDropDown are listed";
+  c->SetDroppedDown(false);
+  EXPECT_EQ(log, "drop close ");
+}
+
+TEST_F(StdLists, SortedListsKeepTheChosenItem) {
+  auto* c = Make<TComboBox>();
+  c->Items()->Add("zulu");
+  c->Items()->Add("alpha");
+  c->SetItemIndex(0);
+  c->SetSorted(true);
+  EXPECT_EQ(c->Items()->Get(0), "alpha");
+  EXPECT_EQ(c->ItemIndex(), 1);
+  EXPECT_EQ(c->Text(), "zulu");
+}
+
+TEST_F(StdLists, ListBoxSingleAndMultipleSelection) {
+  auto* l = Make<TListBox>();
+  Fill(l->Items());
+  int clicks = 0;
+  l->OnClick = [&](TObject*) { ++clicks; };
+  l->SetItemIndex(1);
+  EXPECT_TRUE(l->Selected(1));
+  EXPECT_EQ(clicks, 0);
+  EXPECT_THROW(l->Selected(3), EListError);
+  static_cast<QListWidget*>(l->Peer())->setCurrentRow(2);
+  EXPECT_EQ(l->ItemIndex(), 2) << "a choice in the window comes back";
+  EXPECT_GE(clicks, 1);
+
+  l->SetMultiSelect(true);
+  l->ClearSelection();
+  l->UserClickItem(0);
+  l->UserClickItem(2, ssShift);
+  EXPECT_EQ(l->SelCount(), 3);
+  l->UserClickItem(1, ssCtrl);
+  EXPECT_FALSE(l->Selected(1));
+  EXPECT_EQ(l->SelCount(), 2);
+  EXPECT_TRUE(static_cast<QListWidget*>(l->Peer())->item(2)->isSelected());
+  l->Items()->Delete(2);
+  EXPECT_EQ(l->SelCount(), 1);
+}
+
+TEST_F(StdLists, ScrollBarLimitsAndScrollActions) {
+  auto* s = Make<TScrollBar>();
+  int changes = 0;
+  s->OnChange = [&](TObject*) { ++changes; };
+  EXPECT_THROW(s->SetParams(0, 10, 5), EInvalidOperation);
+  s->SetParams(150, 0, 100);
+  EXPECT_EQ(s->Position(), 100);
+  EXPECT_EQ(changes, 1);
+  s->SetLargeChange(30);
+  s->Scroll(scPageUp);
+  EXPECT_EQ(s->Position(), 70);
+  s->OnScroll = [](TObject*, TScrollCode code, int& pos) {
+    if (code == scLineDown) pos = 5;
+  };
+  s->Scroll(scLineDown);
+  EXPECT_EQ(s->Position(), 5) << "OnScroll may move the position elsewhere";
+  s->Scroll(scBottom);
+  EXPECT_EQ(s->Position(), 100);
+}
+
+TEST_F(StdLists, UpDownStepsItsAssociate) {
+  auto* e = Make<TEdit>();
+  auto* u = new TUpDown(form_);
+  u->SetParent(form_);
+  u->SetMin(0);
+  u->SetMax(1200);
+  u->SetIncrement(500);
+  int oldWidth = e->Width();
+  u->SetAssociate(e);
+  EXPECT_EQ(e->Text(), "0");
+  EXPECT_EQ(u->Left(), e->Left() + e->Width());
+  EXPECT_EQ(e->Width(), oldWidth - u->Width());
+  std::string log;
+  u->OnClick = [&](TObject*, TUDBtnType b) { log += b == btNext ? "up " : "down "; };
+  u->Step(btNext);
+  u->Step(btNext);
+  EXPECT_EQ(e->Text(), "1,000");
+  u->Step(btNext);
+  EXPECT_EQ(u->Position(), 1200) << "no wrap: stays at the maximum";
+  u->SetWrap(true);
+  u->Step(btNext);
+  EXPECT_EQ(u->Position(), 0);
+  e->SetText("700");
+  StdKey(e, Qt::Key_Down);
+  EXPECT_EQ(u->Position(), 200) << "the associate's number and arrow keys are used";
+  u->OnChanging = [](TObject*, bool& allow) { allow = false; };
+  u->Step(btNext);
+  EXPECT_EQ(u->Position(), 200);
+  EXPECT_EQ(log, "up up up up down ");
+  delete u;
+  StdKey(e, Qt::Key_Down);
+  EXPECT_EQ(e->Text(), "200") << "the associate is let go with its up-down";
+}
+
+TEST_F(StdLists, TrackBarProgressBarAndGaugeKeepTheirRanges) {
+  auto* t = Make<TTrackBar>();
+  int changes = 0;
+  t->OnChange = [&](TObject*) { ++changes; };
+  t->SetPosition(20);
+  EXPECT_EQ(t->Position(), 10);
+  EXPECT_EQ(changes, 1);
+  static_cast<QSlider*>(t->Peer())->setValue(4);
+  EXPECT_EQ(t->Position(), 4);
+  EXPECT_EQ(changes, 2);
+
+  auto* p = Make<TProgressBar>();
+  p->SetStep(40);
+  p->StepIt();
+  p->StepIt();
+  EXPECT_EQ(p->Position(), 80);
+  p->StepIt();
+  EXPECT_EQ(p->Position(), 0) << "stepping past the end starts again";
+  p->StepBy(250);
+  EXPECT_EQ(p->Position(), 100);
+
+  TGauge g(nullptr);
+  g.SetMaxValue(300);
+  g.SetProgress(299);
+  EXPECT_EQ(g.PercentDone(), 99);
+  g.AddProgress(5);
+  EXPECT_EQ(g.Progress(), 300);
+  g.SetMinValue(300);
+  EXPECT_EQ(g.PercentDone(), 0) << "an empty range is no division by zero";
+}
+
+}  // namespace
