@@ -772,13 +772,13 @@ void THTMLStatusBar::DrawPart(TCanvas* C, int Index) {
   inner.Left += TextMargin;
   inner.Right -= TextMargin;
   C->Brush()->SetStyle(bsClear);
-  DrawPanelText(C, text, inner, a, false);
+  DrawPanelText(C, text, inner, a, false, (part.Flags & PartRtlReading) ? DT_RTLREADING : 0);
 }
 
 void THTMLStatusBar::DrawPanelText(TCanvas* C, const std::string& Text, TRect R, TAlignment Align,
-                                   bool PathEllipsis) {
+                                   bool PathEllipsis, unsigned Extra) {
   const unsigned flags = (PathEllipsis ? DT_PATH_ELLIPSIS : DT_END_ELLIPSIS) | DT_SINGLELINE | DT_VCENTER |
-                         AlignFlags(Align);
+                         AlignFlags(Align) | Extra;
   C->DrawText(Text, R, flags);
 }
 

@@ -332,7 +332,8 @@ class THTMLStatusBar : public TCustomControl {
   void DrawPart(TCanvas* C, int Index);
   void DrawBevel(TCanvas* C, const TRect& R, unsigned Flags);
   void DrawSizeGrip(TCanvas* C);
-  void DrawPanelText(TCanvas* C, const std::string& Text, TRect R, TAlignment Align, bool PathEllipsis);
+  void DrawPanelText(TCanvas* C, const std::string& Text, TRect R, TAlignment Align, bool PathEllipsis,
+                     unsigned Extra = 0);
   void DrawProgress(TCanvas* C, THTMLStatusPanel* Panel, const TRect& R);
   void DrawLevel(TCanvas* C, const TProgressStyle* P, int Level, const TRect& R);
   void DrawSeparators(TCanvas* C, const TProgressStyle* P, const TRect& Segment);

@@ -98,6 +98,19 @@ TEST_F(StatusBarDrawTest, TextPanelsAreDrawnInsideTheirPartWithTheirAlignment) {
   EXPECT_NEAR((l->R.Top + l->R.Bottom) / 2, (p0.Top + p0.Bottom) / 2, 1);
 }
 
+TEST_F(StatusBarDrawTest, RightToLeftBarsMirrorTheAlignment) {
+  Add(200, psText, "rtl");
+  THTMLStatusPanel* own = Add(200, psText, "own");
+  own->SetParentBiDiMode(false);  // keeps its own (left to right) mode
+  bar->SetBiDiMode(bdRightToLeft);
+  bar->PaintOn(&canvas);
+  const TCanvasOp* t = TextOp("rtl");
+  ASSERT_NE(t, nullptr);
+  EXPECT_GT(t->R.Left, bar->PanelRect(0).Right - 30);
+  EXPECT_TRUE(bar->Panels()->Items(0)->UseRightToLeftReading());
+  EXPECT_FALSE(own->UseRightToLeftReading());
+}
+
 TEST_F(StatusBarDrawTest, ATextChangeReachesThePartWhenItIsDrawn) {
   THTMLStatusPanel* p = Add(100, psText, "one");
   bar->HandleNeeded();
