@@ -1,6 +1,9 @@
 // The numeric edit: range checks, reformatting, the key filter and Escape.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
 #include <memory>
 #include <string>
 
@@ -25,6 +28,19 @@ class NumEditTest : public ::testing::Test {
     return c;
   }
   void Leave() { e->CheckValue(); }
+  // Real key presses on the edit's window, as the user types them.
+  void TypeKeys(const std::string& keys) {
+    for (char c : keys) {
+      int code = c;
+      if (c >= 'a' && c <= 'z') code = Qt::Key_A + (c - 'a');
+      if (c == '.') code = Qt::Key_Period;
+      if (c == '-') code = Qt::Key_Minus;
+      QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, QString(QChar(c)));
+      QApplication::sendEvent(e->Peer(), &press);
+      QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, QString(QChar(c)));
+      QApplication::sendEvent(e->Peer(), &release);
+    }
+  }
 
   TFormatSettingsScope settings;
   std::unique_ptr<TForm> form;
@@ -139,12 +155,15 @@ TEST_F(NumEditTest, KeyFilterLetsOnlyNumbersThrough) {
 }
 
 TEST_F(NumEditTest, TypedCharactersGoThroughTheFilterIntoTheText) {
-  for (char c : std::string("1a2.x3")) e->Perform(WM_CHAR, static_cast<unsigned char>(c));
+  form->Show();
+  e->SetFocus();
+  TypeKeys("1a2.x3");
   EXPECT_EQ(e->Text(), "123");
-  e->Perform(WM_CHAR, '-');
+  TypeKeys("-");
   EXPECT_EQ(e->Text(), "-123");
-  e->Perform(WM_CHAR, '4');
+  TypeKeys("4");
   EXPECT_EQ(e->Text(), "-1234");
+  form->Hide();
 }
 
 TEST_F(NumEditTest, MinusTogglesTheSignAndMovesTheCaret) {
