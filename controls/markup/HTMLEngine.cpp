@@ -557,10 +557,12 @@ void TRenderer::DrawPiece(const TPass& ps, const std::string& piece, const TRect
   if (st_.Err) {
     // Red zig-zag, one pixel above and below the bottom by turns every 2 pixels.
     const int bottom = ps.TextBottom - ps.PicOff;
-    int x = box.Left & ~1;
+    // Only the part inside the rectangle is drawn, however long the piece.
+    int x = std::max(box.Left, P.Rect.Left - 4) & ~1;
+    const int right = std::min(box.Right, P.Rect.Right);
     bool low = ((x % 4) + 4) % 4 == 0;
     std::vector<TPoint> pts;
-    for (; x <= box.Right; x += 2, low = !low) pts.emplace_back(x, low ? bottom + 1 : bottom - 1);
+    for (; x <= right; x += 2, low = !low) pts.emplace_back(x, low ? bottom + 1 : bottom - 1);
     if (pts.size() >= 2) {
       C->Pen()->SetColor(clRed);
       C->Pen()->SetWidth(1);

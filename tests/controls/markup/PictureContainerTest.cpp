@@ -231,6 +231,11 @@ TEST_F(MarkupPictures, UrlPicturesComeOnlyFromTheCache) {
   }
   EXPECT_EQ(cache.Count(), 1);  // one entry, found again on every draw
   EXPECT_TRUE(cache.Items(0)->Empty());
+  THTMLDrawParams mixed = Params("<IMG SRC=\"http://Host/Mixed.PNG\">");
+  mixed.PictureCache = &cache;
+  HTMLDrawEngine(GridMarkupDialect, mixed);
+  ASSERT_EQ(cache.Count(), 2);
+  EXPECT_EQ(cache.Items(1)->URL(), "http://Host/Mixed.PNG");  // addresses keep their case
 }
 
 TEST_F(MarkupPictures, BodyBackgroundIsTiledInsideTheRectangle) {
@@ -274,4 +279,30 @@ TEST_F(MarkupPictures, ImageListAndShellIconPictures) {
   EXPECT_EQ(icons.XSize, 16 + 32);
   EXPECT_EQ(icons.YSize, 32);
   EXPECT_EQ(c.OpsOf(okPolygon).size(), 2u);
+}
+
+TEST(MarkupOnBitmap, DrawsGlyphsInsideTheRectangleOnly) {
+  TBitmap bmp(200, 60);
+  TCanvas* canvas = bmp.Canvas();
+  canvas->Brush()->SetColor(clWhite);
+  canvas->FillRect(TRect(0, 0, 200, 60));
+  canvas->Font()->SetColor(clBlack);
+  THTMLDrawParams p;
+  p.Canvas = canvas;
+  p.Text = "<B>Ready</B> <FONT COLOR=\"clred\">LPT1</FONT><BR>second line<BR>third line";
+  p.Rect = TRect(10, 10, 190, 40);
+  HTMLDrawEngine(GridMarkupDialect, p);
+  int inside = 0, outside = 0, red = 0;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 200; ++x) {
+      const TColor px = canvas->Pixels(x, y);
+      if (px == clWhite) continue;
+      const bool in = x >= 10 && x < 190 && y >= 10 && y < 10 + p.YSize;
+      (in ? inside : outside) += 1;
+      if (GetRValue(px) > 0xA0 && GetGValue(px) < 0x60 && GetBValue(px) < 0x60) ++red;
+    }
+  EXPECT_GT(inside, 50);
+  EXPECT_EQ(outside, 0);
+  EXPECT_GT(red, 5);
+  EXPECT_LT(p.YSize, 3 * 12);  // the third line passed the bottom and was dropped
 }
