@@ -1,15 +1,8 @@
 // The main window's start, port search, settings and end, on the simulated adapter.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 
 #include "tests/app/MainTestFixture.h"
-
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "app/Main.h"
 #include "app/PortIO.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/testing/GuiTest.h"
 #include "platform/port/SimAdapter.h"
 #include "platform/rtl/Clock.h"
 #include "platform/rtl/Registry.h"
@@ -33,7 +34,7 @@ class TDeadAdapter : public TSimulatedAdapter {
 };
 
 template <class TAdapter = TSimulatedAdapter>
-class TMainWindowTest : public ::testing::Test {
+class TMainWindowTest : public TGuiTest {
  protected:
   TMainWindowTest() : clockScope_(clock), backendScope_(sim) {
     clock.NanosecondsPerCounterRead = 1000;  // the time base's second is 10^6 readings

@@ -9,10 +9,11 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/ImgList.h"
 #include "platform/gui/RecordingCanvas.h"
+#include "platform/gui/testing/GuiTest.h"
 
 namespace {
 
-class StatusBarDrawTest : public ::testing::Test {
+class StatusBarDrawTest : public TGuiTest {
  protected:
   StatusBarDrawTest() {
     form = new TForm(nullptr);
@@ -21,7 +22,7 @@ class StatusBarDrawTest : public ::testing::Test {
     bar->SetParent(form);
     bar->SetSizeGrip(false);
   }
-  ~StatusBarDrawTest() override { delete form; }
+  // The base fixture frees the form.
 
   THTMLStatusPanel* Add(int width, THTMLStatusPanelStyle style, const std::string& text = std::string()) {
     THTMLStatusPanel* p = bar->Panels()->Add();

@@ -1,7 +1,6 @@
 // The status bar's parts, their updates, its timer, mouse and hints.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,18 +10,13 @@
 #include "platform/gui/ImgList.h"
 #include "platform/gui/Messages.h"
 #include "platform/gui/Windows.h"
+#include "platform/gui/testing/GuiTest.h"
 #include "platform/rtl/Classes.h"
-
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
 
 namespace {
 
 // A bar on a form, with the frame's five panels.
-class StatusBarTest : public ::testing::Test {
+class StatusBarTest : public TGuiTest {
  protected:
   StatusBarTest() {
     form = new TForm(nullptr);
@@ -31,7 +25,7 @@ class StatusBarTest : public ::testing::Test {
     bar->SetParent(form);
     bar->SetSizeGrip(false);
   }
-  ~StatusBarTest() override { delete form; }
+  // The base fixture frees the form.
 
   void AddPanels(std::vector<int> widths) {
     for (int w : widths) bar->Panels()->Add()->SetWidth(w);
