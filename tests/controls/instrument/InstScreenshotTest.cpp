@@ -4,8 +4,6 @@
 
 #include <QDir>
 #include <QImage>
-#include <QPixmap>
-#include <QWidget>
 #include <memory>
 #include <string>
 
@@ -16,6 +14,7 @@
 #include "controls/instrument/InstLabel.h"
 #include "controls/instrument/InstSlider.h"
 #include "controls/instrument/InstSysUtils.h"
+#include "platform/gui/FormImage.h"
 #include "platform/gui/Forms.h"
 #include "tests/controls/instrument/InstTestSupport.h"
 
@@ -29,7 +28,7 @@ QString ShotDir() {
 
 QImage Grab(TForm* form) {
   form->Show();
-  return form->Peer()->grab().toImage();
+  return RenderControlImage(form);
 }
 
 template <class T>
