@@ -201,16 +201,4 @@ TEST_F(MainStatusTest, PauseLastsTwoHundredTicks) {
   EXPECT_LE(spent, 203u);
 }
 
-TEST(StatusLookTest, CodeZeroAndTheTableEdges) {
-  TStatusLook look;
-  EXPECT_TRUE(StatusLookOf(0, true, look));
-  EXPECT_FALSE(look.Warn);
-  EXPECT_TRUE(StatusLookOf(255, false, look));
-  EXPECT_EQ(look.Text, " Velmaron hardware not detected!");
-  EXPECT_FALSE(StatusLookOf(I2CRefused, true, look));
-  int known = 0;
-  for (int c = 0; c < 256; ++c) known += StatusLookOf(static_cast<I2CStatus>(c), true, look) ? 1 : 0;
-  EXPECT_EQ(known, 15);
-}
-
 }  // namespace

@@ -44,28 +44,6 @@ class StatusBarTest : public TGuiTest {
   THTMLStatusBar* bar;
 };
 
-TEST_F(StatusBarTest, ConstructorDefaults) {
-  EXPECT_EQ(bar->Height(), 19);
-  EXPECT_EQ(bar->Align(), alBottom);
-  EXPECT_EQ(bar->Color(), clBtnFace);
-  EXPECT_EQ(bar->URLColor(), clBlue);
-  EXPECT_TRUE(bar->UseSystemFont());
-  EXPECT_EQ(bar->Version(), "1.3.0.1");
-  bar->SetVersion("9");
-  EXPECT_EQ(bar->Version(), "1.3.0.1");
-  THTMLStatusPanel* p = bar->Panels()->Add();
-  EXPECT_EQ(p->Width(), 50);
-  EXPECT_EQ(p->Style(), psHTML);
-  EXPECT_EQ(p->Bevel(), pbLowered);
-  EXPECT_EQ(p->TimeFormat(), "hh:mm:ss");
-  EXPECT_EQ(p->DateFormat(), "mm/dd/yyyy");
-  EXPECT_EQ(p->HTMLOffsetX(), 2);
-  EXPECT_EQ(p->ImageIndex(), -1);
-  EXPECT_EQ(p->Progress()->Max(), 100);
-  EXPECT_EQ(p->Progress()->Level1Perc(), 70);
-  EXPECT_EQ(p->Progress()->Level2Color(), 0x53A9FF);
-}
-
 TEST_F(StatusBarTest, PartsFollowTheWidthsAndTheLastTakesTheRest) {
   AddPanels({240, 280, 50, 50, 50});
   ASSERT_EQ(bar->ClientWidth(), 800);
