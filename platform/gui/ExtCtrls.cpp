@@ -442,6 +442,10 @@ class TScrollInner : public QWidget {
     if (!box_) return;
     QPainter p(this);
     box_->PaintControls(&p, FromQRect(e->rect()));
+    // A child without a window that moved asks for a paint; the ranges follow after it.
+    QMetaObject::invokeMethod(this, [this] {
+      if (box_) box_->UpdateScrollRange();
+    }, Qt::QueuedConnection);
   }
   bool event(QEvent* e) override {
     if (e->type() == QEvent::ChildAdded) {
@@ -474,6 +478,16 @@ TScrollBox::~TScrollBox() {
   if (auto* in = dynamic_cast<TScrollInner*>(inner_)) in->box_ = nullptr;
 }
 
+TControlScrollBar* TScrollBox::HorzScrollBar() {
+  UpdateScrollRange();
+  return horz_.get();
+}
+
+TControlScrollBar* TScrollBox::VertScrollBar() {
+  UpdateScrollRange();
+  return vert_.get();
+}
+
 QWidget* TScrollBox::ClientWidget() const { return inner_ ? inner_ : peer_; }
 
 void TScrollBox::SetAutoScroll(bool v) {
@@ -500,10 +514,9 @@ void TScrollBox::UpdateScrollRange() {
     right = std::max(right, c->Left() + c->Width());
     bottom = std::max(bottom, c->Top() + c->Height());
   }
-  pushing_ = true;
+  if (right == horz_->range_ && bottom == vert_->range_) return;
   horz_->range_ = right;
   vert_->range_ = bottom;
-  pushing_ = false;
   PushToPeer();
 }
 

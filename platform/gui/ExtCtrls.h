@@ -177,8 +177,9 @@ class TScrollBox : public TWinControl {
   ~TScrollBox() override;
   std::string ClassName() const override { return "TScrollBox"; }
 
-  TControlScrollBar* HorzScrollBar() const { return horz_.get(); }
-  TControlScrollBar* VertScrollBar() const { return vert_.get(); }
+  // The ranges follow the children at each look.
+  TControlScrollBar* HorzScrollBar();
+  TControlScrollBar* VertScrollBar();
   bool AutoScroll() const { return autoScroll_; }
   void SetAutoScroll(bool v);
   TBorderStyle BorderStyle() const { return borderStyle_; }

@@ -165,13 +165,15 @@ TCustomMaskEdit::TCustomMaskEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
 
 void TCustomMaskEdit::SetEditMask(const std::string& v) {
   if (v == mask_) return;
-  std::string value = Text();
+  std::string oldEdit = text_;
+  TMaskLayout oldLayout = layout_;
   mask_ = v;
   layout_ = TMaskLayout(v);
+  // A masked text keeps its positions under the new mask.
   if (IsMasked())
-    TCustomEdit::SetText(layout_.EditTextFrom(value));
+    oldLayout.Empty() ? TCustomEdit::SetText(layout_.EditTextFrom(oldEdit)) : SetEditText(oldEdit);
   else
-    TCustomEdit::SetText(value);
+    TCustomEdit::SetText(oldLayout.Empty() ? oldEdit : oldLayout.TextFrom(oldEdit));
 }
 
 void TCustomMaskEdit::SetEditText(const std::string& v) {

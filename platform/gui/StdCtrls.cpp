@@ -712,11 +712,13 @@ void TCustomEdit::WMKeyDown(TMessage& Message) {
 }
 
 void TCustomEdit::WMChar(TMessage& Message) {
-  TWinControl::WMChar(Message);
+  // The character of a key the edit already acted on (Delete, Ctrl+V) is no typing.
   if (suppressChar_) {
     suppressChar_ = false;
+    Message.Result = 1;
     return;
   }
+  TWinControl::WMChar(Message);
   if (Message.Result != 0 || Message.WParam == 0) return;
   EditChar(static_cast<char>(Message.WParam & 0xFF));
 }
@@ -1149,11 +1151,8 @@ void TCustomComboBox::SetSorted(bool v) {
   }
 }
 
-void TCustomComboBox::SetMaxLength(int v) {
-  maxLength_ = std::max(0, v);
-  if (auto* c = dynamic_cast<QComboBox*>(peer_); c && c->lineEdit())
-    c->lineEdit()->setMaxLength(maxLength_ > 0 ? maxLength_ : 32767);
-}
+// The limit is kept here, not by the widget: it holds for typing only.
+void TCustomComboBox::SetMaxLength(int v) { maxLength_ = std::max(0, v); }
 
 void TCustomComboBox::SetDroppedDown(bool v) {
   auto* c = dynamic_cast<QComboBox*>(peer_);
@@ -1183,7 +1182,12 @@ void TCustomComboBox::UserSelect(int Index) {
 
 void TCustomComboBox::UserEditText(const std::string& Text) {
   if (style_ == csDropDownList || Text == text_) return;
-  std::string t = maxLength_ > 0 && static_cast<int>(Text.size()) > maxLength_ ? Text.substr(0, maxLength_) : Text;
+  std::string t = Text;
+  if (maxLength_ > 0 && static_cast<int>(t.size()) > maxLength_) {
+    MessageBeep(0);
+    t.resize(static_cast<size_t>(maxLength_));
+  }
+  if (t == text_) return PushSelection();
   itemIndex_ = FindExact(t);
   TWinControl::SetText(t);
   Change();
@@ -1267,7 +1271,6 @@ void TCustomComboBox::CreateWnd() {
   TWinControl::CreateWnd();
   auto* c = static_cast<QComboBox*>(peer_);
   c->setMaxVisibleItems(dropDownCount_);
-  if (c->lineEdit()) c->lineEdit()->setMaxLength(maxLength_ > 0 ? maxLength_ : 32767);
   PushItems();
 }
 
