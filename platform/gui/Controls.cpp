@@ -1161,6 +1161,19 @@ void TControlCanvas::EndPaint() {
   RemoveClip();
 }
 
+void TControlCanvas::PaintWith(QPainter* Painter, const TRect& Clip, const std::function<void()>& Body) {
+  BeginPaint(Painter, Clip);
+  try {
+    Font()->Assign(control_->Font());
+    Brush()->SetColor(control_->Color());
+    Body();
+  } catch (...) {
+    EndPaint();
+    throw;
+  }
+  EndPaint();
+}
+
 void TControlCanvas::RequiredState() {
   if (Backend()) return;
   int w = std::max(1, control_->Width()), h = std::max(1, control_->Height());
@@ -1173,32 +1186,13 @@ void TControlCanvas::RequiredState() {
 TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), canvas_(new TControlCanvas(this)) {}
 TCustomControl::~TCustomControl() = default;
 void TCustomControl::Paint() {}
-void TCustomControl::PaintWindow(QPainter* Painter, const TRect& Area) {
-  canvas_->BeginPaint(Painter, TRect(0, 0, width_, height_));
-  try {
-    canvas_->Font()->Assign(font_.get());
-    canvas_->Brush()->SetColor(color_);
-    Paint();
-  } catch (...) {
-    canvas_->EndPaint();
-    throw;
-  }
-  canvas_->EndPaint();
-  (void)Area;
+void TCustomControl::PaintWindow(QPainter* Painter, const TRect&) {
+  canvas_->PaintWith(Painter, TRect(0, 0, width_, height_), [this] { Paint(); });
 }
 
 TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner), canvas_(new TControlCanvas(this)) {}
 TGraphicControl::~TGraphicControl() = default;
 void TGraphicControl::Paint() {}
 void TGraphicControl::PaintTo(QPainter* Painter, const TRect& Clip) {
-  canvas_->BeginPaint(Painter, Clip);
-  try {
-    canvas_->Font()->Assign(font_.get());
-    canvas_->Brush()->SetColor(color_);
-    Paint();
-  } catch (...) {
-    canvas_->EndPaint();
-    throw;
-  }
-  canvas_->EndPaint();
+  canvas_->PaintWith(Painter, Clip, [this] { Paint(); });
 }

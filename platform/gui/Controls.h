@@ -448,6 +448,8 @@ class TControlCanvas : public TCanvas {
   void BeginPaint(QPainter* Painter, const TRect& Clip);
   void EndPaint();
   bool Painting() const { return painting_; }
+  // One paint: binds, starts with the control's font and colour, runs Body, unbinds.
+  void PaintWith(QPainter* Painter, const TRect& Clip, const std::function<void()>& Body);
 
  protected:
   void RequiredState() override;

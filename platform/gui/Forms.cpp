@@ -452,19 +452,8 @@ void TCustomForm::Paint() {
 }
 void TCustomForm::Resize() { TWinControl::Resize(); }
 
-void TCustomForm::PaintWindow(QPainter* Painter, const TRect& Area) {
-  if (!OnPaint) return;
-  canvas_->BeginPaint(Painter, ClientRect());
-  try {
-    canvas_->Font()->Assign(font_.get());
-    canvas_->Brush()->SetColor(color_);
-    Paint();
-  } catch (...) {
-    canvas_->EndPaint();
-    throw;
-  }
-  canvas_->EndPaint();
-  (void)Area;
+void TCustomForm::PaintWindow(QPainter* Painter, const TRect&) {
+  if (OnPaint) canvas_->PaintWith(Painter, ClientRect(), [this] { Paint(); });
 }
 
 bool TCustomForm::CloseQuery() {
