@@ -157,6 +157,9 @@ class TRenderer {
   void ApplyFont();
   void ApplyFontColor(TColor c);
   TSize Extent(const std::string& s);
+  TSize ExtentIn(const TFontData& f, const std::string& s);
+  void SelectFont(const TFontData& f);
+  void DrawDeferred();
   void CheckMeasureCache();
   int GH();
   std::string Ellipsize(const std::string& s, int width);
@@ -182,14 +185,22 @@ class TRenderer {
     int Left = 0, Top = 0, Right = 0;
     std::string Text;
   } run_;  // text waiting to be drawn in one call
+  struct TTextOp {
+    TFontData Font;
+    int X, Y;
+    std::string Text;
+  };
+  std::vector<TTextOp> deferred_;  // plain text, drawn last
 };
 
 // ---------------------------------------------------------------- canvas state
 
-void TRenderer::ApplyFont() {
-  if (appliedValid_ && applied_ == st_.Font) return;
-  C->Font()->SetData(st_.Font);
-  applied_ = st_.Font;
+void TRenderer::ApplyFont() { SelectFont(st_.Font); }
+
+void TRenderer::SelectFont(const TFontData& f) {
+  if (appliedValid_ && applied_ == f) return;
+  C->Font()->SetData(f);
+  applied_ = f;
   appliedValid_ = true;
 }
 
@@ -202,12 +213,14 @@ void TRenderer::ApplyFontColor(TColor c) {
   appliedValid_ = true;
 }
 
-TSize TRenderer::Extent(const std::string& s) {
-  std::string& key = MeasureKey(C->Backend(), st_.Font, s);
+TSize TRenderer::Extent(const std::string& s) { return ExtentIn(st_.Font, s); }
+
+TSize TRenderer::ExtentIn(const TFontData& f, const std::string& s) {
+  std::string& key = MeasureKey(C->Backend(), f, s);
   auto& cache = MeasureCache();
   const auto it = cache.find(key);
   if (it != cache.end()) return it->second;
-  ApplyFont();
+  SelectFont(f);
   const TSize size = C->TextExtent(s);
   if (cache.size() >= kMeasureCacheSize) cache.clear();
   cache.emplace(key, size);
@@ -246,16 +259,35 @@ std::string TRenderer::Ellipsize(const std::string& s, int width) {
 void TRenderer::FlushRun() {
   if (!run_.Open) return;
   run_.Open = false;
-  if (!(appliedValid_ && applied_ == run_.Font)) {
-    C->Font()->SetData(run_.Font);
-    applied_ = run_.Font;
-    appliedValid_ = true;
-  }
-  C->TextOut(run_.Left, run_.Top, run_.Text);
+  deferred_.push_back({run_.Font, run_.Left, run_.Top, std::move(run_.Text)});
+  run_.Text.clear();
+}
+
+void TRenderer::DrawDeferred() {
+  // Font by font, in the order the fonts first appear: changing the canvas
+  // font costs more than drawing a word, and plain pieces never overlap.
+  FlushRun();
+  auto sameFace = [](TFontData a, TFontData b) {
+    a.Color = b.Color = 0;
+    return a == b;
+  };
+  std::vector<bool> done(deferred_.size(), false);
+  auto drawGroup = [&](TFontData face) {
+    for (size_t j = 0; j < deferred_.size(); ++j) {
+      if (done[j] || !sameFace(deferred_[j].Font, face)) continue;
+      done[j] = true;
+      SelectFont(deferred_[j].Font);
+      C->TextOut(deferred_[j].X, deferred_[j].Y, deferred_[j].Text);
+    }
+  };
+  // The font the canvas holds now goes first.
+  if (appliedValid_) drawGroup(applied_);
+  for (size_t i = 0; i < deferred_.size(); ++i)
+    if (!done[i]) drawGroup(deferred_[i].Font);
+  deferred_.clear();
 }
 
 void TRenderer::FillBand(const TRect& r, TColor from, TColor to, bool gradient) {
-  FlushRun();
   if (gradient && to != clNone) {
     MarkupGradient(C, r, from, to, true);
     return;
@@ -354,7 +386,6 @@ bool TRenderer::ResolvePicture(const std::string& name, bool img, TPictureRef& o
 }
 
 void TRenderer::DrawPicture(const TPictureRef& pic, const TRect& box, bool stretched) {
-  FlushRun();
   switch (pic.Kind) {
     case TPictureRef::Index:
       if (P.Print) {
@@ -546,7 +577,6 @@ void TRenderer::DrawPiece(const TPass& ps, const std::string& piece, const TRect
     run_.Right = box.Right;
     return;
   }
-  FlushRun();
   if (st_.Bg != clNone) FillBand(box, st_.Bg, clNone, false);
   if (st_.Shadow) {
     ApplyFontColor(P.ShadowColor);
@@ -687,7 +717,6 @@ void TRenderer::OpenTag(TPass& ps, TMarkupTag kind, std::string_view tag, std::s
       break;
     case mtHR:
       if (ps.Mode == TMode::Draw) {
-        FlushRun();
         C->Pen()->SetColor(clBlack);
         C->Pen()->SetWidth(1);
         C->Pen()->SetStyle(psSolid);
@@ -784,7 +813,6 @@ void TRenderer::CloseTag(TPass& ps, TMarkupTag kind) {
         P.MouseLink = st_.AnchorNo;
       }
       if (st_.FocusOpen && ps.Mode == TMode::Draw) {
-        FlushRun();
         const int start = st_.FocusStartX < 0 ? ps.Left : st_.FocusStartX;
         C->DrawFocusRect(
             TRect(start - 1, ps.TextBottom - ps.PicOff - ps.GH, ps.X + 1, ps.TextBottom - ps.PicOff));
@@ -839,15 +867,12 @@ void TRenderer::Bullet(TPass& ps) {
   ps.Used = Sat((long long)ps.Used + (long long)kListIndent * level);
   ps.X = Sat((long long)ps.X + (long long)kListIndent * (level - 1));
   if (ps.Mode == TMode::Draw && (!st_.Hidden || D.BulletsInHiddenText)) {
-    FlushRun();
     TFontData d = st_.Font;
     d.Name = "Symbol";
     d.Style &= ~(fsUnderline | fsStrikeOut);
-    C->Font()->SetData(d);
-    applied_ = d;
-    const std::string bullet = level % 2 ? std::string(1, char(183)) : std::string("o");
-    const int h = C->TextHeight(bullet);
-    C->TextOut(ps.X, ps.TextBottom - ps.PicOff - h, bullet);
+    std::string bullet = level % 2 ? std::string(1, char(183)) : std::string("o");
+    const int h = ExtentIn(d, bullet).cy;
+    deferred_.push_back({d, ps.X, ps.TextBottom - ps.PicOff - h, std::move(bullet)});
   }
   ps.X = Sat((long long)ps.X + kListIndent);
 }
@@ -934,7 +959,6 @@ void TRenderer::Control(TPass& ps, std::string_view tag, size_t& pos, size_t nex
 
 void TRenderer::DrawControl(const std::string& type, const std::string& value, int x, int b, int h, int w,
                             bool hot) {
-  FlushRun();
   C->Pen()->SetColor(TColor(0x808080));
   C->Pen()->SetWidth(1);
   C->Pen()->SetStyle(psSolid);
@@ -1054,6 +1078,7 @@ bool TRenderer::Run() {
       if (!P.CheckHeight && pos < text_.size() && (long long)top + GH() > P.Rect.Bottom) break;
     }
   }
+  DrawDeferred();
   P.HyperLinks = st_.Anchors;
   if (P.YSize == 0) P.YSize = baseGH;
 

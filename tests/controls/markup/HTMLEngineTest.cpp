@@ -2,12 +2,29 @@
 // font draws characters 5 pixels wide and lines 13 pixels high.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "controls/markup/EsgHTMLE.h"
 #include "controls/markup/HTMLStatusBarMarkup.h"
 #include "controls/markup/InspectorMarkup.h"
 #include "platform/gui/RecordingCanvas.h"
 
 namespace {
+
+// Text operations in reading order: plain text is drawn font by font, so the
+// drawing order is not the order of the text.
+std::vector<TCanvasOp> Reading(std::vector<TCanvasOp> ops) {
+  std::stable_sort(ops.begin(), ops.end(), [](const TCanvasOp& a, const TCanvasOp& b) {
+    return a.R.Bottom != b.R.Bottom ? a.R.Bottom < b.R.Bottom : a.R.Left < b.R.Left;
+  });
+  return ops;
+}
+
+std::vector<std::string> ReadingTexts(const std::vector<TCanvasOp>& ops) {
+  std::vector<std::string> texts;
+  for (const TCanvasOp& op : Reading(ops)) texts.push_back(op.Text);
+  return texts;
+}
 
 class Markup : public ::testing::Test {
  protected:
@@ -26,7 +43,7 @@ class Markup : public ::testing::Test {
                               const TMarkupDialect& d = GridMarkupDialect) {
     THTMLDrawParams p = Params(text, r);
     Run(p, d);
-    return c.OpsOf(okText);
+    return Reading(c.OpsOf(okText));
   }
   bool HitAt(const std::string& text, int x, int y, std::string& anchor,
              const TMarkupDialect& d = GridMarkupDialect) {
@@ -176,7 +193,7 @@ TEST_F(Markup, WithoutWordWrapTheLineEndsInAnEllipsis) {
   THTMLDrawParams p = Params("aaaa<b>bbbb cccc</b> dddd<BR>next", TRect(0, 0, 40, 100));
   Run(p);
   // Text glued to a word always fits; what passes the right edge is cut.
-  EXPECT_EQ(c.Texts(), (std::vector<std::string>{"aaaa", "...", "next"}));
+  EXPECT_EQ(ReadingTexts(c.OpsOf(okText)), (std::vector<std::string>{"aaaa", "...", "next"}));
 }
 
 TEST_F(Markup, ParagraphAlignment) {
@@ -196,7 +213,7 @@ TEST_F(Markup, ParagraphAlignment) {
 TEST_F(Markup, ListItemsAreIndentedWithBullets) {
   THTMLDrawParams p = Params("<UL><LI>one<LI>two</UL>");
   Run(p);
-  auto ops = c.OpsOf(okText);
+  auto ops = Reading(c.OpsOf(okText));
   ASSERT_EQ(ops.size(), 4u);
   EXPECT_EQ(ops[0].Text, "\xB7");
   EXPECT_EQ(ops[0].Font.Name, "Symbol");
@@ -282,7 +299,7 @@ TEST_F(Markup, HoverModeStylesOnlyTheHoverAnchor) {
   p.HoverColor = clYellow;
   p.HoverFontColor = clRed;
   Run(p);
-  auto ops = c.OpsOf(okText);
+  auto ops = Reading(c.OpsOf(okText));
   ASSERT_EQ(ops.size(), 2u);
   EXPECT_FALSE(ops[0].Font.Style & fsUnderline);
   EXPECT_EQ(ops[0].Font.Color, clBlue);
