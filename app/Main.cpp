@@ -121,6 +121,7 @@ TfrmMain::~TfrmMain() {
   // Whoever frees the window without its destruction handler still gets the
   // port left idle, the settings saved and the driver closed.
   FormDestroy(this);
+  OnDestroy = nullptr;  // the base's destruction must not call back into this part
   if (frmMain == this) frmMain = nullptr;
 }
 
