@@ -154,13 +154,17 @@ bool TSpinEdit::IsValidChar(char Key) const {
 }
 
 bool TSpinEdit::EditKey(WORD Key, TShiftState Shift) {
-  if (!editorEnabled_) {
-    bool ctrl = Shift & ssCtrl, shift = Shift & ssShift;
-    // Deleting, cutting and pasting would type into the text.
-    if (Key == VK_DELETE || (ctrl && (Key == 'V' || Key == 'X' || Key == 'Z')) || (shift && Key == VK_INSERT))
-      return true;
-  }
+  // Deleting would type into a text that is not for typing.
+  if (!editorEnabled_ && Key == VK_DELETE && !(Shift & ssShift)) return true;
   return TCustomEdit::EditKey(Key, Shift);
+}
+
+void TSpinEdit::WMPaste(TMessage& Message) {
+  if (editorEnabled_ && !readOnly_) TCustomEdit::WMPaste(Message);
+}
+
+void TSpinEdit::WMCut(TMessage& Message) {
+  if (editorEnabled_ && !readOnly_) TCustomEdit::WMCut(Message);
 }
 
 void TSpinEdit::KeyDown(WORD& Key, TShiftState Shift) {

@@ -93,6 +93,8 @@ class TSpinEdit : public TCustomEdit {
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void DoExit() override;
+  void WMPaste(TMessage& Message) override;
+  void WMCut(TMessage& Message) override;
   void CreateWnd() override;
   void BoundsChanged() override;
   void PlaceButton();

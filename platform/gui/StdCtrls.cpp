@@ -590,27 +590,55 @@ void TCustomEdit::ClearSelection() {
   SetSelText(std::string());
 }
 
-void TCustomEdit::CopyToClipboard() {
+void TCustomEdit::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_COPY: WMCopy(Message); break;
+    case WM_CUT: WMCut(Message); break;
+    case WM_PASTE: WMPaste(Message); break;
+    case WM_CLEAR: WMClear(Message); break;
+    case WM_UNDO: WMUndo(Message); break;
+    default: TWinControl::Dispatch(Message);
+  }
+}
+
+void TCustomEdit::WMCopy(TMessage&) {
   if (SelLength() == 0 || passwordChar_) return;
   Clipboard()->SetAsText(SelText());
 }
 
-void TCustomEdit::CutToClipboard() {
+void TCustomEdit::WMCut(TMessage& Message) {
   if (SelLength() == 0 || passwordChar_ || readOnly_) return;
-  CopyToClipboard();
+  WMCopy(Message);
   ClearSelection();
 }
 
-void TCustomEdit::PasteFromClipboard() {
+void TCustomEdit::WMPaste(TMessage&) {
   std::string t = Clipboard()->AsText();
+  // A single-line edit takes the first line of the clipboard.
   InsertText(OwnEditing() ? FirstLine(t) : t);
 }
 
-void TCustomEdit::Undo() {
+void TCustomEdit::WMClear(TMessage&) { ClearSelection(); }
+
+void TCustomEdit::WMUndo(TMessage& Message) {
   if (!undoValid_ || readOnly_) return;
   std::string t = undoText_;
   undoText_ = text_;
   ReplaceText(t, static_cast<int>(t.size()));
+  Message.Result = 1;
+}
+
+void TCustomEdit::SetAlignment(TAlignment v) {
+  if (v == alignment_) return;
+  alignment_ = v;
+  PushAlignment();
+}
+
+void TCustomEdit::PushAlignment() {
+  if (auto* e = dynamic_cast<QLineEdit*>(peer_))
+    e->setAlignment((alignment_ == taCenter ? Qt::AlignHCenter
+                                            : alignment_ == taRightJustify ? Qt::AlignRight : Qt::AlignLeft) |
+                    Qt::AlignVCenter);
 }
 
 void TCustomEdit::InsertText(const std::string& s) {
@@ -813,6 +841,7 @@ void TCustomEdit::CreateWnd() {
   pal.setColor(QPalette::Base, ToQColor(color_));
   pal.setColor(QPalette::Text, ToQColor(font_->Color()));
   e->setPalette(pal);
+  PushAlignment();
   PushToPeer();
 }
 
@@ -941,10 +970,13 @@ void TCustomMemo::SetWantTabs(bool v) {
   if (auto* m = dynamic_cast<QPlainTextEdit*>(peer_)) m->setTabChangesFocus(!v);
 }
 
-void TCustomMemo::SetAlignment(TAlignment v) {
-  if (v == alignment_) return;
-  alignment_ = v;
-  RecreateWnd();
+void TCustomMemo::PushAlignment() {
+  auto* m = dynamic_cast<QPlainTextEdit*>(peer_);
+  if (!m) return;
+  QTextOption opt = m->document()->defaultTextOption();
+  opt.setAlignment(alignment_ == taCenter ? Qt::AlignHCenter
+                                          : alignment_ == taRightJustify ? Qt::AlignRight : Qt::AlignLeft);
+  m->document()->setDefaultTextOption(opt);
 }
 
 void TCustomMemo::SetMaxLength(int v) { maxLength_ = std::max(0, v); }
@@ -1015,6 +1047,7 @@ void TCustomMemo::CreateWnd() {
   pal.setColor(QPalette::Text, ToQColor(font_->Color()));
   m->setPalette(pal);
   PushToPeer();
+  PushAlignment();
 }
 
 void TCustomMemo::PushToPeer() {
@@ -1024,10 +1057,7 @@ void TCustomMemo::PushToPeer() {
   QString q = MemoToQt(text_);
   if (m->toPlainText() != q) {
     m->setPlainText(q);
-    QTextOption opt = m->document()->defaultTextOption();
-    opt.setAlignment(alignment_ == taCenter ? Qt::AlignHCenter
-                                            : alignment_ == taRightJustify ? Qt::AlignRight : Qt::AlignLeft);
-    m->document()->setDefaultTextOption(opt);
+    PushAlignment();
   }
   pushing_ = false;
 }

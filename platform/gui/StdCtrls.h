@@ -221,6 +221,8 @@ class TCustomEdit : public TWinControl {
   void SetBorderStyle(TBorderStyle v);
   bool Modified() const { return modified_; }
   void SetModified(bool v) { modified_ = v; }
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment v);
 
   // Selection (0-based byte positions).
   int SelStart() const;
@@ -233,11 +235,13 @@ class TCustomEdit : public TWinControl {
   void SelectAll();
   void ClearSelection();
   void Clear() { SetText(std::string()); }
-  void CopyToClipboard();
-  void CutToClipboard();
-  void PasteFromClipboard();
+  // The clipboard commands go through WM_COPY, WM_CUT, WM_PASTE and WM_UNDO,
+  // so a control may refuse them in its message handlers.
+  void CopyToClipboard() { Perform(WM_COPY); }
+  void CutToClipboard() { Perform(WM_CUT); }
+  void PasteFromClipboard() { Perform(WM_PASTE); }
   bool CanUndo() const { return undoValid_; }
-  void Undo();
+  void Undo() { Perform(WM_UNDO); }
   void ClearUndo() { undoValid_ = false; }
 
   TNotifyEvent OnChange;
@@ -257,8 +261,16 @@ class TCustomEdit : public TWinControl {
   void WMKeyDown(TMessage& Message) override;
   void WMChar(TMessage& Message) override;
   void WMSetFocus(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+  virtual void WMCopy(TMessage& Message);
+  virtual void WMCut(TMessage& Message);
+  virtual void WMPaste(TMessage& Message);
+  virtual void WMClear(TMessage& Message);
+  virtual void WMUndo(TMessage& Message);
   void DoEnter() override;
   virtual void Change();
+  // Shows the alignment in the peer.
+  virtual void PushAlignment();
   // Inserts typed or pasted text in place of the selection; refuses with a beep
   // what the length limit or ReadOnly does not allow.
   virtual void InsertText(const std::string& s);
@@ -285,6 +297,7 @@ class TCustomEdit : public TWinControl {
   bool hideSelection_ = true;
   TBorderStyle borderStyle_ = bsSingle;
   bool modified_ = false;
+  TAlignment alignment_ = taLeftJustify;
   int anchor_ = 0, caret_ = 0;
   bool pushing_ = false;
   bool suppressChar_ = false;
@@ -338,8 +351,6 @@ class TCustomMemo : public TCustomEdit {
   void SetWantTabs(bool v);
   bool WantReturns() const { return wantReturns_; }
   void SetWantReturns(bool v) { wantReturns_ = v; }
-  TAlignment Alignment() const { return alignment_; }
-  void SetAlignment(TAlignment v);
   void SetMaxLength(int v) override;
   // Line and column of the caret (0-based).
   TPoint CaretPos() const;
@@ -355,13 +366,13 @@ class TCustomMemo : public TCustomEdit {
   void PushToPeer() override;
   void PeerTextChanged();
   void PeerSelectionChanged() override;
+  void PushAlignment() override;
 
   std::unique_ptr<TMemoStrings> lines_;
   TScrollStyle scrollBars_ = ssNone;
   bool wordWrap_ = true;
   bool wantTabs_ = false;
   bool wantReturns_ = true;
-  TAlignment alignment_ = taLeftJustify;
   friend class TMemoStrings;
 };
 

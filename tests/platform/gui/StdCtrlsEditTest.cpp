@@ -130,6 +130,8 @@ TEST_F(StdEdits, CaretKeysSelectAndDeleteKeysRemove) {
 
 TEST_F(StdEdits, PasswordCharHidesTheTextAndRefusesCopying) {
   auto* e = Make<TEdit>();
+  e->SetAlignment(taRightJustify);
+  EXPECT_TRUE(static_cast<QLineEdit*>(e->Peer())->alignment() & Qt::AlignRight);
   e->SetPasswordChar('*');
   StdType(e, "secret");
   EXPECT_EQ(e->Text(), "secret");
@@ -308,7 +310,11 @@ TEST_F(StdEdits, SpinEditStepsByArrowsAndButtonsAndMayRefuseTyping) {
   StdKey(s, Qt::Key_Backspace, "\b");
   StdKey(s, Qt::Key_Home);
   StdKey(s, Qt::Key_Delete, QString(QChar(0x7F)));
-  EXPECT_EQ(s->Text(), "4990") << "the text cannot be typed into";
+  Clipboard()->SetAsText("77");
+  s->SelectAll();
+  StdKey(s, Qt::Key_V, "\x16", Qt::ControlModifier);
+  s->CutToClipboard();
+  EXPECT_EQ(s->Text(), "4990") << "the text cannot be typed, pasted or cut into";
   EXPECT_EQ(BeepCount(), beeps + 2);
   StdKey(s, Qt::Key_Up);
   EXPECT_EQ(s->Value(), 5000) << "the arrows still work";
