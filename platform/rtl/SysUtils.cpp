@@ -91,9 +91,9 @@ int HexValue(char c) {
 std::string IntToStr(int64_t value) { return std::to_string(value); }
 std::string UIntToStr(uint64_t value) { return std::to_string(value); }
 
-std::string IntToHex(int64_t value, int digits) {
+std::string UIntToHex(uint64_t value, int digits) {
   static const char kHex[] = "0123456789ABCDEF";
-  uint64_t v = static_cast<uint64_t>(value);
+  uint64_t v = value;
   char buf[16];
   int n = 0;
   do {
@@ -1010,10 +1010,10 @@ std::string Format(const std::string& fmt, const TVarArgs& args) {
             digits = UIntToStr(neg ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v));
           } else {
             uint64_t u = (v < 0 && v >= INT32_MIN) ? static_cast<uint32_t>(v) : static_cast<uint64_t>(v);
-            digits = type == 'u' ? UIntToStr(u) : IntToHex(static_cast<int64_t>(u), 1);
+            digits = type == 'u' ? UIntToStr(u) : UIntToHex(u, 1);
           }
         } else if (a.Kind() == TVarRec::vtUnsigned) {
-          digits = type == 'x' ? IntToHex(static_cast<int64_t>(a.AsUnsigned()), 1) : UIntToStr(a.AsUnsigned());
+          digits = type == 'x' ? UIntToHex(a.AsUnsigned(), 1) : UIntToStr(a.AsUnsigned());
         } else {
           FormatError(fmt);
         }
@@ -1044,8 +1044,7 @@ std::string Format(const std::string& fmt, const TVarArgs& args) {
       case 'p': {
         const TVarRec& a = nextArg();
         if (a.Kind() != TVarRec::vtPointer) FormatError(fmt);
-        text = IntToHex(static_cast<int64_t>(reinterpret_cast<uintptr_t>(a.AsPointer())),
-                        static_cast<int>(sizeof(void*) * 2));
+        text = UIntToHex(reinterpret_cast<uintptr_t>(a.AsPointer()), static_cast<int>(sizeof(void*) * 2));
         break;
       }
       case 's': {

@@ -6,6 +6,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 // ---------------------------------------------------------------------------
@@ -181,8 +182,16 @@ std::string Format(const std::string& fmt, const TVarArgs& args);
 
 std::string IntToStr(int64_t value);
 std::string UIntToStr(uint64_t value);
-// Upper-case hexadecimal, at least `digits` digits; negative values as their two's complement.
-std::string IntToHex(int64_t value, int digits);
+// Upper-case hexadecimal, at least `digits` digits.
+std::string UIntToHex(uint64_t value, int digits);
+// Negative values as the two's complement of their own width ("FF" for a char of -1,
+// "FFFFFFFF" for an int of -1); types narrower than 32 bits never widen their sign.
+template <class T>
+  requires std::is_integral_v<T>
+std::string IntToHex(T value, int digits) {
+  using U = std::make_unsigned_t<T>;
+  return UIntToHex(static_cast<uint64_t>(static_cast<U>(value)), digits);
+}
 // Decimal, or hexadecimal after "$", "0x" or "0X"; leading blanks and a sign allowed.
 // Raises EConvertError "'%s' is not a valid integer value".
 int StrToInt(const std::string& s);

@@ -63,7 +63,12 @@ TEST(IntConversions, HexAndDecimalText) {
   EXPECT_EQ(IntToHex(10, 4), "000A");
   EXPECT_EQ(IntToHex(0x1234, 1), "1234");
   EXPECT_EQ(IntToHex(0, 0), "0");
-  EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFFFFFFFFFF");
+  EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFF");
+  EXPECT_EQ(IntToHex(int64_t{-1}, 2), "FFFFFFFFFFFFFFFF");
+  EXPECT_EQ(IntToHex(static_cast<char>(0xE9), 2), "E9");  // a byte of a string stays a byte
+  EXPECT_EQ(IntToHex(static_cast<short>(-2), 1), "FFFE");
+  EXPECT_EQ(IntToHex(uint8_t{7}, 2), "07");
+  EXPECT_EQ(IntToHex(0xFFFFu, 2), "FFFF");
 }
 
 TEST(Round, HalvesGoToEven) {
