@@ -1006,6 +1006,12 @@ void TWinControl::Dispatch(TMessage& m) {
     case WM_CHAR: case WM_SYSCHAR: WMChar(m); break;
     case CM_ENTER: DoEnter(); break;
     case CM_EXIT: DoExit(); break;
+    case CM_SHOWHINTCHANGED: {
+      TMessage pm;
+      pm.Msg = CM_PARENTSHOWHINTCHANGED;
+      for (TControl* c : std::vector<TControl*>(controls_)) c->WindowProc(pm);
+      break;
+    }
     default: TControl::Dispatch(m);
   }
 }

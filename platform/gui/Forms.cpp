@@ -520,10 +520,15 @@ TModalResult TCustomForm::ShowModal() {
   try {
     Show();
     for (;;) {
-      if (Application->Terminated()) modalResult_ = mrCancel;
+      bool ending = Application->Terminated();
+      if (ending) modalResult_ = mrCancel;
       if (modalResult_ != mrNone) {
         CloseModal();
         if (modalResult_ != mrNone) break;
+        if (ending) {  // the program ends even when CloseQuery refuses
+          modalResult_ = mrCancel;
+          break;
+        }
         continue;
       }
       Application->HandleMessage();
