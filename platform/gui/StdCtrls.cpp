@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -39,6 +40,14 @@ int ToQPos(const std::string& s, int pos) {
 int FromQPos(const QString& q, int qpos) {
   qpos = std::clamp(qpos, 0, static_cast<int>(q.size()));
   return static_cast<int>(FromQString(q.left(qpos)).size());
+}
+
+// Text boxes and lists fill their text area with the control's colour.
+void SetPeerBase(QWidget* w, TColor c) {
+  if (!w) return;
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::Base, ToQColor(c));
+  w->setPalette(pal);
 }
 
 std::string FirstLine(const std::string& s) {
@@ -756,7 +765,8 @@ void TCustomEdit::WMGetDlgCode(TMessage& Message) {
 }
 
 void TCustomEdit::WMSetFocus(TMessage& Message) {
-  mouseEntry_ = QGuiApplication::mouseButtons() & Qt::LeftButton;
+  mouseEntry_ = Message.Event && Message.Event->type() == QEvent::FocusIn &&
+                static_cast<QFocusEvent*>(Message.Event)->reason() == Qt::MouseFocusReason;
   TWinControl::WMSetFocus(Message);
 }
 
@@ -778,7 +788,10 @@ void TCustomEdit::CMTextChanged(TMessage& Message) {
   Change();
 }
 
-void TCustomEdit::CMFontChanged(TMessage& Message) { TWinControl::CMFontChanged(Message); }
+void TCustomEdit::CMColorChanged(TMessage& Message) {
+  TWinControl::CMColorChanged(Message);
+  SetPeerBase(peer_, color_);
+}
 
 std::string TCustomEdit::DisplayText() const {
   if (!passwordChar_) return text_;
@@ -1272,6 +1285,11 @@ void TCustomComboBox::CMTextChanged(TMessage& Message) {
   PushSelection();
 }
 
+void TCustomComboBox::CMColorChanged(TMessage& Message) {
+  TWinControl::CMColorChanged(Message);
+  SetPeerBase(peer_, color_);
+}
+
 void TCustomComboBox::WMGetDlgCode(TMessage& Message) {
   Message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
   if (droppedDown_) Message.Result |= DLGC_WANTALLKEYS;
@@ -1524,6 +1542,11 @@ void TCustomListBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState Stat
   if (OnDrawItem) return OnDrawItem(this, Index, Rect, State);
   canvas_->FillRect(Rect);
   if (Index >= 0 && Index < items_->Count()) canvas_->TextOut(Rect.Left + 2, Rect.Top, items_->Get(Index));
+}
+
+void TCustomListBox::CMColorChanged(TMessage& Message) {
+  TWinControl::CMColorChanged(Message);
+  SetPeerBase(peer_, color_);
 }
 
 void TCustomListBox::WMGetDlgCode(TMessage& Message) { Message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; }

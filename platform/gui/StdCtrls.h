@@ -256,7 +256,7 @@ class TCustomEdit : public TWinControl {
   QWidget* CreatePeer(QWidget* ParentWidget) override;
   void CreateWnd() override;
   void CMTextChanged(TMessage& Message) override;
-  void CMFontChanged(TMessage& Message) override;
+  void CMColorChanged(TMessage& Message) override;
   void WMGetDlgCode(TMessage& Message) override;
   void WMKeyDown(TMessage& Message) override;
   void WMChar(TMessage& Message) override;
@@ -433,6 +433,7 @@ class TCustomComboBox : public TWinControl {
   QWidget* CreatePeer(QWidget* ParentWidget) override;
   void CreateWnd() override;
   void CMTextChanged(TMessage& Message) override;
+  void CMColorChanged(TMessage& Message) override;
   void WMGetDlgCode(TMessage& Message) override;
   virtual void Change();
   virtual void Select();
@@ -503,6 +504,7 @@ class TCustomListBox : public TWinControl {
  protected:
   QWidget* CreatePeer(QWidget* ParentWidget) override;
   void CreateWnd() override;
+  void CMColorChanged(TMessage& Message) override;
   void WMGetDlgCode(TMessage& Message) override;
   // Paints one item of an owner-drawn list (OnDrawItem when assigned).
   virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);

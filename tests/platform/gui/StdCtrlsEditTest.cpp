@@ -4,6 +4,7 @@
 
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/Mask.h"
+#include "platform/gui/QtBridge.h"
 #include "platform/gui/Spin.h"
 #include "platform/gui/StdCtrls.h"
 #include "tests/platform/gui/StdCtrlsTestSupport.h"
@@ -140,6 +141,23 @@ TEST_F(StdEdits, PasswordCharHidesTheTextAndRefusesCopying) {
   e->SelectAll();
   e->CopyToClipboard();
   EXPECT_EQ(Clipboard()->AsText(), "before");
+}
+
+TEST_F(StdEdits, EnteringByKeyboardSelectsAllUnlessAutoSelectIsOff) {
+  auto* a = Make<TEdit>();
+  auto* b = Make<TEdit>();
+  b->SetText("select me");
+  b->SetFocus();
+  EXPECT_EQ(form_->ActiveControl(), b);
+  EXPECT_EQ(b->SelLength(), 9);
+  a->SetFocus();
+  b->SetAutoSelect(false);
+  b->SetSelStart(2);
+  b->SetFocus();
+  EXPECT_EQ(b->SelLength(), 0);
+  EXPECT_EQ(b->SelStart(), 2);
+  b->SetColor(clYellow);
+  EXPECT_EQ(b->Peer()->palette().color(QPalette::Base), ToQColor(clYellow));
 }
 
 TEST_F(StdEdits, MemoLinesAreItsTextWithLineBreaks) {
