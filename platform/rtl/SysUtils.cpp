@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -15,6 +17,117 @@
 #include <unistd.h>
 
 TFormatSettings FormatSettings;
+
+// ===========================================================================
+// System locale
+
+std::string PatternFromStrftime(std::string_view pattern, char& separator, bool isTime) {
+  std::string r;
+  separator = '\0';
+  bool twelve = false;
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    char c = pattern[i];
+    if (c != '%') {
+      bool sepChar = c == '/' || c == '.' || c == '-' || c == ':' || c == ' ' || c == ',';
+      if (sepChar && c != ' ' && c != ',' && separator == '\0') separator = c;
+      if (c == separator) r += isTime ? ':' : '/';
+      else if (c == '/' || c == ':') r += std::string("'") + c + "'";  // a literal, not a separator
+      else r += c;
+      continue;
+    }
+    if (++i >= pattern.size()) break;
+    char f = pattern[i];
+    if (f == 'E' || f == 'O' || f == '-' || f == '_' || f == '0') {  // modifiers and flags
+      if (++i >= pattern.size()) break;
+      f = pattern[i];
+    }
+    switch (f) {
+      case 'd': r += "dd"; break;
+      case 'e': r += "d"; break;
+      case 'm': r += "mm"; break;
+      case 'y': r += "yy"; break;
+      case 'Y': r += "yyyy"; break;
+      case 'b': case 'h': r += "mmm"; break;
+      case 'B': r += "mmmm"; break;
+      case 'a': r += "ddd"; break;
+      case 'A': r += "dddd"; break;
+      case 'H': r += "hh"; break;
+      case 'k': r += "h"; break;
+      case 'I': r += "hh"; twelve = true; break;
+      case 'l': r += "h"; twelve = true; break;
+      case 'M': r += "nn"; break;
+      case 'S': r += "ss"; break;
+      case 'p': case 'P': r += "ampm"; twelve = false; break;
+      case 'D': r += "mm/dd/yy"; if (!separator) separator = '/'; break;
+      case 'F': r += "yyyy/mm/dd"; if (!separator) separator = '-'; break;
+      case 'T': r += "hh:nn:ss"; if (!separator) separator = ':'; break;
+      case 'R': r += "hh:nn"; if (!separator) separator = ':'; break;
+      case '%': r += '%'; break;
+      default: break;
+    }
+  }
+  if (twelve) r += " ampm";
+  if (separator == '\0') separator = isTime ? ':' : '/';
+  return r;
+}
+
+namespace {
+
+// One byte for a separator given in UTF-8: its Windows-1252 byte, else a blank.
+char SeparatorByte(const char* s, char fallback) {
+  if (!s || !*s) return fallback;
+  if (static_cast<unsigned char>(s[0]) < 0x80) return s[1] == '\0' ? s[0] : fallback;
+  unsigned char a = static_cast<unsigned char>(s[0]), b = static_cast<unsigned char>(s[1]);
+  if ((a == 0xC2 || a == 0xC3) && b >= 0x80 && b < 0xC0 && s[2] == '\0')
+    return static_cast<char>(((a & 0x1F) << 6) | (b & 0x3F));
+  return ' ';
+}
+
+}  // namespace
+
+TFormatSettings FormatSettingsForLocale(const std::string& localeName) {
+  TFormatSettings fs;
+  locale_t loc = newlocale(LC_ALL_MASK, localeName.c_str(), static_cast<locale_t>(0));
+  if (loc == static_cast<locale_t>(0)) return fs;
+  auto info = [&](nl_item item) { return std::string(nl_langinfo_l(item, loc)); };
+  fs.DecimalSeparator = SeparatorByte(nl_langinfo_l(RADIXCHAR, loc), '.');
+  fs.ThousandSeparator = SeparatorByte(nl_langinfo_l(THOUSEP, loc), fs.DecimalSeparator == ',' ? '.' : ',');
+  char dateSep, timeSep;
+  std::string date = PatternFromStrftime(info(D_FMT), dateSep, false);
+  std::string time = PatternFromStrftime(info(T_FMT), timeSep, true);
+  if (!date.empty()) {
+    fs.ShortDateFormat = date;
+    fs.DateSeparator = dateSep;
+  }
+  if (!time.empty()) {
+    fs.LongTimeFormat = time;
+    fs.TimeSeparator = timeSep;
+    // The short form drops the seconds.
+    std::string shortTime = time;
+    size_t sec = shortTime.find(":ss");
+    if (sec != std::string::npos) shortTime.erase(sec, 3);
+    fs.ShortTimeFormat = shortTime;
+  }
+  std::string am = info(AM_STR), pm = info(PM_STR);
+  if (!am.empty() || !pm.empty()) {
+    fs.TimeAMString = am;
+    fs.TimePMString = pm;
+  }
+  for (int m = 0; m < 12; ++m) {
+    std::string l = info(static_cast<nl_item>(MON_1 + m)), a = info(static_cast<nl_item>(ABMON_1 + m));
+    if (!l.empty()) fs.LongMonthNames[m] = l;
+    if (!a.empty()) fs.ShortMonthNames[m] = a;
+  }
+  for (int d = 0; d < 7; ++d) {
+    std::string l = info(static_cast<nl_item>(DAY_1 + d)), a = info(static_cast<nl_item>(ABDAY_1 + d));
+    if (!l.empty()) fs.LongDayNames[d] = l;
+    if (!a.empty()) fs.ShortDayNames[d] = a;
+  }
+  freelocale(loc);
+  return fs;
+}
+
+void LoadSystemFormatSettings() { FormatSettings = FormatSettingsForLocale(""); }
 
 // ===========================================================================
 // Exceptions

@@ -155,8 +155,18 @@ struct TFormatSettings {
                                  "Thursday", "Friday", "Saturday"};
 };
 
-// The settings in force.
+// The settings in force. They start as the defaults above, so runs are alike
+// everywhere; the program takes the user's with LoadSystemFormatSettings.
 extern TFormatSettings FormatSettings;
+
+// Settings of a system locale ("" = the user's, from the environment); the defaults
+// when the locale is not installed.
+TFormatSettings FormatSettingsForLocale(const std::string& localeName);
+void LoadSystemFormatSettings();
+// A date or time pattern of the C library ("%d.%m.%Y") in this library's form
+// ("dd/mm/yyyy"); the pattern's first separator is stored in `separator` and becomes
+// '/' (dates) or ':' (times) in the result.
+std::string PatternFromStrftime(std::string_view pattern, char& separator, bool isTime);
 
 // Restores the default settings for the lifetime of a scope, then puts back the previous ones.
 class TFormatSettingsScope {

@@ -130,3 +130,31 @@ TEST(TimeStrings, TwelveHourClock) {
   EXPECT_THROW(StrToTime("13:00 PM"), EConvertError);
   EXPECT_THROW(StrToTime("7"), EConvertError);
 }
+
+TEST(LocaleSettings, StrftimePatternsBecomeLibraryPatterns) {
+  char sep;
+  EXPECT_EQ(PatternFromStrftime("%d.%m.%Y", sep, false), "dd/mm/yyyy");
+  EXPECT_EQ(sep, '.');
+  EXPECT_EQ(PatternFromStrftime("%m/%d/%y", sep, false), "mm/dd/yy");
+  EXPECT_EQ(sep, '/');
+  EXPECT_EQ(PatternFromStrftime("%Y-%m-%d", sep, false), "yyyy/mm/dd");
+  EXPECT_EQ(sep, '-');
+  EXPECT_EQ(PatternFromStrftime("%H:%M:%S", sep, true), "hh:nn:ss");
+  EXPECT_EQ(sep, ':');
+  EXPECT_EQ(PatternFromStrftime("%I:%M:%S %p", sep, true), "hh:nn:ss ampm");
+  EXPECT_EQ(PatternFromStrftime("%l.%M", sep, true), "h:nn ampm");
+  EXPECT_EQ(sep, '.');
+  EXPECT_EQ(PatternFromStrftime("%", sep, false), "");  // a cut pattern ends quietly
+}
+
+TEST(LocaleSettings, DatesRoundTripUnderTheSettingsOfALocale) {
+  TFormatSettingsScope scope;
+  FormatSettings = FormatSettingsForLocale("C");
+  EXPECT_EQ(FormatSettings.DecimalSeparator, '.');
+  EXPECT_EQ(FormatSettings.LongMonthNames[0], "January");
+  TDateTime d = EncodeDate(2031, 7, 4) + EncodeTime(16, 5, 0, 0);
+  EXPECT_NEAR(StrToDateTime(DateTimeToStr(d)), d, 1e-9) << DateTimeToStr(d);
+  // A locale that is not installed leaves the defaults.
+  TFormatSettings none = FormatSettingsForLocale("xx_NOWHERE.UTF-8");
+  EXPECT_EQ(none.ShortDateFormat, TFormatSettings().ShortDateFormat);
+}
