@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QFontDatabase>
+#include <QIcon>
+#include <QPixmap>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -218,7 +220,9 @@ void TCustomForm::AttachToFrame() {
   subWindow_->setWidget(peer_);
   fr->mdiArea_->addSubWindow(subWindow_);
   subWindow_->setWindowTitle(ToQString(text_));
-  subWindow_->installEventFilter(nullptr);
+  QPixmap blank(16, 16);
+  blank.fill(Qt::transparent);
+  subWindow_->setWindowIcon(QIcon(blank));  // no toolkit logo in the child's caption
   RouteEvents(this, subWindow_);
   UpdatePeerGeometry();
   if (menu_) fr->RebuildMenuBar();
