@@ -564,10 +564,9 @@ bool TryStrToFloat(const std::string& s, double& value) {
   double v = 0;
   auto res = std::from_chars(b, e, v);
   if (res.ec == std::errc::result_out_of_range) {
-    // Underflow reads as zero; overflow is refused.
-    if (std::strpbrk(c.c_str(), "eE") && std::strstr(c.c_str(), "e-") == nullptr &&
-        std::strstr(c.c_str(), "E-") == nullptr)
-      return false;
+    // Underflow (a negative exponent) reads as zero; overflow is refused.
+    size_t e = c.find_first_of("eE");
+    if (e == std::string::npos || c[e + 1] != '-') return false;
     v = 0;
   } else if (res.ec != std::errc() || res.ptr != e) {
     return false;
@@ -918,7 +917,6 @@ std::string StringReplace(const std::string& s, const std::string& oldPattern,
   if (oldPattern.empty()) return s;
   const std::string& hay = (flags & rfIgnoreCase) ? AnsiUpperCase(s) : s;
   const std::string pat = (flags & rfIgnoreCase) ? AnsiUpperCase(oldPattern) : oldPattern;
-  std::string upperStore;
   std::string r;
   size_t from = 0;
   while (true) {

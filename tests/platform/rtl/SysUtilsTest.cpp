@@ -172,6 +172,9 @@ TEST(FloatConversions, ReadAndWriteWithTheLocaleSeparator) {
   EXPECT_EQ(FloatToStr(1.0 / 3), "0.333333333333333");
   EXPECT_DOUBLE_EQ(StrToFloat(" 2.5 "), 2.5);
   EXPECT_DOUBLE_EQ(StrToFloat("-1e3"), -1000);
+  EXPECT_DOUBLE_EQ(StrToFloat("1e-400"), 0);  // too small reads as zero
+  EXPECT_DOUBLE_EQ(StrToFloat(".5"), 0.5);
+  EXPECT_DOUBLE_EQ(StrToFloat("+7."), 7);
   FormatSettings.DecimalSeparator = ',';
   EXPECT_EQ(FloatToStr(1.5), "1,5");
   EXPECT_DOUBLE_EQ(StrToFloat("3,25"), 3.25);
@@ -180,6 +183,10 @@ TEST(FloatConversions, ReadAndWriteWithTheLocaleSeparator) {
   EXPECT_FALSE(TryStrToFloat("", d));
   EXPECT_FALSE(TryStrToFloat("nan", d));
   EXPECT_FALSE(TryStrToFloat("1e999", d));
+  EXPECT_FALSE(TryStrToFloat(std::string(400, '9'), d));  // too large without an exponent
+  EXPECT_FALSE(TryStrToFloat("1e", d));
+  EXPECT_FALSE(TryStrToFloat("0x10", d));
+  EXPECT_FALSE(TryStrToFloat("inf", d));
   EXPECT_FALSE(TryStrToFloat("1,2,3", d));
   EXPECT_EQ(d, 7);
 }
