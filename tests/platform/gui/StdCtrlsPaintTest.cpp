@@ -371,3 +371,61 @@ TEST_F(StdPaint, FormWithEveryControlRendersOffscreen) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StdPaint, ButtonStatesRenderOffscreen) {
+  TForm* f = StdForm(360, 120);
+  TBitmap glyph(32, 16);
+  glyph.Canvas()->Brush()->SetColor(clOlive);
+  glyph.Canvas()->FillRect(TRect(0, 0, 32, 16));
+  glyph.Canvas()->Brush()->SetColor(clNavy);
+  glyph.Canvas()->FillRect(TRect(3, 3, 13, 13));
+  glyph.Canvas()->Brush()->SetColor(clMaroon);
+  glyph.Canvas()->FillRect(TRect(19, 3, 29, 13));
+  const TButtonLayout layouts[] = {blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom};
+  TSpeedButton* sb[4];
+  for (int i = 0; i < 4; ++i) {
+    sb[i] = new TSpeedButton(f);
+    sb[i]->SetParent(f);
+    sb[i]->SetBounds(10 + 60 * i, 10, 55, 45);
+    sb[i]->SetCaption("Go");
+    sb[i]->SetGlyph(&glyph);
+    sb[i]->SetLayout(layouts[i]);
+  }
+  sb[3]->SetFlat(true);
+  sb[2]->SetEnabled(false);
+  auto* disabled = new TBitBtn(f);
+  disabled->SetParent(f);
+  disabled->SetBounds(10, 70, 90, 27);
+  disabled->SetKind(bkCancel);
+  disabled->SetEnabled(false);
+  auto* right = new TBitBtn(f);
+  right->SetParent(f);
+  right->SetBounds(110, 70, 90, 27);
+  right->SetKind(bkYes);
+  right->SetLayout(blGlyphRight);
+  f->Show();
+  Application->ProcessMessages();
+  std::string file = TestImagePath("stdctrls-buttons.png");
+  ASSERT_TRUE(SaveControlImage(f, file));
+  QImage img(QString::fromStdString(file));
+  ASSERT_FALSE(img.isNull());
+  EXPECT_EQ(sb[0]->NumGlyphs(), 2);
+  // The up picture (navy) is shown, not the second one, and the olive ground is left out.
+  auto count = [&](TControl* c, TColor col) {
+    int n = 0;
+    TPoint o = c->ClientOrigin(), fo = f->ClientOrigin();
+    for (int y = 0; y < c->Height(); ++y)
+      for (int x = 0; x < c->Width(); ++x)
+        if (img.pixelColor(o.X - fo.X + x, o.Y - fo.Y + y) == ToQColor(col)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count(sb[0], clNavy), 100);
+  EXPECT_EQ(count(sb[0], clMaroon), 0);
+  EXPECT_EQ(count(sb[0], clOlive), 0);
+  EXPECT_EQ(count(sb[2], clNavy), 0) << "a disabled button shows its second picture";
+  EXPECT_GT(count(sb[2], clMaroon), 90);
+}
+
+}  // namespace
