@@ -1048,7 +1048,6 @@ bool TRenderer::Run() {
 
       if (!P.CheckHeight) {
         st_ = lineStart;
-        appliedValid_ = false;
         TPass p2;
         p2.Mode = P.CheckHotSpot ? TMode::Hit : TMode::Draw;
         p2.Limit = end;

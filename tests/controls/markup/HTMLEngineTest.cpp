@@ -180,7 +180,7 @@ TEST_F(Markup, WordWrapBreaksAtBlanksButNeverInsideAWord) {
   THTMLDrawParams glued = Params("aaaa bb<b>cc</b>", TRect(0, 0, 32, 100));
   glued.WordWrap = true;
   Run(glued);
-  auto g = c.OpsOf(okText);
+  auto g = Reading(c.OpsOf(okText));
   ASSERT_EQ(g.size(), 3u);
   EXPECT_EQ(g[1].R.Top, g[2].R.Top);
 }
