@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 // ===========================================================================
 // Nodes
@@ -406,7 +407,11 @@ std::function<void(const std::string&)> TRegistry::OnStoreError;
 namespace {
 
 struct TStoreState {
+  // Changes still pending when the program ends are saved then; a store made for one
+  // test process goes away with it.
+  ~TStoreState();
   TRegistryStore store;
+  std::string testDir;
   bool loaded = false;
   bool dirty = false;
   bool damaged = false;  // the file on disk could not be read; keep it at the next save
@@ -420,6 +425,19 @@ struct TStoreState {
 TStoreState& State() {
   static TStoreState s;
   return s;
+}
+
+TStoreState::~TStoreState() {
+  if (loaded && dirty) {
+    try {
+      if (ForceDirectories(ExtractFileDir(loadedFrom))) SaveFileAtomically(loadedFrom, store.Serialize());
+    } catch (...) {
+    }
+  }
+  if (!testDir.empty()) {
+    std::error_code ec;
+    std::filesystem::remove_all(testDir, ec);
+  }
 }
 
 void Stamp(const std::string& file, int64_t out[4]) {
@@ -528,7 +546,10 @@ std::string TRegistry::StoreDirectory() {
   const char* env = getenv("VELMARON_CONFIG_DIR");
   if (env && *env) return ExcludeTrailingPathDelimiter(env);
   const char* test = getenv("VELMARON_TEST");
-  if (test && *test) return GetTempDir() + "velmaron-test-" + std::to_string(getpid());
+  if (test && *test) {
+    s.testDir = GetTempDir() + "velmaron-test-" + std::to_string(getpid());
+    return s.testDir;
+  }
   const char* xdg = getenv("XDG_CONFIG_HOME");
   std::string base;
   if (xdg && *xdg == '/') {

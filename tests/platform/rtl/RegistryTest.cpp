@@ -242,6 +242,24 @@ TEST_F(RegistryTest, FailedSaveIsReportedAndRetried) {
   EXPECT_EQ(reg.ReadInteger("v"), 1);
 }
 
+TEST_F(RegistryTest, PendingChangesAreSavedWhenTheProgramEnds) {
+  GTEST_FLAG_SET(death_test_style, "fast");  // the child shares this test's directory
+  std::string dir = dir_.Path() + "/cfg";
+  EXPECT_EXIT(
+      {
+        TRegistry::SetStoreDirectory(dir);
+        auto* leaked = new TRegistry;  // never closed
+        leaked->OpenKey("\\Software\\AtExit", true);
+        leaked->WriteInteger("v", 7);
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+  TRegistry::SetStoreDirectory(dir);
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey("\\Software\\AtExit", false));
+  EXPECT_EQ(reg.ReadInteger("v"), 7);
+}
+
 TEST(RegistryStore, FileFormRoundTripsEveryByte) {
   TRegistryStore a;
   std::string all;
