@@ -460,9 +460,13 @@ void TControl::WMMouseButton(TMessage& m) {
   }
   DefaultHandler(m);
   TShiftState s = MouseShift(m.WParam);
+  if (dbl && !(controlStyle_ & csDoubleClicks)) {
+    dbl = false;  // a control without double clicks hears a second press
+    down = true;
+  }
   if (down || dbl) {
     if (controlStyle_ & csCaptureMouse) SetMouseCapture(true);
-    if (b == mbLeft && (controlStyle_ & csClickEvents)) controlState_ |= csClicked;
+    if (down && b == mbLeft && (controlStyle_ & csClickEvents)) controlState_ |= csClicked;
     if (dbl && b == mbLeft && (controlStyle_ & csDoubleClicks)) DblClick();
     MouseDown(b, s | (dbl ? static_cast<TShiftState>(ssDouble) : 0u), m.XPos(), m.YPos());
   } else if (up) {

@@ -1098,9 +1098,11 @@ void TBitmap::LoadFromStream(TStream* Stream) {
     throw EInvalidGraphic("Bitmap image is not valid");
   uint32_t size = static_cast<uint8_t>(head[2]) | (static_cast<uint8_t>(head[3]) << 8) |
                   (static_cast<uint8_t>(head[4]) << 16) | (static_cast<uint32_t>(static_cast<uint8_t>(head[5])) << 24);
-  if (size < 14 + 12 || size > (1u << 30)) throw EInvalidGraphic("Bitmap image is not valid");
+  // The size field is checked against what the stream holds before anything is allocated.
+  int64_t left = Stream->Size() - Stream->Position();
+  if (size < 14 + 12 || static_cast<int64_t>(size) - 14 > left) throw EInvalidGraphic("Bitmap image is not valid");
   QByteArray data(head, 14);
-  data.resize(size);
+  data.resize(static_cast<qsizetype>(size));
   int64_t got = Stream->Read(data.data() + 14, size - 14);
   if (got != static_cast<int64_t>(size - 14)) throw EInvalidGraphic("Bitmap image is not valid");
   QImage img;

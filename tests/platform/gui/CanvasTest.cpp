@@ -250,3 +250,68 @@ TEST(RecordingCanvas, EdgesAndFrameControlsDrawInsideTheirRectangle) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Canvas, BrushCopyReplacesTheTransparentColourWithTheBrush) {
+  TBitmap glyph(3, 1);
+  glyph.Canvas()->SetPixels(0, 0, clFuchsia);
+  glyph.Canvas()->SetPixels(1, 0, clBlack);
+  glyph.Canvas()->SetPixels(2, 0, clFuchsia);
+  TBitmap dst(3, 1);
+  dst.Canvas()->Brush()->SetColor(clYellow);
+  dst.Canvas()->BrushCopy(TRect(0, 0, 3, 1), &glyph, TRect(0, 0, 3, 1), clFuchsia);
+  EXPECT_EQ(dst.Canvas()->Pixels(0, 0), clYellow);
+  EXPECT_EQ(dst.Canvas()->Pixels(1, 0), clBlack);
+  EXPECT_EQ(dst.Canvas()->Pixels(2, 0), clYellow);
+}
+
+TEST(Canvas, FocusRectDrawnTwiceLeavesNoTrace) {
+  TBitmap b(10, 10);
+  TCanvas* c = b.Canvas();
+  c->Brush()->SetColor(clSilver);
+  c->FillRect(TRect(0, 0, 10, 10));
+  c->DrawFocusRect(TRect(1, 1, 9, 9));
+  bool changed = false;
+  for (int x = 1; x < 9; ++x) changed = changed || c->Pixels(x, 1) != clSilver;
+  EXPECT_TRUE(changed);
+  c->DrawFocusRect(TRect(1, 1, 9, 9));
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x) ASSERT_EQ(c->Pixels(x, y), clSilver) << x << "," << y;
+}
+
+TEST(Canvas, GradientRunsFromTheFirstColourToTheSecond) {
+  TBitmap b(1, 11);
+  b.Canvas()->GradientFill(TRect(0, 0, 1, 11), clBlack, clWhite, true);
+  EXPECT_EQ(b.Canvas()->Pixels(0, 0), clBlack);
+  EXPECT_EQ(b.Canvas()->Pixels(0, 10), clWhite);
+  EXPECT_EQ(GetRValue(b.Canvas()->Pixels(0, 5)), 128);
+}
+
+TEST(Bitmap, ResourcesAreFoundByNameWithoutCase) {
+  TBitmap src(2, 3);
+  src.Canvas()->SetPixels(1, 2, clRed);
+  TMemoryStream ms;
+  src.SaveToStream(&ms);
+  RegisterResource("INSTTESTGLYPH", ms.Bytes());
+  TBitmap b;
+  b.LoadFromResourceName(HInstance, "insttestglyph");
+  EXPECT_EQ(b.Width(), 2);
+  EXPECT_EQ(b.Canvas()->Pixels(1, 2), clRed);
+  EXPECT_THROW(b.LoadFromResourceName(HInstance, "NOSUCHRESOURCE"), EResNotFound);
+}
+
+TEST(Bitmap, ASizeFieldLargerThanTheStreamIsRefusedBeforeReading) {
+  std::string head = "BM";
+  head += std::string("\xF0\xFF\xFF\x3F", 4);  // about 1 GB
+  head += std::string(8, '\0');
+  head += std::string(40, '\0');
+  TMemoryStream ms;
+  ms.WriteString(head);
+  ms.SetPosition(0);
+  TBitmap b(1, 1);
+  EXPECT_THROW(b.LoadFromStream(&ms), EInvalidGraphic);
+  EXPECT_EQ(b.Width(), 1);
+}
+
+}  // namespace

@@ -96,6 +96,17 @@ TEST_F(Controls, MouseReachesGraphicChildrenWithCaptureAndClick) {
 
   ClickAt(f, 70, 70);
   EXPECT_EQ(fClicks, 1);
+
+  int dbl = 0;
+  TShiftState dblShift = 0;
+  g->OnDblClick = [&](TObject*) { ++dbl; };
+  g->OnMouseDown = [&](TObject*, TMouseButton, TShiftState s, int, int) { dblShift = s; };
+  ClickAt(f, 15, 15);
+  SendMouse(f, QEvent::MouseButtonDblClick, 15, 15);
+  SendMouse(f, QEvent::MouseButtonRelease, 15, 15);
+  EXPECT_EQ(dbl, 1);
+  EXPECT_TRUE(dblShift & ssDouble) << "the second press carries ssDouble";
+  EXPECT_EQ(gClicks, 2) << "the double click's press does not click again";
 }
 
 TEST_F(Controls, MouseEnterAndLeaveReachGraphicChildren) {
