@@ -282,6 +282,13 @@ TSplitter::TSplitter(TComponent* AOwner) : TGraphicControl(AOwner) {
   parentColor_ = true;
 }
 
+void TSplitter::BoundsChanged() {
+  TGraphicControl::BoundsChanged();
+  if (cursor_ != crHSplit && cursor_ != crVSplit) return;
+  TCursor want = align_ == alTop || align_ == alBottom ? crVSplit : crHSplit;
+  if (want != cursor_) SetCursor(want);
+}
+
 void TSplitter::SetBeveled(bool v) {
   if (v == beveled_) return;
   beveled_ = v;
@@ -534,8 +541,16 @@ void TScrollBox::PushToPeer() {
   auto* a = dynamic_cast<QScrollArea*>(peer_);
   if (!a || !inner_ || pushing_) return;
   pushing_ = true;
-  QSize view = a->viewport()->size();
-  inner_->resize(std::max(horz_->range_, view.width()), std::max(vert_->range_, view.height()));
+  // The area the children need, or the visible area when they need less (no bar then).
+  int frame = a->frameWidth() * 2;
+  int vw = width_ - frame, vh = height_ - frame;
+  int bar = a->verticalScrollBar()->sizeHint().width(), hbar = a->horizontalScrollBar()->sizeHint().height();
+  bool needV = vert_->visible_ && vert_->range_ > vh;
+  bool needH = horz_->visible_ && horz_->range_ > vw - (needV ? bar : 0);
+  needV = vert_->visible_ && vert_->range_ > vh - (needH ? hbar : 0);
+  if (needV) vw -= bar;
+  if (needH) vh -= hbar;
+  inner_->resize(std::max(horz_->range_, vw), std::max(vert_->range_, vh));
   a->setHorizontalScrollBarPolicy(horz_->visible_ ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
   a->setVerticalScrollBarPolicy(vert_->visible_ ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
   a->horizontalScrollBar()->setSingleStep(horz_->Increment);

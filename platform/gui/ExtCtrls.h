@@ -135,6 +135,8 @@ class TSplitter : public TGraphicControl {
 
  protected:
   void Paint() override;
+  // Keeps the sizing cursor in the splitter's direction.
+  void BoundsChanged() override;
   // The control the splitter resizes: the one its aligned edge touches.
   TControl* FindResizeControl() const;
   void CalcSplitSize(int X, int Y, int& NewSize, int& Split) const;

@@ -338,10 +338,18 @@ TEST_F(StdPaint, FormWithEveryControlRendersOffscreen) {
   inner->SetParent(group);
   inner->SetBounds(10, 25, 100, 17);
   inner->SetCaption("Inside");
+  auto* back = new TPanel(f);
+  place(back, 380, 100, 64, 64);
+  back->SetBevelOuter(bvNone);
+  back->SetColor(clYellow);
   auto* image = new TImage(f);
-  place(image, 380, 100, 64, 64);
-  image->Canvas()->Brush()->SetColor(clRed);
+  image->SetParent(back);
+  image->SetBounds(0, 0, 64, 64);
+  image->Canvas()->Brush()->SetColor(clFuchsia);
   image->Canvas()->FillRect(TRect(0, 0, 64, 64));
+  image->Canvas()->Brush()->SetColor(clRed);
+  image->Canvas()->FillRect(TRect(16, 16, 48, 48));
+  image->SetTransparent(true);
   auto* box = new TScrollBox(f);
   place(box, 380, 180, 130, 80);
   auto* far = new TLabel(f);
@@ -368,6 +376,8 @@ TEST_F(StdPaint, FormWithEveryControlRendersOffscreen) {
   EXPECT_EQ(Pixel(img, gauge, 50, 10), ToQColor(clBlue)) << "gauge up to half";
   EXPECT_EQ(Pixel(img, gauge, 150, 10), ToQColor(clWhite));
   EXPECT_EQ(Pixel(img, image, 30, 30), ToQColor(clRed)) << "image drawn from its bitmap";
+  EXPECT_EQ(Pixel(img, image, 4, 60), ToQColor(clYellow)) << "a transparent image leaves its ground colour out";
+  EXPECT_EQ(split->Cursor(), crVSplit);
 }
 
 }  // namespace
