@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,6 +22,7 @@
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/QtBridge.h"
+#include "platform/gui/QtCanvas.h"
 #include "platform/gui/QtPeer.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -888,10 +890,35 @@ void TMemoStrings::Join(const std::vector<std::string>& lines) {
   memo_->SetText(t);
 }
 
-int TMemoStrings::Count() const { return static_cast<int>(Split().size()); }
+std::vector<std::string> TMemoStrings::Shown() const {
+  std::vector<std::string> lines = Split();
+  // The text area: inside the border and a one-pixel margin on each side.
+  int width = memo_->Width() - (memo_->BorderStyle() == bsNone ? 0 : 4) - 2;
+  if (!memo_->WordWrap() || width <= 0) return lines;
+  QFontMetrics fm(TQtCanvasBackend::MakeFont(memo_->Font()->Data()));
+  auto w = [&](const std::string& s) { return fm.horizontalAdvance(ToQString(s)); };
+  std::vector<std::string> out;
+  for (const std::string& line : lines) {
+    std::string rest = line;
+    while (w(rest) > width) {
+      // The longest start that fits; broken after its last blank when it has one.
+      size_t fit = 1;
+      while (fit < rest.size() && w(rest.substr(0, fit + 1)) <= width) ++fit;
+      size_t blank = rest.rfind(' ', fit);
+      size_t cut = blank != std::string::npos && blank > 0 ? blank + 1 : fit;
+      while (cut < rest.size() && rest[cut] == ' ') ++cut;  // trailing blanks stay on the line
+      out.push_back(rest.substr(0, cut));
+      rest = rest.substr(cut);
+    }
+    out.push_back(rest);
+  }
+  return out;
+}
+
+int TMemoStrings::Count() const { return static_cast<int>(Shown().size()); }
 
 std::string TMemoStrings::Get(int index) const {
-  auto l = Split();
+  auto l = Shown();
   if (index < 0 || index >= static_cast<int>(l.size())) Error("List index out of bounds (%d)", index);
   return l[static_cast<size_t>(index)];
 }

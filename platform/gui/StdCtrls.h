@@ -315,7 +315,8 @@ class TEdit : public TCustomEdit {
 
 class TCustomMemo;
 
-// The lines of a memo, a view of its text (lines separated by CR LF).
+// The lines of a memo, a view of its text (lines separated by CR LF). With
+// WordWrap, reading counts and returns the lines as wrapped at the memo's width.
 class TMemoStrings : public TStrings {
  public:
   explicit TMemoStrings(TCustomMemo* Memo) : memo_(Memo) {}
@@ -331,6 +332,8 @@ class TMemoStrings : public TStrings {
 
  private:
   std::vector<std::string> Split() const;
+  // The lines as shown: with WordWrap, long lines are broken at the memo's width.
+  std::vector<std::string> Shown() const;
   void Join(const std::vector<std::string>& lines);
   TCustomMemo* memo_;
 };

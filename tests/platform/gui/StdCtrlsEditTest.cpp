@@ -189,6 +189,28 @@ TEST_F(StdEdits, MemoLinesAreItsTextWithLineBreaks) {
   EXPECT_TRUE(m->Modified());
 }
 
+TEST_F(StdEdits, WrappingMemoReadsItsLinesAsShown) {
+  auto* m = Make<TMemo>(200);
+  m->SetBorderStyle(bsNone);
+  m->SetBounds(10, 100, 80, 100);
+  const std::string text = "alpha beta gamma delta epsilon zeta";
+  m->SetText(text);
+  int shown = m->Lines()->Count();
+  EXPECT_GT(shown, 1);
+  std::string joined;
+  for (int i = 0; i < shown; ++i) {
+    std::string line = m->Lines()->Get(i);
+    EXPECT_FALSE(line.empty());
+    EXPECT_NE(line.front(), ' ') << "a wrapped line starts with its word";
+    joined += line;
+  }
+  EXPECT_EQ(joined, text) << "wrapping loses and adds nothing";
+  m->SetText("unbreakablewordthatislongerthanthememo");
+  EXPECT_GT(m->Lines()->Count(), 1) << "a word wider than the memo is broken";
+  m->SetWordWrap(false);
+  EXPECT_EQ(m->Lines()->Count(), 1);
+}
+
 TEST_F(StdEdits, MemoWithoutWantReturnsLeavesReturnToTheDefaultButton) {
   auto* m = Make<TMemo>(200);
   auto* b = new TButton(form_);
