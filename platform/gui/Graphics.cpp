@@ -852,13 +852,11 @@ void TCanvas::StretchDraw(const TRect& R, TGraphic* Graphic) {
 
 void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source) {
   if (!Canvas) return;
-  Canvas->Prepare(false, false, false);
-  auto* qb = dynamic_cast<TQtCanvasBackend*>(Canvas->backend_);
-  QPaintDevice* dev = qb ? qb->Painter()->device() : nullptr;
-  if (dev && dev->devType() == QInternal::Image) {
-    DrawImage(Dest, *static_cast<QImage*>(dev), Source);
+  QImage part;
+  if (Canvas->Prepare(false, false, false)->CopySurface(Source, part)) {
+    DrawImage(Dest, part, TRect(0, 0, part.width(), part.height()));
   } else {
-    // A recording or screen canvas has no pixels to give; record the copy as an empty image.
+    // A recording canvas has no pixels to give; the copy is recorded with an empty image.
     DrawImage(Dest, QImage(), Source);
   }
 }

@@ -262,6 +262,8 @@ class TCanvasBackend {
                          TColor transparent) = 0;
   virtual void FocusRect(const TRect& r) = 0;
   virtual void SetClip(const TRect* r) = 0;  // nullptr removes
+  // Copies what is on the surface in r (canvas coordinates); false when the surface has no pixels to give.
+  virtual bool CopySurface(const TRect& r, QImage& out) { return false; }
   virtual void Flush() {}
   // Name of the operation recorded last, for tools; empty when not recording.
   virtual std::string Describe() const { return std::string(); }

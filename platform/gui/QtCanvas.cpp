@@ -1,6 +1,8 @@
 #include "platform/gui/QtCanvas.h"
 
 #include <QImage>
+#include <QPaintEngine>
+#include <QPixmap>
 #include <QPainterPath>
 #include <cmath>
 
@@ -245,9 +247,27 @@ TFontMetrics TQtCanvasBackend::Metrics() {
 }
 
 QImage* TQtCanvasBackend::Image() const {
-  QPaintDevice* d = p_->device();
+  // The device painted on: a widget paints into its backing store's image.
+  QPaintEngine* e = p_->paintEngine();
+  QPaintDevice* d = e ? e->paintDevice() : p_->device();
   if (d && d->devType() == QInternal::Image) return static_cast<QImage*>(d);
   return nullptr;
+}
+
+bool TQtCanvasBackend::CopySurface(const TRect& r, QImage& out) {
+  QRect logical(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+  QRect mapped = p_->deviceTransform().mapRect(logical);
+  if (QImage* img = Image()) {
+    out = img->copy(mapped);
+    return true;
+  }
+  QPaintEngine* e = p_->paintEngine();
+  QPaintDevice* d = e ? e->paintDevice() : nullptr;
+  if (d && d->devType() == QInternal::Pixmap) {
+    out = static_cast<QPixmap*>(d)->copy(mapped).toImage();
+    return true;
+  }
+  return false;
 }
 
 TColor TQtCanvasBackend::Pixel(int x, int y) {
@@ -269,6 +289,11 @@ void TQtCanvasBackend::DrawImage(const TRect& dst, const QImage& image, const TR
   QRect d(dst.Left, dst.Top, dst.Right - dst.Left, dst.Bottom - dst.Top);
   QRect s(src.Left, src.Top, src.Right - src.Left, src.Bottom - src.Top);
   if (d.width() <= 0 || d.height() <= 0) return;
+  if (QImage* own = Image(); own && !image.isNull() && image.constBits() == own->constBits()) {
+    QImage copy = image.copy(s);  // drawing an image onto itself goes through a copy
+    DrawImage(dst, copy, TRect(0, 0, copy.width(), copy.height()), mode, transparent);
+    return;
+  }
   QPainter::CompositionMode m = QPainter::CompositionMode_SourceOver;
   switch (mode) {
     case cmSrcAnd: m = QPainter::RasterOp_SourceAndDestination; break;

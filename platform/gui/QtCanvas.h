@@ -35,6 +35,7 @@ class TQtCanvasBackend : public TCanvasBackend {
                  TColor transparent) override;
   void FocusRect(const TRect& r) override;
   void SetClip(const TRect* r) override;
+  bool CopySurface(const TRect& r, QImage& out) override;
 
   // The QFont a TFontData stands for (shared with widgets).
   static QFont MakeFont(const TFontData& f);

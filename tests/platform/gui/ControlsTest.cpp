@@ -211,6 +211,36 @@ TEST_F(Controls, PaintingReachesCustomAndGraphicControlsAndRendersToPng) {
   EXPECT_TRUE(SaveControlImage(f, TestImagePath("controls_paint.png")));
 }
 
+// A windowless control that takes a copy of what lies under it, as transparent controls do.
+class TSeeThrough : public TGraphicControl {
+ public:
+  using TGraphicControl::TGraphicControl;
+  TColor Under = clNone;
+
+ protected:
+  void Paint() override {
+    TBitmap bg(Width(), Height());
+    TRect r(0, 0, Width(), Height());
+    bg.Canvas()->CopyRect(r, Canvas(), r);
+    Under = bg.Canvas()->Pixels(Width() / 2, Height() / 2);
+  }
+};
+
+TEST_F(Controls, AGraphicControlCanCopyWhatItsParentPaintedUnderIt) {
+  auto* f = new TForm(Application);
+  f->SetClientSize(60, 40);
+  f->SetColor(clWhite);
+  auto* p = new TProbe(f, clAqua);
+  p->SetBounds(10, 10, 40, 20);
+  p->SetParent(f);
+  auto* s = new TSeeThrough(f);
+  s->SetBounds(5, 5, 10, 10);
+  s->SetParent(p);
+  f->Show();
+  RenderControlImage(f);
+  EXPECT_EQ(s->Under, clAqua);
+}
+
 TEST_F(Controls, AnExceptionInAHandlerIsShownAndTheLoopGoesOn) {
   auto* f = new TForm(Application);
   f->SetClientSize(100, 100);
