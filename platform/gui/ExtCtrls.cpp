@@ -418,7 +418,7 @@ void TSplitter::UpdateControlSize() {
 
 // ================================================================ TScrollBox
 void TControlScrollBar::SetPosition(int v) {
-  v = std::max(0, std::min(v, range_));
+  v = std::max(0, std::min(v, range_ - view_));
   if (v == position_) return;
   position_ = v;
   if (changed_) changed_();
@@ -426,7 +426,7 @@ void TControlScrollBar::SetPosition(int v) {
 
 void TControlScrollBar::SetRange(int v) {
   range_ = std::max(0, v);
-  if (position_ > range_) position_ = range_;
+  position_ = std::max(0, std::min(position_, range_ - view_));
   if (changed_) changed_();
 }
 
@@ -521,16 +521,25 @@ void TScrollBox::UpdateScrollRange() {
     right = std::max(right, c->Left() + c->Width());
     bottom = std::max(bottom, c->Top() + c->Height());
   }
-  if (right == horz_->range_ && bottom == vert_->range_) return;
-  horz_->range_ = right;
-  vert_->range_ = bottom;
+  TSize view = ViewSize();
+  if (right == horz_->range_ && bottom == vert_->range_ && view.cx == horz_->view_ && view.cy == vert_->view_) return;
+  horz_->view_ = view.cx;
+  vert_->view_ = view.cy;
+  horz_->SetRange(right);
+  vert_->SetRange(bottom);
   PushToPeer();
+}
+
+TSize TScrollBox::ViewSize() const {
+  int frame = borderStyle_ == bsNone ? 0 : 4;
+  return TSize{std::max(0, width_ - frame), std::max(0, height_ - frame)};
 }
 
 void TScrollBox::ScrollInView(TControl* AControl) {
   if (!AControl) return;
+  UpdateScrollRange();
   TRect r = AControl->BoundsRect();
-  int w = width_, h = height_;
+  int w = ViewSize().cx, h = ViewSize().cy;
   if (r.Left < horz_->Position()) horz_->SetPosition(r.Left);
   else if (r.Right > horz_->Position() + w) horz_->SetPosition(r.Right - w);
   if (r.Top < vert_->Position()) vert_->SetPosition(r.Top);

@@ -158,6 +158,7 @@ class TControlScrollBar : public TPersistent {
  public:
   std::string ClassName() const override { return "TControlScrollBar"; }
   int Position() const { return position_; }
+  // Limited to 0..Range less the visible extent.
   void SetPosition(int v);
   int Range() const { return range_; }
   void SetRange(int v);
@@ -169,7 +170,7 @@ class TControlScrollBar : public TPersistent {
  private:
   friend class TScrollBox;
   std::function<void()> changed_;
-  int position_ = 0, range_ = 0;
+  int position_ = 0, range_ = 0, view_ = 0;
   bool visible_ = true;
 };
 
@@ -198,6 +199,8 @@ class TScrollBox : public TWinControl {
   void CreateWnd() override;
   void DestroyWnd() override;
   void PushToPeer();
+  // The visible extent inside the border.
+  TSize ViewSize() const;
 
  private:
   std::unique_ptr<TControlScrollBar> horz_, vert_;

@@ -235,3 +235,61 @@ TEST_F(StdLists, TrackBarProgressBarAndGaugeKeepTheirRanges) {
 }
 
 }  // namespace
+
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/FormImage.h"
+#include "platform/gui/QtBridge.h"
+
+namespace {
+
+TEST_F(StdLists, OwnerDrawnListPaintsItemsThroughItsCanvas) {
+  auto* l = Make<TListBox>();
+  l->SetStyle(lbOwnerDrawFixed);
+  l->SetItemHeight(12);
+  l->SetBorderStyle(bsNone);
+  l->SetBounds(10, 10, 100, 60);
+  Fill(l->Items());
+  l->SetItemIndex(2);
+  std::vector<std::pair<int, TOwnerDrawState>> drawn;
+  l->OnDrawItem = [&](TWinControl* c, int index, TRect r, TOwnerDrawState state) {
+    EXPECT_EQ(c, l);
+    drawn.emplace_back(index, state);
+    EXPECT_EQ(r.Bottom - r.Top, 12) << "fixed item height";
+    l->Canvas()->Brush()->SetColor(index == 1 ? clLime : clWhite);
+    l->Canvas()->FillRect(r);
+  };
+  form_->Show();
+  QImage img = RenderControlImage(form_);
+  ASSERT_FALSE(drawn.empty());
+  bool selectedSeen = false;
+  for (auto& d : drawn)
+    if (d.first == 2) selectedSeen = (d.second & odSelected) != 0;
+  EXPECT_TRUE(selectedSeen) << "the chosen item is drawn selected";
+  TPoint o = l->ClientOrigin(), f = form_->ClientOrigin();
+  EXPECT_EQ(img.pixelColor(o.X - f.X + 50, o.Y - f.Y + 12 + 6), ToQColor(clLime)) << "item 1 in its row";
+  EXPECT_EQ(img.pixelColor(o.X - f.X + 50, o.Y - f.Y + 6), ToQColor(clWhite));
+  EXPECT_EQ(l->ItemAtPos(TPoint(50, 12 + 6), true), 1);
+  EXPECT_EQ(l->ItemAtPos(TPoint(50, 55), true), -1);
+  EXPECT_EQ(l->ItemAtPos(TPoint(50, 55), false), 3);
+}
+
+TEST_F(StdLists, ScrollBoxScrollsAControlIntoView) {
+  auto* box = Make<TScrollBox>();
+  box->SetBounds(10, 10, 100, 80);
+  auto* far = new TButton(form_);
+  far->SetParent(box);
+  far->SetBounds(20, 200, 60, 25);
+  EXPECT_EQ(box->VertScrollBar()->Range(), 225);
+  box->ScrollInView(far);
+  EXPECT_EQ(box->VertScrollBar()->Position(), 225 - 76) << "the bottom of the control at the bottom of the view";
+  box->VertScrollBar()->SetPosition(0);
+  box->VertScrollBar()->SetPosition(1000);
+  EXPECT_EQ(box->VertScrollBar()->Position(), 225 - 76) << "the view never passes the range";
+  auto* near = new TButton(form_);
+  near->SetParent(box);
+  near->SetBounds(0, 0, 20, 20);
+  box->ScrollInView(near);
+  EXPECT_EQ(box->VertScrollBar()->Position(), 0);
+}
+
+}  // namespace
