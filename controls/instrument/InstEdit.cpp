@@ -8,12 +8,7 @@ TInstCustomEdit::TInstCustomEdit(TComponent* AOwner) : TCustomEdit(AOwner) {
   SetControlStyle(ControlStyle() & ~csSetCaption);
   SetColor(clBlack);
   Font()->SetColor(clLime);
-}
-
-void TInstCustomEdit::SetAlignment(TAlignment V) {
-  if (V == FAlignment) return;
-  FAlignment = V;
-  if (HandleAllocated()) RecreateWnd();
+  SetAlignment(taLeftJustify);
 }
 
 // ---- TInstNumEdit

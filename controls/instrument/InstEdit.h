@@ -12,11 +12,7 @@ class TInstCustomEdit : public TCustomEdit {
   explicit TInstCustomEdit(TComponent* AOwner);
   std::string ClassName() const override { return "TInstCustomEdit"; }
 
-  TAlignment Alignment() const { return FAlignment; }
-  void SetAlignment(TAlignment V);
-
- private:
-  TAlignment FAlignment = taLeftJustify;
+  // Alignment (left, right or centred) comes with the edit.
 };
 
 using TaErrorEvent = std::function<void(TObject* Sender, bool& CanExit)>;

@@ -1,8 +1,7 @@
 // Every instrument control in its main styles, rendered offscreen and saved
-// as PNG under the build tree for a person to look at.
+// as PNG under the build tree (test-images/instrument_*.png) to look at.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QImage>
 #include <memory>
 #include <string>
@@ -16,15 +15,12 @@
 #include "controls/instrument/InstSysUtils.h"
 #include "platform/gui/FormImage.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/testing/GuiTest.h"
 #include "tests/controls/instrument/InstTestSupport.h"
 
 namespace {
 
-QString ShotDir() {
-  const QString dir = QString(VELMARON_BINARY_DIR) + "/screenshots/instrument";
-  QDir().mkpath(dir);
-  return dir;
-}
+QString ShotPath(const std::string& name) { return QString::fromStdString(TestImagePath("instrument_" + name)); }
 
 QImage Grab(TForm* form) {
   form->Show();
@@ -45,6 +41,16 @@ bool HasColour(const QImage& img, const QRect& area, TColor c) {
   for (int y = area.top(); y <= area.bottom(); ++y)
     for (int x = area.left(); x <= area.right(); ++x)
       if ((img.pixel(x, y) & 0xFFFFFF) == (want & 0xFFFFFF)) return true;
+  return false;
+}
+
+// Bright green text pixels (anti-aliased digits rarely hit clLime exactly).
+bool HasDigits(const QImage& img, const QRect& area) {
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x) {
+      const QRgb p = img.pixel(x, y);
+      if (qGreen(p) > 120 && qRed(p) < 90 && qBlue(p) < 90) return true;
+    }
   return false;
 }
 
@@ -113,7 +119,7 @@ TEST(InstScreenshot, ButtonsEditsAndLeds) {
 
   const QImage shot = Grab(form.get());
   ASSERT_FALSE(shot.isNull());
-  EXPECT_TRUE(shot.save(ShotDir() + "/buttons_edits_leds.png"));
+  EXPECT_TRUE(shot.save(ShotPath("buttons_edits_leds.png")));
   // The checked LED is lit and the unchecked one is not.
   const TRect lit = l2->LedRect();
   EXPECT_TRUE(HasColour(shot, QRect(300 + lit.Left, 45 + lit.Top, lit.Right - lit.Left, lit.Bottom - lit.Top), clLime));
@@ -121,6 +127,11 @@ TEST(InstScreenshot, ButtonsEditsAndLeds) {
   EXPECT_FALSE(HasColour(shot, QRect(300 + dark.Left, 10 + dark.Top, dark.Right - dark.Left, dark.Bottom - dark.Top), clLime));
   // Edits show lime on black.
   EXPECT_TRUE(HasColour(shot, QRect(182, 12, 90, 18), clBlack));
+  // The right-justified edit keeps its digits on the right, the centred one in the middle.
+  EXPECT_TRUE(HasDigits(shot, QRect(240, 47, 38, 20)));
+  EXPECT_FALSE(HasDigits(shot, QRect(182, 47, 40, 20)));
+  EXPECT_TRUE(HasDigits(shot, QRect(215, 82, 30, 20)));
+  EXPECT_FALSE(HasDigits(shot, QRect(182, 82, 25, 20)));
   down->MouseUp(mbLeft, 0, 200, 200);
   form->Hide();
 }
@@ -199,7 +210,7 @@ TEST(InstScreenshot, SlidersLabelsAndLinks) {
 
   const QImage shot = Grab(form.get());
   ASSERT_FALSE(shot.isNull());
-  EXPECT_TRUE(shot.save(ShotDir() + "/sliders_labels_links.png"));
+  EXPECT_TRUE(shot.save(ShotPath("sliders_labels_links.png")));
   // Lit ticks below the register slider's thumb, unlit ones above.
   EXPECT_TRUE(HasColour(shot, QRect(20, 150, 16, 20), clLime));
   EXPECT_FALSE(HasColour(shot, QRect(20, 20, 16, 20), clLime));
