@@ -7,6 +7,7 @@
 #include "platform/gui/QtBridge.h"
 #include "platform/gui/Spin.h"
 #include "platform/gui/StdCtrls.h"
+#include "platform/gui/Timer.h"
 #include "tests/platform/gui/StdCtrlsTestSupport.h"
 
 namespace {
@@ -342,6 +343,24 @@ TEST_F(StdEdits, SpinEditStepsByArrowsAndButtonsAndMayRefuseTyping) {
   EXPECT_EQ(s->Value(), 5000);
   s->Button()->DownButton()->Click();
   EXPECT_EQ(s->Value(), 4990);
+  // A click on the lower arrow of the window, then a held upper arrow repeating.
+  TSpinButton* b = s->Button();
+  StdClick(b->Peer(), b->Width() / 2, b->Height() - 3);
+  EXPECT_EQ(s->Value(), 4980);
+  QPointF up(b->Width() / 2, 3);
+  QMouseEvent press(QEvent::MouseButtonPress, up, b->Peer()->mapToGlobal(up), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(b->Peer(), &press);
+  ASSERT_NE(b->UpButton()->RepeatTimer(), nullptr);
+  b->UpButton()->RepeatTimer()->Tick();
+  b->UpButton()->RepeatTimer()->Tick();
+  EXPECT_EQ(s->Value(), 5000) << "each tick of a held arrow steps once";
+  EXPECT_EQ(b->UpButton()->RepeatTimer()->Interval(), TTimerSpeedButton::RepeatPause);
+  QMouseEvent release(QEvent::MouseButtonRelease, up, b->Peer()->mapToGlobal(up), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QCoreApplication::sendEvent(b->Peer(), &release);
+  EXPECT_FALSE(b->UpButton()->RepeatTimer()->Enabled());
+  s->SetValue(4990);
 
   s->SetEditorEnabled(false);
   s->SetSelStart(4);

@@ -194,13 +194,15 @@ TEST_F(StdLists, UpDownStepsItsAssociate) {
   e->SetText("700");
   StdKey(e, Qt::Key_Down);
   EXPECT_EQ(u->Position(), 200) << "the associate's number and arrow keys are used";
+  StdClick(u->Peer(), u->Width() / 2, 3);
+  EXPECT_EQ(u->Position(), 700) << "a click on the upper arrow";
   u->OnChanging = [](TObject*, bool& allow) { allow = false; };
   u->Step(btNext);
-  EXPECT_EQ(u->Position(), 200);
-  EXPECT_EQ(log, "up up up up down ");
+  EXPECT_EQ(u->Position(), 700);
+  EXPECT_EQ(log, "up up up up down up ");
   delete u;
   StdKey(e, Qt::Key_Down);
-  EXPECT_EQ(e->Text(), "200") << "the associate is let go with its up-down";
+  EXPECT_EQ(e->Text(), "700") << "the associate is let go with its up-down";
 }
 
 TEST_F(StdLists, TrackBarProgressBarAndGaugeKeepTheirRanges) {
