@@ -896,12 +896,6 @@ std::string ReadFileBytes(const std::string& name) {
   ss << f.rdbuf();
   return ss.str();
 }
-void WriteFileBytes(const std::string& name, const QByteArray& b) {
-  std::ofstream f(name, std::ios::binary | std::ios::trunc);
-  if (!f) throw EFCreateError("Cannot create file \"" + name + "\". Permission denied");
-  f.write(b.constData(), b.size());
-  if (!f) throw EWriteError("Stream write error");
-}
 }  // namespace
 
 void TGraphic::LoadFromFile(const std::string& FileName) {
@@ -913,10 +907,10 @@ void TGraphic::LoadFromFile(const std::string& FileName) {
 }
 
 void TGraphic::SaveToFile(const std::string& FileName) {
+  // Written beside the target and renamed over it, so a failed save keeps the old file.
   TMemoryStream ms;
   SaveToStream(&ms);
-  QByteArray b(static_cast<const char*>(ms.Memory()), static_cast<qsizetype>(ms.Size()));
-  WriteFileBytes(FileName, b);
+  ms.SaveToFile(FileName);
 }
 
 void TGraphic::SetTransparent(bool v) {

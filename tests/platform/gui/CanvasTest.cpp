@@ -315,3 +315,21 @@ TEST(Bitmap, ASizeFieldLargerThanTheStreamIsRefusedBeforeReading) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Bitmap, FilesRoundTripAndAFailedSaveKeepsTheOldFile) {
+  std::string path = ::testing::TempDir() + "/velmaron_bitmap_file.bmp";
+  TBitmap a(4, 3);
+  a.Canvas()->SetPixels(3, 2, clNavy);
+  a.SaveToFile(path);
+  TBitmap b;
+  b.LoadFromFile(path);
+  EXPECT_EQ(b.Width(), 4);
+  EXPECT_EQ(b.Canvas()->Pixels(3, 2), clNavy);
+  EXPECT_THROW(a.SaveToFile("/nonexistent-dir/x.bmp"), Exception);
+  EXPECT_THROW(b.LoadFromFile("/nonexistent-dir/x.bmp"), Exception);
+  EXPECT_EQ(b.Width(), 4) << "a failed load keeps the picture";
+}
+
+}  // namespace
