@@ -777,6 +777,34 @@ int MulDiv(int value, int numerator, int denominator) {
 }
 
 // ===========================================================================
+// Random numbers
+
+uint32_t RandSeed = 0;
+
+namespace {
+
+uint32_t NextRandom() {
+  RandSeed = RandSeed * 0x08088405u + 1u;
+  return RandSeed;
+}
+
+}  // namespace
+
+void Randomize() {
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  RandSeed = static_cast<uint32_t>(ts.tv_sec * 1000 + ts.tv_nsec / 1000000);
+}
+
+int Random(int range) {
+  uint32_t r = NextRandom();
+  if (range <= 0) return 0;
+  return static_cast<int>((static_cast<uint64_t>(r) * static_cast<uint32_t>(range)) >> 32);
+}
+
+double Random() { return static_cast<double>(NextRandom()) / 4294967296.0; }
+
+// ===========================================================================
 // Strings
 
 std::string Trim(const std::string& s) {

@@ -243,6 +243,16 @@ double Int(double value);
 // (halves away from zero); -1 when the denominator is 0 or the result does not fit.
 int MulDiv(int value, int numerator, int denominator);
 
+// Pseudo-random numbers: a 32-bit linear congruential generator with the seed in
+// RandSeed, so a set seed gives the same sequence on every run.
+extern uint32_t RandSeed;
+// Seeds from the clock.
+void Randomize();
+// 0 <= result < range (0 for range <= 0).
+int Random(int range);
+// 0 <= result < 1.
+double Random();
+
 // ---------------------------------------------------------------------------
 // Strings
 

@@ -344,3 +344,23 @@ TEST(Exceptions, MessagesAndHierarchy) {
   e.SetMessage("b");
   EXPECT_EQ(e.Message(), "b");
 }
+
+TEST(Random, SeededSequencesRepeatAndStayInRange) {
+  RandSeed = 12345;
+  std::vector<int> first;
+  for (int i = 0; i < 100; ++i) first.push_back(Random(10));
+  RandSeed = 12345;
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(Random(10), first[static_cast<size_t>(i)]);
+  int seen[10] = {};
+  for (int i = 0; i < 10000; ++i) {
+    int v = Random(10);
+    ASSERT_GE(v, 0);
+    ASSERT_LT(v, 10);
+    ++seen[v];
+  }
+  for (int n : seen) EXPECT_GT(n, 800);  // roughly even
+  EXPECT_EQ(Random(0), 0);
+  double d = Random();
+  EXPECT_GE(d, 0.0);
+  EXPECT_LT(d, 1.0);
+}
