@@ -111,15 +111,16 @@ void TInstGraphicImageControl::UpdateControl() {
   TInstGraphicControl::UpdateControl();
 }
 
+TColor TInstGraphicImageControl::BackgroundColor() const { return Parent() ? Parent()->Color() : Color(); }
+
 void TInstGraphicImageControl::CaptureBackground() {
   FBackground->SetSize(Width(), Height());
   TCanvas* bg = FBackground->Canvas();
-  // Where the screen cannot give its pixels back, the parent's colour stands in.
+  // The screen gives no pixels back here: the parent's colour stands in, and
+  // Paint leaves that colour out so the real background shows through.
   bg->Brush()->SetStyle(bsSolid);
-  bg->Brush()->SetColor(Parent() ? Parent()->Color() : Color());
+  bg->Brush()->SetColor(BackgroundColor());
   bg->FillRect(Rect(0, 0, Width(), Height()));
-  if (Canvas()->HandleAllocated())
-    bg->CopyRect(Rect(0, 0, Width(), Height()), Canvas(), Rect(0, 0, Width(), Height()));
   FNeedCapture = false;
 }
 
@@ -137,7 +138,15 @@ void TInstGraphicImageControl::ClearBitmapCanvas() {
 }
 
 void TInstGraphicImageControl::Paint() {
-  Canvas()->Draw(0, 0, FBitmap.get());
+  if (FTransparent) {
+    // Pixels still showing the stand-in background are left out, so what
+    // lies under the control shows through them.
+    const TRect all = Rect(0, 0, FBitmap->Width(), FBitmap->Height());
+    Canvas()->Brush()->SetStyle(bsClear);
+    Canvas()->BrushCopy(all, FBitmap.get(), all, ColorToRGB(BackgroundColor()));
+  } else {
+    Canvas()->Draw(0, 0, FBitmap.get());
+  }
   if (FTransparent) {
     FNeedCapture = true;
     SetControlStyle(ControlStyle() & ~csOpaque);

@@ -181,8 +181,10 @@ class TInstGraphicImageControl : public TInstGraphicControl {
   // Transparent: the captured background; else a fill with Color.
   virtual void ClearBitmapCanvas();
   void Paint() override;
-  // Copies what lies under the control into the background bitmap.
+  // Copies what lies under the control into the background bitmap; where
+  // the screen cannot give its pixels back, BackgroundColor stands in.
   void CaptureBackground();
+  TColor BackgroundColor() const;
 
  private:
   std::unique_ptr<TBitmap> FBitmap;

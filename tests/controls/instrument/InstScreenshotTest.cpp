@@ -208,9 +208,22 @@ TEST(InstScreenshot, SlidersLabelsAndLinks) {
   web->TextOutline()->SetVisible(false);
   web->SetAlignment(taLeftJustify);
 
+  // A transparent label over stripes the form paints itself.
+  form->OnPaint = [f = form.get()](TObject*) {
+    f->Canvas()->Brush()->SetColor(clYellow);
+    for (int x = 370; x < 550; x += 20) f->Canvas()->FillRect(Rect(x, 200, x + 10, 240));
+  };
+  auto* seeThrough = Put<TInstLabel>(form.get(), 370, 200, 180, 40);
+  seeThrough->SetCaption("Transparent");
+  seeThrough->SetTransparent(true);
+  seeThrough->SetStyle(lsNone);
+
   const QImage shot = Grab(form.get());
   ASSERT_FALSE(shot.isNull());
   EXPECT_TRUE(shot.save(ShotPath("sliders_labels_links.png")));
+  // The stripes show through the transparent label.
+  EXPECT_TRUE(HasColour(shot, QRect(371, 201, 5, 5), clYellow));
+  EXPECT_TRUE(HasColour(shot, QRect(531, 232, 5, 5), clYellow));
   // Lit ticks below the register slider's thumb, unlit ones above.
   EXPECT_TRUE(HasColour(shot, QRect(20, 150, 16, 20), clLime));
   EXPECT_FALSE(HasColour(shot, QRect(20, 20, 16, 20), clLime));
