@@ -510,7 +510,7 @@ void LoadStore() {
   }
   if (!readable || !s.store.Parse(bytes, error)) {
     s.store.Clear();
-    s.damaged = readable;
+    s.damaged = true;  // unreadable or malformed: keep it aside at the next save
     std::string key = file + "#" + std::to_string(stamp[1]) + "#" + std::to_string(stamp[3]);
     if (s.reported != key) {
       s.reported = key;
