@@ -160,15 +160,27 @@ void TCustomForm::LayoutWindow() {
   if (client_) client_->setGeometry(0, mh, width_, std::max(0, height_ - mh));
 }
 
-TRect TCustomForm::ClientRect() const { return TRect(0, 0, width_, std::max(0, height_ - MenuBarHeight())); }
+TRect TCustomForm::ClientRect() const {
+  if (subWindow_) {
+    // An MDI child's caption and frame belong to its sub-window.
+    QMargins m = subWindow_->contentsMargins();
+    return TRect(0, 0, std::max(0, width_ - m.left() - m.right()), std::max(0, height_ - m.top() - m.bottom()));
+  }
+  return TRect(0, 0, width_, std::max(0, height_ - MenuBarHeight()));
+}
 
-void TCustomForm::SetClientSize(int W, int H) { SetBounds(left_, top_, W, H + MenuBarHeight()); }
+void TCustomForm::SetClientSize(int W, int H) {
+  TRect c = ClientRect();
+  SetBounds(left_, top_, W + (width_ - c.Right), H + (height_ - c.Bottom));
+}
 
 void TCustomForm::UpdatePeerGeometry() {
   if (!peer_) return;
   if (subWindow_) {
     subWindow_->setGeometry(left_, top_, width_, height_);
-    peer_->resize(width_, height_);
+    QMargins m = subWindow_->contentsMargins();
+    TRect c = ClientRect();
+    peer_->setGeometry(m.left(), m.top(), c.Right, c.Bottom);
   } else {
     peer_->setGeometry(left_, top_, width_, height_);
   }
@@ -647,6 +659,7 @@ void TCustomForm::Cascade() {
   for (TCustomForm* f : ChildrenOf(this, mdiArea_)) {
     QRect g = f->subWindow_->geometry();
     f->left_ = g.x(), f->top_ = g.y(), f->width_ = g.width(), f->height_ = g.height();
+    f->AlignChildren();
   }
 }
 void TCustomForm::Tile() {
@@ -654,6 +667,7 @@ void TCustomForm::Tile() {
   for (TCustomForm* f : ChildrenOf(this, mdiArea_)) {
     QRect g = f->subWindow_->geometry();
     f->left_ = g.x(), f->top_ = g.y(), f->width_ = g.width(), f->height_ = g.height();
+    f->AlignChildren();
   }
 }
 void TCustomForm::ArrangeIcons() {
@@ -690,6 +704,16 @@ bool GuiFormEvent(TPeerBase* peer, TWinControl* c, QEvent* e) {
       if (!f->subWindow_ && f->peer_ && (f->peer_->width() != f->width_ || f->peer_->height() != f->height_) &&
           f->peer_->isVisible()) {
         f->TWinControl::SetBounds(f->left_, f->top_, f->peer_->width(), f->peer_->height());
+      }
+      if (f->subWindow_ && peer->Widget() == f->peer_) {
+        // The user moved or sized the MDI child's sub-window.
+        QRect g = f->subWindow_->geometry();
+        if (g.width() != f->width_ || g.height() != f->height_ || g.x() != f->left_ || g.y() != f->top_) {
+          bool sized = g.width() != f->width_ || g.height() != f->height_;
+          f->left_ = g.x(), f->top_ = g.y(), f->width_ = g.width(), f->height_ = g.height();
+          f->AlignChildren();
+          if (sized) f->Perform(WM_SIZE, 0, MakeLParam(f->ClientWidth(), f->ClientHeight()));
+        }
       }
       f->LayoutWindow();
       return peer->BaseEvent(e);

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 
 #include "GuiProbes.h"
@@ -118,8 +119,22 @@ TEST_F(Menus, WindowMenuListsTheChildrenAndTheFrameCountsThem) {
   ASSERT_EQ(texts.size(), 3u);
   EXPECT_EQ(texts[1], "&1 Beta");
   EXPECT_EQ(texts[2], "&2 Alpha");
+  a->SetBounds(10, 10, 200, 150);
+  TRect c = a->ClientRect();
+  EXPECT_LT(c.Right, 200) << "the child's frame is not client area";
+  EXPECT_LT(c.Bottom, 150);
+  a->SetClientSize(180, 100);
+  EXPECT_EQ(a->ClientWidth(), 180);
+  EXPECT_EQ(a->ClientHeight(), 100);
+  auto* fill = new TProbe(b);
+  fill->SetAlign(alClient);
+  fill->SetParent(b);
   frame->Tile();
+  EXPECT_EQ(fill->Width(), b->ClientWidth()) << "arranging realigns the children's controls";
+  EXPECT_EQ(fill->Height(), b->ClientHeight());
+  EXPECT_EQ(b->Width(), b->SubWindow() ? b->SubWindow()->width() : -1);
   frame->Cascade();
+  EXPECT_EQ(fill->Width(), b->ClientWidth());
   a->Close();
   EXPECT_EQ(a->WindowState(), wsMinimized) << "an MDI child minimizes on close by default";
 }
