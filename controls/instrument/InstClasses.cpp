@@ -36,28 +36,28 @@ bool AssignSame(T* Self, TPersistent* Source, Copy CopyAll) {
 
 void TInstPalette::Assign(TPersistent* Source) {
   if (!AssignSame(this, Source, [this](TInstPalette& s) {
-    SetLow(s.Low());
-    SetHigh(s.High());
+        SetLow(s.Low());
+        SetHigh(s.High());
       }))
     TPersistent::Assign(Source);
 }
 
 void TInstTextOutline::Assign(TPersistent* Source) {
   if (!AssignSame(this, Source, [this](TInstTextOutline& s) {
-    SetColor(s.Color());
-    SetVisible(s.Visible());
-    SetWidth(s.Width());
+        SetColor(s.Color());
+        SetVisible(s.Visible());
+        SetWidth(s.Width());
       }))
     TPersistent::Assign(Source);
 }
 
 void TInstFont3D::Assign(TPersistent* Source) {
   if (!AssignSame(this, Source, [this](TInstFont3D& s) {
-    SetStyle(s.Style());
-    SetHighlightColor(s.HighlightColor());
-    SetShadowColor(s.ShadowColor());
-    SetHighlightDepth(s.HighlightDepth());
-    SetShadowDepth(s.ShadowDepth());
+        SetStyle(s.Style());
+        SetHighlightColor(s.HighlightColor());
+        SetShadowColor(s.ShadowColor());
+        SetHighlightDepth(s.HighlightDepth());
+        SetShadowDepth(s.ShadowDepth());
       }))
     TPersistent::Assign(Source);
 }
@@ -98,23 +98,23 @@ void TInstFont3D::Paint(TCanvas* Canvas, const TRect& R, unsigned Flags, const s
 
 void TInstBevel::Assign(TPersistent* Source) {
   if (!AssignSame(this, Source, [this](TInstBevel& s) {
-    SetBorderWidth(s.BorderWidth());
-    SetBorderColor(s.BorderColor());
-    SetOuterStyle(s.OuterStyle());
-    SetOuterOutline(s.OuterOutline());
-    SetOuterWidth(s.OuterWidth());
-    SetOuterShadow(s.OuterShadow());
-    SetOuterHighlight(s.OuterHighlight());
-    SetOuterSpace(s.OuterSpace());
-    SetOuterColor(s.OuterColor());
-    SetInnerStyle(s.InnerStyle());
-    SetInnerOutline(s.InnerOutline());
-    SetInnerWidth(s.InnerWidth());
-    SetInnerShadow(s.InnerShadow());
-    SetInnerHighlight(s.InnerHighlight());
-    SetInnerSpace(s.InnerSpace());
-    SetInnerColor(s.InnerColor());
-    SetVisible(s.Visible());
+        SetBorderWidth(s.BorderWidth());
+        SetBorderColor(s.BorderColor());
+        SetOuterStyle(s.OuterStyle());
+        SetOuterOutline(s.OuterOutline());
+        SetOuterWidth(s.OuterWidth());
+        SetOuterShadow(s.OuterShadow());
+        SetOuterHighlight(s.OuterHighlight());
+        SetOuterSpace(s.OuterSpace());
+        SetOuterColor(s.OuterColor());
+        SetInnerStyle(s.InnerStyle());
+        SetInnerOutline(s.InnerOutline());
+        SetInnerWidth(s.InnerWidth());
+        SetInnerShadow(s.InnerShadow());
+        SetInnerHighlight(s.InnerHighlight());
+        SetInnerSpace(s.InnerSpace());
+        SetInnerColor(s.InnerColor());
+        SetVisible(s.Visible());
       }))
     TPersistent::Assign(Source);
 }
@@ -223,8 +223,7 @@ void TInstBitmaps::Clear() {
 }
 
 TBitmap* TInstBitmaps::Bitmaps(int Index) const {
-  if (Index < 0 || Index >= Count())
-    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
   return FItems[Index];
 }
 

@@ -52,13 +52,13 @@ class TInstChangeLink : public TObject {
  private:
   friend class TInstSharedComponent;
 
-// Stores Value into Field when it differs and repaints Control.
-template <class T>
-void InstStore(TControl* Control, T& Field, const T& Value) {
-  if (Field == Value) return;
-  Field = Value;
-  Control->Invalidate();
-}
+  // Stores Value into Field when it differs and repaints Control.
+  template <class T>
+  void InstStore(TControl* Control, T& Field, const T& Value) {
+    if (Field == Value) return;
+    Field = Value;
+    Control->Invalidate();
+  }
   TInstSharedComponent* FSender = nullptr;
 };
 

@@ -48,7 +48,6 @@ class TInstHyperLink : public TInstGraphicImageControl {
   void TextChanged() override;
 
  private:
-
   std::unique_ptr<TFont> FFontEnter, FFontLeave;
   TColor FColorEnter = clBlue, FColorLeave = clBlack;
   std::unique_ptr<TInstTextOutline> FTextOutline;

@@ -6,8 +6,7 @@
 #include "controls/instrument/InstSysUtils.h"
 #include "platform/rtl/SysUtils.h"
 
-TInstLabel::TInstLabel(TComponent* AOwner)
-    : TInstGraphicImageControl(AOwner), FBitmap(std::make_unique<TBitmap>()) {
+TInstLabel::TInstLabel(TComponent* AOwner) : TInstGraphicImageControl(AOwner), FBitmap(std::make_unique<TBitmap>()) {
   SetControlStyle(ControlStyle() | csSetCaption | csOpaque);
   SetBounds(0, 0, 100, 25);
   SetColor(clBtnFace);
@@ -60,7 +59,8 @@ TPoint TInstLabel::TextOrigin(int ClientW, int ClientH, int W, int H) const {
   const double ac = std::fabs(c);
   const double as = std::fabs(s);
   const bool backwards = FAngle >= 91 && FAngle < 270;
-  const int addX = (backwards ? static_cast<int>(Trunc(ac * W)) : 0) + (FAngle > 180 ? static_cast<int>(Trunc(as * H)) : 0);
+  const int addX =
+      (backwards ? static_cast<int>(Trunc(ac * W)) : 0) + (FAngle > 180 ? static_cast<int>(Trunc(as * H)) : 0);
   const int left = 2 + addX;
   int x = left;
   if (FAlignment == taRightJustify)
@@ -70,7 +70,8 @@ TPoint TInstLabel::TextOrigin(int ClientW, int ClientH, int W, int H) const {
   // A caption wider than the control starts at the left, never off the edge.
   x = MaxInt(x, left);
 
-  const int addY = (FAngle < 180 ? static_cast<int>(Trunc(as * W)) : 0) + (backwards ? static_cast<int>(Trunc(ac * H)) : 0);
+  const int addY =
+      (FAngle < 180 ? static_cast<int>(Trunc(as * W)) : 0) + (backwards ? static_cast<int>(Trunc(ac * H)) : 0);
   int y;
   if (FLayout == tlTop)
     y = 2 + addY;
@@ -99,9 +100,15 @@ void TInstLabel::Paint() {
       }
       c->TextOut(o.X, o.Y, text);
       break;
-    case lsRaised: Draw3DText(c, o.X, o.Y, FColorShadow, FColorHighlight, text); break;
-    case lsLowered: Draw3DText(c, o.X, o.Y, FColorHighlight, FColorShadow, text); break;
-    case lsShadow: DrawShadowText(c, o.X, o.Y, FShadowDepth, FShadowDepth, FColorShadow, text); break;
+    case lsRaised:
+      Draw3DText(c, o.X, o.Y, FColorShadow, FColorHighlight, text);
+      break;
+    case lsLowered:
+      Draw3DText(c, o.X, o.Y, FColorHighlight, FColorShadow, text);
+      break;
+    case lsShadow:
+      DrawShadowText(c, o.X, o.Y, FShadowDepth, FShadowDepth, FColorShadow, text);
+      break;
   }
   if (!FBitmap->Empty()) DrawBitmapText(c, ClientRect(), o.X, FAngle, FBitmap.get(), text, o.Y);
   TInstGraphicImageControl::Paint();

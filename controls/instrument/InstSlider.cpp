@@ -430,8 +430,12 @@ void TInstSlider::KeyDown(uint16_t& Key, TShiftState Shift) {
     const int sign = FStyle == ssTopRight ? -1 : 1;
     const bool vertical = FOrientation == voVertical;
     switch (Key) {
-      case VK_HOME: SetPosition(FMinValue); break;
-      case VK_END: SetPosition(FMaxValue); break;
+      case VK_HOME:
+        SetPosition(FMinValue);
+        break;
+      case VK_END:
+        SetPosition(FMaxValue);
+        break;
       case VK_UP:
         if (vertical) SetPosition(FPosition + sign * FKeyIncrement);
         break;
@@ -444,7 +448,8 @@ void TInstSlider::KeyDown(uint16_t& Key, TShiftState Shift) {
       case VK_LEFT:
         if (!vertical) SetPosition(FPosition - sign * FKeyIncrement);
         break;
-      default: break;
+      default:
+        break;
     }
   }
   TInstCustomImageControl::KeyDown(Key, Shift);

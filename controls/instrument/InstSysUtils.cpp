@@ -2,7 +2,6 @@
 
 #include <memory>
 
-
 void DrawFrame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, int Width) {
   // Each ring's edges are filled as one-pixel bars: the left and top edges in
   // TopColor, the right and bottom edges (both far corners included) in

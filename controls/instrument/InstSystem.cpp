@@ -47,12 +47,23 @@ void PaintPixelMap(TBitmap* B, const char* const* Rows, int RowCount, TColor Out
   for (int y = 0; y < RowCount; ++y)
     for (int x = 0; Rows[y][x]; ++x) {
       switch (Rows[y][x]) {
-        case 'X': c->SetPixels(x, y, Outline); break;
-        case '.': c->SetPixels(x, y, Fill); break;
-        case 'h': c->SetPixels(x, y, clWhite); break;
-        case 's': c->SetPixels(x, y, clGray); break;
-        case 'd': c->SetPixels(x, y, TColor(0x404040)); break;
-        default: break;
+        case 'X':
+          c->SetPixels(x, y, Outline);
+          break;
+        case '.':
+          c->SetPixels(x, y, Fill);
+          break;
+        case 'h':
+          c->SetPixels(x, y, clWhite);
+          break;
+        case 's':
+          c->SetPixels(x, y, clGray);
+          break;
+        case 'd':
+          c->SetPixels(x, y, TColor(0x404040));
+          break;
+        default:
+          break;
       }
     }
 }
@@ -60,26 +71,10 @@ void PaintPixelMap(TBitmap* B, const char* const* Rows, int RowCount, TColor Out
 // The finger tip is the hot spot.
 constexpr int kHandHotSpotX = 5, kHandHotSpotY = 0;
 const char* const kHand[] = {
-    "     XX         ",
-    "    X..X        ",
-    "    X..X        ",
-    "    X..X        ",
-    "    X..X        ",
-    "    X..XXX      ",
-    "    X..X..XXX   ",
-    "    X..X..X..XX ",
-    " XX X..X..X..X.X",
-    "X..XX........X.X",
-    "X...X..........X",
-    " X..X..........X",
-    "  X.X..........X",
-    "  X............X",
-    "   X...........X",
-    "   X..........X ",
-    "    X.........X ",
-    "    X........X  ",
-    "     X.......X  ",
-    "     X.......X  ",
+    "     XX         ", "    X..X        ", "    X..X        ", "    X..X        ", "    X..X        ",
+    "    X..XXX      ", "    X..X..XXX   ", "    X..X..X..XX ", " XX X..X..X..X.X", "X..XX........X.X",
+    "X...X..........X", " X..X..........X", "  X.X..........X", "  X............X", "   X...........X",
+    "   X..........X ", "    X.........X ", "    X........X  ", "     X.......X  ", "     X.......X  ",
     "     XXXXXXXXX  ",
 };
 

@@ -160,8 +160,8 @@ TEST(InstBevel, DefaultShrinksFourPixelsPerSide) {
 TEST(InstBevel, VisibleAreaCountsEveryPart) {
   TInstBevel b;
   b.SetBorderWidth(2);
-  b.SetOuterOutline(osInner);   // still 1
-  b.SetInnerOutline(osOuter);   // +1
+  b.SetOuterOutline(osInner);  // still 1
+  b.SetInnerOutline(osOuter);  // +1
   b.SetOuterWidth(3);
   b.SetInnerWidth(2);
   b.SetOuterSpace(1);
@@ -212,11 +212,11 @@ TEST(InstBevel, RaisedOuterFrameIsLightTopLeftAndDarkBottomRight) {
   TRect r = Rect(0, 0, 20, 20);
   b.Paint(bmp.Canvas(), r);
   TCanvas* c = bmp.Canvas();
-  EXPECT_EQ(ColorToRGB(c->Pixels(0, 0)), clBlack);        // outline
+  EXPECT_EQ(ColorToRGB(c->Pixels(0, 0)), clBlack);  // outline
   EXPECT_EQ(ColorToRGB(c->Pixels(19, 19)), clBlack);
-  EXPECT_EQ(ColorToRGB(c->Pixels(1, 5)), RGB(255, 255, 255));  // outer raised: light left edge
-  EXPECT_EQ(ColorToRGB(c->Pixels(18, 5)), RGB(128, 128, 128)); // dark right edge
-  EXPECT_EQ(ColorToRGB(c->Pixels(2, 5)), RGB(128, 128, 128));  // inner lowered: dark left edge
+  EXPECT_EQ(ColorToRGB(c->Pixels(1, 5)), RGB(255, 255, 255));   // outer raised: light left edge
+  EXPECT_EQ(ColorToRGB(c->Pixels(18, 5)), RGB(128, 128, 128));  // dark right edge
+  EXPECT_EQ(ColorToRGB(c->Pixels(2, 5)), RGB(128, 128, 128));   // inner lowered: dark left edge
   EXPECT_EQ(ColorToRGB(c->Pixels(17, 5)), RGB(255, 255, 255));
   EXPECT_EQ(ColorToRGB(c->Pixels(10, 10)), clRed);  // inside untouched
 }

@@ -527,8 +527,8 @@ TEST(HandCursor, IsACursorFileWithItsHotSpotOnTheFingerTip) {
   QImage img;
   ASSERT_TRUE(img.loadFromData(reinterpret_cast<const uchar*>(c.data()), static_cast<int>(c.size())));
   EXPECT_EQ(img.size(), QSize(32, 32));
-  EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0);            // around the hand: see-through
-  EXPECT_EQ(img.pixel(5, 0) & 0xFFFFFFu, 0u);       // finger tip outline: black
+  EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0);       // around the hand: see-through
+  EXPECT_EQ(img.pixel(5, 0) & 0xFFFFFFu, 0u);  // finger tip outline: black
   EXPECT_EQ(qAlpha(img.pixel(5, 0)), 255);
-  EXPECT_EQ(img.pixel(6, 3) & 0xFFFFFFu, 0xFFFFFFu); // inside the finger: white
+  EXPECT_EQ(img.pixel(6, 3) & 0xFFFFFFu, 0xFFFFFFu);  // inside the finger: white
 }

@@ -122,9 +122,11 @@ TEST(InstScreenshot, ButtonsEditsAndLeds) {
   EXPECT_TRUE(shot.save(ShotPath("buttons_edits_leds.png")));
   // The checked LED is lit and the unchecked one is not.
   const TRect lit = l2->LedRect();
-  EXPECT_TRUE(HasColour(shot, QRect(300 + lit.Left, 45 + lit.Top, lit.Right - lit.Left, lit.Bottom - lit.Top), clLime));
+  EXPECT_TRUE(
+      HasColour(shot, QRect(300 + lit.Left, 45 + lit.Top, lit.Right - lit.Left, lit.Bottom - lit.Top), clLime));
   const TRect dark = l1->LedRect();
-  EXPECT_FALSE(HasColour(shot, QRect(300 + dark.Left, 10 + dark.Top, dark.Right - dark.Left, dark.Bottom - dark.Top), clLime));
+  EXPECT_FALSE(
+      HasColour(shot, QRect(300 + dark.Left, 10 + dark.Top, dark.Right - dark.Left, dark.Bottom - dark.Top), clLime));
   // Edits show lime on black.
   EXPECT_TRUE(HasColour(shot, QRect(182, 12, 90, 18), clBlack));
   // The right-justified edit keeps its digits on the right, the centred one in the middle.

@@ -265,7 +265,7 @@ TEST_F(SliderTest, OrientationSwapsTheSizeAndTheThumb) {
 }
 
 TEST_F(SliderTest, TrackImagesFollowTickSettings) {
-  s->SetSpacing(-1);  // ignored
+  s->SetSpacing(-1);   // ignored
   s->SetTickWidth(0);  // ignored
   EXPECT_EQ(s->Spacing(), 1);
   EXPECT_EQ(s->TickWidth(), 1);

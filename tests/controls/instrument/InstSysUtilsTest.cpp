@@ -50,10 +50,10 @@ TEST(DrawFrame3D, ShrinksByWidthAndColoursTheEdges) {
   EXPECT_EQ(r, Rect(2, 2, 8, 6));
   TCanvas* c = b.Canvas();
   for (int ring = 0; ring < 2; ++ring) {
-    EXPECT_EQ(ColorToRGB(c->Pixels(ring, 4)), clWhite) << ring;           // left
-    EXPECT_EQ(ColorToRGB(c->Pixels(5, ring)), clWhite) << ring;           // top
-    EXPECT_EQ(ColorToRGB(c->Pixels(9 - ring, 4)), clBlue) << ring;        // right
-    EXPECT_EQ(ColorToRGB(c->Pixels(5, 7 - ring)), clBlue) << ring;        // bottom
+    EXPECT_EQ(ColorToRGB(c->Pixels(ring, 4)), clWhite) << ring;     // left
+    EXPECT_EQ(ColorToRGB(c->Pixels(5, ring)), clWhite) << ring;     // top
+    EXPECT_EQ(ColorToRGB(c->Pixels(9 - ring, 4)), clBlue) << ring;  // right
+    EXPECT_EQ(ColorToRGB(c->Pixels(5, 7 - ring)), clBlue) << ring;  // bottom
   }
   EXPECT_EQ(ColorToRGB(c->Pixels(0, 7)), clBlue);  // bottom-left corner belongs to the bottom edge
   EXPECT_EQ(ColorToRGB(c->Pixels(9, 0)), clBlue);  // top-right corner starts the right edge
@@ -220,7 +220,7 @@ TEST(TileBitmap, CoversTheRectangleFromItsTopLeft) {
   TCanvas* c = dst.Canvas();
   EXPECT_EQ(ColorToRGB(c->Pixels(0, 0)), clWhite);
   EXPECT_EQ(ColorToRGB(c->Pixels(1, 1)), clBlue);
-  EXPECT_EQ(ColorToRGB(c->Pixels(5, 4)), clBlue);   // the second tile of the second column
+  EXPECT_EQ(ColorToRGB(c->Pixels(5, 4)), clBlue);  // the second tile of the second column
   EXPECT_EQ(ColorToRGB(c->Pixels(10, 8)), clRed);
   EXPECT_EQ(BitmapRect(&tile), Rect(0, 0, 4, 3));
 }
