@@ -1,6 +1,7 @@
 #include "platform/rtl/Classes.h"
 
 #include <cxxabi.h>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -1172,18 +1173,24 @@ void TTextFile::Rewrite() {
   if (open_) CloseFile();
   // A new file is written beside the old one and replaces it on CloseFile, so a
   // failure while writing keeps the old file.
-  std::string dir = ExtractFilePath(fileName_);
-  std::string tmpl = dir + "." + ExtractFileName(fileName_) + ".tmp-XXXXXX";
+  // Through a symbolic link to the file it names, keeping the link.
+  target_ = fileName_;
+  struct stat lst {};
+  char resolved[PATH_MAX];
+  if (lstat(fileName_.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode) && realpath(fileName_.c_str(), resolved))
+    target_ = resolved;
+  std::string dir = ExtractFilePath(target_);
+  std::string tmpl = dir + "." + ExtractFileName(target_) + ".tmp-XXXXXX";
   std::vector<char> name(tmpl.begin(), tmpl.end());
   name.push_back('\0');
-  if (ExtractFileName(fileName_).empty()) InOutFail(ENOENT);
+  if (ExtractFileName(target_).empty()) InOutFail(ENOENT);
   fd_ = mkstemp(name.data());
   if (fd_ < 0) InOutFail(errno);
   tmpName_ = name.data();
   mode_t mask = umask(0);
   umask(mask);
   struct stat st {};
-  fchmod(fd_, stat(fileName_.c_str(), &st) == 0 ? (st.st_mode & 07777) : (0666 & ~mask));
+  fchmod(fd_, stat(target_.c_str(), &st) == 0 ? (st.st_mode & 07777) : (0666 & ~mask));
   open_ = true;
   writing_ = true;
   buffer_.clear();
@@ -1216,7 +1223,7 @@ void TTextFile::CloseFile() {
   if (writing_ && !tmpName_.empty()) {
     std::string tmp = tmpName_;
     tmpName_.clear();
-    if (!err && rename(tmp.c_str(), fileName_.c_str()) != 0) err = ErrnoToInOutCode(errno);
+    if (!err && rename(tmp.c_str(), target_.c_str()) != 0) err = ErrnoToInOutCode(errno);
     if (err) unlink(tmp.c_str());
   }
   buffer_.clear();

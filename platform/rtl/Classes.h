@@ -593,7 +593,8 @@ class TTextFile {
   void Fill();
 
   std::string fileName_;
-  std::string tmpName_;  // written file that replaces fileName_ on CloseFile
+  std::string tmpName_;  // written file that replaces target_ on CloseFile
+  std::string target_;   // fileName_, or the file its symbolic link names
   int fd_ = -1;
   bool open_ = false;
   bool writing_ = false;

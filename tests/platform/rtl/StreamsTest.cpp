@@ -1,6 +1,7 @@
 #include "platform/rtl/Classes.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "tests/platform/rtl/TestDir.h"
 
@@ -163,4 +164,20 @@ TEST(TTextFile, LongLinesAcrossBufferBoundaries) {
   EXPECT_EQ(t.ReadLn(), "tail");
   EXPECT_TRUE(t.Eof());
   EXPECT_EQ(t.ReadLn(), "");
+}
+
+TEST(TTextFile, RewriteThroughASymbolicLinkKeepsTheLink) {
+  TTempDir dir;
+  std::string real = dir.File("real.txt"), link = dir.File("link.txt");
+  SaveFileAtomically(real, "old");
+  ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
+  TTextFile t(link);
+  t.Rewrite();
+  t.WriteLn("new");
+  t.CloseFile();
+  EXPECT_EQ(LoadFileBytes(real), "new\r\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  SaveFileAtomically(link, "again");
+  EXPECT_EQ(LoadFileBytes(real), "again");
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
 }
