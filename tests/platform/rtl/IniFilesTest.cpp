@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/platform/rtl/TestDir.h"
+#include "tests/platform/rtl/TestSupport.h"
 
 namespace {
 
@@ -24,13 +24,8 @@ const char* kDevice =
     "R0=00\r\n"
     "R1=FF\r\n";
 
-std::vector<std::string> List(TStrings& s) {
-  std::vector<std::string> r;
-  for (int i = 0; i < s.Count(); ++i) r.push_back(s[i]);
-  return r;
-}
 
-using V = std::vector<std::string>;
+using V = TStringVector;
 
 }  // namespace
 
@@ -55,11 +50,11 @@ TEST(TIniFile, PrivateProfileReadingRules) {
 
   TStringList keys;
   ini.ReadSection("DEVICE", &keys);
-  EXPECT_EQ(List(keys), (V{"Name", "Address", "Count", "Quoted"}));
+  EXPECT_EQ(StringsOf(keys), (V{"Name", "Address", "Count", "Quoted"}));
   ini.ReadSections(&keys);
-  EXPECT_EQ(List(keys), (V{"Device", "Registers"}));
+  EXPECT_EQ(StringsOf(keys), (V{"Device", "Registers"}));
   ini.ReadSectionValues("Registers", &keys);
-  EXPECT_EQ(List(keys), (V{"R0=00", "R1=FF"}));
+  EXPECT_EQ(StringsOf(keys), (V{"R0=00", "R1=FF"}));
   EXPECT_TRUE(ini.SectionExists("registers"));
   EXPECT_FALSE(ini.SectionExists("Other"));
   EXPECT_TRUE(ini.ValueExists("Device", "count"));

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/platform/rtl/TestDir.h"
+#include "tests/platform/rtl/TestSupport.h"
 
 namespace {
 
@@ -23,13 +23,8 @@ class RegistryTest : public ::testing::Test {
   std::vector<std::string> reports_;
 };
 
-std::vector<std::string> List(TStrings& s) {
-  std::vector<std::string> r;
-  for (int i = 0; i < s.Count(); ++i) r.push_back(s[i]);
-  return r;
-}
 
-using V = std::vector<std::string>;
+using V = TStringVector;
 
 }  // namespace
 
@@ -59,7 +54,7 @@ TEST_F(RegistryTest, SettingsPersistAcrossInstances) {
   EXPECT_EQ(reg.ReadBinary("Blob"), std::string("\0\xff\x10", 3));
   TStringList names;
   reg.GetValueNames(&names);
-  EXPECT_EQ(List(names), (V{"Mode", "Clock", "Name", "Ratio", "Blob"}));
+  EXPECT_EQ(StringsOf(names), (V{"Mode", "Clock", "Name", "Ratio", "Blob"}));
   EXPECT_TRUE(reports_.empty());
 }
 
@@ -79,7 +74,7 @@ TEST_F(RegistryTest, KeysOpenRelativeOrFromTheRoot) {
   ASSERT_TRUE(reg.CreateKey("alpha"));
   TStringList keys;
   reg.GetKeyNames(&keys);
-  EXPECT_EQ(List(keys), (V{"alpha", "Beta", "MRUS"}));
+  EXPECT_EQ(StringsOf(keys), (V{"alpha", "Beta", "MRUS"}));
   TRegKeyInfo info;
   ASSERT_TRUE(reg.GetKeyInfo(info));
   EXPECT_EQ(info.NumSubKeys, 3);

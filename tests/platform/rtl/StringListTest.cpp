@@ -2,17 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/platform/rtl/TestDir.h"
+#include "tests/platform/rtl/TestSupport.h"
 
 namespace {
 
-std::vector<std::string> Items(const TStrings& s) {
-  std::vector<std::string> r;
-  for (int i = 0; i < s.Count(); ++i) r.push_back(s.Strings(i));
-  return r;
-}
-
-using V = std::vector<std::string>;
+using V = TStringVector;
 
 }  // namespace
 
@@ -21,13 +15,13 @@ TEST(TStringList, EditingOperations) {
   sl.Add("a");
   sl.Add("b");
   sl.Insert(1, "x");
-  EXPECT_EQ(Items(sl), (V{"a", "x", "b"}));
+  EXPECT_EQ(StringsOf(sl), (V{"a", "x", "b"}));
   sl.Move(0, 2);
-  EXPECT_EQ(Items(sl), (V{"x", "b", "a"}));
+  EXPECT_EQ(StringsOf(sl), (V{"x", "b", "a"}));
   sl.Exchange(0, 2);
-  EXPECT_EQ(Items(sl), (V{"a", "b", "x"}));
+  EXPECT_EQ(StringsOf(sl), (V{"a", "b", "x"}));
   sl.Delete(1);
-  EXPECT_EQ(Items(sl), (V{"a", "x"}));
+  EXPECT_EQ(StringsOf(sl), (V{"a", "x"}));
   sl.SetStrings(1, "y");
   EXPECT_EQ(sl[1], "y");
   try {
@@ -59,7 +53,7 @@ TEST(TStringList, SortedFindWithDuplicatesAndCase) {
   EXPECT_EQ(sl.Add("Apple"), 0);
   EXPECT_EQ(sl.Add("banana"), 1);
   EXPECT_EQ(sl.Add("APPLE"), 0);  // ignored: equal without case
-  EXPECT_EQ(Items(sl), (V{"Apple", "banana", "pear"}));
+  EXPECT_EQ(StringsOf(sl), (V{"Apple", "banana", "pear"}));
   int idx = -1;
   EXPECT_TRUE(sl.Find("BANANA", idx));
   EXPECT_EQ(idx, 1);
@@ -96,7 +90,7 @@ TEST(TStringList, SortedFindWithDuplicatesAndCase) {
   cs.Add("b");
   cs.Add("B");
   cs.Add("a");
-  EXPECT_EQ(Items(cs), (V{"B", "a", "b"}));
+  EXPECT_EQ(StringsOf(cs), (V{"B", "a", "b"}));
   EXPECT_TRUE(cs.Find("B", idx));
   EXPECT_EQ(idx, 0);
   EXPECT_FALSE(cs.Find("A", idx));
@@ -109,9 +103,9 @@ TEST(TStringList, SortIsStableAndCustomSortSeesIndexes) {
   sl.CustomSort([](TStringList* l, int i, int j) {
     return CompareText(l->Strings(i).substr(0, 1), l->Strings(j).substr(0, 1));
   });
-  EXPECT_EQ(Items(sl), (V{"a", "b1", "B2", "b3", "c"}));
+  EXPECT_EQ(StringsOf(sl), (V{"a", "b1", "B2", "b3", "c"}));
   sl.SetSorted(true);
-  EXPECT_EQ(Items(sl), (V{"a", "b1", "B2", "b3", "c"}));
+  EXPECT_EQ(StringsOf(sl), (V{"a", "b1", "B2", "b3", "c"}));
 }
 
 TEST(TStringList, LargeSortedListStaysConsistent) {
@@ -150,10 +144,10 @@ TEST(TStrings, NamesAndValues) {
 TEST(TStrings, TextUsesCrLfAndReadsEveryLineEnd) {
   TStringList sl;
   sl.SetText("a\r\nb\nc\rd");
-  EXPECT_EQ(Items(sl), (V{"a", "b", "c", "d"}));
+  EXPECT_EQ(StringsOf(sl), (V{"a", "b", "c", "d"}));
   EXPECT_EQ(sl.Text(), "a\r\nb\r\nc\r\nd\r\n");
   sl.SetText("x\r\n\r\n");
-  EXPECT_EQ(Items(sl), (V{"x", ""}));
+  EXPECT_EQ(StringsOf(sl), (V{"x", ""}));
   sl.SetText("");
   EXPECT_EQ(sl.Count(), 0);
   sl.SetText(std::string("n\0ul", 4));
@@ -173,19 +167,19 @@ TEST(TStrings, CommaTextQuotingRoundTrip) {
   EXPECT_EQ(text.substr(0, 41), "plain,\"with space\",\"with,comma\",\"say \"\"hi");
   TStringList back;
   back.SetCommaText(text);
-  EXPECT_EQ(Items(back), Items(sl));
+  EXPECT_EQ(StringsOf(back), StringsOf(sl));
 
   back.SetCommaText("a b, c ,\"d e\"  ,");
-  EXPECT_EQ(Items(back), (V{"a", "b", "c", "d e", ""}));
+  EXPECT_EQ(StringsOf(back), (V{"a", "b", "c", "d e", ""}));
   back.SetCommaText("");
   EXPECT_EQ(back.Count(), 0);
   TStringList one;
   one.Add("");
   EXPECT_EQ(one.CommaText(), "\"\"");
   back.SetCommaText(one.CommaText());
-  EXPECT_EQ(Items(back), (V{""}));
+  EXPECT_EQ(StringsOf(back), (V{""}));
   back.SetCommaText("\"unclosed");
-  EXPECT_EQ(Items(back), (V{"unclosed"}));
+  EXPECT_EQ(StringsOf(back), (V{"unclosed"}));
 }
 
 TEST(TStrings, DelimitedTextWithOwnDelimiterAndStrictMode) {
@@ -193,17 +187,17 @@ TEST(TStrings, DelimitedTextWithOwnDelimiterAndStrictMode) {
   sl.SetDelimiter(';');
   sl.SetQuoteChar('\'');
   sl.SetDelimitedText("a b;'c;d';e");
-  EXPECT_EQ(Items(sl), (V{"a", "b", "c;d", "e"}));
+  EXPECT_EQ(StringsOf(sl), (V{"a", "b", "c;d", "e"}));
   sl.SetStrictDelimiter(true);
   sl.SetDelimitedText(" a b ;'c;d';e");
-  EXPECT_EQ(Items(sl), (V{" a b ", "c;d", "e"}));
+  EXPECT_EQ(StringsOf(sl), (V{" a b ", "c;d", "e"}));
   EXPECT_EQ(sl.DelimitedText(), " a b ;'c;d';e");
   TStringList back;
   back.SetDelimiter(';');
   back.SetQuoteChar('\'');
   back.SetStrictDelimiter(true);
   back.SetDelimitedText(sl.DelimitedText());
-  EXPECT_EQ(Items(back), Items(sl));
+  EXPECT_EQ(StringsOf(back), StringsOf(sl));
 }
 
 TEST(TStringList, ChangeEventsAndUpdateBatching) {
@@ -238,7 +232,7 @@ TEST(TStringList, AssignAndObjects) {
   a.Add("two");
   b.Add("old");
   b.Assign(&a);
-  EXPECT_EQ(Items(b), (V{"one", "two"}));
+  EXPECT_EQ(StringsOf(b), (V{"one", "two"}));
   EXPECT_EQ(b.Objects(0), &tag);
   EXPECT_EQ(b.IndexOfObject(&tag), 0);
   EXPECT_TRUE(a.Equals(&b));
@@ -279,7 +273,7 @@ TEST(TStrings, FilesKeepBytesAndSaveAtomically) {
   EXPECT_EQ(LoadFileBytes(f), "caf\xe9\r\nline two\r\n");
   TStringList back;
   back.LoadFromFile(f);
-  EXPECT_EQ(Items(back), Items(sl));
+  EXPECT_EQ(StringsOf(back), StringsOf(sl));
   EXPECT_THROW(back.LoadFromFile(dir.File("missing.txt")), EFOpenError);
   EXPECT_EQ(back.Count(), 2);  // a failed load keeps the list
   EXPECT_THROW(sl.SaveToFile(dir.File("no/such/dir.txt")), EFCreateError);

@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "tests/platform/rtl/TestDir.h"
+#include "tests/platform/rtl/TestSupport.h"
 
 namespace {
 
@@ -267,12 +267,7 @@ TEST(AtomicSave, ReplacesContentsAndLeavesNoTemporaryFile) {
   struct stat st {};
   ASSERT_EQ(stat(f.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
-  int files = 0;
-  for (auto& e : std::filesystem::directory_iterator(dir.Path())) {
-    (void)e;
-    ++files;
-  }
-  EXPECT_EQ(files, 1);
+  EXPECT_EQ(dir.EntryCount(), 1);
 }
 
 TEST(AtomicSave, FailedWriteKeepsTheOldFile) {
@@ -298,12 +293,7 @@ TEST(AtomicSave, FailedWriteKeepsTheOldFile) {
   sigaction(SIGXFSZ, &old, nullptr);
   EXPECT_TRUE(threw);
   EXPECT_EQ(LoadFileBytes(f), "precious");
-  int files = 0;
-  for (auto& e : std::filesystem::directory_iterator(dir.Path())) {
-    (void)e;
-    ++files;
-  }
-  EXPECT_EQ(files, 1) << "the temporary file must be removed";
+  EXPECT_EQ(dir.EntryCount(), 1) << "the temporary file must be removed";
 }
 
 TEST(AtomicSave, UnwritableDirectoryKeepsTheOldFile) {

@@ -1,0 +1,42 @@
+#pragma once
+// Helpers of the runtime layer's tests: a fresh temporary directory per test and
+// the strings of a list as a vector.
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/rtl/Classes.h"
+
+class TTempDir {
+ public:
+  TTempDir() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "rtl-test-XXXXXX").string();
+    char* p = mkdtemp(tmpl.data());
+    path_ = p ? p : "";
+  }
+  ~TTempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  // Entries directly in the directory (temporary files left behind show up here).
+  int EntryCount() const {
+    int n = 0;
+    for (auto it = std::filesystem::directory_iterator(path_); it != std::filesystem::directory_iterator(); ++it) ++n;
+    return n;
+  }
+
+ private:
+  std::string path_;
+};
+
+inline std::vector<std::string> StringsOf(const TStrings& s) {
+  std::vector<std::string> r;
+  for (int i = 0; i < s.Count(); ++i) r.push_back(s.Strings(i));
+  return r;
+}
+
+using TStringVector = std::vector<std::string>;
