@@ -413,7 +413,7 @@ TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner) {
 void TRadioButton::SetChecked(bool v) {
   if (v == checked_) return;
   checked_ = v;
-  tabStop_ = v;
+  SetTabStop(v);
   UpdatePeerState();
   if (!v) return;
   if (parent_) {
@@ -431,7 +431,6 @@ void TRadioButton::SetAlignment(TAlignment v) {
 
 void TRadioButton::UpdatePeerState() {
   if (auto* b = dynamic_cast<QRadioButton*>(peer_)) b->setChecked(checked_);
-  if (peer_) peer_->setFocusPolicy(tabStop_ ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 QWidget* TRadioButton::CreatePeer(QWidget* ParentWidget) {
