@@ -190,6 +190,23 @@ TEST_F(StdEdits, MemoLinesAreItsTextWithLineBreaks) {
   EXPECT_TRUE(m->Modified());
 }
 
+TEST_F(StdEdits, MemoTabsAndReadOnly) {
+  auto* m = Make<TMemo>(200);
+  auto* next = Make<TEdit>();
+  form_->SetActiveControl(m);
+  StdKey(m, Qt::Key_Tab, "\t");
+  EXPECT_EQ(form_->ActiveControl(), next) << "without WantTabs Tab moves on";
+  EXPECT_EQ(m->Text(), "");
+  m->SetWantTabs(true);
+  form_->SetActiveControl(m);
+  StdKey(m, Qt::Key_Tab, "\t");
+  EXPECT_EQ(m->Text(), "\t");
+  EXPECT_EQ(form_->ActiveControl(), m);
+  m->SetReadOnly(true);
+  StdType(m, "abc");
+  EXPECT_EQ(m->Text(), "\t") << "a read-only memo takes no typing";
+}
+
 TEST_F(StdEdits, WrappingMemoReadsItsLinesAsShown) {
   auto* m = Make<TMemo>(200);
   m->SetBorderStyle(bsNone);
