@@ -557,7 +557,6 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner), brush_(new TBru
 
 TWinControl::~TWinControl() {
   destroying_ = true;
-  if (hoverChild_) hoverChild_ = nullptr;
   while (!controls_.empty()) {
     TControl* c = controls_.back();
     controls_.pop_back();
@@ -593,7 +592,6 @@ void TWinControl::RemoveControl(TControl* c) {
   controls_.erase(it);
   auto t = std::find(tabList_.begin(), tabList_.end(), c);
   if (t != tabList_.end()) tabList_.erase(t);
-  if (hoverChild_ == c) hoverChild_ = nullptr;
   c->parent_ = nullptr;
   if (auto* w = dynamic_cast<TWinControl*>(c); w && w->peer_ && !destroying_) {
     w->peer_->hide();

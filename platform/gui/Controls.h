@@ -297,7 +297,6 @@ class TControl : public TComponent {
   void UpdateAnchorRules();
 
   friend class TWinControl;
-  friend class TGuiDispatch;
 };
 
 // ---------------------------------------------------------------- TWinControl
@@ -427,12 +426,10 @@ class TWinControl : public TControl {
   int borderWidth_ = 0;
   bool doubleBuffered_ = false;
   std::unique_ptr<TBrush> brush_;
-  TControl* hoverChild_ = nullptr;
   TSize lastClientSize_{-1, -1};
   bool destroying_ = false;
 
   friend class TControl;
-  friend class TGuiDispatch;
   friend class TCustomForm;
 };
 

@@ -20,7 +20,6 @@ class TMainMenu;
 class TMenuItem;
 class QMdiArea;
 class QMdiSubWindow;
-class TFormPeer;
 
 enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
                  poMainFormCenter, poOwnerFormCenter };
@@ -146,11 +145,9 @@ class TCustomForm : public TWinControl {
   friend void GuiFormBusy(TCustomForm*, int);
   friend void GuiReleaseForm(TCustomForm*);
   friend class TApplication;
-  friend class TGuiDispatch;
   friend class TScreen;
   friend class TMenuItem;
   friend class TMainMenu;
-  friend class TFormPeer;
   friend class TWinControl;
   friend std::vector<TCustomForm*> ChildrenOf(const TCustomForm*, QMdiArea*);
 
