@@ -940,7 +940,10 @@ void TMemoStrings::Delete(int index) {
 
 void TMemoStrings::Insert(int index, const std::string& s) {
   auto l = Split();
-  if (index < 0 || index > static_cast<int>(l.size())) Error("List index out of bounds (%d)", index);
+  int n = static_cast<int>(l.size());
+  // Adding at the end counts the shown (wrapped) lines; it appends to the text's lines.
+  if (index > n && index <= Count()) index = n;
+  if (index < 0 || index > n) Error("List index out of bounds (%d)", index);
   l.insert(l.begin() + index, s);
   Join(l);
 }

@@ -223,6 +223,8 @@ TEST_F(StdEdits, WrappingMemoReadsItsLinesAsShown) {
     joined += line;
   }
   EXPECT_EQ(joined, text) << "wrapping loses and adds nothing";
+  m->Lines()->Add("next");
+  EXPECT_EQ(m->Text(), text + "\r\nnext") << "adding to wrapped lines appends a line of text";
   m->SetText("unbreakablewordthatislongerthanthememo");
   EXPECT_GT(m->Lines()->Count(), 1) << "a word wider than the memo is broken";
   m->SetWordWrap(false);
