@@ -44,6 +44,35 @@ int FromQPos(const QString& q, int qpos) {
   return static_cast<int>(FromQString(q.left(qpos)).size());
 }
 
+// Sends the keys of a widget inside a peer (a combo box's line) through the
+// translation point of the control, as if they had reached the peer. Mouse
+// input stays with the inner widget, whose positions the control does not map.
+class TKeyRoute : public QObject, public TPeerBase {
+ public:
+  TKeyRoute(TWinControl* c, QWidget* inner) : QObject(inner), inner_(inner) { Control = c; }
+  bool BaseEvent(QEvent* e) override {
+    passing_ = true;
+    bool r = QCoreApplication::sendEvent(inner_, e);
+    passing_ = false;
+    return r;
+  }
+  QWidget* Widget() override { return inner_; }
+
+ protected:
+  bool eventFilter(QObject* obj, QEvent* e) override {
+    if (obj != inner_ || passing_ || !Control) return false;
+    if (e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease) return false;
+    GuiTranslate(this, e);
+    return true;
+  }
+
+ private:
+  QWidget* inner_;
+  bool passing_ = false;
+};
+
+void RouteKeys(TWinControl* c, QWidget* inner) { inner->installEventFilter(new TKeyRoute(c, inner)); }
+
 // Text boxes and lists fill their text area with the control's colour.
 void SetPeerBase(QWidget* w, TColor c) {
   if (!w) return;
@@ -1334,7 +1363,7 @@ QWidget* TCustomComboBox::CreatePeer(QWidget* ParentWidget) {
     GuiRun(cb, [cb, i] { cb->UserSelect(i); });
   });
   if (QLineEdit* e = c->lineEdit()) {
-    RouteEvents(this, e);
+    RouteKeys(this, e);
     QObject::connect(e, &QLineEdit::textEdited, c, [c](const QString& t) {
       auto* cb = dynamic_cast<TCustomComboBox*>(LiveControl(c));
       if (!cb || cb->pushing_) return;
@@ -1586,7 +1615,9 @@ QWidget* TCustomListBox::CreatePeer(QWidget* ParentWidget) {
                                                       : QAbstractItemView::MultiSelection)
                                    : QAbstractItemView::SingleSelection);
   l->setUniformItemSizes(true);
-  RouteEvents(this, l->viewport());
+  QObject::connect(l, &QListWidget::itemDoubleClicked, l, [l](QListWidgetItem*) {
+    if (auto* c = dynamic_cast<TCustomListBox*>(LiveControl(l))) GuiRun(c, [c] { c->DblClick(); });
+  });
   QObject::connect(l, &QListWidget::itemSelectionChanged, l, [l] {
     if (auto* c = dynamic_cast<TCustomListBox*>(LiveControl(l))) GuiRun(c, [c] { c->PeerSelectionChanged(); });
   });

@@ -96,6 +96,10 @@ TEST_F(StdLists, DropDownTextIsFreeAndMatchesItemsExactly) {
   EXPECT_GE(changes, 4);
   c->SetItemIndex(0);
   EXPECT_EQ(line->text(), "alpha");
+  StdClick(line, 3, 3);
+  c->SetText("");
+  StdType(c, "be");
+  EXPECT_EQ(c->Text(), "be") << "keys reaching the combo type into its line";
 }
 
 TEST_F(StdLists, DropDownEventsWrapTheList) {
@@ -135,6 +139,19 @@ TEST_F(StdLists, ListBoxSingleAndMultipleSelection) {
   static_cast<QListWidget*>(l->Peer())->setCurrentRow(2);
   EXPECT_EQ(l->ItemIndex(), 2) << "a choice in the window comes back";
   EXPECT_GE(clicks, 1);
+  auto* view = static_cast<QListWidget*>(l->Peer());
+  QRect row0 = view->visualItemRect(view->item(0));
+  clicks = 0;
+  StdClick(view->viewport(), row0.center().x(), row0.center().y());
+  EXPECT_EQ(l->ItemIndex(), 0) << "a mouse click on an item chooses it";
+  EXPECT_GE(clicks, 1);
+  int doubles = 0;
+  l->OnDblClick = [&](TObject*) { ++doubles; };
+  QPointF at = row0.center();
+  QMouseEvent dbl(QEvent::MouseButtonDblClick, at, view->viewport()->mapToGlobal(at), Qt::LeftButton,
+                  Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(view->viewport(), &dbl);
+  EXPECT_EQ(doubles, 1);
 
   l->SetMultiSelect(true);
   l->ClearSelection();
