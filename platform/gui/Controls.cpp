@@ -187,6 +187,11 @@ void TControl::SetClientSize(int W, int H) {
 }
 
 TPoint TControl::ClientOrigin() const {
+  // A window asks its widget, which knows the frame and menu bar around it.
+  if (auto* w = dynamic_cast<const TWinControl*>(this); w && w->ClientWidget()) {
+    QPoint p = w->ClientWidget()->mapToGlobal(QPoint(0, 0));
+    return TPoint(p.x(), p.y());
+  }
   if (!parent_) return TPoint(left_, top_);
   TPoint p = parent_->ClientOrigin();
   return TPoint(p.X + left_, p.Y + top_);

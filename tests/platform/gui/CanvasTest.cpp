@@ -333,3 +333,39 @@ TEST(Bitmap, FilesRoundTripAndAFailedSaveKeepsTheOldFile) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string WriteImage(const char* format, const std::string& name) {
+  QImage img(5, 4, QImage::Format_ARGB32);
+  img.fill(QColor(0, 0, 255));
+  QByteArray bytes;
+  QBuffer buf(&bytes);
+  buf.open(QIODevice::WriteOnly);
+  img.save(&buf, format);
+  std::string path = ::testing::TempDir() + "/" + name;
+  FILE* f = std::fopen(path.c_str(), "wb");
+  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), f);
+  std::fclose(f);
+  return path;
+}
+
+TEST(Picture, LoadsJpegIconAndBitmapFilesAsTheirOwnClasses) {
+  TPicture p;
+  p.LoadFromFile(WriteImage("JPEG", "pic.jpg"));
+  EXPECT_EQ(p.Graphic()->ClassName(), "TJPEGImage");
+  EXPECT_EQ(p.Width(), 5);
+  p.LoadFromFile(WriteImage("ICO", "pic.ico"));
+  EXPECT_EQ(p.Graphic()->ClassName(), "TIcon");
+  EXPECT_EQ(p.Height(), 4);
+  p.LoadFromFile(WriteImage("BMP", "pic.bmp"));
+  EXPECT_EQ(p.Graphic()->ClassName(), "TBitmap");
+  TBitmap* b = p.Bitmap();
+  EXPECT_EQ(b->Canvas()->Pixels(2, 2), clBlue);
+  TPicture copy;
+  copy.Assign(&p);
+  EXPECT_EQ(copy.Width(), 5);
+  EXPECT_NE(copy.Graphic(), p.Graphic()) << "assigning copies the graphic";
+}
+
+}  // namespace

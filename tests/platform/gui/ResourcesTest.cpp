@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <QContextMenuEvent>
 #include <QHelpEvent>
+#include <QMenu>
 #include <QImage>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -11,6 +13,7 @@
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/FormImage.h"
 #include "platform/gui/ImgList.h"
+#include "platform/gui/Menus.h"
 #include "platform/gui/RecordingCanvas.h"
 #include "platform/gui/testing/GuiTest.h"
 
@@ -160,6 +163,41 @@ TEST_F(Resources, FormsPaintThroughOnPaintAndRenderToPng) {
   ASSERT_TRUE(SaveControlImage(f, path));
   QImage back(QString::fromStdString(path));
   EXPECT_EQ(back.size(), img.size());
+}
+
+TEST_F(Resources, ContextMenusPopUpUnlessTheHandlerTookTheClick) {
+  auto* f = new TForm(Application);
+  f->SetClientSize(100, 100);
+  auto* p = new TProbe(f);
+  p->SetBounds(0, 0, 50, 50);
+  p->SetParent(f);
+  auto* g = new TGraphicProbe(f);
+  g->SetBounds(60, 60, 20, 20);
+  g->SetParent(f);
+  auto* menu = new TPopupMenu(f);
+  auto* item = new TMenuItem(f);
+  item->SetCaption("Copy");
+  menu->Items()->Add(item);
+  int popups = 0;
+  menu->OnPopup = [&](TObject*) { ++popups; };
+  f->SetPopupMenu(menu);
+  f->Show();
+  auto context = [&](TWinControl* w, int x, int y) {
+    QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(x, y), w->ClientWidget()->mapToGlobal(QPoint(x, y)));
+    QCoreApplication::sendEvent(w->ClientWidget(), &e);
+  };
+  context(p, 5, 5);
+  EXPECT_EQ(popups, 1) << "a control without a menu passes the request to its parent";
+  EXPECT_EQ(menu->PopupComponent(), f);
+  TPoint at;
+  g->OnContextPopup = [&](TObject*, TPoint pos, bool& handled) {
+    at = pos;
+    handled = true;
+  };
+  context(f, 65, 63);
+  EXPECT_EQ(popups, 1) << "the handler took it";
+  EXPECT_EQ(at, TPoint(5, 3));
+  menu->Items()->SubMenu()->hide();
 }
 
 TEST_F(Resources, ATerminatedProgramEndsAModalLoopEvenWhenCloseQueryRefuses) {
