@@ -1500,7 +1500,8 @@ void TCustomListBox::SetBorderStyle(TBorderStyle v) {
 int TCustomListBox::ItemAtPos(TPoint Pos, bool Existing) const {
   int n = items_->Count();
   if (auto* l = dynamic_cast<QListWidget*>(peer_)) {
-    QListWidgetItem* it = l->itemAt(QPoint(Pos.X, Pos.Y));
+    // Client positions are the list's; the items lie in its viewport.
+    QListWidgetItem* it = l->itemAt(l->viewport()->mapFrom(l, QPoint(Pos.X, Pos.Y)));
     if (it) return l->row(it);
     return Existing ? -1 : n;
   }
@@ -1510,8 +1511,10 @@ int TCustomListBox::ItemAtPos(TPoint Pos, bool Existing) const {
 }
 
 TRect TCustomListBox::ItemRect(int Index) const {
-  if (auto* l = dynamic_cast<QListWidget*>(peer_); l && l->item(Index))
-    return FromQRect(l->visualItemRect(l->item(Index)));
+  if (auto* l = dynamic_cast<QListWidget*>(peer_); l && l->item(Index)) {
+    QRect r = l->visualItemRect(l->item(Index));
+    return FromQRect(r.translated(l->viewport()->mapTo(l, QPoint(0, 0))));
+  }
   int y = (Index - topIndex_) * itemHeight_;
   return TRect(0, y, width_, y + itemHeight_);
 }

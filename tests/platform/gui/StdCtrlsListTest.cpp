@@ -145,6 +145,10 @@ TEST_F(StdLists, ListBoxSingleAndMultipleSelection) {
   StdClick(view->viewport(), row0.center().x(), row0.center().y());
   EXPECT_EQ(l->ItemIndex(), 0) << "a mouse click on an item chooses it";
   EXPECT_GE(clicks, 1);
+  TRect r1 = l->ItemRect(1);
+  EXPECT_GT(r1.Left, 0) << "items lie inside the border";
+  EXPECT_EQ(l->ItemAtPos(TPoint((r1.Left + r1.Right) / 2, r1.Top), true), 1);
+  EXPECT_EQ(l->ItemAtPos(TPoint((r1.Left + r1.Right) / 2, r1.Bottom - 1), true), 1);
   int doubles = 0;
   l->OnDblClick = [&](TObject*) { ++doubles; };
   QPointF at = row0.center();
