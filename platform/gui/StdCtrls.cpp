@@ -1127,7 +1127,12 @@ void TCustomMemo::PushToPeer() {
   pushing_ = true;
   QString q = MemoToQt(text_);
   if (m->toPlainText() != q) {
+    // Keep the caret where it was when the text is only converted (character case).
+    int pos = m->textCursor().position();
     m->setPlainText(q);
+    QTextCursor c = m->textCursor();
+    c.setPosition(std::min(pos, static_cast<int>(q.size())));
+    m->setTextCursor(c);
     PushAlignment();
   }
   pushing_ = false;

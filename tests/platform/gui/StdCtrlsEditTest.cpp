@@ -202,9 +202,12 @@ TEST_F(StdEdits, MemoTabsAndReadOnly) {
   StdKey(m, Qt::Key_Tab, "\t");
   EXPECT_EQ(m->Text(), "\t");
   EXPECT_EQ(form_->ActiveControl(), m);
+  m->SetCharCase(ecUpperCase);
+  StdType(m, "ab");
+  EXPECT_EQ(m->Text(), "\tAB") << "typed in order, in upper case";
   m->SetReadOnly(true);
   StdType(m, "abc");
-  EXPECT_EQ(m->Text(), "\t") << "a read-only memo takes no typing";
+  EXPECT_EQ(m->Text(), "\tAB") << "a read-only memo takes no typing";
 }
 
 TEST_F(StdEdits, WrappingMemoReadsItsLinesAsShown) {
