@@ -1187,6 +1187,11 @@ void TControlCanvas::PaintWith(QPainter* Painter, const TRect& Clip, const std::
   EndPaint();
 }
 
+void TControlCanvas::Changed() {
+  TCanvas::Changed();
+  if (!painting_) control_->Invalidate();
+}
+
 void TControlCanvas::RequiredState() {
   if (Backend()) return;
   int w = std::max(1, control_->Width()), h = std::max(1, control_->Height());

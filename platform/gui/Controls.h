@@ -450,6 +450,8 @@ class TControlCanvas : public TCanvas {
 
  protected:
   void RequiredState() override;
+  // Drawing outside a paint cannot reach the screen; the control repaints itself instead.
+  void Changed() override;
 
  private:
   TControl* control_;

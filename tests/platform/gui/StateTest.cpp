@@ -220,3 +220,33 @@ TEST(Windows, SendMessageKeyStateAndAccelerators) {
 }
 
 }  // namespace
+
+namespace {
+
+class TPaintCounter : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  int Paints = 0;
+
+ protected:
+  void Paint() override { ++Paints; }
+};
+
+TEST_F(State, DrawingOutsideAPaintMakesTheControlRepaint) {
+  auto* f = new TForm(Application);
+  f->SetClientSize(50, 50);
+  auto* c = new TPaintCounter(f);
+  c->SetBounds(0, 0, 20, 20);
+  c->SetParent(f);
+  f->Show();
+  Application->ProcessMessages();
+  int before = c->Paints;
+  EXPECT_EQ(c->Canvas()->TextWidth("abc"), c->Canvas()->TextWidth("abc")) << "measuring works outside a paint";
+  Application->ProcessMessages();
+  EXPECT_EQ(c->Paints, before) << "measuring does not repaint";
+  c->Canvas()->FillRect(TRect(0, 0, 5, 5));
+  Application->ProcessMessages();
+  EXPECT_GT(c->Paints, before);
+}
+
+}  // namespace
