@@ -44,35 +44,6 @@ int FromQPos(const QString& q, int qpos) {
   return static_cast<int>(FromQString(q.left(qpos)).size());
 }
 
-// Sends the keys of a widget inside a peer (a combo box's line) through the
-// translation point of the control, as if they had reached the peer. Mouse
-// input stays with the inner widget, whose positions the control does not map.
-class TKeyRoute : public QObject, public TPeerBase {
- public:
-  TKeyRoute(TWinControl* c, QWidget* inner) : QObject(inner), inner_(inner) { Control = c; }
-  bool BaseEvent(QEvent* e) override {
-    passing_ = true;
-    bool r = QCoreApplication::sendEvent(inner_, e);
-    passing_ = false;
-    return r;
-  }
-  QWidget* Widget() override { return inner_; }
-
- protected:
-  bool eventFilter(QObject* obj, QEvent* e) override {
-    if (obj != inner_ || passing_ || !Control) return false;
-    if (e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease) return false;
-    GuiTranslate(this, e);
-    return true;
-  }
-
- private:
-  QWidget* inner_;
-  bool passing_ = false;
-};
-
-void RouteKeys(TWinControl* c, QWidget* inner) { inner->installEventFilter(new TKeyRoute(c, inner)); }
-
 // Text boxes and lists fill their text area with the control's colour.
 void SetPeerBase(QWidget* w, TColor c) {
   if (!w) return;
@@ -1348,6 +1319,11 @@ void TCustomComboBox::CMTextChanged(TMessage& Message) {
   PushSelection();
 }
 
+QWidget* TCustomComboBox::ClientWidget() const {
+  auto* c = dynamic_cast<QComboBox*>(peer_);
+  return c && c->lineEdit() ? c->lineEdit() : peer_;
+}
+
 void TCustomComboBox::CMColorChanged(TMessage& Message) {
   TWinControl::CMColorChanged(Message);
   SetPeerBase(peer_, color_);
@@ -1368,7 +1344,7 @@ QWidget* TCustomComboBox::CreatePeer(QWidget* ParentWidget) {
     GuiRun(cb, [cb, i] { cb->UserSelect(i); });
   });
   if (QLineEdit* e = c->lineEdit()) {
-    RouteKeys(this, e);
+    RouteEvents(this, e);
     QObject::connect(e, &QLineEdit::textEdited, c, [c](const QString& t) {
       auto* cb = dynamic_cast<TCustomComboBox*>(LiveControl(c));
       if (!cb || cb->pushing_) return;
@@ -1505,8 +1481,7 @@ void TCustomListBox::SetBorderStyle(TBorderStyle v) {
 int TCustomListBox::ItemAtPos(TPoint Pos, bool Existing) const {
   int n = items_->Count();
   if (auto* l = dynamic_cast<QListWidget*>(peer_)) {
-    // Client positions are the list's; the items lie in its viewport.
-    QListWidgetItem* it = l->itemAt(l->viewport()->mapFrom(l, QPoint(Pos.X, Pos.Y)));
+    QListWidgetItem* it = l->itemAt(QPoint(Pos.X, Pos.Y));
     if (it) return l->row(it);
     return Existing ? -1 : n;
   }
@@ -1516,10 +1491,8 @@ int TCustomListBox::ItemAtPos(TPoint Pos, bool Existing) const {
 }
 
 TRect TCustomListBox::ItemRect(int Index) const {
-  if (auto* l = dynamic_cast<QListWidget*>(peer_); l && l->item(Index)) {
-    QRect r = l->visualItemRect(l->item(Index));
-    return FromQRect(r.translated(l->viewport()->mapTo(l, QPoint(0, 0))));
-  }
+  if (auto* l = dynamic_cast<QListWidget*>(peer_); l && l->item(Index))
+    return FromQRect(l->visualItemRect(l->item(Index)));
   int y = (Index - topIndex_) * itemHeight_;
   return TRect(0, y, width_, y + itemHeight_);
 }
@@ -1610,6 +1583,11 @@ void TCustomListBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState Stat
   if (Index >= 0 && Index < items_->Count()) canvas_->TextOut(Rect.Left + 2, Rect.Top, items_->Get(Index));
 }
 
+QWidget* TCustomListBox::ClientWidget() const {
+  auto* l = dynamic_cast<QListWidget*>(peer_);
+  return l ? l->viewport() : peer_;
+}
+
 void TCustomListBox::CMColorChanged(TMessage& Message) {
   TWinControl::CMColorChanged(Message);
   SetPeerBase(peer_, color_);
@@ -1623,9 +1601,7 @@ QWidget* TCustomListBox::CreatePeer(QWidget* ParentWidget) {
                                                       : QAbstractItemView::MultiSelection)
                                    : QAbstractItemView::SingleSelection);
   l->setUniformItemSizes(true);
-  QObject::connect(l, &QListWidget::itemDoubleClicked, l, [l](QListWidgetItem*) {
-    if (auto* c = dynamic_cast<TCustomListBox*>(LiveControl(l))) GuiRun(c, [c] { c->DblClick(); });
-  });
+  RouteEvents(this, l->viewport());
   QObject::connect(l, &QListWidget::itemSelectionChanged, l, [l] {
     if (auto* c = dynamic_cast<TCustomListBox*>(LiveControl(l))) GuiRun(c, [c] { c->PeerSelectionChanged(); });
   });

@@ -425,6 +425,8 @@ class TCustomComboBox : public TWinControl {
   bool DroppedDown() const { return droppedDown_; }
   void SetDroppedDown(bool v);
   void Clear();
+  // The line of an editable combo (mouse positions are the line's).
+  QWidget* ClientWidget() const override;
 
   TNotifyEvent OnChange, OnSelect, OnDropDown, OnCloseUp;
 
@@ -492,6 +494,8 @@ class TCustomListBox : public TWinControl {
   TBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TBorderStyle v);
   TCanvas* Canvas() const { return canvas_.get(); }
+  // The client area is the list's inside its border.
+  QWidget* ClientWidget() const override;
   // Index of the item at a client point; -1 when none (Existing) or the count.
   int ItemAtPos(TPoint Pos, bool Existing) const;
   TRect ItemRect(int Index) const;

@@ -146,7 +146,7 @@ TEST_F(StdLists, ListBoxSingleAndMultipleSelection) {
   EXPECT_EQ(l->ItemIndex(), 0) << "a mouse click on an item chooses it";
   EXPECT_GE(clicks, 1);
   TRect r1 = l->ItemRect(1);
-  EXPECT_GT(r1.Left, 0) << "items lie inside the border";
+  EXPECT_EQ(r1.Left, 0) << "client positions start inside the border";
   EXPECT_EQ(l->ItemAtPos(TPoint((r1.Left + r1.Right) / 2, r1.Top), true), 1);
   EXPECT_EQ(l->ItemAtPos(TPoint((r1.Left + r1.Right) / 2, r1.Bottom - 1), true), 1);
   int doubles = 0;
@@ -156,6 +156,11 @@ TEST_F(StdLists, ListBoxSingleAndMultipleSelection) {
                   Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(view->viewport(), &dbl);
   EXPECT_EQ(doubles, 1);
+  int downY = -1;
+  l->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int y) { downY = y; };
+  StdClick(view->viewport(), 5, r1.Top + 2);
+  EXPECT_EQ(downY, r1.Top + 2) << "mouse events reach the list's handlers in client positions";
+  EXPECT_EQ(l->ItemIndex(), 1);
 
   l->SetMultiSelect(true);
   l->ClearSelection();
