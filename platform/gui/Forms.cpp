@@ -235,7 +235,6 @@ void TCustomForm::AttachToFrame() {
   QPixmap blank(16, 16);
   blank.fill(Qt::transparent);
   subWindow_->setWindowIcon(QIcon(blank));  // no toolkit logo in the child's caption
-  RouteEvents(this, subWindow_);
   UpdatePeerGeometry();
   if (menu_) fr->RebuildMenuBar();
   visible_ = false;
