@@ -1098,13 +1098,18 @@ void TCustomMemo::PushToPeer() {
   pushing_ = true;
   QString q = MemoToQt(text_);
   if (m->toPlainText() != q) {
-    // Keep the caret where it was when the text is only converted (character case).
-    int pos = m->textCursor().position();
     m->setPlainText(q);
-    QTextCursor c = m->textCursor();
-    c.setPosition(std::min(pos, static_cast<int>(q.size())));
-    m->setTextCursor(c);
     PushAlignment();
+  }
+  auto qpos = [&](int b) {
+    return static_cast<int>(MemoToQt(text_.substr(0, static_cast<size_t>(std::clamp(b, 0, static_cast<int>(text_.size()))))).size());
+  };
+  int a = qpos(anchor_), p = qpos(caret_);
+  QTextCursor c = m->textCursor();
+  if (c.anchor() != a || c.position() != p) {
+    c.setPosition(a);
+    c.setPosition(p, QTextCursor::KeepAnchor);
+    m->setTextCursor(c);
   }
   pushing_ = false;
 }

@@ -179,9 +179,11 @@ TEST_F(StdEdits, MemoLinesAreItsTextWithLineBreaks) {
 
   int changes = 0;
   m->OnChange = [&](TObject*) { ++changes; };
-  m->SetSelStart(static_cast<int>(m->Text().size()));
   auto* q = static_cast<QPlainTextEdit*>(m->Peer());
-  q->moveCursor(QTextCursor::End);
+  m->SetSelStart(3);
+  m->SetSelLength(4);
+  EXPECT_EQ(q->textCursor().selectedText(), "b\u2029c") << "the window shows the selection kept here";
+  m->SetSelStart(static_cast<int>(m->Text().size()));
   StdKey(m, Qt::Key_Return, "\r");
   StdType(m, "d");
   EXPECT_EQ(m->Text(), "a\r\nb\r\nc\r\nd");
