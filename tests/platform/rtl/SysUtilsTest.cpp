@@ -1,6 +1,7 @@
 #include "platform/rtl/SysUtils.h"
 
 #include <gtest/gtest.h>
+#include <csignal>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -307,6 +308,42 @@ TEST(AtomicSave, UnwritableDirectoryKeepsTheOldFile) {
   EXPECT_THROW(SaveFileAtomically(f, "new"), EFCreateError);
   chmod(sub.c_str(), 0755);
   EXPECT_EQ(LoadFileBytes(f), "old");
+}
+
+// Root ignores directory permissions, so the tests below make saves fail in
+// ways that hold for every user, CI's root included.
+TEST(AtomicSave, PlaceWhereNoFileCanBeCreatedKeepsTheOldFile) {
+  // Nobody may create files in /proc, yet /proc/version exists.
+  const std::string before = LoadFileBytes("/proc/version");
+  ASSERT_FALSE(before.empty());
+  EXPECT_THROW(SaveFileAtomically("/proc/version", "new"), EStreamError);
+  EXPECT_EQ(LoadFileBytes("/proc/version"), before);
+}
+
+TEST(AtomicSave, WriteFailingHalfwayKeepsTheOldFileAndLeavesNoTemporary) {
+  TTempDir dir;
+  const std::string f = dir.File("a.bin");
+  SaveFileAtomically(f, "old contents");
+  // A file-size limit makes the write fail part of the way through, as a full disk would.
+  struct sigaction ignore {}, previous {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, &previous);
+  rlimit old{}, small{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  small = old;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool threw = false;
+  try {
+    SaveFileAtomically(f, std::string(100000, 'x'));
+  } catch (const EWriteError&) {
+    threw = true;
+  }
+  setrlimit(RLIMIT_FSIZE, &old);
+  sigaction(SIGXFSZ, &previous, nullptr);
+  EXPECT_TRUE(threw);
+  EXPECT_EQ(LoadFileBytes(f), "old contents");
+  EXPECT_EQ(dir.EntryCount(), 1) << "the temporary file was left behind";
 }
 
 TEST(AtomicSave, MissingDirectoryIsAnError) {
