@@ -1255,6 +1255,24 @@ void TCustomComboBox::Clear() {
   SetItemIndex(-1);
 }
 
+int TCustomComboBox::SelStart() const {
+  auto* c = dynamic_cast<QComboBox*>(peer_);
+  if (!c || !c->lineEdit()) return 0;
+  QLineEdit* e = c->lineEdit();
+  return FromQPos(e->text(), e->hasSelectedText() ? e->selectionStart() : e->cursorPosition());
+}
+
+int TCustomComboBox::SelLength() const { return static_cast<int>(SelText().size()); }
+
+std::string TCustomComboBox::SelText() const {
+  auto* c = dynamic_cast<QComboBox*>(peer_);
+  return c && c->lineEdit() ? FromQString(c->lineEdit()->selectedText()) : std::string();
+}
+
+void TCustomComboBox::SelectAll() {
+  if (auto* c = dynamic_cast<QComboBox*>(peer_); c && c->lineEdit()) c->lineEdit()->selectAll();
+}
+
 void TCustomComboBox::UserSelect(int Index) {
   if (Index < 0 || Index >= items_->Count()) return;
   SetItemIndex(Index);

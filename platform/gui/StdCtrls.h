@@ -425,6 +425,11 @@ class TCustomComboBox : public TWinControl {
   bool DroppedDown() const { return droppedDown_; }
   void SetDroppedDown(bool v);
   void Clear();
+  // Selection in the line of an editable combo (0-based; nothing for a drop-down list).
+  int SelStart() const;
+  int SelLength() const;
+  std::string SelText() const;
+  void SelectAll();
   // The line of an editable combo (mouse positions are the line's).
   QWidget* ClientWidget() const override;
 
@@ -498,6 +503,7 @@ class TCustomListBox : public TWinControl {
   QWidget* ClientWidget() const override;
   // Index of the item at a client point; -1 when none (Existing) or the count.
   int ItemAtPos(TPoint Pos, bool Existing) const;
+  int Count() const { return items_->Count(); }
   TRect ItemRect(int Index) const;
   void Clear();
   void ClearSelection();

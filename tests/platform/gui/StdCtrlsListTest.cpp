@@ -96,6 +96,9 @@ TEST_F(StdLists, DropDownTextIsFreeAndMatchesItemsExactly) {
   EXPECT_GE(changes, 4);
   c->SetItemIndex(0);
   EXPECT_EQ(line->text(), "alpha");
+  c->SelectAll();
+  EXPECT_EQ(c->SelText(), "alpha");
+  EXPECT_EQ(c->SelStart(), 0);
   StdClick(line, 3, 3);
   c->SetText("");
   StdType(c, "be");
