@@ -455,6 +455,18 @@ void TRadioButton::CreateWnd() {
   peer_->setLayoutDirection(alignment_ == taLeftJustify ? Qt::RightToLeft : Qt::LeftToRight);
 }
 
+void TRadioButton::WMSetFocus(TMessage& Message) {
+  mouseEntry_ = Message.Event && Message.Event->type() == QEvent::FocusIn &&
+                static_cast<QFocusEvent*>(Message.Event)->reason() == Qt::MouseFocusReason;
+  TButtonControl::WMSetFocus(Message);
+  mouseEntry_ = false;
+}
+
+void TRadioButton::DoEnter() {
+  TButtonControl::DoEnter();
+  if (!mouseEntry_ && !checked_) SetChecked(true);
+}
+
 void TRadioButton::CMDialogChar(TMessage& Message) {
   if (IsAccel(static_cast<WORD>(Message.WParam), text_) && CanFocus()) {
     SetFocus();

@@ -189,10 +189,14 @@ class TRadioButton : public TButtonControl {
   QWidget* CreatePeer(QWidget* ParentWidget) override;
   void CreateWnd() override;
   void CMDialogChar(TMessage& Message) override;
+  void WMSetFocus(TMessage& Message) override;
+  // Reached by the keyboard (arrow keys within a group), a radio button checks itself.
+  void DoEnter() override;
   void UpdatePeerState();
 
   bool checked_ = false;
   TAlignment alignment_ = taRightJustify;
+  bool mouseEntry_ = false;
 };
 
 // ---------------------------------------------------------------- edits

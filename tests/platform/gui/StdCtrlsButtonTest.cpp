@@ -186,6 +186,15 @@ TEST_F(StdButtons, RadioButtonsExcludeEachOtherWithinOneParentOnly) {
   StdClick(ra[2]->Peer(), 6, 8);
   EXPECT_TRUE(ra[2]->Checked()) << "a click on the checked button keeps it checked";
   EXPECT_EQ(clicks, 3);
+
+  // Arrow keys walk the group and check the button they reach.
+  f->SetActiveControl(ra[2]);
+  StdKey(ra[2], Qt::Key_Up);
+  EXPECT_EQ(f->ActiveControl(), ra[1]);
+  EXPECT_TRUE(ra[1]->Checked());
+  EXPECT_FALSE(ra[2]->Checked());
+  EXPECT_TRUE(rb[0]->Checked());
+  EXPECT_EQ(clicks, 4);
 }
 
 TEST_F(StdButtons, SpeedButtonsOfAGroupReleaseEachOther) {
