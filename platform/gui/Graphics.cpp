@@ -570,8 +570,10 @@ std::vector<std::string> TCanvas::LayoutLines(const std::string& text, int width
       }
       int w = b->TextExtent(r).cx;
       int stop = (w / tabWidth + 1) * tabWidth;
+      // At most a tab's width of blanks, even for a font whose blank measures nothing.
+      int n = 0;
       do r += ' ';
-      while (b->TextExtent(r).cx < stop);
+      while (b->TextExtent(r).cx < stop && ++n < 64);
     }
     return r;
   };
