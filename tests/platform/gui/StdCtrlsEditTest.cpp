@@ -324,6 +324,27 @@ TEST_F(StdEdits, MaskLayoutParsesEscapesCaseAndFields) {
   EXPECT_EQ(bad, 1);
 }
 
+TEST_F(StdEdits, AnyMaskAndValueGiveTextsOfTheMaskLength) {
+  // Masks and values made of every kind of character, including broken escapes and fields.
+  const std::string pool = "LlAaCc09#<>!\\;:/_ x-()";
+  uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  for (int round = 0; round < 2000; ++round) {
+    std::string mask, value;
+    for (int i = static_cast<int>(next() % 12); i > 0; --i) mask += pool[next() % pool.size()];
+    for (int i = static_cast<int>(next() % 16); i > 0; --i) value += static_cast<char>(32 + next() % 95);
+    TMaskLayout l(mask);
+    std::string edit = l.EditTextFrom(value);
+    ASSERT_EQ(static_cast<int>(edit.size()), l.Length()) << "mask \"" << mask << "\"";
+    std::string text = l.TextFrom(edit);
+    EXPECT_EQ(l.EditTextFrom(text), edit) << "mask \"" << mask << "\" value \"" << value << "\"";
+    int bad = 0;
+    if (!l.Complete(edit, bad)) {
+      EXPECT_TRUE(bad >= 0 && bad < l.Length() && l.IsRequired(bad));
+    }
+  }
+}
+
 TEST_F(StdEdits, EscapePutsBackTheMaskedTextFromEntry) {
   auto* e = Make<TMaskEdit>();
   e->SetEditMask("00;1;_");
