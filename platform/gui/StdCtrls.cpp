@@ -498,6 +498,7 @@ TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner) {
   controlStyle_ = csClickEvents | csSetCaption | csDoubleClicks | csFixedHeight;
   width_ = 121;
   height_ = 21;
+  autoSize_ = true;
   tabStop_ = true;
   color_ = clWindow;
   parentColor_ = false;
@@ -799,6 +800,12 @@ void TCustomEdit::CMTextChanged(TMessage& Message) {
   SetSel(anchor_, caret_);
   PushToPeer();
   Change();
+}
+
+void TCustomEdit::CMFontChanged(TMessage& Message) {
+  TWinControl::CMFontChanged(Message);
+  if (autoSize_ && borderStyle_ != bsNone && (controlStyle_ & csFixedHeight) && !(ComponentState() & csLoading))
+    SetHeight(QFontMetrics(TQtCanvasBackend::MakeFont(font_->Data())).height() + 8);
 }
 
 void TCustomEdit::CMColorChanged(TMessage& Message) {

@@ -261,6 +261,8 @@ class TCustomEdit : public TWinControl {
   void CreateWnd() override;
   void CMTextChanged(TMessage& Message) override;
   void CMColorChanged(TMessage& Message) override;
+  // With AutoSize, a bordered one-line edit takes the height of its font.
+  void CMFontChanged(TMessage& Message) override;
   void WMGetDlgCode(TMessage& Message) override;
   void WMKeyDown(TMessage& Message) override;
   void WMChar(TMessage& Message) override;

@@ -5,6 +5,7 @@
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/Mask.h"
 #include "platform/gui/QtBridge.h"
+#include "platform/gui/QtCanvas.h"
 #include "platform/gui/Spin.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/Timer.h"
@@ -159,6 +160,24 @@ TEST_F(StdEdits, EnteringByKeyboardSelectsAllUnlessAutoSelectIsOff) {
   EXPECT_EQ(b->SelStart(), 2);
   b->SetColor(clYellow);
   EXPECT_EQ(b->Peer()->palette().color(QPalette::Base), ToQColor(clYellow));
+}
+
+TEST_F(StdEdits, AutoSizedEditTakesTheHeightOfItsFont) {
+  auto* e = Make<TEdit>();
+  EXPECT_EQ(e->Height(), 21);
+  e->Font()->SetHeight(-24);
+  int expected = QFontMetrics(TQtCanvasBackend::MakeFont(e->Font()->Data())).height() + 8;
+  EXPECT_EQ(e->Height(), expected);
+  EXPECT_GT(e->Height(), 24);
+  e->SetHeight(40);
+  EXPECT_EQ(e->Height(), 40) << "a height set afterwards stands";
+  e->SetAutoSize(false);
+  e->Font()->SetHeight(-8);
+  EXPECT_EQ(e->Height(), 40);
+  auto* m = Make<TMemo>();
+  m->SetHeight(60);
+  m->Font()->SetHeight(-24);
+  EXPECT_EQ(m->Height(), 60) << "a memo keeps its height";
 }
 
 TEST_F(StdEdits, MemoLinesAreItsTextWithLineBreaks) {
