@@ -285,8 +285,11 @@ UINT MouseMessage(QEvent::Type t, Qt::MouseButton b) {
 QPoint ToClient(TPeerBase* peer, TWinControl* c, QPoint p) {
   QWidget* from = peer->Widget();
   QWidget* to = c->ClientWidget();
-  if (to && from != to) return to->mapFrom(from->window() == to->window() ? from : to, p);
-  return p;
+  if (!to || from == to) return p;
+  // mapFrom and mapTo require an ancestor; a list's viewport sits inside its client widget.
+  if (to->isAncestorOf(from)) return from->mapTo(to, p);
+  if (from->isAncestorOf(to)) return to->mapFrom(from, p);
+  return to->mapFromGlobal(from->mapToGlobal(p));
 }
 
 // Sends a mouse message to the graphic child under the point or holding the capture.
@@ -548,4 +551,7 @@ class TRouteFilter : public QObject, public TPeerBase {
 void RouteEvents(TWinControl* Control, QWidget* Inner) {
   auto* f = new TRouteFilter(Control, Inner);
   Inner->installEventFilter(f);
+  // The control already had the mouse event: one the inner widget leaves must not reach
+  // the control again through the widget's parents.
+  Inner->setAttribute(Qt::WA_NoMousePropagation);
 }

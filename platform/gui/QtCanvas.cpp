@@ -127,12 +127,54 @@ void TQtCanvasBackend::Line(int x1, int y1, int x2, int y2) {
   int dx = x2 - x1, dy = y2 - y1;
   int len = std::max(std::abs(dx), std::abs(dy));
   if (len == 0) return;
-  UsePen();
-  // With a flat cap the cosmetic stroker leaves the end point out, as Windows does.
-  if (pen_.width() <= 1)
-    p_->drawLine(x1, y1, x2, y2);
-  else
+  if (pen_.width() > 1) {
+    // Wide pens end round, as the Windows default pen does, so the start is always covered.
+    QPen wide = pen_;
+    wide.setCapStyle(Qt::RoundCap);
+    wide.setJoinStyle(Qt::RoundJoin);
+    state_ = kNone;
+    p_->setPen(wide);
     p_->drawLine(QPointF(x1 + 0.5, y1 + 0.5), QPointF(x2 + 0.5, y2 + 0.5));
+    return;
+  }
+  // Qt's cosmetic stroker leaves out one end or the other depending on the direction; the
+  // pixels are chosen here so the end point alone is left out, whichever way the line runs.
+  if (pen_.style() == Qt::SolidLine) {
+    if (dy == 0 || dx == 0) {
+      QRect span = dy == 0 ? QRect(dx > 0 ? x1 : x2 + 1, y1, len, 1) : QRect(x1, dy > 0 ? y1 : y2 + 1, 1, len);
+      p_->fillRect(span, pen_.color());
+      return;
+    }
+    QPolygon pts(len);
+    int ax = std::abs(dx), ay = std::abs(dy), sx = dx > 0 ? 1 : -1, sy = dy > 0 ? 1 : -1;
+    int x = x1, y = y1, err = (ax >= ay ? ax : ay) / 2;
+    for (int i = 0; i < len; ++i) {
+      pts.setPoint(i, x, y);
+      if (ax >= ay) {
+        x += sx;
+        err -= ay;
+        if (err < 0) { y += sy; err += ax; }
+      } else {
+        y += sy;
+        err -= ax;
+        if (err < 0) { x += sx; err += ay; }
+      }
+    }
+    QPen dots = pen_;
+    dots.setCapStyle(Qt::SquareCap);  // a flat cap may leave single points out
+    state_ = kNone;
+    p_->setPen(dots);
+    p_->drawPoints(pts);
+    return;
+  }
+  // Patterned pens: both ends included, up to the last pixel before the end point.
+  int lx = x1 + int(std::lround(double(dx) * (len - 1) / len));
+  int ly = y1 + int(std::lround(double(dy) * (len - 1) / len));
+  QPen pat = pen_;
+  pat.setCapStyle(Qt::SquareCap);
+  state_ = kNone;
+  p_->setPen(pat);
+  p_->drawLine(x1, y1, lx, ly);
 }
 
 void TQtCanvasBackend::Polyline(const std::vector<TPoint>& pts) {

@@ -2,6 +2,9 @@
 // graphic classes load and save their formats.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include <QBuffer>
 #include <QImage>
 
@@ -38,6 +41,36 @@ TEST(Canvas, RectanglesAndLinesExcludeTheirRightAndBottomEnds) {
   EXPECT_EQ(At(b, 4, 11), clLime);
   EXPECT_EQ(At(b, 5, 11), clWhite) << "LineTo leaves its end point out";
   EXPECT_EQ(c->PenPos(), TPoint(5, 11));
+}
+
+// Every direction, thin and wide pens: each pixel from the start up to the one
+// before the end point is drawn; a thin line leaves only the end point out.
+TEST(Canvas, LineToDrawsEveryPixelUpToTheOneBeforeTheEndPoint) {
+  struct Case { int x1, y1, x2, y2; };
+  const Case cases[] = {{4, 10, 16, 10}, {16, 10, 4, 10}, {10, 4, 10, 16}, {10, 16, 10, 4},
+                        {4, 4, 16, 16},  {16, 16, 4, 4},  {4, 16, 16, 4},  {16, 4, 4, 16}};
+  for (int width : {1, 3}) {
+    for (const Case& k : cases) {
+      TBitmap b(21, 21);
+      TCanvas* c = b.Canvas();
+      c->Brush()->SetColor(clWhite);
+      c->FillRect(TRect(0, 0, 21, 21));
+      c->Pen()->SetColor(clBlack);
+      c->Pen()->SetWidth(width);
+      c->MoveTo(k.x1, k.y1);
+      c->LineTo(k.x2, k.y2);
+      int dx = (k.x2 > k.x1) - (k.x2 < k.x1), dy = (k.y2 > k.y1) - (k.y2 < k.y1);
+      int n = std::max(std::abs(k.x2 - k.x1), std::abs(k.y2 - k.y1));
+      for (int i = 0; i < n; ++i)
+        EXPECT_EQ(At(b, k.x1 + i * dx, k.y1 + i * dy), clBlack)
+            << "width " << width << " from " << k.x1 << "," << k.y1 << " to " << k.x2 << "," << k.y2
+            << ": step " << i << " of " << n;
+      if (width == 1) {
+        EXPECT_EQ(At(b, k.x2, k.y2), clWhite) << "end point " << k.x2 << "," << k.y2;
+        EXPECT_EQ(At(b, k.x1 - dx, k.y1 - dy), clWhite) << "before the start " << k.x1 << "," << k.y1;
+      }
+    }
+  }
 }
 
 TEST(Canvas, TextIsPlacedByTheTopLeftOfItsBox) {

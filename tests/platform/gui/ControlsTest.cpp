@@ -4,6 +4,7 @@
 
 #include "GuiProbes.h"
 #include "platform/gui/FormImage.h"
+#include "platform/gui/QtPeer.h"
 #include "platform/gui/testing/GuiTest.h"
 
 namespace {
@@ -270,6 +271,48 @@ TEST_F(Controls, AnExceptionInAHandlerIsShownAndTheLoopGoesOn) {
   ClickAt(p, 5, 5);
   EXPECT_EQ(caught, "") << "EAbort is silent";
   Application->OnException = nullptr;
+}
+
+// Inner widgets routed to a control may sit inside its client window or beside it;
+// their mouse positions arrive in the control's client coordinates either way.
+TEST_F(Controls, RoutedInnerWidgetsGiveClientCoordinatesWhereverTheySit) {
+  auto* f = new TForm(Application);
+  f->SetClientSize(200, 200);
+  auto* p = new TProbe(f);
+  p->SetBounds(10, 10, 100, 100);
+  p->SetParent(f);
+  TPoint downAt(-1, -1);
+  int downs = 0;
+  p->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) {
+    downAt = TPoint(x, y);
+    ++downs;
+  };
+  f->Show();
+  auto press = [](QWidget* w, int x, int y) {
+    QMouseEvent e(QEvent::MouseButtonPress, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), Qt::LeftButton,
+                  Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+    QMouseEvent r(QEvent::MouseButtonRelease, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), Qt::LeftButton,
+                  Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &r);
+  };
+
+  auto* inside = new QWidget(p->ClientWidget());  // as a list's viewport sits in the list
+  inside->setGeometry(20, 30, 40, 40);
+  inside->show();
+  RouteEvents(p, inside);
+  press(inside, 3, 4);
+  EXPECT_EQ(downs, 1);
+  EXPECT_EQ(downAt, TPoint(23, 34));
+
+  auto* beside = new QWidget(f->ClientWidget());  // neither holds the other
+  beside->setGeometry(150, 160, 30, 30);
+  beside->show();
+  RouteEvents(p, beside);
+  press(beside, 1, 2);
+  EXPECT_EQ(downs, 2);
+  EXPECT_EQ(downAt, TPoint(141, 152));
+  delete beside;
 }
 
 }  // namespace
