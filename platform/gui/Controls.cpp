@@ -15,6 +15,7 @@
 #include "platform/gui/QtBridge.h"
 #include "platform/gui/QtCanvas.h"
 #include "platform/gui/QtPeer.h"
+#include "platform/rtl/Win1252.h"
 
 // ---------------------------------------------------------------- globals
 namespace {
@@ -33,6 +34,10 @@ TControl*& GuiMouseControl() {
 TShiftState& GuiCurrentShift() {
   static TShiftState s = 0;
   return s;
+}
+unsigned long& GuiKeySerial() {
+  static unsigned long n = 0;
+  return n;
 }
 
 TControl* GetCaptureControl() { return gCapture; }
@@ -1060,14 +1065,27 @@ void TWinControl::WMKeyUp(TMessage& m) {
   }
   m.WParam = key;
 }
+char KeyPressChar(char32_t Ch) {
+  if (Ch < 0x80) return static_cast<char>(Ch);
+  int b = UnicodeToWin1252Char(Ch);
+  return b >= 0 ? static_cast<char>(b) : '?';
+}
+
 void TWinControl::WMChar(TMessage& m) {
-  char c = static_cast<char>(m.WParam & 0xFF);
+  // The message carries the typed character; handlers see it as one byte. A byte they leave
+  // alone keeps the typed character, one they change stands for its Windows-1252 character,
+  // so no handler can put a partial UTF-8 sequence into the text.
+  auto typed = static_cast<char32_t>(m.WParam);
+  char c0 = KeyPressChar(typed), c = c0;
   if (DoKeyPress(c)) {
     m.Result = 1;
     m.WParam = 0;
     return;
   }
-  m.WParam = static_cast<unsigned char>(c);
+  if (c != c0) {
+    auto b = static_cast<unsigned char>(c);
+    m.WParam = b < 0x80 ? b : Win1252ToUnicodeChar(b);
+  }
 }
 
 void TWinControl::WMPaint(TMessage& m) {

@@ -106,6 +106,9 @@ std::string StripHotkey(const std::string& Caption);
 
 // Shift state of the keyboard and mouse buttons now.
 TShiftState KeyboardStateToShiftState();
+// A typed character as key-press handlers see it: ASCII as itself, any other character as
+// its Windows-1252 byte, or '?' when it has none. WM_CHAR carries the character itself.
+char KeyPressChar(char32_t Ch);
 
 class TSizeConstraints : public TPersistent {
  public:

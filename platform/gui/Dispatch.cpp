@@ -16,7 +16,6 @@
 #include "platform/gui/GuiInternal.h"
 #include "platform/gui/QtBridge.h"
 #include "platform/gui/QtPeer.h"
-#include "platform/rtl/Win1252.h"
 
 namespace {
 std::vector<TPeerBase*> gPeerStack;
@@ -325,6 +324,7 @@ bool TranslateKey(TPeerBase* peer, TWinControl* c, QKeyEvent* ke) {
   WORD vk0 = VirtualKeyFromQt(ke->key(), ke->modifiers());
   WORD vk = vk0;
   bool alt = shift & ssAlt;
+  if (press) ++GuiKeySerial();
   if (!press) {
     if (vk) {
       TMessage m;
@@ -351,24 +351,24 @@ bool TranslateKey(TPeerBase* peer, TWinControl* c, QKeyEvent* ke) {
   }
   QString text = ke->text();
   bool hasChar = false, charConsumed = false;
-  char ch0 = 0, ch = 0;
+  char32_t ch0 = 0, ch = 0;
   if (!text.isEmpty()) {
-    char16_t u = text.at(0).unicode();
-    int b = u < 0x80 ? u : UnicodeToWin1252Char(u);
-    if (b >= 0) {
+    // Typed characters travel as themselves (UTF-8 when they reach the text), not as bytes.
+    const QList<uint> chars = text.toUcs4();
+    if (!chars.isEmpty() && chars.front() != 0xFFFD) {
       hasChar = true;
-      ch0 = ch = static_cast<char>(b);
-      if (c->DoDialogChar(ch, alt)) {
+      ch0 = ch = static_cast<char32_t>(chars.front());
+      if (c->DoDialogChar(KeyPressChar(ch), alt)) {
         charConsumed = true;
       } else if (!alt) {
         TMessage m;
         m.Msg = WM_CHAR;
-        m.WParam = static_cast<unsigned char>(ch);
+        m.WParam = ch;
         c->WindowProc(m);
         if (m.Result || m.WParam == 0)
           charConsumed = true;
         else
-          ch = static_cast<char>(m.WParam & 0xFF);
+          ch = static_cast<char32_t>(m.WParam);
       }
     }
   } else if (alt && vk >= 'A' && vk <= 'Z') {
@@ -379,7 +379,7 @@ bool TranslateKey(TPeerBase* peer, TWinControl* c, QKeyEvent* ke) {
   if (!keyConsumed && vk == vk0 && (!hasChar || (!charConsumed && ch == ch0))) return peer->BaseEvent(ke);
   int qk = keyConsumed ? Qt::Key_unknown : (vk == vk0 ? ke->key() : QtKeyFromVirtualKey(vk));
   QString nt;
-  if (hasChar && !charConsumed) nt = QString(QChar(Win1252ToUnicodeChar(static_cast<unsigned char>(ch))));
+  if (hasChar && !charConsumed) nt = QString::fromUcs4(&ch, 1);
   QKeyEvent ne(ke->type(), qk, ke->modifiers(), nt, ke->isAutoRepeat(), static_cast<quint16>(ke->count()));
   return peer->BaseEvent(&ne);
 }

@@ -15,6 +15,8 @@ class TPeerBase;
 TControl*& GuiMouseControl();
 // Shift state of the event being translated.
 TShiftState& GuiCurrentShift();
+// Counts the key presses translated, so a character is matched with the key that brought it.
+unsigned long& GuiKeySerial();
 // The peer whose event is being translated now (innermost), or nullptr.
 TPeerBase* GuiEventPeer();
 // Depth of event translation now running.

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/Win1252.h"
 
 namespace {
 bool IsMaskChar(char c) {
@@ -224,9 +225,11 @@ void TCustomMaskEdit::InsertText(const std::string& s) {
   if (SelLength() > 0) BlankSelection();
   std::string t = text_;
   int caret = caret_;
+  // A position holds one byte: a character written in several (UTF-8) fits none.
+  bool multiByte = IsValidUtf8(s);
   for (char c : s) {
     int p = layout_.NextInput(caret);
-    if (p >= layout_.Length() || !layout_.Fit(p, c)) {
+    if (p >= layout_.Length() || (multiByte && static_cast<unsigned char>(c) >= 0x80) || !layout_.Fit(p, c)) {
       MessageBeep(0);
       break;
     }

@@ -21,10 +21,12 @@
 
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/GuiInternal.h"
 #include "platform/gui/QtBridge.h"
 #include "platform/gui/QtCanvas.h"
 #include "platform/gui/QtPeer.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/Win1252.h"
 
 namespace {
 
@@ -39,6 +41,50 @@ int ToQPos(const std::string& s, int pos) {
   pos = std::clamp(pos, 0, static_cast<int>(s.size()));
   return static_cast<int>(ToQString(s.substr(0, static_cast<size_t>(pos))).size());
 }
+bool HasMultiByteChar(const std::string& s) {
+  bool high = std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  return high && IsValidUtf8(s);
+}
+
+// Bytes of the character starting at i: a whole UTF-8 sequence in UTF-8 text, else one byte.
+size_t CharLength(const std::string& s, size_t i) {
+  if (i >= s.size()) return 0;
+  auto b = static_cast<unsigned char>(s[i]);
+  size_t n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+  if (n == 1 || i + n > s.size() || !IsValidUtf8(std::string_view(s).substr(i, n))) return 1;
+  return n;
+}
+
+// The largest character boundary not after `limit`.
+size_t CharBoundary(const std::string& s, size_t limit) {
+  size_t i = 0;
+  while (i < s.size()) {
+    size_t n = CharLength(s, i);
+    if (i + n > limit) break;
+    i += n;
+  }
+  return i;
+}
+
+int NextChar(const std::string& s, int pos) {
+  return std::min(static_cast<int>(s.size()), pos + static_cast<int>(std::max<size_t>(1, CharLength(s, static_cast<size_t>(pos)))));
+}
+
+int PrevChar(const std::string& s, int pos) {
+  if (pos <= 0) return 0;
+  int p = pos - 1;
+  // Step back over continuation bytes to the lead byte of a whole sequence ending at pos.
+  for (int k = 1; k <= 3 && p - k + 1 > 0; ++k) {
+    auto b = static_cast<unsigned char>(s[static_cast<size_t>(p - k + 1)]);
+    if ((b & 0xC0) != 0x80) break;
+    int lead = p - k;
+    if (lead >= 0 && lead + static_cast<int>(CharLength(s, static_cast<size_t>(lead))) == pos) return lead;
+  }
+  return p;
+}
+
+std::string Utf8Char(char32_t c) { return Utf16ToUtf8(QString::fromUcs4(&c, 1).toStdU16String()); }
+
 int FromQPos(const QString& q, int qpos) {
   qpos = std::clamp(qpos, 0, static_cast<int>(q.size()));
   return static_cast<int>(FromQString(q.left(qpos)).size());
@@ -507,11 +553,14 @@ TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner) {
 TCustomEdit::~TCustomEdit() = default;
 
 std::string TCustomEdit::ApplyCase(const std::string& s) const {
-  switch (charCase_) {
-    case ecUpperCase: return AnsiUpperCase(s);
-    case ecLowerCase: return AnsiLowerCase(s);
-    default: return s;
+  if (charCase_ == ecNormal) return s;
+  // UTF-8 text changes case by character; byte-wise it would turn into other bytes.
+  if (HasMultiByteChar(s)) {
+    QString q = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+    QByteArray b = (charCase_ == ecUpperCase ? q.toUpper() : q.toLower()).toUtf8();
+    return std::string(b.constData(), static_cast<size_t>(b.size()));
   }
+  return charCase_ == ecUpperCase ? AnsiUpperCase(s) : AnsiLowerCase(s);
 }
 
 void TCustomEdit::SetText(const std::string& v) {
@@ -670,11 +719,15 @@ void TCustomEdit::InsertText(const std::string& s) {
   if (maxLength_ > 0) {
     int room = maxLength_ - (static_cast<int>(text_.size()) - SelLength());
     if (room < static_cast<int>(t.size())) {
-      if (room <= 0 || t.size() == 1) {
+      if (room <= 0 || CharLength(t, 0) == t.size()) {
         MessageBeep(0);
         return;
       }
-      t.resize(static_cast<size_t>(room));
+      t.resize(CharBoundary(t, static_cast<size_t>(room)));
+      if (t.empty()) {
+        MessageBeep(0);
+        return;
+      }
     }
   }
   SetSelText(t);
@@ -684,7 +737,7 @@ void TCustomEdit::DeleteBack() {
   if (readOnly_) return;
   if (SelLength() > 0) return ClearSelection();
   if (caret_ == 0) return;
-  SetSel(caret_ - 1, caret_);
+  SetSel(PrevChar(text_, caret_), caret_);
   ClearSelection();
 }
 
@@ -692,17 +745,17 @@ void TCustomEdit::DeleteForward() {
   if (readOnly_) return;
   if (SelLength() > 0) return ClearSelection();
   if (caret_ >= static_cast<int>(text_.size())) return;
-  SetSel(caret_, caret_ + 1);
+  SetSel(caret_, NextChar(text_, caret_));
   ClearSelection();
 }
 
-void TCustomEdit::EditChar(char Ch) {
-  auto u = static_cast<unsigned char>(Ch);
-  if (u == 8) return DeleteBack();
-  if (u < 0x20 || u == 0x7F) return;
+void TCustomEdit::EditChar(char32_t Ch) {
+  if (Ch == 8) return DeleteBack();
+  if (Ch < 0x20 || Ch == 0x7F || (Ch >= 0x80 && Ch < 0xA0) || Ch > 0x10FFFF || (Ch >= 0xD800 && Ch < 0xE000))
+    return;
   TShiftState s = KeyboardStateToShiftState();
   if ((s & ssCtrl) && !(s & ssAlt)) return;  // Ctrl+letter commands are keys, not text
-  InsertText(std::string(1, Ch));
+  InsertText(Utf8Char(Ch));
 }
 
 bool TCustomEdit::EditKey(WORD Key, TShiftState Shift) {
@@ -725,11 +778,11 @@ bool TCustomEdit::EditKey(WORD Key, TShiftState Shift) {
   switch (Key) {
     case VK_LEFT:
       if (!shift && !ctrl && SelLength() > 0) moveTo(SelStart());
-      else moveTo(ctrl ? wordLeft(caret_) : std::max(0, caret_ - 1));
+      else moveTo(ctrl ? wordLeft(caret_) : PrevChar(text_, caret_));
       return true;
     case VK_RIGHT:
       if (!shift && !ctrl && SelLength() > 0) moveTo(SelStart() + SelLength());
-      else moveTo(ctrl ? wordRight(caret_) : std::min(n, caret_ + 1));
+      else moveTo(ctrl ? wordRight(caret_) : NextChar(text_, caret_));
       return true;
     case VK_HOME: moveTo(0); return true;
     case VK_END: moveTo(n); return true;
@@ -759,19 +812,24 @@ void TCustomEdit::WMKeyDown(TMessage& Message) {
   suppressChar_ = false;
   TWinControl::WMKeyDown(Message);
   if (Message.Result != 0 || Message.WParam == 0) return;
-  if (EditKey(static_cast<WORD>(Message.WParam), KeyboardStateToShiftState())) suppressChar_ = true;
+  if (EditKey(static_cast<WORD>(Message.WParam), KeyboardStateToShiftState())) {
+    suppressChar_ = true;
+    suppressKey_ = GuiKeySerial();
+  }
 }
 
 void TCustomEdit::WMChar(TMessage& Message) {
   // The character of a key the edit already acted on (Delete, Ctrl+V) is no typing.
-  if (suppressChar_) {
+  // A key without a character (an arrow) leaves the flag set: it holds for that key only.
+  if (suppressChar_ && suppressKey_ == GuiKeySerial()) {
     suppressChar_ = false;
     Message.Result = 1;
     return;
   }
+  suppressChar_ = false;
   TWinControl::WMChar(Message);
   if (Message.Result != 0 || Message.WParam == 0) return;
-  EditChar(static_cast<char>(Message.WParam & 0xFF));
+  EditChar(static_cast<char32_t>(Message.WParam));
 }
 
 void TCustomEdit::WMGetDlgCode(TMessage& Message) {

@@ -253,7 +253,8 @@ class TCustomEdit : public TWinControl {
   // Editing as the user does it: a character (8 deletes backwards) and the
   // caret, selection, delete and clipboard keys. The window's keys arrive here
   // after the key handlers; tests may call them directly.
-  virtual void EditChar(char Ch);
+  // A typed character (not a byte); it goes into the text as UTF-8.
+  virtual void EditChar(char32_t Ch);
   virtual bool EditKey(WORD Key, TShiftState Shift);
 
  protected:
@@ -307,6 +308,7 @@ class TCustomEdit : public TWinControl {
   int anchor_ = 0, caret_ = 0;
   bool pushing_ = false;
   bool suppressChar_ = false;
+  unsigned long suppressKey_ = 0;
   bool mouseEntry_ = false;
   std::string undoText_;
   bool undoValid_ = false;

@@ -1,6 +1,7 @@
 // Edits, memos, masked edits and spin edits, driven through their windows' keys.
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <vector>
 
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/Mask.h"
@@ -9,6 +10,7 @@
 #include "platform/gui/Spin.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/Timer.h"
+#include "platform/rtl/Win1252.h"
 #include "tests/platform/gui/StdCtrlsTestSupport.h"
 
 namespace {
@@ -101,6 +103,60 @@ TEST_F(StdEdits, KeyPressHandlersChangeOrSwallowTheCharacter) {
   };
   StdType(e, "axbg");
   EXPECT_EQ(e->Text(), "ABg");
+}
+
+// Typed characters reach the text as UTF-8, whole: key-press handlers see one byte for each
+// (its Windows-1252 byte, or '?'), and nothing they do splits a character.
+TEST_F(StdEdits, TypedCharactersAreUtf8AndHandlersCannotSplitThem) {
+  auto* e = Make<TEdit>();
+  e->SetText("caf\xC3\xA9");  // "café" in UTF-8
+  e->SetSelStart(5);
+  std::vector<int> seen;
+  e->OnKeyPress = [&](TObject*, char& k) { seen.push_back(static_cast<unsigned char>(k)); };
+  StdKey(e, 0, QString(QChar(0x00FC)));  // ü
+  StdKey(e, 0, QString(QChar(0x20AC)));  // €: a Windows-1252 byte of its own
+  StdKey(e, 0, QString(QChar(0x0416)));  // Ж: no byte at all
+  StdKey(e, 0, QString::fromUcs4(U"\U0001F600", 1));  // outside the 16-bit plane
+  StdType(e, "!");
+  EXPECT_EQ(e->Text(), "caf\xC3\xA9\xC3\xBC\xE2\x82\xAC\xD0\x96\xF0\x9F\x98\x80!");
+  EXPECT_EQ(seen, (std::vector<int>{0xFC, 0x80, '?', '?', '!'}));
+
+  // Backspace and the caret keys step over whole characters.
+  StdKey(e, Qt::Key_Backspace, "\b");
+  StdKey(e, Qt::Key_Backspace, "\b");
+  EXPECT_EQ(e->Text(), "caf\xC3\xA9\xC3\xBC\xE2\x82\xAC\xD0\x96");
+  StdKey(e, Qt::Key_Left);
+  StdKey(e, Qt::Key_Left);
+  StdKey(e, Qt::Key_Delete, QString(QChar(0x7F)));
+  EXPECT_EQ(e->Text(), "caf\xC3\xA9\xC3\xBC\xD0\x96");
+  StdKey(e, Qt::Key_Left, QString(), Qt::ShiftModifier);
+  EXPECT_EQ(e->SelText(), "\xC3\xBC");
+
+  // A handler that changes the byte gives that byte's character, still in UTF-8.
+  e->OnKeyPress = [](TObject*, char& k) {
+    if (static_cast<unsigned char>(k) == 0xE9) k = static_cast<char>(0xC9);  // é -> É
+  };
+  e->SetText("");
+  StdKey(e, 0, QString(QChar(0x00E9)));
+  EXPECT_EQ(e->Text(), "\xC3\x89");
+  EXPECT_TRUE(IsValidUtf8(e->Text()));
+
+  // Case conversion and the length limit keep characters whole.
+  e->OnKeyPress = nullptr;
+  e->SetText("");
+  e->SetCharCase(ecLowerCase);
+  StdKey(e, 0, QString(QChar(0x00C9)));  // É
+  EXPECT_EQ(e->Text(), "\xC3\xA9");
+  e->SetCharCase(ecUpperCase);
+  EXPECT_EQ(e->Text(), "\xC3\x89");
+  e->SetCharCase(ecNormal);
+  e->SetMaxLength(4);
+  e->SetSelStart(2);
+  StdKey(e, 0, QString(QChar(0x20AC)));  // three bytes where two are left
+  EXPECT_EQ(e->Text(), "\xC3\x89") << "a character that does not fit is refused whole";
+  Clipboard()->SetAsText("a\xC3\xA9");
+  e->PasteFromClipboard();
+  EXPECT_EQ(e->Text(), "\xC3\x89" "a") << "pasted text is cut at a character boundary";
 }
 
 TEST_F(StdEdits, CaretKeysSelectAndDeleteKeysRemove) {
