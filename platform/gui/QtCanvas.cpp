@@ -1,9 +1,13 @@
 #include "platform/gui/QtCanvas.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QPaintEngine>
 #include <QPixmap>
 #include <QPainterPath>
+#include <QGlyphRun>
+#include <QTextLayout>
+#include <unordered_map>
 #include <cmath>
 
 #include "platform/gui/QtBridge.h"
@@ -27,18 +31,135 @@ QFont TQtCanvasBackend::MakeFont(const TFontData& f) {
   return font;
 }
 
+// ---------------------------------------------------------------- font and text cache
+// Building a QFont and its metrics, shaping a text and measuring it each cost far more than
+// drawing the glyphs; all four are kept per font setting and text, for every canvas.
+struct TTextEntry {
+  int width = -1;
+  bool laidOut = false;
+  qreal advance = 0;
+  std::vector<QGlyphRun> runs;  // positions relative to the left end of the baseline
+};
+
+struct TQtCanvasBackend::TFontEntry {
+  TFontEntry(const QFont& f, QPaintDevice* d) : font(f), fm(f, d) {
+    ascent = fm.ascent();
+    height = fm.height();
+    QFontMetricsF mf(f, d);
+    thickness = mf.lineWidth();
+    // Where Qt's own text drawing puts its lines: the underline a whole pixel below the
+    // engine's position but inside the descent, the strike-out a third of the ascent up.
+    qreal under = mf.underlinePos();
+    underline = std::ceil(under) + 0.5;
+    if (under <= mf.descent()) underline = std::min(underline, mf.descent() - 0.5);
+    strikeOut = -mf.ascent() / 3.0;
+  }
+  QFont font;
+  QFontMetrics fm;
+  int ascent = 0, height = 0;
+  qreal thickness = 1, underline = 0, strikeOut = 0;
+  std::unordered_map<std::string, TTextEntry> texts;
+};
+
+namespace {
+constexpr size_t kMaxFonts = 256, kMaxTexts = 4096;
+
+struct TFontCache {
+  std::unordered_map<std::string, std::unique_ptr<TQtCanvasBackend::TFontEntry>> fonts;
+  uint64_t generation = 0;  // rises when entries go, so no canvas keeps a dangling one
+};
+TFontCache* gFontCache = nullptr;
+
+TFontCache& FontCache() {
+  if (!gFontCache) {
+    gFontCache = new TFontCache;
+    // Qt's fonts must go before the application object does.
+    qAddPostRoutine([] {
+      delete gFontCache;
+      gFontCache = nullptr;
+    });
+  }
+  return *gFontCache;
+}
+
+std::string FontKey(const TFontData& f, int dpi) {
+  std::string k = f.Name;
+  k.push_back('\0');
+  const int v[6] = {f.Height, static_cast<int>(f.Style), f.Orientation, static_cast<int>(f.Pitch),
+                    static_cast<int>(f.Charset), dpi};
+  k.append(reinterpret_cast<const char*>(v), sizeof v);
+  return k;
+}
+
+bool SameFont(const TFontData& a, const TFontData& b) {
+  return a.Height == b.Height && a.Style == b.Style && a.Orientation == b.Orientation && a.Pitch == b.Pitch &&
+         a.Charset == b.Charset && a.Name == b.Name;
+}
+}  // namespace
+
 void TQtCanvasBackend::SetFont(const TFontData& f) {
-  TFontData a = f, b = fontData_;
-  a.Color = b.Color = 0;
-  if (!fontSet_ || !(a == b)) {
-    font_ = MakeFont(f);
-    fm_.emplace(font_, p_->device());
-    ascent_ = fm_->ascent();
-    p_->setFont(font_);
-    fontSet_ = true;
+  TFontCache& cache = FontCache();
+  if (!font_ || fontGeneration_ != cache.generation || !SameFont(f, fontData_)) {
+    QPaintDevice* d = p_->device();
+    std::string key = FontKey(f, d ? d->logicalDpiY() : 0);
+    auto it = cache.fonts.find(key);
+    if (it == cache.fonts.end()) {
+      if (cache.fonts.size() >= kMaxFonts) {
+        cache.fonts.clear();
+        ++cache.generation;
+      }
+      it = cache.fonts.emplace(std::move(key), std::make_unique<TFontEntry>(MakeFont(f), d)).first;
+    }
+    font_ = it->second.get();
+    fontGeneration_ = cache.generation;
   }
   fontData_ = f;
   fontColor_ = ToQColor(f.Color);
+}
+
+bool TQtCanvasBackend::HaveFont() {
+  if (!font_) return false;
+  if (fontGeneration_ != FontCache().generation) SetFont(fontData_);  // the cache was emptied
+  return true;
+}
+
+const TTextEntry& TQtCanvasBackend::TextEntry(const std::string& s, bool layout) {
+  if (font_->texts.size() >= kMaxTexts) font_->texts.clear();
+  TTextEntry& e = font_->texts[s];
+  if (e.width < 0 || (layout && !e.laidOut)) {
+    QString q = ToQString(s);
+    if (e.width < 0) e.width = font_->fm.horizontalAdvance(q);
+    if (layout && !e.laidOut) {
+      QTextLayout l(q, font_->font, p_->device());
+      l.setCacheEnabled(true);
+      l.beginLayout();
+      QTextLine line = l.createLine();
+      l.endLayout();
+      if (line.isValid()) {
+        qreal base = line.ascent();
+        for (QGlyphRun& run : l.glyphRuns()) {
+          QList<QPointF> pos = run.positions();
+          for (QPointF& pt : pos) pt.ry() -= base;
+          run.setPositions(pos);
+          // Lines under and through the text are drawn once for the whole text, below.
+          run.setUnderline(false);
+          run.setStrikeOut(false);
+          run.setOverline(false);
+          e.runs.push_back(std::move(run));
+        }
+        e.advance = line.naturalTextWidth();
+      }
+      e.laidOut = true;
+    }
+  }
+  return e;
+}
+
+void TQtCanvasBackend::UseTextPen() {
+  if (state_ == kText && textPen_ == fontColor_) return;
+  p_->setPen(fontColor_);
+  textPen_ = fontColor_;
+  state_ = kText;
 }
 
 void TQtCanvasBackend::SetPen(const TPenData& d) {
@@ -246,45 +367,65 @@ void TQtCanvasBackend::Arc(int kind, const TRect& r, TPoint s, TPoint e) {
 }
 
 void TQtCanvasBackend::Text(int x, int y, const std::string& s, bool opaque, int underlineIndex) {
-  if (s.empty() || !fm_) return;
-  QString q = ToQString(s);
-  state_ = kNone;
+  if (s.empty() || !HaveFont()) return;
+  if (painterFont_ != font_ || painterGeneration_ != fontGeneration_) {
+    p_->setFont(font_->font);
+    painterFont_ = font_;
+    painterGeneration_ = fontGeneration_;
+  }
   if (fontData_.Orientation != 0) {
+    QString q = ToQString(s);
+    state_ = kNone;
     p_->save();
     p_->translate(x, y);
     p_->rotate(-fontData_.Orientation / 10.0);
-    if (opaque) p_->fillRect(QRect(0, 0, fm_->horizontalAdvance(q), fm_->height()), brushColor_);
+    if (opaque) p_->fillRect(QRect(0, 0, font_->fm.horizontalAdvance(q), font_->height), brushColor_);
     p_->setPen(fontColor_);
-    p_->drawText(QPoint(0, ascent_), q);
+    p_->drawText(QPoint(0, font_->ascent), q);
     p_->restore();
     return;
   }
-  if (opaque) p_->fillRect(QRect(x, y, fm_->horizontalAdvance(q), fm_->height()), brushColor_);
-  p_->setPen(fontColor_);
-  p_->drawText(QPoint(x, y + ascent_), q);
-  if (underlineIndex >= 0 && underlineIndex < q.size()) {
-    int ux = x + fm_->horizontalAdvance(q.left(underlineIndex));
-    int uw = fm_->horizontalAdvance(q.mid(underlineIndex, 1));
-    p_->fillRect(QRect(ux, y + ascent_ + 1, uw, 1), fontColor_);
+  const TTextEntry& e = TextEntry(s, true);
+  if (opaque) p_->fillRect(QRect(x, y, e.width, font_->height), brushColor_);
+  UseTextPen();
+  const QPointF baseline(x, y + font_->ascent);
+  for (const QGlyphRun& run : e.runs) p_->drawGlyphRun(baseline, run);
+  if (fontData_.Style & (fsUnderline | fsStrikeOut)) {
+    QPen line(fontColor_, font_->thickness, Qt::SolidLine, Qt::FlatCap);
+    p_->setPen(line);
+    state_ = kNone;
+    const qreal x0 = std::floor(baseline.x()), x1 = std::floor(baseline.x() + e.advance);
+    if (fontData_.Style & fsUnderline) p_->drawLine(QLineF(x0, baseline.y() + font_->underline, x1, baseline.y() + font_->underline));
+    if (fontData_.Style & fsStrikeOut) p_->drawLine(QLineF(x0, baseline.y() + font_->strikeOut, x1, baseline.y() + font_->strikeOut));
+  }
+  if (underlineIndex >= 0 && underlineIndex < static_cast<int>(s.size())) {
+    QString q = ToQString(s);
+    QString before = ToQString(s.substr(0, static_cast<size_t>(underlineIndex)));
+    if (underlineIndex < q.size()) {
+      int ux = x + font_->fm.horizontalAdvance(before);
+      int uw = font_->fm.horizontalAdvance(q.mid(before.size(), 1));
+      p_->fillRect(QRect(ux, y + font_->ascent + 1, uw, 1), fontColor_);
+    }
   }
 }
 
 TSize TQtCanvasBackend::TextExtent(const std::string& s) {
-  if (!fm_) return TSize();
+  if (!HaveFont()) return TSize();
   TSize r;
-  r.cx = s.empty() ? 0 : fm_->horizontalAdvance(ToQString(s));
-  r.cy = fm_->height();
+  r.cx = s.empty() ? 0 : TextEntry(s, false).width;
+  r.cy = font_->height;
   return r;
 }
 
 TFontMetrics TQtCanvasBackend::Metrics() {
   TFontMetrics m;
-  if (!fm_) return m;
-  m.Ascent = fm_->ascent();
-  m.Descent = fm_->descent();
-  m.Height = fm_->height();
-  m.ExternalLeading = fm_->leading();
-  m.AveCharWidth = fm_->averageCharWidth();
+  if (!HaveFont()) return m;
+  const QFontMetrics& fm = font_->fm;
+  m.Ascent = fm.ascent();
+  m.Descent = fm.descent();
+  m.Height = fm.height();
+  m.ExternalLeading = fm.leading();
+  m.AveCharWidth = fm.averageCharWidth();
   return m;
 }
 

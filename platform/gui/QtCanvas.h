@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -39,6 +40,8 @@ class TQtCanvasBackend : public TCanvasBackend {
 
   // The QFont a TFontData stands for (shared with widgets).
   static QFont MakeFont(const TFontData& f);
+  // A font with its metrics and what was measured and laid out in it, kept across canvases.
+  struct TFontEntry;
 
  private:
   void UsePen();
@@ -47,17 +50,21 @@ class TQtCanvasBackend : public TCanvasBackend {
   QImage* Image() const;
   QPainter* p_;
   std::optional<QRect> baseClip_;
-  QFont font_;
-  std::optional<QFontMetrics> fm_;
+  void UseTextPen();
+  const struct TTextEntry& TextEntry(const std::string& s, bool layout);
+  TFontEntry* font_ = nullptr;       // the font chosen last, owned by the font cache
+  TFontEntry* painterFont_ = nullptr;  // the font the painter has
+  uint64_t fontGeneration_ = 0, painterGeneration_ = 0;
+  bool HaveFont();
   TFontData fontData_;
-  bool fontSet_ = false;
   QColor fontColor_;
-  int ascent_ = 0;
+  QColor textPen_;
   QPen pen_;
   bool penClear_ = false;
   QBrush brush_;
   QColor brushColor_;
   bool brushClear_ = false;
   QPainter::CompositionMode mode_ = QPainter::CompositionMode_SourceOver;
-  enum { kNone, kPen, kBrush, kBoth, kOutline } state_ = kNone;
+  // What the painter's pen and brush are set to now.
+  enum { kNone, kPen, kBrush, kBoth, kOutline, kText } state_ = kNone;
 };

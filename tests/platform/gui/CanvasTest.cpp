@@ -6,9 +6,13 @@
 #include <cstdlib>
 
 #include <QBuffer>
+#include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 
 #include "platform/gui/Graphics.h"
+#include "platform/gui/QtBridge.h"
+#include "platform/gui/QtCanvas.h"
 #include "platform/gui/RecordingCanvas.h"
 #include "platform/rtl/Classes.h"
 
@@ -95,6 +99,71 @@ TEST(Canvas, TextIsPlacedByTheTopLeftOfItsBox) {
   EXPECT_FALSE(above) << "nothing is drawn above the given top";
   EXPECT_FALSE(below);
   EXPECT_EQ(c->PenPos(), TPoint(5 + c->TextWidth("W"), 10)) << "the pen ends after the text";
+}
+
+// Text drawn and measured from the canvas's caches gives the pixels and widths that Qt gives
+// for the same font and text, the first time and every later time, whatever fonts come between.
+TEST(Canvas, CachedTextDrawsAndMeasuresAsQtDoes) {
+  struct Face { int height; TFontStyles style; };
+  const Face faces[] = {{-8, 0}, {-11, 0}, {-13, fsBold}, {-17, fsItalic | fsUnderline}, {-11, fsStrikeOut}};
+  const std::string texts[] = {"Hello, World 0x1F", "caf\xC3\xA9 <b>&amp;", "A", "caf\xE9 1252"};
+  for (int round = 0; round < 2; ++round) {
+    for (const Face& face : faces) {
+      for (const std::string& text : texts) {
+        TBitmap b(160, 30);
+        TCanvas* c = b.Canvas();
+        c->Brush()->SetColor(clWhite);
+        c->FillRect(TRect(0, 0, 160, 30));
+        c->Font()->SetName("DejaVu Sans");
+        c->Font()->SetHeight(face.height);
+        c->Font()->SetStyle(face.style);
+        c->Font()->SetColor(clNavy);
+        c->Brush()->SetStyle(bsClear);
+        c->TextOut(3, 2, text);
+        int width = c->TextWidth(text);
+
+        QImage expected(160, 30, QImage::Format_RGB32);
+        expected.fill(Qt::white);
+        QFont font = TQtCanvasBackend::MakeFont(c->Font()->Data());
+        QFontMetrics fm(font, &expected);
+        {
+          QPainter p(&expected);
+          p.setFont(font);
+          p.setPen(ToQColor(clNavy));
+          p.drawText(QPoint(3, 2 + fm.ascent()), ToQString(text));
+        }
+        EXPECT_EQ(b.Image(), expected) << "round " << round << ", height " << face.height << ", style "
+                                       << face.style << ": " << text;
+        EXPECT_EQ(width, fm.horizontalAdvance(ToQString(text))) << face.height << ": " << text;
+      }
+    }
+  }
+}
+
+// The measuring caches follow every change of the font, and one font setting measures the
+// same on every canvas.
+TEST(Canvas, TextWidthFollowsFontChanges) {
+  TBitmap a(10, 10), b(10, 10);
+  TCanvas* c = a.Canvas();
+  c->Font()->SetName("DejaVu Sans");
+  c->Font()->SetHeight(-11);
+  int small = c->TextWidth("WWWW");
+  c->Font()->SetHeight(-22);
+  int large = c->TextWidth("WWWW");
+  EXPECT_GT(large, small + small / 2);
+  c->Font()->SetStyle(fsBold);
+  EXPECT_GT(c->TextWidth("WWWW"), large);
+  EXPECT_GT(c->TextHeight("W"), 20);
+  c->Font()->SetStyle(0);
+  EXPECT_EQ(c->TextWidth("WWWW"), large);
+  c->Font()->SetHeight(-11);
+  EXPECT_EQ(c->TextWidth("WWWW"), small);
+  c->Font()->SetName("DejaVu Sans Mono");
+  EXPECT_EQ(c->TextWidth("iiii"), c->TextWidth("WWWW")) << "a fixed-pitch face";
+  b.Canvas()->Font()->SetName("DejaVu Sans");
+  b.Canvas()->Font()->SetHeight(-11);
+  EXPECT_EQ(b.Canvas()->TextWidth("WWWW"), small);
+  EXPECT_EQ(b.Canvas()->TextWidth(""), 0);
 }
 
 TEST(Canvas, OpaqueTextFillsItsBoxWithTheBrush) {
