@@ -5,7 +5,7 @@
 #include <QPaintEngine>
 #include <QPixmap>
 #include <QPainterPath>
-#include <QGlyphRun>
+#include <QStaticText>
 #include <QTextLayout>
 #include <unordered_map>
 #include <cmath>
@@ -38,14 +38,14 @@ struct TTextEntry {
   int width = -1;
   bool laidOut = false;
   qreal advance = 0;
-  std::vector<QGlyphRun> runs;  // positions relative to the left end of the baseline
+  std::unique_ptr<QStaticText> text;
 };
 
 struct TQtCanvasBackend::TFontEntry {
-  TFontEntry(const QFont& f, QPaintDevice* d) : font(f), fm(f, d) {
+  TFontEntry(const QFont& f, QPaintDevice* d) : font(f), fm(f, d), fmf(f, d) {
     ascent = fm.ascent();
     height = fm.height();
-    QFontMetricsF mf(f, d);
+    const QFontMetricsF& mf = fmf;
     thickness = mf.lineWidth();
     // Where Qt's own text drawing puts its lines: the underline a whole pixel below the
     // engine's position but inside the descent, the strike-out a third of the ascent up.
@@ -53,11 +53,17 @@ struct TQtCanvasBackend::TFontEntry {
     underline = std::ceil(under) + 0.5;
     if (under <= mf.descent()) underline = std::min(underline, mf.descent() - 0.5);
     strikeOut = -mf.ascent() / 3.0;
+    exactAscent = mf.ascent();
+    plain = f;
+    plain.setUnderline(false);
+    plain.setStrikeOut(false);
   }
   QFont font;
+  QFont plain;  // what the painter draws static texts with; lines are drawn separately
   QFontMetrics fm;
+  QFontMetricsF fmf;
   int ascent = 0, height = 0;
-  qreal thickness = 1, underline = 0, strikeOut = 0;
+  qreal thickness = 1, underline = 0, strikeOut = 0, exactAscent = 0;
   std::unordered_map<std::string, TTextEntry> texts;
 };
 
@@ -100,6 +106,15 @@ bool SameFont(const TFontData& a, const TFontData& b) {
 void TQtCanvasBackend::SetFont(const TFontData& f) {
   TFontCache& cache = FontCache();
   if (!font_ || fontGeneration_ != cache.generation || !SameFont(f, fontData_)) {
+    // A text of several fonts goes back and forth between a few: those need no lookup.
+    for (TRecentFont& r : recent_)
+      if (r.entry && r.generation == cache.generation && SameFont(f, r.data)) {
+        font_ = r.entry;
+        fontGeneration_ = r.generation;
+        fontData_ = f;
+        fontColor_ = ToQColor(f.Color);
+        return;
+      }
     QPaintDevice* d = p_->device();
     std::string key = FontKey(f, d ? d->logicalDpiY() : 0);
     auto it = cache.fonts.find(key);
@@ -112,6 +127,10 @@ void TQtCanvasBackend::SetFont(const TFontData& f) {
     }
     font_ = it->second.get();
     fontGeneration_ = cache.generation;
+    TRecentFont& slot = recent_[recentNext_++ % recent_.size()];
+    slot.data = f;
+    slot.entry = font_;
+    slot.generation = fontGeneration_;
   }
   fontData_ = f;
   fontColor_ = ToQColor(f.Color);
@@ -130,25 +149,11 @@ const TTextEntry& TQtCanvasBackend::TextEntry(const std::string& s, bool layout)
     QString q = ToQString(s);
     if (e.width < 0) e.width = font_->fm.horizontalAdvance(q);
     if (layout && !e.laidOut) {
-      QTextLayout l(q, font_->font, p_->device());
-      l.setCacheEnabled(true);
-      l.beginLayout();
-      QTextLine line = l.createLine();
-      l.endLayout();
-      if (line.isValid()) {
-        qreal base = line.ascent();
-        for (QGlyphRun& run : l.glyphRuns()) {
-          QList<QPointF> pos = run.positions();
-          for (QPointF& pt : pos) pt.ry() -= base;
-          run.setPositions(pos);
-          // Lines under and through the text are drawn once for the whole text, below.
-          run.setUnderline(false);
-          run.setStrikeOut(false);
-          run.setOverline(false);
-          e.runs.push_back(std::move(run));
-        }
-        e.advance = line.naturalTextWidth();
-      }
+      e.text = std::make_unique<QStaticText>(q);
+      e.text->setTextFormat(Qt::PlainText);
+      e.text->setPerformanceHint(QStaticText::AggressiveCaching);
+      e.text->prepare(QTransform(), font_->plain);
+      e.advance = font_->fmf.horizontalAdvance(q);
       e.laidOut = true;
     }
   }
@@ -163,6 +168,9 @@ void TQtCanvasBackend::UseTextPen() {
 }
 
 void TQtCanvasBackend::SetPen(const TPenData& d) {
+  if (penSet_ && d == penData_) return;
+  penSet_ = true;
+  penData_ = d;
   penClear_ = d.Style == psClear;
   QPen pen(ToQColor(d.Color));
   pen.setWidth(d.Width <= 1 ? 0 : d.Width);  // width 1 draws cosmetic single pixels
@@ -195,6 +203,9 @@ void TQtCanvasBackend::SetPen(const TPenData& d) {
 }
 
 void TQtCanvasBackend::SetBrush(const TBrushData& d) {
+  if (brushSet_ && d == brushData_) return;
+  brushSet_ = true;
+  brushData_ = d;
   brushClear_ = d.Style == bsClear;
   brushColor_ = ToQColor(d.Color);
   if (d.Pattern) {
@@ -369,7 +380,7 @@ void TQtCanvasBackend::Arc(int kind, const TRect& r, TPoint s, TPoint e) {
 void TQtCanvasBackend::Text(int x, int y, const std::string& s, bool opaque, int underlineIndex) {
   if (s.empty() || !HaveFont()) return;
   if (painterFont_ != font_ || painterGeneration_ != fontGeneration_) {
-    p_->setFont(font_->font);
+    p_->setFont(font_->plain);
     painterFont_ = font_;
     painterGeneration_ = fontGeneration_;
   }
@@ -379,6 +390,7 @@ void TQtCanvasBackend::Text(int x, int y, const std::string& s, bool opaque, int
     p_->save();
     p_->translate(x, y);
     p_->rotate(-fontData_.Orientation / 10.0);
+    p_->setFont(font_->font);
     if (opaque) p_->fillRect(QRect(0, 0, font_->fm.horizontalAdvance(q), font_->height), brushColor_);
     p_->setPen(fontColor_);
     p_->drawText(QPoint(0, font_->ascent), q);
@@ -388,15 +400,16 @@ void TQtCanvasBackend::Text(int x, int y, const std::string& s, bool opaque, int
   const TTextEntry& e = TextEntry(s, true);
   if (opaque) p_->fillRect(QRect(x, y, e.width, font_->height), brushColor_);
   UseTextPen();
-  const QPointF baseline(x, y + font_->ascent);
-  for (const QGlyphRun& run : e.runs) p_->drawGlyphRun(baseline, run);
+  // The first baseline of a static text lies at its font's exact ascent below its top.
+  p_->drawStaticText(QPointF(x, y + font_->ascent - font_->exactAscent), *e.text);
   if (fontData_.Style & (fsUnderline | fsStrikeOut)) {
+    // Drawn where and as long as Qt's own text drawing puts them.
     QPen line(fontColor_, font_->thickness, Qt::SolidLine, Qt::FlatCap);
     p_->setPen(line);
     state_ = kNone;
-    const qreal x0 = std::floor(baseline.x()), x1 = std::floor(baseline.x() + e.advance);
-    if (fontData_.Style & fsUnderline) p_->drawLine(QLineF(x0, baseline.y() + font_->underline, x1, baseline.y() + font_->underline));
-    if (fontData_.Style & fsStrikeOut) p_->drawLine(QLineF(x0, baseline.y() + font_->strikeOut, x1, baseline.y() + font_->strikeOut));
+    const qreal base = y + font_->ascent, x0 = x, x1 = std::floor(x + e.advance);
+    if (fontData_.Style & fsUnderline) p_->drawLine(QLineF(x0, base + font_->underline, x1, base + font_->underline));
+    if (fontData_.Style & fsStrikeOut) p_->drawLine(QLineF(x0, base + font_->strikeOut, x1, base + font_->strikeOut));
   }
   if (underlineIndex >= 0 && underlineIndex < static_cast<int>(s.size())) {
     QString q = ToQString(s);

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -56,9 +57,19 @@ class TQtCanvasBackend : public TCanvasBackend {
   TFontEntry* painterFont_ = nullptr;  // the font the painter has
   uint64_t fontGeneration_ = 0, painterGeneration_ = 0;
   bool HaveFont();
+  struct TRecentFont {
+    TFontData data;
+    TFontEntry* entry = nullptr;
+    uint64_t generation = 0;
+  };
+  std::array<TRecentFont, 4> recent_;
+  size_t recentNext_ = 0;
   TFontData fontData_;
   QColor fontColor_;
   QColor textPen_;
+  TPenData penData_;
+  TBrushData brushData_;
+  bool penSet_ = false, brushSet_ = false;
   QPen pen_;
   bool penClear_ = false;
   QBrush brush_;
