@@ -88,6 +88,9 @@ TCustomForm::~TCustomForm() {
     c.erase(std::remove(c.begin(), c.end(), this), c.end());
   }
   if (menu_ && menu_->form_ == this) menu_->form_ = nullptr;
+  // The form's own window teardown, while this is still a form: a child's sub-window leaves
+  // its frame, and a frame's workspace stops reporting to it.
+  TCustomForm::DestroyWnd();
   Screen->RemoveForm(this);
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -97,8 +98,12 @@ TEST_F(Menus, MdiChildMenusMergeByGroupIndexAndUnmerge) {
   child->BeforeDestruction();
   delete child;
   EXPECT_EQ(BarTexts(frame), own) << "merging is undone when the child goes";
+  ASSERT_NE(frame->MdiArea(), nullptr);
+  EXPECT_EQ(frame->MdiArea()->subWindowList().size(), 1) << "a freed child takes its sub-window along";
   plain->BeforeDestruction();
   delete plain;
+  Application->ProcessMessages();
+  EXPECT_TRUE(frame->MdiArea()->subWindowList().isEmpty());
   EXPECT_EQ(frame->MDIChildCount(), 0);
   EXPECT_EQ(frame->ActiveMDIChild(), nullptr);
   EXPECT_EQ(BarTexts(frame), own);
