@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPixmap>
+#include <QSaveFile>
 #include <QWidget>
 
 #include "platform/gui/Forms.h"
@@ -26,5 +27,12 @@ bool SaveControlImage(TWinControl* Control, const std::string& FileName) {
   if (img.isNull()) return false;
   QString name = QString::fromStdString(FileName);
   QDir().mkpath(QFileInfo(name).absolutePath());
-  return img.save(name, "PNG");
+  // Written whole or not at all: a run of the same test elsewhere may be reading it.
+  QSaveFile file(name);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  if (!img.save(&file, "PNG")) {
+    file.cancelWriting();
+    return false;
+  }
+  return file.commit();
 }
