@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QPixmap>
+#include <QPointer>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -30,6 +31,31 @@ struct GlobalsInit {
     Application = new TApplication(nullptr);
   }
 } gGlobalsInit;
+
+// Windows the program activated itself, oldest first. The window system reports those
+// activations later, one after the other; all but the latest are stale by then.
+std::vector<QPointer<QWidget>>& RequestedActivations() {
+  static std::vector<QPointer<QWidget>> list;
+  return list;
+}
+
+void RequestActivation(QWidget* w) {
+  auto& list = RequestedActivations();
+  list.erase(std::remove_if(list.begin(), list.end(), [w](const QPointer<QWidget>& p) { return !p || p == w; }),
+             list.end());
+  list.push_back(w);
+  w->activateWindow();
+}
+
+// Whether a window-system activation of w only catches up with activations made since.
+bool StaleActivation(QWidget* w) {
+  auto& list = RequestedActivations();
+  auto it = std::find(list.begin(), list.end(), w);
+  if (it == list.end()) return false;
+  bool stale = it + 1 != list.end();
+  list.erase(list.begin(), it + 1);
+  return stale;
+}
 }  // namespace
 
 // ---------------------------------------------------------------- busy counting and release
@@ -379,7 +405,7 @@ void TCustomForm::SetVisible(bool v) {
       frame_->mdiArea_->setActiveSubWindow(subWindow_);
       frame_->MdiChildActivated(this);
     } else {
-      if (peer_) peer_->activateWindow();
+      if (peer_) RequestActivation(peer_);
       Screen->SetActiveForm(this);
     }
   } else {
@@ -443,7 +469,7 @@ void TCustomForm::BringToFront() {
   }
   if (peer_ && visible_) {
     peer_->raise();
-    peer_->activateWindow();
+    RequestActivation(peer_);
     Screen->SetActiveForm(this);
   }
 }
@@ -700,7 +726,8 @@ bool GuiFormEvent(TPeerBase* peer, TWinControl* c, QEvent* e) {
       f->Close();
       return true;
     case QEvent::WindowActivate:
-      if (!f->frame_) Screen->SetActiveForm(f->ActiveMDIChild() ? f->ActiveMDIChild() : f);
+      if (!f->frame_ && !StaleActivation(f->peer_))
+        Screen->SetActiveForm(f->ActiveMDIChild() ? f->ActiveMDIChild() : f);
       return peer->BaseEvent(e);
     case QEvent::Resize:
       if (!f->subWindow_ && f->peer_ && (f->peer_->width() != f->width_ || f->peer_->height() != f->height_) &&
