@@ -68,11 +68,19 @@ struct TQtCanvasBackend::TFontEntry {
 };
 
 namespace {
-constexpr size_t kMaxFonts = 256, kMaxTexts = 4096;
+constexpr size_t kMaxFonts = 256, kMaxTexts = 4096, kMaxAllTexts = 16384;
+// Longer texts, and texts with control characters, are laid out for each call.
+constexpr size_t kMaxCachedLength = 256;
+
+bool Cacheable(const std::string& s) {
+  return s.size() <= kMaxCachedLength &&
+         std::none_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
 
 struct TFontCache {
   std::unordered_map<std::string, std::unique_ptr<TQtCanvasBackend::TFontEntry>> fonts;
   uint64_t generation = 0;  // rises when entries go, so no canvas keeps a dangling one
+  size_t texts = 0;         // entries in all fonts
 };
 TFontCache* gFontCache = nullptr;
 
@@ -143,8 +151,21 @@ bool TQtCanvasBackend::HaveFont() {
 }
 
 const TTextEntry& TQtCanvasBackend::TextEntry(const std::string& s, bool layout) {
-  if (font_->texts.size() >= kMaxTexts) font_->texts.clear();
-  TTextEntry& e = font_->texts[s];
+  TFontCache& cache = FontCache();
+  auto found = font_->texts.find(s);
+  if (found == font_->texts.end()) {
+    if (font_->texts.size() >= kMaxTexts) {
+      cache.texts -= font_->texts.size();
+      font_->texts.clear();
+    }
+    if (cache.texts >= kMaxAllTexts) {
+      for (auto& f : cache.fonts) f.second->texts.clear();
+      cache.texts = 0;
+    }
+    found = font_->texts.emplace(s, TTextEntry()).first;
+    ++cache.texts;
+  }
+  TTextEntry& e = found->second;
   if (e.width < 0 || (layout && !e.laidOut)) {
     QString q = ToQString(s);
     if (e.width < 0) e.width = font_->fm.horizontalAdvance(q);
@@ -397,6 +418,16 @@ void TQtCanvasBackend::Text(int x, int y, const std::string& s, bool opaque, int
     p_->restore();
     return;
   }
+  if (!Cacheable(s)) {
+    QString q = ToQString(s);
+    if (opaque) p_->fillRect(QRect(x, y, font_->fm.horizontalAdvance(q), font_->height), brushColor_);
+    UseTextPen();
+    p_->setFont(font_->font);
+    painterFont_ = nullptr;
+    p_->drawText(QPoint(x, y + font_->ascent), q);
+    DrawUnderline(x, y, s, underlineIndex);
+    return;
+  }
   const TTextEntry& e = TextEntry(s, true);
   if (opaque) p_->fillRect(QRect(x, y, e.width, font_->height), brushColor_);
   UseTextPen();
@@ -411,10 +442,14 @@ void TQtCanvasBackend::Text(int x, int y, const std::string& s, bool opaque, int
     if (fontData_.Style & fsUnderline) p_->drawLine(QLineF(x0, base + font_->underline, x1, base + font_->underline));
     if (fontData_.Style & fsStrikeOut) p_->drawLine(QLineF(x0, base + font_->strikeOut, x1, base + font_->strikeOut));
   }
+  DrawUnderline(x, y, s, underlineIndex);
+}
+
+void TQtCanvasBackend::DrawUnderline(int x, int y, const std::string& s, int underlineIndex) {
   if (underlineIndex >= 0 && underlineIndex < static_cast<int>(s.size())) {
     QString q = ToQString(s);
     QString before = ToQString(s.substr(0, static_cast<size_t>(underlineIndex)));
-    if (underlineIndex < q.size()) {
+    if (before.size() < q.size()) {
       int ux = x + font_->fm.horizontalAdvance(before);
       int uw = font_->fm.horizontalAdvance(q.mid(before.size(), 1));
       p_->fillRect(QRect(ux, y + font_->ascent + 1, uw, 1), fontColor_);
@@ -425,7 +460,7 @@ void TQtCanvasBackend::Text(int x, int y, const std::string& s, bool opaque, int
 TSize TQtCanvasBackend::TextExtent(const std::string& s) {
   if (!HaveFont()) return TSize();
   TSize r;
-  r.cx = s.empty() ? 0 : TextEntry(s, false).width;
+  r.cx = s.empty() ? 0 : Cacheable(s) ? TextEntry(s, false).width : font_->fm.horizontalAdvance(ToQString(s));
   r.cy = font_->height;
   return r;
 }

@@ -52,6 +52,7 @@ class TQtCanvasBackend : public TCanvasBackend {
   QPainter* p_;
   std::optional<QRect> baseClip_;
   void UseTextPen();
+  void DrawUnderline(int x, int y, const std::string& s, int underlineIndex);
   const struct TTextEntry& TextEntry(const std::string& s, bool layout);
   TFontEntry* font_ = nullptr;       // the font chosen last, owned by the font cache
   TFontEntry* painterFont_ = nullptr;  // the font the painter has

@@ -106,7 +106,8 @@ TEST(Canvas, TextIsPlacedByTheTopLeftOfItsBox) {
 TEST(Canvas, CachedTextDrawsAndMeasuresAsQtDoes) {
   struct Face { int height; TFontStyles style; };
   const Face faces[] = {{-8, 0}, {-11, 0}, {-13, fsBold}, {-17, fsItalic | fsUnderline}, {-11, fsStrikeOut}};
-  const std::string texts[] = {"Hello, World 0x1F", "caf\xC3\xA9 <b>&amp;", "A", "caf\xE9 1252"};
+  const std::string texts[] = {"Hello, World 0x1F", "caf\xC3\xA9 <b>&amp;", "A", "caf\xE9 1252", "tab\there",
+                               std::string(300, 'w') + "!"};
   for (int round = 0; round < 2; ++round) {
     for (const Face& face : faces) {
       for (const std::string& text : texts) {
@@ -164,6 +165,26 @@ TEST(Canvas, TextWidthFollowsFontChanges) {
   b.Canvas()->Font()->SetHeight(-11);
   EXPECT_EQ(b.Canvas()->TextWidth("WWWW"), small);
   EXPECT_EQ(b.Canvas()->TextWidth(""), 0);
+}
+
+// The caches are bounded: past their size they start again and still measure right.
+TEST(Canvas, ManyTextsAndFontsStillMeasureRight) {
+  TBitmap b(10, 10);
+  TCanvas* c = b.Canvas();
+  c->Font()->SetName("DejaVu Sans");
+  c->Font()->SetHeight(-11);
+  QFontMetrics fm(TQtCanvasBackend::MakeFont(c->Font()->Data()), &b.Image());
+  const int wide = c->TextWidth("WWW");
+  for (int i = 0; i < 20000; ++i) {
+    std::string t = std::to_string(i * 7919);
+    ASSERT_EQ(c->TextWidth(t), fm.horizontalAdvance(QString::fromStdString(t))) << t;
+  }
+  for (int h = 1; h <= 300; ++h) {
+    c->Font()->SetHeight(-h);
+    ASSERT_GE(c->TextHeight("W"), h / 2) << h;
+  }
+  c->Font()->SetHeight(-11);
+  EXPECT_EQ(c->TextWidth("WWW"), wide);
 }
 
 TEST(Canvas, OpaqueTextFillsItsBoxWithTheBrush) {
