@@ -60,6 +60,28 @@ TEST_F(Keys, HandlersMayChangeOrDropKeysAndCharacters) {
   EXPECT_EQ(downs, (std::vector<WORD>{'A', 'Q', 'X', 'C'}));
 }
 
+// A widget that edits for itself gets the typed character whole, or the character of the
+// byte a handler put in its place.
+TEST_F(Keys, WidgetsGetWholeCharactersWhateverTheHandlerSaw) {
+  auto* f = new TForm(Application);
+  auto* e = new TLineProbe(f);
+  e->SetBounds(0, 0, 100, 20);
+  e->SetParent(f);
+  f->Show();
+  std::vector<int> seen;
+  e->OnKeyPress = [&](TObject*, char& c) {
+    seen.push_back(static_cast<unsigned char>(c));
+    if (static_cast<unsigned char>(c) == 0xE9) c = static_cast<char>(0xC9);  // é -> É
+    if (static_cast<unsigned char>(c) == 0x80) c = 0;                        // € dropped
+  };
+  SendKey(e, 0, Qt::NoModifier, QString(QChar(0x00FC)));
+  SendKey(e, 0, Qt::NoModifier, QString(QChar(0x00E9)));
+  SendKey(e, 0, Qt::NoModifier, QString(QChar(0x20AC)));
+  SendKey(e, 0, Qt::NoModifier, QString(QChar(0x0416)));
+  EXPECT_EQ(e->Edit()->text(), QString::fromUtf8("\xC3\xBC\xC3\x89\xD0\x96"));
+  EXPECT_EQ(seen, (std::vector<int>{0xFC, 0xE9, 0x80, '?'}));
+}
+
 TEST_F(Keys, KeyPreviewLetsTheFormSeeKeysFirst) {
   auto* f = new TForm(Application);
   auto* p = new TProbe(f);
