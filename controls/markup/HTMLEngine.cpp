@@ -25,7 +25,7 @@ constexpr TMarkupTags kGridClosing =
     Tags({mtA, mtB, mtBLINK, mtE, mtFONT, mtHI, mtI, mtLI, mtP, mtR, mtS, mtSHAD, mtSUB, mtSUP, mtU, mtUL, mtZ});
 
 struct TTagName {
-  const char* Name;
+  std::string_view Name;
   TMarkupTag Kind;
 };
 constexpr TTagName kTagNames[] = {
@@ -44,27 +44,81 @@ constexpr int kListIndent = 12;
 int Sat(long long v) { return int(std::clamp<long long>(v, -kCoordLimit, kCoordLimit)); }
 
 inline bool IsAlnum(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+inline char Up(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
+inline char Low(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
+
+// Whether s, seen upper-cased, is upper.
+bool EqualsUpper(std::string_view s, std::string_view upper) {
+  if (s.size() != upper.size()) return false;
+  for (size_t i = 0; i < s.size(); ++i)
+    if (Up(s[i]) != upper[i]) return false;
+  return true;
+}
+
+// Whether s is upper written in lower case.
+bool EqualsLowered(std::string_view s, std::string_view upper) {
+  if (s.size() != upper.size()) return false;
+  for (size_t i = 0; i < s.size(); ++i)
+    if (s[i] != Low(upper[i])) return false;
+  return true;
+}
 
 // Text extents by canvas, font and text, kept across calls: repainting the
 // same texts is the common case and measuring through the canvas is dear.
 constexpr size_t kMeasureCacheSize = 50000;
 
-std::unordered_map<std::string, TSize>& MeasureCache() {
-  static std::unordered_map<std::string, TSize> cache;
-  return cache;
+// What a measurement depends on: the canvas, the font but its colour, the
+// text. Looked up through views, so a hit builds no string.
+struct TMeasureView {
+  const void* Backend;
+  int Height, Style, Orientation, Pitch, Charset;
+  std::string_view Name, Text;
+};
+
+struct TMeasureKey {
+  const void* Backend;
+  int Height, Style, Orientation, Pitch, Charset;
+  std::string Name, Text;
+  explicit TMeasureKey(const TMeasureView& v)
+      : Backend(v.Backend), Height(v.Height), Style(v.Style), Orientation(v.Orientation), Pitch(v.Pitch),
+        Charset(v.Charset), Name(v.Name), Text(v.Text) {}
+  TMeasureView View() const { return {Backend, Height, Style, Orientation, Pitch, Charset, Name, Text}; }
+};
+
+TMeasureView MeasureView(const void* backend, const TFontData& f, std::string_view text) {
+  return {backend, f.Height, int(f.Style), f.Orientation, int(f.Pitch), int(f.Charset), f.Name, text};
 }
 
-// The key of one measurement, built in a reused buffer.
-std::string& MeasureKey(const void* backend, const TFontData& f, const std::string& text) {
-  static std::string key;
-  key.clear();
-  key.append(reinterpret_cast<const char*>(&backend), sizeof backend);
-  const int numbers[] = {f.Height, int(f.Style), f.Orientation, int(f.Pitch), int(f.Charset)};
-  key.append(reinterpret_cast<const char*>(numbers), sizeof numbers);
-  key.append(f.Name);
-  key += '\0';
-  key.append(text);
-  return key;
+struct TMeasureHash {
+  using is_transparent = void;
+  size_t operator()(const TMeasureView& v) const {
+    size_t h = std::hash<std::string_view>()(v.Text);
+    auto mix = [&h](size_t x) { h ^= x + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2); };
+    mix(std::hash<const void*>()(v.Backend));
+    mix(size_t(unsigned(v.Height)) | size_t(unsigned(v.Style)) << 32);
+    mix(size_t(unsigned(v.Orientation)) | size_t(unsigned(v.Pitch) ^ unsigned(v.Charset) << 8) << 32);
+    mix(std::hash<std::string_view>()(v.Name));
+    return h;
+  }
+  size_t operator()(const TMeasureKey& k) const { return (*this)(k.View()); }
+};
+
+struct TMeasureEqual {
+  using is_transparent = void;
+  static bool Same(const TMeasureView& a, const TMeasureView& b) {
+    return a.Backend == b.Backend && a.Height == b.Height && a.Style == b.Style && a.Orientation == b.Orientation &&
+           a.Pitch == b.Pitch && a.Charset == b.Charset && a.Text == b.Text && a.Name == b.Name;
+  }
+  bool operator()(const TMeasureKey& a, const TMeasureKey& b) const { return Same(a.View(), b.View()); }
+  bool operator()(const TMeasureKey& a, const TMeasureView& b) const { return Same(a.View(), b); }
+  bool operator()(const TMeasureView& a, const TMeasureKey& b) const { return Same(a, b.View()); }
+};
+
+using TMeasureCache = std::unordered_map<TMeasureKey, TSize, TMeasureHash, TMeasureEqual>;
+
+TMeasureCache& MeasureCache() {
+  static TMeasureCache cache;
+  return cache;
 }
 
 enum TAlign { taLeft, taRight, taCenter };
@@ -156,8 +210,8 @@ class TRenderer {
   std::string Value(const std::string& v) const { return D.UpperCaseValues ? MarkupUpper(v) : v; }
   void ApplyFont();
   void ApplyFontColor(TColor c);
-  TSize Extent(const std::string& s);
-  TSize ExtentIn(const TFontData& f, const std::string& s);
+  TSize Extent(std::string_view s);
+  TSize ExtentIn(const TFontData& f, std::string_view s);
   void SelectFont(const TFontData& f);
   void DrawDeferred();
   void CheckMeasureCache();
@@ -169,7 +223,10 @@ class TRenderer {
   const TMarkupDialect& D;
   THTMLDrawParams& P;
   TCanvas* C;
-  std::string text_;
+  std::string_view text_;  // the text as given, or converted_
+  std::string converted_;
+  std::string piece_;  // the decoded piece being laid out or drawn
+  std::vector<TMarkupAttr> attrs_;  // of the opening tag being read
   TState st_;
   TFontData base_, applied_;
   bool appliedValid_ = false;
@@ -189,6 +246,7 @@ class TRenderer {
     TFontData Font;
     int X, Y;
     std::string Text;
+    bool Done = false;
   };
   std::vector<TTextOp> deferred_;  // plain text, drawn last
 };
@@ -213,17 +271,17 @@ void TRenderer::ApplyFontColor(TColor c) {
   appliedValid_ = true;
 }
 
-TSize TRenderer::Extent(const std::string& s) { return ExtentIn(st_.Font, s); }
+TSize TRenderer::Extent(std::string_view s) { return ExtentIn(st_.Font, s); }
 
-TSize TRenderer::ExtentIn(const TFontData& f, const std::string& s) {
-  std::string& key = MeasureKey(C->Backend(), f, s);
+TSize TRenderer::ExtentIn(const TFontData& f, std::string_view s) {
+  const TMeasureView key = MeasureView(C->Backend(), f, s);
   auto& cache = MeasureCache();
   const auto it = cache.find(key);
   if (it != cache.end()) return it->second;
   SelectFont(f);
-  const TSize size = C->TextExtent(s);
+  const TSize size = C->TextExtent(std::string(s));
   if (cache.size() >= kMeasureCacheSize) cache.clear();
-  cache.emplace(key, size);
+  cache.emplace(TMeasureKey(key), size);
   return size;
 }
 
@@ -233,10 +291,11 @@ void TRenderer::CheckMeasureCache() {
   ApplyFont();
   const TSize probe = C->TextExtent("gh");
   auto& cache = MeasureCache();
-  std::string& key = MeasureKey(C->Backend(), st_.Font, "gh");
+  const TMeasureView key = MeasureView(C->Backend(), st_.Font, "gh");
   const auto it = cache.find(key);
-  if (it != cache.end() && !(it->second == probe)) cache.clear();
-  cache[key] = probe;
+  if (it != cache.end() && it->second == probe) return;
+  if (it != cache.end()) cache.clear();
+  cache.emplace(TMeasureKey(key), probe);
 }
 
 int TRenderer::GH() { return Extent("gh").cy; }
@@ -267,23 +326,23 @@ void TRenderer::DrawDeferred() {
   // Font by font, in the order the fonts first appear: changing the canvas
   // font costs more than drawing a word, and plain pieces never overlap.
   FlushRun();
-  auto sameFace = [](TFontData a, TFontData b) {
-    a.Color = b.Color = 0;
-    return a == b;
+  auto sameFace = [](const TFontData& a, const TFontData& b) {
+    return a.Height == b.Height && a.Style == b.Style && a.Orientation == b.Orientation && a.Pitch == b.Pitch &&
+           a.Charset == b.Charset && a.Name == b.Name;
   };
-  std::vector<bool> done(deferred_.size(), false);
-  auto drawGroup = [&](TFontData face) {
-    for (size_t j = 0; j < deferred_.size(); ++j) {
-      if (done[j] || !sameFace(deferred_[j].Font, face)) continue;
-      done[j] = true;
-      SelectFont(deferred_[j].Font);
-      C->TextOut(deferred_[j].X, deferred_[j].Y, deferred_[j].Text);
+  // The face is copied: drawing changes applied_, which may be passed in.
+  auto drawGroup = [&](const TFontData face) {
+    for (TTextOp& op : deferred_) {
+      if (op.Done || !sameFace(op.Font, face)) continue;
+      op.Done = true;
+      SelectFont(op.Font);
+      C->TextOut(op.X, op.Y, op.Text);
     }
   };
   // The font the canvas holds now goes first.
   if (appliedValid_) drawGroup(applied_);
   for (size_t i = 0; i < deferred_.size(); ++i)
-    if (!done[i]) drawGroup(deferred_[i].Font);
+    if (!deferred_[i].Done) drawGroup(deferred_[i].Font);
   deferred_.clear();
 }
 
@@ -301,15 +360,20 @@ void TRenderer::FillBand(const TRect& r, TColor from, TColor to, bool gradient) 
 // ---------------------------------------------------------------- attributes and pictures
 
 bool TRenderer::HasPrefix(std::string_view value, const char* upperPrefix) const {
-  const size_t n = std::strlen(upperPrefix);
-  if (value.size() < n) return false;
-  const std::string head(value.substr(0, n));
-  return D.LowerCaseAttributes ? head == MarkupLower(upperPrefix) : MarkupUpper(head) == upperPrefix;
+  const std::string_view prefix(upperPrefix);
+  if (value.size() < prefix.size()) return false;
+  const std::string_view head = value.substr(0, prefix.size());
+  return D.LowerCaseAttributes ? EqualsLowered(head, prefix) : EqualsUpper(head, prefix);
 }
 
 std::string TRenderer::Attr(const std::vector<TMarkupAttr>& attrs, const char* upperName, bool* present) const {
-  const TMarkupAttr* a = D.LowerCaseAttributes ? FindAttribute(attrs, MarkupLower(upperName), false)
-                                               : FindAttribute(attrs, upperName, true);
+  const std::string_view name(upperName);
+  const TMarkupAttr* a = nullptr;
+  for (const TMarkupAttr& x : attrs)
+    if (D.LowerCaseAttributes ? EqualsLowered(x.Name, name) : EqualsUpper(x.Name, name)) {
+      a = &x;
+      break;
+    }
   if (present) *present = a != nullptr;
   return a ? DecodePiece(a->Value, D.Nbsp) : std::string();
 }
@@ -503,7 +567,9 @@ void TRenderer::Piece(TPass& ps, size_t& pos) {
     ++end;
   }
   const std::string_view raw(text_.data() + pos, end - pos);
-  const std::string piece = DecodePiece(raw, D.Nbsp);
+  piece_.clear();
+  AppendDecodedPiece(piece_, raw, D.Nbsp);
+  const std::string& piece = piece_;
   if (st_.Hidden) {
     if (ps.Mode == TMode::Layout) P.StripVal += piece;
     pos = end;
@@ -657,7 +723,8 @@ void TRenderer::OpenTag(TPass& ps, TMarkupTag kind, std::string_view tag, std::s
   pos = next;
   if (kind == mtLI) return;
 
-  const std::vector<TMarkupAttr> attrs = ScanAttributes(body);
+  ScanAttributes(body, attrs_);
+  const std::vector<TMarkupAttr>& attrs = attrs_;
   switch (kind) {
     case mtA: {
       const int no = ++st_.Anchors;
@@ -1011,8 +1078,17 @@ bool TRenderer::Run() {
   startBg_ = savedBrushColor;
   ppi_ = C->Font()->PixelsPerInch();
   if (ppi_ <= 0) ppi_ = 96;
-  text_ = ConvertFooterMarkers(P.Text);
-  if (D.ConvertLineBreaks) text_ = LineBreaksToBR(text_, true);
+  // Most texts need neither conversion: they are read where they are.
+  text_ = P.Text;
+  if (HasFooterMarkers(text_)) {
+    converted_ = ConvertFooterMarkers(P.Text);
+    text_ = converted_;
+  }
+  if (D.ConvertLineBreaks && HasLineBreaks(text_)) {
+    converted_ = LineBreaksToBR(std::string(text_), true);
+    text_ = converted_;
+  }
+  deferred_.reserve(16);
   C->Brush()->SetStyle(bsClear);
   drawing_ = !P.CheckHeight && !P.CheckHotSpot;
 
@@ -1133,9 +1209,9 @@ TMarkupTag MarkupTagKind(std::string_view Tag, bool& Closing) {
   }
   const size_t start = i;
   while (i < Tag.size() && IsAlnum(Tag[i])) ++i;
-  const std::string name = MarkupUpper(Tag.substr(start, i - start));
+  const std::string_view name = Tag.substr(start, i - start);
   for (const TTagName& t : kTagNames)
-    if (name == t.Name) return t.Kind;
+    if (EqualsUpper(name, t.Name)) return t.Kind;
   return mtNone;
 }
 

@@ -126,6 +126,7 @@ bool ReplaceOnce(const std::string& Old, const std::string& New, std::string& Te
 }
 
 std::string ConvertFooterMarkers(const std::string& Text) {
+  if (!HasFooterMarkers(Text)) return Text;
   std::string r;
   r.reserve(Text.size());
   for (size_t i = 0; i < Text.size(); ++i) {
@@ -144,7 +145,12 @@ std::string ConvertFooterMarkers(const std::string& Text) {
   return r;
 }
 
+bool HasFooterMarkers(std::string_view Text) { return Text.find("<#") != std::string_view::npos; }
+
+bool HasLineBreaks(std::string_view Text) { return Text.find_first_of("\r\n") != std::string_view::npos; }
+
 std::string LineBreaksToBR(const std::string& Text, bool Flag) {
+  if (!HasLineBreaks(Text)) return Text;
   std::string r;
   r.reserve(Text.size());
   for (char c : Text) {
@@ -351,6 +357,12 @@ bool SetHTMLControlValue(std::string& Text, const std::string& ID, const std::st
 
 std::vector<TMarkupAttr> ScanAttributes(std::string_view Body) {
   std::vector<TMarkupAttr> attrs;
+  ScanAttributes(Body, attrs);
+  return attrs;
+}
+
+void ScanAttributes(std::string_view Body, std::vector<TMarkupAttr>& attrs) {
+  attrs.clear();
   size_t i = 0;
   const size_t n = Body.size();
   while (i < n) {
@@ -380,7 +392,6 @@ std::vector<TMarkupAttr> ScanAttributes(std::string_view Body) {
     }
     attrs.push_back(a);
   }
-  return attrs;
 }
 
 const TMarkupAttr* FindAttribute(const std::vector<TMarkupAttr>& Attrs, std::string_view Name, bool IgnoreCase) {

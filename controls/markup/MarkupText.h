@@ -21,6 +21,9 @@ int IntVal(const std::string& Text);
 bool ReplaceOnce(const std::string& Old, const std::string& New, std::string& Text);
 // "<#name>" becomes "#name": the "<" goes and the first ">" after it too.
 std::string ConvertFooterMarkers(const std::string& Text);
+// Whether the conversions above would change anything in Text.
+bool HasFooterMarkers(std::string_view Text);
+bool HasLineBreaks(std::string_view Text);
 // Drops line feeds; a carriage return becomes "<BR>" with Flag, else is dropped.
 std::string LineBreaksToBR(const std::string& Text, bool Flag);
 std::string PasswordText(const std::string& Text);
@@ -73,6 +76,8 @@ struct TMarkupAttr {
 // The attributes of one tag body, in order. A value is quoted ("..."), or
 // runs to the next blank. Words without "=" are kept with an empty value.
 std::vector<TMarkupAttr> ScanAttributes(std::string_view Body);
+// The same into a vector that is reused (cleared first).
+void ScanAttributes(std::string_view Body, std::vector<TMarkupAttr>& Out);
 // First attribute of that name: ignoring ASCII case, or exactly as written.
 const TMarkupAttr* FindAttribute(const std::vector<TMarkupAttr>& Attrs, std::string_view Name,
                                  bool IgnoreCase);
