@@ -89,6 +89,8 @@ TMeasureView MeasureView(const void* backend, const TFontData& f, std::string_vi
   return {backend, f.Height, int(f.Style), f.Orientation, int(f.Pitch), int(f.Charset), f.Name, text};
 }
 
+// The face name is left to the comparison: texts rarely mix faces of one
+// size and style, and hashing it would cost as much as the text.
 struct TMeasureHash {
   using is_transparent = void;
   size_t operator()(const TMeasureView& v) const {
@@ -97,7 +99,6 @@ struct TMeasureHash {
     mix(std::hash<const void*>()(v.Backend));
     mix(size_t(unsigned(v.Height)) | size_t(unsigned(v.Style)) << 32);
     mix(size_t(unsigned(v.Orientation)) | size_t(unsigned(v.Pitch) ^ unsigned(v.Charset) << 8) << 32);
-    mix(std::hash<std::string_view>()(v.Name));
     return h;
   }
   size_t operator()(const TMeasureKey& k) const { return (*this)(k.View()); }

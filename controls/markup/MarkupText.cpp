@@ -147,7 +147,9 @@ std::string ConvertFooterMarkers(const std::string& Text) {
 
 bool HasFooterMarkers(std::string_view Text) { return Text.find("<#") != std::string_view::npos; }
 
-bool HasLineBreaks(std::string_view Text) { return Text.find_first_of("\r\n") != std::string_view::npos; }
+bool HasLineBreaks(std::string_view Text) {
+  return Text.find('\r') != std::string_view::npos || Text.find('\n') != std::string_view::npos;
+}
 
 std::string LineBreaksToBR(const std::string& Text, bool Flag) {
   if (!HasLineBreaks(Text)) return Text;
