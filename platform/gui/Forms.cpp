@@ -755,7 +755,16 @@ bool GuiFormEvent(TPeerBase* peer, TWinControl* c, QEvent* e) {
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
 TApplication::~TApplication() = default;
 
-void TApplication::Initialize() {}
+void TApplication::Initialize() {
+  if (QCoreApplication::instance()) return;  // tests bring their own
+  // Qt keeps references to argc and argv for the whole run. The program takes
+  // no command-line options, so its name is all Qt is given.
+  static int argc = 1;
+  static char name[] = "velmaron";
+  static char* argv[] = {name, nullptr};
+  // Lives until the process ends: windows may still be torn down after Run.
+  new QApplication(argc, argv);
+}
 
 void TApplication::RegisterCreated(TCustomForm* f) {
   created_.push_back(f);
