@@ -117,7 +117,8 @@ QAction* TMenuItem::Action() {
 
 void TMenuItem::SyncAction() {
   if (!action_) return;
-  action_->setText(MenuText(this));
+  // A separator keeps no text: some styles draw a separator's text as a heading.
+  action_->setText(IsLine() ? QString() : MenuText(this));
   action_->setSeparator(IsLine());
   action_->setCheckable(checked_ || radioItem_ || autoCheck_);
   action_->setChecked(checked_);

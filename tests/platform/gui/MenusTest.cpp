@@ -178,6 +178,9 @@ TEST_F(Menus, ItemsChangeAtRunTimeWithRadioGroupsAndShortcuts) {
   popup->Popup(10, 10);
   EXPECT_TRUE(popped);
   EXPECT_EQ(popup->Items()->SubMenu()->actions().size(), 3);
+  QAction* sep = popup->Items()->SubMenu()->actions().at(1);
+  EXPECT_TRUE(sep->isSeparator());
+  EXPECT_TRUE(sep->text().isEmpty()) << "styles draw a separator's text as a heading";
 
   EXPECT_EQ(ShortCutToText(ShortCut('S', ssCtrl)), "Ctrl+S");
   EXPECT_EQ(ShortCutToText(ShortCut(VK_F5, 0)), "F5");
