@@ -191,21 +191,11 @@ void TFont::Assign(TPersistent* Source) {
   }
   TPersistent::Assign(Source);
 }
-void TFont::SetData(const TFontData& d) {
-  if (d == d_) return;
-  d_ = d;
-  Changed();
-}
+void TFont::SetData(const TFontData& d) { Store(d_, d); }
 void TFont::SetName(const std::string& v) {
-  if (v.empty() || v == d_.Name) return;
-  d_.Name = v;
-  Changed();
+  if (!v.empty()) Store(d_.Name, v);
 }
-void TFont::SetHeight(int v) {
-  if (v == d_.Height) return;
-  d_.Height = v;
-  Changed();
-}
+void TFont::SetHeight(int v) { Store(d_.Height, v); }
 int TFont::Size() const {
   // Size from height, rounded as the library does (MulDiv rounds halves away from zero).
   long long n = -static_cast<long long>(d_.Height) * 72;
@@ -217,62 +207,25 @@ void TFont::SetSize(int v) {
   long long q = (std::llabs(n) * 2 + 72) / 144;
   SetHeight(-static_cast<int>(n < 0 ? -q : q));
 }
-void TFont::SetStyle(TFontStyles v) {
-  if (v == d_.Style) return;
-  d_.Style = v;
-  Changed();
-}
-void TFont::SetColor(TColor v) {
-  if (v == d_.Color) return;
-  d_.Color = v;
-  Changed();
-}
-void TFont::SetOrientation(int v) {
-  if (v == d_.Orientation) return;
-  d_.Orientation = v;
-  Changed();
-}
-void TFont::SetPitch(TFontPitch v) {
-  if (v == d_.Pitch) return;
-  d_.Pitch = v;
-  Changed();
-}
-void TFont::SetCharset(TFontCharset v) {
-  if (v == d_.Charset) return;
-  d_.Charset = v;
-  Changed();
-}
+void TFont::SetStyle(TFontStyles v) { Store(d_.Style, v); }
+void TFont::SetColor(TColor v) { Store(d_.Color, v); }
+void TFont::SetOrientation(int v) { Store(d_.Orientation, v); }
+void TFont::SetPitch(TFontPitch v) { Store(d_.Pitch, v); }
+void TFont::SetCharset(TFontCharset v) { Store(d_.Charset, v); }
 
 void TPen::Assign(TPersistent* Source) {
   if (auto* p = dynamic_cast<TPen*>(Source)) {
-    if (!(p->d_ == d_)) {
-      d_ = p->d_;
-      Changed();
-    }
+    Store(d_, p->d_);
     return;
   }
   TPersistent::Assign(Source);
 }
-void TPen::SetColor(TColor v) {
-  if (v == d_.Color) return;
-  d_.Color = v;
-  Changed();
-}
+void TPen::SetColor(TColor v) { Store(d_.Color, v); }
 void TPen::SetWidth(int v) {
-  if (v < 0 || v == d_.Width) return;
-  d_.Width = v;
-  Changed();
+  if (v >= 0) Store(d_.Width, v);
 }
-void TPen::SetStyle(TPenStyle v) {
-  if (v == d_.Style) return;
-  d_.Style = v;
-  Changed();
-}
-void TPen::SetMode(TPenMode v) {
-  if (v == d_.Mode) return;
-  d_.Mode = v;
-  Changed();
-}
+void TPen::SetStyle(TPenStyle v) { Store(d_.Style, v); }
+void TPen::SetMode(TPenMode v) { Store(d_.Mode, v); }
 
 TBrush::TBrush() = default;
 TBrush::~TBrush() { delete bitmap_; }
@@ -292,11 +245,7 @@ void TBrush::SetColor(TColor v) {
   if (d_.Style == bsClear) d_.Style = bsSolid;
   Changed();
 }
-void TBrush::SetStyle(TBrushStyle v) {
-  if (v == d_.Style) return;
-  d_.Style = v;
-  Changed();
-}
+void TBrush::SetStyle(TBrushStyle v) { Store(d_.Style, v); }
 void TBrush::SetBitmap(TBitmap* v) {
   delete bitmap_;
   bitmap_ = nullptr;

@@ -113,6 +113,13 @@ class TGraphicsObject : public TPersistent {
 
  protected:
   virtual void Changed();
+  // Stores a property value and announces it, only when it differs.
+  template <class T>
+  void Store(T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    Changed();
+  }
   uint32_t version_ = 1;
 };
 
