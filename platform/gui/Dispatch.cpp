@@ -9,6 +9,7 @@
 #include <QPaintEvent>
 #include <QToolTip>
 #include <QWheelEvent>
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -174,8 +175,35 @@ static std::map<int, QCursor*>& CursorTable() {
   return t;
 }
 
+// The screen owns the cursors registered with it: a replaced one is freed,
+// and the rest go when the application does (a cursor holds a pixmap, which
+// must not outlive the window system).
+static void FreeRegisteredCursors() {
+  std::vector<QCursor*> owned;
+  for (auto& [index, cursor] : CursorTable())
+    if (std::find(owned.begin(), owned.end(), cursor) == owned.end()) owned.push_back(cursor);
+  CursorTable().clear();
+  for (QCursor* c : owned) delete c;
+}
+
 void GuiRegisterCursor(int Index, HCURSOR Cursor) {
-  CursorTable()[Index] = reinterpret_cast<QCursor*>(Cursor);
+  static bool cleanupRegistered = false;
+  if (!cleanupRegistered && QCoreApplication::instance()) {
+    qAddPostRoutine(FreeRegisteredCursors);
+    cleanupRegistered = true;
+  }
+  auto* cursor = reinterpret_cast<QCursor*>(Cursor);
+  auto& table = CursorTable();
+  auto it = table.find(Index);
+  if (it != table.end() && it->second != cursor) {
+    QCursor* old = it->second;
+    it->second = cursor;
+    bool stillUsed = false;
+    for (auto& [index, c] : table) stillUsed = stillUsed || c == old;
+    if (!stillUsed) delete old;
+    return;
+  }
+  table[Index] = cursor;
 }
 HCURSOR GuiRegisteredCursor(int Index) {
   auto it = CursorTable().find(Index);
