@@ -1,7 +1,9 @@
 #include "app/I2CBus.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "app/PortIO.h"
 #include "platform/rtl/Clock.h"
@@ -292,20 +294,39 @@ double TI2CBus::I2CP586(uint8_t Data) {
 }
 
 double TI2CBus::MeasurePeriod() {
-  auto reading = [this]() { return I2CP586(0xFF) / 4 / cpuSpeedMhz_; };
-  int tries = MeasureRounds;
-  auto positive = [&](double& p) {
-    do {
-      p = reading();
-    } while (!(p > 0) && --tries > 0);
-    return p > 0 && std::isfinite(p);
+  // Two readings in a row that agree within 0.02 % give the period. On a busy
+  // machine interrupts can keep any two from agreeing, so the readings are kept:
+  // when the rounds run out, a period still stands if most readings lie close
+  // together, and only scattered readings fail the measurement.
+  std::vector<double> readings;
+  readings.reserve(2 * MeasureRounds);
+  auto reading = [&](double& p) {
+    p = I2CP586(0xFF) / 4 / cpuSpeedMhz_;
+    if (!(p > 0) || !std::isfinite(p)) return false;
+    readings.push_back(p);
+    return true;
   };
-  while (tries-- > 0) {
+  for (int round = 0; round < MeasureRounds; ++round) {
     double p1, p2;
-    if (!positive(p1) || !positive(p2)) break;
+    if (!reading(p1) || !reading(p2)) continue;
     if (std::fabs((p1 - p2) / p1) < 0.0002) return (p1 + p2) / 2;
   }
-  return std::numeric_limits<double>::quiet_NaN();
+  return SettledPeriod(readings);
+}
+
+double TI2CBus::SettledPeriod(std::vector<double> readings) {
+  const double none = std::numeric_limits<double>::quiet_NaN();
+  if (readings.size() < 10) return none;
+  std::sort(readings.begin(), readings.end());
+  // The narrowest run holding 60 % of the readings; its middle is the period
+  // when that run spans less than 0.5 %.
+  const size_t need = (readings.size() * 3 + 4) / 5;
+  size_t best = 0;
+  for (size_t i = 1; i + need <= readings.size(); ++i)
+    if (readings[i + need - 1] - readings[i] < readings[best + need - 1] - readings[best]) best = i;
+  const double lo = readings[best], hi = readings[best + need - 1];
+  if ((hi - lo) / lo >= 0.005) return none;
+  return readings[best + need / 2];
 }
 
 bool TI2CBus::Calibrate() {
@@ -314,16 +335,19 @@ bool TI2CBus::Calibrate() {
   if (PortAddress == 0) return false;
   const int32_t savedCount = DelayCount;
   double sxy = 0, sy = 0;
-  bool measured = true;
-  for (int i = 1; i <= CalibrationPoints; ++i) {
-    DelayCount = 500 * i;
-    const double y = MeasurePeriod();
-    if (!std::isfinite(y)) {
-      measured = false;
-      break;
+  bool measured = false;
+  // A burst of interrupts can spoil one point; the whole line is measured
+  // again before the calibration counts as failed.
+  for (int attempt = 0; attempt < CalibrationAttempts && !measured; ++attempt) {
+    sxy = sy = 0;
+    measured = true;
+    for (int i = 1; i <= CalibrationPoints && measured; ++i) {
+      DelayCount = 500 * i;
+      const double y = MeasurePeriod();
+      measured = std::isfinite(y);
+      sxy += DelayCount * y;
+      sy += y;
     }
-    sxy += DelayCount * y;
-    sy += y;
   }
   // 5250 is the mean of the loop lengths 500 ... 10000, 166250000 the sum of
   // their squared deviations from it.

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 #include <functional>
 #include <string>
 
@@ -77,8 +78,11 @@ class TI2CBus {
 
   // --- Calibration and clock ---
   double I2CP586(uint8_t Data);
-  // One bit period in µs; NaN when no two readings agreed within the retry bound.
+  // One bit period in µs; NaN when no two readings agreed within the retry
+  // bound and the readings taken were too scattered to settle on one.
   double MeasurePeriod();
+  // The period most of the readings agree on (within 0.5 %), or NaN.
+  static double SettledPeriod(std::vector<double> readings);
   // Fits the calibration line. False when the measurement failed or gave an
   // unusable line: then the previous line, MaxClock and DelayCount stay and the
   // status line says so.
@@ -115,6 +119,7 @@ class TI2CBus {
   // Bounds of the calibration's measurement.
   static constexpr int MeasureRounds = 200;  // attempts of MeasurePeriod to get two agreeing readings
   static constexpr int CalibrationPoints = 20;
+  static constexpr int CalibrationAttempts = 3;  // measurements of the line before a calibration fails
 
  private:
   uint8_t Status();  // status register AND 0x88

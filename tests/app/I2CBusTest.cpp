@@ -324,6 +324,56 @@ TEST_F(BusTest, UnusableMeasurementsKeepThePreviousLine) {
   EXPECT_EQ(LastStatus(), " Calibration complete");
 }
 
+TEST_F(BusTest, JitterThatKeepsReadingsApartStillCalibrates) {
+  bus->PortAddress = 0x378;
+  // Each reading runs a little longer or shorter than the one before, so no
+  // two in a row agree within 0.02 %, yet all lie within a fraction of a percent.
+  bus->DelayCount = 500;
+  int calls = 0;
+  clock.LoopCost = [&](uint32_t n) { return 5.0 * n * (1.0 + 0.0008 * ((calls++ / 8) % 3)); };
+  const double p = bus->MeasurePeriod();
+  ASSERT_FALSE(std::isnan(p));
+  clock.LoopCost = nullptr;
+  const double steady = bus->MeasurePeriod();
+  EXPECT_NEAR(p, steady, steady * 0.002);
+
+  calls = 0;
+  clock.LoopCost = [&](uint32_t n) { return 5.0 * n * (1.0 + 0.0008 * ((calls++ / 8) % 3)); };
+  ASSERT_TRUE(bus->Calibrate());
+  EXPECT_NEAR(bus->DelaySlope, 0.01, 0.01 * 0.002);
+  EXPECT_GE(bus->MaxClock, 225);
+  EXPECT_LE(bus->MaxClock, 233);
+}
+
+TEST_F(BusTest, ASpoiledMeasurementIsTakenAgainBeforeTheCalibrationFails) {
+  bus->SelectPort(1);
+  // The first point's readings are scattered beyond use; then the line is steady.
+  int calls = 0;
+  clock.LoopCost = [&](uint32_t n) {
+    const int call = calls++;
+    return 5.0 * n + (call < 2 * TI2CBus::MeasureRounds * 8 ? ((call / 8) % 5) * 1000.0 : 0.0);
+  };
+  ASSERT_TRUE(bus->Calibrate());
+  EXPECT_GT(calls, 2 * TI2CBus::MeasureRounds * 8) << "the spoiled point was not measured at all";
+  EXPECT_NEAR(bus->DelayOffset, 4.3, 1e-9);
+  EXPECT_NEAR(bus->DelaySlope, 0.01, 1e-12);
+  EXPECT_EQ(bus->MaxClock, 232);
+}
+
+TEST(SettledPeriod, MostReadingsCloseTogetherGiveTheirMiddle) {
+  // Interrupts only ever add time: a few long readings must not move the result.
+  std::vector<double> r = {10.00, 10.01, 10.02, 10.00, 10.01, 13.5, 10.02, 10.01, 25.0, 10.00, 10.01, 11.0};
+  EXPECT_NEAR(TI2CBus::SettledPeriod(r), 10.01, 1e-9);
+  // Too few readings, or no 60 % of them within 0.5 %: no period.
+  EXPECT_TRUE(std::isnan(TI2CBus::SettledPeriod({10.0, 10.0, 10.0})));
+  std::vector<double> halves;
+  for (int i = 0; i < 20; ++i) halves.push_back(i % 2 ? 10.0 : 10.2);
+  EXPECT_TRUE(std::isnan(TI2CBus::SettledPeriod(halves)));
+  std::vector<double> spread;
+  for (int i = 0; i < 20; ++i) spread.push_back(10.0 + 0.1 * i);
+  EXPECT_TRUE(std::isnan(TI2CBus::SettledPeriod(spread)));
+}
+
 TEST_F(BusTest, WaitsFollowTheCounter) {
   double t0 = clock.Now();
   bus->uSeconds(0);
