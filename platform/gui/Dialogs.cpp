@@ -173,36 +173,38 @@ std::vector<std::pair<std::string, std::string>> TOpenDialog::ParseFilter(const 
   return r;
 }
 
-bool TOpenDialog::Accept(std::string& Name) {
+void TOpenDialog::AddDefaultExt(std::string& Name) const {
+  if (!defaultExt_.empty() && std::filesystem::path(Name).extension().empty()) Name += "." + defaultExt_;
+}
+
+bool TOpenDialog::PathAccepted(const std::string& Name, const std::string& Caption) const {
   namespace fs = std::filesystem;
-  fs::path p(Name);
-  if (!defaultExt_.empty() && p.extension().empty()) Name += "." + defaultExt_;
+  const fs::path p(Name);
   std::error_code ec;
-  if ((options_ & ofFileMustExist) && !fs::exists(Name, ec)) {
-    ::MessageBox(nullptr, Name + "\nFile not found.\nPlease verify the correct file name was given.",
-                 title_.empty() ? "Open" : title_, MB_OK | MB_ICONWARNING);
-    return false;
-  }
   if ((options_ & ofPathMustExist) && p.has_parent_path() && !fs::is_directory(p.parent_path(), ec)) {
     ::MessageBox(nullptr, Name + "\nPath does not exist.\nPlease verify the correct path was given.",
-                 title_.empty() ? "Open" : title_, MB_OK | MB_ICONWARNING);
+                 title_.empty() ? Caption : title_, MB_OK | MB_ICONWARNING);
     return false;
   }
   return true;
 }
 
-bool TSaveDialog::Accept(std::string& Name) {
-  namespace fs = std::filesystem;
-  fs::path p(Name);
-  if (!defaultExt_.empty() && p.extension().empty()) Name += "." + defaultExt_;
+bool TOpenDialog::Accept(std::string& Name) {
+  AddDefaultExt(Name);
   std::error_code ec;
-  if ((options_ & ofPathMustExist) && fs::path(Name).has_parent_path() &&
-      !fs::is_directory(fs::path(Name).parent_path(), ec)) {
-    ::MessageBox(nullptr, Name + "\nPath does not exist.\nPlease verify the correct path was given.",
-                 title_.empty() ? "Save As" : title_, MB_OK | MB_ICONWARNING);
+  if ((options_ & ofFileMustExist) && !std::filesystem::exists(Name, ec)) {
+    ::MessageBox(nullptr, Name + "\nFile not found.\nPlease verify the correct file name was given.",
+                 title_.empty() ? "Open" : title_, MB_OK | MB_ICONWARNING);
     return false;
   }
-  if ((options_ & ofOverwritePrompt) && fs::exists(Name, ec)) {
+  return PathAccepted(Name, "Open");
+}
+
+bool TSaveDialog::Accept(std::string& Name) {
+  AddDefaultExt(Name);
+  if (!PathAccepted(Name, "Save As")) return false;
+  std::error_code ec;
+  if ((options_ & ofOverwritePrompt) && std::filesystem::exists(Name, ec)) {
     int r = ::MessageBox(nullptr, Name + " already exists.\nDo you want to replace it?",
                          title_.empty() ? "Confirm Save As" : title_, MB_YESNO | MB_ICONWARNING);
     return r == IDYES;

@@ -110,6 +110,11 @@ class TOpenDialog : public TCommonDialog {
   virtual TDialogKind Kind() const { return dkOpenFile; }
   // Checks the chosen name against the options; may ask (overwrite) or refuse.
   virtual bool Accept(std::string& Name);
+  // The checks both dialogs share: the default extension is added where the
+  // name has none, and a missing folder is refused (with a message) when the
+  // options ask for an existing path.
+  void AddDefaultExt(std::string& Name) const;
+  bool PathAccepted(const std::string& Name, const std::string& Caption) const;
   std::string fileName_, filter_, defaultExt_, initialDir_, title_;
   int filterIndex_ = 1;
   TOpenOptions options_ = ofHideReadOnly | ofEnableSizing;

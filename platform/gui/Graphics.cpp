@@ -405,17 +405,18 @@ void TCanvas::TextOut(int X, int Y, const std::string& Text) {
   Changed();
 }
 
+// A rectangle cut down to the clip rectangle in force, if any.
+TRect TCanvas::WithinClip(const TRect& r) const {
+  if (!hasClip_) return r;
+  return TRect{std::max(r.Left, clip_.Left), std::max(r.Top, clip_.Top), std::min(r.Right, clip_.Right),
+               std::min(r.Bottom, clip_.Bottom)};
+}
+
 void TCanvas::TextRect(const TRect& Rect, int X, int Y, const std::string& Text) {
   Changing();
   TCanvasBackend* b = Prepare(true, false, true);
   if (brush_->Style() != bsClear) b->FillRect(Rect);
-  TRect c = Rect;
-  if (hasClip_) {
-    c.Left = std::max(c.Left, clip_.Left);
-    c.Top = std::max(c.Top, clip_.Top);
-    c.Right = std::min(c.Right, clip_.Right);
-    c.Bottom = std::min(c.Bottom, clip_.Bottom);
-  }
+  const TRect c = WithinClip(Rect);
   b->SetClip(&c);
   b->Text(X, Y, Text, false, -1);
   b->SetClip(hasClip_ ? &clip_ : nullptr);
@@ -636,13 +637,7 @@ int TCanvas::DrawText(const std::string& Text, TRect& Rect, unsigned Flags) {
   }
   Changing();
   if (clip) {
-    TRect c = Rect;
-    if (hasClip_) {
-      c.Left = std::max(c.Left, clip_.Left);
-      c.Top = std::max(c.Top, clip_.Top);
-      c.Right = std::min(c.Right, clip_.Right);
-      c.Bottom = std::min(c.Bottom, clip_.Bottom);
-    }
+    const TRect c = WithinClip(Rect);
     b->SetClip(&c);
   }
   bool opaque = brush_->Style() == bsSolid;

@@ -375,6 +375,7 @@ class TCanvas : public TPersistent {
   mutable bool penPending_ = false;
   void ResolvePenPos() const;
   void FillSolid(const TRect& r, TColor c);
+  TRect WithinClip(const TRect& r) const;
   bool hasClip_ = false;
   TRect clip_;
   friend class TBitmap;
