@@ -6,6 +6,7 @@ PKGS=(build-essential cmake ninja-build ccache pkg-config
       qt6-base-dev libgl-dev
       libgtest-dev libgmock-dev googletest libbenchmark-dev
       libcurl4-openssl-dev libmspack-dev
+      gcab mscompress python3 python3-pyftpdlib
       clang libclang-rt-14-dev
       xvfb xauth)
 missing=()

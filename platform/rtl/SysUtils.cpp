@@ -1934,6 +1934,26 @@ bool SyncFile(const std::string& fileName) {
   return ok;
 }
 
+bool AppendFileBytes(const std::string& fileName, std::string_view data, bool ownerOnly) {
+  int fd = ::open(fileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
+                  ownerOnly ? 0600 : 0666);
+  if (fd < 0) return false;
+  const char* p = data.data();
+  size_t left = data.size();
+  bool ok = true;
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  return ::close(fd) == 0 && ok;
+}
+
 std::string LoadFileBytes(const std::string& fileName) {
   int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {

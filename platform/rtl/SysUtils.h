@@ -396,5 +396,8 @@ std::string ExpandFileName(const std::string& fileName);
 void SaveFileAtomically(const std::string& fileName, std::string_view data, bool sync = true);
 // Makes the file's contents and its directory entry durable; false on failure.
 bool SyncFile(const std::string& fileName);
+// Appends `data` to the file, creating it (for its owner only with `ownerOnly`);
+// false when it cannot be opened or written whole. Never follows a link.
+bool AppendFileBytes(const std::string& fileName, std::string_view data, bool ownerOnly = false);
 // Whole file as bytes; raises EFOpenError when it cannot be opened, EReadError on failure.
 std::string LoadFileBytes(const std::string& fileName);

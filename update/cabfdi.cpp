@@ -1,0 +1,89 @@
+#include "update/cabfdi.h"
+
+#include "platform/archive/Archive.h"
+#include "platform/rtl/SysUtils.h"
+
+#include <cctype>
+
+namespace cabfdi {
+
+namespace {
+
+std::string Slashed(std::string s) {
+  for (char& c : s)
+    if (c == '\\') c = '/';
+  return s;
+}
+
+}  // namespace
+
+bool IsSafeEntryName(const std::string& name) {
+  if (name.empty() || name[0] == '\\' || name[0] == '/') return false;
+  if (name.size() >= 2 && name[1] == ':') return false;  // drive letter
+  if (name.find(':') != std::string::npos) return false;  // alternate stream or device
+  const std::string path = Slashed(name);
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    if (path.compare(start, end - start, "..") == 0) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+bool CreateDirectoryPath(const std::string& dir) {
+  std::string d = Slashed(dir);
+  if (!d.empty() && d.back() == '/') d.pop_back();
+  if (d.empty()) return true;  // the current directory, or the root
+  return ForceDirectories(d);
+}
+
+int ExtractCab(const std::string& cabinet, const std::string& destDir) {
+  archive::TCabinet cab;
+  std::string error;
+  if (!cab.Open(cabinet, error)) return -1;
+  for (const archive::TCabEntry& e : cab.Entries())
+    if (!IsSafeEntryName(e.Name)) return -1;
+
+  std::string dest = Slashed(destDir);
+  if (!dest.empty() && dest.back() != '/') dest += '/';
+  const std::string base = dest.empty() ? IncludeTrailingPathDelimiter(GetCurrentDir()) : dest;
+  for (size_t i = 0; i < cab.Entries().size(); ++i) {
+    const std::string target = base + Slashed(cab.Entries()[i].Name);
+    if (!CreateDirectoryPath(ExtractFilePath(target))) return -1;
+    if (!cab.Extract(i, target, error)) return -1;
+  }
+  return 0;
+}
+
+}  // namespace cabfdi
+
+namespace NUpdate {
+
+std::string ExpandedName(const std::string& compressedFile) {
+  archive::TSzddHeader header;
+  if (!archive::ReadSzddHeader(compressedFile, header)) return {};
+  const char c = header.MissingChar;
+  if (c == '/' || c == '\\' || c == ':') return {};
+  std::string name = ExtractFileName(compressedFile);
+  if (!name.empty() && name.back() == '_') {
+    name.pop_back();
+    if (c != 0) name += c;
+  }
+  if (name.empty() || name == "." || name == "..") return {};
+  return name;
+}
+
+bool LZExpandFile(const std::string& fileName, std::string* expandedPath) {
+  const std::string name = ExpandedName(fileName);
+  if (name.empty()) return false;
+  const std::string target = ExtractFilePath(fileName) + name;
+  std::string error;
+  if (!archive::ExpandSzdd(fileName, target, error)) return false;
+  if (target != fileName) DeleteFile(fileName);
+  if (expandedPath) *expandedPath = target;
+  return true;
+}
+
+}  // namespace NUpdate
