@@ -9,6 +9,7 @@
 #include <cctype>
 #include <map>
 
+#include "platform/gui/Feedback.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/GuiInternal.h"
 #include "platform/gui/Menus.h"
@@ -110,6 +111,7 @@ TControl::TControl(TComponent* AOwner)
 }
 
 TControl::~TControl() {
+  *alive_ = false;
   if (gCapture == this) gCapture = nullptr;
   if (GuiMouseControl() == this) GuiMouseControl() = nullptr;
   if (parent_) parent_->RemoveControl(this);
@@ -328,7 +330,7 @@ void TControl::SetMouseCapture(bool v) {
   if (v)
     gCapture = this;
   else if (gCapture == this)
-    gCapture = nullptr;
+    ReleaseCapture();
 }
 
 void TControl::SendCancelMode() {}
@@ -432,6 +434,13 @@ bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) 
 void TControl::Resize() {
   if (OnResize) OnResize(this);
 }
+void TControl::DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) {
+  Accept = false;
+  if (OnDragOver) {
+    Accept = true;
+    OnDragOver(this, Source, X, Y, State, Accept);
+  }
+}
 void TControl::Loaded() { TComponent::Loaded(); }
 
 void TControl::DoContextPopup(TPoint MousePos, bool& Handled) {
@@ -468,7 +477,10 @@ void TControl::WMMouseButton(TMessage& m) {
     case WM_MBUTTONUP: b = mbMiddle; up = true; break;
     default: b = mbMiddle; dbl = true; break;
   }
+  // A handler may free the control (a button removing its own row): nothing touches it after that.
+  std::shared_ptr<bool> alive = alive_;
   DefaultHandler(m);
+  if (!*alive) return;
   TShiftState s = MouseShift(m.WParam);
   if (dbl && !(controlStyle_ & csDoubleClicks)) {
     dbl = false;  // a control without double clicks hears a second press
@@ -478,6 +490,7 @@ void TControl::WMMouseButton(TMessage& m) {
     if (controlStyle_ & csCaptureMouse) SetMouseCapture(true);
     if (down && b == mbLeft && (controlStyle_ & csClickEvents)) controlState_ |= csClicked;
     if (dbl && b == mbLeft && (controlStyle_ & csDoubleClicks)) DblClick();
+    if (!*alive) return;
     MouseDown(b, s | (dbl ? static_cast<TShiftState>(ssDouble) : 0u), m.XPos(), m.YPos());
   } else if (up) {
     if (controlStyle_ & csCaptureMouse) SetMouseCapture(false);
@@ -486,6 +499,7 @@ void TControl::WMMouseButton(TMessage& m) {
       TPoint p(m.XPos(), m.YPos());
       TRect r = ClientRect();
       if (p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom) Click();
+      if (!*alive) return;
     }
     MouseUp(b, s, m.XPos(), m.YPos());
   }
@@ -1018,6 +1032,7 @@ void TWinControl::Dispatch(TMessage& m) {
     case WM_CHAR: case WM_SYSCHAR: WMChar(m); break;
     case CM_ENTER: DoEnter(); break;
     case CM_EXIT: DoExit(); break;
+    case WM_SETREDRAW: WMSetRedraw(m); break;
     case CM_SHOWHINTCHANGED: {
       TMessage pm;
       pm.Msg = CM_PARENTSHOWHINTCHANGED;
@@ -1043,6 +1058,11 @@ void TWinControl::WMSetFocus(TMessage& m) {
 }
 void TWinControl::WMKillFocus(TMessage& m) { DefaultHandler(m); }
 void TWinControl::WMGetDlgCode(TMessage& m) { m.Result = 0; }
+void TWinControl::WMSetRedraw(TMessage& m) {
+  // Turning drawing on again repaints the whole window (callers invalidate anyway).
+  if (QWidget* w = ClientWidget()) w->setUpdatesEnabled(m.WParam != 0);
+  if (peer_) peer_->setUpdatesEnabled(m.WParam != 0);
+}
 void TWinControl::CMDialogKey(TMessage& m) { Broadcast(m); }
 void TWinControl::CMDialogChar(TMessage& m) { Broadcast(m); }
 void TWinControl::CMWantSpecialKey(TMessage& m) { m.Result = 0; }
@@ -1099,8 +1119,24 @@ void TWinControl::WMPaint(TMessage& m) {
   QPainter p(w);
   QRect area = GuiPaintRect(m.Event, w);
   TRect a = FromQRect(area);
+  std::vector<TRect> outer;
+  outer.swap(updateRects_);
+  updateRects_ = GuiPaintRegion(m.Event, w);
+  struct Restore {
+    std::vector<TRect>& rects;
+    std::vector<TRect>& saved;
+    ~Restore() { rects.swap(saved); }
+  } restore{updateRects_, outer};
   if (PaintsItself()) PaintWindow(&p, a);
   PaintControls(&p, a);
+  GuiPaintFeedback(this, &p);
+}
+
+bool TWinControl::RectInUpdateRegion(const TRect& R) const {
+  if (updateRects_.empty()) return true;
+  for (const TRect& u : updateRects_)
+    if (R.Left < u.Right && u.Left < R.Right && R.Top < u.Bottom && u.Top < R.Bottom) return true;
+  return false;
 }
 
 void TWinControl::PaintWindow(QPainter*, const TRect&) {}
@@ -1179,6 +1215,7 @@ void TControlCanvas::BeginPaint(QPainter* Painter, const TRect& Clip) {
   Painter->save();
   SetBackend(std::make_unique<TQtCanvasBackend>(Painter, ToQRect(Clip)),
              TSize{control_->Width(), control_->Height()});
+  SetPaintArea(&Clip);
   painting_ = true;
 }
 
@@ -1189,6 +1226,7 @@ void TControlCanvas::EndPaint() {
   SetBackend(nullptr);
   if (p) p->restore();
   painting_ = false;
+  SetPaintArea(nullptr);
   RemoveClip();
 }
 
@@ -1222,8 +1260,9 @@ void TControlCanvas::RequiredState() {
 TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), canvas_(new TControlCanvas(this)) {}
 TCustomControl::~TCustomControl() = default;
 void TCustomControl::Paint() {}
-void TCustomControl::PaintWindow(QPainter* Painter, const TRect&) {
-  canvas_->PaintWith(Painter, TRect(0, 0, width_, height_), [this] { Paint(); });
+void TCustomControl::PaintWindow(QPainter* Painter, const TRect& Area) {
+  // The canvas clips to what the window system asks to repaint, as ClipRect tells.
+  canvas_->PaintWith(Painter, Area, [this] { Paint(); });
 }
 
 TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner), canvas_(new TControlCanvas(this)) {}

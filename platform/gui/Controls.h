@@ -83,6 +83,9 @@ using TMouseWheelEvent =
     std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
 using TMouseWheelUpDownEvent = std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
 using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+using TDragOverEvent =
+    std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
 
 // Hint data passed with CM_HINTSHOW (LParam points to it); a handler may change it.
 struct THintInfo {
@@ -220,6 +223,7 @@ class TControl : public TComponent {
   TMouseWheelEvent OnMouseWheel;
   TMouseWheelUpDownEvent OnMouseWheelUp, OnMouseWheelDown;
   TContextPopupEvent OnContextPopup;
+  TDragOverEvent OnDragOver;
 
   virtual void Click();
   virtual void DblClick();
@@ -229,6 +233,10 @@ class TControl : public TComponent {
   virtual void MouseMove(TShiftState Shift, int X, int Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
+  // Something dragged enters, moves over or leaves the control; Accept says whether it may drop.
+  virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+  // False once the control is freed: code that runs handlers which may free it checks a copy.
+  std::shared_ptr<bool> AliveFlag() const { return alive_; }
 
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
@@ -291,6 +299,7 @@ class TControl : public TComponent {
   TControlState controlState_ = 0;
   TBiDiMode biDiMode_ = bdLeftToRight;
   int helpContext_ = 0;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   bool inAutoSize_ = false;
   bool aligning_ = false;
 
@@ -361,6 +370,8 @@ class TWinControl : public TControl {
   void Update() override;
   void Repaint() override;
   void InvalidateRect(const TRect& R);  // client coordinates
+  // During a paint: whether R (client coordinates) meets the area being repainted; true outside a paint.
+  bool RectInUpdateRegion(const TRect& R) const;
   void BringToFront() override;
   void SendToBack() override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
@@ -399,6 +410,8 @@ class TWinControl : public TControl {
   virtual void WMSetFocus(TMessage& Message);
   virtual void WMKillFocus(TMessage& Message);
   virtual void WMGetDlgCode(TMessage& Message);
+  // WM_SETREDRAW: WParam 0 stops drawing the window, non-zero starts it again.
+  virtual void WMSetRedraw(TMessage& Message);
   virtual void CMDialogKey(TMessage& Message);
   virtual void CMDialogChar(TMessage& Message);
   virtual void CMWantSpecialKey(TMessage& Message);
@@ -431,6 +444,7 @@ class TWinControl : public TControl {
   std::unique_ptr<TBrush> brush_;
   TSize lastClientSize_{-1, -1};
   bool destroying_ = false;
+  std::vector<TRect> updateRects_;  // the area being repainted, during a paint
 
   friend class TControl;
   friend class TCustomForm;

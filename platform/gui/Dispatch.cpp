@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QPointer>
+#include <QTimer>
 #include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
@@ -85,6 +87,15 @@ void GuiRun(TComponent* Owner, const std::function<void()>& Body) {
 }
 
 TPeerBase* PeerOf(QWidget* Widget) { return dynamic_cast<TPeerBase*>(Widget); }
+
+void GuiRunDeferred(TPeerBase* Peer, TControl* Control, const std::function<void()>& Body) {
+  {
+    TranslationFrame frame(Peer);
+    GuiRun(Control, Body);
+  }
+  // Widgets freed meanwhile go when the signal that ran Body has returned.
+  if (gDepth == 0) QTimer::singleShot(0, [] { GuiFlushDeletes(); });
+}
 
 // ---------------------------------------------------------------- keys
 TShiftState ShiftFromQt(Qt::KeyboardModifiers m, Qt::MouseButtons b) {
@@ -207,7 +218,12 @@ void GuiRegisterCursor(int Index, HCURSOR Cursor) {
 }
 HCURSOR GuiRegisteredCursor(int Index) {
   auto it = CursorTable().find(Index);
-  return it == CursorTable().end() ? nullptr : reinterpret_cast<HCURSOR>(it->second);
+  if (it != CursorTable().end()) return reinterpret_cast<HCURSOR>(it->second);
+  // The standard cursors are there from the start, as on the screen of the class library.
+  if (Index >= 0 || Index < crSizeAll || !QCoreApplication::instance()) return nullptr;
+  auto* c = new QCursor(GuiQCursor(Index));
+  GuiRegisterCursor(Index, reinterpret_cast<HCURSOR>(c));
+  return reinterpret_cast<HCURSOR>(c);
 }
 
 QCursor GuiQCursor(TCursor c) {
@@ -287,6 +303,69 @@ QRect GuiPaintRect(QEvent* e, QWidget* w) {
   return w->rect();
 }
 
+std::vector<TRect> GuiPaintRegion(QEvent* e, QWidget* w) {
+  std::vector<TRect> r;
+  if (e && e->type() == QEvent::Paint) {
+    for (const QRect& q : static_cast<QPaintEvent*>(e)->region()) r.push_back(FromQRect(q));
+  } else {
+    r.push_back(FromQRect(w->rect()));
+  }
+  return r;
+}
+
+WPARAM GuiWindowOfWidget(QWidget* w) {
+  for (; w; w = w->parentWidget()) {
+    TPeerBase* p = PeerOf(w);
+    if (p && p->Control && p->Control->HandleAllocated()) return reinterpret_cast<WPARAM>(p->Control->Handle());
+  }
+  return 0;
+}
+
+namespace {
+QPointer<QWidget> gLastFocusOut;
+QPoint gMessagePos;
+bool gHaveMessagePos = false;
+TControl* gCursorAsked = nullptr;
+QWidget* gCursorSet = nullptr;  // the widget whose cursor a WM_SETCURSOR answer chose
+QWidget* CursorWidget(TControl* c) {
+  if (auto* w = dynamic_cast<TWinControl*>(c)) return w->ClientWidget();
+  return c->Parent() ? c->Parent()->ClientWidget() : nullptr;
+}
+}  // namespace
+
+void GuiAskCursor(TControl* Target) {
+  if (!Target) return;
+  TControl* cap = GetCaptureControl();
+  if (cap && cap != Target) return;
+  TControl* prev = gCursorAsked;
+  gCursorAsked = Target;
+  WPARAM wnd = 0;
+  if (auto* w = dynamic_cast<TWinControl*>(Target); w && w->HandleAllocated()) wnd = reinterpret_cast<WPARAM>(w->Handle());
+  LRESULT r = Target->Perform(WM_SETCURSOR, wnd, MakeLParam(HTCLIENT, WM_MOUSEMOVE));
+  gCursorAsked = prev;
+  if (r == 0 && gCursorSet && gCursorSet == CursorWidget(Target)) {
+    gCursorSet = nullptr;
+    GuiApplyCursor(Target);
+  }
+}
+
+TPoint GetMessagePos() {
+  QPoint p = gHaveMessagePos ? gMessagePos : QCursor::pos();
+  return TPoint(p.x(), p.y());
+}
+
+HCURSOR SetCursor(HCURSOR Cursor) {
+  TControl* c = gCursorAsked ? gCursorAsked : GuiMouseControl();
+  QWidget* w = c ? CursorWidget(c) : nullptr;
+  if (!w) return nullptr;
+  if (Cursor)
+    w->setCursor(*reinterpret_cast<QCursor*>(Cursor));
+  else
+    w->setCursor(QCursor(Qt::BlankCursor));
+  gCursorSet = w;
+  return nullptr;
+}
+
 // ---------------------------------------------------------------- translation
 namespace {
 WPARAM MouseKeys(Qt::MouseButtons b, Qt::KeyboardModifiers m) {
@@ -329,7 +408,10 @@ void RouteMouse(TWinControl* c, TMessage& m, bool move) {
   } else if (!cap || cap == c || !c->ContainsControl(cap)) {
     if (TControl* g = c->ControlAtPos(p, false)) target = g;
   }
-  if (move) GuiSetMouseControl(target);
+  if (move) {
+    GuiSetMouseControl(target);
+    GuiAskCursor(target);
+  }
   if (target != c) {
     TMessage t = m;
     t.Event = nullptr;
@@ -352,13 +434,14 @@ bool TranslateKey(TPeerBase* peer, TWinControl* c, QKeyEvent* ke) {
   WORD vk0 = VirtualKeyFromQt(ke->key(), ke->modifiers());
   WORD vk = vk0;
   bool alt = shift & ssAlt;
+  const LPARAM keyData = (alt ? KF_ALTDOWN_LPARAM : 0) | ((ke->modifiers() & Qt::KeypadModifier) ? KF_KEYPAD_LPARAM : 0);
   if (press) ++GuiKeySerial();
   if (!press) {
     if (vk) {
       TMessage m;
       m.Msg = alt ? WM_SYSKEYUP : WM_KEYUP;
       m.WParam = vk;
-      m.LParam = alt ? KF_ALTDOWN_LPARAM : 0;
+      m.LParam = keyData;
       c->WindowProc(m);
       if (m.Result || m.WParam == 0) return true;
     }
@@ -370,7 +453,7 @@ bool TranslateKey(TPeerBase* peer, TWinControl* c, QKeyEvent* ke) {
     TMessage m;
     m.Msg = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
     m.WParam = vk;
-    m.LParam = alt ? KF_ALTDOWN_LPARAM : 0;
+    m.LParam = keyData;
     c->WindowProc(m);
     if (m.Result || m.WParam == 0)
       keyConsumed = true;
@@ -392,6 +475,7 @@ bool TranslateKey(TPeerBase* peer, TWinControl* c, QKeyEvent* ke) {
         TMessage m;
         m.Msg = WM_CHAR;
         m.WParam = ch;
+        m.LParam = keyData & KF_KEYPAD_LPARAM;
         c->WindowProc(m);
         if (m.Result || m.WParam == 0)
           charConsumed = true;
@@ -457,6 +541,8 @@ bool TranslateOne(TPeerBase* peer, TWinControl* c, QEvent* e) {
     case QEvent::MouseMove: {
       auto* me = static_cast<QMouseEvent*>(e);
       GuiCurrentShift() = ShiftFromQt(me->modifiers(), me->buttons());
+      gMessagePos = me->globalPosition().toPoint();
+      gHaveMessagePos = true;
       QPoint p = ToClient(peer, c, me->position().toPoint());
       TMessage m;
       m.Msg = MouseMessage(e->type(), me->button());
@@ -498,6 +584,14 @@ bool TranslateOne(TPeerBase* peer, TWinControl* c, QEvent* e) {
     case QEvent::FocusOut: {
       TMessage m;
       m.Msg = e->type() == QEvent::FocusIn ? WM_SETFOCUS : WM_KILLFOCUS;
+      // WM_KILLFOCUS names the window taking the focus (the focus has moved already).
+      // WM_SETFOCUS names the window that lost it.
+      if (e->type() == QEvent::FocusOut) {
+        m.WParam = GuiWindowOfWidget(QApplication::focusWidget());
+        gLastFocusOut = peer->Widget();
+      } else {
+        m.WParam = GuiWindowOfWidget(gLastFocusOut.data());
+      }
       m.Event = e;
       c->WindowProc(m);
       return true;

@@ -316,8 +316,18 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
   if (Control == activeControl_) return true;
   TWinControl* old = activeControl_;
   activeControl_ = Control;
-  if (old) old->Perform(CM_EXIT);
-  if (Control && activeControl_ == Control) Control->Perform(CM_ENTER);
+  // As the class library does: the old control and its parents that do not hold the new one
+  // are exited, then the new one's parents that do not hold the old one and the new one are
+  // entered, outermost first; so the focus moving between a grid and its cell editor neither
+  // exits nor enters the grid. A handler that moves the focus again ends the round.
+  for (TWinControl* c = old; c && c != this && !(Control && c->ContainsControl(Control)); c = c->Parent()) {
+    c->Perform(CM_EXIT);
+    if (activeControl_ != Control) return true;
+  }
+  std::vector<TWinControl*> entering;
+  for (TWinControl* c = Control; c && c != this && !(old && c->ContainsControl(old)); c = c->Parent())
+    entering.push_back(c);
+  for (auto it = entering.rbegin(); it != entering.rend() && activeControl_ == Control; ++it) (*it)->Perform(CM_ENTER);
   if (Screen && Screen->ActiveForm() == this) Screen->SetActiveControl(Control);
   return true;
 }
@@ -549,6 +559,7 @@ TModalResult TCustomForm::ShowModal() {
   if (visible_ || !enabled_ || (formState_ & fsModal) || formStyle_ == fsMDIChild)
     throw EInvalidOperation("Cannot make a visible window modal");
   if (!created_) AfterConstruction();
+  CancelCaptureMode();
   GuiFormBusy(this, +1);
   formState_ |= fsModal;
   Application->modal_.push_back(this);
@@ -725,6 +736,10 @@ bool GuiFormEvent(TPeerBase* peer, TWinControl* c, QEvent* e) {
       e->ignore();
       f->Close();
       return true;
+    case QEvent::WindowDeactivate:
+      // A window losing activation ends any mouse mode (sizing, selecting) on it.
+      if (TControl* cap = GetCaptureControl(); cap && GetParentForm(cap) == f) CancelCaptureMode();
+      return peer->BaseEvent(e);
     case QEvent::WindowActivate:
       if (!f->frame_ && !StaleActivation(f->peer_))
         Screen->SetActiveForm(f->ActiveMDIChild() ? f->ActiveMDIChild() : f);

@@ -442,8 +442,19 @@ void TCanvas::DrawFocusRect(const TRect& R) {
 }
 
 TRect TCanvas::ClipRect() const {
-  if (hasClip_) return clip_;
-  return TRect(0, 0, surface_.cx, surface_.cy);
+  TRect r = hasClip_ ? clip_ : TRect(0, 0, surface_.cx, surface_.cy);
+  if (!hasPaintArea_) return r;
+  if (!hasClip_) return paintArea_;
+  TRect a = paintArea_;
+  TRect c{std::max(r.Left, a.Left), std::max(r.Top, a.Top), std::min(r.Right, a.Right), std::min(r.Bottom, a.Bottom)};
+  if (c.Right < c.Left) c.Right = c.Left;
+  if (c.Bottom < c.Top) c.Bottom = c.Top;
+  return c;
+}
+
+void TCanvas::SetPaintArea(const TRect* Area) {
+  hasPaintArea_ = Area != nullptr;
+  if (Area) paintArea_ = *Area;
 }
 
 void TCanvas::SetClipRect(const TRect& R) {

@@ -334,7 +334,10 @@ class TCanvas : public TPersistent {
   void DrawImage(const TRect& Dest, const QImage& Image, const TRect& Source, TColor Transparent = clNone);
 
   // Clipping: the clip rectangle in canvas coordinates; an empty rect when nothing clips.
+  // During a control's paint it lies within the area being repainted.
   TRect ClipRect() const;
+  // The area a paint may draw in (the control canvas sets it for each paint); nullptr: the whole surface.
+  void SetPaintArea(const TRect* Area);
   void SetClipRect(const TRect& R);
   void RemoveClip();
   bool HasClip() const { return hasClip_; }
@@ -378,6 +381,8 @@ class TCanvas : public TPersistent {
   TRect WithinClip(const TRect& r) const;
   bool hasClip_ = false;
   TRect clip_;
+  bool hasPaintArea_ = false;
+  TRect paintArea_;
   friend class TBitmap;
 };
 

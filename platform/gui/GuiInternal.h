@@ -2,6 +2,7 @@
 // Shared state of the GUI layer's own sources.
 
 #include <QRect>
+#include <vector>
 
 #include "platform/gui/Controls.h"
 
@@ -29,6 +30,8 @@ void GuiApplyCursorTo(QWidget* Widget, TCursor Cursor);
 void GuiDeleteWidget(QWidget* Widget);
 void GuiRepaintNow(QWidget* Widget);
 QRect GuiPaintRect(QEvent* Event, QWidget* Widget);
+// The rectangles of the area a paint event asks for.
+std::vector<TRect> GuiPaintRegion(QEvent* Event, QWidget* Widget);
 // Frees widgets whose deletion was deferred (outside any event translation).
 void GuiFlushDeletes();
 // Busy counting of forms (handlers running on them) and deferred release.
@@ -42,5 +45,12 @@ void GuiRegisterCursor(int Index, HCURSOR Cursor);
 HCURSOR GuiRegisteredCursor(int Index);
 class QCursor;
 QCursor GuiQCursor(TCursor Cursor);
+// Runs Body as the translation point runs a handler (deferred deletion of widgets, busy form,
+// exceptions shown), for code that Qt calls from inside a widget's own signal.
+void GuiRunDeferred(TPeerBase* Peer, TControl* Control, const std::function<void()>& Body);
+// The window number of the control a widget belongs to, 0 for none.
+WPARAM GuiWindowOfWidget(QWidget* Widget);
+// Sends WM_SETCURSOR to the control under the mouse; without an answer its own cursor shows.
+void GuiAskCursor(TControl* Target);
 // The posted-message queue's receiver.
 void GuiPostMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);

@@ -25,6 +25,7 @@ constexpr UINT WM_NULL = 0x0000, WM_CREATE = 0x0001, WM_DESTROY = 0x0002, WM_MOV
                WM_MOUSEHOVER = 0x02A1, WM_MOUSELEAVE = 0x02A3, WM_CUT = 0x0300, WM_COPY = 0x0301,
                WM_PASTE = 0x0302, WM_CLEAR = 0x0303, WM_UNDO = 0x0304, WM_USER = 0x0400, WM_APP = 0x8000,
                WM_GETDLGCODE = 0x0087;
+constexpr UINT WM_SETREDRAW = 0x000B, WM_CANCELMODE = 0x001F;
 
 // Dialog codes (WM_GETDLGCODE): which keys a control keeps for itself.
 constexpr LRESULT DLGC_WANTARROWS = 0x0001, DLGC_WANTTAB = 0x0002, DLGC_WANTALLKEYS = 0x0004,
@@ -80,5 +81,7 @@ inline LPARAM MakeLParam(int lo, int hi) {
 inline int LoWord(intptr_t v) { return static_cast<int>(v & 0xFFFF); }
 inline int HiWord(intptr_t v) { return static_cast<int>((v >> 16) & 0xFFFF); }
 
-// LParam of key messages: bit 29 says Alt was held.
+// LParam of key messages: bit 29 says Alt was held; bit 22 (bit 6 of the scan code) marks
+// a key of the numeric keypad.
 constexpr LPARAM KF_ALTDOWN_LPARAM = 0x20000000;
+constexpr LPARAM KF_KEYPAD_LPARAM = 0x00400000;

@@ -637,6 +637,13 @@ void TCustomEdit::SelectAll() {
   PushToPeer();
 }
 
+int TCustomEdit::CharFromPos(TPoint P) const {
+  auto* e = dynamic_cast<QLineEdit*>(peer_);
+  if (!e) return -1;
+  int q = e->cursorPositionAt(QPoint(P.X, P.Y));
+  return passwordChar_ ? q : FromQPos(e->text(), q);
+}
+
 void TCustomEdit::SaveUndo() {
   undoText_ = text_;
   undoValid_ = true;

@@ -239,6 +239,8 @@ class TCustomEdit : public TWinControl {
   void SelectAll();
   void ClearSelection();
   void Clear() { SetText(std::string()); }
+  // The byte position of the character nearest to a point of the client area (-1 without a window).
+  int CharFromPos(TPoint P) const;
   // The clipboard commands go through WM_COPY, WM_CUT, WM_PASTE and WM_UNDO,
   // so a control may refuse them in its message handlers.
   void CopyToClipboard() { Perform(WM_COPY); }

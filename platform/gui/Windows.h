@@ -82,3 +82,6 @@ int DrawText(HDC DC, const std::string& Text, int Count, TRect* Rect, UINT Forma
 bool DrawEdge(HDC DC, TRect* Rect, UINT Edge, UINT Flags);
 bool DrawFrameControl(HDC DC, TRect* Rect, UINT Type, UINT State);
 bool DrawFocusRect(HDC DC, const TRect* Rect);
+
+// Scroll bars, window timers, mouse capture and cursors of windows.
+#include "platform/gui/WinWindow.h"

@@ -1,0 +1,66 @@
+#pragma once
+// The cell store of the string grid: a text and an object pointer per cell,
+// kept per row and independent of the grid's counts. Whatever is written
+// stays until it is overwritten, also beyond the current counts, so a grid
+// that shrinks and grows again shows it again. Indexes run from 0 to
+// kIndexBound - 1; anything else raises EInvalidGridOperation ("Grid index out
+// of range") and touches nothing.
+//
+// Storage: one vector of texts per written row, sized to the widest written
+// column of that row (at least the column hint), and a vector of objects only
+// for rows that ever held one. A short text lives inside its std::string, so a
+// two-character cell costs the string itself and nothing on the heap.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/SysUtils.h"
+
+class EInvalidGridOperation : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class TGridStore {
+ public:
+  static constexpr int kIndexBound = 1 << 20;
+
+  // Raises "Grid index out of range" unless 0 <= Col, Row < kIndexBound.
+  static void CheckIndex(int Col, int Row);
+  static void CheckIndex(int Index);
+
+  const std::string& Text(int Col, int Row) const;
+  void SetText(int Col, int Row, const std::string& Value);
+  TObject* Object(int Col, int Row) const;
+  void SetObject(int Col, int Row, TObject* Value);
+
+  // Rows (columns) move as a list item moves: the one at From goes to To, those between shift.
+  void MoveRow(int From, int To);
+  void MoveCol(int From, int To);
+  // Empties every cell of a row (column); objects are dropped, never freed.
+  void ClearRow(int Row);
+  void ClearCol(int Col);
+  void Clear();
+
+  // New rows reserve this many cells, so a row written cell by cell grows once.
+  void SetColHint(int Cols) { colHint_ = Cols < 1 ? 1 : Cols; }
+  // Rows holding anything (the highest written row + 1) and the widest row.
+  int RowsHeld() const { return static_cast<int>(rows_.size()); }
+  int ColsHeld() const;
+  // Bytes the store holds on the heap and in itself, for measuring.
+  size_t MemoryUsed() const;
+
+ private:
+  struct TRow {
+    std::vector<std::string> Texts;
+    std::unique_ptr<std::vector<TObject*>> Objects;
+  };
+  TRow& RowFor(int Row);
+  static void Grow(std::vector<std::string>& v, int Col, int Hint);
+
+  std::vector<TRow> rows_;
+  int colHint_ = 1;
+};
