@@ -1,0 +1,310 @@
+#include "platform/net/NetSession.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+namespace net {
+
+namespace {
+
+void GlobalInit() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// Replaces every occurrence of a secret in a text meant for people.
+std::string Scrub(std::string text, const std::vector<std::string>& secrets) {
+  for (const std::string& s : secrets) {
+    if (s.empty()) continue;
+    for (size_t at = text.find(s); at != std::string::npos; at = text.find(s, at + 3))
+      text.replace(at, s.size(), "***");
+  }
+  return text;
+}
+
+}  // namespace
+
+constexpr const char* kEndedEarly = "the transfer ended early";
+
+struct TNetSession::TImpl {
+  TNetOptions options;
+  CURL* curl = nullptr;
+  char errorBuffer[CURL_ERROR_SIZE] = {};
+
+  bool ftpConnected = false;
+  TFtpLogin ftp;
+  std::string ftpDir;  // URL path of the current directory, ends with "/"
+
+  // State of the transfer under way.
+  const TBlockHandler* onBlock = nullptr;
+  TTransferResult* result = nullptr;
+  bool checkHttpStatus = false;
+  bool statusRefused = false;
+  bool idleCancelled = false;
+
+  std::vector<std::string> Secrets() const {
+    return {options.ProxyPassword, ftp.Password};
+  }
+
+  static size_t Write(char* data, size_t one, size_t count, void* self) {
+    return static_cast<TImpl*>(self)->OnData(data, one * count);
+  }
+
+  size_t OnData(const char* data, size_t size) {
+    if (checkHttpStatus) {
+      long code = 0;
+      curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
+      if (code >= 300) {  // an error page is never handed on
+        statusRefused = true;
+        return 0;
+      }
+    }
+    if (result->ExpectedSize == 0) {
+      curl_off_t length = -1;
+      if (curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
+          length > 0)
+        result->ExpectedSize = length;
+    }
+    for (size_t at = 0; at < size; at += BlockSize) {
+      const size_t n = std::min(BlockSize, size - at);
+      result->Received += static_cast<int64_t>(n);
+      if (onBlock && *onBlock && !(*onBlock)(data + at, n)) {
+        result->Cancelled = true;
+        return 0;
+      }
+    }
+    return size;
+  }
+
+  static int Progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    auto* impl = static_cast<TImpl*>(self);
+    if (impl->options.OnIdle && !impl->options.OnIdle()) {
+      impl->idleCancelled = true;
+      return 1;
+    }
+    return 0;
+  }
+
+  // Options every request starts from; connections survive the reset.
+  void Prepare(const std::string& url, const char* protocols) {
+    curl_easy_reset(curl);
+    errorBuffer[0] = 0;
+    statusRefused = false;
+    idleCancelled = false;
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, protocols);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, options.Agent.c_str());
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, options.ConnectTimeoutSeconds);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, options.LowSpeedBytes);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, options.LowSpeedSeconds);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &TImpl::Write);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &TImpl::Progress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    if (!options.Proxy.empty()) {
+      curl_easy_setopt(curl, CURLOPT_PROXY, options.Proxy.c_str());
+      if (!options.ProxyUser.empty()) {
+        curl_easy_setopt(curl, CURLOPT_PROXYUSERNAME, options.ProxyUser.c_str());
+        curl_easy_setopt(curl, CURLOPT_PROXYPASSWORD, options.ProxyPassword.c_str());
+      }
+    } else {
+      curl_easy_setopt(curl, CURLOPT_PROXY, "");  // no proxy taken from the environment
+    }
+    if (!options.KeepAlive) curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
+  }
+
+  // Asks for what the server says about a path, without its contents.
+  TTransferResult Probe() {
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    TTransferResult r = Perform(nullptr, false);
+    if (r.Error == kEndedEarly) {  // nothing was meant to arrive
+      r.Error.clear();
+      r.Complete = true;
+    }
+    return r;
+  }
+
+  TTransferResult Perform(const TBlockHandler* handler, bool httpStatus) {
+    TTransferResult r;
+    onBlock = handler;
+    result = &r;
+    checkHttpStatus = httpStatus;
+    const CURLcode rc = curl_easy_perform(curl);
+    long code = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
+    r.Status = code;
+    r.Opened = code != 0;
+    if (r.ExpectedSize == 0) {
+      curl_off_t length = -1;
+      if (curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
+          length > 0)
+        r.ExpectedSize = length;
+    }
+    if (idleCancelled) r.Cancelled = true;
+    if (rc == CURLE_OK && !(httpStatus && code >= 300)) {
+      r.Complete = r.ExpectedSize == 0 || r.Received == r.ExpectedSize;
+      if (!r.Complete) r.Error = kEndedEarly;
+    } else if (r.Cancelled) {
+      r.Error = "cancelled";
+    } else if (statusRefused || (httpStatus && code >= 300)) {
+      r.Error = "HTTP status " + std::to_string(code);
+    } else {
+      r.Error = errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc);
+    }
+    r.Error = Scrub(r.Error, Secrets());
+    onBlock = nullptr;
+    result = nullptr;
+    return r;
+  }
+
+  std::string FtpBase() const {
+    return "ftp://" + ftp.Host + ":" + std::to_string(ftp.Port) + "/";
+  }
+
+  std::string Escape(const std::string& segment) const {
+    char* e = curl_easy_escape(curl, segment.c_str(), static_cast<int>(segment.size()));
+    std::string out = e ? e : "";
+    curl_free(e);
+    return out;
+  }
+
+  void PrepareFtp(const std::string& url) {
+    Prepare(url, "ftp");
+    if (!ftp.User.empty() && !ftp.Password.empty()) {
+      curl_easy_setopt(curl, CURLOPT_USERNAME, ftp.User.c_str());
+      curl_easy_setopt(curl, CURLOPT_PASSWORD, ftp.Password.c_str());
+    }
+    // Active mode: the server connects back to the address of the control connection.
+    curl_easy_setopt(curl, CURLOPT_FTPPORT, ftp.Passive ? nullptr : "-");
+    curl_easy_setopt(curl, CURLOPT_FTP_USE_EPSV, ftp.Passive ? 1L : 0L);
+    curl_easy_setopt(curl, CURLOPT_FTP_USE_EPRT, 0L);
+  }
+};
+
+TNetSession::TNetSession(const TNetOptions& options) : impl_(std::make_unique<TImpl>()) {
+  GlobalInit();
+  impl_->options = options;
+  impl_->curl = curl_easy_init();
+}
+
+TNetSession::~TNetSession() {
+  if (impl_->curl) curl_easy_cleanup(impl_->curl);
+}
+
+bool TNetSession::Valid() const { return impl_->curl != nullptr; }
+
+TTransferResult TNetSession::HttpGet(const std::string& url, const std::vector<std::string>& headers,
+                                     const TBlockHandler& onBlock) {
+  if (!Valid()) return TTransferResult{.Error = "the transfer library did not start"};
+  impl_->Prepare(url, "http,https");
+  curl_easy_setopt(impl_->curl, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(impl_->curl, CURLOPT_MAXREDIRS, 10L);
+  curl_easy_setopt(impl_->curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  // A reload: neither the server's nor a proxy's cache answers.
+  curl_slist* list = curl_slist_append(nullptr, "Cache-Control: no-cache");
+  list = curl_slist_append(list, "Pragma: no-cache");
+  for (const std::string& h : headers)
+    if (!h.empty()) list = curl_slist_append(list, h.c_str());
+  curl_easy_setopt(impl_->curl, CURLOPT_HTTPHEADER, list);
+  TTransferResult r = impl_->Perform(&onBlock, true);
+  curl_easy_setopt(impl_->curl, CURLOPT_HTTPHEADER, nullptr);
+  curl_slist_free_all(list);
+  return r;
+}
+
+TTransferResult TNetSession::HttpPost(const std::string& url, const std::string& contentType,
+                                      const std::string& body, const TBlockHandler& onBlock) {
+  if (!Valid()) return TTransferResult{.Error = "the transfer library did not start"};
+  impl_->Prepare(url, "http,https");
+  const std::string header = "Content-Type: " + contentType;
+  curl_slist* list = curl_slist_append(nullptr, header.c_str());
+  curl_easy_setopt(impl_->curl, CURLOPT_HTTPHEADER, list);
+  curl_easy_setopt(impl_->curl, CURLOPT_POST, 1L);
+  curl_easy_setopt(impl_->curl, CURLOPT_POSTFIELDS, body.data());
+  curl_easy_setopt(impl_->curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+  // The answer of a refused post is still the server's answer.
+  TTransferResult r = impl_->Perform(&onBlock, false);
+  curl_easy_setopt(impl_->curl, CURLOPT_HTTPHEADER, nullptr);
+  curl_slist_free_all(list);
+  return r;
+}
+
+bool TNetSession::FtpConnect(const TFtpLogin& login, std::string& error) {
+  if (!Valid()) {
+    error = "the transfer library did not start";
+    return false;
+  }
+  impl_->ftp = login;
+  impl_->ftpDir.clear();
+  impl_->PrepareFtp(impl_->FtpBase());
+  TTransferResult r = impl_->Probe();
+  impl_->ftpConnected = r.Error.empty();
+  if (!impl_->ftpConnected) error = r.Error;
+  return impl_->ftpConnected;
+}
+
+bool TNetSession::FtpChangeDir(const std::string& dir) {
+  if (!impl_->ftpConnected) return false;
+  std::string path;
+  size_t start = 0;
+  if (!dir.empty() && dir[0] == '/') {
+    path = "%2F";  // absolute, not below the login directory
+    start = 1;
+  }
+  while (start < dir.size()) {
+    size_t end = dir.find('/', start);
+    if (end == std::string::npos) end = dir.size();
+    if (end > start) path += impl_->Escape(dir.substr(start, end - start)) + "/";
+    start = end + 1;
+  }
+  impl_->PrepareFtp(impl_->FtpBase() + path);
+  TTransferResult r = impl_->Probe();
+  if (!r.Error.empty()) return false;
+  impl_->ftpDir = path;
+  return true;
+}
+
+int64_t TNetSession::FtpFileSize(const std::string& name) {
+  if (!impl_->ftpConnected || name.empty()) return -1;
+  impl_->PrepareFtp(impl_->FtpBase() + impl_->ftpDir + impl_->Escape(name));
+  TTransferResult r = impl_->Probe();
+  if (!r.Error.empty()) return -1;
+  curl_off_t length = -1;
+  curl_easy_getinfo(impl_->curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+  return length < 0 ? -1 : static_cast<int64_t>(length);
+}
+
+TTransferResult TNetSession::FtpGet(const std::string& name, const TBlockHandler& onBlock) {
+  if (!impl_->ftpConnected) return TTransferResult{.Error = "not connected to an FTP host"};
+  impl_->PrepareFtp(impl_->FtpBase() + impl_->ftpDir + impl_->Escape(name));
+  return impl_->Perform(&onBlock, false);
+}
+
+void TNetSession::FtpDisconnect() {
+  impl_->ftpConnected = false;
+  impl_->ftpDir.clear();
+  // Dropping the handle's connections closes the control connection.
+  if (impl_->curl) {
+    curl_easy_cleanup(impl_->curl);
+    impl_->curl = curl_easy_init();
+  }
+}
+
+std::string TNetSession::RedactUrl(const std::string& url) {
+  const size_t scheme = url.find("://");
+  if (scheme == std::string::npos) return url;
+  const size_t hostStart = scheme + 3;
+  size_t hostEnd = url.find_first_of("/\\?#", hostStart);
+  if (hostEnd == std::string::npos) hostEnd = url.size();
+  const size_t at = url.rfind('@', hostEnd);
+  if (at == std::string::npos || at < hostStart) return url;
+  return url.substr(0, hostStart) + url.substr(at + 1);
+}
+
+}  // namespace net
