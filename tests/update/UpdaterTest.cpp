@@ -1,0 +1,233 @@
+#include "update/Updater.h"
+
+#include "platform/rtl/Process.h"
+#include "CabWriter.h"
+#include "UpdateTestSupport.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+using namespace updatetest;
+
+namespace {
+
+// Records what the updater asks to run, and runs nothing.
+class TFakeLauncher : public TProcessLauncher {
+public:
+  int StartDetached(const std::vector<std::string>& argv, std::string&, int*) override {
+    started.push_back(argv);
+    return 4242;
+  }
+  int RunAndWait(const std::vector<std::string>& argv, const std::string& out) override {
+    ran.push_back(argv);
+    outputs.push_back(out);
+    return 0;
+  }
+  void WaitForExit(int pid) override { waited.push_back(pid); }
+
+  std::vector<std::vector<std::string>> started, ran;
+  std::vector<std::string> outputs;
+  std::vector<int> waited;
+};
+
+unsigned Mode(const std::string& file) {
+  struct stat st {};
+  return ::stat(file.c_str(), &st) == 0 ? (st.st_mode & 0777) : 0;
+}
+
+// Runs each test inside a scratch directory: the updater works in the current one.
+class UpdaterTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    old_ = fs::current_path();
+    fs::current_path(dir.Path());
+    env.Launcher = &launcher;
+    env.Pause = [this](int ms) { paused += ms; };
+  }
+  void TearDown() override { fs::current_path(old_); }
+
+  int Run(const std::vector<std::string>& args) { return Updater::Run(args, env); }
+
+  TScratchDir dir;
+  TFakeLauncher launcher;
+  Updater::TUpdaterEnv env;
+  int paused = 0;
+
+private:
+  fs::path old_;
+};
+
+std::string Szdd(char missing, const std::string& plain) {
+  // Literal-only LZSS: a flag byte 0xFF before every eight literals.
+  std::string h("SZDD\x88\xF0\x27\x33", 8);
+  h += 'A';
+  h += missing;
+  Put32(h, static_cast<uint32_t>(plain.size()));
+  for (size_t i = 0; i < plain.size(); i += 8) {
+    h += '\xFF';
+    h += plain.substr(i, 8);
+  }
+  return h;
+}
+
+}  // namespace
+
+TEST_F(UpdaterTest, AFirstArgumentThatIsNoNumberEndsAtOnce) {
+  WriteBytes("app_NEW", "new");
+  WriteBytes("app", "old");
+  EXPECT_EQ(Run({"abc", "L", "./app", "app_NEW"}), 0);
+  EXPECT_EQ(Run({}), 0);
+  EXPECT_TRUE(launcher.waited.empty());
+  EXPECT_TRUE(launcher.started.empty());
+  EXPECT_EQ(ReadBytes("app"), "old");
+  EXPECT_FALSE(fs::exists("NUPDATE.LOG"));
+}
+
+TEST_F(UpdaterTest, NewFilesReplaceTheirTargetKeepingItsModeThenTheProgramRestarts) {
+  WriteBytes("velmaron", "old program");
+  ::chmod("velmaron", 0755);
+  WriteBytes("velmaron_NEW", "new program");
+  ::chmod("velmaron_NEW", 0644);
+  EXPECT_EQ(Run({"1234", "X", "\"/opt/my app/velmaron\" --flag", "velmaron_NEW"}), 0);
+  EXPECT_EQ(launcher.waited, std::vector<int>{1234});
+  EXPECT_EQ(paused, 500);
+  EXPECT_EQ(ReadBytes("velmaron"), "new program");
+  EXPECT_EQ(Mode("velmaron"), 0755u);
+  EXPECT_FALSE(fs::exists("velmaron_NEW"));
+  ASSERT_EQ(launcher.started.size(), 1u);
+  EXPECT_EQ(launcher.started[0], (std::vector<std::string>{"/opt/my app/velmaron", "--flag"}));
+  EXPECT_FALSE(fs::exists("NUPDATE.LOG"));  // "X": no log
+}
+
+TEST_F(UpdaterTest, NullStartsNothingAndTheLogSaysWhatHappened) {
+  WriteBytes("tool_new", "n");
+  EXPECT_EQ(Run({"1", "L", "null", "tool_new", "missing_NEW"}), 0);
+  EXPECT_TRUE(launcher.started.empty());
+  EXPECT_EQ(ReadBytes("tool"), "n");
+  const std::string log = ReadBytes("NUPDATE.LOG");
+  EXPECT_NE(log.find(" : upd io error 2 in delete file:tool_new\n"), std::string::npos) << log;
+  EXPECT_NE(log.find(" : upd io error 2 in rename file:missing_NEW\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("upd restart"), std::string::npos);
+  EXPECT_EQ(log.substr(2, 1), "/");  // dd/mm/yyyy hh:nn:ss : message
+  EXPECT_EQ(log.substr(19, 3), " : ");
+}
+
+TEST_F(UpdaterTest, ListFilesAreFollowedNestedAndEachReadOnce) {
+  fs::create_directories("lib");
+  WriteBytes("outer.inf", "[FILES]\nCOUNT=3\nFILE1=inner.INF\nFILE2=outer.inf\nFILE3=a_NEW\nTARGET3={app}/lib/\n");
+  WriteBytes("inner.INF", "[files]\ncount=2\nfile1=outer.inf\nfile2=b_NEW\n");
+  WriteBytes("a_NEW", "A");
+  WriteBytes("b_NEW", "B");
+  EXPECT_EQ(Run({"1", "L", "null", "outer.inf"}), 0);
+  EXPECT_EQ(ReadBytes("lib/a"), "A");
+  EXPECT_EQ(ReadBytes("b"), "B");
+  EXPECT_TRUE(fs::exists("outer.inf"));  // list files stay
+  const std::string log = ReadBytes("NUPDATE.LOG");
+  EXPECT_NE(log.find("upd inf: a_NEW {app}/lib/"), std::string::npos) << log;
+}
+
+TEST_F(UpdaterTest, CabinetsExtractAndGoButATraversalCabinetWritesNothing) {
+  WriteBytes("good.cab", MakeStoredCabinet({{"sub\\f.txt", "fine"}}));
+  WriteBytes("evil.cab", MakeStoredCabinet({{"ok.txt", "x"}, {"..\\..\\escaped.txt", "bad"}}));
+  EXPECT_EQ(Run({"1", "X", "null", "good.cab", "evil.cab"}), 0);
+  EXPECT_EQ(ReadBytes("sub/f.txt"), "fine");
+  EXPECT_FALSE(fs::exists("good.cab"));
+  EXPECT_TRUE(fs::exists("evil.cab"));  // kept: its extraction failed
+  EXPECT_FALSE(fs::exists("ok.txt"));
+  EXPECT_FALSE(fs::exists(dir.Path().parent_path() / "escaped.txt"));
+}
+
+TEST_F(UpdaterTest, ProgramsAndPatchesRunFromTheCurrentDirectoryWithoutAShell) {
+  WriteBytes("setup.exe", "");
+  WriteBytes("fix.pat", "");
+  EXPECT_EQ(Run({"1", "L", "null", "setup.exe", "fix.pat"}), 0);
+  ASSERT_EQ(launcher.ran.size(), 2u);
+  EXPECT_EQ(launcher.ran[0], std::vector<std::string>{"./setup.exe"});
+  EXPECT_EQ(launcher.ran[1], (std::vector<std::string>{"./patcher.exe", "-v", "fix.pat", "fix.EXE"}));
+  EXPECT_EQ(launcher.outputs[1], "NUPDATE.LOG");
+  EXPECT_FALSE(fs::exists("setup.exe"));
+  EXPECT_FALSE(fs::exists("fix.pat"));
+  EXPECT_EQ(paused, 1000);  // 500 after the wait, 500 after the program
+}
+
+TEST_F(UpdaterTest, CompressedFilesExpandUnderTheirStoredNameAndStay) {
+  fs::create_directories("dest");
+  WriteBytes("dest/readme.txt", "old");
+  ::chmod("dest/readme.txt", 0640);
+  WriteBytes("readme.tx_", Szdd('t', "Hello, updated world!"));
+  WriteBytes("plain.dat", "not compressed");
+  EXPECT_EQ(Run({"1", "X", "null", "readme.tx_", "plain.dat"}), 0);
+  EXPECT_EQ(ReadBytes("dest/readme.txt"), "old");  // no target: expands beside itself
+  EXPECT_EQ(ReadBytes("readme.txt"), "Hello, updated world!");
+  EXPECT_TRUE(fs::exists("readme.tx_"));
+  EXPECT_EQ(ReadBytes("plain.dat"), "not compressed");
+
+  WriteBytes("list.inf", "[FILES]\nCOUNT=1\nFILE1=readme.tx_\nTARGET1=dest/\n");
+  EXPECT_EQ(Run({"1", "X", "null", "list.inf"}), 0);
+  EXPECT_EQ(ReadBytes("dest/readme.txt"), "Hello, updated world!");
+  EXPECT_EQ(Mode("dest/readme.txt"), 0640u);
+}
+
+// The real program against a real process: it must wait for that process.
+TEST(UpdaterProgram, WaitsForTheProcessThenReplacesAndRestarts) {
+  TScratchDir dir;
+  WriteBytes(dir / "velmaron", "old");
+  ::chmod((dir / "velmaron").c_str(), 0755);
+  WriteBytes(dir / "velmaron_NEW", "new");
+  WriteBytes(dir / "list.inf", "[FILES]\nCOUNT=1\nFILE1=list.inf\n");  // names itself
+
+  const pid_t dummy = ::fork();
+  ASSERT_GE(dummy, 0);
+  if (dummy == 0) {
+    ::execl("/bin/sleep", "sleep", "0.7", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const std::string upd = std::string(VELMARON_BINARY_DIR) + "/update/upd";
+  TProcessLauncher real;
+  const std::string flag = dir / "restarted.flag";
+  // RunAndWait takes no folder: run the updater through env -C.
+  const int rc = real.RunAndWait({"/usr/bin/env", "-C", dir.Path().string(), upd,
+                                  std::to_string(dummy), "L", "/usr/bin/touch " + flag,
+                                  "velmaron_NEW", "list.inf"});
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(rc, 0);
+  int status = 0;
+  EXPECT_EQ(::waitpid(dummy, &status, WNOHANG), dummy) << "the updater ended before the process";
+  EXPECT_GE(took, std::chrono::milliseconds(700 + 500 - 50));
+  EXPECT_EQ(ReadBytes(dir / "velmaron"), "new");
+  EXPECT_EQ(Mode(dir / "velmaron"), 0755u);
+  // The restarted program runs detached; give it a moment to appear.
+  for (int i = 0; i < 100 && !fs::exists(flag); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(fs::exists(flag));
+  EXPECT_NE(ReadBytes(dir / "NUPDATE.LOG").find("upd restart /usr/bin/touch"), std::string::npos);
+}
+
+TEST(UpdaterProgram, AProcessAlreadyGoneMeansGoOn) {
+  TScratchDir dir;
+  WriteBytes(dir / "x_NEW", "n");
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  TProcessLauncher real;
+  const std::string upd = std::string(VELMARON_BINARY_DIR) + "/update/upd";
+  EXPECT_EQ(real.RunAndWait({"/usr/bin/env", "-C", dir.Path().string(), upd, std::to_string(gone),
+                             "X", "null", "x_NEW"}),
+            0);
+  EXPECT_EQ(ReadBytes(dir / "x"), "n");
+}
+
+TEST(CommandLines, SplitByBlanksWithQuotesGrouping) {
+  EXPECT_EQ(SplitCommandLine("a  \"b c\" d\"e f\"g \"\""),
+            (std::vector<std::string>{"a", "b c", "de fg", ""}));
+  EXPECT_EQ(SplitCommandLine("  "), std::vector<std::string>{});
+  EXPECT_EQ(SplitCommandLine("say \\\"hi\\\""), (std::vector<std::string>{"say", "\"hi\""}));
+  EXPECT_EQ(QuoteArgument("my app"), "\"my app\"");
+  EXPECT_EQ(QuoteArgument("app"), "app");
+}
