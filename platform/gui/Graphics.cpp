@@ -44,6 +44,70 @@ QColor ToQColor(TColor c) {
 
 TColor FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
 
+// ---------------------------------------------------------------- text encoding
+bool TextIsUtf8(std::string_view Text, TTextEncoding E) {
+  if (E != teAuto) return E == teUtf8;
+  return IsValidUtf8(Text);
+}
+
+size_t TextCharLength(std::string_view Text, size_t Pos, bool Utf8) {
+  if (Pos >= Text.size()) return 1;
+  if (!Utf8 || static_cast<unsigned char>(Text[Pos]) < 0x80) return 1;
+  size_t i = Pos;
+  char32_t c;
+  if (!DecodeUtf8Char(Text, i, c)) return 1;
+  return i - Pos;
+}
+
+namespace {
+// Start of the character that ends at End.
+size_t LastCharStart(std::string_view text, size_t end, bool utf8) {
+  if (end == 0) return 0;
+  if (utf8)
+    for (size_t back = 2; back <= 4 && back <= end; ++back)
+      if (TextCharLength(text, end - back, true) == back) return end - back;
+  return end - 1;
+}
+
+// Reads every text given to a backend as one text decides, for as long as the scope lasts.
+class TEncodingScope {
+ public:
+  TEncodingScope(TCanvasBackend* b, std::string_view text) : b_(b), saved_(b->TextEncoding()) {
+    if (saved_ == teAuto) b_->SetTextEncoding(TextIsUtf8(text) ? teUtf8 : teWin1252);
+  }
+  ~TEncodingScope() { b_->SetTextEncoding(saved_); }
+  TEncodingScope(const TEncodingScope&) = delete;
+  TEncodingScope& operator=(const TEncodingScope&) = delete;
+
+ private:
+  TCanvasBackend* b_;
+  TTextEncoding saved_;
+};
+}  // namespace
+
+size_t TCanvasBackend::TextFit(const std::string& s, int maxWidth, int* width) {
+  // Starts of a text are read as the whole text is: a start of a Windows-1252 text may
+  // look like UTF-8 by itself.
+  TEncodingScope scope(this, s);
+  const bool utf8 = encoding_ == teUtf8;
+  std::vector<size_t> ends;
+  for (size_t i = 0; i < s.size(); i += TextCharLength(s, i, utf8)) ends.push_back(i + TextCharLength(s, i, utf8));
+  size_t lo = 0, hi = ends.size();
+  int fitWidth = 0;
+  while (lo < hi) {  // the most characters that fit
+    const size_t mid = (lo + hi + 1) / 2;
+    const int w = TextExtent(s.substr(0, ends[mid - 1])).cx;
+    if (w <= maxWidth) {
+      lo = mid;
+      fitWidth = w;
+    } else {
+      hi = mid - 1;
+    }
+  }
+  if (width) *width = fitWidth;
+  return lo ? ends[lo - 1] : 0;
+}
+
 // ---------------------------------------------------------------- colours
 namespace {
 const int32_t kClassicSys[31] = {
@@ -269,10 +333,16 @@ void TCanvas::SetBackend(TCanvasBackend* b, TSize surfaceSize) {
   surface_ = surfaceSize;
   Refresh();
   if (backend_ && hasClip_) backend_->SetClip(&clip_);
+  if (backend_) backend_->SetTextEncoding(encoding_);
 }
 void TCanvas::SetBackend(std::unique_ptr<TCanvasBackend> b, TSize surfaceSize) {
   SetBackend(b.get(), surfaceSize);
   owned_ = std::move(b);
+}
+
+void TCanvas::SetTextEncoding(TTextEncoding E) {
+  encoding_ = E;
+  if (backend_) backend_->SetTextEncoding(E);
 }
 
 void TCanvas::RequiredState() {}
@@ -425,6 +495,13 @@ void TCanvas::TextRect(const TRect& Rect, int X, int Y, const std::string& Text)
 
 TSize TCanvas::TextExtent(const std::string& Text) { return Prepare(true, false, false)->TextExtent(Text); }
 
+size_t TCanvas::TextFit(const std::string& Text, int MaxWidth, int* Width) {
+  int w = 0;
+  const size_t n = Prepare(true, false, false)->TextFit(Text, MaxWidth, &w);
+  if (Width) *Width = w;
+  return n;
+}
+
 TFontMetrics TCanvas::GetTextMetrics() { return Prepare(true, false, false)->Metrics(); }
 
 TColor TCanvas::Pixels(int X, int Y) { return Prepare(false, false, false)->Pixel(X, Y); }
@@ -499,6 +576,13 @@ std::vector<std::string> TCanvas::LayoutLines(const std::string& text, int width
                                               std::vector<int>* underline) {
   TCanvasBackend* b = backend_;
   const bool prefix = !(flags & DT_NOPREFIX);
+  if (text.find_first_of(prefix ? "\r\n\t&" : "\r\n\t") == std::string::npos &&
+      (!(flags & DT_WORDBREAK) || (flags & DT_SINGLELINE))) {
+    // One line as it is: the common case of a cell or a caption.
+    underline->assign(1, -1);
+    return {text};
+  }
+  const bool utf8 = b->TextEncoding() == teUtf8;
   std::vector<std::string> paragraphs;
   if (flags & DT_SINGLELINE) {
     std::string t;
@@ -561,9 +645,13 @@ std::vector<std::string> TCanvas::LayoutLines(const std::string& text, int width
         std::string candidate = para.substr(pos, wordEnd - pos);
         if (measure(candidate) <= width || lastFit == std::string::npos) {
           if (measure(candidate) > width && (flags & DT_EDITCONTROL)) {
-            // break the long word by characters
-            size_t k = pos + 1;
-            while (k < wordEnd && measure(para.substr(pos, k - pos + 1)) <= width) ++k;
+            // break the long word between whole characters
+            size_t k = pos + TextCharLength(para, pos, utf8);
+            while (k < wordEnd) {
+              const size_t next = k + TextCharLength(para, k, utf8);
+              if (measure(para.substr(pos, next - pos)) > width) break;
+              k = next;
+            }
             lastFit = k;
             break;
           }
@@ -595,6 +683,9 @@ std::vector<std::string> TCanvas::LayoutLines(const std::string& text, int width
 
 int TCanvas::DrawText(const std::string& Text, TRect& Rect, unsigned Flags) {
   TCanvasBackend* b = Prepare(true, false, true);
+  // Lines, ellipsis starts and prefixes are pieces of one text, read as the whole is.
+  TEncodingScope encoding(b, Text);
+  const bool utf8 = b->TextEncoding() == teUtf8;
   TFontMetrics m = b->Metrics();
   int lineH = m.Height + ((Flags & DT_EXTERNALLEADING) ? m.ExternalLeading : 0);
   int width = Rect.Right - Rect.Left;
@@ -606,18 +697,26 @@ int TCanvas::DrawText(const std::string& Text, TRect& Rect, unsigned Flags) {
     std::string& s = lines[i];
     int w = b->TextExtent(s).cx;
     if (w > width && !(Flags & DT_CALCRECT) && (Flags & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS))) {
+      const int ellWidth = b->TextExtent(ell).cx;
+      // The longest start of whole characters that fits with what follows it; one pass
+      // finds it, and a backend that joins neighbours more tightly than their widths add
+      // up is checked with the real text, stepping back a character at a time.
+      auto cut = [&](const std::string& text, int room, const std::string& after) {
+        std::string head = text.substr(0, b->TextFit(text, room, nullptr));
+        while (!head.empty() && b->TextExtent(head + ell + after).cx > width)
+          head.resize(LastCharStart(head, head.size(), utf8));
+        return head;
+      };
       if (Flags & DT_PATH_ELLIPSIS) {
         size_t slash = s.find_last_of("\\/");
         if (slash != std::string::npos && slash > 0) {
-          std::string head = s.substr(0, slash), tail = s.substr(slash);
-          while (!head.empty() && b->TextExtent(head + ell + tail).cx > width) head.pop_back();
-          s = head + ell + tail;
+          const std::string tail = s.substr(slash);
+          s = cut(s.substr(0, slash), width - ellWidth - b->TextExtent(tail).cx, tail) + ell + tail;
           w = b->TextExtent(s).cx;
         }
       }
       if (w > width) {
-        std::string head = s;
-        while (!head.empty() && b->TextExtent(head + ell).cx > width) head.pop_back();
+        const std::string head = cut(s, width - ellWidth, std::string());
         s = head + ell;
         if (ul[i] >= static_cast<int>(head.size())) ul[i] = -1;
         w = b->TextExtent(s).cx;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/rtl/Classes.h"
@@ -231,6 +232,17 @@ constexpr unsigned DFCS_ADJUSTRECT = 0x2000, DFCS_INACTIVE = 0x100, DFCS_PUSHED 
                    DFCS_CHECKED = 0x400, DFCS_TRANSPARENT = 0x800, DFCS_HOT = 0x1000,
                    DFCS_FLAT = 0x4000, DFCS_MONO = 0x8000;
 
+// How the bytes of a text stand for characters. teAuto: the text decides for itself, as
+// UTF-8 when it is valid UTF-8, else as Windows-1252. A caller that draws or measures pieces
+// of a longer text decides once for that text and sets teUtf8 or teWin1252, so that every
+// piece reads as the whole text does.
+enum TTextEncoding { teAuto, teUtf8, teWin1252 };
+// Whether Text is read as UTF-8 under E.
+bool TextIsUtf8(std::string_view Text, TTextEncoding E = teAuto);
+// Bytes of the character starting at Pos (at least 1, never past the end); a byte that
+// starts no valid UTF-8 sequence is a character of its own.
+size_t TextCharLength(std::string_view Text, size_t Pos, bool Utf8);
+
 struct TFontMetrics {
   int Height = 0;   // ascent + descent
   int Ascent = 0;
@@ -260,6 +272,12 @@ class TCanvasBackend {
   // Text with its box's top-left at (x, y); opaque fills the box with the brush colour first.
   virtual void Text(int x, int y, const std::string& s, bool opaque, int underlineIndex) = 0;
   virtual TSize TextExtent(const std::string& s) = 0;
+  // Bytes of the longest start of s, in whole characters, at most maxWidth wide; its width
+  // goes to *width. This one measures starts of s; backends do it in one pass.
+  virtual size_t TextFit(const std::string& s, int maxWidth, int* width);
+  // How the texts given from now on are read.
+  virtual void SetTextEncoding(TTextEncoding e) { encoding_ = e; }
+  TTextEncoding TextEncoding() const { return encoding_; }
   virtual TFontMetrics Metrics() = 0;
   virtual TColor Pixel(int x, int y) = 0;  // clNone outside
   virtual void SetPixel(int x, int y, TColor c) = 0;
@@ -274,6 +292,9 @@ class TCanvasBackend {
   virtual void Flush() {}
   // Name of the operation recorded last, for tools; empty when not recording.
   virtual std::string Describe() const { return std::string(); }
+
+ protected:
+  TTextEncoding encoding_ = teAuto;
 };
 
 class TCanvas : public TPersistent {
@@ -314,6 +335,12 @@ class TCanvas : public TPersistent {
   int TextWidth(const std::string& Text) { return TextExtent(Text).cx; }
   int TextHeight(const std::string& Text) { return TextExtent(Text).cy; }
   TSize TextExtent(const std::string& Text);
+  // Bytes of the longest start of Text, in whole characters, at most MaxWidth wide (0 when
+  // not even the first character fits); its width goes to *Width.
+  size_t TextFit(const std::string& Text, int MaxWidth, int* Width = nullptr);
+  // How the texts given to this canvas are read (see TTextEncoding); teAuto by default.
+  TTextEncoding TextEncoding() const { return encoding_; }
+  void SetTextEncoding(TTextEncoding E);
   TFontMetrics GetTextMetrics();
   // Windows DrawText: returns the text height; with DT_CALCRECT adjusts Rect and draws nothing.
   int DrawText(const std::string& Text, TRect& Rect, unsigned Flags);
@@ -383,6 +410,7 @@ class TCanvas : public TPersistent {
   TRect clip_;
   bool hasPaintArea_ = false;
   TRect paintArea_;
+  TTextEncoding encoding_ = teAuto;
   friend class TBitmap;
 };
 

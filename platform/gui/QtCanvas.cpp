@@ -5,12 +5,15 @@
 #include <QPaintEngine>
 #include <QPixmap>
 #include <QPainterPath>
-#include <QStaticText>
+#include <QRawFont>
 #include <QTextLayout>
-#include <unordered_map>
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <unordered_map>
 
 #include "platform/gui/QtBridge.h"
+#include "platform/rtl/Win1252.h"
 
 TQtCanvasBackend::TQtCanvasBackend(QPainter* painter, std::optional<QRect> baseClip)
     : p_(painter), baseClip_(baseClip) {
@@ -21,6 +24,7 @@ TQtCanvasBackend::TQtCanvasBackend(QPainter* painter, std::optional<QRect> baseC
 
 QFont TQtCanvasBackend::MakeFont(const TFontData& f) {
   QFont font(QString::fromStdString(f.Name));
+  font.setKerning(false);
   int px = f.Height < 0 ? -f.Height : (f.Height > 0 ? std::max(1, f.Height * 4 / 5) : 11);
   font.setPixelSize(std::max(1, px));
   font.setBold(f.Style & fsBold);
@@ -31,15 +35,61 @@ QFont TQtCanvasBackend::MakeFont(const TFontData& f) {
   return font;
 }
 
-// ---------------------------------------------------------------- font and text cache
-// Building a QFont and its metrics, shaping a text and measuring it each cost far more than
-// drawing the glyphs; all four are kept per font setting and text, for every canvas.
-struct TTextEntry {
-  int width = -1;
-  bool laidOut = false;
-  qreal advance = 0;
-  std::unique_ptr<QStaticText> text;
+// ---------------------------------------------------------------- fonts and glyphs
+// Text is measured and drawn the way the original platform does it: every character has
+// one whole-pixel advance in its font and no pair of characters is kerned, so the width of a
+// text is the sum of its characters' advances, a text drawn in pieces at their measured
+// widths gives the pixels of the whole, and a new text costs a table look-up per character.
+// Characters that need Qt's shaping (joining and right-to-left scripts, combining marks,
+// control and format characters) send their whole text to Qt's own text drawing instead.
+namespace {
+enum : uint8_t { kUnknown, kSimple, kShaped };
+
+struct TGlyph {
+  quint32 index = 0;
+  int32_t advance = 0;
+  uint8_t face = 0;  // in the font entry's faces
+  uint8_t kind = kUnknown;
 };
+
+bool NeedsShaping(char32_t c) {
+  if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return true;
+  switch (QChar::category(c)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+      return true;
+    default:
+      break;
+  }
+  switch (QChar::direction(c)) {
+    case QChar::DirR: case QChar::DirAL: case QChar::DirAN: case QChar::DirRLE: case QChar::DirRLO:
+    case QChar::DirLRE: case QChar::DirLRO: case QChar::DirPDF: case QChar::DirRLI: case QChar::DirLRI:
+    case QChar::DirFSI: case QChar::DirPDI:
+      return true;
+    default:
+      break;
+  }
+  switch (QChar::script(c)) {
+    case QChar::Script_Common: case QChar::Script_Latin: case QChar::Script_Greek: case QChar::Script_Cyrillic:
+    case QChar::Script_Armenian: case QChar::Script_Georgian: case QChar::Script_Cherokee:
+    case QChar::Script_Ethiopic: case QChar::Script_Runic: case QChar::Script_Ogham:
+    case QChar::Script_CanadianAboriginal: case QChar::Script_Han: case QChar::Script_Hiragana:
+    case QChar::Script_Katakana: case QChar::Script_Bopomofo: case QChar::Script_Yi: case QChar::Script_Braille:
+      return false;
+    case QChar::Script_Hangul:
+      return c < 0xAC00 || c > 0xD7A3;  // only whole syllables stand alone
+    default:
+      return true;
+  }
+}
+
+constexpr size_t kMaxFonts = 256;
+// Characters above U+00FF kept per font and in all fonts; past that a font starts afresh.
+constexpr size_t kMaxHighGlyphs = 16384, kMaxAllHighGlyphs = 65536;
+}  // namespace
 
 struct TQtCanvasBackend::TFontEntry {
   TFontEntry(const QFont& f, QPaintDevice* d) : font(f), fm(f, d), fmf(f, d) {
@@ -53,34 +103,102 @@ struct TQtCanvasBackend::TFontEntry {
     underline = std::ceil(under) + 0.5;
     if (under <= mf.descent()) underline = std::min(underline, mf.descent() - 0.5);
     strikeOut = -mf.ascent() / 3.0;
-    exactAscent = mf.ascent();
     plain = f;
     plain.setUnderline(false);
     plain.setStrikeOut(false);
+    QRawFont own = QRawFont::fromFont(plain);
+    if (own.isValid()) faces.push_back(own);
   }
-  QFont font;
-  QFont plain;  // what the painter draws static texts with; lines are drawn separately
+  // The glyph of a character, looked up once.
+  TGlyph Glyph(char32_t c, size_t& allHigh) {
+    if (c < low.size()) {
+      TGlyph& g = low[c];
+      if (g.kind == kUnknown) Resolve(c, g);
+      return g;
+    }
+    auto it = high.find(c);
+    if (it != high.end()) return it->second;
+    TGlyph g;
+    Resolve(c, g);
+    if (high.size() >= kMaxHighGlyphs || allHigh >= kMaxAllHighGlyphs) {
+      allHigh -= std::min(allHigh, high.size());
+      high.clear();
+    }
+    high.emplace(c, g);
+    ++allHigh;
+    return g;
+  }
+  void Resolve(char32_t c, TGlyph& g);
+  bool Fallback(const QString& chars, TGlyph& g);
+
+  QFont font;   // kerning off; with underline and strike-out for Qt's own drawing
+  QFont plain;  // without the lines, which are drawn separately
   QFontMetrics fm;
   QFontMetricsF fmf;
   int ascent = 0, height = 0;
-  qreal thickness = 1, underline = 0, strikeOut = 0, exactAscent = 0;
-  std::unordered_map<std::string, TTextEntry> texts;
+  qreal thickness = 1, underline = 0, strikeOut = 0;
+  std::vector<QRawFont> faces;  // [0] the font's own, then fonts for characters it lacks
+  std::array<TGlyph, 256> low{};
+  std::unordered_map<char32_t, TGlyph> high;
 };
 
-namespace {
-constexpr size_t kMaxFonts = 256, kMaxTexts = 4096, kMaxAllTexts = 16384;
-// Longer texts, and texts with control characters, are laid out for each call.
-constexpr size_t kMaxCachedLength = 256;
-
-bool Cacheable(const std::string& s) {
-  return s.size() <= kMaxCachedLength &&
-         std::none_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+void TQtCanvasBackend::TFontEntry::Resolve(char32_t c, TGlyph& g) {
+  g = TGlyph();
+  if (faces.empty() || NeedsShaping(c)) {
+    g.kind = kShaped;
+    return;
+  }
+  QChar units[2];
+  int n = 1;
+  if (c >= 0x10000) {
+    units[0] = QChar(QChar::highSurrogate(c));
+    units[1] = QChar(QChar::lowSurrogate(c));
+    n = 2;
+  } else {
+    units[0] = QChar(char16_t(c));
+  }
+  quint32 index[2] = {0, 0};
+  int count = 2;
+  if (faces[0].glyphIndexesForChars(units, n, index, &count) && count >= 1 && index[0] != 0) {
+    g.index = index[0];
+  } else if (!Fallback(QString(units, n), g)) {
+    g.face = 0;  // the font's own sign for a missing character
+    g.index = 0;
+  }
+  QPointF advance;
+  faces[g.face].advancesForGlyphIndexes(&g.index, &advance, 1);
+  g.advance = static_cast<int32_t>(std::lround(advance.x()));
+  g.kind = kSimple;
 }
 
+// The font Qt itself would take for a character the font lacks.
+bool TQtCanvasBackend::TFontEntry::Fallback(const QString& chars, TGlyph& g) {
+  QTextLayout layout(chars, plain);
+  layout.beginLayout();
+  layout.createLine();
+  layout.endLayout();
+  for (const QGlyphRun& run : layout.glyphRuns()) {
+    const QList<quint32> index = run.glyphIndexes();
+    if (index.size() != 1 || index[0] == 0) continue;
+    const QRawFont raw = run.rawFont();
+    size_t face = 0;
+    while (face < faces.size() && !(faces[face] == raw)) ++face;
+    if (face == faces.size()) {
+      if (faces.size() >= 255) return false;
+      faces.push_back(raw);
+    }
+    g.face = static_cast<uint8_t>(face);
+    g.index = index[0];
+    return true;
+  }
+  return false;
+}
+
+namespace {
 struct TFontCache {
   std::unordered_map<std::string, std::unique_ptr<TQtCanvasBackend::TFontEntry>> fonts;
   uint64_t generation = 0;  // rises when entries go, so no canvas keeps a dangling one
-  size_t texts = 0;         // entries in all fonts
+  size_t highGlyphs = 0;    // characters above U+00FF held in all fonts
 };
 TFontCache* gFontCache = nullptr;
 
@@ -109,7 +227,19 @@ bool SameFont(const TFontData& a, const TFontData& b) {
   return a.Height == b.Height && a.Style == b.Style && a.Orientation == b.Orientation && a.Pitch == b.Pitch &&
          a.Charset == b.Charset && a.Name == b.Name;
 }
+
+int ClampWidth(int64_t w) { return static_cast<int>(std::clamp<int64_t>(w, INT_MIN, INT_MAX)); }
 }  // namespace
+
+size_t TQtCanvasBackend::CachedGlyphCount() {
+  if (!gFontCache) return 0;
+  size_t n = 0;
+  for (const auto& f : gFontCache->fonts) {
+    for (const TGlyph& g : f.second->low) n += g.kind != kUnknown;
+    n += f.second->high.size();
+  }
+  return n;
+}
 
 void TQtCanvasBackend::SetFont(const TFontData& f) {
   TFontCache& cache = FontCache();
@@ -129,6 +259,7 @@ void TQtCanvasBackend::SetFont(const TFontData& f) {
     if (it == cache.fonts.end()) {
       if (cache.fonts.size() >= kMaxFonts) {
         cache.fonts.clear();
+        cache.highGlyphs = 0;
         ++cache.generation;
       }
       it = cache.fonts.emplace(std::move(key), std::make_unique<TFontEntry>(MakeFont(f), d)).first;
@@ -150,35 +281,50 @@ bool TQtCanvasBackend::HaveFont() {
   return true;
 }
 
-const TTextEntry& TQtCanvasBackend::TextEntry(const std::string& s, bool layout) {
-  TFontCache& cache = FontCache();
-  auto found = font_->texts.find(s);
-  if (found == font_->texts.end()) {
-    if (font_->texts.size() >= kMaxTexts) {
-      cache.texts -= font_->texts.size();
-      font_->texts.clear();
-    }
-    if (cache.texts >= kMaxAllTexts) {
-      for (auto& f : cache.fonts) f.second->texts.clear();
-      cache.texts = 0;
-    }
-    found = font_->texts.emplace(s, TTextEntry()).first;
-    ++cache.texts;
+bool TQtCanvasBackend::ReadsUtf8(const std::string& s) const {
+  if (encoding_ != teAuto) return encoding_ == teUtf8;
+  return IsValidUtf8(s);
+}
+
+QString TQtCanvasBackend::Decode(const std::string& s) const {
+  if (ReadsUtf8(s)) return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+  const std::u16string w = Win1252ToUnicode(s);
+  return QString::fromUtf16(w.data(), static_cast<qsizetype>(w.size()));
+}
+
+template <class F>
+bool TQtCanvasBackend::EachGlyph(const std::string& s, F&& f) {
+  TFontEntry& fe = *font_;
+  size_t& allHigh = FontCache().highGlyphs;
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const size_t n = s.size();
+  size_t i = 0;
+  // ASCII reads the same either way; the rest of the text decides when it is left to it.
+  while (i < n && p[i] < 0x80) {
+    const TGlyph& g = fe.low[p[i]];
+    const TGlyph use = g.kind != kUnknown ? g : fe.Glyph(p[i], allHigh);
+    if (use.kind == kShaped) return false;
+    if (!f(use, i, size_t(1))) return true;
+    ++i;
   }
-  TTextEntry& e = found->second;
-  if (e.width < 0 || (layout && !e.laidOut)) {
-    QString q = ToQString(s);
-    if (e.width < 0) e.width = font_->fm.horizontalAdvance(q);
-    if (layout && !e.laidOut) {
-      e.text = std::make_unique<QStaticText>(q);
-      e.text->setTextFormat(Qt::PlainText);
-      e.text->setPerformanceHint(QStaticText::AggressiveCaching);
-      e.text->prepare(QTransform(), font_->plain);
-      e.advance = font_->fmf.horizontalAdvance(q);
-      e.laidOut = true;
+  if (i == n) return true;
+  const bool utf8 = encoding_ == teAuto ? IsValidUtf8(std::string_view(s).substr(i)) : encoding_ == teUtf8;
+  while (i < n) {
+    const size_t start = i;
+    char32_t c = p[i];
+    if (c < 0x80) {
+      ++i;
+    } else if (!utf8) {
+      c = Win1252ToUnicodeChar(p[i]);
+      ++i;
+    } else if (!DecodeUtf8Char(s, i, c)) {
+      c = 0xFFFD;
     }
+    const TGlyph g = fe.Glyph(c, allHigh);
+    if (g.kind == kShaped) return false;
+    if (!f(g, start, i - start)) return true;
   }
-  return e;
+  return true;
 }
 
 void TQtCanvasBackend::UseTextPen() {
@@ -220,32 +366,39 @@ void TQtCanvasBackend::SetPen(const TPenData& d) {
     mode_ = m;
     p_->setCompositionMode(m);
   }
-  state_ = kNone;
+  if (state_ != kText) state_ = kNone;  // the text pen does not come from the pen
 }
 
 void TQtCanvasBackend::SetBrush(const TBrushData& d) {
   if (brushSet_ && d == brushData_) return;
+  if (!brushSet_ || d.Color != brushData_.Color) brushColor_ = ToQColor(d.Color);
   brushSet_ = true;
   brushData_ = d;
   brushClear_ = d.Style == bsClear;
-  brushColor_ = ToQColor(d.Color);
-  if (d.Pattern) {
-    brush_ = QBrush(*d.Pattern);
-  } else {
-    Qt::BrushStyle s = Qt::SolidPattern;
-    switch (d.Style) {
-      case bsClear: s = Qt::NoBrush; break;
-      case bsHorizontal: s = Qt::HorPattern; break;
-      case bsVertical: s = Qt::VerPattern; break;
-      case bsFDiagonal: s = Qt::BDiagPattern; break;  // Qt's names run the other way
-      case bsBDiagonal: s = Qt::FDiagPattern; break;
-      case bsCross: s = Qt::CrossPattern; break;
-      case bsDiagCross: s = Qt::DiagCrossPattern; break;
-      default: break;
-    }
-    brush_ = QBrush(brushColor_, s);
+  brushBuilt_ = false;  // plain fills need only the colour; a QBrush is made when one is used
+  if (state_ == kBoth) state_ = kNone;
+}
+
+const QBrush& TQtCanvasBackend::Brush() {
+  if (brushBuilt_) return brush_;
+  brushBuilt_ = true;
+  if (brushData_.Pattern) {
+    brush_ = QBrush(*brushData_.Pattern);
+    return brush_;
   }
-  state_ = kNone;
+  Qt::BrushStyle s = Qt::SolidPattern;
+  switch (brushData_.Style) {
+    case bsClear: s = Qt::NoBrush; break;
+    case bsHorizontal: s = Qt::HorPattern; break;
+    case bsVertical: s = Qt::VerPattern; break;
+    case bsFDiagonal: s = Qt::BDiagPattern; break;  // Qt's names run the other way
+    case bsBDiagonal: s = Qt::FDiagPattern; break;
+    case bsCross: s = Qt::CrossPattern; break;
+    case bsDiagCross: s = Qt::DiagCrossPattern; break;
+    default: break;
+  }
+  brush_ = QBrush(brushColor_, s);
+  return brush_;
 }
 
 void TQtCanvasBackend::UsePen() {
@@ -257,22 +410,22 @@ void TQtCanvasBackend::UsePen() {
 void TQtCanvasBackend::UseBrush() {
   if (state_ == kBoth) return;
   p_->setPen(pen_);
-  p_->setBrush(brush_);
+  p_->setBrush(Brush());
   state_ = kBoth;
 }
 void TQtCanvasBackend::NoPen() {
   state_ = kNone;
   p_->setPen(Qt::NoPen);
-  p_->setBrush(brush_);
+  p_->setBrush(Brush());
 }
 
 void TQtCanvasBackend::FillRect(const TRect& r) {
   if (brushClear_ || r.Right <= r.Left || r.Bottom <= r.Top) return;
   QRect q(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
-  if (brush_.style() == Qt::SolidPattern)
+  if (!brushData_.Pattern && brushData_.Style == bsSolid)
     p_->fillRect(q, brushColor_);
   else
-    p_->fillRect(q, brush_);
+    p_->fillRect(q, Brush());
 }
 
 void TQtCanvasBackend::Line(int x1, int y1, int x2, int y2) {
@@ -339,7 +492,7 @@ void TQtCanvasBackend::Polygon(const std::vector<TPoint>& pts) {
   QPolygon poly;
   for (const auto& p : pts) poly << QPoint(p.X, p.Y);
   p_->setPen(penClear_ ? QPen(Qt::NoPen) : pen_);
-  p_->setBrush(brushClear_ ? QBrush(Qt::NoBrush) : brush_);
+  p_->setBrush(brushClear_ ? QBrush(Qt::NoBrush) : Brush());
   state_ = kNone;
   p_->drawPolygon(poly);
 }
@@ -367,14 +520,14 @@ void TQtCanvasBackend::Rectangle(const TRect& r) {
 
 void TQtCanvasBackend::RoundRect(const TRect& r, int cx, int cy) {
   p_->setPen(penClear_ ? QPen(Qt::NoPen) : pen_);
-  p_->setBrush(brushClear_ ? QBrush(Qt::NoBrush) : brush_);
+  p_->setBrush(brushClear_ ? QBrush(Qt::NoBrush) : Brush());
   state_ = kNone;
   p_->drawRoundedRect(QRectF(r.Left, r.Top, r.Right - r.Left - 1, r.Bottom - r.Top - 1), cx / 2.0, cy / 2.0);
 }
 
 void TQtCanvasBackend::Ellipse(const TRect& r) {
   p_->setPen(penClear_ ? QPen(Qt::NoPen) : pen_);
-  p_->setBrush(brushClear_ ? QBrush(Qt::NoBrush) : brush_);
+  p_->setBrush(brushClear_ ? QBrush(Qt::NoBrush) : Brush());
   state_ = kNone;
   p_->drawEllipse(QRectF(r.Left, r.Top, r.Right - r.Left - 1, r.Bottom - r.Top - 1));
 }
@@ -388,7 +541,7 @@ void TQtCanvasBackend::Arc(int kind, const TRect& r, TPoint s, TPoint e) {
   if (span <= 0) span += 360;
   int start16 = int(std::lround(a1 * 16)), span16 = int(std::lround(span * 16));
   p_->setPen(penClear_ ? QPen(Qt::NoPen) : pen_);
-  p_->setBrush(brushClear_ || kind == 0 ? QBrush(Qt::NoBrush) : brush_);
+  p_->setBrush(brushClear_ || kind == 0 ? QBrush(Qt::NoBrush) : Brush());
   state_ = kNone;
   if (kind == 0)
     p_->drawArc(box, start16, span16);
@@ -400,69 +553,140 @@ void TQtCanvasBackend::Arc(int kind, const TRect& r, TPoint s, TPoint e) {
 
 void TQtCanvasBackend::Text(int x, int y, const std::string& s, bool opaque, int underlineIndex) {
   if (s.empty() || !HaveFont()) return;
-  if (painterFont_ != font_ || painterGeneration_ != fontGeneration_) {
-    p_->setFont(font_->plain);
-    painterFont_ = font_;
-    painterGeneration_ = fontGeneration_;
+  const bool rotated = fontData_.Orientation != 0;
+  // Glyphs outside the surface are not handed to Qt: a long text costs its look-ups only.
+  int64_t from = INT64_MIN, to = INT64_MAX;
+  if (s.size() > 64 && !rotated && !p_->viewTransformEnabled()) {
+    const QTransform& t = p_->worldTransform();
+    if (t.type() <= QTransform::TxTranslate) {
+      if (deviceWidth_ < 0) deviceWidth_ = p_->device() ? p_->device()->width() : INT_MAX / 2;
+      const int64_t margin = 2 * int64_t(font_->height) + 16;  // slanted glyphs reach past their advance
+      const int64_t left = int64_t(x) + int64_t(std::floor(t.dx()));
+      from = -left - margin;
+      to = int64_t(deviceWidth_) - left + margin;
+    }
   }
-  if (fontData_.Orientation != 0) {
-    QString q = ToQString(s);
+  if (glyphs_.size() < s.size()) {
+    glyphs_.resize(s.size());
+    positions_.resize(s.size());
+    faces_.resize(s.size());
+  }
+  size_t count = 0;
+  bool oneFace = true;
+  int64_t pen = 0, ulX = -1, ulWidth = 0;
+  const bool simple = EachGlyph(s, [&](const TGlyph& g, size_t pos, size_t len) {
+    if (pen + g.advance >= from && pen <= to) {
+      glyphs_[count] = g.index;
+      positions_[count] = QPointF(qreal(pen), 0.0);
+      faces_[count] = g.face;
+      oneFace = oneFace && g.face == 0;
+      ++count;
+    }
+    if (underlineIndex >= 0 && size_t(underlineIndex) >= pos && size_t(underlineIndex) < pos + len) {
+      ulX = pen;
+      ulWidth = g.advance;
+    }
+    pen += g.advance;
+    return true;
+  });
+  if (!simple) {
+    ShapedText(x, y, s, opaque, underlineIndex);
+    return;
+  }
+  const int width = ClampWidth(pen);
+  QPointF origin(x, y);
+  if (rotated) {
     state_ = kNone;
     p_->save();
     p_->translate(x, y);
     p_->rotate(-fontData_.Orientation / 10.0);
-    p_->setFont(font_->font);
-    if (opaque) p_->fillRect(QRect(0, 0, font_->fm.horizontalAdvance(q), font_->height), brushColor_);
-    p_->setPen(fontColor_);
-    p_->drawText(QPoint(0, font_->ascent), q);
-    p_->restore();
-    return;
+    origin = QPointF(0, 0);
   }
-  if (!Cacheable(s)) {
-    QString q = ToQString(s);
-    if (opaque) p_->fillRect(QRect(x, y, font_->fm.horizontalAdvance(q), font_->height), brushColor_);
-    UseTextPen();
-    p_->setFont(font_->font);
-    painterFont_ = nullptr;
-    p_->drawText(QPoint(x, y + font_->ascent), q);
-    DrawUnderline(x, y, s, underlineIndex);
-    return;
-  }
-  const TTextEntry& e = TextEntry(s, true);
-  if (opaque) p_->fillRect(QRect(x, y, e.width, font_->height), brushColor_);
+  if (opaque) p_->fillRect(QRectF(origin.x(), origin.y(), width, font_->height), brushColor_);
   UseTextPen();
-  // The first baseline of a static text lies at its font's exact ascent below its top.
-  p_->drawStaticText(QPointF(x, y + font_->ascent - font_->exactAscent), *e.text);
+  const QPointF base(origin.x(), origin.y() + font_->ascent);
+  for (size_t i = 0; i < count;) {
+    size_t j = oneFace ? count : i + 1;
+    while (j < count && faces_[j] == faces_[i]) ++j;
+    if (runFont_ != font_ || runGeneration_ != fontGeneration_ || runFace_ != faces_[i]) {
+      run_.setRawFont(font_->faces[faces_[i]]);
+      runFont_ = font_;
+      runGeneration_ = fontGeneration_;
+      runFace_ = faces_[i];
+    }
+    run_.setRawData(glyphs_.data() + i, positions_.data() + i, static_cast<int>(j - i));
+    p_->drawGlyphRun(base, run_);
+    i = j;
+  }
   if (fontData_.Style & (fsUnderline | fsStrikeOut)) {
-    // Drawn where and as long as Qt's own text drawing puts them.
+    // Drawn where Qt's own text drawing puts them, as long as the text.
     QPen line(fontColor_, font_->thickness, Qt::SolidLine, Qt::FlatCap);
     p_->setPen(line);
     state_ = kNone;
-    const qreal base = y + font_->ascent, x0 = x, x1 = std::floor(x + e.advance);
-    if (fontData_.Style & fsUnderline) p_->drawLine(QLineF(x0, base + font_->underline, x1, base + font_->underline));
-    if (fontData_.Style & fsStrikeOut) p_->drawLine(QLineF(x0, base + font_->strikeOut, x1, base + font_->strikeOut));
+    const qreal x0 = base.x(), x1 = base.x() + width;
+    if (fontData_.Style & fsUnderline)
+      p_->drawLine(QLineF(x0, base.y() + font_->underline, x1, base.y() + font_->underline));
+    if (fontData_.Style & fsStrikeOut)
+      p_->drawLine(QLineF(x0, base.y() + font_->strikeOut, x1, base.y() + font_->strikeOut));
   }
-  DrawUnderline(x, y, s, underlineIndex);
+  if (ulX >= 0) p_->fillRect(QRectF(base.x() + qreal(ulX), base.y() + 1, qreal(ulWidth), 1), fontColor_);
+  if (rotated) {
+    p_->restore();
+    state_ = kNone;
+  }
 }
 
-void TQtCanvasBackend::DrawUnderline(int x, int y, const std::string& s, int underlineIndex) {
-  if (underlineIndex >= 0 && underlineIndex < static_cast<int>(s.size())) {
-    QString q = ToQString(s);
-    QString before = ToQString(s.substr(0, static_cast<size_t>(underlineIndex)));
-    if (before.size() < q.size()) {
-      int ux = x + font_->fm.horizontalAdvance(before);
-      int uw = font_->fm.horizontalAdvance(q.mid(before.size(), 1));
-      p_->fillRect(QRect(ux, y + font_->ascent + 1, uw, 1), fontColor_);
+// A text Qt shapes as a whole; it is measured the same way, without kerning.
+void TQtCanvasBackend::ShapedText(int x, int y, const std::string& s, bool opaque, int underlineIndex) {
+  const QString q = Decode(s);
+  state_ = kNone;
+  p_->save();
+  p_->translate(x, y);
+  if (fontData_.Orientation != 0) p_->rotate(-fontData_.Orientation / 10.0);
+  p_->setFont(font_->font);
+  if (opaque) p_->fillRect(QRect(0, 0, font_->fm.horizontalAdvance(q), font_->height), brushColor_);
+  p_->setPen(fontColor_);
+  p_->drawText(QPoint(0, font_->ascent), q);
+  if (underlineIndex >= 0 && size_t(underlineIndex) < s.size()) {
+    const int before = Decode(s.substr(0, size_t(underlineIndex))).size();
+    if (before < q.size()) {
+      const int ux = font_->fm.horizontalAdvance(q.left(before));
+      const int uw = font_->fm.horizontalAdvance(q.mid(before, 1));
+      p_->fillRect(QRect(ux, font_->ascent + 1, uw, 1), fontColor_);
     }
   }
+  p_->restore();
 }
 
 TSize TQtCanvasBackend::TextExtent(const std::string& s) {
   if (!HaveFont()) return TSize();
   TSize r;
-  r.cx = s.empty() ? 0 : Cacheable(s) ? TextEntry(s, false).width : font_->fm.horizontalAdvance(ToQString(s));
   r.cy = font_->height;
+  if (s.empty()) return r;
+  int64_t w = 0;
+  if (EachGlyph(s, [&w](const TGlyph& g, size_t, size_t) {
+        w += g.advance;
+        return true;
+      }))
+    r.cx = ClampWidth(w);
+  else
+    r.cx = font_->fm.horizontalAdvance(Decode(s));
   return r;
+}
+
+size_t TQtCanvasBackend::TextFit(const std::string& s, int maxWidth, int* width) {
+  if (!HaveFont()) return TCanvasBackend::TextFit(s, maxWidth, width);
+  int64_t w = 0;
+  size_t bytes = 0;
+  const bool simple = EachGlyph(s, [&](const TGlyph& g, size_t pos, size_t len) {
+    if (w + g.advance > maxWidth) return false;
+    w += g.advance;
+    bytes = pos + len;
+    return true;
+  });
+  if (!simple) return TCanvasBackend::TextFit(s, maxWidth, width);
+  if (width) *width = ClampWidth(w);
+  return bytes;
 }
 
 TFontMetrics TQtCanvasBackend::Metrics() {

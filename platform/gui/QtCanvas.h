@@ -3,6 +3,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QPainter>
 #include <array>
 #include <cstdint>
@@ -30,6 +31,7 @@ class TQtCanvasBackend : public TCanvasBackend {
   void Arc(int kind, const TRect& r, TPoint start, TPoint end) override;
   void Text(int x, int y, const std::string& s, bool opaque, int underlineIndex) override;
   TSize TextExtent(const std::string& s) override;
+  size_t TextFit(const std::string& s, int maxWidth, int* width) override;
   TFontMetrics Metrics() override;
   TColor Pixel(int x, int y) override;
   void SetPixel(int x, int y, TColor c) override;
@@ -41,8 +43,11 @@ class TQtCanvasBackend : public TCanvasBackend {
 
   // The QFont a TFontData stands for (shared with widgets).
   static QFont MakeFont(const TFontData& f);
-  // A font with its metrics and what was measured and laid out in it, kept across canvases.
+  // A font with its metrics and the glyphs and advances of the characters drawn in it,
+  // kept across canvases.
   struct TFontEntry;
+  // Characters whose glyphs all font entries hold now (they are bounded in number).
+  static size_t CachedGlyphCount();
 
  private:
   void UsePen();
@@ -52,11 +57,24 @@ class TQtCanvasBackend : public TCanvasBackend {
   QPainter* p_;
   std::optional<QRect> baseClip_;
   void UseTextPen();
-  void DrawUnderline(int x, int y, const std::string& s, int underlineIndex);
-  const struct TTextEntry& TextEntry(const std::string& s, bool layout);
+  // Calls f(glyph, byte position, byte length) for each character of s until f returns
+  // false; false when a character of s needs Qt's shaping (see the source).
+  template <class F>
+  bool EachGlyph(const std::string& s, F&& f);
+  bool ReadsUtf8(const std::string& s) const;
+  QString Decode(const std::string& s) const;
+  void ShapedText(int x, int y, const std::string& s, bool opaque, int underlineIndex);
   TFontEntry* font_ = nullptr;       // the font chosen last, owned by the font cache
-  TFontEntry* painterFont_ = nullptr;  // the font the painter has
-  uint64_t fontGeneration_ = 0, painterGeneration_ = 0;
+  uint64_t fontGeneration_ = 0;
+  // One text's glyphs while it is drawn, kept for their room.
+  std::vector<quint32> glyphs_;
+  std::vector<QPointF> positions_;
+  std::vector<uint8_t> faces_;
+  QGlyphRun run_;
+  TFontEntry* runFont_ = nullptr;  // whose face run_ holds
+  uint64_t runGeneration_ = 0;
+  uint8_t runFace_ = 0;
+  int deviceWidth_ = -1;  // of the painter's device, read once
   bool HaveFont();
   struct TRecentFont {
     TFontData data;
@@ -73,7 +91,9 @@ class TQtCanvasBackend : public TCanvasBackend {
   bool penSet_ = false, brushSet_ = false;
   QPen pen_;
   bool penClear_ = false;
-  QBrush brush_;
+  QBrush brush_;  // made from brushData_ when first used
+  bool brushBuilt_ = false;
+  const QBrush& Brush();
   QColor brushColor_;
   bool brushClear_ = false;
   QPainter::CompositionMode mode_ = QPainter::CompositionMode_SourceOver;

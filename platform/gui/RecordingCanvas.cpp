@@ -22,6 +22,7 @@ TCanvasOp TRecordingCanvasBackend::Make(TCanvasOpKind k) const {
   op.BrushStyle = brush_.Style;
   op.Clipped = clipped_;
   op.Clip = clip_;
+  op.Encoding = encoding_;
   return op;
 }
 
@@ -78,7 +79,10 @@ void TRecordingCanvasBackend::Text(int x, int y, const std::string& s, bool opaq
   Ops.push_back(op);
 }
 TSize TRecordingCanvasBackend::TextExtent(const std::string& s) {
-  return TSize{static_cast<int>(s.size()) * CharWidth(font_), LineHeight(font_)};
+  const bool utf8 = TextIsUtf8(s, encoding_);
+  int chars = 0;
+  for (size_t i = 0; i < s.size(); i += TextCharLength(s, i, utf8)) ++chars;
+  return TSize{chars * CharWidth(font_), LineHeight(font_)};
 }
 TFontMetrics TRecordingCanvasBackend::Metrics() {
   TFontMetrics m;

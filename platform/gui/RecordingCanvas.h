@@ -2,7 +2,8 @@
 // A canvas that records what is drawn instead of drawing it, with fixed font
 // metrics, so drawing code can be tested without pixels.
 //
-// Metrics: with h = |Font.Height| (at least 1), every character is
+// Metrics: with h = |Font.Height| (at least 1), every character (a whole UTF-8 sequence
+// or one byte, as the text's encoding decides) is
 // max(1, h / 2) pixels wide, ascent is h, descent h / 4, a line h + h / 4
 // pixels high, external leading 0, average character width max(1, h / 2).
 // The default font (height -11) gives characters 5 wide and lines 13 high.
@@ -32,6 +33,7 @@ struct TCanvasOp {
   TCopyModeValue CopyMode = cmSrcCopy;
   TColor Transparent = clNone;  // images: the colour left out
   TRect Source;                 // images: the source rectangle
+  TTextEncoding Encoding = teAuto;  // how texts were to be read
   std::string Describe() const;
 };
 

@@ -27,8 +27,9 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-// Decodes one UTF-8 sequence at s[i]; returns false (and advances by one byte) when invalid.
-bool DecodeUtf8(std::string_view s, size_t& i, char32_t& c) {
+}  // namespace
+
+bool DecodeUtf8Char(std::string_view s, size_t& i, char32_t& c) {
   unsigned char b = static_cast<unsigned char>(s[i]);
   int len;
   char32_t min;
@@ -65,8 +66,6 @@ bool DecodeUtf8(std::string_view s, size_t& i, char32_t& c) {
   i += static_cast<size_t>(len);
   return true;
 }
-
-}  // namespace
 
 char16_t Win1252ToUnicodeChar(unsigned char b) {
   return (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : static_cast<char16_t>(b);
@@ -109,7 +108,7 @@ std::string Utf8ToWin1252(std::string_view s, char replacement) {
   size_t i = 0;
   while (i < s.size()) {
     char32_t c;
-    if (!DecodeUtf8(s, i, c)) {
+    if (!DecodeUtf8Char(s, i, c)) {
       r += replacement;
       continue;
     }
@@ -123,7 +122,7 @@ bool IsValidUtf8(std::string_view s) {
   size_t i = 0;
   char32_t c;
   while (i < s.size())
-    if (!DecodeUtf8(s, i, c)) return false;
+    if (!DecodeUtf8Char(s, i, c)) return false;
   return true;
 }
 
@@ -133,7 +132,7 @@ std::u16string Utf8ToUtf16(std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
     char32_t c;
-    if (!DecodeUtf8(s, i, c)) c = 0xFFFD;
+    if (!DecodeUtf8Char(s, i, c)) c = 0xFFFD;
     if (c >= 0x10000) {
       c -= 0x10000;
       r += static_cast<char16_t>(0xD800 + (c >> 10));
