@@ -41,7 +41,9 @@ QFont TQtCanvasBackend::MakeFont(const TFontData& f) {
 // text is the sum of its characters' advances, a text drawn in pieces at their measured
 // widths gives the pixels of the whole, and a new text costs a table look-up per character.
 // Characters that need Qt's shaping (joining and right-to-left scripts, combining marks,
-// control and format characters) send their whole text to Qt's own text drawing instead.
+// format characters) send their whole text to Qt's own text drawing instead. Control
+// characters are no commands to text drawing: each shows its glyph, or the font's sign for a
+// missing character, and takes its advance.
 namespace {
 enum : uint8_t { kUnknown, kSimple, kShaped };
 
@@ -52,8 +54,10 @@ struct TGlyph {
   uint8_t kind = kUnknown;
 };
 
+bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
+
 bool NeedsShaping(char32_t c) {
-  if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return true;
+  if (IsControl(c) || c == 0xAD) return false;  // shown by their own glyph or the missing sign
   switch (QChar::category(c)) {
     case QChar::Mark_NonSpacing:
     case QChar::Mark_SpacingCombining:
@@ -161,7 +165,7 @@ void TQtCanvasBackend::TFontEntry::Resolve(char32_t c, TGlyph& g) {
   int count = 2;
   if (faces[0].glyphIndexesForChars(units, n, index, &count) && count >= 1 && index[0] != 0) {
     g.index = index[0];
-  } else if (!Fallback(QString(units, n), g)) {
+  } else if (IsControl(c) || !Fallback(QString(units, n), g)) {
     g.face = 0;  // the font's own sign for a missing character
     g.index = 0;
   }

@@ -92,7 +92,7 @@ std::vector<std::string> Characters(const std::string& s) {
 
 TEST(CanvasText, AWholeTextDrawsAsItsCharactersAtTheirMeasuredPositions) {
   const std::string texts[] = {"Hello, AVAWaToy 0x1F", kUtf8, kWin1252, "A" + kMathA + "B", kLooksUtf8,
-                               std::string(120, 'w') + "!"};
+                               std::string("tab\there\x01\x7F\xAD", 12), std::string(120, 'w') + "!"};
   for (const TFace& face : kFaces) {
     for (const std::string& text : texts) {
       int measured = 0, penEnd = 0, sum = 0;
