@@ -6,6 +6,7 @@
 
 #include "controls/markup/MarkupEntry.h"
 #include "controls/markup/MarkupText.h"
+#include "platform/gui/VisualStyles.h"
 
 bool HTMLDraw(TCanvas* Canvas, const std::string& Text, const TRect& Rect, TCustomImageList* Images, int XPos,
               int YPos, int FocusLink, int HoverLink, int ShadowOffset, bool CheckHotSpot, bool CheckHeight,
@@ -173,10 +174,7 @@ void RestoreFont(TCanvas* Canvas) {
 
 bool IsWinXP = false;
 
-void InitWinXPFlag() {
-  // The platform stands in for a system of version 5.1 or later.
-  IsWinXP = true;
-}
+void InitWinXPFlag() { IsWinXP = IsWindowsXPOrLater(); }
 
 namespace {
 const bool gWinXPFlagSet = (InitWinXPFlag(), true);

@@ -8,6 +8,7 @@
 
 #include "controls/markup/EsgHTMLE.h"
 #include "controls/markup/MarkupImages.h"
+#include "platform/gui/VisualStyles.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -202,6 +203,10 @@ class TRenderer {
   }
   void DrawPiece(const TPass& ps, const std::string& s, const TRect& box);
   void DrawControl(const std::string& type, const std::string& value, int x, int b, int h, int w, bool hot);
+  // A visual-style part on Windows XP or later with styles active; false: draw the classic look.
+  bool DrawThemedControl(const char* cls, int part, int state, const TRect& r) {
+    return IsWinXP && DrawThemePart(P.WinHandle, cls, C, part, state, r);
+  }
   void PaintBody();
   void TileBackground(const TPictureRef& pic);
   void DrawPicture(const TPictureRef& pic, const TRect& box, bool stretched);
@@ -1041,14 +1046,21 @@ void TRenderer::DrawControl(const std::string& type, const std::string& value, i
     C->Rectangle(x, b - h + 3, x + w, b + 1);
     TRect r(x + 2, b - h + 6, x + w - 17, b);
     C->DrawText(value, r, textFlags);
-    C->DrawFrameControl(TRect(x + w - 19, b - h + 6, x + w - 3, b - 2), DFC_SCROLL, DFCS_SCROLLCOMBOBOX);
+    const TRect button(x + w - 19, b - h + 6, x + w - 3, b - 2);
+    if (!DrawThemedControl("combobox", 1, hot ? 3 : 1, button))
+      C->DrawFrameControl(button, DFC_SCROLL, DFCS_SCROLLCOMBOBOX);
   } else if (type == "CHECK" || type == "RADIO") {
-    unsigned state = (type == "RADIO" ? DFCS_BUTTONRADIO : DFCS_BUTTONCHECK) | DFCS_FLAT;
-    if (MarkupUpper(value) == "TRUE") state |= DFCS_CHECKED;
-    C->DrawFrameControl(TRect(x + 2, b - 15, x + 15, b), DFC_BUTTON, state);
+    const bool ticked = MarkupUpper(value) == "TRUE";
+    const TRect box(x + 2, b - 15, x + 15, b);
+    if (!DrawThemedControl("button", type == "RADIO" ? 2 : 3, (ticked ? 5 : 1) + (hot ? 2 : 0), box)) {
+      unsigned state = (type == "RADIO" ? DFCS_BUTTONRADIO : DFCS_BUTTONCHECK) | DFCS_FLAT;
+      if (ticked) state |= DFCS_CHECKED;
+      C->DrawFrameControl(box, DFC_BUTTON, state);
+    }
   } else if (type == "BUTTON") {
     TRect r(x + 2, b - 20, x + w - 2, b);
-    C->DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONPUSH | (hot ? DFCS_PUSHED : 0u));
+    if (!DrawThemedControl("button", 1, hot ? 3 : 1, r))
+      C->DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONPUSH | (hot ? DFCS_PUSHED : 0u));
     C->DrawText(value, r, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
   }
   C->Brush()->SetStyle(bsClear);

@@ -1,0 +1,121 @@
+#include "controls/grid/ExtObj.h"
+
+#include <vector>
+
+#include "platform/gui/VisualStyles.h"
+
+namespace ExtObj {
+
+bool IsWinXP() { return IsWindowsXPOrLater(); }
+
+int CurrentXPScheme() { return CurrentXPColorScheme(); }
+
+}  // namespace ExtObj
+
+// ---------------------------------------------------------------- TIntList
+
+namespace {
+void* Slot(int value) { return reinterpret_cast<void*>(static_cast<intptr_t>(value)); }
+int ValueOf(void* slot) { return static_cast<int32_t>(reinterpret_cast<intptr_t>(slot)); }
+}  // namespace
+
+void TIntList::Changed() {
+  if (OnChange) OnChange(this, col_, row_);
+}
+
+int TIntList::Add(int Value) {
+  const int index = TList::Add(Slot(Value));
+  Changed();
+  return index;
+}
+
+void TIntList::Insert(int Index, int Value) { TList::Insert(Index, Slot(Value)); }
+
+void TIntList::Delete(int Index) {
+  TList::Delete(Index);
+  Changed();
+}
+
+int TIntList::GetInteger(int Index) const { return ValueOf(Items(Index)); }
+
+void TIntList::SetInteger(int Index, int Value) {
+  SetItems(Index, Slot(Value));
+  Changed();
+}
+
+std::string TIntList::GetStrValue() const {
+  std::string r;
+  for (int i = 0; i < Count(); ++i) {
+    if (i > 0) r += ',';
+    r += IntToStr(GetInteger(i));
+  }
+  return r;
+}
+
+void TIntList::SetStrValue(const std::string& Text) {
+  TStringList parts;
+  parts.SetCommaText(Text);
+  std::vector<int> values;
+  values.reserve(static_cast<size_t>(parts.Count()));
+  for (int i = 0; i < parts.Count(); ++i) values.push_back(StrToInt(parts[i]));
+  Clear();
+  for (int v : values) Add(v);
+}
+
+// ---------------------------------------------------------------- TSortIndexList
+
+void TSortIndexList::AddIndex(int Column, bool Ascending) {
+  const uint32_t v = (static_cast<uint32_t>(Column) & ~DescendingBit) | (Ascending ? 0u : DescendingBit);
+  Add(static_cast<int32_t>(v));
+}
+
+int TSortIndexList::FindIndex(int Column) const {
+  for (int i = 0; i < Count(); ++i)
+    if (SortColumn(i) == Column) return i;
+  return -1;
+}
+
+void TSortIndexList::ToggleIndex(int Column) {
+  const int i = FindIndex(Column);
+  if (i >= 0) SetInteger(i, static_cast<int32_t>(static_cast<uint32_t>(GetInteger(i)) ^ DescendingBit));
+}
+
+int TSortIndexList::SortColumn(int Index) const {
+  return static_cast<int>(static_cast<uint32_t>(GetInteger(Index)) & ~DescendingBit);
+}
+
+bool TSortIndexList::SortAscending(int Index) const {
+  return (static_cast<uint32_t>(GetInteger(Index)) & DescendingBit) == 0;
+}
+
+// ---------------------------------------------------------------- TControlList
+
+TControlList::~TControlList() {
+  for (int i = 0; i < Count(); ++i) {
+    auto* item = static_cast<TControlItem*>(Items(i));
+    delete item->Control;
+    item->Control = nullptr;
+  }
+  for (int i = 0; i < Count(); ++i) delete static_cast<TControlItem*>(Items(i));
+}
+
+int TControlList::AddControl(int X, int Y, TControl* Control) { return Add(new TControlItem{X, Y, Control}); }
+
+TControlItem* TControlList::GetControl(int Index) const { return static_cast<TControlItem*>(Items(Index)); }
+
+void TControlList::DeleteControl(int Index) {
+  TControlItem* item = GetControl(Index);
+  TControl* control = item->Control;
+  item->Control = nullptr;
+  delete control;
+  // Freeing a control may reach back into the list; the entry is found again.
+  const int at = IndexOf(item);
+  if (at >= 0) Delete(at);
+}
+
+void TControlList::Notify(void* Ptr, TListNotification Action) {
+  if (Action != lnDeleted) return;
+  auto* item = static_cast<TControlItem*>(Ptr);
+  delete item->Control;
+  delete item;
+}
