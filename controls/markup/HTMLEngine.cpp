@@ -10,6 +10,7 @@
 #include "controls/markup/MarkupImages.h"
 #include "platform/gui/VisualStyles.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/Win1252.h"
 
 namespace {
 
@@ -44,7 +45,6 @@ constexpr int kListIndent = 12;
 
 int Sat(long long v) { return int(std::clamp<long long>(v, -kCoordLimit, kCoordLimit)); }
 
-inline bool IsAlnum(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
 inline char Up(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
 inline char Low(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
 
@@ -141,6 +141,7 @@ struct TState {
   int ListLevel = 0, Anchors = 0;
   bool Sub = false, Sup = false, Err = false, Hidden = false, Shadow = false;
   TColor ParaBg = clNone, ParaBgTo = clNone;
+  TColor ParaSavedBg = clNone, ParaSavedBgTo = clNone;  // saved by the last P BGCOLOR
   int Align = taLeft, Indent = 0;
 };
 
@@ -223,6 +224,11 @@ class TRenderer {
   void CheckMeasureCache();
   int GH();
   std::string Ellipsize(const std::string& s, int width);
+  // The part of a piece that is shown when it passes the rectangle's right
+  // edge without word wrap; box shrinks to it.
+  void Cut(const std::string& piece, TRect& box, std::string* shown);
+  // Names and values in the bytes of the text as given.
+  std::string AsGiven(const std::string& s) const { return utf8_ ? s : Utf8ToWin1252(s); }
   void FillBand(const TRect& r, TColor from, TColor to, bool gradient);
   void FlushRun();
 
@@ -239,6 +245,8 @@ class TRenderer {
   TColor startBg_ = clWhite;
   int ppi_ = 96;
   int lineIndex_ = 0;
+  bool utf8_ = true;           // the text as given is UTF-8; else it is read as Windows-1252
+  bool controlIdSet_ = false;  // the control ID output was written
   bool hit_ = false;
   bool drawing_ = false;
   std::string ctrlIdIn_;
@@ -309,16 +317,36 @@ int TRenderer::GH() { return Extent("gh").cy; }
 std::string TRenderer::Ellipsize(const std::string& s, int width) {
   static const std::string dots = "...";
   if (C->TextWidth(s) <= width) return s;
-  size_t lo = 0, hi = s.size();
-  while (lo < hi) {  // longest prefix that fits with the dots
+  // Cut only where a character begins (the text is UTF-8 here).
+  std::vector<size_t> starts;
+  for (size_t i = 0; i < s.size(); ++i)
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) starts.push_back(i);
+  size_t lo = 0, hi = starts.size();  // characters kept
+  while (lo < hi) {  // the most characters that fit with the dots
     const size_t mid = (lo + hi + 1) / 2;
-    if (C->TextWidth(s.substr(0, mid) + dots) <= width)
+    const size_t bytes = mid < starts.size() ? starts[mid] : s.size();
+    if (C->TextWidth(s.substr(0, bytes) + dots) <= width)
       lo = mid;
     else
       hi = mid - 1;
   }
-  if (lo == 0 && C->TextWidth(dots) > width) return std::string();
-  return s.substr(0, lo) + dots;
+  if (lo > 0) return s.substr(0, starts[lo]) + dots;
+  // Too narrow for all three dots: as many of them as fit.
+  for (size_t n = dots.size(); n > 0; --n)
+    if (C->TextWidth(dots.substr(0, n)) <= width) return dots.substr(0, n);
+  return std::string();
+}
+
+void TRenderer::Cut(const std::string& piece, TRect& box, std::string* shown) {
+  if (box.Left >= P.Rect.Right) {
+    box.Right = box.Left;
+    if (shown) shown->clear();
+    return;
+  }
+  ApplyFont();
+  std::string s = Ellipsize(piece, P.Rect.Right - box.Left);
+  box.Right = box.Left + (s.empty() ? 0 : C->TextWidth(s));
+  if (shown) *shown = std::move(s);
 }
 
 void TRenderer::FlushRun() {
@@ -381,12 +409,13 @@ std::string TRenderer::Attr(const std::vector<TMarkupAttr>& attrs, const char* u
       break;
     }
   if (present) *present = a != nullptr;
-  return a ? DecodePiece(a->Value, D.Nbsp) : std::string();
+  return a ? DecodePiece(a->Value, D.Nbsp, true) : std::string();
 }
 
-bool TRenderer::ResolvePicture(const std::string& name, bool img, TPictureRef& out) {
+bool TRenderer::ResolvePicture(const std::string& value, bool img, TPictureRef& out) {
   out = TPictureRef();
-  if (name.empty()) return false;
+  if (value.empty()) return false;
+  const std::string name = AsGiven(value);
   if (img && HasPrefix(name, "IDX:")) {
     const int n = IntVal(name.substr(4));
     if (!P.Images || n < 0 || n >= MarkupImageCount(P.Images)) return false;
@@ -415,9 +444,8 @@ bool TRenderer::ResolvePicture(const std::string& name, bool img, TPictureRef& o
     auto bmp = std::make_shared<TBitmap>();
     try {
       if (bitmapFile) {
-        const std::string path = name.substr(7);
-        if (!FileExists(path)) return false;
-        bmp->LoadFromFile(path);
+        TStringStream bytes(LoadRegularFileBytes(name.substr(7), kMaxPictureFileBytes));
+        bmp->LoadFromStream(&bytes);
       } else {
         bmp->LoadFromResourceName(HInstance, name.substr(6));
       }
@@ -555,6 +583,14 @@ void TRenderer::LinePass(TPass& ps, size_t& pos) {
       Piece(ps, pos);
   }
   ps.Used -= ps.TrailingBlank;
+  // An anchor that goes on to the next line and is hit on this one: its
+  // hover rectangle is its part of this line.
+  if (ps.Mode == TMode::Hit && st_.InAnchor && st_.AnchorHit) {
+    const int left = st_.AnchorStartLine == lineIndex_ ? st_.AnchorStartX : ps.Left;
+    P.HoverRect = TRect(left, ps.Top, ps.X - ps.TrailingBlank, ps.LineBottom);
+    P.MouseLink = st_.AnchorNo;
+    st_.AnchorHit = false;
+  }
   FlushRun();
   if (ps.Mode == TMode::Draw && st_.FocusOpen) {
     const int start = st_.FocusStartX < 0 ? ps.Left : st_.FocusStartX;
@@ -574,7 +610,7 @@ void TRenderer::Piece(TPass& ps, size_t& pos) {
   }
   const std::string_view raw(text_.data() + pos, end - pos);
   piece_.clear();
-  AppendDecodedPiece(piece_, raw, D.Nbsp);
+  AppendDecodedPiece(piece_, raw, D.Nbsp, true);
   const std::string& piece = piece_;
   if (st_.Hidden) {
     if (ps.Mode == TMode::Layout) P.StripVal += piece;
@@ -611,7 +647,10 @@ void TRenderer::Piece(TPass& ps, size_t& pos) {
 
   const int bottom = ps.TextBottom - ps.PicOff - (st_.Sup ? ps.Sup : 0) + (st_.Sub ? ps.Sub : 0);
   const TRect box(ps.X, bottom - h, Sat((long long)ps.X + w), bottom);
-  if (ps.Mode == TMode::Hit && st_.InAnchor && st_.AnchorIsLink && PtInRect(box, TPoint(P.XPos, P.YPos))) {
+  // What passes the right edge is hit where it is drawn: cut.
+  TRect shown = box;
+  if (ps.Mode == TMode::Hit && !P.WordWrap && box.Right > P.Rect.Right) Cut(piece, shown, nullptr);
+  if (ps.Mode == TMode::Hit && st_.InAnchor && st_.AnchorIsLink && PtInRect(shown, TPoint(P.XPos, P.YPos))) {
     hit_ = true;
     st_.AnchorHit = true;
     P.AnchorVal = st_.Href;
@@ -628,10 +667,8 @@ void TRenderer::DrawPiece(const TPass& ps, const std::string& piece, const TRect
   TRect box = box0;
   std::string s = piece;
   if (!P.WordWrap && box.Right > P.Rect.Right) {
-    if (box.Left >= P.Rect.Right) return;
-    ApplyFont();
-    s = Ellipsize(piece, P.Rect.Right - box.Left);
-    box.Right = box.Left + C->TextWidth(s);
+    Cut(piece, box, &s);
+    if (s.empty()) return;
   }
   // Plain neighbours in one font are drawn as one run: a text call costs
   // far more than the few characters it draws.
@@ -698,8 +735,8 @@ void TRenderer::Tag(TPass& ps, size_t& pos) {
     pos = close + 1;
     return;
   }
-  size_t nameEnd = 1;
-  while (nameEnd < tag.size() && IsAlnum(tag[nameEnd])) ++nameEnd;
+  const std::string_view name = MarkupTagName(tag, closing);
+  const size_t nameEnd = size_t(name.data() - tag.data()) + name.size();
   const std::string_view body = tag.substr(nameEnd, tag.size() - 1 - nameEnd);
   OpenTag(ps, kind, tag, body, pos, close + 1);
 }
@@ -744,7 +781,7 @@ void TRenderer::OpenTag(TPass& ps, TMarkupTag kind, std::string_view tag, std::s
         st_.Href.clear();
         for (const TMarkupAttr& a : attrs)
           if (a.Quoted) {
-            st_.Href = DecodePiece(a.Value, D.Nbsp);
+            st_.Href = DecodePiece(a.Value, D.Nbsp, true);
             has = true;
             break;
           }
@@ -848,6 +885,8 @@ void TRenderer::OpenTag(TPass& ps, TMarkupTag kind, std::string_view tag, std::s
       if (has) st_.Indent = std::clamp(IntVal(indent), -kCoordLimit / 4, kCoordLimit / 4);
       TColor c;
       if (MarkupColorValue(Value(Attr(attrs, "BGCOLOR")), c)) {
+        st_.ParaSavedBg = st_.ParaBg;
+        st_.ParaSavedBgTo = st_.ParaBgTo;
         st_.ParaBg = c;
         st_.ParaBgTo = clNone;
         if (D.ParagraphGradient && MarkupColorValue(Value(Attr(attrs, "BGCOLORTO")), c)) st_.ParaBgTo = c;
@@ -919,7 +958,8 @@ void TRenderer::CloseTag(TPass& ps, TMarkupTag kind) {
     case mtLI: EndBlock(ps); break;
     case mtP:
       EndBlock(ps);
-      st_.ParaBg = st_.ParaBgTo = clNone;
+      st_.ParaBg = st_.ParaSavedBg;
+      st_.ParaBgTo = st_.ParaSavedBgTo;
       st_.Align = taLeft;
       st_.Indent = 0;
       break;
@@ -936,14 +976,15 @@ void TRenderer::CloseTag(TPass& ps, TMarkupTag kind) {
 }
 
 void TRenderer::Bullet(TPass& ps) {
-  const int level = std::max(st_.ListLevel, 1);
+  // Outside a list the level is 0: no room, and the bullet one indent to the left.
+  const int level = st_.ListLevel;
   ps.Used = Sat((long long)ps.Used + (long long)kListIndent * level);
   ps.X = Sat((long long)ps.X + (long long)kListIndent * (level - 1));
   if (ps.Mode == TMode::Draw && (!st_.Hidden || D.BulletsInHiddenText)) {
     TFontData d = st_.Font;
     d.Name = "Symbol";
     d.Style &= ~(fsUnderline | fsStrikeOut);
-    std::string bullet = level % 2 ? std::string(1, char(183)) : std::string("o");
+    std::string bullet = level % 2 ? std::string("\xC2\xB7") : std::string("o");
     const int h = ExtentIn(d, bullet).cy;
     deferred_.push_back({d, ps.X, ps.TextBottom - ps.PicOff - h, std::move(bullet)});
   }
@@ -1023,6 +1064,7 @@ void TRenderer::Control(TPass& ps, std::string_view tag, size_t& pos, size_t nex
       P.AnchorVal = "ctrl";
     }
     P.ControlID = id;
+    controlIdSet_ = true;
   }
   if (ps.Mode == TMode::Draw) DrawControl(type, value, ps.X, b, ps.LineHeight, w, P.HotControls && onIt);
   ps.X = box.Right;
@@ -1037,15 +1079,16 @@ void TRenderer::DrawControl(const std::string& type, const std::string& value, i
   C->Pen()->SetStyle(psSolid);
   C->Brush()->SetStyle(bsClear);
   ApplyFont();
-  const unsigned textFlags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
+  // The value is cut here, by whole characters, like every other text.
+  const unsigned textFlags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
   if (type == "EDIT" || type == "MASK" || type == "PASSWORD") {
     C->Rectangle(x, b - h + 3, x + w, b + 1);
     TRect r(x + 2, b - h + 4, x + w, b);
-    C->DrawText(type == "PASSWORD" ? PasswordText(value) : value, r, textFlags);
+    C->DrawText(Ellipsize(type == "PASSWORD" ? PasswordText(value) : value, r.Width()), r, textFlags);
   } else if (type == "COMBO") {
     C->Rectangle(x, b - h + 3, x + w, b + 1);
     TRect r(x + 2, b - h + 6, x + w - 17, b);
-    C->DrawText(value, r, textFlags);
+    C->DrawText(Ellipsize(value, r.Width()), r, textFlags);
     const TRect button(x + w - 19, b - h + 6, x + w - 3, b - 2);
     if (!DrawThemedControl("combobox", 1, hot ? 3 : 1, button))
       C->DrawFrameControl(button, DFC_SCROLL, DFCS_SCROLLCOMBOBOX);
@@ -1074,7 +1117,10 @@ bool TRenderer::Run() {
   P.FocusAnchor.clear();
   P.AnchorTitle.clear();
   if (!P.CheckHotSpot) P.ControlID.clear();
-  ctrlIdIn_ = P.ControlID;
+  // One decision for the whole text: UTF-8 when it is valid UTF-8, else
+  // Windows-1252, which is read as UTF-8 from here on and given back as it came.
+  utf8_ = IsValidUtf8(P.Text);
+  ctrlIdIn_ = utf8_ ? P.ControlID : Win1252ToUtf8(P.ControlID);
   P.ControlValue.clear();
   P.ControlType.clear();
   P.XSize = P.YSize = P.HyperLinks = 0;
@@ -1091,10 +1137,14 @@ bool TRenderer::Run() {
   startBg_ = savedBrushColor;
   ppi_ = C->Font()->PixelsPerInch();
   if (ppi_ <= 0) ppi_ = 96;
-  // Most texts need neither conversion: they are read where they are.
+  // Most texts need no conversion: they are read where they are.
   text_ = P.Text;
+  if (!utf8_) {
+    converted_ = Win1252ToUtf8(P.Text);
+    text_ = converted_;
+  }
   if (HasFooterMarkers(text_)) {
-    converted_ = ConvertFooterMarkers(P.Text);
+    converted_ = ConvertFooterMarkers(std::string(text_));
     text_ = converted_;
   }
   if (D.ConvertLineBreaks && HasLineBreaks(text_)) {
@@ -1169,6 +1219,12 @@ bool TRenderer::Run() {
   DrawDeferred();
   P.HyperLinks = st_.Anchors;
   if (P.YSize == 0) P.YSize = baseGH;
+  if (!utf8_) {
+    for (std::string* out : {&P.AnchorVal, &P.StripVal, &P.FocusAnchor, &P.AnchorTitle, &P.ControlValue,
+                             &P.ControlType})
+      *out = AsGiven(*out);
+    if (controlIdSet_) P.ControlID = AsGiven(P.ControlID);
+  }
 
   C->Font()->SetData(savedFont);
   C->Brush()->SetColor(savedBrushColor);
@@ -1213,18 +1269,11 @@ bool HTMLDrawEngine(const TMarkupDialect& Dialect, THTMLDrawParams& P) {
 }
 
 TMarkupTag MarkupTagKind(std::string_view Tag, bool& Closing) {
-  Closing = false;
-  size_t i = 0;
-  if (i < Tag.size() && Tag[i] == '<') ++i;
-  if (i < Tag.size() && Tag[i] == '/') {
-    Closing = true;
-    ++i;
-  }
-  const size_t start = i;
-  while (i < Tag.size() && IsAlnum(Tag[i])) ++i;
-  const std::string_view name = Tag.substr(start, i - start);
+  const std::string_view name = MarkupTagName(Tag, Closing);
   for (const TTagName& t : kTagNames)
     if (EqualsUpper(name, t.Name)) return t.Kind;
+  // Any closing tag that starts with SU ends subscript and superscript.
+  if (Closing && name.size() >= 2 && Up(name[0]) == 'S' && Up(name[1]) == 'U') return mtSUB;
   return mtNone;
 }
 

@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/rtl/Win1252.h"
+
 namespace {
 
 inline char Up(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
@@ -35,25 +37,40 @@ struct TControlTag {
   bool HasProp = false;
 };
 
-// Every terminated "<CONTROL " tag of the text, in order.
+bool IsAlnum(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+
+// Whether a tag is an opening CONTROL tag as the renderer reads it. A line
+// end after the name does not separate: the renderer drops line feeds and
+// turns carriage returns into tags before it reads any tag.
+bool IsControlTag(std::string_view Tag) {
+  bool closing = false;
+  const std::string_view name = MarkupTagName(Tag, closing);
+  if (closing || !EqualNoCase(name, "CONTROL")) return false;
+  const size_t after = size_t(name.data() - Tag.data()) + name.size();
+  return after >= Tag.size() || (Tag[after] != '\r' && Tag[after] != '\n');
+}
+
+// Every CONTROL tag of the text, in order.
 std::vector<TControlTag> ControlTags(const std::string& Text) {
   std::vector<TControlTag> tags;
   size_t from = 0;
   for (;;) {
-    const int at = Find("<CONTROL ", Text, from, true);
-    if (at < 0) break;
-    const size_t close = Text.find('>', size_t(at));
-    if (close == std::string::npos) break;
+    const size_t at = Text.find('<', from);
+    if (at == std::string::npos) break;
+    const size_t close = Text.find('>', at);
+    if (close == std::string::npos) break;  // the renderer drops an unterminated tag and the rest
+    from = close + 1;
+    const std::string_view view(Text.data() + at, close + 1 - at);
+    if (!IsControlTag(view)) continue;
     TControlTag t;
-    t.Start = size_t(at);
+    t.Start = at;
     t.End = close + 1;
-    const std::string tag = Text.substr(t.Start, t.End - t.Start);
+    const std::string tag(view);
     std::string none = "\x01";
     std::string prop = none;
     ParseControlTag(tag, t.Type, t.ID, prop, t.Width, t.Value);
     t.HasProp = prop != none;
     if (t.HasProp) t.Prop = prop;
-    from = t.End;
     tags.push_back(std::move(t));
   }
   return tags;
@@ -73,16 +90,64 @@ const TControlTag* QueryControl(const std::vector<TControlTag>& Tags, const std:
 
 struct TEntity {
   const char* Name;  // without "&"
-  char Ch;
+  char Ch;           // the Windows-1252 byte
+  const char* Utf8;  // the same character in UTF-8
   bool AnyCase;
 };
 
 constexpr TEntity kEntities[] = {
-    {"amp;", '&', true},          {"quot;", '"', true},         {"sect;", char(167), true},
-    {"permil;", char(137), true}, {"reg;", char(174), true},    {"copy;", char(169), true},
-    {"para;", char(182), true},   {"trade;", char(153), true},  {"euro;", char(128), true},
-    {"lt;", '<', false},          {"gt;", '>', false},          {"nbsp;", ' ', false},
+    {"amp;", '&', "&", true},
+    {"quot;", '"', "\"", true},
+    {"sect;", char(167), "\xC2\xA7", true},
+    {"permil;", char(137), "\xE2\x80\xB0", true},
+    {"reg;", char(174), "\xC2\xAE", true},
+    {"copy;", char(169), "\xC2\xA9", true},
+    {"para;", char(182), "\xC2\xB6", true},
+    {"trade;", char(153), "\xE2\x84\xA2", true},
+    {"euro;", char(128), "\xE2\x82\xAC", true},
+    {"lt;", '<', "<", false},
+    {"gt;", '>', ">", false},
+    {"nbsp;", ' ', " ", false},
 };
+
+// Start of every occurrence of Pattern in Text, each search starting after the
+// last occurrence (Knuth-Morris-Pratt: linear in both lengths).
+std::vector<size_t> Occurrences(std::string_view Pattern, std::string_view Text) {
+  std::vector<size_t> found;
+  const size_t m = Pattern.size();
+  if (m == 0 || m > Text.size()) return found;
+  std::vector<size_t> border(m, 0);
+  for (size_t i = 1, k = 0; i < m; ++i) {
+    while (k > 0 && Pattern[i] != Pattern[k]) k = border[k - 1];
+    if (Pattern[i] == Pattern[k]) ++k;
+    border[i] = k;
+  }
+  for (size_t i = 0, k = 0; i < Text.size(); ++i) {
+    while (k > 0 && Text[i] != Pattern[k]) k = border[k - 1];
+    if (Text[i] == Pattern[k]) ++k;
+    if (k == m) {
+      found.push_back(i + 1 - m);
+      k = 0;  // occurrences do not overlap
+    }
+  }
+  return found;
+}
+
+// Text without every occurrence of Tag (ignoring ASCII case), removed until
+// none is left: a removal that joins a new occurrence removes that one too.
+std::string RemoveAll(std::string_view Text, std::string_view Tag) {
+  if (Tag.empty()) return std::string(Text);
+  std::string out;
+  out.reserve(Text.size());
+  const char last = Up(Tag.back());
+  for (char c : Text) {
+    out += c;
+    if (Up(c) == last && out.size() >= Tag.size() &&
+        EqualNoCase(std::string_view(out).substr(out.size() - Tag.size()), Tag))
+      out.resize(out.size() - Tag.size());
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -166,7 +231,43 @@ std::string LineBreaksToBR(const std::string& Text, bool Flag) {
   return r;
 }
 
-std::string PasswordText(const std::string& Text) { return std::string(Text.size(), '*'); }
+std::string PasswordText(const std::string& Text) { return std::string(CharacterCount(Text), '*'); }
+
+size_t CharacterCount(std::string_view Text) {
+  if (!IsValidUtf8(Text)) return Text.size();
+  size_t n = 0;
+  for (char c : Text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+
+bool ToEncodingOf(std::string_view Target, std::string_view Insert, std::string& Out) {
+  const bool targetUtf8 = IsValidUtf8(Target), insertUtf8 = IsValidUtf8(Insert);
+  if (targetUtf8 == insertUtf8) {
+    Out.assign(Insert);
+    return true;
+  }
+  if (targetUtf8) {
+    Out = Win1252ToUtf8(Insert);
+    return true;
+  }
+  const std::u16string wide = Utf8ToUtf16(Insert);
+  Out.clear();
+  bool whole = true;
+  for (size_t i = 0; i < wide.size(); ++i) {
+    const int b = UnicodeToWin1252Char(wide[i]);
+    if (b < 0) {
+      whole = false;
+      Out += '?';
+      // A character beyond the 16-bit range is one character, one "?".
+      if (wide[i] >= 0xD800 && wide[i] < 0xDC00 && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+          wide[i + 1] < 0xE000)
+        ++i;
+    } else {
+      Out += char(b);
+    }
+  }
+  return whole;
+}
 
 std::string HTMLStrip(const std::string& Text) {
   std::string r;
@@ -231,31 +332,53 @@ std::string HiLight(const std::string& Text, const std::string& SearchText, cons
   // A tag name holding an angle bracket would change the visible text.
   if (SearchText.empty() || TagName.empty() || TagName.find_first_of("<>") != std::string::npos)
     return Text;
-  const std::string visible = StripTags(Text);
-  const std::string open = "<" + TagName + ">", close = "</" + TagName + ">";
-  std::string r = Text;
-  int from = 0, at = 0;
-  while (FindTextFrom(SearchText, visible, from, at, CaseSensitive) >= 0) {
-    const int end = at + int(SearchText.size());
-    r.insert(size_t(VisibleToRawIndex(r, at)), open);
-    r.insert(size_t(VisibleToRawIndex(r, end)), close);
-    from = end;
+  std::string search;
+  if (!ToEncodingOf(Text, SearchText, search)) return Text;  // a character the text cannot hold
+  std::string visible = StripTags(Text);
+  if (!CaseSensitive) {
+    for (char& c : visible) c = Up(c);
+    for (char& c : search) c = Up(c);
   }
+  const std::vector<size_t> starts = Occurrences(search, visible);
+  if (starts.empty()) return Text;
+  const std::string open = "<" + TagName + ">", close = "</" + TagName + ">";
+  // Each tag goes where visible character k begins to be written: just after
+  // visible character k - 1 (before any tags in front of k), or at 0 for k = 0.
+  // The events, in order: the opening at each start, the closing at its end.
+  std::string r;
+  r.reserve(Text.size() + starts.size() * (open.size() + close.size()));
+  size_t copied = 0, event = 0;
+  const size_t events = starts.size() * 2;
+  auto eventAt = [&](size_t e) { return starts[e / 2] + (e % 2 ? search.size() : 0); };
+  auto emit = [&](size_t slot) {
+    r.append(Text, copied, slot - copied);
+    copied = slot;
+    r += event % 2 ? close : open;
+    ++event;
+  };
+  while (event < events && eventAt(event) == 0) emit(0);
+  size_t seen = 0;
+  bool inTag = false;
+  for (size_t i = 0; i < Text.size() && event < events; ++i) {
+    const char c = Text[i];
+    if (inTag) {
+      if (c == '>') inTag = false;
+      continue;
+    }
+    if (c == '<') {
+      inTag = true;
+      continue;
+    }
+    ++seen;
+    while (event < events && eventAt(event) == seen) emit(i + 1);
+  }
+  r.append(Text, copied, std::string::npos);
   return r;
 }
 
 std::string UnHiLight(const std::string& Text, const std::string& TagName) {
-  std::string r = Text;
-  for (const std::string& tag : {"<" + TagName + ">", "</" + TagName + ">"}) {
-    size_t from = 0;
-    int at;
-    // A removal can join a new tag across the gap, so look again just before it.
-    while ((at = Find(tag, r, from, true)) >= 0) {
-      r.erase(size_t(at), tag.size());
-      from = size_t(at) >= tag.size() ? size_t(at) - tag.size() + 1 : 0;
-    }
-  }
-  return r;
+  // Opening tags first, then closing tags, as one pass each.
+  return RemoveAll(RemoveAll(Text, "<" + TagName + ">"), "</" + TagName + ">");
 }
 
 std::string DecodeEntities(const std::string& Text) {
@@ -347,7 +470,9 @@ std::string GetHTMLControlType(const std::string& Text, const std::string& ID) {
 bool SetHTMLControlValue(std::string& Text, const std::string& ID, const std::string& NewValue) {
   for (const TControlTag& t : ControlTags(Text)) {
     if (t.ID != ID) continue;
-    std::string tag = "<CONTROL ID=\"" + t.ID + "\" VALUE=\"" + EncodeEntities(NewValue) + "\" WIDTH=\"" +
+    std::string value;
+    ToEncodingOf(Text, NewValue, value);
+    std::string tag = "<CONTROL ID=\"" + t.ID + "\" VALUE=\"" + EncodeEntities(value) + "\" WIDTH=\"" +
                       t.Width + "\" TYPE=\"" + t.Type + "\"";
     if (t.HasProp) tag += " PROP=\"" + t.Prop + "\"";
     tag += ">";
@@ -402,7 +527,20 @@ const TMarkupAttr* FindAttribute(const std::vector<TMarkupAttr>& Attrs, std::str
   return nullptr;
 }
 
-void AppendDecodedPiece(std::string& Out, std::string_view Piece, bool Nbsp) {
+std::string_view MarkupTagName(std::string_view Tag, bool& Closing) {
+  Closing = false;
+  size_t i = 0;
+  if (i < Tag.size() && Tag[i] == '<') ++i;
+  if (i < Tag.size() && Tag[i] == '/') {
+    Closing = true;
+    ++i;
+  }
+  const size_t start = i;
+  while (i < Tag.size() && IsAlnum(Tag[i])) ++i;
+  return Tag.substr(start, i - start);
+}
+
+void AppendDecodedPiece(std::string& Out, std::string_view Piece, bool Nbsp, bool Utf8) {
   size_t i = 0;
   while (i < Piece.size()) {
     const size_t amp = Piece.find('&', i);
@@ -418,7 +556,10 @@ void AppendDecodedPiece(std::string& Out, std::string_view Piece, bool Nbsp) {
       const std::string_view name(e.Name);
       const std::string_view here = Piece.substr(i, name.size());
       if (e.AnyCase ? EqualNoCase(here, name) : here == name) {
-        Out += e.Ch;
+        if (Utf8)
+          Out += e.Utf8;
+        else
+          Out += e.Ch;
         i += name.size();
         done = true;
         break;
@@ -428,9 +569,9 @@ void AppendDecodedPiece(std::string& Out, std::string_view Piece, bool Nbsp) {
   }
 }
 
-std::string DecodePiece(std::string_view Piece, bool Nbsp) {
+std::string DecodePiece(std::string_view Piece, bool Nbsp, bool Utf8) {
   std::string r;
   r.reserve(Piece.size());
-  AppendDecodedPiece(r, Piece, Nbsp);
+  AppendDecodedPiece(r, Piece, Nbsp, Utf8);
   return r;
 }

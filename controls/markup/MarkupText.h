@@ -26,7 +26,16 @@ bool HasFooterMarkers(std::string_view Text);
 bool HasLineBreaks(std::string_view Text);
 // Drops line feeds; a carriage return becomes "<BR>" with Flag, else is dropped.
 std::string LineBreaksToBR(const std::string& Text, bool Flag);
+// One "*" for every character (of UTF-8 when the text is valid UTF-8, else every byte).
 std::string PasswordText(const std::string& Text);
+
+// ---- one text, one encoding -------------------------------------------------
+// Insert made fit to go into Target: UTF-8 when Target is valid UTF-8 (plain
+// ASCII included), else Windows-1252; Insert's own encoding is decided the same
+// way. False when a character of Insert has no Windows-1252 byte (it becomes "?").
+bool ToEncodingOf(std::string_view Target, std::string_view Insert, std::string& Out);
+// Number of characters of a text in its encoding.
+size_t CharacterCount(std::string_view Text);
 
 // ---- markup text ----------------------------------------------------------
 // "<BR>" and "<HR>" (any case) become CR LF, every other tag is removed.
@@ -41,7 +50,9 @@ int VisibleToRawIndex(const std::string& Text, int N);
 // Searches Pattern in Text from index Start; stores and returns its index, -1 none.
 int FindTextFrom(const std::string& Pattern, const std::string& Text, int Start, int& Position,
                  bool CaseSensitive);
-// Wraps every occurrence of SearchText in the visible text in <Tag> ... </Tag>.
+// Wraps every occurrence of SearchText in the visible text in <Tag> ... </Tag>,
+// one occurrence after the other (a closing tag goes before the next opening
+// tag at the same place). SearchText is matched in Text's encoding.
 std::string HiLight(const std::string& Text, const std::string& SearchText, const std::string& TagName,
                     bool CaseSensitive);
 // Removes every <Tag> and </Tag>, ignoring case.
@@ -51,7 +62,14 @@ std::string UnHiLight(const std::string& Text, const std::string& TagName);
 std::string DecodeEntities(const std::string& Text);
 std::string EncodeEntities(const std::string& Text);
 
+// ---- tags ------------------------------------------------------------------
+// The name of a tag "<name...>" or "</name...>": the letters and digits after
+// "<" or "</"; Closing tells which.
+std::string_view MarkupTagName(std::string_view Tag, bool& Closing);
+
 // ---- inline-control tags ---------------------------------------------------
+// The helpers find CONTROL tags where the renderer does: every "<" opens a tag
+// that runs to the next ">", and its name is CONTROL.
 // Reads TYPE (upper-cased), ID, PROP, WIDTH and VALUE (entity-decoded) of a
 // CONTROL tag; an absent attribute leaves its output as it was.
 void ParseControlTag(const std::string& Tag, std::string& Type, std::string& ID, std::string& Prop,
@@ -63,7 +81,8 @@ std::string GetHTMLControlProp(const std::string& Text, const std::string& ID);
 // BUTTON, CHECK or RADIO control.
 std::string GetHTMLControlValue(const std::string& Text, const std::string& ID);
 std::string GetHTMLControlType(const std::string& Text, const std::string& ID);
-// Rewrites the VALUE of the control with that ID; false (text untouched) when none has it.
+// Rewrites the VALUE of the control with that ID, in the text's encoding;
+// false (text untouched) when none has it.
 bool SetHTMLControlValue(std::string& Text, const std::string& ID, const std::string& NewValue);
 
 // ---- scanning shared with the renderer ------------------------------------
@@ -85,5 +104,6 @@ const TMarkupAttr* FindAttribute(const std::vector<TMarkupAttr>& Attrs, std::str
 // Decodes the entities that text pieces may hold, in one left-to-right pass:
 // "&amp;" "&quot;" "&sect;" "&permil;" "&reg;" "&copy;" "&para;" "&trade;"
 // "&euro;" in any case; "&lt;" "&gt;" and (with Nbsp) "&nbsp;" as written.
-void AppendDecodedPiece(std::string& Out, std::string_view Piece, bool Nbsp);
-std::string DecodePiece(std::string_view Piece, bool Nbsp);
+// The characters are written in UTF-8 with Utf8, else as Windows-1252 bytes.
+void AppendDecodedPiece(std::string& Out, std::string_view Piece, bool Nbsp, bool Utf8);
+std::string DecodePiece(std::string_view Piece, bool Nbsp, bool Utf8);

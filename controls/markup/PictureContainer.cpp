@@ -101,8 +101,9 @@ void THTMLPicture::LoadBytes(std::string Bytes) {
 void THTMLPicture::LoadFromStream(TStream* Stream) { LoadBytes(Stream ? Stream->ReadAll() : std::string()); }
 
 void THTMLPicture::LoadFromFile(const std::string& FileName) {
-  TFileStream f(FileName, fmOpenRead | fmShareDenyWrite);
-  LoadFromStream(&f);
+  // Markup names files on behalf of whatever text it is given: a device, a
+  // FIFO or a huge file must neither hang the program nor fill its memory.
+  LoadBytes(LoadRegularFileBytes(FileName, kMaxPictureFileBytes));
 }
 
 void THTMLPicture::SaveToStream(TStream* Stream) {
@@ -112,11 +113,13 @@ void THTMLPicture::SaveToStream(TStream* Stream) {
 void THTMLPicture::LoadFromURL(const std::string& Address) {
   const std::string up = MarkupUpper(Address);
   if (up.rfind("RES://", 0) == 0) {
+    SetURL(Address);
     std::string bytes;
     if (FindResource(Address.substr(6), bytes)) LoadBytes(std::move(bytes));
     return;
   }
   if (up.rfind("FILE://", 0) == 0) {
+    SetURL(Address);
     LoadFromFile(Address.substr(7));
     return;
   }
@@ -124,12 +127,17 @@ void THTMLPicture::LoadFromURL(const std::string& Address) {
     // Loading by address happens elsewhere; the picture stays empty meanwhile.
     if (busy_) return;
     busy_ = true;
-    url_ = Address;
+    SetURL(Address);
   } else {
-    // Kept as the address too, so the cache finds the picture again.
     id_ = Address;
-    url_ = Address;
+    SetURL(Address);
   }
+}
+
+void THTMLPicture::SetURL(const std::string& Address) {
+  if (url_ == Address) return;
+  url_ = Address;
+  if (cache_) cache_->Readdress(this, Address);
 }
 
 void THTMLPicture::SetFrame(int v) {
@@ -233,6 +241,35 @@ THTMLPicture* TPictureContainer::FindPicture(const std::string& Name) {
 
 THTMLPictureCache::~THTMLPictureCache() { ClearPictures(); }
 
+void THTMLPictureCache::Notify(void* Ptr, TListNotification Action) {
+  auto* picture = static_cast<THTMLPicture*>(Ptr);
+  if (Action == lnAdded) {
+    TMember& m = members_[picture];
+    if (m.Count++ > 0) return;
+    m.Address = picture->URL();
+    byAddress_[m.Address].push_back(picture);
+    picture->cache_ = this;
+    return;
+  }
+  const auto it = members_.find(picture);
+  if (it == members_.end() || --it->second.Count > 0) return;
+  auto& same = byAddress_[it->second.Address];
+  std::erase(same, picture);
+  if (same.empty()) byAddress_.erase(it->second.Address);
+  members_.erase(it);
+  picture->cache_ = nullptr;
+}
+
+void THTMLPictureCache::Readdress(THTMLPicture* Picture, const std::string& Address) {
+  const auto it = members_.find(Picture);
+  if (it == members_.end() || it->second.Address == Address) return;
+  auto& old = byAddress_[it->second.Address];
+  std::erase(old, Picture);
+  if (old.empty()) byAddress_.erase(it->second.Address);
+  it->second.Address = Address;
+  byAddress_[Address].push_back(Picture);
+}
+
 THTMLPicture* THTMLPictureCache::AddPicture() {
   auto* p = new THTMLPicture;
   Add(p);
@@ -240,12 +277,20 @@ THTMLPicture* THTMLPictureCache::AddPicture() {
 }
 
 THTMLPicture* THTMLPictureCache::FindPicture(const std::string& Address) const {
+  const auto it = byAddress_.find(Address);
+  if (it == byAddress_.end()) return nullptr;
+  if (it->second.size() == 1) return it->second.front();
+  // Several pictures share the address: the list's order decides.
   for (int i = 0; i < Count(); ++i)
-    if (Items(i)->URL() == Address) return Items(i);
+    if (Items(i) && Items(i)->URL() == Address) return Items(i);
   return nullptr;
 }
 
 void THTMLPictureCache::ClearPictures() {
-  for (int i = 0; i < Count(); ++i) delete Items(i);
+  // Out of the list first, so no notification meets a freed picture; each once.
+  std::vector<THTMLPicture*> owned;
+  owned.reserve(members_.size());
+  for (const auto& [picture, member] : members_) owned.push_back(picture);
   Clear();
+  for (THTMLPicture* picture : owned) delete picture;
 }

@@ -6,9 +6,16 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/gui/Graphics.h"
 #include "platform/rtl/Classes.h"
+
+class THTMLPictureCache;
+
+// Picture files larger than this are refused unread.
+constexpr int64_t kMaxPictureFileBytes = 16 * 1024 * 1024;
 
 class THTMLPicture : public TImageGraphic {
  public:
@@ -26,11 +33,14 @@ class THTMLPicture : public TImageGraphic {
   // Natural size at the rectangle's top-left, or the whole rectangle with Stretch.
   void Draw(TCanvas* ACanvas, const TRect& Rect) override;
   void LoadFromStream(TStream* Stream) override;
+  // Reads only a regular file of at most kMaxPictureFileBytes, and never
+  // blocks; anything else raises EFOpenError.
   void LoadFromFile(const std::string& FileName) override;
   // Writes the encoded bytes as they were loaded.
   void SaveToStream(TStream* Stream) override;
   // "RES://name" loads a resource, "FILE://path" a file; any other address is
-  // only recorded (no download is performed).
+  // only recorded (no download is performed). Every address is kept as the
+  // picture's URL, a failed load's too, so a cache finds it again.
   void LoadFromURL(const std::string& Address);
   std::unique_ptr<TGraphic> Clone() const override;
 
@@ -61,9 +71,11 @@ class THTMLPicture : public TImageGraphic {
   TImageGraphic* NewOfSameClass() const override { return new THTMLPicture; }
 
  private:
+  friend class THTMLPictureCache;
   void LoadBytes(std::string Bytes);
   void Decode();
   void Reset();
+  void SetURL(const std::string& Address);
 
   std::string data_;
   bool empty_ = true;
@@ -77,6 +89,7 @@ class THTMLPicture : public TImageGraphic {
   bool asynch_ = true;
   bool busy_ = false;
   std::string url_, id_;
+  THTMLPictureCache* cache_ = nullptr;  // the cache whose list holds this picture
 };
 
 class TPictureContainer;
@@ -130,7 +143,9 @@ class TPictureContainer : public TComponent {
   TPictureCollection* items_;
 };
 
-// Pictures by address; the cache owns them.
+// Pictures by address; the cache owns them. An index by address follows the
+// list and the pictures' addresses, so finding one costs the same however
+// many the cache holds.
 class THTMLPictureCache : public TList {
  public:
   ~THTMLPictureCache() override;
@@ -140,4 +155,19 @@ class THTMLPictureCache : public TList {
   THTMLPicture* FindPicture(const std::string& Address) const;
   THTMLPicture* Items(int Index) const { return static_cast<THTMLPicture*>(TList::Items(Index)); }
   void ClearPictures();
+
+ protected:
+  void Notify(void* Ptr, TListNotification Action) override;
+
+ private:
+  friend class THTMLPicture;
+
+  void Readdress(THTMLPicture* Picture, const std::string& Address);
+
+  struct TMember {
+    int Count = 0;        // how often the list holds the picture
+    std::string Address;  // the address it is indexed under
+  };
+  std::unordered_map<std::string, std::vector<THTMLPicture*>> byAddress_;
+  std::unordered_map<THTMLPicture*, TMember> members_;
 };

@@ -1954,6 +1954,32 @@ bool AppendFileBytes(const std::string& fileName, std::string_view data, bool ow
   return ::close(fd) == 0 && ok;
 }
 
+namespace {
+
+// Reads an open file to its end and closes it. More than maxBytes (when not
+// negative) stops the reading: the result then holds maxBytes + 1 bytes.
+std::string ReadToEnd(int fd, int64_t sizeHint, int64_t maxBytes) {
+  std::string r;
+  if (sizeHint > 0) r.reserve(static_cast<size_t>(sizeHint));
+  char buf[65536];
+  while (maxBytes < 0 || int64_t(r.size()) <= maxBytes) {
+    size_t want = sizeof buf;
+    if (maxBytes >= 0) want = static_cast<size_t>(std::min<int64_t>(want, maxBytes + 1 - int64_t(r.size())));
+    const ssize_t n = ::read(fd, buf, want);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      throw EReadError("Stream read error");
+    }
+    if (n == 0) break;
+    r.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return r;
+}
+
+}  // namespace
+
 std::string LoadFileBytes(const std::string& fileName) {
   int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
@@ -1965,19 +1991,27 @@ std::string LoadFileBytes(const std::string& fileName) {
     ::close(fd);
     throw EFOpenError("Cannot open file \"" + fileName + "\". " + ErrnoText(EISDIR));
   }
-  std::string r;
-  if (st.st_size > 0) r.reserve(static_cast<size_t>(st.st_size));
-  char buf[65536];
-  while (true) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      throw EReadError("Stream read error");
-    }
-    if (n == 0) break;
-    r.append(buf, static_cast<size_t>(n));
+  return ReadToEnd(fd, st.st_size, -1);
+}
+
+std::string LoadRegularFileBytes(const std::string& fileName, int64_t maxBytes) {
+  auto refuse = [&](const std::string& why) -> EFOpenError {
+    return EFOpenError("Cannot open file \"" + fileName + "\". " + why);
+  };
+  const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) throw refuse(ErrnoText(errno));
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw refuse("Not a regular file");
   }
-  ::close(fd);
+  const std::string tooLarge = "The file is larger than " + std::to_string(maxBytes) + " bytes";
+  if (st.st_size > maxBytes) {
+    ::close(fd);
+    throw refuse(tooLarge);
+  }
+  // A file that grows while it is read is still held to the limit.
+  std::string r = ReadToEnd(fd, st.st_size, maxBytes);
+  if (int64_t(r.size()) > maxBytes) throw refuse(tooLarge);
   return r;
 }

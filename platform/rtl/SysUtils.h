@@ -401,3 +401,7 @@ bool SyncFile(const std::string& fileName);
 bool AppendFileBytes(const std::string& fileName, std::string_view data, bool ownerOnly = false);
 // Whole file as bytes; raises EFOpenError when it cannot be opened, EReadError on failure.
 std::string LoadFileBytes(const std::string& fileName);
+// The same for a file read on behalf of untrusted text: opens without blocking
+// (a FIFO or device never stalls the caller) and accepts only a regular file of
+// at most `maxBytes`; anything else raises EFOpenError with the reason.
+std::string LoadRegularFileBytes(const std::string& fileName, int64_t maxBytes);

@@ -8,6 +8,7 @@
 #include "controls/markup/HTMLStatusBarMarkup.h"
 #include "controls/markup/InspectorMarkup.h"
 #include "platform/gui/RecordingCanvas.h"
+#include "tests/controls/markup/MarkupTestSupport.h"
 
 namespace {
 
@@ -26,17 +27,8 @@ std::vector<std::string> ReadingTexts(const std::vector<TCanvasOp>& ops) {
   return texts;
 }
 
-class Markup : public ::testing::Test {
+class Markup : public MarkupFixture {
  protected:
-  TRecordingCanvas c{1000, 1000};
-
-  THTMLDrawParams Params(const std::string& text, TRect r = TRect(0, 0, 400, 300)) {
-    THTMLDrawParams p;
-    p.Canvas = &c;
-    p.Text = text;
-    p.Rect = r;
-    return p;
-  }
   bool Run(THTMLDrawParams& p, const TMarkupDialect& d = GridMarkupDialect) { return HTMLDrawEngine(d, p); }
   // Draws and returns the text operations.
   std::vector<TCanvasOp> Draw(const std::string& text, TRect r = TRect(0, 0, 400, 300),
@@ -120,7 +112,7 @@ TEST_F(Markup, SelectedTextIgnoresColourTags) {
 TEST_F(Markup, EntitiesDecodeInTextAndNeverOpenTags) {
   auto ops = Draw("&lt;b&gt;x &LT; &AMP; &amp;lt; &quot;&euro;");
   ASSERT_EQ(ops.size(), 1u);
-  EXPECT_EQ(ops[0].Text, "<b>x &LT; & &lt; \"\x80");
+  EXPECT_EQ(ops[0].Text, "<b>x &LT; & &lt; \"\xE2\x82\xAC");  // in UTF-8, as plain ASCII is
   EXPECT_FALSE(ops[0].Font.Style & fsBold);
 }
 
@@ -215,7 +207,7 @@ TEST_F(Markup, ListItemsAreIndentedWithBullets) {
   Run(p);
   auto ops = Reading(c.OpsOf(okText));
   ASSERT_EQ(ops.size(), 4u);
-  EXPECT_EQ(ops[0].Text, "\xB7");
+  EXPECT_EQ(ops[0].Text, "\xC2\xB7");
   EXPECT_EQ(ops[0].Font.Name, "Symbol");
   EXPECT_EQ(ops[1].Text, "one");
   EXPECT_EQ(ops[1].R.Left, ops[0].R.Left + 12);
@@ -337,7 +329,7 @@ TEST_F(Markup, HiddenTextTakesNoRoomButIsInThePlainText) {
 
 TEST_F(Markup, BulletsInsideHiddenTextDifferByCopy) {
   Draw("<Z><UL><LI>x</UL></Z>");
-  EXPECT_EQ(c.Texts(), std::vector<std::string>{"\xB7"});
+  EXPECT_EQ(c.Texts(), std::vector<std::string>{"\xC2\xB7"});
   c.Clear();
   Draw("<Z><UL><LI>x</UL></Z>", TRect(0, 0, 400, 300), StatusBarMarkupDialect);
   EXPECT_TRUE(c.Texts().empty());
@@ -565,4 +557,113 @@ TEST(MarkupTags, KindsAndClosing) {
   EXPECT_TRUE(closing);
   EXPECT_EQ(MarkupTagKind("<BX>", closing), mtNone);
   EXPECT_EQ(MarkupTagKind("<>", closing), mtNone);
+}
+
+TEST_F(Markup, AListItemOutsideAListHasNoIndentAndTheEvenBullet) {
+  THTMLDrawParams p = Params("x<LI>y");
+  Run(p);
+  auto ops = Reading(c.OpsOf(okText));
+  ASSERT_EQ(ops.size(), 2u);
+  EXPECT_EQ(ops[0].Text, "o");  // level 0 is even
+  EXPECT_EQ(ops[0].R.Left, 6 - 12);  // the pen steps back one indent for the bullet
+  EXPECT_EQ(ops[1].Text, "xy");  // and returns: no room is taken
+  EXPECT_EQ(p.XSize, 10);
+  // Inside a list the first level keeps its indent and bullet.
+  c.Clear();
+  THTMLDrawParams q = Params("<UL><LI>y</UL>");
+  Run(q);
+  EXPECT_EQ(q.XSize, 12 + 5);
+}
+
+TEST_F(Markup, AnyClosingTagStartingWithSuEndsSubscriptAndSuperscript) {
+  for (const char* closer : {"</SUB>", "</sup>", "</SU>", "</SUPER>", "</Sub2>"}) {
+    c.Clear();
+    const std::string text = std::string("a<SUB>b") + closer + "<B>c</B>";
+    auto ops = Draw(text);
+    const TCanvasOp* a = FindText(ops, "a");
+    const TCanvasOp* cc = FindText(ops, "c");
+    ASSERT_TRUE(a && cc) << text;
+    EXPECT_EQ(cc->R.Top, a->R.Top) << text;
+  }
+  // Other closing tags of S leave the subscript on.
+  c.Clear();
+  auto ops = Draw("a<SUB>b</S><B>c</B>");
+  EXPECT_EQ(FindText(ops, "c")->R.Top, FindText(ops, "a")->R.Top + 3);
+}
+
+TEST_F(Markup, ClosingAParagraphRestoresTheBackgroundItsOpeningSaved) {
+  // The inner paragraph saved red; when it closes, red returns for the next line.
+  Draw("<P BGCOLOR=\"clRed\">a<P BGCOLOR=\"clBlue\">b</P>c<BR>d", TRect(0, 0, 100, 100));
+  auto fills = c.OpsOf(okFillRect);
+  ASSERT_EQ(fills.size(), 3u);
+  EXPECT_EQ(fills[0].BrushColor, clRed);  // a and b share the first line
+  EXPECT_EQ(fills[1].R, TRect(0, 13, 100, 26));
+  EXPECT_EQ(fills[1].BrushColor, clRed);
+  EXPECT_EQ(fills[2].R, TRect(0, 26, 100, 39));
+  // With nothing saved, closing leaves no background.
+  c.Clear();
+  Draw("<P BGCOLOR=\"clRed\">a</P>b", TRect(0, 0, 100, 100));
+  ASSERT_EQ(c.OpsOf(okFillRect).size(), 1u);
+}
+
+TEST_F(Markup, TheHoverRectangleOfAWrappedAnchorIsTheLineUnderThePoint) {
+  const std::string text = "x <A HREF=\"go\">aaaa bbbb</A> y";
+  auto hit = [&](int x, int y) {
+    THTMLDrawParams p = Params(text, TRect(0, 0, 40, 100));
+    p.WordWrap = true;
+    p.CheckHotSpot = true;
+    p.XPos = x;
+    p.YPos = y;
+    EXPECT_TRUE(Run(p)) << x << "," << y;
+    EXPECT_EQ(p.MouseLink, 1);
+    return p.HoverRect;
+  };
+  EXPECT_EQ(hit(14, 5), TRect(11, 0, 31, 13));  // "aaaa" after "x "
+  EXPECT_EQ(hit(3, 18), TRect(1, 13, 21, 26));  // "bbbb" from the line's left
+}
+
+TEST_F(Markup, ACellTooNarrowForTheEllipsisShowsWhatFits) {
+  const std::pair<int, const char*> cases[] = {{17, "..."}, {12, ".."}, {7, "."}};
+  for (const auto& [right, shown] : cases) {
+    c.Clear();
+    auto ops = Draw("aaaa bbbb", TRect(0, 0, right, 100));
+    ASSERT_EQ(ops.size(), 1u) << right;
+    EXPECT_EQ(ops[0].Text, shown);
+  }
+  c.Clear();
+  EXPECT_TRUE(Draw("aaaa", TRect(0, 0, 5, 100)).empty());
+}
+
+TEST_F(Markup, ControlTagsAreFoundByTheHelpersAsTheRendererFindsThem) {
+  // A tab, a line end or a slash after the name: the renderer reads a control only where the helpers do.
+  const std::string tab = "<CONTROL\tTYPE=\"EDIT\"\tID=\"t\"\tVALUE=\"v\"\tWIDTH=\"40\">";
+  THTMLDrawParams p = Params(tab);
+  p.CheckHotSpot = true;
+  p.XPos = 10;
+  p.YPos = 10;
+  p.ControlID = "t";
+  EXPECT_TRUE(Run(p));
+  EXPECT_EQ(p.ControlValue, "v");
+  EXPECT_EQ(GetHTMLControlValue(tab, "t"), "v");
+  EXPECT_EQ(GetHTMLControlType(tab, "t"), "EDIT");
+  EXPECT_EQ(NextHTMLControlID(tab, ""), "t");
+  std::string t = tab;
+  ASSERT_TRUE(SetHTMLControlValue(t, "t", "w"));
+  EXPECT_EQ(GetHTMLControlValue(t, "t"), "w");
+
+  for (const std::string other : {"<CONTROLS ID=\"t\" VALUE=\"v\" WIDTH=\"40\">",
+                                   "<A HREF=\"<CONTROL ID=\"t\" VALUE=\"v\" WIDTH=\"40\">\">",
+                                   "<CONTROL\nID=\"t\" VALUE=\"v\" WIDTH=\"40\">"}) {
+    THTMLDrawParams q = Params(other);
+    q.CheckHotSpot = true;
+    q.XPos = 10;
+    q.YPos = 10;
+    q.ControlID = "t";
+    Run(q);
+    EXPECT_NE(q.AnchorVal, "ctrl") << other;
+    EXPECT_EQ(q.ControlValue, "") << other;
+    EXPECT_EQ(GetHTMLControlValue(other, "t"), "") << other;
+    std::string s = other;
+    EXPECT_FALSE(SetHTMLControlValue(s, "t", "w")) << other;
+  }
 }

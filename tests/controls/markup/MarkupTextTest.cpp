@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/markup/MarkupText.h"
+#include "platform/rtl/Win1252.h"
 
 TEST(MarkupStrip, BreaksBecomeCrLfAndTagsGo) {
   EXPECT_EQ(HTMLStrip("one<BR>two <b>three</b>"), "one\r\ntwo three");
@@ -69,13 +70,17 @@ TEST(MarkupEntities, EncodeThenDecodeGivesTheTextBack) {
 }
 
 TEST(MarkupEntities, PieceDecodingCaseRules) {
-  EXPECT_EQ(DecodePiece("&AMP;&Quot;&lt;&LT;&gt;", true), "&\"<&LT;>");
-  EXPECT_EQ(DecodePiece("&euro;&TRADE;&sect;&permil;&reg;&copy;&para;", true),
+  EXPECT_EQ(DecodePiece("&AMP;&Quot;&lt;&LT;&gt;", true, false), "&\"<&LT;>");
+  // The characters in either encoding of the text they go into.
+  EXPECT_EQ(DecodePiece("&euro;&TRADE;&sect;&permil;&reg;&copy;&para;", true, false),
             "\x80\x99\xA7\x89\xAE\xA9\xB6");
-  EXPECT_EQ(DecodePiece("a&nbsp;b", true), "a b");
-  EXPECT_EQ(DecodePiece("a&nbsp;b", false), "a&nbsp;b");
-  EXPECT_EQ(DecodePiece("&amp;lt;", true), "&lt;");  // one pass: no double decoding
-  EXPECT_EQ(DecodePiece("&&;&", true), "&&;&");
+  const std::string utf8 = DecodePiece("&euro;&TRADE;&sect;&permil;&reg;&copy;&para;", true, true);
+  EXPECT_EQ(utf8, "\xE2\x82\xAC\xE2\x84\xA2\xC2\xA7\xE2\x80\xB0\xC2\xAE\xC2\xA9\xC2\xB6");
+  EXPECT_EQ(utf8, Win1252ToUtf8("\x80\x99\xA7\x89\xAE\xA9\xB6"));
+  EXPECT_EQ(DecodePiece("a&nbsp;b", true, true), "a b");
+  EXPECT_EQ(DecodePiece("a&nbsp;b", false, true), "a&nbsp;b");
+  EXPECT_EQ(DecodePiece("&amp;lt;", true, true), "&lt;");  // one pass: no double decoding
+  EXPECT_EQ(DecodePiece("&&;&", true, false), "&&;&");
 }
 
 TEST(MarkupSmallHelpers, Conversions) {
@@ -148,4 +153,54 @@ TEST(MarkupControls, SetValueRewritesOnlyThatTag) {
   const std::string before = t;
   EXPECT_FALSE(SetHTMLControlValue(t, "none", "v"));
   EXPECT_EQ(t, before);
+}
+
+TEST(MarkupHighlight, NeighbouringOccurrencesAreWrappedOneAfterTheOther) {
+  // Each occurrence closes before the next opens, so the highlight ends with the last.
+  EXPECT_EQ(HiLight("aab", "a", "HI", false), "<HI>a</HI><HI>a</HI>b");
+  EXPECT_EQ(HiLight("<b>aa</b>", "a", "HI", false), "<HI><b>a</HI><HI>a</HI></b>");
+  EXPECT_EQ(HiLight("aaaa", "aa", "HI", false), "<HI>aa</HI><HI>aa</HI>");
+  // Occurrences do not overlap: the next search starts after the last one.
+  EXPECT_EQ(HiLight("aaa", "aa", "HI", false), "<HI>aa</HI>a");
+  // Tags in front of an occurrence stay outside it; a tag that is never closed hides the rest.
+  EXPECT_EQ(HiLight("x<i><b>ab", "ab", "HI", false), "x<HI><i><b>ab</HI>");
+  EXPECT_EQ(HiLight("ab<c ab", "b", "HI", false), "a<HI>b</HI><c ab");
+}
+
+TEST(MarkupHighlight, LargeTextsAreWrappedCompletely) {
+  // A megabyte with a hundred thousand occurrences, across tags.
+  std::string text;
+  for (int i = 0; i < 100000; ++i) text += i % 2 ? "x<b>a</b> " : "ya ";
+  const std::string lit = HiLight(text, "A", "hi", false);
+  EXPECT_EQ(StripTags(lit), StripTags(text));
+  size_t opened = 0;
+  for (size_t at = lit.find("<hi>"); at != std::string::npos; at = lit.find("<hi>", at + 1)) ++opened;
+  EXPECT_EQ(opened, 100000u);
+  EXPECT_EQ(UnHiLight(lit, "HI"), text);
+}
+
+TEST(MarkupHighlight, UnHiLightRemovesEveryTagItMakes) {
+  EXPECT_EQ(UnHiLight("<HI<HI>>x</H</HI>I>", "hi"), "x");
+  EXPECT_EQ(UnHiLight("</<hi>hi>a", "HI"), "a");  // an opening tag removed leaves a closing one
+  EXPECT_EQ(UnHiLight("<HIX>a</HI >", "HI"), "<HIX>a</HI >");
+  EXPECT_EQ(UnHiLight("abc", ""), "abc");
+}
+
+TEST(MarkupEncodingRule, InsertedTextTakesTheEncodingOfTheText) {
+  // A value typed as UTF-8 goes into a Windows-1252 text as 1252 bytes, and back.
+  std::string w = "\xE9<CONTROL ID=\"e\" VALUE=\"\" WIDTH=\"9\">";
+  ASSERT_TRUE(SetHTMLControlValue(w, "e", "\xC3\xA9\xE2\x82\xAC"));
+  EXPECT_EQ(GetHTMLControlValue(w, "e"), "\xE9\x80");
+  std::string u = "\xC3\xA9<CONTROL ID=\"e\" VALUE=\"\" WIDTH=\"9\">";
+  ASSERT_TRUE(SetHTMLControlValue(u, "e", "\xE9\x80"));
+  EXPECT_EQ(GetHTMLControlValue(u, "e"), "\xC3\xA9\xE2\x82\xAC");
+  std::string a = "<CONTROL ID=\"e\" VALUE=\"\" WIDTH=\"9\">";
+  ASSERT_TRUE(SetHTMLControlValue(a, "e", "\xC3\xA9"));
+  EXPECT_EQ(GetHTMLControlValue(a, "e"), "\xC3\xA9");
+
+  // A search text is looked for in the text's own encoding, by whole characters.
+  EXPECT_EQ(HiLight("caf\xC3\xA9 \xC2\xA9", "\xE9", "HI", true), "caf<HI>\xC3\xA9</HI> \xC2\xA9");
+  EXPECT_EQ(HiLight("caf\xE9", "\xC3\xA9", "HI", true), "caf<HI>\xE9</HI>");
+  // The byte A9 alone is no character of a UTF-8 text: the copyright sign is not split.
+  EXPECT_EQ(HiLight("\xC2\xA9", "\xA9", "HI", true), "<HI>\xC2\xA9</HI>");
 }
