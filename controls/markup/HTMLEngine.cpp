@@ -317,24 +317,12 @@ int TRenderer::GH() { return Extent("gh").cy; }
 std::string TRenderer::Ellipsize(const std::string& s, int width) {
   static const std::string dots = "...";
   if (C->TextWidth(s) <= width) return s;
-  // Cut only where a character begins (the text is UTF-8 here).
-  std::vector<size_t> starts;
-  for (size_t i = 0; i < s.size(); ++i)
-    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) starts.push_back(i);
-  size_t lo = 0, hi = starts.size();  // characters kept
-  while (lo < hi) {  // the most characters that fit with the dots
-    const size_t mid = (lo + hi + 1) / 2;
-    const size_t bytes = mid < starts.size() ? starts[mid] : s.size();
-    if (C->TextWidth(s.substr(0, bytes) + dots) <= width)
-      lo = mid;
-    else
-      hi = mid - 1;
-  }
-  if (lo > 0) return s.substr(0, starts[lo]) + dots;
+  // Widths of pieces add up on the canvas, so the longest start of whole
+  // characters that leaves room for the dots is found in one pass.
+  const int dotsWidth = C->TextWidth(dots);
+  if (dotsWidth <= width) return s.substr(0, C->TextFit(s, width - dotsWidth)) + dots;
   // Too narrow for all three dots: as many of them as fit.
-  for (size_t n = dots.size(); n > 0; --n)
-    if (C->TextWidth(dots.substr(0, n)) <= width) return dots.substr(0, n);
-  return std::string();
+  return dots.substr(0, C->TextFit(dots, width));
 }
 
 void TRenderer::Cut(const std::string& piece, TRect& box, std::string* shown) {
