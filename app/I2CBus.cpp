@@ -62,6 +62,7 @@ void TI2CBus::SetCPUSpeedMhz(double Mhz) {
   if (!(Mhz > 0) || !std::isfinite(Mhz)) Mhz = MeasureCounterRate();
   cpuSpeedMhz_ = Mhz;
   n320Count = RoundToInt(300 * cpuSpeedMhz_ / 1000);
+  SetTimedWaits(Clock);
 }
 
 // Without a clock from the time base the waits would have no scale: count the
@@ -111,7 +112,31 @@ uint8_t TI2CBus::StretchWait() {
 
 // --- Waits ---
 
-void TI2CBus::Delay() { ::Clock().DelayLoop(DelayCount > 0 ? static_cast<uint32_t>(DelayCount) : 0); }
+void TI2CBus::Delay() { Wait(DelayCount, timedHalfCycles_); }
+
+void TI2CBus::ReadDelay() { Wait(ReadDelayCount, timedThirdCycles_); }
+
+// The acknowledge clock of a read writes SDA before SCL rises: one port access
+// more than a data bit. On a line its time, a third of the read line's offset
+// (three accesses a bit), is taken off the two waits that end the eighth bit,
+// half from each, so the ninth clock keeps the period. Without a line the
+// waits stay whole.
+void TI2CBus::AckSetupDelay() {
+  int32_t turns = ReadDelayCount;
+  if (Calibrated()) turns -= RoundToInt(ReadDelayOffset / ReadDelaySlope / 2);
+  Wait(turns, timedThirdCycles_);
+}
+
+// The loop runs the same in calibration and use, so the line holds for the bus.
+void TI2CBus::Wait(int32_t Turns, uint64_t TimedCycles) {
+  if (Calibrated() || measuring_) {
+    ::Clock().DelayLoop(Turns > 0 ? static_cast<uint32_t>(Turns) : 0);
+    return;
+  }
+  const uint64_t target = GetCycleCount() + TimedCycles;
+  while (GetCycleCount() < target) {
+  }
+}
 
 void TI2CBus::n320Seconds() {
   const uint64_t target = GetCycleCount() + static_cast<uint64_t>(n320Count > 0 ? n320Count : 0);
@@ -204,24 +229,30 @@ uint8_t TI2CBus::I2CWrite(uint8_t Data) {
 uint8_t TI2CBus::I2CRead(uint8_t Last, uint8_t& Ack) {
   SetControl(SclPull);
   SetData(SDAHighByte);
-  Delay();
+  ReadDelay();
   uint8_t value = 0;
   for (int bit = 0; bit < 8; ++bit) {
     value = static_cast<uint8_t>(value << 1);
     SetControl(SclRelease);
-    Delay();
+    ReadDelay();
     uint8_t s = StretchWait();
     SetControl(SclPull);
-    Delay();
-    if (s & SdaHighBit) value |= 1;
-    Delay();
+    if (bit < 7) {
+      ReadDelay();
+      if (s & SdaHighBit) value |= 1;
+      ReadDelay();
+    } else {
+      AckSetupDelay();
+      if (s & SdaHighBit) value |= 1;
+      AckSetupDelay();
+    }
   }
   SetData(Last == 1 ? SDAHighByte : SDALowByte);
   SetControl(SclRelease);
-  Delay();
+  ReadDelay();
   Ack = StretchWait() & SdaHighBit;
   SetControl(SclPull);
-  Delay();
+  ReadDelay();
   return value;
 }
 
@@ -273,119 +304,291 @@ bool TI2CBus::InputState() { return port_.GetPin(PinInput); }
 
 // --- Calibration ---
 
-// Four written bits' worth of port accesses and waits, with SCL never pulled
-// low so the bus sees no clock.
-double TI2CBus::I2CP586(uint8_t Data) {
+namespace {
+
+// The least of a point's readings, in µs per bit: interrupts and other
+// programs only ever add time to a reading, so the least is the undisturbed one.
+template <class F>
+double LeastReading(F reading) {
+  double least = std::numeric_limits<double>::quiet_NaN();
+  for (int i = 0; i < TI2CBus::ReadingsPerPoint; ++i) {
+    const double p = reading();
+    if (p > 0 && std::isfinite(p) && !(p >= least)) least = p;
+  }
+  return least;
+}
+
+// Least-squares line through the points whose period is known.
+bool FitPoints(const std::array<double, TI2CBus::CalibrationPoints>& x,
+               const std::array<double, TI2CBus::CalibrationPoints>& y, double& offset, double& slope) {
+  double sx = 0, sy = 0;
+  int n = 0;
+  for (size_t i = 0; i < y.size(); ++i)
+    if (std::isfinite(y[i])) {
+      sx += x[i];
+      sy += y[i];
+      ++n;
+    }
+  if (n < 2) return false;
+  const double mx = sx / n, my = sy / n;
+  double sxx = 0, sxy = 0;
+  for (size_t i = 0; i < y.size(); ++i)
+    if (std::isfinite(y[i])) {
+      sxx += (x[i] - mx) * (x[i] - mx);
+      sxy += (x[i] - mx) * (y[i] - my);
+    }
+  slope = sxy / sxx;
+  offset = my - slope * mx;
+  return std::isfinite(slope) && std::isfinite(offset);
+}
+
+// The middle value (the upper of the two middle ones); NaN for none.
+double Median(std::vector<double> v) {
+  if (v.empty()) return std::numeric_limits<double>::quiet_NaN();
+  std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
+  return v[v.size() / 2];
+}
+
+// Loop turns for a bit of 1000 / k µs on a line; at least 1.
+int32_t LoopLength(int32_t k, double offset, double slope) {
+  const int32_t n = RoundToInt((1000.0 / k - offset) / slope);
+  return n < 1 ? 1 : n;
+}
+
+}  // namespace
+
+// Four bits' worth of port accesses and waits with SCL never pulled low, so
+// the bus sees no clock: those of I2CWrite, or with Read those of I2CRead.
+// Cycles receives the counter cycles of the four bits and of one counter
+// read, CounterRead the cycles of the counter read just before them.
+void TI2CBus::TimeFourBits(bool Read, uint8_t Data, double& Cycles, double& CounterRead) {
+  // The loops run whatever the line: they are what is measured.
+  const bool wasMeasuring = measuring_;
+  measuring_ = true;
   const uint64_t t0 = GetCycleCount();
   const uint64_t t1 = GetCycleCount();
   for (int i = 0; i < 4; ++i) {
-    SetControl(SclRelease);
-    n320Seconds();
-    SetData(Data & 0x80 ? SDAHighByte : SDALowByte);
-    Delay();
-    SetControl(SclRelease);
-    Delay();
-    Status();
-    Data = static_cast<uint8_t>(Data << 1);
+    if (Read) {
+      SetControl(SclRelease);
+      ReadDelay();
+      Status();
+      SetControl(SclRelease);
+      ReadDelay();
+      ReadDelay();
+    } else {
+      SetControl(SclRelease);
+      n320Seconds();
+      SetData(Data & 0x80 ? SDAHighByte : SDALowByte);
+      Delay();
+      SetControl(SclRelease);
+      Delay();
+      Status();
+      Data = static_cast<uint8_t>(Data << 1);
+    }
   }
   const uint64_t t2 = GetCycleCount();
-  // The cost of one counter read is taken off.
-  return (static_cast<double>(t2) - static_cast<double>(t1)) - (static_cast<double>(t1) - static_cast<double>(t0));
+  measuring_ = wasMeasuring;
+  Cycles = static_cast<double>(t2) - static_cast<double>(t1);
+  CounterRead = static_cast<double>(t1) - static_cast<double>(t0);
 }
 
-double TI2CBus::MeasurePeriod() {
-  // Two readings in a row that agree within 0.02 % give the period. On a busy
-  // machine interrupts can keep any two from agreeing, so the readings are kept:
-  // when the rounds run out, a period still stands if most readings lie close
-  // together, and only scattered readings fail the measurement.
-  std::vector<double> readings;
-  readings.reserve(2 * MeasureRounds);
-  auto reading = [&](double& p) {
-    p = I2CP586(0xFF) / 4 / cpuSpeedMhz_;
-    if (!(p > 0) || !std::isfinite(p)) return false;
-    readings.push_back(p);
+double TI2CBus::I2CP586(uint8_t Data) {
+  double cycles, counterRead;
+  TimeFourBits(false, Data, cycles, counterRead);
+  // The cost of one counter read is taken off.
+  return cycles - counterRead;
+}
+
+double TI2CBus::ReadBitsTime() {
+  double cycles, counterRead;
+  TimeFourBits(true, 0xFF, cycles, counterRead);
+  return cycles - counterRead;
+}
+
+// One reading in µs per bit. An interrupt between the two counter reads that
+// are to give the cost of one would make a reading too short, the one error
+// the least of several readings cannot undo: the least counter read seen so
+// far is taken off instead.
+double TI2CBus::Reading(bool Read) {
+  double cycles, counterRead;
+  TimeFourBits(Read, 0xFF, cycles, counterRead);
+  if (!(counterRead >= leastCounterRead_)) leastCounterRead_ = counterRead;
+  return (cycles - leastCounterRead_) / 4 / cpuSpeedMhz_;
+}
+
+double TI2CBus::MeasurePeriod() { return LeastReading([this] { return Reading(false); }); }
+
+double TI2CBus::MeasureReadPeriod() { return LeastReading([this] { return Reading(true); }); }
+
+// Measures the points, fits the line and checks every point against it. The
+// readings of a point are spread over the whole measurement (one reading of
+// each point per pass, the points in a scattered order), so that a spell in
+// which the machine runs slower for others spoils one reading of many points
+// rather than all of a few. When a point disagrees, each point is judged
+// against a line that outliers cannot pull (the median of the slopes between
+// pairs of points): a point above it was slowed by something else while it
+// was measured and is read again, its least reading only falling; a point
+// below it was caught in a rare fast spell (a virtual machine runs faster for
+// a moment when its host is idle) and is measured anew. Then the line is
+// fitted again, until every point agrees or the passes are spent; a few
+// points that still disagree then are left out.
+bool TI2CBus::FitLine(bool Read, int32_t& Count, TLine& Line) {
+  using TPoints = std::array<double, CalibrationPoints>;
+  const double none = std::numeric_limits<double>::quiet_NaN();
+  TPoints x{}, y{};
+  y.fill(none);
+  for (int i = 0; i < CalibrationPoints; ++i) x[i] = 500.0 * (i + 1);
+  auto reading = [&](int i) {
+    Count = static_cast<int32_t>(x[i]);
+    const double p = Reading(Read);
+    if (p > 0 && std::isfinite(p) && !(p >= y[i])) y[i] = p;
+  };
+  // True when every known point of p agrees with the least-squares line.
+  auto agrees = [&](const TPoints& p, TLine& fit) {
+    if (!FitPoints(x, p, fit.Offset, fit.Slope)) return false;
+    for (int i = 0; i < CalibrationPoints; ++i)
+      if (std::isfinite(p[i]) && !(std::fabs(p[i] / (fit.Offset + fit.Slope * x[i]) - 1) <= PointTolerance))
+        return false;
     return true;
   };
-  for (int round = 0; round < MeasureRounds; ++round) {
-    double p1, p2;
-    if (!reading(p1) || !reading(p2)) continue;
-    if (std::fabs((p1 - p2) / p1) < 0.0002) return (p1 + p2) / 2;
+  auto accept = [&](const TPoints& p, const TLine& fit) {
+    double mean = 0;
+    int n = 0;
+    for (double v : p)
+      if (std::isfinite(v)) {
+        mean += v;
+        ++n;
+      }
+    if (!UsableLine(fit, mean / n)) return false;
+    Line = fit;
+    return true;
+  };
+  // Each point's share above (or below) the line most points lie on; +inf
+  // for a point without a reading.
+  auto judge = [&](TPoints& residual) {
+    std::vector<double> v;
+    for (int i = 0; i < CalibrationPoints; ++i)
+      for (int j = i + 1; j < CalibrationPoints; ++j)
+        if (std::isfinite(y[i]) && std::isfinite(y[j])) v.push_back((y[j] - y[i]) / (x[j] - x[i]));
+    const double slope = Median(v);
+    v.clear();
+    for (int i = 0; i < CalibrationPoints; ++i)
+      if (std::isfinite(y[i])) v.push_back(y[i] - slope * x[i]);
+    const double offset = Median(v);
+    for (int i = 0; i < CalibrationPoints; ++i)
+      residual[i] = std::isfinite(y[i]) ? y[i] / (offset + slope * x[i]) - 1 : std::numeric_limits<double>::infinity();
+  };
+  for (int pass = 0; pass < ReadingsPerPoint; ++pass)
+    for (int k = 0; k < CalibrationPoints; ++k) reading((k * 7) % CalibrationPoints);
+  TPoints residual{};
+  for (int pass = 0;; ++pass) {
+    TLine fit;
+    bool complete = true;
+    for (double v : y) complete = complete && std::isfinite(v);
+    if (complete && agrees(y, fit)) return accept(y, fit);
+    judge(residual);
+    if (pass == RemeasurePasses) break;
+    for (int k = 0; k < CalibrationPoints; ++k) {
+      const int i = (k * 7) % CalibrationPoints;
+      if (residual[i] > PointTolerance / 2) {
+        reading(i);
+      } else if (residual[i] < -PointTolerance) {
+        y[i] = none;
+        for (int r = 0; r < ReadingsPerPoint; ++r) reading(i);
+      }
+    }
   }
-  return SettledPeriod(readings);
+  TPoints kept = y;
+  int left = 0;
+  for (int i = 0; i < CalibrationPoints; ++i)
+    if (!(std::fabs(residual[i]) <= PointTolerance)) {
+      kept[i] = none;
+      ++left;
+    }
+  TLine fit;
+  return left <= MaxPointsLeftOut && agrees(kept, fit) && accept(kept, fit);
 }
 
-double TI2CBus::SettledPeriod(std::vector<double> readings) {
-  const double none = std::numeric_limits<double>::quiet_NaN();
-  if (readings.size() < 10) return none;
-  std::sort(readings.begin(), readings.end());
-  // The narrowest run holding 60 % of the readings; its middle is the period
-  // when that run spans less than 0.5 %.
-  const size_t need = (readings.size() * 3 + 4) / 5;
-  size_t best = 0;
-  for (size_t i = 1; i + need <= readings.size(); ++i)
-    if (readings[i + need - 1] - readings[i] < readings[best + need - 1] - readings[best]) best = i;
-  const double lo = readings[best], hi = readings[best + need - 1];
-  if ((hi - lo) / lo >= 0.005) return none;
-  return readings[best + need / 2];
+bool TI2CBus::UsableLine(const TLine& Line, double MeanPeriod) const {
+  // The loop's share over the measured range must stand above the readings'
+  // own resolution, or the line would turn any clock into a near-endless loop.
+  const bool rises = Line.Slope * (500.0 * (CalibrationPoints - 1)) >= 0.0002 * MeanPeriod;
+  return Line.Slope > 0 && rises && Line.Offset + Line.Slope > 0;
+}
+
+void TI2CBus::DropLine() {
+  DelaySlope = DelayOffset = 0;
+  ReadDelaySlope = ReadDelayOffset = 0;
+  MaxClock = 70;
+  SetTimedWaits(Clock);
 }
 
 bool TI2CBus::Calibrate() {
   // Without a selected port there is nothing to measure: the line would hold
   // the loop alone and promise clocks no port can give.
   if (PortAddress == 0) return false;
-  const int32_t savedCount = DelayCount;
-  double sxy = 0, sy = 0;
-  bool measured = false;
-  // A burst of interrupts can spoil one point; the whole line is measured
-  // again before the calibration counts as failed.
-  for (int attempt = 0; attempt < CalibrationAttempts && !measured; ++attempt) {
-    sxy = sy = 0;
-    measured = true;
-    for (int i = 1; i <= CalibrationPoints && measured; ++i) {
-      DelayCount = 500 * i;
-      const double y = MeasurePeriod();
-      measured = std::isfinite(y);
-      sxy += DelayCount * y;
-      sy += y;
-    }
-  }
-  // 5250 is the mean of the loop lengths 500 ... 10000, 166250000 the sum of
-  // their squared deviations from it.
-  const double slope = (sxy - 5250 * sy) / 166250000;
-  const double offset = sy / 20 - 5250 * slope;
-  const double atOne = offset + slope;  // bit period at DelayCount 1
-  // The loop's share over the measured range must stand above the readings'
-  // own resolution, or the line would turn any clock into a near-endless loop.
-  const bool rises = slope * (500.0 * (CalibrationPoints - 1)) >= 0.0002 * (sy / CalibrationPoints);
-  if (!measured || !std::isfinite(slope) || !std::isfinite(offset) || !(slope > 0) || !rises || !(atOne > 0)) {
+  const int32_t savedCount = DelayCount, savedReadCount = ReadDelayCount;
+  TLine written, read;
+  leastCounterRead_ = std::numeric_limits<double>::infinity();
+  const bool ok = FitLine(false, DelayCount, written) && FitLine(true, ReadDelayCount, read);
+  lastCalibrationFailed_ = !ok;
+  if (!ok) {
     DelayCount = savedCount;
-    ShowStatus(" Calibration failed - previous timing kept", blFault);
+    ReadDelayCount = savedReadCount;
+    // A line holds only for the port and the access mode it was measured in.
+    if (Calibrated() && linePort_ == PortAddress && lineSlow_ == port_.HardAccess()) {
+      ShowStatus(CalibrationKeptText, blFault);
+    } else {
+      DropLine();
+      ShowStatus(CalibrationSlowText, blFault);
+    }
     return false;
   }
-  DelaySlope = slope;
-  DelayOffset = offset;
-  MaxClock = RoundToInt(1000 / atOne);
+  DelaySlope = written.Slope;
+  DelayOffset = written.Offset;
+  ReadDelaySlope = read.Slope;
+  ReadDelayOffset = read.Offset;
+  linePort_ = PortAddress;
+  lineSlow_ = port_.HardAccess();
+  // The fastest bit either line allows, at one loop turn.
+  MaxClock = RoundToInt(1000 / std::max(written.Offset + written.Slope, read.Offset + read.Slope));
   if (MaxClock < 1) MaxClock = 1;
   if (Clock > MaxClock) {
     Clock = MaxClock;
     if (OnClockPanel) OnClockPanel(std::to_string(Clock) + " KHz");
   }
-  // DelayCount stays at the last loop length; callers apply SetFrequency next.
+  // The loops stay at the last length; callers apply SetFrequency next.
+  DelayCount = ReadDelayCount = 500 * CalibrationPoints;
   return true;
+}
+
+// Without a line no wait can be derived from a loop length: each is timed by
+// the counter, half a bit for Delay and a third for ReadDelay, so that with
+// the port accesses on top no bit is shorter than the clock asks.
+void TI2CBus::SetTimedWaits(int32_t Frequency) {
+  const double periodUs = 1000.0 / (Frequency >= 1 ? Frequency : DefaultClock);
+  timedHalfCycles_ = static_cast<uint64_t>(std::ceil(periodUs / 2 * cpuSpeedMhz_));
+  timedThirdCycles_ = static_cast<uint64_t>(std::ceil(periodUs / 3 * cpuSpeedMhz_));
 }
 
 void TI2CBus::SetFrequency(int32_t Frequency) {
   int32_t k = Frequency;
-  if (k > MaxClock) k = MaxClock;
+  // Only a measured maximum lowers a clock: without a line the one asked for
+  // stays, and the timed waits keep the bus from running faster.
+  if (Calibrated() && k > MaxClock) k = MaxClock;
   // The default comes after the cap and is not capped itself.
   if (k < 1) k = DefaultClock;
+  std::string shown = std::to_string(k) + " KHz";
   if (Calibrated()) {
-    DelayCount = RoundToInt((1000.0 / k - DelayOffset) / DelaySlope);
+    DelayCount = LoopLength(k, DelayOffset, DelaySlope);
+    ReadDelayCount = LoopLength(k, ReadDelayOffset, ReadDelaySlope);
+  } else {
     if (DelayCount < 1) DelayCount = 1;
-  } else if (DelayCount < 1) {
-    DelayCount = 1;
+    if (ReadDelayCount < 1) ReadDelayCount = 1;
+    SetTimedWaits(k);
+    shown = "\xE2\x89\xA4" + shown;  // "at most": the bus runs slower by its port accesses
   }
-  if (OnClockPanel) OnClockPanel(std::to_string(k) + " KHz");
+  if (OnClockPanel) OnClockPanel(shown);
   Clock = k;
 }
 
@@ -416,9 +619,13 @@ void TI2CBus::SetDriverMode(uint8_t Mode) {
 }
 
 void TI2CBus::ToggleAccessMode() {
-  SetDriverMode(fastAccess_ ? 1 : 0);
-  Calibrate();
+  lastCalibrationFailed_ = false;
+  SetDriverMode(fastAccess_ ? 1 : 0);  // the switch to Normal calibrates too
+  const bool failedInSwitch = lastCalibrationFailed_;
+  const bool ok = Calibrate();
   SetFrequency(Clock);
+  // The failure of the switch's calibration no longer holds.
+  if (ok && failedInSwitch) ShowStatus(" Calibration complete", blReady);
 }
 
 void TI2CBus::RestoreAccessMode(bool Slow) {
@@ -431,9 +638,20 @@ void TI2CBus::RestoreAccessMode(bool Slow) {
 }
 
 bool TI2CBus::CalibrateCommand() {
+  if (PortAddress == 0) {
+    ShowStatus(NoPortText, blFault);
+    return false;
+  }
   const bool ok = Calibrate();
   SetFrequency(Clock);
   if (ok) ShowStatus(" Calibration complete", blReady);
+  return ok;
+}
+
+bool TI2CBus::CalibrateAtStart() {
+  const bool ok = PortAddress != 0 && Calibrate();
+  SetFrequency(Clock);
+  if (ok && HardwareReady) ShowReady();
   return ok;
 }
 
@@ -454,6 +672,8 @@ void TI2CBus::ShowStatus(const std::string& Text, TBusLook Look) {
   if (OnStatusLine) OnStatusLine(Text, Look);
 }
 
+void TI2CBus::ShowReady() { ShowStatus("  Hardware ready at LPT" + std::to_string(port_.LPTNumber()), blReady); }
+
 // --- Port selection ---
 
 void TI2CBus::SelectPort(int Port) {
@@ -466,7 +686,7 @@ void TI2CBus::SelectPort(int Port) {
     const bool calibrated = Calibrate();
     SetFrequency(Clock);
     // A failed calibration keeps its own text on the status line.
-    if (calibrated) ShowStatus("  Hardware ready at " + name, blReady);
+    if (calibrated) ShowReady();
     if (OnPortPanel) OnPortPanel(name);
     if (OnPortChecked) OnPortChecked(Port);
   } else {

@@ -6,8 +6,8 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
 #include <functional>
+#include <limits>
 #include <string>
 
 class TPortIO;
@@ -44,17 +44,24 @@ class TI2CBus {
   // --- Timing state ---
   int32_t DelayCount = 10;  // turns of Delay; at least 1 after any SetFrequency
   int32_t n320Count = 0;    // counter cycles in 300 ns
-  double DelayOffset = 0;   // µs per bit at DelayCount 0
-  double DelaySlope = 0;    // µs per bit per DelayCount step
+  double DelayOffset = 0;   // µs per written bit at DelayCount 0
+  double DelaySlope = 0;    // µs per written bit per DelayCount step
   int32_t MaxClock = 70;    // highest bus frequency (KHz) the calibration line allows
-  int32_t Clock = 50;       // bus frequency (KHz) in force
+  int32_t Clock = 50;       // bus frequency (KHz) set; in force once a line exists
+  // A read bit waits three times and accesses the port less often than a
+  // written one: it has a line and a loop length of its own.
+  int32_t ReadDelayCount = 10;  // turns of ReadDelay
+  double ReadDelayOffset = 0;   // µs per read bit at ReadDelayCount 0
+  double ReadDelaySlope = 0;    // µs per read bit per ReadDelayCount step
 
   // The time base's clock. A value that is not a positive number is replaced by
   // a short measurement of the counter against the monotonic clock.
   double CPUSpeedMhz() const { return cpuSpeedMhz_; }
   void SetCPUSpeedMhz(double Mhz);
 
-  // True while a calibration line is in force (one successful Calibrate).
+  // True while a calibration line is in force: one successful Calibrate on the
+  // port and in the access mode now in use. Without one, every wait is timed by
+  // the counter so that no bit can be shorter than the set clock asks.
   bool Calibrated() const { return DelaySlope > 0; }
 
   // --- Bus routines ---
@@ -73,20 +80,29 @@ class TI2CBus {
 
   // --- Waits ---
   void Delay();
+  void ReadDelay();      // each of the three waits of a read bit
+  void AckSetupDelay();  // each of the two waits before a read's acknowledge clock
   void n320Seconds();
   void uSeconds(int32_t Count);
 
   // --- Calibration and clock ---
   double I2CP586(uint8_t Data);
-  // One bit period in µs; NaN when no two readings agreed within the retry
-  // bound and the readings taken were too scattered to settle on one.
+  // Four read bits' worth of port accesses and waits, in counter cycles.
+  double ReadBitsTime();
+  // One written bit's period in µs at the current DelayCount: the least of
+  // ReadingsPerPoint readings, as interrupts only ever add time. NaN when no
+  // reading was positive.
   double MeasurePeriod();
-  // The period most of the readings agree on (within 0.5 %), or NaN.
-  static double SettledPeriod(std::vector<double> readings);
-  // Fits the calibration line. False when the measurement failed or gave an
-  // unusable line: then the previous line, MaxClock and DelayCount stay and the
-  // status line says so.
+  // The same for a read bit at the current ReadDelayCount.
+  double MeasureReadPeriod();
+  // Fits the lines of written and read bits. False when a point would not agree
+  // with its line or the line is unusable: then a line measured on this port in
+  // this access mode stays in force, any other is dropped, and the status line
+  // says which.
   bool Calibrate();
+  // Sets Clock and the loop lengths and shows the clock. With a line the
+  // frequency is capped at MaxClock; without one it is kept as asked, the waits
+  // are timed so the bus runs no faster, and the panel says "at most".
   void SetFrequency(int32_t Frequency);
 
   // --- Access mode ---
@@ -99,8 +115,13 @@ class TI2CBus {
   // The stored "Mode" value at start: True = Slow, False = switch to Normal.
   void RestoreAccessMode(bool Slow);
 
-  // The "Calibrate" command: calibrate, apply the clock, report on the status line.
+  // The "Calibrate" command: calibrate, apply the clock, report on the status
+  // line (also when there is no port to calibrate).
   bool CalibrateCommand();
+  // The last calibration of the start: calibrate, apply the clock, and show
+  // the state that then holds, so that the failure of an earlier calibration
+  // does not outlast its mending.
+  bool CalibrateAtStart();
 
   // --- Port selection ---
   // Selects LPT1..LPT3 (Port 1..3) and tests for the adapter there.
@@ -116,10 +137,17 @@ class TI2CBus {
   std::function<void(bool Checked)> OnFastAccessChecked;                     // mnuFastAccess
   std::function<void(int CheckedPort)> OnPortChecked;  // LPT items: 1..3 checked, 0 = none
 
-  // Bounds of the calibration's measurement.
-  static constexpr int MeasureRounds = 200;  // attempts of MeasurePeriod to get two agreeing readings
-  static constexpr int CalibrationPoints = 20;
-  static constexpr int CalibrationAttempts = 3;  // measurements of the line before a calibration fails
+  // The calibration's measurement.
+  static constexpr int CalibrationPoints = 20;   // loop lengths 500, 1000 ... 10000
+  static constexpr int ReadingsPerPoint = 9;        // a point is the least of at least these
+  static constexpr double PointTolerance = 0.02;    // a point agrees within this share of its line
+  static constexpr int RemeasurePasses = 60;        // passes over the disagreeing points
+  static constexpr int MaxPointsLeftOut = 2;        // points that still disagree then, left out of the line
+
+  // Status-line texts of this unit.
+  static constexpr const char* CalibrationKeptText = " Calibration failed - previous timing kept";
+  static constexpr const char* CalibrationSlowText = " Calibration failed - bus slower than set";
+  static constexpr const char* NoPortText = " No parallel port - nothing to calibrate";
 
  private:
   uint8_t Status();  // status register AND 0x88
@@ -128,13 +156,31 @@ class TI2CBus {
   uint8_t WaitStatus(uint8_t Wanted, uint32_t Milliseconds);
   uint8_t StretchWait();
   double MeasureCounterRate();
+  void Wait(int32_t Turns, uint64_t TimedCycles);
+  void SetTimedWaits(int32_t Frequency);
+  struct TLine {
+    double Offset = 0, Slope = 0;
+  };
+  bool FitLine(bool Read, int32_t& Count, TLine& Line);
+  void TimeFourBits(bool Read, uint8_t Data, double& Cycles, double& CounterRead);
+  double Reading(bool Read);
+  bool UsableLine(const TLine& Line, double MeanPeriod) const;
+  void DropLine();
   void ShowStatus(const std::string& Text, TBusLook Look);
+  void ShowReady();
   void ShowMode();
   void SetFastAccessMark(bool Checked);
 
   TPortIO& port_;
   double cpuSpeedMhz_ = 0;
   bool fastAccess_ = false;
+  bool measuring_ = false;         // the calibration runs the loops whatever the line
+  uint64_t timedHalfCycles_ = 0;   // without a line: each Delay, half a bit
+  uint64_t timedThirdCycles_ = 0;  // without a line: each ReadDelay, a third of a bit
+  uint16_t linePort_ = 0;          // where the line in force was measured
+  bool lineSlow_ = true;
+  bool lastCalibrationFailed_ = false;
+  double leastCounterRead_ = std::numeric_limits<double>::infinity();  // cycles of one counter read
 };
 
 // The status-line code of a masked status value (status AND 0x88).

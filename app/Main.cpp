@@ -347,8 +347,7 @@ void TfrmMain::GetRegistryData() {
   bus_->RestoreAccessMode(haveMode ? slow : true);
   bus_->Clock = haveClock ? clock : 50;
   ShowSplash = haveSplash ? splash : true;
-  if (PortDriver->ActiveHW() && bus_->PortAddress != 0) bus_->Calibrate();
-  if (PortDriver->ActiveHW()) bus_->SetFrequency(bus_->Clock);
+  if (PortDriver->ActiveHW()) bus_->CalibrateAtStart();
 }
 
 void TfrmMain::FormDestroy(TObject*) {

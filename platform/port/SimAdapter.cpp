@@ -55,17 +55,47 @@ bool TSimulatedAdapter::Trigger() const {
   return AdapterAt(a) && (data_[a] & 0x40) != 0;
 }
 
-void TSimulatedAdapter::Spend() {
+namespace {
+
+// Counter cycles per ns of the real clock, measured once over 5 ms.
+double CyclesPerNanosecond(TClock& clock) {
+  static const double rate = [&clock] {
+    const uint64_t n0 = clock.NowNanoseconds(), c0 = clock.ReadTimeStampCounter();
+    uint64_t n1 = n0, c1 = c0;
+    while (n1 - n0 < 5000000) {
+      n1 = clock.NowNanoseconds();
+      c1 = clock.ReadTimeStampCounter();
+    }
+    return c1 > c0 ? double(c1 - c0) / double(n1 - n0) : 0.0;
+  }();
+  return rate;
+}
+
+}  // namespace
+
+// An access takes its cost from its start, whatever the simulation does
+// within it, as a port access on real hardware takes the same time whether or
+// not a line moves. A fake clock is advanced at once; on the real clock the
+// access ends at a deadline of the cycle counter (finer than the system's
+// clock), returned for Finish.
+uint64_t TSimulatedAdapter::Spend() {
   ++accesses_;
   const double cost = hard_ ? SlowAccessNs : NormalAccessNs;
-  if (cost <= 0) return;
+  if (cost <= 0) return 0;
   TClock& clock = Clock();
   if (auto* fake = dynamic_cast<TFakeClock*>(&clock)) {
     fake->Advance(cost);
-    return;
+    return 0;
   }
-  const uint64_t until = clock.NowNanoseconds() + static_cast<uint64_t>(cost);
-  while (clock.NowNanoseconds() < until) {
+  const double rate = CyclesPerNanosecond(clock);
+  if (!(rate > 0)) return 0;
+  return clock.ReadTimeStampCounter() + static_cast<uint64_t>(cost * rate);
+}
+
+void TSimulatedAdapter::Finish(uint64_t until) {
+  if (until == 0) return;
+  TClock& clock = Clock();
+  while (clock.ReadTimeStampCounter() < until) {
   }
 }
 
@@ -120,7 +150,19 @@ uint8_t TSimulatedAdapter::AdapterStatus() {
 }
 
 uint8_t TSimulatedAdapter::Read(int lpt, TPortRegister reg) {
-  Spend();
+  const uint64_t until = Spend();
+  const uint8_t value = ReadRegister(lpt, reg);
+  Finish(until);
+  return value;
+}
+
+void TSimulatedAdapter::Write(int lpt, TPortRegister reg, uint8_t value) {
+  const uint64_t until = Spend();
+  WriteRegister(lpt, reg, value);
+  Finish(until);
+}
+
+uint8_t TSimulatedAdapter::ReadRegister(int lpt, TPortRegister reg) {
   if (lpt < 0 || lpt >= kLptCount) return 0xFF;
   switch (reg) {
     case prData:
@@ -135,8 +177,7 @@ uint8_t TSimulatedAdapter::Read(int lpt, TPortRegister reg) {
   return 0xFF;
 }
 
-void TSimulatedAdapter::Write(int lpt, TPortRegister reg, uint8_t value) {
-  Spend();
+void TSimulatedAdapter::WriteRegister(int lpt, TPortRegister reg, uint8_t value) {
   if (lpt < 0 || lpt >= kLptCount) return;
   switch (reg) {
     case prData: {

@@ -112,7 +112,10 @@ class TSimulatedAdapter : public TPortBackend {
  private:
   friend class TSimI2CDevice;
   void Record(TSimEvent e);
-  void Spend();
+  uint64_t Spend();
+  void Finish(uint64_t until);
+  uint8_t ReadRegister(int lpt, TPortRegister reg);
+  void WriteRegister(int lpt, TPortRegister reg, uint8_t value);
   bool AdapterAt(int lpt) const;
   uint8_t AdapterStatus();
 

@@ -46,12 +46,15 @@ class TRealClock final : public TClock {
     return true;
   }
   void DelayLoop(uint32_t count) override {
-    // The empty asm makes the counter opaque, so the loop is neither folded
-    // away nor turned into memory traffic: each turn costs the same, which the
-    // bit-delay calibration's straight line relies on.
-    while (count != 0) {
-      asm volatile("" : "+r"(count));
-      --count;
+    // A turn is one cycle of the time-stamp counter, not one pass of a
+    // count-down loop: a loop's speed follows the processor's changing clock
+    // (turbo and power states, a busy hyperthread sibling, a virtual
+    // machine's host), by up to a third under load, and a bus clock
+    // calibrated on it would run that much off once the load changes. The
+    // counter runs at one rate, so the time per turn stays what the
+    // calibration measured.
+    const uint64_t end = ReadTimeStampCounter() + count;
+    while (ReadTimeStampCounter() < end) {
     }
   }
   uint64_t NowNanoseconds() override { return MonotonicNs(); }

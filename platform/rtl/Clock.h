@@ -23,7 +23,8 @@ class TClock {
   // High-resolution counter; false when unavailable.
   virtual bool QueryPerformanceCounter(int64_t& count) = 0;
   virtual bool QueryPerformanceFrequency(int64_t& frequency) = 0;
-  // Busy loop of Count turns that the compiler may not remove.
+  // Busy wait of Count turns. The real clock's turn is one cycle of the
+  // time-stamp counter, so a wait lasts the same whatever the processor's speed.
   virtual void DelayLoop(uint32_t count) = 0;
   // Nanoseconds since an arbitrary start (for logs and tests).
   virtual uint64_t NowNanoseconds() = 0;
