@@ -4,7 +4,6 @@
 #include <cstring>
 #include <initializer_list>
 #include <memory>
-#include <unordered_map>
 
 #include "controls/markup/EsgHTMLE.h"
 #include "controls/markup/MarkupImages.h"
@@ -62,65 +61,6 @@ bool EqualsLowered(std::string_view s, std::string_view upper) {
   for (size_t i = 0; i < s.size(); ++i)
     if (s[i] != Low(upper[i])) return false;
   return true;
-}
-
-// Text extents by canvas, font and text, kept across calls: repainting the
-// same texts is the common case and measuring through the canvas is dear.
-constexpr size_t kMeasureCacheSize = 50000;
-
-// What a measurement depends on: the canvas, the font but its colour, the
-// text. Looked up through views, so a hit builds no string.
-struct TMeasureView {
-  const void* Backend;
-  int Height, Style, Orientation, Pitch, Charset;
-  std::string_view Name, Text;
-};
-
-struct TMeasureKey {
-  const void* Backend;
-  int Height, Style, Orientation, Pitch, Charset;
-  std::string Name, Text;
-  explicit TMeasureKey(const TMeasureView& v)
-      : Backend(v.Backend), Height(v.Height), Style(v.Style), Orientation(v.Orientation), Pitch(v.Pitch),
-        Charset(v.Charset), Name(v.Name), Text(v.Text) {}
-  TMeasureView View() const { return {Backend, Height, Style, Orientation, Pitch, Charset, Name, Text}; }
-};
-
-TMeasureView MeasureView(const void* backend, const TFontData& f, std::string_view text) {
-  return {backend, f.Height, int(f.Style), f.Orientation, int(f.Pitch), int(f.Charset), f.Name, text};
-}
-
-// The face name is left to the comparison: texts rarely mix faces of one
-// size and style, and hashing it would cost as much as the text.
-struct TMeasureHash {
-  using is_transparent = void;
-  size_t operator()(const TMeasureView& v) const {
-    size_t h = std::hash<std::string_view>()(v.Text);
-    auto mix = [&h](size_t x) { h ^= x + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2); };
-    mix(std::hash<const void*>()(v.Backend));
-    mix(size_t(unsigned(v.Height)) | size_t(unsigned(v.Style)) << 32);
-    mix(size_t(unsigned(v.Orientation)) | size_t(unsigned(v.Pitch) ^ unsigned(v.Charset) << 8) << 32);
-    return h;
-  }
-  size_t operator()(const TMeasureKey& k) const { return (*this)(k.View()); }
-};
-
-struct TMeasureEqual {
-  using is_transparent = void;
-  static bool Same(const TMeasureView& a, const TMeasureView& b) {
-    return a.Backend == b.Backend && a.Height == b.Height && a.Style == b.Style && a.Orientation == b.Orientation &&
-           a.Pitch == b.Pitch && a.Charset == b.Charset && a.Text == b.Text && a.Name == b.Name;
-  }
-  bool operator()(const TMeasureKey& a, const TMeasureKey& b) const { return Same(a.View(), b.View()); }
-  bool operator()(const TMeasureKey& a, const TMeasureView& b) const { return Same(a.View(), b); }
-  bool operator()(const TMeasureView& a, const TMeasureKey& b) const { return Same(a, b.View()); }
-};
-
-using TMeasureCache = std::unordered_map<TMeasureKey, TSize, TMeasureHash, TMeasureEqual>;
-
-TMeasureCache& MeasureCache() {
-  static TMeasureCache cache;
-  return cache;
 }
 
 enum TAlign { taLeft, taRight, taCenter };
@@ -221,7 +161,6 @@ class TRenderer {
   TSize ExtentIn(const TFontData& f, std::string_view s);
   void SelectFont(const TFontData& f);
   void DrawDeferred();
-  void CheckMeasureCache();
   int GH();
   std::string Ellipsize(const std::string& s, int width);
   // The part of a piece that is shown when it passes the rectangle's right
@@ -287,29 +226,11 @@ void TRenderer::ApplyFontColor(TColor c) {
 
 TSize TRenderer::Extent(std::string_view s) { return ExtentIn(st_.Font, s); }
 
+// Measured by the canvas every time: it holds a table of its characters' advances per font,
+// so a text costs a look-up per character and nothing is kept per text.
 TSize TRenderer::ExtentIn(const TFontData& f, std::string_view s) {
-  const TMeasureView key = MeasureView(C->Backend(), f, s);
-  auto& cache = MeasureCache();
-  const auto it = cache.find(key);
-  if (it != cache.end()) return it->second;
   SelectFont(f);
-  const TSize size = C->TextExtent(std::string(s));
-  if (cache.size() >= kMeasureCacheSize) cache.clear();
-  cache.emplace(TMeasureKey(key), size);
-  return size;
-}
-
-void TRenderer::CheckMeasureCache() {
-  // A canvas whose metrics changed (or a new one at the same address) must
-  // not be served old widths: one real measurement tells.
-  ApplyFont();
-  const TSize probe = C->TextExtent("gh");
-  auto& cache = MeasureCache();
-  const TMeasureView key = MeasureView(C->Backend(), st_.Font, "gh");
-  const auto it = cache.find(key);
-  if (it != cache.end() && it->second == probe) return;
-  if (it != cache.end()) cache.clear();
-  cache.emplace(TMeasureKey(key), probe);
+  return C->TextExtent(std::string(s));
 }
 
 int TRenderer::GH() { return Extent("gh").cy; }
@@ -1143,7 +1064,6 @@ bool TRenderer::Run() {
   C->Brush()->SetStyle(bsClear);
   drawing_ = !P.CheckHeight && !P.CheckHotSpot;
 
-  CheckMeasureCache();
   const int baseGH = GH();
   // No room at all: nothing to lay out.
   if (P.Rect.Width() > 0) {

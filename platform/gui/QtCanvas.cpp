@@ -52,6 +52,7 @@ struct TGlyph {
   int32_t advance = 0;
   uint8_t face = 0;  // in the font entry's faces
   uint8_t kind = kUnknown;
+  bool blank = false;  // no ink (a space): takes its advance, nothing to draw
 };
 
 bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
@@ -171,6 +172,7 @@ void TQtCanvasBackend::TFontEntry::Resolve(char32_t c, TGlyph& g) {
   }
   QPointF advance;
   faces[g.face].advancesForGlyphIndexes(&g.index, &advance, 1);
+  g.blank = g.index != 0 && faces[g.face].boundingRect(g.index).isEmpty();
   g.advance = static_cast<int32_t>(std::lround(advance.x()));
   g.kind = kSimple;
 }
@@ -253,8 +255,7 @@ void TQtCanvasBackend::SetFont(const TFontData& f) {
       if (r.entry && r.generation == cache.generation && SameFont(f, r.data)) {
         font_ = r.entry;
         fontGeneration_ = r.generation;
-        fontData_ = f;
-        fontColor_ = ToQColor(f.Color);
+        SetFontData(f);
         return;
       }
     QPaintDevice* d = p_->device();
@@ -275,8 +276,13 @@ void TQtCanvasBackend::SetFont(const TFontData& f) {
     slot.entry = font_;
     slot.generation = fontGeneration_;
   }
+  SetFontData(f);
+}
+
+void TQtCanvasBackend::SetFontData(const TFontData& f) {
+  if (!fontColorSet_ || f.Color != fontData_.Color) fontColor_ = ToQColor(f.Color);
+  fontColorSet_ = true;
   fontData_ = f;
-  fontColor_ = ToQColor(f.Color);
 }
 
 bool TQtCanvasBackend::HaveFont() {
@@ -332,9 +338,9 @@ bool TQtCanvasBackend::EachGlyph(const std::string& s, F&& f) {
 }
 
 void TQtCanvasBackend::UseTextPen() {
-  if (state_ == kText && textPen_ == fontColor_) return;
-  p_->setPen(fontColor_);
-  textPen_ = fontColor_;
+  if (state_ == kText && textPen_.color() == fontColor_) return;
+  if (textPen_.color() != fontColor_) textPen_.setColor(fontColor_);  // no new pen per text
+  p_->setPen(textPen_);
   state_ = kText;
 }
 
@@ -579,7 +585,7 @@ void TQtCanvasBackend::Text(int x, int y, const std::string& s, bool opaque, int
   bool oneFace = true;
   int64_t pen = 0, ulX = -1, ulWidth = 0;
   const bool simple = EachGlyph(s, [&](const TGlyph& g, size_t pos, size_t len) {
-    if (pen + g.advance >= from && pen <= to) {
+    if (!g.blank && pen + g.advance >= from && pen <= to) {
       glyphs_[count] = g.index;
       positions_[count] = QPointF(qreal(pen), 0.0);
       faces_[count] = g.face;

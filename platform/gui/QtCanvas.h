@@ -85,7 +85,9 @@ class TQtCanvasBackend : public TCanvasBackend {
   size_t recentNext_ = 0;
   TFontData fontData_;
   QColor fontColor_;
-  QColor textPen_;
+  bool fontColorSet_ = false;
+  void SetFontData(const TFontData& f);
+  QPen textPen_{QColor(Qt::black), 0};  // what the painter's pen is when it draws text
   TPenData penData_;
   TBrushData brushData_;
   bool penSet_ = false, brushSet_ = false;
