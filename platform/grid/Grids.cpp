@@ -908,7 +908,8 @@ void TCustomGrid::InvalidateEditor() {
 }
 
 void TCustomGrid::UpdateEditorPlace() {
-  if (editor_ && editor_->Visible() && inplaceCol_ >= 0) editor_->UpdateLoc(CellRect(inplaceCol_, inplaceRow_));
+  // Also brings back an editor whose cell was scrolled out of view and returns.
+  if (editor_ && editorMode_ && inplaceCol_ >= 0) editor_->UpdateLoc(CellRect(inplaceCol_, inplaceRow_));
 }
 
 void TCustomGrid::ShowEditorChar(char32_t Ch) {
@@ -1069,6 +1070,9 @@ void TCustomGrid::KeyDown(WORD& Key, TShiftState Shift) {
         }
         break;
       case VK_F2: SetEditorMode(true); return;
+      case VK_ESCAPE:
+        if (editorMode_ && !(options_ & goAlwaysShowEditor)) HideEditor();
+        return;
       default: return;
     }
   }

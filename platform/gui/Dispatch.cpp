@@ -344,6 +344,7 @@ void GuiAskCursor(TControl* Target) {
   LRESULT r = Target->Perform(WM_SETCURSOR, wnd, MakeLParam(HTCLIENT, WM_MOUSEMOVE));
   gCursorAsked = prev;
   if (r == 0 && gCursorSet && gCursorSet == CursorWidget(Target)) {
+    gCursorSet->unsetCursor();
     gCursorSet = nullptr;
     GuiApplyCursor(Target);
   }

@@ -33,6 +33,13 @@ TScrollFrame::TScrollFrame(TWinControl* Control, QWidget* Parent) : TPeer<QWidge
     w->hide();
     w->installEventFilter(this);
     QObject::connect(w, &QAbstractSlider::actionTriggered, this, [this, bar](int a) { ActionTriggered(bar, a); });
+    // The thumb under the mouse: its place is reported while it moves.
+    QObject::connect(w, &QAbstractSlider::sliderMoved, this, [this, bar](int pos) {
+      TBarState& s = State(bar);
+      s.Dragging = true;
+      s.Info.nTrackPos = pos;
+      Send(bar, SB_THUMBTRACK, pos);
+    });
     QObject::connect(w, &QAbstractSlider::sliderReleased, this, [this, bar] {
       TBarState& s = State(bar);
       if (!s.Dragging) return;
@@ -179,15 +186,11 @@ void TScrollFrame::ActionTriggered(int Bar, int Action) {
   TBarState& s = State(Bar);
   QScrollBar* w = s.Widget;
   if (Action == QAbstractSlider::SliderMove) {
-    if (!w->isSliderDown()) {
-      w->setSliderPosition(w->value());
-      return;
-    }
-    s.Dragging = true;
-    s.Info.nTrackPos = w->sliderPosition();
-    Send(Bar, SB_THUMBTRACK, s.Info.nTrackPos);
+    // A drag reports through sliderMoved; any other move waits for the control.
+    if (!w->isSliderDown()) w->setSliderPosition(w->value());
     return;
   }
+  (void)s;
   // The bar moves only when the control sets the new position.
   w->setSliderPosition(w->value());
   WORD code = SB_ENDSCROLL;

@@ -60,7 +60,7 @@ UINT_PTR SetTimer(HWND Wnd, UINT_PTR IDEvent, UINT Elapse, void*) {
     });
     Timers()[{Wnd, IDEvent}] = t;
   }
-  t->start(static_cast<int>(std::max<UINT>(Elapse, 1)));
+  t->start(static_cast<int>(Elapse));
   return IDEvent;
 }
 

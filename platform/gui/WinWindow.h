@@ -60,6 +60,7 @@ int GetSystemMetrics(int Index);
 // ---------------------------------------------------------------- window timers
 // WM_TIMER with WParam = IDEvent reaches the window every Elapse milliseconds until
 // KillTimer or until the window is destroyed. Setting a running id restarts it.
+// An interval of 0 ticks at every turn of the event loop.
 UINT_PTR SetTimer(HWND Wnd, UINT_PTR IDEvent, UINT Elapse, void* TimerFunc = nullptr);
 bool KillTimer(HWND Wnd, UINT_PTR IDEvent);
 // The interval of a running window timer, 0 when none runs (tests then send WM_TIMER themselves).

@@ -92,7 +92,17 @@ class GridTest : public TGuiTest {
     return grid->Drawn;
   }
 
-  static void Key(TWinControl* c, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
+  // As the window system sends them: Return, Backspace, Tab and Escape carry their character.
+  static void Key(TWinControl* c, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, QString text = {}) {
+    if (text.isEmpty() && !(mods & Qt::ControlModifier)) {
+      switch (key) {
+        case Qt::Key_Return: text = "\r"; break;
+        case Qt::Key_Backspace: text = "\b"; break;
+        case Qt::Key_Tab: text = "\t"; break;
+        case Qt::Key_Escape: text = QString(QChar(27)); break;
+        default: break;
+      }
+    }
     QKeyEvent press(QEvent::KeyPress, key, mods, text);
     QCoreApplication::sendEvent(c->Peer(), &press);
     QKeyEvent release(QEvent::KeyRelease, key, mods, text);
