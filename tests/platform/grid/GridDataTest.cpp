@@ -1,0 +1,114 @@
+// The string grid's data through the grid: texts and objects written beyond the
+// counts come back when the counts grow, lines move and go with their data and
+// sizes, row assignment, and bad indexes raise the grid's error.
+#include "tests/platform/grid/GridTestSupport.h"
+
+namespace {
+
+class TTag : public TObject {};
+
+class Data : public GridTest {};
+
+TEST_F(Data, CellsWrittenBeyondTheRowCountComeBackWhenItGrows) {
+  // As the register window does: 17 columns, 17 rows, labels and colours for all 33 rows.
+  grid->SetColCount(17);
+  grid->SetRowCount(17);
+  TTag colour;
+  for (int r = 1; r <= 32; ++r) grid->SetCells(0, r, std::to_string(r - 1));
+  grid->SetObjects(5, 30, &colour);
+  grid->SetCells(5, 30, "AB");
+  EXPECT_EQ(grid->Cells(0, 25), "24") << "kept although not shown";
+  PaintAll();
+  for (const auto& d : PaintAll()) EXPECT_LT(d.Row, 17) << "only rows 0 to RowCount - 1 are shown";
+
+  grid->SetRowCount(10);
+  EXPECT_EQ(grid->Cells(0, 12), "11") << "shrinking loses nothing";
+  grid->SetRowCount(33);
+  EXPECT_EQ(grid->Cells(0, 32), "31");
+  EXPECT_EQ(grid->Cells(5, 30), "AB");
+  EXPECT_EQ(grid->Objects(5, 30), &colour);
+  EXPECT_EQ(grid->Cells(7, 31), "") << "a row that comes into view with nothing stored is empty";
+  EXPECT_EQ(grid->RowHeights(31), grid->DefaultRowHeight());
+  grid->SetRow(30);
+  bool seen = false;
+  for (const auto& d : PaintAll()) seen = seen || (d.Col == 5 && d.Row == 30);
+  EXPECT_TRUE(seen) << "the stored row is drawn once it is in the grid";
+}
+
+TEST_F(Data, BadIndexesRaiseTheGridErrorAndTouchNothing) {
+  const int bound = TGridStore::kIndexBound;
+  for (auto [c, r] : {std::pair{-1, 0}, {0, -1}, {bound, 1}, {1, bound}}) {
+    EXPECT_THROW(grid->SetCells(c, r, "x"), EInvalidGridOperation) << c << "," << r;
+    EXPECT_THROW(grid->Cells(c, r), EInvalidGridOperation);
+    EXPECT_THROW(grid->SetObjects(c, r, nullptr), EInvalidGridOperation);
+    EXPECT_THROW(grid->Objects(c, r), EInvalidGridOperation);
+  }
+  try {
+    grid->SetCells(0, -3, "x");
+    FAIL();
+  } catch (Exception& e) {
+    EXPECT_EQ(e.Message(), "Grid index out of range");
+  }
+  EXPECT_THROW(grid->MoveRow(0, 5), EInvalidGridOperation) << "moves stay inside the counts";
+  EXPECT_THROW(grid->DeleteRow(5), EInvalidGridOperation);
+  EXPECT_THROW(grid->DeleteColumn(-1), EInvalidGridOperation);
+  EXPECT_THROW(grid->Rows(-1), EInvalidGridOperation);
+  EXPECT_EQ(grid->Store().RowsHeld(), 0) << "nothing was stored by the refused calls";
+  grid->SetCells(3, bound - 1, "far");
+  EXPECT_EQ(grid->Cells(3, bound - 1), "far") << "within the bound, far beyond the count, it is kept";
+}
+
+TEST_F(Data, MovedAndDeletedLinesTakeTheirTextsObjectsAndSizes) {
+  grid->SetRowCount(6);
+  TTag t;
+  for (int r = 0; r < 6; ++r) grid->SetCells(1, r, "r" + std::to_string(r));
+  grid->SetObjects(2, 2, &t);
+  grid->SetRowHeights(2, 40);
+  grid->SetRow(2);
+  std::vector<std::pair<int, int>> moved;
+  grid->OnRowMoved = [&](TObject*, int f, int to) { moved.push_back({f, to}); };
+  grid->MoveRow(2, 4);
+  EXPECT_EQ(moved, (std::vector<std::pair<int, int>>{{2, 4}}));
+  EXPECT_EQ(grid->Cells(1, 4), "r2");
+  EXPECT_EQ(grid->Cells(1, 2), "r3");
+  EXPECT_EQ(grid->Objects(2, 4), &t);
+  EXPECT_EQ(grid->RowHeights(4), 40);
+  EXPECT_EQ(grid->Row(), 4) << "the current row goes with its row";
+
+  grid->DeleteRow(1);
+  EXPECT_EQ(grid->RowCount(), 5);
+  EXPECT_EQ(grid->Cells(1, 1), "r3") << "the rows below move up";
+  EXPECT_EQ(grid->Cells(1, 3), "r2");
+  EXPECT_EQ(grid->RowHeights(3), 40);
+  grid->SetRowCount(6);
+  EXPECT_EQ(grid->Cells(1, 5), "") << "a deleted row does not come back when the count grows";
+  EXPECT_EQ(grid->Cells(1, 4), "r5");
+
+  grid->DeleteColumn(1);
+  EXPECT_EQ(grid->ColCount(), 4);
+  EXPECT_EQ(grid->Cells(1, 3), "") << "the column's texts went with it";
+  EXPECT_EQ(grid->Objects(1, 3), &t) << "the column to the right moved in";
+}
+
+TEST_F(Data, AssigningARowMovesItsTextsAndObjects) {
+  TTag a, b;
+  grid->SetCells(0, 1, "h");
+  grid->SetCells(1, 1, "x");
+  grid->SetObjects(1, 1, &a);
+  grid->SetObjects(3, 2, &b);
+  grid->SetRows(2, grid->Rows(1));
+  EXPECT_EQ(grid->Cells(0, 2), "h");
+  EXPECT_EQ(grid->Cells(1, 2), "x");
+  EXPECT_EQ(grid->Objects(1, 2), &a);
+  EXPECT_EQ(grid->Objects(3, 2), nullptr) << "every cell of the line takes the source's";
+  EXPECT_EQ(grid->Rows(1)->Count(), grid->ColCount());
+  EXPECT_EQ(grid->Cols(1)->Get(2), "x");
+  grid->Rows(3)->Add("first empty");
+  EXPECT_EQ(grid->Cells(0, 3), "first empty");
+  EXPECT_THROW(grid->Rows(3)->Delete(0), EInvalidGridOperation);
+  grid->Rows(1)->Clear();
+  EXPECT_EQ(grid->Cells(1, 1), "");
+  EXPECT_EQ(grid->Objects(1, 1), nullptr);
+}
+
+}  // namespace
