@@ -1,9 +1,12 @@
 #include "platform/grid/Grids.h"
 
+#include <QFontMetrics>
+#include <QWidget>
 #include <algorithm>
 
 #include "platform/gui/Feedback.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/QtCanvas.h"
 #include "platform/gui/ScrollFrame.h"
 #include "platform/gui/WinWindow.h"
 
@@ -250,6 +253,7 @@ void TCustomGrid::ChangeSize(int NewColCount, int NewRowCount) {
   if (NewRowCount <= fixedRows_) fixedRows_ = NewRowCount - 1;
   colCount_ = NewColCount;
   rowCount_ = NewRowCount;
+  GeometryChanged();
   // Lines that come into view get the default size; their stored data stays as it was.
   colWidths_.resize(static_cast<size_t>(colCount_), defaultColWidth_);
   rowHeights_.resize(static_cast<size_t>(rowCount_), defaultRowHeight_);
@@ -276,6 +280,7 @@ void TCustomGrid::SetFixedCols(int v) {
   if (v >= colCount_) throw EInvalidGridOperation("Fixed column count must be less than column count");
   if (v == fixedCols_) return;
   fixedCols_ = v;
+  GeometryChanged();
   if (topLeft_.X < v) topLeft_.X = v;
   if (current_.X < v) current_.X = v;
   if (anchor_.X < v) anchor_.X = v;
@@ -290,6 +295,7 @@ void TCustomGrid::SetFixedRows(int v) {
   if (v >= rowCount_) throw EInvalidGridOperation("Fixed row count must be less than row count");
   if (v == fixedRows_) return;
   fixedRows_ = v;
+  GeometryChanged();
   if (topLeft_.Y < v) topLeft_.Y = v;
   if (current_.Y < v) current_.Y = v;
   if (anchor_.Y < v) anchor_.Y = v;
@@ -302,12 +308,14 @@ void TCustomGrid::SetFixedRows(int v) {
 void TCustomGrid::SetDefaultColWidth(int v) {
   defaultColWidth_ = v;
   std::fill(colWidths_.begin(), colWidths_.end(), v);
+  GeometryChanged();
   ColWidthsChanged();
 }
 
 void TCustomGrid::SetDefaultRowHeight(int v) {
   defaultRowHeight_ = v;
   std::fill(rowHeights_.begin(), rowHeights_.end(), v);
+  GeometryChanged();
   RowHeightsChanged();
 }
 
@@ -328,6 +336,7 @@ void TCustomGrid::SetLineExtent(bool Horz, int Index, int Value) {
   Value = std::max(0, Value);
   if (v[static_cast<size_t>(Index)] == Value) return;
   v[static_cast<size_t>(Index)] = Value;
+  GeometryChanged();
   Horz ? ColWidthsChanged() : RowHeightsChanged();
 }
 
@@ -359,6 +368,7 @@ void TCustomGrid::SetGridLineWidth(int v) {
   if (v < 0) v = 0;
   if (v == gridLineWidth_) return;
   gridLineWidth_ = v;
+  GeometryChanged();
   UpdateScrollRange();
   ClampAfterResize();
   Invalidate();
@@ -378,7 +388,16 @@ void TCustomGrid::SetOptions(TGridOptions v) {
 void TCustomGrid::SetDefaultDrawing(bool v) {
   if (v == defaultDrawing_) return;
   defaultDrawing_ = v;
+  UpdateClientBackground();
   Invalidate();
+}
+
+void TCustomGrid::UpdateClientBackground() {
+  // Default drawing covers the whole client area; without it the window's background shows.
+  QWidget* w = HandleAllocated() ? ClientWidget() : nullptr;
+  if (!w || w == peer_) return;
+  w->setAutoFillBackground(!defaultDrawing_);
+  w->setAttribute(Qt::WA_OpaquePaintEvent, defaultDrawing_);
 }
 
 void TCustomGrid::SetFixedColor(TColor v) {
@@ -412,6 +431,19 @@ TRect TCustomGrid::ClientRect() const { return ScrollFrameClientRect(this, borde
 QWidget* TCustomGrid::ClientWidget() const {
   TScrollFrame* f = ScrollFrameOf(this);
   return f ? f->Viewport() : peer_;
+}
+
+void TCustomGrid::GeometryChanged() { axes_[0].Valid = axes_[1].Valid = false; }
+
+const TCustomGrid::TAxis& TCustomGrid::Axis(bool Horz) const {
+  TRect c = ClientRect();
+  int extent = Horz ? c.Right : c.Bottom;
+  TCachedAxis& a = axes_[Horz ? 0 : 1];
+  if (!a.Valid || a.Axis.Extent != extent) {
+    a.Axis = CalcAxis(Horz, extent);
+    a.Valid = true;
+  }
+  return a.Axis;
 }
 
 int TCustomGrid::Extent(bool Horz, int Index) const {
@@ -529,7 +561,15 @@ void TCustomGrid::Invalidate() { TCustomControl::Invalidate(); }
 
 void TCustomGrid::InvalidateGridRect(const TGridRect& R) {
   if (!HandleAllocated()) return;
-  TAxis h = HorzAxis(), v = VertAxis();
+  const TAxis& h = HorzAxis();
+  const TAxis& v = VertAxis();
+  // Lines out of view are passed over without counting pixels (a fill writes thousands of them).
+  auto shown = [](const TAxis& a, int lo, int hi) {
+    return lo < a.FixedCount || (hi >= a.First && lo <= a.LastVisible);
+  };
+  if (!shown(h, std::min(R.Left, R.Right), std::max(R.Left, R.Right)) ||
+      !shown(v, std::min(R.Top, R.Bottom), std::max(R.Top, R.Bottom)))
+    return;
   // The pixel span of the cells of [lo, hi] that are in view, lines included.
   auto span = [&](const TAxis& a, bool horz, int lo, int hi, int& from, int& to) {
     from = a.Extent;
@@ -631,6 +671,7 @@ void TCustomGrid::MoveTopLeft(int ALeft, int ATop) {
   ATop = std::clamp(ATop, fixedRows_, std::max(fixedRows_, MaxTopRow()));
   if (ALeft == topLeft_.X && ATop == topLeft_.Y) return;
   topLeft_ = {ALeft, ATop};
+  GeometryChanged();
   Invalidate();
   UpdateScrollPos();
   TopLeftChanged();
@@ -761,22 +802,35 @@ TGridDrawState TCustomGrid::DrawStateOf(int ACol, int ARow, bool Focused, const 
   return st;
 }
 
-void TCustomGrid::PaintDefaultLines(const TRect& R, bool Fixed) {
-  int lw = gridLineWidth_;
+void TCustomGrid::PaintLines(const std::vector<std::pair<int, int>>& Cols, const std::vector<std::pair<int, int>>& Rows,
+                             int FixedRight, int FixedBottom, int Right, int Bottom) {
+  const int lw = gridLineWidth_;
   if (lw <= 0) return;
-  bool vert = options_ & (Fixed ? goFixedVertLine : goVertLine);
-  bool horz = options_ & (Fixed ? goFixedHorzLine : goHorzLine);
-  if (!vert && !horz) return;
   TCanvas* c = Canvas();
-  c->Brush()->SetColor(Fixed ? kFixedLineColor : kLineColor);
-  if (vert) c->FillRect(TRect(R.Right, R.Top, R.Right + lw, R.Bottom + lw));
-  if (horz) c->FillRect(TRect(R.Left, R.Bottom, R.Right + lw, R.Bottom + lw));
+  // One strip per line and kind of cell it passes, not one per cell.
+  auto strip = [&](bool fixed, TGridOptions option, const TRect& r) {
+    if (!(options_ & option) || r.Right <= r.Left || r.Bottom <= r.Top) return;
+    c->Brush()->SetColor(fixed ? kFixedLineColor : kLineColor);
+    c->FillRect(r);
+  };
+  for (const auto& [col, x] : Cols) {
+    int lx = x + Extent(true, col);
+    bool fixedCol = col < fixedCols_;
+    strip(true, goFixedVertLine, TRect(lx, 0, lx + lw, FixedBottom));
+    strip(fixedCol, fixedCol ? goFixedVertLine : goVertLine, TRect(lx, FixedBottom, lx + lw, Bottom));
+  }
+  for (const auto& [row, y] : Rows) {
+    int ly = y + Extent(false, row);
+    bool fixedRow = row < fixedRows_;
+    strip(true, goFixedHorzLine, TRect(0, ly, FixedRight, ly + lw));
+    strip(fixedRow, fixedRow ? goFixedHorzLine : goHorzLine, TRect(FixedRight, ly, Right, ly + lw));
+  }
 }
 
 void TCustomGrid::Paint() {
   TCanvas* c = Canvas();
   TRect client = ClientRect();
-  TAxis h = HorzAxis(), v = VertAxis();
+  const TAxis h = HorzAxis(), v = VertAxis();
   bool focused = IsActiveControl();
   TGridRect sel = Selection();
   bool editorShown = editor_ && editor_->Visible();
@@ -798,32 +852,70 @@ void TCustomGrid::Paint() {
   rows.reserve(128);
   lines(h, true, cols);
   lines(v, false, rows);
-  TColor fontColor = Font()->Color();
+
+  // The cells meeting the area being repainted: a row is tested first, then its cells
+  // against the parts of the area that meet the row.
+  struct TCellToDraw {
+    int Col, Row;
+    TRect Rect;
+    TGridDrawState State;
+  };
+  std::vector<TCellToDraw> todo;
+  todo.reserve(cols.size() * rows.size());
+  const std::vector<TRect>& area = UpdateRects();
+  std::vector<TRect> rowArea;
+  auto meets = [](const TRect& a, const TRect& b) {
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+  };
   for (const auto& [row, y] : rows) {
     int rh = Extent(false, row);
-    if (!RectInUpdateRegion(TRect(0, y, client.Right, y + rh + v.LineWidth))) continue;
+    TRect band(0, y, client.Right, y + rh + v.LineWidth);
+    rowArea.clear();
+    for (const TRect& r : area)
+      if (meets(r, band)) rowArea.push_back(r);
+    if (!area.empty() && rowArea.empty()) continue;
     for (const auto& [col, x] : cols) {
       int cw = Extent(true, col);
-      TRect cell(x, y, x + cw, y + rh);
-      if (!RectInUpdateRegion(TRect(x, y, x + cw + h.LineWidth, y + rh + v.LineWidth))) continue;
-      TGridDrawState st = DrawStateOf(col, row, focused, sel);
-      bool fixed = st & gdFixed;
-      if (defaultDrawing_) {
-        PaintDefaultLines(cell, fixed);
-        TColor back = fixed ? fixedColor_ : (st & gdSelected) ? clHighlight : color_;
-        c->Brush()->SetColor(back);
-        c->Font()->SetColor((st & gdSelected) ? clHighlightText : fontColor);
-        c->FillRect(cell);
+      TRect withLines(x, y, x + cw + h.LineWidth, y + rh + v.LineWidth);
+      bool wanted = area.empty();
+      for (size_t i = 0; i < rowArea.size() && !wanted; ++i) wanted = meets(rowArea[i], withLines);
+      if (wanted) todo.push_back({col, row, TRect(x, y, x + cw, y + rh), DrawStateOf(col, row, focused, sel)});
+    }
+  }
+
+  TColor fontColor = Font()->Color();
+  if (defaultDrawing_) {
+    // Backgrounds first, neighbours of one colour in one fill (over the lines between
+    // them), then the lines, then the cells' contents over both.
+    auto back = [&](TGridDrawState st) {
+      return (st & gdFixed) ? fixedColor_ : (st & gdSelected) ? TColor(clHighlight) : color_;
+    };
+    for (size_t i = 0; i < todo.size();) {
+      size_t j = i;
+      TColor colour = back(todo[i].State);
+      while (j + 1 < todo.size() && todo[j + 1].Row == todo[i].Row && todo[j + 1].Col == todo[j].Col + 1 &&
+             back(todo[j + 1].State) == colour)
+        ++j;
+      c->Brush()->SetColor(colour);
+      c->FillRect(TRect(todo[i].Rect.Left, todo[i].Rect.Top, todo[j].Rect.Right, todo[i].Rect.Bottom));
+      i = j + 1;
+    }
+    PaintLines(cols, rows, h.FixedBoundary, v.FixedBoundary, h.Boundary, v.Boundary);
+  }
+  for (const TCellToDraw& d : todo) {
+    bool fixed = d.State & gdFixed;
+    if (defaultDrawing_) {
+      c->Brush()->SetColor(fixed ? fixedColor_ : (d.State & gdSelected) ? TColor(clHighlight) : color_);
+      c->Font()->SetColor((d.State & gdSelected) ? clHighlightText : fontColor);
+    }
+    DrawCell(d.Col, d.Row, d.Rect, d.State);
+    if (defaultDrawing_) {
+      if (fixed && ctl3D_) {
+        TRect e = d.Rect;
+        c->DrawEdge(e, BDR_RAISEDINNER, BF_RECT);
       }
-      DrawCell(col, row, cell, st);
-      if (defaultDrawing_) {
-        if (fixed && ctl3D_) {
-          TRect e = cell;
-          c->DrawEdge(e, BDR_RAISEDINNER, BF_RECT);
-        }
-        bool editing = editorShown && col == inplaceCol_ && row == inplaceRow_;
-        if ((st & gdFocused) && !(options_ & goRowSelect) && !editing) c->DrawFocusRect(cell);
-      }
+      bool editing = editorShown && d.Col == inplaceCol_ && d.Row == inplaceRow_;
+      if ((d.State & gdFocused) && !(options_ & goRowSelect) && !editing) c->DrawFocusRect(d.Rect);
     }
   }
   // What lies beyond the last column and row shows the grid's colour.
@@ -967,6 +1059,7 @@ void TCustomGrid::MoveLine(bool IsRow, int FromIndex, int ToIndex) {
     throw EInvalidGridOperation("Grid index out of range");
   if (FromIndex == ToIndex) return;
   RotateItem(IsRow ? rowHeights_ : colWidths_, FromIndex, ToIndex);
+  GeometryChanged();
   if (!IsRow) RotateItem(tabStops_, FromIndex, ToIndex);
   FollowMove(IsRow ? current_.Y : current_.X, FromIndex, ToIndex);
   FollowMove(IsRow ? anchor_.Y : anchor_.X, FromIndex, ToIndex);
@@ -1451,6 +1544,7 @@ void TCustomGrid::CreateWnd() {
     pal.setColor(QPalette::Window, peer_->palette().color(QPalette::Window));
     v->setPalette(pal);
   }
+  UpdateClientBackground();
   UpdateScrollRange();
 }
 
@@ -1486,7 +1580,32 @@ void TStringGrid::CellChanged(int ACol, int ARow) {
 }
 
 void TStringGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {
-  if (DefaultDrawing()) Canvas()->TextRect(ARect, ARect.Left + 2, ARect.Top + 2, store_.Text(ACol, ARow));
+  const std::string& t = store_.Text(ACol, ARow);
+  if (DefaultDrawing() && !t.empty()) {
+    // The paint has filled the cell; the text goes on it, cut at the cell's edges when it
+    // does not fit (only then is a clip needed).
+    TCanvas* c = Canvas();
+    TBrushStyle style = c->Brush()->Style();
+    c->Brush()->SetStyle(bsClear);
+    int x = ARect.Left + 2, y = ARect.Top + 2;
+    // A text of n bytes is at most n of the font's widest characters wide; when that fits
+    // there is nothing to measure.
+    if (fontBound_.Font != c->Font()->Data()) {
+      QFontMetrics fm(TQtCanvasBackend::MakeFont(c->Font()->Data()));
+      fontBound_ = {c->Font()->Data(), fm.maxWidth(), fm.height()};
+    }
+    bool fits = y + fontBound_.Height <= ARect.Bottom &&
+                static_cast<long long>(t.size()) * fontBound_.MaxWidth <= ARect.Right - x;
+    if (!fits) {
+      TSize e = c->TextExtent(t);
+      fits = x + e.cx <= ARect.Right && y + e.cy <= ARect.Bottom;
+    }
+    if (fits)
+      c->TextOut(x, y, t);
+    else
+      c->TextRect(ARect, x, y, t);
+    c->Brush()->SetStyle(style);
+  }
   TDrawGrid::DrawCell(ACol, ARow, ARect, AState);
 }
 

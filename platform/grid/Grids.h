@@ -315,8 +315,16 @@ class TCustomGrid : public TCustomControl {
     int LastVisible = -1;    // last cell partly or fully shown
   };
   TAxis CalcAxis(bool Horz, int Extent) const;
-  TAxis HorzAxis() const { return CalcAxis(true, ClientRect().Right); }
-  TAxis VertAxis() const { return CalcAxis(false, ClientRect().Bottom); }
+  // The axes for the client area now, kept until the geometry or the client size changes.
+  const TAxis& Axis(bool Horz) const;
+  const TAxis& HorzAxis() const { return Axis(true); }
+  const TAxis& VertAxis() const { return Axis(false); }
+  void GeometryChanged();
+  struct TCachedAxis {
+    TAxis Axis;
+    bool Valid = false;
+  };
+  mutable TCachedAxis axes_[2];
   int Extent(bool Horz, int Index) const;
   // Position of a cell along an axis (-1 when not shown).
   int CellPos(const TAxis& A, bool Horz, int Index) const;
@@ -337,7 +345,9 @@ class TCustomGrid : public TCustomControl {
   void DrawSizingLine(bool Show);
   void DrawMoveMark(bool Show);
   void CancelMouseMode();
-  void PaintDefaultLines(const TRect& R, bool Fixed);
+  void UpdateClientBackground();
+  void PaintLines(const std::vector<std::pair<int, int>>& Cols, const std::vector<std::pair<int, int>>& Rows,
+                  int FixedRight, int FixedBottom, int Right, int Bottom);
   TGridDrawState DrawStateOf(int ACol, int ARow, bool Focused, const TGridRect& Sel) const;
 
   int colCount_ = 5, rowCount_ = 5, fixedCols_ = 1, fixedRows_ = 1;
@@ -435,6 +445,10 @@ class TStringGrid : public TDrawGrid {
   friend class TCustomGrid;
   void CellChanged(int ACol, int ARow);
   TGridStore store_;
+  struct TFontBound {
+    TFontData Font;
+    int MaxWidth = 0, Height = 0;
+  } fontBound_{TFontData{"", 0}, 0, 0};
   std::unordered_map<long long, std::unique_ptr<TStringGridStrings>> lines_;
   TStringGridStrings* Line(int Index, bool IsRow);
 };

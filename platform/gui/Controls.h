@@ -372,6 +372,8 @@ class TWinControl : public TControl {
   void InvalidateRect(const TRect& R);  // client coordinates
   // During a paint: whether R (client coordinates) meets the area being repainted; true outside a paint.
   bool RectInUpdateRegion(const TRect& R) const;
+  // The rectangles being repainted during a paint (empty outside a paint).
+  const std::vector<TRect>& UpdateRects() const { return updateRects_; }
   void BringToFront() override;
   void SendToBack() override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;

@@ -19,6 +19,8 @@ bool NeedsScrolling(const SCROLLINFO& i) {
 }  // namespace
 
 TScrollFrame::TScrollFrame(TWinControl* Control, QWidget* Parent) : TPeer<QWidget>(Control, Parent) {
+  barW_ = GetSystemMetrics(SM_CXVSCROLL);
+  barH_ = GetSystemMetrics(SM_CYHSCROLL);
   viewport_ = new TPeer<QWidget>(Control, this);
   viewport_->setMouseTracking(true);
   viewport_->setAutoFillBackground(true);
@@ -28,6 +30,8 @@ TScrollFrame::TScrollFrame(TWinControl* Control, QWidget* Parent) : TPeer<QWidge
   for (int bar : {SB_VERT, SB_HORZ}) {
     auto* w = new QScrollBar(bar == SB_VERT ? Qt::Vertical : Qt::Horizontal, this);
     w->setFocusPolicy(Qt::NoFocus);
+    // The bar paints all of itself: a change of its thumb repaints nothing beneath it.
+    w->setAttribute(Qt::WA_OpaquePaintEvent);
     w->setTracking(false);
     w->setSingleStep(1);
     w->hide();
@@ -68,9 +72,8 @@ QScrollBar* TScrollFrame::Bar(int Bar) const { return State(Bar).Widget; }
 bool TScrollFrame::BarShown(int Bar) const { return State(Bar).Shown; }
 
 TRect TScrollFrame::ClientRectFor(int W, int H) const {
-  int ext = GetSystemMetrics(SM_CXVSCROLL);
-  int w = W - 2 * border_ - (vert_.Shown ? ext : 0);
-  int h = H - 2 * border_ - (horz_.Shown ? GetSystemMetrics(SM_CYHSCROLL) : 0);
+  int w = W - 2 * border_ - (vert_.Shown ? barW_ : 0);
+  int h = H - 2 * border_ - (horz_.Shown ? barH_ : 0);
   return TRect(0, 0, std::max(0, w), std::max(0, h));
 }
 
@@ -79,11 +82,11 @@ void TScrollFrame::Layout(bool BarsChanged) {
   QSize old = viewport_->size();
   viewport_->setGeometry(border_, border_, c.Right, c.Bottom);
   int vx = border_ + c.Right, hy = border_ + c.Bottom;
-  vert_.Widget->setGeometry(vx, border_, GetSystemMetrics(SM_CXVSCROLL), c.Bottom);
-  horz_.Widget->setGeometry(border_, hy, c.Right, GetSystemMetrics(SM_CYHSCROLL));
+  vert_.Widget->setGeometry(vx, border_, barW_, c.Bottom);
+  horz_.Widget->setGeometry(border_, hy, c.Right, barH_);
   vert_.Widget->setVisible(vert_.Shown);
   horz_.Widget->setVisible(horz_.Shown);
-  corner_->setGeometry(vx, hy, GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL));
+  corner_->setGeometry(vx, hy, barW_, barH_);
   corner_->setVisible(vert_.Shown && horz_.Shown);
   // A client area that changes with the bars is a size change of the window's client, as on Windows.
   if (BarsChanged && old != viewport_->size() && Control) Control->Perform(WM_SIZE, 0, MakeLParam(c.Right, c.Bottom));

@@ -63,6 +63,7 @@ class TScrollFrame : public TPeer<QWidget> {
   QWidget* viewport_ = nullptr;
   QWidget* corner_ = nullptr;
   int border_ = 0;
+  int barW_ = 16, barH_ = 16;  // the system's scroll-bar sizes
   TBarState vert_, horz_;
   bool pushing_ = false;
 };

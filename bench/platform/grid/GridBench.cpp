@@ -1,0 +1,353 @@
+// The platform grid against Qt's own tables, as the EEPROM windows use it:
+//  (a) fill a 64 KB image into a 4097 x 17 hex grid (fixed address column and
+//      header row) and a 4097 x 16 character grid (header row), then paint the
+//      first view of both; baseline: two QTableWidgets of the same size, font and
+//      counts doing the same.
+//  (b) page down through all 4097 rows, painting each page; baseline: a QTableView
+//      on a model that holds the same texts.
+//  (c) bytes per cell of the grid's store holding two-character texts.
+//
+// Like for like:
+//  - Both sides are real widgets of the same size (552 x 412) on a shown window of
+//    the offscreen platform, with the same font, row height and column widths. Each
+//    paints what its own handling marked for repainting, as the event loop does it
+//    (the posted update requests are run once), headers and scroll bars included.
+//  - (a) Each iteration uses a new image (the bytes change every time), so both
+//    sides format 65,536 byte texts and 65,536 character texts plus the 4096
+//    address texts afresh and store them in their cells: the grid through
+//    SetCells (std::string), the tables through QTableWidgetItem::setText on
+//    items made once before timing (QString) -- the cheapest way to put new text
+//    into an existing QTableWidget. Then each side paints its first view.
+//  - (b) The texts are stored before timing on both sides (the grid's store; a
+//    QVector<QString> the model returns for the display role). Each iteration goes
+//    to the first row and presses Page Down through the widget's own key handling
+//    until the last row is current, repainting after every page.
+//  - The ratio counters divide the baseline's time by the grid's (higher is better).
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTableWidget>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "platform/grid/Grids.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/QtCanvas.h"
+
+// ---------------------------------------------------------------- heap counting for (c)
+// Counted only while (c) measures, so the other benchmarks allocate at the usual cost.
+namespace {
+std::atomic<long long> gHeapBytes{0};
+std::atomic<bool> gCounting{false};
+}
+void* operator new(size_t n) {
+  void* p = std::malloc(n ? n : 1);
+  if (!p) throw std::bad_alloc();
+  if (gCounting.load(std::memory_order_relaxed))
+    gHeapBytes += static_cast<long long>(malloc_usable_size(p)) + 8;  // the allocator's header too
+  return p;
+}
+void operator delete(void* p) noexcept {
+  if (!p) return;
+  if (gCounting.load(std::memory_order_relaxed)) gHeapBytes -= static_cast<long long>(malloc_usable_size(p)) + 8;
+  std::free(p);
+}
+void operator delete(void* p, size_t) noexcept { operator delete(p); }
+
+namespace {
+constexpr int kRows = 4097, kW = 552, kH = 412, kRowH = 18, kColW = 26, kAddrW = 60;
+const char kHex[] = "0123456789ABCDEF";
+
+std::vector<unsigned char> Image(int seed) {
+  std::vector<unsigned char> v(65536);
+  uint32_t x = 2463534242u ^ static_cast<uint32_t>(seed * 2654435761u);
+  for (auto& b : v) {
+    x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+    b = static_cast<unsigned char>(x);
+  }
+  return v;
+}
+
+TFontData Font() {
+  TFontData f;
+  f.Name = "DejaVu Sans Mono";
+  f.Height = -12;
+  return f;
+}
+
+// The character shown for a byte: printable ASCII and Windows-1252 as themselves, others a dot.
+char CharOf(unsigned char b) { return b < 0x20 || b == 0x7F ? '.' : static_cast<char>(b); }
+
+// ---------------------------------------------------------------- our side
+struct TGridSide {
+  TForm* Form;
+  TStringGrid* Hex;
+  TStringGrid* Chars;
+  TGridSide() {
+    Form = new TForm(Application);
+    Form->SetClientSize(2 * kW + 20, kH + 10);
+    Hex = Make(0, 17, 1);
+    Chars = Make(kW + 10, 16, 0);
+    Hex->SetColWidths(0, kAddrW);
+    for (int c = 1; c <= 16; ++c) Hex->SetCells(c, 0, std::string(1, kHex[c - 1]));
+    for (int c = 0; c < 16; ++c) Chars->SetCells(c, 0, std::string(1, kHex[c]));
+    Form->Show();
+    QCoreApplication::processEvents();
+  }
+  ~TGridSide() { delete Form; }
+  TStringGrid* Make(int x, int cols, int fixedCols) {
+    auto* g = new TStringGrid(Form);
+    g->SetParent(Form);
+    g->SetBounds(x, 0, kW, kH);
+    g->SetColCount(cols);
+    g->SetRowCount(kRows);
+    g->SetFixedCols(fixedCols);
+    g->SetFixedRows(1);
+    g->SetDefaultColWidth(kColW);
+    g->SetDefaultRowHeight(kRowH);
+    g->Font()->SetData(Font());
+    return g;
+  }
+  void Fill(const std::vector<unsigned char>& img) {
+    char addr[8];
+    std::string two(2, ' '), one(1, ' ');
+    for (int r = 1; r < kRows; ++r) {
+      std::snprintf(addr, sizeof addr, "%04X", (r - 1) * 16);
+      Hex->SetCells(0, r, addr);
+      for (int c = 0; c < 16; ++c) {
+        unsigned char b = img[static_cast<size_t>((r - 1) * 16 + c)];
+        two[0] = kHex[b >> 4];
+        two[1] = kHex[b & 15];
+        Hex->SetCells(c + 1, r, two);
+        one[0] = CharOf(b);
+        Chars->SetCells(c, r, one);
+      }
+    }
+  }
+};
+
+// ---------------------------------------------------------------- Qt's side
+QTableWidget* MakeTable(QWidget* parent, int x, int cols, bool addressColumn) {
+  auto* t = new QTableWidget(kRows - 1, cols, parent);
+  t->setGeometry(x, 0, kW, kH);
+  t->setFont(TQtCanvasBackend::MakeFont(Font()));
+  t->verticalHeader()->setVisible(addressColumn);
+  t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  t->verticalHeader()->setDefaultSectionSize(kRowH);
+  t->verticalHeader()->setMinimumSectionSize(1);
+  t->horizontalHeader()->setMinimumSectionSize(1);
+  t->horizontalHeader()->setDefaultSectionSize(kColW);
+  t->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  t->verticalHeader()->setFixedWidth(kAddrW);
+  QStringList labels;
+  for (int c = 0; c < cols; ++c) labels << QString(QChar(kHex[c]));
+  t->setHorizontalHeaderLabels(labels);
+  for (int r = 0; r < kRows - 1; ++r)
+    for (int c = 0; c < cols; ++c) t->setItem(r, c, new QTableWidgetItem());
+  if (addressColumn)
+    for (int r = 0; r < kRows - 1; ++r) t->setVerticalHeaderItem(r, new QTableWidgetItem());
+  return t;
+}
+
+struct TTableSide {
+  std::unique_ptr<QWidget> Window{new QWidget};
+  QTableWidget* Hex;
+  QTableWidget* Chars;
+  TTableSide() {
+    Window->resize(2 * kW + 20, kH + 10);
+    Hex = MakeTable(Window.get(), 0, 16, true);
+    Chars = MakeTable(Window.get(), kW + 10, 16, false);
+    Window->show();
+    QCoreApplication::processEvents();
+  }
+  void Fill(const std::vector<unsigned char>& img) {
+    char addr[8];
+    for (int r = 0; r < kRows - 1; ++r) {
+      std::snprintf(addr, sizeof addr, "%04X", r * 16);
+      Hex->verticalHeaderItem(r)->setText(QString::fromLatin1(addr));
+      for (int c = 0; c < 16; ++c) {
+        unsigned char b = img[static_cast<size_t>(r * 16 + c)];
+        const QChar two[2] = {QChar(kHex[b >> 4]), QChar(kHex[b & 15])};
+        Hex->item(r, c)->setText(QString(two, 2));
+        Chars->item(r, c)->setText(QString(QChar::fromLatin1(CharOf(b))));
+      }
+    }
+  }
+};
+
+// Runs the paints the widgets asked for, once, as the event loop would.
+void PaintPending() { QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest); }
+
+double Ms(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
+  return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+// ---------------------------------------------------------------- (a)
+void BM_FillAndPaintFirstView(benchmark::State& state) {
+  TGridSide grid;
+  TTableSide table;
+  double tg = 0, tq = 0;
+  int seed = 0;
+  for (auto _ : state) {
+    auto img = Image(++seed);
+    auto a = std::chrono::steady_clock::now();
+    grid.Fill(img);
+    PaintPending();
+    auto b = std::chrono::steady_clock::now();
+    table.Fill(img);
+    PaintPending();
+    auto c = std::chrono::steady_clock::now();
+    tg += Ms(a, b);
+    tq += Ms(b, c);
+  }
+  double n = static_cast<double>(state.iterations());
+  state.counters["grid_ms"] = tg / n;
+  state.counters["qtablewidget_ms"] = tq / n;
+  state.counters["ratio"] = tg > 0 ? tq / tg : 0;
+}
+BENCHMARK(BM_FillAndPaintFirstView)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+// ---------------------------------------------------------------- (b)
+class THexModel : public QAbstractTableModel {
+ public:
+  explicit THexModel(const std::vector<unsigned char>& img) {
+    texts_.reserve(65536);
+    for (unsigned char b : img) {
+      const QChar two[2] = {QChar(kHex[b >> 4]), QChar(kHex[b & 15])};
+      texts_.push_back(QString(two, 2));
+    }
+    for (int r = 0; r < kRows - 1; ++r) {
+      char addr[8];
+      std::snprintf(addr, sizeof addr, "%04X", r * 16);
+      rows_.push_back(QString::fromLatin1(addr));
+    }
+  }
+  int rowCount(const QModelIndex& = {}) const override { return kRows - 1; }
+  int columnCount(const QModelIndex& = {}) const override { return 16; }
+  QVariant data(const QModelIndex& i, int role) const override {
+    if (role != Qt::DisplayRole) return {};
+    return texts_[static_cast<qsizetype>(i.row() * 16 + i.column())];
+  }
+  QVariant headerData(int section, Qt::Orientation o, int role) const override {
+    if (role != Qt::DisplayRole) return {};
+    return o == Qt::Horizontal ? QVariant(QString(QChar(kHex[section]))) : QVariant(rows_[section]);
+  }
+
+ private:
+  QVector<QString> texts_, rows_;
+};
+
+void PressPageDown(QWidget* w) {
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &press);
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_PageDown, Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &release);
+}
+
+void BM_PageDownThroughAllRows(benchmark::State& state) {
+  auto img = Image(7);
+  TGridSide grid;
+  grid.Fill(img);
+  grid.Hex->SetFocus();
+  THexModel model(img);
+  std::unique_ptr<QWidget> window(new QWidget);
+  window->resize(kW + 10, kH + 10);
+  auto* view = new QTableView(window.get());
+  view->setGeometry(0, 0, kW, kH);
+  view->setFont(TQtCanvasBackend::MakeFont(Font()));
+  view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  view->verticalHeader()->setDefaultSectionSize(kRowH);
+  view->verticalHeader()->setMinimumSectionSize(1);
+  view->verticalHeader()->setFixedWidth(kAddrW);
+  view->horizontalHeader()->setMinimumSectionSize(1);
+  view->horizontalHeader()->setDefaultSectionSize(kColW);
+  view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  view->setModel(&model);
+  window->show();
+  QCoreApplication::processEvents();
+  view->setFocus();
+  double tg = 0, tq = 0, tKeys = 0;
+  long long pagesG = 0, pagesQ = 0;
+  for (auto _ : state) {
+    auto a = std::chrono::steady_clock::now();
+    grid.Hex->SetRow(1);
+    grid.Hex->SetTopRow(1);
+    PaintPending();
+    while (grid.Hex->Row() < kRows - 1) {
+      auto k0 = std::chrono::steady_clock::now();
+      PressPageDown(grid.Hex->Peer());
+      auto k1 = std::chrono::steady_clock::now();
+      PaintPending();
+      tKeys += Ms(k0, k1);
+      ++pagesG;
+    }
+    auto b = std::chrono::steady_clock::now();
+    view->setCurrentIndex(model.index(0, 0));
+    view->scrollToTop();
+    PaintPending();
+    while (view->currentIndex().row() < kRows - 2) {
+      PressPageDown(view);
+      PaintPending();
+      ++pagesQ;
+    }
+    auto c = std::chrono::steady_clock::now();
+    tg += Ms(a, b);
+    tq += Ms(b, c);
+  }
+  double n = static_cast<double>(state.iterations());
+  state.counters["grid_ms"] = tg / n;
+  state.counters["qtableview_ms"] = tq / n;
+  state.counters["grid_pages"] = static_cast<double>(pagesG) / n;
+  state.counters["grid_keys_ms"] = tKeys / n;
+  state.counters["qt_pages"] = static_cast<double>(pagesQ) / n;
+  state.counters["ratio"] = tg > 0 ? tq / tg : 0;
+}
+BENCHMARK(BM_PageDownThroughAllRows)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+// ---------------------------------------------------------------- (c)
+void BM_StoreBytesPerCell(benchmark::State& state) {
+  const int cols = 17;
+  double perCell = 0;
+  for (auto _ : state) {
+    gCounting = true;
+    long long before = gHeapBytes.load();
+    auto store = std::make_unique<TGridStore>();
+    store->SetColHint(cols);
+    char two[3] = {0, 0, 0};
+    for (int r = 0; r < kRows; ++r)
+      for (int c = 0; c < cols; ++c) {
+        unsigned b = static_cast<unsigned>(r * cols + c) & 0xFF;
+        two[0] = kHex[b >> 4];
+        two[1] = kHex[b & 15];
+        store->SetText(c, r, two);
+      }
+    long long used = gHeapBytes.load() - before;
+    gCounting = false;
+    perCell = static_cast<double>(used) / (kRows * cols);
+    benchmark::DoNotOptimize(store.get());
+  }
+  state.counters["bytes_per_cell"] = perCell;
+}
+BENCHMARK(BM_StoreBytesPerCell)->Unit(benchmark::kMillisecond)->Iterations(3);
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
