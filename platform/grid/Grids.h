@@ -81,7 +81,6 @@ class TInplaceEdit : public TCustomMaskEdit {
   void UpdateLoc(const TRect& Loc);
   // Hides the editor; the grid takes the focus back when the editor had it.
   void HideEdit();
-  bool Showing() const { return Visible(); }
 
   // The window's edit styles, applied when the window is made (RecreateWnd re-applies them).
   unsigned EditStyle() const { return style_; }
