@@ -15,6 +15,8 @@ constexpr int PanelStatus = 0, PanelHint = 1, PanelMode = 2, PanelClock = 3, Pan
 constexpr uint8_t ExitDataByte = 0x70;  // SDA released, bits 4 to 6 high, 0 to 3 low
 constexpr int PinTrigger = 8;
 constexpr int HelpDriverNotRunning = 590;
+// Posted when the window shows: the warning asked for before runs now.
+constexpr UINT WM_SHOWNWARNING = WM_USER + 1;
 
 TMenuItem* Item(TComponent* Owner, const std::string& Name, const std::string& Caption,
                 const std::string& Hint = std::string()) {
@@ -450,6 +452,13 @@ void TfrmMain::ErrorMessage(I2CStatus Code) {
 
 void TfrmMain::Warning() {
   if (flashing_) return;  // the running flash ends red anyway
+  if (!Visible()) {
+    // Nobody would see the flash: the line stands red and flashes once the window shows.
+    warningWaits_ = true;
+    pnlStatus->SetColor(clRed);
+    pnlStatus->Font()->SetColor(clWhite);
+    return;
+  }
   MessageBeep(0);
   std::shared_ptr<bool> alive = alive_;
   flashing_ = true;
@@ -475,6 +484,23 @@ void TfrmMain::Warning() {
 }
 
 void TfrmMain::ResetWarning() { SetStatus("", clBlack, clBtnFace); }
+
+void TfrmMain::DoShow() {
+  TForm::DoShow();
+  // Posted: the flash starts after the window has come up on the screen.
+  if (warningWaits_) PostMessage(Handle(), WM_SHOWNWARNING, 0, 0);
+}
+
+void TfrmMain::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_SHOWNWARNING) {
+    if (warningWaits_ && Visible()) {
+      warningWaits_ = false;
+      Warning();
+    }
+    return;
+  }
+  TForm::Dispatch(Message);
+}
 
 // ---------------------------------------------------------------- commands
 

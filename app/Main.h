@@ -109,6 +109,8 @@ class TfrmMain : public TForm {
   void WindowMinimizeItemClick(TObject* Sender);
 
  private:
+  void DoShow() override;
+  void Dispatch(TMessage& Message) override;
   void BuildMenu();
   void BuildStatusBar();
   void ConnectBus();
@@ -122,6 +124,7 @@ class TfrmMain : public TForm {
   bool flashing_ = false;
   bool refusedInFlash_ = false;  // a bus routine was refused during the running flash
   bool pending_ = false;         // a status came in during the flash
+  bool warningWaits_ = false;    // a warning came before the window was shown
   I2CStatus pendingCode_ = 0;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -6,6 +6,7 @@
 #include "controls/markup/HTMLStatusBarMarkup.h"
 #include "controls/markup/PictureContainer.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Hints.h"
 #include "platform/gui/ImgList.h"
 #include "platform/gui/Messages.h"
 #include "platform/gui/Timer.h"
@@ -28,6 +29,8 @@ constexpr int TextMargin = 2;   // text of a part drawn by the bar itself
 constexpr int ShadowOffset = 1;
 constexpr int ProgressBands = 11;
 constexpr int SettingNonClientMetrics = 42;
+// The smallest form the grip sizes to: a caption's worth above the bar.
+constexpr int MinTrackWidth = 112, MinTrackHeight = 27;
 
 bool OwnerDrawn(const THTMLStatusPanel* p) {
   if (!p->Enabled()) return true;
@@ -559,6 +562,11 @@ bool THTMLStatusBar::DoHint() {
   return true;
 }
 
+bool THTMLStatusBar::ExecuteAction(TBasicAction* Action) {
+  if (auto* hint = dynamic_cast<THintAction*>(Action); hint && ExecuteHintAction(hint->Hint())) return true;
+  return TCustomControl::ExecuteAction(Action);
+}
+
 bool THTMLStatusBar::ExecuteHintAction(const std::string& Hint) {
   if (!autoHint_ || DoHint()) return false;
   if (!simplePanel_ && panels_->Count() > 0)
@@ -621,7 +629,22 @@ std::string THTMLStatusBar::GetAnchorAt(int X, int Y) {
   return anchor;
 }
 
+bool THTMLStatusBar::InSizeGrip(int X, int Y) const {
+  return SizeGripShown() && X >= ClientWidth() - GripSize && X < ClientWidth() && Y >= 0 && Y < ClientHeight();
+}
+
 void THTMLStatusBar::MouseMove(TShiftState Shift, int X, int Y) {
+  if (sizing_) {
+    if (auto* form = dynamic_cast<TCustomForm*>(Parent())) {
+      // Screen coordinates: the bar itself moves while the form grows.
+      const TPoint p = ClientToScreen(TPoint(X, Y));
+      const int w = std::max(MinTrackWidth, formSize_.cx + p.X - sizeFrom_.X);
+      const int h = std::max(MinTrackHeight + Height(), formSize_.cy + p.Y - sizeFrom_.Y);
+      form->SetBounds(form->Left(), form->Top(), w, h);
+    }
+    TCustomControl::MouseMove(Shift, X, Y);
+    return;
+  }
   const int panel = GetPanelAtPoint(X);
   if (panel != mousePanel_) {
     if (Application) Application->CancelHint();
@@ -639,10 +662,31 @@ void THTMLStatusBar::MouseMove(TShiftState Shift, int X, int Y) {
     SetCursor(crDefault);
     if (OnAnchorExit) OnAnchorExit(this, std::string());
   }
+  if (InSizeGrip(X, Y))
+    SetCursor(crSizeNWSE);
+  else if (Cursor() == crSizeNWSE)
+    SetCursor(crDefault);
   TCustomControl::MouseMove(Shift, X, Y);
 }
 
+void THTMLStatusBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (sizing_ && Button == mbLeft) {
+    sizing_ = false;
+    return;
+  }
+  TCustomControl::MouseUp(Button, Shift, X, Y);
+}
+
 void THTMLStatusBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft && InSizeGrip(X, Y)) {
+    // The grip belongs to the form's frame: it sizes the form and is no panel.
+    auto* form = static_cast<TCustomForm*>(Parent());
+    sizing_ = true;
+    sizeFrom_ = ClientToScreen(TPoint(X, Y));
+    formSize_ = TSize{form->Width(), form->Height()};
+    SetMouseCapture(true);
+    return;
+  }
   TCustomControl::MouseDown(Button, Shift, X, Y);
   lastDownX_ = X;
   const int panel = GetPanelAtPoint(X);

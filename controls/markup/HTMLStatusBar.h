@@ -301,9 +301,18 @@ class THTMLStatusBar : public TCustomControl {
   void PaintOn(TCanvas* ACanvas);
 
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // A left press on the size grip drags the form's bottom-right corner
+  // until the button is released; no panel event fires for it.
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void DblClick() override;
+  // With AutoHint the application's hint (a THintAction) goes into the bar.
+  bool ExecuteAction(TBasicAction* Action) override;
+  // The size grip's square under a client point (only while the grip shows).
+  bool InSizeGrip(int X, int Y) const;
+  // The form is being sized by the grip.
+  bool Sizing() const { return sizing_; }
   void WndProc(TMessage& Message) override;
 
  protected:
@@ -361,6 +370,9 @@ class THTMLStatusBar : public TCustomControl {
   int lastDownX_ = -1;
   std::string mouseAnchor_;
   TCanvas* drawCanvas_ = nullptr;
+  bool sizing_ = false;
+  TPoint sizeFrom_;    // screen point of the press on the grip
+  TSize formSize_;     // the form's size at that press
 };
 
 // Draws a gradient from one colour to another in Bands steps, top to bottom

@@ -87,15 +87,22 @@ enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 using TDragOverEvent =
     std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
 
+class THintWindow;
+class TBasicAction;
+// Makes the window a hint is shown in (platform/gui/Hints.h).
+using THintWindowClass = THintWindow* (*)(TComponent* AOwner);
+
 // Hint data passed with CM_HINTSHOW (LParam points to it); a handler may change it.
 struct THintInfo {
   TControl* HintControl = nullptr;
+  THintWindowClass HintWindowClass = nullptr;  // nullptr: the application's HintWindowClass
   TPoint HintPos;        // screen position of the hint window
   int HintMaxWidth = 0;
   TColor HintColor = clInfoBk;
   TRect CursorRect;      // client coordinates where the hint stays valid
   TPoint CursorPos;      // client coordinates of the mouse
   std::string HintStr;
+  void* HintData = nullptr;  // passed on to the hint window
   bool Show = true;
 };
 
@@ -195,6 +202,8 @@ class TControl : public TComponent {
   void SetBiDiMode(TBiDiMode v) { biDiMode_ = v; }
   int HelpContext() const { return helpContext_; }
   void SetHelpContext(int v) { helpContext_ = v; }
+  // Takes an action the application offers (a THintAction, ...); false leaves it to others.
+  virtual bool ExecuteAction(TBasicAction* Action) { (void)Action; return false; }
   bool MouseCapture() const;
   void SetMouseCapture(bool v);
 

@@ -9,7 +9,6 @@
 #include <QPaintEvent>
 #include <QPointer>
 #include <QTimer>
-#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <map>
@@ -171,6 +170,7 @@ void GuiSetMouseControl(TControl* Control) {
   if (cur == Control) return;
   TControl* old = cur;
   cur = Control;
+  GuiHintMouseEntered(Control);
   if (old) old->Perform(CM_MOUSELEAVE);
   if (Control && GuiMouseControl() == Control) {
     Control->Perform(CM_MOUSEENTER);
@@ -461,6 +461,12 @@ bool TranslateKey(TPeerBase* peer, TWinControl* c, QKeyEvent* ke) {
     else
       vk = static_cast<WORD>(m.WParam);
   }
+  // A help key nobody took asks the form for help on the control that has the keys.
+  if (!keyConsumed && ((vk == VK_F1 && !(shift & (ssShift | ssCtrl | ssAlt))) || vk == VK_HELP)) {
+    TCustomForm* form = GetParentForm(c);
+    if (form) form->Perform(WM_HELP, 0, reinterpret_cast<LPARAM>(static_cast<TControl*>(c)));
+    return true;
+  }
   QString text = ke->text();
   bool hasChar = false, charConsumed = false;
   char32_t ch0 = 0, ch = 0;
@@ -497,35 +503,6 @@ bool TranslateKey(TPeerBase* peer, TWinControl* c, QKeyEvent* ke) {
   return peer->BaseEvent(&ne);
 }
 
-void ShowHintFor(TWinControl* c, QHelpEvent* he, QPoint clientPos) {
-  TPoint p(clientPos.x(), clientPos.y());
-  TControl* target = c->ControlAtPos(p, true);
-  if (!target) target = c;
-  bool show = false;
-  std::string hint;
-  for (TControl* t = target; t; t = t->Parent()) {
-    if (hint.empty()) hint = t->Hint();
-    show = t->ShowHint();
-    if (!t->ParentShowHint()) break;
-  }
-  if (!show || (Application && !Application->ShowHint())) {
-    QToolTip::hideText();
-    return;
-  }
-  THintInfo info;
-  info.HintControl = target;
-  info.HintPos = TPoint(he->globalPos().x(), he->globalPos().y() + 20);
-  info.CursorPos = target == c ? p : TPoint(p.X - target->Left(), p.Y - target->Top());
-  info.CursorRect = target->ClientRect();
-  info.HintStr = GetShortHint(hint);
-  LRESULT r = target->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
-  if (r != 0 || !info.Show || info.HintStr.empty()) {
-    QToolTip::hideText();
-    return;
-  }
-  QToolTip::showText(QPoint(info.HintPos.X, info.HintPos.Y), ToQString(info.HintStr));
-}
-
 bool TranslateOne(TPeerBase* peer, TWinControl* c, QEvent* e) {
   switch (e->type()) {
     case QEvent::Paint: {
@@ -550,7 +527,12 @@ bool TranslateOne(TPeerBase* peer, TWinControl* c, QEvent* e) {
       m.WParam = MouseKeys(me->buttons(), me->modifiers());
       m.LParam = MakeLParam(p.x(), p.y());
       m.Event = e;
+      if (e->type() != QEvent::MouseMove && e->type() != QEvent::MouseButtonRelease) GuiHintInput();
       RouteMouse(c, m, e->type() == QEvent::MouseMove);
+      if (e->type() == QEvent::MouseMove) {
+        const QPoint g = me->globalPosition().toPoint();
+        GuiHintMouseMoved(GuiMouseControl(), TPoint(g.x(), g.y()));
+      }
       e->accept();  // mouse messages never go on to the parent window
       return true;
     }
@@ -578,6 +560,7 @@ bool TranslateOne(TPeerBase* peer, TWinControl* c, QEvent* e) {
     }
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
+      if (e->type() == QEvent::KeyPress) GuiHintInput();
       TranslateKey(peer, c, static_cast<QKeyEvent*>(e));
       e->accept();  // nor do keys: the form sees them through KeyPreview and dialog keys
       return true;
@@ -607,7 +590,9 @@ bool TranslateOne(TPeerBase* peer, TWinControl* c, QEvent* e) {
     }
     case QEvent::ToolTip: {
       auto* he = static_cast<QHelpEvent*>(e);
-      ShowHintFor(c, he, ToClient(peer, c, he->pos()));
+      const QPoint p = ToClient(peer, c, he->pos());
+      TControl* target = c->ControlAtPos(TPoint(p.x(), p.y()), true);
+      GuiHintRequest(target ? target : c, TPoint(he->globalPos().x(), he->globalPos().y()));
       return true;
     }
     default:

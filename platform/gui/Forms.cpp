@@ -647,7 +647,29 @@ void TCustomForm::Dispatch(TMessage& m) {
     Close();
     return;
   }
+  if (m.Msg == WM_HELP) {
+    // LParam: the control that had the keys when help was asked for.
+    GuiHelpRequest(GuiFormHelpContext(this, reinterpret_cast<TControl*>(m.LParam)));
+    m.Result = 1;
+    return;
+  }
   TWinControl::Dispatch(m);
+}
+
+int GuiFormHelpContext(TCustomForm* Form, TControl* Control) {
+  for (TControl* c = Control; c; c = c->Parent())
+    if (c->HelpContext() != 0) return c->HelpContext();
+  for (TCustomForm* f = Form; f; f = f->MDIFrame())
+    if (f->HelpContext() != 0) return f->HelpContext();
+  return 0;
+}
+
+void GuiHelpRequest(int Context) {
+  if (!Application) return;
+  if (Context != 0)
+    Application->HelpContext(Context);
+  else
+    Application->HelpCommand(HELP_FINDER, 0);
 }
 
 // ----- MDI
@@ -863,14 +885,6 @@ bool TApplication::HelpCommand(WORD Command, intptr_t Data) {
   return false;
 }
 
-void TApplication::SetHint(const std::string& v) {
-  if (v == hint_) return;
-  hint_ = v;
-  if (OnHint) OnHint(this);
-}
-
-void TApplication::CancelHint() {}
-
 void TApplication::HandleException(TObject* Sender) {
   try {
     throw;
@@ -913,7 +927,12 @@ void TApplication::Restore() {
 bool TApplication::Active() const { return Screen && Screen->ActiveForm() != nullptr; }
 
 // ---------------------------------------------------------------- TScreen
-TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner), hintFont_(new TFont), menuFont_(new TFont) {}
+TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner), hintFont_(new TFont), menuFont_(new TFont) {
+  // The one sans-serif face every Debian desktop has; 10 pixels keeps a
+  // status panel's "400 KHz" inside its 50 pixels, as Tahoma 8 did there.
+  hintFont_->SetName(HintFontName);
+  hintFont_->SetHeight(HintFontHeight);
+}
 TScreen::~TScreen() = default;
 
 void TScreen::SetCursor(TCursor v) {

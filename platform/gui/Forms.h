@@ -224,9 +224,20 @@ class TApplication : public TComponent {
   bool HelpCommand(WORD Command, intptr_t Data);
   bool HelpJump(const std::string& JumpID);
 
+  // The long hint of what the mouse is over (the status line shows it): goes to
+  // OnHint, or without one as a THintAction to the forms' controls (Hints.h).
   const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& v);
+  // The hint window near the mouse (Hints.h). CancelHint hides it and forgets
+  // its control, so the next rest of the mouse asks the control under it again.
   void CancelHint();
+  void HideHint();
+  // Shows the hint of the control under a screen point now.
+  void ActivateHint(TPoint CursorPos);
+  THintWindow* HintWindow() const;  // nullptr before the first hint
+  TControl* HintControl() const;    // the control whose hint shows, or nullptr
+  // Offers an action to the controls of the active form, then of the main form.
+  bool ExecuteAction(TBasicAction* Action);
   bool ShowHint() const { return showHint_; }
   void SetShowHint(bool v) { showHint_ = v; }
   int HintPause = 500, HintHidePause = 2500;
@@ -287,6 +298,9 @@ class TScreen : public TComponent {
   int PixelsPerInch() const { return 96; }
   int Width() const;
   int Height() const;
+  // Hints and status bars draw with it: HintFontName at HintFontHeight pixels.
+  static constexpr const char* HintFontName = "DejaVu Sans";
+  static constexpr int HintFontHeight = -10;
   TFont* HintFont() const { return hintFont_.get(); }
   TFont* MenuFont() const { return menuFont_.get(); }
   std::vector<std::string> Fonts() const;

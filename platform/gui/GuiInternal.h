@@ -54,3 +54,15 @@ WPARAM GuiWindowOfWidget(QWidget* Widget);
 void GuiAskCursor(TControl* Target);
 // The posted-message queue's receiver.
 void GuiPostMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+// Hints (Hints.cpp): the mouse rested on a control; it moved over a control
+// (the hint goes when it leaves the hint's CursorRect or control); a click or
+// a key hides the hint.
+void GuiHintRequest(TControl* Target, TPoint ScreenPos);
+void GuiHintMouseMoved(TControl* Control, TPoint ScreenPos);
+void GuiHintMouseEntered(TControl* Control);
+void GuiHintInput();
+// Help (Forms.cpp): the context of the nearest control from Control up its
+// parents, then of Form and its MDI frame (0: none); a request for a context
+// (0 asks for the help contents).
+int GuiFormHelpContext(TCustomForm* Form, TControl* Control);
+void GuiHelpRequest(int Context);

@@ -2,8 +2,11 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
+#include <QTimer>
 #include <algorithm>
 #include <cctype>
 
@@ -101,19 +104,85 @@ static QString MenuText(const TMenuItem* it) {
   return t;
 }
 
+// Selecting an item in a menu, a leaf or one that opens a submenu, makes its
+// long hint the application's hint.
+static void ConnectHint(QAction* Action, TMenuItem* Item) {
+  QObject::connect(Action, &QAction::hovered, Action, [Item] {
+    GuiRun(static_cast<TComponent*>(Item), [Item] {
+      if (Application) Application->SetHint(GetLongHint(Item->Hint()));
+    });
+  });
+}
+
 QAction* TMenuItem::Action() {
   if (!action_) {
     action_ = new QAction();
     QObject::connect(action_, &QAction::triggered, action_, [this](bool) {
       GuiRun(static_cast<TComponent*>(this), [this] { Click(); });
     });
-    QObject::connect(action_, &QAction::hovered, action_, [this] {
-      if (Application) Application->SetHint(GetLongHint(hint_));
-    });
+    ConnectHint(action_, this);
     SyncAction();
   }
   return action_;
 }
+
+// The help context of a menu item: its own, else its parent item's, else the
+// form's that shows the menu.
+static int MenuHelpContext(TMenuItem* Item) {
+  for (TMenuItem* it = Item; it; it = it->Parent())
+    if (it->HelpContext() != 0) return it->HelpContext();
+  TMenu* m = Item ? Item->GetParentMenu() : nullptr;
+  TCustomForm* form = nullptr;
+  if (auto* mm = dynamic_cast<TMainMenu*>(m)) form = mm->Form();
+  if (!form && m) {
+    for (TComponent* o = m->Owner(); o && !form; o = o->Owner()) form = dynamic_cast<TCustomForm*>(o);
+  }
+  return form ? GuiFormHelpContext(form, nullptr) : 0;
+}
+
+namespace {
+// Watches an open menu: F1 asks for help on the selected item, and the
+// application's hint empties when the last menu closes.
+class TMenuWatch : public QObject {
+ public:
+  TMenuWatch(QMenu* Menu, TMenuItem* Item) : QObject(Menu), menu_(Menu), item_(Item) {
+    Menu->installEventFilter(this);
+    QObject::connect(Menu, &QMenu::aboutToHide, this, [] {
+      // Later: moving to the next menu of a bar hides this one after the next shows.
+      QTimer::singleShot(0, QCoreApplication::instance(), [] {
+        if (!QApplication::activePopupWidget() && Application) Application->SetHint(std::string());
+      });
+    });
+  }
+
+ protected:
+  bool eventFilter(QObject* Object, QEvent* Event) override {
+    if (Object != menu_ || Event->type() != QEvent::KeyPress) return false;
+    auto* ke = static_cast<QKeyEvent*>(Event);
+    if (!(ke->key() == Qt::Key_F1 && (ke->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) &&
+        ke->key() != Qt::Key_Help)
+      return false;
+    TMenuItem* selected = item_;
+    if (QAction* a = menu_->activeAction())
+      for (int i = 0; i < item_->Count(); ++i) {
+        TMenuItem* it = item_->Items(i);
+        if (it->Action() == a || (it->Count() > 0 && it->SubMenu()->menuAction() == a)) selected = it;
+      }
+    const int context = MenuHelpContext(selected);
+    // The menus close first, as a click elsewhere would close them; the help comes after.
+    while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+    TComponent* owner = item_;
+    QTimer::singleShot(0, QCoreApplication::instance(), [owner, context] {
+      GuiRun(owner, [context] { GuiHelpRequest(context); });
+    });
+    return true;
+  }
+
+ private:
+  QMenu* menu_;
+  TMenuItem* item_;
+};
+}  // namespace
 
 void TMenuItem::SyncAction() {
   if (!action_) return;
@@ -137,6 +206,8 @@ QMenu* TMenuItem::SubMenu() {
     QObject::connect(subMenu_, &QMenu::aboutToShow, subMenu_, [this] {
       GuiRun(static_cast<TComponent*>(this), [this] { RebuildSubMenu(); });
     });
+    ConnectHint(subMenu_->menuAction(), this);
+    new TMenuWatch(subMenu_, this);
     subMenuDirty_ = true;
   }
   subMenu_->setTitle(ToQString(caption_));

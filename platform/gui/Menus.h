@@ -137,6 +137,8 @@ class TMainMenu : public TMenu {
   void Merge(TMainMenu* Menu);
   void Unmerge(TMainMenu* Menu);
   TMainMenu* Merged() const { return merged_; }
+  // The form that shows this menu, or nullptr.
+  TCustomForm* Form() const { return form_; }
   // The top-level items as shown now, merge included.
   std::vector<TMenuItem*> VisibleTopItems() const;
 

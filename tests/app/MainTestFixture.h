@@ -50,9 +50,12 @@ class TMainWindowTest : public TGuiTest {
     std::filesystem::remove_all(dir_);
   }
 
-  // Starts the window as the program does.
+  // Starts the window as the program does: created, then shown by the message
+  // loop, which then runs what the showing posted.
   TfrmMain* Start() {
     Application->CreateForm(frmMain);
+    frmMain->Show();
+    Application->ProcessMessages();
     return frmMain;
   }
   // Ends it as the program does (the destruction handler runs).

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMouseEvent>
 
 #include "GuiProbes.h"
 #include "platform/gui/FormImage.h"
@@ -207,6 +208,65 @@ TEST_F(Menus, ItemHintsGoToTheApplicationAndClicksToTheHandler) {
   EXPECT_EQ(clicks, 1);
   EXPECT_FALSE(it->Action()->isEnabled());
   EXPECT_EQ(m->Items()->Find("exit"), it);
+  Application->OnHint = nullptr;
+}
+
+// Real mouse events on the Qt menus, as a user's pointer makes them.
+void MoveMouse(QWidget* w, QPoint p) {
+  QMouseEvent e(QEvent::MouseMove, QPointF(p), w->mapToGlobal(QPointF(p)), Qt::NoButton, Qt::NoButton,
+                Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &e);
+}
+void ClickMouse(QWidget* w, QPoint p) {
+  const QPointF g = w->mapToGlobal(QPointF(p));
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(p), g, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(p), g, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &release);
+}
+
+TEST_F(Menus, HoveringItemsThatOpenSubmenusShowsTheirHintsAndClosingClearsIt) {
+  auto* f = new TForm(Application);
+  f->SetBounds(0, 0, 400, 300);
+  auto* m = new TMainMenu(f);
+  auto* file = new TMenuItem(f);
+  file->SetCaption("&File");
+  file->SetHint("File|File related commands");
+  auto* recent = new TMenuItem(f);
+  recent->SetCaption("Recent");
+  recent->SetHint("Recent|Files opened lately");
+  auto* first = new TMenuItem(f);
+  first->SetCaption("a.def");
+  first->SetHint("Opens a.def");
+  recent->Add(first);
+  auto* exit = new TMenuItem(f);
+  exit->SetCaption("E&xit");
+  exit->SetHint("Ends the program");
+  file->Add({recent, exit});
+  m->Items()->Add(file);
+  f->SetMenu(m);
+  f->Show();
+  std::vector<std::string> hints;
+  Application->OnHint = [&](TObject*) { hints.push_back(Application->Hint()); };
+
+  QMenuBar* bar = f->Peer()->findChild<QMenuBar*>();
+  ASSERT_NE(bar, nullptr);
+  QAction* fileAction = bar->actions().at(0);
+  MoveMouse(bar, bar->actionGeometry(fileAction).center());
+  ASSERT_FALSE(hints.empty());
+  EXPECT_EQ(hints.back(), "File related commands") << "a menu bar item with a submenu has its hint too";
+
+  ClickMouse(bar, bar->actionGeometry(fileAction).center());
+  QMenu* popup = file->SubMenu();
+  ASSERT_TRUE(popup->isVisible());
+  MoveMouse(popup, popup->actionGeometry(recent->SubMenu()->menuAction()).center());
+  EXPECT_EQ(hints.back(), "Files opened lately") << "so has an item inside a menu that opens one";
+  MoveMouse(popup, popup->actionGeometry(exit->Action()).center());
+  EXPECT_EQ(hints.back(), "Ends the program");
+
+  popup->close();
+  Application->ProcessMessages();
+  EXPECT_EQ(Application->Hint(), "") << "the hint goes with the last menu";
   Application->OnHint = nullptr;
 }
 

@@ -6,12 +6,12 @@
 #include <QHelpEvent>
 #include <QMenu>
 #include <QImage>
-#include <QToolTip>
 #include <QWheelEvent>
 
 #include "GuiProbes.h"
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/FormImage.h"
+#include "platform/gui/Hints.h"
 #include "platform/gui/ImgList.h"
 #include "platform/gui/Menus.h"
 #include "platform/gui/RecordingCanvas.h"
@@ -130,11 +130,15 @@ TEST_F(Resources, HintsAskTheControlWhichMayRewriteThem) {
   f->Show();
   QHelpEvent e(QEvent::ToolTip, QPoint(7, 3), p->Peer()->mapToGlobal(QPoint(7, 3)));
   QCoreApplication::sendEvent(p->Peer(), &e);
-  EXPECT_EQ(QToolTip::text().toStdString(), "at 7");
+  ASSERT_NE(Application->HintWindow(), nullptr);
+  EXPECT_EQ(Application->HintWindow()->Caption(), "at 7");
+  EXPECT_TRUE(Application->HintWindow()->Active());
+  EXPECT_EQ(Application->HintControl(), p);
   EXPECT_EQ(p->Asked, 1);
   p->SetShowHint(false);
   QCoreApplication::sendEvent(p->Peer(), &e);
   EXPECT_EQ(p->Asked, 1) << "no hint without ShowHint";
+  EXPECT_FALSE(Application->HintWindow()->Active());
   f->SetShowHint(true);
   p->SetParentShowHint(true);
   EXPECT_TRUE(p->ShowHint()) << "the parent's setting flows down";

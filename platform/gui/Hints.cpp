@@ -1,0 +1,278 @@
+// Hints and actions: the hint window, the application's hint state and the
+// way actions reach the controls (the story is told in Hints.h).
+
+#include "platform/gui/Hints.h"
+
+#include <QWidget>
+#include <algorithm>
+
+#include "platform/gui/Forms.h"
+#include "platform/gui/GuiInternal.h"
+#include "platform/gui/QtPeer.h"
+#include "platform/gui/Timer.h"
+
+THintWindowClass HintWindowClass = MakeHintWindow<THintWindow>;
+
+// ---------------------------------------------------------------- actions
+
+bool TBasicAction::Execute() { return Application && Application->ExecuteAction(this); }
+
+namespace {
+
+// The form's own order: its active control, the form, then every visible
+// control from the first to the last, each container's children before the next.
+bool OfferToChildren(TWinControl* Container, TBasicAction* Action) {
+  for (int i = 0; i < Container->ControlCount(); ++i) {
+    TControl* c = Container->Controls(i);
+    if (!c->Visible()) continue;
+    if (c->ExecuteAction(Action)) return true;
+    if (auto* w = dynamic_cast<TWinControl*>(c); w && OfferToChildren(w, Action)) return true;
+  }
+  return false;
+}
+
+bool OfferToForm(TCustomForm* Form, TBasicAction* Action) {
+  if (!Form || !Form->Visible()) return false;
+  if (TWinControl* a = Form->ActiveControl(); a && a->ExecuteAction(Action)) return true;
+  if (Form->ExecuteAction(Action)) return true;
+  return OfferToChildren(Form, Action);
+}
+
+}  // namespace
+
+bool TApplication::ExecuteAction(TBasicAction* Action) {
+  if (!Action || !Screen) return false;
+  TCustomForm* active = Screen->ActiveForm();
+  if (OfferToForm(active, Action)) return true;
+  return mainForm_ && mainForm_ != active && OfferToForm(mainForm_, Action);
+}
+
+void TApplication::SetHint(const std::string& v) {
+  if (v == hint_) return;
+  hint_ = v;
+  if (OnHint) {
+    OnHint(this);
+    return;
+  }
+  THintAction action(nullptr);
+  action.SetHint(v);
+  action.Execute();
+}
+
+// ---------------------------------------------------------------- hint window
+
+THintWindow::THintWindow(TComponent* AOwner) : TCustomControl(AOwner) {
+  SetColor(clInfoBk);
+  SetParentFont(false);
+  if (Screen && Screen->HintFont()) Font()->Assign(Screen->HintFont());
+  Font()->SetColor(clInfoText);
+}
+
+QWidget* THintWindow::CreatePeer(QWidget*) {
+  auto* w = new TPeer<QWidget>(this, nullptr,
+                               Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+  w->setAttribute(Qt::WA_ShowWithoutActivating);
+  // The mouse goes through to the control below, which keeps its hint going.
+  w->setAttribute(Qt::WA_TransparentForMouseEvents);
+  return w;
+}
+
+namespace {
+constexpr int HintMarginX = 3, HintMarginY = 1;
+constexpr unsigned HintTextFlags = DT_LEFT | DT_NOPREFIX | DT_WORDBREAK;
+}  // namespace
+
+TRect THintWindow::CalcHintRect(int MaxWidth, const std::string& AHint, void*) {
+  TRect r(0, 0, std::max(1, MaxWidth), 0);
+  Canvas()->Font()->Assign(Font());
+  Canvas()->DrawText(AHint, r, HintTextFlags | DT_CALCRECT);
+  r.Right += 2 * HintMarginX;
+  r.Bottom += 2 * HintMarginY + 2;
+  return r;
+}
+
+void THintWindow::ActivateHint(TRect Rect, const std::string& AHint) { ActivateHintData(Rect, AHint, nullptr); }
+
+void THintWindow::ActivateHintData(TRect Rect, const std::string& AHint, void*) {
+  SetCaption(AHint);
+  // Kept on the screen: moved left or up when it would run past the edge.
+  if (Screen) {
+    const int sw = Screen->Width(), sh = Screen->Height();
+    if (Rect.Right > sw) OffsetRect(Rect, std::max(-Rect.Left, sw - Rect.Right), 0);
+    if (Rect.Bottom > sh) OffsetRect(Rect, 0, std::max(-Rect.Top, sh - Rect.Bottom));
+  }
+  HandleNeeded();
+  SetBoundsRect(Rect);
+  Peer()->show();
+  Peer()->raise();
+  Invalidate();
+}
+
+void THintWindow::ReleaseHandle() {
+  if (Peer()) Peer()->hide();
+}
+
+bool THintWindow::Active() const { return Peer() && Peer()->isVisible(); }
+
+void THintWindow::Paint() {
+  TCanvas* c = Canvas();
+  const TRect r = ClientRect();
+  c->Brush()->SetColor(Color());
+  c->Brush()->SetStyle(bsSolid);
+  c->FillRect(r);
+  c->Brush()->SetColor(clWindowFrame);
+  c->FrameRect(r);
+  TRect t(r.Left + HintMarginX, r.Top + HintMarginY + 1, r.Right - HintMarginX, r.Bottom - HintMarginY);
+  c->Brush()->SetStyle(bsClear);
+  c->Font()->Assign(Font());
+  c->DrawText(Caption(), t, HintTextFlags);
+}
+
+// ---------------------------------------------------------------- the application's hint
+
+namespace {
+
+// Keeps the hint window, the control whose hint shows and the hide timer; it
+// hears when the control or the window is freed.
+class THintState : public TComponent {
+ public:
+  explicit THintState(TComponent* AOwner) : TComponent(AOwner), timer(new TTimer(this)) {
+    timer->SetEnabled(false);
+    timer->OnTimer = [this](TObject*) { Hide(); };
+  }
+  ~THintState() override;
+  std::string ClassName() const override { return "THintState"; }
+
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation != opRemove) return;
+    if (AComponent == window) {
+      window = nullptr;
+      windowClass = nullptr;
+    }
+    if (AComponent == timer) timer = nullptr;
+    if (AComponent == control) {
+      control = nullptr;
+      if (window && !(ComponentState() & csDestroying)) window->ReleaseHandle();
+    }
+  }
+
+  void Show(TControl* Control, const THintInfo& Info) {
+    THintWindowClass cls = Info.HintWindowClass ? Info.HintWindowClass : HintWindowClass;
+    if (window && windowClass != cls) {
+      delete window;  // the notification forgets it
+    }
+    if (!window) {
+      window = cls(this);
+      windowClass = cls;
+    }
+    if (control != Control) {
+      if (control) control->RemoveFreeNotification(this);
+      control = Control;
+      control->FreeNotification(this);
+    }
+    const TPoint a = Control->ClientToScreen(TPoint(Info.CursorRect.Left, Info.CursorRect.Top));
+    const TPoint b = Control->ClientToScreen(TPoint(Info.CursorRect.Right, Info.CursorRect.Bottom));
+    cursorRect = TRect(a.X, a.Y, b.X, b.Y);
+    window->SetColor(Info.HintColor);
+    TRect r = window->CalcHintRect(Info.HintMaxWidth, Info.HintStr, Info.HintData);
+    OffsetRect(r, Info.HintPos.X, Info.HintPos.Y);
+    window->ActivateHintData(r, Info.HintStr, Info.HintData);
+    if (timer) {
+      timer->SetEnabled(false);
+      if (Application && Application->HintHidePause > 0) {
+        timer->SetInterval(static_cast<unsigned>(Application->HintHidePause));
+        timer->SetEnabled(true);
+      }
+    }
+  }
+
+  void Hide() {
+    if (timer) timer->SetEnabled(false);
+    if (window) window->ReleaseHandle();
+    if (control) control->RemoveFreeNotification(this);
+    control = nullptr;
+  }
+
+  bool Showing() const { return window && window->Active(); }
+
+  THintWindow* window = nullptr;
+  THintWindowClass windowClass = nullptr;
+  TControl* control = nullptr;
+  TRect cursorRect;  // screen coordinates
+  TTimer* timer;
+};
+
+THintState* gHints = nullptr;
+
+THintState::~THintState() {
+  Destroying();
+  if (gHints == this) gHints = nullptr;
+}
+
+THintState* Hints() {
+  if (!gHints && Application) gHints = new THintState(Application);
+  return gHints;
+}
+
+}  // namespace
+
+void GuiHintRequest(TControl* Target, TPoint ScreenPos) {
+  THintState* hints = Hints();
+  if (!hints || !Target) return;
+  bool show = false;
+  std::string hint;
+  for (TControl* t = Target; t; t = t->Parent()) {
+    if (hint.empty()) hint = t->Hint();
+    show = t->ShowHint();
+    if (!t->ParentShowHint()) break;
+  }
+  if (!show || !Application->ShowHint()) {
+    hints->Hide();
+    return;
+  }
+  THintInfo info;
+  info.HintControl = Target;
+  info.HintPos = TPoint(ScreenPos.X, ScreenPos.Y + 20);  // below the arrow cursor
+  info.HintMaxWidth = Screen ? Screen->Width() : 1024;
+  info.HintColor = Application->HintColor;
+  info.CursorPos = Target->ScreenToClient(ScreenPos);
+  info.CursorRect = Target->ClientRect();
+  info.HintStr = GetShortHint(hint);
+  const LRESULT r = Target->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  if (r != 0 || !info.Show || info.HintStr.empty()) {
+    hints->Hide();
+    return;
+  }
+  hints->Show(Target, info);
+}
+
+void GuiHintMouseMoved(TControl* Control, TPoint ScreenPos) {
+  THintState* hints = gHints;
+  if (!hints || !hints->control) return;
+  // A hint stays while the mouse stays in its control's CursorRect.
+  if (Control != hints->control || !PtInRect(hints->cursorRect, ScreenPos)) hints->Hide();
+}
+
+void GuiHintMouseEntered(TControl* Control) {
+  if (gHints && gHints->control && gHints->control != Control) gHints->Hide();
+}
+
+void GuiHintInput() {
+  if (gHints) gHints->Hide();
+}
+
+THintWindow* TApplication::HintWindow() const { return gHints ? gHints->window : nullptr; }
+
+TControl* TApplication::HintControl() const { return gHints ? gHints->control : nullptr; }
+
+void TApplication::ActivateHint(TPoint CursorPos) { GuiHintRequest(FindDragTarget(CursorPos, false), CursorPos); }
+
+void TApplication::HideHint() {
+  if (gHints) gHints->Hide();
+}
+
+void TApplication::CancelHint() {
+  // The hint goes now; the next time the mouse rests, the control under it is asked afresh.
+  HideHint();
+}

@@ -1,0 +1,175 @@
+// The main window as a user meets it: menu hints in the status bar, the
+// clock panel's text, the size grip, the help key and the start without a
+// driver. Everything is driven with real Qt events.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWidget>
+
+#include "platform/gui/Graphics.h"
+#include "platform/gui/Windows.h"
+#include "tests/app/MainTestFixture.h"
+
+namespace {
+
+using MainWindowTest = TMainWindowTest<>;
+using MainWindowNoDriverTest = TMainWindowTest<TDeadAdapter>;
+
+void SendMouse(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButtons held) {
+  const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+  QMouseEvent e(type, QPointF(p), w->mapToGlobal(QPointF(p)), button, held, Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &e);
+}
+
+void SendKey(QWidget* w, int key) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &release);
+}
+
+TEST_F(MainWindowTest, EveryTopMenuShowsItsHintInPanelOneWhenTheMouseIsOnIt) {
+  TfrmMain* f = Start();
+  QMenuBar* bar = f->Peer()->findChild<QMenuBar*>();
+  ASSERT_NE(bar, nullptr);
+  const std::pair<TMenuItem*, const char*> menus[] = {
+      {f->mnuFile, "File related commands"},
+      {f->mnuDevice, "Choose device from this menu"},
+      {f->mnuOptions, "Change port, I\xC2\xB2" "C speed"},
+      {f->Window1, "Window related commands such as Tile and Cascade"},
+      {f->mnuAbout, "Help topics"}};
+  for (const auto& [item, hint] : menus) {
+    QAction* a = item->SubMenu()->menuAction();
+    ASSERT_TRUE(bar->actions().contains(a)) << item->Caption();
+    SendMouse(bar, QEvent::MouseMove, bar->actionGeometry(a).center(), Qt::NoButton);
+    EXPECT_EQ(PanelText(1), hint) << item->Caption();
+  }
+  // Opened, the menu keeps its hint until the mouse picks an item in it.
+  QAction* window = f->Window1->SubMenu()->menuAction();
+  SendMouse(bar, QEvent::MouseButtonPress, bar->actionGeometry(window).center(), Qt::LeftButton);
+  SendMouse(bar, QEvent::MouseButtonRelease, bar->actionGeometry(window).center(), Qt::NoButton);
+  ASSERT_TRUE(f->Window1->SubMenu()->isVisible());
+  EXPECT_EQ(PanelText(1), "Window related commands such as Tile and Cascade");
+  f->Window1->SubMenu()->close();
+  Application->ProcessMessages();
+  EXPECT_EQ(PanelText(1), "");
+}
+
+// The clock panel drawn with a text, as a picture of its inside (bevel excluded).
+QImage ClockPanel(TfrmMain* f, const std::string& text, int width) {
+  THTMLStatusPanel* clock = f->pnlStatusBar->Panels()->Items(3);
+  clock->SetWidth(width);
+  clock->SetText(text);
+  Application->ProcessMessages();
+  const QImage bar = f->pnlStatusBar->Peer()->grab().toImage();
+  TRect r = f->pnlStatusBar->PanelRect(3);
+  const double scale = bar.devicePixelRatio();
+  return bar.copy(int((r.Left + 1) * scale), int((r.Top + 1) * scale), int((50 - 4) * scale),
+                  int((r.Height() - 2) * scale));
+}
+
+TEST_F(MainWindowTest, ThreeDigitClocksFitTheClockPanelWhole) {
+  TfrmMain* f = Start();
+  for (const char* text : {"100 KHz", "232 KHz", "400 KHz"}) {
+    // Drawn in a panel wide enough, nothing is cut; in the 50 pixels it must look the same.
+    const QImage wide = ClockPanel(f, text, 200);
+    const QImage narrow = ClockPanel(f, text, 50);
+    int inked = 0;
+    for (int y = 0; y < wide.height(); ++y)
+      for (int x = 0; x < wide.width(); ++x) inked += wide.pixelColor(x, y).lightness() < 128;
+    EXPECT_GT(inked, 20) << text << ": the text is drawn at all";
+    EXPECT_EQ(narrow, wide) << text << " is cut in the 50-pixel clock panel";
+    TBitmap measure(1, 1);
+    measure.Canvas()->Font()->Assign(f->pnlStatusBar->Font());
+    // Inside the bevel, after the markup's left offset.
+    const int room = f->pnlStatusBar->PanelRect(3).Width() - 2 - f->pnlStatusBar->Panels()->Items(3)->HTMLOffsetX();
+    EXPECT_LE(measure.Canvas()->TextWidth(text), room) << text;
+  }
+  f->pnlStatusBar->Panels()->Items(3)->SetWidth(50);
+}
+
+TEST_F(MainWindowTest, DraggingTheSizeGripResizesTheWindow) {
+  TfrmMain* f = Start();
+  THTMLStatusBar* sb = f->pnlStatusBar;
+  ASSERT_TRUE(sb->SizeGripShown());
+  QWidget* w = sb->Peer();
+  const int width = f->Width(), height = f->Height();
+  const QPoint grip(sb->ClientWidth() - 5, sb->ClientHeight() - 5);
+  const QPoint screenGrip = w->mapToGlobal(grip);
+  SendMouse(w, QEvent::MouseButtonPress, grip, Qt::LeftButton);
+  EXPECT_TRUE(sb->Sizing());
+  // Each move is where the pointer is on the screen, seen from the bar as it is then.
+  for (const QPoint step : {QPoint(40, 30), QPoint(120, 80)}) {
+    SendMouse(w, QEvent::MouseMove, w->mapFromGlobal(screenGrip + step), Qt::LeftButton);
+    EXPECT_EQ(f->Width(), width + step.x());
+    EXPECT_EQ(f->Height(), height + step.y());
+  }
+  SendMouse(w, QEvent::MouseButtonRelease, w->mapFromGlobal(screenGrip + QPoint(120, 80)), Qt::NoButton);
+  EXPECT_FALSE(sb->Sizing());
+  // The bar follows the window's new bottom, and the labels stay on their panels.
+  EXPECT_EQ(sb->Top() + sb->Height(), f->ClientHeight());
+  EXPECT_EQ(sb->Width(), f->ClientWidth());
+  // Dragged far up and left, the window keeps a usable size.
+  const QPoint from(sb->ClientWidth() - 5, sb->ClientHeight() - 5);
+  const QPoint screenFrom = w->mapToGlobal(from);
+  SendMouse(w, QEvent::MouseButtonPress, from, Qt::LeftButton);
+  SendMouse(w, QEvent::MouseMove, w->mapFromGlobal(screenFrom - QPoint(2000, 2000)), Qt::LeftButton);
+  SendMouse(w, QEvent::MouseButtonRelease, w->mapFromGlobal(screenFrom - QPoint(2000, 2000)), Qt::NoButton);
+  EXPECT_GE(f->Width(), 100);
+  EXPECT_GT(f->ClientHeight(), sb->Height());
+}
+
+TEST_F(MainWindowTest, HelpKeyAsksForTheWindowsHelpContext) {
+  TfrmMain* f = Start();
+  std::vector<std::pair<WORD, intptr_t>> asked;
+  Application->OnHelp = [&](WORD command, intptr_t data, bool& callHelp) {
+    asked.emplace_back(command, data);
+    callHelp = false;
+    return true;
+  };
+  SendKey(f->Peer(), Qt::Key_F1);
+  SendKey(f->ClientWidget(), Qt::Key_Help);
+  Application->OnHelp = nullptr;
+  const std::vector<std::pair<WORD, intptr_t>> expected = {{HELP_CONTEXT, 10}, {HELP_CONTEXT, 10}};
+  EXPECT_EQ(asked, expected);
+}
+
+TEST_F(MainWindowNoDriverTest, TheWarningFlashesOnlyOnceTheWindowIsShown) {
+  const int beeps = BeepCount();
+  Application->CreateForm(frmMain);
+  TfrmMain* f = frmMain;
+  // Created, not yet shown: the line already tells it, in red, without the flash.
+  EXPECT_FALSE(f->Visible());
+  EXPECT_EQ(StatusText(), " Device Driver not running");
+  EXPECT_EQ(StatusBack(), clRed);
+  EXPECT_EQ(BeepCount(), beeps);
+  bool shownAtFlash = false;
+  int flashes = 0;
+  TColor previous = StatusBack();
+  // Watches the flash: each change of colour while the loop runs.
+  QTimer probe;
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    if (StatusBack() != previous) {
+      previous = StatusBack();
+      ++flashes;
+      shownAtFlash = f->Visible() && f->Peer()->isVisible();
+    }
+  });
+  probe.start(0);
+  f->Show();
+  for (int i = 0; i < 5 && BeepCount() == beeps; ++i) Application->ProcessMessages();
+  probe.stop();
+  EXPECT_EQ(BeepCount(), beeps + 1);
+  EXPECT_GT(flashes, 0) << "the flash ran";
+  EXPECT_TRUE(shownAtFlash) << "while the window was on the screen";
+  EXPECT_EQ(StatusBack(), clRed);
+  EXPECT_EQ(StatusFont(), clWhite);
+}
+
+}  // namespace
