@@ -1,0 +1,54 @@
+// The engine's settings as a new component has them, and its companions.
+#include <gtest/gtest.h>
+
+#include "update/NUpdate.h"
+
+TEST(EngineDefaults, NewComponentHasTheDocumentedSettings) {
+  TNetUpdate nu(nullptr);
+  EXPECT_EQ(nu.Agent(), "TNetUpdate");
+  EXPECT_FALSE(nu.ApplyPatch());
+  EXPECT_EQ(nu.Authenticate(), waNever);
+  EXPECT_EQ(nu.DateFormat(), "dd/mm/yyyy");
+  EXPECT_EQ(nu.DateSeparator(), '/');
+  EXPECT_FALSE(nu.ExtractCAB());
+  EXPECT_FALSE(nu.FTPPassive());
+  EXPECT_EQ(nu.LogFileName(), "NUPDATE.LOG");
+  EXPECT_FALSE(nu.Logging());
+  EXPECT_EQ(nu.Port(), 21);
+  EXPECT_EQ(nu.Signature(), "NetUpdate");
+  EXPECT_FALSE(nu.SignatureCheck());
+  EXPECT_EQ(nu.TempDirectory(), ".");
+  EXPECT_EQ(nu.TimeFormat(), "hh:nn");
+  EXPECT_EQ(nu.TimeSeparator(), ':');
+  EXPECT_EQ(nu.UpdateType(), ftpUpdate);
+  EXPECT_EQ(nu.UpdateConnect(), nucNoConnect);
+  EXPECT_EQ(nu.UpdateUpdate(), nuuPromptOnce);
+  EXPECT_EQ(nu.VersionCheck(), vcUpdateOnly);
+  EXPECT_FALSE(nu.UseCRC32());
+  EXPECT_EQ(nu.Utility(), nullptr);
+  EXPECT_FALSE(nu.LastURLEntry()->Save);
+  EXPECT_EQ(nu.LastURLEntry()->RegRoot, lurLOCALUSER);
+  EXPECT_FALSE(nu.PostUpdateInfo()->Enabled);
+  nu.SetVersion("9.9.9.9");
+  EXPECT_EQ(nu.Version(), "1.7.0.0");
+}
+
+TEST(EngineDefaults, RemovedUtilityIsForgotten) {
+  TComponent owner(nullptr);
+  auto* nu = new TNetUpdate(&owner);
+  auto* util = new TNetUpdateUtility(&owner);
+  nu->SetUtility(util);
+  EXPECT_EQ(nu->Utility(), util);
+  delete util;
+  EXPECT_EQ(nu->Utility(), nullptr);
+}
+
+TEST(EngineDefaults, FileListSumsSizesBeforeTheCurrentFile) {
+  TFileList list;
+  for (int size : {100, 20, 3}) list.Add()->FileSize = size;
+  EXPECT_EQ(list.TotalSize(), 123);
+  list.CurrentIndex = 0;
+  EXPECT_EQ(list.SizeBefore(), 0);
+  list.CurrentIndex = 2;
+  EXPECT_EQ(list.SizeBefore(), 120);
+}
