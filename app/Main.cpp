@@ -17,6 +17,8 @@ constexpr int PinTrigger = 8;
 constexpr int HelpDriverNotRunning = 590;
 // Posted when the window shows: the warning asked for before runs now.
 constexpr UINT WM_SHOWNWARNING = WM_USER + 1;
+// Posted when the window shows, after the warning: the notices gathered before.
+constexpr UINT WM_SHOWNOTICES = WM_USER + 2;
 
 TMenuItem* Item(TComponent* Owner, const std::string& Name, const std::string& Caption,
                 const std::string& Hint = std::string()) {
@@ -104,6 +106,8 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
   SavMemory->SetOptions(ofOverwritePrompt | ofHideReadOnly | ofEnableSizing);
   SavMemory->SetFilter("Mem files (*.mem)|*.mem|All files (*.*)|*.*");
 
+  // The settings store tells of damage whenever it is first read, the time base included.
+  TRegistry::OnStoreError = [this](const std::string& Text) { Notice(Text); };
   // The time base measures the processor clock while the window is loaded.
   CPUID1 = new TInstHPTimeBase(this);
   CPUID1->SetName("CPUID1");
@@ -124,6 +128,7 @@ TfrmMain::~TfrmMain() {
   // port left idle, the settings saved and the driver closed.
   FormDestroy(this);
   OnDestroy = nullptr;  // the base's destruction must not call back into this part
+  TRegistry::OnStoreError = nullptr;
   if (frmMain == this) frmMain = nullptr;
 }
 
@@ -255,7 +260,11 @@ void TfrmMain::ConnectBus() {
     SetStatus(Text, font, back);
   };
   bus_->OnClockPanel = [this](const std::string& Text) { pnlStatusBar->Panels()->Items(PanelClock)->SetText(Text); };
-  bus_->OnPortPanel = [this](const std::string& Text) { pnlStatusBar->Panels()->Items(PanelPort)->SetText(Text); };
+  bus_->OnPortPanel = [this](const std::string& Text) {
+    // The simulation is never taken for a port: the panel says so with the port.
+    const std::string shown = !PortDriver->Simulated() ? Text : Text.empty() ? "Sim" : "Sim " + Text;
+    pnlStatusBar->Panels()->Items(PanelPort)->SetText(shown);
+  };
   bus_->OnModeLabel = [this](const std::string& Text, TBusLook Look) {
     TColor font, back;
     LookColours(Look, font, back);
@@ -287,9 +296,7 @@ void TfrmMain::FormCreate(TObject*) {
   bus_->SetCPUSpeedMhz(CPUID1->CPUSpeedMhz());
 
   PortDriver->OpenDriver("PortIODevice1");
-  std::string backend = PortDriver->BackendName();
-  if (!PortDriver->LastSystemError().empty()) backend += " (" + PortDriver->LastSystemError() + ")";
-  pnlStatusBar->Panels()->Items(PanelPort)->SetHint("Port access: " + (backend.empty() ? "none" : backend));
+  ShowPortAccess();
 
   if (!PortDriver->ActiveHW()) {
     // Without the driver the hardware is left alone for the whole run.
@@ -297,6 +304,11 @@ void TfrmMain::FormCreate(TObject*) {
     if (Application && !Application->HelpFile().empty()) Application->HelpContext(HelpDriverNotRunning);
     SetStatus(pnlStatus->Caption(), clWhite, clRed);
     ErrorMessage(114);
+    const std::string why = PortDriver->LastSystemError(), advice = PortDriver->Advice();
+    Notice("Velmaron cannot use the parallel port" + (why.empty() ? std::string(".") : ": " + why + ".") +
+           (advice.empty() ? std::string() : "\n\n" + advice) +
+           "\n\nUntil Velmaron is started again it leaves the port alone: the Options menu is off and every "
+           "bus operation reports that the hardware was not found.");
     return;
   }
 
@@ -313,6 +325,22 @@ void TfrmMain::FormCreate(TObject*) {
   GetRegistryData();
   if (bus_->PortAddress != 0) PortDriver->SetPin(PinTrigger, false);
   if (Application) opnDialog->SetInitialDir(ExtractFilePath(Application->ExeName()));
+  // A simulation ready for work says so in place of the ready text; a fault stands.
+  if (PortDriver->Simulated() && bus_->HardwareReady)
+    SetStatus("  Simulated adapter: " + PortDriver->SimulatedReason(), clBlack, clYellow);
+}
+
+void TfrmMain::ShowPortAccess() {
+  const TPortAccess access = PortDriver->PortAccess();
+  std::string hint = access.Text;
+  const std::string notes = PortDriver->LastSystemError();
+  if (access.Kind != pakNone && !notes.empty()) hint += " (" + notes + ")";
+  pnlStatusBar->Panels()->Items(PanelPort)->SetHint(hint);
+  SetCaption(access.Kind == pakSimulated ? "Velmaron (simulated adapter)" : "Velmaron");
+  // The status line is narrower than the whole sentence; its hint keeps it for the run.
+  pnlStatus->SetHint(access.Kind == pakSimulated ? access.Text : std::string());
+  pnlStatus->SetShowHint(access.Kind == pakSimulated);
+  pnlStatusBar->Panels()->Items(PanelPort)->SetText(access.Kind == pakSimulated ? "Sim" : "");
 }
 
 void TfrmMain::LPTCheck() { bus_->LPTCheck(); }
@@ -323,7 +351,9 @@ void TfrmMain::GetRegistryData() {
   try {
     TRegistry reg;
     reg.SetRootKey(HKEY_CURRENT_USER);
-    if (reg.OpenKey(SettingsKey, true)) {
+    // Read only: the key is made when the settings are saved, so a start never
+    // writes (nor fails to write) the store.
+    if (reg.OpenKeyReadOnly(SettingsKey)) {
       // A value of the wrong type counts as missing: the default stands.
       auto read = [&](const char* name, auto reader) {
         try {
@@ -359,6 +389,8 @@ void TfrmMain::FormDestroy(TObject*) {
     PortDriver->SetPortByte(bus_->PortAddress, ExitDataByte);
   // A run that never read the settings (no driver) keeps the stored ones.
   if (settingsRead_) {
+    // Notices of the start that never showed have no window left to belong to.
+    notices_.clear();
     try {
       TRegistry reg;
       reg.SetRootKey(HKEY_CURRENT_USER);
@@ -366,15 +398,34 @@ void TfrmMain::FormDestroy(TObject*) {
         reg.WriteBool("Mode", PortDriver->HardAccess());
         reg.WriteInteger("Clock", bus_->Clock);
         reg.WriteBool("ShowSplash", ShowSplash);
-        reg.CloseKey();
+        reg.CloseKey();  // saves; a failure comes back as a notice
       }
-    } catch (const Exception&) {
-      // Nothing is left to show the fault on; the stored values stay as they were.
+    } catch (const Exception& E) {
+      Notice("The settings could not be saved: " + E.Message());
     }
+    ShowNotices();
   }
   if (PortDriver) PortDriver->CloseDriver();
   if (Screen) Screen->OnActiveFormChange = nullptr;
   if (Application) Application->OnHint = nullptr;
+}
+
+// ---------------------------------------------------------------- notices
+
+void TfrmMain::Notice(const std::string& Text) {
+  notices_.push_back(Text);
+  if (notices_.size() == 1 && Visible()) PostNotices();
+}
+
+void TfrmMain::PostNotices() {
+  if (HandleAllocated()) PostMessage(Handle(), WM_SHOWNOTICES, 0, 0);
+}
+
+void TfrmMain::ShowNotices() {
+  // Taken first: a box's own message loop may bring new notices.
+  std::vector<std::string> shown;
+  shown.swap(notices_);
+  for (const std::string& text : shown) MessageDlg(text, mtWarning, mbOK, 0);
 }
 
 // ---------------------------------------------------------------- bus routines
@@ -477,6 +528,7 @@ void TfrmMain::Warning() {
   pnlStatus->Font()->SetColor(clWhite);
   flashing_ = false;
   refusedInFlash_ = false;
+  if (!notices_.empty()) PostNotices();
   if (pending_) {
     pending_ = false;
     ErrorMessage(pendingCode_);
@@ -489,6 +541,7 @@ void TfrmMain::DoShow() {
   TForm::DoShow();
   // Posted: the flash starts after the window has come up on the screen.
   if (warningWaits_) PostMessage(Handle(), WM_SHOWNWARNING, 0, 0);
+  if (!notices_.empty()) PostNotices();
 }
 
 void TfrmMain::Dispatch(TMessage& Message) {
@@ -497,6 +550,11 @@ void TfrmMain::Dispatch(TMessage& Message) {
       warningWaits_ = false;
       Warning();
     }
+    return;
+  }
+  if (Message.Msg == WM_SHOWNOTICES) {
+    // Not over a running flash: its end posts them again.
+    if (Visible() && !flashing_) ShowNotices();
     return;
   }
   TForm::Dispatch(Message);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/I2CBus.h"
 #include "controls/markup/HTMLStatusBar.h"
@@ -94,6 +95,13 @@ class TfrmMain : public TForm {
   // The settings were read at start (and are written back at the end).
   bool SettingsRead() const { return settingsRead_; }
 
+  // --- Notices: messages for the user that arise where no box may be shown
+  // (the settings store, the port at start). They appear in message boxes once
+  // the window shows; those of the final save at its end.
+  void Notice(const std::string& Text);
+  void ShowNotices();
+  const std::vector<std::string>& PendingNotices() const { return notices_; }
+
   // --- Handlers ---
   void ShowHint(TObject* Sender);
   void UpdateMenuItems(TObject* Sender);
@@ -112,6 +120,8 @@ class TfrmMain : public TForm {
   void DoShow() override;
   void Dispatch(TMessage& Message) override;
   void BuildMenu();
+  void ShowPortAccess();
+  void PostNotices();
   void BuildStatusBar();
   void ConnectBus();
   void SetStatus(const std::string& Text, TColor FontColor, TColor Back);
@@ -125,6 +135,7 @@ class TfrmMain : public TForm {
   bool refusedInFlash_ = false;  // a bus routine was refused during the running flash
   bool pending_ = false;         // a status came in during the flash
   bool warningWaits_ = false;    // a warning came before the window was shown
+  std::vector<std::string> notices_;
   I2CStatus pendingCode_ = 0;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -43,7 +43,9 @@ bool TPortIO::OpenDriver(const std::string& EntryName) {
   TOpenedBackend opened = OpenPortBackend();
   owned_ = std::move(opened.Owned);
   backend_ = opened.Backend;
-  fallbackError_ = opened.FallbackError;
+  notes_ = opened.Notes;
+  simulatedReason_ = opened.SimulatedReason;
+  closedError_.clear();
   active_ = backend_ != nullptr && backend_->IsOpen();
   if (active_) backend_->SetHardAccess(true);
   backendName_ = backend_ ? backend_->Name() : std::string();
@@ -54,11 +56,8 @@ void TPortIO::CloseDriver() {
   if (active_ && backend_) backend_->Close();
   active_ = false;
   hardAccess_ = true;
-  if (backend_ && owned_.get() == backend_) {
-    // Keep what the user may still want to read about the closed driver.
-    const std::string err = backend_->LastError();
-    if (!err.empty()) fallbackError_ = fallbackError_.empty() ? err : fallbackError_ + "; " + err;
-  }
+  // Keep what the user may still want to read about the closed driver.
+  if (backend_) closedError_ = backend_->LastError();
   backend_ = nullptr;
   owned_.reset();
 }
@@ -141,10 +140,24 @@ void TPortIO::SetPin(uint8_t Pin, bool Value) {
 std::string TPortIO::BackendName() const { return backendName_; }
 
 std::string TPortIO::LastSystemError() const {
-  std::string err = fallbackError_;
-  if (backend_) {
-    const std::string own = backend_->LastError();
-    if (!own.empty()) err = err.empty() ? own : err + "; " + own;
-  }
+  std::string err = backend_ ? backend_->LastError() : closedError_;
+  if (!notes_.empty()) err = err.empty() ? notes_ : err + "; " + notes_;
   return err;
+}
+
+std::string TPortIO::Advice() const { return !active_ && backend_ ? backend_->Advice() : std::string(); }
+
+TPortAccess TPortIO::PortAccess() const {
+  TPortAccess access;
+  if (!active_) {
+    const std::string why = backend_ ? backend_->LastError() : closedError_;
+    access.Text = "No port access" + (why.empty() ? std::string() : ": " + why);
+  } else if (Simulated()) {
+    access.Kind = pakSimulated;
+    access.Text = "Simulated adapter: " + simulatedReason_;
+  } else {
+    access.Kind = pakHardware;
+    access.Text = "Parallel port: " + backend_->Name();
+  }
+  return access;
 }

@@ -13,6 +13,21 @@
 #include "platform/port/PortBackend.h"
 #include "platform/rtl/Classes.h"
 
+// What reaches the port, for the user (port panel, About box).
+enum TPortAccessKind {
+  pakNone,       // no port access: the driver is not running
+  pakHardware,   // a parallel port of this machine
+  pakSimulated,  // the simulated adapter, in place of a port
+};
+
+struct TPortAccess {
+  TPortAccessKind Kind = pakNone;
+  // One line: "Simulated adapter: no parallel port on this machine",
+  // "Parallel port: ppdev /dev/parport0 (exclusive claim)",
+  // "No port access: /dev/parport0: Permission denied".
+  std::string Text;
+};
+
 class TPortIO : public TComponent {
  public:
   explicit TPortIO(TComponent* AOwner);
@@ -59,8 +74,16 @@ class TPortIO : public TComponent {
   // before the driver is opened.
   std::string BackendName() const;
   // The last system error of opening ports or switching the access mode
-  // ("/dev/parport0: Permission denied"); empty when none.
+  // ("/dev/parport0: Permission denied") and any problem of the port settings
+  // file; empty when none.
   std::string LastSystemError() const;
+  // When the driver could not be opened: what the user can do about it; else empty.
+  std::string Advice() const;
+  // Which access runs, with a line for the user.
+  TPortAccess PortAccess() const;
+  // The simulated adapter runs in place of a parallel port; SimulatedReason says why.
+  bool Simulated() const { return !simulatedReason_.empty(); }
+  const std::string& SimulatedReason() const { return simulatedReason_; }
   // The backend in use, nullptr while closed.
   TPortBackend* Backend() const { return backend_; }
 
@@ -70,8 +93,10 @@ class TPortIO : public TComponent {
 
   TPortBackend* backend_ = nullptr;
   std::unique_ptr<TPortBackend> owned_;
-  std::string fallbackError_;
+  std::string notes_;  // problems of the port settings file
+  std::string simulatedReason_;
   std::string backendName_;
+  std::string closedError_;  // what the backend said before it was closed
   bool active_ = false;
   bool hardAccess_ = true;
   uint8_t lptNumber_ = 1;

@@ -66,9 +66,19 @@ bool TDirectIOBackend::Open() {
   // A port that may not be touched is no port for the caller.
   for (int i = 0; i < kLptCount; ++i)
     if (!permitted_[i]) bases_[i] = 0;
-  if (!any && error_.empty()) error_ = "no parallel port base known";
+  noBase_ = !any && error_.empty();
+  if (noBase_) error_ = "no parallel port base known";
   open_ = any;
   return open_;
+}
+
+std::string TDirectIOBackend::Advice() const {
+  if (open_ || error_.empty()) return std::string();
+  if (noBase_)
+    return "Neither the kernel nor port.ini names a port base: give LPT1 (and LPT2, LPT3) under [Ports] in "
+           "port.ini, or use Kind=auto.";
+  return "Direct port I/O needs root (or the CAP_SYS_RAWIO capability) on an x86 machine: run Velmaron so, or "
+         "use Kind=auto in port.ini to reach the port through ppdev.";
 }
 
 void TDirectIOBackend::Close() {

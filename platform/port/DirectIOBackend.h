@@ -31,6 +31,7 @@ class TDirectIOBackend : public TPortBackend {
   void Close() override;
   bool IsOpen() const override { return open_; }
   std::string LastError() const override { return error_; }
+  std::string Advice() const override;
   TLptBases Bases() const override { return bases_; }
   uint8_t Read(int lpt, TPortRegister reg) override;
   void Write(int lpt, TPortRegister reg, uint8_t value) override;
@@ -43,6 +44,7 @@ class TDirectIOBackend : public TPortBackend {
   TDirectIOSystem& system_;
   bool permitted_[kLptCount] = {false, false, false};
   bool open_ = false;
+  bool noBase_ = false;
   bool hard_ = true;
   std::string error_;
 };

@@ -10,6 +10,7 @@
 namespace {
 
 TPortBackend* g_installed = nullptr;
+std::string g_installedReason;
 
 std::string JoinProblems(const std::vector<std::string>& problems) {
   std::string all;
@@ -40,46 +41,65 @@ std::string PortBackendKindName(TPortBackendKind kind) {
   return "auto";
 }
 
-void InstallPortBackend(TPortBackend* backend) { g_installed = backend; }
+const char* const kNoPortReason = "no parallel port on this machine";
+const char* const kChosenReason = "chosen in the port settings";
+const char* const kTestRunReason = "test run";
+
+void InstallPortBackend(TPortBackend* backend, const std::string& simulatedReason) {
+  g_installed = backend;
+  g_installedReason = backend ? simulatedReason : std::string();
+}
 TPortBackend* InstalledPortBackend() { return g_installed; }
 
-TOpenedBackend OpenPortBackend() {
+TOpenedBackend OpenConfiguredBackend(const TPortConfig& config, TPpdevSystem& ppdevSystem,
+                                     TDirectIOSystem& directSystem) {
   TOpenedBackend result;
-  if (g_installed) {
-    g_installed->Open();
-    result.Backend = g_installed;
-    return result;
-  }
-  // A test run never touches the machine's ports nor the user's settings: it
-  // gets the simulated adapter with its default set.
-  const bool testRun = std::getenv("VELMARON_TEST") != nullptr;
-  TPortConfig config;
-  if (!testRun) config = LoadPortConfig(DefaultPortConfigPath());
-  std::string notes = JoinProblems(config.Problems);
-
-  TPortBackendKind kind = testRun ? TPortBackendKind::Simulated : config.Backend;
+  result.Notes = JoinProblems(config.Problems);
+  const TPortBackendKind kind = config.Backend;
   if (kind == TPortBackendKind::Ppdev || kind == TPortBackendKind::Auto) {
-    auto ppdev = std::make_unique<TPpdevBackend>();
-    if (ppdev->Open() || kind == TPortBackendKind::Ppdev) {
-      result.FallbackError = notes;
+    auto ppdev = std::make_unique<TPpdevBackend>(ppdevSystem, directSystem);
+    // A port that is there but cannot be had stays an error the user is told
+    // about; only a machine without any port gets the simulation unasked.
+    if (ppdev->Open() || kind == TPortBackendKind::Ppdev || ppdev->MachineHasPort())
       result.Owned = std::move(ppdev);
-    } else {
-      result.FallbackError = ppdev->LastError() + (notes.empty() ? "" : "; " + notes);
-    }
+    else
+      result.SimulatedReason = kNoPortReason;
   } else if (kind == TPortBackendKind::Direct) {
-    TLptBases bases = KernelParportBases(ReadWholeTextFile);
+    TLptBases bases = KernelParportBases(
+        [&](const std::string& p, std::string& t) { return ppdevSystem.ReadTextFile(p, t); });
     if (bases == TLptBases{0, 0, 0}) bases = config.Ports;
-    auto direct = std::make_unique<TDirectIOBackend>(bases);
+    auto direct = std::make_unique<TDirectIOBackend>(bases, directSystem);
     direct->Open();
-    result.FallbackError = notes;
     result.Owned = std::move(direct);
+  } else {
+    result.SimulatedReason = kChosenReason;
   }
   if (!result.Owned) {
     auto sim = BuildSimulatedAdapter(config);
     sim->Open();
     result.Owned = std::move(sim);
-    if (result.FallbackError.empty()) result.FallbackError = notes;
   }
   result.Backend = result.Owned.get();
   return result;
+}
+
+TOpenedBackend OpenPortBackend() {
+  if (g_installed) {
+    TOpenedBackend result;
+    g_installed->Open();
+    result.Backend = g_installed;
+    result.SimulatedReason = g_installedReason;
+    return result;
+  }
+  // A test run never touches the machine's ports nor the user's settings: it
+  // gets the simulated adapter with its default set.
+  if (std::getenv("VELMARON_TEST") != nullptr) {
+    TOpenedBackend result;
+    result.Owned = BuildSimulatedAdapter(TPortConfig{});
+    result.Owned->Open();
+    result.Backend = result.Owned.get();
+    result.SimulatedReason = kTestRunReason;
+    return result;
+  }
+  return OpenConfiguredBackend(LoadPortConfig(DefaultPortConfigPath()), RealPpdevSystem(), RealDirectIOSystem());
 }

@@ -25,6 +25,9 @@ class TPortBackend {
   virtual bool IsOpen() const = 0;
   // The system's text of the last failure to open or switch mode; empty when none.
   virtual std::string LastError() const { return {}; }
+  // After a failed Open: what the user can do about it, one or two sentences;
+  // empty when there is nothing to add to LastError().
+  virtual std::string Advice() const { return {}; }
 
   // I/O bases of LPT1..LPT3 as the machine reports them.
   virtual TLptBases Bases() const = 0;
@@ -40,6 +43,10 @@ class TPortBackend {
   virtual bool HardAccess() const = 0;
 };
 
+struct TPortConfig;
+class TPpdevSystem;
+class TDirectIOSystem;
+
 // Which backend runs, as the settings name it.
 enum class TPortBackendKind { Auto, Ppdev, Direct, Simulated };
 
@@ -49,24 +56,39 @@ std::string PortBackendKindName(TPortBackendKind kind);
 
 // The backend a new port driver opens: the installed one when a test has
 // installed one, else the one the settings choose (see docs/simulated-adapter.md).
-// "Auto" opens ppdev when a /dev/parport* can be claimed and falls back to the
-// simulated adapter; the reason ppdev could not be used is kept in
-// fallbackError. Never returns null; the backend returned is open when it could be.
+// "Auto" opens ppdev; only when the machine has no parallel port at all does the
+// simulated adapter run instead. A port that exists but cannot be opened or
+// claimed is never replaced by the simulation: the backend returned is then the
+// closed ppdev backend, whose LastError() and Advice() say why and what to do.
+// Never returns null; the backend returned is open when it could be.
 struct TOpenedBackend {
   TPortBackend* Backend = nullptr;              // what to use
   std::unique_ptr<TPortBackend> Owned;          // set when the caller owns it
-  std::string FallbackError;                    // why the configured hardware was not used
+  std::string Notes;                            // problems found in the port settings file
+  // Set when the simulated adapter runs in place of a parallel port: why
+  // ("no parallel port on this machine").
+  std::string SimulatedReason;
 };
 TOpenedBackend OpenPortBackend();
+// The choice itself, over the given system calls (tests pass fakes).
+TOpenedBackend OpenConfiguredBackend(const TPortConfig& config, TPpdevSystem& ppdev, TDirectIOSystem& direct);
+
+// The simulated reasons the choice gives.
+extern const char* const kNoPortReason;  // "no parallel port on this machine"
+extern const char* const kChosenReason;  // the port settings file asks for the simulation
+extern const char* const kTestRunReason;
 
 // Test support: a backend that every later OpenPortBackend returns instead of
-// the configured one (not owned). nullptr removes it.
-void InstallPortBackend(TPortBackend* backend);
+// the configured one (not owned). It stands for the machine's hardware unless a
+// simulated reason is given. nullptr removes it.
+void InstallPortBackend(TPortBackend* backend, const std::string& simulatedReason = std::string());
 TPortBackend* InstalledPortBackend();
 
 class TPortBackendScope {
  public:
-  explicit TPortBackendScope(TPortBackend& b) { InstallPortBackend(&b); }
+  explicit TPortBackendScope(TPortBackend& b, const std::string& simulatedReason = std::string()) {
+    InstallPortBackend(&b, simulatedReason);
+  }
   ~TPortBackendScope() { InstallPortBackend(nullptr); }
   TPortBackendScope(const TPortBackendScope&) = delete;
   TPortBackendScope& operator=(const TPortBackendScope&) = delete;

@@ -7,15 +7,9 @@
 #include <sstream>
 
 #include "platform/port/DirectIOBackend.h"
+#include "platform/rtl/SysUtils.h"
 
 namespace {
-
-std::string Trim(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-  while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
-  return s.substr(b, e - b);
-}
 
 std::string Lower(std::string s) {
   for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -207,11 +201,7 @@ TPortConfig LoadPortConfig(const std::string& path) {
   return cfg;
 }
 
-std::string DefaultPortConfigPath() {
-  if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x) return std::string(x) + "/velmaron/port.ini";
-  const char* home = std::getenv("HOME");
-  return std::string(home && *home ? home : ".") + "/.config/velmaron/port.ini";
-}
+std::string DefaultPortConfigPath() { return UserConfigDir() + "/port.ini"; }
 
 std::unique_ptr<TSimulatedAdapter> BuildSimulatedAdapter(const TPortConfig& config) {
   auto sim = std::make_unique<TSimulatedAdapter>();

@@ -43,7 +43,7 @@ struct TPortConfig {
 TPortConfig ParsePortConfig(const std::string& text);
 // A missing file gives the defaults without a problem; an unreadable one a problem.
 TPortConfig LoadPortConfig(const std::string& path);
-// $XDG_CONFIG_HOME/velmaron/port.ini, else ~/.config/velmaron/port.ini.
+// port.ini in the settings folder the registry store uses too (UserConfigDir()).
 std::string DefaultPortConfigPath();
 
 std::unique_ptr<TSimulatedAdapter> BuildSimulatedAdapter(const TPortConfig& config);

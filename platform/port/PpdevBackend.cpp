@@ -3,9 +3,11 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/parport.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -29,9 +31,9 @@ class TRealPpdevSystem final : public TPpdevSystem {
     return fd >= 0 ? fd : -errno;
   }
   void Close(int fd) override { ::close(fd); }
-  int Claim(int fd) override {
-    // Exclusive: nothing else (lp, another program) may drive the port meanwhile.
-    if (ioctl(fd, PPEXCL) != 0 && errno != EINVAL) return -errno;
+  int Claim(int fd, bool exclusive) override {
+    // Exclusive: nothing else (lp, another program) may even be registered on the port.
+    if (exclusive && ioctl(fd, PPEXCL) != 0 && errno != EINVAL) return -errno;
     if (ioctl(fd, PPCLAIM) != 0) return -errno;
     // Data lines driven: a port left in reverse mode would float SDA's driver.
     int forward = 0;
@@ -47,7 +49,18 @@ class TRealPpdevSystem final : public TPpdevSystem {
   bool ReadTextFile(const std::string& path, std::string& text) override {
     return ReadWholeTextFile(path, text);
   }
+  std::string GroupOf(const std::string& path) override {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return std::string();
+    const struct group* g = getgrgid(st.st_gid);
+    return g && g->gr_name ? std::string(g->gr_name) : std::string();
+  }
 };
+
+std::string Trimmed(std::string s) {
+  while (!s.empty() && (s.back() == '\n' || s.back() == ' ' || s.back() == '\t')) s.pop_back();
+  return s;
+}
 
 // Where the kernel gives no base for a claimed port, the usual one of that LPT.
 constexpr uint16_t kUsualBases[kLptCount] = {0x378, 0x278, 0x3BC};
@@ -71,45 +84,131 @@ std::string TPpdevBackend::Name() const {
     if (fd_[i] < 0) continue;
     name += first ? " " : ", ";
     name += "/dev/parport" + std::to_string(i);
+    if (!shared_[i]) name += " (exclusive claim)";
+    else name += holders_[i].empty() ? " (shared claim)" : " (shared claim with " + holders_[i] + ")";
     first = false;
   }
   if (direct_) name += " (direct I/O)";
   return name;
 }
 
-void TPpdevBackend::Fail(const std::string& what, int err) {
-  if (error_.empty()) error_ = what + ": " + std::strerror(err);
+void TPpdevBackend::Fail(const std::string& path, TFault fault, const std::string& why, const std::string& holder) {
+  // The first real refusal is the one to tell; a missing LPT1 only when nothing else went wrong.
+  if (fault_ != fNone && !(fault_ == fAbsent && fault != fAbsent)) return;
+  fault_ = fault;
+  error_ = path + ": " + why;
+  const std::string lp = "If the printer driver lp holds it, unload lp (sudo rmmod lp; remove lp from "
+                         "/etc/modules to keep it from loading at every start).";
+  switch (fault) {
+    case fAbsent:
+      advice_ = "This machine has no parallel port that the kernel knows of. If it has one, load its drivers "
+                "(sudo modprobe parport_pc ppdev). To work without hardware, set Kind=simulated in port.ini.";
+      break;
+    case fNoDeviceNode:
+      advice_ = "The kernel has the parallel port, but " + path +
+                " is missing: load the ppdev driver (sudo modprobe ppdev; add ppdev to /etc/modules to load it "
+                "at every start).";
+      break;
+    case fPermission: {
+      const std::string group = system_.GroupOf(path);
+      if (!group.empty() && group != "root")
+        advice_ = "Your user may not open " + path + ". Add it to the group " + group + " that owns the port (sudo adduser $USER " +
+                  group + "), then log out and in again; or give the port to your user with a udev rule (see the README).";
+      else
+        advice_ = "Your user may not open " + path +
+                  ". Give the port to your user with a udev rule (see the README), or run Velmaron in the group "
+                  "that owns the port.";
+      break;
+    }
+    case fBusy:
+      advice_ = (holder == "lp" ? std::string("The printer driver lp")
+                 : holder.empty() ? std::string("Another driver")
+                                  : "The driver " + holder) +
+                " is using " + path +
+                " right now: start Velmaron again when it has finished. " + lp;
+      break;
+    case fHeld:
+      advice_ = "Another program or driver holds " + path + " for itself: end it, then start Velmaron again. " + lp;
+      break;
+    case fNone:
+    case fOther:
+      advice_.clear();
+      break;
+  }
+}
+
+int TPpdevBackend::ClaimPort(int lpt, const std::string& path, int& fd, std::string& holder) {
+  int r = system_.Claim(fd, true);
+  if (r != -ENXIO && r != -EBUSY) return r;
+  // Another driver is registered on the port. Which, and is it using the port now?
+  const std::string devices = "/proc/sys/dev/parport/parport" + std::to_string(lpt) + "/devices/";
+  std::string text;
+  if (system_.ReadTextFile(devices + "lp/timeslice", text)) holder = "lp";
+  if (system_.ReadTextFile(devices + "active", text)) {
+    text = Trimmed(text);
+    if (!text.empty() && text != "none") {
+      holder = text;
+      return -EBUSY;  // a shared claim would wait until it lets go
+    }
+  }
+  // The exclusive request stays with the descriptor: a shared claim needs a new one.
+  system_.Close(fd);
+  fd = system_.Open(path);
+  if (fd < 0) return fd;
+  r = system_.Claim(fd, false);
+  if (r == 0) shared_[lpt] = true;
+  return r;
 }
 
 bool TPpdevBackend::Open() {
   if (open_) return true;
   error_.clear();
+  advice_.clear();
+  fault_ = fNone;
+  machineHasPort_ = false;
   const TLptBases kernel =
       KernelParportBases([this](const std::string& p, std::string& t) { return system_.ReadTextFile(p, t); });
   bool any = false;
   for (int i = 0; i < kLptCount; ++i) {
     const std::string path = "/dev/parport" + std::to_string(i);
     bases_[i] = 0;
-    const int fd = system_.Open(path);
-    if (fd < 0) {
-      // A missing LPT2 or LPT3 is normal once LPT1 is there; only report
-      // the first port's absence or a real refusal.
-      if (fd != -ENOENT || i == 0) Fail(path, -fd);
+    shared_[i] = false;
+    holders_[i].clear();
+    if (kernel[i]) machineHasPort_ = true;
+    int fd = system_.Open(path);
+    if (fd >= 0) {
+      machineHasPort_ = true;
+      std::string holder;
+      const int r = ClaimPort(i, path, fd, holder);
+      if (r == 0) {
+        fd_[i] = fd;
+        dataLatch_[i] = -1;
+        holders_[i] = holder;
+        bases_[i] = kernel[i] ? kernel[i] : kUsualBases[i];
+        any = true;
+        continue;
+      }
+      if (fd >= 0) system_.Close(fd);
+      if (r == -EBUSY) Fail(path, fBusy, "in use by " + (holder.empty() ? "another driver" : holder), holder);
+      else if (r == -ENXIO) Fail(path, fHeld, "held for itself by another program or driver", holder);
+      else if (r == -EACCES || r == -EPERM) Fail(path, fPermission, std::strerror(-r));
+      else Fail(path, fOther, std::strerror(-r));
       continue;
     }
-    const int r = system_.Claim(fd);
-    if (r != 0) {
-      Fail(path, -r);  // EBUSY: held by another driver
-      system_.Close(fd);
+    if (fd == -ENOENT) {
+      // A missing LPT2 or LPT3 is normal once LPT1 is there.
+      if (kernel[i]) Fail(path, fNoDeviceNode, std::strerror(ENOENT));
+      else if (i == 0) Fail(path, fAbsent, std::strerror(ENOENT));
       continue;
     }
-    fd_[i] = fd;
-    dataLatch_[i] = -1;
-    bases_[i] = kernel[i] ? kernel[i] : kUsualBases[i];
-    any = true;
+    machineHasPort_ = true;
+    Fail(path, fd == -EACCES || fd == -EPERM ? fPermission : fOther, std::strerror(-fd));
   }
   open_ = any;
-  if (any) error_.clear();
+  if (any) {
+    error_.clear();
+    advice_.clear();
+  }
   return open_;
 }
 
@@ -121,6 +220,8 @@ void TPpdevBackend::Close() {
     system_.Close(fd_[i]);
     fd_[i] = -1;
     bases_[i] = 0;
+    shared_[i] = false;
+    holders_[i].clear();
   }
   open_ = false;
 }

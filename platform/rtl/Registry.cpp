@@ -1,7 +1,10 @@
 #include "platform/rtl/Registry.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cmath>
@@ -339,64 +342,91 @@ std::string TRegistryStore::Serialize() const {
 
 bool TRegistryStore::Parse(std::string_view text, std::string& error) {
   Clear();
-  auto fail = [&](size_t line, const char* what) {
-    Clear();
-    error = Format("line %d: %s", {static_cast<int64_t>(line), what});
-    return false;
+  error.clear();
+  // Every line that cannot be read is named, up to a few; the rest are counted.
+  constexpr int kNamed = 5;
+  int faults = 0;
+  auto fault = [&](size_t line, const char* what) {
+    if (faults++ < kNamed)
+      error += (error.empty() ? "" : "; ") + Format("line %d: %s", {static_cast<int64_t>(line), what});
   };
   size_t lineNo = 0, i = 0;
-  bool first = true;
   TNode* current = nullptr;
+  bool inBadKey = false;  // the values below an unreadable key line go with it
   while (i < text.size()) {
     size_t j = text.find('\n', i);
     std::string_view line = text.substr(i, (j == std::string_view::npos ? text.size() : j) - i);
     i = j == std::string_view::npos ? text.size() : j + 1;
     ++lineNo;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (first) {
-      if (line != kMagic) return fail(lineNo, "not a registry file");
-      first = false;
-      continue;
+    if (lineNo == 1) {
+      if (line == kMagic) continue;
+      fault(lineNo, "not a registry file");
+      // A damaged first line costs nothing more: a key line there is still read.
+      if (line.empty() || line[0] != '[') continue;
     }
     if (line.empty() || line[0] == ';') continue;
     if (line[0] == '[') {
-      if (line.back() != ']' || line.size() < 3) return fail(lineNo, "bad key line");
+      current = nullptr;
+      inBadKey = true;
+      if (line.back() != ']' || line.size() < 3) {
+        fault(lineNo, "bad key line");
+        continue;
+      }
       std::string_view inner = line.substr(1, line.size() - 2);
       std::vector<std::string> segs;
+      bool good = true;
       size_t p = 0;
-      while (true) {
+      while (good) {
         size_t q = inner.find('\\', p);
         std::string_view raw = inner.substr(p, (q == std::string_view::npos ? inner.size() : q) - p);
         std::string seg;
-        if (raw.empty() || !UnescapeKeyName(raw, seg)) return fail(lineNo, "bad key name");
+        if (raw.empty() || !UnescapeKeyName(raw, seg)) good = false;
         segs.push_back(std::move(seg));
         if (q == std::string_view::npos) break;
         p = q + 1;
       }
+      if (!good) {
+        fault(lineNo, "bad key name");
+        continue;
+      }
       HKEY root = 0;
       for (size_t r = 0; r < std::size(kRoots); ++r)
         if (segs[0] == kRootNames[r]) root = kRoots[r];
-      if (!root) return fail(lineNo, "unknown root key");
+      if (!root) {
+        fault(lineNo, "unknown root key");
+        continue;
+      }
       segs.erase(segs.begin());
       current = Create(root, segs);
+      inBadKey = false;
       continue;
     }
-    if (!current) return fail(lineNo, "value outside a key");
+    if (!current) {
+      if (!inBadKey) fault(lineNo, "value outside a key");
+      continue;
+    }
     std::string name;
     size_t k = 0;
     if (line[0] == '@') {
       k = 1;
     } else if (!Unquote(line, k, name) || name.empty()) {
-      return fail(lineNo, "bad value name");
+      fault(lineNo, "bad value name");
+      continue;
     }
-    if (k >= line.size() || line[k] != '=') return fail(lineNo, "missing '='");
+    if (k >= line.size() || line[k] != '=') {
+      fault(lineNo, "missing '='");
+      continue;
+    }
     TValue v;
-    if (!DecodeValue(line.substr(k + 1), v)) return fail(lineNo, "bad value data");
+    if (!DecodeValue(line.substr(k + 1), v)) {
+      fault(lineNo, "bad value data");
+      continue;
+    }
     current->SetValue(name, std::move(v));
   }
-  if (first && !text.empty()) return fail(1, "not a registry file");
-  error.clear();
-  return true;
+  if (faults > kNamed) error += Format(" and %d more", {static_cast<int64_t>(faults - kNamed)});
+  return faults == 0;
 }
 
 // ===========================================================================
@@ -414,7 +444,9 @@ struct TStoreState {
   std::string testDir;
   bool loaded = false;
   bool dirty = false;
-  bool damaged = false;  // the file on disk could not be read; keep it at the next save
+  // The file on disk could not be read, or was damaged and no copy of it could be
+  // made: this run never writes over it.
+  bool leaveAlone = false;
   std::string overrideDir;
   std::string loadedFrom;
   int64_t stamp[4] = {-1, -1, -1, -1};
@@ -428,7 +460,7 @@ TStoreState& State() {
 }
 
 TStoreState::~TStoreState() {
-  if (loaded && dirty) {
+  if (loaded && dirty && !leaveAlone) {
     try {
       if (ForceDirectories(ExtractFileDir(loadedFrom))) SaveFileAtomically(loadedFrom, store.Serialize());
     } catch (...) {
@@ -440,16 +472,52 @@ TStoreState::~TStoreState() {
   }
 }
 
-void Stamp(const std::string& file, int64_t out[4]) {
+// 0, or the errno of a file that is there but cannot be examined; a missing file
+// gives ENOENT or ENOTDIR.
+int Stamp(const std::string& file, int64_t out[4]) {
   struct stat st {};
   if (stat(file.c_str(), &st) != 0) {
     std::fill(out, out + 4, -1);
-    return;
+    return errno;
   }
   out[0] = static_cast<int64_t>(st.st_dev);
   out[1] = static_cast<int64_t>(st.st_ino);
   out[2] = static_cast<int64_t>(st.st_size);
   out[3] = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return 0;
+}
+
+// Writes the bytes of a damaged file to the first free "<file>.damaged.N", never
+// over an earlier copy. The copy's name, or "" with why set.
+std::string KeepDamaged(const std::string& file, const std::string& bytes, std::string& why) {
+  for (int n = 1; n < 1000; ++n) {
+    const std::string copy = file + ".damaged." + std::to_string(n);
+    const int fd = open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      why = std::strerror(errno);
+      return std::string();
+    }
+    size_t done = 0;
+    int err = 0;
+    while (done < bytes.size()) {
+      const ssize_t w = write(fd, bytes.data() + done, bytes.size() - done);
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) {
+        err = w < 0 ? errno : EIO;
+        break;
+      }
+      done += static_cast<size_t>(w);
+    }
+    if (err == 0 && fsync(fd) != 0) err = errno;
+    if (close(fd) != 0 && err == 0) err = errno;
+    if (err == 0) return copy;
+    unlink(copy.c_str());
+    why = std::strerror(err);
+    return std::string();
+  }
+  why = "no free name for a copy";
+  return std::string();
 }
 
 void Report(const std::string& message) {
@@ -491,16 +559,20 @@ void LoadStore() {
   TStoreState& s = State();
   std::string file = TRegistry::StoreFileName();
   int64_t stamp[4];
-  Stamp(file, stamp);
+  const int statError = Stamp(file, stamp);
   if (s.loaded && s.loadedFrom == file && (s.dirty || std::equal(stamp, stamp + 4, s.stamp))) return;
   s.loaded = true;
   s.loadedFrom = file;
   s.dirty = false;
-  s.damaged = false;
+  s.leaveAlone = false;
   std::copy(stamp, stamp + 4, s.stamp);
+  s.store.Clear();
   std::string bytes, error;
   bool readable = true;
-  if (stamp[0] != -1) {
+  if (statError != 0 && statError != ENOENT && statError != ENOTDIR) {
+    readable = false;
+    error = std::strerror(statError);
+  } else if (statError == 0) {
     try {
       bytes = LoadFileBytes(file);
     } catch (const Exception& e) {
@@ -508,14 +580,30 @@ void LoadStore() {
       error = e.Message();
     }
   }
-  if (!readable || !s.store.Parse(bytes, error)) {
-    s.store.Clear();
-    s.damaged = true;  // unreadable or malformed: keep it aside at the next save
-    std::string key = file + "#" + std::to_string(stamp[1]) + "#" + std::to_string(stamp[3]);
-    if (s.reported != key) {
+  const std::string key = file + "#" + std::to_string(stamp[1]) + "#" + std::to_string(stamp[3]);
+  const bool firstSight = s.reported != key;
+  if (!readable) {
+    // Not damage: the file may be fine and only out of reach; it is never replaced.
+    s.leaveAlone = true;
+    if (firstSight) {
       s.reported = key;
-      Report("The settings file " + file + " is damaged (" + error +
-             "); the settings are read as empty and the file is kept as " + file + ".damaged");
+      Report("The settings file " + file + " cannot be read (" + error +
+             "). Velmaron runs on its default settings and leaves the file as it is; "
+             "settings changed in this run are not saved.");
+    }
+  } else if (!s.store.Parse(bytes, error) && firstSight) {
+    s.reported = key;
+    std::string why;
+    const std::string copy = KeepDamaged(file, bytes, why);
+    if (!copy.empty()) {
+      s.dirty = true;  // the settings that could be read replace the damaged file at the next save
+      Report("The settings file " + file + " was damaged (" + error +
+             "). The settings that could be read are kept; the damaged file is kept as " + copy + ".");
+    } else {
+      s.leaveAlone = true;
+      Report("The settings file " + file + " was damaged (" + error +
+             "). The settings that could be read are used, but no copy of the damaged file could be made (" + why +
+             "), so it is left as it is and settings changed in this run are not saved.");
     }
   }
   AddHardwareDescription(s.store);
@@ -543,22 +631,13 @@ void KeepPath(TRegistryStore& store, HKEY root, const std::vector<std::string>& 
 std::string TRegistry::StoreDirectory() {
   TStoreState& s = State();
   if (!s.overrideDir.empty()) return ExcludeTrailingPathDelimiter(s.overrideDir);
-  const char* env = getenv("VELMARON_CONFIG_DIR");
-  if (env && *env) return ExcludeTrailingPathDelimiter(env);
+  const char* own = getenv("VELMARON_CONFIG_DIR");
   const char* test = getenv("VELMARON_TEST");
-  if (test && *test) {
+  if (!(own && *own) && test && *test) {
     s.testDir = GetTempDir() + "velmaron-test-" + std::to_string(getpid());
     return s.testDir;
   }
-  const char* xdg = getenv("XDG_CONFIG_HOME");
-  std::string base;
-  if (xdg && *xdg == '/') {
-    base = xdg;
-  } else {
-    const char* home = getenv("HOME");
-    base = std::string(home && *home ? home : "/tmp") + "/.config";
-  }
-  return ExcludeTrailingPathDelimiter(base) + "/velmaron";
+  return UserConfigDir();
 }
 
 std::string TRegistry::StoreFileName() { return StoreDirectory() + "/registry"; }
@@ -578,22 +657,19 @@ std::string TRegistry::StoreError() { return State().lastError; }
 bool TRegistry::FlushStore() {
   TStoreState& s = State();
   if (!s.loaded || !s.dirty) return true;
+  if (s.leaveAlone) return false;  // the user has been told when the file was read
   const std::string& file = s.loadedFrom;
   try {
-    if (!ForceDirectories(ExtractFileDir(file)))
-      throw EFCreateError("Cannot create directory \"" + ExtractFileDir(file) + "\"");
-    if (s.damaged && FileExists(file)) {
-      std::string keep = file + ".damaged";
-      DeleteFile(keep);
-      RenameFile(file, keep);
-    }
+    const std::string dir = ExtractFileDir(file);
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec && !DirectoryExists(dir)) throw EFCreateError("Cannot create folder \"" + dir + "\". " + ec.message());
     SaveFileAtomically(file, s.store.Serialize());
   } catch (const Exception& e) {
-    Report("The settings could not be saved: " + e.Message());
+    Report("The settings could not be saved: " + e.Message() + ". The settings file stays as it was.");
     return false;
   }
   s.dirty = false;
-  s.damaged = false;
   Stamp(file, s.stamp);
   return true;
 }

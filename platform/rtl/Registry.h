@@ -2,10 +2,13 @@
 // The registry: keys holding named values, under the roots HKEY_CURRENT_USER and
 // HKEY_LOCAL_MACHINE (and the other classic roots). Key and value names are
 // compared without case. The whole registry lives in one file per user,
-// $XDG_CONFIG_HOME/velmaron/registry (~/.config when unset), written atomically
-// when a key is closed. A damaged file is reported once through
-// TRegistry::OnStoreError, read as empty and kept beside the new one as
-// "registry.damaged" at the next save.
+// "registry" in UserConfigDir(), written atomically when a key is closed.
+// A damaged file loses only what cannot be read: the rest is used, a copy of the
+// file is kept as "registry.damaged.N" (the first free N, earlier copies stay),
+// the file is replaced at the next save, and TRegistry::OnStoreError hears of it
+// once. A file that cannot be read at all (permissions) is not damage: the store
+// runs empty, never writes over it, and reports that once. A failed save is
+// reported each time.
 //
 // Tests point the store elsewhere with TRegistry::SetStoreDirectory or the
 // environment variable VELMARON_CONFIG_DIR; under the test runner (VELMARON_TEST
@@ -71,8 +74,9 @@ class TRegistryStore {
   };
 
   TRegistryStore();
-  // Replaces the contents with the text's; on a fault the store is left empty and
-  // error names the line.
+  // Replaces the contents with every well-formed key and value of the text. Lines
+  // that cannot be read are skipped (the values below an unreadable key line with
+  // them); then the result is false and error names them ("line 3: bad value data").
   bool Parse(std::string_view text, std::string& error);
   std::string Serialize() const;
   void Clear();
@@ -160,11 +164,13 @@ class TRegistry : public TObject {
   static void SetStoreDirectory(const std::string& dir);
   static std::string StoreDirectory();
   static std::string StoreFileName();
-  // Saves pending changes; false (with StoreError set) when saving failed.
+  // Saves pending changes; false when saving failed (StoreError set) or the file
+  // is left alone because it could not be read.
   static bool FlushStore();
-  // Text of the last damage or save failure, "" when none.
+  // Text of the last damage, unreadable file or save failure, "" when none.
   static std::string StoreError();
-  // Called once per damaged file and per failed save, with the message.
+  // Called once per damaged or unreadable file and per failed save, with a message
+  // for the user.
   static std::function<void(const std::string& message)> OnStoreError;
 
  private:

@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <langinfo.h>
+#include <pwd.h>
 #include <locale.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -1778,6 +1779,21 @@ std::string GetTempDir() {
   const char* t = getenv("TMPDIR");
   std::string d = (t && *t) ? t : "/tmp";
   return IncludeTrailingPathDelimiter(d);
+}
+
+std::string UserConfigDir() {
+  if (const char* own = getenv("VELMARON_CONFIG_DIR"); own && *own) return ExcludeTrailingPathDelimiter(own);
+  if (const char* xdg = getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
+    return ExcludeTrailingPathDelimiter(xdg) + "/velmaron";
+  std::string home;
+  if (const char* h = getenv("HOME"); h && *h) {
+    home = h;
+  } else if (const struct passwd* pw = getpwuid(getuid()); pw && pw->pw_dir && *pw->pw_dir) {
+    home = pw->pw_dir;
+  } else {
+    home = "/tmp";
+  }
+  return ExcludeTrailingPathDelimiter(home) + "/.config/velmaron";
 }
 
 std::string ExtractFilePath(const std::string& fileName) {

@@ -375,6 +375,11 @@ int64_t FileSizeOf(const std::string& fileName);
 TDateTime FileDateTime(const std::string& fileName);
 // The directory of the system's temporary files, with a trailing delimiter.
 std::string GetTempDir();
+// The folder of the program's settings files, without a trailing delimiter:
+// $VELMARON_CONFIG_DIR when set; else $XDG_CONFIG_HOME/velmaron when that is an
+// absolute path (a relative one is ignored, as the XDG rule says); else
+// ~/.config/velmaron, the home folder taken from $HOME or the password database.
+std::string UserConfigDir();
 
 // Path with its trailing delimiter ("/dir/" of "/dir/a.txt").
 std::string ExtractFilePath(const std::string& fileName);

@@ -5,6 +5,7 @@
 #include "app/PortIO.h"
 #include "platform/port/SimAdapter.h"
 #include "platform/rtl/Clock.h"
+#include "tests/platform/port/FakePortSystems.h"
 
 namespace {
 
@@ -237,6 +238,54 @@ TEST(PortIOBackends, OwnerDestroysTheComponentAndItClosesTheDriver) {
     EXPECT_TRUE(sim.IsOpen());
   }
   EXPECT_FALSE(sim.IsOpen());
+}
+
+TEST(PortIOBackends, PortAccessSaysWhatRunsAndWhy) {
+  TFakeClock clock;
+  TClockScope cs(clock);
+  {
+    // The simulation in place of a port.
+    TSimulatedAdapter sim;
+    TPortBackendScope scope(sim, kNoPortReason);
+    TPortIO io(nullptr);
+    ASSERT_TRUE(io.OpenDriver("PortIODevice1"));
+    EXPECT_TRUE(io.Simulated());
+    EXPECT_EQ(io.SimulatedReason(), "no parallel port on this machine");
+    EXPECT_EQ(io.PortAccess().Kind, pakSimulated);
+    EXPECT_EQ(io.PortAccess().Text, "Simulated adapter: no parallel port on this machine");
+    EXPECT_EQ(io.Advice(), "");
+  }
+  {
+    // A real port, claimed.
+    TFakePpdev sys;
+    TFakeDirect direct;
+    sys.Devs["/dev/parport0"];
+    TPpdevBackend ppdev(sys, direct);
+    TPortBackendScope scope(ppdev);
+    TPortIO io(nullptr);
+    ASSERT_TRUE(io.OpenDriver("PortIODevice1"));
+    EXPECT_FALSE(io.Simulated());
+    EXPECT_EQ(io.PortAccess().Kind, pakHardware);
+    EXPECT_EQ(io.PortAccess().Text, "Parallel port: ppdev /dev/parport0 (exclusive claim)");
+  }
+  {
+    // A port that cannot be opened: no access, the reason and what to do.
+    TFakePpdev sys;
+    TFakeDirect direct;
+    sys.Devs["/dev/parport0"].OpenError = EACCES;
+    TPpdevBackend ppdev(sys, direct);
+    TPortBackendScope scope(ppdev);
+    TPortIO io(nullptr);
+    EXPECT_FALSE(io.OpenDriver("PortIODevice1"));
+    EXPECT_FALSE(io.Simulated());
+    EXPECT_EQ(io.PortAccess().Kind, pakNone);
+    EXPECT_EQ(io.PortAccess().Text, "No port access: /dev/parport0: Permission denied");
+    EXPECT_EQ(io.LastSystemError(), "/dev/parport0: Permission denied");
+    EXPECT_NE(io.Advice().find("udev rule"), std::string::npos) << io.Advice();
+    EXPECT_EQ(io.GetPortByte(0x379), 0xFF);
+    io.CloseDriver();
+    EXPECT_EQ(io.LastSystemError(), "/dev/parport0: Permission denied") << "still readable once closed";
+  }
 }
 
 }  // namespace

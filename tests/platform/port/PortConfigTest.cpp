@@ -7,6 +7,9 @@
 
 #include "platform/port/PortConfig.h"
 #include "platform/rtl/Clock.h"
+#include "platform/rtl/Registry.h"
+#include "tests/platform/port/FakePortSystems.h"
+#include "tests/platform/rtl/TestSupport.h"
 
 namespace {
 
@@ -137,6 +140,112 @@ TEST(PortBackendChoice, TestRunsGetTheSimulatedDefaultAndInstalledBackendsWin) {
     EXPECT_TRUE(mine.IsOpen());
   }
   EXPECT_EQ(InstalledPortBackend(), nullptr);
+}
+
+TEST(PortBackendChoice, OnlyAMachineWithoutAnyPortGetsTheSimulationUnasked) {
+  TFakeClock clock;  // the simulated adapter's accesses cost time
+  TClockScope cs(clock);
+  TPortConfig config;  // Kind=auto
+  config.Problems.push_back("port.ini line 2: expected key=value");
+  {
+    TFakePpdev sys;
+    TFakeDirect direct;
+    TOpenedBackend opened = OpenConfiguredBackend(config, sys, direct);
+    EXPECT_EQ(opened.Backend->Name(), "Simulated adapter");
+    EXPECT_TRUE(opened.Backend->IsOpen());
+    EXPECT_EQ(opened.SimulatedReason, "no parallel port on this machine");
+    EXPECT_EQ(opened.Notes, "port.ini line 2: expected key=value");
+  }
+  // A port that is there but cannot be had is an error, never the simulation.
+  auto expectClosedPpdev = [&](TFakePpdev& sys, const std::string& error, const std::string& advicePart) {
+    TFakeDirect direct;
+    TOpenedBackend opened = OpenConfiguredBackend(config, sys, direct);
+    EXPECT_EQ(opened.SimulatedReason, "");
+    EXPECT_FALSE(opened.Backend->IsOpen());
+    EXPECT_EQ(opened.Backend->Name(), "ppdev");
+    EXPECT_EQ(opened.Backend->LastError(), error);
+    EXPECT_NE(opened.Backend->Advice().find(advicePart), std::string::npos) << opened.Backend->Advice();
+  };
+  {
+    TFakePpdev sys;
+    sys.Devs["/dev/parport0"].OpenError = EACCES;
+    expectClosedPpdev(sys, "/dev/parport0: Permission denied", "adduser");
+  }
+  {
+    TFakePpdev sys;
+    sys.KernelPort(0, 0x378);  // ppdev not loaded
+    expectClosedPpdev(sys, "/dev/parport0: No such file or directory", "modprobe ppdev");
+  }
+  {
+    TFakePpdev sys;
+    sys.KernelPort(0, 0x378);
+    sys.OtherDriver(0, "lp", true);
+    expectClosedPpdev(sys, "/dev/parport0: in use by lp", "rmmod lp");
+  }
+  {
+    // A port with an idle printer driver is used, shared.
+    TFakePpdev sys;
+    TFakeDirect direct;
+    sys.KernelPort(0, 0x378);
+    sys.OtherDriver(0, "lp", false);
+    TOpenedBackend opened = OpenConfiguredBackend(config, sys, direct);
+    EXPECT_TRUE(opened.Backend->IsOpen());
+    EXPECT_EQ(opened.SimulatedReason, "");
+    EXPECT_EQ(opened.Backend->Name(), "ppdev /dev/parport0 (shared claim with lp)");
+  }
+  // Asking for ppdev on a machine without a port: told, not simulated.
+  config.Backend = TPortBackendKind::Ppdev;
+  {
+    TFakePpdev sys;
+    expectClosedPpdev(sys, "/dev/parport0: No such file or directory", "no parallel port");
+  }
+}
+
+TEST(PortBackendChoice, ChosenBackendsSayWhatRunsAndWhy) {
+  TFakeClock clock;
+  TClockScope cs(clock);
+  TPortConfig config;
+  config.Backend = TPortBackendKind::Simulated;
+  config.Ports = {0x3BC, 0, 0};
+  TFakePpdev sys;
+  sys.Devs["/dev/parport0"];  // a port there does not matter: the simulation was asked for
+  TFakeDirect direct;
+  {
+    TOpenedBackend opened = OpenConfiguredBackend(config, sys, direct);
+    EXPECT_EQ(opened.Backend->Name(), "Simulated adapter");
+    EXPECT_EQ(opened.SimulatedReason, "chosen in the port settings");
+    EXPECT_EQ(opened.Backend->Bases(), (TLptBases{0x3BC, 0, 0}));
+    EXPECT_FALSE(sys.Devs["/dev/parport0"].Claimed);
+  }
+  config.Backend = TPortBackendKind::Direct;
+  direct.RefuseWith = EPERM;
+  {
+    TOpenedBackend opened = OpenConfiguredBackend(config, sys, direct);
+    EXPECT_FALSE(opened.Backend->IsOpen());
+    EXPECT_EQ(opened.SimulatedReason, "");
+    EXPECT_EQ(opened.Backend->LastError(), "ioperm 0x3bc: Operation not permitted");
+    EXPECT_NE(opened.Backend->Advice().find("root"), std::string::npos) << opened.Backend->Advice();
+  }
+  direct.RefuseWith = 0;
+  sys.KernelPort(0, 0x378);  // the kernel's base wins over the file's
+  {
+    TOpenedBackend opened = OpenConfiguredBackend(config, sys, direct);
+    EXPECT_TRUE(opened.Backend->IsOpen());
+    EXPECT_EQ(opened.Backend->Bases(), (TLptBases{0x378, 0, 0}));
+    EXPECT_EQ(opened.Backend->Advice(), "");
+  }
+}
+
+TEST(PortBackendChoice, PortSettingsAndRegistryLiveInOneFolder) {
+  TEnvScope test("VELMARON_TEST", nullptr);
+  TEnvScope own("VELMARON_CONFIG_DIR", nullptr);
+  TEnvScope home("HOME", "/home/ann");
+  for (const char* xdg : {"relative/cfg", "/srv/cfg"}) {
+    TEnvScope scope("XDG_CONFIG_HOME", xdg);
+    const std::string folder = xdg[0] == '/' ? "/srv/cfg/velmaron" : "/home/ann/.config/velmaron";
+    EXPECT_EQ(DefaultPortConfigPath(), folder + "/port.ini") << xdg;
+    EXPECT_EQ(TRegistry::StoreFileName(), folder + "/registry") << xdg;
+  }
 }
 
 }  // namespace

@@ -6,73 +6,9 @@
 
 #include "platform/port/DirectIOBackend.h"
 #include "platform/port/PpdevBackend.h"
+#include "tests/platform/port/FakePortSystems.h"
 
 namespace {
-
-class TFakePpdev : public TPpdevSystem {
- public:
-  struct TDev {
-    int OpenError = 0;   // errno of open, 0 = opens
-    int ClaimError = 0;
-    bool Claimed = false, Released = false, Closed = false;
-    uint8_t Data = 0, Status = 0x7F, Control = 0x0C;
-    int Writes = 0;
-  };
-  std::map<std::string, TDev> Devs;
-  std::map<std::string, std::string> Files;
-
-  TDev& ByFd(int fd) { return Devs[paths_.at(fd)]; }
-  int Open(const std::string& path) override {
-    auto it = Devs.find(path);
-    if (it == Devs.end()) return -ENOENT;
-    if (it->second.OpenError) return -it->second.OpenError;
-    paths_[next_] = path;
-    return next_++;
-  }
-  void Close(int fd) override { ByFd(fd).Closed = true; }
-  int Claim(int fd) override {
-    auto& d = ByFd(fd);
-    if (d.ClaimError) return -d.ClaimError;
-    d.Claimed = true;
-    return 0;
-  }
-  int Release(int fd) override { ByFd(fd).Released = true; return 0; }
-  int ReadData(int fd, uint8_t& v) override { v = ByFd(fd).Data; return 0; }
-  int WriteData(int fd, uint8_t v) override { ByFd(fd).Data = v; ++ByFd(fd).Writes; return 0; }
-  int ReadStatus(int fd, uint8_t& v) override { v = ByFd(fd).Status; return 0; }
-  int ReadControl(int fd, uint8_t& v) override { v = ByFd(fd).Control; return 0; }
-  int WriteControl(int fd, uint8_t v) override { ByFd(fd).Control = v; ++ByFd(fd).Writes; return 0; }
-  bool ReadTextFile(const std::string& path, std::string& text) override {
-    auto it = Files.find(path);
-    if (it == Files.end()) return false;
-    text = it->second;
-    return true;
-  }
-
- private:
-  std::map<int, std::string> paths_;
-  int next_ = 3;
-};
-
-class TFakeDirect : public TDirectIOSystem {
- public:
-  int RefuseWith = 0;
-  std::map<uint16_t, uint8_t> Ports;
-  std::map<uint16_t, bool> Permitted;
-  int Permit(uint16_t base, unsigned count, bool on) override {
-    if (RefuseWith && on) return RefuseWith;
-    for (unsigned i = 0; i < count; ++i) Permitted[uint16_t(base + i)] = on;
-    return 0;
-  }
-  uint8_t In(uint16_t port) override {
-    EXPECT_TRUE(Permitted[port]) << "read of a port without permission";
-    return Ports[port];
-  }
-  void Out(uint16_t port, uint8_t v) override {
-    EXPECT_TRUE(Permitted[port]) << "write to a port without permission";
-    Ports[port] = v;
-  }
-};
 
 TEST(PpdevBackend, ClaimsEachPortAndTakesTheKernelsBases) {
   TFakePpdev sys;
@@ -84,7 +20,7 @@ TEST(PpdevBackend, ClaimsEachPortAndTakesTheKernelsBases) {
   ASSERT_TRUE(b.Open());
   EXPECT_EQ(b.Bases(), (TLptBases{0x378, 0x278, 0}));  // no kernel entry: the usual base
   EXPECT_TRUE(sys.Devs["/dev/parport0"].Claimed);
-  EXPECT_EQ(b.Name(), "ppdev /dev/parport0, /dev/parport1");
+  EXPECT_EQ(b.Name(), "ppdev /dev/parport0 (exclusive claim), /dev/parport1 (exclusive claim)");
   EXPECT_EQ(b.LastError(), "");
   b.Close();
   EXPECT_TRUE(sys.Devs["/dev/parport0"].Released);
@@ -111,30 +47,126 @@ TEST(PpdevBackend, RegistersGoThroughTheDeviceCalls) {
   EXPECT_EQ(b.Read(1, prStatus), 0xFF) << "a port that is not claimed";
 }
 
-TEST(PpdevBackend, FailuresLeaveItClosedWithTheSystemsError) {
+TEST(PpdevBackend, FailuresLeaveItClosedWithTheSystemsErrorAndWhatToDo) {
   {
+    // Nothing at all: no device node, no port the kernel knows.
     TFakePpdev sys;
     TFakeDirect direct;
     TPpdevBackend b(sys, direct);
     EXPECT_FALSE(b.Open());
+    EXPECT_FALSE(b.MachineHasPort());
     EXPECT_EQ(b.LastError(), "/dev/parport0: No such file or directory");
+    EXPECT_NE(b.Advice().find("no parallel port"), std::string::npos) << b.Advice();
   }
   {
+    // The port is there, the user may not open it: the group that owns it, or a udev rule.
     TFakePpdev sys;
     TFakeDirect direct;
     sys.Devs["/dev/parport0"].OpenError = EACCES;
     TPpdevBackend b(sys, direct);
     EXPECT_FALSE(b.Open());
+    EXPECT_TRUE(b.MachineHasPort());
     EXPECT_EQ(b.LastError(), "/dev/parport0: Permission denied");
+    EXPECT_NE(b.Advice().find("sudo adduser $USER lp"), std::string::npos) << b.Advice();
+    EXPECT_NE(b.Advice().find("udev rule"), std::string::npos) << b.Advice();
+    sys.Devs["/dev/parport0"].Group = "root";  // no group to join: only the rule helps
+    EXPECT_FALSE(b.Open());
+    EXPECT_EQ(b.Advice().find("adduser"), std::string::npos) << b.Advice();
+    EXPECT_NE(b.Advice().find("udev rule"), std::string::npos) << b.Advice();
   }
   {
+    // The kernel lists the port, but ppdev is not loaded.
+    TFakePpdev sys;
+    TFakeDirect direct;
+    sys.KernelPort(0, 0x378);
+    TPpdevBackend b(sys, direct);
+    EXPECT_FALSE(b.Open());
+    EXPECT_TRUE(b.MachineHasPort());
+    EXPECT_EQ(b.LastError(), "/dev/parport0: No such file or directory");
+    EXPECT_NE(b.Advice().find("modprobe ppdev"), std::string::npos) << b.Advice();
+  }
+  {
+    // A refusal of a later port counts more than a missing first one.
+    TFakePpdev sys;
+    TFakeDirect direct;
+    sys.Devs["/dev/parport1"].OpenError = EACCES;
+    TPpdevBackend b(sys, direct);
+    EXPECT_FALSE(b.Open());
+    EXPECT_EQ(b.LastError(), "/dev/parport1: Permission denied");
+  }
+  {
+    // Any other refusal of the claim: the system's text, the descriptor closed.
+    TFakePpdev sys;
+    TFakeDirect direct;
+    sys.Devs["/dev/parport0"].ClaimError = EIO;
+    TPpdevBackend b(sys, direct);
+    EXPECT_FALSE(b.Open());
+    EXPECT_EQ(b.LastError(), "/dev/parport0: Input/output error");
+    EXPECT_TRUE(sys.Devs["/dev/parport0"].Closed);
+  }
+}
+
+TEST(PpdevBackend, ClaimsExclusivelyWhenAloneAndSharesWithAnIdlePrinterDriver) {
+  TFakePpdev sys;
+  TFakeDirect direct;
+  sys.KernelPort(0, 0x378);
+  sys.KernelPort(1, 0x278);
+  sys.Devs["/dev/parport0"];
+  sys.OtherDriver(1, "lp", false);
+  TPpdevBackend b(sys, direct);
+  ASSERT_TRUE(b.Open());
+  EXPECT_FALSE(b.Shared(0));
+  EXPECT_FALSE(sys.Devs["/dev/parport0"].Shared);
+  EXPECT_TRUE(b.Shared(1));
+  EXPECT_TRUE(sys.Devs["/dev/parport1"].Claimed);
+  EXPECT_TRUE(sys.Devs["/dev/parport1"].Shared);
+  EXPECT_EQ(sys.Devs["/dev/parport1"].Opens, 2) << "the shared claim needs a descriptor of its own";
+  EXPECT_EQ(b.Name(), "ppdev /dev/parport0 (exclusive claim), /dev/parport1 (shared claim with lp)");
+  EXPECT_EQ(b.Bases(), (TLptBases{0x378, 0x278, 0}));
+  b.Write(1, prData, 0x55);
+  EXPECT_EQ(sys.Devs["/dev/parport1"].Data, 0x55);
+  b.Close();
+  EXPECT_FALSE(b.Shared(1));
+  EXPECT_TRUE(sys.Devs["/dev/parport1"].Released);
+}
+
+TEST(PpdevBackend, PortInUseOrHeldForItselfIsRefusedWithWhatToDo) {
+  {
+    // lp is printing: a claim now would wait for it, so none is made.
+    TFakePpdev sys;
+    TFakeDirect direct;
+    sys.KernelPort(0, 0x378);
+    sys.OtherDriver(0, "lp", true);
+    TPpdevBackend b(sys, direct);
+    EXPECT_FALSE(b.Open());
+    EXPECT_EQ(b.LastError(), "/dev/parport0: in use by lp");
+    EXPECT_NE(b.Advice().find("printer driver lp"), std::string::npos) << b.Advice();
+    EXPECT_NE(b.Advice().find("sudo rmmod lp"), std::string::npos) << b.Advice();
+    EXPECT_FALSE(sys.Devs["/dev/parport0"].Claimed);
+    EXPECT_TRUE(sys.Devs["/dev/parport0"].Closed);
+  }
+  {
+    // Another program has the port for itself: neither claim is granted.
+    TFakePpdev sys;
+    TFakeDirect direct;
+    sys.KernelPort(0, 0x378);
+    sys.Devs["/dev/parport0"].OtherExclusive = true;
+    TPpdevBackend b(sys, direct);
+    EXPECT_FALSE(b.Open());
+    EXPECT_TRUE(b.MachineHasPort());
+    EXPECT_EQ(b.LastError(), "/dev/parport0: held for itself by another program or driver");
+    EXPECT_NE(b.Advice().find("end it"), std::string::npos) << b.Advice();
+    EXPECT_FALSE(sys.Devs["/dev/parport0"].Claimed);
+  }
+  {
+    // Busy without a name in /proc: still told, never an empty name.
     TFakePpdev sys;
     TFakeDirect direct;
     sys.Devs["/dev/parport0"].ClaimError = EBUSY;
     TPpdevBackend b(sys, direct);
     EXPECT_FALSE(b.Open());
-    EXPECT_EQ(b.LastError(), "/dev/parport0: Device or resource busy");
-    EXPECT_TRUE(sys.Devs["/dev/parport0"].Closed);
+    EXPECT_EQ(b.LastError(), "/dev/parport0: in use by another driver");
+    EXPECT_EQ(b.Advice().find("  "), std::string::npos) << b.Advice();
   }
 }
 
@@ -152,7 +184,7 @@ TEST(PpdevBackend, NormalAccessUsesDirectIOWhereAllowed) {
   direct.RefuseWith = 0;
   ASSERT_TRUE(b.SetHardAccess(false));
   EXPECT_FALSE(b.HardAccess());
-  EXPECT_EQ(b.Name(), "ppdev /dev/parport0 (direct I/O)");
+  EXPECT_EQ(b.Name(), "ppdev /dev/parport0 (exclusive claim) (direct I/O)");
   b.Write(0, prControl, 0x04);
   EXPECT_EQ(direct.Ports[0x37A], 0x04);
   EXPECT_EQ(sys.Devs["/dev/parport0"].Writes, 0);

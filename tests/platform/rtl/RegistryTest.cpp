@@ -1,6 +1,8 @@
 #include "platform/rtl/Registry.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "tests/platform/rtl/TestSupport.h"
 
@@ -155,35 +157,149 @@ TEST_F(RegistryTest, WritesNeedAKeyOpenForWriting) {
   EXPECT_THROW(reader.WriteInteger("v", 2), ERegistryException);
 }
 
-TEST_F(RegistryTest, DamagedStoreIsReportedOnceReadAsEmptyAndKept) {
+TEST_F(RegistryTest, DamageCostsOnlyTheLinesThatCannotBeReadAndEachCopyIsKept) {
   ForceDirectories(dir_.Path() + "/cfg");
-  std::string damaged = "VELMARON REGISTRY 1\n[HKEY_CURRENT_USER\\Software]\n\"x\"=dword:zz\n";
+  const std::string damaged =
+      "VELMARON REGISTRY 1\n"
+      "[HKEY_CURRENT_USER\\Software\\Dalmire\\Velmaron]\n"
+      "\"Mode\"=dword:00000000\n"
+      "\"Clock\"=dword:zz\n"                 // line 4: unreadable value
+      "\"ShowSplash\"=dword:00000001\n"
+      "[HKEY_CURRENT_USER\\Software\\Bro%ken]\n"  // line 6: unreadable key, its values go with it
+      "\"Lost\"=dword:00000005\n"
+      "[HKEY_CURRENT_USER\\Software\\Tellivar\\Velmaron\\MRUS]\n"
+      "\"1\"=sz:\"/home/u/a.def\"\n";
   SaveFileAtomically(StoreFile(), damaged);
   TRegistry::SetStoreDirectory(dir_.Path() + "/cfg");
   {
     TRegistry reg;
-    EXPECT_FALSE(reg.OpenKey("\\Software", false));
-    EXPECT_FALSE(reg.KeyExists("\\Software"));
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Dalmire\\Velmaron", false));
+    EXPECT_FALSE(reg.ReadBool("Mode"));
+    EXPECT_FALSE(reg.ValueExists("Clock"));
+    EXPECT_TRUE(reg.ReadBool("ShowSplash"));
+    EXPECT_FALSE(reg.KeyExists("\\Software\\Bro%ken"));
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Tellivar\\Velmaron\\MRUS", false));
+    EXPECT_EQ(reg.ReadString("1"), "/home/u/a.def");
   }
-  {
-    TRegistry again;
-    EXPECT_FALSE(again.KeyExists("\\Software"));
-  }
-  ASSERT_EQ(reports_.size(), 1u);
-  EXPECT_NE(reports_[0].find("line 3"), std::string::npos) << reports_[0];
+  ASSERT_EQ(reports_.size(), 1u) << "told once, however often the store is used";
+  EXPECT_NE(reports_[0].find("line 4: bad value data; line 6: bad key name"), std::string::npos) << reports_[0];
+  EXPECT_NE(reports_[0].find(StoreFile() + ".damaged.1"), std::string::npos) << reports_[0];
   EXPECT_EQ(TRegistry::StoreError(), reports_[0]);
+  EXPECT_EQ(LoadFileBytes(StoreFile() + ".damaged.1"), damaged);
+  // The file was rewritten from what could be read, and reads clean now.
+  TRegistryStore again;
+  std::string error;
+  EXPECT_TRUE(again.Parse(LoadFileBytes(StoreFile()), error)) << error;
+  ASSERT_NE(again.Find(HKEY_CURRENT_USER, {"Software", "Dalmire", "Velmaron"}), nullptr);
+  EXPECT_NE(again.Find(HKEY_CURRENT_USER, {"Software", "Dalmire", "Velmaron"})->FindValue("ShowSplash"), nullptr);
+
+  // A second damage in a later run gets a copy of its own; the first one stays.
+  const std::string second = "VELMARON REGISTRY 1\n[HKEY_CURRENT_USER\\Software\\S]\n\"v\"=sz:\"open\n";
+  SaveFileAtomically(StoreFile(), second);
+  TRegistry::SetStoreDirectory(dir_.Path() + "/cfg");
+  EXPECT_TRUE(TRegistry().KeyExists("\\Software\\S"));
+  ASSERT_EQ(reports_.size(), 2u);
+  EXPECT_NE(reports_[1].find(".damaged.2"), std::string::npos) << reports_[1];
+  EXPECT_EQ(LoadFileBytes(StoreFile() + ".damaged.1"), damaged);
+  EXPECT_EQ(LoadFileBytes(StoreFile() + ".damaged.2"), second);
+}
+
+TEST_F(RegistryTest, DamagedFileWithNoRoomForACopyIsNeverOverwritten) {
+  ForceDirectories(dir_.Path() + "/cfg");
+  const std::string damaged = "VELMARON REGISTRY 1\n[HKEY_CURRENT_USER\\Software\\S]\n\"a\"=dword:00000001\n\"b\"=x\n";
+  SaveFileAtomically(StoreFile(), damaged);
+  // Every copy name is taken by a folder, so no copy can be written.
+  for (int n = 1; n < 1000; ++n) ForceDirectories(StoreFile() + ".damaged." + std::to_string(n));
+  TRegistry::SetStoreDirectory(dir_.Path() + "/cfg");
   {
     TRegistry reg;
-    ASSERT_TRUE(reg.OpenKey("\\Software\\New", true));
-    reg.WriteInteger("v", 1);
+    ASSERT_TRUE(reg.OpenKey("\\Software\\S", false));
+    EXPECT_EQ(reg.ReadInteger("a"), 1);
+    reg.WriteInteger("c", 3);
   }
-  // The damaged file is kept beside the new one.
-  EXPECT_EQ(LoadFileBytes(StoreFile() + ".damaged"), damaged);
+  EXPECT_FALSE(TRegistry::FlushStore());
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_NE(reports_[0].find("no copy of the damaged file could be made"), std::string::npos) << reports_[0];
+  EXPECT_EQ(LoadFileBytes(StoreFile()), damaged);
+}
+
+TEST_F(RegistryTest, UnreadableFileIsNotDamageItIsLeftAloneAndReportedOnce) {
+  // A folder where the file should be: it cannot be read, whoever runs the test.
+  ForceDirectories(StoreFile());
   TRegistry::SetStoreDirectory(dir_.Path() + "/cfg");
-  TRegistry reg;
-  ASSERT_TRUE(reg.OpenKey("\\Software\\New", false));
-  EXPECT_EQ(reg.ReadInteger("v"), 1);
-  EXPECT_EQ(reports_.size(), 1u);
+  {
+    TRegistry reg;
+    EXPECT_FALSE(reg.KeyExists("\\Software\\S"));
+    ASSERT_TRUE(reg.OpenKey("\\Software\\S", true));  // runs on defaults, in memory
+    reg.WriteInteger("v", 1);
+    EXPECT_EQ(reg.ReadInteger("v"), 1);
+  }
+  EXPECT_FALSE(TRegistry::FlushStore());
+  EXPECT_TRUE(TRegistry().KeyExists("\\Software\\S"));
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_NE(reports_[0].find("cannot be read"), std::string::npos) << reports_[0];
+  EXPECT_NE(reports_[0].find("default settings"), std::string::npos) << reports_[0];
+  EXPECT_EQ(reports_[0].find("damaged"), std::string::npos) << reports_[0];
+  EXPECT_TRUE(DirectoryExists(StoreFile()));
+  EXPECT_FALSE(FileExists(StoreFile() + ".damaged.1"));
+}
+
+TEST_F(RegistryTest, FileWithoutReadPermissionIsLeftAlone) {
+  ForceDirectories(dir_.Path() + "/cfg");
+  const std::string text = "VELMARON REGISTRY 1\n[HKEY_CURRENT_USER\\Software\\S]\n\"v\"=dword:00000007\n";
+  SaveFileAtomically(StoreFile(), text);
+  chmod(StoreFile().c_str(), 0);
+  const std::string top = dir_.Path();
+  const std::string dir = dir_.Path() + "/cfg";
+  const std::string file = StoreFile();
+  GTEST_FLAG_SET(death_test_style, "fast");
+  // The child runs as an ordinary user, so the permission holds even when the tests run as root.
+  EXPECT_EXIT(
+      {
+        if (geteuid() == 0 && (chmod(top.c_str(), 0755) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+          std::_Exit(10);
+        std::vector<std::string> seen;
+        TRegistry::OnStoreError = [&](const std::string& m) { seen.push_back(m); };
+        TRegistry::SetStoreDirectory(dir);
+        {
+          TRegistry reg;
+          if (reg.KeyExists("\\Software\\S")) std::_Exit(11);
+          reg.OpenKey("\\Software\\S", true);
+          reg.WriteInteger("v", 1);
+        }
+        TRegistry::FlushStore();
+        if (seen.size() != 1 || seen[0].find("Permission denied") == std::string::npos) std::_Exit(12);
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+  chmod(file.c_str(), 0600);
+  EXPECT_EQ(LoadFileBytes(file), text) << "the unreadable file was replaced";
+}
+
+TEST(RegistryStore, ParseNamesTheFaultyLinesAndKeepsTheRest) {
+  TRegistryStore store;
+  std::string error;
+  // A damaged first line costs only itself.
+  EXPECT_FALSE(store.Parse("VELMARON REGISTRX 1\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:00000002\n", error));
+  EXPECT_EQ(error, "line 1: not a registry file");
+  ASSERT_NE(store.Find(HKEY_CURRENT_USER, {"A"}), nullptr);
+  EXPECT_EQ(store.Find(HKEY_CURRENT_USER, {"A"})->FindValue("x")->Data, std::string("\x02\0\0\0", 4));
+  // Without the first line at all, a key line there is still read.
+  EXPECT_FALSE(store.Parse("[HKEY_CURRENT_USER\\B]\n@=hex:01\n", error));
+  EXPECT_NE(store.Find(HKEY_CURRENT_USER, {"B"}), nullptr);
+  // Many faults: a few named, the rest counted.
+  std::string text = "VELMARON REGISTRY 1\n[HKEY_CURRENT_USER\\C]\n";
+  for (int i = 0; i < 8; ++i) text += "junk\n";
+  text += "\"ok\"=sz:\"yes\"\n";
+  EXPECT_FALSE(store.Parse(text, error));
+  EXPECT_EQ(error,
+            "line 3: bad value name; line 4: bad value name; line 5: bad value name; line 6: bad value name; "
+            "line 7: bad value name and 3 more");
+  EXPECT_EQ(store.Find(HKEY_CURRENT_USER, {"C"})->FindValue("ok")->Data, "yes");
+  // A clean text leaves no error behind.
+  EXPECT_TRUE(store.Parse("VELMARON REGISTRY 1\n", error));
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(store.Find(HKEY_CURRENT_USER, {"C"}), nullptr);
 }
 
 TEST_F(RegistryTest, GarbageAndEmptyFilesNeverCrash) {

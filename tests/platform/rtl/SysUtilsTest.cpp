@@ -391,3 +391,26 @@ TEST(Random, SeededSequencesRepeatAndStayInRange) {
   EXPECT_GE(d, 0.0);
   EXPECT_LT(d, 1.0);
 }
+
+TEST(UserConfigDir, FollowsAnAbsoluteXdgConfigHomeOnlyElseTheHomeFolder) {
+  TEnvScope own("VELMARON_CONFIG_DIR", nullptr);
+  TEnvScope home("HOME", "/home/ann");
+  {
+    TEnvScope xdg("XDG_CONFIG_HOME", "/srv/cfg/");
+    EXPECT_EQ(UserConfigDir(), "/srv/cfg/velmaron");
+  }
+  for (const char* ignored : {"relative/cfg", "", "~/cfg"}) {
+    TEnvScope xdg("XDG_CONFIG_HOME", ignored);
+    EXPECT_EQ(UserConfigDir(), "/home/ann/.config/velmaron") << "XDG_CONFIG_HOME=" << ignored;
+  }
+  TEnvScope xdg("XDG_CONFIG_HOME", nullptr);
+  EXPECT_EQ(UserConfigDir(), "/home/ann/.config/velmaron");
+  {
+    TEnvScope noHome("HOME", nullptr);
+    const std::string dir = UserConfigDir();
+    EXPECT_EQ(dir.substr(0, 1), "/") << dir;
+    EXPECT_EQ(dir.substr(dir.size() - 17), "/.config/velmaron") << dir;
+  }
+  TEnvScope mine("VELMARON_CONFIG_DIR", "/tmp/mine/");
+  EXPECT_EQ(UserConfigDir(), "/tmp/mine");
+}

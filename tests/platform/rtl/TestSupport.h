@@ -40,3 +40,23 @@ inline std::vector<std::string> StringsOf(const TStrings& s) {
 }
 
 using TStringVector = std::vector<std::string>;
+
+// Sets (or, with nullptr, removes) an environment variable for one scope.
+class TEnvScope {
+ public:
+  TEnvScope(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old, had_ = true;
+    if (value) setenv(name, value, 1);
+    else unsetenv(name);
+  }
+  ~TEnvScope() {
+    if (had_) setenv(name_.c_str(), old_.c_str(), 1);
+    else unsetenv(name_.c_str());
+  }
+  TEnvScope(const TEnvScope&) = delete;
+  TEnvScope& operator=(const TEnvScope&) = delete;
+
+ private:
+  std::string name_, old_;
+  bool had_ = false;
+};
