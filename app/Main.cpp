@@ -326,7 +326,7 @@ void TfrmMain::FormCreate(TObject*) {
   if (bus_->PortAddress != 0) PortDriver->SetPin(PinTrigger, false);
   if (Application) opnDialog->SetInitialDir(ExtractFilePath(Application->ExeName()));
   // A simulation ready for work says so in place of the ready text; a fault stands.
-  if (PortDriver->Simulated() && bus_->HardwareReady)
+  if (PortDriver->Simulated() && bus_->HardwareReady && pnlStatus->Color() == clGreen)
     SetStatus("  Simulated adapter: " + PortDriver->SimulatedReason(), clBlack, clYellow);
 }
 

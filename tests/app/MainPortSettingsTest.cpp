@@ -69,6 +69,16 @@ TEST_F(MainPortTest, SimulationWithoutItsAdapterShowsTheFaultAndStillSaysSimulat
   EXPECT_EQ(PanelText(4), "Sim");
 }
 
+TEST_F(MainPortTest, SimulationBannerNeverHidesAFailedCalibration) {
+  clock.NanosecondsPerLoopTurn = 0;  // a flat line: the calibration fails
+  InstallPortBackend(&sim, kNoPortReason);
+  TfrmMain* f = Start();
+  ASSERT_TRUE(f->Bus().HardwareReady);
+  EXPECT_EQ(StatusText(), TI2CBus::CalibrationSlowText);
+  EXPECT_EQ(StatusBack(), clRed);
+  EXPECT_EQ(f->Caption(), "Velmaron (simulated adapter)");
+}
+
 TEST_F(MainPortTest, HardwareIsNeverCalledSimulated) {
   TfrmMain* f = Start();  // the installed adapter stands for the machine's port
   EXPECT_EQ(StatusText(), "  Hardware ready at LPT1");
