@@ -282,7 +282,9 @@ TEST_F(MainNoDriverTest, OptionsOffStatus114AndTheStoredSettingsKept) {
   Store("Clock", 33);
   Store("ShowSplash", false);
   const int beeps = BeepCount();
+  Responder().ExpectMessage("Velmaron cannot use the parallel port");
   TfrmMain* f = Start();
+  EXPECT_EQ(Responder().Pending(), 0) << "the user is told once the window shows";
   EXPECT_FALSE(f->mnuOptions->Enabled());
   EXPECT_EQ(StatusText(), " Device Driver not running");
   EXPECT_EQ(StatusBack(), clRed);
@@ -299,6 +301,7 @@ TEST_F(MainNoDriverTest, OptionsOffStatus114AndTheStoredSettingsKept) {
 }
 
 TEST_F(MainNoDriverTest, NothingIsWrittenWhenNothingWasStored) {
+  Responder().ExpectMessage("Velmaron cannot use the parallel port");
   Start();
   Close();
   EXPECT_FALSE(Has("Mode"));
