@@ -1,21 +1,13 @@
-// Arbitrary text through measuring, drawing and hit-testing in every copy of
-// the markup renderer, and through every text helper. The first bytes choose
-// the rectangle, the point and the modes; the rest is the text.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-
-#include "controls/markup/EsgHTMLE.h"
-#include "controls/markup/HTMLStatusBarMarkup.h"
-#include "controls/markup/InspectorMarkup.h"
+// Arbitrary text through measuring, hit-testing and drawing in every copy of
+// the markup renderer on a recording canvas, with named pictures and an
+// address cache, and through every text helper. The first bytes choose the
+// rectangle, the point and the modes; the rest is the text.
+#include "fuzz/controls/markup/MarkupFuzzSupport.h"
 #include "platform/gui/RecordingCanvas.h"
 
-namespace {
+using namespace markupfuzz;
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+namespace {
 
 void Helpers(const std::string& t, uint8_t k) {
   Check(DecodeEntities(EncodeEntities(t)) == t);
@@ -29,6 +21,8 @@ void Helpers(const std::string& t, uint8_t k) {
   const std::string lit = HiLight(t, search, "HI", k & 1);
   if (t.find_first_of("<>") == std::string::npos) Check(UnHiLight(lit, "hi") == t);
   Check(StripTags(lit) == visible);
+  // Inserted tags keep a UTF-8 text UTF-8.
+  if (IsValidUtf8(t)) Check(IsValidUtf8(lit));
   (void)ConvertFooterMarkers(t);
   (void)LineBreaksToBR(t, k & 2);
   (void)IntVal(t);
@@ -43,48 +37,40 @@ void Helpers(const std::string& t, uint8_t k) {
   (void)GetHTMLControlProp(t, id);
   const bool changed = SetHTMLControlValue(s, id, t.substr(0, 8));
   if (!changed) Check(s == t);
+  if (changed && IsValidUtf8(t)) Check(IsValidUtf8(s));
   std::string type, cid, prop, width, value;
   ParseControlTag(t, type, cid, prop, width, value);
 }
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  AskForLongInputs(argc, argv);
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 6) return 0;
+  TInput in;
+  if (!Read(data, size, in)) return 0;
   static TRecordingCanvas* canvas = new TRecordingCanvas(2000, 2000);
-  const uint8_t flags = data[0];
-  const int width = int(data[1]) * 2 - 20;  // zero and negative widths too
-  const int height = int(data[2]) * 2;
-  const int x = data[3], y = data[4];
-  const uint8_t k = data[5];
-  const std::string text(reinterpret_cast<const char*>(data + 6), size - 6);
 
-  Helpers(text, k);
+  Helpers(in.Text, in.K);
 
-  const TMarkupDialect* dialects[] = {&GridMarkupDialect, &StatusBarMarkupDialect, &InspectorMarkupDialect};
-  for (const TMarkupDialect* d : dialects) {
-    for (int mode = 0; mode < 3; ++mode) {
+  for (const TMarkupDialect* d : kDialects) {
+    // Each address goes into the cache once, however often it is drawn.
+    THTMLPictureCache cache;
+    int entries = -1;
+    for (int mode : {0, 1, 2, 2}) {
       canvas->Clear();
-      THTMLDrawParams p;
-      p.Canvas = canvas;
-      p.Text = text;
-      p.Rect = TRect(5, 5, 5 + width, 5 + height);
-      p.XPos = x;
-      p.YPos = y;
-      p.CheckHeight = mode == 0;
-      p.CheckHotSpot = mode == 1;
-      p.WordWrap = flags & 1;
-      p.Selected = flags & 2;
-      p.Blink = flags & 4;
-      p.HoverStyle = flags & 8;
-      p.HoverLink = k % 3;
-      p.FocusLink = (k >> 2) % 3 - 1;
-      p.ShadowOffset = (flags >> 4) & 3;
-      p.HotControls = flags & 64;
-      p.ControlID = mode == 1 ? "a" : "";
+      THTMLDrawParams p = Params(in, canvas, mode, &cache);
       HTMLDrawEngine(*d, p);
-      Check(p.YSize >= 0 && p.XSize >= 0);
-      Check(p.HyperLinks >= 0);
+      CheckResults(p);
+      // The canvas is given whole characters of valid UTF-8 only.
+      for (const TCanvasOp& op : canvas->Ops())
+        if (op.Kind == okText) Check(IsValidUtf8(op.Text));
+      // The second drawing finds every address where the first left it.
+      if (entries >= 0) Check(cache.Count() == entries);
+      if (mode == 2) entries = cache.Count();
     }
   }
   return 0;
