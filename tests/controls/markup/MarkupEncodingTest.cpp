@@ -169,3 +169,47 @@ TEST(MarkupEncodingOnScreen, TextWithAnEntityLooksLikeTheSameTextTyped) {
     EXPECT_EQ(differ, 0) << text;
   }
 }
+
+TEST(MarkupEncodingOnScreen, AnAnchorIsHitWhereItIsDrawn) {
+  // Plain pieces before the anchor are drawn as one run; the anchor's area
+  // starts where that run's ink ends, and the anchor's ink lies inside it.
+  // The empty tags split the text into pieces measured apart.
+  for (const std::string text : {"K\xC3\xB6ln <U></U>&copy;<A HREF=\"x\">link</A>",
+                                 "K\xF6ln <U></U>&copy;<A HREF=\"x\">link</A>",
+                                 "W&euro;<B></B>V&trade;A<A HREF=\"x\">To</A>"}) {
+    TBitmap bmp(200, 24);
+    TCanvas* canvas = bmp.Canvas();
+    canvas->Brush()->SetColor(clWhite);
+    canvas->FillRect(TRect(0, 0, 200, 24));
+    canvas->Font()->SetColor(clBlack);
+    THTMLDrawParams d;
+    d.Canvas = canvas;
+    d.Text = text;
+    d.Rect = TRect(0, 0, 200, 24);
+    d.URLColor = clBlue;
+    HTMLDrawEngine(GridMarkupDialect, d);
+
+    THTMLDrawParams h = d;
+    h.CheckHotSpot = true;
+    h.YPos = 5;
+    TRect area;
+    for (h.XPos = 0; h.XPos < 200 && area.Right == 0; ++h.XPos)
+      if (HTMLDrawEngine(GridMarkupDialect, h)) area = h.HoverRect;
+    ASSERT_GT(area.Right, 0) << text;
+    int lastBlack = -1, firstBlue = 200, lastBlue = -1;
+    for (int y = 0; y < 24; ++y)
+      for (int x = 0; x < 200; ++x) {
+        const TColor px = canvas->Pixels(x, y);
+        if (px == clWhite) continue;
+        if (GetBValue(px) > GetRValue(px) + 40) {
+          firstBlue = std::min(firstBlue, x);
+          lastBlue = std::max(lastBlue, x);
+        } else if (GetRValue(px) < 0xA0) {
+          lastBlack = std::max(lastBlack, x);
+        }
+      }
+    EXPECT_LT(lastBlack, area.Left + 1) << text;  // antialiasing may touch the first column
+    EXPECT_GE(firstBlue, area.Left) << text;
+    EXPECT_LT(lastBlue, area.Right + 1) << text;
+  }
+}
