@@ -52,13 +52,6 @@ class TInstChangeLink : public TObject {
  private:
   friend class TInstSharedComponent;
 
-  // Stores Value into Field when it differs and repaints Control.
-  template <class T>
-  void InstStore(TControl* Control, T& Field, const T& Value) {
-    if (Field == Value) return;
-    Field = Value;
-    Control->Invalidate();
-  }
   TInstSharedComponent* FSender = nullptr;
 };
 
@@ -129,7 +122,8 @@ class TInstNotifying : public Base {
 
 class TInstCustomControl : public TInstNotifying<TCustomControl> {
  public:
-  explicit TInstCustomControl(TComponent* AOwner) : TInstNotifying<TCustomControl>(AOwner) {}
+  // A click gives the focus only where a control's own press handling takes it (with TabStop).
+  explicit TInstCustomControl(TComponent* AOwner) : TInstNotifying<TCustomControl>(AOwner) { SetClickFocus(false); }
   std::string ClassName() const override { return "TInstCustomControl"; }
 };
 

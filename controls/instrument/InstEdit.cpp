@@ -1,5 +1,7 @@
 #include "controls/instrument/InstEdit.h"
 
+#include "platform/gui/Forms.h"
+#include "platform/gui/Windows.h"
 #include "platform/rtl/SysUtils.h"
 
 // ---- TInstCustomEdit
@@ -67,6 +69,9 @@ void TInstNumEdit::DoEnter() {
 
 void TInstNumEdit::DoExit() {
   TInstCustomEdit::DoExit();
+  // Left only because the focus goes back to a field that refused to be left: the
+  // user never chose to leave this one, and a second refusal would bounce the focus.
+  if (TCustomForm* f = GetParentForm(this); f && f->ReturningFocus()) return;
   CheckValue();
 }
 
@@ -83,17 +88,22 @@ void TInstNumEdit::KeyPress(char& Key) {
     return;
   }
   if (Key == '-') {
+    Key = 0;
+    // The sign is an edit like any other: a read-only field keeps its text, and a
+    // full one takes no sign (the edit's refusal, a beep).
+    if (ReadOnly()) return;
     std::string t = Text();
     const int caret = SelStart();
     if (t.find('-') != std::string::npos) {
       t.erase(0, 1);
       SetText(t);
       SetSelStart(caret > 0 ? caret - 1 : 0);
+    } else if (MaxLength() > 0 && static_cast<int>(t.size()) >= MaxLength()) {
+      MessageBeep(0);
     } else {
       SetText("-" + t);
       SetSelStart(caret + 1);
     }
-    Key = 0;
     return;
   }
   if (Key == sep && (FDecimals == 0 || Text().find(sep) != std::string::npos)) {

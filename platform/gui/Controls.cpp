@@ -686,7 +686,7 @@ void TWinControl::CreateWnd() {
   Handles()[reinterpret_cast<uintptr_t>(handle_)] = this;
   peer_->setAttribute(Qt::WA_DeleteOnClose, false);
   peer_->setMouseTracking(true);
-  peer_->setFocusPolicy(tabStop_ ? Qt::StrongFocus : Qt::ClickFocus);
+  ApplyFocusPolicy();
   peer_->setFont(TQtCanvasBackend::MakeFont(font_->Data()));
   peer_->setEnabled(enabled_);
   QPalette pal = peer_->palette();
@@ -869,7 +869,20 @@ void TWinControl::SendToBack() {
 void TWinControl::SetTabStop(bool v) {
   if (v == tabStop_) return;
   tabStop_ = v;
-  if (peer_) peer_->setFocusPolicy(v ? Qt::StrongFocus : Qt::ClickFocus);
+  ApplyFocusPolicy();
+}
+
+void TWinControl::SetClickFocus(bool v) {
+  if (v == clickFocus_) return;
+  clickFocus_ = v;
+  ApplyFocusPolicy();
+}
+
+void TWinControl::ApplyFocusPolicy() {
+  if (!peer_) return;
+  // Tab moves are the layer's own (dialog keys); the Qt tab flag only keeps the widget in reach.
+  unsigned p = (tabStop_ ? Qt::TabFocus : 0) | (clickFocus_ ? Qt::ClickFocus : 0);
+  peer_->setFocusPolicy(static_cast<Qt::FocusPolicy>(p));
 }
 
 int TWinControl::TabOrder() const {

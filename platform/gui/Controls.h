@@ -349,6 +349,10 @@ class TWinControl : public TControl {
   // Focus and keys.
   bool TabStop() const { return tabStop_; }
   void SetTabStop(bool v);
+  // Whether a click gives the control the focus. Input controls take it; containers do not,
+  // and owner-drawn controls that decide for themselves (in MouseDown) turn it off.
+  bool ClickFocus() const { return clickFocus_; }
+  void SetClickFocus(bool v);
   int TabOrder() const;
   void SetTabOrder(int v);
   virtual bool CanFocus() const;
@@ -443,12 +447,15 @@ class TWinControl : public TControl {
   void VisibilityChanged() override;
   virtual void UpdatePeerGeometry();
   void AlignChildren();
+  // The peer's focus policy from TabStop and ClickFocus.
+  void ApplyFocusPolicy();
 
   std::vector<TControl*> controls_;
   std::vector<TWinControl*> tabList_;
   QWidget* peer_ = nullptr;
   HWND handle_ = nullptr;
   bool tabStop_ = false;
+  bool clickFocus_ = true;
   int alignDisabled_ = 0;
   int borderWidth_ = 0;
   bool doubleBuffered_ = false;

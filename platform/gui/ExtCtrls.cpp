@@ -90,6 +90,7 @@ void TBevel::Paint() {
 TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {
   controlStyle_ = csAcceptsControls | csCaptureMouse | csClickEvents | csSetCaption | csOpaque | csDoubleClicks |
                   csReplicatable;
+  clickFocus_ = false;  // containers never take the focus on a click
   width_ = 185;
   height_ = 41;
   color_ = clBtnFace;
@@ -472,6 +473,7 @@ class TScrollInner : public QWidget {
 TScrollBox::TScrollBox(TComponent* AOwner)
     : TWinControl(AOwner), horz_(new TControlScrollBar), vert_(new TControlScrollBar) {
   controlStyle_ = csAcceptsControls | csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
+  clickFocus_ = false;  // containers never take the focus on a click
   width_ = 185;
   height_ = 41;
   color_ = clBtnFace;

@@ -80,6 +80,7 @@ void GuiReleaseForm(TCustomForm* f) {
 TCustomForm::TCustomForm(TComponent* AOwner)
     : TWinControl(AOwner), canvas_(new TControlCanvas(this)), icon_(new TIcon) {
   controlStyle_ |= csAcceptsControls;
+  clickFocus_ = false;
   visible_ = false;
   color_ = clBtnFace;
   brush_->SetColor(color_);
@@ -147,7 +148,8 @@ void TCustomForm::CreateWnd() {
   QPalette pal = client_->palette();
   pal.setColor(QPalette::Window, ToQColor(color_));
   client_->setPalette(pal);
-  client_->setFocusPolicy(Qt::ClickFocus);
+  // A click on a form's free area leaves the focus where it is.
+  client_->setFocusPolicy(Qt::NoFocus);
   LayoutWindow();
 }
 
@@ -235,6 +237,10 @@ void TCustomForm::SetFormStyle(TFormStyle v) {
     mdiArea_ = new QMdiArea(client_);
     mdiArea_->setBackground(QBrush(ToQColor(clAppWorkSpace)));
     QObject::connect(mdiArea_, &QMdiArea::subWindowActivated, mdiArea_, [this](QMdiSubWindow* w) {
+      // A click in an inactive child brings it to the front through its sub-window taking the
+      // focus; in the active child a click on a control that takes no focus leaves it alone.
+      for (QMdiSubWindow* s : mdiArea_->subWindowList())
+        s->setFocusPolicy(s == w ? Qt::TabFocus : Qt::StrongFocus);
       if (destroyed_ || destroying_) return;
       TCustomForm* child = nullptr;
       for (int i = 0; i < Screen->FormCount(); ++i)
@@ -308,38 +314,82 @@ void TCustomForm::SetWindowState(TWindowState v) {
 
 void TCustomForm::SetActiveControl(TWinControl* v) {
   if (v && GetParentForm(v) != this) throw EInvalidOperation("Invalid control for the form");
-  SetFocusedControl(v);
+  if (!SetFocusedControl(v)) return;
   if (v && v->Peer() && visible_) v->Peer()->setFocus(Qt::OtherFocusReason);
 }
 
+namespace {
+UINT DeferredFocusMessage() {
+  static const UINT id = RegisterWindowMessage("VelmaronDeferredFocus");
+  return id;
+}
+}  // namespace
+
 bool TCustomForm::SetFocusedControl(TWinControl* Control) {
   if (Control == activeControl_) return true;
-  TWinControl* old = activeControl_;
-  activeControl_ = Control;
-  // As the class library does: the old control and its parents that do not hold the new one
-  // are exited, then the new one's parents that do not hold the old one and the new one are
-  // entered, outermost first; so the focus moving between a grid and its cell editor neither
-  // exits nor enters the grid. A handler that moves the focus again ends the round.
-  for (TWinControl* c = old; c && c != this && !(Control && c->ContainsControl(Control)); c = c->Parent()) {
-    c->Perform(CM_EXIT);
-    if (activeControl_ != Control) return true;
+  if (focusChanging_ > 0) {
+    DeferFocus(Control);
+    return false;
   }
-  std::vector<TWinControl*> entering;
-  for (TWinControl* c = Control; c && c != this && !(old && c->ContainsControl(old)); c = c->Parent())
-    entering.push_back(c);
-  for (auto it = entering.rbegin(); it != entering.rend() && activeControl_ == Control; ++it) (*it)->Perform(CM_ENTER);
-  if (Screen && Screen->ActiveForm() == this) Screen->SetActiveControl(Control);
+  struct Changing {
+    TCustomForm* f;
+    explicit Changing(TCustomForm* form) : f(form) { ++f->focusChanging_; }
+    ~Changing() { --f->focusChanging_; }
+  };
+  [&] {
+    Changing changing(this);
+    TWinControl* old = activeControl_;
+    activeControl_ = Control;
+    // As the class library does: the old control and its parents that do not hold the new one
+    // are exited, then the new one's parents that do not hold the old one and the new one are
+    // entered, outermost first; so the focus moving between a grid and its cell editor neither
+    // exits nor enters the grid. A handler that moves the focus again ends the round.
+    for (TWinControl* c = old; c && c != this && !(Control && c->ContainsControl(Control)); c = c->Parent()) {
+      c->Perform(CM_EXIT);
+      if (activeControl_ != Control) return;
+    }
+    std::vector<TWinControl*> entering;
+    for (TWinControl* c = Control; c && c != this && !(old && c->ContainsControl(old)); c = c->Parent())
+      entering.push_back(c);
+    for (auto it = entering.rbegin(); it != entering.rend() && activeControl_ == Control; ++it)
+      (*it)->Perform(CM_ENTER);
+    if (Screen && Screen->ActiveForm() == this) Screen->SetActiveControl(Control);
+  }();
+  if (deferredFocus_ && !deferredPosted_) {
+    deferredPosted_ = true;
+    GuiPostMessage(handle_, DeferredFocusMessage(), 0, 0);
+  }
   return true;
+}
+
+void TCustomForm::DeferFocus(TWinControl* Control) {
+  if (!Control || returningFocus_) return;
+  deferredFocus_ = Control->Handle();
+}
+
+void TCustomForm::ApplyDeferredFocus() {
+  deferredPosted_ = false;
+  // Still inside a change (a message box of a handler runs its own loop): the end of that
+  // change posts the request again.
+  if (focusChanging_ > 0) return;
+  TWinControl* c = FindControl(deferredFocus_);
+  deferredFocus_ = nullptr;
+  if (!c || c == this || GetParentForm(c) != this || !c->CanFocus()) return;
+  returningFocus_ = true;
+  try {
+    FocusControl(c);
+  } catch (...) {
+    returningFocus_ = false;
+    throw;
+  }
+  returningFocus_ = false;
 }
 
 void TCustomForm::FocusControl(TWinControl* Control) {
   if (!Control->CanFocus() && visible_) throw EInvalidOperation("Cannot focus a disabled or invisible window");
-  SetFocusedControl(Control);
+  if (!SetFocusedControl(Control)) return;
   Control->HandleNeeded();
-  if (Control->Peer()) {
-    if (Control->Peer()->focusPolicy() == Qt::NoFocus) Control->Peer()->setFocusPolicy(Qt::ClickFocus);
-    Control->Peer()->setFocus(Qt::OtherFocusReason);
-  }
+  if (Control->Peer()) Control->Peer()->setFocus(Qt::OtherFocusReason);
 }
 
 void TCustomForm::SetFocus() {
@@ -639,6 +689,10 @@ void TCustomForm::CMTextChanged(TMessage& m) {
 }
 
 void TCustomForm::Dispatch(TMessage& m) {
+  if (m.Msg == DeferredFocusMessage()) {
+    ApplyDeferredFocus();
+    return;
+  }
   if (m.Msg == CM_RELEASE) {
     GuiPostMessage(handle_, CM_RELEASE, 0, 0);
     return;

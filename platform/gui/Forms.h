@@ -80,8 +80,16 @@ class TCustomForm : public TWinControl {
   virtual TModalResult ShowModal();
   virtual bool CloseQuery();
   void SetFocus() override;
+  // Moves the form's focus: CM_EXIT to the old control, CM_ENTER to the new one. A change asked
+  // for while one is running (a handler sending the focus back) is not nested: it is applied
+  // once the running change has finished and control is back in the event loop, and returns
+  // false. A change asked for while such a deferred change is applied is dropped, so two
+  // handlers that each send the focus back cannot bounce it for ever.
   bool SetFocusedControl(TWinControl* Control);
   void FocusControl(TWinControl* Control);
+  // True while the form applies a deferred change (the focus goes back to a control that
+  // refused to be left); a control left by it was not left by the user's choice.
+  bool ReturningFocus() const { return returningFocus_; }
   void BringToFront() override;
   void SetVisible(bool v) override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
@@ -141,6 +149,8 @@ class TCustomForm : public TWinControl {
   void LayoutWindow();
   void MdiChildActivated(TCustomForm* Child);
   int MenuBarHeight() const;
+  void DeferFocus(TWinControl* Control);
+  void ApplyDeferredFocus();
   friend bool GuiFormEvent(class TPeerBase*, TWinControl*, class QEvent*);
   friend void GuiFormBusy(TCustomForm*, int);
   friend void GuiReleaseForm(TCustomForm*);
@@ -163,6 +173,10 @@ class TCustomForm : public TWinControl {
   TModalResult modalResult_ = mrNone;
   TFormState formState_ = 0;
   bool active_ = false;
+  int focusChanging_ = 0;
+  HWND deferredFocus_ = nullptr;  // by window number: the control may be gone when it is applied
+  bool deferredPosted_ = false;
+  bool returningFocus_ = false;
   std::unique_ptr<TControlCanvas> canvas_;
   std::unique_ptr<TIcon> icon_;
   std::string helpFile_;

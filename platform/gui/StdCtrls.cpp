@@ -248,6 +248,7 @@ void TCustomLabel::CMFontChanged(TMessage& Message) {
 // ================================================================ TCustomGroupBox
 TCustomGroupBox::TCustomGroupBox(TComponent* AOwner) : TCustomControl(AOwner) {
   controlStyle_ = csAcceptsControls | csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks | csReplicatable;
+  clickFocus_ = false;  // containers never take the focus on a click
   width_ = 185;
   height_ = 105;
   color_ = clBtnFace;

@@ -177,6 +177,27 @@ TEST_F(NumEditTest, MinusTogglesTheSignAndMovesTheCaret) {
   EXPECT_EQ(e->SelStart(), 2);
 }
 
+TEST_F(NumEditTest, MinusObeysReadOnlyAndMaxLength) {
+  e->SetText("400");
+  e->SetMaxLength(3);
+  e->SetSelStart(3);
+  EXPECT_EQ(Type('-'), 0);
+  EXPECT_EQ(e->Text(), "400") << "a full field takes no sign";
+  e->SetText("-40");
+  EXPECT_EQ(Type('-'), 0);
+  EXPECT_EQ(e->Text(), "40") << "removing the sign always fits";
+  EXPECT_EQ(Type('-'), 0);
+  EXPECT_EQ(e->Text(), "-40");
+
+  e->SetMaxLength(0);
+  e->SetReadOnly(true);
+  EXPECT_EQ(Type('-'), 0);
+  EXPECT_EQ(e->Text(), "-40");
+  e->SetText("12");
+  EXPECT_EQ(Type('-'), 0);
+  EXPECT_EQ(e->Text(), "12");
+}
+
 TEST_F(NumEditTest, EscapeRestoresTheTextOfEntryOnlyWhenAsked) {
   form->Show();
   e->SetText("100");
@@ -200,7 +221,9 @@ TEST_F(NumEditTest, HandlerCanKeepTheFocus) {
   e->SetFocus();
   e->SetText("401");
   other->SetFocus();
+  Application->ProcessMessages();  // the focus goes back once the change has finished
   EXPECT_TRUE(e->Focused());
+  EXPECT_EQ(form->ActiveControl(), e);
   e->OnError = nullptr;
   other->SetFocus();
   EXPECT_TRUE(other->Focused());
