@@ -52,6 +52,12 @@ void TInstSlider::SetPosition(int V) {
   if (OnChange) OnChange(this);
 }
 
+void TInstSlider::SetPositionClamped(int64_t V) {
+  if (V > FMaxValue) V = FMaxValue;
+  if (V < FMinValue) V = FMinValue;
+  SetPosition(static_cast<int>(V));
+}
+
 void TInstSlider::SetMinValue(int V) {
   if (V == FMinValue) return;
   FMinValue = V;
@@ -203,9 +209,11 @@ int TInstSlider::TravelLength() const {
 
 int TInstSlider::PositionToPixel(int Pos) const {
   const TRect t = TravelRect();
-  const int range = FMaxValue - FMinValue;
+  // In 64 bits: the range of two ints does not fit one.
+  const int64_t range = int64_t(FMaxValue) - FMinValue;
   // An empty range puts the thumb at the minimum end.
-  const int step = range == 0 ? 0 : static_cast<int>(Round(double(TravelLength()) * (Pos - FMinValue) / range));
+  const int step =
+      range <= 0 ? 0 : static_cast<int>(Round(double(TravelLength()) * double(int64_t(Pos) - FMinValue) / double(range)));
   const int p = step + TravelOffset();
   if (FOrientation == voVertical && FStyle == ssBottomLeft) return t.Top + t.Bottom - p - FThumbHeight;
   if (FOrientation == voHorizontal && FStyle == ssTopRight) return t.Left + t.Right - p - FThumbWidth;
@@ -216,7 +224,7 @@ int TInstSlider::PixelToPosition(int Pixel) const {
   const int len = TravelLength();
   // No travel: every pixel is the minimum.
   if (len <= 0) return FMinValue;
-  const int q = FOrientation == voVertical ? Height() - Pixel - FThumbHeight : Pixel;
+  const int64_t q = FOrientation == voVertical ? int64_t(Height()) - Pixel - FThumbHeight : int64_t(Pixel);
   const int64_t steps = Round(double(q - TravelOffset()) * (double(FMaxValue) - FMinValue) / len);
   const int64_t pos = (steps < 0 ? 0 : steps) + FMinValue;
   return static_cast<int>(pos > FMaxValue ? FMaxValue : pos);
@@ -227,9 +235,9 @@ void TInstSlider::MoveThumbTo(int Pixel) {
   const int len = MaxInt(TravelLength(), 0);
   if (Pixel < offset) Pixel = offset;
   if (Pixel > offset + len) Pixel = offset + len;
-  int pos = PixelToPosition(Pixel);
-  if (FStyle == ssTopRight) pos = FMinValue + FMaxValue - pos;
-  SetPosition(pos);
+  int64_t pos = PixelToPosition(Pixel);
+  if (FStyle == ssTopRight) pos = int64_t(FMinValue) + FMaxValue - pos;
+  SetPositionClamped(pos);
 }
 
 TRect TInstSlider::ThumbRect() const {
@@ -427,7 +435,8 @@ void TInstSlider::WMGetDlgCode(TMessage& Message) {
 
 void TInstSlider::KeyDown(uint16_t& Key, TShiftState Shift) {
   if (Shift == 0) {
-    const int sign = FStyle == ssTopRight ? -1 : 1;
+    const int64_t step = (FStyle == ssTopRight ? -1 : 1) * int64_t(FKeyIncrement);
+    const int64_t pos = FPosition;
     const bool vertical = FOrientation == voVertical;
     switch (Key) {
       case VK_HOME:
@@ -437,16 +446,16 @@ void TInstSlider::KeyDown(uint16_t& Key, TShiftState Shift) {
         SetPosition(FMaxValue);
         break;
       case VK_UP:
-        if (vertical) SetPosition(FPosition + sign * FKeyIncrement);
+        if (vertical) SetPositionClamped(pos + step);
         break;
       case VK_DOWN:
-        if (vertical) SetPosition(FPosition - sign * FKeyIncrement);
+        if (vertical) SetPositionClamped(pos - step);
         break;
       case VK_RIGHT:
-        if (!vertical) SetPosition(FPosition + sign * FKeyIncrement);
+        if (!vertical) SetPositionClamped(pos + step);
         break;
       case VK_LEFT:
-        if (!vertical) SetPosition(FPosition - sign * FKeyIncrement);
+        if (!vertical) SetPositionClamped(pos - step);
         break;
       default:
         break;

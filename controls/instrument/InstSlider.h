@@ -71,6 +71,8 @@ class TInstSlider : public TInstCustomImageControl {
   int TravelOffset() const;
   int TravelLength() const;
   TRect ThumbRect() const;
+  // The thumb bitmap in use (all its cells).
+  TBitmap* ThumbBitmap() const { return FThumb.get(); }
   int ThumbWidth() const { return FThumbWidth; }
   int ThumbHeight() const { return FThumbHeight; }
   // The thumb cell the last paint drew (0..3).
@@ -100,6 +102,8 @@ class TInstSlider : public TInstCustomImageControl {
   void Resize() override;
 
  private:
+  // Sets Position from a value computed in 64 bits, clamped to the range first.
+  void SetPositionClamped(int64_t V);
   void LoadThumb();
   void BuildTrackImages();
   void PlaceThumbAcross();

@@ -79,6 +79,7 @@ const char* const kHand[] = {
 };
 
 // A grip with a groove across its middle; the long side runs across the track.
+// Every pixel is art: it looks the same drawn opaque or see-through.
 void PaintThumb(TBitmap* B, int W, int H, bool GrooveAcross) {
   B->SetSize(W, H);
   TCanvas* c = B->Canvas();
@@ -102,11 +103,8 @@ void PaintThumb(TBitmap* B, int W, int H, bool GrooveAcross) {
     c->Brush()->SetColor(clWhite);
     c->FillRect(Rect(m, 3, m + 1, H - 3));
   }
-  // Rounded corners show the track through.
-  c->SetPixels(0, 0, kTransparent);
-  c->SetPixels(W - 1, 0, kTransparent);
-  c->SetPixels(0, H - 1, kTransparent);
-  c->SetPixels(W - 1, H - 1, kTransparent);
+  // Square corners: the slider draws its thumb opaque by default, which shows the
+  // transparent colour as itself, so the art holds none of it.
 }
 
 }  // namespace

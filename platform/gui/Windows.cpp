@@ -15,6 +15,7 @@
 #include "platform/gui/GuiInternal.h"
 #include "platform/gui/QtBridge.h"
 #include "platform/gui/QtPeer.h"
+#include "platform/rtl/SysUtils.h"
 
 // ---------------------------------------------------------------- posted messages
 namespace {
@@ -125,10 +126,13 @@ void SetShellOpenHandler(TShellOpenHandler Handler) { gShell = std::move(Handler
 intptr_t ShellExecute(HWND, const std::string& Operation, const std::string& File, const std::string&,
                       const std::string&, int) {
   std::string verb = Operation.empty() ? "open" : Operation;
-  if (gShell) return gShell(verb, File) ? 33 : 2;
-  QUrl url = File.find("://") != std::string::npos || File.rfind("mailto:", 0) == 0
-                 ? QUrl(ToQString(File))
-                 : QUrl::fromLocalFile(ToQString(File));
+  // As the shell does, an address written without its scheme ("www.example.com") is a web page.
+  std::string target = File;
+  if (target.size() > 4 && StartsText("www.", target)) target = "http://" + target;
+  if (gShell) return gShell(verb, target) ? 33 : 2;
+  QUrl url = target.find("://") != std::string::npos || target.rfind("mailto:", 0) == 0
+                 ? QUrl(ToQString(target))
+                 : QUrl::fromLocalFile(ToQString(target));
   return QDesktopServices::openUrl(url) ? 33 : 2;
 }
 

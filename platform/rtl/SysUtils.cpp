@@ -543,11 +543,16 @@ bool TryStrToFloat(const std::string& s, double& value) {
   }
   const char* b = c.data();
   const char* e = b + c.size();
-  if (*b == '+') ++b;
+  // One sign at most; the reader below takes only the minus.
+  if (*b == '+') {
+    ++b;
+    if (b < e && *b == '-') return false;
+  }
   if (b == e) return false;
   // Digits with an optional fraction and exponent only: no "inf", "nan" or hex forms.
   const char* p = b;
   if (*p == '-') ++p;
+  const char* mantissa = p;
   bool any = false;
   while (p < e && IsDigit(*p)) { ++p; any = true; }
   if (p < e && *p == '.') {
@@ -555,19 +560,37 @@ bool TryStrToFloat(const std::string& s, double& value) {
     while (p < e && IsDigit(*p)) { ++p; any = true; }
   }
   if (!any) return false;
+  const char* mantissaEnd = p;
+  int64_t exponent = 0;
   if (p < e && (*p == 'e' || *p == 'E')) {
     ++p;
-    if (p < e && (*p == '+' || *p == '-')) ++p;
+    bool negative = false;
+    if (p < e && (*p == '+' || *p == '-')) negative = *p++ == '-';
     if (p >= e || !IsDigit(*p)) return false;
-    while (p < e && IsDigit(*p)) ++p;
+    for (; p < e && IsDigit(*p); ++p)
+      if (exponent < 1000000000) exponent = exponent * 10 + (*p - '0');  // saturates: far beyond any double
+    if (negative) exponent = -exponent;
   }
   if (p != e) return false;
   double v = 0;
   auto res = std::from_chars(b, e, v);
   if (res.ec == std::errc::result_out_of_range) {
-    // Underflow (a negative exponent) reads as zero; overflow is refused.
-    size_t e = c.find_first_of("eE");
-    if (e == std::string::npos || c[e + 1] != '-') return false;
+    // Too large or too small: the power of ten of the first significant digit tells which.
+    // Too small reads as zero; too large is an error, whatever sign the exponent has.
+    int64_t integerDigits = 0, leadingZeros = 0;
+    bool significant = false, inFraction = false;
+    for (const char* q = mantissa; q < mantissaEnd; ++q) {
+      if (*q == '.') {
+        inFraction = true;
+      } else if (!significant && *q == '0') {
+        if (inFraction) ++leadingZeros;
+      } else {
+        significant = true;
+        if (!inFraction) ++integerDigits;
+      }
+    }
+    const int64_t magnitude = (integerDigits > 0 ? integerDigits - 1 : -leadingZeros - 1) + exponent;
+    if (magnitude >= 0) return false;
     v = 0;
   } else if (res.ec != std::errc() || res.ptr != e) {
     return false;

@@ -496,6 +496,18 @@ TEST_F(WebLabelTest, LeftClickWhileHoveredOpensTheUrl) {
   EXPECT_EQ(mouseUps, 0);
 }
 
+TEST_F(WebLabelTest, AnAddressWithoutSchemeOpensAsAWebPage) {
+  w->Perform(CM_MOUSEENTER);
+  w->SetURL("www.example.com/orders");
+  Click();
+  w->SetURL("WWW.Example.com");
+  Click();
+  w->SetURL("wwwroot/index.html");  // a file name that merely starts like one
+  Click();
+  EXPECT_EQ(opened, (std::vector<std::string>{"open http://www.example.com/orders", "open http://WWW.Example.com",
+                                              "open wwwroot/index.html"}));
+}
+
 TEST_F(WebLabelTest, FailureFiresOnErrorOncePerClick) {
   succeed = false;
   w->Perform(CM_MOUSEENTER);

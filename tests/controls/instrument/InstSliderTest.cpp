@@ -2,6 +2,7 @@
 // range, thumb states and the shared bitmap list.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 
 #include "controls/instrument/InstSlider.h"
@@ -252,6 +253,75 @@ TEST_F(SliderTest, EmptyRangeAndNoTravelNeverDivideByZero) {
   s->MoveThumbTo(5);
   EXPECT_EQ(s->Position(), 0);
   s->PaintNow();
+}
+
+TEST_F(SliderTest, ExtremeRangesNeitherOverflowNorWrap) {
+  constexpr int lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
+  s->SetMaxValue(hi);
+  s->SetMinValue(lo);
+  const TRect t = s->TravelRect();
+  s->SetPosition(hi);
+  EXPECT_EQ(s->ThumbRect().Top, t.Top) << "the maximum sits at the top";
+  s->SetPosition(lo);
+  EXPECT_EQ(s->ThumbRect().Bottom, t.Bottom);
+  s->SetPosition(0);
+  EXPECT_NEAR(s->ThumbRect().Top, t.Top + s->TravelLength() / 2, 1);
+  s->MoveThumbTo(-1000);
+  EXPECT_EQ(s->Position(), hi);
+  s->MoveThumbTo(1000);
+  EXPECT_EQ(s->Position(), lo);
+  s->PaintNow();
+
+  // Key steps stop at the ends instead of wrapping round.
+  s->SetPosition(hi - 2);
+  Key(VK_UP);
+  EXPECT_EQ(s->Position(), hi);
+  s->SetPosition(lo + 2);
+  Key(VK_DOWN);
+  EXPECT_EQ(s->Position(), lo);
+  s->SetKeyIncrement(hi);
+  s->SetPosition(1);
+  Key(VK_UP);
+  EXPECT_EQ(s->Position(), hi);
+  s->SetKeyIncrement(lo);
+  s->SetPosition(0);
+  Key(VK_DOWN);  // subtracting the most negative step
+  EXPECT_EQ(s->Position(), hi);
+  s->SetStyle(ssTopRight);
+  s->SetPosition(0);
+  Key(VK_UP);  // reversed: minus the most negative step
+  EXPECT_EQ(s->Position(), hi);
+
+  // A range near the top end: the reversed style's mirror (minimum at the top) stays inside it.
+  s->SetMinValue(hi - 10);
+  EXPECT_EQ(s->MinValue(), hi - 10);
+  s->MoveThumbTo(-1000);
+  EXPECT_EQ(s->Position(), hi - 10);
+  s->MoveThumbTo(1000);
+  EXPECT_EQ(s->Position(), hi);
+  s->PaintNow();
+}
+
+TEST_F(SliderTest, BuiltInThumbsLookWholeWithEitherThumbOption) {
+  // The built-in art never holds its transparent colour, so drawing it opaque (the
+  // default) shows no stray key-colour pixels, and drawing it see-through changes nothing.
+  for (TInstOrientation o : {voVertical, voHorizontal}) {
+    s->SetOrientation(o);
+    s->SetPosition(50);
+    for (TInstSliderOptions options : {unsigned(soHandPoint | soThumbOpaque), unsigned(soHandPoint)}) {
+      s->SetOptions(options);
+      s->PaintNow();
+      const TRect t = s->ThumbRect();
+      const TColor key = ColorToRGB(s->ThumbBitmap()->TransparentColor());
+      int keyPixels = 0;
+      for (int y = t.Top; y < t.Bottom; ++y)
+        for (int x = t.Left; x < t.Right; ++x) keyPixels += s->PixelAt(x, y) == key;
+      EXPECT_EQ(keyPixels, 0) << "orientation " << o << ", options " << options;
+      // The corners are the thumb's own frame: light top-left, dark bottom-right.
+      EXPECT_EQ(s->PixelAt(t.Left, t.Top), ColorToRGB(clWhite));
+      EXPECT_EQ(s->PixelAt(t.Right - 1, t.Bottom - 1), ColorToRGB(clBlack));
+    }
+  }
 }
 
 TEST_F(SliderTest, OrientationSwapsTheSizeAndTheThumb) {

@@ -192,6 +192,32 @@ TEST(FloatConversions, ReadAndWriteWithTheLocaleSeparator) {
   EXPECT_EQ(d, 7);
 }
 
+TEST(FloatConversions, OneSignOnlyAndOverflowWhateverTheExponentSays) {
+  double d = 7;
+  EXPECT_FALSE(TryStrToFloat("+-5", d));
+  EXPECT_FALSE(TryStrToFloat("-+5", d));
+  EXPECT_FALSE(TryStrToFloat("--5", d));
+  EXPECT_FALSE(TryStrToFloat("1e+-5", d));
+  // Huge even after the negative exponent: an error, not zero.
+  EXPECT_FALSE(TryStrToFloat("1" + std::string(400, '0') + "e-1", d));
+  EXPECT_FALSE(TryStrToFloat("-1" + std::string(400, '0') + ".5e-80", d));
+  EXPECT_FALSE(TryStrToFloat("1e99999999999999999999", d));
+  EXPECT_EQ(d, 7);
+  EXPECT_EQ(ConvertMessage([] { StrToFloat("+-5"); }), "'+-5' is not a valid floating point value");
+  // Tiny even after a positive exponent, or written with many leading zeros: zero.
+  EXPECT_TRUE(TryStrToFloat("0." + std::string(400, '0') + "1e2", d));
+  EXPECT_EQ(d, 0);
+  EXPECT_TRUE(TryStrToFloat("1e-99999999999999999999", d));
+  EXPECT_EQ(d, 0);
+  // Long texts that fit are read as they are.
+  EXPECT_TRUE(TryStrToFloat("1" + std::string(300, '0') + "e-290", d));
+  EXPECT_DOUBLE_EQ(d, 1e10);
+  EXPECT_TRUE(TryStrToFloat("0." + std::string(300, '0') + "25e302", d));
+  EXPECT_DOUBLE_EQ(d, 25);
+  EXPECT_TRUE(TryStrToFloat("-0", d));
+  EXPECT_EQ(d, 0);
+}
+
 TEST(FloatConversions, FixedNumberAndExponentForms) {
   TFormatSettingsScope scope;
   EXPECT_EQ(FloatToStrF(1234.5678, ffFixed, 15, 2), "1234.57");
