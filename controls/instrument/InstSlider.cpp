@@ -121,6 +121,7 @@ void TInstSlider::SetBorderWidth(int V) {
 void TInstSlider::SetOptions(TInstSliderOptions V) {
   if (V == FOptions) return;
   FOptions = V;
+  if (!(V & soHandPoint)) ShowHand(false);
   Invalidate();
 }
 
@@ -373,15 +374,33 @@ void TInstSlider::Paint() {
 // ---- mouse and keys
 
 void TInstSlider::UpdateCursor(bool OverThumb) {
-  if (!(FOptions & soHandPoint) || (ComponentState() & csDesigning)) return;
-  if (OverThumb && !FCursorSet) {
+  // The hand stays for the whole of a drag.
+  if (FDragging) return;
+  ShowHand(OverThumb && (FOptions & soHandPoint) && !(ComponentState() & csDesigning));
+}
+
+void TInstSlider::ShowHand(bool Show) {
+  if (Show == FCursorSet) return;
+  FCursorSet = Show;
+  if (Show) {
     FSavedCursor = Cursor();
-    FCursorSet = true;
-    SetCursor(crInstHandPoint);
-  } else if (!OverThumb && FCursorSet && !FDragging) {
-    FCursorSet = false;
-    SetCursor(FSavedCursor);
+    TInstCustomImageControl::SetCursor(crInstHandPoint);
+  } else {
+    TInstCustomImageControl::SetCursor(FSavedCursor);
   }
+}
+
+void TInstSlider::SetCursor(TCursor V) {
+  // While the hand shows, the program's cursor waits for the mouse to leave the thumb.
+  if (FCursorSet)
+    FSavedCursor = V;
+  else
+    TInstCustomImageControl::SetCursor(V);
+}
+
+void TInstSlider::MouseLeave() {
+  if (!FDragging) ShowHand(false);
+  TInstCustomImageControl::MouseLeave();
 }
 
 void TInstSlider::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -423,6 +442,7 @@ void TInstSlider::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) 
   if (FDragging) {
     FDragging = false;
     Invalidate();
+    UpdateCursor(PtInRect(ThumbRect(), Point(X, Y)));
   }
   FClipped = false;
   TInstCustomImageControl::MouseUp(Button, Shift, X, Y);
@@ -488,6 +508,11 @@ void TInstSlider::CMEnabledChanged(TMessage& Message) {
 void TInstSlider::CMColorChanged(TMessage& Message) {
   TInstCustomImageControl::CMColorChanged(Message);
   Rebuild();
+}
+
+void TInstSlider::CMSysColorChange(TMessage& Message) {
+  BuildTrackImages();  // the ticks and the ground may be system colours
+  TInstCustomImageControl::CMSysColorChange(Message);
 }
 
 void TInstSlider::Resize() {

@@ -90,6 +90,9 @@ class TInstSlider : public TInstCustomImageControl {
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyDown(uint16_t& Key, TShiftState Shift) override;
+  // While the hand shows over the thumb, a cursor set here is kept for afterwards.
+  void SetCursor(TCursor V) override;
+  void MouseLeave() override;
 
  protected:
   void Loaded() override;
@@ -99,6 +102,7 @@ class TInstSlider : public TInstCustomImageControl {
   void DoExit() override;
   void CMEnabledChanged(TMessage& Message) override;
   void CMColorChanged(TMessage& Message) override;
+  void CMSysColorChange(TMessage& Message) override;
   void Resize() override;
 
  private:
@@ -108,6 +112,7 @@ class TInstSlider : public TInstCustomImageControl {
   void BuildTrackImages();
   void PlaceThumbAcross();
   void UpdateCursor(bool OverThumb);
+  void ShowHand(bool Show);
   void Rebuild() {
     BuildTrackImages();
     Invalidate();

@@ -183,6 +183,11 @@ std::string InstHandCursorBytes() {
   return file + image;
 }
 
+namespace {
+// Installed when the application starts, in every program that uses the controls.
+const bool kHandCursorAtStartup = (RegisterStartupRoutine(InstInstallHandCursor), true);
+}  // namespace
+
 void InstInstallHandCursor() {
   static bool installed = false;
   if (installed || !Screen) return;

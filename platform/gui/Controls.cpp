@@ -401,6 +401,7 @@ void TControl::Dispatch(TMessage& m) {
     case CM_PARENTSHOWHINTCHANGED: CMParentShowHintChanged(m); break;
     case CM_HINTSHOW: CMHintShow(m); break;
     case CM_CURSORCHANGED: CMCursorChanged(m); break;
+    case CM_SYSCOLORCHANGE: CMSysColorChange(m); break;
     default: DefaultHandler(m);
   }
 }
@@ -552,6 +553,7 @@ void TControl::CMFontChanged(TMessage&) { Invalidate(); }
 void TControl::CMTextChanged(TMessage&) { Invalidate(); }
 void TControl::CMEnabledChanged(TMessage&) { Invalidate(); }
 void TControl::CMColorChanged(TMessage&) { Invalidate(); }
+void TControl::CMSysColorChange(TMessage&) { Invalidate(); }
 void TControl::CMVisibleChanged(TMessage&) {}
 void TControl::CMParentFontChanged(TMessage&) {
   if (!parentFont_ || !parent_) return;
@@ -1173,14 +1175,25 @@ void TWinControl::CMEnabledChanged(TMessage& m) {
   TControl::CMEnabledChanged(m);
 }
 
-void TWinControl::CMColorChanged(TMessage& m) {
-  brush_->SetColor(color_);
+void TWinControl::PushWindowColor() {
   for (QWidget* w : {peer_, ClientWidget()}) {
     if (!w) continue;
     QPalette pal = w->palette();
     pal.setColor(QPalette::Window, ToQColor(color_));
     w->setPalette(pal);
   }
+}
+
+void TWinControl::CMSysColorChange(TMessage& m) {
+  // A system colour may stand for another value now; the children hear of it too.
+  PushWindowColor();
+  TControl::CMSysColorChange(m);
+  Broadcast(m);
+}
+
+void TWinControl::CMColorChanged(TMessage& m) {
+  brush_->SetColor(color_);
+  PushWindowColor();
   TControl::CMColorChanged(m);
   TMessage pm;
   pm.Msg = CM_PARENTCOLORCHANGED;

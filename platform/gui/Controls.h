@@ -265,6 +265,8 @@ class TControl : public TComponent {
   virtual void CMTextChanged(TMessage& Message);
   virtual void CMEnabledChanged(TMessage& Message);
   virtual void CMColorChanged(TMessage& Message);
+  // The system colours changed (the platform's palette): repaint.
+  virtual void CMSysColorChange(TMessage& Message);
   virtual void CMVisibleChanged(TMessage& Message);
   virtual void CMParentFontChanged(TMessage& Message);
   virtual void CMParentColorChanged(TMessage& Message);
@@ -439,6 +441,7 @@ class TWinControl : public TControl {
   virtual bool PaintsItself() const { return false; }
   void CMEnabledChanged(TMessage& Message) override;
   void CMColorChanged(TMessage& Message) override;
+  void CMSysColorChange(TMessage& Message) override;
   void CMFontChanged(TMessage& Message) override;
   void CMTextChanged(TMessage& Message) override;
   void CMCursorChanged(TMessage& Message) override;
@@ -449,6 +452,8 @@ class TWinControl : public TControl {
   void AlignChildren();
   // The peer's focus policy from TabStop and ClickFocus.
   void ApplyFocusPolicy();
+  // The control's colour into the peer's palette.
+  void PushWindowColor();
 
   std::vector<TControl*> controls_;
   std::vector<TWinControl*> tabList_;

@@ -846,15 +846,56 @@ bool GuiFormEvent(TPeerBase* peer, TWinControl* c, QEvent* e) {
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
 TApplication::~TApplication() = default;
 
+namespace {
+std::vector<std::function<void()>>& StartupRoutines() {
+  static std::vector<std::function<void()>> list;
+  return list;
+}
+
+// The platform's palette change is the system colour change of the controls.
+class TPaletteWatcher : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* obj, QEvent* e) override {
+    if (e->type() == QEvent::ApplicationPaletteChange && obj == QCoreApplication::instance()) {
+      GuiReloadSystemColors();
+      std::vector<HWND> forms;
+      for (int i = 0; i < Screen->FormCount(); ++i) forms.push_back(Screen->Forms(i)->Handle());
+      // A handler may free forms on the way.
+      for (HWND h : forms)
+        if (TWinControl* f = FindControl(h)) GuiRun(static_cast<TControl*>(f), [f] { f->Perform(CM_SYSCOLORCHANGE); });
+    }
+    return false;
+  }
+};
+}  // namespace
+
+void RegisterStartupRoutine(std::function<void()> Routine) {
+  if (Application && Application->Initialized()) {
+    Routine();
+    return;
+  }
+  StartupRoutines().push_back(std::move(Routine));
+}
+
 void TApplication::Initialize() {
-  if (QCoreApplication::instance()) return;  // tests bring their own
-  // Qt keeps references to argc and argv for the whole run. The program takes
-  // no command-line options, so its name is all Qt is given.
-  static int argc = 1;
-  static char name[] = "velmaron";
-  static char* argv[] = {name, nullptr};
-  // Lives until the process ends: windows may still be torn down after Run.
-  new QApplication(argc, argv);
+  if (!QCoreApplication::instance()) {  // tests bring their own
+    // Qt keeps references to argc and argv for the whole run. The program takes
+    // no command-line options, so its name is all Qt is given.
+    static int argc = 1;
+    static char name[] = "velmaron";
+    static char* argv[] = {name, nullptr};
+    // Lives until the process ends: windows may still be torn down after Run.
+    new QApplication(argc, argv);
+  }
+  if (initialized_) return;
+  initialized_ = true;
+  QCoreApplication::instance()->installEventFilter(new TPaletteWatcher(QCoreApplication::instance()));
+  auto routines = std::move(StartupRoutines());
+  StartupRoutines().clear();
+  for (auto& r : routines) r();
 }
 
 void TApplication::RegisterCreated(TCustomForm* f) {

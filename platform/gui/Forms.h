@@ -211,7 +211,9 @@ class TApplication : public TComponent {
   ~TApplication() override;
   std::string ClassName() const override { return "TApplication"; }
 
+  // Brings up the window system (unless a test did) and runs the start-up routines once.
   void Initialize();
+  bool Initialized() const { return initialized_; }
   template <class T>
   T* CreateForm(T*& Reference) {
     Reference = nullptr;
@@ -284,6 +286,7 @@ class TApplication : public TComponent {
   void RegisterCreated(TCustomForm* f);
   friend class TCustomForm;
   bool terminated_ = false;
+  bool initialized_ = false;
   TCustomForm* mainForm_ = nullptr;
   std::vector<TCustomForm*> created_;
   std::vector<TCustomForm*> modal_;
@@ -335,6 +338,11 @@ class TScreen : public TComponent {
 
 extern TApplication* Application;
 extern TScreen* Screen;
+
+// A unit's start-up work that needs the window system (what a unit's initialization part
+// does): registered from a static object of the unit, run once by Application->Initialize()
+// once the window system is up; registered after that, it runs at once.
+void RegisterStartupRoutine(std::function<void()> Routine);
 
 // The form a control sits on, or nullptr.
 TCustomForm* GetParentForm(const TControl* Control);

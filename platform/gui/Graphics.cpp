@@ -194,6 +194,8 @@ int32_t ColorToRGB(TColor Color) {
   return Color;
 }
 
+void GuiReloadSystemColors() { Sys().fromPalette = false; }
+
 void SetSysColor(int Index, int32_t Rgb) {
   if (Index < 0 || Index >= 31) return;
   Sys().rgb[Index] = Rgb & 0xFFFFFF;

@@ -66,3 +66,5 @@ void GuiHintInput();
 // (0 asks for the help contents).
 int GuiFormHelpContext(TCustomForm* Form, TControl* Control);
 void GuiHelpRequest(int Context);
+// The system colours are read from the platform's palette again on next use.
+void GuiReloadSystemColors();

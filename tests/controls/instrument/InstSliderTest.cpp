@@ -223,6 +223,37 @@ TEST_F(SliderTest, HandCursorOnlyOverTheThumb) {
   EXPECT_EQ(s->Cursor(), crCross);
 }
 
+TEST_F(SliderTest, HandCursorGoesWhenTheMouseLeavesOrTheOptionIsCleared) {
+  s->SetCursor(crCross);
+  const TPoint c = ThumbCentre();
+  s->MouseMove(0, c.X, c.Y);
+  ASSERT_EQ(s->Cursor(), crInstHandPoint);
+  s->Perform(CM_MOUSELEAVE);  // straight off the control from the thumb
+  EXPECT_EQ(s->Cursor(), crCross);
+
+  s->MouseMove(0, c.X, c.Y);
+  s->SetOptions(soThumbOpaque);
+  EXPECT_EQ(s->Cursor(), crCross);
+  s->SetOptions(soThumbOpaque | soHandPoint);
+
+  // The hand stays for a whole drag and goes when the thumb is let go away from the mouse.
+  s->MouseMove(0, c.X, c.Y);
+  s->MouseDown(mbLeft, ssLeft, c.X, c.Y);
+  s->MouseMove(ssLeft, c.X + 40, c.Y);
+  EXPECT_EQ(s->Cursor(), crInstHandPoint);
+  s->Perform(CM_MOUSELEAVE);
+  EXPECT_EQ(s->Cursor(), crInstHandPoint);
+  s->MouseUp(mbLeft, 0, c.X + 40, c.Y);
+  EXPECT_EQ(s->Cursor(), crCross);
+
+  // A cursor the program sets while the hand shows is the one that comes back.
+  s->MouseMove(0, c.X, c.Y);
+  s->SetCursor(crHourGlass);
+  EXPECT_EQ(s->Cursor(), crInstHandPoint);
+  s->MouseMove(0, 1, 1);
+  EXPECT_EQ(s->Cursor(), crHourGlass);
+}
+
 TEST_F(SliderTest, MouseClipHoldsTheDragInsideTheControl) {
   s->SetOptions(s->Options() | soMouseClip);
   s->SetPosition(50);
@@ -322,6 +353,18 @@ TEST_F(SliderTest, BuiltInThumbsLookWholeWithEitherThumbOption) {
       EXPECT_EQ(s->PixelAt(t.Right - 1, t.Bottom - 1), ColorToRGB(clBlack));
     }
   }
+}
+
+TEST_F(SliderTest, ASystemColourChangeRebuildsTheTrack) {
+  s->SetColor(clBtnFace);
+  s->Palette()->SetLow(clBtnShadow);
+  const int x = s->LowImage()->Width() / 2;
+  const int y = s->LowImage()->Height() - 1;  // the first tick, at the bottom
+  ASSERT_EQ(ColorToRGB(s->LowImage()->Canvas()->Pixels(x, y)), RGB(128, 128, 128));
+  SetSysColor(16, RGB(10, 20, 30));
+  s->Perform(CM_SYSCOLORCHANGE);
+  EXPECT_EQ(ColorToRGB(s->LowImage()->Canvas()->Pixels(x, y)), RGB(10, 20, 30));
+  PinSystemColours();
 }
 
 TEST_F(SliderTest, OrientationSwapsTheSizeAndTheThumb) {

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
+#include <QPalette>
 
 #include "GuiProbes.h"
+#include "platform/gui/ExtCtrls.h"
 #include "platform/gui/FormImage.h"
 #include "platform/gui/QtPeer.h"
 #include "platform/gui/testing/GuiTest.h"
@@ -10,6 +13,8 @@
 namespace {
 
 class Controls : public TGuiTest {};
+
+int32_t FromQColorForTest(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
 
 TProbe* Child(TForm* f, TAlign a, int l, int t, int w, int h) {
   auto* p = new TProbe(f);
@@ -166,6 +171,34 @@ TEST_F(Controls, WindowProcCanBeSubclassedAndPerformReturnsTheResult) {
   EXPECT_EQ(p->Perform(msg, 21), 42);
   p->DlgCode = DLGC_WANTTAB;
   EXPECT_EQ(p->Perform(WM_GETDLGCODE), DLGC_WANTTAB);
+}
+
+TEST_F(Controls, APaletteChangeReachesEveryControlAsASystemColourChange) {
+  auto* f = new TForm(Application);
+  auto* panel = new TPanel(f);
+  panel->SetParent(f);
+  auto* inner = new TProbe(f);
+  inner->SetParent(panel);
+  auto* label = new TGraphicProbe(f);
+  label->SetParent(panel);
+  std::vector<std::string> heard;
+  const std::pair<TControl*, std::string> listeners[] = {{f, "form"}, {inner, "inner"}, {label, "label"}};
+  for (const auto& [c, name] : listeners) {
+    auto old = c->WindowProc;
+    c->WindowProc = [&heard, name = name, old](TMessage& m) {
+      if (m.Msg == CM_SYSCOLORCHANGE) heard.push_back(name);
+      old(m);
+    };
+  }
+  f->Show();
+  const QPalette saved = QApplication::palette();
+  QPalette changed = saved;
+  changed.setColor(QPalette::Dark, QColor(12, 34, 56));
+  QApplication::setPalette(changed);
+  EXPECT_EQ(heard, (std::vector<std::string>{"form", "inner", "label"})) << "through the panel to its children";
+  EXPECT_EQ(ColorToRGB(clBtnShadow), RGB(12, 34, 56)) << "system colours are read again";
+  QApplication::setPalette(saved);
+  EXPECT_EQ(ColorToRGB(clBtnShadow), FromQColorForTest(saved.color(QPalette::Dark)));
 }
 
 TEST_F(Controls, PostedMessagesArriveInOrderAndNotAfterTheWindowIsGone) {
