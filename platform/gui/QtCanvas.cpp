@@ -576,16 +576,17 @@ void TQtCanvasBackend::Text(int x, int y, const std::string& s, bool opaque, int
       to = int64_t(deviceWidth_) - left + margin;
     }
   }
-  if (glyphs_.size() < s.size()) {
-    glyphs_.resize(s.size());
-    positions_.resize(s.size());
-    faces_.resize(s.size());
-  }
   size_t count = 0;
   bool oneFace = true;
   int64_t pen = 0, ulX = -1, ulWidth = 0;
   const bool simple = EachGlyph(s, [&](const TGlyph& g, size_t pos, size_t len) {
     if (!g.blank && pen + g.advance >= from && pen <= to) {
+      if (count == glyphs_.size()) {
+        const size_t room = std::max<size_t>(64, 2 * count);
+        glyphs_.resize(room);
+        positions_.resize(room);
+        faces_.resize(room);
+      }
       glyphs_[count] = g.index;
       positions_[count] = QPointF(qreal(pen), 0.0);
       faces_[count] = g.face;
@@ -640,6 +641,11 @@ void TQtCanvasBackend::Text(int x, int y, const std::string& s, bool opaque, int
       p_->drawLine(QLineF(x0, base.y() + font_->strikeOut, x1, base.y() + font_->strikeOut));
   }
   if (ulX >= 0) p_->fillRect(QRectF(base.x() + qreal(ulX), base.y() + 1, qreal(ulWidth), 1), fontColor_);
+  if (glyphs_.size() > 4096) {  // room for one very long text is not kept
+    glyphs_ = {};
+    positions_ = {};
+    faces_ = {};
+  }
   if (rotated) {
     p_->restore();
     state_ = kNone;

@@ -118,6 +118,31 @@ TEST(CanvasText, AWholeTextDrawsAsItsCharactersAtTheirMeasuredPositions) {
   }
 }
 
+// A text far longer than the surface, starting far left of it, shows the same pixels as the
+// part of it that falls on the surface.
+TEST(CanvasText, ALongTextShowsItsVisiblePartWherever) {
+  std::string text;
+  for (int i = 0; i < 4000; ++i) text += "Wide text " + std::to_string(i) + " ";
+  for (const TFace& face : {TFace{-11, 0}, TFace{-17, fsItalic | fsUnderline}}) {
+    int start = 0;
+    size_t from = 0;
+    const QImage whole = Drawn(face, [&](TCanvas* c) {
+      from = text.find("Wide text 2000 ");
+      start = c->TextWidth(text.substr(0, from));
+      c->TextOut(3 - start, 2, text);
+    });
+    const QImage part = Drawn(face, [&](TCanvas* c) {
+      // A little before and after the surface, for the slant of italic letters; short enough
+      // to be drawn whole.
+      const size_t before = text.rfind(' ', from - 2) + 1;
+      const std::string visible = text.substr(before, 60);
+      ASSERT_GT(3 + c->TextWidth(visible) - c->TextWidth(text.substr(before, from - before)), 240 + 20);
+      c->TextOut(3 - c->TextWidth(text.substr(before, from - before)), 2, visible);
+    });
+    EXPECT_EQ(whole, part) << face.height;
+  }
+}
+
 // Single characters (no pair to kern) give Qt's own glyphs, baseline, lines and advances.
 TEST(CanvasText, ACharacterLooksAndMeasuresAsQtDrawsIt) {
   const std::string chars[] = {"W", "g", "\xC3\xA9", "\xE2\x82\xAC", kMathA};
