@@ -362,6 +362,9 @@ void TQtCanvasBackend::SetPen(const TPenData& d) {
   pen.setCapStyle(Qt::FlatCap);
   pen.setJoinStyle(Qt::MiterJoin);
   pen_ = pen;
+  penWidth_ = pen.width();
+  penSolid_ = pen.style() == Qt::SolidLine;
+  penColor_ = pen.color();
   QPainter::CompositionMode m = QPainter::CompositionMode_SourceOver;
   switch (d.Mode) {
     case pmXor: m = QPainter::RasterOp_SourceXorDestination; break;
@@ -443,7 +446,7 @@ void TQtCanvasBackend::Line(int x1, int y1, int x2, int y2) {
   int dx = x2 - x1, dy = y2 - y1;
   int len = std::max(std::abs(dx), std::abs(dy));
   if (len == 0) return;
-  if (pen_.width() > 1) {
+  if (penWidth_ > 1) {
     // Wide pens end round, as the Windows default pen does, so the start is always covered.
     QPen wide = pen_;
     wide.setCapStyle(Qt::RoundCap);
@@ -455,10 +458,10 @@ void TQtCanvasBackend::Line(int x1, int y1, int x2, int y2) {
   }
   // Qt's cosmetic stroker leaves out one end or the other depending on the direction; the
   // pixels are chosen here so the end point alone is left out, whichever way the line runs.
-  if (pen_.style() == Qt::SolidLine) {
+  if (penSolid_) {
     if (dy == 0 || dx == 0) {
       QRect span = dy == 0 ? QRect(dx > 0 ? x1 : x2 + 1, y1, len, 1) : QRect(x1, dy > 0 ? y1 : y2 + 1, 1, len);
-      p_->fillRect(span, pen_.color());
+      p_->fillRect(span, penColor_);
       return;
     }
     QPolygon pts(len);

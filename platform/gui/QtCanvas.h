@@ -92,6 +92,9 @@ class TQtCanvasBackend : public TCanvasBackend {
   TBrushData brushData_;
   bool penSet_ = false, brushSet_ = false;
   QPen pen_;
+  int penWidth_ = 0;  // of pen_, read without calling into Qt for every line
+  bool penSolid_ = true;
+  QColor penColor_;
   bool penClear_ = false;
   QBrush brush_;  // made from brushData_ when first used
   bool brushBuilt_ = false;
