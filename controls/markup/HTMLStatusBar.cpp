@@ -296,6 +296,8 @@ THTMLStatusBar::THTMLStatusBar(TComponent* AOwner)
       timer_(std::make_unique<TTimer>(nullptr)),
       pictureCache_(std::make_unique<THTMLPictureCache>()) {
   SetControlStyle(csCaptureMouse | csClickEvents | csOpaque | csDoubleClicks | csAcceptsControls);
+  // A click on a panel or the grip leaves the focus where the user was typing.
+  SetClickFocus(false);
   SetColor(clBtnFace);
   SetHeight(19);
   SetAlign(alBottom);

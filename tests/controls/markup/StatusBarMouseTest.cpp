@@ -2,6 +2,7 @@
 // over its panels, and the application's hint arriving with AutoHint.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -12,6 +13,7 @@
 #include "controls/markup/HTMLStatusBar.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Hints.h"
+#include "platform/gui/StdCtrls.h"
 #include "platform/gui/testing/GuiTest.h"
 
 namespace {
@@ -129,3 +131,19 @@ TEST_F(StatusBarMouseTest, AutoHintShowsTheLongHintOfTheControlUnderTheMouse) {
 }
 
 }  // namespace
+
+TEST_F(StatusBarMouseTest, AClickOnAPanelLeavesTheFocusInTheEdit) {
+  auto* edit = new TEdit(form);
+  edit->SetParent(form);
+  edit->SetFocus();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(form->ActiveControl(), edit);
+  std::vector<int> clicks;
+  bar->OnPanelClick = [&](TObject*, int i) { clicks.push_back(i); };
+  Mouse(QEvent::MouseButtonPress, QPoint(20, 8), Qt::LeftButton);
+  Mouse(QEvent::MouseButtonRelease, QPoint(20, 8));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(clicks, std::vector<int>{0});
+  EXPECT_EQ(form->ActiveControl(), edit);
+  EXPECT_EQ(QApplication::focusWidget(), edit->Peer());
+}
