@@ -216,8 +216,9 @@ class TNetUpdate : public TComponent {
   // The local date of the date test (registry, else the local file's time, else 1980-01-01).
   TDateTime GetLastDate(const std::string& LocalFile);
   void SaveLastDate();
-  // Runs a command (an argument list, never a shell) and waits; true for exit code 0.
-  bool RunAndWait(const std::string& CommandLine);
+  // Runs a command (an argument list, never a shell) and waits; true for exit
+  // code 0. With `appendOutputTo` its output is appended to that file.
+  bool RunAndWait(const std::string& CommandLine, const std::string& appendOutputTo = {});
 
   // ---- What the steps found, for display ---------------------------------
   TFileList* FileList() const { return fileList_.get(); }
@@ -340,25 +341,35 @@ class TNetUpdate : public TComponent {
   std::function<TDateTime()> NowFunction;
   // Lets the window system breathe between transfer blocks (null: the application's).
   std::function<void()> ProcessMessagesFunction;
+  // The updater program copied by ExtractUpdater ("": "upd" beside the running executable).
+  std::string UpdaterPath;
 
  private:
-  struct TRun;  // the state of one update run
-  bool TransferInto(const std::string& url, const std::string& name, const std::string& targetDir,
-                    std::string& target);
-  bool HttpTransfer(const std::string& url, const std::string& tempFile, int64_t& expected,
-                    bool& received, bool& failed);
-  bool FtpTransfer(const std::string& name, const std::string& tempFile, int64_t& expected,
-                   bool& received, bool& failed);
-  bool Unpack(const std::string& target, const std::string& targetDir, bool compressed);
-  bool PlaceFile(const std::string& tempFile, const std::string& target);
-  std::string NewTempFile(int& fd);
-  bool AskLogin(const std::string& url);
+  TDateTime CurrentTime() const;
+  void LogFree(const std::string& text);
   void ProcessMessages();
+  void RemoveRunDirectory();
+  std::string NewTempFile(int& fd);
   TDateTime ReadDateTimeText(const std::string& date, const std::string& time, bool& valid) const;
-  bool ControlFileOpen() const { return control_ != nullptr; }
+  std::string ReadLastURL();
+  void SaveLastURL(const std::string& url);
   std::string ReadControl(const std::string& section, const std::string& key, const std::string& def = {});
   int ReadControlInteger(const std::string& section, const std::string& key, int def);
+  int ReadControlChecksum(const std::string& section);
+  std::string ReadControlPath(const std::string& section, const std::string& key);
+  std::unique_ptr<TStringList> GetText(const std::string& section, int id, int statusCode);
   bool IsAppComponent(const std::string& name) const;
+  bool StartCommand(const std::string& commandLine);
+  // Transfers.
+  enum TFetch { fOk, fFailed, fCancelled };
+  TFetch FetchHttp(const std::string& url, const std::string& target, int fd, int64_t& received);
+  TFetch FetchFtp(const std::string& name, const std::string& target, int fd, int64_t& received);
+  bool BlockArrived(const std::string& target, int fd, const char* data, size_t size, int64_t& received,
+                    int64_t expected, bool& writeFailed);
+  bool PlaceFile(const std::string& tempFile, const std::string& target);
+  void Unpack(const std::string& target, const std::string& targetDir);
+  bool AskLogin(const std::string& url);
+  void FinishTransfer();
 
   // Properties.
   std::string agent_ = "TNetUpdate";
@@ -401,6 +412,7 @@ class TNetUpdate : public TComponent {
   bool ftpDirSet_ = false;
   std::string controlFile_;  // local copy of the control file
   std::unique_ptr<TMemIniFile> control_;
+  std::string appName_, appParams_;
   std::string appRestart_;
   std::string appComps_;
   bool appUpdate_ = false;
@@ -415,6 +427,11 @@ class TNetUpdate : public TComponent {
   std::string localVersionText_, newVersionText_, updateDescr_;
   std::unique_ptr<TFileList> fileList_;
   std::string runDirectory_;
+  bool keepRunDirectory_ = false;  // the started updater runs from it
+  int transferDepth_ = 0;          // a transfer is under way
+  bool stopPending_ = false;       // StopConnection asked during a transfer
+  bool extractedCab_ = false;      // the last download unpacked its cabinet
+  std::string lastTarget_;         // where the last download arrived
 };
 
 namespace NUpdate {

@@ -296,6 +296,10 @@ void TNetSession::FtpDisconnect() {
   }
 }
 
+int64_t TNetSession::AnnouncedSize() const {
+  return impl_->result ? impl_->result->ExpectedSize : 0;
+}
+
 std::string TNetSession::RedactUrl(const std::string& url) {
   const size_t scheme = url.find("://");
   if (scheme == std::string::npos) return url;

@@ -81,6 +81,10 @@ public:
   TTransferResult FtpGet(const std::string& name, const TBlockHandler& onBlock);
   void FtpDisconnect();
 
+  // During a transfer (from a block handler): the size the server announced so
+  // far, 0 when none.
+  int64_t AnnouncedSize() const;
+
   // A URL without its user information, for texts a person or a log sees.
   static std::string RedactUrl(const std::string& url);
 

@@ -1,5 +1,7 @@
 #include "platform/rtl/IniFiles.h"
 
+#include "platform/rtl/Win1252.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -35,6 +37,11 @@ std::string OneLine(std::string_view v) {
 
 }  // namespace
 
+std::string IniTextToUtf8(std::string_view bytes) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  return IsValidUtf8(bytes) ? std::string(bytes) : Win1252ToUtf8(bytes);
+}
+
 bool SplitIniLine(std::string_view line, std::string& key, std::string& value) {
   std::string_view t = TrimView(line);
   if (t.empty() || t[0] == ';' || t[0] == '[') return false;
@@ -50,6 +57,8 @@ bool SplitIniLine(std::string_view line, std::string& key, std::string& value) {
 
 void TIniText::Parse(std::string_view text) {
   lines_.clear();
+  bom_ = text.substr(0, 3) == "\xEF\xBB\xBF";
+  if (bom_) text.remove_prefix(3);
   // Keep the file's own line end and whether its last line had one.
   size_t brk = text.find_first_of("\r\n");
   eol_ = "\r\n";
@@ -73,7 +82,8 @@ std::string TIniText::Text() const {
   std::string r;
   size_t total = 0;
   for (const auto& l : lines_) total += l.size() + 2;
-  r.reserve(total);
+  r.reserve(total + 3);
+  if (bom_) r = "\xEF\xBB\xBF";
   for (size_t i = 0; i < lines_.size(); ++i) {
     r += lines_[i];
     if (i + 1 < lines_.size() || finalEol_) r += eol_;
@@ -83,6 +93,7 @@ std::string TIniText::Text() const {
 
 void TIniText::Clear() {
   lines_.clear();
+  bom_ = false;
   eol_ = "\r\n";
   finalEol_ = true;
   Reindex();

@@ -16,7 +16,8 @@
 // The lines of an INI file with an index of its sections and keys.
 class TIniText {
  public:
-  // Splits at CRLF, LF or CR.
+  // Splits at CRLF, LF or CR. A leading UTF-8 byte-order mark is not part of the
+  // first line; Text() writes it back.
   void Parse(std::string_view text);
   // The lines with the text's own line end (CRLF for a new text); a last line that
   // had no line end keeps having none.
@@ -52,9 +53,14 @@ class TIniText {
   std::vector<std::string> lines_;
   std::string eol_ = "\r\n";
   bool finalEol_ = true;
+  bool bom_ = false;
   std::vector<TSection> sections_;
   std::map<std::string, size_t> first_;  // upper-case name -> first section
 };
+
+// The text of INI bytes in one encoding: without a UTF-8 byte-order mark, kept
+// as it is when it is valid UTF-8, else read as Windows-1252 and given as UTF-8.
+std::string IniTextToUtf8(std::string_view bytes);
 
 // Splits one INI line: true for "key=value" with the trimmed parts.
 bool SplitIniLine(std::string_view line, std::string& key, std::string& value);
@@ -147,6 +153,8 @@ class TMemIniFile : public TCustomIniFile {
   void UpdateFile() override;
 
   void Clear() { text_.Clear(); }
+  // Replaces the contents with the lines of `text`.
+  void SetText(std::string_view text) { text_.Parse(text); }
   void GetStrings(TStrings* list) const;
   void SetStrings(TStrings* list);
   // Points at another file, optionally reading it.

@@ -189,3 +189,26 @@ TEST(TIniText, OddLinesNeverConfuseTheIndex) {
   EXPECT_EQ(v, "1");
   EXPECT_EQ(t.Sections(), (V{"", "A"}));
 }
+
+TEST(TIniText, ByteOrderMarkIsNoPartOfTheFirstSectionAndIsWrittenBack) {
+  TIniText t;
+  t.Parse("\xEF\xBB\xBF[Update]\r\nsignature=NetUpdate\r\n");
+  std::string v;
+  ASSERT_TRUE(t.Find("update", "SIGNATURE", v));
+  EXPECT_EQ(v, "NetUpdate");
+  t.Write("update", "date", "01/02/2024");
+  EXPECT_EQ(t.Text(), "\xEF\xBB\xBF[Update]\r\nsignature=NetUpdate\r\ndate=01/02/2024\r\n");
+  t.Parse("[a]\nk=1\n");
+  EXPECT_EQ(t.Text(), "[a]\nk=1\n") << "no mark is added to a text without one";
+}
+
+TEST(TIniText, TextOfIniBytesIsUtf8InEveryCase) {
+  EXPECT_EQ(IniTextToUtf8("\xEF\xBB\xBFk=\xC3\xA9"), "k=\xC3\xA9") << "UTF-8 kept, mark dropped";
+  EXPECT_EQ(IniTextToUtf8("k=caf\xE9 \x80"), "k=caf\xC3\xA9 \xE2\x82\xAC") << "Windows-1252 converted";
+  EXPECT_EQ(IniTextToUtf8("\xEF\xBB\xBF"), "");
+  EXPECT_EQ(IniTextToUtf8("plain"), "plain");
+  TMemIniFile ini("");
+  ini.SetText(IniTextToUtf8("\xEF\xBB\xBF[FILES]\r\nCount=$1A\nfile1=x\r\n"));
+  EXPECT_EQ(ini.ReadInteger("files", "count", 0), 26);
+  EXPECT_EQ(ini.ReadString("Files", "FILE1", ""), "x");
+}

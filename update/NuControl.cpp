@@ -1,0 +1,295 @@
+// The steps that read the update control file: its download and
+// [application] section, the version check, the actions, the texts and the
+// file list.
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/Windows.h"
+#include "platform/rtl/IniFiles.h"
+#include "platform/rtl/Process.h"
+#include "update/NUpdate.h"
+#include "update/NuEngine.h"
+#include "update/NuStatus.h"
+
+using namespace NUpdate;
+
+namespace {
+
+// More would only make a hostile control file expensive.
+constexpr int kMaxFiles = 10000;
+// The control file and the texts it names are small; anything larger is not one.
+constexpr int64_t kMaxTextBytes = 16 << 20;
+
+// "\n" written as two characters in a value stands for a line break.
+std::string LineBreaks(std::string text) {
+  for (size_t at = text.find("\\n"); at != std::string::npos; at = text.find("\\n", at + 1))
+    text.replace(at, 2, "\r");
+  return text;
+}
+
+}  // namespace
+
+// ===========================================================================
+// Reading values
+
+std::string TNetUpdate::ReadControl(const std::string& section, const std::string& key, const std::string& def) {
+  if (!control_) return def;
+  std::string v = control_->ReadString(section, key, def);
+  if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0]) v = v.substr(1, v.size() - 2);
+  return v;
+}
+
+int TNetUpdate::ReadControlInteger(const std::string& section, const std::string& key, int def) {
+  return StrToIntDef(ReadControl(section, key), def);
+}
+
+std::string TNetUpdate::ReadControlPath(const std::string& section, const std::string& key) {
+  return ExpandPrefixes(ReadControl(section, key));
+}
+
+int TNetUpdate::ReadControlChecksum(const std::string& section) {
+  // A CRC-32 is unsigned: written in decimal it may pass the largest integer.
+  int64_t v;
+  if (!TryStrToInt64(ReadControl(section, "newchecksum"), v) || v < INT32_MIN || v > UINT32_MAX) return -1;
+  return static_cast<int32_t>(static_cast<uint32_t>(v));
+}
+
+bool TNetUpdate::StartCommand(const std::string& commandLine) {
+  std::vector<std::string> argv = SplitCommandLine(commandLine);
+  if (argv.empty()) return false;
+  argv[0] = LocalPath(argv[0]);
+  std::string error;
+  return ProcessLauncher().StartDetached(argv, error) >= 0;
+}
+
+// ===========================================================================
+// Steps
+
+void TNetUpdate::GetControlFileURL(std::string& URL) {
+  const std::string redirected = ReadLastURL();
+  URL = ExpandPrefixes(redirected.empty() ? url_ : redirected);
+}
+
+int TNetUpdate::ReadControlFile() {
+  control_.reset();
+  appUpdate_ = silentRestart_ = restartNeeded_ = false;
+  appName_.clear();
+  appParams_.clear();
+  appRestart_.clear();
+  appComps_.clear();
+  std::string url;
+  GetControlFileURL(url);
+  bool read = DownloadFile(url, false, RunDirectory());
+  std::string bytes;
+  if (read) {
+    controlFile_ = lastTarget_;
+    try {
+      bytes = LoadRegularFileBytes(controlFile_, kMaxTextBytes);
+    } catch (const Exception&) {
+      read = false;
+    }
+  }
+  if (!read) {
+    DoStatus(925, "", 2, 0);
+    return 4;
+  }
+  DoStatus(926, "", 3, 0);
+  control_ = std::make_unique<TMemIniFile>("");
+  control_->SetText(IniTextToUtf8(bytes));
+
+  int result = 0;
+  if (signatureCheck_ && ReadControl("update", "signature") != signature_) {
+    DoStatus(927, "", 11, 4);
+    result = 5;
+  }
+  appUpdate_ = ReadControlInteger("application", "appupdate", 0) == 1;
+  appName_ = LocalPath(ReadControlPath("application", "appname"));
+  if (appName_.empty()) appUpdate_ = false;
+  appParams_ = ReadControl("application", "appparam");
+  appComps_ = ReadControlPath("application", "appcomps");
+  silentRestart_ = ReadControlInteger("application", "silentrestart", 0) == 1;
+  if (OnSetAppParams) OnSetAppParams(this, appParams_);
+  appRestart_ = appParams_.empty() ? appName_ : QuoteArgument(appName_) + " " + QuoteArgument(appParams_);
+  return result;
+}
+
+int TNetUpdate::CheckVersion() {
+  int result = 7;
+  updateDescr_ = ReadControl("update", "descr");
+  newVersionText_.clear();
+  localVersionText_.clear();
+  newDateTime_ = localDateTime_ = 0;
+  dateFromRegistry_ = false;
+
+  const std::string date = ReadControl("update", "date");
+  if (!date.empty()) {
+    DoStatus(928, "", 3, 0);
+    const std::string time = ReadControl("update", "time");
+    localVersionFile_ = ReadControlPath("update", "localversion");
+    bool valid = false;
+    const TDateTime newDate = ReadDateTimeText(date, time, valid);
+    // A date that cannot be read is no date: nothing is newer by it.
+    if (valid) {
+      newDateTime_ = newDate;
+      localDateTime_ = GetLastDate(localVersionFile_);
+    }
+    if (valid && localDateTime_ < newDateTime_) {
+      DoStatus(929, DateToStr(newDateTime_), 5, 0);
+      result = 6;
+    } else {
+      DoStatus(930, "", 4, 0);
+    }
+  }
+
+  if (result == 7 && !ReadControl("update", "unconditional").empty()) result = 8;
+
+  if (result == 7) {
+    const std::string newVersion = ReadControl("update", "newversion");
+    const int newSize = ReadControlInteger("update", "newsize", 0);
+    localVersionFile_ = ReadControlPath("update", "localversion");
+    const int newChecksum = ReadControlChecksum("update");
+    newVersionText_ = newVersion;
+    localVersionText_ = localVersionFile_;
+    if ((!newVersion.empty() || newSize > 0 || newChecksum != -1) && !localVersionFile_.empty()) {
+      int kind;
+      if (newChecksum != -1) {
+        kind = 10;
+        DoStatus(931, "", 3, 0);
+      } else if (newSize > 0) {
+        kind = 9;
+        DoStatus(932, "", 3, 0);
+      } else {
+        kind = 11;
+        DoStatus(933, "", 3, 0);
+      }
+      if (IsNewVersion(newVersionText_, localVersionText_, newSize, newChecksum)) {
+        DoStatus(929, newVersionText_, 5, 0);
+        result = kind;
+      } else {
+        DoStatus(930, "", 4, 0);
+      }
+    }
+  }
+
+  if (OnCustomValidate) {
+    bool allow = result != 7;
+    OnCustomValidate(this, ReadControl("custom", "validatemsg"), ReadControl("custom", "validateparam"), allow);
+    result = allow ? 12 : 7;
+  }
+  return result;
+}
+
+int TNetUpdate::RunActions() {
+  const std::string msg = ReadControl("action", "msg");
+  if (!msg.empty()) {
+    DoStatus(934, "", 3, 0);
+    MessageDlg(LineBreaks(msg), mtInformation, mbOK, 0);
+  }
+  if (!ReadControlPath("action", "htmldlg").empty()) {
+    // This system has no browser HTML dialog: reported, nothing shown.
+    DoStatus(935, "", 7, 0);
+  }
+  const std::string before = ReadControlPath("action", "runbefore");
+  if (!before.empty()) StartCommand(before);
+  if (OnCustomProcess)
+    OnCustomProcess(this, ReadControl("custom", "processmsg"), ReadControl("custom", "processparam"));
+  const std::string show = ReadControlPath("action", "showURL");
+  if (!show.empty()) {
+    DoStatus(942, "", 3, 0);
+    ShellExecute(0, "open", ShownURL(show), "", "", SW_SHOWNORMAL);
+  }
+  const std::string query = ReadControl("action", "query");
+  if (!query.empty()) {
+    DoStatus(936, "", 3, 0);
+    if (MessageDlg(LineBreaks(query), mtInformation, mbYesNo, 0) != mrYes) {
+      appUpdate_ = false;
+      return -1;
+    }
+  }
+  return 0;
+}
+
+std::unique_ptr<TStringList> TNetUpdate::GetText(const std::string& section, int id, int statusCode) {
+  const std::string file = ReadControl(section + languageId_, "file");
+  if (file.empty()) return nullptr;
+  DoStatus(id, "", statusCode, 0);
+  if (!DownloadFile(file, false, RunDirectory())) return nullptr;
+  auto text = std::make_unique<TStringList>();
+  try {
+    text->SetText(IniTextToUtf8(LoadRegularFileBytes(lastTarget_, kMaxTextBytes)));
+  } catch (const Exception&) {
+    text.reset();
+  }
+  DeleteFile(lastTarget_);
+  return text;
+}
+
+std::unique_ptr<TStringList> TNetUpdate::GetWhatsNew() { return GetText("whatsnew", 937, 12); }
+
+std::unique_ptr<TStringList> TNetUpdate::GetLicense() { return GetText("eula", 939, 13); }
+
+int TNetUpdate::ReadFileList() {
+  fileList_->Clear();
+  fileList_->CurrentIndex = 0;
+  int count = ReadControlInteger("files", "count", 0);
+  if (count < 0) count = 0;
+  if (count > kMaxFiles) count = kMaxFiles;
+  if (count > 0) DoStatus(943, "", 3, 0);
+  fileList_->BeginUpdate();
+  for (int k = 1; k <= count; ++k) {
+    const std::string s = "file" + std::to_string(k);
+    TFileDescription* e = fileList_->Add();
+    e->URL = ReadControlPath(s, "url");
+    e->LocalVersion = LocalPath(ReadControlPath(s, "localversion"));
+    e->NewVersion = ReadControl(s, "newversion");
+    e->NewSize = ReadControlInteger(s, "newsize", 0);
+    e->NewCheckSum = ReadControlChecksum(s);
+    e->NewCustomVer = ReadControl(s, "customversion");
+    e->NewDate = ReadControl(s, "date");
+    e->NewTime = ReadControl(s, "time");
+    e->Description = ReadControl(s, "descr");
+    // An empty directory stays empty: the current directory, never the root.
+    e->TargetDir = LocalPath(ReadControlPath(s, "targetdir"));
+    if (!e->TargetDir.empty() && e->TargetDir.back() != '/') e->TargetDir += '/';
+    e->Compressed = ReadControlInteger(s, "compressed", 0) == 1;
+    e->FileSize = ReadControlInteger(s, "filesize", 0);
+    e->Mandatory = ReadControlInteger(s, "mandatory", 0) == 1;
+    e->Hidden = ReadControlInteger(s, "hidden", 0) == 1;
+  }
+  fileList_->EndUpdate();
+  return count;
+}
+
+int TNetUpdate::FilterFileList() {
+  for (int i = 0; i < fileList_->Count();) {
+    TFileDescription* e = fileList_->Items(i);
+    bool keep = false, dated = false;
+    if (!e->LocalVersion.empty() && !e->NewDate.empty()) {
+      bool valid = false;
+      const TDateTime newDate = ReadDateTimeText(e->NewDate, e->NewTime, valid);
+      if (valid) {  // an unreadable date is no date: the other tests decide
+        dated = true;
+        keep = !FileExists(e->LocalVersion) || FileDateTime(e->LocalVersion) < newDate;
+      }
+    }
+    if (!dated) {
+      std::string newVersion = e->NewVersion, local = e->LocalVersion;
+      keep = IsNewVersion(newVersion, local, e->NewSize, e->NewCheckSum);
+      if (keep && OnFileVersionCheck && !e->NewCustomVer.empty()) {
+        bool isNew = true;
+        OnFileVersionCheck(this, e->NewCustomVer, e->LocalVersion, isNew);
+        keep = isNew;
+      }
+    }
+    if (keep)
+      ++i;
+    else
+      fileList_->Delete(i);
+  }
+  if (OnGetFileList) {
+    TStringList lines;
+    for (int i = 0; i < fileList_->Count(); ++i) lines.Add(fileList_->Items(i)->Description);
+    OnGetFileList(this, &lines);
+    for (int i = fileList_->Count() - 1; i >= 0; --i)
+      if (i < lines.Count() && lines[i].empty() && !fileList_->Items(i)->Description.empty()) fileList_->Delete(i);
+  }
+  return fileList_->Count() == 0 ? -1 : 0;
+}

@@ -1,0 +1,190 @@
+// The file step, the finishing step and the restart through the updater.
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/rtl/Process.h"
+#include "update/NUpdate.h"
+#include "update/NuEngine.h"
+#include "update/NuStatus.h"
+#include "update/cabfdi.h"
+
+using namespace NUpdate;
+
+bool TNetUpdate::IsAppComponent(const std::string& name) const {
+  // Whole names: "a.cab" is not "data.cab".
+  for (const std::string& comp : SplitCommandLine(appComps_))
+    if (SameText(ExtractFileName(LocalPath(comp)), name)) return true;
+  return false;
+}
+
+int TNetUpdate::DownloadFiles() {
+  int result = 0;
+  restartNeeded_ = false;
+  TNetUpdateUpdate mode = updateUpdate_;
+  for (int k = 1; k <= fileList_->Count(); ++k) {
+    TFileDescription* e = fileList_->Items(k - 1);
+    if (mode == nuuPromptAll) {
+      if (MessageDlg(StatusText(909) + FileNameFromURL(e->URL), mtConfirmation, mbYesNo, 0) != mrYes) continue;
+    } else if (mode == nuuPromptOnce) {
+      if (MessageDlg(StatusText(910), mtConfirmation, mbYesNo, 0) != mrYes) {
+        cancelled_ = true;  // No to every file is no to the update
+        break;
+      }
+      mode = nuuSilent;
+    }
+    std::string url = e->URL;
+    fileList_->CurrentIndex = k - 1;
+    if (OnBeforeFileDownload) OnBeforeFileDownload(this, k, e->Description, url);
+    const std::string dir = LocalPath(e->TargetDir);
+    if (!dir.empty() && !DirectoryExists(dir)) cabfdi::CreateDirectoryPath(dir);
+    if (!DownloadFile(url, e->Compressed, dir)) {
+      result = -1;
+      DoStatus(946, ShownURL(url), 2, 0);
+      appUpdate_ = false;
+      if (cancelled_) break;  // a cancelled file ends the step
+      continue;
+    }
+    const std::string name = ExtractFileName(lastTarget_);
+    if (IsAppComponent(name)) {
+      // The running program holds it: the updater puts it in place.
+      restartNeeded_ = true;
+      DoStatus(962, name, 0, 0);
+      continue;
+    }
+    const std::string ext = UpperCase(ExtractFileExt(name));
+    // A compressed entry's cabinet was unpacked by the download already.
+    if (ext == ".CAB" && extractCab_ && !e->Compressed && FileExists(lastTarget_)) {
+      if (cabfdi::ExtractCab(lastTarget_, dir) != 0)
+        DoStatus(947, lastTarget_, 8, 0);
+      else if (!keepIntermediate_)
+        DeleteFile(lastTarget_);
+    }
+    if (ext == ".PAT" && applyPatch_ && !e->LocalVersion.empty()) {
+      const std::string patcher = IncludeTrailingPathDelimiter(GetCurrentDir()) + "patcher.exe";
+      if (utility_ && !FileExists(patcher)) ExtractPatcher();
+      std::string command = QuoteArgument(patcher);
+      if (logging_) command += " -v";
+      command += " " + QuoteArgument(lastTarget_) + " " + QuoteArgument(e->LocalVersion);
+      RunAndWait(command, logging_ ? UnitLogFileName() : std::string());
+      if (!keepIntermediate_) DeleteFile(lastTarget_);
+    }
+  }
+  return result;
+}
+
+int TNetUpdate::FinishUpdate() {
+  if (cancelled_) return -1;
+  if (postUpdateInfo_->Enabled) {
+    bool allowPost = true;
+    if (OnBeforePost) OnBeforePost(this, allowPost);
+    if (allowPost) {
+      DoPostUpdateInfo();
+      bool allowResult = true;
+      if (OnProcessPostResult) OnProcessPostResult(this, allowResult);
+      if (!allowResult) return -1;
+    }
+  }
+  SaveLastDate();
+  const std::string redirect = ReadControl("action", "updateURL");
+  if (!redirect.empty()) {
+    DoStatus(941, "", 3, 0);
+    SaveLastURL(redirect);
+  }
+  if (utility_ && applyPatch_) ExtractPatcher();
+  const std::string after = ReadControlPath("action", "runafter");
+  if (!after.empty()) StartCommand(after);
+  DoStatus(948, "", 3, 0);
+  return 0;
+}
+
+bool TNetUpdate::NeedsRestart() const { return appUpdate_ && !cancelled_ && restartNeeded_; }
+
+std::string TNetUpdate::ExtractUpdater() {
+  const std::string source =
+      UpdaterPath.empty() ? ExtractFilePath(CurrentExecutable()) + "upd" : LocalPath(UpdaterPath);
+  const std::string dir = RunDirectory();
+  if (dir.empty() || !FileExists(source)) return {};
+  const std::string target = dir + "upd";
+  std::error_code ec;
+  std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing, ec);
+  if (ec || ::chmod(target.c_str(), 0700) != 0) return {};
+  return target;
+}
+
+void TNetUpdate::ExtractPatcher() {
+  // The system carries no patch program: "patcher.exe" must be present already.
+}
+
+void TNetUpdate::AppRestart() {
+  DoStatus(959, GetCurrentDir(), 0, 0);
+  bool cancel = false;
+  QueryCancel(cancel);
+  if (cancel) return;
+  bool allow = true;
+  if (OnAppRestart)
+    OnAppRestart(this, allow);
+  else if (!silentRestart_)
+    allow = MessageDlg(StatusText(911), mtConfirmation, mbYesNo, 0) == mrYes;
+  if (!allow) return;
+
+  std::string error = "the updater program was not found";
+  int errorNumber = 0;
+  int pid = -1;
+  const std::string updater = ExtractUpdater();
+  if (!updater.empty()) {
+    std::string application = appName_.empty() || appName_[0] == '/'
+                                  ? appName_
+                                  : IncludeTrailingPathDelimiter(GetCurrentDir()) + appName_;
+    application = QuoteArgument(application);
+    if (!appParams_.empty()) application += " " + QuoteArgument(appParams_);
+    std::vector<std::string> argv = {updater, std::to_string(CurrentProcessId()), logging_ ? "L" : "X",
+                                     application};
+    for (const std::string& comp : SplitCommandLine(appComps_)) argv.push_back(LocalPath(comp));
+    std::string shown;
+    for (const std::string& a : argv) shown += (shown.empty() ? "" : " ") + QuoteArgument(a);
+    DoStatus(958, shown, 0, 0);
+    pid = ProcessLauncher().StartDetached(argv, error, &errorNumber);
+  }
+  if (pid < 0) {
+    // Without the updater nothing would put the files in place: the program stays.
+    DoStatus(950, error, 9, errorNumber);
+    MessageDlg(FormatStatus(950, error), mtError, mbOK, 0);
+    RemoveRunDirectory();
+    return;
+  }
+  keepRunDirectory_ = true;  // the updater runs from it
+  if (OnAppDoClose)
+    OnAppDoClose(this);
+  else if (Application)
+    Application->Terminate();
+}
+
+bool TNetUpdate::RunAndWait(const std::string& CommandLine, const std::string& appendOutputTo) {
+  DoStatus(18, "Exec: " + CommandLine, 3, 0);
+  std::vector<std::string> argv = SplitCommandLine(CommandLine);
+  if (argv.empty()) return false;
+  argv[0] = LocalPath(argv[0]);
+  // A small window tells the user why the program waits.
+  std::unique_ptr<TForm> window;
+  if (utility_ && utility_->ShowAnimation) {
+    window = std::make_unique<TForm>(nullptr);
+    window->SetBorderStyle(bsDialog);
+    window->SetBorderIcons(0);
+    window->SetPosition(poScreenCenter);
+    window->SetCaption(utility_->StatusCaption);
+    window->SetClientSize(300, 170);
+    auto* message = new TLabel(window.get());
+    message->SetParent(window.get());
+    message->SetBounds(10, 80, 280, 40);
+    message->SetWordWrap(true);
+    message->SetCaption(utility_->StatusMessage);
+    window->Show();
+    ProcessMessages();
+  }
+  const int code = ProcessLauncher().RunAndWait(argv, appendOutputTo);
+  return code == 0;
+}

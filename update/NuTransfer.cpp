@@ -1,0 +1,446 @@
+// The engine's connection and transfers: one session per run, downloads
+// through a temporary file in the run's private directory, atomic placement.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/net/NetSession.h"
+#include "platform/rtl/IniFiles.h"
+#include "update/NUpdate.h"
+#include "update/NuBase64.h"
+#include "update/NuEngine.h"
+#include "update/NuLogin.h"
+#include "update/cabfdi.h"
+
+using namespace NUpdate;
+
+namespace {
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// The mode a placed file gets: the replaced file's, else what a new file gets.
+mode_t PlacedMode(const std::string& target) {
+  struct stat st {};
+  if (::stat(target.c_str(), &st) == 0) return st.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// "file:///dir/a%20b" -> "/dir/a b"; a plain path stays as it is.
+std::string FilePathOf(const std::string& url) {
+  if (url.size() < 7 || !SameText(url.substr(0, 7), "file://")) return url;
+  std::string rest = url.substr(7);
+  if (rest.size() >= 9 && SameText(rest.substr(0, 9), "localhost")) rest.erase(0, 9);
+  std::string out;
+  for (size_t i = 0; i < rest.size(); ++i) {
+    int hi, lo;
+    if (rest[i] == '%' && i + 2 < rest.size() && (hi = HexDigitValue(rest[i + 1])) >= 0 &&
+        (lo = HexDigitValue(rest[i + 2])) >= 0) {
+      out += static_cast<char>(hi * 16 + lo);
+      i += 2;
+    } else {
+      out += rest[i];
+    }
+  }
+  return out;
+}
+
+bool ValidName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos &&
+         name.find('\0') == std::string::npos;
+}
+
+}  // namespace
+
+// ===========================================================================
+// Connection
+
+int TNetUpdate::StartConnection() {
+  session_.reset();
+  connected_ = ftpConnected_ = ftpDirSet_ = stopPending_ = false;
+  if (updateType_ == fileUpdate) return 0;
+  DoStatus(918, "", 3, 0);
+  if (updateConnect_ == nucNone) return 0;
+  // There is no dial-up here: the machine's network state counts as connected.
+  DoStatus(921, "", 3, 0);
+  net::TNetOptions options;
+  options.Agent = agent_;
+  options.Proxy = proxy_;
+  options.ProxyUser = proxyUserId_;
+  options.ProxyPassword = proxyPassword_;
+  options.KeepAlive = keepAlive_ || existingConnection_;
+  options.OnIdle = [this] {
+    ProcessMessages();
+    bool cancel = false;
+    QueryCancel(cancel);
+    return !cancel && !stopPending_;
+  };
+  session_ = std::make_unique<net::TNetSession>(options);
+  if (!session_->Valid()) {
+    session_.reset();
+    DoStatus(922, "", 1, 0);
+    return 2;
+  }
+  connected_ = true;
+  return 0;
+}
+
+int TNetUpdate::ConnectHost() {
+  ftpDirSet_ = false;
+  DoStatus(923, host_, 3, 0);
+  if (!session_) return -1;
+  net::TFtpLogin login;
+  login.Host = host_;
+  login.Port = port_;
+  if (!userId_.empty() && !password_.empty()) {
+    login.User = userId_;
+    login.Password = password_;
+  }
+  login.Passive = ftpPassive_;
+  std::string error;
+  ftpConnected_ = session_->FtpConnect(login, error);
+  return ftpConnected_ ? 0 : -1;
+}
+
+int TNetUpdate::StopConnection() {
+  if (transferDepth_ > 0) {
+    // Called from a window while a transfer runs: acted on once it has returned.
+    stopPending_ = true;
+    return 0;
+  }
+  if (updateType_ != fileUpdate) {
+    if (updateType_ == ftpUpdate && ftpConnected_) {
+      session_->FtpDisconnect();
+      DoStatus(954, "", 3, 0);
+    }
+    if (session_) {
+      session_.reset();
+      DoStatus(949, "", 3, 0);
+    }
+    DoStatus(949, "", 3, 0);
+  }
+  control_.reset();
+  if (!controlFile_.empty()) {
+    DeleteFile(controlFile_);
+    controlFile_.clear();
+  }
+  connected_ = ftpConnected_ = ftpDirSet_ = stopPending_ = false;
+  RemoveRunDirectory();
+  return 0;
+}
+
+void TNetUpdate::FinishTransfer() {
+  if (transferDepth_ == 0 && stopPending_) StopConnection();
+}
+
+// ===========================================================================
+// Names
+
+std::string TNetUpdate::FileNameFromURL(const std::string& URL) {
+  std::string s = URL;
+  // Query and fragment belong to addresses; in a plain path "?" and "#" are name characters.
+  if (s.find("://") != std::string::npos) {
+    const size_t cut = s.find_first_of("?#", s.find("://") + 3);
+    if (cut != std::string::npos) s.erase(cut);
+  }
+  const size_t slash = s.find_last_of("/\\");
+  std::string name = slash == std::string::npos ? s : s.substr(slash + 1);
+  if (OnFileNameFromURL) {
+    std::string fname = name;
+    OnFileNameFromURL(this, name, fname);
+    name = fname;
+  }
+  return name;
+}
+
+bool TNetUpdate::AskLogin(const std::string& url) {
+  std::string user, password;
+  if (!NuLogin::Login("Connect to " + HostFromURL(url), user, password)) {
+    DoStatus(956, "", 0, 0);
+    return false;
+  }
+  userId_ = user;
+  password_ = password;
+  return true;
+}
+
+// ===========================================================================
+// Downloads
+
+bool TNetUpdate::BlockArrived(const std::string& target, int fd, const char* data, size_t size,
+                              int64_t& received, int64_t expected, bool& writeFailed) {
+  ProcessMessages();
+  if (!WriteAll(fd, data, size)) {
+    writeFailed = true;
+    return false;
+  }
+  received += static_cast<int64_t>(size);
+  if (OnFileProgress) OnFileProgress(this, target, received, expected);
+  bool cancel = false;
+  QueryCancel(cancel);
+  return !cancel && !stopPending_;
+}
+
+TNetUpdate::TFetch TNetUpdate::FetchHttp(const std::string& url, const std::string& target, int fd,
+                                          int64_t& received) {
+  for (;;) {
+    std::vector<std::string> headers;
+    if (!userId_.empty() || !password_.empty())
+      headers.push_back("Authorization: Basic " + NuBase64::Base64Encode(userId_ + ":" + password_));
+    if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) return fFailed;
+    received = 0;
+    bool writeFailed = false;
+    const net::TTransferResult r = session_->HttpGet(url, headers, [&](const char* data, size_t size) {
+      return BlockArrived(target, fd, data, size, received, session_->AnnouncedSize(), writeFailed);
+    });
+    if (r.Status == 401 && authenticate_ == waAuto && !stopPending_) {
+      if (!AskLogin(url)) return fFailed;
+      continue;
+    }
+    if (writeFailed) return fFailed;
+    if (r.Cancelled || stopPending_) return fCancelled;
+    if (!r.Opened) {
+      DoStatus(917, ShownURL(url), 2, 1);
+      return fFailed;
+    }
+    if (r.Status >= 300) {
+      DoStatus(916, std::to_string(r.Status), 6, static_cast<int>(r.Status));
+      return fFailed;
+    }
+    // A body shorter or longer than announced is a failed transfer.
+    return r.Complete ? fOk : fFailed;
+  }
+}
+
+TNetUpdate::TFetch TNetUpdate::FetchFtp(const std::string& name, const std::string& target, int fd,
+                                         int64_t& received) {
+  if (!ftpConnected_) {
+    DoStatus(917, name, 2, 1);
+    return fFailed;
+  }
+  if (!ftpDirectory_.empty() && !ftpDirSet_) {
+    session_->FtpChangeDir(LocalPath(ExpandPrefixes(ftpDirectory_)));  // once; its result does not matter
+    ftpDirSet_ = true;
+  }
+  const int64_t size = session_->FtpFileSize(name);
+  if (size < 0) {
+    DoStatus(917, name, 2, 1);
+    return fFailed;
+  }
+  received = 0;
+  bool writeFailed = false;
+  const net::TTransferResult r = session_->FtpGet(name, [&](const char* data, size_t n) {
+    return BlockArrived(target, fd, data, n, received, size, writeFailed);
+  });
+  if (writeFailed) return fFailed;
+  if (r.Cancelled || stopPending_) return fCancelled;
+  if (!r.Error.empty() || (size > 0 && received != size)) return fFailed;
+  return fOk;
+}
+
+bool TNetUpdate::DownloadFile(const std::string& URL, bool Compressed, const std::string& TargetDir) {
+  DoStatus(915, ShownURL(URL), 3, 0);
+  lastTarget_.clear();
+  extractedCab_ = false;
+  const std::string name = FileNameFromURL(URL);
+  if (!ValidName(name)) {
+    DoStatus(917, ShownURL(URL), 2, 1);
+    return false;
+  }
+  const std::string dir = LocalPath(TargetDir);
+
+  if (updateType_ == fileUpdate) {
+    const std::string target = ExtractFileName(dir).empty() ? dir + name : dir;
+    if (!CopyFileWithProgress(LocalPath(FilePathOf(URL)), target)) return false;
+    lastTarget_ = target;
+    FileDownloaded(target);
+    if (Compressed) {
+      if (UpperCase(ExtractFileExt(target)) == ".CAB") DoStatus(965, target, 3, 0);
+      Unpack(target, ExtractFilePath(target));
+    }
+    return true;
+  }
+
+  if (!session_) {
+    DoStatus(917, ShownURL(URL), 2, 1);
+    return false;
+  }
+  const bool http = updateType_ == httpUpdate;
+  if (http && authenticate_ == waAlways && (userId_.empty() || password_.empty()) && !AskLogin(URL))
+    return false;
+  const std::string target = dir + name;
+  int fd = -1;
+  const std::string temp = NewTempFile(fd);
+  if (temp.empty()) {
+    LogFree("Unable to create a temporary file for " + target);
+    return false;
+  }
+  int64_t received = 0;
+  ++transferDepth_;
+  TFetch fetched = http ? FetchHttp(URL, target, fd, received) : FetchFtp(name, target, fd, received);
+  --transferDepth_;
+  if (fetched == fOk && ::fsync(fd) != 0) fetched = fFailed;
+  ::close(fd);
+  cancelled_ = fetched == fCancelled;
+  // An empty answer never replaces a file.
+  bool ok = fetched == fOk && received > 0 && PlaceFile(temp, target);
+  if (!ok && ::unlink(temp.c_str()) != 0 && errno != ENOENT) LogFree("Unable to delete file " + temp);
+  FinishTransfer();
+  if (!ok) return false;
+  lastTarget_ = target;
+  FileDownloaded(target);
+  if (Compressed) Unpack(target, dir);
+  return true;
+}
+
+bool TNetUpdate::PlaceFile(const std::string& tempFile, const std::string& target) {
+  const mode_t mode = PlacedMode(target);
+  ::chmod(tempFile.c_str(), mode);
+  if (::rename(tempFile.c_str(), target.c_str()) == 0) return true;
+  bool ok = false;
+  if (errno == EXDEV) {
+    // Another file system: a copy beside the target, made durable, renamed over it.
+    std::string beside = ExtractFilePath(target) + ".NUPDXXXXXX";
+    const int out = ::mkstemp(beside.data());
+    if (out >= 0) {
+      std::string data;
+      try {
+        data = LoadFileBytes(tempFile);
+        ok = WriteAll(out, data.data(), data.size()) && ::fchmod(out, mode) == 0 && ::fsync(out) == 0;
+      } catch (const Exception&) {
+        ok = false;
+      }
+      ok = ::close(out) == 0 && ok;
+      ok = ok && ::rename(beside.c_str(), target.c_str()) == 0;
+      if (!ok) ::unlink(beside.c_str());
+    }
+    if (ok) ::unlink(tempFile.c_str());
+  }
+  if (!ok) LogFree("Unable to rename file " + tempFile + " to " + target);
+  return ok;
+}
+
+void TNetUpdate::Unpack(const std::string& target, const std::string& targetDir) {
+  if (UpperCase(ExtractFileExt(target)) != ".CAB") {
+    LZExpandFile(target);  // a file that is not LZ-compressed stays as it is
+    return;
+  }
+  if (cabfdi::ExtractCab(target, targetDir) != 0) {
+    DoStatus(947, target, 8, 0);
+    return;
+  }
+  extractedCab_ = true;
+  if (!keepIntermediate_) DeleteFile(target);
+}
+
+bool TNetUpdate::CopyFileWithProgress(const std::string& Source, const std::string& Target) {
+  if (Source == Target) {
+    DoStatus(912, Source, 10, 3);
+    return false;
+  }
+  const int in = ::open(Source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  struct stat st {};
+  if (in < 0 || ::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (in >= 0) ::close(in);
+    DoStatus(913, Source, 2, 1);
+    return false;
+  }
+  if (st.st_size <= 0) {
+    ::close(in);
+    DoStatus(914, Source, 10, 2);
+    return false;
+  }
+  int out = -1;
+  const std::string temp = NewTempFile(out);
+  if (temp.empty()) {
+    ::close(in);
+    return false;
+  }
+  const int64_t size = st.st_size;
+  int64_t total = 0;
+  bool failed = false, cancel = false;
+  std::vector<char> buf(16384);
+  ++transferDepth_;
+  for (;;) {
+    const ssize_t n = ::read(in, buf.data(), buf.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      failed = true;
+      break;
+    }
+    if (n == 0) break;
+    if (!WriteAll(out, buf.data(), static_cast<size_t>(n))) {
+      failed = true;
+      break;
+    }
+    total += n;
+    if (OnFileProgress) OnFileProgress(this, Source, total, size);
+    QueryCancel(cancel);
+    ProcessMessages();
+    if (cancel || stopPending_) {
+      cancel = true;
+      break;
+    }
+  }
+  --transferDepth_;
+  ::close(in);
+  if (!failed && !cancel && ::fsync(out) != 0) failed = true;
+  ::close(out);
+  cancelled_ = cancel;
+  const bool ok = !failed && !cancel && PlaceFile(temp, Target);
+  if (!ok) ::unlink(temp.c_str());
+  FinishTransfer();
+  return ok;
+}
+
+void TNetUpdate::DoPostUpdateInfo() {
+  TPostUpdateInfo& post = *postUpdateInfo_;
+  if (post.Server.empty() || post.Action.empty()) return;
+  std::string url = post.Server.find("://") == std::string::npos ? "http://" + post.Server : post.Server;
+  url += (post.Action[0] == '/' ? "" : "/") + post.Action;
+  std::unique_ptr<net::TNetSession> own;
+  net::TNetSession* session = session_.get();
+  if (!session) {
+    net::TNetOptions options;
+    options.Agent = agent_;
+    options.Proxy = proxy_;
+    options.ProxyUser = proxyUserId_;
+    options.ProxyPassword = proxyPassword_;
+    own = std::make_unique<net::TNetSession>(options);
+    session = own.get();
+  }
+  post.Result.clear();
+  ++transferDepth_;
+  const net::TTransferResult r =
+      session->HttpPost(url, "application/x-www-form-urlencoded", post.Data, [&](const char* data, size_t size) {
+        ProcessMessages();
+        post.Result.append(data, size);
+        return true;
+      });
+  --transferDepth_;
+  if (!r.Opened)
+    DoStatus(951, "", 16, 5);
+  else if (r.Status >= 400)
+    DoStatus(952, "", 17, 5);
+  FinishTransfer();
+}
