@@ -132,8 +132,15 @@ std::string VersionText(int32_t ms, int32_t ls) {
   return u(ms, 16) + "." + u(ms, 0) + "." + u(ls, 16) + "." + u(ls, 0);
 }
 
+bool IsRegularFile(const std::string& fileName) {
+  struct stat st {};
+  return ::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 uint32_t FileAddSum(const std::string& fileName) {
   uint32_t sum = 0xFFFFFFFFu;
+  // A device or a pipe named by a control file would never end.
+  if (!IsRegularFile(fileName)) return sum;
   FILE* f = std::fopen(fileName.c_str(), "rb");
   if (!f) return sum;
   unsigned char buf[4096];
@@ -284,7 +291,7 @@ bool TNetUpdate::IsNewVersion(std::string& NewVersion, std::string& LocalVersion
     return true;
   const std::string local = LocalPath(LocalVersion);
   if (NewChecksum != -1) {
-    const uint32_t sum = useCrc32_ ? nucrc32::FileCRC32(local) : FileAddSum(local);
+    const uint32_t sum = !useCrc32_ ? FileAddSum(local) : IsRegularFile(local) ? nucrc32::FileCRC32(local) : 0;
     DoStatus(933, "Checksum compare of " + LocalVersion + ":" + std::to_string(sum) + ":" +
                       std::to_string(static_cast<uint32_t>(NewChecksum)),
              3, 0);

@@ -12,4 +12,7 @@ std::string LocalPath(std::string path);
 // A URL as people and logs may see it: without user information.
 std::string ShownURL(const std::string& url);
 
+// True for an existing regular file (not a device, pipe or directory).
+bool IsRegularFile(const std::string& fileName);
+
 }  // namespace NUpdate

@@ -1,5 +1,7 @@
 #include "update/NuVersion.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -21,6 +23,8 @@ bool IsHead(const unsigned char* p) {
 
 bool ReadFileVersion(const std::string& fileName, int32_t& ms, int32_t& ls) {
   ms = ls = -1;
+  struct stat st {};
+  if (::stat(fileName.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   FILE* f = std::fopen(fileName.c_str(), "rb");
   if (!f) return false;
   // Blocks overlap by the head's length less one, so a head across a block edge is found.
