@@ -46,23 +46,27 @@ int HexDigitValue(char c) {
   return -1;
 }
 
+std::string PercentDecoded(const std::string& s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    int hi, lo;
+    if (s[i] == '%' && i + 2 < s.size() && (hi = HexDigitValue(s[i + 1])) >= 0 &&
+        (lo = HexDigitValue(s[i + 2])) >= 0) {
+      out += static_cast<char>(hi * 16 + lo);
+      i += 2;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
 // "file:///dir/a%20b" -> "/dir/a b"; a plain path stays as it is.
 std::string FilePathOf(const std::string& url) {
   if (url.size() < 7 || !SameText(url.substr(0, 7), "file://")) return url;
   std::string rest = url.substr(7);
   if (rest.size() >= 9 && SameText(rest.substr(0, 9), "localhost")) rest.erase(0, 9);
-  std::string out;
-  for (size_t i = 0; i < rest.size(); ++i) {
-    int hi, lo;
-    if (rest[i] == '%' && i + 2 < rest.size() && (hi = HexDigitValue(rest[i + 1])) >= 0 &&
-        (lo = HexDigitValue(rest[i + 2])) >= 0) {
-      out += static_cast<char>(hi * 16 + lo);
-      i += 2;
-    } else {
-      out += rest[i];
-    }
-  }
-  return out;
+  return PercentDecoded(rest);
 }
 
 bool ValidName(const std::string& name) {
@@ -159,12 +163,14 @@ void TNetUpdate::FinishTransfer() {
 std::string TNetUpdate::FileNameFromURL(const std::string& URL) {
   std::string s = URL;
   // Query and fragment belong to addresses; in a plain path "?" and "#" are name characters.
-  if (s.find("://") != std::string::npos) {
+  const bool address = s.find("://") != std::string::npos;
+  if (address) {
     const size_t cut = s.find_first_of("?#", s.find("://") + 3);
     if (cut != std::string::npos) s.erase(cut);
   }
   const size_t slash = s.find_last_of("/\\");
   std::string name = slash == std::string::npos ? s : s.substr(slash + 1);
+  if (address) name = PercentDecoded(name);  // "a%20b.txt" names "a b.txt"
   if (OnFileNameFromURL) {
     std::string fname = name;
     OnFileNameFromURL(this, name, fname);

@@ -13,6 +13,7 @@ Usage: http_server.py ROOT [USER PASSWORD]. Listens on 127.0.0.1 at a free port 
   /redirect-ftp        302 to an ftp:// address (must not be followed)
   /slow                an endless body, one block every 50 ms
   POST /post           echoes "content-type|body"
+A request in absolute form ("GET http://any.host/path", as sent to a proxy) is served by its path.
 """
 import base64
 import sys
@@ -48,6 +49,8 @@ class Handler(BaseHTTPRequestHandler):
 
     def do_GET(self):
         p = self.path.split("?", 1)[0]
+        if p.startswith("http://"):
+            p = "/" + p[len("http://"):].split("/", 1)[-1]
         if p.startswith("/files/"):
             self.serve_file(p[len("/files/"):])
         elif p.startswith("/auth/"):
