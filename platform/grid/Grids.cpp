@@ -910,12 +910,27 @@ void TCustomGrid::Paint() {
     }
     DrawCell(d.Col, d.Row, d.Rect, d.State);
     if (defaultDrawing_) {
-      if (fixed && ctl3D_) {
-        TRect e = d.Rect;
-        c->DrawEdge(e, BDR_RAISEDINNER, BF_RECT);
-      }
       bool editing = editorShown && d.Col == inplaceCol_ && d.Row == inplaceRow_;
       if ((d.State & gdFocused) && !(options_ & goRowSelect) && !editing) c->DrawFocusRect(d.Rect);
+    }
+  }
+  if (defaultDrawing_ && ctl3D_) {
+    // The raised inner edge of the fixed cells, over their contents: the light top and left
+    // sides of all of them, then the shadowed bottom and right sides (which take the corners).
+    for (int pass = 0; pass < 2; ++pass) {
+      c->Brush()->SetColor(pass == 0 ? clBtnHighlight : clBtnShadow);
+      for (const TCellToDraw& d : todo) {
+        if (!(d.State & gdFixed)) continue;
+        const TRect& r = d.Rect;
+        if (r.Right <= r.Left || r.Bottom <= r.Top) continue;
+        if (pass == 0) {
+          c->FillRect(TRect(r.Left, r.Top, r.Right, r.Top + 1));
+          c->FillRect(TRect(r.Left, r.Top, r.Left + 1, r.Bottom));
+        } else {
+          c->FillRect(TRect(r.Left, r.Bottom - 1, r.Right, r.Bottom));
+          c->FillRect(TRect(r.Right - 1, r.Top, r.Right, r.Bottom));
+        }
+      }
     }
   }
   // What lies beyond the last column and row shows the grid's colour.
