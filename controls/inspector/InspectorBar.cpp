@@ -1,0 +1,593 @@
+#include "controls/inspector/InspectorBar.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/gui/Dialogs.h"
+
+// ------------------------------------------------------------------ colour names
+std::string InspColorName(TColor Color) {
+  struct TName {
+    uint32_t Value;
+    const char* Text;
+  };
+  static const TName kNames[] = {
+      {0x000000, "Black"},        {0x000080, "Maroon"},         {0x008000, "Green"},
+      {0x008080, "Olive"},        {0x800000, "Navy"},           {0x800080, "Purple"},
+      {0x808000, "Teal"},         {0x808080, "Gray"},           {0xC0C0C0, "Silver"},
+      {0x0000FF, "Red"},          {0x00FF00, "Lime"},           {0x00FFFF, "Yellow"},
+      {0xFF0000, "Blue"},         {0xFF00FF, "Fuchsia"},        {0xFFFF00, "Aqua"},
+      {0xFFFFFF, "White"},        {0xFF000001, "Background"},   {0xFF000002, "ActiveCaption"},
+      {0xFF000003, "InactiveCaption"}, {0xFF000004, "Menu"},    {0xFF000005, "Window"},
+      {0xFF000006, "WindowFrame"}, {0xFF000007, "MenuText"},    {0xFF000008, "WindowText"},
+      {0xFF000009, "CaptionText"}, {0xFF00000A, "ActiveBorder"}, {0xFF00000B, "InactiveBorder"},
+      {0xFF00000C, "AppWorkspace"}, {0xFF00000D, "Highlight"},  {0xFF00000E, "HighlightText"},
+      {0xFF00000F, "BtnFace"},    {0xFF000010, "BtnShadow"},    {0xFF000011, "GrayText"},
+      {0xFF000012, "BtnText"},    {0xFF000013, "InactiveCaptionText"}, {0xFF000014, "BtnHighlight"},
+      {0xFF000015, "3ddkShadow"}, {0xFF000016, "3dLight"},      {0xFF000017, "InfoText"},
+      {0xFF000018, "Infobk"}};
+  const uint32_t v = static_cast<uint32_t>(Color);
+  for (const TName& n : kNames)
+    if (n.Value == v) return n.Text;
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "$%08X", v);
+  return buf;
+}
+
+// ------------------------------------------------------------------ items
+TInspectorItems::TInspectorItems(TInspectorPanel* owner)
+    : TOwnedCollection(owner, CollectionItemClass<TInspectorItem>()) {}
+
+TInspectorItem* TInspectorItems::GetItem(int Index) const {
+  return static_cast<TInspectorItem*>(TCollection::Items(Index));
+}
+TInspectorItem* TInspectorItems::Add() {
+  auto* item = static_cast<TInspectorItem*>(TCollection::Add());
+  if (TInspectorBar* bar = item->Bar()) bar->Invalidate();
+  return item;
+}
+TInspectorItem* TInspectorItems::Insert(int Index) { return static_cast<TInspectorItem*>(TCollection::Insert(Index)); }
+TInspectorPanel* TInspectorItems::Panel() const { return static_cast<TInspectorPanel*>(GetOwner()); }
+
+void TInspectorItems::Update(TCollectionItem* item) {
+  TInspectorPanel* panel = Panel();
+  TInspectorBar* bar = panel ? panel->Bar() : nullptr;
+  if (!bar) return;
+  if (!item)
+    bar->Invalidate();
+  else
+    bar->RepaintItem(static_cast<TInspectorItem*>(item));
+}
+
+TInspectorItem::TInspectorItem(TCollection* collection)
+    : TCollectionItem(collection),
+      fontValue_(std::make_unique<TFont>()),
+      values_(std::make_unique<TStringList>()),
+      icon_(std::make_unique<TIcon>()),
+      bitmap_(std::make_unique<TBitmap>()),
+      pictureValue_(std::make_unique<TPicture>()),
+      background_(std::make_unique<TInspImage>()) {
+  fontValue_->OnChange = [this](TObject*) { Changed(false); };
+  background_->OnChange = [this](TObject*) { Changed(false); };
+}
+
+void TInspectorItems::Notify(TCollectionItem* item, TCollectionNotification action) {
+  if (action != cnExtracting) return;
+  TInspectorPanel* panel = Panel();
+  if (TInspectorBar* bar = panel ? panel->Bar() : nullptr) bar->ItemRemoved(static_cast<TInspectorItem*>(item));
+}
+
+TInspectorPanel* TInspectorItem::Panel() const {
+  auto* items = dynamic_cast<TInspectorItems*>(Collection());
+  return items ? items->Panel() : nullptr;
+}
+TInspectorBar* TInspectorItem::Bar() const {
+  TInspectorPanel* p = Panel();
+  return p ? p->Bar() : nullptr;
+}
+
+void TInspectorItem::Changed(bool allItems) { TCollectionItem::Changed(allItems); }
+void TInspectorItem::BarChanged() {
+  if (TInspectorBar* bar = Bar()) bar->Invalidate();
+}
+
+void TInspectorItem::SetTextValue(const std::string& v) {
+  textValue_ = v;
+  Changed(false);
+}
+void TInspectorItem::SetIntValue(int v) {
+  intValue_ = v;
+  textValue_ = std::to_string(v);
+  Changed(false);
+}
+void TInspectorItem::SetBoolValue(bool v) {
+  boolValue_ = v;
+  TInspectorBar* bar = Bar();
+  textValue_ = v ? (bar ? bar->CheckTrue() : "True") : (bar ? bar->CheckFalse() : "False");
+  Changed(false);
+}
+void TInspectorItem::SetColorValue(TColor v) {
+  colorValue_ = v;
+  textValue_ = InspColorName(v);
+  Changed(false);
+}
+void TInspectorItem::SetFontValue(TFont* v) {
+  fontValue_->Assign(v);
+  textValue_ = fontValue_->Name();
+  Changed(false);
+}
+void TInspectorItem::SetDateValue(TDateTime v) {
+  dateTimeValue_ = v;
+  textValue_ = DateToStr(v);
+  Changed(false);
+}
+void TInspectorItem::SetTimeValue(TDateTime v) {
+  dateTimeValue_ = v;
+  textValue_ = TimeToStr(v);
+  Changed(false);
+}
+void TInspectorItem::SetPropertyType(TPropertyType v) {
+  propertyType_ = v;
+  switch (v) {
+    case ptInteger:
+    case ptIntSpin: textValue_ = "0"; break;
+    case ptFloat: textValue_ = "0.0"; break;
+    case ptColor:
+    case ptFixedColor: textValue_ = "clBlack"; break;
+    case ptBoolean: {
+      TInspectorBar* bar = Bar();
+      textValue_ = bar ? bar->CheckFalse() : "False";
+      break;
+    }
+    default: textValue_.clear();
+  }
+  Changed(false);
+}
+void TInspectorItem::SetValues(TStrings* v) { values_->Assign(v); }
+void TInspectorItem::SetIcon(TIcon* v) {
+  if (!v) {
+    icon_.reset();
+  } else {
+    if (!icon_) icon_ = std::make_unique<TIcon>();
+    icon_->Assign(v);
+  }
+  Changed(false);
+}
+void TInspectorItem::SetHeight(int v) {
+  height_ = v;
+  BarChanged();
+}
+void TInspectorItem::SetVisible(bool v) {
+  visible_ = v;
+  BarChanged();
+}
+void TInspectorItem::SetBitmap(TBitmap* v) {
+  bitmap_->Assign(v);
+  Changed(false);
+}
+void TInspectorItem::SetPictureValue(TPicture* v) {
+  pictureValue_->Assign(v);
+  Changed(false);
+}
+void TInspectorItem::SetBackground(TInspImage* v) {
+  background_->Assign(v);
+  Changed(false);
+}
+
+void TInspectorItem::SetShortCut(TShortCut v) {
+  if (v != 0) {
+    if (TInspectorPanel* panel = Panel()) {
+      if (panel->ShortCut() == v) {
+        ShowMessage("ShortCut already assigned to panel");
+        return;
+      }
+      for (int i = 0; i < panel->Items()->Count(); ++i) {
+        TInspectorItem* other = panel->Items()->GetItem(i);
+        if (other != this && other->ShortCut() == v) {
+          ShowMessage("ShortCut already assigned to another item [" + std::to_string(i) + "]");
+          return;
+        }
+      }
+    }
+  }
+  shortCut_ = v;
+}
+
+int TInspectorItem::ChildCount() const {
+  auto* items = Collection();
+  if (!items) return 0;
+  int n = 0;
+  for (int i = Index() + 1; i < items->Count(); ++i) {
+    if (static_cast<TInspectorItem*>(items->Items(i))->Level() <= level_) break;
+    ++n;
+  }
+  return n;
+}
+
+void TInspectorItem::SetCollapsed(bool v) {
+  auto* items = Collection();
+  collapsed_ = v;
+  if (!items) return;
+  for (int i = Index() + 1; i < items->Count(); ++i) {
+    auto* row = static_cast<TInspectorItem*>(items->Items(i));
+    if (row->Level() <= level_) break;
+    if (v) {
+      row->collapsed_ = true;
+      row->SetVisible(false);
+    } else if (row->Level() == level_ + 1) {
+      row->SetVisible(true);
+    }
+  }
+}
+
+void TInspectorItem::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TInspectorItem*>(Source);
+  if (!s || s == this) return;
+  autoIcon_ = s->autoIcon_;
+  autoIconIndex_ = s->autoIconIndex_;
+  backgroundPosition_ = s->backgroundPosition_;
+  boolValue_ = s->boolValue_;
+  caption_ = s->caption_;
+  colorValue_ = s->colorValue_;
+  editLink_ = s->editLink_;
+  editMask_ = s->editMask_;
+  fontValue_->Assign(s->fontValue_.get());
+  help_ = s->help_;
+  hint_ = s->hint_;
+  height_ = s->height_;
+  if (s->icon_) {
+    if (!icon_) icon_ = std::make_unique<TIcon>();
+    icon_->Assign(s->icon_.get());
+  } else {
+    icon_.reset();
+  }
+  imageIndex_ = s->imageIndex_;
+  indent_ = s->indent_;
+  intValue_ = s->intValue_;
+  level_ = s->level_;
+  modified_ = s->modified_;
+  propertyType_ = s->propertyType_;
+  readOnly_ = s->readOnly_;
+  spinMin_ = s->spinMin_;
+  spinMax_ = s->spinMax_;
+  tag_ = s->tag_;
+  textValue_ = s->textValue_;
+  values_->Assign(s->values_.get());
+  visible_ = s->visible_;
+  url_ = s->url_;
+  bitmap_->Assign(s->bitmap_.get());
+  shortCut_ = s->shortCut_;
+  // The background is the row's own: a deep copy, never shared.
+  background_->Assign(s->background_.get());
+}
+
+std::string TInspectorItem::DisplayName() const {
+  return caption_.empty() ? "TInspectorItem" + std::to_string(Index()) : caption_;
+}
+
+// ------------------------------------------------------------------ panels
+TInspectorPanels::TInspectorPanels(TInspectorBar* owner)
+    : TOwnedCollection(owner, CollectionItemClass<TInspectorPanel>()) {}
+
+TInspectorPanel* TInspectorPanels::GetItem(int Index) const {
+  return static_cast<TInspectorPanel*>(TCollection::Items(Index));
+}
+TInspectorPanel* TInspectorPanels::Add() { return static_cast<TInspectorPanel*>(TCollection::Add()); }
+TInspectorPanel* TInspectorPanels::Insert(int Index) { return static_cast<TInspectorPanel*>(TCollection::Insert(Index)); }
+TInspectorBar* TInspectorPanels::Bar() const { return dynamic_cast<TInspectorBar*>(GetOwner()); }
+
+void TInspectorPanels::Update(TCollectionItem*) {
+  if (TInspectorBar* bar = Bar()) bar->Invalidate();
+}
+
+TInspectorPanel::TInspectorPanel(TCollection* collection)
+    : TCollectionItem(collection),
+      font_(std::make_unique<TFont>()),
+      captionFont_(std::make_unique<TFont>()),
+      modifiedFont_(std::make_unique<TFont>()),
+      texture_(std::make_unique<TBitmap>()),
+      splitter_(std::make_unique<TInspImage>()) {
+  items_.reset(CreateItems());
+  modifiedFont_->SetStyle(fsBold);
+  modifiedFont_->SetColor(clNavy);
+  auto changed = [this](TObject*) { Changed(false); };
+  font_->OnChange = changed;
+  captionFont_->OnChange = changed;
+  modifiedFont_->OnChange = changed;
+  texture_->OnChange = changed;
+  splitter_->OnChange = changed;
+}
+
+TInspectorPanel::~TInspectorPanel() = default;
+
+void TInspectorPanels::Notify(TCollectionItem* item, TCollectionNotification action) {
+  if (action != cnExtracting) return;
+  if (TInspectorBar* bar = Bar()) bar->PanelRemoved(item->Index(), Count() - 1);
+}
+
+TInspectorItems* TInspectorPanel::CreateItems() { return new TInspectorItems(this); }
+
+TInspectorBar* TInspectorPanel::Bar() const {
+  auto* panels = dynamic_cast<TInspectorPanels*>(Collection());
+  return panels ? panels->Bar() : nullptr;
+}
+
+void TInspectorPanel::Changed(bool allItems) { TCollectionItem::Changed(allItems); }
+
+void TInspectorPanel::SetItemIndex(int v) {
+  if (v < 0 || v >= items_->Count()) return;
+  itemIndex_ = v;
+  Changed(false);
+}
+void TInspectorPanel::SetTopItem(int v) {
+  if (v >= 0 && v < items_->Count()) topItem_ = v;
+}
+void TInspectorPanel::SetItemHeight(int v) {
+  if (v > 0) itemHeight_ = v;
+  Changed(false);
+}
+void TInspectorPanel::SetStyle(TPanelStyle v) {
+  style_ = v;
+  TInspectorBar* bar = Bar();
+  if (bar && (bar->ComponentState() & csDesigning) && !(bar->ComponentState() & csLoading)) {
+    static const int kHeights[] = {48, 20, 24, 32};
+    itemHeight_ = kHeights[v];
+  }
+  Changed(false);
+}
+TMultiPanelState TInspectorPanel::MultiPanelState() const {
+  if (!isOpen_) return mpsClose;
+  return multiPanelState_ == mpsAlwaysOpen ? mpsAlwaysOpen : mpsOpen;
+}
+void TInspectorPanel::SetMultiPanelState(TMultiPanelState v) {
+  multiPanelState_ = v;
+  isOpen_ = v == mpsOpen || v == mpsAlwaysOpen;
+  Changed(false);
+}
+void TInspectorPanel::SetShowModified(bool v) {
+  showModified_ = v;
+  if (!v)
+    for (int i = 0; i < items_->Count(); ++i) items_->GetItem(i)->SetModified(false);
+  Changed(false);
+}
+void TInspectorPanel::SetVisible(bool v) {
+  visible_ = v;
+  if (control_) control_->SetVisible(v);
+  if (TInspectorBar* bar = Bar()) bar->UpdateLayout();
+  Changed(false);
+}
+void TInspectorPanel::SetControl(TWinControl* v) {
+  TInspectorBar* bar = Bar();
+  if (v && bar) {
+    for (int i = 0; i < bar->Panels()->Count(); ++i) {
+      TInspectorPanel* p = bar->Panels()->GetItem(i);
+      if (p != this && p->control_ == v) {
+        ShowMessage("Control already assigned to another panel");
+        return;
+      }
+    }
+  }
+  control_ = v;
+  if (v && bar) v->FreeNotification(bar);
+  if (bar) bar->UpdateLayout();
+  Changed(false);
+}
+void TInspectorPanel::SetPopupMenu(TPopupMenu* v) {
+  popupMenu_ = v;
+  if (v)
+    if (TInspectorBar* bar = Bar()) v->FreeNotification(bar);
+  Changed(false);
+}
+void TInspectorPanel::SetShortCut(TShortCut v) {
+  if (v != 0) {
+    if (TInspectorBar* bar = Bar()) {
+      for (int i = 0; i < bar->Panels()->Count(); ++i) {
+        TInspectorPanel* p = bar->Panels()->GetItem(i);
+        if (p != this && p->shortCut_ == v) {
+          ShowMessage("ShortCut already assigned to another panel [" + std::to_string(i) + "]");
+          return;
+        }
+      }
+    }
+    for (int i = 0; i < items_->Count(); ++i)
+      if (items_->GetItem(i)->ShortCut() == v) {
+        ShowMessage("ShortCut already assigned to another item [" + std::to_string(i) + "]");
+        return;
+      }
+  }
+  shortCut_ = v;
+}
+
+void TInspectorPanel::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TInspectorPanel*>(Source);
+  if (!s || s == this) return;
+  alignment_ = s->alignment_;
+  allowResize_ = s->allowResize_;
+  background_ = s->background_;
+  buttonDownColor_ = s->buttonDownColor_;
+  caption_ = s->caption_;
+  captionWidth_ = s->captionWidth_;
+  color_ = s->color_;
+  font_->Assign(s->font_.get());
+  editBorderColor_ = s->editBorderColor_;
+  editBox_ = s->editBox_;
+  editColor_ = s->editColor_;
+  editFontColor_ = s->editFontColor_;
+  gradientDirection_ = s->gradientDirection_;
+  gradientEnd_ = s->gradientEnd_;
+  gradientStart_ = s->gradientStart_;
+  gradientSteps_ = s->gradientSteps_;
+  gridLineColor_ = s->gridLineColor_;
+  gridLines_ = s->gridLines_;
+  hint_ = s->hint_;
+  hoverCaption_ = s->hoverCaption_;
+  hoverFullWidth_ = s->hoverFullWidth_;
+  hoverIconColor_ = s->hoverIconColor_;
+  hoverIconBorderColor_ = s->hoverIconBorderColor_;
+  hoverIconDownColor_ = s->hoverIconDownColor_;
+  imageIndex_ = s->imageIndex_;
+  indent_ = s->indent_;
+  popupMenu_ = s->popupMenu_;
+  modifiedFont_->Assign(s->modifiedFont_.get());
+  multiPanelState_ = s->multiPanelState_;
+  variableItemHeight_ = s->variableItemHeight_;
+  itemHeight_ = s->itemHeight_;
+  items_->Assign(s->items_.get());
+  showModified_ = s->showModified_;
+  style_ = s->style_;
+  tag_ = s->tag_;
+  texture_->Assign(s->texture_.get());
+  topItem_ = s->topItem_;
+  wordWrap_ = s->wordWrap_;
+  wordWrapCaption_ = s->wordWrapCaption_;
+  visible_ = s->visible_;
+  // A shortcut and a hosted control belong to one panel only: neither is copied.
+  selectFontColor_ = s->selectFontColor_;
+  selectColor_ = s->selectColor_;
+  itemIndex_ = s->itemIndex_;
+  // The splitter picture is the panel's own: a deep copy.
+  splitter_->Assign(s->splitter_.get());
+  Changed(false);
+}
+
+std::string TInspectorPanel::DisplayName() const {
+  return caption_.empty() ? "TInspectorPanel" + std::to_string(Index()) : caption_;
+}
+
+// ------------------------------------------------------------------ bar
+TInspectorBar::TInspectorBar(TComponent* AOwner) : TCustomPanel(AOwner) {
+  panels_.reset(CreatePanels());
+  SetWidth(180);
+  SetAlign(alLeft);
+}
+
+TInspectorBar::~TInspectorBar() {
+  editItem_ = nullptr;
+  panels_.reset();
+}
+
+TInspectorPanels* TInspectorBar::CreatePanels() { return new TInspectorPanels(this); }
+
+void TInspectorBar::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomPanel::Notification(AComponent, Operation);
+  if (Operation != opRemove || !panels_) return;
+  for (int i = 0; i < panels_->Count(); ++i) {
+    TInspectorPanel* p = panels_->GetItem(i);
+    if (p->control_ == AComponent) p->SetControl(nullptr);
+    if (p->popupMenu_ == AComponent) p->popupMenu_ = nullptr;
+  }
+}
+
+void TInspectorBar::PanelRemoved(int Index, int CountAfter) {
+  hoverCaption_ = -1;
+  hoverItem_ = nullptr;
+  if (Index < topPanel_ || (Index == topPanel_ && Index > 0)) --topPanel_;
+  topPanel_ = std::clamp(topPanel_, 0, std::max(CountAfter - 1, 0));
+}
+
+void TInspectorBar::ItemRemoved(TInspectorItem* Item) {
+  if (editItem_ == Item) StopEdit(Item);
+  if (hoverItem_ == Item) hoverItem_ = nullptr;
+  hoverCaption_ = -1;
+}
+
+void TInspectorBar::StopEdit(TInspectorItem* Item) {
+  if (editItem_ == Item) editItem_ = nullptr;
+}
+
+void TInspectorBar::SetTopPanel(int v) {
+  if (mode_ == imMultiPanelActive || v >= panels_->Count() || v < 0) return;
+  for (int i = 0; i < panels_->Count(); ++i) panels_->GetItem(i)->isOpen_ = false;
+  panels_->GetItem(v)->isOpen_ = true;
+  topPanel_ = v;
+  UpdateLayout();
+  Invalidate();
+}
+
+void TInspectorBar::SetMode(TInspectorBarMode v) {
+  mode_ = v;
+  if (v == imMultiPanelActive) {
+    for (int i = 1; i < panels_->Count(); ++i) panels_->GetItem(i)->isOpen_ = false;
+    const int a = ActivePanel();
+    if (a >= 0) panels_->GetItem(a)->isOpen_ = true;
+  } else {
+    scrollShown_ = false;
+    scrollPos_ = 0;
+  }
+  UpdateLayout();
+  Invalidate();
+}
+
+std::vector<TInspLayoutPanel> TInspectorBar::LayoutPanels() const {
+  std::vector<TInspLayoutPanel> out;
+  for (int i = 0; i < panels_->Count(); ++i) {
+    TInspectorPanel* p = panels_->GetItem(i);
+    TInspLayoutPanel lp;
+    lp.Visible = p->Visible();
+    lp.Open = p->IsOpen();
+    lp.TopItem = p->TopItem();
+    for (int r = 0; r < p->Items()->Count(); ++r) {
+      TInspectorItem* it = p->Items()->GetItem(r);
+      lp.Rows.push_back(!it->Visible() ? -1 : p->VariableItemHeight() ? it->Height() : p->ItemHeight());
+    }
+    out.push_back(std::move(lp));
+  }
+  return out;
+}
+
+int TInspectorBar::PanelAreaHeight() const { return Height() - (helpPanel_.Visible ? helpPanel_.Height : 0); }
+
+int TInspectorBar::ActivePanel() const { return InspActivePanel(LayoutPanels(), topPanel_); }
+
+void TInspectorBar::UpdateLayout() {
+  if (mode_ != imMultiPanelActive || !panels_) return;
+  TInspLayoutInput in;
+  in.Panels = LayoutPanels();
+  in.CaptionHeight = panelCaption_.Height;
+  in.PanelAreaHeight = PanelAreaHeight();
+  in.Width = Width();
+  const int total = InspMultiLayout(in).TotalHeight;
+  scrollShown_ = total > in.PanelAreaHeight;
+  if (!scrollShown_) scrollPos_ = 0;
+  scrollPos_ = std::clamp(scrollPos_, 0, std::max(0, total - in.PanelAreaHeight));
+}
+
+void TInspectorBar::GetItemRect(TInspectorPanel* Panel, TInspectorItem* Item, TRect& R) {
+  R = TRect();
+  if (!Panel || !Item || Item->Panel() != Panel) return;
+  TInspLayoutInput in;
+  in.Panels = LayoutPanels();
+  in.CaptionHeight = panelCaption_.Height;
+  in.PanelAreaHeight = PanelAreaHeight();
+  in.Width = Width();
+  in.SideWidth = panelCaption_.SideDisplay ? panelCaption_.SideWidth : 0;
+  in.TopPanel = topPanel_;
+  const int p = Panel->Index(), r = Item->Index();
+  if (mode_ == imSinglePanelActive) {
+    TInspLayout L = InspSingleLayout(in);
+    if (p != L.Active || r < Panel->TopItem() || !Item->Visible()) return;
+    int top = L.Body.Top;
+    for (int i = Panel->TopItem(); i < r; ++i)
+      if (in.Panels[p].Rows[i] >= 0) top += in.Panels[p].Rows[i];
+    R = TRect(0, top, Width(), top + in.Panels[p].Rows[r]);
+  } else {
+    in.ScrollBarShown = scrollShown_;
+    in.ScrollPosition = scrollPos_;
+    in.ScrollBarWidth = 16;
+    TInspLayout L = InspMultiLayout(in);
+    if (!Panel->IsOpen() || L.Rows[p].empty()) return;
+    const TRect& row = L.Rows[p][r];
+    if (row.Bottom == row.Top) return;
+    R = TRect(0, row.Top, row.Right, row.Bottom);
+  }
+}
+
+void TInspectorBar::RepaintItem(TInspectorItem* Item) {
+  if (ComponentState() & csLoading) return;
+  TInspectorPanel* panel = Item->Panel();
+  if (!panel) return;
+  if (mode_ == imSinglePanelActive ? panel->Index() != ActivePanel() : !panel->IsOpen()) return;
+  TRect r;
+  GetItemRect(panel, Item, r);
+  if (r.Right > r.Left && r.Bottom > r.Top) InvalidateRect(r);
+}

@@ -1,0 +1,384 @@
+#pragma once
+// The inspector bar's content: panels of typed property rows, every value held
+// as text, and the bar that owns them.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/inspector/InspImage.h"
+#include "controls/inspector/InspLayout.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Graphics.h"
+#include "platform/gui/Menus.h"
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/SysUtils.h"
+
+class TInspectorBar;
+class TInspectorPanel;
+class TInspectorItem;
+class TInspectorEditLink;
+
+enum TPropertyType {
+  ptInteger, ptFloat, ptText, ptColor, ptFont, ptBoolean, ptValues, ptIntSpin, ptTextButton, ptPropButton,
+  ptDate, ptTime, ptCustom, ptValuesList, ptFixedColor, ptButton, ptPassword, ptPicture
+};
+enum TPanelStyle { psLargeIcon, psSmallIcon, psProperties, psButtons };
+enum TImageAlign { iaLeft, iaRight };
+enum TPanelBackground { pbSolid, pbGradient, pbTexture };
+enum TGradientDirection { gdVertical, gdHorizontal };
+enum TMultiPanelState { mpsOpen, mpsClose, mpsAlwaysOpen };
+enum TInspBackgroundPos { bpTopLeft, bpBottomLeft, bpTopRight, bpBottomRight };
+enum TInspectorBarMode { imSinglePanelActive, imMultiPanelActive };
+
+// The text the ColorValue setter writes: a colour name without "cl", or "$" and
+// eight upper-case hexadecimal digits.
+std::string InspColorName(TColor Color);
+
+// A plain property: stores and tells the owner through Changed().
+#define INSP_PROP(Type, Name, field)                 \
+  Type Name() const { return field; }                \
+  void Set##Name(Type v) {                           \
+    field = v;                                       \
+    Changed(false);                                  \
+  }
+// Stores only.
+#define INSP_FIELD(Type, Name, field) \
+  Type Name() const { return field; } \
+  void Set##Name(Type v) { field = v; }
+
+class TInspectorItems : public TOwnedCollection {
+ public:
+  explicit TInspectorItems(TInspectorPanel* owner);
+  TInspectorItem* GetItem(int Index) const;
+  TInspectorItem* Items(int Index) const { return GetItem(Index); }
+  TInspectorItem* Add();
+  TInspectorItem* Insert(int Index);
+  TInspectorPanel* Panel() const;
+
+ protected:
+  void Update(TCollectionItem* item) override;
+  void Notify(TCollectionItem* item, TCollectionNotification action) override;
+};
+
+class TInspectorItem : public TCollectionItem {
+ public:
+  explicit TInspectorItem(TCollection* collection);
+  std::string ClassName() const override { return "TInspectorItem"; }
+  void Assign(TPersistent* Source) override;
+  std::string DisplayName() const override;
+
+  TInspectorPanel* Panel() const;
+  TInspectorBar* Bar() const;
+
+  // Called by the inplace editing: start, stop, toggle, and on every change in the editor.
+  virtual void EditStart() {}
+  virtual void EditStop() {}
+  virtual void EditToggle() {}
+  virtual void EditChange() {}
+
+  const std::string& TextValue() const { return textValue_; }
+  void SetTextValue(const std::string& v);
+  int IntValue() const { return intValue_; }
+  void SetIntValue(int v);
+  bool BoolValue() const { return boolValue_; }
+  void SetBoolValue(bool v);
+  TColor ColorValue() const { return colorValue_; }
+  void SetColorValue(TColor v);
+  TFont* FontValue() const { return fontValue_.get(); }
+  void SetFontValue(TFont* v);
+  TDateTime DateTimeValue() const { return dateTimeValue_; }
+  void SetDateValue(TDateTime v);
+  void SetTimeValue(TDateTime v);
+  TPropertyType PropertyType() const { return propertyType_; }
+  void SetPropertyType(TPropertyType v);
+  TStringList* Values() const { return values_.get(); }
+  void SetValues(TStrings* v);
+  TIcon* Icon() const { return icon_.get(); }
+  void SetIcon(TIcon* v);
+  int Height() const { return height_; }
+  void SetHeight(int v);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool v);
+  TShortCut ShortCut() const { return shortCut_; }
+  void SetShortCut(TShortCut v);
+  TBitmap* Bitmap() const { return bitmap_.get(); }
+  void SetBitmap(TBitmap* v);
+  TPicture* PictureValue() const { return pictureValue_.get(); }
+  void SetPictureValue(TPicture* v);
+  TInspImage* Background() const { return background_.get(); }
+  void SetBackground(TInspImage* v);
+
+  INSP_PROP(const std::string&, Caption, caption_)
+  INSP_FIELD(const std::string&, Hint, hint_)
+  INSP_FIELD(const std::string&, Help, help_)
+  INSP_FIELD(int, Tag, tag_)
+  INSP_FIELD(bool, ReadOnly, readOnly_)
+  INSP_FIELD(const std::string&, EditMask, editMask_)
+  INSP_PROP(int, MaxLength, maxLength_)
+  INSP_FIELD(int, SpinMin, spinMin_)
+  INSP_FIELD(int, SpinMax, spinMax_)
+  INSP_PROP(int, Level, level_)
+  INSP_PROP(int, Indent, indent_)
+  INSP_PROP(int, ImageIndex, imageIndex_)
+  INSP_PROP(bool, AutoIcon, autoIcon_)
+  INSP_PROP(int, AutoIconIndex, autoIconIndex_)
+  INSP_PROP(TInspBackgroundPos, BackgroundPosition, backgroundPosition_)
+  INSP_PROP(const std::string&, URL, url_)
+  INSP_PROP(bool, Modified, modified_)
+  INSP_PROP(bool, ButtonDown, buttonDown_)
+  INSP_PROP(bool, Pressed, pressed_)
+  INSP_FIELD(TInspectorEditLink*, EditLink, editLink_)
+  INSP_FIELD(const std::string&, HoverAnchor, hoverAnchor_)
+
+  // The row tree: rows after this one with a deeper Level, up to the next that is not deeper.
+  int ChildCount() const;
+  bool Collapsed() const { return collapsed_; }
+  void SetCollapsed(bool v);
+
+ protected:
+  // Reports the row changed (repaints its rectangle).
+  void Changed(bool allItems);
+  void BarChanged();
+
+ private:
+  std::string caption_, hint_, help_, textValue_, editMask_, url_, hoverAnchor_;
+  int tag_ = 0, intValue_ = 0, maxLength_ = 0, spinMin_ = 0, spinMax_ = 100, height_ = 48, level_ = 0,
+      indent_ = 0, imageIndex_ = -1, autoIconIndex_ = 0;
+  bool visible_ = true, readOnly_ = false, boolValue_ = false, autoIcon_ = false, modified_ = false,
+       collapsed_ = false, buttonDown_ = false, pressed_ = false;
+  TColor colorValue_ = clBlack;
+  TPropertyType propertyType_ = ptInteger;
+  TDateTime dateTimeValue_ = 0;
+  TShortCut shortCut_ = 0;
+  TInspBackgroundPos backgroundPosition_ = bpBottomRight;
+  TInspectorEditLink* editLink_ = nullptr;
+  std::unique_ptr<TFont> fontValue_;
+  std::unique_ptr<TStringList> values_;
+  std::unique_ptr<TIcon> icon_;
+  std::unique_ptr<TBitmap> bitmap_;
+  std::unique_ptr<TPicture> pictureValue_;
+  std::unique_ptr<TInspImage> background_;
+};
+
+class TInspectorPanels : public TOwnedCollection {
+ public:
+  explicit TInspectorPanels(TInspectorBar* owner);
+  TInspectorPanel* GetItem(int Index) const;
+  TInspectorPanel* Items(int Index) const { return GetItem(Index); }
+  TInspectorPanel* Add();
+  TInspectorPanel* Insert(int Index);
+  TInspectorBar* Bar() const;
+
+ protected:
+  void Update(TCollectionItem* item) override;
+  void Notify(TCollectionItem* item, TCollectionNotification action) override;
+};
+
+class TInspectorPanel : public TCollectionItem {
+ public:
+  explicit TInspectorPanel(TCollection* collection);
+  ~TInspectorPanel() override;
+  std::string ClassName() const override { return "TInspectorPanel"; }
+  void Assign(TPersistent* Source) override;
+  std::string DisplayName() const override;
+
+  TInspectorBar* Bar() const;
+  TInspectorItems* Items() const { return items_.get(); }
+  void SetItems(TInspectorItems* v) { items_->Assign(v); }
+
+  int ItemIndex() const { return itemIndex_; }
+  void SetItemIndex(int v);
+  int TopItem() const { return topItem_; }
+  void SetTopItem(int v);
+  int ItemHeight() const { return itemHeight_; }
+  void SetItemHeight(int v);
+  TPanelStyle Style() const { return style_; }
+  void SetStyle(TPanelStyle v);
+  TMultiPanelState MultiPanelState() const;
+  void SetMultiPanelState(TMultiPanelState v);
+  bool IsOpen() const { return isOpen_; }
+  void SetIsOpen(bool v) { isOpen_ = v; }
+  bool ShowModified() const { return showModified_; }
+  void SetShowModified(bool v);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool v);
+  TWinControl* Control() const { return control_; }
+  void SetControl(TWinControl* v);
+  TShortCut ShortCut() const { return shortCut_; }
+  void SetShortCut(TShortCut v);
+  TPopupMenu* PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(TPopupMenu* v);
+  TFont* Font() const { return font_.get(); }
+  void SetFont(TFont* v) { font_->Assign(v); }
+  TFont* CaptionFont() const { return captionFont_.get(); }
+  void SetCaptionFont(TFont* v) { captionFont_->Assign(v); }
+  TFont* ModifiedFont() const { return modifiedFont_.get(); }
+  void SetModifiedFont(TFont* v) { modifiedFont_->Assign(v); }
+  TBitmap* Texture() const { return texture_.get(); }
+  void SetTexture(TBitmap* v) { texture_->Assign(v); }
+  TInspImage* Splitter() const { return splitter_.get(); }
+  void SetSplitter(TInspImage* v) { splitter_->Assign(v); }
+
+  INSP_PROP(const std::string&, Caption, caption_)
+  INSP_PROP(const std::string&, Hint, hint_)
+  INSP_PROP(int, Tag, tag_)
+  INSP_PROP(bool, VariableItemHeight, variableItemHeight_)
+  INSP_PROP(int, CaptionWidth, captionWidth_)
+  INSP_PROP(TAlignment, Alignment, alignment_)
+  INSP_PROP(int, Indent, indent_)
+  INSP_PROP(int, ImageIndex, imageIndex_)
+  INSP_PROP(TImageAlign, ImageAlign, imageAlign_)
+  INSP_PROP(int, IconLargeSize, iconLargeSize_)
+  INSP_PROP(TColor, Color, color_)
+  INSP_PROP(TColor, CaptionColor, captionColor_)
+  INSP_PROP(TPanelBackground, Background, background_)
+  INSP_PROP(TColor, GradientStart, gradientStart_)
+  INSP_PROP(TColor, GradientEnd, gradientEnd_)
+  INSP_PROP(int, GradientSteps, gradientSteps_)
+  INSP_PROP(TGradientDirection, GradientDirection, gradientDirection_)
+  INSP_PROP(bool, GridLines, gridLines_)
+  INSP_PROP(TColor, GridLineColor, gridLineColor_)
+  INSP_PROP(bool, EditBox, editBox_)
+  INSP_PROP(TColor, EditColor, editColor_)
+  INSP_PROP(TColor, EditFontColor, editFontColor_)
+  INSP_PROP(TColor, EditBorderColor, editBorderColor_)
+  INSP_PROP(TColor, SelectColor, selectColor_)
+  INSP_FIELD(TColor, SelectColorTo, selectColorTo_)
+  INSP_PROP(TColor, SelectFontColor, selectFontColor_)
+  INSP_PROP(TColor, SelectBorderColor, selectBorderColor_)
+  INSP_FIELD(TColor, SelectDownColor, selectDownColor_)
+  INSP_FIELD(TColor, SelectDownColorTo, selectDownColorTo_)
+  INSP_PROP(bool, HoverCaption, hoverCaption_)
+  INSP_PROP(bool, HoverFullWidth, hoverFullWidth_)
+  INSP_PROP(TColor, HoverIconColor, hoverIconColor_)
+  INSP_FIELD(TColor, HoverIconColorTo, hoverIconColorTo_)
+  INSP_PROP(TColor, HoverIconBorderColor, hoverIconBorderColor_)
+  INSP_PROP(TColor, HoverIconDownColor, hoverIconDownColor_)
+  INSP_FIELD(TColor, HoverIconDownColorTo, hoverIconDownColorTo_)
+  INSP_PROP(TColor, ButtonDownColor, buttonDownColor_)
+  INSP_PROP(bool, WordWrap, wordWrap_)
+  INSP_PROP(bool, WordWrapCaption, wordWrapCaption_)
+  INSP_PROP(bool, LabelEdit, labelEdit_)
+  INSP_PROP(bool, AllowResize, allowResize_)
+
+ protected:
+  virtual TInspectorItems* CreateItems();
+  // Reports the panel changed (invalidates the bar).
+  void Changed(bool allItems);
+
+ private:
+  friend class TInspectorBar;
+  std::string caption_, hint_;
+  int tag_ = 0, itemIndex_ = -1, topItem_ = 0, itemHeight_ = 48, captionWidth_ = 60, indent_ = 0,
+      imageIndex_ = -1, iconLargeSize_ = 32, gradientSteps_ = 20;
+  bool visible_ = true, variableItemHeight_ = false, showModified_ = false, gridLines_ = false, editBox_ = false,
+       hoverCaption_ = false, hoverFullWidth_ = false, wordWrap_ = false, wordWrapCaption_ = false,
+       labelEdit_ = false, allowResize_ = false, isOpen_ = false;
+  TPanelStyle style_ = psLargeIcon;
+  TAlignment alignment_ = taCenter;
+  TImageAlign imageAlign_ = iaLeft;
+  TColor color_ = clGray, captionColor_ = clNone, gradientStart_ = clWhite, gradientEnd_ = clSilver,
+         gridLineColor_ = clGray, editColor_ = clWhite, editFontColor_ = clBlack, editBorderColor_ = clNone,
+         selectColor_ = clNavy, selectColorTo_ = clNone, selectFontColor_ = clYellow, selectBorderColor_ = clBlack,
+         selectDownColor_ = clBlack, selectDownColorTo_ = clNone, hoverIconColor_ = clNone,
+         hoverIconColorTo_ = clNone, hoverIconBorderColor_ = clNone, hoverIconDownColor_ = clNone,
+         hoverIconDownColorTo_ = clNone, buttonDownColor_ = clSilver;
+  TPanelBackground background_ = pbSolid;
+  TGradientDirection gradientDirection_ = gdVertical;
+  TMultiPanelState multiPanelState_ = mpsClose;
+  TShortCut shortCut_ = 0;
+  TWinControl* control_ = nullptr;
+  TPopupMenu* popupMenu_ = nullptr;
+  std::unique_ptr<TInspectorItems> items_;
+  std::unique_ptr<TFont> font_, captionFont_, modifiedFont_;
+  std::unique_ptr<TBitmap> texture_;
+  std::unique_ptr<TInspImage> splitter_;
+};
+
+#undef INSP_PROP
+#undef INSP_FIELD
+
+// The caption bars' look (the parts the layout needs).
+struct TInspectorCaption {
+  int Height = 20;
+  bool SideDisplay = false;
+  int SideWidth = 20;
+};
+
+struct TInspectorHelp {
+  bool Visible = false;
+  int Height = 48;
+};
+
+class TInspectorBar : public TCustomPanel {
+ public:
+  explicit TInspectorBar(TComponent* AOwner);
+  ~TInspectorBar() override;
+  std::string ClassName() const override { return "TInspectorBar"; }
+
+  TInspectorPanels* Panels() const { return panels_.get(); }
+  void SetPanels(TInspectorPanels* v) { panels_->Assign(v); }
+  int TopPanel() const { return topPanel_; }
+  void SetTopPanel(int v);
+  TInspectorBarMode Mode() const { return mode_; }
+  void SetMode(TInspectorBarMode v);
+  const std::string& CheckTrue() const { return checkTrue_; }
+  void SetCheckTrue(const std::string& v) { checkTrue_ = v; }
+  const std::string& CheckFalse() const { return checkFalse_; }
+  void SetCheckFalse(const std::string& v) { checkFalse_ = v; }
+  bool AutoAdvance() const { return autoAdvance_; }
+  void SetAutoAdvance(bool v) { autoAdvance_ = v; }
+  TInspectorCaption& PanelCaption() { return panelCaption_; }
+  TInspectorHelp& HelpPanel() { return helpPanel_; }
+  std::string Version() const { return "1.4.0.3"; }
+
+  // The layout input: one entry per panel.
+  std::vector<TInspLayoutPanel> LayoutPanels() const;
+  int PanelAreaHeight() const;
+  int ActivePanel() const;
+  virtual void GetItemRect(TInspectorPanel* Panel, TInspectorItem* Item, TRect& R);
+  // Invalidates one row's rectangle (nothing while loading or while the row is not shown).
+  void RepaintItem(TInspectorItem* Item);
+  void UpdateLayout();
+  // Row being edited (none until editing starts).
+  TInspectorItem* EditItem() const { return editItem_; }
+  virtual void StopEdit(TInspectorItem* Item);
+  // Rows and captions the mouse is over.
+  TInspectorItem* HoverItem() const { return hoverItem_; }
+  int HoverCaption() const { return hoverCaption_; }
+  void SetHover(int Caption, TInspectorItem* Item) {
+    hoverCaption_ = Caption;
+    hoverItem_ = Item;
+  }
+  int ScrollPosition() const { return scrollPos_; }
+  bool ScrollBarShown() const { return scrollShown_; }
+
+ protected:
+  virtual TInspectorPanels* CreatePanels();
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  friend class TInspectorPanel;
+  friend class TInspectorItem;
+  friend class TInspectorItems;
+  friend class TInspectorPanels;
+  // A panel at Index is being removed; TopPanel follows so the bar keeps showing a panel.
+  void PanelRemoved(int Index, int CountAfter);
+  void ItemRemoved(TInspectorItem* Item);
+
+  std::unique_ptr<TInspectorPanels> panels_;
+  int topPanel_ = 0;
+  TInspectorBarMode mode_ = imSinglePanelActive;
+  std::string checkTrue_ = "True", checkFalse_ = "False";
+  bool autoAdvance_ = false;
+  TInspectorCaption panelCaption_;
+  TInspectorHelp helpPanel_;
+  TInspectorItem* editItem_ = nullptr;
+  TInspectorItem* hoverItem_ = nullptr;
+  int hoverCaption_ = -1;
+  int scrollPos_ = 0;
+  bool scrollShown_ = false;
+};
