@@ -1,7 +1,10 @@
 // Keys, mouse and wheel through the real widget: navigation stops at the edges,
 // every move asks SelectCell (a refusal keeps the cell, also when SelectCell
 // itself moves the cell), range selection, sizing and moving by the mouse.
+#include <QHelpEvent>
+
 #include "platform/gui/Feedback.h"
+#include "platform/gui/Hints.h"
 #include "platform/gui/WinWindow.h"
 #include "tests/platform/grid/GridTestSupport.h"
 
@@ -269,6 +272,76 @@ TEST_F(Input, TopLeftChangedFollowsEveryScroll) {
   EXPECT_EQ(fired, 3) << "no change, no call";
   grid->SetRow(50);
   EXPECT_EQ(fired, 4) << "bringing the cell into view scrolls";
+}
+
+}  // namespace
+
+namespace {
+
+// Hints per cell, as the grid component gives them: the cell's text, valid over the cell.
+class THintGrid : public TStringGrid {
+ public:
+  using TStringGrid::TStringGrid;
+  int Asked = 0;
+
+ protected:
+  void CMHintShow(TMessage& m) override {
+    auto* info = reinterpret_cast<THintInfo*>(m.LParam);
+    ++Asked;
+    TGridCoord cell = MouseCoord(info->CursorPos.X, info->CursorPos.Y);
+    if (cell.X < 0 || cell.Y < 0) {
+      m.Result = 1;
+      return;
+    }
+    info->HintStr = Cells(cell.X, cell.Y);
+    info->CursorRect = CellRect(cell.X, cell.Y);
+  }
+};
+
+TEST_F(GridTest, HintsPerCellHoldOverTheirCellAndAreAskedAgainOverTheNext) {
+  auto* g = new THintGrid(form);
+  g->SetParent(form);
+  g->SetBounds(10, 10, 300, 200);
+  g->SetShowHint(true);
+  g->SetHint("grid");
+  g->SetCells(1, 1, "first");
+  g->SetCells(2, 1, "second");
+  auto rest = [&](TPoint p) {
+    QPoint q(p.X, p.Y);
+    QHelpEvent e(QEvent::ToolTip, q, g->ClientWidget()->mapToGlobal(q));
+    QCoreApplication::sendEvent(g->ClientWidget(), &e);
+  };
+  auto move = [&](TPoint p) {
+    QWidget* w = g->ClientWidget();
+    QMouseEvent e(QEvent::MouseMove, QPointF(p.X, p.Y), w->mapToGlobal(QPointF(p.X, p.Y)), Qt::NoButton, Qt::NoButton,
+                  Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+  };
+  auto showing = [] { return Application->HintWindow() && Application->HintWindow()->Active(); };
+  TRect c11 = g->CellRect(1, 1), c21 = g->CellRect(2, 1);
+  rest(TPoint(c11.Left + 5, c11.Top + 5));
+  ASSERT_TRUE(showing());
+  EXPECT_EQ(Application->HintWindow()->Caption(), "first");
+  move(TPoint(c11.Right - 2, c11.Bottom - 2));
+  EXPECT_TRUE(showing()) << "still inside the cell";
+  move(TPoint(c21.Left + 3, c21.Top + 5));
+  EXPECT_FALSE(showing()) << "the next cell ends the hint";
+  rest(TPoint(c21.Left + 3, c21.Top + 5));
+  ASSERT_TRUE(showing());
+  EXPECT_EQ(Application->HintWindow()->Caption(), "second");
+  EXPECT_EQ(g->Asked, 2);
+  Application->CancelHint();
+  EXPECT_FALSE(showing());
+
+  // A hint window of the grid's own, as a scroll hint uses one.
+  THintWindow own(g);
+  TRect r = own.CalcHintRect(200, "Row 2048", nullptr);
+  EXPECT_GT(r.Right, 0);
+  own.ActivateHint(TRect(50, 60, 50 + r.Right, 60 + r.Bottom), "Row 2048");
+  EXPECT_TRUE(own.Active());
+  own.ReleaseHandle();
+  EXPECT_FALSE(own.Active());
+  Application->CancelHint();
 }
 
 }  // namespace
