@@ -1,0 +1,296 @@
+// The grid component: construction, lifecycle, the owner form's resize, the
+// counts, the current row with OnRowUpdate, and the update scope.
+#include "controls/grid/ExtGrid.h"
+
+#include <algorithm>
+
+// ---------------------------------------------------------------- the owner form's resize
+// One hub per form holds the form's own handler and the grids that follow the
+// form's size; each grid leaves it when destroyed, so grids destroyed in any
+// order never leave a handler that points at a freed grid.
+struct TExtStringGrid::TResizeHub {
+  TNotifyEvent Saved;
+  std::vector<TExtStringGrid*> Grids;
+};
+
+namespace {
+struct TResizeHubCall {
+  std::shared_ptr<TExtStringGrid::TResizeHub> Hub;
+  void operator()(TObject* Sender) const {
+    auto hub = Hub;  // a handler may unhook a grid while this runs
+    std::vector<TExtStringGrid*> grids = hub->Grids;
+    for (TExtStringGrid* g : grids)
+      if (std::find(hub->Grids.begin(), hub->Grids.end(), g) != hub->Grids.end()) g->FormResize(Sender);
+    if (hub->Saved) hub->Saved(Sender);
+  }
+};
+}  // namespace
+
+void TExtStringGrid::HookOwnerForm() {
+  auto* form = dynamic_cast<TCustomForm*>(Owner());
+  if (!form || (ComponentState() & csDesigning)) return;
+  if (auto* call = form->OnResize.target<TResizeHubCall>()) {
+    resizeHub_ = call->Hub;
+  } else {
+    resizeHub_ = std::make_shared<TResizeHub>();
+    resizeHub_->Saved = form->OnResize;
+    form->OnResize = TResizeHubCall{resizeHub_};
+  }
+  resizeHub_->Grids.push_back(this);
+  hookedForm_ = form;
+  formAlive_ = form->AliveFlag();
+}
+
+void TExtStringGrid::UnhookOwnerForm() {
+  if (!resizeHub_) return;
+  auto& gs = resizeHub_->Grids;
+  gs.erase(std::remove(gs.begin(), gs.end(), this), gs.end());
+  if (gs.empty() && formAlive_ && *formAlive_) {
+    auto* call = hookedForm_->OnResize.target<TResizeHubCall>();
+    if (call && call->Hub == resizeHub_) hookedForm_->OnResize = resizeHub_->Saved;
+  }
+  resizeHub_.reset();
+  hookedForm_ = nullptr;
+}
+
+void TExtStringGrid::FormResize(TObject*) {
+  // Sizing with the form comes with column sizing; the grid follows the form through its anchors until then.
+}
+
+// ---------------------------------------------------------------- construction
+TExtStringGrid::TExtStringGrid(TComponent* AOwner) : TBaseGrid(AOwner) {
+  controlStyle_ |= csAcceptsControls;
+  searchFooter_.reset(new TSearchFooter(this));
+  floatingFooter_.reset(new TFloatingFooter(this));
+  printSettings_.reset(new TPrintSettings);
+  htmlSettings_.reset(new THTMLSettings);
+  sortSettings_.reset(new TSortSettings(this));
+  dragDropSettings_.reset(new TDragDropSettings(this));
+  dragScrollOptions_.reset(new TDragScrollOptions(this));
+  controlLook_.reset(new TControlLook(this));
+  navigation_.reset(new TNavigation);
+  columnSize_.reset(new TColumnSize(this));
+  cellNode_.reset(new TCellNode(this));
+  bands_.reset(new TBands(this));
+  sizeWhileTyping_.reset(new TSizeWhileTyping);
+  mouseActions_.reset(new TMouseActions(this));
+  grouping_.reset(new TGrouping(this));
+  columnHeaders_.reset(new TStringList);
+  fixedFont_.reset(new TFont);
+  fixedFont_->SetName("Tahoma");
+  fixedFont_->SetStyle(fsBold);
+  fixedFont_->OnChange = [this](TObject*) { Invalidate(); };
+  activeCellFont_.reset(new TFont);
+  activeCellFont_->SetStyle(fsBold);
+  activeCellFont_->OnChange = [this](TObject*) { Invalidate(); };
+  rowHeaders_.reset(new TStringList);
+  lookupItems_.reset(new TStringList);
+  rowIndicator_.reset(new TBitmap);
+  sortIndexes_.reset(new TSortIndexList);
+  for (auto& l : lists_) l.reset(new TIntList(-1, -1));
+  backGround_.reset(new TBackGround(this));
+  SetRowCount(10);
+  SetBounds(Left(), Top(), 400, 250);
+  hiddenRows_.reset(new TCollection([](TCollection* c) { return new TGridItem(c); }));
+  filter_.reset(new TFilter(this));
+  balloon_.reset(new TBalloonSettings(this));
+  showModified_.reset(new TShowModified(this));
+  showModified_->OnChange = [this](TObject*) {
+    if (HandleAllocated()) InvalidateCol(0);
+  };
+  searchFooter_->OnChange = [this](TObject*) { Invalidate(); };
+  HookOwnerForm();
+  colVisible_.assign(513, true);
+  SetDefaultRowHeight(21);
+  initialRowHeight_ = 21;
+  look_ = glXP;
+  controlList_.reset(new TControlList);
+  lastReportedRow_ = TBaseGrid::Row();
+}
+
+TExtStringGrid::~TExtStringGrid() {
+  UnhookOwnerForm();
+  // The editor must not call back into a half-destroyed grid.
+  editActive_ = false;
+  ++storingFromEditor_;
+  // Property objects held by hidden rows are owned by their records and go with them.
+  hiddenRows_.reset();
+}
+
+void TExtStringGrid::CreateWnd() { TBaseGrid::CreateWnd(); }
+
+void TExtStringGrid::Loaded() {
+  TBaseGrid::Loaded();
+  if (look_ == glQuarn) FixedGradientStart = TColorOf(0xC0C0C0), FixedGradientEnd = TColorOf(0xFFFFFF);
+  initialFixedRows_ = FixedRows();
+  initialFixedCols_ = FixedCols();
+  initialRowHeight_ = DefaultRowHeight();
+  loaded_ = true;
+  if (Options() & goAlwaysShowEditor) {
+    navigation_->AlwaysEdit = true;
+    SetOptions(Options() & ~goAlwaysShowEditor);
+  }
+  if (controlLook_->ControlStyle() == csTheme) controlLook_->SetControlStyle(csClassic);
+  UpdateScrollBars(false);
+}
+
+void TExtStringGrid::Notification(TComponent* AComponent, TOperation Operation) {
+  TBaseGrid::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (AComponent == EditLink) EditLink = nullptr;
+  if (AComponent == CellChecker) CellChecker = nullptr;
+}
+
+void TExtStringGrid::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TExtStringGrid*>(Source);
+  if (!s) return;
+  Font()->Assign(s->Font());
+  activeCellColor_ = s->activeCellColor_, activeCellColorTo_ = s->activeCellColorTo_;
+  activeCellFont_->Assign(s->activeCellFont_.get());
+  activeCellShow_ = s->activeCellShow_;
+  SetActiveRowShow(s->ActiveRowShow());
+  SetAlign(s->Align());
+  AutoNumAlign = s->AutoNumAlign;
+  mouseActions_->Assign(s->mouseActions_.get());
+  navigation_->Assign(s->navigation_.get());
+  grouping_->Assign(s->grouping_.get());
+  searchFooter_->Assign(s->searchFooter_.get());
+  printSettings_->Assign(s->printSettings_.get());
+  htmlSettings_->Assign(s->htmlSettings_.get());
+  bands_->Assign(s->bands_.get());
+  cellNode_->Assign(s->cellNode_.get());
+  sortSettings_->Assign(s->sortSettings_.get());
+  dragScrollOptions_->Assign(s->dragScrollOptions_.get());
+  TBaseGrid::SetColCount(s->ColCount());
+  SetRowCount(s->RowCount());
+  SetFixedRows(s->FixedRows());
+  SetFixedCols(s->FixedCols());
+  SetDefaultColWidth(s->DefaultColWidth());
+  SetDefaultRowHeight(s->DefaultRowHeight());
+  SetOptions(s->Options());
+  // The cells, as the grid text stream would carry them: the raw texts of every cell.
+  for (int r = 0; r < s->RowCount(); ++r)
+    for (int c = 0; c < s->ColCount(); ++c) SetGridCells(c, r, s->GridCells(c, r));
+}
+
+// ---------------------------------------------------------------- counts and the current row
+void TExtStringGrid::SetRowCount(int Value) {
+  if (Value < 1) Value = 1;
+  TBaseGrid::SetRowCount(Value);
+  if (FixedRowAlways && loaded_ && Value > initialFixedRows_ && FixedRows() != initialFixedRows_)
+    SetFixedRows(initialFixedRows_);
+  SetEventRowLimit(Value);
+  UpdateFooter();
+  UpdateScrollBars(false);
+}
+
+void TExtStringGrid::SetFixedFooters(int v) {
+  fixedFooters_ = std::max(0, v);
+  Invalidate();
+}
+
+void TExtStringGrid::SetFixedRightCols(int v) {
+  fixedRightCols_ = std::max(0, v);
+  Invalidate();
+}
+
+void TExtStringGrid::SetRow(int ARow) {
+  TBaseGrid::SetRow(ARow);
+  ReportRow(TBaseGrid::Row());
+}
+
+void TExtStringGrid::ReportRow(int NewRow) {
+  if (NewRow == lastReportedRow_ || !OnRowUpdate || updateCount_ > 0) return;
+  int old = lastReportedRow_;
+  lastReportedRow_ = NewRow;
+  OnRowUpdate(this, old, NewRow);
+}
+
+// ---------------------------------------------------------------- update scope and repaint
+void TExtStringGrid::BeginUpdate() { ++updateCount_; }
+
+void TExtStringGrid::EndUpdate() {
+  if (updateCount_ > 0) --updateCount_;
+  if (updateCount_ == 0) Invalidate();
+}
+
+void TExtStringGrid::Invalidate() {
+  if (suppressInvalidate_) {
+    suppressInvalidate_ = false;
+    return;
+  }
+  if (updateCount_ > 0) return;
+  TBaseGrid::Invalidate();
+}
+
+void TExtStringGrid::RepaintCellAt(int ACol, int ARow) {
+  if (updateCount_ == 0) RepaintCell(DisplColIndex(ACol), ARow);
+}
+
+void TExtStringGrid::RepaintRow(int ARow) {
+  if (updateCount_ == 0 && HandleAllocated() && ARow >= 0 && ARow < RowCount()) InvalidateRow(ARow);
+}
+
+void TExtStringGrid::RefreshView() {
+  UpdateFooter();
+  UpdateScrollBars(false);
+  Invalidate();
+}
+
+void TExtStringGrid::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  if (IntegralHeight && updateCount_ == 0 && DefaultRowHeight() > 0) {
+    int s = 0;  // the horizontal bar's height when not every column fits
+    int b = BorderStyle() == bsSingle ? 2 : 0;
+    int h = AHeight - s - b;
+    AHeight = s + (h - h % DefaultRowHeight()) + 2 * b;
+  }
+  TBaseGrid::SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
+void TExtStringGrid::Resize() {
+  TBaseGrid::Resize();
+  if ((backGround_->Display() == bdGradientHorz || backGround_->Display() == bdGradientVert)) Invalidate();
+  UpdateScrollBars(false);
+}
+
+void TExtStringGrid::UpdateScrollBars(bool Forced) {
+  if (!HandleAllocated()) return;
+  UpdateScrollRange();
+}
+
+void TExtStringGrid::Paint() { TBaseGrid::Paint(); }
+
+// ---------------------------------------------------------------- looks
+void TExtStringGrid::SetLook(TGridLook v) {
+  if (v == look_) return;
+  look_ = v;
+  Invalidate();
+}
+void TExtStringGrid::SetActiveCellShow(bool v) {
+  activeCellShow_ = v;
+  Invalidate();
+}
+void TExtStringGrid::SetActiveCellColor(TColor v) {
+  activeCellColor_ = v;
+  Invalidate();
+}
+void TExtStringGrid::SetActiveCellColorTo(TColor v) {
+  activeCellColorTo_ = v;
+  Invalidate();
+}
+void TExtStringGrid::SetActiveCellFont(TFont* v) {
+  activeCellFont_->Assign(v);
+  Invalidate();
+}
+void TExtStringGrid::SetURLShow(bool v) {
+  urlShow_ = v;
+  Invalidate();
+}
+void TExtStringGrid::SetScrollBarAlways(TScrollBarAlways v) {
+  scrollBarAlways_ = v;
+  UpdateScrollBars(true);
+}
+void TExtStringGrid::SetBackGround(TBackGround* v) {
+  backGround_->Assign(v);
+  Invalidate();
+}

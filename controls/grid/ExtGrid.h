@@ -1,0 +1,553 @@
+#pragma once
+// TExtStringGrid: the grid component of every table of the program, on
+// TBaseGrid, with its option objects, per-cell attribute hooks, hidden rows,
+// inplace editor (TExtInplaceEdit) and the editing and validation path.
+// The implementation is split by concern (docs/grid.md): ExtGrid.cpp
+// (construction, lifecycle, options), ExtGridCells.cpp (text, colours, typed
+// access), ExtGridRows.cpp (rows and columns, hidden rows), ExtGridHooks.cpp
+// (attribute hooks), ExtGridEdit.cpp (selection, editing, validation),
+// ExtInplaceEdit.cpp (the editor), ExtGridPeriphery.cpp (slots whose
+// behaviour later features fill in).
+//
+// Cell text is UTF-8 or Windows-1252 as everywhere; wide text comes in and
+// goes out through WideCells and is never stored in the "|\" form.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/grid/BaseGrid.h"
+#include "controls/grid/ExtObj.h"
+#include "controls/grid/GridOptions.h"
+#include "platform/gui/Forms.h"
+
+class TExtStringGrid;
+class TEditLink;
+class TCellChecker;
+
+enum TGridLook { glStandard, glSoft, glClassic, glQuarn, glXP, glListView };
+enum TScrollType { ssNormal, ssFlat, ssEncarta };
+enum TScrollBarAlways { saNone, saVert, saHorz, saBoth };
+enum TCellBorder : unsigned { cbTop = 1, cbLeft = 2, cbRight = 4, cbBottom = 8 };
+using TCellBorders = unsigned;
+enum TSortStyle {
+  ssAutomatic, ssAlphabetic, ssNumeric, ssDate, ssAlphaNoCase, ssAlphaCase, ssShortDateEU, ssShortDateUS,
+  ssCustom, ssFinancial, ssAnsiAlphaCase, ssAnsiAlphaNoCase, ssRaw, ssHTML, ssImages, ssCheckBox, ssUnicode,
+  ssDateTime, ssTime, ssAlphaNumeric, ssAlphaNumericNoCase
+};
+
+// ---------------------------------------------------------------- events
+// Click-type and attribute events take (ARow, ACol); value events take (ACol, ARow), as given.
+using TRowUpdateEvent = std::function<void(TObject* Sender, int OldRow, int NewRow)>;
+using TCellValidateEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, std::string& Value, bool& Valid)>;
+using TCellValidateWideEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, std::u16string& Value, bool& Valid)>;
+using TRowChangingEvent = std::function<void(TObject* Sender, int OldRow, int NewRow, bool& Allow)>;
+using TColChangingEvent = std::function<void(TObject* Sender, int OldCol, int NewCol, bool& Allow)>;
+using TCellChangingEvent =
+    std::function<void(TObject* Sender, int OldRow, int OldCol, int NewRow, int NewCol, bool& Allow)>;
+using TGridHintEvent = std::function<void(TObject* Sender, int ARow, int ACol, std::string& HintStr)>;
+using TGridColorEvent =
+    std::function<void(TObject* Sender, int ARow, int ACol, TGridDrawState AState, TBrush* ABrush, TFont* AFont)>;
+using TGridBorderEvent = std::function<void(TObject* Sender, int ARow, int ACol, TPen* APen, TCellBorders& Borders)>;
+using TGridAlignEvent =
+    std::function<void(TObject* Sender, int ARow, int ACol, TAlignment& HAlign, TVAlignment& VAlign)>;
+using TGridFormatEvent = std::function<void(TObject* Sender, int ACol, TSortStyle& AStyle, std::string& APrefix,
+                                            std::string& ASuffix)>;
+using TGetEditorTypeEvent = std::function<void(TObject* Sender, int ACol, int ARow, TEditorType& AEditor)>;
+using TIsFixedCellEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& IsFixed)>;
+using TCanEditCellEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& CanEdit)>;
+using TIsPasswordCellEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& IsPassword)>;
+using TGetWordWrapEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool& WordWrap)>;
+using THasComboEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool& HasComboBox)>;
+using TGetCheckEvent = std::function<void(TObject* Sender, int ACol, int ARow, std::string& Value)>;
+using TCellValueEvent = std::function<void(TObject* Sender, int ACol, int ARow, std::string& Value)>;
+using TCellsChangedEvent = std::function<void(TObject* Sender, TRect R)>;
+using TGetFloatFormatEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, bool& IsFloat, std::string& FloatFormat)>;
+using TSelectionChangedEvent = std::function<void(TObject* Sender, int ALeft, int ATop, int ARight, int ABottom)>;
+using TAutoRowEvent = std::function<void(TObject* Sender, int ARow)>;
+using TAutoColEvent = std::function<void(TObject* Sender, int ACol)>;
+using TUpdateColumnSizeEvent = std::function<void(TObject* Sender, int ACol, int& AWidth)>;
+using TEllipsClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, std::string& S)>;
+using TCanAddRowEvent = std::function<void(TObject* Sender, bool& CanAdd)>;
+using TCanInsertRowEvent = std::function<void(TObject* Sender, int ARow, bool& CanInsert)>;
+using TCanDeleteRowEvent = std::function<void(TObject* Sender, int ARow, bool& CanDelete)>;
+using TEditChangeEvent = std::function<void(TObject* Sender, int ACol, int ARow, const std::string& Value)>;
+using TClickCellEvent = std::function<void(TObject* Sender, int ARow, int ACol)>;
+using TClipboardEvent = std::function<void(TObject* Sender, bool& Allow)>;
+using TClipboardCellEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, std::string& Value, bool& Allow)>;
+using TEndRowSizeEvent = std::function<void(TObject* Sender, int ARow)>;
+using TComboChangeEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, int AItemIndex, const std::string& ASelection)>;
+using TComboObjectChangeEvent = std::function<void(TObject* Sender, int ACol, int ARow, int AItemIndex,
+                                                   const std::string& ASelection, TObject* AObject)>;
+using TGetEditorPropEvent = std::function<void(TObject* Sender, int ACol, int ARow, TEditLink* AEditLink)>;
+
+// ---------------------------------------------------------------- TExtInplaceEdit
+class TExtInplaceEdit : public TInplaceEdit {
+ public:
+  explicit TExtInplaceEdit(TExtStringGrid* AOwner);
+  std::string ClassName() const override { return "TExtInplaceEdit"; }
+  int16_t LengthLimit = 0;  // 0 or less: no limit
+  bool VAlign() const { return vAlign_; }
+  void SetVAlign(bool v);
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool v);
+  TExtStringGrid* Grid() const { return grid_; }
+  void UpdateContents() override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void BoundsChanged() override;
+  void Change() override;
+  void WMGetDlgCode(TMessage& Message) override;
+  void WMKeyDown(TMessage& Message) override;
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void EditChar(char32_t Ch) override;
+  void KeyPress(char& Key) override;
+  void KeyUp(WORD& Key, TShiftState Shift) override;
+  void DblClick() override;
+  void DoEnter() override;
+  void DoExit() override;
+  void WndProc(TMessage& Message) override;
+
+ private:
+  // The text as typing a character would leave it, or false when the editor type refuses it.
+  bool FilterChar(char32_t& Ch);
+  // The pasted text after the editor type's conversion, or false when it is refused.
+  bool FilterPaste(std::string& Text);
+  void Paste();
+  void PutBack(const std::string& Text);
+  void LookupComplete();
+  TExtStringGrid* grid_;
+  bool vAlign_ = false, wordWrap_ = false;
+  bool completionPending_ = false, typed_ = true;
+};
+
+// ---------------------------------------------------------------- TExtStringGrid
+class TExtStringGrid : public TBaseGrid {
+ public:
+  explicit TExtStringGrid(TComponent* AOwner);
+  ~TExtStringGrid() override;
+  std::string ClassName() const override { return "TExtStringGrid"; }
+
+  // ----- shape (Part-0.6 semantics of the counts)
+  int RowCount() const { return TBaseGrid::RowCount(); }
+  void SetRowCount(int Value);
+  int Row() const { return TBaseGrid::Row(); }
+  void SetRow(int ARow);
+  // Rows including hidden ones; columns including hidden ones.
+  int AllRowCount() const { return RowCount() + NumHiddenRows(); }
+  int AllColCount() const { return ColCount() + NumHiddenColumns(); }
+  int FixedFooters() const { return fixedFooters_; }
+  void SetFixedFooters(int v);
+  int FixedRightCols() const { return fixedRightCols_; }
+  void SetFixedRightCols(int v);
+  bool FixedRowAlways = false, FixedColAlways = false;
+
+  // ----- cell access beyond the base grid
+  std::u16string WideCells(int ACol, int ARow) const;
+  void SetWideCells(int ACol, int ARow, const std::u16string& Value);
+  TColor Colors(int ACol, int ARow) const;
+  void SetColors(int ACol, int ARow, TColor Value);
+  void SetColorsTo(int ACol, int ARow, TColor Value);
+  void SetFontColors(int ACol, int ARow, TColor Value);
+  bool ReadOnly(int ACol, int ARow);
+  void SetReadOnly(int ACol, int ARow, bool Value);
+  TControl* CellControls(int ACol, int ARow) const;
+  TControl* CellControl(int ACol, int ARow) const { return CellControls(ACol, ARow); }
+  void SetRowColor(int ARow, TColor Value);
+  void SetRowColorTo(int ARow, TColor Value);
+  void SetRowFontColor(int ARow, TColor Value);
+  bool RowModified(int ARow) const { return RowAttributes(ARow).Modified; }
+  void SetRowModified(int ARow, bool v);
+  void SetFloats(int ACol, int ARow, double Value);
+  std::string FloatFormat = "%.2f";
+
+  // ----- update scope and repaint
+  void BeginUpdate();
+  void EndUpdate();
+  int UpdateCount() const { return updateCount_; }
+  void RepaintCellAt(int ACol, int ARow);
+  void RepaintRow(int ARow);
+  void RefreshView();
+  void AutoSizeRow(int ARow);
+  int RowLineCapacity(int ARow);
+  void SizeRowForLines(int ARow, int ALines, int AMargin);
+
+  // ----- aggregates (0 over no data rows)
+  double ColumnSum(int ACol, int FromRow, int ToRow);
+  double ColumnAvg(int ACol, int FromRow, int ToRow);
+  double ColumnMin(int ACol, int FromRow, int ToRow);
+  double ColumnMax(int ACol, int FromRow, int ToRow);
+
+  // ----- hidden rows and columns
+  int RealColIndex(int ACol) const;
+  int DisplColIndex(int ACol) const override;
+  bool IsHiddenColumn(int ACol) const;
+  int NumHiddenColumns() const { return numHiddenCols_; }
+  int RealCol() const { return RealColIndex(Col()); }
+  int RealRowIndex(int ARow) const;
+  int DisplRowIndex(int ARow) const;
+  bool IsHiddenRow(int ARow) const;
+  int NumHiddenRows() const { return hiddenRows_->Count(); }
+  void HideRows(int FromRow, int ToRow);
+  void HideRow(int ARow) { HideRows(ARow, ARow); }
+  void HideRowList(const std::vector<int>& AList);
+  void UnHideRows(int FromRow, int ToRow);
+  void UnHideRow(int ARow) { UnHideRows(ARow, ARow); }
+  void UnHideRowsAll();
+  // Removes displayed rows without touching the hidden-row store.
+  void RemoveRowsKeepHidden(int ARow, int ACount);
+
+  // ----- editing
+  bool IsEditableCell(int ACol, int ARow);
+  bool IsPasswordCellAt(int ACol, int ARow);
+  void ShowCellEditor(int ACol, int ARow);
+  void HideCellEditor();
+  // Ends an in-cell editor control's edit (the typed editors of the editing path).
+  void EndCellControlEdit();
+  void HandleEditorKey(WORD Key, TShiftState Shift);
+  void TabToNextCell(bool Backwards);
+  void AdvanceCell(int ACol, int ARow, bool Backwards);
+  void ShowEditorAtCurrent();
+  void EditingDone();
+  TEditorType CurrentEditorType() const { return editorType_; }
+  bool EditActive() const { return editActive_; }
+  const std::string& EditStartText() const { return editStartText_; }
+  int MaxEditLength = 0;
+  TEditorType DefaultEditor = edNormal;
+  char PasswordChar = '*';
+  std::string CheckTrue = "Y", CheckFalse = "N";
+  bool ExcelStyleDecimalSeparator = false;
+  bool Lookup = false, LookupCaseSensitive = false, LookupHistory = false;
+  bool Multilinecells = false;
+  TEditLink* EditLink = nullptr;
+  TCellChecker* CellChecker = nullptr;
+
+  // ----- looks
+  TGridLook Look() const { return look_; }
+  void SetLook(TGridLook v);
+  bool ActiveCellShow() const { return activeCellShow_; }
+  void SetActiveCellShow(bool v);
+  TColor ActiveCellColor() const { return activeCellColor_; }
+  void SetActiveCellColor(TColor v);
+  TColor ActiveCellColorTo() const { return activeCellColorTo_; }
+  void SetActiveCellColorTo(TColor v);
+  TFont* ActiveCellFont() const { return activeCellFont_.get(); }
+  void SetActiveCellFont(TFont* v);
+  TFont* FixedFont() const { return fixedFont_.get(); }
+  TColor SelectionColor = TColorOf(0xEACAB6), SelectionColorTo = clNone, SelectionTextColor = clBlack;
+  bool ShowSelection = true, HideFocusRect = false, FixedAsButtons = false, EnableHTML = true;
+  bool URLShow() const { return urlShow_; }
+  void SetURLShow(bool v);
+  TColor URLColor = clBlue;
+  TVAlignment VAlignment = vtaTop;
+  bool AutoNumAlign = false, EnhRowColMove = true, EnableWheel = true, IntelliZoom = true, Hovering = false;
+  TColor HintColor = clInfoBk;
+  TScrollType ScrollType = ssNormal;
+  TColor ScrollColor = clNone;
+  int ScrollWidth = 16;
+  TScrollBarAlways ScrollBarAlways() const { return scrollBarAlways_; }
+  void SetScrollBarAlways(TScrollBarAlways v);
+  bool IntegralHeight = false;
+  bool SizeWithForm = false;
+  bool SaveFixedCells = true;
+  TColor FixedGradientStart = TColorOf(0xFFFFFF), FixedGradientEnd = TColorOf(0xF0F0F0);
+
+  // ----- option objects
+  TSearchFooter* SearchFooter() const { return searchFooter_.get(); }
+  TFloatingFooter* FloatingFooter() const { return floatingFooter_.get(); }
+  TPrintSettings* PrintSettings() const { return printSettings_.get(); }
+  THTMLSettings* HTMLSettings() const { return htmlSettings_.get(); }
+  TSortSettings* SortSettings() const { return sortSettings_.get(); }
+  TDragDropSettings* DragDropSettings() const { return dragDropSettings_.get(); }
+  TDragScrollOptions* DragScrollOptions() const { return dragScrollOptions_.get(); }
+  void SetDragScrollOptions(TDragScrollOptions* v) { dragScrollOptions_->Assign(v); }
+  TControlLook* ControlLook() const { return controlLook_.get(); }
+  TNavigation* Navigation() const { return navigation_.get(); }
+  TColumnSize* ColumnSize() const { return columnSize_.get(); }
+  TCellNode* CellNode() const { return cellNode_.get(); }
+  TBands* Bands() const { return bands_.get(); }
+  TSizeWhileTyping* SizeWhileTyping() const { return sizeWhileTyping_.get(); }
+  TMouseActions* MouseActions() const { return mouseActions_.get(); }
+  TGrouping* Grouping() const { return grouping_.get(); }
+  TFilter* Filter() const { return filter_.get(); }
+  TBackGround* BackGround() const { return backGround_.get(); }
+  void SetBackGround(TBackGround* v);
+  TBalloonSettings* Balloon() const { return balloon_.get(); }
+  void SetBalloon(TBalloonSettings* v) { balloon_->Assign(v); }
+  TShowModified* ShowModified() const { return showModified_.get(); }
+  void SetShowModified(TShowModified* v) { showModified_->Assign(v); }
+  TStringList* ColumnHeaders() const { return columnHeaders_.get(); }
+  TStringList* RowHeaders() const { return rowHeaders_.get(); }
+  TStringList* LookupItems() const { return lookupItems_.get(); }
+  TControlList* ControlList() const { return controlList_.get(); }
+
+  // ----- events
+  TRowUpdateEvent OnRowUpdate;
+  TCellValidateEvent OnCellValidate;
+  TCellValidateWideEvent OnCellValidateWide;
+  TRowChangingEvent OnRowChanging;
+  TColChangingEvent OnColChanging;
+  TCellChangingEvent OnCellChanging;
+  TGridHintEvent OnGridHint;
+  TGridColorEvent OnGetCellColor, OnGetCellPrintColor;
+  TGridBorderEvent OnGetCellBorder, OnGetCellPrintBorder;
+  TGridAlignEvent OnGetAlignment;
+  TGridFormatEvent OnGetFormat;
+  TGetEditorTypeEvent OnGetEditorType;
+  TIsFixedCellEvent OnIsFixedCell;
+  TCanEditCellEvent OnCanEditCell;
+  TIsPasswordCellEvent OnIsPasswordCell;
+  TGetWordWrapEvent OnGetWordWrap;
+  THasComboEvent OnHasComboBox;
+  TGetCheckEvent OnGetCheckTrue, OnGetCheckFalse;
+  TCellValueEvent OnSaveCell, OnLoadCell;
+  TCellsChangedEvent OnCellsChanged;
+  TGetFloatFormatEvent OnGetFloatFormat;
+  TSelectionChangedEvent OnSelectionChanged;
+  TAutoRowEvent OnAutoInsertRow, OnAutoDeleteRow, OnAutoAddRow;
+  TAutoColEvent OnAutoInsertCol;
+  TUpdateColumnSizeEvent OnUpdateColumnSize;
+  TEllipsClickEvent OnEllipsClick;
+  TCanAddRowEvent OnCanAddRow;
+  TCanInsertRowEvent OnCanInsertRow;
+  TCanDeleteRowEvent OnCanDeleteRow;
+  TEditChangeEvent OnEditChange;
+  TClickCellEvent OnDblClickCell, OnClickCell, OnRightClickCell;
+  TClipboardEvent OnClipboardCopy, OnClipboardCut, OnClipboardPaste;
+  TClipboardCellEvent OnClipboardBeforePasteCell;
+  TEndRowSizeEvent OnEndRowSize;
+  TComboChangeEvent OnComboChange;
+  TComboObjectChangeEvent OnComboObjectChange;
+  TGetEditorPropEvent OnGetEditorProp;
+  TNotifyEvent OnEditingDone;
+
+  // ----- overrides of the class library's and the base grid's operations
+  void Assign(TPersistent* Source) override;
+  void Loaded() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void Invalidate() override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  bool IsFixed(int ACol, int ARow) override;
+  int GetNodeIndent(int ARow) override;
+  bool HasNodes() override;
+  void DrawCellText(TCanvas* ACanvas, int ACol, int ARow, TRect ARect, TGridDrawState AState) override;
+  void UpdateFooter() override;
+  void GetCellColors(int ACol, int ARow, TGridDrawState& AState, bool APrinting, bool AMapHidden, bool ASelection,
+                     TBrush* ABrush, TColor& AColorTo, TFont* AFont, TAlignment& HAlign, TVAlignment& VAlign,
+                     bool& AWordWrap) override;
+
+  // ----- new virtual operations, in slot order
+  // 1
+  virtual void CalcFooter(int ACol);
+  // 2
+  virtual void SetEditCellText(int ACol, int ARow, const std::string& Value);
+  // 3
+  virtual void Reserved1() {}
+  // 4
+  virtual std::string CellTextOrCheck(int ACol, int ARow);
+  // 5
+  virtual std::string GetCurrentCellText();
+  virtual void SetCurrentCellText(const std::string& Value);
+  virtual void SetCurrentEditText(const std::string& Value);
+  // 6
+  virtual void RestoreCellAfterCancel();
+  // 7
+  virtual void ToggleCheck(int ACol, int ARow, bool Toggle);
+  // 8
+  virtual std::string GetDisplayText(int ACol, int ARow);
+  // 9
+  virtual TCellType GetCellType(int ACol, int ARow);
+  virtual TCellGraphic* GetCellGraphic(int ACol, int ARow);
+  virtual int GetCellGraphicWidth(int ACol, int ARow);
+  virtual int GetCellGraphicHeight(int ACol, int ARow);
+  // 10
+  virtual void SelectionChanged(int ALeft, int ATop, int ARight, int ABottom);
+  virtual int Reserved2() { return 0; }
+  virtual void AutoInsertRow(int ARow);
+  virtual void AutoDeleteRow(int ARow);
+  // 11
+  virtual void UpdateColumnSize(int ACol, int& AWidth);
+  virtual void UpdateColumnSizeEx(int ACol, int& AWidth);
+  virtual void Reserved3() {}
+  // 12
+  virtual void EllipsClick(std::string& Text);
+  virtual bool FilterMatch(int ARow);
+  virtual void SaveCell(int ACol, int ARow, std::string& Value);
+  virtual void LoadCell(int ACol, int ARow, std::string& Value);
+  virtual void CellsChanged(TRect R);
+  virtual void CellsLoaded();
+  virtual void CellsSaved();
+  virtual void RowsChanged(int ARow, int ACount);
+  virtual void ColsChanged(int ACol, int ACount);
+  virtual void CellChangedByUser(int ACol, int ARow);
+  // 13: per-cell attribute hooks
+  virtual void GetCellHint(int ACol, int ARow, std::string& HintStr);
+  virtual void GetCellColor(int ACol, int ARow, TGridDrawState AState, TBrush* ABrush, TFont* AFont);
+  virtual void GetCellPrintColor(int ACol, int ARow, TGridDrawState AState, TBrush* ABrush, TFont* AFont);
+  virtual void GetCellBorder(int ACol, int ARow, TPen* APen, TCellBorders& Borders);
+  virtual void GetCellPrintBorder(int ACol, int ARow, TPen* APen, TCellBorders& Borders);
+  virtual void GetCellAlignment(int ACol, int ARow, TAlignment& HAlign, TVAlignment& VAlign);
+  virtual void GetCellFormat(int ACol, TSortStyle& AStyle, std::string& APrefix, std::string& ASuffix);
+  virtual void GetCellEditor(int ACol, int ARow, TEditorType& AEditor);
+  virtual void IsFixedCell(int ACol, int ARow, bool& IsFixed);
+  virtual void CanEditCell(int ACol, int ARow, bool& CanEdit);
+  virtual void IsPasswordCell(int ACol, int ARow, bool& IsPassword);
+  virtual void GetWordWrap(int ACol, int ARow, bool& WordWrap);
+  virtual bool HasComboBox(int ACol, int ARow);
+  virtual void GetCheckTrue(int ACol, int ARow, std::string& Value);
+  virtual void GetCheckFalse(int ACol, int ARow, std::string& Value);
+  virtual int Reserved4() { return 0; }
+  // 14
+  virtual void RemoveMergedRows(int ARow, int ACount);
+  virtual void CanAddRow(bool& CanAdd);
+  virtual void CanInsertRow(int ARow, bool& CanInsert);
+  virtual void AddRow();
+  virtual void ClearRows(int ARow, int ACount);
+  virtual void ClearCols(int ACol, int ACount);
+  virtual void ClearNormalCells();
+  virtual void ClearAll();
+  virtual void ClearRect(int ACol1, int ARow1, int ACol2, int ARow2);
+  virtual int GetVersionNr();
+  virtual std::string GetVersionString();
+  // 15
+  virtual bool ValidateCell(const std::string& Value);
+  virtual bool ValidateWideCell(const std::u16string& Value);
+  // 16
+  virtual void RemoveRowsEx(int ARow, int ACount);
+  virtual void RemoveRows(int ARow, int ACount);
+  virtual void InsertRows(int ARow, int ACount);
+  virtual void RemoveCols(int ACol, int ACount);
+  virtual void InsertCols(int ACol, int ACount);
+  // 17
+  virtual void SubGroup(int ACol);
+  virtual void UnSubGroup();
+  virtual void Group(int ACol);
+  virtual void UnGroup();
+  // 18
+  virtual void SwapRows(int ARow1, int ARow2);
+  virtual void SortByColumn(int ACol);
+  virtual void QSort();
+  virtual void QSortIndexed();
+  virtual void SortSwapRows(int ARow1, int ARow2);
+  virtual int SortCompare(int ACol, int ARow1, int ARow2);
+  virtual void RecalcFooter(int ACol) { CalcFooter(ACol); }
+
+  // The owner form's resize: sizes the grid with the form when SizeWithForm.
+  void FormResize(TObject* Sender);
+  // What the owner form's resize handler holds (its own handler and the grids that follow it).
+  struct TResizeHub;
+
+ protected:
+  TInplaceEdit* CreateEditor() override;
+  bool CanEditShow() override;
+  bool SelectCell(int ACol, int ARow) override;
+  void Paint() override;
+  void Resize() override;
+  void CreateWnd() override;
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  std::string GetEditText(int ACol, int ARow) override;
+  int GetEditLimit() override { return MaxEditLength; }
+  void UpdateScrollBars(bool Forced);
+  // Row and column moves made by the grid's own structural operations report no user move.
+  void RowMoved(int FromIndex, int ToIndex) override;
+  void ColumnMoved(int FromIndex, int ToIndex) override;
+
+ private:
+  friend class TExtInplaceEdit;
+  friend class TGridOptionObject;
+  void HookOwnerForm();
+  void UnhookOwnerForm();
+  bool HasClickableControl(int ACol, int ARow);
+  void ReportRow(int NewRow);
+  void SetEditingOption(bool On);
+  void InsertRowsRaw(int ARow, int ACount);
+  void RemoveRowsRaw(int ARow, int ACount);
+  void ColorRow(int ARow, TColor Value, int Which);
+  void PutHiddenRecord(int APos, int ADisplRow, int AIdx);
+  void TakeHiddenRecord(TGridItem* AItem, int ADisplRow);
+  double ColumnAggregate(int ACol, int FromRow, int ToRow, int Kind);
+
+  // counts and state
+  int fixedFooters_ = 0, fixedRightCols_ = 0;
+  int initialFixedRows_ = 0, initialFixedCols_ = 0, initialRowHeight_ = 21;
+  bool loaded_ = false;
+  int updateCount_ = 0;
+  bool suppressInvalidate_ = false;
+  int lastReportedRow_ = -1;
+  // editing state
+  TEditorType editorType_ = edNormal;
+  std::string editStartText_, validatedText_;
+  TPoint editCell_{-1, -1};
+  bool editActive_ = false, controlEditorShown_ = false, editingSwitchedOff_ = false, editingOnForControl_ = false;
+  int storingFromEditor_ = 0;
+  int validating_ = 0;
+  int selecting_ = 0;
+  int structural_ = 0;
+  bool clickPositioned_ = false;
+  // looks
+  TGridLook look_ = glXP;
+  bool activeCellShow_ = false;
+  TColor activeCellColor_ = clGray, activeCellColorTo_ = clNone;
+  bool urlShow_ = false;
+  TScrollBarAlways scrollBarAlways_ = saNone;
+  // hidden columns
+  std::vector<bool> colVisible_;
+  int numHiddenCols_ = 0;
+  // owned objects
+  std::unique_ptr<TSearchFooter> searchFooter_;
+  std::unique_ptr<TFloatingFooter> floatingFooter_;
+  std::unique_ptr<TPrintSettings> printSettings_;
+  std::unique_ptr<THTMLSettings> htmlSettings_;
+  std::unique_ptr<TSortSettings> sortSettings_;
+  std::unique_ptr<TDragDropSettings> dragDropSettings_;
+  std::unique_ptr<TDragScrollOptions> dragScrollOptions_;
+  std::unique_ptr<TControlLook> controlLook_;
+  std::unique_ptr<TNavigation> navigation_;
+  std::unique_ptr<TColumnSize> columnSize_;
+  std::unique_ptr<TCellNode> cellNode_;
+  std::unique_ptr<TBands> bands_;
+  std::unique_ptr<TSizeWhileTyping> sizeWhileTyping_;
+  std::unique_ptr<TMouseActions> mouseActions_;
+  std::unique_ptr<TGrouping> grouping_;
+  std::unique_ptr<TStringList> columnHeaders_, rowHeaders_, lookupItems_;
+  std::unique_ptr<TFont> fixedFont_, activeCellFont_;
+  std::unique_ptr<TBitmap> rowIndicator_;
+  std::unique_ptr<TCollection> hiddenRows_;
+  std::unique_ptr<TFilter> filter_;
+  std::unique_ptr<TBackGround> backGround_;
+  std::unique_ptr<TBalloonSettings> balloon_;
+  std::unique_ptr<TShowModified> showModified_;
+  std::unique_ptr<TSortIndexList> sortIndexes_;
+  std::unique_ptr<TIntList> lists_[5];
+  std::unique_ptr<TControlList> controlList_;
+  std::shared_ptr<TResizeHub> resizeHub_;
+  std::shared_ptr<bool> formAlive_;
+  TCustomForm* hookedForm_ = nullptr;
+};
+
+// The custom editor link of edCustom cells; its behaviour comes with that feature.
+class TEditLink : public TComponent {
+ public:
+  using TComponent::TComponent;
+  std::string ClassName() const override { return "TEditLink"; }
+};
+
+// The cell checker component: corrects and marks edited text.
+class TCellChecker : public TComponent {
+ public:
+  using TComponent::TComponent;
+  std::string ClassName() const override { return "TCellChecker"; }
+  bool AutoCorrect = false, AutoMarkError = false;
+  virtual std::string Correct(TExtStringGrid* Grid, const std::string& Value, int ACol, int ARow) { return Value; }
+  virtual std::string MarkError(TExtStringGrid* Grid, const std::string& Value, int ACol, int ARow) {
+    return Value;
+  }
+};

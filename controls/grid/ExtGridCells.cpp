@@ -1,0 +1,340 @@
+// Cell text in its other forms, colours by cell and by row, aggregates, the
+// footer row, and the cell style and text steps of the paint.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtUtil.h"
+#include "platform/rtl/Win1252.h"
+
+namespace {
+// A number in the grid's float format; a format the formatter refuses gives "%.2f".
+std::string FormatFloatText(const std::string& Fmt, double Value) {
+  try {
+    return Format(Fmt, {Value});
+  } catch (const Exception&) {
+    return Format("%.2f", {Value});
+  }
+}
+
+// A cell's number in the locale's form ("1,234.5", "(12)"), through the dot form.
+bool TryStrToFloatDot(const std::string& Text, double& Value) {
+  std::string t = Text;
+  for (char& ch : t)
+    if (ch == '.') ch = FormatSettings.DecimalSeparator;
+  return !Text.empty() && TryStrToFloat(t, Value);
+}
+}  // namespace
+
+// ---------------------------------------------------------------- text forms
+std::u16string TExtStringGrid::WideCells(int ACol, int ARow) const { return ExtUtil::DecodeWideText(Cells(ACol, ARow)); }
+
+void TExtStringGrid::SetWideCells(int ACol, int ARow, const std::u16string& Value) {
+  SetCells(ACol, ARow, Utf16ToUtf8(Value));
+}
+
+void TExtStringGrid::SetFloats(int ACol, int ARow, double Value) {
+  SetCells(ACol, ARow, FormatFloatText(FloatFormat, Value));
+}
+
+std::string TExtStringGrid::GetCurrentCellText() {
+  TPoint b = BaseCell(RealColIndex(Col()), Row());
+  return GridCells(b.X, b.Y);
+}
+
+void TExtStringGrid::SetCurrentCellText(const std::string& Value) { SetCells(RealColIndex(Col()), Row(), Value); }
+
+void TExtStringGrid::SetCurrentEditText(const std::string& Value) {
+  TPoint b = BaseCell(Col(), Row());
+  SetEditText(b.X, b.Y, Value);
+}
+
+// ---------------------------------------------------------------- colours
+TColor TExtStringGrid::Colors(int ACol, int ARow) const {
+  TCellProperties* p = CellPropertiesOrNull(ACol, ARow);
+  return p ? p->BrushColor() : clNone;
+}
+
+void TExtStringGrid::SetColors(int ACol, int ARow, TColor Value) {
+  GetCellProperties(ACol, ARow)->SetBrushColor(Value);
+  RepaintCellAt(ACol, ARow);
+}
+
+void TExtStringGrid::SetColorsTo(int ACol, int ARow, TColor Value) {
+  GetCellProperties(ACol, ARow)->SetBrushColorTo(Value);
+  RepaintCellAt(ACol, ARow);
+}
+
+void TExtStringGrid::SetFontColors(int ACol, int ARow, TColor Value) {
+  GetCellProperties(ACol, ARow)->FontColor = Value;
+  RepaintCellAt(ACol, ARow);
+}
+
+bool TExtStringGrid::ReadOnly(int ACol, int ARow) { return GetCellProperties(ACol, ARow)->ReadOnly; }
+void TExtStringGrid::SetReadOnly(int ACol, int ARow, bool Value) { GetCellProperties(ACol, ARow)->ReadOnly = Value; }
+
+TControl* TExtStringGrid::CellControls(int ACol, int ARow) const {
+  TCellProperties* p = CellPropertiesOrNull(ACol, ARow);
+  return p ? p->Control : nullptr;
+}
+
+void TExtStringGrid::ColorRow(int ARow, TColor Value, int Which) {
+  int last = AllColCount() - 1;
+  if (Value == clNone) {
+    // Freeing a cell of a merged area would leave the rest of the area pointing at it:
+    // every area that reaches into the row is split first.
+    for (int c = FixedCols(); c <= last; ++c)
+      if (HasCellProperties(c, ARow) && CellSpan(c, ARow) != TPoint(0, 0)) SplitCells(c, ARow);
+    FreeCellPropertiesRange(FixedCols(), ARow, last, ARow);
+  } else {
+    for (int c = FixedCols(); c <= last; ++c) {
+      TCellProperties* p = GetCellProperties(c, ARow);
+      if (Which == 0) p->SetBrushColor(Value);
+      else if (Which == 1) p->SetBrushColorTo(Value);
+      else p->FontColor = Value;
+    }
+  }
+  RepaintRow(ARow);
+}
+
+void TExtStringGrid::SetRowColor(int ARow, TColor Value) { ColorRow(ARow, Value, 0); }
+void TExtStringGrid::SetRowColorTo(int ARow, TColor Value) { ColorRow(ARow, Value, 1); }
+void TExtStringGrid::SetRowFontColor(int ARow, TColor Value) { ColorRow(ARow, Value, 2); }
+
+void TExtStringGrid::SetRowModified(int ARow, bool v) {
+  MutableRowAttributes(ARow).Modified = v;
+  RepaintRow(ARow);
+}
+
+// ---------------------------------------------------------------- aggregates
+double TExtStringGrid::ColumnAggregate(int ACol, int FromRow, int ToRow, int Kind) {
+  FromRow = std::max(0, FromRow);
+  ToRow = std::min(ToRow, RowCount() - 1);
+  double sum = 0, best = 0;
+  int n = 0;
+  for (int r = FromRow; r <= ToRow; ++r) {
+    std::string t = ExtUtil::PlainNumberText(Cells(ACol, r));
+    double v = 0;
+    if (!TryStrToFloatDot(t, v)) continue;
+    if (n == 0 || (Kind == 2 && v < best) || (Kind == 3 && v > best)) best = v;
+    sum += v;
+    ++n;
+  }
+  if (n == 0) return 0;  // no data rows: every aggregate is 0, never a division by zero
+  switch (Kind) {
+    case 0: return sum;
+    case 1: return sum / n;
+    default: return best;
+  }
+}
+
+double TExtStringGrid::ColumnSum(int ACol, int FromRow, int ToRow) { return ColumnAggregate(ACol, FromRow, ToRow, 0); }
+double TExtStringGrid::ColumnAvg(int ACol, int FromRow, int ToRow) { return ColumnAggregate(ACol, FromRow, ToRow, 1); }
+double TExtStringGrid::ColumnMin(int ACol, int FromRow, int ToRow) { return ColumnAggregate(ACol, FromRow, ToRow, 2); }
+double TExtStringGrid::ColumnMax(int ACol, int FromRow, int ToRow) { return ColumnAggregate(ACol, FromRow, ToRow, 3); }
+
+// ---------------------------------------------------------------- footer row
+void TExtStringGrid::UpdateFooter() {
+  // The footer panel itself comes with the floating footer; the row repaints.
+  if (floatingFooter_ && floatingFooter_->Visible()) RepaintRow(RowCount() - 1);
+}
+
+void TExtStringGrid::CalcFooter(int ACol) {
+  TFloatingFooter* f = floatingFooter_.get();
+  if (!f->Visible() || f->FooterStyle != fsFixedLastRow || !f->CalcActive) return;
+  int h = f->CalculateHiddenRows ? NumHiddenRows() : 0;
+  int last = RowCount() - 1;
+  int c1 = ACol < 0 ? 0 : ACol, c2 = ACol < 0 ? ColCount() - 1 : ACol;
+  for (int c = c1; c <= c2; ++c) {
+    TCellProperties* p = CellPropertiesOrNull(c, last);
+    if (!p) continue;
+    int kind = p->FooterCalc & 0x7F;
+    std::string v;
+    switch (kind) {
+      case 1: v = FormatFloatText(FloatFormat, ColumnSum(c, FixedRows(), RowCount() - 2 + h)); break;
+      case 2: v = FormatFloatText(FloatFormat, ColumnAvg(c, FixedRows(), RowCount() - 2 + h)); break;
+      case 4: v = FormatFloatText(FloatFormat, ColumnMin(c, FixedRows(), RowCount() - 2 + h)); break;
+      case 5: v = FormatFloatText(FloatFormat, ColumnMax(c, FixedRows(), RowCount() - 2 + h)); break;
+      case 3: v = std::to_string(RowCount() - 1 - FixedRows() + h); break;
+      case 7:
+        if (f->OnCalcFooter) f->OnCalcFooter(this, c, RowCount() - 1 + h, v);
+        break;
+      default: break;
+    }
+    SetGridCells(c, last, v);
+  }
+}
+
+// ---------------------------------------------------------------- the cell style and text steps
+void TExtStringGrid::GetCellColors(int ACol, int ARow, TGridDrawState& AState, bool APrinting, bool AMapHidden,
+                                   bool ASelection, TBrush* ABrush, TColor& AColorTo, TFont* AFont,
+                                   TAlignment& HAlign, TVAlignment& VAlign, bool& AWordWrap) {
+  AColorTo = clNone;
+  int rc = AMapHidden ? RealColIndex(ACol) : ACol;
+  bool fixed = (AState & gdFixed) || ACol < FixedCols() || ARow < FixedRows();
+  if (fixed) {
+    ABrush->SetColor(FixedColor());
+    AFont->Assign(fixedFont_.get());
+  } else {
+    ABrush->SetColor(Color());
+    TColor band = bands_->BandColor(ARow, APrinting);
+    if (band != clNone) ABrush->SetColor(band);
+  }
+  TCellProperties* p = CellPropertiesOrNull(rc, ARow);
+  if (p) {
+    if (p->BrushColorTo() != clNone) AColorTo = p->BrushColorTo();
+    HAlign = p->Alignment;
+    VAlign = p->VAlignment();
+    AWordWrap = p->WordWrap();
+  } else {
+    VAlign = VAlignment;
+    AWordWrap = WordWrap();
+  }
+  if (ASelection && ShowSelection && !fixed && (AState & gdSelected) && !(AState & gdFocused)) {
+    ABrush->SetColor(SelectionColor);
+    AFont->SetColor(SelectionTextColor);
+    AColorTo = SelectionColorTo;
+  }
+  GetCellColor(rc, ARow, AState, ABrush, AFont);
+  GetCellAlignment(rc, ARow, HAlign, VAlign);
+  GetWordWrap(rc, ARow, AWordWrap);
+}
+
+void TExtStringGrid::DrawCellText(TCanvas* ACanvas, int ACol, int ARow, TRect ARect, TGridDrawState AState) {
+  std::string s = Cells(RealColIndex(ACol), ARow);
+  if (s.empty()) return;
+  if (IsPasswordCellAt(ACol, ARow)) ExtUtil::FillWithChar(s, PasswordChar);
+  TAlignment ha = taLeftJustify;
+  TVAlignment va = VAlignment;
+  bool ww = false;
+  if (TCellProperties* p = CellPropertiesOrNull(RealColIndex(ACol), ARow)) ha = p->Alignment, va = p->VAlignment();
+  GetCellAlignment(RealColIndex(ACol), ARow, ha, va);
+  (void)ww;
+  TSize e = ACanvas->TextExtent(s);
+  int x = ARect.Left + 2;
+  if (ha == taRightJustify) x = ARect.Right - 2 - e.cx;
+  if (ha == taCenter) x = ARect.Left + (ARect.Width() - e.cx) / 2;
+  int y = ARect.Top + 2;
+  if (va == vtaCenter) y = ARect.Top + (ARect.Height() - e.cy) / 2;
+  if (va == vtaBottom) y = ARect.Bottom - 2 - e.cy;
+  TBrushStyle bs = ACanvas->Brush()->Style();
+  ACanvas->Brush()->SetStyle(bsClear);
+  ACanvas->TextRect(ARect, x, y, s);
+  ACanvas->Brush()->SetStyle(bs);
+}
+
+// ---------------------------------------------------------------- per-cell attribute hooks
+void TExtStringGrid::GetCellHint(int ACol, int ARow, std::string& HintStr) {
+  if (OnGridHint) OnGridHint(this, ARow, ACol, HintStr);
+}
+
+void TExtStringGrid::GetCellColor(int ACol, int ARow, TGridDrawState AState, TBrush* ABrush, TFont* AFont) {
+  if (activeCellShow_) {
+    bool rowHeader = FixedCols() > 0 && ACol == 0 && ARow == Row() && ARow >= FixedRows();
+    bool colHeader = FixedRows() >= 1 && ARow == 0 && DisplColIndex(ACol) == Col() && ACol >= FixedCols();
+    if (rowHeader || colHeader) {
+      AFont->Assign(activeCellFont_.get());
+      ABrush->SetColor(activeCellColor_);
+    }
+  }
+  if (TCellProperties* p = CellPropertiesOrNull(ACol, ARow)) {
+    if (p->BrushColor() != clNone) ABrush->SetColor(p->BrushColor());
+    if (p->FontColor != clNone) AFont->SetColor(p->FontColor);
+    if (p->FontStyle != 0) AFont->SetStyle(p->FontStyle);
+    if (p->FontSize != 0) AFont->SetSize(p->FontSize);
+    if (!p->FontName.empty()) AFont->SetName(p->FontName);
+  }
+  if (OnGetCellColor) OnGetCellColor(this, ARow, ACol, AState, ABrush, AFont);
+}
+
+void TExtStringGrid::GetCellPrintColor(int ACol, int ARow, TGridDrawState AState, TBrush* ABrush, TFont* AFont) {
+  if (OnGetCellPrintColor) OnGetCellPrintColor(this, ARow, ACol, AState, ABrush, AFont);
+}
+
+void TExtStringGrid::GetCellBorder(int ACol, int ARow, TPen* APen, TCellBorders& Borders) {
+  if (grouping_->HeaderUnderline && ACol >= 1 && GetCellType(0, ARow) == ctNode) {
+    Borders = cbBottom;
+    APen->SetColor(grouping_->HeaderLineColor);
+    APen->SetWidth(grouping_->HeaderLineWidth);
+  }
+  if (grouping_->SummaryLine && ACol >= 1 && GetCellType(0, ARow) == ctSummary) {
+    Borders = cbTop;
+    APen->SetColor(grouping_->SummaryLineColor);
+    APen->SetWidth(grouping_->SummaryLineWidth);
+  }
+  if (OnGetCellBorder) OnGetCellBorder(this, ARow, ACol, APen, Borders);
+}
+
+void TExtStringGrid::GetCellPrintBorder(int ACol, int ARow, TPen* APen, TCellBorders& Borders) {
+  if (OnGetCellPrintBorder) OnGetCellPrintBorder(this, ARow, ACol, APen, Borders);
+}
+
+void TExtStringGrid::GetCellAlignment(int ACol, int ARow, TAlignment& HAlign, TVAlignment& VAlign) {
+  if (ACol == 0 && mouseActions_->HotmailRowSelect()) HAlign = taCenter;
+  if (OnGetAlignment) OnGetAlignment(this, ARow, ACol, HAlign, VAlign);
+}
+
+void TExtStringGrid::GetCellFormat(int ACol, TSortStyle& AStyle, std::string& APrefix, std::string& ASuffix) {
+  if (OnGetFormat) OnGetFormat(this, ACol, AStyle, APrefix, ASuffix);
+}
+
+void TExtStringGrid::GetCellEditor(int ACol, int ARow, TEditorType& AEditor) {
+  if (OnGetEditorType) OnGetEditorType(this, ACol, ARow, AEditor);
+}
+
+void TExtStringGrid::IsFixedCell(int ACol, int ARow, bool& IsFixed) {
+  if (!IsFixed) {
+    IsFixed = (FixedRowAlways && ARow <= initialFixedRows_ && RowCount() == initialFixedRows_) ||
+              (FixedColAlways && ACol < initialFixedCols_ && ColCount() == initialFixedCols_) ||
+              ACol < FixedCols() || ARow < FixedRows();
+  }
+  if (!IsFixed && OnIsFixedCell) OnIsFixedCell(this, ARow, ACol, IsFixed);
+}
+
+void TExtStringGrid::CanEditCell(int ACol, int ARow, bool& CanEdit) {
+  TPoint b = BaseCell(ACol, ARow);
+  if (TCellProperties* p = CellPropertiesOrNull(b.X, b.Y); p && CanEdit) {
+    CanEdit = !p->ReadOnly;
+    if (!(Options() & goEditing) && !editingSwitchedOff_ && !mouseActions_->RangeSelectAndEdit) CanEdit = false;
+  }
+  if (OnCanEditCell) OnCanEditCell(this, b.Y, b.X, CanEdit);
+}
+
+void TExtStringGrid::IsPasswordCell(int ACol, int ARow, bool& IsPassword) {
+  if (OnIsPasswordCell) OnIsPasswordCell(this, ARow, ACol, IsPassword);
+}
+
+void TExtStringGrid::GetWordWrap(int ACol, int ARow, bool& WordWrap) {
+  if (OnGetWordWrap) OnGetWordWrap(this, ACol, ARow, WordWrap);
+}
+
+bool TExtStringGrid::HasComboBox(int ACol, int ARow) {
+  bool r = false;
+  if (OnHasComboBox) OnHasComboBox(this, ACol, ARow, r);
+  return r;
+}
+
+void TExtStringGrid::GetCheckTrue(int ACol, int ARow, std::string& Value) {
+  Value = CheckTrue;
+  if (OnGetCheckTrue) OnGetCheckTrue(this, ACol, ARow, Value);
+}
+
+void TExtStringGrid::GetCheckFalse(int ACol, int ARow, std::string& Value) {
+  Value = CheckFalse;
+  if (OnGetCheckFalse) OnGetCheckFalse(this, ACol, ARow, Value);
+}
+
+bool TExtStringGrid::IsPasswordCellAt(int ACol, int ARow) {
+  bool r = false;
+  IsPasswordCell(ACol, ARow, r);
+  return r;
+}
+
+bool TExtStringGrid::IsFixed(int ACol, int ARow) {
+  TPoint b = BaseCell(RealColIndex(ACol), ARow);
+  if (b.Y >= RowCount() - fixedFooters_ || b.X >= ColCount() - fixedRightCols_) return true;
+  bool f = false;
+  IsFixedCell(b.X, b.Y, f);
+  return f;
+}

@@ -1,0 +1,293 @@
+// The editing path: moving the current cell, switching editing per cell,
+// choosing the editor, validating and storing the edited text.
+#include <algorithm>
+
+#include "controls/grid/ExtGrid.h"
+#include "platform/rtl/Win1252.h"
+
+namespace {
+
+bool IsTextEditor(TEditorType t) {
+  switch (t) {
+    case edNormal: case edNumeric: case edPositiveNumeric: case edFloat: case edCapital: case edMixedCase:
+    case edPassword: case edLowerCase: case edUpperCase:
+      return true;
+    default:
+      return false;
+  }
+}
+}  // namespace
+
+TInplaceEdit* TExtStringGrid::CreateEditor() { return new TExtInplaceEdit(this); }
+
+TCellType TExtStringGrid::GetCellType(int ACol, int ARow) {
+  TCellGraphic* g = GetCellGraphic(ACol, ARow);
+  return g ? g->CellType : ctEmpty;
+}
+
+TCellGraphic* TExtStringGrid::GetCellGraphic(int ACol, int ARow) {
+  TCellProperties* p = CellPropertiesOrNull(ACol, ARow);
+  return p ? dynamic_cast<TCellGraphic*>(p->Graphic.get()) : nullptr;
+}
+
+bool TExtStringGrid::HasClickableControl(int ACol, int ARow) {
+  TPoint b = BaseCell(ACol, ARow);
+  switch (GetCellType(b.X, b.Y)) {
+    case ctCheckBox: case ctDataCheckBox: case ctRadio: case ctButton: case ctBitButton: case ctVirtCheckBox:
+    case ctRowCheckBox:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TExtStringGrid::SetEditingOption(bool On) {
+  TGridOptions o = Options();
+  if (((o & goEditing) != 0) == On) return;
+  suppressInvalidate_ = true;
+  SetOptions(On ? (o | goEditing) : (o & ~goEditing));
+  // The suppression is for this write only: a later repaint must never be swallowed.
+  suppressInvalidate_ = false;
+}
+
+bool TExtStringGrid::IsEditableCell(int ACol, int ARow) {
+  if (!(Options() & goEditing) && !mouseActions_->RangeSelectAndEdit && !editingSwitchedOff_) return false;
+  TPoint b = BaseCell(ACol, ARow);
+  bool can = true;
+  CanEditCell(b.X, b.Y, can);
+  bool fixed = false;
+  IsFixedCell(b.X, b.Y, fixed);
+  return can && !fixed;
+}
+
+bool TExtStringGrid::SelectCell(int ACol, int ARow) {
+  if (selecting_) return true;
+  if (floatingFooter_->Visible() && floatingFooter_->FooterStyle == fsFixedLastRow && ARow == RowCount() - 1)
+    return false;
+  if (ACol < 0 || ARow < 0) return false;
+  bool allow = true;
+  if (ARow != Row() && OnRowChanging) OnRowChanging(this, Row(), ARow, allow);
+  if (ACol != Col() && OnColChanging) OnColChanging(this, Col(), ACol, allow);
+  if ((ACol != Col() || ARow != Row()) && OnCellChanging) OnCellChanging(this, Row(), Col(), ARow, ACol, allow);
+  if (ACol == 0 && HasNodes() && !(Options() & goRowSelect)) return false;
+  if (!allow) return false;
+
+  std::string newText = Cells(RealColIndex(ACol), ARow);
+  bool editorFocused = InplaceEditor() && InplaceEditor()->Focused();
+
+  // Editing is switched per cell: off on read-only cells, on again on the next editable one,
+  // and on for a clickable control only while that cell is current.
+  bool clickable = HasClickableControl(ACol, ARow);
+  if (editingOnForControl_ && !clickable) {
+    editingOnForControl_ = false;
+    SetEditingOption(false);
+  }
+  if (clickable) {
+    bool can = true;
+    CanEditCell(ACol, ARow, can);
+    if (can && !(Options() & (goEditing | goRowSelect))) {
+      SetEditingOption(true);
+      editingOnForControl_ = true;
+    }
+  } else {
+    bool can = (Options() & goEditing) || editingSwitchedOff_;
+    CanEditCell(ACol, ARow, can);
+    if (can) {
+      editingSwitchedOff_ = false;
+      SetEditingOption(true);
+    } else {
+      if (EditorMode() && !editorFocused) HideEditor();
+      if (Options() & goEditing) {
+        SetEditingOption(false);
+        editingSwitchedOff_ = true;
+      }
+    }
+  }
+
+  bool result;
+  if (!editActive_ || editorFocused) {
+    result = !IsFixed(ACol, ARow) && TBaseGrid::SelectCell(ACol, ARow);
+  } else {
+    result = ValidateCell(GetCurrentCellText()) && TBaseGrid::SelectCell(ACol, ARow);
+  }
+  if (activeCellShow_ || ActiveRowShow()) {
+    RepaintRow(Row());
+    RepaintRow(ARow);
+  }
+  if (!result) return false;
+  if (!(ComponentState() & csLoading)) ReportRow(ARow);
+  editStartText_ = newText;
+  if (!(Options() & goAlwaysShowEditor) && !navigation_->AlwaysEdit) editActive_ = false;
+  return true;
+}
+
+bool TExtStringGrid::CanEditShow() {
+  if (storingFromEditor_) return false;
+  bool inherited = TBaseGrid::CanEditShow();
+  if (ComponentState() & csDesigning) return inherited;
+  if (editActive_ && controlEditorShown_) return false;
+  TPoint b = BaseCell(RealColIndex(Col()), Row());
+  if (inherited && !editActive_) {
+    if (HasClickableControl(b.X, b.Y)) return false;
+    editStartText_ = GetCurrentCellText();
+    editorType_ = DefaultEditor;
+    GetCellEditor(b.X, b.Y, editorType_);
+    if (editorType_ == edNone) return false;
+    editActive_ = true;
+    editCell_ = b;
+    if (!IsTextEditor(editorType_)) {
+      ShowCellEditor(b.X, b.Y);
+      if (controlEditorShown_) return false;
+      // No control for this kind yet: it edits as plain text.
+    }
+  }
+  return inherited;
+}
+
+std::string TExtStringGrid::GetEditText(int ACol, int ARow) {
+  TPoint b = BaseCell(ACol, ARow);
+  return TBaseGrid::GetEditText(b.X, b.Y);
+}
+
+bool TExtStringGrid::ValidateCell(const std::string& Value) {
+  if (!editActive_ || storingFromEditor_ || validating_) return true;
+  TGridCountScope guard(validating_);
+  if (Value == editStartText_) return true;
+  int c = editCell_.X, r = editCell_.Y;
+  if (c < 0 || r < 0) return true;
+  std::string v = Value;
+  bool valid = true;
+  bool advance = navigation_->AdvanceOnEnter;
+  navigation_->AdvanceOnEnter = false;
+  struct TRestore {
+    bool& Flag;
+    bool Value;
+    ~TRestore() { Flag = Value; }
+  } restore{navigation_->AdvanceOnEnter, advance};
+  if (CellChecker && CellChecker->AutoCorrect) v = CellChecker->Correct(this, v, c, r);
+  if (OnCellValidate) OnCellValidate(this, c, r, v, valid);
+  if (v != editStartText_ && showModified_->Enabled && valid) SetRowModified(r, true);
+  if (CellChecker && CellChecker->AutoMarkError) v = CellChecker->MarkError(this, v, c, r);
+  if (valid) {
+    if (UndoRedo()) UndoRedo()->Add(c, r, editStartText_, v);
+    {
+      TGridCountScope store(storingFromEditor_);
+      SetCells(c, r, v);
+    }
+    editStartText_ = v;
+    CellsChanged(TRect(c, r, c, r));
+    return true;
+  }
+  // Refused: the cell gets back its text from before the edit (or the handler's correction),
+  // the edited cell is current again and its editor shows.
+  std::string back = v != Value ? v : editStartText_;
+  {
+    TGridCountScope store(storingFromEditor_);
+    SetCells(c, r, back);
+  }
+  if (Col() != c || Row() != r) {
+    TGridCountScope sel(selecting_);
+    FocusCell(c, r, true);
+  }
+  if (Options() & goEditing) ShowEditor();
+  return false;
+}
+
+bool TExtStringGrid::ValidateWideCell(const std::u16string& Value) {
+  if (!editActive_ || storingFromEditor_ || validating_) return true;
+  std::u16string v = Value;
+  bool valid = true;
+  if (OnCellValidateWide) OnCellValidateWide(this, editCell_.X, editCell_.Y, v, valid);
+  if (!valid) return false;
+  return ValidateCell(Utf16ToUtf8(v));
+}
+
+void TExtStringGrid::SetEditCellText(int ACol, int ARow, const std::string& Value) {
+  TBaseGrid::SetEditText(DisplColIndex(ACol), ARow, Value);
+  SetCells(ACol, ARow, Value);
+}
+
+void TExtStringGrid::RestoreCellAfterCancel() {
+  int c = RealColIndex(Col());
+  SetCells(c, Row(), editStartText_);
+  SetCells(c, Row(), Cells(c, Row()));
+  editActive_ = false;
+}
+
+void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
+  // The in-cell editor controls come with their own feature; no kind has a control yet,
+  // so the caller falls back to the inplace editor and nothing is marked shown.
+  controlEditorShown_ = false;
+}
+
+void TExtStringGrid::HideCellEditor() {
+  if (!controlEditorShown_) return;
+  controlEditorShown_ = false;
+  editActive_ = false;
+  if (editorType_ != edNormal) EditingDone();
+}
+
+void TExtStringGrid::EndCellControlEdit() {
+  if (EditorMode()) HideEditor();
+  if (controlEditorShown_) HideCellEditor();
+  editActive_ = false;
+}
+
+void TExtStringGrid::HandleEditorKey(WORD Key, TShiftState Shift) {
+  EndCellControlEdit();
+  if (Key == VK_TAB || Key == VK_LEFT || Key == VK_RIGHT || Key == VK_UP || Key == VK_DOWN) KeyDown(Key, Shift);
+  if (CanFocus()) SetFocus();
+  if (Key == VK_RETURN && navigation_->AdvanceOnEnter) AdvanceCell(Col(), Row(), Shift & ssShift);
+}
+
+void TExtStringGrid::TabToNextCell(bool Backwards) {
+  int cols = ColCount() - fixedRightCols_, rows = RowCount() - fixedFooters_;
+  int c = Col(), r = Row();
+  // One pass over the scrolling cells at most.
+  int total = std::max(0, (cols - FixedCols()) * (rows - FixedRows()));
+  for (int i = 0; i < total; ++i) {
+    if (!Backwards) {
+      if (++c >= cols) c = FixedCols(), ++r;
+      if (r >= rows) return;
+    } else {
+      if (--c < FixedCols()) c = cols - 1, --r;
+      if (r < FixedRows()) return;
+    }
+    if (TabStops(c)) {
+      FocusCell(c, r, true);
+      return;
+    }
+  }
+}
+
+void TExtStringGrid::AdvanceCell(int ACol, int ARow, bool Backwards) {
+  int cols = ColCount() - fixedRightCols_, rows = RowCount() - fixedFooters_;
+  int c = ACol, r = ARow;
+  if (navigation_->AdvanceDirection == adLeftRight) {
+    c += Backwards ? -1 : 1;
+    if (c >= cols) c = FixedCols(), ++r;
+    if (c < FixedCols()) c = cols - 1, --r;
+  } else {
+    r += Backwards ? -1 : 1;
+    if (r >= rows) r = FixedRows(), ++c;
+    if (r < FixedRows()) r = rows - 1, --c;
+  }
+  if (c < FixedCols() || c >= cols || r < FixedRows() || r >= rows) return;
+  FocusCell(c, r, true);
+}
+
+void TExtStringGrid::ShowEditorAtCurrent() {
+  if (HasClickableControl(Col(), Row())) return;
+  ClampInView(TGridCoord{Col(), Row()});
+  ShowEditor();
+}
+
+void TExtStringGrid::EditingDone() {
+  if (OnEditingDone) OnEditingDone(this);
+}
+
+void TExtStringGrid::KeyDown(WORD& Key, TShiftState Shift) {
+  bool cancel = Key == VK_ESCAPE && editActive_;
+  TBaseGrid::KeyDown(Key, Shift);
+  if (cancel) editActive_ = false;
+}

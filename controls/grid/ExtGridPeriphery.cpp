@@ -1,0 +1,69 @@
+// Slots of the component whose behaviour comes with later features (cell
+// graphics, sorting, grouping, column sizing, the cell stream hooks). Each
+// does what the grid needs until then: nothing visible, or the plain answer.
+#include "controls/grid/ExtGrid.h"
+
+int TExtStringGrid::GetNodeIndent(int) { return 0; }
+bool TExtStringGrid::HasNodes() { return false; }
+std::string TExtStringGrid::CellTextOrCheck(int ACol, int ARow) { return Cells(ACol, ARow); }
+void TExtStringGrid::ToggleCheck(int, int, bool) {}
+std::string TExtStringGrid::GetDisplayText(int ACol, int ARow) {
+  bool isFloat = false;
+  std::string fmt = FloatFormat;
+  if (OnGetFloatFormat) OnGetFloatFormat(this, ACol, ARow, isFloat, fmt);
+  return Cells(ACol, ARow);
+}
+int TExtStringGrid::GetCellGraphicWidth(int, int) { return 0; }
+int TExtStringGrid::GetCellGraphicHeight(int, int) { return 0; }
+void TExtStringGrid::SelectionChanged(int ALeft, int ATop, int ARight, int ABottom) {
+  if (OnSelectionChanged) OnSelectionChanged(this, ALeft, ATop, ARight, ABottom);
+}
+void TExtStringGrid::AutoInsertRow(int ARow) {
+  if (OnAutoInsertRow) OnAutoInsertRow(this, ARow);
+}
+void TExtStringGrid::AutoDeleteRow(int ARow) {
+  if (OnAutoDeleteRow) OnAutoDeleteRow(this, ARow);
+}
+void TExtStringGrid::UpdateColumnSize(int ACol, int& AWidth) {
+  if (OnUpdateColumnSize) OnUpdateColumnSize(this, ACol, AWidth);
+}
+void TExtStringGrid::UpdateColumnSizeEx(int ACol, int& AWidth) {
+  if (OnUpdateColumnSize) OnUpdateColumnSize(this, ACol, AWidth);
+}
+void TExtStringGrid::EllipsClick(std::string& Text) {
+  if (OnEllipsClick) OnEllipsClick(this, Col(), Row(), Text);
+}
+bool TExtStringGrid::FilterMatch(int) { return true; }
+void TExtStringGrid::SaveCell(int ACol, int ARow, std::string& Value) {
+  if (OnSaveCell) OnSaveCell(this, ACol, ARow, Value);
+}
+void TExtStringGrid::LoadCell(int ACol, int ARow, std::string& Value) {
+  if (OnLoadCell) OnLoadCell(this, ACol, ARow, Value);
+}
+void TExtStringGrid::CellsChanged(TRect R) {
+  if (OnCellsChanged) OnCellsChanged(this, R);
+}
+void TExtStringGrid::CellsLoaded() {}
+void TExtStringGrid::CellsSaved() {}
+void TExtStringGrid::RowsChanged(int, int) {}
+void TExtStringGrid::ColsChanged(int, int) {}
+void TExtStringGrid::CellChangedByUser(int, int) {}
+int TExtStringGrid::GetVersionNr() { return 1; }
+std::string TExtStringGrid::GetVersionString() { return "1.0"; }
+void TExtStringGrid::SubGroup(int) {}
+void TExtStringGrid::UnSubGroup() {}
+void TExtStringGrid::Group(int) {}
+void TExtStringGrid::UnGroup() {}
+void TExtStringGrid::SortByColumn(int) {}
+void TExtStringGrid::QSort() {}
+void TExtStringGrid::QSortIndexed() {}
+void TExtStringGrid::SortSwapRows(int ARow1, int ARow2) { SwapRows(ARow1, ARow2); }
+int TExtStringGrid::SortCompare(int ACol, int ARow1, int ARow2) { return Cells(ACol, ARow1).compare(Cells(ACol, ARow2)); }
+void TExtStringGrid::AutoSizeRow(int) {}
+int TExtStringGrid::RowLineCapacity(int ARow) {
+  int lh = Canvas()->TextHeight("Xg");
+  return lh > 0 ? std::max(1, RowHeights(ARow) / lh) : 1;
+}
+void TExtStringGrid::SizeRowForLines(int ARow, int ALines, int AMargin) {
+  SetRowHeights(ARow, ALines * Canvas()->TextHeight("Xg") + AMargin);
+}

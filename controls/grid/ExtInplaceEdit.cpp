@@ -1,0 +1,325 @@
+// The grid's inplace editor: per-type character filtering, the length limit
+// for typing and pasting, validation on Return, Tab, Up and Down, and the
+// cell's colours.
+#include <algorithm>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtUtil.h"
+#include "platform/gui/Clipbrd.h"
+#include "platform/gui/Messages.h"
+#include "platform/gui/Windows.h"
+
+namespace {
+// Characters of a text (UTF-8 sequences count once).
+int CharCount(const std::string& s) {
+  int n = 0;
+  for (unsigned char ch : s)
+    if ((ch & 0xC0) != 0x80) ++n;
+  return n;
+}
+
+}  // namespace
+
+TExtInplaceEdit::TExtInplaceEdit(TExtStringGrid* AOwner) : TInplaceEdit(AOwner), grid_(AOwner) {}
+
+void TExtInplaceEdit::SetVAlign(bool v) {
+  if (v == vAlign_) return;
+  vAlign_ = v;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+void TExtInplaceEdit::SetWordWrap(bool v) {
+  if (v == wordWrap_) return;
+  wordWrap_ = v;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+void TExtInplaceEdit::CreateParams(TCreateParams& Params) {
+  TInplaceEdit::CreateParams(Params);
+  wordWrap_ = grid_->WordWrap();
+  if (vAlign_) Params.Style |= ES_RIGHT;
+  if (grid_->CurrentEditorType() == edPassword) {
+    Params.Style |= ES_PASSWORD;
+    Params.Style &= ~ES_MULTILINE;
+  }
+  if (wordWrap_) Params.Style &= ~ES_AUTOHSCROLL;
+  Params.Style |= ES_WANTRETURN;
+  if (!grid_->Navigation()->AllowCtrlEnter) Params.Style &= ~ES_MULTILINE;
+  completionPending_ = false;
+  typed_ = true;
+}
+
+void TExtInplaceEdit::CreateWnd() {
+  TInplaceEdit::CreateWnd();
+  SetPasswordChar(grid_->CurrentEditorType() == edPassword ? grid_->PasswordChar : '\0');
+  LengthLimit = static_cast<int16_t>(grid_->MaxEditLength);
+}
+
+void TExtInplaceEdit::UpdateContents() {
+  TInplaceEdit::UpdateContents();
+  LengthLimit = static_cast<int16_t>(grid_->MaxEditLength);
+  SetPasswordChar(grid_->CurrentEditorType() == edPassword ? grid_->PasswordChar : '\0');
+  TCanvas* cv = grid_->Canvas();
+  TGridDrawState st = 0;
+  TColor to = clNone;
+  TAlignment ha = taLeftJustify;
+  TVAlignment va = vtaTop;
+  bool ww = false;
+  cv->Font()->Assign(grid_->Font());
+  grid_->GetCellColors(grid_->Col(), grid_->Row(), st, false, true, false, cv->Brush(), to, cv->Font(), ha, va, ww);
+  SetColor(cv->Brush()->Color());
+  Font()->Assign(cv->Font());
+}
+
+void TExtInplaceEdit::BoundsChanged() {
+  TInplaceEdit::BoundsChanged();
+  TRect r = grid_->CellRectEx(grid_->Col(), grid_->Row());
+  if (r.Width() <= 1 || r.Height() <= 1) return;
+  int left = r.Left + (grid_->UseRightToLeftAlignment() ? 1 : 0);
+  SetBounds(left, r.Top, r.Width() - 1, r.Height() - 1);
+}
+
+void TExtInplaceEdit::Change() {
+  TInplaceEdit::Change();
+  if (grid_->OnEditChange) grid_->OnEditChange(grid_, grid_->Col(), grid_->Row(), Text());
+}
+
+void TExtInplaceEdit::WMGetDlgCode(TMessage& Message) { TInplaceEdit::WMGetDlgCode(Message); }
+
+void TExtInplaceEdit::WMKeyDown(TMessage& Message) { TInplaceEdit::WMKeyDown(Message); }
+
+void TExtInplaceEdit::PutBack(const std::string& Text) {
+  SetText(Text);
+  if (grid_->Navigation()->EditSelectAll)
+    SelectAll();
+  else
+    SetSel(static_cast<int>(Text.size()), static_cast<int>(Text.size()));
+}
+
+void TExtInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
+  TNavigation* nav = grid_->Navigation();
+  bool ctrl = Shift & ssCtrl;
+  switch (Key) {
+    case VK_ESCAPE:
+      SetText(grid_->EditStartText());
+      grid_->RestoreCellAfterCancel();
+      grid_->EndCellControlEdit();
+      Key = 0;
+      return;
+    case VK_TAB:
+      if (!(grid_->Options() & goTabs)) break;
+      // A refused text keeps the cell current, as Return does.
+      if (!grid_->ValidateCell(Text())) {
+        PutBack(grid_->GetCurrentCellText());
+        Key = 0;
+        return;
+      }
+      grid_->EndCellControlEdit();
+      grid_->TabToNextCell(Shift & ssShift);
+      Key = 0;
+      return;
+    case VK_UP:
+    case VK_DOWN: {
+      bool edge = Key == VK_UP ? CaretLine() == 0 : CaretLine() >= LineCount() - 1;
+      if (!edge) return;  // the caret moves between the text's lines
+      std::string typed = Text();
+      {
+        TGridCountScope store(grid_->storingFromEditor_);
+        grid_->SetCurrentCellText(typed);
+      }
+      if (!grid_->ValidateCell(typed)) {
+        PutBack(typed);
+        Key = 0;
+        return;
+      }
+      break;
+    }
+    case VK_RETURN:
+      if (nav->LineFeedOnEnter && ctrl) {
+        InsertText("\r\n");
+        Key = 0;
+        return;
+      }
+      if (!nav->LineFeedOnEnter && !ctrl) {
+        std::string typed = Text();
+        if (!grid_->ValidateCell(typed)) {
+          PutBack(typed);
+          Key = 0;
+          return;
+        }
+      }
+      break;
+    default: break;
+  }
+  typed_ = Key != VK_BACK && Key != VK_DELETE;
+  TInplaceEdit::KeyDown(Key, Shift);
+}
+
+bool TExtInplaceEdit::FilterChar(char32_t& Ch) {
+  if (Ch == 8 || Ch == 27 || Ch == 13) return true;
+  // The limit counts characters of a plain text; a masked text has the mask's length and is overwritten.
+  if (LengthLimit > 0 && !IsMasked() && CharCount(Text()) >= LengthLimit && SelLength() == 0) return false;
+  if (grid_->ExcelStyleDecimalSeparator && Ch == '.') Ch = static_cast<char32_t>(FormatSettings.DecimalSeparator);
+  std::string t = Text();
+  int ss = SelStart(), sl = SelLength();
+  auto outsideSel = [&](char c) {
+    std::string rest = t.substr(0, static_cast<size_t>(ss)) + t.substr(static_cast<size_t>(ss + sl));
+    return rest.find(c) != std::string::npos;
+  };
+  switch (grid_->CurrentEditorType()) {
+    case edNumeric:
+      if (Ch == '-') {
+        if (t.find('-') != std::string::npos || ss != 0) return MessageBeep(0), false;
+        return true;
+      }
+      if (Ch >= '0' && Ch <= '9') return true;
+      return MessageBeep(0), false;
+    case edPositiveNumeric:
+      if (Ch >= '0' && Ch <= '9') return true;
+      return MessageBeep(0), false;
+    case edFloat: {
+      char dec = FormatSettings.DecimalSeparator, th = FormatSettings.ThousandSeparator;
+      if (Ch >= '0' && Ch <= '9') return true;
+      if (Ch == static_cast<char32_t>(dec)) return !outsideSel(dec);
+      if (Ch == static_cast<char32_t>(th)) return false;
+      if (Ch == '-') {
+        if (ss == 0 && t.find('-') == std::string::npos) return true;
+        if (t.substr(static_cast<size_t>(ss), static_cast<size_t>(sl)).find('-') != std::string::npos) return true;
+        return MessageBeep(0), false;
+      }
+      return false;
+    }
+    case edCapital:
+    case edUpperCase:
+      if (Ch < 128) Ch = static_cast<char32_t>(toupper(static_cast<int>(Ch)));
+      return true;
+    case edLowerCase:
+      if (Ch < 128) Ch = static_cast<char32_t>(tolower(static_cast<int>(Ch)));
+      return true;
+    default:
+      return true;
+  }
+}
+
+void TExtInplaceEdit::EditChar(char32_t Ch) {
+  if (!FilterChar(Ch)) return;
+  TInplaceEdit::EditChar(Ch);
+  if (grid_->CurrentEditorType() == edMixedCase) {
+    int caret = SelStart();
+    SetText(ExtUtil::CapitalizeName(Text()));
+    SetSel(caret, caret);
+  }
+}
+
+void TExtInplaceEdit::KeyPress(char& Key) { TInplaceEdit::KeyPress(Key); }
+
+void TExtInplaceEdit::KeyUp(WORD& Key, TShiftState Shift) {
+  TInplaceEdit::KeyUp(Key, Shift);
+  if (Key != VK_LEFT && Key != VK_RIGHT) LookupComplete();
+}
+
+void TExtInplaceEdit::LookupComplete() {
+  if (!typed_ || SelLength() != 0 || !grid_->Lookup || grid_->LookupItems()->Count() == 0) return;
+  std::string prefix = Text().substr(0, static_cast<size_t>(SelStart()));
+  if (prefix.empty()) return;
+  auto norm = [&](const std::string& s) { return grid_->LookupCaseSensitive ? s : AnsiUpperCase(s); };
+  std::string p = norm(prefix);
+  TStringList* items = grid_->LookupItems();
+  for (int i = items->Count() - 1; i >= 0; --i) {
+    std::string it = items->Strings(i);
+    if (it.size() < prefix.size() || norm(it.substr(0, prefix.size())) != p) continue;
+    SetText(prefix + it.substr(prefix.size()));
+    SetSel(static_cast<int>(Text().size()), static_cast<int>(prefix.size()));
+    completionPending_ = false;
+    return;
+  }
+}
+
+void TExtInplaceEdit::DblClick() {
+  TInplaceEdit::DblClick();
+  if (grid_->OnDblClickCell) grid_->OnDblClickCell(grid_, grid_->Row(), grid_->Col());
+}
+
+void TExtInplaceEdit::DoEnter() {
+  TInplaceEdit::DoEnter();
+  if (IsMasked() && !grid_->clickPositioned_ && grid_->Navigation()->ImproveMaskSel) {
+    SetSel(0, 1);
+    return;
+  }
+  if (!grid_->Navigation()->EditSelectAll) {
+    int n = static_cast<int>(Text().size());
+    SetSel(n, n);
+  }
+  grid_->clickPositioned_ = false;
+}
+
+void TExtInplaceEdit::DoExit() {
+  if (grid_->LookupHistory && grid_->LookupItems()->IndexOf(Text()) < 0) grid_->LookupItems()->Add(Text());
+  TInplaceEdit::DoExit();
+  if (!grid_->EditActive()) return;
+  if (!grid_->Focused()) {
+    grid_->ValidateCell(Text());
+  } else {
+    grid_->EditingDone();
+  }
+}
+
+bool TExtInplaceEdit::FilterPaste(std::string& Text) {
+  switch (grid_->CurrentEditorType()) {
+    case edNumeric: return ExtUtil::NumberTextKind(Text) == 0;
+    case edPositiveNumeric: return ExtUtil::NumberTextKind(Text) == 0 && Text.find('-') == std::string::npos;
+    case edFloat: return ExtUtil::NumberTextKind(Text) <= 1;
+    case edMixedCase: Text = ExtUtil::CapitalizeName(Text); return true;
+    case edCapital: case edUpperCase: Text = AnsiUpperCase(Text); return true;
+    case edLowerCase: Text = AnsiLowerCase(Text); return true;
+    default: return true;
+  }
+}
+
+void TExtInplaceEdit::Paste() {
+  if (!Clipboard()->HasFormat(CF_TEXT)) return;
+  bool allow = true;
+  if (grid_->OnClipboardPaste) grid_->OnClipboardPaste(this, allow);
+  std::string text = Clipboard()->AsText();
+  if (grid_->OnClipboardBeforePasteCell) grid_->OnClipboardBeforePasteCell(this, grid_->Col(), grid_->Row(), text, allow);
+  if (!allow) return;
+  if (LengthLimit >= 1 && CharCount(text) > LengthLimit) return;
+  if (IsMasked()) {
+    // Pasted text is typed: every character must fit its mask position, or nothing is pasted.
+    const TMaskLayout& m = Layout();
+    int p = m.NextInput(SelStart());
+    std::u16string w = ExtUtil::DecodeWideText(text);
+    for (char16_t ch : w) {
+      if (p >= m.Length() || ch > 0x7F) return;
+      char c = static_cast<char>(ch);
+      if (!m.Fit(p, c)) return;
+      p = m.NextInput(p + 1);
+    }
+    for (char16_t ch : w) EditChar(ch);
+    return;
+  }
+  std::string t = Text();
+  int ss = SelStart(), sl = SelLength();
+  if (!FilterPaste(text)) return;
+  std::string result = t.substr(0, static_cast<size_t>(ss)) + text + t.substr(static_cast<size_t>(ss + sl));
+  if (LengthLimit > 0 && CharCount(result) > LengthLimit) return;
+  SetSelText(text);
+}
+
+void TExtInplaceEdit::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_PASTE:
+      Paste();
+      return;
+    case WM_COPY:
+    case WM_CUT: {
+      bool allow = true;
+      auto& ev = Message.Msg == WM_COPY ? grid_->OnClipboardCopy : grid_->OnClipboardCut;
+      if (ev) ev(this, allow);
+      if (!allow) return;
+      break;
+    }
+    default: break;
+  }
+  TInplaceEdit::WndProc(Message);
+}

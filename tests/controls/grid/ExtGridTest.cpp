@@ -1,0 +1,493 @@
+// The grid component through the real widget, offscreen.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtUtil.h"
+#include "platform/gui/Clipbrd.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/testing/GuiTest.h"
+
+namespace {
+
+class ExtGridTest : public TGuiTest {
+ protected:
+  void SetUp() override {
+    form = new TForm(Application);
+    form->SetClientSize(520, 400);
+    grid = new TExtStringGrid(form);
+    grid->SetParent(form);
+    grid->SetBounds(10, 10, 480, 360);
+    grid->SetColCount(5);
+    grid->SetRowCount(10);
+    grid->Loaded();
+    form->Show();
+    grid->SetFocus();
+    Flush();
+  }
+  void TearDown() override { delete form; }
+
+  static void Flush() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    QCoreApplication::processEvents();
+  }
+  static void Key(TWinControl* c, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, QString text = {}) {
+    if (text.isEmpty() && !(mods & Qt::ControlModifier)) {
+      if (key == Qt::Key_Return) text = "\r";
+      if (key == Qt::Key_Tab) text = "\t";
+      if (key == Qt::Key_Escape) text = QString(QChar(27));
+      if (key == Qt::Key_Backspace) text = "\b";
+    }
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QCoreApplication::sendEvent(c->Peer(), &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+    QCoreApplication::sendEvent(c->Peer(), &release);
+  }
+  void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    TInplaceEdit* e = grid->InplaceEditor();
+    Key(e && e->Visible() ? static_cast<TWinControl*>(e) : grid, key, mods);
+  }
+  void Type(const std::string& s) {
+    for (char ch : s) {
+      TInplaceEdit* e = grid->InplaceEditor();
+      TWinControl* target = e && e->Visible() ? static_cast<TWinControl*>(e) : grid;
+      int key = (ch >= 'a' && ch <= 'z') ? Qt::Key_A + (ch - 'a') : (ch >= 'A' && ch <= 'Z') ? Qt::Key_A + (ch - 'A') : ch;
+      Key(target, key, Qt::NoModifier, QString(QChar(ch)));
+    }
+  }
+  // Opens the editor on a cell with a typed text.
+  void EditCell(int c, int r, const std::string& typed) {
+    grid->SetCol(c);
+    grid->SetRow(r);
+    Type(typed);
+  }
+  std::string EditorText() const { return grid->InplaceEditor() ? grid->InplaceEditor()->Text() : std::string(); }
+  std::vector<std::string> Column(int c) const {
+    std::vector<std::string> v;
+    for (int r = 0; r < grid->RowCount(); ++r) v.push_back(grid->Cells(c, r));
+    return v;
+  }
+
+  TForm* form = nullptr;
+  TExtStringGrid* grid = nullptr;
+};
+
+// ---------------------------------------------------------------- merged cells
+TEST_F(ExtGridTest, MergedAreaReadsAndWritesThroughEveryCellAndSplitKeepsTexts) {
+  grid->SetCells(1, 1, "base");
+  grid->SetCells(2, 2, "covered before");
+  ASSERT_TRUE(grid->MergeCells(1, 1, 3, 2));
+  EXPECT_EQ(grid->Cells(3, 2), "base");
+  grid->SetCells(2, 2, "written via covered");
+  EXPECT_EQ(grid->GridCells(1, 1), "written via covered");
+  EXPECT_EQ(grid->BaseCell(3, 2), TPoint(1, 1));
+  EXPECT_EQ(grid->CellSpan(2, 1), TPoint(2, 1));
+  grid->SplitCells(3, 2);
+  EXPECT_EQ(grid->Cells(2, 2), "covered before");
+  for (int r = 1; r <= 2; ++r)
+    for (int c = 1; c <= 3; ++c) {
+      EXPECT_TRUE(grid->IsBaseCell(c, r));
+      EXPECT_EQ(grid->CellSpan(c, r), TPoint(0, 0));
+    }
+}
+
+TEST_F(ExtGridTest, MergeIsClippedToTheGridAndRefusesABlockCrossingAnotherMerge) {
+  ASSERT_TRUE(grid->MergeCells(3, 8, 10, 10));  // clipped to 2 x 2
+  EXPECT_EQ(grid->CellSpan(3, 8), TPoint(1, 1));
+  EXPECT_FALSE(grid->MergeCells(2, 7, 2, 2));   // reaches into the clipped area
+  EXPECT_EQ(grid->BaseCell(3, 8), TPoint(3, 8));
+  EXPECT_TRUE(grid->IsBaseCell(2, 7));
+  EXPECT_FALSE(grid->HasCellProperties(2, 7));
+  EXPECT_TRUE(grid->MergeCells(2, 7, 3, 3));    // holds the whole area: it is re-merged
+  EXPECT_EQ(grid->BaseCell(4, 9), TPoint(2, 7));
+  EXPECT_FALSE(grid->MergeCells(-1, 0, 2, 2));
+}
+
+TEST_F(ExtGridTest, ArrowKeysStepOverAMergedArea) {
+  grid->MergeCells(1, 1, 3, 1);
+  grid->SetCol(1);
+  grid->SetRow(1);
+  Key(grid, Qt::Key_Right);
+  EXPECT_EQ(grid->Col(), 4);
+  Key(grid, Qt::Key_Left);
+  EXPECT_EQ(grid->Col(), 1);  // lands on the area's base cell
+}
+
+TEST_F(ExtGridTest, APaintDrawsAMergedAreaOnceEvenWithItsBaseScrolledOut) {
+  grid->SetRowCount(60);
+  grid->SetCells(1, 1, "M");
+  grid->MergeCells(1, 1, 1, 30);
+  grid->SetTopRow(20);
+  Flush();
+  int stamp = grid->PaintCounter();
+  grid->Repaint();
+  Flush();
+  EXPECT_GT(grid->PaintCounter(), stamp);
+  EXPECT_EQ(grid->GetCellProperties(1, 1)->PaintStamp, grid->PaintCounter() - 1);
+}
+
+// ---------------------------------------------------------------- property ownership
+TEST_F(ExtGridTest, ReplacingPropertiesWithTheStoredObjectKeepsIt) {
+  TCellProperties* p = grid->GetCellProperties(1, 1);
+  p->FontColor = clRed;
+  grid->ReplaceCellProperties(1, 1, p);
+  EXPECT_EQ(grid->GetCellProperties(1, 1)->FontColor, clRed);
+  grid->ReplaceCellProperties(1, 1, nullptr);
+  EXPECT_FALSE(grid->HasCellProperties(1, 1));
+}
+
+TEST_F(ExtGridTest, ColoursBeyondTheRowCountComeBackWhenTheGridGrows) {
+  grid->SetRowCount(3);
+  grid->SetColors(1, 7, clBlue);  // set beyond the count, as the register window does
+  EXPECT_EQ(grid->Colors(1, 7), clBlue);
+  grid->SetRowCount(10);
+  EXPECT_EQ(grid->Colors(1, 7), clBlue);
+  EXPECT_EQ(grid->Colors(2, 7), clNone);
+  EXPECT_FALSE(grid->HasCellProperties(2, 7));  // reading creates nothing
+}
+
+TEST_F(ExtGridTest, RowColorNoneOnTheBaseOfAVerticalMergeSplitsIt) {
+  grid->SetCells(2, 3, "area");
+  grid->MergeCells(2, 3, 1, 3);
+  grid->SetRowColor(3, clNone);
+  for (int r = 3; r <= 5; ++r) EXPECT_EQ(grid->BaseCell(2, r), TPoint(2, r));
+  EXPECT_EQ(grid->Cells(2, 4), "");
+  EXPECT_EQ(grid->Cells(2, 3), "area");
+  grid->SetRowColor(4, clYellow);
+  EXPECT_EQ(grid->Colors(1, 4), clYellow);
+  EXPECT_EQ(grid->Colors(0, 4), clNone);  // fixed column untouched
+}
+
+// ---------------------------------------------------------------- display text
+TEST_F(ExtGridTest, DisplayTextEventOnlyBelowTheEventRowLimit) {
+  grid->SetCells(1, 1, "raw");
+  grid->SetCells(1, 8, "raw8");
+  int calls = 0;
+  grid->OnGetDisplText = [&](TObject*, int c, int r, std::string& v) {
+    ++calls;
+    v = "shown " + std::to_string(c) + "," + std::to_string(r);
+  };
+  EXPECT_EQ(grid->Cells(1, 1), "shown 1,1");
+  EXPECT_EQ(grid->GridCells(1, 1), "raw");
+  grid->SetRowCount(5);
+  grid->SetCells(1, 8, "raw8");  // beyond the count
+  EXPECT_EQ(grid->Cells(1, 8), "raw8");
+  TBaseGrid plain(form);
+  plain.OnGetDisplText = grid->OnGetDisplText;
+  plain.SetCells(1, 1, "x");
+  calls = 0;
+  EXPECT_EQ(plain.Cells(1, 1), "x");  // no RowCount set through the component: no event
+  EXPECT_EQ(calls, 0);
+}
+
+TEST_F(ExtGridTest, WideCellsAreStoredAsPlainTextNeverInThePrefixedForm) {
+  grid->SetWideCells(1, 1, u"\u00e9t\u00e9");
+  EXPECT_EQ(grid->GridCells(1, 1), "\xc3\xa9t\xc3\xa9");
+  EXPECT_EQ(grid->WideCells(1, 1), u"\u00e9t\u00e9");
+}
+
+// ---------------------------------------------------------------- rows carry their attributes
+TEST_F(ExtGridTest, InsertAndRemoveRowsCarryTextsHeightsColoursAndFlags) {
+  for (int r = 1; r < 10; ++r) grid->SetCells(1, r, "r" + std::to_string(r));
+  grid->SetRowHeights(5, 40);
+  grid->SetColors(2, 5, clRed);
+  grid->SetRowModified(5, true);
+  grid->InsertRows(3, 2);
+  EXPECT_EQ(grid->RowCount(), 12);
+  EXPECT_EQ(grid->Cells(1, 3), "");
+  EXPECT_EQ(grid->Cells(1, 7), "r5");
+  EXPECT_EQ(grid->RowHeights(7), 40);
+  EXPECT_EQ(grid->RowHeights(3), grid->DefaultRowHeight());
+  EXPECT_EQ(grid->Colors(2, 7), clRed);
+  EXPECT_TRUE(grid->RowModified(7));
+  EXPECT_FALSE(grid->RowModified(5));
+  grid->RemoveRows(5, 2);  // r3 and r4 go
+  EXPECT_EQ(grid->RowCount(), 10);
+  EXPECT_EQ(grid->Cells(1, 5), "r5");
+  EXPECT_EQ(grid->Colors(2, 5), clRed);
+  EXPECT_TRUE(grid->RowModified(5));
+  EXPECT_EQ(grid->RowHeights(5), 40);
+  EXPECT_EQ(grid->Cells(1, 6), "r6");
+  EXPECT_FALSE(grid->RowModified(6));
+  // Out-of-range requests do nothing.
+  grid->RemoveRows(-1, 3);
+  grid->RemoveRows(10, 1);
+  grid->InsertRows(11, 1);
+  EXPECT_EQ(grid->RowCount(), 10);
+}
+
+TEST_F(ExtGridTest, RemovedRowsDoNotReappearWhenTheGridGrows) {
+  grid->SetCells(1, 9, "last");
+  grid->SetColors(1, 9, clRed);
+  grid->RemoveRows(9, 1);
+  grid->SetRowCount(10);
+  EXPECT_EQ(grid->Cells(1, 9), "");
+  EXPECT_EQ(grid->Colors(1, 9), clNone);
+}
+
+// ---------------------------------------------------------------- hidden rows
+TEST_F(ExtGridTest, HideAndUnhideRoundTripsOverMixedBlocks) {
+  for (int r = 0; r < 10; ++r) grid->SetCells(1, r, "r" + std::to_string(r));
+  grid->SetColors(2, 4, clRed);
+  std::vector<std::string> before = Column(1);
+  grid->HideRows(3, 5);
+  EXPECT_EQ(grid->RowCount(), 7);
+  EXPECT_EQ(grid->DisplRowIndex(7), 4);
+  EXPECT_EQ(grid->RealRowIndex(4), 7);
+  EXPECT_EQ(grid->Cells(1, 3), "r6");
+  grid->HideRows(2, 7);  // partly hidden: rows 2, 6, 7 join
+  EXPECT_EQ(grid->RowCount(), 4);
+  EXPECT_EQ(grid->NumHiddenRows(), 6);
+  EXPECT_EQ(grid->Cells(1, 2), "r8");
+  grid->UnHideRows(3, 5);  // a block with a hidden row 2 before it
+  EXPECT_EQ(grid->RowCount(), 7);
+  EXPECT_EQ(grid->Cells(1, 2), "r3");
+  EXPECT_EQ(grid->Cells(1, 3), "r4");
+  EXPECT_EQ(grid->Colors(2, 3), clRed);  // the property object travelled with its row
+  grid->UnHideRows(2, 9);  // visible rows inside the block
+  EXPECT_EQ(grid->NumHiddenRows(), 0);
+  EXPECT_EQ(Column(1), before);
+  EXPECT_EQ(grid->Colors(2, 4), clRed);
+  grid->HideRows(3, 3);
+  grid->HideRows(3, 3);  // already hidden: nothing changes
+  EXPECT_EQ(grid->RowCount(), 9);
+  grid->UnHideRows(2, 4);  // first row visible: nothing is unhidden
+  EXPECT_EQ(grid->RowCount(), 9);
+  grid->UnHideRowsAll();
+  EXPECT_EQ(Column(1), before);
+}
+
+TEST_F(ExtGridTest, ColumnMappingIsTheIdentityWithoutHiddenColumns) {
+  EXPECT_EQ(grid->RealColIndex(3), 3);
+  EXPECT_EQ(grid->DisplColIndex(3), 3);
+  EXPECT_EQ(grid->RealColIndex(600), 600);
+  EXPECT_EQ(grid->RealRowIndex(-2), -1);
+}
+
+// ---------------------------------------------------------------- aggregates
+TEST_F(ExtGridTest, AggregatesOverNoDataRowsAreZero) {
+  EXPECT_EQ(grid->ColumnAvg(1, 1, 9), 0.0);
+  EXPECT_EQ(grid->ColumnSum(1, 5, 2), 0.0);
+  grid->SetCells(1, 1, "2");
+  grid->SetCells(1, 2, "4");
+  grid->SetCells(1, 3, "x");
+  EXPECT_EQ(grid->ColumnAvg(1, 1, 9), 3.0);
+  EXPECT_EQ(grid->ColumnMax(1, 1, 9), 4.0);
+  EXPECT_EQ(grid->ColumnMin(1, 1, 9), 2.0);
+}
+
+// ---------------------------------------------------------------- row updates and events
+TEST_F(ExtGridTest, RowUpdateReportsAcceptedMovesAndWaitsForEndUpdate) {
+  std::vector<std::pair<int, int>> seen;
+  grid->OnRowUpdate = [&](TObject*, int o, int n) { seen.push_back({o, n}); };
+  grid->SetRow(3);
+  grid->SetRow(3);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0], std::make_pair(1, 3));
+  grid->BeginUpdate();
+  grid->SetRow(5);
+  grid->EndUpdate();
+  EXPECT_EQ(seen.size(), 1u);
+  grid->SetRow(6);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1], std::make_pair(3, 6));  // the last reported row, not the intermediate one
+  grid->OnRowChanging = [](TObject*, int, int, bool& allow) { allow = false; };
+  grid->SetRow(8);
+  EXPECT_EQ(grid->Row(), 6);
+  EXPECT_EQ(seen.size(), 2u);
+}
+
+TEST_F(ExtGridTest, EventFamiliesGetTheirArgumentOrder) {
+  std::vector<std::string> log;
+  grid->OnGetCellColor = [&](TObject*, int r, int c, TGridDrawState, TBrush*, TFont*) {
+    if (c == 3 && r == 2) log.push_back("color");
+  };
+  grid->OnCanEditCell = [&](TObject*, int r, int c, bool&) { log.push_back("canedit " + std::to_string(r) + "," + std::to_string(c)); };
+  grid->OnGetEditorType = [&](TObject*, int c, int r, TEditorType&) {
+    log.push_back("editor " + std::to_string(c) + "," + std::to_string(r));
+  };
+  grid->OnGetCheckTrue = [&](TObject*, int c, int r, std::string& v) { v = std::to_string(c) + std::to_string(r); };
+  std::string v;
+  grid->GetCheckTrue(3, 2, v);
+  EXPECT_EQ(v, "32");
+  grid->SetOptions(grid->Options() | goEditing);
+  grid->SetCol(3);
+  grid->SetRow(2);
+  Type("x");
+  ASSERT_NE(std::find(log.begin(), log.end(), "canedit 2,3"), log.end());
+  ASSERT_NE(std::find(log.begin(), log.end(), "editor 3,2"), log.end());
+  grid->Repaint();
+  Flush();
+  EXPECT_NE(std::find(log.begin(), log.end(), "color"), log.end());
+  std::string s;
+  grid->GetCheckFalse(0, 0, s);
+  EXPECT_EQ(s, "N");
+}
+
+TEST_F(ExtGridTest, ReadOnlyCellSwitchesEditingOffAndTheNextCellOn) {
+  grid->SetOptions(grid->Options() | goEditing);
+  grid->SetReadOnly(2, 2, true);
+  grid->SetCol(2);
+  grid->SetRow(2);
+  EXPECT_FALSE(grid->Options() & goEditing);
+  Type("z");
+  EXPECT_EQ(grid->Cells(2, 2), "");
+  grid->SetCol(3);
+  EXPECT_TRUE(grid->Options() & goEditing);
+}
+
+// ---------------------------------------------------------------- validation
+TEST_F(ExtGridTest, RefusedValidationKeepsTheCellAndTabStaysThere) {
+  grid->SetOptions(grid->Options() | goEditing | goTabs);
+  grid->SetCells(1, 1, "ok");
+  int calls = 0;
+  grid->OnCellValidate = [&](TObject*, int c, int r, std::string& v, bool& valid) {
+    ++calls;
+    EXPECT_EQ(c, 1);
+    EXPECT_EQ(r, 1);
+    valid = v != "bad";
+  };
+  EditCell(1, 1, "bad");
+  Key(Qt::Key_Tab);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(grid->Col(), 1);
+  EXPECT_EQ(grid->Row(), 1);
+  EXPECT_TRUE(grid->EditorMode());
+  Key(Qt::Key_Escape);
+  EXPECT_EQ(grid->Cells(1, 1), "ok");
+}
+
+TEST_F(ExtGridTest, CorrectedValidationStoresTheHandlersValueAndFeedsUndo) {
+  grid->SetOptions(grid->Options() | goEditing);
+  TExtGridUndoRedo undo(form);
+  grid->SetUndoRedo(&undo);
+  grid->OnCellValidate = [&](TObject*, int, int, std::string& v, bool& valid) {
+    v = "0" + v;
+    valid = true;
+  };
+  EditCell(2, 3, "5");
+  Key(Qt::Key_Return);
+  EXPECT_EQ(grid->Cells(2, 3), "05");
+  ASSERT_EQ(undo.Level(), 1);
+  auto* it = static_cast<TUndoRedoItem*>(undo.Items()->Items(0));
+  EXPECT_EQ(it->OrigValue, "");
+  EXPECT_EQ(it->Value, "05");
+  grid->SetUndoRedo(nullptr);
+}
+
+// ---------------------------------------------------------------- the editor
+TEST_F(ExtGridTest, MaskCaseAndLengthLimitApplyToTypingAndPasting) {
+  grid->SetOptions(grid->Options() | goEditing);
+  grid->MaxEditLength = 2;
+  grid->OnGetEditMask = [](TObject*, int, int, std::string& m) { m = ">CC;1;_"; };
+  EditCell(1, 1, "ff");
+  EXPECT_EQ(EditorText(), "FF");
+  Type("a");  // overwrite typing in a full masked field is not blocked by the limit
+  EXPECT_EQ(grid->Cells(1, 1).size(), 2u);
+  grid->InplaceEditor()->SelectAll();
+  Clipboard()->SetAsText("ab");
+  grid->InplaceEditor()->PasteFromClipboard();
+  EXPECT_EQ(EditorText(), "AB");
+  grid->InplaceEditor()->SelectAll();
+  Clipboard()->SetAsText("abc");
+  grid->InplaceEditor()->PasteFromClipboard();
+  EXPECT_EQ(EditorText(), "AB");  // too long: nothing pasted
+}
+
+TEST_F(ExtGridTest, LengthLimitAndTypeFiltersOfPlainCells) {
+  grid->SetOptions(grid->Options() | goEditing);
+  grid->MaxEditLength = 2;
+  EditCell(1, 1, "abc");
+  EXPECT_EQ(EditorText(), "ab");
+  Key(Qt::Key_Backspace);
+  EXPECT_EQ(EditorText(), "a");
+  Key(Qt::Key_Escape);
+  grid->MaxEditLength = 0;
+  grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) { e = c == 2 ? edNumeric : edFloat; };
+  EditCell(2, 2, "1-2-");
+  EXPECT_EQ(EditorText(), "12");
+  Key(Qt::Key_Escape);
+  ExtUtil::TLocale dot;
+  ExtUtil::TLocaleScope loc(dot);
+  EditCell(3, 2, "1,2..5");
+  EXPECT_EQ(EditorText(), "12.5");
+  Key(Qt::Key_Escape);
+  grid->InplaceEditor()->SelectAll();
+  EditCell(2, 3, "7");
+  grid->InplaceEditor()->SelectAll();
+  Clipboard()->SetAsText("x1");
+  grid->InplaceEditor()->PasteFromClipboard();
+  EXPECT_EQ(EditorText(), "7");  // not an integer: not pasted
+}
+
+// ---------------------------------------------------------------- lifecycle
+TEST_F(ExtGridTest, TwoGridsOnOneFormDestroyedInEitherOrder) {
+  int own = 0;
+  for (int order = 0; order < 2; ++order) {
+    auto* f = new TForm(Application);
+    f->OnResize = [&](TObject*) { ++own; };
+    auto* a = new TExtStringGrid(f);
+    auto* b = new TExtStringGrid(f);
+    if (order == 0) delete a, delete b;
+    else delete b, delete a;
+    own = 0;
+    f->OnResize(f);
+    EXPECT_EQ(own, 1);  // the form's own handler is back
+    auto* c = new TExtStringGrid(f);
+    f->OnResize(f);  // calls through the hub, which knows only the living grid
+    EXPECT_EQ(own, 2);
+    delete f;  // the grid dies with its form
+    (void)c;
+  }
+}
+
+TEST_F(ExtGridTest, EditingOptionSwitchDoesNotSwallowALaterRepaint) {
+  grid->SetOptions(grid->Options() | goEditing);
+  grid->SetReadOnly(2, 2, true);
+  grid->SetCol(2);
+  grid->SetRow(2);
+  EXPECT_FALSE(grid->Options() & goEditing);  // switched off without a repaint of its own
+  Flush();
+  int before = grid->PaintCounter();
+  grid->Invalidate();
+  Flush();
+  EXPECT_GT(grid->PaintCounter(), before);
+}
+
+TEST_F(ExtGridTest, FreshGridDefaultsAndOptionObjects) {
+  TExtStringGrid g(form);
+  EXPECT_EQ(g.RowCount(), 10);
+  EXPECT_EQ(g.DefaultRowHeight(), 21);
+  EXPECT_EQ(g.Look(), glXP);
+  EXPECT_EQ(g.Width(), 400);
+  EXPECT_EQ(g.Bands()->Period(), 2);
+  g.Bands()->SetPrimaryLength(2);
+  g.Bands()->SetActive(true);
+  g.SetFixedRows(1);
+  EXPECT_EQ(g.Bands()->BandColor(1, false), clInfoBk);
+  EXPECT_EQ(g.Bands()->BandColor(2, false), clInfoBk);
+  EXPECT_EQ(g.Bands()->BandColor(3, false), clWindow);
+  EXPECT_THROW(g.SortSettings()->SetRow(1), Exception);
+  int fired = 0;
+  g.SearchFooter()->OnChange = [&](TObject*) { ++fired; };
+  g.SearchFooter()->SetShowFindNext(true);
+  g.SearchFooter()->SetShowClose(true);
+  EXPECT_EQ(fired, 1);
+  g.ControlLook()->SetFixedGradientTo(clNone);
+  EXPECT_EQ(g.FixedGradientEnd, TColorOf(0xF0F0F0));
+  TBands other(nullptr);
+  g.Bands()->Assign(g.Grouping());  // another class: nothing
+  EXPECT_TRUE(g.Bands()->Active());
+  g.SetOptions(g.Options() | goAlwaysShowEditor);
+  g.Loaded();
+  EXPECT_TRUE(g.Navigation()->AlwaysEdit);
+  EXPECT_FALSE(g.Options() & goAlwaysShowEditor);
+}
+
+}  // namespace
