@@ -4,9 +4,6 @@
 
 #include "controls/grid/ExtGrid.h"
 
-namespace {
-}  // namespace
-
 void TExtStringGrid::RowMoved(int FromIndex, int ToIndex) {
   if (structural_ == 0) TBaseGrid::RowMoved(FromIndex, ToIndex);
 }
