@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/gui/Controls.h"
 
@@ -205,4 +206,110 @@ class TGauge : public TGraphicControl {
   TColor foreColor_ = clBlack, backColor_ = clWhite;
   bool showText_ = true;
   TBorderStyle borderStyle_ = bsSingle;
+};
+
+// ---------------------------------------------------------------- page control
+enum TTabStyle { tsTabs, tsButtons, tsFlatButtons };
+using TTabChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
+
+class TPageControl;
+
+// One page of a page control. Only the active page is visible; a page whose
+// tab is hidden can still be made active by the program.
+class TTabSheet : public TWinControl {
+ public:
+  explicit TTabSheet(TComponent* AOwner);
+  ~TTabSheet() override;
+  std::string ClassName() const override { return "TTabSheet"; }
+
+  TPageControl* PageControl() const { return pageControl_; }
+  // Moves the page to another page control (its last page), or out of any.
+  void SetPageControl(TPageControl* v);
+  void SetParent(TWinControl* AParent) override;
+  // Position among the pages (-1 without a page control); setting it moves the page.
+  int PageIndex() const;
+  void SetPageIndex(int v);
+  bool TabVisible() const { return tabVisible_; }
+  void SetTabVisible(bool v);
+  // Position among the visible tabs; -1 when the tab is hidden.
+  int TabIndex() const;
+
+  // The page became the active one, or stopped being it.
+  TNotifyEvent OnShow, OnHide;
+
+ protected:
+  void CMTextChanged(TMessage& Message) override;
+
+ private:
+  friend class TPageControl;
+  TPageControl* pageControl_ = nullptr;
+  bool tabVisible_ = true;
+};
+
+// Pages with a row of tabs (or buttons) to choose among them. The program's
+// changes of the active page fire no events; the user's (a click on a tab, the
+// arrow keys on the focused control) ask OnChanging first and then fire OnChange.
+class TPageControl : public TCustomControl {
+ public:
+  explicit TPageControl(TComponent* AOwner);
+  ~TPageControl() override;
+  std::string ClassName() const override { return "TPageControl"; }
+
+  int PageCount() const { return static_cast<int>(pages_.size()); }
+  // Raises EListError for an index out of range.
+  TTabSheet* Pages(int Index) const;
+  TTabSheet* ActivePage() const { return activePage_; }
+  // A page of another control (or none) leaves no page active.
+  void SetActivePage(TTabSheet* Page);
+  int ActivePageIndex() const;
+  // Out of range: no page active.
+  void SetActivePageIndex(int Index);
+  TTabStyle Style() const { return style_; }
+  void SetStyle(TTabStyle v);
+  // Position of the active page among the visible tabs (-1 when none or hidden).
+  int TabIndex() const { return activePage_ ? activePage_->TabIndex() : -1; }
+  int VisibleTabCount() const;
+  // The next page after (or before) CurPage, wrapping round; only pages with a
+  // visible tab when CheckTabVisible. nullptr when there is none.
+  TTabSheet* FindNextPage(TTabSheet* CurPage, bool GoForward, bool CheckTabVisible) const;
+  // Moves to the next page as the user does (OnChanging, then OnChange).
+  void SelectNextPage(bool GoForward, bool CheckTabVisible = true);
+  // Where the pages lie in the client area.
+  TRect DisplayRect() const;
+  // The rectangle of a visible tab (client coordinates); empty when there is none.
+  TRect TabRect(int TabIndex) const;
+  // The visible tab at a client point, or -1.
+  int IndexOfTabAt(int X, int Y) const;
+
+  TNotifyEvent OnChange;
+  TTabChangingEvent OnChanging;
+
+  void AdjustClientRect(TRect& Rect) override;
+  void AlignControls(TControl* AControl) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+ protected:
+  void Paint() override;
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void WMGetDlgCode(TMessage& Message) override;
+  void CMFontChanged(TMessage& Message) override;
+  virtual bool CanChange();
+  virtual void Change();
+  // Makes Page active; focus inside the old page moves to the new one.
+  void ChangeActivePage(TTabSheet* Page);
+  // The user's choice of a page: asks, changes, announces.
+  void UserSelectPage(TTabSheet* Page);
+  void TabsChanged();
+  int TabRowHeight() const;
+  TTabSheet* VisibleTab(int TabIndex) const;
+
+ private:
+  friend class TTabSheet;
+  void InsertPage(TTabSheet* Page);
+  void RemovePage(TTabSheet* Page);
+  void MovePage(TTabSheet* Page, int NewIndex);
+
+  std::vector<TTabSheet*> pages_;
+  TTabSheet* activePage_ = nullptr;
+  TTabStyle style_ = tsTabs;
 };

@@ -599,3 +599,53 @@ void TScrollBox::DestroyWnd() {
   inner_ = nullptr;
   TWinControl::DestroyWnd();
 }
+
+// ================================================================ TShape
+TShape::TShape(TComponent* AOwner) : TGraphicControl(AOwner), pen_(new TPen), brush_(new TBrush) {
+  controlStyle_ |= csReplicatable;
+  width_ = 65;
+  height_ = 65;
+  pen_->OnChange = [this](TObject*) { Invalidate(); };
+  brush_->OnChange = [this](TObject*) { Invalidate(); };
+}
+
+TShape::~TShape() {
+  pen_->OnChange = nullptr;
+  brush_->OnChange = nullptr;
+}
+
+void TShape::SetShape(TShapeType v) {
+  if (v == shape_) return;
+  shape_ = v;
+  Invalidate();
+}
+
+void TShape::Paint() {
+  TCanvas* c = Canvas();
+  c->SetPen(pen_.get());
+  c->SetBrush(brush_.get());
+  // The pen's middle runs half its width inside the bounds, so a wide pen stays inside;
+  // a pen of width 0 draws one pixel and the figure keeps within the bounds too.
+  int pw = pen_->Width();
+  int x = pw / 2, y = pw / 2;
+  int w = width_ - pw + 1, h = height_ - pw + 1;
+  if (pw == 0) --w, --h;
+  if (shape_ == stSquare || shape_ == stRoundSquare || shape_ == stCircle) {
+    if (w < h) {
+      y += (h - w) / 2;
+      h = w;
+    } else {
+      x += (w - h) / 2;
+      w = h;
+    }
+  }
+  switch (shape_) {
+    case stRectangle: case stSquare: c->Rectangle(x, y, x + w, y + h); break;
+    case stRoundRect: case stRoundSquare: {
+      int s = std::min(w, h) / 4;
+      c->RoundRect(x, y, x + w, y + h, s, s);
+      break;
+    }
+    case stEllipse: case stCircle: c->Ellipse(x, y, x + w, y + h); break;
+  }
+}

@@ -209,3 +209,30 @@ class TScrollBox : public TWinControl {
   QWidget* inner_ = nullptr;
   bool pushing_ = false;
 };
+
+// ---------------------------------------------------------------- shape
+enum TShapeType { stRectangle, stSquare, stRoundRect, stRoundSquare, stEllipse, stCircle };
+
+// A rectangle, square, rounded rectangle or square, ellipse or circle drawn with
+// its own pen and brush; a change of either repaints it.
+class TShape : public TGraphicControl {
+ public:
+  explicit TShape(TComponent* AOwner);
+  ~TShape() override;
+  std::string ClassName() const override { return "TShape"; }
+
+  TShapeType Shape() const { return shape_; }
+  void SetShape(TShapeType v);
+  TPen* Pen() const { return pen_.get(); }
+  void SetPen(TPen* v) { pen_->Assign(v); }
+  TBrush* Brush() const { return brush_.get(); }
+  void SetBrush(TBrush* v) { brush_->Assign(v); }
+
+ protected:
+  void Paint() override;
+
+ private:
+  TShapeType shape_ = stRectangle;
+  std::unique_ptr<TPen> pen_;
+  std::unique_ptr<TBrush> brush_;
+};

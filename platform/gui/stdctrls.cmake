@@ -7,3 +7,8 @@ target_sources(gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Spin.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ComCtrls.cpp
 )
+# The page control and the check list box.
+target_sources(gui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/PageControl.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CheckLst.cpp
+)

@@ -6,3 +6,4 @@ velmaron_test(test_gui_stdctrls GUI
           ${CMAKE_CURRENT_LIST_DIR}/StdCtrlsListTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/StdCtrlsPaintTest.cpp
   DEPS gui gui_test_main Qt6::Test)
+velmaron_test(test_gui_pages GUI SOURCES ${CMAKE_CURRENT_LIST_DIR}/PagesTest.cpp DEPS gui gui_test_main)
