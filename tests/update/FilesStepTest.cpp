@@ -1,0 +1,333 @@
+// The file step, the actions, the texts, the finishing step and the restart
+// through the updater, over the file transport.
+#include "platform/gui/Windows.h"
+#include "platform/gui/testing/GuiTest.h"
+#include "tests/update/CabWriter.h"
+#include "tests/update/EngineTestSupport.h"
+
+using namespace updatetest;
+
+class FilesStep : public TGuiTest {
+protected:
+  TScratchDir scratch;
+  std::string srv = scratch / "srv/";
+  std::string app = scratch / "app";
+  std::string tmp = scratch / "tmp";
+  std::string cwd = scratch / "cwd/";
+  std::string savedDir = GetCurrentDir();
+  TTestNetUpdate nu;
+  TRecordingLauncher launcher;
+  TLauncherScope scope{launcher};
+
+  void SetUp() override {
+    for (const std::string& d : {srv, app, tmp, cwd}) fs::create_directories(d);
+    ASSERT_TRUE(SetCurrentDir(cwd));
+    nu.SetUpdateType(fileUpdate);
+    nu.SetUpdateUpdate(nuuSilent);
+    nu.SetTempDirectory(tmp);
+    nu.AppDir = app;
+    nu.SetURL(srv + "update.inf");
+    nu.UpdaterPath = std::string(VELMARON_BINARY_DIR) + "/update/upd";
+  }
+  void TearDown() override {
+    nu.StopConnection();
+    SetCurrentDir(savedDir);
+    TGuiTest::TearDown();
+  }
+  // Serves the control file and reads it up to the filtered file list.
+  void Load(const std::string& text) {
+    WriteBytes(srv + "update.inf", text);
+    ASSERT_EQ(nu.StartConnection(), 0);
+    ASSERT_EQ(nu.ReadControlFile(), 0);
+    nu.ReadFileList();
+    nu.FilterFileList();
+    nu.Reports.clear();
+  }
+  // [files] with one section per url (and extra lines per file).
+  std::string Files(const std::vector<std::string>& entries) {
+    std::string text = "[files]\ncount=" + std::to_string(entries.size()) + "\n";
+    for (size_t i = 0; i < entries.size(); ++i)
+      text += "[file" + std::to_string(i + 1) + "]\n" + entries[i] + "\n";
+    return text;
+  }
+  std::string Url(const std::string& name) { return "url=" + srv + name + "\n"; }
+};
+
+TEST_F(FilesStep, PromptOnceYesDownloadsAllAndNoCancelsTheUpdate) {
+  WriteBytes(srv + "a.txt", "A");
+  WriteBytes(srv + "b.txt", "B");
+  const std::string text = "[application]\nappupdate=1\nappname=prog\nappcomps=a.txt\n" +
+                           Files({Url("a.txt"), Url("b.txt")});
+  nu.SetUpdateUpdate(nuuPromptOnce);
+  Load(text);
+  Responder().ExpectMessage("Download update files ?", mrNo);
+  EXPECT_EQ(nu.DownloadFiles(), 0);
+  EXPECT_TRUE(nu.Cancelled()) << "No to the question is no to the update";
+  EXPECT_EQ(nu.FinishUpdate(), -1);
+  EXPECT_FALSE(nu.NeedsRestart());
+  EXPECT_EQ(Tree(cwd), std::vector<std::string>{});
+  EXPECT_FALSE(nu.Saw(948));
+
+  nu.StopConnection();
+  Load(text);
+  Responder().ExpectMessage("Download update files ?", mrYes);
+  EXPECT_EQ(nu.DownloadFiles(), 0);
+  EXPECT_EQ(Tree(cwd), (std::vector<std::string>{"a.txt", "b.txt"})) << "asked once, both downloaded";
+  EXPECT_EQ(nu.FinishUpdate(), 0);
+  EXPECT_TRUE(nu.NeedsRestart());
+}
+
+TEST_F(FilesStep, PromptAllAsksForEachFile) {
+  WriteBytes(srv + "a.txt", "A");
+  WriteBytes(srv + "b.txt", "B");
+  nu.SetUpdateUpdate(nuuPromptAll);
+  Load(Files({Url("a.txt"), Url("b.txt")}));
+  Responder().ExpectMessage("Download update file : a.txt", mrNo).ExpectMessage("Download update file : b.txt", mrYes);
+  EXPECT_EQ(nu.DownloadFiles(), 0);
+  EXPECT_EQ(Tree(cwd), std::vector<std::string>{"b.txt"});
+  EXPECT_FALSE(nu.Cancelled());
+}
+
+TEST_F(FilesStep, AFailedFileIsReportedAndTheOthersFollow) {
+  WriteBytes(srv + "ok.txt", "OK");
+  Load("[application]\nappupdate=1\nappname=prog\nappcomps=ok.txt\n" + Files({Url("missing.txt"), Url("ok.txt")}));
+  EXPECT_EQ(nu.DownloadFiles(), -1);
+  const TReport* rep = nu.Find(946);
+  ASSERT_NE(rep, nullptr);
+  EXPECT_EQ(rep->Text, "Cannot download update file : " + srv + "missing.txt");
+  EXPECT_EQ(rep->Status, 2);
+  EXPECT_EQ(ReadBytes(cwd + "ok.txt"), "OK");
+  EXPECT_FALSE(nu.NeedsRestart()) << "a failed file forbids the restart";
+}
+
+TEST_F(FilesStep, ACancelledFileEndsTheStep) {
+  WriteBytes(srv + "one.bin", std::string(40000, '1'));
+  WriteBytes(srv + "two.bin", std::string(40000, '2'));
+  Load(Files({Url("one.bin"), Url("two.bin")}));
+  nu.OnProgressCancel = [](TObject*, bool& cancel) { cancel = true; };
+  EXPECT_EQ(nu.DownloadFiles(), -1);
+  EXPECT_TRUE(nu.Cancelled());
+  int downloads = 0;
+  for (const TReport& r : nu.Reports) downloads += r.Id == 915;
+  EXPECT_EQ(downloads, 1) << "the second file is not tried";
+  EXPECT_EQ(Tree(cwd), std::vector<std::string>{});
+  EXPECT_EQ(nu.FinishUpdate(), -1);
+}
+
+TEST_F(FilesStep, ApplicationComponentsAreWholeNamesAndCabinetsAreExtractedOnce) {
+  const std::string cab = MakeStoredCabinet({{"docs\\readme.txt", "R"}});
+  WriteBytes(srv + "data.cab", cab);
+  WriteBytes(srv + "a.cab", cab);
+  WriteBytes(srv + "packed.cab", MakeStoredCabinet({{"p.txt", "P"}}));
+  WriteBytes(srv + "velmaron_NEW", "new program");
+  nu.SetExtractCAB(true);
+  Load("[application]\nappupdate=1\nappname=velmaron\nappcomps=a.cab {APP}\\lib\\velmaron_NEW\n" +
+       Files({Url("data.cab") + "targetdir={APP}\\data", Url("a.cab"), Url("velmaron_NEW"),
+              Url("packed.cab") + "compressed=1\ntargetdir={APP}\\packed"}));
+  EXPECT_EQ(nu.DownloadFiles(), 0);
+  // "data.cab" is no "a.cab": extracted here and deleted.
+  EXPECT_EQ(Tree(app + "/data"), (std::vector<std::string>{"docs", "docs/readme.txt"}));
+  // The components are left for the updater as they came.
+  EXPECT_EQ(ReadBytes(cwd + "a.cab"), cab);
+  EXPECT_EQ(ReadBytes(cwd + "velmaron_NEW"), "new program");
+  std::vector<std::string> components;
+  for (const TReport& r : nu.Reports)
+    if (r.Id == 962) components.push_back(r.Text);
+  EXPECT_EQ(components, (std::vector<std::string>{"Found application component : a.cab",
+                                                  "Found application component : velmaron_NEW"}));
+  // A compressed cabinet is unpacked by its download, once.
+  EXPECT_EQ(Tree(app + "/packed"), std::vector<std::string>{"p.txt"});
+  EXPECT_FALSE(nu.Saw(947));
+  EXPECT_EQ(nu.FinishUpdate(), 0);
+  EXPECT_TRUE(nu.NeedsRestart());
+}
+
+TEST_F(FilesStep, TargetsEmptyCreatedAndChangedBeforeTheDownload) {
+  WriteBytes(srv + "a.txt", "A");
+  WriteBytes(srv + "b.txt", "B");
+  WriteBytes(srv + "c.txt", "C");
+  Load(Files({Url("a.txt"), Url("b.txt") + "targetdir={APP}\\new\\deeper\ndescr=Bee", Url("c.txt")}));
+  std::vector<std::string> seen;
+  nu.OnBeforeFileDownload = [&](TObject*, int index, const std::string& descr, std::string& url) {
+    seen.push_back(std::to_string(index) + ":" + descr + ":" + std::to_string(nu.FileList()->CurrentIndex));
+    if (index == 3) url = srv + "a.txt";
+  };
+  EXPECT_EQ(nu.DownloadFiles(), 0);
+  EXPECT_EQ(seen, (std::vector<std::string>{"1::0", "2:Bee:1", "3::2"}));
+  EXPECT_EQ(ReadBytes(cwd + "a.txt"), "A") << "an empty target directory is the current one";
+  EXPECT_EQ(ReadBytes(app + "/new/deeper/b.txt"), "B");
+  EXPECT_FALSE(fs::exists(cwd + "c.txt"));
+}
+
+TEST_F(FilesStep, PatchFilesRunThePatchProgramAsAnArgumentList) {
+  WriteBytes(srv + "prog.pat", "patch");
+  Load(Files({Url("prog.pat") + "localversion={APP}\\my prog"}));
+  nu.SetApplyPatch(true);
+  EXPECT_EQ(nu.DownloadFiles(), 0);
+  ASSERT_EQ(launcher.Waited.size(), 1u);
+  EXPECT_EQ(launcher.Waited[0], (std::vector<std::string>{cwd + "patcher.exe", "prog.pat", app + "/./my prog"}));
+  EXPECT_FALSE(fs::exists(cwd + "prog.pat")) << "the patch goes once applied";
+  EXPECT_EQ(nu.Find(18)->Status, 3);
+}
+
+TEST_F(FilesStep, ActionsRunInOrderWithoutAShell) {
+  WriteBytes(srv + "comp.bin", "component");
+  std::vector<std::string> opened;
+  SetShellOpenHandler([&](const std::string& verb, const std::string& file) {
+    opened.push_back(verb + " " + file);
+    return true;
+  });
+  std::string custom;
+  nu.OnCustomProcess = [&](TObject*, const std::string& msg, const std::string& param) { custom = msg + "|" + param; };
+  Load("[action]\nmsg=Hello\nhtmldlg=http://h/page.html\nrunbefore=\"{APP}\\pre run\" --quiet 'x'\n"
+       "showURL=http://user:pw@example.invalid/news\nquery=Go on?\n[custom]\nprocessmsg=m\nprocessparam=p\n"
+       "[application]\nappupdate=1\nappname=prog\nappcomps=comp.bin\n" + Files({Url("comp.bin")}));
+  Responder().ExpectMessage("Hello", mrOk).ExpectMessage("Go on?", mrNo);
+  EXPECT_EQ(nu.RunActions(), -1);
+  SetShellOpenHandler(nullptr);
+  EXPECT_EQ(nu.Ids(), (std::vector<int>{934, 935, 942, 936}));
+  ASSERT_EQ(launcher.Started.size(), 1u);
+  EXPECT_EQ(launcher.Started[0], (std::vector<std::string>{app + "/./pre run", "--quiet", "'x'"}));
+  EXPECT_EQ(custom, "m|p");
+  EXPECT_EQ(opened, std::vector<std::string>{"open http://example.invalid/news"}) << "no credentials in the address";
+  EXPECT_EQ(nu.DownloadFiles(), 0);
+  EXPECT_TRUE(nu.Saw(962));
+  EXPECT_EQ(nu.FinishUpdate(), 0);
+  EXPECT_FALSE(nu.NeedsRestart()) << "No to the query forbids the restart";
+}
+
+TEST_F(FilesStep, WhatsNewAndLicenseTextsInTheChosenLanguage) {
+  WriteBytes(srv + "news.txt", "\xEF\xBB\xBFline one\r\nline two\r\n");
+  WriteBytes(srv + "eula-de.txt", "Lizenz\n");
+  Load("[whatsnew]\nfile=" + srv + "news.txt\n[eulaDE]\nfile=" + srv + "eula-de.txt\n[eula]\nfile=" + srv +
+       "missing.txt\n");
+  auto news = nu.GetWhatsNew();
+  ASSERT_NE(news, nullptr);
+  EXPECT_EQ(news->Count(), 2);
+  EXPECT_EQ((*news)[0], "line one");
+  EXPECT_TRUE(nu.Saw(937));
+  EXPECT_EQ(nu.GetLicense(), nullptr) << "a text that cannot be fetched is no text";
+  EXPECT_EQ(nu.Find(939)->Status, 13);
+  nu.SetLanguageID("DE");
+  auto eula = nu.GetLicense();
+  ASSERT_NE(eula, nullptr);
+  EXPECT_EQ((*eula)[0], "Lizenz");
+  EXPECT_EQ(nu.GetWhatsNew(), nullptr) << "no [whatsnewDE]";
+  EXPECT_EQ(Tree(nu.RunDirectory()), std::vector<std::string>{"update.inf"}) << "fetched texts are deleted";
+}
+
+TEST_F(FilesStep, PostBeforeFinishingMayBeRefused) {
+  Load("[update]\n");
+  nu.PostUpdateInfo()->Enabled = true;
+  nu.PostUpdateInfo()->Server = "127.0.0.1:1";
+  nu.PostUpdateInfo()->Action = "/post";
+  int before = 0;
+  nu.OnBeforePost = [&](TObject*, bool& allow) { allow = ++before > 1; };
+  bool accept = false;
+  nu.OnProcessPostResult = [&](TObject*, bool& allow) { allow = accept; };
+  EXPECT_EQ(nu.FinishUpdate(), 0) << "the post was not allowed: nothing sent, nothing refused";
+  EXPECT_FALSE(nu.Saw(951));
+  nu.Reports.clear();
+  EXPECT_EQ(nu.FinishUpdate(), -1);
+  EXPECT_TRUE(nu.Saw(951));
+  EXPECT_FALSE(nu.Saw(948));
+  accept = true;
+  EXPECT_EQ(nu.FinishUpdate(), 0);
+  EXPECT_TRUE(nu.Saw(948));
+}
+
+class Restart : public FilesStep {
+protected:
+  int closes = 0;
+  void SetUp() override {
+    FilesStep::SetUp();
+    nu.OnAppDoClose = [this](TObject*) { ++closes; };
+    WriteBytes(srv + "velmaron_NEW", "new");
+  }
+  void LoadRestart(const std::string& application) {
+    Load("[application]\nappupdate=1\n" + application + "\nappcomps=velmaron_NEW {APP}\\lib\\a.cab\n" +
+         Files({Url("velmaron_NEW")}));
+    ASSERT_EQ(nu.DownloadFiles(), 0);
+    ASSERT_EQ(nu.FinishUpdate(), 0);
+    ASSERT_TRUE(nu.NeedsRestart());
+    nu.StopConnection();
+    nu.Reports.clear();
+  }
+};
+
+TEST_F(Restart, TheUpdaterIsCopiedToAPrivateDirectoryAndStartedWithAnArgumentList) {
+  LoadRestart("appname={APP}\\bin\\my prog\nappparam=--after update");
+  Responder().ExpectMessage("Shutdown application to update executable files ?", mrYes);
+  nu.AppRestart();
+  ASSERT_EQ(launcher.Started.size(), 1u);
+  const std::vector<std::string>& argv = launcher.Started[0];
+  ASSERT_EQ(argv.size(), 6u);
+  const std::string runDir = ExtractFilePath(argv[0]);
+  EXPECT_EQ(ExtractFileName(argv[0]), "upd");
+  EXPECT_EQ(runDir.rfind(tmp + "/velmaron-update-", 0), 0u);
+  EXPECT_EQ(ModeOf(ExcludeTrailingPathDelimiter(runDir)), 0700);
+  EXPECT_EQ(ModeOf(argv[0]), 0700);
+  EXPECT_EQ(ReadBytes(argv[0]), ReadBytes(nu.UpdaterPath));
+  EXPECT_EQ(argv[1], std::to_string(CurrentProcessId()));
+  EXPECT_EQ(argv[2], "X");
+  EXPECT_EQ(argv[3], "\"" + app + "/./bin/my prog\" \"--after update\"");
+  EXPECT_EQ(SplitCommandLine(argv[3]), (std::vector<std::string>{app + "/./bin/my prog", "--after update"}));
+  EXPECT_EQ(argv[4], "velmaron_NEW");
+  EXPECT_EQ(argv[5], app + "/./lib/a.cab");
+  EXPECT_EQ(nu.Ids(), (std::vector<int>{959, 958}));
+  EXPECT_EQ(nu.Reports[0].Text, "Restart app in directory : " + GetCurrentDir());
+  EXPECT_EQ(closes, 1);
+  nu.StopConnection();
+  EXPECT_TRUE(fs::exists(argv[0])) << "the updater's directory outlives the run";
+  fs::remove_all(runDir);
+}
+
+TEST_F(Restart, TheQuestionOrTheHandlerDecides) {
+  LoadRestart("appname=prog");
+  Responder().ExpectMessage("Shutdown application", mrNo);
+  nu.AppRestart();
+  EXPECT_TRUE(launcher.Started.empty());
+  EXPECT_EQ(closes, 0);
+
+  nu.OnAppRestart = [](TObject*, bool& allow) { allow = false; };
+  nu.AppRestart();
+  EXPECT_TRUE(launcher.Started.empty());
+
+  nu.OnAppRestart = nullptr;
+  nu.OnProgressCancel = [](TObject*, bool& cancel) { cancel = true; };
+  nu.AppRestart();
+  EXPECT_TRUE(launcher.Started.empty()) << "cancelled before the question";
+  nu.OnProgressCancel = nullptr;
+
+  nu.SetLogging(true);
+  nu.SetLogFileName(scratch / "nupdate.log");
+  LoadRestart("appname=prog\nsilentrestart=1");
+  nu.AppRestart();  // no question
+  ASSERT_EQ(launcher.Started.size(), 1u);
+  EXPECT_EQ(launcher.Started[0][2], "L");
+  EXPECT_EQ(launcher.Started[0][3], cwd + "prog");
+  nu.SetLogFileName("NUPDATE.LOG");
+  fs::remove_all(ExtractFilePath(launcher.Started[0][0]));
+}
+
+TEST_F(Restart, AnUpdaterThatCannotStartIsShownAndTheProgramStays) {
+  LoadRestart("appname=prog\nsilentrestart=1");
+  launcher.FailWith = 2;
+  Responder().ExpectMessage("Failed to spawn updater process : No such file or directory", mrOk);
+  nu.AppRestart();
+  ASSERT_EQ(launcher.Started.size(), 1u);
+  const TReport* rep = nu.Find(950);
+  ASSERT_NE(rep, nullptr);
+  EXPECT_EQ(rep->Status, 9);
+  EXPECT_EQ(rep->Error, 2);
+  EXPECT_EQ(closes, 0) << "the program keeps running";
+  EXPECT_TRUE(RunLeftovers(tmp).empty());
+
+  nu.UpdaterPath = scratch / "no-updater";
+  Responder().ExpectMessage("Failed to spawn updater process", mrOk);
+  nu.Reports.clear();
+  nu.AppRestart();
+  EXPECT_EQ(launcher.Started.size(), 1u) << "nothing to start";
+  EXPECT_TRUE(nu.Saw(950));
+  EXPECT_EQ(closes, 0);
+}
