@@ -447,4 +447,12 @@ uint32_t FileAddSum(const std::string& fileName);
 // The host part of a URL (after "://", up to the first "/" or "\"), without user information.
 std::string HostFromURL(const std::string& url);
 
+// Points the engine at a control file given as one address: "http://" and
+// "https://" select httpUpdate; "ftp://[user[:password]@]host[:port]/dir/name"
+// selects ftpUpdate with Host, Port, FTPDirectory ("dir", below the login
+// directory) and, when given, UserID and Password; "file://" or a plain path
+// selects fileUpdate. URL becomes the address without user information.
+// False (nothing changed) for an empty address or another scheme.
+bool ApplyControlFileURL(TNetUpdate& engine, const std::string& url);
+
 }  // namespace NUpdate

@@ -450,3 +450,42 @@ void TNetUpdate::DoPostUpdateInfo() {
     DoStatus(952, "", 17, 5);
   FinishTransfer();
 }
+
+bool NUpdate::ApplyControlFileURL(TNetUpdate& engine, const std::string& url) {
+  const size_t scheme = url.find("://");
+  const std::string kind = scheme == std::string::npos ? std::string() : LowerCase(url.substr(0, scheme));
+  if (url.empty() || (scheme != std::string::npos && kind != "http" && kind != "https" && kind != "ftp" &&
+                      kind != "file"))
+    return false;
+  if (kind == "http" || kind == "https") {
+    engine.SetUpdateType(httpUpdate);
+  } else if (kind == "ftp") {
+    const size_t hostStart = scheme + 3;
+    const size_t pathStart = std::min(url.find('/', hostStart), url.size());
+    std::string authority = url.substr(hostStart, pathStart - hostStart);
+    const size_t at = authority.rfind('@');
+    if (at != std::string::npos) {
+      const std::string info = authority.substr(0, at);
+      const size_t colon = info.find(':');
+      engine.SetUserID(PercentDecoded(info.substr(0, colon)));
+      engine.SetPassword(colon == std::string::npos ? std::string() : PercentDecoded(info.substr(colon + 1)));
+      authority.erase(0, at + 1);
+    }
+    int port = 21;
+    const size_t colon = authority.rfind(':');
+    if (colon != std::string::npos && TryStrToInt(authority.substr(colon + 1), port) && port > 0 && port < 65536)
+      authority.erase(colon);
+    else
+      port = 21;
+    engine.SetHost(authority);
+    engine.SetPort(port);
+    const std::string path = url.substr(std::min(pathStart + 1, url.size()));
+    const size_t slash = path.rfind('/');
+    engine.SetFTPDirectory(slash == std::string::npos ? std::string() : PercentDecoded(path.substr(0, slash)));
+  } else {
+    engine.SetUpdateType(fileUpdate);
+  }
+  if (kind == "ftp") engine.SetUpdateType(ftpUpdate);
+  engine.SetURL(ShownURL(url));
+  return true;
+}
