@@ -6,6 +6,9 @@
 #include "platform/rtl/Clock.h"
 #include "platform/rtl/Registry.h"
 #include "platform/rtl/SysUtils.h"
+#include "update/NUpdate.h"
+#include "update/NUpdateWiz.h"
+#include "update/NuServer.h"
 
 TfrmMain* frmMain = nullptr;
 
@@ -105,6 +108,7 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
   SavMemory->SetTitle("Save ");
   SavMemory->SetOptions(ofOverwritePrompt | ofHideReadOnly | ofEnableSizing);
   SavMemory->SetFilter("Mem files (*.mem)|*.mem|All files (*.*)|*.*");
+  BuildUpdate();
 
   // The settings store tells of damage whenever it is first read, the time base included.
   TRegistry::OnStoreError = [this](const std::string& Text) { Notice(Text); };
@@ -608,4 +612,37 @@ void TfrmMain::WindowTileItemClick(TObject*) { Tile(); }
 
 void TfrmMain::WindowMinimizeItemClick(TObject*) {
   for (int i = MDIChildCount() - 1; i >= 0; --i) MDIChildren(i)->SetWindowState(wsMinimized);
+}
+
+// ---------------------------------------------------------------- web update
+
+void TfrmMain::BuildUpdate() {
+  NetUpdate = new TNetUpdate(this);
+  NetUpdate->SetName("NetUpdate");
+  NetUpdateWizard = new TNetUpdateWizard(this);
+  NetUpdateWizard->SetName("NetUpdateWizard");
+  NuServer::ConfigureProgram(*NetUpdate, *NetUpdateWizard);
+  mnuUpdate->OnClick = [this](TObject* s) { mnuUpdateClick(s); };
+  mnuUpdate->SetEnabled(true);
+}
+
+void TfrmMain::mnuUpdateClick(TObject*) {
+  std::string address;
+  {
+    TRegistry reg;
+    if (reg.OpenKeyReadOnly(SettingsKey) && reg.GetDataType(UpdateURLValue) == rdString)
+      address = Trim(reg.ReadString(UpdateURLValue));
+  }
+  if (address.empty()) {
+    MessageDlg(std::string("No update server is configured. The address of the update control file goes into "
+                           "the settings value \"") + UpdateURLValue + "\" (see the README).",
+               mtInformation, mbOK, 0);
+    return;
+  }
+  std::string problem;
+  if (!NuServer::Apply(*NetUpdate, address, problem)) {
+    MessageDlg(problem, mtError, mbOK, 0);
+    return;
+  }
+  NetUpdateWizard->Execute();
 }

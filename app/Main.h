@@ -17,6 +17,8 @@
 
 class TInstHPTimeBase;
 class TPortIO;
+class TNetUpdate;
+class TNetUpdateWizard;
 
 // Returned by a bus routine called while the status line's warning flash
 // runs: the operation is refused, nothing reaches the port, and the code
@@ -25,6 +27,9 @@ constexpr I2CStatus I2CRefused = 253;
 
 // Where the settings live, under the current user.
 inline constexpr const char* SettingsKey = "\\Software\\Dalmire\\Velmaron";
+// The settings value with the address of the update control file (file://,
+// http://, https:// or ftp://); without it the program has no update server.
+inline constexpr const char* UpdateURLValue = "UpdateURL";
 
 class TfrmMain : public TForm {
  public:
@@ -61,6 +66,8 @@ class TfrmMain : public TForm {
   TSaveDialog* SavMemory = nullptr;
   TInstHPTimeBase* CPUID1 = nullptr;
   TPortIO* PortDriver = nullptr;
+  TNetUpdate* NetUpdate = nullptr;
+  TNetUpdateWizard* NetUpdateWizard = nullptr;
 
   // Open the quick-start window at start (settings value "ShowSplash").
   bool ShowSplash = false;
@@ -112,6 +119,7 @@ class TfrmMain : public TForm {
   void mnuFastAccessClick(TObject* Sender);
   void mnuCalibrateClick(TObject* Sender);
   void mnuNoAckClick(TObject* Sender);
+  void mnuUpdateClick(TObject* Sender);
   void WindowCascadeItemClick(TObject* Sender);
   void WindowTileItemClick(TObject* Sender);
   void WindowMinimizeItemClick(TObject* Sender);
@@ -123,6 +131,7 @@ class TfrmMain : public TForm {
   void ShowPortAccess();
   void PostNotices();
   void BuildStatusBar();
+  void BuildUpdate();
   void ConnectBus();
   void SetStatus(const std::string& Text, TColor FontColor, TColor Back);
   void PlaceLabels();

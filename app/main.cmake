@@ -2,11 +2,15 @@
 if(TARGET gui AND TARGET markup)
   velmaron_library(app_main SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Main.cpp
-    DEPS app_bus app_hw markup gui rtl
+    DEPS app_bus app_hw markup update_wizard gui rtl
   )
   add_executable(velmaron ${CMAKE_CURRENT_LIST_DIR}/Velmaron.cpp)
   target_include_directories(velmaron PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_options(velmaron PRIVATE ${VELMARON_WARNINGS})
   target_link_libraries(velmaron PRIVATE app_main)
   set_target_properties(velmaron PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/app)
+  # The web update starts the updater found beside the program.
+  add_dependencies(velmaron upd)
+  add_custom_command(TARGET velmaron POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:upd> $<TARGET_FILE_DIR:velmaron>/upd)
 endif()

@@ -1,10 +1,12 @@
 #include "platform/gui/CheckLst.h"
 
+#include <QBrush>
 #include <QListWidget>
 #include <algorithm>
 #include <numeric>
 #include <vector>
 
+#include "platform/gui/QtBridge.h"
 #include "platform/gui/QtPeer.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -202,6 +204,8 @@ void TCheckListBox::PushChecks() {
     if (line.Enabled) f |= Qt::ItemIsEnabled;
     if (allowGrayed_) f |= Qt::ItemIsUserTristate;
     it->setFlags(f);
+    // The list's palette holds its font colour for every state, so a disabled line is greyed here.
+    it->setForeground(line.Enabled ? QBrush() : QBrush(ToQColor(clGrayText)));
     it->setCheckState(line.State == cbChecked ? Qt::Checked
                       : line.State == cbGrayed ? Qt::PartiallyChecked
                                                : Qt::Unchecked);

@@ -418,8 +418,21 @@ void TCustomCheckBox::UpdatePeerState() {
   b->setCheckState(states[state_]);
 }
 
+namespace {
+// Check boxes and radio buttons take a click anywhere in their window, as the
+// platform's button controls do (Qt's take it on the box and text only).
+template <class W>
+class TWholeButtonPeer : public TPeer<W> {
+ public:
+  using TPeer<W>::TPeer;
+
+ protected:
+  bool hitButton(const QPoint& Pos) const override { return this->rect().contains(Pos); }
+};
+}  // namespace
+
 QWidget* TCustomCheckBox::CreatePeer(QWidget* ParentWidget) {
-  auto* b = new TPeer<QCheckBox>(this, ParentWidget);
+  auto* b = new TWholeButtonPeer<QCheckBox>(this, ParentWidget);
   QObject::connect(b, &QCheckBox::clicked, b, [b] {
     auto* c = dynamic_cast<TCustomCheckBox*>(LiveControl(b));
     if (!c) return;
@@ -481,7 +494,7 @@ void TRadioButton::UpdatePeerState() {
 }
 
 QWidget* TRadioButton::CreatePeer(QWidget* ParentWidget) {
-  auto* b = new TPeer<QRadioButton>(this, ParentWidget);
+  auto* b = new TWholeButtonPeer<QRadioButton>(this, ParentWidget);
   // Exclusion among siblings is kept here, not by Qt's button groups.
   b->setAutoExclusive(false);
   QObject::connect(b, &QRadioButton::clicked, b, [b] {

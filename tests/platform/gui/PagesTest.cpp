@@ -279,6 +279,7 @@ TEST_F(CheckList, LineStatesTravelWithTheirLines) {
     Qt::CheckState want = c->State(i) == cbChecked ? Qt::Checked : c->State(i) == cbGrayed ? Qt::PartiallyChecked : Qt::Unchecked;
     EXPECT_EQ(l->item(i)->checkState(), want) << i;
     EXPECT_EQ(bool(l->item(i)->flags() & Qt::ItemIsEnabled), c->ItemEnabled(i)) << i;
+    EXPECT_EQ(l->item(i)->foreground().style() != Qt::NoBrush, !c->ItemEnabled(i)) << "a disabled line is grey " << i;
   }
 
   c->Items()->Clear();

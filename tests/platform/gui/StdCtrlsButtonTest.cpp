@@ -293,4 +293,22 @@ TEST_F(StdButtons, GlyphWithSeveralPicturesSetsNumGlyphs) {
   EXPECT_EQ(g.NumGlyphs(), 1) << "more than four pictures count as one";
 }
 
+TEST_F(StdButtons, CheckBoxesAndRadioButtonsTakeAClickAnywhereInTheirWindow) {
+  TForm* f = StdForm(400, 100);
+  auto* r = new TRadioButton(f);
+  r->SetParent(f);
+  r->SetBounds(10, 10, 300, 20);
+  r->SetCaption("On");
+  auto* c = new TCheckBox(f);
+  c->SetParent(f);
+  c->SetBounds(10, 40, 300, 20);
+  c->SetCaption("On");
+  f->Show();
+  // Far right of the short caption, where the platform's button controls still react.
+  StdClick(r->Peer(), 290, 10);
+  EXPECT_TRUE(r->Checked());
+  StdClick(c->Peer(), 290, 10);
+  EXPECT_TRUE(c->Checked());
+}
+
 }  // namespace

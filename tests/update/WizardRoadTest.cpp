@@ -1,0 +1,161 @@
+// The whole road of an update in one process: the program's wizard and engine
+// against a local HTTP server, from the welcome page to the restart with no
+// click, then the updater's command line run by the real updater program.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/gui/FormImage.h"
+#include "platform/rtl/Process.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/gui/testing/GuiTest.h"
+#include "tests/update/TestServers.h"
+#include "tests/update/UpdateTestSupport.h"
+#include "update/NUpdate.h"
+#include "update/NUpdateWiz.h"
+#include "update/NuServer.h"
+#include "update/NuWizForm.h"
+
+namespace {
+
+using namespace updatetest;
+
+// Starts nothing; keeps the command lines.
+class TCapturingLauncher : public TProcessLauncher {
+ public:
+  int StartDetached(const std::vector<std::string>& argv, std::string&, int*) override {
+    Started.push_back(argv);
+    return 4242;
+  }
+  std::vector<std::vector<std::string>> Started;
+};
+
+unsigned Mode(const std::string& file) {
+  struct stat st {};
+  return ::stat(file.c_str(), &st) == 0 ? (st.st_mode & 0777) : 0;
+}
+
+class WizardRoad : public TGuiTest {
+ protected:
+  void SetUp() override {
+    old_ = fs::current_path();
+    fs::current_path(app_.Path());
+    SetProcessLauncher(&launcher_);
+  }
+  void TearDown() override {
+    SetProcessLauncher(nullptr);
+    fs::current_path(old_);
+    TGuiTest::TearDown();
+  }
+  TScratchDir server_, app_;
+  TCapturingLauncher launcher_;
+  fs::path old_;
+};
+
+TEST_F(WizardRoad, FromTheWelcomePageToTheRestartedProgramWithoutAClick) {
+  // What the server publishes.
+  fs::create_directories(server_.Path() / "Downloads");
+  WriteBytes(server_ / "Downloads/whatsnew.txt", "Faster reads.\r\nA new window.\r\n");
+  WriteBytes(server_ / "Downloads/velmaron.bin_NEW", "the new program");
+  WriteBytes(server_ / "Downloads/help.txt", "the new help");
+  TTestServer http("http_server.py", {server_.Path().string()});
+  const std::string base = http.Base() + "/files/Downloads/";
+  WriteBytes(server_ / "Downloads/Velmaron_Update.inf",
+             "[update]\r\n"
+             "descr=Faster reads and a new window\r\n"
+             "date=01/02/2031\r\ntime=10:30\r\n"
+             "localversion={APP}\\velmaron.bin\r\n"
+             "[application]\r\nappupdate=1\r\nappname=restart.sh\r\nappcomps=velmaron.bin_NEW\r\nsilentrestart=1\r\n"
+             "[whatsnew]\r\nfile=" + base + "whatsnew.txt\r\n"
+             "[files]\r\ncount=2\r\n"
+             "[file1]\r\nurl=" + base + "velmaron.bin_NEW\r\ndescr=Velmaron program\r\ntargetdir={APP}\r\n"
+             "mandatory=1\r\nfilesize=15\r\n"
+             "[file2]\r\nurl=" + base + "help.txt\r\ndescr=Help file\r\ntargetdir={APP}/doc\r\nfilesize=12\r\n");
+
+  // The installed program: an executable the updater replaces, and what restarts it.
+  const std::string fifo = app_ / "restarted.fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  WriteBytes(app_ / "velmaron.bin", "the old program");
+  ::chmod((app_ / "velmaron.bin").c_str(), 0755);
+  WriteBytes(app_ / "restart.sh", "#!/bin/sh\necho restarted > '" + fifo + "'\n");
+  ::chmod((app_ / "restart.sh").c_str(), 0755);
+
+  // The program's engine and wizard, the way the main window sets them up.
+  TNetUpdate engine(nullptr);
+  TNetUpdateWizard wizard(nullptr);
+  NuServer::ConfigureProgram(engine, wizard);
+  std::string problem;
+  ASSERT_TRUE(NuServer::Apply(engine, base + "Velmaron_Update.inf", problem)) << problem;
+  engine.UpdaterPath = std::string(VELMARON_BINARY_DIR) + "/update/upd";
+  wizard.SetAutoStart(true);
+  wizard.SetAutoRun(true);
+  int closes = 0;
+  engine.OnAppDoClose = [&](TObject*) {
+    ++closes;
+    if (TCustomForm* f = Application->ModalForms().empty() ? nullptr : Application->ModalForms().back()) f->Close();
+  };
+  std::vector<int> pages;
+  std::string versionText, whatsNew;
+  wizard.PauseFunction = [&] {
+    auto* w = dynamic_cast<TNUWIZ*>(Application->ModalForms().back());
+    ASSERT_NE(w, nullptr);
+    int page = w->PageControl1->ActivePageIndex() + 1;
+    pages.push_back(page);
+    if (page == 2) versionText = w->VersionInfoLabel->Caption();
+    if (page == 3) whatsNew = w->WhatsNewMemo->Lines()->Text();
+    SaveControlImage(w, TestImagePath("wizard-road-" + std::to_string(pages.size()) + "-page" +
+                                      std::to_string(page) + ".png"));
+  };
+
+  wizard.Execute();
+
+  EXPECT_EQ(pages, (std::vector<int>{2, 2, 3, 5, 7}));
+  EXPECT_EQ(versionText.rfind("New version found :\rCurrent version : " + DateToStr(Date()) + "\r", 0), 0u)
+      << versionText;
+  EXPECT_NE(versionText.find("\rNew version : " + DateToStr(EncodeDate(2031, 2, 1)) + " " +
+                             TimeToStr(EncodeTime(10, 30, 0, 0)) + "\r\rFaster reads and a new window"),
+            std::string::npos)
+      << versionText;
+  EXPECT_EQ(whatsNew, "Faster reads.\r\nA new window.\r\n");
+  EXPECT_EQ(ReadBytes(app_ / "doc/help.txt"), "the new help");
+  EXPECT_EQ(ReadBytes(app_ / "velmaron.bin_NEW"), "the new program") << "the running program's file waits";
+  EXPECT_EQ(ReadBytes(app_ / "velmaron.bin"), "the old program");
+  EXPECT_EQ(closes, 1) << "the program was asked to close";
+  ASSERT_EQ(launcher_.Started.size(), 1u);
+
+  // The updater's command line: itself, our process, no log, the restart command, the components.
+  std::vector<std::string> argv = launcher_.Started[0];
+  ASSERT_EQ(argv.size(), 5u);
+  EXPECT_EQ(ExtractFileName(argv[0]), "upd");
+  EXPECT_EQ(argv[1], std::to_string(::getpid()));
+  EXPECT_EQ(argv[2], "X");
+  EXPECT_EQ(argv[3], (fs::current_path() / "restart.sh").string());
+  EXPECT_EQ(argv[4], "velmaron.bin_NEW");
+  EXPECT_EQ(Mode(argv[0]), 0700u);
+
+  // The real updater, waiting for a program that has ended (ours stands in for it).
+  const pid_t program = ::fork();
+  ASSERT_GE(program, 0);
+  if (program == 0) ::_exit(0);
+  ::waitpid(program, nullptr, 0);
+  argv[1] = std::to_string(program);
+  // Held open for reading and writing, the pipe never reports an end before the restart writes.
+  const int fd = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  TProcessLauncher real;
+  EXPECT_EQ(real.RunAndWait(argv), 0);
+  EXPECT_EQ(ReadBytes(app_ / "velmaron.bin"), "the new program");
+  EXPECT_EQ(Mode(app_ / "velmaron.bin"), 0755u) << "an executable stays executable";
+  EXPECT_FALSE(fs::exists(app_ / "velmaron.bin_NEW"));
+  pollfd p{fd, POLLIN, 0};
+  ASSERT_EQ(::poll(&p, 1, 20000), 1) << "the program was not started again";
+  char buf[32] = {};
+  EXPECT_GT(::read(fd, buf, sizeof buf - 1), 0);
+  EXPECT_EQ(std::string(buf), "restarted\n");
+  ::close(fd);
+  fs::remove_all(ExtractFilePath(argv[0]));
+}
+
+}  // namespace

@@ -1,0 +1,21 @@
+// The program's update server setting: the address of the update control file,
+// turned into the engine's transport and location.
+#pragma once
+
+#include <string>
+
+class TNetUpdate;
+class TNetUpdateWizard;
+
+namespace NuServer {
+
+// Sets Engine's UpdateType and URL (and for ftp:// its Host, Port, FTPDirectory,
+// UserID and Password) from an address beginning with file://, http://, https://
+// or ftp://. False, with Problem saying why, for any other address; the engine
+// is left as it was then.
+bool Apply(TNetUpdate& Engine, const std::string& Address, std::string& Problem);
+
+// The program's own settings of its engine and wizard (the wizard is bound to the engine).
+void ConfigureProgram(TNetUpdate& Engine, TNetUpdateWizard& Wizard);
+
+}  // namespace NuServer
