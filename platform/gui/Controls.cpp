@@ -20,6 +20,12 @@
 
 // ---------------------------------------------------------------- globals
 namespace {
+// The font's colour is the text colour of an enabled control; a disabled one
+// keeps the style's grey, as the platform's controls do.
+void SetEnabledTextColor(QPalette& Palette, QPalette::ColorRole Role, const QColor& Color) {
+  Palette.setColor(QPalette::Active, Role, Color);
+  Palette.setColor(QPalette::Inactive, Role, Color);
+}
 TControl* gCapture = nullptr;
 std::map<uintptr_t, TWinControl*>& Handles() {
   static std::map<uintptr_t, TWinControl*> h;
@@ -693,7 +699,7 @@ void TWinControl::CreateWnd() {
   peer_->setEnabled(enabled_);
   QPalette pal = peer_->palette();
   pal.setColor(QPalette::Window, ToQColor(color_));
-  pal.setColor(QPalette::WindowText, ToQColor(font_->Color()));
+  SetEnabledTextColor(pal, QPalette::WindowText, ToQColor(font_->Color()));
   peer_->setPalette(pal);
   peer_->setAutoFillBackground(!(controlStyle_ & csOpaque) || PaintsItself());
   if (controlStyle_ & csOpaque) peer_->setAttribute(Qt::WA_OpaquePaintEvent, true);
@@ -1204,9 +1210,8 @@ void TWinControl::CMFontChanged(TMessage& m) {
   if (peer_) {
     peer_->setFont(TQtCanvasBackend::MakeFont(font_->Data()));
     QPalette pal = peer_->palette();
-    pal.setColor(QPalette::WindowText, ToQColor(font_->Color()));
-    pal.setColor(QPalette::Text, ToQColor(font_->Color()));
-    pal.setColor(QPalette::ButtonText, ToQColor(font_->Color()));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+      SetEnabledTextColor(pal, role, ToQColor(font_->Color()));
     peer_->setPalette(pal);
   }
   TControl::CMFontChanged(m);

@@ -1054,7 +1054,12 @@ class TMemoPeer : public TPeer<QPlainTextEdit> {
   TMemoPeer(TCustomMemo* c, QWidget* parent) : TPeer<QPlainTextEdit>(c, parent) {}
 
  protected:
-  void contextMenuEvent(QContextMenuEvent* e) override { e->accept(); }
+  // The click comes through the viewport, past event(): it goes to the control
+  // as WM_CONTEXTMENU here, so the memo's pop-up menu shows.
+  void contextMenuEvent(QContextMenuEvent* e) override {
+    GuiTranslate(this, e);
+    e->accept();
+  }
 };
 
 namespace {

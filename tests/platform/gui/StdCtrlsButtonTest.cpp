@@ -1,5 +1,6 @@
 // Push buttons, check boxes, radio buttons, speed buttons and bitmap buttons.
 #include <QCheckBox>
+#include <QPalette>
 #include <QRadioButton>
 #include <QTimer>
 
@@ -309,6 +310,18 @@ TEST_F(StdButtons, CheckBoxesAndRadioButtonsTakeAClickAnywhereInTheirWindow) {
   EXPECT_TRUE(r->Checked());
   StdClick(c->Peer(), 290, 10);
   EXPECT_TRUE(c->Checked());
+}
+
+TEST_F(StdButtons, ADisabledButtonKeepsItsGreyTextWhateverTheFontColour) {
+  TForm* f = StdForm();
+  auto* b = new TButton(f);
+  b->SetParent(f);
+  b->SetEnabled(false);
+  f->Show();
+  f->Font()->SetColor(clRed);  // reaches the button through its parent font
+  const QPalette pal = b->Peer()->palette();
+  EXPECT_EQ(pal.color(QPalette::Active, QPalette::ButtonText), QColor(Qt::red));
+  EXPECT_NE(pal.color(QPalette::Disabled, QPalette::ButtonText), QColor(Qt::red)) << "disabled text stays grey";
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 // Edits, memos, masked edits and spin edits, driven through their windows' keys.
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <vector>
 
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/Mask.h"
+#include "platform/gui/Menus.h"
 #include "platform/gui/QtBridge.h"
 #include "platform/gui/QtCanvas.h"
 #include "platform/gui/Spin.h"
@@ -507,6 +510,22 @@ TEST_F(StdEdits, SpinEditStepsByArrowsAndButtonsAndMayRefuseTyping) {
   StdKey(s, Qt::Key_Up);
   EXPECT_EQ(s->Value(), 12);
   EXPECT_EQ(BeepCount(), beeps + 1);
+}
+
+TEST_F(StdEdits, ARightClickInAMemoShowsItsPopupMenu) {
+  auto* m = Make<TMemo>();
+  m->SetHeight(80);
+  auto* popup = new TPopupMenu(form_);
+  popup->Items()->Add(NewItem("View", 0, false, true, nullptr, 0, "View"));
+  int shown = 0;
+  popup->OnPopup = [&](TObject*) { ++shown; };
+  m->SetPopupMenu(popup);
+  QWidget* viewport = static_cast<QPlainTextEdit*>(m->Peer())->viewport();
+  QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(20, 20), viewport->mapToGlobal(QPoint(20, 20)));
+  QCoreApplication::sendEvent(viewport, &e);
+  EXPECT_EQ(shown, 1) << "the click inside the text area reaches the memo";
+  EXPECT_EQ(popup->PopupComponent(), m);
+  popup->Items()->SubMenu()->close();
 }
 
 }  // namespace
