@@ -1,6 +1,7 @@
 // The engine's settings as a new component has them, and its companions.
 #include <gtest/gtest.h>
 
+#include "tests/update/EngineTestSupport.h"
 #include "update/NUpdate.h"
 
 TEST(EngineDefaults, NewComponentHasTheDocumentedSettings) {
@@ -83,4 +84,54 @@ TEST(EngineDefaults, ControlFileAddressChoosesTheTransport) {
   EXPECT_FALSE(NUpdate::ApplyControlFileURL(nu, "gopher://old.example/u.inf"));
   EXPECT_FALSE(NUpdate::ApplyControlFileURL(nu, ""));
   EXPECT_EQ(nu.URL(), "/srv/update/u.inf");
+}
+
+TEST(EngineLog, StatusesGoToTheEventAndWithLoggingToThePrivateLog) {
+  updatetest::TScratchDir dir;
+  TNetUpdate nu(nullptr);
+  nu.NowFunction = [] { return EncodeDate(2024, 3, 5) + EncodeTime(6, 7, 8, 0); };
+  std::vector<std::string> seen;
+  nu.OnStatus = [&](TObject* sender, const std::string& text, int status, int error) {
+    EXPECT_EQ(sender, &nu);
+    seen.push_back(text + "|" + std::to_string(status) + "|" + std::to_string(error));
+  };
+  const std::string log = dir / "nupdate.log";
+  nu.SetLogFileName(log);
+  nu.DoStatus(916, "404", 6, 404);
+  EXPECT_FALSE(updatetest::fs::exists(log)) << "nothing is logged without Logging";
+  nu.SetLogging(true);
+  nu.DoStatus(916, "404", 6, 404);
+  nu.DoStatus(18, "Exec: x", 3, 0);
+  EXPECT_EQ(seen, (std::vector<std::string>{"Http status : 404|6|404", "Http status : 404|6|404", "|3|0"}));
+  EXPECT_EQ(updatetest::ReadBytes(log),
+            "05/03/2024 06:07:08 : [916] Http status : 404 (Status:6) (Error:404)\n"
+            "05/03/2024 06:07:08 : [18]  (Status:3) (Error:0)\n");
+  EXPECT_EQ(updatetest::ModeOf(log), 0600);
+
+  // The log name is one for all engines: the last one set decides.
+  TNetUpdate other(nullptr);
+  other.SetLogFileName(dir / "other.log");
+  nu.DoStatus(930, "", 4, 0);
+  EXPECT_TRUE(updatetest::fs::exists(dir / "other.log"));
+  nu.SetLogFileName(dir / "gone/x.log");
+  nu.DoStatus(930, "", 4, 0);  // a log that cannot be written loses the line, nothing else
+  nu.SetLogFileName("NUPDATE.LOG");
+}
+
+TEST(EngineLog, APlacementThatFailsIsLoggedEvenWithoutLogging) {
+  updatetest::TScratchDir dir;
+  updatetest::WriteBytes(dir / "source.bin", "data");
+  TNetUpdate nu(nullptr);
+  nu.SetUpdateType(fileUpdate);
+  nu.SetTempDirectory(dir / "");
+  nu.SetLogFileName(dir / "nupdate.log");
+  nu.NowFunction = [] { return EncodeDate(2024, 3, 5); };
+  EXPECT_FALSE(nu.DownloadFile(dir / "source.bin", false, dir / "no/such/dir/"));
+  const std::string text = updatetest::ReadBytes(dir / "nupdate.log");
+  EXPECT_EQ(text.rfind("05/03/2024 00:00:00 : Unable to rename file " + dir.Path().string() + "/velmaron-update-", 0), 0u)
+      << text;
+  EXPECT_NE(text.find(" to " + dir / "no/such/dir/source.bin\n"), std::string::npos) << text;
+  nu.StopConnection();
+  EXPECT_TRUE(updatetest::RunLeftovers(dir.Path()).empty());
+  nu.SetLogFileName("NUPDATE.LOG");
 }
