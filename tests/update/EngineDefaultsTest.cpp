@@ -115,6 +115,7 @@ TEST(EngineLog, StatusesGoToTheEventAndWithLoggingToThePrivateLog) {
   EXPECT_TRUE(updatetest::fs::exists(dir / "other.log"));
   nu.SetLogFileName(dir / "gone/x.log");
   nu.DoStatus(930, "", 4, 0);  // a log that cannot be written loses the line, nothing else
+  nu.SetLogging(false);
   nu.SetLogFileName("NUPDATE.LOG");
 }
 

@@ -306,6 +306,7 @@ TEST_F(Restart, TheQuestionOrTheHandlerDecides) {
   ASSERT_EQ(launcher.Started.size(), 1u);
   EXPECT_EQ(launcher.Started[0][2], "L");
   EXPECT_EQ(launcher.Started[0][3], cwd + "prog");
+  nu.SetLogging(false);  // nothing of a test goes to the program's own log
   nu.SetLogFileName("NUPDATE.LOG");
   fs::remove_all(ExtractFilePath(launcher.Started[0][0]));
 }

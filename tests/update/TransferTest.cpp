@@ -256,6 +256,7 @@ TEST_F(Transfers, ProxyCredentialsGoToTheProxyNeverIntoTexts) {
     EXPECT_EQ(shown.find(secret), std::string::npos) << secret;
   EXPECT_NE(shown.find("Download : http://update.invalid/files/new.bin"), std::string::npos);
   EXPECT_EQ(ModeOf(scratch / "update.log"), 0600);
+  nu.SetLogging(false);  // nothing of a test goes to the program's own log
   nu.SetLogFileName("NUPDATE.LOG");
 }
 
