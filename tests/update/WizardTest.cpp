@@ -524,6 +524,44 @@ TEST_F(WizardTest, LanguageTextsReachEveryControlAndButtonsFitThem) {
   delete lang;
 }
 
+TEST_F(WizardTest, TheFormTakesTheWizardsLookAndFrame) {
+  TBitmap art(116, 201);
+  art.Canvas()->Brush()->SetColor(clNavy);
+  art.Canvas()->FillRect(TRect(0, 0, 116, 201));
+  wizard_->SetBillBoard(&art);
+  art.Canvas()->Brush()->SetColor(clRed);
+  art.Canvas()->FillRect(TRect(0, 0, 116, 201));
+  TFont font;
+  font.SetName("Courier New");
+  font.SetHeight(-15);
+  wizard_->SetFont(&font);
+  font.SetHeight(-30);
+  wizard_->SetPosition(poDesktopCenter);
+  Run({[&](TNUWIZ* w) {
+    EXPECT_EQ(w->BorderStyle(), bsDialog);
+    EXPECT_EQ(w->Position(), poDesktopCenter);
+    EXPECT_EQ(w->Font()->Name(), "Courier New");
+    EXPECT_EQ(w->Font()->Height(), -15) << "the wizard keeps its own copy of the font";
+    EXPECT_EQ(w->StartButton->Font()->Height(), -15) << "and the controls follow the form";
+    auto* shown = dynamic_cast<TBitmap*>(w->Billboard->Picture()->Graphic());
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->Canvas()->Pixels(5, 5), clNavy) << "the billboard is the wizard's copy";
+    EXPECT_EQ(w->Shape1->Pen()->Color(), clBtnFace) << "the frame disappears in a dialog border";
+    EXPECT_EQ(w->Shape1->Pen()->Width(), 0);
+    EXPECT_EQ(w->ClientWidth(), 474);
+    w->Close();
+  }});
+
+  wizard_->SetBorderStyle(bsNone);
+  Run({[&](TNUWIZ* w) {
+    EXPECT_EQ(w->BorderStyle(), bsNone);
+    EXPECT_NE(w->Shape1->Pen()->Color(), clBtnFace) << "without a border the shape is the frame";
+    EXPECT_EQ(w->ClientWidth(), w->Shape1->Width() + 2);
+    EXPECT_EQ(w->ClientHeight(), w->Shape1->Height() + 2);
+    w->Close();
+  }});
+}
+
 TEST_F(WizardTest, EveryPageLooksRight) {
   engine_->HasWhatsNew = true;
   engine_->HasLicense = true;
