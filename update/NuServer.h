@@ -9,10 +9,10 @@ class TNetUpdateWizard;
 
 namespace NuServer {
 
-// Sets Engine's UpdateType and URL (and for ftp:// its Host, Port, FTPDirectory,
-// UserID and Password) from an address beginning with file://, http://, https://
-// or ftp://. False, with Problem saying why, for any other address; the engine
-// is left as it was then.
+// Gives Engine the transport and location of an address beginning with file://,
+// http://, https:// or ftp:// that names a control file (the engine takes it
+// apart). False, with Problem saying why, for any other address; the engine is
+// left as it was then.
 bool Apply(TNetUpdate& Engine, const std::string& Address, std::string& Problem);
 
 // The program's own settings of its engine and wizard (the wizard is bound to the engine).

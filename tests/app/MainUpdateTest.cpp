@@ -74,7 +74,7 @@ TEST_F(MainUpdateTest, TheCommandRunsTheProgramsWizardOnTheConfiguredServer) {
   EXPECT_TRUE(bold);
   EXPECT_EQ(label, "No new version available.");
   EXPECT_EQ(f->NetUpdate->UpdateType(), fileUpdate);
-  EXPECT_EQ(f->NetUpdate->URL(), server / "Velmaron_Update.inf");
+  EXPECT_EQ(f->NetUpdate->URL(), "file://" + (server / "Velmaron_Update.inf"));
   EXPECT_EQ(f->NetUpdate->UpdateConnect(), nucConnectPrompt);
   EXPECT_TRUE(f->NetUpdate->ExtractCAB());
   EXPECT_EQ(Application->ModalForms().size(), 0u);
