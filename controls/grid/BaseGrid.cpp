@@ -287,6 +287,16 @@ void TBaseGrid::SplitCells(int ACol, int ARow) {
   RepaintArea(b.X, b.Y, b.X + s.X, b.Y + s.Y);
 }
 
+void TBaseGrid::SplitMergesAcross(bool IsRow, int Edge) {
+  if (Edge <= 0 || Edge >= (IsRow ? RowCount() : ColCount())) return;
+  int n = IsRow ? ColCount() : RowCount();
+  for (int i = 0; i < n; ++i) {
+    int c = IsRow ? i : Edge, r = IsRow ? Edge : i;
+    TCellProperties* p = PropsAt(c, r);
+    if (p && !p->IsBaseCell && (IsRow ? p->CellSpanY : p->CellSpanX) > 0) SplitCells(c, r);
+  }
+}
+
 void TBaseGrid::MoveToBaseCell() {
   if (!HasCellProperties(Col(), Row())) return;
   TPoint b = BaseCell(Col(), Row());

@@ -262,6 +262,10 @@ class TBaseGrid : public TStringGrid {
   TCellProperties* PropsAt(int ACol, int ARow) const;
   // Frees every property object of a stored row (column), beyond the counts too.
   void FreeLineProperties(bool IsRow, int Index);
+  // Splits every merged area that holds both line Edge - 1 and line Edge (rows or
+  // columns), before lines are inserted, removed or hidden there: a covered cell's
+  // offset would otherwise point past its base.
+  void SplitMergesAcross(bool IsRow, int Edge);
 
  private:
   bool defaultDrawing_ = false;

@@ -136,7 +136,7 @@ class TExtStringGrid : public TBaseGrid {
   ~TExtStringGrid() override;
   std::string ClassName() const override { return "TExtStringGrid"; }
 
-  // ----- shape (Part-0.6 semantics of the counts)
+  // ----- shape
   int RowCount() const { return TBaseGrid::RowCount(); }
   void SetRowCount(int Value);
   int Row() const { return TBaseGrid::Row(); }

@@ -16,6 +16,7 @@ void TExtStringGrid::ColumnMoved(int FromIndex, int ToIndex) {
 void TExtStringGrid::InsertRowsRaw(int ARow, int ACount) {
   if (ACount <= 0) return;
   ARow = std::clamp(ARow, 0, RowCount());
+  SplitMergesAcross(true, ARow);
   TGridCountScope s(structural_);
   int old = RowCount();
   TBaseGrid::SetRowCount(old + ACount);
@@ -43,6 +44,8 @@ void TExtStringGrid::InsertRows(int ARow, int ACount) {
 void TExtStringGrid::RemoveRowsRaw(int ARow, int ACount) {
   if (ARow < 0 || ARow >= RowCount() || ACount <= 0) return;
   ACount = std::min(ACount, RowCount() - ARow);
+  SplitMergesAcross(true, ARow);
+  SplitMergesAcross(true, ARow + ACount);
   TGridCountScope s(structural_);
   for (int i = 0; i < ACount; ++i) {
     if (RowCount() == 1) {
@@ -74,6 +77,7 @@ void TExtStringGrid::RemoveMergedRows(int ARow, int ACount) { RemoveRows(ARow, A
 
 void TExtStringGrid::InsertCols(int ACol, int ACount) {
   if (ACount <= 0 || ACol < 0 || ACol > ColCount()) return;
+  SplitMergesAcross(false, ACol);
   TGridCountScope s(structural_);
   int old = ColCount();
   SetColCount(old + ACount);
@@ -88,6 +92,8 @@ void TExtStringGrid::InsertCols(int ACol, int ACount) {
 void TExtStringGrid::RemoveCols(int ACol, int ACount) {
   if (ACol < 0 || ACol >= ColCount() || ACount <= 0) return;
   ACount = std::min(ACount, ColCount() - ACol);
+  SplitMergesAcross(false, ACol);
+  SplitMergesAcross(false, ACol + ACount);
   TGridCountScope s(structural_);
   for (int i = 0; i < ACount && ColCount() > 1; ++i) DeleteColumn(ACol);
   Invalidate();
@@ -227,6 +233,9 @@ void TExtStringGrid::HideRows(int FromRow, int ToRow) {
     int d = DisplRowIndex(r) + count;  // rows of the block already recorded are still displayed
     if (d >= RowCount()) break;
     if (first < 0) first = d;
+    // A vertical merge through a hidden row is split; one within the row travels with it.
+    SplitMergesAcross(true, d);
+    SplitMergesAcross(true, d + 1);
     PutHiddenRecord(pos++, d, r);
     ++count;
   }

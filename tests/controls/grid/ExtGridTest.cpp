@@ -1,5 +1,6 @@
 // The grid component through the real widget, offscreen.
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "controls/grid/ExtGrid.h"
 #include "controls/grid/ExtUtil.h"
 #include "platform/gui/Clipbrd.h"
+#include "platform/gui/FormImage.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/testing/GuiTest.h"
 
@@ -488,6 +490,97 @@ TEST_F(ExtGridTest, FreshGridDefaultsAndOptionObjects) {
   g.Loaded();
   EXPECT_TRUE(g.Navigation()->AlwaysEdit);
   EXPECT_FALSE(g.Options() & goAlwaysShowEditor);
+}
+
+// ---------------------------------------------------------------- picture
+// A grid as the register windows show one: fixed row and column, rows banded
+// through Colors, a merged area, the editor open. Written under the build tree.
+TEST_F(ExtGridTest, PictureWithFixedLinesBandsAMergedAreaAndTheEditorOpen) {
+  const TColor bandA = TColorOf(0xCCFFFF), bandB = TColorOf(0xFFE8D0);  // pale yellow, pale blue
+  grid->SetColCount(5);
+  grid->SetRowCount(12);
+  grid->SetDefaultColWidth(90);
+  grid->SetColWidths(0, 60);
+  grid->SetOptions(grid->Options() | goEditing);
+  for (int c = 1; c < 5; ++c) grid->SetCells(c, 0, "Col " + std::to_string(c));
+  for (int r = 1; r < 12; ++r) {
+    grid->SetCells(0, r, std::to_string(r));
+    for (int c = 1; c < 5; ++c) {
+      grid->SetColors(c, r, r % 2 ? bandA : bandB);
+      if (c != 4) grid->SetCells(c, r, "r" + std::to_string(r) + "c" + std::to_string(c));
+    }
+  }
+  grid->SetCells(2, 4, "merged 2 x 3");
+  ASSERT_TRUE(grid->MergeCells(2, 4, 2, 3));
+  grid->SetCells(1, 8, "");
+  EditCell(1, 8, "typed");
+  Flush();
+  ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  EXPECT_EQ(grid->Cells(1, 8), "typed");
+
+  std::string file = TestImagePath("extgrid-bands-merge-editor.png");
+  ASSERT_TRUE(SaveControlImage(form, file));
+  QImage img(QString::fromStdString(file));
+  ASSERT_FALSE(img.isNull());
+  // Points in form coordinates of a cell's inner area (away from text and lines).
+  auto at = [&](int c, int r, int dx, int dy) {
+    TRect rc = grid->CellRect(c, r);
+    return img.pixel(grid->Left() + rc.Left + dx, grid->Top() + rc.Top + dy) & 0xFFFFFF;
+  };
+  const QRgb yellow = 0xFFFFCC, blue = 0xD0E8FF;
+  EXPECT_EQ(at(4, 1, 80, 16), yellow);  // empty cells of the last column show the bands
+  EXPECT_EQ(at(4, 2, 80, 16), blue);
+  EXPECT_EQ(at(4, 3, 80, 16), yellow);
+  EXPECT_NE(at(0, 1, 50, 16), yellow);  // the fixed column keeps its own look
+  EXPECT_NE(at(1, 0, 80, 16), yellow);
+  // The merged area is one cell: no grid line between its rows or columns.
+  TRect m = grid->CellRectEx(2, 4);
+  EXPECT_EQ(m.Left, grid->CellRect(2, 4).Left);
+  EXPECT_EQ(m.Top, grid->CellRect(2, 4).Top);
+  EXPECT_EQ(m.Right, grid->CellRect(3, 6).Right);
+  EXPECT_EQ(m.Bottom, grid->CellRect(3, 6).Bottom);
+  TRect below = grid->CellRect(3, 5);
+  EXPECT_EQ(img.pixel(grid->Left() + below.Left - 1, grid->Top() + below.Top + 10) & 0xFFFFFF, blue);  // r4 base colour
+  EXPECT_EQ(img.pixel(grid->Left() + below.Left + 60, grid->Top() + below.Top - 1) & 0xFFFFFF, blue);
+}
+
+// Inserting, removing or hiding lines inside a merged area must not leave covered
+// cells whose offsets point past their base (reads threw, paints read other cells).
+TEST_F(ExtGridTest, LineChangesThroughAMergedAreaSplitItAndKeepTheBaseText) {
+  auto unmerged = [&](int c, int r1, int r2) {
+    for (int r = r1; r <= r2; ++r) EXPECT_EQ(grid->BaseCell(c, r), TPoint(c, r)) << c << "," << r;
+  };
+  grid->SetCells(1, 0, "top");
+  ASSERT_TRUE(grid->MergeCells(1, 0, 1, 4));
+  grid->RemoveRows(0, 1);  // the base row goes
+  unmerged(1, 0, 3);
+  EXPECT_NO_THROW(for (int r = 0; r < 4; ++r) (void)grid->Cells(1, r));
+  grid->SetCells(2, 2, "area");
+  ASSERT_TRUE(grid->MergeCells(2, 2, 1, 3));
+  grid->InsertRows(3, 2);  // inside the area
+  unmerged(2, 2, 7);
+  EXPECT_EQ(grid->Cells(2, 2), "area");
+  EXPECT_EQ(grid->Cells(2, 5), "");
+  ASSERT_TRUE(grid->MergeCells(2, 5, 1, 3));
+  grid->RemoveRows(7, 1);  // the last row of the area goes
+  unmerged(2, 5, 6);
+  ASSERT_TRUE(grid->MergeCells(1, 6, 3, 1));
+  grid->InsertCols(2, 1);
+  unmerged(1, 6, 6);
+  EXPECT_EQ(grid->BaseCell(3, 6), TPoint(3, 6));
+  ASSERT_TRUE(grid->MergeCells(1, 7, 2, 1));
+  grid->RemoveCols(1, 1);  // the base column goes
+  EXPECT_EQ(grid->BaseCell(1, 7), TPoint(1, 7));
+  grid->SetCells(3, 1, "v");
+  ASSERT_TRUE(grid->MergeCells(3, 1, 1, 3));
+  ASSERT_TRUE(grid->MergeCells(1, 2, 2, 1));  // a merge within one row travels with it
+  grid->HideRows(2, 2);
+  unmerged(3, 1, 2);
+  EXPECT_EQ(grid->Cells(3, 1), "v");
+  grid->UnHideRows(2, 2);
+  EXPECT_EQ(grid->BaseCell(2, 2), TPoint(1, 2));
+  grid->Repaint();
+  Flush();
 }
 
 }  // namespace
