@@ -448,10 +448,10 @@ uint32_t FileAddSum(const std::string& fileName);
 std::string HostFromURL(const std::string& url);
 
 // Points the engine at a control file given as one address: "http://" and
-// "https://" select httpUpdate; "ftp://[user[:password]@]host[:port]/dir/name"
-// selects ftpUpdate with Host, Port, FTPDirectory ("dir", below the login
-// directory) and, when given, UserID and Password; "file://" or a plain path
-// selects fileUpdate. URL becomes the address without user information.
+// "https://" select httpUpdate; "ftp://host[:port]/dir/name" selects ftpUpdate
+// with Host, Port and FTPDirectory ("dir", below the login directory);
+// "file://" or a plain path selects fileUpdate. User information
+// ("user:password@") becomes UserID and Password; URL keeps none of it.
 // False (nothing changed) for an empty address or another scheme.
 bool ApplyControlFileURL(TNetUpdate& engine, const std::string& url);
 

@@ -457,35 +457,39 @@ bool NUpdate::ApplyControlFileURL(TNetUpdate& engine, const std::string& url) {
   if (url.empty() || (scheme != std::string::npos && kind != "http" && kind != "https" && kind != "ftp" &&
                       kind != "file"))
     return false;
-  if (kind == "http" || kind == "https") {
-    engine.SetUpdateType(httpUpdate);
-  } else if (kind == "ftp") {
-    const size_t hostStart = scheme + 3;
-    const size_t pathStart = std::min(url.find('/', hostStart), url.size());
-    std::string authority = url.substr(hostStart, pathStart - hostStart);
-    const size_t at = authority.rfind('@');
-    if (at != std::string::npos) {
-      const std::string info = authority.substr(0, at);
-      const size_t colon = info.find(':');
-      engine.SetUserID(PercentDecoded(info.substr(0, colon)));
-      engine.SetPassword(colon == std::string::npos ? std::string() : PercentDecoded(info.substr(colon + 1)));
-      authority.erase(0, at + 1);
-    }
-    int port = 21;
-    const size_t colon = authority.rfind(':');
-    if (colon != std::string::npos && TryStrToInt(authority.substr(colon + 1), port) && port > 0 && port < 65536)
-      authority.erase(colon);
-    else
-      port = 21;
-    engine.SetHost(authority);
-    engine.SetPort(port);
-    const std::string path = url.substr(std::min(pathStart + 1, url.size()));
-    const size_t slash = path.rfind('/');
-    engine.SetFTPDirectory(slash == std::string::npos ? std::string() : PercentDecoded(path.substr(0, slash)));
-  } else {
+  if (kind == "file" || kind.empty()) {
     engine.SetUpdateType(fileUpdate);
+    engine.SetURL(url);
+    return true;
   }
-  if (kind == "ftp") engine.SetUpdateType(ftpUpdate);
+  const size_t hostStart = scheme + 3;
+  const size_t pathStart = std::min(url.find('/', hostStart), url.size());
+  std::string authority = url.substr(hostStart, pathStart - hostStart);
+  // User information is the login, sent as such; the address keeps none of it.
+  const size_t at = authority.rfind('@');
+  if (at != std::string::npos) {
+    const std::string info = authority.substr(0, at);
+    const size_t colon = info.find(':');
+    engine.SetUserID(PercentDecoded(info.substr(0, colon)));
+    engine.SetPassword(colon == std::string::npos ? std::string() : PercentDecoded(info.substr(colon + 1)));
+    authority.erase(0, at + 1);
+  }
   engine.SetURL(ShownURL(url));
+  if (kind != "ftp") {
+    engine.SetUpdateType(httpUpdate);
+    return true;
+  }
+  int port = 21;
+  const size_t colon = authority.rfind(':');
+  if (colon != std::string::npos && TryStrToInt(authority.substr(colon + 1), port) && port > 0 && port < 65536)
+    authority.erase(colon);
+  else
+    port = 21;
+  engine.SetUpdateType(ftpUpdate);
+  engine.SetHost(authority);
+  engine.SetPort(port);
+  const std::string path = url.substr(std::min(pathStart + 1, url.size()));
+  const size_t slash = path.rfind('/');
+  engine.SetFTPDirectory(slash == std::string::npos ? std::string() : PercentDecoded(path.substr(0, slash)));
   return true;
 }
