@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/VisualStyles.h"
 
 // ------------------------------------------------------------------ colour names
 std::string InspColorName(TColor Color) {
@@ -455,10 +456,28 @@ std::string TInspectorPanel::DisplayName() const {
 }
 
 // ------------------------------------------------------------------ bar
-TInspectorBar::TInspectorBar(TComponent* AOwner) : TCustomPanel(AOwner) {
+TInspectorBar::TInspectorBar(TComponent* AOwner)
+    : TCustomPanel(AOwner),
+      panelCaption_(std::make_unique<TInspectorCaption>()),
+      helpPanel_(std::make_unique<TInspectorHelp>()),
+      shading_(std::make_unique<TBitmap>()),
+      nodeOpen_(std::make_unique<TBitmap>()),
+      nodeClose_(std::make_unique<TBitmap>()) {
   panels_.reset(CreatePanels());
+  isWinXP_ = IsWindowsXPOrLater();
+  LoadNodeGlyphs(*nodeOpen_, *nodeClose_);
+  panelCaption_->OnChange = [this](TObject*) { Invalidate(); };
+  panelCaption_->OnShadeChange = [this](TObject*) {
+    UpdateCaptionBitmaps();
+    Invalidate();
+  };
+  helpPanel_->OnChange = [this](TObject*) {
+    UpdateLayout();
+    Invalidate();
+  };
   SetWidth(180);
   SetAlign(alLeft);
+  UpdateCaptionBitmaps();
 }
 
 TInspectorBar::~TInspectorBar() {
@@ -471,6 +490,10 @@ TInspectorPanels* TInspectorBar::CreatePanels() { return new TInspectorPanels(th
 void TInspectorBar::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomPanel::Notification(AComponent, Operation);
   if (Operation != opRemove || !panels_) return;
+  if (AComponent == images_) {
+    images_ = nullptr;
+    Invalidate();
+  }
   for (int i = 0; i < panels_->Count(); ++i) {
     TInspectorPanel* p = panels_->GetItem(i);
     if (p->control_ == AComponent) p->SetControl(nullptr);
@@ -535,17 +558,38 @@ std::vector<TInspLayoutPanel> TInspectorBar::LayoutPanels() const {
   return out;
 }
 
-int TInspectorBar::PanelAreaHeight() const { return Height() - (helpPanel_.Visible ? helpPanel_.Height : 0); }
+int TInspectorBar::PanelAreaHeight() const { return Height() - (helpPanel_->Visible() ? helpPanel_->Height() : 0); }
+
+int TInspectorBar::SideWidth() const { return panelCaption_->SideDisplay() ? panelCaption_->SideWidth() : 0; }
+
+// The scroll bar of multi-panel mode is as wide as a vertical scroll bar.
+static constexpr int kScrollBarWidth = 16;
+
+int TInspectorBar::ClientRight() const { return Width() - (scrollShown_ ? kScrollBarWidth : 0); }
+
+int TInspectorBar::ItemAreaRight() const {
+  return ClientRight() - (mode_ == imSinglePanelActive && (upArrow_ || downArrow_) ? 20 : 0);
+}
+
+TInspLayoutInput TInspectorBar::LayoutInput() const {
+  TInspLayoutInput in;
+  in.Panels = LayoutPanels();
+  in.CaptionHeight = panelCaption_->Height();
+  in.PanelAreaHeight = PanelAreaHeight();
+  in.Width = Width();
+  in.SideWidth = SideWidth();
+  in.TopPanel = topPanel_;
+  in.ScrollBarShown = scrollShown_;
+  in.ScrollPosition = scrollPos_;
+  in.ScrollBarWidth = kScrollBarWidth;
+  return in;
+}
 
 int TInspectorBar::ActivePanel() const { return InspActivePanel(LayoutPanels(), topPanel_); }
 
 void TInspectorBar::UpdateLayout() {
   if (mode_ != imMultiPanelActive || !panels_) return;
-  TInspLayoutInput in;
-  in.Panels = LayoutPanels();
-  in.CaptionHeight = panelCaption_.Height;
-  in.PanelAreaHeight = PanelAreaHeight();
-  in.Width = Width();
+  TInspLayoutInput in = LayoutInput();
   const int total = InspMultiLayout(in).TotalHeight;
   scrollShown_ = total > in.PanelAreaHeight;
   if (!scrollShown_) scrollPos_ = 0;
@@ -555,13 +599,7 @@ void TInspectorBar::UpdateLayout() {
 void TInspectorBar::GetItemRect(TInspectorPanel* Panel, TInspectorItem* Item, TRect& R) {
   R = TRect();
   if (!Panel || !Item || Item->Panel() != Panel) return;
-  TInspLayoutInput in;
-  in.Panels = LayoutPanels();
-  in.CaptionHeight = panelCaption_.Height;
-  in.PanelAreaHeight = PanelAreaHeight();
-  in.Width = Width();
-  in.SideWidth = panelCaption_.SideDisplay ? panelCaption_.SideWidth : 0;
-  in.TopPanel = topPanel_;
+  TInspLayoutInput in = LayoutInput();
   const int p = Panel->Index(), r = Item->Index();
   if (mode_ == imSinglePanelActive) {
     TInspLayout L = InspSingleLayout(in);
@@ -571,14 +609,11 @@ void TInspectorBar::GetItemRect(TInspectorPanel* Panel, TInspectorItem* Item, TR
       if (in.Panels[p].Rows[i] >= 0) top += in.Panels[p].Rows[i];
     R = TRect(0, top, Width(), top + in.Panels[p].Rows[r]);
   } else {
-    in.ScrollBarShown = scrollShown_;
-    in.ScrollPosition = scrollPos_;
-    in.ScrollBarWidth = 16;
     TInspLayout L = InspMultiLayout(in);
     if (!Panel->IsOpen() || L.Rows[p].empty()) return;
     const TRect& row = L.Rows[p][r];
     if (row.Bottom == row.Top) return;
-    R = TRect(0, row.Top, row.Right, row.Bottom);
+    R = TRect(0, row.Top, ItemAreaRight(), row.Bottom);
   }
 }
 

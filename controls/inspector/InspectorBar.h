@@ -7,11 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "controls/inspector/InspCaption.h"
 #include "controls/inspector/InspImage.h"
 #include "controls/inspector/InspLayout.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Graphics.h"
+#include "platform/gui/ImgList.h"
 #include "platform/gui/Menus.h"
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/SysUtils.h"
@@ -132,6 +134,8 @@ class TInspectorItem : public TCollectionItem {
   INSP_PROP(bool, Pressed, pressed_)
   INSP_FIELD(TInspectorEditLink*, EditLink, editLink_)
   INSP_FIELD(const std::string&, HoverAnchor, hoverAnchor_)
+  // Where the last painting put the row's caption (icon styles; empty for property rows).
+  const TRect& CaptionRect() const { return captionRect_; }
 
   // The row tree: rows after this one with a deeper Level, up to the next that is not deeper.
   int ChildCount() const;
@@ -144,6 +148,8 @@ class TInspectorItem : public TCollectionItem {
   void BarChanged();
 
  private:
+  friend class TInspectorBar;
+  TRect captionRect_;
   std::string caption_, hint_, help_, textValue_, editMask_, url_, hoverAnchor_;
   int tag_ = 0, intValue_ = 0, maxLength_ = 0, spinMin_ = 0, spinMax_ = 100, height_ = 48, level_ = 0,
       indent_ = 0, imageIndex_ = -1, autoIconIndex_ = 0;
@@ -301,17 +307,30 @@ class TInspectorPanel : public TCollectionItem {
 #undef INSP_PROP
 #undef INSP_FIELD
 
-// The caption bars' look (the parts the layout needs).
-struct TInspectorCaption {
-  int Height = 20;
-  bool SideDisplay = false;
-  int SideWidth = 20;
+enum TInspectorBarStyle {
+  esOffice2003Blue, esOffice2003Silver, esOffice2003Olive, esOffice2003Classic, esCustom, esWhidbey
 };
+enum TInspectorEditButton { ebDropDown, ebMore, ebSpin, ebNone };
 
-struct TInspectorHelp {
-  bool Visible = false;
-  int Height = 48;
-};
+using TPanelDrawEvent =
+    std::function<void(TObject* Sender, TInspectorPanel* Panel, TCanvas* Canvas, const TRect& R, bool& DefaultDraw)>;
+using TItemDrawEvent =
+    std::function<void(TObject* Sender, TInspectorItem* Item, TCanvas* Canvas, const TRect& R, bool& DefaultDraw)>;
+using TItemValueEvent =
+    std::function<void(TObject* Sender, TInspectorPanel* Panel, TInspectorItem* Item, std::string& Value)>;
+using TCustomEditButtonEvent =
+    std::function<void(TObject* Sender, TInspectorItem* Item, TInspectorEditButton& EditButton)>;
+using TCustomEditDrawEvent = TItemDrawEvent;
+
+#define INSP_BAR_FIELD(Type, Name, field) \
+  Type Name() const { return field; }     \
+  void Set##Name(Type v) { field = v; }
+#define INSP_BAR_REPAINT(Type, Name, field) \
+  Type Name() const { return field; }       \
+  void Set##Name(Type v) {                  \
+    field = v;                              \
+    Invalidate();                           \
+  }
 
 class TInspectorBar : public TCustomPanel {
  public:
@@ -331,8 +350,55 @@ class TInspectorBar : public TCustomPanel {
   void SetCheckFalse(const std::string& v) { checkFalse_ = v; }
   bool AutoAdvance() const { return autoAdvance_; }
   void SetAutoAdvance(bool v) { autoAdvance_ = v; }
-  TInspectorCaption& PanelCaption() { return panelCaption_; }
-  TInspectorHelp& HelpPanel() { return helpPanel_; }
+  TInspectorCaption* PanelCaption() const { return panelCaption_.get(); }
+  TInspectorHelp* HelpPanel() const { return helpPanel_.get(); }
+  TInspectorBarStyle Style() const { return style_; }
+  void SetStyle(TInspectorBarStyle v);
+  INSP_BAR_FIELD(TColor, ColorTo, colorTo_)
+  INSP_BAR_REPAINT(TGradientDirection, DefaultGradientDirection, defaultGradientDirection_)
+  INSP_BAR_FIELD(bool, AutoThemeAdapt, autoThemeAdapt_)
+  bool ShowEditorAlways() const { return showEditorAlways_; }
+  void SetShowEditorAlways(bool v);
+  INSP_BAR_FIELD(bool, ShowFocus, showFocus_)
+  INSP_BAR_REPAINT(bool, CheckTextShow, checkTextShow_)
+  INSP_BAR_REPAINT(bool, Ellipsis, ellipsis_)
+  INSP_BAR_REPAINT(bool, Flat, flat_)
+  TCustomImageList* Images() const { return images_; }
+  void SetImages(TCustomImageList* v);
+
+  // Painting. The bar draws on its own canvas; PaintOn draws the same on another one.
+  void PaintOn(TCanvas* Canvas);
+  // The canvas being painted on (the bar's own outside a paint).
+  TCanvas* Surface() const { return surface_ ? surface_ : Canvas(); }
+  virtual void DrawCaption(TInspectorPanel* Panel, const TRect& R);
+  virtual void AfterDrawCaption(TInspectorPanel* Panel, TCanvas* ACanvas, const TRect& R) {}
+  virtual void DrawItem(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& R);
+  // Steps below 1 count as 1; Horizontal: the colour changes from left to right.
+  void DrawGradient(TColor From, TColor To, int Steps, bool Horizontal, const TRect& R);
+  // Renders the caption shading picture for the bar's width and the caption look.
+  void UpdateCaptionBitmaps();
+  TBitmap* CaptionShading() const { return shading_.get(); }
+  // How many times the last paint ran its mode's painting (a re-run after a layout change counts).
+  int LastPaintPasses() const { return paintPasses_; }
+  // Scroll arrows of single-panel mode as the last paint left them.
+  bool UpArrowShown() const { return upArrow_; }
+  bool DownArrowShown() const { return downArrow_; }
+  // A mouse button is held down on the bar.
+  bool MouseIsDown() const { return mouseDown_; }
+  void SetMouseIsDown(bool v) { mouseDown_ = v; }
+  TBitmap* NodeGlyph(bool Collapsed) const { return Collapsed ? nodeOpen_.get() : nodeClose_.get(); }
+  // Set at creation: the system has the XP look (themed parts when a theme is active).
+  bool IsWinXP() const { return isWinXP_; }
+  void SetIsWinXP(bool v) { isWinXP_ = v; }
+  int SideWidth() const;
+  int ClientRight() const;
+  int ItemAreaRight() const;
+
+  TPanelDrawEvent OnPanelDraw;
+  TItemDrawEvent OnItemDraw;
+  TItemValueEvent OnItemValue;
+  TCustomEditButtonEvent OnCustomEditButton;
+  TCustomEditDrawEvent OnCustomEditDraw;
   std::string Version() const { return "1.4.0.3"; }
 
   // The layout input: one entry per panel.
@@ -359,6 +425,8 @@ class TInspectorBar : public TCustomPanel {
  protected:
   virtual TInspectorPanels* CreatePanels();
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  void Paint() override;
+  void Resize() override;
 
  private:
   friend class TInspectorPanel;
@@ -368,17 +436,46 @@ class TInspectorBar : public TCustomPanel {
   // A panel at Index is being removed; TopPanel follows so the bar keeps showing a panel.
   void PanelRemoved(int Index, int CountAfter);
   void ItemRemoved(TInspectorItem* Item);
+  TInspLayoutInput LayoutInput() const;
+  void PaintSingle(bool Rerun);
+  void PaintMulti(bool Rerun);
+  void PaintHelp();
+  void PaintBackground(TInspectorPanel* Panel, const TRect& R);
+  void PaintSideStrip(const TRect& R);
+  void PaintArrow(bool Up, const TRect& R);
+  void DrawPropertyRow(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& R0);
+  void DrawIconRow(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& R);
+  void DrawNodeGlyph(int X, int Y, bool Collapsed);
+  bool Themed() const;
+  TPoint CursorInBar() const;
 
   std::unique_ptr<TInspectorPanels> panels_;
   int topPanel_ = 0;
   TInspectorBarMode mode_ = imSinglePanelActive;
   std::string checkTrue_ = "True", checkFalse_ = "False";
   bool autoAdvance_ = false;
-  TInspectorCaption panelCaption_;
-  TInspectorHelp helpPanel_;
+  std::unique_ptr<TInspectorCaption> panelCaption_;
+  std::unique_ptr<TInspectorHelp> helpPanel_;
+  TInspectorBarStyle style_ = esCustom;
+  TColor colorTo_ = clNone;
+  TGradientDirection defaultGradientDirection_ = gdVertical;
+  bool autoThemeAdapt_ = false, showEditorAlways_ = false, showFocus_ = false, checkTextShow_ = true,
+       ellipsis_ = false, flat_ = false, isWinXP_ = false;
+  TCustomImageList* images_ = nullptr;
+  TCanvas* surface_ = nullptr;
+  std::unique_ptr<TBitmap> shading_, nodeOpen_, nodeClose_;
+  int paintPasses_ = 0, lastWidth_ = -1;
+  bool upArrow_ = false, downArrow_ = false, mouseDown_ = false, upPressed_ = false, downPressed_ = false;
   TInspectorItem* editItem_ = nullptr;
   TInspectorItem* hoverItem_ = nullptr;
   int hoverCaption_ = -1;
   int scrollPos_ = 0;
   bool scrollShown_ = false;
 };
+
+// The node glyphs: the "INSPNODEOPEN" and "INSPNODECLOSE" resources, or our own when the
+// program registers none.
+void LoadNodeGlyphs(TBitmap& Open, TBitmap& Close);
+
+#undef INSP_BAR_FIELD
+#undef INSP_BAR_REPAINT

@@ -1,0 +1,75 @@
+// A whole repaint of the bar into a bitmap of its size: the EEPROM device setup bar
+// (texture, metal caption, four rows) and bars of 200 rows in both modes.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "controls/inspector/InspectorBar.h"
+
+namespace {
+
+std::unique_ptr<TInspectorBar> MakeBar(int Rows, int Height, TInspectorBarMode Mode, TBitmap& Texture) {
+  auto bar = std::make_unique<TInspectorBar>(nullptr);
+  bar->SetBounds(0, 0, 200, Height);
+  bar->PanelCaption()->SetShadeType(stRMetal);
+  bar->PanelCaption()->SetAlignment(taCenter);
+  TInspectorPanel* p = bar->Panels()->Add();
+  p->SetCaption("Device Setup");
+  p->SetStyle(psProperties);
+  p->SetBackground(pbTexture);
+  p->SetTexture(&Texture);
+  p->SetGridLines(true);
+  p->SetVariableItemHeight(true);
+  p->SetCaptionWidth(70);
+  p->SetEditBox(true);
+  p->SetWordWrap(true);
+  static const TPropertyType kTypes[] = {ptInteger, ptValues, ptValuesList, ptIntSpin};
+  for (int i = 0; i < Rows; ++i) {
+    TInspectorItem* it = p->Items()->Add();
+    it->SetCaption("Row " + std::to_string(i));
+    it->SetPropertyType(kTypes[i % 4]);
+    it->SetTextValue(std::to_string(i * 32));
+    it->SetReadOnly(i % 4 == 0);
+    it->SetHeight(24);
+  }
+  bar->SetMode(Mode);
+  if (Mode == imMultiPanelActive) p->SetIsOpen(true);
+  bar->UpdateLayout();
+  return bar;
+}
+
+void Run(benchmark::State& state, int Rows, int Height, TInspectorBarMode Mode) {
+  TBitmap texture(16, 16);
+  texture.Canvas()->Brush()->SetColor(RGB(236, 230, 214));
+  texture.Canvas()->FillRect(TRect(0, 0, 16, 16));
+  auto bar = MakeBar(Rows, Height, Mode, texture);
+  TBitmap target(200, Height);
+  bar->PaintOn(target.Canvas());  // arrows settle
+  for (auto _ : state) {
+    bar->PaintOn(target.Canvas());
+    benchmark::DoNotOptimize(target.ScanLine(0));
+  }
+}
+
+void BM_PaintSetupBar(benchmark::State& s) { Run(s, 4, 300, imSinglePanelActive); }
+void BM_Paint200RowsSinglePanel(benchmark::State& s) { Run(s, 200, 600, imSinglePanelActive); }
+void BM_Paint200RowsMultiPanel(benchmark::State& s) { Run(s, 200, 600, imMultiPanelActive); }
+void BM_Paint200RowsMultiPanelTall(benchmark::State& s) { Run(s, 200, 1200, imMultiPanelActive); }
+BENCHMARK(BM_PaintSetupBar)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Paint200RowsSinglePanel)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Paint200RowsMultiPanel)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Paint200RowsMultiPanelTall)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,317 @@
+// One row of an inspector panel: the common start, the two-column property row
+// and the icon and button styles.
+#include <algorithm>
+
+#include "controls/inspector/InspDraw.h"
+#include "controls/inspector/InspectorBar.h"
+#include "controls/markup/InspectorMarkup.h"
+#include "platform/gui/VisualStyles.h"
+
+using InspDraw::Inside;
+using InspDraw::Line;
+using InspDraw::Markup;
+
+void TInspectorBar::DrawNodeGlyph(int X, int Y, bool Collapsed) {
+  TCanvas* C = Surface();
+  const TColor brush = C->Brush()->Color();
+  C->Draw(X + 4, Y + 4, NodeGlyph(Collapsed));
+  C->Brush()->SetColor(brush);
+}
+
+void TInspectorBar::DrawItem(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& Rect) {
+  if (!Panel || !Item) return;
+  TCanvas* C = Surface();
+  TRect R = Rect;
+  if (mode_ == imSinglePanelActive && (upArrow_ || downArrow_)) R.Right -= 19;
+  Item->captionRect_ = TRect();
+  if (OnItemDraw) {
+    bool def = true;
+    OnItemDraw(this, Item, C, R, def);
+    if (!def) return;
+  }
+  C->Brush()->SetStyle(bsClear);
+  TInspImage* back = Item->Background();
+  if (back && !back->Empty()) {
+    const int w = back->Width(), h = back->Height();
+    switch (Item->BackgroundPosition()) {
+      case bpTopLeft: C->Draw(R.Left, R.Top, back); break;
+      case bpBottomLeft: C->Draw(R.Left, R.Bottom - h, back); break;
+      case bpTopRight: C->Draw(R.Right - w, R.Top, back); break;
+      case bpBottomRight: C->Draw(R.Right - w, R.Bottom - h, back); break;
+    }
+  }
+  C->SetFont(Panel->Font());
+  if (Panel->ItemIndex() == Item->Index()) {
+    const TRect sel(R.Left, R.Top, R.Right, R.Bottom + 1);
+    C->Pen()->SetColor(Panel->SelectBorderColor());
+    C->Font()->SetColor(Panel->SelectFontColor());
+    if (Panel->SelectColorTo() != clNone) {
+      DrawGradient(Panel->SelectColorTo(), Panel->SelectColor(), 128, false, sel);
+    } else {
+      C->Brush()->SetStyle(bsSolid);
+      C->Brush()->SetColor(Panel->SelectColor());
+      C->Rectangle(sel);
+    }
+    C->Brush()->SetStyle(bsClear);
+  }
+  if (Panel->Style() == psProperties)
+    DrawPropertyRow(Panel, Item, R);
+  else
+    DrawIconRow(Panel, Item, R);
+}
+
+void TInspectorBar::DrawPropertyRow(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& R0) {
+  TCanvas* C = Surface();
+  const unsigned F = Panel->WordWrap() ? DT_WORDBREAK : (DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER);
+  const int CW = Panel->CaptionWidth();
+  const TPropertyType type = Item->PropertyType();
+  int L = R0.Left, T = R0.Top, Right = R0.Right, B = R0.Bottom;
+  const TPoint mouse = CursorInBar();
+
+  std::string V = Item->TextValue();
+  if (type == ptPassword) V.assign(V.size(), '*');
+  if (type != ptFont && OnItemValue) OnItemValue(this, Panel, Item, V);
+
+  if (Panel->GridLines()) {
+    C->Pen()->SetColor(Panel->GridLineColor());
+    C->Pen()->SetWidth(1);
+    Line(C, L, B - 1, Right, B - 1);
+    Line(C, L + CW, T, L + CW, B);
+    C->Pen()->SetColor(clWhite);
+    Line(C, L + CW + 1, T, L + CW + 1, B);
+  }
+  if (Panel->CaptionColor() != clNone) {
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(Panel->CaptionColor());
+    C->FillRect(TRect(L, T, L + CW, Panel->GridLines() ? B - 1 : B));
+    C->Brush()->SetColor(Panel->Color());
+    C->Brush()->SetStyle(bsClear);
+  }
+  const bool boxed = Panel->EditBox() && type != ptButton && !Item->ReadOnly();
+  L += 4;
+  T += 2;
+  if (boxed) T += 1;
+  if (images_ && Item->ImageIndex() >= 0) {
+    images_->Draw(C, L, T, Item->ImageIndex());
+    L += images_->Width() + 2;
+  }
+  L += Item->Indent() + 12 * Item->Level() + Panel->Indent();
+  if (Item->ChildCount() > 0) DrawNodeGlyph(L - 16, T, Item->Collapsed());
+
+  C->SetFont(Panel->CaptionFont());
+  C->Brush()->SetStyle(bsClear);
+  const TRect captionCell(L, T, R0.Left + CW, B);
+  if (IsHTML(Item->Caption())) {
+    Item->SetHoverAnchor("");
+    C->SetClipRect(captionCell);
+    Item->SetHoverAnchor(Markup(C, Item->Caption(), captionCell, images_, true, mouse, true));
+    Markup(C, Item->Caption(), captionCell, images_, false, mouse, true);
+    C->RemoveClip();
+  } else {
+    TRect cr = captionCell;
+    C->DrawText(Item->Caption(), cr, DT_END_ELLIPSIS);
+  }
+
+  C->SetFont(Panel->Font());
+  L = R0.Left + CW + 4;
+  Right = R0.Right - 4;
+  if (boxed) {
+    T -= 1;
+    L += 1;
+    T += 1;
+    Right -= 1;
+    B -= 1;
+    B -= 3;
+    if (Panel->EditBorderColor() != clNone) {
+      C->Pen()->SetColor(Panel->EditBorderColor());
+      C->Pen()->SetWidth(1);
+    }
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(Panel->EditColor());
+    C->Rectangle(L, T, Right, B);
+    C->Brush()->SetStyle(bsClear);
+    L += 3;
+    T += 1;
+  }
+
+  TInspectorEditButton G = ebNone;
+  if (type == ptCustom && OnCustomEditButton) OnCustomEditButton(this, Item, G);
+
+  if (type == ptColor || type == ptFixedColor) {
+    C->Pen()->SetColor(clBlack);
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(Item->ColorValue());
+    C->Rectangle(L + 2, T + 2, L + 20, T + 16);
+    L += 24;
+    C->Brush()->SetColor(Color());
+    C->Brush()->SetStyle(bsClear);
+  }
+  const bool themed = Themed();
+  if (showEditorAlways_ && (type == ptColor || type == ptValues || type == ptDate || type == ptValuesList ||
+                            type == ptFixedColor || G == ebDropDown)) {
+    if (Panel->EditBox()) {
+      Right -= 3;
+      T += 1;
+    }
+    const TRect tr(Right - 16, T + 1, Right, T + 18);
+    if (!themed || !DrawThemePart(Handle(), "combobox", C, 1, Inside(mouse, tr) ? 2 : 1, tr))
+      C->DrawFrameControl(TRect(Right - 16, T, Right, T + 18), DFC_SCROLL, DFCS_SCROLLCOMBOBOX | DFCS_FLAT);
+    Right -= 16;
+  }
+  if (type == ptButton) {
+    Right -= 3;
+    T += 1;
+    const TRect face(L, T - 1, Right, B - 2);
+    const bool in = Inside(mouse, face);
+    const bool focusedPress = Item->Pressed() && Focused();
+    if (!themed ||
+        !DrawThemePart(Handle(), "button", C, 1, (focusedPress ? 5 : 0) | (mouseDown_ && in ? 3 : in ? 2 : 1), face))
+      C->DrawFrameControl(face, DFC_BUTTON, DFCS_BUTTONPUSH | (mouseDown_ && in ? DFCS_PUSHED : 0));
+    TRect tr(L, T, Right, B);
+    if (Panel->EditBox()) OffsetRect(tr, 0, 1);
+    C->DrawText(V, tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if (!themed && focusedPress) {
+      TRect f = tr;
+      InflateRect(f, -2, -2);
+      C->DrawFocusRect(f);
+    }
+  }
+  if (showEditorAlways_ && (type == ptFont || type == ptTextButton || type == ptPropButton || G == ebMore)) {
+    if (Panel->EditBox()) {
+      Right -= 3;
+      T += 1;
+    }
+    const TRect tr(Right - 18, T - 1, Right, B - 2);
+    TRect dots;
+    if (themed && DrawThemePart(Handle(), "button", C, 1, Inside(mouse, tr) ? 2 : 1, tr)) {
+      dots = TRect(Right - 12, T + 2, Right, B);
+    } else {
+      C->DrawFrameControl(TRect(Right - 14, T, Right, T + 18), DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_FLAT);
+      dots = TRect(Right - 10, T + 2, Right, B);
+    }
+    C->DrawText("..", dots, 0);
+    Right -= 16;
+  }
+  if (showEditorAlways_ && (type == ptIntSpin || type == ptTime || G == ebSpin)) {
+    if (Panel->EditBox()) {
+      Right -= 3;
+      T += 1;
+    }
+    int h = (B - T) / 2;
+    bool done = false;
+    if (themed) {
+      h -= 2;
+      const TRect up(Right - 17, T, Right, T + h + 2), dn(Right - 17, T + h + 2, Right, T + 2 * h + 3);
+      auto state = [&](const TRect& r) { return mouseDown_ && Inside(mouse, r) ? 3 : Inside(mouse, r) ? 2 : 1; };
+      done = DrawThemePart(Handle(), "spin", C, 1, state(up), up) && DrawThemePart(Handle(), "spin", C, 2, state(dn), dn);
+      if (!done) h += 2;
+    }
+    if (!done) {
+      C->DrawFrameControl(TRect(Right - 16, T, Right, T + h), DFC_SCROLL, DFCS_SCROLLUP | DFCS_FLAT);
+      C->DrawFrameControl(TRect(Right - 16, T + h, Right, T + 2 * h), DFC_SCROLL, DFCS_SCROLLDOWN | DFCS_FLAT);
+    }
+    Right -= 16;
+  }
+  if (type == ptBoolean) {
+    const TRect box(L, T, L + 14, T + 14);
+    bool done = false;
+    if (themed) {
+      TRect tb = box;
+      if (Panel->EditBox()) OffsetRect(tb, 0, 1);
+      const bool in = Inside(mouse, tb), held = mouseDown_ && in;
+      const int state = Item->BoolValue() ? (held ? 3 : in ? 6 : 5) : (held ? 7 : in ? 2 : 1);
+      done = DrawThemePart(Handle(), "button", C, 3, state, tb);
+    }
+    if (!done)
+      C->DrawFrameControl(box, DFC_BUTTON,
+                          DFCS_BUTTONCHECK | DFCS_FLAT | DFCS_MONO | (Item->BoolValue() ? DFCS_CHECKED : 0));
+    L += 16;
+  }
+  if (type == ptPicture && Item->PictureValue()->Graphic() && !Item->PictureValue()->Graphic()->Empty()) {
+    TGraphic* g = Item->PictureValue()->Graphic();
+    TBitmap tmp(std::max(0, std::min(Right - L, g->Width())), std::max(0, std::min(B - T, g->Height())));
+    if (tmp.Width() > 0 && tmp.Height() > 0) {
+      tmp.Canvas()->Draw(0, 0, g);
+      tmp.SetTransparent(true);
+      C->Draw(L, T, &tmp);
+    }
+    L += g->Width();
+  }
+  C->Font()->SetColor(Panel->EditFontColor());
+  C->Brush()->SetStyle(bsClear);
+  bool D = true;
+  TRect valueRect(L, T, Right, B);
+  if (type == ptCustom && OnCustomEditDraw) {
+    D = false;
+    OnCustomEditDraw(this, Item, C, valueRect, D);
+  }
+  if (type == ptButton) D = false;
+  if (Item->Modified() && Panel->ShowModified()) C->SetFont(Panel->ModifiedFont());
+  if (D) {
+    const unsigned f = (F & ~DT_VCENTER) | DT_NOPREFIX;
+    if (type == ptFont) {
+      std::string name = Item->FontValue()->Name();
+      if (OnItemValue) OnItemValue(this, Panel, Item, name);
+      C->SetFont(Item->FontValue());
+      C->DrawText(name, valueRect, f | DT_END_ELLIPSIS);
+    } else if (type != ptBoolean || checkTextShow_) {
+      C->DrawText(V, valueRect, f);
+    }
+  }
+  if (type == ptBoolean && Item->Pressed() && Focused()) {
+    const TSize s = C->TextExtent(Item->BoolValue() ? checkTrue_ : checkFalse_);
+    C->DrawFocusRect(TRect(L, T, L + s.cx + 2, T + s.cy + 2));
+  }
+  TInspImage* split = Panel->Splitter();
+  if (split && !split->Empty()) {
+    C->Draw(R0.Left + std::max(0, Width() - split->Width()), R0.Bottom - split->Height(), split);
+  }
+}
+
+// Rows of the icon and button styles: picture and caption, with the hover and pressed face.
+void TInspectorBar::DrawIconRow(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& Rect) {
+  TCanvas* C = Surface();
+  TRect R = Rect;
+  const TPoint mouse = CursorInBar();
+  const bool hover = Inside(mouse, R) || Item->ButtonDown();
+  if (Panel->Style() == psButtons) {
+    InflateRect(R, -1, -1);
+    if (hover) {
+      const bool sunken = mouseDown_ || Item->ButtonDown();
+      const TColor c = Item->ButtonDown() && Panel->SelectDownColor() != clNone ? Panel->SelectDownColor()
+                       : Panel->HoverIconColor() != clNone                      ? Panel->HoverIconColor()
+                                                                                : Panel->Color();
+      C->Brush()->SetStyle(bsSolid);
+      C->Brush()->SetColor(c);
+      C->FillRect(R);
+      C->Pen()->SetColor(sunken ? clGray : clWhite);
+      Line(C, R.Left, R.Bottom - 1, R.Left, R.Top);
+      C->LineTo(R.Right - 1, R.Top);
+      C->Pen()->SetColor(sunken ? clWhite : clGray);
+      C->LineTo(R.Right - 1, R.Bottom - 1);
+      C->LineTo(R.Left, R.Bottom - 1);
+      C->Brush()->SetStyle(bsClear);
+    }
+    OffsetRect(R, 2, 2);
+  }
+  int x = R.Left + 2;
+  if (images_ && Item->ImageIndex() >= 0 && !Item->AutoIcon()) {
+    const int iy = Panel->Style() == psLargeIcon ? R.Top + 2 : R.Top + (R.Height() - images_->Height()) / 2;
+    const int ix = Panel->Style() == psLargeIcon ? R.Left + (R.Width() - images_->Width()) / 2 : x;
+    images_->Draw(C, ix, iy, Item->ImageIndex());
+    if (Panel->Style() != psLargeIcon) x += images_->Width() + 4;
+    else R.Top = iy + images_->Height() + 2;
+  }
+  C->SetFont(Panel->Style() == psButtons ? Panel->Font() : Panel->CaptionFont());
+  if (Item->ButtonDown() && Panel->Style() == psButtons) C->Font()->SetColor(Panel->SelectFontColor());
+  C->Brush()->SetStyle(bsClear);
+  TRect tr(x, R.Top, R.Right, R.Bottom);
+  unsigned f = DT_NOPREFIX | DT_END_ELLIPSIS | (Panel->Style() == psLargeIcon ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER);
+  if (Panel->Alignment() == taCenter) f |= DT_CENTER;
+  if (Panel->Alignment() == taRightJustify) f |= DT_RIGHT;
+  if (IsHTML(Item->Caption()))
+    Markup(C, Item->Caption(), tr, images_, false, mouse, Panel->Style() == psLargeIcon);
+  else
+    C->DrawText(Item->Caption(), tr, f);
+  Item->captionRect_ = tr;
+}
