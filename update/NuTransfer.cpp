@@ -80,6 +80,7 @@ bool ValidName(const std::string& name) {
 // Connection
 
 int TNetUpdate::StartConnection() {
+  if (transferDepth_ > 0) return 2;  // the session is in use: a window asked from inside a transfer
   session_.reset();
   connected_ = ftpConnected_ = ftpDirSet_ = stopPending_ = false;
   if (updateType_ == fileUpdate) return 0;
@@ -110,6 +111,7 @@ int TNetUpdate::StartConnection() {
 }
 
 int TNetUpdate::ConnectHost() {
+  if (transferDepth_ > 0) return -1;
   ftpDirSet_ = false;
   DoStatus(923, host_, 3, 0);
   if (!session_) return -1;
@@ -265,6 +267,7 @@ TNetUpdate::TFetch TNetUpdate::FetchFtp(const std::string& name, const std::stri
 }
 
 bool TNetUpdate::DownloadFile(const std::string& URL, bool Compressed, const std::string& TargetDir) {
+  if (transferDepth_ > 0) return false;  // one transfer at a time on the run's session
   DoStatus(915, ShownURL(URL), 3, 0);
   lastTarget_.clear();
   extractedCab_ = false;
@@ -421,7 +424,7 @@ bool TNetUpdate::CopyFileWithProgress(const std::string& Source, const std::stri
 
 void TNetUpdate::DoPostUpdateInfo() {
   TPostUpdateInfo& post = *postUpdateInfo_;
-  if (post.Server.empty() || post.Action.empty()) return;
+  if (post.Server.empty() || post.Action.empty() || transferDepth_ > 0) return;
   std::string url = post.Server.find("://") == std::string::npos ? "http://" + post.Server : post.Server;
   url += (post.Action[0] == '/' ? "" : "/") + post.Action;
   std::unique_ptr<net::TNetSession> own;

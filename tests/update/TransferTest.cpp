@@ -236,6 +236,28 @@ TEST_F(Transfers, ClosingDuringATransferActsOnlyWhenItHasReturned) {
   EXPECT_TRUE(nu.Saw(917));
 }
 
+TEST_F(Transfers, NothingStartsAnotherTransferWhileOneRuns) {
+  TTestServer http("http_server.py", {root});
+  ASSERT_EQ(nu.StartConnection(), 0);
+  int blocks = 0;
+  nu.OnFileProgress = [&](TObject*, const std::string&, int64_t, int64_t) {
+    if (++blocks != 1) return;
+    // As a window might, from inside the transfer.
+    EXPECT_FALSE(nu.DownloadFile(http.Base() + "/files/sub/file.bin", false, work));
+    EXPECT_NE(nu.StartConnection(), 0);
+    EXPECT_EQ(nu.ConnectHost(), -1);
+    nu.PostUpdateInfo()->Server = "127.0.0.1:" + std::to_string(http.Port());
+    nu.PostUpdateInfo()->Action = "/post";
+    nu.DoPostUpdateInfo();
+    EXPECT_EQ(nu.PostUpdateInfo()->Result, "");
+  };
+  ASSERT_TRUE(nu.DownloadFile(http.Base() + "/files/new.bin", false, work));
+  EXPECT_EQ(ReadBytes(work + "new.bin"), payload);
+  EXPECT_FALSE(fs::exists(work + "file.bin"));
+  nu.OnFileProgress = nullptr;
+  ASSERT_TRUE(nu.DownloadFile(http.Base() + "/files/sub/file.bin", false, work)) << "the session is still usable";
+}
+
 TEST_F(Transfers, ProxyCredentialsGoToTheProxyNeverIntoTexts) {
   TTestServer proxy("http_server.py", {root});
   nu.SetProxy("127.0.0.1:" + std::to_string(proxy.Port()));
