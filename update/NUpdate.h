@@ -422,7 +422,6 @@ class TNetUpdate : public TComponent {
   bool dateFromRegistry_ = false;
   TDateTime newDateTime_ = 0;
   TDateTime localDateTime_ = 0;
-  bool newDateHasTime_ = false;
   std::string localVersionFile_;
   std::string localVersionText_, newVersionText_, updateDescr_;
   std::unique_ptr<TFileList> fileList_;
@@ -430,7 +429,6 @@ class TNetUpdate : public TComponent {
   bool keepRunDirectory_ = false;  // the started updater runs from it
   int transferDepth_ = 0;          // a transfer is under way
   bool stopPending_ = false;       // StopConnection asked during a transfer
-  bool extractedCab_ = false;      // the last download unpacked its cabinet
   std::string lastTarget_;         // where the last download arrived
 };
 

@@ -270,7 +270,6 @@ bool TNetUpdate::DownloadFile(const std::string& URL, bool Compressed, const std
   if (transferDepth_ > 0) return false;  // one transfer at a time on the run's session
   DoStatus(915, ShownURL(URL), 3, 0);
   lastTarget_.clear();
-  extractedCab_ = false;
   const std::string name = FileNameFromURL(URL);
   if (!ValidName(name)) {
     DoStatus(917, ShownURL(URL), 2, 1);
@@ -358,7 +357,6 @@ void TNetUpdate::Unpack(const std::string& target, const std::string& targetDir)
     DoStatus(947, target, 8, 0);
     return;
   }
-  extractedCab_ = true;
   if (!keepIntermediate_) DeleteFile(target);
 }
 
