@@ -266,7 +266,7 @@ std::string TNetUpdate::RunDirectory() {
 }
 
 void TNetUpdate::RemoveRunDirectory() {
-  if (runDirectory_.empty() || keepRunDirectory_) return;
+  if (runDirectory_.empty()) return;
   std::error_code ec;
   std::filesystem::remove_all(runDirectory_, ec);
   runDirectory_.clear();

@@ -426,7 +426,6 @@ class TNetUpdate : public TComponent {
   std::string localVersionText_, newVersionText_, updateDescr_;
   std::unique_ptr<TFileList> fileList_;
   std::string runDirectory_;
-  bool keepRunDirectory_ = false;  // the started updater runs from it
   int transferDepth_ = 0;          // a transfer is under way
   bool stopPending_ = false;       // StopConnection asked during a transfer
   std::string lastTarget_;         // where the last download arrived

@@ -156,7 +156,7 @@ void TNetUpdate::AppRestart() {
     RemoveRunDirectory();
     return;
   }
-  keepRunDirectory_ = true;  // the updater runs from it
+  runDirectory_.clear();  // handed to the updater, which runs from it; a later run makes its own
   if (OnAppDoClose)
     OnAppDoClose(this);
   else if (Application)

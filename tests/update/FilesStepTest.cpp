@@ -279,6 +279,13 @@ TEST_F(Restart, TheUpdaterIsCopiedToAPrivateDirectoryAndStartedWithAnArgumentLis
   EXPECT_EQ(closes, 1);
   nu.StopConnection();
   EXPECT_TRUE(fs::exists(argv[0])) << "the updater's directory outlives the run";
+  // A later run makes a directory of its own and takes only that one away.
+  Load("[update]\n");
+  const std::string next = nu.RunDirectory();
+  EXPECT_NE(next, runDir);
+  nu.StopConnection();
+  EXPECT_FALSE(fs::exists(next));
+  EXPECT_TRUE(fs::exists(argv[0]));
   fs::remove_all(runDir);
 }
 
