@@ -174,11 +174,3 @@ BENCHMARK(BM_CellsRead)->Apply(Args)->Arg(kRawCopy);
 BENCHMARK(BM_CellsReadAfterWrite)->Apply(Args);
 }  // namespace
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -351,11 +351,3 @@ void BM_StoreBytesPerCell(benchmark::State& state) {
 BENCHMARK(BM_StoreBytesPerCell)->Unit(benchmark::kMillisecond)->Iterations(3);
 }  // namespace
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

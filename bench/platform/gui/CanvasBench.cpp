@@ -223,11 +223,3 @@ BENCHMARK(BM_QPainterEllipsis)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Ratio_Ellipsis)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 }  // namespace
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
