@@ -1,19 +1,17 @@
 // Arbitrary text drawn and hit-tested by every copy of the markup renderer
 // through the Qt canvas (offscreen), with named pictures and an address
 // cache: the fonts, glyph tables, pictures and clipping the screen uses.
-#include <QApplication>
+#include <cstdlib>
 
 #include "fuzz/controls/markup/MarkupFuzzSupport.h"
+#include "platform/gui/Forms.h"
 
 using namespace markupfuzz;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   AskForLongInputs(argc, argv);
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static int qtArgc = 1;
-  static char* qtArgv[] = {(*argv)[0], nullptr};
-  static QApplication* app = new QApplication(qtArgc, qtArgv);
-  (void)app;
+  Application->Initialize();
   return 0;
 }
 

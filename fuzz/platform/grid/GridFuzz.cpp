@@ -4,8 +4,8 @@
 // model of what the store must hold and the grid's own invariants. Indexes far
 // outside the grid and past the store's bound come up too: they must raise the
 // grid's error and change nothing.
-#include <QApplication>
 #include <cstddef>
+#include <cstdlib>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -78,11 +78,11 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  new QApplication(*argc, *argv);
+  Application->Initialize();
   gForm = new TForm(Application);
   gForm->SetClientSize(300, 200);
   gForm->Show();
-  QCoreApplication::processEvents();
+  Application->ProcessMessages();
   // Fonts are loaded once here, before the runs.
   TStringGrid warm(gForm);
   warm.SetParent(gForm);
