@@ -20,13 +20,14 @@ while IFS= read -r t; do
   name=$(basename "$t")
   [ -n "$FILTER" ] && [[ "$name" != *"$FILTER"* ]] && continue
   corpus="$BUILD_DIR/corpus/$name"
-  mkdir -p "$corpus"
+  mkdir -p "$corpus" "$BUILD_DIR/artifacts"
   seeds="fuzz/seeds/$name"
   echo "== $name for ${SECONDS_PER_TARGET}s"
   args=("$corpus")
   [ -d "$seeds" ] && args+=("$seeds")
   if ! QT_QPA_PLATFORM=offscreen "$t" -max_total_time="$SECONDS_PER_TARGET" -timeout=10 -rss_limit_mb=4096 \
-       -print_final_stats=1 "${args[@]}" 2>"$BUILD_DIR/$name.log"; then
+       -print_final_stats=1 \
+       -artifact_prefix="$BUILD_DIR/artifacts/$name-" "${args[@]}" 2>"$BUILD_DIR/$name.log"; then
     echo "FAILED: $name (see $BUILD_DIR/$name.log)"; tail -40 "$BUILD_DIR/$name.log"; status=1
   else
     grep -E 'stat::number_of_executed_units|Done [0-9]+ runs' "$BUILD_DIR/$name.log" | tail -2
