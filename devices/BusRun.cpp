@@ -1,0 +1,64 @@
+#include "devices/BusRun.h"
+
+#include "app/Main.h"
+#include "platform/gui/Forms.h"
+#include "platform/rtl/Clock.h"
+
+uint64_t MonotonicMs() { return Clock().NowNanoseconds() / 1000000u; }
+
+TRunScope::TRunScope(TRunFlag& Flag, std::function<void()> Restore) : flag_(Flag) {
+  if (flag_.busy_) return;
+  flag_.busy_ = true;
+  flag_.stop_ = false;
+  acquired_ = true;
+  restore_ = std::move(Restore);
+}
+
+void TRunScope::RestoreNow() {
+  if (!restore_) return;
+  auto r = std::move(restore_);
+  restore_ = nullptr;
+  r();
+}
+
+TRunScope::~TRunScope() {
+  if (!acquired_) return;
+  try {
+    RestoreNow();
+  } catch (...) {
+    // The flag must be freed even when giving the controls back failed.
+  }
+  flag_.busy_ = false;
+}
+
+TBusTransfer::~TBusTransfer() { Stop(); }
+
+I2CStatus TBusTransfer::Start() {
+  started_ = true;
+  return frmMain ? frmMain->I2CStart() : I2CStatus(255);
+}
+
+uint8_t TBusTransfer::Write(uint8_t Data) { return frmMain ? frmMain->I2CWrite(Data) : uint8_t(128); }
+
+uint8_t TBusTransfer::Read(uint8_t Last, uint8_t& Ack) {
+  if (!frmMain) {
+    Ack = 128;
+    return 0xFF;
+  }
+  return frmMain->I2CRead(Last, Ack);
+}
+
+void TBusTransfer::Stop() {
+  if (!started_) return;
+  started_ = false;
+  if (frmMain) frmMain->I2CStop();
+}
+
+void PauseProcessingMessages(uint64_t Milliseconds, const std::function<bool()>& Stop) {
+  // Nanoseconds, so a pause is exact to the clock's resolution, not to the millisecond tick.
+  const uint64_t end = Clock().NowNanoseconds() + Milliseconds * 1000000u;
+  while (Clock().NowNanoseconds() < end) {
+    if (Application) Application->ProcessMessages();
+    if (Stop && Stop()) return;
+  }
+}
