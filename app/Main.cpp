@@ -2,6 +2,7 @@
 
 #include "app/InstHPTimerFunc.h"
 #include "app/PortIO.h"
+#include "devices/Universal_III.h"
 #include "platform/gui/Windows.h"
 #include "platform/rtl/Clock.h"
 #include "platform/rtl/Registry.h"
@@ -163,7 +164,8 @@ void TfrmMain::BuildMenu() {
   mnu64Kx8 = Later(this, "mnu64Kx8", "64K x 8 (512K)");
   mnuEEPROM->Add({mnu16B, mnu1K, mnu2K, mnu4K, mnu8K, mnu16K, mnu4Kx8, mnu8Kx8, mnu16Kx8, mnu32Kx8, mnu64Kx8});
   mnuUniversalModes = Item(this, "mnuUniversalModes", "Universal Modes");
-  mnuExpert = Later(this, "mnuExpert", "Expert");
+  mnuExpert = Item(this, "mnuExpert", "Expert");
+  mnuExpert->OnClick = [this](TObject* s) { mnuExpertClick(s); };
   mnuUniversal = Later(this, "mnuUniversal", "Universal Transmitter/Receiver");
   mnuCustom = Later(this, "mnuCustom", "User Definable Device");
   mnuUniversalModes->Add({mnuExpert, mnuUniversal, mnuCustom});
@@ -605,6 +607,8 @@ void TfrmMain::mnuNoAckClick(TObject*) {
   mnuNoAck->SetChecked(!mnuNoAck->Checked());
   bus_->IgnoreAcknowledge = mnuNoAck->Checked();
 }
+
+void TfrmMain::mnuExpertClick(TObject*) { ShowExpertWindow(); }
 
 void TfrmMain::WindowCascadeItemClick(TObject*) { Cascade(); }
 

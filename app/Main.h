@@ -120,6 +120,7 @@ class TfrmMain : public TForm {
   void mnuCalibrateClick(TObject* Sender);
   void mnuNoAckClick(TObject* Sender);
   void mnuUpdateClick(TObject* Sender);
+  void mnuExpertClick(TObject* Sender);
   void WindowCascadeItemClick(TObject* Sender);
   void WindowTileItemClick(TObject* Sender);
   void WindowMinimizeItemClick(TObject* Sender);

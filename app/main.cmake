@@ -4,6 +4,10 @@ if(TARGET gui AND TARGET markup)
     ${CMAKE_CURRENT_LIST_DIR}/Main.cpp
     DEPS app_bus app_hw markup update_wizard gui rtl
   )
+  # The expert window, which the Device menu opens.
+  if(TARGET devices_expert)
+    target_link_libraries(app_main PUBLIC devices_expert)
+  endif()
   add_executable(velmaron ${CMAKE_CURRENT_LIST_DIR}/Velmaron.cpp)
   target_include_directories(velmaron PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_options(velmaron PRIVATE ${VELMARON_WARNINGS})

@@ -1,0 +1,250 @@
+// The message editor and the sequence editor, driven through their controls.
+#include "controls/instrument/InstEdit.h"
+#include "platform/grid/Grids.h"
+#include "tests/devices/ExpertWindowFixture.h"
+
+namespace {
+
+class ExpertEditorTest : public ExpertWindowTest {
+ protected:
+  TfrmEditor* Open(int row) {
+    Select(row);
+    w->grdData->DblClick();
+    TfrmEditor* e = w->Editor();
+    EXPECT_NE(e, nullptr);
+    EXPECT_TRUE(e && e->Visible());
+    return e;
+  }
+  static std::string Token(TfrmEditor* e, int c) { return e->grdWrite->Cells(c, 1); }
+};
+
+TEST_F(ExpertEditorTest, EmptyRowOpensWithDefaultsAndClosesThemIntoTheRow) {
+  TfrmEditor* e = Open(3);
+  EXPECT_EQ(e->Caption(), "Message Editor - Msg # 3");
+  EXPECT_EQ(e->edtAddress->Text(), "A0");
+  EXPECT_EQ(e->cmbRW->Text(), "Write");
+  EXPECT_EQ(e->cmbStop->Text(), "Yes");
+  EXPECT_EQ(e->spnBytes->Value(), 1);
+  EXPECT_EQ(e->grdWrite->ColCount(), 1);
+  EXPECT_EQ(Token(e, 0), "FF");
+  EXPECT_EQ(e->edtDelay->Value(), 0);
+  EXPECT_TRUE(Universal_III::Modified);
+  e->btnClose->Click();
+  EXPECT_FALSE(e->Visible());
+  EXPECT_EQ(w->RowFields(3), (TExpertRow{"A0", "Write", "FF", "Yes", "0", ""}));
+}
+
+TEST_F(ExpertEditorTest, RowFieldsLoadAndLoweringTheCountDropsTokens) {
+  Row(2, "40", "Read", "01,02,TH,04,05", "No", "250", "my note");
+  TfrmEditor* e = Open(2);
+  EXPECT_EQ(e->edtAddress->Text(), "40");
+  EXPECT_EQ(e->cmbRW->Text(), "Read");
+  EXPECT_EQ(e->cmbStop->Text(), "No");
+  EXPECT_EQ(e->spnBytes->Value(), 5);
+  EXPECT_EQ(e->grdWrite->ColCount(), 5);
+  EXPECT_EQ(Token(e, 2), "TH");
+  EXPECT_EQ(e->edtDelay->Value(), 250);
+  EXPECT_EQ(e->edtNotes->Text(), "my note");
+  e->spnBytes->SetValue(3);
+  EXPECT_EQ(e->grdWrite->ColCount(), 3);
+  e->Close();
+  EXPECT_EQ(w->RowFields(2), (TExpertRow{"40", "Read", "01,02,TH", "No", "250", "my note"}));
+}
+
+TEST_F(ExpertEditorTest, OneDigitCellsArePaddedAndTokenButtonsFillTheClickedCell) {
+  TfrmEditor* e = Open(1);
+  e->spnBytes->SetValue(4);
+  e->grdWrite->SetCells(0, 1, "5 ");
+  e->grdWrite->SetCells(1, 1, "a");
+  e->grdWrite->SetCells(2, 1, "");
+  e->grdWrite->SetCol(3);
+  e->grdWrite->Click();
+  e->btnPulseLow->Click();
+  EXPECT_EQ(Token(e, 3), "PL");
+  e->grdWrite->SetCol(1);
+  e->grdWrite->Click();
+  e->btnRestart->Click();
+  e->btnClose->Click();
+  EXPECT_EQ(Cell(ecData, 1), "05,ST,FF,PL");
+}
+
+TEST_F(ExpertEditorTest, TabPadsTheActiveCell) {
+  TfrmEditor* e = Open(1);
+  e->spnBytes->SetValue(2);
+  e->grdWrite->SetCells(1, 1, "7");
+  e->grdWrite->SetCol(1);
+  e->grdWrite->Click();
+  WORD key = VK_TAB;
+  e->grdWriteKeyDown(e->grdWrite, key, 0);
+  EXPECT_EQ(Token(e, 1), "07");
+  e->grdWrite->SetCells(1, 1, " ");
+  key = VK_TAB;
+  e->grdWriteKeyDown(e->grdWrite, key, 0);
+  EXPECT_EQ(Token(e, 1), "00");
+}
+
+TEST_F(ExpertEditorTest, KeyFiltersPassOnlyHexDigitsAndEditingKeys) {
+  TfrmEditor* e = Open(1);
+  for (char k : std::string("09afAF\b\t\r")) {
+    char key = k;
+    e->grdWriteKeyPress(e->grdWrite, key);
+    EXPECT_EQ(key, k);
+  }
+  for (char k : std::string("gGzZ ,-")) {
+    char key = k;
+    e->grdWriteKeyPress(e->grdWrite, key);
+    EXPECT_EQ(key, 0) << k;
+  }
+  e->edtAddress->SetText("5");
+  e->edtAddressExit(e->edtAddress);
+  EXPECT_EQ(e->edtAddress->Text(), "05");
+  e->edtAddress->SetText("");
+  e->edtAddressExit(e->edtAddress);
+  EXPECT_EQ(e->edtAddress->Text(), "A0");
+}
+
+TEST_F(ExpertEditorTest, ShowingAgainKeepsTheRowItWasOpenedFor) {
+  Row(4, "40", "Write", "44");
+  TfrmEditor* e = Open(4);
+  Select(9);
+  w->grdData->DblClick();
+  EXPECT_EQ(e->Caption(), "Message Editor - Msg # 4");
+  e->Close();
+  EXPECT_EQ(Cell(ecData, 4), "44");
+  EXPECT_EQ(Cell(ecData, 9), "");
+}
+
+TEST_F(ExpertEditorTest, EditorFollowsInsertedRowsAndNeverWritesIntoADeletedOne) {
+  Row(5, "40", "Write", "55");
+  TfrmEditor* e = Open(5);
+  e->grdWrite->SetCells(0, 1, "66");
+  Select(2);
+  w->btnAddRow->Click();  // row 5 is now row 6
+  e->Close();
+  EXPECT_EQ(Cell(ecData, 6), "66");
+  EXPECT_EQ(Cell(ecData, 5), "");
+
+  e = Open(6);
+  e->grdWrite->SetCells(0, 1, "77");
+  Select(6);
+  w->btnDeleteRow->Click();
+  const TExpertRow next = w->RowFields(6);
+  e->Close();
+  EXPECT_EQ(w->RowFields(6), next);
+  for (int r = 1; r < w->grdData->RowCount(); ++r) EXPECT_NE(Cell(ecData, r), "77");
+}
+
+TEST_F(ExpertEditorTest, TokensBeyondTheSpinAreKeptWhenNotEdited) {
+  std::vector<std::string> many(140, "AB");
+  const std::string data = JoinExpertTokens(many);
+  Row(1, "40", "Write", data);
+  TfrmEditor* e = Open(1);
+  EXPECT_EQ(e->spnBytes->Value(), 128);
+  e->edtNotes->SetText("only the note changed");
+  e->Close();
+  EXPECT_EQ(Cell(ecData, 1), data);
+  EXPECT_EQ(Cell(ecNotes, 1), "only the note changed");
+}
+
+TEST_F(ExpertEditorTest, DelayThatIsNoNumberOpensAsZero) {
+  Row(1, "40", "Write", "01", "Yes", "soon");
+  TfrmEditor* e = Open(1);
+  EXPECT_EQ(e->edtDelay->Value(), 0);
+  e->Close();
+  EXPECT_EQ(Cell(ecDelay, 1), "0");
+}
+
+TEST_F(ExpertEditorTest, EditorGoesWithTheWindow) {
+  Open(1);  // a double-click marks the table modified
+  Responder().ExpectMessage("Save changes?", mrNo);
+  w->mnuClose->Click();
+  Application->ProcessMessages();
+  Application->ProcessMessages();
+  EXPECT_EQ(frmMessage, nullptr);
+  for (int i = 0; i < Screen->FormCount(); ++i) EXPECT_NE(Screen->Forms(i)->ClassName(), "TfrmEditor");
+}
+
+// ---------------------------------------------------------------- the sequence editor
+
+class SequenceEditorTest : public ExpertWindowTest {
+ protected:
+  TfrmSequenceEditor* Open() {
+    w->edtSequence->DblClick();
+    EXPECT_NE(frmSequenceEditor, nullptr);
+    return frmSequenceEditor;
+  }
+  static void SetCells(TfrmSequenceEditor* s, std::vector<std::string> cells) {
+    for (int c = 0; c < 64; ++c) s->grdSequencer->SetCells(c, 1, c < static_cast<int>(cells.size()) ? cells[c] : "");
+  }
+};
+
+TEST_F(SequenceEditorTest, ShowsTheSequenceAndWritesBackTwoDigitEntries) {
+  TfrmSequenceEditor* s = Open();
+  EXPECT_EQ(s->Caption(), "Sequence Editor");
+  EXPECT_EQ(s->grdSequencer->Cells(0, 0), "1");
+  EXPECT_EQ(s->grdSequencer->Cells(63, 0), "64");
+  EXPECT_EQ(s->grdSequencer->Cells(9, 1), "10");
+  SetCells(s, {"3", "12", "0", "00", "", "7"});
+  s->btnClose->Click();
+  EXPECT_EQ(w->edtSequence->Text(), "03,12,07");
+  EXPECT_FALSE(s->Visible());
+}
+
+TEST_F(SequenceEditorTest, EntryAbove64IsRefusedAndChangesNothing) {
+  TfrmSequenceEditor* s = Open();
+  SetCells(s, {"3", "65"});
+  Responder().ExpectMessage("The maximum Msg #\ris 64 in the Sequencer");
+  s->btnClose->Click();
+  EXPECT_TRUE(s->Visible());
+  EXPECT_EQ(w->edtSequence->Text(), "01,02,03,04,05,06,07,08,09,10");
+}
+
+TEST_F(SequenceEditorTest, KeyFilterPassesDigitsOnly) {
+  TfrmSequenceEditor* s = Open();
+  for (char k : std::string("0123456789")) {
+    char key = k;
+    s->grdSequencerKeyPress(s->grdSequencer, key);
+    EXPECT_EQ(key, k);
+  }
+  for (char k : std::string("a\b ,")) {
+    char key = k;
+    s->grdSequencerKeyPress(s->grdSequencer, key);
+    EXPECT_EQ(key, 0);
+  }
+}
+
+TEST_F(SequenceEditorTest, FrameCloseWritesNothing) {
+  TfrmSequenceEditor* s = Open();
+  SetCells(s, {"5"});
+  s->Close();
+  EXPECT_FALSE(s->Visible());
+  EXPECT_EQ(w->edtSequence->Text(), "01,02,03,04,05,06,07,08,09,10");
+}
+
+TEST_F(SequenceEditorTest, OutlivesTheWindowAndNeverWritesIntoIt) {
+  TfrmSequenceEditor* s = Open();
+  w->mnuClose->Click();
+  Application->ProcessMessages();
+  Application->ProcessMessages();
+  ASSERT_EQ(frmMessage, nullptr);
+  ASSERT_EQ(frmSequenceEditor, s);
+  SetCells(s, {"2"});
+  s->btnClose->Click();  // nothing to write into: hides
+  EXPECT_FALSE(s->Visible());
+  // A new window's editor shows the new window's sequence.
+  frmMain->mnuExpert->Click();
+  w = frmMessage;
+  w->edtSequence->SetText("04");
+  EXPECT_EQ(Open(), s);
+  EXPECT_EQ(s->grdSequencer->Cells(0, 1), "04");
+  EXPECT_EQ(s->grdSequencer->Cells(1, 1), "");
+}
+
+TEST_F(SequenceEditorTest, LongSequenceShowsTheFirst64) {
+  std::vector<int> entries(64, 9);
+  w->edtSequence->SetText(ExpertSequenceText(entries) + ",01,02");
+  TfrmSequenceEditor* s = Open();
+  EXPECT_EQ(s->grdSequencer->Cells(63, 1), "09");
+}
+
+}  // namespace

@@ -1,0 +1,351 @@
+// Sending from the expert window: the exact bus traffic of each message shape,
+// faults, sequences with their delays, continuous runs and closing during one.
+#include <QTimer>
+
+#include "tests/devices/ExpertWindowFixture.h"
+
+namespace {
+
+TEST_F(ExpertWindowTest, DeviceMenuOpensOneWindowWithItsTable) {
+  EXPECT_EQ(w->Caption(), "I\xC2\xB2" "C Expert Mode");
+  frmMain->mnuExpert->Click();
+  EXPECT_EQ(frmMessage, w);
+  EXPECT_EQ(frmMain->MDIChildCount(), 1);
+  ASSERT_EQ(w->grdData->RowCount(), 33);
+  EXPECT_EQ(Cell(ecNumber, 0), "Msg #");
+  EXPECT_EQ(Cell(ecNotes, 0), "Notes");
+  EXPECT_EQ(Cell(ecNumber, 32), "32");
+  EXPECT_EQ(Cell(ecStart, 32), "ST");
+  EXPECT_EQ(w->edtSequence->Text(), "01,02,03,04,05,06,07,08,09,10");
+  EXPECT_EQ(w->btnSendContinuous->Caption(), "Send Continuously");
+  EXPECT_FALSE(Universal_III::Modified);
+}
+
+TEST_F(ExpertWindowTest, WriteRowSendsAddressBytesAndStop) {
+  Row(1, "40", "Write", "10,AB,CD");
+  Select(1);
+  w->btnSendOne->Click();
+  EXPECT_EQ(Trace(), "S W40+ W10+ WAB+ WCD+ P");
+  EXPECT_EQ(regs->Registers[0x10], 0xAB);
+  EXPECT_EQ(regs->Registers[0x11], 0xCD);
+  EXPECT_EQ(StatusText(), "  Transmission successful");
+  EXPECT_FALSE(w->Busy());
+}
+
+TEST_F(ExpertWindowTest, EmptyWriteRowIsStartAddressStop) {
+  Row(2, "40", "Write", "");
+  Select(2);
+  w->btnSendOne->Click();
+  EXPECT_EQ(Trace(), "S W40+ P");
+}
+
+TEST_F(ExpertWindowTest, RowWithoutAddressSendsNothing) {
+  Row(3, "", "Write", "10");
+  Select(3);
+  w->btnSendOne->Click();
+  EXPECT_EQ(Trace(), "");
+}
+
+TEST_F(ExpertWindowTest, RepeatedStartAndNoStop) {
+  Row(1, "40", "Write", "00,ST,40,55", "No");
+  Select(1);
+  w->btnSendOne->Click();
+  EXPECT_EQ(Trace(), "S W40+ W00+ S W40+ W55+");
+  EXPECT_FALSE(sim.Sda() && sim.Scl());  // the bus is left held for the next message
+  // The next message begins with a repeated start and ends the transfer.
+  sim.ClearLog();
+  Row(2, "40", "Write", "01,66");
+  Select(2);
+  w->btnSendOne->Click();
+  EXPECT_EQ(Trace(), "S W40+ W01+ W66+ P");
+  EXPECT_TRUE(sim.Sda() && sim.Scl());
+}
+
+TEST_F(ExpertWindowTest, TriggerLevelsAndPulsesBetweenBytes) {
+  ASSERT_TRUE(sim.Trigger());  // pin 8 idles high
+  Row(1, "40", "Write", "TH,20,PL,PH,TL,21");
+  Select(1);
+  w->btnSendOne->Click();
+  // TH drives pin 8 low and it stays low over the byte; the low pulse rises
+  // and falls; the high pulse rises; TL keeps it high for good.
+  EXPECT_EQ(Trace(), "S W40+ T0 W20+ T1 T0 T1 W21+ P");
+  EXPECT_TRUE(sim.Trigger());
+  // A pulse lasts only until the next SDA write brings back the level TH set.
+  sim.ClearLog();
+  Row(2, "40", "Write", "TH,PH,20,TL");
+  Select(2);
+  w->btnSendOne->Click();
+  EXPECT_EQ(Trace(), "S W40+ T0 T1 T0 W20+ T1 P");
+}
+
+TEST_F(ExpertWindowTest, ReadRowWithStopReadsPlacesAroundTrigger) {
+  Row(1, "40", "Write", "05");  // the register pointer
+  Row(2, "40", "Read", "FF,TH,FF");
+  Select(1);
+  w->btnSendOne->Click();
+  Select(2);
+  sim.ClearLog();
+  w->btnSendOne->Click();
+  EXPECT_EQ(Trace(), "S W41+ R85+ T0 R86- P");
+  EXPECT_EQ(Cell(ecData, 2), "85,TH,86");
+  EXPECT_EQ(StatusText(), "  Transmission successful");
+}
+
+TEST_F(ExpertWindowTest, ReadRowWithoutStopLeavesTheBusHeld) {
+  Row(1, "41", "Read", "FF,FF", "No");
+  Select(1);
+  w->btnSendOne->Click();
+  EXPECT_EQ(Trace(), "S W41+ R80+ R81-");
+  EXPECT_EQ(Cell(ecData, 1), "80,81");
+}
+
+TEST_F(ExpertWindowTest, ReadRowWithoutPlacesSendsOnlyTheAddress) {
+  Row(1, "40", "Read", "");
+  Select(1);
+  w->btnSendOne->Click();
+  EXPECT_EQ(Trace(), "S W41+ P");
+}
+
+TEST_F(ExpertWindowTest, ReadButtonShowsTheInputPin) {
+  sim.InputPin = false;
+  w->btnRead->Click();
+  EXPECT_EQ(w->lblTrigger->Caption(), "Input State High");
+  EXPECT_EQ(w->lblTrigger->Color(), clGreen);
+  sim.InputPin = true;
+  w->btnRead->Click();
+  EXPECT_EQ(w->lblTrigger->Caption(), "Input State Low");
+  EXPECT_EQ(w->lblTrigger->Color(), clRed);
+  EXPECT_EQ(w->lblTrigger->Font()->Color(), clWhite);
+}
+
+TEST_F(ExpertWindowTest, TriggerButtonsDriveThePinAndShowTheCommand) {
+  w->btnTriggerHigh->Click();
+  EXPECT_FALSE(sim.Trigger());
+  EXPECT_EQ(w->lblTriggerOut->Caption(), "Trigger Output High");
+  EXPECT_EQ(w->lblTriggerOut->Color(), clGreen);
+  w->btnT0Low->Click();
+  EXPECT_TRUE(sim.Trigger());
+  EXPECT_EQ(w->lblTriggerOut->Caption(), "Trigger Output Low");
+  EXPECT_EQ(w->lblTriggerOut->Color(), clRed);
+}
+
+// ---------------------------------------------------------------- faults
+
+TEST_F(ExpertWindowTest, RowThatDoesNotConvertSendsNothingAndSaysWhere) {
+  Row(4, "40", "Write", "10,XY,20");
+  Select(4);
+  w->btnSendOne->Click();
+  EXPECT_EQ(Trace(), "");
+  EXPECT_NE(StatusText().find("Msg # 4"), std::string::npos);
+  EXPECT_NE(StatusText().find("\"XY\""), std::string::npos);
+  EXPECT_EQ(StatusBack(), clRed);
+  // The window is usable again at once.
+  EXPECT_FALSE(w->Busy());
+  Row(4, "40", "Write", "10");
+  w->btnSendOne->Click();
+  EXPECT_EQ(Trace(), "S W40+ W10+ P");
+}
+
+TEST_F(ExpertWindowTest, SendAllChecksEveryRowBeforeTheFirstStart) {
+  Row(1, "40", "Write", "10,01");
+  Row(5, "40", "Write", "10,02", "Yes", "x5");
+  w->btnSendAll->Click();
+  EXPECT_EQ(Trace(), "");
+  EXPECT_NE(StatusText().find("Msg # 5"), std::string::npos);
+  EXPECT_EQ(regs->Registers[0x10], 0x90);
+}
+
+TEST_F(ExpertWindowTest, AddressNotAcknowledgedStopsAndLeavesTheWindowUsable) {
+  Row(1, "60", "Write", "00,01", "No");
+  Select(1);
+  w->btnSendOne->Click();
+  EXPECT_EQ(Trace(), "S P");
+  EXPECT_EQ(StatusText(), "  Address not acknowledged");
+  EXPECT_TRUE(sim.Sda() && sim.Scl());
+  EXPECT_TRUE(static_cast<bool>(w->btnSendOne->OnClick));
+  EXPECT_TRUE(static_cast<bool>(w->btnSendAll->OnClick));
+  EXPECT_TRUE(static_cast<bool>(w->btnSequence->OnClick));
+  EXPECT_FALSE(w->Busy());
+}
+
+TEST_F(ExpertWindowTest, DataNotAcknowledgedStops) {
+  Row(1, "50", "Write", "01,EE,02");
+  Select(1);
+  w->btnSendOne->Click();
+  EXPECT_EQ(Trace(), "S W50+ W01+ WEE- P");
+  EXPECT_EQ(StatusText(), "  Data not acknowledged");
+}
+
+TEST_F(ExpertWindowTest, FailedReadRowStopsEvenWithoutStop) {
+  Row(1, "61", "Read", "FF", "No");
+  Select(1);
+  w->btnSendOne->Click();
+  EXPECT_EQ(Trace(), "S P");
+  EXPECT_EQ(StatusText(), "  Address not acknowledged");
+  EXPECT_TRUE(sim.Sda() && sim.Scl());
+}
+
+TEST_F(ExpertWindowTest, StuckLinesAndMissingAdapterGiveTheirStatus) {
+  Row(1, "40", "Write", "00");
+  Select(1);
+  sim.Faults.SdaStuckLow = true;
+  w->btnSendOne->Click();
+  EXPECT_EQ(StatusText(), " SDA stuck low");
+  sim.Faults.SdaStuckLow = false;
+  sim.Faults.SclStuckLow = true;
+  w->btnSendOne->Click();
+  EXPECT_EQ(StatusText(), " SCL stuck low");
+  sim.Faults.SclStuckLow = false;
+  sim.Faults.NoAdapter = true;
+  frmMain->I2CDetect();
+  w->btnSendOne->Click();
+  EXPECT_EQ(StatusText(), " Velmaron hardware not detected!");
+  sim.Faults.NoAdapter = false;
+  frmMain->I2CDetect();
+  sim.ClearLog();
+  w->btnSendOne->Click();
+  EXPECT_EQ(Trace(), "S W40+ W00+ P");
+  EXPECT_EQ(StatusText(), "  Transmission successful");
+}
+
+// ---------------------------------------------------------------- all rows, sequences, delays
+
+TEST_F(ExpertWindowTest, SendAllSendsDataRowsInOrderWithTheirDelays) {
+  Row(1, "40", "Write", "10,01", "Yes", "7");
+  Row(3, "40", "Write", "11,02", "Yes", "");
+  Row(4, "40", "", "");  // no data: skipped
+  w->btnSendAll->Click();
+  EXPECT_EQ(Trace(), "S W40+ W10+ W01+ P S W40+ W11+ W02+ P");
+  EXPECT_EQ(w->lblSending->Caption(), "Done");
+  const auto t = Timed();
+  ASSERT_EQ(t.size(), 4u);
+  EXPECT_GE(t[2].second - t[1].second, 7000.0);  // the delay after row 1
+  EXPECT_LT(t[2].second - t[1].second, 7600.0);
+}
+
+TEST_F(ExpertWindowTest, SendAllEndsAtTheFirstFailedRow) {
+  Row(1, "40", "Write", "10,01");
+  Row(2, "60", "Write", "00", "Yes", "50");
+  Row(3, "40", "Write", "11,02");
+  w->btnSendAll->Click();
+  EXPECT_EQ(Trace(), "S W40+ W10+ W01+ P S P");
+  EXPECT_EQ(w->lblSending->Caption(), "Sending Msg # 2");
+  EXPECT_EQ(StatusText(), "  Address not acknowledged");
+}
+
+TEST_F(ExpertWindowTest, HugeDelayIsClampedTo9999Milliseconds) {
+  Row(1, "40", "Write", "10", "Yes", "100000");
+  Row(2, "40", "Write", "11");
+  w->btnSendAll->Click();
+  const auto t = Timed();
+  ASSERT_EQ(t.size(), 4u);
+  EXPECT_GE(t[2].second - t[1].second, 9999000.0);
+  EXPECT_LT(t[2].second - t[1].second, 10001000.0);
+}
+
+TEST_F(ExpertWindowTest, SequenceSendsItsRowsSkippingRowsWithoutDataOrOutsideTheTable) {
+  Row(1, "40", "Write", "10,01", "Yes", "3");
+  Row(5, "40", "Write", "11,05");
+  w->edtSequence->SetText("05,02,00,40,01");
+  w->btnSequence->Click();
+  EXPECT_EQ(Trace(), "S W40+ W11+ W05+ P S W40+ W10+ W01+ P");
+  EXPECT_EQ(w->lblSending->Caption(), "Sending Msg # 5");
+}
+
+TEST_F(ExpertWindowTest, SequenceDelayFollowsOnlyASuccessfulRow) {
+  Row(1, "40", "Write", "10", "Yes", "4");
+  Row(2, "40", "Write", "11");
+  w->edtSequence->SetText("01,02");
+  w->btnSequence->Click();
+  const auto t = Timed();
+  ASSERT_EQ(t.size(), 4u);
+  EXPECT_GE(t[2].second - t[1].second, 4000.0);
+  EXPECT_LT(t[2].second - t[1].second, 4600.0);
+}
+
+TEST_F(ExpertWindowTest, SequenceThatIsNotNumbersIsRefused) {
+  Row(1, "40", "Write", "10");
+  w->edtSequence->SetText("01,2");
+  w->btnSequence->Click();
+  EXPECT_EQ(Trace(), "");
+  EXPECT_EQ(StatusText(), "  Invalid sequence...transmission aborted");
+}
+
+// ---------------------------------------------------------------- continuous runs
+
+TEST_F(ExpertWindowTest, ContinuousRunRepeatsUntilItsButtonIsClickedAgain) {
+  Row(1, "40", "Write", "10,01");
+  Row(2, "40", "Write", "11,02");
+  Row(3, "40", "Write", "12,03");
+  w->edtSequence->SetText("01,02");
+  std::string captionDuringRun;
+  const std::string pass = "S W40+ W10+ W01+ P S W40+ W11+ W02+ P";
+  // The message loop runs once per pass; a zero timer fires once per run of it.
+  int rounds = 0;
+  QTimer timer;
+  timer.setInterval(0);
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    if (++rounds == 1) {
+      EXPECT_EQ(Trace(), pass);
+      return;
+    }
+    if (rounds > 2) return;
+    captionDuringRun = w->btnSendContinuous->Caption();
+    w->btnSendAll->Click();  // refused while the run goes
+    w->btnSendOne->Click();
+    w->btnSendContinuous->Click();
+  });
+  timer.start();
+  w->btnSendContinuous->Click();
+  timer.stop();
+  EXPECT_EQ(rounds, 2);
+  EXPECT_EQ(captionDuringRun, "Stop Sequencing");
+  EXPECT_EQ(w->btnSendContinuous->Caption(), "Send Continuously");
+  EXPECT_FALSE(w->Busy());
+  EXPECT_EQ(Trace(), pass + " " + pass);  // row 3 (only in Send All) never went out
+}
+
+TEST_F(ExpertWindowTest, ContinuousRunEndsOnAFault) {
+  Row(1, "40", "Write", "10,01");
+  Row(2, "60", "Write", "00");
+  w->edtSequence->SetText("01,02");
+  w->btnSendContinuous->Click();
+  EXPECT_EQ(Trace(), "S W40+ W10+ W01+ P S P");
+  EXPECT_EQ(w->btnSendContinuous->Caption(), "Send Continuously");
+  EXPECT_FALSE(w->Busy());
+}
+
+TEST_F(ExpertWindowTest, ClosingDuringARunStopsItAndFreesTheWindowAfterward) {
+  Row(1, "40", "Write", "10,01");
+  w->edtSequence->SetText("01");
+  auto* agent = new TLoopAgent(Application);
+  bool aliveAfterClose = false;
+  agent->Post([&] {
+    w->mnuClose->Click();
+    aliveAfterClose = frmMessage == w;  // not freed inside the running loop
+    Application->ProcessMessages();
+    aliveAfterClose = aliveAfterClose && frmMessage == w;
+  });
+  w->btnSendContinuous->Click();
+  EXPECT_TRUE(aliveAfterClose);
+  EXPECT_EQ(Trace(), "S W40+ W10+ W01+ P");
+  for (int i = 0; i < 5 && frmMessage; ++i) Application->ProcessMessages();
+  EXPECT_EQ(frmMessage, nullptr);
+  EXPECT_EQ(frmMain->MDIChildCount(), 0);
+}
+
+TEST_F(ExpertWindowTest, FrameCloseDuringARunAsksAboutChangesFirst) {
+  Row(1, "40", "Write", "10,01");
+  w->edtSequence->SetText("01");
+  Universal_III::Modified = true;
+  auto* agent = new TLoopAgent(Application);
+  Responder().ExpectMessage("Save changes?", mrCancel);
+  agent->Post([&] { PostMessage(w->Handle(), WM_CLOSE, 0, 0); });
+  agent->Post([&] { w->btnSendContinuous->Click(); });
+  w->btnSendContinuous->Click();
+  Application->ProcessMessages();
+  EXPECT_EQ(frmMessage, w);  // cancelled: the run went on until stopped, the window stays
+  EXPECT_EQ(agent->Ran(), 2);
+}
+
+}  // namespace
