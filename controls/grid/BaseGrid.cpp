@@ -403,6 +403,17 @@ void TBaseGrid::MoveLineData(bool IsRow, int FromIndex, int ToIndex) {
   TStringGrid::MoveLineData(IsRow, FromIndex, ToIndex);
 }
 
+void TBaseGrid::MoveRowBlockData(int FromIndex, int Count, int ToIndex) {
+  size_t need = static_cast<size_t>(std::max(FromIndex, ToIndex) + Count);
+  if (rowAttrs_.size() < need) rowAttrs_.resize(need);
+  auto b = rowAttrs_.begin();
+  if (FromIndex < ToIndex)
+    std::rotate(b + FromIndex, b + FromIndex + Count, b + ToIndex + Count);
+  else
+    std::rotate(b + ToIndex, b + FromIndex, b + FromIndex + Count);
+  TStringGrid::MoveRowBlockData(FromIndex, Count, ToIndex);
+}
+
 void TBaseGrid::ClearLineData(bool IsRow, int Index) {
   FreeLineProperties(IsRow, Index);
   if (IsRow && Index < static_cast<int>(rowAttrs_.size())) rowAttrs_[static_cast<size_t>(Index)] = TRowAttributes();

@@ -252,6 +252,7 @@ class TBaseGrid : public TStringGrid {
   bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
   void MoveLineData(bool IsRow, int FromIndex, int ToIndex) override;
   void ClearLineData(bool IsRow, int Index) override;
+  void MoveRowBlockData(int FromIndex, int Count, int ToIndex) override;
   void SizeChanged(int OldColCount, int OldRowCount) override;
 
   // The row count last set through the component's RowCount.

@@ -258,8 +258,6 @@ void TExtStringGrid::UpdateScrollBars(bool Forced) {
   UpdateScrollRange();
 }
 
-void TExtStringGrid::Paint() { TBaseGrid::Paint(); }
-
 // ---------------------------------------------------------------- looks
 void TExtStringGrid::SetLook(TGridLook v) {
   if (v == look_) return;

@@ -3,9 +3,11 @@
 // TBaseGrid, with its option objects, per-cell attribute hooks, hidden rows,
 // inplace editor (TExtInplaceEdit) and the editing and validation path.
 // The implementation is split by concern (docs/grid.md): ExtGrid.cpp
-// (construction, lifecycle, options), ExtGridCells.cpp (text, colours, typed
-// access), ExtGridRows.cpp (rows and columns, hidden rows), ExtGridHooks.cpp
-// (attribute hooks), ExtGridEdit.cpp (selection, editing, validation),
+// (construction, lifecycle, options), ExtGridCells.cpp (text forms, colours,
+// attribute hooks), ExtGridPaint.cpp (painting), ExtGridText.cpp (cell text),
+// ExtGridCalc.cpp (calculations, sizing), ExtGridTyped.cpp (typed access,
+// flags, save and load hooks), ExtGridRows.cpp (rows and columns, hidden
+// rows), ExtGridEdit.cpp (selection, editing, validation),
 // ExtInplaceEdit.cpp (the editor), ExtGridPeriphery.cpp (slots whose
 // behaviour later features fill in).
 //
@@ -25,6 +27,9 @@
 class TExtStringGrid;
 class TEditLink;
 class TCellChecker;
+class TPictureContainer;
+class THTMLPictureCache;
+class TCustomImageList;
 
 enum TGridLook { glStandard, glSoft, glClassic, glQuarn, glXP, glListView };
 enum TScrollType { ssNormal, ssFlat, ssEncarta };
@@ -35,6 +40,12 @@ enum TSortStyle {
   ssAutomatic, ssAlphabetic, ssNumeric, ssDate, ssAlphaNoCase, ssAlphaCase, ssShortDateEU, ssShortDateUS,
   ssCustom, ssFinancial, ssAnsiAlphaCase, ssAnsiAlphaNoCase, ssRaw, ssHTML, ssImages, ssCheckBox, ssUnicode,
   ssDateTime, ssTime, ssAlphaNumeric, ssAlphaNumericNoCase
+};
+
+// The grid's exception for misuse ("Invalid row accessed", "Cell does not contain integer value", ...).
+class EExtGridError : public Exception {
+ public:
+  using Exception::Exception;
 };
 
 // ---------------------------------------------------------------- events
@@ -85,7 +96,19 @@ using TComboChangeEvent =
     std::function<void(TObject* Sender, int ACol, int ARow, int AItemIndex, const std::string& ASelection)>;
 using TComboObjectChangeEvent = std::function<void(TObject* Sender, int ACol, int ARow, int AItemIndex,
                                                    const std::string& ASelection, TObject* AObject)>;
+using TCustomCellDrawEvent = std::function<void(TObject* Sender, TCanvas* Canvas, int ACol, int ARow,
+                                                TGridDrawState AState, TRect ARect, bool Printing)>;
+using TGridBorderPropEvent =
+    std::function<void(TObject* Sender, int ARow, int ACol, TPen* LeftPen, TPen* TopPen, TPen* RightPen, TPen* BottomPen)>;
 using TGetEditorPropEvent = std::function<void(TObject* Sender, int ACol, int ARow, TEditLink* AEditLink)>;
+
+// Formats Value with a format that holds exactly one numeric conversion
+// (%[flags][width][.precision] followed by d, f, e or g; "%%" for a percent sign), the
+// locale's decimal separator in the number; "d" rounds the value. False (Out
+// untouched) for any other format or a value that is no finite number.
+bool FormatGridNumber(const std::string& Fmt, double Value, std::string& Out);
+// A cell's number text ("1,234.5", "(12)", "-3") as a value; false when it is none.
+bool GridNumberValue(const std::string& Text, double& Value);
 
 // ---------------------------------------------------------------- TExtInplaceEdit
 class TExtInplaceEdit : public TInplaceEdit {
@@ -180,11 +203,93 @@ class TExtStringGrid : public TBaseGrid {
   int RowLineCapacity(int ARow);
   void SizeRowForLines(int ARow, int ALines, int AMargin);
 
-  // ----- aggregates (0 over no data rows)
+  // ----- column calculations and sizing (ExtGridCalc.cpp)
+  // Cells that do not hold a number count for nothing; the average divides by the rows of the range.
   double ColumnSum(int ACol, int FromRow, int ToRow);
   double ColumnAvg(int ACol, int FromRow, int ToRow);
   double ColumnMin(int ACol, int FromRow, int ToRow);
   double ColumnMax(int ACol, int FromRow, int ToRow);
+  void AutoSizeColumns(bool DoFixedCols, int ExtraWidth);
+  void AutoSizeColumn(int ACol) { AutoSizeColumnEx(ACol, false); }
+  void AutoSizeColumnEx(int ACol, bool OnlyGrow);
+  void AutoSizeRowEx(int ARow, bool OnlyGrow);
+  void SizeRowToLines(int ARow, int Lines, int Extra);
+  int MaxLineCountInRow(int ARow);
+  bool IsCellSelected(int ACol, int ARow);
+  void SelectionAsText(std::string& Text);
+  // Added to measured widths and heights; sizing bounds (0 or less: none).
+  int CellMarginX = 0, CellMarginY = 0;
+  int MinColWidth = 0, MaxColWidth = 0, MinRowHeight = 0, MaxRowHeight = 0;
+  bool AutoSize() const { return autoSize_; }
+  void SetAutoSize(bool v);
+
+  // ----- cell text (ExtGridText.cpp)
+  // The text a cell shows: its text, a number formatted through OnGetFloatFormat. Never raises.
+  virtual void FormatCellText(int ACol, int ARow, std::string& Text);
+  // The text shown for a formula cell: the cell's own text.
+  virtual void FormulaText(int ACol, int ARow, std::string& Text);
+  // Width and height the cell's content needs, as painting lays it out.
+  TSize GetCellTextSize(int ACol, int ARow, bool WrapToCell);
+  TCustomImageList* GridImages = nullptr;
+  TPictureContainer* PictureContainer = nullptr;
+  // End ellipsis on cut text; a web address shown whole rather than after its prefix.
+  bool EnhTextSize = false, URLFull = false;
+
+  // ----- painting (ExtGridPaint.cpp)
+  bool Flat() const { return flat_; }
+  void SetFlat(bool v);
+  TBitmap* RowIndicator() const { return rowIndicator_.get(); }
+  void SetRowIndicator(TBitmap* v);
+  bool AutoThemeAdapt() const { return autoThemeAdapt_; }
+  void SetAutoThemeAdapt(bool v);
+  // 0 without visual styles; 1 "NormalColor", 2 "HomeStead", 3 "Metallic".
+  int CurrentThemeScheme();
+  void ApplyThemeColors(int Scheme);
+  void AdaptToTheme() { ApplyThemeColors(CurrentThemeScheme()); }
+  // XOR lines: drawing one twice removes it.
+  void DrawColSizingLine(int X);
+  void DrawRowSizingLine(int Y);
+  // Set while the inplace editor shows: the paint frames the current cell.
+  bool EditorFrameShown = false;
+  // Added to every cell's font size (wheel zoom).
+  int ZoomLevel = 0;
+
+  // ----- typed access, selection flags, save and load hooks (ExtGridTyped.cpp)
+  int Ints(int ACol, int ARow);
+  void SetInts(int ACol, int ARow, int Value);
+  double Floats(int ACol, int ARow);
+  double AllFloats(int ACol, int ARow);
+  TDateTime Dates(int ACol, int ARow);
+  void SetDates(int ACol, int ARow, TDateTime Value);
+  bool RowSelect(int ARow);
+  void SetRowSelect(int ARow, bool Value);
+  bool ColSelect(int ACol);
+  void SetColSelect(int ACol, bool Value);
+  void ClearRowSelect();
+  void ClearColSelect();
+  void SelectRowsInSelection(bool All);
+  void SelectColsInSelection(bool All);
+  int RowSelectCount();
+  void RepaintCol(int ACol);
+  void RepaintRect(TRect R);
+  int FixedColWidth() const { return ColWidths(0); }
+  void SetFixedColWidth(int Value);
+  int FixedRowHeight() const { return fixedRowHeight_; }
+  void SetFixedRowHeight(int Value);
+  // Display text (or stored text) with check texts and tags handled, then OnSaveCell.
+  void SaveCellText(int ACol, int ARow, std::string& Value);
+  // OnLoadCell, then stored as it is.
+  void LoadCellText(int ACol, int ARow, std::string Value);
+  bool SaveDisplayTexts = true, SaveKeepTags = true;
+  // The cells of the disjunct cell selection (their display coordinates).
+  std::vector<TPoint> SelectedCells;
+
+  // ----- rows (ExtGridRows.cpp)
+  // Removes every flagged row (the normal selection first becomes flags unless in disjunct row mode).
+  void RemoveSelectedRows();
+  // One empty row at the end, before the fixed footer rows.
+  void AppendRow();
+  void ClearSelectedCells();
 
   // ----- hidden rows and columns
   int RealColIndex(int ACol) const;
@@ -328,6 +433,8 @@ class TExtStringGrid : public TBaseGrid {
   TComboObjectChangeEvent OnComboObjectChange;
   TGetEditorPropEvent OnGetEditorProp;
   TNotifyEvent OnEditingDone;
+  TCustomCellDrawEvent OnCustomCellDraw;
+  TGridBorderPropEvent OnGetCellBorderProp;
 
   // ----- overrides of the class library's and the base grid's operations
   void Assign(TPersistent* Source) override;
@@ -474,6 +581,28 @@ class TExtStringGrid : public TBaseGrid {
   void PutHiddenRecord(int APos, int ADisplRow, int AIdx);
   void TakeHiddenRecord(TGridItem* AItem, int ADisplRow);
   double ColumnAggregate(int ACol, int FromRow, int ToRow, int Kind);
+  // painting and cell text
+  void DrawCellContent(TCanvas* ACanvas, int ACol, int ARow, TRect ARect, TGridDrawState AState);
+  TSize DrawTextStep(TCanvas* ACanvas, int ACol, int ARow, int RealCol, TRect ARect, TGridDrawState AState,
+                     TAlignment HAlign, TVAlignment VAlign, bool WordWrap, TColor SavedBrush, TColor SavedFont);
+  void DrawCellBackground(TCanvas* ACanvas, int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
+  void DrawFixedLook(TCanvas* ACanvas, int ACol, int ARow, TRect R);
+  void DrawSortIndicator(TCanvas* ACanvas, int ACol, int Y, int X);
+  void DrawCellBorders(TCanvas* ACanvas, int ACol, int ARow, TRect R);
+  void DrawOuterBackground();
+  bool CellDrawnSelected(int ACol, int ARow, TGridDrawState AState);
+  void ShiftCellControls(int FromRow, int Delta);
+  void PlaceCellControls();
+  // The text of a hidden row (counted among all rows) from its record; false when the row is shown.
+  bool HiddenRowText(int ACol, int AllRow, std::string& Text) const;
+  TRowAttributes* RowFlags(int ARow);
+  bool flat_ = false, autoThemeAdapt_ = false, autoSize_ = false, nullDates_ = false;
+  int fixedRowHeight_ = 21;
+  std::vector<uint8_t> colSelect_;
+  std::shared_ptr<THTMLPictureCache> pictureCache_;
+  // the fixed cell under the mouse and whether a button is held on a fixed cell (list-view look)
+  TPoint hotFixedCell_{-1, -1};
+  bool fixedCellPressed_ = false;
 
   // counts and state
   int fixedFooters_ = 0, fixedRightCols_ = 0;

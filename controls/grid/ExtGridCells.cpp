@@ -1,5 +1,5 @@
-// Cell text in its other forms, colours by cell and by row, aggregates, the
-// footer row, and the cell style and text steps of the paint.
+// Cell text in its other forms, colours by cell and by row, the footer row
+// and the per-cell attribute hooks.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -9,21 +9,11 @@
 #include "platform/rtl/Win1252.h"
 
 namespace {
-// A number in the grid's float format; a format the formatter refuses gives "%.2f".
+// A number in the grid's float format; a format the safe formatter refuses gives "%.2f".
 std::string FormatFloatText(const std::string& Fmt, double Value) {
-  try {
-    return Format(Fmt, {Value});
-  } catch (const Exception&) {
-    return Format("%.2f", {Value});
-  }
-}
-
-// A cell's number in the locale's form ("1,234.5", "(12)"), through the dot form.
-bool TryStrToFloatDot(const std::string& Text, double& Value) {
-  std::string t = Text;
-  for (char& ch : t)
-    if (ch == '.') ch = FormatSettings.DecimalSeparator;
-  return !Text.empty() && TryStrToFloat(t, Value);
+  std::string out;
+  if (FormatGridNumber(Fmt, Value, out) || FormatGridNumber("%.2f", Value, out)) return out;
+  return std::string();
 }
 }  // namespace
 
@@ -107,33 +97,6 @@ void TExtStringGrid::SetRowModified(int ARow, bool v) {
   RepaintRow(ARow);
 }
 
-// ---------------------------------------------------------------- aggregates
-double TExtStringGrid::ColumnAggregate(int ACol, int FromRow, int ToRow, int Kind) {
-  FromRow = std::max(0, FromRow);
-  ToRow = std::min(ToRow, RowCount() - 1);
-  double sum = 0, best = 0;
-  int n = 0;
-  for (int r = FromRow; r <= ToRow; ++r) {
-    std::string t = ExtUtil::PlainNumberText(Cells(ACol, r));
-    double v = 0;
-    if (!TryStrToFloatDot(t, v)) continue;
-    if (n == 0 || (Kind == 2 && v < best) || (Kind == 3 && v > best)) best = v;
-    sum += v;
-    ++n;
-  }
-  if (n == 0) return 0;  // no data rows: every aggregate is 0, never a division by zero
-  switch (Kind) {
-    case 0: return sum;
-    case 1: return sum / n;
-    default: return best;
-  }
-}
-
-double TExtStringGrid::ColumnSum(int ACol, int FromRow, int ToRow) { return ColumnAggregate(ACol, FromRow, ToRow, 0); }
-double TExtStringGrid::ColumnAvg(int ACol, int FromRow, int ToRow) { return ColumnAggregate(ACol, FromRow, ToRow, 1); }
-double TExtStringGrid::ColumnMin(int ACol, int FromRow, int ToRow) { return ColumnAggregate(ACol, FromRow, ToRow, 2); }
-double TExtStringGrid::ColumnMax(int ACol, int FromRow, int ToRow) { return ColumnAggregate(ACol, FromRow, ToRow, 3); }
-
 // ---------------------------------------------------------------- footer row
 void TExtStringGrid::UpdateFooter() {
   // The footer panel itself comes with the floating footer; the row repaints.
@@ -166,86 +129,9 @@ void TExtStringGrid::CalcFooter(int ACol) {
   }
 }
 
-// ---------------------------------------------------------------- the cell style and text steps
-void TExtStringGrid::GetCellColors(int ACol, int ARow, TGridDrawState& AState, bool APrinting, bool AMapHidden,
-                                   bool ASelection, TBrush* ABrush, TColor& AColorTo, TFont* AFont,
-                                   TAlignment& HAlign, TVAlignment& VAlign, bool& AWordWrap) {
-  AColorTo = clNone;
-  int rc = AMapHidden ? RealColIndex(ACol) : ACol;
-  bool fixed = (AState & gdFixed) || ACol < FixedCols() || ARow < FixedRows();
-  if (fixed) {
-    ABrush->SetColor(FixedColor());
-    AFont->Assign(fixedFont_.get());
-  } else {
-    ABrush->SetColor(Color());
-    TColor band = bands_->BandColor(ARow, APrinting);
-    if (band != clNone) ABrush->SetColor(band);
-  }
-  TCellProperties* p = CellPropertiesOrNull(rc, ARow);
-  if (p) {
-    if (p->BrushColorTo() != clNone) AColorTo = p->BrushColorTo();
-    HAlign = p->Alignment;
-    VAlign = p->VAlignment();
-    AWordWrap = p->WordWrap();
-  } else {
-    VAlign = VAlignment;
-    AWordWrap = WordWrap();
-  }
-  if (ASelection && ShowSelection && !fixed && (AState & gdSelected) && !(AState & gdFocused)) {
-    ABrush->SetColor(SelectionColor);
-    AFont->SetColor(SelectionTextColor);
-    AColorTo = SelectionColorTo;
-  }
-  GetCellColor(rc, ARow, AState, ABrush, AFont);
-  GetCellAlignment(rc, ARow, HAlign, VAlign);
-  GetWordWrap(rc, ARow, AWordWrap);
-}
-
-void TExtStringGrid::DrawCellText(TCanvas* ACanvas, int ACol, int ARow, TRect ARect, TGridDrawState AState) {
-  std::string s = Cells(RealColIndex(ACol), ARow);
-  if (s.empty()) return;
-  if (IsPasswordCellAt(ACol, ARow)) ExtUtil::FillWithChar(s, PasswordChar);
-  TAlignment ha = taLeftJustify;
-  TVAlignment va = VAlignment;
-  bool ww = false;
-  if (TCellProperties* p = CellPropertiesOrNull(RealColIndex(ACol), ARow)) ha = p->Alignment, va = p->VAlignment();
-  GetCellAlignment(RealColIndex(ACol), ARow, ha, va);
-  (void)ww;
-  TSize e = ACanvas->TextExtent(s);
-  int x = ARect.Left + 2;
-  if (ha == taRightJustify) x = ARect.Right - 2 - e.cx;
-  if (ha == taCenter) x = ARect.Left + (ARect.Width() - e.cx) / 2;
-  int y = ARect.Top + 2;
-  if (va == vtaCenter) y = ARect.Top + (ARect.Height() - e.cy) / 2;
-  if (va == vtaBottom) y = ARect.Bottom - 2 - e.cy;
-  TBrushStyle bs = ACanvas->Brush()->Style();
-  ACanvas->Brush()->SetStyle(bsClear);
-  ACanvas->TextRect(ARect, x, y, s);
-  ACanvas->Brush()->SetStyle(bs);
-}
-
 // ---------------------------------------------------------------- per-cell attribute hooks
 void TExtStringGrid::GetCellHint(int ACol, int ARow, std::string& HintStr) {
   if (OnGridHint) OnGridHint(this, ARow, ACol, HintStr);
-}
-
-void TExtStringGrid::GetCellColor(int ACol, int ARow, TGridDrawState AState, TBrush* ABrush, TFont* AFont) {
-  if (activeCellShow_) {
-    bool rowHeader = FixedCols() > 0 && ACol == 0 && ARow == Row() && ARow >= FixedRows();
-    bool colHeader = FixedRows() >= 1 && ARow == 0 && DisplColIndex(ACol) == Col() && ACol >= FixedCols();
-    if (rowHeader || colHeader) {
-      AFont->Assign(activeCellFont_.get());
-      ABrush->SetColor(activeCellColor_);
-    }
-  }
-  if (TCellProperties* p = CellPropertiesOrNull(ACol, ARow)) {
-    if (p->BrushColor() != clNone) ABrush->SetColor(p->BrushColor());
-    if (p->FontColor != clNone) AFont->SetColor(p->FontColor);
-    if (p->FontStyle != 0) AFont->SetStyle(p->FontStyle);
-    if (p->FontSize != 0) AFont->SetSize(p->FontSize);
-    if (!p->FontName.empty()) AFont->SetName(p->FontName);
-  }
-  if (OnGetCellColor) OnGetCellColor(this, ARow, ACol, AState, ABrush, AFont);
 }
 
 void TExtStringGrid::GetCellPrintColor(int ACol, int ARow, TGridDrawState AState, TBrush* ABrush, TFont* AFont) {
@@ -268,11 +154,6 @@ void TExtStringGrid::GetCellBorder(int ACol, int ARow, TPen* APen, TCellBorders&
 
 void TExtStringGrid::GetCellPrintBorder(int ACol, int ARow, TPen* APen, TCellBorders& Borders) {
   if (OnGetCellPrintBorder) OnGetCellPrintBorder(this, ARow, ACol, APen, Borders);
-}
-
-void TExtStringGrid::GetCellAlignment(int ACol, int ARow, TAlignment& HAlign, TVAlignment& VAlign) {
-  if (ACol == 0 && mouseActions_->HotmailRowSelect()) HAlign = taCenter;
-  if (OnGetAlignment) OnGetAlignment(this, ARow, ACol, HAlign, VAlign);
 }
 
 void TExtStringGrid::GetCellFormat(int ACol, TSortStyle& AStyle, std::string& APrefix, std::string& ASuffix) {

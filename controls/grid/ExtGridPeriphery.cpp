@@ -7,22 +7,10 @@ int TExtStringGrid::GetNodeIndent(int) { return 0; }
 bool TExtStringGrid::HasNodes() { return false; }
 std::string TExtStringGrid::CellTextOrCheck(int ACol, int ARow) { return Cells(ACol, ARow); }
 void TExtStringGrid::ToggleCheck(int, int, bool) {}
-std::string TExtStringGrid::GetDisplayText(int ACol, int ARow) {
-  bool isFloat = false;
-  std::string fmt = FloatFormat;
-  if (OnGetFloatFormat) OnGetFloatFormat(this, ACol, ARow, isFloat, fmt);
-  return Cells(ACol, ARow);
-}
 int TExtStringGrid::GetCellGraphicWidth(int, int) { return 0; }
 int TExtStringGrid::GetCellGraphicHeight(int, int) { return 0; }
 void TExtStringGrid::SelectionChanged(int ALeft, int ATop, int ARight, int ABottom) {
   if (OnSelectionChanged) OnSelectionChanged(this, ALeft, ATop, ARight, ABottom);
-}
-void TExtStringGrid::AutoInsertRow(int ARow) {
-  if (OnAutoInsertRow) OnAutoInsertRow(this, ARow);
-}
-void TExtStringGrid::AutoDeleteRow(int ARow) {
-  if (OnAutoDeleteRow) OnAutoDeleteRow(this, ARow);
 }
 void TExtStringGrid::UpdateColumnSize(int ACol, int& AWidth) {
   if (OnUpdateColumnSize) OnUpdateColumnSize(this, ACol, AWidth);
@@ -59,7 +47,6 @@ void TExtStringGrid::QSort() {}
 void TExtStringGrid::QSortIndexed() {}
 void TExtStringGrid::SortSwapRows(int ARow1, int ARow2) { SwapRows(ARow1, ARow2); }
 int TExtStringGrid::SortCompare(int ACol, int ARow1, int ARow2) { return Cells(ACol, ARow1).compare(Cells(ACol, ARow2)); }
-void TExtStringGrid::AutoSizeRow(int) {}
 int TExtStringGrid::RowLineCapacity(int ARow) {
   int lh = Canvas()->TextHeight("Xg");
   return lh > 0 ? std::max(1, RowHeights(ARow) / lh) : 1;

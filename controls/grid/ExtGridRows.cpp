@@ -13,6 +13,7 @@ void TExtStringGrid::ColumnMoved(int FromIndex, int ToIndex) {
 }
 
 // ---------------------------------------------------------------- rows
+// Rows move as one block: the cost follows the rows moved, not rows x count.
 void TExtStringGrid::InsertRowsRaw(int ARow, int ACount) {
   if (ACount <= 0) return;
   ARow = std::clamp(ARow, 0, RowCount());
@@ -21,13 +22,35 @@ void TExtStringGrid::InsertRowsRaw(int ARow, int ACount) {
   int old = RowCount();
   TBaseGrid::SetRowCount(old + ACount);
   for (int i = 0; i < ACount; ++i) {
-    int last = old + i;
     // A new row starts empty, whatever the store kept past the old count.
-    ClearLineData(true, last);
-    SetRowHeights(last, DefaultRowHeight());
+    ClearLineData(true, old + i);
+    SetRowHeights(old + i, DefaultRowHeight());
   }
-  for (int i = 0; i < ACount; ++i) MoveRow(RowCount() - 1, ARow);
+  MoveRowBlock(old, ACount, ARow);
   SetRowCount(RowCount());
+}
+
+void TExtStringGrid::ShiftCellControls(int FromRow, int Delta) {
+  for (int i = 0; i < controlList_->Count(); ++i) {
+    TControlItem* it = controlList_->GetControl(i);
+    if (it->Y >= FromRow) it->Y += Delta;
+  }
+}
+
+// In-cell controls go to their cells' new rectangles, or hide when the cell is out of view.
+void TExtStringGrid::PlaceCellControls() {
+  for (int i = 0; i < controlList_->Count(); ++i) {
+    TControlItem* it = controlList_->GetControl(i);
+    if (!it->Control) continue;
+    int d = DisplRowIndex(it->Y);
+    TRect r = IsHiddenRow(it->Y) ? TRect() : CellRect(DisplColIndex(it->X), d);
+    if (r.Right <= r.Left || r.Bottom <= r.Top) {
+      it->Control->SetVisible(false);
+    } else {
+      it->Control->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+      it->Control->SetVisible(true);
+    }
+  }
 }
 
 void TExtStringGrid::InsertRows(int ARow, int ACount) {
@@ -37,8 +60,11 @@ void TExtStringGrid::InsertRows(int ARow, int ACount) {
     auto* it = static_cast<TGridItem*>(hiddenRows_->Items(i));
     if (it->Idx >= real) it->Idx += ACount;
   }
+  ShiftCellControls(real, ACount);
   InsertRowsRaw(ARow, ACount);
+  if (controlList_->Count() > 0) PlaceCellControls();
   if (!(ComponentState() & csLoading)) Invalidate();
+  if (!(ComponentState() & csDestroying)) CellsChanged(TRect(0, ARow, ColCount() - 1, ARow + ACount));
 }
 
 void TExtStringGrid::RemoveRowsRaw(int ARow, int ACount) {
@@ -47,14 +73,11 @@ void TExtStringGrid::RemoveRowsRaw(int ARow, int ACount) {
   SplitMergesAcross(true, ARow);
   SplitMergesAcross(true, ARow + ACount);
   TGridCountScope s(structural_);
-  for (int i = 0; i < ACount; ++i) {
-    if (RowCount() == 1) {
-      ClearRow(0);
-      break;
-    }
-    DeleteRow(ARow);
-  }
-  SetRowCount(RowCount());
+  int last = RowCount() - ACount;
+  MoveRowBlock(ARow, ACount, last);
+  for (int r = last; r < RowCount(); ++r) ClearLineData(true, r);
+  // The grid keeps at least one row (emptied above when every row went).
+  SetRowCount(std::max(1, last));
 }
 
 void TExtStringGrid::RemoveRowsKeepHidden(int ARow, int ACount) { RemoveRowsRaw(ARow, ACount); }
@@ -62,18 +85,70 @@ void TExtStringGrid::RemoveRowsKeepHidden(int ARow, int ACount) { RemoveRowsRaw(
 void TExtStringGrid::RemoveRows(int ARow, int ACount) {
   if (ARow < 0 || ARow >= RowCount() || ACount <= 0) return;
   ACount = std::min(ACount, RowCount() - ARow);
+  BeginUpdate();
   std::vector<int> gone;
   for (int i = 0; i < ACount; ++i) gone.push_back(RealRowIndex(ARow + i));
+  // Each hidden record moves up by the removed rows below it.
   for (int i = 0; i < hiddenRows_->Count(); ++i) {
     auto* it = static_cast<TGridItem*>(hiddenRows_->Items(i));
     it->Idx -= static_cast<int>(std::lower_bound(gone.begin(), gone.end(), it->Idx) - gone.begin());
   }
+  // Controls of removed rows are freed, those below move up.
+  for (int i = controlList_->Count() - 1; i >= 0; --i) {
+    TControlItem* it = controlList_->GetControl(i);
+    if (std::binary_search(gone.begin(), gone.end(), it->Y)) {
+      if (TCellProperties* p = CellPropertiesOrNull(it->X, DisplRowIndex(it->Y))) p->Control = nullptr;
+      controlList_->DeleteControl(i);
+    } else {
+      it->Y -= static_cast<int>(std::lower_bound(gone.begin(), gone.end(), it->Y) - gone.begin());
+    }
+  }
+  int oldRow = Row(), oldTop = TopRow();
   RemoveRowsRaw(ARow, ACount);
-  Invalidate();
+  int end = RowCount() - fixedFooters_;
+  if (end <= oldRow) {
+    if (end > FixedRows()) {
+      SetRow(end - 1);
+    } else {
+      // No data row left: the selection leaves the grid instead of resting on a fixed row.
+      SetSelection(TGridRect{ColCount(), RowCount(), ColCount(), RowCount()});
+    }
+  } else if (oldTop < RowCount()) {
+    SetTopRow(std::max(FixedRows(), std::min(oldTop, MaxTopRow())));
+  }
+  EndUpdate();
+  CellsChanged(TRect(0, ARow, ColCount() - 1, ARow + ACount));
+  if (controlList_->Count() > 0) PlaceCellControls();
 }
 
 void TExtStringGrid::RemoveRowsEx(int ARow, int ACount) { RemoveRows(ARow, ACount); }
 void TExtStringGrid::RemoveMergedRows(int ARow, int ACount) { RemoveRows(ARow, ACount); }
+
+void TExtStringGrid::RemoveSelectedRows() {
+  BeginUpdate();
+  if (!mouseActions_->DisjunctRowSelect()) SelectRowsInSelection(true);
+  // The flags travel with their rows: runs of flagged rows go in one removal each.
+  for (int r = FixedRows(); r < RowCount() - fixedFooters_;) {
+    if (!RowAttributes(r).DisjunctSelected) {
+      ++r;
+      continue;
+    }
+    int n = 1;
+    while (r + n < RowCount() - fixedFooters_ && RowAttributes(r + n).DisjunctSelected) ++n;
+    RemoveRowsEx(r, n);
+    if (RowCount() - fixedFooters_ <= FixedRows()) break;
+  }
+  EndUpdate();
+}
+
+void TExtStringGrid::AppendRow() {
+  if (floatingFooter_->Visible()) {
+    InsertRows(RowCount() - 1, 1);
+  } else {
+    // Before the fixed footer rows, which stay at the bottom.
+    InsertRows(std::max(FixedRows(), RowCount() - fixedFooters_), 1);
+  }
+}
 
 void TExtStringGrid::InsertCols(int ACol, int ACount) {
   if (ACount <= 0 || ACol < 0 || ACol > ColCount()) return;
@@ -110,27 +185,54 @@ void TExtStringGrid::CanInsertRow(int ARow, bool& CanInsert) {
 }
 
 void TExtStringGrid::ClearRows(int ARow, int ACount) {
-  for (int r = std::max(0, ARow); r < ARow + ACount && r < RowCount(); ++r) ClearRow(r);
+  if (ACount < 1 || RowCount() < 1 || ColCount() < 1) return;
+  ClearRect(0, ARow, AllColCount() - 1, ARow + ACount - 1);
 }
 
 void TExtStringGrid::ClearCols(int ACol, int ACount) {
-  for (int c = std::max(0, ACol); c < ACol + ACount && c < ColCount(); ++c) ClearColumn(c);
+  if (ACount < 1 || RowCount() < 1 || ColCount() < 1) return;
+  ClearRect(ACol, 0, ACol + ACount - 1, RowCount() - 1);
 }
 
+// Texts go; colours and other properties of cells outside merged areas go too
+// (a merged area stays merged, its base text emptied).
 void TExtStringGrid::ClearRect(int ACol1, int ARow1, int ACol2, int ARow2) {
-  for (int r = std::max(0, ARow1); r <= ARow2 && r < RowCount(); ++r)
-    for (int c = std::max(0, ACol1); c <= ACol2 && c < ColCount(); ++c) SetGridCells(c, r, std::string());
+  int c1 = std::max(0, ACol1), r1 = std::max(0, ARow1);
+  int c2 = std::min(ACol2, AllColCount() - 1), r2 = std::min(ARow2, RowCount() - 1);
+  if (c2 < c1 || r2 < r1) return;
+  for (int r = r1; r <= r2; ++r)
+    for (int c = c1; c <= c2; ++c) {
+      if (TCellProperties* p = CellPropertiesOrNull(c, r); p && !p->Control && p->CellSpanX == -1 && p->CellSpanY == -1)
+        FreeCellProperties(c, r);
+      if (!GridCells(c, r).empty()) SetGridCells(c, r, std::string());
+      if (!IsBaseCell(c, r)) {
+        TPoint b = BaseCell(c, r);
+        SetGridCells(b.X, b.Y, std::string());
+      }
+    }
   Invalidate();
+  if (!(ComponentState() & csDestroying)) CellsChanged(TRect(c1, r1, c2, r2));
+}
+
+void TExtStringGrid::ClearSelectedCells() {
+  TMouseActions* m = mouseActions_.get();
+  if (m->DisjunctColSelect()) {
+    for (int c = FixedCols(); c < ColCount(); ++c)
+      if (ColSelect(RealColIndex(c))) ClearCols(RealColIndex(c), 1);
+  } else if (m->DisjunctRowSelect()) {
+    for (int r = FixedRows(); r < RowCount(); ++r)
+      if (RowAttributes(r).DisjunctSelected) ClearRows(r, 1);
+  } else {
+    TGridRect s = Selection();
+    ClearRect(s.Left, s.Top, s.Right, s.Bottom);
+  }
 }
 
 void TExtStringGrid::ClearNormalCells() {
   ClearRect(FixedCols(), FixedRows(), ColCount() - 1 - fixedRightCols_, RowCount() - 1 - fixedFooters_);
 }
 
-void TExtStringGrid::ClearAll() {
-  for (int r = 0; r < RowCount(); ++r) ClearRow(r);
-  Invalidate();
-}
+void TExtStringGrid::ClearAll() { ClearRect(0, 0, AllColCount() - 1, RowCount() - 1); }
 
 void TExtStringGrid::SwapRows(int ARow1, int ARow2) {
   if (ARow1 == ARow2 || ARow1 < 0 || ARow2 < 0 || ARow1 >= RowCount() || ARow2 >= RowCount()) return;

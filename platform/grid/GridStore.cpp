@@ -85,6 +85,20 @@ void TGridStore::MoveRow(int From, int To) {
     std::rotate(t, f, f + 1);
 }
 
+void TGridStore::MoveRows(int From, int Count, int To) {
+  if (Count <= 0 || From == To) return;
+  CheckIndex(From);
+  CheckIndex(To);
+  CheckIndex(From + Count - 1);
+  CheckIndex(To + Count - 1);
+  RowFor(std::max(From, To) + Count - 1);
+  auto b = rows_.begin();
+  if (From < To)
+    std::rotate(b + From, b + From + Count, b + To + Count);
+  else
+    std::rotate(b + To, b + From, b + From + Count);
+}
+
 void TGridStore::MoveCol(int From, int To) {
   CheckIndex(From);
   CheckIndex(To);

@@ -40,6 +40,9 @@ class TGridStore {
   // Rows (columns) move as a list item moves: the one at From goes to To, those between shift.
   void MoveRow(int From, int To);
   void MoveCol(int From, int To);
+  // Count rows from From move as one block so that the first lands at To (an index of the
+  // order after the move); the rows between shift. One pass, whatever the count.
+  void MoveRows(int From, int Count, int To);
   // Empties every cell of a row (column); objects are dropped, never freed.
   void ClearRow(int Row);
   void ClearCol(int Col);

@@ -1088,6 +1088,35 @@ void TCustomGrid::MoveLine(bool IsRow, int FromIndex, int ToIndex) {
   }
 }
 
+void TCustomGrid::MoveRowBlock(int FromIndex, int Count, int ToIndex) {
+  if (Count <= 0 || FromIndex == ToIndex) return;
+  if (FromIndex < 0 || ToIndex < 0 || FromIndex + Count > rowCount_ || ToIndex + Count > rowCount_)
+    throw EInvalidGridOperation("Grid index out of range");
+  auto b = rowHeights_.begin();
+  if (FromIndex < ToIndex)
+    std::rotate(b + FromIndex, b + FromIndex + Count, b + ToIndex + Count);
+  else
+    std::rotate(b + ToIndex, b + FromIndex, b + FromIndex + Count);
+  GeometryChanged();
+  // Where a row ends up: inside the block it moves with it, between the two places it shifts.
+  auto follow = [&](int& i) {
+    if (i >= FromIndex && i < FromIndex + Count) i += ToIndex - FromIndex;
+    else if (FromIndex < ToIndex && i >= FromIndex + Count && i < ToIndex + Count) i -= Count;
+    else if (FromIndex > ToIndex && i >= ToIndex && i < FromIndex) i += Count;
+  };
+  follow(current_.Y);
+  follow(anchor_.Y);
+  MoveRowBlockData(FromIndex, Count, ToIndex);
+  RowHeightsChanged();
+}
+
+void TCustomGrid::MoveRowBlockData(int FromIndex, int Count, int ToIndex) {
+  if (FromIndex < ToIndex)
+    for (int i = 0; i < Count; ++i) MoveLineData(true, FromIndex, ToIndex + Count - 1);
+  else
+    for (int i = 0; i < Count; ++i) MoveLineData(true, FromIndex + i, ToIndex + i);
+}
+
 void TCustomGrid::ColumnMoved(int FromIndex, int ToIndex) {
   if (OnColumnMoved) OnColumnMoved(this, FromIndex, ToIndex);
 }
@@ -1649,6 +1678,10 @@ void TStringGrid::SizeChanged(int OldColCount, int OldRowCount) {
 
 void TStringGrid::MoveLineData(bool IsRow, int FromIndex, int ToIndex) {
   IsRow ? store_.MoveRow(FromIndex, ToIndex) : store_.MoveCol(FromIndex, ToIndex);
+}
+
+void TStringGrid::MoveRowBlockData(int FromIndex, int Count, int ToIndex) {
+  store_.MoveRows(FromIndex, Count, ToIndex);
 }
 
 void TStringGrid::ClearLineData(bool IsRow, int Index) { IsRow ? store_.ClearRow(Index) : store_.ClearCol(Index); }

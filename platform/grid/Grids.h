@@ -205,6 +205,9 @@ class TCustomGrid : public TCustomControl {
   // A row (column) moves to another place with its texts, objects and size; then RowMoved.
   void MoveRow(int FromIndex, int ToIndex);
   void MoveColumn(int FromIndex, int ToIndex);
+  // Count rows from FromIndex move as one block so that the first lands at ToIndex (an index
+  // of the order after the move), with texts, objects and heights, in one pass; no RowMoved.
+  void MoveRowBlock(int FromIndex, int Count, int ToIndex);
   // The row (column) is dropped: the rows below move up and the count falls by one.
   void DeleteRow(int ARow);
   void DeleteColumn(int ACol);
@@ -250,6 +253,8 @@ class TCustomGrid : public TCustomControl {
   // The data of a row (column) moves with it, or is dropped with a deleted one (TStringGrid keeps data).
   virtual void MoveLineData(bool IsRow, int FromIndex, int ToIndex) {}
   virtual void ClearLineData(bool IsRow, int Index) {}
+  // A block of rows moves (MoveRowBlock); by default row by row through MoveLineData.
+  virtual void MoveRowBlockData(int FromIndex, int Count, int ToIndex);
   virtual TInplaceEdit* CreateEditor();
   virtual bool CanEditShow();
   virtual bool CanEditAcceptKey(char Key) { return true; }
@@ -439,6 +444,7 @@ class TStringGrid : public TDrawGrid {
   void SizeChanged(int OldColCount, int OldRowCount) override;
   void MoveLineData(bool IsRow, int FromIndex, int ToIndex) override;
   void ClearLineData(bool IsRow, int Index) override;
+  void MoveRowBlockData(int FromIndex, int Count, int ToIndex) override;
 
  private:
   friend class TCustomGrid;

@@ -1,6 +1,10 @@
 // The string grid's data through the grid: texts and objects written beyond the
 // counts come back when the counts grow, lines move and go with their data and
 // sizes, row assignment, and bad indexes raise the grid's error.
+#include <string>
+#include <tuple>
+#include <vector>
+
 #include "tests/platform/grid/GridTestSupport.h"
 
 namespace {
@@ -56,6 +60,35 @@ TEST_F(Data, BadIndexesRaiseTheGridErrorAndTouchNothing) {
   EXPECT_EQ(grid->Store().RowsHeld(), 0) << "nothing was stored by the refused calls";
   grid->SetCells(3, bound - 1, "far");
   EXPECT_EQ(grid->Cells(3, bound - 1), "far") << "within the bound, far beyond the count, it is kept";
+}
+
+// A block moves as the same rows moved one by one would: texts, objects, heights, current row.
+TEST_F(Data, RowBlockMovesLikeSingleRowMovesInBothDirections) {
+  for (auto [from, count, to] : {std::tuple{1, 3, 4}, std::tuple{5, 2, 0}, std::tuple{0, 7, 0}, std::tuple{2, 1, 6}}) {
+    grid->SetRowCount(8);
+    TTag t;
+    for (int r = 0; r < 8; ++r) {
+      grid->SetCells(1, r, "r" + std::to_string(r));
+      grid->SetRowHeights(r, 20 + r);
+    }
+    grid->SetObjects(2, from, &t);
+    grid->SetRow(from);
+    std::vector<std::string> want;
+    for (int r = 0; r < 8; ++r) want.push_back("r" + std::to_string(r));
+    std::vector<std::string> block(want.begin() + from, want.begin() + from + count);
+    want.erase(want.begin() + from, want.begin() + from + count);
+    want.insert(want.begin() + to, block.begin(), block.end());
+    grid->MoveRowBlock(from, count, to);
+    for (int r = 0; r < 8; ++r) {
+      EXPECT_EQ(grid->Cells(1, r), want[static_cast<size_t>(r)]) << from << "," << count << "," << to;
+      EXPECT_EQ(grid->RowHeights(r), 20 + std::stoi(want[static_cast<size_t>(r)].substr(1)));
+    }
+    EXPECT_EQ(grid->Objects(2, to), &t);
+    EXPECT_EQ(grid->Row(), to);
+    grid->SetObjects(2, to, nullptr);
+  }
+  EXPECT_THROW(grid->MoveRowBlock(5, 4, 0), EInvalidGridOperation);
+  EXPECT_THROW(grid->MoveRowBlock(0, 2, 7), EInvalidGridOperation);
 }
 
 TEST_F(Data, MovedAndDeletedLinesTakeTheirTextsObjectsAndSizes) {

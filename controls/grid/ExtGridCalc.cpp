@@ -1,0 +1,152 @@
+// Column calculations, sizing columns and rows to their content, line
+// counts, the selection test and the selection as text.
+#include <algorithm>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtUtil.h"
+
+// ---------------------------------------------------------------- column calculations
+// Kind: 0 sum, 1 average, 2 minimum, 3 maximum. Empty cells and text that is no
+// number count for nothing; the average divides by the rows of the range.
+double TExtStringGrid::ColumnAggregate(int ACol, int FromRow, int ToRow, int Kind) {
+  if (ToRow < FromRow) return 0;
+  const int limit = floatingFooter_->Visible() ? RowCount() - 1 : RowCount();
+  // A range past the displayed rows counts every row, hidden ones read from their records.
+  const bool all = ToRow > limit;
+  double sum = 0, best = 0;
+  bool haveBest = false;
+  for (int r = std::max(0, FromRow); r <= ToRow; ++r) {
+    std::string text;
+    if (all) {
+      if (r >= AllRowCount()) break;
+      if (!HiddenRowText(ACol, r, text)) {
+        int d = DisplRowIndex(r);
+        if (!IsBaseCell(ACol, d)) continue;
+        text = Cells(ACol, d);
+      }
+    } else {
+      if (r >= RowCount()) break;
+      if (!IsBaseCell(ACol, r)) continue;
+      text = Cells(ACol, r);
+    }
+    double v = 0;
+    if (!GridNumberValue(Trim(text), v)) continue;
+    sum += v;
+    if (!haveBest || (Kind == 2 && v < best) || (Kind == 3 && v > best)) best = v;
+    haveBest = true;
+  }
+  switch (Kind) {
+    case 0: return sum;
+    case 1: return sum / (ToRow - FromRow + 1);
+    default: return haveBest ? best : 0;
+  }
+}
+
+double TExtStringGrid::ColumnSum(int ACol, int FromRow, int ToRow) { return ColumnAggregate(ACol, FromRow, ToRow, 0); }
+double TExtStringGrid::ColumnAvg(int ACol, int FromRow, int ToRow) { return ColumnAggregate(ACol, FromRow, ToRow, 1); }
+double TExtStringGrid::ColumnMin(int ACol, int FromRow, int ToRow) { return ColumnAggregate(ACol, FromRow, ToRow, 2); }
+double TExtStringGrid::ColumnMax(int ACol, int FromRow, int ToRow) { return ColumnAggregate(ACol, FromRow, ToRow, 3); }
+
+bool TExtStringGrid::HiddenRowText(int ACol, int AllRow, std::string& Text) const {
+  for (int i = 0; i < hiddenRows_->Count(); ++i) {
+    auto* it = static_cast<TGridItem*>(hiddenRows_->Items(i));
+    if (it->Idx != AllRow) continue;
+    Text = ACol >= 0 && ACol < it->Items()->Count() ? it->Items()->Strings(ACol) : std::string();
+    return true;
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------- sizing
+void TExtStringGrid::AutoSizeColumnEx(int ACol, bool OnlyGrow) {
+  if (ACol < 0 || ACol >= ColCount()) return;
+  const int rc = RealColIndex(ACol);
+  int widest = 0;
+  for (int r = 0; r < RowCount(); ++r) {
+    if (IsXMergedCell(rc, r)) continue;
+    widest = std::max(widest, GetCellTextSize(rc, r, false).cx);
+  }
+  int w = widest + (GridLineWidth() + 1) * 2 + CellMarginX;
+  if (OnlyGrow && w <= ColWidths(ACol)) return;
+  UpdateColumnSize(ACol, w);
+  w = ExtUtil::ClampSize(w, MinColWidth, MaxColWidth);
+  SetColWidths(ACol, std::max(0, w));
+}
+
+void TExtStringGrid::AutoSizeColumns(bool DoFixedCols, int ExtraWidth) {
+  for (int c = DoFixedCols ? 0 : FixedCols(); c < ColCount(); ++c) {
+    AutoSizeColumn(c);
+    if (ExtraWidth != 0)
+      SetColWidths(c, std::max(0, ExtUtil::ClampSize(ColWidths(c) + ExtraWidth, MinColWidth, MaxColWidth)));
+  }
+}
+
+void TExtStringGrid::AutoSizeRowEx(int ARow, bool OnlyGrow) {
+  if (ARow < 0 || ARow >= RowCount()) return;
+  int tallest = 0;
+  for (int c = 0; c < ColCount(); ++c) {
+    int rc = RealColIndex(c);
+    if (IsYMergedCell(rc, ARow) || !IsBaseCell(rc, ARow)) continue;
+    tallest = std::max(tallest, GetCellTextSize(rc, ARow, WordWrap()).cy);
+  }
+  int h = tallest + CellMarginY + 2 * GridLineWidth();
+  if (OnlyGrow && h <= RowHeights(ARow)) return;
+  SetRowHeights(ARow, std::max(1, ExtUtil::ClampSize(h, MinRowHeight, MaxRowHeight)));
+}
+
+void TExtStringGrid::AutoSizeRow(int ARow) { AutoSizeRowEx(ARow, false); }
+
+void TExtStringGrid::SetAutoSize(bool v) {
+  autoSize_ = v;
+  if (v) AutoSizeColumns(false, 10);
+}
+
+void TExtStringGrid::SizeRowToLines(int ARow, int Lines, int Extra) {
+  if (ARow < 0 || ARow >= RowCount()) return;
+  TCanvas* cv = Canvas();
+  TGridDrawState st = 0;
+  TColor to = clNone;
+  TAlignment ha = taLeftJustify;
+  TVAlignment va = vtaTop;
+  bool ww = false;
+  GetCellColors(0, ARow, st, false, false, false, cv->Brush(), to, cv->Font(), ha, va, ww);
+  int h = cv->TextHeight("gh");
+  SetRowHeights(ARow, std::max(1, ExtUtil::ClampSize((h + h / 8) * Lines + Extra, MinRowHeight, MaxRowHeight)));
+}
+
+int TExtStringGrid::MaxLineCountInRow(int ARow) {
+  if (!Multilinecells || ARow < 0 || ARow >= RowCount()) return 1;
+  int most = 1;
+  for (int c = 0; c < ColCount(); ++c) most = std::max(most, ExtUtil::LineCount(Cells(RealColIndex(c), ARow), true));
+  return most;
+}
+
+// ---------------------------------------------------------------- selection
+bool TExtStringGrid::IsCellSelected(int ACol, int ARow) {
+  if (ACol < FixedCols() || ARow < FixedRows()) return false;
+  if (mouseActions_->DisjunctRowSelect()) return RowAttributes(ARow).DisjunctSelected;
+  if (mouseActions_->DisjunctColSelect()) {
+    int rc = RealColIndex(ACol);
+    return rc < static_cast<int>(colSelect_.size()) && colSelect_[static_cast<size_t>(rc)];
+  }
+  TGridRect s = Selection();
+  return ACol >= s.Left && ACol <= s.Right && ARow >= s.Top && ARow <= s.Bottom;
+}
+
+void TExtStringGrid::SelectionAsText(std::string& Text) {
+  TGridRect s = Selection();
+  if ((Options() & goRowSelect) && dragDropSettings_->OleEntireRows) s.Left = 0, s.Right = ColCount() - 1;
+  const bool disjunct = mouseActions_->DisjunctRowSelect();
+  int first = disjunct ? FixedRows() : s.Top, last = disjunct ? RowCount() - 1 : s.Bottom;
+  Text.clear();
+  bool firstLine = true;
+  for (int r = std::max(0, first); r <= last && r < RowCount(); ++r) {
+    if (disjunct && !RowAttributes(r).DisjunctSelected) continue;
+    if (!firstLine) Text += "\r\n";
+    firstLine = false;
+    for (int c = std::max(0, s.Left); c <= s.Right && c < ColCount(); ++c) {
+      if (c > s.Left) Text += '\t';
+      Text += Cells(RealColIndex(c), r);
+    }
+  }
+}

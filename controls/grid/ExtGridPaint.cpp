@@ -1,0 +1,482 @@
+// Cell painting: the paint pass, the style step that composes a cell's
+// colours and font (run twice per cell: before the fill and again before the
+// content), the alignment rules, the content step with the fixed-cell looks,
+// row marks, borders and the focus rectangle, the background outside the
+// cells, the sizing lines and the theme colours.
+//
+// Pixel positions: the cell rectangle the platform hands over includes the
+// cell's own grid line (at its right and bottom edge), so the looks are drawn
+// inside that rectangle.
+#include <algorithm>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtUtil.h"
+#include "platform/gui/VisualStyles.h"
+
+namespace {
+void ApplyCellFont(const TCellProperties* p, TFont* AFont) {
+  if (p->FontColor != clNone) AFont->SetColor(p->FontColor);
+  if (p->FontStyle != 0) AFont->SetStyle(p->FontStyle);
+  if (p->FontSize != 0) AFont->SetSize(p->FontSize);
+  if (!p->FontName.empty()) AFont->SetName(p->FontName);
+}
+
+void DrawLine(TCanvas* cv, int x1, int y1, int x2, int y2) {
+  cv->MoveTo(x1, y1);
+  cv->LineTo(x2, y2);
+}
+}  // namespace
+
+// ---------------------------------------------------------------- paint pass
+void TExtStringGrid::Paint() {
+  TCanvas* cv = Canvas();
+  cv->Pen()->SetStyle(psSolid);
+  TBaseGrid::Paint();
+  if (EditorFrameShown) {
+    TColor c = GridLineColor();
+    if (GridLineWidth() < 1 || !(Options() & (goHorzLine | goVertLine))) c = Color();
+    cv->Pen()->SetColor(c);
+    cv->Pen()->SetWidth(1);
+    TBrushStyle bs = cv->Brush()->Style();
+    cv->Brush()->SetStyle(bsClear);
+    cv->Rectangle(CellRectEx(Col(), Row()));
+    cv->Brush()->SetStyle(bs);
+  }
+  cv->Pen()->SetColor(clBlack);
+  DrawOuterBackground();
+}
+
+// ---------------------------------------------------------------- style step
+bool TExtStringGrid::CellDrawnSelected(int ACol, int ARow, TGridDrawState AState) {
+  TMouseActions* m = mouseActions_.get();
+  bool mouseSelecting = (AState & gdSelected) && GridState() == gsSelecting;
+  if (m->DisjunctRowSelect()) return RowAttributes(ARow).DisjunctSelected || mouseSelecting;
+  if (m->DisjunctColSelect()) {
+    int rc = RealColIndex(ACol);
+    bool flagged = rc < static_cast<int>(colSelect_.size()) && colSelect_[static_cast<size_t>(rc)];
+    return flagged || mouseSelecting;
+  }
+  return AState & gdSelected;
+}
+
+void TExtStringGrid::GetCellColors(int ACol, int ARow, TGridDrawState& AState, bool APrinting, bool AMapHidden,
+                                   bool ASelection, TBrush* ABrush, TColor& AColorTo, TFont* AFont,
+                                   TAlignment& HAlign, TVAlignment& VAlign, bool& AWordWrap) {
+  const bool byIndex = ACol < FixedCols() || ARow < FixedRows();
+  const int rc = AMapHidden ? RealColIndex(ACol) : ACol;
+  AFont->Assign(byIndex ? fixedFont_.get() : Font());
+  TColor brush = clNone;
+  AColorTo = clNone;
+  AWordWrap = WordWrap();
+  if (TCellProperties* p = CellPropertiesOrNull(rc, ARow)) {
+    brush = p->BrushColor();
+    ApplyCellFont(p, AFont);
+    AWordWrap = p->WordWrap();
+    AColorTo = p->BrushColorTo();
+  }
+  if (brush == clNone) {
+    brush = Color();
+    TColor band = bands_->BandColor(ARow, APrinting);
+    if (band != clNone) brush = band;
+    if (byIndex || ACol >= ColCount() - fixedRightCols_ || ARow >= RowCount() - fixedFooters_) brush = FixedColor();
+  }
+  const bool fixed = byIndex || IsFixed(ACol, ARow);
+  if (fixed) {
+    brush = FixedColor();
+    AFont->Assign(fixedFont_.get());
+    AState |= gdFixed;
+  }
+  ABrush->SetColor(brush);
+  GetCellColor(rc, ARow, AState, ABrush, AFont);
+  if (ASelection && ShowSelection && !fixed) {
+    if (CellDrawnSelected(ACol, ARow, AState)) {
+      ABrush->SetColor(SelectionColor);
+      AColorTo = SelectionColorTo;
+      AFont->SetColor(SelectionTextColor);
+      AState |= gdSelected;
+    } else {
+      AState &= ~gdSelected;
+    }
+  }
+  if (mouseActions_->DisjunctCellSelect() && !fixed) {
+    bool listed = std::find(SelectedCells.begin(), SelectedCells.end(), TPoint(ACol, ARow)) != SelectedCells.end();
+    if (listed) {
+      ABrush->SetColor(SelectionColor);
+      AColorTo = SelectionColorTo;
+      AFont->SetColor(SelectionTextColor);
+      AState |= gdSelected;
+    } else if (ACol == Col() && ARow == Row()) {
+      AState &= ~gdSelected;
+      ABrush->SetColor(Color());
+      AFont->SetColor(Font()->Color());
+    }
+  }
+  GetWordWrap(rc, ARow, AWordWrap);
+  HAlign = taLeftJustify;
+  VAlign = VAlignment;
+  GetCellAlignment(rc, ARow, HAlign, VAlign);
+}
+
+void TExtStringGrid::GetCellColor(int ACol, int ARow, TGridDrawState AState, TBrush* ABrush, TFont* AFont) {
+  if (activeCellShow_) {
+    bool rowHeader = FixedCols() >= 1 && ACol == 0 && ARow == Row();
+    bool colHeader = FixedRows() >= 1 && ARow == 0 && DisplColIndex(ACol) == Col();
+    if (rowHeader || colHeader) {
+      AFont->Assign(activeCellFont_.get());
+      ABrush->SetColor(activeCellColor_);
+    }
+  }
+  // A cell's own colours win over the fixed and highlight colours.
+  if (TCellProperties* p = CellPropertiesOrNull(ACol, ARow)) {
+    if (p->BrushColor() != clNone) ABrush->SetColor(p->BrushColor());
+    ApplyCellFont(p, AFont);
+  }
+  if (OnGetCellColor) OnGetCellColor(this, ARow, ACol, AState, ABrush, AFont);
+}
+
+// ---------------------------------------------------------------- alignment
+void TExtStringGrid::GetCellAlignment(int ACol, int ARow, TAlignment& HAlign, TVAlignment& VAlign) {
+  VAlign = VAlignment;
+  HAlign = taLeftJustify;
+  if (ACol == 0 && mouseActions_->HotmailRowSelect()) HAlign = taCenter;
+  if (AutoNumAlign) {
+    std::string s = GridCells(ACol, ARow);
+    if (ExtUtil::TextType(s, false) == 3) FormulaText(ACol, ARow, s);
+    s = Trim(s);
+    if (!s.empty() && ExtUtil::NumberTextKind(s) != 2) HAlign = taRightJustify;
+  }
+  if (TCellProperties* p = CellPropertiesOrNull(ACol, ARow)) {
+    if (p->Alignment != taLeftJustify) HAlign = p->Alignment;
+    if (p->VAlignment() != vtaTop) VAlign = p->VAlignment();
+  }
+  if (OnGetAlignment) OnGetAlignment(this, ARow, ACol, HAlign, VAlign);
+}
+
+// ---------------------------------------------------------------- content step
+void TExtStringGrid::DrawCellText(TCanvas* ACanvas, int ACol, int ARow, TRect ARect, TGridDrawState AState) {
+  DrawCellContent(ACanvas, ACol, ARow, ARect, AState);
+}
+
+void TExtStringGrid::DrawCellContent(TCanvas* cv, int ACol, int ARow, TRect ARect, TGridDrawState AState) {
+  const int rc = RealColIndex(ACol);
+  TColor colorTo = clNone;
+  TAlignment ha = taLeftJustify;
+  TVAlignment va = vtaTop;
+  bool ww = false;
+  GetCellColors(ACol, ARow, AState, false, true, false, cv->Brush(), colorTo, cv->Font(), ha, va, ww);
+  const bool fixed = AState & gdFixed;
+  if ((AState & gdSelected) && !(AState & gdFocused) && SelectionColor == clNone) cv->Brush()->SetColor(clHighlight);
+  if (ZoomLevel != 0) cv->Font()->SetSize(std::max(1, cv->Font()->Size() + ZoomLevel));
+  const TColor savedBrush = cv->Brush()->Color(), savedFont = cv->Font()->Color();
+  // The whole cell, its grid lines included (fixed cells lose one pixel a side, others GridLineWidth).
+  const int lw = fixed ? 1 : GridLineWidth();
+  const TRect cell(ARect.Left - lw, ARect.Top - lw, ARect.Right + lw, ARect.Bottom + lw);
+  TRect r = ARect;
+  const bool gradientLook = (look_ == glQuarn || look_ == glXP) && !flat_;
+  if (fixed && gradientLook) {
+    bool active = activeCellShow_ && ((rc == FixedCols() - 1 && ARow == Row()) || (ARow == FixedRows() - 1 && ACol == Col()));
+    ExtUtil::DrawGradient(cv, active ? activeCellColor_ : FixedGradientStart,
+                          active ? activeCellColorTo_ : FixedGradientEnd, 10,
+                          TRect(cell.Left, cell.Top, cell.Right - 1, cell.Bottom - 1), false);
+  }
+  int indicatorShift = 0;
+  if (rc == 0 && ARow == Row() && FixedCols() >= 1 && !rowIndicator_->Empty()) {
+    TBitmap* b = rowIndicator_.get();
+    int y = r.Top;
+    if (VAlignment == vtaCenter) y = r.Top + (r.Height() - b->Height()) / 2;
+    if (VAlignment == vtaBottom) y = r.Bottom - b->Height();
+    ExtUtil::DrawTransparentBitmap(cv, b, b->TransparentColor(),
+                                   TRect(r.Left + 2, y, r.Left + 2 + b->Width(), y + b->Height()));
+    indicatorShift = b->Width() + 2;
+    r.Left += indicatorShift;
+  }
+  if (fixed && look_ == glListView && !flat_) {
+    bool themed = IsWindowsXPOrLater() && VisualStylesUsable();
+    int state = fixedCellPressed_ ? 3 : (hotFixedCell_ == TPoint(ACol, ARow) ? 2 : 1);
+    TRect h(cell.Left, cell.Top, cell.Right, cell.Bottom);
+    if (!themed || !DrawThemePart(Handle(), "header", cv, 1, state, h)) {
+      cv->Brush()->SetColor(clBtnFace);
+      cv->Pen()->SetColor(clWhite);
+      cv->Rectangle(TRect(cell.Left, cell.Top, cell.Right - 1, cell.Bottom - 1));
+      cv->Brush()->SetColor(savedBrush);
+    }
+    if (themed) {
+      cv->Pen()->SetColor(clWhite);
+      DrawLine(cv, cell.Left, cell.Top, cell.Right, cell.Top);
+    }
+  }
+  if (rc == 0 && showModified_->Enabled && RowModified(ARow)) {
+    TColor b = cv->Brush()->Color();
+    cv->Brush()->SetColor(showModified_->Color());
+    cv->FillRect(TRect(cell.Right - 1 - 4, cell.Top, cell.Right - 1, cell.Bottom - 1));
+    cv->Brush()->SetColor(b);
+  }
+  const int savedRight = r.Right;
+  if (!fixed && controlLook_->DropDownAlwaysVisible() && HasComboBox(rc, ARow)) {
+    bool themed = IsWindowsXPOrLater() && VisualStylesUsable();
+    ExtUtil::DrawComboButton(cv, Handle(), TRect(r.Right - 16, r.Top, r.Right, r.Bottom), themed);
+    r.Right -= 16;
+  }
+  DrawTextStep(cv, ACol, ARow, rc, r, AState, ha, va, ww, savedBrush, savedFont);
+  r.Right = savedRight;
+  cv->Brush()->SetColor(savedBrush);
+  cv->Font()->SetColor(savedFont);
+  r.Left -= indicatorShift;
+  DrawCellBorders(cv, rc, ARow, cell);
+  if (fixed && !flat_) DrawFixedLook(cv, ACol, ARow, cell);
+  if (flat_ && look_ != glClassic && ColCount() - ACol <= fixedRightCols_) {
+    cv->Pen()->SetColor(clGray);
+    cv->Pen()->SetWidth(1);
+    if (Options() & goFixedHorzLine) {
+      DrawLine(cv, cell.Left, cell.Top, cell.Right, cell.Top);
+      DrawLine(cv, cell.Left, cell.Bottom - 1, cell.Right, cell.Bottom - 1);
+    }
+    if (Options() & goFixedVertLine) {
+      DrawLine(cv, cell.Left, cell.Top, cell.Left, cell.Bottom);
+      DrawLine(cv, cell.Right - 1, cell.Top, cell.Right - 1, cell.Bottom);
+    }
+  }
+  if (OnDrawCell) {
+    TRect d(cell.Left + 1, cell.Top + 1, cell.Right - GridLineWidth(), cell.Bottom - GridLineWidth());
+    OnDrawCell(this, rc, ARow, d, AState);
+  }
+  if (OnCustomCellDraw) OnCustomCellDraw(this, cv, rc, ARow, AState, cell, false);
+  if (!HideFocusRect && !(Options() & goRowSelect) && Focused()) {
+    TPoint b = BaseCell(ACol, ARow);
+    if (b.X == Col() && b.Y == Row()) {
+      int g = std::max(0, GridLineWidth() - 1);
+      cv->Brush()->SetColor(savedBrush);
+      cv->Font()->SetColor(savedFont);
+      cv->DrawFocusRect(TRect(cell.Left - g, cell.Top - g, cell.Right + g - 1, cell.Bottom + g - 1));
+    }
+  }
+}
+
+void TExtStringGrid::DrawFixedLook(TCanvas* cv, int ACol, int ARow, TRect c) {
+  const TGridOptions o = Options();
+  cv->Pen()->SetWidth(1);
+  switch (look_) {
+    case glClassic: {
+      TRect e(c.Left, c.Top, c.Right - 1, c.Bottom - 1);
+      cv->DrawEdge(e, BDR_RAISEDINNER, BF_LEFT);
+      cv->DrawEdge(e, BDR_RAISEDINNER, BF_TOP);
+      cv->DrawEdge(e, EDGE_RAISED, BF_RIGHT | BF_BOTTOM);
+      cv->Pen()->SetColor(clBlack);
+      DrawLine(cv, c.Right - 1, c.Top, c.Right - 1, c.Bottom - 1);
+      cv->LineTo(c.Left - 1, c.Bottom - 1);
+      break;
+    }
+    case glQuarn:
+    case glXP:
+    case glSoft:
+      if (o & goFixedHorzLine) {
+        cv->Pen()->SetColor(ExtUtil::DarkenColor(FixedColor()));
+        DrawLine(cv, c.Left, c.Bottom - 1, c.Right, c.Bottom - 1);
+        cv->Pen()->SetColor(clWhite);
+        DrawLine(cv, c.Right - 2, c.Top, c.Left, c.Top);
+        cv->LineTo(c.Left, c.Bottom - 1);
+      }
+      if (look_ == glSoft && (o & goFixedVertLine)) {
+        cv->Pen()->SetColor(ExtUtil::DarkenColor(FixedColor()));
+        DrawLine(cv, c.Right - 2, c.Top + 1, c.Right - 2, c.Bottom - 1);
+        cv->Pen()->SetColor(clWhite);
+        DrawLine(cv, c.Right - 1, c.Top + 1, c.Right - 1, c.Bottom - 1);
+      }
+      break;
+    default: break;
+  }
+  (void)ACol;
+  (void)ARow;
+}
+
+void TExtStringGrid::DrawCellBorders(TCanvas* cv, int ACol, int ARow, TRect R) {
+  TPen saved;
+  saved.Assign(cv->Pen());
+  TCellBorders sides = 0;
+  GetCellBorder(ACol, ARow, cv->Pen(), sides);
+  if (sides) {
+    TPen pens[4];
+    for (TPen& p : pens) p.Assign(cv->Pen());
+    if (OnGetCellBorderProp) OnGetCellBorderProp(this, ARow, ACol, &pens[0], &pens[1], &pens[2], &pens[3]);
+    int w = (cv->Pen()->Width() + 1) / 2;
+    if (Options() & goVertLine) R.Left += w, R.Right -= w;
+    if (Options() & goHorzLine) R.Top += w, R.Bottom -= w;
+    // pens: left, top, right, bottom
+    if (sides & cbLeft) {
+      cv->SetPen(&pens[0]);
+      DrawLine(cv, R.Left, R.Top, R.Left, R.Bottom);
+    }
+    if (sides & cbRight) {
+      cv->SetPen(&pens[2]);
+      DrawLine(cv, R.Right - 1, R.Top, R.Right - 1, R.Bottom);
+    }
+    if (sides & cbTop) {
+      cv->SetPen(&pens[1]);
+      int y = GridLineWidth() == 0 ? R.Top + 1 : R.Top;
+      DrawLine(cv, R.Left, y, R.Right, y);
+    }
+    if (sides & cbBottom) {
+      cv->SetPen(&pens[3]);
+      DrawLine(cv, R.Left, R.Bottom - 1, R.Right, R.Bottom - 1);
+    }
+  }
+  cv->SetPen(&saved);
+}
+
+// ---------------------------------------------------------------- outside the cells
+void TExtStringGrid::DrawOuterBackground() {
+  TBackGround* bg = backGround_.get();
+  bool gradient = bg->Display() == bdGradientHorz || bg->Display() == bdGradientVert;
+  bool hasBitmap = bg->Bitmap() && !bg->Bitmap()->Empty();
+  if (!hasBitmap && !gradient) return;
+  if (gradient && !hasBitmap && bg->ColorTo() == clNone) return;
+  TRect client = ClientRect();
+  if (searchFooter_->Visible()) client.Bottom -= 32;
+  // The last column's right edge and the last row's bottom edge, from the cells in view only.
+  int lastCol = ColCount() - 1, lastRow = RowCount() - 1;
+  TRect lc = CellRect(lastCol, std::min(lastRow, std::max(TopRow(), FixedRows())));
+  TRect lr = CellRect(std::min(lastCol, std::max(LeftCol(), FixedCols())), lastRow);
+  bool colEdge = lc.Right > lc.Left && lc.Right < client.Right;
+  bool rowEdge = lr.Bottom > lr.Top && lr.Bottom < client.Bottom;
+  if (!colEdge && !rowEdge) return;
+  TCanvas* cv = Canvas();
+  auto fill = [&](const TRect& area) {
+    cv->SetClipRect(area);
+    if (!hasBitmap) {
+      ExtUtil::DrawGradient(cv, bg->Color(), bg->ColorTo(), 128, client, bg->Display() == bdGradientHorz);
+    } else if (bg->Display() == bdTile) {
+      TBitmap* b = bg->Bitmap();
+      TRect t = client;
+      if (bg->Cells() == bcNormal) {
+        TRect first = CellRect(LeftCol(), TopRow());
+        t.Left = first.Left, t.Top = first.Top;
+      }
+      t.Left += 2, t.Top += 2;
+      if (bg->Cells() != bcFixed && b->Width() > 0 && b->Height() > 0)
+        for (int y = t.Top - 1; y < t.Bottom; y += b->Height())
+          for (int x = t.Left - 1; x < t.Right; x += b->Width()) cv->Draw(x, y, b);
+    } else {
+      cv->Draw(bg->Left(), bg->Top(), bg->Bitmap());
+    }
+    cv->RemoveClip();
+  };
+  if (colEdge) fill(TRect(lc.Right, client.Top, client.Right, client.Bottom));
+  if (rowEdge) fill(TRect(client.Left, lr.Bottom, colEdge ? lc.Right : client.Right, client.Bottom));
+}
+
+// The cell's share of the background picture or gradient, under its text.
+void TExtStringGrid::DrawCellBackground(TCanvas* cv, int ACol, int ARow, const TRect& R, TGridDrawState AState) {
+  TBackGround* bg = backGround_.get();
+  bool gradient = bg->Display() == bdGradientHorz || bg->Display() == bdGradientVert;
+  bool hasBitmap = bg->Bitmap() && !bg->Bitmap()->Empty();
+  if (!hasBitmap && !gradient) return;
+  int rc = RealColIndex(ACol);
+  if (Colors(rc, ARow) != clNone) return;
+  bool fixed = AState & gdFixed;
+  if ((fixed && bg->Cells() == bcNormal) || (!fixed && bg->Cells() == bcFixed)) return;
+  bool drawnSelected = (AState & gdSelected) && (!(AState & gdFocused) || (Options() & goDrawFocusSelected));
+  if (drawnSelected && ShowSelection) return;
+  if (hasBitmap) {
+    TBitmap* b = bg->Bitmap();
+    if (bg->Display() == bdTile) {
+      int first = bg->Cells() == bcFixed ? 0 : FixedCols();
+      int x = 0, y = 0;
+      for (int c = first; c < ACol; ++c) x += ColWidths(c);
+      int firstRow = bg->Cells() == bcFixed ? 0 : FixedRows();
+      for (int r = firstRow; r < ARow && r - firstRow < 4096; ++r) y += RowHeights(r);
+      int px = b->Width() ? x % b->Width() : 0, py = b->Height() ? y % b->Height() : 0;
+      cv->SetClipRect(R);
+      for (int ty = R.Top - py; ty < R.Bottom; ty += b->Height())
+        for (int tx = R.Left - px; tx < R.Right; tx += b->Width()) cv->Draw(tx, ty, b);
+      cv->RemoveClip();
+    } else {
+      cv->SetClipRect(R);
+      cv->Draw(bg->Left(), bg->Top(), b);
+      cv->RemoveClip();
+    }
+    return;
+  }
+  if (bg->ColorTo() == clNone) {
+    TColor b = cv->Brush()->Color();
+    cv->Brush()->SetColor(bg->Color());
+    cv->FillRect(R);
+    cv->Brush()->SetColor(b);
+    return;
+  }
+  bool horz = bg->Display() == bdGradientHorz;
+  int extent = std::max(1, horz ? GridWidth() : GridHeight());
+  TRect whole = ClientRect();
+  int lo = horz ? R.Left - whole.Left : R.Top - whole.Top, hi = horz ? R.Right - whole.Left : R.Bottom - whole.Top;
+  TColor from = ExtUtil::BlendColor(bg->Color(), bg->ColorTo(), 0, std::clamp(lo, 0, extent), extent);
+  TColor to = ExtUtil::BlendColor(bg->Color(), bg->ColorTo(), 0, std::clamp(hi, 0, extent), extent);
+  ExtUtil::DrawGradient(cv, from, to, 128, R, horz);
+}
+
+// ---------------------------------------------------------------- sizing lines
+namespace {
+// A black dotted XOR line: drawn twice at the same place it is gone.
+void DrawXorLine(TCanvas* cv, int x1, int y1, int x2, int y2) {
+  TPen saved;
+  saved.Assign(cv->Pen());
+  cv->Pen()->SetStyle(psDot);
+  cv->Pen()->SetMode(pmXor);
+  cv->Pen()->SetColor(clBlack);
+  cv->Pen()->SetWidth(1);
+  DrawLine(cv, x1, y1, x2, y2);
+  cv->SetPen(&saved);
+}
+}  // namespace
+
+void TExtStringGrid::DrawColSizingLine(int X) { DrawXorLine(Canvas(), X, 0, X, std::max(Height(), GridHeight())); }
+
+void TExtStringGrid::DrawRowSizingLine(int Y) { DrawXorLine(Canvas(), 0, Y, std::max(Width(), GridWidth()), Y); }
+
+// ---------------------------------------------------------------- looks and theme colours
+void TExtStringGrid::SetFlat(bool v) {
+  if (v == flat_) return;
+  flat_ = v;
+  SetCtl3D(!v);
+  if (!(ComponentState() & csLoading)) Invalidate();
+}
+
+void TExtStringGrid::SetRowIndicator(TBitmap* v) {
+  rowIndicator_->Assign(v);
+  Invalidate();
+}
+
+void TExtStringGrid::SetAutoThemeAdapt(bool v) {
+  if (v == autoThemeAdapt_) return;
+  autoThemeAdapt_ = v;
+  if (v) {
+    AdaptToTheme();
+    Invalidate();
+  }
+}
+
+int TExtStringGrid::CurrentThemeScheme() { return CurrentXPColorScheme(); }
+
+void TExtStringGrid::ApplyThemeColors(int Scheme) {
+  struct TSet {
+    uint32_t From, To;
+  };
+  static const TSet kSets[4] = {{0, 0}, {0xFCE1CB, 0xE0A57D}, {0xCFF0EA, 0x8CC0B1}, {0xECE2E1, 0xB39698}};
+  if (Scheme >= 1 && Scheme <= 3) {
+    FixedGradientStart = TColorOf(kSets[Scheme].From);
+    FixedGradientEnd = TColorOf(kSets[Scheme].To);
+    activeCellColor_ = TColorOf(0x94E6FB);
+    activeCellColorTo_ = TColorOf(0x1595EE);
+    controlLook_->SetFixedGradientFrom(FixedGradientStart);
+    controlLook_->SetFixedGradientTo(FixedGradientEnd);
+    searchFooter_->SetColor(FixedGradientStart);
+    searchFooter_->SetColorTo(FixedGradientEnd);
+  } else {
+    FixedGradientStart = TColorOf(0xFFFFFF);
+    FixedGradientEnd = ColorToRGB(clBtnFace);
+    activeCellColor_ = TColorOf(0xFFFFFF);
+    activeCellColorTo_ = TColorOf(0xFFD9B3);
+    controlLook_->SetFixedGradientFrom(clNone);
+    controlLook_->SetFixedGradientTo(clNone);
+    searchFooter_->SetColor(TColorOf(0xFFFFFF));
+    searchFooter_->SetColorTo(TColorOf(0xFFD9B3));
+  }
+}

@@ -1,0 +1,288 @@
+// Cell text: the display text with its number formats, the text step of the
+// cell painting (plain text with its DrawText flags, markup through the grid's
+// markup renderer, wide text, the URL look, the error mark and the sort
+// indicator) and the measuring that sizing uses.
+#include <algorithm>
+#include <charconv>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtUtil.h"
+#include "controls/markup/EsgHTMLE.h"
+#include "platform/rtl/Win1252.h"
+
+namespace {
+constexpr int kMarginX = 2, kMarginY = 2;
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr unsigned kHAlignFlags[3] = {DT_LEFT, DT_RIGHT, DT_CENTER};  // taLeftJustify, taRightJustify, taCenter
+constexpr unsigned kVAlignFlags[3] = {DT_TOP, DT_VCENTER, DT_BOTTOM};
+}  // namespace
+
+// ---------------------------------------------------------------- numbers
+bool FormatGridNumber(const std::string& Fmt, double Value, std::string& Out) {
+  // Exactly one conversion %[flags][width][.precision](d|f|e|g); "%%" stands for itself.
+  std::string spec;
+  size_t at = std::string::npos;
+  char conv = 0;
+  for (size_t i = 0; i < Fmt.size(); ++i) {
+    if (Fmt[i] != '%') continue;
+    if (i + 1 < Fmt.size() && Fmt[i + 1] == '%') {
+      ++i;
+      continue;
+    }
+    if (at != std::string::npos) return false;  // a second conversion
+    size_t j = i + 1;
+    while (j < Fmt.size() && std::string("-+ #0").find(Fmt[j]) != std::string::npos) ++j;
+    size_t w = j;
+    while (j < Fmt.size() && IsDigit(Fmt[j])) ++j;
+    if (j - w > 2) return false;  // widths stay below 100
+    if (j < Fmt.size() && Fmt[j] == '.') {
+      size_t p = ++j;
+      while (j < Fmt.size() && IsDigit(Fmt[j])) ++j;
+      if (j - p > 2) return false;
+    }
+    if (j >= Fmt.size()) return false;
+    char c = static_cast<char>(std::tolower(static_cast<unsigned char>(Fmt[j])));
+    if (c != 'd' && c != 'f' && c != 'e' && c != 'g') return false;
+    at = i;
+    conv = c;
+    spec = Fmt.substr(i, j - i) + (c == 'd' ? "lld" : std::string(1, Fmt[j]));
+    i = j;
+  }
+  if (at == std::string::npos || !std::isfinite(Value)) return false;
+  char buf[160];
+  int n;
+  if (conv == 'd') {
+    double r = std::nearbyint(Value);
+    if (r < -9.2e18 || r > 9.2e18) return false;
+    n = std::snprintf(buf, sizeof buf, spec.c_str(), static_cast<long long>(r));
+  } else {
+    n = std::snprintf(buf, sizeof buf, spec.c_str(), Value);
+  }
+  if (n < 0 || n >= static_cast<int>(sizeof buf)) return false;
+  std::string number(buf, static_cast<size_t>(n));
+  for (char& ch : number)
+    if (ch == '.') ch = FormatSettings.DecimalSeparator;
+  // The text around the conversion, "%%" made single.
+  auto literal = [](const std::string& s) {
+    std::string r;
+    for (size_t i = 0; i < s.size(); ++i) {
+      r += s[i];
+      if (s[i] == '%' && i + 1 < s.size() && s[i + 1] == '%') ++i;
+    }
+    return r;
+  };
+  size_t end = Fmt.find_first_of("dDfFeEgG", at + 1);
+  Out = literal(Fmt.substr(0, at)) + number + literal(Fmt.substr(end + 1));
+  return true;
+}
+
+bool GridNumberValue(const std::string& Text, double& Value) {
+  std::string t = ExtUtil::PlainNumberText(Text);
+  if (t.empty()) return false;
+  const char* b = t.data();
+  const char* e = b + t.size();
+  auto [p, ec] = std::from_chars(b, e, Value);
+  return ec == std::errc() && p == e && std::isfinite(Value);
+}
+
+void TExtStringGrid::FormatCellText(int ACol, int ARow, std::string& Text) {
+  Text = Cells(ACol, ARow);
+  if (!OnGetFloatFormat) return;
+  std::string t = Trim(Text);
+  if (t.empty() || ExtUtil::NumberTextKind(t) == 2) return;
+  bool isFloat = true;
+  std::string fmt = FloatFormat;
+  OnGetFloatFormat(this, ACol, ARow, isFloat, fmt);
+  double v = 0;
+  std::string out;
+  // A text that does not convert, or a format the safe formatter refuses, shows as it is.
+  if (isFloat && GridNumberValue(t, v) && FormatGridNumber(fmt, v, out)) Text = out;
+}
+
+void TExtStringGrid::FormulaText(int ACol, int ARow, std::string& Text) { Text = GridCells(ACol, ARow); }
+
+std::string TExtStringGrid::GetDisplayText(int ACol, int ARow) {
+  std::string s;
+  FormatCellText(ACol, ARow, s);
+  return s;
+}
+
+// ---------------------------------------------------------------- text step
+TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol, TRect R, TGridDrawState AState,
+                                   TAlignment HAlign, TVAlignment VAlign, bool WordWrap, TColor SavedBrush,
+                                   TColor SavedFont) {
+  TColor anchor = URLColor;
+  const bool fixed = AState & gdFixed;
+  bool selected = (AState & gdSelected) ||
+                  (mouseActions_->DisjunctRowSelect() && (Options() & goRowSelect) &&
+                   RowAttributes(ARow).DisjunctSelected && ACol >= FixedCols() && ACol < ColCount() - fixedRightCols_);
+  if ((AState & gdFocused) && !(Options() & goDrawFocusSelected)) selected = false;
+  if (selected && !fixed) {
+    if (ShowSelection) {
+      if (SelectionColor != clNone) cv->Brush()->SetColor(SelectionColor);
+      if (SelectionTextColor != clNone) cv->Font()->SetColor(SelectionTextColor);
+      anchor = SelectionTextColor;
+    } else if (!Focused() || GetCellType(RealCol, ARow) == ctCheckBox) {
+      cv->Brush()->SetColor(SavedBrush);
+      cv->Font()->SetColor(SavedFont);
+    }
+  }
+  std::string s;
+  FormatCellText(RealCol, ARow, s);
+  int kind = ExtUtil::TextType(s, EnableHTML);
+  if (kind == 3) {
+    FormulaText(RealCol, ARow, s);
+    kind = ExtUtil::TextType(s, EnableHTML);
+  }
+  if (IsPasswordCellAt(RealCol, ARow)) ExtUtil::FillWithChar(s, PasswordChar);
+  DrawCellBackground(cv, ACol, ARow, TRect(R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1), AState);
+  if (s.empty()) return TSize(0, 0);
+
+  TSortSettings* ss = sortSettings_.get();
+  const bool sortHeader = ss->Show() && ARow == ss->Row() && RealCol == ss->Column && RowCount() > 2 &&
+                          FixedRows() >= 1 && (RealCol >= FixedCols() || ss->FixedCols);
+  TRect tr(R.Left + kMarginX, R.Top + kMarginY, R.Right - kMarginX, R.Bottom);
+  TSize drawn(0, 0);
+  TBrushStyle bs = cv->Brush()->Style();
+  cv->Brush()->SetStyle(bsClear);
+  int indicatorX = -1;
+  if (kind == 1) {
+    tr.Left -= 1;
+    if (sortHeader) tr.Right -= 10;
+    std::string anchorVal, stripVal, focusAnchor, title, cid, cvv, ct;
+    int xs = 0, ys = 0, links = 0, mouseLink = 0;
+    TRect hover, control;
+    if (!pictureCache_) pictureCache_ = std::make_shared<THTMLPictureCache>();
+    HTMLDraw(cv, s, tr, GridImages, tr.Left, tr.Top, -1, 0, 1, false, false, false, false, false, false,
+             !EnhTextSize, false, 1.0, anchor, clNone, clNone, clGray, anchorVal, stripVal, focusAnchor, title, xs,
+             ys, links, mouseLink, hover, control, cid, cvv, ct, pictureCache_.get(), PictureContainer, Handle());
+    drawn = TSize(xs + 2, ys);
+    indicatorX = tr.Right + 2;
+  } else {
+    if (kind == 5) s = Utf16ToUtf8(ExtUtil::DecodeWideText(s));
+    TFontStyles savedStyle = cv->Font()->Style();
+    if (urlShow_ && ExtUtil::IsURL(GridCells(RealCol, ARow))) {
+      if (!URLFull) ExtUtil::StripURLPrefix(s);
+      cv->Font()->SetStyle(savedStyle | fsUnderline);
+      cv->Font()->SetColor(anchor);
+    }
+    if (sortHeader && HAlign == taCenter) tr.Left += 10;
+    if (sortHeader) (HAlign == taLeftJustify ? tr.Right : tr.Left) += (HAlign == taLeftJustify ? -14 : 14);
+    unsigned flags = DT_EDITCONTROL;
+    if (ExtUtil::LineCount(s, Multilinecells) == 1 && !WordWrap) {
+      std::string rest = s;
+      s = ExtUtil::CutFirstLine(rest, false);
+      flags = DT_SINGLELINE;
+      if (EnhTextSize) flags |= DT_END_ELLIPSIS;
+    } else if (WordWrap && !Multilinecells && EnhTextSize) {
+      flags |= DT_END_ELLIPSIS;
+    }
+    // Without word wrap a multi-line grid still breaks at the text's own line breaks:
+    // the grid's own setting decides, per call.
+    const unsigned wrapFlags = WordWrap ? (DT_WORDBREAK | DT_EDITCONTROL) : (Multilinecells ? 0u : DT_SINGLELINE);
+    flags |= DT_EXPANDTABS | DT_NOPREFIX | wrapFlags | kHAlignFlags[HAlign] | kVAlignFlags[VAlign];
+    if (UseRightToLeftAlignment()) flags |= DT_RTLREADING;
+    if (!(flags & DT_SINGLELINE) && VAlign != vtaTop) {
+      // The system draws only single lines centred or at the bottom: place the block itself.
+      TRect m = tr;
+      cv->DrawText(s, m, flags | DT_CALCRECT);
+      int free = tr.Bottom - tr.Top - m.Height();
+      if (free > 0) tr.Top += VAlign == vtaCenter ? free / 2 : free;
+    }
+    TRect calc = tr;
+    cv->DrawText(s, calc, flags | DT_CALCRECT);
+    drawn = TSize(calc.Width() + 2, calc.Height());
+    cv->DrawText(s, tr, flags);
+    if (TCellGraphic* g = GetCellGraphic(RealCol, ARow); g && g->CellErrLen > 0)
+      ExtUtil::DrawErrorUnderline(cv, s, g->CellErrLen, g->CellErrFrom, 0, tr);
+    cv->Font()->SetStyle(savedStyle);
+    int w = std::clamp(drawn.cx - 2, 0, std::max(0, tr.Width() - 16));
+    indicatorX = HAlign == taLeftJustify ? tr.Left + w + 10 : HAlign == taRightJustify ? tr.Right - w - 10 : tr.Left + 8;
+  }
+  cv->Brush()->SetStyle(bs);
+  if (sortHeader) {
+    int y = VAlign == vtaTop ? tr.Top + 8 : VAlign == vtaCenter ? tr.Top + (tr.Bottom - tr.Top) / 2 : tr.Bottom - 8;
+    DrawSortIndicator(cv, RealCol, y, indicatorX);
+  }
+  return drawn;
+}
+
+void TExtStringGrid::DrawSortIndicator(TCanvas* cv, int, int Y, int X) {
+  TSortSettings* ss = sortSettings_.get();
+  bool up = ss->Direction == sdAscending;
+  TBitmap* glyph = up ? ss->UpGlyph() : ss->DownGlyph();
+  if (!ss->UpGlyph()->Empty() && !ss->DownGlyph()->Empty()) {
+    ExtUtil::DrawTransparentBitmap(cv, glyph, glyph->TransparentColor(),
+                                   TRect(X - 4, Y - 4, X - 4 + glyph->Width(), Y - 4 + glyph->Height()));
+    return;
+  }
+  cv->Pen()->SetWidth(1);
+  if (up) {
+    cv->Pen()->SetColor(clWhite);
+    cv->MoveTo(X - 4, Y + 4);
+    cv->LineTo(X + 4, Y + 4);
+    cv->LineTo(X, Y - 4);
+    cv->Pen()->SetColor(clGray);
+    cv->LineTo(X - 4, Y + 4);
+  } else {
+    cv->Pen()->SetColor(clWhite);
+    cv->MoveTo(X + 4, Y - 4);
+    cv->LineTo(X, Y + 4);
+    cv->Pen()->SetColor(clGray);
+    cv->LineTo(X - 4, Y - 4);
+    cv->LineTo(X + 4, Y - 4);
+  }
+  cv->Pen()->SetColor(clBlack);
+}
+
+// ---------------------------------------------------------------- measuring
+TSize TExtStringGrid::GetCellTextSize(int ACol, int ARow, bool WrapToCell) {
+  TCanvas* cv = Canvas();
+  std::string s;
+  FormatCellText(ACol, ARow, s);
+  int kind = ExtUtil::TextType(s, EnableHTML);
+  if (kind == 3) {
+    FormulaText(ACol, ARow, s);
+    kind = ExtUtil::TextType(s, EnableHTML);
+  }
+  TGridDrawState st = 0;
+  TColor to = clNone;
+  TAlignment ha = taLeftJustify;
+  TVAlignment va = vtaTop;
+  bool ww = false;
+  GetCellColors(DisplColIndex(ACol), ARow, st, false, true, false, cv->Brush(), to, cv->Font(), ha, va, ww);
+  if (ZoomLevel != 0) cv->Font()->SetSize(std::max(1, cv->Font()->Size() + ZoomLevel));
+  const int w = ColWidths(DisplColIndex(ACol)), h = RowHeights(ARow);
+  if (kind == 1) {
+    TRect r(kMarginX, kMarginY, WrapToCell ? w - kMarginX : 65535, h - kMarginY);
+    std::string a, sv, fa, title, cid, cvv, ct;
+    int xs = 0, ys = 0, links = 0, ml = 0;
+    TRect hover, control;
+    if (!pictureCache_) pictureCache_ = std::make_shared<THTMLPictureCache>();
+    HTMLDraw(cv, s, r, GridImages, 0, 0, -1, -1, 1, false, true, false, false, false, false, WrapToCell, false, 1.0,
+             URLColor, clNone, clNone, clGray, a, sv, fa, title, xs, ys, links, ml, hover, control, cid, cvv, ct,
+             pictureCache_.get(), PictureContainer, Handle());
+    return TSize(xs + 2 + 2 * kMarginX, ys + 2 + 2 * kMarginY);
+  }
+  if (kind == 5) s = Utf16ToUtf8(ExtUtil::DecodeWideText(s));
+  if (!WrapToCell) {
+    const int lineH = cv->TextHeight("hg");
+    int lines = 0, widest = 0;
+    std::string rest = s;
+    do {
+      std::string line = ExtUtil::CutFirstLine(rest, true);
+      if (urlShow_ && !URLFull && ExtUtil::IsURL(line)) ExtUtil::StripURLPrefix(line);
+      widest = std::max(widest, cv->TextWidth(line));
+      ++lines;
+    } while (!rest.empty() && Multilinecells);
+    return TSize(widest + 2 * kMarginX, lines * lineH + 2 * kMarginY);
+  }
+  TRect r(2 + kMarginX, 2 + kMarginY, w - 2 - kMarginX, h - 2 - kMarginY);
+  std::string text = s;
+  if (EditorMode() && ACol == RealColIndex(Col()) && ARow == Row() && !text.empty() && text.back() == '\n') text += ' ';
+  int th = cv->DrawText(text, r, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+  return TSize(w - 2 * (2 + kMarginX) + 2 * kMarginX, th + 2 * kMarginY);
+}

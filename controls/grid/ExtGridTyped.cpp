@@ -1,0 +1,212 @@
+// Typed views of cell text (integers, floats, dates), the disjunct row and
+// column selection flags, repaint helpers, fixed sizes, and the hooks that
+// saving, loading and automatic row insertion and deletion go through.
+#include <algorithm>
+#include <cmath>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtUtil.h"
+#include "controls/markup/MarkupText.h"
+
+// ---------------------------------------------------------------- typed access
+int TExtStringGrid::Ints(int ACol, int ARow) {
+  std::string s = Trim(Cells(ACol, ARow));
+  if (s.empty() || s == "-") return 0;
+  int v = 0;
+  if (!TryStrToInt(s, v)) throw EExtGridError("Cell does not contain integer value");
+  return v;
+}
+
+void TExtStringGrid::SetInts(int ACol, int ARow, int Value) { SetCells(ACol, ARow, IntToStr(Value)); }
+
+namespace {
+double FloatOfText(const std::string& Text) {
+  std::string s = Trim(Text);
+  if (s.empty() || s == "-") return 0;
+  double v = 0;
+  if (!GridNumberValue(s, v)) throw EExtGridError("Cell does not contain a float value");
+  return v;
+}
+}  // namespace
+
+double TExtStringGrid::Floats(int ACol, int ARow) { return FloatOfText(Cells(ACol, ARow)); }
+
+double TExtStringGrid::AllFloats(int ACol, int ARow) {
+  std::string s;
+  return HiddenRowText(ACol, ARow, s) ? FloatOfText(s) : Floats(ACol, DisplRowIndex(ARow));
+}
+
+TDateTime TExtStringGrid::Dates(int ACol, int ARow) {
+  std::string s = Trim(Cells(ACol, ARow));
+  if (s.empty()) return 0;
+  TDateTime d = 0;
+  if (!ExtUtil::ParseShortDate(s, d)) throw EExtGridError("Cell does not contain a date value");
+  return d;
+}
+
+void TExtStringGrid::SetDates(int ACol, int ARow, TDateTime Value) {
+  if (!(Value > 0) || !std::isfinite(Value)) {
+    if (!nullDates_) {
+      SetCells(ACol, ARow, std::string());
+      return;
+    }
+  }
+  SetCells(ACol, ARow, DateToStr(Value));
+}
+
+// ---------------------------------------------------------------- disjunct selection flags
+namespace {
+bool FlagAt(const std::vector<uint8_t>& v, int i) { return i >= 0 && i < static_cast<int>(v.size()) && v[static_cast<size_t>(i)]; }
+}  // namespace
+
+// The flag record of a row: displayed rows keep it with their cells, hidden rows in their record.
+// With RowSelectPersistent the index counts all rows (hidden ones included).
+TRowAttributes* TExtStringGrid::RowFlags(int ARow) {
+  if (ARow < 0 || ARow >= AllRowCount()) throw EExtGridError("Invalid row accessed");
+  if (!mouseActions_->RowSelectPersistent) return ARow < RowCount() ? &MutableRowAttributes(ARow) : nullptr;
+  for (int i = 0; i < hiddenRows_->Count(); ++i) {
+    auto* it = static_cast<TGridItem*>(hiddenRows_->Items(i));
+    if (it->Idx == ARow) return &it->RowAttrs;
+  }
+  return &MutableRowAttributes(DisplRowIndex(ARow));
+}
+
+bool TExtStringGrid::RowSelect(int ARow) {
+  TRowAttributes* a = RowFlags(ARow);
+  if (mouseActions_->DisjunctRowSelect()) return a && a->DisjunctSelected;
+  TGridRect s = Selection();
+  return ARow >= s.Top && ARow <= s.Bottom;
+}
+
+void TExtStringGrid::SetRowSelect(int ARow, bool Value) {
+  TRowAttributes* a = RowFlags(ARow);
+  if (!a || a->DisjunctSelected == Value) return;
+  a->DisjunctSelected = Value;
+  RepaintRow(mouseActions_->RowSelectPersistent ? DisplRowIndex(ARow) : ARow);
+}
+
+bool TExtStringGrid::ColSelect(int ACol) {
+  if (ACol < 0 || ACol >= ColCount()) throw EExtGridError("Invalid column accessed");
+  return FlagAt(colSelect_, ACol);
+}
+
+void TExtStringGrid::SetColSelect(int ACol, bool Value) {
+  if (ACol < 0 || ACol >= ColCount()) throw EExtGridError("Invalid column accessed");
+  if (FlagAt(colSelect_, ACol) == Value) return;
+  if (static_cast<int>(colSelect_.size()) <= ACol) colSelect_.resize(static_cast<size_t>(ACol) + 1, 0);
+  colSelect_[static_cast<size_t>(ACol)] = Value;
+  RepaintCol(DisplColIndex(ACol));
+}
+
+void TExtStringGrid::ClearRowSelect() {
+  for (int r = 0; r < RowCount(); ++r)
+    if (RowAttributes(r).DisjunctSelected) {
+      MutableRowAttributes(r).DisjunctSelected = false;
+      RepaintRow(r);
+    }
+  for (int i = 0; i < hiddenRows_->Count(); ++i) static_cast<TGridItem*>(hiddenRows_->Items(i))->RowAttrs.DisjunctSelected = false;
+}
+
+void TExtStringGrid::ClearColSelect() {
+  for (size_t c = 0; c < colSelect_.size(); ++c)
+    if (colSelect_[c]) RepaintCol(DisplColIndex(static_cast<int>(c)));
+  colSelect_.clear();
+}
+
+void TExtStringGrid::SelectRowsInSelection(bool All) {
+  TGridRect s = Selection();
+  for (int r = FixedRows(); r < RowCount(); ++r) {
+    bool inside = r >= s.Top && r <= s.Bottom;
+    if (!All && !inside) continue;
+    TRowAttributes& a = MutableRowAttributes(r);
+    if (a.DisjunctSelected == inside) continue;
+    a.DisjunctSelected = inside;
+    RepaintRow(r);
+  }
+}
+
+void TExtStringGrid::SelectColsInSelection(bool All) {
+  TGridRect s = Selection();
+  for (int c = FixedCols(); c < ColCount(); ++c) {
+    bool inside = c >= s.Left && c <= s.Right;
+    if (All || inside) SetColSelect(RealColIndex(c), inside);
+  }
+}
+
+int TExtStringGrid::RowSelectCount() {
+  if (!mouseActions_->DisjunctRowSelect()) {
+    TGridRect s = Selection();
+    return s.Bottom - s.Top + 1;
+  }
+  int n = 0;
+  for (int r = 0; r < RowCount(); ++r) n += RowAttributes(r).DisjunctSelected ? 1 : 0;
+  for (int i = 0; i < hiddenRows_->Count(); ++i) n += static_cast<TGridItem*>(hiddenRows_->Items(i))->RowAttrs.DisjunctSelected;
+  return n;
+}
+
+// ---------------------------------------------------------------- repaint helpers and fixed sizes
+void TExtStringGrid::RepaintCol(int ACol) {
+  if (updateCount_ == 0 && HandleAllocated() && ACol >= 0 && ACol < ColCount()) InvalidateCol(ACol);
+}
+
+void TExtStringGrid::RepaintRect(TRect R) {
+  if (R.Left < 0 || R.Top < 0 || R.Right < 0 || R.Bottom < 0 || !HandleAllocated()) return;
+  TRect a = CellRect(R.Left, R.Top), b = CellRect(R.Right, R.Bottom);
+  if (a.Right <= a.Left || a.Bottom <= a.Top || b.Right <= b.Left || b.Bottom <= b.Top) {
+    Invalidate();
+    return;
+  }
+  // Only the cells in view: a block of a large grid costs what is shown.
+  int top = std::max(R.Top, 0), bottom = std::min(R.Bottom, RowCount() - 1);
+  for (int r = top; r <= bottom; ++r) {
+    if (r >= FixedRows() && (r < TopRow() || r > TopRow() + VisibleRowCount() + 1)) continue;
+    for (int c = R.Left; c <= R.Right && c < ColCount(); ++c) InvalidateCell(c, r);
+  }
+}
+
+void TExtStringGrid::SetFixedColWidth(int Value) {
+  // Applied to every fixed column, also when it equals the default width.
+  for (int c = 0; c < FixedCols(); ++c) SetColWidths(c, Value);
+}
+
+void TExtStringGrid::SetFixedRowHeight(int Value) {
+  fixedRowHeight_ = Value;
+  if (ComponentState() & csLoading) return;
+  for (int r = 0; r < FixedRows(); ++r) SetRowHeights(r, Value);
+}
+
+// ---------------------------------------------------------------- save, load and row hooks
+void TExtStringGrid::SaveCellText(int ACol, int ARow, std::string& Value) {
+  if (SaveDisplayTexts)
+    FormatCellText(ACol, ARow, Value);
+  else
+    Value = GridCells(ACol, ARow);
+  if (Value.empty()) {
+    if (TCellGraphic* g = GetCellGraphic(ACol, ARow); g && g->CellType == ctCheckBox) {
+      if (g->CellBoolean)
+        GetCheckTrue(ACol, ARow, Value);
+      else
+        GetCheckFalse(ACol, ARow, Value);
+    }
+  }
+  if (!SaveKeepTags) Value = HTMLStrip(Value);
+  SaveCell(ACol, ARow, Value);
+}
+
+void TExtStringGrid::LoadCellText(int ACol, int ARow, std::string Value) {
+  LoadCell(ACol, ARow, Value);
+  SetGridCells(ACol, ARow, Value);
+}
+
+void TExtStringGrid::AutoInsertRow(int ARow) {
+  InsertRows(ARow, 1);
+  if (OnAutoInsertRow) OnAutoInsertRow(this, ARow);
+}
+
+void TExtStringGrid::AutoDeleteRow(int ARow) {
+  if (RowCount() - FixedRows() - fixedFooters_ == 1 && !FixedRowAlways)
+    ClearRows(ARow, 1);  // the only data row stays, emptied
+  else
+    RemoveRowsEx(ARow, 1);
+  if (OnAutoDeleteRow) OnAutoDeleteRow(this, ARow);
+}

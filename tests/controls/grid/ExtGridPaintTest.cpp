@@ -1,0 +1,762 @@
+// The grid component's painting rules, cell text, typed access, rows and
+// calculations. Colour and alignment rules are checked as functions of the
+// grid's state (the style step on a scratch brush and font); only what pixels
+// alone show is checked on pictures.
+#include <QApplication>
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtUtil.h"
+#include "controls/markup/EsgHTMLE.h"
+#include "platform/gui/FormImage.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/RecordingCanvas.h"
+#include "platform/gui/testing/GuiTest.h"
+#include "tests/controls/grid/GridTestLocales.h"
+
+namespace {
+
+// Reaches the grid's cell drawing so one cell can be drawn onto a recording canvas.
+class TProbeGrid : public TExtStringGrid {
+ public:
+  using TExtStringGrid::TExtStringGrid;
+  void DrawOneCell(int ACol, int ARow, TGridDrawState AState) {
+    TRect r = CellRect(ACol, ARow);
+    DrawCell(ACol, ARow, r, AState);
+  }
+};
+
+class GridPaintTest : public TGuiTest {
+ protected:
+  void SetUp() override {
+    form = new TForm(Application);
+    form->SetClientSize(520, 400);
+    grid = new TProbeGrid(form);
+    grid->SetParent(form);
+    grid->SetBounds(10, 10, 480, 360);
+    grid->SetColCount(5);
+    grid->SetRowCount(10);
+    grid->Loaded();
+    form->Show();
+    Flush();
+  }
+  void TearDown() override { delete form; }
+  static void Flush() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    QCoreApplication::processEvents();
+  }
+
+  // The style step as the fill sees it (selection flag set) for a cell.
+  struct TStyle {
+    TColor Brush, ColorTo, FontColor;
+    TFontStyles FontStyle;
+    std::string FontName;
+    TGridDrawState State;
+    TAlignment HAlign;
+    TVAlignment VAlign;
+    bool WordWrap;
+  };
+  TStyle Style(int c, int r, TGridDrawState st = 0, bool selectionPass = true) {
+    TBrush brush;
+    TFont font;
+    TStyle s{};
+    s.State = st;
+    grid->GetCellColors(c, r, s.State, false, true, selectionPass, &brush, s.ColorTo, &font, s.HAlign, s.VAlign,
+                        s.WordWrap);
+    s.Brush = brush.Color();
+    s.FontColor = font.Color();
+    s.FontStyle = font.Style();
+    s.FontName = font.Name();
+    return s;
+  }
+  // One cell drawn on a recording canvas: the texts drawn, in order.
+  std::vector<std::string> DrawnTexts(TProbeGrid* g, int c, int r) {
+    TRecordingCanvas rec(600, 600);
+    TCanvas* cv = g->Canvas();
+    TCanvasBackend* saved = cv->Backend();
+    cv->SetBackend(rec.Backend());
+    g->DrawOneCell(c, r, 0);
+    cv->SetBackend(saved);
+    return rec.Texts();
+  }
+  QImage Picture() {
+    Flush();
+    return RenderControlImage(grid);
+  }
+  // The client area starts inside the control's border.
+  int Ox() const { return grid->BorderStyle() == bsSingle ? 2 : 0; }
+  QRgb At(const QImage& img, int c, int r, int dx, int dy) {
+    TRect rc = grid->CellRect(c, r);
+    return img.pixel(Ox() + rc.Left + dx, Ox() + rc.Top + dy) & 0xFFFFFF;
+  }
+  QRgb AtClient(const QImage& img, int x, int y) { return img.pixel(Ox() + x, Ox() + y) & 0xFFFFFF; }
+  static QRgb Rgb(TColor c) {
+    int32_t v = ColorToRGB(c);
+    return static_cast<QRgb>((GetRValue(v) << 16) | (GetGValue(v) << 8) | GetBValue(v));
+  }
+
+  TForm* form = nullptr;
+  TProbeGrid* grid = nullptr;
+};
+
+// ---------------------------------------------------------------- colour and font precedence
+TEST_F(GridPaintTest, BandsGiveRowsTheirColoursButNeverTheFixedCells) {
+  grid->Bands()->SetActive(true);
+  EXPECT_EQ(Style(2, 1).Brush, clInfoBk);
+  EXPECT_EQ(Style(2, 2).Brush, clWindow);
+  EXPECT_EQ(Style(2, 3).Brush, clInfoBk);
+  EXPECT_EQ(Style(2, 0).Brush, grid->FixedColor());
+  EXPECT_EQ(Style(0, 3).Brush, grid->FixedColor());
+  grid->SetColors(2, 3, clLime);
+  EXPECT_EQ(Style(2, 3).Brush, clLime);  // a cell's colour shows instead of the band
+  EXPECT_EQ(Style(3, 3).Brush, clInfoBk);
+}
+
+TEST_F(GridPaintTest, NormalCellPrecedenceColourBandCellEventSelection) {
+  grid->SetColor(clWhite);
+  EXPECT_EQ(Style(2, 2).Brush, clWhite);
+  grid->Bands()->SetActive(true);
+  EXPECT_EQ(Style(2, 1).Brush, clInfoBk);
+  grid->SetColors(2, 1, clAqua);
+  EXPECT_EQ(Style(2, 1).Brush, clAqua);
+  // The event may fire twice for a painted cell (fill and content): it must give the same answer each time.
+  grid->OnGetCellColor = [](TObject*, int r, int c, TGridDrawState, TBrush* b, TFont*) {
+    if (c == 2 && r == 1) b->SetColor(clFuchsia);
+  };
+  EXPECT_EQ(Style(2, 1).Brush, clFuchsia);
+  TStyle sel = Style(2, 1, gdSelected);
+  EXPECT_EQ(sel.Brush, TColorOf(0xEACAB6));
+  EXPECT_EQ(sel.FontColor, clBlack);
+  EXPECT_TRUE(sel.State & gdSelected);
+  // The content pass does not select.
+  EXPECT_EQ(Style(2, 1, gdSelected, false).Brush, clFuchsia);
+  grid->ShowSelection = false;
+  EXPECT_EQ(Style(2, 1, gdSelected).Brush, clFuchsia);
+  grid->OnGetCellColor = nullptr;
+  EXPECT_EQ(Style(3, 1, gdSelected).Brush, clInfoBk);  // keeps its band
+}
+
+TEST_F(GridPaintTest, FixedCellPrecedenceFixedActiveCellEventAndFont) {
+  grid->SetFixedColor(clSilver);
+  EXPECT_EQ(Style(0, 3).Brush, clSilver);
+  EXPECT_TRUE(Style(0, 3).State & gdFixed);
+  EXPECT_EQ(Style(0, 3).FontName, grid->FixedFont()->Name());
+  grid->SetRow(3);
+  grid->SetActiveCellShow(true);
+  grid->SetActiveCellColor(clYellow);
+  EXPECT_EQ(Style(0, 3).Brush, clYellow);
+  EXPECT_EQ(Style(0, 4).Brush, clSilver);
+  EXPECT_EQ(Style(0, 3).FontStyle, grid->ActiveCellFont()->Style());
+  grid->GetCellProperties(0, 3)->SetBrushColor(clRed);
+  grid->SetFontColors(0, 4, clBlue);
+  grid->GetCellProperties(0, 4)->SetBrushColor(clRed);
+  EXPECT_EQ(Style(0, 3).Brush, clRed);  // the cell's own colour wins over the fixed colours
+  TStyle s = Style(0, 4);
+  EXPECT_EQ(s.Brush, clRed);
+  EXPECT_EQ(s.FontColor, clBlue);
+  EXPECT_EQ(s.FontName, grid->FixedFont()->Name());  // the fixed font with the cell's colour
+  grid->OnGetCellColor = [](TObject*, int, int c, TGridDrawState, TBrush* b, TFont*) {
+    if (c == 0) b->SetColor(clGreen);
+  };
+  EXPECT_EQ(Style(0, 3).Brush, clGreen);
+  // A fixed cell never takes the selection colours.
+  EXPECT_EQ(Style(0, 5, gdSelected).Brush, clGreen);
+  // Fixed by the event and by the footer count too.
+  grid->OnGetCellColor = nullptr;
+  grid->SetFixedFooters(1);
+  EXPECT_EQ(Style(2, 9).Brush, clSilver);
+  EXPECT_TRUE(Style(2, 9).State & gdFixed);
+}
+
+TEST_F(GridPaintTest, DisjunctRowAndCellSelectionColourOnlyFlaggedCells) {
+  grid->MouseActions()->SetDisjunctRowSelect(true);
+  grid->SetRowSelect(4, true);
+  EXPECT_EQ(Style(2, 4).Brush, TColorOf(0xEACAB6));
+  TStyle unflagged = Style(2, 5, gdSelected);  // inside a block selection, but not flagged
+  EXPECT_EQ(unflagged.Brush, grid->Color());
+  EXPECT_FALSE(unflagged.State & gdSelected);
+  grid->MouseActions()->SetDisjunctRowSelect(false);
+  grid->MouseActions()->SetDisjunctCellSelect(true);
+  grid->SelectedCells = {TPoint(3, 6)};
+  EXPECT_EQ(Style(3, 6).Brush, TColorOf(0xEACAB6));
+  grid->SetCol(2);
+  grid->SetRow(7);
+  TStyle current = Style(2, 7, gdSelected | gdFocused);
+  EXPECT_EQ(current.Brush, grid->Color());
+  EXPECT_FALSE(current.State & gdSelected);
+}
+
+TEST_F(GridPaintTest, CellColourEventRunsOnEveryPassWithTheSameAnswer) {
+  int calls = 0;
+  grid->OnGetCellColor = [&](TObject*, int, int, TGridDrawState, TBrush* b, TFont*) {
+    ++calls;
+    b->SetColor(clLime);
+  };
+  TRecordingCanvas rec;
+  TCanvasBackend* saved = grid->Canvas()->Backend();
+  grid->Canvas()->SetBackend(rec.Backend());
+  grid->DrawOneCell(2, 2, 0);
+  grid->Canvas()->SetBackend(saved);
+  // The fill and the content pass each ask; handlers must not count on one call.
+  EXPECT_EQ(calls, 2);
+  bool filled = false;
+  for (const TCanvasOp& op : rec.OpsOf(okFillRect)) filled |= op.BrushColor == clLime;
+  EXPECT_TRUE(filled);
+}
+
+// ---------------------------------------------------------------- alignment
+TEST_F(GridPaintTest, AutoNumAlignRightAlignsNumbersOnlyAndCellsAndEventOverride) {
+  ExtUtil::TLocaleScope en(EnglishUS());
+  grid->SetCells(1, 1, "12");
+  grid->SetCells(1, 2, "-3");
+  grid->SetCells(1, 3, "1-2");
+  grid->SetCells(1, 4, "abc");
+  grid->SetCells(1, 5, "1,234.5");
+  EXPECT_EQ(Style(1, 1).HAlign, taLeftJustify);  // off by default
+  grid->AutoNumAlign = true;
+  EXPECT_EQ(Style(1, 1).HAlign, taRightJustify);
+  EXPECT_EQ(Style(1, 2).HAlign, taRightJustify);
+  EXPECT_EQ(Style(1, 3).HAlign, taLeftJustify);
+  EXPECT_EQ(Style(1, 4).HAlign, taLeftJustify);
+  EXPECT_EQ(Style(1, 5).HAlign, taRightJustify);
+  grid->GetCellProperties(1, 4)->Alignment = taCenter;
+  EXPECT_EQ(Style(1, 4).HAlign, taCenter);
+  grid->VAlignment = vtaBottom;
+  EXPECT_EQ(Style(1, 4).VAlign, vtaBottom);
+  grid->OnGetAlignment = [](TObject*, int r, int, TAlignment& h, TVAlignment& v) {
+    if (r == 1) h = taCenter, v = vtaCenter;
+  };
+  EXPECT_EQ(Style(1, 1).HAlign, taCenter);
+  EXPECT_EQ(Style(1, 1).VAlign, vtaCenter);
+}
+
+// ---------------------------------------------------------------- cell text
+TEST_F(GridPaintTest, FormatterAcceptsOneNumericConversionOnly) {
+  ExtUtil::TLocaleScope en(EnglishUS());
+  std::string out = "untouched";
+  EXPECT_TRUE(FormatGridNumber("%.2f", 3, out));
+  EXPECT_EQ(out, "3.00");
+  EXPECT_TRUE(FormatGridNumber("%d items", 2.6, out));
+  EXPECT_EQ(out, "3 items");  // rounded, not cut
+  EXPECT_TRUE(FormatGridNumber("%5.1e%%", 1234.5, out));
+  EXPECT_EQ(out, "1.2e+03%");
+  EXPECT_TRUE(FormatGridNumber("%-+8.3g|", -0.5, out));
+  EXPECT_EQ(out, "-0.5    |");
+  out = "untouched";
+  for (const char* bad : {"%s", "%n", "%d%d", "%x", "%", "abc", "%1000d", "%.999f", "%p", "%ld", "%*d", ""})
+    EXPECT_FALSE(FormatGridNumber(bad, 1, out)) << bad;
+  EXPECT_EQ(out, "untouched");
+  EXPECT_FALSE(FormatGridNumber("%d", 1e300, out));
+  {
+    ExtUtil::TLocaleScope de(GermanDE());
+    EXPECT_TRUE(FormatGridNumber("%.2f", 1234.5, out));
+    EXPECT_EQ(out, "1234,50");
+  }
+}
+
+TEST_F(GridPaintTest, DisplayTextFormatsNumbersAndLeavesEverythingElse) {
+  for (const TLocaleCase& lc : {EnglishCase(), GermanCase()}) {
+    ExtUtil::TLocaleScope scope(lc.Locale);
+    grid->OnGetFloatFormat = nullptr;
+    grid->SetCells(1, 1, "3");
+    std::string s;
+    grid->FormatCellText(1, 1, s);
+    EXPECT_EQ(s, "3");  // no event: the text as it is
+    grid->OnGetFloatFormat = [](TObject*, int, int, bool&, std::string&) {};
+    grid->FormatCellText(1, 1, s);
+    EXPECT_EQ(s, std::string("3") + lc.Locale.DecimalSeparator + "00");
+    grid->SetCells(1, 2, lc.Grouped);
+    grid->FormatCellText(1, 2, s);
+    EXPECT_EQ(s, std::string("1234") + lc.Locale.DecimalSeparator + "50") << lc.Name;
+    for (const char* raw : {"-", "abc", "1-2", ""}) {
+      grid->SetCells(1, 3, raw);
+      EXPECT_NO_THROW(grid->FormatCellText(1, 3, s));
+      EXPECT_EQ(s, raw);
+    }
+    // A float under a "d" format is rounded; a hostile format shows the raw text.
+    grid->OnGetFloatFormat = [](TObject*, int, int r, bool&, std::string& f) { f = r == 4 ? "%d" : "%s%s%n"; };
+    grid->SetCells(1, 4, std::string("2") + lc.Locale.DecimalSeparator + "6");
+    grid->FormatCellText(1, 4, s);
+    EXPECT_EQ(s, "3");
+    grid->SetCells(1, 5, "42");
+    grid->FormatCellText(1, 5, s);
+    EXPECT_EQ(s, "42");
+    // The event may refuse the format for a cell.
+    grid->OnGetFloatFormat = [](TObject*, int, int, bool& isFloat, std::string&) { isFloat = false; };
+    grid->FormatCellText(1, 4, s);
+    EXPECT_EQ(s, std::string("2") + lc.Locale.DecimalSeparator + "6");
+  }
+}
+
+TEST_F(GridPaintTest, FloatFormatThatIsNoNumberFormatFallsBackToTwoDecimals) {
+  ExtUtil::TLocaleScope en(EnglishUS());
+  grid->FloatFormat = "%s";
+  grid->SetFloats(1, 1, 2.5);
+  EXPECT_EQ(grid->Cells(1, 1), "2.50");
+  grid->FloatFormat = "%.1f V";
+  grid->SetFloats(1, 1, 2.25);
+  EXPECT_EQ(grid->Cells(1, 1), "2.2 V");
+}
+
+TEST_F(GridPaintTest, MarkupCellsDrawThroughTheGridDialectAndPlainCellsAsTheyAre) {
+  grid->SetColWidths(1, 300);
+  grid->SetCells(1, 1, "<B>bold</B> text");
+  std::vector<std::string> texts = DrawnTexts(grid, 1, 1);
+  std::string all;
+  for (auto& t : texts) all += t + "|";
+  EXPECT_EQ(all.find("<B>"), std::string::npos) << all;
+  EXPECT_NE(all.find("bold"), std::string::npos) << all;
+  grid->EnableHTML = false;
+  texts = DrawnTexts(grid, 1, 1);
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0], "<B>bold</B> text");
+  // A formula and a single character stay plain.
+  grid->EnableHTML = true;
+  grid->SetCells(1, 2, "=A1+1");
+  std::vector<std::string> formula = DrawnTexts(grid, 1, 2);
+  EXPECT_EQ(formula, std::vector<std::string>{"=A1+1"});
+}
+
+TEST_F(GridPaintTest, MarkupIsMeasuredByTheRendererItDrawsWith) {
+  grid->SetCells(1, 1, "<B>bold</B> and <I>italic</I>");
+  TSize sz = grid->GetCellTextSize(1, 1, false);
+  // The renderer's own measure of the same text in the cell's font, plus the margins.
+  TCanvas* cv = grid->Canvas();
+  cv->Font()->Assign(grid->Font());
+  std::string a, sv, fa, t, cid, cvv, ct;
+  int xs = 0, ys = 0, hl = 0, ml = 0;
+  TRect hr, cr;
+  THTMLPictureCache cache;
+  HTMLDraw(cv, grid->Cells(1, 1), TRect(2, 2, 65535, 100), nullptr, 0, 0, -1, -1, 1, false, true, false, false,
+           false, false, false, false, 1.0, clBlue, clNone, clNone, clGray, a, sv, fa, t, xs, ys, hl, ml, hr, cr, cid,
+           cvv, ct, &cache, nullptr, nullptr);
+  EXPECT_EQ(sz.cx, xs + 2 + 4);
+  EXPECT_EQ(sz.cy, ys + 2 + 4);
+  EXPECT_LT(sz.cx, cv->TextWidth(grid->Cells(1, 1)));  // tags take no room
+}
+
+TEST_F(GridPaintTest, MultiLineSettingOfOneGridNeverChangesAnother) {
+  auto* other = new TProbeGrid(form);
+  other->SetParent(form);
+  other->SetBounds(0, 0, 200, 200);
+  other->SetDefaultRowHeight(60);
+  grid->SetDefaultRowHeight(60);
+  for (TProbeGrid* g : {grid, other}) {
+    g->SetWordWrap(false);
+    g->SetCells(1, 1, "one\r\ntwo");
+  }
+  grid->Multilinecells = true;
+  std::vector<std::string> multi = DrawnTexts(grid, 1, 1);
+  std::vector<std::string> single = DrawnTexts(other, 1, 1);
+  EXPECT_EQ(multi, (std::vector<std::string>{"one", "two"}));
+  EXPECT_EQ(single, std::vector<std::string>{"one"});
+  // and again in the other order
+  EXPECT_EQ(DrawnTexts(other, 1, 1), std::vector<std::string>{"one"});
+  EXPECT_EQ(DrawnTexts(grid, 1, 1), (std::vector<std::string>{"one", "two"}));
+  other->SetWordWrap(true);
+  EXPECT_EQ(DrawnTexts(other, 1, 1), (std::vector<std::string>{"one", "two"}));
+}
+
+// ---------------------------------------------------------------- pixels: fixed looks, focus, background
+TEST_F(GridPaintTest, FixedCellLooksAsPixels) {
+  for (int c = 1; c < 5; ++c) grid->SetCells(c, 0, "");
+  const QRgb face = Rgb(clBtnFace);
+  // XP: gradient from white to the button face, a dark bottom line and white top and left lines.
+  QImage xp = Picture();
+  EXPECT_EQ(At(xp, 2, 0, 20, 0), 0xFFFFFFu);  // white top line
+  EXPECT_EQ(At(xp, 2, 0, 0, 10), 0xFFFFFFu);  // white left line
+  int h = grid->RowHeights(0);
+  EXPECT_EQ(At(xp, 2, 0, 20, h - 1), Rgb(ExtUtil::DarkenColor(clBtnFace)));
+  QRgb top = At(xp, 2, 0, 20, 2), low = At(xp, 2, 0, 20, h - 3);
+  EXPECT_GT(qRed(top), qRed(low));  // the gradient darkens downwards
+  EXPECT_NEAR(qRed(low), qRed(face), 12);
+  // Flat: plain fixed colour.
+  grid->SetFlat(true);
+  grid->SetFixedColor(clSilver);
+  QImage flat = Picture();
+  EXPECT_EQ(At(flat, 2, 0, 20, 2), 0xC0C0C0u);
+  EXPECT_EQ(At(flat, 2, 0, 20, h - 3), 0xC0C0C0u);
+  grid->SetFlat(false);
+  // Soft: the lines without the gradient.
+  grid->SetLook(glSoft);
+  QImage soft = Picture();
+  EXPECT_EQ(At(soft, 2, 0, 20, 4), 0xC0C0C0u);
+  EXPECT_EQ(At(soft, 2, 0, 20, 0), 0xFFFFFFu);
+  EXPECT_EQ(At(soft, 2, 0, 20, h - 1), Rgb(ExtUtil::DarkenColor(clSilver)));
+  // Classic: a black line along the right and bottom edge.
+  grid->SetLook(glClassic);
+  QImage classic = Picture();
+  EXPECT_EQ(At(classic, 2, 0, grid->ColWidths(2) - 1, 5), 0x000000u);
+  EXPECT_EQ(At(classic, 2, 0, 20, 5), 0xC0C0C0u);
+  // Quarn: the gradient as in XP.
+  grid->SetLook(glQuarn);
+  grid->FixedGradientStart = clWhite;
+  grid->FixedGradientEnd = clBlack;
+  QImage quarn = Picture();
+  EXPECT_GT(qRed(At(quarn, 2, 0, 20, 2)), qRed(At(quarn, 2, 0, 20, h - 3)) + 100);
+  // List view: the header face with a white frame or line at the top.
+  grid->SetLook(glListView);
+  QImage lv = Picture();
+  EXPECT_EQ(At(lv, 2, 0, 20, 0), 0xFFFFFFu);
+}
+
+TEST_F(GridPaintTest, FocusRectangleOnlyWithFocusAndNeverInRowSelectMode) {
+  grid->SetCol(2);
+  grid->SetRow(3);
+  grid->HideFocusRect = false;
+  auto drawnFocus = [&]() {
+    TRecordingCanvas rec;
+    TCanvasBackend* saved = grid->Canvas()->Backend();
+    grid->Canvas()->SetBackend(rec.Backend());
+    grid->DrawOneCell(2, 3, gdFocused);
+    grid->Canvas()->SetBackend(saved);
+    return rec.OpsOf(okFocusRect).size();
+  };
+  form->SetFocus();
+  Flush();
+  grid->SetFocus();
+  Flush();
+  ASSERT_TRUE(grid->Focused());
+  EXPECT_EQ(drawnFocus(), 1u);
+  grid->HideFocusRect = true;
+  EXPECT_EQ(drawnFocus(), 0u);
+  grid->HideFocusRect = false;
+  grid->SetOptions(grid->Options() | goRowSelect);
+  EXPECT_EQ(drawnFocus(), 0u);
+  grid->SetOptions(grid->Options() & ~goRowSelect);
+  auto* other = new TExtStringGrid(form);
+  other->SetParent(form);
+  other->SetBounds(0, 380, 50, 20);
+  other->SetFocus();
+  Flush();
+  ASSERT_FALSE(grid->Focused());
+  EXPECT_EQ(drawnFocus(), 0u);
+}
+
+TEST_F(GridPaintTest, BackgroundOutsideTheCellsAndInsideThem) {
+  grid->SetRowCount(3);
+  grid->SetColor(clWhite);
+  TRect last = grid->CellRect(4, 2);
+  int below = last.Bottom + 40;
+  QImage plain = Picture();
+  EXPECT_EQ(AtClient(plain, 40, below), 0xFFFFFFu);
+  grid->BackGround()->SetDisplay(bdGradientVert);
+  grid->BackGround()->SetColor(clRed);
+  grid->BackGround()->SetColorTo(clBlue);
+  grid->BackGround()->SetCells(bcFixed);
+  QImage grad = Picture();
+  QRgb low = AtClient(grad, 40, grid->ClientHeight() - 3);
+  QRgb mid = AtClient(grad, 40, below);
+  EXPECT_GT(qBlue(low), qRed(low));  // towards blue at the bottom
+  EXPECT_GT(qRed(mid), qBlue(mid));  // nearer red higher up
+  EXPECT_EQ(At(grad, 2, 1, 20, 5), 0xFFFFFFu);  // normal cells are not part of a fixed-cell background
+  // Normal cells take their slice of the gradient; a cell with its own colour keeps it.
+  grid->BackGround()->SetCells(bcNormal);
+  grid->SetColors(3, 1, clLime);
+  QImage cells = Picture();
+  QRgb slice = At(cells, 2, 1, 20, 5);
+  EXPECT_GT(qRed(slice), 120u);
+  EXPECT_LT(qGreen(slice), 60u);
+  EXPECT_EQ(At(cells, 3, 1, 20, 5), 0x00FF00u);
+  // Without an end colour nothing is painted outside the cells, and the cells get the start colour.
+  grid->BackGround()->SetColorTo(clNone);
+  QImage none = Picture();
+  EXPECT_EQ(AtClient(none, 40, below), 0xFFFFFFu);
+  EXPECT_EQ(At(none, 2, 1, 20, 5), 0xFF0000u);
+  // A grid that fills its view has nothing outside its cells to paint over them.
+  grid->BackGround()->SetColorTo(clBlue);
+  grid->BackGround()->SetCells(bcFixed);
+  grid->SetRowCount(100);
+  grid->SetColCount(40);
+  QImage full = Picture();
+  int lastCol = grid->LeftCol() + grid->VisibleColCount() - 1;
+  TRect lastShown = grid->CellRect(lastCol, grid->TopRow() + 1);
+  EXPECT_EQ(AtClient(full, lastShown.Left + 10, lastShown.Top + 10), 0xFFFFFFu);
+}
+
+// ---------------------------------------------------------------- rows: whole-table comparisons
+struct TRowImage {
+  std::vector<std::string> Texts;
+  std::vector<TColor> Colors;
+  bool Modified = false, Flagged = false;
+  int Height = 0;
+  bool operator==(const TRowImage&) const = default;
+};
+
+std::vector<TRowImage> TableOf(TExtStringGrid* g) {
+  std::vector<TRowImage> t;
+  for (int r = 0; r < g->RowCount(); ++r) {
+    TRowImage i;
+    for (int c = 0; c < g->ColCount(); ++c) {
+      i.Texts.push_back(g->Cells(c, r));
+      i.Colors.push_back(g->Colors(c, r));
+    }
+    i.Modified = g->RowModified(r);
+    i.Flagged = g->RowAttributes(r).DisjunctSelected;
+    i.Height = g->RowHeights(r);
+    t.push_back(i);
+  }
+  return t;
+}
+
+TEST_F(GridPaintTest, InsertAndRemoveKeepHiddenRowsControlsFlagsAndTheRestOfTheTable) {
+  grid->SetRowCount(12);
+  for (int r = 0; r < 12; ++r)
+    for (int c = 0; c < 5; ++c) grid->SetCells(c, r, std::to_string(c) + ":" + std::to_string(r));
+  grid->SetColors(2, 6, clRed);
+  grid->SetRowModified(7, true);
+  grid->SetRowHeights(8, 33);
+  grid->MouseActions()->SetDisjunctRowSelect(true);
+  grid->SetRowSelect(9, true);
+  grid->HideRow(10);  // real row 10 hidden
+  auto* box = new TEdit(form);
+  grid->ControlList()->AddControl(3, 11, box);  // real row 11
+  std::vector<TRowImage> before = TableOf(grid);
+  TRect changed;
+  grid->OnCellsChanged = [&](TObject*, TRect r) { changed = r; };
+
+  grid->InsertRows(4, 3);
+  std::vector<TRowImage> expected = before;
+  TRowImage empty;
+  empty.Texts.assign(5, "");
+  empty.Colors.assign(5, clNone);
+  empty.Height = grid->DefaultRowHeight();
+  expected.insert(expected.begin() + 4, 3, empty);
+  EXPECT_EQ(TableOf(grid), expected);
+  EXPECT_EQ(changed, TRect(0, 4, 4, 7));
+  EXPECT_TRUE(grid->IsHiddenRow(13));
+  EXPECT_FALSE(grid->IsHiddenRow(10));
+  EXPECT_EQ(grid->ControlList()->GetControl(0)->Y, 14);
+
+  grid->RemoveRows(4, 3);
+  EXPECT_EQ(TableOf(grid), before);
+  EXPECT_TRUE(grid->IsHiddenRow(10));
+  EXPECT_EQ(grid->ControlList()->GetControl(0)->Y, 11);
+
+  // Removal below the hidden row leaves it; removal above moves it up by the rows removed.
+  grid->RemoveRows(1, 2);
+  EXPECT_TRUE(grid->IsHiddenRow(8));
+  EXPECT_EQ(grid->ControlList()->GetControl(0)->Y, 9);
+  grid->UnHideRowsAll();
+  EXPECT_EQ(grid->Cells(0, 8), "0:10");
+  // The control of a removed row goes with it.
+  grid->RemoveRows(9, 1);
+  EXPECT_EQ(grid->ControlList()->Count(), 0);
+}
+
+TEST_F(GridPaintTest, RemovalAndInsertionClampTheirIndexes) {
+  grid->SetCells(1, 9, "last");
+  grid->RemoveRows(-1, 2);
+  grid->RemoveRows(10, 1);
+  grid->RemoveRows(3, 0);
+  grid->InsertRows(-1, 2);
+  grid->InsertRows(11, 1);
+  EXPECT_EQ(grid->RowCount(), 10);
+  grid->RemoveRows(8, 100);  // cut to the rows that exist
+  EXPECT_EQ(grid->RowCount(), 8);
+  grid->RemoveRows(0, 100);
+  EXPECT_EQ(grid->RowCount(), 1);
+  grid->RemoveCols(0, 100);
+  EXPECT_EQ(grid->ColCount(), 1);
+}
+
+TEST_F(GridPaintTest, RemoveSelectedRowsTakesExactlyTheFlaggedRowsAlsoWhenPersistent) {
+  for (int r = 1; r < 10; ++r) grid->SetCells(1, r, "r" + std::to_string(r));
+  grid->MouseActions()->SetDisjunctRowSelect(true);
+  grid->MouseActions()->RowSelectPersistent = true;
+  for (int r : {2, 3, 6, 9}) grid->SetRowSelect(r, true);
+  grid->InsertRows(1, 1);  // the flags go with their rows
+  grid->RemoveSelectedRows();
+  std::vector<std::string> left;
+  for (int r = 1; r < grid->RowCount(); ++r) left.push_back(grid->Cells(1, r));
+  EXPECT_EQ(left, (std::vector<std::string>{"", "r1", "r4", "r5", "r7", "r8"}));
+  EXPECT_EQ(grid->RowSelectCount(), 0);
+}
+
+TEST_F(GridPaintTest, AppendRowGoesBeforeTheFixedFooters) {
+  grid->SetFixedFooters(1);
+  grid->SetCells(1, 9, "total");
+  grid->AppendRow();
+  EXPECT_EQ(grid->RowCount(), 11);
+  EXPECT_EQ(grid->Cells(1, 10), "total");
+  EXPECT_EQ(grid->Cells(1, 9), "");
+  grid->SetFixedFooters(0);
+  grid->AppendRow();
+  EXPECT_EQ(grid->Cells(1, 10), "total");
+  EXPECT_EQ(grid->RowCount(), 12);
+}
+
+TEST_F(GridPaintTest, RemovingTheCurrentLastRowOrAllDataRowsMovesTheSelection) {
+  grid->SetFixedFooters(1);
+  grid->SetRow(8);
+  grid->RemoveRows(8, 1);  // the last data row, current
+  EXPECT_EQ(grid->RowCount(), 9);
+  EXPECT_EQ(grid->Row(), 7);  // the new last data row above the footer
+  grid->RemoveRows(1, 7);
+  EXPECT_EQ(grid->RowCount(), 2);
+  EXPECT_GE(grid->Row(), grid->RowCount());  // outside the grid, not on the fixed or footer row
+}
+
+// ---------------------------------------------------------------- calculations
+TEST_F(GridPaintTest, ColumnCalculationsOverEmptyHiddenAndMixedRanges) {
+  grid->SetCells(1, 1, "2");
+  grid->SetCells(1, 2, "");
+  grid->SetCells(1, 3, "4");
+  grid->SetCells(1, 4, "6");
+  EXPECT_DOUBLE_EQ(grid->ColumnAvg(1, 1, 4), 3.0);  // 12 / 4: every row of the range counts
+  EXPECT_DOUBLE_EQ(grid->ColumnSum(1, 1, 4), 12.0);
+  grid->SetCells(1, 1, "5");
+  grid->SetCells(1, 3, "7");
+  grid->SetCells(1, 4, "9");
+  EXPECT_DOUBLE_EQ(grid->ColumnMin(1, 1, 4), 5.0);
+  EXPECT_DOUBLE_EQ(grid->ColumnMax(1, 1, 4), 9.0);
+  grid->SetCells(1, 5, "abc");
+  EXPECT_DOUBLE_EQ(grid->ColumnMin(1, 1, 5), 5.0);  // text that is no number changes nothing
+  EXPECT_DOUBLE_EQ(grid->ColumnAvg(1, 3, 2), 0.0);  // empty range
+  EXPECT_DOUBLE_EQ(grid->ColumnMax(1, 6, 9), 0.0);  // no number at all
+  // A range past the displayed rows counts hidden rows from their records.
+  grid->SetCells(1, 8, "100");
+  grid->HideRow(8);
+  EXPECT_DOUBLE_EQ(grid->ColumnSum(1, 1, 8), 21.0);   // displayed rows 1..8: the hidden row is out
+  EXPECT_DOUBLE_EQ(grid->ColumnSum(1, 1, 10), 121.0);  // all rows
+  EXPECT_DOUBLE_EQ(grid->AllFloats(1, 8), 100.0);
+  // Cells covered by a merged area count once.
+  grid->UnHideRowsAll();
+  grid->SetCells(2, 1, "10");
+  grid->MergeCells(2, 1, 1, 3);
+  EXPECT_DOUBLE_EQ(grid->ColumnSum(2, 1, 3), 10.0);
+}
+
+TEST_F(GridPaintTest, AutoSizeOfAMarkupColumnTakesTheDrawnWidthNotTheTags) {
+  grid->SetCells(2, 1, "<B>Register</B> <FONT color=\"clred\">status</FONT>");
+  grid->SetCells(2, 2, "short");
+  grid->AutoSizeColumn(2);
+  int w = grid->ColWidths(2);
+  int measured = grid->GetCellTextSize(2, 1, false).cx;
+  EXPECT_EQ(w, measured + (grid->GridLineWidth() + 1) * 2);
+  EXPECT_LT(w, grid->Canvas()->TextWidth(grid->Cells(2, 1)));
+  grid->SetColWidths(2, 400);
+  grid->AutoSizeColumnEx(2, true);  // only grow: never narrower
+  EXPECT_EQ(grid->ColWidths(2), 400);
+  grid->MaxColWidth = 50;
+  grid->AutoSizeColumn(2);
+  EXPECT_EQ(grid->ColWidths(2), 50);
+}
+
+TEST_F(GridPaintTest, LineCountsFollowTheMultiLineSetting) {
+  grid->SetCells(1, 1, "a\rb\rc");
+  EXPECT_EQ(grid->MaxLineCountInRow(1), 1);
+  grid->Multilinecells = true;
+  EXPECT_EQ(grid->MaxLineCountInRow(1), 3);
+}
+
+// ---------------------------------------------------------------- typed access
+TEST_F(GridPaintTest, IntsFloatsAndDatesRoundTripInBothLocales) {
+  for (const TLocaleCase& lc : {EnglishCase(), GermanCase()}) {
+    ExtUtil::TLocaleScope scope(lc.Locale);
+    grid->SetInts(1, 1, -1234);
+    EXPECT_EQ(grid->Ints(1, 1), -1234);
+    grid->SetCells(1, 1, "$1F");
+    EXPECT_EQ(grid->Ints(1, 1), 31);
+    for (const char* zero : {"", "-"}) {
+      grid->SetCells(1, 1, zero);
+      EXPECT_EQ(grid->Ints(1, 1), 0);
+      EXPECT_EQ(grid->Floats(1, 1), 0.0);
+    }
+    grid->SetCells(1, 1, "12a");
+    EXPECT_THROW(grid->Ints(1, 1), EExtGridError);
+    EXPECT_EQ(grid->Cells(1, 1), "12a");
+    grid->SetFloats(1, 2, 1234.5);
+    EXPECT_DOUBLE_EQ(grid->Floats(1, 2), 1234.5) << lc.Name;
+    grid->SetCells(1, 2, lc.Parenthesised);
+    EXPECT_DOUBLE_EQ(grid->Floats(1, 2), -1234.5);
+    grid->SetCells(1, 2, "abc");
+    try {
+      grid->Floats(1, 2);
+      ADD_FAILURE() << "no error";
+    } catch (const EExtGridError& e) {
+      EXPECT_STREQ(e.what(), "Cell does not contain a float value");
+    }
+    TDateTime d = EncodeDate(1999, 12, 31);
+    grid->SetDates(1, 3, d);
+    EXPECT_EQ(grid->Cells(1, 3), lc.EarlyDate);
+    EXPECT_DOUBLE_EQ(grid->Dates(1, 3), d);
+    grid->SetDates(1, 3, 0);
+    EXPECT_EQ(grid->Cells(1, 3), "");
+    grid->SetCells(1, 3, lc.February30);
+    EXPECT_THROW(grid->Dates(1, 3), EExtGridError);
+  }
+}
+
+TEST_F(GridPaintTest, SelectionFlagsCheckTheirIndexes) {
+  EXPECT_THROW(grid->RowSelect(grid->RowCount()), EExtGridError);
+  EXPECT_THROW(grid->SetRowSelect(-1, true), EExtGridError);
+  EXPECT_THROW(grid->ColSelect(grid->ColCount()), EExtGridError);
+  grid->HideRow(3);
+  EXPECT_NO_THROW(grid->RowSelect(grid->RowCount()));  // a hidden row counts
+  grid->SetColSelect(2, true);
+  EXPECT_TRUE(grid->ColSelect(2));
+  EXPECT_FALSE(grid->ColSelect(3));
+  grid->ClearColSelect();
+  EXPECT_FALSE(grid->ColSelect(2));
+}
+
+TEST_F(GridPaintTest, FixedColumnWidthIsAppliedAlsoWhenItEqualsTheDefault) {
+  grid->SetFixedCols(2);
+  grid->SetColWidths(0, 20);
+  grid->SetColWidths(1, 30);
+  grid->SetFixedColWidth(grid->DefaultColWidth());
+  EXPECT_EQ(grid->ColWidths(0), grid->DefaultColWidth());
+  EXPECT_EQ(grid->ColWidths(1), grid->DefaultColWidth());
+  EXPECT_EQ(grid->FixedColWidth(), grid->DefaultColWidth());
+}
+
+// ---------------------------------------------------------------- save and load hooks
+TEST_F(GridPaintTest, SaveAndLoadHooks) {
+  grid->SetCells(1, 1, "<B>x</B>");
+  std::string v;
+  grid->SaveCellText(1, 1, v);
+  EXPECT_EQ(v, "<B>x</B>");
+  grid->SaveKeepTags = false;
+  grid->SaveCellText(1, 1, v);
+  EXPECT_EQ(v, "x");
+  auto* g = new TCellGraphic;
+  g->CellType = ctCheckBox;
+  g->CellBoolean = true;
+  grid->GetCellProperties(2, 2)->Graphic.reset(g);
+  grid->SaveCellText(2, 2, v);
+  EXPECT_EQ(v, "Y");
+  g->CellBoolean = false;
+  grid->SaveCellText(2, 2, v);
+  EXPECT_EQ(v, "N");
+  grid->OnSaveCell = [](TObject*, int, int, std::string& s) { s += "!"; };
+  grid->SaveCellText(2, 2, v);
+  EXPECT_EQ(v, "N!");
+  grid->OnLoadCell = [](TObject*, int c, int, std::string& s) { s = std::to_string(c) + s; };
+  int changes = 0;
+  grid->OnCellsChanged = [&](TObject*, TRect) { ++changes; };
+  grid->LoadCellText(3, 3, "loaded");
+  EXPECT_EQ(grid->Cells(3, 3), "3loaded");
+  EXPECT_EQ(changes, 0);  // stored directly: no events
+  // Deleting the only data row keeps it, emptied, and still reports.
+  grid->SetRowCount(2);
+  grid->SetCells(1, 1, "only");
+  int deleted = -1;
+  grid->OnAutoDeleteRow = [&](TObject*, int r) { deleted = r; };
+  grid->AutoDeleteRow(1);
+  EXPECT_EQ(grid->RowCount(), 2);
+  EXPECT_EQ(grid->Cells(1, 1), "");
+  EXPECT_EQ(deleted, 1);
+  int inserted = -1;
+  grid->OnAutoInsertRow = [&](TObject*, int r) { inserted = r; };
+  grid->AutoInsertRow(1);
+  EXPECT_EQ(grid->RowCount(), 3);
+  EXPECT_EQ(inserted, 1);
+}
+
+}  // namespace
