@@ -167,13 +167,15 @@ void TfrmMain::BuildMenu() {
   mnuExpert = Item(this, "mnuExpert", "Expert");
   mnuExpert->OnClick = [this](TObject* s) { mnuExpertClick(s); };
   mnuUniversal = Later(this, "mnuUniversal", "Universal Transmitter/Receiver");
-  mnuCustom = Later(this, "mnuCustom", "User Definable Device");
+  mnuCustom = Item(this, "mnuCustom", "User Definable Device");
+  mnuCustom->OnClick = [this](TObject* s) { mnuCustomClick(s); };
   mnuUniversalModes->Add({mnuExpert, mnuUniversal, mnuCustom});
   mnuDevice->Add({mnuEEPROM, mnuUniversalModes});
 
   mnuOptions = Item(this, "mnuOptions", "Options", "Change port, I\xC2\xB2" "C speed");
   mnuOptions->SetGroupIndex(2);
-  BitRate = Later(this, "BitRate", "I\xC2\xB2" "C Frequency");
+  BitRate = Item(this, "BitRate", "I\xC2\xB2" "C Frequency");
+  BitRate->OnClick = [this](TObject* s) { BitRateClick(s); };
   mnuCalibrate = Item(this, "mnuCalibrate", "Calibrate");
   mnuCalibrate->OnClick = [this](TObject* s) { mnuCalibrateClick(s); };
   LPT1 = Item(this, "LPT1", "LPT1");
@@ -203,7 +205,8 @@ void TfrmMain::BuildMenu() {
 
   mnuAbout = Item(this, "mnuAbout", "About", "Help topics");
   mnuAbout->SetGroupIndex(5);
-  AboutItem = Later(this, "AboutItem", "&About");
+  AboutItem = Item(this, "AboutItem", "&About");
+  AboutItem->OnClick = [this](TObject* s) { AboutItemClick(s); };
   mnuAbout->Add(AboutItem);
 
   root->Add({mnuFile, mnuDevice, mnuOptions, Window1, mnuAbout});

@@ -121,6 +121,9 @@ class TfrmMain : public TForm {
   void mnuNoAckClick(TObject* Sender);
   void mnuUpdateClick(TObject* Sender);
   void mnuExpertClick(TObject* Sender);
+  void BitRateClick(TObject* Sender);      // app/Bitrate.cpp
+  void AboutItemClick(TObject* Sender);    // app/About.cpp
+  void mnuCustomClick(TObject* Sender);    // devices/Longi2c.cpp
   void WindowCascadeItemClick(TObject* Sender);
   void WindowTileItemClick(TObject* Sender);
   void WindowMinimizeItemClick(TObject* Sender);

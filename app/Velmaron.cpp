@@ -2,6 +2,7 @@
 // the message loop until the main window closes.
 
 #include "app/Main.h"
+#include "app/Splash.h"
 #include "platform/gui/Forms.h"
 
 int main(int argc, char** argv) {
@@ -9,8 +10,7 @@ int main(int argc, char** argv) {
   (void)argv;
   Application->Initialize();
   Application->CreateForm(frmMain);
-  // The quick-start window comes with its own part of the program; until
-  // then ShowSplash is only kept in the settings.
+  if (frmMain->ShowSplash) Application->CreateForm(frmSplash);
   Application->SetTitle("Velmaron");
   Application->SetHelpFile("Velmaron.hlp");
   Application->Run();

@@ -2,11 +2,19 @@
 if(TARGET gui AND TARGET markup)
   velmaron_library(app_main SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Main.cpp
-    DEPS app_bus app_hw markup update_wizard gui rtl
+    ${CMAKE_CURRENT_LIST_DIR}/Bitrate.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Splash.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/About.cpp
+    DEPS app_bus app_hw markup update_wizard instrument gui rtl
   )
   # The expert window, which the Device menu opens.
   if(TARGET devices_expert)
     target_link_libraries(app_main PUBLIC devices_expert)
+  endif()
+  target_compile_definitions(app_main PRIVATE VELMARON_VERSION="${PROJECT_VERSION}")
+  # The Device menu's windows (they in turn drive the bus through this window).
+  if(TARGET devices_longi2c)
+    target_link_libraries(app_main PUBLIC devices_longi2c)
   endif()
   add_executable(velmaron ${CMAKE_CURRENT_LIST_DIR}/Velmaron.cpp)
   target_include_directories(velmaron PRIVATE ${PROJECT_SOURCE_DIR})

@@ -26,7 +26,9 @@ enum TOpenOption : uint32_t {
 };
 using TOpenOptions = uint32_t;
 
-enum TDialogKind { dkMessage, dkInput, dkOpenFile, dkSaveFile };
+// dkPrint: the print dialog; its answer's FileName names a PDF file to print into
+// (empty with mrOk: the default printer).
+enum TDialogKind { dkMessage, dkInput, dkOpenFile, dkSaveFile, dkPrint };
 
 // What a dialog asks; the responder answers it.
 struct TDialogRequest {

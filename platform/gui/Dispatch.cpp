@@ -528,6 +528,10 @@ bool TranslateOne(TPeerBase* peer, TWinControl* c, QEvent* e) {
       m.LParam = MakeLParam(p.x(), p.y());
       m.Event = e;
       if (e->type() != QEvent::MouseMove && e->type() != QEvent::MouseButtonRelease) GuiHintInput();
+      if (e->type() == QEvent::MouseButtonPress && Application && Application->OnAnyMouseDown) {
+        auto watcher = Application->OnAnyMouseDown;  // it may clear itself
+        watcher(c);
+      }
       RouteMouse(c, m, e->type() == QEvent::MouseMove);
       if (e->type() == QEvent::MouseMove) {
         const QPoint g = me->globalPosition().toPoint();

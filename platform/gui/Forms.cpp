@@ -266,6 +266,7 @@ void TCustomForm::AttachToFrame() {
   peer_->setParent(nullptr);
   subWindow_->setWidget(peer_);
   fr->mdiArea_->addSubWindow(subWindow_);
+  if (borderStyle_ == bsNone) subWindow_->setWindowFlag(Qt::FramelessWindowHint, true);
   subWindow_->setWindowTitle(ToQString(text_));
   QPixmap blank(16, 16);
   blank.fill(Qt::transparent);
@@ -281,7 +282,12 @@ void TCustomForm::AttachToFrame() {
 void TCustomForm::SetBorderStyle(TBorderStyle v) {
   if (v == borderStyle_) return;
   borderStyle_ = v;
-  if (!peer_ || subWindow_) return;
+  if (subWindow_) {
+    // An MDI child without border has no caption bar either.
+    subWindow_->setWindowFlag(Qt::FramelessWindowHint, v == bsNone);
+    return;
+  }
+  if (!peer_) return;
   Qt::WindowFlags f = Qt::Window;
   switch (v) {
     case bsNone: f |= Qt::FramelessWindowHint; break;

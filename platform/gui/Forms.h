@@ -264,6 +264,9 @@ class TApplication : public TComponent {
   TMessageEvent OnMessage;
   THelpEvent OnHelp;
   TIdleEvent OnIdle;
+  // Every mouse button press in any window of the program, before the control
+  // under the mouse gets it (what a window would learn from a mouse hook).
+  std::function<void(TControl* Target)> OnAnyMouseDown;
 
   // Shows an exception as the application does when no handler caught it.
   void HandleException(TObject* Sender);  // the exception being handled (inside a catch)

@@ -44,9 +44,13 @@ TEST_F(MainStartTest, FrameMenusAndPanels) {
   for (int i = 0; i < f->mnuEEPROM->Count(); ++i) EXPECT_FALSE(f->mnuEEPROM->Items(i)->Enabled());
   EXPECT_EQ(f->mnuEEPROM->Items(0)->Caption(), "16 x 8 (128 bit)");
   EXPECT_EQ(f->mnuEEPROM->Items(10)->Caption(), "64K x 8 (512K)");
-  for (TMenuItem* m : {f->mnuUniversal, f->mnuCustom, f->BitRate, f->AboutItem})
+  for (TMenuItem* m : {f->mnuUniversal})
     EXPECT_FALSE(m->Enabled()) << m->Caption();
   EXPECT_TRUE(f->mnuExpert->Enabled()) << "the expert window is built";
+  for (TMenuItem* m : {f->BitRate, f->AboutItem, f->mnuCustom}) {
+    EXPECT_TRUE(m->Enabled()) << m->Caption();
+    EXPECT_TRUE(m->OnClick != nullptr) << m->Caption();
+  }
   EXPECT_TRUE(f->mnuCalibrate->Enabled());
   EXPECT_TRUE(f->mnuUpdate->Enabled()) << "the web update is built";
   // No MDI children: the arranging commands are off.

@@ -9,5 +9,6 @@ if(TARGET app_main AND EXISTS ${CMAKE_CURRENT_LIST_DIR}/MainTest.cpp AND EXISTS 
     ${CMAKE_CURRENT_LIST_DIR}/MainTimingTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainWindowTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainPortSettingsTest.cpp
-    DEPS app_main app_bus app_hw port markup gui_test_main gui rtl Qt6::Widgets)
+    ${CMAKE_CURRENT_LIST_DIR}/ShellDialogsTest.cpp
+    DEPS app_main app_bus app_hw port markup instrument gui_test_main gui rtl Qt6::Widgets)
 endif()

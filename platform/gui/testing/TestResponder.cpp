@@ -8,6 +8,7 @@ const char* KindName(TDialogKind k) {
     case dkMessage: return "message box";
     case dkInput: return "input query";
     case dkOpenFile: return "open dialog";
+    case dkPrint: return "print dialog";
     default: return "save dialog";
   }
 }
@@ -27,6 +28,11 @@ TTestResponder& TTestResponder::ExpectOpen(const std::string& FileName, int Filt
 }
 TTestResponder& TTestResponder::ExpectSave(const std::string& FileName, int FilterIndex) {
   expected_.push_back({dkSaveFile, std::string(), FileName.empty() ? mrCancel : mrOk, FileName, FilterIndex});
+  return *this;
+}
+
+TTestResponder& TTestResponder::ExpectPrint(const std::string& PdfFile, bool Ok) {
+  expected_.push_back({dkPrint, std::string(), Ok ? mrOk : mrCancel, PdfFile, 0});
   return *this;
 }
 

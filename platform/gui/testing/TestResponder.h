@@ -18,6 +18,8 @@ class TTestResponder : public TDialogResponder {
   // An open/save dialog answered with FileName (empty: cancelled); FilterIndex 0 keeps the dialog's.
   TTestResponder& ExpectOpen(const std::string& FileName, int FilterIndex = 0);
   TTestResponder& ExpectSave(const std::string& FileName, int FilterIndex = 0);
+  // The print dialog, confirmed into the PDF file PdfFile, or cancelled.
+  TTestResponder& ExpectPrint(const std::string& PdfFile, bool Ok = true);
 
   bool Answer(const TDialogRequest& Request, TDialogAnswer& Answer) override;
 

@@ -1,0 +1,35 @@
+// The device definition reader on any bytes: whatever it reads stays inside
+// the model (256 registers, one-byte values or "XX", a two-digit address), and
+// writing it back and reading again gives the same device.
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "app/ByteText.h"
+#include "devices/Longi2cFile.h"
+
+namespace {
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  TDefinitionRepairs fixes;
+  const TDeviceDefinition def = ParseDefinition(text, &fixes);
+  Check(def.MaxRegister >= 0 && def.MaxRegister <= 255);
+  Check(def.Address.size() == 2 && IsByteCellText(def.Address));
+  for (int i = 0; i <= def.MaxRegister; ++i)
+    Check(def.Values[i] == "XX" || (def.Values[i].size() == 2 && IsByteCellText(def.Values[i])));
+  (void)fixes.Describe();
+
+  const std::string written = DefinitionText(def, text, false);
+  const TDeviceDefinition again = ParseDefinition(DefinitionText(def, std::string_view(), true));
+  Check(again.MaxRegister == def.MaxRegister && again.Address == def.Address);
+  for (int i = 0; i <= def.MaxRegister; ++i) Check(again.Values[i] == def.Values[i]);
+  (void)ExportText(def);
+  (void)PrintoutLines(def, "x");
+  (void)written;
+  return 0;
+}

@@ -1,0 +1,1 @@
+velmaron_fuzz(fuzz_device_definition SOURCES ${CMAKE_CURRENT_LIST_DIR}/DeviceDefinitionFuzz.cpp DEPS devices_longi2c_file)

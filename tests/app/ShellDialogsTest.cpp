@@ -1,0 +1,162 @@
+// The frequency dialog, the quick-start window and the About box, driven
+// through their controls on the main window over the simulated adapter.
+#include <gtest/gtest.h>
+
+#include <QTimer>
+
+#include "app/About.h"
+#include "app/Bitrate.h"
+#include "app/Splash.h"
+#include "controls/instrument/InstEdit.h"
+#include "controls/instrument/InstHyperCtrls.h"
+#include "platform/gui/FormImage.h"
+#include "tests/app/MainTestFixture.h"
+#include "tests/platform/gui/StdCtrlsTestSupport.h"
+
+namespace {
+
+using ShellDialogs = TMainWindowTest<>;
+
+// Runs Body once the modal dialog's loop runs; a dialog still open after it is cancelled.
+template <class F>
+void WhenModal(F Body) {
+  QTimer::singleShot(0, [Body] { Body(); });
+}
+
+TEST_F(ShellDialogs, FrequencyDialogShowsTheClockAndItsMaximumAndAppliesOK) {
+  TfrmMain* f = Start();
+  TI2CBus& bus = f->Bus();
+  bus.MaxClock = 120;
+  bus.SetFrequency(80);
+  std::string shownMax;
+  double shownValue = 0;
+  WhenModal([&] {
+    ASSERT_NE(frmBitrate, nullptr);
+    shownMax = frmBitrate->lblMax->Caption();
+    shownValue = frmBitrate->edtFrequency->Value();
+    frmBitrate->edtFrequency->SetText("100");
+    StdClick(frmBitrate->btnOK);
+  });
+  f->BitRate->Click();
+  EXPECT_EQ(shownMax, "Max Clock = 120 KHz");
+  EXPECT_EQ(shownValue, 80);
+  EXPECT_EQ(bus.Clock, 100);
+  Application->ProcessMessages();
+  EXPECT_EQ(frmBitrate, nullptr) << "OK releases the dialog; the next command makes it anew";
+
+  // A value above the maximum is taken by the edit and lowered by the bus.
+  WhenModal([&] {
+    frmBitrate->edtFrequency->SetText("300");
+    StdClick(frmBitrate->btnOK);
+  });
+  f->BitRate->Click();
+  EXPECT_EQ(bus.Clock, 120);
+}
+
+TEST_F(ShellDialogs, FrequencyDialogClampsAClockAboveItsRangeAndRefusesValuesOutsideIt) {
+  TfrmMain* f = Start();
+  TI2CBus& bus = f->Bus();
+  bus.MaxClock = 900;
+  bus.SetFrequency(650);
+  ASSERT_EQ(bus.Clock, 650);
+  double shownValue = 0;
+  bool stayedOpen = false;
+  WhenModal([&] {
+    shownValue = frmBitrate->edtFrequency->Value();
+    Responder().ExpectMessage("Please enter a frequency between 1 and 400 KHz");
+    frmBitrate->edtFrequency->SetText("0");
+    StdClick(frmBitrate->btnOK);
+    stayedOpen = frmBitrate && frmBitrate->Visible();
+    frmBitrate->edtFrequency->SetText("400");
+    StdClick(frmBitrate->btnOK);
+  });
+  f->BitRate->Click();
+  EXPECT_EQ(shownValue, 400) << "the dialog shows the top of its range, never a value it refuses";
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_EQ(bus.Clock, 400);
+}
+
+TEST_F(ShellDialogs, QuickStartWindowShowsItsStepsAndTheCheckBoxGoesToTheSettings) {
+  TfrmMain* f = Start();
+  Application->CreateForm(frmSplash);
+  Application->ProcessMessages();
+  ASSERT_NE(frmSplash, nullptr);
+  EXPECT_EQ(frmSplash->Caption(), "Velmaron Quick Start ");
+  EXPECT_EQ(frmSplash->FormStyle(), fsMDIChild);
+  ASSERT_EQ(frmSplash->memSplash->Lines()->Count(), 14);
+  EXPECT_EQ(frmSplash->memSplash->Lines()->Strings(0), "Step 1: Read the Velmaron Hardware and Software User's ");
+  EXPECT_EQ(frmSplash->memSplash->Lines()->Strings(2), "");
+  EXPECT_EQ(frmSplash->memSplash->Lines()->Strings(13), "Device Menu.");
+  EXPECT_TRUE(frmSplash->chbShow->Checked());
+  f->ShowSplash = true;
+  StdClick(frmSplash->chbShow);
+  EXPECT_FALSE(f->ShowSplash);
+  EXPECT_NE(frmSplash, nullptr) << "a click on the window itself keeps it";
+  Close();
+  EXPECT_FALSE(StoredBool("ShowSplash"));
+}
+
+TEST_F(ShellDialogs, QuickStartWindowGoesOnTheFirstClickElsewhereInsideTheFrame) {
+  TfrmMain* f = Start();
+  Application->CreateForm(frmSplash);
+  Application->ProcessMessages();
+  ASSERT_NE(frmSplash, nullptr);
+  // The status bar belongs to the frame: no other window is activated by this click.
+  StdClick(f->pnlStatusBar);
+  Application->ProcessMessages();
+  EXPECT_EQ(frmSplash, nullptr);
+  EXPECT_FALSE(Application->OnAnyMouseDown) << "the watcher goes with the window";
+}
+
+TEST_F(ShellDialogs, QuickStartWindowGoesWhenItLosesTheActivation) {
+  Start();
+  Application->CreateForm(frmSplash);
+  Application->ProcessMessages();
+  ASSERT_NE(frmSplash, nullptr);
+  frmSplash->OnDeactivate(frmSplash);
+  Application->ProcessMessages();
+  EXPECT_EQ(frmSplash, nullptr);
+}
+
+TEST_F(ShellDialogs, AboutBoxShowsVersionPortBackendAndTheProjectsOwnLinks) {
+  TfrmMain* f = Start();
+  std::string version, port;
+  std::vector<std::string> urls;
+  WhenModal([&] {
+    ASSERT_NE(AboutBox, nullptr);
+    version = AboutBox->Version->Caption();
+    port = AboutBox->lblPort->Caption();
+    for (TInstWebLabel* w : {AboutBox->webOrders, AboutBox->webEmail, AboutBox->webSupport, AboutBox->webUpdates})
+      urls.push_back(w->URL());
+    StdClick(AboutBox->btnOK);
+  });
+  f->AboutItem->Click();
+  EXPECT_EQ(version.rfind("Version ", 0), 0u) << version;
+  EXPECT_NE(version.find(VelmaronVersionText().substr(8)), std::string::npos);
+  EXPECT_EQ(port, f->PortDriver->PortAccess().Text);
+  EXPECT_NE(port.find("Simulated adapter"), std::string::npos) << port;
+  ASSERT_EQ(urls.size(), 4u);
+  for (const std::string& u : urls) EXPECT_NE(u.find("velmaron.example.org"), std::string::npos) << u;
+  Application->ProcessMessages();
+  EXPECT_EQ(AboutBox, nullptr);
+}
+
+TEST_F(ShellDialogs, Screenshots) {
+  TfrmMain* f = Start();
+  f->Bus().MaxClock = 120;
+  WhenModal([&] {
+    EXPECT_TRUE(SaveControlImage(frmBitrate, TestImagePath("app-frequency-dialog.png")));
+    StdClick(frmBitrate->btnOK);
+  });
+  f->BitRate->Click();
+  WhenModal([&] {
+    EXPECT_TRUE(SaveControlImage(AboutBox, TestImagePath("app-about-box.png")));
+    StdClick(AboutBox->btnOK);
+  });
+  f->AboutItem->Click();
+  Application->CreateForm(frmSplash);
+  Application->ProcessMessages();
+  EXPECT_TRUE(SaveControlImage(f, TestImagePath("app-quick-start.png")));
+}
+
+}  // namespace
