@@ -5,6 +5,7 @@
 
 #include "app/ByteText.h"
 #include "app/Main.h"
+#include "devices/BusRun.h"
 #include "controls/grid/ExtGrid.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/rtl/SysUtils.h"
@@ -33,14 +34,6 @@ class THourglass {
   ~THourglass() { Screen->SetCursor(crDefault); }
 };
 
-class TBusyScope {
- public:
-  explicit TBusyScope(bool& Flag) : flag_(Flag) { flag_ = true; }
-  ~TBusyScope() { flag_ = false; }
-
- private:
-  bool& flag_;
-};
 
 bool HexByte(const std::string& Text, uint8_t& Value) {
   if (Text.size() != 2 || !IsByteCellText(Text)) return false;
@@ -413,8 +406,9 @@ bool TfrmLongI2C::ValuesToWrite(bool SkipMarked, std::vector<int>& Values) {
 }
 
 void TfrmLongI2C::btnWriteOneClick(TObject*) {
-  if (busy_ || !frmMain) return;
-  TBusyScope busy(busy_);
+  if (!frmMain) return;
+  TRunScope run(run_);
+  if (!run.Acquired()) return;
   THourglass hourglass;
   if (Longi2c::ActiveRegister > Longi2c::MaxRegister) {
     MessageDlg(UndefinedCellText, mtWarning, mbOK, 0);
@@ -460,8 +454,9 @@ uint8_t TfrmLongI2C::ReadSequence(int Register, bool& Stored) {
 }
 
 void TfrmLongI2C::btnReadOneClick(TObject*) {
-  if (busy_ || !frmMain) return;
-  TBusyScope busy(busy_);
+  if (!frmMain) return;
+  TRunScope run(run_);
+  if (!run.Acquired()) return;
   THourglass hourglass;
   Longi2c::Modified = true;
   if (Longi2c::ActiveRegister > Longi2c::MaxRegister) {
@@ -477,19 +472,20 @@ void TfrmLongI2C::btnReadOneClick(TObject*) {
 }
 
 void TfrmLongI2C::btnReadClick(TObject*) {
-  if (busy_ || !frmMain) return;
+  if (run_.Busy() || !frmMain) return;
   if (chbOneAtATime->Checked()) ReadOneByteAtATime();
   else ReadAllBytes();
 }
 
 void TfrmLongI2C::btnWriteClick(TObject*) {
-  if (busy_ || !frmMain) return;
+  if (run_.Busy() || !frmMain) return;
   if (chbOneAtATime->Checked()) WriteOneByteAtATime();
   else WriteAllBytes();
 }
 
 void TfrmLongI2C::ReadAllBytes() {
-  TBusyScope busy(busy_);
+  TRunScope run(run_);
+  if (!run.Acquired()) return;
   THourglass hourglass;
   Longi2c::Modified = true;
   if (!CheckAddress()) return;
@@ -517,7 +513,8 @@ void TfrmLongI2C::ReadAllBytes() {
 }
 
 void TfrmLongI2C::ReadOneByteAtATime() {
-  TBusyScope busy(busy_);
+  TRunScope run(run_);
+  if (!run.Acquired()) return;
   THourglass hourglass;
   Longi2c::Modified = true;
   if (!CheckAddress()) return;
@@ -537,7 +534,8 @@ void TfrmLongI2C::ReadOneByteAtATime() {
 }
 
 void TfrmLongI2C::WriteAllBytes() {
-  TBusyScope busy(busy_);
+  TRunScope run(run_);
+  if (!run.Acquired()) return;
   THourglass hourglass;
   std::vector<int> values;
   if (!ValuesToWrite(false, values)) return;  // refused: the warning stays on the line
@@ -563,7 +561,8 @@ void TfrmLongI2C::WriteAllBytes() {
 }
 
 void TfrmLongI2C::WriteOneByteAtATime() {
-  TBusyScope busy(busy_);
+  TRunScope run(run_);
+  if (!run.Acquired()) return;
   THourglass hourglass;
   std::vector<int> values;
   if (!ValuesToWrite(true, values)) return;

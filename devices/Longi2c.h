@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "devices/BusRun.h"
 #include "devices/Longi2cFile.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Forms.h"
@@ -126,7 +127,7 @@ class TfrmLongI2C : public TForm {
   const std::vector<TForm*>& ToolWindows() const { return tools_; }
 
   // True while a bus operation of this window or of one of its tool windows runs.
-  bool Busy() const { return busy_; }
+  bool Busy() const { return run_.Busy(); }
   // One register write (start, address, register, value, stop) for the tool windows;
   // refuses while busy (returns the refusal code, sends nothing).
   uint8_t WriteRegister(uint8_t Address, uint8_t Reg, uint8_t Value);
@@ -143,7 +144,7 @@ class TfrmLongI2C : public TForm {
   bool ValuesToWrite(bool SkipMarked, std::vector<int>& Values);
   uint8_t ReadSequence(int Register, bool& Stored);
 
-  bool busy_ = false;
+  TRunFlag run_;
   bool addressChanging_ = false;
   bool closing_ = false;
   std::vector<TForm*> tools_;
