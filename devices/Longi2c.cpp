@@ -645,3 +645,9 @@ void TfrmLongI2C::MoveCurrentCell(int Register) {
   stgMemory->SetCol(ColOf(Register));
   stgMemory->SetRow(RowOf(Register));
 }
+
+TWinControl* TfrmLongI2C::GridWindow() const { return stgMemory; }
+
+TRect TfrmLongI2C::RegisterCellRect(int Register) const {
+  return stgMemory->CellRect(ColOf(Register), RowOf(Register));
+}

@@ -117,6 +117,9 @@ class TfrmLongI2C : public TForm {
 
   // Moves the grid's current cell to a register's cell (the grid reports it as a click).
   void MoveCurrentCell(int Register);
+  // The grid's window and a register cell's rectangle in it (tests click cells).
+  TWinControl* GridWindow() const;
+  TRect RegisterCellRect(int Register) const;
   // The window control of one of its push buttons (tests click them).
   static TWinControl* ButtonControl(TInstDemoButton* Button);
 

@@ -7,7 +7,6 @@
 
 #include <QTimer>
 
-#include "controls/grid/ExtGrid.h"
 #include "devices/Longi2c.h"
 #include "platform/port/SimDevices.h"
 #include "tests/app/MainTestFixture.h"
@@ -56,8 +55,8 @@ class TLongi2cTest : public TMainWindowTest<> {
   void Click(TInstDemoButton* b) { StdClick(TfrmLongI2C::ButtonControl(b)); }
   // Makes a register the active one by a click on its cell.
   void Select(TfrmLongI2C* w, int reg) {
-    const TRect r = w->stgMemory->CellRect(TfrmLongI2C::ColOf(reg), TfrmLongI2C::RowOf(reg));
-    StdClick(w->stgMemory->Peer(), (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    const TRect r = w->RegisterCellRect(reg);
+    StdClick(w->GridWindow()->Peer(), (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
   }
 
   TSimRegisterDevice& regs;

@@ -2,5 +2,6 @@ if(TARGET devices_longi2c AND TARGET app_main)
   find_package(Qt6 COMPONENTS Core Gui Widgets)
   velmaron_test(test_devices_longi2c GUI SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Longi2cBusTest.cpp
-    DEPS devices_longi2c app_main app_bus app_hw port gui_test_main gui rtl Qt6::Widgets)
+    ${CMAKE_CURRENT_LIST_DIR}/Longi2cFilesTest.cpp
+    DEPS devices_longi2c gui_printers app_main app_bus app_hw port gui_test_main gui rtl Qt6::Widgets)
 endif()
