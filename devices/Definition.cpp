@@ -49,16 +49,16 @@ TfrmDefine::TfrmDefine(TComponent* AOwner) : TForm(AOwner) {
   SetClientSize(354, 391);
 
   lblName = MakeCaption(this, "lblName", "Device Name:", 8, 12);
-  edtName = Field(this, "edtName", 120, 8, 150, 20, false);
+  edtName = Field(this, "edtName", 132, 8, 150, 20, false);
   lblAddress = MakeCaption(this, "lblAddress", "Device Address:", 8, 38);
-  edtAddress = Field(this, "edtAddress", 120, 34, 30, 2, true);
+  edtAddress = Field(this, "edtAddress", 132, 34, 30, 2, true);
   lblRegisters = MakeCaption(this, "lblRegisters", "Number of Registers", 8, 64);
-  edtSpin = Field(this, "edtSpin", 120, 60, 40, 3, false);
+  edtSpin = Field(this, "edtSpin", 132, 60, 36, 3, false);
   edtSpin->SetText("256");
   spnRegisters = new TSpinButton(this);
   spnRegisters->SetName("spnRegisters");
   spnRegisters->SetParent(this);
-  spnRegisters->SetBounds(162, 60, 16, 21);
+  spnRegisters->SetBounds(170, 60, 16, 21);
   lblFill = MakeCaption(this, "lblFill", "Fill:", 200, 64);
   lblFill->SetWidth(30);
   edtFill = Field(this, "edtFill", 232, 60, 30, 2, true);
@@ -67,7 +67,7 @@ TfrmDefine::TfrmDefine(TComponent* AOwner) : TForm(AOwner) {
   stgDefinition = new TExtStringGrid(this);
   stgDefinition->SetName("stgDefinition");
   stgDefinition->SetParent(this);
-  stgDefinition->SetBounds(8, 90, 338, 258);
+  stgDefinition->SetBounds(4, 90, 346, 258);
   stgDefinition->SetColCount(3);
   stgDefinition->SetRowCount(257);
   stgDefinition->SetFixedCols(1);

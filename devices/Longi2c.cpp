@@ -81,12 +81,12 @@ void TfrmLongI2C::BuildLayout() {
   grpAddress = new TGroupBox(this);
   grpAddress->SetName("grpAddress");
   grpAddress->SetParent(top);
-  grpAddress->SetBounds(8, 2, 96, 46);
+  grpAddress->SetBounds(8, 2, 100, 46);
   grpAddress->SetCaption("Address (hex)");
   edtAddress = new TEdit(this);
   edtAddress->SetName("edtAddress");
   edtAddress->SetParent(grpAddress);
-  edtAddress->SetBounds(30, 18, 36, 21);
+  edtAddress->SetBounds(32, 18, 36, 21);
   edtAddress->SetMaxLength(2);
   edtAddress->SetCharCase(ecUpperCase);
   edtAddress->SetText("A0");
@@ -115,27 +115,27 @@ void TfrmLongI2C::BuildLayout() {
   grpCreate = new TGroupBox(this);
   grpCreate->SetName("grpCreate");
   grpCreate->SetParent(top);
-  grpCreate->SetBounds(8, 50, 300, 46);
+  grpCreate->SetBounds(8, 50, 324, 46);
   grpCreate->SetCaption("Create Control");
   btnSlider = MakeDeviceButton(this, grpCreate, "btnSlider", "Slider Control",
-                               "Create slider control for current register", 8, 16, 92,
+                               "Create slider control for current register", 8, 16, 100,
                                [this](TObject* s) { CreatefrmSliderClick(s); });
   btnSpin = MakeDeviceButton(this, grpCreate, "btnSpin", "Spin Control", "Create slider control for current register",
-                             104, 16, 92, [this](TObject* s) { frmSpinClick(s); });
-  btnBits = MakeDeviceButton(this, grpCreate, "btnBits", "Bit Control", "Create Bit Control for current register", 200,
-                             16, 92, [this](TObject* s) { mnuBitWiseClick(s); });
+                             112, 16, 100, [this](TObject* s) { frmSpinClick(s); });
+  btnBits = MakeDeviceButton(this, grpCreate, "btnBits", "Bit Control", "Create Bit Control for current register", 216,
+                             16, 100, [this](TObject* s) { mnuBitWiseClick(s); });
 
   lblDevice = new TLabel(this);
   lblDevice->SetName("lblDevice");
   lblDevice->SetParent(top);
-  lblDevice->SetBounds(320, 56, 250, 16);
+  lblDevice->SetBounds(342, 56, 230, 16);
   lblDevice->SetShowAccelChar(false);
   lblDevice->Font()->SetStyle(fsBold);
   lblDevice->SetCaption("Device Name: ?");
   lblRegister = new TLabel(this);
   lblRegister->SetName("lblRegister");
   lblRegister->SetParent(top);
-  lblRegister->SetBounds(320, 76, 250, 16);
+  lblRegister->SetBounds(342, 76, 230, 16);
   lblRegister->SetShowAccelChar(false);
   lblRegister->Font()->SetStyle(fsBold);
   lblRegister->SetCaption("0x00: Undefined Register");
@@ -209,7 +209,9 @@ void TfrmLongI2C::BuildMenus() {
   mnuEdit = new TMenuItem(this);
   mnuEdit->SetName("mnuEdit");
   mnuEdit->SetCaption("Edit");
-  mnuEdit->SetGroupIndex(1);
+  // Beside the window's "&File" in the frame's menu bar, in place of the frame's "File";
+  // the frame's Device menu stays.
+  mnuEdit->SetGroupIndex(0);
   mnuEditCurrentDevice = item(mnuEdit, "mnuEditCurrentDevice", "Current Device");
   mnuEditCurrentCell = item(mnuEdit, "mnuEditCurrentCell", "Current Register");
   ResetGrid = item(mnuEdit, "ResetGrid", "Reset Grid");

@@ -12,6 +12,10 @@ TInstDemoButton* MakeDeviceButton(TfrmLongI2C* Form, TWinControl* Parent, const 
   b->SetCaption(Caption);
   b->SetHint(Hint);
   b->SetShowHint(true);
+  for (TFont* f : {b->FontLeave(), b->FontEnter()}) {
+    f->SetName("Arial");
+    f->SetHeight(-12);
+  }
   b->OnClick = std::move(OnClick);
   return b;
 }

@@ -8,7 +8,8 @@
 #include "platform/rtl/SysUtils.h"
 
 TRegisterToolForm::TRegisterToolForm(TComponent* AOwner, const std::string& Name) : TForm(AOwner) {
-  SetName(Name);
+  // Any number of each kind may be open: only the first of a kind takes the layout's name.
+  if (!AOwner || !AOwner->FindComponent(Name)) SetName(Name);
   SetFormStyle(fsStayOnTop);
   SetBorderStyle(bsToolWindow);
   SetBorderIcons(biSystemMenu);

@@ -26,7 +26,8 @@ TfrmSlider::TfrmSlider(TComponent* AOwner) : TRegisterToolForm(AOwner, "frmSlide
   Slider->SetKeyIncrement(1);
   Slider->Palette()->SetLow(clGreen);
   Slider->Palette()->SetHigh(clLime);
-  chbAuto = MakeSwitch("chbAuto", "Send I\xC2\xB2" "C message when slider changed", 4, 256);
+  chbAuto = MakeSwitch("chbAuto", "Send I\xC2\xB2" "C message when slider changed", 2, 256);
+  chbAuto->SetWidth(111);
   Slider->OnChange = [this](TObject* s) { SliderChange(s); };
   OnDeactivate = [this](TObject*) { Slider->Invalidate(); };
   EndLoading();

@@ -3,5 +3,7 @@ if(TARGET devices_longi2c AND TARGET app_main)
   velmaron_test(test_devices_longi2c GUI SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Longi2cBusTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Longi2cFilesTest.cpp
-    DEPS devices_longi2c gui_printers app_main app_bus app_hw port gui_test_main gui rtl Qt6::Widgets)
+    ${CMAKE_CURRENT_LIST_DIR}/Longi2cToolsTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Longi2cScreenshotTest.cpp
+    DEPS devices_longi2c gui_printers instrument app_main app_bus app_hw port gui_test_main gui rtl Qt6::Widgets)
 endif()
