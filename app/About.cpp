@@ -127,7 +127,7 @@ TAboutBox::TAboutBox(TComponent* AOwner) : TForm(AOwner) {
   webOrders = MakeLink(this, Panel1, "webOrders", OrdersURL, "Order online", 116, y);
   y += 18;
   lblEmail = MakeLabel(this, Panel1, "lblEmail", "Email:", 10, y, 104, 16);
-  webEmail = MakeLink(this, Panel1, "webEmail", EmailURL, "info@velmaron.example.org", 116, y);
+  webEmail = MakeLink(this, Panel1, "webEmail", EmailURL, "Write to us", 116, y);
   y += 18;
   lblSupport = MakeLabel(this, Panel1, "lblSupport", "Technical support: ", 10, y, 104, 16);
   webSupport = MakeLink(this, Panel1, "webSupport", SupportURL, "Write to support", 116, y);

@@ -1,5 +1,7 @@
 #include "app/Splash.h"
 
+#include <algorithm>
+
 #include "app/Main.h"
 
 TfrmSplash* frmSplash = nullptr;
@@ -60,6 +62,12 @@ TfrmSplash::TfrmSplash(TComponent* AOwner) : TForm(AOwner) {
     ReleaseOnce();
   };
   Show();
+  // Centred in the frame's client area, which is where an MDI child lives.
+  if (TCustomForm* frame = MDIFrame()) {
+    const TRect area = frame->ClientRect();
+    SetBounds(std::max(0, (area.Right - area.Left - Width()) / 2), std::max(0, (area.Bottom - area.Top - Height()) / 2),
+              Width(), Height());
+  }
 }
 
 TfrmSplash::~TfrmSplash() {

@@ -122,9 +122,20 @@ TDeviceDefinition ReadDefinitionFile(const std::string& FileName, TDefinitionRep
 }
 
 std::string DefinitionText(const TDeviceDefinition& Def, std::string_view Existing, bool Fresh) {
-  TIniText ini;
-  if (!Fresh) ini.Parse(Existing);
   const int last = std::clamp(Def.MaxRegister, 0, DeviceRegisters - 1);
+  if (Fresh) {
+    // A new file in the layout the INI writer gives, built in one pass.
+    std::string t;
+    t.reserve(static_cast<size_t>(last + 1) * 40 + 128);
+    t += std::string("[") + DeviceData + "]\r\nAddress=" + OneLine(Def.Address) + "\r\nMaxRegister=" + IntToStr(last) +
+         "\r\nName=" + OneLine(Def.Name) + "\r\n\r\n[" + RegisterData + "]\r\n";
+    for (int i = 0; i <= last; ++i) t += IntToStr(i) + "=" + OneLine(Def.Values[i]) + "\r\n";
+    t += std::string("\r\n[") + RegisterDescription + "]\r\n";
+    for (int i = 0; i <= last; ++i) t += IntToStr(i) + "=" + OneLine(Def.Descriptions[i]) + "\r\n";
+    return t;
+  }
+  TIniText ini;
+  ini.Parse(Existing);
   ini.Write(DeviceData, "Address", OneLine(Def.Address));
   ini.Write(DeviceData, "MaxRegister", IntToStr(last));
   ini.Write(DeviceData, "Name", OneLine(Def.Name));
@@ -142,13 +153,12 @@ void WriteDefinitionFile(const std::string& FileName, const TDeviceDefinition& D
 }
 
 std::string ExportText(const TDeviceDefinition& Def) {
-  TIniText ini;
   const int last = std::clamp(Def.MaxRegister, 0, DeviceRegisters - 1);
-  ini.Write(DeviceData, "Address", OneLine(Def.Address));
-  ini.Write(DeviceData, "MaxRegister", IntToStr(last));
+  std::string t = std::string("[") + DeviceData + "]\r\nAddress=" + OneLine(Def.Address) +
+                  "\r\nMaxRegister=" + IntToStr(last) + "\r\n\r\n[" + RegisterData + "]\r\n";
   for (int i = 0; i <= last; ++i)
-    ini.Write(RegisterData, IntToHex(i, 2), OneLine(Def.Values[i] + "  ;" + Def.Descriptions[i]));
-  return ini.Text();
+    t += IntToHex(i, 2) + "=" + OneLine(Def.Values[i] + "  ;" + Def.Descriptions[i]) + "\r\n";
+  return t;
 }
 
 void WriteExportFile(const std::string& FileName, const TDeviceDefinition& Def) {
