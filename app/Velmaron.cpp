@@ -10,6 +10,9 @@ int main(int argc, char** argv) {
   (void)argv;
   Application->Initialize();
   Application->CreateForm(frmMain);
+  // The quick-start window opens over the shown frame: a child shown before its
+  // frame would lose the activation, and with it its life, at once.
+  frmMain->Show();
   if (frmMain->ShowSplash) Application->CreateForm(frmSplash);
   Application->SetTitle("Velmaron");
   Application->SetHelpFile("Velmaron.hlp");

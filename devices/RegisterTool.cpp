@@ -68,13 +68,12 @@ std::optional<uint8_t> TRegisterToolForm::CellValue(int Register) {
   return ByteCellValue(text);
 }
 
-void TRegisterToolForm::Open(int Register, const std::string& Description, uint8_t Value) {
+void TRegisterToolForm::Open(int Register, uint8_t Value) {
   SetCaption("0x" + IntToHex(Register, 2));
   showing_ = true;
   ShowValue(Value);
   showing_ = false;
   Show();
-  (void)Description;
 }
 
 void TRegisterToolForm::MoveGridTo(int Register) {

@@ -22,7 +22,7 @@ class TRegisterToolForm : public TForm {
   // The register index read back from the caption.
   int Reg() const;
   // Called after construction: binds the window to the active register and shows it.
-  void Open(int Register, const std::string& Description, uint8_t Value);
+  void Open(int Register, uint8_t Value);
   // Shows the register's description in the window's name label.
   virtual void SetRegisterName(const std::string& Description) = 0;
 
@@ -62,5 +62,5 @@ void OpenRegisterTool(T*& Global) {
   if (!RegisterToolTarget(reg, value, description)) return;
   Global = new T(Application);
   Global->SetRegisterName(description);
-  Global->Open(reg, description, value);
+  Global->Open(reg, value);
 }

@@ -206,11 +206,12 @@ TEST_F(Longi2cBus, TabAndLeavingACellKeepTheOneByteCellForm) {
   w->stgMemory->OnGetEditMask(w->stgMemory, 1, 1, mask);
   EXPECT_EQ(mask, ">CC");
   EXPECT_TRUE(Longi2c::Modified);
-  char bad = 'x', good = 'b';
-  w->OnKeyPress(w, bad);
-  w->OnKeyPress(w, good);
-  EXPECT_EQ(bad, 0);
-  EXPECT_EQ(good, 'b');
+  // Typed keys pass the window's filter first: hex digits only.
+  w->edtAddress->SetFocus();
+  w->edtAddress->SetText("");
+  StdType(w->edtAddress, "4g0");
+  EXPECT_EQ(w->edtAddress->Text(), "40");
+  EXPECT_EQ(Longi2c::DeviceAddress, 0x40);
 }
 
 }  // namespace

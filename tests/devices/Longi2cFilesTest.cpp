@@ -284,6 +284,52 @@ TEST_F(Longi2cFiles, DefinitionDialogRules) {
   EXPECT_EQ(frmLongI2C, nullptr);
 }
 
+TEST_F(Longi2cFiles, DefinitionDialogSpinArrowsStopAtOneAndTwoHundredFiftySixAndFillAsksFirst) {
+  TfrmLongI2C* w = Open();
+  w->mnuDefine->Click();
+  TfrmDefine* d = frmDefine;
+  ASSERT_NE(d, nullptr);
+  d->spnRegisters->OnUpClick(d->spnRegisters);
+  EXPECT_EQ(d->stgDefinition->RowCount(), 257) << "no 257th register";
+  EXPECT_EQ(d->edtSpin->Text(), "256");
+  d->edtSpin->SetText("2");
+  d->spnRegisters->OnDownClick(d->spnRegisters);
+  EXPECT_EQ(d->edtSpin->Text(), "1");
+  EXPECT_EQ(d->stgDefinition->RowCount(), 2);
+  d->spnRegisters->OnDownClick(d->spnRegisters);
+  EXPECT_EQ(d->stgDefinition->RowCount(), 2) << "no fewer than one register";
+  d->spnRegisters->OnUpClick(d->spnRegisters);
+  EXPECT_EQ(d->edtSpin->Text(), "2");
+  EXPECT_EQ(d->stgDefinition->Cells(1, 2), "Undefined Register");
+  EXPECT_EQ(d->stgDefinition->Cells(2, 2), "FF");
+
+  Responder().ExpectMessage("Are you sure you want to set all the values to 3C?", mrYes);
+  d->edtFill->SetText("3C");
+  EXPECT_EQ(d->stgDefinition->Cells(2, 1), "3C");
+  EXPECT_EQ(d->stgDefinition->Cells(2, 2), "3C");
+  d->edtFill->SetText("5");
+  Responder().ExpectMessage("Are you sure you want to set all the values to 05?", mrNo);
+  d->edtFill->OnExit(d->edtFill);
+  EXPECT_EQ(d->edtFill->Text(), "05");
+  d->edtAddress->SetText("");
+  d->edtAddress->OnExit(d->edtAddress);
+  EXPECT_EQ(d->edtAddress->Text(), "AE");
+  StdClick(d->btnCancel);
+  Application->ProcessMessages();
+  EXPECT_EQ(frmDefine, nullptr);
+  EXPECT_EQ(Longi2c::MaxRegister, 255) << "Cancel changes nothing";
+  EXPECT_EQ(Longi2c::DeviceAddress, 0xA0);
+}
+
+TEST_F(Longi2cFiles, CloseAllClosesTheDeviceWindowAndClearsTheStatusLine) {
+  TfrmLongI2C* w = Open();
+  frmMain->pnlStatus->SetCaption("  Transmission successful");
+  w->mnuCloseAll->Click();
+  Application->ProcessMessages();
+  EXPECT_EQ(frmLongI2C, nullptr);
+  EXPECT_EQ(StatusText(), "");
+}
+
 TEST_F(Longi2cFiles, RegisterDialogRules) {
   TfrmLongI2C* w = Open();
   Select(w, 42);

@@ -65,6 +65,9 @@ TEST_F(Longi2cTools, AFailedOrRefusedAutomaticWriteSwitchesItOff) {
   s->spnRegister->SetValue(0x22);
   EXPECT_EQ(Traffic(), "");
   EXPECT_EQ(w->RegisterText(3), "22");
+  // The number cannot be typed, only stepped.
+  StdType(s->spnRegister, "9");
+  EXPECT_EQ(s->spnRegister->Value(), 0x22);
 
   // An address field that is not two hex digits sends nothing.
   w->edtAddress->SetText("4");
