@@ -1,0 +1,264 @@
+// The EEPROM operations of a 64 KB device on the simulated adapter with the
+// real clock, and the 64 KB Intel HEX file.
+//
+// Set-up, as in the program: the processor clock from the time base (one
+// second), the port search with its calibration, the bus clock set to 100 KHz.
+// Every register access costs what a parallel-port access costs (1 µs through
+// the driver, "Slow"; 0.4 µs direct, "Normal"), busy-waited by the adapter.
+// The device: a 64 KB EEPROM at A0 (page 128, write cycle 5 ms); the window's
+// page size 128 and Write Time 5 ms. New random data every iteration.
+//
+// BM_ReadAll64K/slow:S     one Read All of the whole device.
+// BM_WriteAll64K/slow:S    one Write All: 512 page writes, each followed by the
+//                          write time, then its Verify (a read of the device).
+//
+// Baselines, each the same work as the operation, no less and no more:
+//   bus_s      the time the bytes need on the wire at the set clock: 9 clock
+//              periods per byte (8 bits and the acknowledge) and one each for a
+//              start, repeated start and stop; for Write All also the write time
+//              after every page and the wait before Verify.
+//   engine_s   the operation's own sequence of bus routines (the same starts,
+//              bytes, acknowledge levels, stops and waits) called straight on the
+//              engine in a loop, with no operation code in between: what the
+//              engine alone takes, so ratio_engine is what the operation adds.
+// Counters: op_s the operation's time, ratio_bus = op_s / bus_s (goals: Read
+// All 1.05, Write All 1.10), ratio_engine = op_s / engine_s; for Write All the
+// write phase (to the "Verifying" text) and Verify separately: write_s,
+// write_ratio_bus, verify_s, verify_ratio_bus.
+//
+// BM_HexLoad64K, BM_HexSave64K: OpenHexFile and SaveHexFile of a 64 KB image of
+// random bytes (4096 records) on the temporary folder; the save writes a
+// temporary file, syncs it to the disk and renames it over the old one.
+// BM_HexParse64K, BM_HexText64K: the same without the file system.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "app/I2CBus.h"
+#include "app/InstHPTimerFunc.h"
+#include "app/PortIO.h"
+#include "eeprom/EEBusOps.h"
+#include "eeprom/EEFiles.h"
+#include "platform/port/SimAdapter.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+
+double ProcessorMhz() {
+  static const double mhz = [] {
+    TInstHPTimeBase timeBase(nullptr);
+    return timeBase.CPUSpeedMhz();
+  }();
+  return mhz;
+}
+
+constexpr uint32_t kSize = 65536;
+constexpr uint32_t kPage = 128;
+constexpr uint32_t kWriteTimeMs = 5;
+
+struct TRig {
+  TSimulatedAdapter sim;
+  TPortBackendScope scope{sim};
+  TPortIO port{nullptr};
+  std::unique_ptr<TI2CBus> bus;
+  TSimEeprom* ee = nullptr;
+
+  explicit TRig(bool slow) {
+    sim.SlowAccessNs = 1000;
+    sim.NormalAccessNs = 400;
+    sim.LogLines = false;
+    sim.LogCapacity = 1024;
+    ee = &sim.Add<TSimEeprom>(kSize, uint8_t{0xA0});
+    ee->WriteCycleMicroseconds = kWriteTimeMs * 1000;
+    port.OpenDriver("PortIODevice1");
+    bus = std::make_unique<TI2CBus>(port, ProcessorMhz());
+    bus->LPTAddresses = sim.PortBases;
+    bus->SelectPort(1);
+    if (!slow) bus->RestoreAccessMode(false);
+    bus->SetFrequency(100);
+  }
+  double PeriodS() const { return 1e-3 / bus->Clock; }
+  // Bus time of a sequential read of the device from address 0.
+  double ReadBusS() const { return PeriodS() * (1 + 3 * 9 + 1 + 9 + double(kSize) * 9 + 1); }
+  double WriteBusS() const {
+    const double pages = kSize / kPage;
+    return pages * (PeriodS() * (1 + (3 + kPage) * 9 + 1) + kWriteTimeMs * 1e-3);
+  }
+};
+
+// The engine alone: the same sequences as the operations.
+void EngineRead(TI2CBus& bus, TEEBytes& out) {
+  uint8_t ack = 0;
+  bus.I2CStart();
+  bus.I2CWrite(0xA0);
+  bus.I2CWrite(0);
+  bus.I2CWrite(0);
+  bus.I2CStart();
+  bus.I2CWrite(0xA1);
+  for (uint32_t a = 0; a + 1 < kSize; ++a) out[a] = bus.I2CRead(0, ack);
+  out[kSize - 1] = bus.I2CRead(1, ack);
+  bus.I2CStop();
+}
+
+void EngineWrite(TI2CBus& bus, const TEEBytes& image) {
+  for (uint32_t addr = 0; addr < kSize; addr += kPage) {
+    bus.I2CStart();
+    bus.I2CWrite(0xA0);
+    bus.I2CWrite(uint8_t(addr >> 8));
+    bus.I2CWrite(uint8_t(addr & 0xFF));
+    for (uint32_t i = 0; i < kPage; ++i) bus.I2CWrite(image[addr + i]);
+    bus.I2CStop();
+    bus.uSeconds(kWriteTimeMs * 1000);
+  }
+}
+
+TEEBytes RandomImage(std::mt19937& rng) {
+  TEEBytes b(kSize);
+  for (auto& v : b) v = uint8_t(rng());
+  return b;
+}
+
+TEESettings Device() { return TEESettings{ekLarge, kSize, 0xA0, kPage, kWriteTimeMs}; }
+
+void BM_ReadAll64K(benchmark::State& state) {
+  TRig rig(state.range(0) != 0);
+  TEEEngineBus bus(*rig.bus);
+  std::mt19937 rng(1);
+  double op = 0, engine = 0;
+  int n = 0, failed = 0;
+  for (auto _ : state) {
+    rig.ee->Memory = RandomImage(rng);
+    TEEBusOps ops(bus, Device());
+    TEEBytes image;
+    auto t0 = Clock::now();
+    failed += ops.ReadAll(image) != 0 || image != rig.ee->Memory;
+    auto t1 = Clock::now();
+    TEEBytes raw(kSize);
+    EngineRead(*rig.bus, raw);
+    auto t2 = Clock::now();
+    op += Seconds(t0, t1);
+    engine += Seconds(t1, t2);
+    ++n;
+  }
+  state.counters["kHz"] = rig.bus->Clock;
+  state.counters["op_s"] = op / n;
+  state.counters["bus_s"] = rig.ReadBusS();
+  state.counters["engine_s"] = engine / n;
+  state.counters["ratio_bus"] = op / n / rig.ReadBusS();
+  state.counters["ratio_engine"] = op / engine;
+  state.counters["failed"] = failed;
+}
+BENCHMARK(BM_ReadAll64K)->ArgName("slow")->Arg(1)->Arg(0)->Iterations(3)->Unit(benchmark::kSecond)->UseRealTime();
+
+void BM_WriteAll64K(benchmark::State& state) {
+  TRig rig(state.range(0) != 0);
+  TEEEngineBus bus(*rig.bus);
+  std::mt19937 rng(2);
+  double writeS = 0, verifyS = 0, engine = 0;
+  int n = 0, failed = 0;
+  for (auto _ : state) {
+    const TEEBytes image = RandomImage(rng);
+    TEEBusOps ops(bus, Device());
+    Clock::time_point verifying;
+    ops.OnProgress = [&](const std::string& text) {
+      if (text == EEVerifyingText) verifying = Clock::now();
+    };
+    auto t0 = Clock::now();
+    failed += ops.WriteAll(image) != EEWriteVerified;
+    auto t1 = Clock::now();
+    // The engine alone: the pages, the wait before Verify and the read.
+    const TEEBytes other = RandomImage(rng);
+    auto t2 = Clock::now();
+    EngineWrite(*rig.bus, other);
+    rig.bus->uSeconds(kWriteTimeMs * 1000);
+    TEEBytes raw(kSize);
+    EngineRead(*rig.bus, raw);
+    auto t3 = Clock::now();
+    failed += raw != other;
+    rig.bus->uSeconds(kWriteTimeMs * 1000);  // the last page's write cycle before the next iteration
+    writeS += Seconds(t0, verifying);
+    verifyS += Seconds(verifying, t1);
+    engine += Seconds(t2, t3);
+    ++n;
+  }
+  const double verifyBus = kWriteTimeMs * 1e-3 + rig.ReadBusS();
+  state.counters["kHz"] = rig.bus->Clock;
+  state.counters["op_s"] = (writeS + verifyS) / n;
+  state.counters["bus_s"] = rig.WriteBusS() + verifyBus;
+  state.counters["engine_s"] = engine / n;
+  state.counters["ratio_bus"] = (writeS + verifyS) / n / (rig.WriteBusS() + verifyBus);
+  state.counters["ratio_engine"] = (writeS + verifyS) / engine;
+  state.counters["write_s"] = writeS / n;
+  state.counters["write_ratio_bus"] = writeS / n / rig.WriteBusS();
+  state.counters["verify_s"] = verifyS / n;
+  state.counters["verify_ratio_bus"] = verifyS / n / verifyBus;
+  state.counters["failed"] = failed;
+}
+BENCHMARK(BM_WriteAll64K)->ArgName("slow")->Arg(1)->Arg(0)->Iterations(2)->Unit(benchmark::kSecond)->UseRealTime();
+
+// ---------------------------------------------------------------- HEX files
+
+std::string TempName(const char* name) { return GetTempDir() + "velmaron-eebench-" + name; }
+
+void BM_HexLoad64K(benchmark::State& state) {
+  std::mt19937 rng(3);
+  const std::string file = TempName("load.hex");
+  for (auto _ : state) {
+    state.PauseTiming();
+    const TEEBytes image = RandomImage(rng);
+    SaveHexFile(file, image);
+    state.ResumeTiming();
+    const TEELoadResult r = OpenHexFile(kSize, file);
+    if (!r.Ok || r.Data != image) state.SkipWithError("HEX file did not read back");
+  }
+  DeleteFile(file);
+}
+BENCHMARK(BM_HexLoad64K)->Unit(benchmark::kMillisecond);
+
+void BM_HexSave64K(benchmark::State& state) {
+  std::mt19937 rng(4);
+  const std::string file = TempName("save.hex");
+  for (auto _ : state) {
+    state.PauseTiming();
+    const TEEBytes image = RandomImage(rng);
+    state.ResumeTiming();
+    SaveHexFile(file, image);
+  }
+  DeleteFile(file);
+}
+BENCHMARK(BM_HexSave64K)->Unit(benchmark::kMillisecond);
+
+void BM_HexParse64K(benchmark::State& state) {
+  std::mt19937 rng(5);
+  for (auto _ : state) {
+    state.PauseTiming();
+    const std::string text = HexFileText(RandomImage(rng));
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(ParseHexFile(kSize, text));
+  }
+}
+BENCHMARK(BM_HexParse64K)->Unit(benchmark::kMillisecond);
+
+void BM_HexText64K(benchmark::State& state) {
+  std::mt19937 rng(6);
+  for (auto _ : state) {
+    state.PauseTiming();
+    const TEEBytes image = RandomImage(rng);
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(HexFileText(image));
+  }
+}
+BENCHMARK(BM_HexText64K)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

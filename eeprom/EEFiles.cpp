@@ -1,0 +1,305 @@
+#include "eeprom/EEFiles.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "app/ByteText.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+// Files beyond this are refused when opened: the largest device is 64 KB and
+// its HEX file about 190 KB.
+constexpr int64_t MaxFileBytes = 64 * 1024 * 1024;
+
+constexpr size_t LargeHeader = 26;
+constexpr size_t SmallHeader = 24;
+
+uint32_t Le16(const std::string& b, size_t at) {
+  return static_cast<uint8_t>(b[at]) | static_cast<uint32_t>(static_cast<uint8_t>(b[at + 1])) << 8;
+}
+
+void PutLe16(std::string& b, uint32_t v) {
+  b += static_cast<char>(v & 0xFF);
+  b += static_cast<char>((v >> 8) & 0xFF);
+}
+
+TEELoadResult Refused(const std::string& message, TEEErrorPlace place = epMessageBox) {
+  TEELoadResult r;
+  r.Error = message;
+  r.ErrorPlace = place;
+  return r;
+}
+
+void CheckDeviceSize(uint32_t deviceSize) {
+  TEEKind kind;
+  if (!EEKindOfSize(deviceSize, kind))
+    throw EInvalidOperation("No EEPROM window has " + std::to_string(deviceSize) + " bytes");
+}
+
+// Settings read from a memory image: a page size that is not a list value
+// (or above the device) becomes 8 and a write time of 0 becomes 1, each with a note.
+TEEFileSettings FileSettings(TEEKind kind, uint32_t deviceSize, uint8_t address, uint32_t page, uint32_t writeTime,
+                             std::vector<std::string>& notes, std::vector<std::string>& pageNote) {
+  TEEFileSettings s;
+  s.Address = address;
+  s.WriteTime = writeTime;
+  if (writeTime < 1) {
+    s.WriteTime = 1;
+    notes.push_back(std::string(EEWriteTimeMessage) + ": 1 is used");
+  }
+  s.PageSize = page;
+  if (!EEPageSizeValid(kind, deviceSize, page)) {
+    s.PageSize = EEDefaultPageSize;
+    pageNote.push_back(EEPageSizeMessage(kind, deviceSize));
+  }
+  return s;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- memory images
+
+TEELoadResult ParseMemImage(TEEKind kind, uint32_t deviceSize, const std::string& bytes) {
+  CheckDeviceSize(deviceSize);
+  TEELoadResult r;
+  std::vector<std::string> pageNote;
+  if (kind == ekLarge) {
+    if (bytes.size() < LargeHeader + deviceSize) return Refused(EEReadBeyondEndText);
+    // A 64 KB image stores its size as 0.
+    uint32_t stored = Le16(bytes, 22);
+    if (stored == 0) stored = 65536;
+    r.Settings = FileSettings(kind, deviceSize, static_cast<uint8_t>(bytes[18]), Le16(bytes, 24), Le16(bytes, 20),
+                              r.Notes, pageNote);
+    if (deviceSize < stored) r.Notes.push_back(EEDataTooLargeText);
+    r.Data.assign(bytes.begin() + LargeHeader, bytes.begin() + LargeHeader + deviceSize);
+  } else {
+    if (bytes.size() < SmallHeader) return Refused(EEReadBeyondEndText);
+    const uint32_t stored = Le16(bytes, 22);
+    if (bytes.size() < SmallHeader + stored) return Refused(EEReadBeyondEndText);
+    uint32_t page = static_cast<uint8_t>(bytes[19]);
+    if (page == 0) page = EEDefaultPageSize;
+    r.Settings = FileSettings(kind, deviceSize, static_cast<uint8_t>(bytes[18]), page, Le16(bytes, 20), r.Notes,
+                              pageNote);
+    if (stored > deviceSize) r.Notes.push_back(EEDataTooLargeText);
+    const uint32_t n = std::min(stored, deviceSize);
+    r.Data.assign(bytes.begin() + SmallHeader, bytes.begin() + SmallHeader + n);
+  }
+  r.Notes.insert(r.Notes.end(), pageNote.begin(), pageNote.end());
+  r.Ok = true;
+  return r;
+}
+
+std::string SmallImageSignature(uint32_t deviceSize) {
+  std::string code;
+  switch (deviceSize) {
+    case 16: code = "016"; break;
+    case 1024: code = "1KB"; break;
+    case 2048: code = "2KB"; break;
+    default: code = std::to_string(deviceSize);
+  }
+  return "VelmaronSmallEE" + code;
+}
+
+namespace {
+// The large image's header is not read back; it names the layout and the size
+// in three characters like the small one's: "4KB", "8KB", "16K", "32K", "64K".
+std::string LargeImageHeader(uint32_t deviceSize) {
+  const uint32_t k = deviceSize / 1024;
+  return "VelmaronLargeEE" + std::to_string(k) + (k < 10 ? "KB" : "K");
+}
+}  // namespace
+
+std::string MemImageBytes(TEEKind kind, const TEEFileSettings& settings, const TEEBytes& image) {
+  const uint32_t size = static_cast<uint32_t>(image.size());
+  if (!EEValidSize(kind, size))
+    throw EInvalidOperation("No " + std::string(kind == ekLarge ? "large" : "small") + " EEPROM window has " +
+                            std::to_string(size) + " bytes");
+  std::string b;
+  b.reserve(LargeHeader + size);
+  const uint32_t writeTime = std::min<uint32_t>(settings.WriteTime, 0xFFFF);
+  if (kind == ekLarge) {
+    b = LargeImageHeader(size);
+    PutLe16(b, settings.Address & 0xFE);
+    PutLe16(b, writeTime);
+    PutLe16(b, size & 0xFFFF);
+    PutLe16(b, settings.PageSize & 0xFFFF);
+  } else {
+    b = SmallImageSignature(size);
+    b += static_cast<char>(settings.Address);
+    b += static_cast<char>(settings.PageSize & 0xFF);
+    PutLe16(b, writeTime);
+    PutLe16(b, size);
+  }
+  b.append(reinterpret_cast<const char*>(image.data()), image.size());
+  return b;
+}
+
+// ---------------------------------------------------------------- Intel HEX
+
+TEELoadResult ParseHexFile(uint32_t deviceSize, const std::string& text) {
+  CheckDeviceSize(deviceSize);
+  TEEBytes image(deviceSize, 0xFF);
+  const auto invalid = [] { return Refused(EEInvalidHexText, epStatusLine); };
+  const auto badAddress = [] { return Refused(EEInvalidHexAddressText, epStatusLine); };
+  bool ended = false;
+  size_t pos = 0;
+  std::vector<uint8_t> rec;
+  while (pos < text.size() && !ended) {
+    size_t nl = text.find('\n', pos);
+    if (nl == std::string::npos) nl = text.size();
+    size_t end = nl;
+    if (end > pos && text[end - 1] == '\r') --end;
+    const std::string_view line(text.data() + pos, end - pos);
+    pos = nl + 1;
+
+    if (line.empty() || line[0] != ':') return invalid();
+    const std::string_view hex = line.substr(1);
+    // Count, two address bytes, type and checksum at the least.
+    if (hex.size() < 10 || hex.size() % 2 != 0) return invalid();
+    rec.clear();
+    unsigned sum = 0;
+    for (size_t i = 0; i < hex.size(); i += 2) {
+      const int hi = HexValue(hex[i]), lo = HexValue(hex[i + 1]);
+      if (hi < 0 || lo < 0) return invalid();
+      rec.push_back(static_cast<uint8_t>(hi * 16 + lo));
+      sum += rec.back();
+    }
+    const uint32_t n = rec[0];
+    if (rec.size() != 5 + n || (sum & 0xFF) != 0) return invalid();
+    const uint32_t address = static_cast<uint32_t>(rec[1]) << 8 | rec[2];
+    switch (rec[3]) {
+      case 0x00:
+        if (n > 0 && address + n > deviceSize) return badAddress();
+        std::copy(rec.begin() + 4, rec.begin() + 4 + n, image.begin() + address);
+        break;
+      case 0x01:
+        if (n != 0) return invalid();
+        ended = true;
+        break;
+      case 0x02:  // extended segment address
+      case 0x04:  // extended linear address
+        if (n != 2) return invalid();
+        if (rec[4] != 0 || rec[5] != 0) return badAddress();
+        break;
+      case 0x03:  // start addresses: nothing to load
+      case 0x05:
+        break;
+      default:
+        return invalid();
+    }
+  }
+  // A file without its end record was cut short.
+  if (!ended) return invalid();
+  TEELoadResult r;
+  r.Ok = true;
+  r.Data = std::move(image);
+  return r;
+}
+
+std::string HexFileText(const TEEBytes& image) {
+  std::string out;
+  out.reserve(image.size() / 16 * 45 + 16);
+  const size_t rows = image.size() / 16;
+  for (size_t row = 0; row < rows; ++row) {
+    const uint8_t* b = image.data() + row * 16;
+    if (std::all_of(b, b + 16, [](uint8_t v) { return v == 0xFF; })) continue;
+    const uint32_t address = static_cast<uint32_t>(row * 16);
+    unsigned sum = 0x10 + ((address >> 8) & 0xFF) + (address & 0xFF);
+    out += ":10";
+    out += ByteCellText(static_cast<uint8_t>(address >> 8));
+    out += ByteCellText(static_cast<uint8_t>(address & 0xFF));
+    out += "00";
+    for (int i = 0; i < 16; ++i) {
+      out += ByteCellText(b[i]);
+      sum += b[i];
+    }
+    out += ByteCellText(static_cast<uint8_t>(-sum & 0xFF));
+    out += "\r\n";
+  }
+  out += ":00000001FF\r\n";
+  return out;
+}
+
+// ---------------------------------------------------------------- raw binary
+
+TEELoadResult ParseBinFile(uint32_t deviceSize, const std::string& bytes) {
+  CheckDeviceSize(deviceSize);
+  // An empty file holds no image: refused like a memory image that is too short.
+  if (bytes.empty()) return Refused(EEReadBeyondEndText);
+  TEELoadResult r;
+  const size_t n = std::min<size_t>(bytes.size(), deviceSize);
+  if (bytes.size() > deviceSize) r.Notes.push_back(EEDataTooLargeText);
+  r.Data.assign(bytes.begin(), bytes.begin() + n);
+  r.Ok = true;
+  return r;
+}
+
+// ---------------------------------------------------------------- files
+
+namespace {
+
+bool Load(const std::string& fileName, std::string& bytes, std::string& error) {
+  try {
+    bytes = LoadRegularFileBytes(fileName, MaxFileBytes);
+    return true;
+  } catch (const Exception& e) {
+    error = e.Message();
+    return false;
+  }
+}
+
+// The save is refused before anything is written when the target is a
+// directory or a read-only file: the rename would replace either.
+void CheckTarget(const std::string& fileName) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::file_status st = fs::status(fileName, ec);
+  if (ec || !fs::exists(st)) return;
+  if (fs::is_directory(st)) throw EFCreateError("Cannot create file \"" + fileName + "\". Is a directory");
+  const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  if ((st.permissions() & writable) == fs::perms::none)
+    throw EFCreateError("Cannot create file \"" + fileName + "\". The file is read-only");
+}
+
+void Save(const std::string& fileName, const std::string& data) {
+  CheckTarget(fileName);
+  SaveFileAtomically(fileName, data);
+}
+
+}  // namespace
+
+TEELoadResult OpenMemFile(TEEKind kind, uint32_t deviceSize, const std::string& fileName) {
+  std::string bytes, error;
+  if (!Load(fileName, bytes, error)) return Refused(kind == ekSmall ? std::string(EEFailedToOpenText) : error);
+  return ParseMemImage(kind, deviceSize, bytes);
+}
+
+TEELoadResult OpenHexFile(uint32_t deviceSize, const std::string& fileName) {
+  std::string bytes, error;
+  if (!Load(fileName, bytes, error)) return Refused(error);
+  return ParseHexFile(deviceSize, bytes);
+}
+
+TEELoadResult OpenBinFile(uint32_t deviceSize, const std::string& fileName) {
+  std::string bytes, error;
+  if (!Load(fileName, bytes, error)) return Refused(error);
+  return ParseBinFile(deviceSize, bytes);
+}
+
+void SaveMemFile(TEEKind kind, const std::string& fileName, const TEEFileSettings& settings, const TEEBytes& image) {
+  Save(fileName, MemImageBytes(kind, settings, image));
+}
+
+void SaveHexFile(const std::string& fileName, const TEEBytes& image) { Save(fileName, HexFileText(image)); }
+
+void SaveBinFile(const std::string& fileName, const TEEBytes& image) {
+  Save(fileName, std::string(reinterpret_cast<const char*>(image.data()), image.size()));
+}

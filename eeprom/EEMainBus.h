@@ -1,0 +1,8 @@
+#pragma once
+// The bus of the EEPROM windows in the program: the main window's bus
+// routines, which refuse the bus while the status line's warning flash runs.
+
+#include "app/Main.h"
+#include "eeprom/EEBusOps.h"
+
+using TEEMainBus = TEEBusOf<TfrmMain>;

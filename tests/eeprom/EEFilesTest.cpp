@@ -1,0 +1,404 @@
+// Memory-image, Intel HEX and raw binary files: layouts, round trips of every
+// size, and hostile files, each refused with its message and no data.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "eeprom/EEFiles.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const uint32_t kSmallSizes[] = {16, 128, 256, 512, 1024, 2048};
+const uint32_t kLargeSizes[] = {4096, 8192, 16384, 32768, 65536};
+
+TEEBytes RandomImage(uint32_t size, uint32_t seed) {
+  std::mt19937 rng(seed);
+  TEEBytes b(size);
+  for (auto& v : b) v = static_cast<uint8_t>(rng());
+  // Rows of FF are left out of HEX files: have some.
+  for (uint32_t a = 0; a < std::min<uint32_t>(size, 48); ++a) b[a] = 0xFF;
+  return b;
+}
+
+std::string Bytes(std::initializer_list<int> list) {
+  std::string s;
+  for (int v : list) s += static_cast<char>(v);
+  return s;
+}
+
+class TempDir {
+ public:
+  TempDir() {
+    std::random_device rd;
+    path_ = fs::temp_directory_path() / ("velmaron-eefiles-" + std::to_string(rd()) + std::to_string(rd()));
+    fs::create_directories(path_);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    for (auto& e : fs::recursive_directory_iterator(path_, ec))
+      fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+  }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+  void Write(const std::string& name, const std::string& data) const {
+    std::ofstream(path_ / name, std::ios::binary) << data;
+  }
+  std::string Read(const std::string& name) const { return LoadFileBytes(File(name)); }
+
+ private:
+  fs::path path_;
+};
+
+void ExpectRefused(const TEELoadResult& r, const std::string& message, TEEErrorPlace place, const std::string& what) {
+  EXPECT_FALSE(r.Ok) << what;
+  EXPECT_EQ(r.Error, message) << what;
+  EXPECT_EQ(r.ErrorPlace, place) << what;
+  EXPECT_TRUE(r.Data.empty()) << what;
+  EXPECT_FALSE(r.Settings) << what;
+}
+
+// ---------------------------------------------------------------- layouts
+
+TEST(EEMemImage, LargeLayoutStoresTheSettingsAfterAHeaderTheReaderSkips) {
+  TEEFileSettings s{0xA9, 64, 10};
+  const std::string b4 = MemImageBytes(ekLarge, s, TEEBytes(4096, 0x5A));
+  ASSERT_EQ(b4.size(), 4122u);
+  EXPECT_EQ(b4.substr(18, 8), Bytes({0xA8, 0x00, 0x0A, 0x00, 0x00, 0x10, 0x40, 0x00}));
+  EXPECT_EQ(b4.substr(0, 18), "VelmaronLargeEE4KB");
+  EXPECT_EQ(static_cast<uint8_t>(b4[26]), 0x5A);
+  const std::string b64 = MemImageBytes(ekLarge, s, TEEBytes(65536, 0));
+  ASSERT_EQ(b64.size(), 65562u);
+  EXPECT_EQ(b64.substr(22, 2), Bytes({0x00, 0x00}));
+  EXPECT_EQ(b64.substr(0, 18), "VelmaronLargeEE64K");
+}
+
+TEST(EEMemImage, SmallLayoutCarriesItsSignatureAndTheAddressAsShown) {
+  const std::string b = MemImageBytes(ekSmall, TEEFileSettings{0xA2, 8, 50}, TEEBytes(128, 0x11));
+  ASSERT_EQ(b.size(), 152u);
+  EXPECT_EQ(b.substr(0, 24), "VelmaronSmallEE128" + Bytes({0xA2, 0x08, 0x32, 0x00, 0x80, 0x00}));
+  EXPECT_EQ(SmallImageSignature(16), "VelmaronSmallEE016");
+  EXPECT_EQ(SmallImageSignature(1024), "VelmaronSmallEE1KB");
+  EXPECT_EQ(SmallImageSignature(2048), "VelmaronSmallEE2KB");
+  // Only the window kind's sizes have a layout.
+  EXPECT_THROW(MemImageBytes(ekSmall, {}, TEEBytes(4096)), EInvalidOperation);
+  EXPECT_THROW(MemImageBytes(ekLarge, {}, TEEBytes(2048)), EInvalidOperation);
+}
+
+TEST(EEHexFile, WriterLeavesOutRowsOfFFAndChecksumsEachRecord) {
+  EXPECT_EQ(HexFileText(TEEBytes(4096, 0xFF)), ":00000001FF\r\n");
+  TEEBytes image(4096, 0xFF);
+  for (int i = 0; i < 16; ++i) image[0x100 + i] = static_cast<uint8_t>(i);
+  image[0xFF0] = 0x4;
+  EXPECT_EQ(HexFileText(image),
+            ":10010000000102030405060708090A0B0C0D0E0F77\r\n"
+            ":100FF00004FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFC\r\n"
+            ":00000001FF\r\n");
+}
+
+// ---------------------------------------------------------------- round trips
+
+TEST(EEFiles, EverySizeAndFormatRoundTripsThroughAFile) {
+  TempDir dir;
+  uint32_t seed = 1;
+  for (TEEKind kind : {ekSmall, ekLarge})
+    for (uint32_t size : kind == ekSmall ? std::vector<uint32_t>(std::begin(kSmallSizes), std::end(kSmallSizes))
+                                         : std::vector<uint32_t>(std::begin(kLargeSizes), std::end(kLargeSizes))) {
+      const std::string what = std::to_string(size);
+      const TEEBytes image = RandomImage(size, seed++);
+      const TEEFileSettings s{uint8_t(kind == ekSmall ? 0xA3 : 0xAC), size >= 32 ? 32u : 16u, 65535};
+
+      SaveMemFile(kind, dir.File("a.mem"), s, image);
+      TEELoadResult m = OpenMemFile(kind, size, dir.File("a.mem"));
+      ASSERT_TRUE(m.Ok) << what << m.Error;
+      EXPECT_EQ(m.Data, image) << what;
+      ASSERT_TRUE(m.Settings) << what;
+      EXPECT_EQ(m.Settings->Address, kind == ekSmall ? 0xA3 : 0xAC) << what;
+      EXPECT_EQ(m.Settings->PageSize, s.PageSize) << what;
+      EXPECT_EQ(m.Settings->WriteTime, 65535u) << what;
+      EXPECT_TRUE(m.Notes.empty()) << what;
+
+      SaveHexFile(dir.File("a.hex"), image);
+      TEELoadResult h = OpenHexFile(size, dir.File("a.hex"));
+      ASSERT_TRUE(h.Ok) << what << h.Error;
+      EXPECT_EQ(h.Data, image) << what;
+      EXPECT_FALSE(h.Settings) << what;
+
+      SaveBinFile(dir.File("a.bin"), image);
+      EXPECT_EQ(fs::file_size(dir.File("a.bin")), size) << what;
+      TEELoadResult b = OpenBinFile(size, dir.File("a.bin"));
+      ASSERT_TRUE(b.Ok) << what << b.Error;
+      EXPECT_EQ(b.Data, image) << what;
+      EXPECT_TRUE(b.Notes.empty()) << what;
+    }
+}
+
+TEST(EEFiles, SavingReplacesALongerFileWhole) {
+  TempDir dir;
+  dir.Write("x.mem", std::string(8218, 'x'));
+  SaveMemFile(ekSmall, dir.File("x.mem"), {}, TEEBytes(2048, 1));
+  EXPECT_EQ(fs::file_size(dir.File("x.mem")), 2072u);
+}
+
+// ---------------------------------------------------------------- memory images
+
+TEST(EEMemImage, LargeReaderTakesTheFirstDeviceSizeBytesOfALargerImage) {
+  TEEBytes eight = RandomImage(8192, 7);
+  const std::string file = MemImageBytes(ekLarge, TEEFileSettings{0xA2, 32, 20}, eight);
+  TEELoadResult r = ParseMemImage(ekLarge, 4096, file);
+  ASSERT_TRUE(r.Ok);
+  EXPECT_EQ(r.Notes, std::vector<std::string>{"Data file too large"});
+  EXPECT_EQ(r.Data, TEEBytes(eight.begin(), eight.begin() + 4096));
+  EXPECT_EQ(r.Settings->PageSize, 32u);
+  EXPECT_EQ(r.Settings->WriteTime, 20u);
+
+  // A 64 KB image stores its size as 0: still too large for 4 KB.
+  r = ParseMemImage(ekLarge, 4096, MemImageBytes(ekLarge, {}, TEEBytes(65536, 3)));
+  ASSERT_TRUE(r.Ok);
+  EXPECT_EQ(r.Notes, std::vector<std::string>{"Data file too large"});
+  EXPECT_EQ(r.Data.size(), 4096u);
+  // In a 64 KB window it is exactly right.
+  r = ParseMemImage(ekLarge, 65536, MemImageBytes(ekLarge, {}, TEEBytes(65536, 3)));
+  EXPECT_TRUE(r.Ok && r.Notes.empty());
+}
+
+TEST(EEMemImage, ShortImagesAreReadBeyondTheirEnd) {
+  const std::string four = MemImageBytes(ekLarge, {}, TEEBytes(4096, 1));
+  ExpectRefused(ParseMemImage(ekLarge, 8192, four), "Read beyond end of file", epMessageBox, "4K in 8K");
+  ExpectRefused(ParseMemImage(ekLarge, 4096, four.substr(0, four.size() - 1)), "Read beyond end of file",
+                epMessageBox, "one byte short");
+  ExpectRefused(ParseMemImage(ekLarge, 4096, ""), "Read beyond end of file", epMessageBox, "empty large");
+
+  const std::string small = MemImageBytes(ekSmall, {}, TEEBytes(256, 1));
+  ExpectRefused(ParseMemImage(ekSmall, 256, ""), "Read beyond end of file", epMessageBox, "empty small");
+  ExpectRefused(ParseMemImage(ekSmall, 256, small.substr(0, 23)), "Read beyond end of file", epMessageBox,
+                "header cut");
+  ExpectRefused(ParseMemImage(ekSmall, 256, small.substr(0, 24 + 255)), "Read beyond end of file", epMessageBox,
+                "data cut");
+}
+
+TEST(EEMemImage, SmallReaderLoadsWhatTheSizeFieldGivesUpToTheDevice) {
+  // Larger than the device: the device's worth and the message.
+  const TEEBytes two = RandomImage(2048, 3);
+  TEELoadResult r = ParseMemImage(ekSmall, 256, MemImageBytes(ekSmall, {}, two));
+  ASSERT_TRUE(r.Ok);
+  EXPECT_EQ(r.Notes, std::vector<std::string>{"Data file too large"});
+  EXPECT_EQ(r.Data, TEEBytes(two.begin(), two.begin() + 256));
+  // Smaller: its own bytes; the cells past them keep theirs.
+  r = ParseMemImage(ekSmall, 2048, MemImageBytes(ekSmall, {}, TEEBytes(128, 9)));
+  ASSERT_TRUE(r.Ok);
+  EXPECT_TRUE(r.Notes.empty());
+  EXPECT_EQ(r.Data, TEEBytes(128, 9));
+}
+
+TEST(EEMemImage, SettingsFromAFileAreCheckedLikeTheRows) {
+  std::string b = MemImageBytes(ekSmall, TEEFileSettings{0xA5, 8, 50}, TEEBytes(256, 0));
+  b[19] = 0;  // page size 0 means 8
+  TEELoadResult r = ParseMemImage(ekSmall, 256, b);
+  ASSERT_TRUE(r.Ok);
+  EXPECT_EQ(r.Settings->PageSize, 8u);
+  EXPECT_EQ(r.Settings->Address, 0xA5);  // as shown in the row, bit 0 kept
+  EXPECT_TRUE(r.Notes.empty());
+
+  b[19] = 64;  // not in the small list
+  b[20] = 0;   // write time 0
+  b[21] = 0;
+  r = ParseMemImage(ekSmall, 256, b);
+  ASSERT_TRUE(r.Ok);
+  EXPECT_EQ(r.Settings->PageSize, 8u);
+  EXPECT_EQ(r.Settings->WriteTime, 1u);
+  EXPECT_EQ(r.Notes, (std::vector<std::string>{std::string(EEWriteTimeMessage) + ": 1 is used",
+                                               EEPageSizeMessage(ekSmall, 256)}));
+
+  // A page size above a 16-byte device.
+  r = ParseMemImage(ekSmall, 16, MemImageBytes(ekSmall, TEEFileSettings{0xA0, 32, 5}, TEEBytes(16, 0)));
+  ASSERT_TRUE(r.Ok);
+  EXPECT_EQ(r.Settings->PageSize, 8u);
+  EXPECT_EQ(r.Notes, std::vector<std::string>{EEPageSizeMessage(ekSmall, 16)});
+
+  // Large: page size 3 is refused, 128 is taken.
+  std::string l = MemImageBytes(ekLarge, TEEFileSettings{0xA0, 3, 5}, TEEBytes(4096, 0));
+  r = ParseMemImage(ekLarge, 4096, l);
+  EXPECT_EQ(r.Settings->PageSize, 8u);
+  l[24] = static_cast<char>(128);
+  r = ParseMemImage(ekLarge, 4096, l);
+  EXPECT_EQ(r.Settings->PageSize, 128u);
+  EXPECT_TRUE(r.Notes.empty());
+}
+
+// ---------------------------------------------------------------- Intel HEX
+
+std::string Record(uint32_t count, uint32_t address, uint32_t type, const std::vector<uint8_t>& data) {
+  std::string s = ":" + IntToHex(count, 2) + IntToHex(address, 4) + IntToHex(type, 2);
+  unsigned sum = count + (address >> 8) + (address & 0xFF) + type;
+  for (uint8_t v : data) {
+    s += IntToHex(v, 2);
+    sum += v;
+  }
+  return s + IntToHex(-sum & 0xFF, 2);
+}
+
+TEST(EEHexFile, ReadsLfAndCrLfAndFillsWhatNoRecordGivesWithFF) {
+  const std::string data = Record(4, 0x0010, 0, {1, 2, 3, 4});
+  for (const char* eol : {"\n", "\r\n"}) {
+    const std::string text = data + eol + ":00000001FF" + eol;
+    TEELoadResult r = ParseHexFile(256, text);
+    ASSERT_TRUE(r.Ok) << r.Error;
+    ASSERT_EQ(r.Data.size(), 256u);
+    EXPECT_EQ(r.Data[0x0F], 0xFF);
+    EXPECT_EQ(r.Data[0x10], 1);
+    EXPECT_EQ(r.Data[0x13], 4);
+    EXPECT_EQ(r.Data[0x14], 0xFF);
+  }
+  // No line end after the end record, lower-case digits.
+  TEELoadResult r = ParseHexFile(16, ":01000A00ab4A\n:00000001ff");
+  ASSERT_TRUE(r.Ok) << r.Error;
+  EXPECT_EQ(r.Data[10], 0xAB);
+  // Whatever follows the end record is not read.
+  r = ParseHexFile(16, ":00000001FF\r\n\r\ngarbage");
+  EXPECT_TRUE(r.Ok);
+}
+
+TEST(EEHexFile, RecordTypesAreHonoured) {
+  const std::string end = ":00000001FF\r\n";
+  // Extended addresses of 0 are accepted and store nothing.
+  for (uint32_t type : {2u, 4u}) {
+    TEELoadResult r = ParseHexFile(256, Record(2, 0, type, {0, 0}) + "\r\n" + end);
+    ASSERT_TRUE(r.Ok) << type;
+    EXPECT_EQ(r.Data, TEEBytes(256, 0xFF)) << type;
+    ExpectRefused(ParseHexFile(65536, Record(2, 0, type, {0, 1}) + "\r\n" + end), "  Invalid Hex File Address",
+                  epStatusLine, "upper address 1");
+    ExpectRefused(ParseHexFile(256, Record(1, 0, type, {0}) + "\r\n" + end), "  Invalid Hex File", epStatusLine,
+                  "short extended address");
+  }
+  // Start addresses are ignored.
+  TEELoadResult r = ParseHexFile(256, Record(4, 0, 3, {0, 0, 0, 9}) + "\r\n" + Record(4, 0, 5, {0, 0, 0, 9}) +
+                                          "\r\n" + end);
+  ASSERT_TRUE(r.Ok);
+  EXPECT_EQ(r.Data, TEEBytes(256, 0xFF));
+  // Unknown types and an end record with data are refused.
+  for (const std::string& bad : {Record(1, 0, 6, {0}), Record(1, 0, 1, {0}), Record(1, 0, 0xFF, {0})})
+    ExpectRefused(ParseHexFile(256, bad + "\r\n" + end), "  Invalid Hex File", epStatusLine, bad);
+}
+
+TEST(EEHexFile, RecordsRunningPastTheDeviceAreRefusedWhole) {
+  const std::string end = ":00000001FF\r\n";
+  const std::string first = Record(2, 0, 0, {0x11, 0x22}) + "\r\n";
+  // Last byte exactly at the device's end: accepted.
+  TEELoadResult r = ParseHexFile(4096, first + Record(16, 0x0FF0, 0, std::vector<uint8_t>(16, 7)) + "\r\n" + end);
+  ASSERT_TRUE(r.Ok);
+  EXPECT_EQ(r.Data[0xFFF], 7);
+  // One byte past it: the whole file is refused.
+  ExpectRefused(ParseHexFile(4096, first + Record(16, 0x0FF1, 0, std::vector<uint8_t>(16, 7)) + "\r\n" + end),
+                "  Invalid Hex File Address", epStatusLine, "past the end");
+  ExpectRefused(ParseHexFile(256, first + Record(1, 0x0100, 0, {1}) + "\r\n" + end), "  Invalid Hex File Address",
+                epStatusLine, "start past the end");
+  ExpectRefused(ParseHexFile(65536, Record(16, 0xFFF8, 0, std::vector<uint8_t>(16, 7)) + "\r\n" + end),
+                "  Invalid Hex File Address", epStatusLine, "past 64 KB");
+}
+
+TEST(EEHexFile, HostileFilesAreRefused) {
+  const std::string good = Record(4, 0x0010, 0, {1, 2, 3, 4});
+  const std::string end = ":00000001FF";
+  struct Case { std::string name, text; } cases[] = {
+      {"empty", ""},
+      {"only a line end", "\r\n"},
+      {"no end record (truncated)", good + "\r\n"},
+      {"cut inside a record", good.substr(0, 20)},
+      {"empty line before the end", good + "\r\n\r\n" + end + "\r\n"},
+      {"no colon", good.substr(1) + "\r\n" + end},
+      {"bad checksum", good.substr(0, good.size() - 1) + "0\r\n" + end},
+      {"non-hex data", ":04001000G1020304E5\r\n" + end},
+      {"count above the data", ":0500100001020304E2\r\n" + end},
+      {"count below the data", ":0300100001020304E2\r\n" + end},
+      {"odd length", good + "0\r\n" + end},
+      {"blank inside", ":04 0010000102030400\r\n" + end},
+      {"trailing blank", good + " \r\n" + end},
+      {"binary bytes", std::string("\x00\xFF\x10", 3)},
+      {"lone CR line ends", good + "\r" + end + "\r"},
+  };
+  for (const Case& c : cases) ExpectRefused(ParseHexFile(256, c.text), "  Invalid Hex File", epStatusLine, c.name);
+}
+
+// ---------------------------------------------------------------- raw binary
+
+TEST(EEBinFile, ShortFilesChangeTheirBytesOnlyLongOnesAreCut) {
+  TEELoadResult r = ParseBinFile(256, std::string(20, '\x42'));
+  ASSERT_TRUE(r.Ok);
+  EXPECT_EQ(r.Data, TEEBytes(20, 0x42));
+  EXPECT_TRUE(r.Notes.empty());
+  r = ParseBinFile(256, std::string(300, '\x01'));
+  ASSERT_TRUE(r.Ok);
+  EXPECT_EQ(r.Data.size(), 256u);
+  EXPECT_EQ(r.Notes, std::vector<std::string>{"Data file too large"});
+  ExpectRefused(ParseBinFile(256, ""), "Read beyond end of file", epMessageBox, "empty");
+}
+
+// ---------------------------------------------------------------- the file system
+
+TEST(EEFiles, FilesThatCannotBeReadGiveTheOpenErrorAndNoData) {
+  TempDir dir;
+  fs::create_directory(dir.File("folder"));
+  for (const std::string& name : {dir.File("missing.hex"), dir.File("folder")}) {
+    const TEELoadResult h = OpenHexFile(256, name);
+    EXPECT_FALSE(h.Ok) << name;
+    EXPECT_EQ(h.Error.rfind("Cannot open file \"" + name + "\".", 0), 0u) << h.Error;
+    EXPECT_EQ(h.ErrorPlace, epMessageBox);
+    EXPECT_TRUE(h.Data.empty());
+    const TEELoadResult b = OpenBinFile(256, name);
+    EXPECT_FALSE(b.Ok);
+    EXPECT_EQ(b.Error.rfind("Cannot open file", 0), 0u) << b.Error;
+    const TEELoadResult l = OpenMemFile(ekLarge, 4096, name);
+    EXPECT_FALSE(l.Ok);
+    EXPECT_EQ(l.Error.rfind("Cannot open file", 0), 0u) << l.Error;
+    ExpectRefused(OpenMemFile(ekSmall, 256, name), "Failed to open or create file", epMessageBox, name);
+  }
+}
+
+TEST(EEFiles, ReadOnlyFilesAreReadAndNeverOverwritten) {
+  TempDir dir;
+  const TEEBytes image = RandomImage(256, 5);
+  SaveMemFile(ekSmall, dir.File("ro.mem"), {}, image);
+  SaveHexFile(dir.File("ro.hex"), image);
+  fs::permissions(dir.File("ro.mem"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::permissions(dir.File("ro.hex"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const std::string before = dir.Read("ro.mem");
+
+  TEELoadResult r = OpenMemFile(ekSmall, 256, dir.File("ro.mem"));
+  ASSERT_TRUE(r.Ok) << r.Error;
+  EXPECT_EQ(r.Data, image);
+  EXPECT_TRUE(OpenHexFile(256, dir.File("ro.hex")).Ok);
+
+  EXPECT_THROW(SaveMemFile(ekSmall, dir.File("ro.mem"), {}, TEEBytes(256, 0)), EFCreateError);
+  EXPECT_THROW(SaveHexFile(dir.File("ro.hex"), TEEBytes(256, 0)), EFCreateError);
+  EXPECT_THROW(SaveBinFile(dir.File("ro.mem"), TEEBytes(256, 0)), EFCreateError);
+  EXPECT_EQ(dir.Read("ro.mem"), before);
+}
+
+TEST(EEFiles, FailedSavesKeepTheOldFile) {
+  TempDir dir;
+  fs::create_directory(dir.File("folder"));
+  EXPECT_THROW(SaveBinFile(dir.File("folder"), TEEBytes(256, 0)), EFCreateError);
+  EXPECT_TRUE(fs::is_directory(dir.File("folder")));
+  EXPECT_THROW(SaveHexFile(dir.File("no/such/dir/x.hex"), TEEBytes(256, 0)), EStreamError);
+
+  // A folder that refuses new files: the old file stays as it was.
+  fs::create_directory(dir.File("locked"));
+  dir.Write("locked/old.bin", "old contents");
+  fs::permissions(dir.File("locked"), fs::perms::owner_read | fs::perms::owner_exec);
+  const bool enforced = !std::ofstream(dir.File("locked/probe"));  // a privileged user writes anyway
+  if (enforced) {
+    EXPECT_THROW(SaveBinFile(dir.File("locked/old.bin"), TEEBytes(256, 0)), EStreamError);
+    EXPECT_EQ(dir.Read("locked/old.bin"), "old contents");
+  }
+}
+
+}  // namespace
