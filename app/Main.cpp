@@ -2,6 +2,7 @@
 
 #include "app/InstHPTimerFunc.h"
 #include "app/PortIO.h"
+#include "devices/Univers.h"
 #include "devices/Universal_III.h"
 #include "platform/gui/Windows.h"
 #include "platform/rtl/Clock.h"
@@ -166,7 +167,8 @@ void TfrmMain::BuildMenu() {
   mnuUniversalModes = Item(this, "mnuUniversalModes", "Universal Modes");
   mnuExpert = Item(this, "mnuExpert", "Expert");
   mnuExpert->OnClick = [this](TObject* s) { mnuExpertClick(s); };
-  mnuUniversal = Later(this, "mnuUniversal", "Universal Transmitter/Receiver");
+  mnuUniversal = Item(this, "mnuUniversal", "Universal Transmitter/Receiver");
+  mnuUniversal->OnClick = [](TObject*) { ShowUniversalWindow(); };
   mnuCustom = Item(this, "mnuCustom", "User Definable Device");
   mnuCustom->OnClick = [this](TObject* s) { mnuCustomClick(s); };
   mnuUniversalModes->Add({mnuExpert, mnuUniversal, mnuCustom});

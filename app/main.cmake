@@ -26,3 +26,7 @@ if(TARGET gui AND TARGET markup)
   add_custom_command(TARGET velmaron POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:upd> $<TARGET_FILE_DIR:velmaron>/upd)
 endif()
+# The device windows the Device menu opens.
+if(TARGET app_main AND TARGET devices_univers)
+  target_link_libraries(app_main PUBLIC devices_univers)
+endif()

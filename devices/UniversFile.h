@@ -1,0 +1,53 @@
+#pragma once
+// The universal window's data file: one fixed record holding the five messages
+// with their addresses and directions, the sequence text and the delay.
+// Written as the current 300-byte record (signature "Univers02"); read as it
+// and as the older 240-byte record (signature "Universal"). Texts are
+// length-prefixed short strings in fields of fixed size, integers little-endian.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "devices/UniversText.h"
+
+namespace Univers {
+
+constexpr size_t RecordSize = 300;
+constexpr size_t OldRecordSize = 240;
+constexpr size_t SignatureSize = 9;
+// The largest file read whole; a bigger one is refused rather than loaded into memory.
+constexpr int64_t MaxDataFileBytes = 64 << 20;
+
+struct TUniversalData {
+  std::array<std::string, MessageCount> Address;    // two hex digits
+  std::array<std::string, MessageCount> Direction;  // "W " or "R "
+  std::array<std::string, MessageCount> Message;    // the message notation
+  std::string Sequence;                             // digits 1 to 5
+  int32_t Delay = 0;                                // the delay spin value, ms
+  bool operator==(const TUniversalData&) const = default;
+};
+
+// The 300-byte record. Texts longer than their field are cut; the bytes after
+// a text within its field are zeros.
+std::string EncodeRecord(const TUniversalData& Data);
+
+enum TDecodeResult {
+  drOk,
+  drTooShort,      // fewer bytes than the signature or the record it names
+  drBadSignature,  // neither record's signature
+  drInvalid,       // the record's texts break their rules
+};
+
+// Reads the record at the start of Bytes (anything after it is ignored). Each
+// length byte is limited to its field. The whole record is checked before
+// Data is touched: addresses two hex digits, directions "W " or "R ", message
+// texts in the notation, the sequence digits 1 to 5. On any fault Data stays
+// as it was and Fault says what was wrong.
+TDecodeResult DecodeRecord(const std::string& Bytes, TUniversalData& Data, std::string& Fault);
+
+// The file's new contents: the record over the first RecordSize bytes of the
+// old contents, whose tail (beyond the record) is kept.
+std::string OverwriteRecord(const std::string& OldContents, const TUniversalData& Data);
+
+}  // namespace Univers

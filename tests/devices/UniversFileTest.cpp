@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include "devices/UniversFile.h"
+
+using namespace Univers;
+
+namespace {
+
+TUniversalData Sample() {
+  TUniversalData d;
+  const char* msgs[] = {"0102P", "S 40R FFFFP", "P", "A0S A2W 0102030405P", "FFFFFFP"};
+  for (int n = 0; n < MessageCount; ++n) {
+    d.Address[n] = n % 2 ? "40" : "A0";
+    d.Direction[n] = n == 4 ? "R " : "W ";
+    d.Message[n] = msgs[n];
+  }
+  d.Sequence = "12345123451";
+  d.Delay = 7;
+  return d;
+}
+
+// A short string in a field, as the old program wrote it (garbage after the text).
+void Put(std::string& rec, size_t at, const std::string& text, size_t field) {
+  rec[at] = static_cast<char>(text.size());
+  rec.replace(at + 1, text.size(), text);
+  for (size_t i = at + 1 + text.size(); i < at + field; ++i) rec[i] = 'x';
+}
+
+std::string OldRecord() {
+  std::string rec(OldRecordSize, '\x55');
+  rec.replace(0, 9, "Universal");
+  const char* msgs[] = {"0102030405060708090A0B0C0D0E0F10P", "P", "11S 40R FFP", "22P", "33P"};
+  for (size_t n = 0; n < 5; ++n) {
+    Put(rec, 9 + 43 * n, "4" + std::to_string(n * 2), 4);
+    Put(rec, 13 + 43 * n, "W ", 4);
+    Put(rec, 17 + 43 * n, msgs[n], 35);
+  }
+  Put(rec, 224, "54321", 12);
+  rec[236] = 0x2C;  // 300 ms
+  rec[237] = 0x01;
+  rec[238] = rec[239] = 0;
+  return rec;
+}
+
+TEST(UniversRecord, RoundTripAndExactLayout) {
+  const TUniversalData d = Sample();
+  const std::string rec = EncodeRecord(d);
+  ASSERT_EQ(rec.size(), RecordSize);
+  EXPECT_EQ(rec.substr(0, 9), "Univers02");
+  // Message blocks at 9, 64, 119, 174 and 229: address, direction, text.
+  EXPECT_EQ(rec[64], 2);
+  EXPECT_EQ(rec.substr(65, 2), "40");
+  EXPECT_EQ(rec[68], 2);
+  EXPECT_EQ(rec.substr(69, 2), "W ");
+  EXPECT_EQ(rec[72], 11);
+  EXPECT_EQ(rec.substr(73, 11), "S 40R FFFFP");
+  EXPECT_EQ(rec[284], 11);
+  EXPECT_EQ(rec.substr(285, 11), "12345123451");
+  EXPECT_EQ(rec.substr(296, 4), std::string("\x07\0\0\0", 4));
+  // Filler after each text is zero.
+  EXPECT_EQ(rec.substr(12, 1), std::string(1, '\0'));
+  EXPECT_EQ(rec.substr(17 + 1 + 5, 41), std::string(41, '\0'));
+
+  TUniversalData back;
+  std::string fault;
+  ASSERT_EQ(DecodeRecord(rec, back, fault), drOk) << fault;
+  EXPECT_EQ(back, d);
+}
+
+TEST(UniversRecord, OldRecordsLoadWithTheirOwnLayout) {
+  TUniversalData d;
+  std::string fault;
+  ASSERT_EQ(DecodeRecord(OldRecord(), d, fault), drOk) << fault;
+  EXPECT_EQ(d.Message[0], "0102030405060708090A0B0C0D0E0F10P");
+  EXPECT_EQ(d.Message[2], "11S 40R FFP");
+  EXPECT_EQ(d.Address[3], "46");
+  EXPECT_EQ(d.Sequence, "54321");
+  EXPECT_EQ(d.Delay, 300);
+}
+
+TEST(UniversRecord, HostileRecordsChangeNothing) {
+  const TUniversalData before = Sample();
+  const std::string good = EncodeRecord(Sample());
+  auto refused = [&](const std::string& bytes, TDecodeResult expect, const char* what) {
+    TUniversalData d = before;
+    std::string fault;
+    EXPECT_EQ(DecodeRecord(bytes, d, fault), expect) << what;
+    EXPECT_FALSE(fault.empty()) << what;
+    EXPECT_EQ(d, before) << what << ": nothing may be applied";
+  };
+  refused("", drTooShort, "empty");
+  refused("Univers0", drTooShort, "shorter than the signature");
+  refused(good.substr(0, 299), drTooShort, "a record cut short");
+  refused(OldRecord().substr(0, 239), drTooShort, "an old record cut short");
+  refused("Universe3" + good.substr(9), drBadSignature, "foreign signature");
+
+  std::string bad = good;
+  bad[9] = 3;  // address "40\0": three characters
+  refused(bad, drInvalid, "address of three characters");
+  bad = good;
+  bad[10] = 'G';
+  refused(bad, drInvalid, "non-hex address");
+  bad = good;
+  bad[14] = 'X';
+  refused(bad, drInvalid, "direction neither W nor R");
+  bad = good;
+  bad[17 + 55 * 4 + 2] = 'G';
+  refused(bad, drInvalid, "non-hex cell in message 5");
+  bad = good;
+  bad[17] = 4;  // "0102" without its stop
+  refused(bad, drInvalid, "message without its stop");
+  bad = good;
+  bad[17] = static_cast<char>(255);  // overlong length: limited to the field, then the text is checked
+  refused(bad, drInvalid, "overlong message length");
+  bad = good;
+  bad[285] = '6';
+  refused(bad, drInvalid, "sequence digit outside 1 to 5");
+  bad = good;
+  bad[285] = '0';
+  refused(bad, drInvalid, "sequence digit 0");
+}
+
+TEST(UniversRecord, LengthBytesAreLimitedToTheirField) {
+  std::string rec = EncodeRecord(Sample());
+  // A sequence length of 200 reads the 11 characters of the field only.
+  rec[284] = static_cast<char>(200);
+  TUniversalData d;
+  std::string fault;
+  ASSERT_EQ(DecodeRecord(rec, d, fault), drOk) << fault;
+  EXPECT_EQ(d.Sequence, "12345123451");
+  // A message's length byte past its field reads the field only (its filler
+  // then breaks the notation), never the next block.
+  rec = EncodeRecord(Sample());
+  rec[17] = 100;
+  EXPECT_EQ(DecodeRecord(rec, d, fault), drInvalid);
+  EXPECT_EQ(d.Sequence, "12345123451");
+}
+
+TEST(UniversRecord, TextsTooLongForTheirFieldAreCutOnWriting) {
+  TUniversalData d = Sample();
+  d.Address[0] = "A0XYZ";
+  d.Sequence = "123451234512345";
+  const std::string rec = EncodeRecord(d);
+  EXPECT_EQ(rec[9], 3);
+  EXPECT_EQ(rec.substr(10, 3), "A0X");
+  EXPECT_EQ(rec[284], 11);
+  EXPECT_EQ(rec[17 + 55], 11) << "the next block is untouched";
+}
+
+TEST(UniversRecord, OverwriteKeepsALongerFilesTail) {
+  const std::string old = std::string(300, 'a') + "TAIL";
+  const std::string out = OverwriteRecord(old, Sample());
+  EXPECT_EQ(out.size(), 304u);
+  EXPECT_EQ(out.substr(0, 300), EncodeRecord(Sample()));
+  EXPECT_EQ(out.substr(300), "TAIL");
+  EXPECT_EQ(OverwriteRecord("short", Sample()).size(), RecordSize);
+}
+
+}  // namespace

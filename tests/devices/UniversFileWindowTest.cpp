@@ -1,0 +1,183 @@
+// The universal data file through the window's File menu.
+#include <filesystem>
+#include <fstream>
+
+#include <sys/stat.h>
+
+#include "devices/UniversFile.h"
+#include "platform/gui/testing/TestResponder.h"
+#include "tests/devices/UniversFixture.h"
+
+namespace {
+
+using UniversFile = TUniversTest;
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+void WriteAll(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+TEST_F(UniversFile, SaveAndOpenRoundTrip) {
+  Open();
+  SetMessage(1, "40", "W ", "0011P");
+  SetMessage(2, "42", "R ", "FFFFP");
+  SetMessage(3, "40", "W ", "10S 40R FFP");
+  w->edtSequence->SetText("321");
+  w->spnDelay->SetValue(250);
+  const std::string file = Dir() + "/u.mem";
+  Responder().ExpectSave(file);
+  w->mnuSaveAs->Click();
+  ASSERT_EQ(Responder().Seen().back().Caption, "Save Universal Data As");
+  const std::string bytes = ReadAll(file);
+  ASSERT_EQ(bytes.size(), 300u);
+  EXPECT_EQ(bytes.substr(0, 9), "Univers02");
+
+  // Change everything, then open the file again.
+  for (int n = 1; n <= 5; ++n) SetMessage(n, "A8", "W ", "77P");
+  w->edtSequence->SetText("5");
+  w->spnDelay->SetValue(0);
+  Responder().ExpectOpen(file);
+  w->mnuOpen->Click();
+  EXPECT_EQ(Responder().Seen().back().Caption, "Open Universal Data File");
+  EXPECT_EQ(Responder().Seen().back().Filter, "Mem files (*.mem)|*.mem|All files (*.*)|*.*");
+  EXPECT_EQ(Message(1), "0011P");
+  EXPECT_EQ(Message(2), "FFFFP");
+  EXPECT_EQ(Message(3), "10S 40R FFP");
+  EXPECT_EQ(w->Group(2).edtAdrs->Text(), "42");
+  EXPECT_EQ(w->Group(2).edtRW->Text(), "R ");
+  EXPECT_EQ(w->edtSequence->Text(), "321");
+  EXPECT_EQ(w->spnDelay->Value(), 250);
+  EXPECT_EQ(w->DelayMs, 249);
+  EXPECT_FALSE(w->Group(1).Cells[3]->Visible());
+
+  // A file saved from a fresh window's state reads back the same.
+  const std::string fresh = Dir() + "/fresh.mem";
+  for (int n = 1; n <= 5; ++n) SetMessage(n, "A0", "W ", "0001P");
+  Responder().ExpectSave(fresh);
+  w->mnuSaveAs->Click();
+  Univers::TUniversalData d;
+  std::string fault;
+  ASSERT_EQ(Univers::DecodeRecord(ReadAll(fresh), d, fault), Univers::drOk) << fault;
+  EXPECT_EQ(d.Message[4], "0001P");
+  EXPECT_EQ(d.Sequence, "321");
+}
+
+TEST_F(UniversFile, SavingOverALongerFileKeepsItsTailAndAFailedSaveKeepsTheOldFile) {
+  Open();
+  const std::string file = Dir() + "/long.mem";
+  const std::string old = std::string(300, 'x') + "TAIL-OF-THE-OLD-FILE";
+  WriteAll(file, old);
+  Responder().ExpectSave(file).ExpectMessage("replace", mrYes);
+  w->mnuSaveAs->Click();
+  const std::string now = ReadAll(file);
+  EXPECT_EQ(now.size(), old.size());
+  EXPECT_EQ(now.substr(300), "TAIL-OF-THE-OLD-FILE");
+  EXPECT_EQ(now.substr(0, 9), "Univers02");
+
+  // A target that cannot be written: a directory in the file's place.
+  const std::string dirTarget = Dir() + "/adir.mem";
+  std::filesystem::create_directory(dirTarget);
+  Responder().ExpectSave(dirTarget).ExpectMessage("replace", mrYes);
+  w->mnuSaveAs->Click();
+  EXPECT_EQ(Status(), "  Data File could not be saved");
+  EXPECT_TRUE(std::filesystem::is_directory(dirTarget));
+  EXPECT_EQ(ReadAll(file), now);
+
+  // Cancel writes nothing.
+  Responder().ExpectSave("");
+  w->mnuSaveAs->Click();
+  EXPECT_EQ(ReadAll(file), now);
+}
+
+TEST_F(UniversFile, OldRecordsLoadAndADelayOfSevenStaysSeven) {
+  Open();
+  std::string rec(240, '\0');
+  rec.replace(0, 9, "Universal");
+  for (size_t n = 0; n < 5; ++n) {
+    rec[9 + 43 * n] = 2;
+    rec.replace(10 + 43 * n, 2, "41");  // odd: the address box keeps it even
+    rec[13 + 43 * n] = 2;
+    rec.replace(14 + 43 * n, 2, "R ");
+    const std::string m = "0102030405060708090A0B0C0D0E0F10P";
+    rec[17 + 43 * n] = static_cast<char>(m.size());
+    rec.replace(18 + 43 * n, m.size(), m);
+  }
+  rec[224] = 3;
+  rec.replace(225, 3, "135");
+  rec[236] = 7;
+  const std::string file = Dir() + "/old.mem";
+  WriteAll(file, rec + "ignored tail");
+  Responder().ExpectOpen(file);
+  w->mnuOpen->Click();
+  EXPECT_EQ(Message(4), "0102030405060708090A0B0C0D0E0F10P");
+  EXPECT_EQ(w->Group(4).edtAdrs->Text(), "40");
+  EXPECT_EQ(w->Group(4).edtRW->Text(), "R ");
+  EXPECT_FALSE(w->Group(4).Cells[17]->Visible()) << "the missing cells stay hidden";
+  EXPECT_EQ(w->edtSequence->Text(), "135");
+  EXPECT_EQ(w->spnDelay->Value(), 7);
+  EXPECT_EQ(w->DelayMs, 6);
+}
+
+TEST_F(UniversFile, HostileFilesLoadNothingAndSaySo) {
+  Open();
+  SetMessage(1, "40", "W ", "1234P");
+  w->edtSequence->SetText("21");
+  Univers::TUniversalData good;
+  for (int n = 0; n < 5; ++n) {
+    good.Address[n] = "40";
+    good.Direction[n] = "W ";
+    good.Message[n] = "00P";
+  }
+  good.Sequence = "1";
+  const std::string rec = Univers::EncodeRecord(good);
+  struct TCase {
+    const char* What;
+    std::string Bytes;
+    const char* Status;
+  };
+  std::string nonHex = rec, overlong = rec, badSeq = rec, huge = rec;
+  nonHex[18] = 'X';
+  overlong[17] = static_cast<char>(200);
+  badSeq[285] = '9';
+  const TCase cases[] = {
+      {"foreign file", "Hello, this is no data file at all, not even close." + std::string(300, ' '),
+       "  Invalid Data File"},
+      {"truncated", rec.substr(0, 150), "  Invalid Data File (too short)"},
+      {"tiny", "Univ", "  Invalid Data File (too short)"},
+      {"non-hex text", nonHex, "  Invalid Data File"},
+      {"overlong length", overlong, "  Invalid Data File"},
+      {"bad sequence", badSeq, "  Invalid Data File"},
+  };
+  for (const TCase& c : cases) {
+    const std::string file = Dir() + "/bad.mem";
+    WriteAll(file, c.Bytes);
+    Responder().ExpectOpen(file);
+    w->mnuOpen->Click();
+    EXPECT_EQ(Status(), c.Status) << c.What;
+    EXPECT_EQ(frmMain->pnlStatus->Color(), clRed) << c.What;
+    EXPECT_EQ(Message(1), "1234P") << c.What << ": nothing loaded";
+    EXPECT_EQ(w->Group(1).edtAdrs->Text(), "40") << c.What;
+    EXPECT_EQ(w->edtSequence->Text(), "21") << c.What;
+  }
+  // A huge delay is kept within the spin's range.
+  huge[296] = '\xFF';
+  huge[297] = '\xFF';
+  huge[298] = '\xFF';
+  huge[299] = '\x7F';
+  WriteAll(Dir() + "/huge.mem", huge);
+  Responder().ExpectOpen(Dir() + "/huge.mem");
+  w->mnuOpen->Click();
+  EXPECT_EQ(w->spnDelay->Value(), 5000);
+  EXPECT_EQ(Message(1), "00P");
+  // A file that cannot be read: a pipe nobody writes to must not stall the window.
+  const std::string fifo = Dir() + "/pipe.mem";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  Responder().ExpectOpen(fifo);
+  w->mnuOpen->Click();
+  EXPECT_EQ(Status(), "  Data File could not be read");
+}
+
+}  // namespace
