@@ -109,6 +109,21 @@ TEST_F(UniversSend, WriteThenRepeatedStartRead) {
   EXPECT_EQ(Registers().Registers[0x12], 0x77);
 }
 
+TEST_F(UniversSend, TheMessageIsFixedWhenTheSendStarts) {
+  Open();
+  Registers().Registers[0] = 0x6D;
+  SetMessage(1, "40", "W ", "00S 40R FFP");
+  SetMessage(3, "40", "W ", "0099P");
+  w->Group(1).Cells[0]->SetFocus();
+  // The user moves to message 3 while the send processes its messages.
+  Later([this] { w->Group(3).Cells[1]->SetFocus(); });
+  Click(w->btnSend);
+  EXPECT_EQ(w->ActiveMessage, 3) << "the focus did move";
+  EXPECT_EQ(Bus(), "S 40A 00A S 41A 6DN P") << "message 1 went out";
+  EXPECT_EQ(Message(1), "00S 40R 6DP") << "and took the byte read";
+  EXPECT_EQ(Message(3), "0099P");
+}
+
 TEST_F(UniversSend, NotAcknowledgedAddressAndDataEndTheMessageWithAStop) {
   Open();
   sim.Add<TPickyDevice>();
@@ -352,6 +367,25 @@ TEST_F(UniversSend, ClosingDuringARunStopsItAndFreesTheWindowAfterwards) {
   }
 }
 
+TEST_F(UniversSend, ClosingDuringAPauseOfSingleEndsItThere) {
+  Open();
+  auto& counter = sim.Add<TCountingDevice>();
+  for (int n = 1; n <= 3; ++n) SetMessage(n, "70", "W ", "0" + std::to_string(n) + "P");
+  w->edtSequence->SetText("123");
+  w->spnDelay->SetValue(1000);
+  counter.OnMessage = [&](int n) {
+    if (n == 1) Later([this] { w->mnuClose->Click(); });
+  };
+  const double t0 = clock.Now();
+  Click(w->btnSingle);
+  EXPECT_EQ(counter.Messages, 1);
+  EXPECT_LT(clock.Now() - t0, 500e6) << "the pause did not run to its end";
+  EXPECT_EQ(Bus(), "S 70A 01A P");
+  EXPECT_NE(frmUniversal, nullptr);
+  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+  EXPECT_EQ(frmUniversal, nullptr);
+}
+
 TEST_F(UniversSend, ExitDuringARunEndsTheRunAndTheProgram) {
   Open();
   auto& counter = sim.Add<TCountingDevice>();
@@ -378,7 +412,10 @@ TEST_F(UniversSend, TenThousandRepeatedSendsKeepMemoryFlat) {
   SetMessage(1, "70", "W ", msg + "P");
   w->edtSequence->SetText("1");
   long at1000 = 0, at10000 = 0;
+  int progressAt301 = -1, progressAt302 = -1;
   counter.OnMessage = [&](int n) {
+    if (n == 301) progressAt301 = w->gauge->Progress();
+    if (n == 302) progressAt302 = w->gauge->Progress();
     if (n == 1000) at1000 = ResidentKiB();
     if (n == 10000) {
       at10000 = ResidentKiB();
@@ -388,6 +425,9 @@ TEST_F(UniversSend, TenThousandRepeatedSendsKeepMemoryFlat) {
   Click(w->btnRepeat);
   EXPECT_EQ(counter.Messages, 10000);
   EXPECT_EQ(Status(), "  Transmission successful");
+  EXPECT_EQ(w->gauge->MaxValue(), 300) << "no delay: the gauge counts 300 messages";
+  EXPECT_EQ(progressAt301, 300);
+  EXPECT_EQ(progressAt302, 0) << "and starts again at 0";
   ASSERT_GT(at1000, 0);
   std::printf("resident size: %ld KiB after 1,000 sends, %ld KiB after 10,000\n", at1000, at10000);
   EXPECT_LT(at10000 - at1000, 1024) << "memory grew by " << (at10000 - at1000) << " KiB";
