@@ -282,7 +282,8 @@ void TfrmDefine::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
 
 void TfrmDefine::FormDestroy(TObject*) {
   if (frmDefine == this) frmDefine = nullptr;
-  if (frmLongI2C) frmLongI2C->SetFileMenusEnabled(true);
+  // The menus stay off while a register edit dialog still writes into the window.
+  if (frmLongI2C && !EditCellDialogsOpen()) frmLongI2C->SetFileMenusEnabled(true);
 }
 
 // ---------------------------------------------------------------- the window's openers

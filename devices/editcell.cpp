@@ -115,6 +115,8 @@ void TfrmEditCell::FormDestroy(TObject*) {
   if (frmLongI2C && open.empty() && !frmDefine) frmLongI2C->SetFileMenusEnabled(true);
 }
 
+bool EditCellDialogsOpen() { return !OpenDialogs().empty(); }
+
 void CloseEditCellDialogs() {
   const std::vector<TfrmEditCell*> open = OpenDialogs();
   OpenDialogs().clear();

@@ -34,5 +34,7 @@ class TfrmEditCell : public TForm {
 
 extern TfrmEditCell* frmEditCell;
 
+// True while a register edit dialog is open.
+bool EditCellDialogsOpen();
 // Releases every open register edit dialog (the device window closes).
 void CloseEditCellDialogs();

@@ -321,6 +321,20 @@ TEST_F(Longi2cFiles, DefinitionDialogSpinArrowsStopAtOneAndTwoHundredFiftySixAnd
   EXPECT_EQ(Longi2c::DeviceAddress, 0xA0);
 }
 
+TEST_F(Longi2cFiles, MenusStayOffWhileARegisterDialogIsOpen) {
+  TfrmLongI2C* w = Open();
+  w->mnuDefine->Click();  // leaves the menus on
+  w->mnuEditCurrentCell->Click();
+  EXPECT_FALSE(w->mnuFile->Enabled());
+  StdClick(frmDefine->btnCancel);
+  Application->ProcessMessages();
+  EXPECT_FALSE(w->mnuFile->Enabled()) << "the register dialog still writes into the window";
+  StdClick(frmEditCell->btnCancel);
+  Application->ProcessMessages();
+  EXPECT_TRUE(w->mnuFile->Enabled());
+  EXPECT_TRUE(w->mnuEdit->Enabled());
+}
+
 TEST_F(Longi2cFiles, CloseAllClosesTheDeviceWindowAndClearsTheStatusLine) {
   TfrmLongI2C* w = Open();
   frmMain->pnlStatus->SetCaption("  Transmission successful");
