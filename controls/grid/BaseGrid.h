@@ -132,6 +132,16 @@ struct TGridCountScope {
   TGridCountScope& operator=(const TGridCountScope&) = delete;
 };
 
+// Sets a flag for a scope and puts its old value back, also when a handler raises.
+struct TGridFlagScope {
+  bool& Flag;
+  bool Old;
+  TGridFlagScope(bool& f, bool v) : Flag(f), Old(f) { f = v; }
+  ~TGridFlagScope() { Flag = Old; }
+  TGridFlagScope(const TGridFlagScope&) = delete;
+  TGridFlagScope& operator=(const TGridFlagScope&) = delete;
+};
+
 // ---------------------------------------------------------------- per-row record
 // What belongs to a row besides its cells and height: travels with the row.
 struct TRowAttributes {

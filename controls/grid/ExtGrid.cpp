@@ -207,13 +207,6 @@ void TExtStringGrid::ReportRow(int NewRow) {
 }
 
 // ---------------------------------------------------------------- update scope and repaint
-void TExtStringGrid::BeginUpdate() { ++updateCount_; }
-
-void TExtStringGrid::EndUpdate() {
-  if (updateCount_ > 0) --updateCount_;
-  if (updateCount_ == 0) Invalidate();
-}
-
 void TExtStringGrid::Invalidate() {
   if (suppressInvalidate_) {
     suppressInvalidate_ = false;

@@ -101,6 +101,19 @@ using TCustomCellDrawEvent = std::function<void(TObject* Sender, TCanvas* Canvas
 using TGridBorderPropEvent =
     std::function<void(TObject* Sender, int ARow, int ACol, TPen* LeftPen, TPen* TopPen, TPen* RightPen, TPen* BottomPen)>;
 using TGetEditorPropEvent = std::function<void(TObject* Sender, int ACol, int ARow, TEditLink* AEditLink)>;
+using TAutoAdvanceEvent =
+    std::function<void(TObject* Sender, int OldRow, int OldCol, int& NewRow, int& NewCol, bool& Allow)>;
+using TCanClickCellEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& Allow)>;
+using TCheckBoxClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool State)>;
+using TRadioClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, int AIdx)>;
+using TButtonClickEvent = std::function<void(TObject* Sender, int ACol, int ARow)>;
+using TAnchorClickEvent =
+    std::function<void(TObject* Sender, int ARow, int ACol, const std::string& Anchor, bool& AutoHandle)>;
+using TLineSizeEvent = std::function<void(TObject* Sender, int AIndex, bool& Allow)>;
+using TEndColumnSizeEvent = std::function<void(TObject* Sender, int ACol)>;
+using TSelectionResizeEvent = std::function<void(TObject* Sender, TGridRect OrigSelection, TGridRect NewSelection)>;
+using TCanSortEvent = std::function<void(TObject* Sender, int ACol, bool& DoSort)>;
+enum TIntelliPan { ipVertical, ipHorizontal, ipBoth, ipNone };
 
 // Formats Value with a format that holds exactly one numeric conversion
 // (%[flags][width][.precision] followed by d, f, e or g; "%%" for a percent sign), the
@@ -319,7 +332,8 @@ class TExtStringGrid : public TBaseGrid {
   void EndCellControlEdit();
   void HandleEditorKey(WORD Key, TShiftState Shift);
   void TabToNextCell(bool Backwards);
-  void AdvanceCell(int ACol, int ARow, bool Backwards);
+  // Moves on after Enter (Force: even without Navigation.AdvanceOnEnter); at most one pass, one insertion.
+  void AdvanceCell(int ACol, int ARow, bool Backwards, bool ShowControl = false, bool Force = false);
   void ShowEditorAtCurrent();
   void EditingDone();
   TEditorType CurrentEditorType() const { return editorType_; }
@@ -334,6 +348,47 @@ class TExtStringGrid : public TBaseGrid {
   bool Multilinecells = false;
   TEditLink* EditLink = nullptr;
   TCellChecker* CellChecker = nullptr;
+
+  // ----- keys, mouse and wheel (ExtGridKeys.cpp, ExtGridMouse.cpp)
+  // The edited cell and its text before editing: the one record every edit path reads.
+  void RememberEditCell(int ACol, int ARow);
+  TPoint EditCell() const { return editCell_; }
+  int FirstScrollCol();
+  int VisibleFixedRightCols() const;
+  int LastWalkableRow() const { return RowCount() - 1 - fixedFooters_; }
+  void EditFixedCell(int ACol, int ARow);
+  TEdit* FixedCellEditor() const { return fixedEditor_; }
+  void Zoom(int Step);
+  bool Panning() const { return panning_; }
+  bool SelectionRectangle = false, SelectionResizer = false;
+  TIntelliPan IntelliPan = ipVertical;
+  TAutoAdvanceEvent OnAutoAdvance;
+  TCanClickCellEvent OnCanClickCell;
+  TCheckBoxClickEvent OnCheckBoxClick, OnCheckBoxMouseUp;
+  TRadioClickEvent OnRadioClick, OnRadioMouseUp;
+  TButtonClickEvent OnButtonClick;
+  TAnchorClickEvent OnAnchorClick;
+  TLineSizeEvent OnColumnSize, OnRowSize;
+  TEndColumnSizeEvent OnEndColumnSize;
+  TClickCellEvent OnComboCloseUp;
+  TSelectionResizeEvent OnSelectionResize, OnSelectionResized;
+  TCanSortEvent OnCanSort;
+  TAutoColEvent OnClickSort;
+
+  // ----- calls into features built later (ExtGridInputSlots.cpp): nothing visible until then
+  virtual void CutToClipboard();
+  virtual void CopyToClipboard();
+  virtual void PasteFromClipboard();
+  virtual void IncrementalGoto(char Key);
+  virtual void OpenCellMarkupControl(int ACol, int ARow);
+  virtual void ToggleRadio(int ACol, int ARow);
+  virtual bool GetCheckBoxState(int ACol, int ARow);
+  virtual int GetRadioIndex(int ACol, int ARow);
+  virtual void ExpandNode(int ARow);
+  virtual void ContractNode(int ARow);
+  virtual bool HeaderClickSort(int ACol, TShiftState Shift);
+  virtual bool OleDragStart(int ACol, int ARow);
+  virtual void FinishEditLink();
 
   // ----- looks
   TGridLook Look() const { return look_; }
@@ -560,6 +615,22 @@ class TExtStringGrid : public TBaseGrid {
   void Resize() override;
   void CreateWnd() override;
   void KeyDown(WORD& Key, TShiftState Shift) override;
+  void KeyUp(WORD& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void WMChar(TMessage& Message) override;
+  void CMDialogChar(TMessage& Message) override;
+  void DoEnter() override;
+  void DoExit() override;
+  void WMMouseButton(TMessage& Message) override;
+  void WMMouseWheel(TMessage& Message) override;
+  void WMTimer(TMessage& Message) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs) override;
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+  void TopLeftChanged() override;
   std::string GetEditText(int ACol, int ARow) override;
   int GetEditLimit() override { return MaxEditLength; }
   void UpdateScrollBars(bool Forced);
@@ -603,6 +674,34 @@ class TExtStringGrid : public TBaseGrid {
   // the fixed cell under the mouse and whether a button is held on a fixed cell (list-view look)
   TPoint hotFixedCell_{-1, -1};
   bool fixedCellPressed_ = false;
+  void StoreValidated(int ACol, int ARow, const std::string& Value);
+  // keys and mouse
+  TGridRect downSel_;
+  void FireKeyDown(WORD& Key);
+  bool SkipFixed(WORD Key);
+  bool DownAppend();
+  void NoteSelection(const TGridRect& Before);
+  bool TabStopAt(int ACol, int ARow);
+  bool CellClickable(int ACol, int ARow, TCellType& AType);
+  void ControlKey(WORD Key);
+  void LeftButtonDown(TMessage& Message);
+  void LeftButtonUp(TMessage& Message);
+  void LeftDoubleClick(TMessage& Message);
+  void RightButtonDown(TMessage& Message);
+  void WheelStep(int Delta, TShiftState Shift);
+  bool BaseWheel(bool Down, TShiftState Shift, TPoint MousePos);
+  void StopPanning();
+  int advancing_ = 0;
+  char startChar_ = 0;
+  bool panning_ = false;
+  TPoint panOrigin_;
+  TEdit* fixedEditor_ = nullptr;
+  TPoint fixedEditCell_{-1, -1};
+  TPoint downPoint_{-1, -1};
+  TPoint downCell_{-1, -1};
+  TPoint pressedButton_{-1, -1};
+  int ownSizingIndex_ = -1;
+  TPoint lastPanPoint_;
 
   // counts and state
   int fixedFooters_ = 0, fixedRightCols_ = 0;

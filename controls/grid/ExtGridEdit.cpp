@@ -68,11 +68,12 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
   bool allow = true;
   if (ARow != Row() && OnRowChanging) OnRowChanging(this, Row(), ARow, allow);
   if (ACol != Col() && OnColChanging) OnColChanging(this, Col(), ACol, allow);
-  if ((ACol != Col() || ARow != Row()) && OnCellChanging) OnCellChanging(this, Row(), Col(), ARow, ACol, allow);
+  // Auto advance has asked OnCellChanging already.
+  if ((ACol != Col() || ARow != Row()) && OnCellChanging && !advancing_)
+    OnCellChanging(this, Row(), Col(), ARow, ACol, allow);
   if (ACol == 0 && HasNodes() && !(Options() & goRowSelect)) return false;
   if (!allow) return false;
 
-  std::string newText = Cells(RealColIndex(ACol), ARow);
   bool editorFocused = InplaceEditor() && InplaceEditor()->Focused();
 
   // Editing is switched per cell: off on read-only cells, on again on the next editable one,
@@ -116,7 +117,7 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
   }
   if (!result) return false;
   if (!(ComponentState() & csLoading)) ReportRow(ARow);
-  editStartText_ = newText;
+  RememberEditCell(ACol, ARow);
   if (!(Options() & goAlwaysShowEditor) && !navigation_->AlwaysEdit) editActive_ = false;
   return true;
 }
@@ -149,46 +150,58 @@ std::string TExtStringGrid::GetEditText(int ACol, int ARow) {
   return TBaseGrid::GetEditText(b.X, b.Y);
 }
 
+void TExtStringGrid::StoreValidated(int ACol, int ARow, const std::string& Value) {
+  // The open editor takes the text in place: reloading it would take its focus away.
+  TGridCountScope store(storingFromEditor_);
+  TGridCountScope quiet(editUpdate_);
+  SetCells(ACol, ARow, Value);
+  TInplaceEdit* e = InplaceEditor();
+  if (e && e->Visible() && InplaceCol() == DisplColIndex(BaseCell(ACol, ARow).X) && InplaceRow() == ARow &&
+      e->Text() != Value)
+    e->SetText(Value);
+}
+
 bool TExtStringGrid::ValidateCell(const std::string& Value) {
   if (!editActive_ || storingFromEditor_ || validating_) return true;
+  editActive_ = false;
   TGridCountScope guard(validating_);
-  if (Value == editStartText_) return true;
   int c = editCell_.X, r = editCell_.Y;
-  if (c < 0 || r < 0) return true;
+  // The edit goes on while the editor stays open on the cell (Enter keeps it open).
+  auto goOn = [&] {
+    RememberEditCell(Col(), Row());
+    editActive_ = EditorMode() && InplaceEditor() && InplaceEditor()->Visible();
+    return true;
+  };
+  if (c < 0 || r < 0 || r >= RowCount() || c >= AllColCount() || Value == editStartText_) return goOn();
   std::string v = Value;
   bool valid = true;
-  bool advance = navigation_->AdvanceOnEnter;
-  navigation_->AdvanceOnEnter = false;
-  struct TRestore {
-    bool& Flag;
-    bool Value;
-    ~TRestore() { Flag = Value; }
-  } restore{navigation_->AdvanceOnEnter, advance};
+  TGridFlagScope noAdvance(navigation_->AdvanceOnEnter, false);
   if (CellChecker && CellChecker->AutoCorrect) v = CellChecker->Correct(this, v, c, r);
   if (OnCellValidate) OnCellValidate(this, c, r, v, valid);
-  if (v != editStartText_ && showModified_->Enabled && valid) SetRowModified(r, true);
+  // Only a changed value that is stored marks its row.
+  if (valid && v != editStartText_ && showModified_->Enabled && FixedCols() > 0) {
+    SetRowModified(r, true);
+    RepaintCell(0, r);
+  }
+  if (valid) CalcFooter(c);
   if (CellChecker && CellChecker->AutoMarkError) v = CellChecker->MarkError(this, v, c, r);
   if (valid) {
     if (UndoRedo()) UndoRedo()->Add(c, r, editStartText_, v);
-    {
-      TGridCountScope store(storingFromEditor_);
-      SetCells(c, r, v);
-    }
-    editStartText_ = v;
+    StoreValidated(c, r, v);
     CellsChanged(TRect(c, r, c, r));
-    return true;
+    return goOn();
   }
   // Refused: the cell gets back its text from before the edit (or the handler's correction),
   // the edited cell is current again and its editor shows.
   std::string back = v != Value ? v : editStartText_;
-  {
-    TGridCountScope store(storingFromEditor_);
-    SetCells(c, r, back);
-  }
-  if (Col() != c || Row() != r) {
+  StoreValidated(c, r, back);
+  int dc = DisplColIndex(c);
+  if (Col() != dc || Row() != r) {
     TGridCountScope sel(selecting_);
-    FocusCell(c, r, true);
+    FocusCell(dc, r, true);
   }
+  RememberEditCell(Col(), Row());
+  editActive_ = true;
   if (Options() & goEditing) ShowEditor();
   return false;
 }
@@ -240,42 +253,6 @@ void TExtStringGrid::HandleEditorKey(WORD Key, TShiftState Shift) {
   if (Key == VK_RETURN && navigation_->AdvanceOnEnter) AdvanceCell(Col(), Row(), Shift & ssShift);
 }
 
-void TExtStringGrid::TabToNextCell(bool Backwards) {
-  int cols = ColCount() - fixedRightCols_, rows = RowCount() - fixedFooters_;
-  int c = Col(), r = Row();
-  // One pass over the scrolling cells at most.
-  int total = std::max(0, (cols - FixedCols()) * (rows - FixedRows()));
-  for (int i = 0; i < total; ++i) {
-    if (!Backwards) {
-      if (++c >= cols) c = FixedCols(), ++r;
-      if (r >= rows) return;
-    } else {
-      if (--c < FixedCols()) c = cols - 1, --r;
-      if (r < FixedRows()) return;
-    }
-    if (TabStops(c)) {
-      FocusCell(c, r, true);
-      return;
-    }
-  }
-}
-
-void TExtStringGrid::AdvanceCell(int ACol, int ARow, bool Backwards) {
-  int cols = ColCount() - fixedRightCols_, rows = RowCount() - fixedFooters_;
-  int c = ACol, r = ARow;
-  if (navigation_->AdvanceDirection == adLeftRight) {
-    c += Backwards ? -1 : 1;
-    if (c >= cols) c = FixedCols(), ++r;
-    if (c < FixedCols()) c = cols - 1, --r;
-  } else {
-    r += Backwards ? -1 : 1;
-    if (r >= rows) r = FixedRows(), ++c;
-    if (r < FixedRows()) r = rows - 1, --c;
-  }
-  if (c < FixedCols() || c >= cols || r < FixedRows() || r >= rows) return;
-  FocusCell(c, r, true);
-}
-
 void TExtStringGrid::ShowEditorAtCurrent() {
   if (HasClickableControl(Col(), Row())) return;
   ClampInView(TGridCoord{Col(), Row()});
@@ -284,10 +261,4 @@ void TExtStringGrid::ShowEditorAtCurrent() {
 
 void TExtStringGrid::EditingDone() {
   if (OnEditingDone) OnEditingDone(this);
-}
-
-void TExtStringGrid::KeyDown(WORD& Key, TShiftState Shift) {
-  bool cancel = Key == VK_ESCAPE && editActive_;
-  TBaseGrid::KeyDown(Key, Shift);
-  if (cancel) editActive_ = false;
 }

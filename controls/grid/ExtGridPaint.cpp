@@ -29,6 +29,8 @@ void DrawLine(TCanvas* cv, int x1, int y1, int x2, int y2) {
 
 // ---------------------------------------------------------------- paint pass
 void TExtStringGrid::Paint() {
+  // Nothing is drawn while an update is open; the last EndUpdate repaints the whole grid.
+  if (updateCount_ > 0) return;
   TCanvas* cv = Canvas();
   cv->Pen()->SetStyle(psSolid);
   TBaseGrid::Paint();

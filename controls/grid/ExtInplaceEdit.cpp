@@ -143,7 +143,8 @@ void TExtInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
       if (!nav->LineFeedOnEnter && !ctrl) {
         std::string typed = Text();
         if (!grid_->ValidateCell(typed)) {
-          PutBack(typed);
+          // A refused Return leaves the cell's text (restored or corrected) in the editor.
+          PutBack(grid_->GetCurrentCellText());
           Key = 0;
           return;
         }

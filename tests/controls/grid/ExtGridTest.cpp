@@ -15,6 +15,7 @@
 #include "platform/gui/FormImage.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/testing/GuiTest.h"
+#include "platform/gui/testing/InputEvents.h"
 
 namespace {
 
@@ -40,16 +41,7 @@ class ExtGridTest : public TGuiTest {
     QCoreApplication::processEvents();
   }
   static void Key(TWinControl* c, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, QString text = {}) {
-    if (text.isEmpty() && !(mods & Qt::ControlModifier)) {
-      if (key == Qt::Key_Return) text = "\r";
-      if (key == Qt::Key_Tab) text = "\t";
-      if (key == Qt::Key_Escape) text = QString(QChar(27));
-      if (key == Qt::Key_Backspace) text = "\b";
-    }
-    QKeyEvent press(QEvent::KeyPress, key, mods, text);
-    QCoreApplication::sendEvent(c->Peer(), &press);
-    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-    QCoreApplication::sendEvent(c->Peer(), &release);
+    SendKeyEvent(c, key, mods, text);
   }
   void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     TInplaceEdit* e = grid->InplaceEditor();

@@ -12,6 +12,7 @@
 #include "platform/grid/Grids.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/testing/GuiTest.h"
+#include "platform/gui/testing/InputEvents.h"
 
 struct TDrawnCell {
   int Col, Row;
@@ -94,19 +95,7 @@ class GridTest : public TGuiTest {
 
   // As the window system sends them: Return, Backspace, Tab and Escape carry their character.
   static void Key(TWinControl* c, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, QString text = {}) {
-    if (text.isEmpty() && !(mods & Qt::ControlModifier)) {
-      switch (key) {
-        case Qt::Key_Return: text = "\r"; break;
-        case Qt::Key_Backspace: text = "\b"; break;
-        case Qt::Key_Tab: text = "\t"; break;
-        case Qt::Key_Escape: text = QString(QChar(27)); break;
-        default: break;
-      }
-    }
-    QKeyEvent press(QEvent::KeyPress, key, mods, text);
-    QCoreApplication::sendEvent(c->Peer(), &press);
-    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-    QCoreApplication::sendEvent(c->Peer(), &release);
+    SendKeyEvent(c, key, mods, text);
   }
   // A key to whatever edits now: the inplace editor when it shows, else the grid.
   void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
@@ -121,15 +110,7 @@ class GridTest : public TGuiTest {
   }
   void Mouse(QEvent::Type type, int x, int y, Qt::MouseButton b = Qt::LeftButton,
              Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QWidget* w = grid->ClientWidget();
-    Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton
-                            : type == QEvent::MouseMove       ? buttons_
-                                                              : Qt::MouseButtons(b);
-    if (type == QEvent::MouseButtonPress) buttons_ = b;
-    if (type == QEvent::MouseButtonRelease) buttons_ = Qt::NoButton;
-    QMouseEvent e(type, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), type == QEvent::MouseMove ? Qt::NoButton : b,
-                  held, mods);
-    QCoreApplication::sendEvent(w, &e);
+    SendMouseEvent(grid->ClientWidget(), type, x, y, b, mods, buttons_);
   }
   void Click(int x, int y, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     Mouse(QEvent::MouseButtonPress, x, y, Qt::LeftButton, mods);

@@ -1,0 +1,597 @@
+// The grid's keyboard: the key-down table before and after the base grid's
+// navigation, typed characters, Enter and Escape, the Tab walk, auto advance
+// after Enter, and the update level.
+#include <algorithm>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtUtil.h"
+#include "platform/gui/Messages.h"
+#include "platform/gui/Windows.h"
+
+namespace {
+bool IsNavigationKey(WORD k) {
+  return k == VK_PRIOR || k == VK_NEXT || k == VK_END || k == VK_HOME || k == VK_LEFT || k == VK_UP ||
+         k == VK_RIGHT || k == VK_DOWN;
+}
+}  // namespace
+
+// ---------------------------------------------------------------- bounds of the walk
+int TExtStringGrid::FirstScrollCol() { return FixedCols() == 0 && HasNodes() ? 1 : FixedCols(); }
+
+int TExtStringGrid::VisibleFixedRightCols() const {
+  if (numHiddenCols_ == 0) return fixedRightCols_;
+  int n = 0;
+  for (int c = AllColCount() - fixedRightCols_; c < AllColCount(); ++c)
+    if (c >= 0 && !IsHiddenColumn(c)) ++n;
+  return n;
+}
+
+bool TExtStringGrid::TabStopAt(int ACol, int ARow) {
+  if (!TabStops(ACol)) return false;
+  // Editing the grid switched off on a read-only cell still counts as editing.
+  if ((Options() & goEditing) || editingSwitchedOff_) return IsEditableCell(RealColIndex(ACol), ARow);
+  return ACol >= FixedCols() && ARow >= FixedRows() && !IsFixed(ACol, ARow);
+}
+
+// ---------------------------------------------------------------- update level
+void TExtStringGrid::BeginUpdate() { ++updateCount_; }
+
+void TExtStringGrid::EndUpdate() {
+  // Counted whether or not the grid shows: a visibility change in between never leaves it unpainted.
+  if (updateCount_ == 0) return;
+  if (--updateCount_ > 0) return;
+  Invalidate();
+  UpdateScrollBars(false);
+}
+
+// ---------------------------------------------------------------- the edit record
+void TExtStringGrid::RememberEditCell(int ACol, int ARow) {
+  if (ACol < 0 || ARow < 0 || ARow >= RowCount()) return;
+  TPoint b = BaseCell(RealColIndex(ACol), ARow);
+  editCell_ = b;
+  editStartText_ = GridCells(b.X, b.Y);
+}
+
+// ---------------------------------------------------------------- key down
+void TExtStringGrid::FireKeyDown(WORD& Key) {
+  // The grid tells its handler itself with the live shift state.
+  if (OnKeyDown) OnKeyDown(this, Key, KeyboardStateToShiftState());
+}
+
+bool TExtStringGrid::CellClickable(int ACol, int ARow, TCellType& AType) {
+  TPoint b = BaseCell(ACol, ARow);
+  AType = GetCellType(b.X, b.Y);
+  return HasClickableControl(ACol, ARow);
+}
+
+void TExtStringGrid::ControlKey(WORD Key) {
+  int c = RealColIndex(Col()), r = Row();
+  TCellType t;
+  if (!CellClickable(c, r, t)) return;
+  bool can = (Options() & goEditing) || mouseActions_->RangeSelectAndEdit;
+  CanEditCell(c, r, can);
+  if ((can || controlLook_->CheckAlwaysActive) && Key == VK_SPACE &&
+      (t == ctCheckBox || t == ctDataCheckBox || t == ctVirtCheckBox || t == ctRowCheckBox)) {
+    ToggleCheck(c, r, true);
+    if (showModified_->Enabled) {
+      SetRowModified(r, true);
+      RepaintCell(0, r);
+    }
+    if (OnCheckBoxClick) OnCheckBoxClick(this, c, r, GetCheckBoxState(c, r));
+  } else if ((can || controlLook_->RadioAlwaysActive) && Key == VK_SPACE && t == ctRadio) {
+    ToggleRadio(c, r);
+    if (OnRadioClick) OnRadioClick(this, c, r, GetRadioIndex(c, r));
+  } else if (can && (t == ctButton || t == ctBitButton)) {
+    if (OnButtonClick) OnButtonClick(this, c, r);
+  }
+  RepaintCell(Col(), Row());
+}
+
+bool TExtStringGrid::SkipFixed(WORD Key) {
+  int c = Col(), r = Row();
+  bool rtl = UseRightToLeftAlignment();
+  if (rtl && Key == VK_LEFT) Key = VK_RIGHT;
+  else if (rtl && Key == VK_RIGHT) Key = VK_LEFT;
+  int dc = Key == VK_LEFT ? -1 : Key == VK_RIGHT ? 1 : 0, dr = Key == VK_UP ? -1 : Key == VK_DOWN ? 1 : 0;
+  int lo = dc ? FixedCols() : FixedRows();
+  int hi = dc ? ColCount() - fixedRightCols_ - 1 : LastWalkableRow();
+  int p = dc ? c + dc : r + dr;
+  auto fixedAt = [&](int i) { return dc ? IsFixed(i, r) : IsFixed(c, i); };
+  if (p < lo || p > hi + (dc ? fixedRightCols_ : fixedFooters_) || !fixedAt(p)) return false;
+  while (p >= lo && p <= hi && fixedAt(p)) p += dc ? dc : dr;
+  if (p >= lo && p <= hi) {
+    if (dc)
+      FocusCell(p, r, true);
+    else
+      FocusCell(c, p, true);
+  }
+  return true;
+}
+
+bool TExtStringGrid::DownAppend() {
+  bool floating = floatingFooter_->Visible();
+  int last = floating ? RowCount() - 2 : LastWalkableRow();
+  if (Row() != last || !navigation_->AppendOnArrowDown) return false;
+  bool can = true;
+  CanAddRow(can);
+  if (!can) return false;
+  if (floating) {
+    std::vector<std::string> footer;
+    for (int c = 0; c < AllColCount(); ++c) footer.push_back(GridCells(c, RowCount() - 1));
+    AddRow();
+    for (int c = 0; c < AllColCount(); ++c) {
+      ClearCell(c, RowCount() - 2);
+      SetGridCells(c, RowCount() - 1, footer[static_cast<size_t>(c)]);
+    }
+  } else if (fixedFooters_ > 0) {
+    // The new row goes before the footer rows, never below them.
+    InsertRows(RowCount() - fixedFooters_, 1);
+  } else {
+    AddRow();
+  }
+  if (floating || fixedFooters_ >= 1) SetRow(Row() + 1);
+  if (floating) UpdateFooter();
+  if (OnAutoAddRow) OnAutoAddRow(this, Row());
+  return floating || fixedFooters_ >= 1;
+}
+
+void TExtStringGrid::NoteSelection(const TGridRect& Before) {
+  TGridRect s = Selection();
+  if (s == Before) return;
+  if (SelectionRectangle) Invalidate();
+  SelectionChanged(s.Left, s.Top, s.Right, s.Bottom);
+}
+
+void TExtStringGrid::KeyDown(WORD& Key, TShiftState Shift) {
+  // 1. What the later steps compare with.
+  const int oldLeft = LeftCol(), oldRow = Row();
+  const TGridRect oldSel = Selection();
+  const WORD key = Key;
+  bool ctrl = Shift & ssCtrl, shift = Shift & ssShift, alt = Shift & ssAlt;
+  bool rowSel = Options() & goRowSelect;
+  auto editable = [&] { return IsEditableCell(RealColIndex(Col()), Row()); };
+  auto swallow = [&] {
+    FireKeyDown(Key);
+    Key = 0;
+  };
+  auto keepHoriz = [&] {
+    if (rowSel && navigation_->KeepHorizScroll) SetLeftCol(oldLeft);
+  };
+  bool singleFixedRow = FixedRowAlways && RowCount() == 1;
+
+  // 2-3. F2 opens the editor only on an editable cell; a cell with markup controls opens its control.
+  if (Key == VK_F2) {
+    if (mouseActions_->RangeSelectAndEdit && !(Options() & goEditing)) {
+      if (!editable()) return swallow();
+      SetEditingOption(true);
+    }
+    if (!editable()) return swallow();
+    std::string text = GetCurrentCellText();
+    if (EnableHTML && ExtUtil::TextType(text, true) == 1 && ExtUtil::UpperPos("<CONTROL", text) >= 0) {
+      RememberEditCell(Col(), Row());
+      OpenCellMarkupControl(RealColIndex(Col()), Row());
+      Key = 0;
+      return;
+    }
+  }
+  // 4. Enter on a cell that cannot be edited is consumed after the handler heard it.
+  if (Key == VK_RETURN && !editable()) return swallow();
+  // 5. Enter and Space work a cell's check box, radio group or button.
+  if (Key == VK_RETURN || Key == VK_SPACE) ControlKey(Key);
+  // 6-9. Home and End.
+  if ((Key == VK_HOME || Key == VK_END) &&
+      (navigation_->HomeEndKey == heFirstLastRow || rowSel) && singleFixedRow)
+    return TBaseGrid::KeyDown(Key, Shift);
+  if ((Key == VK_HOME || Key == VK_END) && navigation_->HomeEndKey == heFirstLastRow && !ctrl) {
+    int target = Key == VK_HOME ? FixedRows()
+                 : floatingFooter_->Visible() ? (RowCount() > 2 ? RowCount() - 2 : RowCount() - 1 - fixedFooters_)
+                                              : LastWalkableRow();
+    target = std::max(target, FixedRows());
+    if (Key == VK_END && (fixedFooters_ > 0 || floatingFooter_->Visible()))
+      SetTopRow(std::max(FixedRows(), RowCount() - VisibleRowCount()));
+    TPoint b = BaseCell(Col(), target);
+    if (shift) {
+      int a = std::min(oldRow, b.Y), z = std::max(oldRow, b.Y);
+      FocusCell(b.X, b.Y, false);
+      SetSelection({FixedCols(), a, ColCount() - 1, z});
+    } else {
+      FocusCell(b.X, b.Y, true);
+    }
+    if (mouseActions_->DisjunctRowSelect()) {
+      TGridRect s = Selection();
+      for (int r = FixedRows(); r < RowCount(); ++r)
+        MutableRowAttributes(r).DisjunctSelected = shift && r >= s.Top && r <= s.Bottom;
+      if (!shift) MutableRowAttributes(Row()).DisjunctSelected = true;
+    }
+    FireKeyDown(Key);
+    keepHoriz();
+    Key = 0;
+    NoteSelection(oldSel);
+    return;
+  }
+  if ((Key == VK_HOME || Key == VK_END) && navigation_->HomeEndKey == heFirstLastColumn && rowSel && !ctrl) {
+    if (Key == VK_HOME) {
+      FocusCell(FirstScrollCol(), Row(), true);
+      SetLeftCol(FirstScrollCol());
+    } else {
+      FocusCell(ColCount() - 1, Row(), true);
+      SetLeftCol(std::max(FixedCols(), ColCount() - VisibleColCount()));
+    }
+    FireKeyDown(Key);
+    Key = 0;
+    return;
+  }
+  // 10. Left and Right fold and unfold a node row.
+  if ((Key == VK_RIGHT || Key == VK_LEFT) && HasNodes() && IsMergedCell(Col(), Row()))
+    Key == VK_RIGHT ? ExpandNode(RealRowIndex(Row())) : ContractNode(RealRowIndex(Row()));
+  // 11. Tab walks the grid's own stops.
+  if (Key == VK_TAB && (Options() & goTabs) && !alt) {
+    TabToNextCell(shift);
+    Key = 0;
+    return;
+  }
+  // 12. Arrows jump over fixed cells inside the grid (footers, right fixed columns, OnIsFixedCell).
+  if (navigation_->SkipFixedCells && !ctrl && (Key == VK_LEFT || Key == VK_RIGHT || Key == VK_UP || Key == VK_DOWN)) {
+    bool blocked = false;
+    if (Key == VK_DOWN) blocked = DownAppend();
+    if (!blocked && SkipFixed(Key)) {
+      FireKeyDown(Key);
+      Key = 0;
+      NoteSelection(oldSel);
+      return;
+    }
+    if (blocked) {
+      FireKeyDown(Key);
+      Key = 0;
+      NoteSelection(oldSel);
+      return;
+    }
+  } else if (Key == VK_DOWN && !ctrl && DownAppend()) {
+    FireKeyDown(Key);
+    Key = 0;
+    NoteSelection(oldSel);
+    return;
+  }
+  // 14. A selection frame follows the selection.
+  if (SelectionRectangle && !(Selection() == oldSel)) Invalidate();
+  // 15. The base grid's navigation (it tells OnKeyDown).
+  TBaseGrid::KeyDown(Key, Shift);
+  // 16.
+  if (key == VK_PRIOR || key == VK_NEXT || key == VK_UP || key == VK_DOWN) keepHoriz();
+  // A handler that took the key away stops the grid's own actions on it.
+  if (Key == 0) {
+    NoteSelection(oldSel);
+    return;
+  }
+  // 17. Clipboard keys.
+  if (navigation_->AllowClipboardShortCuts) {
+    auto ask = [&](TClipboardEvent& ev) {
+      bool allow = true;
+      if (ev) ev(this, allow);
+      return allow;
+    };
+    if (ctrl && key == 'X') {
+      if (ask(OnClipboardCut)) CutToClipboard();
+      return;
+    }
+    if (ctrl && key == 'V') {
+      if (ask(OnClipboardPaste)) PasteFromClipboard();
+      return;
+    }
+    if (ctrl && (key == VK_INSERT || key == 'C')) {
+      if (ask(OnClipboardCopy)) CopyToClipboard();
+      return;
+    }
+    if (shift && key == VK_INSERT) {
+      if (ask(OnClipboardPaste)) PasteFromClipboard();
+      return;
+    }
+    if (shift && key == VK_DELETE) {
+      if (ask(OnClipboardCut)) CutToClipboard();
+      return;
+    }
+  }
+  // 18. Insert adds a row.
+  if (key == VK_INSERT && navigation_->AllowInsertRow && !ctrl && !shift && !alt) {
+    bool can = true;
+    CanInsertRow(Row(), can);
+    if (!can) return;
+    int r = Row();
+    // AutoInsertRow inserts the row and tells OnAutoInsertRow.
+    if (navigation_->InsertPosition == pInsertBefore) {
+      // The current row index shows the new empty row.
+      AutoInsertRow(r);
+      if (Row() != r) FocusCell(Col(), r, true);
+    } else if (FixedRowAlways && FixedRows() == RowCount()) {
+      AutoInsertRow(r);
+      SetRow(1);
+    } else {
+      AutoInsertRow(r + 1);
+      FocusCell(Col(), r + 1, true);
+    }
+    UpdateFooter();
+    return;
+  }
+  // 19. Ctrl+A selects every scrolling cell.
+  if (ctrl && key == 'A') {
+    if (!(Options() & (goRowSelect | goRangeSelect))) return;
+    int bottom = std::max(FixedRows(), RowCount() - fixedFooters_ - 1);
+    SetSelection({FirstScrollCol(), FixedRows(), std::max(FirstScrollCol(), ColCount() - fixedRightCols_ - 1), bottom});
+    if (mouseActions_->DisjunctRowSelect())
+      for (int r = FixedRows(); r <= bottom; ++r) MutableRowAttributes(r).DisjunctSelected = true;
+    NoteSelection(oldSel);
+    return;
+  }
+  // 20.
+  if (IsNavigationKey(key) && mouseActions_->DisjunctRowSelect()) {
+    TGridRect s = Selection();
+    if (!shift && !ctrl)
+      for (int r = 0; r < RowCount(); ++r) MutableRowAttributes(r).DisjunctSelected = false;
+    if (shift)
+      for (int r = s.Top; r <= s.Bottom && r < RowCount(); ++r) MutableRowAttributes(r).DisjunctSelected = true;
+    else
+      MutableRowAttributes(Row()).DisjunctSelected = true;
+    Invalidate();
+  }
+  if (key == VK_SPACE && mouseActions_->DisjunctRowSelect()) {
+    TRowAttributes& a = MutableRowAttributes(Row());
+    a.DisjunctSelected = !a.DisjunctSelected;
+    RepaintRow(Row());
+  }
+  if (key == VK_DELETE && navigation_->AllowDeleteRow && !alt && RowCount() - fixedFooters_ - FixedRows() >= 1) {
+    bool can = true;
+    if (OnCanDeleteRow) OnCanDeleteRow(this, Row(), can);
+    if (!can) return;
+    int r = Row();
+    // Removes the row, or empties the only scrolling row; tells OnAutoDeleteRow.
+    AutoDeleteRow(r);
+    int to = std::clamp(r, FixedRows(), std::max(FixedRows(), LastWalkableRow()));
+    if (floatingFooter_->Visible() && to == RowCount() - 1) to = std::max(FixedRows(), RowCount() - 2);
+    if (Row() != to && to < RowCount()) FocusCell(Col(), to, true);
+    RememberEditCell(Col(), Row());
+    UpdateFooter();
+  }
+  if (key == VK_F2) RememberEditCell(Col(), Row());
+  NoteSelection(oldSel);
+}
+
+void TExtStringGrid::KeyUp(WORD& Key, TShiftState Shift) {
+  WORD key = Key;
+  TBaseGrid::KeyUp(Key, Shift);
+  if (!navigation_->AlwaysEdit) return;
+  bool arrow = key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+  if (!arrow && !(key == VK_TAB && (Options() & goTabs))) return;
+  TCellType t;
+  if (CellClickable(RealColIndex(Col()), Row(), t)) return;
+  if (Row() < TopRow()) SetTopRow(Row());
+  if (Col() < LeftCol()) SetLeftCol(Col());
+  ShowEditor();
+}
+
+// ---------------------------------------------------------------- characters
+void TExtStringGrid::WMChar(TMessage& Message) {
+  auto ch = static_cast<char32_t>(Message.WParam);
+  TShiftState s = KeyboardStateToShiftState();
+  if (navigation_->AllowClipboardShortCuts && (s & ssCtrl) && (ch == 3 || ch == 22 || ch == 24)) {
+    Message.Result = 1;
+    return;
+  }
+  int c = RealColIndex(Col()), r = Row();
+  TCellType t;
+  bool control = CellClickable(c, r, t);
+  if (mouseActions_->RangeSelectAndEdit && !control && ch != 9 && ch != 27 && IsEditableCell(c, r)) {
+    startChar_ = static_cast<char>(ch < 0x80 ? ch : '?');
+    SetEditingOption(true);
+    ClampInView(TGridCoord{Col(), Row()});
+    TBaseGrid::WMChar(Message);
+    return;
+  }
+  // The keypad's "." types the locale's decimal separator with ExcelStyleDecimalSeparator.
+  if (ch == '.' && ExcelStyleDecimalSeparator && (Message.LParam & KF_KEYPAD_LPARAM))
+    Message.WParam = static_cast<WPARAM>(static_cast<unsigned char>(FormatSettings.DecimalSeparator));
+  if (control && ch != 13) {
+    Message.Result = 1;
+    return;
+  }
+  if ((Options() & goEditing) && (ch >= 32 || ch == 8)) startChar_ = static_cast<char>(ch < 0x80 ? ch : '?');
+  TBaseGrid::WMChar(Message);
+}
+
+void TExtStringGrid::KeyPress(char& Key) {
+  if (Key == 27) {
+    if ((Options() & goEditing) && editActive_) RestoreCellAfterCancel();
+    if (OnKeyPress) OnKeyPress(this, Key);
+    return;
+  }
+  if (Key == '\r') {
+    int c = RealColIndex(Col()), r = Row();
+    if (!navigation_->AdvanceOnEnter && !IsEditableCell(c, r)) {
+      if (OnKeyPress) OnKeyPress(this, Key);
+      Key = 0;
+      return;
+    }
+    TCellType t;
+    bool control = CellClickable(c, r, t);
+    bool inEditor = InplaceEditor() && InplaceEditor()->Focused();
+    if (inEditor || control) {
+      AdvanceCell(Col(), Row(), false);
+      if (CellClickable(RealColIndex(Col()), Row(), t) && OnKeyPress) OnKeyPress(this, Key);
+      return;
+    }
+  }
+  if (!(Options() & goEditing) && navigation_->AutoGotoWhenSorted) IncrementalGoto(Key);
+  TBaseGrid::KeyPress(Key);
+}
+
+void TExtStringGrid::CMDialogChar(TMessage& Message) {
+  // A plain character typed into the grid is never an accelerator of the window.
+  if (!(Message.LParam & KF_ALTDOWN_LPARAM)) {
+    Message.Result = 0;
+    return;
+  }
+  TBaseGrid::CMDialogChar(Message);
+}
+
+// ---------------------------------------------------------------- focus
+void TExtStringGrid::DoEnter() {
+  TBaseGrid::DoEnter();
+  if (!editActive_) SelectCell(Col(), Row());
+  RememberEditCell(Col(), Row());
+}
+
+void TExtStringGrid::DoExit() { TBaseGrid::DoExit(); }
+
+// ---------------------------------------------------------------- Tab
+void TExtStringGrid::TabToNextCell(bool Backwards) {
+  if (OnKeyDown) {
+    WORD k = VK_TAB;
+    TShiftState s = KeyboardStateToShiftState() & ~static_cast<TShiftState>(ssShift);
+    OnKeyDown(this, k, Backwards ? (s | ssShift) : s);
+    if (k != VK_TAB) return;
+  }
+  const int first = FirstScrollCol(), right = ColCount() - VisibleFixedRightCols();
+  const int top = FixedRows(), bottom = LastWalkableRow();
+  if (right <= first || bottom < top) return;
+  bool byRows = navigation_->TabAdvanceDirection == adTopBottom;
+  int c = std::clamp(Col(), first, right - 1), r = std::clamp(Row(), top, bottom);
+  bool wrapped = false;
+  // One pass over the walkable cells at most: a grid without any stop keeps its cell.
+  const int total = (right - first) * (bottom - top + 1);
+  bool found = false;
+  for (int i = 0; i < total && !found; ++i) {
+    if (!byRows) {
+      if (!Backwards && ++c >= right) {
+        c = first;
+        if (++r > bottom) r = top, wrapped = true;
+      } else if (Backwards && --c < first) {
+        c = right - 1;
+        if (--r < top) r = bottom, wrapped = true;
+      }
+    } else {
+      if (!Backwards && ++r > bottom) {
+        r = top;
+        if (++c >= right) c = first, wrapped = true;
+      } else if (Backwards && --r < top) {
+        r = bottom;
+        if (--c < first) c = right - 1, wrapped = true;
+      }
+    }
+    TPoint b = BaseCell(c, r);
+    if (b.X != c || b.Y != r) continue;  // covered by a merged area: its base is the stop
+    found = TabStopAt(c, r);
+  }
+  if (!found) return;
+  if (wrapped && navigation_->TabToNextAtEnd && Parent()) {
+    FocusCell(c, r, true);
+    // At the end of the grid the focus goes on to the next (previous) control.
+    if (TWinControl* p = Parent()) p->SelectNext(this, !Backwards, true);
+    return;
+  }
+  FocusCell(c, r, true);
+  if (navigation_->AlwaysEdit && CanFocus()) SetFocus();
+}
+
+// ---------------------------------------------------------------- auto advance
+void TExtStringGrid::AdvanceCell(int ACol, int ARow, bool Backwards, bool ShowControl, bool Force) {
+  if (!navigation_->AdvanceOnEnter && !Force) return;
+  if (mouseActions_->RangeSelectAndEdit && !(Options() & goEditing)) SetEditingOption(true);
+  startChar_ = 0;
+  const int first = FirstScrollCol(), lastCol = ColCount() - VisibleFixedRightCols() - 1;
+  const int top = FixedRows();
+  if (lastCol < first || LastWalkableRow() < top) return;
+  bool byRows = navigation_->AdvanceDirection == adTopBottom;
+  int c = std::clamp(ACol, first, lastCol), r = std::clamp(ARow, top, LastWalkableRow());
+  bool inserted = false, found = false;
+  // At most one pass over the walkable cells and at most one insertion.
+  int total = (lastCol - first + 1) * (LastWalkableRow() - top + 1) + 1;
+  for (int i = 0; i < total && !found; ++i) {
+    TPoint span = CellSpan(c, r);
+    int sx = std::max(0, span.X), sy = std::max(0, span.Y);
+    int bottom = LastWalkableRow();
+    if (!byRows && !Backwards) {
+      if (c + sx >= lastCol) {
+        if (r < bottom) {
+          c = first, ++r;
+        } else if (navigation_->AdvanceInsert && !inserted) {
+          bool can = true;
+          CanAddRow(can);
+          c = first;
+          inserted = true;
+          if (!can) {
+            found = IsEditableCell(RealColIndex(c), r);
+            break;
+          }
+          // Appended before the footer rows.
+          InsertRows(RowCount() - fixedFooters_, 1);
+          ++r;
+          if (OnAutoAddRow) OnAutoAddRow(this, LastWalkableRow());
+          bool any = false;
+          for (int k = first; k <= lastCol && !any; ++k) any = IsEditableCell(RealColIndex(k), r);
+          if (!any) return;
+        } else {
+          c = first, r = top;
+        }
+      } else {
+        c += sx + 1;
+      }
+    } else if (byRows && !Backwards) {
+      if (r + sy >= bottom) {
+        if (c < ColCount() - fixedRightCols_ - 1) {
+          ++c, r = top;
+          if (c > lastCol) c = first;
+        } else if (navigation_->AdvanceInsert && !inserted) {
+          // One new column before the right fixed columns, never more.
+          InsertCols(ColCount() - fixedRightCols_, 1);
+          inserted = true;
+          ++c, r = top;
+          if (OnAutoInsertCol) OnAutoInsertCol(this, ColCount() - 1 - fixedRightCols_);
+        } else {
+          c = first, r = top;
+        }
+        Invalidate();
+      } else {
+        r += sy + 1;
+      }
+    } else if (!byRows) {
+      if (c <= first) {
+        c = lastCol;
+        r = r > top ? r - 1 : bottom;
+      } else {
+        --c;
+      }
+    } else {
+      if (r <= top) {
+        r = bottom;
+        c = c > first ? c - 1 : lastCol;
+      } else {
+        --r;
+      }
+    }
+    TPoint b = BaseCell(c, r);
+    if (b.X != c || b.Y != r) continue;
+    found = IsEditableCell(RealColIndex(c), r);
+  }
+  if (!found) return;
+  int nc = c, nr = r;
+  bool allow = true;
+  if (OnAutoAdvance) OnAutoAdvance(this, ARow, ACol, nr, nc, allow);
+  if (allow && OnCellChanging) OnCellChanging(this, ARow, ACol, nr, nc, allow);
+  if (!allow) return;
+  nc = std::clamp(nc, 0, ColCount() - 1);
+  nr = std::clamp(nr, 0, RowCount() - 1);
+  TCellType t;
+  bool oldControl = CellClickable(RealColIndex(ACol), ARow, t);
+  {
+    TGridCountScope adv(advancing_);
+    FocusCell(nc, nr, true);
+  }
+  bool control = CellClickable(RealColIndex(Col()), Row(), t);
+  if (!ShowControl && !control) return;
+  if (!IsEditableCell(RealColIndex(Col()), Row())) return;
+  ShowEditor();
+  if (control && !oldControl) {
+    TRect cr = CellRect(Col(), Row());
+    MouseDown(mbLeft, 0, cr.Left + 2, cr.Top + 2);
+    MouseUp(mbLeft, 0, cr.Left + 2, cr.Top + 2);
+  }
+}

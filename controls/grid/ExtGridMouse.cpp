@@ -1,0 +1,496 @@
+// The grid's mouse: the click sequence around the base grid's selection,
+// sizing and moving, double clicks, the right button, fixed-cell editing,
+// anchors, the wheel, zoom and middle-button panning.
+#include <algorithm>
+#include <cmath>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtUtil.h"
+#include "platform/gui/Messages.h"
+#include "platform/gui/Windows.h"
+
+namespace {
+constexpr UINT_PTR kPanTimer = 999;
+constexpr int kWheelLines = 3;
+
+// The editor over a fixed cell: Enter or leaving stores its text, Escape drops it.
+class TFixedCellEdit : public TEdit {
+ public:
+  TFixedCellEdit(TExtStringGrid* AGrid) : TEdit(AGrid), grid_(AGrid) {}
+  std::string ClassName() const override { return "TFixedCellEdit"; }
+  void Open(int ACol, int ARow) {
+    col_ = ACol;
+    row_ = ARow;
+    open_ = true;
+  }
+  bool IsOpen() const { return open_; }
+
+ protected:
+  void KeyDown(WORD& Key, TShiftState Shift) override {
+    TEdit::KeyDown(Key, Shift);
+    if (Key == VK_RETURN || Key == VK_ESCAPE) {
+      Close(Key == VK_RETURN);
+      Key = 0;
+    }
+  }
+  void DoExit() override {
+    TEdit::DoExit();
+    Close(true);
+  }
+
+ private:
+  void Close(bool Store) {
+    if (!open_) return;
+    open_ = false;
+    if (Store && col_ < grid_->ColCount() && row_ < grid_->RowCount()) grid_->SetCells(col_, row_, Text());
+    SetVisible(false);
+    if (grid_->CanFocus()) grid_->SetFocus();
+  }
+  TExtStringGrid* grid_;
+  int col_ = -1, row_ = -1;
+  bool open_ = false;
+};
+}  // namespace
+
+// ---------------------------------------------------------------- fixed-cell editor
+void TExtStringGrid::EditFixedCell(int ACol, int ARow) {
+  auto* ed = static_cast<TFixedCellEdit*>(fixedEditor_);
+  if (ed && ed->IsOpen()) return;
+  if (ACol < 0 || ARow < 0 || ACol >= ColCount() || ARow >= RowCount()) return;
+  // A handler that answers true keeps the fixed cell closed.
+  bool can = false;
+  CanEditCell(RealColIndex(ACol), ARow, can);
+  if (can) return;
+  TRect r = CellRect(ACol, ARow);
+  if (r.Width() <= 2 || r.Height() <= 2) return;
+  if (!ed) {
+    ed = new TFixedCellEdit(this);
+    ed->SetParent(this);
+    fixedEditor_ = ed;
+  }
+  ed->SetBounds(r.Left + 1, r.Top + 1, r.Width() - 2, r.Height() - 2);
+  ed->SetText(Cells(RealColIndex(ACol), ARow));
+  ed->Open(RealColIndex(ACol), ARow);
+  ed->SetVisible(true);
+  if (ed->CanFocus()) ed->SetFocus();
+}
+
+// ---------------------------------------------------------------- button messages
+void TExtStringGrid::WMMouseButton(TMessage& Message) {
+  if (panning_ && (Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_RBUTTONDOWN || Message.Msg == WM_MBUTTONDOWN)) {
+    StopPanning();
+    if (Message.Msg == WM_MBUTTONDOWN) return;
+  }
+  switch (Message.Msg) {
+    case WM_LBUTTONDOWN: return LeftButtonDown(Message);
+    case WM_LBUTTONUP: return LeftButtonUp(Message);
+    case WM_LBUTTONDBLCLK: return LeftDoubleClick(Message);
+    case WM_RBUTTONDOWN: return RightButtonDown(Message);
+    case WM_MBUTTONDOWN:
+      if (IntelliPan != ipNone && RowCount() > FixedRows()) {
+        panning_ = true;
+        panOrigin_ = TPoint(Message.XPos(), Message.YPos());
+        lastPanPoint_ = panOrigin_;
+        if (HandleAllocated()) SetTimer(Handle(), kPanTimer, 10);
+        return;
+      }
+      break;
+    default: break;
+  }
+  TBaseGrid::WMMouseButton(Message);
+}
+
+void TExtStringGrid::StopPanning() {
+  panning_ = false;
+  if (HandleAllocated()) KillTimer(Handle(), kPanTimer);
+}
+
+void TExtStringGrid::LeftButtonDown(TMessage& Message) {
+  const int x = Message.XPos(), y = Message.YPos();
+  downSel_ = Selection();
+  int c = -1, r = -1;
+  MouseToCell(x, y, c, r);
+  bool allow = true;
+  if (OnCanClickCell) OnCanClickCell(this, r, c, allow);
+  if (!allow) return;  // a refused click selects nothing
+  pressedButton_ = TPoint(-1, -1);
+  downPoint_ = TPoint(x, y);
+  if (c < 0 || r < 0) {
+    if (controlEditorShown_) EndCellControlEdit();
+    if (!FixedRowAlways) TBaseGrid::WMMouseButton(Message);
+    return;
+  }
+  TPoint b = BaseCell(c, r);
+  c = b.X, r = b.Y;
+  downCell_ = b;
+  // As the window system does, a press on another cell takes the focus from the inplace editor
+  // first, so the edit is validated before the cell is left.
+  if (InplaceEditor() && InplaceEditor()->Focused() && (c != Col() || r != Row()) && CanFocus()) SetFocus();
+  bool byIndex = c < FixedCols() || r < FixedRows();
+  bool fixedByRule = !byIndex && IsFixed(c, r);
+  if ((byIndex || fixedByRule) && controlEditorShown_) EndCellControlEdit();
+  int rc = RealColIndex(c);
+  TCellType t;
+  bool control = CellClickable(rc, r, t);
+  if (control && !byIndex) {
+    bool can = (Options() & goEditing) || mouseActions_->RangeSelectAndEdit;
+    CanEditCell(rc, r, can);
+    if (t == ctButton || t == ctBitButton) {
+      if (controlEditorShown_) EndCellControlEdit();
+      FocusCell(c, r, true);
+      pressedButton_ = b;
+      RepaintCell(c, r);
+      if (OnClickCell) OnClickCell(this, r, c);
+      return;
+    }
+    if ((t == ctCheckBox || t == ctDataCheckBox || t == ctVirtCheckBox || t == ctRowCheckBox) &&
+        (can || controlLook_->CheckAlwaysActive)) {
+      if (controlEditorShown_) EndCellControlEdit();
+      if (CanFocus()) SetFocus();
+      ToggleCheck(rc, r, true);
+      if (showModified_->Enabled) {
+        SetRowModified(r, true);
+        RepaintCell(0, r);
+      }
+      if (!navigation_->AlwaysEdit) FocusCell(c, r, true);
+      if (OnCheckBoxClick) OnCheckBoxClick(this, rc, r, GetCheckBoxState(rc, r));
+      MouseDown(mbLeft, KeyboardStateToShiftState(), x, y);
+      return;
+    }
+    if (t == ctRadio && (can || controlLook_->RadioAlwaysActive)) {
+      if (controlEditorShown_) EndCellControlEdit();
+      FocusCell(c, r, true);
+      ToggleRadio(rc, r);
+      if (OnRadioClick) OnRadioClick(this, rc, r, GetRadioIndex(rc, r));
+      return;
+    }
+  }
+  // Anchors: "CELL://RxCy" moves the current cell; any other anchor opens only when it is an address.
+  std::string text = Cells(rc, r);
+  if (!byIndex && URLShow() && ExtUtil::TextType(text, EnableHTML) == 0 && ExtUtil::IsURL(text)) {
+    bool autoHandle = true;
+    if (OnAnchorClick) OnAnchorClick(this, r, c, text, autoHandle);
+    if (autoHandle) {
+      int at = ExtUtil::UpperPos("CELL://", text);
+      TPoint to;
+      if (at >= 0) {
+        if (ExtUtil::ParseRCRef(text.substr(static_cast<size_t>(at) + 7), to) && to.X >= 0 && to.X < ColCount() &&
+            to.Y >= 0 && to.Y < RowCount())
+          FocusCell(to.X, to.Y, true);
+      } else if (ExtUtil::IsURL(text)) {
+        ShellExecute(0, "open", text, "", "", SW_SHOWNORMAL);
+      }
+    }
+    return;
+  }
+  if (fixedByRule) {
+    bool footerRow = floatingFooter_->Visible() && floatingFooter_->FooterStyle == fsFixedLastRow &&
+                     r == RowCount() - 1;
+    if (!footerRow && OnClickCell) OnClickCell(this, r, c);
+    return;
+  }
+  {
+    TGridFlagScope noAlwaysEdit(navigation_->AlwaysEdit, false);
+    std::shared_ptr<bool> alive = AliveFlag();
+    TBaseGrid::WMMouseButton(Message);
+    if (!*alive) return;
+  }
+  TRect cr = CellRectEx(c, r);
+  bool inside = x > cr.Left + 3 && x < cr.Right - 3;
+  if ((inside || !(Options() & goColSizing)) && GridState() != gsColSizing && GridState() != gsRowSizing &&
+      OnClickCell)
+    OnClickCell(this, r, c);
+  if (OnCellValidate) RememberEditCell(Col(), Row());
+  if (!byIndex && IsMergedCell(c, r) && !(Options() & goRowSelect) && Col() == c && Row() == r) {
+    TPoint span = CellSpan(c, r);
+    SetSelection({c, r, c + std::max(0, span.X), r + std::max(0, span.Y)});
+  }
+}
+
+void TExtStringGrid::LeftButtonUp(TMessage& Message) {
+  const int x = Message.XPos(), y = Message.YPos();
+  TGridState st = GridState();
+  TPoint pressed = pressedButton_;
+  pressedButton_ = TPoint(-1, -1);
+  if (pressed.X >= 0) {
+    int rc = RealColIndex(pressed.X);
+    bool can = (Options() & goEditing) != 0;
+    if (!controlLook_->NoDisabledButtonLook()) CanEditCell(rc, pressed.Y, can);
+    RepaintCell(pressed.X, pressed.Y);
+    if (can && OnButtonClick) OnButtonClick(this, rc, pressed.Y);
+  }
+  std::shared_ptr<bool> alive = AliveFlag();
+  TBaseGrid::WMMouseButton(Message);
+  if (!*alive) return;
+  if ((st == gsColSizing || st == gsRowSizing) && ownSizingIndex_ >= 0) {
+    int i = ownSizingIndex_;
+    ownSizingIndex_ = -1;
+    if (st == gsColSizing && i < ColCount()) {
+      if (OnEndColumnSize) OnEndColumnSize(this, i);
+      int w = ColWidths(i), asked = w;
+      UpdateColumnSize(i, asked);
+      if (asked != w && asked > 0) SetColWidths(i, asked);
+    } else if (st == gsRowSizing && i < RowCount()) {
+      if (OnEndRowSize) OnEndRowSize(this, i);
+    }
+    return;
+  }
+  int c = -1, r = -1;
+  MouseToCell(x, y, c, r);
+  if (c < 0 || r < 0 || st == gsColMoving || st == gsRowMoving) return;
+  int rc = RealColIndex(c);
+  TCellType t;
+  if (CellClickable(rc, r, t)) {
+    if (t == ctRadio && OnRadioMouseUp) OnRadioMouseUp(this, rc, r, GetRadioIndex(rc, r));
+    if (t != ctRadio && t != ctButton && t != ctBitButton && OnCheckBoxMouseUp)
+      OnCheckBoxMouseUp(this, rc, r, GetCheckBoxState(rc, r));
+  }
+  // A header click sorts when the press and the release were in the sort row.
+  if (r == sortSettings_->Row() && downCell_.Y == r && FixedRows() >= 1 && sortSettings_->Show() && RowCount() > 2 &&
+      (c >= FixedCols() || sortSettings_->FixedCols)) {
+    TRect cr = CellRect(c, r);
+    if (r == 0 && (Options() & goColSizing) && (x < cr.Left + 4 || x > cr.Right - 4)) return;
+    bool doSort = true;
+    if (OnCanSort) OnCanSort(this, rc, doSort);
+    if (doSort && HeaderClickSort(rc, KeyboardStateToShiftState()) && OnClickSort) OnClickSort(this, rc);
+  }
+}
+
+void TExtStringGrid::LeftDoubleClick(TMessage& Message) {
+  const int x = Message.XPos(), y = Message.YPos();
+  int c = -1, r = -1;
+  MouseToCell(x, y, c, r);
+  if (c < 0 && r < 0 && x > 0) {
+    // Right of the last column: the header of the last column.
+    if (FixedRowAlways) return;
+    c = ColCount() - 1;
+    r = 0;
+  }
+  if (c >= 0 && r >= 0 && r < FixedRows() && (Options() & goColSizing) && mouseActions_->AutoSizeColOnDblClick) {
+    TRect cr = CellRect(c, r);
+    int sized = -1;
+    if (std::abs(x - cr.Left) <= 4 && c - 1 >= FixedCols()) sized = c - 1;
+    else if (std::abs(x - cr.Right) <= 4 || cr.Width() == 0) sized = c;
+    if (sized >= 0) {
+      bool allow = true;
+      if (OnColumnSize) OnColumnSize(this, sized, allow);
+      if (allow) {
+        AutoSizeColumn(sized);
+        if (OnEndColumnSize) OnEndColumnSize(this, sized);
+      }
+      return;
+    }
+  }
+  std::shared_ptr<bool> alive = AliveFlag();
+  TBaseGrid::WMMouseButton(Message);
+  if (!*alive || c < 0 || r < 0) return;
+  if (OnDblClickCell) OnDblClickCell(this, r, c);
+  if (!*alive) return;
+  if (mouseActions_->RangeSelectAndEdit && IsEditableCell(RealColIndex(c), r)) {
+    SetEditingOption(true);
+    FocusCell(c, r, true);
+    ShowEditor();
+  }
+  if ((r < FixedRows() && mouseActions_->FixedRowsEdit == fceDblClick) ||
+      (c < FixedCols() && mouseActions_->FixedColsEdit == fceDblClick))
+    EditFixedCell(c, r);
+}
+
+void TExtStringGrid::RightButtonDown(TMessage& Message) {
+  const int x = Message.XPos(), y = Message.YPos();
+  downSel_ = Selection();
+  std::shared_ptr<bool> alive = AliveFlag();
+  TBaseGrid::WMMouseButton(Message);
+  if (!*alive) return;
+  int c = -1, r = -1;
+  MouseToCell(x, y, c, r);
+  if (c < 0 || r < 0) return;
+  TGridRect s = Selection();
+  bool selected = c >= s.Left && c <= s.Right && r >= s.Top && r <= s.Bottom;
+  if (mouseActions_->SelectOnRightClick && c >= FixedCols() && r >= FixedRows() && !IsFixed(c, r) && !selected) {
+    TPoint b = BaseCell(c, r);
+    FocusCell(b.X, b.Y, true);
+    if (mouseActions_->DisjunctRowSelect()) {
+      bool ctrl = KeyboardStateToShiftState() & ssCtrl;
+      for (int i = 0; i < RowCount() && !ctrl; ++i) MutableRowAttributes(i).DisjunctSelected = false;
+      TRowAttributes& a = MutableRowAttributes(b.Y);
+      a.DisjunctSelected = ctrl ? !a.DisjunctSelected : true;
+      Invalidate();
+    }
+  }
+  if (OnRightClickCell) OnRightClickCell(this, r, c);
+}
+
+// ---------------------------------------------------------------- the base grid's mouse hooks
+void TExtStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TGridRect before = Selection();
+  std::shared_ptr<bool> alive = AliveFlag();
+  TBaseGrid::MouseDown(Button, Shift, X, Y);
+  if (!*alive) return;
+  if (GridState() == gsColSizing || GridState() == gsRowSizing) {
+    TGridState st;
+    int index = -1, pos = 0, ofs = 0;
+    TBaseGrid::CalcSizingState(X, Y, st, index, pos, ofs);
+    ownSizingIndex_ = index;
+  }
+  if (!(Selection() == before)) {
+    TGridRect s = Selection();
+    SelectionChanged(s.Left, s.Top, s.Right, s.Bottom);
+  }
+  downSel_ = Selection();
+  int c = -1, r = -1;
+  MouseToCell(X, Y, c, r);
+  if (c < 0 || r < 0 || (Shift & ssDouble)) return;
+  bool fixedRow = r < FixedRows(), fixedCol = c < FixedCols();
+  if (!fixedRow && !fixedCol) return;
+  TGridFixedCellEdit want = Button == mbLeft ? fceLeftClick : Button == mbRight ? fceRightClick : fceNone;
+  bool rowEdit = fixedRow && mouseActions_->FixedRowsEdit == want && want != fceNone;
+  bool colEdit = fixedCol && mouseActions_->FixedColsEdit == want && want != fceNone;
+  if (!rowEdit && !colEdit) return;
+  // With sizing on, the borders stay for sizing: only the inner part edits.
+  bool sizing = (rowEdit && (Options() & goColSizing)) || (colEdit && (Options() & goRowSizing));
+  TRect cr = CellRect(c, r);
+  if (sizing && Button == mbLeft && !(X > cr.Left + 4 && X < cr.Right - 4 && Y > cr.Top + 4 && Y < cr.Bottom - 4))
+    return;
+  if (GridState() != gsNormal) return;
+  EditFixedCell(c, r);
+}
+
+void TExtStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
+  if (panning_) lastPanPoint_ = TPoint(X, Y);
+  TGridRect before = Selection();
+  int left = LeftCol();
+  TBaseGrid::MouseMove(Shift, X, Y);
+  if (GridState() == gsSelecting && navigation_->KeepHorizScroll) SetLeftCol(left);
+  if (SelectionRectangle && GridState() == gsSelecting && !(Selection() == before)) Invalidate();
+}
+
+void TExtStringGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TGridState st = GridState();
+  // A sizing released beyond the grid's extent changes nothing.
+  if ((st == gsColSizing && X > GridWidth()) || (st == gsRowSizing && Y > GridHeight())) {
+    TMessage m;
+    m.Msg = WM_CANCELMODE;
+    WMCancelMode(m);
+    ownSizingIndex_ = -1;
+    return;
+  }
+  TBaseGrid::MouseUp(Button, Shift, X, Y);
+  // Compared with the selection at the press: a drag reports its range once, at the release.
+  if (!(Selection() == downSel_)) {
+    downSel_ = Selection();
+    TGridRect s = Selection();
+    SelectionChanged(s.Left, s.Top, s.Right, s.Bottom);
+  }
+}
+
+void TExtStringGrid::CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs) {
+  TBaseGrid::CalcSizingState(X, Y, State, Index, SizingPos, SizingOfs);
+  if (State == gsColSizing && OnColumnSize) {
+    bool allow = true;
+    OnColumnSize(this, Index, allow);
+    if (!allow) State = gsNormal;
+  } else if (State == gsRowSizing && OnRowSize) {
+    bool allow = true;
+    OnRowSize(this, Index, allow);
+    if (!allow) State = gsNormal;
+  }
+}
+
+// ---------------------------------------------------------------- wheel, zoom, panning
+void TExtStringGrid::Zoom(int Step) {
+  if (Step == 0 || ZoomLevel + Step < -10 || ZoomLevel + Step > 10) return;
+  ZoomLevel += Step;
+  TGridCountScope scope(updateCount_);
+  for (int c = 0; c < ColCount(); ++c)
+    if (ColWidths(c) + Step > 0) SetColWidths(c, ColWidths(c) + Step);
+  for (int r = 0; r < RowCount(); ++r)
+    if (RowHeights(r) + Step > 0) SetRowHeights(r, RowHeights(r) + Step);
+}
+
+void TExtStringGrid::WMMouseWheel(TMessage& Message) {
+  if (panning_) return;
+  TShiftState s = KeyboardStateToShiftState();
+  if (Message.WParam & MK_CONTROL) s |= ssCtrl;
+  int delta = static_cast<int16_t>((Message.WParam >> 16) & 0xFFFF);
+  if (delta == 0) return TBaseGrid::WMMouseWheel(Message);
+  if ((s & ssCtrl) && IntelliZoom) {
+    Zoom(delta < 0 ? kWheelLines : -kWheelLines);
+    if (updateCount_ == 0) Invalidate();
+    Message.Result = 1;
+    return;
+  }
+  if (!EnableWheel) return TBaseGrid::WMMouseWheel(Message);
+  Message.Result = 1;
+  if (FixedRowAlways && RowCount() == 1) return;
+  TGridRect before = Selection();
+  WheelStep(delta, s);
+  NoteSelection(before);
+}
+
+void TExtStringGrid::WheelStep(int Delta, TShiftState Shift) {
+  int step = mouseActions_->WheelIncrement >= 1 ? mouseActions_->WheelIncrement : kWheelLines;
+  int target = Row();
+  if (mouseActions_->WheelAction == waMoveSelection) {
+    target = Delta < 0 ? Row() + step : Row() - step;
+  } else {
+    // The top row stays within the pages the grid has: never past the last full page.
+    int top = TopRow() + (Delta < 0 ? step : -step);
+    top = std::clamp(top, FixedRows(), std::max(FixedRows(), MaxTopRow()));
+    if (top != TopRow()) SetTopRow(top);
+  }
+  target = std::clamp(target, FixedRows(), std::max(FixedRows(), LastWalkableRow()));
+  int col = std::clamp(Col(), FixedCols(), ColCount() - 1);
+  int left = LeftCol();
+  {
+    // The previous update level comes back afterwards: an outer BeginUpdate is never ended here.
+    TGridCountScope scope(updateCount_);
+    if (target != Row() || col != Col()) FocusCell(col, target, true);
+    if ((Options() & goRowSelect) && navigation_->KeepHorizScroll) SetLeftCol(left);
+  }
+  if (updateCount_ == 0) Invalidate();
+}
+
+bool TExtStringGrid::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) { return BaseWheel(true, Shift, MousePos); }
+
+bool TExtStringGrid::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) { return BaseWheel(false, Shift, MousePos); }
+
+bool TExtStringGrid::BaseWheel(bool Down, TShiftState Shift, TPoint MousePos) {
+  if (mouseActions_->WheelAction == waScroll) return false;
+  bool editing = EditorMode();
+  int left = LeftCol();
+  bool r = Down ? TBaseGrid::DoMouseWheelDown(Shift, MousePos) : TBaseGrid::DoMouseWheelUp(Shift, MousePos);
+  if ((Options() & goRowSelect) && navigation_->KeepHorizScroll) SetLeftCol(left);
+  if (editing && CanFocus()) SetFocus();
+  return r;
+}
+
+void TExtStringGrid::WMTimer(TMessage& Message) {
+  if (Message.WParam != kPanTimer) return TBaseGrid::WMTimer(Message);
+  if (!panning_ || IntelliPan == ipNone) return;
+  TGridRect before = Selection();
+  TPoint p = lastPanPoint_;
+  int dx = p.X < panOrigin_.X - 5 ? -1 : p.X > panOrigin_.X + 5 ? 1 : 0;
+  int dy = p.Y < panOrigin_.Y - 5 ? -1 : p.Y > panOrigin_.Y + 5 ? 1 : 0;
+  if (IntelliPan == ipHorizontal) dy = 0;
+  if (IntelliPan == ipVertical) dx = 0;
+  int lastRow = std::max(FixedRows(), LastWalkableRow());
+  int lastCol = std::max(FixedCols(), ColCount() - fixedRightCols_ - 1);
+  int c = std::clamp(Col(), FixedCols(), lastCol), r = std::clamp(Row(), FixedRows(), lastRow);
+  if (dx < 0 && c > FixedCols()) --c;
+  if (dx > 0 && c < lastCol) ++c;
+  if (dy < 0 && r > FixedRows()) --r;
+  if (dy > 0 && r < lastRow) ++r;
+  if (c != Col() || r != Row()) FocusCell(c, r, true);
+  NoteSelection(before);
+}
+
+void TExtStringGrid::TopLeftChanged() {
+  TBaseGrid::TopLeftChanged();
+  if (SelectionRectangle) Invalidate();
+  // An in-cell control editor does not scroll with the cells: its edit ends.
+  if (controlEditorShown_ && editorType_ != edNormal) {
+    FinishEditLink();
+    EndCellControlEdit();
+  }
+}

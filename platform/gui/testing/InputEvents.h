@@ -1,0 +1,36 @@
+#pragma once
+// Key events sent to a control's widget as the window system sends them, for GUI tests.
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWidget>
+
+#include "platform/gui/Controls.h"
+
+// A press and a release; Return, Backspace, Tab and Escape carry their character.
+inline void SendKeyEvent(TWinControl* Control, int Key, Qt::KeyboardModifiers Mods = Qt::NoModifier,
+                         QString Text = {}) {
+  if (Text.isEmpty() && !(Mods & Qt::ControlModifier)) {
+    switch (Key) {
+      case Qt::Key_Return: Text = "\r"; break;
+      case Qt::Key_Backspace: Text = "\b"; break;
+      case Qt::Key_Tab: case Qt::Key_Backtab: Text = "\t"; break;
+      case Qt::Key_Escape: Text = QString(QChar(27)); break;
+      default: break;
+    }
+  }
+  QKeyEvent press(QEvent::KeyPress, Key, Mods, Text);
+  QCoreApplication::sendEvent(Control->Peer(), &press);
+  QKeyEvent release(QEvent::KeyRelease, Key, Mods, Text);
+  QCoreApplication::sendEvent(Control->Peer(), &release);
+}
+
+// A mouse event at (X, Y) of Widget; Held keeps the buttons that are down between calls.
+inline void SendMouseEvent(QWidget* Widget, QEvent::Type Type, int X, int Y, Qt::MouseButton Button,
+                           Qt::KeyboardModifiers Mods, Qt::MouseButtons& Held) {
+  if (Type == QEvent::MouseButtonPress || Type == QEvent::MouseButtonDblClick) Held = Button;
+  if (Type == QEvent::MouseButtonRelease) Held = Qt::NoButton;
+  QMouseEvent e(Type, QPointF(X, Y), Widget->mapToGlobal(QPointF(X, Y)), Type == QEvent::MouseMove ? Qt::NoButton : Button,
+                Held, Mods);
+  QCoreApplication::sendEvent(Widget, &e);
+}

@@ -1,0 +1,382 @@
+// The grid's key table, Tab walk, auto advance and validation, driven with
+// key events through the real widgets.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "app/ByteText.h"
+#include "tests/controls/grid/GridInputFixture.h"
+
+namespace {
+
+struct KeyStep {
+  const char* Name;
+  std::function<void(TExtStringGrid*)> Setup;  // options and handlers before the start cell is taken
+  TPoint Start;
+  const char* Typed;  // typed into the cell before the key ("" none)
+  int QtKey;
+  Qt::KeyboardModifiers Mods;
+  TPoint Expect;
+  const char* Events;  // what the grid's events said, in order
+  std::function<void(TExtStringGrid*)> Check;
+};
+
+void ReadOnlyCol2(TExtStringGrid* g) {
+  g->OnCanEditCell = [](TObject*, int r, int c, bool& can) { can = c != 2; };
+}
+
+const KeyStep kKeySteps[] = {
+    {"TabMovesRight", nullptr, {1, 1}, "", Qt::Key_Tab, Qt::NoModifier, {2, 1}, "K9 ", nullptr},
+    {"TabAtRowEndGoesToNextRow", nullptr, {4, 1}, "", Qt::Key_Tab, Qt::NoModifier, {1, 2}, "K9 ", nullptr},
+    {"TabOnLastCellWrapsToFirst", nullptr, {4, 9}, "", Qt::Key_Tab, Qt::NoModifier, {1, 1}, "K9 ", nullptr},
+    {"ShiftTabOnFirstCellWrapsToLast", nullptr, {1, 1}, "", Qt::Key_Backtab, Qt::ShiftModifier, {4, 9}, "K9 ",
+     nullptr},
+    {"TabNeverEntersRightFixedColumns", [](TExtStringGrid* g) { g->SetFixedRightCols(1); }, {3, 1}, "",
+     Qt::Key_Tab, Qt::NoModifier, {1, 2}, "K9 ", nullptr},
+    {"TabNeverEntersFooterRows", [](TExtStringGrid* g) { g->SetFixedFooters(1); }, {4, 8}, "", Qt::Key_Tab,
+     Qt::NoModifier, {1, 1}, "K9 ", nullptr},
+    {"TabSkipsReadOnlyCells", ReadOnlyCol2, {1, 1}, "", Qt::Key_Tab, Qt::NoModifier, {3, 1}, "K9 ", nullptr},
+    {"TabStaysWhenNoCellIsEditable",
+     [](TExtStringGrid* g) { g->OnCanEditCell = [](TObject*, int, int, bool& can) { can = false; }; }, {2, 3}, "",
+     Qt::Key_Tab, Qt::NoModifier, {2, 3}, "K9 ", nullptr},
+    {"TabInTheEditorStoresAndMoves", nullptr, {1, 1}, "ab", Qt::Key_Tab, Qt::NoModifier, {2, 1}, "K9 ",
+     [](TExtStringGrid* g) { EXPECT_EQ(g->Cells(1, 1), "ab"); }},
+    {"EnterOnReadOnlyCellIsConsumed", ReadOnlyCol2, {2, 1}, "", Qt::Key_Return, Qt::NoModifier, {2, 1}, "K13 ",
+     [](TExtStringGrid* g) { EXPECT_FALSE(g->EditorMode()); }},
+    {"F2OnReadOnlyCellOpensNothing", ReadOnlyCol2, {2, 1}, "", Qt::Key_F2, Qt::NoModifier, {2, 1}, "K113 ",
+     [](TExtStringGrid* g) { EXPECT_FALSE(g->InplaceEditor() && g->InplaceEditor()->Visible()); }},
+    {"F2OpensTheEditor", nullptr, {1, 1}, "", Qt::Key_F2, Qt::NoModifier, {1, 1}, "K113 ",
+     [](TExtStringGrid* g) {
+       ASSERT_TRUE(g->InplaceEditor());
+       EXPECT_TRUE(g->InplaceEditor()->Visible());
+       EXPECT_EQ(g->InplaceEditor()->Text(), "1:1");
+     }},
+    {"EnterWithoutAdvanceStays", nullptr, {1, 1}, "x", Qt::Key_Return, Qt::NoModifier, {1, 1}, "K13 ",
+     [](TExtStringGrid* g) { EXPECT_EQ(g->Cells(1, 1), "x"); }},
+    {"EnterWithAdvanceMovesOn", [](TExtStringGrid* g) { g->Navigation()->AdvanceOnEnter = true; }, {1, 1}, "x",
+     Qt::Key_Return, Qt::NoModifier, {2, 1}, "K13 ", [](TExtStringGrid* g) { EXPECT_EQ(g->Cells(1, 1), "x"); }},
+    {"EnterAdvanceSkipsReadOnlyCells",
+     [](TExtStringGrid* g) {
+       g->Navigation()->AdvanceOnEnter = true;
+       ReadOnlyCol2(g);
+     },
+     {1, 1}, "x", Qt::Key_Return, Qt::NoModifier, {3, 1}, "K13 ", nullptr},
+    {"EscapePutsTheTextBack", nullptr, {1, 1}, "zz", Qt::Key_Escape, Qt::NoModifier, {1, 1}, "",
+     [](TExtStringGrid* g) { EXPECT_EQ(g->Cells(1, 1), "1:1"); }},
+    {"DownOnLastRowAppends", [](TExtStringGrid* g) { g->Navigation()->AppendOnArrowDown = true; }, {1, 9}, "",
+     Qt::Key_Down, Qt::NoModifier, {1, 10}, "CanAdd AutoAdd(9) K40 Sel ",
+     [](TExtStringGrid* g) { EXPECT_EQ(g->RowCount(), 11); }},
+    {"DownAppendRefusedDoesNothing",
+     [](TExtStringGrid* g) {
+       g->Navigation()->AppendOnArrowDown = true;
+       g->OnCanAddRow = [](TObject*, bool& can) { can = false; };
+     },
+     {1, 9}, "", Qt::Key_Down, Qt::NoModifier, {1, 9}, "K40 ", [](TExtStringGrid* g) { EXPECT_EQ(g->RowCount(), 10); }},
+    {"DownAppendGoesBeforeTheFooter",
+     [](TExtStringGrid* g) {
+       g->Navigation()->AppendOnArrowDown = true;
+       g->SetFixedFooters(1);
+       g->SetCells(1, 9, "sum");
+     },
+     {1, 8}, "", Qt::Key_Down, Qt::NoModifier, {1, 9}, "CanAdd AutoAdd(9) K40 Sel ",
+     [](TExtStringGrid* g) {
+       EXPECT_EQ(g->RowCount(), 11);
+       EXPECT_EQ(g->Cells(1, 10), "sum");
+       EXPECT_EQ(g->Cells(1, 9), "");
+       EXPECT_EQ(g->Cells(1, 8), "1:8");
+     }},
+    {"DownJumpsOverARowTheHandlerFixes",
+     [](TExtStringGrid* g) { g->OnIsFixedCell = [](TObject*, int r, int, bool& f) { f = r == 3; }; }, {1, 2}, "",
+     Qt::Key_Down, Qt::NoModifier, {1, 4}, "K40 Sel ", nullptr},
+    {"HomeByRowGoesToTheFirstRow", [](TExtStringGrid* g) { g->Navigation()->HomeEndKey = heFirstLastRow; }, {2, 5},
+     "", Qt::Key_Home, Qt::NoModifier, {2, 1}, "K36 Sel ", nullptr},
+    {"EndByRowStopsAboveTheFooter",
+     [](TExtStringGrid* g) {
+       g->Navigation()->HomeEndKey = heFirstLastRow;
+       g->SetFixedFooters(1);
+     },
+     {2, 5}, "", Qt::Key_End, Qt::NoModifier, {2, 8}, "K35 Sel ", nullptr},
+    {"CtrlASelectsEveryScrollingCell", [](TExtStringGrid* g) { g->SetFixedFooters(1); }, {2, 2}, "", Qt::Key_A,
+     Qt::ControlModifier, {4, 8}, "K65 Sel ",
+     [](TExtStringGrid* g) { EXPECT_EQ(g->Selection(), (TGridRect{1, 1, 4, 8})); }},
+    {"CtrlAWithoutRangeSelectDoesNothing",
+     [](TExtStringGrid* g) { g->SetOptions(g->Options() & ~static_cast<TGridOptions>(goRangeSelect)); }, {2, 2}, "",
+     Qt::Key_A, Qt::ControlModifier, {2, 2}, "K65 ",
+     [](TExtStringGrid* g) { EXPECT_EQ(g->Selection(), (TGridRect{2, 2, 2, 2})); }},
+    {"InsertPutsAnEmptyRowAtTheCurrentRow", [](TExtStringGrid* g) { g->Navigation()->AllowInsertRow = true; },
+     {1, 5}, "", Qt::Key_Insert, Qt::NoModifier, {1, 5}, "K45 CanIns(5) AutoIns(5) ",
+     [](TExtStringGrid* g) {
+       EXPECT_EQ(g->RowCount(), 11);
+       EXPECT_EQ(g->Cells(1, 5), "");
+       EXPECT_EQ(g->Cells(1, 6), "1:5");
+     }},
+    {"InsertAfterMovesIntoTheNewRow",
+     [](TExtStringGrid* g) {
+       g->Navigation()->AllowInsertRow = true;
+       g->Navigation()->InsertPosition = pInsertAfter;
+     },
+     {1, 5}, "", Qt::Key_Insert, Qt::NoModifier, {1, 6}, "K45 CanIns(5) AutoIns(6) ",
+     [](TExtStringGrid* g) {
+       EXPECT_EQ(g->Cells(1, 6), "");
+       EXPECT_EQ(g->Cells(1, 7), "1:6");
+     }},
+    {"DeleteRemovesTheRow", [](TExtStringGrid* g) { g->Navigation()->AllowDeleteRow = true; }, {1, 5}, "",
+     Qt::Key_Delete, Qt::NoModifier, {1, 5}, "K46 CanDel(5) AutoDel(5) ",
+     [](TExtStringGrid* g) {
+       EXPECT_EQ(g->RowCount(), 9);
+       EXPECT_EQ(g->Cells(1, 5), "1:6");
+     }},
+    {"DeleteEmptiesTheOnlyScrollingRowAndFreesItsProperties",
+     [](TExtStringGrid* g) {
+       g->Navigation()->AllowDeleteRow = true;
+       g->SetRowCount(2);
+       g->SetColors(1, 1, clRed);
+     },
+     {1, 1}, "", Qt::Key_Delete, Qt::NoModifier, {1, 1}, "K46 CanDel(1) AutoDel(1) ",
+     [](TExtStringGrid* g) {
+       EXPECT_EQ(g->RowCount(), 2);
+       EXPECT_EQ(g->Cells(1, 1), "");
+       EXPECT_FALSE(g->HasCellProperties(1, 1));
+     }},
+};
+
+class KeyTable : public GridInputTest, public ::testing::WithParamInterface<KeyStep> {};
+
+TEST_P(KeyTable, Step) {
+  const KeyStep& s = GetParam();
+  if (s.Setup) s.Setup(grid);
+  Load();
+  grid->FocusCell(s.Start.X, s.Start.Y, true);
+  if (*s.Typed) Type(s.Typed);
+  std::string log;
+  grid->OnKeyDown = [&](TObject*, WORD& k, TShiftState) { log += "K" + std::to_string(k) + " "; };
+  grid->OnCanAddRow = [&, prev = grid->OnCanAddRow](TObject* o, bool& can) {
+    if (prev) prev(o, can);
+    if (can) log += "CanAdd ";
+  };
+  grid->OnAutoAddRow = [&](TObject*, int r) { log += "AutoAdd(" + std::to_string(r) + ") "; };
+  grid->OnCanInsertRow = [&](TObject*, int r, bool&) { log += "CanIns(" + std::to_string(r) + ") "; };
+  grid->OnAutoInsertRow = [&](TObject*, int r) { log += "AutoIns(" + std::to_string(r) + ") "; };
+  grid->OnCanDeleteRow = [&](TObject*, int r, bool&) { log += "CanDel(" + std::to_string(r) + ") "; };
+  grid->OnAutoDeleteRow = [&](TObject*, int r) { log += "AutoDel(" + std::to_string(r) + ") "; };
+  grid->OnSelectionChanged = [&](TObject*, int, int, int, int) { log += "Sel "; };
+  Key(s.QtKey, s.Mods);
+  EXPECT_EQ(Current(), s.Expect);
+  EXPECT_EQ(log, s.Events);
+  EXPECT_GE(grid->Col(), 0);
+  EXPECT_LT(grid->Row(), grid->RowCount());
+  if (s.Check) s.Check(grid);
+}
+
+INSTANTIATE_TEST_SUITE_P(Grid, KeyTable, ::testing::ValuesIn(kKeySteps),
+                         [](const ::testing::TestParamInfo<KeyStep>& i) { return std::string(i.param.Name); });
+
+// ---------------------------------------------------------------- validation on every way out of a cell
+enum TOutcome { oAccept, oRefuse, oCorrect };
+struct LeaveWay {
+  const char* Name;
+  int QtKey;  // 0: a click on another cell
+  TPoint Target;
+};
+const LeaveWay kWays[] = {{"Tab", Qt::Key_Tab, {2, 2}},
+                          {"Enter", Qt::Key_Return, {1, 2}},
+                          {"Down", Qt::Key_Down, {1, 3}},
+                          {"Up", Qt::Key_Up, {1, 1}},
+                          {"Click", 0, {3, 5}}};
+
+class ValidationWays : public GridInputTest, public ::testing::WithParamInterface<std::tuple<LeaveWay, TOutcome>> {};
+
+TEST_P(ValidationWays, TheHandlersAnswerDecides) {
+  auto [way, outcome] = GetParam();
+  Load();
+  int calls = 0;
+  grid->OnCellValidate = [&, outcome = outcome](TObject*, int c, int r, std::string& v, bool& valid) {
+    ++calls;
+    EXPECT_EQ(c, 1);
+    EXPECT_EQ(r, 2);
+    if (outcome == oRefuse) valid = false;
+    if (outcome == oCorrect) v = "fixed";
+  };
+  grid->FocusCell(1, 2, true);
+  Type("new");
+  if (way.QtKey)
+    Key(way.QtKey);
+  else
+    ClickCell(way.Target.X, way.Target.Y);
+  EXPECT_EQ(calls, 1);
+  if (outcome == oRefuse) {
+    // The cell cannot be left with a refused value. Up and Down keep the typed text in the editor
+    // for correcting it; the other ways put the cell's old text back in the cell and the editor.
+    bool keepsTyped = way.QtKey == Qt::Key_Up || way.QtKey == Qt::Key_Down;
+    EXPECT_EQ(Current(), TPoint(1, 2));
+    EXPECT_TRUE(EditorShown());
+    EXPECT_EQ(EditorText(), keepsTyped ? "new" : "1:2");
+    EXPECT_EQ(grid->Cells(1, 2), keepsTyped ? "new" : "1:2");
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(grid->Cells(1, 2), "1:2");
+  } else {
+    EXPECT_EQ(grid->Cells(1, 2), outcome == oCorrect ? "fixed" : "new");
+    if (std::string(way.Name) != "Enter") {
+      EXPECT_EQ(Current(), way.Target);
+    }
+  }
+}
+
+std::string WayName(const ::testing::TestParamInfo<std::tuple<LeaveWay, TOutcome>>& i) {
+  static const char* o[] = {"Accept", "Refuse", "Correct"};
+  return std::string(std::get<0>(i.param).Name) + o[std::get<1>(i.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Grid, ValidationWays,
+                         ::testing::Combine(::testing::ValuesIn(kWays), ::testing::Values(oAccept, oRefuse, oCorrect)),
+                         WayName);
+
+// ---------------------------------------------------------------- the byte grids' road
+TEST_F(GridInputTest, HexBytesTypedWithTabAreNormalisedByTheWindowsHandler) {
+  grid->OnGetEditMask = [](TObject*, int, int, std::string& m) { m = ">CC;1;_"; };
+  grid->OnCellValidate = [](TObject*, int, int, std::string& v, bool& valid) {
+    v = NormalizeByteCell(v);
+    valid = IsByteCellText(v);
+  };
+  for (int c = 1; c < 5; ++c) grid->SetCells(c, 1, "FF");
+  Load();
+  grid->FocusCell(1, 1, true);
+  Type("a5");
+  Key(Qt::Key_Tab);
+  Type("3");
+  Key(Qt::Key_Tab);
+  EXPECT_EQ(grid->Cells(1, 1), "A5");
+  EXPECT_EQ(grid->Cells(2, 1), "03");
+  EXPECT_EQ(Current(), TPoint(3, 1));
+  // A value that is no byte is refused and the cell keeps its text.
+  Type("zz");
+  Key(Qt::Key_Tab);
+  EXPECT_EQ(grid->Cells(3, 1), "FF");
+  EXPECT_EQ(EditorText(), "FF");
+  EXPECT_EQ(Current(), TPoint(3, 1));
+}
+
+TEST_F(GridInputTest, FormLevelKeyPreviewAndTheGridsKeyDownSeeTheEditorsKeys) {
+  Load();
+  std::string formLog, gridLog;
+  form->SetKeyPreview(true);
+  form->OnKeyDown = [&](TObject*, WORD& k, TShiftState) { formLog += "d" + std::to_string(k) + " "; };
+  form->OnKeyPress = [&](TObject*, char& c) { formLog += std::string("p") + c + " "; };
+  grid->OnKeyDown = [&](TObject*, WORD& k, TShiftState) { gridLog += "d" + std::to_string(k) + " "; };
+  grid->FocusCell(1, 1, true);
+  Type("A5");
+  ASSERT_TRUE(EditorShown());
+  Key(Qt::Key_Tab);
+  EXPECT_NE(formLog.find("pA "), std::string::npos) << formLog;
+  EXPECT_NE(formLog.find("p5 "), std::string::npos) << formLog;
+  EXPECT_NE(formLog.find("d9 "), std::string::npos) << formLog;
+  EXPECT_NE(gridLog.find("d9 "), std::string::npos) << gridLog;
+  // A form filter that takes the key keeps it from the grid: no move.
+  form->OnKeyDown = [&](TObject*, WORD& k, TShiftState) {
+    if (k == VK_TAB) k = 0;
+  };
+  Type("1");
+  Key(Qt::Key_Tab);
+  EXPECT_EQ(Current(), TPoint(2, 1));
+  EXPECT_EQ(grid->Cells(2, 1), "1");
+}
+
+TEST_F(GridInputTest, TabToNextAtEndHandsTheFocusOnInBothDirections) {
+  grid->Navigation()->TabToNextAtEnd = true;
+  Load();
+  grid->FocusCell(4, 9, true);
+  Key(Qt::Key_Tab);
+  EXPECT_TRUE(other->Focused());
+  EXPECT_EQ(Current(), TPoint(1, 1));
+  grid->SetFocus();
+  grid->FocusCell(1, 1, true);
+  Key(Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_TRUE(other->Focused());
+  EXPECT_EQ(Current(), TPoint(4, 9));
+}
+
+TEST_F(GridInputTest, AdvanceIsBoundedAndAppendsBeforeFootersAndRightFixedColumns) {
+  grid->Navigation()->AdvanceOnEnter = true;
+  grid->Navigation()->AdvanceInsert = true;
+  grid->SetFixedFooters(1);
+  grid->SetCells(1, 9, "sum");
+  Load();
+  int added = 0;
+  grid->OnAutoAddRow = [&](TObject*, int) { ++added; };
+  grid->FocusCell(4, 8, true);
+  grid->AdvanceCell(4, 8, false);
+  EXPECT_EQ(added, 1);
+  EXPECT_EQ(grid->RowCount(), 11);
+  EXPECT_EQ(grid->Cells(1, 10), "sum");
+  EXPECT_EQ(Current(), TPoint(1, 9));
+
+  // Top to bottom with no editable cell anywhere: one column at most is added, never more.
+  grid->Navigation()->AdvanceDirection = adTopBottom;
+  grid->SetFixedRightCols(1);
+  grid->SetCells(4, 1, "right");
+  grid->OnCanEditCell = [](TObject*, int, int, bool& can) { can = false; };
+  int cols = grid->ColCount();
+  grid->AdvanceCell(3, 9, false, false, true);
+  EXPECT_LE(grid->ColCount(), cols + 1);
+  EXPECT_EQ(grid->Cells(grid->ColCount() - 1, 1), "right");
+}
+
+TEST_F(GridInputTest, RowModifiedOnlyWhenAChangedValueIsStored) {
+  grid->ShowModified()->Enabled = true;
+  Load();
+  grid->OnCellValidate = [](TObject*, int, int, std::string& v, bool& valid) { valid = v != "bad"; };
+  grid->FocusCell(1, 3, true);
+  Type("bad");
+  Key(Qt::Key_Down);
+  EXPECT_FALSE(grid->RowModified(3));
+  Key(Qt::Key_Escape);
+  grid->FocusCell(1, 4, true);
+  Type("good");
+  Key(Qt::Key_Down);
+  EXPECT_TRUE(grid->RowModified(4));
+}
+
+TEST_F(GridInputTest, UpdateLevelCountsEvenWhileHiddenAndNeverGoesBelowZero) {
+  Load();
+  grid->SetVisible(false);
+  grid->BeginUpdate();
+  grid->BeginUpdate();
+  grid->SetVisible(true);
+  grid->EndUpdate();
+  EXPECT_EQ(grid->UpdateCount(), 1);
+  int before = grid->PaintCounter();
+  grid->Invalidate();
+  Flush();
+  EXPECT_EQ(grid->PaintCounter(), before) << "nothing paints while an update is open";
+  grid->EndUpdate();
+  Flush();
+  EXPECT_GT(grid->PaintCounter(), before);
+  grid->EndUpdate();
+  EXPECT_EQ(grid->UpdateCount(), 0);
+}
+
+class MarkupControlGrid : public TExtStringGrid {
+ public:
+  using TExtStringGrid::TExtStringGrid;
+  int Opened = 0;
+  void OpenCellMarkupControl(int, int) override { ++Opened; }
+};
+
+TEST_F(GridInputTest, F2OnACellWithAMarkupControlOpensThatControl) {
+  delete grid;
+  auto* g = new MarkupControlGrid(form);
+  grid = g;
+  g->SetParent(form);
+  g->SetBounds(10, 10, 480, 300);
+  g->SetOptions(g->Options() | goEditing);
+  g->SetCells(1, 1, "<P><CONTROL TYPE=\"EDIT\" ID=\"a\"></P>");
+  Load();
+  g->SetFocus();
+  g->FocusCell(1, 1, true);
+  Key(Qt::Key_F2);
+  EXPECT_EQ(g->Opened, 1);
+  EXPECT_FALSE(EditorShown());
+}
+
+}  // namespace

@@ -1,0 +1,293 @@
+// The grid's click sequences, selection, sizing, moving, fixed-cell editing,
+// anchors and the wheel, driven with mouse events through the real widget.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/gui/Windows.h"
+#include "tests/controls/grid/GridInputFixture.h"
+
+namespace {
+
+// One click sequence: what is set up, what the mouse does, where the current cell ends, what fired.
+struct ClickStep {
+  const char* Name;
+  std::function<void(TExtStringGrid*)> Setup;
+  std::function<void(GridInputTest&)> Act;
+  TPoint Expect;
+  const char* Events;
+  std::function<void(GridInputTest&, TExtStringGrid*)> Check;
+};
+
+void ClickAt(GridInputTest& t, int c, int r, Qt::MouseButton b = Qt::LeftButton) { t.ClickCell(c, r, b); }
+
+const ClickStep kClicks[] = {
+    {"ClickMovesTheCurrentCell", nullptr, [](GridInputTest& t) { ClickAt(t, 3, 4); }, {3, 4},
+     "Sel ClickCell(4,3) Click ", nullptr},
+    {"RefusedClickSelectsNothing",
+     [](TExtStringGrid* g) { g->OnCanClickCell = [](TObject*, int, int, bool& a) { a = false; }; },
+     [](GridInputTest& t) { ClickAt(t, 3, 4); }, {1, 1}, "", nullptr},
+    {"ClickOnAFixedByRuleCellOnlyTellsTheHandler", [](TExtStringGrid* g) { g->SetFixedFooters(1); },
+     [](GridInputTest& t) { ClickAt(t, 2, 9); }, {1, 1}, "ClickCell(9,2) ", nullptr},
+    {"RightClickTellsTheHandlerOnly", nullptr, [](GridInputTest& t) { ClickAt(t, 2, 5, Qt::RightButton); }, {1, 1},
+     "RightClickCell(5,2) ", nullptr},
+    {"RightClickSelectsWithSelectOnRightClick",
+     [](TExtStringGrid* g) { g->MouseActions()->SelectOnRightClick = true; },
+     [](GridInputTest& t) { ClickAt(t, 2, 5, Qt::RightButton); }, {2, 5}, "Click RightClickCell(5,2) Sel ", nullptr},
+    {"DoubleClickFiresBothEvents", nullptr,
+     [](GridInputTest& t) {
+       TPoint p = t.Mid(2, 3);
+       t.DoubleClick(p.X, p.Y);
+     },
+     {2, 3}, "Sel ClickCell(3,2) Click DblClick DblClickCell(3,2) ", nullptr},
+    {"ShiftClickExtendsTheSelection", nullptr,
+     [](GridInputTest& t) {
+       TPoint p = t.Mid(3, 4);
+       t.Click(p.X, p.Y, Qt::LeftButton, Qt::ShiftModifier);
+     },
+     {3, 4}, "Sel ClickCell(4,3) Click ",
+     [](GridInputTest&, TExtStringGrid* g) { EXPECT_EQ(g->Selection(), (TGridRect{1, 1, 3, 4})); }},
+    {"DragSelectsARange", nullptr,
+     [](GridInputTest& t) {
+       auto& a = t;
+       TPoint p = t.Mid(1, 2), q = t.Mid(3, 5);
+       a.Mouse(QEvent::MouseButtonPress, p.X, p.Y);
+       a.Mouse(QEvent::MouseMove, q.X, q.Y);
+       a.Mouse(QEvent::MouseButtonRelease, q.X, q.Y);
+     },
+     {3, 5}, "Sel ClickCell(2,1) Click Sel ",
+     [](GridInputTest&, TExtStringGrid* g) { EXPECT_EQ(g->Selection(), (TGridRect{1, 2, 3, 5})); }},
+    {"LeftClickEditsAFixedRowWithFceLeftClick",
+     [](TExtStringGrid* g) { g->MouseActions()->FixedRowsEdit = fceLeftClick; },
+     [](GridInputTest& t) { ClickAt(t, 2, 0); }, {1, 1}, "ClickCell(0,2) ",
+     [](GridInputTest&, TExtStringGrid* g) {
+       ASSERT_TRUE(g->FixedCellEditor());
+       EXPECT_TRUE(g->FixedCellEditor()->Visible());
+       EXPECT_EQ(g->FixedCellEditor()->Text(), "2:0");
+     }},
+    {"RightClickEditsAFixedRowWithFceRightClick",
+     [](TExtStringGrid* g) { g->MouseActions()->FixedRowsEdit = fceRightClick; },
+     [](GridInputTest& t) { ClickAt(t, 2, 0, Qt::RightButton); }, {1, 1}, "RightClickCell(0,2) ",
+     [](GridInputTest&, TExtStringGrid* g) {
+       ASSERT_TRUE(g->FixedCellEditor());
+       EXPECT_TRUE(g->FixedCellEditor()->Visible());
+     }},
+    {"LeftClickDoesNotEditWithFceRightClick",
+     [](TExtStringGrid* g) { g->MouseActions()->FixedRowsEdit = fceRightClick; },
+     [](GridInputTest& t) { ClickAt(t, 2, 0); }, {1, 1}, "ClickCell(0,2) ",
+     [](GridInputTest&, TExtStringGrid* g) {
+       EXPECT_TRUE(!g->FixedCellEditor() || !g->FixedCellEditor()->Visible());
+     }},
+    {"ClickOnACellAnchorMovesThere",
+     [](TExtStringGrid* g) {
+       g->SetURLShow(true);
+       g->SetCells(2, 2, "cell://R7C3");
+     },
+     [](GridInputTest& t) { ClickAt(t, 2, 2); }, {3, 7}, "Anchor(cell://R7C3) Click Sel ", nullptr},
+};
+
+class ClickTable : public GridInputTest, public ::testing::WithParamInterface<ClickStep> {};
+
+TEST_P(ClickTable, Sequence) {
+  const ClickStep& s = GetParam();
+  if (s.Setup) s.Setup(grid);
+  Load();
+  std::string log;
+  grid->OnClickCell = [&](TObject*, int r, int c) { log += "ClickCell(" + std::to_string(r) + "," + std::to_string(c) + ") "; };
+  grid->OnDblClickCell = [&](TObject*, int r, int c) {
+    log += "DblClickCell(" + std::to_string(r) + "," + std::to_string(c) + ") ";
+  };
+  grid->OnRightClickCell = [&](TObject*, int r, int c) {
+    log += "RightClickCell(" + std::to_string(r) + "," + std::to_string(c) + ") ";
+  };
+  grid->OnClick = [&](TObject*) { log += "Click "; };
+  grid->OnDblClick = [&](TObject*) { log += "DblClick "; };
+  grid->OnSelectionChanged = [&](TObject*, int, int, int, int) { log += "Sel "; };
+  grid->OnAnchorClick = [&](TObject*, int, int, const std::string& a, bool&) { log += "Anchor(" + a + ") "; };
+  s.Act(*this);
+  EXPECT_EQ(Current(), s.Expect);
+  EXPECT_EQ(log, s.Events);
+  if (s.Check) s.Check(*this, grid);
+}
+
+INSTANTIATE_TEST_SUITE_P(Grid, ClickTable, ::testing::ValuesIn(kClicks),
+                         [](const ::testing::TestParamInfo<ClickStep>& i) { return std::string(i.param.Name); });
+
+// ---------------------------------------------------------------- anchors never run programs
+TEST_F(GridInputTest, OnlyAddressesOpenThroughTheDesktopOpener) {
+  grid->SetURLShow(true);
+  Load();
+  std::vector<std::string> opened;
+  SetShellOpenHandler([&](const std::string&, const std::string& f) {
+    opened.push_back(f);
+    return true;
+  });
+  grid->SetCells(2, 2, "http://example.com/a");
+  grid->SetCells(2, 3, "C:\\Windows\\calc.exe");
+  grid->SetCells(2, 4, "mailto:me@example.com");
+  ClickCell(2, 2);
+  ClickCell(2, 3);
+  ClickCell(2, 4);
+  SetShellOpenHandler(nullptr);
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(opened[0], "http://example.com/a");
+  EXPECT_EQ(opened[1], "mailto:me@example.com");
+  EXPECT_EQ(Current(), TPoint(2, 3)) << "a program path is plain text: the click selects the cell";
+}
+
+// ---------------------------------------------------------------- sizing and moving
+TEST_F(GridInputTest, ColumnSizingAppliesAtReleaseAndAsksTheHandlers) {
+  grid->SetOptions(grid->Options() | goColSizing);
+  Load();
+  std::string log;
+  grid->OnEndColumnSize = [&](TObject*, int c) { log += "End(" + std::to_string(c) + ") "; };
+  grid->OnUpdateColumnSize = [&](TObject*, int c, int& w) {
+    log += "Update(" + std::to_string(c) + "," + std::to_string(w) + ") ";
+    w = 100;
+  };
+  int w0 = grid->ColWidths(2);
+  TRect h = grid->CellRect(2, 0);
+  int y = (h.Top + h.Bottom) / 2;
+  Mouse(QEvent::MouseButtonPress, h.Right, y);
+  Mouse(QEvent::MouseMove, h.Right + 30, y);
+  EXPECT_EQ(grid->ColWidths(2), w0) << "nothing changes before the release";
+  Mouse(QEvent::MouseButtonRelease, h.Right + 30, y);
+  EXPECT_EQ(log, "End(2) Update(2," + std::to_string(w0 + 30) + ") ");
+  EXPECT_EQ(grid->ColWidths(2), 100);
+  // The handler of OnColumnSize may refuse a sizing before it starts.
+  grid->OnColumnSize = [](TObject*, int, bool& allow) { allow = false; };
+  h = grid->CellRect(2, 0);
+  Mouse(QEvent::MouseButtonPress, h.Right, y);
+  Mouse(QEvent::MouseMove, h.Right + 30, y);
+  Mouse(QEvent::MouseButtonRelease, h.Right + 30, y);
+  EXPECT_EQ(grid->ColWidths(2), 100);
+}
+
+TEST_F(GridInputTest, ColumnSizingReleasedBeyondTheGridChangesNothing) {
+  grid->SetColCount(3);
+  grid->SetOptions(grid->Options() | goColSizing);
+  Load();
+  int w0 = grid->ColWidths(2);
+  TRect h = grid->CellRect(2, 0);
+  int y = (h.Top + h.Bottom) / 2;
+  Mouse(QEvent::MouseButtonPress, h.Right, y);
+  Mouse(QEvent::MouseMove, grid->GridWidth() + 40, y);
+  Mouse(QEvent::MouseButtonRelease, grid->GridWidth() + 40, y);
+  EXPECT_EQ(grid->ColWidths(2), w0);
+  EXPECT_EQ(grid->GridState(), gsNormal);
+}
+
+TEST_F(GridInputTest, ARowMoveCarriesItsTexts) {
+  grid->SetOptions(grid->Options() | goRowMoving);
+  Load();
+  TPoint from = Mid(0, 2), to = Mid(0, 5);
+  Mouse(QEvent::MouseButtonPress, from.X, from.Y);
+  Mouse(QEvent::MouseMove, to.X, to.Y);
+  Mouse(QEvent::MouseButtonRelease, to.X, to.Y);
+  EXPECT_EQ(grid->Cells(1, 5), "1:2");
+  EXPECT_EQ(grid->Cells(1, 2), "1:3");
+}
+
+// ---------------------------------------------------------------- wheel and zoom
+TEST_F(GridInputTest, WheelMovesTheSelectionByTheIncrement) {
+  grid->SetRowCount(40);
+  grid->MouseActions()->WheelIncrement = 2;
+  Load();
+  grid->FocusCell(1, 5, true);
+  Wheel(-120);
+  EXPECT_EQ(grid->Row(), 7);
+  Wheel(120);
+  Wheel(120);
+  EXPECT_EQ(grid->Row(), 3);
+  Wheel(120);
+  Wheel(120);
+  EXPECT_EQ(grid->Row(), 1) << "never above the first scrolling row";
+  grid->SetFixedFooters(2);
+  grid->FocusCell(1, 36, true);
+  Wheel(-120);
+  Wheel(-120);
+  EXPECT_EQ(grid->Row(), 37) << "never into the footer rows";
+}
+
+TEST_F(GridInputTest, WheelScrollStopsAtTheLastFullPage) {
+  grid->SetRowCount(40);
+  grid->MouseActions()->WheelAction = waScroll;
+  Load();
+  grid->FocusCell(1, 1, true);
+  for (int i = 0; i < 30; ++i) Wheel(-120);
+  EXPECT_EQ(grid->TopRow(), 40 - grid->VisibleRowCount());
+  EXPECT_EQ(grid->Row(), 1) << "scrolling leaves the current row";
+  for (int i = 0; i < 30; ++i) Wheel(120);
+  EXPECT_EQ(grid->TopRow(), 1);
+}
+
+TEST_F(GridInputTest, AWheelStepInsideAnOuterUpdateKeepsItOpen) {
+  grid->SetRowCount(40);
+  Load();
+  grid->BeginUpdate();
+  Wheel(-120);
+  EXPECT_EQ(grid->UpdateCount(), 1);
+  EXPECT_EQ(grid->Row(), 4);
+  grid->EndUpdate();
+  EXPECT_EQ(grid->UpdateCount(), 0);
+}
+
+TEST_F(GridInputTest, WheelWithoutEnableWheelIsTheBaseGridsOneRowStep) {
+  grid->SetRowCount(40);
+  grid->EnableWheel = false;
+  Load();
+  grid->FocusCell(1, 5, true);
+  Wheel(-120);
+  EXPECT_EQ(grid->Row(), 6);
+  grid->MouseActions()->WheelAction = waScroll;
+  Wheel(-120);
+  EXPECT_EQ(grid->Row(), 6) << "scroll mode leaves the row to the scroll bars";
+}
+
+TEST_F(GridInputTest, OneRowGridWithFixedRowAlwaysSwallowsTheWheel) {
+  grid->FixedRowAlways = true;
+  Load();
+  grid->SetRowCount(1);
+  Wheel(-120);
+  EXPECT_EQ(grid->Row(), 0);
+}
+
+TEST_F(GridInputTest, ZoomStaysWithinTenStepsAndKeepsSizesPositive) {
+  Load();
+  grid->SetColWidths(3, 1);
+  int w = grid->ColWidths(1), h = grid->RowHeights(1);
+  for (int i = 0; i < 11; ++i) grid->Zoom(1);
+  EXPECT_EQ(grid->ZoomLevel, 10);
+  EXPECT_EQ(grid->ColWidths(1), w + 10);
+  EXPECT_EQ(grid->RowHeights(1), h + 10);
+  for (int i = 0; i < 21; ++i) grid->Zoom(-1);
+  EXPECT_EQ(grid->ZoomLevel, -10);
+  EXPECT_EQ(grid->ColWidths(1), w - 10);
+  EXPECT_EQ(grid->ColWidths(3), 1) << "a width that would reach 0 keeps its size";
+  grid->Zoom(10);
+  Wheel(120, Qt::ControlModifier);
+  EXPECT_EQ(grid->ZoomLevel, -3) << "Ctrl and the wheel away from the user zoom out by the line count";
+}
+
+TEST_F(GridInputTest, MiddleButtonPansOneCellPerTickOutsideTheDeadZone) {
+  grid->SetRowCount(40);
+  Load();
+  grid->FocusCell(2, 5, true);
+  Mouse(QEvent::MouseButtonPress, 200, 100, Qt::MiddleButton);
+  Mouse(QEvent::MouseButtonRelease, 200, 100, Qt::MiddleButton);
+  ASSERT_TRUE(grid->Panning());
+  auto tick = [&] { grid->Perform(WM_TIMER, 999, 0); };
+  Mouse(QEvent::MouseMove, 203, 104);
+  tick();
+  EXPECT_EQ(Current(), TPoint(2, 5)) << "within 5 pixels nothing moves";
+  Mouse(QEvent::MouseMove, 260, 160);
+  tick();
+  tick();
+  EXPECT_EQ(Current(), TPoint(2, 7)) << "vertical panning: rows only";
+  Click(10, 10);
+  EXPECT_FALSE(grid->Panning());
+}
+
+}  // namespace
