@@ -175,6 +175,9 @@ TfrmMessage::TfrmMessage(TComponent* AOwner) : TForm(AOwner) {
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
   OnCloseQuery = [this](TObject* s, bool& c) { FormCloseQuery(s, c); };
   OnDestroy = [this](TObject* s) { FormDestroy(s); };
+  OnActivate = [](TObject*) {
+    if (frmMain) frmMain->ResetWarning();
+  };
   EndLoading();
   // Last: an MDI child shows at once, and its creation handler needs the whole layout.
   SetFormStyle(fsMDIChild);
@@ -524,6 +527,8 @@ uint8_t TfrmMessage::Transfer(int Row, const TExpertMessage& Message) {
     status = ReceiveExpertRead(bus, Message, bytes);
     grdData->SetCells(ecData, Row, ExpertReadData(Message, bytes));
   }
+  // A message without its stop leaves the bus held for the next one.
+  busHeld_ = status == 0 && !Message.Stop;
   ShowStatus(status);
   return status;
 }
@@ -761,13 +766,16 @@ void TfrmMessage::mnuCloseAllClick(TObject*) {
 
 void TfrmMessage::mnuExitClick(TObject*) {
   // The frame asks every window, this one included, before the program ends.
-  if (Application && Application->MainForm())
-    Application->MainForm()->Close();
+  if (frmMain)
+    frmMain->Close();
   else if (Application)
     Application->Terminate();
 }
 
 void TfrmMessage::FormDestroy(TObject*) {
+  // The bus is never left held by a window that is gone.
+  if (busHeld_ && frmMain) frmMain->I2CStop();
+  busHeld_ = false;
   if (frmSequenceEditor) frmSequenceEditor->Forget(this);
   if (frmMain) frmMain->ResetWarning();
   if (frmMessage == this) frmMessage = nullptr;

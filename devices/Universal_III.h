@@ -148,6 +148,7 @@ class TfrmMessage : public TForm {
   bool continuous_ = false;
   bool closing_ = false;     // a close came during a run: released once the run has ended
   bool released_ = false;
+  bool busHeld_ = false;     // the last message ended without a stop
 };
 
 extern TfrmMessage* frmMessage;

@@ -278,3 +278,45 @@ TEST_F(ExpertWindowTest, NewWithYesAndCancelledDialogLosesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ExpertWindowTest, ExitAsksThroughTheFrameAndCancelKeepsEverything) {
+  Row(1, "40", "Write", "01");
+  Universal_III::Modified = true;
+  Responder().ExpectMessage("Save changes?", mrCancel);
+  w->mnuExit->Click();
+  Application->ProcessMessages();
+  EXPECT_FALSE(Application->Terminated());
+  EXPECT_EQ(frmMessage, w);
+  EXPECT_EQ(Cell(ecData, 1), "01");
+}
+
+TEST_F(ExpertWindowTest, ClosingAWindowThatLeftTheBusHeldReleasesIt) {
+  Row(1, "40", "Write", "10,01", "No");
+  Select(1);
+  w->btnSendOne->Click();
+  EXPECT_EQ(Trace(), "S W40+ W10+ W01+");
+  EXPECT_FALSE(sim.Sda() && sim.Scl());
+  w->mnuClose->Click();
+  Application->ProcessMessages();
+  ASSERT_EQ(frmMessage, nullptr);
+  EXPECT_EQ(Trace(), "S W40+ W10+ W01+ P");
+  EXPECT_TRUE(sim.Sda() && sim.Scl());
+}
+
+TEST_F(ExpertWindowTest, HexKeyOnTheGridOpensTheEditorOtherKeysDoNot) {
+  Select(2);
+  WORD key = 'Q';
+  w->grdDataKeyDown(w->grdData, key, 0);
+  EXPECT_EQ(w->Editor(), nullptr);
+  EXPECT_FALSE(Universal_III::Modified);
+  key = 'B';
+  w->grdDataKeyDown(w->grdData, key, 0);
+  ASSERT_NE(w->Editor(), nullptr);
+  EXPECT_TRUE(w->Editor()->Visible());
+  EXPECT_EQ(w->Editor()->Caption(), "Message Editor - Msg # 2");
+  EXPECT_TRUE(Universal_III::Modified);
+}
+
+}  // namespace
