@@ -9,6 +9,8 @@
 #include "platform/grid/Grids.h"
 #include "platform/rtl/SysUtils.h"
 
+TfrmEditor* frmEditor = nullptr;
+
 namespace MessageEditor {
 int EditedRow = 0;
 int ActiveColumn = 0;
@@ -33,6 +35,7 @@ std::string CellToken(const std::string& Cell) {
 TfrmEditor::TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
   BeginLoading();
   SetName("frmEditor");
+  frmEditor = this;
   SetCaption("Message Editor");
   SetBorderStyle(bsSingle);
   SetBorderIcons(biSystemMenu);
@@ -173,7 +176,9 @@ TfrmEditor::TfrmEditor(TComponent* AOwner) : TForm(AOwner) {
   EndLoading();
 }
 
-TfrmEditor::~TfrmEditor() = default;
+TfrmEditor::~TfrmEditor() {
+  if (frmEditor == this) frmEditor = nullptr;
+}
 
 void TfrmEditor::ShowFor(TfrmMessage* Window) {
   window_ = Window;

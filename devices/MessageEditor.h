@@ -67,3 +67,6 @@ class TfrmEditor : public TForm {
   bool tokensEdited_ = false;
   bool loading_ = false;
 };
+
+// The message editor of the expert window, while it exists.
+extern TfrmEditor* frmEditor;

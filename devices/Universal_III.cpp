@@ -320,7 +320,7 @@ void TfrmMessage::BuildControls() {
   edtSequence->SetParent(pnlControls);
   edtSequence->SetBounds(112, 48, 206, 21);
   edtSequence->SetReadOnly(true);
-  edtSequence->SetMaxLength(ExpertMaxSequence * 3 - 1);
+  edtSequence->SetMaxLength(192);
   edtSequence->SetText("01,02,03,04,05,06,07,08,09,10");
   edtSequence->SetHint("Double-click to edit the sequence");
   edtSequence->OnDblClick = [this](TObject* s) { edtSequenceDblClick(s); };

@@ -1,4 +1,8 @@
 // The message editor and the sequence editor, driven through their controls.
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
 #include "controls/instrument/InstEdit.h"
 #include "platform/grid/Grids.h"
 #include "tests/devices/ExpertWindowFixture.h"
@@ -16,7 +20,39 @@ class ExpertEditorTest : public ExpertWindowTest {
     return e;
   }
   static std::string Token(TfrmEditor* e, int c) { return e->grdWrite->Cells(c, 1); }
+  // Types into the control that has the keys: the cell's editor when it shows, else the grid.
+  static void Type(TStringGrid* g, const std::string& text) {
+    for (char ch : text) {
+      TInplaceEdit* ed = g->InplaceEditor();
+      TWinControl* target = ed && ed->Visible() ? static_cast<TWinControl*>(ed) : g;
+      const int key = (ch >= 'a' && ch <= 'z') ? Qt::Key_A + (ch - 'a') : (ch >= 'A' && ch <= 'Z') ? Qt::Key_A + (ch - 'A') : ch;
+      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(QChar(ch)));
+      QCoreApplication::sendEvent(target->Peer(), &press);
+      QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(QChar(ch)));
+      QCoreApplication::sendEvent(target->Peer(), &release);
+    }
+  }
 };
+
+TEST_F(ExpertEditorTest, TypedTokensWithOneDigitCloseAsTwoDigits) {
+  TfrmEditor* e = Open(1);
+  e->spnBytes->SetValue(3);
+  e->grdWrite->SetFocus();
+  e->grdWrite->SetCol(0);
+  e->grdWrite->SetEditorMode(true);
+  Type(e->grdWrite, "5");
+  e->grdWrite->SetCol(1);
+  Type(e->grdWrite, "a");
+  e->grdWrite->SetCol(2);
+  Type(e->grdWrite, "3g");  // g is no hex digit: dropped
+  ASSERT_NE(e->grdWrite->InplaceEditor(), nullptr);
+  EXPECT_TRUE(e->grdWrite->InplaceEditor()->Focused());
+  e->btnClose->SetFocus();  // leaving a cell with one digit is no error
+  EXPECT_TRUE(e->btnClose->Focused());
+  e->btnClose->Click();
+  EXPECT_FALSE(e->Visible());
+  EXPECT_EQ(Cell(ecData, 1), "05,0A,03");
+}
 
 TEST_F(ExpertEditorTest, EmptyRowOpensWithDefaultsAndClosesThemIntoTheRow) {
   TfrmEditor* e = Open(3);
@@ -156,11 +192,13 @@ TEST_F(ExpertEditorTest, DelayThatIsNoNumberOpensAsZero) {
 
 TEST_F(ExpertEditorTest, EditorGoesWithTheWindow) {
   Open(1);  // a double-click marks the table modified
+  EXPECT_EQ(frmEditor, w->Editor());
   Responder().ExpectMessage("Save changes?", mrNo);
   w->mnuClose->Click();
   Application->ProcessMessages();
   Application->ProcessMessages();
   EXPECT_EQ(frmMessage, nullptr);
+  EXPECT_EQ(frmEditor, nullptr);
   for (int i = 0; i < Screen->FormCount(); ++i) EXPECT_NE(Screen->Forms(i)->ClassName(), "TfrmEditor");
 }
 
