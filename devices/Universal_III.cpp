@@ -547,15 +547,24 @@ uint8_t TfrmMessage::ReceiveMessage(int Row) {
   return Transfer(Row, m);
 }
 
-void TfrmMessage::btnSendOneClick(TObject*) {
+void TfrmMessage::RunOnce(const std::function<void()>& Body) {
   if (!frmMain || frmMain->BusBusy()) return;
+  {
+    TRunScope scope(run_);
+    if (!scope.Acquired()) return;
+    Body();
+  }
+  // A close that came meanwhile (the warning flash takes messages) frees the window now.
+  if (closing_) ReleaseWhenIdle();
+}
+
+void TfrmMessage::btnSendOneClick(TObject*) {
   const int row = grdData->Row();
   if (grdData->Cells(ecAddress, row).empty()) return;
-  TRunScope scope(run_);
-  if (!scope.Acquired()) return;
-  TExpertMessage m;
-  if (!Prepare(row, m)) return;
-  Transfer(row, m);
+  RunOnce([&] {
+    TExpertMessage m;
+    if (Prepare(row, m)) Transfer(row, m);
+  });
 }
 
 bool TfrmMessage::SequenceRows(std::vector<int>& Rows) {
@@ -601,15 +610,11 @@ bool TfrmMessage::Pass(bool Sequence) {
 }
 
 void TfrmMessage::btnSendAllClick(TObject*) {
-  if (run_.Busy() || !frmMain || frmMain->BusBusy()) return;
-  TRunScope scope(run_);
-  Pass(false);
+  RunOnce([this] { Pass(false); });
 }
 
 void TfrmMessage::btnSequenceClick(TObject*) {
-  if (run_.Busy() || !frmMain || frmMain->BusBusy()) return;
-  TRunScope scope(run_);
-  Pass(true);
+  RunOnce([this] { Pass(true); });
 }
 
 void TfrmMessage::btnSendContinuousClick(TObject*) {
@@ -711,22 +716,11 @@ void TfrmMessage::mnuOpenClick(TObject*) {
 }
 
 void TfrmMessage::btnNewClick(TObject*) {
-  if (!Modified) {
-    SetCaption(FormCaption);
-    ResetTable();
-    return;
-  }
-  switch (MessageDlg("Save changes?", mtConfirmation, mbYesNoCancel, 0)) {
-    case mrYes:
-      if (!SaveAs()) return;
-      ResetTable();
-      Modified = false;
-      break;
-    case mrNo:
-      ResetTable();  // the table stays marked modified
-      break;
-    default: break;
-  }
+  const bool asked = Modified;
+  if (!QuerySave()) return;
+  // After No the table stays marked modified, so the next close asks again.
+  if (!asked) SetCaption(FormCaption);
+  ResetTable();
 }
 
 // ---------------------------------------------------------------- closing

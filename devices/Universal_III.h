@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,8 @@ class TfrmMessage : public TForm {
   // One pass of Send All (Sequence false) or of Send Sequence; false when it ended on a fault.
   bool Pass(bool Sequence);
   bool SequenceRows(std::vector<int>& Rows);
+  // Runs a send under the window's busy flag; nothing when another is going.
+  void RunOnce(const std::function<void()>& Body);
   void ShowFault(const std::string& Text);
   void SetSending(const std::string& Text);
   bool SaveTo(const std::string& FileName);

@@ -334,6 +334,23 @@ TEST_F(ExpertWindowTest, ClosingDuringARunStopsItAndFreesTheWindowAfterward) {
   EXPECT_EQ(frmMain->MDIChildCount(), 0);
 }
 
+TEST_F(ExpertWindowTest, ClosingDuringTheWarningFlashOfASendFreesTheWindowAfterIt) {
+  Row(1, "60", "Write", "00");  // nobody answers: the fault flashes and takes messages
+  Select(1);
+  auto* agent = new TLoopAgent(Application);
+  bool busyWhenClosed = false;
+  agent->Post([&] {
+    busyWhenClosed = w->Busy();
+    w->mnuClose->Click();
+  });
+  w->btnSendOne->Click();
+  EXPECT_TRUE(busyWhenClosed);
+  EXPECT_EQ(agent->Ran(), 1);
+  EXPECT_EQ(StatusText(), "  Address not acknowledged");
+  for (int i = 0; i < 5 && frmMessage; ++i) Application->ProcessMessages();
+  EXPECT_EQ(frmMessage, nullptr);
+}
+
 TEST_F(ExpertWindowTest, FrameCloseDuringARunAsksAboutChangesFirst) {
   Row(1, "40", "Write", "10,01");
   w->edtSequence->SetText("01");
