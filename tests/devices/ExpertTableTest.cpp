@@ -320,3 +320,19 @@ TEST_F(ExpertWindowTest, HexKeyOnTheGridOpensTheEditorOtherKeysDoNot) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ExpertWindowTest, NewWithYesSavesThenStartsABlankTable) {
+  Row(1, "40", "Write", "01");
+  Universal_III::Modified = true;
+  const std::string file = Path("before-new.txt");
+  Responder().ExpectMessage("Save changes?", mrYes).ExpectSave(file);
+  w->mnuNew->Click();
+  EXPECT_NE(ReadFile(file).find("40,Write,Yes,,01"), std::string::npos);
+  EXPECT_TRUE(w->RowFields(1).Empty());
+  EXPECT_EQ(w->grdData->RowCount(), 33);
+  EXPECT_FALSE(Universal_III::Modified);
+}
+
+}  // namespace
