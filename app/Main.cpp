@@ -173,6 +173,7 @@ void TfrmMain::BuildMenu() {
   mnuCustom->OnClick = [this](TObject* s) { mnuCustomClick(s); };
   mnuUniversalModes->Add({mnuExpert, mnuUniversal, mnuCustom});
   mnuDevice->Add({mnuEEPROM, mnuUniversalModes});
+  ConnectEEPROMItems();
 
   mnuOptions = Item(this, "mnuOptions", "Options", "Change port, I\xC2\xB2" "C speed");
   mnuOptions->SetGroupIndex(2);

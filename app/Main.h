@@ -19,6 +19,8 @@ class TInstHPTimeBase;
 class TPortIO;
 class TNetUpdate;
 class TNetUpdateWizard;
+class TfrmEEPROM;
+class TfrmSmallEE;
 
 // Returned by a bus routine called while the status line's warning flash
 // runs: the operation is refused, nothing reaches the port, and the code
@@ -128,10 +130,28 @@ class TfrmMain : public TForm {
   void WindowTileItemClick(TObject* Sender);
   void WindowMinimizeItemClick(TObject* Sender);
 
+  // --- Device menu: EEPROM windows (app/DeviceMenu.cpp) ---
+  void mnu16BClick(TObject* Sender);
+  void mnu1KClick(TObject* Sender);
+  void mnu2KClick(TObject* Sender);
+  void mnu4KClick(TObject* Sender);
+  void mnu8KClick(TObject* Sender);
+  void mnu16KClick(TObject* Sender);
+  void mnu4Kx8Click(TObject* Sender);
+  void mnu8Kx8Click(TObject* Sender);
+  void mnu16Kx8Click(TObject* Sender);
+  void mnu32Kx8Click(TObject* Sender);
+  void mnu64Kx8Click(TObject* Sender);
+  // The common grid filling of a large window.
+  void EEStart(TfrmEEPROM* Window);
+
  private:
   void DoShow() override;
   void Dispatch(TMessage& Message) override;
   void BuildMenu();
+  void ConnectEEPROMItems();
+  TfrmSmallEE* OpenSmallEE(int Size);
+  TfrmEEPROM* OpenEEPROM(int Size);
   void ShowPortAccess();
   void PostNotices();
   void BuildStatusBar();

@@ -5,6 +5,7 @@ if(TARGET gui AND TARGET markup)
     ${CMAKE_CURRENT_LIST_DIR}/Bitrate.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Splash.cpp
     ${CMAKE_CURRENT_LIST_DIR}/About.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DeviceMenu.cpp
     DEPS app_bus app_hw markup update_wizard instrument gui rtl
   )
   # The expert window, which the Device menu opens.
@@ -15,6 +16,9 @@ if(TARGET gui AND TARGET markup)
   # The Device menu's windows (they in turn drive the bus through this window).
   if(TARGET devices_longi2c)
     target_link_libraries(app_main PUBLIC devices_longi2c)
+  endif()
+  if(TARGET eeprom_windows)
+    target_link_libraries(app_main PUBLIC eeprom_windows)
   endif()
   add_executable(velmaron ${CMAKE_CURRENT_LIST_DIR}/Velmaron.cpp)
   target_include_directories(velmaron PRIVATE ${PROJECT_SOURCE_DIR})

@@ -1,0 +1,709 @@
+#include "eeprom/EEWindow.h"
+
+#include <algorithm>
+
+#include "app/ByteText.h"
+#include "app/Main.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/rtl/Win1252.h"
+
+namespace {
+
+constexpr int kButtonW = 76, kButtonH = 25, kHelpButtons = 3570;
+
+TLabel* MakeLabel(TWinControl* Parent, const std::string& Name, const std::string& Caption, int X, int Y) {
+  auto* l = new TLabel(Parent->Owner());
+  l->SetName(Name);
+  l->SetParent(Parent);
+  l->SetCaption(Caption);
+  l->SetBounds(X, Y, 0, 14);
+  l->SetAutoSize(true);
+  return l;
+}
+
+TEdit* MakeEdit(TWinControl* Parent, const std::string& Name, const std::string& Text, int MaxLength, int X, int Y,
+                int W) {
+  auto* e = new TEdit(Parent->Owner());
+  e->SetName(Name);
+  e->SetParent(Parent);
+  e->SetBounds(X, Y, W, 21);
+  e->SetCharCase(ecUpperCase);
+  e->SetMaxLength(MaxLength);
+  e->SetText(Text);
+  return e;
+}
+
+TInstDemoButton* MakeButton(TWinControl* Parent, const std::string& Name, const std::string& Caption,
+                            const std::string& Hint, int Y) {
+  TInstDemoButton* b =
+      NewEEButton(Parent->Owner(), Parent, Name, Caption, Hint, (139 - kButtonW) / 2, Y, kButtonW, kButtonH);
+  ButtonControl(b)->SetHelpContext(kHelpButtons);
+  return b;
+}
+
+TMenuItem* MenuItem(TComponent* Owner, const std::string& Name, const std::string& Caption) {
+  auto* m = new TMenuItem(Owner);
+  m->SetName(Name);
+  m->SetCaption(Caption);
+  return m;
+}
+
+}  // namespace
+
+std::string EEAsciiText(uint8_t Value) {
+  if (Value >= 32 && Value <= 126) return std::string(1, static_cast<char>(Value));
+  return ".";
+}
+
+bool EEPrintableKey(char Key) {
+  const auto k = static_cast<unsigned char>(Key);
+  return (k >= 32 && k <= 126) || k >= 128;
+}
+
+void SetAddressChoices(TInspectorItem* Item, const std::vector<std::string>& Addresses) {
+  Item->Values()->Clear();
+  for (const std::string& a : Addresses) Item->Values()->Add(a);
+  if (!Addresses.empty()) Item->SetTextValue(Addresses.front());
+}
+
+// ---------------------------------------------------------------- construction
+
+TEEWindow::TEEWindow(TComponent* AOwner, bool Large) : TForm(AOwner), large_(Large) {
+  BeginLoading();
+  SetFormStyle(fsMDIChild);
+  SetKeyPreview(true);
+  BuildLayout();
+  OnKeyPress = [this](TObject* s, char& k) { FormKeyPress(s, k); };
+  OnKeyDown = [this](TObject* s, WORD& k, TShiftState sh) { FormKeyDown(s, k, sh); };
+  EndLoading();
+}
+
+TEEWindow::~TEEWindow() = default;
+
+void TEEWindow::BuildLayout() {
+  if (large_) {
+    SetBounds(0, 0, 720, 542);
+    Font()->SetName("Arial");
+    Font()->SetHeight(-11);
+    SetPosition(poDesktopCenter);
+  } else {
+    SetBounds(0, 0, 782, 547);
+    Font()->SetName("Tahoma");
+    Font()->SetHeight(-12);
+    SetPosition(poScreenCenter);
+    SetHelpContext(170);
+  }
+  SetWindowState(wsMaximized);
+
+  BuildSetupBar();
+  BuildControls();
+
+  stgMemory = new TExtStringGrid(this);
+  stgMemory->SetName("stgMemory");
+  stgMemory->SetParent(this);
+  stgMemory->SetLeft(InspectorBar->Width() + 1);
+  stgMemory->SetAlign(alLeft);
+  stgMemory->SetColCount(17);
+  stgMemory->SetRowCount(2);
+  stgMemory->SetFixedCols(1);
+  stgMemory->SetFixedRows(1);
+  stgMemory->SetDefaultColWidth(20);
+  stgMemory->SetDefaultRowHeight(20);
+  stgMemory->SetColWidths(0, large_ ? 28 : 21);
+  stgMemory->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect |
+                        goDrawFocusSelected | goEditing | goTabs);
+  stgMemory->SetHint("Enter a single two digit Hex number into each cell");
+  stgMemory->SetShowHint(true);
+  // Wide enough for the label column, 16 byte columns, the lines, the border and a scroll bar.
+  stgMemory->SetWidth((large_ ? 28 : 21) + 16 * 20 + 17 + 4 + 18);
+
+  Splitter1 = new TSplitter(this);
+  Splitter1->SetName("Splitter1");
+  Splitter1->SetParent(this);
+  Splitter1->SetAlign(alLeft);
+  Splitter1->SetBounds(stgMemory->Left() + stgMemory->Width() + 1, 0, 2, Splitter1->Height());
+
+  stgText = new TExtStringGrid(this);
+  stgText->SetName("stgText");
+  stgText->SetParent(this);
+  stgText->SetAlign(alClient);
+  stgText->SetColCount(16);
+  stgText->SetRowCount(2);
+  stgText->SetFixedCols(0);
+  stgText->SetFixedRows(1);
+  stgText->SetDefaultColWidth(15);
+  stgText->SetDefaultRowHeight(20);
+  stgText->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected |
+                      goEditing | goTabs);
+  stgText->SetHint("Enter a single ASCII character into each cell");
+  stgText->SetShowHint(true);
+
+  BuildMenu();
+  WireGrids();
+}
+
+void TEEWindow::BuildSetupBar() {
+  InspectorBar = new TInspectorBar(this);
+  InspectorBar->SetName("InspectorBar");
+  InspectorBar->SetParent(this);
+  InspectorBar->SetAlign(alLeft);
+  InspectorBar->SetWidth(139);
+  InspectorBar->SetMode(imMultiPanelActive);
+  TInspectorCaption* cap = InspectorBar->PanelCaption();
+  cap->SetColor(RGB(120, 130, 150));
+  cap->SetShadeType(stRMetal);
+  cap->SetAlignment(taCenter);
+  cap->Font()->SetColor(clWhite);
+  cap->Font()->SetStyle(fsBold);
+
+  TInspectorPanel* p = InspectorBar->Panels()->Add();
+  p->SetCaption("Device Setup");
+  p->SetStyle(psProperties);
+  p->SetGridLines(true);
+  p->SetCaptionWidth(70);
+  p->SetEditBox(true);
+  p->SetWordWrap(true);
+  p->SetColor(clBtnFace);
+  p->SetItemHeight(22);
+  p->SetMultiPanelState(mpsAlwaysOpen);
+  struct {
+    const char* Caption;
+    TPropertyType Type;
+    const char* Value;
+    bool ReadOnly;
+  } rows[] = {{"Device Size", ptInteger, "0", true},
+              {"Address", ptValues, "A0", false},
+              {"Page Size", ptValuesList, "8", false},
+              {"Write Time", ptIntSpin, "50", false}};
+  for (const auto& r : rows) {
+    TInspectorItem* it = p->Items()->Add();
+    it->SetCaption(r.Caption);
+    it->SetPropertyType(r.Type);
+    it->SetTextValue(r.Value);
+    it->SetReadOnly(r.ReadOnly);
+    it->SetHeight(22);
+  }
+  SetAddressChoices(SetupItem(esAddress), {"A0", "A2", "A4", "A6", "A8", "AA", "AC", "AE"});
+  TInspectorItem* page = SetupItem(esPageSize);
+  for (int v : large_ ? std::vector<int>{1, 8, 16, 32, 64, 128} : std::vector<int>{1, 8, 16, 32})
+    page->Values()->Add(std::to_string(v));
+  TInspectorItem* time = SetupItem(esWriteTime);
+  time->SetIntValue(50);
+  // The write-cycle wait: 0 would skip it, and the memory-image field holds 16 bits.
+  time->SetSpinMin(1);
+  time->SetSpinMax(65535);
+}
+
+void TEEWindow::BuildControls() {
+  pnlControls = new TPanel(this);
+  pnlControls->SetName("pnlControls");
+  pnlControls->SetParent(InspectorBar);
+  pnlControls->SetAlign(alBottom);
+  pnlControls->SetHeight(372);
+  pnlControls->SetBevelOuter(bvNone);
+  pnlControls->SetCaption("");
+
+  lblWordAddress1 = MakeLabel(pnlControls, "lblWordAddress1", "Byte Address = 0x", 6, 4);
+  lblWordAddress = MakeLabel(pnlControls, "lblWordAddress", "000", 100, 4);
+
+  btnReadOne = MakeButton(pnlControls, "btnReadOne", "Read &Byte", "Read the byte defined by Byte Address", 22);
+  btnRead = MakeButton(pnlControls, "btnRead", "&Read All", "Read entire EEPROM", 49);
+  btnWriteOne = MakeButton(pnlControls, "btnWriteOne", "Write B&yte", "Write byte defined by Word", 76);
+  btnWrite = MakeButton(pnlControls, "btnWrite", "&Write All", "Write entire EEPROM", 103);
+  btnVerify = MakeButton(pnlControls, "btnVerify", "Verify", "Verify EE contents against data in grid", 130);
+
+  const char* fillNames[] = {"edtFillFrom", "edtFillTo", "edtFillWith", "edtFrom", "edtTo", "edtPreset"};
+  const char* fillLabels[] = {" Fill from", " Fill to", " Fill with"};
+  const char* fillTexts[] = {"0", "F", "FF"};
+  const int fillLengths[] = {3, 3, 2};
+  TEdit** fill[] = {&FillFrom, &FillTo, &FillWith};
+  for (int i = 0; i < 3; ++i) {
+    const int y = 162 + i * 23;
+    MakeLabel(pnlControls, std::string("lbl") + (fillNames[i] + 3), fillLabels[i], 6, y + 3);
+    *fill[i] = MakeEdit(pnlControls, fillNames[(large_ ? 0 : 3) + i], fillTexts[i], fillLengths[i], 72, y, 58);
+  }
+  btnFill = MakeButton(pnlControls, "btnFill", "Fill Buffer", "Fill address range with value", 233);
+
+  MakeLabel(pnlControls, "lblCopyFrom", "Copy from", 8, 264);
+  MakeLabel(pnlControls, "lblCopyTo", "Copy to", 8, 302);
+  const char* copyNames[] = {"edtCopyStart", "edtCopyEnd", "edtTargetStart", "edtTargetEnd",
+                             "edtStart",     "edtEnding",  "edtTarget",      "edtEndTarget"};
+  const int m = large_ ? 0 : 4;
+  CopyStart = MakeEdit(pnlControls, copyNames[m], "0", 4, 8, 278, 58);
+  CopyEnd = MakeEdit(pnlControls, copyNames[m + 1], "7", 4, 72, 278, 58);
+  TargetStart = MakeEdit(pnlControls, copyNames[m + 2], "8", 4, 8, 316, 58);
+  TargetEnd = MakeEdit(pnlControls, copyNames[m + 3], "F", 4, 72, 316, 58);
+  TargetEnd->SetReadOnly(true);
+  btnCopy = MakeButton(pnlControls, "btnCopy", "Copy Block", "Copy from one block of addresses to another", 343);
+
+  ButtonControl(btnFill)->OnClick = [this](TObject* s) { btnFillClick(s); };
+  ButtonControl(btnCopy)->OnClick = [this](TObject* s) { btnCopyClick(s); };
+  CopyStart->OnExit = [this](TObject* s) { CopyStartExit(s); };
+  CopyEnd->OnExit = [this](TObject* s) { CopyEndExit(s); };
+  TargetStart->OnExit = [this](TObject* s) { TargetExit(s); };
+}
+
+void TEEWindow::BuildMenu() {
+  WindowMenu = new TMainMenu(this);
+  WindowMenu->SetName(large_ ? "mnuMenu" : "MainMenu1");
+  mnuFileMenu = MenuItem(this, "mnuFile", large_ ? "File" : "&File");
+  // The window's File and Edit menus stand in for the frame's File menu while it is active.
+  mnuFileMenu->SetGroupIndex(0);
+  mnuOpen = MenuItem(this, "mnuOpen", "Open");
+  mnuSaveAs = MenuItem(this, large_ ? "mnuEESaveAs" : "mnuSaveAs", "Save As...");
+  mnuClose = MenuItem(this, "mnuClose", "Close");
+  mnuCloseAll = MenuItem(this, "mnuCloseAll", "Close All");
+  mnuExit = MenuItem(this, "mnuExit", "E&xit");
+  mnuCheckerboard = MenuItem(this, "mnuCheckerboard", large_ ? "Fill with Checkerboard Pattern" : "Checkerboard");
+  mnuInvCheckerboard = MenuItem(this, large_ ? "mnuInvCheckerboard" : "mnuInvCheckerBoard",
+                                large_ ? "Fill with Inverted Checkerboard Pattern" : "Inverted Checkerboard");
+  mnuEditMenu = MenuItem(this, "mnuEdit", "Edit");
+  mnuEditMenu->SetGroupIndex(0);
+  mnuGoto = MenuItem(this, "mnuGoto", large_ ? "Go To Byte ..." : "Go To ...");
+  if (large_) {
+    mnuFileMenu->Add({mnuOpen, mnuSaveAs, mnuClose, mnuCloseAll, mnuExit});
+    mnuEditMenu->Add({mnuGoto, mnuCheckerboard, mnuInvCheckerboard});
+  } else {
+    mnuFileMenu->SetHelpContext(40);
+    mnuFileMenu->Add({mnuOpen, mnuSaveAs, mnuCheckerboard, mnuInvCheckerboard, mnuClose, mnuCloseAll, mnuExit});
+    mnuEditMenu->Add(mnuGoto);
+  }
+  WindowMenu->Items()->Add({mnuFileMenu, mnuEditMenu});
+  SetMenu(WindowMenu);
+  mnuClose->OnClick = [this](TObject* s) { mnuCloseClick(s); };
+  mnuCloseAll->OnClick = [this](TObject* s) { mnuCloseAllClick(s); };
+  mnuExit->OnClick = [this](TObject* s) { mnuExitClick(s); };
+  mnuCheckerboard->OnClick = [this](TObject* s) { mnuCheckerboardClick(s); };
+  mnuInvCheckerboard->OnClick = [this](TObject* s) { mnuInvCheckerboardClick(s); };
+}
+
+void TEEWindow::WireGrids() {
+  stgMemory->OnGetEditMask = [](TObject*, int, int, std::string& v) { v = ">CC"; };
+  stgText->OnGetEditMask = [](TObject*, int, int, std::string& v) { v = "C"; };
+  stgMemory->OnSelectCell = [this](TObject*, int c, int r, bool&) { HexSelect(c, r); };
+  stgText->OnSelectCell = [this](TObject*, int c, int r, bool&) { TextSelect(c, r); };
+  stgMemory->OnSetEditText = [this](TObject*, int c, int r, const std::string& v) { HexEditText(c, r, v); };
+  stgMemory->OnCellValidate = [this](TObject*, int c, int r, std::string& v, bool& ok) { HexValidate(c, r, v, ok); };
+  stgMemory->OnKeyDown = [this](TObject*, WORD& k, TShiftState) { HexKeyDown(k); };
+  stgText->OnKeyPress = [this](TObject*, char& k) { TextKeyPress(k); };
+  stgText->OnCellValidate = [this](TObject*, int c, int r, std::string& v, bool& ok) { TextValidate(c, r, v, ok); };
+  stgMemory->OnTopLeftChanged = [this](TObject*) { SyncTop(stgMemory, stgText); };
+  stgText->OnTopLeftChanged = [this](TObject*) { SyncTop(stgText, stgMemory); };
+}
+
+// ---------------------------------------------------------------- image
+
+TInspectorItem* TEEWindow::SetupItem(TEESetupRow Row) const {
+  return InspectorBar->Panels()->Items(0)->Items()->Items(static_cast<int>(Row));
+}
+
+int TEEWindow::DeviceSize() const {
+  int v = 0;
+  if (!TryStrToInt(Trim(SetupItem(esDeviceSize)->TextValue()), v) || v < 0) return 0;
+  return v;
+}
+
+void TEEWindow::SetUpGrids(int Size, bool SetColumnWidths) {
+  const int rows = Size / 16 + 1;
+  stgMemory->BeginUpdate();
+  stgText->BeginUpdate();
+  stgMemory->SetRowCount(rows);
+  stgText->SetRowCount(rows);
+  for (int r = 1; r < rows; ++r) stgMemory->SetGridCells(0, r, IntToHex(r - 1, 1));
+  for (int c = 1; c <= 16; ++c) {
+    stgMemory->SetGridCells(c, 0, IntToHex(c - 1, 1));
+    stgText->SetGridCells(c - 1, 0, IntToHex(c - 1, 1));
+    if (SetColumnWidths) stgMemory->SetColWidths(c, 20);
+  }
+  static const std::string ff = "FF", dot = ".";
+  for (int r = 1; r < rows; ++r)
+    for (int c = 0; c < 16; ++c) {
+      stgMemory->SetGridCells(c + 1, r, ff);
+      stgText->SetGridCells(c, r, dot);
+    }
+  stgMemory->EndUpdate();
+  stgText->EndUpdate();
+}
+
+std::string TEEWindow::HexCell(int Address) const { return stgMemory->Cells(Address % 16 + 1, Address / 16 + 1); }
+
+void TEEWindow::SetByte(int Address, uint8_t Value) { SetByteText(Address, ByteCellText(Value), Value); }
+
+void TEEWindow::SetByteText(int Address, const std::string& HexText, uint8_t Value) {
+  const int r = Address / 16 + 1, c = Address % 16;
+  stgMemory->SetCells(c + 1, r, HexText);
+  stgText->SetCells(c, r, EEAsciiText(Value));
+}
+
+void TEEWindow::SetImage(const std::vector<uint8_t>& Image) {
+  const int n = std::min<int>(static_cast<int>(Image.size()), (stgMemory->RowCount() - 1) * 16);
+  stgMemory->BeginUpdate();
+  stgText->BeginUpdate();
+  for (int a = 0; a < n; ++a) {
+    const int r = a / 16 + 1, c = a % 16;
+    stgMemory->SetGridCells(c + 1, r, ByteCellText(Image[a]));
+    stgText->SetGridCells(c, r, EEAsciiText(Image[a]));
+  }
+  stgMemory->EndUpdate();
+  stgText->EndUpdate();
+}
+
+// ---------------------------------------------------------------- busy state
+
+TEEWindow::TBusyScope::TBusyScope(TEEWindow& W) : w_(W), cursor_(Screen ? Screen->Cursor() : crDefault) {
+  if (w_.busy_++ > 0) return;
+  if (Screen) Screen->SetCursor(crHourGlass);
+  ButtonControl(w_.btnRead)->OnClick = nullptr;
+  ButtonControl(w_.btnWrite)->OnClick = nullptr;
+  if (w_.large_) {
+    w_.stgMemory->SetEnabled(false);
+  } else {
+    ButtonControl(w_.btnReadOne)->OnClick = nullptr;
+    ButtonControl(w_.btnWriteOne)->OnClick = nullptr;
+  }
+}
+
+TEEWindow::TBusyScope::~TBusyScope() {
+  if (--w_.busy_ > 0) return;
+  ButtonControl(w_.btnRead)->OnClick = w_.ReadClick;
+  ButtonControl(w_.btnWrite)->OnClick = w_.WriteClick;
+  if (w_.large_) {
+    w_.stgMemory->SetEnabled(true);
+  } else {
+    ButtonControl(w_.btnReadOne)->OnClick = w_.ReadOneClick;
+    ButtonControl(w_.btnWriteOne)->OnClick = w_.WriteOneClick;
+  }
+  if (Screen) Screen->SetCursor(cursor_);
+}
+
+void TEEWindow::RunBusy(const std::function<void()>& Operation) {
+  TBusyScope busy(*this);
+  Operation();
+}
+
+// ---------------------------------------------------------------- settings
+
+void TEEWindow::SettingCommitted(TInspectorItem* Item) {
+  if (Item == SetupItem(esPageSize))
+    PageSizeSetting();
+  else if (Item == SetupItem(esWriteTime))
+    WriteTimeSetting();
+}
+
+int TEEWindow::PageSizeSetting() {
+  TInspectorItem* item = SetupItem(esPageSize);
+  int v = 0;
+  const std::vector<int> sizes = PageSizes();
+  const int size = DeviceSize();
+  if (TryStrToInt(Trim(item->TextValue()), v) && std::find(sizes.begin(), sizes.end(), v) != sizes.end() &&
+      (size <= 0 || v <= size))
+    return v;
+  std::string list;
+  for (int s : sizes) list += (list.empty() ? "" : ", ") + std::to_string(s);
+  MessageDlg("The page size \"" + item->TextValue() + "\" is not one of " + list +
+                 " bytes or is larger than the device; the page size is set to 8.",
+             mtWarning, mbOK, 0);
+  item->SetTextValue("8");
+  return 8;
+}
+
+int TEEWindow::WriteTimeSetting() {
+  TInspectorItem* item = SetupItem(esWriteTime);
+  int v = 0;
+  if (TryStrToInt(Trim(item->TextValue()), v) && v >= 1 && v <= 65535) {
+    lastWriteTime_ = std::to_string(v);
+    return v;
+  }
+  MessageDlg("The write time \"" + item->TextValue() + "\" is not a whole number of milliseconds from 1 to 65535; "
+             "it stays " + lastWriteTime_ + " ms.",
+             mtWarning, mbOK, 0);
+  item->SetTextValue(lastWriteTime_);
+  return StrToInt(lastWriteTime_);
+}
+
+// ---------------------------------------------------------------- grids
+
+void TEEWindow::HexSelect(int ACol, int ARow) {
+  pending_ = {};
+  if (ACol < 1 || ARow < 1) return;
+  lblWordAddress->SetCaption(IntToHex((ARow - 1) * 16 + ACol - 1, AddressDigits()));
+}
+
+void TEEWindow::TextSelect(int ACol, int ARow) {
+  pending_ = {};
+  if (ACol < 0 || ARow < 1) return;
+  lblWordAddress->SetCaption(IntToHex((ARow - 1) * 16 + ACol, AddressDigits()));
+}
+
+void TEEWindow::RememberBeforeEdit(int Address) {
+  if (pending_.Address == Address) return;
+  pending_.Address = Address;
+  pending_.HexBefore = HexCell(Address);
+}
+
+void TEEWindow::HexEditText(int ACol, int ARow, const std::string& Value) {
+  if (ACol < 1 || ARow < 1) return;
+  const int a = (ARow - 1) * 16 + ACol - 1;
+  if (Trim(Value).size() <= 1) return;
+  // The byte the cell holds, read as this window reads hex text.
+  const uint8_t v = static_cast<uint8_t>(HexValue(Value) & 0xFF);
+  if (pending_.Address != a) {
+    pending_.Address = a;
+    pending_.HexBefore = stgMemory->EditStartText();
+  }
+  stgText->SetCells(ACol - 1, ARow, EEAsciiText(v));
+}
+
+void TEEWindow::HexValidate(int ACol, int ARow, std::string& Value, bool& Valid) {
+  const std::string v = NormalizeByteCell(Value);
+  if (!IsByteCellText(v)) {
+    Valid = false;
+    Refuse("\"" + Value + "\" is not a byte: enter a single two digit Hex number into each cell.");
+    return;
+  }
+  Value = v;
+  pending_ = {};
+  stgText->SetCells(ACol - 1, ARow, EEAsciiText(*ByteCellValue(v)));
+}
+
+void TEEWindow::HexKeyDown(WORD& Key) {
+  if (Key != VK_TAB || stgMemory->EditActive()) return;
+  // A cell left with Tab holds two digits, as an edited cell does.
+  const int c = stgMemory->Col(), r = stgMemory->Row();
+  if (c < 1 || r < 1) return;
+  const std::string v = NormalizeByteCell(stgMemory->Cells(c, r));
+  if (IsByteCellText(v) && v != stgMemory->Cells(c, r)) {
+    stgMemory->SetCells(c, r, v);
+    stgText->SetCells(c - 1, r, EEAsciiText(*ByteCellValue(v)));
+  }
+}
+
+void TEEWindow::TextKeyPress(char& Key) {
+  if (!EEPrintableKey(Key)) return;
+  const int c = stgText->Col(), r = stgText->Row();
+  if (c < 0 || r < 1) return;
+  const int a = (r - 1) * 16 + c;
+  RememberBeforeEdit(a);
+  stgMemory->SetCells(c + 1, r, ByteCellText(static_cast<uint8_t>(Key)));
+}
+
+void TEEWindow::TextValidate(int ACol, int ARow, std::string& Value, bool& Valid) {
+  Valid = true;
+  // One character typed or pasted is the byte; anything else leaves the byte as it is.
+  if (Value.size() == 1 && EEPrintableKey(Value[0])) {
+    stgMemory->SetCells(ACol + 1, ARow, ByteCellText(static_cast<uint8_t>(Value[0])));
+  } else if (Value.size() > 1 && IsValidUtf8(Value)) {
+    size_t i = 0;
+    char32_t ch = 0;
+    const int b = DecodeUtf8Char(Value, i, ch) && i == Value.size() ? UnicodeToWin1252Char(ch) : -1;
+    if (b >= 128) stgMemory->SetCells(ACol + 1, ARow, ByteCellText(static_cast<uint8_t>(b)));
+  }
+  pending_ = {};
+  const auto byte = ByteCellValue(stgMemory->Cells(ACol + 1, ARow));
+  Value = byte ? EEAsciiText(*byte) : ".";
+}
+
+void TEEWindow::SyncTop(TExtStringGrid* From, TExtStringGrid* To) {
+  if (syncingTop_) return;
+  syncingTop_ = true;
+  if (To->TopRow() != From->TopRow() && From->TopRow() < To->RowCount()) To->SetTopRow(From->TopRow());
+  syncingTop_ = false;
+}
+
+bool TEEWindow::InTextGrid() const {
+  TWinControl* a = ActiveControl();
+  if (a == stgText) return true;
+  TInplaceEdit* e = stgText->InplaceEditor();
+  return e && (a == e || e->Focused() || (stgText->EditorMode() && stgText->Focused()));
+}
+
+void TEEWindow::FormKeyPress(TObject*, char& Key) {
+  // The ASCII grid takes any character; elsewhere only hex digits and the editing keys.
+  if (InTextGrid() || stgText->EditActive()) return;
+  const char k = Key;
+  if (k == 8 || k == 9 || k == 13 || (k >= '0' && k <= '9') || (k >= 'A' && k <= 'F') || (k >= 'a' && k <= 'f'))
+    return;
+  Key = 0;
+}
+
+void TEEWindow::FormKeyDown(TObject*, WORD& Key, TShiftState) {
+  if (Key != VK_ESCAPE || pending_.Address < 0 || !(stgMemory->EditActive() || stgText->EditActive())) return;
+  // Escape abandons the cell edit in either grid: the byte gets back its text from before it.
+  const int a = pending_.Address;
+  const std::string before = pending_.HexBefore;
+  pending_ = {};
+  const auto byte = ByteCellValue(before);
+  stgMemory->SetCells(a % 16 + 1, a / 16 + 1, before);
+  stgText->SetCells(a % 16, a / 16 + 1, byte ? EEAsciiText(*byte) : ".");
+}
+
+// ---------------------------------------------------------------- grid operations
+
+void TEEWindow::Refuse(const std::string& Text) { MessageDlg(Text, mtWarning, mbOK, 0); }
+
+void TEEWindow::btnFillClick(TObject*) {
+  const int from = FieldValue(FillFrom), to = FieldValue(FillTo);
+  const int maxA = MaxAddress();
+  if (to > maxA) {
+    Refuse("The \"To hex address\" must be less than\r" + SetupItem(esDeviceSize)->TextValue() + "  (0x" +
+           IntToHex(maxA, 3) + ")");
+    FillTo->SetText(IntToHex(maxA, 3));
+    return;
+  }
+  if (to < from) {
+    Refuse("The \"From Address\"\rmust be less than\r\"To Address\"");
+    return;
+  }
+  // Checked before any cell changes: a byte cell holds two hex digits.
+  const std::string value = NormalizeByteCell(FillWith->Text());
+  if (Trim(FillWith->Text()).empty() || !IsByteCellText(value)) {
+    Refuse("The fill value \"" + FillWith->Text() + "\" is not a byte: enter one or two hex digits.");
+    return;
+  }
+  if (value != FillWith->Text()) FillWith->SetText(value);
+  const uint8_t b = *ByteCellValue(value);
+  stgMemory->BeginUpdate();
+  stgText->BeginUpdate();
+  for (int a = from; a <= to; ++a) SetByteText(a, value, b);
+  stgMemory->EndUpdate();
+  stgText->EndUpdate();
+}
+
+namespace {
+void Checkerboard(TEEWindow& W, uint8_t First, uint8_t Second) {
+  const int pairs = (W.stgMemory->RowCount() - 1) / 2;
+  W.stgMemory->BeginUpdate();
+  W.stgText->BeginUpdate();
+  for (int p = 0; p < pairs; ++p)
+    for (int c = 0; c < 16; ++c) {
+      W.SetByte(p * 32 + c, First);
+      W.SetByte(p * 32 + 16 + c, Second);
+    }
+  W.stgMemory->EndUpdate();
+  W.stgText->EndUpdate();
+}
+}  // namespace
+
+void TEEWindow::mnuCheckerboardClick(TObject*) { Checkerboard(*this, 0x55, 0xAA); }
+
+void TEEWindow::mnuInvCheckerboardClick(TObject*) { Checkerboard(*this, 0xAA, 0x55); }
+
+void TEEWindow::btnCopyClick(TObject*) {
+  const int s = FieldValue(CopyStart), e = FieldValue(CopyEnd), t = FieldValue(TargetStart);
+  const int maxA = MaxAddress();
+  if (s > e) {
+    Refuse("Copy From \"Starting Address\" must be less than Copy From \"Ending Address\"");
+    return;
+  }
+  const int te = t + (e - s);
+  if (te > maxA || s > maxA) {
+    Refuse("Copied block extends beyond the maximum EEPROM address.\rEnding address must be less than 0x" +
+           IntToHex(maxA, 3));
+    return;
+  }
+  // The source is taken whole first, so overlapping blocks move as a block.
+  std::vector<std::string> block;
+  block.reserve(static_cast<size_t>(e - s + 1));
+  for (int a = s; a <= e; ++a) block.push_back(HexCell(a).substr(0, 2));
+  stgMemory->BeginUpdate();
+  stgText->BeginUpdate();
+  for (size_t i = 0; i < block.size(); ++i) {
+    const auto v = ByteCellValue(block[i]);
+    SetByteText(t + static_cast<int>(i), block[i], v ? *v : static_cast<uint8_t>(HexValue(block[i]) & 0xFF));
+  }
+  stgMemory->EndUpdate();
+  stgText->EndUpdate();
+  UpdateTargetEnd();
+}
+
+void TEEWindow::SetQuiet(TEdit* Edit, const std::string& Text) {
+  TNotifyEvent saved = Edit->OnChange;
+  Edit->OnChange = nullptr;
+  Edit->SetText(Text);
+  Edit->OnChange = saved;
+}
+
+void TEEWindow::UpdateTargetEnd() {
+  const int te = t_ + (e_ - s_);
+  TargetEnd->SetText(te >= 0 ? IntToHex(te, AddressDigits()) : std::string());
+}
+
+void TEEWindow::CopyStartChange(TObject*) {
+  if (CopyStart->Text().empty()) return;
+  s_ = FieldValue(CopyStart);
+  e_ = FieldValue(CopyEnd);
+  t_ = FieldValue(TargetStart);
+  if (s_ > MaxAddress()) {
+    ShowMessage("Maximum address = " + IntToHex(MaxAddress(), AddressDigits()));
+    SetQuiet(CopyStart, "0");
+    s_ = 0;
+  }
+  UpdateTargetEnd();
+}
+
+void TEEWindow::CopyEndChange(TObject*) {
+  if (CopyEnd->Text().empty()) return;
+  s_ = FieldValue(CopyStart);
+  e_ = FieldValue(CopyEnd);
+  t_ = FieldValue(TargetStart);
+  if (e_ > MaxAddress()) {
+    ShowMessage("Maximum address = " + IntToHex(MaxAddress(), AddressDigits()));
+    SetQuiet(CopyEnd, IntToHex(MaxAddress(), AddressDigits()));
+    e_ = MaxAddress();
+  }
+  UpdateTargetEnd();
+}
+
+void TEEWindow::TargetChange(TObject*) {
+  if (TargetStart->Text().empty()) return;
+  s_ = FieldValue(CopyStart);
+  e_ = FieldValue(CopyEnd);
+  t_ = FieldValue(TargetStart);
+  if (t_ > MaxAddress()) {
+    ShowMessage("Maximum address = " + IntToHex(MaxAddress(), AddressDigits()));
+    SetQuiet(TargetStart, IntToHex(MaxAddress(), AddressDigits()));
+    t_ = MaxAddress();
+  }
+  UpdateTargetEnd();
+}
+
+void TEEWindow::CopyStartExit(TObject*) { CopyStart->SetText(IntToHex(FieldValue(CopyStart), AddressDigits())); }
+
+void TEEWindow::TargetExit(TObject*) { TargetStart->SetText(IntToHex(FieldValue(TargetStart), AddressDigits())); }
+
+void TEEWindow::CopyEndExit(TObject*) {
+  const int s = FieldValue(CopyStart), e = FieldValue(CopyEnd);
+  if (s <= e) {
+    CopyEnd->SetText(IntToHex(e, 3));
+    return;
+  }
+  Refuse("End of Block must be greater than beginning of block");
+  CopyEnd->SetText(IntToHex(s + 1, 3));
+}
+
+// ---------------------------------------------------------------- window commands
+
+void TEEWindow::Activate() {
+  TForm::Activate();
+  SetWindowState(wsMaximized);
+  if (frmMain) frmMain->ResetWarning();
+}
+
+void TEEWindow::DoClose(TCloseAction& Action) {
+  TForm::DoClose(Action);
+  Action = caFree;
+}
+
+void TEEWindow::mnuCloseClick(TObject*) { Release(); }
+
+void TEEWindow::mnuCloseAllClick(TObject*) {
+  if (!frmMain) return;
+  for (int i = frmMain->MDIChildCount() - 1; i >= 0; --i) frmMain->MDIChildren(i)->Release();
+  frmMain->ResetWarning();
+}
+
+void TEEWindow::mnuExitClick(TObject*) {
+  if (frmMain)
+    for (int i = frmMain->MDIChildCount() - 1; i >= 0; --i) frmMain->MDIChildren(i)->Close();
+  Application->Terminate();
+}

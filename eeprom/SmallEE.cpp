@@ -1,0 +1,36 @@
+#include "eeprom/SmallEE.h"
+
+#include "app/Main.h"
+#include "platform/rtl/SysUtils.h"
+
+TfrmSmallEE* frmSmallEE = nullptr;
+
+TfrmSmallEE::TfrmSmallEE(TComponent* AOwner) : TEEWindow(AOwner, false) {
+  const char* filter = "mem files (*.mem)|*.mem|hex files (*.hex)|*.hex|bin files (*.bin)|*.bin";
+  opnSmallEEDialog = new TOpenDialog(this);
+  opnSmallEEDialog->SetName("opnSmallEEDialog");
+  opnSmallEEDialog->SetOptions(ofHideReadOnly | ofFileMustExist | ofEnableSizing);
+  opnSmallEEDialog->SetFilter(filter);
+  opnSmallEEDialog->SetDefaultExt("mem");
+  savSmallEE = new TSaveDialog(this);
+  savSmallEE->SetName("savSmallEE");
+  savSmallEE->SetOptions(ofOverwritePrompt | ofHideReadOnly | ofEnableSizing);
+  savSmallEE->SetFilter(filter);
+  savSmallEE->SetDefaultExt("mem");
+  edtPreset->OnExit = [this](TObject* s) { edtPresetExit(s); };
+}
+
+TfrmSmallEE::~TfrmSmallEE() {
+  if (frmSmallEE == this) frmSmallEE = nullptr;
+  if (frmMain) frmMain->ResetWarning();
+}
+
+int TfrmSmallEE::HexValue(const std::string& Text) const { return StrToInt("$" + Text); }
+
+void TfrmSmallEE::edtPresetExit(TObject*) {
+  const std::string t = edtPreset->Text();
+  if (t.empty())
+    edtPreset->SetText("FF");
+  else if (t.size() == 1)
+    edtPreset->SetText("0" + t);
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The main window on the simulated adapter with EEPROMs attached, and helpers
+// that drive the EEPROM windows the way a person does.
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWidget>
+#include <QString>
+
+#include "eeprom/Eeprom.h"
+#include "eeprom/SmallEE.h"
+#include "platform/port/SimDevices.h"
+#include "tests/app/MainTestFixture.h"
+
+class TEEWindowTest : public TMainWindowTest<> {
+ protected:
+  TEEWindowTest() {
+    ee256 = &sim.Add<TSimEeprom>(256, 0xA0);
+    ee32k = &sim.Add<TSimEeprom>(32768, 0xA8);
+  }
+
+  TfrmSmallEE* OpenSmall(TMenuItem* Item) {
+    Item->Click();
+    Application->ProcessMessages();
+    return frmSmallEE;
+  }
+  TfrmEEPROM* OpenLarge(TMenuItem* Item) {
+    Item->Click();
+    Application->ProcessMessages();
+    return frmEEPROM;
+  }
+
+  // A key with its character, as the keyboard sends it, to the control that has the focus
+  // (the grid's editor when it shows).
+  static void Key(TWinControl* Target, int QtKey, const QString& Text = QString()) {
+    QKeyEvent press(QEvent::KeyPress, QtKey, Qt::NoModifier, Text);
+    QCoreApplication::sendEvent(Target->ClientWidget(), &press);
+    QKeyEvent release(QEvent::KeyRelease, QtKey, Qt::NoModifier, Text);
+    QCoreApplication::sendEvent(Target->ClientWidget(), &release);
+  }
+  // Types into a grid: into its editor when one shows, else into the grid.
+  static void Type(TExtStringGrid* Grid, const std::string& Chars) {
+    for (char c : Chars) {
+      TWinControl* target = Grid;
+      if (Grid->InplaceEditor() && Grid->InplaceEditor()->Visible()) target = Grid->InplaceEditor();
+      const int qk = (c >= 'a' && c <= 'z') ? Qt::Key_A + (c - 'a') : static_cast<int>(c);
+      Key(target, qk, QString(QChar(c)));
+    }
+  }
+  static void Press(TExtStringGrid* Grid, int QtKey) {
+    TWinControl* target = Grid;
+    if (Grid->InplaceEditor() && Grid->InplaceEditor()->Visible()) target = Grid->InplaceEditor();
+    Key(target, QtKey);
+  }
+  static void Focus(TEEWindow* W, TExtStringGrid* Grid, int Col, int Row) {
+    W->SetActiveControl(Grid);
+    Grid->SetFocus();
+    Grid->SetCol(Col);
+    Grid->SetRow(Row);
+    Application->ProcessMessages();
+  }
+
+  TSimEeprom* ee256 = nullptr;
+  TSimEeprom* ee32k = nullptr;
+};
