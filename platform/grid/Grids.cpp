@@ -1007,7 +1007,8 @@ void TCustomGrid::HideEdit() {
 void TCustomGrid::InvalidateEditor() {
   inplaceCol_ = inplaceRow_ = -1;
   if (editor_ && editor_->Visible()) {
-    editor_->SetVisible(false);
+    // Through HideEdit: the grid holds the focus meanwhile, else it would jump to the next control.
+    editor_->HideEdit();
     UpdateEdit();
   } else {
     UpdateEdit();

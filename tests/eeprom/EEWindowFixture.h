@@ -47,10 +47,10 @@ class TEEWindowTest : public TMainWindowTest<> {
       Key(target, qk, QString(QChar(c)));
     }
   }
-  static void Press(TExtStringGrid* Grid, int QtKey) {
+  static void Press(TExtStringGrid* Grid, int QtKey, const QString& Text = QString()) {
     TWinControl* target = Grid;
     if (Grid->InplaceEditor() && Grid->InplaceEditor()->Visible()) target = Grid->InplaceEditor();
-    Key(target, QtKey);
+    Key(target, QtKey, Text);
   }
   static void Focus(TEEWindow* W, TExtStringGrid* Grid, int Col, int Row) {
     W->SetActiveControl(Grid);
