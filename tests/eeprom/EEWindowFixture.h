@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QWidget>
 #include <QString>
 
@@ -51,6 +52,18 @@ class TEEWindowTest : public TMainWindowTest<> {
     TWinControl* target = Grid;
     if (Grid->InplaceEditor() && Grid->InplaceEditor()->Visible()) target = Grid->InplaceEditor();
     Key(target, QtKey, Text);
+  }
+  // A left click in the middle of a button, as the mouse gives it.
+  static void Click(TInstDemoButton* Button) {
+    TControl* c = ButtonControl(Button);
+    auto* wc = static_cast<TWinControl*>(c);
+    QWidget* w = wc->ClientWidget();
+    const QPointF p(c->Width() / 2, c->Height() / 2);
+    QMouseEvent press(QEvent::MouseButtonPress, p, w->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, p, w->mapToGlobal(p), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &release);
   }
   static void Focus(TEEWindow* W, TExtStringGrid* Grid, int Col, int Row) {
     W->SetActiveControl(Grid);

@@ -1,1 +1,194 @@
+// The grid-only operations: Fill, the checkerboards, Copy Block and the go-to dialog.
 #include <gtest/gtest.h>
+
+#include "app/ByteText.h"
+#include "eeprom/GotoByte.h"
+#include "tests/eeprom/EEWindowFixture.h"
+
+namespace {
+
+class EEWindowOps : public TEEWindowTest {
+ protected:
+  // Every byte's two cells agree.
+  static void ExpectGridsAgree(TEEWindow* w) {
+    for (int a = 0; a < w->DeviceSize(); ++a) {
+      const auto v = ByteCellValue(w->HexCell(a));
+      ASSERT_TRUE(v.has_value()) << a;
+      ASSERT_EQ(w->stgText->Cells(a % 16, a / 16 + 1), EEAsciiText(*v)) << a;
+    }
+  }
+};
+
+TEST_F(EEWindowOps, FillSetsTheRangeInBothGridsAndPadsOneDigit) {
+  TfrmMain* m = Start();
+  TfrmEEPROM* w = OpenLarge(m->mnu4Kx8);
+  w->edtFillFrom->SetText("10");
+  w->edtFillTo->SetText("1F");
+  w->edtFillWith->SetText("A5");
+  Click(w->btnFill);
+  for (int a = 0; a < 0x30; ++a) EXPECT_EQ(w->HexCell(a), a >= 0x10 && a <= 0x1F ? "A5" : "FF") << a;
+  EXPECT_EQ(w->stgText->Cells(0, 2), ".");
+  w->edtFillWith->SetText("4");
+  Click(w->btnFill);
+  EXPECT_EQ(w->HexCell(0x10), "04") << "a byte cell holds two digits";
+  EXPECT_EQ(w->HexCell(0x1F), "04");
+  EXPECT_EQ(w->edtFillWith->Text(), "04");
+  w->edtFillWith->SetText("41");
+  w->edtFillFrom->SetText("0");
+  w->edtFillTo->SetText("0");
+  Click(w->btnFill);
+  EXPECT_EQ(w->stgText->Cells(0, 1), "A");
+  ExpectGridsAgree(w);
+}
+
+TEST_F(EEWindowOps, FillRefusesBadRangesAndBadValuesBeforeAnyCellChanges) {
+  TfrmMain* m = Start();
+  TfrmEEPROM* w = OpenLarge(m->mnu4Kx8);
+  w->edtFillFrom->SetText("0");
+  w->edtFillTo->SetText("1000");
+  Responder().ExpectMessage("The \"To hex address\" must be less than\r4096  (0xFFF)");
+  Click(w->btnFill);
+  EXPECT_EQ(w->edtFillTo->Text(), "FFF");
+  w->edtFillFrom->SetText("20");
+  w->edtFillTo->SetText("10");
+  Responder().ExpectMessage("The \"From Address\"\rmust be less than\r\"To Address\"");
+  Click(w->btnFill);
+  w->edtFillFrom->SetText("0");
+  for (const char* bad : {"", " ", "G", "1G"}) {
+    w->edtFillWith->SetText(bad);
+    Responder().ExpectMessage("is not a byte");
+    Click(w->btnFill);
+  }
+  for (int a = 0; a < 0x20; ++a) EXPECT_EQ(w->HexCell(a), "FF") << a;
+  // The small window refuses the same way (its address fields are read strictly).
+  TfrmSmallEE* s = OpenSmall(m->mnu2K);
+  s->edtPreset->SetText("");
+  Responder().ExpectMessage("is not a byte");
+  Click(s->btnFill);
+  EXPECT_EQ(s->HexCell(0), "FF");
+  s->edtFrom->SetText("X");
+  s->edtPreset->SetText("00");
+  Responder().ExpectMessage("'$X' is not a valid integer value");
+  Click(s->btnFill);
+  EXPECT_EQ(s->HexCell(0), "FF");
+}
+
+TEST_F(EEWindowOps, CheckerboardsAlternateRowsOfFiftyFiveAndAa) {
+  TfrmMain* m = Start();
+  TfrmSmallEE* w = OpenSmall(m->mnu1K);
+  w->mnuCheckerboard->Click();
+  for (int c = 0; c < 16; ++c) {
+    EXPECT_EQ(w->HexCell(c), "55");
+    EXPECT_EQ(w->HexCell(16 + c), "AA");
+    EXPECT_EQ(w->HexCell(127 - c), "AA");
+  }
+  EXPECT_EQ(w->stgText->Cells(0, 1), "U");
+  EXPECT_EQ(w->stgText->Cells(0, 2), ".");
+  w->mnuInvCheckerboard->Click();
+  EXPECT_EQ(w->HexCell(0), "AA");
+  EXPECT_EQ(w->HexCell(16), "55");
+  ExpectGridsAgree(w);
+  // One row: no pair, the row stays.
+  TfrmSmallEE* tiny = OpenSmall(m->mnu16B);
+  tiny->mnuCheckerboard->Click();
+  EXPECT_EQ(tiny->HexCell(0), "FF");
+}
+
+TEST_F(EEWindowOps, CopyBlockMovesOverlappingBlocksBothWays) {
+  TfrmMain* m = Start();
+  TfrmSmallEE* w = OpenSmall(m->mnu16B);
+  for (int a = 0; a < 16; ++a) w->SetByte(a, static_cast<uint8_t>(0x40 + a));
+  // Forward overlap: 0..7 to 4.
+  w->edtStart->SetText("0");
+  w->edtEnding->SetText("7");
+  w->edtTarget->SetText("4");
+  EXPECT_EQ(w->edtEndTarget->Text(), "00B");
+  Click(w->btnCopy);
+  for (int a = 0; a < 16; ++a) {
+    const int want = a < 4 ? 0x40 + a : a <= 11 ? 0x40 + a - 4 : 0x40 + a;
+    EXPECT_EQ(w->HexCell(a), IntToHex(want, 2)) << a;
+  }
+  ExpectGridsAgree(w);
+  // Backward overlap on a large window: 0x100..0x1FF to 0x80.
+  TfrmEEPROM* l = OpenLarge(m->mnu4Kx8);
+  for (int a = 0; a < 0x200; ++a) l->SetByte(a, static_cast<uint8_t>(a * 3));
+  l->edtCopyStart->SetText("100");
+  l->edtCopyEnd->SetText("1FF");
+  l->edtTargetStart->SetText("80");
+  Click(l->btnCopy);
+  for (int a = 0x80; a < 0x180; ++a) ASSERT_EQ(l->HexCell(a), IntToHex(((a + 0x80) * 3) & 0xFF, 2)) << a;
+  EXPECT_EQ(l->HexCell(0x7F), IntToHex((0x7F * 3) & 0xFF, 2));
+  EXPECT_EQ(l->HexCell(0x180), IntToHex((0x180 * 3) & 0xFF, 2));
+  ExpectGridsAgree(l);
+}
+
+TEST_F(EEWindowOps, CopyRefusesReversedAndOverlongBlocks) {
+  TfrmMain* m = Start();
+  TfrmEEPROM* w = OpenLarge(m->mnu4Kx8);
+  w->edtCopyStart->SetText("20");
+  w->edtCopyEnd->SetText("10");
+  Responder().ExpectMessage("Copy From \"Starting Address\" must be less than Copy From \"Ending Address\"");
+  Click(w->btnCopy);
+  w->edtCopyStart->SetText("0");
+  w->edtCopyEnd->SetText("FF");
+  w->edtTargetStart->SetText("F80");
+  Responder().ExpectMessage("Copied block extends beyond the maximum EEPROM address.\rEnding address must be less than 0xFFF");
+  Click(w->btnCopy);
+  for (int a = 0xF80; a < 0x1000; ++a) ASSERT_EQ(w->HexCell(a), "FF");
+}
+
+TEST_F(EEWindowOps, CopyFieldsClampToTheDeviceAndTidyOnExit) {
+  TfrmMain* m = Start();
+  TfrmSmallEE* w = OpenSmall(m->mnu1K);
+  Responder().ExpectMessage("Maximum address = 07F");
+  w->edtStart->SetText("80");
+  EXPECT_EQ(w->edtStart->Text(), "0");
+  Responder().ExpectMessage("Maximum address = 07F");
+  w->edtTarget->SetText("90");
+  EXPECT_EQ(w->edtTarget->Text(), "07F");
+  w->edtStart->SetText("10");
+  w->edtEnding->SetText("8");
+  Responder().ExpectMessage("End of Block must be greater than beginning of block");
+  w->CopyEndExit(w->edtEnding);
+  EXPECT_EQ(w->edtEnding->Text(), "011");
+  w->CopyStartExit(w->edtStart);
+  EXPECT_EQ(w->edtStart->Text(), "010");
+}
+
+TEST_F(EEWindowOps, GoToMovesTheWindowItWasOpenedFromAndFollowsIt) {
+  TfrmMain* m = Start();
+  TfrmEEPROM* w = OpenLarge(m->mnu64Kx8);
+  w->mnuGoto->Click();
+  Application->ProcessMessages();
+  ASSERT_NE(frmGoTo, nullptr);
+  EXPECT_EQ(frmGoTo->edtNote->Text(), "Note: maximum address = 0xFFFF");
+  frmGoTo->edtDecimal->SetText("300");
+  frmGoTo->edtDecimalChange(frmGoTo->edtDecimal);
+  EXPECT_EQ(frmGoTo->edtHex->Text(), "012C");
+  Click(frmGoTo->OKBtn);
+  Application->ProcessMessages();
+  EXPECT_EQ(w->stgMemory->Col(), 13);
+  EXPECT_EQ(w->stgMemory->Row(), 19);
+  EXPECT_EQ(frmGoTo, nullptr) << "OK releases the dialog";
+  // Above the maximum: the field takes the maximum.
+  w->mnuGoto->Click();
+  Application->ProcessMessages();
+  Responder().ExpectMessage("Maximum address = 65535");
+  frmGoTo->edtDecimal->SetText("70000");
+  frmGoTo->edtDecimalChange(frmGoTo->edtDecimal);
+  EXPECT_EQ(frmGoTo->edtDecimal->Text(), "65535");
+  // The window goes first: the dialog goes with it, and nothing reaches a freed window.
+  w->Close();
+  Application->ProcessMessages();
+  EXPECT_EQ(frmGoTo, nullptr);
+}
+
+TEST_F(EEWindowOps, SmallWindowsGoToDoesNothing) {
+  TfrmMain* m = Start();
+  TfrmSmallEE* w = OpenSmall(m->mnu2K);
+  w->mnuGoto->Click();
+  Application->ProcessMessages();
+  EXPECT_EQ(frmGoTo, nullptr);
+}
+
+}  // namespace
