@@ -4,6 +4,9 @@
 
 #include "app/ByteText.h"
 #include "app/Main.h"
+#include "eeprom/EEBusOps.h"
+#include "eeprom/EEFiles.h"
+#include "eeprom/EEMainBus.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Win1252.h"
 
@@ -49,11 +52,6 @@ TMenuItem* MenuItem(TComponent* Owner, const std::string& Name, const std::strin
 }
 
 }  // namespace
-
-std::string EEAsciiText(uint8_t Value) {
-  if (Value >= 32 && Value <= 126) return std::string(1, static_cast<char>(Value));
-  return ".";
-}
 
 bool EEPrintableKey(char Key) {
   const auto k = static_cast<unsigned char>(Key);
@@ -236,6 +234,15 @@ void TEEWindow::BuildControls() {
   TargetEnd->SetReadOnly(true);
   btnCopy = MakeButton(pnlControls, "btnCopy", "Copy Block", "Copy from one block of addresses to another", 343);
 
+  ReadOneClick = [this](TObject* s) { btnReadOneClick(s); };
+  ReadClick = [this](TObject* s) { btnReadClick(s); };
+  WriteOneClick = [this](TObject* s) { btnWriteOneClick(s); };
+  WriteClick = [this](TObject* s) { btnWriteClick(s); };
+  ButtonControl(btnReadOne)->OnClick = ReadOneClick;
+  ButtonControl(btnRead)->OnClick = ReadClick;
+  ButtonControl(btnWriteOne)->OnClick = WriteOneClick;
+  ButtonControl(btnWrite)->OnClick = WriteClick;
+  ButtonControl(btnVerify)->OnClick = [this](TObject* s) { btnVerifyClick(s); };
   ButtonControl(btnFill)->OnClick = [this](TObject* s) { btnFillClick(s); };
   ButtonControl(btnCopy)->OnClick = [this](TObject* s) { btnCopyClick(s); };
   CopyStart->OnExit = [this](TObject* s) { CopyStartExit(s); };
@@ -270,6 +277,8 @@ void TEEWindow::BuildMenu() {
   }
   WindowMenu->Items()->Add({mnuFileMenu, mnuEditMenu});
   SetMenu(WindowMenu);
+  mnuOpen->OnClick = [this](TObject* s) { mnuOpenClick(s); };
+  mnuSaveAs->OnClick = [this](TObject* s) { SaveAsClick(s); };
   mnuClose->OnClick = [this](TObject* s) { mnuCloseClick(s); };
   mnuCloseAll->OnClick = [this](TObject* s) { mnuCloseAllClick(s); };
   mnuExit->OnClick = [this](TObject* s) { mnuExitClick(s); };
@@ -332,7 +341,7 @@ void TEEWindow::SetByte(int Address, uint8_t Value) { SetByteText(Address, ByteC
 void TEEWindow::SetByteText(int Address, const std::string& HexText, uint8_t Value) {
   const int r = Address / 16 + 1, c = Address % 16;
   stgMemory->SetCells(c + 1, r, HexText);
-  stgText->SetCells(c, r, EEAsciiText(Value));
+  stgText->SetCells(c, r, AsciiCellText(Value));
 }
 
 void TEEWindow::SetImage(const std::vector<uint8_t>& Image) {
@@ -342,7 +351,7 @@ void TEEWindow::SetImage(const std::vector<uint8_t>& Image) {
   for (int a = 0; a < n; ++a) {
     const int r = a / 16 + 1, c = a % 16;
     stgMemory->SetGridCells(c + 1, r, ByteCellText(Image[a]));
-    stgText->SetGridCells(c, r, EEAsciiText(Image[a]));
+    stgText->SetGridCells(c, r, AsciiCellText(Image[a]));
   }
   stgMemory->EndUpdate();
   stgText->EndUpdate();
@@ -392,33 +401,224 @@ void TEEWindow::SettingCommitted(TInspectorItem* Item) {
 
 int TEEWindow::PageSizeSetting() {
   TInspectorItem* item = SetupItem(esPageSize);
-  int v = 0;
-  const std::vector<int> sizes = PageSizes();
-  const int size = DeviceSize();
-  if (TryStrToInt(Trim(item->TextValue()), v) && std::find(sizes.begin(), sizes.end(), v) != sizes.end() &&
-      (size <= 0 || v <= size))
-    return v;
-  std::string list;
-  for (int s : sizes) list += (list.empty() ? "" : ", ") + std::to_string(s);
-  MessageDlg("The page size \"" + item->TextValue() + "\" is not one of " + list +
-                 " bytes or is larger than the device; the page size is set to 8.",
-             mtWarning, mbOK, 0);
-  item->SetTextValue("8");
-  return 8;
+  std::string message;
+  const uint32_t v = EEPageSizeOf(Kind(), static_cast<uint32_t>(DeviceSize()), item->TextValue(), message);
+  if (!message.empty()) {
+    MessageDlg(message, mtWarning, mbOK, 0);
+    item->SetIntValue(static_cast<int>(v));
+  }
+  return static_cast<int>(v);
 }
 
 int TEEWindow::WriteTimeSetting() {
   TInspectorItem* item = SetupItem(esWriteTime);
-  int v = 0;
-  if (TryStrToInt(Trim(item->TextValue()), v) && v >= 1 && v <= 65535) {
-    lastWriteTime_ = std::to_string(v);
-    return v;
+  uint32_t ms = 0;
+  std::string message;
+  if (EEWriteTimeOf(item->TextValue(), ms, message)) {
+    lastWriteTime_ = std::to_string(ms);
+    return static_cast<int>(ms);
   }
-  MessageDlg("The write time \"" + item->TextValue() + "\" is not a whole number of milliseconds from 1 to 65535; "
-             "it stays " + lastWriteTime_ + " ms.",
-             mtWarning, mbOK, 0);
+  MessageDlg(message + "; it stays " + lastWriteTime_ + ".", mtWarning, mbOK, 0);
   item->SetTextValue(lastWriteTime_);
   return StrToInt(lastWriteTime_);
+}
+
+TEESettings TEEWindow::Settings() {
+  TEESettings s;
+  s.Kind = Kind();
+  s.Size = static_cast<uint32_t>(DeviceSize());
+  s.Address = EEDeviceAddressOf(SetupItem(esAddress)->TextValue());
+  s.PageSize = static_cast<uint32_t>(PageSizeSetting());
+  s.WriteTime = static_cast<uint32_t>(WriteTimeSetting());
+  return s;
+}
+
+TEEBytes TEEWindow::ImageOfCells() const {
+  return ImageFromCells(Kind(), static_cast<uint32_t>(DeviceSize()), [this](uint32_t a) { return HexCell(static_cast<int>(a)); });
+}
+
+// ---------------------------------------------------------------- bus operations
+
+namespace {
+// Takes the hex grid out of use for a scope, also when it ends by an exception.
+struct TGridOff {
+  TExtStringGrid* Grid;
+  bool Was;
+  explicit TGridOff(TExtStringGrid* g) : Grid(g), Was(g->Enabled()) { Grid->SetEnabled(false); }
+  ~TGridOff() { Grid->SetEnabled(Was); }
+  TGridOff(const TGridOff&) = delete;
+  TGridOff& operator=(const TGridOff&) = delete;
+};
+}  // namespace
+
+void TEEWindow::ShowProgress(const std::string& Text) {
+  if (!frmMain) return;
+  TLabel* l = frmMain->pnlStatus;
+  l->SetColor(clYellow);
+  l->Font()->SetColor(clBlack);
+  l->SetCaption(Text);
+  l->Repaint();
+}
+
+void TEEWindow::btnReadOneClick(TObject*) {
+  RunBusy([this] {
+    const int a = StrictHexToInt(lblWordAddress->Caption());
+    if (a < 0 || a >= DeviceSize()) {
+      Refuse("Byte address 0x" + lblWordAddress->Caption() + " lies past the device.");
+      return;
+    }
+    TEEMainBus bus(*frmMain);
+    TEEBusOps ops(bus, Settings());
+    ops.OnProgress = ShowProgress;
+    uint8_t v = 0;
+    const I2CStatus code = ops.ReadByte(static_cast<uint32_t>(a), v);
+    if (code == 0) SetByte(a, v);
+    frmMain->ErrorMessage(code);
+  });
+}
+
+void TEEWindow::btnWriteOneClick(TObject*) {
+  RunBusy([this] {
+    const int a = StrictHexToInt(lblWordAddress->Caption());
+    if (a < 0 || a >= DeviceSize()) {
+      Refuse("Byte address 0x" + lblWordAddress->Caption() + " lies past the device.");
+      return;
+    }
+    const uint8_t v = CellByte(Kind(), HexCell(a));
+    TEEMainBus bus(*frmMain);
+    TEEBusOps ops(bus, Settings());
+    ops.OnProgress = ShowProgress;
+    frmMain->ErrorMessage(ops.WriteByte(static_cast<uint32_t>(a), v));
+  });
+}
+
+void TEEWindow::btnReadClick(TObject*) {
+  RunBusy([this] {
+    TEEMainBus bus(*frmMain);
+    TEEBusOps ops(bus, Settings());
+    ops.OnProgress = ShowProgress;
+    TEEBytes image;
+    I2CStatus code;
+    if (large_) {
+      // Each byte reaches the grids as soon as it is read: a broken read leaves what came.
+      stgMemory->BeginUpdate();
+      stgText->BeginUpdate();
+      code = ops.ReadAll(image, [this](uint32_t a, uint8_t v) { SetByte(static_cast<int>(a), v); });
+      stgMemory->EndUpdate();
+      stgText->EndUpdate();
+    } else {
+      code = ops.ReadAll(image);
+      if (code == 0) SetImage(image);
+    }
+    frmMain->ErrorMessage(code);
+  });
+}
+
+void TEEWindow::btnWriteClick(TObject*) {
+  RunBusy([this] {
+    const TEESettings settings = Settings();
+    const TEEBytes image = ImageOfCells();
+    TGridOff off(stgMemory);
+    TEEMainBus bus(*frmMain);
+    TEEBusOps ops(bus, settings);
+    ops.OnProgress = ShowProgress;
+    std::optional<TEEMismatch> mismatch;
+    const I2CStatus code = ops.WriteAll(image, &mismatch);
+    if (code == EEVerifyError && mismatch) MessageDlg(EEVerifyFailText(*mismatch), mtError, mbOK, 0);
+    frmMain->ErrorMessage(code);
+  });
+}
+
+void TEEWindow::btnVerifyClick(TObject*) {
+  if (Busy()) return;
+  const TEESettings settings = Settings();
+  const TEEBytes image = ImageOfCells();
+  I2CStatus code;
+  std::optional<TEEMismatch> mismatch;
+  {
+    TGridOff off(stgMemory);
+    TEEMainBus bus(*frmMain);
+    TEEBusOps ops(bus, settings);
+    ops.OnProgress = ShowProgress;
+    code = ops.Verify(image, &mismatch);
+  }
+  if (code == EEVerifyError && mismatch) MessageDlg(EEVerifyFailText(*mismatch), mtError, mbOK, 0);
+  frmMain->ErrorMessage(EEVerifyButtonCode(code));
+}
+
+// ---------------------------------------------------------------- files
+
+void TEEWindow::ApplyFileSettings(const TEEFileSettings& Settings) {
+  SetupItem(esAddress)->SetTextValue(IntToHex(Settings.Address, 2));
+  SetupItem(esWriteTime)->SetIntValue(static_cast<int>(Settings.WriteTime));
+  lastWriteTime_ = std::to_string(Settings.WriteTime);
+  SetupItem(esPageSize)->SetIntValue(static_cast<int>(Settings.PageSize));
+}
+
+namespace {
+const char* const kExtensions[] = {"mem", "hex", "bin"};
+int FileType(const TOpenDialog* d) { return std::clamp(d->FilterIndex(), 1, 3); }
+}  // namespace
+
+void TEEWindow::mnuOpenClick(TObject*) {
+  if (frmMain) frmMain->ResetWarning();
+  TOpenDialog* d = OpenDialog();
+  d->SetTitle("Open EEPROM File");
+  if (!d->Execute()) return;
+  const int type = FileType(d);
+  d->SetDefaultExt(kExtensions[type - 1]);
+  const std::string name = d->FileName();
+  const auto size = static_cast<uint32_t>(DeviceSize());
+  // The readers check the whole file before anything reaches the window.
+  const TEELoadResult r = type == 2   ? OpenHexFile(size, name)
+                          : type == 3 ? OpenBinFile(size, name)
+                                      : OpenMemFile(Kind(), size, name);
+  if (type == 2) SaveDialog()->SetFileName(name);
+  if (!r.Ok) {
+    if (r.ErrorPlace == epStatusLine && frmMain) {
+      frmMain->pnlStatus->SetCaption(r.Error);
+      frmMain->Warning();
+      SetCaption(name);
+    } else {
+      MessageDlg(r.Error, mtError, mbOK, 0);
+    }
+    return;
+  }
+  for (const std::string& note : r.Notes) ShowMessage(note);
+  if (r.Settings) ApplyFileSettings(*r.Settings);
+  SetImage(r.Data);
+  SetCaption(name);
+}
+
+void TEEWindow::SaveAsClick(TObject*) {
+  if (frmMain) frmMain->ResetWarning();
+  TSaveDialog* d = SaveDialog();
+  d->SetTitle("Save EEPROM Data As");
+  if (!d->Execute()) return;
+  const int type = FileType(d);
+  d->SetDefaultExt(kExtensions[type - 1]);
+  const std::string name = d->FileName();
+  // Every cell is converted before the file is touched.
+  const TEEBytes image = ImageOfCells();
+  if (type == 1) {
+    TEEFileSettings fs;
+    const std::string address = SetupItem(esAddress)->TextValue();
+    int shown = 0;
+    if (large_)
+      fs.Address = EEDeviceAddressOf(address);
+    else
+      fs.Address = TryStrToInt("$" + Trim(address), shown) && shown >= 0 && shown <= 0xFF
+                       ? static_cast<uint8_t>(shown)
+                       : static_cast<uint8_t>(0xA0);
+    fs.PageSize = static_cast<uint32_t>(PageSizeSetting());
+    fs.WriteTime = static_cast<uint32_t>(WriteTimeSetting());
+    SaveMemFile(Kind(), name, fs, image);
+  } else if (type == 2) {
+    SaveHexFile(name, image);
+  } else {
+    SaveBinFile(name, image);
+  }
+  SetCaption(name);
 }
 
 // ---------------------------------------------------------------- grids
@@ -451,7 +651,7 @@ void TEEWindow::HexEditText(int ACol, int ARow, const std::string& Value) {
     pending_.Address = a;
     pending_.HexBefore = stgMemory->EditStartText();
   }
-  stgText->SetCells(ACol - 1, ARow, EEAsciiText(v));
+  stgText->SetCells(ACol - 1, ARow, AsciiCellText(v));
 }
 
 void TEEWindow::HexValidate(int ACol, int ARow, std::string& Value, bool& Valid) {
@@ -463,7 +663,7 @@ void TEEWindow::HexValidate(int ACol, int ARow, std::string& Value, bool& Valid)
   }
   Value = v;
   pending_ = {};
-  stgText->SetCells(ACol - 1, ARow, EEAsciiText(*ByteCellValue(v)));
+  stgText->SetCells(ACol - 1, ARow, AsciiCellText(*ByteCellValue(v)));
 }
 
 void TEEWindow::HexKeyDown(WORD& Key) {
@@ -474,7 +674,7 @@ void TEEWindow::HexKeyDown(WORD& Key) {
   const std::string v = NormalizeByteCell(stgMemory->Cells(c, r));
   if (IsByteCellText(v) && v != stgMemory->Cells(c, r)) {
     stgMemory->SetCells(c, r, v);
-    stgText->SetCells(c - 1, r, EEAsciiText(*ByteCellValue(v)));
+    stgText->SetCells(c - 1, r, AsciiCellText(*ByteCellValue(v)));
   }
 }
 
@@ -500,7 +700,7 @@ void TEEWindow::TextValidate(int ACol, int ARow, std::string& Value, bool& Valid
   }
   pending_ = {};
   const auto byte = ByteCellValue(stgMemory->Cells(ACol + 1, ARow));
-  Value = byte ? EEAsciiText(*byte) : ".";
+  Value = byte ? AsciiCellText(*byte) : ".";
 }
 
 void TEEWindow::SyncTop(TExtStringGrid* From, TExtStringGrid* To) {
@@ -534,7 +734,7 @@ void TEEWindow::FormKeyDown(TObject*, WORD& Key, TShiftState) {
   pending_ = {};
   const auto byte = ByteCellValue(before);
   stgMemory->SetCells(a % 16 + 1, a / 16 + 1, before);
-  stgText->SetCells(a % 16, a / 16 + 1, byte ? EEAsciiText(*byte) : ".");
+  stgText->SetCells(a % 16, a / 16 + 1, byte ? AsciiCellText(*byte) : ".");
 }
 
 // ---------------------------------------------------------------- grid operations

@@ -15,6 +15,8 @@
 #include "controls/grid/ExtGrid.h"
 #include "controls/inspector/InspectorBar.h"
 #include "eeprom/EEButtons.h"
+#include "eeprom/EEFiles.h"
+#include "eeprom/EEImage.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Forms.h"
@@ -24,8 +26,6 @@
 // Rows of the "Device Setup" panel.
 enum TEESetupRow { esDeviceSize = 0, esAddress = 1, esPageSize = 2, esWriteTime = 3 };
 
-// The ASCII cell text of a byte: its character for 32 to 126, else ".".
-std::string EEAsciiText(uint8_t Value);
 // A character typed into the ASCII grid rewrites the byte only when it is printable:
 // 32 to 126, or 128 to 255 as a Windows-1252 character.
 bool EEPrintableKey(char Key);
@@ -93,6 +93,25 @@ class TEEWindow : public TForm {
   };
   bool Busy() const { return busy_ > 0; }
 
+  TEEKind Kind() const { return large_ ? ekLarge : ekSmall; }
+  // The settings an operation or a file uses, from the rows (checked as SettingCommitted does).
+  TEESettings Settings();
+  // The bytes of the hex grid, each cell read as this window reads it (the small window
+  // raises the conversion error at the first bad cell, before anything happens).
+  TEEBytes ImageOfCells() const;
+
+  // --- Bus operations (each ends by handing its code to the main window's status line) ---
+  void btnReadOneClick(TObject* Sender);
+  void btnReadClick(TObject* Sender);
+  void btnWriteOneClick(TObject* Sender);
+  void btnWriteClick(TObject* Sender);
+  void btnVerifyClick(TObject* Sender);
+  // --- File commands ---
+  void mnuOpenClick(TObject* Sender);
+  void SaveAsClick(TObject* Sender);
+  virtual TOpenDialog* OpenDialog() const = 0;
+  virtual TSaveDialog* SaveDialog() const = 0;
+
   // --- Handlers ---
   void btnFillClick(TObject* Sender);
   void mnuCheckerboardClick(TObject* Sender);
@@ -151,6 +170,9 @@ class TEEWindow : public TForm {
   // The hex text of a byte before the running cell edit changed it, to undo on Escape.
   void RememberBeforeEdit(int Address);
   void UpdateTargetEnd();
+  // A progress text on the main window's status line, black on yellow, painted at once.
+  static void ShowProgress(const std::string& Text);
+  void ApplyFileSettings(const TEEFileSettings& Settings);
   void Refuse(const std::string& Text);
   int FieldValue(TEdit* Edit) const { return HexValue(Edit->Text()); }
 
@@ -162,7 +184,7 @@ class TEEWindow : public TForm {
     std::string HexBefore;
   } pending_;
   int s_ = 0, e_ = 0, t_ = 0;  // copy start, end, target start as the fields last gave them
-  std::string lastPageSize_ = "8", lastWriteTime_ = "50";
+  std::string lastWriteTime_ = "50";
 };
 
 // Sets the "Address" row's choices and shows the first.

@@ -1,25 +1,15 @@
 #include "eeprom/Eeprom.h"
 
-#include <cctype>
+#include <algorithm>
 
 #include "app/Main.h"
+#include "eeprom/EEImage.h"
 #include "eeprom/GotoByte.h"
 
 TfrmEEPROM* frmEEPROM = nullptr;
 
 namespace {
 const char* const kFilter = "mem files (*.mem)|*.mem|hex files (*.hex)|*.hex|bin files (*.bin)|*.bin";
-}
-
-int HexToInt(const std::string& Text) {
-  static const std::string digits = "0123456789ABCDEF";
-  int value = 0, weight = 1;
-  for (auto it = Text.rbegin(); it != Text.rend(); ++it) {
-    const size_t d = digits.find(static_cast<char>(std::toupper(static_cast<unsigned char>(*it))));
-    if (d != std::string::npos) value += static_cast<int>(d) * weight;
-    weight *= 16;
-  }
-  return value;
 }
 
 TfrmEEPROM::TfrmEEPROM(TComponent* AOwner) : TEEWindow(AOwner, true) {
@@ -32,6 +22,11 @@ TfrmEEPROM::TfrmEEPROM(TComponent* AOwner) : TEEWindow(AOwner, true) {
   savEEDialog->SetOptions(ofOverwritePrompt | ofHideReadOnly | ofPathMustExist | ofEnableSizing);
   savEEDialog->SetFilter(kFilter);
   savEEDialog->SetDefaultExt("mem");
+  for (TOpenDialog* d : {opnEEPROM, static_cast<TOpenDialog*>(savEEDialog)})
+    d->OnTypeChange = [d](TObject*) {
+      const char* ext[] = {"mem", "hex", "bin"};
+      d->SetDefaultExt(ext[std::clamp(d->FilterIndex(), 1, 3) - 1]);
+    };
   mnuGoto->OnClick = [this](TObject* s) { mnuGotoClick(s); };
 }
 
@@ -40,6 +35,6 @@ TfrmEEPROM::~TfrmEEPROM() {
   if (frmMain) frmMain->ResetWarning();
 }
 
-int TfrmEEPROM::HexValue(const std::string& Text) const { return HexToInt(Text); }
+int TfrmEEPROM::HexValue(const std::string& Text) const { return static_cast<int>(HexToInt(Text)); }
 
 void TfrmEEPROM::mnuGotoClick(TObject*) { ShowGoTo(this); }

@@ -23,6 +23,10 @@ class TfrmEEPROM : public TEEWindow {
   TSaveDialog* savEEDialog = nullptr;
 
   int HexValue(const std::string& Text) const override;
+  TOpenDialog* OpenDialog() const override { return opnEEPROM; }
+  TSaveDialog* SaveDialog() const override { return savEEDialog; }
+  void mnuEESaveAsClick(TObject* Sender) { SaveAsClick(Sender); }
+
 
   void edtCopyStartChange(TObject* Sender) { CopyStartChange(Sender); }
   void edtCopyEndingChange(TObject* Sender) { CopyEndChange(Sender); }
@@ -35,7 +39,3 @@ class TfrmEEPROM : public TEEWindow {
 
 // The newest large window (cleared when that window goes).
 extern TfrmEEPROM* frmEEPROM;
-
-// The large window's reading of hex text: upper-cased, each character's place in
-// "0123456789ABCDEF" (0 when it is none), weighted by 16 per position from the right.
-int HexToInt(const std::string& Text);

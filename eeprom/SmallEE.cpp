@@ -1,6 +1,7 @@
 #include "eeprom/SmallEE.h"
 
 #include "app/Main.h"
+#include "eeprom/EEImage.h"
 #include "platform/rtl/SysUtils.h"
 
 TfrmSmallEE* frmSmallEE = nullptr;
@@ -25,7 +26,7 @@ TfrmSmallEE::~TfrmSmallEE() {
   if (frmMain) frmMain->ResetWarning();
 }
 
-int TfrmSmallEE::HexValue(const std::string& Text) const { return StrToInt("$" + Text); }
+int TfrmSmallEE::HexValue(const std::string& Text) const { return StrictHexToInt(Text); }
 
 void TfrmSmallEE::edtPresetExit(TObject*) {
   const std::string t = edtPreset->Text();

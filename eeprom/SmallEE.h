@@ -23,6 +23,10 @@ class TfrmSmallEE : public TEEWindow {
   TSaveDialog* savSmallEE = nullptr;
 
   int HexValue(const std::string& Text) const override;
+  TOpenDialog* OpenDialog() const override { return opnSmallEEDialog; }
+  TSaveDialog* SaveDialog() const override { return savSmallEE; }
+  void mnuSaveAsClick(TObject* Sender) { SaveAsClick(Sender); }
+
 
   void edtStartChange(TObject* Sender) { CopyStartChange(Sender); }
   void edtEndingChange(TObject* Sender) { CopyEndChange(Sender); }

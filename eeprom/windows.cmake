@@ -8,6 +8,6 @@ if(TARGET gui AND TARGET extgrid AND TARGET inspector)
     ${CMAKE_CURRENT_LIST_DIR}/SmallEE.cpp
     ${CMAKE_CURRENT_LIST_DIR}/GotoByte.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EEButtons.cpp
-    DEPS app_main app_bytetext extgrid inspector instrument gui rtl
+    DEPS eeprom_core app_main app_bytetext extgrid inspector instrument gui rtl
   )
 endif()

@@ -15,10 +15,7 @@
 
 class TEEWindowTest : public TMainWindowTest<> {
  protected:
-  TEEWindowTest() {
-    ee256 = &sim.Add<TSimEeprom>(256, 0xA0);
-    ee32k = &sim.Add<TSimEeprom>(32768, 0xA8);
-  }
+  TEEWindowTest() = default;
 
   TfrmSmallEE* OpenSmall(TMenuItem* Item) {
     Item->Click();
@@ -73,6 +70,10 @@ class TEEWindowTest : public TMainWindowTest<> {
     Application->ProcessMessages();
   }
 
-  TSimEeprom* ee256 = nullptr;
-  TSimEeprom* ee32k = nullptr;
+  std::string Status() const { return frmMain->pnlStatus->Caption(); }
+  static std::string StatusOf(I2CStatus Code) {
+    TStatusLook look;
+    StatusLookOf(Code, true, look);
+    return look.Text;
+  }
 };

@@ -14,7 +14,7 @@ class EEWindowOps : public TEEWindowTest {
     for (int a = 0; a < w->DeviceSize(); ++a) {
       const auto v = ByteCellValue(w->HexCell(a));
       ASSERT_TRUE(v.has_value()) << a;
-      ASSERT_EQ(w->stgText->Cells(a % 16, a / 16 + 1), EEAsciiText(*v)) << a;
+      ASSERT_EQ(w->stgText->Cells(a % 16, a / 16 + 1), AsciiCellText(*v)) << a;
     }
   }
 };
