@@ -30,6 +30,7 @@ constexpr int InitialRows = 33;
 // The grid width outside the Data column and the five fixed-width fields.
 constexpr int DataWidthReserve = 89;
 constexpr int FileReadLimit = 16 << 20;
+constexpr const char* ExpertGridFont = "DejaVu Sans Condensed";
 
 TMenuItem* Item(TComponent* Owner, const std::string& Name, const std::string& Caption,
                 std::function<void(TObject*)> Click) {
@@ -261,6 +262,12 @@ void TfrmMessage::BuildGrid() {
   grdData->SetFixedCols(2);
   grdData->SetFixedRows(1);
   grdData->SetDefaultRowHeight(18);
+  // The columns keep their given widths; a condensed face fits their headers and tokens.
+  grdData->Font()->SetName(ExpertGridFont);
+  grdData->Font()->SetHeight(-11);
+  grdData->FixedFont()->SetName(ExpertGridFont);
+  grdData->FixedFont()->SetHeight(-10);
+  grdData->OnGetWordWrap = [](TObject*, int, int, bool& WordWrap) { WordWrap = false; };
   grdData->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRowSelect);
   grdData->Bands()->SetActive(true);
   const int widths[] = {30, 35, 53, 38, 200, 37, 38, 161};
