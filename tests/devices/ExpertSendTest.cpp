@@ -351,6 +351,30 @@ TEST_F(ExpertWindowTest, ClosingDuringTheWarningFlashOfASendFreesTheWindowAfterI
   EXPECT_EQ(frmMessage, nullptr);
 }
 
+TEST_F(ExpertWindowTest, NoSecondSendStartsDuringTheWarningFlashOfTheFirst) {
+  Row(1, "60", "Write", "00");
+  Row(2, "40", "Write", "10,01");
+  Select(1);
+  auto* agent = new TLoopAgent(Application);
+  agent->Post([&] {
+    Select(2);
+    w->btnSendOne->Click();
+    w->btnSendAll->Click();
+    w->btnSequence->Click();
+    w->btnSendContinuous->Click();
+    w->btnTriggerHigh->Click();
+  });
+  w->btnSendOne->Click();
+  EXPECT_EQ(agent->Ran(), 1);
+  EXPECT_EQ(Trace(), "S P");
+  EXPECT_TRUE(sim.Trigger());
+  EXPECT_EQ(w->btnSendContinuous->Caption(), "Send Continuously");
+  // Once the first has ended, the window sends again.
+  sim.ClearLog();
+  w->btnSendOne->Click();
+  EXPECT_EQ(Trace(), "S W40+ W10+ W01+ P");
+}
+
 TEST_F(ExpertWindowTest, FrameCloseDuringARunAsksAboutChangesFirst) {
   Row(1, "40", "Write", "10,01");
   w->edtSequence->SetText("01");
