@@ -659,6 +659,13 @@ class TExtStringGrid : public TBaseGrid {
   void DrawCellBackground(TCanvas* ACanvas, int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
   void DrawFixedLook(TCanvas* ACanvas, int ACol, int ARow, TRect R);
   void DrawSortIndicator(TCanvas* ACanvas, int ACol, int Y, int X);
+  void DrawFixedGradient(TCanvas* ACanvas, TColor From, TColor To, const TRect& R);
+  struct TGradientTile {
+    int W, H;
+    TColor From, To;
+    std::shared_ptr<TBitmap> Bitmap;
+  };
+  std::vector<TGradientTile> gradientTiles_;
   void DrawCellBorders(TCanvas* ACanvas, int ACol, int ARow, TRect R);
   void DrawOuterBackground();
   bool CellDrawnSelected(int ACol, int ARow, TGridDrawState AState);

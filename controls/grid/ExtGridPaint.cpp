@@ -177,9 +177,8 @@ void TExtStringGrid::DrawCellContent(TCanvas* cv, int ACol, int ARow, TRect ARec
   const bool gradientLook = (look_ == glQuarn || look_ == glXP) && !flat_;
   if (fixed && gradientLook) {
     bool active = activeCellShow_ && ((rc == FixedCols() - 1 && ARow == Row()) || (ARow == FixedRows() - 1 && ACol == Col()));
-    ExtUtil::DrawGradient(cv, active ? activeCellColor_ : FixedGradientStart,
-                          active ? activeCellColorTo_ : FixedGradientEnd, 10,
-                          TRect(cell.Left, cell.Top, cell.Right - 1, cell.Bottom - 1), false);
+    DrawFixedGradient(cv, active ? activeCellColor_ : FixedGradientStart, active ? activeCellColorTo_ : FixedGradientEnd,
+                      TRect(cell.Left, cell.Top, cell.Right - 1, cell.Bottom - 1));
   }
   int indicatorShift = 0;
   if (rc == 0 && ARow == Row() && FixedCols() >= 1 && !rowIndicator_->Empty()) {
@@ -243,15 +242,36 @@ void TExtStringGrid::DrawCellContent(TCanvas* cv, int ACol, int ARow, TRect ARec
     OnDrawCell(this, rc, ARow, d, AState);
   }
   if (OnCustomCellDraw) OnCustomCellDraw(this, cv, rc, ARow, AState, cell, false);
-  if (!HideFocusRect && !(Options() & goRowSelect) && Focused()) {
+  if (!HideFocusRect && !(Options() & goRowSelect)) {
     TPoint b = BaseCell(ACol, ARow);
-    if (b.X == Col() && b.Y == Row()) {
+    if (b.X == Col() && b.Y == Row() && Focused()) {
       int g = std::max(0, GridLineWidth() - 1);
       cv->Brush()->SetColor(savedBrush);
       cv->Font()->SetColor(savedFont);
       cv->DrawFocusRect(TRect(cell.Left - g, cell.Top - g, cell.Right + g - 1, cell.Bottom + g - 1));
     }
   }
+}
+
+// The fixed cells' 10-band gradient, drawn once per size and colours and copied from then on.
+void TExtStringGrid::DrawFixedGradient(TCanvas* cv, TColor From, TColor To, const TRect& R) {
+  const int w = R.Right - R.Left, h = R.Bottom - R.Top;
+  if (w <= 0 || h <= 0) return;
+  for (const TGradientTile& t : gradientTiles_)
+    if (t.W == w && t.H == h && t.From == From && t.To == To) {
+      cv->Draw(R.Left, R.Top, t.Bitmap.get());
+      return;
+    }
+  if (w > 512 || h > 512) {  // an unusual size is drawn directly, not kept
+    ExtUtil::DrawGradient(cv, From, To, 10, R, false);
+    return;
+  }
+  TGradientTile t{w, h, From, To, std::make_shared<TBitmap>()};
+  t.Bitmap->SetSize(w, h);
+  ExtUtil::DrawGradient(t.Bitmap->Canvas(), From, To, 10, TRect(0, 0, w, h), false);
+  if (gradientTiles_.size() >= 8) gradientTiles_.erase(gradientTiles_.begin());
+  gradientTiles_.push_back(t);
+  cv->Draw(R.Left, R.Top, t.Bitmap.get());
 }
 
 void TExtStringGrid::DrawFixedLook(TCanvas* cv, int ACol, int ARow, TRect c) {

@@ -192,11 +192,15 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
       int free = tr.Bottom - tr.Top - m.Height();
       if (free > 0) tr.Top += VAlign == vtaCenter ? free / 2 : free;
     }
-    TRect calc = tr;
-    cv->DrawText(s, calc, flags | DT_CALCRECT);
-    drawn = TSize(calc.Width() + 2, calc.Height());
+    // The drawn width is needed only beside a graphic and for the sort indicator.
+    TCellGraphic* g = GetCellGraphic(RealCol, ARow);
+    if (g || sortHeader) {
+      TRect calc = tr;
+      cv->DrawText(s, calc, flags | DT_CALCRECT);
+      drawn = TSize(calc.Width() + 2, calc.Height());
+    }
     cv->DrawText(s, tr, flags);
-    if (TCellGraphic* g = GetCellGraphic(RealCol, ARow); g && g->CellErrLen > 0)
+    if (g && g->CellErrLen > 0)
       ExtUtil::DrawErrorUnderline(cv, s, g->CellErrLen, g->CellErrFrom, 0, tr);
     cv->Font()->SetStyle(savedStyle);
     int w = std::clamp(drawn.cx - 2, 0, std::max(0, tr.Width() - 16));

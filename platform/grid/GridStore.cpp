@@ -139,6 +139,14 @@ void TGridStore::ClearCol(int Col) {
 
 void TGridStore::Clear() { std::vector<TRow>().swap(rows_); }
 
+int TGridStore::ColsHeldInRow(int Row) const {
+  if (Row < 0 || Row >= static_cast<int>(rows_.size())) return 0;
+  const TRow& r = rows_[static_cast<size_t>(Row)];
+  size_t n = r.Texts.size();
+  if (r.Objects) n = std::max(n, r.Objects->size());
+  return static_cast<int>(n);
+}
+
 int TGridStore::ColsHeld() const {
   size_t n = 0;
   for (const TRow& r : rows_) {

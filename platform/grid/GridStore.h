@@ -53,6 +53,8 @@ class TGridStore {
   // Rows holding anything (the highest written row + 1) and the widest row.
   int RowsHeld() const { return static_cast<int>(rows_.size()); }
   int ColsHeld() const;
+  // The columns one row holds anything in (texts or objects).
+  int ColsHeldInRow(int Row) const;
   // Bytes the store holds on the heap and in itself, for measuring.
   size_t MemoryUsed() const;
 

@@ -97,6 +97,8 @@ constexpr size_t kMaxHighGlyphs = 16384, kMaxAllHighGlyphs = 65536;
 }  // namespace
 
 struct TQtCanvasBackend::TFontEntry {
+  TFontMetrics metrics;
+  bool metricsRead = false;
   TFontEntry(const QFont& f, QPaintDevice* d) : font(f), fm(f, d), fmf(f, d) {
     ascent = fm.ascent();
     height = fm.height();
@@ -513,6 +515,12 @@ void TQtCanvasBackend::Polygon(const std::vector<TPoint>& pts) {
 void TQtCanvasBackend::Rectangle(const TRect& r) {
   if (r.Right <= r.Left || r.Bottom <= r.Top) return;
   int w = pen_.width() <= 1 ? 1 : pen_.width();
+  if (w == 1 && !penClear_ && penSolid_ && !brushClear_ && !brushData_.Pattern && brushData_.Style == bsSolid &&
+      penColor_ == brushColor_) {
+    // Frame and inside in one colour (gradient bands, solid blocks): one fill.
+    p_->fillRect(QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top), brushColor_);
+    return;
+  }
   if (!brushClear_) {
     TRect in = penClear_ ? r : TRect(r.Left + w, r.Top + w, r.Right - w, r.Bottom - w);
     if (penClear_) in = TRect(r.Left, r.Top, r.Right - 1, r.Bottom - 1);
@@ -711,13 +719,17 @@ size_t TQtCanvasBackend::TextFit(const std::string& s, int maxWidth, int* width)
 TFontMetrics TQtCanvasBackend::Metrics() {
   TFontMetrics m;
   if (!HaveFont()) return m;
-  const QFontMetrics& fm = font_->fm;
-  m.Ascent = fm.ascent();
-  m.Descent = fm.descent();
-  m.Height = fm.height();
-  m.ExternalLeading = fm.leading();
-  m.AveCharWidth = fm.averageCharWidth();
-  return m;
+  // Asked for every text drawn: read once per font.
+  if (!font_->metricsRead) {
+    const QFontMetrics& fm = font_->fm;
+    font_->metrics.Ascent = fm.ascent();
+    font_->metrics.Descent = fm.descent();
+    font_->metrics.Height = fm.height();
+    font_->metrics.ExternalLeading = fm.leading();
+    font_->metrics.AveCharWidth = fm.averageCharWidth();
+    font_->metricsRead = true;
+  }
+  return font_->metrics;
 }
 
 QImage* TQtCanvasBackend::Image() const {
