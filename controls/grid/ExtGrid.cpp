@@ -106,6 +106,10 @@ TExtStringGrid::TExtStringGrid(TComponent* AOwner) : TBaseGrid(AOwner) {
   look_ = glXP;
   controlList_.reset(new TControlList);
   lastReportedRow_ = TBaseGrid::Row();
+  initialFixedRows_ = TBaseGrid::FixedRows();
+  initialFixedCols_ = TBaseGrid::FixedCols();
+  columnHeaders_->OnChange = [this](TObject*) { ApplyHeaders(true); };
+  rowHeaders_->OnChange = [this](TObject*) { ApplyHeaders(false); };
 }
 
 TExtStringGrid::~TExtStringGrid() {
@@ -122,8 +126,8 @@ void TExtStringGrid::CreateWnd() { TBaseGrid::CreateWnd(); }
 void TExtStringGrid::Loaded() {
   TBaseGrid::Loaded();
   if (look_ == glQuarn) FixedGradientStart = TColorOf(0xC0C0C0), FixedGradientEnd = TColorOf(0xFFFFFF);
-  initialFixedRows_ = FixedRows();
-  initialFixedCols_ = FixedCols();
+  initialFixedRows_ = TBaseGrid::FixedRows();
+  initialFixedCols_ = TBaseGrid::FixedCols();
   initialRowHeight_ = DefaultRowHeight();
   loaded_ = true;
   if (Options() & goAlwaysShowEditor) {
@@ -131,6 +135,7 @@ void TExtStringGrid::Loaded() {
     SetOptions(Options() & ~goAlwaysShowEditor);
   }
   if (controlLook_->ControlStyle() == csTheme) controlLook_->SetControlStyle(csClassic);
+  if (autoThemeAdapt_) AdaptToTheme();
   UpdateScrollBars(false);
 }
 
@@ -177,8 +182,8 @@ void TExtStringGrid::Assign(TPersistent* Source) {
 void TExtStringGrid::SetRowCount(int Value) {
   if (Value < 1) Value = 1;
   TBaseGrid::SetRowCount(Value);
-  if (FixedRowAlways && loaded_ && Value > initialFixedRows_ && FixedRows() != initialFixedRows_)
-    SetFixedRows(initialFixedRows_);
+  if (FixedRowAlways && Value > initialFixedRows_ && TBaseGrid::FixedRows() != initialFixedRows_)
+    TBaseGrid::SetFixedRows(initialFixedRows_);
   SetEventRowLimit(Value);
   UpdateFooter();
   UpdateScrollBars(false);

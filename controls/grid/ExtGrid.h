@@ -297,6 +297,24 @@ class TExtStringGrid : public TBaseGrid {
   // The cells of the disjunct cell selection (their display coordinates).
   std::vector<TPoint> SelectedCells;
 
+  // ----- counts and headers (ExtGridTyped.cpp)
+  // With FixedRowAlways (FixedColAlways) a grid whose fixed count is 0 reads as 1.
+  int FixedRows() const;
+  int FixedCols() const;
+  // Outside loading the count is also remembered, and a later RowCount (ColCount) above it restores it.
+  void SetFixedRows(int Value);
+  void SetFixedCols(int Value);
+  void SetColCount(int Value);
+  void SetWordWrap(bool Value);
+  // Item i goes to cell (i, 0) (row headers: (0, i)) with "\n" as a line break; row 0
+  // (column 0) is emptied first. Applied again whenever the list changes.
+  void SetColumnHeaders(TStrings* Value);
+  void SetRowHeaders(TStrings* Value);
+  // Hides the rows that fail the filter (FilterMatch); off shows every hidden row again.
+  bool FilterActive() const { return filterActive_; }
+  void SetFilterActive(bool Value);
+  std::function<void(TObject* Sender, int16_t Progress)> OnFilterProgress;
+
   // ----- rows (ExtGridRows.cpp)
   // Removes every flagged row (the normal selection first becomes flags unless in disjunct row mode).
   void RemoveSelectedRows();
@@ -666,6 +684,9 @@ class TExtStringGrid : public TBaseGrid {
     std::shared_ptr<TBitmap> Bitmap;
   };
   std::vector<TGradientTile> gradientTiles_;
+  void ApplyHeaders(bool Columns);
+  bool filterActive_ = false;
+  int filterFixedRows_ = 0;
   void DrawCellBorders(TCanvas* ACanvas, int ACol, int ARow, TRect R);
   void DrawOuterBackground();
   bool CellDrawnSelected(int ACol, int ARow, TGridDrawState AState);

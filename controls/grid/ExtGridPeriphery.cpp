@@ -21,7 +21,6 @@ void TExtStringGrid::UpdateColumnSizeEx(int ACol, int& AWidth) {
 void TExtStringGrid::EllipsClick(std::string& Text) {
   if (OnEllipsClick) OnEllipsClick(this, Col(), Row(), Text);
 }
-bool TExtStringGrid::FilterMatch(int) { return true; }
 void TExtStringGrid::SaveCell(int ACol, int ARow, std::string& Value) {
   if (OnSaveCell) OnSaveCell(this, ACol, ARow, Value);
 }
@@ -36,8 +35,6 @@ void TExtStringGrid::CellsSaved() {}
 void TExtStringGrid::RowsChanged(int, int) {}
 void TExtStringGrid::ColsChanged(int, int) {}
 void TExtStringGrid::CellChangedByUser(int, int) {}
-int TExtStringGrid::GetVersionNr() { return 1; }
-std::string TExtStringGrid::GetVersionString() { return "1.0"; }
 void TExtStringGrid::SubGroup(int) {}
 void TExtStringGrid::UnSubGroup() {}
 void TExtStringGrid::Group(int) {}

@@ -210,3 +210,120 @@ void TExtStringGrid::AutoDeleteRow(int ARow) {
     RemoveRowsEx(ARow, 1);
   if (OnAutoDeleteRow) OnAutoDeleteRow(this, ARow);
 }
+
+// ---------------------------------------------------------------- counts, headers, version
+int TExtStringGrid::FixedRows() const {
+  int n = TBaseGrid::FixedRows();
+  return n == 0 && FixedRowAlways ? 1 : n;
+}
+
+int TExtStringGrid::FixedCols() const {
+  int n = TBaseGrid::FixedCols();
+  return n == 0 && FixedColAlways ? 1 : n;
+}
+
+void TExtStringGrid::SetFixedRows(int Value) {
+  TBaseGrid::SetFixedRows(Value);
+  if (!(ComponentState() & csLoading)) initialFixedRows_ = TBaseGrid::FixedRows();
+}
+
+void TExtStringGrid::SetFixedCols(int Value) {
+  TBaseGrid::SetFixedCols(Value);
+  if (!(ComponentState() & csLoading)) initialFixedCols_ = TBaseGrid::FixedCols();
+}
+
+void TExtStringGrid::SetColCount(int Value) {
+  TBaseGrid::SetColCount(Value);
+  if (FixedColAlways && Value > initialFixedCols_ && TBaseGrid::FixedCols() != initialFixedCols_)
+    TBaseGrid::SetFixedCols(initialFixedCols_);
+  UpdateFooter();
+  UpdateScrollBars(false);
+}
+
+void TExtStringGrid::SetWordWrap(bool Value) {
+  TBaseGrid::SetWordWrap(Value);
+  if (auto* e = dynamic_cast<TExtInplaceEdit*>(InplaceEditor())) e->SetWordWrap(Value);
+  if (updateCount_ == 0) Invalidate();
+}
+
+void TExtStringGrid::SetColumnHeaders(TStrings* Value) {
+  if (TBaseGrid::FixedRows() >= 1)
+    for (int c = 0; c < ColCount(); ++c) SetCells(c, 0, std::string());
+  columnHeaders_->Assign(Value);  // applies them through the list's change event
+}
+
+void TExtStringGrid::SetRowHeaders(TStrings* Value) {
+  if (TBaseGrid::FixedCols() >= 1)
+    for (int r = 0; r < RowCount(); ++r) SetCells(0, r, std::string());
+  rowHeaders_->Assign(Value);
+}
+
+void TExtStringGrid::ApplyHeaders(bool Columns) {
+  TStringList* l = Columns ? columnHeaders_.get() : rowHeaders_.get();
+  if (!l) return;
+  if (Columns && TBaseGrid::FixedRows() >= 1)
+    for (int i = 0; i < l->Count() && i < ColCount(); ++i) SetCells(i, 0, ExtUtil::DecodeNewlineEscapes(l->Strings(i)));
+  if (!Columns && TBaseGrid::FixedCols() >= 1)
+    for (int i = 0; i < l->Count() && i < RowCount(); ++i) SetCells(0, i, ExtUtil::DecodeNewlineEscapes(l->Strings(i)));
+}
+
+namespace {
+constexpr uint32_t kVersion = (1u << 24) | (0u << 16) | (0u << 8) | 0u;  // 1.0.0.0
+}  // namespace
+
+int TExtStringGrid::GetVersionNr() { return static_cast<int>(kVersion); }
+
+std::string TExtStringGrid::GetVersionString() {
+  uint32_t v = static_cast<uint32_t>(GetVersionNr());
+  return std::to_string(v >> 24) + "." + std::to_string((v >> 16) & 0xFF) + "." + std::to_string((v >> 8) & 0xFF) +
+         "." + std::to_string(v & 0xFF);
+}
+
+// ---------------------------------------------------------------- filter
+bool TExtStringGrid::FilterMatch(int ARow) {
+  bool result = true;
+  for (int i = 0; i < filter_->Count(); ++i) {
+    TFilterData* f = filter_->Items(i);
+    std::string text = f->Data == fcNormal ? GridCells(f->Column, ARow) : Cells(f->Column, ARow);
+    if (!f->Prefix.empty() && text.compare(0, f->Prefix.size(), f->Prefix) == 0) text.erase(0, f->Prefix.size());
+    if (!f->Suffix.empty() && text.size() >= f->Suffix.size() &&
+        text.compare(text.size() - f->Suffix.size(), f->Suffix.size(), f->Suffix) == 0)
+      text.erase(text.size() - f->Suffix.size());
+    bool m = ExtUtil::MatchFilter(f->Condition, text, f->CaseSensitive);
+    switch (f->Operation) {
+      case foSHORT:
+        result = m;
+        if (!m) return false;
+        break;
+      case foNONE: result = m; break;
+      case foAND: result = result && m; break;
+      case foXOR: result = result != m; break;
+      case foOR: result = result || m; break;
+    }
+  }
+  return result;
+}
+
+void TExtStringGrid::SetFilterActive(bool Value) {
+  if (Value == filterActive_) return;
+  filterActive_ = Value;
+  if (Value) {
+    filterFixedRows_ = TBaseGrid::FixedRows();
+    BeginUpdate();
+    std::vector<int> fail;
+    const int first = FixedRows(), last = RowCount() - 1 - fixedFooters_;
+    const int total = last - first + 1;
+    for (int r = first; r <= last; ++r) {
+      if (!FilterMatch(r)) fail.push_back(r);
+      if (OnFilterProgress && total > 0)
+        OnFilterProgress(this, static_cast<int16_t>(std::lround(100.0 * (r - first + 1) / total)));
+    }
+    HideRowList(fail);
+    if (OnFilterProgress && total > 0) OnFilterProgress(this, 100);
+    EndUpdate();
+  } else {
+    UnHideRowsAll();
+    TBaseGrid::SetFixedRows(std::min(filterFixedRows_, RowCount() - 1));
+  }
+  UpdateFooter();
+}

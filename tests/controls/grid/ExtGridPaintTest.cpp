@@ -760,3 +760,72 @@ TEST_F(GridPaintTest, SaveAndLoadHooks) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---------------------------------------------------------------- counts, headers, filter
+TEST_F(GridPaintTest, FixedCountsWithTheAlwaysSwitches) {
+  grid->FixedRowAlways = true;
+  grid->SetFixedRows(0);
+  EXPECT_EQ(grid->FixedRows(), 1);  // the switch keeps one fixed row in what is read
+  grid->SetFixedRows(2);
+  grid->SetRowCount(1);  // the library lowers the fixed rows with the count
+  grid->SetRowCount(10);
+  EXPECT_EQ(grid->FixedRows(), 2);  // the remembered count comes back
+  grid->FixedColAlways = true;
+  grid->SetFixedCols(1);
+  grid->SetColCount(1);
+  grid->SetColCount(6);
+  EXPECT_EQ(grid->FixedCols(), 1);
+}
+
+TEST_F(GridPaintTest, HeadersGoToTheFixedRowAndColumnWithLineBreaks) {
+  grid->SetCells(4, 0, "old");
+  TStringList heads;
+  heads.Add("Addr");
+  heads.Add("Two\\nlines");
+  grid->SetColumnHeaders(&heads);
+  EXPECT_EQ(grid->Cells(0, 0), "Addr");
+  EXPECT_EQ(grid->Cells(1, 0), "Two\rlines");
+  EXPECT_EQ(grid->Cells(4, 0), "");  // row 0 emptied first
+  grid->ColumnHeaders()->Add("third");  // a change of the list applies it again
+  EXPECT_EQ(grid->Cells(2, 0), "third");
+  for (int i = 0; i < 12; ++i) grid->RowHeaders()->Add("r" + std::to_string(i));
+  EXPECT_EQ(grid->Cells(0, 9), "r9");  // only the rows that exist
+  EXPECT_EQ(grid->GetVersionString(), "1.0.0.0");
+}
+
+TEST_F(GridPaintTest, FilterHidesFailingRowsAndGivesThemBack) {
+  for (int r = 1; r < 10; ++r) grid->SetCells(1, r, std::to_string(r));
+  grid->SetCells(2, 4, "x");
+  std::vector<std::string> before;
+  for (int r = 0; r < 10; ++r) before.push_back(grid->Cells(1, r));
+  TFilterData* f = grid->Filter()->Add();
+  f->Column = 1;
+  f->Condition = ">5";
+  std::vector<int> progress;
+  grid->OnFilterProgress = [&](TObject*, int16_t p) { progress.push_back(p); };
+  grid->SetFilterActive(true);
+  EXPECT_EQ(grid->RowCount(), 5);
+  std::vector<std::string> shown;
+  for (int r = 1; r < grid->RowCount(); ++r) shown.push_back(grid->Cells(1, r));
+  EXPECT_EQ(shown, (std::vector<std::string>{"6", "7", "8", "9"}));
+  ASSERT_FALSE(progress.empty());
+  EXPECT_EQ(progress.back(), 100);
+  grid->SetFilterActive(false);
+  std::vector<std::string> after;
+  for (int r = 0; r < grid->RowCount(); ++r) after.push_back(grid->Cells(1, r));
+  EXPECT_EQ(after, before);
+  EXPECT_EQ(grid->Cells(2, 4), "x");
+  // Conditions combine in order: a row passes ">5" or holds "x" in column 2.
+  TFilterData* g = grid->Filter()->Add();
+  g->Column = 2;
+  g->Condition = "x";
+  g->Operation = foOR;
+  f->Operation = foNONE;
+  grid->SetFilterActive(true);
+  EXPECT_EQ(grid->RowCount(), 6);
+  EXPECT_EQ(grid->Cells(1, 1), "4");
+}
+
+}  // namespace
