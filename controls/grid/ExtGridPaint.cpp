@@ -34,7 +34,8 @@ void TExtStringGrid::Paint() {
   TCanvas* cv = Canvas();
   cv->Pen()->SetStyle(psSolid);
   TBaseGrid::Paint();
-  if (EditorFrameShown) {
+  // The editor's frame shows while the inplace editor does.
+  if (EditorFrameShown || (InplaceEditor() && InplaceEditor()->Visible())) {
     TColor c = GridLineColor();
     if (GridLineWidth() < 1 || !(Options() & (goHorzLine | goVertLine))) c = Color();
     cv->Pen()->SetColor(c);

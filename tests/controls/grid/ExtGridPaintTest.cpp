@@ -479,6 +479,39 @@ TEST_F(GridPaintTest, BackgroundOutsideTheCellsAndInsideThem) {
   EXPECT_EQ(AtClient(full, lastShown.Left + 10, lastShown.Top + 10), 0xFFFFFFu);
 }
 
+TEST_F(GridPaintTest, SizingLinesAreDottedXorLinesOverTheWholeGrid) {
+  TRecordingCanvas rec;
+  TCanvasBackend* saved = grid->Canvas()->Backend();
+  grid->Canvas()->SetBackend(rec.Backend());
+  grid->Canvas()->Pen()->SetColor(clRed);
+  grid->DrawColSizingLine(70);
+  grid->DrawRowSizingLine(30);
+  grid->Canvas()->SetBackend(saved);
+  std::vector<TCanvasOp> lines = rec.OpsOf(okLine);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].R, TRect(70, 0, 70, std::max(grid->Height(), grid->GridHeight())));
+  EXPECT_EQ(lines[1].R, TRect(0, 30, std::max(grid->Width(), grid->GridWidth()), 30));
+  for (const TCanvasOp& l : lines) {
+    EXPECT_EQ(l.Pen.Mode, pmXor);
+    EXPECT_EQ(l.Pen.Style, psDot);
+  }
+  EXPECT_EQ(grid->Canvas()->Pen()->Color(), clRed);  // the caller's pen comes back
+}
+
+TEST_F(GridPaintTest, ThemeColourSets) {
+  grid->ApplyThemeColors(2);
+  EXPECT_EQ(grid->FixedGradientStart, TColorOf(0xCFF0EA));
+  EXPECT_EQ(grid->FixedGradientEnd, TColorOf(0x8CC0B1));
+  EXPECT_EQ(grid->ActiveCellColor(), TColorOf(0x94E6FB));
+  EXPECT_EQ(grid->ControlLook()->FixedGradientTo(), TColorOf(0x8CC0B1));
+  EXPECT_EQ(grid->SearchFooter()->ColorTo(), TColorOf(0x8CC0B1));
+  grid->ApplyThemeColors(0);  // no visual styles: white to the button face, active cells white to light blue
+  EXPECT_EQ(grid->FixedGradientStart, TColorOf(0xFFFFFF));
+  EXPECT_EQ(grid->FixedGradientEnd, ColorToRGB(clBtnFace));
+  EXPECT_EQ(grid->ActiveCellColorTo(), TColorOf(0xFFD9B3));
+  EXPECT_EQ(grid->ControlLook()->FixedGradientFrom(), clNone);
+}
+
 // ---------------------------------------------------------------- rows: whole-table comparisons
 struct TRowImage {
   std::vector<std::string> Texts;
@@ -513,6 +546,9 @@ TEST_F(GridPaintTest, InsertAndRemoveKeepHiddenRowsControlsFlagsAndTheRestOfTheT
   grid->SetRowHeights(8, 33);
   grid->MouseActions()->SetDisjunctRowSelect(true);
   grid->SetRowSelect(9, true);
+  grid->SetCells(2, 2, "merged");
+  ASSERT_TRUE(grid->MergeCells(2, 2, 2, 1));  // above the insertion: stays
+  ASSERT_TRUE(grid->MergeCells(3, 8, 1, 2));  // below it: moves with its rows
   grid->HideRow(10);  // real row 10 hidden
   auto* box = new TEdit(form);
   grid->ControlList()->AddControl(3, 11, box);  // real row 11
@@ -532,9 +568,13 @@ TEST_F(GridPaintTest, InsertAndRemoveKeepHiddenRowsControlsFlagsAndTheRestOfTheT
   EXPECT_TRUE(grid->IsHiddenRow(13));
   EXPECT_FALSE(grid->IsHiddenRow(10));
   EXPECT_EQ(grid->ControlList()->GetControl(0)->Y, 14);
+  EXPECT_EQ(grid->CellSpan(2, 2), TPoint(1, 0));
+  EXPECT_EQ(grid->CellSpan(3, 11), TPoint(0, 1));
+  EXPECT_EQ(grid->BaseCell(3, 12), TPoint(3, 11));
 
   grid->RemoveRows(4, 3);
   EXPECT_EQ(TableOf(grid), before);
+  EXPECT_EQ(grid->BaseCell(3, 9), TPoint(3, 8));
   EXPECT_TRUE(grid->IsHiddenRow(10));
   EXPECT_EQ(grid->ControlList()->GetControl(0)->Y, 11);
 
