@@ -305,27 +305,26 @@ void TBaseGrid::MoveToBaseCell() {
 }
 
 // ----- geometry
+// Measured from the first scrolling cell in view (or from 0 for fixed lines): the cost
+// follows the distance from the view, never the size of the grid.
 TRect TBaseGrid::VirtualCellRect(int ACol, int ARow) const {
-  int x = 0, y = 0;
-  for (int c = 0; c < ACol; ++c) x += ColWidths(c);
-  for (int r = 0; r < ARow; ++r) y += RowHeights(r);
-  TRect r(x, y, x + ColWidths(ACol), y + RowHeights(ARow));
   TRect origin = CellRect(LeftCol(), TopRow());
-  if (ACol >= FixedCols()) {
-    int skip = 0;
-    for (int c = 0; c < LeftCol(); ++c) skip += ColWidths(c);
-    int dx = origin.Left - skip;
-    r.Left += dx;
-    r.Right += dx;
-  }
-  if (ARow >= FixedRows()) {
-    int skip = 0;
-    for (int i = 0; i < TopRow(); ++i) skip += RowHeights(i);
-    int dy = origin.Top - skip;
-    r.Top += dy;
-    r.Bottom += dy;
-  }
-  return r;
+  auto along = [](int index, int fixedCount, int first, int originPos, auto extent) {
+    int pos = 0;
+    if (index < fixedCount) {
+      for (int i = 0; i < index; ++i) pos += extent(i);
+      return pos;
+    }
+    pos = originPos;
+    if (index >= first)
+      for (int i = first; i < index; ++i) pos += extent(i);
+    else
+      for (int i = index; i < first; ++i) pos -= extent(i);
+    return pos;
+  };
+  int x = along(ACol, FixedCols(), LeftCol(), origin.Left, [this](int i) { return ColWidths(i); });
+  int y = along(ARow, FixedRows(), TopRow(), origin.Top, [this](int i) { return RowHeights(i); });
+  return TRect(x, y, x + ColWidths(ACol), y + RowHeights(ARow));
 }
 
 TRect TBaseGrid::CellRectEx(int ACol, int ARow) const {
@@ -518,7 +517,9 @@ void TBaseGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState 
   if (TCellProperties* p = PropsAt(ACol, ARow); p && p->CellSpanX != -1) p->PaintStamp = paintCounter_;
   bool fixed = IsFixed(ACol, ARow) || (AState & gdFixed);
   if (IsFixed(ACol, ARow)) AState = (AState & ~gdSelected) | gdFixed;
-  TRect r = CellRectEx(ACol, ARow);
+  // A plain cell is where the platform says; a merged area or a cell holding a control is measured.
+  TCellProperties* own = PropsAt(ACol, ARow);
+  TRect r = !own || (own->CellSpanX == -1 && own->CellSpanY == -1 && !own->Control) ? ARect : CellRectEx(ACol, ARow);
   bool clipped = false;
   bool scrolling = ACol >= FixedCols() && ARow >= FixedRows();
   if (scrolling && ((FixedCols() > 0 && r.Left < FixedColsWidth()) || (FixedRows() > 0 && r.Top < FixedRowsHeight()))) {

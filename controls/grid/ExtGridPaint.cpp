@@ -402,12 +402,8 @@ void TExtStringGrid::DrawCellBackground(TCanvas* cv, int ACol, int ARow, const T
   if (hasBitmap) {
     TBitmap* b = bg->Bitmap();
     if (bg->Display() == bdTile) {
-      int first = bg->Cells() == bcFixed ? 0 : FixedCols();
-      int x = 0, y = 0;
-      for (int c = first; c < ACol; ++c) x += ColWidths(c);
-      int firstRow = bg->Cells() == bcFixed ? 0 : FixedRows();
-      for (int r = firstRow; r < ARow && r - firstRow < 4096; ++r) y += RowHeights(r);
-      int px = b->Width() ? x % b->Width() : 0, py = b->Height() ? y % b->Height() : 0;
+      // Tiles are anchored to the window: a paint costs the cells in view, whatever their row.
+      int px = b->Width() ? R.Left % b->Width() : 0, py = b->Height() ? R.Top % b->Height() : 0;
       cv->SetClipRect(R);
       for (int ty = R.Top - py; ty < R.Bottom; ty += b->Height())
         for (int tx = R.Left - px; tx < R.Right; tx += b->Width()) cv->Draw(tx, ty, b);

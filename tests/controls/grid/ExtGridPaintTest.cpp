@@ -869,3 +869,23 @@ TEST_F(GridPaintTest, FilterHidesFailingRowsAndGivesThemBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// A merged area far down a large grid is placed from the view, above or below it.
+TEST_F(GridPaintTest, MergedAreaRectanglesFarDownALargeGrid) {
+  grid->SetRowCount(70000);
+  grid->SetRowHeights(60001, 30);
+  ASSERT_TRUE(grid->MergeCells(1, 60000, 2, 3));
+  grid->SetTopRow(59990);
+  TRect a = grid->CellRect(1, 60000), b = grid->CellRect(2, 60002);
+  ASSERT_GT(a.Bottom, a.Top);
+  EXPECT_EQ(grid->CellRectEx(2, 60001), TRect(a.Left, a.Top, b.Right, b.Bottom));
+  grid->SetTopRow(60002);  // the base row is above the view now
+  TRect c = grid->CellRect(1, 60002);
+  TRect m = grid->CellRectEx(1, 60002);
+  EXPECT_EQ(m.Top, c.Top - 30 - grid->RowHeights(60000));
+  EXPECT_EQ(m.Bottom, c.Bottom);
+}
+
+}  // namespace
