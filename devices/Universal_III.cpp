@@ -176,9 +176,6 @@ TfrmMessage::TfrmMessage(TComponent* AOwner) : TForm(AOwner) {
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
   OnCloseQuery = [this](TObject* s, bool& c) { FormCloseQuery(s, c); };
   OnDestroy = [this](TObject* s) { FormDestroy(s); };
-  OnActivate = [](TObject*) {
-    if (frmMain) frmMain->ResetWarning();
-  };
   EndLoading();
   // Last: an MDI child shows at once, and its creation handler needs the whole layout.
   SetFormStyle(fsMDIChild);
