@@ -115,6 +115,10 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
     RepaintRow(Row());
     RepaintRow(ARow);
   }
+  if (activeCellShow_ && FixedRows() > 0) {  // the column headers above the old and the new cell
+    RepaintArea(Col(), 0, Col(), FixedRows() - 1);
+    RepaintArea(ACol, 0, ACol, FixedRows() - 1);
+  }
   if (!result) return false;
   if (!(ComponentState() & csLoading)) ReportRow(ARow);
   RememberEditCell(ACol, ARow);
