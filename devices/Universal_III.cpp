@@ -326,7 +326,6 @@ void TfrmMessage::BuildControls() {
   edtSequence->SetReadOnly(true);
   edtSequence->SetMaxLength(192);
   edtSequence->SetText("01,02,03,04,05,06,07,08,09,10");
-  edtSequence->SetHint("Double-click to edit the sequence");
   edtSequence->OnDblClick = [this](TObject* s) { edtSequenceDblClick(s); };
   btnSendContinuous = button("btnSendContinuous", ContinuousIdle, 324, 46, 130,
                              [this](TObject* s) { btnSendContinuousClick(s); });
@@ -696,7 +695,6 @@ bool TfrmMessage::LoadFile(const std::string& FileName) {
   if (!ReadExpertFile(bytes, file, error)) {
     if (frmMain) {
       frmMain->pnlStatus->SetCaption(ExpertInvalidFile);
-      frmMain->pnlStatus->SetHint(ExtractFileName(FileName) + ": " + error);
       frmMain->Warning();
     }
     return false;
