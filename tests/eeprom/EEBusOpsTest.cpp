@@ -226,6 +226,24 @@ TEST_F(EEBusOps, WriteByteIsFollowedByNoWaitSoTheBusyPartRefusesItsAddress) {
   EXPECT_EQ(v, 0x77);
 }
 
+TEST_F(EEBusOps, CellsOfAnySpellingVerifyAsTheWriterWroteThem) {
+  // One-digit, lower-case, blank and (large window) non-hex cells: Verify
+  // compares what the writer wrote, so a good write never reports 153.
+  const char* const spellings[] = {"4", " a", "", "0f", "zz", "C3"};
+  const auto cells = [&](uint32_t a) { return std::string(spellings[a % 6]); };
+  auto& large = sim.Add<TSimEeprom>(4096u, uint8_t{0xA8});
+  const TEEBytes image = ImageFromCells(ekLarge, 4096, cells);
+  EXPECT_EQ(Ops(ekLarge, 4096, 0xA8, 32).WriteAll(image), EEWriteVerified);
+  EXPECT_EQ(TEEBytes(large.Memory.begin(), large.Memory.begin() + 6),
+            (TEEBytes{0x04, 0x0A, 0xFF, 0x0F, 0x00, 0xC3}));
+
+  const char* const strict[] = {"4", " a", "0f", "C3"};
+  auto& small = sim.Add<TSimEeprom>(128u, uint8_t{0xA0});
+  const TEEBytes bytes = ImageFromCells(ekSmall, 128, [&](uint32_t a) { return std::string(strict[a % 4]); });
+  EXPECT_EQ(Ops(ekSmall, 128, 0xA0, 8).WriteAll(bytes), EEWriteVerified);
+  EXPECT_EQ(TEEBytes(small.Memory.begin(), small.Memory.begin() + 4), (TEEBytes{0x04, 0x0A, 0x0F, 0xC3}));
+}
+
 // ---------------------------------------------------------------- write cycle and pages
 
 TEST_F(EEBusOps, EachPageIsFollowedByTheWriteTimeAndVerifyWaitsItFirst) {

@@ -363,6 +363,22 @@ TEST(EEFiles, FilesThatCannotBeReadGiveTheOpenErrorAndNoData) {
   }
 }
 
+TEST(EEFiles, FilesFarBeyondAnyDeviceAreRefusedBeforeTheyAreRead) {
+  TempDir dir;
+  dir.Write("huge.bin", "");
+  fs::resize_file(dir.File("huge.bin"), 65 * 1024 * 1024);  // sparse: no disk used
+  const TEELoadResult r = OpenBinFile(65536, dir.File("huge.bin"));
+  EXPECT_FALSE(r.Ok);
+  EXPECT_NE(r.Error.find("larger than"), std::string::npos) << r.Error;
+  EXPECT_TRUE(r.Data.empty());
+  // Up to the limit a long binary file loads the device's worth.
+  fs::resize_file(dir.File("huge.bin"), 1024 * 1024);
+  const TEELoadResult b = OpenBinFile(65536, dir.File("huge.bin"));
+  ASSERT_TRUE(b.Ok) << b.Error;
+  EXPECT_EQ(b.Data, TEEBytes(65536, 0));
+  EXPECT_EQ(b.Notes, std::vector<std::string>{"Data file too large"});
+}
+
 TEST(EEFiles, ReadOnlyFilesAreReadAndNeverOverwritten) {
   TempDir dir;
   const TEEBytes image = RandomImage(256, 5);
