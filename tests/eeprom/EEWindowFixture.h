@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QAction>
 #include <QMouseEvent>
 #include <QWidget>
 #include <QString>
@@ -49,6 +50,11 @@ class TEEWindowTest : public TMainWindowTest<> {
     TWinControl* target = Grid;
     if (Grid->InplaceEditor() && Grid->InplaceEditor()->Visible()) target = Grid->InplaceEditor();
     Key(target, QtKey, Text);
+  }
+  // A menu command as the menu gives it (an exception reaches the application's message box).
+  static void Command(TMenuItem* Item) {
+    Item->Action()->trigger();
+    Application->ProcessMessages();
   }
   // A left click in the middle of a button, as the mouse gives it.
   static void Click(TInstDemoButton* Button) {
