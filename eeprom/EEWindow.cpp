@@ -110,6 +110,8 @@ void TEEWindow::BuildLayout() {
   stgMemory->SetColWidths(0, large_ ? 28 : 21);
   stgMemory->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect |
                         goDrawFocusSelected | goEditing | goTabs);
+  // Two digits always fit a 20-pixel column; never wrap them.
+  stgMemory->SetWordWrap(false);
   stgMemory->SetHint("Enter a single two digit Hex number into each cell");
   stgMemory->SetShowHint(true);
   // Wide enough for the label column, 16 byte columns, the lines, the border and a scroll bar.
@@ -133,11 +135,13 @@ void TEEWindow::BuildLayout() {
   stgText->SetDefaultRowHeight(20);
   stgText->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected |
                       goEditing | goTabs);
+  stgText->SetWordWrap(false);
   stgText->SetHint("Enter a single ASCII character into each cell");
   stgText->SetShowHint(true);
 
   BuildMenu();
   WireGrids();
+  SetActiveControl(stgMemory);
 }
 
 void TEEWindow::BuildSetupBar() {
@@ -201,8 +205,8 @@ void TEEWindow::BuildControls() {
   pnlControls->SetBevelOuter(bvNone);
   pnlControls->SetCaption("");
 
-  lblWordAddress1 = MakeLabel(pnlControls, "lblWordAddress1", "Byte Address = 0x", 6, 4);
-  lblWordAddress = MakeLabel(pnlControls, "lblWordAddress", "000", 100, 4);
+  lblWordAddress1 = MakeLabel(pnlControls, "lblWordAddress1", "Byte Address = 0x", 4, 4);
+  lblWordAddress = MakeLabel(pnlControls, "lblWordAddress", "000", 106, 4);
 
   btnReadOne = MakeButton(pnlControls, "btnReadOne", "Read &Byte", "Read the byte defined by Byte Address", 22);
   btnRead = MakeButton(pnlControls, "btnRead", "&Read All", "Read entire EEPROM", 49);
@@ -501,11 +505,7 @@ void TEEWindow::btnReadClick(TObject*) {
     I2CStatus code;
     if (large_) {
       // Each byte reaches the grids as soon as it is read: a broken read leaves what came.
-      stgMemory->BeginUpdate();
-      stgText->BeginUpdate();
       code = ops.ReadAll(image, [this](uint32_t a, uint8_t v) { SetByte(static_cast<int>(a), v); });
-      stgMemory->EndUpdate();
-      stgText->EndUpdate();
     } else {
       code = ops.ReadAll(image);
       if (code == 0) SetImage(image);
@@ -887,6 +887,25 @@ void TEEWindow::Activate() {
   TForm::Activate();
   SetWindowState(wsMaximized);
   if (frmMain) frmMain->ResetWarning();
+}
+
+namespace {
+constexpr UINT WM_EEMAXIMIZE = WM_USER + 17;
+}
+
+void TEEWindow::DoShow() {
+  TForm::DoShow();
+  if (!maximized_ && HandleAllocated()) PostMessage(Handle(), WM_EEMAXIMIZE, 0, 0);
+}
+
+void TEEWindow::Dispatch(TMessage& Message) {
+  if (Message.Msg != WM_EEMAXIMIZE) return TForm::Dispatch(Message);
+  // The first showing puts the window back at its designed bounds after maximising it;
+  // maximising once more, after the showing, makes it fill the frame.
+  maximized_ = true;
+  if (WindowState() != wsMaximized) return;
+  SetWindowState(wsNormal);
+  SetWindowState(wsMaximized);
 }
 
 void TEEWindow::DoClose(TCloseAction& Action) {

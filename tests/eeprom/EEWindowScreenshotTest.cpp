@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QMdiArea>
+#include <functional>
 
 #include "platform/gui/FormImage.h"
 #include "tests/eeprom/EEWindowFixture.h"
@@ -46,7 +48,53 @@ TEST_F(EEWindowScreenshot, LargeWindowWithData) {
   Application->ProcessMessages();
   ASSERT_TRUE(SaveControlImage(m, TestImagePath("eeprom_large_64k.png")));
   EXPECT_EQ(w->stgText->TopRow(), 0x800) << "the grids scroll together";
+  EXPECT_EQ(w->Width(), m->MdiArea()->width()) << "the window fills the frame";
+  EXPECT_EQ(w->stgText->LeftCol(), 0);
   ASSERT_TRUE(SaveControlImage(w->InspectorBar, TestImagePath("eeprom_setup_bar.png")));
+}
+
+// A part that calls back while it sends the byte at one address: the moment of a read in progress.
+class TWatchedEeprom : public TSimEeprom {
+ public:
+  using TSimEeprom::TSimEeprom;
+  uint32_t WatchAt = 0;
+  std::function<void()> OnWatch;
+
+ protected:
+  uint8_t DataToRead() override {
+    if (CurrentAddress() == WatchAt && OnWatch) OnWatch();
+    return TSimEeprom::DataToRead();
+  }
+};
+
+TEST_F(EEWindowScreenshot, ReadInProgress) {
+  auto& ee = sim.Add<TWatchedEeprom>(65536, 0xA0);
+  for (size_t a = 0; a < ee.Memory.size(); ++a) ee.Memory[a] = static_cast<uint8_t>(a * 5 + a / 256);
+  TfrmMain* m = Start();
+  m->SetBounds(0, 0, 1000, 700);
+  Application->ProcessMessages();
+  TfrmEEPROM* w = OpenLarge(m->mnu64Kx8);
+  Application->ProcessMessages();
+  bool seen = false;
+  ee.WatchAt = 0x30;
+  ee.OnWatch = [&] {
+    seen = true;
+    // In the middle of the read: the status text is up, the window is busy, the bytes so far are in.
+    EXPECT_EQ(m->pnlStatus->Caption(), "  Reading EEPROM...please wait");
+    EXPECT_EQ(m->pnlStatus->Color(), clYellow);
+    EXPECT_TRUE(w->Busy());
+    EXPECT_EQ(Screen->Cursor(), crHourGlass);
+    EXPECT_FALSE(ButtonControl(w->btnRead)->OnClick);
+    EXPECT_FALSE(w->stgMemory->Enabled());
+    EXPECT_EQ(w->HexCell(0x2E), IntToHex((0x2E * 5) & 0xFF, 2));
+    EXPECT_EQ(w->HexCell(0x30), "FF");
+    ASSERT_TRUE(SaveControlImage(m, TestImagePath("eeprom_read_in_progress.png")));
+  };
+  Click(w->btnRead);
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(Status(), StatusOf(0));
+  EXPECT_FALSE(w->Busy());
+  EXPECT_EQ(w->HexCell(0xFFFF), IntToHex((0xFFFF * 5 + 0xFF) & 0xFF, 2));
 }
 
 }  // namespace
