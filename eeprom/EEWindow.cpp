@@ -132,6 +132,9 @@ void TEEWindow::BuildLayout() {
   stgText->SetFixedCols(0);
   stgText->SetFixedRows(1);
   stgText->SetDefaultColWidth(15);
+  // Without a fixed column the first cell is column 0.
+  stgText->SetLeftCol(0);
+  stgText->SetCol(0);
   stgText->SetDefaultRowHeight(20);
   stgText->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected |
                       goEditing | goTabs);
@@ -293,8 +296,11 @@ void TEEWindow::BuildMenu() {
 void TEEWindow::WireGrids() {
   stgMemory->OnGetEditMask = [](TObject*, int, int, std::string& v) { v = ">CC"; };
   stgText->OnGetEditMask = [](TObject*, int, int, std::string& v) { v = "C"; };
-  stgMemory->OnSelectCell = [this](TObject*, int c, int r, bool&) { HexSelect(c, r); };
-  stgText->OnSelectCell = [this](TObject*, int c, int r, bool&) { TextSelect(c, r); };
+  // A cell edit ends when another cell is selected; the label follows the cell clicked or moved to.
+  stgMemory->OnSelectCell = [this](TObject*, int, int, bool&) { pending_ = {}; };
+  stgText->OnSelectCell = [this](TObject*, int, int, bool&) { pending_ = {}; };
+  stgMemory->OnClick = [this](TObject*) { HexSelect(stgMemory->Col(), stgMemory->Row()); };
+  stgText->OnClick = [this](TObject*) { TextSelect(stgText->Col(), stgText->Row()); };
   stgMemory->OnSetEditText = [this](TObject*, int c, int r, const std::string& v) { HexEditText(c, r, v); };
   stgMemory->OnCellValidate = [this](TObject*, int c, int r, std::string& v, bool& ok) { HexValidate(c, r, v, ok); };
   stgMemory->OnKeyDown = [this](TObject*, WORD& k, TShiftState) { HexKeyDown(k); };
@@ -624,13 +630,11 @@ void TEEWindow::SaveAsClick(TObject*) {
 // ---------------------------------------------------------------- grids
 
 void TEEWindow::HexSelect(int ACol, int ARow) {
-  pending_ = {};
   if (ACol < 1 || ARow < 1) return;
   lblWordAddress->SetCaption(IntToHex((ARow - 1) * 16 + ACol - 1, AddressDigits()));
 }
 
 void TEEWindow::TextSelect(int ACol, int ARow) {
-  pending_ = {};
   if (ACol < 0 || ARow < 1) return;
   lblWordAddress->SetCaption(IntToHex((ARow - 1) * 16 + ACol, AddressDigits()));
 }

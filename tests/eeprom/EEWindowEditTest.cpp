@@ -105,6 +105,23 @@ TEST_F(EEWindowEdit, SelectingACellShowsItsByteAddress) {
   EXPECT_EQ(small->lblWordAddress->Caption(), "1F3");
 }
 
+TEST_F(EEWindowEdit, TheByteAddressFollowsMouseClicksAndArrowKeys) {
+  TfrmMain* m = Start();
+  TfrmEEPROM* w = OpenLarge(m->mnu4Kx8);
+  const TRect r = w->stgMemory->CellRect(5, 3);
+  QWidget* g = w->stgMemory->ClientWidget();
+  const QPointF p((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  QMouseEvent press(QEvent::MouseButtonPress, p, g->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(g, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, p, g->mapToGlobal(p), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(g, &release);
+  EXPECT_EQ(w->lblWordAddress->Caption(), "0024");
+  Press(w->stgMemory, Qt::Key_Right);
+  EXPECT_EQ(w->lblWordAddress->Caption(), "0025");
+  Press(w->stgMemory, Qt::Key_Down);
+  EXPECT_EQ(w->lblWordAddress->Caption(), "0035");
+}
+
 TEST_F(EEWindowEdit, ClosingOneOfTwoLargeWindowsLeavesTheOtherWhole) {
   TfrmMain* m = Start();
   TfrmEEPROM* a = OpenLarge(m->mnu8Kx8);
