@@ -194,7 +194,8 @@ void TExtStringGrid::DrawCellContent(TCanvas* cv, int ACol, int ARow, TRect ARec
   }
   if (fixed && look_ == glListView && !flat_) {
     bool themed = IsWindowsXPOrLater() && VisualStylesUsable();
-    int state = fixedCellPressed_ ? 3 : (hotFixedCell_ == TPoint(ACol, ARow) ? 2 : 1);
+    const bool hot = hotFixedCell_ == TPoint(ACol, ARow);
+    const int state = hot ? (fixedCellPressed_ ? 3 : 2) : 1;
     TRect h(cell.Left, cell.Top, cell.Right, cell.Bottom);
     if (!themed || !DrawThemePart(Handle(), "header", cv, 1, state, h)) {
       cv->Brush()->SetColor(clBtnFace);
@@ -275,7 +276,7 @@ void TExtStringGrid::DrawFixedGradient(TCanvas* cv, TColor From, TColor To, cons
   cv->Draw(R.Left, R.Top, t.Bitmap.get());
 }
 
-void TExtStringGrid::DrawFixedLook(TCanvas* cv, int ACol, int ARow, TRect c) {
+void TExtStringGrid::DrawFixedLook(TCanvas* cv, int, int, TRect c) {
   const TGridOptions o = Options();
   cv->Pen()->SetWidth(1);
   switch (look_) {
@@ -308,8 +309,6 @@ void TExtStringGrid::DrawFixedLook(TCanvas* cv, int ACol, int ARow, TRect c) {
       break;
     default: break;
   }
-  (void)ACol;
-  (void)ARow;
 }
 
 void TExtStringGrid::DrawCellBorders(TCanvas* cv, int ACol, int ARow, TRect R) {

@@ -405,6 +405,22 @@ TEST_F(GridPaintTest, FixedCellLooksAsPixels) {
   EXPECT_EQ(At(lv, 2, 0, 20, 0), 0xFFFFFFu);
 }
 
+TEST_F(GridPaintTest, ModifiedRowsAreMarkedAtTheRightOfTheirFixedCell) {
+  grid->SetRowModified(3, true);
+  QImage off = Picture();
+  int w = grid->ColWidths(0);
+  EXPECT_NE(At(off, 0, 3, w - 3, 8), Rgb(clAqua));  // not shown while the mark is switched off
+  grid->ShowModified()->Enabled = true;
+  grid->ShowModified()->SetColor(clAqua);
+  QImage on = Picture();
+  EXPECT_EQ(At(on, 0, 3, w - 3, 8), Rgb(clAqua));
+  EXPECT_NE(At(on, 0, 4, w - 3, 8), Rgb(clAqua));
+  grid->InsertRows(2, 1);  // the mark goes with its row
+  QImage moved = Picture();
+  EXPECT_EQ(At(moved, 0, 4, w - 3, 8), Rgb(clAqua));
+  EXPECT_NE(At(moved, 0, 3, w - 3, 8), Rgb(clAqua));
+}
+
 TEST_F(GridPaintTest, FocusRectangleOnlyWithFocusAndNeverInRowSelectMode) {
   grid->SetCol(2);
   grid->SetRow(3);
