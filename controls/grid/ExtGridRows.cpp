@@ -169,9 +169,12 @@ void TExtStringGrid::RemoveCols(int ACol, int ACount) {
   ACount = std::min(ACount, ColCount() - ACol);
   SplitMergesAcross(false, ACol);
   SplitMergesAcross(false, ACol + ACount);
-  TGridCountScope s(structural_);
-  for (int i = 0; i < ACount && ColCount() > 1; ++i) DeleteColumn(ACol);
+  {
+    TGridCountScope s(structural_);
+    for (int i = 0; i < ACount && ColCount() > 1; ++i) DeleteColumn(ACol);
+  }
   Invalidate();
+  CellsChanged(TRect(ACol, 0, ACol + ACount, RowCount() - 1));
 }
 
 void TExtStringGrid::AddRow() { SetRowCount(RowCount() + 1); }

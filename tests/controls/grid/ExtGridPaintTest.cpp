@@ -617,6 +617,10 @@ TEST_F(GridPaintTest, RemovalAndInsertionClampTheirIndexes) {
   EXPECT_EQ(grid->RowCount(), 8);
   grid->RemoveRows(0, 100);
   EXPECT_EQ(grid->RowCount(), 1);
+  TRect changed;
+  grid->OnCellsChanged = [&](TObject*, TRect r) { changed = r; };
+  grid->RemoveCols(1, 2);
+  EXPECT_EQ(changed, TRect(1, 0, 3, 0));
   grid->RemoveCols(0, 100);
   EXPECT_EQ(grid->ColCount(), 1);
 }
@@ -902,6 +906,39 @@ TEST_F(GridPaintTest, MergedAreaRectanglesFarDownALargeGrid) {
   TRect m = grid->CellRectEx(1, 60002);
   EXPECT_EQ(m.Top, c.Top - 30 - grid->RowHeights(60000));
   EXPECT_EQ(m.Bottom, c.Bottom);
+}
+
+}  // namespace
+
+namespace {
+
+// Vertical alignment holds with and without word wrap (the system centres only single lines).
+TEST_F(GridPaintTest, VerticalAlignmentPlacesTextInEveryWrapMode) {
+  grid->SetRowHeights(2, 80);
+  grid->SetColWidths(1, 200);
+  grid->SetCells(1, 2, "low");
+  TRect cell = grid->CellRect(1, 2);
+  auto textTop = [&]() {
+    TRecordingCanvas rec;
+    TCanvasBackend* saved = grid->Canvas()->Backend();
+    grid->Canvas()->SetBackend(rec.Backend());
+    grid->DrawOneCell(1, 2, 0);
+    grid->Canvas()->SetBackend(saved);
+    std::vector<TCanvasOp> t = rec.OpsOf(okText);
+    return t.empty() ? -1 : t[0].R.Top - cell.Top;
+  };
+  for (bool wrap : {true, false}) {
+    grid->SetWordWrap(wrap);
+    grid->VAlignment = vtaTop;
+    int top = textTop();
+    EXPECT_LT(top, 10) << wrap;
+    grid->VAlignment = vtaBottom;
+    EXPECT_GT(textTop(), 50) << wrap;
+    grid->VAlignment = vtaCenter;
+    int mid = textTop();
+    EXPECT_GT(mid, 20) << wrap;
+    EXPECT_LT(mid, 45) << wrap;
+  }
 }
 
 }  // namespace
