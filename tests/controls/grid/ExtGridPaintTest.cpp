@@ -375,12 +375,18 @@ TEST_F(GridPaintTest, FixedCellLooksAsPixels) {
   QRgb top = At(xp, 2, 0, 20, 2), low = At(xp, 2, 0, 20, h - 3);
   EXPECT_GT(qRed(top), qRed(low));  // the gradient darkens downwards
   EXPECT_NEAR(qRed(low), qRed(face), 12);
+  // The gradient covers a fixed cell's own colour; a flat grid shows that colour.
+  grid->GetCellProperties(3, 0)->SetBrushColor(clRed);
+  QImage covered = Picture();
+  EXPECT_NE(At(covered, 3, 0, 20, 5), 0xFF0000u);
   // Flat: plain fixed colour.
   grid->SetFlat(true);
   grid->SetFixedColor(clSilver);
   QImage flat = Picture();
   EXPECT_EQ(At(flat, 2, 0, 20, 2), 0xC0C0C0u);
   EXPECT_EQ(At(flat, 2, 0, 20, h - 3), 0xC0C0C0u);
+  EXPECT_EQ(At(flat, 3, 0, 20, 5), 0xFF0000u);
+  grid->FreeCellProperties(3, 0);
   grid->SetFlat(false);
   // Soft: the lines without the gradient.
   grid->SetLook(glSoft);
