@@ -206,10 +206,17 @@ void TEEWindow::BuildControls() {
   pnlControls->SetAlign(alBottom);
   pnlControls->SetHeight(372);
   pnlControls->SetBevelOuter(bvNone);
+  pnlControls->SetParentFont(false);
+  pnlControls->Font()->SetName("Arial");
+  pnlControls->Font()->SetHeight(-11);
   pnlControls->SetCaption("");
 
-  lblWordAddress1 = MakeLabel(pnlControls, "lblWordAddress1", "Byte Address = 0x", 4, 4);
-  lblWordAddress = MakeLabel(pnlControls, "lblWordAddress", "000", 106, 4);
+  // The caption ends where the address begins, whatever the font.
+  lblWordAddress1 = MakeLabel(pnlControls, "lblWordAddress1", "Byte Address = 0x", 0, 4);
+  lblWordAddress1->SetAutoSize(false);
+  lblWordAddress1->SetAlignment(taRightJustify);
+  lblWordAddress1->SetWidth(103);
+  lblWordAddress = MakeLabel(pnlControls, "lblWordAddress", "000", 104, 4);
 
   btnReadOne = MakeButton(pnlControls, "btnReadOne", "Read &Byte", "Read the byte defined by Byte Address", 22);
   btnRead = MakeButton(pnlControls, "btnRead", "&Read All", "Read entire EEPROM", 49);
@@ -306,6 +313,17 @@ void TEEWindow::WireGrids() {
   stgMemory->OnKeyDown = [this](TObject*, WORD& k, TShiftState) { HexKeyDown(k); };
   stgText->OnKeyPress = [this](TObject*, char& k) { TextKeyPress(k); };
   stgText->OnCellValidate = [this](TObject*, int c, int r, std::string& v, bool& ok) { TextValidate(c, r, v, ok); };
+  // Two digits or one character, centred, in a face small enough for the 20-pixel columns.
+  for (TExtStringGrid* g : {stgMemory, stgText}) {
+    g->SetParentFont(false);
+    g->Font()->SetName("Arial");
+    g->Font()->SetHeight(-11);
+  }
+  for (TExtStringGrid* g : {stgMemory, stgText})
+    g->OnGetAlignment = [](TObject*, int, int, TAlignment& h, TVAlignment& v) {
+      h = taCenter;
+      v = vtaCenter;
+    };
   stgMemory->OnTopLeftChanged = [this](TObject*) { SyncTop(stgMemory, stgText); };
   stgText->OnTopLeftChanged = [this](TObject*) { SyncTop(stgText, stgMemory); };
 }
