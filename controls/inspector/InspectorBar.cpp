@@ -2,17 +2,21 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
+#include "controls/inspector/InspEditors.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/Timer.h"
 #include "platform/gui/VisualStyles.h"
 
 // ------------------------------------------------------------------ colour names
-std::string InspColorName(TColor Color) {
-  struct TName {
-    uint32_t Value;
-    const char* Text;
-  };
-  static const TName kNames[] = {
+namespace {
+struct TName {
+  uint32_t Value;
+  const char* Text;
+};
+// The sixteen fixed colours, then the system colours from Background to Infobk.
+const TName kNames[] = {
       {0x000000, "Black"},        {0x000080, "Maroon"},         {0x008000, "Green"},
       {0x008080, "Olive"},        {0x800000, "Navy"},           {0x800080, "Purple"},
       {0x808000, "Teal"},         {0x808080, "Gray"},           {0xC0C0C0, "Silver"},
@@ -27,6 +31,16 @@ std::string InspColorName(TColor Color) {
       {0xFF000012, "BtnText"},    {0xFF000013, "InactiveCaptionText"}, {0xFF000014, "BtnHighlight"},
       {0xFF000015, "3ddkShadow"}, {0xFF000016, "3dLight"},      {0xFF000017, "InfoText"},
       {0xFF000018, "Infobk"}};
+}  // namespace
+
+bool InspNamedColor(int Index, TColor& Color, std::string& Name) {
+  if (Index < 0 || Index >= static_cast<int>(std::size(kNames))) return false;
+  Color = static_cast<TColor>(kNames[Index].Value);
+  Name = kNames[Index].Text;
+  return true;
+}
+
+std::string InspColorName(TColor Color) {
   const uint32_t v = static_cast<uint32_t>(Color);
   for (const TName& n : kNames)
     if (n.Value == v) return n.Text;
@@ -478,10 +492,32 @@ TInspectorBar::TInspectorBar(TComponent* AOwner)
   SetWidth(180);
   SetAlign(alLeft);
   UpdateCaptionBitmaps();
+  CreateEditors();
+  scrollTimer_ = new TTimer(this);
+  scrollTimer_->SetInterval(150);
+  scrollTimer_->OnTimer = [this](TObject*) { ScrollTimer(); };
 }
 
 TInspectorBar::~TInspectorBar() {
-  editItem_ = nullptr;
+  destroying_ = true;
+  // A popup editor open now would outlive the bar that placed it.
+  if (activeLink_) {
+    activeLink_->RemoveFreeNotification(this);
+    activeLink_->ClosePopup();
+    activeLink_ = nullptr;
+  }
+  // The editors go before the rows they point at; none may call back into a bar being destroyed.
+  for (TWinControl* e : std::initializer_list<TWinControl*>{edit_, combo_, colorCombo_, spin_, editBtn_, dateTime_,
+                                                           labelEdit_, labelMemo_})
+    delete e;
+  edit_ = nullptr;
+  combo_ = nullptr;
+  colorCombo_ = nullptr;
+  spin_ = nullptr;
+  editBtn_ = nullptr;
+  dateTime_ = nullptr;
+  labelEdit_ = labelMemo_ = labelShown_ = nullptr;
+  editItem_ = lastEditItem_ = labelItem_ = nullptr;
   panels_.reset();
 }
 
@@ -494,14 +530,28 @@ void TInspectorBar::Notification(TComponent* AComponent, TOperation Operation) {
     images_ = nullptr;
     Invalidate();
   }
+  if (AComponent == activeLink_) {
+    activeLink_ = nullptr;
+    if (editing_ && editItem_ && editItem_->PropertyType() == ptCustom) {
+      editing_ = false;
+      editItem_ = nullptr;
+    }
+  }
   for (int i = 0; i < panels_->Count(); ++i) {
     TInspectorPanel* p = panels_->GetItem(i);
     if (p->control_ == AComponent) p->SetControl(nullptr);
     if (p->popupMenu_ == AComponent) p->popupMenu_ = nullptr;
+    for (int r = 0; r < p->Items()->Count(); ++r)
+      if (p->Items()->GetItem(r)->EditLink() == AComponent) p->Items()->GetItem(r)->SetEditLink(nullptr);
   }
 }
 
 void TInspectorBar::PanelRemoved(int Index, int CountAfter) {
+  TInspectorPanel* gone = panels_ && !destroying_ ? panels_->GetItem(Index) : nullptr;
+  auto on = [gone](TInspectorItem* it) { return gone && it && it->Panel() == gone; };
+  if (on(editItem_)) ItemRemoved(editItem_);
+  if (on(lastEditItem_)) lastEditItem_ = nullptr;
+  if (on(labelItem_)) StopLabelEdit(false);
   hoverCaption_ = -1;
   hoverItem_ = nullptr;
   if (Index < topPanel_ || (Index == topPanel_ && Index > 0)) --topPanel_;
@@ -509,13 +559,14 @@ void TInspectorBar::PanelRemoved(int Index, int CountAfter) {
 }
 
 void TInspectorBar::ItemRemoved(TInspectorItem* Item) {
-  if (editItem_ == Item) StopEdit(Item);
+  if (editItem_ == Item) {
+    if (editing_) StopEdit(Item);
+    editItem_ = nullptr;
+  }
+  if (lastEditItem_ == Item) lastEditItem_ = nullptr;
+  if (labelItem_ == Item) StopLabelEdit(false);
   if (hoverItem_ == Item) hoverItem_ = nullptr;
   hoverCaption_ = -1;
-}
-
-void TInspectorBar::StopEdit(TInspectorItem* Item) {
-  if (editItem_ == Item) editItem_ = nullptr;
 }
 
 void TInspectorBar::SetTopPanel(int v) {

@@ -22,6 +22,14 @@ class TInspectorBar;
 class TInspectorPanel;
 class TInspectorItem;
 class TInspectorEditLink;
+class TInspectorEdit;
+class TInspectorCombo;
+class TInspectorColorCombo;
+class TInspectorSpin;
+class TInspectorEditBtn;
+class TInspectorDateTimePicker;
+class TTimer;
+class TCustomEdit;
 
 enum TPropertyType {
   ptInteger, ptFloat, ptText, ptColor, ptFont, ptBoolean, ptValues, ptIntSpin, ptTextButton, ptPropButton,
@@ -321,6 +329,24 @@ using TItemValueEvent =
 using TCustomEditButtonEvent =
     std::function<void(TObject* Sender, TInspectorItem* Item, TInspectorEditButton& EditButton)>;
 using TCustomEditDrawEvent = TItemDrawEvent;
+using TInspectorItemEvent = std::function<void(TObject* Sender, TInspectorPanel* Panel, TInspectorItem* Item)>;
+using TInspectorPanelEvent = std::function<void(TObject* Sender, TInspectorPanel* Panel)>;
+using TInspectorAnchorEvent =
+    std::function<void(TObject* Sender, TInspectorPanel* Panel, const std::string& Anchor, TInspectorItem* Item)>;
+using TInspectorHelpAnchorEvent = std::function<void(TObject* Sender, const std::string& Anchor)>;
+// A URL clicked or a file dropped; clearing Allow stops what would follow.
+using TInspectorURLEvent = std::function<void(TObject* Sender, const std::string& URL, bool& Allow)>;
+using TInspectorFileDropEvent = TInspectorURLEvent;
+using TInspectorStartLabelEditEvent = std::function<void(TObject* Sender, std::string& Text)>;
+using TInspectorStopLabelEditEvent =
+    std::function<void(TObject* Sender, const std::string& OldCaption, bool& Allow, std::string& Text)>;
+using TInspectorValueListEvent = std::function<void(TObject* Sender, TInspectorItem* Item, TStrings* Values)>;
+using TInspectorComboChangeEvent =
+    std::function<void(TObject* Sender, TInspectorPanel* Panel, TInspectorItem* Item, int Index)>;
+using TInspectorColorChangeEvent =
+    std::function<void(TObject* Sender, TInspectorPanel* Panel, TInspectorItem* Item, TColor Color)>;
+using TInspectorSpinEvent =
+    std::function<void(TObject* Sender, TInspectorPanel* Panel, std::string& Text, TInspectorItem* Item)>;
 
 #define INSP_BAR_FIELD(Type, Name, field) \
   Type Name() const { return field; }     \
@@ -411,7 +437,79 @@ class TInspectorBar : public TCustomPanel {
   void UpdateLayout();
   // Row being edited (none until editing starts).
   TInspectorItem* EditItem() const { return editItem_; }
+
+  // ---- inplace editing
+  // Lays the editor of the row's type over its value column, fills and focuses it.
+  virtual void StartEdit(TInspectorItem* Item);
+  // Commits the editor into the row, hides it, then OnEditStop.
   virtual void StopEdit(TInspectorItem* Item);
+  // Fires OnGetValueList with the list the row's list editor will show.
+  virtual void GetValueList(TInspectorItem* Item, TStrings* Values);
+  // Writes the shown editor's content into the row being edited, then OnEditUpdate.
+  void EditorToValue();
+  // Return, Up or Down from the bar or an editor: commit, or move the editor.
+  void Navigate(TInspectorItem* Item, WORD Key);
+  bool Editing() const { return editing_; }
+  bool Starting() const { return starting_; }
+  // 0 list, 1 date-time picker, 2 edit with button, 3 none, text or spin, 4 colour list.
+  int EditorKind() const { return editorKind_; }
+  TInspectorItem* LastEditItem() const { return lastEditItem_; }
+  TInspectorEdit* EditControl() const { return edit_; }
+  TInspectorCombo* ComboControl() const { return combo_; }
+  TInspectorColorCombo* ColorComboControl() const { return colorCombo_; }
+  TInspectorSpin* SpinControl() const { return spin_; }
+  TInspectorEditBtn* EditBtnControl() const { return editBtn_; }
+  TInspectorDateTimePicker* DateTimeControl() const { return dateTime_; }
+  // The editor shown for the row being edited (none for rows without one).
+  TWinControl* ActiveEditor() const;
+  // The colour and font dialogs the editors open (tests replace them).
+  std::function<bool(TColor& Color)> ExecuteColorDialog;
+  std::function<bool(TFont* Font)> ExecuteFontDialog;
+
+  // ---- mouse and keys
+  // The visible panel whose caption bar spans Y (-1 for none).
+  int CaptionAt(int X, int Y) const;
+  TInspectorPanel* PanelAt(int X, int Y) const;
+  TInspectorItem* ItemAt(int X, int Y) const;
+  TRect CaptionRect(TInspectorPanel* Panel) const;
+  void ItemClicked(TMouseButton Button, TInspectorPanel* Panel, TInspectorItem* Item);
+  virtual bool GetPanelHint(TInspectorPanel* Panel, int X, std::string& Hint, int Y) { return false; }
+  virtual bool CaptionMouseMove(TInspectorPanel* Panel, int X, int Y) { return false; }
+  virtual bool CaptionClick(TInspectorPanel* Panel, int X, int Y) { return false; }
+  // The hint at a point of the bar (the bar's own Hint when nothing else has one).
+  std::string HintAt(int X, int Y);
+  // The 150 ms tick that keeps scrolling while an arrow is held.
+  void ScrollTimer();
+  TTimer* ScrollTimerControl() const { return scrollTimer_; }
+  bool ShortCutKey(WORD Key, TShiftState Shift);
+  bool AcceleratorKey(WORD Key);
+  bool DialogShortCut(WORD Key, TShiftState Shift);
+  bool AcceptFiles() const { return acceptFiles_; }
+  void SetAcceptFiles(bool v) { acceptFiles_ = v; }
+  // Files dropped from the shell: each allowed name becomes a row of the active panel.
+  void FilesDropped(const std::vector<std::string>& Names);
+  // Caption editing of icon rows.
+  TRect IconTextRect(TInspectorPanel* Panel, TInspectorItem* Item);
+  bool StartLabelEdit(TInspectorPanel* Panel, TInspectorItem* Item);
+  void StopLabelEdit(bool Apply);
+  TInspectorItem* LabelEditItem() const { return labelItem_; }
+  TCustomEdit* LabelEditor() const;
+  bool UpPressed() const { return upPressed_; }
+  bool DownPressed() const { return downPressed_; }
+
+  TInspectorItemEvent OnItemClick, OnItemDblClick, OnItemRightClick, OnItemOpen, OnItemClose, OnButtonClick;
+  TInspectorItemEvent OnEditStart, OnEditStop, OnEditUpdate, OnEditDblClick, OnEditBtnClick, OnEditAutoAdvance;
+  TInspectorAnchorEvent OnItemAnchorClick;
+  TInspectorHelpAnchorEvent OnHelpAnchorClick;
+  TInspectorURLEvent OnURLClick;
+  TInspectorFileDropEvent OnFileDrop;
+  TInspectorPanelEvent OnPanelOpen, OnPanelClose, OnPanelOpened;
+  TInspectorStartLabelEditEvent OnStartLabelEdit;
+  TInspectorStopLabelEditEvent OnStopLabelEdit;
+  TInspectorValueListEvent OnGetValueList;
+  TInspectorComboChangeEvent OnEditComboChange;
+  TInspectorColorChangeEvent OnEditColorChange;
+  TInspectorSpinEvent OnEditSpinUp, OnEditSpinDown, OnEditSpinChange;
   // Rows and captions the mouse is over.
   TInspectorItem* HoverItem() const { return hoverItem_; }
   int HoverCaption() const { return hoverCaption_; }
@@ -427,6 +525,18 @@ class TInspectorBar : public TCustomPanel {
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void Paint() override;
   void Resize() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void DblClick() override;
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void CMMouseEnter(TMessage& Message) override;
+  void CMMouseLeave(TMessage& Message) override;
+  void CMHintShow(TMessage& Message) override;
+  void CMDialogKey(TMessage& Message) override;
+  void WMGetDlgCode(TMessage& Message) override;
+  void WMSetFocus(TMessage& Message) override;
+  void WMKillFocus(TMessage& Message) override;
 
  private:
   friend class TInspectorPanel;
@@ -437,6 +547,27 @@ class TInspectorBar : public TCustomPanel {
   void PanelRemoved(int Index, int CountAfter);
   void ItemRemoved(TInspectorItem* Item);
   TInspLayoutInput LayoutInput() const;
+  friend class TInspectorEditLink;
+  void CreateEditors();
+  void HideEditor(TPropertyType Type);
+  bool IsOwnEditor(TControl* C) const;
+  // Editor events routed to the bar.
+  void EditorDblClick();
+  void EditorChanged();
+  void ComboChanged();
+  void ColorChanged();
+  void SpinEvent(int Which);
+  void EditBtnClicked();
+  void OpenEditorAtOnce(TInspectorItem* Item);
+  // Bottom of the active body: the panel area less the captions of the active panel and those after it.
+  int ButtonAreaHeight() const;
+  void OpenPanelSingle(int Index);
+  void TogglePanelMulti(int Index);
+  void MouseDownSingle(TMouseButton Button, int X, int Y);
+  void MouseDownMulti(TMouseButton Button, int X, int Y);
+  void PropertyRowClick(TMouseButton Button, TInspectorPanel* Panel, TInspectorItem* Item, int X, bool Multi);
+  bool NodeGlyphHit(TInspectorPanel* Panel, TInspectorItem* Item, int X) const;
+  TInspectorItem* RowAtY(TInspectorPanel* Panel, int Y, bool EndsIncluded) const;
   void PaintSingle(bool Rerun);
   void PaintMulti(bool Rerun);
   void PaintHelp();
@@ -471,6 +602,28 @@ class TInspectorBar : public TCustomPanel {
   int hoverCaption_ = -1;
   int scrollPos_ = 0;
   bool scrollShown_ = false;
+  // Editing.
+  bool editing_ = false, starting_ = false, navigating_ = false, destroying_ = false;
+  int editorKind_ = 3;
+  TInspectorItem* lastEditItem_ = nullptr;
+  TInspectorEdit* edit_ = nullptr;
+  TInspectorCombo* combo_ = nullptr;
+  TInspectorColorCombo* colorCombo_ = nullptr;
+  TInspectorSpin* spin_ = nullptr;
+  TInspectorEditBtn* editBtn_ = nullptr;
+  TInspectorDateTimePicker* dateTime_ = nullptr;
+  TInspectorEditLink* activeLink_ = nullptr;
+  // Mouse and keys.
+  TTimer* scrollTimer_ = nullptr;
+  TRect arrowRect_;
+  std::string lastHint_, helpAnchor_;
+  TCursor savedCursor_ = crDefault;
+  bool cursorSaved_ = false, acceptFiles_ = false;
+  TInspectorItem* labelItem_ = nullptr;
+  TInspectorPanel* labelPanel_ = nullptr;
+  TCustomEdit* labelEdit_ = nullptr;
+  TCustomEdit* labelMemo_ = nullptr;
+  TCustomEdit* labelShown_ = nullptr;
 };
 
 // The node glyphs: the "INSPNODEOPEN" and "INSPNODECLOSE" resources, or our own when the

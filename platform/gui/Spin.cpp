@@ -1,7 +1,5 @@
 #include "platform/gui/Spin.h"
 
-#include <QLineEdit>
-
 #include "platform/gui/QtPeer.h"
 #include "platform/gui/Timer.h"
 #include "platform/rtl/SysUtils.h"
@@ -197,6 +195,6 @@ void TSpinEdit::BoundsChanged() {
 }
 
 void TSpinEdit::CreateWnd() {
+  margins_ = TRect(0, 0, button_->Width() + 2, 0);
   TCustomEdit::CreateWnd();
-  static_cast<QLineEdit*>(peer_)->setTextMargins(0, 0, button_->Width() + 2, 0);
 }

@@ -953,8 +953,14 @@ void TCustomEdit::CreateWnd() {
   pal.setColor(QPalette::Base, ToQColor(color_));
   pal.setColor(QPalette::Text, ToQColor(font_->Color()));
   e->setPalette(pal);
+  e->setTextMargins(margins_.Left, margins_.Top, margins_.Right, margins_.Bottom);
   PushAlignment();
   PushToPeer();
+}
+
+void TCustomEdit::SetTextMargins(int Left, int Top, int Right, int Bottom) {
+  margins_ = TRect(Left, Top, Right, Bottom);
+  if (auto* e = dynamic_cast<QLineEdit*>(peer_)) e->setTextMargins(Left, Top, Right, Bottom);
 }
 
 // ================================================================ TMemoStrings

@@ -227,6 +227,8 @@ class TCustomEdit : public TWinControl {
   void SetModified(bool v) { modified_ = v; }
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment v);
+  // Space kept free inside a one-line edit around its text (an embedded button's place).
+  void SetTextMargins(int Left, int Top, int Right, int Bottom);
 
   // Selection (0-based byte positions).
   int SelStart() const;
@@ -308,6 +310,7 @@ class TCustomEdit : public TWinControl {
   bool modified_ = false;
   TAlignment alignment_ = taLeftJustify;
   int anchor_ = 0, caret_ = 0;
+  TRect margins_;
   bool pushing_ = false;
   bool suppressChar_ = false;
   unsigned long suppressKey_ = 0;

@@ -931,11 +931,11 @@ void TStringList::Changing() {
 }
 
 void TStringList::SetUpdateState(bool updating) {
-  if (updating) {
-    if (OnChanging) OnChanging(this);
-  } else {
-    if (OnChange) OnChange(this);
-  }
+  // Through the virtuals, so a list that reports its changes elsewhere hears of a batch too.
+  if (updating)
+    Changing();
+  else
+    Changed();
 }
 
 // ===========================================================================

@@ -278,3 +278,40 @@ TEST(TStrings, FilesKeepBytesAndSaveAtomically) {
   EXPECT_EQ(back.Count(), 2);  // a failed load keeps the list
   EXPECT_THROW(sl.SaveToFile(dir.File("no/such/dir.txt")), EFCreateError);
 }
+
+namespace {
+// A list that hears of its changes through the virtuals, as control item lists do.
+class TCountingList : public TStringList {
+ public:
+  int changing = 0, changed = 0;
+
+ protected:
+  void Changing() override {
+    TStringList::Changing();
+    if (UpdateCount() == 0) ++changing;
+  }
+  void Changed() override {
+    TStringList::Changed();
+    if (UpdateCount() == 0) ++changed;
+  }
+};
+}  // namespace
+
+TEST(TStringList, ABatchOfChangesReachesTheVirtualsOnce) {
+  TCountingList l;
+  int events = 0;
+  l.OnChange = [&](TObject*) { ++events; };
+  TStringList src;
+  src.SetText("a\nb\nc");
+  l.Assign(&src);
+  EXPECT_EQ(l.changing, 1);
+  EXPECT_EQ(l.changed, 1);
+  EXPECT_EQ(events, 1);
+  l.BeginUpdate();
+  l.Add("d");
+  l.Delete(0);
+  EXPECT_EQ(l.changed, 1);
+  l.EndUpdate();
+  EXPECT_EQ(l.changed, 2);
+  EXPECT_EQ(events, 2);
+}

@@ -1,0 +1,506 @@
+// Inplace editing of the bar's rows: which editor a row gets, how it is placed
+// and filled, how its content goes back into the row, and moving between rows.
+#include <algorithm>
+#include <cmath>
+
+#include "controls/inspector/InspEditors.h"
+#include "controls/inspector/InspectorBar.h"
+#include "platform/gui/Windows.h"
+
+void TInspectorBar::CreateEditors() {
+  edit_ = new TInspectorEdit(this);
+  combo_ = new TInspectorCombo(this);
+  colorCombo_ = new TInspectorColorCombo(this);
+  spin_ = new TInspectorSpin(this);
+  editBtn_ = new TInspectorEditBtn(this);
+  dateTime_ = new TInspectorDateTimePicker(this);
+  for (TWinControl* e : std::initializer_list<TWinControl*>{edit_, combo_, colorCombo_, spin_, editBtn_, dateTime_}) {
+    e->SetVisible(false);
+    e->OnDblClick = [this](TObject*) { EditorDblClick(); };
+  }
+  edit_->OnChange = [this](TObject*) { EditorChanged(); };
+  spin_->OnChange = [this](TObject*) { EditorChanged(); };
+  editBtn_->OnChange = [this](TObject*) { EditorChanged(); };
+  dateTime_->OnChange = [this](TObject*) { EditorChanged(); };
+  combo_->OnChange = [this](TObject*) { ComboChanged(); };
+  combo_->OnSelect = [this](TObject*) { ComboChanged(); };
+  colorCombo_->OnChange = [this](TObject*) { ColorChanged(); };
+  colorCombo_->OnSelect = [this](TObject*) { ColorChanged(); };
+  spin_->OnSpinUp = [this](TObject*) { SpinEvent(0); };
+  spin_->OnSpinDown = [this](TObject*) { SpinEvent(1); };
+  spin_->OnSpinChange = [this](TObject*) { SpinEvent(2); };
+  editBtn_->OnClickBtn = [this](TObject*) { EditBtnClicked(); };
+  combo_->SetIsWinXP(isWinXP_);
+  colorCombo_->SetIsWinXP(isWinXP_);
+  editBtn_->SetIsWinXP(isWinXP_);
+}
+
+TWinControl* TInspectorBar::ActiveEditor() const {
+  if (!editing_ || !editItem_) return nullptr;
+  switch (editItem_->PropertyType()) {
+    case ptInteger: case ptFloat: case ptText: case ptPassword: return edit_;
+    case ptColor: case ptFixedColor: return colorCombo_;
+    case ptFont: case ptTextButton: case ptPropButton: return editBtn_;
+    case ptValues: case ptValuesList: return combo_;
+    case ptIntSpin: return spin_;
+    case ptDate: case ptTime: return dateTime_;
+    case ptCustom: return activeLink_ ? activeLink_->GetEditor() : nullptr;
+    default: return nullptr;
+  }
+}
+
+bool TInspectorBar::IsOwnEditor(TControl* C) const {
+  for (TControl* c = C; c; c = c->Parent())
+    if (c == edit_ || c == combo_ || c == colorCombo_ || c == spin_ || c == editBtn_ || c == dateTime_ ||
+        (activeLink_ && c == activeLink_->GetEditor()))
+      return true;
+  return false;
+}
+
+int TInspectorBar::ButtonAreaHeight() const {
+  const std::vector<TInspLayoutPanel> ps = LayoutPanels();
+  int h = PanelAreaHeight();
+  for (int i = std::max(0, ActivePanel()); i < static_cast<int>(ps.size()); ++i)
+    if (ps[i].Visible) h -= panelCaption_->Height();
+  return h;
+}
+
+void TInspectorBar::GetValueList(TInspectorItem* Item, TStrings* Values) {
+  if (OnGetValueList) OnGetValueList(this, Item, Values);
+}
+
+void TInspectorBar::StartEdit(TInspectorItem* Item) {
+  if (!Item || destroying_ || Item->ReadOnly() || ActivePanel() < 0 || !Item->Panel()) return;
+  if (Item->PropertyType() == ptPicture) return;
+  TInspectorPanel* P = Item->Panel();
+  TInspectorPanel* A = panels_->GetItem(ActivePanel());
+  const bool wasStarting = starting_;
+  starting_ = true;
+
+  TRect R;
+  GetItemRect(P, Item, R);
+  // Bring the row into view.
+  if (mode_ == imSinglePanelActive) {
+    if (Item->Index() < P->TopItem()) P->SetTopItem(P->TopItem() - 1);
+    else if (ButtonAreaHeight() < R.Bottom) P->SetTopItem(P->TopItem() + 1);
+  } else {
+    const int h = P->VariableItemHeight() ? Item->Height() : P->ItemHeight();
+    if (PanelAreaHeight() < R.Bottom) {
+      scrollPos_ += h;
+      UpdateLayout();
+    } else if (R.Top < 1 && R.Bottom > R.Top) {
+      scrollPos_ -= h;
+      UpdateLayout();
+    }
+  }
+  if (editing_ && editItem_) StopEdit(editItem_);
+
+  if (OnEditStart) OnEditStart(this, P, Item);
+  editItem_ = Item;
+  GetItemRect(P, Item, R);
+  if (mode_ == imSinglePanelActive) {
+    // The arrows as the layout now has them (the row may just have scrolled).
+    const TInspLayout L = InspSingleLayout(LayoutInput());
+    if (L.UpArrow || L.DownArrow) R.Right -= 20;
+  }
+  R.Left = P->CaptionWidth();
+  InflateRect(R, -2, -1);
+  if (panelCaption_->SideDisplay()) R.Left += panelCaption_->SideWidth();
+  mouseDown_ = false;
+  Item->EditStart();
+  if (P->EditBox()) {
+    InflateRect(R, -3, -1);
+    OffsetRect(R, 0, 1);
+    R.Bottom -= 3;
+    if (P->EditBorderColor() != clNone) InflateRect(R, -1, -1);
+  }
+
+  editorKind_ = 3;
+  auto dress = [&](TWinControl* e, bool colour, bool maxLength) {
+    e->SetVisible(false);
+    e->SetParent(this);
+    e->SetBounds(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top);
+    if (colour) e->SetColor(A->EditColor());
+    e->Font()->Assign(Item->Modified() ? A->ModifiedFont() : A->Font());
+    e->Font()->SetColor(A->EditFontColor());
+    if (maxLength && Item->MaxLength() > 0) {
+      if (auto* ed = dynamic_cast<TCustomEdit*>(e)) ed->SetMaxLength(Item->MaxLength());
+      if (auto* cb = dynamic_cast<TCustomComboBox*>(e)) cb->SetMaxLength(Item->MaxLength());
+    } else if (maxLength) {
+      if (auto* ed = dynamic_cast<TCustomEdit*>(e)) ed->SetMaxLength(0);
+      if (auto* cb = dynamic_cast<TCustomComboBox*>(e)) cb->SetMaxLength(0);
+    }
+  };
+  auto show = [&](TWinControl* e) {
+    e->SetVisible(true);
+    if (e->CanFocus()) e->SetFocus();
+    editing_ = true;
+  };
+
+  switch (Item->PropertyType()) {
+    case ptInteger: case ptFloat: case ptText: case ptPassword: {
+      const TPropertyType t = Item->PropertyType();
+      dress(edit_, true, true);
+      edit_->InspectorItem = Item;
+      edit_->SetMultiLine(t != ptPassword);
+      edit_->SetPasswordChar(t == ptPassword ? '*' : 0);
+      edit_->SetEditMask(Item->EditMask());
+      edit_->SetText(Item->TextValue());
+      edit_->SetInspEditType(t == ptInteger ? ieInteger : t == ptFloat ? ieFloat : ieText);
+      edit_->SetTextMargins(2, 1, 0, 0);
+      edit_->OrigValue = Item->TextValue();
+      show(edit_);
+      edit_->SelectAll();
+      break;
+    }
+    case ptColor: case ptFixedColor: {
+      dress(colorCombo_, true, true);
+      colorCombo_->InspectorItem = Item;
+      colorCombo_->Items()->Clear();
+      const int n = Item->PropertyType() == ptColor ? 41 : 16;
+      for (int i = 1; i <= n; ++i) colorCombo_->Items()->Add(std::to_string(i));
+      colorCombo_->SetBkColor(A->EditColor());
+      colorCombo_->OrigValue = Item->ColorValue();
+      colorCombo_->SetColorValue(Item->ColorValue());
+      editorKind_ = 4;
+      show(colorCombo_);
+      break;
+    }
+    case ptFont: {
+      dress(editBtn_, true, true);
+      editBtn_->InspectorItem = Item;
+      editBtn_->SetText(Item->FontValue()->Name());
+      editBtn_->Font()->Assign(Item->Modified() ? A->ModifiedFont() : Item->FontValue());
+      editBtn_->OrigValue = Item->TextValue();
+      editBtn_->SetEditorEnabled(false);
+      editorKind_ = 2;
+      show(editBtn_);
+      editBtn_->SelectAll();
+      break;
+    }
+    case ptBoolean: {
+      Item->EditToggle();
+      Item->SetBoolValue(!Item->BoolValue());
+      Item->SetModified(true);
+      editing_ = true;
+      Item->SetPressed(showFocus_);
+      StopEdit(Item);
+      Item->SetPressed(showFocus_);
+      if (TabStop() && CanFocus()) SetFocus();
+      break;
+    }
+    case ptValues: case ptValuesList: {
+      dress(combo_, true, true);
+      combo_->InspectorItem = Item;
+      combo_->SetStyle(Item->PropertyType() == ptValues ? csDropDown : csDropDownList);
+      TStringList list;
+      list.Assign(Item->Values());
+      GetValueList(Item, &list);
+      combo_->Items()->Assign(&list);
+      combo_->SetBkColor(A->EditColor());
+      combo_->OrigValue = Item->TextValue();
+      if (Item->PropertyType() == ptValues)
+        combo_->SetText(Item->TextValue());
+      else
+        combo_->SetItemIndex(combo_->Items()->IndexOf(Item->TextValue()));
+      editorKind_ = 0;
+      show(combo_);
+      combo_->SelectAll();
+      break;
+    }
+    case ptIntSpin: {
+      dress(spin_, true, true);
+      spin_->SetBounds(R.Left, R.Top, std::max(0, R.Right - R.Left - 1), R.Bottom - R.Top);
+      spin_->InspectorItem = Item;
+      spin_->SetBorderStyle(bsNone);
+      spin_->SetMinValue(Item->SpinMin());
+      spin_->SetMaxValue(Item->SpinMax());
+      spin_->SetText(Item->TextValue());
+      spin_->OrigValue = Item->TextValue();
+      show(spin_);
+      spin_->SelectAll();
+      break;
+    }
+    case ptTextButton: case ptPropButton: {
+      dress(editBtn_, true, true);
+      editBtn_->InspectorItem = Item;
+      editBtn_->SetText(Item->TextValue());
+      editBtn_->OrigValue = Item->TextValue();
+      editBtn_->SetEditorEnabled(Item->PropertyType() == ptTextButton);
+      editorKind_ = 2;
+      show(editBtn_);
+      editBtn_->SelectAll();
+      break;
+    }
+    case ptDate: case ptTime: {
+      dress(dateTime_, false, false);
+      dateTime_->InspectorItem = Item;
+      const bool date = Item->PropertyType() == ptDate;
+      dateTime_->SetKind(date ? dtkDate : dtkTime);
+      // A text that reads as no date or time leaves the picker at its current value.
+      TDateTime v = 0;
+      if (!Item->TextValue().empty()) {
+        if (date && TryStrToDate(Item->TextValue(), v)) dateTime_->SetDate(v);
+        if (!date && TryStrToTime(Item->TextValue(), v)) dateTime_->SetTime(v);
+      }
+      dateTime_->OrigValue = Item->DateTimeValue();
+      editorKind_ = 1;
+      show(dateTime_);
+      break;
+    }
+    case ptCustom: {
+      TInspectorEditLink* link = Item->EditLink();
+      if (!link) break;
+      link->SetInspector(this);
+      link->FreeNotification(this);
+      activeLink_ = link;
+      if (link->EditStyle() == esInplace) {
+        link->CreateEditor(this);
+      } else {
+        const TPoint org = ClientToScreen(TPoint(R.Left, R.Bottom));
+        link->OpenPopup(TRect(org.X, org.Y, org.X + link->PopupWidth(), org.Y + link->PopupHeight()));
+        link->CreateEditor(link->PopupForm());
+      }
+      link->SetProperties(R, Item);
+      link->StartEdit(Item);
+      editing_ = true;
+      break;
+    }
+    case ptButton: {
+      Item->SetPressed(true);
+      editing_ = true;
+      if (TabStop() && CanFocus()) SetFocus();
+      break;
+    }
+    default: break;
+  }
+  starting_ = wasStarting;
+}
+
+void TInspectorBar::EditorToValue() {
+  TInspectorItem* it = editItem_;
+  if (!it) return;
+  auto commitText = [&](TCustomEdit* e, std::string& orig, bool asInteger) {
+    const std::string t = e->Text();
+    it->SetModified(it->Modified() || t != orig);
+    int v = 0;
+    if (!asInteger)
+      it->SetTextValue(t);
+    else if (TryStrToInt(t, v))
+      it->SetIntValue(v);
+    e->SelectAll();
+    orig = t;
+  };
+  switch (it->PropertyType()) {
+    case ptInteger: commitText(edit_, edit_->OrigValue, true); break;
+    case ptFloat: case ptText: case ptPassword: commitText(edit_, edit_->OrigValue, false); break;
+    case ptTextButton: commitText(editBtn_, editBtn_->OrigValue, false); break;
+    case ptColor: case ptFixedColor: {
+      const TColor c = colorCombo_->ColorValue();
+      it->SetModified(it->Modified() || c != colorCombo_->OrigValue);
+      it->SetColorValue(c);
+      colorCombo_->OrigValue = c;
+      break;
+    }
+    case ptFont: it->SetModified(true); break;
+    case ptValues: case ptValuesList: {
+      const std::string t = combo_->Text();
+      it->SetModified(it->Modified() || t != combo_->OrigValue);
+      it->SetTextValue(t);
+      combo_->SelectAll();
+      combo_->OrigValue = t;
+      break;
+    }
+    case ptIntSpin: {
+      const std::string t = spin_->Text();
+      it->SetModified(it->Modified() || t != spin_->OrigValue);
+      it->SetIntValue(spin_->Value());
+      spin_->SelectAll();
+      spin_->OrigValue = t;
+      break;
+    }
+    case ptDate: {
+      const TDateTime d = dateTime_->Date();
+      it->SetModified(it->Modified() || std::floor(d) != std::floor(dateTime_->OrigValue));
+      it->SetDateValue(d);
+      dateTime_->OrigValue = d;
+      break;
+    }
+    case ptTime: {
+      const TDateTime t = dateTime_->Time();
+      const auto frac = [](TDateTime x) { return x - std::floor(x); };
+      it->SetModified(it->Modified() || frac(t) != frac(dateTime_->OrigValue));
+      it->SetTimeValue(t);
+      dateTime_->OrigValue = t;
+      break;
+    }
+    default: break;
+  }
+  const std::string committed = it->TextValue();
+  if (OnEditUpdate) OnEditUpdate(this, it->Panel(), it);
+  // A handler that corrected the row's text sees the correction in an editor that stays open.
+  if (editing_ && editItem_ == it && it->TextValue() != committed) {
+    TInspEditorState<std::string>* st = nullptr;
+    TWinControl* e = ActiveEditor();
+    if (e == edit_) st = edit_;
+    else if (e == combo_) st = combo_;
+    else if (e == spin_) st = spin_;
+    else if (e == editBtn_) st = editBtn_;
+    if (st) {
+      if (e == combo_ && it->PropertyType() == ptValuesList)
+        combo_->SetItemIndex(combo_->Items()->IndexOf(it->TextValue()));
+      else
+        e->SetText(it->TextValue());
+      st->OrigValue = it->TextValue();
+      if (auto* ed = dynamic_cast<TCustomEdit*>(e)) ed->SelectAll();
+    }
+  }
+}
+
+void TInspectorBar::HideEditor(TPropertyType Type) {
+  TWinControl* e = nullptr;
+  switch (Type) {
+    case ptInteger: case ptFloat: case ptText: case ptPassword: e = edit_; break;
+    case ptColor: case ptFixedColor: e = colorCombo_; break;
+    case ptFont: case ptTextButton: case ptPropButton: e = editBtn_; break;
+    case ptValues: case ptValuesList: e = combo_; break;
+    case ptIntSpin: e = spin_; break;
+    case ptDate: case ptTime: e = dateTime_; break;
+    default: break;
+  }
+  if (!e) return;
+  if (auto* cb = dynamic_cast<TCustomComboBox*>(e); cb && cb->DroppedDown()) cb->SetDroppedDown(false);
+  e->SetVisible(false);
+}
+
+void TInspectorBar::StopEdit(TInspectorItem* Item) {
+  if (!editing_ || destroying_) return;
+  TInspectorItem* it = editItem_ ? editItem_ : Item;
+  if (!it) return;
+  EditorToValue();
+  editing_ = false;
+  const TPropertyType type = it->PropertyType();
+  HideEditor(type);
+  if (type == ptBoolean || type == ptButton) it->SetPressed(false);
+  if (type == ptCustom && activeLink_) {
+    TInspectorEditLink* link = activeLink_;
+    link->StopEdit(it);
+    if (link->PopupForm()) link->ClosePopup();
+  }
+  lastEditItem_ = it;
+  editItem_ = nullptr;
+  if (OnEditStop) OnEditStop(this, it->Panel(), it);
+  it->EditStop();
+}
+
+void TInspectorBar::Navigate(TInspectorItem* Item, WORD Key) {
+  if (!Item || !Item->Panel()) return;
+  if (Key == VK_RETURN && !autoAdvance_) {
+    // Commit and stay in the editor.
+    if (editing_) EditorToValue();
+    return;
+  }
+  TInspectorPanel* P = Item->Panel();
+  const int n = P->Items()->Count(), idx = Item->Index();
+  const bool down = Key == VK_RETURN || Key == VK_DOWN;
+  if (Key != VK_RETURN && Key != VK_DOWN && Key != VK_UP) return;
+  if (down ? idx >= n - 1 : idx <= 0) return;
+  const bool wasNavigating = navigating_, wasStarting = starting_;
+  navigating_ = starting_ = true;
+  StopEdit(Item);
+  int j = idx + (down ? 1 : -1);
+  auto usable = [&](int i) {
+    TInspectorItem* r = P->Items()->GetItem(i);
+    return r->Visible() && !r->ReadOnly();
+  };
+  while (down ? j < n - 1 : j > 0) {
+    if (usable(j)) break;
+    j += down ? 1 : -1;
+  }
+  TInspectorItem* target = P->Items()->GetItem(j);
+  // A row that cannot be edited (the search ran to the end) keeps the editor where it was.
+  if (!usable(j)) target = Item;
+  if (target->PropertyType() == ptBoolean && target != Item) target->SetBoolValue(!target->BoolValue());
+  StartEdit(target);
+  navigating_ = wasNavigating;
+  starting_ = wasStarting;
+}
+
+// ---------------------------------------------------------------- editor events
+void TInspectorBar::EditorDblClick() {
+  TInspectorItem* it = editItem_;
+  if (!it) return;
+  StopEdit(it);
+  if (OnEditDblClick) OnEditDblClick(this, it->Panel(), it);
+  StartEdit(it);
+}
+
+void TInspectorBar::EditorChanged() {
+  if (editItem_ && editing_ && !starting_) editItem_->EditChange();
+}
+
+void TInspectorBar::ComboChanged() {
+  if (!editItem_ || !editing_ || starting_) return;
+  editItem_->EditChange();
+  if (OnEditComboChange) OnEditComboChange(this, editItem_->Panel(), editItem_, combo_->ItemIndex());
+}
+
+void TInspectorBar::ColorChanged() {
+  TInspectorItem* it = editItem_;
+  if (!it || !editing_ || starting_) return;
+  if (colorCombo_->ItemIndex() == TInspColorComboBox::CustomIndex) {
+    TColor c = it->ColorValue();
+    if (ExecuteColorDialog && ExecuteColorDialog(c)) {
+      it->SetColorValue(c);
+      colorCombo_->SetCustomColor(c);
+      colorCombo_->SetColorValue(c);
+    }
+    StopEdit(it);
+  }
+  if (OnEditColorChange) OnEditColorChange(this, it->Panel(), it, colorCombo_->ColorValue());
+}
+
+void TInspectorBar::SpinEvent(int Which) {
+  TInspectorItem* it = editItem_;
+  if (!it) return;
+  const TInspectorSpinEvent& ev = Which == 0 ? OnEditSpinUp : Which == 1 ? OnEditSpinDown : OnEditSpinChange;
+  if (Which == 2 && editing_ && !starting_) it->EditChange();
+  if (!ev) return;
+  std::string t = spin_->Text();
+  const std::string before = t;
+  ev(this, it->Panel(), t, it);
+  if (t != before) spin_->SetText(t);
+}
+
+void TInspectorBar::EditBtnClicked() {
+  TInspectorItem* it = editItem_;
+  if (!it) return;
+  if (it->PropertyType() == ptFont) {
+    TFont f;
+    f.Assign(it->FontValue());
+    if (ExecuteFontDialog && ExecuteFontDialog(&f)) {
+      it->SetFontValue(&f);
+      editBtn_->SetText(f.Name());
+    }
+    StopEdit(it);
+    return;
+  }
+  StopEdit(it);
+  if (OnEditBtnClick) OnEditBtnClick(this, it->Panel(), it);
+  StartEdit(it);
+}
+
+void TInspectorBar::OpenEditorAtOnce(TInspectorItem* Item) {
+  if (!editing_ || editItem_ != Item) return;
+  switch (Item->PropertyType()) {
+    case ptValues: case ptValuesList: combo_->SetDroppedDown(true); break;
+    case ptColor: case ptFixedColor: colorCombo_->SetDroppedDown(true); break;
+    case ptDate: case ptTime: {
+      WORD k = VK_F4;
+      dateTime_->Perform(WM_KEYDOWN, k, 0);
+      break;
+    }
+    case ptFont: case ptTextButton: case ptPropButton: editBtn_->ClickBtn(); break;
+    default: break;
+  }
+}

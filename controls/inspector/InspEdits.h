@@ -1,0 +1,253 @@
+#pragma once
+// The controls the inspector's inplace editors are made of: a flat drop-down
+// list, a colour list, a spin edit (numbers, dates, times) on the GUI layer's
+// spin button pair, an edit with an embedded button and a date-time picker.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/gui/Buttons.h"
+#include "platform/gui/Mask.h"
+#include "platform/gui/Spin.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/rtl/SysUtils.h"
+
+// ------------------------------------------------------------ flat list
+class TInspCustomCombo : public TCustomComboBox {
+ public:
+  explicit TInspCustomCombo(TComponent* AOwner);
+  std::string ClassName() const override { return "TInspCustomCombo"; }
+
+  int ButtonWidth() const { return buttonWidth_; }
+  // Only 14 to 32 are taken.
+  void SetButtonWidth(int v);
+  bool Flat() const { return flat_; }
+  void SetFlat(bool v);
+  bool Etched() const { return etched_; }
+  void SetEtched(bool v);
+  bool FocusBorder() const { return focusBorder_; }
+  void SetFocusBorder(bool v) { focusBorder_ = v; }
+  bool AutoFocus() const { return autoFocus_; }
+  void SetAutoFocus(bool v) { autoFocus_ = v; }
+  int DropWidth() const { return dropWidth_; }
+  void SetDropWidth(int v) { dropWidth_ = v; }
+  bool IsWinXP() const { return isWinXP_; }
+  void SetIsWinXP(bool v) { isWinXP_ = v; }
+  // The mouse is over it or it has the focus.
+  bool Active() const;
+  bool Hovered() const { return hovered_; }
+
+ protected:
+  void CMMouseEnter(TMessage& Message) override;
+  void CMMouseLeave(TMessage& Message) override;
+  void CMEnabledChanged(TMessage& Message) override;
+  void DoEnter() override;
+  void DoExit() override;
+
+  int buttonWidth_;
+  bool flat_ = true, etched_ = false, focusBorder_ = false, autoFocus_ = false, hovered_ = false,
+       isWinXP_ = false;
+  int dropWidth_ = 0;
+  TColor normalColor_ = clWindow;
+};
+
+class TInspComboBox : public TInspCustomCombo {
+ public:
+  explicit TInspComboBox(TComponent* AOwner) : TInspCustomCombo(AOwner) {}
+  std::string ClassName() const override { return "TInspComboBox"; }
+};
+
+// ------------------------------------------------------------ colour list
+// Entry Index (0 to 39) of the colour table: the sixteen fixed colours, then the
+// system colours from Background to Infobk. False for any other index.
+bool InspNamedColor(int Index, TColor& Color, std::string& Name);
+
+class TInspColorComboBox : public TInspComboBox {
+ public:
+  // The entry that stands for CustomColor.
+  static constexpr int CustomIndex = 40;
+  explicit TInspColorComboBox(TComponent* AOwner);
+  std::string ClassName() const override { return "TInspColorComboBox"; }
+
+  TColor BkColor() const { return bkColor_; }
+  void SetBkColor(TColor v) { bkColor_ = v; }
+  TColor CustomColor() const { return customColor_; }
+  void SetCustomColor(TColor v) { customColor_ = v; }
+  // The colour of the selected entry (0 when none of the 41 is selected).
+  TColor ColorValue() const;
+  // Selects the entry of that colour; any other colour becomes CustomColor.
+  void SetColorValue(TColor v);
+
+  // The colour and name an entry stands for, whatever its text.
+  TColor EntryColor(int Index) const;
+  static std::string EntryName(int Index);
+  // Paints one entry: swatch and name.
+  void DrawEntry(TCanvas* Canvas, int Index, const TRect& R, bool Selected) const;
+
+ private:
+  TColor bkColor_ = clWindow, customColor_ = clBlack;
+};
+
+// ------------------------------------------------------------ spin edit
+using TInspSpinButton = TSpinButton;
+enum TInspSpinType { sptNormal, sptFloat, sptDate, sptTime };
+
+class TInspSpinEdit : public TCustomMaskEdit {
+ public:
+  explicit TInspSpinEdit(TComponent* AOwner);
+  std::string ClassName() const override { return "TInspSpinEdit"; }
+
+  TInspSpinType SpinType() const { return spinType_; }
+  // Rewrites the current value in the new form.
+  void SetSpinType(TInspSpinType v);
+  // The text as an integer; text that is no integer reads MinValue.
+  int Value() const;
+  // Limited to MinValue..MaxValue (no limit when the two are equal).
+  void SetValue(int v);
+  double FloatValue() const;
+  void SetFloatValue(double v);
+  TDateTime DateValue() const;
+  void SetDateValue(TDateTime v);
+  TDateTime TimeValue() const;
+  void SetTimeValue(TDateTime v);
+  int MinValue() const { return minValue_; }
+  void SetMinValue(int v) { minValue_ = v; }
+  int MaxValue() const { return maxValue_; }
+  void SetMaxValue(int v) { maxValue_ = v; }
+  double MinFloatValue() const { return minFloat_; }
+  void SetMinFloatValue(double v) { minFloat_ = v; }
+  double MaxFloatValue() const { return maxFloat_; }
+  void SetMaxFloatValue(double v) { maxFloat_ = v; }
+  TDateTime MinDateValue() const { return minDate_; }
+  void SetMinDateValue(TDateTime v) { minDate_ = v; }
+  TDateTime MaxDateValue() const { return maxDate_; }
+  void SetMaxDateValue(TDateTime v) { maxDate_ = v; }
+  int Increment() const { return increment_; }
+  void SetIncrement(int v) { increment_ = v; }
+  double IncrementFloat() const { return incrementFloat_; }
+  void SetIncrementFloat(double v) { incrementFloat_ = v; }
+  int Precision() const { return precision_; }
+  void SetPrecision(int v);
+  bool EditorEnabled() const { return editorEnabled_; }
+  void SetEditorEnabled(bool v) { editorEnabled_ = v; }
+  bool ReturnIsTab() const { return returnIsTab_; }
+  void SetReturnIsTab(bool v) { returnIsTab_ = v; }
+  void SetSpinFlat(bool v);
+  void SetSpinTransparent(bool v);
+  TInspSpinButton* Button() const { return button_; }
+
+  TNotifyEvent OnSpinUp, OnSpinDown, OnSpinChange;
+
+  virtual bool IsValidChar(char Key) const;
+  virtual void UpClick(TObject* Sender);
+  virtual void DownClick(TObject* Sender);
+
+ protected:
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void DoExit() override;
+  void WMPaste(TMessage& Message) override;
+  void WMCut(TMessage& Message) override;
+  bool EditKey(WORD Key, TShiftState Shift) override;
+  void BoundsChanged() override;
+  void PlaceButton();
+  void Step(bool Up);
+  void WriteFloat(double v);
+
+  TInspSpinType spinType_ = sptNormal;
+  int minValue_ = 0, maxValue_ = 100, increment_ = 1, precision_ = 0;
+  double minFloat_ = 0, maxFloat_ = 100.0, incrementFloat_ = 1.0;
+  TDateTime minDate_ = 0, maxDate_ = 0;
+  bool editorEnabled_ = true, returnIsTab_ = false;
+  TInspSpinButton* button_ = nullptr;
+};
+
+// ------------------------------------------------------------ edit with button
+// Holder of one speed button; a left press on the button fires OnClick at once.
+class TInspEditButton : public TWinControl {
+ public:
+  explicit TInspEditButton(TComponent* AOwner);
+  std::string ClassName() const override { return "TInspEditButton"; }
+  TSpeedButton* Button() const { return button_; }
+  const std::string& ButtonCaption() const { return caption_; }
+  void SetButtonCaption(const std::string& v);
+  TBitmap* Glyph() const { return button_->Glyph(); }
+  void SetGlyph(TBitmap* v) { button_->SetGlyph(v); }
+  bool Flat() const { return button_->Flat(); }
+  void SetFlat(bool v) { button_->SetFlat(v); }
+  bool IsWinXP() const { return isWinXP_; }
+  void SetIsWinXP(bool v) { isWinXP_ = v; }
+  TWinControl* FocusControl() const { return focusControl_; }
+  void SetFocusControl(TWinControl* v);
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  void Pressed();
+  TSpeedButton* button_;
+  std::string caption_;
+  TWinControl* focusControl_ = nullptr;
+  bool isWinXP_ = false;
+};
+
+class TInspEditBtn : public TCustomEdit {
+ public:
+  explicit TInspEditBtn(TComponent* AOwner);
+  std::string ClassName() const override { return "TInspEditBtn"; }
+  int ButtonWidth() const { return button_->Width(); }
+  void SetButtonWidth(int v);
+  const std::string& ButtonCaption() const { return button_->ButtonCaption(); }
+  void SetButtonCaption(const std::string& v) { button_->SetButtonCaption(v); }
+  bool EditorEnabled() const { return editorEnabled_; }
+  void SetEditorEnabled(bool v) { editorEnabled_ = v; }
+  bool RightAlign() const { return rightAlign_; }
+  void SetRightAlign(bool v);
+  bool IsWinXP() const { return button_->IsWinXP(); }
+  void SetIsWinXP(bool v) { button_->SetIsWinXP(v); }
+  TInspEditButton* EmbeddedButton() const { return button_; }
+
+  TNotifyEvent OnClickBtn;
+  virtual void ClickBtn();
+
+ protected:
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void WMPaste(TMessage& Message) override;
+  void WMCut(TMessage& Message) override;
+  bool EditKey(WORD Key, TShiftState Shift) override;
+  void BoundsChanged() override;
+  void PlaceButton();
+
+  TInspEditButton* button_;
+  bool editorEnabled_ = true, rightAlign_ = false;
+};
+
+// ------------------------------------------------------------ date-time picker
+enum TDateTimeKind { dtkDate, dtkTime };
+
+// Shows one date or one time as text; typing edits the text, Up and Down step
+// the part under the caret, and the value follows each text that reads as one.
+class TInspDateTimePicker : public TCustomEdit {
+ public:
+  explicit TInspDateTimePicker(TComponent* AOwner);
+  std::string ClassName() const override { return "TInspDateTimePicker"; }
+  TDateTimeKind Kind() const { return kind_; }
+  void SetKind(TDateTimeKind v);
+  TDateTime DateTime() const { return dateTime_; }
+  void SetDateTime(TDateTime v);
+  // The date keeps the time of day and the time keeps the date.
+  TDateTime Date() const;
+  void SetDate(TDateTime v);
+  TDateTime Time() const;
+  void SetTime(TDateTime v);
+
+ protected:
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void Change() override;
+  void ShowValue();
+
+  TDateTimeKind kind_ = dtkDate;
+  TDateTime dateTime_;
+  bool showing_ = false;
+};

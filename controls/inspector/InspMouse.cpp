@@ -1,0 +1,746 @@
+// The bar's mouse and keyboard: hit tests, clicks on captions, rows, node
+// glyphs and arrows, hover, hints, keys and accelerators, the scroll tick,
+// caption editing of icon rows and files dropped on the bar.
+#include <algorithm>
+#include <cctype>
+
+#include "controls/inspector/InspDraw.h"
+#include "controls/inspector/InspEditors.h"
+#include "controls/inspector/InspectorBar.h"
+#include "controls/markup/InspectorMarkup.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Timer.h"
+#include "platform/gui/Windows.h"
+
+using InspDraw::Inside;
+
+namespace {
+// A caption bar spans Y with both ends counted.
+bool Spans(const TRect& R, int Y) { return R.Bottom > R.Top && Y >= R.Top && Y <= R.Bottom; }
+bool StrictlyInside(const TRect& R, int Y) { return Y > R.Top && Y < R.Bottom; }
+}  // namespace
+
+// ------------------------------------------------------------------ hit tests
+int TInspectorBar::CaptionAt(int, int Y) const {
+  const TInspLayoutInput in = LayoutInput();
+  if (mode_ == imSinglePanelActive) {
+    const TInspLayout L = InspSingleLayout(in);
+    for (int i = 0; i < static_cast<int>(L.Captions.size()); ++i)
+      if (in.Panels[i].Visible && Spans(L.Captions[i], Y)) return i;
+    return -1;
+  }
+  const TInspLayout L = InspMultiLayout(in);
+  for (int i = 0; i < static_cast<int>(L.Captions.size()); ++i) {
+    if (!in.Panels[i].Visible) continue;
+    if (Spans(L.Captions[i], Y)) return i;
+    // An open panel's rows come before any caption further down.
+    if (in.Panels[i].Open) {
+      int bottom = L.Captions[i].Bottom;
+      for (const TRect& r : L.Rows[i])
+        if (r.Bottom > r.Top) bottom = std::max(bottom, r.Bottom);
+      if (Y > L.Captions[i].Bottom && Y < bottom) return -1;
+    }
+  }
+  return -1;
+}
+
+TRect TInspectorBar::CaptionRect(TInspectorPanel* Panel) const {
+  if (!Panel) return TRect();
+  const TInspLayoutInput in = LayoutInput();
+  const TInspLayout L = mode_ == imSinglePanelActive ? InspSingleLayout(in) : InspMultiLayout(in);
+  const int i = Panel->Index();
+  return i < static_cast<int>(L.Captions.size()) ? L.Captions[i] : TRect();
+}
+
+TInspectorPanel* TInspectorBar::PanelAt(int, int Y) const {
+  if (mode_ == imSinglePanelActive) {
+    const int a = ActivePanel();
+    return a >= 0 ? panels_->GetItem(a) : nullptr;
+  }
+  const TInspLayout L = InspMultiLayout(LayoutInput());
+  for (int i = 0; i < panels_->Count(); ++i) {
+    TInspectorPanel* p = panels_->GetItem(i);
+    if (!p->Visible() || !p->IsOpen()) continue;
+    for (const TRect& r : L.Rows[i])
+      if (r.Bottom > r.Top && StrictlyInside(r, Y)) return p;
+  }
+  return nullptr;
+}
+
+TInspectorItem* TInspectorBar::RowAtY(TInspectorPanel* Panel, int Y, bool EndsIncluded) const {
+  const TInspLayout L = InspSingleLayout(LayoutInput());
+  int bottom = L.Body.Top;
+  for (int r = Panel->TopItem(); r < Panel->Items()->Count(); ++r) {
+    TInspectorItem* it = Panel->Items()->GetItem(r);
+    if (!it->Visible()) continue;
+    bottom += Panel->VariableItemHeight() ? it->Height() : Panel->ItemHeight();
+    if (EndsIncluded ? bottom >= Y : bottom > Y) return it;
+  }
+  return nullptr;
+}
+
+TInspectorItem* TInspectorBar::ItemAt(int X, int Y) const {
+  const int m = upArrow_ || downArrow_ ? 20 : 0;
+  if (X < 1 || X >= Width() - m) return nullptr;
+  const TInspLayoutInput in = LayoutInput();
+  if (mode_ == imMultiPanelActive) {
+    const TInspLayout L = InspMultiLayout(in);
+    for (int i = 0; i < panels_->Count(); ++i) {
+      if (!in.Panels[i].Visible || !in.Panels[i].Open) continue;
+      for (int r = 0; r < static_cast<int>(L.Rows[i].size()); ++r)
+        if (L.Rows[i][r].Bottom > L.Rows[i][r].Top && StrictlyInside(L.Rows[i][r], Y))
+          return panels_->GetItem(i)->Items()->GetItem(r);
+    }
+    return nullptr;
+  }
+  const TInspLayout L = InspSingleLayout(in);
+  if (L.Active < 0 || !StrictlyInside(L.Body, Y)) return nullptr;
+  return RowAtY(panels_->GetItem(L.Active), Y, false);
+}
+
+bool TInspectorBar::NodeGlyphHit(TInspectorPanel* Panel, TInspectorItem* Item, int X) const {
+  const int base = SideWidth() + Panel->Indent();
+  return X > base + (Item->Level() - 1) * 12 && X < base + Item->Level() * 12 && Item->ChildCount() > 0;
+}
+
+// ------------------------------------------------------------------ clicks
+void TInspectorBar::ItemClicked(TMouseButton Button, TInspectorPanel* Panel, TInspectorItem* Item) {
+  if (!Panel || !Item) return;
+  if (Button == mbRight) {
+    if (OnItemRightClick) OnItemRightClick(this, Panel, Item);
+    return;
+  }
+  if (Button != mbLeft) return;
+  if (!Item->Help().empty() && helpPanel_->Visible()) helpPanel_->SetText(Item->Help());
+  if (!StartLabelEdit(Panel, Item)) {
+    if (OnItemClick) OnItemClick(this, Panel, Item);
+    mouseDown_ = false;
+  }
+  RepaintItem(Item);
+  if (!Item->HoverAnchor().empty()) {
+    mouseDown_ = false;
+    if (OnItemAnchorClick) OnItemAnchorClick(this, Panel, Item->HoverAnchor(), Item);
+  }
+  if (!Item->URL().empty()) {
+    bool allow = true;
+    if (OnURLClick) OnURLClick(this, Item->URL(), allow);
+    if (allow) ShellExecute(0, "open", Item->URL(), "", "", SW_SHOWNORMAL);
+  }
+}
+
+void TInspectorBar::OpenPanelSingle(int Index) {
+  const int a = ActivePanel();
+  if (Index == a || Index < 0) return;
+  if (OnPanelOpen) OnPanelOpen(this, panels_->GetItem(Index));
+  if (a >= 0 && OnPanelClose) OnPanelClose(this, panels_->GetItem(a));
+  SetTopPanel(Index);
+  if (OnPanelOpened) OnPanelOpened(this, panels_->GetItem(Index));
+}
+
+void TInspectorBar::TogglePanelMulti(int Index) {
+  TInspectorPanel* p = panels_->GetItem(Index);
+  const bool open = !p->IsOpen();
+  p->SetIsOpen(open);
+  if (open && OnPanelOpen) OnPanelOpen(this, p);
+  if (!open && OnPanelClose) OnPanelClose(this, p);
+  UpdateLayout();
+  if (open && OnPanelOpened) OnPanelOpened(this, p);
+}
+
+void TInspectorBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TCustomPanel::MouseDown(Button, Shift, X, Y);
+  if (TabStop() && CanFocus() && !Focused()) SetFocus();
+  mouseDown_ = Button == mbLeft;
+  if (editing_ && editItem_) StopEdit(editItem_);
+  if (labelItem_) StopLabelEdit(true);
+  if (helpPanel_->Visible() && Y >= PanelAreaHeight()) {
+    helpAnchor_.clear();
+    if (IsHTML(helpPanel_->Text())) {
+      TRect R(0, PanelAreaHeight() + 1, ClientRight(), Height() - 1);
+      Canvas()->SetFont(helpPanel_->Font());
+      helpAnchor_ = InspDraw::Markup(Canvas(), helpPanel_->Text(), R, images_, true, TPoint(X, Y), true);
+    }
+    if (!helpAnchor_.empty() && OnHelpAnchorClick) OnHelpAnchorClick(this, helpAnchor_);
+    return;
+  }
+  if (panels_->Count() == 0) return;
+  if (mode_ == imSinglePanelActive)
+    MouseDownSingle(Button, X, Y);
+  else
+    MouseDownMulti(Button, X, Y);
+}
+
+void TInspectorBar::PropertyRowClick(TMouseButton Button, TInspectorPanel* P, TInspectorItem* it, int X, bool Multi) {
+  if (Cursor() == crHSplit) return;
+  if (Button == mbLeft && NodeGlyphHit(P, it, X)) {
+    const bool collapse = !it->Collapsed();
+    it->SetCollapsed(collapse);
+    if (collapse && OnItemClose) OnItemClose(this, P, it);
+    if (!collapse && OnItemOpen) OnItemOpen(this, P, it);
+  }
+  const int capRight = SideWidth() + P->CaptionWidth();
+  if (X < capRight && (!Multi || X >= SideWidth())) {
+    // The caption column answers every button as a left click.
+    ItemClicked(mbLeft, P, it);
+    return;
+  }
+  if (X > capRight - (Multi ? 1 : 0) && X < ItemAreaRight()) {
+    if (!Multi) ItemClicked(Button, P, it);
+    if (Button != mbLeft || it->ReadOnly()) return;
+    if (it->PropertyType() == ptButton) {
+      RepaintItem(it);
+      return;
+    }
+    StartEdit(it);
+    if (showEditorAlways_ && X >= ItemAreaRight() - 32) OpenEditorAtOnce(it);
+  }
+}
+
+void TInspectorBar::MouseDownSingle(TMouseButton Button, int X, int Y) {
+  const TInspLayout L = InspSingleLayout(LayoutInput());
+  const int A = L.Active;
+  if (A < 0) return;
+  for (int i = 0; i < panels_->Count(); ++i) {
+    if (!panels_->GetItem(i)->Visible() || !Spans(L.Captions[i], Y)) continue;
+    if (Button == mbLeft && !CaptionClick(panels_->GetItem(i), X, Y) && i != A) OpenPanelSingle(i);
+    return;
+  }
+  TInspectorPanel* P = panels_->GetItem(A);
+  const TRect& body = L.Body;
+  if (upArrow_ && X >= Width() - 20 && X <= Width() && Y >= body.Top && Y <= body.Top + 20) {
+    int t = P->TopItem() - 1;
+    while (t > 0 && !P->Items()->GetItem(t)->Visible()) --t;
+    P->SetTopItem(std::max(0, t));
+    upPressed_ = true;
+    arrowRect_ = TRect(Width() - 20, body.Top, Width(), body.Top + 20);
+    Invalidate();
+    return;
+  }
+  if (downArrow_ && X >= Width() - 20 && X <= Width() && Y >= body.Bottom - 20 && Y <= body.Bottom) {
+    const int last = P->Items()->Count() - 1;
+    int t = P->TopItem() + 1;
+    while (t < last && !P->Items()->GetItem(t)->Visible()) ++t;
+    P->SetTopItem(std::min(last, t));
+    downPressed_ = true;
+    arrowRect_ = TRect(Width() - 20, body.Bottom - 20, Width(), body.Bottom);
+    Invalidate();
+    return;
+  }
+  const bool inBody = StrictlyInside(body, Y);
+  switch (P->Style()) {
+    case psProperties:
+      if (inBody)
+        if (TInspectorItem* it = RowAtY(P, Y, false)) PropertyRowClick(Button, P, it, X, false);
+      break;
+    case psLargeIcon:
+      if (inBody && ((X >= 0 && X <= Width()) || P->HoverCaption())) {
+        mouseDown_ = true;
+        Repaint();
+        if (TInspectorItem* it = RowAtY(P, Y, true)) ItemClicked(Button, P, it);
+      }
+      break;
+    case psSmallIcon: case psButtons:
+      if (inBody && (X < Width() || P->HoverCaption() || P->Style() == psButtons)) {
+        mouseDown_ = true;
+        Repaint();
+        TInspectorItem* it = RowAtY(P, Y, false);
+        if (!it) break;
+        if (P->Style() == psButtons) {
+          TRect r;
+          GetItemRect(P, it, r);
+          if (r.Bottom > ButtonAreaHeight()) P->SetTopItem(P->TopItem() + 1);
+        }
+        ItemClicked(Button, P, it);
+        if (P->Style() == psButtons) {
+          for (int r = 0; r < P->Items()->Count(); ++r)
+            if (P->Items()->GetItem(r) != it) P->Items()->GetItem(r)->SetButtonDown(false);
+          it->SetButtonDown(!it->ButtonDown());
+        }
+      }
+      break;
+  }
+  Invalidate();
+}
+
+void TInspectorBar::MouseDownMulti(TMouseButton Button, int X, int Y) {
+  const TInspLayout L = InspMultiLayout(LayoutInput());
+  for (int i = 0; i < panels_->Count(); ++i) {
+    TInspectorPanel* p = panels_->GetItem(i);
+    if (!p->Visible()) continue;
+    if (Spans(L.Captions[i], Y)) {
+      if (p->Items()->Count() > 0 && !CaptionClick(p, X, Y) && Button == mbLeft &&
+          !(p->IsOpen() && p->MultiPanelState() == mpsAlwaysOpen))
+        TogglePanelMulti(i);
+      Invalidate();
+      break;
+    }
+    if (!p->IsOpen()) continue;
+    TInspectorItem* hit = nullptr;
+    for (int r = 0; r < static_cast<int>(L.Rows[i].size()); ++r)
+      if (L.Rows[i][r].Bottom > L.Rows[i][r].Top && StrictlyInside(L.Rows[i][r], Y)) hit = p->Items()->GetItem(r);
+    if (!hit) continue;
+    if (p->Style() == psProperties) {
+      PropertyRowClick(Button, p, hit, X, true);
+    } else if (X >= 1 && X < Width()) {
+      ItemClicked(Button, p, hit);
+      if (p->Style() == psButtons) {
+        for (int r = 0; r < p->Items()->Count(); ++r)
+          if (p->Items()->GetItem(r) != hit) p->Items()->GetItem(r)->SetButtonDown(false);
+        hit->SetButtonDown(!hit->ButtonDown());
+      }
+    }
+    break;
+  }
+  UpdateLayout();
+}
+
+void TInspectorBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TCustomPanel::MouseUp(Button, Shift, X, Y);
+  mouseDown_ = upPressed_ = downPressed_ = false;
+  if (TInspectorItem* it = ItemAt(X, Y)) {
+    TInspectorPanel* p = it->Panel();
+    if (p->Style() == psProperties && it->PropertyType() == ptButton && !it->ReadOnly()) {
+      if (TabStop() && CanFocus()) {
+        SetFocus();
+        it->SetPressed(true);
+        StartEdit(it);
+      }
+      const int capRight = SideWidth() + p->CaptionWidth();
+      if (X > capRight + 4 && X < ItemAreaRight() - 4 && OnButtonClick) OnButtonClick(this, p, it);
+      if (TabStop()) {
+        editing_ = true;
+        StopEdit(it);
+      }
+    }
+  }
+  Invalidate();
+}
+
+void TInspectorBar::DblClick() {
+  TCustomPanel::DblClick();
+  const TPoint p = CursorInBar();
+  if (TInspectorItem* it = ItemAt(p.X, p.Y))
+    if (OnItemDblClick) OnItemDblClick(this, it->Panel(), it);
+}
+
+// ------------------------------------------------------------------ hover
+void TInspectorBar::MouseMove(TShiftState Shift, int X, int Y) {
+  TCustomPanel::MouseMove(Shift, X, Y);
+  if (panels_->Count() == 0) return;
+  if (ShowHint()) {
+    const std::string h = HintAt(X, Y);
+    if (h != lastHint_) {
+      lastHint_ = h;
+      Application->CancelHint();
+    }
+  }
+  TInspectorItem* it = ItemAt(X, Y);
+  TInspectorPanel* itPanel = it ? it->Panel() : nullptr;
+  TCursor cur = crDefault;
+  if (it && itPanel->Style() == psProperties && itPanel->GridLines() && itPanel->AllowResize()) {
+    if (Cursor() == crHSplit && mouseDown_) {
+      itPanel->SetCaptionWidth(X - SideWidth());
+      Invalidate();
+      return;
+    }
+    if (std::abs(X - SideWidth() - itPanel->CaptionWidth()) < 4) cur = crHSplit;
+  }
+  if (it && !it->HoverAnchor().empty()) cur = crHandPoint;
+  const int cap = CaptionAt(X, Y);
+  if (panelCaption_->Cursor() != crDefault && cap >= 0) {
+    if (!cursorSaved_) {
+      savedCursor_ = cur;
+      cursorSaved_ = true;
+    }
+    cur = panelCaption_->Cursor();
+  } else if (cursorSaved_) {
+    cursorSaved_ = false;
+  }
+  SetCursor(cur);
+
+  auto invalidateRow = [this](TInspectorItem* r) {
+    if (!r || !r->Panel()) return;
+    TRect rr;
+    GetItemRect(r->Panel(), r, rr);
+    InflateRect(rr, 4, 4);
+    InvalidateRect(rr);
+  };
+  bool whole = false;
+  if (!it) {
+    invalidateRow(hoverItem_);
+  } else if (itPanel->HoverIconColor() == clNone) {
+    if (hoverItem_ != it) invalidateRow(hoverItem_);
+    invalidateRow(it);
+  } else {
+    whole = true;
+  }
+  if (cap >= 0) {
+    if (cap == hoverCaption_) {
+      if (CaptionMouseMove(panels_->GetItem(cap), X, Y)) InvalidateRect(CaptionRect(panels_->GetItem(cap)));
+    } else {
+      if (hoverCaption_ >= 0 && hoverCaption_ < panels_->Count())
+        InvalidateRect(CaptionRect(panels_->GetItem(hoverCaption_)));
+      InvalidateRect(CaptionRect(panels_->GetItem(cap)));
+      hoverCaption_ = cap;
+    }
+  } else if (hoverCaption_ >= 0) {
+    if (hoverCaption_ < panels_->Count()) InvalidateRect(CaptionRect(panels_->GetItem(hoverCaption_)));
+    hoverCaption_ = -1;
+  }
+  if (helpPanel_->Visible() && Y >= PanelAreaHeight() && IsHTML(helpPanel_->Text())) {
+    TRect R(0, PanelAreaHeight() + 1, ClientRight(), Height() - 1);
+    Canvas()->SetFont(helpPanel_->Font());
+    helpAnchor_ = InspDraw::Markup(Canvas(), helpPanel_->Text(), R, images_, true, TPoint(X, Y), true);
+    SetCursor(helpAnchor_.empty() ? crDefault : crHandPoint);
+  }
+  if (whole) Invalidate();
+  hoverItem_ = it;
+}
+
+void TInspectorBar::CMMouseLeave(TMessage& Message) {
+  TCustomPanel::CMMouseLeave(Message);
+  if (hoverCaption_ >= 0 && hoverCaption_ < panels_->Count())
+    InvalidateRect(CaptionRect(panels_->GetItem(hoverCaption_)));
+  hoverCaption_ = -1;
+  if (hoverItem_ && hoverItem_->Panel()) {
+    TRect r;
+    GetItemRect(hoverItem_->Panel(), hoverItem_, r);
+    InvalidateRect(r);
+  }
+  for (int i = 0; i < panels_->Count(); ++i)
+    if (panels_->GetItem(i)->HoverFullWidth()) {
+      Invalidate();
+      break;
+    }
+  SetCursor(crDefault);
+}
+
+void TInspectorBar::CMMouseEnter(TMessage& Message) {
+  TCustomPanel::CMMouseEnter(Message);
+  hoverItem_ = nullptr;
+}
+
+// ------------------------------------------------------------------ hints
+std::string TInspectorBar::HintAt(int X, int Y) {
+  std::string h;
+  const int cap = CaptionAt(X, Y);
+  if (cap >= 0) {
+    TInspectorPanel* p = panels_->GetItem(cap);
+    if (!GetPanelHint(p, X, h, Y)) h = p->Hint();
+  } else if (TInspectorItem* it = ItemAt(X, Y)) {
+    h = it->Hint();
+  }
+  return h.empty() ? Hint() : h;
+}
+
+void TInspectorBar::CMHintShow(TMessage& Message) {
+  auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
+  if (!info) return;
+  info->HintStr = HintAt(info->CursorPos.X, info->CursorPos.Y);
+  info->Show = !info->HintStr.empty();
+  Message.Result = 0;
+}
+
+// ------------------------------------------------------------------ scroll tick
+void TInspectorBar::ScrollTimer() {
+  if (mode_ != imSinglePanelActive) return;
+  const int a = ActivePanel();
+  if (a < 0 || !Inside(CursorInBar(), arrowRect_)) return;
+  TInspectorPanel* P = panels_->GetItem(a);
+  if (downPressed_ && downArrow_ && P->TopItem() < P->Items()->Count() - 1) {
+    P->SetTopItem(P->TopItem() + 1);
+    Repaint();
+  } else if (upPressed_ && upArrow_ && P->TopItem() > 0) {
+    P->SetTopItem(P->TopItem() - 1);
+    Repaint();
+  }
+}
+
+// ------------------------------------------------------------------ keys
+void TInspectorBar::WMGetDlgCode(TMessage& Message) { Message.Result = DLGC_WANTARROWS; }
+
+bool TInspectorBar::ShortCutKey(WORD Key, TShiftState Shift) {
+  const TShortCut sc = ShortCut(Key, Shift);
+  if (sc == 0) return false;
+  const int a = ActivePanel();
+  if (a >= 0) {
+    TInspectorPanel* P = panels_->GetItem(a);
+    for (int r = 0; r < P->Items()->Count(); ++r) {
+      TInspectorItem* it = P->Items()->GetItem(r);
+      if (it->Visible() && it->ShortCut() == sc) {
+        ItemClicked(mbLeft, P, it);
+        Invalidate();
+        return true;
+      }
+    }
+  }
+  for (int i = 0; i < panels_->Count(); ++i) {
+    TInspectorPanel* p = panels_->GetItem(i);
+    if (!p->Visible() || p->ShortCut() != sc) continue;
+    if (mode_ == imSinglePanelActive) {
+      if (i != a) {
+        if (OnPanelOpen) OnPanelOpen(this, p);
+        SetTopPanel(i);
+        if (OnPanelOpened) OnPanelOpened(this, p);
+      }
+    } else {
+      if (p->IsOpen()) continue;
+      TogglePanelMulti(i);
+    }
+    Invalidate();
+    return true;
+  }
+  return false;
+}
+
+bool TInspectorBar::AcceleratorKey(WORD Key) {
+  const char L = static_cast<char>(std::toupper(Key & 0xFF));
+  const std::string mark = std::string("&") + L;
+  int target = -1;
+  for (int i = 0; i < panels_->Count(); ++i) {
+    TInspectorPanel* p = panels_->GetItem(i);
+    if (target < 0 && AnsiUpperCase(p->Caption()).find(mark) != std::string::npos) target = i;
+    if (!p->IsOpen()) continue;
+    for (int r = 0; r < p->Items()->Count(); ++r) {
+      TInspectorItem* it = p->Items()->GetItem(r);
+      const std::string& c = it->Caption();
+      if (it->Visible() && (c.find(mark) != std::string::npos ||
+                            c.find(std::string("&") + static_cast<char>(std::tolower(L))) != std::string::npos)) {
+        ItemClicked(mbLeft, p, it);
+        Invalidate();
+        return true;
+      }
+    }
+  }
+  if (target < 0) return false;
+  if (mode_ == imMultiPanelActive) {
+    if (panels_->GetItem(target)->Items()->Count() > 0) TogglePanelMulti(target);
+  } else {
+    OpenPanelSingle(target);
+  }
+  Invalidate();
+  return true;
+}
+
+bool TInspectorBar::DialogShortCut(WORD Key, TShiftState Shift) {
+  const TShortCut sc = ShortCut(Key, Shift);
+  if (sc == 0) return false;
+  const int a = ActivePanel();
+  for (int i = 0; i < panels_->Count(); ++i) {
+    TInspectorPanel* p = panels_->GetItem(i);
+    if (p->Visible() && p->ShortCut() == sc) {
+      if (mode_ == imSinglePanelActive ? i != a : !p->IsOpen()) {
+        if (mode_ == imSinglePanelActive) {
+          if (OnPanelOpen) OnPanelOpen(this, p);
+          SetTopPanel(i);
+          if (OnPanelOpened) OnPanelOpened(this, p);
+        } else {
+          TogglePanelMulti(i);
+        }
+      }
+      return true;
+    }
+    for (int r = 0; r < p->Items()->Count(); ++r) {
+      TInspectorItem* it = p->Items()->GetItem(r);
+      if (it->Visible() && it->ShortCut() == sc) {
+        ItemClicked(mbLeft, p, it);
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+void TInspectorBar::CMDialogKey(TMessage& Message) {
+  const WORD key = static_cast<WORD>(Message.WParam);
+  if (key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE && DialogShortCut(key, KeyboardStateToShiftState())) {
+    Message.Result = 1;
+    return;
+  }
+  TCustomPanel::CMDialogKey(Message);
+}
+
+void TInspectorBar::KeyDown(WORD& Key, TShiftState Shift) {
+  TCustomPanel::KeyDown(Key, Shift);
+  if (Key == 0 || panels_->Count() == 0) return;
+  if (ShortCutKey(Key, Shift)) {
+    Key = 0;
+    return;
+  }
+  const int a = ActivePanel();
+  if (a >= 0 && ((Key == VK_PRIOR && upArrow_) || (Key == VK_NEXT && downArrow_))) {
+    TInspectorPanel* P = panels_->GetItem(a);
+    P->SetTopItem(P->TopItem() + (Key == VK_PRIOR ? -1 : 1));
+    if (editing_ && editItem_) StopEdit(editItem_);
+    if (labelItem_) StopLabelEdit(false);
+    Invalidate();
+    Key = 0;
+    return;
+  }
+  if ((Shift & ssAlt) && AcceleratorKey(Key)) {
+    Key = 0;
+    return;
+  }
+  if (!editItem_) return;
+  const TPropertyType t = editItem_->PropertyType();
+  if (t != ptBoolean && t != ptButton) return;
+  if (Key == VK_SPACE) {
+    if (t == ptBoolean) editItem_->SetBoolValue(!editItem_->BoolValue());
+    else if (OnButtonClick) OnButtonClick(this, editItem_->Panel(), editItem_);
+    Key = 0;
+  } else if (Key == VK_RETURN || Key == VK_UP || Key == VK_DOWN) {
+    editItem_->SetPressed(false);
+    const WORD k = Key;
+    Key = 0;
+    Navigate(editItem_, k);
+  }
+}
+
+// ------------------------------------------------------------------ focus
+void TInspectorBar::WMKillFocus(TMessage& Message) {
+  TCustomPanel::WMKillFocus(Message);
+  if (navigating_ || starting_) return;
+  // Focus going into the editor is no leaving.
+  auto* to = FindControl(reinterpret_cast<HWND>(Message.WParam));
+  if (to && IsOwnEditor(to)) return;
+  if (editing_ && editItem_) {
+    TInspectorItem* it = editItem_;
+    StopEdit(it);
+    lastEditItem_ = it;
+  }
+}
+
+void TInspectorBar::WMSetFocus(TMessage& Message) {
+  TCustomPanel::WMSetFocus(Message);
+  if (!editing_ && !editItem_ && lastEditItem_) editItem_ = lastEditItem_;
+}
+
+// ------------------------------------------------------------------ files
+void TInspectorBar::FilesDropped(const std::vector<std::string>& Names) {
+  if (!acceptFiles_) return;
+  const int a = ActivePanel();
+  // Without an active panel there is nowhere to put a row.
+  if (a < 0) return;
+  TInspectorPanel* P = panels_->GetItem(a);
+  for (const std::string& n : Names) {
+    bool allow = true;
+    if (OnFileDrop) OnFileDrop(this, n, allow);
+    if (!allow) continue;
+    TInspectorItem* it = P->Items()->Add();
+    it->SetURL(n);
+    it->SetAutoIcon(true);
+    it->SetCaption(n);
+  }
+}
+
+// ------------------------------------------------------------------ caption editing
+TRect TInspectorBar::IconTextRect(TInspectorPanel* Panel, TInspectorItem* Item) {
+  if (!Panel || !Item || (Panel->Style() != psLargeIcon && Panel->Style() != psSmallIcon) || Item->Caption().empty())
+    return TRect();
+  TRect r = Item->CaptionRect();
+  TCanvas* C = Canvas();
+  C->SetFont(Panel->Font());
+  int w = C->TextWidth(Item->Caption()) + 2;
+  int h = C->TextHeight(Item->Caption());
+  if (Panel->WordWrap() && w > Width()) {
+    w = Width() - 50;
+    TRect calc(0, 0, w, 0);
+    C->DrawText(Item->Caption(), calc, DT_WORDBREAK | DT_CALCRECT);
+    h = calc.Height();
+    r.Bottom = std::min(r.Bottom, r.Top + h);
+    r.Right = r.Left + w;
+    return r;
+  }
+  w = std::min(w, r.Width());
+  switch (Panel->Alignment()) {
+    case taLeftJustify: r.Right = r.Left + w; break;
+    case taRightJustify: r.Left = r.Right - w; break;
+    default: {
+      const int l = r.Left + (r.Width() - w) / 2;
+      r.Left = l;
+      r.Right = l + w;
+    }
+  }
+  const bool noIcon = Item->Icon()->Empty();
+  if (Panel->Style() == psSmallIcon || noIcon) {
+    const int top = r.Top + (r.Height() - h) / 2 - (Panel->Style() == psSmallIcon ? 2 : 0);
+    r.Top = top;
+    r.Bottom = top + h;
+  }
+  return r;
+}
+
+TCustomEdit* TInspectorBar::LabelEditor() const { return labelShown_; }
+
+bool TInspectorBar::StartLabelEdit(TInspectorPanel* Panel, TInspectorItem* Item) {
+  if (!Panel->LabelEdit() || Item->ReadOnly()) return false;
+  TRect r = IconTextRect(Panel, Item);
+  if (r.Width() <= 0 || !Inside(CursorInBar(), r)) return false;
+  if (mode_ == imSinglePanelActive && InspSingleLayout(LayoutInput()).Body.Bottom <= r.Bottom) return false;
+  const bool arrows = upArrow_ || downArrow_;
+  if (Panel->Style() == psLargeIcon && !Panel->WordWrap()) {
+    switch (Panel->Alignment()) {
+      case taLeftJustify: r.Right = Width() - (arrows ? 20 : 0); break;
+      case taRightJustify: r.Left = 0; break;
+      default: {
+        const int half = (Width() - (arrows ? 40 : 0)) / 2, mid = (r.Left + r.Right) / 2;
+        r.Left = std::max(0, mid - half);
+        r.Right = std::min(Width(), mid + half);
+      }
+    }
+  }
+  TCustomEdit* e;
+  if (Panel->WordWrap()) {
+    if (!labelMemo_) labelMemo_ = new TMemo(this);
+    e = labelMemo_;
+  } else {
+    if (!labelEdit_) labelEdit_ = new TEdit(this);
+    e = labelEdit_;
+  }
+  const bool selected = Panel->ItemIndex() == Item->Index();
+  e->SetVisible(false);
+  e->SetParent(this);
+  e->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+  e->SetColor(selected ? Panel->SelectColor() : Panel->Color());
+  e->Font()->Assign(Panel->Font());
+  if (selected) e->Font()->SetColor(Panel->SelectFontColor());
+  e->SetAlignment(Panel->Alignment());
+  std::string text = Item->Caption();
+  if (OnStartLabelEdit) OnStartLabelEdit(this, text);
+  e->SetText(text);
+  e->OnKeyDown = [this](TObject*, WORD& Key, TShiftState) {
+    if (Key == VK_RETURN) {
+      Key = 0;
+      StopLabelEdit(true);
+    } else if (Key == VK_ESCAPE) {
+      Key = 0;
+      StopLabelEdit(false);
+    }
+  };
+  e->OnExit = [this](TObject*) {
+    if (labelItem_) StopLabelEdit(true);
+  };
+  labelItem_ = Item;
+  labelPanel_ = Panel;
+  labelShown_ = e;
+  e->SetVisible(true);
+  if (e->CanFocus()) e->SetFocus();
+  e->SelectAll();
+  return true;
+}
+
+void TInspectorBar::StopLabelEdit(bool Apply) {
+  TInspectorItem* it = labelItem_;
+  TCustomEdit* e = labelShown_;
+  if (!it || !e) return;
+  labelItem_ = nullptr;
+  labelPanel_ = nullptr;
+  labelShown_ = nullptr;
+  if (Apply) {
+    bool allow = true;
+    std::string text = e->Text();
+    if (OnStopLabelEdit) OnStopLabelEdit(this, it->Caption(), allow, text);
+    if (allow) it->SetCaption(text);
+  }
+  e->SetVisible(false);
+}
