@@ -387,8 +387,8 @@ void TInspectorBar::StopEdit(TInspectorItem* Item) {
     link->StopEdit(it);
     if (link->PopupForm()) link->ClosePopup();
   }
+  // The row stays the current row (Space and the arrows reach a check row through it).
   lastEditItem_ = it;
-  editItem_ = nullptr;
   if (OnEditStop) OnEditStop(this, it->Panel(), it);
   it->EditStop();
 }

@@ -612,7 +612,7 @@ void TInspectorBar::WMKillFocus(TMessage& Message) {
 
 void TInspectorBar::WMSetFocus(TMessage& Message) {
   TCustomPanel::WMSetFocus(Message);
-  if (!editing_ && !editItem_ && lastEditItem_) editItem_ = lastEditItem_;
+  if (!editing_ && lastEditItem_) editItem_ = lastEditItem_;
 }
 
 // ------------------------------------------------------------------ files

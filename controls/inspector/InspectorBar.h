@@ -435,7 +435,8 @@ class TInspectorBar : public TCustomPanel {
   // Invalidates one row's rectangle (nothing while loading or while the row is not shown).
   void RepaintItem(TInspectorItem* Item);
   void UpdateLayout();
-  // Row being edited (none until editing starts).
+  // The row being edited, or last edited (none until editing starts); Editing() tells
+  // whether its editor is open.
   TInspectorItem* EditItem() const { return editItem_; }
 
   // ---- inplace editing

@@ -61,6 +61,8 @@ TPoint Mouse_CursorPos() {
   return TPoint(p.x(), p.y());
 }
 
+void Mouse_SetCursorPos(TPoint P) { QCursor::setPos(P.X, P.Y); }
+
 TControl* FindDragTarget(TPoint Pos, bool AllowDisabled) {
   QWidget* w = QApplication::widgetAt(Pos.X, Pos.Y);
   while (w && !PeerOf(w)) w = w->parentWidget();

@@ -537,3 +537,5 @@ TWinControl* FindControl(HWND Handle);
 TControl* FindDragTarget(TPoint Pos, bool AllowDisabled);
 // Mouse position in screen coordinates.
 TPoint Mouse_CursorPos();
+// Moves the mouse pointer (screen coordinates).
+void Mouse_SetCursorPos(TPoint P);

@@ -133,7 +133,7 @@ TEST_F(InspEdit, ClickOnTheValueOpensTheRowsEditorOverItsEditBox) {
 
   // A click on the caption column edits nothing and stops the edit.
   Click(kCaptionX, RowY(2));
-  EXPECT_EQ(bar->EditItem(), nullptr);
+  EXPECT_FALSE(bar->Editing());
   EXPECT_FALSE(bar->ComboControl()->Visible());
   EXPECT_EQ(events, (std::vector<std::string>{"start Address", "update Address", "stop Address"}));
 }
@@ -153,6 +153,7 @@ TEST_F(InspEdit, ValuesRowTypesCommitsWithReturnAndKeepsEditingWithoutAutoAdvanc
   EXPECT_EQ(Address()->TextValue(), "B4");
   EXPECT_TRUE(Address()->Modified());
   EXPECT_EQ(bar->EditItem(), Address());
+  EXPECT_TRUE(bar->Editing());
   EXPECT_TRUE(combo->Visible());
   // Return commits every time, even with nothing changed.
   Key(Qt::Key_Return);
@@ -391,7 +392,7 @@ TEST_F(InspEditTypes, ButtonOfTextButtonRowRunsTheBarsEventAndEditsAgain) {
   int clicks = 0;
   bar->OnEditBtnClick = [&](TObject*, TInspectorPanel*, TInspectorItem* i) {
     EXPECT_EQ(i, it);
-    EXPECT_EQ(bar->EditItem(), nullptr);  // editing stopped around the event
+    EXPECT_FALSE(bar->Editing());  // editing stopped around the event
     i->SetTextValue("b.bin");
     ++clicks;
   };
@@ -417,7 +418,8 @@ TEST_F(InspEditTypes, CustomColourEntryAsksTheColourDialog) {
   EXPECT_EQ(cc->ItemIndex(), 9);
   cc->UserSelect(TInspColorComboBox::CustomIndex);
   EXPECT_EQ(it->ColorValue(), RGB(1, 2, 3));
-  EXPECT_EQ(bar->EditItem(), nullptr);
+  EXPECT_FALSE(bar->Editing());
+  EXPECT_FALSE(cc->Visible());
 }
 
 // ---------------------------------------------------------------- popup links

@@ -2,9 +2,15 @@
 // saved as test-images/inspector_setup.png to look at.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
+#include <QWidget>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "controls/inspector/InspEditors.h"
 #include "controls/inspector/InspectorBar.h"
 #include "platform/gui/FormImage.h"
 #include "platform/gui/Forms.h"
@@ -25,12 +31,10 @@ void PaintTexture(TBitmap& t) {
 
 int Brightness(QRgb p) { return (qRed(p) + qGreen(p) + qBlue(p)) / 3; }
 
-TEST(InspScreenshot, DeviceSetupBar) {
-  auto form = std::make_unique<TForm>(nullptr);
-  form->SetBounds(0, 0, 260, 220);
-  form->SetCaption("Device setup");
-  auto* bar = new TInspectorBar(form.get());
-  bar->SetParent(form.get());
+// The setup bar as an EEPROM window dresses it.
+TInspectorBar* SetupBar(TForm* form, TBitmap& tex) {
+  auto* bar = new TInspectorBar(form);
+  bar->SetParent(form);
   bar->SetWidth(200);
   TInspectorCaption* cap = bar->PanelCaption();
   cap->SetColor(RGB(120, 130, 150));
@@ -42,12 +46,30 @@ TEST(InspScreenshot, DeviceSetupBar) {
   cap->SetFont(&f);
   cap->SetActiveFont(&f);
   TInspectorPanel* p = AddSetupPanel(bar);
-  TBitmap tex;
   PaintTexture(tex);
   p->SetTexture(&tex);
   p->Font()->SetColor(clBlack);
   p->CaptionFont()->SetColor(clBlack);
   bar->SetAutoAdvance(true);
+  return bar;
+}
+
+void Click(TWinControl* c, int x, int y) {
+  QWidget* w = c->ClientWidget();
+  for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    QMouseEvent e(type, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), Qt::LeftButton,
+                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+  }
+  QApplication::processEvents();
+}
+
+TEST(InspScreenshot, DeviceSetupBar) {
+  auto form = std::make_unique<TForm>(nullptr);
+  form->SetBounds(0, 0, 260, 220);
+  form->SetCaption("Device setup");
+  TBitmap tex;
+  TInspectorBar* bar = SetupBar(form.get(), tex);
   form->Show();
   const QImage img = RenderControlImage(form.get());
   ASSERT_TRUE(SaveControlImage(form.get(), TestImagePath("inspector_setup.png")));
@@ -70,6 +92,112 @@ TEST(InspScreenshot, DeviceSetupBar) {
   EXPECT_EQ(barImg.pixel(170, 50) & 0xFFFFFF, 0xFFFFFFu);
   EXPECT_EQ(barImg.pixel(170, 98) & 0xFFFFFF, 0xFFFFFFu);
   EXPECT_NE(barImg.pixel(170, 30) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST(InspScreenshot, DeviceSetupBarWithTheAddressListOpenForEditing) {
+  auto form = std::make_unique<TForm>(nullptr);
+  form->SetBounds(0, 0, 260, 220);
+  form->SetCaption("Device setup");
+  TBitmap tex;
+  TInspectorBar* bar = SetupBar(form.get(), tex);
+  TInspectorItem* address = bar->Panels()->Items(0)->Items()->Items(1);
+  address->Values()->SetText("A0\nA2\nA4\nA6");
+  address->SetTextValue("A2");
+  form->Show();
+  QApplication::processEvents();
+  Click(bar, 150, 20 + 24 + 12);
+  ASSERT_EQ(bar->EditItem(), address);
+  QApplication::processEvents();
+  ASSERT_TRUE(SaveControlImage(form.get(), TestImagePath("inspector_setup_editing.png")));
+
+  // The list lies over the row's value box, inside the row, and shows the row's text.
+  QImage img = RenderControlImage(bar);
+  TWinControl* e = bar->ComboControl();
+  EXPECT_GE(e->Left(), 70);
+  EXPECT_GE(e->Top(), 44);
+  EXPECT_LE(e->Top() + e->Height(), 68);
+  EXPECT_EQ(e->Text(), "A2");
+  // The other rows keep their painting: the read-only row shows the texture, not a box.
+  EXPECT_NE(img.pixel(170, 30) & 0xFFFFFF, 0xFFFFFFu);
+  // Something other than the white box is drawn where the list shows its text.
+  int dark = 0;
+  for (int x = e->Left() + 2; x < e->Left() + 30; ++x)
+    for (int y = e->Top() + 2; y < e->Top() + e->Height() - 2; ++y)
+      if (Brightness(img.pixel(x, y)) < 100) ++dark;
+  EXPECT_GT(dark, 5);
+}
+
+// One bar per shade type, each in multi-panel mode with an open and a closed panel.
+TEST(InspScreenshot, MultiPanelCaptionsOfEveryShadeType) {
+  static const char* kNames[] = {"Normal",  "Noise",   "DiagShade", "HShade",  "VShade",    "HBump",     "VBump",
+                                 "SoftBump", "HardBump", "LMetal",  "RMetal",  "IRadial",   "ORadial",   "HShadeInv",
+                                 "VShadeInv", "XPButton", "Bitmap",  "BitmapRStretch", "BitmapLStretch"};
+  constexpr int kCols = 5, kW = 150, kH = 110;
+  auto form = std::make_unique<TForm>(nullptr);
+  form->SetBounds(0, 0, kCols * (kW + 6) + 6, 4 * (kH + 6) + 6);
+  form->SetCaption("Caption shades");
+  std::vector<TInspectorBar*> bars;
+  TBitmap art;  // our own caption art for the bitmap looks: a blue-to-teal band
+  art.SetSize(24, 20);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 24; ++x) art.Canvas()->SetPixels(x, y, RGB(40, 80 + 4 * y, 160 + 3 * x));
+  for (int t = stNormal; t <= stBitmapLStretch; ++t) {
+    auto* bar = new TInspectorBar(form.get());
+    bar->SetParent(form.get());
+    bar->SetAlign(alNone);
+    bar->SetBounds(6 + (t % kCols) * (kW + 6), 6 + (t / kCols) * (kH + 6), kW, kH);
+    bar->SetMode(imMultiPanelActive);
+    TInspectorCaption* cap = bar->PanelCaption();
+    cap->SetColor(RGB(90, 120, 170));
+    cap->SetShadeType(static_cast<TShadeType>(t));
+    cap->SetBackground(&art);
+    cap->SetActiveBackground(&art);
+    // The themed button look is light: its text is dark.
+    const TColor ink = t == stXPButton ? clBlack : clWhite;
+    cap->Font()->SetColor(ink);
+    cap->ActiveFont()->SetColor(ink);
+    cap->SetOpenCloseGraphic(ocgTriangle);
+    cap->SetOpenClosePosition(ocpLeft);
+    for (int k = 0; k < 2; ++k) {
+      TInspectorPanel* p = bar->Panels()->Add();
+      p->SetCaption(k == 0 ? kNames[t] : "closed");
+      p->SetStyle(psProperties);
+      p->SetColor(RGB(236, 233, 216));
+      p->SetItemHeight(20);
+      TInspectorItem* it = p->Items()->Add();
+      it->SetCaption("Row");
+      it->SetPropertyType(ptText);
+      it->SetTextValue("value");
+      p->SetMultiPanelState(k == 0 ? mpsOpen : mpsClose);
+    }
+    bar->UpdateLayout();
+    bars.push_back(bar);
+  }
+  form->Show();
+  QApplication::processEvents();
+  ASSERT_TRUE(SaveControlImage(form.get(), TestImagePath("inspector_shades.png")));
+
+  // Each caption shows its look: flat looks are one colour across, shaded ones vary.
+  auto spread = [](const QImage& img, int y) {
+    int lo = 255, hi = 0;
+    for (int x = 20; x < img.width() - 4; ++x) {
+      const int b = Brightness(img.pixel(x, y));
+      lo = std::min(lo, b);
+      hi = std::max(hi, b);
+    }
+    return hi - lo;
+  };
+  for (int t = stNormal; t <= stBitmapLStretch; ++t) {
+    QImage img = RenderControlImage(bars[static_cast<size_t>(t)]);
+    SCOPED_TRACE(kNames[t]);
+    // The open panel's row shows under its caption, the closed panel's caption after it.
+    EXPECT_EQ(bars[static_cast<size_t>(t)]->CaptionAt(5, 5), 0);
+    EXPECT_EQ(bars[static_cast<size_t>(t)]->CaptionAt(5, 20 + 20 + 5), 1);
+    if (t == stHShade || t == stHBump || t == stLMetal || t == stRMetal || t == stDiagShade || t == stSoftBump ||
+        t == stHShadeInv || t == stIRadial || t == stORadial) {
+      EXPECT_GT(spread(img, 3), 10);
+    }
+  }
 }
 
 }  // namespace

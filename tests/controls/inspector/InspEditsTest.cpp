@@ -1,0 +1,247 @@
+// The editor controls by themselves: the flat list's button width, the colour
+// list's table, the spin edit's values, characters and steps.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "controls/inspector/InspEdits.h"
+#include "platform/gui/RecordingCanvas.h"
+#include "platform/gui/Timer.h"
+#include "platform/gui/Windows.h"
+#include "platform/gui/testing/GuiTest.h"
+
+namespace {
+
+class InspEdits : public TGuiTest {
+ protected:
+  void SetUp() override { saved = FormatSettings; }
+  void TearDown() override {
+    FormatSettings = saved;
+    TGuiTest::TearDown();
+  }
+  // Types one character as a key press would reach the control.
+  template <class T>
+  static void TypeChar(T& e, char c) {
+    TMessage m;
+    m.Msg = WM_CHAR;
+    m.WParam = static_cast<unsigned char>(c);
+    e.WindowProc(m);
+  }
+  TFormatSettings saved;
+};
+
+TEST_F(InspEdits, ListButtonWidthTakesOnly14To32) {
+  TInspComboBox c(nullptr);
+  const int w = c.ButtonWidth();
+  c.SetButtonWidth(13);
+  EXPECT_EQ(c.ButtonWidth(), w);
+  c.SetButtonWidth(33);
+  EXPECT_EQ(c.ButtonWidth(), w);
+  c.SetButtonWidth(14);
+  EXPECT_EQ(c.ButtonWidth(), 14);
+  c.SetButtonWidth(32);
+  EXPECT_EQ(c.ButtonWidth(), 32);
+  EXPECT_TRUE(c.Flat());
+}
+
+TEST_F(InspEdits, ColourListStandsForItsTableWhateverTheTexts) {
+  TInspColorComboBox c(nullptr);
+  for (int i = 1; i <= 41; ++i) c.Items()->Add(std::to_string(i));
+  c.SetColorValue(clTeal);
+  EXPECT_EQ(c.ItemIndex(), 6);
+  EXPECT_EQ(c.ColorValue(), clTeal);
+  c.SetColorValue(clInfoBk);
+  EXPECT_EQ(c.ItemIndex(), 39);
+  EXPECT_EQ(TInspColorComboBox::EntryName(39), "Infobk");
+  EXPECT_EQ(TInspColorComboBox::EntryName(16), "Background");
+  // Any other colour is the custom entry.
+  c.SetColorValue(RGB(10, 20, 30));
+  EXPECT_EQ(c.ItemIndex(), TInspColorComboBox::CustomIndex);
+  EXPECT_EQ(c.CustomColor(), RGB(10, 20, 30));
+  EXPECT_EQ(c.ColorValue(), RGB(10, 20, 30));
+  EXPECT_EQ(TInspColorComboBox::EntryName(40), "Custom Color ...");
+  EXPECT_EQ(TInspColorComboBox::EntryName(41), "???");
+  EXPECT_EQ(c.EntryColor(41), clWhite);
+  c.SetItemIndex(-1);
+  EXPECT_EQ(c.ColorValue(), TColor(0));
+}
+
+TEST_F(InspEdits, ColourEntryPaintsSwatchAndName) {
+  TInspColorComboBox c(nullptr);
+  TRecordingCanvas canvas;
+  c.DrawEntry(&canvas, 9, TRect(0, 0, 100, 16), false);
+  bool swatch = false, name = false;
+  for (const TCanvasOp& op : canvas.Ops()) {
+    if (op.Kind == okRectangle && op.R == TRect(1, 1, 20, 15) && op.BrushColor == clRed) swatch = true;
+    if (op.Kind == okText && op.Text == "Red" && op.R.Left >= 22) name = true;
+  }
+  EXPECT_TRUE(swatch);
+  EXPECT_TRUE(name);
+}
+
+TEST_F(InspEdits, SpinValueReadsMinOnBadTextAndWritesWithinItsRange) {
+  TInspSpinEdit s(nullptr);
+  s.SetMinValue(10);
+  s.SetMaxValue(20);
+  s.SetText("abc");
+  EXPECT_EQ(s.Value(), 10);
+  s.SetValue(25);
+  EXPECT_EQ(s.Text(), "20");
+  s.SetValue(3);
+  EXPECT_EQ(s.Text(), "10");
+  s.SetMinValue(0);
+  s.SetMaxValue(0);
+  s.SetValue(-12345);
+  EXPECT_EQ(s.Text(), "-12345");
+}
+
+TEST_F(InspEdits, SpinFloatTakesTheThousandsSeparatorAsDecimalAndKeepsItsPrecision) {
+  FormatSettings.DecimalSeparator = '.';
+  FormatSettings.ThousandSeparator = ',';
+  TInspSpinEdit s(nullptr);
+  s.SetSpinType(sptFloat);
+  s.SetPrecision(2);
+  s.SetText("12");
+  s.SetSelStart(2);
+  TypeChar(s, ',');
+  EXPECT_EQ(s.Text(), "12.");
+  TypeChar(s, '.');  // a second separator is refused
+  EXPECT_EQ(s.Text(), "12.");
+  TypeChar(s, '5');
+  TypeChar(s, '0');
+  const int beeps = BeepCount();
+  TypeChar(s, '7');  // a third decimal
+  EXPECT_EQ(s.Text(), "12.50");
+  EXPECT_EQ(BeepCount(), beeps + 1);
+  s.SetFloatValue(3.14159);
+  EXPECT_EQ(s.Text(), "3.14");
+}
+
+TEST_F(InspEdits, SpinTimeStepsThePartUnderTheCaretAndWrapsThroughMidnight) {
+  FormatSettings.TimeSeparator = ':';
+  FormatSettings.LongTimeFormat = "hh:nn:ss";
+  TInspSpinEdit s(nullptr);
+  s.SetSpinType(sptTime);
+  s.SetTimeValue(0);
+  EXPECT_EQ(s.Text(), "00:00:00");
+  s.SetSelStart(7);  // seconds
+  s.DownClick(&s);
+  EXPECT_EQ(s.Text(), "23:59:59");
+  s.SetSelStart(4);  // minutes
+  s.UpClick(&s);
+  EXPECT_EQ(s.Text(), "00:00:59");
+  s.SetSelStart(0);  // hours
+  s.DownClick(&s);
+  EXPECT_EQ(s.Text(), "23:00:59");
+  // A third time separator cannot be typed.
+  s.SetText("1:2:");
+  s.SetSelStart(4);
+  TypeChar(s, ':');
+  EXPECT_EQ(s.Text(), "1:2:");
+}
+
+TEST_F(InspEdits, SpinDateStepsDayMonthOrYearByTheCaret) {
+  FormatSettings.DateSeparator = '/';
+  FormatSettings.ShortDateFormat = "d/m/yyyy";
+  TInspSpinEdit s(nullptr);
+  s.SetSpinType(sptDate);
+  s.SetDateValue(EncodeDate(2024, 1, 31));
+  EXPECT_EQ(s.Text(), "31/1/2024");
+  s.SetSelStart(0);
+  s.UpClick(&s);
+  EXPECT_DOUBLE_EQ(s.DateValue(), EncodeDate(2024, 2, 1));
+  s.SetSelStart(2);  // month, calendar step: the 1st of March
+  s.UpClick(&s);
+  EXPECT_DOUBLE_EQ(s.DateValue(), EncodeDate(2024, 3, 1));
+  s.SetSelStart(static_cast<int>(s.Text().size()));
+  s.DownClick(&s);
+  EXPECT_DOUBLE_EQ(s.DateValue(), EncodeDate(2023, 3, 1));
+}
+
+TEST_F(InspEdits, SpinStepsFireTheirEventsAndReadOnlyOnlyBeeps) {
+  TInspSpinEdit s(nullptr);
+  int up = 0, down = 0, change = 0;
+  s.OnSpinUp = [&](TObject*) { ++up; };
+  s.OnSpinDown = [&](TObject*) { ++down; };
+  s.OnSpinChange = [&](TObject*) { ++change; };
+  s.SetValue(5);
+  s.Button()->UpButton()->Click();
+  s.Button()->DownButton()->Click();
+  s.Button()->DownButton()->Click();
+  EXPECT_EQ(s.Value(), 4);
+  EXPECT_EQ(up, 1);
+  EXPECT_EQ(down, 2);
+  EXPECT_EQ(change, 3);
+  s.SetReadOnly(true);
+  const int beeps = BeepCount();
+  s.UpClick(&s);
+  EXPECT_EQ(s.Value(), 4);
+  EXPECT_EQ(BeepCount(), beeps + 1);
+}
+
+TEST_F(InspEdits, SpinWithoutEditorTakesNoTyping) {
+  TInspSpinEdit s(nullptr);
+  s.SetEditorEnabled(false);
+  s.SetText("7");
+  s.SetSelStart(1);
+  TypeChar(s, '3');
+  TypeChar(s, 8);
+  EXPECT_EQ(s.Text(), "7");
+  s.SetValue(9);
+  EXPECT_EQ(s.SelText(), "9");  // written values come selected
+}
+
+TEST_F(InspEdits, SpinButtonsRepeatWhileHeld) {
+  TInspSpinEdit s(nullptr);
+  s.SetMaxValue(1000);
+  s.SetValue(0);
+  TTimerSpeedButton* b = s.Button()->UpButton();
+  b->MouseDown(mbLeft, 0, 2, 2);
+  ASSERT_NE(b->RepeatTimer(), nullptr);
+  EXPECT_TRUE(b->RepeatTimer()->Enabled());
+  EXPECT_EQ(b->RepeatTimer()->Interval(), 400u);
+  b->RepeatTimer()->Tick();
+  EXPECT_EQ(b->RepeatTimer()->Interval(), 100u);
+  b->RepeatTimer()->Tick();
+  EXPECT_EQ(s.Value(), 2);
+  b->MouseUp(mbLeft, 0, 2, 2);
+  EXPECT_FALSE(b->RepeatTimer()->Enabled());
+}
+
+TEST_F(InspEdits, EditWithButtonClicksOnF4AndRefusesTypingWhenDisabled) {
+  TInspEditBtn e(nullptr);
+  int clicks = 0;
+  e.OnClickBtn = [&](TObject*) { ++clicks; };
+  WORD k = VK_F4;
+  TMessage m;
+  m.Msg = WM_KEYDOWN;
+  m.WParam = k;
+  e.WindowProc(m);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(e.ButtonCaption(), "..");
+  e.SetEditorEnabled(false);
+  e.SetText("x");
+  e.SetSelStart(1);
+  TypeChar(e, 'y');
+  EXPECT_EQ(e.Text(), "x");
+  e.SetEditorEnabled(true);
+  TypeChar(e, 'y');
+  EXPECT_EQ(e.Text(), "xy");
+}
+
+TEST_F(InspEdits, DateTimePickerTakesTypedValuesAndKeepsTheOtherPart) {
+  FormatSettings.DateSeparator = '/';
+  FormatSettings.ShortDateFormat = "d/m/yyyy";
+  TInspDateTimePicker p(nullptr);
+  p.SetDateTime(EncodeDate(2026, 12, 7) + EncodeTime(9, 30, 0, 0));
+  EXPECT_EQ(p.Text(), "7/12/2026");
+  p.SelectAll();
+  for (char c : std::string("1/2/2003")) TypeChar(p, c);
+  EXPECT_NEAR(p.DateTime(), EncodeDate(2003, 2, 1) + EncodeTime(9, 30, 0, 0), 1e-9);
+  for (char c : std::string("x")) TypeChar(p, c);  // no date any more: the value stays
+  EXPECT_DOUBLE_EQ(p.Date(), EncodeDate(2003, 2, 1));
+  p.SetTime(EncodeTime(23, 0, 0, 0));
+  EXPECT_NEAR(p.DateTime(), EncodeDate(2003, 2, 1) + EncodeTime(23, 0, 0, 0), 1e-9);
+}
+
+}  // namespace

@@ -1,0 +1,291 @@
+// Clicks, hover, keys and the scroll tick of the bar, through real mouse and key
+// events on a shown bar.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "controls/inspector/InspEditors.h"
+#include "controls/inspector/InspectorBar.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Menus.h"
+#include "platform/gui/Timer.h"
+#include "platform/gui/Windows.h"
+#include "platform/gui/testing/GuiTest.h"
+
+namespace {
+
+class InspMouse : public TGuiTest {
+ protected:
+  void SetUp() override {
+    form = new TForm(nullptr);
+    form->SetBounds(0, 0, 260, 300);
+    bar = new TInspectorBar(form);
+    bar->SetParent(form);
+    bar->SetWidth(200);
+    bar->OnItemClick = [this](TObject*, TInspectorPanel*, TInspectorItem* i) { log.push_back("click " + i->Caption()); };
+    bar->OnItemRightClick = [this](TObject*, TInspectorPanel*, TInspectorItem* i) {
+      log.push_back("right " + i->Caption());
+    };
+    bar->OnPanelOpen = [this](TObject*, TInspectorPanel* p) { log.push_back("open " + p->Caption()); };
+    bar->OnPanelClose = [this](TObject*, TInspectorPanel* p) { log.push_back("close " + p->Caption()); };
+    bar->OnPanelOpened = [this](TObject*, TInspectorPanel* p) { log.push_back("opened " + p->Caption()); };
+  }
+  void TearDown() override {
+    delete form;
+    TGuiTest::TearDown();
+  }
+  TInspectorPanel* AddPanel(const std::string& caption, int rows, TPanelStyle style = psProperties) {
+    TInspectorPanel* p = bar->Panels()->Add();
+    p->SetCaption(caption);
+    p->SetStyle(style);
+    p->SetItemHeight(20);
+    p->SetCaptionWidth(70);
+    for (int r = 0; r < rows; ++r) {
+      TInspectorItem* it = p->Items()->Add();
+      it->SetCaption(caption + std::to_string(r));
+      it->SetPropertyType(ptText);
+      it->SetTextValue("v" + std::to_string(r));
+    }
+    return p;
+  }
+  void Show() {
+    form->Show();
+    QApplication::processEvents();
+    bar->Repaint();
+    QApplication::processEvents();
+  }
+  void Mouse(QEvent::Type type, int x, int y, Qt::MouseButton b = Qt::LeftButton) {
+    QWidget* w = bar->ClientWidget();
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease || type == QEvent::MouseMove ? Qt::NoButton : Qt::MouseButtons(b);
+    QMouseEvent e(type, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), type == QEvent::MouseMove ? Qt::NoButton : b,
+                  held, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+  }
+  void Click(int x, int y, Qt::MouseButton b = Qt::LeftButton) {
+    Mouse(QEvent::MouseButtonPress, x, y, b);
+    Mouse(QEvent::MouseButtonRelease, x, y, b);
+    QApplication::processEvents();
+  }
+  void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, QString text = {}) {
+    QWidget* w = QApplication::focusWidget() ? QApplication::focusWidget() : bar->ClientWidget();
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QCoreApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+    QCoreApplication::sendEvent(w, &release);
+    QApplication::processEvents();
+  }
+
+  TForm* form = nullptr;
+  TInspectorBar* bar = nullptr;
+  std::vector<std::string> log;
+};
+
+TEST_F(InspMouse, HitTestsFollowTheSingleLayout) {
+  AddPanel("A", 3);
+  AddPanel("B", 2);
+  Show();
+  // A's caption 0..20, rows 20..80, B's caption at the bottom of 300.
+  EXPECT_EQ(bar->CaptionAt(5, 0), 0);
+  EXPECT_EQ(bar->CaptionAt(5, 20), 0);  // ends count
+  EXPECT_EQ(bar->CaptionAt(5, 290), 1);
+  EXPECT_EQ(bar->CaptionAt(5, 100), -1);
+  EXPECT_EQ(bar->ItemAt(5, 30)->Caption(), "A0");
+  EXPECT_EQ(bar->ItemAt(5, 39), bar->ItemAt(5, 30));
+  EXPECT_EQ(bar->ItemAt(5, 40)->Caption(), "A1");  // a row's bottom line belongs to the next
+  EXPECT_EQ(bar->ItemAt(5, 20), nullptr);  // on the body's top edge
+  EXPECT_EQ(bar->ItemAt(0, 30), nullptr);
+  EXPECT_EQ(bar->ItemAt(5, 90), nullptr);
+  EXPECT_EQ(bar->PanelAt(5, 290), bar->Panels()->Items(0));
+  EXPECT_EQ(bar->CaptionRect(bar->Panels()->Items(1)), TRect(0, 280, 200, 300));
+}
+
+TEST_F(InspMouse, SingleModeCaptionClicksSwitchTheActivePanel) {
+  AddPanel("A", 2);
+  AddPanel("B", 2);
+  Show();
+  Click(50, 5);  // the active panel's own caption does nothing
+  EXPECT_TRUE(log.empty());
+  Click(50, 290);
+  EXPECT_EQ(bar->TopPanel(), 1);
+  EXPECT_EQ(log, (std::vector<std::string>{"open B", "close A", "opened B"}));
+  log.clear();
+  Click(50, 5, Qt::RightButton);  // only the left button opens
+  EXPECT_EQ(bar->TopPanel(), 1);
+  EXPECT_TRUE(log.empty());
+}
+
+TEST_F(InspMouse, RightClickOnTheCaptionColumnIsAnItemClick) {
+  AddPanel("A", 2);
+  Show();
+  Click(30, 30, Qt::RightButton);
+  EXPECT_EQ(log, (std::vector<std::string>{"click A0"}));
+  log.clear();
+  Click(150, 50, Qt::RightButton);  // the value column tells the right button
+  EXPECT_EQ(log, (std::vector<std::string>{"right A1"}));
+  EXPECT_FALSE(bar->Editing());  // and opens no editor
+}
+
+TEST_F(InspMouse, MultiModeCaptionClicksOpenAndClosePanelsWithRows) {
+  AddPanel("A", 2);
+  AddPanel("Empty", 0);
+  AddPanel("C", 1);
+  bar->SetMode(imMultiPanelActive);
+  Show();
+  ASSERT_TRUE(bar->Panels()->Items(0)->IsOpen());
+  // A open: caption 0..20, rows to 60; Empty's caption 60..80; C's 80..100.
+  EXPECT_EQ(bar->CaptionAt(5, 70), 1);
+  EXPECT_EQ(bar->CaptionAt(5, 40), -1);
+  Click(50, 70);
+  EXPECT_FALSE(bar->Panels()->Items(1)->IsOpen());
+  Click(50, 90);
+  EXPECT_TRUE(bar->Panels()->Items(2)->IsOpen());
+  EXPECT_EQ(log, (std::vector<std::string>{"open C", "opened C"}));
+  log.clear();
+  Click(50, 5);
+  EXPECT_FALSE(bar->Panels()->Items(0)->IsOpen());
+  EXPECT_EQ(log, (std::vector<std::string>{"close A"}));
+  // An always-open panel stays open.
+  bar->Panels()->Items(2)->SetMultiPanelState(mpsAlwaysOpen);
+  Click(50, 50);  // C's caption now at 40..60
+  EXPECT_TRUE(bar->Panels()->Items(2)->IsOpen());
+}
+
+TEST_F(InspMouse, MultiModeValueClickEditsTheRowUnderIt) {
+  AddPanel("A", 1);
+  AddPanel("B", 2);
+  bar->SetMode(imMultiPanelActive);
+  bar->Panels()->Items(1)->SetIsOpen(true);
+  bar->UpdateLayout();
+  Show();
+  Click(150, 20 + 20 + 20 + 25);  // B1: A's caption, A0, B's caption, B0, then B1
+  ASSERT_NE(bar->EditItem(), nullptr);
+  EXPECT_EQ(bar->EditItem()->Caption(), "B1");
+  EXPECT_EQ(bar->ActiveEditor(), bar->EditControl());
+}
+
+TEST_F(InspMouse, ArrowsScrollOneRowAndTheTickKeepsScrollingWhileHeld) {
+  TInspectorPanel* p = AddPanel("A", 30);
+  Show();
+  ASSERT_TRUE(bar->DownArrowShown());
+  ASSERT_FALSE(bar->UpArrowShown());
+  // Down arrow: the last 20 pixels of the body, at the right edge.
+  Mouse(QEvent::MouseButtonPress, 190, 290);
+  EXPECT_EQ(p->TopItem(), 1);
+  EXPECT_TRUE(bar->DownPressed());
+  const TPoint screen = bar->ClientToScreen(TPoint(190, 290));
+  Mouse_SetCursorPos(screen);
+  ASSERT_EQ(Mouse_CursorPos().X, screen.X);
+  ASSERT_EQ(Mouse_CursorPos().Y, screen.Y);
+  bar->ScrollTimerControl()->Tick();
+  bar->ScrollTimerControl()->Tick();
+  EXPECT_EQ(p->TopItem(), 3);
+  // Off the arrow the tick does nothing.
+  Mouse_SetCursorPos(bar->ClientToScreen(TPoint(100, 100)));
+  bar->ScrollTimer();
+  EXPECT_EQ(p->TopItem(), 3);
+  Mouse_SetCursorPos(screen);
+  Mouse(QEvent::MouseButtonRelease, 190, 290);
+  EXPECT_FALSE(bar->DownPressed());
+  bar->ScrollTimer();  // released: no more scrolling
+  EXPECT_EQ(p->TopItem(), 3);
+}
+
+TEST_F(InspMouse, NodeGlyphCollapsesAndExpandsTheSubtree) {
+  TInspectorPanel* p = AddPanel("A", 3);
+  p->Items()->Items(1)->SetLevel(1);
+  p->Items()->Items(2)->SetLevel(1);
+  int opened = 0, closed = 0;
+  bar->OnItemClose = [&](TObject*, TInspectorPanel*, TInspectorItem*) { ++closed; };
+  bar->OnItemOpen = [&](TObject*, TInspectorPanel*, TInspectorItem*) { ++opened; };
+  Show();
+  // Row 0 has level 0: its glyph lies between -12 and 0, so only level-1 parents could be hit.
+  p->Items()->Items(0)->SetLevel(1);
+  p->Items()->Items(1)->SetLevel(2);
+  p->Items()->Items(2)->SetLevel(2);
+  Click(6, 30);
+  EXPECT_TRUE(p->Items()->Items(0)->Collapsed());
+  EXPECT_FALSE(p->Items()->Items(1)->Visible());
+  EXPECT_EQ(closed, 1);
+  Click(6, 30);
+  EXPECT_FALSE(p->Items()->Items(0)->Collapsed());
+  EXPECT_TRUE(p->Items()->Items(2)->Visible());
+  EXPECT_EQ(opened, 1);
+}
+
+TEST_F(InspMouse, DraggingTheColumnEdgeOfAResizablePanelSetsTheCaptionWidth) {
+  TInspectorPanel* p = AddPanel("A", 2);
+  p->SetGridLines(true);
+  p->SetAllowResize(true);
+  Show();
+  Mouse(QEvent::MouseMove, 71, 30);
+  EXPECT_EQ(bar->Cursor(), crHSplit);
+  Mouse(QEvent::MouseButtonPress, 71, 30);
+  EXPECT_FALSE(bar->Editing());  // no editor while splitting
+  QWidget* w = bar->ClientWidget();
+  QMouseEvent drag(QEvent::MouseMove, QPointF(95, 30), w->mapToGlobal(QPointF(95, 30)), Qt::NoButton,
+                   Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &drag);
+  EXPECT_EQ(p->CaptionWidth(), 95);
+  Mouse(QEvent::MouseButtonRelease, 95, 30);
+  Mouse(QEvent::MouseMove, 150, 30);
+  EXPECT_EQ(bar->Cursor(), crDefault);
+}
+
+TEST_F(InspMouse, HintsComeFromCaptionsAndRowsElseTheBar) {
+  TInspectorPanel* p = AddPanel("A", 2);
+  p->SetHint("panel hint");
+  p->Items()->Items(0)->SetHint("row hint");
+  bar->SetHint("bar hint");
+  Show();
+  EXPECT_EQ(bar->HintAt(5, 5), "panel hint");
+  EXPECT_EQ(bar->HintAt(50, 30), "row hint");
+  EXPECT_EQ(bar->HintAt(50, 50), "bar hint");
+  EXPECT_EQ(bar->HintAt(50, 200), "bar hint");
+}
+
+TEST_F(InspMouse, ShortcutsAndAcceleratorsClickRowsAndOpenPanels) {
+  AddPanel("&Alpha", 2);
+  TInspectorPanel* b = AddPanel("&Beta", 2);
+  b->SetShortCut(ShortCut('K', ssCtrl));
+  bar->Panels()->Items(0)->Items()->Items(1)->SetShortCut(ShortCut('J', ssCtrl));
+  bar->SetTabStop(true);
+  Show();
+  bar->SetFocus();
+  QApplication::processEvents();
+  ASSERT_TRUE(bar->Focused());
+  Key(Qt::Key_J, Qt::ControlModifier);
+  EXPECT_EQ(log, (std::vector<std::string>{"click &Alpha1"}));
+  log.clear();
+  Key(Qt::Key_K, Qt::ControlModifier);
+  EXPECT_EQ(bar->TopPanel(), 1);
+  EXPECT_EQ(log, (std::vector<std::string>{"open &Beta", "opened &Beta"}));
+  log.clear();
+  EXPECT_TRUE(bar->AcceleratorKey('a'));
+  EXPECT_EQ(bar->TopPanel(), 0);
+  EXPECT_EQ(log, (std::vector<std::string>{"open &Alpha", "close &Beta", "opened &Alpha"}));
+}
+
+TEST_F(InspMouse, BooleanRowTakesSpaceWhileItIsTheEditedRow) {
+  TInspectorPanel* p = AddPanel("A", 1);
+  TInspectorItem* check = p->Items()->Add();
+  check->SetCaption("Check");
+  check->SetPropertyType(ptBoolean);
+  bar->SetTabStop(true);
+  Show();
+  Click(150, 50);
+  EXPECT_TRUE(check->BoolValue());
+  EXPECT_TRUE(bar->Focused());
+  // The check row stays the current row, so the keys of the bar reach it.
+  ASSERT_EQ(bar->EditItem(), check);
+  EXPECT_FALSE(bar->Editing());
+  Key(Qt::Key_Space, Qt::NoModifier, " ");
+  EXPECT_FALSE(check->BoolValue());
+}
+
+}  // namespace
