@@ -2,6 +2,7 @@
 // and filled, how its content goes back into the row, and moving between rows.
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "controls/inspector/InspEditors.h"
 #include "controls/inspector/InspectorBar.h"
@@ -35,18 +36,22 @@ void TInspectorBar::CreateEditors() {
   editBtn_->SetIsWinXP(isWinXP_);
 }
 
-TWinControl* TInspectorBar::ActiveEditor() const {
-  if (!editing_ || !editItem_) return nullptr;
-  switch (editItem_->PropertyType()) {
+TWinControl* TInspectorBar::EditorFor(TPropertyType Type) const {
+  switch (Type) {
     case ptInteger: case ptFloat: case ptText: case ptPassword: return edit_;
     case ptColor: case ptFixedColor: return colorCombo_;
     case ptFont: case ptTextButton: case ptPropButton: return editBtn_;
     case ptValues: case ptValuesList: return combo_;
     case ptIntSpin: return spin_;
     case ptDate: case ptTime: return dateTime_;
-    case ptCustom: return activeLink_ ? activeLink_->GetEditor() : nullptr;
     default: return nullptr;
   }
+}
+
+TWinControl* TInspectorBar::ActiveEditor() const {
+  if (!editing_ || !editItem_) return nullptr;
+  if (editItem_->PropertyType() == ptCustom) return activeLink_ ? activeLink_->GetEditor() : nullptr;
+  return EditorFor(editItem_->PropertyType());
 }
 
 bool TInspectorBar::IsOwnEditor(TControl* C) const {
@@ -117,7 +122,7 @@ void TInspectorBar::StartEdit(TInspectorItem* Item) {
 
   editorKind_ = 3;
   auto dress = [&](TWinControl* e, bool colour, bool maxLength) {
-    e->SetVisible(false);
+    if (e != pendingHide_) e->SetVisible(false);
     e->SetParent(this);
     e->SetBounds(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top);
     if (colour) e->SetColor(A->EditColor());
@@ -274,7 +279,25 @@ void TInspectorBar::StartEdit(TInspectorItem* Item) {
     }
     default: break;
   }
+  HidePendingEditor();
   starting_ = wasStarting;
+}
+
+void TInspectorBar::HidePendingEditor() {
+  TWinControl* e = pendingHide_;
+  pendingHide_ = nullptr;
+  if (!e || (editing_ && e == ActiveEditor())) return;
+  if (auto* cb = dynamic_cast<TCustomComboBox*>(e); cb && cb->DroppedDown()) cb->SetDroppedDown(false);
+  e->SetVisible(false);
+}
+
+void TInspectorBar::StopAndStart(TInspectorItem* Item, TInspectorItem* Next, const std::function<void()>& Between) {
+  keepEditor_ = true;
+  StopEdit(Item);
+  keepEditor_ = false;
+  if (Between) Between();
+  if (Next) StartEdit(Next);
+  HidePendingEditor();
 }
 
 void TInspectorBar::EditorToValue() {
@@ -358,17 +381,13 @@ void TInspectorBar::EditorToValue() {
 }
 
 void TInspectorBar::HideEditor(TPropertyType Type) {
-  TWinControl* e = nullptr;
-  switch (Type) {
-    case ptInteger: case ptFloat: case ptText: case ptPassword: e = edit_; break;
-    case ptColor: case ptFixedColor: e = colorCombo_; break;
-    case ptFont: case ptTextButton: case ptPropButton: e = editBtn_; break;
-    case ptValues: case ptValuesList: e = combo_; break;
-    case ptIntSpin: e = spin_; break;
-    case ptDate: case ptTime: e = dateTime_; break;
-    default: break;
-  }
+  TWinControl* e = EditorFor(Type);
   if (!e) return;
+  if (keepEditor_) {
+    // The next start decides: the same editor stays, another one is hidden after it.
+    pendingHide_ = e;
+    return;
+  }
   if (auto* cb = dynamic_cast<TCustomComboBox*>(e); cb && cb->DroppedDown()) cb->SetDroppedDown(false);
   e->SetVisible(false);
 }
@@ -407,7 +426,6 @@ void TInspectorBar::Navigate(TInspectorItem* Item, WORD Key) {
   if (down ? idx >= n - 1 : idx <= 0) return;
   const bool wasNavigating = navigating_, wasStarting = starting_;
   navigating_ = starting_ = true;
-  StopEdit(Item);
   int j = idx + (down ? 1 : -1);
   auto usable = [&](int i) {
     TInspectorItem* r = P->Items()->GetItem(i);
@@ -421,7 +439,7 @@ void TInspectorBar::Navigate(TInspectorItem* Item, WORD Key) {
   // A row that cannot be edited (the search ran to the end) keeps the editor where it was.
   if (!usable(j)) target = Item;
   if (target->PropertyType() == ptBoolean && target != Item) target->SetBoolValue(!target->BoolValue());
-  StartEdit(target);
+  StopAndStart(Item, target);
   navigating_ = wasNavigating;
   starting_ = wasStarting;
 }
@@ -430,9 +448,9 @@ void TInspectorBar::Navigate(TInspectorItem* Item, WORD Key) {
 void TInspectorBar::EditorDblClick() {
   TInspectorItem* it = editItem_;
   if (!it) return;
-  StopEdit(it);
-  if (OnEditDblClick) OnEditDblClick(this, it->Panel(), it);
-  StartEdit(it);
+  StopAndStart(it, it, [&] {
+    if (OnEditDblClick) OnEditDblClick(this, it->Panel(), it);
+  });
 }
 
 void TInspectorBar::EditorChanged() {
@@ -485,9 +503,9 @@ void TInspectorBar::EditBtnClicked() {
     StopEdit(it);
     return;
   }
-  StopEdit(it);
-  if (OnEditBtnClick) OnEditBtnClick(this, it->Panel(), it);
-  StartEdit(it);
+  StopAndStart(it, it, [&] {
+    if (OnEditBtnClick) OnEditBtnClick(this, it->Panel(), it);
+  });
 }
 
 void TInspectorBar::OpenEditorAtOnce(TInspectorItem* Item) {

@@ -9,6 +9,7 @@
 #include "controls/inspector/InspectorBar.h"
 #include "controls/markup/InspectorMarkup.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Menus.h"
 #include "platform/gui/Timer.h"
 #include "platform/gui/Windows.h"
 
@@ -321,6 +322,18 @@ void TInspectorBar::DblClick() {
   const TPoint p = CursorInBar();
   if (TInspectorItem* it = ItemAt(p.X, p.Y))
     if (OnItemDblClick) OnItemDblClick(this, it->Panel(), it);
+}
+
+void TInspectorBar::DoContextPopup(TPoint MousePos, bool& Handled) {
+  TCustomPanel::DoContextPopup(MousePos, Handled);
+  if (Handled || panels_->Count() == 0 || (ComponentState() & csDesigning)) return;
+  TInspectorPanel* p = PanelAt(MousePos.X, MousePos.Y);
+  TPopupMenu* menu = p ? p->PopupMenu() : nullptr;
+  if (!menu || !menu->AutoPopup()) return;
+  menu->SetPopupComponent(this);
+  const TPoint s = ClientToScreen(MousePos);
+  menu->Popup(s.X, s.Y);
+  Handled = true;
 }
 
 // ------------------------------------------------------------------ hover

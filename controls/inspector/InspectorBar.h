@@ -533,6 +533,8 @@ class TInspectorBar : public TCustomPanel {
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void CMMouseEnter(TMessage& Message) override;
   void CMMouseLeave(TMessage& Message) override;
+  // The panel under the pointer offers its own popup menu before the bar's.
+  void DoContextPopup(TPoint MousePos, bool& Handled) override;
   void CMHintShow(TMessage& Message) override;
   void CMDialogKey(TMessage& Message) override;
   void WMGetDlgCode(TMessage& Message) override;
@@ -550,7 +552,12 @@ class TInspectorBar : public TCustomPanel {
   TInspLayoutInput LayoutInput() const;
   friend class TInspectorEditLink;
   void CreateEditors();
+  TWinControl* EditorFor(TPropertyType Type) const;
   void HideEditor(TPropertyType Type);
+  // Stops editing and starts again on Next, keeping an editor both rows use shown and
+  // focused throughout, so the keyboard focus never falls between two editors.
+  void StopAndStart(TInspectorItem* Item, TInspectorItem* Next, const std::function<void()>& Between = {});
+  void HidePendingEditor();
   bool IsOwnEditor(TControl* C) const;
   // Editor events routed to the bar.
   void EditorDblClick();
@@ -614,6 +621,8 @@ class TInspectorBar : public TCustomPanel {
   TInspectorEditBtn* editBtn_ = nullptr;
   TInspectorDateTimePicker* dateTime_ = nullptr;
   TInspectorEditLink* activeLink_ = nullptr;
+  bool keepEditor_ = false;
+  TWinControl* pendingHide_ = nullptr;
   // Mouse and keys.
   TTimer* scrollTimer_ = nullptr;
   TRect arrowRect_;

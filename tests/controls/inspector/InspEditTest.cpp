@@ -99,6 +99,11 @@ class InspEdit : public TGuiTest {
       Key(key, Qt::NoModifier, QString(QChar(ch)));
     }
   }
+  // The window system's keyboard focus is in the control (its window or its line).
+  static bool HasKeys(TWinControl* c) {
+    QWidget* f = QApplication::focusWidget();
+    return f && (f == c->Peer() || f == c->ClientWidget());
+  }
   std::string EditorText() { return bar->ActiveEditor() ? bar->ActiveEditor()->Text() : "<none>"; }
 
   TForm* form = nullptr;
@@ -243,6 +248,8 @@ TEST_F(InspEdit, UpAndDownMoveTheEditorOverWritableRows) {
   Key(Qt::Key_Down);
   EXPECT_EQ(bar->EditItem(), Spin());
   EXPECT_TRUE(bar->SpinControl()->Focused());
+  EXPECT_FALSE(bar->ComboControl()->Visible());
+  EXPECT_TRUE(HasKeys(bar->SpinControl()));
   Key(Qt::Key_Down);  // the last row keeps its editor
   EXPECT_EQ(bar->EditItem(), Spin());
   Key(Qt::Key_Up);
@@ -337,6 +344,24 @@ TEST_F(InspEditTypes, IntegerEditorFiltersCharactersAndKeepsTheValueOnBadText) {
   EXPECT_EQ(it->IntValue(), 0);
   EXPECT_EQ(it->TextValue(), "5");
   EXPECT_TRUE(it->Modified());
+}
+
+TEST_F(InspEditTypes, MovingBetweenRowsOfOneEditorKeepsTheKeyboardOnIt) {
+  bar->SetAutoAdvance(true);
+  TInspectorItem* a = AddRow("L1", ptValues, "x");
+  TInspectorItem* b = AddRow("L2", ptValues, "y");
+  Click(kValueX, RowY(4));
+  ASSERT_EQ(bar->EditItem(), a);
+  Key(Qt::Key_Down);
+  ASSERT_EQ(bar->EditItem(), b);
+  EXPECT_TRUE(bar->ComboControl()->Visible());
+  EXPECT_TRUE(HasKeys(bar->ComboControl()));
+  Type("z");
+  Key(Qt::Key_Up);
+  EXPECT_EQ(b->TextValue(), "z");
+  EXPECT_EQ(bar->EditItem(), a);
+  EXPECT_TRUE(HasKeys(bar->ComboControl()));
+  EXPECT_EQ(bar->ComboControl()->Text(), "x");
 }
 
 TEST_F(InspEditTypes, BooleanRowTogglesAtOnceWithoutAnEditor) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
@@ -286,6 +287,117 @@ TEST_F(InspMouse, BooleanRowTakesSpaceWhileItIsTheEditedRow) {
   EXPECT_FALSE(bar->Editing());
   Key(Qt::Key_Space, Qt::NoModifier, " ");
   EXPECT_FALSE(check->BoolValue());
+}
+
+TEST_F(InspMouse, APanelsPopupMenuComesBeforeTheBars) {
+  TInspectorPanel* p = AddPanel("A", 2);
+  TPopupMenu panelMenu(nullptr), barMenu(nullptr);
+  int panelShown = 0, barShown = 0;
+  panelMenu.OnPopup = [&](TObject*) { ++panelShown; };
+  barMenu.OnPopup = [&](TObject*) { ++barShown; };
+  bar->SetPopupMenu(&barMenu);
+  Show();
+  auto context = [&](int x, int y) {
+    QWidget* w = bar->ClientWidget();
+    QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(x, y), w->mapToGlobal(QPoint(x, y)));
+    QCoreApplication::sendEvent(w, &e);
+  };
+  context(100, 30);
+  EXPECT_EQ(barShown, 1);  // the panel has none yet
+  p->SetPopupMenu(&panelMenu);
+  context(100, 30);
+  EXPECT_EQ(panelShown, 1);
+  EXPECT_EQ(barShown, 1);
+  EXPECT_EQ(panelMenu.PopupComponent(), bar);
+  p->SetPopupMenu(nullptr);
+}
+
+TEST_F(InspMouse, EditorEventsReachTheBarWithTheRow) {
+  TInspectorPanel* p = AddPanel("A", 1);
+  TInspectorItem* list = p->Items()->Add();
+  list->SetCaption("List");
+  list->SetPropertyType(ptValuesList);
+  list->Values()->SetText("8\n16\n32");
+  list->SetTextValue("8");
+  TInspectorItem* spin = p->Items()->Add();
+  spin->SetCaption("Spin");
+  spin->SetPropertyType(ptIntSpin);
+  spin->SetSpinMax(1000);
+  spin->SetTextValue("5");
+  std::vector<int> indexes;
+  bar->OnEditComboChange = [&](TObject*, TInspectorPanel*, TInspectorItem* i, int index) {
+    EXPECT_EQ(i, list);
+    indexes.push_back(index);
+  };
+  bar->OnEditSpinUp = [&](TObject*, TInspectorPanel*, std::string& text, TInspectorItem* i) {
+    EXPECT_EQ(i, spin);
+    EXPECT_EQ(text, "6");
+    text = "77";  // the handler's text goes back into the editor
+  };
+  int dbl = 0;
+  bar->OnEditDblClick = [&](TObject*, TInspectorPanel*, TInspectorItem* i) {
+    EXPECT_EQ(i, list);
+    EXPECT_FALSE(bar->Editing());
+    ++dbl;
+  };
+  Show();
+  Click(150, 50);
+  ASSERT_EQ(bar->EditItem(), list);
+  Key(Qt::Key_3, Qt::NoModifier, "3");
+  EXPECT_EQ(indexes, (std::vector<int>{2}));
+  QWidget* w = bar->ComboControl()->ClientWidget();
+  QMouseEvent d(QEvent::MouseButtonDblClick, QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &d);
+  QApplication::processEvents();
+  EXPECT_EQ(dbl, 1);
+  EXPECT_EQ(QApplication::focusWidget(), bar->ComboControl()->ClientWidget());  // the keys still reach it
+  EXPECT_TRUE(bar->Editing());  // editing starts again on the row
+  EXPECT_EQ(list->TextValue(), "32");
+  Click(150, 70);
+  ASSERT_EQ(bar->EditItem(), spin);
+  Key(Qt::Key_Up, Qt::ControlModifier);
+  EXPECT_EQ(bar->SpinControl()->Text(), "77");
+}
+
+TEST_F(InspMouse, IconRowCaptionsAreEditedInPlace) {
+  TInspectorPanel* p = AddPanel("A", 2, psSmallIcon);
+  p->SetLabelEdit(true);
+  std::vector<std::string> stops;
+  bar->OnStopLabelEdit = [&](TObject*, const std::string& old, bool& allow, std::string& text) {
+    stops.push_back(old + ">" + text);
+    allow = text != "refused";
+  };
+  Show();
+  bar->Repaint();
+  QApplication::processEvents();
+  TInspectorItem* row = p->Items()->Items(0);
+  const TRect r = bar->IconTextRect(p, row);
+  ASSERT_GT(r.Width(), 0);
+  const TPoint at((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  Mouse_SetCursorPos(bar->ClientToScreen(at));
+  Click(at.X, at.Y);
+  ASSERT_EQ(bar->LabelEditItem(), row);
+  TCustomEdit* e = bar->LabelEditor();
+  ASSERT_NE(e, nullptr);
+  EXPECT_TRUE(e->Visible());
+  EXPECT_EQ(e->Text(), "A0");
+  EXPECT_TRUE(log.empty());  // the click went to the caption editor, not OnItemClick
+  e->SetText("First");
+  Key(Qt::Key_Return, Qt::NoModifier, "\r");
+  EXPECT_EQ(row->Caption(), "First");
+  EXPECT_FALSE(e->Visible());
+  // Escape leaves the caption alone; a refused text too.
+  Click(at.X, at.Y);
+  ASSERT_EQ(bar->LabelEditItem(), row);
+  bar->LabelEditor()->SetText("Other");
+  Key(Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)));
+  EXPECT_EQ(row->Caption(), "First");
+  Click(at.X, at.Y);
+  bar->LabelEditor()->SetText("refused");
+  Key(Qt::Key_Return, Qt::NoModifier, "\r");
+  EXPECT_EQ(row->Caption(), "First");
+  EXPECT_EQ(stops, (std::vector<std::string>{"A0>First", "First>refused"}));
 }
 
 }  // namespace
