@@ -6,6 +6,7 @@
 
 #include "controls/inspector/InspEditors.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/StdCtrls.h"
 #include "platform/gui/Timer.h"
 #include "platform/gui/VisualStyles.h"
 
@@ -496,6 +497,13 @@ TInspectorBar::TInspectorBar(TComponent* AOwner)
   scrollTimer_ = new TTimer(this);
   scrollTimer_->SetInterval(150);
   scrollTimer_->OnTimer = [this](TObject*) { ScrollTimer(); };
+  scrollBar_ = new TScrollBar(this);
+  scrollBar_->SetKind(sbVertical);
+  scrollBar_->SetVisible(false);
+  scrollBar_->SetTabStop(false);
+  scrollBar_->SetParent(this);
+  scrollBar_->OnChange = [this](TObject*) { ScrollBarMoved(); };
+  scrollBar_->OnKeyDown = [this](TObject*, WORD& Key, TShiftState Shift) { KeyDown(Key, Shift); };
 }
 
 TInspectorBar::~TInspectorBar() {
@@ -508,8 +516,9 @@ TInspectorBar::~TInspectorBar() {
   }
   // The editors go before the rows they point at; none may call back into a bar being destroyed.
   for (TWinControl* e : std::initializer_list<TWinControl*>{edit_, combo_, colorCombo_, spin_, editBtn_, dateTime_,
-                                                           labelEdit_, labelMemo_})
+                                                           labelEdit_, labelMemo_, scrollBar_})
     delete e;
+  scrollBar_ = nullptr;
   edit_ = nullptr;
   combo_ = nullptr;
   colorCombo_ = nullptr;
@@ -639,12 +648,31 @@ TInspLayoutInput TInspectorBar::LayoutInput() const {
 int TInspectorBar::ActivePanel() const { return InspActivePanel(LayoutPanels(), topPanel_); }
 
 void TInspectorBar::UpdateLayout() {
-  if (mode_ != imMultiPanelActive || !panels_) return;
+  if (mode_ != imMultiPanelActive || !panels_) {
+    if (scrollBar_) scrollBar_->SetVisible(false);
+    return;
+  }
   TInspLayoutInput in = LayoutInput();
   const int total = InspMultiLayout(in).TotalHeight;
   scrollShown_ = total > in.PanelAreaHeight;
   if (!scrollShown_) scrollPos_ = 0;
   scrollPos_ = std::clamp(scrollPos_, 0, std::max(0, total - in.PanelAreaHeight));
+  if (!scrollBar_) return;
+  syncingScroll_ = true;
+  scrollBar_->SetBounds(Width() - kScrollBarWidth, 0, kScrollBarWidth, std::max(0, in.PanelAreaHeight));
+  scrollBar_->SetParams(scrollPos_, 0, std::max(0, total - in.PanelAreaHeight));
+  scrollBar_->SetSmallChange(20);
+  scrollBar_->SetLargeChange(std::max(1, in.PanelAreaHeight));
+  scrollBar_->SetVisible(scrollShown_);
+  syncingScroll_ = false;
+}
+
+void TInspectorBar::ScrollBarMoved() {
+  if (syncingScroll_) return;
+  scrollPos_ = scrollBar_->Position();
+  if (editing_ && editItem_) StopEdit(editItem_);
+  if (labelItem_) StopLabelEdit(false);
+  Invalidate();
 }
 
 void TInspectorBar::GetItemRect(TInspectorPanel* Panel, TInspectorItem* Item, TRect& R) {

@@ -30,6 +30,7 @@ class TInspectorEditBtn;
 class TInspectorDateTimePicker;
 class TTimer;
 class TCustomEdit;
+class TScrollBar;
 
 enum TPropertyType {
   ptInteger, ptFloat, ptText, ptColor, ptFont, ptBoolean, ptValues, ptIntSpin, ptTextButton, ptPropButton,
@@ -520,6 +521,8 @@ class TInspectorBar : public TCustomPanel {
   }
   int ScrollPosition() const { return scrollPos_; }
   bool ScrollBarShown() const { return scrollShown_; }
+  // The vertical scroll bar of multi-panel mode (shown while the open panels overflow).
+  TScrollBar* ScrollBarControl() const { return scrollBar_; }
 
  protected:
   virtual TInspectorPanels* CreatePanels();
@@ -621,7 +624,9 @@ class TInspectorBar : public TCustomPanel {
   TInspectorEditBtn* editBtn_ = nullptr;
   TInspectorDateTimePicker* dateTime_ = nullptr;
   TInspectorEditLink* activeLink_ = nullptr;
-  bool keepEditor_ = false;
+  bool keepEditor_ = false, syncingScroll_ = false;
+  TScrollBar* scrollBar_ = nullptr;
+  void ScrollBarMoved();
   TWinControl* pendingHide_ = nullptr;
   // Mouse and keys.
   TTimer* scrollTimer_ = nullptr;

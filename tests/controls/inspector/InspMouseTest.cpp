@@ -14,6 +14,7 @@
 #include "controls/inspector/InspectorBar.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Menus.h"
+#include "platform/gui/StdCtrls.h"
 #include "platform/gui/Timer.h"
 #include "platform/gui/Windows.h"
 #include "platform/gui/testing/GuiTest.h"
@@ -168,6 +169,34 @@ TEST_F(InspMouse, MultiModeValueClickEditsTheRowUnderIt) {
   ASSERT_NE(bar->EditItem(), nullptr);
   EXPECT_EQ(bar->EditItem()->Caption(), "B1");
   EXPECT_EQ(bar->ActiveEditor(), bar->EditControl());
+}
+
+TEST_F(InspMouse, MultiModeScrollBarShowsWhileThePanelsOverflowAndScrollsThem) {
+  AddPanel("A", 20);  // 20 + 400 pixels in a bar of 300
+  AddPanel("B", 1);
+  bar->SetMode(imMultiPanelActive);
+  Show();
+  TScrollBar* sb = bar->ScrollBarControl();
+  ASSERT_TRUE(bar->ScrollBarShown());
+  EXPECT_TRUE(sb->Visible());
+  EXPECT_EQ(sb->Left(), 184);
+  EXPECT_EQ(sb->Max(), 440 - 300);
+  Click(150, 30);  // A0's value
+  ASSERT_TRUE(bar->Editing());
+  sb->Scroll(scLineDown);
+  EXPECT_EQ(bar->ScrollPosition(), 20);
+  EXPECT_FALSE(bar->Editing());  // scrolling ends the edit
+  EXPECT_EQ(bar->ItemAt(50, 30)->Caption(), "A1");
+  sb->Scroll(scBottom);
+  EXPECT_EQ(bar->ScrollPosition(), 140);
+  EXPECT_EQ(bar->CaptionAt(5, 285), 1);  // B's caption at the bottom
+  // Closing A leaves nothing to scroll.
+  bar->Panels()->Items(0)->SetIsOpen(false);
+  bar->UpdateLayout();
+  EXPECT_FALSE(sb->Visible());
+  EXPECT_EQ(bar->ScrollPosition(), 0);
+  bar->SetMode(imSinglePanelActive);
+  EXPECT_FALSE(sb->Visible());
 }
 
 TEST_F(InspMouse, ArrowsScrollOneRowAndTheTickKeepsScrollingWhileHeld) {
