@@ -289,6 +289,8 @@ class TExtStringGrid : public TBaseGrid {
   void SetFixedColWidth(int Value);
   int FixedRowHeight() const { return fixedRowHeight_; }
   void SetFixedRowHeight(int Value);
+  // Stores MaxEditLength; an open inplace editor takes it as its length limit at once (0: none).
+  void SetMaxEditLength(int Value);
   // Display text (or stored text) with check texts and tags handled, then OnSaveCell.
   void SaveCellText(int ACol, int ARow, std::string& Value);
   // OnLoadCell, then stored as it is.

@@ -175,6 +175,11 @@ void TExtStringGrid::SetFixedRowHeight(int Value) {
   for (int r = 0; r < FixedRows(); ++r) SetRowHeights(r, Value);
 }
 
+void TExtStringGrid::SetMaxEditLength(int Value) {
+  MaxEditLength = Value;
+  if (auto* e = dynamic_cast<TExtInplaceEdit*>(InplaceEditor())) e->LengthLimit = static_cast<int16_t>(std::clamp(Value, 0, 32767));
+}
+
 // ---------------------------------------------------------------- save, load and row hooks
 void TExtStringGrid::SaveCellText(int ACol, int ARow, std::string& Value) {
   if (SaveDisplayTexts)

@@ -948,3 +948,24 @@ TEST_F(GridPaintTest, VerticalAlignmentPlacesTextInEveryWrapMode) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GridPaintTest, MaxEditLengthReachesAnOpenEditorAtOnce) {
+  grid->SetOptions(grid->Options() | goEditing);
+  grid->SetCol(1);
+  grid->SetRow(1);
+  grid->SetFocus();
+  grid->ShowEditor();
+  Flush();
+  auto* e = dynamic_cast<TExtInplaceEdit*>(grid->InplaceEditor());
+  ASSERT_TRUE(e && e->Visible());
+  EXPECT_EQ(e->LengthLimit, 0);
+  grid->SetMaxEditLength(2);
+  EXPECT_EQ(e->LengthLimit, 2);
+  EXPECT_EQ(grid->MaxEditLength, 2);
+  grid->SetMaxEditLength(0);
+  EXPECT_EQ(e->LengthLimit, 0);
+}
+
+}  // namespace
