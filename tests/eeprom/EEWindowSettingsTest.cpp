@@ -109,4 +109,14 @@ TEST_F(EEWindowSettings, CloseAllReleasesEveryWindowAndClearsTheGlobals) {
   EXPECT_EQ(frmEEPROM, nullptr);
 }
 
+TEST_F(EEWindowSettings, ExitClosesEveryWindowAndEndsTheProgram) {
+  TfrmMain* m = Start();
+  OpenSmall(m->mnu2K);
+  TfrmEEPROM* w = OpenLarge(m->mnu8Kx8);
+  Command(w->mnuExit);
+  EXPECT_EQ(m->MDIChildCount(), 0);
+  EXPECT_TRUE(Application->Terminated());
+  Application->ClearTerminated();
+}
+
 }  // namespace
