@@ -197,6 +197,8 @@ void TEEWindow::BuildSetupBar() {
   // The write-cycle wait: 0 would skip it, and the memory-image field holds 16 bits.
   time->SetSpinMin(1);
   time->SetSpinMax(65535);
+  // The bar stores what was typed; the window checks every committed value.
+  InspectorBar->OnEditUpdate = [this](TObject*, TInspectorPanel*, TInspectorItem* Item) { SettingCommitted(Item); };
 }
 
 void TEEWindow::BuildControls() {

@@ -61,6 +61,32 @@ TEST_F(EEWindowSettings, AWriteTimeOutsideOneTo65535IsRefusedAndThePreviousValue
   EXPECT_EQ(ee.Memory[0], 0xFF);
 }
 
+TEST_F(EEWindowSettings, ValuesCommittedInTheSetupBarAreCheckedByTheWindow) {
+  TfrmMain* m = Start();
+  TfrmSmallEE* w = OpenSmall(m->mnu16B);
+  TInspectorBar* bar = w->InspectorBar;
+  auto commit = [&](TEESetupRow row, const std::string& text) {
+    TInspectorItem* item = w->SetupItem(row);
+    bar->StartEdit(item);
+    Application->ProcessMessages();
+    ASSERT_NE(bar->ActiveEditor(), nullptr);
+    bar->ActiveEditor()->SetText(text);
+    bar->StopEdit(item);
+    Application->ProcessMessages();
+  };
+  commit(esWriteTime, "120");
+  EXPECT_EQ(w->SetupItem(esWriteTime)->TextValue(), "120");
+  Responder().ExpectMessage("Write Time must be");
+  commit(esWriteTime, "0");
+  EXPECT_EQ(w->SetupItem(esWriteTime)->TextValue(), "120");
+  commit(esPageSize, "16");
+  EXPECT_EQ(w->SetupItem(esPageSize)->TextValue(), "16");
+  // A list value above the 16-byte device.
+  Responder().ExpectMessage("Page Size");
+  commit(esPageSize, "32");
+  EXPECT_EQ(w->SetupItem(esPageSize)->TextValue(), "8");
+}
+
 TEST_F(EEWindowSettings, AnAddressThatIsNoHexNumberStopsTheOperationWithTheWindowUsable) {
   sim.Add<TSimEeprom>(4096, 0xA0);
   TfrmMain* m = Start();
