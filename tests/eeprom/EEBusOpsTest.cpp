@@ -263,6 +263,14 @@ TEST_F(EEBusOps, EachPageIsFollowedByTheWriteTimeAndVerifyWaitsItFirst) {
   EXPECT_NE(EECycleTime(ekLarge), 7000);
 }
 
+TEST_F(EEBusOps, AWriteTimeOfZeroStillWaitsAMillisecond) {
+  sim.Add<TSimEeprom>(16u, uint8_t{0xA0}, 8u).WriteCycleMicroseconds = 1000;  // a fast part
+  EXPECT_EQ(Ops(ekSmall, 16, 0xA0, 8, 0).WriteAll(TEEBytes(16, 3)), EEWriteVerified);
+  EXPECT_EQ(EECycleTime(ekSmall), 1000);
+  EXPECT_EQ(bus->Count("T:0"), 0);
+  EXPECT_EQ(bus->Count("T:1000"), 2 + 1);
+}
+
 TEST_F(EEBusOps, AWriteTimeShorterThanThePartsWriteCycleMeetsItsNack) {
   auto& ee = sim.Add<TSimEeprom>(4096u, uint8_t{0xA0});
   ee.WriteCycleMicroseconds = 5000;
