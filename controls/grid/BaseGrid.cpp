@@ -87,6 +87,9 @@ TBaseGrid::TBaseGrid(TComponent* AOwner) : TStringGrid(AOwner) {
 
 TBaseGrid::~TBaseGrid() {
   if (undoRedo_) undoRedo_->grid_ = nullptr;
+  // Freeing the cells' objects must not reload (and refocus) the inplace editor of a grid
+  // that is going away.
+  ++editUpdate_;
   FreeAllCellProperties();
 }
 
@@ -97,19 +100,23 @@ TCellProperties* TBaseGrid::PropsAt(int ACol, int ARow) const {
 
 // ----- cell text
 std::string TBaseGrid::Cells(int ACol, int ARow) const {
+  // One store lookup gives the text and the property object (a covered cell reads its base).
+  TObject* o = nullptr;
+  const std::string* t = &Store().TextAndObject(ACol, ARow, o);
   int bc = ACol, br = ARow;
-  if (TCellProperties* p = PropsAt(ACol, ARow); p && !p->IsBaseCell && p->CellSpanX != -1 && p->CellSpanY != -1) {
+  if (auto* p = static_cast<TCellProperties*>(o); p && !p->IsBaseCell && p->CellSpanX != -1 && p->CellSpanY != -1) {
     bc = ACol - p->CellSpanX;
     br = ARow - p->CellSpanY;
+    t = &TStringGrid::Cells(bc, br);
   }
-  std::string s = TStringGrid::Cells(bc, br);
-  if (br < eventRowLimit_) {
-    GetDisplText(bc, br, s);
-    if (OnGetDisplWideText) {
-      std::u16string w = ExtUtil::DecodeWideText(s);
-      GetDisplWideText(bc, br, w);
-      s = Utf16ToUtf8(w);
-    }
+  // Without a display-text hook the stored text is the displayed one: no copy to edit, no calls.
+  if (br >= eventRowLimit_ || (!OnGetDisplText && !OnGetDisplWideText && !DisplTextHooked)) return *t;
+  std::string s = *t;
+  GetDisplText(bc, br, s);
+  if (OnGetDisplWideText) {
+    std::u16string w = ExtUtil::DecodeWideText(s);
+    GetDisplWideText(bc, br, w);
+    s = Utf16ToUtf8(w);
   }
   return s;
 }

@@ -265,6 +265,9 @@ class TBaseGrid : public TStringGrid {
   void MoveRowBlockData(int FromIndex, int Count, int ToIndex) override;
   void SizeChanged(int OldColCount, int OldRowCount) override;
 
+  // A descendant that overrides GetDisplText or GetDisplWideText sets this, so Cells calls them
+  // without a display-text event assigned.
+  bool DisplTextHooked = false;
   // The row count last set through the component's RowCount.
   void SetEventRowLimit(int v) { eventRowLimit_ = v; }
   // Repaints the block of cells (display coordinates) without walking the whole grid.

@@ -117,6 +117,7 @@ TExtStringGrid::~TExtStringGrid() {
   // The editor must not call back into a half-destroyed grid.
   editActive_ = false;
   ++storingFromEditor_;
+  ++editUpdate_;
   // Property objects held by hidden rows are owned by their records and go with them.
   hiddenRows_.reset();
 }

@@ -27,6 +27,9 @@
 class TExtStringGrid;
 class TEditLink;
 class TCellChecker;
+class TCellEditorFactory;
+class TGridCombo;
+class TGridDateEdit;
 class TPictureContainer;
 class THTMLPictureCache;
 class TCustomImageList;
@@ -163,6 +166,7 @@ class TExtInplaceEdit : public TInplaceEdit {
   TExtStringGrid* grid_;
   bool vAlign_ = false, wordWrap_ = false;
   bool completionPending_ = false, typed_ = true;
+  bool keypadChar_ = false;  // the character being typed came from the numeric keypad
 };
 
 // ---------------------------------------------------------------- TExtStringGrid
@@ -368,6 +372,14 @@ class TExtStringGrid : public TBaseGrid {
   bool Multilinecells = false;
   TEditLink* EditLink = nullptr;
   TCellChecker* CellChecker = nullptr;
+
+  // ----- in-cell editor controls (ExtGridEditors.cpp), made on first use
+  TGridCombo* ComboBox();
+  TGridDateEdit* DateEditor();
+  // The control showing for the current edit (null: none, or the inplace editor).
+  TWinControl* ActiveCellEditor() const { return controlEditorShown_ ? activeCellEditor_ : nullptr; }
+  // Tab or Return in an in-cell control: its value goes into the cell even when unchanged.
+  void CommitCellControl(WORD Key, TShiftState Shift);
 
   // ----- keys, mouse and wheel (ExtGridKeys.cpp, ExtGridMouse.cpp)
   // The edited cell and its text before editing: the one record every edit path reads.
@@ -705,6 +717,11 @@ class TExtStringGrid : public TBaseGrid {
   TPoint hotFixedCell_{-1, -1};
   bool fixedCellPressed_ = false;
   void StoreValidated(int ACol, int ARow, const std::string& Value);
+  std::shared_ptr<TCellEditorFactory> editors_;
+  TWinControl* activeCellEditor_ = nullptr;
+  TPoint controlCell_{-1, -1};
+  std::string controlStartText_;
+  bool controlCommit_ = false;
   // keys and mouse
   TGridRect downSel_;
   void FireKeyDown(WORD& Key);

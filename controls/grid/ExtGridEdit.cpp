@@ -73,6 +73,8 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
     OnCellChanging(this, Row(), Col(), ARow, ACol, allow);
   if (ACol == 0 && HasNodes() && !(Options() & goRowSelect)) return false;
   if (!allow) return false;
+  // An in-cell control closes (giving its value back) before the current cell leaves it.
+  if (controlEditorShown_ && (DisplColIndex(controlCell_.X) != ACol || controlCell_.Y != ARow)) EndCellControlEdit();
 
   bool editorFocused = InplaceEditor() && InplaceEditor()->Focused();
 
@@ -229,19 +231,6 @@ void TExtStringGrid::RestoreCellAfterCancel() {
   SetCells(c, Row(), editStartText_);
   SetCells(c, Row(), Cells(c, Row()));
   editActive_ = false;
-}
-
-void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
-  // The in-cell editor controls come with their own feature; no kind has a control yet,
-  // so the caller falls back to the inplace editor and nothing is marked shown.
-  controlEditorShown_ = false;
-}
-
-void TExtStringGrid::HideCellEditor() {
-  if (!controlEditorShown_) return;
-  controlEditorShown_ = false;
-  editActive_ = false;
-  if (editorType_ != edNormal) EditingDone();
 }
 
 void TExtStringGrid::EndCellControlEdit() {

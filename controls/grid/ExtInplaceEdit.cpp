@@ -160,7 +160,9 @@ bool TExtInplaceEdit::FilterChar(char32_t& Ch) {
   if (Ch == 8 || Ch == 27 || Ch == 13) return true;
   // The limit counts characters of a plain text; a masked text has the mask's length and is overwritten.
   if (LengthLimit > 0 && !IsMasked() && CharCount(Text()) >= LengthLimit && SelLength() == 0) return false;
-  if (grid_->ExcelStyleDecimalSeparator && Ch == '.') Ch = static_cast<char32_t>(FormatSettings.DecimalSeparator);
+  // Only the keypad's point stands for the decimal separator; the main keyboard's stays a point.
+  if (grid_->ExcelStyleDecimalSeparator && Ch == '.' && keypadChar_)
+    Ch = static_cast<char32_t>(FormatSettings.DecimalSeparator);
   std::string t = Text();
   int ss = SelStart(), sl = SelLength();
   auto outsideSel = [&](char c) {
@@ -309,6 +311,12 @@ void TExtInplaceEdit::Paste() {
 
 void TExtInplaceEdit::WndProc(TMessage& Message) {
   switch (Message.Msg) {
+    case WM_CHAR: {
+      keypadChar_ = (Message.LParam & KF_KEYPAD_LPARAM) != 0;
+      TInplaceEdit::WndProc(Message);
+      keypadChar_ = false;
+      return;
+    }
     case WM_PASTE:
       Paste();
       return;

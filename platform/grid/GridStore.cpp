@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+const std::string TGridStore::kEmptyText;
+
 namespace {
-const std::string kEmpty;
+const std::string& kEmpty = TGridStore::kEmptyText;
 }
 
 void TGridStore::CheckIndex(int Index) {

@@ -27,6 +27,8 @@ class EInvalidGridOperation : public Exception {
 class TGridStore {
  public:
   static constexpr int kIndexBound = 1 << 20;
+  // What a cell never written reads.
+  static const std::string kEmptyText;
 
   // Raises "Grid index out of range" unless 0 <= Col, Row < kIndexBound.
   static void CheckIndex(int Col, int Row);
@@ -35,6 +37,15 @@ class TGridStore {
   const std::string& Text(int Col, int Row) const;
   void SetText(int Col, int Row, const std::string& Value);
   TObject* Object(int Col, int Row) const;
+  // Both at once (one lookup), for readers on a hot path; the same checks.
+  const std::string& TextAndObject(int Col, int Row, TObject*& Obj) const {
+    if (Col < 0 || Row < 0 || Col >= kIndexBound || Row >= kIndexBound) CheckIndex(Col, Row);
+    Obj = nullptr;
+    if (Row >= static_cast<int>(rows_.size())) return kEmptyText;
+    const TRow& r = rows_[static_cast<size_t>(Row)];
+    if (r.Objects && Col < static_cast<int>(r.Objects->size())) Obj = (*r.Objects)[static_cast<size_t>(Col)];
+    return Col < static_cast<int>(r.Texts.size()) ? r.Texts[static_cast<size_t>(Col)] : kEmptyText;
+  }
   void SetObject(int Col, int Row, TObject* Value);
 
   // Rows (columns) move as a list item moves: the one at From goes to To, those between shift.

@@ -590,6 +590,11 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner), brush_(new TBru
 }
 
 TWinControl::~TWinControl() {
+  // A focused control inside this one goes with it: the form must not keep pointing at it
+  // (the children are unlinked below, so the form cannot find it inside this control later).
+  if (TCustomForm* f = GetParentForm(this); f && f != static_cast<TWinControl*>(this) && f->activeControl_ &&
+                                            f->activeControl_ != this && ContainsControl(f->activeControl_))
+    f->activeControl_ = nullptr;
   destroying_ = true;
   while (!controls_.empty()) {
     TControl* c = controls_.back();

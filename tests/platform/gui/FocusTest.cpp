@@ -110,3 +110,26 @@ TEST_F(Focus, AHandlerSendingTheFocusBackIsServedAfterTheChange) {
   Application->ProcessMessages();
   EXPECT_EQ(f->ActiveControl(), b);
 }
+
+TEST_F(Focus, DestroyingAControlWhoseChildHasTheFocusLeavesTheFormPointingAtNothing) {
+  auto* f = new TForm(Application);
+  f->SetBounds(0, 0, 400, 300);
+  auto* panel = new TPanel(f);
+  panel->SetParent(f);
+  panel->SetBounds(0, 0, 200, 200);
+  auto* inner = new TProbe(panel);
+  inner->SetParent(panel);
+  inner->SetBounds(10, 10, 50, 50);
+  auto* other = new TProbe(f);
+  other->SetParent(f);
+  other->SetBounds(250, 10, 50, 50);
+  f->Show();
+  QApplication::processEvents();
+  inner->SetFocus();
+  ASSERT_EQ(f->ActiveControl(), inner);
+  delete panel;
+  EXPECT_EQ(f->ActiveControl(), nullptr);
+  other->SetFocus();  // would reach the freed control if the form still held it
+  EXPECT_EQ(f->ActiveControl(), other);
+  delete f;
+}

@@ -1,0 +1,187 @@
+// Random sequences of keys, typed characters, clicks, double clicks, wheel
+// steps and property changes driven into a grid component with merged
+// areas, hidden rows, fixed footers and read-only cells on a shown window.
+// After every step the current cell must be a real cell, and no stored text
+// may change except in the cell being edited (steps that add, remove or hide
+// rows are checked for a real current cell only).
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtGridEditors.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Messages.h"
+
+namespace {
+
+void Check(bool ok, const char* what) {
+  if (ok) return;
+  fprintf(stderr, "broken: %s\n", what);
+  __builtin_trap();
+}
+
+struct TReader {
+  const uint8_t* p;
+  size_t n;
+  uint8_t Byte() { return n ? (--n, *p++) : 0; }
+};
+
+TForm* gForm = nullptr;
+
+std::vector<std::string> Texts(TExtStringGrid& g) {
+  std::vector<std::string> v;
+  for (int r = 0; r < g.RowCount(); ++r)
+    for (int c = 0; c < g.ColCount(); ++c) v.push_back(g.GridCells(c, r));
+  return v;
+}
+
+// The control keys go to: the inplace editor or an in-cell control while it has the focus, else the grid.
+TWinControl* KeyTarget(TExtStringGrid& g) {
+  TInplaceEdit* e = g.InplaceEditor();
+  if (e && e->Visible() && e->Focused()) return e;
+  if (TWinControl* c = g.ActiveCellEditor(); c && c->Focused()) return c;
+  return &g;
+}
+
+}  // namespace
+
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  Application->Initialize();
+  gForm = new TForm(Application);
+  gForm->SetClientSize(400, 300);
+  gForm->Show();
+  Application->ProcessMessages();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  auto* g = new TExtStringGrid(gForm);
+  g->SetParent(gForm);
+  g->SetBounds(0, 0, 380, 260);
+  g->SetColCount(6);
+  g->SetRowCount(14);
+  g->SetOptions(g->Options() | goEditing | goTabs | goRangeSelect | goColSizing);
+  for (int r = 0; r < g->RowCount(); ++r)
+    for (int c = 0; c < g->ColCount(); ++c) g->SetCells(c, r, std::to_string(c * 100 + r));
+  g->MergeCells(2, 3, 2, 2);
+  g->SetFixedFooters(1);
+  g->HideRows(6, 7);
+  g->OnCanEditCell = [](TObject*, int r, int c, bool& can) { can = (r + c) % 5 != 0; };
+  // In-cell controls on some cells: a list, a typed combo, a date and a time.
+  g->OnGetEditorType = [](TObject*, int c, int r, TEditorType& e) {
+    if (c == 4) e = r % 2 ? edComboList : edComboEdit;
+    if (c == 5) e = r % 2 ? edDateEdit : edTimeEdit;
+  };
+  if (size > 0 && (data[0] & 1)) {
+    g->ComboBox()->Items()->Add("AA");
+    g->ComboBox()->Items()->Add("5");
+  }
+  g->Navigation()->AppendOnArrowDown = true;
+  g->Navigation()->AllowInsertRow = true;
+  g->Navigation()->AllowDeleteRow = true;
+  g->Loaded();
+  g->SetFocus();
+  TReader in{data, size};
+  static const WORD kKeys[] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_TAB, VK_RETURN, VK_ESCAPE, VK_F2,
+                               VK_HOME, VK_END, VK_NEXT, VK_PRIOR, VK_INSERT, VK_DELETE, VK_SPACE, 'A'};
+  static const char kChars[] = {'A', '5', 'f', 8, 13, 27, ' ', 'z'};
+  for (int step = 0; step < 200 && in.n > 0; ++step) {
+    uint8_t op = in.Byte() % 10;
+    uint8_t a = in.Byte(), b = in.Byte();
+    std::vector<std::string> before = Texts(*g);
+    TPoint cur(g->Col(), g->Row()), edit = g->EditCell();
+    int rows = g->RowCount(), cols = g->ColCount();
+    bool structural = false;
+    try {
+      switch (op) {
+        case 0:
+        case 1: {
+          WORD k = kKeys[a & 15];
+          structural = k == VK_INSERT || k == VK_DELETE || k == VK_DOWN;
+          TWinControl* t = KeyTarget(*g);
+          t->Perform(WM_KEYDOWN, k, 0);
+          if (k == VK_RETURN || k == VK_ESCAPE || k == VK_TAB) KeyTarget(*g)->Perform(WM_CHAR, k == VK_TAB ? 9 : k, 0);
+          KeyTarget(*g)->Perform(WM_KEYUP, k, 0);
+          break;
+        }
+        case 2:
+        case 3:
+          KeyTarget(*g)->Perform(WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(kChars[a & 7])), 0);
+          break;
+        case 4: {
+          int x = a * 380 / 255, y = b * 260 / 255;
+          g->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(x, y));
+          if (in.Byte() & 1) g->Perform(WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(x + (a & 31) - 15, y + (b & 31) - 15));
+          g->Perform(WM_LBUTTONUP, 0, MakeLParam(x, y));
+          break;
+        }
+        case 5: {
+          int x = a * 380 / 255, y = b * 260 / 255;
+          g->Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, MakeLParam(x, y));
+          g->Perform(WM_LBUTTONUP, 0, MakeLParam(x, y));
+          break;
+        }
+        case 6: {
+          int delta = (a & 1) ? 120 : -120;
+          WPARAM keys = (a & 2) ? MK_CONTROL : 0;
+          g->Perform(WM_MOUSEWHEEL, (static_cast<WPARAM>(static_cast<uint16_t>(delta)) << 16) | keys, MakeLParam(50, 50));
+          break;
+        }
+        case 7: {
+          int x = a * 380 / 255, y = b * 260 / 255;
+          g->Perform(WM_RBUTTONDOWN, MK_RBUTTON, MakeLParam(x, y));
+          g->Perform(WM_RBUTTONUP, 0, MakeLParam(x, y));
+          break;
+        }
+        case 8:
+          switch (a % 8) {
+            case 0: g->SetOptions(g->Options() ^ goEditing); break;
+            case 1: g->SetOptions(g->Options() ^ goRowSelect); break;
+            case 2: g->Navigation()->AdvanceOnEnter = !g->Navigation()->AdvanceOnEnter; break;
+            case 3: g->MouseActions()->WheelAction = g->MouseActions()->WheelAction == waScroll ? waMoveSelection : waScroll; break;
+            case 4: g->MouseActions()->FixedRowsEdit = static_cast<TGridFixedCellEdit>(b % 4); break;
+            case 5: g->Navigation()->AdvanceDirection = (b & 1) ? adTopBottom : adLeftRight; break;
+            case 6: g->Navigation()->TabToNextAtEnd = b & 1; break;
+            default: g->Navigation()->HomeEndKey = (b & 1) ? heFirstLastRow : heFirstLastColumn; break;
+          }
+          break;
+        default:
+          structural = true;
+          switch (a % 4) {
+            case 0: g->SetFixedFooters(b % 3); break;
+            case 1: if (g->NumHiddenRows() > 0) g->UnHideRowsAll(); else g->HideRows(2 + b % 5, 3 + b % 5); break;
+            case 2: g->SetFixedRightCols(b % 2); break;
+            default: g->MergeCells(1 + b % 4, 1 + (b >> 4) % 8, 2, 2); break;
+          }
+          break;
+      }
+    } catch (const Exception&) {
+    }
+    Check(g->Col() >= 0 && g->Col() < g->ColCount() && g->Row() >= 0 && g->Row() < g->RowCount(), "the current cell is a real cell");
+    if (structural || g->RowCount() != rows || g->ColCount() != cols) continue;
+    // Texts change only where an edit was going on (its base cell) or in the cell under the editor.
+    std::vector<std::string> after = Texts(*g);
+    TPoint now = g->EditCell();
+    for (int r = 0; r < rows; ++r)
+      for (int c = 0; c < cols; ++c) {
+        size_t i = static_cast<size_t>(r * cols + c);
+        if (after[i] == before[i]) continue;
+        TPoint base = g->BaseCell(c, r);
+        bool edited = (base.X == edit.X && base.Y == edit.Y) || (base.X == now.X && base.Y == now.Y) ||
+                      (base == g->BaseCell(cur.X, cur.Y)) || (base == g->BaseCell(g->Col(), g->Row()));
+        if (!edited)
+          fprintf(stderr, "op %d key %d: cell %d,%d '%s' -> '%s' (cur %d,%d edit %d,%d now %d,%d)\n", op, a, c, r,
+                  before[i].c_str(), after[i].c_str(), cur.X, cur.Y, edit.X, edit.Y, g->Col(), g->Row());
+        Check(edited, "a text changed without an edit");
+      }
+  }
+  delete g;
+  return 0;
+}
