@@ -1,5 +1,7 @@
 #include "devices/RegisterTool.h"
 
+#include <algorithm>
+
 #include "app/ByteText.h"
 #include "app/Main.h"
 #include "controls/instrument/InstCheckLed.h"
@@ -73,7 +75,20 @@ void TRegisterToolForm::Open(int Register, uint8_t Value) {
   showing_ = true;
   ShowValue(Value);
   showing_ = false;
+  PlaceOverFrame();
   Show();
+}
+
+// Over the main window's top-left, one step on for each tool window already open,
+// so the caption and close button are on the screen and a new window never hides
+// the one before it.
+void TRegisterToolForm::PlaceOverFrame() {
+  if (!frmMain) return;
+  const int open = frmLongI2C ? static_cast<int>(frmLongI2C->ToolWindows().size()) - 1 : 0;
+  const int step = 24 * (std::max(0, open) % 8);
+  const int left = std::clamp(frmMain->Left() + 40 + step, 0, std::max(0, Screen->Width() - Width()));
+  const int top = std::clamp(frmMain->Top() + 60 + step, 0, std::max(0, Screen->Height() - Height()));
+  SetBounds(left, top, Width(), Height());
 }
 
 void TRegisterToolForm::MoveGridTo(int Register) {

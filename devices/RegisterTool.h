@@ -45,6 +45,7 @@ class TRegisterToolForm : public TForm {
 
  private:
   void MoveGridTo(int Register);
+  void PlaceOverFrame();
   TInstCheckLed* switch_ = nullptr;
   bool showing_ = false;
 };

@@ -47,8 +47,13 @@ bool TPrintDialog::Execute() {
       Target() = TPrintTarget{printer.printerName().toStdString(), std::string()};
     return true;
   }
-  const QString file = QFileDialog::getSaveFileName(nullptr, "No printer is set up: print into a PDF file",
-                                                    QString(), "PDF files (*.pdf)");
+  // A name typed without an extension gets ".pdf" (asked about before it overwrites).
+  QFileDialog dialog(nullptr, "No printer is set up: print into a PDF file", QString(), "PDF files (*.pdf)");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix("pdf");
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  const QString file = dialog.selectedFiles().front();
   if (file.isEmpty()) return false;
   Target() = TPrintTarget{std::string(), file.toStdString()};
   return true;

@@ -5,5 +5,6 @@ if(TARGET devices_longi2c AND TARGET app_main)
     ${CMAKE_CURRENT_LIST_DIR}/Longi2cFilesTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Longi2cToolsTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Longi2cScreenshotTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Longi2cUseTest.cpp
     DEPS devices_longi2c gui_printers instrument app_main app_bus app_hw port gui_test_main gui rtl Qt6::Widgets)
 endif()
