@@ -45,7 +45,9 @@ void TfrmLongI2C::ApplyDefinition(const TDeviceDefinition& Def, TColor Even, TCo
   ShowRegisterCount(Even, Odd);
 }
 
-void TfrmLongI2C::OpenFile(const std::string& Name, bool Recent) {
+void TfrmLongI2C::OpenFile(const std::string& FileName, bool Recent) {
+  // A copy: the name may be the open dialog's own, which is cleared below.
+  const std::string Name = FileName;
   TDefinitionRepairs fixes;
   TDeviceDefinition def;
   try {
@@ -156,6 +158,7 @@ void TfrmLongI2C::ResetGridClick(TObject*) {
   DisplayMRU();
   ShowRegisterCount(clInfoBk, clWhite);
   SetCaption("Unknown Device");
+  SetDeviceName("Unknown Device");  // a save of the blank device must not take the old one's name
   stgMemoryClick(this);
 }
 

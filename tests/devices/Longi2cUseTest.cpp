@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <utility>
 
@@ -87,6 +88,32 @@ TEST_F(Longi2cUse, EveryCaptionFitsItsControl) {
   w->mnuEditCurrentDevice->Click();
   ASSERT_NE(frmDefine, nullptr);
   EXPECT_EQ(UnfitCaptions(frmDefine), std::vector<std::string>{});
+}
+
+TEST_F(Longi2cUse, AMendedFileIsNamedInItsWarningWhicheverWayItIsOpened) {
+  TfrmLongI2C* w = Open();
+  const std::string bad = File("mended.def");
+  {
+    std::ofstream out(bad, std::ios::binary);
+    out << "[Device Data]\nAddress=G1\nMaxRegister=3\n";
+  }
+  Responder().ExpectOpen(bad).ExpectMessage("mended.def:\n");
+  w->mnuLoad->Click();
+  Longi2c::Modified = false;
+  Responder().ExpectMessage("mended.def:\n");
+  w->mru1Click(0);
+  Responder().Verify();
+}
+
+TEST_F(Longi2cUse, ResetGridForgetsTheDeviceNameWithTheDevice) {
+  TfrmLongI2C* w = Open();
+  w->SetDeviceName("ADC");
+  w->SetCaption("ADC");
+  Responder().ExpectMessage("reset the grid", mrYes);
+  w->ResetGrid->Click();
+  EXPECT_EQ(w->Caption(), "Unknown Device");
+  EXPECT_EQ(w->DeviceName(), "Unknown Device");
+  EXPECT_EQ(w->Definition().Name, "Unknown Device") << "what a save of the blank device would write";
 }
 
 }  // namespace
