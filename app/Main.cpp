@@ -575,7 +575,11 @@ void TfrmMain::Dispatch(TMessage& Message) {
 // ---------------------------------------------------------------- commands
 
 void TfrmMain::ShowHint(TObject*) {
-  if (Application) pnlStatusBar->Panels()->Items(PanelHint)->SetText(Application->Hint());
+  if (!Application) return;
+  // Hints are plain text; the panel reads markup, where "<R>" would be taken for a tag.
+  std::string text;
+  for (char c : Application->Hint()) text += c == '<' ? std::string("&lt;") : std::string(1, c);
+  pnlStatusBar->Panels()->Items(PanelHint)->SetText(text);
 }
 
 void TfrmMain::UpdateMenuItems(TObject*) {

@@ -1,6 +1,7 @@
 // The universal window through its controls: the Device menu, the layout, and
 // every editing rule of the boxes.
 #include "platform/gui/FormImage.h"
+#include "platform/gui/RecordingCanvas.h"
 #include "tests/devices/UniversFixture.h"
 
 namespace {
@@ -42,6 +43,19 @@ TEST_F(UniversWindow, DeviceMenuOpensOneWindowLaidOutAsItsGroups) {
   Application->ProcessMessages();
   EXPECT_EQ(frmUniversal, first) << "at most one universal window";
   EXPECT_EQ(frmMain->MDIChildCount(), 1);
+}
+
+TEST_F(UniversWindow, TheDirectionBoxHintShowsWholeOnTheStatusLine) {
+  Open();
+  const std::string hint = w->Group(1).edtRW->Hint();
+  EXPECT_EQ(hint, "Read/write bit.  Press <R> or <W> key to change.");
+  Application->SetHint(hint);
+  TRecordingCanvas canvas(1280, 40);
+  frmMain->pnlStatusBar->PaintOn(&canvas);
+  std::string drawn;
+  for (const std::string& t : canvas.Texts()) drawn += t;
+  EXPECT_NE(drawn.find("<R>"), std::string::npos) << drawn;
+  EXPECT_NE(drawn.find("<W>"), std::string::npos) << drawn;
 }
 
 TEST_F(UniversWindow, InsertDeleteAndRestartKeysEditTheMessage) {
