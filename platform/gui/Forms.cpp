@@ -416,6 +416,28 @@ void TCustomForm::SetMenu(TMainMenu* v) {
 
 void TCustomForm::SetWindowMenu(TMenuItem* v) { windowMenu_ = v; }
 
+namespace {
+// The menu bar is no control of the program's: a press on it reaches the
+// application's click watcher as a press on the form that shows the bar.
+class TMenuBarPresses : public QObject {
+ public:
+  TMenuBarPresses(QMenuBar* Bar, TCustomForm* Form) : QObject(Bar), form_(Form) { Bar->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* Event) override {
+    if (Event->type() == QEvent::MouseButtonPress && Application && Application->OnAnyMouseDown) {
+      auto watcher = Application->OnAnyMouseDown;  // it may clear itself
+      TCustomForm* form = form_;
+      GuiRun(static_cast<TControl*>(form), [&watcher, form] { watcher(form); });
+    }
+    return false;
+  }
+
+ private:
+  TCustomForm* form_;
+};
+}  // namespace
+
 void TCustomForm::MenuChanged() {
   if (formStyle_ == fsMDIChild) {
     if (frame_) frame_->RebuildMenuBar();
@@ -424,6 +446,7 @@ void TCustomForm::MenuChanged() {
   if (menu_ && !menuBar_ && peer_) {
     menuBar_ = new QMenuBar(peer_);
     menuBar_->setNativeMenuBar(false);
+    new TMenuBarPresses(menuBar_, this);
   }
   RebuildMenuBar();
   LayoutWindow();
@@ -965,6 +988,8 @@ std::string TApplication::ExeName() const {
 namespace {
 bool gHelpShown = false;
 }
+
+void GuiForgetHelpNotice() { gHelpShown = false; }
 
 bool TApplication::HelpContext(int Context) { return HelpCommand(HELP_CONTEXT, Context); }
 

@@ -266,6 +266,7 @@ class TApplication : public TComponent {
   TIdleEvent OnIdle;
   // Every mouse button press in any window of the program, before the control
   // under the mouse gets it (what a window would learn from a mouse hook).
+  // A press on a form's menu bar names the form.
   std::function<void(TControl* Target)> OnAnyMouseDown;
 
   // Shows an exception as the application does when no handler caught it.

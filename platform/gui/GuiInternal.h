@@ -66,5 +66,7 @@ void GuiHintInput();
 // (0 asks for the help contents).
 int GuiFormHelpContext(TCustomForm* Form, TControl* Control);
 void GuiHelpRequest(int Context);
+// The help's once-per-run notice counts as not yet given (a test's fresh start).
+void GuiForgetHelpNotice();
 // The system colours are read from the platform's palette again on next use.
 void GuiReloadSystemColors();

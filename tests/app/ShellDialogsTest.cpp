@@ -2,6 +2,7 @@
 // through their controls on the main window over the simulated adapter.
 #include <gtest/gtest.h>
 
+#include <QMenuBar>
 #include <QTimer>
 
 #include "app/About.h"
@@ -106,6 +107,18 @@ TEST_F(ShellDialogs, QuickStartWindowGoesOnTheFirstClickElsewhereInsideTheFrame)
   Application->ProcessMessages();
   EXPECT_EQ(frmSplash, nullptr);
   EXPECT_FALSE(Application->OnAnyMouseDown) << "the watcher goes with the window";
+}
+
+TEST_F(ShellDialogs, QuickStartWindowGoesOnAClickOnTheMenuBar) {
+  TfrmMain* f = Start();
+  Application->CreateForm(frmSplash);
+  Application->ProcessMessages();
+  ASSERT_NE(frmSplash, nullptr);
+  QMenuBar* bar = f->Peer()->findChild<QMenuBar*>();
+  ASSERT_NE(bar, nullptr);
+  StdClick(bar, bar->width() - 4, bar->height() / 2);  // beside the five menus
+  Application->ProcessMessages();
+  EXPECT_EQ(frmSplash, nullptr);
 }
 
 TEST_F(ShellDialogs, QuickStartWindowGoesWhenItLosesTheActivation) {

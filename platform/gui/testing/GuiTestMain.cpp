@@ -21,6 +21,8 @@ void FreeAllForms() {
   Application->ProcessMessages();
   Application->ClearTerminated();
   Screen->SetCursor(crDefault);
+  // Each test starts as a fresh run would, also when the tests are repeated.
+  GuiForgetHelpNotice();
 }
 
 void TGuiTest::TearDown() {

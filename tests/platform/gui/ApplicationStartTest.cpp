@@ -22,4 +22,8 @@ TEST(ApplicationStart, InitializeMakesTheWindowSystemAndRunEndsWhenTheMainFormCl
   closer->OnTimer = [&](TObject*) { main->Close(); };
   Application->Run();  // would hang if closing the main form did not end the loop
   EXPECT_TRUE(shown);
+  EXPECT_EQ(Application->MainForm(), nullptr) << "the run's end frees the forms";
+  // The process is left as the test found it, so that the test holds when repeated.
+  Application->ClearTerminated();
+  delete QCoreApplication::instance();
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMdiSubWindow>
@@ -268,6 +269,31 @@ TEST_F(Menus, HoveringItemsThatOpenSubmenusShowsTheirHintsAndClosingClearsIt) {
   Application->ProcessMessages();
   EXPECT_EQ(Application->Hint(), "") << "the hint goes with the last menu";
   Application->OnHint = nullptr;
+}
+
+TEST_F(Menus, APressOnTheMenuBarReachesTheClickWatcherAsThePressOnItsForm) {
+  auto* f = new TForm(Application);
+  f->SetBounds(0, 0, 400, 300);
+  auto* m = new TMainMenu(f);
+  auto* file = new TMenuItem(f);
+  file->SetCaption("&File");
+  auto* exit = new TMenuItem(f);
+  exit->SetCaption("E&xit");
+  file->Add(exit);
+  m->Items()->Add(file);
+  f->SetMenu(m);
+  f->Show();
+  std::vector<TControl*> pressed;
+  Application->OnAnyMouseDown = [&](TControl* Target) { pressed.push_back(Target); };
+
+  QMenuBar* bar = f->Peer()->findChild<QMenuBar*>();
+  ASSERT_NE(bar, nullptr);
+  // On the bar beside the items, and on an item (which opens its menu).
+  ClickMouse(bar, QPoint(bar->width() - 4, bar->height() / 2));
+  ClickMouse(bar, bar->actionGeometry(bar->actions().at(0)).center());
+  Application->OnAnyMouseDown = nullptr;
+  while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+  EXPECT_EQ(pressed, (std::vector<TControl*>{f, f}));
 }
 
 }  // namespace
