@@ -40,6 +40,10 @@ class TI2CBus {
   uint16_t PortAddress = 0;    // I/O base of the selected port; 0 before any selection
   std::array<uint16_t, 3> LPTAddresses{};  // bases of LPT1..LPT3, 0 = none
   bool IgnoreAcknowledge = false;  // "Ignore Acknowledge": every byte counts as acknowledged
+  // Set through the start: the port search and the switch to Normal access
+  // leave the line to the start's last calibration (CalibrateAtStart, which
+  // clears it), as a line measured before it would be replaced unused.
+  bool DeferCalibration = false;
 
   // --- Timing state ---
   int32_t DelayCount = 10;  // turns of Delay; at least 1 after any SetFrequency

@@ -17,6 +17,8 @@ TfrmMain* frmMain = nullptr;
 namespace {
 
 constexpr int PanelStatus = 0, PanelHint = 1, PanelMode = 2, PanelClock = 3, PanelPort = 4;
+// The least width of each panel.
+constexpr int PanelWidths[] = {240, 280, 50, 50, 50};
 constexpr uint8_t ExitDataByte = 0x70;  // SDA released, bits 4 to 6 high, 0 to 3 low
 constexpr int PinTrigger = 8;
 constexpr int HelpDriverNotRunning = 590;
@@ -223,8 +225,7 @@ void TfrmMain::BuildStatusBar() {
   pnlStatusBar->SetName("pnlStatusBar");
   pnlStatusBar->SetParent(this);
   pnlStatusBar->SetShowHint(true);
-  const int widths[] = {240, 280, 50, 50, 50};
-  for (int w : widths) pnlStatusBar->Panels()->Add()->SetWidth(w);
+  for (int w : PanelWidths) pnlStatusBar->Panels()->Add()->SetWidth(w);
   pnlStatusBar->Panels()->Items(PanelStatus)->SetStyle(psOwnerDraw);
   pnlStatusBar->Panels()->Items(PanelMode)->SetStyle(psOwnerDraw);
 
@@ -252,6 +253,26 @@ void TfrmMain::BuildStatusBar() {
   lblMode->SetColor(clBtnFace);
   lblMode->SetCaption("");
   lblMode->OnDblClick = [this](TObject* s) { mnuFastAccessClick(s); };
+  pnlStatusBar->OnResize = [this](TObject*) { FitPanels(); };
+  FitPanels();
+}
+
+void TfrmMain::FitPanels() {
+  THTMLStatusPanels* panels = pnlStatusBar->Panels();
+  // The clock panel widens to show its whole text ("at most" and a clock of three digits).
+  THTMLStatusPanel* clock = panels->Items(PanelClock);
+  TCanvas* canvas = pnlStatusBar->Canvas();
+  canvas->Font()->Assign(pnlStatusBar->Font());
+  const int inside = 2 * 1 + clock->HTMLOffsetX() + 2;  // bevel, text offset, a blank after the text
+  clock->SetWidth(std::max(PanelWidths[PanelClock], canvas->TextWidth(clock->Text()) + inside));
+  // The status line, as a status bar's text panel does, takes the width the
+  // frame has to spare beyond the last panel's own (measured from its least
+  // width: a part never ends left of where it begins).
+  THTMLStatusPanel* status = panels->Items(PanelStatus);
+  status->SetWidth(PanelWidths[PanelStatus]);
+  const int spare = pnlStatusBar->PanelRect(PanelPort).Right - pnlStatusBar->PanelRect(PanelClock).Right -
+                    PanelWidths[PanelPort];
+  status->SetWidth(PanelWidths[PanelStatus] + std::max(0, spare));
   PlaceLabels();
 }
 
@@ -271,7 +292,10 @@ void TfrmMain::ConnectBus() {
     LookColours(Look, font, back);
     SetStatus(Text, font, back);
   };
-  bus_->OnClockPanel = [this](const std::string& Text) { pnlStatusBar->Panels()->Items(PanelClock)->SetText(Text); };
+  bus_->OnClockPanel = [this](const std::string& Text) {
+    pnlStatusBar->Panels()->Items(PanelClock)->SetText(Text);
+    FitPanels();
+  };
   bus_->OnPortPanel = [this](const std::string& Text) {
     // The simulation is never taken for a port: the panel says so with the port.
     const std::string shown = !PortDriver->Simulated() ? Text : Text.empty() ? "Sim" : "Sim " + Text;
@@ -333,8 +357,10 @@ void TfrmMain::FormCreate(TObject*) {
     items[n]->SetEnabled(base != 0);
   }
 
+  bus_->DeferCalibration = true;
   LPTCheck();
   GetRegistryData();
+  bus_->DeferCalibration = false;
   if (bus_->PortAddress != 0) PortDriver->SetPin(PinTrigger, false);
   if (Application) opnDialog->SetInitialDir(ExtractFilePath(Application->ExeName()));
   // A simulation ready for work says so in place of the ready text; a fault stands.

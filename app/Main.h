@@ -159,6 +159,7 @@ class TfrmMain : public TForm {
   void ConnectBus();
   void SetStatus(const std::string& Text, TColor FontColor, TColor Back);
   void PlaceLabels();
+  void FitPanels();
   bool Refuse();
 
   std::unique_ptr<TI2CBus> bus_;

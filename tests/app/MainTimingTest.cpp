@@ -23,8 +23,8 @@ TEST_F(MainTimingTest, FailedCalibrationKeepsTheStoredClockAndShowsOnlyWhatHolds
   EXPECT_EQ(StoredInt("Clock"), 100);
 }
 
-// Direct access mends the loop: the port search's calibration (Slow) fails,
-// the ones after the stored "Normal" mode is applied succeed.
+// Direct access mends the loop: a calibration in Slow access fails, one in
+// Normal access succeeds.
 class TLoopMendingAdapter : public TSimulatedAdapter {
  public:
   TFakeClock* LoopClock = nullptr;
@@ -44,6 +44,24 @@ TEST_F(MainTimingMendTest, StatusLineEndsOnTheStateAtTheEndOfStart) {
   EXPECT_EQ(StatusText(), "  Hardware ready at LPT1");
   EXPECT_EQ(StatusBack(), clGreen);
   EXPECT_EQ(PanelText(3), "50 KHz");
+}
+
+// The port search and the stored "Normal" mode come before the start's own
+// calibration, which replaces any line they would measure: one is measured.
+TEST_F(MainTimingTest, StartCalibratesOnceAlsoWithTheStoredNormalMode) {
+  Store("Mode", false);
+  Store("Clock", 60);
+  TfrmMain* f = Start();
+  ASSERT_TRUE(f->Bus().Calibrated());
+  EXPECT_TRUE(f->mnuFastAccess->Checked());
+  EXPECT_EQ(StatusText(), "  Hardware ready at LPT1");
+  EXPECT_EQ(PanelText(3), std::to_string(f->Bus().Clock) + " KHz");
+  const uint64_t start = sim.AccessCount();
+  f->mnuCalibrate->Click();
+  const uint64_t one = sim.AccessCount() - start;
+  ASSERT_GT(one, 1000u);
+  // Everything else of the start (search, detection, mode switch) is a few dozen accesses.
+  EXPECT_LT(start, one + one / 4) << "accesses of the start against one calibration";
 }
 
 TEST_F(MainTimingTest, CalibrateWithoutAnyPortSaysSoAndTouchesNothing) {

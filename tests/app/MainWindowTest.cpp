@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "controls/markup/HTMLStatusBar.h"
 #include "platform/gui/Graphics.h"
 #include "platform/gui/Windows.h"
 #include "tests/app/MainTestFixture.h"
@@ -92,6 +93,57 @@ TEST_F(MainWindowTest, ThreeDigitClocksFitTheClockPanelWhole) {
     EXPECT_LE(measure.Canvas()->TextWidth(text), room) << text;
   }
   f->pnlStatusBar->Panels()->Items(3)->SetWidth(50);
+}
+
+int TextWidthIn(TFont* Font, const std::string& Text) {
+  TBitmap measure(1, 1);
+  measure.Canvas()->Font()->Assign(Font);
+  return measure.Canvas()->TextWidth(Text);
+}
+
+TEST_F(MainWindowTest, TheStatusLineTakesTheSpareWidthAndItsLongTextsAreReadWhole) {
+  TfrmMain* f = Start();
+  THTMLStatusBar* sb = f->pnlStatusBar;
+  const int least[] = {240, 280, 50, 50, 50};
+  // At the window's own size every long text of the status line shows whole.
+  for (const std::string& text :
+       {std::string("  Simulated adapter: no parallel port on this machine"),
+        std::string("  Simulated adapter: chosen in the port settings"), std::string(TI2CBus::CalibrationKeptText),
+        std::string(TI2CBus::CalibrationSlowText), std::string(TI2CBus::NoPortText),
+        std::string("  Message sent - Acknowledge ignored"), std::string("  Velmaron hardware not detected")})
+    EXPECT_LE(TextWidthIn(f->pnlStatus->Font(), text), f->pnlStatus->Width()) << text;
+  // The last panel keeps its own width, the others theirs; the status line has the rest.
+  EXPECT_EQ(sb->PanelRect(4).Right - sb->PanelRect(3).Right, least[4]);
+  for (const int width : {f->Width() + 300, 500, f->Width()}) {
+    f->SetBounds(f->Left(), f->Top(), width, f->Height());
+    Application->ProcessMessages();
+    const int spare = sb->ClientWidth() - (sb->SizeGripShown() ? 16 : 0) - 670;
+    EXPECT_EQ(sb->Panels()->Items(0)->Width(), least[0] + std::max(0, spare)) << width;
+    for (int i = 1; i < 5; ++i) EXPECT_EQ(sb->Panels()->Items(i)->Width(), least[i]) << width;
+    // The labels follow their panels.
+    TRect p0 = sb->PanelRect(0), p2 = sb->PanelRect(2);
+    InflateRect(p0, -1, -1);
+    InflateRect(p2, -1, -1);
+    EXPECT_EQ(f->pnlStatus->BoundsRect(), p0) << width;
+    EXPECT_EQ(f->lblMode->BoundsRect(), p2) << width;
+  }
+}
+
+TEST_F(MainWindowTest, TheClockPanelShowsAnUncalibratedClockWhole) {
+  clock.NanosecondsPerLoopTurn = 0;  // a flat line: no calibration holds
+  Store("Clock", 100);
+  TfrmMain* f = Start();
+  ASSERT_FALSE(f->Bus().Calibrated());
+  ASSERT_EQ(PanelText(3), "\xE2\x89\xA4" "100 KHz");
+  THTMLStatusBar* sb = f->pnlStatusBar;
+  const int room = sb->PanelRect(3).Width() - 2 - sb->Panels()->Items(3)->HTMLOffsetX();
+  EXPECT_LE(TextWidthIn(sb->Font(), PanelText(3)), room);
+  // Calibrated again, the panel goes back to its own width.
+  clock.NanosecondsPerLoopTurn = 1;
+  f->mnuCalibrate->Click();
+  ASSERT_TRUE(f->Bus().Calibrated());
+  EXPECT_EQ(PanelText(3), "100 KHz");
+  EXPECT_EQ(sb->Panels()->Items(3)->Width(), 50);
 }
 
 TEST_F(MainWindowTest, DraggingTheSizeGripResizesTheWindow) {
