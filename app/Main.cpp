@@ -259,19 +259,24 @@ void TfrmMain::BuildStatusBar() {
 
 void TfrmMain::FitPanels() {
   THTMLStatusPanels* panels = pnlStatusBar->Panels();
-  // The clock panel widens to show its whole text ("at most" and a clock of three digits).
-  THTMLStatusPanel* clock = panels->Items(PanelClock);
+  // The clock and port panels widen to show their whole texts ("at most" with
+  // a clock of three digits, the simulation's "Sim LPT1").
   TCanvas* canvas = pnlStatusBar->Canvas();
   canvas->Font()->Assign(pnlStatusBar->Font());
-  const int inside = 2 * 1 + clock->HTMLOffsetX() + 2;  // bevel, text offset, a blank after the text
-  clock->SetWidth(std::max(PanelWidths[PanelClock], canvas->TextWidth(clock->Text()) + inside));
+  for (int i : {PanelClock, PanelPort}) {
+    THTMLStatusPanel* p = panels->Items(i);
+    // The gap before the part, its bevel, the markup's offset and the renderer's
+    // own pixel before the text, a blank after it.
+    const int inside = 2 + 2 * 1 + p->HTMLOffsetX() + 1 + 2;
+    p->SetWidth(std::max(PanelWidths[i], canvas->TextWidth(p->Text()) + inside));
+  }
   // The status line, as a status bar's text panel does, takes the width the
   // frame has to spare beyond the last panel's own (measured from its least
   // width: a part never ends left of where it begins).
   THTMLStatusPanel* status = panels->Items(PanelStatus);
   status->SetWidth(PanelWidths[PanelStatus]);
   const int spare = pnlStatusBar->PanelRect(PanelPort).Right - pnlStatusBar->PanelRect(PanelClock).Right -
-                    PanelWidths[PanelPort];
+                    panels->Items(PanelPort)->Width();
   status->SetWidth(PanelWidths[PanelStatus] + std::max(0, spare));
   PlaceLabels();
 }
@@ -300,6 +305,7 @@ void TfrmMain::ConnectBus() {
     // The simulation is never taken for a port: the panel says so with the port.
     const std::string shown = !PortDriver->Simulated() ? Text : Text.empty() ? "Sim" : "Sim " + Text;
     pnlStatusBar->Panels()->Items(PanelPort)->SetText(shown);
+    FitPanels();
   };
   bus_->OnModeLabel = [this](const std::string& Text, TBusLook Look) {
     TColor font, back;
@@ -379,6 +385,7 @@ void TfrmMain::ShowPortAccess() {
   pnlStatus->SetHint(access.Kind == pakSimulated ? access.Text : std::string());
   pnlStatus->SetShowHint(access.Kind == pakSimulated);
   pnlStatusBar->Panels()->Items(PanelPort)->SetText(access.Kind == pakSimulated ? "Sim" : "");
+  FitPanels();
 }
 
 void TfrmMain::LPTCheck() { bus_->LPTCheck(); }

@@ -39,7 +39,7 @@ TfrmSplash::TfrmSplash(TComponent* AOwner) : TForm(AOwner) {
   memSplash->SetBounds(8, 8, 496, 252);
   memSplash->SetReadOnly(true);
   memSplash->Font()->SetName("Courier New");
-  memSplash->Font()->SetHeight(-13);
+  memSplash->Font()->SetHeight(-12);
   memSplash->Lines()->Clear();
   for (const char* line : SplashLines) memSplash->Lines()->Add(line);
 

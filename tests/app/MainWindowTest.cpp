@@ -15,6 +15,7 @@
 #include "controls/markup/HTMLStatusBar.h"
 #include "platform/gui/Graphics.h"
 #include "platform/gui/Windows.h"
+#include "platform/port/PortBackend.h"
 #include "tests/app/MainTestFixture.h"
 
 namespace {
@@ -126,6 +127,33 @@ TEST_F(MainWindowTest, TheStatusLineTakesTheSpareWidthAndItsLongTextsAreReadWhol
     InflateRect(p2, -1, -1);
     EXPECT_EQ(f->pnlStatus->BoundsRect(), p0) << width;
     EXPECT_EQ(f->lblMode->BoundsRect(), p2) << width;
+  }
+}
+
+TEST_F(MainWindowTest, ThePortPanelShowsTheSimulatedPortWhole) {
+  InstallPortBackend(&sim, kNoPortReason);
+  TfrmMain* f = Start();
+  THTMLStatusBar* sb = f->pnlStatusBar;
+  for (TMenuItem* port : {f->LPT1, f->LPT2}) {
+    port->Click();
+    const std::string text = PanelText(4);
+    ASSERT_EQ(text.rfind("Sim", 0), 0u) << text;
+    const int room = sb->PanelRect(4).Width() - 2 - sb->Panels()->Items(4)->HTMLOffsetX();
+    EXPECT_LE(TextWidthIn(sb->Font(), text), room) << text;
+    EXPECT_EQ(sb->PanelRect(1).Width(), 280 - 2) << "the other panels keep their widths";
+    // Drawn as in the wide hint panel: nothing is cut.
+    sb->Panels()->Items(1)->SetText(text);
+    Application->ProcessMessages();
+    const QImage bar = sb->Peer()->grab().toImage();
+    auto inked = [&](int panel) {
+      const TRect r = sb->PanelRect(panel);
+      int n = 0;
+      for (int y = r.Top + 1; y < r.Bottom - 1; ++y)
+        for (int x = r.Left + 1; x < r.Right - 1; ++x) n += bar.pixelColor(x, y).lightness() < 128;
+      return n;
+    };
+    EXPECT_GT(inked(1), 20);
+    EXPECT_EQ(inked(4), inked(1)) << text << " is cut in the port panel";
   }
 }
 

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTimer>
 
 #include "app/About.h"
@@ -107,6 +110,19 @@ TEST_F(ShellDialogs, QuickStartWindowGoesOnTheFirstClickElsewhereInsideTheFrame)
   Application->ProcessMessages();
   EXPECT_EQ(frmSplash, nullptr);
   EXPECT_FALSE(Application->OnAnyMouseDown) << "the watcher goes with the window";
+}
+
+TEST_F(ShellDialogs, QuickStartWindowShowsAllItsLinesWhole) {
+  Start();
+  Application->CreateForm(frmSplash);
+  Application->ProcessMessages();
+  ASSERT_NE(frmSplash, nullptr);
+  auto* memo = dynamic_cast<QPlainTextEdit*>(frmSplash->memSplash->Peer());
+  ASSERT_NE(memo, nullptr);
+  EXPECT_EQ(memo->verticalScrollBar()->maximum(), 0) << "the last line would be cut";
+  EXPECT_EQ(memo->horizontalScrollBar()->maximum(), 0) << "the longest line would be cut";
+  const QRect last = memo->cursorRect(QTextCursor(memo->document()->lastBlock()));
+  EXPECT_LE(last.bottom(), memo->viewport()->height());
 }
 
 TEST_F(ShellDialogs, QuickStartWindowGoesOnAClickOnTheMenuBar) {
