@@ -40,6 +40,7 @@ TInstWebLabel* MakeLink(TAboutBox* Form, TWinControl* Parent, const std::string&
   w->SetColorEnter(clBtnFace);
   w->SetAlignment(taLeftJustify);
   w->SetWordWrap(false);
+  w->TextOutline()->SetVisible(false);  // plain underlined links: an outline smears small letters
   w->SetURL(Url);
   w->SetCaption(Caption);
   w->SetHint(Url);
