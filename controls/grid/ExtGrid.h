@@ -642,6 +642,8 @@ class TExtStringGrid : public TBaseGrid {
  protected:
   TInplaceEdit* CreateEditor() override;
   bool CanEditShow() override;
+  // Background pictures and gradients, and the selection frame, are drawn over the whole area.
+  bool CanScrollPaint() const override;
   bool SelectCell(int ACol, int ARow) override;
   void Paint() override;
   void Resize() override;

@@ -485,6 +485,12 @@ void TExtStringGrid::WMTimer(TMessage& Message) {
   NoteSelection(before);
 }
 
+bool TExtStringGrid::CanScrollPaint() const {
+  bool picture = backGround_->Bitmap() && !backGround_->Bitmap()->Empty();
+  bool gradient = backGround_->Display() == bdGradientHorz || backGround_->Display() == bdGradientVert;
+  return updateCount_ == 0 && !suppressInvalidate_ && !SelectionRectangle && !picture && !gradient;
+}
+
 void TExtStringGrid::TopLeftChanged() {
   TBaseGrid::TopLeftChanged();
   if (SelectionRectangle) Invalidate();

@@ -670,9 +670,24 @@ void TCustomGrid::MoveTopLeft(int ALeft, int ATop) {
   ALeft = std::clamp(ALeft, fixedCols_, std::max(fixedCols_, MaxLeftCol()));
   ATop = std::clamp(ATop, fixedRows_, std::max(fixedRows_, MaxTopRow()));
   if (ALeft == topLeft_.X && ATop == topLeft_.Y) return;
+  TGridCoord old = topLeft_;
+  int oldFixedBottom = VertAxis().FixedBoundary;
   topLeft_ = {ALeft, ATop};
   GeometryChanged();
-  Invalidate();
+  // A vertical scroll by a few rows moves the drawn rows below the fixed ones and paints only the
+  // rows that come into view; anything else repaints the whole grid.
+  QWidget* w = HandleAllocated() ? ClientWidget() : nullptr;
+  int dy = 0;
+  if (ALeft == old.X && w && w->isVisible() && CanScrollPaint() && std::abs(ATop - old.Y) < VisibleRowCount()) {
+    for (int i = std::min(old.Y, ATop); i < std::max(old.Y, ATop); ++i) dy += RowHeights(i) + gridLineWidth_;
+    if (ATop > old.Y) dy = -dy;
+  }
+  if (dy != 0 && VertAxis().FixedBoundary == oldFixedBottom) {
+    int top = oldFixedBottom, h = w->height() - top;
+    if (h > 0) w->scroll(0, dy, QRect(0, top, w->width(), h));
+  } else {
+    Invalidate();
+  }
   UpdateScrollPos();
   TopLeftChanged();
 }

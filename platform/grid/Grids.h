@@ -257,6 +257,9 @@ class TCustomGrid : public TCustomControl {
   virtual void MoveRowBlockData(int FromIndex, int Count, int ToIndex);
   virtual TInplaceEdit* CreateEditor();
   virtual bool CanEditShow();
+  // Whether a vertical scroll may move the drawn rows instead of repainting them all
+  // (a descendant that holds its painting back, or paints over the whole area, says no).
+  virtual bool CanScrollPaint() const { return true; }
   virtual bool CanEditAcceptKey(char Key) { return true; }
   virtual bool CanEditModify() { return true; }
   virtual std::string GetEditText(int ACol, int ARow);
