@@ -52,6 +52,8 @@ TInstWebLabel* MakeLink(TAboutBox* Form, TWinControl* Parent, const std::string&
   }
   w->FontLeave()->SetColor(clBlue);
   w->FontEnter()->SetColor(clGreen);
+  // Plain underlined links: a dark outline around small letters smears them.
+  w->TextOutline()->SetVisible(false);
   return w;
 }
 

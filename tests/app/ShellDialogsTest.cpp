@@ -175,6 +175,30 @@ TEST_F(ShellDialogs, AboutBoxShowsVersionPortBackendAndTheProjectsOwnLinks) {
   EXPECT_EQ(AboutBox, nullptr);
 }
 
+TEST_F(ShellDialogs, AboutBoxLinksAreDrawnPlainWithoutADarkOutline) {
+  TfrmMain* f = Start();
+  int navy = -1, blue = -1;
+  WhenModal([&] {
+    ASSERT_NE(AboutBox, nullptr);
+    const QImage box = RenderControlImage(AboutBox);
+    TInstWebLabel* link = AboutBox->webOrders;
+    const TPoint at = link->ClientToScreen(TPoint(0, 0));
+    const TPoint origin = AboutBox->ClientToScreen(TPoint(0, 0));
+    const double scale = box.devicePixelRatio();
+    navy = blue = 0;
+    for (int y = 0; y < link->Height(); ++y)
+      for (int x = 0; x < link->Width(); ++x) {
+        const QColor c = box.pixelColor(int((at.X - origin.X + x) * scale), int((at.Y - origin.Y + y) * scale));
+        navy += c == QColor(0, 0, 128);
+        blue += c == QColor(0, 0, 255);
+      }
+    StdClick(AboutBox->btnOK);
+  });
+  f->AboutItem->Click();
+  EXPECT_GT(blue, 20) << "the link's letters are drawn in blue";
+  EXPECT_EQ(navy, 0) << "no navy outline around them";
+}
+
 TEST_F(ShellDialogs, Screenshots) {
   TfrmMain* f = Start();
   f->Bus().MaxClock = 120;
