@@ -47,16 +47,11 @@ class TInspectorCombo : public TInspComboBox, public TInspEditorState<std::strin
  public:
   explicit TInspectorCombo(TComponent* AOwner);
   std::string ClassName() const override { return "TInspectorCombo"; }
-  TColor BkColor() const { return bkColor_; }
-  void SetBkColor(TColor v) { bkColor_ = v; }
 
  protected:
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void DoExit() override;
   void WMGetDlgCode(TMessage& Message) override;
-
- private:
-  TColor bkColor_ = clWindow;
 };
 
 class TInspectorColorCombo : public TInspColorComboBox, public TInspEditorState<TColor> {

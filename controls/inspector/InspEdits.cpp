@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/gui/Forms.h"
+#include "platform/gui/VisualStyles.h"
 #include "platform/gui/WinWindow.h"
 #include "platform/gui/Windows.h"
 
@@ -100,9 +101,63 @@ void TInspCustomCombo::DoExit() {
   Invalidate();
 }
 
+TRect TInspCustomCombo::ButtonRect() const {
+  return TRect(Width() - 2 - buttonWidth_, 2, Width() - 2, Height() - 2);
+}
+
+void TInspCustomCombo::DropDown() {
+  TCustomComboBox::DropDown();
+  Invalidate();
+}
+
+void TInspCustomCombo::CloseUp() {
+  TCustomComboBox::CloseUp();
+  Invalidate();
+}
+
+void TInspCustomCombo::PaintOver() {
+  if (!flat_) return;
+  TCanvas* C = Canvas();
+  TRect r(0, 0, Width(), Height());
+  C->Brush()->SetStyle(bsSolid);
+  if (Active() && focusBorder_) {
+    C->Brush()->SetColor(clBtnFace);
+    DrawEdge(C, &r, BDR_SUNKENOUTER, BF_RECT);
+    r = TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
+  } else {
+    C->Brush()->SetColor(bkColor_);
+    C->FrameRect(r);
+    r = TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
+    C->FrameRect(r);
+  }
+  r = TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
+  C->Brush()->SetColor(Color());
+  C->FrameRect(r);
+  if (Style() == csSimple) return;
+  TRect b = ButtonRect();
+  const bool themed = isWinXP_ && IsThemeActive();
+  if (themed && DrawThemePart(Handle(), "combobox", C, 1, (GetKeyState(VK_LBUTTON) | GetKeyState(VK_RBUTTON)) & 0x8000 ? 3 : 1, b)) return;
+  // Our own face: the platform's arrow does not line up with ButtonWidth, so the button
+  // is filled and gets its own arrow; an active list raises (or etches) its edge.
+  C->Brush()->SetColor(clBtnFace);
+  C->FillRect(b);
+  const int cx = (b.Left + b.Right) / 2, cy = (b.Top + b.Bottom) / 2;
+  C->Pen()->SetColor(Enabled() ? clBtnText : clGrayText);
+  C->Brush()->SetColor(Enabled() ? clBtnText : clGrayText);
+  C->Polygon({TPoint(cx - 3, cy - 1), TPoint(cx + 3, cy - 1), TPoint(cx, cy + 2)});
+  if (Active()) {
+    TRect e = b;
+    DrawEdge(C, &e, etched_ ? EDGE_ETCHED : EDGE_RAISED, BF_RECT | (DroppedDown() ? BF_FLAT : 0));
+  }
+}
+
 // ================================================================ colour list
 TInspColorComboBox::TInspColorComboBox(TComponent* AOwner) : TInspComboBox(AOwner) {
-  SetStyle(csDropDownList);
+  SetStyle(csOwnerDrawFixed);
+}
+
+void TInspColorComboBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) {
+  DrawEntry(Canvas(), Index, Rect, (State & (odSelected | odFocused)) != 0);
 }
 
 TColor TInspColorComboBox::EntryColor(int Index) const {
@@ -232,6 +287,11 @@ void TInspSpinEdit::SetTimeValue(TDateTime v) {
 void TInspSpinEdit::SetSpinFlat(bool v) {
   button_->UpButton()->SetFlat(v);
   button_->DownButton()->SetFlat(v);
+}
+
+void TInspSpinEdit::SetDirection(TSpinDirection v) {
+  button_->SetDirection(v);
+  PlaceButton();
 }
 
 void TInspSpinEdit::SetSpinTransparent(bool v) {

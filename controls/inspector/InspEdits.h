@@ -34,8 +34,13 @@ class TInspCustomCombo : public TCustomComboBox {
   void SetDropWidth(int v) { dropWidth_ = v; }
   bool IsWinXP() const { return isWinXP_; }
   void SetIsWinXP(bool v) { isWinXP_ = v; }
+  // The colour of the flat frame's outer rings.
+  TColor BkColor() const { return bkColor_; }
+  void SetBkColor(TColor v) { bkColor_ = v; }
   // The mouse is over it or it has the focus.
   bool Active() const;
+  // The drop-down button's area: the right ButtonWidth pixels, 2 inside the frame.
+  TRect ButtonRect() const;
   bool Hovered() const { return hovered_; }
 
  protected:
@@ -44,12 +49,16 @@ class TInspCustomCombo : public TCustomComboBox {
   void CMEnabledChanged(TMessage& Message) override;
   void DoEnter() override;
   void DoExit() override;
+  // The flat frame and the drop-down button over the platform's painting.
+  void PaintOver() override;
+  void DropDown() override;
+  void CloseUp() override;
 
   int buttonWidth_;
   bool flat_ = true, etched_ = false, focusBorder_ = false, autoFocus_ = false, hovered_ = false,
        isWinXP_ = false;
   int dropWidth_ = 0;
-  TColor normalColor_ = clWindow;
+  TColor normalColor_ = clWindow, bkColor_ = clWindow;
 };
 
 class TInspComboBox : public TInspCustomCombo {
@@ -70,8 +79,6 @@ class TInspColorComboBox : public TInspComboBox {
   explicit TInspColorComboBox(TComponent* AOwner);
   std::string ClassName() const override { return "TInspColorComboBox"; }
 
-  TColor BkColor() const { return bkColor_; }
-  void SetBkColor(TColor v) { bkColor_ = v; }
   TColor CustomColor() const { return customColor_; }
   void SetCustomColor(TColor v) { customColor_ = v; }
   // The colour of the selected entry (0 when none of the 41 is selected).
@@ -85,8 +92,11 @@ class TInspColorComboBox : public TInspComboBox {
   // Paints one entry: swatch and name.
   void DrawEntry(TCanvas* Canvas, int Index, const TRect& R, bool Selected) const;
 
+ protected:
+  void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) override;
+
  private:
-  TColor bkColor_ = clWindow, customColor_ = clBlack;
+  TColor customColor_ = clBlack;
 };
 
 // ------------------------------------------------------------ spin edit
@@ -133,6 +143,9 @@ class TInspSpinEdit : public TCustomMaskEdit {
   void SetEditorEnabled(bool v) { editorEnabled_ = v; }
   bool ReturnIsTab() const { return returnIsTab_; }
   void SetReturnIsTab(bool v) { returnIsTab_ = v; }
+  TSpinDirection Direction() const { return button_->Direction(); }
+  // Turns the spin button pair and lays the edit out again.
+  void SetDirection(TSpinDirection v);
   void SetSpinFlat(bool v);
   void SetSpinTransparent(bool v);
   TInspSpinButton* Button() const { return button_; }

@@ -1,5 +1,6 @@
 #include "controls/inspector/InspLayout.h"
 
+#include <algorithm>
 #include <cstddef>
 
 using std::size_t;
@@ -107,4 +108,31 @@ TInspLayout InspMultiLayout(const TInspLayoutInput& In) {
     }
   }
   return L;
+}
+
+std::vector<TInspControlPlace> InspControlPlaces(const TInspLayoutInput& In, bool Multi) {
+  const auto& P = In.Panels;
+  std::vector<TInspControlPlace> out(P.size());
+  if (Multi) {
+    const TInspLayout L = InspMultiLayout(In);
+    const int clientRight = In.Width - (In.ScrollBarShown ? In.ScrollBarWidth : 0);
+    for (int i = 0; i < Count(P); ++i) {
+      if (!P[i].Visible || !P[i].Open) continue;
+      int rows = 0;
+      for (int h : P[i].Rows)
+        if (h > 0) rows += h;
+      const int top = L.Captions[i].Bottom;
+      out[i] = {TRect(0, top, clientRight, top + rows), true};
+    }
+    return out;
+  }
+  const int A = InspActivePanel(P, In.TopPanel);
+  if (A < 0) return out;
+  int visible = 0;
+  for (const auto& p : P)
+    if (p.Visible) ++visible;
+  const int top = (InspVisiblePosition(P, A) + 1) * In.CaptionHeight;
+  const int height = std::max(0, In.PanelAreaHeight - visible * In.CaptionHeight);
+  out[A] = {TRect(0, top, In.Width, top + height), true};
+  return out;
 }

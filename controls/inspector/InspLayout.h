@@ -44,3 +44,13 @@ int InspActivePanel(const std::vector<TInspLayoutPanel>& Panels, int TopPanel);
 int InspFullyShownRows(const TInspLayoutPanel& Panel, int BodyHeight);
 TInspLayout InspSingleLayout(const TInspLayoutInput& In);
 TInspLayout InspMultiLayout(const TInspLayoutInput& In);
+
+// Where a panel's hosted control goes; a control not Shown takes no space.
+struct TInspControlPlace {
+  TRect Bounds;
+  bool Shown = false;
+};
+// One entry per panel. Multi-panel mode: an open visible panel's control covers its rows
+// under its caption; single-panel mode: the active panel's control fills the space between
+// the caption stacks. Every other control is hidden at width and height 0.
+std::vector<TInspControlPlace> InspControlPlaces(const TInspLayoutInput& In, bool Multi);

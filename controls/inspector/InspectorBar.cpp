@@ -648,8 +648,10 @@ TInspLayoutInput TInspectorBar::LayoutInput() const {
 int TInspectorBar::ActivePanel() const { return InspActivePanel(LayoutPanels(), topPanel_); }
 
 void TInspectorBar::UpdateLayout() {
-  if (mode_ != imMultiPanelActive || !panels_) {
+  if (!panels_) return;
+  if (mode_ != imMultiPanelActive) {
     if (scrollBar_) scrollBar_->SetVisible(false);
+    PlaceControls();
     return;
   }
   TInspLayoutInput in = LayoutInput();
@@ -665,6 +667,38 @@ void TInspectorBar::UpdateLayout() {
   scrollBar_->SetLargeChange(std::max(1, in.PanelAreaHeight));
   scrollBar_->SetVisible(scrollShown_);
   syncingScroll_ = false;
+  PlaceControls();
+}
+
+void TInspectorBar::PlaceControls() {
+  if (!panels_) return;
+  const std::vector<TInspControlPlace> places = InspControlPlaces(LayoutInput(), mode_ == imMultiPanelActive);
+  for (int i = 0; i < panels_->Count(); ++i) {
+    TWinControl* c = panels_->GetItem(i)->Control();
+    if (!c) continue;
+    const TInspControlPlace& at = places[static_cast<size_t>(i)];
+    if (at.Shown) {
+      c->SetBounds(at.Bounds.Left, at.Bounds.Top, at.Bounds.Right - at.Bounds.Left,
+                   at.Bounds.Bottom - at.Bounds.Top);
+    } else {
+      c->SetBounds(c->Left(), c->Top(), 0, 0);
+    }
+    c->SetVisible(at.Shown);
+  }
+}
+
+void TInspectorBar::ThemeAdapt() {
+  switch (CurrentXPColorScheme()) {
+    case 1: return SetStyle(esOffice2003Blue);
+    case 2: return SetStyle(esOffice2003Olive);
+    case 3: return SetStyle(esOffice2003Silver);
+    default: return SetStyle(esOffice2003Classic);
+  }
+}
+
+void TInspectorBar::WndProc(TMessage& Message) {
+  TCustomPanel::WndProc(Message);
+  if ((Message.Msg == WM_THEMECHANGED || Message.Msg == CM_SYSFONTCHANGED) && autoThemeAdapt_) ThemeAdapt();
 }
 
 void TInspectorBar::ScrollBarMoved() {
@@ -672,6 +706,7 @@ void TInspectorBar::ScrollBarMoved() {
   scrollPos_ = scrollBar_->Position();
   if (editing_ && editItem_) StopEdit(editItem_);
   if (labelItem_) StopLabelEdit(false);
+  PlaceControls();
   Invalidate();
 }
 

@@ -384,6 +384,8 @@ class TInspectorBar : public TCustomPanel {
   INSP_BAR_FIELD(TColor, ColorTo, colorTo_)
   INSP_BAR_REPAINT(TGradientDirection, DefaultGradientDirection, defaultGradientDirection_)
   INSP_BAR_FIELD(bool, AutoThemeAdapt, autoThemeAdapt_)
+  // Takes the Style that matches the desktop's colour scheme.
+  void ThemeAdapt();
   bool ShowEditorAlways() const { return showEditorAlways_; }
   void SetShowEditorAlways(bool v);
   INSP_BAR_FIELD(bool, ShowFocus, showFocus_)
@@ -436,6 +438,8 @@ class TInspectorBar : public TCustomPanel {
   // Invalidates one row's rectangle (nothing while loading or while the row is not shown).
   void RepaintItem(TInspectorItem* Item);
   void UpdateLayout();
+  // Places and shows the panels' hosted controls for the mode; hides the others.
+  void PlaceControls();
   // The row being edited, or last edited (none until editing starts); Editing() tells
   // whether its editor is open.
   TInspectorItem* EditItem() const { return editItem_; }
@@ -529,6 +533,7 @@ class TInspectorBar : public TCustomPanel {
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void Paint() override;
   void Resize() override;
+  void WndProc(TMessage& Message) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;

@@ -6,15 +6,22 @@
 
 namespace {
 
-// Our own arrow art: a black triangle on an olive (transparent) ground.
-std::unique_ptr<TBitmap> ArrowGlyph(bool up) {
-  auto b = std::make_unique<TBitmap>(5, 4);
+// Our own arrow art: a black triangle on an olive (transparent) ground, pointing up, down,
+// right or left.
+std::unique_ptr<TBitmap> ArrowGlyph(bool up, bool horizontal) {
+  const int w = horizontal ? 4 : 5, h = horizontal ? 5 : 4;
+  auto b = std::make_unique<TBitmap>(w, h);
   TCanvas* c = b->Canvas();
   c->Brush()->SetColor(clOlive);
-  c->FillRect(TRect(0, 0, 5, 4));
-  for (int row = 0; row < 3; ++row) {
-    int half = up ? row : 2 - row;
-    for (int x = 2 - half; x <= 2 + half; ++x) c->SetPixels(x, row, clBlack);
+  c->FillRect(TRect(0, 0, w, h));
+  // k: distance from the tip. Vertical arrows keep their tip on row 0 (up) or row 2 (down);
+  // horizontal ones point right (up) or left (down).
+  for (int k = 0; k < 3; ++k) {
+    const int line = horizontal ? (up ? 3 - k : k) : (up ? k : 2 - k);
+    for (int x = 2 - k; x <= 2 + k; ++x) {
+      if (horizontal) c->SetPixels(line, x, clBlack);
+      else c->SetPixels(x, line, clBlack);
+    }
   }
   return b;
 }
@@ -54,7 +61,7 @@ TSpinButton::TSpinButton(TComponent* AOwner) : TWinControl(AOwner) {
   auto make = [this](bool up) {
     auto* b = new TTimerSpeedButton(this);
     b->SetTimeBtnState(tbAllowTimer);
-    auto glyph = ArrowGlyph(up);
+    auto glyph = ArrowGlyph(up, false);
     b->SetGlyph(glyph.get());
     b->OnClick = [this](TObject* s) { BtnClick(s); };
     b->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { BtnMouseDown(); };
@@ -68,9 +75,40 @@ TSpinButton::TSpinButton(TComponent* AOwner) : TWinControl(AOwner) {
 
 void TSpinButton::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  PlaceButtons();
+}
+
+void TSpinButton::PlaceButtons() {
+  if (direction_ == spHorizontal) {
+    const int half = width_ / 2;
+    down_->SetBounds(0, 0, half, height_);
+    up_->SetBounds(half + 1, 0, half, height_);
+    return;
+  }
   int half = height_ / 2;
   up_->SetBounds(0, 0, width_, half);
   down_->SetBounds(0, half - 1, width_, height_ - half + 1);
+}
+
+void TSpinButton::SetDirection(TSpinDirection v) {
+  if (v == direction_) return;
+  direction_ = v;
+  if (upDefault_) DefaultGlyph(up_);
+  if (downDefault_) DefaultGlyph(down_);
+  SetBounds(left_, top_, v == spHorizontal ? 20 : 15, height_);
+}
+
+void TSpinButton::DefaultGlyph(TTimerSpeedButton* Button) {
+  auto glyph = ArrowGlyph(Button == up_, direction_ == spHorizontal);
+  Button->SetGlyph(glyph.get());
+  Button->SetNumGlyphs(1);
+  (Button == up_ ? upDefault_ : downDefault_) = true;
+}
+
+void TSpinButton::SetGlyphOf(TTimerSpeedButton* Button, TBitmap* v) {
+  if (!v || v->Empty()) return DefaultGlyph(Button);
+  Button->SetGlyph(v);
+  (Button == up_ ? upDefault_ : downDefault_) = false;
 }
 
 void TSpinButton::SetFocusControl(TWinControl* v) {

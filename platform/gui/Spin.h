@@ -33,6 +33,8 @@ class TTimerSpeedButton : public TSpeedButton {
   TTimer* timer_ = nullptr;
 };
 
+enum TSpinDirection { spVertical, spHorizontal };
+
 class TSpinButton : public TWinControl {
  public:
   explicit TSpinButton(TComponent* AOwner);
@@ -41,9 +43,18 @@ class TSpinButton : public TWinControl {
   TTimerSpeedButton* UpButton() const { return up_; }
   TTimerSpeedButton* DownButton() const { return down_; }
   TBitmap* UpGlyph() const { return up_->Glyph(); }
-  void SetUpGlyph(TBitmap* v) { up_->SetGlyph(v); }
+  // No bitmap (or an empty one) gives the button its default arrow back, one glyph.
+  void SetUpGlyph(TBitmap* v) { SetGlyphOf(up_, v); }
   TBitmap* DownGlyph() const { return down_->Glyph(); }
-  void SetDownGlyph(TBitmap* v) { down_->SetGlyph(v); }
+  void SetDownGlyph(TBitmap* v) { SetGlyphOf(down_, v); }
+  TNumGlyphs UpNumGlyphs() const { return up_->NumGlyphs(); }
+  void SetUpNumGlyphs(TNumGlyphs v) { up_->SetNumGlyphs(v); }
+  TNumGlyphs DownNumGlyphs() const { return down_->NumGlyphs(); }
+  void SetDownNumGlyphs(TNumGlyphs v) { down_->SetNumGlyphs(v); }
+  // Vertical: up above down, 15 wide. Horizontal: down (left) beside up (right), 20 wide;
+  // default arrows turn with it.
+  TSpinDirection Direction() const { return direction_; }
+  void SetDirection(TSpinDirection v);
   TWinControl* FocusControl() const { return focusControl_; }
   void SetFocusControl(TWinControl* v);
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
@@ -58,8 +69,13 @@ class TSpinButton : public TWinControl {
   void BtnMouseDown();
 
  private:
+  void SetGlyphOf(TTimerSpeedButton* Button, TBitmap* v);
+  void DefaultGlyph(TTimerSpeedButton* Button);
+  void PlaceButtons();
   TTimerSpeedButton* up_;
   TTimerSpeedButton* down_;
+  TSpinDirection direction_ = spVertical;
+  bool upDefault_ = true, downDefault_ = true;
   TWinControl* focusControl_ = nullptr;
 };
 

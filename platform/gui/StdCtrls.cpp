@@ -1263,6 +1263,44 @@ void TItemStrings::Changed() {
 }
 
 // ================================================================ TCustomComboBox
+namespace {
+// Paints owner-drawn list items through the owning control's canvas.
+class TOwnerDrawDelegate : public QStyledItemDelegate {
+ public:
+  explicit TOwnerDrawDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+  std::function<void(QPainter*, const QRect&, int, bool, bool)> Draw;
+  void paint(QPainter* p, const QStyleOptionViewItem& o, const QModelIndex& i) const override {
+    if (!Draw) return QStyledItemDelegate::paint(p, o, i);
+    Draw(p, o.rect, i.row(), o.state & QStyle::State_Selected, o.state & QStyle::State_HasFocus);
+  }
+  QSize sizeHint(const QStyleOptionViewItem& o, const QModelIndex& i) const override {
+    QSize s = QStyledItemDelegate::sizeHint(o, i);
+    if (Height > 0) s.setHeight(Height);
+    return s;
+  }
+  int Height = 0;
+};
+
+// One owner-drawn entry: the canvas bound to the painter, the owner's font, the
+// highlight colours for a selected entry.
+void PaintOwnerDrawn(TControlCanvas* Canvas, QPainter* p, const QRect& r, TFont* Font, TColor Color, bool Enabled,
+                     bool Sel, bool Focus, const std::function<void(const TRect&, TOwnerDrawState)>& Draw) {
+  Canvas->BeginPaint(p, FromQRect(r));
+  Canvas->SetFont(Font);
+  Canvas->Brush()->SetColor(Sel ? clHighlight : Color);
+  if (Sel) Canvas->Font()->SetColor(clHighlightText);
+  const TOwnerDrawState st = (Sel ? unsigned(odSelected) : 0u) | (Focus ? unsigned(odFocused) : 0u) |
+                             (Enabled ? 0u : unsigned(odDisabled));
+  try {
+    Draw(FromQRect(r), st);
+  } catch (...) {
+    Canvas->EndPaint();
+    throw;
+  }
+  Canvas->EndPaint();
+}
+}  // namespace
+
 class TComboPeer : public TPeer<QComboBox> {
  public:
   TComboPeer(TCustomComboBox* c, QWidget* parent) : TPeer<QComboBox>(c, parent) {}
@@ -1280,10 +1318,14 @@ class TComboPeer : public TPeer<QComboBox> {
       GuiRun(c, [c] { c->CloseUp(); });
     }
   }
+  void paintEvent(QPaintEvent* e) override {
+    QComboBox::paintEvent(e);
+    if (auto* c = dynamic_cast<TCustomComboBox*>(LiveControl(this))) c->PaintOverPeer(this);
+  }
 };
 
 TCustomComboBox::TCustomComboBox(TComponent* AOwner)
-    : TWinControl(AOwner), items_(new TItemStrings([this] { ItemsChanged(); })) {
+    : TWinControl(AOwner), items_(new TItemStrings([this] { ItemsChanged(); })), canvas_(new TControlCanvas(this)) {
   controlStyle_ = csCaptureMouse | csSetCaption | csDoubleClicks | csFixedHeight;
   width_ = 145;
   height_ = 21;
@@ -1303,7 +1345,7 @@ int TCustomComboBox::FindExact(const std::string& s) const {
 void TCustomComboBox::SetStyle(TComboBoxStyle v) {
   if (v == style_) return;
   style_ = v;
-  if (v == csDropDownList && itemIndex_ < 0 && !text_.empty()) TWinControl::SetText(std::string());
+  if (ListOnly() && itemIndex_ < 0 && !text_.empty()) TWinControl::SetText(std::string());
   RecreateWnd();
 }
 
@@ -1316,7 +1358,7 @@ void TCustomComboBox::SetItemIndex(int v) {
 }
 
 void TCustomComboBox::SetText(const std::string& v) {
-  if (style_ == csDropDownList) {
+  if (ListOnly()) {
     int i = FindExact(v);
     if (i >= 0) SetItemIndex(i);
     return;
@@ -1390,7 +1432,7 @@ void TCustomComboBox::UserSelect(int Index) {
 }
 
 void TCustomComboBox::UserEditText(const std::string& Text) {
-  if (style_ == csDropDownList || Text == text_) return;
+  if (ListOnly() || Text == text_) return;
   std::string t = Text;
   if (maxLength_ > 0 && static_cast<int>(t.size()) > maxLength_) {
     MessageBeep(0);
@@ -1415,10 +1457,29 @@ void TCustomComboBox::DropDown() {
 void TCustomComboBox::CloseUp() {
   if (OnCloseUp) OnCloseUp(this);
 }
+void TCustomComboBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) {
+  if (OnDrawItem) return OnDrawItem(this, Index, Rect, State);
+  canvas_->FillRect(Rect);
+  if (Index >= 0 && Index < items_->Count()) canvas_->TextOut(Rect.Left + 2, Rect.Top, items_->Get(Index));
+}
+
+void TCustomComboBox::PaintOverPeer(QWidget* Widget) {
+  QPainter p(Widget);
+  const TRect all = FromQRect(Widget->rect());
+  canvas_->BeginPaint(&p, all);
+  canvas_->SetFont(font_.get());
+  try {
+    PaintOver();
+  } catch (...) {
+    canvas_->EndPaint();
+    throw;
+  }
+  canvas_->EndPaint();
+}
 
 void TCustomComboBox::ItemsChanged() {
   if (itemIndex_ >= items_->Count()) itemIndex_ = -1;
-  if (style_ == csDropDownList) {
+  if (ListOnly()) {
     std::string t = itemIndex_ >= 0 ? items_->Get(itemIndex_) : std::string();
     if (t != text_) TWinControl::SetText(t);
   }
@@ -1475,6 +1536,15 @@ QWidget* TCustomComboBox::CreatePeer(QWidget* ParentWidget) {
     if (!cb || cb->pushing_ || i == cb->itemIndex_) return;
     GuiRun(cb, [cb, i] { cb->UserSelect(i); });
   });
+  if (style_ == csOwnerDrawFixed || style_ == csOwnerDrawVariable) {
+    auto* d = new TOwnerDrawDelegate(c);
+    d->Height = itemHeight_;
+    d->Draw = [this](QPainter* p, const QRect& r, int row, bool sel, bool focus) {
+      PaintOwnerDrawn(canvas_.get(), p, r, font_.get(), color_, enabled_, sel, focus,
+                      [this, row](const TRect& R, TOwnerDrawState st) { DrawItem(row, R, st); });
+    };
+    c->setItemDelegate(d);
+  }
   if (QLineEdit* e = c->lineEdit()) {
     RouteEvents(this, e);
     QObject::connect(e, &QLineEdit::textEdited, c, [c](const QString& t) {
@@ -1500,24 +1570,6 @@ class TListPeer : public TPeer<QListWidget> {
   void contextMenuEvent(QContextMenuEvent* e) override { e->ignore(); }
 };
 
-namespace {
-// Paints owner-drawn list items through the list box's canvas.
-class TOwnerDrawDelegate : public QStyledItemDelegate {
- public:
-  explicit TOwnerDrawDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
-  std::function<void(QPainter*, const QRect&, int, bool, bool)> Draw;
-  void paint(QPainter* p, const QStyleOptionViewItem& o, const QModelIndex& i) const override {
-    if (!Draw) return QStyledItemDelegate::paint(p, o, i);
-    Draw(p, o.rect, i.row(), o.state & QStyle::State_Selected, o.state & QStyle::State_HasFocus);
-  }
-  QSize sizeHint(const QStyleOptionViewItem& o, const QModelIndex& i) const override {
-    QSize s = QStyledItemDelegate::sizeHint(o, i);
-    if (Height > 0) s.setHeight(Height);
-    return s;
-  }
-  int Height = 0;
-};
-}  // namespace
 
 TCustomListBox::TCustomListBox(TComponent* AOwner)
     : TWinControl(AOwner),
@@ -1741,19 +1793,8 @@ QWidget* TCustomListBox::CreatePeer(QWidget* ParentWidget) {
     auto* d = new TOwnerDrawDelegate(l);
     d->Height = itemHeight_;
     d->Draw = [this](QPainter* p, const QRect& r, int row, bool sel, bool focus) {
-      canvas_->BeginPaint(p, FromQRect(r));
-      canvas_->SetFont(font_.get());
-      canvas_->Brush()->SetColor(sel ? clHighlight : color_);
-      if (sel) canvas_->Font()->SetColor(clHighlightText);
-      TOwnerDrawState st = (sel ? unsigned(odSelected) : 0u) | (focus ? unsigned(odFocused) : 0u) |
-                           (enabled_ ? 0u : unsigned(odDisabled));
-      try {
-        DrawItem(row, FromQRect(r), st);
-      } catch (...) {
-        canvas_->EndPaint();
-        throw;
-      }
-      canvas_->EndPaint();
+      PaintOwnerDrawn(canvas_.get(), p, r, font_.get(), color_, enabled_, sel, focus,
+                      [this, row](const TRect& R, TOwnerDrawState st) { DrawItem(row, R, st); });
     };
     l->setItemDelegate(d);
   }

@@ -447,10 +447,15 @@ class TCustomComboBox : public TWinControl {
   QWidget* ClientWidget() const override;
 
   TNotifyEvent OnChange, OnSelect, OnDropDown, OnCloseUp;
+  // Owner-drawn styles: paints one entry of the open list (the canvas is bound while it runs).
+  TDrawItemEvent OnDrawItem;
+  TCanvas* Canvas() const { return canvas_.get(); }
 
   // What the user does: choosing an item from the list, and typing a new text.
   void UserSelect(int Index);
   void UserEditText(const std::string& Text);
+  // Draws what the control adds over the platform's painting (the peer calls it).
+  void PaintOverPeer(QWidget* Widget);
 
  protected:
   QWidget* CreatePeer(QWidget* ParentWidget) override;
@@ -462,6 +467,12 @@ class TCustomComboBox : public TWinControl {
   virtual void Select();
   virtual void DropDown();
   virtual void CloseUp();
+  // One entry of an owner-drawn list: OnDrawItem when assigned, else fill and text.
+  virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);
+  // Runs after the platform painted the control, with Canvas() over the whole window.
+  virtual void PaintOver() {}
+  // The line takes only the text of an item (drop-down and owner-drawn lists).
+  bool ListOnly() const { return style_ == csDropDownList || style_ == csOwnerDrawFixed || style_ == csOwnerDrawVariable; }
   void ItemsChanged();
   void PushItems();
   void PushSelection();
@@ -475,6 +486,7 @@ class TCustomComboBox : public TWinControl {
   int itemHeight_ = 16;
   bool droppedDown_ = false;
   bool pushing_ = false;
+  std::unique_ptr<TControlCanvas> canvas_;
   friend class TComboPeer;
 };
 
