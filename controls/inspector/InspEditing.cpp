@@ -6,6 +6,7 @@
 
 #include "controls/inspector/InspEditors.h"
 #include "controls/inspector/InspectorBar.h"
+#include "platform/gui/Dialogs.h"
 #include "platform/gui/Windows.h"
 
 void TInspectorBar::CreateEditors() {
@@ -468,14 +469,35 @@ void TInspectorBar::ColorChanged() {
   if (!it || !editing_ || starting_) return;
   if (colorCombo_->ItemIndex() == TInspColorComboBox::CustomIndex) {
     TColor c = it->ColorValue();
-    if (ExecuteColorDialog && ExecuteColorDialog(c)) {
+    if (RunColorDialog(c)) {
       it->SetColorValue(c);
       colorCombo_->SetCustomColor(c);
       colorCombo_->SetColorValue(c);
+    } else {
+      // Cancelled: the list goes back to the row's colour, so stopping commits no other.
+      colorCombo_->SetColorValue(it->ColorValue());
     }
     StopEdit(it);
   }
   if (OnEditColorChange) OnEditColorChange(this, it->Panel(), it, colorCombo_->ColorValue());
+}
+
+bool TInspectorBar::RunColorDialog(TColor& Color) {
+  if (ExecuteColorDialog) return ExecuteColorDialog(Color);
+  TColorDialog d(nullptr);
+  d.SetColor(Color);
+  if (!d.Execute()) return false;
+  Color = d.Color();
+  return true;
+}
+
+bool TInspectorBar::RunFontDialog(TFont* Font) {
+  if (ExecuteFontDialog) return ExecuteFontDialog(Font);
+  TFontDialog d(nullptr);
+  d.SetFont(Font);
+  if (!d.Execute()) return false;
+  Font->Assign(d.Font());
+  return true;
 }
 
 void TInspectorBar::SpinEvent(int Which) {
@@ -496,7 +518,7 @@ void TInspectorBar::EditBtnClicked() {
   if (it->PropertyType() == ptFont) {
     TFont f;
     f.Assign(it->FontValue());
-    if (ExecuteFontDialog && ExecuteFontDialog(&f)) {
+    if (RunFontDialog(&f)) {
       it->SetFontValue(&f);
       editBtn_->SetText(f.Name());
     }

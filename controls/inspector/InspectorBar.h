@@ -468,9 +468,11 @@ class TInspectorBar : public TCustomPanel {
   TInspectorDateTimePicker* DateTimeControl() const { return dateTime_; }
   // The editor shown for the row being edited (none for rows without one).
   TWinControl* ActiveEditor() const;
-  // The colour and font dialogs the editors open (tests replace them).
+  // The colour and font dialogs the editors open; unset, the GUI layer's own dialogs.
   std::function<bool(TColor& Color)> ExecuteColorDialog;
   std::function<bool(TFont* Font)> ExecuteFontDialog;
+  bool RunColorDialog(TColor& Color);
+  bool RunFontDialog(TFont* Font);
 
   // ---- mouse and keys
   // The visible panel whose caption bar spans Y (-1 for none).

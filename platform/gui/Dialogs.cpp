@@ -1,6 +1,8 @@
 #include "platform/gui/Dialogs.h"
 
 #include <QApplication>
+#include <QColorDialog>
+#include <QFontDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -267,6 +269,60 @@ bool TOpenDialog::Execute() {
     files_->Clear();
     if (many.empty()) many.push_back(chosen);
     for (const auto& f : many) files_->Add(f);
+  }
+  if (OnClose) OnClose(this);
+  return ok;
+}
+
+bool TColorDialog::Execute() {
+  if (OnShow) OnShow(this);
+  TDialogRequest r;
+  r.Kind = dkColor;
+  r.Color = color_;
+  TDialogAnswer a;
+  bool ok = false;
+  if (gResponder && gResponder->Answer(r, a)) {
+    ok = a.Result == mrOk;
+    if (ok) color_ = a.Color;
+  } else if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    const int32_t v = ColorToRGB(color_);
+    const QColor c = QColorDialog::getColor(QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF));
+    ok = c.isValid();
+    if (ok) color_ = RGB(c.red(), c.green(), c.blue());
+  }
+  if (OnClose) OnClose(this);
+  return ok;
+}
+
+TFontDialog::TFontDialog(TComponent* AOwner) : TCommonDialog(AOwner), font_(new TFont) {}
+
+bool TFontDialog::Execute() {
+  if (OnShow) OnShow(this);
+  TDialogRequest r;
+  r.Kind = dkFont;
+  r.FontName = font_->Name();
+  r.FontSize = font_->Size();
+  r.FontStyle = font_->Style();
+  TDialogAnswer a;
+  bool ok = false;
+  if (gResponder && gResponder->Answer(r, a)) {
+    ok = a.Result == mrOk;
+  } else if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    QFont start(ToQString(font_->Name()), font_->Size());
+    start.setBold(font_->Style() & fsBold);
+    start.setItalic(font_->Style() & fsItalic);
+    start.setUnderline(font_->Style() & fsUnderline);
+    start.setStrikeOut(font_->Style() & fsStrikeOut);
+    const QFont f = QFontDialog::getFont(&ok, start);
+    a.FontName = FromQString(f.family());
+    a.FontSize = f.pointSize();
+    a.FontStyle = (f.bold() ? TFontStyles(fsBold) : 0u) | (f.italic() ? TFontStyles(fsItalic) : 0u) |
+                  (f.underline() ? TFontStyles(fsUnderline) : 0u) | (f.strikeOut() ? TFontStyles(fsStrikeOut) : 0u);
+  }
+  if (ok) {
+    if (!a.FontName.empty()) font_->SetName(a.FontName);
+    if (a.FontSize > 0) font_->SetSize(a.FontSize);
+    font_->SetStyle(a.FontStyle);
   }
   if (OnClose) OnClose(this);
   return ok;

@@ -28,7 +28,8 @@ using TOpenOptions = uint32_t;
 
 // dkPrint: the print dialog; its answer's FileName names a PDF file to print into
 // (empty with mrOk: the default printer).
-enum TDialogKind { dkMessage, dkInput, dkOpenFile, dkSaveFile, dkPrint };
+// dkColor and dkFont: the colour and font dialogs (Color, Font... fields).
+enum TDialogKind { dkMessage, dkInput, dkOpenFile, dkSaveFile, dkPrint, dkColor, dkFont };
 
 // What a dialog asks; the responder answers it.
 struct TDialogRequest {
@@ -43,6 +44,11 @@ struct TDialogRequest {
   int FilterIndex = 1;
   std::string InitialDir, FileName, DefaultExt;
   TOpenOptions Options = 0;
+  // Colour and font dialogs: what they start from.
+  TColor Color = clBlack;
+  std::string FontName;
+  int FontSize = 0;
+  TFontStyles FontStyle = 0;
   std::string Describe() const;
 };
 
@@ -52,6 +58,11 @@ struct TDialogAnswer {
   std::string FileName;   // file dialogs: the chosen file (empty = cancelled)
   std::vector<std::string> Files;
   int FilterIndex = 1;
+  // Colour and font dialogs: what was chosen.
+  TColor Color = clBlack;
+  std::string FontName;
+  int FontSize = 0;
+  TFontStyles FontStyle = 0;
 };
 
 class TDialogResponder {
@@ -121,6 +132,32 @@ class TOpenDialog : public TCommonDialog {
   int filterIndex_ = 1;
   TOpenOptions options_ = ofHideReadOnly | ofEnableSizing;
   std::unique_ptr<TStringList> files_;
+};
+
+class TColorDialog : public TCommonDialog {
+ public:
+  explicit TColorDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+  std::string ClassName() const override { return "TColorDialog"; }
+  // True with OK: Color is the colour chosen.
+  bool Execute() override;
+  TColor Color() const { return color_; }
+  void SetColor(TColor v) { color_ = v; }
+
+ private:
+  TColor color_ = clBlack;
+};
+
+class TFontDialog : public TCommonDialog {
+ public:
+  explicit TFontDialog(TComponent* AOwner);
+  std::string ClassName() const override { return "TFontDialog"; }
+  // True with OK: Font has the name, size and style chosen (its colour stays).
+  bool Execute() override;
+  TFont* Font() const { return font_.get(); }
+  void SetFont(TFont* v) { font_->Assign(v); }
+
+ private:
+  std::unique_ptr<TFont> font_;
 };
 
 class TSaveDialog : public TOpenDialog {

@@ -9,6 +9,8 @@ const char* KindName(TDialogKind k) {
     case dkInput: return "input query";
     case dkOpenFile: return "open dialog";
     case dkPrint: return "print dialog";
+    case dkColor: return "colour dialog";
+    case dkFont: return "font dialog";
     default: return "save dialog";
   }
 }
@@ -36,6 +38,21 @@ TTestResponder& TTestResponder::ExpectPrint(const std::string& PdfFile, bool Ok)
   return *this;
 }
 
+TTestResponder& TTestResponder::ExpectColor(TColor Color, bool Ok) {
+  TExpected e{dkColor, std::string(), Ok ? mrOk : mrCancel, std::string(), 0};
+  e.Color = Color;
+  expected_.push_back(e);
+  return *this;
+}
+
+TTestResponder& TTestResponder::ExpectFont(const std::string& Name, int Size, TFontStyles Style, bool Ok) {
+  TExpected e{dkFont, std::string(), Ok ? mrOk : mrCancel, Name, 0};
+  e.Size = Size;
+  e.Style = Style;
+  expected_.push_back(e);
+  return *this;
+}
+
 bool TTestResponder::Answer(const TDialogRequest& r, TDialogAnswer& a) {
   seen_.push_back(r);
   bool match = !expected_.empty() && expected_.front().Kind == r.Kind &&
@@ -56,6 +73,10 @@ bool TTestResponder::Answer(const TDialogRequest& r, TDialogAnswer& a) {
   a.Value = e.Value;
   a.FileName = e.Value;
   a.FilterIndex = e.FilterIndex > 0 ? e.FilterIndex : r.FilterIndex;
+  a.Color = e.Color;
+  a.FontName = e.Value;
+  a.FontSize = e.Size;
+  a.FontStyle = e.Style;
   return true;
 }
 

@@ -20,6 +20,10 @@ class TTestResponder : public TDialogResponder {
   TTestResponder& ExpectSave(const std::string& FileName, int FilterIndex = 0);
   // The print dialog, confirmed into the PDF file PdfFile, or cancelled.
   TTestResponder& ExpectPrint(const std::string& PdfFile, bool Ok = true);
+  // The colour dialog, answered with Color, or cancelled.
+  TTestResponder& ExpectColor(TColor Color, bool Ok = true);
+  // The font dialog, answered with that font, or cancelled.
+  TTestResponder& ExpectFont(const std::string& Name, int Size, TFontStyles Style = 0, bool Ok = true);
 
   bool Answer(const TDialogRequest& Request, TDialogAnswer& Answer) override;
 
@@ -37,6 +41,9 @@ class TTestResponder : public TDialogResponder {
     int Result;
     std::string Value;
     int FilterIndex;
+    TColor Color = clBlack;
+    int Size = 0;
+    TFontStyles Style = 0;
   };
   std::deque<TExpected> expected_;
   std::vector<TDialogRequest> seen_;

@@ -15,6 +15,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/Windows.h"
 #include "platform/gui/testing/GuiTest.h"
+#include "platform/gui/testing/TestResponder.h"
 #include "tests/controls/inspector/InspSetupPanel.h"
 
 namespace {
@@ -445,6 +446,49 @@ TEST_F(InspEditTypes, CustomColourEntryAsksTheColourDialog) {
   EXPECT_EQ(it->ColorValue(), RGB(1, 2, 3));
   EXPECT_FALSE(bar->Editing());
   EXPECT_FALSE(cc->Visible());
+}
+
+TEST_F(InspEditTypes, WithoutItsOwnDialogsTheBarOpensTheStandardColourAndFontDialogs) {
+  TInspectorItem* ink = AddRow("Ink", ptColor, "");
+  ink->SetColorValue(clRed);
+  Responder().ExpectColor(RGB(10, 20, 30), false);  // cancelled: the colour stays
+  Click(kValueX, RowY(4));
+  auto* cc = bar->ColorComboControl();
+  ASSERT_EQ(bar->ActiveEditor(), cc);
+  cc->UserSelect(TInspColorComboBox::CustomIndex);
+  EXPECT_EQ(Responder().Pending(), 0);
+  ASSERT_FALSE(Responder().Seen().empty());
+  EXPECT_EQ(Responder().Seen().back().Kind, dkColor);
+  EXPECT_EQ(Responder().Seen().back().Color, clRed);  // the dialog starts from the row's colour
+  EXPECT_EQ(ink->ColorValue(), clRed);
+  EXPECT_FALSE(bar->Editing());
+
+  Responder().ExpectColor(RGB(10, 20, 30));
+  Click(kValueX, RowY(4));
+  ASSERT_EQ(bar->ActiveEditor(), cc);
+  cc->UserSelect(TInspColorComboBox::CustomIndex);
+  EXPECT_EQ(Responder().Pending(), 0);
+  EXPECT_EQ(ink->ColorValue(), RGB(10, 20, 30));
+
+  TInspectorItem* face = AddRow("Face", ptFont, "");
+  TFont start;
+  start.SetName("Arial");
+  start.SetSize(9);
+  start.SetColor(clNavy);
+  face->SetFontValue(&start);
+  Responder().ExpectFont("Courier New", 12, fsBold);
+  Click(kValueX, RowY(5));
+  ASSERT_EQ(bar->EditItem(), face);
+  bar->EditBtnControl()->ClickBtn();
+  EXPECT_EQ(Responder().Pending(), 0);
+  EXPECT_EQ(Responder().Seen().back().Kind, dkFont);
+  EXPECT_EQ(Responder().Seen().back().FontName, "Arial");
+  EXPECT_EQ(Responder().Seen().back().FontSize, 9);
+  EXPECT_EQ(face->FontValue()->Name(), "Courier New");
+  EXPECT_EQ(face->FontValue()->Size(), 12);
+  EXPECT_EQ(face->FontValue()->Style(), TFontStyles(fsBold));
+  EXPECT_EQ(face->FontValue()->Color(), clNavy);  // the dialog chooses no colour
+  EXPECT_FALSE(bar->Editing());
 }
 
 // ---------------------------------------------------------------- popup links
