@@ -1,7 +1,6 @@
 #pragma once
-// The EEPROM windows' push buttons (TInstDemoButton) made and reached without
-// the instrument headers: their text-alignment names clash with the grid's,
-// so no unit can include both.
+// The EEPROM windows' push buttons (TInstDemoButton), made and reached without
+// bringing the instrument headers into the windows' headers.
 
 #include <string>
 

@@ -57,11 +57,11 @@ class TInstDemoButton : public TInstCustomImageControl {
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyDown(uint16_t& Key, TShiftState Shift) override;
   void KeyUp(uint16_t& Key, TShiftState Shift) override;
+  // Fires OnClick; the press logic is the only thing that clicks on mouse and key input.
+  void Click() override;
 
  protected:
   void Paint() override;
-  // Clicks come only from the press logic.
-  void Click() override {}
   void CMDialogChar(TMessage& Message) override;
   void DoEnter() override;
   void DoExit() override;
@@ -72,7 +72,6 @@ class TInstDemoButton : public TInstCustomImageControl {
 
  private:
   void Press(int X, int Y);
-  void FireClick();
   void AppearanceChanged(TObject*) { Invalidate(); }
 
   std::unique_ptr<TBitmap> FBitmap;
@@ -85,7 +84,7 @@ class TInstDemoButton : public TInstCustomImageControl {
   TColor FHighlightColor = clBtnHighlight;
   TColor FShadowColor = clBtnShadow;
   TColor FDisabledTextColor = clInactiveCaption;
-  TInstTextAlignment FTextAlignment = vtaCenter;
+  TInstTextAlignment FTextAlignment = TInstTextAlignment::vtaCenter;
   bool FFlat = false;
   bool FHover = false, FFocused = false, FDown = false, FPressed = false;
   TRect FCaptionRect{};

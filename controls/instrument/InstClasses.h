@@ -13,7 +13,8 @@
 enum TInstOrientation { voVertical, voHorizontal };
 enum TInstImageTextLayout { ImageLeft, ImageRight, ImageTop, ImageBottom };
 // Text-drawing flags: horizontal 0/1/2 plus vertical centre 4 or bottom 8.
-enum TInstTextAlignment {
+// Scoped: the plain names clash with the grid's vertical alignment.
+enum class TInstTextAlignment {
   vtaTopLeft = 0,
   vtaTop = 1,
   vtaTopRight = 2,

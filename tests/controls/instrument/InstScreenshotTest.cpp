@@ -81,7 +81,7 @@ TEST(InstScreenshot, ButtonsEditsAndLeds) {
   auto* shadow = Put<TInstDemoButton>(form.get(), 10, 220, 150, 25);
   shadow->SetCaption("Shadow left");
   shadow->Font3D()->SetStyle(f3dShadow);
-  shadow->SetTextAlignment(vtaLeft);
+  shadow->SetTextAlignment(TInstTextAlignment::vtaLeft);
   auto* tiled = Put<TInstDemoButton>(form.get(), 10, 255, 150, 25);
   tiled->SetCaption("Tiled");
   std::unique_ptr<TBitmap> tile(CreateDitherBitmap(clSilver, clWhite));
