@@ -94,9 +94,11 @@ void TInstDemoButton::Press(int X, int Y) {
   Invalidate();
 }
 
-void TInstDemoButton::FireClick() { TInstCustomImageControl::Click(); }
+void TInstDemoButton::Click() { TInstCustomImageControl::Click(); }
 
 void TInstDemoButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  // The inherited button-up would click a second time.
+  SetControlState(ControlState() & ~csClicked);
   if (Button == mbLeft) Press(X, Y);
   TInstCustomImageControl::MouseDown(Button, Shift, X, Y);
 }
@@ -121,7 +123,7 @@ void TInstDemoButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
     FPressed = false;
     FDown = false;
     Invalidate();
-    if (click) FireClick();
+    if (click) Click();
   }
   TInstCustomImageControl::MouseUp(Button, Shift, X, Y);
 }
@@ -139,7 +141,7 @@ void TInstDemoButton::KeyUp(uint16_t& Key, TShiftState Shift) {
     if (click) {
       FDown = false;
       Invalidate();
-      FireClick();
+      Click();
     }
   }
   TInstCustomImageControl::KeyUp(Key, Shift);
@@ -147,7 +149,7 @@ void TInstDemoButton::KeyUp(uint16_t& Key, TShiftState Shift) {
 
 void TInstDemoButton::CMDialogChar(TMessage& Message) {
   if (Enabled() && IsAccel(static_cast<WORD>(Message.WParam), Caption())) {
-    FireClick();
+    Click();
     Message.Result = 1;
     return;
   }

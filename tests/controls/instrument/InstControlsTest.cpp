@@ -1,7 +1,10 @@
 // Push button, LED check box, rotated label and links.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QMouseEvent>
+#include <QWidget>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -54,7 +57,7 @@ TEST_F(ButtonTest, Defaults) {
   EXPECT_EQ(b->FontLeave()->Name(), "Arial");
   EXPECT_EQ(b->FontLeave()->Size(), 12);
   EXPECT_TRUE(b->FontLeave()->Style() & fsBold);
-  EXPECT_EQ(b->TextAlignment(), vtaCenter);
+  EXPECT_EQ(b->TextAlignment(), TInstTextAlignment::vtaCenter);
   EXPECT_EQ(b->Version(), "1.3");
   EXPECT_FALSE(b->ControlStyle() & csDoubleClicks);
 }
@@ -70,6 +73,24 @@ TEST_F(ButtonTest, ClickReleasesTheButtonBeforeTheHandlerRuns) {
   // Painted raised: light top-left inside the outline.
   b->PaintNow();
   EXPECT_EQ(b->PixelAt(1, 10), RGB(255, 255, 255));
+}
+
+TEST_F(ButtonTest, ClickFromCodeFiresOnClickAndMouseClicksOnlyOnce) {
+  b->Click();
+  EXPECT_EQ(clicks, 1);
+  // Through the window system: the inherited button-up must not add a second click.
+  b->SetBounds(0, 0, 150, 25);
+  form->Show();
+  QWidget* w = b->ClientWidget();
+  const QPointF p(20, 12);
+  QMouseEvent press(QEvent::MouseButtonPress, p, w->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &press);
+  EXPECT_TRUE(b->Down());
+  QMouseEvent release(QEvent::MouseButtonRelease, p, w->mapToGlobal(p), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &release);
+  EXPECT_EQ(clicks, 2);
+  EXPECT_FALSE(b->Pressed());
 }
 
 TEST_F(ButtonTest, PressedLooksSunken) {
