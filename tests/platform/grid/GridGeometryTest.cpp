@@ -175,3 +175,41 @@ TEST_F(GridTest, CountsClampTheCurrentCellTheScrollPositionAndTheFixedCounts) {
 }
 
 }  // namespace
+
+TEST_F(GridTest, SizingKeepsTheCurrentCellAndFixedCountsClampOnlyIntoTheScrollingCells) {
+  grid->SetColCount(10);
+  grid->SetRowCount(20);
+  grid->SetCol(4);
+  grid->SetRow(6);
+  grid->Log.clear();
+  // Sizing the control, the lines and the counts neither asks SelectCell nor moves the cell.
+  grid->SetBounds(0, 0, 120, 90);
+  grid->SetBounds(0, 0, 500, 400);
+  grid->SetDefaultColWidth(40);
+  grid->SetColWidths(4, 80);
+  grid->SetRowCount(30);
+  grid->SetColCount(12);
+  EXPECT_TRUE(grid->Log.empty()) << grid->Log.front();
+  EXPECT_EQ(grid->Col(), 4);
+  EXPECT_EQ(grid->Row(), 6);
+
+  // Lowering the fixed counts leaves the cell where it is; raising them past it moves it
+  // onto the first scrolling line.
+  grid->SetCol(1);
+  grid->SetRow(1);
+  grid->Log.clear();
+  grid->SetFixedCols(0);
+  grid->SetFixedRows(0);
+  EXPECT_EQ(grid->Col(), 1);
+  EXPECT_EQ(grid->Row(), 1);
+  grid->SetFixedCols(3);
+  grid->SetFixedRows(2);
+  EXPECT_EQ(grid->Col(), 3);
+  EXPECT_EQ(grid->Row(), 2);
+  EXPECT_EQ(grid->LeftCol(), 3);
+  EXPECT_EQ(grid->TopRow(), 2);
+  EXPECT_TRUE(grid->Log.empty()) << grid->Log.front();
+  grid->SetCol(7);
+  grid->SetFixedCols(1);
+  EXPECT_EQ(grid->Col(), 7);
+}
