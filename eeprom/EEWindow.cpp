@@ -913,25 +913,6 @@ void TEEWindow::Activate() {
   if (frmMain) frmMain->ResetWarning();
 }
 
-namespace {
-constexpr UINT WM_EEMAXIMIZE = WM_USER + 17;
-}
-
-void TEEWindow::DoShow() {
-  TForm::DoShow();
-  if (!maximized_ && HandleAllocated()) PostMessage(Handle(), WM_EEMAXIMIZE, 0, 0);
-}
-
-void TEEWindow::Dispatch(TMessage& Message) {
-  if (Message.Msg != WM_EEMAXIMIZE) return TForm::Dispatch(Message);
-  // The first showing puts the window back at its designed bounds after maximising it;
-  // maximising once more, after the showing, makes it fill the frame.
-  maximized_ = true;
-  if (WindowState() != wsMaximized) return;
-  SetWindowState(wsNormal);
-  SetWindowState(wsMaximized);
-}
-
 void TEEWindow::DoClose(TCloseAction& Action) {
   TForm::DoClose(Action);
   Action = caFree;

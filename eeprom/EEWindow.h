@@ -145,8 +145,6 @@ class TEEWindow : public TForm {
 
  protected:
   void Activate() override;
-  void DoShow() override;
-  void Dispatch(TMessage& Message) override;
   void DoClose(TCloseAction& Action) override;
   // The page sizes the "Page Size" row offers.
   virtual std::vector<int> PageSizes() const = 0;
@@ -181,7 +179,6 @@ class TEEWindow : public TForm {
   bool large_;
   int busy_ = 0;
   bool syncingTop_ = false;
-  bool maximized_ = false;
   struct TPendingEdit {
     int Address = -1;
     std::string HexBefore;

@@ -208,7 +208,17 @@ void TCustomForm::SetClientSize(int W, int H) {
 void TCustomForm::UpdatePeerGeometry() {
   if (!peer_) return;
   if (subWindow_) {
-    subWindow_->setGeometry(left_, top_, width_, height_);
+    if (subWindow_->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)) {
+      // Moving the sub-window would take it out of its state: the bounds wait for the restore.
+      QRect g = subWindow_->geometry();
+      if (g != QRect(left_, top_, width_, height_)) {
+        restoreBounds_ = TRect(left_, top_, left_ + width_, top_ + height_);
+        hasRestoreBounds_ = true;
+        left_ = g.x(), top_ = g.y(), width_ = g.width(), height_ = g.height();
+      }
+    } else {
+      subWindow_->setGeometry(left_, top_, width_, height_);
+    }
     QMargins m = subWindow_->contentsMargins();
     TRect c = ClientRect();
     peer_->setGeometry(m.left(), m.top(), c.Right, c.Bottom);
@@ -314,7 +324,14 @@ void TCustomForm::SetWindowState(TWindowState v) {
   switch (v) {
     case wsMinimized: w->showMinimized(); break;
     case wsMaximized: w->showMaximized(); break;
-    default: w->showNormal(); break;
+    default:
+      w->showNormal();
+      if (subWindow_ && hasRestoreBounds_) {
+        hasRestoreBounds_ = false;
+        SetBounds(restoreBounds_.Left, restoreBounds_.Top, restoreBounds_.Right - restoreBounds_.Left,
+                  restoreBounds_.Bottom - restoreBounds_.Top);
+      }
+      break;
   }
 }
 

@@ -183,6 +183,9 @@ class TCustomForm : public TWinControl {
   bool created_ = false;
   bool destroyed_ = false;
   bool placed_ = false;
+  // Bounds written while the MDI child was maximised or minimised: its size when restored.
+  bool hasRestoreBounds_ = false;
+  TRect restoreBounds_{};
   int busy_ = 0;
   bool releasePending_ = false;
   QWidget* client_ = nullptr;

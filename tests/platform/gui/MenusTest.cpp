@@ -77,6 +77,34 @@ TForm* MakeChild(const std::string& caption, bool withMenu) {
   return child;
 }
 
+TEST_F(Menus, MaximisedMdiChildStaysMaximisedAfterItsFirstShowing) {
+  auto [frame, window] = MakeFrame();
+  (void)window;
+  // A child that maximises itself when it is first activated (as it becomes a child), then
+  // gets its designed bounds while maximised.
+  auto* child = new TForm(Application);
+  child->OnActivate = [child](TObject*) { child->SetWindowState(wsMaximized); };
+  child->SetFormStyle(fsMDIChild);
+  ASSERT_EQ(child->WindowState(), wsMaximized);
+  child->SetBounds(0, 0, 300, 200);
+  child->SetWindowState(wsMaximized);
+  child->Show();
+  Application->ProcessMessages();
+  ASSERT_NE(child->SubWindow(), nullptr);
+  EXPECT_EQ(child->WindowState(), wsMaximized);
+  EXPECT_TRUE(child->SubWindow()->isMaximized());
+  const QSize area = frame->MdiArea()->viewport()->size();
+  EXPECT_EQ(child->SubWindow()->size(), area);
+  EXPECT_EQ(child->Width(), area.width());
+  EXPECT_EQ(child->Height(), area.height());
+  child->SetWindowState(wsNormal);
+  Application->ProcessMessages();
+  EXPECT_FALSE(child->SubWindow()->isMaximized());
+  EXPECT_EQ(child->SubWindow()->size(), QSize(300, 200)) << "restoring gives back the designed size";
+  child->BeforeDestruction();
+  delete child;
+}
+
 TEST_F(Menus, MdiChildMenusMergeByGroupIndexAndUnmerge) {
   auto [frame, window] = MakeFrame();
   const std::vector<std::string> own = {"&File", "&Device", "Options", "&Window", "About"};
