@@ -122,6 +122,7 @@ TControl::~TControl() {
   *alive_ = false;
   if (gCapture == this) gCapture = nullptr;
   if (GuiMouseControl() == this) GuiMouseControl() = nullptr;
+  GuiHintControlGone(this);
   if (parent_) parent_->RemoveControl(this);
   parent_ = nullptr;
   font_->OnChange = nullptr;

@@ -178,6 +178,7 @@ void GuiSetMouseControl(TControl* Control) {
     std::string hint;
     for (TControl* c = Control; c && hint.empty(); c = c->Parent()) hint = c->Hint();
     if (Application) Application->SetHint(GetLongHint(hint));
+    GuiHintSetBy(Control);
   }
 }
 
@@ -428,6 +429,14 @@ void RouteMouse(TWinControl* c, TMessage& m, bool move) {
   c->WindowProc(m);
 }
 
+// Alt+letter or Alt+digit (Ctrl+Alt is AltGr on many layouts): a mnemonic key.
+bool AltMnemonicKey(const QKeyEvent* ke) {
+  const auto mods = ke->modifiers();
+  if (!(mods & Qt::AltModifier) || (mods & (Qt::ControlModifier | Qt::MetaModifier))) return false;
+  const int k = ke->key();
+  return (k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9);
+}
+
 bool TranslateKey(TPeerBase* peer, TWinControl* c, QKeyEvent* ke) {
   bool press = ke->type() == QEvent::KeyPress;
   TShiftState shift = ShiftFromQt(ke->modifiers());
@@ -478,6 +487,8 @@ bool TranslateKey(TPeerBase* peer, TWinControl* c, QKeyEvent* ke) {
       ch0 = ch = static_cast<char32_t>(chars.front());
       if (c->DoDialogChar(KeyPressChar(ch), alt)) {
         charConsumed = true;
+      } else if (alt && AltMnemonicKey(ke) && GuiMenuBarMnemonic(GetParentForm(c), static_cast<char>(vk0))) {
+        return true;
       } else if (!alt) {
         TMessage m;
         m.Msg = WM_CHAR;
@@ -490,9 +501,11 @@ bool TranslateKey(TPeerBase* peer, TWinControl* c, QKeyEvent* ke) {
           ch = static_cast<char32_t>(m.WParam);
       }
     }
-  } else if (alt && vk >= 'A' && vk <= 'Z') {
-    // Alt+letter arrives without text: it is a dialog character (mnemonics).
-    if (c->DoDialogChar(static_cast<char>(vk), true)) return true;
+  } else if (AltMnemonicKey(ke)) {
+    // Alt+letter arrives without text: it is a dialog character (mnemonics); the active
+    // form's controls come first, the menu bar only when none of them has the letter.
+    if (c->DoDialogChar(static_cast<char>(vk0), true)) return true;
+    if (GuiMenuBarMnemonic(GetParentForm(c), static_cast<char>(vk0))) return true;
   }
   if (keyConsumed && (!hasChar || charConsumed)) return true;
   if (!keyConsumed && vk == vk0 && (!hasChar || (!charConsumed && ch == ch0))) return peer->BaseEvent(ke);
@@ -608,6 +621,12 @@ bool TranslateOne(TPeerBase* peer, TWinControl* c, QEvent* e) {
 bool GuiTranslate(TPeerBase* Peer, QEvent* Event) {
   TWinControl* c = Peer->Control;
   if (!c) return Peer->BaseEvent(Event);
+  if (Event->type() == QEvent::ShortcutOverride && AltMnemonicKey(static_cast<QKeyEvent*>(Event))) {
+    // Qt would hand Alt+letter to the menu bar's (or a button's) own shortcut before the key
+    // reaches us; taking it here lets the key press decide: controls first, then the menu bar.
+    Event->accept();
+    return true;
+  }
   switch (Event->type()) {
     case QEvent::Paint: case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick: case QEvent::MouseMove: case QEvent::Wheel: case QEvent::Enter:
@@ -648,6 +667,9 @@ class TRouteFilter : public QObject, public TPeerBase {
       case QEvent::MouseMove: case QEvent::KeyPress: case QEvent::KeyRelease: case QEvent::Wheel:
       case QEvent::ContextMenu:
         GuiTranslate(this, e);
+        return true;
+      case QEvent::ShortcutOverride:
+        GuiTranslate(this, e);  // the inner widget had it already unless the layer took it
         return true;
       default:
         return false;

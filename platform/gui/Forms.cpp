@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QAction>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
@@ -93,6 +95,7 @@ TCustomForm::TCustomForm(TComponent* AOwner)
 }
 
 TCustomForm::~TCustomForm() {
+  GuiHintFormGone(this);
   if (!destroyed_) BeforeDestruction();
   // MDI children live inside this frame's window: they go first.
   if (formStyle_ == fsMDIForm) {
@@ -470,6 +473,21 @@ void TCustomForm::MenuChanged() {
   Realign();
 }
 
+bool GuiMenuBarMnemonic(TCustomForm* Form, char Key) {
+  if (Form && Form->FormStyle() == fsMDIChild) Form = Form->MDIFrame();
+  QMenuBar* bar = Form && Form->Peer() ? Form->Peer()->findChild<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+  if (!bar || !bar->isVisible()) return false;
+  for (QAction* a : bar->actions()) {
+    if (!a->isVisible() || !a->isEnabled() || !IsAccel(static_cast<unsigned char>(Key), FromQString(a->text()))) continue;
+    if (a->menu())
+      bar->setActiveAction(a);
+    else
+      a->trigger();
+    return true;
+  }
+  return false;
+}
+
 void TCustomForm::RebuildMenuBar() {
   if (!menuBar_) return;
   menuBar_->clear();
@@ -516,6 +534,7 @@ void TCustomForm::SetVisible(bool v) {
     }
   } else {
     DoHide();
+    GuiHintFormGone(this);
     QWidget* w = subWindow_ ? static_cast<QWidget*>(subWindow_) : peer_;
     if (w) w->hide();
     if (Screen->ActiveForm() == this) {

@@ -34,6 +34,9 @@ QRect GuiPaintRect(QEvent* Event, QWidget* Widget);
 std::vector<TRect> GuiPaintRegion(QEvent* Event, QWidget* Widget);
 // Frees widgets whose deletion was deferred (outside any event translation).
 void GuiFlushDeletes();
+// Alt+letter that no control of Form took: the menu bar Form shows (an MDI child's is its
+// frame's) opens the item with that mnemonic. False when none has it.
+bool GuiMenuBarMnemonic(TCustomForm* Form, char Key);
 // Busy counting of forms (handlers running on them) and deferred release.
 void GuiFormBusy(TCustomForm* Form, int Delta);
 // Frees a form now when nothing runs on it, else when the last handler ends.
@@ -61,6 +64,11 @@ void GuiHintRequest(TControl* Target, TPoint ScreenPos);
 void GuiHintMouseMoved(TControl* Control, TPoint ScreenPos);
 void GuiHintMouseEntered(TControl* Control);
 void GuiHintInput();
+// The application's long hint came from Control; it empties (at the next turn of the event
+// loop) when that control is freed or its form (or the form's MDI frame) is hidden or freed.
+void GuiHintSetBy(TControl* Control);
+void GuiHintControlGone(TControl* Control);
+void GuiHintFormGone(TCustomForm* Form);
 // Help (Forms.cpp): the context of the nearest control from Control up its
 // parents, then of Form and its MDI frame (0: none); a request for a context
 // (0 asks for the help contents).

@@ -3,6 +3,8 @@
 
 #include "platform/gui/Hints.h"
 
+#include <QCoreApplication>
+#include <QMetaObject>
 #include <QWidget>
 #include <algorithm>
 
@@ -47,7 +49,40 @@ bool TApplication::ExecuteAction(TBasicAction* Action) {
   return mainForm_ && mainForm_ != active && OfferToForm(mainForm_, Action);
 }
 
+namespace {
+// The control whose long hint the application shows (none for a menu's or the program's).
+TControl* gHintControl = nullptr;
+// Counts hint changes, so a clearing queued earlier leaves a newer hint alone.
+unsigned long gHintChanges = 0;
+
+// Queued: the window may be in the middle of being freed, and the status line may belong to it.
+void ClearHintLater() {
+  gHintControl = nullptr;
+  const unsigned long change = gHintChanges;
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(),
+      [change] {
+        if (Application && change == gHintChanges) Application->SetHint(std::string());
+      },
+      Qt::QueuedConnection);
+}
+}  // namespace
+
+void GuiHintSetBy(TControl* Control) { gHintControl = Control; }
+
+void GuiHintControlGone(TControl* Control) {
+  if (Control && Control == gHintControl) ClearHintLater();
+}
+
+void GuiHintFormGone(TCustomForm* Form) {
+  if (!gHintControl || !Form) return;
+  for (TCustomForm* f = GetParentForm(gHintControl); f; f = f->MDIFrame())
+    if (f == Form) return ClearHintLater();
+}
+
 void TApplication::SetHint(const std::string& v) {
+  ++gHintChanges;
+  gHintControl = nullptr;
   if (v == hint_) return;
   hint_ = v;
   if (OnHint) {

@@ -193,6 +193,62 @@ TEST_F(Hints, TheHintTravelsAsAnActionToTheActiveFormThenTheMainForm) {
   Application->SetMainForm(nullptr);
 }
 
+// The status line shows the long hint of the control last under the mouse; once that control's
+// window is gone, the line must not go on naming a control nobody can see.
+TEST_F(Hints, TheLongHintEmptiesWhenTheHintedControlsWindowGoes) {
+  auto* frame = new TForm(Application);
+  Application->SetMainForm(frame);
+  frame->SetFormStyle(fsMDIForm);
+  frame->SetBounds(0, 0, 400, 300);
+  frame->Show();
+  std::vector<std::string> shown;
+  Application->OnHint = [&](TObject*) { shown.push_back(Application->Hint()); };
+  auto makeChild = [&](const std::string& hint) {
+    auto* child = new TForm(Application);
+    child->SetFormStyle(fsMDIChild);
+    child->SetBounds(10, 10, 200, 150);
+    auto* send = new TProbe(child);
+    send->SetBounds(10, 10, 60, 25);
+    send->SetHint(hint);
+    send->SetParent(child);
+    child->Show();
+    SendMouse(send, QEvent::MouseMove, 5, 5, Qt::NoButton);
+    // The pointer leaves for the child's caption (no control of the program's) to close it.
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(send->ClientWidget(), &leave);
+    return child;
+  };
+
+  TForm* freed = makeChild("Send|Sends the bytes");
+  ASSERT_EQ(Application->Hint(), "Sends the bytes");
+  freed->BeforeDestruction();
+  delete freed;
+  Application->ProcessMessages();
+  EXPECT_EQ(Application->Hint(), "") << "a freed window takes its control's hint along";
+  EXPECT_EQ(shown, (std::vector<std::string>{"Sends the bytes", ""}));
+
+  TForm* hidden = makeChild("Write|Writes the page");
+  ASSERT_EQ(Application->Hint(), "Writes the page");
+  hidden->Hide();
+  Application->ProcessMessages();
+  EXPECT_EQ(Application->Hint(), "") << "so does a hidden one";
+
+  // A newer hint is left alone by a window that goes afterwards.
+  TForm* other = makeChild("Read|Reads the page");
+  auto* onFrame = new TProbe(frame);
+  onFrame->SetHint("Frame control");
+  onFrame->SetAlign(alTop);
+  onFrame->SetParent(frame);
+  SendMouse(onFrame, QEvent::MouseMove, 2, 2, Qt::NoButton);
+  ASSERT_EQ(Application->Hint(), "Frame control");
+  other->Hide();
+  Application->ProcessMessages();
+  EXPECT_EQ(Application->Hint(), "Frame control") << "the hint came from a window that stays";
+
+  Application->OnHint = nullptr;
+  Application->SetMainForm(nullptr);
+}
+
 using Help = Hints;
 
 struct THelpLog {
