@@ -3,6 +3,7 @@
 #include "controls/grid/ExtGrid.h"
 
 #include <algorithm>
+#include <cmath>
 
 // ---------------------------------------------------------------- the owner form's resize
 // One hub per form holds the form's own handler and the grids that follow the
@@ -247,9 +248,47 @@ void TExtStringGrid::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 }
 
 void TExtStringGrid::Resize() {
-  TBaseGrid::Resize();
+  bool reentered = inResize_;
+  inResize_ = true;
+  if (!StretchToClient()) {
+    TBaseGrid::Resize();
+    SynchColumnsWithWidth();
+  }
   if ((backGround_->Display() == bdGradientHorz || backGround_->Display() == bdGradientVert)) Invalidate();
-  UpdateScrollBars(false);
+  if (!reentered) UpdateScrollBars(false);
+  inResize_ = reentered;
+}
+
+bool TExtStringGrid::StretchToClient() {
+  if (!columnSize_->Stretch() || ColCount() <= 0) return false;
+  int sc = columnSize_->StretchColumn;
+  if (sc < 0 || sc >= ColCount()) sc = ColCount() - 1;
+  int line = GridLineWidth();
+  int others = 0;  // every column's own grid line counts, the stretch column's too
+  for (int c = 0; c < ColCount(); ++c) others += line + (c == sc ? 0 : ColWidths(c));
+  int rest = ClientWidth() - others;
+  if (rest <= 0) return false;
+  SetColWidths(sc, rest);
+  return true;
+}
+
+void TExtStringGrid::SynchColumnsWithWidth() {
+  int w = ClientWidth();
+  // A minimised window has no width: scaling to it would leave every column at 0.
+  if (w <= 0) return;
+  int prev = synchWidth_;
+  synchWidth_ = w;
+  if (!columnSize_->SynchWithGrid || prev <= 0 || prev == w) return;
+  EndCellControlEdit();
+  synchExact_.resize(static_cast<size_t>(ColCount()), -1.0);
+  double ratio = static_cast<double>(w) / prev;
+  for (int c = 0; c < ColCount(); ++c) {
+    double& exact = synchExact_[static_cast<size_t>(c)];
+    // A width set since the last scaling (by the user or by code) is the new base.
+    if (exact < 0 || std::lround(exact) != ColWidths(c)) exact = ColWidths(c);
+    exact *= ratio;
+    SetColWidths(c, static_cast<int>(std::lround(exact)));
+  }
 }
 
 void TExtStringGrid::UpdateScrollBars(bool Forced) {

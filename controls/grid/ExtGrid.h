@@ -647,6 +647,10 @@ class TExtStringGrid : public TBaseGrid {
   bool SelectCell(int ACol, int ARow) override;
   void Paint() override;
   void Resize() override;
+  // Resize steps: the stretch column fills the client width (answer: it did),
+  // and the columns follow the grid's width.
+  bool StretchToClient();
+  void SynchColumnsWithWidth();
   void CreateWnd() override;
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyUp(WORD& Key, TShiftState Shift) override;
@@ -808,6 +812,11 @@ class TExtStringGrid : public TBaseGrid {
   std::shared_ptr<TResizeHub> resizeHub_;
   std::shared_ptr<bool> formAlive_;
   TCustomForm* hookedForm_ = nullptr;
+  // Client width the columns were last scaled to (0: none yet), and the
+  // unrounded widths they were scaled to, so repeated scaling does not drift.
+  int synchWidth_ = 0;
+  std::vector<double> synchExact_;
+  bool inResize_ = false;
 };
 
 // The custom editor link of edCustom cells; its behaviour comes with that feature.
