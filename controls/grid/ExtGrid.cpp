@@ -183,6 +183,7 @@ void TExtStringGrid::Assign(TPersistent* Source) {
 // ---------------------------------------------------------------- counts and the current row
 void TExtStringGrid::SetRowCount(int Value) {
   if (Value < 1) Value = 1;
+  if (Value != RowCount()) CloseEditForLines();
   TBaseGrid::SetRowCount(Value);
   if (FixedRowAlways && Value > initialFixedRows_ && TBaseGrid::FixedRows() != initialFixedRows_)
     TBaseGrid::SetFixedRows(initialFixedRows_);

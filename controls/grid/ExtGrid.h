@@ -686,6 +686,9 @@ class TExtStringGrid : public TBaseGrid {
   void SetEditingOption(bool On);
   void InsertRowsRaw(int ARow, int ACount);
   void RemoveRowsRaw(int ARow, int ACount);
+  // Ends an open inplace edit before rows or columns move or the counts change.
+  void CloseEditForLines();
+  void FollowEditCell();
   void ColorRow(int ARow, TColor Value, int Which);
   void PutHiddenRecord(int APos, int ADisplRow, int AIdx);
   void TakeHiddenRecord(TGridItem* AItem, int ADisplRow);

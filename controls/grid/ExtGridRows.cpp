@@ -5,17 +5,40 @@
 #include "controls/grid/ExtGrid.h"
 
 void TExtStringGrid::RowMoved(int FromIndex, int ToIndex) {
+  FollowEditCell();
   if (structural_ == 0) TBaseGrid::RowMoved(FromIndex, ToIndex);
 }
 
 void TExtStringGrid::ColumnMoved(int FromIndex, int ToIndex) {
+  FollowEditCell();
   if (structural_ == 0) TBaseGrid::ColumnMoved(FromIndex, ToIndex);
+}
+
+// The edit record goes where the open editor's cell went (the platform grid carries that cell
+// with the move), so a validation writes into the edited cell and no other.
+void TExtStringGrid::FollowEditCell() {
+  TInplaceEdit* e = InplaceEditor();
+  if (!editActive_ || !e || !e->Visible() || InplaceCol() < 0 || InplaceRow() < 0) return;
+  editCell_ = BaseCell(RealColIndex(InplaceCol()), InplaceRow());
+}
+
+// Rows and columns that move under an open editor would leave it on another cell's data, so the
+// edit ends first: validated (a refused text gives the cell its old text back), then closed. Every
+// keystroke is already in the cell; the next typed character opens the editor on the current cell.
+void TExtStringGrid::CloseEditForLines() {
+  if (structural_ > 0) return;  // the outer operation closed it
+  TInplaceEdit* e = InplaceEditor();
+  if (!EditorMode() || !e || !e->Visible()) return;
+  if (editActive_) ValidateCell(e->Text());
+  HideEditor();
+  editActive_ = false;
 }
 
 // ---------------------------------------------------------------- rows
 // Rows move as one block: the cost follows the rows moved, not rows x count.
 void TExtStringGrid::InsertRowsRaw(int ARow, int ACount) {
   if (ACount <= 0) return;
+  CloseEditForLines();
   ARow = std::clamp(ARow, 0, RowCount());
   SplitMergesAcross(true, ARow);
   TGridCountScope s(structural_);
@@ -55,6 +78,7 @@ void TExtStringGrid::PlaceCellControls() {
 
 void TExtStringGrid::InsertRows(int ARow, int ACount) {
   if (ACount <= 0 || ARow < 0 || ARow > RowCount()) return;
+  CloseEditForLines();
   int real = ARow >= RowCount() ? AllRowCount() : RealRowIndex(ARow);
   for (int i = 0; i < hiddenRows_->Count(); ++i) {
     auto* it = static_cast<TGridItem*>(hiddenRows_->Items(i));
@@ -69,6 +93,7 @@ void TExtStringGrid::InsertRows(int ARow, int ACount) {
 
 void TExtStringGrid::RemoveRowsRaw(int ARow, int ACount) {
   if (ARow < 0 || ARow >= RowCount() || ACount <= 0) return;
+  CloseEditForLines();
   ACount = std::min(ACount, RowCount() - ARow);
   SplitMergesAcross(true, ARow);
   SplitMergesAcross(true, ARow + ACount);
@@ -84,6 +109,7 @@ void TExtStringGrid::RemoveRowsKeepHidden(int ARow, int ACount) { RemoveRowsRaw(
 
 void TExtStringGrid::RemoveRows(int ARow, int ACount) {
   if (ARow < 0 || ARow >= RowCount() || ACount <= 0) return;
+  CloseEditForLines();
   ACount = std::min(ACount, RowCount() - ARow);
   BeginUpdate();
   std::vector<int> gone;
@@ -152,6 +178,7 @@ void TExtStringGrid::AppendRow() {
 
 void TExtStringGrid::InsertCols(int ACol, int ACount) {
   if (ACount <= 0 || ACol < 0 || ACol > ColCount()) return;
+  CloseEditForLines();
   SplitMergesAcross(false, ACol);
   TGridCountScope s(structural_);
   int old = ColCount();
@@ -166,6 +193,7 @@ void TExtStringGrid::InsertCols(int ACol, int ACount) {
 
 void TExtStringGrid::RemoveCols(int ACol, int ACount) {
   if (ACol < 0 || ACol >= ColCount() || ACount <= 0) return;
+  CloseEditForLines();
   ACount = std::min(ACount, ColCount() - ACol);
   SplitMergesAcross(false, ACol);
   SplitMergesAcross(false, ACol + ACount);
@@ -239,6 +267,7 @@ void TExtStringGrid::ClearAll() { ClearRect(0, 0, AllColCount() - 1, RowCount() 
 
 void TExtStringGrid::SwapRows(int ARow1, int ARow2) {
   if (ARow1 == ARow2 || ARow1 < 0 || ARow2 < 0 || ARow1 >= RowCount() || ARow2 >= RowCount()) return;
+  CloseEditForLines();
   TGridCountScope s(structural_);
   int a = std::min(ARow1, ARow2), b = std::max(ARow1, ARow2);
   MoveRow(a, b);
@@ -325,6 +354,7 @@ void TExtStringGrid::TakeHiddenRecord(TGridItem* AItem, int ADisplRow) {
 
 void TExtStringGrid::HideRows(int FromRow, int ToRow) {
   if (FromRow < 0 || ToRow < FromRow) return;
+  CloseEditForLines();
   TGridCountScope s(structural_);
   // Each row that is not hidden yet goes into a record of its own, taken from its own displayed position.
   int first = -1, count = 0;
@@ -358,6 +388,7 @@ void TExtStringGrid::HideRowList(const std::vector<int>& AList) {
 
 void TExtStringGrid::UnHideRows(int FromRow, int ToRow) {
   if (!IsHiddenRow(FromRow)) return;
+  CloseEditForLines();
   TGridCountScope s(structural_);
   // Ascending: every record goes back to its own displayed position, visible rows of the block stay between.
   for (int i = 0; i < hiddenRows_->Count();) {

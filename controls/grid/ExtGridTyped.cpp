@@ -238,6 +238,7 @@ void TExtStringGrid::SetFixedCols(int Value) {
 }
 
 void TExtStringGrid::SetColCount(int Value) {
+  if (Value != ColCount()) CloseEditForLines();
   TBaseGrid::SetColCount(Value);
   if (FixedColAlways && Value > initialFixedCols_ && TBaseGrid::FixedCols() != initialFixedCols_)
     TBaseGrid::SetFixedCols(initialFixedCols_);

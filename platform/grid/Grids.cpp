@@ -1094,6 +1094,8 @@ void TCustomGrid::MoveLine(bool IsRow, int FromIndex, int ToIndex) {
   if (!IsRow) RotateItem(tabStops_, FromIndex, ToIndex);
   FollowMove(IsRow ? current_.Y : current_.X, FromIndex, ToIndex);
   FollowMove(IsRow ? anchor_.Y : anchor_.X, FromIndex, ToIndex);
+  // The open editor stays with the cell it was loaded from: its text goes nowhere else.
+  if (inplaceCol_ >= 0 && inplaceRow_ >= 0) FollowMove(IsRow ? inplaceRow_ : inplaceCol_, FromIndex, ToIndex);
   MoveLineData(IsRow, FromIndex, ToIndex);
   if (IsRow) {
     RowMoved(FromIndex, ToIndex);
@@ -1102,6 +1104,7 @@ void TCustomGrid::MoveLine(bool IsRow, int FromIndex, int ToIndex) {
     ColumnMoved(FromIndex, ToIndex);
     ColWidthsChanged();
   }
+  if (editorMode_) UpdateEditorPlace();
 }
 
 void TCustomGrid::MoveRowBlock(int FromIndex, int Count, int ToIndex) {
@@ -1122,8 +1125,10 @@ void TCustomGrid::MoveRowBlock(int FromIndex, int Count, int ToIndex) {
   };
   follow(current_.Y);
   follow(anchor_.Y);
+  if (inplaceCol_ >= 0 && inplaceRow_ >= 0) follow(inplaceRow_);
   MoveRowBlockData(FromIndex, Count, ToIndex);
   RowHeightsChanged();
+  if (editorMode_) UpdateEditorPlace();
 }
 
 void TCustomGrid::MoveRowBlockData(int FromIndex, int Count, int ToIndex) {

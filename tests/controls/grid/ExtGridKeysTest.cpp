@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/ByteText.h"
 #include "tests/controls/grid/GridInputFixture.h"
@@ -380,3 +381,57 @@ TEST_F(GridInputTest, F2OnACellWithAMarkupControlOpensThatControl) {
 }
 
 }  // namespace
+
+// Rows and columns that move or go while the editor is open: the next typed character lands in the
+// current cell, and no other cell changes.
+TEST_F(GridInputTest, TypingAfterRowsOrColumnsChangeUnderAnOpenEditorGoesToTheCurrentCell) {
+  struct TCase {
+    const char* name;
+    std::function<void(TExtStringGrid&)> change;
+  };
+  const std::vector<TCase> cases = {
+      {"insert a row above", [](TExtStringGrid& g) { g.InsertRows(1, 1); }},
+      {"remove a row above", [](TExtStringGrid& g) { g.RemoveRows(1, 1); }},
+      {"remove the edited row", [](TExtStringGrid& g) { g.RemoveRows(3, 1); }},
+      {"hide a row above", [](TExtStringGrid& g) { g.HideRows(1, 1); }},
+      {"hide the edited row", [](TExtStringGrid& g) { g.HideRows(3, 3); }},
+      {"show hidden rows above", [](TExtStringGrid& g) { g.UnHideRowsAll(); }},
+      {"swap rows", [](TExtStringGrid& g) { g.SwapRows(3, 5); }},
+      {"move a row", [](TExtStringGrid& g) { g.MoveRow(1, 6); }},
+      {"insert a column left", [](TExtStringGrid& g) { g.InsertCols(1, 1); }},
+      {"remove a column left", [](TExtStringGrid& g) { g.RemoveCols(1, 1); }},
+      {"move a column", [](TExtStringGrid& g) { g.MoveColumn(1, 3); }},
+      {"fewer rows", [](TExtStringGrid& g) { g.SetRowCount(3); }},
+      {"fewer columns", [](TExtStringGrid& g) { g.SetColCount(2); }},
+  };
+  Load();
+  for (const TCase& tc : cases) {
+    SCOPED_TRACE(tc.name);
+    grid->UnHideRowsAll();
+    grid->SetColCount(5);
+    grid->SetRowCount(10);
+    for (int r = 0; r < 10; ++r)
+      for (int c = 0; c < 5; ++c) grid->SetCells(c, r, std::to_string(c) + ":" + std::to_string(r));
+    if (std::string(tc.name) == "show hidden rows above") grid->HideRows(1, 1);
+    grid->FocusCell(2, 3, true);
+    Type("x");
+    ASSERT_TRUE(EditorShown());
+    std::string edited = grid->Cells(2, 3);
+    ASSERT_EQ(edited, "x");
+    tc.change(*grid);
+    Flush();
+    std::vector<std::string> before;
+    for (int r = 0; r < grid->RowCount(); ++r)
+      for (int c = 0; c < grid->ColCount(); ++c) before.push_back(grid->Cells(c, r));
+    int cols = grid->ColCount();
+    TPoint cur = Current();
+    Type("y");
+    EXPECT_EQ(Current(), cur);
+    for (int r = 0; r < grid->RowCount(); ++r)
+      for (int c = 0; c < cols; ++c) {
+        std::string want = c == cur.X && r == cur.Y ? "y" : before[static_cast<size_t>(r * cols + c)];
+        EXPECT_EQ(grid->Cells(c, r), want) << "cell " << c << "," << r;
+      }
+    Key(Qt::Key_Escape);
+  }
+}
