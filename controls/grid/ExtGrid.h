@@ -419,7 +419,6 @@ class TExtStringGrid : public TBaseGrid {
   virtual void ExpandNode(int ARow);
   virtual void ContractNode(int ARow);
   virtual bool HeaderClickSort(int ACol, TShiftState Shift);
-  virtual bool OleDragStart(int ACol, int ARow);
   virtual void FinishEditLink();
 
   // ----- looks
@@ -820,6 +819,75 @@ class TExtStringGrid : public TBaseGrid {
   int synchWidth_ = 0;
   std::vector<double> synchExact_;
   bool inResize_ = false;
+
+  // ----- moving rows and columns with the mouse, and starting drags of cells or columns (ExtGridMove.cpp)
+ public:
+  using TOleDragEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& Allow)>;
+  using TOleDragStopEvent = std::function<void(TObject* Sender, int Effect)>;
+  // The drop effects a drag ends with (the values of the system's drop effects).
+  static constexpr int EffectNone = 0, EffectCopy = 1, EffectMove = 2;
+  enum TGridDragKind { gdkCells, gdkColumn };
+  // What a drag started here offers.
+  struct TGridDragData {
+    TGridDragKind Kind = gdkCells;
+    std::string Text;      // the selection: cells joined by tabs, rows by CR LF
+    std::string RichText;  // the pressed cell's rich text, empty when it holds none
+    int Col = -1, Row = -1;  // the pressed cell (displayed); a column drag drags column Col
+  };
+  // How the drag ended and what a drop into this same grid changed in it.
+  struct TGridDragResult {
+    int Effect = EffectNone;  // EffectNone: cancelled
+    // Rows the drop inserted into this grid (their first index, after insertion), 0 when none.
+    int InsertedRow = -1, InsertedCount = 0;
+    // The block of cells the drop wrote into this grid (indexes after the insertion).
+    bool Wrote = false;
+    TGridRect Written{-1, -1, -1, -1};
+  };
+  // Runs the system drag of Data and answers when it ends. Nothing is dragged yet: the answer is
+  // EffectNone (the drag-and-drop feature fills this in).
+  virtual TGridDragResult RunOleDrag(const TGridDragData& Data);
+  TLineSizeEvent OnColumnMove, OnRowMove;
+  TOleDragEvent OnOleDrag;
+  TClickCellEvent OnOleDragStart;
+  TOleDragStopEvent OnOleDragStop;
+  // Set when a column (row) moved with EnhRowColMove during the current press.
+  bool ColumnsMovedInPress() const { return colsMoved_; }
+  bool RowsMovedInPress() const { return rowsMoved_; }
+  // The column or row where a move by mouse began (-1: none).
+  int MoveSource() const { return moveSource_; }
+  // The picture of the moved header that follows the mouse (null before the first move).
+  TControl* MoveImage() const { return moveImage_; }
+  // The columns of a multi-column sort with their directions.
+  TSortIndexList* SortIndexes() const { return sortIndexes_.get(); }
+
+ protected:
+  void WMCancelMode(TMessage& Message) override;
+
+ private:
+  friend class TGridMoveImage;
+  void PressStarted();
+  void NoteMoveStart(int X, int Y);
+  bool MoveBeforeMouseMove(int X, int Y);
+  void MoveAfterMouseMove(int X, int Y);
+  bool MoveRelease(int X, int Y);
+  bool SwallowRightRelease() const;
+  void EndMoveLook();
+  bool MoveAutoScroll(int X, int Y);
+  bool MoveScrollTick(UINT_PTR Id);
+  bool ScrollableLine(bool Cols, int Index);
+  int MoveTarget(bool Cols, int X, int Y);
+  void PaintMoveImage(TCanvas* ACanvas, const TRect& R);
+  bool DragStartDown(int ACol, int ARow, int X);
+  bool DragMouseMove(TShiftState Shift, int X, int Y);
+  bool DragSelectPendingUp();
+  void FinishMoveDrop(const TGridRect& Source, const std::vector<int>& Rows, const TGridDragResult& Result);
+  int moveSource_ = -1, moveGrip_ = 0;
+  bool colsMoved_ = false, rowsMoved_ = false;
+  bool moveScrolling_ = false, moveCursorSet_ = false;
+  TCursor moveSavedCursor_ = crDefault;
+  TPoint moveLast_{-1, -1};
+  TControl* moveImage_ = nullptr;
+  bool selectPending_ = false, dragPending_ = false;
 };
 
 // The custom editor link of edCustom cells; its behaviour comes with that feature.

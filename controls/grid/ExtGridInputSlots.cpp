@@ -15,5 +15,4 @@ int TExtStringGrid::GetRadioIndex(int, int) { return -1; }
 void TExtStringGrid::ExpandNode(int) {}
 void TExtStringGrid::ContractNode(int) {}
 bool TExtStringGrid::HeaderClickSort(int, TShiftState) { return false; }
-bool TExtStringGrid::OleDragStart(int, int) { return false; }
 void TExtStringGrid::FinishEditLink() {}

@@ -86,6 +86,9 @@ void TExtStringGrid::WMMouseButton(TMessage& Message) {
     case WM_LBUTTONUP: return LeftButtonUp(Message);
     case WM_LBUTTONDBLCLK: return LeftDoubleClick(Message);
     case WM_RBUTTONDOWN: return RightButtonDown(Message);
+    case WM_RBUTTONUP:
+      if (SwallowRightRelease()) return;  // a right release never ends a move
+      break;
     case WM_MBUTTONDOWN:
       if (IntelliPan != ipNone && RowCount() > FixedRows()) {
         panning_ = true;
@@ -113,6 +116,7 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
   bool allow = true;
   if (OnCanClickCell) OnCanClickCell(this, r, c, allow);
   if (!allow) return;  // a refused click selects nothing
+  PressStarted();
   pressedButton_ = TPoint(-1, -1);
   downPoint_ = TPoint(x, y);
   if (c < 0 || r < 0) {
@@ -129,6 +133,7 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
   bool byIndex = c < FixedCols() || r < FixedRows();
   bool fixedByRule = !byIndex && IsFixed(c, r);
   if ((byIndex || fixedByRule) && controlEditorShown_) EndCellControlEdit();
+  if (DragStartDown(c, r, x)) return;
   int rc = RealColIndex(c);
   TCellType t;
   bool control = CellClickable(rc, r, t);
@@ -220,6 +225,10 @@ void TExtStringGrid::LeftButtonUp(TMessage& Message) {
     if (can && OnButtonClick) OnButtonClick(this, rc, pressed.Y);
   }
   std::shared_ptr<bool> alive = AliveFlag();
+  MoveRelease(x, y);
+  if (!*alive) return;
+  DragSelectPendingUp();
+  if (!*alive) return;
   TBaseGrid::WMMouseButton(Message);
   if (!*alive) return;
   if ((st == gsColSizing || st == gsRowSizing) && ownSizingIndex_ >= 0) {
@@ -237,7 +246,7 @@ void TExtStringGrid::LeftButtonUp(TMessage& Message) {
   }
   int c = -1, r = -1;
   MouseToCell(x, y, c, r);
-  if (c < 0 || r < 0 || st == gsColMoving || st == gsRowMoving) return;
+  if (c < 0 || r < 0 || st == gsColMoving || st == gsRowMoving || colsMoved_ || rowsMoved_) return;
   int rc = RealColIndex(c);
   TCellType t;
   if (CellClickable(rc, r, t)) {
@@ -327,6 +336,7 @@ void TExtStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
   std::shared_ptr<bool> alive = AliveFlag();
   TBaseGrid::MouseDown(Button, Shift, X, Y);
   if (!*alive) return;
+  if (Button == mbLeft) NoteMoveStart(X, Y);
   if (GridState() == gsColSizing || GridState() == gsRowSizing) {
     TGridState st;
     int index = -1, pos = 0, ofs = 0;
@@ -358,9 +368,12 @@ void TExtStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
 
 void TExtStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
   if (panning_) lastPanPoint_ = TPoint(X, Y);
+  if (DragMouseMove(Shift, X, Y)) return;
+  MoveBeforeMouseMove(X, Y);
   TGridRect before = Selection();
   int left = LeftCol();
   TBaseGrid::MouseMove(Shift, X, Y);
+  MoveAfterMouseMove(X, Y);
   if (GridState() == gsSelecting && navigation_->KeepHorizScroll) SetLeftCol(left);
   if (SelectionRectangle && GridState() == gsSelecting && !(Selection() == before)) Invalidate();
 }
@@ -466,6 +479,7 @@ bool TExtStringGrid::BaseWheel(bool Down, TShiftState Shift, TPoint MousePos) {
 }
 
 void TExtStringGrid::WMTimer(TMessage& Message) {
+  if (MoveScrollTick(Message.WParam)) return;
   if (Message.WParam != kPanTimer) return TBaseGrid::WMTimer(Message);
   if (!panning_ || IntelliPan == ipNone) return;
   TGridRect before = Selection();

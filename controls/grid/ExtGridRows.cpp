@@ -4,16 +4,6 @@
 
 #include "controls/grid/ExtGrid.h"
 
-void TExtStringGrid::RowMoved(int FromIndex, int ToIndex) {
-  FollowEditCell();
-  if (structural_ == 0) TBaseGrid::RowMoved(FromIndex, ToIndex);
-}
-
-void TExtStringGrid::ColumnMoved(int FromIndex, int ToIndex) {
-  FollowEditCell();
-  if (structural_ == 0) TBaseGrid::ColumnMoved(FromIndex, ToIndex);
-}
-
 // The edit record goes where the open editor's cell went (the platform grid carries that cell
 // with the move), so a validation writes into the edited cell and no other.
 void TExtStringGrid::FollowEditCell() {

@@ -1,0 +1,428 @@
+// Moving rows and columns with the mouse (EnhRowColMove): the moved header
+// follows the mouse, a marker shows where it lands, the view scrolls over the
+// edges, and the release carries the move out. Starting drags of selected
+// cells or of a header column, and what a move-drag leaves of its source.
+#include <algorithm>
+#include <cstdlib>
+
+#include "controls/grid/ExtGrid.h"
+#include "platform/gui/Feedback.h"
+#include "platform/gui/Messages.h"
+#include "platform/gui/Windows.h"
+
+namespace {
+constexpr UINT_PTR kMoveScrollTimer = 997;
+constexpr int kMoveScrollInterval = 100;  // ms between scroll steps while the mouse stays over an edge
+constexpr int kDragThreshold = 3;         // a drag starts when the mouse went further than this
+const TColor kMarkerColor = TColorOf(0x0050E6);
+
+// Where a column (row) moved from FromIndex to ToIndex puts index I.
+int FollowLine(int I, int FromIndex, int ToIndex) {
+  if (I == FromIndex) return ToIndex;
+  if (FromIndex < ToIndex && I > FromIndex && I <= ToIndex) return I - 1;
+  if (FromIndex > ToIndex && I >= ToIndex && I < FromIndex) return I + 1;
+  return I;
+}
+
+template <typename T>
+void RotateLine(std::vector<T>& V, int FromIndex, int ToIndex) {
+  int n = static_cast<int>(V.size());
+  if (FromIndex < 0 || ToIndex < 0 || FromIndex >= n || ToIndex >= n || FromIndex == ToIndex) return;
+  auto b = V.begin();
+  if (FromIndex < ToIndex)
+    std::rotate(b + FromIndex, b + FromIndex + 1, b + ToIndex + 1);
+  else
+    std::rotate(b + ToIndex, b + FromIndex, b + FromIndex + 1);
+}
+}  // namespace
+
+// The picture of the moved header; the grid paints it.
+class TGridMoveImage : public TCustomControl {
+ public:
+  explicit TGridMoveImage(TExtStringGrid* AGrid) : TCustomControl(AGrid), grid_(AGrid) {}
+  std::string ClassName() const override { return "TGridMoveImage"; }
+
+ protected:
+  void Paint() override { grid_->PaintMoveImage(Canvas(), TRect(0, 0, Width(), Height())); }
+
+ private:
+  TExtStringGrid* grid_;
+};
+
+// ---------------------------------------------------------------- moved lines carry their data
+void TExtStringGrid::ColumnMoved(int FromIndex, int ToIndex) {
+  FollowEditCell();
+  if (structural_ > 0) return;  // the grid's own operations keep their own books
+  // The platform grid has moved texts, objects, the width and the current cell already.
+  int rf = RealColIndex(FromIndex), rt = RealColIndex(ToIndex);
+  TStringList* h = columnHeaders_.get();
+  if (rf < h->Count() && rt < h->Count()) {
+    // The row-0 texts moved with the column; rewriting them from the list would change nothing.
+    TNotifyEvent keep = h->OnChange;
+    h->OnChange = nullptr;
+    h->Move(rf, rt);
+    h->OnChange = keep;
+  }
+  if (EnhRowColMove) {
+    if (numHiddenCols_ > 0 && rf < 512 && rt < 512) RotateLine(colVisible_, rf, rt);
+    colsMoved_ = true;
+  }
+  RotateLine(colSelect_, rf, rt);
+  // Hidden rows keep their texts and cell objects outside the grid: they move the same way.
+  for (int i = 0; i < hiddenRows_->Count(); ++i) {
+    auto* it = static_cast<TGridItem*>(hiddenRows_->Items(i));
+    if (rf < it->Items()->Count() && rt < it->Items()->Count()) it->Items()->Move(rf, rt);
+    RotateLine(it->Props, rf, rt);
+  }
+  sortSettings_->Column = FollowLine(sortSettings_->Column, rf, rt);
+  for (int i = 0; i < sortIndexes_->Count(); ++i) {
+    uint32_t v = static_cast<uint32_t>(sortIndexes_->GetInteger(i));
+    int col = static_cast<int>(v & ~TSortIndexList::DescendingBit);
+    int to = FollowLine(col, rf, rt);
+    if (to != col) sortIndexes_->SetInteger(i, static_cast<int>((v & TSortIndexList::DescendingBit) | uint32_t(to)));
+  }
+  TBaseGrid::ColumnMoved(FromIndex, ToIndex);
+}
+
+void TExtStringGrid::RowMoved(int FromIndex, int ToIndex) {
+  FollowEditCell();
+  if (structural_ > 0) return;
+  // The floating footer owns the last row: no row goes there and the footer row stays.
+  int last = RowCount() - 1;
+  if (floatingFooter_->Visible() && floatingFooter_->FooterStyle == fsFixedLastRow &&
+      (ToIndex == last || FromIndex == last)) {
+    TGridCountScope s(structural_);
+    MoveRow(ToIndex, FromIndex);
+    return;
+  }
+  if (EnhRowColMove) rowsMoved_ = true;  // the height moved with the row (platform grid)
+  TBaseGrid::RowMoved(FromIndex, ToIndex);
+}
+
+// ---------------------------------------------------------------- moving by mouse
+void TExtStringGrid::PressStarted() {
+  colsMoved_ = rowsMoved_ = false;
+  selectPending_ = dragPending_ = false;
+  moveSource_ = -1;
+}
+
+bool TExtStringGrid::ScrollableLine(bool Cols, int Index) {
+  if (Cols) return Index >= FixedCols() && Index < ColCount() - fixedRightCols_;
+  return Index >= FixedRows() && Index < RowCount() - fixedFooters_ && !IsFixed(FixedCols(), Index);
+}
+
+// The scrollable column (row) under the mouse along the move's axis, -1 when none.
+int TExtStringGrid::MoveTarget(bool Cols, int X, int Y) {
+  TGridCoord at = MouseCoord(X, Y);
+  int i = Cols ? at.X : at.Y;
+  return i >= 0 && ScrollableLine(Cols, i) ? i : -1;
+}
+
+// The press started moving a column (row) in the platform grid: remember where it started.
+void TExtStringGrid::NoteMoveStart(int X, int Y) {
+  TGridState st = GridState();
+  if (st != gsColMoving && st != gsRowMoving) return;
+  TGridCoord at = MouseCoord(X, Y);
+  moveSource_ = st == gsColMoving ? at.X : at.Y;
+  TRect cr = CellRect(at.X, at.Y);
+  moveGrip_ = st == gsColMoving ? X - cr.Left : Y - cr.Top;
+  moveLast_ = TPoint(X, Y);
+  // The marker shows once the mouse moves; a plain header click shows nothing.
+  if (EnhRowColMove) Feedback()->Clear();
+}
+
+// Before the platform grid follows the mouse: the veto and the scrolling over the edges.
+// False when the move was refused (the grid is back to normal).
+bool TExtStringGrid::MoveBeforeMouseMove(int X, int Y) {
+  TGridState st = GridState();
+  if (!EnhRowColMove || (st != gsColMoving && st != gsRowMoving)) return true;
+  bool cols = st == gsColMoving;
+  bool allow = moveSource_ >= 0 && ScrollableLine(cols, moveSource_);
+  if (allow && cols && OnColumnMove) OnColumnMove(this, moveSource_, allow);
+  if (allow && !cols && OnRowMove) OnRowMove(this, moveSource_, allow);
+  if (!allow) {
+    TMessage m;
+    m.Msg = WM_CANCELMODE;
+    WMCancelMode(m);
+    moveSource_ = -1;
+    return false;
+  }
+  if (!moveCursorSet_) {
+    moveSavedCursor_ = Cursor();
+    moveCursorSet_ = true;
+    SetCursor(crDrag);
+  }
+  moveLast_ = TPoint(X, Y);
+  bool edge = MoveAutoScroll(X, Y);
+  if (edge && !moveScrolling_ && HandleAllocated()) SetTimer(Handle(), kMoveScrollTimer, kMoveScrollInterval);
+  if (!edge && moveScrolling_ && HandleAllocated()) KillTimer(Handle(), kMoveScrollTimer);
+  moveScrolling_ = edge;
+  return true;
+}
+
+// One scroll step when the mouse is over the fixed lines or beyond the grid's cells while
+// lines lie out of view on that side; answers whether the mouse is over such an edge.
+bool TExtStringGrid::MoveAutoScroll(int X, int Y) {
+  bool cols = GridState() == gsColMoving;
+  int fixed = cols ? FixedCols() : FixedRows();
+  int edge = 0;
+  for (int i = 0; i < fixed; ++i) edge += (cols ? ColWidths(i) : RowHeights(i)) + GridLineWidth();
+  int p = cols ? X : Y;
+  int first = cols ? LeftCol() : TopRow();
+  int last = cols ? MaxLeftCol() : MaxTopRow();
+  int to = first;
+  bool over = false;
+  if (p < edge) {
+    over = true;
+    if (first > fixed) to = first - 1;
+  } else if (p > (cols ? GridWidth() : GridHeight())) {
+    over = true;
+    if (first < last) to = first + 1;
+  }
+  if (to != first) {
+    if (cols) SetLeftCol(to);
+    else SetTopRow(to);
+  }
+  return over;
+}
+
+// The scroll timer goes on scrolling while the mouse rests over an edge.
+bool TExtStringGrid::MoveScrollTick(UINT_PTR Id) {
+  if (Id != kMoveScrollTimer) return false;
+  TGridState st = GridState();
+  if (!EnhRowColMove || (st != gsColMoving && st != gsRowMoving)) {
+    if (HandleAllocated()) KillTimer(Handle(), kMoveScrollTimer);
+    moveScrolling_ = false;
+    return true;
+  }
+  MoveAutoScroll(moveLast_.X, moveLast_.Y);
+  MoveAfterMouseMove(moveLast_.X, moveLast_.Y);
+  return true;
+}
+
+// After the platform grid followed the mouse: the header picture and the insertion marker.
+void TExtStringGrid::MoveAfterMouseMove(int X, int Y) {
+  TGridState st = GridState();
+  if (!EnhRowColMove || (st != gsColMoving && st != gsRowMoving) || moveSource_ < 0) return;
+  bool cols = st == gsColMoving;
+  if (!moveImage_) {
+    auto* im = new TGridMoveImage(this);
+    im->SetParent(this);
+    moveImage_ = im;
+  }
+  // The header line the press was on: a fixed row for columns, a fixed column for rows.
+  int band = cols ? downCell_.Y : downCell_.X;
+  int bandStart = 0;
+  for (int i = 0; i < band; ++i) bandStart += (cols ? RowHeights(i) : ColWidths(i)) + GridLineWidth();
+  int w = cols ? ColWidths(moveSource_) : ColWidths(band);
+  int h = cols ? RowHeights(band) : RowHeights(moveSource_);
+  // The picture keeps the grip the press had inside the header.
+  if (cols)
+    moveImage_->SetBounds(X - moveGrip_, bandStart, w, h);
+  else
+    moveImage_->SetBounds(bandStart, Y - moveGrip_, w, h);
+  moveImage_->SetVisible(true);
+  moveImage_->Invalidate();
+  int t = MoveTarget(cols, X, Y);
+  if (t < 0 || t == moveSource_) {
+    Feedback()->Clear();
+    return;
+  }
+  // A line with two arrow heads at the border where the moved line lands.
+  TRect tr = cols ? CellRect(t, band) : CellRect(band, t);
+  int at = cols ? (t > moveSource_ ? tr.Right : tr.Left) : (t > moveSource_ ? tr.Bottom : tr.Top);
+  int far = cols ? GridHeight() : GridWidth();
+  std::vector<TRect> marks;
+  if (cols) marks.push_back(TRect(at - 1, 0, at + 1, far));
+  else marks.push_back(TRect(0, at - 1, far, at + 1));
+  for (int i = 0; i < 5; ++i) {
+    int half = 5 - i;
+    if (cols) {
+      marks.push_back(TRect(at - half, i, at + half, i + 1));
+      marks.push_back(TRect(at - half, far - 1 - i, at + half, far - i));
+    } else {
+      marks.push_back(TRect(i, at - half, i + 1, at + half));
+      marks.push_back(TRect(far - 1 - i, at - half, far - i, at + half));
+    }
+  }
+  Feedback()->SetMarks(marks, kMarkerColor);
+}
+
+void TExtStringGrid::PaintMoveImage(TCanvas* ACanvas, const TRect& R) {
+  bool cols = GridState() == gsColMoving;
+  int c = cols ? moveSource_ : downCell_.X, r = cols ? downCell_.Y : moveSource_;
+  if (c < 0 || r < 0 || c >= ColCount() || r >= RowCount()) return;
+  if (look_ == glXP || look_ == glQuarn) {
+    ACanvas->GradientFill(R, FixedGradientStart, FixedGradientEnd, true);
+  } else {
+    ACanvas->Brush()->SetColor(FixedColor());
+    ACanvas->FillRect(R);
+  }
+  ACanvas->Brush()->SetColor(kMarkerColor);
+  ACanvas->FrameRect(R);
+  ACanvas->Font()->Assign(FixedFont());
+  ACanvas->Brush()->SetStyle(bsClear);
+  TRect tr(R.Left + 3, R.Top + 1, R.Right - 3, R.Bottom - 1);
+  std::string text = Cells(RealColIndex(c), r);
+  ACanvas->DrawText(text, tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+}
+
+void TExtStringGrid::EndMoveLook() {
+  if (moveImage_) moveImage_->SetVisible(false);
+  if (moveScrolling_ && HandleAllocated()) KillTimer(Handle(), kMoveScrollTimer);
+  moveScrolling_ = false;
+  if (moveCursorSet_) {
+    moveCursorSet_ = false;
+    SetCursor(moveSavedCursor_);
+  }
+}
+
+void TExtStringGrid::WMCancelMode(TMessage& Message) {
+  EndMoveLook();
+  TBaseGrid::WMCancelMode(Message);
+}
+
+// The left release of a move: only a release over another scrollable column (row) moves it.
+bool TExtStringGrid::MoveRelease(int X, int Y) {
+  TGridState st = GridState();
+  if (!EnhRowColMove || (st != gsColMoving && st != gsRowMoving)) return false;
+  bool cols = st == gsColMoving;
+  int from = moveSource_, to = MoveTarget(cols, X, Y);
+  // The platform grid's own release would move to the last column it saw: end its mode instead.
+  TMessage m;
+  m.Msg = WM_CANCELMODE;
+  WMCancelMode(m);
+  moveSource_ = -1;
+  if (from >= 0 && to >= 0 && to != from && ScrollableLine(cols, from)) {
+    if (cols) MoveColumn(from, to);
+    else MoveRow(from, to);
+  }
+  return true;
+}
+
+bool TExtStringGrid::SwallowRightRelease() const {
+  TGridState st = GridState();
+  return EnhRowColMove && (st == gsColMoving || st == gsRowMoving);
+}
+
+// ---------------------------------------------------------------- drag start
+// A press inside the selection (or on a header while moving is the platform grid's) of a grid
+// that is a drag source waits: moving the mouse drags, releasing selects the pressed cell.
+bool TExtStringGrid::DragStartDown(int ACol, int ARow, int X) {
+  if (!dragDropSettings_->OleDropSource || (Options() & goEditing)) return false;
+  bool fixedRow = ARow < FixedRows();
+  if (fixedRow && (mouseActions_->ColSelect || mouseActions_->AllSelect)) return false;
+  if (ACol < FixedCols()) return false;
+  if (!(fixedRow ? !EnhRowColMove : IsCellSelected(ACol, ARow))) return false;
+  TRect cr = CellRect(ACol, ARow);
+  bool inside = X > cr.Left + 3 && X < cr.Right - 3;
+  if (!inside && (Options() & goColSizing)) return false;
+  selectPending_ = dragPending_ = true;
+  if (!Focused() && CanFocus()) SetFocus();
+  if (OnClickCell) OnClickCell(this, ARow, ACol);
+  return true;
+}
+
+// Runs before everything else a mouse move does; true when the move ends there.
+bool TExtStringGrid::DragMouseMove(TShiftState Shift, int X, int Y) {
+  if (!dragPending_) return false;
+  if (std::abs(X - downPoint_.X) <= kDragThreshold && std::abs(Y - downPoint_.Y) <= kDragThreshold) return false;
+  dragPending_ = false;
+  if (!dragDropSettings_->OleDropSource || GridState() == gsColSizing) return false;
+  int c = downCell_.X, r = downCell_.Y;
+  bool allow = true;
+  if (OnOleDrag) OnOleDrag(this, r, c, allow);
+  if (!allow) {
+    // Refused: the press becomes what it would have been without dragging, a selecting drag.
+    selectPending_ = false;
+    MouseDown(mbLeft, Shift & ~(ssShift | ssDouble), downPoint_.X, downPoint_.Y);
+    return false;
+  }
+  selectPending_ = false;
+  std::shared_ptr<bool> alive = AliveFlag();
+  if (OnOleDragStart) OnOleDragStart(this, r, c);
+  if (!*alive) return true;
+  TGridDragData data;
+  data.Col = c;
+  data.Row = r;
+  if (r < FixedRows() && dragDropSettings_->OleColumnDragDrop) {
+    data.Kind = gdkColumn;
+    TGridDragResult res = RunOleDrag(data);
+    if (*alive && res.Effect != EffectNone && OnOleDragStop) OnOleDragStop(this, res.Effect);
+    return true;
+  }
+  TGridRect source = Selection();
+  std::vector<int> rows;
+  if (mouseActions_->DisjunctRowSelect()) {
+    for (int i = FixedRows(); i < RowCount(); ++i)
+      if (RowAttributes(i).DisjunctSelected) rows.push_back(i);
+  } else {
+    for (int i = source.Top; i <= source.Bottom; ++i) rows.push_back(i);
+  }
+  SelectionAsText(data.Text);
+  std::string cell = Cells(RealColIndex(c), r);
+  if (cell.rfind("{\\rtf", 0) == 0) data.RichText = cell;
+  TGridDragResult res = RunOleDrag(data);
+  if (!*alive) return true;
+  if (res.Effect == EffectMove) FinishMoveDrop(source, rows, res);
+  if (*alive && res.Effect != EffectNone && OnOleDragStop) OnOleDragStop(this, res.Effect);
+  return true;
+}
+
+TExtStringGrid::TGridDragResult TExtStringGrid::RunOleDrag(const TGridDragData&) { return TGridDragResult(); }
+
+// A move-drag ended: the source goes. A drop into this grid may have inserted rows (the source
+// rows at or below them moved down) and written cells (those keep what was dropped).
+void TExtStringGrid::FinishMoveDrop(const TGridRect& Source, const std::vector<int>& Rows, const TGridDragResult& Res) {
+  auto moved = [&](int r) { return Res.InsertedCount > 0 && r >= Res.InsertedRow ? r + Res.InsertedCount : r; };
+  const TGridRect& w = Res.Written;
+  auto writtenRow = [&](int r) { return Res.Wrote && r >= w.Top && r <= w.Bottom; };
+  std::vector<int> rows;
+  for (int r : Rows) rows.push_back(moved(r));
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  bool disjunct = mouseActions_->DisjunctRowSelect();
+  BeginUpdate();
+  if (dragDropSettings_->OleRemoveRows && (Options() & goRowSelect)) {
+    // From the bottom up, so the rows still to go keep their indexes.
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+      if (*it >= FixedRows() && *it < RowCount() - fixedFooters_ && !writtenRow(*it)) RemoveRowsEx(*it, 1);
+  } else if (!dragDropSettings_->OleCopyAlways) {
+    int left = disjunct ? 0 : Source.Left, right = disjunct ? AllColCount() - 1 : Source.Right;
+    for (int r : rows) {
+      if (r < 0 || r >= RowCount()) continue;
+      if (!writtenRow(r) || w.Right < left || w.Left > right) {
+        ClearRect(left, r, right, r);
+        continue;
+      }
+      if (w.Left > left) ClearRect(left, r, w.Left - 1, r);
+      if (w.Right < right) ClearRect(w.Right + 1, r, right, r);
+    }
+  }
+  EndUpdate();
+}
+
+// The release of a press that waited for a drag that never came: the pressed cell is selected.
+bool TExtStringGrid::DragSelectPendingUp() {
+  bool pending = selectPending_;
+  selectPending_ = dragPending_ = false;
+  if (!pending) return false;
+  int c = downCell_.X, r = downCell_.Y;
+  if (c < FixedCols() || r < FixedRows() || c >= ColCount() || r >= RowCount() || IsFixed(c, r)) return true;
+  if (mouseActions_->DisjunctRowSelect()) {
+    bool ctrl = KeyboardStateToShiftState() & ssCtrl;
+    if (ctrl) {
+      MutableRowAttributes(r).DisjunctSelected = !RowAttributes(r).DisjunctSelected;
+    } else {
+      for (int i = 0; i < RowCount(); ++i) MutableRowAttributes(i).DisjunctSelected = false;
+    }
+    Invalidate();
+    return true;
+  }
+  int oldRow = Row();
+  RepaintCell(0, oldRow);
+  FocusCell(c, r, true);
+  if (Options() & goRowSelect) SetSelection({FixedCols(), Row(), ColCount() - 1, Row()});
+  RepaintCell(0, r);
+  return true;
+}
