@@ -67,7 +67,10 @@ void TExtStringGrid::ColumnMoved(int FromIndex, int ToIndex) {
     if (numHiddenCols_ > 0 && rf < 512 && rt < 512) RotateLine(colVisible_, rf, rt);
     colsMoved_ = true;
   }
-  RotateLine(colSelect_, rf, rt);
+  if (!colSelect_.empty()) {
+    colSelect_.resize(std::max(colSelect_.size(), static_cast<size_t>(std::max(rf, rt) + 1)), 0);
+    RotateLine(colSelect_, rf, rt);
+  }
   // Hidden rows keep their texts and cell objects outside the grid: they move the same way.
   for (int i = 0; i < hiddenRows_->Count(); ++i) {
     auto* it = static_cast<TGridItem*>(hiddenRows_->Items(i));
@@ -288,12 +291,18 @@ bool TExtStringGrid::MoveRelease(int X, int Y) {
   if (!EnhRowColMove || (st != gsColMoving && st != gsRowMoving)) return false;
   bool cols = st == gsColMoving;
   int from = moveSource_, to = MoveTarget(cols, X, Y);
+  // Asked once more: a release may come without a move before it.
+  bool allow = from >= 0 && ScrollableLine(cols, from);
+  if (allow && to >= 0 && to != from) {
+    if (cols && OnColumnMove) OnColumnMove(this, from, allow);
+    if (!cols && OnRowMove) OnRowMove(this, from, allow);
+  }
   // The platform grid's own release would move to the last column it saw: end its mode instead.
   TMessage m;
   m.Msg = WM_CANCELMODE;
   WMCancelMode(m);
   moveSource_ = -1;
-  if (from >= 0 && to >= 0 && to != from && ScrollableLine(cols, from)) {
+  if (allow && to >= 0 && to != from) {
     if (cols) MoveColumn(from, to);
     else MoveRow(from, to);
   }

@@ -117,6 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           break;
         case 4: {
           int x = a * 380 / 255, y = b * 260 / 255;
+          structural = (g->Options() & (goColMoving | goRowMoving)) != 0;  // a header drag moves lines
           g->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(x, y));
           if (in.Byte() & 1) g->Perform(WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(x + (a & 31) - 15, y + (b & 31) - 15));
           g->Perform(WM_LBUTTONUP, 0, MakeLParam(x, y));
@@ -141,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           break;
         }
         case 8:
-          switch (a % 8) {
+          switch (a % 10) {
             case 0: g->SetOptions(g->Options() ^ goEditing); break;
             case 1: g->SetOptions(g->Options() ^ goRowSelect); break;
             case 2: g->Navigation()->AdvanceOnEnter = !g->Navigation()->AdvanceOnEnter; break;
@@ -149,6 +150,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             case 4: g->MouseActions()->FixedRowsEdit = static_cast<TGridFixedCellEdit>(b % 4); break;
             case 5: g->Navigation()->AdvanceDirection = (b & 1) ? adTopBottom : adLeftRight; break;
             case 6: g->Navigation()->TabToNextAtEnd = b & 1; break;
+            case 7: g->SetOptions(g->Options() ^ (goColMoving | goRowMoving)); break;
+            case 8:
+              g->DragDropSettings()->OleDropSource = b & 1;
+              g->EnhRowColMove = !(b & 2);
+              break;
             default: g->Navigation()->HomeEndKey = (b & 1) ? heFirstLastRow : heFirstLastColumn; break;
           }
           break;

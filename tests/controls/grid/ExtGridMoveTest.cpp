@@ -105,6 +105,7 @@ TEST_F(GridMoveTest, AColumnMoveCarriesItsWidthHeadersSortDataAndHiddenRowTexts)
   grid->SortIndexes()->AddIndex(2, false);
   grid->SortIndexes()->AddIndex(4, true);
   grid->SortIndexes()->AddIndex(1, true);
+  grid->SetColSelect(2, true);
   Load();
   grid->HideRow(3);
   grid->FocusCell(2, 1, true);
@@ -126,6 +127,8 @@ TEST_F(GridMoveTest, AColumnMoveCarriesItsWidthHeadersSortDataAndHiddenRowTexts)
   EXPECT_EQ(grid->SortIndexes()->SortColumn(1), 3);
   EXPECT_EQ(grid->SortIndexes()->SortColumn(2), 1);
   EXPECT_EQ(grid->Col(), 4) << "the current column follows";
+  EXPECT_TRUE(grid->ColSelect(4)) << "a column's selection flag moves with it";
+  EXPECT_FALSE(grid->ColSelect(2));
   grid->UnHideRow(3);
   EXPECT_EQ(grid->Cells(4, 3), "2:3") << "a hidden row's texts move with the column";
   EXPECT_EQ(grid->Cells(2, 3), "3:3");
@@ -179,6 +182,13 @@ const MoveStep kMoves[] = {
        EXPECT_EQ(t.grid->GridState(), gsNormal);
        EXPECT_TRUE(t.grid->Feedback()->Marks().empty());
        EXPECT_TRUE(!t.grid->MoveImage() || !t.grid->MoveImage()->Visible());
+       t.Release(t.Mid(3, 0));
+     },
+     "0:1 1:1 2:1 3:1 4:1 ", gsNormal},
+    {"OnColumnMoveRefusesAReleaseWithoutAMove",
+     [](DragGrid* g) { g->OnColumnMove = [](TObject*, int, bool& allow) { allow = false; }; },
+     [](GridMoveTest& t) {
+       t.Press(t.Mid(1, 0));
        t.Release(t.Mid(3, 0));
      },
      "0:1 1:1 2:1 3:1 4:1 ", gsNormal},
@@ -484,6 +494,23 @@ TEST_F(GridMoveTest, AMoveInsideTheGridFollowsInsertedRowsAndKeepsWhatWasDropped
     EXPECT_EQ(grid->RowCount(), s.RowCount);
     for (const auto& [at, text] : s.Cells) EXPECT_EQ(grid->Cells(at.X, at.Y), text) << at.X << "," << at.Y;
   }
+}
+
+TEST_F(GridMoveTest, FlaggedRowsOfAMoveDragGoWhereInsertedRowsPushedThem) {
+  grid->SetOptions(grid->Options() | goRowSelect);
+  grid->MouseActions()->SetDisjunctRowSelect(true);
+  grid->DragDropSettings()->OleRemoveRows = true;
+  DragSource({1, 2, 4, 2});
+  grid->SetRowSelect(2, true);
+  grid->SetRowSelect(5, true);
+  dg->Drop = [](DragGrid* g, const TExtStringGrid::TGridDragData&) { return DropHere(g, "X", 1, 3, true); };
+  Drag(Mid(1, 2), Mid(1, 8));
+  // Rows 2 and 5 went (5 had become 6); the inserted row 3 holds the drop.
+  EXPECT_EQ(grid->RowCount(), 9);
+  EXPECT_EQ(grid->Cells(1, 2), "X");
+  EXPECT_EQ(grid->Cells(1, 3), "1:3");
+  EXPECT_EQ(grid->Cells(1, 4), "1:4");
+  EXPECT_EQ(grid->Cells(1, 5), "1:6");
 }
 
 // ---------------------------------------------------------------- what a person sees
