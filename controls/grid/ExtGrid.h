@@ -380,6 +380,8 @@ class TExtStringGrid : public TBaseGrid {
   TWinControl* ActiveCellEditor() const { return controlEditorShown_ ? activeCellEditor_ : nullptr; }
   // Tab or Return in an in-cell control: its value goes into the cell even when unchanged.
   void CommitCellControl(WORD Key, TShiftState Shift);
+  // Escape in an in-cell control: the cell gets its text back and the control's value is dropped.
+  void CancelCellControl();
 
   // ----- keys, mouse and wheel (ExtGridKeys.cpp, ExtGridMouse.cpp)
   // The edited cell and its text before editing: the one record every edit path reads.
@@ -412,7 +414,8 @@ class TExtStringGrid : public TBaseGrid {
   virtual void CopyToClipboard();
   virtual void PasteFromClipboard();
   virtual void IncrementalGoto(char Key);
-  virtual void OpenCellMarkupControl(int ACol, int ARow);
+  // Opens the editor of a markup control: the one with CtrlID, or the cell's first one.
+  virtual void OpenCellMarkupControl(int ACol, int ARow, const std::string& CtrlID = "");
   virtual void ToggleRadio(int ACol, int ARow);
   virtual bool GetCheckBoxState(int ACol, int ARow);
   virtual int GetRadioIndex(int ACol, int ARow);
@@ -420,6 +423,44 @@ class TExtStringGrid : public TBaseGrid {
   virtual void ContractNode(int ARow);
   virtual bool HeaderClickSort(int ACol, TShiftState Shift);
   virtual void FinishEditLink();
+
+  // ----- cell graphics: radio groups, check boxes, buttons, markup control clicks (ExtGridRadio.cpp)
+  // One graphic per cell; creating frees the one there.
+  TCellGraphic* CreateCellGraphic(int ACol, int ARow);
+  // False when the cell had none; the shared row check box is never freed.
+  bool RemoveCellGraphic(int ACol, int ARow);
+  bool RemoveCellGraphicOfType(int ACol, int ARow, TCellType AType);
+  // The graphic's size with the grid's font (0, 0 without one).
+  TSize GetCellGraphicSize(int ACol, int ARow);
+  // SideBySide: the items in one line; Index -1: the cell's text names the chosen item.
+  void AddRadio(int ACol, int ARow, bool SideBySide, int Index, const std::vector<std::string>& Items);
+  void RemoveRadio(int ACol, int ARow) { RemoveCellGraphicOfType(ACol, ARow, ctRadio); }
+  void SetRadioIndex(int ACol, int ARow, int Index);
+  // Data: the state is the cell's text (the check texts), else the box's own.
+  void AddCheckBox(int ACol, int ARow, bool State, bool Data);
+  void RemoveCheckBox(int ACol, int ARow);
+  void SetCheckBoxState(int ACol, int ARow, bool State);
+  // A push button of W x H with its caption, placed in the cell by its alignments.
+  void AddButton(int ACol, int ARow, int W, int H, const std::string& Caption, TCellHAlign HAlign = haCenter,
+                 TCellVAlign VAlign = vaCenter);
+  void RemoveButton(int ACol, int ARow);
+  bool HasCheckBox(int ACol, int ARow);
+  bool HasRadio(int ACol, int ARow) { return GetCellType(BaseCell(ACol, ARow).X, BaseCell(ACol, ARow).Y) == ctRadio; }
+  bool HasButton(int ACol, int ARow);
+  // Chooses the radio item under a point given relative to the current cell's top-left corner;
+  // a point on no item changes nothing.
+  void RadioClick(int X, int Y);
+  // Where painting puts a cell's radio items, check glyph and button (client coordinates,
+  // display column): the hit tests read the same.
+  std::vector<TRect> RadioItemRectsAt(int ACol, int ARow);
+  TRect CheckGlyphRectAt(int ACol, int ARow);
+  TRect ButtonRectAt(int ACol, int ARow);
+  // The cell button (or markup "BUTTON" control's cell) held down; (-1, -1) when none.
+  TPoint PressedButton() const { return pressedButton_; }
+  TPoint PressedMarkupButton() const { return markupPressed_; }
+  std::function<void(TObject* Sender, int ARow, int ACol, const std::string& CtrlID, const std::string& CtrlType,
+                     const std::string& CtrlVal)>
+      OnControlClick;
 
   // ----- looks
   TGridLook Look() const { return look_; }
@@ -678,6 +719,29 @@ class TExtStringGrid : public TBaseGrid {
  private:
   friend class TExtInplaceEdit;
   friend class TGridOptionObject;
+  // cell graphics (ExtGridRadio.cpp)
+  TCellGraphic* RowCheckGraphic(int ARow);
+  int RadioButtonSize() const;
+  TRect CellContentRect(int ACol, int ARow);
+  void PrepareCellFont(TCanvas* ACanvas, int ACol, int ARow, TAlignment& HAlign, TVAlignment& VAlign);
+  std::vector<TRect> RadioLayout(TCanvas* ACanvas, const TCellGraphic* G, const TRect& Content);
+  TRect CheckLayout(TCanvas* ACanvas, int RealCol, int ARow, const TRect& Content, TAlignment HAlign,
+                    TVAlignment VAlign);
+  bool GraphicShowsText(int RealCol, int ARow);
+  int GraphicTextIndent(int RealCol, int ARow, TAlignment HAlign);
+  void DrawCellGraphic(TCanvas* ACanvas, int ACol, int ARow, const TRect& R, TGridDrawState AState,
+                       TAlignment HAlign, TVAlignment VAlign);
+  bool CellGraphicEnabled(int RealCol, int ARow);
+  bool PointOnCheckGlyph(int ACol, int ARow, int X, int Y);
+  bool PointOnButton(int ACol, int ARow, int X, int Y);
+  // A press on a markup cell's control or anchor; true when the press ends there.
+  bool MarkupClick(int ACol, int ARow, int X, int Y);
+  TRect MarkupTextRect(int RealCol, int ARow, TRect R, TAlignment HAlign);
+  void AnchorClick(int ACol, int ARow, const std::string& Anchor);
+  std::vector<int> RadioTextWidths(TCanvas* ACanvas, const TCellGraphic* G);
+  void CheckAllInColumn(int ACol, int ARow);
+  std::unique_ptr<TCellGraphic> rowCheck_;
+  TPoint markupPressed_{-1, -1}, markupDownPoint_{-1, -1};
   void HookOwnerForm();
   void UnhookOwnerForm();
   bool HasClickableControl(int ACol, int ARow);
@@ -725,6 +789,10 @@ class TExtStringGrid : public TBaseGrid {
   TPoint hotFixedCell_{-1, -1};
   bool fixedCellPressed_ = false;
   void StoreValidated(int ACol, int ARow, const std::string& Value);
+  bool CheckEditedValue(int ACol, int ARow, const std::string& Value, std::string& Checked);
+  // An in-cell control's value through validation; false: refused, the control stays on the cell.
+  bool CommitControlValue(TWinControl* AControl, TPoint ACell, const std::string& Value);
+  bool controlRefused_ = false, controlCancel_ = false;
   std::shared_ptr<TCellEditorFactory> editors_;
   TWinControl* activeCellEditor_ = nullptr;
   TPoint controlCell_{-1, -1};

@@ -26,6 +26,7 @@ TCellType TExtStringGrid::GetCellType(int ACol, int ARow) {
 }
 
 TCellGraphic* TExtStringGrid::GetCellGraphic(int ACol, int ARow) {
+  if (ACol == 0 && ARow >= 0 && mouseActions_->HotmailRowSelect()) return RowCheckGraphic(ARow);
   TCellProperties* p = CellPropertiesOrNull(ACol, ARow);
   return p ? dynamic_cast<TCellGraphic*>(p->Graphic.get()) : nullptr;
 }
@@ -74,7 +75,10 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
   if (ACol == 0 && HasNodes() && !(Options() & goRowSelect)) return false;
   if (!allow) return false;
   // An in-cell control closes (giving its value back) before the current cell leaves it.
-  if (controlEditorShown_ && (DisplColIndex(controlCell_.X) != ACol || controlCell_.Y != ARow)) EndCellControlEdit();
+  if (controlEditorShown_ && (DisplColIndex(controlCell_.X) != ACol || controlCell_.Y != ARow)) {
+    EndCellControlEdit();
+    if (controlEditorShown_) return false;  // its value was refused: the control stays on its cell
+  }
 
   bool editorFocused = InplaceEditor() && InplaceEditor()->Focused();
 
@@ -167,6 +171,24 @@ void TExtStringGrid::StoreValidated(int ACol, int ARow, const std::string& Value
     e->SetText(Value);
 }
 
+// The checks every edited value passes, from the inplace editor or an in-cell control.
+bool TExtStringGrid::CheckEditedValue(int c, int r, const std::string& Value, std::string& v) {
+  v = Value;
+  bool valid = true;
+  TGridFlagScope noAdvance(navigation_->AdvanceOnEnter, false);
+  if (CellChecker && CellChecker->AutoCorrect) v = CellChecker->Correct(this, v, c, r);
+  if (OnCellValidate) OnCellValidate(this, c, r, v, valid);
+  // Only a changed value that is stored marks its row.
+  if (valid && v != editStartText_ && showModified_->Enabled && FixedCols() > 0) {
+    SetRowModified(r, true);
+    RepaintCell(0, r);
+  }
+  if (valid) CalcFooter(c);
+  if (CellChecker && CellChecker->AutoMarkError) v = CellChecker->MarkError(this, v, c, r);
+  if (valid && UndoRedo()) UndoRedo()->Add(c, r, editStartText_, v);
+  return valid;
+}
+
 bool TExtStringGrid::ValidateCell(const std::string& Value) {
   if (!editActive_ || storingFromEditor_ || validating_) return true;
   editActive_ = false;
@@ -179,20 +201,9 @@ bool TExtStringGrid::ValidateCell(const std::string& Value) {
     return true;
   };
   if (c < 0 || r < 0 || r >= RowCount() || c >= AllColCount() || Value == editStartText_) return goOn();
-  std::string v = Value;
-  bool valid = true;
-  TGridFlagScope noAdvance(navigation_->AdvanceOnEnter, false);
-  if (CellChecker && CellChecker->AutoCorrect) v = CellChecker->Correct(this, v, c, r);
-  if (OnCellValidate) OnCellValidate(this, c, r, v, valid);
-  // Only a changed value that is stored marks its row.
-  if (valid && v != editStartText_ && showModified_->Enabled && FixedCols() > 0) {
-    SetRowModified(r, true);
-    RepaintCell(0, r);
-  }
-  if (valid) CalcFooter(c);
-  if (CellChecker && CellChecker->AutoMarkError) v = CellChecker->MarkError(this, v, c, r);
+  std::string v;
+  bool valid = CheckEditedValue(c, r, Value, v);
   if (valid) {
-    if (UndoRedo()) UndoRedo()->Add(c, r, editStartText_, v);
     StoreValidated(c, r, v);
     CellsChanged(TRect(c, r, c, r));
     return goOn();
@@ -236,11 +247,13 @@ void TExtStringGrid::RestoreCellAfterCancel() {
 void TExtStringGrid::EndCellControlEdit() {
   if (EditorMode()) HideEditor();
   if (controlEditorShown_) HideCellEditor();
+  if (controlEditorShown_) return;  // refused: the edit goes on in the control
   editActive_ = false;
 }
 
 void TExtStringGrid::HandleEditorKey(WORD Key, TShiftState Shift) {
   EndCellControlEdit();
+  if (controlEditorShown_) return;
   if (Key == VK_TAB || Key == VK_LEFT || Key == VK_RIGHT || Key == VK_UP || Key == VK_DOWN) KeyDown(Key, Shift);
   if (CanFocus()) SetFocus();
   if (Key == VK_RETURN && navigation_->AdvanceOnEnter) AdvanceCell(Col(), Row(), Shift & ssShift);

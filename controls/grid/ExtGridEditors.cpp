@@ -32,8 +32,7 @@ TDateTime CellDateOrNow(const std::string& Text, bool TimeKind) {
 // ---------------------------------------------------------------- controls
 bool CellControlKey(TExtStringGrid* Grid, WORD& Key, TShiftState Shift) {
   if (Key == VK_ESCAPE) {
-    Grid->RestoreCellAfterCancel();
-    Grid->EndCellControlEdit();
+    Grid->CancelCellControl();
     if (Grid->CanFocus()) Grid->SetFocus();
     Key = 0;
     return true;
@@ -127,6 +126,7 @@ TGridDateEdit* TExtStringGrid::DateEditor() {
 
 void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   controlEditorShown_ = false;
+  controlRefused_ = false;
   if (!editors_) editors_ = std::make_shared<TCellEditorFactory>(this);
   TWinControl* c = editors_->For(editorType_);
   if (!c) return;  // no control for this kind: the inplace editor edits the text
@@ -171,26 +171,81 @@ void TExtStringGrid::CommitCellControl(WORD Key, TShiftState Shift) {
   controlCommit_ = false;
 }
 
+void TExtStringGrid::CancelCellControl() {
+  TGridFlagScope cancel(controlCancel_, true);
+  RestoreCellAfterCancel();
+  EndCellControlEdit();
+}
+
 void TExtStringGrid::HideCellEditor() {
-  if (!controlEditorShown_) return;
-  controlEditorShown_ = false;
-  editActive_ = false;
+  if (!controlEditorShown_ || validating_) return;
   TWinControl* c = activeCellEditor_;
-  activeCellEditor_ = nullptr;
   TPoint cell = controlCell_;
   // A control left as it was shown writes nothing back: opening one never changes the cell.
   bool commit = controlCommit_;
   controlCommit_ = false;
-  if (c && (commit || ControlText(c) != controlStartText_) && cell.X >= 0 && cell.Y >= 0 && cell.X < AllColCount() &&
+  std::string value;
+  bool write = false;
+  if (c && !controlCancel_ && (commit || ControlText(c) != controlStartText_) && cell.X >= 0 && cell.Y >= 0 && cell.X < AllColCount() &&
       cell.Y < RowCount()) {
     if (auto* combo = dynamic_cast<TGridCombo*>(c)) {
       // A list without a choice writes nothing back.
-      if (editorType_ != edComboList || combo->ItemIndex() >= 0) SetEditCellText(cell.X, cell.Y, combo->Text());
+      write = editorType_ != edComboList || combo->ItemIndex() >= 0;
+      value = combo->Text();
     } else if (auto* date = dynamic_cast<TGridDateEdit*>(c)) {
       TDateTime v = date->Value();
-      SetEditCellText(cell.X, cell.Y, date->TimeKind ? TimeToStr(v) : DateToStr(v));
+      value = date->TimeKind ? TimeToStr(v) : DateToStr(v);
+      write = true;
     }
   }
+  if (write && !CommitControlValue(c, cell, value)) return;
+  controlEditorShown_ = false;
+  controlRefused_ = false;
+  editActive_ = false;
+  activeCellEditor_ = nullptr;
   if (c) c->SetVisible(false);
   if (editorType_ != edNormal) EditingDone();
+}
+
+bool TExtStringGrid::CommitControlValue(TWinControl* c, TPoint cell, const std::string& Value) {
+  std::string v = Value;
+  bool valid = true;
+  // An unchanged value is stored as it is, as the inplace editor does.
+  if (Value != editStartText_) {
+    TGridCountScope guard(validating_);
+    valid = CheckEditedValue(cell.X, cell.Y, Value, v);
+  }
+  if (valid) {
+    controlEditorShown_ = false;
+    SetEditCellText(cell.X, cell.Y, v);
+    controlEditorShown_ = true;
+    if (v != editStartText_) CellsChanged(TRect(cell.X, cell.Y, cell.X, cell.Y));
+    return true;
+  }
+  // Refused: the cell gets back its text from before (or the handler's correction) and the
+  // control stays open on the cell with it, until a value is taken or Escape restores.
+  std::string back = v != Value ? v : editStartText_;
+  {
+    TGridCountScope guard(validating_);
+    SetEditCellText(cell.X, cell.Y, back);
+    if (auto* combo = dynamic_cast<TGridCombo*>(c)) {
+      if (editorType_ == edComboList)
+        combo->SetItemIndex(combo->Items()->IndexOf(back));
+      else
+        combo->SetText(back);
+    } else if (auto* date = dynamic_cast<TGridDateEdit*>(c)) {
+      date->SetValue(CellDateOrNow(back, date->TimeKind));
+    }
+    int dc = DisplColIndex(cell.X);
+    if (Col() != dc || Row() != cell.Y) {
+      TGridCountScope sel(selecting_);
+      FocusCell(dc, cell.Y, true);
+    }
+  }
+  controlStartText_ = ControlText(c);
+  editStartText_ = back;
+  editCell_ = cell;
+  editActive_ = true;
+  controlRefused_ = true;
+  return false;
 }

@@ -1,5 +1,5 @@
 // Calls the key and mouse tables make into features that come later
-// (clipboard, lookup, in-cell markup controls, cell graphics, nodes, sorting,
+// (clipboard, lookup, in-cell markup control editors, nodes, sorting,
 // drag and drop, the custom editor link). Until then each does nothing
 // visible and gives the plain answer, so the tables stay whole.
 #include "controls/grid/ExtGrid.h"
@@ -8,10 +8,7 @@ void TExtStringGrid::CutToClipboard() {}
 void TExtStringGrid::CopyToClipboard() {}
 void TExtStringGrid::PasteFromClipboard() {}
 void TExtStringGrid::IncrementalGoto(char) {}
-void TExtStringGrid::OpenCellMarkupControl(int, int) {}
-void TExtStringGrid::ToggleRadio(int, int) {}
-bool TExtStringGrid::GetCheckBoxState(int, int) { return false; }
-int TExtStringGrid::GetRadioIndex(int, int) { return -1; }
+void TExtStringGrid::OpenCellMarkupControl(int, int, const std::string&) {}
 void TExtStringGrid::ExpandNode(int) {}
 void TExtStringGrid::ContractNode(int) {}
 bool TExtStringGrid::HeaderClickSort(int, TShiftState) { return false; }

@@ -127,6 +127,14 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
   TPoint b = BaseCell(c, r);
   c = b.X, r = b.Y;
   downCell_ = b;
+  // A press on another cell ends an in-cell control's edit first; a refused value keeps it there.
+  if (controlEditorShown_ && (DisplColIndex(controlCell_.X) != c || controlCell_.Y != r)) {
+    if (!controlRefused_) EndCellControlEdit();
+    if (controlEditorShown_) {
+      if (activeCellEditor_ && activeCellEditor_->CanFocus()) activeCellEditor_->SetFocus();
+      return;
+    }
+  }
   // As the window system does, a press on another cell takes the focus from the inplace editor
   // first, so the edit is validated before the cell is left.
   if (InplaceEditor() && InplaceEditor()->Focused() && (c != Col() || r != Row()) && CanFocus()) SetFocus();
@@ -137,19 +145,23 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
   int rc = RealColIndex(c);
   TCellType t;
   bool control = CellClickable(rc, r, t);
-  if (control && !byIndex) {
+  const bool checkKind = t == ctCheckBox || t == ctDataCheckBox || t == ctVirtCheckBox || t == ctRowCheckBox;
+  // Check boxes work in fixed cells too (a header's box checks its column).
+  if (control && (!byIndex || checkKind)) {
     bool can = (Options() & goEditing) || mouseActions_->RangeSelectAndEdit;
     CanEditCell(rc, r, can);
     if (t == ctButton || t == ctBitButton) {
       if (controlEditorShown_) EndCellControlEdit();
       FocusCell(c, r, true);
-      pressedButton_ = b;
-      RepaintCell(c, r);
-      if (OnClickCell) OnClickCell(this, r, c);
+      // Only the button itself presses; the rest of the cell just selects it.
+      if (PointOnButton(c, r, x, y)) {
+        pressedButton_ = b;
+        RepaintCell(c, r);
+        if (OnClickCell) OnClickCell(this, r, c);
+      }
       return;
     }
-    if ((t == ctCheckBox || t == ctDataCheckBox || t == ctVirtCheckBox || t == ctRowCheckBox) &&
-        (can || controlLook_->CheckAlwaysActive)) {
+    if (checkKind && (can || controlLook_->CheckAlwaysActive) && PointOnCheckGlyph(c, r, x, y)) {
       if (controlEditorShown_) EndCellControlEdit();
       if (CanFocus()) SetFocus();
       ToggleCheck(rc, r, true);
@@ -157,35 +169,29 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
         SetRowModified(r, true);
         RepaintCell(0, r);
       }
-      if (!navigation_->AlwaysEdit) FocusCell(c, r, true);
+      // The row check box has flipped the row's mark; the row becomes current with it.
+      if (c == 0 && t == ctRowCheckBox && r >= FixedRows() && !navigation_->AlwaysEdit)
+        FocusCell(std::max(Col(), FixedCols()), r, true);
+      else if (!navigation_->AlwaysEdit && !byIndex)
+        FocusCell(c, r, true);
       if (OnCheckBoxClick) OnCheckBoxClick(this, rc, r, GetCheckBoxState(rc, r));
+      if (HideFocusRect) RepaintCell(c, r);
+      if (r < FixedRows() && mouseActions_->CheckAllCheck) CheckAllInColumn(c, r);
       MouseDown(mbLeft, KeyboardStateToShiftState(), x, y);
       return;
     }
     if (t == ctRadio && (can || controlLook_->RadioAlwaysActive)) {
       if (controlEditorShown_) EndCellControlEdit();
+      TRect cr = CellRectEx(c, r);
       FocusCell(c, r, true);
-      ToggleRadio(rc, r);
-      if (OnRadioClick) OnRadioClick(this, rc, r, GetRadioIndex(rc, r));
+      RadioClick(x - cr.Left, y - cr.Top);
       return;
     }
   }
-  // Anchors: "CELL://RxCy" moves the current cell; any other anchor opens only when it is an address.
+  if (!byIndex && MarkupClick(c, r, x, y)) return;
   std::string text = Cells(rc, r);
   if (!byIndex && URLShow() && ExtUtil::TextType(text, EnableHTML) == 0 && ExtUtil::IsURL(text)) {
-    bool autoHandle = true;
-    if (OnAnchorClick) OnAnchorClick(this, r, c, text, autoHandle);
-    if (autoHandle) {
-      int at = ExtUtil::UpperPos("CELL://", text);
-      TPoint to;
-      if (at >= 0) {
-        if (ExtUtil::ParseRCRef(text.substr(static_cast<size_t>(at) + 7), to) && to.X >= 0 && to.X < ColCount() &&
-            to.Y >= 0 && to.Y < RowCount())
-          FocusCell(to.X, to.Y, true);
-      } else if (ExtUtil::IsURL(text)) {
-        ShellExecute(0, "open", text, "", "", SW_SHOWNORMAL);
-      }
-    }
+    AnchorClick(c, r, text);
     return;
   }
   if (fixedByRule) {
@@ -215,6 +221,11 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
 void TExtStringGrid::LeftButtonUp(TMessage& Message) {
   const int x = Message.XPos(), y = Message.YPos();
   TGridState st = GridState();
+  if (markupPressed_.X >= 0) {
+    TPoint m = markupPressed_;
+    markupPressed_ = TPoint(-1, -1);
+    if (m.X < ColCount() && m.Y < RowCount()) RepaintCell(m.X, m.Y);
+  }
   TPoint pressed = pressedButton_;
   pressedButton_ = TPoint(-1, -1);
   if (pressed.X >= 0) {
@@ -222,7 +233,10 @@ void TExtStringGrid::LeftButtonUp(TMessage& Message) {
     bool can = (Options() & goEditing) != 0;
     if (!controlLook_->NoDisabledButtonLook()) CanEditCell(rc, pressed.Y, can);
     RepaintCell(pressed.X, pressed.Y);
-    if (can && OnButtonClick) OnButtonClick(this, rc, pressed.Y);
+    // As with any push button, a press dragged off the button and released elsewhere clicks nothing.
+    bool inside = PointOnButton(pressed.X, pressed.Y, x, y);
+    if (can && inside && OnButtonClick) OnButtonClick(this, rc, pressed.Y);
+    if (inside) return;
   }
   std::shared_ptr<bool> alive = AliveFlag();
   MoveRelease(x, y);

@@ -239,6 +239,7 @@ void TExtStringGrid::DrawCellContent(TCanvas* cv, int ACol, int ARow, TRect ARec
       DrawLine(cv, cell.Right - 1, cell.Top, cell.Right - 1, cell.Bottom);
     }
   }
+  DrawCellGraphic(cv, ACol, ARow, r, AState, ha, va);
   if (OnDrawCell) {
     TRect d(cell.Left + 1, cell.Top + 1, cell.Right - GridLineWidth(), cell.Bottom - GridLineWidth());
     OnDrawCell(this, rc, ARow, d, AState);

@@ -6,9 +6,6 @@
 int TExtStringGrid::GetNodeIndent(int) { return 0; }
 bool TExtStringGrid::HasNodes() { return false; }
 std::string TExtStringGrid::CellTextOrCheck(int ACol, int ARow) { return Cells(ACol, ARow); }
-void TExtStringGrid::ToggleCheck(int, int, bool) {}
-int TExtStringGrid::GetCellGraphicWidth(int, int) { return 0; }
-int TExtStringGrid::GetCellGraphicHeight(int, int) { return 0; }
 void TExtStringGrid::SelectionChanged(int ALeft, int ATop, int ARight, int ABottom) {
   if (OnSelectionChanged) OnSelectionChanged(this, ALeft, ATop, ARight, ABottom);
 }

@@ -139,7 +139,11 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
   }
   if (IsPasswordCellAt(RealCol, ARow)) ExtUtil::FillWithChar(s, PasswordChar);
   DrawCellBackground(cv, ACol, ARow, TRect(R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1), AState);
-  if (s.empty()) return TSize(0, 0);
+  // Some graphics stand in for the text (radio groups, data check boxes).
+  if (s.empty() || !GraphicShowsText(RealCol, ARow)) return TSize(0, 0);
+  // Markup is placed where the press hit test looks for its anchors and controls.
+  const TRect markupRect = MarkupTextRect(RealCol, ARow, R, HAlign);
+  R.Left += GraphicTextIndent(RealCol, ARow, HAlign);
 
   TSortSettings* ss = sortSettings_.get();
   const bool sortHeader = ss->Show() && ARow == ss->Row() && RealCol == ss->Column && RowCount() > 2 &&
@@ -150,14 +154,16 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
   cv->Brush()->SetStyle(bsClear);
   int indicatorX = -1;
   if (kind == 1) {
-    tr.Left -= 1;
+    tr = markupRect;
     if (sortHeader) tr.Right -= 10;
     std::string anchorVal, stripVal, focusAnchor, title, cid, cvv, ct;
     int xs = 0, ys = 0, links = 0, mouseLink = 0;
     TRect hover, control;
     if (!pictureCache_) pictureCache_ = std::make_shared<THTMLPictureCache>();
-    HTMLDraw(cv, s, tr, GridImages, tr.Left, tr.Top, -1, 0, 1, false, false, false, false, false, false,
-             !EnhTextSize, false, 1.0, anchor, clNone, clNone, clGray, anchorVal, stripVal, focusAnchor, title, xs,
+    // A pressed "BUTTON" control draws pushed: it is the control under the press point.
+    const bool pressed = markupPressed_ == TPoint(ACol, ARow);
+    HTMLDraw(cv, s, tr, GridImages, pressed ? markupDownPoint_.X : tr.Left, pressed ? markupDownPoint_.Y : tr.Top,
+             -1, 0, 1, false, false, false, false, false, false, !EnhTextSize, pressed, 1.0, anchor, clNone, clNone, clGray, anchorVal, stripVal, focusAnchor, title, xs,
              ys, links, mouseLink, hover, control, cid, cvv, ct, pictureCache_.get(), PictureContainer, Handle());
     drawn = TSize(xs + 2, ys);
     indicatorX = tr.Right + 2;
@@ -260,6 +266,11 @@ TSize TExtStringGrid::GetCellTextSize(int ACol, int ARow, bool WrapToCell) {
   GetCellColors(DisplColIndex(ACol), ARow, st, false, true, false, cv->Brush(), to, cv->Font(), ha, va, ww);
   if (ZoomLevel != 0) cv->Font()->SetSize(std::max(1, cv->Font()->Size() + ZoomLevel));
   const int w = ColWidths(DisplColIndex(ACol)), h = RowHeights(ARow);
+  // A radio group is measured by the layout it is drawn with.
+  if (TCellGraphic* g = GetCellGraphic(ACol, ARow); g && g->CellType == ctRadio) {
+    TSize e = RadioGroupExtent(RadioTextWidths(cv, g), cv->TextHeight("gh"), g->CellBoolean, RadioButtonSize());
+    return TSize(e.cx + 4, e.cy + 4);
+  }
   if (kind == 1) {
     TRect r(kMarginX, kMarginY, WrapToCell ? w - kMarginX : 65535, h - kMarginY);
     std::string a, sv, fa, title, cid, cvv, ct;

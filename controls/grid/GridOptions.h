@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "controls/grid/BaseGrid.h"
 #include "controls/grid/ExtObj.h"
@@ -546,4 +547,28 @@ class TCellGraphic : public TPersistent {
   double CellValue = 0;
   int CellErrFrom = 0, CellErrLen = 0;
   std::string CellText;
+  // ctRadio: the item texts (CellBoolean: side by side, else stacked); CellIndex is the
+  // chosen item, or -1 when the cell's text names it.
+  std::vector<std::string> Items;
 };
+
+// ---------------------------------------------------------------- cell graphic geometry
+// One routine each for where a graphic stands: painting, measuring and hit testing all
+// use it, so a click always finds what was drawn under it.
+
+// A radio group's item rectangles (button and its text) in Cell. TextWidths holds one
+// width per item (0: no text), TextHeight the font's line height, ButtonSize the button's side.
+std::vector<TRect> RadioItemRects(const TRect& Cell, const std::vector<int>& TextWidths, int TextHeight,
+                                  bool SideBySide, int ButtonSize);
+// The button inside an item rectangle; its text starts at the button's right + RadioTextGap.
+TRect RadioButtonRect(const TRect& Item, int ButtonSize);
+constexpr int RadioTextGap = 2;
+// The item under P, or -1 (gaps between items and points outside belong to none).
+int RadioItemAt(const std::vector<TRect>& Items, TPoint P);
+// Width and height the items take together.
+TSize RadioGroupExtent(const std::vector<int>& TextWidths, int TextHeight, bool SideBySide, int ButtonSize);
+// A check box glyph in a cell's content rectangle, placed by the text's alignment; a
+// right-aligned box stands left of the text (TextWidth, 0 when no text is drawn).
+TRect CheckGlyphRect(const TRect& Content, int Size, TAlignment TextAlign, TVAlignment TextVAlign, int TextWidth);
+// A graphic of size G placed in a content rectangle by its own alignment (buttons).
+TRect PlaceCellGraphic(const TRect& Content, TSize G, TCellHAlign HAlign, TCellVAlign VAlign);

@@ -361,7 +361,7 @@ class MarkupControlGrid : public TExtStringGrid {
  public:
   using TExtStringGrid::TExtStringGrid;
   int Opened = 0;
-  void OpenCellMarkupControl(int, int) override { ++Opened; }
+  void OpenCellMarkupControl(int, int, const std::string&) override { ++Opened; }
 };
 
 TEST_F(GridInputTest, F2OnACellWithAMarkupControlOpensThatControl) {

@@ -1,0 +1,582 @@
+// Cell graphics the mouse and keys act on: radio groups, check boxes and
+// buttons (making them, their state, where they stand, drawing them), the
+// radio, check glyph and button hit tests, and presses on markup controls.
+// Painting, measuring and hit testing take positions from the same layout
+// routines, with the same font, so a click always finds what was drawn under it.
+#include <algorithm>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtUtil.h"
+#include "controls/markup/EsgHTMLE.h"
+#include "controls/markup/MarkupText.h"
+#include "platform/gui/VisualStyles.h"
+#include "platform/gui/Windows.h"
+
+namespace {
+constexpr int kRadioItemGap = 4;                   // between side-by-side items; belongs to no item
+constexpr int kTextMarginX = 2, kTextMarginY = 2;  // the text step's margins
+
+bool IsCheckKind(TCellType t) {
+  return t == ctCheckBox || t == ctDataCheckBox || t == ctVirtCheckBox || t == ctRowCheckBox;
+}
+
+bool Inside(const TRect& R, int X, int Y) { return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom; }
+
+// The canvas font is borrowed for measuring and given back as it was.
+class TFontKeeper {
+ public:
+  explicit TFontKeeper(TCanvas* C) : c_(C) {
+    font_.Assign(C->Font());
+    brush_ = C->Brush()->Color();
+  }
+  ~TFontKeeper() {
+    c_->Font()->Assign(&font_);
+    c_->Brush()->SetColor(brush_);
+  }
+
+ private:
+  TCanvas* c_;
+  TFont font_;
+  TColor brush_;
+};
+
+bool Themed() { return IsWindowsXPOrLater() && VisualStylesUsable(); }
+}  // namespace
+
+// ---------------------------------------------------------------- geometry
+std::vector<TRect> RadioItemRects(const TRect& Cell, const std::vector<int>& TextWidths, int TextHeight,
+                                  bool SideBySide, int ButtonSize) {
+  std::vector<TRect> out;
+  out.reserve(TextWidths.size());
+  const int s = std::max(1, ButtonSize);
+  // A line holds the button whole: items never overlap, whatever the font.
+  const int line = std::max(TextHeight, s);
+  const bool anyText = std::any_of(TextWidths.begin(), TextWidths.end(), [](int w) { return w > 0; });
+  auto width = [&](int w) { return s + (w > 0 ? RadioTextGap + w : 0); };
+  if (SideBySide) {
+    int x = Cell.Left + 2;
+    const int top = Cell.Top + (Cell.Height() - line) / 2;
+    for (int w : TextWidths) {
+      out.emplace_back(x, top, x + width(w), top + line);
+      x = out.back().Right + kRadioItemGap;
+    }
+    return out;
+  }
+  const int left = anyText ? Cell.Left + 2 : Cell.Left + (Cell.Width() - s) / 2;
+  for (size_t i = 0; i < TextWidths.size(); ++i) {
+    const int top = Cell.Top + 2 + static_cast<int>(i) * line;
+    out.emplace_back(left, top, left + width(TextWidths[i]), top + line);
+  }
+  return out;
+}
+
+TRect RadioButtonRect(const TRect& Item, int ButtonSize) {
+  const int s = std::max(1, ButtonSize);
+  const int top = Item.Top + (Item.Height() - s) / 2;
+  return TRect(Item.Left, top, Item.Left + s, top + s);
+}
+
+int RadioItemAt(const std::vector<TRect>& Items, TPoint P) {
+  for (size_t i = 0; i < Items.size(); ++i)
+    if (Inside(Items[i], P.X, P.Y)) return static_cast<int>(i);
+  return -1;
+}
+
+TSize RadioGroupExtent(const std::vector<int>& TextWidths, int TextHeight, bool SideBySide, int ButtonSize) {
+  std::vector<TRect> r =
+      RadioItemRects(TRect(0, 0, ButtonSize + 4, std::max(TextHeight, ButtonSize) + 4), TextWidths, TextHeight,
+                     SideBySide, ButtonSize);
+  if (r.empty()) return TSize(0, 0);
+  int l = r[0].Left, t = r[0].Top, rr = r[0].Right, b = r[0].Bottom;
+  for (const TRect& i : r) l = std::min(l, i.Left), t = std::min(t, i.Top), rr = std::max(rr, i.Right),
+                           b = std::max(b, i.Bottom);
+  return TSize(rr - l, b - t);
+}
+
+TRect CheckGlyphRect(const TRect& Content, int Size, TAlignment TextAlign, TVAlignment TextVAlign, int TextWidth) {
+  int x = Content.Left + 1;
+  if (TextAlign == taRightJustify) x = std::max(Content.Left + 1, Content.Right - Size - 1 - TextWidth);
+  if (TextAlign == taCenter) x = Content.Left + (Content.Width() - Size) / 2;
+  int y = Content.Top + 1;
+  if (TextVAlign == vtaCenter) y = Content.Top + (Content.Height() - Size) / 2;
+  if (TextVAlign == vtaBottom) y = Content.Bottom - Size - 1;
+  return TRect(x, y, x + Size, y + Size);
+}
+
+TRect PlaceCellGraphic(const TRect& Content, TSize G, TCellHAlign HAlign, TCellVAlign VAlign) {
+  int x = Content.Left + 1, w = G.cx;
+  switch (HAlign) {
+    case haRight: case haAfterText: x = Content.Right - 1 - w; break;
+    case haCenter: x = w < Content.Width() ? Content.Left + (Content.Width() - w) / 2 : Content.Left + 1; break;
+    case haFull: x = Content.Left, w = Content.Width(); break;
+    default: break;
+  }
+  int y = Content.Top + 1, h = G.cy;
+  switch (VAlign) {
+    case vaBottom: y = Content.Bottom - 1 - h; break;
+    case vaUnderText: y = Content.Bottom - h; break;
+    case vaCenter: y = h < Content.Height() ? Content.Top + (Content.Height() - h) / 2 : Content.Top + 1; break;
+    case vaFull: y = Content.Top, h = Content.Height(); break;
+    default: break;
+  }
+  return TRect(x, y, x + w, y + h);
+}
+
+// ---------------------------------------------------------------- the graphic of a cell
+TCellGraphic* TExtStringGrid::CreateCellGraphic(int ACol, int ARow) {
+  TCellProperties* p = GetCellProperties(ACol, ARow);
+  auto g = std::make_unique<TCellGraphic>();
+  TCellGraphic* raw = g.get();
+  raw->CellCreated = true;
+  p->Graphic = std::move(g);
+  RepaintCellAt(ACol, ARow);
+  return raw;
+}
+
+bool TExtStringGrid::RemoveCellGraphic(int ACol, int ARow) {
+  TCellProperties* p = CellPropertiesOrNull(ACol, ARow);
+  if (!p || !dynamic_cast<TCellGraphic*>(p->Graphic.get())) return false;
+  p->Graphic.reset();
+  RepaintCellAt(ACol, ARow);
+  return true;
+}
+
+bool TExtStringGrid::RemoveCellGraphicOfType(int ACol, int ARow, TCellType AType) {
+  if (GetCellType(ACol, ARow) != AType) return false;
+  return RemoveCellGraphic(ACol, ARow);
+}
+
+TCellGraphic* TExtStringGrid::RowCheckGraphic(int ARow) {
+  if (!rowCheck_) rowCheck_ = std::make_unique<TCellGraphic>();
+  rowCheck_->CellType = ctRowCheckBox;
+  rowCheck_->CellHAlign = haCenter;
+  rowCheck_->CellTransparent = controlLook_->ControlStyle() == csFlat;
+  rowCheck_->CellBoolean = ARow < RowCount() && RowSelect(ARow);
+  return rowCheck_.get();
+}
+
+int TExtStringGrid::RadioButtonSize() const {
+  TGridControlStyle s = controlLook_->ControlStyle();
+  return s == csClassic || s == csFlat ? controlLook_->RadioSize() : 16;
+}
+
+std::vector<int> TExtStringGrid::RadioTextWidths(TCanvas* cv, const TCellGraphic* G) {
+  std::vector<int> w;
+  w.reserve(G->Items.size());
+  for (const std::string& s : G->Items) w.push_back(s.empty() ? 0 : cv->TextWidth(s));
+  return w;
+}
+
+TSize TExtStringGrid::GetCellGraphicSize(int ACol, int ARow) {
+  TCellGraphic* g = GetCellGraphic(ACol, ARow);
+  if (!g) return TSize(0, 0);
+  TSize s(0, 0);
+  switch (g->CellType) {
+    case ctCheckBox: case ctDataCheckBox: case ctVirtCheckBox: case ctRowCheckBox:
+      s = TSize(controlLook_->CheckSize(), controlLook_->CheckSize());
+      break;
+    case ctRadio: {
+      TCanvas* cv = Canvas();
+      TFontKeeper keep(cv);
+      TAlignment ha;
+      TVAlignment va;
+      PrepareCellFont(cv, DisplColIndex(ACol), ARow, ha, va);
+      s = RadioGroupExtent(RadioTextWidths(cv, g), cv->TextHeight("gh"), g->CellBoolean, RadioButtonSize());
+      break;
+    }
+    case ctButton: case ctBitButton: s = TSize(g->CellIndex & 0xFFFF, (g->CellIndex >> 16) & 0xFFFF); break;
+    case ctProgressPie: s = TSize(20, 20); break;
+    default: break;
+  }
+  if (g->CellVAlign == vaFull || g->CellHAlign == haFull) {
+    TRect r = CellRectEx(DisplColIndex(ACol), ARow);
+    if (g->CellVAlign == vaFull) s.cy = r.Height();
+    if (g->CellHAlign == haFull) s.cx = r.Width();
+  }
+  return s;
+}
+
+int TExtStringGrid::GetCellGraphicWidth(int ACol, int ARow) { return GetCellGraphicSize(ACol, ARow).cx; }
+int TExtStringGrid::GetCellGraphicHeight(int ACol, int ARow) { return GetCellGraphicSize(ACol, ARow).cy; }
+
+// ---------------------------------------------------------------- radio groups
+void TExtStringGrid::AddRadio(int ACol, int ARow, bool SideBySide, int Index, const std::vector<std::string>& Items) {
+  TCellGraphic* g = CreateCellGraphic(ACol, ARow);
+  g->CellType = ctRadio;
+  g->CellBoolean = SideBySide;
+  g->CellIndex = Index;
+  g->Items = Items;
+}
+
+namespace {
+// The choice goes where the group keeps it: its index, or the cell's text when the index is -1.
+void StoreRadioChoice(TExtStringGrid* Grid, TCellGraphic* G, int ACol, int ARow, int Index) {
+  if (G->CellIndex == -1)
+    Grid->SetCells(ACol, ARow, G->Items[static_cast<size_t>(Index)]);
+  else
+    G->CellIndex = Index;
+  Grid->RepaintCellAt(ACol, ARow);
+}
+}  // namespace
+
+void TExtStringGrid::SetRadioIndex(int ACol, int ARow, int Index) {
+  TCellGraphic* g = GetCellGraphic(ACol, ARow);
+  if (!g || g->CellType != ctRadio || Index < 0 || Index >= static_cast<int>(g->Items.size())) return;
+  StoreRadioChoice(this, g, ACol, ARow, Index);
+}
+
+int TExtStringGrid::GetRadioIndex(int ACol, int ARow) {
+  TPoint b = BaseCell(ACol, ARow);
+  TCellGraphic* g = GetCellGraphic(b.X, b.Y);
+  if (!g || g->CellType != ctRadio) return -1;
+  if (g->CellIndex != -1) return g->CellIndex;
+  std::string t = Cells(b.X, b.Y);
+  auto it = std::find(g->Items.begin(), g->Items.end(), t);
+  return it == g->Items.end() ? -1 : static_cast<int>(it - g->Items.begin());
+}
+
+void TExtStringGrid::ToggleRadio(int ACol, int ARow) {
+  TPoint b = BaseCell(ACol, ARow);
+  TCellGraphic* g = GetCellGraphic(b.X, b.Y);
+  if (!g || g->CellType != ctRadio || g->Items.empty()) return;
+  if (!controlLook_->RadioAlwaysActive && !CellGraphicEnabled(b.X, b.Y)) return;
+  int next = (GetRadioIndex(b.X, b.Y) + 1) % static_cast<int>(g->Items.size());
+  StoreRadioChoice(this, g, b.X, b.Y, next);
+}
+
+void TExtStringGrid::RadioClick(int X, int Y) {
+  TPoint b = BaseCell(Col(), Row());
+  if ((b.X != Col() || b.Y != Row()) && !IsFixed(b.X, b.Y)) FocusCell(b.X, b.Y, true);
+  int rc = RealColIndex(b.X);
+  TCellGraphic* g = GetCellGraphic(rc, b.Y);
+  if (!g || g->CellType != ctRadio) return;
+  TRect cell = CellRectEx(b.X, b.Y);
+  int i = RadioItemAt(RadioItemRectsAt(b.X, b.Y), TPoint(cell.Left + X, cell.Top + Y));
+  if (i < 0) return;  // between or beside the items: nothing is chosen
+  StoreRadioChoice(this, g, rc, b.Y, i);
+  if (OnRadioClick) OnRadioClick(this, rc, b.Y, i);
+}
+
+// ---------------------------------------------------------------- check boxes
+void TExtStringGrid::AddCheckBox(int ACol, int ARow, bool State, bool Data) {
+  TCellGraphic* g = CreateCellGraphic(ACol, ARow);
+  g->CellType = Data ? ctDataCheckBox : ctCheckBox;
+  g->CellHAlign = haBeforeText;
+  g->CellBoolean = State;
+  if (Data) SetCheckBoxState(ACol, ARow, State);
+}
+
+void TExtStringGrid::RemoveCheckBox(int ACol, int ARow) {
+  if (IsCheckKind(GetCellType(ACol, ARow))) RemoveCellGraphic(ACol, ARow);
+}
+
+bool TExtStringGrid::HasCheckBox(int ACol, int ARow) {
+  TPoint b = BaseCell(ACol, ARow);
+  return IsCheckKind(GetCellType(b.X, b.Y));
+}
+
+bool TExtStringGrid::GetCheckBoxState(int ACol, int ARow) {
+  TCellGraphic* g = GetCellGraphic(ACol, ARow);
+  if (!g) return false;
+  switch (g->CellType) {
+    case ctCheckBox: case ctRowCheckBox: return g->CellBoolean;
+    case ctDataCheckBox: case ctVirtCheckBox: {
+      std::string t;
+      GetCheckTrue(ACol, ARow, t);
+      return Cells(ACol, ARow) == t;
+    }
+    default: return false;
+  }
+}
+
+void TExtStringGrid::SetCheckBoxState(int ACol, int ARow, bool State) {
+  TCellGraphic* g = GetCellGraphic(ACol, ARow);
+  if (!g) return;
+  switch (g->CellType) {
+    case ctCheckBox: g->CellBoolean = State; break;
+    case ctRowCheckBox:
+      if (mouseActions_->DisjunctRowSelect())
+        SetRowSelect(ARow, State);
+      else if (State && ARow >= FixedRows())  // without row marks the row's state is being selected
+        FocusCell(std::max(Col(), FixedCols()), ARow, true);
+      break;
+    case ctDataCheckBox: case ctVirtCheckBox: {
+      std::string t;
+      if (State)
+        GetCheckTrue(ACol, ARow, t);
+      else
+        GetCheckFalse(ACol, ARow, t);
+      SetCells(ACol, ARow, t);
+      break;
+    }
+    default: return;
+  }
+  RepaintCellAt(ACol, ARow);
+}
+
+void TExtStringGrid::ToggleCheck(int ACol, int ARow, bool Toggle) {
+  if (!Toggle || !IsCheckKind(GetCellType(ACol, ARow))) return;
+  SetCheckBoxState(ACol, ARow, !GetCheckBoxState(ACol, ARow));
+}
+
+void TExtStringGrid::CheckAllInColumn(int ACol, int ARow) {
+  int rc = RealColIndex(ACol);
+  bool state = GetCheckBoxState(rc, ARow);
+  for (int r = FixedRows(); r < RowCount(); ++r)
+    if (r != ARow && IsCheckKind(GetCellType(rc, r))) SetCheckBoxState(rc, r, state);
+}
+
+// ---------------------------------------------------------------- buttons
+void TExtStringGrid::AddButton(int ACol, int ARow, int W, int H, const std::string& Caption, TCellHAlign HAlign,
+                               TCellVAlign VAlign) {
+  TCellGraphic* g = CreateCellGraphic(ACol, ARow);
+  g->CellType = ctButton;
+  g->CellIndex = (std::clamp(W, 0, 0xFFFF)) | (std::clamp(H, 0, 0x7FFF) << 16);
+  g->CellText = Caption;
+  g->CellHAlign = HAlign;
+  g->CellVAlign = VAlign;
+}
+
+void TExtStringGrid::RemoveButton(int ACol, int ARow) {
+  if (HasButton(ACol, ARow)) RemoveCellGraphic(ACol, ARow);
+}
+
+bool TExtStringGrid::HasButton(int ACol, int ARow) {
+  TPoint b = BaseCell(ACol, ARow);
+  TCellType t = GetCellType(b.X, b.Y);
+  return t == ctButton || t == ctBitButton;
+}
+
+// ---------------------------------------------------------------- where graphics stand
+TRect TExtStringGrid::CellContentRect(int ACol, int ARow) {
+  TPoint b = BaseCell(ACol, ARow);
+  TRect r = CellRectEx(b.X, b.Y);
+  bool fixed = b.X < FixedCols() || b.Y < FixedRows() || IsFixed(b.X, b.Y);
+  int s = fixed ? 1 : GridLineWidth();
+  return TRect(r.Left + s, r.Top + s, r.Right - s, r.Bottom - s);
+}
+
+// The font and alignments the content step draws the cell with.
+void TExtStringGrid::PrepareCellFont(TCanvas* cv, int ACol, int ARow, TAlignment& HAlign, TVAlignment& VAlign) {
+  TGridDrawState st = 0;
+  TColor to = clNone;
+  bool ww = false;
+  GetCellColors(ACol, ARow, st, false, true, false, cv->Brush(), to, cv->Font(), HAlign, VAlign, ww);
+  if (ZoomLevel != 0) cv->Font()->SetSize(std::max(1, cv->Font()->Size() + ZoomLevel));
+}
+
+std::vector<TRect> TExtStringGrid::RadioLayout(TCanvas* cv, const TCellGraphic* G, const TRect& Content) {
+  return RadioItemRects(Content, RadioTextWidths(cv, G), cv->TextHeight("gh"), G->CellBoolean, RadioButtonSize());
+}
+
+TRect TExtStringGrid::CheckLayout(TCanvas* cv, int RealCol, int ARow, const TRect& Content, TAlignment HAlign,
+                                  TVAlignment VAlign) {
+  int tw = 0;
+  if (GetCellType(RealCol, ARow) == ctCheckBox && HAlign == taRightJustify) {
+    std::string s;
+    FormatCellText(RealCol, ARow, s);
+    std::string first = ExtUtil::CutFirstLine(s, false);
+    if (!first.empty()) tw = cv->TextWidth(first) + kTextMarginX + 1;
+  }
+  return CheckGlyphRect(Content, controlLook_->CheckSize(), HAlign, VAlign, tw);
+}
+
+std::vector<TRect> TExtStringGrid::RadioItemRectsAt(int ACol, int ARow) {
+  TPoint b = BaseCell(ACol, ARow);
+  TCellGraphic* g = GetCellGraphic(RealColIndex(b.X), b.Y);
+  if (!g || g->CellType != ctRadio) return {};
+  TCanvas* cv = Canvas();
+  TFontKeeper keep(cv);
+  TAlignment ha;
+  TVAlignment va;
+  PrepareCellFont(cv, b.X, b.Y, ha, va);
+  return RadioLayout(cv, g, CellContentRect(b.X, b.Y));
+}
+
+TRect TExtStringGrid::CheckGlyphRectAt(int ACol, int ARow) {
+  TPoint b = BaseCell(ACol, ARow);
+  if (!IsCheckKind(GetCellType(RealColIndex(b.X), b.Y))) return TRect();
+  TCanvas* cv = Canvas();
+  TFontKeeper keep(cv);
+  TAlignment ha;
+  TVAlignment va;
+  PrepareCellFont(cv, b.X, b.Y, ha, va);
+  return CheckLayout(cv, RealColIndex(b.X), b.Y, CellContentRect(b.X, b.Y), ha, va);
+}
+
+TRect TExtStringGrid::ButtonRectAt(int ACol, int ARow) {
+  TPoint b = BaseCell(ACol, ARow);
+  TCellGraphic* g = GetCellGraphic(RealColIndex(b.X), b.Y);
+  if (!g || (g->CellType != ctButton && g->CellType != ctBitButton)) return TRect();
+  return PlaceCellGraphic(CellContentRect(b.X, b.Y), TSize(g->CellIndex & 0xFFFF, (g->CellIndex >> 16) & 0xFFFF),
+                          g->CellHAlign, g->CellVAlign);
+}
+
+bool TExtStringGrid::PointOnCheckGlyph(int ACol, int ARow, int X, int Y) {
+  return Inside(CheckGlyphRectAt(ACol, ARow), X, Y);
+}
+
+bool TExtStringGrid::PointOnButton(int ACol, int ARow, int X, int Y) { return Inside(ButtonRectAt(ACol, ARow), X, Y); }
+
+// ---------------------------------------------------------------- painting
+bool TExtStringGrid::CellGraphicEnabled(int RealCol, int ARow) {
+  bool can = (Options() & goEditing) || mouseActions_->RangeSelectAndEdit;
+  CanEditCell(RealCol, ARow, can);
+  return can;
+}
+
+bool TExtStringGrid::GraphicShowsText(int RealCol, int ARow) {
+  switch (GetCellType(RealCol, ARow)) {
+    case ctDataCheckBox: case ctVirtCheckBox: case ctRowCheckBox: case ctRadio: return false;
+    default: return true;
+  }
+}
+
+int TExtStringGrid::GraphicTextIndent(int RealCol, int ARow, TAlignment HAlign) {
+  // A check box before left-aligned text: the text starts right of the glyph.
+  if (HAlign == taLeftJustify && GetCellType(RealCol, ARow) == ctCheckBox) return controlLook_->CheckSize() + 1;
+  return 0;
+}
+
+namespace {
+// Check boxes and radio buttons in the control style asked for; the style bitmaps are not part
+// of the program, so the styles that name them draw the themed or the system look.
+void DrawToggleGlyph(TExtStringGrid* G, TCanvas* cv, const TRect& R, bool Radio, bool Checked, bool Enabled) {
+  TControlLook* look = G->ControlLook();
+  TGridControlStyle style = look->ControlStyle();
+  if (style == csGlyph) {
+    TBitmap* b = Radio ? (Checked ? look->RadioOnGlyph() : look->RadioOffGlyph())
+                       : (Checked ? look->CheckedGlyph() : look->UnCheckedGlyph());
+    if (b && !b->Empty()) {
+      ExtUtil::DrawTransparentBitmap(cv, b, b->TransparentColor(), R);
+      return;
+    }
+  }
+  if ((style == csWinXP || style == csTheme || style == csQuarn) && Themed()) {
+    int state = (Checked ? 5 : 1) + (Enabled ? 0 : 3);
+    if (DrawThemePart(G->Handle(), "button", cv, Radio ? 2 : 3, state, R)) return;
+  }
+  unsigned s = (Radio ? DFCS_BUTTONRADIO : DFCS_BUTTONCHECK) | (Checked ? DFCS_CHECKED : 0u) |
+               (Enabled ? 0u : DFCS_INACTIVE) | (style == csFlat || style == csWinXP ? DFCS_FLAT : 0u);
+  cv->DrawFrameControl(R, DFC_BUTTON, s);
+}
+}  // namespace
+
+void TExtStringGrid::DrawCellGraphic(TCanvas* cv, int ACol, int ARow, const TRect& R, TGridDrawState AState,
+                                     TAlignment HAlign, TVAlignment VAlign) {
+  const int rc = RealColIndex(ACol);
+  TCellGraphic* g = GetCellGraphic(rc, ARow);
+  if (!g) return;
+  TBrushStyle bs = cv->Brush()->Style();
+  TColor fontColor = cv->Font()->Color();
+  if (IsCheckKind(g->CellType)) {
+    bool enabled = controlLook_->NoDisabledCheckRadioLook() || controlLook_->CheckAlwaysActive ||
+                   CellGraphicEnabled(rc, ARow);
+    DrawToggleGlyph(this, cv, CheckLayout(cv, rc, ARow, R, HAlign, VAlign), false, GetCheckBoxState(rc, ARow),
+                    enabled);
+  } else if (g->CellType == ctRadio) {
+    bool enabled = controlLook_->NoDisabledCheckRadioLook() || controlLook_->RadioAlwaysActive ||
+                   CellGraphicEnabled(rc, ARow);
+    const int chosen = GetRadioIndex(rc, ARow), s = RadioButtonSize(), th = cv->TextHeight("gh");
+    std::vector<TRect> items = RadioLayout(cv, g, R);
+    if ((AState & gdSelected) && ShowSelection && !(AState & gdFixed)) cv->Font()->SetColor(SelectionTextColor);
+    for (size_t i = 0; i < items.size(); ++i) {
+      TRect b = RadioButtonRect(items[i], s);
+      DrawToggleGlyph(this, cv, b, true, static_cast<int>(i) == chosen, enabled);
+      if (g->Items[i].empty()) continue;
+      cv->Brush()->SetStyle(bsClear);
+      cv->TextOut(b.Right + RadioTextGap, items[i].Top + (items[i].Height() - th) / 2, g->Items[i]);
+    }
+  } else if (g->CellType == ctButton || g->CellType == ctBitButton) {
+    TRect b = PlaceCellGraphic(R, TSize(g->CellIndex & 0xFFFF, (g->CellIndex >> 16) & 0xFFFF), g->CellHAlign,
+                               g->CellVAlign);
+    bool pressed = pressedButton_ == BaseCell(ACol, ARow);
+    bool enabled = controlLook_->NoDisabledButtonLook() || CellGraphicEnabled(rc, ARow);
+    int state = pressed ? 3 : enabled ? 1 : 4;
+    if (!Themed() || !DrawThemePart(Handle(), "button", cv, 1, state, b))
+      cv->DrawFrameControl(b, DFC_BUTTON,
+                           DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0u) | (enabled ? 0u : DFCS_INACTIVE) |
+                               (controlLook_->FlatButton() ? DFCS_FLAT : 0u));
+    TRect t = b;
+    if (pressed) t = TRect(t.Left + 1, t.Top + 1, t.Right + 1, t.Bottom + 1);
+    cv->Brush()->SetStyle(bsClear);
+    cv->Font()->SetColor(enabled ? clBtnText : clGrayText);
+    cv->DrawText(g->CellText, t, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  }
+  cv->Brush()->SetStyle(bs);
+  cv->Font()->SetColor(fontColor);
+}
+
+// ---------------------------------------------------------------- markup controls and anchors
+void TExtStringGrid::AnchorClick(int ACol, int ARow, const std::string& Anchor) {
+  bool autoHandle = true;
+  if (OnAnchorClick) OnAnchorClick(this, ARow, ACol, Anchor, autoHandle);
+  if (!autoHandle) return;
+  // "CELL://RxCy" moves the current cell; any other anchor opens only when it is an address.
+  int at = ExtUtil::UpperPos("CELL://", Anchor);
+  if (at >= 0) {
+    TPoint to;
+    if (ExtUtil::ParseRCRef(Anchor.substr(static_cast<size_t>(at) + 7), to) && to.X >= 0 && to.X < ColCount() &&
+        to.Y >= 0 && to.Y < RowCount())
+      FocusCell(to.X, to.Y, true);
+  } else if (ExtUtil::IsURL(Anchor)) {
+    ShellExecute(0, "open", Anchor, "", "", SW_SHOWNORMAL);
+  }
+}
+
+TRect TExtStringGrid::MarkupTextRect(int RealCol, int ARow, TRect R, TAlignment HAlign) {
+  R.Left += GraphicTextIndent(RealCol, ARow, HAlign);
+  return TRect(R.Left + kTextMarginX - 1, R.Top + kTextMarginY, R.Right - kTextMarginX, R.Bottom);
+}
+
+bool TExtStringGrid::MarkupClick(int ACol, int ARow, int X, int Y) {
+  const int rc = RealColIndex(ACol);
+  const std::string text = Cells(rc, ARow);
+  if (ExtUtil::TextType(text, EnableHTML) != 1) return false;
+  std::string anchor, strip, focusAnchor, title, cid, cval, ctype;
+  int xs = 0, ys = 0, links = 0, ml = 0;
+  TRect hover, ctrl;
+  bool onAnchor;
+  {
+    TCanvas* cv = Canvas();
+    TFontKeeper keep(cv);
+    TAlignment ha;
+    TVAlignment va;
+    PrepareCellFont(cv, ACol, ARow, ha, va);
+    if (!pictureCache_) pictureCache_ = std::make_shared<THTMLPictureCache>();
+    onAnchor = HTMLDraw(cv, text, MarkupTextRect(rc, ARow, CellContentRect(ACol, ARow), ha), GridImages, X, Y, -1,
+                        -1, 1, true, false, false, false, false, false, !EnhTextSize, false, 1.0, URLColor, clNone,
+                        clNone, clGray, anchor, strip, focusAnchor, title, xs, ys, links, ml, hover, ctrl, cid, cval,
+                        ctype, pictureCache_.get(), PictureContainer, Handle());
+  }
+  if (!ctype.empty()) {
+    bool can = (Options() & goEditing) || mouseActions_->RangeSelectAndEdit;
+    CanEditCell(rc, ARow, can);
+    if (can) {
+      if (controlEditorShown_) EndCellControlEdit();
+      if (ctype == "BUTTON") {
+        markupPressed_ = TPoint(ACol, ARow);
+        markupDownPoint_ = TPoint(X, Y);
+        RepaintCell(ACol, ARow);
+      } else if (ctype == "CHECK") {
+        cval = UpperCase(cval) == "TRUE" ? "FALSE" : "TRUE";
+        std::string t = text;
+        if (SetHTMLControlValue(t, cid, cval)) SetCells(rc, ARow, t);
+      }
+      if (OnControlClick) OnControlClick(this, ARow, rc, cid, ctype, cval);
+      if (ctype == "EDIT" || ctype == "PASSWORD" || ctype == "MASK" || ctype == "COMBO")
+        OpenCellMarkupControl(rc, ARow, cid);
+      return true;
+    }
+  }
+  if (onAnchor && !anchor.empty() && anchor != "ctrl") {
+    AnchorClick(ACol, ARow, anchor);
+    return true;
+  }
+  if (ExtUtil::UpperPos("<CONTROL", text) >= 0) {
+    // A press beside the controls selects the cell alone.
+    FocusCell(ACol, ARow, true);
+    return true;
+  }
+  return false;
+}

@@ -1,0 +1,593 @@
+// Radio groups, check boxes, cell buttons and markup controls clicked with
+// real mouse events on a grid offscreen. Where a click lands is checked
+// against what painting drew: the cell is painted onto a recording canvas
+// and the clicks are made with that canvas in place, so drawing and hit
+// testing see the same font metrics. Also: validation of in-cell editor
+// controls on every way out of them.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "controls/grid/ExtGridEditors.h"
+#include "controls/markup/MarkupText.h"
+#include "platform/gui/FormImage.h"
+#include "platform/gui/RecordingCanvas.h"
+#include "tests/controls/grid/GridInputFixture.h"
+
+namespace {
+
+// Reaches the grid's cell drawing, and records what the markup control editor slot is asked.
+class TRadioProbe : public TExtStringGrid {
+ public:
+  using TExtStringGrid::TExtStringGrid;
+  void PaintCell(int ACol, int ARow) { DrawCell(ACol, ARow, CellRect(ACol, ARow), 0); }
+  void OpenCellMarkupControl(int ACol, int ARow, const std::string& CtrlID) override {
+    Opened.push_back(std::to_string(ACol) + "," + std::to_string(ARow) + ":" + CtrlID);
+  }
+  std::vector<std::string> Opened;
+};
+
+bool Inside(const TRect& R, TPoint P) { return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom; }
+TPoint Centre(const TRect& R) { return TPoint((R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2); }
+TRect Union(const TRect& A, const TRect& B) {
+  return TRect(std::min(A.Left, B.Left), std::min(A.Top, B.Top), std::max(A.Right, B.Right),
+               std::max(A.Bottom, B.Bottom));
+}
+
+class RadioTest : public GridInputTest {
+ public:
+  void SetUp() override {
+    GridInputTest::SetUp();
+    // The same grid set-up, on a grid whose cells can be painted one by one.
+    delete grid;
+    probe = new TRadioProbe(form);
+    grid = probe;
+    grid->SetParent(form);
+    grid->SetBounds(10, 10, 480, 300);
+    grid->SetColCount(5);
+    grid->SetRowCount(10);
+    grid->SetOptions(grid->Options() | goEditing | goTabs);
+    for (int r = 0; r < grid->RowCount(); ++r)
+      for (int c = 0; c < grid->ColCount(); ++c) grid->SetCells(c, r, std::to_string(c) + ":" + std::to_string(r));
+    Load();
+    grid->SetFocus();
+    Flush();
+  }
+  void TearDown() override {
+    Unrecord();
+    GridInputTest::TearDown();
+  }
+  // Paints one cell onto a recording canvas that stays in place for the clicks that follow.
+  TRecordingCanvas& Record(int c, int r) {
+    if (!saved_) saved_ = grid->Canvas()->Backend();
+    grid->Canvas()->SetBackend(rec.Backend());
+    rec.Clear();
+    probe->PaintCell(c, r);
+    return rec;
+  }
+  void Unrecord() {
+    if (saved_) grid->Canvas()->SetBackend(saved_);
+    saved_ = nullptr;
+  }
+  // The radio buttons painted (outer circles of the button size) and the item texts, in order.
+  void PaintedRadio(int c, int r, int size, std::vector<TRect>& buttons, std::vector<TRect>& texts) {
+    Record(c, r);
+    buttons.clear();
+    texts.clear();
+    for (const TCanvasOp& op : rec.Ops()) {
+      // The system look draws circles, the themed look pictures.
+      if ((op.Kind == okEllipse || op.Kind == okImage) && op.R.Width() == size && op.R.Height() == size)
+        buttons.push_back(op.R);
+      if (op.Kind == okText) texts.push_back(op.R);
+    }
+  }
+
+  TRadioProbe* probe = nullptr;
+  TRecordingCanvas rec{1000, 1000};
+
+ private:
+  TCanvasBackend* saved_ = nullptr;
+};
+
+// ---------------------------------------------------------------- the layout routine
+TEST(RadioLayout, StackedItemsTakeOneLineEachSideBySideItemsFollowTheirTexts) {
+  std::vector<TRect> v = RadioItemRects(TRect(10, 20, 110, 120), {30, 0, 12}, 13, false, 10);
+  ASSERT_EQ(v.size(), 3u);
+  EXPECT_EQ(v[0], TRect(12, 22, 12 + 10 + RadioTextGap + 30, 35));
+  EXPECT_EQ(v[1], TRect(12, 35, 22, 48)) << "an item without text is its button alone";
+  EXPECT_EQ(v[2].Top, 48);
+  std::vector<TRect> h = RadioItemRects(TRect(10, 20, 300, 40), {30, 12}, 13, true, 16);
+  ASSERT_EQ(h.size(), 2u);
+  EXPECT_EQ(h[0].Left, 12);
+  EXPECT_EQ(h[0].Height(), 16) << "a line is never lower than the button";
+  EXPECT_EQ(h[0].Top, 22) << "centred in the cell";
+  EXPECT_GT(h[1].Left, h[0].Right) << "a gap that belongs to no item";
+  EXPECT_EQ(RadioItemAt(h, TPoint(h[0].Right, h[0].Top + 2)), -1);
+  EXPECT_EQ(RadioItemAt(h, TPoint(h[1].Left, h[1].Top)), 1);
+  EXPECT_EQ(RadioItemAt(h, TPoint(h[1].Left, h[1].Bottom)), -1);
+  std::vector<TRect> bare = RadioItemRects(TRect(0, 0, 100, 50), {0, 0}, 13, false, 10);
+  EXPECT_EQ(bare[0].Left, 45) << "buttons without texts stand centred";
+  EXPECT_EQ(RadioGroupExtent({}, 13, false, 10), TSize(0, 0));
+}
+
+// ---------------------------------------------------------------- clicks find what was drawn
+struct RadioCase {
+  const char* Name;
+  bool SideBySide;
+  TGridControlStyle Style;
+  int FontSize;
+  std::vector<std::string> Items;
+};
+
+class RadioHitTest : public RadioTest, public ::testing::WithParamInterface<RadioCase> {};
+
+TEST_P(RadioHitTest, AClickPicksTheItemDrawnUnderItAndAGapPicksNothing) {
+  const RadioCase& k = GetParam();
+  grid->ControlLook()->SetControlStyle(k.Style);
+  grid->ControlLook()->SetRadioSize(12);
+  grid->Font()->SetSize(k.FontSize);
+  const int size = (k.Style == csClassic || k.Style == csFlat) ? 12 : 16;
+  grid->SetColWidths(2, 300);
+  grid->SetRowHeights(3, 110);
+  const int n = static_cast<int>(k.Items.size());
+  grid->AddRadio(2, 3, k.SideBySide, n - 1, k.Items);
+  int fired = 0, firedIdx = -2;
+  grid->OnRadioClick = [&](TObject*, int c, int r, int i) {
+    EXPECT_EQ(c, 2);
+    EXPECT_EQ(r, 3);
+    ++fired;
+    firedIdx = i;
+  };
+  std::vector<TRect> buttons, texts;
+  PaintedRadio(2, 3, size, buttons, texts);
+  ASSERT_EQ(static_cast<int>(buttons.size()), n) << rec.Dump();
+  ASSERT_EQ(static_cast<int>(texts.size()), n) << rec.Dump();
+  std::vector<TRect> areas;
+  for (int i = 0; i < n; ++i) areas.push_back(Union(buttons[i], texts[i]));
+  EXPECT_EQ(grid->RadioItemRectsAt(2, 3), areas) << "the hit test's rectangles are the painted ones";
+
+  // Probes: every button and text centre, the edges, the gaps, and points outside every item.
+  std::vector<TPoint> probes;
+  for (int i = 0; i < n; ++i) {
+    probes.push_back(Centre(buttons[i]));
+    probes.push_back(Centre(texts[i]));
+    probes.push_back(TPoint(areas[i].Left, areas[i].Top));
+    probes.push_back(TPoint(areas[i].Right - 1, areas[i].Bottom - 1));
+    probes.push_back(TPoint(areas[i].Right, Centre(areas[i]).Y));      // just right of the item
+    probes.push_back(TPoint(areas[i].Right + 2, Centre(areas[i]).Y));  // in the gap side by side
+    probes.push_back(TPoint(Centre(areas[i]).X, areas[i].Bottom));     // just below
+    probes.push_back(TPoint(areas[i].Left - 1, Centre(areas[i]).Y));   // just left
+  }
+  TRect cell = grid->CellRect(2, 3);
+  probes.push_back(TPoint(cell.Right - 3, cell.Bottom - 3));
+  probes.push_back(TPoint(cell.Left + 1, cell.Top + 1));
+  int expectFired = 0;
+  for (TPoint p : probes) {
+    if (!Inside(cell, p)) continue;
+    int expect = -1;
+    for (int i = 0; i < n; ++i)
+      if (Inside(areas[i], p)) expect = i;
+    // Start from a choice the probe does not make, so a change shows.
+    int start = expect == n - 1 ? 0 : n - 1;
+    grid->SetRadioIndex(2, 3, start);
+    Record(2, 3);
+    Click(p.X, p.Y);
+    if (expect >= 0) ++expectFired;
+    EXPECT_EQ(grid->GetRadioIndex(2, 3), expect >= 0 ? expect : start) << "at " << p.X << "," << p.Y;
+    EXPECT_EQ(fired, expectFired) << "at " << p.X << "," << p.Y;
+    if (expect >= 0) {
+      EXPECT_EQ(firedIdx, expect);
+    }
+    EXPECT_EQ(Current(), TPoint(2, 3));
+  }
+  EXPECT_GT(expectFired, n) << "the probes hit every item more than once";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Groups, RadioHitTest,
+    ::testing::Values(RadioCase{"StackedClassic", false, csClassic, 8, {"Low", "Medium", "High"}},
+                      RadioCase{"StackedXPLargeFont", false, csWinXP, 16, {"A", "BB", "CCCC", "D"}},
+                      RadioCase{"SideBySideFlat", true, csFlat, 10, {"On", "Off", "Auto"}},
+                      RadioCase{"SideBySideXPSmallFont", true, csWinXP, 6, {"x", "yy", "zzzzz"}},
+                      RadioCase{"SideBySideLargeFont", true, csClassic, 14, {"Yes", "No"}}),
+    [](const ::testing::TestParamInfo<RadioCase>& i) { return std::string(i.param.Name); });
+
+TEST_F(RadioTest, AGroupKeepingItsChoiceAsTextWritesTheItemAndSpaceStepsThroughIt) {
+  grid->SetColWidths(1, 200);
+  grid->SetRowHeights(2, 80);
+  grid->SetCells(1, 2, "Beta");
+  grid->AddRadio(1, 2, false, -1, {"Alpha", "Beta", "Gamma"});
+  EXPECT_EQ(grid->GetRadioIndex(1, 2), 1) << "the cell's text names the choice";
+  std::vector<TRect> items = grid->RadioItemRectsAt(1, 2);
+  ASSERT_EQ(items.size(), 3u);
+  TPoint p = Centre(items[2]);
+  Click(p.X, p.Y);
+  EXPECT_EQ(grid->Cells(1, 2), "Gamma");
+  EXPECT_EQ(grid->GetRadioIndex(1, 2), 2);
+  Key(Qt::Key_Space);
+  EXPECT_EQ(grid->Cells(1, 2), "Alpha") << "Space steps on and wraps";
+  grid->SetCells(1, 2, "none of them");
+  EXPECT_EQ(grid->GetRadioIndex(1, 2), -1);
+  Key(Qt::Key_Space);
+  EXPECT_EQ(grid->Cells(1, 2), "Alpha") << "from no choice Space takes the first";
+  grid->SetOptions(grid->Options() & ~goEditing);
+  Key(Qt::Key_Space);
+  EXPECT_EQ(grid->Cells(1, 2), "Alpha") << "a group that cannot be edited stays";
+  grid->ControlLook()->RadioAlwaysActive = true;
+  Key(Qt::Key_Space);
+  EXPECT_EQ(grid->Cells(1, 2), "Beta");
+}
+
+TEST_F(RadioTest, MeasuringAGroupUsesItsDrawingLayout) {
+  grid->ControlLook()->SetControlStyle(csClassic);
+  grid->ControlLook()->SetRadioSize(10);
+  grid->AddRadio(1, 1, false, 0, {"A", "BB"});
+  TSize bb(grid->Canvas()->TextWidth("BB"), grid->Canvas()->TextHeight("gh"));
+  EXPECT_EQ(grid->GetCellGraphicSize(1, 1), TSize(bb.cx + 12, 2 * bb.cy))
+      << "stacked: 12 wider than the widest text, two lines high";
+  grid->AddRadio(3, 1, true, 0, {"first choice", "second choice", "third"});
+  grid->SetColWidths(3, 30);
+  grid->AutoSizeColumn(3);
+  grid->AutoSizeRow(1);
+  TRect content = grid->CellRect(3, 1);
+  for (const TRect& r : grid->RadioItemRectsAt(3, 1)) {
+    EXPECT_GE(r.Left, content.Left);
+    EXPECT_LE(r.Right, content.Right) << "autosized: every item fits the cell it is drawn in";
+    EXPECT_LE(r.Bottom, content.Bottom);
+  }
+  EXPECT_FALSE(grid->RemoveCellGraphicOfType(1, 1, ctCheckBox)) << "another kind stays";
+  EXPECT_EQ(grid->GetCellType(1, 1), ctRadio);
+  EXPECT_TRUE(grid->RemoveCellGraphic(1, 1));
+  EXPECT_EQ(grid->GetCellType(1, 1), ctEmpty);
+  EXPECT_EQ(grid->GetCellType(-1, 0), ctEmpty);
+}
+
+// ---------------------------------------------------------------- check boxes
+TEST_F(RadioTest, ACheckBoxTogglesOnlyWhenThePressIsOnItsGlyph) {
+  grid->ControlLook()->SetControlStyle(csFlat);
+  grid->SetColWidths(2, 120);
+  grid->AddCheckBox(2, 4, false, false);
+  grid->AddCheckBox(3, 4, false, true);
+  grid->OnGetAlignment = [](TObject*, int r, int c, TAlignment& h, TVAlignment& v) {
+    if (r == 4 && c == 2) h = taRightJustify, v = vtaCenter;
+  };
+  std::vector<std::string> log;
+  grid->OnCheckBoxClick = [&](TObject*, int c, int r, bool s) {
+    log.push_back(std::to_string(c) + "," + std::to_string(r) + (s ? "+" : "-"));
+  };
+  // The glyph as painted: the flat box's frame fill of CheckSize square.
+  TRect glyph;
+  for (const TCanvasOp& op : Record(2, 4).Ops())
+    if (op.Kind == okFillRect && op.BrushColor == clBtnShadow && op.R.Width() == 15 && op.R.Height() == 15)
+      glyph = op.R;
+  ASSERT_EQ(glyph.Width(), 15) << rec.Dump();
+  EXPECT_EQ(grid->CheckGlyphRectAt(2, 4), glyph);
+  TRect text;
+  for (const TCanvasOp& op : rec.Ops())
+    if (op.Kind == okText && op.Text == "2:4") text = op.R;
+  EXPECT_LE(glyph.Right, text.Left) << "a right-aligned box stands before its text";
+  Click(Centre(text).X, Centre(text).Y);
+  EXPECT_FALSE(grid->GetCheckBoxState(2, 4)) << "a press on the text only selects the cell";
+  EXPECT_EQ(Current(), TPoint(2, 4));
+  Click(glyph.Left, glyph.Top);
+  EXPECT_TRUE(grid->GetCheckBoxState(2, 4));
+  Click(glyph.Right - 1, glyph.Bottom - 1);
+  EXPECT_FALSE(grid->GetCheckBoxState(2, 4));
+  Click(glyph.Right, glyph.Bottom - 1);
+  EXPECT_FALSE(grid->GetCheckBoxState(2, 4)) << "one pixel beside the glyph";
+  Unrecord();
+  TRect data = grid->CheckGlyphRectAt(3, 4);
+  Click(Centre(data).X, Centre(data).Y);
+  EXPECT_EQ(grid->Cells(3, 4), "Y") << "a data check box keeps its state as the check text";
+  EXPECT_TRUE(grid->GetCheckBoxState(3, 4));
+  Click(Centre(data).X, Centre(data).Y);
+  EXPECT_EQ(grid->Cells(3, 4), "N");
+  EXPECT_EQ(log, (std::vector<std::string>{"2,4+", "2,4-", "3,4+", "3,4-"}));
+}
+
+TEST_F(RadioTest, AHeaderCheckBoxWithCheckAllCheckSetsItsColumn) {
+  grid->MouseActions()->CheckAllCheck = true;
+  for (int r = 0; r < grid->RowCount(); ++r) grid->AddCheckBox(2, r, r % 2 == 0, false);
+  TRect g = grid->CheckGlyphRectAt(2, 0);
+  Click(Centre(g).X, Centre(g).Y);
+  EXPECT_FALSE(grid->GetCheckBoxState(2, 0));
+  for (int r = 1; r < grid->RowCount(); ++r) EXPECT_FALSE(grid->GetCheckBoxState(2, r)) << r;
+  Click(Centre(g).X, Centre(g).Y);
+  for (int r = 0; r < grid->RowCount(); ++r) EXPECT_TRUE(grid->GetCheckBoxState(2, r)) << r;
+  grid->MouseActions()->CheckAllCheck = false;
+  Click(Centre(g).X, Centre(g).Y);
+  EXPECT_FALSE(grid->GetCheckBoxState(2, 0));
+  EXPECT_TRUE(grid->GetCheckBoxState(2, 5)) << "without the option the header box is alone";
+}
+
+TEST_F(RadioTest, HotmailRowCheckBoxesFollowAndFlipTheRowMarks) {
+  grid->MouseActions()->SetDisjunctRowSelect(true);
+  grid->MouseActions()->SetHotmailRowSelect(true);
+  for (int r = 0; r < grid->RowCount(); ++r) EXPECT_EQ(grid->GetCellType(0, r), ctRowCheckBox);
+  grid->SetRowSelect(6, true);
+  EXPECT_TRUE(grid->GetCheckBoxState(0, 6));
+  TRect g = grid->CheckGlyphRectAt(0, 3);
+  Click(Centre(g).X, Centre(g).Y);
+  EXPECT_TRUE(grid->RowSelect(3)) << "one click flips the row mark once";
+  EXPECT_TRUE(grid->GetCheckBoxState(0, 3));
+  EXPECT_TRUE(grid->RowSelect(6));
+  EXPECT_EQ(grid->Row(), 3);
+  Click(Centre(g).X, Centre(g).Y);
+  EXPECT_FALSE(grid->RowSelect(3));
+  EXPECT_FALSE(grid->RemoveCellGraphic(0, 3)) << "the shared row box is not the cell's";
+}
+
+// ---------------------------------------------------------------- buttons
+TEST_F(RadioTest, AButtonClicksWhenPressedAndReleasedOnIt) {
+  grid->SetColWidths(2, 120);
+  grid->SetRowHeights(3, 30);
+  grid->AddButton(2, 3, 60, 20, "Go", haRight, vaCenter);
+  int clicks = 0;
+  grid->OnButtonClick = [&](TObject*, int c, int r) {
+    EXPECT_EQ(TPoint(c, r), TPoint(2, 3));
+    ++clicks;
+  };
+  TRect b = grid->ButtonRectAt(2, 3);
+  TRect cell = grid->CellRect(2, 3);
+  EXPECT_EQ(b.Right, cell.Right - 2) << "right-placed inside the cell's lines";
+  EXPECT_EQ(b.Width(), 60);
+  TRect caption;
+  for (const TCanvasOp& op : Record(2, 3).Ops())
+    if (op.Kind == okText && op.Text == "Go") caption = op.R;
+  TPoint in = Centre(b);
+  Mouse(QEvent::MouseButtonPress, in.X, in.Y);
+  EXPECT_EQ(grid->PressedButton(), TPoint(2, 3));
+  TRect pressedCaption;
+  for (const TCanvasOp& op : Record(2, 3).Ops())
+    if (op.Kind == okText && op.Text == "Go") pressedCaption = op.R;
+  EXPECT_EQ(pressedCaption.Left, caption.Left + 1) << "the pressed look moves the caption";
+  Mouse(QEvent::MouseButtonRelease, in.X, in.Y);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(grid->PressedButton(), TPoint(-1, -1));
+  Mouse(QEvent::MouseButtonPress, in.X, in.Y);
+  Mouse(QEvent::MouseButtonRelease, cell.Left + 3, in.Y);
+  EXPECT_EQ(clicks, 1) << "released off the button: no click";
+  Click(cell.Left + 3, in.Y);
+  EXPECT_EQ(grid->PressedButton(), TPoint(-1, -1)) << "beside the button nothing presses";
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(Current(), TPoint(2, 3));
+}
+
+// ---------------------------------------------------------------- markup controls
+TEST_F(RadioTest, MarkupControlsAnswerPressesOnThemAndThePressesBesideSelectTheCell) {
+  grid->SetColWidths(1, 300);
+  grid->SetRowHeights(2, 40);
+  const std::string text =
+      "<B>x</B> <CONTROL TYPE=\"CHECK\" ID=\"c1\" VALUE=\"FALSE\" WIDTH=\"16\"> "
+      "<CONTROL TYPE=\"BUTTON\" ID=\"b1\" VALUE=\"Go\" WIDTH=\"50\"> "
+      "<CONTROL TYPE=\"EDIT\" ID=\"e1\" VALUE=\"abc\" WIDTH=\"60\">";
+  grid->SetCells(1, 2, text);
+  std::vector<std::string> clicks;
+  grid->OnControlClick = [&](TObject*, int r, int c, const std::string& id, const std::string& type,
+                             const std::string& val) {
+    clicks.push_back(std::to_string(c) + "," + std::to_string(r) + " " + id + " " + type + " " + val);
+  };
+  TRect check, go, edit, x;
+  for (const TCanvasOp& op : Record(1, 2).Ops()) {
+    bool box = (op.Kind == okFillRect && op.BrushColor == clBtnShadow) || op.Kind == okImage;
+    if (box && op.R.Width() >= 10 && op.R.Width() <= 16) check = op.R;
+    if (op.Kind == okText && op.Text == "Go") go = op.R;
+    if (op.Kind == okText && op.Text == "abc") edit = op.R;
+    if (op.Kind == okText && op.Text == "x") x = op.R;
+  }
+  ASSERT_GT(check.Width(), 0) << rec.Dump();
+  ASSERT_GT(go.Width(), 0);
+  ASSERT_GT(edit.Width(), 0);
+  Click(Centre(check).X, Centre(check).Y);
+  EXPECT_NE(grid->Cells(1, 2).find("VALUE=\"TRUE\""), std::string::npos) << grid->Cells(1, 2);
+  Record(1, 2);
+  Click(Centre(check).X, Centre(check).Y);
+  EXPECT_EQ(GetHTMLControlValue(grid->Cells(1, 2), "c1"), "FALSE") << "a second press flips it back";
+  EXPECT_EQ(GetHTMLControlType(grid->Cells(1, 2), "c1"), "CHECK");
+  const std::string after = grid->Cells(1, 2);
+  Record(1, 2);
+  Mouse(QEvent::MouseButtonPress, Centre(go).X, Centre(go).Y);
+  EXPECT_EQ(grid->PressedMarkupButton(), TPoint(1, 2));
+  Mouse(QEvent::MouseButtonRelease, Centre(go).X, Centre(go).Y);
+  EXPECT_EQ(grid->PressedMarkupButton(), TPoint(-1, -1)) << "released on button up";
+  Click(Centre(edit).X, Centre(edit).Y);
+  EXPECT_EQ(probe->Opened, (std::vector<std::string>{"1,2:e1"}));
+  EXPECT_EQ(clicks, (std::vector<std::string>{"1,2 c1 CHECK TRUE", "1,2 c1 CHECK FALSE", "1,2 b1 BUTTON Go",
+                                              "1,2 e1 EDIT abc"}));
+  grid->FocusCell(1, 5, true);
+  ASSERT_TRUE(Inside(grid->CellRect(1, 2), Centre(x))) << rec.Dump();
+  Click(Centre(x).X, Centre(x).Y);
+  EXPECT_EQ(Current(), TPoint(1, 2)) << "a press beside the controls selects the cell";
+  EXPECT_EQ(grid->Selection(), (TGridRect{1, 2, 1, 2}));
+  EXPECT_EQ(clicks.size(), 4u);
+  EXPECT_EQ(grid->Cells(1, 2), after);
+  // A cell that cannot be edited keeps its controls as they are.
+  grid->OnCanEditCell = [](TObject*, int, int, bool& can) { can = false; };
+  Click(Centre(check).X, Centre(check).Y);
+  EXPECT_EQ(grid->Cells(1, 2), after);
+  EXPECT_EQ(clicks.size(), 4u);
+}
+
+TEST_F(RadioTest, AMarkupAnchorToACellMovesThere) {
+  grid->SetCells(1, 1, "<A href=\"CELL://R6C3\">jump</A>");
+  std::string anchor;
+  grid->OnAnchorClick = [&](TObject*, int, int, const std::string& a, bool&) { anchor = a; };
+  TRect jump;
+  for (const TCanvasOp& op : Record(1, 1).Ops())
+    if (op.Kind == okText && op.Text == "jump") jump = op.R;
+  ASSERT_GT(jump.Width(), 0) << rec.Dump();
+  Click(Centre(jump).X, Centre(jump).Y);
+  EXPECT_EQ(anchor, "CELL://R6C3");
+  EXPECT_EQ(Current(), TPoint(3, 6));
+}
+
+// ---------------------------------------------------------------- validation of in-cell controls
+enum class Way { Tab, Return, ClickElsewhere, FocusLoss };
+enum class Answer { Accept, Refuse, Correct, RefuseCorrected };
+
+struct ValidateCase {
+  const char* Name;
+  Way Out;
+  Answer Reply;
+};
+
+class ControlValidateTest : public RadioTest, public ::testing::WithParamInterface<ValidateCase> {};
+
+TEST_P(ControlValidateTest, AControlsValueGoesThroughValidationOnEveryWayOut) {
+  const ValidateCase& k = GetParam();
+  grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
+    if (c == 2) e = edComboEdit;
+  };
+  std::vector<std::string> asked;
+  grid->OnCellValidate = [&](TObject*, int c, int r, std::string& v, bool& valid) {
+    asked.push_back(std::to_string(c) + "," + std::to_string(r) + "=" + v);
+    if (k.Reply == Answer::Refuse) valid = false;
+    if (k.Reply == Answer::Correct) v = "[" + v + "]";
+    if (k.Reply == Answer::RefuseCorrected) v = "fix", valid = false;
+  };
+  grid->FocusCell(2, 3, true);
+  Key(Qt::Key_F2);
+  auto* combo = dynamic_cast<TGridCombo*>(grid->ActiveCellEditor());
+  ASSERT_NE(combo, nullptr);
+  combo->SetText("new");
+  switch (k.Out) {
+    case Way::Tab: SendKeyEvent(combo, Qt::Key_Tab); break;
+    case Way::Return: SendKeyEvent(combo, Qt::Key_Return); break;
+    case Way::ClickElsewhere: ClickCell(4, 6); break;
+    case Way::FocusLoss: other->SetFocus(); break;
+  }
+  Flush();
+  EXPECT_EQ(asked, (std::vector<std::string>{"2,3=new"})) << "validated once, with the real column";
+  const bool refused = k.Reply == Answer::Refuse || k.Reply == Answer::RefuseCorrected;
+  const std::string stored = k.Reply == Answer::Accept ? "new"
+                             : k.Reply == Answer::Correct ? "[new]"
+                             : k.Reply == Answer::Refuse ? "2:3"
+                                                         : "fix";
+  EXPECT_EQ(grid->Cells(2, 3), stored);
+  if (refused) {
+    EXPECT_EQ(grid->ActiveCellEditor(), combo) << "a refused value keeps the control open on the cell";
+    EXPECT_TRUE(combo->Visible());
+    EXPECT_EQ(combo->Text(), stored);
+    EXPECT_EQ(Current(), TPoint(2, 3));
+    if (k.Out == Way::FocusLoss) {
+      EXPECT_TRUE(other->Focused()) << "focus going elsewhere is not taken back";
+    }
+    // Leaving again without a change is no new validation, and the cell keeps its text.
+    if (k.Out != Way::FocusLoss) {
+      SendKeyEvent(combo, Qt::Key_Tab);
+      EXPECT_EQ(asked.size(), 1u);
+      EXPECT_EQ(grid->ActiveCellEditor(), nullptr);
+      EXPECT_EQ(grid->Cells(2, 3), stored);
+    }
+  } else {
+    EXPECT_EQ(grid->ActiveCellEditor(), nullptr);
+    EXPECT_FALSE(combo->Visible());
+    TPoint expect = k.Out == Way::Tab ? TPoint(3, 3) : k.Out == Way::ClickElsewhere ? TPoint(4, 6) : TPoint(2, 3);
+    EXPECT_EQ(Current(), expect);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WaysOut, ControlValidateTest,
+    ::testing::Values(ValidateCase{"TabAccept", Way::Tab, Answer::Accept},
+                      ValidateCase{"TabRefuse", Way::Tab, Answer::Refuse},
+                      ValidateCase{"TabCorrect", Way::Tab, Answer::Correct},
+                      ValidateCase{"TabRefuseCorrected", Way::Tab, Answer::RefuseCorrected},
+                      ValidateCase{"ReturnAccept", Way::Return, Answer::Accept},
+                      ValidateCase{"ReturnRefuse", Way::Return, Answer::Refuse},
+                      ValidateCase{"ReturnCorrect", Way::Return, Answer::Correct},
+                      ValidateCase{"ReturnRefuseCorrected", Way::Return, Answer::RefuseCorrected},
+                      ValidateCase{"ClickAccept", Way::ClickElsewhere, Answer::Accept},
+                      ValidateCase{"ClickRefuse", Way::ClickElsewhere, Answer::Refuse},
+                      ValidateCase{"ClickCorrect", Way::ClickElsewhere, Answer::Correct},
+                      ValidateCase{"ClickRefuseCorrected", Way::ClickElsewhere, Answer::RefuseCorrected},
+                      ValidateCase{"FocusLossAccept", Way::FocusLoss, Answer::Accept},
+                      ValidateCase{"FocusLossRefuse", Way::FocusLoss, Answer::Refuse},
+                      ValidateCase{"FocusLossCorrect", Way::FocusLoss, Answer::Correct},
+                      ValidateCase{"FocusLossRefuseCorrected", Way::FocusLoss, Answer::RefuseCorrected}),
+    [](const ::testing::TestParamInfo<ValidateCase>& i) { return std::string(i.param.Name); });
+
+TEST_F(RadioTest, ADateEditorsRefusedValueKeepsItOpenUntilEscapeRestores) {
+  grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
+    if (c == 1) e = edDateEdit;
+  };
+  const std::string start = DateToStr(EncodeDate(2024, 5, 6));
+  grid->SetCells(1, 4, start);
+  grid->OnCellValidate = [](TObject*, int, int, std::string&, bool& valid) { valid = false; };
+  grid->FocusCell(1, 4, true);
+  Key(Qt::Key_F2);
+  auto* date = dynamic_cast<TGridDateEdit*>(grid->ActiveCellEditor());
+  ASSERT_NE(date, nullptr);
+  date->SetValue(EncodeDate(2025, 1, 2));
+  SendKeyEvent(date, Qt::Key_Return);
+  EXPECT_EQ(grid->Cells(1, 4), start);
+  EXPECT_EQ(grid->ActiveCellEditor(), date);
+  EXPECT_EQ(date->Text(), start);
+  date->SetValue(EncodeDate(2025, 1, 3));
+  SendKeyEvent(date, Qt::Key_Escape);
+  EXPECT_EQ(grid->ActiveCellEditor(), nullptr);
+  EXPECT_EQ(grid->Cells(1, 4), start);
+}
+
+TEST_F(RadioTest, EscapeInAChangedControlDropsItsValueWithoutValidating) {
+  grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
+    if (c == 2) e = edComboEdit;
+  };
+  int asked = 0;
+  grid->OnCellValidate = [&](TObject*, int, int, std::string&, bool&) { ++asked; };
+  grid->FocusCell(2, 5, true);
+  Key(Qt::Key_F2);
+  auto* combo = dynamic_cast<TGridCombo*>(grid->ActiveCellEditor());
+  ASSERT_NE(combo, nullptr);
+  combo->SetText("changed");
+  SendKeyEvent(combo, Qt::Key_Escape);
+  EXPECT_EQ(grid->ActiveCellEditor(), nullptr);
+  EXPECT_EQ(grid->Cells(2, 5), "2:5");
+  EXPECT_EQ(asked, 0);
+}
+
+// ---------------------------------------------------------------- what a person sees
+TEST_F(RadioTest, ScreenshotOfGroupsAndCheckBoxesAfterClicks) {
+  grid->SetColWidths(1, 90);
+  grid->SetColWidths(2, 200);
+  grid->SetRowHeights(1, 64);
+  grid->SetRowHeights(2, 28);
+  grid->AddRadio(1, 1, false, 0, {"Low", "Medium", "High"});
+  grid->AddRadio(2, 2, true, 0, {"On", "Off", "Auto"});
+  grid->SetCells(2, 1, "Notify");
+  grid->AddCheckBox(2, 1, false, false);
+  grid->AddCheckBox(3, 1, false, true);
+  grid->AddButton(3, 2, 50, 20, "Apply");
+  grid->SetCells(1, 3, "<B>Ctl</B> <CONTROL TYPE=\"CHECK\" ID=\"k\" VALUE=\"FALSE\" WIDTH=\"16\">");
+  Flush();
+  std::vector<TRect> v = grid->RadioItemRectsAt(1, 1), h = grid->RadioItemRectsAt(2, 2);
+  ASSERT_EQ(v.size(), 3u);
+  ASSERT_EQ(h.size(), 3u);
+  Click(Centre(v[2]).X, Centre(v[2]).Y);
+  Click(Centre(h[1]).X, Centre(h[1]).Y);
+  TRect g = grid->CheckGlyphRectAt(2, 1);
+  Click(Centre(g).X, Centre(g).Y);
+  g = grid->CheckGlyphRectAt(3, 1);
+  Click(Centre(g).X, Centre(g).Y);
+  EXPECT_EQ(grid->GetRadioIndex(1, 1), 2);
+  EXPECT_EQ(grid->GetRadioIndex(2, 2), 1);
+  EXPECT_TRUE(grid->GetCheckBoxState(2, 1));
+  EXPECT_TRUE(grid->GetCheckBoxState(3, 1));
+  Flush();
+  std::string file = TestImagePath("extgrid-radio-after-clicks.png");
+  ASSERT_TRUE(SaveControlImage(form, file));
+  QImage img(QString::fromStdString(file));
+  ASSERT_FALSE(img.isNull());
+  // The chosen stacked button has its dot: a dark pixel at the centre of the third button.
+  TRect b = RadioButtonRect(v[2], 16);
+  TPoint c = Centre(b);
+  QRgb dot = img.pixel(grid->Left() + c.X, grid->Top() + c.Y) & 0xFFFFFF;
+  EXPECT_LT(qGray(dot), 100);
+  TRect b0 = RadioButtonRect(v[0], 16);
+  QRgb empty = img.pixel(grid->Left() + Centre(b0).X, grid->Top() + Centre(b0).Y) & 0xFFFFFF;
+  EXPECT_GT(qGray(empty), 150) << "the item no longer chosen shows no dot";
+}
+
+}  // namespace
