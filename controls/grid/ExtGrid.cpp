@@ -40,6 +40,7 @@ void TExtStringGrid::HookOwnerForm() {
   resizeHub_->Grids.push_back(this);
   hookedForm_ = form;
   formAlive_ = form->AliveFlag();
+  formSize_ = TSize(form->Width(), form->Height());
 }
 
 void TExtStringGrid::UnhookOwnerForm() {
@@ -52,10 +53,6 @@ void TExtStringGrid::UnhookOwnerForm() {
   }
   resizeHub_.reset();
   hookedForm_ = nullptr;
-}
-
-void TExtStringGrid::FormResize(TObject*) {
-  // Sizing with the form comes with column sizing; the grid follows the form through its anchors until then.
 }
 
 // ---------------------------------------------------------------- construction
@@ -123,7 +120,10 @@ TExtStringGrid::~TExtStringGrid() {
   hiddenRows_.reset();
 }
 
-void TExtStringGrid::CreateWnd() { TBaseGrid::CreateWnd(); }
+void TExtStringGrid::CreateWnd() {
+  TBaseGrid::CreateWnd();
+  StartGridTimer();
+}
 
 void TExtStringGrid::Loaded() {
   TBaseGrid::Loaded();
@@ -239,9 +239,14 @@ void TExtStringGrid::RefreshView() {
 }
 
 void TExtStringGrid::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-  if (IntegralHeight && updateCount_ == 0 && DefaultRowHeight() > 0) {
-    int s = 0;  // the horizontal bar's height when not every column fits
+  if (integralHeight_ && updateCount_ == 0 && DefaultRowHeight() > 0) {
     int b = BorderStyle() == bsSingle ? 2 : 0;
+    int cols = 0;
+    for (int c = 0; c < ColCount(); ++c) cols += ColWidths(c) + GridLineWidth();
+    // The horizontal bar's height when not every column fits.
+    int s = cols > AWidth - 2 * b && (ScrollBars() == ssHorizontal || ScrollBars() == ssBoth)
+                ? GetSystemMetrics(SM_CYHSCROLL)
+                : 0;
     int h = AHeight - s - b;
     AHeight = s + (h - h % DefaultRowHeight()) + 2 * b;
   }
@@ -251,6 +256,7 @@ void TExtStringGrid::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 void TExtStringGrid::Resize() {
   bool reentered = inResize_;
   inResize_ = true;
+  if (searchFooter_->Visible()) AlignSearchPanel();
   if (!StretchToClient()) {
     TBaseGrid::Resize();
     SynchColumnsWithWidth();
@@ -325,6 +331,7 @@ void TExtStringGrid::SetURLShow(bool v) {
 }
 void TExtStringGrid::SetScrollBarAlways(TScrollBarAlways v) {
   scrollBarAlways_ = v;
+  ApplyScrollBarAlways();
   UpdateScrollBars(true);
 }
 void TExtStringGrid::SetBackGround(TBackGround* v) {

@@ -23,6 +23,7 @@
 #include "controls/grid/ExtObj.h"
 #include "controls/grid/GridOptions.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Hints.h"
 
 class TExtStringGrid;
 class TEditLink;
@@ -487,7 +488,6 @@ class TExtStringGrid : public TBaseGrid {
   int ScrollWidth = 16;
   TScrollBarAlways ScrollBarAlways() const { return scrollBarAlways_; }
   void SetScrollBarAlways(TScrollBarAlways v);
-  bool IntegralHeight = false;
   bool SizeWithForm = false;
   bool SaveFixedCells = true;
   TColor FixedGradientStart = TColorOf(0xFFFFFF), FixedGradientEnd = TColorOf(0xF0F0F0);
@@ -956,6 +956,63 @@ class TExtStringGrid : public TBaseGrid {
   TPoint moveLast_{-1, -1};
   TControl* moveImage_ = nullptr;
   bool selectPending_ = false, dragPending_ = false;
+
+  // ===== hover: hot fixed cells, sizing from any cell, links, cell hints, the grid's
+  // timer (hovering, blinking), size and focus handling (ExtGridHover.cpp)
+ public:
+  // Cell hints: the cell text (HintShowCells), a text that does not fit (HintShowLargeText),
+  // the anchor under the mouse (AnchorHint); HTMLHint keeps the tags in the hint text.
+  bool HintShowCells = false, HintShowLargeText = false, HintShowSizing = false, AnchorHint = false,
+       HTMLHint = false;
+  // Blink text ("<BLINK>") shows and hides at every tick of the grid's timer; off, it shows steadily.
+  bool EnableBlink = false;
+  bool BlinkShown() const { return !EnableBlink || blinkOn_; }
+  int TimerTicks() const { return timerTicks_; }
+  // Stores the flag and applies the bounds again, so that the height holds whole rows.
+  bool IntegralHeight() const { return integralHeight_; }
+  void SetIntegralHeight(bool v);
+  // The fixed cell drawn hot under the mouse (list-view look); (-1, -1) when none.
+  TPoint HotFixedCell() const { return hotFixedCell_; }
+  // The anchor of a markup cell under a client point; empty when there is none.
+  std::string AnchorAt(int X, int Y);
+  // The small window that shows the size while sizing (nullptr before the first sizing).
+  THintWindow* SizingHintWindow() const { return sizingHint_; }
+  std::function<void(TObject* Sender, int ARow, int ACol, std::string& Anchor)> OnAnchorHint;
+  std::function<void(TObject* Sender, int ARow, int ACol, const std::string& Anchor)> OnAnchorEnter, OnAnchorExit;
+
+ protected:
+  void CMMouseLeave(TMessage& Message) override;
+  void CMHintShow(TMessage& Message) override;
+  void WMSetFocus(TMessage& Message) override;
+  void WMKillFocus(TMessage& Message) override;
+  // Places the search panel at the bottom of the grid; the search footer feature fills it.
+  virtual void AlignSearchPanel();
+
+ private:
+  void HoverMouseDown(TMouseButton Button, int X, int Y);
+  void HoverMouseMove(TShiftState Shift, int X, int Y);
+  void HoverMouseUp();
+  // The grid's own timer (hovering, blinking): started with the window.
+  void StartGridTimer();
+  bool GridTimer(TMessage& Message);
+  // The column (row) whose right (bottom) border lies within 3 pixels of the point, for sizing from any cell.
+  bool AnyCellBorder(int X, int Y, bool Cols, int& Index, int& At);
+  void AnyCellSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs);
+  void ShowSizingHint(int X, int Y);
+  void HideSizingHint();
+  void SetHotFixedCell(TPoint Cell);
+  void SetLinkCursor(bool Hand);
+  // Fires OnAnchorExit for the anchor the mouse was on, and forgets it.
+  void ExitAnchor();
+  void ApplyScrollBarAlways();
+  TPoint hoverPoint_{-1, -1}, hintCell_{-1, -1}, anchorCell_{-1, -1};
+  bool mouseInside_ = false, blinkOn_ = true, handCursor_ = false, integralHeight_ = false;
+  bool anyColMark_ = false, anyRowMark_ = false;
+  int timerTicks_ = 0, sizingOfs_ = 0;
+  TCursor savedCursor_ = crDefault;
+  std::string anchor_;
+  THintWindow* sizingHint_ = nullptr;
+  TSize formSize_{-1, -1};
 };
 
 // The custom editor link of edCustom cells; its behaviour comes with that feature.

@@ -1,6 +1,6 @@
 // Calls the key and mouse tables make into features that come later
 // (clipboard, lookup, in-cell markup control editors, nodes, sorting,
-// drag and drop, the custom editor link). Until then each does nothing
+// drag and drop, the custom editor link, the search panel). Until then each does nothing
 // visible and gives the plain answer, so the tables stay whole.
 #include "controls/grid/ExtGrid.h"
 
@@ -13,3 +13,4 @@ void TExtStringGrid::ExpandNode(int) {}
 void TExtStringGrid::ContractNode(int) {}
 bool TExtStringGrid::HeaderClickSort(int, TShiftState) { return false; }
 void TExtStringGrid::FinishEditLink() {}
+void TExtStringGrid::AlignSearchPanel() {}

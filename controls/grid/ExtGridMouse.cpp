@@ -355,8 +355,11 @@ void TExtStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
     TGridState st;
     int index = -1, pos = 0, ofs = 0;
     TBaseGrid::CalcSizingState(X, Y, st, index, pos, ofs);
+    AnyCellSizingState(X, Y, st, index, pos, ofs);
     ownSizingIndex_ = index;
+    sizingOfs_ = ofs;
   }
+  HoverMouseDown(Button, X, Y);
   if (!(Selection() == before)) {
     TGridRect s = Selection();
     SelectionChanged(s.Left, s.Top, s.Right, s.Bottom);
@@ -386,6 +389,7 @@ void TExtStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
   MoveBeforeMouseMove(X, Y);
   TGridRect before = Selection();
   int left = LeftCol();
+  HoverMouseMove(Shift, X, Y);
   TBaseGrid::MouseMove(Shift, X, Y);
   MoveAfterMouseMove(X, Y);
   if (GridState() == gsSelecting && navigation_->KeepHorizScroll) SetLeftCol(left);
@@ -394,6 +398,7 @@ void TExtStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
 
 void TExtStringGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TGridState st = GridState();
+  HoverMouseUp();
   // A sizing released beyond the grid's extent changes nothing.
   if ((st == gsColSizing && X > GridWidth()) || (st == gsRowSizing && Y > GridHeight())) {
     TMessage m;
@@ -413,14 +418,15 @@ void TExtStringGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
 
 void TExtStringGrid::CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs) {
   TBaseGrid::CalcSizingState(X, Y, State, Index, SizingPos, SizingOfs);
+  AnyCellSizingState(X, Y, State, Index, SizingPos, SizingOfs);
   if (State == gsColSizing && OnColumnSize) {
     bool allow = true;
     OnColumnSize(this, Index, allow);
-    if (!allow) State = gsNormal;
+    if (!allow) State = gsNormal, anyColMark_ = false;
   } else if (State == gsRowSizing && OnRowSize) {
     bool allow = true;
     OnRowSize(this, Index, allow);
-    if (!allow) State = gsNormal;
+    if (!allow) State = gsNormal, anyRowMark_ = false;
   }
 }
 
@@ -494,6 +500,7 @@ bool TExtStringGrid::BaseWheel(bool Down, TShiftState Shift, TPoint MousePos) {
 
 void TExtStringGrid::WMTimer(TMessage& Message) {
   if (MoveScrollTick(Message.WParam)) return;
+  if (GridTimer(Message)) return;
   if (Message.WParam != kPanTimer) return TBaseGrid::WMTimer(Message);
   if (!panning_ || IntelliPan == ipNone) return;
   TGridRect before = Selection();

@@ -198,7 +198,11 @@ void TExtStringGrid::DrawCellContent(TCanvas* cv, int ACol, int ARow, TRect ARec
     const int state = hot ? (fixedCellPressed_ ? 3 : 2) : 1;
     TRect h(cell.Left, cell.Top, cell.Right, cell.Bottom);
     if (!themed || !DrawThemePart(Handle(), "header", cv, 1, state, h)) {
-      cv->Brush()->SetColor(clBtnFace);
+      // Without visual styles the hot header is lighter and the pressed one darker, as list views show them.
+      const TColor face = TColorOf(ColorToRGB(clBtnFace));
+      cv->Brush()->SetColor(state == 2   ? ExtUtil::BlendColor(face, clWhite, 0, 1, 2)
+                            : state == 3 ? ExtUtil::BlendColor(face, clGray, 0, 1, 3)
+                                         : clBtnFace);
       cv->Pen()->SetColor(clWhite);
       cv->Rectangle(TRect(cell.Left, cell.Top, cell.Right - 1, cell.Bottom - 1));
       cv->Brush()->SetColor(savedBrush);

@@ -740,19 +740,21 @@ void TCustomGrid::UpdateScrollRange() {
   bool allowV = scrollBars_ == ssVertical || scrollBars_ == ssBoth;
   bool allowH = scrollBars_ == ssHorizontal || scrollBars_ == ssBoth;
   bool needV = false, needH = false;
+  const bool keepV = allowV && keepVert_, keepH = allowH && keepHorz_;
   // A bar takes room from the other axis; three rounds settle it.
   for (int round = 0; round < 3; ++round) {
-    int cw = w - (needV ? barW : 0), ch = h - (needH ? barH : 0);
+    int cw = w - (needV || keepV ? barW : 0), ch = h - (needH || keepH ? barH : 0);
     bool nv = allowV && CalcMaxFirst(false, ch) > fixedRows_;
     bool nh = allowH && CalcMaxFirst(true, cw) > fixedCols_;
     if (nv == needV && nh == needH) break;
     needV = nv;
     needH = nh;
   }
-  int cw = w - (needV ? barW : 0), ch = h - (needH ? barH : 0);
+  int cw = w - (needV || keepV ? barW : 0), ch = h - (needH || keepH ? barH : 0);
   auto apply = [&](int bar, bool need, int fixed, int count, int maxFirst, int first) {
     SCROLLINFO si;
     si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    if (!need && (bar == SB_VERT ? keepV : keepH)) si.fMask |= SIF_DISABLENOSCROLL;
     if (need) {
       si.nMin = fixed;
       si.nMax = count - 1;
@@ -765,6 +767,13 @@ void TCustomGrid::UpdateScrollRange() {
   apply(SB_HORZ, needH, fixedCols_, colCount_, CalcMaxFirst(true, cw), topLeft_.X);
   --updatingScroll_;
   ClampAfterResize();
+}
+
+void TCustomGrid::SetScrollBarsKept(bool Vert, bool Horz) {
+  if (keepVert_ == Vert && keepHorz_ == Horz) return;
+  keepVert_ = Vert;
+  keepHorz_ = Horz;
+  UpdateScrollRange();
 }
 
 void TCustomGrid::ScrollBarMessage(bool Horz, TMessage& Message) {

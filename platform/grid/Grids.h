@@ -296,6 +296,8 @@ class TCustomGrid : public TCustomControl {
   void ShowEditorChar(char32_t Ch);
   // Recomputes the scroll ranges and shows or hides the bars.
   void UpdateScrollRange();
+  // A kept bar stays shown (disabled) when its lines all fit; the scroll style must allow it.
+  void SetScrollBarsKept(bool Vert, bool Horz);
   // Scrolls so that the cell is fully visible when it can be.
   void ClampInView(TGridCoord Coord);
   int MaxTopRow() const;
@@ -376,6 +378,7 @@ class TCustomGrid : public TCustomControl {
   int moveIndex_ = -1, movePos_ = -1;
   TPoint lastMouse_;
   int updatingScroll_ = 0;
+  bool keepVert_ = false, keepHorz_ = false;
   std::unique_ptr<TControlFeedback> feedback_;
   friend class TInplaceEdit;
 };

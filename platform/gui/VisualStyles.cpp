@@ -138,6 +138,8 @@ bool DrawPart(QStyle* style, QPainter& p, TThemeClass cls, int part, int state, 
       if (state == 2) o.state |= QStyle::State_MouseOver;
       if (state == 3) o.state |= QStyle::State_Sunken;
       style->drawControl(QStyle::CE_HeaderSection, &o, &p);
+      // Not every style marks a hot section: the window system's header lightens it.
+      if (state == 2) p.fillRect(r.adjusted(1, 1, -1, -1), QColor(255, 255, 255, 210));
       return true;
     }
     case TThemeClass::ScrollBar: {
