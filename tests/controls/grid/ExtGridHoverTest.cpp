@@ -495,13 +495,12 @@ TEST_F(HoverTest, IntegralHeightKeepsWholeRows) {
 
 // ---------------------------------------------------------------- focus
 TEST_F(HoverTest, LosingTheFocusLetsGoOfAPressedCellButtonWithoutAClick) {
-  auto g = std::make_unique<TCellGraphic>();
-  g->CellType = ctButton;
-  grid->GetCellProperties(2, 3)->Graphic = std::move(g);
+  grid->AddButton(2, 3, 40, 16, "Go");
   Load();
   int clicks = 0;
   grid->OnButtonClick = [&](TObject*, int, int) { ++clicks; };
-  TPoint p = Mid(2, 3);
+  TRect b = grid->ButtonRectAt(2, 3);
+  TPoint p((b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2);
   Mouse(QEvent::MouseButtonPress, p.X, p.Y);
   other->SetFocus();
   Flush();
