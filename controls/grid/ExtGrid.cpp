@@ -158,6 +158,7 @@ void TExtStringGrid::Assign(TPersistent* Source) {
   SetActiveRowShow(s->ActiveRowShow());
   SetAlign(s->Align());
   AutoNumAlign = s->AutoNumAlign;
+  AnchorHint = s->AnchorHint;
   mouseActions_->Assign(s->mouseActions_.get());
   navigation_->Assign(s->navigation_.get());
   grouping_->Assign(s->grouping_.get());

@@ -142,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           break;
         }
         case 8:
-          switch (a % 10) {
+          switch (a % 14) {
             case 0: g->SetOptions(g->Options() ^ goEditing); break;
             case 1: g->SetOptions(g->Options() ^ goRowSelect); break;
             case 2: g->Navigation()->AdvanceOnEnter = !g->Navigation()->AdvanceOnEnter; break;
@@ -155,7 +155,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               g->DragDropSettings()->OleDropSource = b & 1;
               g->EnhRowColMove = !(b & 2);
               break;
-            default: g->Navigation()->HomeEndKey = (b & 1) ? heFirstLastRow : heFirstLastColumn; break;
+            case 9: g->Navigation()->HomeEndKey = (b & 1) ? heFirstLastRow : heFirstLastColumn; break;
+            case 10:
+              g->Hovering = b & 1;
+              g->EnableBlink = b & 2;
+              g->Perform(WM_TIMER, 111, 0);
+              break;
+            case 11:
+              g->MouseActions()->SizeFixedCol = b & 1;
+              g->MouseActions()->SizeFixedRow = b & 2;
+              g->SetLook((b & 4) ? glListView : glXP);
+              g->SetScrollBarAlways(static_cast<TScrollBarAlways>((b >> 3) % 4));
+              break;
+            case 12: g->Perform(WM_MOUSEMOVE, 0, MakeLParam(b * 380 / 255, (b * 7) % 260)); break;
+            default: g->Perform(CM_MOUSELEAVE, 0, 0); break;
           }
           break;
         default:

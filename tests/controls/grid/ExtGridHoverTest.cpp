@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/gui/Feedback.h"
 #include "platform/gui/FormImage.h"
 #include "platform/gui/Hints.h"
 #include "platform/gui/ScrollFrame.h"
@@ -128,7 +129,10 @@ TEST_F(HoverTest, SizeFixedColSizesTheColumnWhoseBorderIsNearInAnyRow) {
   Mouse(QEvent::MouseButtonPress, r.Right + 2, y);
   EXPECT_EQ(grid->GridState(), gsColSizing);
   Mouse(QEvent::MouseMove, r.Right + 27, y);
+  ASSERT_EQ(grid->Feedback()->Marks().size(), 1u) << "the sizing line follows the mouse";
+  EXPECT_EQ(grid->Feedback()->Marks()[0].Left, r.Right + 25);
   Mouse(QEvent::MouseButtonRelease, r.Right + 27, y);
+  EXPECT_TRUE(grid->Feedback()->Marks().empty());
   EXPECT_EQ(grid->ColWidths(2), w2 + 25);
   EXPECT_EQ(grid->ColWidths(3), w3);
   EXPECT_EQ(log, "End(2)");
@@ -388,6 +392,10 @@ TEST_F(HoverTest, BlinkTextShowsAndHidesWithThePhase) {
   int hidden = dark();
   EXPECT_GT(shown, 10);
   EXPECT_EQ(hidden, 0);
+  grid->EnableBlink = false;
+  grid->Invalidate();
+  Flush();
+  EXPECT_EQ(dark(), shown) << "without blinking the text shows steadily";
 }
 
 TEST_F(HoverTest, HoveringMovesTheCurrentCellToTheScrollableCellUnderTheMouse) {
