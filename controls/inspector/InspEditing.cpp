@@ -35,6 +35,7 @@ void TInspectorBar::CreateEditors() {
   combo_->SetIsWinXP(isWinXP_);
   colorCombo_->SetIsWinXP(isWinXP_);
   editBtn_->SetIsWinXP(isWinXP_);
+  spin_->SetIsWinXP(isWinXP_);
 }
 
 TWinControl* TInspectorBar::EditorFor(TPropertyType Type) const {
@@ -223,6 +224,7 @@ void TInspectorBar::StartEdit(TInspectorItem* Item) {
       spin_->SetMaxValue(Item->SpinMax());
       spin_->SetText(Item->TextValue());
       spin_->OrigValue = Item->TextValue();
+      spin_->SetEditRect();
       show(spin_);
       spin_->SelectAll();
       break;

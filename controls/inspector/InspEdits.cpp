@@ -51,6 +51,11 @@ void TInspCustomCombo::SetButtonWidth(int v) {
   Invalidate();
 }
 
+void TInspCustomCombo::SetDropWidth(int v) {
+  dropWidth_ = v;
+  if (v > 0) SetDroppedWidth(v);
+}
+
 void TInspCustomCombo::SetFlat(bool v) {
   flat_ = v;
   Invalidate();
@@ -89,6 +94,11 @@ void TInspCustomCombo::CMEnabledChanged(TMessage& Message) {
     }
   }
   TCustomComboBox::CMEnabledChanged(Message);
+}
+
+void TInspCustomCombo::WndProc(TMessage& Message) {
+  TCustomComboBox::WndProc(Message);
+  if (Message.Msg == WM_THEMECHANGED) Invalidate();
 }
 
 void TInspCustomCombo::DoEnter() {
@@ -202,6 +212,116 @@ void TInspColorComboBox::DrawEntry(TCanvas* C, int Index, const TRect& R, bool S
   C->DrawText(EntryName(Index), tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
+// ================================================================ spin button pair
+void TExtTimerSpeedButton::SetIsWinXP(bool v) {
+  isWinXP_ = v;
+  Invalidate();
+}
+
+int TExtTimerSpeedButton::ThemePart() const {
+  const auto* pair = dynamic_cast<const TSpinButton*>(Parent());
+  const bool down = pair && pair->DownButton() == this;
+  const bool horizontal = pair && pair->Direction() == spHorizontal;
+  return (horizontal ? 3 : 1) + (down ? 1 : 0);
+}
+
+int TExtTimerSpeedButton::ThemeState() const { return state_ == bsDown || state_ == bsExclusive ? 3 : 1; }
+
+void TExtTimerSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TTimerSpeedButton::MouseDown(Button, Shift, X, Y);
+  if (Parent()) Parent()->Repaint();
+}
+
+void TExtTimerSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TTimerSpeedButton::MouseUp(Button, Shift, X, Y);
+  if (Parent()) Parent()->Repaint();
+}
+
+void TExtTimerSpeedButton::Paint() {
+  TCanvas* C = Canvas();
+  const TRect r(0, 0, Width(), Height());
+  const bool themed = isWinXP_ && enabled_ && Parent() && IsThemeActive() &&
+                      DrawThemePart(Parent()->Handle(), "spin", C, ThemePart(), ThemeState(), r);
+  if (!themed) TTimerSpeedButton::Paint();
+  if (TimeBtnState() & tbFocusRect) {
+    const int shift = ThemeState() == 3 ? 1 : 0;
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(clBtnFace);
+    C->Font()->SetColor(clBtnText);
+    C->DrawFocusRect(TRect(3 + shift, 3 + shift, Width() - 3 + shift, Height() - 3 + shift));
+  }
+}
+
+TInspSpinButton::TInspSpinButton(TComponent* AOwner)
+    : TSpinButton(AOwner, [](TSpinButton* Pair) { return new TExtTimerSpeedButton(Pair); }) {
+  focusedBtn_ = UpButton();
+  SetBounds(0, 0, 15, 25);
+}
+
+void TInspSpinButton::SetIsWinXP(bool v) {
+  UpButton()->SetIsWinXP(v);
+  DownButton()->SetIsWinXP(v);
+}
+
+void TInspSpinButton::WndProc(TMessage& Message) {
+  TSpinButton::WndProc(Message);
+  if (Message.Msg == WM_THEMECHANGED) Invalidate();
+}
+
+void TInspSpinButton::ShowMark(bool focused) {
+  // The mark shows only while the pair itself has the keyboard focus.
+  for (TExtTimerSpeedButton* b : {UpButton(), DownButton()}) {
+    const TTimeBtnState was = b->TimeBtnState();
+    const TTimeBtnState now = b == focusedBtn_ && focused ? was | tbFocusRect : was & ~tbFocusRect;
+    if (now == was) continue;
+    b->SetTimeBtnState(now);
+    b->Invalidate();
+  }
+}
+
+void TInspSpinButton::SetFocusBtn(TExtTimerSpeedButton* Button) {
+  focusedBtn_ = Button;
+  ShowMark(Focused());
+}
+
+void TInspSpinButton::BtnMouseDown(TObject* Sender, TMouseButton Button) {
+  if (Button == mbLeft) SetFocusBtn(Sender == DownButton() ? DownButton() : UpButton());
+  TSpinButton::BtnMouseDown(Sender, Button);
+  ShowMark(Focused());
+}
+
+void TInspSpinButton::WMSetFocus(TMessage& Message) {
+  TSpinButton::WMSetFocus(Message);
+  ShowMark(true);
+}
+
+void TInspSpinButton::DoEnter() {
+  TSpinButton::DoEnter();
+  ShowMark(true);
+}
+
+void TInspSpinButton::DoExit() {
+  TSpinButton::DoExit();
+  ShowMark(false);
+}
+
+void TInspSpinButton::WMKillFocus(TMessage& Message) {
+  TSpinButton::WMKillFocus(Message);
+  ShowMark(false);
+}
+
+void TInspSpinButton::KeyDown(WORD& Key, TShiftState Shift) {
+  // The pair's own steps replace the plain pair's (which would click a second time).
+  TWinControl::KeyDown(Key, Shift);
+  switch (Key) {
+    case VK_UP: SetFocusBtn(UpButton()); break;
+    case VK_DOWN: SetFocusBtn(DownButton()); break;
+    case VK_SPACE: break;
+    default: return;
+  }
+  focusedBtn_->Click();
+}
+
 // ================================================================ spin edit
 TInspSpinEdit::TInspSpinEdit(TComponent* AOwner) : TCustomMaskEdit(AOwner) {
   controlStyle_ &= ~csSetCaption;
@@ -212,7 +332,7 @@ TInspSpinEdit::TInspSpinEdit(TComponent* AOwner) : TCustomMaskEdit(AOwner) {
   button_->OnDownClick = [this](TObject* s) { DownClick(s); };
   button_->SetParent(this);
   SetText("0");
-  PlaceButton();
+  SetEditRect();
 }
 
 void TInspSpinEdit::SetSpinType(TInspSpinType v) {
@@ -291,13 +411,13 @@ void TInspSpinEdit::SetSpinFlat(bool v) {
 
 void TInspSpinEdit::SetDirection(TSpinDirection v) {
   button_->SetDirection(v);
-  PlaceButton();
+  SetEditRect();
 }
 
 void TInspSpinEdit::SetSpinTransparent(bool v) {
   button_->UpButton()->SetTransparent(v);
   button_->DownButton()->SetTransparent(v);
-  PlaceButton();
+  SetEditRect();
 }
 
 bool TInspSpinEdit::IsValidChar(char Key) const {
@@ -401,7 +521,13 @@ void TInspSpinEdit::DoExit() {
   }
 }
 
-void TInspSpinEdit::PlaceButton() {
+void TInspSpinEdit::SetBorderStyle(TBorderStyle v) {
+  TCustomMaskEdit::SetBorderStyle(v);
+  // The button's place depends on the border.
+  SetEditRect();
+}
+
+void TInspSpinEdit::SetEditRect() {
   if (!button_) return;
   const int d = borderStyle_ == bsNone ? 1 : 5;
   const int bw = button_->Width();
@@ -411,16 +537,66 @@ void TInspSpinEdit::PlaceButton() {
 
 void TInspSpinEdit::BoundsChanged() {
   TCustomMaskEdit::BoundsChanged();
-  PlaceButton();
+  SetEditRect();
 }
 
 // ================================================================ edit with button
+void TExtSpeedButton::SetIsWinXP(bool v) {
+  isWinXP_ = v;
+  Invalidate();
+}
+
+int TExtSpeedButton::ThemeState() const {
+  if (state_ == bsDown || state_ == bsExclusive) return 3;
+  return mouseInControl_ ? 2 : 1;
+}
+
+void TExtSpeedButton::CMMouseEnter(TMessage& Message) {
+  TSpeedButton::CMMouseEnter(Message);
+  Invalidate();
+}
+
+void TExtSpeedButton::CMMouseLeave(TMessage& Message) {
+  TSpeedButton::CMMouseLeave(Message);
+  Invalidate();
+}
+
+void TExtSpeedButton::Paint() {
+  TCanvas* C = Canvas();
+  TRect r(0, 0, Width(), Height());
+  const bool down = ThemeState() == 3;
+  const bool themed = isWinXP_ && Parent() && IsThemeActive() &&
+                      DrawThemePart(Parent()->Handle(), "button", C, 1, enabled_ ? ThemeState() : 4, r);
+  if (!themed) {
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(clBtnFace);
+    C->FillRect(r);
+    if (flat_) {
+      TRect e = r;
+      C->DrawEdge(e, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+      C->DrawFrameControl(TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1), DFC_BUTTON,
+                          DFCS_BUTTONPUSH | DFCS_FLAT | (down ? DFCS_PUSHED : 0));
+    } else {
+      C->DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONPUSH | (down ? DFCS_PUSHED : 0));
+    }
+  }
+  const TPoint shift = down ? TPoint(1, 1) : TPoint(0, 0);
+  C->Brush()->SetStyle(bsClear);
+  if (!glyph_->Empty())
+    glyph_->Draw(C, r, shift, "", blGlyphLeft, -1, 0, enabled_ ? state_ : bsDisabled, true);
+  if (!text_.empty()) {
+    C->SetFont(font_.get());
+    if (!enabled_) C->Font()->SetColor(clGrayText);
+    C->TextOut(6 + shift.X, 1 + shift.Y, text_);
+  }
+}
+
 TInspEditButton::TInspEditButton(TComponent* AOwner) : TWinControl(AOwner) {
   controlStyle_ &= ~csSetCaption;
   Font()->SetName("Arial");
   Font()->SetSize(10);
   Font()->SetStyle(0);
-  button_ = new TSpeedButton(this);
+  button_ = new TExtSpeedButton(this);
   button_->SetParent(this);
   button_->OnMouseDown = [this](TObject*, TMouseButton b, TShiftState, int, int) {
     if (b == mbLeft) Pressed();
@@ -448,6 +624,11 @@ void TInspEditButton::SetFocusControl(TWinControl* v) {
 void TInspEditButton::Notification(TComponent* AComponent, TOperation Operation) {
   TWinControl::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == focusControl_) focusControl_ = nullptr;
+}
+
+void TInspEditButton::WndProc(TMessage& Message) {
+  TWinControl::WndProc(Message);
+  if (Message.Msg == WM_THEMECHANGED) button_->Invalidate();
 }
 
 void TInspEditButton::Pressed() {

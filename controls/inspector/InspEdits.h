@@ -31,7 +31,8 @@ class TInspCustomCombo : public TCustomComboBox {
   bool AutoFocus() const { return autoFocus_; }
   void SetAutoFocus(bool v) { autoFocus_ = v; }
   int DropWidth() const { return dropWidth_; }
-  void SetDropWidth(int v) { dropWidth_ = v; }
+  // Above 0 it also widens the open list.
+  void SetDropWidth(int v);
   bool IsWinXP() const { return isWinXP_; }
   void SetIsWinXP(bool v) { isWinXP_ = v; }
   // The colour of the flat frame's outer rings.
@@ -42,6 +43,8 @@ class TInspCustomCombo : public TCustomComboBox {
   // The drop-down button's area: the right ButtonWidth pixels, 2 inside the frame.
   TRect ButtonRect() const;
   bool Hovered() const { return hovered_; }
+  // A theme change repaints the frame and button in the new look.
+  void WndProc(TMessage& Message) override;
 
  protected:
   void CMMouseEnter(TMessage& Message) override;
@@ -99,8 +102,64 @@ class TInspColorComboBox : public TInspComboBox {
   TColor customColor_ = clBlack;
 };
 
+// ------------------------------------------------------------ spin button pair
+// A repeat button of the inspector's spin pair: themed it is the "spin" theme's part for its
+// place in the pair, else our own arrow art on a button face; it carries the pair's focus mark.
+// Press and release repaint the pair.
+class TExtTimerSpeedButton : public TTimerSpeedButton {
+ public:
+  explicit TExtTimerSpeedButton(TComponent* AOwner) : TTimerSpeedButton(AOwner) {}
+  std::string ClassName() const override { return "TExtTimerSpeedButton"; }
+  bool IsWinXP() const { return isWinXP_; }
+  void SetIsWinXP(bool v);
+  // The "spin" part for its place: vertical up 1, down 2; horizontal up 3, down 4.
+  int ThemePart() const;
+  // Pressed (3) while down, else normal (1).
+  int ThemeState() const;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+ protected:
+  void Paint() override;
+
+ private:
+  bool isWinXP_ = false;
+};
+
+// The pair of repeat buttons of the inspector's spin edit, 15 x 25 by default. The button with
+// the focus mark shows it while the pair has the focus; Space clicks it, Up and Down move the
+// mark to their button and click it.
+class TInspSpinButton : public TSpinButton {
+ public:
+  explicit TInspSpinButton(TComponent* AOwner);
+  std::string ClassName() const override { return "TInspSpinButton"; }
+  TExtTimerSpeedButton* UpButton() const { return static_cast<TExtTimerSpeedButton*>(TSpinButton::UpButton()); }
+  TExtTimerSpeedButton* DownButton() const {
+    return static_cast<TExtTimerSpeedButton*>(TSpinButton::DownButton());
+  }
+  // The button that holds the focus mark.
+  TExtTimerSpeedButton* FocusedButton() const { return focusedBtn_; }
+  bool IsWinXP() const { return UpButton()->IsWinXP(); }
+  void SetIsWinXP(bool v);
+  // A theme change repaints the buttons in the new look.
+  void WndProc(TMessage& Message) override;
+
+ protected:
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void BtnMouseDown(TObject* Sender, TMouseButton Button) override;
+  // The form's focus moves and the window's own focus both show or hide the mark.
+  void DoEnter() override;
+  void DoExit() override;
+  void WMSetFocus(TMessage& Message) override;
+  void WMKillFocus(TMessage& Message) override;
+
+ private:
+  void SetFocusBtn(TExtTimerSpeedButton* Button);
+  void ShowMark(bool Focused);
+  TExtTimerSpeedButton* focusedBtn_ = nullptr;
+};
+
 // ------------------------------------------------------------ spin edit
-using TInspSpinButton = TSpinButton;
 enum TInspSpinType { sptNormal, sptFloat, sptDate, sptTime };
 
 class TInspSpinEdit : public TCustomMaskEdit {
@@ -149,6 +208,12 @@ class TInspSpinEdit : public TCustomMaskEdit {
   void SetSpinFlat(bool v);
   void SetSpinTransparent(bool v);
   TInspSpinButton* Button() const { return button_; }
+  // Places the spin button inside the right edge (by the border) and keeps the text left of it.
+  void SetEditRect();
+  void SetBorderStyle(TBorderStyle v);
+  // Themed spin buttons (the owner's XP test).
+  bool IsWinXP() const { return button_->IsWinXP(); }
+  void SetIsWinXP(bool v) { button_->SetIsWinXP(v); }
 
   TNotifyEvent OnSpinUp, OnSpinDown, OnSpinChange;
 
@@ -164,7 +229,6 @@ class TInspSpinEdit : public TCustomMaskEdit {
   void WMCut(TMessage& Message) override;
   bool EditKey(WORD Key, TShiftState Shift) override;
   void BoundsChanged() override;
-  void PlaceButton();
   void Step(bool Up);
   void WriteFloat(double v);
 
@@ -177,31 +241,52 @@ class TInspSpinEdit : public TCustomMaskEdit {
 };
 
 // ------------------------------------------------------------ edit with button
+// A speed button that follows the mouse: themed it is the "button" theme's push button (pressed
+// while down, hot while hovered), flat an edge over a push-button frame, else a push-button
+// frame; its glyph is centred and its caption drawn at (6, 1), both one pixel further while down.
+class TExtSpeedButton : public TSpeedButton {
+ public:
+  explicit TExtSpeedButton(TComponent* AOwner) : TSpeedButton(AOwner) {}
+  std::string ClassName() const override { return "TExtSpeedButton"; }
+  bool IsWinXP() const { return isWinXP_; }
+  void SetIsWinXP(bool v);
+  // Pressed (3) while down, hot (2) while hovered, else normal (1).
+  int ThemeState() const;
+
+ protected:
+  void Paint() override;
+  void CMMouseEnter(TMessage& Message) override;
+  void CMMouseLeave(TMessage& Message) override;
+
+ private:
+  bool isWinXP_ = false;
+};
+
 // Holder of one speed button; a left press on the button fires OnClick at once.
 class TInspEditButton : public TWinControl {
  public:
   explicit TInspEditButton(TComponent* AOwner);
   std::string ClassName() const override { return "TInspEditButton"; }
-  TSpeedButton* Button() const { return button_; }
+  TExtSpeedButton* Button() const { return button_; }
   const std::string& ButtonCaption() const { return caption_; }
   void SetButtonCaption(const std::string& v);
   TBitmap* Glyph() const { return button_->Glyph(); }
   void SetGlyph(TBitmap* v) { button_->SetGlyph(v); }
   bool Flat() const { return button_->Flat(); }
   void SetFlat(bool v) { button_->SetFlat(v); }
-  bool IsWinXP() const { return isWinXP_; }
-  void SetIsWinXP(bool v) { isWinXP_ = v; }
+  bool IsWinXP() const { return button_->IsWinXP(); }
+  void SetIsWinXP(bool v) { button_->SetIsWinXP(v); }
   TWinControl* FocusControl() const { return focusControl_; }
   void SetFocusControl(TWinControl* v);
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  void WndProc(TMessage& Message) override;
 
  private:
   void Pressed();
-  TSpeedButton* button_;
+  TExtSpeedButton* button_;
   std::string caption_;
   TWinControl* focusControl_ = nullptr;
-  bool isWinXP_ = false;
 };
 
 class TInspEditBtn : public TCustomEdit {

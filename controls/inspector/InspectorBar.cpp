@@ -699,6 +699,8 @@ void TInspectorBar::ThemeAdapt() {
 void TInspectorBar::WndProc(TMessage& Message) {
   TCustomPanel::WndProc(Message);
   if ((Message.Msg == WM_THEMECHANGED || Message.Msg == CM_SYSFONTCHANGED) && autoThemeAdapt_) ThemeAdapt();
+  // Themed arrows and glyphs are drawn in the new look, or in the classic one without a theme.
+  if (Message.Msg == WM_THEMECHANGED) Invalidate();
 }
 
 void TInspectorBar::ScrollBarMoved() {

@@ -54,6 +54,15 @@ TWinControl* FindControl(HWND Handle) {
   return it == Handles().end() ? nullptr : it->second;
 }
 
+void GuiSendToAllWindows(UINT Msg) {
+  std::vector<uintptr_t> handles;
+  for (const auto& h : Handles()) handles.push_back(h.first);
+  // A handler may free windows on the way: each one is looked up again before it is told.
+  for (uintptr_t h : handles)
+    if (TWinControl* c = FindControl(reinterpret_cast<HWND>(h)))
+      GuiRun(static_cast<TControl*>(c), [c, Msg] { c->Perform(Msg); });
+}
+
 TShiftState KeyboardStateToShiftState() { return GuiCurrentShift(); }
 
 TPoint Mouse_CursorPos() {

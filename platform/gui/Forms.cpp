@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <algorithm>
 
@@ -917,23 +918,61 @@ std::vector<std::function<void()>>& StartupRoutines() {
   return list;
 }
 
-// The platform's palette change is the system colour change of the controls.
+// The platform's change notices become the system's: a palette change is the system colour
+// change of the forms, a new application style or a theme change of the window system the
+// theme change of every window, a new application font the system font change of every window.
 class TPaletteWatcher : public QObject {
  public:
-  using QObject::QObject;
+  explicit TPaletteWatcher(QObject* Parent) : QObject(Parent), style_(QApplication::style()) {}
 
  protected:
   bool eventFilter(QObject* obj, QEvent* e) override {
-    if (e->type() == QEvent::ApplicationPaletteChange && obj == QCoreApplication::instance()) {
-      GuiReloadSystemColors();
-      std::vector<HWND> forms;
-      for (int i = 0; i < Screen->FormCount(); ++i) forms.push_back(Screen->Forms(i)->Handle());
-      // A handler may free forms on the way.
-      for (HWND h : forms)
-        if (TWinControl* f = FindControl(h)) GuiRun(static_cast<TControl*>(f), [f] { f->Perform(CM_SYSCOLORCHANGE); });
+    switch (e->type()) {
+      case QEvent::ApplicationPaletteChange:
+        if (obj == QCoreApplication::instance()) PaletteChanged();
+        break;
+      case QEvent::ApplicationFontChange:
+        if (obj == QCoreApplication::instance()) GuiSendToAllWindows(CM_SYSFONTCHANGED);
+        break;
+      case QEvent::StyleChange:
+        // Every widget hears of a new application style, and of its own style sheets: only a
+        // new application style is a theme change.
+        if (QApplication::style() != style_) {
+          style_ = QApplication::style();
+          ThemeChanged();
+        }
+        break;
+      case QEvent::ThemeChange:
+        // Each top-level window hears of it: the windows are told once, when all have heard.
+        ThemeChanged();
+        break;
+      default: break;
     }
     return false;
   }
+
+ private:
+  static void PaletteChanged() {
+    GuiReloadSystemColors();
+    std::vector<HWND> forms;
+    for (int i = 0; i < Screen->FormCount(); ++i) forms.push_back(Screen->Forms(i)->Handle());
+    // A handler may free forms on the way.
+    for (HWND h : forms)
+      if (TWinControl* f = FindControl(h)) GuiRun(static_cast<TControl*>(f), [f] { f->Perform(CM_SYSCOLORCHANGE); });
+  }
+  void ThemeChanged() {
+    if (themePending_) return;
+    themePending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          themePending_ = false;
+          GuiSendToAllWindows(WM_THEMECHANGED);
+        },
+        Qt::QueuedConnection);
+  }
+  QStyle* style_;
+  bool themePending_ = false;
 };
 }  // namespace
 

@@ -78,3 +78,5 @@ void GuiHelpRequest(int Context);
 void GuiForgetHelpNotice();
 // The system colours are read from the platform's palette again on next use.
 void GuiReloadSystemColors();
+// Sends Msg to every window that exists, as the system sends its change notices (Controls.cpp).
+void GuiSendToAllWindows(UINT Msg);

@@ -35,36 +35,50 @@ TTimerSpeedButton::~TTimerSpeedButton() = default;
 
 void TTimerSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TSpeedButton::MouseDown(Button, Shift, X, Y);
-  if (!(timeBtnState_ & tbAllowTimer) || Button != mbLeft) return;
+  if (!(timeBtnState_ & tbAllowTimer) || Button != mbLeft || !enabled_) return;
   if (!timer_) {
     timer_ = new TTimer(this);
     timer_->OnTimer = [this](TObject*) { TimerExpired(); };
   }
   timer_->SetInterval(InitRepeatPause);
   timer_->SetEnabled(true);
+  // The press is the first step; the release must not add one more.
+  pressClicked_ = true;
+  Click();
 }
 
 void TTimerSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (timer_) timer_->SetEnabled(false);
+  releasing_ = pressClicked_ && Button == mbLeft;
+  if (releasing_) pressClicked_ = false;
   TSpeedButton::MouseUp(Button, Shift, X, Y);
+  releasing_ = false;
+}
+
+void TTimerSpeedButton::Click() {
+  if (!releasing_) TSpeedButton::Click();
 }
 
 void TTimerSpeedButton::TimerExpired() {
   timer_->SetInterval(RepeatPause);
-  if (state_ == bsDown && dragging_) Click();
+  // Dragged off the button, it waits; back on it, it goes on.
+  if (state_ == bsDown && MouseCapture()) Click();
 }
 
 // ================================================================ TSpinButton
-TSpinButton::TSpinButton(TComponent* AOwner) : TWinControl(AOwner) {
+TSpinButton::TSpinButton(TComponent* AOwner)
+    : TSpinButton(AOwner, [](TSpinButton* Pair) { return new TTimerSpeedButton(Pair); }) {}
+
+TSpinButton::TSpinButton(TComponent* AOwner, const TButtonMaker& MakeButton) : TWinControl(AOwner) {
   controlStyle_ = (controlStyle_ & ~(csAcceptsControls | csSetCaption)) | csFramed | csOpaque;
   color_ = clBtnFace;
-  auto make = [this](bool up) {
-    auto* b = new TTimerSpeedButton(this);
+  auto make = [this, &MakeButton](bool up) {
+    TTimerSpeedButton* b = MakeButton(this);
     b->SetTimeBtnState(tbAllowTimer);
     auto glyph = ArrowGlyph(up, false);
     b->SetGlyph(glyph.get());
     b->OnClick = [this](TObject* s) { BtnClick(s); };
-    b->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { BtnMouseDown(); };
+    b->OnMouseDown = [this](TObject* s, TMouseButton mb, TShiftState, int, int) { BtnMouseDown(s, mb); };
     b->SetParent(this);
     return b;
   };
@@ -127,7 +141,8 @@ void TSpinButton::BtnClick(TObject* Sender) {
   if (Sender == down_ && OnDownClick) OnDownClick(this);
 }
 
-void TSpinButton::BtnMouseDown() {
+void TSpinButton::BtnMouseDown(TObject*, TMouseButton Button) {
+  if (Button != mbLeft) return;
   // A press on the arrows puts the focus in the control they serve.
   if (focusControl_ && focusControl_->TabStop() && focusControl_->CanFocus() && !focusControl_->Focused())
     focusControl_->SetFocus();

@@ -1,6 +1,7 @@
 #pragma once
 // Spin buttons and the integer spin edit.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -12,7 +13,9 @@ class TTimer;
 enum TTimeBtnStateFlag : unsigned { tbFocusRect = 1, tbAllowTimer = 2 };
 using TTimeBtnState = unsigned;
 
-// A speed button that repeats its click while held down (first after 400 ms, then every 100 ms).
+// A speed button that repeats its click while held down. With tbAllowTimer a left press clicks at
+// once, again after 400 ms, then every 100 ms while the button is down and has the mouse captured;
+// the release only stops the repeat (it does not click once more).
 class TTimerSpeedButton : public TSpeedButton {
  public:
   explicit TTimerSpeedButton(TComponent* AOwner);
@@ -24,6 +27,7 @@ class TTimerSpeedButton : public TSpeedButton {
 
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void Click() override;
 
   static constexpr unsigned InitRepeatPause = 400, RepeatPause = 100;
 
@@ -31,6 +35,7 @@ class TTimerSpeedButton : public TSpeedButton {
   void TimerExpired();
   TTimeBtnState timeBtnState_ = 0;
   TTimer* timer_ = nullptr;
+  bool pressClicked_ = false, releasing_ = false;
 };
 
 enum TSpinDirection { spVertical, spHorizontal };
@@ -63,10 +68,14 @@ class TSpinButton : public TWinControl {
   TNotifyEvent OnUpClick, OnDownClick;
 
  protected:
+  // Pairs whose buttons are a descendant of TTimerSpeedButton make them through MakeButton.
+  using TButtonMaker = std::function<TTimerSpeedButton*(TSpinButton* Pair)>;
+  TSpinButton(TComponent* AOwner, const TButtonMaker& MakeButton);
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void WMGetDlgCode(TMessage& Message) override;
   void BtnClick(TObject* Sender);
-  void BtnMouseDown();
+  // A left press on either button (before it clicks).
+  virtual void BtnMouseDown(TObject* Sender, TMouseButton Button);
 
  private:
   void SetGlyphOf(TTimerSpeedButton* Button, TBitmap* v);

@@ -1556,10 +1556,16 @@ QWidget* TCustomComboBox::CreatePeer(QWidget* ParentWidget) {
   return c;
 }
 
+void TCustomComboBox::SetDroppedWidth(int v) {
+  droppedWidth_ = std::max(0, v);
+  if (auto* c = dynamic_cast<QComboBox*>(peer_)) c->view()->setMinimumWidth(droppedWidth_);
+}
+
 void TCustomComboBox::CreateWnd() {
   TWinControl::CreateWnd();
   auto* c = static_cast<QComboBox*>(peer_);
   c->setMaxVisibleItems(dropDownCount_);
+  c->view()->setMinimumWidth(droppedWidth_);
   PushItems();
 }
 

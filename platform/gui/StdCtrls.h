@@ -437,6 +437,9 @@ class TCustomComboBox : public TWinControl {
   void SetItemHeight(int v) { itemHeight_ = v; }
   bool DroppedDown() const { return droppedDown_; }
   void SetDroppedDown(bool v);
+  // The open list's least width in pixels (0: as wide as the control).
+  int DroppedWidth() const { return droppedWidth_; }
+  void SetDroppedWidth(int v);
   void Clear();
   // Selection in the line of an editable combo (0-based; nothing for a drop-down list).
   int SelStart() const;
@@ -485,6 +488,7 @@ class TCustomComboBox : public TWinControl {
   int maxLength_ = 0;
   int itemHeight_ = 16;
   bool droppedDown_ = false;
+  int droppedWidth_ = 0;
   bool pushing_ = false;
   std::unique_ptr<TControlCanvas> canvas_;
   friend class TComboPeer;

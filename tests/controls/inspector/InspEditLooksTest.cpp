@@ -141,6 +141,30 @@ TEST_F(InspEditLooks, FlatListDrawsItsFrameAndButtonOverThePlatformsPainting) {
   EXPECT_NE(img.pixel(1, 11), Rgb(clLime));
 }
 
+TEST_F(InspEditLooks, DropWidthWidensTheOpenListOnlyWhenAboveZero) {
+  auto* c = new TInspComboBox(form.get());
+  c->SetParent(form.get());
+  c->SetBounds(10, 10, 80, 21);
+  form->Show();
+  auto* q = dynamic_cast<QComboBox*>(c->Peer());
+  ASSERT_NE(q, nullptr);
+  c->SetDropWidth(260);
+  EXPECT_EQ(c->DropWidth(), 260);
+  EXPECT_EQ(q->view()->minimumWidth(), 260);
+  c->SetDropWidth(0);
+  EXPECT_EQ(c->DropWidth(), 0);
+  EXPECT_EQ(q->view()->minimumWidth(), 260) << "0 is stored but leaves the list as it was";
+  // Set before the window exists, it is there when the window is made.
+  TInspComboBox late(nullptr);
+  late.SetDropWidth(190);
+  late.SetParent(form.get());
+  late.HandleNeeded();
+  auto* lq = dynamic_cast<QComboBox*>(late.Peer());
+  ASSERT_NE(lq, nullptr);
+  EXPECT_EQ(lq->view()->minimumWidth(), 190);
+  late.SetParent(nullptr);
+}
+
 TEST_F(InspEditLooks, SpinPairTurnsWithItsDirection) {
   TInspSpinButton s(nullptr);
   s.SetBounds(0, 0, 15, 24);

@@ -5,10 +5,12 @@
 #include <memory>
 
 #include "controls/inspector/InspEdits.h"
+#include "platform/gui/Forms.h"
 #include "platform/gui/RecordingCanvas.h"
 #include "platform/gui/Timer.h"
 #include "platform/gui/Windows.h"
 #include "platform/gui/testing/GuiTest.h"
+#include "platform/gui/testing/InputEvents.h"
 
 namespace {
 
@@ -138,6 +140,14 @@ TEST_F(InspEdits, SpinTimeStepsThePartUnderTheCaretAndWrapsThroughMidnight) {
   s.SetSelStart(4);
   TypeChar(s, ':');
   EXPECT_EQ(s.Text(), "1:2:");
+  // A date range does not hold a time of day: limited by it, every time would read as midnight.
+  s.SetMinDateValue(45000);
+  s.SetMaxDateValue(46000);
+  s.SetTimeValue(0.5);
+  EXPECT_EQ(s.Text(), "12:00:00");
+  s.SetSelStart(0);
+  s.UpClick(&s);
+  EXPECT_EQ(s.Text(), "13:00:00");
 }
 
 TEST_F(InspEdits, SpinDateStepsDayMonthOrYearByTheCaret) {
@@ -192,19 +202,27 @@ TEST_F(InspEdits, SpinWithoutEditorTakesNoTyping) {
 }
 
 TEST_F(InspEdits, SpinButtonsRepeatWhileHeld) {
-  TInspSpinEdit s(nullptr);
-  s.SetMaxValue(1000);
-  s.SetValue(0);
-  TTimerSpeedButton* b = s.Button()->UpButton();
-  b->MouseDown(mbLeft, 0, 2, 2);
+  TForm form(nullptr);
+  auto* s = new TInspSpinEdit(&form);
+  s->SetParent(&form);
+  s->SetBounds(0, 0, 80, 22);
+  s->SetMaxValue(1000);
+  s->SetValue(0);
+  form.Show();
+  TInspSpinButton* pair = s->Button();
+  TTimerSpeedButton* b = pair->UpButton();
+  Qt::MouseButtons held;
+  SendMouseEvent(pair->Peer(), QEvent::MouseButtonPress, 5, 2, Qt::LeftButton, Qt::NoModifier, held);
+  EXPECT_EQ(s->Value(), 1);
   ASSERT_NE(b->RepeatTimer(), nullptr);
   EXPECT_TRUE(b->RepeatTimer()->Enabled());
   EXPECT_EQ(b->RepeatTimer()->Interval(), 400u);
   b->RepeatTimer()->Tick();
   EXPECT_EQ(b->RepeatTimer()->Interval(), 100u);
   b->RepeatTimer()->Tick();
-  EXPECT_EQ(s.Value(), 2);
-  b->MouseUp(mbLeft, 0, 2, 2);
+  EXPECT_EQ(s->Value(), 3);
+  SendMouseEvent(pair->Peer(), QEvent::MouseButtonRelease, 5, 2, Qt::LeftButton, Qt::NoModifier, held);
+  EXPECT_EQ(s->Value(), 3);
   EXPECT_FALSE(b->RepeatTimer()->Enabled());
 }
 

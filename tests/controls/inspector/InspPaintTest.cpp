@@ -10,14 +10,9 @@
 #include "platform/gui/VisualStyles.h"
 #include "platform/gui/testing/GuiTest.h"
 #include "tests/controls/inspector/InspSetupPanel.h"
+#include "tests/controls/inspector/InspThemes.h"
 
 namespace {
-
-struct TThemePart {
-  std::string Class;
-  int Part, State;
-  TRect R;
-};
 
 class InspPaint : public TGuiTest {
  protected:
@@ -32,26 +27,9 @@ class InspPaint : public TGuiTest {
     TGuiTest::TearDown();
   }
   // No styles library: the classic frame drawing.
-  static void Classic() {
-    SetVisualStylesLoader([] { return std::unique_ptr<TVisualStylesLibrary>(); });
-  }
+  static void Classic() { NoStylesLibrary(); }
   // A styles library that records the parts drawn.
-  void Themed() {
-    SetVisualStylesLoader([this] {
-      auto lib = std::make_unique<TVisualStylesLibrary>();
-      lib->OpenThemeData = [this](HWND, const std::string& cls) {
-        classes.push_back(cls);
-        return reinterpret_cast<HTHEME>(classes.size());
-      };
-      lib->CloseThemeData = [](HTHEME) { return S_OK; };
-      lib->DrawThemeBackground = [this](HTHEME t, HDC, int part, int state, const TRect& r, const TRect*) {
-        parts.push_back({classes[reinterpret_cast<size_t>(t) - 1], part, state, r});
-        return S_OK;
-      };
-      lib->IsThemeActive = [] { return true; };
-      return lib;
-    });
-  }
+  void Themed() { RecordThemeParts(&parts); }
   std::vector<TThemePart> PartsOf(const std::string& cls) const {
     std::vector<TThemePart> v;
     for (const auto& p : parts)
@@ -98,7 +76,6 @@ class InspPaint : public TGuiTest {
 
   std::unique_ptr<TInspectorBar> bar;
   TRecordingCanvas canvas{400, 400};
-  std::vector<std::string> classes;
   std::vector<TThemePart> parts;
 };
 

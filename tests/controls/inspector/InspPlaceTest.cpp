@@ -10,6 +10,7 @@
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/VisualStyles.h"
 #include "platform/gui/testing/GuiTest.h"
+#include "tests/controls/inspector/InspThemes.h"
 
 namespace {
 
@@ -130,20 +131,7 @@ TEST_F(InspPlace, AssigningAControlPlacesItAtOnce) {
   EXPECT_EQ(BoundsOf(late), TRect(0, 20, 180, 260));
 }
 
-// A styles library that reports one colour scheme.
-void Scheme(const std::u16string& Name, bool Active = true) {
-  SetVisualStylesLoader([Name, Active] {
-    auto lib = std::make_unique<TVisualStylesLibrary>();
-    lib->IsThemeActive = [Active] { return Active; };
-    lib->GetCurrentThemeName = [Name](std::u16string& f, std::u16string& c, std::u16string& s) {
-      f = u"luna.msstyles";
-      c = Name;
-      s = u"NormalSize";
-      return S_OK;
-    };
-    return lib;
-  });
-}
+void Scheme(const std::u16string& Name, bool Active = true) { ReportColourScheme(Name, Active); }
 
 TEST_F(InspPlace, ThemeAdaptPicksTheStyleOfTheColourScheme) {
   struct Case {
@@ -162,7 +150,7 @@ TEST_F(InspPlace, ThemeAdaptPicksTheStyleOfTheColourScheme) {
     EXPECT_EQ(bar->Style(), c.Style);
   }
   bar->SetStyle(esWhidbey);
-  SetVisualStylesLoader([] { return std::unique_ptr<TVisualStylesLibrary>(); });
+  NoStylesLibrary();
   bar->ThemeAdapt();
   EXPECT_EQ(bar->Style(), esOffice2003Classic);
   EXPECT_EQ(bar->PanelCaption()->Color(), TColor(0xE7E7EF));

@@ -127,6 +127,57 @@ TEST(InspScreenshot, DeviceSetupBarWithTheAddressListOpenForEditing) {
   EXPECT_GT(dark, 5);
 }
 
+TEST(InspScreenshot, DeviceSetupBarWithTheWriteTimeSpinHeldUp) {
+  auto form = std::make_unique<TForm>(nullptr);
+  form->SetBounds(0, 0, 260, 220);
+  form->SetCaption("Device setup");
+  TBitmap tex;
+  TInspectorBar* bar = SetupBar(form.get(), tex);
+  TInspectorItem* writeTime = bar->Panels()->Items(0)->Items()->Items(3);
+  form->Show();
+  QApplication::processEvents();
+  Click(bar, 150, 20 + 3 * 24 + 12);
+  ASSERT_EQ(bar->EditItem(), writeTime);
+  TInspectorSpin* spin = bar->SpinControl();
+  ASSERT_TRUE(spin->Visible());
+  EXPECT_EQ(spin->Text(), "10");
+  // Hold the upper arrow down: one step at once, the button shown pressed.
+  TInspSpinButton* pair = spin->Button();
+  QWidget* w = pair->Peer();
+  const QPointF at(pair->Width() / 2, 3);
+  QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &press);
+  QApplication::processEvents();
+  EXPECT_EQ(spin->Text(), "11");
+  EXPECT_EQ(pair->UpButton()->ThemeState(), 3);
+  ASSERT_TRUE(SaveControlImage(form.get(), TestImagePath("inspector_setup_spin_pressed.png")));
+
+  // The pair sits inside the row's edit box at its right end, the pressed upper half darker
+  // than the lower one at rest.
+  const QImage img = RenderControlImage(bar);
+  const int x0 = spin->Left() + pair->Left(), y0 = spin->Top() + pair->Top();
+  EXPECT_GE(x0, 150);
+  EXPECT_LE(x0 + pair->Width(), 200);
+  EXPECT_GE(y0, 20 + 3 * 24);
+  EXPECT_LE(y0 + pair->Height(), 20 + 4 * 24);
+  // The editor has no border: the pair fills its height but one pixel and ends one pixel inside.
+  EXPECT_EQ(pair->Left() + pair->Width(), spin->Width() - 1);
+  EXPECT_EQ(pair->Top(), 1);
+  EXPECT_EQ(pair->Height(), spin->Height() - 1);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QCoreApplication::sendEvent(w, &release);
+  EXPECT_EQ(spin->Text(), "11");
+  const QImage after = RenderControlImage(bar);
+  int changed = 0;
+  for (int y = y0; y < y0 + pair->UpButton()->Height(); ++y)
+    for (int x = x0; x < x0 + pair->Width(); ++x)
+      if (img.pixel(x, y) != after.pixel(x, y)) ++changed;
+  EXPECT_GT(changed, 5) << "the released button looks different from the pressed one";
+  bar->StopEdit(writeTime);
+  EXPECT_EQ(writeTime->IntValue(), 11);
+}
+
 // One bar per shade type, each in multi-panel mode with an open and a closed panel.
 TEST(InspScreenshot, MultiPanelCaptionsOfEveryShadeType) {
   static const char* kNames[] = {"Normal",  "Noise",   "DiagShade", "HShade",  "VShade",    "HBump",     "VBump",
