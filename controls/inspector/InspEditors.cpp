@@ -151,7 +151,7 @@ void TInspectorColorCombo::DoExit() {
 }
 
 // ================================================================ spin
-TInspectorSpin::TInspectorSpin(TComponent* AOwner) : TInspSpinEdit(AOwner) {}
+TInspectorSpin::TInspectorSpin(TComponent* AOwner) : TInspSpinEdit(AOwner) { SetBorderStyle(bsNone); }
 
 void TInspectorSpin::WMGetDlgCode(TMessage& Message) { Message.Result = kEditorKeys; }
 

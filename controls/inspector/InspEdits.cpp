@@ -535,9 +535,47 @@ void TInspSpinEdit::SetEditRect() {
   SetTextMargins(0, 0, bw + 2, 0);
 }
 
+int TInspSpinEdit::MinHeight() const {
+  // The platform's default font stands in for the system font.
+  TBitmap b(1, 1);
+  TFont system;
+  b.Canvas()->SetFont(&system);
+  const int systemHeight = b.Canvas()->GetTextMetrics().Height;
+  b.Canvas()->SetFont(Font());
+  const int fontHeight = b.Canvas()->GetTextMetrics().Height;
+  const int border = borderStyle_ == bsSingle ? 4 * GetSystemMetrics(SM_CYBORDER) : 0;
+  return fontHeight + std::min(systemHeight, fontHeight) / 4 + 2 + border;
+}
+
 void TInspSpinEdit::BoundsChanged() {
+  // Never lower than the font needs: the text would be cut.
+  if (const int least = MinHeight(); height_ < least) {
+    SetBounds(left_, top_, width_, least);
+    return;
+  }
   TCustomMaskEdit::BoundsChanged();
   SetEditRect();
+}
+
+void TInspSpinEdit::DoEnter() {
+  TCustomMaskEdit::DoEnter();
+  // A text that cannot be typed into is selected however the edit is entered; entered by a
+  // click, the press places the caret after this, so the release selects again.
+  selectOnRelease_ = AutoSelect() && !editorEnabled_;
+  if (selectOnRelease_) SelectAll();
+}
+
+void TInspSpinEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TCustomMaskEdit::MouseUp(Button, Shift, X, Y);
+  if (selectOnRelease_ && Button == mbLeft) SelectAll();
+  selectOnRelease_ = false;
+}
+
+void TInspSpinEdit::Loaded() {
+  TCustomMaskEdit::Loaded();
+  // A date or time stored in the layout shows in this system's form.
+  if (spinType_ == sptDate) SetDateValue(DateValue());
+  if (spinType_ == sptTime) SetTimeValue(TimeValue());
 }
 
 // ================================================================ edit with button

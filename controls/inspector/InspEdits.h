@@ -208,6 +208,9 @@ class TInspSpinEdit : public TCustomMaskEdit {
   void SetSpinFlat(bool v);
   void SetSpinTransparent(bool v);
   TInspSpinButton* Button() const { return button_; }
+  // The least height the font needs: its height, a quarter of the smaller of it and the
+  // system font's height, 2, and four border widths with a single border.
+  int MinHeight() const;
   // Places the spin button inside the right edge (by the border) and keeps the text left of it.
   void SetEditRect();
   void SetBorderStyle(TBorderStyle v);
@@ -224,7 +227,10 @@ class TInspSpinEdit : public TCustomMaskEdit {
  protected:
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
+  void DoEnter() override;
   void DoExit() override;
+  void Loaded() override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void WMPaste(TMessage& Message) override;
   void WMCut(TMessage& Message) override;
   bool EditKey(WORD Key, TShiftState Shift) override;
@@ -236,7 +242,7 @@ class TInspSpinEdit : public TCustomMaskEdit {
   int minValue_ = 0, maxValue_ = 100, increment_ = 1, precision_ = 0;
   double minFloat_ = 0, maxFloat_ = 100.0, incrementFloat_ = 1.0;
   TDateTime minDate_ = 0, maxDate_ = 0;
-  bool editorEnabled_ = true, returnIsTab_ = false;
+  bool editorEnabled_ = true, returnIsTab_ = false, selectOnRelease_ = false;
   TInspSpinButton* button_ = nullptr;
 };
 

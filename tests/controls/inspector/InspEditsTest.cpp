@@ -2,12 +2,15 @@
 // list's table, the spin edit's values, characters and steps.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTest>
 #include <memory>
 
 #include "controls/inspector/InspEdits.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/RecordingCanvas.h"
 #include "platform/gui/Timer.h"
+#include "platform/gui/WinWindow.h"
 #include "platform/gui/Windows.h"
 #include "platform/gui/testing/GuiTest.h"
 #include "platform/gui/testing/InputEvents.h"
@@ -166,6 +169,78 @@ TEST_F(InspEdits, SpinDateStepsDayMonthOrYearByTheCaret) {
   s.SetSelStart(static_cast<int>(s.Text().size()));
   s.DownClick(&s);
   EXPECT_DOUBLE_EQ(s.DateValue(), EncodeDate(2023, 3, 1));
+}
+
+// A spin edit as a window layout leaves it after loading.
+struct TLoadedSpin : TInspSpinEdit {
+  using TInspSpinEdit::TInspSpinEdit;
+  using TInspSpinEdit::Loaded;
+};
+
+TEST_F(InspEdits, SpinDateOrTimeFromALayoutShowsInThisSystemsForm) {
+  FormatSettings.DateSeparator = '/';
+  FormatSettings.ShortDateFormat = "dd/mm/yyyy";
+  FormatSettings.TimeSeparator = ':';
+  FormatSettings.LongTimeFormat = "hh:nn:ss";
+  TLoadedSpin d(nullptr);
+  d.SetSpinType(sptDate);
+  d.SetText("7/12/2026");
+  d.Loaded();
+  EXPECT_EQ(d.Text(), "07/12/2026");
+  TLoadedSpin t(nullptr);
+  t.SetSpinType(sptTime);
+  t.SetText("9:5:3");
+  t.Loaded();
+  EXPECT_EQ(t.Text(), "09:05:03");
+  TLoadedSpin n(nullptr);  // numbers are left as they are
+  n.SetText("007");
+  n.Loaded();
+  EXPECT_EQ(n.Text(), "007");
+}
+
+TEST_F(InspEdits, SpinNeverGetsLowerThanItsFontNeeds) {
+  TInspSpinEdit s(nullptr);
+  s.SetBorderStyle(bsNone);
+  s.SetBounds(0, 0, 80, 4);
+  const int least = s.MinHeight();
+  EXPECT_EQ(s.Height(), least);
+  EXPECT_GT(least, 4);
+  s.SetBounds(0, 0, 80, least + 6);
+  EXPECT_EQ(s.Height(), least + 6) << "a height above the least is kept";
+  // A single border needs four border widths more; a larger font more again.
+  s.SetBorderStyle(bsSingle);
+  EXPECT_EQ(s.MinHeight(), least + 4 * GetSystemMetrics(SM_CYBORDER));
+  s.SetBorderStyle(bsNone);
+  s.Font()->SetSize(s.Font()->Size() * 3);
+  EXPECT_GT(s.MinHeight(), least + 8);
+  s.SetBounds(0, 0, 80, least);
+  EXPECT_EQ(s.Height(), s.MinHeight());
+}
+
+TEST_F(InspEdits, SpinThatCannotBeTypedIntoIsSelectedWhenClickedInto) {
+  TForm form(nullptr);
+  form.SetBounds(0, 0, 200, 80);
+  auto* s = new TInspSpinEdit(&form);
+  s->SetParent(&form);
+  s->SetBounds(10, 10, 80, 22);
+  s->SetValue(42);
+  auto* other = new TInspSpinEdit(&form);
+  other->SetParent(&form);
+  other->SetBounds(100, 10, 80, 22);
+  form.Show();
+  QApplication::processEvents();
+  other->SetFocus();
+  // A real click, as the window system delivers it (it focuses by the click).
+  auto click = [](TInspSpinEdit* e) { QTest::mouseClick(e->ClientWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 5)); };
+  // Typeable: the click places the caret.
+  click(s);
+  ASSERT_TRUE(s->Focused());
+  EXPECT_EQ(s->SelLength(), 0);
+  other->SetFocus();
+  s->SetEditorEnabled(false);
+  click(s);
+  ASSERT_TRUE(s->Focused());
+  EXPECT_EQ(s->SelText(), "42");
 }
 
 TEST_F(InspEdits, SpinStepsFireTheirEventsAndReadOnlyOnlyBeeps) {
