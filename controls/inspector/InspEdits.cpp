@@ -743,6 +743,9 @@ void TInspEditBtn::WMCut(TMessage& Message) {
 
 // ================================================================ date-time picker
 TInspDateTimePicker::TInspDateTimePicker(TComponent* AOwner) : TCustomEdit(AOwner), dateTime_(Now()) {
+  // Flat: the window-coloured two pixels where a border would be, the text inside them.
+  SetBorderStyle(bsNone);
+  SetTextMargins(2, 0, 2, 0);
   ShowValue();
 }
 

@@ -165,6 +165,27 @@ TEST_F(InspEditLooks, DropWidthWidensTheOpenListOnlyWhenAboveZero) {
   late.SetParent(nullptr);
 }
 
+TEST_F(InspEditLooks, DateTimePickerIsFlatWithItsTextInsideTheWindowColouredEdge) {
+  auto* p = new TInspDateTimePicker(form.get());
+  p->SetParent(form.get());
+  p->SetBounds(10, 10, 120, 22);
+  p->SetKind(dtkTime);
+  p->SetTime(0.5);
+  form->Show();
+  const QImage img = RenderControlImage(p);
+  img.save(QString::fromStdString(TestImagePath("inspector_time_picker.png")));
+  const QRgb window = Rgb(clWindow);
+  for (int y = 0; y < img.height(); ++y)
+    for (int x : {0, 1, img.width() - 2, img.width() - 1}) ASSERT_EQ(img.pixel(x, y), window) << x << "," << y;
+  for (int x = 0; x < img.width(); ++x)
+    for (int y : {0, img.height() - 1}) ASSERT_EQ(img.pixel(x, y), window) << x << "," << y;
+  int ink = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 2; x < 60; ++x)
+      if (img.pixel(x, y) != window) ++ink;
+  EXPECT_GT(ink, 10) << "the time shows";
+}
+
 TEST_F(InspEditLooks, SpinPairTurnsWithItsDirection) {
   TInspSpinButton s(nullptr);
   s.SetBounds(0, 0, 15, 24);

@@ -322,6 +322,31 @@ TEST_F(InspEdits, EditWithButtonClicksOnF4AndRefusesTypingWhenDisabled) {
   EXPECT_EQ(e.Text(), "xy");
 }
 
+TEST_F(InspEdits, EditIsLeftWhenTheFocusLeavesItsButtonButNotWhenItComesBack) {
+  TForm form(nullptr);
+  form.SetBounds(0, 0, 220, 80);
+  auto* e = new TInspEditBtn(&form);
+  e->SetParent(&form);
+  e->SetBounds(10, 10, 100, 22);
+  e->SetEditorEnabled(false);
+  auto* other = new TEdit(&form);
+  other->SetParent(&form);
+  other->SetBounds(120, 10, 80, 22);
+  int exits = 0;
+  e->OnExit = [&](TObject*) { ++exits; };
+  form.Show();
+  TInspEditButton* holder = e->EmbeddedButton();
+  holder->SetFocus();
+  other->SetFocus();
+  EXPECT_EQ(exits, 1);
+  // From the button into the edit is no leaving.
+  holder->SetFocus();
+  e->SetFocus();
+  EXPECT_EQ(exits, 1);
+  other->SetFocus();
+  EXPECT_EQ(exits, 2);
+}
+
 TEST_F(InspEdits, DateTimePickerTakesTypedValuesAndKeepsTheOtherPart) {
   FormatSettings.DateSeparator = '/';
   FormatSettings.ShortDateFormat = "d/m/yyyy";
