@@ -736,6 +736,8 @@ class TExtStringGrid : public TBaseGrid {
   bool PointOnButton(int ACol, int ARow, int X, int Y);
   // A press on a markup cell's control or anchor; true when the press ends there.
   bool MarkupClick(int ACol, int ARow, int X, int Y);
+  // A pressed markup "BUTTON" comes up (button up, focus loss).
+  void ReleaseMarkupButton();
   TRect MarkupTextRect(int RealCol, int ARow, TRect R, TAlignment HAlign);
   void AnchorClick(int ACol, int ARow, const std::string& Anchor);
   std::vector<int> RadioTextWidths(TCanvas* ACanvas, const TCellGraphic* G);

@@ -439,7 +439,10 @@ void TExtStringGrid::DoEnter() {
   RememberEditCell(Col(), Row());
 }
 
-void TExtStringGrid::DoExit() { TBaseGrid::DoExit(); }
+void TExtStringGrid::DoExit() {
+  TBaseGrid::DoExit();
+  ReleaseMarkupButton();
+}
 
 // ---------------------------------------------------------------- Tab
 void TExtStringGrid::TabToNextCell(bool Backwards) {

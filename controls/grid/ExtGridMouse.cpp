@@ -221,11 +221,7 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
 void TExtStringGrid::LeftButtonUp(TMessage& Message) {
   const int x = Message.XPos(), y = Message.YPos();
   TGridState st = GridState();
-  if (markupPressed_.X >= 0) {
-    TPoint m = markupPressed_;
-    markupPressed_ = TPoint(-1, -1);
-    if (m.X < ColCount() && m.Y < RowCount()) RepaintCell(m.X, m.Y);
-  }
+  ReleaseMarkupButton();
   TPoint pressed = pressedButton_;
   pressedButton_ = TPoint(-1, -1);
   if (pressed.X >= 0) {

@@ -524,6 +524,13 @@ void TExtStringGrid::AnchorClick(int ACol, int ARow, const std::string& Anchor) 
   }
 }
 
+void TExtStringGrid::ReleaseMarkupButton() {
+  if (markupPressed_.X < 0) return;
+  TPoint m = markupPressed_;
+  markupPressed_ = TPoint(-1, -1);
+  if (m.X < ColCount() && m.Y < RowCount()) RepaintCell(m.X, m.Y);
+}
+
 TRect TExtStringGrid::MarkupTextRect(int RealCol, int ARow, TRect R, TAlignment HAlign) {
   R.Left += GraphicTextIndent(RealCol, ARow, HAlign);
   return TRect(R.Left + kTextMarginX - 1, R.Top + kTextMarginY, R.Right - kTextMarginX, R.Bottom);

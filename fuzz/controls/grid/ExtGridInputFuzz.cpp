@@ -142,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           break;
         }
         case 8:
-          switch (a % 14) {
+          switch (a % 15) {
             case 0: g->SetOptions(g->Options() ^ goEditing); break;
             case 1: g->SetOptions(g->Options() ^ goRowSelect); break;
             case 2: g->Navigation()->AdvanceOnEnter = !g->Navigation()->AdvanceOnEnter; break;
@@ -168,16 +168,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               g->SetScrollBarAlways(static_cast<TScrollBarAlways>((b >> 3) % 4));
               break;
             case 12: g->Perform(WM_MOUSEMOVE, 0, MakeLParam(b * 380 / 255, (b * 7) % 260)); break;
-            default: g->Perform(CM_MOUSELEAVE, 0, 0); break;
+            case 13: g->Perform(CM_MOUSELEAVE, 0, 0); break;
+            default:
+              g->MouseActions()->SetDisjunctRowSelect(b & 1);
+              g->MouseActions()->SetHotmailRowSelect(b & 2);
+              g->ControlLook()->SetControlStyle(static_cast<TGridControlStyle>((b >> 3) % 7));
+              g->ControlLook()->RadioAlwaysActive = b & 0x40;
+              break;
           }
           break;
         default:
           structural = true;
-          switch (a % 4) {
+          switch (a % 7) {
             case 0: g->SetFixedFooters(b % 3); break;
             case 1: if (g->NumHiddenRows() > 0) g->UnHideRowsAll(); else g->HideRows(2 + b % 5, 3 + b % 5); break;
             case 2: g->SetFixedRightCols(b % 2); break;
-            default: g->MergeCells(1 + b % 4, 1 + (b >> 4) % 8, 2, 2); break;
+            case 3: g->MergeCells(1 + b % 4, 1 + (b >> 4) % 8, 2, 2); break;
+            // Cell graphics that presses and Space act on.
+            case 4: g->AddRadio(b % 6, (b >> 3) % 14, b & 0x80, (b & 0x40) ? -1 : 0, {"a", "", "ccc"}); break;
+            case 5: g->AddCheckBox(b % 6, (b >> 3) % 14, b & 0x40, b & 0x80); break;
+            default:
+              if (b & 1)
+                g->AddButton(b % 6, (b >> 3) % 14, 8 + b % 40, 6 + b % 20, "b", static_cast<TCellHAlign>(b % 6),
+                             static_cast<TCellVAlign>((b >> 2) % 6));
+              else
+                g->RemoveCellGraphic(b % 6, (b >> 3) % 14);
+              break;
           }
           break;
       }

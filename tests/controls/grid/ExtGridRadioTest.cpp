@@ -588,6 +588,42 @@ TEST_F(RadioTest, ScreenshotOfGroupsAndCheckBoxesAfterClicks) {
   TRect b0 = RadioButtonRect(v[0], 16);
   QRgb empty = img.pixel(grid->Left() + Centre(b0).X, grid->Top() + Centre(b0).Y) & 0xFFFFFF;
   EXPECT_GT(qGray(empty), 150) << "the item no longer chosen shows no dot";
+
+  // A held cell button looks pressed until the release.
+  TRect apply = grid->ButtonRectAt(3, 2);
+  auto region = [&](const QImage& i) { return i.copy(grid->Left() + apply.Left, grid->Top() + apply.Top, apply.Width(), apply.Height()); };
+  TRect applyCell = grid->CellRect(3, 2);
+  Click(applyCell.Left + 2, applyCell.Top + 2);  // the cell becomes current without a press on its button
+  Flush();
+  std::string up = TestImagePath("extgrid-radio-button-up.png");
+  ASSERT_TRUE(SaveControlImage(form, up));
+  img = QImage(QString::fromStdString(up));
+  Mouse(QEvent::MouseButtonPress, Centre(apply).X, Centre(apply).Y);
+  Flush();
+  std::string held = TestImagePath("extgrid-radio-button-held.png");
+  ASSERT_TRUE(SaveControlImage(form, held));
+  QImage heldImg(QString::fromStdString(held));
+  EXPECT_NE(region(heldImg), region(img)) << "pressed look";
+  Mouse(QEvent::MouseButtonRelease, Centre(apply).X, Centre(apply).Y);
+  Flush();
+  std::string after = TestImagePath("extgrid-radio-button-released.png");
+  ASSERT_TRUE(SaveControlImage(form, after));
+  EXPECT_EQ(region(QImage(QString::fromStdString(after))), region(img)) << "up again after the release";
+}
+
+TEST_F(RadioTest, APressedMarkupButtonComesUpWhenTheGridLosesTheFocus) {
+  grid->SetColWidths(1, 200);
+  grid->SetRowHeights(2, 40);
+  grid->SetCells(1, 2, "<B>b</B> <CONTROL TYPE=\"BUTTON\" ID=\"b1\" VALUE=\"Go\" WIDTH=\"50\">");
+  TRect go;
+  for (const TCanvasOp& op : Record(1, 2).Ops())
+    if (op.Kind == okText && op.Text == "Go") go = op.R;
+  ASSERT_GT(go.Width(), 0) << rec.Dump();
+  Mouse(QEvent::MouseButtonPress, Centre(go).X, Centre(go).Y);
+  EXPECT_EQ(grid->PressedMarkupButton(), TPoint(1, 2));
+  Unrecord();
+  other->SetFocus();
+  EXPECT_EQ(grid->PressedMarkupButton(), TPoint(-1, -1));
 }
 
 }  // namespace
