@@ -184,11 +184,12 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
       if (controlEditorShown_) EndCellControlEdit();
       TRect cr = CellRectEx(c, r);
       FocusCell(c, r, true);
-      RadioClick(x - cr.Left, y - cr.Top);
+      // A refused move leaves another cell current: its group is not the one pressed.
+      if (Col() == c && Row() == r) RadioClick(x - cr.Left, y - cr.Top);
       return;
     }
   }
-  if (!byIndex && MarkupClick(c, r, x, y)) return;
+  if (!byIndex && !fixedByRule && MarkupClick(c, r, x, y)) return;
   std::string text = Cells(rc, r);
   if (!byIndex && URLShow() && ExtUtil::TextType(text, EnableHTML) == 0 && ExtUtil::IsURL(text)) {
     AnchorClick(c, r, text);

@@ -220,6 +220,24 @@ TEST_F(RadioTest, AGroupKeepingItsChoiceAsTextWritesTheItemAndSpaceStepsThroughI
   EXPECT_EQ(grid->Cells(1, 2), "Beta");
 }
 
+TEST_F(RadioTest, AGroupInACellThatCannotBeEnteredStaysAsItIs) {
+  grid->SetRowHeights(2, 70);
+  grid->SetRowHeights(4, 70);
+  grid->AddRadio(1, 2, false, 0, {"a", "b", "c"});
+  grid->AddRadio(1, 4, false, 0, {"a", "b", "c"});
+  grid->FocusCell(1, 2, true);
+  grid->OnCellChanging = [](TObject*, int, int, int, int, bool& allow) { allow = false; };
+  int fired = 0;
+  grid->OnRadioClick = [&](TObject*, int, int, int) { ++fired; };
+  std::vector<TRect> items = grid->RadioItemRectsAt(1, 4);
+  ASSERT_EQ(items.size(), 3u);
+  Click(Centre(items[2]).X, Centre(items[2]).Y);
+  EXPECT_EQ(Current(), TPoint(1, 2));
+  EXPECT_EQ(grid->GetRadioIndex(1, 4), 0);
+  EXPECT_EQ(grid->GetRadioIndex(1, 2), 0) << "the current cell's group is not the one pressed";
+  EXPECT_EQ(fired, 0);
+}
+
 TEST_F(RadioTest, MeasuringAGroupUsesItsDrawingLayout) {
   grid->ControlLook()->SetControlStyle(csClassic);
   grid->ControlLook()->SetRadioSize(10);
