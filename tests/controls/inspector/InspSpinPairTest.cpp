@@ -128,6 +128,15 @@ TEST_F(InspSpinPair, AHeldButtonClicksAtOnceThenAfterTheFirstPauseThenAtEachShor
   EXPECT_EQ(up->RepeatTimer()->Interval(), 400u);
   Mouse(s, QEvent::MouseButtonRelease, 7, 4);
   EXPECT_EQ(ups, 6);
+
+  // Held down but without the mouse captured (the capture went elsewhere), it does not repeat.
+  Mouse(s, QEvent::MouseButtonPress, 7, 4);
+  EXPECT_EQ(ups, 7);
+  ASSERT_EQ(up->State(), bsDown);
+  up->SetMouseCapture(false);
+  up->RepeatTimer()->Tick();
+  EXPECT_EQ(ups, 7);
+  Mouse(s, QEvent::MouseButtonRelease, 7, 4);
 }
 
 TEST_F(InspSpinPair, UpAndDownMoveTheMarkAndClickSpaceClicksTheMarkedButton) {
