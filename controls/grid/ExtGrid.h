@@ -1015,6 +1015,66 @@ class TExtStringGrid : public TBaseGrid {
   std::string anchor_;
   THintWindow* sizingHint_ = nullptr;
   TSize formSize_{-1, -1};
+
+  // ----- mouse selection: press modes and their cursors, drag selection over fixed cells,
+  // disjunct rows, columns and cells, the selection resizer (ExtGridSelect.cpp)
+ public:
+  // The press mode that mouse movement sets for the next left press.
+  enum TPressMode { pmNone = 0, pmColSelect = 1, pmRowSelect = 2, pmAllSelect = 3, pmResize = 5 };
+  int PressMode() const { return pressMode_; }
+  // The mouse is over the 6 x 6 handle at the selection's bottom-right corner.
+  bool ResizeHandleHot() const { return resizeHot_; }
+  // Cursor numbers (Screen->Cursors) of the press modes; the grid registers its own art for
+  // those the program has not registered.
+  static constexpr int crGridRowSelect = 8010, crGridColSelect = 8011, crGridAllSelect = 8012,
+                       crGridDragSelect = 8014;
+  // The handle's square in client coordinates (empty when the selection's corner is not in view).
+  TRect SelectionResizeHandle();
+  // A block of cell values, row by row.
+  struct TCellBlock {
+    int Cols = 0, Rows = 0;
+    std::vector<std::string> Values;
+    const std::string& At(int C, int R) const { return Values[static_cast<size_t>(R) * Cols + C]; }
+  };
+  // The cells of a block as a copy takes them (save text, markup as the copy options say).
+  TCellBlock CopyCells(const TGridRect& R);
+  // Pastes a block with its top-left at a cell: only with editing, AllowClipboardAlways or
+  // RangeSelectAndEdit; cells that cannot be edited are skipped; rows and columns grow as
+  // Navigation allows. Returns the number of cells read.
+  int PasteCellsAt(int ACol, int ARow, const TCellBlock& Block);
+  // Pastes a block at the selection's top-left (FixedCols in row selection mode), then with
+  // AllowSmartClipboard fills a larger selection: one value everywhere, a series from two
+  // values, or the block repeated.
+  void PasteCellsIntoSelection(const TCellBlock& Block);
+  // Stores a pasted value: a check box cell is checked when Value is its checked text.
+  virtual void SetCellTextOrCheck(int ACol, int ARow, const std::string& Value);
+
+ protected:
+  void WMSetCursor(TMessage& Message) override;
+  void CMCursorChanged(TMessage& Message) override;
+
+ private:
+  void UpdatePressMode(int X, int Y);
+  // Steps of the left button's handlers: true when the press is taken whole.
+  bool SelectionResizeDown(TMessage& Message);
+  void ModeClick(int ACol, int ARow, TShiftState Shift);
+  void DisjunctDown(int ACol, int ARow, TShiftState Shift);
+  void SelectionButtonUp();
+  void DisjunctButtonUp();
+  void SelectionResizeUp();
+  void DragSelectMove(int X, int Y);
+  void DisjunctCellUp(int X, int Y, TShiftState Shift);
+  void RepaintSelectionUnion(const TGridRect& Before);
+  void PaintSelectionFrame(TCanvas* ACanvas);
+  void SmartFill(const TGridRect& Sel, const TCellBlock& Block, int Pasted);
+  bool PasteOneCell(int ACol, int ARow, std::string Value);
+  int pressMode_ = pmNone;
+  int dragMode_ = pmNone;  // the mode of the press while the button is held
+  int dragAnchor_ = -1;    // row or column the drag selection started from
+  int rowSelectOrigin_ = -1;
+  bool resizeHot_ = false, resizePending_ = false, deselectPending_ = false;
+  TGridRect resizeOrig_;
+  TCellBlock resizeCells_;  // the resizer's own buffer: the clipboard is never touched
 };
 
 // The custom editor link of edCustom cells; its behaviour comes with that feature.

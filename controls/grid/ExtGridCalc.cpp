@@ -124,6 +124,8 @@ int TExtStringGrid::MaxLineCountInRow(int ARow) {
 // ---------------------------------------------------------------- selection
 bool TExtStringGrid::IsCellSelected(int ACol, int ARow) {
   if (ACol < FixedCols() || ARow < FixedRows()) return false;
+  if (mouseActions_->DisjunctCellSelect())
+    return std::find(SelectedCells.begin(), SelectedCells.end(), TPoint(ACol, ARow)) != SelectedCells.end();
   if (mouseActions_->DisjunctRowSelect()) return RowAttributes(ARow).DisjunctSelected;
   if (mouseActions_->DisjunctColSelect()) {
     int rc = RealColIndex(ACol);

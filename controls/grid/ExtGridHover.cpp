@@ -125,6 +125,7 @@ void TExtStringGrid::SetHotFixedCell(TPoint Cell) {
 void TExtStringGrid::SetLinkCursor(bool Hand) {
   if (Hand == handCursor_) return;
   handCursor_ = Hand;
+  TGridCountScope own(ownCursorChange_);  // the grid's own cursor keeps the press mode
   if (Hand) {
     savedCursor_ = Cursor();
     SetCursor(crHandPoint);

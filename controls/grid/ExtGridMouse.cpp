@@ -116,6 +116,7 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
   bool allow = true;
   if (OnCanClickCell) OnCanClickCell(this, r, c, allow);
   if (!allow) return;  // a refused click selects nothing
+  if (pressMode_ == pmResize && SelectionResizeDown(Message)) return;
   PressStarted();
   pressedButton_ = TPoint(-1, -1);
   downPoint_ = TPoint(x, y);
@@ -195,6 +196,9 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
     AnchorClick(c, r, text);
     return;
   }
+  const TShiftState shift = KeyboardStateToShiftState();
+  DisjunctDown(c, r, shift);
+  ModeClick(c, r, shift);
   if (fixedByRule) {
     bool footerRow = floatingFooter_->Visible() && floatingFooter_->FooterStyle == fsFixedLastRow &&
                      r == RowCount() - 1;
@@ -221,6 +225,7 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
 
 void TExtStringGrid::LeftButtonUp(TMessage& Message) {
   const int x = Message.XPos(), y = Message.YPos();
+  SelectionButtonUp();
   TGridState st = GridState();
   ReleaseMarkupButton();
   TPoint pressed = pressedButton_;
@@ -238,9 +243,12 @@ void TExtStringGrid::LeftButtonUp(TMessage& Message) {
   std::shared_ptr<bool> alive = AliveFlag();
   MoveRelease(x, y);
   if (!*alive) return;
-  DragSelectPendingUp();
+  const bool pendingDone = DragSelectPendingUp() && mouseActions_->DisjunctRowSelect();
   if (!*alive) return;
+  if (!pendingDone) DisjunctButtonUp();
   TBaseGrid::WMMouseButton(Message);
+  if (!*alive) return;
+  SelectionResizeUp();
   if (!*alive) return;
   if ((st == gsColSizing || st == gsRowSizing) && ownSizingIndex_ >= 0) {
     int i = ownSizingIndex_;
@@ -382,15 +390,17 @@ void TExtStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
 
 void TExtStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
   if (panning_) lastPanPoint_ = TPoint(X, Y);
+  if (dragMode_ != pmNone && (Shift & ssLeft)) DragSelectMove(X, Y);
   if (DragMouseMove(Shift, X, Y)) return;
   MoveBeforeMouseMove(X, Y);
+  if (GridState() == gsNormal && !(Shift & (ssLeft | ssRight | ssMiddle))) UpdatePressMode(X, Y);
   TGridRect before = Selection();
   int left = LeftCol();
   HoverMouseMove(Shift, X, Y);
   TBaseGrid::MouseMove(Shift, X, Y);
   MoveAfterMouseMove(X, Y);
   if (GridState() == gsSelecting && navigation_->KeepHorizScroll) SetLeftCol(left);
-  if (SelectionRectangle && GridState() == gsSelecting && !(Selection() == before)) Invalidate();
+  if (GridState() == gsSelecting) RepaintSelectionUnion(before);
 }
 
 void TExtStringGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -404,6 +414,7 @@ void TExtStringGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
     ownSizingIndex_ = -1;
     return;
   }
+  if (mouseActions_->DisjunctCellSelect() && Button == mbLeft) DisjunctCellUp(X, Y, Shift);
   TBaseGrid::MouseUp(Button, Shift, X, Y);
   // Compared with the selection at the press: a drag reports its range once, at the release.
   if (!(Selection() == downSel_)) {

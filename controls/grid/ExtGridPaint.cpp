@@ -46,6 +46,7 @@ void TExtStringGrid::Paint() {
     cv->Brush()->SetStyle(bs);
   }
   cv->Pen()->SetColor(clBlack);
+  PaintSelectionFrame(cv);
   DrawOuterBackground();
 }
 

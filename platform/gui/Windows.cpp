@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QUrl>
+#include <algorithm>
 #include <cctype>
 #include <map>
 #include <memory>
@@ -166,6 +167,24 @@ HCURSOR LoadCursorFromFile(const std::string& FileName) {
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
   std::fclose(f);
   return MakeCursor(bytes);
+}
+
+HCURSOR CreateCursor(uintptr_t, int XHotSpot, int YHotSpot, int Width, int Height, const void* ANDPlane,
+                     const void* XORPlane) {
+  if (Width < 1 || Height < 1 || !ANDPlane || !XORPlane || !QCoreApplication::instance()) return nullptr;
+  const auto* andBits = static_cast<const uint8_t*>(ANDPlane);
+  const auto* xorBits = static_cast<const uint8_t*>(XORPlane);
+  const int stride = (Width + 15) / 16 * 2;
+  QImage img(Width, Height, QImage::Format_ARGB32);
+  for (int y = 0; y < Height; ++y)
+    for (int x = 0; x < Width; ++x) {
+      const size_t i = static_cast<size_t>(y) * stride + x / 8;
+      const uint8_t bit = static_cast<uint8_t>(0x80 >> (x % 8));
+      const bool a = andBits[i] & bit, o = xorBits[i] & bit;
+      img.setPixel(x, y, a && !o ? 0x00000000u : !a && o ? 0xFFFFFFFFu : 0xFF000000u);
+    }
+  auto* c = new QCursor(QPixmap::fromImage(img), std::clamp(XHotSpot, 0, Width - 1), std::clamp(YHotSpot, 0, Height - 1));
+  return reinterpret_cast<HCURSOR>(c);
 }
 
 // ---------------------------------------------------------------- drawing calls

@@ -76,6 +76,11 @@ constexpr int SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOW = 5, SW_SHOWMINIMIZED = 2,
 
 HCURSOR LoadCursor(uintptr_t Instance, const std::string& Name);
 HCURSOR LoadCursorFromFile(const std::string& FileName);
+// A monochrome cursor from two bit planes of Height rows, each row (Width + 15) / 16 * 2 bytes,
+// leftmost pixel in the high bit: AND 1 with XOR 0 is clear, AND 0 shows XOR (0 black, 1 white),
+// AND 1 with XOR 1 (inverted screen) shows black. Null for sizes below 1 or missing planes.
+HCURSOR CreateCursor(uintptr_t Instance, int XHotSpot, int YHotSpot, int Width, int Height, const void* ANDPlane,
+                     const void* XORPlane);
 
 // Windows drawing calls over a canvas ("HDC" is the canvas).
 int DrawText(HDC DC, const std::string& Text, int Count, TRect* Rect, UINT Format);

@@ -1,0 +1,498 @@
+// Mouse selection: the press modes set by mouse movement and their cursors,
+// whole rows, columns or all cells selected over the fixed cells (also by
+// dragging, with scrolling), disjunct rows, columns and cells, the selection
+// frame and its resize handle, and pasting a block of cells into the
+// selection (the resizer's fill, and the clipboard's paste).
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtUtil.h"
+#include "controls/markup/MarkupText.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Messages.h"
+#include "platform/gui/WinWindow.h"
+#include "platform/gui/Windows.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+constexpr int kHandle = 6;      // side of the resize handle's square
+constexpr int kScrollEdge = 4;  // pixels from the bottom (right) edge that scroll a drag selection
+constexpr int kArt = 32;        // cursor art size
+
+// Cursor art: black shapes with a white rim, so they show on any background.
+using TShape = std::function<bool(double X, double Y)>;
+
+// An arrow pointing along +X with its tip at the origin.
+bool ArrowRight(double X, double Y) {
+  const double ay = std::abs(Y);
+  if (X > 0) return false;
+  if (X >= -6) return ay <= -X;           // head
+  return X >= -13 && ay <= 1.5;           // shaft
+}
+
+HCURSOR MakeCursorArt(const TShape& Inside, int HotX, int HotY) {
+  constexpr int stride = (kArt + 15) / 16 * 2;
+  std::vector<uint8_t> andPlane(static_cast<size_t>(stride) * kArt, 0xFF), xorPlane(andPlane.size(), 0);
+  auto in = [&](int x, int y) { return x >= 0 && y >= 0 && x < kArt && y < kArt && Inside(x, y); };
+  for (int y = 0; y < kArt; ++y)
+    for (int x = 0; x < kArt; ++x) {
+      bool black = in(x, y), rim = false;
+      for (int dy = -1; dy <= 1 && !black && !rim; ++dy)
+        for (int dx = -1; dx <= 1 && !rim; ++dx) rim = in(x + dx, y + dy);
+      if (!black && !rim) continue;
+      const size_t i = static_cast<size_t>(y) * stride + x / 8;
+      const auto bit = static_cast<uint8_t>(0x80 >> (x % 8));
+      andPlane[i] &= static_cast<uint8_t>(~bit);
+      if (rim) xorPlane[i] |= bit;
+    }
+  return CreateCursor(0, HotX, HotY, kArt, kArt, andPlane.data(), xorPlane.data());
+}
+
+// The program's own cursors under these numbers win; the grid's art fills the gaps.
+void InstallSelectCursors() {
+  if (!Screen) return;
+  auto install = [](int n, const TShape& s, int hx, int hy) {
+    if (!Screen->Cursors(n)) Screen->SetCursors(n, MakeCursorArt(s, hx, hy));
+  };
+  // Row select: an arrow pointing right into the row.
+  install(TExtStringGrid::crGridRowSelect, [](double x, double y) { return ArrowRight(x - 16, y - 16); }, 16, 16);
+  // Column select: an arrow pointing down into the column.
+  install(TExtStringGrid::crGridColSelect, [](double x, double y) { return ArrowRight(y - 16, x - 16); }, 16, 16);
+  // Select all and the resizer: an arrow pointing down-right, into the corner.
+  install(TExtStringGrid::crGridAllSelect, [](double x, double y) {
+    const double u = (x - 20 + y - 20) / std::sqrt(2.0), v = (y - 20 - (x - 20)) / std::sqrt(2.0);
+    return ArrowRight(u, v);
+  }, 20, 20);
+  // Drag selection: a pointer with a small block of cells beside it.
+  install(TExtStringGrid::crGridDragSelect, [](double x, double y) {
+    bool pointer = y >= 1 && y <= 15 && x >= 1 && x <= 1 + (y - 1) * 0.6;
+    bool block = x >= 13 && x <= 24 && y >= 14 && y <= 22 &&
+                 (x == 13 || x == 24 || y == 14 || y == 22 || x == 18 || y == 18);
+    return pointer || block;
+  }, 1, 1);
+}
+
+bool IsDateLike(const std::string& T) {
+  const TFormatSettings& f = FormatSettings;
+  size_t n = T.size() > 1 ? static_cast<size_t>(std::count(T.begin() + 1, T.end(), f.DateSeparator)) : 0;
+  return n >= 2 || T.find(f.TimeSeparator) != std::string::npos;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- press modes and cursors
+TRect TExtStringGrid::SelectionResizeHandle() {
+  TGridRect s = Selection();
+  if (s.Right < 0 || s.Bottom < 0 || s.Right >= ColCount() || s.Bottom >= RowCount()) return TRect();
+  TRect cr = CellRect(s.Right, s.Bottom);
+  if (cr.Right <= cr.Left || cr.Bottom <= cr.Top) return TRect();
+  // The square takes the cell's last pixels and its grid line.
+  return TRect(cr.Right - kHandle + 1, cr.Bottom - kHandle + 1, cr.Right + 1, cr.Bottom + 1);
+}
+
+void TExtStringGrid::UpdatePressMode(int X, int Y) {
+  resizeHot_ = false;
+  if (SelectionResizer && SelectionRectangle) {
+    TRect h = SelectionResizeHandle();
+    resizeHot_ = h.Right > h.Left && X >= h.Left && X < h.Right && Y >= h.Top && Y < h.Bottom;
+  }
+  int c = -1, r = -1;
+  MouseToCell(X, Y, c, r);
+  int mode = pmNone;
+  if (c >= 0 && r >= 0) {
+    const bool fixedRow = r < FixedRows(), fixedCol = c < FixedCols();
+    TRect cr = CellRect(c, r);
+    const bool onNode = c == 0 && HasNodes() && X < cr.Left + GetNodeIndent(r);
+    if (fixedRow && fixedCol && mouseActions_->AllSelect)
+      mode = pmAllSelect;
+    else if (fixedRow && !fixedCol && mouseActions_->ColSelect)
+      mode = pmColSelect;
+    else if (fixedCol && !fixedRow && mouseActions_->RowSelect && !onNode)
+      mode = pmRowSelect;
+  }
+  if (resizeHot_) mode = pmResize;
+  pressMode_ = mode;
+}
+
+void TExtStringGrid::WMSetCursor(TMessage& Message) {
+  TGridState st = GridState();
+  if (st != gsColSizing && st != gsRowSizing && LoWord(Message.LParam) == HTCLIENT && Screen) {
+    int n = 0;
+    if (dragMode_ == pmColSelect || dragMode_ == pmRowSelect || dragMode_ == pmAllSelect)
+      n = crGridDragSelect;
+    else if (pressMode_ == pmColSelect)
+      n = crGridColSelect;
+    else if (pressMode_ == pmRowSelect)
+      n = crGridRowSelect;
+    else if (pressMode_ == pmAllSelect || pressMode_ == pmResize || dragMode_ == pmResize)
+      n = crGridAllSelect;
+    if (n) {
+      InstallSelectCursors();
+      ::SetCursor(Screen->Cursors(n));
+      Message.Result = 1;
+      return;
+    }
+  }
+  TBaseGrid::WMSetCursor(Message);
+}
+
+void TExtStringGrid::CMCursorChanged(TMessage& Message) {
+  // A cursor someone else set through the property replaces the mode's.
+  if (!ownCursorChange_) pressMode_ = pmNone;
+  TBaseGrid::CMCursorChanged(Message);
+}
+
+// ---------------------------------------------------------------- button down
+bool TExtStringGrid::SelectionResizeDown(TMessage& Message) {
+  TGridRect s = Selection();
+  if (s.Left < 0 || s.Top < 0) return false;
+  resizeOrig_ = s;
+  resizeCells_ = CopyCells(s);
+  resizePending_ = true;
+  dragMode_ = pmResize;
+  if (!(Options() & goEditing)) {
+    std::shared_ptr<bool> alive = AliveFlag();
+    TBaseGrid::WMMouseButton(Message);
+    if (!*alive) return true;
+  }
+  // The press only takes hold of the corner: the selection stays, the drag extends it.
+  SetSelection(s);
+  return true;
+}
+
+void TExtStringGrid::ModeClick(int ACol, int ARow, TShiftState Shift) {
+  if (!(Options() & goRangeSelect)) return;
+  const int lastRow = RowCount() - fixedFooters_ - 1, lastCol = ColCount() - 1;
+  const bool fixedRow = ARow < FixedRows(), fixedCol = ACol < FixedCols();
+  TGridRect before = Selection();
+  if (fixedRow && fixedCol && mouseActions_->AllSelect && pressMode_ == pmAllSelect) {
+    if (lastRow < FixedRows() || lastCol < FixedCols()) return;
+    SetSelection({FixedCols(), FixedRows(), lastCol, lastRow});
+    dragMode_ = pmAllSelect;
+  } else if (fixedCol && !fixedRow && ARow <= lastRow && mouseActions_->RowSelect && pressMode_ == pmRowSelect) {
+    int from = (Shift & ssShift) && Row() >= FixedRows() && Row() <= lastRow ? Row() : ARow;
+    SetSelection({FixedCols(), std::min(from, ARow), lastCol, std::max(from, ARow)});
+    rowSelectOrigin_ = ARow;
+    dragAnchor_ = from;
+    dragMode_ = pmRowSelect;
+  } else if (fixedRow && !fixedCol && mouseActions_->ColSelect && pressMode_ == pmColSelect) {
+    if (lastRow < FixedRows()) return;
+    SetSelection({ACol, FixedRows(), ACol, lastRow});
+    dragAnchor_ = ACol;
+    dragMode_ = pmColSelect;
+  } else {
+    return;
+  }
+  RepaintSelectionUnion(before);
+  NoteSelection(before);
+}
+
+void TExtStringGrid::DisjunctDown(int ACol, int ARow, TShiftState Shift) {
+  deselectPending_ = false;
+  const bool ctrl = Shift & ssCtrl;
+  if (mouseActions_->DisjunctRowSelect() && ARow >= FixedRows() && (ACol != 0 || !mouseActions_->HotmailRowSelect())) {
+    if (ctrl)
+      deselectPending_ = RowAttributes(ARow).DisjunctSelected;
+    else if (!(Shift & ssAlt))
+      ClearRowSelect();
+  }
+  if (mouseActions_->DisjunctColSelect() && ACol >= FixedCols()) {
+    if (ctrl)
+      deselectPending_ = ColSelect(RealColIndex(ACol));
+    else if (!(Shift & ssAlt))
+      ClearColSelect();
+  }
+}
+
+// ---------------------------------------------------------------- mouse movement
+void TExtStringGrid::RepaintSelectionUnion(const TGridRect& Before) {
+  TGridRect s = Selection();
+  if (!SelectionRectangle || s == Before) return;
+  // The frame and the handle reach over the cell borders: one cell more on each side.
+  RepaintRect(TRect(std::max(0, std::min(s.Left, Before.Left) - 1), std::max(0, std::min(s.Top, Before.Top) - 1),
+                    std::min(ColCount() - 1, std::max(s.Right, Before.Right) + 1),
+                    std::min(RowCount() - 1, std::max(s.Bottom, Before.Bottom) + 1)));
+}
+
+void TExtStringGrid::DragSelectMove(int X, int Y) {
+  TGridRect before = Selection();
+  if (dragMode_ == pmResize) {
+    TGridCoord cell = MouseCoord(X, Y);
+    if (cell.X < 0 || cell.Y < 0) return;
+    TGridRect n{resizeOrig_.Left, resizeOrig_.Top, std::max(resizeOrig_.Left, cell.X),
+                std::max(resizeOrig_.Top, std::min(cell.Y, RowCount() - fixedFooters_ - 1))};
+    if (!(n == before)) SetSelection(n);
+  } else if (dragMode_ == pmRowSelect || dragMode_ == pmColSelect) {
+    const bool rows = dragMode_ == pmRowSelect;
+    const int first = rows ? FixedRows() : FixedCols();
+    const int last = rows ? RowCount() - fixedFooters_ - 1 : ColCount() - 1;
+    if (last < first || dragAnchor_ < first) return;
+    const int pos = rows ? Y : X, extent = rows ? ClientHeight() : ClientWidth();
+    const int top = rows ? TopRow() : LeftCol();
+    const int shown = rows ? VisibleRowCount() : VisibleColCount();
+    TGridCoord cell = MouseCoord(X, Y);
+    int at = rows ? cell.Y : cell.X;
+    TRect firstRect = rows ? CellRect(LeftCol(), top) : CellRect(top, TopRow());
+    const int firstEdge = rows ? firstRect.Top : firstRect.Left;
+    if (pos >= extent - kScrollEdge) {
+      // Down (right) one line while lines that may be selected lie below the view.
+      if (top + shown - 1 < last && top < (rows ? MaxTopRow() : MaxLeftCol())) {
+        if (rows)
+          SetTopRow(top + 1);
+        else
+          SetLeftCol(top + 1);
+      }
+      at = (rows ? TopRow() : LeftCol()) + (rows ? VisibleRowCount() : VisibleColCount()) - 1;
+    } else if (pos < firstEdge) {
+      if (top > first) {
+        if (rows)
+          SetTopRow(top - 1);
+        else
+          SetLeftCol(top - 1);
+      }
+      at = rows ? TopRow() : LeftCol();
+    } else if (at < 0) {
+      at = top + shown - 1;  // past the last cell
+    }
+    at = std::clamp(at, first, last);
+    TGridRect n = rows ? TGridRect{FixedCols(), std::min(dragAnchor_, at), ColCount() - 1, std::max(dragAnchor_, at)}
+                       : TGridRect{std::min(dragAnchor_, at), FixedRows(), std::max(dragAnchor_, at),
+                                   RowCount() - fixedFooters_ - 1};
+    if (!(n == before)) SetSelection(n);
+  }
+  RepaintSelectionUnion(before);
+}
+
+// ---------------------------------------------------------------- button up
+void TExtStringGrid::SelectionButtonUp() {
+  pressMode_ = pmNone;
+  rowSelectOrigin_ = -1;
+}
+
+void TExtStringGrid::DisjunctButtonUp() {
+  const bool pending = deselectPending_;
+  deselectPending_ = false;
+  if (dragMode_ == pmResize) return;
+  const int c = downCell_.X, r = downCell_.Y;
+  if (c < 0 || r < 0) return;
+  const bool nodeClick = c == 0 && HasNodes() && GetNodeIndent(r) > 0;
+  if (mouseActions_->DisjunctRowSelect() && !nodeClick) {
+    SelectRowsInSelection(false);
+    if (pending && r >= FixedRows() && r < RowCount()) SetRowSelect(r, false);
+  }
+  if (mouseActions_->DisjunctColSelect()) {
+    SelectColsInSelection(false);
+    if (pending && c >= FixedCols() && c < ColCount()) SetColSelect(RealColIndex(c), false);
+  }
+}
+
+void TExtStringGrid::SelectionResizeUp() {
+  dragMode_ = pmNone;
+  dragAnchor_ = -1;
+  if (!resizePending_) return;
+  resizePending_ = false;
+  TCellBlock cells;
+  std::swap(cells, resizeCells_);
+  TGridRect now = Selection();
+  if (OnSelectionResize) OnSelectionResize(this, resizeOrig_, now);
+  PasteCellsIntoSelection(cells);
+  if (OnSelectionResized) OnSelectionResized(this, resizeOrig_, now);
+}
+
+void TExtStringGrid::DisjunctCellUp(int X, int Y, TShiftState Shift) {
+  int c = -1, r = -1;
+  MouseToCell(X, Y, c, r);
+  if (c < 0 || r < 0) return;
+  TPoint b = BaseCell(c, r);
+  if (b.X < FixedCols() || b.Y < FixedRows() || IsFixed(b.X, b.Y)) return;
+  bool allow = true;
+  if (OnSelectCell) OnSelectCell(this, b.X, b.Y, allow);
+  if (!allow) return;
+  auto listed = [this](TPoint p) { return std::find(SelectedCells.begin(), SelectedCells.end(), p); };
+  if (Shift & ssCtrl) {
+    auto it = listed(b);
+    if (it != SelectedCells.end())
+      SelectedCells.erase(it);
+    else
+      SelectedCells.push_back(b);
+  } else {
+    for (const TPoint& p : SelectedCells) RepaintCell(p.X, p.Y);
+    SelectedCells.clear();
+    SelectedCells.push_back(b);
+  }
+  TGridRect s = Selection();
+  if (s.Right > s.Left || s.Bottom > s.Top) {
+    for (int y = s.Top; y <= s.Bottom; ++y)
+      for (int x = s.Left; x <= s.Right; ++x)
+        if (!(TPoint(x, y) == b) && listed(TPoint(x, y)) == SelectedCells.end()) SelectedCells.push_back(TPoint(x, y));
+    for (const TPoint& p : SelectedCells) RepaintCell(p.X, p.Y);
+  }
+  RepaintCell(b.X, b.Y);
+}
+
+// ---------------------------------------------------------------- the frame and its handle
+void TExtStringGrid::PaintSelectionFrame(TCanvas* ACanvas) {
+  if (!SelectionRectangle) return;
+  TGridRect s = Selection();
+  if (s.Left < FixedCols() || s.Top < FixedRows() || s.Right >= ColCount() || s.Bottom >= RowCount()) return;
+  // The part of the selection in view.
+  const int l = std::max(s.Left, LeftCol()), t = std::max(s.Top, TopRow());
+  const int rr = std::min(s.Right, LeftCol() + VisibleColCount()), bb = std::min(s.Bottom, TopRow() + VisibleRowCount());
+  if (l > rr || t > bb) return;
+  TRect a = CellRect(l, t), z = CellRect(rr, bb);
+  if (a.Right <= a.Left || z.Right <= z.Left) return;
+  TRect f(a.Left, a.Top, z.Right + 1, z.Bottom + 1);
+  TBrushStyle bs = ACanvas->Brush()->Style();
+  TColor bc = ACanvas->Brush()->Color();
+  ACanvas->Brush()->SetColor(clBlack);
+  ACanvas->FrameRect(f);
+  ACanvas->FrameRect(TRect(f.Left + 1, f.Top + 1, f.Right - 1, f.Bottom - 1));
+  if (SelectionResizer) {
+    TRect h = SelectionResizeHandle();
+    if (h.Right > h.Left) {
+      ACanvas->Brush()->SetColor(clWhite);
+      ACanvas->FillRect(TRect(h.Left - 1, h.Top - 1, h.Right + 1, h.Bottom + 1));
+      ACanvas->Brush()->SetColor(clBlack);
+      ACanvas->FillRect(h);
+    }
+  }
+  ACanvas->Brush()->SetColor(bc);
+  ACanvas->Brush()->SetStyle(bs);
+}
+
+// ---------------------------------------------------------------- pasting a block of cells
+TExtStringGrid::TCellBlock TExtStringGrid::CopyCells(const TGridRect& R) {
+  TCellBlock b;
+  if (R.Right < R.Left || R.Bottom < R.Top) return b;
+  b.Cols = R.Right - R.Left + 1;
+  b.Rows = R.Bottom - R.Top + 1;
+  b.Values.reserve(static_cast<size_t>(b.Cols) * b.Rows);
+  for (int r = R.Top; r <= R.Bottom; ++r)
+    for (int c = R.Left; c <= R.Right; ++c) {
+      std::string v;
+      if (c >= 0 && r >= 0 && c < ColCount() && r < RowCount()) {
+        SaveCellText(RealColIndex(c), r, v);
+        if (!navigation_->CopyHTMLTagsToClipboard && v.find("</") != std::string::npos) v = HTMLStrip(v);
+      }
+      b.Values.push_back(std::move(v));
+    }
+  return b;
+}
+
+void TExtStringGrid::SetCellTextOrCheck(int ACol, int ARow, const std::string& Value) {
+  if (HasCheckBox(ACol, ARow)) {
+    std::string yes;
+    GetCheckTrue(ACol, ARow, yes);
+    SetCheckBoxState(ACol, ARow, Value == yes);
+    RepaintCell(DisplColIndex(ACol), ARow);
+    return;
+  }
+  SetCells(ACol, ARow, Value);
+}
+
+bool TExtStringGrid::PasteOneCell(int ACol, int ARow, std::string Value) {
+  const int rc = RealColIndex(ACol);
+  if (!navigation_->AllowClipboardAlways && !IsEditableCell(rc, ARow)) return false;
+  bool allow = true;
+  if (OnClipboardBeforePasteCell) OnClipboardBeforePasteCell(this, rc, ARow, Value, allow);
+  if (!allow) return false;
+  SetCellTextOrCheck(rc, ARow, Value);
+  return true;
+}
+
+int TExtStringGrid::PasteCellsAt(int ACol, int ARow, const TCellBlock& Block) {
+  if (!(Options() & goEditing) && !navigation_->AllowClipboardAlways && !mouseActions_->RangeSelectAndEdit) return 0;
+  if (ACol < 0 || ARow < 0 || Block.Cols <= 0 || Block.Rows <= 0) return 0;
+  const bool footerRow = floatingFooter_->Visible() && floatingFooter_->FooterStyle == fsFixedLastRow;
+  int read = 0, lastC = ACol, lastR = ARow;
+  for (int i = 0; i < Block.Rows; ++i) {
+    const int r = ARow + i;
+    const int lastRow = RowCount() - 1 - (footerRow ? 1 : 0);
+    if (r > lastRow && navigation_->AllowClipboardRowGrow) {
+      if (footerRow)
+        InsertRows(RowCount() - 1, 1);
+      else
+        SetRowCount(RowCount() + 1);
+    }
+    for (int j = 0; j < Block.Cols; ++j) {
+      const int c = ACol + j;
+      ++read;
+      if (c >= ColCount() && navigation_->AllowClipboardColGrow) SetColCount(c + 1);
+      if (c >= ColCount() || r >= RowCount() - (footerRow ? 1 : 0)) continue;
+      if (PasteOneCell(c, r, Block.At(j, i))) {
+        lastC = std::max(lastC, c);
+        lastR = std::max(lastR, r);
+      }
+    }
+  }
+  CellsChanged(TRect(RealColIndex(ACol), ARow, RealColIndex(lastC), lastR));
+  return read;
+}
+
+void TExtStringGrid::PasteCellsIntoSelection(const TCellBlock& Block) {
+  TGridRect s = Selection();
+  if (Options() & goRowSelect) s.Left = FixedCols();
+  int pasted = PasteCellsAt(s.Left, s.Top, Block);
+  if (pasted > 0 && navigation_->AllowSmartClipboard) SmartFill(s, Block, pasted);
+  Invalidate();
+}
+
+void TExtStringGrid::SmartFill(const TGridRect& Sel, const TCellBlock& Block, int Pasted) {
+  const int w = Sel.Right - Sel.Left + 1, h = Sel.Bottom - Sel.Top + 1;
+  if (w <= 0 || h <= 0 || static_cast<long long>(w) * h <= Pasted) return;
+  const bool line = w == 1 || h == 1;
+  const int along = std::max(w, h);
+  auto cellAt = [&](int k) { return w == 1 ? TPoint(Sel.Left, Sel.Top + k) : TPoint(Sel.Left + k, Sel.Top); };
+  // Two values along a one-row or one-column selection: a series when both are dates, integers or numbers.
+  const bool twoAlong = line && Block.Cols * Block.Rows == 2 && ((w == 1 && Block.Cols == 1) || (h == 1 && Block.Rows == 1));
+  if (twoAlong) {
+    const std::string& a = Block.Values[0];
+    const std::string& b = Block.Values[1];
+    std::function<std::string(int)> term;
+    const char dec = FormatSettings.DecimalSeparator;
+    int ia = 0, ib = 0;
+    double fa = 0, fb = 0;
+    if (IsDateLike(a) && IsDateLike(b)) {
+      const bool hasDate = a.find(FormatSettings.DateSeparator) != std::string::npos;
+      const bool hasTime = a.find(FormatSettings.TimeSeparator) != std::string::npos;
+      TDateTime da = hasDate ? StrToDateTime(a) : StrToTime(a);
+      TDateTime db = hasDate ? StrToDateTime(b) : StrToTime(b);
+      int y1, m1, d1, y2, m2, d2;
+      DecodeDate(da, y1, m1, d1);
+      DecodeDate(db, y2, m2, d2);
+      const int months = (y2 - y1) * 12 + (m2 - m1), days = d2 - d1;
+      const double time = Frac(db) - Frac(da);
+      term = [=](int k) {
+        TDateTime v = IncMonth(da, k * months) + static_cast<double>(k) * days + static_cast<double>(k) * time;
+        return hasDate && hasTime ? DateTimeToStr(v) : hasDate ? DateToStr(v) : TimeToStr(v);
+      };
+    } else if (a.find(dec) == std::string::npos && b.find(dec) == std::string::npos && TryStrToInt(a, ia) &&
+               TryStrToInt(b, ib)) {
+      term = [=](int k) { return std::to_string(static_cast<long long>(ia) + static_cast<long long>(k) * (ib - ia)); };
+    } else if (TryStrToFloat(a, fa) && TryStrToFloat(b, fb)) {
+      term = [=, this](int k) {
+        std::string out;
+        double v = fa + k * (fb - fa);
+        if (!FormatGridNumber(FloatFormat, v, out)) FormatGridNumber("%.2f", v, out);
+        return out;
+      };
+    }
+    if (term) {
+      for (int k = 2; k < along; ++k) {
+        TPoint p = cellAt(k);
+        PasteOneCell(p.X, p.Y, term(k));
+      }
+      return;
+    }
+  }
+  // One value everywhere, or the block repeated over the selection; the pasted block stays.
+  for (int r = Sel.Top; r <= Sel.Bottom; ++r)
+    for (int c = Sel.Left; c <= Sel.Right; ++c) {
+      const int i = c - Sel.Left, j = r - Sel.Top;
+      if (i < Block.Cols && j < Block.Rows) continue;
+      PasteOneCell(c, r, Block.At(i % Block.Cols, j % Block.Rows));
+    }
+}
