@@ -1073,6 +1073,7 @@ class TExtStringGrid : public TBaseGrid {
   int dragAnchor_ = -1;    // row or column the drag selection started from
   int rowSelectOrigin_ = -1;
   bool resizeHot_ = false, resizePending_ = false, deselectPending_ = false;
+  bool disjunctRowPress_ = false, disjunctColPress_ = false;
   TGridRect resizeOrig_;
   TCellBlock resizeCells_;  // the resizer's own buffer: the clipboard is never touched
 };

@@ -193,13 +193,18 @@ void TExtStringGrid::ModeClick(int ACol, int ARow, TShiftState Shift) {
 void TExtStringGrid::DisjunctDown(int ACol, int ARow, TShiftState Shift) {
   deselectPending_ = false;
   const bool ctrl = Shift & ssCtrl;
-  if (mouseActions_->DisjunctRowSelect() && ARow >= FixedRows() && (ACol != 0 || !mouseActions_->HotmailRowSelect())) {
+  // Only a press that reaches this step makes the flags follow the selection at the release (a
+  // row check box in column 0 flips its row's flag itself).
+  disjunctRowPress_ = mouseActions_->DisjunctRowSelect() && ARow >= FixedRows() &&
+                      (ACol != 0 || !mouseActions_->HotmailRowSelect());
+  disjunctColPress_ = mouseActions_->DisjunctColSelect() && ACol >= FixedCols();
+  if (disjunctRowPress_) {
     if (ctrl)
       deselectPending_ = RowAttributes(ARow).DisjunctSelected;
     else if (!(Shift & ssAlt))
       ClearRowSelect();
   }
-  if (mouseActions_->DisjunctColSelect() && ACol >= FixedCols()) {
+  if (disjunctColPress_) {
     if (ctrl)
       deselectPending_ = ColSelect(RealColIndex(ACol));
     else if (!(Shift & ssAlt))
@@ -273,17 +278,17 @@ void TExtStringGrid::SelectionButtonUp() {
 }
 
 void TExtStringGrid::DisjunctButtonUp() {
-  const bool pending = deselectPending_;
-  deselectPending_ = false;
+  const bool pending = deselectPending_, rows = disjunctRowPress_, cols = disjunctColPress_;
+  deselectPending_ = disjunctRowPress_ = disjunctColPress_ = false;
   if (dragMode_ == pmResize) return;
   const int c = downCell_.X, r = downCell_.Y;
   if (c < 0 || r < 0) return;
   const bool nodeClick = c == 0 && HasNodes() && GetNodeIndent(r) > 0;
-  if (mouseActions_->DisjunctRowSelect() && !nodeClick) {
+  if (rows && mouseActions_->DisjunctRowSelect() && !nodeClick) {
     SelectRowsInSelection(false);
     if (pending && r >= FixedRows() && r < RowCount()) SetRowSelect(r, false);
   }
-  if (mouseActions_->DisjunctColSelect()) {
+  if (cols && mouseActions_->DisjunctColSelect()) {
     SelectColsInSelection(false);
     if (pending && c >= FixedCols() && c < ColCount()) SetColSelect(RealColIndex(c), false);
   }
