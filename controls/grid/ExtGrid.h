@@ -1074,6 +1074,7 @@ class TExtStringGrid : public TBaseGrid {
   int rowSelectOrigin_ = -1;
   bool resizeHot_ = false, resizePending_ = false, deselectPending_ = false;
   bool disjunctRowPress_ = false, disjunctColPress_ = false;
+  int ownCursorChange_ = 0;  // raised while the grid writes its own Cursor property
   TGridRect resizeOrig_;
   TCellBlock resizeCells_;  // the resizer's own buffer: the clipboard is never touched
 };
