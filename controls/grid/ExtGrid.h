@@ -1036,7 +1036,7 @@ class TExtStringGrid : public TBaseGrid {
     std::vector<std::string> Values;
     const std::string& At(int C, int R) const { return Values[static_cast<size_t>(R) * Cols + C]; }
   };
-  // The cells of a block as a copy takes them (save text, markup as the copy options say).
+  // The cells of a block: their stored texts (a check box cell its check text).
   TCellBlock CopyCells(const TGridRect& R);
   // Pastes a block with its top-left at a cell: only with editing, AllowClipboardAlways or
   // RangeSelectAndEdit; cells that cannot be edited are skipped; rows and columns grow as

@@ -9,7 +9,6 @@
 
 #include "controls/grid/ExtGrid.h"
 #include "controls/grid/ExtUtil.h"
-#include "controls/markup/MarkupText.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Messages.h"
 #include "platform/gui/WinWindow.h"
@@ -68,7 +67,9 @@ void InstallSelectCursors() {
   }, 20, 20);
   // Drag selection: a pointer with a small block of cells beside it.
   install(TExtStringGrid::crGridDragSelect, [](double x, double y) {
-    bool pointer = y >= 1 && y <= 15 && x >= 1 && x <= 1 + (y - 1) * 0.6;
+    bool head = y >= 1 && y <= 13 && x >= 1 && x <= 1 + (y - 1) * 0.7 && x <= 1 + (14 - y) * 1.6;
+    bool tail = y >= 9 && y <= 18 && std::abs(x - (3.5 + (y - 9) * 0.5)) <= 1.1;
+    bool pointer = head || tail;
     bool block = x >= 13 && x <= 24 && y >= 14 && y <= 22 &&
                  (x == 13 || x == 24 || y == 14 || y == 22 || x == 18 || y == 18);
     return pointer || block;
@@ -149,6 +150,8 @@ void TExtStringGrid::CMCursorChanged(TMessage& Message) {
 bool TExtStringGrid::SelectionResizeDown(TMessage& Message) {
   TGridRect s = Selection();
   if (s.Left < 0 || s.Top < 0) return false;
+  // An open edit ends first (validated): the fill writes cells and the current cell moves.
+  CloseEditForLines();
   resizeOrig_ = s;
   resizeCells_ = CopyCells(s);
   resizePending_ = true;
@@ -230,7 +233,7 @@ void TExtStringGrid::DragSelectMove(int X, int Y) {
     TGridRect n{resizeOrig_.Left, resizeOrig_.Top, std::max(resizeOrig_.Left, cell.X),
                 std::max(resizeOrig_.Top, std::min(cell.Y, RowCount() - fixedFooters_ - 1))};
     if (!(n == before)) SetSelection(n);
-  } else if (dragMode_ == pmRowSelect || dragMode_ == pmColSelect) {
+  } else if ((dragMode_ == pmRowSelect || dragMode_ == pmColSelect) && GridState() == gsNormal) {
     const bool rows = dragMode_ == pmRowSelect;
     const int first = rows ? FixedRows() : FixedCols();
     const int last = rows ? RowCount() - fixedFooters_ - 1 : ColCount() - 1;
@@ -353,8 +356,11 @@ void TExtStringGrid::PaintSelectionFrame(TCanvas* ACanvas) {
   TBrushStyle bs = ACanvas->Brush()->Style();
   TColor bc = ACanvas->Brush()->Color();
   ACanvas->Brush()->SetColor(clBlack);
-  ACanvas->FrameRect(f);
-  ACanvas->FrameRect(TRect(f.Left + 1, f.Top + 1, f.Right - 1, f.Bottom - 1));
+  // A side whose cells go on out of view has no line.
+  if (l == s.Left) ACanvas->FillRect(TRect(f.Left, f.Top, f.Left + 2, f.Bottom));
+  if (t == s.Top) ACanvas->FillRect(TRect(f.Left, f.Top, f.Right, f.Top + 2));
+  if (rr == s.Right && z.Right < ClientWidth()) ACanvas->FillRect(TRect(f.Right - 2, f.Top, f.Right, f.Bottom));
+  if (bb == s.Bottom && z.Bottom < ClientHeight()) ACanvas->FillRect(TRect(f.Left, f.Bottom - 2, f.Right, f.Bottom));
   if (SelectionResizer) {
     TRect h = SelectionResizeHandle();
     if (h.Right > h.Left) {
@@ -379,8 +385,17 @@ TExtStringGrid::TCellBlock TExtStringGrid::CopyCells(const TGridRect& R) {
     for (int c = R.Left; c <= R.Right; ++c) {
       std::string v;
       if (c >= 0 && r >= 0 && c < ColCount() && r < RowCount()) {
-        SaveCellText(RealColIndex(c), r, v);
-        if (!navigation_->CopyHTMLTagsToClipboard && v.find("</") != std::string::npos) v = HTMLStrip(v);
+        // The stored text, not the shown one: a fill puts back exactly what was there (a formatted
+        // number keeps its digits); a check box gives its state as the check text.
+        const int rc = RealColIndex(c);
+        if (HasCheckBox(rc, r)) {
+          if (GetCheckBoxState(rc, r))
+            GetCheckTrue(rc, r, v);
+          else
+            GetCheckFalse(rc, r, v);
+        } else {
+          v = Cells(rc, r);
+        }
       }
       b.Values.push_back(std::move(v));
     }

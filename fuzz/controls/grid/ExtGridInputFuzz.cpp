@@ -118,6 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case 4: {
           int x = a * 380 / 255, y = b * 260 / 255;
           structural = (g->Options() & (goColMoving | goRowMoving)) != 0;  // a header drag moves lines
+          structural = structural || g->PressMode() == TExtStringGrid::pmResize;  // the resizer fills cells
           g->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(x, y));
           if (in.Byte() & 1) g->Perform(WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(x + (a & 31) - 15, y + (b & 31) - 15));
           g->Perform(WM_LBUTTONUP, 0, MakeLParam(x, y));
@@ -142,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           break;
         }
         case 8:
-          switch (a % 15) {
+          switch (a % 16) {
             case 0: g->SetOptions(g->Options() ^ goEditing); break;
             case 1: g->SetOptions(g->Options() ^ goRowSelect); break;
             case 2: g->Navigation()->AdvanceOnEnter = !g->Navigation()->AdvanceOnEnter; break;
@@ -169,6 +170,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               break;
             case 12: g->Perform(WM_MOUSEMOVE, 0, MakeLParam(b * 380 / 255, (b * 7) % 260)); break;
             case 13: g->Perform(CM_MOUSELEAVE, 0, 0); break;
+            case 14:
+              g->MouseActions()->RowSelect = b & 1;
+              g->MouseActions()->ColSelect = b & 2;
+              g->MouseActions()->AllSelect = b & 4;
+              g->SelectionRectangle = g->SelectionResizer = b & 8;
+              g->Navigation()->AllowSmartClipboard = b & 16;
+              g->MouseActions()->SetDisjunctCellSelect(b & 32);
+              g->MouseActions()->SetDisjunctColSelect(b & 64);
+              break;
             default:
               g->MouseActions()->SetDisjunctRowSelect(b & 1);
               g->MouseActions()->SetHotmailRowSelect(b & 2);

@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <functional>
 #include <string>
 #include <vector>
@@ -152,6 +153,13 @@ TEST_F(SelectTest, EachModeShowsItsOwnCursor) {
                      TExtStringGrid::crGridAllSelect, TExtStringGrid::crGridDragSelect};
   for (int i = 0; i < 4; ++i)
     for (int j = i + 1; j < 4; ++j) EXPECT_NE(Registered(all[i]), Registered(all[j])) << all[i] << " " << all[j];
+  // Kept for looking: the four, four times their size, on grey.
+  QImage sheet(4 * 32 * 4, 32 * 4, QImage::Format_ARGB32);
+  sheet.fill(0xFF808080u);
+  QPainter paint(&sheet);
+  for (int i = 0; i < 4; ++i) paint.drawImage(QRect(i * 128, 0, 128, 128), Registered(all[i]));
+  paint.end();
+  EXPECT_TRUE(sheet.save(QString::fromStdString(TestImagePath("extgrid-select-cursors.png"))));
 
   // Dragging over the fixed column shows the drag-selection cursor until the release.
   TPoint a = Mid(0, 3), b = Mid(0, 6);
@@ -422,6 +430,53 @@ TEST_F(SelectTest, ResizeWithoutEditingFiresTheEventsButChangesNoCell) {
   EXPECT_EQ(grid->Cells(1, 3), "1:3");
 }
 
+TEST_F(SelectTest, AResizeKeepsFormattedNumbersAndCheckBoxesAsTheyWere) {
+  grid->SelectionRectangle = grid->SelectionResizer = true;
+  grid->Navigation()->AllowSmartClipboard = true;
+  grid->OnGetFloatFormat = [](TObject*, int c, int, bool& isFloat, std::string& f) {
+    isFloat = c == 1;
+    f = "%.1f";
+  };
+  grid->SetCells(1, 1, "1.234");
+  grid->SetCells(2, 1, "");
+  grid->AddCheckBox(2, 1, true, false);
+  grid->SetSelection({1, 1, 2, 1});
+  Flush();
+  auto drag = [&](TPoint to) {
+    TPoint h = HandleCentre();
+    Hover(h.X, h.Y);
+    ASSERT_EQ(grid->PressMode(), TExtStringGrid::pmResize);
+    Press(h);
+    MoveTo(to);
+    Release(to);
+  };
+  drag(HandleCentre());  // released where it was pressed
+  EXPECT_EQ(grid->Cells(1, 1), "1.234") << "the stored digits, not the shown ones";
+  EXPECT_TRUE(grid->GetCheckBoxState(2, 1));
+  drag(Mid(2, 2));
+  EXPECT_EQ(grid->Selection(), (TGridRect{1, 1, 2, 2}));
+  EXPECT_EQ(grid->Cells(1, 1), "1.234");
+  EXPECT_EQ(grid->Cells(1, 2), "1.234");
+  EXPECT_TRUE(grid->GetCheckBoxState(2, 1));
+  EXPECT_EQ(grid->Cells(2, 2), "Y") << "a cell without a box takes the check text";
+}
+
+TEST_F(SelectTest, AResizePressEndsAnOpenEditFirst) {
+  grid->SelectionRectangle = grid->SelectionResizer = true;
+  grid->Navigation()->AllowSmartClipboard = true;
+  grid->FocusCell(2, 2, true);
+  Type("q");
+  ASSERT_TRUE(EditorShown());
+  TPoint h = HandleCentre();
+  Hover(h.X, h.Y);
+  ASSERT_EQ(grid->PressMode(), TExtStringGrid::pmResize);
+  Press(h);
+  EXPECT_FALSE(EditorShown());
+  MoveTo(Mid(2, 4));
+  Release(Mid(2, 4));
+  for (int r = 2; r <= 4; ++r) EXPECT_EQ(grid->Cells(2, r), "q") << r;
+}
+
 TEST_F(SelectTest, WithoutTheFrameThereIsNoHandle) {
   grid->SelectionResizer = true;  // SelectionRectangle off
   grid->SetSelection({1, 1, 2, 2});
@@ -526,6 +581,22 @@ TEST_F(SelectTest, PicturesOfARowRangeAndOfTheResizeHandle) {
   TRect cr = grid->CellRect(3, 4);
   EXPECT_EQ(at(handle, 3, 4, cr.Width() - 2, cr.Height() - 2), 0x000000u) << "the handle";
   EXPECT_NE(at(handle, 3, 4, cr.Width() / 2, cr.Height() / 2), 0x000000u);
+
+  // Dragged down the fixed column past the bottom: the view stops before the footer rows.
+  grid->SetRowCount(40);
+  grid->SetFixedFooters(2);
+  grid->SetCells(0, 38, "sum");
+  grid->SetCells(0, 39, "avg");
+  Flush();
+  TPoint c = Mid(0, 8);
+  Hover(c.X, c.Y);
+  Press(c);
+  for (int i = 0; i < 60; ++i) MoveTo(TPoint(c.X, grid->ClientHeight() + 20));
+  Release(TPoint(c.X, grid->ClientHeight() + 20));
+  Flush();
+  ASSERT_TRUE(SaveControlImage(form, TestImagePath("extgrid-select-3-dragged-to-the-footers.png")));
+  EXPECT_EQ(grid->Selection(), (TGridRect{1, 8, 4, 37}));
+  EXPECT_EQ(grid->TopRow() + grid->VisibleRowCount() - 1, 37) << "the last selectable row is the last in view";
 }
 
 }  // namespace
