@@ -240,7 +240,9 @@ void TExtStringGrid::ToggleRadio(int ACol, int ARow) {
   TCellGraphic* g = GetCellGraphic(b.X, b.Y);
   if (!g || g->CellType != ctRadio || g->Items.empty()) return;
   if (!controlLook_->RadioAlwaysActive && !CellGraphicEnabled(b.X, b.Y)) return;
-  int next = (GetRadioIndex(b.X, b.Y) + 1) % static_cast<int>(g->Items.size());
+  const int n = static_cast<int>(g->Items.size()), now = GetRadioIndex(b.X, b.Y);
+  // No choice, or an index naming no item, starts again at the first.
+  int next = now >= 0 && now < n ? (now + 1) % n : 0;
   StoreRadioChoice(this, g, b.X, b.Y, next);
 }
 

@@ -212,6 +212,15 @@ TEST_F(RadioTest, AGroupKeepingItsChoiceAsTextWritesTheItemAndSpaceStepsThroughI
   EXPECT_EQ(grid->GetRadioIndex(1, 2), -1);
   Key(Qt::Key_Space);
   EXPECT_EQ(grid->Cells(1, 2), "Alpha") << "from no choice Space takes the first";
+  grid->AddRadio(2, 2, false, 7, {"x", "y", "z"});
+  grid->FocusCell(2, 2, true);
+  Key(Qt::Key_Space);
+  EXPECT_EQ(grid->GetRadioIndex(2, 2), 0) << "an index naming no item steps to the first";
+  grid->AddRadio(2, 2, false, -3, {"x", "y", "z"});
+  Key(Qt::Key_Space);
+  EXPECT_EQ(grid->GetRadioIndex(2, 2), 0);
+  EXPECT_EQ(grid->Cells(2, 2), "2:2") << "a group keeping its choice as an index writes no text";
+  grid->FocusCell(1, 2, true);
   grid->SetOptions(grid->Options() & ~goEditing);
   Key(Qt::Key_Space);
   EXPECT_EQ(grid->Cells(1, 2), "Alpha") << "a group that cannot be edited stays";
