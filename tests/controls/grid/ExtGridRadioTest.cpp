@@ -437,6 +437,33 @@ TEST_F(RadioTest, MarkupControlsAnswerPressesOnThemAndThePressesBesideSelectTheC
   EXPECT_EQ(clicks.size(), 4u);
 }
 
+TEST_F(RadioTest, MarkupBesideACheckBoxIsHitWhereItIsDrawn) {
+  grid->ControlLook()->SetControlStyle(csFlat);
+  grid->SetColWidths(1, 200);
+  grid->SetRowHeights(2, 30);
+  grid->SetCells(1, 2, "<B>t</B><CONTROL TYPE=\"CHECK\" ID=\"k\" VALUE=\"FALSE\" WIDTH=\"16\">");
+  grid->AddCheckBox(1, 2, false, false);
+  std::vector<std::string> clicks;
+  grid->OnControlClick = [&](TObject*, int, int, const std::string& id, const std::string&, const std::string& v) {
+    clicks.push_back(id + "=" + v);
+  };
+  TRect glyph = grid->CheckGlyphRectAt(1, 2), t, control;
+  for (const TCanvasOp& op : Record(1, 2).Ops()) {
+    if (op.Kind == okText && op.Text == "t") t = op.R;
+    if ((op.Kind == okImage || (op.Kind == okFillRect && op.BrushColor == clBtnShadow)) && op.R.Width() < 15 &&
+        op.R.Left > glyph.Right)
+      control = op.R;
+  }
+  ASSERT_GT(control.Width(), 0) << rec.Dump();
+  EXPECT_GE(t.Left, glyph.Right) << "the text starts past the glyph";
+  Click(Centre(control).X, Centre(control).Y);
+  EXPECT_EQ(clicks, (std::vector<std::string>{"k=TRUE"}));
+  EXPECT_FALSE(grid->GetCheckBoxState(1, 2));
+  Click(Centre(glyph).X, Centre(glyph).Y);
+  EXPECT_TRUE(grid->GetCheckBoxState(1, 2));
+  EXPECT_EQ(clicks.size(), 1u) << "the glyph is the cell's box, not the markup's";
+}
+
 TEST_F(RadioTest, AMarkupAnchorToACellMovesThere) {
   grid->SetCells(1, 1, "<A href=\"CELL://R6C3\">jump</A>");
   std::string anchor;
@@ -615,6 +642,14 @@ TEST_F(RadioTest, ScreenshotOfGroupsAndCheckBoxesAfterClicks) {
   TRect b0 = RadioButtonRect(v[0], 16);
   QRgb empty = img.pixel(grid->Left() + Centre(b0).X, grid->Top() + Centre(b0).Y) & 0xFFFFFF;
   EXPECT_GT(qGray(empty), 150) << "the item no longer chosen shows no dot";
+  for (int i = 0; i < 3; ++i) {
+    TPoint m = Centre(RadioButtonRect(h[static_cast<size_t>(i)], 16));
+    QRgb px = img.pixel(grid->Left() + m.X, grid->Top() + m.Y) & 0xFFFFFF;
+    if (i == 1)
+      EXPECT_LT(qGray(px), 100) << "the side-by-side choice is drawn where the hit test put it";
+    else
+      EXPECT_GT(qGray(px), 150) << i;
+  }
 
   // A held cell button looks pressed until the release.
   TRect apply = grid->ButtonRectAt(3, 2);
