@@ -271,6 +271,11 @@ TSize TExtStringGrid::GetCellTextSize(int ACol, int ARow, bool WrapToCell) {
     TSize e = RadioGroupExtent(RadioTextWidths(cv, g), cv->TextHeight("gh"), g->CellBoolean, RadioButtonSize());
     return TSize(e.cx + 4, e.cy + 4);
   }
+  // A check box standing in for the text is its glyph; one beside the text adds its width.
+  const TCellType graphic = GetCellType(ACol, ARow);
+  const int box = ControlLook()->CheckSize();
+  if (graphic == ctDataCheckBox || graphic == ctVirtCheckBox || graphic == ctRowCheckBox)
+    return TSize(box + 4, box + 4);
   if (kind == 1) {
     TRect r(kMarginX, kMarginY, WrapToCell ? w - kMarginX : 65535, h - kMarginY);
     std::string a, sv, fa, title, cid, cvv, ct;
@@ -293,7 +298,8 @@ TSize TExtStringGrid::GetCellTextSize(int ACol, int ARow, bool WrapToCell) {
       widest = std::max(widest, cv->TextWidth(line));
       ++lines;
     } while (!rest.empty() && Multilinecells);
-    return TSize(widest + 2 * kMarginX, lines * lineH + 2 * kMarginY);
+    const int beside = graphic == ctCheckBox ? box + 1 : 0;
+    return TSize(widest + 2 * kMarginX + beside, std::max(lines * lineH, beside ? box + 2 : 0) + 2 * kMarginY);
   }
   TRect r(2 + kMarginX, 2 + kMarginY, w - 2 - kMarginX, h - 2 - kMarginY);
   std::string text = s;

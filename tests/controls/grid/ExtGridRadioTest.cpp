@@ -264,6 +264,17 @@ TEST_F(RadioTest, MeasuringAGroupUsesItsDrawingLayout) {
     EXPECT_LE(r.Right, content.Right) << "autosized: every item fits the cell it is drawn in";
     EXPECT_LE(r.Bottom, content.Bottom);
   }
+  // Check boxes measure with their glyph: an autosized column shows the glyph and the text beside it.
+  grid->SetCells(4, 2, "a longer text");
+  grid->AddCheckBox(4, 2, true, false);
+  grid->AddCheckBox(4, 3, true, true);
+  grid->AutoSizeColumn(4);
+  grid->SetColWidths(3, 40);  // column 4 wholly in view
+  TRect box = grid->CheckGlyphRectAt(4, 2), cell4 = grid->CellRect(4, 2);
+  ASSERT_EQ(cell4.Width(), grid->ColWidths(4));
+  int textRight = box.Right + 2 + grid->Canvas()->TextWidth("a longer text");
+  EXPECT_LE(textRight, cell4.Right - 1) << "the text beside the glyph fits";
+  EXPECT_LE(grid->CheckGlyphRectAt(4, 3).Right, cell4.Right - 1);
   EXPECT_FALSE(grid->RemoveCellGraphicOfType(1, 1, ctCheckBox)) << "another kind stays";
   EXPECT_EQ(grid->GetCellType(1, 1), ctRadio);
   EXPECT_TRUE(grid->RemoveCellGraphic(1, 1));
