@@ -1077,6 +1077,44 @@ class TExtStringGrid : public TBaseGrid {
   int ownCursorChange_ = 0;  // raised while the grid writes its own Cursor property
   TGridRect resizeOrig_;
   TCellBlock resizeCells_;  // the resizer's own buffer: the clipboard is never touched
+
+  // ===== panning with the middle button, the wheel's line count, the window messages the grid
+  // answers (theme change, its in-cell combo box's notifications, destroy) (ExtGridMessages.cpp)
+ public:
+  // Cursor numbers of panning: neutral, then down, left, right, up, up-right, up-left,
+  // down-right, down-left. The program's own cursors under these numbers win; the grid's art
+  // fills the gaps.
+  static constexpr int crGridPan = 8000, crGridPanDown = 8001, crGridPanLeft = 8002, crGridPanRight = 8003,
+                       crGridPanUp = 8004, crGridPanUpRight = 8005, crGridPanUpLeft = 8006,
+                       crGridPanDownRight = 8007, crGridPanDownLeft = 8008;
+  // Where panning started (client coordinates) and the square its marker takes (empty when not panning).
+  TPoint PanOrigin() const { return panOrigin_; }
+  TRect PanMarkerRect() const;
+  // The marker's picture for a panning mode (the resource "INTLI3" vertical, "INTLI2"
+  // horizontal, "INTLI1" both), its background (the top-left pixel's colour) made white.
+  static void LoadPanMarker(TIntelliPan Mode, TBitmap* Bitmap);
+  // The lines one wheel notch moves (the desktop's setting).
+  static int WheelLines();
+  // The text typed for incremental lookup; keys that move the current cell clear it.
+  const std::string& LookupText() const { return lookupText_; }
+
+ protected:
+  void WndProc(TMessage& Message) override;
+  void DestroyWnd() override;
+  std::string lookupText_;
+
+ private:
+  void StartPanning(int X, int Y);
+  void PanTick();
+  void ShowPanCursor(TCursor Cursor);
+  bool PanSetCursor(TMessage& Message);
+  void PaintPanMarker(TCanvas* ACanvas);
+  void InvalidatePanMarker();
+  void ComboCommand(TMessage& Message);
+  void StopOwnTimers();
+  void StopGridTimer();
+  TCursor panSavedCursor_ = crDefault;
+  TCursor panCursor_ = crDefault;
 };
 
 // The custom editor link of edCustom cells; its behaviour comes with that feature.

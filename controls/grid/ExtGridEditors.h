@@ -52,10 +52,20 @@ class TCellControl : public TBase {
 };
 
 // A combo box over a cell (edComboEdit: typed text; edComboList: a choice from the list).
+// Its choices, typed changes and close-ups reach the grid as the combo box's notifications.
 class TGridCombo : public TCellControl<TComboBox> {
  public:
   using TCellControl::TCellControl;
   std::string ClassName() const override { return "TGridCombo"; }
+
+ protected:
+  void Select() override;
+  void Change() override;
+  void CloseUp() override;
+
+ private:
+  void Notify(WORD Code);
+  bool selecting_ = false;
 };
 
 // A date or time editor over a cell: holds a date and shows it in the locale's format.

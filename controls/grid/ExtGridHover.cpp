@@ -295,6 +295,10 @@ void TExtStringGrid::StartGridTimer() {
   if (HandleAllocated()) SetTimer(Handle(), kGridTimer, kGridTimerPeriod);
 }
 
+void TExtStringGrid::StopGridTimer() {
+  if (HandleAllocated()) KillTimer(Handle(), kGridTimer);
+}
+
 bool TExtStringGrid::GridTimer(TMessage& Message) {
   if (Message.WParam != kGridTimer) return false;
   ++timerTicks_;

@@ -11,7 +11,6 @@
 
 namespace {
 constexpr UINT_PTR kPanTimer = 999;
-constexpr int kWheelLines = 3;
 
 // The editor over a fixed cell: Enter or leaving stores its text, Escape drops it.
 class TFixedCellEdit : public TEdit {
@@ -90,22 +89,11 @@ void TExtStringGrid::WMMouseButton(TMessage& Message) {
       if (SwallowRightRelease()) return;  // a right release never ends a move
       break;
     case WM_MBUTTONDOWN:
-      if (IntelliPan != ipNone && RowCount() > FixedRows()) {
-        panning_ = true;
-        panOrigin_ = TPoint(Message.XPos(), Message.YPos());
-        lastPanPoint_ = panOrigin_;
-        if (HandleAllocated()) SetTimer(Handle(), kPanTimer, 10);
-        return;
-      }
+      if (IntelliPan != ipNone && RowCount() > FixedRows()) return StartPanning(Message.XPos(), Message.YPos());
       break;
     default: break;
   }
   TBaseGrid::WMMouseButton(Message);
-}
-
-void TExtStringGrid::StopPanning() {
-  panning_ = false;
-  if (HandleAllocated()) KillTimer(Handle(), kPanTimer);
 }
 
 void TExtStringGrid::LeftButtonDown(TMessage& Message) {
@@ -456,7 +444,7 @@ void TExtStringGrid::WMMouseWheel(TMessage& Message) {
   int delta = static_cast<int16_t>((Message.WParam >> 16) & 0xFFFF);
   if (delta == 0) return TBaseGrid::WMMouseWheel(Message);
   if ((s & ssCtrl) && IntelliZoom) {
-    Zoom(delta < 0 ? kWheelLines : -kWheelLines);
+    Zoom(delta < 0 ? WheelLines() : -WheelLines());
     if (updateCount_ == 0) Invalidate();
     Message.Result = 1;
     return;
@@ -470,7 +458,7 @@ void TExtStringGrid::WMMouseWheel(TMessage& Message) {
 }
 
 void TExtStringGrid::WheelStep(int Delta, TShiftState Shift) {
-  int step = mouseActions_->WheelIncrement >= 1 ? mouseActions_->WheelIncrement : kWheelLines;
+  int step = mouseActions_->WheelIncrement >= 1 ? mouseActions_->WheelIncrement : WheelLines();
   int target = Row();
   if (mouseActions_->WheelAction == waMoveSelection) {
     target = Delta < 0 ? Row() + step : Row() - step;
@@ -510,22 +498,7 @@ void TExtStringGrid::WMTimer(TMessage& Message) {
   if (MoveScrollTick(Message.WParam)) return;
   if (GridTimer(Message)) return;
   if (Message.WParam != kPanTimer) return TBaseGrid::WMTimer(Message);
-  if (!panning_ || IntelliPan == ipNone) return;
-  TGridRect before = Selection();
-  TPoint p = lastPanPoint_;
-  int dx = p.X < panOrigin_.X - 5 ? -1 : p.X > panOrigin_.X + 5 ? 1 : 0;
-  int dy = p.Y < panOrigin_.Y - 5 ? -1 : p.Y > panOrigin_.Y + 5 ? 1 : 0;
-  if (IntelliPan == ipHorizontal) dy = 0;
-  if (IntelliPan == ipVertical) dx = 0;
-  int lastRow = std::max(FixedRows(), LastWalkableRow());
-  int lastCol = std::max(FixedCols(), ColCount() - fixedRightCols_ - 1);
-  int c = std::clamp(Col(), FixedCols(), lastCol), r = std::clamp(Row(), FixedRows(), lastRow);
-  if (dx < 0 && c > FixedCols()) --c;
-  if (dx > 0 && c < lastCol) ++c;
-  if (dy < 0 && r > FixedRows()) --r;
-  if (dy > 0 && r < lastRow) ++r;
-  if (c != Col() || r != Row()) FocusCell(c, r, true);
-  NoteSelection(before);
+  PanTick();
 }
 
 bool TExtStringGrid::CanScrollPaint() const {
@@ -542,4 +515,6 @@ void TExtStringGrid::TopLeftChanged() {
     FinishEditLink();
     EndCellControlEdit();
   }
+  UpdateFooter();
+  if (controlList_->Count() > 0) PlaceCellControls();
 }

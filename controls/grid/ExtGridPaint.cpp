@@ -48,6 +48,7 @@ void TExtStringGrid::Paint() {
   cv->Pen()->SetColor(clBlack);
   PaintSelectionFrame(cv);
   DrawOuterBackground();
+  PaintPanMarker(cv);
 }
 
 // ---------------------------------------------------------------- style step

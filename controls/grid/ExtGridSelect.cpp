@@ -19,42 +19,12 @@ namespace {
 
 constexpr int kHandle = 6;      // side of the resize handle's square
 constexpr int kScrollEdge = 4;  // pixels from the bottom (right) edge that scroll a drag selection
-constexpr int kArt = 32;        // cursor art size
-
-// Cursor art: black shapes with a white rim, so they show on any background.
-using TShape = std::function<bool(double X, double Y)>;
-
-// An arrow pointing along +X with its tip at the origin.
-bool ArrowRight(double X, double Y) {
-  const double ay = std::abs(Y);
-  if (X > 0) return false;
-  if (X >= -6) return ay <= -X;           // head
-  return X >= -13 && ay <= 1.5;           // shaft
-}
-
-HCURSOR MakeCursorArt(const TShape& Inside, int HotX, int HotY) {
-  constexpr int stride = (kArt + 15) / 16 * 2;
-  std::vector<uint8_t> andPlane(static_cast<size_t>(stride) * kArt, 0xFF), xorPlane(andPlane.size(), 0);
-  auto in = [&](int x, int y) { return x >= 0 && y >= 0 && x < kArt && y < kArt && Inside(x, y); };
-  for (int y = 0; y < kArt; ++y)
-    for (int x = 0; x < kArt; ++x) {
-      bool black = in(x, y), rim = false;
-      for (int dy = -1; dy <= 1 && !black && !rim; ++dy)
-        for (int dx = -1; dx <= 1 && !rim; ++dx) rim = in(x + dx, y + dy);
-      if (!black && !rim) continue;
-      const size_t i = static_cast<size_t>(y) * stride + x / 8;
-      const auto bit = static_cast<uint8_t>(0x80 >> (x % 8));
-      andPlane[i] &= static_cast<uint8_t>(~bit);
-      if (rim) xorPlane[i] |= bit;
-    }
-  return CreateCursor(0, HotX, HotY, kArt, kArt, andPlane.data(), xorPlane.data());
-}
-
 // The program's own cursors under these numbers win; the grid's art fills the gaps.
 void InstallSelectCursors() {
   if (!Screen) return;
-  auto install = [](int n, const TShape& s, int hx, int hy) {
-    if (!Screen->Cursors(n)) Screen->SetCursors(n, MakeCursorArt(s, hx, hy));
+  using ExtUtil::ArrowRight;
+  auto install = [](int n, const ExtUtil::TCursorShape& s, int hx, int hy) {
+    if (!Screen->Cursors(n)) Screen->SetCursors(n, ExtUtil::MakeCursorArt(s, hx, hy));
   };
   // Row select: an arrow pointing right into the row.
   install(TExtStringGrid::crGridRowSelect, [](double x, double y) { return ArrowRight(x - 16, y - 16); }, 16, 16);
@@ -119,6 +89,7 @@ void TExtStringGrid::UpdatePressMode(int X, int Y) {
 }
 
 void TExtStringGrid::WMSetCursor(TMessage& Message) {
+  if (PanSetCursor(Message)) return;
   TGridState st = GridState();
   if (st != gsColSizing && st != gsRowSizing && LoWord(Message.LParam) == HTCLIENT && Screen) {
     int n = 0;

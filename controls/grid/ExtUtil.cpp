@@ -921,4 +921,31 @@ bool SetLayeredWindowAttributes(HWND Wnd, TColor Key, BYTE Alpha, DWORD Flags) {
   return ::SetLayeredWindowAttributes(Wnd, Key, Alpha, Flags);
 }
 
+// ---------------------------------------------------------------- cursor art
+bool ArrowRight(double X, double Y) {
+  const double ay = std::abs(Y);
+  if (X > 0) return false;
+  if (X >= -6) return ay <= -X;  // head
+  return X >= -13 && ay <= 1.5;  // shaft
+}
+
+HCURSOR MakeCursorArt(const TCursorShape& Inside, int HotX, int HotY) {
+  constexpr int kArt = 32;
+  constexpr int stride = (kArt + 15) / 16 * 2;
+  std::vector<uint8_t> andPlane(static_cast<size_t>(stride) * kArt, 0xFF), xorPlane(andPlane.size(), 0);
+  auto in = [&](int x, int y) { return x >= 0 && y >= 0 && x < kArt && y < kArt && Inside(x, y); };
+  for (int y = 0; y < kArt; ++y)
+    for (int x = 0; x < kArt; ++x) {
+      bool black = in(x, y), rim = false;
+      for (int dy = -1; dy <= 1 && !black && !rim; ++dy)
+        for (int dx = -1; dx <= 1 && !rim; ++dx) rim = in(x + dx, y + dy);
+      if (!black && !rim) continue;
+      const size_t i = static_cast<size_t>(y) * stride + x / 8;
+      const auto bit = static_cast<uint8_t>(0x80 >> (x % 8));
+      andPlane[i] &= static_cast<uint8_t>(~bit);
+      if (rim) xorPlane[i] |= bit;
+    }
+  return CreateCursor(0, HotX, HotY, kArt, kArt, andPlane.data(), xorPlane.data());
+}
+
 }  // namespace ExtUtil

@@ -8,6 +8,7 @@
 // the locale (separators, short date and time formats) at each call, through
 // Locale() below.
 
+#include <functional>
 #include <string>
 
 #include "platform/gui/Graphics.h"
@@ -172,6 +173,14 @@ void DrawComboButton(TCanvas* Canvas, HWND Wnd, TRect R, bool Themed);
 void DrawTransparentBitmap(TCanvas* Canvas, TBitmap* Bitmap, TColor Transparent, const TRect& R);
 // The same for a bitmap resource; raises EResNotFound when there is none.
 void DrawTransparentResBitmap(TCanvas* Canvas, const std::string& ResName, TColor Transparent, const TRect& R);
+
+// ---------------------------------------------------------------- cursor art
+// The grid's own cursors (32 x 32): black shapes with a white rim, so they show on any
+// background. A shape answers whether a pixel lies inside it.
+using TCursorShape = std::function<bool(double X, double Y)>;
+HCURSOR MakeCursorArt(const TCursorShape& Inside, int HotX, int HotY);
+// An arrow pointing along +X with its tip at the origin.
+bool ArrowRight(double X, double Y);
 
 // ---------------------------------------------------------------- windows
 constexpr DWORD ULW_COLORKEY = 1, ULW_ALPHA = 2, ULW_OPAQUE = 4;

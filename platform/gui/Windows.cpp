@@ -78,6 +78,12 @@ LRESULT SendMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
 
 bool IsWindow(HWND Wnd) { return FindControl(Wnd) != nullptr; }
 
+bool SystemParametersInfo(UINT Action, UINT, void* PVParam, UINT) {
+  if (Action != SPI_GETWHEELSCROLLLINES || !PVParam) return false;
+  *static_cast<UINT*>(PVParam) = static_cast<UINT>(std::max(0, QApplication::wheelScrollLines()));
+  return true;
+}
+
 UINT RegisterWindowMessage(const std::string& Name) {
   static std::map<std::string, UINT> names;
   std::string key;

@@ -74,6 +74,11 @@ intptr_t ShellExecute(HWND Wnd, const std::string& Operation, const std::string&
                       const std::string& Parameters, const std::string& Directory, int ShowCmd);
 constexpr int SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOW = 5, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3;
 
+// System settings: SPI_GETWHEELSCROLLLINES writes the lines one wheel notch scrolls (a UINT,
+// the desktop's setting) to PVParam. False for other actions or a null PVParam.
+constexpr UINT SPI_GETWHEELSCROLLLINES = 104;
+bool SystemParametersInfo(UINT Action, UINT Param, void* PVParam, UINT WinIni);
+
 HCURSOR LoadCursor(uintptr_t Instance, const std::string& Name);
 HCURSOR LoadCursorFromFile(const std::string& FileName);
 // A monochrome cursor from two bit planes of Height rows, each row (Width + 15) / 16 * 2 bytes,
