@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "controls/grid/ExtGridEditors.h"
+#include "platform/gui/Feedback.h"
 #include "platform/gui/FormImage.h"
 #include "platform/gui/Messages.h"
 #include "platform/gui/VisualStyles.h"
@@ -98,6 +99,40 @@ TEST_F(GridMessages, PanningStopsAtTheEdgesAndKeepsToItsAxis) {
   for (int i = 0; i < 4; ++i) Tick();
   EXPECT_EQ(Current(), TPoint(19, 10)) << "columns only, up to the last";
   EXPECT_EQ(grid->Cursor(), TExtStringGrid::crGridPanRight);
+}
+
+TEST_F(GridMessages, WhilePanningThePanCursorShowsEvenOverTheFixedCells) {
+  BigGrid();
+  grid->MouseActions()->ColSelect = true;
+  StartPan(200, 120);
+  Mouse(QEvent::MouseMove, 200, 5);  // over the fixed row: a column select cursor otherwise
+  Tick();
+  ASSERT_EQ(grid->Cursor(), TExtStringGrid::crGridPanUp);
+  LRESULT r = grid->Perform(WM_SETCURSOR, reinterpret_cast<WPARAM>(grid->Handle()), MakeLParam(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(r, 1);
+  const QCursor* want = reinterpret_cast<const QCursor*>(Screen->Cursors(TExtStringGrid::crGridPanUp));
+  EXPECT_EQ(grid->ClientWidget()->cursor().pixmap().cacheKey(), want->pixmap().cacheKey());
+}
+
+TEST_F(GridMessages, CancelModeWhileMovingAColumnEndsTheMoveLook) {
+  grid->SetColCount(12);
+  grid->SetOptions(grid->Options() | goColMoving);
+  Load();
+  const TRect h = grid->CellRect(2, 0);
+  const TPoint a((h.Left + h.Right) / 2, (h.Top + h.Bottom) / 2);
+  Mouse(QEvent::MouseButtonPress, a.X, a.Y);
+  Mouse(QEvent::MouseMove, grid->ClientRect().Right + 10, a.Y);
+  ASSERT_EQ(grid->GridState(), gsColMoving);
+  ASSERT_TRUE(grid->MoveImage() && grid->MoveImage()->Visible());
+  ASSERT_GT(WindowTimerInterval(grid->Handle(), 997), 0u);
+  CancelCaptureMode();
+  EXPECT_EQ(grid->GridState(), gsNormal);
+  EXPECT_FALSE(grid->MoveImage()->Visible());
+  EXPECT_TRUE(grid->Feedback()->Marks().empty()) << "the drop marker goes";
+  EXPECT_EQ(WindowTimerInterval(grid->Handle(), 997), 0u);
+  EXPECT_EQ(grid->Cursor(), crDefault);
+  Mouse(QEvent::MouseButtonRelease, a.X + 200, a.Y);
+  EXPECT_EQ(grid->Cells(2, 1), "2:1") << "a cancelled move moves nothing";
 }
 
 struct PanEnd {
