@@ -102,6 +102,11 @@ void TExtStringGrid::WndProc(TMessage& Message) {
     case WM_KEYDOWN: case WM_SYSKEYDOWN:
       if (panning_) StopPanning();
       break;
+    case WM_CANCELMODE:
+      // The mouse went elsewhere (a modal window, another application): panning would go on
+      // scrolling by a mouse position the grid no longer hears of.
+      if (panning_) StopPanning();
+      break;
     case WM_THEMECHANGED:
       if (autoThemeAdapt_) {
         AdaptToTheme();

@@ -275,6 +275,7 @@ void TExtStringGrid::ApplyHeaders(bool Columns) {
 
 namespace {
 constexpr uint32_t kVersion = (1u << 24) | (0u << 16) | (0u << 8) | 0u;  // 1.0.0.0
+constexpr const char* kVersionDate = "Dec 2026";
 }  // namespace
 
 int TExtStringGrid::GetVersionNr() { return static_cast<int>(kVersion); }
@@ -282,7 +283,7 @@ int TExtStringGrid::GetVersionNr() { return static_cast<int>(kVersion); }
 std::string TExtStringGrid::GetVersionString() {
   uint32_t v = static_cast<uint32_t>(GetVersionNr());
   return std::to_string(v >> 24) + "." + std::to_string((v >> 16) & 0xFF) + "." + std::to_string((v >> 8) & 0xFF) +
-         "." + std::to_string(v & 0xFF);
+         "." + std::to_string(v & 0xFF) + " " + kVersionDate;
 }
 
 // ---------------------------------------------------------------- filter

@@ -184,6 +184,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               g->MouseActions()->SetHotmailRowSelect(b & 2);
               g->ControlLook()->SetControlStyle(static_cast<TGridControlStyle>((b >> 3) % 7));
               g->ControlLook()->RadioAlwaysActive = b & 0x40;
+              // Middle-button panning: a press starts (or ends) it, a tick moves by the last mouse move.
+              g->IntelliPan = static_cast<TIntelliPan>(in.Byte() % 4);
+              g->Perform(WM_MBUTTONDOWN, MK_MBUTTON, MakeLParam(b * 380 / 255, (b * 5) % 260));
+              g->Perform(WM_MBUTTONUP, 0, MakeLParam(b * 380 / 255, (b * 5) % 260));
+              g->Perform(WM_TIMER, 999, 0);
               break;
           }
           break;

@@ -146,7 +146,8 @@ TEST_F(GridMessages, AKeyOrAnyButtonEndsPanningAndGivesBackTheCursor) {
       {"key", [](GridMessages& t) { t.Key(Qt::Key_Shift); }},
       {"left button", [](GridMessages& t) { t.Click(40, 40); }},
       {"right button", [](GridMessages& t) { t.Click(40, 40, Qt::RightButton); }},
-      {"middle button", [](GridMessages& t) { t.Click(40, 40, Qt::MiddleButton); }}};
+      {"middle button", [](GridMessages& t) { t.Click(40, 40, Qt::MiddleButton); }},
+      {"cancel mode", [](GridMessages&) { CancelCaptureMode(); }}};
   for (const PanEnd& e : ends) {
     grid->SetCursor(crCross);
     StartPan(200, 120);
