@@ -1071,7 +1071,6 @@ class TExtStringGrid : public TBaseGrid {
   int pressMode_ = pmNone;
   int dragMode_ = pmNone;  // the mode of the press while the button is held
   int dragAnchor_ = -1;    // row or column the drag selection started from
-  int rowSelectOrigin_ = -1;
   bool resizeHot_ = false, resizePending_ = false, deselectPending_ = false;
   bool disjunctRowPress_ = false, disjunctColPress_ = false;
   int ownCursorChange_ = 0;  // raised while the grid writes its own Cursor property

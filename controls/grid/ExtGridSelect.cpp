@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "controls/grid/ExtGrid.h"
 #include "controls/grid/ExtUtil.h"
@@ -19,6 +21,7 @@ namespace {
 
 constexpr int kHandle = 6;      // side of the resize handle's square
 constexpr int kScrollEdge = 4;  // pixels from the bottom (right) edge that scroll a drag selection
+
 // The program's own cursors under these numbers win; the grid's art fills the gaps.
 void InstallSelectCursors() {
   if (!Screen) return;
@@ -149,7 +152,6 @@ void TExtStringGrid::ModeClick(int ACol, int ARow, TShiftState Shift) {
   } else if (fixedCol && !fixedRow && ARow <= lastRow && mouseActions_->RowSelect && pressMode_ == pmRowSelect) {
     int from = (Shift & ssShift) && Row() >= FixedRows() && Row() <= lastRow ? Row() : ARow;
     SetSelection({FixedCols(), std::min(from, ARow), lastCol, std::max(from, ARow)});
-    rowSelectOrigin_ = ARow;
     dragAnchor_ = from;
     dragMode_ = pmRowSelect;
   } else if (fixedRow && !fixedCol && mouseActions_->ColSelect && pressMode_ == pmColSelect) {
@@ -248,7 +250,6 @@ void TExtStringGrid::DragSelectMove(int X, int Y) {
 // ---------------------------------------------------------------- button up
 void TExtStringGrid::SelectionButtonUp() {
   pressMode_ = pmNone;
-  rowSelectOrigin_ = -1;
 }
 
 void TExtStringGrid::DisjunctButtonUp() {
