@@ -71,7 +71,7 @@ void InstallPanCursors() {
     if (!Screen->Cursors(n)) Screen->SetCursors(n, ExtUtil::MakeCursorArt(s, 16, 16));
   };
   install(TExtStringGrid::crGridPan, [dot](double x, double y) {
-    auto head = [](double along, double across) { return along >= 6 && along <= 11 && std::abs(across) <= 11 - along; };
+    auto head = [](double along, double across) { return along >= 8 && along <= 13 && std::abs(across) <= 13 - along; };
     const double dx = x - kC, dy = y - kC;
     return dot(x, y) || head(dx, dy) || head(-dx, dy) || head(dy, dx) || head(-dy, dx);
   });
