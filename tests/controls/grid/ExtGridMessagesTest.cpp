@@ -415,6 +415,25 @@ TEST_F(GridCombo, ScrollingFinishesAnOpenComboOrDateEditor) {
   EXPECT_FALSE(grid->DateEditor()->Visible());
 }
 
+TEST_F(GridCombo, AComboBoxPlacedInACellTellsItsChoiceForItsCell) {
+  auto* box = new TComboBox(grid);
+  box->SetParent(grid);
+  box->Items()->Add("low");
+  box->Items()->Add("high");
+  grid->ControlList()->AddControl(3, 6, box);
+  box->SetItemIndex(1);
+  grid->FocusCell(1, 1, true);
+  told.clear();
+  SendMessage(grid->Handle(), WM_COMMAND, WPARAM(1) << 16, reinterpret_cast<LPARAM>(box->Handle()));
+  const std::vector<ComboTold> want = {{"change", 3, 6, 1, "high", nullptr}};
+  EXPECT_EQ(told, want);
+  told.clear();
+  SendMessage(grid->Handle(), WM_COMMAND, WPARAM(8) << 16, reinterpret_cast<LPARAM>(box->Handle()));
+  EXPECT_TRUE(told.empty()) << "only the grid's own combo box tells its close-up";
+  SendMessage(grid->Handle(), WM_COMMAND, WPARAM(1) << 16, reinterpret_cast<LPARAM>(grid->Handle()));
+  EXPECT_TRUE(told.empty()) << "the grid's own window is no sender";
+}
+
 // ---------------------------------------------------------------- the window's end and key-up
 TEST_F(GridMessages, DestroyStopsTheGridsTimersAndPanning) {
   BigGrid();
