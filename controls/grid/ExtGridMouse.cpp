@@ -504,7 +504,8 @@ void TExtStringGrid::WMTimer(TMessage& Message) {
 bool TExtStringGrid::CanScrollPaint() const {
   bool picture = backGround_->Bitmap() && !backGround_->Bitmap()->Empty();
   bool gradient = backGround_->Display() == bdGradientHorz || backGround_->Display() == bdGradientVert;
-  return updateCount_ == 0 && !suppressInvalidate_ && !SelectionRectangle && !picture && !gradient;
+  // The pan marker stays at its origin: moved pixels would carry copies of it along.
+  return updateCount_ == 0 && !suppressInvalidate_ && !SelectionRectangle && !picture && !gradient && !panning_;
 }
 
 void TExtStringGrid::TopLeftChanged() {

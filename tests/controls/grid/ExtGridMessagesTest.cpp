@@ -236,6 +236,30 @@ TEST_F(GridMessages, TheMarkerIsDrawnAtTheOriginWhilePanning) {
       ASSERT_EQ(after.pixel(fx + x, fy + y), before.pixel(fx + x, fy + y)) << "the marker is gone at " << x << "," << y;
 }
 
+// Scrolling while panning must not carry copies of the marker along with the moved rows.
+TEST_F(GridMessages, PanningThatScrollsLeavesOneMarkerAtTheOrigin) {
+  BigGrid();
+  grid->IntelliPan = ipVertical;
+  auto shown = [&] {
+    Flush();
+    QWidget* top = form->Peer()->window();
+    return QGuiApplication::primaryScreen()->grabWindow(top->winId()).toImage();
+  };
+  const int top0 = grid->TopRow();
+  StartPan(150, 60);
+  Mouse(QEvent::MouseMove, 150, 160);
+  for (int i = 0; i < 40; ++i) {
+    Tick();
+    Flush();
+  }
+  ASSERT_GT(grid->TopRow(), top0 + 3) << "the panning scrolled";
+  ASSERT_TRUE(grid->Panning());
+  QImage ticked = shown();
+  grid->Invalidate();
+  QImage repainted = shown();
+  EXPECT_TRUE(ticked == repainted) << "the view after scrolling ticks matches a full repaint";
+}
+
 // ---------------------------------------------------------------- selection notices
 TEST_F(GridMessages, PanAndWheelStepsTellAChangedSelection) {
   BigGrid();
