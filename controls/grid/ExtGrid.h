@@ -239,7 +239,7 @@ class TExtStringGrid : public TBaseGrid {
   int CellMarginX = 0, CellMarginY = 0;
   int MinColWidth = 0, MaxColWidth = 0, MinRowHeight = 0, MaxRowHeight = 0;
   bool AutoSize() const { return autoSize_; }
-  void SetAutoSize(bool v);
+  void SetAutoSize(bool v) override;
 
   // ----- cell text (ExtGridText.cpp)
   // The text a cell shows: its text, a number formatted through OnGetFloatFormat. Never raises.

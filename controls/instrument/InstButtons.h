@@ -44,7 +44,7 @@ class TInstDemoButton : public TInstCustomImageControl {
 
   // Run-time state.
   bool Hover() const { return FHover; }
-  bool Focused() const { return FFocused; }
+  bool Focused() const override { return FFocused; }
   bool Down() const { return FDown; }
   bool Pressed() const { return FPressed; }
 
