@@ -44,6 +44,12 @@ class GridMessages : public GridInputTest {
     grid->SetRowCount(60);
     Load();
   }
+  // What the screen shows of the form, after pending paints.
+  QImage Shown() {
+    Flush();
+    QWidget* top = form->Peer()->window();
+    return QGuiApplication::primaryScreen()->grabWindow(top->winId()).toImage();
+  }
   int savedLines = 3;
 };
 
@@ -211,25 +217,20 @@ TEST_F(GridMessages, TheMarkerShowsTheAxesOfThePanningMode) {
 TEST_F(GridMessages, TheMarkerIsDrawnAtTheOriginWhilePanning) {
   BigGrid();
   grid->IntelliPan = ipVertical;
-  auto shown = [&] {
-    Flush();
-    QWidget* top = form->Peer()->window();
-    return QGuiApplication::primaryScreen()->grabWindow(top->winId()).toImage();
-  };
   const int ox = 150, oy = 100;
   const TPoint origin = grid->ClientToScreen(TPoint(ox, oy)), formOrigin = form->ClientToScreen(TPoint(0, 0));
   const int fx = origin.X - formOrigin.X, fy = origin.Y - formOrigin.Y;
-  QImage before = shown();
+  QImage before = Shown();
   StartPan(ox, oy);
   EXPECT_EQ(grid->PanMarkerRect(), TRect(ox, oy, ox + 32, oy + 32));
-  QImage during = shown();
+  QImage during = Shown();
   const std::string file = TestImagePath("extgrid-panning.png");
   EXPECT_TRUE(SaveControlImage(form, file));
   EXPECT_EQ(Ink(during.pixel(fx + 12, fy + 4)), '#') << "the up head";
   EXPECT_EQ(Ink(during.pixel(fx + 12, fy + 12)), '#') << "the dot";
   EXPECT_EQ(Ink(during.pixel(fx + 4, fy + 12)), '.') << "no left head in vertical panning";
   Key(Qt::Key_Escape);
-  QImage after = shown();
+  QImage after = Shown();
   EXPECT_EQ(grid->PanMarkerRect(), TRect());
   for (int y = 0; y < 26; ++y)
     for (int x = 0; x < 26; ++x)
@@ -240,11 +241,6 @@ TEST_F(GridMessages, TheMarkerIsDrawnAtTheOriginWhilePanning) {
 TEST_F(GridMessages, PanningThatScrollsLeavesOneMarkerAtTheOrigin) {
   BigGrid();
   grid->IntelliPan = ipVertical;
-  auto shown = [&] {
-    Flush();
-    QWidget* top = form->Peer()->window();
-    return QGuiApplication::primaryScreen()->grabWindow(top->winId()).toImage();
-  };
   const int top0 = grid->TopRow();
   StartPan(150, 60);
   Mouse(QEvent::MouseMove, 150, 160);
@@ -254,9 +250,9 @@ TEST_F(GridMessages, PanningThatScrollsLeavesOneMarkerAtTheOrigin) {
   }
   ASSERT_GT(grid->TopRow(), top0 + 3) << "the panning scrolled";
   ASSERT_TRUE(grid->Panning());
-  QImage ticked = shown();
+  QImage ticked = Shown();
   grid->Invalidate();
-  QImage repainted = shown();
+  QImage repainted = Shown();
   EXPECT_TRUE(ticked == repainted) << "the view after scrolling ticks matches a full repaint";
 }
 
