@@ -129,8 +129,10 @@ void TExtStringGrid::RemoveRows(int ARow, int ACount) {
       // No data row left: the selection leaves the grid instead of resting on a fixed row.
       SetSelection(TGridRect{ColCount(), RowCount(), ColCount(), RowCount()});
     }
-  } else if (oldTop < RowCount()) {
-    SetTopRow(std::max(FixedRows(), std::min(oldTop, MaxTopRow())));
+  } else {
+    // The removed rows went to the end taking the current row along: it comes back in place.
+    if (oldRow >= FixedRows() && Row() != oldRow) SetRow(oldRow);
+    if (oldTop < RowCount()) SetTopRow(std::max(FixedRows(), std::min(oldTop, MaxTopRow())));
   }
   EndUpdate();
   CellsChanged(TRect(0, ARow, ColCount() - 1, ARow + ACount));

@@ -42,6 +42,19 @@ TEST_F(ExpertWindowTest, DeleteRowRemovesTheCurrentRowButNeverTheLastMessage) {
   EXPECT_EQ(Cell(ecData, 1), "02");
 }
 
+// Deleting twice removes two neighbouring messages: the current row stays where it was.
+TEST_F(ExpertWindowTest, DeleteRowTwiceRemovesTheNextMessageToo) {
+  Row(3, "40", "Write", "03");
+  Row(4, "40", "Write", "04");
+  Row(5, "40", "Write", "05");
+  Select(3);
+  w->btnDeleteRow->Click();
+  EXPECT_EQ(w->grdData->Row(), 3);
+  w->btnDeleteRow->Click();
+  EXPECT_EQ(Cell(ecData, 3), "05");
+  EXPECT_EQ(w->grdData->RowCount(), 31);
+}
+
 TEST_F(ExpertWindowTest, CompactOnAnEmptyTableKeepsOneMessageRow) {
   w->mnuCompact->Click();
   EXPECT_EQ(w->grdData->RowCount(), 2);

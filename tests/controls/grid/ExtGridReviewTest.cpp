@@ -1,0 +1,31 @@
+// Faults a user met in the program's tables, driven through synthesised events.
+#include <gtest/gtest.h>
+
+#include "tests/controls/grid/GridInputFixture.h"
+
+// The message table deletes the clicked row: the current row stays in place on the next
+// row's data, not at the end of the table (where a second Delete would remove another row).
+TEST_F(GridInputTest, RemovingTheClickedRowKeepsTheCurrentRowInPlace) {
+  grid->SetColCount(8);
+  grid->SetRowCount(33);
+  grid->SetFixedCols(2);
+  grid->SetFixedRows(1);
+  grid->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRowSelect);
+  for (int r = 1; r < grid->RowCount(); ++r) grid->SetCells(4, r, "m" + std::to_string(r));
+  Flush();
+  ClickCell(4, 3);
+  ASSERT_EQ(grid->Row(), 3);
+  grid->RemoveRows(grid->Row(), 1);
+  EXPECT_EQ(grid->Row(), 3);
+  EXPECT_EQ(grid->Selection().Top, 3);
+  EXPECT_EQ(grid->Selection().Bottom, 3);
+  EXPECT_EQ(grid->TopRow(), 1);
+  grid->RemoveRows(grid->Row(), 1);
+  EXPECT_EQ(grid->Cells(4, 3), "m5");
+  EXPECT_EQ(grid->Cells(4, 30), "m32");
+  // The last row removed: the row above becomes current.
+  ClickCell(4, 1);
+  grid->SetRow(grid->RowCount() - 1);
+  grid->RemoveRows(grid->Row(), 1);
+  EXPECT_EQ(grid->Row(), grid->RowCount() - 1);
+}
