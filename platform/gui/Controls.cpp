@@ -591,7 +591,17 @@ void TControl::CMParentShowHintChanged(TMessage&) {
 }
 void TControl::CMHintShow(TMessage&) {}
 void TControl::CMCursorChanged(TMessage&) {
-  if (GuiMouseControl() == this) GuiApplyCursor(this);
+  if (GuiMouseControl() != this) return;
+  GuiApplyCursor(this);
+  // As the window system does, the control under the mouse is asked again: a cursor an earlier
+  // answer chose would otherwise hide the new one until the mouse moves.
+  static bool asking = false;
+  if (asking) return;
+  struct TAsking {
+    TAsking() { asking = true; }
+    ~TAsking() { asking = false; }
+  } scope;
+  GuiAskCursor(this);
 }
 
 // ---------------------------------------------------------------- TWinControl

@@ -1,6 +1,10 @@
 // Faults a user met in the program's tables, driven through synthesised events.
 #include <gtest/gtest.h>
 
+#include <QCursor>
+#include <QImage>
+
+#include "platform/gui/Messages.h"
 #include "tests/controls/grid/GridInputFixture.h"
 
 // The message table deletes the clicked row: the current row stays in place on the next
@@ -28,4 +32,30 @@ TEST_F(GridInputTest, RemovingTheClickedRowKeepsTheCurrentRowInPlace) {
   grid->SetRow(grid->RowCount() - 1);
   grid->RemoveRows(grid->Row(), 1);
   EXPECT_EQ(grid->Row(), grid->RowCount() - 1);
+}
+
+namespace {
+QImage ShownCursor(TExtStringGrid* g) { return g->ClientWidget()->cursor().pixmap().toImage(); }
+QImage CursorArt(TCursor c) { return reinterpret_cast<const QCursor*>(Screen->Cursors(c))->pixmap().toImage(); }
+}  // namespace
+
+// Middle-button panning: the arrow the timer picks shows at once, and the ordinary pointer is
+// back as soon as a key ends panning, without waiting for the mouse to move.
+TEST_F(GridInputTest, PanningCursorShownFollowsTheTimerAndGoesWithTheEnd) {
+  grid->SetColCount(20);
+  grid->SetRowCount(60);
+  Load();
+  Mouse(QEvent::MouseMove, 200, 120);
+  Mouse(QEvent::MouseButtonPress, 200, 120, Qt::MiddleButton);
+  Mouse(QEvent::MouseButtonRelease, 200, 120, Qt::MiddleButton);
+  ASSERT_TRUE(grid->Panning());
+  Mouse(QEvent::MouseMove, 200, 220);
+  EXPECT_EQ(ShownCursor(grid), CursorArt(TExtStringGrid::crGridPan));
+  grid->Perform(WM_TIMER, 999, 0);
+  ASSERT_EQ(grid->Cursor(), TExtStringGrid::crGridPanDown);
+  EXPECT_EQ(ShownCursor(grid), CursorArt(TExtStringGrid::crGridPanDown)) << "the direction shows without a move";
+  Key(Qt::Key_Escape);
+  ASSERT_FALSE(grid->Panning());
+  EXPECT_EQ(grid->ClientWidget()->cursor().shape(), Qt::ArrowCursor) << "the pointer comes back without a move";
+  EXPECT_TRUE(ShownCursor(grid).isNull());
 }
