@@ -1554,12 +1554,15 @@ void TCustomGrid::WMTimer(TMessage& Message) {
 }
 
 void TCustomGrid::WMSetCursor(TMessage& Message) {
-  if (gridState_ == gsNormal && LoWord(Message.LParam) == HTCLIENT && Screen) {
-    TPoint p = ScreenToClient(GetMessagePos());
-    TGridState st;
-    int index, pos, ofs;
-    CalcSizingState(p.X, p.Y, st, index, pos, ofs);
-    if (st != gsNormal) {
+  if (LoWord(Message.LParam) == HTCLIENT && Screen) {
+    // A border being dragged keeps the sizing cursor wherever the mouse goes.
+    TGridState st = gridState_;
+    if (st == gsNormal) {
+      TPoint p = ScreenToClient(GetMessagePos());
+      int index, pos, ofs;
+      CalcSizingState(p.X, p.Y, st, index, pos, ofs);
+    }
+    if (st == gsColSizing || st == gsRowSizing) {
       ::SetCursor(Screen->Cursors(st == gsColSizing ? crHSplit : crVSplit));
       Message.Result = 1;
       return;

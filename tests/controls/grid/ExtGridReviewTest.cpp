@@ -59,3 +59,29 @@ TEST_F(GridInputTest, PanningCursorShownFollowsTheTimerAndGoesWithTheEnd) {
   EXPECT_EQ(grid->ClientWidget()->cursor().shape(), Qt::ArrowCursor) << "the pointer comes back without a move";
   EXPECT_TRUE(ShownCursor(grid).isNull());
 }
+
+// The register table sizes its columns and rows: the sizing cursor stays while the border is
+// dragged, not only while the mouse rests on it.
+TEST_F(GridInputTest, TheSizingCursorStaysWhileABorderIsDragged) {
+  grid->SetOptions(grid->Options() | goColSizing | goRowSizing);
+  grid->SetFixedCols(1);
+  grid->SetFixedRows(1);
+  Load();
+  struct Case {
+    bool cols;
+    TCursor cursor;
+  };
+  for (Case k : {Case{true, crHSplit}, Case{false, crVSplit}}) {
+    const TRect h = k.cols ? grid->CellRect(2, 0) : grid->CellRect(0, 2);
+    const TPoint at = k.cols ? TPoint(h.Right - 1, (h.Top + h.Bottom) / 2) : TPoint((h.Left + h.Right) / 2, h.Bottom - 1);
+    const auto want = reinterpret_cast<const QCursor*>(Screen->Cursors(k.cursor))->shape();
+    Mouse(QEvent::MouseMove, at.X, at.Y);
+    ASSERT_EQ(grid->ClientWidget()->cursor().shape(), want) << k.cols;
+    Mouse(QEvent::MouseButtonPress, at.X, at.Y);
+    ASSERT_EQ(grid->GridState(), k.cols ? gsColSizing : gsRowSizing);
+    Mouse(QEvent::MouseMove, at.X + (k.cols ? 25 : 0), at.Y + (k.cols ? 0 : 25));
+    EXPECT_EQ(grid->ClientWidget()->cursor().shape(), want) << k.cols;
+    Mouse(QEvent::MouseButtonRelease, at.X + (k.cols ? 25 : 0), at.Y + (k.cols ? 0 : 25));
+    EXPECT_EQ(grid->GridState(), gsNormal);
+  }
+}
