@@ -240,6 +240,11 @@ void TExtStringGrid::CMHintShow(TMessage& Message) {
   Message.Result = 0;
   auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
   if (!info) return;
+  // Panning scrolls the cells under a resting mouse: a hint would hang over them.
+  if (panning_) {
+    Message.Result = 1;
+    return;
+  }
   int c = -1, r = -1;
   MouseToCell(info->CursorPos.X, info->CursorPos.Y, c, r);
   if (c < 0 || r < 0) return;  // beside the cells: the grid's own hint

@@ -85,3 +85,27 @@ TEST_F(GridInputTest, TheSizingCursorStaysWhileABorderIsDragged) {
     EXPECT_EQ(grid->GridState(), gsNormal);
   }
 }
+
+// A mouse resting while panning scrolls the cells under it: no hint pops up over them.
+TEST_F(GridInputTest, NoHintPopsUpWhilePanning) {
+  grid->SetRowCount(60);
+  grid->SetHint("Enter a byte");
+  grid->SetShowHint(true);
+  Load();
+  auto hintShown = [&](int x, int y) {
+    Application->ActivateHint(grid->ClientToScreen(TPoint(x, y)));
+    return Application->HintWindow() && Application->HintWindow()->Active();
+  };
+  Mouse(QEvent::MouseMove, 200, 120);
+  ASSERT_TRUE(hintShown(200, 120)) << "the grid's hint shows when not panning";
+  Application->CancelHint();
+  Mouse(QEvent::MouseButtonPress, 200, 120, Qt::MiddleButton);
+  Mouse(QEvent::MouseButtonRelease, 200, 120, Qt::MiddleButton);
+  ASSERT_TRUE(grid->Panning());
+  Mouse(QEvent::MouseMove, 200, 220);
+  EXPECT_FALSE(hintShown(200, 220));
+  Key(Qt::Key_Escape);
+  ASSERT_FALSE(grid->Panning());
+  EXPECT_TRUE(hintShown(200, 220)) << "after panning the hint is back";
+  Application->CancelHint();
+}
