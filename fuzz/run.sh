@@ -14,7 +14,7 @@ if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMARON_FUZZ=ON -DVELMARON_TESTS=OFF -DVELMARON_BENCH=OFF \
     -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fsanitize=fuzzer-no-link -fno-omit-frame-pointer"
 fi
-cmake --build "$BUILD_DIR" --parallel "$(nproc)"
+cmake --build "$BUILD_DIR" --parallel "${JOBS:-$(nproc)}"
 status=0
 while IFS= read -r t; do
   name=$(basename "$t")
