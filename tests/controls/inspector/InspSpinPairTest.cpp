@@ -328,7 +328,7 @@ class InspSystemChanges : public InspSpinPair {
   QFont savedFont;
   QString savedStyle;
   TInspectorBar* bar = nullptr;
-  int themeChanges = 0, fontChanges = 0;
+  int themeChanges = 0, fontChanges = 0, spinThemeChanges = 0;
 };
 
 TEST_F(InspSystemChanges, ANewApplicationStyleIsOneThemeChangeThatTheBarAdaptsTo) {
@@ -368,10 +368,11 @@ TEST_F(InspSystemChanges, TheWindowSystemsThemeChangeReachesTheBarAndItsEditors)
   TInspectorItem* writeTime = bar->Panels()->Items(0)->Items()->Items(3);
   bar->StartEdit(writeTime);
   ASSERT_TRUE(bar->SpinControl()->Visible());
-  int spinThemeChanges = 0;
+  // The count lives in the fixture: the hook outlives this body, and the teardown's style
+  // restore reaches it too.
   TInspSpinButton* pair = bar->SpinControl()->Button();
   auto previous = pair->WindowProc;
-  pair->WindowProc = [&, previous](TMessage& m) {
+  pair->WindowProc = [this, previous](TMessage& m) {
     if (m.Msg == WM_THEMECHANGED) ++spinThemeChanges;
     previous(m);
   };
