@@ -1,12 +1,10 @@
 #pragma once
-// The clipboard: text and formats registered by name.
+// The clipboard: text and formats registered by name, carried as the MIME types of
+// DataObject.h, so other programs read the text, files, links and rich text we put there.
 
 #include <string>
 
-using TClipboardFormat = unsigned;
-constexpr TClipboardFormat CF_TEXT = 1, CF_BITMAP = 2, CF_UNICODETEXT = 13;
-// Same name, same number (case-insensitive).
-TClipboardFormat RegisterClipboardFormat(const std::string& Name);
+#include "platform/gui/DataObject.h"
 
 class TBitmap;
 
@@ -18,6 +16,11 @@ class TClipboard {
   // Raw bytes of a registered format.
   std::string GetAsData(TClipboardFormat Format) const;
   void SetAsData(TClipboardFormat Format, const std::string& Data);
+  // What the clipboard holds now, in every format the program reads (a copy: it stays as it
+  // is when the clipboard changes).
+  TDataObject GetDataObject() const;
+  // Replaces the clipboard's content (or, while open, adds to what will be put there).
+  void SetDataObject(const TDataObject& Data);
   // Several formats at once.
   void Open();
   void Close();

@@ -628,6 +628,15 @@ bool GuiTranslate(TPeerBase* Peer, QEvent* Event) {
     return true;
   }
   switch (Event->type()) {
+    case QEvent::DragEnter: case QEvent::DragMove: case QEvent::DragLeave: case QEvent::Drop: {
+      bool r;
+      {
+        TranslationFrame frame(Peer);
+        r = GuiDragEvent(Peer, Event);
+      }
+      GuiFlushDeletes();
+      return r;
+    }
     case QEvent::Paint: case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick: case QEvent::MouseMove: case QEvent::Wheel: case QEvent::Enter:
     case QEvent::Leave: case QEvent::KeyPress: case QEvent::KeyRelease: case QEvent::FocusIn:

@@ -76,6 +76,8 @@ int GuiFormHelpContext(TCustomForm* Form, TControl* Control);
 void GuiHelpRequest(int Context);
 // The help's once-per-run notice counts as not yet given (a test's fresh start).
 void GuiForgetHelpNotice();
+// Drag events of a peer: to the drop target registered for its window, else to the widget.
+bool GuiDragEvent(TPeerBase* Peer, QEvent* Event);
 // The system colours are read from the platform's palette again on next use.
 void GuiReloadSystemColors();
 // Sends Msg to every window that exists, as the system sends its change notices (Controls.cpp).
