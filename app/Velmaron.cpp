@@ -3,7 +3,9 @@
 
 #include "app/Main.h"
 #include "app/Splash.h"
+#include "platform/gui/Dialogs.h"
 #include "platform/gui/Forms.h"
+#include "update/NuServer.h"
 
 int main(int argc, char** argv) {
   (void)argc;
@@ -13,6 +15,11 @@ int main(int argc, char** argv) {
   // The quick-start window opens over the shown frame: a child shown before its
   // frame would lose the activation, and with it its life, at once.
   frmMain->Show();
+  // The updater cannot speak to the user; what it could not do is told here.
+  const std::string kept = NuServer::ProgramStarted();
+  if (!kept.empty())
+    MessageDlg("The last update could not put every file in place; the old files were kept.\n\n" + kept, mtWarning,
+               mbOK, 0);
   if (frmMain->ShowSplash) Application->CreateForm(frmSplash);
   Application->SetTitle("Velmaron");
   Application->SetHelpFile("Velmaron.hlp");

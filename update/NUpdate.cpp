@@ -14,6 +14,7 @@
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Registry.h"
 #include "update/NuEngine.h"
+#include "update/NuHousekeeping.h"
 #include "update/NuPrefix.h"
 #include "update/NuStatus.h"
 #include "update/NuVersion.h"
@@ -130,11 +131,6 @@ void ParseVersion(const std::string& text, int32_t& ms, int32_t& ls) {
 std::string VersionText(int32_t ms, int32_t ls) {
   const auto u = [](int32_t w, int shift) { return std::to_string((static_cast<uint32_t>(w) >> shift) & 0xFFFF); };
   return u(ms, 16) + "." + u(ms, 0) + "." + u(ls, 16) + "." + u(ls, 0);
-}
-
-bool IsRegularFile(const std::string& fileName) {
-  struct stat st {};
-  return ::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 uint32_t FileAddSum(const std::string& fileName) {
@@ -254,22 +250,22 @@ std::string TNetUpdate::RunDirectory() {
   std::vector<std::string> bases;
   if (!tempDirectory_.empty() && tempDirectory_ != ".") bases.push_back(LocalPath(tempDirectory_));
   bases.push_back(GetTempDir());
+  ReleaseLock(runLock_);
   for (const std::string& base : bases) {
-    // mkdtemp makes the directory for its owner only (0700) at a name nobody can guess.
-    std::string templ = IncludeTrailingPathDelimiter(base) + "velmaron-update-XXXXXX";
-    if (::mkdtemp(templ.data())) {
-      runDirectory_ = IncludeTrailingPathDelimiter(templ);
-      break;
-    }
+    // For its owner only (0700) at a name nobody can guess, locked while in use.
+    runDirectory_ = MakePrivateFolder(base, "velmaron-update-", runLock_);
+    if (!runDirectory_.empty()) break;
   }
   return runDirectory_;
 }
 
 void TNetUpdate::RemoveRunDirectory() {
-  if (runDirectory_.empty()) return;
-  std::error_code ec;
-  std::filesystem::remove_all(runDirectory_, ec);
-  runDirectory_.clear();
+  if (!runDirectory_.empty()) {
+    std::error_code ec;
+    std::filesystem::remove_all(runDirectory_, ec);
+    runDirectory_.clear();
+  }
+  ReleaseLock(runLock_);
 }
 
 std::string TNetUpdate::NewTempFile(int& fd) {

@@ -367,7 +367,18 @@ class TNetUpdate : public TComponent {
   bool BlockArrived(const std::string& target, int fd, const char* data, size_t size, int64_t& received,
                     int64_t expected, bool& writeFailed);
   bool PlaceFile(const std::string& tempFile, const std::string& target);
-  void Unpack(const std::string& target, const std::string& targetDir);
+  // False when an LZ file could not be expanded or is not what the control file says.
+  bool Unpack(const std::string& target, const std::string& targetDir);
+  // True when `data`, arriving as `target`, is unpacked after placing (and checked then).
+  bool UnpackedLater(const std::string& data, const std::string& target, bool compressed) const;
+  // The file against the size and checksum the control file gives for the entry.
+  bool MatchesExpected(const std::string& file);
+  // Commands and targets outside the program's folder are refused from a control
+  // file anyone on the way could change; true (and reported) when refused.
+  bool RefusedUnprotected(const std::string& what);
+  bool InsideAppFolder(const std::string& dir);
+  // The folder {APP} stands for, with a trailing delimiter.
+  std::string AppFolder();
   bool AskLogin(const std::string& url);
   void FinishTransfer();
 
@@ -429,6 +440,16 @@ class TNetUpdate : public TComponent {
   int transferDepth_ = 0;          // a transfer is under way
   bool stopPending_ = false;       // StopConnection asked during a transfer
   std::string lastTarget_;         // where the last download arrived
+  std::vector<std::string> downloadedComps_;  // application components downloaded whole this run
+  // What the entry being downloaded must be once in place (0 / -1: not given).
+  int expectedSize_ = 0;
+  int expectedChecksum_ = -1;
+  std::string expectedName_;
+  bool verifyOnPlace_ = false;
+  int64_t downloadLimit_ = 0;      // bytes a download may bring, 0: no limit
+  std::string credentialOrigin_;   // scheme://host:port the credentials belong to
+  bool unprotectedControl_ = false;  // the control file came over plain http or ftp
+  int runLock_ = -1;               // holds the run directory against stale-folder cleaning
 };
 
 namespace NUpdate {

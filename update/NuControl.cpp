@@ -7,7 +7,10 @@
 #include "platform/rtl/Process.h"
 #include "update/NUpdate.h"
 #include "update/NuEngine.h"
+#include "update/NuPrefix.h"
 #include "update/NuStatus.h"
+
+#include <filesystem>
 
 using namespace NUpdate;
 
@@ -60,6 +63,32 @@ bool TNetUpdate::StartCommand(const std::string& commandLine) {
   return ProcessLauncher().StartDetached(argv, error) >= 0;
 }
 
+bool TNetUpdate::RefusedUnprotected(const std::string& what) {
+  if (!unprotectedControl_) return false;
+  DoStatus(966, what, 11, 4);
+  LogFree(FormatStatus(966, what));
+  return true;
+}
+
+std::string TNetUpdate::AppFolder() {
+  std::string dir;
+  GetPrefixPath("APP", dir);
+  return IncludeTrailingPathDelimiter(dir.empty() ? AppDirectory() : dir);
+}
+
+bool TNetUpdate::InsideAppFolder(const std::string& dir) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path app = fs::weakly_canonical(fs::path(AppFolder()), ec);
+  if (ec) return false;
+  const fs::path where = fs::weakly_canonical(fs::absolute(fs::path(dir.empty() ? "." : dir), ec), ec);
+  if (ec) return false;
+  auto a = app.begin(), w = where.begin();
+  for (; a != app.end() && !a->empty(); ++a, ++w)
+    if (w == where.end() || *a != *w) return false;
+  return true;
+}
+
 // ===========================================================================
 // Steps
 
@@ -77,7 +106,12 @@ int TNetUpdate::ReadControlFile() {
   appComps_.clear();
   std::string url;
   GetControlFileURL(url);
+  credentialOrigin_ = OriginOf(url);
+  // Anyone on the way can change what plain http or ftp brings.
+  unprotectedControl_ = updateType_ == ftpUpdate || (url.size() >= 7 && SameText(url.substr(0, 7), "http://"));
+  downloadLimit_ = kMaxTextBytes;
   bool read = DownloadFile(url, false, RunDirectory());
+  downloadLimit_ = 0;
   std::string bytes;
   if (read) {
     controlFile_ = lastTarget_;
@@ -108,6 +142,7 @@ int TNetUpdate::ReadControlFile() {
   silentRestart_ = ReadControlInteger("application", "silentrestart", 0) == 1;
   if (OnSetAppParams) OnSetAppParams(this, appParams_);
   appRestart_ = appParams_.empty() ? appName_ : QuoteArgument(appName_) + " " + QuoteArgument(appParams_);
+  if (appUpdate_ && RefusedUnprotected("restart " + appRestart_)) appUpdate_ = false;
   return result;
 }
 
@@ -188,7 +223,7 @@ int TNetUpdate::RunActions() {
     DoStatus(935, "", 7, 0);
   }
   const std::string before = ReadControlPath("action", "runbefore");
-  if (!before.empty()) StartCommand(before);
+  if (!before.empty() && !RefusedUnprotected("runbefore " + before)) StartCommand(before);
   if (OnCustomProcess)
     OnCustomProcess(this, ReadControl("custom", "processmsg"), ReadControl("custom", "processparam"));
   const std::string show = ReadControlPath("action", "showURL");
@@ -211,7 +246,10 @@ std::unique_ptr<TStringList> TNetUpdate::GetText(const std::string& section, int
   const std::string file = ReadControl(section + languageId_, "file");
   if (file.empty()) return nullptr;
   DoStatus(id, "", statusCode, 0);
-  if (!DownloadFile(file, false, RunDirectory())) return nullptr;
+  downloadLimit_ = kMaxTextBytes;
+  const bool read = DownloadFile(file, false, RunDirectory());
+  downloadLimit_ = 0;
+  if (!read) return nullptr;
   auto text = std::make_unique<TStringList>();
   try {
     text->SetText(IniTextToUtf8(LoadRegularFileBytes(lastTarget_, kMaxTextBytes)));

@@ -12,6 +12,9 @@ std::string LocalPath(std::string path);
 // A URL as people and logs may see it: without user information.
 std::string ShownURL(const std::string& url);
 
+// "scheme://host:port" of an address (lower case, the port spelt out); "" for a path.
+std::string OriginOf(const std::string& url);
+
 // True for an existing regular file (not a device, pipe or directory).
 bool IsRegularFile(const std::string& fileName);
 

@@ -9,6 +9,8 @@
 #include "platform/rtl/Process.h"
 #include "update/NUpdate.h"
 #include "update/NuEngine.h"
+#include "update/NuHousekeeping.h"
+#include "update/NuPrefix.h"
 #include "update/NuStatus.h"
 #include "update/cabfdi.h"
 
@@ -24,6 +26,7 @@ bool TNetUpdate::IsAppComponent(const std::string& name) const {
 int TNetUpdate::DownloadFiles() {
   int result = 0;
   restartNeeded_ = false;
+  downloadedComps_.clear();
   TNetUpdateUpdate mode = updateUpdate_;
   for (int k = 1; k <= fileList_->Count(); ++k) {
     TFileDescription* e = fileList_->Items(k - 1);
@@ -40,8 +43,25 @@ int TNetUpdate::DownloadFiles() {
     fileList_->CurrentIndex = k - 1;
     if (OnBeforeFileDownload) OnBeforeFileDownload(this, k, e->Description, url);
     const std::string dir = LocalPath(e->TargetDir);
+    if (!InsideAppFolder(dir) && RefusedUnprotected("target " + (dir.empty() ? GetCurrentDir() : dir))) {
+      result = -1;
+      DoStatus(946, ShownURL(url), 2, 0);
+      appUpdate_ = false;
+      continue;
+    }
     if (!dir.empty() && !DirectoryExists(dir)) cabfdi::CreateDirectoryPath(dir);
-    if (!DownloadFile(url, e->Compressed, dir)) {
+    // The file as installed must be what the control file says; a server
+    // sending far more than the file's size is stopped.
+    expectedSize_ = e->NewSize;
+    expectedChecksum_ = e->NewCheckSum;
+    expectedName_ = FileNameFromURL(url);
+    const int64_t given = std::max<int64_t>(e->NewSize, e->FileSize);
+    downloadLimit_ = given > 0 ? 2 * given + (1 << 20) : 0;
+    const bool downloaded = DownloadFile(url, e->Compressed, dir);
+    expectedSize_ = 0;
+    expectedChecksum_ = -1;
+    downloadLimit_ = 0;
+    if (!downloaded) {
       result = -1;
       DoStatus(946, ShownURL(url), 2, 0);
       appUpdate_ = false;
@@ -52,6 +72,7 @@ int TNetUpdate::DownloadFiles() {
     if (IsAppComponent(name)) {
       // The running program holds it: the updater puts it in place.
       restartNeeded_ = true;
+      downloadedComps_.push_back(lastTarget_);
       DoStatus(962, name, 0, 0);
       continue;
     }
@@ -63,7 +84,7 @@ int TNetUpdate::DownloadFiles() {
       else if (!keepIntermediate_)
         DeleteFile(lastTarget_);
     }
-    if (ext == ".PAT" && applyPatch_ && !e->LocalVersion.empty()) {
+    if (ext == ".PAT" && applyPatch_ && !e->LocalVersion.empty() && !RefusedUnprotected("patch " + name)) {
       const std::string patcher = IncludeTrailingPathDelimiter(GetCurrentDir()) + "patcher.exe";
       if (utility_ && !FileExists(patcher)) ExtractPatcher();
       std::string command = QuoteArgument(patcher);
@@ -96,7 +117,7 @@ int TNetUpdate::FinishUpdate() {
   }
   if (utility_ && applyPatch_) ExtractPatcher();
   const std::string after = ReadControlPath("action", "runafter");
-  if (!after.empty()) StartCommand(after);
+  if (!after.empty() && !RefusedUnprotected("runafter " + after)) StartCommand(after);
   DoStatus(948, "", 3, 0);
   return 0;
 }
@@ -136,14 +157,15 @@ void TNetUpdate::AppRestart() {
   int pid = -1;
   const std::string updater = ExtractUpdater();
   if (!updater.empty()) {
-    std::string application = appName_.empty() || appName_[0] == '/'
-                                  ? appName_
-                                  : IncludeTrailingPathDelimiter(GetCurrentDir()) + appName_;
+    // The program lies in its own folder, wherever it was started from.
+    std::string application = appName_.empty() || appName_[0] == '/' ? appName_ : AppFolder() + appName_;
     application = QuoteArgument(application);
     if (!appParams_.empty()) application += " " + QuoteArgument(appParams_);
     std::vector<std::string> argv = {updater, std::to_string(CurrentProcessId()), logging_ ? "L" : "X",
                                      application};
-    for (const std::string& comp : SplitCommandLine(appComps_)) argv.push_back(LocalPath(comp));
+    // Only what arrived whole in this run: the updater never touches a file
+    // whose new copy is not there.
+    for (const std::string& comp : downloadedComps_) argv.push_back(comp);
     std::string shown;
     for (const std::string& a : argv) shown += (shown.empty() ? "" : " ") + QuoteArgument(a);
     DoStatus(958, shown, 0, 0);
@@ -156,7 +178,9 @@ void TNetUpdate::AppRestart() {
     RemoveRunDirectory();
     return;
   }
-  runDirectory_.clear();  // handed to the updater, which runs from it; a later run makes its own
+  // Handed to the updater, which runs from it and removes it; a later run makes its own.
+  runDirectory_.clear();
+  ReleaseLock(runLock_);
   if (OnAppDoClose)
     OnAppDoClose(this);
   else if (Application)

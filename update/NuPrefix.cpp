@@ -1,5 +1,6 @@
 #include "update/NuPrefix.h"
 
+#include "platform/rtl/Process.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace NUpdate {
@@ -35,8 +36,27 @@ std::string NormalisePrefixPath(const std::string& dir) {
   return p;
 }
 
+namespace {
+std::string& AppDirectorySetting() {
+  static std::string dir;
+  return dir;
+}
+}  // namespace
+
+std::string AppDirectory() {
+  const std::string& set = AppDirectorySetting();
+  if (!set.empty()) return set;
+  // Where the program lies, not where it was started from.
+  const std::string exe = CurrentExecutable();
+  return exe.empty() ? IncludeTrailingPathDelimiter(GetCurrentDir()) : ExtractFilePath(exe);
+}
+
+void SetAppDirectory(const std::string& dir) {
+  AppDirectorySetting() = dir.empty() ? dir : IncludeTrailingPathDelimiter(dir);
+}
+
 std::string StandardPrefixPath(const std::string& upperToken) {
-  if (upperToken == "APP") return NormalisePrefixPath(GetCurrentDir());
+  if (upperToken == "APP") return NormalisePrefixPath(AppDirectory());
   if (upperToken == "TMP") return NormalisePrefixPath(ExcludeTrailingPathDelimiter(GetTempDir()));
   return {};
 }

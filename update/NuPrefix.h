@@ -14,9 +14,14 @@ using TPrefixLookup = std::function<std::string(const std::string& upperToken)>;
 // that itself holds a token cannot expand forever.
 std::string ExpandPrefixes(const std::string& text, const TPrefixLookup& lookup);
 
-// The paths this system knows: APP the current directory, TMP the temporary
+// The paths this system knows: APP the program's folder, TMP the temporary
 // directory. WIN, SYS and PF name Windows folders that do not exist here: "".
 std::string StandardPrefixPath(const std::string& upperToken);
+
+// The program's folder, with a trailing delimiter: the folder of the running
+// executable unless set (the updater sets the folder of the program it updates).
+std::string AppDirectory();
+void SetAppDirectory(const std::string& dir);
 
 // A directory as a token's value: with a trailing delimiter and "." after it,
 // so "{APP}\x" names x inside it; a drive path ("C:\dir") without either.

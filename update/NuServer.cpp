@@ -3,6 +3,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "update/NUpdate.h"
 #include "update/NUpdateWiz.h"
+#include "update/NuHousekeeping.h"
 
 namespace NuServer {
 
@@ -26,6 +27,11 @@ bool Apply(TNetUpdate& Engine, const std::string& Address, std::string& Problem)
     return false;
   }
   return true;
+}
+
+std::string ProgramStarted() {
+  NUpdate::RemoveStaleFolders(GetTempDir());
+  return NUpdate::TakeUpdaterNote();
 }
 
 void ConfigureProgram(TNetUpdate& Engine, TNetUpdateWizard& Wizard) {

@@ -18,4 +18,9 @@ bool Apply(TNetUpdate& Engine, const std::string& Address, std::string& Problem)
 // The program's own settings of its engine and wizard (the wizard is bound to the engine).
 void ConfigureProgram(TNetUpdate& Engine, TNetUpdateWizard& Wizard);
 
+// At the program's start: removes what crashed or killed update runs left in
+// the temporary directory and returns what the updater could not put in place
+// last time ("" when all went well), once.
+std::string ProgramStarted();
+
 }  // namespace NuServer

@@ -68,6 +68,8 @@ constexpr TStatusEntry kTexts[] = {
     {960, "Threaded update execution done"},
     {961, "Restart after threaded update"},
     {962, "Found application component : %s"},
+    // Our own: what a control file fetched over plain http or ftp may not do.
+    {966, "Refused from an update control file not fetched over https : %s"},
 };
 
 }  // namespace

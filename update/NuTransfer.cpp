@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/archive/Archive.h"
 #include "platform/net/NetSession.h"
 #include "platform/rtl/IniFiles.h"
 #include "update/NUpdate.h"
@@ -14,6 +15,7 @@
 #include "update/NuEngine.h"
 #include "update/NuLogin.h"
 #include "update/cabfdi.h"
+#include "update/nucrc32.h"
 
 using namespace NUpdate;
 
@@ -75,6 +77,24 @@ bool ValidName(const std::string& name) {
 }
 
 }  // namespace
+
+std::string NUpdate::OriginOf(const std::string& url) {
+  const size_t scheme = url.find("://");
+  if (scheme == std::string::npos) return {};
+  const std::string kind = LowerCase(url.substr(0, scheme));
+  const size_t hostStart = scheme + 3;
+  size_t hostEnd = url.find_first_of("/\\?#", hostStart);
+  if (hostEnd == std::string::npos) hostEnd = url.size();
+  std::string authority = url.substr(hostStart, hostEnd - hostStart);
+  const size_t at = authority.rfind('@');
+  if (at != std::string::npos) authority.erase(0, at + 1);
+  authority = LowerCase(authority);
+  const size_t close = authority.rfind(']');
+  const size_t colon = authority.rfind(':');
+  if (colon == std::string::npos || (close != std::string::npos && colon < close))
+    authority += kind == "https" ? ":443" : kind == "ftp" ? ":21" : ":80";
+  return kind + "://" + authority;
+}
 
 // ===========================================================================
 // Connection
@@ -198,6 +218,12 @@ bool TNetUpdate::AskLogin(const std::string& url) {
 bool TNetUpdate::BlockArrived(const std::string& target, int fd, const char* data, size_t size,
                               int64_t& received, int64_t expected, bool& writeFailed) {
   ProcessMessages();
+  // A server that sends more than the file can be stops here, before it fills the disk.
+  if (downloadLimit_ > 0 && (received + static_cast<int64_t>(size) > downloadLimit_ || expected > downloadLimit_)) {
+    LogFree("Download stopped: more than " + std::to_string(downloadLimit_) + " bytes for " + target);
+    writeFailed = true;
+    return false;
+  }
   if (!WriteAll(fd, data, size)) {
     writeFailed = true;
     return false;
@@ -213,15 +239,19 @@ TNetUpdate::TFetch TNetUpdate::FetchHttp(const std::string& url, const std::stri
                                           int64_t& received) {
   for (;;) {
     std::vector<std::string> headers;
-    if (!userId_.empty() || !password_.empty())
+    // The user's password goes only where the control file came from.
+    const bool ownServer = credentialOrigin_.empty() || OriginOf(url) == credentialOrigin_;
+    if ((!userId_.empty() || !password_.empty()) && ownServer)
       headers.push_back("Authorization: Basic " + NuBase64::Base64Encode(userId_ + ":" + password_));
+    else if (!userId_.empty() || !password_.empty())
+      LogFree("Credentials not sent to " + HostFromURL(url) + ": not the update server");
     if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) return fFailed;
     received = 0;
     bool writeFailed = false;
     const net::TTransferResult r = session_->HttpGet(url, headers, [&](const char* data, size_t size) {
       return BlockArrived(target, fd, data, size, received, session_->AnnouncedSize(), writeFailed);
     });
-    if (r.Status == 401 && authenticate_ == waAuto && !stopPending_) {
+    if (r.Status == 401 && authenticate_ == waAuto && ownServer && !stopPending_) {
       if (!AskLogin(url)) return fFailed;
       continue;
     }
@@ -279,12 +309,16 @@ bool TNetUpdate::DownloadFile(const std::string& URL, bool Compressed, const std
 
   if (updateType_ == fileUpdate) {
     const std::string target = ExtractFileName(dir).empty() ? dir + name : dir;
-    if (!CopyFileWithProgress(LocalPath(FilePathOf(URL)), target)) return false;
+    const std::string source = LocalPath(FilePathOf(URL));
+    verifyOnPlace_ = !UnpackedLater(source, target, Compressed);
+    const bool copied = CopyFileWithProgress(source, target);
+    verifyOnPlace_ = false;
+    if (!copied) return false;
     lastTarget_ = target;
     FileDownloaded(target);
     if (Compressed) {
       if (UpperCase(ExtractFileExt(target)) == ".CAB") DoStatus(965, target, 3, 0);
-      Unpack(target, ExtractFilePath(target));
+      if (!Unpack(target, ExtractFilePath(target))) return false;
     }
     return true;
   }
@@ -311,17 +345,38 @@ bool TNetUpdate::DownloadFile(const std::string& URL, bool Compressed, const std
   ::close(fd);
   cancelled_ = fetched == fCancelled;
   // An empty answer never replaces a file.
+  verifyOnPlace_ = fetched == fOk && !UnpackedLater(temp, target, Compressed);
   bool ok = fetched == fOk && received > 0 && PlaceFile(temp, target);
+  verifyOnPlace_ = false;
   if (!ok && ::unlink(temp.c_str()) != 0 && errno != ENOENT) LogFree("Unable to delete file " + temp);
   FinishTransfer();
   if (!ok) return false;
   lastTarget_ = target;
   FileDownloaded(target);
-  if (Compressed) Unpack(target, dir);
+  if (Compressed && !Unpack(target, dir)) return false;
   return true;
 }
 
+bool TNetUpdate::UnpackedLater(const std::string& data, const std::string& target, bool compressed) const {
+  // A cabinet's entries carry checksums of their own; an LZ file is checked once expanded.
+  return compressed && (UpperCase(ExtractFileExt(target)) == ".CAB" || !ExpandedName(data).empty());
+}
+
+bool TNetUpdate::MatchesExpected(const std::string& file) {
+  if (expectedSize_ <= 0 && expectedChecksum_ == -1) return true;
+  bool ok = true;
+  if (expectedSize_ > 0 && FileSizeOf(file) != expectedSize_) ok = false;
+  if (ok && expectedChecksum_ != -1) {
+    const uint32_t sum = useCrc32_ ? nucrc32::FileCRC32(file) : FileAddSum(file);
+    ok = sum == static_cast<uint32_t>(expectedChecksum_);
+  }
+  if (!ok) LogFree("The new file does not have the size or checksum the control file gives: " + expectedName_);
+  return ok;
+}
+
 bool TNetUpdate::PlaceFile(const std::string& tempFile, const std::string& target) {
+  // What the control file says the new file is decides before anything is replaced.
+  if (verifyOnPlace_ && !MatchesExpected(tempFile)) return false;
   const mode_t mode = PlacedMode(target);
   ::chmod(tempFile.c_str(), mode);
   if (::rename(tempFile.c_str(), target.c_str()) == 0) return true;
@@ -348,16 +403,30 @@ bool TNetUpdate::PlaceFile(const std::string& tempFile, const std::string& targe
   return ok;
 }
 
-void TNetUpdate::Unpack(const std::string& target, const std::string& targetDir) {
+bool TNetUpdate::Unpack(const std::string& target, const std::string& targetDir) {
   if (UpperCase(ExtractFileExt(target)) != ".CAB") {
-    LZExpandFile(target);  // a file that is not LZ-compressed stays as it is
-    return;
+    const std::string expanded = ExpandedName(target);
+    if (expanded.empty()) return true;  // a file that is not LZ-compressed stays as it is
+    // Expanded in the run directory and checked there; only then does it replace anything.
+    int fd = -1;
+    const std::string temp = NewTempFile(fd);
+    if (fd >= 0) ::close(fd);
+    std::string error;
+    verifyOnPlace_ = true;
+    const bool ok = !temp.empty() && archive::ExpandSzdd(target, temp, error) &&
+                    PlaceFile(temp, ExtractFilePath(target) + expanded);
+    verifyOnPlace_ = false;
+    if (!temp.empty()) ::unlink(temp.c_str());
+    if (!error.empty()) LogFree("Unable to expand " + target + ": " + error);
+    if (ExtractFileName(target) != expanded) DeleteFile(target);
+    return ok;
   }
   if (cabfdi::ExtractCab(target, targetDir) != 0) {
     DoStatus(947, target, 8, 0);
-    return;
+    return true;
   }
   if (!keepIntermediate_) DeleteFile(target);
+  return true;
 }
 
 bool TNetUpdate::CopyFileWithProgress(const std::string& Source, const std::string& Target) {

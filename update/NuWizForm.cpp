@@ -12,6 +12,7 @@
 #include "platform/rtl/Clock.h"
 #include "platform/rtl/SysUtils.h"
 #include "update/NUpdate.h"
+#include "update/NuHousekeeping.h"
 
 namespace {
 // Page geometry: the pages' size, the leading buttons' size.
@@ -44,6 +45,7 @@ TNUWIZ::TNUWIZ(TComponent* AOwner) : TForm(AOwner) {
 
 TNUWIZ::~TNUWIZ() {
   *alive_ = false;
+  NUpdate::ReleaseLock(textLock_);
   if (netUpdate_) {
     netUpdate_->RemoveFreeNotification(this);
     netUpdate_ = nullptr;
@@ -286,11 +288,32 @@ void TNUWIZ::StartButtonClick(TObject*) {
     return;
   }
   Screen->SetCursor(crDefault);
+  // A server that does not answer keeps the user waiting: say so, and let the
+  // page's button cancel at once.
+  ShowPage(TabSheet2);
+  FitLabel(VersionInfoLabel,
+           netUpdate_->UpdateType() == fileUpdate
+               ? std::string("Reading the update control file ...")
+               : "Connecting to " + (netUpdate_->UpdateType() == ftpUpdate ? netUpdate_->Host()
+                                                                            : NUpdate::HostFromURL(netUpdate_->URL())) +
+                     " ...",
+           300);
+  ControlButton->SetCaption(CancelButton->Caption());
+  FitButton(ControlButton);
+  ControlButton->SetEnabled(true);
+  if (ControlButton->CanFocus()) ControlButton->SetFocus();
+  connecting_ = true;
   if (netUpdate_->UpdateType() == ftpUpdate) netUpdate_->ConnectHost();
   // Inside the wizard the user chooses on the file page: no question per file.
   netUpdate_->SetUpdateUpdate(nuuSilent);
+  const int read = cancel_ ? 4 : netUpdate_->ReadControlFile();
+  connecting_ = false;
+  if (cancel_ || Closing()) {
+    CloseWizard();
+    return;
+  }
 
-  if (netUpdate_->ReadControlFile() != 0) {
+  if (read != 0) {
     ShowPage(TabSheet2);
     FitLabel(VersionInfoLabel, CannotConnect + " " + NoUpdateOnServer, 300);
     ControlButton->SetCaption(ExitButton);
@@ -330,6 +353,11 @@ void TNUWIZ::StartButtonClick(TObject*) {
 }
 
 void TNUWIZ::ControlButtonClick(TObject*) {
+  if (connecting_) {
+    cancel_ = true;  // the transfer stops at its next breath; the wizard closes then
+    ControlButton->SetEnabled(false);
+    return;
+  }
   if (ControlButton->Caption() == ExitButton || !netUpdate_) {
     CloseWizard();
     return;
@@ -390,14 +418,23 @@ bool TNUWIZ::FillFilePage() {
   netUpdate_->FilterFileList();
   CheckListBox1->Clear();
   TFileList* files = netUpdate_->FileList();
-  for (int i = 0; i < files->Count(); ++i) {
-    TFileDescription* f = files->Items(i);
-    if (f->Hidden) continue;
-    int line = CheckListBox1->Items()->Add(f->Description);
-    CheckListBox1->SetChecked(line, true);
-    CheckListBox1->SetItemData(line, i);
-    if (f->Mandatory) CheckListBox1->SetItemEnabled(line, false);
+  // One batch: the list is shown once, not once per line.
+  TStrings* lines = CheckListBox1->Items();
+  lines->BeginUpdate();
+  try {
+    for (int i = 0; i < files->Count(); ++i) {
+      TFileDescription* f = files->Items(i);
+      if (f->Hidden) continue;
+      int line = lines->Add(f->Description);
+      CheckListBox1->SetChecked(line, true);
+      CheckListBox1->SetItemData(line, i);
+      if (f->Mandatory) CheckListBox1->SetItemEnabled(line, false);
+    }
+  } catch (...) {
+    lines->EndUpdate();
+    throw;
   }
+  lines->EndUpdate();
   return CheckFiles();
 }
 
@@ -487,6 +524,13 @@ void TNUWIZ::NetUpdateProgressCancel(TObject*, bool& Cancel) {
 }
 
 void TNUWIZ::NetUpdateFileProgress(TObject*, const std::string& FileName, int64_t Pos, int64_t Size) {
+  // Painting every 4 KB block would cost more than the transfer: a new file and
+  // the end of one always show, the rest at most about 30 times a second.
+  const uint32_t now = GetTickCount();
+  const bool end = Size > 0 && Pos >= Size;
+  if (FileName == progressFile_ && !end && now - progressShownAt_ < 33) return;
+  progressShownAt_ = now;
+  progressFile_ = FileName;
   FileLabel->SetCaption(NamePart(FileName));
   SetProgress(FileProgress, Pos, Size);
   if (netUpdate_) {
@@ -500,8 +544,9 @@ std::string TNUWIZ::TextDirectory() {
   if (textDirectory_.empty()) {
     // A directory of our own (mode 0700, a name nobody can guess), not a known
     // name in the shared temporary directory.
-    std::string templ = GetTempDir() + "velmaron-texts-XXXXXX";
-    if (::mkdtemp(templ.data())) textDirectory_ = IncludeTrailingPathDelimiter(templ);
+    // Locked while the wizard lives; the files stay for the viewer, and the next
+    // start of the program removes the folder.
+    textDirectory_ = NUpdate::MakePrivateFolder(GetTempDir(), "velmaron-texts-", textLock_);
   }
   return textDirectory_;
 }

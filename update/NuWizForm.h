@@ -70,6 +70,7 @@ class TNUWIZ : public TForm {
   void SetNetUpdate(TNetUpdate* Value);
   TNetUpdate* NetUpdate() const { return netUpdate_; }
   bool CancelRequested() const { return cancel_; }
+  bool Connecting() const { return connecting_; }
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
   // --- Handlers ---
@@ -120,6 +121,11 @@ class TNUWIZ : public TForm {
   TNetUpdate* netUpdate_ = nullptr;
   bool cancel_ = false;
   bool started_ = false;
+  bool connecting_ = false;  // the control file is on its way: the page's button cancels
   std::string textDirectory_;
+  int textLock_ = -1;  // keeps the texts' folder from the next start's cleaning while we live
+  // The progress shown last: the bars follow at most about 30 times a second.
+  uint32_t progressShownAt_ = 0;
+  std::string progressFile_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

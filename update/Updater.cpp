@@ -4,9 +4,15 @@
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Process.h"
 #include "platform/rtl/SysUtils.h"
+#include "update/NuEngine.h"
+#include "update/NuHousekeeping.h"
 #include "update/NuPrefix.h"
 #include "update/NuStatus.h"
 #include "update/cabfdi.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -34,22 +40,13 @@ std::string LocalProgram(const std::string& name) {
   return name.find('/') == std::string::npos ? "./" + name : name;
 }
 
-// What replaces `target` gets its permissions, so an executable stays one.
-struct TModeKeeper {
-  explicit TModeKeeper(const std::string& target) : path(target) {
-    std::error_code ec;
-    const auto st = fs::status(path, ec);
-    had = !ec && fs::is_regular_file(st);
-    if (had) perms = st.permissions();
-  }
-  void Apply() const {
-    std::error_code ec;
-    if (had) fs::permissions(path, perms, fs::perm_options::replace, ec);
-  }
-  std::string path;
-  bool had = false;
-  fs::perms perms = fs::perms::none;
-};
+// The folder of the program `pid` runs, read while it still runs.
+std::string ProgramFolder(int pid) {
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec);
+  if (ec || exe.empty() || !exe.is_absolute()) return {};
+  return exe.parent_path().string();
+}
 
 }  // namespace
 
@@ -57,6 +54,16 @@ TUpdater::TUpdater(bool logging, const TUpdaterEnv& env) : logging_(logging), en
 
 void TUpdater::Log(const std::string& message) {
   if (logging_) NUpdate::WriteLog(kLogFile, FormatDateTime("dd/mm/yyyy hh:nn:ss", Now()) + " : " + message);
+}
+
+void TUpdater::Fail(const std::string& message) {
+  ++failures_;
+  NUpdate::WriteLog(kLogFile, FormatDateTime("dd/mm/yyyy hh:nn:ss", Now()) + " : " + message);
+  NUpdate::AddUpdaterNote(message);
+}
+
+void TUpdater::Step(const char* step, const std::string& file) {
+  if (env_.BeforeStep) env_.BeforeStep(step, file);
 }
 
 void TUpdater::Pause(int ms) {
@@ -101,14 +108,54 @@ void TUpdater::ProcessFile(const std::string& rawName, const std::string& target
 
 void TUpdater::ReplaceNew(const std::string& name, const std::string& base, const std::string& targetDir) {
   const std::string target = targetDir + base;
-  const TModeKeeper mode(target);
-  if (!DeleteFile(base)) Log("upd io error " + std::to_string(errno) + " in delete file:" + name);
+  int error = 0;
+  // Only a new copy that is there replaces anything: without it the old file stays.
+  if (!NUpdate::IsRegularFile(name)) {
+    Fail("upd io error " + std::to_string(ENOENT) + " in rename file:" + name + " (no new copy; " + target +
+         " kept)");
+    return;
+  }
   // The name as it was given: on a file system that tells case apart, "x_NEW"
   // and "x_new" are two files.
-  if (!RenameFile(name, target))
-    Log("upd io error " + std::to_string(errno) + " in rename file:" + name);
-  else
-    mode.Apply();
+  if (!Replace(name, target, error))
+    Fail("upd io error " + std::to_string(error) + " in rename file:" + name + " (" + target + " kept)");
+}
+
+bool TUpdater::Replace(const std::string& from, const std::string& target, int& error) {
+  // The new file gets the old one's mode first, then one rename puts it in
+  // place: a kill at any moment leaves the old program or the new one, whole.
+  struct stat old {};
+  if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    Step("mode", from);
+    if (::chmod(from.c_str(), old.st_mode & 07777) != 0) {
+      error = errno;
+      return false;
+    }
+  }
+  Step("rename", from);
+  if (::rename(from.c_str(), target.c_str()) == 0) return true;
+  error = errno;
+  if (error != EXDEV) return false;
+  // Another file system: a copy beside the target, made durable, renamed over it.
+  const std::string beside = target + ".upd" + std::to_string(::getpid());
+  std::error_code ec;
+  fs::copy_file(from, beside, fs::copy_options::overwrite_existing, ec);
+  struct stat st {};
+  const int fd = ec ? -1 : ::open(beside.c_str(), O_RDONLY | O_CLOEXEC);
+  bool ok = fd >= 0 && ::fstat(fd, &st) == 0 && ::fsync(fd) == 0;
+  if (fd >= 0) ::close(fd);
+  if (ok && ::stat(from.c_str(), &st) == 0) ok = ::chmod(beside.c_str(), st.st_mode & 07777) == 0;
+  if (ok) {
+    Step("rename", beside);
+    ok = ::rename(beside.c_str(), target.c_str()) == 0;
+  }
+  if (!ok) {
+    error = errno ? errno : EIO;
+    ::unlink(beside.c_str());
+    return false;
+  }
+  ::unlink(from.c_str());
+  return true;
 }
 
 void TUpdater::ProcessList(const std::string& name) {
@@ -133,25 +180,37 @@ void TUpdater::Expand(const std::string& name, const std::string& targetDir) {
   const std::string expanded = NUpdate::ExpandedName(name);
   if (expanded.empty()) return;  // not compressed: left as it is
   Log("upd lzexpand dest. filename " + expanded);
-  const std::string here = ExtractFilePath(name) + expanded;
-  const std::string dest = targetDir.empty() ? here : targetDir + expanded;
-  const TModeKeeper mode(dest);
+  const std::string dest = targetDir.empty() ? ExtractFilePath(name) + expanded : targetDir + expanded;
   std::string error;
-  if (!archive::ExpandSzdd(name, here, error)) return;
-  std::error_code ec;
-  if (dest != here) fs::rename(here, dest, ec);  // replaces an existing file in one step
-  if (ec) return;
-  mode.Apply();
+  // Written beside its place and renamed over it, keeping the old file's mode.
+  if (!archive::ExpandSzdd(name, dest, error)) Fail("upd lzexpand error: " + error + " (" + dest + " kept)");
 }
 
 int Run(const std::vector<std::string>& args, const TUpdaterEnv& env) {
   int pid = 0;
   if (args.empty() || !TryStrToInt(args[0], pid)) return 0;
   TProcessLauncher& launcher = env.Launcher ? *env.Launcher : ProcessLauncher();
+  // {APP} is the folder of the program being updated, not the updater's own.
+  std::string appDir = env.AppDir.empty() ? ProgramFolder(pid) : env.AppDir;
+  if (appDir.empty() && args.size() > 2) {
+    const std::vector<std::string> restart = SplitCommandLine(args[2]);
+    if (!restart.empty() && !restart[0].empty() && restart[0][0] == '/') appDir = ExtractFilePath(restart[0]);
+  }
+  if (!appDir.empty()) NUpdate::SetAppDirectory(appDir);
+  // The folder the updater runs from is its own: held while it works, removed after.
+  const std::string ownFolder = ExtractFilePath(CurrentExecutable());
+  const bool inOwnFolder = ExtractFileName(ExcludeTrailingPathDelimiter(ownFolder)).rfind("velmaron-update-", 0) == 0;
   launcher.WaitForExit(pid);
+  // The program held the folder until it ended; from now on the updater holds it.
+  int lock = inOwnFolder ? NUpdate::LockPrivateFolder(ownFolder) : -1;
   TUpdater updater(args.size() > 1 && args[1] == "L", env);
   updater.Pause(500);
   for (size_t i = 3; i < args.size(); ++i) updater.ProcessFile(args[i], "");
+  if (inOwnFolder) {
+    std::error_code ec;
+    fs::remove_all(ownFolder, ec);
+  }
+  NUpdate::ReleaseLock(lock);
   if (args.size() > 2 && args[2] != "null") {
     updater.Log("upd restart " + args[2]);
     std::string error;

@@ -14,10 +14,16 @@ namespace Updater {
 struct TUpdaterEnv {
   TProcessLauncher* Launcher = nullptr;            // nullptr: the real one
   std::function<void(int ms)> Pause;                // nullptr: a real sleep
+  // The folder {APP} stands for; "": the folder of the program waited for.
+  std::string AppDir;
+  // Called before each step that changes a file ("mode", "rename"), with the
+  // file; tests stop the updater there as a kill would.
+  std::function<void(const std::string& step, const std::string& file)> BeforeStep;
 };
 
 // args: process number, "L" (log) or anything else, restart command line or
-// "null", files to process. Returns the exit code (0).
+// "null", files to process. Returns the exit code (0). What could not be put in
+// place is logged, and left for the program to tell at its next start.
 int Run(const std::vector<std::string>& args, const TUpdaterEnv& env = {});
 
 class TUpdater {
@@ -26,17 +32,24 @@ public:
   // Processes one file by its name's rules; list files are followed, each once.
   void ProcessFile(const std::string& name, const std::string& targetDir);
   void Log(const std::string& message);
+  // A failure: logged even without "L", and noted for the program's next start.
+  void Fail(const std::string& message);
   void Pause(int ms);
+  int Failures() const { return failures_; }
 
 private:
   void ReplaceNew(const std::string& name, const std::string& base, const std::string& targetDir);
   void ProcessList(const std::string& name);
   void Expand(const std::string& name, const std::string& targetDir);
+  // Puts `from` in place of `target` in one step, with the mode `target` had.
+  bool Replace(const std::string& from, const std::string& target, int& error);
+  void Step(const char* step, const std::string& file);
 
   bool logging_;
   TUpdaterEnv env_;
   std::set<std::string> visitedLists_;
   int depth_ = 0;
+  int failures_ = 0;
 };
 
 }  // namespace Updater

@@ -45,6 +45,14 @@ std::string TempBeside(const std::string& target) {
 }
 
 bool Commit(const std::string& temp, const std::string& target, std::string& error) {
+  // A file that replaces another keeps its mode (an executable stays one); a new
+  // file has the usual mode of a new file.
+  struct stat old {};
+  if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) && ::chmod(temp.c_str(), old.st_mode & 07777) != 0) {
+    error = std::string("cannot give ") + target + " its mode: " + std::strerror(errno);
+    ::unlink(temp.c_str());
+    return false;
+  }
   if (::rename(temp.c_str(), target.c_str()) != 0) {
     error = std::string("cannot replace ") + target + ": " + std::strerror(errno);
     ::unlink(temp.c_str());

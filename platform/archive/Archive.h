@@ -30,7 +30,8 @@ public:
   const std::vector<TCabEntry>& Entries() const { return entries_; }
 
   // Writes entry `index` to `target` (through a temporary file beside it, so a
-  // failed extraction keeps an existing target) and gives it the stored date.
+  // failed extraction keeps an existing target) and gives it the stored date;
+  // a replaced file's mode is kept.
   bool Extract(size_t index, const std::string& target, std::string& error);
 
 private:
@@ -46,7 +47,8 @@ struct TSzddHeader {
 
 // True when the file starts with a valid SZDD header.
 bool ReadSzddHeader(const std::string& fileName, TSzddHeader& header);
-// Expands an SZDD file into `target`; false with a reason on failure.
+// Expands an SZDD file into `target` (through a temporary file beside it; a
+// replaced file's mode is kept); false with a reason on failure.
 bool ExpandSzdd(const std::string& fileName, const std::string& target, std::string& error);
 
 }  // namespace archive

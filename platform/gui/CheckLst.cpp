@@ -156,7 +156,7 @@ void TCheckListBox::SetState(int Index, TCheckBoxState v) {
   TCheckItem& line = checkItems_->Line(Index);
   if (line.State == v) return;
   line.State = v;
-  PushChecks();
+  PushCheck(Index);
 }
 
 bool TCheckListBox::ItemEnabled(int Index) const { return checkItems_->Line(Index).Enabled; }
@@ -165,7 +165,7 @@ void TCheckListBox::SetItemEnabled(int Index, bool v) {
   TCheckItem& line = checkItems_->Line(Index);
   if (line.Enabled == v) return;
   line.Enabled = v;
-  PushChecks();
+  PushCheck(Index);
 }
 
 intptr_t TCheckListBox::ItemData(int Index) const { return checkItems_->Line(Index).Data; }
@@ -189,27 +189,32 @@ void TCheckListBox::ToggleClickCheck(int Index) {
                         : s == cbChecked ? cbUnchecked
                                          : cbChecked;
   checkItems_->Line(Index).State = next;
-  PushChecks();
+  PushCheck(Index);
   ClickCheck();
 }
 
 void TCheckListBox::PushChecks() {
   auto* l = dynamic_cast<QListWidget*>(peer_);
-  if (!l || pushingChecks_) return;
+  // A batch of changes is shown once, when it ends.
+  if (!l || pushingChecks_ || checkItems_->UpdateCount() > 0) return;
+  for (int i = 0; i < l->count() && i < Count(); ++i) PushCheck(i);
+}
+
+void TCheckListBox::PushCheck(int Index) {
+  auto* l = dynamic_cast<QListWidget*>(peer_);
+  if (!l || pushingChecks_ || checkItems_->UpdateCount() > 0 || Index >= l->count() || Index >= Count()) return;
   pushingChecks_ = true;
-  for (int i = 0; i < l->count() && i < Count(); ++i) {
-    const TCheckItem& line = checkItems_->Lines[static_cast<size_t>(i)];
-    QListWidgetItem* it = l->item(i);
-    Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
-    if (line.Enabled) f |= Qt::ItemIsEnabled;
-    if (allowGrayed_) f |= Qt::ItemIsUserTristate;
-    it->setFlags(f);
-    // The list's palette holds its font colour for every state, so a disabled line is greyed here.
-    it->setForeground(line.Enabled ? QBrush() : QBrush(ToQColor(clGrayText)));
-    it->setCheckState(line.State == cbChecked ? Qt::Checked
-                      : line.State == cbGrayed ? Qt::PartiallyChecked
-                                               : Qt::Unchecked);
-  }
+  const TCheckItem& line = checkItems_->Lines[static_cast<size_t>(Index)];
+  QListWidgetItem* it = l->item(Index);
+  Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
+  if (line.Enabled) f |= Qt::ItemIsEnabled;
+  if (allowGrayed_) f |= Qt::ItemIsUserTristate;
+  it->setFlags(f);
+  // The list's palette holds its font colour for every state, so a disabled line is greyed here.
+  it->setForeground(line.Enabled ? QBrush() : QBrush(ToQColor(clGrayText)));
+  it->setCheckState(line.State == cbChecked ? Qt::Checked
+                    : line.State == cbGrayed ? Qt::PartiallyChecked
+                                             : Qt::Unchecked);
   pushingChecks_ = false;
 }
 

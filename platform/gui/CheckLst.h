@@ -39,6 +39,7 @@ class TCheckListBox : public TCustomListBox {
   // The user's toggle of a line: the next state in the cycle, then OnClickCheck.
   void ToggleClickCheck(int Index);
   void PushChecks();
+  void PushCheck(int Index);
   // The widget shows a new state (Qt's check state) for a line.
   void PeerCheckChanged(int Row, int QtState);
 

@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -117,6 +118,8 @@ struct TNetSession::TImpl {
       curl_easy_setopt(curl, CURLOPT_PROXY, "");  // no proxy taken from the environment
     }
     if (!options.KeepAlive) curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
+    // A site's own certificate authority, the way the curl tool is told of one.
+    if (const char* ca = std::getenv("CURL_CA_BUNDLE"); ca && *ca) curl_easy_setopt(curl, CURLOPT_CAINFO, ca);
   }
 
   // Asks for what the server says about a path, without its contents.

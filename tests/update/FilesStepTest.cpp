@@ -261,7 +261,8 @@ TEST_F(Restart, TheUpdaterIsCopiedToAPrivateDirectoryAndStartedWithAnArgumentLis
   nu.AppRestart();
   ASSERT_EQ(launcher.Started.size(), 1u);
   const std::vector<std::string>& argv = launcher.Started[0];
-  ASSERT_EQ(argv.size(), 6u);
+  // "{APP}\lib\a.cab" of appcomps was never downloaded: the updater does not hear of it.
+  ASSERT_EQ(argv.size(), 5u);
   const std::string runDir = ExtractFilePath(argv[0]);
   EXPECT_EQ(ExtractFileName(argv[0]), "upd");
   EXPECT_EQ(runDir.rfind(tmp + "/velmaron-update-", 0), 0u);
@@ -273,7 +274,6 @@ TEST_F(Restart, TheUpdaterIsCopiedToAPrivateDirectoryAndStartedWithAnArgumentLis
   EXPECT_EQ(argv[3], "\"" + app + "/./bin/my prog\" \"--after update\"");
   EXPECT_EQ(SplitCommandLine(argv[3]), (std::vector<std::string>{app + "/./bin/my prog", "--after update"}));
   EXPECT_EQ(argv[4], "velmaron_NEW");
-  EXPECT_EQ(argv[5], app + "/./lib/a.cab");
   EXPECT_EQ(nu.Ids(), (std::vector<int>{959, 958}));
   EXPECT_EQ(nu.Reports[0].Text, "Restart app in directory : " + GetCurrentDir());
   EXPECT_EQ(closes, 1);
@@ -312,7 +312,7 @@ TEST_F(Restart, TheQuestionOrTheHandlerDecides) {
   nu.AppRestart();  // no question
   ASSERT_EQ(launcher.Started.size(), 1u);
   EXPECT_EQ(launcher.Started[0][2], "L");
-  EXPECT_EQ(launcher.Started[0][3], cwd + "prog");
+  EXPECT_EQ(launcher.Started[0][3], app + "/./prog") << "the program's folder, not the current one";
   nu.SetLogging(false);  // nothing of a test goes to the program's own log
   nu.SetLogFileName("NUPDATE.LOG");
   fs::remove_all(ExtractFilePath(launcher.Started[0][0]));

@@ -1,4 +1,5 @@
 #include "update/Updater.h"
+#include "update/NuHousekeeping.h"
 
 #include "platform/rtl/Process.h"
 #include "CabWriter.h"
@@ -48,6 +49,8 @@ protected:
     fs::current_path(dir.Path());
     env.Launcher = &launcher;
     env.Pause = [this](int ms) { paused += ms; };
+    env.AppDir = dir.Path().string();
+    NUpdate::TakeUpdaterNote();
   }
   void TearDown() override { fs::current_path(old_); }
 
@@ -110,21 +113,76 @@ TEST_F(UpdaterTest, NullStartsNothingAndTheLogSaysWhatHappened) {
   EXPECT_TRUE(launcher.started.empty());
   EXPECT_EQ(ReadBytes("tool"), "n");
   const std::string log = ReadBytes("NUPDATE.LOG");
-  EXPECT_NE(log.find(" : upd io error 2 in delete file:tool_new\n"), std::string::npos) << log;
-  EXPECT_NE(log.find(" : upd io error 2 in rename file:missing_NEW\n"), std::string::npos) << log;
+  EXPECT_NE(log.find(" : upd io error 2 in rename file:missing_NEW (no new copy; missing kept)\n"),
+            std::string::npos)
+      << log;
   EXPECT_EQ(log.find("upd restart"), std::string::npos);
   EXPECT_EQ(log.substr(2, 1), "/");  // dd/mm/yyyy hh:nn:ss : message
   EXPECT_EQ(log.substr(19, 3), " : ");
 }
 
+// Whatever happens to the updater, the program is the old one or the new one,
+// whole and executable; what could not be done is logged and told at the next start.
+TEST_F(UpdaterTest, TheProgramIsNeverLostNeitherByAMissingCopyNorByAKillAtAnyStep) {
+  struct TKill {};
+  const struct {
+    const char* label;
+    bool newCopy;        // the new program was downloaded
+    const char* killAt;  // the step the updater dies before ("": none)
+    const char* target;  // where the list file sends it
+    const char* program; // what the program is afterwards
+    bool noted;          // the next start hears of it
+  } cases[] = {
+      {"unchecked or failed download", false, "", "", "old program", true},
+      {"killed before the mode", true, "mode", "", "old program", false},
+      {"killed before the rename", true, "rename", "", "old program", false},
+      {"not killed", true, "", "", "new program", false},
+      {"target folder missing", true, "", "gone/", "old program", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove("velmaron_NEW");
+    fs::remove("NUPDATE.LOG");
+    WriteBytes("velmaron", "old program");
+    ::chmod("velmaron", 0755);
+    if (c.newCopy) {
+      WriteBytes("velmaron_NEW", "new program");
+      ::chmod("velmaron_NEW", 0600);
+    }
+    WriteBytes("list.inf", std::string("[FILES]\nCOUNT=1\nFILE1=velmaron_NEW\nTARGET1=") + c.target + "\n");
+    env.BeforeStep = [&](const std::string& step, const std::string&) {
+      if (step == c.killAt) throw TKill{};
+    };
+    bool killed = false;
+    try {
+      Run({"1", "X", "null", "list.inf"});
+    } catch (const TKill&) {
+      killed = true;
+    }
+    EXPECT_EQ(killed, *c.killAt != 0);
+    EXPECT_EQ(ReadBytes("velmaron"), c.program);
+    EXPECT_EQ(Mode("velmaron"), 0755u) << "the program stays executable";
+    const std::string note = NUpdate::TakeUpdaterNote();
+    EXPECT_EQ(!note.empty(), c.noted) << note;
+    if (c.noted) {
+      EXPECT_NE(note.find("velmaron_NEW"), std::string::npos) << note;
+      EXPECT_NE(ReadBytes("NUPDATE.LOG").find("upd io error"), std::string::npos) << "logged without \"L\" too";
+    }
+  }
+  env.BeforeStep = nullptr;
+}
+
 TEST_F(UpdaterTest, ListFilesAreFollowedNestedAndEachReadOnce) {
-  fs::create_directories("lib");
+  fs::create_directories("prog/lib");
+  env.AppDir = (dir.Path() / "prog").string();  // {app}: the program's folder, not the current one
+  WriteBytes("a", "not the target");
   WriteBytes("outer.inf", "[FILES]\nCOUNT=3\nFILE1=inner.INF\nFILE2=outer.inf\nFILE3=a_NEW\nTARGET3={app}/lib/\n");
   WriteBytes("inner.INF", "[files]\ncount=2\nfile1=outer.inf\nfile2=b_NEW\n");
   WriteBytes("a_NEW", "A");
   WriteBytes("b_NEW", "B");
   EXPECT_EQ(Run({"1", "L", "null", "outer.inf"}), 0);
-  EXPECT_EQ(ReadBytes("lib/a"), "A");
+  EXPECT_EQ(ReadBytes("prog/lib/a"), "A");
+  EXPECT_EQ(ReadBytes("a"), "not the target") << "only the target is replaced";
   EXPECT_EQ(ReadBytes("b"), "B");
   EXPECT_TRUE(fs::exists("outer.inf"));  // list files stay
   const std::string log = ReadBytes("NUPDATE.LOG");
@@ -132,10 +190,18 @@ TEST_F(UpdaterTest, ListFilesAreFollowedNestedAndEachReadOnce) {
 }
 
 TEST_F(UpdaterTest, CabinetsExtractAndGoButATraversalCabinetWritesNothing) {
-  WriteBytes("good.cab", MakeStoredCabinet({{"sub\\f.txt", "fine"}}));
+  WriteBytes("good.cab", MakeStoredCabinet({{"sub\\f.txt", "fine"}, {"sub\\tool", "new tool"}}));
+  fs::create_directories("sub");
+  WriteBytes("sub/tool", "old tool");
+  ::chmod("sub/tool", 0751);
   WriteBytes("evil.cab", MakeStoredCabinet({{"ok.txt", "x"}, {"..\\..\\escaped.txt", "bad"}}));
   EXPECT_EQ(Run({"1", "X", "null", "good.cab", "evil.cab"}), 0);
   EXPECT_EQ(ReadBytes("sub/f.txt"), "fine");
+  EXPECT_EQ(ReadBytes("sub/tool"), "new tool");
+  EXPECT_EQ(Mode("sub/tool"), 0751u) << "a replaced executable stays executable";
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  EXPECT_EQ(Mode("sub/f.txt"), 0666u & ~mask) << "a new file has the usual mode";
   EXPECT_FALSE(fs::exists("good.cab"));
   EXPECT_TRUE(fs::exists("evil.cab"));  // kept: its extraction failed
   EXPECT_FALSE(fs::exists("ok.txt"));
@@ -179,16 +245,27 @@ TEST(UpdaterProgram, WaitsForTheProcessThenReplacesAndRestarts) {
   WriteBytes(dir / "velmaron", "old");
   ::chmod((dir / "velmaron").c_str(), 0755);
   WriteBytes(dir / "velmaron_NEW", "new");
-  WriteBytes(dir / "list.inf", "[FILES]\nCOUNT=1\nFILE1=list.inf\n");  // names itself
+  // A list naming itself, and a file for the folder of the program waited for.
+  WriteBytes(dir / "list.inf", "[FILES]\nCOUNT=2\nFILE1=list.inf\nFILE2=tool_NEW\nTARGET2={APP}/\n");
+  WriteBytes(dir / "tool_NEW", "new tool");
+  // The program waited for lies in a folder of its own, started from elsewhere.
+  fs::create_directories(dir / "prog");
+  fs::copy_file("/bin/sleep", dir / "prog/sleep");
+  WriteBytes(dir / "prog/tool", "old tool");
+  // The updater runs from a private folder of its own, which it removes when done.
+  const fs::path own = dir / "velmaron-update-Ab12Cd";
+  fs::create_directories(own);
+  fs::copy_file(std::string(VELMARON_BINARY_DIR) + "/update/upd", own / "upd");
 
   const pid_t dummy = ::fork();
   ASSERT_GE(dummy, 0);
   if (dummy == 0) {
-    ::execl("/bin/sleep", "sleep", "0.7", static_cast<char*>(nullptr));
+    const std::string sleeper = dir / "prog/sleep";
+    ::execl(sleeper.c_str(), "sleep", "0.7", static_cast<char*>(nullptr));
     ::_exit(127);
   }
   const auto start = std::chrono::steady_clock::now();
-  const std::string upd = std::string(VELMARON_BINARY_DIR) + "/update/upd";
+  const std::string upd = (own / "upd").string();
   TProcessLauncher real;
   const std::string flag = dir / "restarted.flag";
   // RunAndWait takes no folder: run the updater through env -C.
@@ -202,6 +279,8 @@ TEST(UpdaterProgram, WaitsForTheProcessThenReplacesAndRestarts) {
   EXPECT_GE(took, std::chrono::milliseconds(700 + 500 - 50));
   EXPECT_EQ(ReadBytes(dir / "velmaron"), "new");
   EXPECT_EQ(Mode(dir / "velmaron"), 0755u);
+  EXPECT_EQ(ReadBytes(dir / "prog/tool"), "new tool") << "{APP} is the waited program's folder";
+  EXPECT_FALSE(fs::exists(own)) << "the updater leaves no folder behind";
   // The restarted program runs detached; give it a moment to appear.
   for (int i = 0; i < 100 && !fs::exists(flag); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -15,6 +15,7 @@
 #include "tests/update/UpdateTestSupport.h"
 #include "update/NUpdate.h"
 #include "update/NUpdateWiz.h"
+#include "update/NuPrefix.h"
 #include "update/NuServer.h"
 #include "update/NuWizForm.h"
 
@@ -43,8 +44,12 @@ class WizardRoad : public TGuiTest {
     old_ = fs::current_path();
     fs::current_path(app_.Path());
     SetProcessLauncher(&launcher_);
+    // The program's folder: ours stands in for the installed one.
+    NUpdate::SetAppDirectory(app_.Path().string());
   }
   void TearDown() override {
+    NUpdate::SetAppDirectory("");
+    ::unsetenv("CURL_CA_BUNDLE");
     SetProcessLauncher(nullptr);
     fs::current_path(old_);
     TGuiTest::TearDown();
@@ -60,8 +65,10 @@ TEST_F(WizardRoad, FromTheWelcomePageToTheRestartedProgramWithoutAClick) {
   WriteBytes(server_ / "Downloads/whatsnew.txt", "Faster reads.\r\nA new window.\r\n");
   WriteBytes(server_ / "Downloads/velmaron.bin_NEW", "the new program");
   WriteBytes(server_ / "Downloads/help.txt", "the new help");
-  TTestServer http("http_server.py", {server_.Path().string()});
-  const std::string base = http.Base() + "/files/Downloads/";
+  // Over https, with a certificate this test trusts: only then may the control file restart the program.
+  TTestServer http("http_server.py", {"--tls", server_ / "tls", server_.Path().string()});
+  ::setenv("CURL_CA_BUNDLE", (server_ / "tls/cert.pem").c_str(), 1);
+  const std::string base = http.Base("https") + "/files/Downloads/";
   WriteBytes(server_ / "Downloads/Velmaron_Update.inf",
              "[update]\r\n"
              "descr=Faster reads and a new window\r\n"
@@ -131,8 +138,8 @@ TEST_F(WizardRoad, FromTheWelcomePageToTheRestartedProgramWithoutAClick) {
   EXPECT_EQ(ExtractFileName(argv[0]), "upd");
   EXPECT_EQ(argv[1], std::to_string(::getpid()));
   EXPECT_EQ(argv[2], "X");
-  EXPECT_EQ(argv[3], (fs::current_path() / "restart.sh").string());
-  EXPECT_EQ(argv[4], "velmaron.bin_NEW");
+  EXPECT_EQ(fs::path(argv[3]).lexically_normal(), app_.Path() / "restart.sh");
+  EXPECT_EQ(fs::path(argv[4]).lexically_normal(), app_.Path() / "velmaron.bin_NEW");
   EXPECT_EQ(Mode(argv[0]), 0700u);
 
   // The real updater, waiting for a program that has ended (ours stands in for it).
@@ -155,7 +162,7 @@ TEST_F(WizardRoad, FromTheWelcomePageToTheRestartedProgramWithoutAClick) {
   EXPECT_GT(::read(fd, buf, sizeof buf - 1), 0);
   EXPECT_EQ(std::string(buf), "restarted\n");
   ::close(fd);
-  fs::remove_all(ExtractFilePath(argv[0]));
+  EXPECT_FALSE(fs::exists(ExtractFilePath(argv[0]))) << "the updater removed its folder";
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // Page control with visible and hidden tabs, check list box and shape.
+#include <QComboBox>
 #include <QListWidget>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -287,6 +288,38 @@ TEST_F(CheckList, LineStatesTravelWithTheirLines) {
   EXPECT_THROW(c->Checked(0), EListError);
   EXPECT_THROW(c->SetItemEnabled(-1, true), EListError);
   EXPECT_THROW(c->SetItemData(1, 0), EListError);
+}
+
+TEST_F(CheckList, ABatchOfLinesIsShownOnceWhenItEnds) {
+  TCheckListBox* c = Make();
+  auto* list = new TListBox(form_);
+  list->SetParent(form_);
+  auto* combo = new TComboBox(form_);
+  combo->SetParent(form_);
+  QListWidget* l = List(c);
+  for (TStrings* items : {c->Items(), list->Items(), combo->Items()}) items->BeginUpdate();
+  for (int i = 0; i < 3; ++i) {
+    const std::string text = "line " + std::to_string(i);
+    int at = c->Items()->Add(text);
+    c->SetChecked(at, i != 1);
+    c->SetItemEnabled(at, i != 2);
+    list->Items()->Add(text);
+    combo->Items()->Add(text);
+  }
+  EXPECT_EQ(l->count(), 0) << "nothing is shown while the batch runs";
+  EXPECT_EQ(static_cast<QListWidget*>(list->Peer())->count(), 0);
+  EXPECT_EQ(static_cast<QComboBox*>(combo->Peer())->count(), 0);
+  for (TStrings* items : {c->Items(), list->Items(), combo->Items()}) items->EndUpdate();
+  ASSERT_EQ(l->count(), 3);
+  EXPECT_EQ(static_cast<QListWidget*>(list->Peer())->count(), 3);
+  EXPECT_EQ(static_cast<QComboBox*>(combo->Peer())->count(), 3);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(l->item(i)->text().toStdString(), "line " + std::to_string(i));
+    EXPECT_EQ(Shown(c, i), i != 1 ? Qt::Checked : Qt::Unchecked) << i;
+    EXPECT_EQ(bool(l->item(i)->flags() & Qt::ItemIsEnabled), i != 2) << i;
+  }
+  c->SetChecked(1, true);
+  EXPECT_EQ(Shown(c, 1), Qt::Checked) << "outside a batch a change shows at once";
 }
 
 TEST_F(CheckList, TheUserTogglesEnabledLinesOnly) {

@@ -1,13 +1,16 @@
 #!/usr/bin/python3
 """Test HTTP server for the update tests: static files, Basic authentication and fault routes.
 
-Usage: http_server.py ROOT [USER PASSWORD]. Listens on 127.0.0.1 at a free port and prints
-"PORT <n>" as its first line.
+Usage: http_server.py [--tls DIR] ROOT [USER PASSWORD]. Listens on 127.0.0.1 at a free port and
+prints "PORT <n>" as its first line. With --tls it serves https with a new self-signed
+certificate for 127.0.0.1, written to DIR/cert.pem for the client to trust.
   /files/<path>        a file below ROOT
   /auth/<path>         the same, behind Basic authentication with USER:PASSWORD
   /headers             the request's header lines as the body
   /status/<code>       that status with a short body
   /truncated           announces 1000 bytes, sends 500, closes
+  /short/<path>        a file below ROOT announced with half its length
+  /huge                32 MB without a length, then closes
   /empty               200 with no body
   /redirect/<path>     302 to /files/<path>
   /redirect-ftp        302 to an ftp:// address (must not be followed)
@@ -16,14 +19,21 @@ Usage: http_server.py ROOT [USER PASSWORD]. Listens on 127.0.0.1 at a free port 
 A request in absolute form ("GET http://any.host/path", as sent to a proxy) is served by its path.
 """
 import base64
+import ssl
+import subprocess
 import sys
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from pathlib import Path
 
-ROOT = Path(sys.argv[1]).resolve()
-USER = sys.argv[2] if len(sys.argv) > 2 else "user"
-PASSWORD = sys.argv[3] if len(sys.argv) > 3 else "secret"
+args = sys.argv[1:]
+TLS_DIR = None
+if args and args[0] == "--tls":
+    TLS_DIR = Path(args[1])
+    args = args[2:]
+ROOT = Path(args[0]).resolve()
+USER = args[1] if len(args) > 1 else "user"
+PASSWORD = args[2] if len(args) > 2 else "secret"
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -70,6 +80,24 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.write(b"x" * 500)
             self.wfile.flush()
             self.close_connection = True
+        elif p.startswith("/short/"):
+            path = (ROOT / p[len("/short/"):]).resolve()
+            body = path.read_bytes()
+            self.send_response(200)
+            self.send_header("Content-Length", str(len(body) // 2))
+            self.end_headers()
+            self.wfile.write(body)
+            self.close_connection = True
+        elif p == "/huge":
+            self.send_response(200)
+            self.send_header("Connection", "close")
+            self.end_headers()
+            try:
+                for _ in range(32 * 16):
+                    self.wfile.write(b"[" * 65536)
+            except (BrokenPipeError, ConnectionResetError):
+                pass
+            self.close_connection = True
         elif p == "/empty":
             self.send_body(200, b"")
         elif p.startswith("/redirect/"):
@@ -102,5 +130,14 @@ class Handler(BaseHTTPRequestHandler):
 
 server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
 server.daemon_threads = True
+if TLS_DIR is not None:
+    TLS_DIR.mkdir(parents=True, exist_ok=True)
+    cert, key = TLS_DIR / "cert.pem", TLS_DIR / "key.pem"
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                    "-nodes", "-keyout", str(key), "-out", str(cert), "-days", "2", "-subj", "/CN=127.0.0.1",
+                    "-addext", "subjectAltName=IP:127.0.0.1"], check=True, capture_output=True)
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(str(cert), str(key))
+    server.socket = context.wrap_socket(server.socket, server_side=True)
 print("PORT", server.server_address[1], flush=True)
 server.serve_forever()
