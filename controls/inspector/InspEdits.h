@@ -1,67 +1,19 @@
 #pragma once
-// The controls the inspector's inplace editors are made of: a flat drop-down
-// list, a colour list, a spin edit (numbers, dates, times) on the GUI layer's
-// spin button pair, an edit with an embedded button and a date-time picker.
+// The inspector's editor controls: the shared edit controls with the inspector's settings
+// (a narrower list button, loose typing in spin edits, whole steps for decimals, an edit
+// button that clicks on the press and shows ".."), and the colour list.
 
-#include <functional>
-#include <memory>
 #include <string>
 
-#include "platform/gui/Buttons.h"
-#include "platform/gui/Mask.h"
-#include "platform/gui/Spin.h"
-#include "platform/gui/StdCtrls.h"
-#include "platform/rtl/SysUtils.h"
+#include "controls/edits/EsgEdits.h"
+
+using TInspSpinType = TEsgSpinType;
 
 // ------------------------------------------------------------ flat list
-class TInspCustomCombo : public TCustomComboBox {
+class TInspCustomCombo : public TESGCustomCombo {
  public:
   explicit TInspCustomCombo(TComponent* AOwner);
   std::string ClassName() const override { return "TInspCustomCombo"; }
-
-  int ButtonWidth() const { return buttonWidth_; }
-  // Only 14 to 32 are taken.
-  void SetButtonWidth(int v);
-  bool Flat() const { return flat_; }
-  void SetFlat(bool v);
-  bool Etched() const { return etched_; }
-  void SetEtched(bool v);
-  bool FocusBorder() const { return focusBorder_; }
-  void SetFocusBorder(bool v) { focusBorder_ = v; }
-  bool AutoFocus() const { return autoFocus_; }
-  void SetAutoFocus(bool v) { autoFocus_ = v; }
-  int DropWidth() const { return dropWidth_; }
-  // Above 0 it also widens the open list.
-  void SetDropWidth(int v);
-  bool IsWinXP() const { return isWinXP_; }
-  void SetIsWinXP(bool v) { isWinXP_ = v; }
-  // The colour of the flat frame's outer rings.
-  TColor BkColor() const { return bkColor_; }
-  void SetBkColor(TColor v) { bkColor_ = v; }
-  // The mouse is over it or it has the focus.
-  bool Active() const;
-  // The drop-down button's area: the right ButtonWidth pixels, 2 inside the frame.
-  TRect ButtonRect() const;
-  bool Hovered() const { return hovered_; }
-  // A theme change repaints the frame and button in the new look.
-  void WndProc(TMessage& Message) override;
-
- protected:
-  void CMMouseEnter(TMessage& Message) override;
-  void CMMouseLeave(TMessage& Message) override;
-  void CMEnabledChanged(TMessage& Message) override;
-  void DoEnter() override;
-  void DoExit() override;
-  // The flat frame and the drop-down button over the platform's painting.
-  void PaintOver() override;
-  void DropDown() override;
-  void CloseUp() override;
-
-  int buttonWidth_;
-  bool flat_ = true, etched_ = false, focusBorder_ = false, autoFocus_ = false, hovered_ = false,
-       isWinXP_ = false;
-  int dropWidth_ = 0;
-  TColor normalColor_ = clWindow, bkColor_ = clWindow;
 };
 
 class TInspComboBox : public TInspCustomCombo {
@@ -102,256 +54,37 @@ class TInspColorComboBox : public TInspComboBox {
   TColor customColor_ = clBlack;
 };
 
-// ------------------------------------------------------------ spin button pair
-// A repeat button of the inspector's spin pair: themed it is the "spin" theme's part for its
-// place in the pair, else our own arrow art on a button face; it carries the pair's focus mark.
-// Press and release repaint the pair.
-class TExtTimerSpeedButton : public TTimerSpeedButton {
- public:
-  explicit TExtTimerSpeedButton(TComponent* AOwner) : TTimerSpeedButton(AOwner) {}
-  std::string ClassName() const override { return "TExtTimerSpeedButton"; }
-  bool IsWinXP() const { return isWinXP_; }
-  void SetIsWinXP(bool v);
-  // The "spin" part for its place: vertical up 1, down 2; horizontal up 3, down 4.
-  int ThemePart() const;
-  // Pressed (3) while down, else normal (1).
-  int ThemeState() const;
-  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-
- protected:
-  void Paint() override;
-
- private:
-  bool isWinXP_ = false;
-};
-
-// The pair of repeat buttons of the inspector's spin edit, 15 x 25 by default. The button with
-// the focus mark shows it while the pair has the focus; Space clicks it, Up and Down move the
-// mark to their button and click it.
-class TInspSpinButton : public TSpinButton {
- public:
-  explicit TInspSpinButton(TComponent* AOwner);
-  std::string ClassName() const override { return "TInspSpinButton"; }
-  TExtTimerSpeedButton* UpButton() const { return static_cast<TExtTimerSpeedButton*>(TSpinButton::UpButton()); }
-  TExtTimerSpeedButton* DownButton() const {
-    return static_cast<TExtTimerSpeedButton*>(TSpinButton::DownButton());
-  }
-  // The button that holds the focus mark.
-  TExtTimerSpeedButton* FocusedButton() const { return focusedBtn_; }
-  bool IsWinXP() const { return UpButton()->IsWinXP(); }
-  void SetIsWinXP(bool v);
-  // A theme change repaints the buttons in the new look.
-  void WndProc(TMessage& Message) override;
-
- protected:
-  void KeyDown(WORD& Key, TShiftState Shift) override;
-  void BtnMouseDown(TObject* Sender, TMouseButton Button) override;
-  // The form's focus moves and the window's own focus both show or hide the mark.
-  void DoEnter() override;
-  void DoExit() override;
-  void WMSetFocus(TMessage& Message) override;
-  void WMKillFocus(TMessage& Message) override;
-
- private:
-  void SetFocusBtn(TExtTimerSpeedButton* Button);
-  void ShowMark(bool Focused);
-  TExtTimerSpeedButton* focusedBtn_ = nullptr;
-};
-
 // ------------------------------------------------------------ spin edit
-enum TInspSpinType { sptNormal, sptFloat, sptDate, sptTime };
+class TInspSpinButton : public TEsgSpinButton {
+ public:
+  explicit TInspSpinButton(TComponent* AOwner) : TEsgSpinButton(AOwner) {}
+  std::string ClassName() const override { return "TInspSpinButton"; }
+};
 
-class TInspSpinEdit : public TCustomMaskEdit {
+class TInspSpinEdit : public TEsgSpinEdit {
  public:
   explicit TInspSpinEdit(TComponent* AOwner);
   std::string ClassName() const override { return "TInspSpinEdit"; }
-
-  TInspSpinType SpinType() const { return spinType_; }
-  // Rewrites the current value in the new form.
-  void SetSpinType(TInspSpinType v);
-  // The text as an integer; text that is no integer reads MinValue.
-  int Value() const;
-  // Limited to MinValue..MaxValue (no limit when the two are equal).
-  void SetValue(int v);
-  double FloatValue() const;
-  void SetFloatValue(double v);
-  TDateTime DateValue() const;
-  void SetDateValue(TDateTime v);
-  TDateTime TimeValue() const;
-  void SetTimeValue(TDateTime v);
-  int MinValue() const { return minValue_; }
-  void SetMinValue(int v) { minValue_ = v; }
-  int MaxValue() const { return maxValue_; }
-  void SetMaxValue(int v) { maxValue_ = v; }
-  double MinFloatValue() const { return minFloat_; }
-  void SetMinFloatValue(double v) { minFloat_ = v; }
-  double MaxFloatValue() const { return maxFloat_; }
-  void SetMaxFloatValue(double v) { maxFloat_ = v; }
-  TDateTime MinDateValue() const { return minDate_; }
-  void SetMinDateValue(TDateTime v) { minDate_ = v; }
-  TDateTime MaxDateValue() const { return maxDate_; }
-  void SetMaxDateValue(TDateTime v) { maxDate_ = v; }
-  int Increment() const { return increment_; }
-  void SetIncrement(int v) { increment_ = v; }
-  double IncrementFloat() const { return incrementFloat_; }
-  void SetIncrementFloat(double v) { incrementFloat_ = v; }
-  int Precision() const { return precision_; }
-  void SetPrecision(int v);
-  bool EditorEnabled() const { return editorEnabled_; }
-  void SetEditorEnabled(bool v) { editorEnabled_ = v; }
-  bool ReturnIsTab() const { return returnIsTab_; }
-  void SetReturnIsTab(bool v) { returnIsTab_ = v; }
-  TSpinDirection Direction() const { return button_->Direction(); }
-  // Turns the spin button pair and lays the edit out again.
-  void SetDirection(TSpinDirection v);
-  void SetSpinFlat(bool v);
-  void SetSpinTransparent(bool v);
-  TInspSpinButton* Button() const { return button_; }
-  // The least height the font needs: its height, a quarter of the smaller of it and the
-  // system font's height, 2, and four border widths with a single border.
-  int MinHeight() const;
-  // Places the spin button inside the right edge (by the border) and keeps the text left of it.
-  void SetEditRect();
-  void SetBorderStyle(TBorderStyle v);
-  // Themed spin buttons (the owner's XP test).
-  bool IsWinXP() const { return button_->IsWinXP(); }
-  void SetIsWinXP(bool v) { button_->SetIsWinXP(v); }
-
-  TNotifyEvent OnSpinUp, OnSpinDown, OnSpinChange;
-
-  virtual bool IsValidChar(char Key) const;
-  virtual void UpClick(TObject* Sender);
-  virtual void DownClick(TObject* Sender);
-
- protected:
-  void KeyDown(WORD& Key, TShiftState Shift) override;
-  void KeyPress(char& Key) override;
-  void DoEnter() override;
-  void DoExit() override;
-  void Loaded() override;
-  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-  void WMPaste(TMessage& Message) override;
-  void WMCut(TMessage& Message) override;
-  bool EditKey(WORD Key, TShiftState Shift) override;
-  void BoundsChanged() override;
-  void Step(bool Up);
-  void WriteFloat(double v);
-
-  TInspSpinType spinType_ = sptNormal;
-  int minValue_ = 0, maxValue_ = 100, increment_ = 1, precision_ = 0;
-  double minFloat_ = 0, maxFloat_ = 100.0, incrementFloat_ = 1.0;
-  TDateTime minDate_ = 0, maxDate_ = 0;
-  bool editorEnabled_ = true, returnIsTab_ = false, selectOnRelease_ = false;
-  TInspSpinButton* button_ = nullptr;
+  TInspSpinButton* Button() const { return static_cast<TInspSpinButton*>(TEsgSpinEdit::Button()); }
 };
 
 // ------------------------------------------------------------ edit with button
-// A speed button that follows the mouse: themed it is the "button" theme's push button (pressed
-// while down, hot while hovered), flat an edge over a push-button frame, else a push-button
-// frame; its glyph is centred and its caption drawn at (6, 1), both one pixel further while down.
-class TExtSpeedButton : public TSpeedButton {
- public:
-  explicit TExtSpeedButton(TComponent* AOwner) : TSpeedButton(AOwner) {}
-  std::string ClassName() const override { return "TExtSpeedButton"; }
-  bool IsWinXP() const { return isWinXP_; }
-  void SetIsWinXP(bool v);
-  // Pressed (3) while down, hot (2) while hovered, else normal (1).
-  int ThemeState() const;
-
- protected:
-  void Paint() override;
-  void CMMouseEnter(TMessage& Message) override;
-  void CMMouseLeave(TMessage& Message) override;
-
- private:
-  bool isWinXP_ = false;
-};
-
-// Holder of one speed button; a left press on the button fires OnClick at once.
-class TInspEditButton : public TWinControl {
+class TInspEditButton : public TEsgEditButton {
  public:
   explicit TInspEditButton(TComponent* AOwner);
   std::string ClassName() const override { return "TInspEditButton"; }
-  TExtSpeedButton* Button() const { return button_; }
-  const std::string& ButtonCaption() const { return caption_; }
-  void SetButtonCaption(const std::string& v);
-  TBitmap* Glyph() const { return button_->Glyph(); }
-  void SetGlyph(TBitmap* v) { button_->SetGlyph(v); }
-  bool Flat() const { return button_->Flat(); }
-  void SetFlat(bool v) { button_->SetFlat(v); }
-  bool IsWinXP() const { return button_->IsWinXP(); }
-  void SetIsWinXP(bool v) { button_->SetIsWinXP(v); }
-  TWinControl* FocusControl() const { return focusControl_; }
-  void SetFocusControl(TWinControl* v);
-  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-  void Notification(TComponent* AComponent, TOperation Operation) override;
-  void WndProc(TMessage& Message) override;
-
- private:
-  void Pressed();
-  TExtSpeedButton* button_;
-  std::string caption_;
-  TWinControl* focusControl_ = nullptr;
 };
 
-class TInspEditBtn : public TCustomEdit {
+class TInspEditBtn : public TEsgEditBtn {
  public:
   explicit TInspEditBtn(TComponent* AOwner);
   std::string ClassName() const override { return "TInspEditBtn"; }
-  int ButtonWidth() const { return button_->Width(); }
-  void SetButtonWidth(int v);
-  const std::string& ButtonCaption() const { return button_->ButtonCaption(); }
-  void SetButtonCaption(const std::string& v) { button_->SetButtonCaption(v); }
-  bool EditorEnabled() const { return editorEnabled_; }
-  void SetEditorEnabled(bool v) { editorEnabled_ = v; }
-  bool RightAlign() const { return rightAlign_; }
-  void SetRightAlign(bool v);
-  bool IsWinXP() const { return button_->IsWinXP(); }
-  void SetIsWinXP(bool v) { button_->SetIsWinXP(v); }
-  TInspEditButton* EmbeddedButton() const { return button_; }
-
-  TNotifyEvent OnClickBtn;
-  virtual void ClickBtn();
-
- protected:
-  void KeyDown(WORD& Key, TShiftState Shift) override;
-  void KeyPress(char& Key) override;
-  void WMPaste(TMessage& Message) override;
-  void WMCut(TMessage& Message) override;
-  bool EditKey(WORD Key, TShiftState Shift) override;
-  void BoundsChanged() override;
-  void PlaceButton();
-
-  TInspEditButton* button_;
-  bool editorEnabled_ = true, rightAlign_ = false;
+  TInspEditButton* EmbeddedButton() const { return static_cast<TInspEditButton*>(TEsgEditBtn::EmbeddedButton()); }
 };
 
 // ------------------------------------------------------------ date-time picker
-enum TDateTimeKind { dtkDate, dtkTime };
-
-// Shows one date or one time as text; typing edits the text, Up and Down step
-// the part under the caret, and the value follows each text that reads as one.
-class TInspDateTimePicker : public TCustomEdit {
+class TInspDateTimePicker : public TEsgDateTimePicker {
  public:
-  explicit TInspDateTimePicker(TComponent* AOwner);
+  explicit TInspDateTimePicker(TComponent* AOwner) : TEsgDateTimePicker(AOwner) {}
   std::string ClassName() const override { return "TInspDateTimePicker"; }
-  TDateTimeKind Kind() const { return kind_; }
-  void SetKind(TDateTimeKind v);
-  TDateTime DateTime() const { return dateTime_; }
-  void SetDateTime(TDateTime v);
-  // The date keeps the time of day and the time keeps the date.
-  TDateTime Date() const;
-  void SetDate(TDateTime v);
-  TDateTime Time() const;
-  void SetTime(TDateTime v);
-
- protected:
-  void KeyDown(WORD& Key, TShiftState Shift) override;
-  void Change() override;
-  void ShowValue();
-
-  TDateTimeKind kind_ = dtkDate;
-  TDateTime dateTime_;
-  bool showing_ = false;
 };

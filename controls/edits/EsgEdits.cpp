@@ -1,0 +1,876 @@
+#include "controls/edits/EsgEdits.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "platform/gui/Forms.h"
+#include "platform/gui/VisualStyles.h"
+#include "platform/gui/WinWindow.h"
+#include "platform/gui/Windows.h"
+
+namespace {
+
+// Which part of a date or time text the caret is in: 0 before the first separator,
+// 1 between the first and the second, 2 after the second.
+int PartAt(const std::string& Text, int Caret, char Separator) {
+  int part = 0;
+  for (int i = 0; i < Caret && i < static_cast<int>(Text.size()); ++i)
+    if (Text[static_cast<size_t>(i)] == Separator) ++part;
+  return std::min(part, 2);
+}
+
+// The first and last day the platform's dates reach (1-01-01 and 9999-12-31).
+constexpr TDateTime kFirstDate = -693593.0, kLastDate = 2958465.0;
+
+// The field (D, M or Y) a date part stands for, by the order of the short date format.
+char DateField(int Part) {
+  std::string f = UpperCase(FormatSettings.ShortDateFormat);
+  std::string order;
+  for (char c : f)
+    if ((c == 'D' || c == 'M' || c == 'Y') && order.find(c) == std::string::npos) order += c;
+  for (char c : std::string("DMY"))
+    if (order.find(c) == std::string::npos) order += c;
+  return order[static_cast<size_t>(std::clamp(Part, 0, 2))];
+}
+
+// One step of a date part (day, month or year, as the format orders them). A step past the
+// platform's dates stops at the first or last day, so a held button never raises.
+TDateTime StepDate(TDateTime D, int Part, int Dir) {
+  const char field = DateField(Part);
+  const double frac = D - std::floor(D);
+  TDateTime r = D;
+  try {
+    r = field == 'D' ? D + Dir : IncMonth(D, field == 'M' ? Dir : 12 * Dir);
+  } catch (const Exception&) {
+    r = Dir > 0 ? kLastDate + frac : kFirstDate + frac;
+  }
+  if (r < kFirstDate) r = kFirstDate + frac;
+  if (r >= kLastDate + 1) r = kLastDate + frac;
+  return r;
+}
+
+// Adds a step to an integer, stopping at the ends of the integer range.
+int SaturatedAdd(int Value, int Step) {
+  const long long r = static_cast<long long>(Value) + Step;
+  return static_cast<int>(std::clamp<long long>(r, INT_MIN, INT_MAX));
+}
+
+TDateTime StepTime(TDateTime T, int Part, int Dir) {
+  static const double kUnit[] = {1.0 / 24, 1.0 / (24 * 60), 1.0 / (24 * 60 * 60)};
+  double day = std::floor(T);
+  double f = T - day + Dir * kUnit[Part];
+  // Time of day wraps through midnight instead of turning negative.
+  if (f < 0) f += 1.0;
+  if (f >= 1.0) f -= 1.0;
+  return day + f;
+}
+
+
+}  // namespace
+
+// ================================================================ flat list
+TESGCustomCombo::TESGCustomCombo(TComponent* AOwner)
+    : TCustomComboBox(AOwner), buttonWidth_(GetSystemMetrics(SM_CXVSCROLL) + 4) {
+  normalColor_ = color_;
+}
+
+void TESGCustomCombo::SetButtonWidth(int v) {
+  if (v < 14 || v > 32) return;
+  buttonWidth_ = v;
+  Invalidate();
+}
+
+void TESGCustomCombo::SetDropWidth(int v) {
+  dropWidth_ = v;
+  if (v > 0) SetDroppedWidth(v);
+}
+
+void TESGCustomCombo::SetFlat(bool v) {
+  flat_ = v;
+  Invalidate();
+}
+
+void TESGCustomCombo::SetEtched(bool v) {
+  etched_ = v;
+  Invalidate();
+}
+
+bool TESGCustomCombo::Active() const {
+  return !(ComponentState() & csDesigning) && (hovered_ || Focused());
+}
+
+void TESGCustomCombo::CMMouseEnter(TMessage& Message) {
+  TCustomComboBox::CMMouseEnter(Message);
+  hovered_ = true;
+  if (Enabled()) Invalidate();
+  if (autoFocus_ && CanFocus() && !Focused()) SetFocus();
+}
+
+void TESGCustomCombo::CMMouseLeave(TMessage& Message) {
+  TCustomComboBox::CMMouseLeave(Message);
+  hovered_ = false;
+  if (Enabled()) Invalidate();
+}
+
+void TESGCustomCombo::CMEnabledChanged(TMessage& Message) {
+  // A disabled flat list takes its parent's colour; enabling gives its own back.
+  if (flat_) {
+    if (!Enabled()) {
+      normalColor_ = Color();
+      if (Parent()) SetColor(Parent()->Color());
+    } else {
+      SetColor(normalColor_);
+    }
+  }
+  TCustomComboBox::CMEnabledChanged(Message);
+}
+
+void TESGCustomCombo::WndProc(TMessage& Message) {
+  TCustomComboBox::WndProc(Message);
+  if (Message.Msg == WM_THEMECHANGED) Invalidate();
+}
+
+void TESGCustomCombo::DoEnter() {
+  TCustomComboBox::DoEnter();
+  Invalidate();
+}
+
+void TESGCustomCombo::DoExit() {
+  TCustomComboBox::DoExit();
+  Invalidate();
+}
+
+TRect TESGCustomCombo::ButtonRect() const {
+  return TRect(Width() - 2 - buttonWidth_, 2, Width() - 2, Height() - 2);
+}
+
+void TESGCustomCombo::DropDown() {
+  TCustomComboBox::DropDown();
+  Invalidate();
+}
+
+void TESGCustomCombo::CloseUp() {
+  TCustomComboBox::CloseUp();
+  Invalidate();
+}
+
+void TESGCustomCombo::PaintOver() {
+  if (!flat_) return;
+  TCanvas* C = Canvas();
+  TRect r(0, 0, Width(), Height());
+  C->Brush()->SetStyle(bsSolid);
+  if (Active() && focusBorder_) {
+    C->Brush()->SetColor(clBtnFace);
+    DrawEdge(C, &r, BDR_SUNKENOUTER, BF_RECT);
+    r = TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
+  } else {
+    C->Brush()->SetColor(bkColor_);
+    C->FrameRect(r);
+    r = TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
+    C->FrameRect(r);
+  }
+  r = TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
+  C->Brush()->SetColor(Color());
+  C->FrameRect(r);
+  if (Style() == csSimple) return;
+  TRect b = ButtonRect();
+  const bool themed = isWinXP_ && IsThemeActive();
+  if (themed && DrawThemePart(Handle(), "combobox", C, 1, (GetKeyState(VK_LBUTTON) | GetKeyState(VK_RBUTTON)) & 0x8000 ? 3 : 1, b)) return;
+  // Our own face: the platform's arrow does not line up with ButtonWidth, so the button
+  // is filled and gets its own arrow; an active list raises (or etches) its edge.
+  C->Brush()->SetColor(clBtnFace);
+  C->FillRect(b);
+  const int cx = (b.Left + b.Right) / 2, cy = (b.Top + b.Bottom) / 2;
+  C->Pen()->SetColor(Enabled() ? clBtnText : clGrayText);
+  C->Brush()->SetColor(Enabled() ? clBtnText : clGrayText);
+  C->Polygon({TPoint(cx - 3, cy - 1), TPoint(cx + 3, cy - 1), TPoint(cx, cy + 2)});
+  if (Active()) {
+    TRect e = b;
+    DrawEdge(C, &e, etched_ ? EDGE_ETCHED : EDGE_RAISED, BF_RECT | (DroppedDown() ? BF_FLAT : 0));
+  }
+}
+
+// ================================================================ spin button pair
+void TExtTimerSpeedButton::SetIsWinXP(bool v) {
+  isWinXP_ = v;
+  Invalidate();
+}
+
+int TExtTimerSpeedButton::ThemePart() const {
+  const auto* pair = dynamic_cast<const TSpinButton*>(Parent());
+  const bool down = pair && pair->DownButton() == this;
+  const bool horizontal = pair && pair->Direction() == spHorizontal;
+  return (horizontal ? 3 : 1) + (down ? 1 : 0);
+}
+
+int TExtTimerSpeedButton::ThemeState() const { return state_ == bsDown || state_ == bsExclusive ? 3 : 1; }
+
+void TExtTimerSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TTimerSpeedButton::MouseDown(Button, Shift, X, Y);
+  if (Parent()) Parent()->Repaint();
+}
+
+void TExtTimerSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TTimerSpeedButton::MouseUp(Button, Shift, X, Y);
+  if (Parent()) Parent()->Repaint();
+}
+
+void TExtTimerSpeedButton::Paint() {
+  TCanvas* C = Canvas();
+  const TRect r(0, 0, Width(), Height());
+  const bool themed = isWinXP_ && enabled_ && Parent() && IsThemeActive() &&
+                      DrawThemePart(Parent()->Handle(), "spin", C, ThemePart(), ThemeState(), r);
+  if (!themed) TTimerSpeedButton::Paint();
+  if (TimeBtnState() & tbFocusRect) {
+    const int shift = ThemeState() == 3 ? 1 : 0;
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(clBtnFace);
+    C->Font()->SetColor(clBtnText);
+    C->DrawFocusRect(TRect(3 + shift, 3 + shift, Width() - 3 + shift, Height() - 3 + shift));
+  }
+}
+
+TEsgSpinButton::TEsgSpinButton(TComponent* AOwner)
+    : TSpinButton(AOwner, [](TSpinButton* Pair) { return new TExtTimerSpeedButton(Pair); }) {
+  focusedBtn_ = UpButton();
+  SetBounds(0, 0, 15, 25);
+}
+
+void TEsgSpinButton::SetIsWinXP(bool v) {
+  UpButton()->SetIsWinXP(v);
+  DownButton()->SetIsWinXP(v);
+}
+
+void TEsgSpinButton::WndProc(TMessage& Message) {
+  TSpinButton::WndProc(Message);
+  if (Message.Msg == WM_THEMECHANGED) Invalidate();
+}
+
+void TEsgSpinButton::ShowMark(bool focused) {
+  // The mark shows only while the pair itself has the keyboard focus.
+  for (TExtTimerSpeedButton* b : {UpButton(), DownButton()}) {
+    const TTimeBtnState was = b->TimeBtnState();
+    const TTimeBtnState now = b == focusedBtn_ && focused ? was | tbFocusRect : was & ~tbFocusRect;
+    if (now == was) continue;
+    b->SetTimeBtnState(now);
+    b->Invalidate();
+  }
+}
+
+void TEsgSpinButton::SetFocusBtn(TExtTimerSpeedButton* Button) {
+  focusedBtn_ = Button;
+  ShowMark(Focused());
+}
+
+void TEsgSpinButton::BtnMouseDown(TObject* Sender, TMouseButton Button) {
+  if (Button == mbLeft) SetFocusBtn(Sender == DownButton() ? DownButton() : UpButton());
+  TSpinButton::BtnMouseDown(Sender, Button);
+  ShowMark(Focused());
+}
+
+void TEsgSpinButton::WMSetFocus(TMessage& Message) {
+  TSpinButton::WMSetFocus(Message);
+  ShowMark(true);
+}
+
+void TEsgSpinButton::DoEnter() {
+  TSpinButton::DoEnter();
+  ShowMark(true);
+}
+
+void TEsgSpinButton::DoExit() {
+  TSpinButton::DoExit();
+  ShowMark(false);
+}
+
+void TEsgSpinButton::WMKillFocus(TMessage& Message) {
+  TSpinButton::WMKillFocus(Message);
+  ShowMark(false);
+}
+
+void TEsgSpinButton::KeyDown(WORD& Key, TShiftState Shift) {
+  // The pair's own steps replace the plain pair's (which would click a second time).
+  TWinControl::KeyDown(Key, Shift);
+  switch (Key) {
+    case VK_UP: SetFocusBtn(UpButton()); break;
+    case VK_DOWN: SetFocusBtn(DownButton()); break;
+    case VK_SPACE: break;
+    default: return;
+  }
+  focusedBtn_->Click();
+}
+
+// ================================================================ spin edit
+TEsgSpinEdit::TEsgSpinEdit(TComponent* AOwner, const TPairMaker& MakePair) : TCustomMaskEdit(AOwner) {
+  controlStyle_ &= ~csSetCaption;
+  button_ = MakePair ? MakePair(this) : new TEsgSpinButton(this);
+  button_->SetBounds(0, 0, 17, 17);
+  button_->SetFocusControl(this);
+  button_->OnUpClick = [this](TObject* s) { UpClick(s); };
+  button_->OnDownClick = [this](TObject* s) { DownClick(s); };
+  button_->SetParent(this);
+  SetText("0");
+  SetEditRect();
+}
+
+void TEsgSpinEdit::SetSpinType(TEsgSpinType v) {
+  if (v == spinType_) return;
+  // The value is read in the old form and written in the new one.
+  const double f = spinType_ == sptNormal ? Value() : spinType_ == sptFloat ? FloatValue()
+                                                   : spinType_ == sptDate  ? DateValue()
+                                                                           : TimeValue();
+  spinType_ = v;
+  switch (v) {
+    case sptNormal: SetValue(static_cast<int>(f)); break;
+    case sptFloat: SetFloatValue(f); break;
+    case sptDate: SetDateValue(f); break;
+    case sptTime: SetTimeValue(f); break;
+  }
+}
+
+void TEsgSpinEdit::SetEditAlign(TEditAlign v) {
+  editAlign_ = v;
+  SetAlignment(v == eaRight ? taRightJustify : v == eaCenter ? taCenter : taLeftJustify);
+}
+
+void TEsgSpinEdit::SetPrecision(int v) {
+  precision_ = std::max(0, v);
+  if (spinType_ == sptFloat) SetFloatValue(FloatValue());
+}
+
+int TEsgSpinEdit::Value() const {
+  int v = 0;
+  return TryStrToInt(Text(), v) ? v : minValue_;
+}
+
+void TEsgSpinEdit::SetValue(int v) {
+  if (minValue_ != maxValue_) v = std::clamp(v, std::min(minValue_, maxValue_), std::max(minValue_, maxValue_));
+  SetText(IntToStr(v));
+  if (!editorEnabled_) SelectAll();
+}
+
+double TEsgSpinEdit::FloatValue() const {
+  double v = 0;
+  return TryStrToFloat(Text(), v) ? v : minFloat_;
+}
+
+void TEsgSpinEdit::WriteFloat(double v) {
+  SetText(precision_ > 0 ? FloatToStrF(v, ffFixed, 15, precision_) : FloatToStr(v));
+}
+
+void TEsgSpinEdit::SetFloatValue(double v) {
+  if (minFloat_ != maxFloat_) v = std::clamp(v, std::min(minFloat_, maxFloat_), std::max(minFloat_, maxFloat_));
+  WriteFloat(v);
+  if (!editorEnabled_) SelectAll();
+}
+
+TDateTime TEsgSpinEdit::DateValue() const {
+  TDateTime d = 0;
+  return TryStrToDate(Text(), d) ? d : minDate_;
+}
+
+void TEsgSpinEdit::SetDateValue(TDateTime v) {
+  if (minDate_ != maxDate_) v = std::clamp(v, std::min(minDate_, maxDate_), std::max(minDate_, maxDate_));
+  const int caret = SelStart();
+  SetText(DateToStr(v));
+  SetSelStart(caret);
+}
+
+TDateTime TEsgSpinEdit::TimeValue() const {
+  TDateTime t = 0;
+  return TryStrToTime(Text(), t) ? t : 0;
+}
+
+void TEsgSpinEdit::SetTimeValue(TDateTime v) {
+  const int caret = SelStart();
+  SetText(TimeToStr(v));
+  SetSelStart(caret);
+}
+
+void TEsgSpinEdit::SetSpinFlat(bool v) {
+  button_->UpButton()->SetFlat(v);
+  button_->DownButton()->SetFlat(v);
+}
+
+void TEsgSpinEdit::SetDirection(TSpinDirection v) {
+  button_->SetDirection(v);
+  SetEditRect();
+}
+
+void TEsgSpinEdit::SetSpinTransparent(bool v) {
+  button_->UpButton()->SetTransparent(v);
+  button_->DownButton()->SetTransparent(v);
+  SetEditRect();
+}
+
+bool TEsgSpinEdit::IsValidChar(char Key) const {
+  const TFormatSettings& F = FormatSettings;
+  const bool digit = Key >= '0' && Key <= '9';
+  const bool control = static_cast<unsigned char>(Key) < 0x20 && Key != '\r';
+  const bool number = spinType_ == sptNormal || spinType_ == sptFloat;
+  const bool checked = typing_ == stChecked;
+  if (Key == 8) return editorEnabled_;
+  if (!editorEnabled_) return control;
+  if (control) return true;
+  bool ok;
+  if (checked) {
+    // A separator of another kind is refused, unless it is also a character of numbers.
+    const bool numberChar = number && (Key == F.DecimalSeparator || Key == F.ThousandSeparator || Key == '-' || Key == '+');
+    ok = digit || Key == '-' || Key == F.DecimalSeparator || Key == F.ThousandSeparator ||
+         Key == F.TimeSeparator || Key == F.DateSeparator;
+    if (ok && Key == F.TimeSeparator && spinType_ != sptTime && !numberChar) ok = false;
+    if (ok && Key == F.DateSeparator && spinType_ != sptDate && !numberChar) ok = false;
+    if (ok && spinType_ == sptNormal && !digit && Key != '-') ok = false;
+    if (ok && spinType_ == sptFloat && Key == F.ThousandSeparator && Key != F.DecimalSeparator) ok = false;
+  } else {
+    ok = digit || Key == '+' || Key == '-' || Key == F.DecimalSeparator ||
+         (spinType_ == sptDate && Key == F.DateSeparator) || (spinType_ == sptTime && Key == F.TimeSeparator);
+  }
+  const std::string t = Text();
+  // "-" only first and once, and only in numbers: in a date it may be the separator.
+  if (ok && checked && Key == '-' && number) {
+    const bool hasMinus = t.find('-') != std::string::npos;
+    if (SelStart() != 0 || (hasMinus && SelText().find('-') == std::string::npos)) ok = false;
+  }
+  if (ok && spinType_ == sptFloat) {
+    const size_t sep = t.find(F.DecimalSeparator);
+    if (Key == F.DecimalSeparator && sep != std::string::npos && SelText().find(F.DecimalSeparator) == std::string::npos)
+      ok = false;
+    if (ok && precision_ > 0 && digit && sep != std::string::npos && SelStart() > static_cast<int>(sep) &&
+        SelLength() == 0 && static_cast<int>(t.size() - sep - 1) >= precision_)
+      ok = false;
+  }
+  if (ok && spinType_ == sptTime && Key == F.TimeSeparator && std::count(t.begin(), t.end(), F.TimeSeparator) >= 2)
+    ok = false;
+  return ok;
+}
+
+void TEsgSpinEdit::KeyPress(char& Key) {
+  // Loose typing: the thousands separator stands for the decimal separator in numbers with decimals.
+  if (typing_ == stLoose && spinType_ == sptFloat && Key == FormatSettings.ThousandSeparator)
+    Key = FormatSettings.DecimalSeparator;
+  if (!IsValidChar(Key)) {
+    Key = 0;
+    MessageBeep(0);
+  }
+  if (Key != 0) TCustomMaskEdit::KeyPress(Key);
+}
+
+void TEsgSpinEdit::KeyDown(WORD& Key, TShiftState Shift) {
+  TCustomMaskEdit::KeyDown(Key, Shift);
+  if (Key == VK_UP) {
+    Key = 0;
+    UpClick(this);
+  } else if (Key == VK_DOWN) {
+    Key = 0;
+    DownClick(this);
+  } else if (Key == VK_RETURN && returnIsTab_) {
+    Key = 0;
+    if (TCustomForm* f = GetParentForm(this)) f->SelectNext(this, !(Shift & ssShift), true);
+  }
+}
+
+bool TEsgSpinEdit::EditKey(WORD Key, TShiftState Shift) {
+  if (!editorEnabled_ && Key == VK_DELETE && !(Shift & ssShift)) return true;
+  return TCustomMaskEdit::EditKey(Key, Shift);
+}
+
+void TEsgSpinEdit::WMPaste(TMessage& Message) {
+  if (editorEnabled_ && !readOnly_) TCustomMaskEdit::WMPaste(Message);
+}
+
+void TEsgSpinEdit::WMCut(TMessage& Message) {
+  if (editorEnabled_ && !readOnly_) TCustomMaskEdit::WMCut(Message);
+}
+
+void TEsgSpinEdit::Step(bool Up) {
+  if (readOnly_) {
+    MessageBeep(0);
+    return;
+  }
+  const int dir = Up ? 1 : -1;
+  switch (spinType_) {
+    case sptNormal: SetValue(SaturatedAdd(Value(), Up ? increment_ : -increment_)); break;
+    case sptFloat: SetFloatValue(FloatValue() + dir * incrementFloat_); break;
+    case sptDate:
+      SetDateValue(StepDate(DateValue(), PartAt(Text(), SelStart(), FormatSettings.DateSeparator), dir));
+      break;
+    case sptTime:
+      SetTimeValue(StepTime(TimeValue(), PartAt(Text(), SelStart(), FormatSettings.TimeSeparator), dir));
+      break;
+  }
+  if (Up && OnSpinUp) OnSpinUp(this);
+  if (!Up && OnSpinDown) OnSpinDown(this);
+  if (OnSpinChange) OnSpinChange(this);
+}
+
+void TEsgSpinEdit::UpClick(TObject*) { Step(true); }
+void TEsgSpinEdit::DownClick(TObject*) { Step(false); }
+
+void TEsgSpinEdit::DoExit() {
+  TCustomMaskEdit::DoExit();
+  // An out-of-range value is brought into range by writing it again.
+  switch (spinType_) {
+    case sptNormal:
+      if (minValue_ != maxValue_ && (Value() < minValue_ || Value() > maxValue_)) SetValue(Value());
+      break;
+    case sptFloat:
+      if (minFloat_ != maxFloat_ && (FloatValue() < minFloat_ || FloatValue() > maxFloat_))
+        SetFloatValue(FloatValue());
+      break;
+    case sptDate:
+      if (minDate_ != maxDate_ && (DateValue() < minDate_ || DateValue() > maxDate_)) SetDateValue(DateValue());
+      break;
+    case sptTime: break;
+  }
+}
+
+void TEsgSpinEdit::SetBorderStyle(TBorderStyle v) {
+  TCustomMaskEdit::SetBorderStyle(v);
+  // The button's place depends on the border.
+  SetEditRect();
+}
+
+void TEsgSpinEdit::SetEditRect() {
+  if (!button_) return;
+  const int d = borderStyle_ == bsNone ? 1 : 5;
+  const int bw = button_->Width();
+  button_->SetBounds(std::max(0, width_ - bw - d), 1, bw, std::max(4, height_ - d));
+  SetTextMargins(0, 0, bw + 2, 0);
+}
+
+int TEsgSpinEdit::MinHeight() const {
+  // The platform's default font stands in for the system font.
+  TBitmap b(1, 1);
+  TFont system;
+  b.Canvas()->SetFont(&system);
+  const int systemHeight = b.Canvas()->GetTextMetrics().Height;
+  b.Canvas()->SetFont(Font());
+  const int fontHeight = b.Canvas()->GetTextMetrics().Height;
+  const int border = borderStyle_ == bsSingle ? 4 * GetSystemMetrics(SM_CYBORDER) : 0;
+  return fontHeight + std::min(systemHeight, fontHeight) / 4 + 2 + border;
+}
+
+void TEsgSpinEdit::BoundsChanged() {
+  // Never lower than the font needs: the text would be cut.
+  if (const int least = MinHeight(); height_ < least) {
+    SetBounds(left_, top_, width_, least);
+    return;
+  }
+  TCustomMaskEdit::BoundsChanged();
+  SetEditRect();
+}
+
+void TEsgSpinEdit::DoEnter() {
+  TCustomMaskEdit::DoEnter();
+  // A text that cannot be typed into is selected however the edit is entered; entered by a
+  // click, the press places the caret after this, so the release selects again.
+  selectOnRelease_ = AutoSelect() && !editorEnabled_;
+  if (selectOnRelease_) SelectAll();
+}
+
+void TEsgSpinEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TCustomMaskEdit::MouseUp(Button, Shift, X, Y);
+  if (selectOnRelease_ && Button == mbLeft) SelectAll();
+  selectOnRelease_ = false;
+}
+
+void TEsgSpinEdit::Loaded() {
+  TCustomMaskEdit::Loaded();
+  // A date or time stored in the layout shows in this system's form.
+  if (spinType_ == sptDate) SetDateValue(DateValue());
+  if (spinType_ == sptTime) SetTimeValue(TimeValue());
+}
+
+// ================================================================ edit with button
+void TExtSpeedButton::SetIsWinXP(bool v) {
+  isWinXP_ = v;
+  Invalidate();
+}
+
+int TExtSpeedButton::ThemeState() const {
+  if (state_ == bsDown || state_ == bsExclusive) return 3;
+  return mouseInControl_ ? 2 : 1;
+}
+
+void TExtSpeedButton::CMMouseEnter(TMessage& Message) {
+  TSpeedButton::CMMouseEnter(Message);
+  Invalidate();
+}
+
+void TExtSpeedButton::CMMouseLeave(TMessage& Message) {
+  TSpeedButton::CMMouseLeave(Message);
+  Invalidate();
+}
+
+void TExtSpeedButton::Paint() {
+  TCanvas* C = Canvas();
+  TRect r(0, 0, Width(), Height());
+  const bool down = ThemeState() == 3;
+  const bool themed = isWinXP_ && Parent() && IsThemeActive() &&
+                      DrawThemePart(Parent()->Handle(), "button", C, 1, enabled_ ? ThemeState() : 4, r);
+  if (!themed) {
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(clBtnFace);
+    C->FillRect(r);
+    if (flat_) {
+      TRect e = r;
+      C->DrawEdge(e, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+      C->DrawFrameControl(TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1), DFC_BUTTON,
+                          DFCS_BUTTONPUSH | DFCS_FLAT | (down ? DFCS_PUSHED : 0));
+    } else {
+      C->DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONPUSH | (down ? DFCS_PUSHED : 0));
+    }
+  }
+  const TPoint shift = down ? TPoint(1, 1) : TPoint(0, 0);
+  C->Brush()->SetStyle(bsClear);
+  if (!glyph_->Empty())
+    glyph_->Draw(C, r, shift, "", blGlyphLeft, -1, 0, enabled_ ? state_ : bsDisabled, true);
+  if (!text_.empty()) {
+    C->SetFont(font_.get());
+    if (!enabled_) C->Font()->SetColor(clGrayText);
+    C->TextOut(6 + shift.X, 1 + shift.Y, text_);
+  }
+}
+
+TEsgEditButton::TEsgEditButton(TComponent* AOwner) : TWinControl(AOwner) {
+  controlStyle_ &= ~csSetCaption;
+  button_ = new TExtSpeedButton(this);
+  button_->SetParent(this);
+  button_->OnMouseDown = [this](TObject*, TMouseButton b, TShiftState, int, int) {
+    if (b == mbLeft && clickOnPress_) Pressed();
+  };
+  button_->OnMouseUp = [this](TObject*, TMouseButton b, TShiftState, int X, int Y) {
+    if (b == mbLeft && !clickOnPress_ && X >= 0 && Y >= 0 && X < button_->Width() && Y < button_->Height())
+      Pressed();
+  };
+  SetBounds(0, 0, 20, 25);
+}
+
+void TEsgEditButton::SetButtonCaption(const std::string& v) {
+  caption_ = v;
+  button_->SetCaption(v);
+}
+
+void TEsgEditButton::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  TWinControl::SetBounds(ALeft, ATop, std::max(15, AWidth), AHeight);
+  if (button_) button_->SetBounds(0, 0, width_, height_);
+}
+
+void TEsgEditButton::SetFocusControl(TWinControl* v) {
+  if (focusControl_) focusControl_->RemoveFreeNotification(this);
+  focusControl_ = v;
+  if (v) v->FreeNotification(this);
+}
+
+void TEsgEditButton::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == focusControl_) focusControl_ = nullptr;
+}
+
+void TEsgEditButton::WndProc(TMessage& Message) {
+  TWinControl::WndProc(Message);
+  if (Message.Msg == WM_THEMECHANGED) button_->Invalidate();
+}
+
+void TEsgEditButton::Pressed() {
+  if (OnClick) OnClick(this);
+  if (focusControl_ && focusControl_->TabStop() && focusControl_->CanFocus() && !focusControl_->Focused())
+    focusControl_->SetFocus();
+  else if (!focusControl_ && tabStop_ && CanFocus() && !Focused())
+    SetFocus();
+}
+
+TEsgEditBtn::TEsgEditBtn(TComponent* AOwner, const THolderMaker& MakeHolder) : TCustomEdit(AOwner) {
+  controlStyle_ &= ~csSetCaption;
+  button_ = MakeHolder ? MakeHolder(this) : new TEsgEditButton(this);
+  if (!MakeHolder) button_->SetBounds(0, 0, 18, 18);
+  button_->SetFocusControl(this);
+  button_->OnClick = [this](TObject*) { ClickBtn(); };
+  button_->SetParent(this);
+  SetText("0");
+  PlaceButton();
+}
+
+void TEsgEditBtn::ClickBtn() {
+  if (OnClickBtn) OnClickBtn(this);
+}
+
+void TEsgEditBtn::SetButtonWidth(int v) {
+  button_->SetBounds(button_->Left(), button_->Top(), v, button_->Height());
+  PlaceButton();
+}
+
+void TEsgEditBtn::SetRightAlign(bool v) {
+  rightAlign_ = v;
+  SetAlignment(v ? taRightJustify : taLeftJustify);
+}
+
+void TEsgEditBtn::PlaceButton() {
+  if (!button_) return;
+  const int bw = button_->Width();
+  button_->SetBounds(std::max(0, width_ - bw - 1), 1, bw, std::max(4, height_ - 3));
+  SetTextMargins(borderStyle_ == bsNone ? 2 : 1, 0, bw + 4 + unitSpace_ + (unitSpace_ > 0 ? 3 : 0), 0);
+}
+
+void TEsgEditBtn::SetUnitSpace(int v) {
+  unitSpace_ = std::max(0, v);
+  PlaceButton();
+  Invalidate();
+}
+
+// ================================================================ unit edit
+namespace {
+// The unit beside the text: edit-coloured, in the edit's font.
+class TUnitBox : public TCustomControl {
+ public:
+  explicit TUnitBox(TEsgUnitEditBtn* Edit) : TCustomControl(Edit), edit_(Edit) {}
+  std::string ClassName() const override { return "TUnitBox"; }
+
+ protected:
+  void Paint() override {
+    TCanvas* C = Canvas();
+    TRect r(0, 0, Width(), Height());
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(edit_->Color());
+    C->FillRect(r);
+    C->SetFont(edit_->Font());
+    C->Brush()->SetStyle(bsClear);
+    C->DrawText(edit_->UnitID(), r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  }
+
+ private:
+  TEsgUnitEditBtn* edit_;
+};
+}  // namespace
+
+TEsgUnitEditBtn::TEsgUnitEditBtn(TComponent* AOwner) : TEsgEditBtn(AOwner), units_(std::make_unique<TStringList>()) {
+  unitBox_ = new TUnitBox(this);
+  unitBox_->SetParent(this);
+  menu_ = new TPopupMenu(this);
+  SetRightAlign(true);
+  SetUnitSpace(20);
+}
+
+void TEsgUnitEditBtn::SetUnitID(const std::string& v) {
+  unitID_ = v;
+  if (unitBox_) unitBox_->Invalidate();
+}
+
+TRect TEsgUnitEditBtn::UnitRect() const {
+  const int right = width_ - ButtonWidth() - 3;
+  return TRect(std::max(0, right - unitSpace_), 2, std::max(0, right), std::max(2, height_ - 2));
+}
+
+void TEsgUnitEditBtn::PlaceButton() {
+  TEsgEditBtn::PlaceButton();
+  if (!unitBox_) return;
+  const TRect r = UnitRect();
+  unitBox_->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+}
+
+void TEsgUnitEditBtn::ClickBtn() {
+  // The menu is made again for each click from the current list; a choice comes back as its id.
+  menu_->Items()->Clear();
+  for (int i = 0; i < units_->Count(); ++i) {
+    auto* item = new TMenuItem(menu_);
+    item->SetCaption(units_->Strings(i));
+    item->SetTag(i + 1);
+    item->OnClick = [this](TObject* Sender) { UnitCommand(static_cast<int>(static_cast<TMenuItem*>(Sender)->Tag())); };
+    menu_->Items()->Add(item);
+  }
+  const TPoint p = ClientToScreen(TPoint(ClientWidth() - 15, ClientHeight()));
+  menu_->Popup(p.X, p.Y);
+  TEsgEditBtn::ClickBtn();
+}
+
+void TEsgUnitEditBtn::UnitCommand(int Id) {
+  if (Id < 1 || Id > units_->Count()) return;
+  SetUnitID(units_->Strings(Id - 1));
+}
+
+void TEsgEditBtn::BoundsChanged() {
+  TCustomEdit::BoundsChanged();
+  PlaceButton();
+}
+
+void TEsgEditBtn::KeyDown(WORD& Key, TShiftState Shift) {
+  TCustomEdit::KeyDown(Key, Shift);
+  if (Key == VK_F4) {
+    Key = 0;
+    ClickBtn();
+  }
+}
+
+void TEsgEditBtn::KeyPress(char& Key) {
+  if (!editorEnabled_ && Key != 27 && Key != '\r') Key = 0;
+  if (Key != 0) TCustomEdit::KeyPress(Key);
+}
+
+bool TEsgEditBtn::EditKey(WORD Key, TShiftState Shift) {
+  if (!editorEnabled_ && Key == VK_DELETE) return true;
+  return TCustomEdit::EditKey(Key, Shift);
+}
+
+void TEsgEditBtn::WMPaste(TMessage& Message) {
+  if (editorEnabled_) TCustomEdit::WMPaste(Message);
+}
+
+void TEsgEditBtn::WMCut(TMessage& Message) {
+  if (editorEnabled_) TCustomEdit::WMCut(Message);
+}
+
+// ================================================================ date-time picker
+TEsgDateTimePicker::TEsgDateTimePicker(TComponent* AOwner) : TCustomEdit(AOwner), dateTime_(Now()) {
+  // Flat: the window-coloured two pixels where a border would be, the text inside them.
+  SetBorderStyle(bsNone);
+  SetTextMargins(2, 0, 2, 0);
+  ShowValue();
+}
+
+void TEsgDateTimePicker::ShowValue() {
+  showing_ = true;
+  SetText(kind_ == dtkDate ? DateToStr(dateTime_) : TimeToStr(dateTime_));
+  showing_ = false;
+}
+
+void TEsgDateTimePicker::SetKind(TDateTimeKind v) {
+  kind_ = v;
+  ShowValue();
+}
+
+void TEsgDateTimePicker::SetDateTime(TDateTime v) {
+  dateTime_ = v;
+  ShowValue();
+}
+
+TDateTime TEsgDateTimePicker::Date() const { return std::floor(dateTime_); }
+void TEsgDateTimePicker::SetDate(TDateTime v) { SetDateTime(std::floor(v) + (dateTime_ - std::floor(dateTime_))); }
+TDateTime TEsgDateTimePicker::Time() const { return dateTime_ - std::floor(dateTime_); }
+void TEsgDateTimePicker::SetTime(TDateTime v) { SetDateTime(std::floor(dateTime_) + (v - std::floor(v))); }
+
+void TEsgDateTimePicker::Change() {
+  // Typed text that reads as a date or time becomes the value; other text leaves it.
+  if (!showing_) {
+    TDateTime v = 0;
+    if (kind_ == dtkDate ? TryStrToDate(Text(), v) : TryStrToTime(Text(), v))
+      dateTime_ = kind_ == dtkDate ? std::floor(v) + Time() : Date() + (v - std::floor(v));
+  }
+  TCustomEdit::Change();
+}
+
+void TEsgDateTimePicker::KeyDown(WORD& Key, TShiftState Shift) {
+  TCustomEdit::KeyDown(Key, Shift);
+  if ((Key != VK_UP && Key != VK_DOWN) || (Shift & ssCtrl) == 0) return;
+  // Ctrl+Up and Ctrl+Down step the part under the caret (plain arrows belong to the owner).
+  const int dir = Key == VK_UP ? 1 : -1;
+  const int caret = SelStart();
+  if (kind_ == dtkDate)
+    dateTime_ = StepDate(Date(), PartAt(Text(), caret, FormatSettings.DateSeparator), dir) + Time();
+  else
+    dateTime_ = Date() + StepTime(Time(), PartAt(Text(), caret, FormatSettings.TimeSeparator), dir);
+  ShowValue();
+  SetSelStart(caret);
+  Key = 0;
+}

@@ -1,0 +1,147 @@
+// The shared edit controls by themselves: steps that stop at the ends of their range, the
+// typing rules of the checked and loose spin edits, the unit edit's menu commands.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "controls/edits/EsgEdits.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Messages.h"
+#include "platform/gui/testing/GuiTest.h"
+
+namespace {
+
+class EsgEdits : public TGuiTest {
+ protected:
+  void SetUp() override { saved = FormatSettings; }
+  void TearDown() override {
+    FormatSettings = saved;
+    TGuiTest::TearDown();
+  }
+  static void TypeChar(TWinControl& e, char c) {
+    TMessage m;
+    m.Msg = WM_CHAR;
+    m.WParam = static_cast<unsigned char>(c);
+    e.WindowProc(m);
+  }
+  TFormatSettings saved;
+};
+
+TEST_F(EsgEdits, IntegerStepsStopAtTheEndsOfTheRangeForEveryIncrement) {
+  struct Case {
+    int start, increment;
+    bool up;
+    int want;
+  } cases[] = {
+      {INT_MAX, 1, true, INT_MAX},          {INT_MAX - 1, 1, true, INT_MAX},
+      {INT_MAX - 5, 100, true, INT_MAX},    {INT_MAX, INT_MAX, true, INT_MAX},
+      {INT_MIN, 1, false, INT_MIN},         {INT_MIN + 3, 1000, false, INT_MIN},
+      {INT_MIN, INT_MAX, false, INT_MIN},   {0, INT_MAX, false, -INT_MAX},
+      {-1, INT_MAX, false, INT_MIN},        {5, -10, true, -5},  // a negative step turns round
+      {INT_MIN + 1, -7, true, INT_MIN},
+  };
+  for (const Case& c : cases) {
+    TEsgSpinEdit e(nullptr);
+    e.SetMinValue(0);
+    e.SetMaxValue(0);  // no limits
+    e.SetIncrement(c.increment);
+    e.SetValue(c.start);
+    c.up ? e.UpClick(&e) : e.DownClick(&e);
+    EXPECT_EQ(e.Value(), c.want) << c.start << (c.up ? " up " : " down ") << c.increment;
+  }
+}
+
+TEST_F(EsgEdits, DateStepsStopAtThePlatformsFirstAndLastDay) {
+  FormatSettings.DateSeparator = '-';
+  FormatSettings.ShortDateFormat = "yyyy-mm-dd";
+  struct Case {
+    const char* start;
+    int caret;
+    bool up;
+    const char* want;
+  } cases[] = {
+      {"9999-12-31", 9, true, "9999-12-31"},  // day
+      {"9999-12-15", 6, true, "9999-12-31"},  // month
+      {"9999-06-15", 1, true, "9999-12-31"},  // year
+      {"0001-01-01", 9, false, "0001-01-01"},
+      {"0001-05-20", 1, false, "0001-01-01"},
+      {"2024-01-05", 9, true, "2024-01-06"},  // in range: the day under the caret
+      {"2024-01-31", 6, true, "2024-02-29"},  // month first in this format's order
+  };
+  for (const Case& c : cases) {
+    TEsgSpinEdit e(nullptr);
+    e.SetSpinType(sptDate);
+    e.SetText(c.start);
+    e.SetSelStart(c.caret);
+    c.up ? e.UpClick(&e) : e.DownClick(&e);
+    EXPECT_EQ(e.Text(), c.want) << c.start << " caret " << c.caret;
+  }
+}
+
+TEST_F(EsgEdits, TypingRulesOfCheckedAndLooseSpinEdits) {
+  FormatSettings.DecimalSeparator = '.';
+  FormatSettings.ThousandSeparator = ',';
+  FormatSettings.DateSeparator = '-';
+  FormatSettings.TimeSeparator = ':';
+  FormatSettings.ShortDateFormat = "yyyy-mm-dd";
+  struct Case {
+    TSpinTyping typing;
+    TEsgSpinType kind;
+    const char* text;
+    int caret;
+    const char* typed;
+    const char* want;
+  } cases[] = {
+      // Checked: "-" first and once in numbers, but a date separator in dates.
+      {stChecked, sptNormal, "", 0, "-12", "-12"},
+      {stChecked, sptNormal, "12", 2, "-", "12"},
+      {stChecked, sptNormal, "-12", 0, "-", "-12"},
+      {stChecked, sptDate, "", 0, "2024-01-05", "2024-01-05"},
+      {stChecked, sptNormal, "", 0, "1.5,:+", "15"},  // integers take digits and "-"
+      {stChecked, sptFloat, "", 0, "1,234.5.6", "1234.56"},
+      {stChecked, sptTime, "", 0, "12:30:15:9", "12:30:159"},
+      {stChecked, sptFloat, "", 0, "12:3-", "123"},
+      // Loose: "+" taken, the thousands key types the decimal separator.
+      {stLoose, sptFloat, "", 0, "+1,5", "+1.5"},
+      {stLoose, sptNormal, "", 0, "3-2", "3-2"},
+  };
+  for (const Case& c : cases) {
+    TForm f(nullptr);
+    auto* e = new TEsgSpinEdit(&f);
+    e->SetParent(&f);
+    e->SetSpinTyping(c.typing);
+    e->SetSpinType(c.kind);
+    e->SetText(c.text);
+    e->SetSelStart(c.caret);
+    for (const char* p = c.typed; *p; ++p) TypeChar(*e, *p);
+    EXPECT_EQ(e->Text(), c.want) << c.typed;
+  }
+}
+
+TEST_F(EsgEdits, UnitCommandsInsideTheListPickTheirUnitOthersChangeNothing) {
+  TEsgUnitEditBtn u(nullptr);
+  TStringList units;
+  units.Add("mV");
+  units.Add("V");
+  units.Add("kV");
+  u.SetUnits(&units);
+  u.SetUnitID("V");
+  EXPECT_TRUE(u.RightAlign());
+  EXPECT_EQ(u.UnitSpace(), 20);
+  for (int id : {0, -1, 4, INT_MIN}) {
+    u.UnitCommand(id);
+    EXPECT_EQ(u.UnitID(), "V") << id;
+  }
+  u.UnitCommand(3);
+  EXPECT_EQ(u.UnitID(), "kV");
+  // The menu lists the units in order; choosing the first item picks "mV".
+  u.ClickBtn();
+  ASSERT_EQ(u.UnitMenu()->Items()->Count(), 3);
+  EXPECT_EQ(u.UnitMenu()->Items()->Items(2)->Caption(), "kV");
+  u.UnitMenu()->Items()->Items(0)->Click();
+  EXPECT_EQ(u.UnitID(), "mV");
+}
+
+}  // namespace
