@@ -8,7 +8,8 @@ PKGS=(build-essential cmake ninja-build ccache pkg-config
       libcurl4-openssl-dev libmspack-dev
       gcab mscompress python3 python3-pyftpdlib
       clang libclang-rt-14-dev
-      xvfb xauth)
+      xvfb xauth
+      fonts-liberation)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
