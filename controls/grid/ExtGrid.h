@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "controls/grid/BaseGrid.h"
@@ -34,10 +35,12 @@ class TGridDateEdit;
 class TPictureContainer;
 class THTMLPictureCache;
 class TCustomImageList;
+class TTimer;
 
 enum TGridLook { glStandard, glSoft, glClassic, glQuarn, glXP, glListView };
 enum TScrollType { ssNormal, ssFlat, ssEncarta };
 enum TScrollBarAlways { saNone, saVert, saHorz, saBoth };
+enum TScrollHintType { shNone, shVertical, shHorizontal, shBoth };
 enum TCellBorder : unsigned { cbTop = 1, cbLeft = 2, cbRight = 4, cbBottom = 8 };
 using TCellBorders = unsigned;
 enum TSortStyle {
@@ -126,6 +129,14 @@ enum TIntelliPan { ipVertical, ipHorizontal, ipBoth, ipNone };
 bool FormatGridNumber(const std::string& Fmt, double Value, std::string& Out);
 // A cell's number text ("1,234.5", "(12)", "-3") as a value; false when it is none.
 bool GridNumberValue(const std::string& Text, double& Value);
+
+// Search flags of FindCell (one bit each).
+enum TFindFlag : unsigned {
+  ffCaseSensitive = 1, ffWholeText = 2, ffExpression = 4, ffRowWise = 8, ffAtStart = 16, ffCurrentRow = 32,
+  ffCurrentCol = 64, ffFixedCells = 128, ffGotoFound = 256, ffStripTags = 512, ffBackward = 1024,
+  ffHiddenCols = 2048, ffPresetCol = 4096, ffPresetRow = 8192
+};
+using TFindFlags = unsigned;
 
 // ---------------------------------------------------------------- TExtInplaceEdit
 class TExtInplaceEdit : public TInplaceEdit {
@@ -1114,6 +1125,97 @@ class TExtStringGrid : public TBaseGrid {
   void StopGridTimer();
   TCursor panSavedCursor_ = crDefault;
   TCursor panCursor_ = crDefault;
+
+  // ===== lookup while typing, cell search, highlighting, the search footer's actions (ExtGridFind.cpp)
+ public:
+  // The first scrollable row (above the footer rows) whose sort column starts with Text,
+  // ignoring case and tags; -1 when none or with fewer than 2 rows.
+  int LookupRow(const std::string& Text);
+  // Searches from one step after StartCell ((-1, -1): from the range's first cell, or its last
+  // backwards) to the range's end, no wrap; Found is (-1, -1) when nothing matched.
+  void FindCell(TPoint StartCell, const std::string& Text, TPoint& Found, TFindFlags Flags);
+  // One cell against the text and flags of the last FindCell.
+  bool MatchCell(int ACol, int ARow, bool Wide);
+  TPoint LastFoundCell() const { return find_.LastFound; }
+  int PresetCol = -1, PresetRow = -1;
+  // Every occurrence of Text in plain and markup cells wrapped in "hi" tags (FixedCells: every
+  // cell, else the scrollable ones); UnHilight gives every cell back exactly the text it had.
+  void HilightInGrid(bool FixedCells, bool CaseSensitive, const std::string& Text);
+  void UnHilightInGrid(bool FixedCells);
+  void HilightInRange(TGridRect R, bool CaseSensitive, const std::string& Text, const std::string& Tag);
+  void UnHilightInRange(TGridRect R, const std::string& Tag);
+  // The search footer's actions (its panel calls them; tests may too).
+  void SearchFooterEditChange(const std::string& Text, bool MatchCase, bool Highlight);
+  void SearchFooterFind(const std::string& Text, bool Backward);
+  void SearchFooterHighlight(bool On, const std::string& Text);
+  void SearchFooterClose();
+  // The footer's state the actions leave: the edit's colour (clWindow, or red when nothing was found).
+  TColor SearchEditColor() const { return find_.EditColor; }
+
+ private:
+  struct TFindState {
+    TFindFlags Flags = 0;
+    std::string Text;      // upper-cased unless ffCaseSensitive
+    bool ExpectEmpty = false;  // the text was two double quotes
+    TPoint LastFound{-1, -1};
+    std::string LastSearched;  // the footer's last searched text
+    TColor EditColor = clWindow;
+    int LookupIdle = 0;
+    // Texts the highlight replaced, by real column and row, with the text it wrote there.
+    struct TKept {
+      std::string Original, Written, Tag;
+    };
+    std::unordered_map<uint64_t, TKept> Kept;
+  } find_;
+  // Called by the grid's timer: a lookup text idle for 4 ticks is cleared.
+  void LookupIdleTick();
+  void HilightCells(int C0, int R0, int C1, int R1, bool CaseSensitive, const std::string& Text,
+                    const std::string& Tag);
+  void UnHilightCells(int C0, int R0, int C1, int R1, const std::string& Tag);
+  void StepAfterSearch();
+
+  // ===== the view: bringing a cell into view, scroll hints, drag scrolling, hiding the
+  // selection, sizing zones (ExtGridScroll.cpp)
+ public:
+  // Brings the cell into view, centred on the axis where it was out of view; the current cell
+  // moves there on that axis.
+  void ScrollInView(int ACol, int ARow);
+  void HideSelection();
+  void RestoreSelection();
+  bool SelectionHidden() const { return view_.SelHidden; }
+  // Within 4 pixels of a column border in the fixed rows (goColSizing) or of a row border in
+  // the fixed columns (goRowSizing).
+  bool IsSizingZone(int X, int Y);
+  void ScreenToCell(TPoint P, int& ACol, int& ARow);
+  // Shows the row (column) the thumb points at while it is dragged.
+  TScrollHintType ScrollHints = shNone;
+  // The native bars are proportional already; kept for layouts that set it.
+  bool ScrollProportional = false;
+  // The view follows the thumb while it is dragged.
+  bool ScrollSynch = false;
+  std::function<void(TObject* Sender, int ARow, std::string& HintStr)> OnScrollHint;
+  // Direction flags: 1 up, 2 down, 4 left, 8 right.
+  std::function<void(TObject* Sender, int TopRow, int LeftCol, int& DragScrollDir, bool& CanScroll)> OnDragScroll;
+  THintWindow* ScrollHintWindow() const { return view_.Hint; }
+  // The drag-scroll timer (null while no drag nears an edge).
+  TTimer* DragScrollTimer() const { return view_.Timer; }
+  void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) override;
+
+ protected:
+  void WMVScroll(TMessage& Message) override;
+  void WMHScroll(TMessage& Message) override;
+
+ private:
+  void ScrollBarHint(bool Horz, TMessage& Message);
+  void DragScrollTick();
+  void StopDragScroll();
+  struct TViewState {
+    THintWindow* Hint = nullptr;
+    TTimer* Timer = nullptr;
+    int DragDir = 0;
+    bool SelHidden = false;
+    TGridRect SavedSel;
+  } view_;
 };
 
 // The custom editor link of edCustom cells; its behaviour comes with that feature.

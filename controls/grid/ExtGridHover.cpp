@@ -307,6 +307,7 @@ void TExtStringGrid::StopGridTimer() {
 bool TExtStringGrid::GridTimer(TMessage& Message) {
   if (Message.WParam != kGridTimer) return false;
   ++timerTicks_;
+  LookupIdleTick();
   std::shared_ptr<bool> alive = AliveFlag();
   if (Hovering && !(ComponentState() & csDesigning) && mouseInside_) {
     int c = -1, r = -1;

@@ -7,7 +7,6 @@
 void TExtStringGrid::CutToClipboard() {}
 void TExtStringGrid::CopyToClipboard() {}
 void TExtStringGrid::PasteFromClipboard() {}
-void TExtStringGrid::IncrementalGoto(char) {}
 void TExtStringGrid::OpenCellMarkupControl(int, int, const std::string&) {}
 void TExtStringGrid::ExpandNode(int) {}
 void TExtStringGrid::ContractNode(int) {}

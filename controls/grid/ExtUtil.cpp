@@ -294,6 +294,8 @@ int Channel(double v) { return static_cast<int>(std::clamp<int64_t>(Round(v), 0,
 
 }  // namespace
 
+std::string UpperText(const std::string& Text) { return TextUpperCase(Text); }
+
 // ---------------------------------------------------------------- locale
 
 TLocale Locale() {

@@ -48,6 +48,8 @@ class TLocaleScope {
 int ClampSize(int Value, int Min, int Max);
 // System colours resolved, each channel halved.
 TColor DarkenColor(TColor Color);
+// Text upper-cased in its own encoding (UTF-8, else Windows-1252).
+std::string UpperText(const std::string& Text);
 // Position of Sub (as given) in the upper-cased Text.
 int UpperPos(const std::string& Sub, const std::string& Text);
 int CharPos(char Ch, const std::string& Text);

@@ -1,0 +1,365 @@
+// Finding cells: the lookup while typing (incremental goto), the cell search
+// with its flags, highlighting found text, and what the search footer's edit
+// and buttons do with them.
+#include <algorithm>
+#include <array>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtUtil.h"
+#include "controls/markup/EsgHTMLE.h"
+#include "platform/gui/Windows.h"
+
+namespace {
+
+constexpr char kHiTag[] = "hi";
+
+const std::array<unsigned char, 256>& AsciiUpper() {
+  static const std::array<unsigned char, 256> t = [] {
+    std::array<unsigned char, 256> a{};
+    for (int i = 0; i < 256; ++i) a[i] = static_cast<unsigned char>(i >= 'a' && i <= 'z' ? i - 32 : i);
+    return a;
+  }();
+  return t;
+}
+
+bool IsAscii(std::string_view s) {
+  for (unsigned char c : s)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+// Needle is upper-cased already; Hay is ASCII and folded here, so no copy is made.
+bool FoldedMatch(std::string_view Hay, std::string_view Needle, bool AtStart, bool Whole) {
+  const auto& up = AsciiUpper();
+  const size_t n = Hay.size(), m = Needle.size();
+  if (m > n || (Whole && m != n)) return false;
+  auto at = [&](size_t i) {
+    for (size_t k = 0; k < m; ++k)
+      if (up[static_cast<unsigned char>(Hay[i + k])] != static_cast<unsigned char>(Needle[k])) return false;
+    return true;
+  };
+  if (AtStart || Whole) return at(0);
+  if (m == 0) return true;
+  const unsigned char first = static_cast<unsigned char>(Needle[0]);
+  for (size_t i = 0; i + m <= n; ++i)
+    if (up[static_cast<unsigned char>(Hay[i])] == first && at(i)) return true;
+  return false;
+}
+
+bool PlainMatch(std::string_view Hay, std::string_view Needle, bool AtStart, bool Whole) {
+  if (Whole) return Hay == Needle;
+  if (AtStart) return Hay.substr(0, Needle.size()) == Needle;
+  return Hay.find(Needle) != std::string_view::npos;
+}
+
+uint64_t CellKey(int ACol, int ARow) { return (static_cast<uint64_t>(static_cast<uint32_t>(ACol)) << 32) | static_cast<uint32_t>(ARow); }
+
+// A plain cell's text as markup that shows the same text, each occurrence of Search wrapped in
+// the tag (ASCII letters matched without case unless CaseSensitive). Empty when none occurs.
+std::string HilightPlain(const std::string& Text, const std::string& Search, const std::string& Tag,
+                         bool CaseSensitive) {
+  std::string hay = Text, needle = Search;
+  if (!CaseSensitive) {
+    const auto& up = AsciiUpper();
+    for (char& c : hay) c = static_cast<char>(up[static_cast<unsigned char>(c)]);
+    for (char& c : needle) c = static_cast<char>(up[static_cast<unsigned char>(c)]);
+  }
+  auto plain = [](std::string_view piece, std::string& out) {
+    for (size_t i = 0; i < piece.size(); ++i) {
+      const char c = piece[i];
+      if (c == '\r' || c == '\n') {
+        if (c == '\r' && i + 1 < piece.size() && piece[i + 1] == '\n') ++i;
+        out += "<BR>";
+      } else {
+        out += EncodeEntities(std::string(1, c));
+      }
+    }
+  };
+  std::string out;
+  size_t from = 0, at;
+  bool any = false;
+  while (!needle.empty() && (at = hay.find(needle, from)) != std::string::npos) {
+    any = true;
+    plain(std::string_view(Text).substr(from, at - from), out);
+    out += "<" + Tag + ">";
+    plain(std::string_view(Text).substr(at, needle.size()), out);
+    out += "</" + Tag + ">";
+    from = at + needle.size();
+  }
+  if (!any) return std::string();
+  plain(std::string_view(Text).substr(from), out);
+  return out;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- lookup while typing
+int TExtStringGrid::LookupRow(const std::string& Text) {
+  if (RowCount() < 2 || Text.empty()) return -1;
+  const int col = sortSettings_->Show() ? sortSettings_->Column : 1;
+  const std::string wanted = ExtUtil::UpperText(Text);
+  for (int r = FixedRows(); r <= LastWalkableRow(); ++r) {
+    std::string s = Cells(col, r);
+    if (s.find('<') != std::string::npos) s = StripTags(s);
+    if (s.size() < wanted.size()) continue;
+    if (ExtUtil::UpperText(s.substr(0, wanted.size() + 3)).compare(0, wanted.size(), wanted) == 0) return r;
+  }
+  return -1;
+}
+
+void TExtStringGrid::IncrementalGoto(char Key) {
+  const bool back = Key == '\b';
+  if (!back && static_cast<unsigned char>(Key) < 32) return;
+  if (navigation_->AutoGotoIncremental) {
+    if (back) {
+      if (lookupText_.empty()) return;
+      lookupText_.pop_back();
+    } else {
+      lookupText_ += Key;
+    }
+  } else {
+    if (back) return;
+    lookupText_.assign(1, Key);
+  }
+  find_.LookupIdle = 0;
+  if (lookupText_.empty()) return;
+  const int r = LookupRow(lookupText_);
+  if (r < 0) {
+    lookupText_.clear();
+    MessageBeep(0);
+    return;
+  }
+  if (r != Row()) SetRow(r);
+}
+
+void TExtStringGrid::LookupIdleTick() {
+  if (lookupText_.empty()) return;
+  if (++find_.LookupIdle >= 4) {
+    lookupText_.clear();
+    find_.LookupIdle = 0;
+  }
+}
+
+// ---------------------------------------------------------------- the cell search
+bool TExtStringGrid::MatchCell(int ACol, int ARow, bool /*Wide: wide text is stored as UTF-8*/) {
+  const TFindFlags f = find_.Flags;
+  const int rc = (f & ffHiddenCols) ? ACol : RealColIndex(ACol);
+  std::string text = Cells(rc, ARow);
+  if (f & ffStripTags) text = HTMLStrip(text);
+  if (find_.ExpectEmpty) return text.empty();
+  const bool cs = (f & ffCaseSensitive) != 0;
+  if (f & ffExpression) return ExtUtil::MatchFilter(find_.Text, cs ? text : ExtUtil::UpperText(text), cs);
+  const bool atStart = (f & ffAtStart) != 0, whole = (f & ffWholeText) != 0;
+  if (cs) return PlainMatch(text, find_.Text, atStart, whole);
+  if (IsAscii(text)) return FoldedMatch(text, find_.Text, atStart, whole);
+  return PlainMatch(ExtUtil::UpperText(text), find_.Text, atStart, whole);
+}
+
+void TExtStringGrid::FindCell(TPoint StartCell, const std::string& Text, TPoint& Found, TFindFlags Flags) {
+  Found = TPoint(-1, -1);
+  find_.Flags = Flags;
+  find_.Text = (Flags & ffCaseSensitive) ? Text : ExtUtil::UpperText(Text);
+  find_.ExpectEmpty = Text == "\"\"";
+  if (ColCount() == FixedCols() || RowCount() == FixedRows() || ColCount() == 0 || RowCount() == 0) return;
+  int c0 = 0, c1 = ColCount() - 1, r0 = 0, r1 = RowCount() - 1;
+  if (!(Flags & ffFixedCells)) {
+    c0 = FixedCols(), c1 = ColCount() - 1 - fixedRightCols_;
+    r0 = FixedRows(), r1 = RowCount() - 1 - fixedFooters_;
+  }
+  if (Flags & ffHiddenCols) c1 += NumHiddenColumns();
+  if (Flags & (ffCurrentRow | ffPresetRow)) r0 = r1 = (Flags & ffCurrentRow) ? Row() : PresetRow;
+  if (Flags & (ffCurrentCol | ffPresetCol)) {
+    c0 = c1 = (Flags & ffCurrentCol) ? ((Flags & ffHiddenCols) ? RealColIndex(Col()) : Col()) : PresetCol;
+  }
+  if (c0 > c1 || r0 > r1 || c0 < 0 || r0 < 0) return;
+  const bool rowWise = (Flags & ffRowWise) != 0, back = (Flags & ffBackward) != 0;
+  // The scan as one sequence: lines (rows row-wise, else columns) and positions within a line.
+  const int64_t inner = rowWise ? c1 - c0 + 1 : r1 - r0 + 1;
+  const int64_t total = inner * (rowWise ? r1 - r0 + 1 : c1 - c0 + 1);
+  auto index = [&](int c, int r) {
+    c = std::clamp(c, c0, c1), r = std::clamp(r, r0, r1);
+    return rowWise ? int64_t(r - r0) * inner + (c - c0) : int64_t(c - c0) * inner + (r - r0);
+  };
+  int64_t i;
+  if (StartCell.X == -1 && StartCell.Y == -1) {
+    i = back ? total - 1 : 0;
+  } else {
+    // A start outside the range counts from the nearest cell of the range in scan order.
+    const int sl = rowWise ? StartCell.Y : StartCell.X, sp = rowWise ? StartCell.X : StartCell.Y;
+    const int l0 = rowWise ? r0 : c0, l1 = rowWise ? r1 : c1, p0 = rowWise ? c0 : r0, p1 = rowWise ? c1 : r1;
+    if (sl < l0 || (sl == l0 && sp < p0)) i = back ? -1 : 0;
+    else if (sl > l1 || (sl == l1 && sp > p1)) i = back ? total - 1 : total;
+    else i = index(StartCell.X, StartCell.Y) + (back ? -1 : 1);
+  }
+  for (; i >= 0 && i < total; i += back ? -1 : 1) {
+    const int line = static_cast<int>(i / inner), pos = static_cast<int>(i % inner);
+    const int c = rowWise ? c0 + pos : c0 + line, r = rowWise ? r0 + line : r0 + pos;
+    if (!MatchCell(c, r, false)) continue;
+    Found = TPoint(c, r);
+    find_.LastFound = Found;
+    if (Flags & ffGotoFound) {
+      std::shared_ptr<bool> alive = AliveFlag();
+      if (r != Row()) SetRow(r);
+      if (!*alive) return;
+      const int dc = (Flags & ffHiddenCols) ? DisplColIndex(c) : c;
+      if (!((Flags & ffHiddenCols) && IsHiddenColumn(c)) && dc != Col()) SetCol(dc);
+    }
+    return;
+  }
+}
+
+// ---------------------------------------------------------------- highlighting
+void TExtStringGrid::HilightCells(int C0, int R0, int C1, int R1, bool CaseSensitive, const std::string& Text,
+                                  const std::string& Tag) {
+  if (Text.empty()) return;
+  BeginUpdate();
+  for (int r = std::max(R0, 0); r <= R1 && r < RowCount(); ++r) {
+    for (int c = std::max(C0, 0); c <= C1 && c < ColCount(); ++c) {
+      const int rc = RealColIndex(c);
+      const TPoint b = BaseCell(rc, r);
+      if (b.X != rc || b.Y != r) continue;  // a covered cell shows its base's text
+      const uint64_t key = CellKey(rc, r);
+      std::string base = GridCells(rc, r);
+      auto kept = find_.Kept.find(key);
+      // A cell highlighted before starts again from its own text.
+      if (kept != find_.Kept.end() && kept->second.Written == base) base = kept->second.Original;
+      const int kind = ExtUtil::TextType(base, EnableHTML);
+      std::string written;
+      if (kind == 0) written = HilightPlain(base, Text, Tag, CaseSensitive);
+      else if (kind == 1) written = HiLight(base, Text, Tag, CaseSensitive);
+      if (written.empty() || written == base) {
+        if (kept != find_.Kept.end()) {
+          if (kept->second.Written == GridCells(rc, r)) SetCells(rc, r, base);
+          find_.Kept.erase(kept);
+        }
+        continue;
+      }
+      find_.Kept[key] = {base, written, Tag};
+      SetCells(rc, r, written);
+    }
+  }
+  EndUpdate();
+}
+
+void TExtStringGrid::UnHilightCells(int C0, int R0, int C1, int R1, const std::string& Tag) {
+  if (find_.Kept.empty()) return;
+  BeginUpdate();
+  // Cells that moved since the highlight (sorting, row moves) are found by the text written.
+  std::vector<std::pair<int, int>> moved;
+  for (int r = std::max(R0, 0); r <= R1 && r < RowCount(); ++r) {
+    for (int c = std::max(C0, 0); c <= C1 && c < ColCount(); ++c) {
+      const int rc = RealColIndex(c);
+      auto kept = find_.Kept.find(CellKey(rc, r));
+      const std::string& now = GridCells(rc, r);
+      if (kept != find_.Kept.end() && kept->second.Tag == Tag && kept->second.Written == now) {
+        std::string original = std::move(kept->second.Original);
+        find_.Kept.erase(kept);
+        SetCells(rc, r, original);
+      } else if (now.find("</" + Tag + ">") != std::string::npos) {
+        moved.emplace_back(rc, r);
+      }
+    }
+  }
+  if (!moved.empty()) {
+    std::unordered_multimap<std::string, uint64_t> byWritten;
+    for (const auto& [key, k] : find_.Kept)
+      if (k.Tag == Tag) byWritten.emplace(k.Written, key);
+    for (auto [rc, r] : moved) {
+      auto hit = byWritten.find(GridCells(rc, r));
+      if (hit == byWritten.end()) continue;
+      auto kept = find_.Kept.find(hit->second);
+      byWritten.erase(hit);
+      std::string original = std::move(kept->second.Original);
+      find_.Kept.erase(kept);
+      SetCells(rc, r, original);
+    }
+  }
+  // What is left of this tag was edited since: the cells keep what was written into them.
+  for (auto it = find_.Kept.begin(); it != find_.Kept.end();) {
+    const int rc = static_cast<int>(it->first >> 32), r = static_cast<int>(it->first & 0xFFFFFFFFu);
+    const bool inRange = r >= R0 && r <= R1 && DisplColIndex(rc) >= C0 && DisplColIndex(rc) <= C1;
+    if (it->second.Tag == Tag && inRange && GridCells(rc, r) != it->second.Written) it = find_.Kept.erase(it);
+    else ++it;
+  }
+  EndUpdate();
+}
+
+void TExtStringGrid::HilightInGrid(bool FixedCells, bool CaseSensitive, const std::string& Text) {
+  if (FixedCells) HilightCells(0, 0, ColCount() - 1, RowCount() - 1, CaseSensitive, Text, kHiTag);
+  else
+    HilightCells(FixedCols(), FixedRows(), ColCount() - 1 - fixedRightCols_, RowCount() - 1 - fixedFooters_,
+                 CaseSensitive, Text, kHiTag);
+}
+
+void TExtStringGrid::UnHilightInGrid(bool FixedCells) {
+  if (FixedCells) UnHilightCells(0, 0, ColCount() - 1, RowCount() - 1, kHiTag);
+  else
+    UnHilightCells(FixedCols(), FixedRows(), ColCount() - 1 - fixedRightCols_, RowCount() - 1 - fixedFooters_,
+                   kHiTag);
+}
+
+void TExtStringGrid::HilightInRange(TGridRect R, bool CaseSensitive, const std::string& Text, const std::string& Tag) {
+  if (Tag.empty() || Tag.find_first_of("<>/ ") != std::string::npos) return;
+  HilightCells(R.Left, R.Top, R.Right, R.Bottom, CaseSensitive, Text, Tag);
+}
+
+void TExtStringGrid::UnHilightInRange(TGridRect R, const std::string& Tag) {
+  UnHilightCells(R.Left, R.Top, R.Right, R.Bottom, Tag);
+}
+
+// ---------------------------------------------------------------- the search footer's actions
+void TExtStringGrid::SearchFooterEditChange(const std::string& Text, bool MatchCase, bool Highlight) {
+  if (!searchFooter_->AutoSearch) return;
+  TFindFlags f = ffGotoFound;
+  if (Highlight) f |= ffStripTags;
+  if (MatchCase) f |= ffCaseSensitive;
+  if (searchFooter_->SearchActiveColumnOnly) f |= ffCurrentCol;
+  const int sc = searchFooter_->SearchColumn;
+  if (sc >= 0 && sc < ColCount()) {
+    f |= ffPresetCol;
+    PresetCol = sc;
+  }
+  UnHilightInGrid(false);
+  if (Text.empty()) {
+    find_.EditColor = clWindow;
+    return;
+  }
+  TPoint found;
+  FindCell(TPoint(-1, -1), Text, found, f);
+  if (found.X < 0) {
+    find_.EditColor = TColorOf(0x0000FF);
+    return;
+  }
+  find_.EditColor = clWindow;
+  ScrollInView(found.X, found.Y);
+  if (Highlight) HilightInGrid(false, false, Text);
+  StepAfterSearch();
+}
+
+void TExtStringGrid::SearchFooterFind(const std::string& Text, bool Backward) {
+  TPoint start = find_.LastFound;
+  if (!searchFooter_->AutoSearch && Text != find_.LastSearched) {
+    start = TPoint(-1, -1);
+    find_.LastSearched = Text;
+  }
+  TPoint found;
+  FindCell(start, Text, found, ffGotoFound | (Backward ? ffBackward : 0));
+  StepAfterSearch();
+}
+
+void TExtStringGrid::SearchFooterHighlight(bool On, const std::string& Text) {
+  if (On) HilightInGrid(false, false, Text);
+  else UnHilightInGrid(false);
+}
+
+void TExtStringGrid::SearchFooterClose() { searchFooter_->SetVisible(false); }
+
+void TExtStringGrid::StepAfterSearch() {
+  // The found row may lie under the search panel at the bottom.
+  if (Row() > TopRow() + VisibleRowCount() - 2 && TopRow() + VisibleRowCount() < RowCount())
+    SetTopRow(TopRow() + 2);
+}
