@@ -33,6 +33,9 @@ constexpr const char* kEndedEarly = "the transfer ended early";
 struct TNetSession::TImpl {
   TNetOptions options;
   CURL* curl = nullptr;
+  // Drives the transfers, so the caller is asked every few milliseconds even
+  // while a server keeps silent; it also keeps the session's connections.
+  CURLM* multi = nullptr;
   char errorBuffer[CURL_ERROR_SIZE] = {};
 
   bool ftpConnected = false;
@@ -138,7 +141,7 @@ struct TNetSession::TImpl {
     onBlock = handler;
     result = &r;
     checkHttpStatus = httpStatus;
-    const CURLcode rc = curl_easy_perform(curl);
+    const CURLcode rc = Run();
     long code = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
     r.Status = code;
@@ -164,6 +167,39 @@ struct TNetSession::TImpl {
     onBlock = nullptr;
     result = nullptr;
     return r;
+  }
+
+  // The transfer under way to its end. The caller's idle check runs at least
+  // every kIdleMs, so a cancel takes effect at once, also before a server answers.
+  static constexpr int kIdleMs = 50;
+  CURLcode Run() {
+    if (!multi) return curl_easy_perform(curl);
+    if (curl_multi_add_handle(multi, curl) != CURLM_OK) return curl_easy_perform(curl);
+    CURLcode rc = CURLE_OK;
+    bool done = false;
+    for (;;) {
+      int running = 0;
+      if (curl_multi_perform(multi, &running) != CURLM_OK) {
+        rc = CURLE_FAILED_INIT;
+        break;
+      }
+      int left = 0;
+      while (CURLMsg* m = curl_multi_info_read(multi, &left)) {
+        if (m->msg == CURLMSG_DONE && m->easy_handle == curl) {
+          rc = m->data.result;
+          done = true;
+        }
+      }
+      if (done || running == 0) break;
+      if (options.OnIdle && !options.OnIdle()) {
+        idleCancelled = true;
+        rc = CURLE_ABORTED_BY_CALLBACK;
+        break;
+      }
+      curl_multi_poll(multi, nullptr, 0, kIdleMs, nullptr);
+    }
+    curl_multi_remove_handle(multi, curl);
+    return rc;
   }
 
   std::string FtpBase() const {
@@ -194,10 +230,12 @@ TNetSession::TNetSession(const TNetOptions& options) : impl_(std::make_unique<TI
   GlobalInit();
   impl_->options = options;
   impl_->curl = curl_easy_init();
+  impl_->multi = curl_multi_init();
 }
 
 TNetSession::~TNetSession() {
   if (impl_->curl) curl_easy_cleanup(impl_->curl);
+  if (impl_->multi) curl_multi_cleanup(impl_->multi);
 }
 
 bool TNetSession::Valid() const { return impl_->curl != nullptr; }
@@ -292,10 +330,14 @@ TTransferResult TNetSession::FtpGet(const std::string& name, const TBlockHandler
 void TNetSession::FtpDisconnect() {
   impl_->ftpConnected = false;
   impl_->ftpDir.clear();
-  // Dropping the handle's connections closes the control connection.
+  // Dropping the handles' connections closes the control connection.
   if (impl_->curl) {
     curl_easy_cleanup(impl_->curl);
     impl_->curl = curl_easy_init();
+  }
+  if (impl_->multi) {
+    curl_multi_cleanup(impl_->multi);
+    impl_->multi = curl_multi_init();
   }
 }
 

@@ -22,8 +22,9 @@ struct TNetOptions {
   // A transfer slower than LowSpeedBytes per second for LowSpeedSeconds is aborted.
   long LowSpeedBytes = 1;
   long LowSpeedSeconds = 60;
-  // Asked now and then while a transfer waits for data (a stalled server), so
-  // the caller can keep its window alive; returning false cancels.
+  // Asked at least every 50 ms while a transfer runs, also while it waits for a
+  // connection or for data (a stalled server), so the caller can keep its window
+  // alive; returning false cancels at once.
   std::function<bool()> OnIdle;
 };
 

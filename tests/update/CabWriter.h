@@ -74,4 +74,17 @@ inline std::string MakeStoredCabinet(const std::vector<TCabFile>& files) {
   return cab + fileRecs + blocks;
 }
 
+// An SZDD ("LZ") file of literals only: a flag byte 0xFF before every eight.
+inline std::string Szdd(char missing, const std::string& plain) {
+  std::string h("SZDD\x88\xF0\x27\x33", 8);
+  h += 'A';
+  h += missing;
+  Put32(h, static_cast<uint32_t>(plain.size()));
+  for (size_t i = 0; i < plain.size(); i += 8) {
+    h += '\xFF';
+    h += plain.substr(i, 8);
+  }
+  return h;
+}
+
 }  // namespace updatetest

@@ -65,18 +65,6 @@ private:
   fs::path old_;
 };
 
-std::string Szdd(char missing, const std::string& plain) {
-  // Literal-only LZSS: a flag byte 0xFF before every eight literals.
-  std::string h("SZDD\x88\xF0\x27\x33", 8);
-  h += 'A';
-  h += missing;
-  Put32(h, static_cast<uint32_t>(plain.size()));
-  for (size_t i = 0; i < plain.size(); i += 8) {
-    h += '\xFF';
-    h += plain.substr(i, 8);
-  }
-  return h;
-}
 
 }  // namespace
 
@@ -309,4 +297,34 @@ TEST(CommandLines, SplitByBlanksWithQuotesGrouping) {
   EXPECT_EQ(SplitCommandLine("say \\\"hi\\\""), (std::vector<std::string>{"say", "\"hi\""}));
   EXPECT_EQ(QuoteArgument("my app"), "\"my app\"");
   EXPECT_EQ(QuoteArgument("app"), "app");
+}
+
+// What a crashed or killed run left in the temporary directory goes at the next
+// start; what a running program or updater holds, links and other names stay.
+TEST(Housekeeping, StaleFoldersGoButHeldOnesLinksAndOtherNamesStay) {
+  TScratchDir dir;
+  const std::string base = dir.Path().string();
+  fs::create_directories(dir / "velmaron-update-dead01/deeper");
+  WriteBytes(dir / "velmaron-update-dead01/deeper/upd", "updater");
+  fs::create_directories(dir / "velmaron-texts-dead02");
+  WriteBytes(dir / "velmaron-texts-dead02/eula.txt", "text");
+  int held = -1;
+  const std::string live = NUpdate::MakePrivateFolder(base, "velmaron-update-", held);
+  ASSERT_FALSE(live.empty());
+  ASSERT_GE(held, 0);
+  fs::create_directories(dir / "precious");
+  WriteBytes(dir / "precious/keep.txt", "keep");
+  fs::create_directory_symlink(dir / "precious", dir / "velmaron-update-link03");
+  fs::create_directories(dir / "other-folder");
+
+  EXPECT_EQ(NUpdate::RemoveStaleFolders(base), 2);
+  EXPECT_FALSE(fs::exists(dir / "velmaron-update-dead01"));
+  EXPECT_FALSE(fs::exists(dir / "velmaron-texts-dead02"));
+  EXPECT_TRUE(fs::exists(live)) << "a running program's folder stays";
+  EXPECT_EQ(ReadBytes(dir / "precious/keep.txt"), "keep") << "a link is never followed";
+  EXPECT_TRUE(fs::exists(dir / "other-folder"));
+
+  NUpdate::ReleaseLock(held);
+  EXPECT_EQ(NUpdate::RemoveStaleFolders(base), 1) << "once its program has ended, it goes too";
+  EXPECT_FALSE(fs::exists(live));
 }

@@ -11,6 +11,7 @@
 
 #include "platform/gui/FormImage.h"
 #include "platform/gui/Windows.h"
+#include "platform/rtl/Clock.h"
 #include "tests/platform/gui/StdCtrlsTestSupport.h"
 #include "update/NUpdate.h"
 #include "update/NUpdateWiz.h"
@@ -32,11 +33,15 @@ class TScriptedEngine : public TNetUpdate {
   bool HasWhatsNew = false, HasLicense = false;
   std::vector<TEntry> Entries;
   std::function<void()> DuringDownload;
+  std::function<void()> DuringRead;
 
   int StartConnection() override { return Note("start", StartResult); }
   int StopConnection() override { return Note("stop", 0); }
   int ConnectHost() override { return Note("host", 0); }
-  int ReadControlFile() override { return Note("read", ReadResult); }
+  int ReadControlFile() override {
+    if (DuringRead) DuringRead();
+    return Note("read", ReadResult);
+  }
   int CheckVersion() override { return Note("check", VersionResult); }
   int RunActions() override { return Note("actions", ActionsResult); }
   std::unique_ptr<TStringList> GetWhatsNew() override {
@@ -388,6 +393,60 @@ TEST_F(WizardTest, TheCancelButtonAnswersTheEngineAndEndsTheWizard) {
   }});
   EXPECT_TRUE(answered) << "the Cancel button's flag answers the engine";
   EXPECT_EQ(successes, 0);
+}
+
+// A control file slow to come: the page says where it connects, and its button cancels.
+TEST_F(WizardTest, WhileConnectingThePageSaysSoAndItsButtonCancels) {
+  engine_->SetURL("https://updates.example.org/Downloads/Velmaron_Update.inf");
+  bool answered = false;
+  engine_->DuringRead = [&] {
+    TNUWIZ* w = Wizard();
+    EXPECT_EQ(Page(w), 2);
+    EXPECT_EQ(w->VersionInfoLabel->Caption(), "Connecting to updates.example.org ...");
+    EXPECT_EQ(w->ControlButton->Caption(), "Cancel");
+    EXPECT_TRUE(w->ControlButton->Enabled());
+    bool cancel = false;
+    engine_->OnProgressCancel(engine_, cancel);
+    EXPECT_FALSE(cancel);
+    StdClick(w->ControlButton);
+    engine_->OnProgressCancel(engine_, cancel);
+    answered = cancel;
+    engine_->ReadResult = 4;  // what a cancelled download of the control file gives
+  };
+  Run({[&](TNUWIZ* w) { StdClick(w->StartButton); }});
+  EXPECT_TRUE(answered) << "the button's press answers the engine's next question";
+  EXPECT_EQ(Wizard(), nullptr) << "the wizard closed";
+  EXPECT_EQ(engine_->Log.rfind("start read stop ", 0), 0u) << engine_->Log;
+  EXPECT_EQ(engine_->Log.find("check"), std::string::npos) << "nothing after the cancel";
+}
+
+// Painting each 4 KB block would cost more than the transfer: the bars follow at
+// most about 30 times a second, but a new file and a file's end always show.
+TEST_F(WizardTest, ProgressShowsAtMostThirtyTimesASecond) {
+  engine_->Entries = {{"Program", false, false, 100000}};
+  TFakeClock clock;
+  engine_->DuringDownload = [&] {
+    TNUWIZ* w = Wizard();
+    SetClock(&clock);
+    engine_->OnFileProgress(engine_, "/app/velmaron_NEW", 4096, 100000);
+    EXPECT_EQ(w->FileProgress->Position(), 4096) << "a new file shows at once";
+    for (int pos = 8192; pos < 50000; pos += 4096) engine_->OnFileProgress(engine_, "/app/velmaron_NEW", pos, 100000);
+    EXPECT_EQ(w->FileProgress->Position(), 4096) << "within the same 33 ms nothing more";
+    clock.Advance(34e6);
+    engine_->OnFileProgress(engine_, "/app/velmaron_NEW", 50000, 100000);
+    EXPECT_EQ(w->FileProgress->Position(), 50000);
+    engine_->OnFileProgress(engine_, "/app/velmaron_NEW", 100000, 100000);
+    EXPECT_EQ(w->FileProgress->Position(), 100000) << "the end of a file always shows";
+    engine_->OnFileProgress(engine_, "/app/help.txt", 10, 20);
+    EXPECT_EQ(w->FileLabel->Caption(), "help.txt") << "so does a new file";
+    SetClock(nullptr);
+  };
+  Run({[&](TNUWIZ* w) {
+         StdClick(w->StartButton);
+         StdClick(w->ControlButton);
+         StdClick(w->FilesButton);
+       },
+       [&](TNUWIZ* w) { StdClick(w->RestartButton); }});
 }
 
 TEST_F(WizardTest, ClosingTheWindowMidTransferCancelsAndPressesNothingMore) {

@@ -11,6 +11,7 @@ certificate for 127.0.0.1, written to DIR/cert.pem for the client to trust.
   /truncated           announces 1000 bytes, sends 500, closes
   /short/<path>        a file below ROOT announced with half its length
   /huge                32 MB without a length, then closes
+  /stall               says nothing for 10 s, then 404
   /empty               200 with no body
   /redirect/<path>     302 to /files/<path>
   /redirect-ftp        302 to an ftp:// address (must not be followed)
@@ -98,6 +99,9 @@ class Handler(BaseHTTPRequestHandler):
             except (BrokenPipeError, ConnectionResetError):
                 pass
             self.close_connection = True
+        elif p == "/stall":
+            time.sleep(10)
+            self.send_body(404, b"not found")
         elif p == "/empty":
             self.send_body(200, b"")
         elif p.startswith("/redirect/"):
