@@ -114,18 +114,48 @@ uint8_t TI2CBus::StretchWait() {
 
 void TI2CBus::Delay() { Wait(DelayCount, timedHalfCycles_); }
 
-void TI2CBus::ReadDelay() { Wait(ReadDelayCount, timedThirdCycles_); }
+void TI2CBus::ReadDelay() { Wait(ReadDelayCount, timedHalfCycles_); }
 
-// The acknowledge clock of a read writes SDA before SCL rises: one port access
-// more than a data bit. On a line its time, a third of the read line's offset
-// (three accesses a bit), is taken off the two waits that end the eighth bit,
-// half from each, so the ninth clock keeps the period. Without a line the
-// waits stay whole.
-void TI2CBus::AckSetupDelay() {
-  int32_t turns = ReadDelayCount;
-  if (Calibrated()) turns -= RoundToInt(ReadDelayOffset / ReadDelaySlope / 2);
-  Wait(turns, timedThirdCycles_);
+// A port access in µs on the lines: a read bit holds three, a written one four
+// and the 300 ns wait. The estimates carry some of the waits' own overhead
+// (the read line) or the overshoot of the 300 ns wait (the difference of the
+// lines), so the lower one is taken.
+double TI2CBus::AccessMicroseconds() const {
+  if (!Calibrated() || !(ReadDelaySlope > 0)) return 0;
+  const double a = std::min(ReadDelayOffset / 3, DelayOffset - ReadDelayOffset - HoldMicroseconds());
+  return a > 0 ? a : 0;
 }
+
+// The 300 ns wait after SCL falls.
+double TI2CBus::HoldMicroseconds() const { return n320Count / cpuSpeedMhz_; }
+
+// The loop turns of each phase of a clock. Each phase, SCL high and SCL low,
+// lasts at least half the period by itself, so that every clock keeps the
+// period whatever kind of clock comes before it, and SCL is high at least
+// half of it. Of each phase the port accesses it holds (and the 300 ns wait
+// of a written bit) are taken off, estimated low so that no phase comes out
+// short. A routine's first clock also holds the accesses of its set-up (the
+// pull that repeats the last routine's, SDA released for a read) and the
+// acknowledge of a read its SDA write: taken off too, so a byte costs nine
+// periods on the wire.
+void TI2CBus::SetPhases(int32_t Frequency) {
+  const double half = 500.0 / Frequency, a = AccessMicroseconds(), hold = HoldMicroseconds();
+  auto turns = [](double us, double slope) {
+    const double n = std::ceil(us / (slope / 2) - 1e-6);  // two waits a bit: a turn is half the slope
+    return n > 0 ? static_cast<int32_t>(std::min(n, 2e9)) : 0;
+  };
+  phaseTurns_[phWriteHigh] = turns(half - 2 * a, DelaySlope);  // release's wait, status, pull
+  phaseTurns_[phWriteLow] = turns(half - 2 * a - hold, DelaySlope);  // 300 ns, data, wait, release
+  phaseTurns_[phWriteLowFirst] = turns(half - 3 * a - hold, DelaySlope);
+  phaseTurns_[phReadHigh] = turns(half - 2 * a, ReadDelaySlope);
+  phaseTurns_[phReadLow] = turns(half - a, ReadDelaySlope);
+  phaseTurns_[phReadLowFirst] = turns(half - 3 * a, ReadDelaySlope);
+  phaseTurns_[phReadLowAck] = turns(half - 2 * a, ReadDelaySlope);
+}
+
+// One phase's wait; without a line half a bit by the counter, so that with
+// the port accesses on top the phase is longer than half the period.
+void TI2CBus::PhaseDelay(TPhase Phase) { Wait(phaseTurns_[Phase], timedHalfCycles_); }
 
 // The loop runs the same in calibration and use, so the line holds for the bus.
 void TI2CBus::Wait(int32_t Turns, uint64_t TimedCycles) {
@@ -157,6 +187,8 @@ I2CStatus TI2CBus::I2CStart() {
     LPTCheck();
     if (!AdapterFound) return 255;
   }
+  // A repeated start follows a byte that left SCL low just now: its low phase.
+  Delay();
   SetControl(SclRelease);
   uSeconds(5);
   SetData(SDAHighByte);
@@ -200,59 +232,56 @@ I2CStatus TI2CBus::I2CStop() {
   return code;
 }
 
+// A byte is nine clocks on the wire and no more: the routine ends with SCL
+// pulled low, and the low phase of the next clock belongs to the routine that
+// raises SCL next (its first bit's wait, a repeated start's or a stop's).
 uint8_t TI2CBus::I2CWrite(uint8_t Data) {
   for (int bit = 7; bit >= 0; --bit) {
     SetControl(SclPull);
     n320Seconds();
     SetData((Data >> bit) & 1 ? SDAHighByte : SDALowByte);
-    Delay();
+    PhaseDelay(bit == 7 ? phWriteLowFirst : phWriteLow);
     SetControl(SclRelease);
-    Delay();
+    PhaseDelay(phWriteHigh);
     StretchWait();
   }
   SetControl(SclPull);
   n320Seconds();
   SetData(SDAHighByte);
-  Delay();
+  PhaseDelay(phWriteLow);
   SetControl(SclRelease);
-  Delay();
+  PhaseDelay(phWriteHigh);
   uint8_t result = StretchWait() & SdaHighBit;
 
   SetControl(SclPull);
   n320Seconds();
   if (IgnoreAcknowledge) result = 0;
-  Delay();
-  Delay();
   return result;
 }
 
+// A read bit: low phase, SCL released, high phase, SDA sampled at its end,
+// SCL pulled low. Both phases wait alike, so SCL is high at least half the
+// period, as a written bit is.
 uint8_t TI2CBus::I2CRead(uint8_t Last, uint8_t& Ack) {
   SetControl(SclPull);
   SetData(SDAHighByte);
-  ReadDelay();
+  PhaseDelay(phReadLowFirst);
   uint8_t value = 0;
   for (int bit = 0; bit < 8; ++bit) {
     value = static_cast<uint8_t>(value << 1);
     SetControl(SclRelease);
-    ReadDelay();
-    uint8_t s = StretchWait();
+    PhaseDelay(phReadHigh);
+    const uint8_t s = StretchWait();
     SetControl(SclPull);
-    if (bit < 7) {
-      ReadDelay();
-      if (s & SdaHighBit) value |= 1;
-      ReadDelay();
-    } else {
-      AckSetupDelay();
-      if (s & SdaHighBit) value |= 1;
-      AckSetupDelay();
-    }
+    if (s & SdaHighBit) value |= 1;
+    if (bit < 7) PhaseDelay(phReadLow);
   }
   SetData(Last == 1 ? SDAHighByte : SDALowByte);
+  PhaseDelay(phReadLowAck);
   SetControl(SclRelease);
-  ReadDelay();
+  PhaseDelay(phReadHigh);
   Ack = StretchWait() & SdaHighBit;
   SetControl(SclPull);
-  ReadDelay();
   return value;
 }
 
@@ -349,9 +378,10 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-// Loop turns for a bit of 1000 / k µs on a line; at least 1.
+// Loop turns for a bit of 1000 / k µs on a line; at least 1. Rounded up, so
+// that no bit is shorter than the clock asks.
 int32_t LoopLength(int32_t k, double offset, double slope) {
-  const int32_t n = RoundToInt((1000.0 / k - offset) / slope);
+  const int32_t n = RoundToInt(std::ceil((1000.0 / k - offset) / slope - 1e-6));
   return n < 1 ? 1 : n;
 }
 
@@ -371,10 +401,9 @@ void TI2CBus::TimeFourBits(bool Read, uint8_t Data, double& Cycles, double& Coun
     if (Read) {
       SetControl(SclRelease);
       ReadDelay();
-      Status();
       SetControl(SclRelease);
       ReadDelay();
-      ReadDelay();
+      Status();
     } else {
       SetControl(SclRelease);
       n320Seconds();
@@ -550,8 +579,11 @@ bool TI2CBus::Calibrate() {
   ReadDelayOffset = read.Offset;
   linePort_ = PortAddress;
   lineSlow_ = port_.HardAccess();
-  // The fastest bit either line allows, at one loop turn.
-  MaxClock = RoundToInt(1000 / std::max(written.Offset + written.Slope, read.Offset + read.Slope));
+  // Rounded down, so that MaxClock itself keeps the period. The fastest bit either line allows at one loop turn, and that whose low
+  // phase, the longer one of a written bit, still fits half the period.
+  const double lowest = 2 * (2 * AccessMicroseconds() + HoldMicroseconds());
+  MaxClock = RoundToInt(std::floor(
+      1000 / std::max({written.Offset + written.Slope, read.Offset + read.Slope, lowest}) + 1e-9));
   if (MaxClock < 1) MaxClock = 1;
   if (Clock > MaxClock) {
     Clock = MaxClock;
@@ -563,12 +595,11 @@ bool TI2CBus::Calibrate() {
 }
 
 // Without a line no wait can be derived from a loop length: each is timed by
-// the counter, half a bit for Delay and a third for ReadDelay, so that with
+// the counter, half a bit for Delay and ReadDelay alike, so that with
 // the port accesses on top no bit is shorter than the clock asks.
 void TI2CBus::SetTimedWaits(int32_t Frequency) {
   const double periodUs = 1000.0 / (Frequency >= 1 ? Frequency : DefaultClock);
   timedHalfCycles_ = static_cast<uint64_t>(std::ceil(periodUs / 2 * cpuSpeedMhz_));
-  timedThirdCycles_ = static_cast<uint64_t>(std::ceil(periodUs / 3 * cpuSpeedMhz_));
 }
 
 void TI2CBus::SetFrequency(int32_t Frequency) {
@@ -582,6 +613,7 @@ void TI2CBus::SetFrequency(int32_t Frequency) {
   if (Calibrated()) {
     DelayCount = LoopLength(k, DelayOffset, DelaySlope);
     ReadDelayCount = LoopLength(k, ReadDelayOffset, ReadDelaySlope);
+    SetPhases(k);
   } else {
     if (DelayCount < 1) DelayCount = 1;
     if (ReadDelayCount < 1) ReadDelayCount = 1;

@@ -52,8 +52,8 @@ class TI2CBus {
   double DelaySlope = 0;    // µs per written bit per DelayCount step
   int32_t MaxClock = 70;    // highest bus frequency (KHz) the calibration line allows
   int32_t Clock = 50;       // bus frequency (KHz) set; in force once a line exists
-  // A read bit waits three times and accesses the port less often than a
-  // written one: it has a line and a loop length of its own.
+  // A read bit accesses the port less often than a written one and has no
+  // 300 ns wait: it has a line and a loop length of its own.
   int32_t ReadDelayCount = 10;  // turns of ReadDelay
   double ReadDelayOffset = 0;   // µs per read bit at ReadDelayCount 0
   double ReadDelaySlope = 0;    // µs per read bit per ReadDelayCount step
@@ -84,8 +84,7 @@ class TI2CBus {
 
   // --- Waits ---
   void Delay();
-  void ReadDelay();      // each of the three waits of a read bit
-  void AckSetupDelay();  // each of the two waits before a read's acknowledge clock
+  void ReadDelay();  // each of the two waits of a read bit
   void n320Seconds();
   void uSeconds(int32_t Count);
 
@@ -161,6 +160,13 @@ class TI2CBus {
   uint8_t StretchWait();
   double MeasureCounterRate();
   void Wait(int32_t Turns, uint64_t TimedCycles);
+  double AccessMicroseconds() const;
+  double HoldMicroseconds() const;
+  enum TPhase {
+    phWriteHigh, phWriteLow, phWriteLowFirst, phReadHigh, phReadLow, phReadLowFirst, phReadLowAck, phCount
+  };
+  void SetPhases(int32_t Frequency);
+  void PhaseDelay(TPhase Phase);
   void SetTimedWaits(int32_t Frequency);
   struct TLine {
     double Offset = 0, Slope = 0;
@@ -179,8 +185,8 @@ class TI2CBus {
   double cpuSpeedMhz_ = 0;
   bool fastAccess_ = false;
   bool measuring_ = false;         // the calibration runs the loops whatever the line
-  uint64_t timedHalfCycles_ = 0;   // without a line: each Delay, half a bit
-  uint64_t timedThirdCycles_ = 0;  // without a line: each ReadDelay, a third of a bit
+  uint64_t timedHalfCycles_ = 0;   // without a line: each wait, half a bit
+  std::array<int32_t, phCount> phaseTurns_{};  // on a line: each phase's loop turns
   uint16_t linePort_ = 0;          // where the line in force was measured
   bool lineSlow_ = true;
   bool lastCalibrationFailed_ = false;

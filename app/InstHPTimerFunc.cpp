@@ -36,18 +36,53 @@ TInstHPTimeBase::TInstHPTimeBase(TComponent* AOwner) : TComponent(AOwner) {
     cpuSpeedMhz_ = static_cast<double>(hz_) / 1000000.0;
 }
 
+namespace {
+
+// The time-stamp counter read between two readings of the high-resolution
+// counter, the pair taken as the mid-point of the two. An interruption within
+// the pair would make it uncertain by its length, so the closest of a few is
+// kept.
+struct TPairedReading {
+  int64_t Count = 0;   // high-resolution counter, twice its mid-point
+  uint64_t Cycles = 0;  // time-stamp counter
+};
+
+bool PairedReading(TClock& clock, TPairedReading& best) {
+  int64_t bestGap = -1;
+  for (int i = 0; i < 8; ++i) {
+    int64_t before = 0, after = 0;
+    if (!clock.QueryPerformanceCounter(before)) return false;
+    const uint64_t cycles = clock.ReadTimeStampCounter();
+    if (!clock.QueryPerformanceCounter(after)) return false;
+    if (bestGap < 0 || after - before < bestGap) {
+      bestGap = after - before;
+      best.Count = before + after;
+      best.Cycles = cycles;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+// The counter's cycles are divided by the interval actually measured, not by
+// the one second aimed at: the loop ends at its first reading past the target,
+// which an interruption can push far beyond it.
 int64_t TInstHPTimeBase::MeasureCPUSpeed() {
   TClock& clock = Clock();
   int64_t frequency = 0, now = 0;
   if (!clock.QueryPerformanceFrequency(frequency) || frequency <= 0) return 0;
-  if (!clock.QueryPerformanceCounter(now)) return 0;
-  const int64_t target = now + frequency;
-  const uint64_t start = clock.ReadTimeStampCounter();
-  while (now < target)
+  TPairedReading first, last;
+  if (!PairedReading(clock, first)) return 0;
+  const int64_t target = first.Count / 2 + frequency;
+  do
     if (!clock.QueryPerformanceCounter(now)) return 0;
-  const double cycles = static_cast<double>(clock.ReadTimeStampCounter() - start);
-  measuredMhz_ = cycles / 1000000.0;
-  return RoundHz(cycles);
+  while (now < target);
+  if (!PairedReading(clock, last) || last.Count <= first.Count) return 0;
+  const double seconds = static_cast<double>(last.Count - first.Count) / 2 / static_cast<double>(frequency);
+  const double hz = static_cast<double>(last.Cycles - first.Cycles) / seconds;
+  measuredMhz_ = hz / 1000000.0;
+  return RoundHz(hz);
 }
 
 double CpuInfoMhz(const std::string& text) {
@@ -81,8 +116,12 @@ double GetCPUSpeedByTickCount() {
   uint32_t edge = t;
   while (edge == t) edge = clock.GetTickCount();
   const uint64_t start = clock.ReadTimeStampCounter();
-  // A whole second from the tick edge on (unsigned difference: the tick wraps).
+  // A second from the tick edge on (unsigned difference: the tick wraps),
+  // divided by the ticks that passed until the counter was read: an
+  // interruption may end the wait late.
   while (clock.GetTickCount() - edge < 1000u) {
   }
-  return static_cast<double>(clock.ReadTimeStampCounter() - start);
+  const uint64_t cycles = clock.ReadTimeStampCounter() - start;
+  const uint32_t ms = clock.GetTickCount() - edge;
+  return static_cast<double>(cycles) * 1000.0 / ms;
 }

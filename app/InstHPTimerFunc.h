@@ -31,8 +31,8 @@ class TInstHPTimeBase : public TComponent {
   double CPUSpeedMhz() const { return cpuSpeedMhz_; }
   void SetCPUSpeedMhz(double) {}
 
-  // Time-stamp cycles over one second of the high-resolution counter (Hz);
-  // 0 when the counter's frequency cannot be read.
+  // Time-stamp cycles per second over about one second of the
+  // high-resolution counter (Hz); 0 when the counter's frequency cannot be read.
   int64_t MeasureCPUSpeed();
 
  private:
@@ -48,7 +48,7 @@ class TInstHPTimeBase : public TComponent {
 // The processor clock in Hz that the system reports (on Linux the first
 // positive "cpu MHz" of /proc/cpuinfo); 0 when unknown.
 double GetCPUSpeedFromRegistry();
-// Time-stamp cycles over 1000 ms of the millisecond tick count.
+// Time-stamp cycles per second over about 1000 ms of the millisecond tick count.
 double GetCPUSpeedByTickCount();
 
 // The first positive "cpu MHz" value in cpuinfo text; 0 when there is none.

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 
 #include <unistd.h>
@@ -56,6 +57,61 @@ TEST_F(TimeBaseTest, CounterMeasurementComesFirst) {
   clock_.CyclesPerMicrosecond = 1234.5;
   TInstHPTimeBase tb(nullptr);
   EXPECT_NEAR(tb.CPUSpeedMhz(), 1234.5, 0.01);
+}
+
+// A fake clock whose readings may be held up, as a preemption holds up the
+// measuring thread: Hold says for how long (ns), given which reading it is.
+class THeldClock : public TFakeClock {
+ public:
+  std::function<double(bool Counter, int Number)> Hold;  // Counter: the time-stamp counter, else the high-resolution one
+  uint64_t ReadTimeStampCounter() override {
+    if (Hold) Advance(Hold(true, ++tsc_));
+    return TFakeClock::ReadTimeStampCounter();
+  }
+  bool QueryPerformanceCounter(int64_t& count) override {
+    if (Hold) Advance(Hold(false, ++qpc_));
+    return TFakeClock::QueryPerformanceCounter(count);
+  }
+  uint32_t GetTickCount() override {
+    if (Hold) Advance(Hold(false, ++qpc_));
+    return TFakeClock::GetTickCount();
+  }
+
+ private:
+  int tsc_ = 0, qpc_ = 0;
+};
+
+// The rate is the counter's within 0.1 % wherever a preemption of 50 ms
+// falls: near the end of the second (the loop then overruns it), or
+// between the readings that pair the two counters at either end.
+TEST(TimeBaseUnderPreemption, RateIsTheCountersWhereverAPreemptionFalls) {
+  const double second = 1e9, held = 50e6;
+  struct Case {
+    const char* where;
+    bool tickCount;  // no high-resolution counter: the tick count measures
+    std::function<double(THeldClock&, bool, int)> hold;
+  } cases[] = {
+      {"the end of the second", false,
+       [&](THeldClock& c, bool counter, int) { return !counter && c.Now() > second && c.Now() < second + 5000 ? held : 0; }},
+      {"the first pairing", false, [&](THeldClock&, bool counter, int n) { return counter && n == 1 ? held : 0.0; }},
+      {"seven tries of the last pairing", false,
+       [&](THeldClock&, bool counter, int n) { return counter && n >= 9 && n <= 15 ? held : 0.0; }},
+      {"the end of the tick count's second", true,
+       [&](THeldClock& c, bool counter, int) { return !counter && c.Now() > second && c.Now() < second + 5000 ? held : 0; }},
+  };
+  for (const Case& k : cases) {
+    THeldClock clock;
+    TClockScope scope(clock);
+    clock.NanosecondsPerCounterRead = 1000;
+    clock.CyclesPerMicrosecond = 1234.5;
+    clock.HasPerformanceCounter = !k.tickCount;
+    SetCpuInfoPath("/nonexistent");
+    clock.Hold = [&](bool counter, int n) { return k.hold(clock, counter, n); };
+    TInstHPTimeBase tb(nullptr);
+    SetCpuInfoPath("");
+    EXPECT_NEAR(tb.CPUSpeedMhz(), 1234.5, 1234.5 * (k.tickCount ? 2e-3 : 1e-3)) << k.where;
+    EXPECT_GT(clock.Now(), second + held) << k.where << ": no preemption met";
+  }
 }
 
 TEST_F(TimeBaseTest, CounterMissingFallsBackToTheSystemsFigure) {
