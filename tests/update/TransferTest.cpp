@@ -14,12 +14,6 @@ using namespace updatetest;
 
 namespace {
 
-std::string Pattern(size_t n) {
-  std::string s(n, 0);
-  for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
-  return s;
-}
-
 mode_t NewFileMode() {
   const mode_t mask = ::umask(0);
   ::umask(mask);

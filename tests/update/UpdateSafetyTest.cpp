@@ -10,16 +10,6 @@
 
 using namespace updatetest;
 
-namespace {
-
-std::string Pattern(size_t n) {
-  std::string s(n, 0);
-  for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 13 + i / 509) & 0xFF);
-  return s;
-}
-
-}  // namespace
-
 class UpdateSafety : public TGuiTest {
 protected:
   TScratchDir scratch;
@@ -70,7 +60,7 @@ protected:
 
 TEST_F(UpdateSafety, AFileUnlikeWhatTheControlFileSaysReplacesNothing) {
   TTestServer http("http_server.py", {srv});
-  const std::string program = Pattern(30000);
+  const std::string program = Pattern(30000);  // bytes of every value, no run repeats
   WriteBytes(srv + "/velmaron_NEW", program);
   const std::string crc = std::to_string(nucrc32::FileCRC32(srv + "/velmaron_NEW"));
   const std::string readme = "What changed: everything.";

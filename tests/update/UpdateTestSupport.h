@@ -62,4 +62,11 @@ inline std::vector<std::string> Tree(const fs::path& dir) {
 // Runs a command line of fixed, trusted words (test tools only).
 inline int Shell(const std::string& command) { return std::system(command.c_str()); }
 
+// n bytes of a pattern that takes every byte value and does not repeat soon.
+inline std::string Pattern(size_t n) {
+  std::string s(n, 0);
+  for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+  return s;
+}
+
 }  // namespace updatetest
