@@ -420,6 +420,13 @@ void TBaseGrid::MoveRowBlockData(int FromIndex, int Count, int ToIndex) {
   TStringGrid::MoveRowBlockData(FromIndex, Count, ToIndex);
 }
 
+void TBaseGrid::ExchangeRowData(int ARow1, int ARow2) {
+  size_t need = static_cast<size_t>(std::max(ARow1, ARow2)) + 1;
+  if (rowAttrs_.size() < need) rowAttrs_.resize(need);
+  std::swap(rowAttrs_[static_cast<size_t>(ARow1)], rowAttrs_[static_cast<size_t>(ARow2)]);
+  TStringGrid::ExchangeRowData(ARow1, ARow2);
+}
+
 void TBaseGrid::ClearLineData(bool IsRow, int Index) {
   FreeLineProperties(IsRow, Index);
   if (IsRow && Index < static_cast<int>(rowAttrs_.size())) rowAttrs_[static_cast<size_t>(Index)] = TRowAttributes();

@@ -263,6 +263,7 @@ class TBaseGrid : public TStringGrid {
   void MoveLineData(bool IsRow, int FromIndex, int ToIndex) override;
   void ClearLineData(bool IsRow, int Index) override;
   void MoveRowBlockData(int FromIndex, int Count, int ToIndex) override;
+  void ExchangeRowData(int ARow1, int ARow2) override;
   void SizeChanged(int OldColCount, int OldRowCount) override;
 
   // A descendant that overrides GetDisplText or GetDisplWideText sets this, so Cells calls them

@@ -673,16 +673,16 @@ class TExtStringGrid : public TBaseGrid {
   virtual void InsertCols(int ACol, int ACount);
   // 17
   virtual void SubGroup(int ACol);
-  virtual void UnSubGroup();
+  virtual void UnSubGroup(int ACol);
   virtual void Group(int ACol);
   virtual void UnGroup();
-  // 18
+  // 18: sorting (ExtGridSort.cpp); every sort moves rows only through SwapRows
   virtual void SwapRows(int ARow1, int ARow2);
-  virtual void SortByColumn(int ACol);
-  virtual void QSort();
-  virtual void QSortIndexed();
-  virtual void SortSwapRows(int ARow1, int ARow2);
-  virtual int SortCompare(int ACol, int ARow1, int ARow2);
+  virtual void SortByColumn();
+  virtual void SortByIndexes();
+  virtual void SortGroups();
+  virtual void SortGroupsIndexed();
+  virtual void RestoreUnsortedOrder();
   virtual void RecalcFooter(int ACol) { CalcFooter(ACol); }
 
   // The owner form's resize: sizes the grid with the form when SizeWithForm.
@@ -1216,6 +1216,37 @@ class TExtStringGrid : public TBaseGrid {
     bool SelHidden = false;
     TGridRect SavedSel;
   } view_;
+
+  // ===== sorting: cell comparison, the stable row order, the row order list and its restore,
+  // header clicks (ExtGridSort.cpp)
+ public:
+  using TCustomCompareEvent =
+      std::function<void(TObject* Sender, const std::string& Str1, const std::string& Str2, int& Res)>;
+  using TRawCompareEvent = std::function<void(TObject* Sender, int ACol, int Row1, int Row2, int& Res)>;
+  // 1 when row 1 sorts after row 2, -1 before, 0 equal (the column's style, blanks as set).
+  int CompareCells(int ACol, int ARow1, int ARow2, bool Descending);
+  // Each row's position before the first sort (empty until a sort); kept in step with insertions,
+  // removals and moves.
+  const std::vector<int>& RowOrder() const { return sort_.Order; }
+  TCustomCompareEvent OnCustomCompare;
+  TRawCompareEvent OnRawCompare;
+
+ private:
+  struct TSortColumn;
+  struct TSortRun;
+  struct TSortState {
+    std::vector<int> Order;
+    int Tracked = -1;       // the row whose data the current row follows (MoveRowOnSort), -1: none
+    bool Sorting = false;
+    bool HeaderSorted = false;  // the last header click sorted SortSettings.Column
+  } sort_;
+  void SortRange(TSortRun& Run, int Lo, int Hi);
+  void RunSort(bool Indexed, bool Groups);
+  void ApplyRowOrder(int Lo, const std::vector<int>& Target);
+  void NormalizeRowOrder();
+  void RowOrderInserted(int ARow, int ACount);
+  void RowOrderRemoved(int ARow, int ACount);
+  void RowOrderMoved(int FromIndex, int ToIndex);
 };
 
 // The custom editor link of edCustom cells; its behaviour comes with that feature.

@@ -1,5 +1,5 @@
 // Calls the key and mouse tables make into features that come later
-// (clipboard, lookup, in-cell markup control editors, nodes, sorting,
+// (clipboard, lookup, in-cell markup control editors, nodes,
 // drag and drop, the custom editor link, the search panel). Until then each does nothing
 // visible and gives the plain answer, so the tables stay whole.
 #include "controls/grid/ExtGrid.h"
@@ -10,6 +10,5 @@ void TExtStringGrid::PasteFromClipboard() {}
 void TExtStringGrid::OpenCellMarkupControl(int, int, const std::string&) {}
 void TExtStringGrid::ExpandNode(int) {}
 void TExtStringGrid::ContractNode(int) {}
-bool TExtStringGrid::HeaderClickSort(int, TShiftState) { return false; }
 void TExtStringGrid::FinishEditLink() {}
 void TExtStringGrid::AlignSearchPanel() {}

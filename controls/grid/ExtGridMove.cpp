@@ -89,6 +89,7 @@ void TExtStringGrid::ColumnMoved(int FromIndex, int ToIndex) {
 
 void TExtStringGrid::RowMoved(int FromIndex, int ToIndex) {
   FollowEditCell();
+  RowOrderMoved(FromIndex, ToIndex);
   if (structural_ > 0) return;
   // The floating footer owns the last row: no row goes there and the footer row stays.
   int last = RowCount() - 1;

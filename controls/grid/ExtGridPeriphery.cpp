@@ -1,5 +1,5 @@
 // Slots of the component whose behaviour comes with later features (cell
-// graphics, sorting, grouping, column sizing, the cell stream hooks). Each
+// graphics, grouping, column sizing, the cell stream hooks). Each
 // does what the grid needs until then: nothing visible, or the plain answer.
 #include "controls/grid/ExtGrid.h"
 
@@ -33,14 +33,9 @@ void TExtStringGrid::RowsChanged(int, int) {}
 void TExtStringGrid::ColsChanged(int, int) {}
 void TExtStringGrid::CellChangedByUser(int, int) {}
 void TExtStringGrid::SubGroup(int) {}
-void TExtStringGrid::UnSubGroup() {}
+void TExtStringGrid::UnSubGroup(int) {}
 void TExtStringGrid::Group(int) {}
 void TExtStringGrid::UnGroup() {}
-void TExtStringGrid::SortByColumn(int) {}
-void TExtStringGrid::QSort() {}
-void TExtStringGrid::QSortIndexed() {}
-void TExtStringGrid::SortSwapRows(int ARow1, int ARow2) { SwapRows(ARow1, ARow2); }
-int TExtStringGrid::SortCompare(int ACol, int ARow1, int ARow2) { return Cells(ACol, ARow1).compare(Cells(ACol, ARow2)); }
 int TExtStringGrid::RowLineCapacity(int ARow) {
   int lh = Canvas()->TextHeight("Xg");
   return lh > 0 ? std::max(1, RowHeights(ARow) / lh) : 1;

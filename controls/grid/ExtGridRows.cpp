@@ -40,6 +40,7 @@ void TExtStringGrid::InsertRowsRaw(int ARow, int ACount) {
     SetRowHeights(old + i, DefaultRowHeight());
   }
   MoveRowBlock(old, ACount, ARow);
+  RowOrderInserted(ARow, ACount);
   SetRowCount(RowCount());
 }
 
@@ -90,6 +91,7 @@ void TExtStringGrid::RemoveRowsRaw(int ARow, int ACount) {
   TGridCountScope s(structural_);
   int last = RowCount() - ACount;
   MoveRowBlock(ARow, ACount, last);
+  RowOrderRemoved(ARow, ACount);
   for (int r = last; r < RowCount(); ++r) ClearLineData(true, r);
   // The grid keeps at least one row (emptied above when every row went).
   SetRowCount(std::max(1, last));
@@ -256,15 +258,6 @@ void TExtStringGrid::ClearNormalCells() {
 }
 
 void TExtStringGrid::ClearAll() { ClearRect(0, 0, AllColCount() - 1, RowCount() - 1); }
-
-void TExtStringGrid::SwapRows(int ARow1, int ARow2) {
-  if (ARow1 == ARow2 || ARow1 < 0 || ARow2 < 0 || ARow1 >= RowCount() || ARow2 >= RowCount()) return;
-  CloseEditForLines();
-  TGridCountScope s(structural_);
-  int a = std::min(ARow1, ARow2), b = std::max(ARow1, ARow2);
-  MoveRow(a, b);
-  MoveRow(b - 1, a);
-}
 
 // ---------------------------------------------------------------- index mapping
 int TExtStringGrid::RealColIndex(int ACol) const {

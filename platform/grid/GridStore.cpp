@@ -101,6 +101,14 @@ void TGridStore::MoveRows(int From, int Count, int To) {
     std::rotate(b + To, b + From, b + From + Count);
 }
 
+void TGridStore::SwapRows(int A, int B) {
+  CheckIndex(A);
+  CheckIndex(B);
+  if (A == B) return;
+  RowFor(std::max(A, B));
+  std::swap(rows_[static_cast<size_t>(A)], rows_[static_cast<size_t>(B)]);
+}
+
 void TGridStore::MoveCol(int From, int To) {
   CheckIndex(From);
   CheckIndex(To);

@@ -54,6 +54,8 @@ class TGridStore {
   // Count rows from From move as one block so that the first lands at To (an index of the
   // order after the move); the rows between shift. One pass, whatever the count.
   void MoveRows(int From, int Count, int To);
+  // Two rows change places (texts and objects), whatever their length.
+  void SwapRows(int A, int B);
   // Empties every cell of a row (column); objects are dropped, never freed.
   void ClearRow(int Row);
   void ClearCol(int Col);

@@ -1140,6 +1140,25 @@ void TCustomGrid::MoveRowBlock(int FromIndex, int Count, int ToIndex) {
   if (editorMode_) UpdateEditorPlace();
 }
 
+void TCustomGrid::ExchangeRows(int ARow1, int ARow2) {
+  if (ARow1 < 0 || ARow2 < 0 || ARow1 >= rowCount_ || ARow2 >= rowCount_)
+    throw EInvalidGridOperation("Grid index out of range");
+  if (ARow1 == ARow2) return;
+  int& h1 = rowHeights_[static_cast<size_t>(ARow1)];
+  int& h2 = rowHeights_[static_cast<size_t>(ARow2)];
+  // The total height stays: only the positions of the rows between change.
+  if (h1 != h2) {
+    std::swap(h1, h2);
+    GeometryChanged();
+    Invalidate();
+  }
+  // The editor stays with the cell it was loaded from; the current cell keeps its index.
+  if (inplaceCol_ >= 0 && inplaceRow_ >= 0)
+    inplaceRow_ = inplaceRow_ == ARow1 ? ARow2 : inplaceRow_ == ARow2 ? ARow1 : inplaceRow_;
+  ExchangeRowData(ARow1, ARow2);
+  if (editorMode_) UpdateEditorPlace();
+}
+
 void TCustomGrid::MoveRowBlockData(int FromIndex, int Count, int ToIndex) {
   if (FromIndex < ToIndex)
     for (int i = 0; i < Count; ++i) MoveLineData(true, FromIndex, ToIndex + Count - 1);
@@ -1716,6 +1735,8 @@ void TStringGrid::MoveLineData(bool IsRow, int FromIndex, int ToIndex) {
 void TStringGrid::MoveRowBlockData(int FromIndex, int Count, int ToIndex) {
   store_.MoveRows(FromIndex, Count, ToIndex);
 }
+
+void TStringGrid::ExchangeRowData(int ARow1, int ARow2) { store_.SwapRows(ARow1, ARow2); }
 
 void TStringGrid::ClearLineData(bool IsRow, int Index) { IsRow ? store_.ClearRow(Index) : store_.ClearCol(Index); }
 

@@ -208,6 +208,9 @@ class TCustomGrid : public TCustomControl {
   // Count rows from FromIndex move as one block so that the first lands at ToIndex (an index
   // of the order after the move), with texts, objects and heights, in one pass; no RowMoved.
   void MoveRowBlock(int FromIndex, int Count, int ToIndex);
+  // Two rows change places with their data and heights; the editor's row goes with its data, the
+  // current cell keeps its index. No RowMoved; the cost does not depend on the distance.
+  void ExchangeRows(int ARow1, int ARow2);
   // The row (column) is dropped: the rows below move up and the count falls by one.
   void DeleteRow(int ARow);
   void DeleteColumn(int ACol);
@@ -255,6 +258,8 @@ class TCustomGrid : public TCustomControl {
   virtual void ClearLineData(bool IsRow, int Index) {}
   // A block of rows moves (MoveRowBlock); by default row by row through MoveLineData.
   virtual void MoveRowBlockData(int FromIndex, int Count, int ToIndex);
+  // Two rows exchange their data (ExchangeRows).
+  virtual void ExchangeRowData(int ARow1, int ARow2) {}
   virtual TInplaceEdit* CreateEditor();
   virtual bool CanEditShow();
   // Whether a vertical scroll may move the drawn rows instead of repainting them all
@@ -451,6 +456,7 @@ class TStringGrid : public TDrawGrid {
   void MoveLineData(bool IsRow, int FromIndex, int ToIndex) override;
   void ClearLineData(bool IsRow, int Index) override;
   void MoveRowBlockData(int FromIndex, int Count, int ToIndex) override;
+  void ExchangeRowData(int ARow1, int ARow2) override;
 
  private:
   friend class TCustomGrid;

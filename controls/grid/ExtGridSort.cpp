@@ -1,0 +1,556 @@
+// Sorting: how two cells compare by the column's sort style, the order of the data rows (a stable
+// merge sort on keys computed once per row), carrying that order out through SwapRows, the row
+// order list that remembers the unsorted order, and the header click.
+//
+// The order is computed whole before any row moves: an event that raises leaves the grid as it
+// was, and an inconsistent OnCustomCompare still gives a permutation (the merge sort never reads
+// outside its runs, whatever the answers).
+#include <algorithm>
+#include <charconv>
+#include <memory>
+#include <numeric>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtUtil.h"
+#include "controls/markup/MarkupText.h"
+
+namespace {
+
+// Classes of values a column may mix: values of one class compare among themselves, classes in this order.
+enum TKeyRank : int8_t { krNumber, krDate, krTime, krCheck, krText, krNoNumber };
+
+struct TSortKey {
+  std::string Text;
+  double Num = 0;
+  int8_t Rank = krText;
+  bool Blank = false;
+};
+
+// BeginUpdate/EndUpdate as a pair, also when a handler raises.
+struct TUpdateScope {
+  TExtStringGrid* Grid;
+  explicit TUpdateScope(TExtStringGrid* G) : Grid(G) { Grid->BeginUpdate(); }
+  ~TUpdateScope() { Grid->EndUpdate(); }
+  TUpdateScope(const TUpdateScope&) = delete;
+  TUpdateScope& operator=(const TUpdateScope&) = delete;
+};
+
+bool IsDigitAt(const std::string& S, size_t I) { return I < S.size() && S[I] >= '0' && S[I] <= '9'; }
+
+// A whole text as a floating-point number written with "." (blanks around it allowed).
+bool ParseDotNumber(std::string_view S, double& V) {
+  while (!S.empty() && S.front() == ' ') S.remove_prefix(1);
+  while (!S.empty() && S.back() == ' ') S.remove_suffix(1);
+  if (!S.empty() && S.front() == '+') S.remove_prefix(1);
+  if (S.empty()) return false;
+  auto [p, ec] = std::from_chars(S.data(), S.data() + S.size(), V);
+  return ec == std::errc() && p == S.data() + S.size();
+}
+
+void DeleteOnce(std::string& S, const std::string& Part) {
+  if (Part.empty()) return;
+  size_t p = S.find(Part);
+  if (p != std::string::npos) S.erase(p, Part.size());
+}
+
+// A number cell's value by the numeric styles: prefix and suffix dropped once, thousand separators
+// dropped for the financial style, the decimal separator made "."; an empty text is 0.
+bool NumericValue(std::string S, const std::string& Prefix, const std::string& Suffix, bool Financial, double& V) {
+  DeleteOnce(S, Prefix);
+  DeleteOnce(S, Suffix);
+  if (S.empty()) {
+    V = 0;
+    return true;
+  }
+  const char dec = FormatSettings.DecimalSeparator;
+  if (Financial) S.erase(std::remove(S.begin(), S.end(), FormatSettings.ThousandSeparator), S.end());
+  std::string dotted = S;
+  if (dec != '.') {
+    size_t p = dotted.find(dec);
+    if (p != std::string::npos) dotted[p] = '.';
+  }
+  if (ParseDotNumber(dotted, V)) return true;
+  // A number with valid thousand grouping is a number too.
+  return ExtUtil::NumberTextKind(S) != 2 && ParseDotNumber(ExtUtil::ToDotDecimal(S), V);
+}
+
+// The style ssAutomatic stands for with this text.
+TSortStyle AutomaticStyle(const std::string& T, bool Check) {
+  if (Check) return ssCheckBox;
+  if (ExtUtil::NumberTextKind(T) != 2) return ssNumeric;
+  size_t d = T.find(FormatSettings.DateSeparator);
+  if ((d == 1 || d == 2) && d + 1 < T.size()) {
+    if (!IsDigitAt(T, d - 1) || !IsDigitAt(T, d + 1)) return ssAlphabetic;
+    return T.find(FormatSettings.TimeSeparator) != std::string::npos ? ssDateTime : ssDate;
+  }
+  size_t t = T.find(FormatSettings.TimeSeparator);
+  if ((t == 1 || t == 2) && t + 1 < T.size() && IsDigitAt(T, t - 1) && IsDigitAt(T, t + 1)) return ssTime;
+  return ssAlphabetic;
+}
+
+std::string UpperAscii(std::string S) {
+  for (char& c : S)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return S;
+}
+
+int Sign(int V) { return V < 0 ? -1 : V > 0 ? 1 : 0; }
+
+// Stable bottom-up merge sort of A by Cmp (negative: first argument first). Whatever Cmp answers,
+// A ends as a permutation of itself: each merge step writes every element of its two runs once.
+template <class TCmp>
+void StableMergeSort(std::vector<int>& A, TCmp&& Cmp) {
+  const size_t n = A.size();
+  std::vector<int> buf(n);
+  // Runs of 8 by insertion, stable (a later element passes only strictly smaller ones).
+  const size_t run = 8;
+  for (size_t lo = 0; lo < n; lo += run) {
+    size_t hi = std::min(n, lo + run);
+    for (size_t i = lo + 1; i < hi; ++i) {
+      int v = A[i];
+      size_t j = i;
+      while (j > lo && Cmp(v, A[j - 1]) < 0) {
+        A[j] = A[j - 1];
+        --j;
+      }
+      A[j] = v;
+    }
+  }
+  for (size_t w = run; w < n; w *= 2) {
+    for (size_t lo = 0; lo + w < n; lo += 2 * w) {
+      size_t mid = lo + w, hi = std::min(n, lo + 2 * w);
+      if (Cmp(A[mid], A[mid - 1]) >= 0) continue;  // already in order: sorted input costs n compares
+      size_t i = lo, j = mid, k = lo;
+      while (i < mid && j < hi) buf[k++] = Cmp(A[j], A[i]) < 0 ? A[j++] : A[i++];
+      while (i < mid) buf[k++] = A[i++];
+      while (j < hi) buf[k++] = A[j++];
+      std::copy(buf.begin() + static_cast<std::ptrdiff_t>(lo), buf.begin() + static_cast<std::ptrdiff_t>(hi),
+                A.begin() + static_cast<std::ptrdiff_t>(lo));
+    }
+  }
+}
+
+}  // namespace
+
+// One sort key column: its style from OnGetFormat (asked once per sort) and the keys of the rows
+// of the range, computed on first use.
+struct TExtStringGrid::TSortColumn {
+  int Col = 0;
+  bool Descending = false;
+  TSortStyle Style = ssAlphabetic;
+  std::string Prefix, Suffix;
+  std::vector<TSortKey> Keys;
+  std::vector<uint8_t> Have;
+};
+
+struct TExtStringGrid::TSortRun {
+  bool Indexed = false;
+  int Lo = 0;
+  std::vector<std::unique_ptr<TSortColumn>> Levels;
+};
+
+namespace {
+
+TSortKey MakeKey(TExtStringGrid* G, TSortStyle Style, const std::string& Prefix, const std::string& Suffix, int Col,
+                 int Row) {
+  TSortKey k;
+  std::string t = G->Cells(Col, Row);
+  k.Blank = t.empty();
+  if (Style == ssAutomatic) {
+    TCellType ct = G->GetCellType(Col, Row);
+    Style = AutomaticStyle(t, ct == ctCheckBox || ct == ctDataCheckBox);
+  }
+  if (Style == ssAlphaNumeric || Style == ssAlphaNumericNoCase) {
+    double v;
+    if (ExtUtil::NumberTextKind(t) != 2 && NumericValue(t, "", "", false, v)) {
+      k.Rank = krNumber;
+      k.Num = v;
+      return k;
+    }
+    Style = Style == ssAlphaNumeric ? ssAlphabetic : ssAlphaNoCase;
+  }
+  switch (Style) {
+    case ssNumeric:
+    case ssFinancial:
+      if (NumericValue(t, Prefix, Suffix, Style == ssFinancial, k.Num))
+        k.Rank = krNumber;
+      else
+        k.Rank = krNoNumber;  // after every number, equal among themselves
+      return k;
+    case ssDate:
+    case ssDateTime: {
+      TDateTime d = 0;
+      if (!t.empty() && !TryStrToDateTime(t, d)) d = 0;
+      k.Rank = krDate;
+      k.Num = d;
+      return k;
+    }
+    case ssShortDateEU:
+    case ssShortDateUS:
+      k.Rank = krDate;
+      k.Num = Style == ssShortDateEU ? ExtUtil::ParseDateDMY(t) : ExtUtil::ParseDateMDY(t);
+      return k;
+    case ssTime: {
+      TDateTime d = 0;
+      if (!TryStrToTime(t, d)) d = 0;
+      k.Rank = krTime;
+      k.Num = d;
+      return k;
+    }
+    case ssCheckBox:
+      k.Rank = krCheck;
+      k.Num = G->GetCheckBoxState(Col, Row) ? 1 : 0;
+      return k;
+    case ssImages: {
+      k.Rank = krNumber;
+      TCellGraphic* g = G->GetCellGraphic(Col, Row);
+      k.Num = g && g->CellType == ctImages ? static_cast<double>(g->Items.size()) : 0;
+      return k;
+    }
+    case ssAlphaNoCase:
+      // The upper-cased text decides; on a tie the text itself.
+      k.Text = UpperAscii(t);
+      k.Text.push_back('\0');
+      k.Text += t;
+      return k;
+    case ssHTML:
+      k.Text = HTMLStrip(t);
+      return k;
+    default:
+      k.Text = std::move(t);
+      return k;
+  }
+}
+
+
+// Two rows' keys by the style (1: row A after row B); with IgnoreBlanks an empty cell goes to the
+// chosen end in either direction (the result is in ascending terms, as the sort turns it round).
+int KeyCompare(TExtStringGrid* G, TSortStyle Style, int Col, int A, int B, const TSortKey& a, const TSortKey& b,
+               bool Descending) {
+  int r = 0;
+  switch (Style) {
+    case ssCustom:
+      if (G->OnCustomCompare) G->OnCustomCompare(G, G->Cells(Col, A), G->Cells(Col, B), r);
+      break;
+    case ssRaw:
+      if (G->OnRawCompare) G->OnRawCompare(G, Col, A, B, r);
+      break;
+    case ssAnsiAlphaCase:
+      r = AnsiCompareStr(a.Text, b.Text);
+      break;
+    case ssAnsiAlphaNoCase:
+    case ssUnicode:
+      r = AnsiCompareText(a.Text, b.Text);
+      break;
+    default:
+      if (a.Rank != b.Rank) r = a.Rank < b.Rank ? -1 : 1;
+      else if (a.Num != b.Num) r = a.Num < b.Num ? -1 : 1;
+      else r = a.Text.compare(b.Text);
+  }
+  r = Sign(r);
+  TSortSettings* s = G->SortSettings();
+  if (s->IgnoreBlanks && a.Blank != b.Blank) {
+    const bool blankAfter = (!Descending && s->BlankPos == blLast) || (Descending && s->BlankPos == blFirst);
+    r = a.Blank == blankAfter ? 1 : -1;
+  }
+  return r;
+}
+
+}  // namespace
+
+int TExtStringGrid::CompareCells(int ACol, int ARow1, int ARow2, bool Descending) {
+  TSortStyle style = sortSettings_->AutoFormat ? ssAutomatic : ssAlphabetic;
+  std::string prefix, suffix;
+  GetCellFormat(ACol, style, prefix, suffix);
+  TSortKey a = MakeKey(this, style, prefix, suffix, ACol, ARow1);
+  TSortKey b = MakeKey(this, style, prefix, suffix, ACol, ARow2);
+  return KeyCompare(this, style, ACol, ARow1, ARow2, a, b, Descending);
+}
+
+// ---------------------------------------------------------------- ordering a range
+void TExtStringGrid::SortRange(TSortRun& Run, int Lo, int Hi) {
+  Run.Lo = Lo;
+  const int n = Hi - Lo + 1;
+  auto level = [&](size_t i) -> TSortColumn* {
+    while (Run.Levels.size() <= i) {
+      auto c = std::make_unique<TSortColumn>();
+      if (Run.Indexed) {
+        c->Col = sortIndexes_->SortColumn(static_cast<int>(Run.Levels.size()));
+        c->Descending = !sortIndexes_->SortAscending(static_cast<int>(Run.Levels.size()));
+      } else {
+        c->Col = sortSettings_->Column + static_cast<int>(Run.Levels.size());
+        c->Descending = sortSettings_->Direction == sdDescending;
+      }
+      c->Style = sortSettings_->AutoFormat ? ssAutomatic : ssAlphabetic;
+      GetCellFormat(c->Col, c->Style, c->Prefix, c->Suffix);
+      Run.Levels.push_back(std::move(c));
+    }
+    TSortColumn* c = Run.Levels[i].get();
+    if (static_cast<int>(c->Have.size()) != n) {
+      c->Keys.assign(static_cast<size_t>(n), TSortKey());
+      c->Have.assign(static_cast<size_t>(n), 0);
+    }
+    return c;
+  };
+  const size_t levels = Run.Indexed ? static_cast<size_t>(sortIndexes_->Count())
+                                    : static_cast<size_t>(std::max(1, ColCount() - sortSettings_->Column));
+  const bool full = sortSettings_->Full;
+  auto key = [&](TSortColumn* c, int Row) -> const TSortKey& {
+    size_t i = static_cast<size_t>(Row - Lo);
+    if (!c->Have[i]) {
+      c->Keys[i] = MakeKey(this, c->Style, c->Prefix, c->Suffix, c->Col, Row);
+      c->Have[i] = 1;
+    }
+    return c->Keys[i];
+  };
+  auto cmp = [&](int A, int B) -> int {
+    for (size_t i = 0; i < levels; ++i) {
+      TSortColumn* c = level(i);
+      const TSortKey& a = key(c, A);
+      const TSortKey& b = key(c, B);
+      int r = KeyCompare(this, c->Style, c->Col, A, B, a, b, c->Descending);
+      if (c->Descending) r = -r;
+      if (r != 0 || !full) return r;
+    }
+    return 0;
+  };
+  std::vector<int> rows(static_cast<size_t>(n));
+  std::iota(rows.begin(), rows.end(), Lo);
+  // The first key of every row is needed anyway: computing them in row order reads the store in order.
+  TSortColumn* first = level(0);
+  for (int r = Lo; r <= Hi; ++r) key(first, r);
+  StableMergeSort(rows, cmp);
+  ApplyRowOrder(Lo, rows);
+}
+
+// Carries out an order through SwapRows: position Lo + k receives the row that stood at Target[k].
+// At most one swap per position, each exchanging two rows in constant time.
+void TExtStringGrid::ApplyRowOrder(int Lo, const std::vector<int>& Target) {
+  const int n = static_cast<int>(Target.size());
+  std::vector<int> at(static_cast<size_t>(n)), where(static_cast<size_t>(n));
+  std::iota(at.begin(), at.end(), Lo);
+  std::iota(where.begin(), where.end(), 0);
+  for (int k = 0; k < n; ++k) {
+    const int want = Target[static_cast<size_t>(k)];
+    const int p = where[static_cast<size_t>(want - Lo)];
+    if (p == k) continue;
+    SwapRows(Lo + k, Lo + p);
+    const int displaced = at[static_cast<size_t>(k)];
+    at[static_cast<size_t>(k)] = want;
+    at[static_cast<size_t>(p)] = displaced;
+    where[static_cast<size_t>(want - Lo)] = k;
+    where[static_cast<size_t>(displaced - Lo)] = p;
+  }
+}
+
+// ---------------------------------------------------------------- the sorts
+void TExtStringGrid::RunSort(bool Indexed, bool Groups) {
+  if (Indexed && sortIndexes_->Count() == 0) throw EExtGridError("No indexes specified for indexed sort");
+  if (!Indexed && !Groups) sortIndexes_->Clear();
+  const int lo = FixedRows(), hi = RowCount() - 1 - fixedFooters_;
+  // The ranges to order: all data rows, or the children of each expanded node.
+  std::vector<std::pair<int, int>> ranges;
+  if (Groups) {
+    for (int r = lo; r <= hi; ++r) {
+      TCellGraphic* g = GetCellType(0, r) == ctNode ? GetCellGraphic(0, r) : nullptr;
+      if (!g || g->CellBoolean) continue;
+      int end = hi;
+      if (g->CellIndex > 0) {
+        end = std::min(hi, r + g->CellIndex - 1);
+      } else {
+        for (int n = r + 1; n <= hi; ++n)
+          if (GetCellType(0, n) == ctNode) {
+            end = n - 1;
+            break;
+          }
+      }
+      if (end - r >= 2) ranges.emplace_back(r + 1, end);
+    }
+  } else if (hi - lo >= 1) {
+    ranges.emplace_back(lo, hi);
+  }
+  if (ranges.empty()) return;
+  CloseEditForLines();
+  NormalizeRowOrder();
+  TUpdateScope update(this);
+  TGridFlagScope running(sort_.Sorting, true);
+  const int oldRow = Row();
+  const bool follow = navigation_->MoveRowOnSort;
+  sort_.Tracked = follow ? oldRow : -1;
+  // Row headers stay where they are.
+  const bool keepCol0 = sortSettings_->NormalCellsOnly && FixedCols() > 0;
+  std::vector<std::pair<std::string, TObject*>> col0;
+  if (keepCol0)
+    for (int r = lo; r <= hi; ++r) col0.emplace_back(GridCells(0, r), GridObjects(0, r));
+  // Every order is computed before its rows move; a handler that raises stops there.
+  struct TRestoreCol0 {
+    TExtStringGrid* G;
+    std::vector<std::pair<std::string, TObject*>>& Saved;
+    int Lo;
+    ~TRestoreCol0() {
+      for (size_t i = 0; i < Saved.size(); ++i) {
+        G->SetGridCells(0, Lo + static_cast<int>(i), Saved[i].first);
+        G->TStringGrid::SetObjects(0, Lo + static_cast<int>(i), Saved[i].second);
+      }
+    }
+  } restoreCol0{this, col0, lo};
+  for (auto [from, to] : ranges) {
+    TSortRun run;
+    run.Indexed = Indexed;
+    SortRange(run, from, to);
+  }
+  const int tracked = sort_.Tracked;
+  sort_.Tracked = -1;
+  if (follow && tracked >= 0 && tracked != oldRow) SetRow(tracked);
+  if (!Indexed && !Groups && !follow && OnRowUpdate) OnRowUpdate(this, oldRow, Row());
+}
+
+void TExtStringGrid::SortByColumn() { RunSort(false, false); }
+void TExtStringGrid::SortByIndexes() { RunSort(true, false); }
+void TExtStringGrid::SortGroups() { RunSort(false, true); }
+void TExtStringGrid::SortGroupsIndexed() { RunSort(true, true); }
+
+void TExtStringGrid::RestoreUnsortedOrder() {
+  if (sort_.Order.empty()) return;
+  CloseEditForLines();
+  NormalizeRowOrder();
+  // The list is a permutation of 0 .. n - 1: position k gets the row whose entry is k.
+  std::vector<int> target(sort_.Order.size());
+  for (size_t r = 0; r < sort_.Order.size(); ++r) target[static_cast<size_t>(sort_.Order[r])] = static_cast<int>(r);
+  TUpdateScope update(this);
+  const bool keepCol0 = sortSettings_->NormalCellsOnly && FixedCols() > 0;
+  std::vector<std::pair<std::string, TObject*>> col0;
+  if (keepCol0)
+    for (int r = 0; r < RowCount(); ++r) col0.emplace_back(GridCells(0, r), GridObjects(0, r));
+  ApplyRowOrder(0, target);
+  for (size_t i = 0; i < col0.size(); ++i) {
+    SetGridCells(0, static_cast<int>(i), col0[i].first);
+    TStringGrid::SetObjects(0, static_cast<int>(i), col0[i].second);
+  }
+}
+
+void TExtStringGrid::SwapRows(int ARow1, int ARow2) {
+  if (ARow1 == ARow2 || ARow1 < 0 || ARow2 < 0 || ARow1 >= RowCount() || ARow2 >= RowCount()) return;
+  CloseEditForLines();
+  TGridCountScope s(structural_);
+  const size_t a = static_cast<size_t>(ARow1), b = static_cast<size_t>(ARow2);
+  if (a < sort_.Order.size() && b < sort_.Order.size()) std::swap(sort_.Order[a], sort_.Order[b]);
+  if (sortSettings_->SingleColumn) {
+    const int c = sortSettings_->Column;
+    std::string t = GridCells(c, ARow1);
+    TObject* o = GridObjects(c, ARow1);
+    SetGridCells(c, ARow1, GridCells(c, ARow2));
+    TStringGrid::SetObjects(c, ARow1, GridObjects(c, ARow2));
+    SetGridCells(c, ARow2, t);
+    TStringGrid::SetObjects(c, ARow2, o);
+    return;
+  }
+  // The row marks stay in place unless the rows carry them (disjunct rows following their data).
+  const bool marksTravel = mouseActions_->DisjunctRowSelect() && navigation_->MoveRowOnSort;
+  const bool m1 = RowAttributes(ARow1).DisjunctSelected, m2 = RowAttributes(ARow2).DisjunctSelected;
+  const int real1 = RealRowIndex(ARow1), real2 = RealRowIndex(ARow2);
+  ExchangeRows(ARow1, ARow2);
+  if (!marksTravel) {
+    MutableRowAttributes(ARow1).DisjunctSelected = m1;
+    MutableRowAttributes(ARow2).DisjunctSelected = m2;
+  }
+  for (int i = 0; i < controlList_->Count(); ++i) {
+    TControlItem* it = controlList_->GetControl(i);
+    if (it->Y == real1) it->Y = real2;
+    else if (it->Y == real2) it->Y = real1;
+  }
+  if (sort_.Tracked == ARow1) sort_.Tracked = ARow2;
+  else if (sort_.Tracked == ARow2) sort_.Tracked = ARow1;
+  if (updateCount_ == 0) {
+    InvalidateRow(ARow1);
+    InvalidateRow(ARow2);
+    if (controlList_->Count() > 0) PlaceCellControls();
+  }
+}
+
+// ---------------------------------------------------------------- the row order list
+// Rows added at the end since the list was made come after every other row; rows gone from the
+// end leave the remaining entries ranked 0 .. n - 1 again.
+void TExtStringGrid::NormalizeRowOrder() {
+  std::vector<int>& o = sort_.Order;
+  const size_t n = static_cast<size_t>(RowCount());
+  if (o.size() == n) return;
+  if (o.size() > n) {
+    RowOrderRemoved(static_cast<int>(n), static_cast<int>(o.size() - n));
+    return;
+  }
+  const size_t old = o.size();
+  o.resize(n);
+  for (size_t i = old; i < n; ++i) o[i] = static_cast<int>(i);
+}
+
+// An inserted row comes back after the row that stood before it when the order is restored.
+void TExtStringGrid::RowOrderInserted(int ARow, int ACount) {
+  std::vector<int>& o = sort_.Order;
+  if (o.empty()) return;
+  if (o.size() != static_cast<size_t>(RowCount() - ACount)) {
+    o.clear();  // out of step with a count change the list never saw: made again at the next sort
+    return;
+  }
+  const int base = ARow > 0 ? o[static_cast<size_t>(ARow - 1)] : -1;
+  for (int& e : o)
+    if (e > base) e += ACount;
+  std::vector<int> added(static_cast<size_t>(ACount));
+  std::iota(added.begin(), added.end(), base + 1);
+  o.insert(o.begin() + ARow, added.begin(), added.end());
+}
+
+void TExtStringGrid::RowOrderRemoved(int ARow, int ACount) {
+  std::vector<int>& o = sort_.Order;
+  if (o.empty() || ARow >= static_cast<int>(o.size())) return;
+  ACount = std::min(ACount, static_cast<int>(o.size()) - ARow);
+  std::vector<uint8_t> gone(o.size(), 0);
+  for (int i = ARow; i < ARow + ACount; ++i) gone[static_cast<size_t>(o[static_cast<size_t>(i)])] = 1;
+  o.erase(o.begin() + ARow, o.begin() + ARow + ACount);
+  // Ranks close up: each entry falls by the removed entries ranked below it.
+  std::vector<int> below(gone.size() + 1, 0);
+  for (size_t k = 0; k < gone.size(); ++k) below[k + 1] = below[k] + gone[k];
+  for (int& e : o) e -= below[static_cast<size_t>(e)];
+}
+
+void TExtStringGrid::RowOrderMoved(int FromIndex, int ToIndex) {
+  std::vector<int>& o = sort_.Order;
+  if (o.empty() || FromIndex >= static_cast<int>(o.size()) || ToIndex >= static_cast<int>(o.size())) return;
+  auto f = o.begin() + FromIndex, t = o.begin() + ToIndex;
+  if (FromIndex < ToIndex) std::rotate(f, f + 1, t + 1);
+  else std::rotate(t, f, f + 1);
+}
+
+// ---------------------------------------------------------------- header click
+// A click on a new column sorts it in the initial direction, on the sorted column turns the
+// direction (with UndoSort the unsorted order comes back after both directions); with IndexShow and
+// Shift the column joins the multi-column sort or turns its direction there.
+bool TExtStringGrid::HeaderClickSort(int ACol, TShiftState Shift) {
+  TSortSettings* s = sortSettings_.get();
+  const int left = LeftCol();
+  if (s->IndexShow && (Shift & ssShift)) {
+    if (sortIndexes_->Count() == 0 && sort_.HeaderSorted && s->Column != ACol)
+      sortIndexes_->AddIndex(s->Column, s->Direction == sdAscending);
+    if (sortIndexes_->FindIndex(ACol) >= 0) sortIndexes_->ToggleIndex(ACol);
+    else sortIndexes_->AddIndex(ACol, s->InitSortDirection == sdAscending);
+    SortByIndexes();
+    sort_.HeaderSorted = true;
+  } else if (ACol == s->Column && sort_.HeaderSorted && sortIndexes_->Count() == 0) {
+    if (s->UndoSort && s->Direction != s->InitSortDirection) {
+      RestoreUnsortedOrder();
+      s->Direction = s->InitSortDirection;
+      sort_.HeaderSorted = false;
+    } else {
+      s->Direction = s->Direction == sdAscending ? sdDescending : sdAscending;
+      SortByColumn();
+    }
+  } else {
+    s->Column = ACol;
+    s->Direction = s->InitSortDirection;
+    SortByColumn();
+    sort_.HeaderSorted = true;
+  }
+  if (LeftCol() != left) SetLeftCol(left);
+  Invalidate();
+  return true;
+}

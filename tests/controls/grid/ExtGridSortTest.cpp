@@ -1,0 +1,319 @@
+// Sorting checked against a model: random tables sorted by each kind of style must give the order
+// a plain stable sort of the model gives, every row kept once; an answer-at-random comparison still
+// gives a permutation; the unsorted order survives insertions and removals; header clicks sort.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "tests/controls/grid/GridInputFixture.h"
+
+namespace {
+
+class SortTest : public GridInputTest {
+ public:
+  // Rows 1.. get (id, key, second key); column 0 holds the id, column 3 the id again.
+  void Fill(const std::vector<std::pair<std::string, std::string>>& Keys) {
+    grid->SetRowCount(static_cast<int>(Keys.size()) + 1);
+    for (size_t i = 0; i < Keys.size(); ++i) {
+      int r = static_cast<int>(i) + 1;
+      grid->SetCells(0, r, Id(i));
+      grid->SetCells(1, r, Keys[i].first);
+      grid->SetCells(2, r, Keys[i].second);
+      grid->SetCells(3, r, Id(i));
+      grid->SetCells(4, r, "");
+    }
+  }
+  static std::string Id(size_t i) {
+    char b[16];
+    snprintf(b, sizeof b, "#%05zu", i);
+    return b;
+  }
+  std::vector<std::string> Column(int c) const {
+    std::vector<std::string> v;
+    for (int r = 1; r < grid->RowCount(); ++r) v.push_back(grid->Cells(c, r));
+    return v;
+  }
+};
+
+using TKeyOf = std::function<std::tuple<int, double, std::string>(const std::string&)>;
+
+std::tuple<int, double, std::string> Alpha(const std::string& s) { return {0, 0, s}; }
+std::tuple<int, double, std::string> NoCase(const std::string& s) {
+  std::string u = s;
+  for (char& c : u) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  return {0, 0, u + '\0' + s};
+}
+std::tuple<int, double, std::string> Number(const std::string& s) {
+  if (s.empty()) return {0, 0, ""};
+  try {
+    size_t used = 0;
+    double v = std::stod(s, &used);
+    if (used == s.size()) return {0, v, ""};
+  } catch (const std::exception&) {
+  }
+  return {1, 0, ""};  // no number: after every number, all equal
+}
+std::tuple<int, double, std::string> DateEU(const std::string& s) {
+  int d, m, y;
+  if (sscanf(s.c_str(), "%d/%d/%d", &d, &m, &y) != 3) return {0, 0, ""};
+  return {0, y * 10000.0 + m * 100 + d, ""};
+}
+
+std::string RandomText(std::mt19937& g, int kind) {
+  std::uniform_int_distribution<int> pick(0, 9);
+  const char* words[] = {"abc", "ABC", "Abd", "b", "", "zeta", "ab", "B", "a c", "abc"};
+  char buf[32];
+  switch (kind) {
+    case 0: return words[pick(g)];
+    case 1:
+      if (pick(g) == 0) return "n/a";
+      snprintf(buf, sizeof buf, "%d", static_cast<int>(g() % 2001) - 1000);
+      if (pick(g) == 1) snprintf(buf, sizeof buf, "%d.%d", static_cast<int>(g() % 50), pick(g));
+      return buf;
+    default:
+      if (pick(g) == 0) return "31/02";  // no date: counts as day 0
+      snprintf(buf, sizeof buf, "%02d/%02d/%04d", 1 + static_cast<int>(g() % 28), 1 + static_cast<int>(g() % 12),
+               1990 + static_cast<int>(g() % 30));
+      return buf;
+  }
+}
+
+// Every style against its model, both directions, with and without the next column deciding ties.
+TEST_F(SortTest, RandomTablesSortAsTheModelSays) {
+  struct Case {
+    TSortStyle Style;
+    int Kind;
+    TKeyOf Key;
+  };
+  const Case cases[] = {{ssAlphabetic, 0, Alpha}, {ssAlphaNoCase, 0, NoCase}, {ssNumeric, 1, Number},
+                        {ssShortDateEU, 2, DateEU}, {ssAutomatic, 1, Number}};
+  std::mt19937 g(7);
+  for (const Case& c : cases)
+    for (bool desc : {false, true})
+      for (bool full : {false, true}) {
+        std::vector<std::pair<std::string, std::string>> keys;
+        for (int i = 0; i < 300; ++i) keys.emplace_back(RandomText(g, c.Kind), RandomText(g, 0));
+        if (c.Style == ssAutomatic)
+          for (auto& k : keys)
+            if (k.first == "n/a" || k.first.empty()) k.first = "7";  // automatic: a column of numbers
+        Fill(keys);
+        grid->SortSettings()->Column = 1;
+        grid->SortSettings()->Direction = desc ? sdDescending : sdAscending;
+        grid->SortSettings()->Full = full;
+        grid->OnGetFormat = [&](TObject*, int ACol, TSortStyle& S, std::string&, std::string&) {
+          S = ACol == 1 ? c.Style : ssAlphabetic;
+        };
+        grid->SortByColumn();
+        std::vector<size_t> model(keys.size());
+        for (size_t i = 0; i < model.size(); ++i) model[i] = i;
+        std::stable_sort(model.begin(), model.end(), [&](size_t a, size_t b) {
+          auto ka = c.Key(keys[a].first), kb = c.Key(keys[b].first);
+          if (ka != kb) return desc ? kb < ka : ka < kb;
+          if (!full) return false;
+          if (keys[a].second != keys[b].second) return desc ? keys[b].second < keys[a].second : keys[a].second < keys[b].second;
+          return desc ? b < a : a < b;  // the id columns decide the rest
+        });
+        std::vector<std::string> want;
+        for (size_t i : model) want.push_back(Id(i));
+        SCOPED_TRACE("style " + std::to_string(c.Style) + (desc ? " desc" : " asc") + (full ? " full" : ""));
+        EXPECT_EQ(Column(0), want);
+        EXPECT_EQ(Column(3), want);  // whole rows moved
+      }
+}
+
+// Small cases the styles and settings must get right, each as the column it leaves.
+TEST_F(SortTest, SettingsAndStylesGiveTheirOrder) {
+  struct Case {
+    std::string Name;
+    std::vector<std::string> In;
+    std::function<void(TExtStringGrid*)> Set;
+    std::vector<std::string> Want;
+  };
+  auto style = [](TSortStyle S, std::string Prefix = "") {
+    return [S, Prefix](TExtStringGrid* G) {
+      G->OnGetFormat = [S, Prefix](TObject*, int, TSortStyle& St, std::string& P, std::string&) {
+        St = S;
+        P = Prefix;
+      };
+    };
+  };
+  const std::vector<Case> cases = {
+      {"blanks last ascending", {"b", "", "a", ""}, [](TExtStringGrid* G) {
+         G->SortSettings()->IgnoreBlanks = true;
+         G->SortSettings()->BlankPos = blLast;
+       }, {"a", "b", "", ""}},
+      {"blanks last descending", {"b", "", "a", ""}, [](TExtStringGrid* G) {
+         G->SortSettings()->IgnoreBlanks = true;
+         G->SortSettings()->BlankPos = blLast;
+         G->SortSettings()->Direction = sdDescending;
+       }, {"b", "a", "", ""}},
+      {"no case: case breaks ties", {"abc", "ABC", "Abc", "abd"}, style(ssAlphaNoCase), {"ABC", "Abc", "abc", "abd"}},
+      {"currency prefix", {"$10", "$9", "$100"}, style(ssNumeric, "$"), {"$9", "$10", "$100"}},
+      {"no date is day 0", {"03/04/2001", "xx", "01/01/1999"}, style(ssShortDateEU), {"xx", "01/01/1999", "03/04/2001"}},
+      {"alphanumeric", {"10", "9", "b", "a"}, style(ssAlphaNumeric), {"9", "10", "a", "b"}},
+      {"automatic numbers", {"10", "9", "-1,000", "2.5"}, [](TExtStringGrid*) {}, {"-1,000", "2.5", "9", "10"}},
+      {"financial", {"1,200.5", "990", "12"}, style(ssFinancial), {"12", "990", "1,200.5"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::vector<std::pair<std::string, std::string>> keys;
+    for (auto& s : c.In) keys.emplace_back(s, "");
+    Fill(keys);
+    TSortSettings fresh(grid);
+    grid->SortSettings()->Assign(&fresh);
+    grid->SortSettings()->Column = 1;
+    grid->SortSettings()->Full = false;
+    grid->OnGetFormat = nullptr;
+    c.Set(grid);
+    grid->SortByColumn();
+    EXPECT_EQ(Column(1), c.Want);
+  }
+}
+
+// A comparison that answers at random still leaves every row exactly once.
+TEST_F(SortTest, RandomComparisonKeepsEveryRow) {
+  std::mt19937 g(3);
+  std::vector<std::pair<std::string, std::string>> keys;
+  for (int i = 0; i < 2000; ++i) keys.emplace_back(RandomText(g, 0), "");
+  Fill(keys);
+  grid->SortSettings()->Column = 1;
+  grid->OnGetFormat = [](TObject*, int, TSortStyle& S, std::string&, std::string&) { S = ssCustom; };
+  grid->OnCustomCompare = [&](TObject*, const std::string&, const std::string&, int& R) {
+    R = static_cast<int>(g() % 3) - 1;
+  };
+  grid->SortByColumn();
+  std::vector<std::string> ids = Column(0), want;
+  std::sort(ids.begin(), ids.end());
+  for (size_t i = 0; i < keys.size(); ++i) want.push_back(Id(i));
+  EXPECT_EQ(ids, want);
+  EXPECT_EQ(Column(0), Column(3));
+}
+
+// Sort, insert 100, remove 50, sort again: the restore gives the model's order, and the grid
+// paints again (its update level is back to 0).
+TEST_F(SortTest, RestoreFollowsInsertionsAndRemovals) {
+  std::mt19937 g(11);
+  std::vector<std::pair<std::string, std::string>> keys;
+  for (int i = 0; i < 200; ++i) keys.emplace_back(RandomText(g, 1), RandomText(g, 0));
+  Fill(keys);
+  std::vector<std::string> unsorted = Column(0);
+  grid->SortSettings()->Column = 1;
+  grid->SortByColumn();
+  for (int i = 0; i < 100; ++i) {
+    int at = 1 + static_cast<int>(g() % static_cast<unsigned>(grid->RowCount()));
+    std::string before = at > 1 ? grid->Cells(0, at - 1) : "";
+    grid->InsertRows(at, 1);
+    std::string id = "new" + std::to_string(i);
+    grid->SetCells(0, at, id);
+    grid->SetCells(3, at, id);
+    auto pos = before.empty() ? unsorted.begin() : std::find(unsorted.begin(), unsorted.end(), before) + 1;
+    unsorted.insert(pos, id);
+  }
+  for (int i = 0; i < 50; ++i) {
+    int at = 1 + static_cast<int>(g() % static_cast<unsigned>(grid->RowCount() - 1));
+    unsorted.erase(std::find(unsorted.begin(), unsorted.end(), grid->Cells(0, at)));
+    grid->RemoveRows(at, 1);
+  }
+  grid->SortSettings()->Column = 2;
+  grid->SortSettings()->Direction = sdDescending;
+  grid->SortByColumn();
+  grid->RestoreUnsortedOrder();
+  EXPECT_EQ(Column(0), unsorted);
+  EXPECT_EQ(Column(3), unsorted);
+  EXPECT_EQ(grid->UpdateCount(), 0);
+  EXPECT_EQ(grid->Cells(0, 0), "0:0");  // the fixed row stayed
+}
+
+// A handler that raises leaves the grid as it was and its update level closed; an empty index
+// list is refused with the grid's message.
+TEST_F(SortTest, FailuresLeaveTheGridUnchanged) {
+  std::mt19937 g(5);
+  std::vector<std::pair<std::string, std::string>> keys;
+  for (int i = 0; i < 50; ++i) keys.emplace_back(RandomText(g, 0), "");
+  Fill(keys);
+  std::vector<std::string> before = Column(1);
+  grid->SortSettings()->Column = 1;
+  int calls = 0;
+  grid->OnGetFormat = [](TObject*, int, TSortStyle& S, std::string&, std::string&) { S = ssCustom; };
+  grid->OnCustomCompare = [&](TObject*, const std::string&, const std::string&, int&) {
+    if (++calls == 40) throw std::runtime_error("compare failed");
+  };
+  EXPECT_THROW(grid->SortByColumn(), std::runtime_error);
+  EXPECT_EQ(Column(1), before);
+  EXPECT_EQ(grid->UpdateCount(), 0);
+  grid->SortIndexes()->Clear();
+  try {
+    grid->SortByIndexes();
+    ADD_FAILURE() << "no error";
+  } catch (const EExtGridError& e) {
+    EXPECT_EQ(std::string(e.Message()), "No indexes specified for indexed sort");
+  }
+}
+
+// What travels with a sort and what stays: row headers with NormalCellsOnly, only the sort
+// column with SingleColumn, the current row with MoveRowOnSort.
+TEST_F(SortTest, WhatMovesWithTheRows) {
+  Fill({{"c", "1"}, {"a", "2"}, {"b", "3"}});
+  grid->SetCells(0, 1, "r1");
+  grid->SetCells(0, 2, "r2");
+  grid->SetCells(0, 3, "r3");
+  grid->SortSettings()->Column = 1;
+  grid->SortSettings()->NormalCellsOnly = true;
+  grid->SortByColumn();
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"r1", "r2", "r3"}));
+  EXPECT_EQ(Column(2), (std::vector<std::string>{"2", "3", "1"}));
+  grid->SortSettings()->NormalCellsOnly = false;
+
+  grid->SortSettings()->SingleColumn = true;
+  grid->SortSettings()->Direction = sdDescending;
+  grid->SortByColumn();
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"c", "b", "a"}));
+  EXPECT_EQ(Column(2), (std::vector<std::string>{"2", "3", "1"}));
+  grid->SortSettings()->SingleColumn = false;
+
+  grid->SetRow(1);  // "c"
+  grid->Navigation()->MoveRowOnSort = true;
+  grid->SortSettings()->Direction = sdAscending;
+  grid->SortByColumn();
+  EXPECT_EQ(grid->Cells(1, grid->Row()), "c");
+  grid->Navigation()->MoveRowOnSort = false;
+  grid->SetRow(1);
+  int reported = -1;
+  grid->OnRowUpdate = [&](TObject*, int, int NewRow) { reported = NewRow; };
+  grid->SortSettings()->Direction = sdDescending;
+  grid->SortByColumn();
+  EXPECT_EQ(grid->Row(), 1);
+  EXPECT_EQ(reported, 1);
+}
+
+// Clicks on the headers: a column sorts, a second click turns it round, UndoSort brings the
+// unsorted order back; Shift with IndexShow sorts on two columns.
+TEST_F(SortTest, HeaderClicksSort) {
+  Fill({{"b", "2"}, {"a", "9"}, {"b", "1"}, {"a", "3"}});
+  std::vector<std::string> unsorted = Column(0);
+  grid->SortSettings()->SetShow(true);
+  grid->SortSettings()->UndoSort = true;
+  grid->SortSettings()->IndexShow = true;
+  Flush();
+  ClickCell(2, 0);
+  EXPECT_EQ(Column(2), (std::vector<std::string>{"1", "2", "3", "9"}));
+  ClickCell(2, 0);
+  EXPECT_EQ(Column(2), (std::vector<std::string>{"9", "3", "2", "1"}));
+  ClickCell(2, 0);
+  EXPECT_EQ(Column(0), unsorted);
+  ClickCell(1, 0);
+  ClickCell(2, 0, Qt::LeftButton, Qt::ShiftModifier);
+  EXPECT_EQ(grid->SortIndexes()->Count(), 2);
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"a", "a", "b", "b"}));
+  EXPECT_EQ(Column(2), (std::vector<std::string>{"3", "9", "1", "2"}));
+  ClickCell(2, 0, Qt::LeftButton, Qt::ShiftModifier);
+  EXPECT_EQ(Column(2), (std::vector<std::string>{"9", "3", "2", "1"}));
+}
+
+}  // namespace
