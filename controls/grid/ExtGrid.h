@@ -108,6 +108,11 @@ using TCustomCellDrawEvent = std::function<void(TObject* Sender, TCanvas* Canvas
 using TGridBorderPropEvent =
     std::function<void(TObject* Sender, int ARow, int ACol, TPen* LeftPen, TPen* TopPen, TPen* RightPen, TPen* BottomPen)>;
 using TGetEditorPropEvent = std::function<void(TObject* Sender, int ACol, int ARow, TEditLink* AEditLink)>;
+// The in-cell spin edit's steps (Up: the step went up) and the date editor's changes.
+using TSpinClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, int AValue, bool Up)>;
+using TFloatSpinClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, double AValue, bool Up)>;
+using TDateTimeSpinClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, TDateTime AValue, bool Up)>;
+using TDateTimeChangeEvent = std::function<void(TObject* Sender, int ACol, int ARow, TDateTime AValue)>;
 using TAutoAdvanceEvent =
     std::function<void(TObject* Sender, int OldRow, int OldCol, int& NewRow, int& NewCol, bool& Allow)>;
 using TCanClickCellEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& Allow)>;
@@ -386,8 +391,13 @@ class TExtStringGrid : public TBaseGrid {
   TCellChecker* CellChecker = nullptr;
 
   // ----- in-cell editor controls (ExtGridEditors.cpp), made on first use
+  TCellEditorFactory* CellEditors();
   TGridCombo* ComboBox();
   TGridDateEdit* DateEditor();
+  TSpinClickEvent OnSpinClick;
+  TFloatSpinClickEvent OnFloatSpinClick;
+  TDateTimeSpinClickEvent OnDateSpinClick, OnTimeSpinClick;
+  TDateTimeChangeEvent OnDateTimeChange;
   // The control showing for the current edit (null: none, or the inplace editor).
   TWinControl* ActiveCellEditor() const { return controlEditorShown_ ? activeCellEditor_ : nullptr; }
   // Tab or Return in an in-cell control: its value goes into the cell even when unchanged.

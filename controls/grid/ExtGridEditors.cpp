@@ -2,8 +2,15 @@
 // over a cell with the cell's value, and taking the value back.
 #include "controls/grid/ExtGridEditors.h"
 
+#include <algorithm>
+#include <cctype>
+#include <climits>
+
 #include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtUtil.h"
 #include "platform/gui/Messages.h"
+#include "platform/gui/Windows.h"
+#include "platform/rtl/Win1252.h"
 
 // ---------------------------------------------------------------- value rules
 // A date kind needs a date in the text (a time alone is no date); a time kind a time.
@@ -29,15 +36,46 @@ TDateTime CellDateOrNow(const std::string& Text, bool TimeKind) {
   return ReadCellDate(Text, TimeKind, v) ? v : Now();
 }
 
+void SplitValueAndUnit(const std::string& Text, std::string& Value, std::string& Unit) {
+  size_t i = 0;
+  while (i < Text.size() && (std::isdigit(static_cast<unsigned char>(Text[i])) || Text[i] == ',' || Text[i] == '-' ||
+                             Text[i] == '.'))
+    ++i;
+  Value = Text.substr(0, i);
+  Unit = Text.substr(i);
+}
+
+std::string CellWideText(const std::string& Text) {
+  return Text.rfind("|\\", 0) == 0 ? Utf16ToUtf8(ExtUtil::DecodeWideText(Text)) : Text;
+}
+
 // ---------------------------------------------------------------- controls
-bool CellControlKey(TExtStringGrid* Grid, WORD& Key, TShiftState Shift) {
+void TCellEditorSide::TakeStartKey(char Key) {
+  auto* c = dynamic_cast<TWinControl*>(this);
+  if (!c || static_cast<unsigned char>(Key) < 0x20) return;
+  // The typed key replaces the text, as it does in the inplace editor.
+  if (auto* e = dynamic_cast<TCustomEdit*>(c)) e->SelectAll();
+  if (auto* b = dynamic_cast<TCustomComboBox*>(c)) b->SelectAll();
+  c->Perform(WM_CHAR, static_cast<unsigned char>(Key), 0);
+}
+
+bool CellControlKey(TExtStringGrid* Grid, TCellKeys Keys, WORD& Key, TShiftState Shift) {
   if (Key == VK_ESCAPE) {
     Grid->CancelCellControl();
     if (Grid->CanFocus()) Grid->SetFocus();
     Key = 0;
     return true;
   }
-  if (Key != VK_TAB && Key != VK_RETURN) return false;
+  bool leaves = Key == VK_TAB;
+  switch (Keys) {
+    case ckLine: leaves |= Key == VK_RETURN || Key == VK_UP || Key == VK_DOWN; break;
+    case ckList: leaves |= Key == VK_RETURN || Key == VK_LEFT || Key == VK_RIGHT; break;
+    case ckMemo: break;
+    case ckToggle:
+      leaves |= Key == VK_RETURN || Key == VK_UP || Key == VK_DOWN || Key == VK_LEFT || Key == VK_RIGHT;
+      break;
+  }
+  if (!leaves || (Shift & ssAlt)) return false;
   WORD k = Key;
   Key = 0;
   Grid->CommitCellControl(k, Shift);
@@ -54,11 +92,78 @@ void CellControlExit(TExtStringGrid* AGrid, TWinControl* AControl) {
   if (AGrid->ActiveCellEditor() == AControl) AGrid->EndCellControlEdit();
 }
 
+void CellControlChange(TExtStringGrid* AGrid, const std::string& Text) {
+  if (!AGrid->ActiveCellEditor() || !AGrid->OnEditChange) return;
+  const TPoint c = AGrid->EditCell();
+  AGrid->OnEditChange(AGrid, c.X, c.Y, Text);
+}
+
 template <class TBase>
 TCellControl<TBase>::TCellControl(TExtStringGrid* AGrid) : TBase(AGrid), grid_(AGrid) {}
-template class TCellControl<TComboBox>;
+template class TCellControl<TESGComboBox>;
 template class TCellControl<TEdit>;
+template class TCellControl<TMemo>;
+template class TCellControl<TEsgSpinEdit>;
+template class TCellControl<TCheckBox>;
+template class TCellControl<TEsgEditBtn>;
+template class TCellControl<TEsgUnitEditBtn>;
+template class TCellControl<TButton>;
 
+// ----- combo
+TGridCombo::TGridCombo(TExtStringGrid* AGrid) : TCellControl(AGrid) { SetButtonWidth(16); }
+
+void TGridCombo::TakeCell(const std::string& Text, TEditorType Kind) {
+  TExtStringGrid* g = Grid();
+  list_ = Kind == edComboList || Kind == edUniComboList;
+  if (!list_) {
+    SetStyle(csDropDown);
+    SetText(Text);
+    return;
+  }
+  SetStyle(csDropDownList);
+  const int pick = ComboListPick(*Items(), Text, ItemIndex());
+  SetItemIndex(pick);
+  // A list choice the cell did not hold is told to the handlers.
+  if (pick >= 0 && Items()->Strings(pick) != Text) {
+    const TPoint c = g->EditCell();
+    const std::string sel = Items()->Strings(pick);
+    if (g->OnComboChange) g->OnComboChange(g, c.X, c.Y, pick, sel);
+    if (g->OnComboObjectChange) g->OnComboObjectChange(g, c.X, c.Y, pick, sel, Items()->Objects(pick));
+  }
+}
+
+bool TGridCombo::CellValue(std::string& Value) const {
+  // A list without a choice writes nothing back.
+  if (list_ && ItemIndex() < 0) return false;
+  Value = Text();
+  return true;
+}
+
+std::string TGridCombo::Shown() const { return Text() + '\x01' + std::to_string(ItemIndex()); }
+
+TCellKeys TGridCombo::Keys() const { return list_ || DroppedDown() ? ckList : ckLine; }
+
+void TGridCombo::WheelStep(int Delta) {
+  const int n = Items()->Count();
+  if (n == 0 || Delta == 0) return;
+  const int now = ItemIndex();
+  const int next = std::clamp(Delta < 0 ? now + 1 : now - 1, 0, n - 1);
+  if (next == now) return;
+  UserSelect(next);
+}
+
+void TGridCombo::DoExit() {
+  TExtStringGrid* g = Grid();
+  // A new typed value joins the list with LookupHistory.
+  if (g->LookupHistory && !list_ && !Text().empty() && Items()->IndexOf(Text()) < 0) Items()->Add(Text());
+  TCellControl::DoExit();
+}
+
+void TGridUniCombo::TakeCell(const std::string& Text, TEditorType Kind) {
+  TGridCombo::TakeCell(CellWideText(Text), Kind);
+}
+
+// ----- date
 TDateTime TGridDateEdit::Value() const {
   TDateTime v = value_;
   return ReadCellDate(Text(), TimeKind, v) ? v : value_;
@@ -69,30 +174,280 @@ void TGridDateEdit::SetValue(TDateTime v) {
   SetText(TimeKind ? TimeToStr(v) : DateToStr(v));
 }
 
-// ---------------------------------------------------------------- factory
-TGridCombo* TCellEditorFactory::Combo() {
-  if (!combo_) {
-    combo_ = new TGridCombo(grid_);
-    combo_->SetVisible(false);
-    combo_->SetParent(grid_);
-  }
-  return combo_;
+void TGridDateEdit::TakeCell(const std::string& Text, TEditorType Kind) {
+  TimeKind = Kind == edTimeEdit;
+  SetValue(CellDateOrNow(Text, TimeKind));
 }
 
-TGridDateEdit* TCellEditorFactory::DateEdit() {
-  if (!date_) {
-    date_ = new TGridDateEdit(grid_);
-    date_->SetVisible(false);
-    date_->SetBorderStyle(bsNone);
-    date_->SetParent(grid_);
+bool TGridDateEdit::CellValue(std::string& Value) const {
+  const TDateTime v = this->Value();
+  Value = TimeKind ? TimeToStr(v) : DateToStr(v);
+  return true;
+}
+
+void TGridDateEdit::Change() {
+  TCellControl::Change();
+  TExtStringGrid* g = Grid();
+  if (g->OnDateTimeChange && g->ActiveCellEditor() == this) {
+    const TPoint c = g->EditCell();
+    g->OnDateTimeChange(g, c.X, c.Y, Value());
   }
+}
+
+// ----- spin
+TGridSpin::TGridSpin(TExtStringGrid* AGrid) : TCellControl(AGrid) {
+  SetMinValue(0);
+  SetMaxValue(100);
+  SetIncrement(1);
+}
+
+void TGridSpin::TakeCell(const std::string& Text, TEditorType Kind) {
+  const TEsgSpinType t = Kind == edFloatSpinEdit ? sptFloat : Kind == edTimeSpinEdit ? sptTime
+                       : Kind == edDateSpinEdit  ? sptDate  : sptNormal;
+  SetSpinType(t);
+  SetText(Text);
+  switch (t) {
+    case sptNormal: SetValue(Value()); break;
+    case sptFloat: SetFloatValue(FloatValue()); break;
+    case sptTime: SetTimeValue(TimeValue()); break;
+    case sptDate: SetDateValue(CellDateOrNow(Text, false)); break;
+  }
+}
+
+bool TGridSpin::CellValue(std::string& Value) const {
+  switch (SpinType()) {
+    case sptFloat: Value = FloatToStr(FloatValue()); break;
+    case sptDate: Value = DateToStr(DateValue()); break;
+    default: Value = Text(); break;
+  }
+  return true;
+}
+
+void TGridSpin::TellStep(bool Up) {
+  TExtStringGrid* g = Grid();
+  const TPoint c = g->EditCell();
+  switch (SpinType()) {
+    case sptNormal:
+      if (g->OnSpinClick) g->OnSpinClick(g, c.X, c.Y, Value(), Up);
+      break;
+    case sptFloat:
+      if (g->OnFloatSpinClick) g->OnFloatSpinClick(g, c.X, c.Y, FloatValue(), Up);
+      break;
+    case sptDate:
+      if (g->OnDateSpinClick) g->OnDateSpinClick(g, c.X, c.Y, DateValue(), Up);
+      break;
+    case sptTime:
+      if (g->OnTimeSpinClick) g->OnTimeSpinClick(g, c.X, c.Y, TimeValue(), Up);
+      break;
+  }
+}
+
+void TGridSpin::UpClick(TObject* Sender) {
+  TCellControl::UpClick(Sender);
+  TellStep(true);
+}
+
+void TGridSpin::DownClick(TObject* Sender) {
+  TCellControl::DownClick(Sender);
+  TellStep(false);
+}
+
+void TGridSpin::KeyDown(WORD& Key, TShiftState Shift) {
+  const bool floats = SpinType() == sptFloat;
+  // Equal limits are no limits: a page step always goes, Home and End have nowhere to go.
+  const bool limited = floats ? MinFloatValue() != MaxFloatValue() : MinValue() != MaxValue();
+  const bool numbers = SpinType() == sptNormal || floats;
+  if (numbers && (Key == VK_PRIOR || Key == VK_NEXT || Key == VK_HOME || Key == VK_END)) {
+    const bool up = Key == VK_PRIOR || Key == VK_HOME;
+    if (Key == VK_PRIOR || Key == VK_NEXT) {
+      if (floats) {
+        const double v = FloatValue() + (up ? IncrementFloat() : -IncrementFloat());
+        if (!limited || (up ? v <= MaxFloatValue() : v >= MinFloatValue())) SetFloatValue(v);
+      } else {
+        const long long v = static_cast<long long>(Value()) + (up ? Increment() : -Increment());
+        if (limited ? (up ? v <= MaxValue() : v >= MinValue()) : v >= INT_MIN && v <= INT_MAX)
+          SetValue(static_cast<int>(v));
+      }
+    } else if (limited) {
+      floats ? SetFloatValue(up ? MaxFloatValue() : MinFloatValue()) : SetValue(up ? MaxValue() : MinValue());
+    }
+    TExtStringGrid* g = Grid();
+    const TPoint c = g->EditCell();
+    if (g->OnSpinClick) g->OnSpinClick(g, c.X, c.Y, Value(), up);
+    Key = 0;
+    return;
+  }
+  TCellControl::KeyDown(Key, Shift);
+}
+
+void TGridSpin::Change() {
+  TCellControl::Change();
+  CellControlChange(Grid(), Text());
+}
+
+// ----- check box
+void TGridCheckBox::TakeCell(const std::string& Text, TEditorType Kind) {
+  TExtStringGrid* g = Grid();
+  const TPoint c = g->EditCell();
+  data_ = Kind == edDataCheckBox;
+  if (data_) {
+    std::string yes = g->CheckTrue;
+    g->GetCheckTrue(c.X, c.Y, yes);
+    SetCaption("");
+    SetChecked(Text == yes);
+  } else {
+    SetCaption(Text);
+    SetChecked(g->HasCheckBox(c.X, c.Y) && g->GetCheckBoxState(c.X, c.Y));
+  }
+}
+
+bool TGridCheckBox::CellValue(std::string& Value) const {
+  if (!data_) return false;
+  TExtStringGrid* g = Grid();
+  const TPoint c = g->EditCell();
+  std::string yes = g->CheckTrue, no = g->CheckFalse;
+  g->GetCheckTrue(c.X, c.Y, yes);
+  g->GetCheckFalse(c.X, c.Y, no);
+  Value = Checked() ? yes : no;
+  return true;
+}
+
+// ----- edit with button
+TGridEditBtn::TGridEditBtn(TExtStringGrid* AGrid) : TCellControl(AGrid) {}
+
+void TGridEditBtn::TakeCell(const std::string& Text, TEditorType Kind) {
+  kind_ = Kind;
+  SetText(Kind == edUniEditBtn ? CellWideText(Text) : Text);
+}
+
+bool TGridEditBtn::CellValue(std::string& Value) const {
+  Value = Text();
+  return true;
+}
+
+void TGridEditBtn::ClickBtn() {
+  std::string t = Text();
+  Grid()->EllipsClick(t);
+  SetText(t);
+  SelectAll();
+  TCellControl::ClickBtn();
+}
+
+void TGridEditBtn::KeyPress(char& Key) {
+  const char k = Key;
+  const bool digit = k >= '0' && k <= '9';
+  const bool control = k == 8 || k == '\t' || k == '\r' || k == 27;
+  const std::string t = Text();
+  // "-" only first and once.
+  const bool minusOk = k == '-' && SelStart() == 0 &&
+                       (t.find('-') == std::string::npos || SelText().find('-') != std::string::npos);
+  if (kind_ == edNumericEditBtn && !(digit || control || minusOk)) {
+    Key = 0;
+    MessageBeep(0);
+    return;
+  }
+  if (kind_ == edFloatEditBtn && !(digit || control)) {
+    const char dec = FormatSettings.DecimalSeparator;
+    const bool sepOk = k == dec && (t.find(dec) == std::string::npos || SelText().find(dec) != std::string::npos);
+    if (k == '-' && !minusOk) {
+      Key = 0;
+      MessageBeep(0);
+      return;
+    }
+    if (k != '-' && !sepOk) {
+      Key = 0;  // dropped without a beep
+      return;
+    }
+  }
+  TCellControl::KeyPress(Key);
+}
+
+void TGridEditBtn::Change() {
+  TCellControl::Change();
+  CellControlChange(Grid(), Text());
+}
+
+// ----- unit edit
+void TGridUnitEditBtn::TakeCell(const std::string& Text, TEditorType) {
+  std::string value, unit;
+  SplitValueAndUnit(Text, value, unit);
+  SetText(value);
+  SetUnitID(unit);
+}
+
+bool TGridUnitEditBtn::CellValue(std::string& Value) const {
+  Value = Text() + UnitID();
+  return true;
+}
+
+void TGridUnitEditBtn::Change() {
+  TCellControl::Change();
+  CellControlChange(Grid(), Text());
+}
+
+// ----- button
+void TGridButton::TakeCell(const std::string& Text, TEditorType) { SetCaption(Text); }
+
+void TGridButton::Click() {
+  std::string t = Caption();
+  Grid()->EllipsClick(t);
+  SetCaption(t);
+  TCellControl::Click();
+}
+
+// ----- wide edit and memo
+void TGridUniEdit::TakeCell(const std::string& Text, TEditorType) { SetText(CellWideText(Text)); }
+
+bool TGridUniEdit::CellValue(std::string& Value) const {
+  Value = Text();
+  return true;
+}
+
+void TGridUniEdit::Change() {
+  TCellControl::Change();
+  CellControlChange(Grid(), Text());
+}
+
+void TGridUniMemo::TakeCell(const std::string& Text, TEditorType) { SetText(CellWideText(Text)); }
+
+bool TGridUniMemo::CellValue(std::string& Value) const {
+  Value = Text();
+  return true;
+}
+
+// ---------------------------------------------------------------- factory
+template <class T>
+T* TCellEditorFactory::Make(T*& Slot) {
+  if (!Slot) {
+    Slot = new T(grid_);
+    Slot->SetVisible(false);
+    Slot->SetParent(grid_);
+  }
+  return Slot;
+}
+
+TGridCombo* TCellEditorFactory::Combo() { return Make(combo_); }
+TGridSpin* TCellEditorFactory::Spin() { return Make(spin_); }
+
+TGridDateEdit* TCellEditorFactory::DateEdit() {
+  const bool fresh = !date_;
+  Make(date_);
+  if (fresh) date_->SetBorderStyle(bsNone);
   return date_;
 }
 
 TWinControl* TCellEditorFactory::For(TEditorType Kind) {
   switch (Kind) {
     case edComboEdit: case edComboList: return Combo();
+    case edUniComboEdit: case edUniComboList: return Make(uniCombo_);
     case edDateEdit: case edDateEditUpDown: case edTimeEdit: return DateEdit();
+    case edSpinEdit: case edFloatSpinEdit: case edTimeSpinEdit: case edDateSpinEdit: return Spin();
+    case edCheckBox: case edDataCheckBox: return Make(check_);
+    case edEditBtn: case edNumericEditBtn: case edFloatEditBtn: case edUniEditBtn: return Make(editBtn_);
+    case edUnitEditBtn: return Make(unit_);
+    case edButton: return Make(button_);
+    case edUniEdit: return Make(uniEdit_);
+    case edUniMemo: return Make(uniMemo_);
     default: return nullptr;
   }
 }
@@ -100,36 +455,38 @@ TWinControl* TCellEditorFactory::For(TEditorType Kind) {
 TWinControl* TCellEditorFactory::Made(TEditorType Kind) const {
   switch (Kind) {
     case edComboEdit: case edComboList: return combo_;
+    case edUniComboEdit: case edUniComboList: return uniCombo_;
     case edDateEdit: case edDateEditUpDown: case edTimeEdit: return date_;
+    case edSpinEdit: case edFloatSpinEdit: case edTimeSpinEdit: case edDateSpinEdit: return spin_;
+    case edCheckBox: case edDataCheckBox: return check_;
+    case edEditBtn: case edNumericEditBtn: case edFloatEditBtn: case edUniEditBtn: return editBtn_;
+    case edUnitEditBtn: return unit_;
+    case edButton: return button_;
+    case edUniEdit: return uniEdit_;
+    case edUniMemo: return uniMemo_;
     default: return nullptr;
   }
 }
 
 // ---------------------------------------------------------------- the grid's side
 namespace {
-std::string ControlText(TWinControl* c) {
-  if (auto* combo = dynamic_cast<TGridCombo*>(c)) return combo->Text() + '\x01' + std::to_string(combo->ItemIndex());
-  if (auto* date = dynamic_cast<TGridDateEdit*>(c)) return date->Text();
-  return {};
-}
+TCellEditorSide* SideOf(TWinControl* c) { return dynamic_cast<TCellEditorSide*>(c); }
 }  // namespace
 
-TGridCombo* TExtStringGrid::ComboBox() {
+TCellEditorFactory* TExtStringGrid::CellEditors() {
   if (!editors_) editors_ = std::make_shared<TCellEditorFactory>(this);
-  return editors_->Combo();
+  return editors_.get();
 }
 
-TGridDateEdit* TExtStringGrid::DateEditor() {
-  if (!editors_) editors_ = std::make_shared<TCellEditorFactory>(this);
-  return editors_->DateEdit();
-}
+TGridCombo* TExtStringGrid::ComboBox() { return CellEditors()->Combo(); }
+TGridDateEdit* TExtStringGrid::DateEditor() { return CellEditors()->DateEdit(); }
 
 void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   controlEditorShown_ = false;
   controlRefused_ = false;
-  if (!editors_) editors_ = std::make_shared<TCellEditorFactory>(this);
-  TWinControl* c = editors_->For(editorType_);
-  if (!c) return;  // no control for this kind: the inplace editor edits the text
+  TWinControl* c = CellEditors()->For(editorType_);
+  TCellEditorSide* side = SideOf(c);
+  if (!side) return;  // no control for this kind: the inplace editor edits the text
   editActive_ = true;
   controlEditorShown_ = true;
   activeCellEditor_ = c;
@@ -138,31 +495,13 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   if (UseRightToLeftAlignment()) ++r.Left;
   c->SetBounds(r.Left, r.Top, std::max(1, r.Width() - 1), std::max(1, r.Height() - 1));
   c->SetFont(Font());
-  std::string text = GridCells(ACol, ARow);
-  if (auto* combo = dynamic_cast<TGridCombo*>(c)) {
-    if (editorType_ == edComboList) {
-      combo->SetStyle(csDropDownList);
-      int preset = combo->ItemIndex();
-      int pick = ComboListPick(*combo->Items(), text, preset);
-      combo->SetItemIndex(pick);
-      // A list choice the cell did not hold is told to the handlers.
-      if (pick >= 0 && combo->Items()->Strings(pick) != text) {
-        std::string sel = combo->Items()->Strings(pick);
-        if (OnComboChange) OnComboChange(this, ACol, ARow, pick, sel);
-        if (OnComboObjectChange) OnComboObjectChange(this, ACol, ARow, pick, sel, combo->Items()->Objects(pick));
-      }
-    } else {
-      combo->SetStyle(csDropDown);
-      combo->SetText(text);
-    }
-  } else if (auto* date = dynamic_cast<TGridDateEdit*>(c)) {
-    date->TimeKind = editorType_ == edTimeEdit;
-    date->SetValue(CellDateOrNow(text, date->TimeKind));
-  }
-  controlStartText_ = ControlText(c);
+  side->TakeCell(GridCells(ACol, ARow), editorType_);
+  controlStartText_ = side->Shown();
   c->SetVisible(true);
   if (c->CanFocus()) c->SetFocus();
+  const char start = startChar_;
   startChar_ = 0;
+  if (start) side->TakeStartKey(start);
 }
 
 void TExtStringGrid::CommitCellControl(WORD Key, TShiftState Shift) {
@@ -180,24 +519,14 @@ void TExtStringGrid::CancelCellControl() {
 void TExtStringGrid::HideCellEditor() {
   if (!controlEditorShown_ || validating_) return;
   TWinControl* c = activeCellEditor_;
+  TCellEditorSide* side = SideOf(c);
   TPoint cell = controlCell_;
   // A control left as it was shown writes nothing back: opening one never changes the cell.
   bool commit = controlCommit_;
   controlCommit_ = false;
   std::string value;
-  bool write = false;
-  if (c && !controlCancel_ && (commit || ControlText(c) != controlStartText_) && cell.X >= 0 && cell.Y >= 0 && cell.X < AllColCount() &&
-      cell.Y < RowCount()) {
-    if (auto* combo = dynamic_cast<TGridCombo*>(c)) {
-      // A list without a choice writes nothing back.
-      write = editorType_ != edComboList || combo->ItemIndex() >= 0;
-      value = combo->Text();
-    } else if (auto* date = dynamic_cast<TGridDateEdit*>(c)) {
-      TDateTime v = date->Value();
-      value = date->TimeKind ? TimeToStr(v) : DateToStr(v);
-      write = true;
-    }
-  }
+  const bool write = side && !controlCancel_ && (commit || side->Shown() != controlStartText_) && cell.X >= 0 &&
+                     cell.Y >= 0 && cell.X < AllColCount() && cell.Y < RowCount() && side->CellValue(value);
   if (write && !CommitControlValue(c, cell, value)) return;
   controlEditorShown_ = false;
   controlRefused_ = false;
@@ -228,21 +557,16 @@ bool TExtStringGrid::CommitControlValue(TWinControl* c, TPoint cell, const std::
   {
     TGridCountScope guard(validating_);
     SetEditCellText(cell.X, cell.Y, back);
-    if (auto* combo = dynamic_cast<TGridCombo*>(c)) {
-      if (editorType_ == edComboList)
-        combo->SetItemIndex(combo->Items()->IndexOf(back));
-      else
-        combo->SetText(back);
-    } else if (auto* date = dynamic_cast<TGridDateEdit*>(c)) {
-      date->SetValue(CellDateOrNow(back, date->TimeKind));
-    }
+    if (TCellEditorSide* side = SideOf(c)) side->TakeCell(back, editorType_);
+    // The caret goes to the end of the text taken back.
+    if (auto* e = dynamic_cast<TCustomEdit*>(c)) e->SetSelStart(static_cast<int>(e->Text().size()));
     int dc = DisplColIndex(cell.X);
     if (Col() != dc || Row() != cell.Y) {
       TGridCountScope sel(selecting_);
       FocusCell(dc, cell.Y, true);
     }
   }
-  controlStartText_ = ControlText(c);
+  if (TCellEditorSide* side = SideOf(c)) controlStartText_ = side->Shown();
   editStartText_ = back;
   editCell_ = cell;
   editActive_ = true;

@@ -1,10 +1,11 @@
 #pragma once
-// The grid's in-cell editor controls, made on first use through one factory,
-// and the rules by which they take a cell's text. Kinds without a control
-// here edit as plain text in the inplace editor.
+// The grid's in-cell editor controls, made on first use through one factory: each takes
+// the cell's value in, tells its changes to the grid's events, gives its value back through
+// the grid's validation, and hands the keys that leave it to the grid.
 #include <memory>
 #include <string>
 
+#include "controls/edits/EsgEdits.h"
 #include "controls/grid/BaseGrid.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/rtl/SysUtils.h"
@@ -18,25 +19,61 @@ int ComboListPick(const TStrings& Items, const std::string& CellText, int Preset
 // The date (time) a date or time editor starts from: the cell's text read in the locale's
 // format; the current date and time when the text is empty or not a date (time).
 TDateTime CellDateOrNow(const std::string& Text, bool TimeKind);
+// A unit edit's cell text split: the leading digits, ",", "-" and "." are the value, the rest the unit.
+void SplitValueAndUnit(const std::string& Text, std::string& Value, std::string& Unit);
+// The text a wide control edits: "|\" encoded cell text decoded, other text as it is (UTF-8).
+std::string CellWideText(const std::string& Text);
 
-// Keys every in-cell control shares: Escape restores the cell and ends the edit, Tab and
-// Return give the value to the cell and hand the key to the grid. Answers whether it took the key.
-bool CellControlKey(TExtStringGrid* AGrid, WORD& Key, TShiftState Shift);
+// Which keys leave a control and what they do there.
+enum TCellKeys {
+  ckLine,    // Tab, Return, Up and Down commit (one-line controls)
+  ckList,    // Tab and Return commit; Left and Right leave; Up and Down move in the list
+  ckMemo,    // only Tab commits
+  ckToggle,  // Return and every arrow commit
+};
+
+// What the grid asks of every in-cell control.
+class TCellEditorSide {
+ public:
+  virtual ~TCellEditorSide() = default;
+  // Takes the cell's text in for the kind.
+  virtual void TakeCell(const std::string& Text, TEditorType Kind) = 0;
+  // The text the cell gets; false when the control writes nothing back.
+  virtual bool CellValue(std::string& Value) const = 0;
+  // What the control shows now (a change from the opening one is written back).
+  virtual std::string Shown() const = 0;
+  // The keys that leave it now.
+  virtual TCellKeys Keys() const { return ckLine; }
+  // Gets the key that opened the edit, as typed into it.
+  virtual void TakeStartKey(char Key);
+};
+
+// Keys every in-cell control shares: Escape restores the cell and ends the edit, the keys
+// that leave the control give its value to the cell and hand the key to the grid.
+// Answers whether it took the key.
+bool CellControlKey(TExtStringGrid* AGrid, TCellKeys Keys, WORD& Key, TShiftState Shift);
 // What an in-cell control asks of the dialog manager: Return, and Tab when the grid walks with it.
 LRESULT CellEditorDlgCode(TExtStringGrid* AGrid, LRESULT Inherited);
 // Leaving the control ends its edit.
 void CellControlExit(TExtStringGrid* AGrid, TWinControl* AControl);
+// A text change of the control, told to OnEditChange for the edited cell.
+void CellControlChange(TExtStringGrid* AGrid, const std::string& Text);
 
-// One in-cell control: a platform control with the grid's editing protocol.
+// One in-cell control: a control with the grid's editing protocol.
 template <class TBase>
-class TCellControl : public TBase {
+class TCellControl : public TBase, public TCellEditorSide {
  public:
   explicit TCellControl(TExtStringGrid* AGrid);
   TExtStringGrid* Grid() const { return grid_; }
 
  protected:
   void KeyDown(WORD& Key, TShiftState Shift) override {
-    if (!CellControlKey(grid_, Key, Shift)) TBase::KeyDown(Key, Shift);
+    if (!CellControlKey(grid_, Keys(), Key, Shift)) TBase::KeyDown(Key, Shift);
+  }
+  void KeyPress(char& Key) override {
+    // Tab and Return leave the control; they never reach its text.
+    if (Key == '\t' || (Key == '\r' && Keys() != ckMemo)) return;
+    TBase::KeyPress(Key);
   }
   void DoExit() override {
     CellControlExit(grid_, this);
@@ -52,20 +89,37 @@ class TCellControl : public TBase {
 };
 
 // A combo box over a cell (edComboEdit: typed text; edComboList: a choice from the list).
-// Its choices, typed changes and close-ups reach the grid as the combo box's notifications.
-class TGridCombo : public TCellControl<TComboBox> {
+// Its choices, typed changes and close-ups reach the grid as the combo box's notifications;
+// the grid's wheel steps its item.
+class TGridCombo : public TCellControl<TESGComboBox> {
  public:
-  using TCellControl::TCellControl;
+  explicit TGridCombo(TExtStringGrid* AGrid);
   std::string ClassName() const override { return "TGridCombo"; }
+  void TakeCell(const std::string& Text, TEditorType Kind) override;
+  bool CellValue(std::string& Value) const override;
+  std::string Shown() const override;
+  TCellKeys Keys() const override;
+  // One wheel step: a negative delta takes the next item, a positive one the one before;
+  // the first and last items stop it, an empty list does nothing.
+  void WheelStep(int Delta);
 
  protected:
   void Select() override;
   void Change() override;
   void CloseUp() override;
+  void DoExit() override;
 
  private:
   void Notify(WORD Code);
-  bool selecting_ = false;
+  bool selecting_ = false, list_ = false;
+};
+
+// The wide-text combo: the same box on Qt, where every control is Unicode.
+class TGridUniCombo : public TGridCombo {
+ public:
+  using TGridCombo::TGridCombo;
+  std::string ClassName() const override { return "TGridUniCombo"; }
+  void TakeCell(const std::string& Text, TEditorType Kind) override;
 };
 
 // A date or time editor over a cell: holds a date and shows it in the locale's format.
@@ -76,9 +130,122 @@ class TGridDateEdit : public TCellControl<TEdit> {
   bool TimeKind = false;
   TDateTime Value() const;
   void SetValue(TDateTime v);
+  void TakeCell(const std::string& Text, TEditorType Kind) override;
+  bool CellValue(std::string& Value) const override;
+  std::string Shown() const override { return Text(); }
+  TCellKeys Keys() const override { return ckLine; }
+
+ protected:
+  void Change() override;
 
  private:
   TDateTime value_ = 0;
+};
+
+// The spin edit of the spin kinds: integer, float, time or date. Page Up and Page Down step
+// within the limits, Home and End go to the maximum and minimum; the steps are told to the
+// grid's spin events, every text change to OnEditChange.
+class TGridSpin : public TCellControl<TEsgSpinEdit> {
+ public:
+  explicit TGridSpin(TExtStringGrid* AGrid);
+  std::string ClassName() const override { return "TGridSpin"; }
+  void TakeCell(const std::string& Text, TEditorType Kind) override;
+  bool CellValue(std::string& Value) const override;
+  std::string Shown() const override { return Text(); }
+  void UpClick(TObject* Sender) override;
+  void DownClick(TObject* Sender) override;
+
+ protected:
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void Change() override;
+
+ private:
+  void TellStep(bool Up);
+};
+
+// The check box of edCheckBox (the cell's text as caption) and edDataCheckBox (the check
+// texts as its state, written back).
+class TGridCheckBox : public TCellControl<TCheckBox> {
+ public:
+  using TCellControl::TCellControl;
+  std::string ClassName() const override { return "TGridCheckBox"; }
+  void TakeCell(const std::string& Text, TEditorType Kind) override;
+  bool CellValue(std::string& Value) const override;
+  std::string Shown() const override { return Checked() ? "1" : "0"; }
+  TCellKeys Keys() const override { return ckToggle; }
+  void TakeStartKey(char) override {}
+
+ private:
+  bool data_ = false;
+};
+
+// The edit with button of edEditBtn, edNumericEditBtn and edFloatEditBtn (and the wide
+// edUniEditBtn): the button and F4 ask OnEllipsClick for the text.
+class TGridEditBtn : public TCellControl<TEsgEditBtn> {
+ public:
+  explicit TGridEditBtn(TExtStringGrid* AGrid);
+  std::string ClassName() const override { return "TGridEditBtn"; }
+  void TakeCell(const std::string& Text, TEditorType Kind) override;
+  bool CellValue(std::string& Value) const override;
+  std::string Shown() const override { return Text(); }
+  void ClickBtn() override;
+
+ protected:
+  void KeyPress(char& Key) override;
+  void Change() override;
+
+ private:
+  TEditorType kind_ = edEditBtn;
+};
+
+// The unit edit of edUnitEditBtn: the value in the edit, the unit beside it, "value unit" back.
+class TGridUnitEditBtn : public TCellControl<TEsgUnitEditBtn> {
+ public:
+  using TCellControl::TCellControl;
+  std::string ClassName() const override { return "TGridUnitEditBtn"; }
+  void TakeCell(const std::string& Text, TEditorType Kind) override;
+  bool CellValue(std::string& Value) const override;
+  std::string Shown() const override { return Text() + '\x01' + UnitID(); }
+
+ protected:
+  void Change() override;
+};
+
+// The button of edButton: a click or Space asks OnEllipsClick with the caption and shows the
+// answer; it writes nothing back.
+class TGridButton : public TCellControl<TButton> {
+ public:
+  using TCellControl::TCellControl;
+  std::string ClassName() const override { return "TGridButton"; }
+  void TakeCell(const std::string& Text, TEditorType Kind) override;
+  bool CellValue(std::string&) const override { return false; }
+  std::string Shown() const override { return Caption(); }
+  TCellKeys Keys() const override { return ckToggle; }
+  void TakeStartKey(char) override {}
+  void Click() override;
+};
+
+// The wide edit and wide memo (edUniEdit, edUniMemo): the cell's wide text, UTF-8 back.
+class TGridUniEdit : public TCellControl<TEdit> {
+ public:
+  using TCellControl::TCellControl;
+  std::string ClassName() const override { return "TGridUniEdit"; }
+  void TakeCell(const std::string& Text, TEditorType Kind) override;
+  bool CellValue(std::string& Value) const override;
+  std::string Shown() const override { return Text(); }
+
+ protected:
+  void Change() override;
+};
+
+class TGridUniMemo : public TCellControl<TMemo> {
+ public:
+  using TCellControl::TCellControl;
+  std::string ClassName() const override { return "TGridUniMemo"; }
+  void TakeCell(const std::string& Text, TEditorType Kind) override;
+  bool CellValue(std::string& Value) const override;
+  std::string Shown() const override { return Text(); }
+  TCellKeys Keys() const override { return ckMemo; }
 };
 
 // Makes each control once, when a cell first needs it; the grid owns them as their owner.
@@ -89,11 +256,22 @@ class TCellEditorFactory {
   TWinControl* For(TEditorType Kind);
   TGridCombo* Combo();
   TGridDateEdit* DateEdit();
+  TGridSpin* Spin();
   // The control made so far for a kind (none made yet: null).
   TWinControl* Made(TEditorType Kind) const;
 
  private:
+  template <class T>
+  T* Make(T*& Slot);
   TExtStringGrid* grid_;
   TGridCombo* combo_ = nullptr;
+  TGridUniCombo* uniCombo_ = nullptr;
   TGridDateEdit* date_ = nullptr;
+  TGridSpin* spin_ = nullptr;
+  TGridCheckBox* check_ = nullptr;
+  TGridEditBtn* editBtn_ = nullptr;
+  TGridUnitEditBtn* unit_ = nullptr;
+  TGridButton* button_ = nullptr;
+  TGridUniEdit* uniEdit_ = nullptr;
+  TGridUniMemo* uniMemo_ = nullptr;
 };

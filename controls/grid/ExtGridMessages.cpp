@@ -146,17 +146,17 @@ void TGridCombo::Select() {
   // A choice from the list is a selection change, not a typed change as well.
   TGridFlagScope selecting(selecting_, true);
   Notify(kSelChange);
-  TCellControl<TComboBox>::Select();
+  TCellControl<TESGComboBox>::Select();
 }
 
 void TGridCombo::Change() {
   if (!selecting_) Notify(kEditChange);
-  TCellControl<TComboBox>::Change();
+  TCellControl<TESGComboBox>::Change();
 }
 
 void TGridCombo::CloseUp() {
   Notify(kCloseUp);
-  TCellControl<TComboBox>::CloseUp();
+  TCellControl<TESGComboBox>::CloseUp();
 }
 
 void TGridCombo::Notify(WORD Code) {
@@ -175,6 +175,7 @@ void TExtStringGrid::ComboCommand(TMessage& Message) {
   SendMessage(from, WM_COMMAND, Message.WParam, Message.LParam);
   if (!*alive || !sender) return;
   TWinControl* own = editors_ ? editors_->Made(edComboEdit) : nullptr;
+  if (editors_ && sender == editors_->Made(edUniComboEdit)) own = sender;
   const int col = RealCol(), row = Row();
   if (sender == own) {
     auto* combo = static_cast<TGridCombo*>(own);

@@ -5,9 +5,12 @@
 
 #include <cmath>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "controls/grid/ExtGridEditors.h"
 #include "controls/grid/ExtUtil.h"
+#include "platform/gui/testing/InputEvents.h"
 #include "tests/controls/grid/GridInputFixture.h"
 #include "tests/controls/grid/GridTestLocales.h"
 
@@ -42,7 +45,7 @@ class EditorsTest : public GridInputTest {};
 TEST_F(EditorsTest, ControlsAreMadeOnFirstUseAndKindsWithoutOneEditAsText) {
   grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
     if (c == 2) e = edComboEdit;
-    if (c == 3) e = edSpinEdit;  // no control of its own yet
+    if (c == 3) e = edRichEdit;  // no control of its own: plain text
   };
   Load();
   int combos = 0;
@@ -188,5 +191,141 @@ TEST_F(EditorsTest, EditingSwitchedOnForAClickableCellIsSwitchedOffOnTheNextCell
   Type("x");
   EXPECT_EQ(grid->Cells(3, 2), "3:2");
 }
+
+// ---------------------------------------------------------------- every editor kind's control
+// One row per kind: the control it opens, the cell text it starts from, the keys that edit it,
+// and the cell text after the commit (the start text for a control that writes nothing back).
+struct TKindCase {
+  const char* Name;
+  TEditorType Kind;
+  const char* Control;
+  std::string Start;
+  std::vector<std::pair<int, QString>> Edit;
+  std::string After;
+  bool ReturnCommits = true;
+};
+
+void PrintTo(const TKindCase& k, std::ostream* os) { *os << k.Name; }
+
+std::vector<std::pair<int, QString>> Keys(const std::string& typed, std::vector<std::pair<int, QString>> before = {}) {
+  for (char c : typed) before.emplace_back(c >= 'a' && c <= 'z' ? Qt::Key_A + (c - 'a') : c, QString(QChar(c)));
+  return before;
+}
+
+std::vector<TKindCase> KindCases() {
+  const std::pair<int, QString> end{Qt::Key_End, {}}, home{Qt::Key_Home, {}}, del{Qt::Key_Delete, {}},
+      back{Qt::Key_Backspace, "\b"}, space{Qt::Key_Space, " "}, down{Qt::Key_Down, {}}, right{Qt::Key_Right, {}};
+  const std::string jan5 = DateToStr(EncodeDate(2024, 1, 5)), halfOne = TimeToStr(EncodeTime(13, 30, 0, 0));
+  std::string date25 = jan5;
+  date25.back() = '5';  // the year's last digit typed over
+  std::string half2 = halfOne;
+  half2[0] = '2';
+  const std::string wide = ExtUtil::EncodeWideText(u"\u03a9x");
+  return {
+      // End and Home step number spins to their limits: Right goes to the text's end.
+      {"Spin", edSpinEdit, "TGridSpin", "4", Keys("2x", {right}), "42"},
+      {"FloatSpin", edFloatSpinEdit, "TGridSpin", "1.5", Keys(".5", {right}), "1.55"},
+      {"TimeSpin", edTimeSpinEdit, "TGridSpin", halfOne, Keys("2", {home, del}), half2},
+      {"DateSpin", edDateSpinEdit, "TGridSpin", jan5, Keys("5", {end, back}), date25},
+      {"ComboEdit", edComboEdit, "TGridCombo", "ab", Keys("c", {end}), "abc"},
+      {"ComboList", edComboList, "TGridCombo", "one", {down}, "two"},
+      {"UniComboEdit", edUniComboEdit, "TGridUniCombo", wide, Keys("y", {end}), "\u03a9xy"},
+      {"UniComboList", edUniComboList, "TGridUniCombo", "one", {down}, "two"},
+      {"CheckBox", edCheckBox, "TGridCheckBox", "caption", {space}, "caption"},
+      {"DataCheckBox", edDataCheckBox, "TGridCheckBox", "N", {space}, "Y"},
+      {"DateEdit", edDateEdit, "TGridDateEdit", jan5, Keys("5", {end, back}), date25},
+      {"DateEditUpDown", edDateEditUpDown, "TGridDateEdit", jan5, Keys("5", {end, back}), date25},
+      {"TimeEdit", edTimeEdit, "TGridDateEdit", halfOne, Keys("2", {home, del}), half2},
+      {"Button", edButton, "TGridButton", "press", {space}, "press"},
+      {"EditBtn", edEditBtn, "TGridEditBtn", "ab", Keys("c", {end}), "abc"},
+      {"NumericEditBtn", edNumericEditBtn, "TGridEditBtn", "12", Keys("x3-", {end}), "123"},
+      {"FloatEditBtn", edFloatEditBtn, "TGridEditBtn", "1.5", Keys(".2", {end}), "1.52"},
+      {"UnitEditBtn", edUnitEditBtn, "TGridUnitEditBtn", "12mV", Keys("3", {end}), "123mV"},
+      {"UniEdit", edUniEdit, "TGridUniEdit", wide, Keys("y", {end}), "\u03a9xy"},
+      {"UniEditBtn", edUniEditBtn, "TGridEditBtn", wide, Keys("y", {end}), "\u03a9xy"},
+      {"UniMemo", edUniMemo, "TGridUniMemo", wide, Keys("y", {end}), "\u03a9xy", false},
+  };
+}
+
+class KindEditing : public GridInputTest, public ::testing::WithParamInterface<TKindCase> {
+ protected:
+  void SetUp() override {
+    GridInputTest::SetUp();
+    const TKindCase& k = GetParam();
+    grid->OnGetEditorType = [kind = k.Kind](TObject*, int c, int, TEditorType& e) {
+      if (c == 2) e = kind;
+    };
+    grid->OnCellValidate = [this](TObject*, int, int, std::string&, bool& valid) {
+      ++validations;
+      valid = !refuse;
+    };
+    grid->OnEllipsClick = [](TObject*, int, int, std::string& s) { s = "clicked"; };
+    grid->ComboBox()->Items()->Add("one");
+    grid->ComboBox()->Items()->Add("two");
+    static_cast<TGridCombo*>(grid->CellEditors()->For(edUniComboList))->Items()->Assign(grid->ComboBox()->Items());
+    grid->CellEditors()->Spin()->SetMaxValue(0);  // no limits
+    Load();
+  }
+  // Opens the cell's control by F2 and edits it with real keys; the control is returned.
+  TWinControl* OpenAndEdit(int row) {
+    const TKindCase& k = GetParam();
+    grid->SetCells(2, row, k.Start);
+    grid->FocusCell(2, row, true);
+    Key(Qt::Key_F2);
+    TWinControl* c = grid->ActiveCellEditor();
+    if (!c) return nullptr;
+    for (const auto& [key, text] : k.Edit) SendKeyEvent(c, key, Qt::NoModifier, text);
+    return c;
+  }
+  int validations = 0;
+  bool refuse = false;
+};
+
+TEST_P(KindEditing, OpensItsControlCommitsRestoresAndStaysOnARefusal) {
+  const TKindCase& k = GetParam();
+  const bool writes = k.After != k.Start;
+  // Tab commits and walks on.
+  TWinControl* c = OpenAndEdit(2);
+  ASSERT_NE(c, nullptr) << "the kind opens a control";
+  EXPECT_EQ(c->ClassName(), k.Control);
+  EXPECT_TRUE(c->Visible());
+  SendKeyEvent(c, Qt::Key_Tab);
+  EXPECT_EQ(grid->Cells(2, 2), k.After);
+  EXPECT_FALSE(c->Visible());
+  EXPECT_EQ(Current(), TPoint(3, 2));
+  // Return commits too (the memo keeps it as a line break).
+  if (k.ReturnCommits) {
+    c = OpenAndEdit(3);
+    ASSERT_NE(c, nullptr);
+    SendKeyEvent(c, Qt::Key_Return);
+    EXPECT_EQ(grid->Cells(2, 3), k.After);
+    EXPECT_FALSE(c->Visible());
+  }
+  // Escape gives the cell its text back.
+  c = OpenAndEdit(4);
+  ASSERT_NE(c, nullptr);
+  SendKeyEvent(c, Qt::Key_Escape);
+  EXPECT_EQ(grid->Cells(2, 4), k.Start);
+  EXPECT_FALSE(c->Visible());
+  EXPECT_EQ(grid->ActiveCellEditor(), nullptr);
+  // A refused value: the cell keeps its text and the control stays open on it.
+  if (!writes) return;
+  refuse = true;
+  validations = 0;
+  c = OpenAndEdit(5);
+  ASSERT_NE(c, nullptr);
+  SendKeyEvent(c, Qt::Key_Tab);
+  EXPECT_EQ(validations, 1);
+  EXPECT_EQ(grid->Cells(2, 5), k.Start);
+  EXPECT_TRUE(c->Visible());
+  EXPECT_EQ(grid->ActiveCellEditor(), c);
+  EXPECT_EQ(Current(), TPoint(2, 5));
+  SendKeyEvent(c, Qt::Key_Escape);
+  EXPECT_EQ(grid->ActiveCellEditor(), nullptr);
+  EXPECT_EQ(grid->Cells(2, 5), k.Start);
+}
+
+INSTANTIATE_TEST_SUITE_P(Grid, KindEditing, ::testing::ValuesIn(KindCases()),
+                         [](const ::testing::TestParamInfo<TKindCase>& i) { return std::string(i.param.Name); });
 
 }  // namespace
