@@ -85,6 +85,7 @@ struct TNetSession::TImpl {
 
   static int Progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     auto* impl = static_cast<TImpl*>(self);
+    if (impl->idleCancelled) return 1;  // the caller said stop once: it is not asked again
     if (impl->options.OnIdle && !impl->options.OnIdle()) {
       impl->idleCancelled = true;
       return 1;
@@ -191,7 +192,7 @@ struct TNetSession::TImpl {
         }
       }
       if (done || running == 0) break;
-      if (options.OnIdle && !options.OnIdle()) {
+      if (idleCancelled || (options.OnIdle && !options.OnIdle())) {
         idleCancelled = true;
         rc = CURLE_ABORTED_BY_CALLBACK;
         break;
