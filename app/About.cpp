@@ -3,6 +3,7 @@
 #include "app/Main.h"
 #include "app/PortIO.h"
 #include "controls/instrument/InstHyperCtrls.h"
+#include "platform/rtl/Clock.h"
 
 #ifndef VELMARON_VERSION
 #define VELMARON_VERSION "0.0"
@@ -116,10 +117,13 @@ TAboutBox::TAboutBox(TComponent* AOwner) : TForm(AOwner) {
 
   Version = MakeLabel(this, Panel1, "Version", VelmaronVersionText(), 78, 50, 218, 16);
 
-  // What reaches the port, so a simulated run is never taken for hardware.
+  // What reaches the port, so a simulated run is never taken for hardware,
+  // and what times the bus (the hint says why).
   const std::string access = frmMain && frmMain->PortDriver ? frmMain->PortDriver->PortAccess().Text
                                                             : std::string("No port access");
-  lblPort = MakeLabel(this, Panel1, "lblPort", access, 10, 72, 286, 30);
+  lblPort = MakeLabel(this, Panel1, "lblPort", access + "; " + WaitCounterText(Clock().WaitCounter()), 10, 72, 286, 30);
+  lblPort->SetHint("Bit timing: " + Clock().WaitCounter().Why);
+  lblPort->SetShowHint(true);
   lblPort->SetWordWrap(true);
   lblPort->SetParentFont(false);
   lblPort->Font()->SetStyle(fsBold);

@@ -29,7 +29,7 @@ constexpr int PinLoopIn2 = 13;  // status bit 4
 
 constexpr int DefaultClock = 50;
 
-uint64_t GetCycleCount() { return ::Clock().ReadTimeStampCounter(); }
+uint64_t GetCycleCount() { return ::Clock().ReadWaitCounter(); }
 
 // Halves to even, clamped into the 32-bit range.
 int32_t RoundToInt(double v) {
@@ -61,7 +61,10 @@ TI2CBus::TI2CBus(TPortIO& PortDriver, double CPUSpeedMhz) : port_(PortDriver) {
 void TI2CBus::SetCPUSpeedMhz(double Mhz) {
   if (!(Mhz > 0) || !std::isfinite(Mhz)) Mhz = MeasureCounterRate();
   cpuSpeedMhz_ = Mhz;
-  n320Count = RoundToInt(300 * cpuSpeedMhz_ / 1000);
+  // Waits count the wait counter: the time-stamp counter at the time base's
+  // rate where the kernel trusts it, else the monotonic clock's nanoseconds.
+  counterMhz_ = ::Clock().WaitCounter().Kind == wcMonotonic ? 1000.0 : cpuSpeedMhz_;
+  n320Count = RoundToInt(300 * counterMhz_ / 1000);
   SetTimedWaits(Clock);
 }
 
@@ -127,7 +130,7 @@ double TI2CBus::AccessMicroseconds() const {
 }
 
 // The 300 ns wait after SCL falls.
-double TI2CBus::HoldMicroseconds() const { return n320Count / cpuSpeedMhz_; }
+double TI2CBus::HoldMicroseconds() const { return n320Count / counterMhz_; }
 
 // The loop turns of each phase of a clock. Each phase, SCL high and SCL low,
 // lasts at least half the period by itself, so that every clock keeps the
@@ -163,21 +166,20 @@ void TI2CBus::Wait(int32_t Turns, uint64_t TimedCycles) {
     ::Clock().DelayLoop(Turns > 0 ? static_cast<uint32_t>(Turns) : 0);
     return;
   }
-  const uint64_t target = GetCycleCount() + TimedCycles;
-  while (GetCycleCount() < target) {
-  }
+  CounterWait(TimedCycles);
 }
 
-void TI2CBus::n320Seconds() {
-  const uint64_t target = GetCycleCount() + static_cast<uint64_t>(n320Count > 0 ? n320Count : 0);
-  while (GetCycleCount() < target) {
-  }
+// Every busy wait of the engine ends at a deadline of the monotonic clock at
+// the latest, half again its time: a counter that stalls cannot hang the bus.
+void TI2CBus::CounterWait(uint64_t Cycles) {
+  ::Clock().WaitCycles(Cycles, static_cast<uint64_t>(Cycles / counterMhz_ * 1500.0) + 2000);
 }
 
+void TI2CBus::n320Seconds() { CounterWait(static_cast<uint64_t>(n320Count > 0 ? n320Count : 0)); }
+
+// Until the counter exceeds its entry value by Count µs.
 void TI2CBus::uSeconds(int32_t Count) {
-  const double target = std::nearbyint(static_cast<double>(GetCycleCount()) + Count * cpuSpeedMhz_);
-  while (static_cast<double>(GetCycleCount()) <= target) {
-  }
+  CounterWait(static_cast<uint64_t>(std::nearbyint(std::max(0, Count) * counterMhz_)) + 1);
 }
 
 // --- Bus routines ---
@@ -442,7 +444,7 @@ double TI2CBus::Reading(bool Read) {
   double cycles, counterRead;
   TimeFourBits(Read, 0xFF, cycles, counterRead);
   if (!(counterRead >= leastCounterRead_)) leastCounterRead_ = counterRead;
-  return (cycles - leastCounterRead_) / 4 / cpuSpeedMhz_;
+  return (cycles - leastCounterRead_) / 4 / counterMhz_;
 }
 
 double TI2CBus::MeasurePeriod() { return LeastReading([this] { return Reading(false); }); }
@@ -599,7 +601,7 @@ bool TI2CBus::Calibrate() {
 // the port accesses on top no bit is shorter than the clock asks.
 void TI2CBus::SetTimedWaits(int32_t Frequency) {
   const double periodUs = 1000.0 / (Frequency >= 1 ? Frequency : DefaultClock);
-  timedHalfCycles_ = static_cast<uint64_t>(std::ceil(periodUs / 2 * cpuSpeedMhz_));
+  timedHalfCycles_ = static_cast<uint64_t>(std::ceil(periodUs / 2 * counterMhz_));
 }
 
 void TI2CBus::SetFrequency(int32_t Frequency) {

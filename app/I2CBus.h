@@ -160,6 +160,7 @@ class TI2CBus {
   uint8_t StretchWait();
   double MeasureCounterRate();
   void Wait(int32_t Turns, uint64_t TimedCycles);
+  void CounterWait(uint64_t Cycles);
   double AccessMicroseconds() const;
   double HoldMicroseconds() const;
   enum TPhase {
@@ -183,6 +184,7 @@ class TI2CBus {
 
   TPortIO& port_;
   double cpuSpeedMhz_ = 0;
+  double counterMhz_ = 0;  // cycles per µs of the clock's wait counter
   bool fastAccess_ = false;
   bool measuring_ = false;         // the calibration runs the loops whatever the line
   uint64_t timedHalfCycles_ = 0;   // without a line: each wait, half a bit

@@ -55,24 +55,6 @@ bool TSimulatedAdapter::Trigger() const {
   return AdapterAt(a) && (data_[a] & 0x40) != 0;
 }
 
-namespace {
-
-// Counter cycles per ns of the real clock, measured once over 5 ms.
-double CyclesPerNanosecond(TClock& clock) {
-  static const double rate = [&clock] {
-    const uint64_t n0 = clock.NowNanoseconds(), c0 = clock.ReadTimeStampCounter();
-    uint64_t n1 = n0, c1 = c0;
-    while (n1 - n0 < 5000000) {
-      n1 = clock.NowNanoseconds();
-      c1 = clock.ReadTimeStampCounter();
-    }
-    return c1 > c0 ? double(c1 - c0) / double(n1 - n0) : 0.0;
-  }();
-  return rate;
-}
-
-}  // namespace
-
 // An access takes its cost from its start, whatever the simulation does
 // within it, as a port access on real hardware takes the same time whether or
 // not a line moves. A fake clock is advanced at once; on the real clock the
@@ -87,15 +69,15 @@ uint64_t TSimulatedAdapter::Spend() {
     fake->Advance(cost);
     return 0;
   }
-  const double rate = CyclesPerNanosecond(clock);
+  const double rate = clock.WaitCyclesPerNanosecond();
   if (!(rate > 0)) return 0;
-  return clock.ReadTimeStampCounter() + static_cast<uint64_t>(cost * rate);
+  return clock.ReadWaitCounter() + static_cast<uint64_t>(cost * rate);
 }
 
 void TSimulatedAdapter::Finish(uint64_t until) {
   if (until == 0) return;
   TClock& clock = Clock();
-  while (clock.ReadTimeStampCounter() < until) {
+  while (clock.ReadWaitCounter() < until) {
   }
 }
 

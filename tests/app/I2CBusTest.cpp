@@ -431,6 +431,33 @@ TEST_F(BusTest, VerySlowAccessStillGivesAMaxClockOfOne) {
   EXPECT_GE(bus->DelayCount, 1);
 }
 
+// A counter the kernel does not trust may change its rate after the start, as
+// one that follows a throttled processor's clock does: measured at 1000 cycles
+// per µs, it then runs at 1250. The waits count the monotonic clock instead,
+// so the bus keeps the set clock and uSeconds its microseconds.
+TEST_F(BusTest, WithAnUntrustedCounterTheBusKeepsTheSetClockWhenTheCounterChangesItsRate) {
+  sim.Add<TSimEeprom>(256, 0xA0);
+  const std::string flags = "flags : tsc constant_tsc nonstop_tsc\n";
+  for (const auto& [source, cpuinfo] : {std::pair<std::string, std::string>{"hpet\n", flags},
+                                        {"tsc\n", "flags : tsc constant_tsc\n"}}) {
+    clock.SetWaitCounter(ChooseWaitCounter(source, cpuinfo));
+    ASSERT_EQ(clock.WaitCounter().Kind, wcMonotonic);
+    clock.CyclesPerMicrosecond = 1000;
+    bus->SetCPUSpeedMhz(1000);  // the time base's measurement
+    clock.CyclesPerMicrosecond = 1250;
+    bus->SelectPort(1);
+    ASSERT_TRUE(bus->Calibrated());
+    ExpectExactLines(*bus);
+    bus->SetFrequency(100);
+    ExpectTheClockOnTheWire(*this, source + " 100 KHz");
+    for (const TPulse& p : RandomReadPulses(*this))
+      if (!p.Condition) EXPECT_LE(p.Fall - p.Rise, 5010) << source;  // and no slower
+    const double t0 = clock.Now();
+    bus->uSeconds(100);
+    EXPECT_NEAR(clock.Now() - t0, 100000, 5) << source;
+  }
+}
+
 // A line belongs to the access mode it was measured in: a failed calibration
 // after a switch to the faster direct access must not keep the slow line.
 TEST_F(BusTest, FailedCalibrationAfterAModeSwitchDropsTheLine) {

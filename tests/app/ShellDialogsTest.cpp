@@ -166,7 +166,7 @@ TEST_F(ShellDialogs, AboutBoxShowsVersionPortBackendAndTheProjectsOwnLinks) {
   f->AboutItem->Click();
   EXPECT_EQ(version.rfind("Version ", 0), 0u) << version;
   EXPECT_NE(version.find(VelmaronVersionText().substr(8)), std::string::npos);
-  EXPECT_EQ(port, f->PortDriver->PortAccess().Text);
+  EXPECT_EQ(port, f->PortDriver->PortAccess().Text + "; " + WaitCounterText(Clock().WaitCounter()));
   EXPECT_NE(port.find("Simulated adapter"), std::string::npos) << port;
   ASSERT_EQ(urls.size(), 4u);
   for (const std::string& u : urls) EXPECT_NE(u.find("velmaron.example.org"), std::string::npos) << u;
