@@ -1227,6 +1227,54 @@ class TExtStringGrid : public TBaseGrid {
     TGridRect SavedSel;
   } view_;
 
+  // ===== tree nodes: node rows fold the rows below them by hiding them (ExtGridNodes.cpp)
+ public:
+  using TNodeClickEvent = std::function<void(TObject* Sender, int ARow, int ARowReal)>;
+  using TNodeAllowEvent = std::function<void(TObject* Sender, int ARow, int ARowReal, bool& Allow)>;
+  // Rows are data rows (real indexes) unless said otherwise.
+  // A node on column 0 of ARow over Span rows (its own included; 0: up to the next node row).
+  void AddNode(int ARow, int Span);
+  void AddSummaryRow(int ARow);
+  void RemoveNode(int ARow);
+  void RemoveAllNodes();
+  // Displayed rows.
+  bool IsNodeRow(int ARow);
+  bool IsSummaryRow(int ARow);
+  // True when contracted.
+  bool GetNodeState(int ARow);
+  int GetNodeLevel(int ARow);
+  int GetNodeSpan(int ARow);
+  void IncNodeSpan(int ARow, int Delta);
+  // 0 node row; 2 when the next row belongs to the same or a deeper level; 1 otherwise.
+  int NodeRowKind(int ARow);
+  // X (client) on the node sign's band of a displayed row.
+  bool IsNodeGlyphHit(int ARow, int X);
+  // The node row above a displayed row that holds it (-1: none).
+  int GetParentNode(int ARow);
+  void ExpandAll();
+  void ContractAll();
+  // A row inserted as the last-but-Offset child of the node at displayed row ARow; its spans grow.
+  void InsertChildRow(int ARow, int Offset);
+  void RemoveChildRow(int ARow);
+  void InsertRowKeepHidden(int ARow);
+  void DeleteRowKeepHidden(int ARow);
+  // The text indent of a row: its node level x CellNode.NodeIndent.
+  int RowIndent(int ARow);
+  int NodeCount() const { return nodes_.Count; }
+  TNodeAllowEvent OnBeforeExpandNode, OnBeforeContractNode;
+  TNodeClickEvent OnExpandNode, OnContractNode;
+
+ private:
+  struct TNodeState {
+    int Count = 0;
+    bool HeaderContracted = false;  // the header's sign (NodeAllExpandContract)
+  } nodes_;
+  // A press on a node sign (or a header's sign): true when the press ends there.
+  bool NodeGlyphPress(int ACol, int ARow, int X);
+  // The last real row a node's span reaches.
+  int NodeSpanEnd(int RealRow, const TCellGraphic* G);
+  void SetNodeRowsLevel(int FirstReal, int LastReal, int Delta, bool Reset);
+
   // ===== sorting: cell comparison, the stable row order, the row order list and its restore,
   // header clicks (ExtGridSort.cpp)
  public:

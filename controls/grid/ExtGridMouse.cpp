@@ -130,6 +130,7 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
   bool byIndex = c < FixedCols() || r < FixedRows();
   bool fixedByRule = !byIndex && IsFixed(c, r);
   if ((byIndex || fixedByRule) && controlEditorShown_) EndCellControlEdit();
+  if (NodeGlyphPress(c, r, x)) return;
   if (DragStartDown(c, r, x)) return;
   int rc = RealColIndex(c);
   TCellType t;

@@ -3,8 +3,6 @@
 // does what the grid needs until then: nothing visible, or the plain answer.
 #include "controls/grid/ExtGrid.h"
 
-int TExtStringGrid::GetNodeIndent(int) { return 0; }
-bool TExtStringGrid::HasNodes() { return false; }
 std::string TExtStringGrid::CellTextOrCheck(int ACol, int ARow) { return Cells(ACol, ARow); }
 void TExtStringGrid::SelectionChanged(int ALeft, int ATop, int ARight, int ABottom) {
   if (OnSelectionChanged) OnSelectionChanged(this, ALeft, ATop, ARight, ABottom);

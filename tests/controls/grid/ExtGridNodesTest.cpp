@@ -1,0 +1,194 @@
+// Tree nodes against a model: random nested trees folded and unfolded whole and node by node
+// show exactly the rows the model says, and give back the same table; inserted and removed
+// child rows keep every hidden row's data on its row; signs answer the mouse.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/controls/grid/GridInputFixture.h"
+
+namespace {
+
+struct TNode {
+  int Row, Span;
+};
+
+class NodesTest : public GridInputTest {
+ public:
+  // Rows 1..n with their own texts; nodes nested at random (each inside its parent's span).
+  std::vector<TNode> Build(std::mt19937& g, int n) {
+    grid->SetRowCount(n + 1);
+    for (int r = 1; r <= n; ++r)
+      for (int c = 0; c < grid->ColCount(); ++c) grid->SetCells(c, r, "r" + std::to_string(r) + "c" + std::to_string(c));
+    std::vector<TNode> nodes;
+    Nest(g, 1, n, 0, nodes);
+    for (const TNode& k : nodes) grid->AddNode(k.Row, k.Span);
+    return nodes;
+  }
+  void Nest(std::mt19937& g, int from, int to, int depth, std::vector<TNode>& out) {
+    for (int r = from; r <= to;) {
+      int span = 2 + static_cast<int>(g() % 8u);
+      if (depth > 3 || r + span - 1 > to || g() % 3 == 0) {
+        ++r;
+        continue;
+      }
+      out.push_back({r, span});
+      Nest(g, r + 1, r + span - 1, depth + 1, out);
+      r += span;
+    }
+  }
+  // The first cell's text of each displayed row.
+  std::vector<std::string> Shown() const {
+    std::vector<std::string> v;
+    for (int r = 1; r < grid->RowCount(); ++r) v.push_back(grid->Cells(1, r));
+    return v;
+  }
+  std::vector<std::string> AllTexts() const {
+    std::vector<std::string> v;
+    for (int r = 0; r < grid->RowCount(); ++r)
+      for (int c = 0; c < grid->ColCount(); ++c) v.push_back(grid->Cells(c, r));
+    return v;
+  }
+  // Rows the model shows when the nodes in Folded are contracted.
+  static std::vector<std::string> Model(int n, const std::vector<TNode>& nodes, const std::set<int>& Folded) {
+    std::vector<bool> hidden(static_cast<size_t>(n) + 1, false);
+    for (const TNode& k : nodes)
+      if (Folded.count(k.Row))
+        for (int r = k.Row + 1; r < k.Row + k.Span; ++r) hidden[static_cast<size_t>(r)] = true;
+    std::vector<std::string> v;
+    for (int r = 1; r <= n; ++r)
+      if (!hidden[static_cast<size_t>(r)]) v.push_back("r" + std::to_string(r) + "c1");
+    return v;
+  }
+};
+
+// Folding all, unfolding nodes one by one in random order, and unfolding all: the rows shown are
+// the model's at every step, and the table comes back unchanged.
+TEST_F(NodesTest, FoldingFollowsTheModel) {
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    std::mt19937 g(seed);
+    const int n = 120;
+    std::vector<TNode> nodes = Build(g, n);
+    ASSERT_FALSE(nodes.empty());
+    const std::vector<std::string> before = AllTexts();
+    std::set<int> folded;
+    for (const TNode& k : nodes) folded.insert(k.Row);
+    grid->ContractAll();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    EXPECT_EQ(Shown(), Model(n, nodes, folded));
+    std::vector<TNode> order = nodes;
+    std::shuffle(order.begin(), order.end(), g);
+    for (const TNode& k : order) {
+      if (g() % 2 == 0) {
+        grid->ExpandNode(k.Row);  // a node still folded inside another stays hidden
+        if (!grid->IsHiddenRow(k.Row)) folded.erase(k.Row);
+      } else if (!grid->IsHiddenRow(k.Row)) {
+        grid->ContractNode(k.Row);
+        folded.insert(k.Row);
+      }
+      ASSERT_EQ(Shown(), Model(n, nodes, folded)) << "after node " << k.Row;
+    }
+    grid->ExpandAll();
+    EXPECT_EQ(AllTexts(), before);
+    EXPECT_EQ(grid->NumHiddenRows(), 0);
+    grid->RemoveAllNodes();
+    EXPECT_EQ(grid->NodeCount(), 0);
+    EXPECT_EQ(grid->RowIndent(5), 0);
+  }
+}
+
+// Levels, spans, kinds, parents and the sign's band of a small tree.
+TEST_F(NodesTest, QueriesOfATree) {
+  grid->SetRowCount(9);
+  grid->AddNode(1, 5);  // rows 1..5
+  grid->AddNode(2, 2);  // rows 2..3, inside
+  grid->AddNode(6, 0);  // up to the end
+  const int indent = grid->CellNode()->NodeIndent();
+  struct Row {
+    int R, Level, Span, Kind, Parent;
+  };
+  const Row rows[] = {{1, 1, 5, 0, 1}, {2, 2, 2, 0, 1}, {3, -1, -1, 1, 2}, {4, -1, -1, 2, 1},
+                      {5, -1, -1, 2, 1}, {6, 1, 0, 0, 6}, {7, -1, -1, 2, 6}, {8, -1, -1, 1, 6}};
+  for (const Row& x : rows) {
+    SCOPED_TRACE(x.R);
+    EXPECT_EQ(grid->GetNodeLevel(x.R), x.Level);
+    EXPECT_EQ(grid->GetNodeSpan(x.R), x.Span);
+    EXPECT_EQ(grid->NodeRowKind(x.R), x.Kind);
+    EXPECT_EQ(grid->GetParentNode(x.R), x.Parent);
+  }
+  const int left = grid->CellRect(0, 2).Left;
+  EXPECT_FALSE(grid->IsNodeGlyphHit(2, left + indent / 2));
+  EXPECT_TRUE(grid->IsNodeGlyphHit(2, left + indent + indent / 2));
+  EXPECT_EQ(grid->RowIndent(3), 2 * indent);
+  grid->ContractNode(6);
+  EXPECT_EQ(grid->RowCount(), 7);  // rows 7 and 8 folded
+  EXPECT_TRUE(grid->GetNodeState(6));
+}
+
+// A child inserted or removed above a folded node: the folded rows keep their data (the hidden
+// records move once), spans grow and shrink.
+TEST_F(NodesTest, ChildRowsKeepHiddenDataInPlace) {
+  grid->SetRowCount(10);
+  for (int r = 1; r < 10; ++r) grid->SetCells(1, r, "d" + std::to_string(r));
+  grid->AddNode(1, 3);  // 1..3
+  grid->AddNode(4, 4);  // 4..7
+  grid->ContractNode(4);
+  grid->InsertChildRow(1, 3);  // new row 4 inside node 1
+  grid->SetCells(1, 4, "new");
+  EXPECT_EQ(grid->GetNodeSpan(1), 4);
+  grid->ExpandNode(5);
+  std::vector<std::string> want = {"d1", "d2", "d3", "new", "d4", "d5", "d6", "d7", "d8", "d9"};
+  EXPECT_EQ(Shown(), want);
+  grid->ContractNode(5);
+  grid->RemoveChildRow(2);
+  EXPECT_EQ(grid->GetNodeSpan(1), 3);
+  grid->ExpandAll();
+  want = {"d1", "d3", "new", "d4", "d5", "d6", "d7", "d8", "d9"};
+  EXPECT_EQ(Shown(), want);
+}
+
+// The current column leaves column 0 for the signs, unless there is no other column.
+TEST_F(NodesTest, AddNodeMovesTheCurrentColumnOnlyWhenItCan) {
+  grid->SetOptions(grid->Options() & ~goEditing);
+  grid->SetFixedCols(0);
+  grid->SetCol(0);
+  grid->AddNode(2, 2);
+  EXPECT_EQ(grid->Col(), 1);
+  grid->RemoveAllNodes();
+  grid->SetColCount(1);
+  grid->SetCol(0);
+  grid->AddNode(2, 2);
+  EXPECT_EQ(grid->Col(), 0);
+  EXPECT_EQ(grid->ColCount(), 1);
+}
+
+// A click on the sign folds and unfolds with its events; a refusal leaves the node; elsewhere in
+// the cell a click does not fold.
+TEST_F(NodesTest, SignsAnswerTheMouse) {
+  grid->SetRowCount(9);
+  grid->AddNode(2, 4);
+  Flush();
+  std::vector<std::string> seen;
+  grid->OnContractNode = [&](TObject*, int R, int Real) { seen.push_back("c" + std::to_string(R) + std::to_string(Real)); };
+  grid->OnExpandNode = [&](TObject*, int R, int Real) { seen.push_back("e" + std::to_string(R) + std::to_string(Real)); };
+  bool allow = false;
+  grid->OnBeforeContractNode = [&](TObject*, int, int, bool& A) { A = allow; };
+  TRect cr = grid->CellRect(0, 2);
+  const int signX = cr.Left + grid->CellNode()->NodeIndent() / 2, y = (cr.Top + cr.Bottom) / 2;
+  Click(signX, y);
+  EXPECT_FALSE(grid->GetNodeState(2));
+  allow = true;
+  Click(signX, y);
+  EXPECT_TRUE(grid->GetNodeState(2));
+  EXPECT_EQ(grid->RowCount(), 6);
+  Click(cr.Right - 2, y);  // beside the sign
+  EXPECT_TRUE(grid->GetNodeState(2));
+  Click(signX, y);
+  EXPECT_EQ(grid->RowCount(), 9);
+  EXPECT_EQ(seen, (std::vector<std::string>{"c22", "e22"}));
+}
+
+}  // namespace
