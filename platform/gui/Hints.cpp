@@ -108,7 +108,7 @@ QWidget* THintWindow::CreatePeer(QWidget*) {
                                Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
   w->setAttribute(Qt::WA_ShowWithoutActivating);
   // The mouse goes through to the control below, which keeps its hint going.
-  w->setAttribute(Qt::WA_TransparentForMouseEvents);
+  if (!takesMouse_) w->setAttribute(Qt::WA_TransparentForMouseEvents);
   return w;
 }
 

@@ -77,6 +77,8 @@ class THintWindow : public TCustomControl {
  protected:
   QWidget* CreatePeer(QWidget* ParentWidget) override;
   void Paint() override;
+  // A window that holds controls (a drop-down list) takes the mouse itself.
+  bool takesMouse_ = false;
 };
 
 // THintWindowClass (Controls.h) makes a hint window: MakeHintWindow<THintWindow> and the like.

@@ -9,6 +9,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -552,6 +553,13 @@ class TEditPeer : public TPeer<QLineEdit> {
     if (e->button() == Qt::MiddleButton) return e->accept();
     QLineEdit::mouseReleaseEvent(e);
   }
+  void paintEvent(QPaintEvent* e) override {
+    QLineEdit::paintEvent(e);
+    if (auto* c = dynamic_cast<TCustomEdit*>(LiveControl(this))) c->PaintOverPeer(this);
+  }
+
+ public:
+  QRect CaretRect() const { return cursorRect(); }
 };
 
 TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner) {
@@ -656,6 +664,19 @@ int TCustomEdit::CharFromPos(TPoint P) const {
   if (!e) return -1;
   int q = e->cursorPositionAt(QPoint(P.X, P.Y));
   return passwordChar_ ? q : FromQPos(e->text(), q);
+}
+
+TPoint TCustomEdit::PosFromChar(int Pos) {
+  auto* e = dynamic_cast<TEditPeer*>(peer_);
+  if (!e) return TPoint(-1, -1);
+  // The line edit tells only where its own caret is drawn: it goes there and back unnoticed.
+  const QSignalBlocker block(e);
+  std::string shown = DisplayText();
+  Pos = std::clamp(Pos, 0, static_cast<int>(shown.size()));
+  e->setCursorPosition(passwordChar_ ? Pos : ToQPos(shown, Pos));
+  QRect r = e->CaretRect();
+  PushToPeer();
+  return TPoint(r.left() + r.width() / 2, r.top());
 }
 
 void TCustomEdit::SaveUndo() {
@@ -839,6 +860,8 @@ void TCustomEdit::WMKeyDown(TMessage& Message) {
   }
 }
 
+bool TCustomEdit::CharSuppressed() const { return suppressChar_ && suppressKey_ == GuiKeySerial(); }
+
 void TCustomEdit::WMChar(TMessage& Message) {
   // The character of a key the edit already acted on (Delete, Ctrl+V) is no typing.
   // A key without a character (an arrow) leaves the flag set: it holds for that key only.
@@ -956,6 +979,20 @@ void TCustomEdit::CreateWnd() {
   e->setTextMargins(margins_.Left, margins_.Top, margins_.Right, margins_.Bottom);
   PushAlignment();
   PushToPeer();
+}
+
+void TCustomEdit::PaintOverPeer(QWidget* Widget) {
+  if (!overCanvas_) overCanvas_ = std::make_unique<TControlCanvas>(this);
+  QPainter p(Widget);
+  overCanvas_->BeginPaint(&p, FromQRect(Widget->rect()));
+  overCanvas_->SetFont(font_.get());
+  try {
+    PaintOver(overCanvas_.get());
+  } catch (...) {
+    overCanvas_->EndPaint();
+    throw;
+  }
+  overCanvas_->EndPaint();
 }
 
 void TCustomEdit::SetTextMargins(int Left, int Top, int Right, int Bottom) {

@@ -243,6 +243,9 @@ class TCustomEdit : public TWinControl {
   void Clear() { SetText(std::string()); }
   // The byte position of the character nearest to a point of the client area (-1 without a window).
   int CharFromPos(TPoint P) const;
+  // Where the caret stands before the character at byte position Pos, in client coordinates
+  // (its top; -1, -1 without a window).
+  TPoint PosFromChar(int Pos);
   // The clipboard commands go through WM_COPY, WM_CUT, WM_PASTE and WM_UNDO,
   // so a control may refuse them in its message handlers.
   void CopyToClipboard() { Perform(WM_COPY); }
@@ -299,6 +302,11 @@ class TCustomEdit : public TWinControl {
   // The editing is done here, not by the widget (multi-line edits leave it to the widget).
   virtual bool OwnEditing() const { return true; }
   void SaveUndo();
+  // The character now arriving belongs to a key the edit already acted on (Delete, Ctrl+V).
+  bool CharSuppressed() const;
+  // Drawing over what the one-line peer painted (a flat line, a hint text, a marker).
+  virtual void PaintOver(TCanvas* Canvas) { (void)Canvas; }
+  void PaintOverPeer(QWidget* Widget);
 
   int maxLength_ = 0;
   TEditCharCase charCase_ = ecNormal;
@@ -317,6 +325,7 @@ class TCustomEdit : public TWinControl {
   bool mouseEntry_ = false;
   std::string undoText_;
   bool undoValid_ = false;
+  std::unique_ptr<TControlCanvas> overCanvas_;
   friend class TEditPeer;
 };
 

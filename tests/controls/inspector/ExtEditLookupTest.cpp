@@ -1,0 +1,266 @@
+// The typed edit's lookup list, its persistence in INI files, and the typed
+// edit as the editor of an inspector row.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "controls/inspector/ExtEdit.h"
+#include "controls/inspector/InspLinks.h"
+#include "controls/inspector/InspectorBar.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/testing/GuiTest.h"
+#include "platform/gui/testing/InputEvents.h"
+#include "platform/rtl/IniFiles.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+std::string Items(TStrings* s) {
+  std::string out;
+  for (int i = 0; i < s->Count(); ++i) out += (i ? "|" : "") + s->Get(i);
+  return out;
+}
+
+class ExtEditLookup : public TGuiTest {
+ protected:
+  void SetUp() override {
+    form = new TForm(nullptr);
+    form->SetBounds(0, 0, 300, 120);
+    edit = new TExtEdit(form);
+    edit->SetName("Fruit");
+    edit->SetParent(form);
+    edit->SetBounds(10, 10, 200, 24);
+    edit->Lookup()->Enabled = true;
+    edit->Lookup()->DisplayList()->SetText("banana\napple\napricot\ncherry");
+    form->Show();
+    edit->SetFocus();
+    QApplication::processEvents();
+  }
+  void TearDown() override {
+    delete form;
+    TGuiTest::TearDown();
+  }
+  void Type(const std::string& keys) {
+    for (char c : keys) SendKeyEvent(edit, std::toupper(static_cast<unsigned char>(c)), Qt::NoModifier, QString(QChar(c)));
+  }
+  std::string Shown() { return edit->LookupShown() ? Items(edit->LookupWindow()->ListControl->Items()) : "(hidden)"; }
+  TForm* form = nullptr;
+  TExtEdit* edit = nullptr;
+};
+
+TEST_F(ExtEditLookup, ListOpensAfterNumCharsWithSortedMatches) {
+  Type("a");
+  EXPECT_EQ(Shown(), "(hidden)");
+  Type("p");
+  EXPECT_EQ(Shown(), "apple|apricot");
+  EXPECT_EQ(edit->LookupWindow()->ListControl->ItemIndex(), 0);
+  Type("x");
+  EXPECT_EQ(Shown(), "(hidden)");
+  SendKeyEvent(edit, Qt::Key_Backspace);
+  EXPECT_EQ(Shown(), "apple|apricot");
+  // Under the edit, where the typed value starts.
+  const TRect w = edit->LookupWindow()->BoundsRect();
+  EXPECT_EQ(w.Top, edit->ClientOrigin().Y + edit->Height() - 6);
+  EXPECT_EQ(w.Bottom - w.Top, 2 * 12 + 4);
+}
+
+TEST_F(ExtEditLookup, KeysMoveTheSelectionAndReturnChoosesThePairedValue) {
+  edit->Lookup()->ValueList()->SetText("B\nA");  // shorter than the display list
+  Type("ap");
+  SendKeyEvent(edit, Qt::Key_Down);
+  SendKeyEvent(edit, Qt::Key_Return);
+  EXPECT_EQ(edit->Text(), "apricot");  // beyond the values: the display text
+  EXPECT_EQ(Shown(), "(hidden)");
+  edit->SetText("");
+  Type("ap");
+  SendKeyEvent(edit, Qt::Key_End);
+  SendKeyEvent(edit, Qt::Key_Home);
+  SendKeyEvent(edit, Qt::Key_Return);
+  EXPECT_EQ(edit->Text(), "A");  // apple is entry 1, paired with "A"
+}
+
+TEST_F(ExtEditLookup, MultiValuesLookUpTheLastPartAndAMouseReleaseChooses) {
+  edit->Lookup()->Multi = true;
+  int chosenIndex = -1;
+  edit->OnLookupIndexSelect = [&](TObject*, int Index, std::string&) { chosenIndex = Index; };
+  edit->SetText("a;b;");
+  edit->SetSelStart(4);
+  Type("ap");
+  ASSERT_EQ(Shown(), "apple|apricot");
+  QWidget* list = edit->LookupWindow()->ListControl->Peer();
+  Qt::MouseButtons held;
+  SendMouseEvent(list, QEvent::MouseButtonPress, 5, 3, Qt::LeftButton, Qt::NoModifier, held);
+  SendMouseEvent(list, QEvent::MouseButtonRelease, 5, 3, Qt::LeftButton, Qt::NoModifier, held);
+  EXPECT_EQ(edit->Text(), "a;b;apple");
+  EXPECT_EQ(chosenIndex, 1);
+}
+
+// ---------------------------------------------------------------- persistence
+class ExtEditPersistence : public TGuiTest {
+ protected:
+  void SetUp() override {
+    dir = std::string(::testing::TempDir()) + "extedit-" + std::to_string(::getpid()) + "-" +
+          ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    ForceDirectories(dir);
+    ini = dir + "/edits.ini";
+  }
+  std::unique_ptr<TExtEdit> Make() {
+    auto e = std::make_unique<TExtEdit>(nullptr);
+    e->SetName("Fruit");
+    e->Lookup()->Enabled = true;
+    e->Lookup()->History = true;
+    e->Lookup()->DisplayList()->SetText("apple\npear");
+    e->Lookup()->ValueList()->SetText("1\n2");
+    e->Persistence()->Enable = true;
+    e->Persistence()->Key = ini;
+    e->Persistence()->Section = "Edits";
+    return e;
+  }
+  void Write(const std::string& text) { std::ofstream(ini, std::ios::binary) << text; }
+  std::string dir, ini;
+};
+
+TEST_F(ExtEditPersistence, TenSaveAndLoadCyclesKeepTheListsTheSameSize) {
+  for (int run = 0; run < 10; ++run) {
+    auto e = Make();
+    e->LoadPersistence();
+    EXPECT_EQ(Items(e->Lookup()->DisplayList()), "apple|pear") << run;
+    EXPECT_EQ(Items(e->Lookup()->ValueList()), "1|2") << run;
+    if (run == 0) e->SetText("kiwi");
+    EXPECT_EQ(e->Text(), "kiwi");
+  }  // each edit saves as it goes
+  TMemIniFile check(ini);
+  EXPECT_EQ(check.ReadString("Edits", "LOOKUPCOUNT", ""), "2");
+}
+
+TEST_F(ExtEditPersistence, ADamagedFileChangesOnlyWhatItCanRead) {
+  Write("[Edits]\nLOOKUPCOUNT=2147483647\nLOOKUPDISPL1=fig\nLOOKUPVAL1=\nLOOKUPDISPL2=\nLOOKUPVAL2=x\n"
+        "LOOKUPDISPL3=lime\nLOOKUPVAL3=3\ngarbage without equals\n\x01\xff=\nFruit=@\n");
+  auto e = Make();
+  e->SetText("designed");
+  e->LoadPersistence();
+  // The count is capped by the keys there; an empty value keeps its place; an empty entry is left out.
+  EXPECT_EQ(Items(e->Lookup()->DisplayList()), "fig|lime");
+  EXPECT_EQ(Items(e->Lookup()->ValueList()), "|3");
+  EXPECT_EQ(e->Text(), "designed");  // "@" is a value that was never saved
+  e->Persistence()->Enable = false;
+}
+
+TEST_F(ExtEditPersistence, AValueThatDoesNotFitTheTypeIsLeftAlone) {
+  Write("[Edits]\nFruit=12abc\n");
+  auto e = Make();
+  e->SetEditType(etNumeric);
+  e->SetText("7");
+  e->LoadPersistence();
+  EXPECT_EQ(e->Text(), "7");
+  e->Persistence()->Enable = false;
+}
+
+TEST_F(ExtEditPersistence, AFileThatIsNoRegularFileIsRefusedWithoutBlockingAndKept) {
+  ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0);
+  {
+    auto e = Make();
+    Responder().ExpectMessage("");
+    e->LoadPersistence();  // a FIFO would block a plain read
+    EXPECT_EQ(Items(e->Lookup()->DisplayList()), "apple|pear");
+    Responder().ExpectMessage("");
+  }  // saving reports and goes on: the destructor never throws
+  struct stat st {};
+  ASSERT_EQ(::stat(ini.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  ::unlink(ini.c_str());
+}
+
+TEST_F(ExtEditPersistence, TheDefaultFileLivesInTheSettingsFolder) {
+  EXPECT_EQ(ExtractFileDir(TExtEdit::DefaultIniFile()), ExcludeTrailingPathDelimiter(UserConfigDir()));
+  EXPECT_EQ(ExtractFileExt(TExtEdit::DefaultIniFile()), ".ini");
+}
+
+// ---------------------------------------------------------------- inspector link
+class AEInspectorLink : public TGuiTest {
+ protected:
+  void SetUp() override {
+    form = new TForm(nullptr);
+    form->SetBounds(0, 0, 260, 200);
+    bar = new TInspectorBar(form);
+    bar->SetParent(form);
+    bar->SetWidth(200);
+    bar->SetHeight(180);
+    link = new TAEInspectorEditLink(form);
+    TInspectorPanel* p = bar->Panels()->Add();
+    p->SetCaption("Setup");
+    row = p->Items()->Add();
+    row->SetCaption("Code");
+    row->SetPropertyType(ptCustom);
+    row->SetEditLink(link);
+    other = p->Items()->Add();
+    other->SetCaption("Other");
+    other->SetPropertyType(ptText);
+    form->Show();
+    QApplication::processEvents();
+  }
+  void TearDown() override {
+    delete form;
+    TGuiTest::TearDown();
+  }
+  void Key(int key, QString text = {}) {
+    QWidget* w = QApplication::focusWidget();
+    ASSERT_NE(w, nullptr);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(w, &release);
+  }
+  TExtEdit* Edit() { return dynamic_cast<TExtEdit*>(link->GetEditor()); }
+  TForm* form = nullptr;
+  TInspectorBar* bar = nullptr;
+  TAEInspectorEditLink* link = nullptr;
+  TInspectorItem *row = nullptr, *other = nullptr;
+};
+
+TEST_F(AEInspectorLink, EditsTheRowBetweenPrefixAndSuffix) {
+  link->Prefix = "#";
+  struct {
+    const char* row;
+    const char* shown;
+    const char* stored;
+  } cases[] = {{"#12", "12", "#123"}, {"12", "12", "#123"}, {"#", "", "#3"}};
+  for (const auto& c : cases) {
+    row->SetTextValue(c.row);
+    bar->StartEdit(row);
+    ASSERT_NE(Edit(), nullptr);
+    EXPECT_TRUE(Edit()->Visible());
+    EXPECT_EQ(Edit()->Text(), c.shown) << c.row;
+    EXPECT_EQ(Edit()->TCustomEdit::Text(), std::string("#") + c.shown);
+    Edit()->SetSelStart(static_cast<int>(Edit()->TCustomEdit::Text().size()));
+    Key('3', "3");
+    bar->StopEdit(row);
+    EXPECT_EQ(row->TextValue(), c.stored) << c.row;
+    EXPECT_FALSE(Edit()->Visible());
+  }
+}
+
+TEST_F(AEInspectorLink, EscapeRestoresAndTheTypeAppliesToTheRow) {
+  link->EditType = etNumeric;
+  link->Suffix = " ms";
+  row->SetTextValue("");
+  bar->StartEdit(row);
+  ASSERT_NE(Edit(), nullptr);
+  EXPECT_EQ(Edit()->TCustomEdit::Text(), "0 ms");
+  Edit()->SetSelStart(1);
+  Key('7', "7");
+  Key('x', "x");
+  EXPECT_EQ(Edit()->Text(), "07");
+  Key(Qt::Key_Escape, QString(QChar(27)));
+  EXPECT_EQ(Edit()->Text(), "0");
+  bar->StopEdit(row);
+  EXPECT_EQ(row->TextValue(), "0 ms");
+}
+
+}  // namespace

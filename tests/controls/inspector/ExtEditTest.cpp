@@ -1,0 +1,455 @@
+// The typed edit driven by real key events in the "." and "," locales: the
+// character filter, paste, Text between prefix and suffix, numbers, the link look.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "controls/inspector/ExtEdit.h"
+#include "platform/gui/Clipbrd.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Windows.h"
+#include "platform/gui/testing/GuiTest.h"
+#include "platform/gui/testing/InputEvents.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+// Case texts name the decimal separator "D" and the thousand separator "T"; each
+// case runs in both locales.
+std::string Loc(std::string s) {
+  for (char& c : s) {
+    if (c == 'D') c = FormatSettings.DecimalSeparator;
+    else if (c == 'T') c = FormatSettings.ThousandSeparator;
+  }
+  return s;
+}
+void UseLocale(bool Comma) {
+  FormatSettings.DecimalSeparator = Comma ? ',' : '.';
+  FormatSettings.ThousandSeparator = Comma ? '.' : ',';
+}
+
+class ExtEdit : public TGuiTest {
+ protected:
+  void SetUp() override {
+    form = new TForm(nullptr);
+    form->SetBounds(0, 0, 300, 120);
+    edit = new TExtEdit(form);
+    edit->SetParent(form);
+    edit->SetBounds(10, 10, 200, 24);
+    other = new TEdit(form);
+    other->SetParent(form);
+    other->SetBounds(10, 50, 200, 24);
+    form->Show();
+    other->SetFocus();  // so that the edit is entered when a test focuses it
+    QApplication::processEvents();
+  }
+  void TearDown() override {
+    delete form;
+    TGuiTest::TearDown();
+  }
+  void Type(const std::string& keys) {
+    for (char c : keys) {
+      if (c == '\b') SendKeyEvent(edit, Qt::Key_Backspace);
+      else SendKeyEvent(edit, static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(c))), Qt::NoModifier,
+                        QString(QChar(c)));
+    }
+  }
+  // Puts the value in and the caret (and selection) at a place of the value.
+  void Prepare(const std::string& value, int caret, int sel = 0) {
+    edit->SetFocus();
+    QApplication::processEvents();
+    edit->SetText(value);
+    edit->SetSelStart(static_cast<int>(edit->Prefix().size()) + caret);
+    edit->SetSelLength(sel);
+  }
+  TFormatSettingsScope locale;
+  TForm* form = nullptr;
+  TExtEdit* edit = nullptr;
+  TEdit* other = nullptr;
+};
+
+struct TTypeCase {
+  TExtEditType type;
+  bool isSigned;
+  int precision;
+  const char* value;
+  int caret;     // -1: at the end
+  const char* keys;
+  const char* shown;  // the whole window text after typing
+  const char* prefix = "";
+  const char* suffix = "";
+  int lengthLimit = 0;
+};
+
+TEST_F(ExtEdit, TypedCharactersFollowTheEditTypeInBothLocales) {
+  const std::vector<TTypeCase> cases = {
+      {etNumeric, false, 0, "12", -1, "a3-", "123"},
+      {etNumeric, true, 0, "12", 1, "-", "-12"},
+      {etNumeric, true, 0, "12", 1, "--", "12"},
+      {etFloat, false, 2, "", 0, "D", "0D"},
+      {etFloat, false, 2, "1D23", -1, "4", "1D23"},      // decimals full at the end
+      {etFloat, false, 2, "1D23", 2, "9", "1D93"},       // a full decimal is overwritten
+      {etFloat, false, 2, "1D2", 1, "D5", "1D52"},       // the separator jumps behind the existing one
+      {etFloat, false, 0, "12", -1, "D", "12"},
+      {etFloat, false, 0, "1T234", -1, "D", "1T234"},    // precision 0 has no decimals
+      {etFloat, false, 2, "1T234", -1, "D5", "1T234D5"}, // grouping test passed
+      {etFloat, false, 2, "1T23", -1, "D", "1T23"},      // two digits after a group: refused
+      {etFloat, false, 2, "1234", 1, "T", "1T234"},
+      {etFloat, false, 2, "1T234", 2, "T", "1T234"},     // next to a separator
+      {etFloat, false, 2, "12", -1, "x-", "12"},         // unsigned: no minus
+      {etFloat, true, 2, "12", -1, "-", "-12"},
+      {etMoney, false, 0, "123", -1, "4", "1T234"},      // the thousands pass groups
+      {etMoney, false, 0, "1T234", -1, "T", "1T234"},    // separators are never typed
+      {etMoney, false, 2, "", 0, "D", "0D"},
+      {etHex, false, 0, "", 0, "1agG-", "1a-"},
+      {etRange, false, 0, "", 0, ",1,;2-", "1,2-"},
+      {etAlphaNumeric, false, 0, "", 0, "a-b 9", "ab9"},
+      {etUppercase, false, 0, "", 0, "abc", "ABC"},
+      {etLowerCase, false, 0, "", 0, "AbC", "abc"},
+      {etMixedCase, false, 0, "", 0, "mcdonald", "McDonald"},
+      {etMixedCase, false, 0, "", 0, "henry ii", "Henry II"},
+      {etMixedCase, false, 0, "", 0, "the island", "The Island"},
+      {etNumeric, false, 0, "12", 0, "\b", "12", "$", " kg"},   // no backspace into the prefix
+      {etNumeric, false, 0, "12", 1, "\b5", "52", "$", " kg"},
+      {etNumeric, false, 0, "123", -1, "4", "123", "", "", 3},       // the length limit
+      {etFloat, false, 2, "123D4", -1, "5", "123D45", "", "", 3},   // decimals are not counted
+  };
+  for (bool comma : {false, true}) {
+    UseLocale(comma);
+    for (const TTypeCase& c : cases) {
+      auto Loc = [&](const std::string& t) { return c.type == etFloat || c.type == etMoney ? ::Loc(t) : t; };
+      SCOPED_TRACE(std::string(comma ? "comma " : "point ") + c.value + " + " + c.keys);
+      edit->SetPrefix(c.prefix);
+      edit->SetSuffix(c.suffix);
+      edit->SetEditType(etString);
+      edit->SetPrecision(0);
+      edit->SetEditType(c.type);
+      edit->Signed = c.isSigned;
+      edit->SetPrecision(c.precision);
+      edit->SetLengthLimit(c.lengthLimit);
+      edit->ValidChars = "xz";
+      // The value goes in as the window text, unformatted, as typing left it.
+      edit->SetFocus();
+      QApplication::processEvents();
+      edit->TCustomEdit::SetText(c.prefix + Loc(c.value) + c.suffix);
+      const int n = static_cast<int>(Loc(c.value).size());
+      edit->SetSelStart(static_cast<int>(std::string(c.prefix).size()) + (c.caret < 0 ? n : c.caret));
+      Type(Loc(c.keys));
+      EXPECT_EQ(edit->TCustomEdit::Text(), Loc(std::string(c.prefix) + c.shown + c.suffix));
+    }
+  }
+}
+
+TEST_F(ExtEdit, ValidCharsTakeOnlyTheirCharacters) {
+  edit->SetEditType(etValidChars);
+  edit->ValidChars = "xz";
+  Prepare("", 0);
+  Type("xqz\b");
+  EXPECT_EQ(edit->Text(), "x");
+}
+
+struct TPasteCase {
+  TExtEditType type;
+  bool isSigned;
+  int precision;
+  const char* value;
+  int selFrom, selLen;  // in the window text
+  const char* clip;
+  const char* text;     // Text afterwards
+};
+
+TEST_F(ExtEdit, PasteFollowsTheEditTypeAndNeverTouchesPrefixOrSuffix) {
+  const std::vector<TPasteCase> cases = {
+      {etAlphaNumeric, false, 0, "", 1, 0, "12ab", "12ab"},
+      {etAlphaNumeric, false, 0, "", 1, 0, "12-3", ""},
+      {etNumeric, false, 0, "1", 2, 0, "45", "145"},
+      {etNumeric, false, 0, "1", 2, 0, "-4", "1"},
+      {etNumeric, true, 0, "0", 1, 1, "-45", "-45"},
+      {etNumeric, true, 0, "1", 2, 0, "4-5", "1"},
+      {etFloat, false, 2, "0D00", 1, 4, "1T234D5", "1234D50"},
+      {etFloat, false, 2, "0D00", 1, 4, "12D346", "12D35"},        // rounded to the precision
+      {etFloat, false, 0, "0", 1, 1, "1D5", "0"},
+      {etFloat, false, 2, "0D00", 1, 4, "1T2T345", "0D00"},        // groups too close
+      {etMoney, false, 2, "0D00", 1, 4, "1234D5", "1T234D50"},
+      {etHex, false, 0, "A", 2, 0, "B", "A"},
+      {etRange, false, 0, "1", 2, 0, "2", "1"},
+      {etUppercase, false, 0, "", 1, 0, "abc", "ABC"},
+      {etString, false, 0, "x", 0, 5, "ab\ncd", "ab"},             // prefix and suffix selected too
+      {etString, false, 0, "x", 0, 0, "q", "qx"},                  // the caret in the prefix pastes after it
+  };
+  for (bool comma : {false, true}) {
+    UseLocale(comma);
+    for (const TPasteCase& c : cases) {
+      SCOPED_TRACE(std::string(comma ? "comma " : "point ") + c.value + " <- " + c.clip);
+      edit->SetEditType(etString);
+      edit->SetPrecision(0);
+      edit->SetPrefix("#");
+      edit->SetSuffix("!");
+      edit->SetEditType(c.type);
+      edit->Signed = c.isSigned;
+      edit->SetPrecision(c.precision);
+      edit->TCustomEdit::SetText("#" + Loc(c.value) + "!");
+      edit->SetSelStart(c.selFrom);
+      edit->SetSelLength(c.selLen);
+      Clipboard()->SetAsText(Loc(c.clip));
+      edit->SetFocus();
+      SendKeyEvent(edit, Qt::Key_V, Qt::ControlModifier);
+      EXPECT_EQ(edit->Text(), Loc(c.text));
+      EXPECT_EQ(edit->TCustomEdit::Text(), "#" + Loc(c.text) + "!");
+    }
+  }
+}
+
+TEST_F(ExtEdit, PasteCanBeChangedOrRefusedByItsEvent) {
+  edit->OnClipboardPaste = [](TObject*, std::string& v, bool& allow) {
+    allow = v != "no";
+    if (v == "a") v = "b";
+  };
+  for (auto [clip, text] : std::vector<std::pair<const char*, const char*>>{{"no", ""}, {"a", "b"}}) {
+    edit->SetText("");
+    Clipboard()->SetAsText(clip);
+    edit->PasteFromClipboard();
+    EXPECT_EQ(edit->Text(), text);
+  }
+}
+
+struct TTextCase {
+  TExtEditType type;
+  int precision;
+  const char* prefix;
+  const char* suffix;
+  const char* written;
+  const char* window;
+};
+
+TEST_F(ExtEdit, TextIsTheValueBetweenPrefixAndSuffixInBothLocales) {
+  const std::vector<TTextCase> cases = {
+      {etNumeric, 0, "$", " kg", "", "$0 kg"},
+      {etFloat, 0, "", "", "", "0"},
+      {etMoney, 0, "", "", "", "0"},
+      {etHex, 0, "0x", "", "", "0x0"},
+      {etString, 0, "<", ">", "", "<>"},
+      {etString, 0, "$", " kg", "12", "$12 kg"},
+      {etFloat, 2, "", "", "3", "3D00"},
+      {etFloat, 2, "", "", "2D346", "2D35"},
+      {etMoney, 2, "", "", "1234567D5", "1T234T567D50"},
+      {etHex, 0, "", "", "ab", "AB"},
+  };
+  for (bool comma : {false, true}) {
+    UseLocale(comma);
+    for (const TTextCase& c : cases) {
+      SCOPED_TRACE(std::string(comma ? "comma " : "point ") + c.written);
+      edit->SetEditType(etString);
+      edit->SetPrecision(0);
+      edit->SetEditType(c.type);
+      edit->SetPrecision(c.precision);
+      edit->SetPrefix(c.prefix);
+      edit->SetSuffix(c.suffix);
+      edit->SetText(Loc(c.written));
+      EXPECT_EQ(edit->TCustomEdit::Text(), Loc(c.window));
+      EXPECT_EQ(edit->Text(), Loc(c.window).substr(std::string(c.prefix).size(),
+                                                    Loc(c.window).size() - std::string(c.prefix).size() -
+                                                        std::string(c.suffix).size()));
+      EXPECT_FALSE(edit->IsModified());
+    }
+  }
+}
+
+TEST_F(ExtEdit, ReadingTextStripsOnlyThePrefixAndSuffixThatAreThere) {
+  edit->SetPrefix("#");
+  edit->SetSuffix("kg");
+  for (auto [window, text] : std::vector<std::pair<const char*, const char*>>{
+           {"12", "12"}, {"#12", "12"}, {"12kg", "12"}, {"#12kg", "12"}, {"#", ""}, {"g", "g"}, {"#kg", ""}}) {
+    edit->TCustomEdit::SetText(window);
+    EXPECT_EQ(edit->Text(), text) << window;
+  }
+}
+
+TEST_F(ExtEdit, NumbersReadWithoutFailingOrOverflowing) {
+  for (bool comma : {false, true}) {
+    UseLocale(comma);
+    struct {
+      TExtEditType type;
+      int precision;
+      const char* window;
+      double number;
+    } cases[] = {
+        {etFloat, 2, "12T34", 12.34},      // a thousand separator typed for the decimal one
+        {etFloat, 2, "1T234", 1234},
+        {etFloat, 3, "1T234", 1234},       // three places stay a group
+        {etMoney, 2, "1T234D", 1234},
+        {etMoney, 2, "-", 0},
+        {etFloat, 2, "", 0},
+        {etHex, 0, "FFFFFFFF", 4294967295.0},
+        {etHex, 0, "123456789ABC", 4294967295.0},  // saturates
+        {etHex, 0, "1G", 16},
+        {etString, 0, "abc", 0},
+    };
+    for (const auto& c : cases) {
+      edit->SetEditType(etString);
+      edit->SetPrecision(0);
+      edit->SetEditType(c.type);
+      edit->SetPrecision(c.precision);
+      edit->TCustomEdit::SetText(Loc(c.window));
+      EXPECT_DOUBLE_EQ(edit->NumberValue(), c.number) << c.window;
+    }
+  }
+}
+
+TEST_F(ExtEdit, PrecisionOnlyChangesNumberTypes) {
+  edit->SetEditType(etNumeric);
+  edit->SetText("12");
+  edit->SetPrecision(3);
+  EXPECT_EQ(edit->Precision(), 0);
+  EXPECT_EQ(edit->Text(), "12");
+  edit->SetEditType(etFloat);
+  edit->SetPrecision(3);
+  EXPECT_EQ(edit->Text(), "12.000");
+}
+
+// Writing then reading Text gives the value back whatever prefix and suffix stand around it.
+TEST(ExtEditProperty, TextRoundTripsBetweenRandomPrefixesAndSuffixes) {
+  std::mt19937 rng(20261207);
+  const std::string alphabet = "ab#$ 0129.,-kg\xC3\xA9";
+  auto word = [&](int maxLen) {
+    std::string s;
+    const int n = static_cast<int>(rng() % static_cast<unsigned>(maxLen + 1));
+    for (int i = 0; i < n; ++i) s += alphabet[rng() % alphabet.size()];
+    return s;
+  };
+  TFormatSettingsScope locale;
+  TExtEdit edit(nullptr);
+  TExtEdit number(nullptr);
+  number.SetEditType(etFloat);
+  for (int i = 0; i < 100000; ++i) {
+    const std::string prefix = word(3), suffix = word(3), value = word(6);
+    edit.SetPrefix(prefix);
+    edit.SetSuffix(suffix);
+    edit.SetText(value);
+    ASSERT_EQ(edit.Text(), value) << '"' << prefix << "\" \"" << value << "\" \"" << suffix << '"';
+    ASSERT_EQ(edit.TCustomEdit::Text(), prefix + value + suffix);
+    // Numbers come back normalised to the precision, in either locale.
+    UseLocale(i % 2);
+    const int precision = 1 + static_cast<int>(rng() % 4);
+    const double x = static_cast<double>(static_cast<int64_t>(rng() % 2000001) - 1000000) / 1000.0;
+    number.SetPrecision(precision);
+    number.SetPrefix(prefix);
+    number.SetSuffix(suffix);
+    number.SetNumberValue(x);
+    const double half = 0.5 / std::pow(10.0, precision);
+    ASSERT_NEAR(number.NumberValue(), x, half + 1e-9) << x;
+  }
+}
+
+TEST(ExtEditRulesTest, LinkAddressesOpenOnlyWebAndMail) {
+  struct {
+    const char* value;
+    bool link;
+    const char* opened;
+  } cases[] = {
+      {"www.example.com", true, "http://www.example.com"},
+      {"https://example.com/a?b", true, "https://example.com/a?b"},
+      {"ftp://host/file", true, "ftp://host/file"},
+      {"me@example.com", true, "mailto:me@example.com"},
+      {"mailto:me@example.com", true, "mailto:me@example.com"},
+      {"file:///etc/passwd", true, ""},
+      {"javascript://x", true, ""},
+      {"/usr/bin/xterm@x", true, ""},
+      {"www.a.com & rm -rf", true, ""},
+      {"@host", false, ""},
+      {"plain", false, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ExtEditRules::LooksLikeLink(c.value), c.link) << c.value;
+    EXPECT_EQ(ExtEditRules::LinkAddress(c.value), c.opened) << c.value;
+  }
+}
+
+TEST_F(ExtEdit, LinkLookOpensTheAddressThroughTheDesktopOpener) {
+  std::vector<std::string> opened;
+  SetShellOpenHandler([&](const std::string& verb, const std::string& file) {
+    opened.push_back(verb + " " + file);
+    return true;
+  });
+  edit->SetShowURL(true);
+  edit->SetText("www.example.com");
+  EXPECT_TRUE(edit->URLLook());
+  EXPECT_TRUE(edit->Font()->Style() & fsUnderline);
+  EXPECT_EQ(edit->Font()->Color(), edit->URLColor);
+  edit->SetFocus();
+  QApplication::processEvents();
+  Qt::MouseButtons held;
+  SendMouseEvent(edit->Peer(), QEvent::MouseButtonPress, 20, 10, Qt::LeftButton, Qt::NoModifier, held);
+  SendMouseEvent(edit->Peer(), QEvent::MouseButtonRelease, 20, 10, Qt::LeftButton, Qt::NoModifier, held);
+  edit->SetText("file:///bin/sh");
+  SendMouseEvent(edit->Peer(), QEvent::MouseButtonPress, 20, 10, Qt::LeftButton, Qt::NoModifier, held);
+  SendMouseEvent(edit->Peer(), QEvent::MouseButtonRelease, 20, 10, Qt::LeftButton, Qt::NoModifier, held);
+  edit->SetText("plain");
+  EXPECT_FALSE(edit->URLLook());
+  EXPECT_FALSE(edit->Font()->Style() & fsUnderline);
+  SetShellOpenHandler(nullptr);
+  EXPECT_EQ(opened, std::vector<std::string>{"open http://www.example.com"});
+}
+
+TEST_F(ExtEdit, FocusErrorAndModifiedColours) {
+  edit->SetEditColor(clWhite);
+  edit->SetFocusColor(clYellow);
+  edit->ShowModified = true;
+  edit->ModifiedColor = clRed;
+  edit->SetShowError(true);
+  edit->OnValueValidate = [](TObject*, std::string v, bool& ok) { ok = v != "bad"; };
+  edit->SetFocus();
+  QApplication::processEvents();
+  EXPECT_EQ(edit->Color(), clYellow);
+  Type("x");
+  EXPECT_TRUE(edit->IsModified());
+  EXPECT_EQ(edit->Font()->Color(), clRed);
+  edit->SetText("bad");
+  EXPECT_TRUE(edit->ErrorShown());
+  EXPECT_EQ(edit->Color(), edit->ErrorColor);
+  edit->SetText("good");
+  EXPECT_EQ(edit->Color(), clYellow);
+  other->SetFocus();
+  QApplication::processEvents();
+  EXPECT_EQ(edit->Color(), clWhite);
+}
+
+TEST_F(ExtEdit, EscapeRestoresTheTextOfTheFocus) {
+  edit->SetText("start");
+  edit->SetFocus();
+  QApplication::processEvents();
+  Type("zz");
+  SendKeyEvent(edit, Qt::Key_Escape);
+  EXPECT_EQ(edit->Text(), "start");
+  EXPECT_FALSE(edit->IsModified());
+}
+
+TEST_F(ExtEdit, LabelFollowsTheEditInEveryPosition) {
+  edit->SetLabelCaption("Name");
+  TLabel* l = edit->EditLabel();
+  ASSERT_NE(l, nullptr);
+  const int W = 200, H = 24, LW = l->Width(), LH = l->Height(), M = 4;
+  struct {
+    TLabelPosition pos;
+    int x, y;
+  } cases[] = {
+      {lpLeftTop, 10 - LW - M, 10}, {lpLeftCenter, 10 - LW - M, 10 + (H - LH) / 2},
+      {lpLeftBottom, 10 - LW - M, 10 + H - LH}, {lpTopLeft, 10, 10 - LH - M}, {lpBottomLeft, 10, 10 + H + M},
+      {lpLeftTopLeft, 10 - M, 10}, {lpTopCenter, 10 + (W - LW) / 2, 10 - LH - M},
+      {lpBottomCenter, 10 + (W - LW) / 2, 10 + H + M},
+  };
+  for (const auto& c : cases) {
+    edit->SetLabelPosition(c.pos);
+    EXPECT_EQ(l->Left(), c.x) << c.pos;
+    EXPECT_EQ(l->Top(), c.y) << c.pos;
+  }
+  edit->SetLeft(40);
+  EXPECT_EQ(l->Left(), 40 + (W - LW) / 2);
+  edit->SetVisible(false);
+  EXPECT_FALSE(l->Visible());
+}
+
+}  // namespace
