@@ -132,7 +132,8 @@ class TEsgSpinButton : public TSpinButton {
 
 // ------------------------------------------------------------ spin edit
 enum TEsgSpinType { sptNormal, sptFloat, sptDate, sptTime };
-enum TEditAlign { eaLeft, eaRight, eaCenter };
+// eaDefault (the typed edit's focus alignment: keep the normal one) aligns left here.
+enum TEditAlign { eaLeft, eaRight, eaCenter, eaDefault };
 // Which characters a spin edit takes. Checked: "-" only first and once in numbers, integers
 // take digits and "-" only, the thousands separator is refused in floats. Loose: "+" and "-"
 // anywhere, the thousands key types the decimal separator in floats.

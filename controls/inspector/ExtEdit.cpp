@@ -562,33 +562,35 @@ bool TExtEdit::PasteAllowed(const std::string& Pasted, std::string& Value) {
 void TExtEdit::WMPaste(TMessage&) {
   if (readOnly_) return;
   if (!Clipboard()->HasFormat(CF_TEXT)) return UpdateLookup();
-  const std::string pasted = FirstLine(Clipboard()->AsText());
-  // The selection is cut to the value: a paste never edits the prefix or suffix.
+  InsertChecked(FirstLine(Clipboard()->AsText()), false);
+}
+
+bool TExtEdit::InsertChecked(const std::string& Inserted, bool Dropped) {
+  if (readOnly_) return false;
+  // The selection is cut to the value: nothing pasted or dropped edits the prefix or suffix.
   TValueState s = State();
-  std::string v = s.Value.substr(0, static_cast<size_t>(s.Caret)) + pasted +
+  std::string v = s.Value.substr(0, static_cast<size_t>(s.Caret)) + Inserted +
                   s.Value.substr(static_cast<size_t>(s.Caret + s.SelLen));
-  int caret = s.Caret + static_cast<int>(pasted.size());
-  if (OnClipboardPaste) {
+  int caret = s.Caret + static_cast<int>(Inserted.size());
+  if (OnClipboardPaste && !Dropped) {
     bool allow = true;
     OnClipboardPaste(this, v, allow);
-    if (!allow) return;
+    if (!allow) return false;
     caret = std::min(caret, static_cast<int>(v.size()));
   }
-  if (maxLength_ > 0 && static_cast<int>(prefix_.size() + v.size() + suffix_.size()) > maxLength_) return;
-  if (!PasteAllowed(pasted, v)) return;
+  if (maxLength_ > 0 && static_cast<int>(prefix_.size() + v.size() + suffix_.size()) > maxLength_) return false;
+  if (!PasteAllowed(Inserted, v)) return false;
   SaveUndo();
   SetValue(v, caret, false);
-  if (editType_ == etFloat || editType_ == etMoney) {
-    bool wasModified = true;
-    SetNumberValue(ReadNumber(v, precision_));
-    MarkModified(wasModified);
-  }
+  const bool number = editType_ == etFloat || editType_ == etMoney;
+  if (number) SetNumberValue(ReadNumber(v, precision_));
   if (editType_ == etMoney && Text().size() > 3) SelectValue();
-  else if (editType_ == etFloat || editType_ == etMoney) SetValue(Text(), caret, false);
-  if (editType_ == etString || editType_ == etUppercase || editType_ == etMixedCase || editType_ == etLowerCase ||
-      editType_ == etPassword)
-    MarkModified(true);
+  else if (Dropped && !number) SetSel(s.PrefixLen + s.Caret, s.PrefixLen + caret);
+  else SetSel(s.PrefixLen + caret, s.PrefixLen + caret);
+  PushToPeer();
+  if (!number || Dropped) MarkModified(true);
   UpdateLookup();
+  return true;
 }
 
 void TExtEdit::WMCopy(TMessage& Message) {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "controls/edits/EsgEdits.h"
 #include "platform/gui/Hints.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/rtl/Classes.h"
@@ -20,7 +21,6 @@ enum TExtEditType {
   etString, etNumeric, etFloat, etUppercase, etMixedCase, etLowerCase, etPassword, etMoney, etRange, etHex,
   etAlphaNumeric, etValidChars
 };
-enum TEditAlign { eaLeft, eaRight, eaDefault, eaCenter };
 enum TLabelPosition {
   lpLeftTop, lpLeftCenter, lpLeftBottom, lpTopLeft, lpBottomLeft, lpLeftTopLeft, lpLeftCenterLeft,
   lpLeftBottomLeft, lpTopCenter, lpBottomCenter
@@ -245,8 +245,12 @@ class TExtEdit : public TCustomEdit {
   void ChooseLookupEntry();
   void HideLookup();
 
-  // Text dropped on the edit at a client point (only its first line is taken).
+  // Text dropped on the edit at a client point (only its first line is taken, through the
+  // paste rule); Copy keeps a selection dragged from this edit in place.
   void DropText(TPoint P, const std::string& S, bool Copy);
+  // Moves the drop caret to the character at a client point ((-1, -1) clears it); false when
+  // the edit takes no drop.
+  bool DragMouseMove(TPoint P);
 
   TValueValidateEvent OnValueValidate;
   TClipboardEvent OnClipboardCopy, OnClipboardCut, OnClipboardPaste;
@@ -266,8 +270,8 @@ class TExtEdit : public TCustomEdit {
   void DoEnter() override;
   void DoExit() override;
   void Change() override;
-  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void WMMouseButton(TMessage& Message) override;
+  void WMMouseMove(TMessage& Message) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void CMMouseEnter(TMessage& Message) override;
   void CMMouseLeave(TMessage& Message) override;
@@ -293,6 +297,8 @@ class TExtEdit : public TCustomEdit {
   void RunThousandsPass();
   void AfterChar(char32_t Ch, TFilter Result);
   bool PasteAllowed(const std::string& Pasted, std::string& Value);
+  // The one rule for text put in by paste or drop.
+  bool InsertChecked(const std::string& Inserted, bool Dropped);
   void MarkModified(bool v);
   void ApplyModifiedColor();
   void SetError(bool v);
@@ -335,7 +341,7 @@ class TExtEdit : public TCustomEdit {
   bool focusAligned_ = false, widened_ = false;
   bool error_ = false, urlLook_ = false, isModified_ = false, reformatting_ = false;
   bool hovered_ = false, validating_ = false;
-  bool dragPending_ = false, dragOrigin_ = false;
+  bool dragPending_ = false, dragOrigin_ = false, droppedOnSelf_ = false, dropRegistered_ = false;
   int dropCaret_ = -1;
   TBorderStyle normalBorder_ = bsSingle;
 };

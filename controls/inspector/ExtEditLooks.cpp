@@ -366,12 +366,6 @@ void TExtEdit::CMHintShow(TMessage& Message) {
   TCustomEdit::CMHintShow(Message);
 }
 
-void TExtEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  TCustomEdit::MouseDown(Button, Shift, X, Y);
-}
-
-void TExtEdit::MouseMove(TShiftState Shift, int X, int Y) { TCustomEdit::MouseMove(Shift, X, Y); }
-
 void TExtEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TCustomEdit::MouseUp(Button, Shift, X, Y);
   if (Button != mbLeft || !urlLook_ || !Focused()) return;

@@ -9,6 +9,7 @@
 
 #include "controls/inspector/ExtEdit.h"
 #include "platform/gui/Clipbrd.h"
+#include "platform/gui/DragDrop.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Windows.h"
 #include "platform/gui/testing/GuiTest.h"
@@ -452,4 +453,119 @@ TEST_F(ExtEdit, LabelFollowsTheEditInEveryPosition) {
   EXPECT_FALSE(l->Visible());
 }
 
+}  // namespace
+
+namespace {
+// ---------------------------------------------------------------- drag and drop
+class ExtEditDrag : public ExtEdit {
+ protected:
+  void SetUp() override {
+    ExtEdit::SetUp();
+    target = new TExtEdit(form);
+    target->SetParent(form);
+    target->SetBounds(10, 80, 200, 24);
+    target->SetOleDropTarget(true);
+    edit->OleDropSource = true;
+    edit->SetOleDropTarget(true);
+    QApplication::processEvents();
+  }
+  void TearDown() override {
+    SetDragLoop(nullptr);
+    ExtEdit::TearDown();
+  }
+  // The screen point in the middle of the character at a byte position.
+  static TPoint At(TExtEdit* e, int pos) {
+    TPoint p = e->PosFromChar(pos);
+    return e->ClientToScreen(TPoint(p.X + 1, p.Y + 4));
+  }
+  static TDataObject TextData(const std::string& s) {
+    TDataObject d;
+    d.SetText(s);
+    return d;
+  }
+  // Presses inside the selection of `edit` and moves: the drag runs through the loop set.
+  void DragSelection() {
+    Qt::MouseButtons held;
+    const TPoint p = edit->ScreenToClient(At(edit, edit->SelStart() + 1));
+    SendMouseEvent(edit->Peer(), QEvent::MouseButtonPress, p.X, p.Y, Qt::LeftButton, Qt::NoModifier, held);
+    SendMouseEvent(edit->Peer(), QEvent::MouseMove, p.X + 10, p.Y, Qt::LeftButton, Qt::NoModifier, held);
+  }
+  TExtEdit* target = nullptr;
+};
+
+TEST_F(ExtEditDrag, DroppedTextTakesItsFirstLineThroughThePasteRule) {
+  target->SetText("abcd");
+  EXPECT_EQ(DeliverDrop(target, TextData("XY\r\nsecond"), At(target, 2), 0, DROPEFFECT_COPY), DROPEFFECT_COPY);
+  EXPECT_EQ(target->Text(), "abXYcd");
+  EXPECT_EQ(target->SelText(), "XY");
+  // A numeric edit takes dropped text only when the result is a number.
+  target->SetEditType(etNumeric);
+  target->SetText("12");
+  DeliverDrop(target, TextData("x"), At(target, 1), 0, DROPEFFECT_COPY);
+  DeliverDrop(target, TextData("3"), At(target, 1), 0, DROPEFFECT_COPY);
+  EXPECT_EQ(target->Text(), "132");
+  // Data in no format at all is refused before the edit hears of it.
+  EXPECT_EQ(DeliverDrop(target, TDataObject(), At(target, 1), 0, DROPEFFECT_COPY), DROPEFFECT_NONE);
+  EXPECT_EQ(target->Text(), "132");
+}
+
+TEST_F(ExtEditDrag, ADragMovesTheSelectionAndCtrlCopiesIt) {
+  struct {
+    TShiftState keys;
+    const char* source;
+    const char* dropped;
+  } cases[] = {{0, "ad", "xbcy"}, {ssCtrl, "abcd", "xbcy"}};
+  for (const auto& c : cases) {
+    edit->SetText("abcd");
+    target->SetText("xy");
+    edit->SetFocus();
+    QApplication::processEvents();
+    edit->SetSelStart(1);
+    edit->SetSelLength(2);
+    std::string carried;
+    SetDragLoop([&](TWinControl*, const TDataObject& Data, TDropSource*, int Allowed) {
+      carried = Data.Text();
+      return DeliverDrop(target, Data, At(target, 1), c.keys, Allowed);
+    });
+    DragSelection();
+    EXPECT_EQ(carried, "bc");
+    EXPECT_EQ(edit->Text(), c.source) << c.keys;
+    EXPECT_EQ(target->Text(), c.dropped) << c.keys;
+  }
+}
+
+TEST_F(ExtEditDrag, DroppingBackIntoTheDraggedSelectionChangesNothing) {
+  edit->SetText("abcdef");
+  edit->SetFocus();
+  QApplication::processEvents();
+  edit->SetSelStart(1);
+  edit->SetSelLength(3);
+  SetDragLoop([&](TWinControl*, const TDataObject& Data, TDropSource*, int Allowed) {
+    return DeliverDrop(edit, Data, At(edit, 2), 0, Allowed);
+  });
+  DragSelection();
+  EXPECT_EQ(edit->Text(), "abcdef");
+  // Moved behind the rest of the text within the same edit, it is there once.
+  edit->SetSelStart(1);
+  edit->SetSelLength(2);
+  SetDragLoop([&](TWinControl*, const TDataObject& Data, TDropSource*, int Allowed) {
+    return DeliverDrop(edit, Data, At(edit, 6), 0, Allowed);
+  });
+  DragSelection();
+  EXPECT_EQ(edit->Text(), "adefbc");
+}
+
+TEST_F(ExtEditDrag, AReleaseWithoutAMovePlacesTheCaret) {
+  edit->SetText("abcdef");
+  edit->SetFocus();
+  QApplication::processEvents();
+  edit->SetSelStart(1);
+  edit->SetSelLength(3);
+  Qt::MouseButtons held;
+  const TPoint p = edit->ScreenToClient(At(edit, 2));
+  SendMouseEvent(edit->Peer(), QEvent::MouseButtonPress, p.X, p.Y, Qt::LeftButton, Qt::NoModifier, held);
+  SendMouseEvent(edit->Peer(), QEvent::MouseButtonRelease, p.X, p.Y, Qt::LeftButton, Qt::NoModifier, held);
+  EXPECT_EQ(edit->SelLength(), 0);
+  EXPECT_EQ(edit->SelStart(), edit->CharFromPos(p));
+}
 }  // namespace
