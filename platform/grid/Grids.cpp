@@ -229,6 +229,7 @@ TCustomGrid::TCustomGrid(TComponent* AOwner) : TCustomControl(AOwner), feedback_
 }
 
 TCustomGrid::~TCustomGrid() {
+  Destroying();
   if (editor_) editor_->grid_ = nullptr;
 }
 
@@ -658,7 +659,7 @@ void TCustomGrid::MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show) {
 
 bool TCustomGrid::SelectCell(int ACol, int ARow) {
   bool can = true;
-  if (OnSelectCell) OnSelectCell(this, ACol, ARow, can);
+  FireEvent(OnSelectCell, this, ACol, ARow, can);
   return can;
 }
 
@@ -694,7 +695,7 @@ void TCustomGrid::MoveTopLeft(int ALeft, int ATop) {
 
 void TCustomGrid::TopLeftChanged() {
   if (editorMode_) UpdateEditorPlace();
-  if (OnTopLeftChanged) OnTopLeftChanged(this);
+  FireEvent(OnTopLeftChanged, this);
 }
 
 void TCustomGrid::ClampInView(TGridCoord Coord) {
@@ -1056,7 +1057,7 @@ std::string TCustomGrid::GetEditText(int ACol, int ARow) {
 }
 
 void TCustomGrid::SetEditText(int ACol, int ARow, const std::string& Value) {
-  if (OnSetEditText) OnSetEditText(this, ACol, ARow, Value);
+  FireEvent(OnSetEditText, this, ACol, ARow, Value);
 }
 
 std::string TCustomGrid::GetEditMask(int ACol, int ARow) {
@@ -1167,11 +1168,11 @@ void TCustomGrid::MoveRowBlockData(int FromIndex, int Count, int ToIndex) {
 }
 
 void TCustomGrid::ColumnMoved(int FromIndex, int ToIndex) {
-  if (OnColumnMoved) OnColumnMoved(this, FromIndex, ToIndex);
+  FireEvent(OnColumnMoved, this, FromIndex, ToIndex);
 }
 
 void TCustomGrid::RowMoved(int FromIndex, int ToIndex) {
-  if (OnRowMoved) OnRowMoved(this, FromIndex, ToIndex);
+  FireEvent(OnRowMoved, this, FromIndex, ToIndex);
 }
 
 void TCustomGrid::DeleteRow(int ARow) {
@@ -1516,7 +1517,7 @@ void TCustomGrid::CancelMouseMode() {
 
 bool TCustomGrid::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
   bool handled = false;
-  if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
+  FireEvent(OnMouseWheel, this, Shift, WheelDelta, MousePos, handled);
   if (handled) return true;
   int notches = std::max(1, std::abs(WheelDelta) / 120);
   for (int i = 0; i < notches && WheelDelta != 0; ++i)
@@ -1526,7 +1527,7 @@ bool TCustomGrid::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePo
 
 bool TCustomGrid::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
   bool handled = false;
-  if (OnMouseWheelDown) OnMouseWheelDown(this, Shift, MousePos, handled);
+  FireEvent(OnMouseWheelDown, this, Shift, MousePos, handled);
   if (handled) return true;
   if (current_.Y >= fixedRows_ && current_.Y < rowCount_ - 1) SetRow(current_.Y + 1);
   return true;
@@ -1534,7 +1535,7 @@ bool TCustomGrid::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
 
 bool TCustomGrid::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
   bool handled = false;
-  if (OnMouseWheelUp) OnMouseWheelUp(this, Shift, MousePos, handled);
+  FireEvent(OnMouseWheelUp, this, Shift, MousePos, handled);
   if (handled) return true;
   if (current_.Y > fixedRows_ && current_.Y < rowCount_) SetRow(current_.Y - 1);
   return true;

@@ -179,7 +179,7 @@ void TCheckListBox::SetAllowGrayed(bool v) {
 }
 
 void TCheckListBox::ClickCheck() {
-  if (OnClickCheck) OnClickCheck(this);
+  FireEvent(OnClickCheck, this);
 }
 
 void TCheckListBox::ToggleClickCheck(int Index) {

@@ -130,12 +130,12 @@ void TCustomUpDown::Step(TUDBtnType Button) {
   if (nv > hi) nv = wrap_ ? lo : hi;
   if (nv < lo) nv = wrap_ ? hi : lo;
   bool allow = true;
-  if (OnChanging) OnChanging(this, allow);
-  if (OnChangingEx) OnChangingEx(this, allow, nv, Button == btNext ? updUp : updDown);
+  FireEvent(OnChanging, this, allow);
+  FireEvent(OnChangingEx, this, allow, nv, Button == btNext ? updUp : updDown);
   if (!allow) return;
   position_ = nv;
   UpdateAssociate();
-  if (OnClick) OnClick(this, Button);
+  FireEvent(OnClick, this, Button);
 }
 
 void TCustomUpDown::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -256,7 +256,7 @@ void TTrackBar::SetPageSize(int v) {
 }
 
 void TTrackBar::Changed() {
-  if (OnChange) OnChange(this);
+  FireEvent(OnChange, this);
 }
 
 void TTrackBar::PushToPeer() {

@@ -128,6 +128,7 @@ TControl::TControl(TComponent* AOwner)
 }
 
 TControl::~TControl() {
+  Destroying();
   *alive_ = false;
   if (gCapture == this) gCapture = nullptr;
   if (GuiMouseControl() == this) GuiMouseControl() = nullptr;
@@ -427,23 +428,23 @@ void TControl::Dispatch(TMessage& m) {
 void TControl::DefaultHandler(TMessage&) {}
 
 void TControl::Click() {
-  if (OnClick) OnClick(this);
+  FireEvent(OnClick, this);
 }
 void TControl::DblClick() {
-  if (OnDblClick) OnDblClick(this);
+  FireEvent(OnDblClick, this);
 }
 void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
+  FireEvent(OnMouseDown, this, Button, Shift, X, Y);
 }
 void TControl::MouseMove(TShiftState Shift, int X, int Y) {
-  if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
+  FireEvent(OnMouseMove, this, Shift, X, Y);
 }
 void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
+  FireEvent(OnMouseUp, this, Button, Shift, X, Y);
 }
 bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
   bool handled = false;
-  if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
+  FireEvent(OnMouseWheel, this, Shift, WheelDelta, MousePos, handled);
   if (!handled) {
     if (WheelDelta < 0 && OnMouseWheelDown) OnMouseWheelDown(this, Shift, MousePos, handled);
     if (WheelDelta > 0 && OnMouseWheelUp) OnMouseWheelUp(this, Shift, MousePos, handled);
@@ -451,7 +452,7 @@ bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) 
   return handled;
 }
 void TControl::Resize() {
-  if (OnResize) OnResize(this);
+  FireEvent(OnResize, this);
 }
 void TControl::DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) {
   Accept = false;
@@ -463,7 +464,7 @@ void TControl::DragOver(TObject* Source, int X, int Y, TDragState State, bool& A
 void TControl::Loaded() { TComponent::Loaded(); }
 
 void TControl::DoContextPopup(TPoint MousePos, bool& Handled) {
-  if (OnContextPopup) OnContextPopup(this, MousePos, Handled);
+  FireEvent(OnContextPopup, this, MousePos, Handled);
 }
 
 void TControl::Notification(TComponent* AComponent, TOperation Operation) {
@@ -562,10 +563,10 @@ void TControl::WMSize(TMessage&) { Resize(); }
 void TControl::WMPaint(TMessage& m) { DefaultHandler(m); }
 
 void TControl::CMMouseEnter(TMessage&) {
-  if (OnMouseEnter) OnMouseEnter(this);
+  FireEvent(OnMouseEnter, this);
 }
 void TControl::CMMouseLeave(TMessage&) {
-  if (OnMouseLeave) OnMouseLeave(this);
+  FireEvent(OnMouseLeave, this);
 }
 void TControl::CMFontChanged(TMessage&) { Invalidate(); }
 void TControl::CMTextChanged(TMessage&) { Invalidate(); }
@@ -610,6 +611,7 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner), brush_(new TBru
 }
 
 TWinControl::~TWinControl() {
+  Destroying();
   // A focused control inside this one goes with it: the form must not keep pointing at it
   // (the children are unlinked below, so the form cannot find it inside this control later).
   if (TCustomForm* f = GetParentForm(this); f && f != static_cast<TWinControl*>(this) && f->activeControl_ &&
@@ -990,21 +992,21 @@ void TWinControl::SelectNext(TWinControl* CurControl, bool GoForward, bool Check
 }
 
 void TWinControl::DoEnter() {
-  if (OnEnter) OnEnter(this);
+  FireEvent(OnEnter, this);
 }
 void TWinControl::DoExit() {
-  if (OnExit) OnExit(this);
+  FireEvent(OnExit, this);
 }
 
 // ----- keys
 void TWinControl::KeyDown(WORD& Key, TShiftState Shift) {
-  if (OnKeyDown) OnKeyDown(this, Key, Shift);
+  FireEvent(OnKeyDown, this, Key, Shift);
 }
 void TWinControl::KeyUp(WORD& Key, TShiftState Shift) {
-  if (OnKeyUp) OnKeyUp(this, Key, Shift);
+  FireEvent(OnKeyUp, this, Key, Shift);
 }
 void TWinControl::KeyPress(char& Key) {
-  if (OnKeyPress) OnKeyPress(this, Key);
+  FireEvent(OnKeyPress, this, Key);
 }
 
 bool TWinControl::DoKeyDown(WORD& Key, TShiftState Shift) {

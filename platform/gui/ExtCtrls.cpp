@@ -352,7 +352,7 @@ void TSplitter::CalcSplitSize(int X, int Y, int& NewSize, int& Split) const {
 
 bool TSplitter::DoCanResize(int& NewSize) {
   bool accept = true;
-  if (OnCanResize) OnCanResize(this, NewSize, accept);
+  FireEvent(OnCanResize, this, NewSize, accept);
   if (accept && NewSize <= minSize_ && autoSnap_) NewSize = 0;
   return accept;
 }
@@ -414,7 +414,7 @@ void TSplitter::UpdateControlSize() {
     default: break;
   }
   oldSize_ = newSize_;
-  if (OnMoved) OnMoved(this);
+  FireEvent(OnMoved, this);
 }
 
 // ================================================================ TScrollBox

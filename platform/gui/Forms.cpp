@@ -96,6 +96,8 @@ TCustomForm::TCustomForm(TComponent* AOwner)
 }
 
 TCustomForm::~TCustomForm() {
+  // The derived part is gone already: from here on no event of the form or its controls fires.
+  Destroying();
   GuiHintFormGone(this);
   if (!destroyed_) BeforeDestruction();
   // MDI children live inside this frame's window: they go first.
@@ -134,6 +136,7 @@ void TCustomForm::AfterConstruction() {
 void TCustomForm::BeforeDestruction() {
   if (destroyed_) return;
   destroyed_ = true;
+  Destroying();
   if (OnDestroy) OnDestroy(this);
 }
 
@@ -601,21 +604,21 @@ void TCustomForm::BringToFront() {
 }
 
 void TCustomForm::DoShow() {
-  if (OnShow) OnShow(this);
+  FireEvent(OnShow, this);
 }
 void TCustomForm::DoHide() {
-  if (OnHide) OnHide(this);
+  FireEvent(OnHide, this);
 }
 void TCustomForm::DoClose(TCloseAction& Action) {
-  if (OnClose) OnClose(this, Action);
+  FireEvent(OnClose, this, Action);
 }
 void TCustomForm::Activate() {
   active_ = true;
-  if (OnActivate) OnActivate(this);
+  FireEvent(OnActivate, this);
 }
 void TCustomForm::Deactivate() {
   active_ = false;
-  if (OnDeactivate) OnDeactivate(this);
+  FireEvent(OnDeactivate, this);
 }
 void TCustomForm::Paint() {
   if (OnPaint) OnPaint(this);
@@ -632,7 +635,7 @@ bool TCustomForm::CloseQuery() {
       if (!MDIChildren(i)->CloseQuery()) return false;
   }
   bool canClose = true;
-  if (OnCloseQuery) OnCloseQuery(this, canClose);
+  FireEvent(OnCloseQuery, this, canClose);
   return canClose;
 }
 
@@ -1182,11 +1185,11 @@ void TScreen::SetActiveForm(TCustomForm* f) {
   if (old) old->Deactivate();
   if (f && activeForm_ == f) f->Activate();
   activeControl_ = f ? f->ActiveControl() : nullptr;
-  if (OnActiveFormChange) OnActiveFormChange(this);
+  FireEvent(OnActiveFormChange, this);
 }
 
 void TScreen::SetActiveControl(TWinControl* c) {
   if (c == activeControl_) return;
   activeControl_ = c;
-  if (OnActiveControlChange) OnActiveControlChange(this);
+  FireEvent(OnActiveControlChange, this);
 }

@@ -382,7 +382,7 @@ TMenu* TMenuItem::GetParentMenu() const {
 void TMenuItem::Click() {
   if (!enabled_) return;
   if (autoCheck_) SetChecked(!checked_);
-  if (OnClick) OnClick(this);
+  FireEvent(OnClick, this);
 }
 
 // ---------------------------------------------------------------- TMenu
@@ -471,7 +471,7 @@ std::vector<TMenuItem*> TMainMenu::VisibleTopItems() const {
 TPopupMenu::TPopupMenu(TComponent* AOwner) : TMenu(AOwner) {}
 
 void TPopupMenu::Popup(int X, int Y) {
-  if (OnPopup) OnPopup(this);
+  FireEvent(OnPopup, this);
   QMenu* m = items_->Count() > 0 ? items_->SubMenu() : nullptr;
   if (!m) return;
   items_->RebuildSubMenu();

@@ -166,12 +166,12 @@ void TPageControl::SelectNextPage(bool GoForward, bool CheckTabVisible) {
 
 bool TPageControl::CanChange() {
   bool allow = true;
-  if (OnChanging) OnChanging(this, allow);
+  FireEvent(OnChanging, this, allow);
   return allow;
 }
 
 void TPageControl::Change() {
-  if (OnChange) OnChange(this);
+  FireEvent(OnChange, this);
 }
 
 void TPageControl::UserSelectPage(TTabSheet* Page) {

@@ -894,7 +894,7 @@ void TCustomEdit::DoEnter() {
 }
 
 void TCustomEdit::Change() {
-  if (OnChange) OnChange(this);
+  FireEvent(OnChange, this);
 }
 
 void TCustomEdit::CMTextChanged(TMessage& Message) {
@@ -1482,17 +1482,17 @@ void TCustomComboBox::UserEditText(const std::string& Text) {
 }
 
 void TCustomComboBox::Change() {
-  if (OnChange) OnChange(this);
+  FireEvent(OnChange, this);
 }
 void TCustomComboBox::Select() {
-  if (OnSelect) OnSelect(this);
+  if (OnSelect) FireEvent(OnSelect, this);
   else Change();
 }
 void TCustomComboBox::DropDown() {
-  if (OnDropDown) OnDropDown(this);
+  FireEvent(OnDropDown, this);
 }
 void TCustomComboBox::CloseUp() {
-  if (OnCloseUp) OnCloseUp(this);
+  FireEvent(OnCloseUp, this);
 }
 void TCustomComboBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) {
   if (OnDrawItem) return OnDrawItem(this, Index, Rect, State);
@@ -1901,13 +1901,13 @@ void TScrollBar::Scroll(TScrollCode Code, int TrackPos) {
     case scEndScroll: break;
   }
   pos = std::clamp(pos, min_, max_);
-  if (OnScroll) OnScroll(this, Code, pos);
+  FireEvent(OnScroll, this, Code, pos);
   SetPosition(pos);
   PushToPeer();
 }
 
 void TScrollBar::Change() {
-  if (OnChange) OnChange(this);
+  FireEvent(OnChange, this);
 }
 
 void TScrollBar::PushToPeer() {

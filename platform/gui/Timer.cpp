@@ -30,5 +30,5 @@ void TTimer::UpdateTimer() {
 
 void TTimer::Tick() {
   if (!enabled_ || !OnTimer) return;
-  GuiRun(static_cast<TComponent*>(this), [this] { OnTimer(this); });
+  GuiRun(static_cast<TComponent*>(this), [this] { FireEvent(OnTimer, this); });
 }

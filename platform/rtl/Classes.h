@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/rtl/SysUtils.h"
@@ -105,6 +106,16 @@ class TComponent : public TPersistent {
   // Sets csDestroying on this component and all it owns. Derived destructors that act
   // on owned components may call it first.
   void Destroying();
+
+  // Calls an event handler unless this component's destruction has begun (the handler may
+  // belong to a derived part that is already gone). It runs from a copy: a handler that frees
+  // this component, and the event with it, keeps its own captures until it returns.
+  template <class F, class... A>
+  void FireEvent(const F& event, A&&... args) {
+    if (!event || (state_ & csDestroying)) return;
+    F handler = event;
+    handler(std::forward<A>(args)...);
+  }
 
   std::string GetNamePath() const override;
 

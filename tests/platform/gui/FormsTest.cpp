@@ -2,9 +2,12 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <functional>
+#include <string>
 
 #include "GuiProbes.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/StdCtrls.h"
 #include "platform/gui/Timer.h"
 #include "platform/gui/testing/GuiTest.h"
 
@@ -169,6 +172,53 @@ TEST_F(Forms, ActivationEventsAndTheActiveFormChange) {
   EXPECT_EQ(Screen->ActiveForm(), a);
   Screen->OnActiveFormChange = nullptr;
   FreeAllForms();  // before the handlers' captures go
+}
+
+// Once a form's destruction has begun its derived part may be gone: no event of the form or of
+// its controls fires from then on, for a top-level form and an MDI child, deleted or released.
+TEST_F(Forms, NoEventFiresOnceAFormsDestructionHasBegun) {
+  struct Way {
+    const char* Name;
+    bool Child;
+    std::function<void(TForm*)> Destroy;
+  };
+  auto del = [](TForm* f) { delete f; };
+  auto release = [](TForm* f) {
+    f->Release();
+    Application->ProcessMessages();
+  };
+  const Way ways[] = {{"delete", false, del}, {"Release", false, release},
+                      {"delete child", true, del}, {"Release child", true, release}};
+  for (const Way& way : ways) {
+    auto* frame = new TForm(Application);
+    Application->SetMainForm(frame);
+    frame->SetFormStyle(fsMDIForm);
+    frame->SetBounds(0, 0, 500, 400);
+    frame->Show();
+    auto* sibling = new TForm(Application);
+    if (way.Child) sibling->SetFormStyle(fsMDIChild);
+    sibling->Show();
+    auto* f = new TForm(Application);
+    if (way.Child) f->SetFormStyle(fsMDIChild);
+    auto* edit = new TEdit(f);
+    edit->SetParent(f);
+    f->Show();
+    edit->SetFocus();
+    Application->ProcessMessages();
+    ASSERT_EQ(Screen->ActiveForm(), f) << way.Name;
+    std::string log;
+    f->OnDeactivate = [&](TObject*) { log += "deactivate "; };
+    f->OnHide = [&](TObject*) { log += "hide "; };
+    f->OnResize = [&](TObject*) { log += "resize "; };
+    edit->OnExit = [&](TObject*) { log += "exit "; };
+    edit->OnChange = [&](TObject*) { log += "change "; };
+    way.Destroy(f);
+    Application->ProcessMessages();
+    EXPECT_EQ(log, "") << way.Name;
+    Application->SetMainForm(nullptr);
+    delete sibling;
+    delete frame;
+  }
 }
 
 TEST_F(Forms, OnCreateFiresOnceBeforeTheFirstShow) {
