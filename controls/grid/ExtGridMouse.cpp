@@ -450,6 +450,13 @@ void TExtStringGrid::WMMouseWheel(TMessage& Message) {
     Message.Result = 1;
     return;
   }
+  // A wheel that moves the current cell leaves an edited cell as every other way out does: the
+  // value is validated first, and a refused one keeps the cell current with its text put back.
+  if (mouseActions_->WheelAction == waMoveSelection && !ValidateCell(GetCurrentCellText())) {
+    if (TInplaceEdit* e = InplaceEditor(); e && e->Visible()) e->SetText(GetCurrentCellText());
+    Message.Result = 1;
+    return;
+  }
   if (!EnableWheel) return TBaseGrid::WMMouseWheel(Message);
   Message.Result = 1;
   if (FixedRowAlways && RowCount() == 1) return;

@@ -2,6 +2,9 @@
 // the byte address label.
 #include <gtest/gtest.h>
 
+#include <QWheelEvent>
+#include <functional>
+
 #include "tests/eeprom/EEWindowFixture.h"
 
 namespace {
@@ -24,6 +27,34 @@ TEST_F(EEWindowEdit, HexGridTakesHexDigitsOnlyAndTabPadsToTwoDigits) {
   Press(w->stgMemory, Qt::Key_Tab);
   EXPECT_EQ(w->stgMemory->Cells(2, 1), "4A");
   EXPECT_EQ(w->stgText->Cells(1, 1), "J");
+}
+
+// The wheel leaves an edited cell through the window's validation as Tab and Down do.
+TEST_F(EEWindowEdit, EveryWayOutOfAHexCellPadsASingleDigit) {
+  TfrmMain* m = Start();
+  TfrmEEPROM* w = OpenLarge(m->mnu4Kx8);
+  struct Way {
+    const char* Name;
+    std::function<void()> Leave;
+  };
+  auto wheelDown = [w] {
+    QWidget* target = w->stgMemory->ClientWidget();
+    QWheelEvent e(QPointF(60, 60), target->mapToGlobal(QPointF(60, 60)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(target, &e);
+  };
+  const Way ways[] = {{"Tab", [w] { Press(w->stgMemory, Qt::Key_Tab); }},
+                      {"Down", [w] { Press(w->stgMemory, Qt::Key_Down); }},
+                      {"Wheel", wheelDown}};
+  int row = 1;
+  for (const Way& way : ways) {
+    Focus(w, w->stgMemory, 3, row);
+    Type(w->stgMemory, "5");
+    way.Leave();
+    EXPECT_EQ(w->stgMemory->Cells(3, row), "05") << way.Name;
+    EXPECT_NE(w->stgMemory->Col() * 1000 + w->stgMemory->Row(), 3 * 1000 + row) << way.Name << " leaves the cell";
+    row += 5;
+  }
 }
 
 TEST_F(EEWindowEdit, ClearingACellAndTabbingLeavesZeroZero) {

@@ -1,9 +1,11 @@
 // Random sequences of keys, typed characters, clicks, double clicks, wheel
 // steps and property changes driven into a grid component with merged
 // areas, hidden rows, fixed footers and read-only cells on a shown window.
-// After every step the current cell must be a real cell, and no stored text
-// may change except in the cell being edited (steps that add, remove or hide
-// rows are checked for a real current cell only).
+// After every step the current cell must be a real cell, no stored text may
+// change except in the cell being edited (steps that add, remove or hide rows
+// are checked for a real current cell only), and an edited cell is validated on
+// every way out: the validation refuses any text with a 'z', so no cell but the
+// current one may hold one.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -90,6 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     g->ComboBox()->Items()->Add("AA");
     g->ComboBox()->Items()->Add("5");
   }
+  g->OnCellValidate = [](TObject*, int, int, std::string& v, bool& valid) {
+    valid = v.find_first_of("zZ") == std::string::npos;
+  };
   g->Navigation()->AppendOnArrowDown = true;
   g->Navigation()->AllowInsertRow = true;
   g->Navigation()->AllowDeleteRow = true;
@@ -222,6 +227,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const Exception&) {
     }
     Check(g->Col() >= 0 && g->Col() < g->ColCount() && g->Row() >= 0 && g->Row() < g->RowCount(), "the current cell is a real cell");
+    TPoint current = g->BaseCell(g->Col(), g->Row());
+    for (int r = 0; r < g->RowCount(); ++r)
+      for (int c = 0; c < g->ColCount(); ++c) {
+        if (g->GridCells(c, r).find_first_of("zZ") == std::string::npos || g->BaseCell(c, r) == current) continue;
+        fprintf(stderr, "op %d key %d: cell %d,%d '%s' left unvalidated (now %d,%d)\n", op, a, c, r,
+                g->GridCells(c, r).c_str(), g->Col(), g->Row());
+        Check(false, "an edited cell is validated on every way out");
+      }
     if (structural || g->RowCount() != rows || g->ColCount() != cols) continue;
     // Texts change only where an edit was going on (its base cell) or in the cell under the editor.
     std::vector<std::string> after = Texts(*g);

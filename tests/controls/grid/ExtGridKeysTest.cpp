@@ -177,14 +177,16 @@ INSTANTIATE_TEST_SUITE_P(Grid, KeyTable, ::testing::ValuesIn(kKeySteps),
 enum TOutcome { oAccept, oRefuse, oCorrect };
 struct LeaveWay {
   const char* Name;
-  int QtKey;  // 0: a click on another cell
+  int QtKey;  // 0: a click on another cell; kWheelDown: one wheel notch towards the user
   TPoint Target;
 };
+constexpr int kWheelDown = -1;
 const LeaveWay kWays[] = {{"Tab", Qt::Key_Tab, {2, 2}},
                           {"Enter", Qt::Key_Return, {1, 2}},
                           {"Down", Qt::Key_Down, {1, 3}},
                           {"Up", Qt::Key_Up, {1, 1}},
-                          {"Click", 0, {3, 5}}};
+                          {"Click", 0, {3, 5}},
+                          {"Wheel", kWheelDown, {1, 5}}};  // three lines a notch
 
 class ValidationWays : public GridInputTest, public ::testing::WithParamInterface<std::tuple<LeaveWay, TOutcome>> {};
 
@@ -201,7 +203,9 @@ TEST_P(ValidationWays, TheHandlersAnswerDecides) {
   };
   grid->FocusCell(1, 2, true);
   Type("new");
-  if (way.QtKey)
+  if (way.QtKey == kWheelDown)
+    Wheel(-120);
+  else if (way.QtKey)
     Key(way.QtKey);
   else
     ClickCell(way.Target.X, way.Target.Y);
