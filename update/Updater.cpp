@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -56,10 +57,10 @@ void TUpdater::Log(const std::string& message) {
   if (logging_) NUpdate::WriteLog(kLogFile, FormatDateTime("dd/mm/yyyy hh:nn:ss", Now()) + " : " + message);
 }
 
-void TUpdater::Fail(const std::string& message) {
+void TUpdater::Fail(const std::string& message, const std::string& forUser) {
   ++failures_;
   NUpdate::WriteLog(kLogFile, FormatDateTime("dd/mm/yyyy hh:nn:ss", Now()) + " : " + message);
-  NUpdate::AddUpdaterNote(message);
+  NUpdate::AddUpdaterNote(forUser);
 }
 
 void TUpdater::Step(const char* step, const std::string& file) {
@@ -112,13 +113,15 @@ void TUpdater::ReplaceNew(const std::string& name, const std::string& base, cons
   // Only a new copy that is there replaces anything: without it the old file stays.
   if (!NUpdate::IsRegularFile(name)) {
     Fail("upd io error " + std::to_string(ENOENT) + " in rename file:" + name + " (no new copy; " + target +
-         " kept)");
+             " kept)",
+         target + ": not replaced, its new copy " + name + " is missing.");
     return;
   }
   // The name as it was given: on a file system that tells case apart, "x_NEW"
   // and "x_new" are two files.
   if (!Replace(name, target, error))
-    Fail("upd io error " + std::to_string(error) + " in rename file:" + name + " (" + target + " kept)");
+    Fail("upd io error " + std::to_string(error) + " in rename file:" + name + " (" + target + " kept)",
+         target + ": not replaced (" + std::strerror(error) + "); the new copy is " + name + ".");
 }
 
 bool TUpdater::Replace(const std::string& from, const std::string& target, int& error) {
@@ -183,7 +186,8 @@ void TUpdater::Expand(const std::string& name, const std::string& targetDir) {
   const std::string dest = targetDir.empty() ? ExtractFilePath(name) + expanded : targetDir + expanded;
   std::string error;
   // Written beside its place and renamed over it, keeping the old file's mode.
-  if (!archive::ExpandSzdd(name, dest, error)) Fail("upd lzexpand error: " + error + " (" + dest + " kept)");
+  if (!archive::ExpandSzdd(name, dest, error))
+    Fail("upd lzexpand error: " + error + " (" + dest + " kept)", dest + ": not replaced (" + error + ").");
 }
 
 int Run(const std::vector<std::string>& args, const TUpdaterEnv& env) {
