@@ -1,4 +1,5 @@
 // The file step, the finishing step and the restart through the updater.
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -169,7 +170,11 @@ void TNetUpdate::AppRestart() {
     std::string shown;
     for (const std::string& a : argv) shown += (shown.empty() ? "" : " ") + QuoteArgument(a);
     DoStatus(958, shown, 0, 0);
+    // The updater inherits the lock on the folder it runs from: no moment in
+    // which a starting program could take the folder for a crashed run's.
+    if (runLock_ >= 0) ::fcntl(runLock_, F_SETFD, 0);
     pid = ProcessLauncher().StartDetached(argv, error, &errorNumber);
+    if (runLock_ >= 0) ::fcntl(runLock_, F_SETFD, FD_CLOEXEC);
   }
   if (pid < 0) {
     // Without the updater nothing would put the files in place: the program stays.

@@ -5,6 +5,7 @@
 #include "CabWriter.h"
 #include "UpdateTestSupport.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -245,13 +246,20 @@ TEST(UpdaterProgram, WaitsForTheProcessThenReplacesAndRestarts) {
   fs::create_directories(own);
   fs::copy_file(std::string(VELMARON_BINARY_DIR) + "/update/upd", own / "upd");
 
+  // The pipe's end closes at the exec: read returns only once the program runs.
+  int execed[2];
+  ASSERT_EQ(::pipe2(execed, O_CLOEXEC), 0);
+  const std::string sleeper = dir / "prog/sleep";
   const pid_t dummy = ::fork();
   ASSERT_GE(dummy, 0);
   if (dummy == 0) {
-    const std::string sleeper = dir / "prog/sleep";
     ::execl(sleeper.c_str(), "sleep", "0.7", static_cast<char*>(nullptr));
     ::_exit(127);
   }
+  ::close(execed[1]);
+  char none;
+  EXPECT_EQ(::read(execed[0], &none, 1), 0);
+  ::close(execed[0]);
   const auto start = std::chrono::steady_clock::now();
   const std::string upd = (own / "upd").string();
   TProcessLauncher real;
