@@ -34,6 +34,8 @@
 //                 (the process was interrupted within the bit)
 //   failed        start-up calibrations that failed (the bus then runs on its
 //                 timed fallback, no faster than set)
+//   high_min, high_p05, high_median  the time SCL was high in a clock, as a
+//                 share of the set period: least, 5th percentile and median
 //   good, starts  loaded start-ups whose every calibration succeeded, of all
 //   dev_max_pct, dev_mean_pct  greatest and mean deviation of a loaded start's
 //                 lines from its twin's, in per cent of the bit period
@@ -44,8 +46,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <pthread.h>
-#include <sched.h>
 
 #include <algorithm>
 #include <atomic>
@@ -60,6 +60,7 @@
 #include "app/I2CBus.h"
 #include "app/InstHPTimerFunc.h"
 #include "app/PortIO.h"
+#include "bench/app/LoadGenerator.h"
 #include "platform/port/SimAdapter.h"
 #include "platform/rtl/Clock.h"
 
@@ -111,29 +112,31 @@ struct TPeriods {
 };
 
 // Rise-to-rise SCL periods (ns) of the log since it was last cleared, when it
-// holds exactly one byte's nine clocks.
-void BytePeriods(const TSimulatedAdapter& sim, std::vector<double>& out) {
-  uint64_t rises[16];
-  int n = 0;
+// holds exactly one byte's nine clocks, and the time SCL was high in each.
+void BytePeriods(const TSimulatedAdapter& sim, std::vector<double>& out, std::vector<double>& highs) {
+  uint64_t rises[16], falls[16];
+  int n = 0, f = 0;
   bool scl = false;
   for (const TSimEvent& e : sim.Log()) {
     if (e.Kind != seLines) continue;
     if (e.Scl && !scl && n < 16) rises[n++] = e.TimeNs;
+    if (!e.Scl && scl && n > 0 && f < 16) falls[f++] = e.TimeNs;
     scl = e.Scl;
   }
-  if (n != 9) return;
+  if (n != 9 || f != 9) return;
   for (int i = 1; i < n; ++i) out.push_back(double(rises[i] - rises[i - 1]));
+  for (int i = 0; i < n; ++i) highs.push_back(double(falls[i] - rises[i]));
 }
 
 enum TTraffic { tAbsent = 0, tWriteAck = 1, tRead = 2 };
 
 // A batch of transfers; the periods of the chosen kind of byte are kept.
-void RunBatch(TStart& s, TTraffic traffic, std::vector<double>& periods) {
+void RunBatch(TStart& s, TTraffic traffic, std::vector<double>& periods, std::vector<double>& highs) {
   TI2CBus& bus = *s.bus;
   auto write = [&](uint8_t b, bool keep) {
     s.sim.ClearLog();
     bus.I2CWrite(b);
-    if (keep) BytePeriods(s.sim, periods);
+    if (keep) BytePeriods(s.sim, periods, highs);
   };
   for (int t = 0; t < 20; ++t) {
     bus.I2CStart();
@@ -152,7 +155,7 @@ void RunBatch(TStart& s, TTraffic traffic, std::vector<double>& periods) {
         uint8_t ack = 0;
         s.sim.ClearLog();
         bus.I2CRead(i == 7 ? 1 : 0, ack);
-        if (traffic == tRead) BytePeriods(s.sim, periods);
+        if (traffic == tRead) BytePeriods(s.sim, periods, highs);
       }
     }
     bus.I2CStop();
@@ -169,7 +172,7 @@ void BM_SclClock(benchmark::State& state) {
   const bool slow = state.range(0) != 0;
   const int wanted = int(state.range(1));
   const auto traffic = TTraffic(state.range(2));
-  std::vector<double> ratios, startMeans;
+  std::vector<double> ratios, startMeans, highShares;
   double sumSetKHz = 0, inversePeriodShare = 0;
   int failed = 0, starts = 0;
   for (auto _ : state) {
@@ -178,8 +181,9 @@ void BM_SclClock(benchmark::State& state) {
     const int k = wanted ? wanted : s.bus->MaxClock;
     s.bus->SetFrequency(k);
     const double setNs = 1e6 / s.bus->Clock;
-    std::vector<double> periods;
-    RunBatch(s, traffic, periods);
+    std::vector<double> periods, highs;
+    RunBatch(s, traffic, periods, highs);
+    for (double h : highs) highShares.push_back(h / setNs);
     double share = 0;
     for (double p : periods) {
       ratios.push_back(setNs / p);
@@ -207,6 +211,9 @@ void BM_SclClock(benchmark::State& state) {
   state.counters["start_hi"] = *std::max_element(startMeans.begin(), startMeans.end());
   state.counters["slowed_pct"] = 100.0 * slowed / n;
   state.counters["failed"] = failed;
+  state.counters["high_min"] = *std::min_element(highShares.begin(), highShares.end());
+  state.counters["high_p05"] = Percentile(highShares, 0.05);
+  state.counters["high_median"] = Percentile(highShares, 0.5);
 }
 
 void SclArgs(benchmark::internal::Benchmark* b) {
@@ -217,55 +224,6 @@ void SclArgs(benchmark::internal::Benchmark* b) {
   b->Iterations(10)->Unit(benchmark::kMillisecond);
 }
 BENCHMARK(BM_SclClock)->Apply(SclArgs);
-
-// Keeps every core busy while it runs: one thread pinned to each core,
-// mixing arithmetic with scattered memory traffic, as compilers do. Paused,
-// the threads sleep.
-class TLoad {
- public:
-  TLoad() {
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    for (unsigned c = 0; c < cores; ++c) threads_.emplace_back([this, c] { Run(c); });
-  }
-  ~TLoad() {
-    stop_ = true;
-    for (auto& t : threads_) t.join();
-  }
-  TLoad(const TLoad&) = delete;
-  TLoad& operator=(const TLoad&) = delete;
-  void Pause(bool paused) {
-    paused_ = paused;
-    // Let the threads take up (or leave) their cores before measuring.
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-
- private:
-  void Run(unsigned core) {
-    // Ordinary priority whatever the benchmark runs at.
-    sched_param normal{};
-    pthread_setschedparam(pthread_self(), SCHED_OTHER, &normal);
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    CPU_SET(core, &set);
-    pthread_setaffinity_np(pthread_self(), sizeof set, &set);  // best effort
-    std::vector<uint64_t> memory(1u << 20);                    // 8 MB
-    uint64_t x = core + 1;
-    while (!stop_.load(std::memory_order_relaxed)) {
-      if (paused_.load(std::memory_order_relaxed)) {
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-        continue;
-      }
-      for (int i = 0; i < 4096; ++i) {
-        x = x * 6364136223846793005ull + 1442695040888963407ull;
-        memory[(x >> 24) & (memory.size() - 1)] += x;
-      }
-    }
-    sink_ += memory[x & (memory.size() - 1)];
-  }
-  std::atomic<bool> stop_{false}, paused_{true};
-  std::atomic<uint64_t> sink_{0};
-  std::vector<std::thread> threads_;
-};
 
 // Greatest relative difference of two starts' lines (written and read bits)
 // over the loop lengths in use, 1 to the one the second gives for 25 KHz; a

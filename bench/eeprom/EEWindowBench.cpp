@@ -7,11 +7,13 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include <unistd.h>
 
 #include "app/Main.h"
+#include "bench/eeprom/MainWindowBench.h"
 #include "eeprom/EEBusOps.h"
 #include "eeprom/EEMainBus.h"
 #include "eeprom/Eeprom.h"
@@ -28,27 +30,12 @@ struct TBench {
   TSimulatedAdapter sim;
   TClockScope clockScope{clock};
   TPortBackendScope backendScope{sim};
-  std::filesystem::path dir;
-  TSimEeprom* ee = nullptr;
+  TSimEeprom* ee = &sim.Add<TSimEeprom>(65536, 0xA0);
+  std::unique_ptr<TMainWindowForBench> main;
 
   TBench() {
     clock.NanosecondsPerCounterRead = 1000;
-    dir = std::filesystem::temp_directory_path() / ("velmaron-eebench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    TRegistry::SetStoreDirectory(dir.string());
-    ee = &sim.Add<TSimEeprom>(65536, 0xA0);
-    Application->CreateForm(frmMain);
-    frmMain->SetBounds(0, 0, 1200, 800);
-    frmMain->Show();
-    Application->ProcessMessages();
-  }
-  ~TBench() {
-    TfrmMain* f = frmMain;
-    f->BeforeDestruction();
-    delete f;
-    Application->ProcessMessages();
-    TRegistry::SetStoreDirectory("");
-    std::filesystem::remove_all(dir);
+    main = std::make_unique<TMainWindowForBench>();
   }
 };
 

@@ -58,17 +58,17 @@ bool TSimulatedAdapter::Trigger() const {
 // An access takes its cost from its start, whatever the simulation does
 // within it, as a port access on real hardware takes the same time whether or
 // not a line moves. A fake clock is advanced at once; on the real clock the
-// access ends at a deadline of the cycle counter (finer than the system's
-// clock), returned for Finish.
+// access ends at a deadline of the wait counter (finer than the system's
+// clock), returned for Finish. The lines change at one point of the access,
+// its start (on a fake clock its end), whatever the simulation's own work.
 uint64_t TSimulatedAdapter::Spend() {
   ++accesses_;
   const double cost = hard_ ? SlowAccessNs : NormalAccessNs;
-  if (cost <= 0) return 0;
   TClock& clock = Clock();
-  if (auto* fake = dynamic_cast<TFakeClock*>(&clock)) {
-    fake->Advance(cost);
-    return 0;
-  }
+  auto* fake = dynamic_cast<TFakeClock*>(&clock);
+  if (fake && cost > 0) fake->Advance(cost);
+  accessNs_ = clock.NowNanoseconds();
+  if (cost <= 0 || fake) return 0;
   const double rate = clock.WaitCyclesPerNanosecond();
   if (!(rate > 0)) return 0;
   return clock.ReadWaitCounter() + static_cast<uint64_t>(cost * rate);
@@ -83,7 +83,7 @@ void TSimulatedAdapter::Finish(uint64_t until) {
 
 void TSimulatedAdapter::Record(TSimEvent e) {
   if (e.Kind == seLines && !LogLines) return;
-  e.TimeNs = Clock().NowNanoseconds();
+  e.TimeNs = inAccess_ ? accessNs_ : Clock().NowNanoseconds();
   e.Scl = scl_;
   e.Sda = sda_;
   log_.push_back(std::move(e));
@@ -133,14 +133,18 @@ uint8_t TSimulatedAdapter::AdapterStatus() {
 
 uint8_t TSimulatedAdapter::Read(int lpt, TPortRegister reg) {
   const uint64_t until = Spend();
+  inAccess_ = true;
   const uint8_t value = ReadRegister(lpt, reg);
+  inAccess_ = false;
   Finish(until);
   return value;
 }
 
 void TSimulatedAdapter::Write(int lpt, TPortRegister reg, uint8_t value) {
   const uint64_t until = Spend();
+  inAccess_ = true;
   WriteRegister(lpt, reg, value);
+  inAccess_ = false;
   Finish(until);
 }
 

@@ -128,4 +128,6 @@ class TSimulatedAdapter : public TPortBackend {
   bool open_ = false;
   bool hard_ = true;
   uint64_t accesses_ = 0;
+  bool inAccess_ = false;
+  uint64_t accessNs_ = 0;  // the time the current access's lines change
 };

@@ -321,26 +321,27 @@ std::vector<TPulse> SclPulses(const std::deque<TSimEvent>& log) {
 // does it: two written bytes, a repeated start, the read address, three bytes
 // read, the stop. Its pulses: 0-17 written, 18 the repeated start, 19-27 the
 // read address, 28-54 read, 55 the stop.
-std::vector<TPulse> RandomReadPulses(TBusBench<TSimulatedAdapter>& b) {
-  b.sim.ClearLog();
-  EXPECT_EQ(b.bus->I2CStart(), 0);
-  EXPECT_EQ(b.bus->I2CWrite(0xA0), 0);
-  EXPECT_EQ(b.bus->I2CWrite(0x10), 0);
-  EXPECT_EQ(b.bus->I2CStart(), 0);
-  EXPECT_EQ(b.bus->I2CWrite(0xA1), 0);
+std::vector<TPulse> RandomReadPulses(TI2CBus& bus, TSimulatedAdapter& sim) {
+  sim.ClearLog();
+  EXPECT_EQ(bus.I2CStart(), 0);
+  EXPECT_EQ(bus.I2CWrite(0xA0), 0);
+  EXPECT_EQ(bus.I2CWrite(0x10), 0);
+  EXPECT_EQ(bus.I2CStart(), 0);
+  EXPECT_EQ(bus.I2CWrite(0xA1), 0);
   uint8_t ack = 0;
-  for (int i = 0; i < 3; ++i) b.bus->I2CRead(i == 2, ack);
+  for (int i = 0; i < 3; ++i) bus.I2CRead(i == 2, ack);
   EXPECT_EQ(ack, 128);
-  EXPECT_EQ(b.bus->I2CStop(), 0);
-  return SclPulses(b.sim.Log());
+  EXPECT_EQ(bus.I2CStop(), 0);
+  return SclPulses(sim.Log());
 }
+std::vector<TPulse> RandomReadPulses(TBusBench<TSimulatedAdapter>& b) { return RandomReadPulses(*b.bus, b.sim); }
 
 // Every clock of written and read bits keeps at least the set period and is
 // high at least half of it; a byte costs nine periods on the wire (a written
 // one the 300 ns hold more), whichever byte comes before it.
-void ExpectTheClockOnTheWire(TBusBench<TSimulatedAdapter>& b, const std::string& what) {
-  const double set = 1e6 / b.bus->Clock, ns = 1;  // the log's resolution
-  const std::vector<TPulse> p = RandomReadPulses(b);
+void ExpectTheClockOnTheWire(TI2CBus& bus, TSimulatedAdapter& sim, const std::string& what) {
+  const double set = 1e6 / bus.Clock, ns = 1;  // the log's resolution
+  const std::vector<TPulse> p = RandomReadPulses(bus, sim);
   ASSERT_EQ(p.size(), 56u) << what;
   EXPECT_TRUE(p[18].Condition && p[55].Condition) << what;
   for (size_t i = 0; i + 1 < p.size(); ++i) {
@@ -348,11 +349,14 @@ void ExpectTheClockOnTheWire(TBusBench<TSimulatedAdapter>& b, const std::string&
     EXPECT_GE(p[i].Fall - p[i].Rise, set / 2 - ns) << what << " pulse " << i;
     if (!p[i + 1].Condition) EXPECT_GE(p[i + 1].Rise - p[i].Rise, set - ns) << what << " pulse " << i;
   }
-  if (b.bus->Clock > 100) return;  // at MaxClock the low phase of a written bit sets the pace
+  if (bus.Clock > 100) return;  // at MaxClock the low phase of a written bit sets the pace
   for (size_t first : {0u, 19u, 28u, 37u}) {
     const double byte = p[first + 9].Rise - p[first].Rise;
     EXPECT_LE(byte, 9 * set * 1.002 + 400) << what << " byte from pulse " << first;
   }
+}
+void ExpectTheClockOnTheWire(TBusBench<TSimulatedAdapter>& b, const std::string& what) {
+  ExpectTheClockOnTheWire(*b.bus, b.sim, what);
 }
 
 TEST_F(BusTest, CalibrationGivesTheExactLinesAndTheClockOnTheWireKeepsIt) {
