@@ -50,7 +50,6 @@ TListHintWindow::TListHintWindow(TComponent* AOwner) : THintWindow(AOwner) {
   SetBounds(0, 0, 0, 0);
   ListControl = new TListBox(this);
   ListControl->SetParent(this);
-  ListControl->SetAlign(alClient);
   ListControl->SetStyle(lbOwnerDrawFixed);
   ListControl->SetItemHeight(kItemHeight);
   ListControl->SetBorderStyle(bsNone);
@@ -117,6 +116,8 @@ void TExtEdit::UpdateLookup() {
   const int width = LookupShown() ? lookupWindow_->Width() : widest + 10;
   lookupWindow_->SetColor(clWindow);
   lookupWindow_->ActivateHint(TRect(left, top, left + width, top + height), std::string());
+  // Inside the window's one-pixel frame.
+  list->SetBounds(1, 1, std::max(0, lookupWindow_->Width() - 2), std::max(0, lookupWindow_->Height() - 2));
 }
 
 void TExtEdit::MoveLookupSelection(WORD Key) {
