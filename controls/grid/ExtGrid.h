@@ -28,10 +28,12 @@
 
 class TExtStringGrid;
 class TEditLink;
-class TCellChecker;
+class TExtStringGridCheck;
 class TCellEditorFactory;
 class TGridCombo;
 class TGridDateEdit;
+class TControlEdit;
+class TControlCombo;
 class TPictureContainer;
 class THTMLPictureCache;
 class TCustomImageList;
@@ -113,6 +115,12 @@ using TSpinClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, 
 using TFloatSpinClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, double AValue, bool Up)>;
 using TDateTimeSpinClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, TDateTime AValue, bool Up)>;
 using TDateTimeChangeEvent = std::function<void(TObject* Sender, int ACol, int ARow, TDateTime AValue)>;
+// A markup cell's COMBO control: its list, whether it can be typed into, how many rows drop.
+using TControlComboListEvent =
+    std::function<void(TObject* Sender, int ARow, int ACol, const std::string& CtrlID, const std::string& CtrlType,
+                       const std::string& CtrlVal, TStringList* Values, bool& Edit, int& DropCount)>;
+using TControlEditDoneEvent = std::function<void(TObject* Sender, int ARow, int ACol, const std::string& CtrlID,
+                                                 const std::string& CtrlType, const std::string& CtrlVal)>;
 using TAutoAdvanceEvent =
     std::function<void(TObject* Sender, int OldRow, int OldCol, int& NewRow, int& NewCol, bool& Allow)>;
 using TCanClickCellEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& Allow)>;
@@ -388,7 +396,7 @@ class TExtStringGrid : public TBaseGrid {
   bool Lookup = false, LookupCaseSensitive = false, LookupHistory = false;
   bool Multilinecells = false;
   TEditLink* EditLink = nullptr;
-  TCellChecker* CellChecker = nullptr;
+  TExtStringGridCheck* CellChecker = nullptr;
 
   // ----- in-cell editor controls (ExtGridEditors.cpp), made on first use
   TCellEditorFactory* CellEditors();
@@ -398,6 +406,20 @@ class TExtStringGrid : public TBaseGrid {
   TFloatSpinClickEvent OnFloatSpinClick;
   TDateTimeSpinClickEvent OnDateSpinClick, OnTimeSpinClick;
   TDateTimeChangeEvent OnDateTimeChange;
+
+  // ----- editors of markup cell controls (ExtGridMarkupControls.cpp)
+  // Opens the editor of one control (EDIT, PASSWORD, MASK or COMBO) over ControlRect.
+  void StartControlEdit(const std::string& CellText, const std::string& CtrlType, int ACol, int ARow,
+                        const TRect& ControlRect, const std::string& CtrlVal, const std::string& CtrlID);
+  // Writes the open editor's value into its control's VALUE and closes it; nothing without one.
+  void EndControlEdit();
+  // F2: the cell's first control.
+  void EditFirstControl(int ACol, int ARow);
+  bool ControlEditOpen() const { return ctrlEditOpen_; }
+  TControlEdit* ControlEditor();
+  TControlCombo* ControlComboBox();
+  TControlComboListEvent OnControlComboList;
+  TControlEditDoneEvent OnControlEditDone;
   // The control showing for the current edit (null: none, or the inplace editor).
   TWinControl* ActiveCellEditor() const { return controlEditorShown_ ? activeCellEditor_ : nullptr; }
   // Tab or Return in an in-cell control: its value goes into the cell even when unchanged.
@@ -817,6 +839,16 @@ class TExtStringGrid : public TBaseGrid {
   bool CommitControlValue(TWinControl* AControl, TPoint ACell, const std::string& Value);
   bool controlRefused_ = false, controlCancel_ = false;
   std::shared_ptr<TCellEditorFactory> editors_;
+  // The markup control being edited: its cell, ID and TYPE, where it lies (client pixels).
+  TControlEdit* controlEdit_ = nullptr;
+  TControlCombo* controlCombo_ = nullptr;
+  TPoint ctrlEditCell_{-1, -1};
+  std::string ctrlEditID_, ctrlEditType_;
+  TRect ctrlEditRect_;
+  bool ctrlEditOpen_ = false;
+  // The control's rectangle found by a press, for the editor it opens.
+  TRect pressedControlRect_;
+  bool FindControlRect(int ACol, int ARow, const std::string& CtrlID, TRect& Rect);
   TWinControl* activeCellEditor_ = nullptr;
   TPoint controlCell_{-1, -1};
   std::string controlStartText_;
@@ -1314,14 +1346,16 @@ class TEditLink : public TComponent {
   std::string ClassName() const override { return "TEditLink"; }
 };
 
-// The cell checker component: corrects and marks edited text.
-class TCellChecker : public TComponent {
+// The cell checker: the base of components that correct or mark a cell's text when its edit
+// is validated. The base changes nothing; descendants override the text hooks.
+class TExtStringGridCheck : public TComponent {
  public:
   using TComponent::TComponent;
-  std::string ClassName() const override { return "TCellChecker"; }
-  bool AutoCorrect = false, AutoMarkError = false;
-  virtual std::string Correct(TExtStringGrid* Grid, const std::string& Value, int ACol, int ARow) { return Value; }
-  virtual std::string MarkError(TExtStringGrid* Grid, const std::string& Value, int ACol, int ARow) {
-    return Value;
-  }
+  std::string ClassName() const override { return "TExtStringGridCheck"; }
+  // AutoCorrect and AutoMarkError are read by the validation; the others by checkers' own runs.
+  bool GotoCell = false, AutoCorrect = false, AutoMarkError = false, UseCorrect = false, UseMarkError = false;
+  virtual std::string MarkError(TExtStringGrid* Grid, int ACol, int ARow, const std::string& Value) { return Value; }
+  virtual std::string Correct(TExtStringGrid* Grid, int ACol, int ARow, const std::string& Value) { return Value; }
+  virtual void StartCheck() {}
+  virtual void StopCheck() {}
 };

@@ -176,7 +176,7 @@ bool TExtStringGrid::CheckEditedValue(int c, int r, const std::string& Value, st
   v = Value;
   bool valid = true;
   TGridFlagScope noAdvance(navigation_->AdvanceOnEnter, false);
-  if (CellChecker && CellChecker->AutoCorrect) v = CellChecker->Correct(this, v, c, r);
+  if (CellChecker && CellChecker->AutoCorrect) v = CellChecker->Correct(this, c, r, v);
   if (OnCellValidate) OnCellValidate(this, c, r, v, valid);
   // Only a changed value that is stored marks its row.
   if (valid && v != editStartText_ && showModified_->Enabled && FixedCols() > 0) {
@@ -184,7 +184,7 @@ bool TExtStringGrid::CheckEditedValue(int c, int r, const std::string& Value, st
     RepaintCell(0, r);
   }
   if (valid) CalcFooter(c);
-  if (CellChecker && CellChecker->AutoMarkError) v = CellChecker->MarkError(this, v, c, r);
+  if (CellChecker && CellChecker->AutoMarkError) v = CellChecker->MarkError(this, c, r, v);
   if (valid && UndoRedo()) UndoRedo()->Add(c, r, editStartText_, v);
   return valid;
 }

@@ -152,6 +152,15 @@ void TGridCombo::WheelStep(int Delta) {
   UserSelect(next);
 }
 
+void TGridCombo::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_MOUSEWHEEL) {
+    WheelStep(static_cast<int16_t>((Message.WParam >> 16) & 0xFFFF));
+    Message.Result = 1;
+    return;
+  }
+  TCellControl::WndProc(Message);
+}
+
 void TGridCombo::DoExit() {
   TExtStringGrid* g = Grid();
   // A new typed value joins the list with LookupHistory.

@@ -102,6 +102,8 @@ class TGridCombo : public TCellControl<TESGComboBox> {
   // One wheel step: a negative delta takes the next item, a positive one the one before;
   // the first and last items stop it, an empty list does nothing.
   void WheelStep(int Delta);
+  // A wheel message sent to the box steps its item and goes no further.
+  void WndProc(TMessage& Message) override;
 
  protected:
   void Select() override;

@@ -563,6 +563,8 @@ bool TExtStringGrid::MarkupClick(int ACol, int ARow, int X, int Y) {
     CanEditCell(rc, ARow, can);
     if (can) {
       if (controlEditorShown_) EndCellControlEdit();
+      EndControlEdit();
+      pressedControlRect_ = ctrl;
       if (ctype == "BUTTON") {
         markupPressed_ = TPoint(ACol, ARow);
         markupDownPoint_ = TPoint(X, Y);

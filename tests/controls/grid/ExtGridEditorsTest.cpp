@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "controls/grid/ExtGridEditors.h"
+#include "controls/grid/ExtGridMarkupControls.h"
 #include "controls/grid/ExtUtil.h"
+#include "controls/markup/MarkupText.h"
 #include "platform/gui/testing/InputEvents.h"
 #include "tests/controls/grid/GridInputFixture.h"
 #include "tests/controls/grid/GridTestLocales.h"
@@ -41,6 +43,8 @@ TEST(CellDateOrNow, NotADateFallsBackToNow) {
 }
 
 class EditorsTest : public GridInputTest {};
+
+bool Inside(const TRect& R, TPoint P) { return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom; }
 
 TEST_F(EditorsTest, ControlsAreMadeOnFirstUseAndKindsWithoutOneEditAsText) {
   grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
@@ -327,5 +331,107 @@ TEST_P(KindEditing, OpensItsControlCommitsRestoresAndStaysOnARefusal) {
 
 INSTANTIATE_TEST_SUITE_P(Grid, KindEditing, ::testing::ValuesIn(KindCases()),
                          [](const ::testing::TestParamInfo<TKindCase>& i) { return std::string(i.param.Name); });
+
+// ---------------------------------------------------------------- markup cell controls
+TEST_F(EditorsTest, MarkupControlsEditInPlaceAndWriteTheirValueOnceWhenLeft) {
+  grid->SetColWidths(1, 320);
+  grid->SetRowHeights(2, 40);
+  grid->SetCells(1, 2,
+                 "<B>x</B> <CONTROL TYPE=\"EDIT\" ID=\"e1\" VALUE=\"abc\" WIDTH=\"60\"> "
+                 "<CONTROL TYPE=\"PASSWORD\" ID=\"p1\" VALUE=\"\" WIDTH=\"60\"> "
+                 "<CONTROL TYPE=\"COMBO\" ID=\"c1\" VALUE=\"zz\" WIDTH=\"70\">");
+  std::vector<std::string> done;
+  grid->OnControlEditDone = [&](TObject*, int r, int c, const std::string& id, const std::string& type,
+                                const std::string& val) {
+    done.push_back(std::to_string(c) + "," + std::to_string(r) + " " + id + " " + type + " " + val);
+  };
+  grid->OnControlComboList = [](TObject*, int, int, const std::string&, const std::string&, const std::string&,
+                                TStringList* values, bool& edit, int& drop) {
+    values->Add("aa");
+    values->Add("bb");
+    edit = true;
+    drop = 4;
+  };
+  Load();
+  grid->FocusCell(1, 2, true);
+  // F2 opens the first control: an edit over it, holding its value.
+  Key(Qt::Key_F2);
+  TControlEdit* e = grid->ControlEditor();
+  ASSERT_TRUE(e->Visible());
+  EXPECT_TRUE(grid->ControlEditOpen());
+  EXPECT_EQ(e->Text(), "abc");
+  EXPECT_TRUE(Inside(grid->CellRect(1, 2), TPoint(e->Left(), e->Top()))) << "placed over its cell";
+  SendKeyEvent(e, Qt::Key_End);
+  SendKeyEvent(e, Qt::Key_D, Qt::NoModifier, "d");
+  SendKeyEvent(e, Qt::Key_Return);
+  EXPECT_FALSE(e->Visible());
+  EXPECT_FALSE(grid->ControlEditOpen());
+  EXPECT_EQ(GetHTMLControlValue(grid->Cells(1, 2), "e1"), "abcd");
+  EXPECT_EQ(GetHTMLControlType(grid->Cells(1, 2), "e1"), "EDIT") << "the tag keeps its type";
+  // Ending again with no editor open does nothing: no second report, no stale value.
+  grid->EndControlEdit();
+  EXPECT_EQ(done, (std::vector<std::string>{"1,2 e1 EDIT abcd"}));
+
+  // A password shows stars and writes what was typed; Tab leaves it.
+  grid->OpenCellMarkupControl(1, 2, "p1");
+  ASSERT_TRUE(e->Visible());
+  EXPECT_EQ(e->PasswordChar(), '*');
+  SendKeyEvent(e, Qt::Key_X, Qt::NoModifier, "x");
+  SendKeyEvent(e, Qt::Key_Y, Qt::NoModifier, "y");
+  SendKeyEvent(e, Qt::Key_Tab);
+  EXPECT_EQ(GetHTMLControlValue(grid->Cells(1, 2), "p1"), "xy");
+  EXPECT_FALSE(e->Visible());
+
+  // A combo whose value is not in its list shows the value with no item chosen.
+  grid->FocusCell(1, 2, true);
+  grid->OpenCellMarkupControl(1, 2, "c1");
+  TControlCombo* c = grid->ControlComboBox();
+  ASSERT_TRUE(c->Visible());
+  EXPECT_EQ(c->Items()->Count(), 2);
+  EXPECT_EQ(c->ItemIndex(), -1);
+  EXPECT_EQ(c->Text(), "zz");
+  EXPECT_EQ(c->DropDownCount(), 4);
+  SendKeyEvent(c, Qt::Key_Return);
+  EXPECT_FALSE(c->Visible());
+  EXPECT_EQ(GetHTMLControlValue(grid->Cells(1, 2), "c1"), "zz") << "written back even unchanged";
+  EXPECT_EQ(done, (std::vector<std::string>{"1,2 e1 EDIT abcd", "1,2 p1 PASSWORD xy", "1,2 c1 COMBO zz"}));
+}
+
+TEST_F(EditorsTest, TheComboWheelStepsWithinItsListAndTellsOnlyRealItems) {
+  struct Case {
+    std::vector<std::string> items;
+    std::string cell;
+    std::vector<int> deltas;
+    int want;
+    std::vector<int> told;
+  } cases[] = {
+      {{"a", "b", "c"}, "b", {-120, -120, -120}, 2, {2}},  // stops at the last item
+      {{"a", "b", "c"}, "b", {120, 120}, 0, {0}},          // and at the first
+      {{"a", "b", "c"}, "a", {-120, 120}, 0, {1, 0}},
+      {{}, "x", {-120, 120}, -1, {}},                      // an empty list does nothing
+  };
+  grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
+    if (c == 2) e = edComboList;
+  };
+  std::vector<int> told;
+  grid->OnComboChange = [&](TObject*, int, int, int index, const std::string&) { told.push_back(index); };
+  Load();
+  int row = 1;
+  for (const Case& k : cases) {
+    TGridCombo* combo = grid->ComboBox();
+    combo->Items()->Clear();
+    for (const std::string& i : k.items) combo->Items()->Add(i);
+    grid->SetCells(2, row, k.cell);
+    grid->FocusCell(2, row, true);
+    Key(Qt::Key_F2);
+    ASSERT_EQ(grid->ActiveCellEditor(), combo);
+    told.clear();
+    for (int d : k.deltas) combo->Perform(WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<uint16_t>(d)) << 16, 0);
+    EXPECT_EQ(combo->ItemIndex(), k.want) << k.cell;
+    EXPECT_EQ(told, k.told) << k.cell;
+    SendKeyEvent(combo, Qt::Key_Escape);
+    ++row;
+  }
+}
 
 }  // namespace
