@@ -111,6 +111,7 @@ TExtStringGrid::TExtStringGrid(TComponent* AOwner) : TBaseGrid(AOwner) {
 }
 
 TExtStringGrid::~TExtStringGrid() {
+  SaveColumnSizes();
   UnhookOwnerForm();
   // The editor must not call back into a half-destroyed grid.
   editActive_ = false;
@@ -123,6 +124,7 @@ TExtStringGrid::~TExtStringGrid() {
 void TExtStringGrid::CreateWnd() {
   TBaseGrid::CreateWnd();
   StartGridTimer();
+  LoadColumnSizes();
 }
 
 void TExtStringGrid::Loaded() {
@@ -132,6 +134,7 @@ void TExtStringGrid::Loaded() {
   initialFixedCols_ = TBaseGrid::FixedCols();
   initialRowHeight_ = DefaultRowHeight();
   loaded_ = true;
+  LoadColumnSizes();
   if (Options() & goAlwaysShowEditor) {
     navigation_->AlwaysEdit = true;
     SetOptions(Options() & ~goAlwaysShowEditor);

@@ -1198,6 +1198,7 @@ class TExtStringGrid : public TBaseGrid {
   struct TFindState {
     TFindFlags Flags = 0;
     std::string Text;      // upper-cased unless ffCaseSensitive
+    bool TextAscii = true;
     bool ExpectEmpty = false;  // the text was two double quotes
     TPoint LastFound{-1, -1};
     std::string LastSearched;  // the footer's last searched text
@@ -1209,6 +1210,8 @@ class TExtStringGrid : public TBaseGrid {
     };
     std::unordered_map<uint64_t, TKept> Kept;
   } find_;
+  bool MatchText(const std::string& CellText) const;
+  bool TestText(const std::string& CellText) const;
   // Called by the grid's timer: a lookup text idle for 4 ticks is cleared.
   void LookupIdleTick();
   void HilightCells(int C0, int R0, int C1, int R1, bool CaseSensitive, const std::string& Text,
@@ -1337,6 +1340,33 @@ class TExtStringGrid : public TBaseGrid {
   void RowOrderInserted(int ARow, int ACount);
   void RowOrderRemoved(int ARow, int ACount);
   void RowOrderMoved(int FromIndex, int ToIndex);
+
+  // ===== column and row sizing: the stretch column, all columns (rows) scaled with the one the
+  // user sizes, stored widths (ExtGridSizing.cpp)
+ public:
+  // Fills the client width with the column (-1: the last); raises Exception "Stretch column
+  // index out of range" for an index at or past ColCount or below -1.
+  void StretchColumn(int ACol);
+  // Widths stored as "Col0", "Col1", ... in ColumnSize.Section of the file (clIniFile) or
+  // registry key (clRegistry) ColumnSize.Key, both per user under the settings folder; a stored
+  // width is taken within 0 .. MaxStoredWidth.
+  void SaveColumnSizes();
+  void LoadColumnSizes();
+  std::string ColumnSizeFile() const;
+  static constexpr int MaxStoredWidth = 4096;
+
+ protected:
+  void ColWidthsChanged() override;
+  void RowHeightsChanged() override;
+
+ private:
+  // The user's sizing press: which line and its size then.
+  void NoteSizingStart(bool Cols, int Index);
+  void ScaleOtherLines(bool Cols, int Index);
+  struct TSizingState {
+    bool InCols = false, InRows = false, Stretched = false, Cols = false;
+    int Index = -1, Start = 0;
+  } sizing_;
 };
 
 // The custom editor link of edCustom cells; its behaviour comes with that feature.

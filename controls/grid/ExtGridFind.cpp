@@ -146,23 +146,32 @@ void TExtStringGrid::LookupIdleTick() {
 
 // ---------------------------------------------------------------- the cell search
 bool TExtStringGrid::MatchCell(int ACol, int ARow, bool /*Wide: wide text is stored as UTF-8*/) {
+  const int rc = (find_.Flags & ffHiddenCols) ? ACol : RealColIndex(ACol);
+  return MatchText(Cells(rc, ARow));
+}
+
+bool TExtStringGrid::MatchText(const std::string& CellText) const {
+  if (find_.Flags & ffStripTags) return TestText(HTMLStrip(CellText));
+  return TestText(CellText);
+}
+
+bool TExtStringGrid::TestText(const std::string& CellText) const {
   const TFindFlags f = find_.Flags;
-  const int rc = (f & ffHiddenCols) ? ACol : RealColIndex(ACol);
-  std::string text = Cells(rc, ARow);
-  if (f & ffStripTags) text = HTMLStrip(text);
-  if (find_.ExpectEmpty) return text.empty();
+  if (find_.ExpectEmpty) return CellText.empty();
   const bool cs = (f & ffCaseSensitive) != 0;
-  if (f & ffExpression) return ExtUtil::MatchFilter(find_.Text, cs ? text : ExtUtil::UpperText(text), cs);
+  if (f & ffExpression) return ExtUtil::MatchFilter(find_.Text, cs ? CellText : ExtUtil::UpperText(CellText), cs);
   const bool atStart = (f & ffAtStart) != 0, whole = (f & ffWholeText) != 0;
-  if (cs) return PlainMatch(text, find_.Text, atStart, whole);
-  if (IsAscii(text)) return FoldedMatch(text, find_.Text, atStart, whole);
-  return PlainMatch(ExtUtil::UpperText(text), find_.Text, atStart, whole);
+  if (cs) return PlainMatch(CellText, find_.Text, atStart, whole);
+  if (FoldedMatch(CellText, find_.Text, atStart, whole)) return true;
+  // Letters beyond ASCII change case in the text's own encoding.
+  return !find_.TextAscii && !IsAscii(CellText) && PlainMatch(ExtUtil::UpperText(CellText), find_.Text, atStart, whole);
 }
 
 void TExtStringGrid::FindCell(TPoint StartCell, const std::string& Text, TPoint& Found, TFindFlags Flags) {
   Found = TPoint(-1, -1);
   find_.Flags = Flags;
   find_.Text = (Flags & ffCaseSensitive) ? Text : ExtUtil::UpperText(Text);
+  find_.TextAscii = IsAscii(find_.Text);
   find_.ExpectEmpty = Text == "\"\"";
   if (ColCount() == FixedCols() || RowCount() == FixedRows() || ColCount() == 0 || RowCount() == 0) return;
   int c0 = 0, c1 = ColCount() - 1, r0 = 0, r1 = RowCount() - 1;
@@ -177,38 +186,52 @@ void TExtStringGrid::FindCell(TPoint StartCell, const std::string& Text, TPoint&
   }
   if (c0 > c1 || r0 > r1 || c0 < 0 || r0 < 0) return;
   const bool rowWise = (Flags & ffRowWise) != 0, back = (Flags & ffBackward) != 0;
-  // The scan as one sequence: lines (rows row-wise, else columns) and positions within a line.
-  const int64_t inner = rowWise ? c1 - c0 + 1 : r1 - r0 + 1;
-  const int64_t total = inner * (rowWise ? r1 - r0 + 1 : c1 - c0 + 1);
-  auto index = [&](int c, int r) {
-    c = std::clamp(c, c0, c1), r = std::clamp(r, r0, r1);
-    return rowWise ? int64_t(r - r0) * inner + (c - c0) : int64_t(c - c0) * inner + (r - r0);
-  };
-  int64_t i;
+  // Lines are rows row-wise, else columns; positions run within a line.
+  const int l0 = rowWise ? r0 : c0, l1 = rowWise ? r1 : c1, p0 = rowWise ? c0 : r0, p1 = rowWise ? c1 : r1;
+  int line, pos;
   if (StartCell.X == -1 && StartCell.Y == -1) {
-    i = back ? total - 1 : 0;
+    line = back ? l1 : l0, pos = back ? p1 : p0;
   } else {
     // A start outside the range counts from the nearest cell of the range in scan order.
     const int sl = rowWise ? StartCell.Y : StartCell.X, sp = rowWise ? StartCell.X : StartCell.Y;
-    const int l0 = rowWise ? r0 : c0, l1 = rowWise ? r1 : c1, p0 = rowWise ? c0 : r0, p1 = rowWise ? c1 : r1;
-    if (sl < l0 || (sl == l0 && sp < p0)) i = back ? -1 : 0;
-    else if (sl > l1 || (sl == l1 && sp > p1)) i = back ? total - 1 : total;
-    else i = index(StartCell.X, StartCell.Y) + (back ? -1 : 1);
-  }
-  for (; i >= 0 && i < total; i += back ? -1 : 1) {
-    const int line = static_cast<int>(i / inner), pos = static_cast<int>(i % inner);
-    const int c = rowWise ? c0 + pos : c0 + line, r = rowWise ? r0 + line : r0 + pos;
-    if (!MatchCell(c, r, false)) continue;
-    Found = TPoint(c, r);
-    find_.LastFound = Found;
-    if (Flags & ffGotoFound) {
-      std::shared_ptr<bool> alive = AliveFlag();
-      if (r != Row()) SetRow(r);
-      if (!*alive) return;
-      const int dc = (Flags & ffHiddenCols) ? DisplColIndex(c) : c;
-      if (!((Flags & ffHiddenCols) && IsHiddenColumn(c)) && dc != Col()) SetCol(dc);
+    if (sl < l0 || (sl == l0 && sp < p0)) {
+      if (back) return;
+      line = l0, pos = p0;
+    } else if (sl > l1 || (sl == l1 && sp > p1)) {
+      if (!back) return;
+      line = l1, pos = p1;
+    } else {
+      line = sl, pos = std::clamp(sp, p0, p1) + (back ? -1 : 1);
+      if (pos > p1) ++line, pos = p0;
+      if (pos < p0) --line, pos = p1;
     }
-    return;
+  }
+  const int step = back ? -1 : 1;
+  const bool hiddenCols = (Flags & ffHiddenCols) != 0;
+  std::vector<int> real(static_cast<size_t>(c1 - c0 + 1));
+  for (int c = c0; c <= c1; ++c) real[static_cast<size_t>(c - c0)] = hiddenCols ? c : RealColIndex(c);
+  const bool hooked = OnGetDisplText || OnGetDisplWideText || DisplTextHooked;
+  std::string shown;
+  for (; line >= l0 && line <= l1; line += step, pos = back ? p1 : p0) {
+    for (; pos >= p0 && pos <= p1; pos += step) {
+      const int c = rowWise ? pos : line, r = rowWise ? line : pos;
+      const int rc = real[static_cast<size_t>(c - c0)];
+      // The stored text is the shown one unless a display hook or a merged area says otherwise.
+      TObject* o = nullptr;
+      const std::string* t = &Store().TextAndObject(rc, r, o);
+      if (o || (hooked && r < EventRowLimit())) t = &(shown = Cells(rc, r));
+      if (!MatchText(*t)) continue;
+      Found = TPoint(c, r);
+      find_.LastFound = Found;
+      if (Flags & ffGotoFound) {
+        std::shared_ptr<bool> alive = AliveFlag();
+        if (r != Row()) SetRow(r);
+        if (!*alive) return;
+        const int dc = hiddenCols ? DisplColIndex(c) : c;
+        if (!(hiddenCols && IsHiddenColumn(c)) && dc != Col()) SetCol(dc);
+      }
+      return;
+    }
   }
 }
 

@@ -352,6 +352,7 @@ void TExtStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
     AnyCellSizingState(X, Y, st, index, pos, ofs);
     ownSizingIndex_ = index;
     sizingOfs_ = ofs;
+    NoteSizingStart(GridState() == gsColSizing, index);
   }
   HoverMouseDown(Button, X, Y);
   if (!(Selection() == before)) {

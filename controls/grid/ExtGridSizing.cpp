@@ -1,0 +1,163 @@
+// Column and row sizing: the stretch column, the other columns (rows) scaled
+// with the one the user sizes, and column widths kept between runs.
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "controls/grid/ExtGrid.h"
+#include "platform/rtl/IniFiles.h"
+#include "platform/rtl/Registry.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+constexpr int64_t kMaxSizeFile = 1 << 20;
+
+// Sets a flag for the lifetime of the scope.
+struct TFlagScope {
+  bool& Flag;
+  explicit TFlagScope(bool& F) : Flag(F) { Flag = true; }
+  ~TFlagScope() { Flag = false; }
+};
+
+}  // namespace
+
+void TExtStringGrid::StretchColumn(int ACol) {
+  if (ComponentState() & (csLoading | csDestroying)) return;
+  if (ACol < -1 || ACol >= ColCount()) throw Exception("Stretch column index out of range");
+  if (ColCount() == 0 || !columnSize_->Stretch()) return;
+  const int sc = ACol == -1 ? ColCount() - 1 : ACol;
+  const TFlagScope guard(sizing_.InCols);
+  if (ColCount() == 1) {
+    SetColWidths(sc, ClientWidth());
+  } else {
+    int others = 0;
+    for (int c = 0; c < ColCount(); ++c)
+      if (c != sc) others += ColWidths(c);
+    if (ClientWidth() > others) SetColWidths(sc, ClientWidth() - others - 1);
+    else if (LeftCol() == FixedCols()) SetColWidths(sc, DefaultColWidth());
+  }
+  sizing_.Stretched = true;
+  if (floatingFooter_->Visible()) AlignSearchPanel();
+}
+
+void TExtStringGrid::NoteSizingStart(bool Cols, int Index) {
+  sizing_.Cols = Cols;
+  sizing_.Index = Index;
+  sizing_.Start = Index < 0 ? 0 : Cols ? ColWidths(Index) : RowHeights(Index);
+}
+
+void TExtStringGrid::ColWidthsChanged() {
+  // The widths written here come back through this handler: they only pass to the base.
+  if (sizing_.InCols) {
+    TBaseGrid::ColWidthsChanged();
+    return;
+  }
+  const TFlagScope guard(sizing_.InCols);
+  if (sizing_.Stretched && columnSize_->Stretch() && ColCount() > 0) {
+    const int sc = columnSize_->StretchColumn;
+    sizing_.InCols = false;
+    StretchColumn(sc >= -1 && sc < ColCount() ? sc : -1);
+    sizing_.InCols = true;
+  }
+  TBaseGrid::ColWidthsChanged();
+  if (sizing_.Cols && sizing_.Index >= 0 && ownSizingIndex_ == sizing_.Index && mouseActions_->AllColumnSize)
+    ScaleOtherLines(true, sizing_.Index);
+}
+
+void TExtStringGrid::RowHeightsChanged() {
+  if (sizing_.InRows) {
+    TBaseGrid::RowHeightsChanged();
+    return;
+  }
+  const TFlagScope guard(sizing_.InRows);
+  TBaseGrid::RowHeightsChanged();
+  if (!sizing_.Cols && sizing_.Index >= 0 && ownSizingIndex_ == sizing_.Index && mouseActions_->AllRowSize)
+    ScaleOtherLines(false, sizing_.Index);
+}
+
+void TExtStringGrid::ScaleOtherLines(bool Cols, int Index) {
+  const int start = sizing_.Start;
+  // Once per sizing: the press's start size is spent.
+  sizing_.Index = -1;
+  const int count = Cols ? ColCount() : RowCount();
+  if (start < 1 || Index >= count) return;
+  const double ratio = static_cast<double>(Cols ? ColWidths(Index) : RowHeights(Index)) / start;
+  for (int i = Cols ? FixedCols() : FixedRows(); i < count; ++i) {
+    if (i == Index) continue;
+    const double scaled = std::round((Cols ? ColWidths(i) : RowHeights(i)) * ratio);
+    const int v = static_cast<int>(std::clamp(scaled, 0.0, 32767.0));
+    if (Cols) SetColWidths(i, v);
+    else SetRowHeights(i, v);
+  }
+}
+
+// ---------------------------------------------------------------- stored widths
+std::string TExtStringGrid::ColumnSizeFile() const {
+  // Only the key's file name counts: the widths never go beside the program or elsewhere.
+  const std::string name = ExtractFileName(columnSize_->Key);
+  if (name.empty() || name == "." || name == "..") return std::string();
+  return IncludeTrailingPathDelimiter(UserConfigDir()) + name;
+}
+
+void TExtStringGrid::SaveColumnSizes() {
+  const TColumnSize* cs = columnSize_.get();
+  if (!cs->Save || cs->Key.empty() || cs->Section.empty() || (ComponentState() & csDesigning)) return;
+  // Saving runs from the destructor: a settings file that cannot be written loses only the widths.
+  try {
+    if (cs->Location == clIniFile) {
+      const std::string file = ColumnSizeFile();
+      if (file.empty()) return;
+      ForceDirectories(ExtractFilePath(file));
+      TMemIniFile ini("");
+      try {
+        ini.SetText(LoadRegularFileBytes(file, kMaxSizeFile));
+      } catch (const Exception&) {
+        // A missing or unreadable file starts empty.
+      }
+      ini.Rename(file, false);
+      for (int c = 0; c < ColCount(); ++c) ini.WriteInteger(cs->Section, "Col" + std::to_string(c), ColWidths(c));
+      ini.UpdateFile();
+    } else {
+      TRegistry reg;
+      reg.SetRootKey(HKEY_CURRENT_USER);
+      if (!reg.OpenKey("\\" + cs->Key + "\\" + cs->Section, true)) return;
+      for (int c = 0; c < ColCount(); ++c) reg.WriteInteger("Col" + std::to_string(c), ColWidths(c));
+      reg.CloseKey();
+    }
+  } catch (const std::exception&) {
+  }
+}
+
+void TExtStringGrid::LoadColumnSizes() {
+  const TColumnSize* cs = columnSize_.get();
+  if (!cs->Save || cs->Key.empty() || cs->Section.empty() || (ComponentState() & csDesigning)) return;
+  auto take = [this](int c, int v) {
+    v = std::clamp(v, 0, MaxStoredWidth);
+    if (v != ColWidths(c)) SetColWidths(c, v);
+  };
+  try {
+    if (cs->Location == clIniFile) {
+      const std::string file = ColumnSizeFile();
+      if (file.empty() || !FileExists(file)) return;
+      TMemIniFile ini("");
+      ini.SetText(LoadRegularFileBytes(file, kMaxSizeFile));
+      for (int c = 0; c < ColCount(); ++c) take(c, ini.ReadInteger(cs->Section, "Col" + std::to_string(c), ColWidths(c)));
+    } else {
+      TRegistry reg;
+      reg.SetRootKey(HKEY_CURRENT_USER);
+      if (!reg.OpenKeyReadOnly("\\" + cs->Key + "\\" + cs->Section)) return;
+      for (int c = 0; c < ColCount(); ++c) {
+        const std::string name = "Col" + std::to_string(c);
+        if (!reg.ValueExists(name)) continue;
+        try {
+          take(c, reg.ReadInteger(name));
+        } catch (const Exception&) {
+          // A value of another type keeps the width.
+        }
+      }
+    }
+  } catch (const Exception&) {
+    // A file that is no regular file or too large keeps the widths the grid has.
+  }
+}

@@ -1,0 +1,117 @@
+// Column and row sizing: all lines scaled once with the one the user drags,
+// the stretch column's index rules, and widths stored between runs.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/rtl/SysUtils.h"
+#include "tests/controls/grid/GridInputFixture.h"
+#include "tests/platform/rtl/TestSupport.h"
+
+namespace {
+
+class SizingTest : public GridInputTest {
+ public:
+  void Drag(int x0, int y0, int x1, int y1) {
+    Mouse(QEvent::MouseButtonPress, x0, y0);
+    Mouse(QEvent::MouseMove, x1, y1);
+    Mouse(QEvent::MouseButtonRelease, x1, y1);
+  }
+};
+
+TEST_F(SizingTest, AllColumnsSizingScalesEveryOtherColumnOnce) {
+  grid->SetOptions(grid->Options() | goColSizing | goRowSizing);
+  grid->MouseActions()->AllColumnSize = true;
+  grid->MouseActions()->AllRowSize = true;
+  Load();
+  const std::vector<int> widths = {40, 50, 60, 70, 80};
+  for (int c = 0; c < 5; ++c) grid->SetColWidths(c, widths[c]);
+  int calls = 0, asked = -1;
+  grid->OnUpdateColumnSize = [&](TObject*, int, int& w) {
+    ++calls;
+    asked = w;
+    w += 1;  // a correction while the sizing still counts as the user's
+  };
+  TRect h = grid->CellRect(1, 0);
+  const int y = (h.Top + h.Bottom) / 2;
+  Drag(h.Right, y, h.Right + 50, y);  // 50 -> 100: the others double
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(asked, 100);
+  EXPECT_EQ(grid->ColWidths(1), 101) << "the handler's correction is applied";
+  EXPECT_EQ(grid->ColWidths(0), 40) << "fixed columns keep their width";
+  for (int c = 2; c < 5; ++c) EXPECT_EQ(grid->ColWidths(c), widths[c] * 2) << "column " << c << " scaled once";
+  // A width set by code afterwards scales nothing.
+  grid->SetColWidths(2, 30);
+  EXPECT_EQ(grid->ColWidths(3), 140);
+  // Rows the same way.
+  for (int r = 0; r < grid->RowCount(); ++r) grid->SetRowHeights(r, 20);
+  TRect rh = grid->CellRect(0, 2);
+  const int x = (rh.Left + rh.Right) / 2;
+  Drag(x, rh.Bottom, x, rh.Bottom + 10);  // 20 -> 30
+  EXPECT_EQ(grid->RowHeights(2), 30);
+  EXPECT_EQ(grid->RowHeights(0), 20);
+  for (int r = 3; r < grid->RowCount(); ++r) EXPECT_EQ(grid->RowHeights(r), 30) << "row " << r;
+}
+
+TEST_F(SizingTest, StretchColumnIndexRules) {
+  grid->ColumnSize()->SetStretch(true);
+  for (int bad : {-2, -100, 5, 99}) EXPECT_THROW(grid->StretchColumn(bad), Exception) << bad;
+  grid->StretchColumn(-1);
+  int sum = 0;
+  for (int c = 0; c < 4; ++c) sum += grid->ColWidths(c);
+  EXPECT_EQ(grid->ColWidths(4), grid->ClientWidth() - sum - 1) << "the last column fills the client";
+  // Marked stretched: another column's new width is taken from the stretch column.
+  grid->SetColWidths(1, grid->ColWidths(1) + 20);
+  sum += 20;
+  EXPECT_EQ(grid->ColWidths(4), grid->ClientWidth() - sum - 1);
+}
+
+TEST_F(SizingTest, StoredWidthsRoundTripUnderTheSettingsFolderAndAreClamped) {
+  TTempDir dir;
+  TEnvScope env("VELMARON_CONFIG_DIR", dir.Path().c_str());
+  auto make = [&](const std::string& key) {
+    auto* g = new TExtStringGrid(form);
+    g->SetColCount(4);
+    g->ColumnSize()->Save = true;
+    g->ColumnSize()->Location = clIniFile;
+    g->ColumnSize()->Key = key;
+    g->ColumnSize()->Section = "Widths";
+    return g;
+  };
+  TExtStringGrid* g = make("../../elsewhere/grid.ini");
+  EXPECT_EQ(g->ColumnSizeFile(), dir.File("grid.ini")) << "only the file name of the key counts";
+  for (int c = 0; c < 4; ++c) g->SetColWidths(c, 30 + c * 11);
+  delete g;  // saved with the grid
+  g = make("grid.ini");
+  g->Loaded();
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(g->ColWidths(c), 30 + c * 11) << c;
+  delete g;
+  // A damaged file: hostile values are clamped, text that is no number keeps the width.
+  SaveFileAtomically(dir.File("grid.ini"), "[Widths]\nCol0=-5\nCol1=1000000000\nCol2=abc\nCol3=77\n");
+  g = make("grid.ini");
+  g->Loaded();
+  EXPECT_EQ(g->ColWidths(0), 0);
+  EXPECT_EQ(g->ColWidths(1), TExtStringGrid::MaxStoredWidth);
+  EXPECT_EQ(g->ColWidths(2), g->DefaultColWidth());
+  EXPECT_EQ(g->ColWidths(3), 77);
+  g->ColumnSize()->Save = false;
+  delete g;
+  // What is no regular file is refused without blocking; the widths stay.
+  DeleteFile(dir.File("grid.ini"));
+  ASSERT_EQ(mkfifo(dir.File("grid.ini").c_str(), 0600), 0);
+  g = make("grid.ini");
+  g->Loaded();
+  EXPECT_EQ(g->ColWidths(3), g->DefaultColWidth());
+  g->ColumnSize()->Save = false;
+  delete g;
+  // Without a section nothing is stored.
+  g = make("other.ini");
+  g->ColumnSize()->Section = "";
+  delete g;
+  EXPECT_FALSE(FileExists(dir.File("other.ini")));
+}
+
+}  // namespace
