@@ -658,7 +658,10 @@ void TfrmMain::WindowCascadeItemClick(TObject*) { Cascade(); }
 void TfrmMain::WindowTileItemClick(TObject*) { Tile(); }
 
 void TfrmMain::WindowMinimizeItemClick(TObject*) {
-  for (int i = MDIChildCount() - 1; i >= 0; --i) MDIChildren(i)->SetWindowState(wsMinimized);
+  // The list is taken first: each minimised child changes the stacking order the index follows.
+  std::vector<TCustomForm*> children;
+  for (int i = MDIChildCount() - 1; i >= 0; --i) children.push_back(MDIChildren(i));
+  for (TCustomForm* child : children) child->SetWindowState(wsMinimized);
 }
 
 // ---------------------------------------------------------------- web update

@@ -288,6 +288,13 @@ void TCustomForm::AttachToFrame() {
   QPixmap blank(16, 16);
   blank.fill(Qt::transparent);
   subWindow_->setWindowIcon(QIcon(blank));  // no toolkit logo in the child's caption
+  // The area maximises, restores and minimises children on its own (a maximised child passes its
+  // state to the next one activated, the caption buttons): the form's state follows the screen.
+  QObject::connect(subWindow_, &QMdiSubWindow::windowStateChanged, subWindow_, [this] {
+    // The signal's states leave out a maximised child's state on activation: ask the window.
+    if (!visible_ || destroyed_ || !subWindow_) return;
+    windowState_ = subWindow_->isMinimized() ? wsMinimized : subWindow_->isMaximized() ? wsMaximized : wsNormal;
+  });
   UpdatePeerGeometry();
   if (menu_) fr->RebuildMenuBar();
   visible_ = false;

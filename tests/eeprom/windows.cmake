@@ -9,5 +9,6 @@ if(TARGET eeprom_windows)
     ${CMAKE_CURRENT_LIST_DIR}/EEWindowBusTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EEWindowFileTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EEWindowSettingsTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EEWindowStatesTest.cpp
     DEPS eeprom_windows app_main port gui_test_main gui rtl Qt6::Widgets)
 endif()
