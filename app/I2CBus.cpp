@@ -119,41 +119,43 @@ void TI2CBus::Delay() { Wait(DelayCount, timedHalfCycles_); }
 
 void TI2CBus::ReadDelay() { Wait(ReadDelayCount, timedHalfCycles_); }
 
-// A port access in µs on the lines: a read bit holds three, a written one four
-// and the 300 ns wait. The estimates carry some of the waits' own overhead
-// (the read line) or the overshoot of the 300 ns wait (the difference of the
-// lines), so the lower one is taken.
-double TI2CBus::AccessMicroseconds() const {
-  if (!Calibrated() || !(ReadDelaySlope > 0)) return 0;
-  const double a = std::min(ReadDelayOffset / 3, DelayOffset - ReadDelayOffset - HoldMicroseconds());
-  return a > 0 ? a : 0;
+// What a bit holds besides its waits' turns, from the calibration: a port
+// access (measured on its own), a wait's own cost beyond its turns (the read
+// line's offset holds three accesses and two waits), and the 300 ns wait with
+// its cost (the rest of the written line's offset: four accesses, two waits
+// and it).
+TI2CBus::TBitParts TI2CBus::BitParts() const {
+  TBitParts p;
+  if (!Calibrated()) return p;
+  p.Access = accessUs_;
+  p.Wait = std::max(0.0, (ReadDelayOffset - 3 * p.Access) / 2);
+  p.Hold = std::max(0.0, DelayOffset - 4 * p.Access - 2 * p.Wait);
+  return p;
 }
-
-// The 300 ns wait after SCL falls.
-double TI2CBus::HoldMicroseconds() const { return n320Count / counterMhz_; }
 
 // The loop turns of each phase of a clock. Each phase, SCL high and SCL low,
 // lasts at least half the period by itself, so that every clock keeps the
 // period whatever kind of clock comes before it, and SCL is high at least
-// half of it. Of each phase the port accesses it holds (and the 300 ns wait
-// of a written bit) are taken off, estimated low so that no phase comes out
-// short. A routine's first clock also holds the accesses of its set-up (the
-// pull that repeats the last routine's, SDA released for a read) and the
-// acknowledge of a read its SDA write: taken off too, so a byte costs nine
-// periods on the wire.
+// half of it. Of each phase what it holds besides its turns is taken off: its
+// port accesses, its wait's own cost, a written bit's 300 ns. A routine's
+// first clock also holds the accesses of its set-up (the pull that repeats the
+// last routine's, SDA released for a read) and the acknowledge of a read its
+// SDA write: taken off too, so a byte costs nine periods on the wire.
 void TI2CBus::SetPhases(int32_t Frequency) {
-  const double half = 500.0 / Frequency, a = AccessMicroseconds(), hold = HoldMicroseconds();
-  auto turns = [](double us, double slope) {
+  const double half = 500.0 / Frequency;
+  const TBitParts p = BitParts();
+  auto turns = [half, &p](double accesses, double hold, double slope) {
+    const double us = half - p.Wait - accesses * p.Access - hold;
     const double n = std::ceil(us / (slope / 2) - 1e-6);  // two waits a bit: a turn is half the slope
     return n > 0 ? static_cast<int32_t>(std::min(n, 2e9)) : 0;
   };
-  phaseTurns_[phWriteHigh] = turns(half - 2 * a, DelaySlope);  // release's wait, status, pull
-  phaseTurns_[phWriteLow] = turns(half - 2 * a - hold, DelaySlope);  // 300 ns, data, wait, release
-  phaseTurns_[phWriteLowFirst] = turns(half - 3 * a - hold, DelaySlope);
-  phaseTurns_[phReadHigh] = turns(half - 2 * a, ReadDelaySlope);
-  phaseTurns_[phReadLow] = turns(half - a, ReadDelaySlope);
-  phaseTurns_[phReadLowFirst] = turns(half - 3 * a, ReadDelaySlope);
-  phaseTurns_[phReadLowAck] = turns(half - 2 * a, ReadDelaySlope);
+  phaseTurns_[phWriteHigh] = turns(2, 0, DelaySlope);  // release, its wait, status
+  phaseTurns_[phWriteLow] = turns(2, p.Hold, DelaySlope);  // pull, 300 ns, data, its wait
+  phaseTurns_[phWriteLowFirst] = turns(3, p.Hold, DelaySlope);
+  phaseTurns_[phReadHigh] = turns(2, 0, ReadDelaySlope);  // release, its wait, status
+  phaseTurns_[phReadLow] = turns(1, 0, ReadDelaySlope);   // pull, its wait
+  phaseTurns_[phReadLowFirst] = turns(3, 0, ReadDelaySlope);
+  phaseTurns_[phReadLowAck] = turns(2, 0, ReadDelaySlope);
 }
 
 // One phase's wait; without a line half a bit by the counter, so that with
@@ -447,6 +449,20 @@ double TI2CBus::Reading(bool Read) {
   return (cycles - leastCounterRead_) / 4 / counterMhz_;
 }
 
+// One port access in µs: the least of many readings of four status reads.
+double TI2CBus::MeasureAccess() {
+  double least = std::numeric_limits<double>::infinity();
+  for (int i = 0; i < 4 * ReadingsPerPoint; ++i) {
+    const uint64_t t0 = GetCycleCount();
+    const uint64_t t1 = GetCycleCount();
+    for (int k = 0; k < 4; ++k) Status();
+    const uint64_t t2 = GetCycleCount();
+    if (!(double(t1 - t0) >= leastCounterRead_)) leastCounterRead_ = double(t1 - t0);
+    least = std::min(least, (double(t2 - t1) - leastCounterRead_) / 4 / counterMhz_);
+  }
+  return std::isfinite(least) && least > 0 ? least : 0;
+}
+
 double TI2CBus::MeasurePeriod() { return LeastReading([this] { return Reading(false); }); }
 
 double TI2CBus::MeasureReadPeriod() { return LeastReading([this] { return Reading(true); }); }
@@ -579,11 +595,13 @@ bool TI2CBus::Calibrate() {
   DelayOffset = written.Offset;
   ReadDelaySlope = read.Slope;
   ReadDelayOffset = read.Offset;
+  accessUs_ = MeasureAccess();
   linePort_ = PortAddress;
   lineSlow_ = port_.HardAccess();
   // Rounded down, so that MaxClock itself keeps the period. The fastest bit either line allows at one loop turn, and that whose low
   // phase, the longer one of a written bit, still fits half the period.
-  const double lowest = 2 * (2 * AccessMicroseconds() + HoldMicroseconds());
+  const TBitParts parts = BitParts();
+  const double lowest = 2 * (parts.Wait + 2 * parts.Access + parts.Hold);
   MaxClock = RoundToInt(std::floor(
       1000 / std::max({written.Offset + written.Slope, read.Offset + read.Slope, lowest}) + 1e-9));
   if (MaxClock < 1) MaxClock = 1;

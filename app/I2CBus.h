@@ -161,8 +161,11 @@ class TI2CBus {
   double MeasureCounterRate();
   void Wait(int32_t Turns, uint64_t TimedCycles);
   void CounterWait(uint64_t Cycles);
-  double AccessMicroseconds() const;
-  double HoldMicroseconds() const;
+  struct TBitParts {
+    double Access = 0, Wait = 0, Hold = 0;  // µs
+  };
+  TBitParts BitParts() const;
+  double MeasureAccess();
   enum TPhase {
     phWriteHigh, phWriteLow, phWriteLowFirst, phReadHigh, phReadLow, phReadLowFirst, phReadLowAck, phCount
   };
@@ -185,6 +188,7 @@ class TI2CBus {
   TPortIO& port_;
   double cpuSpeedMhz_ = 0;
   double counterMhz_ = 0;  // cycles per µs of the clock's wait counter
+  double accessUs_ = 0;    // a port access, measured with the line
   bool fastAccess_ = false;
   bool measuring_ = false;         // the calibration runs the loops whatever the line
   uint64_t timedHalfCycles_ = 0;   // without a line: each wait, half a bit
