@@ -17,6 +17,7 @@
 #include "platform/gui/testing/GuiTest.h"
 #include "platform/gui/testing/InputEvents.h"
 #include "platform/rtl/IniFiles.h"
+#include "platform/rtl/Registry.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -129,6 +130,7 @@ class ExtEditPersistence : public TGuiTest {
 TEST_F(ExtEditPersistence, TenSaveAndLoadCyclesKeepTheListsTheSameSize) {
   for (int run = 0; run < 10; ++run) {
     auto e = Make();
+    e->Lookup()->DisplayList()->SetText(run ? "" : "apple\npear");  // after the first run the file holds them
     e->LoadPersistence();
     EXPECT_EQ(Items(e->Lookup()->DisplayList()), "apple|pear") << run;
     EXPECT_EQ(Items(e->Lookup()->ValueList()), "1|2") << run;
@@ -137,6 +139,24 @@ TEST_F(ExtEditPersistence, TenSaveAndLoadCyclesKeepTheListsTheSameSize) {
   }  // each edit saves as it goes
   TMemIniFile check(ini);
   EXPECT_EQ(check.ReadString("Edits", "LOOKUPCOUNT", ""), "2");
+}
+
+TEST_F(ExtEditPersistence, TheRegistryKeepsTheValueAndTheListsAlike) {
+  TRegistry::SetStoreDirectory(dir + "/cfg");
+  for (int run = 0; run < 3; ++run) {
+    auto e = Make();
+    e->Persistence()->Location = plRegistry;
+    e->Persistence()->Key = "Software\\Dalmire\\EditTest";
+    e->LoadPersistence();
+    EXPECT_EQ(Items(e->Lookup()->DisplayList()), run ? "apple|pear|fig" : "apple|pear") << run;
+    EXPECT_EQ(Items(e->Lookup()->ValueList()), "1|2") << run;
+    if (run == 0) {
+      e->Lookup()->DisplayList()->Add("fig");
+      e->SetText("kiwi");
+    }
+    EXPECT_EQ(e->Text(), "kiwi");
+  }
+  TRegistry::SetStoreDirectory("");
 }
 
 TEST_F(ExtEditPersistence, ADamagedFileChangesOnlyWhatItCanRead) {

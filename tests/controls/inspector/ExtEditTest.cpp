@@ -144,6 +144,52 @@ TEST_F(ExtEdit, TypedCharactersFollowTheEditTypeInBothLocales) {
   }
 }
 
+TEST_F(ExtEdit, KeysKeepTheCaretInTheValue) {
+  struct {
+    int key;
+    Qt::KeyboardModifiers mods;
+    int caret;           // in the window text "<<12.5>>" before the key
+    int selStart, selLen;  // afterwards
+  } cases[] = {
+      {Qt::Key_Home, Qt::NoModifier, 4, 2, 0},        // Home stops behind the prefix
+      {Qt::Key_Home, Qt::ShiftModifier, 4, 2, 4},     // and with Shift selects the value
+      {Qt::Key_End, Qt::NoModifier, 3, 6, 0},         // End stops before the suffix
+      {Qt::Key_End, Qt::ShiftModifier, 3, 3, 3},
+      {Qt::Key_Left, Qt::NoModifier, 2, 2, 0},
+      {Qt::Key_Right, Qt::NoModifier, 6, 6, 0},
+      {Qt::Key_Delete, Qt::NoModifier, 6, 6, 0},
+  };
+  edit->SetPrefix("<<");
+  edit->SetSuffix(">>");
+  for (const auto& c : cases) {
+    Prepare("12.5", 0);
+    edit->SetSelStart(c.caret);
+    SendKeyEvent(edit, c.key, c.mods);
+    EXPECT_EQ(edit->TCustomEdit::Text(), "<<12.5>>") << c.key;
+    EXPECT_EQ(edit->SelStart(), c.selStart) << c.key << " " << c.mods;
+    EXPECT_EQ(edit->SelLength(), c.selLen) << c.key << " " << c.mods;
+  }
+}
+
+TEST_F(ExtEdit, FullLengthAndReturnMoveOnLikeTab) {
+  edit->SetEditType(etNumeric);
+  edit->TabOnFullLength = true;
+  edit->SetLengthLimit(3);
+  Prepare("", 0);
+  edit->TCustomEdit::SetText("");  // no "0" to type after
+  Type("123");
+  QApplication::processEvents();
+  EXPECT_EQ(form->ActiveControl(), other);
+  EXPECT_EQ(edit->Text(), "123");
+  edit->ReturnIsTab = true;
+  edit->TabOnFullLength = false;
+  edit->SetFocus();
+  QApplication::processEvents();
+  SendKeyEvent(edit, Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(form->ActiveControl(), other);
+}
+
 TEST_F(ExtEdit, ValidCharsTakeOnlyTheirCharacters) {
   edit->SetEditType(etValidChars);
   edit->ValidChars = "xz";
