@@ -586,6 +586,10 @@ const char* const kExtensions[] = {"mem", "hex", "bin"};
 int FileType(const TOpenDialog* d) { return std::clamp(d->FilterIndex(), 1, 3); }
 }  // namespace
 
+void TEEWindow::FollowFileType(TOpenDialog* Dialog) {
+  Dialog->OnTypeChange = [Dialog](TObject*) { Dialog->SetDefaultExt(kExtensions[FileType(Dialog) - 1]); };
+}
+
 void TEEWindow::mnuOpenClick(TObject*) {
   if (frmMain) frmMain->ResetWarning();
   TOpenDialog* d = OpenDialog();

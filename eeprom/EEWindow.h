@@ -151,6 +151,8 @@ class TEEWindow : public TForm {
   // Runs an operation inside the busy state; its exceptions reach the application after
   // the state has been restored.
   void RunBusy(const std::function<void()>& Operation);
+  // The file dialogs' default extension follows the file type chosen in them.
+  static void FollowFileType(TOpenDialog* Dialog);
 
  private:
   void BuildLayout();

@@ -22,11 +22,8 @@ TfrmEEPROM::TfrmEEPROM(TComponent* AOwner) : TEEWindow(AOwner, true) {
   savEEDialog->SetOptions(ofOverwritePrompt | ofHideReadOnly | ofPathMustExist | ofEnableSizing);
   savEEDialog->SetFilter(kFilter);
   savEEDialog->SetDefaultExt("mem");
-  for (TOpenDialog* d : {opnEEPROM, static_cast<TOpenDialog*>(savEEDialog)})
-    d->OnTypeChange = [d](TObject*) {
-      const char* ext[] = {"mem", "hex", "bin"};
-      d->SetDefaultExt(ext[std::clamp(d->FilterIndex(), 1, 3) - 1]);
-    };
+  FollowFileType(opnEEPROM);
+  FollowFileType(savEEDialog);
   mnuGoto->OnClick = [this](TObject* s) { mnuGotoClick(s); };
 }
 

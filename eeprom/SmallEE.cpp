@@ -18,6 +18,8 @@ TfrmSmallEE::TfrmSmallEE(TComponent* AOwner) : TEEWindow(AOwner, false) {
   savSmallEE->SetOptions(ofOverwritePrompt | ofHideReadOnly | ofEnableSizing);
   savSmallEE->SetFilter(filter);
   savSmallEE->SetDefaultExt("mem");
+  FollowFileType(opnSmallEEDialog);
+  FollowFileType(savSmallEE);
   edtPreset->OnExit = [this](TObject* s) { edtPresetExit(s); };
 }
 

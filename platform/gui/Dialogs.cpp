@@ -237,7 +237,9 @@ bool TOpenDialog::Execute() {
     QStringList filters;
     for (const auto& f : ParseFilter(filter_)) {
       QString pat = ToQString(f.second).replace(';', ' ');
-      filters << ToQString(f.first) + " (" + pat + ")";
+      // Most descriptions name their patterns already ("mem files (*.mem)"): not twice.
+      const QString desc = ToQString(f.first);
+      filters << (desc.endsWith("(" + pat + ")") ? desc : desc + " (" + pat + ")");
     }
     QFileDialog d(nullptr, ToQString(title_), ToQString(initialDir_));
     d.setNameFilters(filters);
@@ -252,6 +254,8 @@ bool TOpenDialog::Execute() {
     QObject::connect(&d, &QFileDialog::filterSelected, &d, [&](const QString& f) {
       filterIndex_ = static_cast<int>(filters.indexOf(f)) + 1;
       if (OnTypeChange) OnTypeChange(this);
+      // The dialog adds the suffix itself on accepting: it must be the chosen type's.
+      d.setDefaultSuffix(ToQString(defaultExt_));
     });
     if (d.exec() == QDialog::Accepted && !d.selectedFiles().isEmpty()) {
       chosen = FromQString(d.selectedFiles().front());

@@ -123,6 +123,25 @@ TEST_F(EEWindowFile, EverySizeAndFormatRoundTripsThroughTheWindows) {
   }
 }
 
+// A name typed without an extension gets the one of the type chosen in the dialog, in both kinds
+// of window, so the file's name says what its content is.
+TEST_F(EEWindowFile, ABareNameGetsTheChosenTypesExtension) {
+  TfrmMain* m = Start();
+  TEEWindow* windows[] = {OpenSmall(m->mnu2K), OpenLarge(m->mnu4Kx8)};
+  const char* ext[] = {"mem", "hex", "bin"};
+  for (TEEWindow* w : windows)
+    for (int type : {2, 3, 1}) {
+      const std::string bare = Path("bare" + std::to_string(w->DeviceSize()) + "_" + std::to_string(type));
+      Save(w, bare, type);
+      const std::string named = bare + "." + ext[type - 1];
+      EXPECT_EQ(w->Caption(), named);
+      EXPECT_TRUE(fs::is_regular_file(named)) << named;
+      EXPECT_FALSE(fs::exists(bare + ".mem") && type != 1) << bare;
+      Open(w, bare, type);
+      EXPECT_EQ(w->Caption(), named) << "opening a bare name looks for the chosen type's file";
+    }
+}
+
 TEST_F(EEWindowFile, HostileFilesGiveTheirMessageAndChangeNothing) {
   TfrmMain* m = Start();
   TfrmEEPROM* w = OpenLarge(m->mnu4Kx8);

@@ -1,6 +1,12 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 
@@ -71,6 +77,53 @@ TEST_F(Dialogs, SaveDialogAddsTheDefaultExtensionAndAsksBeforeOverwriting) {
 
   Responder().ExpectSave("");
   EXPECT_FALSE(d->Execute()) << "cancelled";
+}
+
+// The real file dialog, driven by keys: the type chosen in it decides the extension a bare
+// name gets, as the program's type handler sets it, and each type is listed once.
+TEST_F(Dialogs, TheRealSaveDialogNamesTheFileAfterTheTypeChosenInIt) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::path(::testing::TempDir()) / "velmaron_realdialog";
+  fs::create_directories(dir);
+  auto* d = new TSaveDialog(Application);
+  d->SetFilter("mem files (*.mem)|*.mem|hex files (*.hex)|*.hex|Binary|*.bin");
+  d->SetDefaultExt("mem");
+  d->SetInitialDir(dir.string());
+  d->OnTypeChange = [d](TObject*) {
+    const char* ext[] = {"mem", "hex", "bin"};
+    d->SetDefaultExt(ext[d->FilterIndex() - 1]);
+  };
+  struct Case {
+    int downs;
+    const char* typed;
+    const char* saved;
+  };
+  const Case cases[] = {{1, "b", "b.hex"}, {2, "c", "c.bin"}, {0, "e.txt", "e.txt"}};
+  SetDialogResponder(nullptr);
+  for (const Case& c : cases) {
+    d->SetFilterIndex(1);
+    d->SetDefaultExt("mem");
+    d->SetFileName("");
+    std::vector<std::string> labels;
+    QTimer::singleShot(0, [&] {
+      auto* fd = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!fd) return;
+      auto* types = fd->findChild<QComboBox*>("fileTypeCombo");
+      auto* name = fd->findChild<QLineEdit*>("fileNameEdit");
+      if (types && name) {
+        for (int i = 0; i < types->count(); ++i) labels.push_back(types->itemText(i).toStdString());
+        for (int i = 0; i < c.downs; ++i) QTest::keyClick(types, Qt::Key_Down);
+        QTest::keyClicks(name, c.typed);
+        QTest::keyClick(name, Qt::Key_Return);
+      }
+      if (fd->isVisible()) fd->reject();
+    });
+    EXPECT_TRUE(d->Execute()) << c.typed;
+    EXPECT_EQ(d->FileName(), (dir / c.saved).string());
+    EXPECT_EQ(labels, std::vector<std::string>({"mem files (*.mem)", "hex files (*.hex)", "Binary (*.bin)"}));
+  }
+  SetDialogResponder(&Responder());
+  delete d;
 }
 
 TEST_F(Dialogs, OpenDialogChecksTheFileAndParsesFilters) {
