@@ -846,12 +846,32 @@ TCustomForm* TCustomForm::ActiveMDIChild() const {
 }
 
 void TCustomForm::Cascade() {
-  if (mdiArea_) mdiArea_->cascadeSubWindows();
-  for (TCustomForm* f : ChildrenOf(this, mdiArea_)) {
-    QRect g = f->subWindow_->geometry();
-    f->left_ = g.x(), f->top_ = g.y(), f->width_ = g.width(), f->height_ = g.height();
-    f->AlignChildren();
+  // The toolkit's cascade sizes each child to its size hint, a bare caption for a form. Children
+  // keep their restored sizes instead, each a caption lower and to the right of the one behind
+  // it, the active one in front, cut only where the client area ends; minimised ones stay put.
+  if (!mdiArea_) return;
+  std::vector<TCustomForm*> kids;
+  for (TCustomForm* f : ChildrenOf(this, mdiArea_))
+    if (f->visible_ && f->subWindow_ && !f->subWindow_->isMinimized()) kids.insert(kids.begin(), f);
+  const QSize area = mdiArea_->viewport()->size();
+  int at = 0;
+  for (TCustomForm* f : kids) {
+    QStyle* st = f->subWindow_->style();
+    const int step = st->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, f->subWindow_) +
+                     st->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, f->subWindow_);
+    if (f->subWindow_->isMaximized()) {
+      f->windowState_ = wsMaximized;
+      f->SetWindowState(wsNormal);
+    }
+    // Back to the top left corner when the next step would leave too little of the child.
+    if (at > 0 && (at + 4 * step > area.width() || at + 4 * step > area.height())) at = 0;
+    f->SetBounds(at, at, std::max(std::min(f->width_, area.width() - at), 4 * step),
+                 std::max(std::min(f->height_, area.height() - at), 4 * step));
+    f->subWindow_->raise();
+    at += step;
   }
+  if (!kids.empty()) mdiArea_->setActiveSubWindow(kids.back()->subWindow_);
+  for (TCustomForm* f : kids) f->AlignChildren();
 }
 void TCustomForm::Tile() {
   if (mdiArea_) mdiArea_->tileSubWindows();

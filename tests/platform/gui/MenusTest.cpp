@@ -174,6 +174,48 @@ TEST_F(Menus, WindowMenuListsTheChildrenAndTheFrameCountsThem) {
   EXPECT_EQ(a->WindowState(), wsMinimized) << "an MDI child minimizes on close by default";
 }
 
+// Cascading lays the children over each other at their restored sizes (a maximised one is
+// restored first), each a step lower and to the right, the active one in front; none shrinks
+// to its caption, and one larger than the client area is cut to it.
+TEST_F(Menus, CascadeKeepsTheChildrensSizesAndStepsThemDown) {
+  auto [frame, window] = MakeFrame();
+  (void)window;
+  struct Case {
+    const char* caption;
+    int width, height;
+    bool maximised;
+  };
+  const Case cases[] = {{"Small", 220, 160, false}, {"Huge", 2000, 1500, false}, {"Max", 300, 200, true}};
+  std::vector<TForm*> kids;
+  for (const Case& c : cases) {
+    TForm* f = MakeChild(c.caption, false);
+    f->SetBounds(40, 30, c.width, c.height);
+    if (c.maximised) f->SetWindowState(wsMaximized);
+    kids.push_back(f);
+  }
+  Application->ProcessMessages();
+  ASSERT_TRUE(kids[2]->SubWindow() && kids[2]->SubWindow()->isMaximized());
+  const QSize area = frame->MdiArea()->viewport()->size();
+  frame->Cascade();
+  Application->ProcessMessages();
+  int lastLeft = -1;
+  for (size_t i = 0; i < kids.size(); ++i) {
+    TForm* f = kids[i];
+    SCOPED_TRACE(cases[i].caption);
+    ASSERT_NE(f->SubWindow(), nullptr);
+    EXPECT_FALSE(f->SubWindow()->isMaximized());
+    EXPECT_EQ(f->WindowState(), wsNormal);
+    EXPECT_EQ(f->Width(), std::min(cases[i].width, area.width() - f->Left()));
+    EXPECT_EQ(f->Height(), std::min(cases[i].height, area.height() - f->Top()));
+    EXPECT_EQ(f->SubWindow()->geometry(), QRect(f->Left(), f->Top(), f->Width(), f->Height()));
+    EXPECT_EQ(f->Left(), f->Top());
+    EXPECT_GT(f->Left(), lastLeft) << "each child a step further than the one behind it";
+    lastLeft = f->Left();
+  }
+  EXPECT_EQ(kids[0]->Left(), 0);
+  EXPECT_EQ(frame->ActiveMDIChild(), kids[2]) << "the active child stays in front";
+}
+
 TEST_F(Menus, ItemsChangeAtRunTimeWithRadioGroupsAndShortcuts) {
   auto* f = new TForm(Application);
   auto* popup = new TPopupMenu(f);
