@@ -110,6 +110,15 @@ void TfrmGoTo::Notification(TComponent* AComponent, TOperation Operation) {
 void TfrmGoTo::DoShow() {
   TForm::DoShow();
   edtNote->SetText("Note: maximum address = 0x" + IntToHex(::MaxAddress, 4));
+  // The note was laid out for a narrower font than the one that may stand in for it here: the
+  // dialog widens rather than cut off the maximum.
+  TCanvas* c = Canvas();
+  c->Font()->Assign(edtNote->Font());
+  const int grow = c->TextWidth(edtNote->Text()) + 8 - edtNote->Width();
+  if (grow > 0) {
+    edtNote->SetWidth(edtNote->Width() + grow);
+    SetClientWidth(ClientWidth() + grow);
+  }
 }
 
 void TfrmGoTo::DoClose(TCloseAction& Action) {

@@ -1,6 +1,8 @@
 // The grid-only operations: Fill, the checkerboards, Copy Block and the go-to dialog.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
+
 #include "app/ByteText.h"
 #include "eeprom/GotoByte.h"
 #include "tests/eeprom/EEWindowFixture.h"
@@ -162,6 +164,11 @@ TEST_F(EEWindowOps, GoToMovesTheWindowItWasOpenedFromAndFollowsIt) {
   Application->ProcessMessages();
   ASSERT_NE(frmGoTo, nullptr);
   EXPECT_EQ(frmGoTo->edtNote->Text(), "Note: maximum address = 0xFFFF");
+  // The whole note shows, in the font the dialog really has.
+  auto* note = dynamic_cast<QLineEdit*>(frmGoTo->edtNote->Peer());
+  ASSERT_NE(note, nullptr);
+  EXPECT_LE(note->fontMetrics().horizontalAdvance(note->text()) + 4, note->contentsRect().width());
+  EXPECT_LE(frmGoTo->edtNote->Left() + frmGoTo->edtNote->Width(), frmGoTo->ClientWidth());
   frmGoTo->edtDecimal->SetText("300");
   frmGoTo->edtDecimalChange(frmGoTo->edtDecimal);
   EXPECT_EQ(frmGoTo->edtHex->Text(), "012C");
