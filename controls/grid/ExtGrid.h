@@ -1310,6 +1310,21 @@ class TExtStringGrid : public TBaseGrid {
   int NodeSpanEnd(int RealRow, const TCellGraphic* G);
   void SetNodeRowsLevel(int FirstReal, int LastReal, int Delta, bool Reset);
 
+  // ===== grouping rows by a column: header rows with nodes, summary rows (ExtGridGroup.cpp)
+ public:
+  // The grouped column (-1: none).
+  int GroupColumn() const { return group_.Col; }
+
+ private:
+  struct TGroupState {
+    int Col = -1, Width = 0;
+  } group_;
+  // Runs of equal texts of ACol in rows First..Last (node and summary rows break them).
+  std::vector<std::pair<int, int>> GroupRuns(int ACol, int First, int Last);
+  // The grouping's look on a header or summary row whose text stands in ACol.
+  void StyleGroupRow(int ACol, int ARow, bool Summary);
+  void GroupRows(int ACol, bool Sub);
+
   // ===== sorting: cell comparison, the stable row order, the row order list and its restore,
   // header clicks (ExtGridSort.cpp)
  public:

@@ -1,5 +1,5 @@
 // Slots of the component whose behaviour comes with later features (cell
-// graphics, grouping, column sizing, the cell stream hooks). Each
+// graphics, column sizing, the cell stream hooks). Each
 // does what the grid needs until then: nothing visible, or the plain answer.
 #include "controls/grid/ExtGrid.h"
 
@@ -30,10 +30,6 @@ void TExtStringGrid::CellsSaved() {}
 void TExtStringGrid::RowsChanged(int, int) {}
 void TExtStringGrid::ColsChanged(int, int) {}
 void TExtStringGrid::CellChangedByUser(int, int) {}
-void TExtStringGrid::SubGroup(int) {}
-void TExtStringGrid::UnSubGroup(int) {}
-void TExtStringGrid::Group(int) {}
-void TExtStringGrid::UnGroup() {}
 int TExtStringGrid::RowLineCapacity(int ARow) {
   int lh = Canvas()->TextHeight("Xg");
   return lh > 0 ? std::max(1, RowHeights(ARow) / lh) : 1;

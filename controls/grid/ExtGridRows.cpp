@@ -312,7 +312,8 @@ void TExtStringGrid::PutHiddenRecord(int APos, int ADisplRow, int AIdx) {
   auto* it = static_cast<TGridItem*>(hiddenRows_->Insert(APos));
   it->Idx = AIdx;
   it->Height = RowHeights(ADisplRow);
-  int cols = AllColCount();
+  // A grouped column waits past the last column with its row: it is hidden with it too.
+  int cols = AllColCount() + (group_.Col >= 0 ? 1 : 0);
   it->Props.resize(static_cast<size_t>(cols));
   for (int c = 0; c < cols; ++c) {
     it->Items()->Add(GridCells(c, ADisplRow));

@@ -331,5 +331,5 @@ void TCellGraphic::Assign(TPersistent* Source) {
   CellType = s->CellType, CellVAlign = s->CellVAlign, CellHAlign = s->CellHAlign, CellIndex = s->CellIndex;
   CellTransparent = s->CellTransparent, CellCreated = s->CellCreated, CellBoolean = s->CellBoolean;
   CellAngle = s->CellAngle, CellValue = s->CellValue, CellErrFrom = s->CellErrFrom, CellErrLen = s->CellErrLen;
-  CellText = s->CellText, Items = s->Items;
+  CellText = s->CellText, Items = s->Items, GroupColumn = s->GroupColumn, GroupSub = s->GroupSub;
 }

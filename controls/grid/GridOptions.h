@@ -547,6 +547,9 @@ class TCellGraphic : public TPersistent {
   double CellValue = 0;
   int CellErrFrom = 0, CellErrLen = 0;
   std::string CellText;
+  // A group's header node or summary: the column it groups (-1: none), made by SubGroup.
+  int GroupColumn = -1;
+  bool GroupSub = false;
   // ctRadio: the item texts (CellBoolean: side by side, else stacked); CellIndex is the
   // chosen item, or -1 when the cell's text names it.
   std::vector<std::string> Items;
