@@ -1,6 +1,7 @@
 // The grid component: construction, lifecycle, the owner form's resize, the
 // counts, the current row with OnRowUpdate, and the update scope.
 #include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtGridEditLink.h"
 
 #include <algorithm>
 #include <cmath>

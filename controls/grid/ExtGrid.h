@@ -420,6 +420,12 @@ class TExtStringGrid : public TBaseGrid {
   TControlCombo* ControlComboBox();
   TControlComboListEvent OnControlComboList;
   TControlEditDoneEvent OnControlEditDone;
+
+  // ----- leaving editors, the custom editor link (ExtGridEditLink.cpp)
+  // An editor control left by Key: its value goes through validation, Tab, the arrows, Page Up,
+  // Page Down and End move the current cell, Return advances.
+  void LeaveCellEditor(WORD Key, TShiftState Shift);
+  bool LeavingEditor() const { return leavingEditor_; }
   // The control showing for the current edit (null: none, or the inplace editor).
   TWinControl* ActiveCellEditor() const { return controlEditorShown_ ? activeCellEditor_ : nullptr; }
   // Tab or Return in an in-cell control: its value goes into the cell even when unchanged.
@@ -848,6 +854,8 @@ class TExtStringGrid : public TBaseGrid {
   bool ctrlEditOpen_ = false;
   // The control's rectangle found by a press, for the editor it opens.
   TRect pressedControlRect_;
+  bool leavingEditor_ = false;
+  bool ShowEditLink(int ACol, int ARow, const TRect& R);
   bool FindControlRect(int ACol, int ARow, const std::string& CtrlID, TRect& Rect);
   TWinControl* activeCellEditor_ = nullptr;
   TPoint controlCell_{-1, -1};
@@ -1384,12 +1392,6 @@ class TExtStringGrid : public TBaseGrid {
   } sizing_;
 };
 
-// The custom editor link of edCustom cells; its behaviour comes with that feature.
-class TEditLink : public TComponent {
- public:
-  using TComponent::TComponent;
-  std::string ClassName() const override { return "TEditLink"; }
-};
 
 // The cell checker: the base of components that correct or mark a cell's text when its edit
 // is validated. The base changes nothing; descendants override the text hooks.

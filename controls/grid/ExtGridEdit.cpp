@@ -251,13 +251,7 @@ void TExtStringGrid::EndCellControlEdit() {
   editActive_ = false;
 }
 
-void TExtStringGrid::HandleEditorKey(WORD Key, TShiftState Shift) {
-  EndCellControlEdit();
-  if (controlEditorShown_) return;
-  if (Key == VK_TAB || Key == VK_LEFT || Key == VK_RIGHT || Key == VK_UP || Key == VK_DOWN) KeyDown(Key, Shift);
-  if (CanFocus()) SetFocus();
-  if (Key == VK_RETURN && navigation_->AdvanceOnEnter) AdvanceCell(Col(), Row(), Shift & ssShift);
-}
+void TExtStringGrid::HandleEditorKey(WORD Key, TShiftState Shift) { LeaveCellEditor(Key, Shift); }
 
 void TExtStringGrid::ShowEditorAtCurrent() {
   if (HasClickableControl(Col(), Row())) return;

@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtGridEditLink.h"
 #include "controls/grid/ExtUtil.h"
 #include "platform/gui/Messages.h"
 #include "platform/gui/Windows.h"
@@ -493,6 +494,17 @@ TGridDateEdit* TExtStringGrid::DateEditor() { return CellEditors()->DateEdit(); 
 void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   controlEditorShown_ = false;
   controlRefused_ = false;
+  TRect r = CellRectEx(DisplColIndex(ACol), ARow);
+  if (UseRightToLeftAlignment()) ++r.Left;
+  if (editorType_ == edCustom && EditLink) {
+    controlCell_ = TPoint(ACol, ARow);
+    if (!ShowEditLink(ACol, ARow, r)) return;
+    editActive_ = true;
+    controlEditorShown_ = true;
+    controlStartText_ = EditLink->GetEditorValue();
+    startChar_ = 0;
+    return;
+  }
   TWinControl* c = CellEditors()->For(editorType_);
   TCellEditorSide* side = SideOf(c);
   if (!side) return;  // no control for this kind: the inplace editor edits the text
@@ -500,8 +512,6 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   controlEditorShown_ = true;
   activeCellEditor_ = c;
   controlCell_ = TPoint(ACol, ARow);
-  TRect r = CellRectEx(DisplColIndex(ACol), ARow);
-  if (UseRightToLeftAlignment()) ++r.Left;
   c->SetBounds(r.Left, r.Top, std::max(1, r.Width() - 1), std::max(1, r.Height() - 1));
   c->SetFont(Font());
   side->TakeCell(GridCells(ACol, ARow), editorType_);
@@ -529,19 +539,32 @@ void TExtStringGrid::HideCellEditor() {
   if (!controlEditorShown_ || validating_) return;
   TWinControl* c = activeCellEditor_;
   TCellEditorSide* side = SideOf(c);
+  TEditLink* link = editorType_ == edCustom && EditLink && c == EditLink->GetEditControl() ? EditLink : nullptr;
   TPoint cell = controlCell_;
   // A control left as it was shown writes nothing back: opening one never changes the cell.
   bool commit = controlCommit_;
   controlCommit_ = false;
   std::string value;
-  const bool write = side && !controlCancel_ && (commit || side->Shown() != controlStartText_) && cell.X >= 0 &&
-                     cell.Y >= 0 && cell.X < AllColCount() && cell.Y < RowCount() && side->CellValue(value);
+  const auto shown = [&] { return link ? link->GetEditorValue() : side ? side->Shown() : std::string(); };
+  const bool inGrid = cell.X >= 0 && cell.Y >= 0 && cell.X < AllColCount() && cell.Y < RowCount();
+  bool write = false;
+  if ((side || link) && !controlCancel_ && (commit || shown() != controlStartText_) && inGrid) {
+    if (link) {
+      value = link->GetEditorValue();
+      write = true;
+    } else {
+      write = side->CellValue(value);
+    }
+  }
   if (write && !CommitControlValue(c, cell, value)) return;
   controlEditorShown_ = false;
   controlRefused_ = false;
   editActive_ = false;
   activeCellEditor_ = nullptr;
-  if (c) c->SetVisible(false);
+  if (link)
+    link->Release();
+  else if (c)
+    c->SetVisible(false);
   if (editorType_ != edNormal) EditingDone();
 }
 
@@ -567,6 +590,7 @@ bool TExtStringGrid::CommitControlValue(TWinControl* c, TPoint cell, const std::
     TGridCountScope guard(validating_);
     SetEditCellText(cell.X, cell.Y, back);
     if (TCellEditorSide* side = SideOf(c)) side->TakeCell(back, editorType_);
+    if (editorType_ == edCustom && EditLink && c == EditLink->GetEditControl()) EditLink->SetEditorValue(back);
     // The caret goes to the end of the text taken back.
     if (auto* e = dynamic_cast<TCustomEdit*>(c)) e->SetSelStart(static_cast<int>(e->Text().size()));
     int dc = DisplColIndex(cell.X);
@@ -576,6 +600,7 @@ bool TExtStringGrid::CommitControlValue(TWinControl* c, TPoint cell, const std::
     }
   }
   if (TCellEditorSide* side = SideOf(c)) controlStartText_ = side->Shown();
+  if (editorType_ == edCustom && EditLink && c == EditLink->GetEditControl()) controlStartText_ = back;
   editStartText_ = back;
   editCell_ = cell;
   editActive_ = true;

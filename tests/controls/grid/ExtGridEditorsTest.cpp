@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "controls/grid/ExtGridEditors.h"
+#include "controls/grid/ExtGridEditLink.h"
 #include "controls/grid/ExtGridMarkupControls.h"
 #include "controls/grid/ExtUtil.h"
 #include "controls/markup/MarkupText.h"
@@ -297,6 +298,7 @@ TEST_P(KindEditing, OpensItsControlCommitsRestoresAndStaysOnARefusal) {
   EXPECT_EQ(grid->Cells(2, 2), k.After);
   EXPECT_FALSE(c->Visible());
   EXPECT_EQ(Current(), TPoint(3, 2));
+  EXPECT_EQ(Screen->ActiveControl(), grid) << "the grid has the keys again";
   // Return commits too (the memo keeps it as a line break).
   if (k.ReturnCommits) {
     c = OpenAndEdit(3);
@@ -432,6 +434,119 @@ TEST_F(EditorsTest, TheComboWheelStepsWithinItsListAndTellsOnlyRealItems) {
     SendKeyEvent(combo, Qt::Key_Escape);
     ++row;
   }
+}
+
+// ---------------------------------------------------------------- the custom editor link
+class TTestLink : public TEditLink {
+ public:
+  using TEditLink::TEditLink;
+  TWinControl* GetEditControl() override { return edit; }
+  void CreateEditor(TWinControl* AParent) override {
+    edit = new TEdit(AParent);
+    edit->SetParent(AParent);
+  }
+  std::string GetEditorValue() override { return edit ? edit->Text() : ""; }
+  void SetEditorValue(const std::string& Value) override { edit->SetText(Value); }
+  TEdit* edit = nullptr;
+};
+
+TEST_F(EditorsTest, ACustomEditorLeavesByItsKeysAndKeepsWhatItWants) {
+  struct Case {
+    const char* name;
+    int key;
+    Qt::KeyboardModifiers mods;
+    bool open;         // still editing afterwards
+    const char* cell;  // the cell's text afterwards
+    TPoint current;
+  } cases[] = {
+      {"Tab walks on", Qt::Key_Tab, Qt::NoModifier, false, "new", TPoint(3, 3)},
+      {"Escape restores and stays", Qt::Key_Escape, Qt::NoModifier, false, "2:3", TPoint(2, 3)},
+      {"Home is kept", Qt::Key_Home, Qt::NoModifier, true, "2:3", TPoint(2, 3)},
+      {"End leaves", Qt::Key_End, Qt::NoModifier, false, "new", TPoint(4, 3)},
+      {"Shift+Return goes back", Qt::Key_Return, Qt::ShiftModifier, false, "new", TPoint(1, 3)},
+  };
+  TTestLink link(form);
+  grid->EditLink = &link;
+  grid->Navigation()->AdvanceOnEnter = true;
+  int props = 0;
+  grid->OnGetEditorProp = [&](TObject*, int, int, TEditLink* l) { props += l == &link; };
+  grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
+    if (c == 2) e = edCustom;
+  };
+  Load();
+  for (const Case& k : cases) {
+    grid->SetCells(2, 3, "2:3");
+    grid->FocusCell(2, 3, true);
+    Key(Qt::Key_F2);
+    ASSERT_NE(link.edit, nullptr) << k.name;
+    ASSERT_EQ(grid->ActiveCellEditor(), link.edit) << k.name;
+    EXPECT_EQ(link.edit->Text(), "2:3");
+    link.edit->SetText("new");
+    SendKeyEvent(link.edit, k.key, k.mods);
+    EXPECT_EQ(grid->ActiveCellEditor() != nullptr, k.open) << k.name;
+    EXPECT_EQ(link.edit->Visible(), k.open) << k.name;
+    EXPECT_EQ(link.Hooked(), k.open) << k.name << ": the hook comes off with the editor";
+    EXPECT_EQ(grid->Cells(2, 3), k.cell) << k.name;
+    EXPECT_EQ(Current(), k.current) << k.name;
+    if (!k.open) {
+      TWinControl* f = Screen->ActiveControl();
+      EXPECT_TRUE(f == grid || f == grid->InplaceEditor()) << k.name << ": focus " << (f ? f->ClassName() : "none");
+    }
+    if (k.open) SendKeyEvent(link.edit, Qt::Key_Escape);
+  }
+  EXPECT_EQ(props, 5);
+  // A scroll finishes the link's edit with its value.
+  grid->SetRowCount(60);
+  grid->FocusCell(2, 3, true);
+  Key(Qt::Key_F2);
+  link.edit->SetText("scrolled");
+  grid->SetTopRow(20);
+  EXPECT_EQ(grid->ActiveCellEditor(), nullptr);
+  EXPECT_EQ(grid->Cells(2, 3), "scrolled");
+  grid->EditLink = nullptr;
+}
+
+TEST_F(EditorsTest, LeavingAnEditorPutsAlwaysEditBackWhenTheValidationRaises) {
+  grid->Navigation()->AlwaysEdit = true;
+  grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
+    if (c == 2) e = edEditBtn;
+  };
+  grid->OnCellValidate = [](TObject*, int, int, std::string&, bool&) { throw Exception("bad"); };
+  Load();
+  grid->FocusCell(2, 3, true);
+  Key(Qt::Key_F2);
+  auto* e = dynamic_cast<TGridEditBtn*>(grid->ActiveCellEditor());
+  ASSERT_NE(e, nullptr);
+  e->SetText("changed");
+  EXPECT_THROW(grid->LeaveCellEditor(VK_TAB, 0), Exception);
+  EXPECT_TRUE(grid->Navigation()->AlwaysEdit);
+  EXPECT_FALSE(grid->LeavingEditor());
+  grid->OnCellValidate = nullptr;
+  SendKeyEvent(e, Qt::Key_Escape);
+}
+
+TEST_F(EditorsTest, AnEditOverACellKeepsTheFocusUntilItsTextIsTaken) {
+  bool accept = false;
+  grid->OnCellValidate = [&](TObject*, int, int, std::string&, bool& valid) { valid = accept; };
+  Load();
+  auto* t = new TGridTransEdit(grid);
+  t->SetParent(grid);
+  t->Col = 3;
+  t->Row = 4;
+  t->SetVisible(true);
+  t->SetFocus();
+  t->SetText("typed");
+  SendKeyEvent(t, Qt::Key_Return);
+  EXPECT_EQ(t->Text(), "typed") << "Return is swallowed";
+  grid->FocusCell(1, 1, true);
+  EXPECT_FALSE(t->Leave());
+  EXPECT_EQ(Current(), TPoint(3, 4)) << "its cell becomes current";
+  EXPECT_TRUE(t->Focused());
+  EXPECT_EQ(grid->Cells(3, 4), "3:4");
+  accept = true;
+  EXPECT_TRUE(t->Leave());
+  EXPECT_EQ(grid->Cells(3, 4), "typed");
+  EXPECT_FALSE(t->Visible());
 }
 
 }  // namespace

@@ -1,0 +1,194 @@
+// The custom editor link (edCustom cells), the edit laid over one cell, and the one way the
+// grid's editor controls are left by key.
+#include "controls/grid/ExtGridEditLink.h"
+
+#include <algorithm>
+
+#include "controls/grid/ExtGrid.h"
+#include "platform/gui/Messages.h"
+#include "platform/gui/Windows.h"
+
+// ---------------------------------------------------------------- the link
+TEditLink::TEditLink(TComponent* AOwner) : TComponent(AOwner) {}
+
+TEditLink::~TEditLink() {
+  Unhook();
+  if (grid_ && grid_->EditLink == this) grid_->EditLink = nullptr;
+}
+
+void TEditLink::Hook(TWinControl* C) {
+  active_ = true;
+  if (hooked_ == C) return;
+  Unhook();
+  hooked_ = C;
+  saved_ = C->WindowProc;
+  active_ = true;
+  // The hook stays with the control while the link has it and acts only while the editor is
+  // open: the character of the key that closed it comes after the key and must not reach the
+  // control (a Tab would walk the form's focus on).
+  C->WindowProc = [this](TMessage& M) {
+    if (M.Msg == WM_CHAR && swallow_ != 0) {
+      const bool same = static_cast<WPARAM>(swallow_) == M.WParam;
+      swallow_ = 0;
+      if (same) return;
+    }
+    if (!active_) return saved_(M);
+    if (M.Msg == WM_KEYDOWN && grid_) {
+      WORD key = static_cast<WORD>(M.WParam);
+      EditKeyDown(key, KeyboardStateToShiftState());
+      M.WParam = key;
+      if (key == 0) return;
+    }
+    saved_(M);
+    // Arrows and Tab reach the editor when the grid walks with Tab.
+    if (M.Msg == WM_GETDLGCODE && grid_ && (grid_->Options() & goTabs)) M.Result |= DLGC_WANTARROWS | DLGC_WANTTAB;
+  };
+}
+
+void TEditLink::Unhook() {
+  active_ = false;
+  if (!hooked_) return;
+  hooked_->WindowProc = saved_;
+  hooked_ = nullptr;
+  saved_ = nullptr;
+}
+
+void TEditLink::SetFocus(bool Value) {
+  TWinControl* c = GetEditControl();
+  if (!Value) {
+    if (grid_ && grid_->CanFocus()) grid_->SetFocus();
+    return;
+  }
+  if (!c) return;
+  c->SetVisible(true);
+  c->SetEnabled(true);
+  Hook(c);
+  if (c->CanFocus()) c->SetFocus();
+}
+
+void TEditLink::SetRect(TRect R) {
+  TWinControl* c = GetEditControl();
+  if (!c) return;
+  const int line = grid_ ? grid_->GridLineWidth() : 1;
+  c->SetBounds(R.Left, R.Top, std::max(1, R.Width() - line), std::max(1, R.Height() - line));
+}
+
+void TEditLink::SetVisible(bool Value) {
+  if (TWinControl* c = GetEditControl()) c->SetVisible(Value);
+}
+
+void TEditLink::Release() {
+  active_ = false;
+  if (EditStyle == esPopup) {
+    DestroyEditor();
+    return;
+  }
+  SetVisible(false);
+}
+
+void TEditLink::EditKeyDown(WORD& Key, TShiftState Shift) {
+  if (!grid_) return;
+  bool leaves = false;
+  switch (Key) {
+    case VK_TAB: leaves = true; break;
+    case VK_RETURN: leaves = !WantKeyReturn; break;
+    case VK_ESCAPE: leaves = !WantKeyEscape; break;
+    case VK_PRIOR: case VK_NEXT: leaves = !WantKeyPriorNext; break;
+    case VK_END: leaves = !WantKeyHomeEnd; break;
+    case VK_UP: case VK_DOWN: leaves = !WantKeyUpDown; break;
+    case VK_LEFT: case VK_RIGHT: leaves = !WantKeyLeftRight; break;
+    default: break;
+  }
+  if (!leaves) return;
+  const WORD k = Key;
+  Key = 0;
+  swallow_ = k == VK_TAB ? '\t' : k == VK_RETURN ? '\r' : k == VK_ESCAPE ? 27 : 0;
+  if (k == VK_ESCAPE) {
+    SetEditorValue(grid_->EditStartText());
+    grid_->CancelCellControl();
+    if (grid_->CanFocus()) grid_->SetFocus();
+    return;
+  }
+  // The grid takes the focus before the editor hides: a hidden focused control would pass it on
+  // to the form's next control. A refused value gives it back to the editor.
+  TWinControl* c = GetEditControl();
+  if (grid_->CanFocus()) grid_->SetFocus();
+  grid_->CommitCellControl(k, Shift);
+  if (c && grid_->ActiveCellEditor() == c && c->CanFocus()) c->SetFocus();
+}
+
+// ---------------------------------------------------------------- the grid's side
+bool TExtStringGrid::ShowEditLink(int ACol, int ARow, const TRect& R) {
+  TEditLink* link = EditLink;
+  link->Attach(this);
+  if (!link->GetEditControl()) link->CreateEditor(this);
+  TWinControl* c = link->GetEditControl();
+  if (!c) return false;
+  if (link->EditStyle == esInplace && c->Parent() != this) c->SetParent(this);
+  if (link->EditStyle == esPopup) {
+    const TPoint at = link->PopupLeft >= 0 && link->PopupTop >= 0 ? TPoint(link->PopupLeft, link->PopupTop)
+                                                                   : TPoint(R.Left, R.Bottom);
+    const int w = link->PopupWidth > 0 ? link->PopupWidth : (link->AutoPopupWidth ? R.Width() : c->Width());
+    const int h = link->PopupHeight > 0 ? link->PopupHeight : c->Height();
+    c->SetBounds(at.X, at.Y, w, h);
+  } else {
+    link->SetRect(R);
+  }
+  activeCellEditor_ = c;
+  link->SetEditorValue(GridCells(ACol, ARow));
+  if (OnGetEditorProp) OnGetEditorProp(this, ACol, ARow, link);
+  link->SetVisible(true);
+  link->SetFocus(true);
+  return true;
+}
+
+void TExtStringGrid::FinishEditLink() {
+  if (controlEditorShown_ && editorType_ == edCustom && EditLink) EndCellControlEdit();
+}
+
+void TExtStringGrid::LeaveCellEditor(WORD Key, TShiftState Shift) {
+  // For the moment the editor hands control back, the grid shows no editor of its own; both
+  // settings come back however this ends, a validation that raises too.
+  TGridFlagScope leaving(leavingEditor_, true);
+  TGridFlagScope noAutoEdit(navigation_->AlwaysEdit, false);
+  EndCellControlEdit();
+  if (controlEditorShown_) return;
+  if (Key == VK_TAB || Key == VK_LEFT || Key == VK_RIGHT || Key == VK_UP || Key == VK_DOWN || Key == VK_PRIOR ||
+      Key == VK_NEXT || Key == VK_END)
+    KeyDown(Key, Shift);
+  if (CanFocus()) SetFocus();
+  if (Key == VK_RETURN && navigation_->AdvanceOnEnter) AdvanceCell(Col(), Row(), Shift & ssShift);
+}
+
+// ---------------------------------------------------------------- the edit over one cell
+TGridTransEdit::TGridTransEdit(TExtStringGrid* AGrid) : TCustomEdit(AGrid), grid_(AGrid) { SetVisible(false); }
+
+bool TGridTransEdit::Leave() {
+  if (!grid_ || leaving_) return true;
+  TGridFlagScope once(leaving_, true);
+  std::string v = Text();
+  bool valid = true;
+  if (grid_->OnCellValidate) grid_->OnCellValidate(grid_, Col, Row, v, valid);
+  if (!valid) {
+    grid_->FocusCell(grid_->DisplColIndex(Col), Row, true);
+    if (CanFocus()) SetFocus();
+    return false;
+  }
+  if (grid_->OnEditingDone) grid_->OnEditingDone(grid_);
+  grid_->SetCells(Col, Row, v);
+  SetVisible(false);
+  return true;
+}
+
+void TGridTransEdit::DoExit() {
+  TCustomEdit::DoExit();
+  Leave();
+}
+
+void TGridTransEdit::KeyPress(char& Key) {
+  if (Key == '\r') {
+    Key = 0;
+    return;
+  }
+  TCustomEdit::KeyPress(Key);
+}
