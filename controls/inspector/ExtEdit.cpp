@@ -97,6 +97,16 @@ TExtEdit::TValueState TExtEdit::State() const {
   return s;
 }
 
+void TExtEdit::KeepSelectionInValue() {
+  if (SelLength() == 0) return;
+  // A selection reaching into the prefix or suffix (Ctrl+A) replaces only the value.
+  TValueState s = State();
+  const bool backwards = caret_ < anchor_;
+  const int a = s.PrefixLen + s.Caret, b = a + s.SelLen;
+  SetSel(backwards ? b : a, backwards ? a : b);
+  PushToPeer();
+}
+
 void TExtEdit::SetValue(const std::string& Value, int Caret, bool Swallow) {
   std::string w = prefix_ + Value + suffix_;
   int c = static_cast<int>(prefix_.size()) + std::clamp(Caret, 0, static_cast<int>(Value.size()));
@@ -153,7 +163,8 @@ void TExtEdit::SetNumberValue(double v) {
   if (!std::isfinite(v)) v = 0;
   std::string s;
   switch (editType_) {
-    case etNumeric: s = precision_ < 0 ? Format("%g", {v}) : NumberText(v, true); break;
+    // Digits only: a grouped number would be a value the edit itself refuses.
+    case etNumeric: s = Format("%.0f", {v}); break;
     case etMoney: s = ThousandsPass(precision_ < 0 ? Format("%g", {v}) : NumberText(v, false), autoThousands_); break;
     case etHex: s = UIntToHex(static_cast<uint64_t>(std::clamp(std::trunc(std::fabs(v)), 0.0, 1.8e19)), 0); break;
     default: s = precision_ < 0 ? Format("%g", {v}) : NumberText(v, false); break;
@@ -414,6 +425,7 @@ void TExtEdit::WMChar(TMessage& Message) {
   }
   if (r == TFilter::Passed) {
     Message.WParam = ch;
+    KeepSelectionInValue();
     TCustomEdit::WMChar(Message);
     const bool changed = text_ != textBefore;
     if (changed && ch == 8) MarkModified(true);
@@ -470,6 +482,7 @@ void TExtEdit::KeyDown(WORD& Key, TShiftState Shift) {
       if (caret_ >= valueEnd) Key = 0;
       break;
     case VK_DELETE:
+      KeepSelectionInValue();
       if (caret_ >= valueEnd && SelLength() == 0) {
         Key = 0;
         break;

@@ -288,6 +288,7 @@ class TExtEdit : public TCustomEdit {
     int Caret = 0, SelLen = 0, PrefixLen = 0;
   };
   TValueState State() const;
+  void KeepSelectionInValue();
   // Sets the window text to Prefix + Value + Suffix with the caret at Caret of the value.
   void SetValue(const std::string& Value, int Caret, bool Swallow);
   TFilter FilterChar(char32_t& Ch, LPARAM KeyData, TShiftState Shift);

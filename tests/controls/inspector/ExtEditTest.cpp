@@ -161,6 +161,13 @@ TEST_F(ExtEdit, KeysKeepTheCaretInTheValue) {
   };
   edit->SetPrefix("<<");
   edit->SetSuffix(">>");
+  // Everything selected (Ctrl+A): typing, Backspace and Delete replace only the value.
+  for (int key : {int('7'), int(Qt::Key_Backspace), int(Qt::Key_Delete)}) {
+    Prepare("12.5", 0);
+    SendKeyEvent(edit, Qt::Key_A, Qt::ControlModifier);
+    SendKeyEvent(edit, key, Qt::NoModifier, key == '7' ? QString("7") : QString());
+    EXPECT_EQ(edit->TCustomEdit::Text(), key == '7' ? "<<7>>" : "<<>>") << key;
+  }
   for (const auto& c : cases) {
     Prepare("12.5", 0);
     edit->SetSelStart(c.caret);
@@ -352,9 +359,11 @@ TEST_F(ExtEdit, PrecisionOnlyChangesNumberTypes) {
   edit->SetPrecision(3);
   EXPECT_EQ(edit->Precision(), 0);
   EXPECT_EQ(edit->Text(), "12");
+  edit->SetNumberValue(1485.4);
+  EXPECT_EQ(edit->Text(), "1485");  // digits only, as the edit takes them typed
   edit->SetEditType(etFloat);
   edit->SetPrecision(3);
-  EXPECT_EQ(edit->Text(), "12.000");
+  EXPECT_EQ(edit->Text(), "1485.000");
 }
 
 // Writing then reading Text gives the value back whatever prefix and suffix stand around it.
