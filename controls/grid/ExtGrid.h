@@ -1333,6 +1333,46 @@ class TExtStringGrid : public TBaseGrid {
   void StyleGroupRow(int ACol, int ARow, bool Summary);
   void GroupRows(int ACol, bool Sub);
 
+  // ===== drawn cell graphics: pictures, images, bars, pies, comments, rotated text, node signs
+  // and tree lines (ExtGridGraphics.cpp). Painting never raises.
+ public:
+  // Each makes the cell's graphic (freeing the one there) and answers it.
+  TCellGraphic* AddBitmap(int ACol, int ARow, TBitmap* ABmp, bool Transparent, TCellHAlign HAlign, TCellVAlign VAlign);
+  TCellGraphic* AddIcon(int ACol, int ARow, TIcon* AIcon, TCellHAlign HAlign, TCellVAlign VAlign);
+  // Image Index of GridImages.
+  TCellGraphic* AddImageIdx(int ACol, int ARow, int Index, TCellHAlign HAlign, TCellVAlign VAlign);
+  // The image of the cell's integer value + Offset; no image for text that is no number.
+  TCellGraphic* AddDataImage(int ACol, int ARow, int Offset, TCellHAlign HAlign, TCellVAlign VAlign);
+  // Several images of GridImages (SideBySide or stacked); their indexes in GetCellImages.
+  TCellGraphic* AddMultiImage(int ACol, int ARow, bool SideBySide, const std::vector<int>& Indexes,
+                              TCellHAlign HAlign, TCellVAlign VAlign);
+  std::vector<int> GetCellImages(int ACol, int ARow);
+  // Stretch mode: 0 natural size, 1 stretch, 2 proportional, 3 shrink, 4 proportional shrink; Padding
+  // is the margin kept free in the cell.
+  TCellGraphic* AddPicture(int ACol, int ARow, TGraphic* APicture, bool Transparent, int StretchMode, int Padding,
+                           TCellHAlign HAlign, TCellVAlign VAlign);
+  TCellGraphic* AddFilePicture(int ACol, int ARow, const std::string& FileName, bool Transparent, int StretchMode,
+                               int Padding, TCellHAlign HAlign, TCellVAlign VAlign);
+  // The cell's integer value as a bar, a pie (percent, clamped to 0..100) or a range from its centre.
+  TCellGraphic* AddProgress(int ACol, int ARow, TColor Color, TColor ColorTo);
+  TCellGraphic* AddProgressPie(int ACol, int ARow, TColor Color);
+  TCellGraphic* AddRangeIndicator(int ACol, int ARow, TColor PosColor, TColor NegColor);
+  TCellGraphic* AddComment(int ACol, int ARow, const std::string& Comment);
+  // The cell's text turned by Angle degrees (counter-clockwise).
+  TCellGraphic* AddRotated(int ACol, int ARow, int Angle, const std::string& Text);
+  bool IsRotatedCell(int ACol, int ARow, int& Angle);
+  bool IsCommentCell(int ACol, int ARow, std::string& Comment);
+  // The drawing size of a picture graphic in a cell of CellWidth x CellHeight.
+  void GetPictureSize(TCellGraphic* AGraphic, int CellWidth, int CellHeight, TSize& Size);
+
+ private:
+  // The drawn kinds DrawCellGraphic leaves to this concern.
+  void DrawPictureGraphic(TCanvas* ACanvas, int RealCol, int ARow, const TRect& R, TCellGraphic* G,
+                          TAlignment HAlign, TVAlignment VAlign);
+  // Tree lines and the node sign of a column-0 cell.
+  void DrawNodeCell(TCanvas* ACanvas, int ARow, const TRect& R);
+  TSize DrawnGraphicSize(TCellGraphic* G, const TRect& Cell);
+
   // ===== sorting: cell comparison, the stable row order, the row order list and its restore,
   // header clicks (ExtGridSort.cpp)
  public:

@@ -186,7 +186,7 @@ TSize TExtStringGrid::GetCellGraphicSize(int ACol, int ARow) {
     }
     case ctButton: case ctBitButton: s = TSize(g->CellIndex & 0xFFFF, (g->CellIndex >> 16) & 0xFFFF); break;
     case ctProgressPie: s = TSize(20, 20); break;
-    default: break;
+    default: s = DrawnGraphicSize(g, CellRectEx(DisplColIndex(ACol), ARow)); break;
   }
   if (g->CellVAlign == vaFull || g->CellHAlign == haFull) {
     TRect r = CellRectEx(DisplColIndex(ACol), ARow);
@@ -429,15 +429,19 @@ bool TExtStringGrid::CellGraphicEnabled(int RealCol, int ARow) {
 
 bool TExtStringGrid::GraphicShowsText(int RealCol, int ARow) {
   switch (GetCellType(RealCol, ARow)) {
-    case ctDataCheckBox: case ctVirtCheckBox: case ctRowCheckBox: case ctRadio: return false;
+    case ctDataCheckBox: case ctVirtCheckBox: case ctRowCheckBox: case ctRadio: case ctRotated: case ctDataImage:
+    case ctProgress: case ctRangeIndicator:
+      return false;
     default: return true;
   }
 }
 
 int TExtStringGrid::GraphicTextIndent(int RealCol, int ARow, TAlignment HAlign) {
   // A check box before left-aligned text: the text starts right of the glyph.
-  if (HAlign == taLeftJustify && GetCellType(RealCol, ARow) == ctCheckBox) return controlLook_->CheckSize() + 1;
-  return 0;
+  // Column 0 of a tree starts its text past the row's indent.
+  const int tree = RealCol == 0 && nodes_.Count > 0 ? RowIndent(ARow) : 0;
+  if (HAlign == taLeftJustify && GetCellType(RealCol, ARow) == ctCheckBox) return tree + controlLook_->CheckSize() + 1;
+  return tree;
 }
 
 namespace {
@@ -467,8 +471,9 @@ void DrawToggleGlyph(TExtStringGrid* G, TCanvas* cv, const TRect& R, bool Radio,
 void TExtStringGrid::DrawCellGraphic(TCanvas* cv, int ACol, int ARow, const TRect& R, TGridDrawState AState,
                                      TAlignment HAlign, TVAlignment VAlign) {
   const int rc = RealColIndex(ACol);
+  if (rc == 0 && nodes_.Count > 0 && ARow >= FixedRows()) DrawNodeCell(cv, ARow, R);
   TCellGraphic* g = GetCellGraphic(rc, ARow);
-  if (!g) return;
+  if (!g || g->CellType == ctNode) return;
   TBrushStyle bs = cv->Brush()->Style();
   TColor fontColor = cv->Font()->Color();
   if (IsCheckKind(g->CellType)) {
@@ -504,6 +509,8 @@ void TExtStringGrid::DrawCellGraphic(TCanvas* cv, int ACol, int ARow, const TRec
     cv->Brush()->SetStyle(bsClear);
     cv->Font()->SetColor(enabled ? clBtnText : clGrayText);
     cv->DrawText(g->CellText, t, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  } else {
+    DrawPictureGraphic(cv, rc, ARow, R, g, HAlign, VAlign);
   }
   cv->Brush()->SetStyle(bs);
   cv->Font()->SetColor(fontColor);

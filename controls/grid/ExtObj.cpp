@@ -1,5 +1,8 @@
 #include "controls/grid/ExtObj.h"
 
+#include "controls/markup/PictureContainer.h"
+#include "platform/rtl/SysUtils.h"
+
 #include <vector>
 
 #include "platform/gui/VisualStyles.h"
@@ -118,4 +121,53 @@ void TControlList::Notify(void* Ptr, TListNotification Action) {
   auto* item = static_cast<TControlItem*>(Ptr);
   delete item->Control;
   delete item;
+}
+
+// ---------------------------------------------------------------- TFilePicture
+void TFilePicture::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TFilePicture*>(Source);
+  if (!s) return;
+  filename_ = s->filename_;
+  Width = s->Width;
+  Height = s->Height;
+  cached_.reset();
+  cachedAge_ = -1;
+  failed_ = false;
+}
+
+void TFilePicture::SetFilename(const std::string& Value) {
+  if (Value.empty()) {
+    filename_.clear();
+    Width = Height = 0;
+    cached_.reset();
+    return;
+  }
+  THTMLPicture p;
+  p.LoadFromFile(Value);  // raises for a file that is missing, not regular, too large or no picture
+  if (p.Empty()) throw EInvalidGraphic("Unknown picture file extension (" + ExtractFileExt(Value) + ")");
+  filename_ = Value;
+  Width = p.Width();
+  Height = p.Height();
+  cached_.reset();
+  cachedAge_ = -1;
+  failed_ = false;
+}
+
+void TFilePicture::DrawPicture(TCanvas* Canvas, const TRect& R) {
+  if (filename_.empty()) return;
+  const TDateTime age = FileDateTime(filename_);
+  if (age != cachedAge_) {
+    cachedAge_ = age;
+    cached_.reset();
+    failed_ = false;
+    try {
+      auto p = std::make_shared<THTMLPicture>();
+      p->LoadFromFile(filename_);
+      if (!p->Empty()) cached_ = p;
+      else failed_ = true;
+    } catch (const Exception&) {
+      failed_ = true;
+    }
+  }
+  if (cached_ && !failed_) Canvas->StretchDraw(R, cached_.get());
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/gui/Controls.h"
+#include "platform/gui/Graphics.h"
 #include "platform/rtl/Classes.h"
 
 namespace ExtObj {
@@ -96,4 +97,26 @@ class TControlList : public TList {
 
  protected:
   void Notify(void* Ptr, TListNotification Action) override;
+};
+
+// A picture kept as a file name; cells show it.
+class TFilePicture : public TPersistent {
+ public:
+  std::string ClassName() const override { return "TFilePicture"; }
+  // Copies Filename, Width and Height.
+  void Assign(TPersistent* Source) override;
+  const std::string& Filename() const { return filename_; }
+  // Reads the picture once to take its size; a file that cannot be read as a picture raises
+  // the picture loader's error and changes nothing.
+  void SetFilename(const std::string& Value);
+  int Width = 0, Height = 0;
+  // Stretches the picture into R. A picture that cannot be loaded draws nothing: painting never
+  // raises. The decoded picture is kept while the file keeps its modification time.
+  void DrawPicture(TCanvas* Canvas, const TRect& R);
+
+ private:
+  std::string filename_;
+  std::shared_ptr<TGraphic> cached_;
+  TDateTime cachedAge_ = -1;
+  bool failed_ = false;
 };

@@ -332,4 +332,6 @@ void TCellGraphic::Assign(TPersistent* Source) {
   CellTransparent = s->CellTransparent, CellCreated = s->CellCreated, CellBoolean = s->CellBoolean;
   CellAngle = s->CellAngle, CellValue = s->CellValue, CellErrFrom = s->CellErrFrom, CellErrLen = s->CellErrLen;
   CellText = s->CellText, Items = s->Items, GroupColumn = s->GroupColumn, GroupSub = s->GroupSub;
+  Picture = s->Picture, FilePicture = s->FilePicture;
+  Color = s->Color, ColorTo = s->ColorTo, TextColor = s->TextColor, TextColorTo = s->TextColorTo;
 }

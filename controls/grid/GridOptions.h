@@ -547,6 +547,12 @@ class TCellGraphic : public TPersistent {
   double CellValue = 0;
   int CellErrFrom = 0, CellErrLen = 0;
   std::string CellText;
+  // ctBitmap, ctIcon, ctPicture: the picture (shared with copies of the graphic).
+  std::shared_ptr<TGraphic> Picture;
+  // ctFilePicture: the file it shows.
+  std::shared_ptr<class TFilePicture> FilePicture;
+  // ctProgress, ctProgressPie, ctRangeIndicator: bar colour, rest colour and their text colours.
+  TColor Color = clHighlight, ColorTo = clWindow, TextColor = clHighlightText, TextColorTo = clWindowText;
   // A group's header node or summary: the column it groups (-1: none), made by SubGroup.
   int GroupColumn = -1;
   bool GroupSub = false;
