@@ -98,9 +98,17 @@ TExtEdit::TValueState TExtEdit::State() const {
 }
 
 void TExtEdit::KeepSelectionInValue() {
-  if (SelLength() == 0) return;
-  // A selection reaching into the prefix or suffix (Ctrl+A) replaces only the value.
+  // A caret or a selection reaching into the prefix or suffix (Ctrl+A, a click, text set by
+  // the program) edits only the value.
   TValueState s = State();
+  if (SelLength() == 0) {
+    const int c = s.PrefixLen + s.Caret;
+    if (c != caret_) {
+      SetSel(c, c);
+      PushToPeer();
+    }
+    return;
+  }
   const bool backwards = caret_ < anchor_;
   const int a = s.PrefixLen + s.Caret, b = a + s.SelLen;
   SetSel(backwards ? b : a, backwards ? a : b);
@@ -416,6 +424,7 @@ TExtEdit::TFilter TExtEdit::TypeRule(char32_t& Ch) {
 void TExtEdit::WMChar(TMessage& Message) {
   if (CharSuppressed()) return TCustomEdit::WMChar(Message);
   auto ch = static_cast<char32_t>(Message.WParam);
+  KeepSelectionInValue();
   const TValueState before = State();
   const std::string textBefore = text_;
   TFilter r = FilterChar(ch, Message.LParam, KeyboardStateToShiftState());
@@ -425,7 +434,6 @@ void TExtEdit::WMChar(TMessage& Message) {
   }
   if (r == TFilter::Passed) {
     Message.WParam = ch;
-    KeepSelectionInValue();
     TCustomEdit::WMChar(Message);
     const bool changed = text_ != textBefore;
     if (changed && ch == 8) MarkModified(true);

@@ -161,6 +161,20 @@ TEST_F(ExtEdit, KeysKeepTheCaretInTheValue) {
   };
   edit->SetPrefix("<<");
   edit->SetSuffix(">>");
+  // A caret left in the prefix or suffix (text set by the program, a click) edits the value.
+  for (int caret : {0, 1, 7}) {
+    Prepare("12.5", 0);
+    edit->SetSelStart(caret);
+    SendKeyEvent(edit, Qt::Key_Delete);
+    SendKeyEvent(edit, '9', Qt::NoModifier, "9");
+    EXPECT_EQ(edit->TCustomEdit::Text(), caret < 2 ? "<<92.5>>" : "<<12.59>>") << caret;
+  }
+  // A selection inside the prefix is no selection of the value: Backspace there deletes nothing.
+  Prepare("12.5", 0);
+  edit->SetSelStart(1);
+  edit->SetSelLength(1);
+  SendKeyEvent(edit, Qt::Key_Backspace);
+  EXPECT_EQ(edit->TCustomEdit::Text(), "<<12.5>>");
   // Everything selected (Ctrl+A): typing, Backspace and Delete replace only the value.
   for (int key : {int('7'), int(Qt::Key_Backspace), int(Qt::Key_Delete)}) {
     Prepare("12.5", 0);
