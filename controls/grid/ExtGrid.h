@@ -276,6 +276,8 @@ class TExtStringGrid : public TBaseGrid {
   TPictureContainer* PictureContainer = nullptr;
   // End ellipsis on cut text; a web address shown whole rather than after its prefix.
   bool EnhTextSize = false, URLFull = false;
+  // A right click on an address cell (URLShow) edits it.
+  bool URLEdit = false;
 
   // ----- painting (ExtGridPaint.cpp)
   bool Flat() const { return flat_; }

@@ -336,6 +336,16 @@ void TExtStringGrid::RightButtonDown(TMessage& Message) {
     }
   }
   if (OnRightClickCell) OnRightClickCell(this, r, c);
+  if (!*alive) return;
+  // With URLEdit a right click edits an address cell (the left click opens the address).
+  if (URLEdit && URLShow() && c >= FixedCols() && r >= FixedRows() && !IsFixed(c, r)) {
+    TPoint b = BaseCell(c, r);
+    const std::string text = Cells(RealColIndex(b.X), b.Y);
+    if (ExtUtil::TextType(text, EnableHTML) == 0 && ExtUtil::IsURL(text) && IsEditableCell(RealColIndex(b.X), b.Y)) {
+      FocusCell(b.X, b.Y, true);
+      ShowEditorAtCurrent();
+    }
+  }
 }
 
 // ---------------------------------------------------------------- the base grid's mouse hooks

@@ -83,10 +83,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g->SetFixedFooters(1);
   g->HideRows(6, 7);
   g->OnCanEditCell = [](TObject*, int r, int c, bool& can) { can = (r + c) % 5 != 0; };
-  // In-cell controls on some cells: a list, a typed combo, a date and a time.
-  g->OnGetEditorType = [](TObject*, int c, int r, TEditorType& e) {
-    if (c == 4) e = r % 2 ? edComboList : edComboEdit;
-    if (c == 5) e = r % 2 ? edDateEdit : edTimeEdit;
+  // In-cell controls on some cells: every editor kind that opens a control.
+  static const TEditorType kKinds[] = {edComboList,    edComboEdit,      edDateEdit,     edTimeEdit,    edSpinEdit,
+                                       edFloatSpinEdit, edTimeSpinEdit,  edDateSpinEdit, edCheckBox,    edDataCheckBox,
+                                       edEditBtn,      edNumericEditBtn, edFloatEditBtn, edUnitEditBtn, edButton,
+                                       edUniEdit,      edUniMemo,        edUniEditBtn,   edUniComboEdit, edUniComboList,
+                                       edDateEditUpDown, edCustom};
+  const size_t kindShift = size > 1 ? data[1] : 0;
+  g->OnGetEditorType = [kindShift](TObject*, int c, int r, TEditorType& e) {
+    if (c == 4 || c == 5) e = kKinds[(kindShift + static_cast<size_t>(r * 2 + c)) % std::size(kKinds)];
+  };
+  // A markup cell with controls that edit in place (their values are not validated).
+  g->SetCells(1, 4,
+              "<CONTROL TYPE=\"EDIT\" ID=\"e\" VALUE=\"ab\" WIDTH=\"30\"><CONTROL TYPE=\"COMBO\" ID=\"c\" "
+              "VALUE=\"x\" WIDTH=\"30\"><CONTROL TYPE=\"PASSWORD\" ID=\"p\" VALUE=\"\" WIDTH=\"20\">");
+  g->OnControlComboList = [](TObject*, int, int, const std::string&, const std::string&, const std::string&,
+                             TStringList* v, bool& edit, int& drop) {
+    v->Add("x");
+    v->Add("y");
+    edit = drop % 2 == 0;
   };
   if (size > 0 && (data[0] & 1)) {
     g->ComboBox()->Items()->Add("AA");
@@ -230,7 +245,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TPoint current = g->BaseCell(g->Col(), g->Row());
     for (int r = 0; r < g->RowCount(); ++r)
       for (int c = 0; c < g->ColCount(); ++c) {
-        if (g->GridCells(c, r).find_first_of("zZ") == std::string::npos || g->BaseCell(c, r) == current) continue;
+        const std::string t = g->GridCells(c, r);
+        if (t.find_first_of("zZ") == std::string::npos || g->BaseCell(c, r) == current) continue;
+        if (t.find("<CONTROL") != std::string::npos) continue;  // markup control values are not validated
         fprintf(stderr, "op %d key %d: cell %d,%d '%s' left unvalidated (now %d,%d)\n", op, a, c, r,
                 g->GridCells(c, r).c_str(), g->Col(), g->Row());
         Check(false, "an edited cell is validated on every way out");
@@ -244,7 +261,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         size_t i = static_cast<size_t>(r * cols + c);
         if (after[i] == before[i]) continue;
         TPoint base = g->BaseCell(c, r);
-        bool edited = (base.X == edit.X && base.Y == edit.Y) || (base.X == now.X && base.Y == now.Y) ||
+        bool edited = after[i].find("<CONTROL") != std::string::npos ||  // a markup control's editor
+                      (base.X == edit.X && base.Y == edit.Y) || (base.X == now.X && base.Y == now.Y) ||
                       (base == g->BaseCell(cur.X, cur.Y)) || (base == g->BaseCell(g->Col(), g->Row()));
         if (!edited)
           fprintf(stderr, "op %d key %d: cell %d,%d '%s' -> '%s' (cur %d,%d edit %d,%d now %d,%d)\n", op, a, c, r,

@@ -549,4 +549,74 @@ TEST_F(EditorsTest, AnEditOverACellKeepsTheFocusUntilItsTextIsTaken) {
   EXPECT_FALSE(t->Visible());
 }
 
+// ---------------------------------------------------------------- address cells and the cell checker
+TEST_F(EditorsTest, ARightClickEditsAnAddressCellOnlyWithURLEdit) {
+  struct Case {
+    bool urlEdit;
+    const char* text;
+    bool edits;
+  } cases[] = {
+      {true, "http://example.com", true},
+      {false, "http://example.com", false},
+      {true, "plain text", false},
+      {true, "mailto:a@b.c", true},
+  };
+  grid->SetURLShow(true);
+  Load();
+  for (const Case& k : cases) {
+    grid->URLEdit = k.urlEdit;
+    grid->SetCells(2, 4, k.text);
+    grid->FocusCell(1, 1, true);
+    ClickCell(2, 4, Qt::RightButton);
+    EXPECT_EQ(EditorShown(), k.edits) << k.text << " " << k.urlEdit;
+    if (k.edits) {
+      EXPECT_EQ(Current(), TPoint(2, 4));
+      EXPECT_EQ(EditorText(), k.text);
+      Key(Qt::Key_Escape);
+    }
+  }
+}
+
+class TUpperChecker : public TExtStringGridCheck {
+ public:
+  using TExtStringGridCheck::TExtStringGridCheck;
+  std::string Correct(TExtStringGrid*, int, int, const std::string& v) override { return UpperCase(v); }
+  std::string MarkError(TExtStringGrid*, int, int, const std::string& v) override { return "!" + v; }
+};
+
+TEST_F(EditorsTest, TheCheckerCorrectsThenMarksWhatEitherEditorCommits) {
+  TUpperChecker checker(form);
+  grid->CellChecker = &checker;
+  grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
+    if (c == 2) e = edEditBtn;
+  };
+  std::vector<std::string> validated;
+  grid->OnCellValidate = [&](TObject*, int, int, std::string& v, bool&) { validated.push_back(v); };
+  Load();
+  struct Case {
+    bool correct, mark;
+    const char* want;
+  } cases[] = {{true, true, "!AB"}, {true, false, "AB"}, {false, true, "!ab"}, {false, false, "ab"}};
+  int row = 1;
+  for (const Case& k : cases) {
+    checker.AutoCorrect = k.correct;
+    checker.AutoMarkError = k.mark;
+    // The inplace editor (column 1) and an in-cell control (column 2).
+    grid->FocusCell(1, row, true);
+    Type("ab");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(grid->Cells(1, row), k.want);
+    grid->FocusCell(2, row, true);
+    Key(Qt::Key_F2);
+    ASSERT_NE(grid->ActiveCellEditor(), nullptr);
+    dynamic_cast<TGridEditBtn*>(grid->ActiveCellEditor())->SetText("ab");
+    SendKeyEvent(grid->ActiveCellEditor(), Qt::Key_Tab);
+    EXPECT_EQ(grid->Cells(2, row), k.want);
+    ++row;
+  }
+  // The validation sees the corrected text, before it is marked.
+  EXPECT_EQ(validated.front(), "AB");
+  grid->CellChecker = nullptr;
+}
+
 }  // namespace

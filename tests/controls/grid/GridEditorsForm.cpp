@@ -1,0 +1,53 @@
+// A form with a grid whose columns open every in-cell editor kind, for driving by hand
+// under a display server (one column per kind; F2 or a click opens the cell's control).
+#include <QApplication>
+
+#include "controls/edits/EsgEdits.h"
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtGridEditors.h"
+#include "platform/gui/Forms.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  Application->Initialize();
+  static const std::pair<TEditorType, const char*> kinds[] = {
+      {edSpinEdit, "spin"},         {edFloatSpinEdit, "float spin"}, {edDateSpinEdit, "date spin"},
+      {edComboEdit, "combo"},       {edComboList, "list"},           {edCheckBox, "check"},
+      {edDataCheckBox, "data check"}, {edDateEdit, "date"},          {edTimeEdit, "time"},
+      {edButton, "button"},         {edEditBtn, "edit btn"},         {edUnitEditBtn, "unit"},
+      {edUniEdit, "wide"},          {edUniMemo, "memo"},
+  };
+  const int n = static_cast<int>(std::size(kinds));
+  TForm* form = nullptr;
+  Application->CreateForm(form);
+  form->SetCaption("Grid editors");
+  form->SetBounds(20, 20, 1200, 320);
+  auto* grid = new TExtStringGrid(form);
+  grid->SetParent(form);
+  grid->SetAlign(alClient);
+  grid->SetColCount(n + 1);
+  grid->SetRowCount(6);
+  grid->SetDefaultColWidth(82);
+  grid->SetOptions(grid->Options() | goEditing | goTabs);
+  const std::string samples[] = {"42", "1.5", DateToStr(Date()), "alpha", "one", "caption", "Y",
+                                 DateToStr(Date()), TimeToStr(Time()), "press", "text", "12mV", "wide", "memo"};
+  for (int c = 0; c < n; ++c) {
+    grid->SetCells(c + 1, 0, kinds[c].second);
+    for (int r = 1; r < 6; ++r) grid->SetCells(c + 1, r, samples[c]);
+  }
+  grid->OnGetEditorType = [&](TObject*, int c, int, TEditorType& e) {
+    if (c >= 1 && c <= n) e = kinds[c - 1].first;
+  };
+  grid->OnEllipsClick = [](TObject*, int, int, std::string& s) { s += "!"; };
+  grid->ComboBox()->Items()->Add("one");
+  grid->ComboBox()->Items()->Add("two");
+  grid->ComboBox()->Items()->Add("three");
+  TStringList units;
+  units.Add("mV");
+  units.Add("V");
+  static_cast<TEsgUnitEditBtn*>(grid->CellEditors()->For(edUnitEditBtn))->SetUnits(&units);
+  grid->Loaded();
+  form->Show();
+  Application->Run();
+  return 0;
+}
