@@ -1,5 +1,9 @@
 #include "devices/BusRun.h"
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 #include "app/Main.h"
 #include "platform/gui/Forms.h"
 #include "platform/rtl/Clock.h"
@@ -54,11 +58,26 @@ void TBusTransfer::Stop() {
   if (frmMain) frmMain->I2CStop();
 }
 
+namespace {
+// The longest sleep of a pause: between two, the window is drawn and Stop is seen.
+constexpr uint64_t kPauseSliceNs = 10000000u;
+// The end of a pause is busy-waited, since a sleep may wake up late.
+constexpr uint64_t kPauseSpinNs = 1000000u;
+
+void SleepNanoseconds(uint64_t Ns) {
+  // A test's clock stands still while the thread sleeps: it moves on by the time slept.
+  if (auto* fake = dynamic_cast<TFakeClock*>(&Clock())) return fake->Advance(static_cast<double>(Ns));
+  std::this_thread::sleep_for(std::chrono::nanoseconds(Ns));
+}
+}  // namespace
+
 void PauseProcessingMessages(uint64_t Milliseconds, const std::function<bool()>& Stop) {
   // Nanoseconds, so a pause is exact to the clock's resolution, not to the millisecond tick.
   const uint64_t end = Clock().NowNanoseconds() + Milliseconds * 1000000u;
   while (Clock().NowNanoseconds() < end) {
     if (Application) Application->ProcessMessages();
     if (Stop && Stop()) return;
+    const uint64_t now = Clock().NowNanoseconds();
+    if (now < end && end - now > kPauseSpinNs) SleepNanoseconds(std::min(end - now - kPauseSpinNs, kPauseSliceNs));
   }
 }

@@ -33,11 +33,13 @@
 class TUniversClock : public TFakeClock {
  public:
   double NowStepNs = 10000;
+  uint64_t Reads = 0;  // of the monotonic clock: a busy wait reads it on every turn
   uint32_t GetTickCount() override {
     Advance(1e6);
     return TFakeClock::GetTickCount();
   }
   uint64_t NowNanoseconds() override {
+    ++Reads;
     Advance(NowStepNs);
     return TFakeClock::NowNanoseconds();
   }
