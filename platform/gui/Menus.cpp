@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
@@ -157,6 +158,17 @@ class TMenuWatch : public QObject {
 
  protected:
   bool eventFilter(QObject* Object, QEvent* Event) override {
+    if (Object == menu_ && Event->type() == QEvent::MouseMove) {
+      // A disabled item is never highlighted and so reports no hover: its hint shows all the same.
+      QAction* a = menu_->actionAt(static_cast<QMouseEvent*>(Event)->position().toPoint());
+      if (a && !a->isEnabled())
+        for (int i = 0; i < item_->Count(); ++i) {
+          TMenuItem* it = item_->Items(i);
+          QAction* own = it->Count() > 0 ? it->SubMenu()->menuAction() : it->Action();
+          if (own == a && Application) Application->SetHint(GetLongHint(it->Hint()));
+        }
+      return false;
+    }
     if (Object != menu_ || Event->type() != QEvent::KeyPress) return false;
     auto* ke = static_cast<QKeyEvent*>(Event);
     if (!(ke->key() == Qt::Key_F1 && (ke->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) &&

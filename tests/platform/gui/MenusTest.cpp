@@ -310,10 +310,14 @@ TEST_F(Menus, HoveringItemsThatOpenSubmenusShowsTheirHintsAndClosingClearsIt) {
   first->SetCaption("a.def");
   first->SetHint("Opens a.def");
   recent->Add(first);
+  auto* save = new TMenuItem(f);
+  save->SetCaption("Save");
+  save->SetHint("Saves the file");
+  save->SetEnabled(false);
   auto* exit = new TMenuItem(f);
   exit->SetCaption("E&xit");
   exit->SetHint("Ends the program");
-  file->Add({recent, exit});
+  file->Add({recent, save, exit});
   m->Items()->Add(file);
   f->SetMenu(m);
   f->Show();
@@ -334,6 +338,8 @@ TEST_F(Menus, HoveringItemsThatOpenSubmenusShowsTheirHintsAndClosingClearsIt) {
   EXPECT_EQ(hints.back(), "Files opened lately") << "so has an item inside a menu that opens one";
   MoveMouse(popup, popup->actionGeometry(exit->Action()).center());
   EXPECT_EQ(hints.back(), "Ends the program");
+  MoveMouse(popup, popup->actionGeometry(save->Action()).center());
+  EXPECT_EQ(hints.back(), "Saves the file") << "a disabled item shows its own hint";
 
   popup->close();
   Application->ProcessMessages();
