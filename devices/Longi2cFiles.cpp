@@ -1,14 +1,35 @@
 // The device window's file commands, recent files, printout and Reset Grid.
 #include <algorithm>
+#include <vector>
 
 #include "app/Main.h"
 #include "controls/grid/ExtGrid.h"
 #include "devices/Longi2c.h"
 #include "platform/gui/Printers.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/Win1252.h"
 
 namespace {
 constexpr const char* DefinitionFilter = "Definition files (*.def)|*.def|All files (*.*)|*.*";
+
+// A recent file's path cut in the middle to what a menu can show: a path longer than the
+// screen would push the whole menu out of sight. Whole characters are kept, in the path's own
+// encoding; the item's hint holds the whole path.
+std::string ShortPath(const std::string& s) {
+  constexpr size_t kKeep = 32;  // characters on each side of the cut
+  std::vector<size_t> starts;   // where each character begins
+  if (IsValidUtf8(s)) {
+    char32_t c;
+    for (size_t i = 0; i < s.size();) {
+      starts.push_back(i);
+      DecodeUtf8Char(s, i, c);
+    }
+  } else {
+    for (size_t i = 0; i < s.size(); ++i) starts.push_back(i);
+  }
+  if (starts.size() <= 2 * kKeep + 3) return s;
+  return s.substr(0, starts[kKeep]) + "..." + s.substr(starts[starts.size() - kKeep]);
+}
 
 // A menu shows "&" as an accelerator mark; doubled it shows as itself.
 std::string MenuText(const std::string& s) {
@@ -167,7 +188,8 @@ void TfrmLongI2C::LoadMRU() { Longi2c::RecentFiles.Load(); }
 void TfrmLongI2C::DisplayMRU() {
   const auto& files = Longi2c::RecentFiles.Files();
   for (size_t i = 0; i < files.size() && i < mru.size(); ++i) {
-    mru[i]->SetCaption(MenuText(files[i]));
+    mru[i]->SetCaption(MenuText(ShortPath(files[i])));
+    mru[i]->SetHint(files[i]);
     mru[i]->SetVisible(true);
   }
   MRUDiv->SetVisible(mru[0]->Visible());

@@ -12,6 +12,7 @@
 #include "devices/editcell.h"
 #include "platform/gui/Printers.h"
 #include "platform/rtl/Registry.h"
+#include "platform/rtl/Win1252.h"
 #include "tests/devices/Longi2cTestFixture.h"
 
 namespace {
@@ -120,6 +121,30 @@ TEST_F(Longi2cFiles, ACancelledOrFailedSaveKeepsTheDeviceModifiedAndTheWindowOpe
   w->mnuClose->Click();
   Application->ProcessMessages();
   EXPECT_EQ(frmLongI2C, nullptr);
+}
+
+// A path far wider than the screen is cut in the middle in the menu, whole characters kept; the
+// whole path is the entry's hint, and the entry opens it.
+TEST_F(Longi2cFiles, ALongRecentPathIsCutInTheMiddleAndWholeInTheHint) {
+  TfrmLongI2C* w = Open();
+  std::string dir = File("");
+  for (int i = 0; i < 16; ++i) dir += std::string(200, i % 2 ? 'd' : static_cast<char>('a' + i % 20)) + "/";
+  dir += "\xC3\xA9t\xC3\xA9/";  // a UTF-8 folder name: the cut never splits a character
+  std::filesystem::create_directories(dir);
+  const std::string file = dir + "long.def";
+  ASSERT_GT(file.size(), 3000u);
+  Put(file, TwentyRegisterFile());
+  Responder().ExpectOpen(file);
+  w->mnuLoad->Click();
+  const std::string caption = w->mru[0]->Caption();
+  EXPECT_LE(caption.size(), 80u) << caption;
+  EXPECT_EQ(caption.substr(0, 10), file.substr(0, 10));
+  EXPECT_NE(caption.find("..."), std::string::npos);
+  EXPECT_EQ(caption.substr(caption.size() - 8), "long.def");
+  EXPECT_TRUE(IsValidUtf8(caption)) << caption;
+  EXPECT_EQ(w->mru[0]->Hint(), file);
+  w->mru[0]->Click();
+  EXPECT_EQ(Longi2c::FileName, file);
 }
 
 TEST_F(Longi2cFiles, RecentFilesAfterFiveOpensWithAnAmpersandInAPath) {
