@@ -97,7 +97,7 @@ TExtStringGrid::TExtStringGrid(TComponent* AOwner) : TBaseGrid(AOwner) {
   showModified_->OnChange = [this](TObject*) {
     if (HandleAllocated()) InvalidateCol(0);
   };
-  searchFooter_->OnChange = [this](TObject*) { Invalidate(); };
+  searchFooter_->OnChange = [this](TObject*) { SearchFooterChanged(); };
   HookOwnerForm();
   colVisible_.assign(513, true);
   SetDefaultRowHeight(21);

@@ -38,6 +38,7 @@ class TPictureContainer;
 class THTMLPictureCache;
 class TCustomImageList;
 class TTimer;
+class TSearchPanel;
 
 enum TGridLook { glStandard, glSoft, glClassic, glQuarn, glXP, glListView };
 enum TScrollType { ssNormal, ssFlat, ssEncarta };
@@ -1203,6 +1204,8 @@ class TExtStringGrid : public TBaseGrid {
   void SearchFooterClose();
   // The footer's state the actions leave: the edit's colour (clWindow, or red when nothing was found).
   TColor SearchEditColor() const { return find_.EditColor; }
+  // The search footer's panel, made on first use (ExtGridFooters.cpp).
+  TSearchPanel* SearchPanel();
 
  private:
   struct TFindState {
@@ -1228,6 +1231,9 @@ class TExtStringGrid : public TBaseGrid {
                     const std::string& Tag);
   void UnHilightCells(int C0, int R0, int C1, int R1, const std::string& Tag);
   void StepAfterSearch();
+  // SearchFooter's settings applied to its panel.
+  void SearchFooterChanged();
+  TSearchPanel* searchPanel_ = nullptr;
 
   // ===== the view: bringing a cell into view, scroll hints, drag scrolling, hiding the
   // selection, sizing zones (ExtGridScroll.cpp)

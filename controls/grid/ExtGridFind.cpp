@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtGridFooters.h"
 #include "controls/grid/ExtUtil.h"
 #include "controls/markup/EsgHTMLE.h"
 #include "platform/gui/Windows.h"
@@ -382,7 +383,12 @@ void TExtStringGrid::SearchFooterHighlight(bool On, const std::string& Text) {
 void TExtStringGrid::SearchFooterClose() { searchFooter_->SetVisible(false); }
 
 void TExtStringGrid::StepAfterSearch() {
-  // The found row may lie under the search panel at the bottom.
-  if (Row() > TopRow() + VisibleRowCount() - 2 && TopRow() + VisibleRowCount() < RowCount())
-    SetTopRow(TopRow() + 2);
+  // The found row may lie under the search panel at the bottom: the view moves down until it shows.
+  if (!searchPanel_ || !searchPanel_->Visible()) return;
+  const int limit = ClientHeight() - searchPanel_->Height();
+  for (int n = 0; n < RowCount(); ++n) {
+    const TRect r = CellRect(Col(), Row());
+    if (r.Height() <= 0 || r.Bottom <= limit || TopRow() >= MaxTopRow()) break;
+    SetTopRow(TopRow() + 1);
+  }
 }

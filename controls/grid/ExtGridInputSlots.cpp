@@ -6,4 +6,3 @@
 void TExtStringGrid::CutToClipboard() {}
 void TExtStringGrid::CopyToClipboard() {}
 void TExtStringGrid::PasteFromClipboard() {}
-void TExtStringGrid::AlignSearchPanel() {}

@@ -5,7 +5,9 @@
 // change except in the cell being edited (steps that add, remove or hide rows
 // are checked for a real current cell only), and an edited cell is validated on
 // every way out: the validation refuses any text with a 'z', so no cell but the
-// current one may hold one.
+// current one may hold one. Lookup typing, searches, sizing drags and
+// highlighting are driven too; a highlight taken off again leaves every text
+// as it was.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -47,6 +49,70 @@ TWinControl* KeyTarget(TExtStringGrid& g) {
   if (e && e->Visible() && e->Focused()) return e;
   if (TWinControl* c = g.ActiveCellEditor(); c && c->Focused()) return c;
   return &g;
+}
+
+// Lookup typing, the cell search, highlighting there and back, sizing drags, a cell brought into
+// view and the search footer's actions. True when the step may change texts or lines.
+bool ViewStep(TExtStringGrid& g, TReader& in, uint8_t a, uint8_t b) {
+  static const char* kFind[] = {"1", "0", "\"\"", "<", "&", "10*", "Z"};
+  const std::string text = kFind[b % 7];
+  switch (a % 6) {
+    case 0: {  // typing to jump: the grid leaves editing for it
+      g.SetOptions(g.Options() & ~goEditing);
+      g.Navigation()->AutoGotoWhenSorted = true;
+      g.Navigation()->AutoGotoIncremental = b & 1;
+      const int was = g.Row();
+      static const char kTyped[] = {'1', '0', '5', 8, 'x', '2'};
+      for (int i = 0; i < 1 + (b >> 5); ++i) KeyTarget(g)->Perform(WM_CHAR, static_cast<WPARAM>(kTyped[(b + i) % 6]), 0);
+      if (b & 2) g.Perform(WM_TIMER, 111, 0);
+      const int last = g.RowCount() - 1 - g.FixedFooters();
+      Check(g.Row() == was || g.Row() <= last, "a lookup never lands on a footer row");
+      return false;
+    }
+    case 1: {
+      TPoint found(7, 7);
+      const TFindFlags flags = (static_cast<TFindFlags>(in.Byte()) << 8 | b) & 0x3FFF & ~ffGotoFound;
+      g.FindCell(TPoint(static_cast<int>(in.Byte() % 8) - 1, static_cast<int>(in.Byte() % 16) - 1), text, found, flags);
+      Check((found.X == -1 && found.Y == -1) ||
+                (found.X >= 0 && found.Y >= 0 && found.Y < g.RowCount() && found.X < g.AllColCount()),
+            "a found cell is a cell of the grid");
+      return false;
+    }
+    case 2: {  // highlight and back: every stored text as it was
+      std::vector<std::string> before = Texts(g);
+      g.HilightInGrid(b & 1, b & 2, text);
+      g.UnHilightInGrid(b & 1);
+      Check(Texts(g) == before, "the highlight's way back is exact");
+      return false;
+    }
+    case 3: {  // a sizing drag on a header border, all columns or rows scaled
+      g.MouseActions()->AllColumnSize = b & 1;
+      g.MouseActions()->AllRowSize = b & 2;
+      g.SetOptions(g.Options() | goColSizing | goRowSizing);
+      const int c = b % g.ColCount();
+      TRect cr = g.CellRect(c, 0);
+      if (cr.Width() <= 0) return false;
+      const int y = (cr.Top + cr.Bottom) / 2, dx = static_cast<int>(in.Byte() % 61) - 30;
+      g.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(cr.Right, y));
+      g.Perform(WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(cr.Right + dx, y));
+      g.Perform(WM_LBUTTONUP, 0, MakeLParam(cr.Right + dx, y));
+      for (int i = 0; i < g.ColCount(); ++i) Check(g.ColWidths(i) >= 0 && g.ColWidths(i) < 40000, "widths stay sane");
+      return false;
+    }
+    case 4: {
+      const int c = b % g.ColCount(), r = in.Byte() % g.RowCount();
+      g.ScrollInView(c, r);
+      return false;
+    }
+    default:
+      switch (b % 4) {
+        case 0: g.SearchFooterEditChange(text, b & 4, b & 8); break;
+        case 1: g.SearchFooterFind(text, b & 4); break;
+        case 2: g.SearchFooterHighlight(b & 4, text); break;
+        default: g.SearchFooterHighlight(false, text); break;
+      }
+      return true;  // the footer's highlight stays on until it is turned off
+  }
 }
 
 }  // namespace
@@ -120,7 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                VK_HOME, VK_END, VK_NEXT, VK_PRIOR, VK_INSERT, VK_DELETE, VK_SPACE, 'A'};
   static const char kChars[] = {'A', '5', 'f', 8, 13, 27, ' ', 'z'};
   for (int step = 0; step < 200 && in.n > 0; ++step) {
-    uint8_t op = in.Byte() % 10;
+    uint8_t op = in.Byte() % 11;
     uint8_t a = in.Byte(), b = in.Byte();
     std::vector<std::string> before = Texts(*g);
     TPoint cur(g->Col(), g->Row()), edit = g->EditCell();
@@ -218,6 +284,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               g->Perform(WM_TIMER, 999, 0);
               break;
           }
+          break;
+        case 10:
+          structural = ViewStep(*g, in, a, b);
           break;
         default:
           structural = true;
