@@ -913,7 +913,8 @@ void TEEWindow::CopyEndExit(TObject*) {
 
 void TEEWindow::Activate() {
   TForm::Activate();
-  SetWindowState(wsMaximized);
+  // A minimised window made active by its neighbour's minimising (Minimize All) stays minimised.
+  if (WindowState() != wsMinimized) SetWindowState(wsMaximized);
   if (frmMain) frmMain->ResetWarning();
 }
 

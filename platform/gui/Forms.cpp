@@ -293,7 +293,9 @@ void TCustomForm::AttachToFrame() {
   QObject::connect(subWindow_, &QMdiSubWindow::windowStateChanged, subWindow_, [this] {
     // The signal's states leave out a maximised child's state on activation: ask the window.
     if (!visible_ || destroyed_ || !subWindow_) return;
-    windowState_ = subWindow_->isMinimized() ? wsMinimized : subWindow_->isMaximized() ? wsMaximized : wsNormal;
+    const TWindowState now = subWindow_->isMinimized() ? wsMinimized : subWindow_->isMaximized() ? wsMaximized : wsNormal;
+    if (now == wsMinimized && windowState_ != wsMinimized) beforeMinimized_ = windowState_;
+    windowState_ = now;
   });
   UpdatePeerGeometry();
   if (menu_) fr->RebuildMenuBar();
@@ -330,13 +332,33 @@ void TCustomForm::SetPosition(TPosition v) { position_ = v; }
 
 TWindowState TCustomForm::WindowState() const { return windowState_; }
 
+void TCustomForm::RestoreFromMinimized() {
+  if (windowState_ == wsMinimized) SetWindowState(beforeMinimized_);
+}
+
 void TCustomForm::SetWindowState(TWindowState v) {
   if (v == windowState_) return;
+  if (v == wsMinimized) beforeMinimized_ = windowState_;
   windowState_ = v;
   QWidget* w = subWindow_ ? static_cast<QWidget*>(subWindow_) : peer_;
   if (!w || !visible_) return;
   switch (v) {
-    case wsMinimized: w->showMinimized(); break;
+    case wsMinimized:
+      if (subWindow_ && frame_ && frame_->mdiArea_) {
+        // Minimising the active child makes the area activate another one, which it would
+        // maximise when this one was: the other child keeps the state it has. An inactive child
+        // goes to its icon without becoming active, as on the window system.
+        QMdiArea* area = frame_->mdiArea_;
+        QMdiSubWindow* active = area->activeSubWindow();
+        const bool keep = area->testOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+        area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, true);
+        w->showMinimized();
+        if (active && active != subWindow_ && area->activeSubWindow() != active) area->setActiveSubWindow(active);
+        area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, keep);
+      } else {
+        w->showMinimized();
+      }
+      break;
     case wsMaximized: w->showMaximized(); break;
     default:
       w->showNormal();

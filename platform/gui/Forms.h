@@ -55,6 +55,8 @@ class TCustomForm : public TWinControl {
   TPosition Position() const { return position_; }
   void SetPosition(TPosition v);
   TWindowState WindowState() const;
+  // Brings a minimised window back to the state it had before, as the window system's restore does.
+  void RestoreFromMinimized();
   void SetWindowState(TWindowState v);
   bool KeyPreview() const { return keyPreview_; }
   void SetKeyPreview(bool v) { keyPreview_ = v; }
@@ -166,6 +168,7 @@ class TCustomForm : public TWinControl {
   TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
   TPosition position_ = poDesigned;
   TWindowState windowState_ = wsNormal;
+  TWindowState beforeMinimized_ = wsNormal;  // what a restore from the icon gives back
   bool keyPreview_ = false;
   TWinControl* activeControl_ = nullptr;
   TMainMenu* menu_ = nullptr;

@@ -256,7 +256,11 @@ void TMenuItem::RebuildSubMenu() {
       QObject::connect(a, &QAction::triggered, a, [frame, child] {
         for (int k = 0; k < Screen->FormCount(); ++k)
           if (Screen->Forms(k) == child) {
-            GuiRun(static_cast<TControl*>(frame), [child] { child->BringToFront(); });
+            GuiRun(static_cast<TControl*>(frame), [child] {
+              // A window chosen from the list comes back from its icon, as on the window system.
+              child->RestoreFromMinimized();
+              child->BringToFront();
+            });
             return;
           }
       });

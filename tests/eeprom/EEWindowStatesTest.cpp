@@ -41,6 +41,15 @@ TEST_F(EEWindowStates, TheWindowThatBecomesActiveIsMaximisedOnScreen) {
          entry->trigger();
          Application->ProcessMessages();
        }},
+      {"minimised, then chosen from the Window list",
+       [this](TfrmMain* m, TEEWindow* first, TEEWindow*) {
+         first->SetWindowState(wsMinimized);
+         Application->ProcessMessages();
+         QAction* entry = ListEntry(m, first);
+         ASSERT_NE(entry, nullptr);
+         entry->trigger();
+         Application->ProcessMessages();
+       }},
   };
   for (const Way& way : ways) {
     TfrmMain* m = Start();
@@ -51,6 +60,38 @@ TEST_F(EEWindowStates, TheWindowThatBecomesActiveIsMaximisedOnScreen) {
     EXPECT_EQ(m->ActiveMDIChild(), first) << way.Name;
     EXPECT_EQ(first->WindowState(), wsMaximized) << way.Name;
     EXPECT_EQ(Shown(first), wsMaximized) << way.Name;
+    Close();
+  }
+}
+
+// Minimize All leaves every window minimised on screen, from every state the windows may be in;
+// none comes back up maximised as the activation passes over it.
+TEST_F(EEWindowStates, MinimizeAllLeavesNoWindowShowing) {
+  struct From {
+    const char* Name;
+    std::function<void(TfrmMain*)> Arrange;
+  };
+  const From froms[] = {{"as opened", [](TfrmMain*) {}},
+                        {"cascaded", [](TfrmMain* m) { m->WindowCascadeItem->Click(); }},
+                        {"tiled", [](TfrmMain* m) { m->WindowTileItem->Click(); }}};
+  for (const From& from : froms) {
+    TfrmMain* m = Start();
+    std::vector<TCustomForm*> windows = {OpenLarge(m->mnu4Kx8), OpenSmall(m->mnu2K)};
+    // A window that does not maximise itself, opened last, as the universal window is.
+    auto* plain = new TForm(Application);
+    plain->SetFormStyle(fsMDIChild);
+    plain->Show();
+    Application->ProcessMessages();
+    windows.push_back(plain);
+    from.Arrange(m);
+    Application->ProcessMessages();
+    m->WindowMinimizeItem->Click();
+    Application->ProcessMessages();
+    for (TCustomForm* w : windows) {
+      EXPECT_EQ(Shown(w), wsMinimized) << from.Name << ": " << w->Caption();
+      EXPECT_EQ(w->WindowState(), wsMinimized) << from.Name << ": " << w->Caption();
+    }
+    delete plain;
     Close();
   }
 }
