@@ -429,6 +429,8 @@ class TExtStringGrid : public TBaseGrid {
   // Page Down and End move the current cell, Return advances.
   void LeaveCellEditor(WORD Key, TShiftState Shift);
   bool LeavingEditor() const { return leavingEditor_; }
+  // Puts the open in-cell control over its cell again (hidden while the cell is out of view).
+  void PlaceCellEditor();
   // The control showing for the current edit (null: none, or the inplace editor).
   TWinControl* ActiveCellEditor() const { return controlEditorShown_ ? activeCellEditor_ : nullptr; }
   // Tab or Return in an in-cell control: its value goes into the cell even when unchanged.

@@ -523,6 +523,19 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   if (start) side->TakeStartKey(start);
 }
 
+void TExtStringGrid::PlaceCellEditor() {
+  TWinControl* c = ActiveCellEditor();
+  if (!c) return;
+  TRect r = CellRectEx(DisplColIndex(controlCell_.X), controlCell_.Y);
+  if (UseRightToLeftAlignment()) ++r.Left;
+  if (r.Width() <= 1 || r.Height() <= 1) {
+    c->SetVisible(false);
+    return;
+  }
+  c->SetBounds(r.Left, r.Top, std::max(1, r.Width() - 1), std::max(1, r.Height() - 1));
+  c->SetVisible(true);
+}
+
 void TExtStringGrid::CommitCellControl(WORD Key, TShiftState Shift) {
   controlCommit_ = controlEditorShown_;
   HandleEditorKey(Key, Shift);

@@ -534,6 +534,8 @@ void TExtStringGrid::TopLeftChanged() {
   if (controlEditorShown_ && editorType_ != edNormal) {
     FinishEditLink();
     EndCellControlEdit();
+    // A refused value keeps the control open: it follows its cell.
+    if (controlEditorShown_) PlaceCellEditor();
   }
   UpdateFooter();
   if (controlList_->Count() > 0) PlaceCellControls();

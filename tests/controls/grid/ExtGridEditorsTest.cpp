@@ -619,4 +619,34 @@ TEST_F(EditorsTest, TheCheckerCorrectsThenMarksWhatEitherEditorCommits) {
   grid->CellChecker = nullptr;
 }
 
+TEST_F(EditorsTest, AControlKeptOpenByARefusalFollowsItsCellWhenTheGridScrolls) {
+  grid->SetRowCount(60);
+  grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
+    if (c == 2) e = edEditBtn;
+  };
+  grid->OnCellValidate = [](TObject*, int, int, std::string&, bool& valid) { valid = false; };
+  Load();
+  grid->FocusCell(2, 6, true);
+  Key(Qt::Key_F2);
+  TWinControl* c = grid->ActiveCellEditor();
+  ASSERT_NE(c, nullptr);
+  dynamic_cast<TGridEditBtn*>(c)->SetText("refused");
+  SendKeyEvent(c, Qt::Key_Tab);
+  ASSERT_EQ(grid->ActiveCellEditor(), c) << "refused: it stays open";
+  // A scroll validates a changed text again: refused, the control stays and moves with its cell.
+  for (int top : {3, 5}) {
+    dynamic_cast<TGridEditBtn*>(c)->SetText("again");
+    grid->SetTopRow(top);
+    ASSERT_EQ(grid->ActiveCellEditor(), c) << top;
+    EXPECT_EQ(c->Top(), grid->CellRect(2, 6).Top) << "on its cell at top row " << top;
+    EXPECT_TRUE(c->Visible());
+    EXPECT_EQ(grid->Cells(2, 6), "2:6");
+  }
+  // Holding the cell's own text again, it closes with the scroll.
+  grid->SetTopRow(1);
+  EXPECT_EQ(grid->ActiveCellEditor(), nullptr);
+  EXPECT_FALSE(c->Visible());
+  EXPECT_EQ(grid->Cells(2, 6), "2:6");
+}
+
 }  // namespace
