@@ -7,7 +7,9 @@
 // every way out: the validation refuses any text with a 'z', so no cell but the
 // current one may hold one. Lookup typing, searches, sizing drags and
 // highlighting are driven too; a highlight taken off again leaves every text
-// as it was.
+// as it was. Sorts keep every row once, nodes fold and unfold, and Group then
+// UnGroup gives the table back.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -40,6 +42,17 @@ std::vector<std::string> Texts(TExtStringGrid& g) {
   std::vector<std::string> v;
   for (int r = 0; r < g.RowCount(); ++r)
     for (int c = 0; c < g.ColCount(); ++c) v.push_back(g.GridCells(c, r));
+  return v;
+}
+
+// Each row's cells in one text, to compare rows as wholes.
+std::vector<std::string> RowTexts(TExtStringGrid& g) {
+  std::vector<std::string> v;
+  for (int r = g.FixedRows(); r < g.RowCount() - g.FixedFooters(); ++r) {
+    std::string row;
+    for (int c = 0; c < g.ColCount(); ++c) row += g.GridCells(c, r) + '\x1f';
+    v.push_back(row);
+  }
   return v;
 }
 
@@ -176,6 +189,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g->OnCellValidate = [](TObject*, int, int, std::string& v, bool& valid) {
     valid = v.find_first_of("zZ") == std::string::npos;
   };
+  // Header clicks sort (Shift adds keys with IndexShow); column 0 holds node signs once nodes come.
+  g->SortSettings()->SetShow(size > 0 && (data[0] & 2));
+  g->SortSettings()->IndexShow = size > 0 && (data[0] & 4);
+  g->SortSettings()->UndoSort = size > 0 && (data[0] & 8);
+  g->MouseActions()->NodeAllExpandContract = size > 0 && (data[0] & 16);
   g->Navigation()->AppendOnArrowDown = true;
   g->Navigation()->AllowInsertRow = true;
   g->Navigation()->AllowDeleteRow = true;
@@ -212,6 +230,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           int x = a * 380 / 255, y = b * 260 / 255;
           structural = (g->Options() & (goColMoving | goRowMoving)) != 0;  // a header drag moves lines
           structural = structural || g->PressMode() == TExtStringGrid::pmResize;  // the resizer fills cells
+          structural = structural || (g->SortSettings()->Show() && y < g->RowHeights(0));  // a header click sorts
           g->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(x, y));
           if (in.Byte() & 1) g->Perform(WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(x + (a & 31) - 15, y + (b & 31) - 15));
           g->Perform(WM_LBUTTONUP, 0, MakeLParam(x, y));
@@ -290,7 +309,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           break;
         default:
           structural = true;
-          switch (a % 7) {
+          switch (a % 10) {
             case 0: g->SetFixedFooters(b % 3); break;
             case 1: if (g->NumHiddenRows() > 0) g->UnHideRowsAll(); else g->HideRows(2 + b % 5, 3 + b % 5); break;
             case 2: g->SetFixedRightCols(b % 2); break;
@@ -298,6 +317,56 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             // Cell graphics that presses and Space act on.
             case 4: g->AddRadio(b % 6, (b >> 3) % 14, b & 0x80, (b & 0x40) ? -1 : 0, {"a", "", "ccc"}); break;
             case 5: g->AddCheckBox(b % 6, (b >> 3) % 14, b & 0x40, b & 0x80); break;
+            // Sorting keeps every row once.
+            case 7: {
+              std::vector<std::string> rowsBefore = RowTexts(*g), rowsAfter;
+              const bool editing = g->EditorMode();
+              g->SortSettings()->Column = b % 6;
+              g->SortSettings()->Direction = (b & 8) ? sdDescending : sdAscending;
+              g->SortSettings()->IgnoreBlanks = b & 16;
+              g->SortSettings()->SingleColumn = (b & 0xE0) == 0xE0;
+              g->Navigation()->MoveRowOnSort = b & 32;
+              if (b & 64) g->SortIndexes()->AddIndex(b % 6, b & 128);
+              if ((b & 3) == 0) g->SortByColumn();
+              else if ((b & 3) == 1) g->RestoreUnsortedOrder();
+              else if ((b & 3) == 2) g->SortByIndexes();
+              else g->SortGroups();
+              rowsAfter = RowTexts(*g);
+              std::sort(rowsBefore.begin(), rowsBefore.end());
+              std::sort(rowsAfter.begin(), rowsAfter.end());
+              if (!editing && !g->SortSettings()->SingleColumn) Check(rowsBefore == rowsAfter, "a sort keeps every row once");
+              Check(g->UpdateCount() == 0, "a sort closes its update");
+              break;
+            }
+            // Nodes, folded and unfolded by code (presses on their signs come from the mouse steps).
+            case 8:
+              switch (b % 6) {
+                case 0: g->AddNode(1 + (b >> 3) % 12, (b >> 5) % 6); break;
+                case 1: g->ContractNode(1 + (b >> 3) % 12); break;
+                case 2: g->ExpandNode(1 + (b >> 3) % 12); break;
+                case 3: g->ContractAll(); break;
+                case 4: g->ExpandAll(); break;
+                default: g->InsertChildRow(1 + (b >> 3) % 12, 1); break;
+              }
+              break;
+            // Grouping: Group then UnGroup gives the table back.
+            case 9: {
+              if (b & 1) {
+                g->UnGroup();
+                g->ExpandAll();
+                const bool editing = g->EditorMode();
+                const std::vector<std::string> table = Texts(*g);
+                const int tr = g->RowCount(), tc = g->ColCount();
+                g->Group(1 + b % 5);
+                g->UnGroup();
+                if (!editing) Check(g->RowCount() == tr && g->ColCount() == tc && Texts(*g) == table, "group and ungroup give the table back");
+              } else if (b & 2) {
+                g->Group(1 + (b >> 2) % 5);
+              } else {
+                g->UnGroup();
+              }
+              break;
+            }
             default:
               if (b & 1)
                 g->AddButton(b % 6, (b >> 3) % 14, 8 + b % 40, 6 + b % 20, "b", static_cast<TCellHAlign>(b % 6),
