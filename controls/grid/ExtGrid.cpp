@@ -126,6 +126,8 @@ void TExtStringGrid::CreateWnd() {
   TBaseGrid::CreateWnd();
   StartGridTimer();
   LoadColumnSizes();
+  // A new window takes drops again (a registration ends with its window).
+  if (dragDropSettings_->OleDropTarget()) UpdateOleDropTarget();
 }
 
 void TExtStringGrid::Loaded() {

@@ -35,6 +35,7 @@ class TGridDateEdit;
 class TControlEdit;
 class TControlCombo;
 class TPictureContainer;
+class TDropTarget;
 class THTMLPictureCache;
 class TCustomImageList;
 class TTimer;
@@ -1100,7 +1101,9 @@ class TExtStringGrid : public TBaseGrid {
   struct TCellBlock {
     int Cols = 0, Rows = 0;
     std::vector<std::string> Values;
+    std::vector<char> Absent;  // empty: every cell is there; else 1 for cells the data lacks
     const std::string& At(int C, int R) const { return Values[static_cast<size_t>(R) * Cols + C]; }
+    bool IsAbsent(int C, int R) const { return !Absent.empty() && Absent[static_cast<size_t>(R) * Cols + C]; }
   };
   // The cells of a block: their stored texts (a check box cell its check text).
   TCellBlock CopyCells(const TGridRect& R);
@@ -1132,7 +1135,9 @@ class TExtStringGrid : public TBaseGrid {
   void DisjunctCellUp(int X, int Y, TShiftState Shift);
   void RepaintSelectionUnion(const TGridRect& Before);
   void PaintSelectionFrame(TCanvas* ACanvas);
-  void SmartFill(const TGridRect& Sel, const TCellBlock& Block, int Pasted);
+  // Decides the fill before anything changes (a series of texts that are not dates raises
+  // here); the answer fills after the block was pasted.
+  std::function<void(int Pasted)> PlanSmartFill(const TGridRect& Sel, const TCellBlock& Block);
   bool PasteOneCell(int ACol, int ARow, std::string Value);
   int pressMode_ = pmNone;
   int dragMode_ = pmNone;  // the mode of the press while the button is held
@@ -1440,6 +1445,109 @@ class TExtStringGrid : public TBaseGrid {
     bool InCols = false, InRows = false, Stretched = false, Cols = false;
     int Index = -1, Start = 0;
   } sizing_;
+
+  // ----- exchange with other programs: clipboard (ExtGridClipboard.cpp)
+ public:
+  // With it on, the text stream, the CSV import and a whole-grid copy include the fixed cells.
+  bool IncludeFixedCells = true;
+  void CopySelectionToClipboard();
+  void CutSelectionToClipboard();
+  void PasteSelectionFromClipboard();
+  void CopyRangeToClipboard(const TGridRect& ARect, bool SelectedOnly);
+  // Pastes the best format on the clipboard at a cell; the number of cells read.
+  int PasteAt(int ACol, int ARow);
+  int PasteTextAt(int ACol, int ARow, const std::string& Text);
+  void SaveCellsToStream(const TGridRect& ARect, TStream* Stream);
+  // Nothing changes unless the whole rest of the stream is a good cell block.
+  int LoadCellsFromStream(TPoint APoint, TStream* Stream);
+  void CopyCellsToPrivateFormat(const TGridRect& ARect);
+  void CopyRTFCell(int ACol, int ARow);
+  // Columns: most fields in a line; rows: lines.
+  static void MeasureClipboardText(const std::string& Text, TSize& Size);
+  // Tab-separated text as a block; cells a short line lacks are absent.
+  static TCellBlock ParseClipboardText(const std::string& Text);
+  // The text format of a block (cells by tabs, rows by CR LF; cells in UTF-8).
+  std::string ClipboardTextOf(const TGridRect& R, bool SelectedOnly);
+  // The private format of a block (GridCellIO.h) and its paste; Written gets the block's cells.
+  std::string EncodeCells(const TGridRect& R);
+  int PasteEncodedCells(TPoint At, const std::string& Bytes, TGridRect& Written);
+  // The grid's identity in the private format: a per-process random token and a serial.
+  std::string ClipboardIdentity();
+  // Origin: the copy's top-left when the cells came from this grid, else (-1, -1).
+  virtual void CellsPasted(TPoint Origin, const TGridRect& ARect, bool Copied);
+  void ResetColumnOrder();
+  const std::vector<int>& ColumnOrder() const { return columnOrder_; }
+
+ private:
+  struct TClipboardOffer {
+    enum { okNone, okCells, okRtf, okText } Kind = okNone;
+    std::string Bytes;
+  };
+  TClipboardOffer ReadClipboardOffer();
+  std::string ClipboardCellText(int ACol, int ARow);
+  TGridRect ClipboardRange(bool& SelectedOnly);
+  bool BlockIsFullGrid(const TGridRect& R);
+  TPoint copyOrigin_{-1, -1};
+  bool copied_ = false;
+  unsigned clipboardSerial_ = 0;
+  std::vector<int> columnOrder_;
+
+  // ----- exchange with other programs: files (ExtGridCSV.cpp, ExtGridXLS.cpp, ExtGridStream.cpp)
+ public:
+  char Delimiter = 0;            // the CSV import's field delimiter; 0: guessed for each import
+  bool OemConvert = false;       // CSV lines are in the OEM code page
+  bool TildeLineBreaks = false;  // in CSV fields "~" is a line break ("^" alone an empty text)
+  std::function<void(TObject* Sender, int Progress)> OnFileProgress;
+  // Raises EExtGridError (the grid unchanged) for a file it cannot read or that is no table.
+  void LoadCSVFile(const std::string& FileName, bool Append);
+  void LoadFromCSV(const std::string& FileName) { LoadCSVFile(FileName, false); }
+  static char GuessCSVDelimiter(const std::string& Text);
+  void LoadXLSSheet(const std::string& FileName, const std::string& SheetName);
+  void LoadXLSFile(const std::string& FileName);
+  void SaveGridToStream(TStream* Stream);
+  // Reads from the stream's position up to the first line that is no cell line.
+  void LoadGridFromStream(TStream* Stream);
+  static void WriteStreamLine(TStream* Stream, const std::string& Text);
+  static int ReadStreamLine(TStream* Stream, std::string& Text);
+
+ private:
+  // The import itself (Text is changed); the fields of the widest record and the records.
+  TSize ImportCSVText(std::string& Text, bool Append, const std::string& Name);
+  TGridRect StreamRange() const;
+
+  // ----- exchange with other programs: drag and drop (ExtGridDragDrop.cpp)
+ public:
+  using TOleDragOverEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& Allow)>;
+  using TOleDragDropEvent =
+      std::function<void(TObject* Sender, int ARow, int ACol, const std::string& Data, bool& Allow)>;
+  using TOleDroppedEvent = std::function<void(TObject* Sender, TGridRect ARect)>;
+  using TOleDropColEvent = std::function<void(TObject* Sender, int ARow, int ACol, int DropCol)>;
+  using TOleDropFileEvent =
+      std::function<void(TObject* Sender, int ARow, int ACol, const std::string& FileName, bool& Allow)>;
+  TOleDragOverEvent OnOleDragOver;
+  TOleDragDropEvent OnOleDrop;
+  TOleDroppedEvent OnOleDropped;
+  TOleDropColEvent OnOleDropCol;
+  TOleDropFileEvent OnOleDropFile;
+  // Registers or revokes the grid's window as a drop target after DragDropSettings.OleDropTarget.
+  void UpdateOleDropTarget();
+  bool OleDropTargetRegistered() const;
+  // The drop hooks (screen points): whether a drop is taken at P, and what each kind does.
+  bool OleDragMouseMove(TPoint P, bool ColumnData);
+  void OleDropText(TPoint P, const std::string& Text);
+  void OleDropRTF(TPoint P, const std::string& Text);
+  void OleDropCol(TPoint P, int Col);
+  void OleDropFiles(TPoint P, const std::vector<std::string>& Files);
+
+ private:
+  void OleCellAt(TPoint P, int& ACol, int& ARow);
+  struct TOleState {
+    std::shared_ptr<TDropTarget> Target;
+    bool Registered = false;
+    bool DraggingOut = false;  // a drag of this grid runs: a drop here answers through Self
+    TGridDragResult Self;
+    int Pace = 0;
+  } ole_;
 };
 
 

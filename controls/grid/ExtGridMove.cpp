@@ -379,8 +379,6 @@ bool TExtStringGrid::DragMouseMove(TShiftState Shift, int X, int Y) {
   return true;
 }
 
-TExtStringGrid::TGridDragResult TExtStringGrid::RunOleDrag(const TGridDragData&) { return TGridDragResult(); }
-
 // A move-drag ended: the source goes. A drop into this grid may have inserted rows (the source
 // rows at or below them moved down) and written cells (those keep what was dropped).
 void TExtStringGrid::FinishMoveDrop(const TGridRect& Source, const std::vector<int>& Rows, const TGridDragResult& Res) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controls/grid/ExtGrid.h"
+#include "platform/grid/GridStore.h"
 #include "controls/grid/ExtUtil.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Messages.h"
@@ -399,20 +400,29 @@ int TExtStringGrid::PasteCellsAt(int ACol, int ARow, const TCellBlock& Block) {
   if (!(Options() & goEditing) && !navigation_->AllowClipboardAlways && !mouseActions_->RangeSelectAndEdit) return 0;
   if (ACol < 0 || ARow < 0 || Block.Cols <= 0 || Block.Rows <= 0) return 0;
   const bool footerRow = floatingFooter_->Visible() && floatingFooter_->FooterStyle == fsFixedLastRow;
-  int read = 0, lastC = ACol, lastR = ARow;
-  for (int i = 0; i < Block.Rows; ++i) {
-    const int r = ARow + i;
+  // Measured first: the grid grows once, and never past the store's last index.
+  const long long bound = TGridStore::kIndexBound;
+  const int rows = static_cast<int>(std::min<long long>(Block.Rows, bound - ARow));
+  const int cols = static_cast<int>(std::min<long long>(Block.Cols, bound - ACol));
+  if (rows <= 0 || cols <= 0) return 0;
+  if (navigation_->AllowClipboardRowGrow) {
     const int lastRow = RowCount() - 1 - (footerRow ? 1 : 0);
-    if (r > lastRow && navigation_->AllowClipboardRowGrow) {
+    const int need = static_cast<int>(std::min<long long>(ARow + rows - 1 - lastRow, bound - RowCount()));
+    if (need > 0) {
       if (footerRow)
-        InsertRows(RowCount() - 1, 1);
+        InsertRows(RowCount() - 1, need);
       else
-        SetRowCount(RowCount() + 1);
+        SetRowCount(RowCount() + need);
     }
-    for (int j = 0; j < Block.Cols; ++j) {
+  }
+  if (navigation_->AllowClipboardColGrow && ACol + cols > ColCount()) SetColCount(ACol + cols);
+  int read = 0, lastC = ACol, lastR = ARow;
+  for (int i = 0; i < rows; ++i) {
+    const int r = ARow + i;
+    for (int j = 0; j < cols; ++j) {
+      if (Block.IsAbsent(j, i)) continue;
       const int c = ACol + j;
       ++read;
-      if (c >= ColCount() && navigation_->AllowClipboardColGrow) SetColCount(c + 1);
       if (c >= ColCount() || r >= RowCount() - (footerRow ? 1 : 0)) continue;
       if (PasteOneCell(c, r, Block.At(j, i))) {
         lastC = std::max(lastC, c);
@@ -427,17 +437,20 @@ int TExtStringGrid::PasteCellsAt(int ACol, int ARow, const TCellBlock& Block) {
 void TExtStringGrid::PasteCellsIntoSelection(const TCellBlock& Block) {
   TGridRect s = Selection();
   if (Options() & goRowSelect) s.Left = FixedCols();
+  std::function<void(int)> fill;
+  if (navigation_->AllowSmartClipboard) fill = PlanSmartFill(s, Block);
   int pasted = PasteCellsAt(s.Left, s.Top, Block);
-  if (pasted > 0 && navigation_->AllowSmartClipboard) SmartFill(s, Block, pasted);
+  if (pasted > 0 && fill) fill(pasted);
   Invalidate();
 }
 
-void TExtStringGrid::SmartFill(const TGridRect& Sel, const TCellBlock& Block, int Pasted) {
+std::function<void(int)> TExtStringGrid::PlanSmartFill(const TGridRect& Sel, const TCellBlock& Block) {
   const int w = Sel.Right - Sel.Left + 1, h = Sel.Bottom - Sel.Top + 1;
-  if (w <= 0 || h <= 0 || static_cast<long long>(w) * h <= Pasted) return;
+  if (w <= 0 || h <= 0 || Block.Cols <= 0 || Block.Rows <= 0) return nullptr;
+  auto larger = [w, h](int Pasted) { return static_cast<long long>(w) * h > Pasted; };
   const bool line = w == 1 || h == 1;
   const int along = std::max(w, h);
-  auto cellAt = [&](int k) { return w == 1 ? TPoint(Sel.Left, Sel.Top + k) : TPoint(Sel.Left + k, Sel.Top); };
+  auto cellAt = [=](int k) { return w == 1 ? TPoint(Sel.Left, Sel.Top + k) : TPoint(Sel.Left + k, Sel.Top); };
   // Two values along a one-row or one-column selection: a series when both are dates, integers or numbers.
   const bool twoAlong = line && Block.Cols * Block.Rows == 2 && ((w == 1 && Block.Cols == 1) || (h == 1 && Block.Rows == 1));
   if (twoAlong) {
@@ -473,18 +486,25 @@ void TExtStringGrid::SmartFill(const TGridRect& Sel, const TCellBlock& Block, in
       };
     }
     if (term) {
-      for (int k = 2; k < along; ++k) {
-        TPoint p = cellAt(k);
-        PasteOneCell(p.X, p.Y, term(k));
-      }
-      return;
+      return [=, this](int Pasted) {
+        if (!larger(Pasted)) return;
+        for (int k = 2; k < along; ++k) {
+          TPoint p = cellAt(k);
+          PasteOneCell(p.X, p.Y, term(k));
+        }
+      };
     }
   }
   // One value everywhere, or the block repeated over the selection; the pasted block stays.
-  for (int r = Sel.Top; r <= Sel.Bottom; ++r)
-    for (int c = Sel.Left; c <= Sel.Right; ++c) {
-      const int i = c - Sel.Left, j = r - Sel.Top;
-      if (i < Block.Cols && j < Block.Rows) continue;
-      PasteOneCell(c, r, Block.At(i % Block.Cols, j % Block.Rows));
-    }
+  // Block outlives the fill (the caller holds it), Sel is copied.
+  return [=, this, &Block](int Pasted) {
+    if (!larger(Pasted)) return;
+    for (int r = Sel.Top; r <= Sel.Bottom; ++r)
+      for (int c = Sel.Left; c <= Sel.Right; ++c) {
+        const int i = c - Sel.Left, j = r - Sel.Top;
+        if (i < Block.Cols && j < Block.Rows) continue;
+        if (Block.IsAbsent(i % Block.Cols, j % Block.Rows)) continue;
+        PasteOneCell(c, r, Block.At(i % Block.Cols, j % Block.Rows));
+      }
+  };
 }

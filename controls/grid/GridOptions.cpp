@@ -335,3 +335,8 @@ void TCellGraphic::Assign(TPersistent* Source) {
   Picture = s->Picture, FilePicture = s->FilePicture;
   Color = s->Color, ColorTo = s->ColorTo, TextColor = s->TextColor, TextColorTo = s->TextColorTo;
 }
+
+void TDragDropSettings::SetOleDropTarget(bool v) {
+  oleDropTarget_ = v;
+  if (grid_) grid_->UpdateOleDropTarget();
+}

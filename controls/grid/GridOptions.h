@@ -229,8 +229,8 @@ class TDragDropSettings : public TGridOptionObject {
   void Assign(TPersistent* Source) override;
   bool OleAcceptFiles = true, OleAcceptText = true;
   bool OleDropTarget() const { return oleDropTarget_; }
-  // Registers or revokes the grid as a drop target once drag and drop is built.
-  void SetOleDropTarget(bool v) { oleDropTarget_ = v; }
+  // Registers or revokes the grid as a drop target.
+  void SetOleDropTarget(bool v);
   bool OleDropSource = false;
   bool OleDropRTF() const { return oleDropRTF_; }
   void SetOleDropRTF(bool v) { oleDropRTF_ = v; }

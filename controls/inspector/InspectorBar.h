@@ -493,7 +493,17 @@ class TInspectorBar : public TCustomPanel {
   bool AcceleratorKey(WORD Key);
   bool DialogShortCut(WORD Key, TShiftState Shift);
   bool AcceptFiles() const { return acceptFiles_; }
-  void SetAcceptFiles(bool v) { acceptFiles_ = v; }
+  void SetAcceptFiles(bool v);
+  // Drops (InspDrop.cpp): one drop handler serves both settings. With OleDropTarget on it takes
+  // every drag: a link dropped on a panel's rows becomes a row there, dropped files go to
+  // OnURLDrop one by one; it wins over AcceptFiles, whose file drops (OleDropTarget off) become
+  // rows of the active panel through FilesDropped.
+  bool OleDropTarget() const { return oleDropTarget_; }
+  void SetOleDropTarget(bool v);
+  bool DropRegistered() const;
+  // A link dropped at a screen point.
+  void DropURL(TPoint P, const std::string& Link);
+  TInspectorFileDropEvent OnURLDrop;
   // Files dropped from the shell: each allowed name becomes a row of the active panel.
   void FilesDropped(const std::vector<std::string>& Names);
   // Caption editing of icon rows.
@@ -531,6 +541,8 @@ class TInspectorBar : public TCustomPanel {
   TScrollBar* ScrollBarControl() const { return scrollBar_; }
 
  protected:
+  // A new window takes drops again when a setting asks for them.
+  void CreateWnd() override;
   virtual TInspectorPanels* CreatePanels();
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void Paint() override;
@@ -640,7 +652,8 @@ class TInspectorBar : public TCustomPanel {
   TRect arrowRect_;
   std::string lastHint_, helpAnchor_;
   TCursor savedCursor_ = crDefault;
-  bool cursorSaved_ = false, acceptFiles_ = false;
+  bool cursorSaved_ = false, acceptFiles_ = false, oleDropTarget_ = false, dropRegistered_ = false;
+  void UpdateDropRegistration();
   TInspectorItem* labelItem_ = nullptr;
   TInspectorPanel* labelPanel_ = nullptr;
   TCustomEdit* labelEdit_ = nullptr;

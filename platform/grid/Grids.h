@@ -457,6 +457,9 @@ class TStringGrid : public TDrawGrid {
   void ClearLineData(bool IsRow, int Index) override;
   void MoveRowBlockData(int FromIndex, int Count, int ToIndex) override;
   void ExchangeRowData(int ARow1, int ARow2) override;
+  // Stores a text without marking its cell for repainting: for bulk loads that repaint the whole
+  // grid once at their end.
+  void SetCellTextQuietly(int ACol, int ARow, const std::string& Value) { store_.SetText(ACol, ARow, Value); }
 
  private:
   friend class TCustomGrid;

@@ -1,0 +1,310 @@
+// The CSV import: records as RFC 4180 reads them (quoted fields over several lines, doubled
+// quotes), the delimiter guessed from the first two records when none is set. The whole file
+// is read through the one reader of regular files and checked before the grid changes.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtUtil.h"
+#include "platform/grid/GridStore.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/rtl/Win1252.h"
+
+namespace {
+// Larger files are refused: the import holds the file and the grid's copy of it at once.
+constexpr int64_t kMaxCsvBytes = int64_t(1) << 30;
+// A record longer than this is no table a person made; it ends the import with a message.
+constexpr size_t kMaxRecordBytes = size_t(16) << 20;
+
+const char kCandidates[] = {',', ';', '#', '\t', '|', '@', '*', '-', '+', '&'};
+bool Usual(char c) { return c == ',' || c == ';' || c == '\t' || c == '|'; }
+bool Digit(char c) { return c >= '0' && c <= '9'; }
+
+// No byte above 127 (eight at a time): such a text is UTF-8 without looking further.
+bool AsciiOnly(const std::string& s) {
+  size_t i = 0, n = s.size();
+  uint64_t any = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, s.data() + i, 8);
+    any |= w;
+  }
+  for (; i < n; ++i) any |= static_cast<unsigned char>(s[i]);
+  return (any & 0x8080808080808080ull) == 0;
+}
+
+// Where each record ends (the index past its line end), quotes respected.
+struct TRecordScan {
+  std::vector<size_t> Ends;
+  size_t Longest = 0;
+  bool Unclosed = false;
+};
+
+// The first records of a text, for the delimiter guess (at most Count).
+std::vector<std::string> FirstRecords(const std::string& s, size_t from, int count) {
+  std::vector<std::string> r;
+  size_t i = from, start = from;
+  bool quoted = false;
+  while (i < s.size() && static_cast<int>(r.size()) < count) {
+    char c = s[i];
+    if (c == '"') quoted = !quoted;
+    if (!quoted && (c == '\r' || c == '\n')) {
+      r.push_back(s.substr(start, i - start));
+      i += (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ? 2 : 1;
+      start = i;
+      continue;
+    }
+    ++i;
+  }
+  if (static_cast<int>(r.size()) < count && start < s.size()) r.push_back(s.substr(start));
+  return r;
+}
+
+// Occurrences of c outside quotes: runs of odd length (Runs) or all (else). The unusual
+// candidates never count beside a digit: dates and negative numbers stay one column.
+int CountDelimiter(const std::string& line, char c, bool runs) {
+  int n = 0;
+  bool quoted = false;
+  for (size_t i = 0; i < line.size();) {
+    if (line[i] == '"') {
+      quoted = !quoted;
+      ++i;
+      continue;
+    }
+    if (quoted || line[i] != c) {
+      ++i;
+      continue;
+    }
+    size_t j = i;
+    while (j < line.size() && line[j] == c) ++j;
+    const size_t len = j - i;
+    const bool digits = !Usual(c) && ((i > 0 && Digit(line[i - 1])) || (j < line.size() && Digit(line[j])));
+    if (!digits) n += runs ? (len % 2) : static_cast<int>(len);
+    i = j;
+  }
+  return n;
+}
+
+char PickDelimiter(const std::vector<std::string>& lines, bool usualOnly, bool unusualOnly) {
+  const std::string& l1 = lines[0];
+  const std::string l2 = lines.size() > 1 ? lines[1] : std::string();
+  const bool two = lines.size() > 1;
+  for (bool runs : {true, false}) {
+    char best = 0;
+    int bestCount = 0;
+    for (char c : kCandidates) {
+      if ((usualOnly && !Usual(c)) || (unusualOnly && Usual(c))) continue;
+      int a = CountDelimiter(l1, c, runs), b = two ? CountDelimiter(l2, c, runs) : a;
+      if (a == b && a > bestCount) best = c, bestCount = a;
+    }
+    if (best && two) return best;
+  }
+  return 0;
+}
+}  // namespace
+
+char TExtStringGrid::GuessCSVDelimiter(const std::string& Text) {
+  std::vector<std::string> lines = FirstRecords(Text, 0, 2);
+  if (lines.empty()) return 0;
+  // Consistent in both records: the usual delimiters first, the others only without one.
+  if (char d = PickDelimiter(lines, true, false)) return d;
+  if (char d = PickDelimiter(lines, false, true)) return d;
+  // One record, or none consistent: the most frequent, ties to the first in the list.
+  char best = 0;
+  int bestCount = 0;
+  for (char c : kCandidates) {
+    int a = CountDelimiter(lines[0], c, false), b = lines.size() > 1 ? CountDelimiter(lines[1], c, false) : 0;
+    if (std::max(a, b) > bestCount) best = c, bestCount = std::max(a, b);
+  }
+  return best;
+}
+
+// Reads the records of Text from From on: each record's fields to Field(col, text), then
+// EndRecord(). A quoted field runs to its closing quote over any line ends; characters after
+// it up to the delimiter belong to it. In an unquoted field a doubled quote is one, a single
+// one is dropped.
+template <class FieldFn, class RecordFn>
+static void ReadCsvRecords(const std::string& Text, size_t From, char Delim, FieldFn Field, RecordFn EndRecord) {
+  const char* p = Text.data() + From;
+  const char* end = Text.data() + Text.size();
+  std::string f;
+  while (p < end) {
+    int col = 0;
+    for (;;) {
+      f.clear();
+      if (p < end && *p == '"') {
+        ++p;
+        for (;;) {
+          const char* q = static_cast<const char*>(std::memchr(p, '"', static_cast<size_t>(end - p)));
+          if (!q) {  // checked before: cannot happen in a checked text
+            f.append(p, end);
+            p = end;
+            break;
+          }
+          f.append(p, q);
+          p = q + 1;
+          if (p < end && *p == '"') {
+            f += '"';
+            ++p;
+            continue;
+          }
+          break;
+        }
+      }
+      // The unquoted part (or what follows a closing quote).
+      const char* s = p;
+      bool quote = false;
+      for (; p < end; ++p) {
+        const char c = *p;
+        if (c == Delim || c == '\r' || c == '\n') break;
+        quote |= c == '"';
+      }
+      if (s != p) {
+        if (quote) {
+          for (const char* k = s; k < p; ++k) {
+            if (*k == '"') {
+              if (k + 1 < p && k[1] == '"') f += '"', ++k;
+              continue;
+            }
+            f += *k;
+          }
+        } else {
+          f.append(s, p);
+        }
+      }
+      Field(col++, f);
+      if (p < end && *p == Delim && Delim) {
+        ++p;
+        continue;
+      }
+      break;
+    }
+    if (p < end && *p == '\r') ++p;
+    if (p < end && *p == '\n') ++p;
+    EndRecord();
+  }
+}
+
+void TExtStringGrid::LoadCSVFile(const std::string& FileName, bool Append) {
+  std::string text;
+  try {
+    text = LoadRegularFileBytes(FileName, kMaxCsvBytes);
+  } catch (const Exception& e) {
+    throw EExtGridError("Cannot open file " + FileName + " (" + e.Message() + ")");
+  }
+  ImportCSVText(text, Append, FileName);
+}
+
+TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::string& Name) {
+  // One encoding for the whole file: UTF-8 (its mark dropped), else Windows-1252 made UTF-8.
+  size_t from = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  if (OemConvert) ExtUtil::OemToAnsiText(text);
+  if (!AsciiOnly(text) && !IsValidUtf8(std::string_view(text).substr(from))) {
+    text = Win1252ToUtf8(std::string_view(text).substr(from));
+    from = 0;
+  }
+  const char delim = Delimiter ? Delimiter : GuessCSVDelimiter(text.substr(from, 1 << 20));
+
+  // The whole file is checked before the grid changes: records, columns, quotes, sizes.
+  if (std::memchr(text.data() + from, '\0', text.size() - from))
+    throw EExtGridError("Cannot import " + Name + ": it holds NUL bytes, it is no text file");
+  int64_t records = 0;
+  int maxCols = 0;
+  {
+    const char* p = text.data() + from;
+    const char* end = text.data() + text.size();
+    const char* recStart = p;
+    int cols = 1;
+    bool quoted = false;
+    while (p < end) {
+      const char c = *p;
+      if (c == '"') {
+        // Quoted only where a field starts with the quote.
+        const bool fieldStart = p == recStart || p[-1] == delim || p[-1] == '\n' || p[-1] == '\r';
+        if (quoted) {
+          if (p + 1 < end && p[1] == '"') ++p;
+          else quoted = false;
+        } else if (fieldStart) {
+          quoted = true;
+        }
+      } else if (!quoted) {
+        if (c == delim && delim) {
+          ++cols;
+        } else if (c == '\r' || c == '\n') {
+          if (c == '\r' && p + 1 < end && p[1] == '\n') ++p;
+          if (static_cast<size_t>(p - recStart) > kMaxRecordBytes)
+            throw EExtGridError("Cannot import " + Name + ": record " + std::to_string(records + 1) +
+                                " is longer than " + std::to_string(kMaxRecordBytes) + " bytes");
+          ++records;
+          maxCols = std::max(maxCols, cols);
+          cols = 1;
+          recStart = p + 1;
+        }
+      }
+      ++p;
+    }
+    if (quoted)
+      throw EExtGridError("Cannot import " + Name + ": a quoted field of record " + std::to_string(records + 1) +
+                          " has no closing quote");
+    if (recStart < end) {
+      if (static_cast<size_t>(end - recStart) > kMaxRecordBytes)
+        throw EExtGridError("Cannot import " + Name + ": record " + std::to_string(records + 1) +
+                            " is longer than " + std::to_string(kMaxRecordBytes) + " bytes");
+      ++records;
+      maxCols = std::max(maxCols, cols);
+    }
+  }
+  const int startCol = IncludeFixedCells ? 0 : FixedCols();
+  const bool footerRow = floatingFooter_->Visible() && floatingFooter_->FooterStyle == fsFixedLastRow;
+  int row = Append ? RowCount() - fixedFooters_ : (IncludeFixedCells ? 0 : FixedRows());
+  std::vector<std::string> footer;
+  if (Append && footerRow) {
+    // The footer row is set aside and filling starts on it; it comes back below the new rows.
+    row = RowCount() - 1 - fixedFooters_;
+    for (int c = 0; c < ColCount(); ++c) footer.push_back(GridCells(c, row));
+  }
+  if (row + records + fixedFooters_ + (footer.empty() ? 0 : 1) > TGridStore::kIndexBound ||
+      startCol + maxCols > TGridStore::kIndexBound)
+    throw EExtGridError("Cannot import " + Name + ": " + std::to_string(records) + " records of up to " +
+                        std::to_string(maxCols) + " fields do not fit into a grid");
+
+  BeginUpdate();
+  if (!footer.empty())
+    for (int c = 0; c < ColCount(); ++c) SetGridCells(c, row, std::string());
+  const int first = row;
+  const int endRow = row + static_cast<int>(records);
+  SetRowCount(endRow + fixedFooters_ + (footer.empty() ? 0 : 1));
+  if (startCol + maxCols > ColCount()) SetColCount(startCol + maxCols);
+  int lastPercent = -1;
+  auto progress = [&](int r) {
+    if (!OnFileProgress) return;
+    int pct = records ? static_cast<int>(std::lround(100.0 * (r - first) / records)) : 100;
+    if (pct != lastPercent) OnFileProgress(this, lastPercent = pct);
+  };
+  const bool tilde = TildeLineBreaks;
+  ReadCsvRecords(
+      text, from, delim,
+      [&](int col, std::string& f) {
+        if (tilde) {
+          if (f.find_first_of("~^") != std::string::npos) ExtUtil::TildeToLineBreaks(f);
+        } else if (f.find('\v') != std::string::npos) {
+          ExtUtil::VTToLineBreaks(f);
+        }
+        // The load step without a repaint per cell: the grid repaints once at the end.
+        LoadCell(startCol + col, row, f);
+        SetCellTextQuietly(startCol + col, row, f);
+      },
+      [&] {
+        ++row;
+        progress(row);
+      });
+  if (!footer.empty())
+    for (int c = 0; c < static_cast<int>(footer.size()); ++c) SetGridCells(c, endRow, footer[static_cast<size_t>(c)]);
+  if (records == 0) progress(row);
+  EndUpdate();
+  Invalidate();
+  CellsChanged(TRect(0, 0, ColCount(), RowCount()));
+  UpdateFooter();
+  return TSize(maxCols, static_cast<int>(records));
+}

@@ -1,0 +1,500 @@
+// The grid's clipboard: cells copied as tab-separated text, the top-left cell's rich text and
+// the private cell block format; pasting reads the best of them and hands the block to the
+// one paste rule (PasteCellsAt / PasteCellsIntoSelection, ExtGridSelect.cpp).
+#include <algorithm>
+#include <atomic>
+#include <random>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/GridCellIO.h"
+#include "platform/grid/GridStore.h"
+#include "platform/gui/Clipbrd.h"
+#include "platform/rtl/Win1252.h"
+
+namespace {
+// One text, one encoding: a cell that is not UTF-8 is Windows-1252, each cell decided alone.
+std::string Utf8Of(const std::string& s) { return IsValidUtf8(s) ? s : Win1252ToUtf8(s); }
+
+// The words of a rich text, for the plain-text format: groups that hold no text are skipped,
+// paragraphs become CR LF, escapes become their characters (UTF-8).
+std::string RtfPlainText(const std::string& rtf) {
+  std::string out;
+  std::vector<bool> skip{false};
+  size_t i = 0;
+  auto emit = [&](const std::string& s) {
+    if (!skip.back()) out += s;
+  };
+  while (i < rtf.size()) {
+    char ch = rtf[i];
+    if (ch == '{') {
+      skip.push_back(skip.back());
+      ++i;
+      if (rtf.compare(i, 2, "\\*") == 0) skip.back() = true;
+      continue;
+    }
+    if (ch == '}') {
+      if (skip.size() > 1) skip.pop_back();
+      ++i;
+      continue;
+    }
+    if (ch == '\r' || ch == '\n') {
+      ++i;
+      continue;
+    }
+    if (ch != '\\') {
+      emit(std::string(1, ch));
+      ++i;
+      continue;
+    }
+    ++i;
+    if (i >= rtf.size()) break;
+    char e = rtf[i];
+    if (e == '\\' || e == '{' || e == '}') {
+      emit(std::string(1, e));
+      ++i;
+      continue;
+    }
+    if (e == '\'' && i + 2 < rtf.size() && std::isxdigit(static_cast<unsigned char>(rtf[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(rtf[i + 2]))) {
+      int v = static_cast<int>(std::strtol(rtf.substr(i + 1, 2).c_str(), nullptr, 16));
+      emit(Win1252ToUtf8(std::string(1, static_cast<char>(v))));
+      i += 3;
+      continue;
+    }
+    if (!std::isalpha(static_cast<unsigned char>(e))) {
+      ++i;
+      continue;
+    }
+    size_t w = i;
+    while (w < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[w]))) ++w;
+    std::string word = rtf.substr(i, w - i);
+    size_t n = w;
+    if (n < rtf.size() && (rtf[n] == '-' || std::isdigit(static_cast<unsigned char>(rtf[n])))) ++n;
+    while (n < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[n])) && n - w < 10) ++n;
+    long num = n > w ? std::strtol(rtf.c_str() + w, nullptr, 10) : 0;
+    if (n < rtf.size() && rtf[n] == ' ') ++n;
+    i = n;
+    if (word == "par" || word == "line") emit("\r\n");
+    else if (word == "tab") emit("\t");
+    else if (word == "u") {
+      char16_t c = static_cast<char16_t>(num < 0 ? num + 65536 : num);
+      emit(Utf16ToUtf8(std::u16string(1, c)));
+      if (i < rtf.size() && rtf[i] != '\\' && rtf[i] != '{' && rtf[i] != '}') ++i;  // the fallback character
+    } else if (word == "fonttbl" || word == "colortbl" || word == "stylesheet" || word == "info" || word == "pict")
+      skip.back() = true;
+  }
+  return out;
+}
+
+// A field of the text format: quoted when it holds a line break, CRs dropped, quotes doubled,
+// so spreadsheets and our own paste read the cell back whole.
+std::string ClipboardField(std::string s) {
+  if (s.find('\r') == std::string::npos && s.find('\n') == std::string::npos) return s;
+  std::string q = "\"";
+  for (char c : s) {
+    if (c == '\r') continue;
+    if (c == '"') q += '"';
+    q += c;
+  }
+  return q + '"';
+}
+
+std::string NewProcessToken() {
+  std::random_device rd;
+  std::mt19937_64 gen((static_cast<uint64_t>(rd()) << 32) ^ rd());
+  char buf[17];
+  snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(gen()));
+  return buf;
+}
+}  // namespace
+
+// Tab-separated text (what spreadsheets put on the clipboard, with quoted fields over several
+// lines and doubled quotes) into a block. Lines end at CR LF, CR or LF; a final line end adds
+// no row. A quoted field's vertical tabs are the grid's own line breaks (CR LF).
+TExtStringGrid::TCellBlock TExtStringGrid::ParseClipboardText(const std::string& Text) {
+  TCellBlock b;
+  std::vector<std::vector<std::string>> rows(1);
+  std::string field;
+  size_t i = 0, n = Text.size();
+  bool fieldStarted = false, lineEnded = false;
+  auto endField = [&] {
+    rows.back().push_back(std::move(field));
+    field.clear();
+    fieldStarted = false;
+  };
+  while (i < n) {
+    char c = Text[i];
+    lineEnded = false;
+    if (c == '"' && !fieldStarted) {
+      std::string q;
+      ++i;
+      while (i < n) {
+        if (Text[i] == '"') {
+          if (i + 1 < n && Text[i + 1] == '"') {
+            q += '"';
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        if (Text[i] == '\v') q += "\r\n";
+        else q += Text[i];
+        ++i;
+      }
+      field += q;
+      fieldStarted = true;
+      continue;
+    }
+    if (c == '\t') {
+      endField();
+      ++i;
+      continue;
+    }
+    if (c == '\r' || c == '\n') {
+      endField();
+      i += (c == '\r' && i + 1 < n && Text[i + 1] == '\n') ? 2 : 1;
+      if (i < n) rows.emplace_back();
+      lineEnded = true;
+      continue;
+    }
+    field += c;
+    fieldStarted = true;
+    ++i;
+  }
+  if (!lineEnded) endField();
+  if (Text.empty()) rows.clear();
+  b.Rows = static_cast<int>(rows.size());
+  for (const auto& r : rows) b.Cols = std::max(b.Cols, static_cast<int>(r.size()));
+  b.Values.assign(static_cast<size_t>(b.Cols) * b.Rows, std::string());
+  b.Absent.assign(b.Values.size(), 1);
+  for (int r = 0; r < b.Rows; ++r)
+    for (size_t c = 0; c < rows[r].size(); ++c) {
+      b.Values[static_cast<size_t>(r) * b.Cols + c] = std::move(rows[r][c]);
+      b.Absent[static_cast<size_t>(r) * b.Cols + c] = 0;
+    }
+  if (b.Cols == 0) b.Rows = 0;
+  return b;
+}
+
+void TExtStringGrid::MeasureClipboardText(const std::string& Text, TSize& Size) {
+  TCellBlock b = ParseClipboardText(Text);
+  Size = TSize(b.Cols, b.Rows);
+}
+
+std::string TExtStringGrid::ClipboardCellText(int ACol, int ARow) {
+  std::string v;
+  {
+    TGridFlagScope keep(SaveKeepTags, navigation_->CopyHTMLTagsToClipboard);
+    SaveCellText(RealColIndex(ACol), ARow, v);
+  }
+  if (v.find("{\\") != std::string::npos) v = RtfPlainText(v);
+  return ClipboardField(Utf8Of(v));
+}
+
+std::string TExtStringGrid::ClipboardTextOf(const TGridRect& R, bool SelectedOnly) {
+  const bool rowsOnly = SelectedOnly && mouseActions_->DisjunctRowSelect();
+  const bool colsOnly = SelectedOnly && mouseActions_->DisjunctColSelect();
+  std::vector<int> rows, cols;
+  for (int r = std::max(0, R.Top); r <= R.Bottom && r < RowCount(); ++r)
+    if (!rowsOnly || RowAttributes(r).DisjunctSelected) rows.push_back(r);
+  for (int c = std::max(0, R.Left); c <= R.Right && c < ColCount(); ++c) {
+    const int rc = RealColIndex(c);
+    if (!colsOnly || (rc < static_cast<int>(colSelect_.size()) && colSelect_[static_cast<size_t>(rc)])) cols.push_back(c);
+  }
+  std::string out;
+  for (int r : rows) {
+    for (size_t k = 0; k < cols.size(); ++k) {
+      if (k) out += '\t';
+      out += ClipboardCellText(cols[k], r);
+    }
+    if (rows.size() > 1) out += "\r\n";
+  }
+  return out;
+}
+
+std::string TExtStringGrid::ClipboardIdentity() {
+  static const std::string token = NewProcessToken();
+  static std::atomic<unsigned> serials{0};
+  if (clipboardSerial_ == 0) clipboardSerial_ = ++serials;
+  return token + ":" + std::to_string(clipboardSerial_);
+}
+
+bool TExtStringGrid::BlockIsFullGrid(const TGridRect& R) {
+  if (IncludeFixedCells) return R.Left == 0 && R.Top == 0 && R.Right == ColCount() - 1 && R.Bottom == RowCount() - 1;
+  return R.Right - R.Left + 1 == ColCount() - FixedCols() && R.Bottom - R.Top + 1 == RowCount() - FixedRows();
+}
+
+std::string TExtStringGrid::EncodeCells(const TGridRect& R) {
+  TGridCellBlock b;
+  TGridPropIO& h = *b.Header;
+  h.Left = std::max(0, R.Left);
+  h.Top = std::max(0, R.Top);
+  const int right = std::min(R.Right, ColCount() - 1), bottom = std::min(R.Bottom, RowCount() - 1);
+  h.ColCount = std::max(1, right - h.Left + 1);
+  h.RowCount = std::max(1, bottom - h.Top + 1);
+  h.FullGrid = BlockIsFullGrid(R);
+  h.ID = ClipboardIdentity();
+  for (int c = h.Left; c <= right; ++c) h.ColWidths += (c > h.Left ? "," : "") + std::to_string(ColWidths(c));
+  for (int r = h.Top; r <= bottom; ++r) h.RowHeights += (r > h.Top ? "," : "") + std::to_string(RowHeights(r));
+  for (int r = h.Top; r <= bottom; ++r)
+    for (int c = h.Left; c <= right; ++c) {
+      const int rc = RealColIndex(c);
+      TCellProperties* p = CellPropertiesOrNull(rc, r);
+      const std::string& text = GridCells(rc, r);
+      if (text.empty() && !p) continue;
+      TGridCellRecord rec;
+      rec.Cell = std::make_unique<TGridCellIO>(nullptr);
+      rec.Cell->Col = c;
+      rec.Cell->Row = r;
+      rec.Cell->Cell = text;
+      if (p) {
+        rec.Prop = std::make_unique<TGridCellPropIO>(nullptr);
+        rec.Prop->CellProperties->Assign(p);
+        auto* g = dynamic_cast<TCellGraphic*>(p->Graphic.get());
+        if (g && g->CellType != ctEmpty) {
+          rec.Graphic = std::make_unique<TGridGraphicIO>(nullptr);
+          rec.Graphic->CellGraphic->Assign(g);
+          if (CellGraphicHasStrings(g->CellType)) {
+            rec.Strings = std::make_unique<TGridSLIO>(nullptr);
+            for (const std::string& s : g->Items) rec.Strings->Strings->Add(s);
+          }
+        }
+      }
+      b.Cells.push_back(std::move(rec));
+    }
+  return EncodeCellBlock(b);
+}
+
+void TExtStringGrid::SaveCellsToStream(const TGridRect& ARect, TStream* Stream) {
+  std::string bytes = EncodeCells(ARect);
+  Stream->Write(bytes.data(), static_cast<int64_t>(bytes.size()));
+}
+
+int TExtStringGrid::LoadCellsFromStream(TPoint APoint, TStream* Stream) {
+  int64_t left = Stream->Size() - Stream->Position();
+  if (left <= 0 || left > (int64_t(1) << 30)) return 0;
+  std::string bytes(static_cast<size_t>(left), '\0');
+  if (Stream->Read(bytes.data(), left) != left) return 0;
+  TGridRect written;
+  return PasteEncodedCells(APoint, bytes, written);
+}
+
+// The whole stream is checked first; nothing changes when it is not good.
+int TExtStringGrid::PasteEncodedCells(TPoint At, const std::string& Bytes, TGridRect& Written) {
+  TGridCellBlock b;
+  std::string error;
+  if (!DecodeCellBlock(Bytes, b, error)) return 0;
+  const TGridPropIO& h = *b.Header;
+  TCellBlock texts;
+  texts.Cols = h.ColCount;
+  texts.Rows = h.RowCount;
+  texts.Values.assign(size_t(h.ColCount) * h.RowCount, std::string());
+  texts.Absent.assign(texts.Values.size(), 1);
+  for (const TGridCellRecord& c : b.Cells) {
+    size_t k = size_t(c.Cell->Row - h.Top) * h.ColCount + (c.Cell->Col - h.Left);
+    texts.Values[k] = c.Cell->Cell;
+    texts.Absent[k] = 0;
+  }
+  if (h.FullGrid) {
+    // The whole grid is replaced: emptied, sized and laid out as the source was.
+    At = TPoint(h.Left, h.Top);
+    BeginUpdate();
+    ClearAll();
+    SetColCount(h.Left + h.ColCount);
+    SetRowCount(h.Top + h.RowCount);
+    auto apply = [](const std::string& list, int first, const std::function<void(int, int)>& set) {
+      int i = first;
+      size_t p = 0;
+      while (p < list.size()) {
+        size_t e = list.find(',', p);
+        if (e == std::string::npos) e = list.size();
+        set(i++, std::stoi(list.substr(p, e - p)));
+        p = e + 1;
+      }
+    };
+    apply(h.ColWidths, h.Left, [this](int c, int w) { SetColWidths(c, w); });
+    apply(h.RowHeights, h.Top, [this](int r, int v) { SetRowHeights(r, v); });
+    EndUpdate();
+  }
+  // A whole grid is loaded as it was (fixed cells too); a block is pasted by the paste rule.
+  int n = 0;
+  if (h.FullGrid) {
+    for (const TGridCellRecord& c : b.Cells) LoadCellText(RealColIndex(c.Cell->Col), c.Cell->Row, c.Cell->Cell);
+    n = h.ColCount * h.RowCount;
+    CellsChanged(TRect(0, 0, ColCount() - 1, RowCount() - 1));
+  } else {
+    n = PasteCellsAt(At.X, At.Y, texts);
+  }
+  Written = TGridRect{At.X, At.Y, At.X + h.ColCount - 1, At.Y + h.RowCount - 1};
+  // Properties go with the texts to the cells the paste reached.
+  for (const TGridCellRecord& c : b.Cells) {
+    if (!c.Prop) continue;
+    const int col = At.X + c.Cell->Col - h.Left, row = At.Y + c.Cell->Row - h.Top;
+    if (col >= ColCount() || row >= RowCount()) continue;
+    const int rc = RealColIndex(col);
+    if (!h.FullGrid && !navigation_->AllowClipboardAlways && !IsEditableCell(rc, row)) continue;
+    TCellProperties* p = GetCellProperties(rc, row);
+    p->Assign(c.Prop->CellProperties.get());
+    if (c.Graphic) {
+      auto g = std::make_unique<TCellGraphic>();
+      g->Assign(c.Graphic->CellGraphic.get());
+      if (c.Strings) {
+        g->Items.clear();
+        for (int i = 0; i < c.Strings->Strings->Count(); ++i) g->Items.push_back(c.Strings->Strings->Get(i));
+      }
+      p->Graphic = std::move(g);
+    } else {
+      p->Graphic.reset();
+    }
+  }
+  const bool ours = h.ID == ClipboardIdentity();
+  CellsPasted(ours ? TPoint(copyOrigin_.X, copyOrigin_.Y) : TPoint(-1, -1), Written, copied_);
+  Invalidate();
+  return n;
+}
+
+void TExtStringGrid::CopyCellsToPrivateFormat(const TGridRect& ARect) {
+  TDataObject d = Clipboard()->GetDataObject();
+  d.SetData(GridCellsFormat(), EncodeCells(ARect));
+  Clipboard()->SetDataObject(d);
+}
+
+void TExtStringGrid::CopyRTFCell(int ACol, int ARow) {
+  std::string v = Cells(RealColIndex(ACol), ARow);
+  if (v.find("{\\") == std::string::npos) return;
+  Clipboard()->SetAsData(RichTextFormat(), v);
+}
+
+void TExtStringGrid::CopyRangeToClipboard(const TGridRect& ARect, bool SelectedOnly) {
+  copyOrigin_ = TPoint(ARect.Left, ARect.Top);
+  TDataObject d;
+  d.SetText(ClipboardTextOf(ARect, SelectedOnly));
+  if (navigation_->AllowRTFClipboard) {
+    std::string tl = Cells(RealColIndex(ARect.Left), ARect.Top);
+    if (tl.find("{\\") != std::string::npos) d.SetData(RichTextFormat(), tl);
+  }
+  if (navigation_->AllowFmtClipboard) d.SetData(GridCellsFormat(), EncodeCells(ARect));
+  Clipboard()->SetDataObject(d);
+}
+
+// The range a copy of the selection covers, and whether only selected lines count in it.
+TGridRect TExtStringGrid::ClipboardRange(bool& SelectedOnly) {
+  SelectedOnly = mouseActions_->DisjunctRowSelect() || mouseActions_->DisjunctColSelect();
+  if (!SelectedOnly) return Selection();
+  const int c0 = IncludeFixedCells ? 0 : FixedCols(), r0 = IncludeFixedCells ? 0 : FixedRows();
+  return TGridRect{c0, r0, ColCount() - 1, RowCount() - 1};
+}
+
+void TExtStringGrid::CopySelectionToClipboard() {
+  bool only;
+  TGridRect r = ClipboardRange(only);
+  CopyRangeToClipboard(r, only);
+  copied_ = true;
+}
+
+void TExtStringGrid::CutSelectionToClipboard() {
+  bool only;
+  TGridRect range = ClipboardRange(only);
+  CopyRangeToClipboard(range, only);
+  BeginUpdate();
+  if (mouseActions_->DisjunctRowSelect()) {
+    for (int r = FixedRows(); r < RowCount(); ++r)
+      if (RowAttributes(r).DisjunctSelected) ClearRows(r, 1);
+  } else if (mouseActions_->DisjunctColSelect()) {
+    for (int c = FixedCols(); c < ColCount(); ++c) {
+      const int rc = RealColIndex(c);
+      if (rc < static_cast<int>(colSelect_.size()) && colSelect_[static_cast<size_t>(rc)]) ClearCols(c, 1);
+    }
+  } else {
+    TGridRect s = Selection();
+    for (int r = s.Top; r <= s.Bottom; ++r)
+      for (int c = s.Left; c <= s.Right; ++c) {
+        const int rc = RealColIndex(c);
+        if (!navigation_->AllowClipboardAlways && !IsEditableCell(rc, r)) continue;  // kept, with its properties
+        SetCells(rc, r, std::string());
+        if (navigation_->AllowFmtClipboard) FreeCellProperties(rc, r);
+      }
+  }
+  EndUpdate();
+  copied_ = false;
+  Invalidate();
+}
+
+int TExtStringGrid::PasteTextAt(int ACol, int ARow, const std::string& Text) {
+  TCellBlock b = ParseClipboardText(Text);
+  int n = PasteCellsAt(ACol, ARow, b);
+  if (n > 0) CellsPasted(TPoint(-1, -1), TGridRect{ACol, ARow, ACol + b.Cols - 1, ARow + b.Rows - 1}, copied_);
+  return n;
+}
+
+// Reads the best format on the clipboard: the private one, rich text, then text.
+TExtStringGrid::TClipboardOffer TExtStringGrid::ReadClipboardOffer() {
+  TClipboardOffer o;
+  TDataObject d = Clipboard()->GetDataObject();
+  if (navigation_->AllowFmtClipboard && d.HasFormat(GridCellsFormat())) {
+    std::string bytes = d.Data(GridCellsFormat());
+    TGridCellBlock check;
+    std::string error;
+    if (DecodeCellBlock(bytes, check, error)) {
+      o.Kind = TClipboardOffer::okCells;
+      o.Bytes = std::move(bytes);
+      return o;
+    }
+  }
+  if (navigation_->AllowRTFClipboard && d.HasFormat(RichTextFormat())) {
+    o.Bytes = d.Data(RichTextFormat());
+    if (!o.Bytes.empty()) {
+      o.Kind = TClipboardOffer::okRtf;
+      return o;
+    }
+  }
+  if (d.HasText()) {
+    o.Kind = TClipboardOffer::okText;
+    o.Bytes = d.Text();
+  }
+  return o;
+}
+
+int TExtStringGrid::PasteAt(int ACol, int ARow) {
+  TClipboardOffer o = ReadClipboardOffer();
+  switch (o.Kind) {
+    case TClipboardOffer::okCells: {
+      TGridRect w;
+      return PasteEncodedCells(TPoint(ACol, ARow), o.Bytes, w);
+    }
+    case TClipboardOffer::okRtf:
+      if (navigation_->AllowClipboardAlways || IsEditableCell(RealColIndex(ACol), ARow))
+        SetCellTextOrCheck(RealColIndex(ACol), ARow, o.Bytes);
+      return 0;
+    case TClipboardOffer::okText:
+      return PasteTextAt(ACol, ARow, o.Bytes);
+    default:
+      return 0;
+  }
+}
+
+void TExtStringGrid::PasteSelectionFromClipboard() {
+  TClipboardOffer o = ReadClipboardOffer();
+  if (o.Kind == TClipboardOffer::okText) {
+    TCellBlock b = ParseClipboardText(o.Bytes);
+    TGridRect s = Selection();
+    if (Options() & goRowSelect) s.Left = FixedCols();
+    PasteCellsIntoSelection(b);
+    CellsPasted(TPoint(-1, -1), TGridRect{s.Left, s.Top, s.Left + b.Cols - 1, s.Top + b.Rows - 1}, copied_);
+    return;
+  }
+  TGridRect s = Selection();
+  PasteAt((Options() & goRowSelect) ? FixedCols() : s.Left, s.Top);
+}
+
+void TExtStringGrid::CellsPasted(TPoint, const TGridRect&, bool) {}
+
+void TExtStringGrid::ResetColumnOrder() {
+  columnOrder_.clear();
+  for (int c = 0; c < ColCount(); ++c) columnOrder_.push_back(c);
+}
+
+void TExtStringGrid::CutToClipboard() { CutSelectionToClipboard(); }
+void TExtStringGrid::CopyToClipboard() { CopySelectionToClipboard(); }
+void TExtStringGrid::PasteFromClipboard() { PasteSelectionFromClipboard(); }

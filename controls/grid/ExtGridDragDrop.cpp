@@ -1,0 +1,197 @@
+// The grid in drag and drop with other windows and programs: the drop side (text, rich text, a
+// dragged column, one dropped CSV or spreadsheet file) and the drag of cells or a column.
+#include <algorithm>
+#include <cctype>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/GridCellIO.h"
+#include "platform/gui/DragDrop.h"
+
+namespace {
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+}  // namespace
+
+// Classifies what is dragged over the grid and hands each accepted kind to the grid's hooks.
+class TGridDropTarget : public TDropTarget {
+ public:
+  explicit TGridDropTarget(TExtStringGrid* g) : grid_(g) {}
+  int DragEnter(const TDataObject& Data, TShiftState Keys, TPoint Pt, int Allowed) override {
+    TDragDropSettings* s = grid_->DragDropSettings();
+    text_ = Data.HasText() && s->OleAcceptText;
+    files_ = Data.HasFiles() && s->OleAcceptFiles;
+    rtf_ = Data.HasFormat(RichTextFormat()) && s->OleDropRTF() && s->OleAcceptText;
+    column_ = Data.HasFormat(GridColumnFormat()) && s->OleColumnDragDrop;
+    return DragOver(Keys, Pt, Allowed);
+  }
+  int DragOver(TShiftState Keys, TPoint Pt, int Allowed) override {
+    if (!(text_ || files_ || rtf_ || column_)) return DROPEFFECT_NONE;
+    if (!grid_->OleDragMouseMove(Pt, column_)) return DROPEFFECT_NONE;
+    return StandardDropEffect(Keys, Allowed);
+  }
+  void DragLeave() override {}
+  int Drop(const TDataObject& Data, TShiftState Keys, TPoint Pt, int Allowed) override {
+    // Only the kinds this grid accepts are delivered.
+    if (column_) {
+      std::string b = Data.Data(GridColumnFormat());
+      // Four bytes from another process: an index is only what fits the grid.
+      if (b.size() == 4) {
+        int32_t col = static_cast<int32_t>(uint32_t(uint8_t(b[0])) | uint32_t(uint8_t(b[1])) << 8 |
+                                           uint32_t(uint8_t(b[2])) << 16 | uint32_t(uint8_t(b[3])) << 24);
+        if (col >= 0 && col < grid_->ColCount()) grid_->OleDropCol(Pt, col);
+      }
+      return StandardDropEffect(Keys, Allowed);
+    }
+    if (rtf_) {
+      std::string r = Data.Data(RichTextFormat());
+      if (!r.empty()) grid_->OleDropRTF(Pt, r);
+    } else if (text_) {
+      grid_->OleDropText(Pt, Data.Text());
+    }
+    if (files_) grid_->OleDropFiles(Pt, Data.Files());
+    return StandardDropEffect(Keys, Allowed);
+  }
+
+ private:
+  TExtStringGrid* grid_;
+  bool text_ = false, files_ = false, rtf_ = false, column_ = false;
+};
+
+void TExtStringGrid::UpdateOleDropTarget() {
+  if (!dragDropSettings_->OleDropTarget()) {
+    if (ole_.Registered) RevokeDragDrop(this);
+    ole_.Registered = false;
+    return;
+  }
+  if (!HandleAllocated() && !Parent()) return;  // registered when the window comes
+  if (ole_.Registered && IsDragDropRegistered(this)) return;
+  if (!ole_.Target) ole_.Target = std::make_shared<TGridDropTarget>(this);
+  ole_.Registered = RegisterDragDrop(this, ole_.Target);
+}
+
+bool TExtStringGrid::OleDropTargetRegistered() const {
+  return ole_.Registered && IsDragDropRegistered(const_cast<TExtStringGrid*>(this));
+}
+
+void TExtStringGrid::OleCellAt(TPoint P, int& ACol, int& ARow) {
+  TPoint c = ScreenToClient(P);
+  MouseToCell(c.X, c.Y, ACol, ARow);
+}
+
+bool TExtStringGrid::OleDragMouseMove(TPoint P, bool ColumnData) {
+  int c, r;
+  OleCellAt(P, c, r);
+  bool accept = c >= 0 && r >= 0;
+  if (accept && !ColumnData) {
+    if (r == 0 && TopRow() > FixedRows()) SetTopRow(TopRow() - 1);
+    else if (r == TopRow() + VisibleRowCount()) SetTopRow(std::min(TopRow() + 1, std::max(FixedRows(), RowCount() - 1)));
+    if (ole_.Pace++ % 2 == 0) {
+      if (c == 0 && LeftCol() > FixedCols()) SetLeftCol(LeftCol() - 1);
+      else if (c == LeftCol() + VisibleColCount() && LeftCol() + 1 < ColCount()) SetLeftCol(LeftCol() + 1);
+    }
+  }
+  if (ColumnData) accept = accept && r < FixedRows() && c >= FixedCols();
+  else if (accept && r < FixedRows() && !(RowCount() == 1 && FixedRowAlways)) accept = false;
+  if (OnOleDragOver) OnOleDragOver(this, r, c, accept);
+  return accept;
+}
+
+void TExtStringGrid::OleDropText(TPoint P, const std::string& Text) {
+  int c, r;
+  OleCellAt(P, c, r);
+  if (c < 0 || r < 0) return;
+  TCellBlock block = ParseClipboardText(Text);
+  if (Options() & goRowSelect) c = dragDropSettings_->OleEntireRows ? 0 : FixedCols();
+  bool allow = true;
+  if (OnOleDrop) OnOleDrop(this, r, c, Text, allow);
+  if (!allow || block.Rows == 0) return;
+  if (r == 0 && FixedRowAlways && RowCount() == 1) r = 1;
+  int inserted = 0;
+  if (dragDropSettings_->OleInsertRows) {
+    const int top = TopRow() + (TopRow() > FixedRows() ? 1 : 0);
+    InsertRows(r, block.Rows);
+    inserted = block.Rows;
+    if (top > 0) SetTopRow(std::min(top, RowCount() - 1));
+  }
+  // The selection and disjunct rows move only for rows that were really inserted, and a drop
+  // into the grid the drag started from leaves that to the drag's end.
+  if (inserted && !ole_.DraggingOut) {
+    TGridRect s = Selection();
+    if (s.Top >= r && dragDropSettings_->OleRemoveRows) SetSelection({s.Left, s.Top + inserted, s.Right, s.Bottom + inserted});
+  }
+  const int n = PasteCellsAt(c, r, block);
+  (void)n;
+  const int left = std::max(c, FixedCols());
+  const int right = std::min(ColCount() - 1, (Options() & goRowSelect) ? left + block.Cols - FixedCols() : c + block.Cols - 1);
+  const int bottom = std::min(RowCount() - 1, r + block.Rows - 1);
+  const TGridRect dropped{left, r, std::max(left, right), bottom};
+  if (ole_.DraggingOut) {
+    ole_.Self.InsertedRow = inserted ? r : -1;
+    ole_.Self.InsertedCount = inserted;
+    ole_.Self.Wrote = true;
+    ole_.Self.Written = TGridRect{c, r, c + block.Cols - 1, r + block.Rows - 1};
+  }
+  if (left < ColCount() && r < RowCount() && r >= FixedRows()) SetSelection(dropped);
+  Invalidate();
+  if (OnOleDropped) OnOleDropped(this, dropped);
+}
+
+void TExtStringGrid::OleDropRTF(TPoint P, const std::string& Text) {
+  int c, r;
+  OleCellAt(P, c, r);
+  if (c < 0 || r < 0) return;
+  bool allow = true;
+  if (OnOleDrop) OnOleDrop(this, r, c, Text, allow);
+  if (!allow) return;
+  // The same test as a paste: read-only cells stay.
+  const int rc = RealColIndex(c);
+  if (navigation_->AllowClipboardAlways || IsEditableCell(rc, r)) SetCellTextOrCheck(rc, r, Text);
+}
+
+void TExtStringGrid::OleDropCol(TPoint P, int Col) {
+  int c, r;
+  OleCellAt(P, c, r);
+  if (OnOleDropCol) OnOleDropCol(this, r, c, Col);
+}
+
+void TExtStringGrid::OleDropFiles(TPoint P, const std::vector<std::string>& Files) {
+  if (Files.size() != 1) return;
+  int c, r;
+  OleCellAt(P, c, r);
+  const std::string& f = Files[0];
+  bool allow = true;
+  if (OnOleDropFile) OnOleDropFile(this, r, c, f, allow);
+  if (!allow) return;
+  const std::string u = Upper(f);
+  if (u.find(".CSV") != std::string::npos) {
+    bool ok = true;
+    if (OnOleDrop) OnOleDrop(this, -1, -1, f, ok);
+    if (ok) LoadFromCSV(f);
+  }
+  if (u.find(".XLS") != std::string::npos) {
+    bool ok = true;
+    if (OnOleDrop) OnOleDrop(this, -1, -1, f, ok);
+    if (ok) LoadXLSFile(f);
+  }
+}
+
+TExtStringGrid::TGridDragResult TExtStringGrid::RunOleDrag(const TGridDragData& Data) {
+  TDataObject d;
+  if (Data.Kind == gdkColumn) {
+    const uint32_t v = static_cast<uint32_t>(Data.Col);
+    d.SetData(GridColumnFormat(), std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)});
+  } else {
+    d.SetText(Data.Text);
+    // An empty rich text is never offered.
+    if (dragDropSettings_->OleDropRTF() && !Data.RichText.empty()) d.SetData(RichTextFormat(), Data.RichText);
+  }
+  ole_.Self = TGridDragResult();
+  TGridFlagScope out(ole_.DraggingOut, true);
+  int effect = DROPEFFECT_NONE;
+  TDragDropResult r = DoDragDrop(this, d, nullptr, DROPEFFECT_COPY | DROPEFFECT_MOVE, effect);
+  TGridDragResult res = ole_.Self;
+  res.Effect = r == DRAGDROP_S_DROP ? effect : EffectNone;
+  return res;
+}

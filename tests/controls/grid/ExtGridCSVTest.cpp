@@ -1,0 +1,195 @@
+// The CSV import against Python's csv module on a corpus csv.writer wrote, the delimiter
+// guess, hostile files, and the import's place in the grid (append with a footer row,
+// progress, fixed cells).
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tests/controls/grid/GridInputFixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class CsvTest : public GridInputTest {
+ public:
+  fs::path dir;
+  void SetUp() override {
+    GridInputTest::SetUp();
+    dir = fs::temp_directory_path() / ("velmaron-csv-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+  }
+  void TearDown() override {
+    fs::remove_all(dir);
+    GridInputTest::TearDown();
+  }
+  std::string Write(const std::string& name, const std::string& bytes) {
+    std::string p = (dir / name).string();
+    std::ofstream(p, std::ios::binary) << bytes;
+    return p;
+  }
+  std::string Texts() {
+    std::string s = std::to_string(grid->ColCount()) + "x" + std::to_string(grid->RowCount());
+    for (int r = 0; r < grid->RowCount(); ++r)
+      for (int c = 0; c < grid->ColCount(); ++c) s += "|" + grid->Cells(c, r);
+    return s;
+  }
+};
+
+std::string Unhex(const std::string& h) {
+  if (h == "-") return "";
+  std::string r;
+  for (size_t i = 0; i + 1 < h.size(); i += 2) r += static_cast<char>(std::stoi(h.substr(i, 2), nullptr, 16));
+  return r;
+}
+
+TEST_F(CsvTest, ImportReadsWhatPythonsCsvModuleReadsFieldForField) {
+  const std::string corpus = (dir / "corpus").string();
+  ASSERT_EQ(std::system(("python3 " + std::string(VELMARON_SOURCE_DIR) +
+                         "/tests/controls/grid/data/csv_corpus.py " + corpus).c_str()),
+            0);
+  int files = 0;
+  for (const auto& e : fs::directory_iterator(corpus)) {
+    if (e.path().extension() != ".csv") continue;
+    ++files;
+    SCOPED_TRACE(e.path().filename().string());
+    std::ifstream exp(fs::path(e.path()).replace_extension(".expected"));
+    std::string line, delimHex;
+    std::getline(exp, delimHex);
+    std::vector<std::vector<std::string>> want;
+    while (std::getline(exp, line)) {
+      std::vector<std::string> rec;
+      std::istringstream in(line);
+      for (std::string h; in >> h;) rec.push_back(Unhex(h));
+      want.push_back(rec);
+    }
+    auto* g = new TExtStringGrid(form);
+    g->SetParent(form);
+    g->Delimiter = Unhex(delimHex)[0];
+    g->LoadFromCSV(e.path().string());
+    ASSERT_EQ(g->RowCount(), static_cast<int>(want.size()));
+    for (int r = 0; r < g->RowCount(); ++r)
+      for (int c = 0; c < g->ColCount(); ++c) {
+        const std::string expect = c < static_cast<int>(want[r].size()) ? want[r][c] : std::string();
+        EXPECT_EQ(g->Cells(c, r), expect) << "record " << r << " field " << c;
+      }
+    delete g;
+  }
+  EXPECT_EQ(files, 13);
+}
+
+TEST_F(CsvTest, TheDelimiterIsGuessedFromTheFirstTwoRecords) {
+  const struct {
+    const char* text;
+    char delim;
+  } cases[] = {
+      {"a;b;c;d,e,f\r\ng;h;i;j,k,l\r\n", ';'},      // the larger equal count
+      {"a;b;c,d,e\r\nf;g,h,i\r\n", ','},            // ";" differs between the lines
+      {"a;b,c\r\nd;e,f\r\n", ','},                  // equal counts: "," comes first
+      {"a|b|c|d\r\n", '|'},                         // one record: the most frequent
+      {"a;;b;c\r\nd;;e;f\r\n", ';'},                // a doubled delimiter counts as a run
+      {"2024-01-05\r\n2024-02-06\r\n", 0},          // dates stay one column
+      {"-5\r\n-7\r\n", 0},                          // negative numbers too
+      {"x-y\tz\r\nu-v\tw\r\n", '\t'},               // a usual delimiter before "-"
+      {"x-y-z\r\nu-v-w\r\n", '-'},                  // "-" when nothing usual is there
+      {"\"a,b\";c\r\n\"d,e\";f\r\n", ';'},          // quoted text does not count
+      {"\"one\ntwo\",x\r\ny,z\r\n", ','},           // a record over two lines
+      {"plain\r\nwords\r\n", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TExtStringGrid::GuessCSVDelimiter(c.text), c.delim) << c.text;
+}
+
+TEST_F(CsvTest, HostileFilesEndWithAMessageAndLeaveTheGridAsItWas) {
+  const std::string fifo = (dir / "pipe.csv").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_directories(dir / "folder.csv");
+  const struct {
+    const char* name;
+    std::string path;
+    const char* says;
+  } cases[] = {
+      {"NUL bytes", Write("nul.csv", std::string("a,b\r\nc\0d,e\r\n", 12)), "NUL"},
+      {"a record over the limit", Write("long.csv", "a,b\r\n" + std::string(20u << 20, 'x') + "\r\n"), "longer than"},
+      {"an unclosed quote", Write("open.csv", "a,b\r\n\"c,d\r\ne,f\r\n"), "no closing quote"},
+      {"a folder", (dir / "folder.csv").string(), "Not a regular file"},
+      {"a FIFO", fifo, "Not a regular file"},
+      {"no file", (dir / "none.csv").string(), "Cannot open file"},
+  };
+  const std::string before = Texts();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    try {
+      grid->LoadFromCSV(c.path);
+      ADD_FAILURE() << "no error";
+    } catch (const EExtGridError& e) {
+      EXPECT_NE(e.Message().find(c.says), std::string::npos) << e.Message();
+    }
+    EXPECT_EQ(Texts(), before);
+  }
+}
+
+TEST_F(CsvTest, ImportPlacesRowsAfterFixedCellsKeepsTheFooterRowAndReportsProgress) {
+  // Without fixed cells included, data start at the first non-fixed cell; columns the file
+  // does not reach keep their texts; the rows end at the last record.
+  grid->IncludeFixedCells = false;
+  grid->SetFixedCols(1);
+  grid->SetFixedRows(1);
+  std::vector<int> progress;
+  grid->OnFileProgress = [&](TObject*, int p) { progress.push_back(p); };
+  grid->LoadFromCSV(Write("a.csv", "p,q\r\nr,\"s~t\"\r\n"));
+  EXPECT_EQ(grid->RowCount(), 3);
+  EXPECT_EQ(grid->Cells(1, 1), "p");
+  EXPECT_EQ(grid->Cells(2, 2), "s~t");
+  EXPECT_EQ(grid->Cells(4, 1), "4:1");
+  EXPECT_EQ(progress, (std::vector<int>{50, 100}));
+
+  grid->TildeLineBreaks = true;
+  grid->LoadCSVFile(Write("b.csv", "u,v~w\r\n"), true);
+  EXPECT_EQ(grid->RowCount(), 4);
+  EXPECT_EQ(grid->Cells(2, 3), "v\r\nw");
+}
+
+TEST_F(CsvTest, ASpreadsheetIsReadThroughTheOfficeProgramOrRefusedWithoutOne) {
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", dir.c_str(), 1);
+  try {
+    grid->LoadXLSFile(Write("x.xls", "not read"));
+    ADD_FAILURE() << "no error";
+  } catch (const EExtGridError& e) {
+    EXPECT_EQ(e.Message(), "Excel OLE server not found");
+  }
+  setenv("PATH", path.c_str(), 1);
+  if (std::system("command -v soffice >/dev/null 2>&1") != 0) GTEST_SKIP() << "LibreOffice is not installed";
+  // A workbook of the office program's own, made from a CSV file: one sheet named "book".
+  Write("book.csv", "name,value\r\n\"K\xC3\xA4se, alt\",3\r\n");
+  const std::string make = "cd " + dir.string() + " && soffice --headless -env:UserInstallation=file://" + dir.string() +
+                           "/p --convert-to xlsx --infilter=CSV:44,34,76 book.csv >/dev/null 2>&1";
+  ASSERT_EQ(std::system(make.c_str()), 0);
+  const std::string book = (dir / "book.xlsx").string();
+  grid->IncludeFixedCells = false;
+  grid->SetFixedCols(1);
+  grid->SetFixedRows(1);
+  grid->LoadXLSSheet(book, "book");
+  EXPECT_EQ(grid->ColCount(), 3);
+  EXPECT_EQ(grid->RowCount(), 3);
+  EXPECT_EQ(grid->FixedCols(), 1);
+  EXPECT_EQ(grid->Cells(1, 1), "name");
+  EXPECT_EQ(grid->Cells(1, 2), "K\xC3\xA4se, alt");
+  EXPECT_EQ(grid->Cells(2, 2), "3");
+  const std::string before = Texts();
+  try {
+    grid->LoadXLSSheet(book, "Nope");
+    ADD_FAILURE() << "no error";
+  } catch (const EExtGridError& e) {
+    EXPECT_EQ(e.Message(), "Excel worksheet Nope not found");
+  }
+  EXPECT_EQ(Texts(), before);
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+// The grid's drop side reached through real drag events of its window, and its drags run through
+// the test's own drag loop: accepted kinds only, checked column indexes, the paste rule's tests,
+// rows inserted and reported, rows moved between two grids.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/gui/DragDrop.h"
+#include "tests/controls/grid/GridInputFixture.h"
+
+namespace {
+
+class DropTest : public GridInputTest {
+ public:
+  void SetUp() override {
+    GridInputTest::SetUp();
+    grid->DragDropSettings()->SetOleDropTarget(true);
+  }
+  void TearDown() override {
+    SetDragLoop(nullptr);
+    GridInputTest::TearDown();
+  }
+  TPoint At(TExtStringGrid* g, int c, int r) {
+    TRect cr = g->CellRect(c, r);
+    return g->ClientToScreen(TPoint((cr.Left + cr.Right) / 2, (cr.Top + cr.Bottom) / 2));
+  }
+  static std::string Le(uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
+};
+
+TEST_F(DropTest, TheGridTakesOnlyTheKindsItAcceptsWhereItAcceptsThem) {
+  const std::string csv = (std::filesystem::temp_directory_path() / "velmaron-drop.csv").string();
+  std::ofstream(csv) << "f1,f2\r\n";
+  const TClipboardFormat column = RegisterClipboardFormat("Grid Column");
+  const TClipboardFormat rtf = RegisterClipboardFormat("Rich Text Format");
+  const struct {
+    const char* name;
+    std::function<void(TDataObject&)> offer;
+    std::function<void()> setup;
+    int col, row;
+    int effect;
+    std::vector<std::pair<TPoint, std::string>> cells;
+    int dropCols;  // OnOleDropCol calls
+  } cases[] = {
+      {"text on a cell", [](TDataObject& d) { d.SetText("a\tb\r\nc\td\r\n"); }, nullptr, 1, 2, DROPEFFECT_MOVE,
+       {{{1, 2}, "a"}, {{2, 3}, "d"}}, 0},
+      {"text on the fixed row is refused", [](TDataObject& d) { d.SetText("a"); }, nullptr, 1, 0, DROPEFFECT_NONE,
+       {{{1, 0}, "1:0"}}, 0},
+      {"files are not delivered with AcceptFiles off",
+       [&](TDataObject& d) {
+         d.SetText("t");
+         d.SetFiles({csv});
+       },
+       [this] { grid->DragDropSettings()->OleAcceptFiles = false; }, 1, 1, DROPEFFECT_MOVE,
+       {{{1, 1}, "t"}, {{0, 0}, "0:0"}}, 0},
+      {"a dropped CSV file is imported, the text not delivered with AcceptText off",
+       [&](TDataObject& d) {
+         d.SetText("t");
+         d.SetFiles({csv});
+       },
+       [this] { grid->DragDropSettings()->OleAcceptText = false; }, 1, 1, DROPEFFECT_MOVE,
+       {{{0, 0}, "f1"}, {{1, 1}, "1:1"}}, 0},
+      {"rich text leaves a read-only cell",
+       [&](TDataObject& d) { d.SetData(rtf, "{\\rtf1 x}"); },
+       [this] {
+         grid->DragDropSettings()->SetOleDropRTF(true);
+         grid->SetReadOnly(2, 2, true);
+       },
+       2, 2, DROPEFFECT_MOVE, {{{2, 2}, "2:2"}}, 0},
+      {"rich text into an editable cell", [&](TDataObject& d) { d.SetData(rtf, "{\\rtf1 x}"); },
+       [this] { grid->DragDropSettings()->SetOleDropRTF(true); }, 2, 2, DROPEFFECT_MOVE, {{{2, 2}, "{\\rtf1 x}"}}, 0},
+      {"a column index in range", [&](TDataObject& d) { d.SetData(column, Le(3)); },
+       [this] { grid->DragDropSettings()->OleColumnDragDrop = true; }, 2, 0, DROPEFFECT_MOVE, {}, 1},
+      {"a column index out of range", [&](TDataObject& d) { d.SetData(column, Le(70000)); },
+       [this] { grid->DragDropSettings()->OleColumnDragDrop = true; }, 2, 0, DROPEFFECT_MOVE, {}, 0},
+      {"a column record of the wrong size", [&](TDataObject& d) { d.SetData(column, "\x01\x00"); },
+       [this] { grid->DragDropSettings()->OleColumnDragDrop = true; }, 2, 0, DROPEFFECT_MOVE, {}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    if (c.setup) c.setup();
+    int dropCols = 0;
+    grid->OnOleDropCol = [&](TObject*, int, int, int col) {
+      EXPECT_EQ(col, 3);
+      ++dropCols;
+    };
+    TDataObject d;
+    c.offer(d);
+    EXPECT_EQ(DeliverDrop(grid, d, At(grid, c.col, c.row), 0, DROPEFFECT_COPY | DROPEFFECT_MOVE), c.effect);
+    for (const auto& [p, v] : c.cells) EXPECT_EQ(grid->Cells(p.X, p.Y), v) << p.X << "," << p.Y;
+    EXPECT_EQ(dropCols, c.dropCols);
+    TearDown();
+  }
+  SetUp();
+  std::filesystem::remove(csv);
+}
+
+TEST_F(DropTest, RowsInsertedByADropAreReportedAndTheSelectionMovesOnlyForThem) {
+  grid->DragDropSettings()->OleRemoveRows = true;
+  grid->SetSelection({1, 5, 2, 6});
+  TDataObject d;
+  d.SetText("x\r\ny\r\n");
+  DeliverDrop(grid, d, At(grid, 1, 2), 0, DROPEFFECT_COPY);
+  EXPECT_EQ(grid->RowCount(), 10) << "no rows inserted";
+  EXPECT_EQ(grid->Selection(), (TGridRect{1, 2, 1, 3})) << "the selection is the dropped block";
+  EXPECT_EQ(grid->Cells(1, 5), "1:5") << "nothing moved down";
+
+  grid->DragDropSettings()->OleInsertRows = true;
+  TGridRect dropped{};
+  grid->OnOleDropped = [&](TObject*, TGridRect r) { dropped = r; };
+  DeliverDrop(grid, d, At(grid, 1, 2), 0, DROPEFFECT_COPY);
+  EXPECT_EQ(grid->RowCount(), 12);
+  EXPECT_EQ(grid->Cells(1, 2), "x");
+  EXPECT_EQ(grid->Cells(1, 4), "x") << "the rows below moved down by two";
+  EXPECT_EQ(dropped, (TGridRect{1, 2, 1, 3}));
+}
+
+TEST_F(DropTest, RowsDraggedFromOneGridMoveIntoAnother) {
+  auto* src = grid;
+  src->SetOptions((src->Options() & ~goEditing) | goRowSelect);
+  src->DragDropSettings()->OleDropSource = true;
+  src->DragDropSettings()->OleRemoveRows = true;
+  src->DragDropSettings()->OleEntireRows = true;
+  src->Loaded();
+  auto* dst = new TExtStringGrid(form);
+  dst->SetParent(form);
+  dst->SetBounds(10, 320, 480, 70);
+  dst->SetColCount(5);
+  dst->SetRowCount(3);
+  dst->SetFixedCols(0);
+  dst->SetOptions(dst->Options() | goEditing | goRowSelect);
+  dst->DragDropSettings()->SetOleDropTarget(true);
+  dst->DragDropSettings()->OleInsertRows = true;
+  dst->DragDropSettings()->OleEntireRows = true;
+  ASSERT_TRUE(dst->OleDropTargetRegistered());
+  std::string dragged;
+  SetDragLoop([&](TWinControl* from, const TDataObject& data, TDropSource*, int allowed) {
+    EXPECT_EQ(from, src);
+    dragged = data.Text();
+    return DeliverDrop(dst, data, At(dst, 1, 1), 0, allowed);
+  });
+  src->SetSelection({0, 3, 4, 4});
+  Flush();
+  TPoint from = Mid(2, 3);
+  Mouse(QEvent::MouseButtonPress, from.X, from.Y);
+  Mouse(QEvent::MouseMove, from.X + 10, from.Y + 10);
+  Mouse(QEvent::MouseButtonRelease, from.X + 10, from.Y + 10);
+  EXPECT_EQ(dragged, "0:3\t1:3\t2:3\t3:3\t4:3\r\n0:4\t1:4\t2:4\t3:4\t4:4");
+  EXPECT_EQ(dst->RowCount(), 5);
+  EXPECT_EQ(dst->Cells(0, 1), "0:3");
+  EXPECT_EQ(dst->Cells(4, 2), "4:4");
+  EXPECT_EQ(src->RowCount(), 8) << "the moved rows left the source";
+  EXPECT_EQ(src->Cells(0, 3), "0:5");
+}
+
+}  // namespace
