@@ -1230,6 +1230,8 @@ class TExtStringGrid : public TBaseGrid {
     };
     std::unordered_map<uint64_t, TKept> Kept;
   } find_;
+  // An edit open in the focused editor passes validation before a search or view change moves.
+  bool EditValidatedForMove();
   bool MatchText(const std::string& CellText) const;
   bool TestText(const std::string& CellText) const;
   // Called by the grid's timer: a lookup text idle for 4 ticks is cleared.

@@ -12,14 +12,16 @@
 void TExtStringGrid::ScrollInView(int ACol, int ARow) {
   if (ACol < 0 || ARow < 0 || ACol >= ColCount() || ARow >= RowCount()) return;
   std::shared_ptr<bool> alive = AliveFlag();
+  const bool mayMove = EditValidatedForMove();
+  if (!*alive) return;
   int left = LeftCol(), top = TopRow();
   if (ACol >= FixedCols() && (ACol < LeftCol() || ACol >= LeftCol() + VisibleColCount())) {
-    SetCol(ACol);
+    if (mayMove) SetCol(ACol);
     if (!*alive) return;
     left = std::max(FixedCols(), ACol - VisibleColCount() / 2);
   }
   if (ARow >= FixedRows() && (ARow < TopRow() || ARow >= TopRow() + VisibleRowCount())) {
-    SetRow(ARow);
+    if (mayMove) SetRow(ARow);
     if (!*alive) return;
     top = std::max(FixedRows(), ARow - VisibleRowCount() / 2);
   }

@@ -273,3 +273,24 @@ TEST_F(FindTest, DragNearTheEdgeScrollsOnTheGridsOwnTimer) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FindTest, ASearchOrViewChangeValidatesTheOpenEditBeforeItMoves) {
+  grid->OnCellValidate = [](TObject*, int, int, std::string& v, bool& ok) { ok = v.find('z') == std::string::npos; };
+  grid->SetCells(3, 8, "target");
+  ClickCell(1, 1);
+  Type("z");
+  ASSERT_TRUE(EditorShown());
+  TPoint found;
+  grid->FindCell(TPoint(-1, -1), "target", found, ffGotoFound);
+  EXPECT_EQ(Current(), TPoint(1, 1)) << "the refused edit keeps the cell";
+  grid->ScrollInView(4, 9);
+  EXPECT_EQ(Current(), TPoint(1, 1));
+  Type("\b");
+  Type("k");
+  grid->FindCell(TPoint(-1, -1), "target", found, ffGotoFound);
+  EXPECT_EQ(Current(), TPoint(3, 8)) << "an accepted edit lets the search move";
+}
+
+}  // namespace
