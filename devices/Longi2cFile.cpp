@@ -74,9 +74,9 @@ std::string TDefinitionRepairs::Describe() const {
   return s;
 }
 
-TDeviceDefinition ParseDefinition(std::string_view Text, TDefinitionRepairs* Repairs) {
-  TIniText ini;
-  ini.Parse(Text);
+namespace {
+
+TDeviceDefinition FromIni(const TIniText& ini, TDefinitionRepairs* Repairs) {
   TDeviceDefinition def;
   TDefinitionRepairs fixes;
 
@@ -117,8 +117,27 @@ TDeviceDefinition ParseDefinition(std::string_view Text, TDefinitionRepairs* Rep
   return def;
 }
 
+}  // namespace
+
+TDeviceDefinition ParseDefinition(std::string_view Text, TDefinitionRepairs* Repairs) {
+  TIniText ini;
+  ini.Parse(Text);
+  return FromIni(ini, Repairs);
+}
+
 TDeviceDefinition ReadDefinitionFile(const std::string& FileName, TDefinitionRepairs* Repairs) {
-  return ParseDefinition(Slurp(FileName), Repairs);
+  TIniText ini;
+  ini.Parse(Slurp(FileName));
+  // A file with none of our sections (empty, another kind of file) would open as a
+  // blank device and replace the one the user has.
+  const auto sections = ini.Sections();
+  const bool ours = std::any_of(sections.begin(), sections.end(), [](const std::string& s) {
+    return SameText(Trim(s), DeviceData) || SameText(Trim(s), RegisterData) || SameText(Trim(s), RegisterDescription);
+  });
+  if (!ours)
+    throw EReadError("\"" + FileName + "\" is not a device definition file: it has none of the sections [" +
+                     DeviceData + "], [" + RegisterData + "] and [" + RegisterDescription + "].");
+  return FromIni(ini, Repairs);
 }
 
 std::string DefinitionText(const TDeviceDefinition& Def, std::string_view Existing, bool Fresh) {

@@ -33,7 +33,8 @@ struct TDefinitionRepairs {
 // Reads a definition from the text of a file; never fails: missing keys take
 // their defaults and hostile values are mended as TDefinitionRepairs says.
 TDeviceDefinition ParseDefinition(std::string_view Text, TDefinitionRepairs* Repairs = nullptr);
-// Reads the file; raises EFOpenError when it cannot be read.
+// Reads the file; raises EFOpenError when it cannot be read and EReadError when
+// it holds none of the definition's sections.
 TDeviceDefinition ReadDefinitionFile(const std::string& FileName, TDefinitionRepairs* Repairs = nullptr);
 
 // The file's text after writing Def into Existing: the device keys and the keys

@@ -84,6 +84,47 @@ TEST_F(Longi2cFiles, AHostileFileOpensInsideTheModelAndSaysWhatWasMended) {
   EXPECT_NE(told.find("1 register value was"), std::string::npos) << told;
 }
 
+TEST_F(Longi2cFiles, AFileWithNoneOfTheDefinitionsSectionsIsRefusedByNameAndChangesNothing) {
+  TfrmLongI2C* w = Open();
+  const std::string good = File("adc.def");
+  Put(good, TwentyRegisterFile());
+  Responder().ExpectOpen(good);
+  w->mnuLoad->Click();
+  ASSERT_EQ(w->Caption(), "adc.def");
+  const std::vector<std::string> recent = Longi2c::RecentFiles.Files();
+
+  const struct {
+    const char* Name;
+    std::string Text;
+  } cases[] = {
+      {"empty.def", ""},
+      {"junk.def", std::string("\x00\xff\x13\x89PNG\r\n\x1a\n\x00\x00=\x01", 16)},
+      {"plain.def", "Address=42\nMaxRegister=3\nName=Loose keys\n"},
+      {"other.def", "[Settings]\nAddress=42\nMaxRegister=3\n[Device]\nName=Near miss\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string in = File(c.Name);
+    Put(in, c.Text);
+    Responder().ExpectOpen(in).ExpectMessage(in);
+    w->mnuLoad->Click();
+    EXPECT_EQ(Responder().Pending(), 0) << c.Name;
+    EXPECT_EQ(w->Caption(), "adc.def") << c.Name;
+    EXPECT_EQ(w->lblDevice->Caption(), "Device Name: ADC") << c.Name;
+    EXPECT_EQ(Longi2c::MaxRegister, 19) << c.Name;
+    EXPECT_EQ(w->RegisterText(19), "14") << c.Name;
+    EXPECT_EQ(Longi2c::FileName, good) << c.Name;
+    EXPECT_EQ(Longi2c::RecentFiles.Files(), recent) << c.Name;
+    EXPECT_EQ(w->mru[0]->Caption(), good) << c.Name;
+  }
+  // One of the sections, even alone, is a definition (its keys take their defaults).
+  const std::string bare = File("bare.def");
+  Put(bare, "[register description]\n0=Status\n");
+  Responder().ExpectOpen(bare);
+  w->mnuLoad->Click();
+  EXPECT_EQ(w->Caption(), "bare.def");
+  EXPECT_EQ(Longi2c::RegisterDescriptions[0], "Status");
+}
+
 TEST_F(Longi2cFiles, ACancelledOrFailedSaveKeepsTheDeviceModifiedAndTheWindowOpen) {
   TfrmLongI2C* w = Open();
   Longi2c::Modified = true;
