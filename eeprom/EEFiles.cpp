@@ -150,15 +150,20 @@ TEELoadResult ParseHexFile(uint32_t deviceSize, const std::string& text) {
   const auto invalid = [] { return Refused(EEInvalidHexText, epStatusLine); };
   const auto badAddress = [] { return Refused(EEInvalidHexAddressText, epStatusLine); };
   bool ended = false;
-  size_t pos = 0;
+  // A UTF-8 byte order mark, as some editors write, is not part of the first record.
+  size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  // Where type 02 records place the data records that follow (segment x 16).
+  uint32_t base = 0;
   std::vector<uint8_t> rec;
   while (pos < text.size() && !ended) {
-    size_t nl = text.find('\n', pos);
+    // Lines end in LF, CR LF or CR alone.
+    size_t nl = text.find_first_of("\r\n", pos);
     if (nl == std::string::npos) nl = text.size();
     size_t end = nl;
-    if (end > pos && text[end - 1] == '\r') --end;
+    // Blanks after a record are layout, not data.
+    while (end > pos && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
     const std::string_view line(text.data() + pos, end - pos);
-    pos = nl + 1;
+    pos = nl + (text.compare(nl, 2, "\r\n") == 0 ? 2 : 1);
 
     if (line.empty() || line[0] != ':') return invalid();
     const std::string_view hex = line.substr(1);
@@ -177,17 +182,21 @@ TEELoadResult ParseHexFile(uint32_t deviceSize, const std::string& text) {
     const uint32_t address = static_cast<uint32_t>(rec[1]) << 8 | rec[2];
     switch (rec[3]) {
       case 0x00:
-        if (n > 0 && address + n > deviceSize) return badAddress();
-        std::copy(rec.begin() + 4, rec.begin() + 4 + n, image.begin() + address);
+        if (n > 0 && base + address + n > deviceSize) return badAddress();
+        std::copy(rec.begin() + 4, rec.begin() + 4 + n, image.begin() + base + address);
         break;
       case 0x01:
         if (n != 0) return invalid();
         ended = true;
         break;
-      case 0x02:  // extended segment address
-      case 0x04:  // extended linear address
+      case 0x02:  // extended segment address: checked where its data records land
+        if (n != 2) return invalid();
+        base = (static_cast<uint32_t>(rec[4]) << 8 | rec[5]) << 4;
+        break;
+      case 0x04:  // extended linear address: anything but 0 is past every device
         if (n != 2) return invalid();
         if (rec[4] != 0 || rec[5] != 0) return badAddress();
+        base = 0;
         break;
       case 0x03:  // start addresses: nothing to load
       case 0x05:

@@ -267,6 +267,56 @@ TEST(EEHexFile, ReadsLfAndCrLfAndFillsWhatNoRecordGivesWithFF) {
   EXPECT_TRUE(r.Ok);
 }
 
+TEST(EEHexFile, LayoutOtherToolsWriteIsRead) {
+  const std::string data = Record(4, 0x0010, 0, {1, 2, 3, 4});
+  const std::string end = ":00000001FF";
+  struct Case { std::string name, text; } cases[] = {
+      {"trailing blank", data + " \r\n" + end + "\r\n"},
+      {"trailing tab and blanks", data + "\t \n" + end + "  \n"},
+      {"blank after the end record, no line end", data + "\n" + end + " "},
+      {"CR line ends", data + "\r" + end + "\r"},
+      {"UTF-8 byte order mark", "\xEF\xBB\xBF" + data + "\r\n" + end + "\r\n"},
+      {"all of them", "\xEF\xBB\xBF" + data + " \r" + end + "\t\r"},
+  };
+  TEEBytes want(256, 0xFF);
+  for (int i = 0; i < 4; ++i) want[0x10 + i] = static_cast<uint8_t>(i + 1);
+  for (const Case& c : cases) {
+    const TEELoadResult r = ParseHexFile(256, c.text);
+    ASSERT_TRUE(r.Ok) << c.name << ": " << r.Error;
+    EXPECT_EQ(r.Data, want) << c.name;
+  }
+}
+
+TEST(EEHexFile, SegmentRecordsPlaceTheirDataInsideTheDevice) {
+  const std::string end = ":00000001FF\r\n";
+  const auto segment = [](uint32_t s) { return Record(2, 0, 2, {uint8_t(s >> 8), uint8_t(s & 0xFF)}) + "\r\n"; };
+  const std::string two = Record(2, 0x0E, 0, {0xAA, 0xBB}) + "\r\n";
+  struct Case { const char* name; uint32_t size; std::string text; int at; } cases[] = {
+      {"segment 0", 256, segment(0) + two, 0x0E},
+      {"segment 0x10 in 512 bytes", 512, segment(0x10) + two, 0x10E},
+      {"segment 0xFFF, last bytes of 64 KB", 65536, segment(0xFFF) + two, 0xFFFE},
+      {"segment back to 0", 512, segment(0x10) + segment(0) + two, 0x0E},
+      {"linear 0 after a segment", 512, segment(0x10) + Record(2, 0, 4, {0, 0}) + "\r\n" + two, 0x0E},
+      {"a segment past the device with no data", 256, segment(0x100) + segment(0) + Record(1, 0, 0, {9}) + "\r\n", -1},
+  };
+  for (const Case& c : cases) {
+    const TEELoadResult r = ParseHexFile(c.size, c.text + end);
+    ASSERT_TRUE(r.Ok) << c.name << ": " << r.Error;
+    TEEBytes want(c.size, 0xFF);
+    if (c.at >= 0) want[c.at] = 0xAA, want[c.at + 1] = 0xBB;
+    else want[0] = 9;
+    EXPECT_EQ(r.Data, want) << c.name;
+  }
+  struct Bad { const char* name; uint32_t size; std::string text; } bad[] = {
+      {"one byte past 256", 256, segment(0x0F) + Record(2, 0x0F, 0, {1, 2}) + "\r\n"},
+      {"past 512", 512, segment(0x20) + Record(1, 0, 0, {1}) + "\r\n"},
+      {"past 64 KB", 65536, segment(0xFFF) + Record(2, 0x0F, 0, {1, 2}) + "\r\n"},
+      {"highest segment", 65536, segment(0xFFFF) + Record(1, 0, 0, {1}) + "\r\n"},
+  };
+  for (const Bad& b : bad)
+    ExpectRefused(ParseHexFile(b.size, b.text + end), "  Invalid Hex File Address", epStatusLine, b.name);
+}
+
 TEST(EEHexFile, RecordTypesAreHonoured) {
   const std::string end = ":00000001FF\r\n";
   // Extended addresses of 0 are accepted and store nothing.
@@ -274,11 +324,11 @@ TEST(EEHexFile, RecordTypesAreHonoured) {
     TEELoadResult r = ParseHexFile(256, Record(2, 0, type, {0, 0}) + "\r\n" + end);
     ASSERT_TRUE(r.Ok) << type;
     EXPECT_EQ(r.Data, TEEBytes(256, 0xFF)) << type;
-    ExpectRefused(ParseHexFile(65536, Record(2, 0, type, {0, 1}) + "\r\n" + end), "  Invalid Hex File Address",
-                  epStatusLine, "upper address 1");
     ExpectRefused(ParseHexFile(256, Record(1, 0, type, {0}) + "\r\n" + end), "  Invalid Hex File", epStatusLine,
                   "short extended address");
   }
+  ExpectRefused(ParseHexFile(65536, Record(2, 0, 4, {0, 1}) + "\r\n" + end), "  Invalid Hex File Address",
+                epStatusLine, "upper linear address 1");
   // Start addresses are ignored.
   TEELoadResult r = ParseHexFile(256, Record(4, 0, 3, {0, 0, 0, 9}) + "\r\n" + Record(4, 0, 5, {0, 0, 0, 9}) +
                                           "\r\n" + end);
@@ -321,9 +371,12 @@ TEST(EEHexFile, HostileFilesAreRefused) {
       {"count below the data", ":0300100001020304E2\r\n" + end},
       {"odd length", good + "0\r\n" + end},
       {"blank inside", ":04 0010000102030400\r\n" + end},
-      {"trailing blank", good + " \r\n" + end},
+      {"blank before the colon", " " + good + "\r\n" + end},
+      {"blank line before the end", good + "\r \r" + end},
+      {"byte order mark twice", "\xEF\xBB\xBF\xEF\xBB\xBF" + good + "\r\n" + end},
+      {"byte order mark alone", "\xEF\xBB\xBF"},
+      {"byte order mark inside", good + "\r\n\xEF\xBB\xBF" + end},
       {"binary bytes", std::string("\x00\xFF\x10", 3)},
-      {"lone CR line ends", good + "\r" + end + "\r"},
   };
   for (const Case& c : cases) ExpectRefused(ParseHexFile(256, c.text), "  Invalid Hex File", epStatusLine, c.name);
 }
