@@ -658,8 +658,8 @@ void TfrmUniversal::mnuOpenClick(TObject*) {
   std::string bytes;
   try {
     bytes = LoadRegularFileBytes(dlg->FileName(), Univers::MaxDataFileBytes);
-  } catch (Exception&) {
-    StatusFault("  Data File could not be read", true);
+  } catch (Exception& e) {
+    StatusFault("  Data File could not be read: " + e.Message(), true);
     return;
   }
   Univers::TUniversalData d;
@@ -668,10 +668,10 @@ void TfrmUniversal::mnuOpenClick(TObject*) {
     case Univers::drOk:
       break;
     case Univers::drTooShort:
-      StatusFault("  Invalid Data File (too short)", true);
+      StatusFault("  Invalid Data File (too short): " + fault, true);
       return;
     default:
-      StatusFault("  Invalid Data File", true);
+      StatusFault("  Invalid Data File: " + fault, true);
       return;
   }
   for (int n = 1; n <= Univers::MessageCount; ++n) {

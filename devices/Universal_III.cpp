@@ -694,7 +694,7 @@ bool TfrmMessage::LoadFile(const std::string& FileName) {
   std::string error;
   if (!ReadExpertFile(bytes, file, error)) {
     if (frmMain) {
-      frmMain->pnlStatus->SetCaption(ExpertInvalidFile);
+      frmMain->pnlStatus->SetCaption(std::string(ExpertInvalidFile) + ": " + error);
       frmMain->Warning();
     }
     return false;

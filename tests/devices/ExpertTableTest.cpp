@@ -155,18 +155,26 @@ TEST_F(ExpertWindowTest, HostileFilesChangeNothing) {
   w->SetCaption("mine.txt");
   Modified = true;
   const std::string before = WriteExpertFile({w->RowFields(1)}, w->edtSequence->Text());
-  const char* files[] = {
-      "Expert Mode Data File \r\n40,Write,Yes,,01\r\n",  // header with a trailing blank
-      "",                                                 // empty
-      "Expert Mode Data",                                 // truncated header
-      "Expert Mode Data File\r\n40,Write,Yes,,01\r\nSequence:1,2,3\r\n",  // bad sequence
-      "\x89PNG\r\n\x1a\n",
+  std::string tooMany = "Expert Mode Data File\r\n";
+  for (int i = 0; i <= ExpertMaxFileRows; ++i) tooMany += "40,Write,Yes,,01\r\n";
+  const struct {
+    std::string Bytes;
+    const char* Reason;  // after the status line's "  Invalid Data File: "
+  } files[] = {
+      {"Expert Mode Data File \r\n40,Write,Yes,,01\r\n", "not an expert mode data file"},  // trailing blank
+      {"", "not an expert mode data file"},
+      {"Expert Mode Data", "not an expert mode data file"},
+      {"Expert Mode Data File\r\n40,Write,Yes,,01\r\nSequence:1,2,3\r\n", "line 3: sequence \"1,2,3\""},
+      {"\x89PNG\r\n\x1a\n", "not an expert mode data file"},
+      {tooMany, "more than 10000 messages"},
   };
-  for (const char* bytes : files) {
+  for (const auto& f : files) {
+    frmMain->pnlStatus->SetCaption("");  // no status left from the case before
     const std::string file = Path("bad.txt");
-    WriteFile(file, bytes);
-    EXPECT_FALSE(w->LoadFile(file)) << bytes;
-    EXPECT_EQ(StatusText(), "  Invalid Data File");
+    WriteFile(file, f.Bytes);
+    EXPECT_FALSE(w->LoadFile(file)) << f.Reason;
+    EXPECT_EQ(StatusText().rfind("  Invalid Data File: ", 0), 0u) << StatusText();
+    EXPECT_NE(StatusText().find(f.Reason), std::string::npos) << StatusText();
     EXPECT_EQ(w->Caption(), "mine.txt");
     EXPECT_TRUE(Modified);
     EXPECT_EQ(w->grdData->RowCount(), 33);

@@ -136,7 +136,8 @@ TEST_F(UniversFile, HostileFilesLoadNothingAndSaySo) {
   struct TCase {
     const char* What;
     std::string Bytes;
-    const char* Status;
+    const char* Status;  // the start users know the fault by
+    const char* Reason;  // then why
   };
   std::string nonHex = rec, overlong = rec, badSeq = rec, huge = rec;
   nonHex[18] = 'X';
@@ -144,19 +145,21 @@ TEST_F(UniversFile, HostileFilesLoadNothingAndSaySo) {
   badSeq[285] = '9';
   const TCase cases[] = {
       {"foreign file", "Hello, this is no data file at all, not even close." + std::string(300, ' '),
-       "  Invalid Data File"},
-      {"truncated", rec.substr(0, 150), "  Invalid Data File (too short)"},
-      {"tiny", "Univ", "  Invalid Data File (too short)"},
-      {"non-hex text", nonHex, "  Invalid Data File"},
-      {"overlong length", overlong, "  Invalid Data File"},
-      {"bad sequence", badSeq, "  Invalid Data File"},
+       "  Invalid Data File: ", "no universal data signature"},
+      {"truncated", rec.substr(0, 150), "  Invalid Data File (too short): ", "150 bytes, its record 300"},
+      {"tiny", "Univ", "  Invalid Data File (too short): ", "4 bytes"},
+      {"non-hex text", nonHex, "  Invalid Data File: ", "of message 1"},
+      {"overlong length", overlong, "  Invalid Data File: ", "of message 1"},
+      {"bad sequence", badSeq, "  Invalid Data File: ", "sequence holds characters other than 1 to 5"},
   };
   for (const TCase& c : cases) {
+    frmMain->pnlStatus->SetCaption("");  // no status left from the case before
     const std::string file = Dir() + "/bad.mem";
     WriteAll(file, c.Bytes);
     Responder().ExpectOpen(file);
     w->mnuOpen->Click();
-    EXPECT_EQ(Status(), c.Status) << c.What;
+    EXPECT_EQ(Status().rfind(c.Status, 0), 0u) << c.What << ": " << Status();
+    EXPECT_NE(Status().find(c.Reason), std::string::npos) << c.What << ": " << Status();
     EXPECT_EQ(frmMain->pnlStatus->Color(), clRed) << c.What;
     EXPECT_EQ(Message(1), "1234P") << c.What << ": nothing loaded";
     EXPECT_EQ(w->Group(1).edtAdrs->Text(), "40") << c.What;
@@ -177,7 +180,8 @@ TEST_F(UniversFile, HostileFilesLoadNothingAndSaySo) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   Responder().ExpectOpen(fifo);
   w->mnuOpen->Click();
-  EXPECT_EQ(Status(), "  Data File could not be read");
+  EXPECT_EQ(Status().rfind("  Data File could not be read: ", 0), 0u) << Status();
+  EXPECT_NE(Status().find("pipe.mem\". Not a regular file"), std::string::npos) << Status();
 }
 
 }  // namespace
