@@ -84,6 +84,8 @@ TEELoadResult ParseMemImage(TEEKind kind, uint32_t deviceSize, const std::string
     if (bytes.size() < SmallHeader) return Refused(EEReadBeyondEndText);
     const uint32_t stored = Le16(bytes, 22);
     if (bytes.size() < SmallHeader + stored) return Refused(EEReadBeyondEndText);
+    // Its settings alone would change the rows while loading nothing.
+    if (stored == 0) return Refused(EENoDataText);
     uint32_t page = static_cast<uint8_t>(bytes[19]);
     if (page == 0) page = EEDefaultPageSize;
     r.Settings = FileSettings(kind, deviceSize, static_cast<uint8_t>(bytes[18]), page, Le16(bytes, 20), r.Notes,

@@ -22,6 +22,7 @@ inline constexpr const char* EEFailedToOpenText = "Failed to open or create file
 inline constexpr const char* EEDataTooLargeText = "Data file too large";
 inline constexpr const char* EEInvalidHexText = "  Invalid Hex File";
 inline constexpr const char* EEInvalidHexAddressText = "  Invalid Hex File Address";
+inline constexpr const char* EENoDataText = "The memory image holds no data";
 
 // Where a refusal is shown: HEX faults on the status line with the warning
 // flash, everything else in a message box.

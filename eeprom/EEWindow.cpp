@@ -575,7 +575,19 @@ void TEEWindow::btnVerifyClick(TObject*) {
 // ---------------------------------------------------------------- files
 
 void TEEWindow::ApplyFileSettings(const TEEFileSettings& Settings) {
-  SetupItem(esAddress)->SetTextValue(IntToHex(Settings.Address, 2));
+  // Only a device address the row lists is taken (bit 0, a small image's
+  // read bit, aside); any other keeps the row's, with a note.
+  TStringList* listed = SetupItem(esAddress)->Values();
+  bool known = false;
+  for (int i = 0; i < listed->Count() && !known; ++i) {
+    int v = 0;
+    known = TryStrToInt("$" + Trim(listed->Strings(i)), v) && (v & 0xFE) == (Settings.Address & 0xFE);
+  }
+  if (known)
+    SetupItem(esAddress)->SetTextValue(IntToHex(Settings.Address, 2));
+  else
+    ShowMessage("Address " + IntToHex(Settings.Address, 2) + " of the file is not one this window offers: " +
+                SetupItem(esAddress)->TextValue() + " is kept");
   SetupItem(esWriteTime)->SetIntValue(static_cast<int>(Settings.WriteTime));
   lastWriteTime_ = std::to_string(Settings.WriteTime);
   SetupItem(esPageSize)->SetIntValue(static_cast<int>(Settings.PageSize));

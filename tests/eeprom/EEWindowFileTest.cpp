@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include "app/ByteText.h"
+#include "eeprom/EEFiles.h"
 #include "tests/eeprom/EEWindowFixture.h"
 
 namespace {
@@ -244,6 +245,62 @@ TEST_F(EEWindowFile, MemoryImagesCarryTheSettingsAndRefuseBadOnes) {
   Open(w, Path("edited.mem"), 1, "Write Time");
   EXPECT_EQ(w->SetupItem(esPageSize)->TextValue(), "8");
   EXPECT_EQ(w->SetupItem(esWriteTime)->TextValue(), "1");
+}
+
+TEST_F(EEWindowFile, AMemoryImageWithNoDataIsRefusedAndChangesNothing) {
+  TfrmMain* m = Start();
+  TfrmSmallEE* w = OpenSmall(m->mnu1K);
+  w->SetImage(Pattern(128));
+  w->SetupItem(esAddress)->SetTextValue("A6");
+  w->SetupItem(esPageSize)->SetIntValue(16);
+  w->SetupItem(esWriteTime)->SetIntValue(20);
+  const TSnapshot before = Snap(w);
+  TEEFileSettings fs;
+  fs.Address = 0xA4;
+  std::string signedEmpty = MemImageBytes(ekSmall, fs, TEEBytes(128, 5)).substr(0, 24);
+  signedEmpty[22] = signedEmpty[23] = 0;
+  const struct { const char* Name; std::string Bytes; } cases[] = {
+      {"zeros.mem", std::string(30, '\0')},
+      {"header-only.mem", signedEmpty},
+      {"size-0-with-bytes.mem", signedEmpty + std::string(128, '\x05')},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Write(Path(c.Name), c.Bytes);
+    Open(w, Path(c.Name), 1, "holds no data");
+    ExpectSame(w, before);
+  }
+}
+
+TEST_F(EEWindowFile, AnImagesAddressIsTakenOnlyWhenTheWindowOffersIt) {
+  TfrmMain* m = Start();
+  TEEWindow* windows[] = {OpenSmall(m->mnu1K), OpenLarge(m->mnu4Kx8)};
+  const struct { uint8_t File; const char* Shown; bool Noted; } cases[] = {
+      {0xA4, "A4", false},
+      {0xAE, "AE", false},
+      {0x00, "A6", true},  // the general call
+      {0x50, "A6", true},
+      {0xB0, "A6", true},
+  };
+  for (TEEWindow* w : windows) {
+    const bool large = w->DeviceSize() >= 4096;
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(large ? "large " : "small ") + c.Shown + " from " + IntToHex(c.File, 2));
+      w->SetupItem(esAddress)->SetTextValue("A6");
+      TEEFileSettings fs;
+      fs.Address = c.File;
+      fs.PageSize = 16;
+      fs.WriteTime = 7;
+      const std::vector<uint8_t> image(w->DeviceSize(), 0x3C);
+      Write(Path("a.mem"), MemImageBytes(large ? ekLarge : ekSmall, fs, image));
+      Open(w, Path("a.mem"), 1, c.Noted ? "is not one this window offers: A6 is kept" : nullptr);
+      EXPECT_EQ(w->SetupItem(esAddress)->TextValue(), c.Shown);
+      // The rest of the file loads either way.
+      EXPECT_EQ(GridBytes(w), image);
+      EXPECT_EQ(w->SetupItem(esPageSize)->TextValue(), "16");
+      EXPECT_EQ(w->SetupItem(esWriteTime)->TextValue(), "7");
+    }
+  }
 }
 
 }  // namespace
