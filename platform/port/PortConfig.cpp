@@ -191,9 +191,11 @@ TPortConfig LoadPortConfig(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) return TPortConfig{};
   std::string text;
-  if (!std::filesystem::is_regular_file(path, ec) || !ReadWholeTextFile(path, text)) {
+  try {
+    text = LoadRegularFileBytes(path, MaxPortConfigBytes);
+  } catch (const Exception& e) {
     TPortConfig cfg;
-    cfg.Problems.push_back(path + ": cannot be read");
+    cfg.Problems.push_back(path + ": cannot be read (" + e.Message() + ")");
     return cfg;
   }
   TPortConfig cfg = ParsePortConfig(text);

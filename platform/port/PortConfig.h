@@ -41,7 +41,9 @@ struct TPortConfig {
 // Reads settings text; entries that cannot be taken are reported in Problems
 // and leave the value before them in force.
 TPortConfig ParsePortConfig(const std::string& text);
-// A missing file gives the defaults without a problem; an unreadable one a problem.
+// A missing file gives the defaults without a problem; an unreadable one (also
+// one that is no regular file or is larger than MaxPortConfigBytes) a problem.
+constexpr int64_t MaxPortConfigBytes = int64_t(1) << 20;
 TPortConfig LoadPortConfig(const std::string& path);
 // port.ini in the settings folder the registry store uses too (UserConfigDir()).
 std::string DefaultPortConfigPath();

@@ -313,6 +313,18 @@ TIniFile::TIniFile(const std::string& fileName) : TCustomIniFile(fileName) {}
 
 namespace {
 
+// False, with bytes empty, when the file cannot be read or is no regular file of
+// at most MaxIniFileBytes.
+bool ReadIniBytes(const std::string& fileName, std::string& bytes) {
+  try {
+    bytes = LoadRegularFileBytes(fileName, MaxIniFileBytes);
+    return true;
+  } catch (const Exception&) {
+    bytes.clear();
+    return false;
+  }
+}
+
 void FileStamp(const std::string& fileName, int64_t stamp[4]) {
   struct stat st {};
   std::fill(stamp, stamp + 4, -1);
@@ -331,13 +343,8 @@ void TIniFile::Refresh() {
   FileStamp(fileName_, stamp);
   if (loaded_ && std::equal(stamp, stamp + 4, stamp_)) return;
   std::string bytes;
-  if (stamp[0] != -1) {
-    try {
-      bytes = LoadFileBytes(fileName_);
-    } catch (const Exception&) {
-      bytes.clear();  // unreadable reads as empty, like a missing file
-    }
-  }
+  // Unreadable reads as empty, like a missing file, but is never written over.
+  refused_ = stamp[0] != -1 && !ReadIniBytes(fileName_, bytes);
   text_.Parse(bytes);
   std::copy(stamp, stamp + 4, stamp_);
   loaded_ = true;
@@ -353,6 +360,7 @@ void TIniFile::UpdateFile() {
 }
 
 void TIniFile::Save() {
+  if (refused_) throw EIniFileException("Unable to write to %s", {fileName_});
   try {
     // Files written key by key (hundreds of keys for a device) are made durable once, at the end.
     SaveFileAtomically(fileName_, text_.Text(), false);
@@ -407,13 +415,7 @@ TMemIniFile::TMemIniFile(const std::string& fileName) : TCustomIniFile(fileName)
 
 void TMemIniFile::Load() {
   std::string bytes;
-  if (FileExists(fileName_)) {
-    try {
-      bytes = LoadFileBytes(fileName_);
-    } catch (const Exception&) {
-      bytes.clear();
-    }
-  }
+  if (FileExists(fileName_)) ReadIniBytes(fileName_, bytes);
   text_.Parse(bytes);
 }
 

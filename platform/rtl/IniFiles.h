@@ -65,6 +65,9 @@ std::string IniTextToUtf8(std::string_view bytes);
 // Splits one INI line: true for "key=value" with the trimmed parts.
 bool SplitIniLine(std::string_view line, std::string& key, std::string& value);
 
+// A file beyond this, or one that is no regular file, reads as empty.
+constexpr int64_t MaxIniFileBytes = int64_t(16) << 20;
+
 class TCustomIniFile : public TObject {
  public:
   explicit TCustomIniFile(const std::string& fileName) : fileName_(fileName) {}
@@ -133,6 +136,7 @@ class TIniFile : public TCustomIniFile {
   TIniText text_;
   bool loaded_ = false;
   bool unsynced_ = false;
+  bool refused_ = false;  // the file is there but was not read: writes raise and leave it
   int64_t stamp_[4] = {-1, -1, -1, -1};  // device, inode, size, mtime in ns
 };
 

@@ -574,7 +574,7 @@ void LoadStore() {
     error = std::strerror(statError);
   } else if (statError == 0) {
     try {
-      bytes = LoadFileBytes(file);
+      bytes = LoadRegularFileBytes(file, TRegistry::MaxStoreFileBytes);
     } catch (const Exception& e) {
       readable = false;
       error = e.Message();

@@ -6,7 +6,8 @@
 // A damaged file loses only what cannot be read: the rest is used, a copy of the
 // file is kept as "registry.damaged.N" (the first free N, earlier copies stay),
 // the file is replaced at the next save, and TRegistry::OnStoreError hears of it
-// once. A file that cannot be read at all (permissions) is not damage: the store
+// once. A file that cannot be read at all (permissions, not a regular file, larger
+// than MaxStoreFileBytes) is not damage: the store
 // runs empty, never writes over it, and reports that once. A failed save is
 // reported each time.
 //
@@ -164,6 +165,8 @@ class TRegistry : public TObject {
   static void SetStoreDirectory(const std::string& dir);
   static std::string StoreDirectory();
   static std::string StoreFileName();
+  // A settings file beyond this is refused rather than read.
+  static constexpr int64_t MaxStoreFileBytes = int64_t(16) << 20;
   // Saves pending changes; false when saving failed (StoreError set) or the file
   // is left alone because it could not be read.
   static bool FlushStore();

@@ -111,6 +111,23 @@ TEST(PortConfig, MissingFileIsNoProblemUnreadableOneIs) {
   std::filesystem::remove_all(dir);
 }
 
+TEST(PortConfig, FileThatIsNoRegularFileOrTooLargeIsAProblemReadAtOnce) {
+  TTempDir dir;
+  for (THostileFile kind : kHostileFiles) {
+    SCOPED_TRACE(HostileName(kind));
+    const std::string file = dir.File(std::string(HostileName(kind)) + ".ini");
+    ASSERT_TRUE(MakeHostileFile(kind, file, MaxPortConfigBytes, "[Ports]\nAdapter=2\n"));
+    const int code = ExitCodeWithin(10, [&] {
+      const TPortConfig cfg = LoadPortConfig(file);
+      if (cfg.AdapterPort != TPortConfig{}.AdapterPort) return 1;
+      if (cfg.Problems.size() != 1 || cfg.Problems[0].find("cannot be read") == std::string::npos) return 2;
+      return 0;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(StillHostileFile(kind, file, MaxPortConfigBytes));
+  }
+}
+
 TEST(PortBackendChoice, KindNamesRoundTrip) {
   for (auto k : {TPortBackendKind::Auto, TPortBackendKind::Ppdev, TPortBackendKind::Direct,
                  TPortBackendKind::Simulated}) {

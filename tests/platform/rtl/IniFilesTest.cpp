@@ -138,6 +138,28 @@ TEST(TIniFile, FailedWriteRaisesAndKeepsTheFile) {
   EXPECT_EQ(ini.ReadString("A", "b", "none"), "none");
 }
 
+TEST(TIniFile, FileThatIsNoRegularFileOrTooLargeReadsAsEmptyAndIsNeverWrittenOver) {
+  TTempDir dir;
+  for (THostileFile kind : kHostileFiles) {
+    SCOPED_TRACE(HostileName(kind));
+    const std::string file = dir.File(std::string(HostileName(kind)) + ".ini");
+    ASSERT_TRUE(MakeHostileFile(kind, file, MaxIniFileBytes, "[A]\r\nb=1\r\n"));
+    const int code = ExitCodeWithin(10, [&] {
+      TIniFile ini(file);
+      if (ini.ReadString("A", "b", "none") != "none") return 1;
+      try {
+        ini.WriteString("A", "c", "2");
+        return 2;
+      } catch (const EIniFileException&) {
+      }
+      if (TMemIniFile(file).ReadString("A", "b", "none") != "none") return 3;
+      return 0;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(StillHostileFile(kind, file, MaxIniFileBytes)) << "the file was replaced";
+  }
+}
+
 TEST(TIniFile, FloatsAndDatesUseTheLocale) {
   TFormatSettingsScope scope;
   FormatSettings.DecimalSeparator = ',';

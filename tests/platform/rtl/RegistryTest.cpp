@@ -276,6 +276,34 @@ TEST_F(RegistryTest, FileWithoutReadPermissionIsLeftAlone) {
   EXPECT_EQ(LoadFileBytes(file), text) << "the unreadable file was replaced";
 }
 
+TEST_F(RegistryTest, SettingsFileThatIsNoRegularFileOrTooLargeIsRefusedAtOnceAndLeftAlone) {
+  for (THostileFile kind : kHostileFiles) {
+    SCOPED_TRACE(HostileName(kind));
+    const std::string dir = dir_.Path() + "/" + HostileName(kind);
+    const std::string file = dir + "/registry";
+    ASSERT_TRUE(ForceDirectories(dir));
+    ASSERT_TRUE(MakeHostileFile(kind, file, TRegistry::MaxStoreFileBytes,
+                                "VELMARON REGISTRY 1\n[HKEY_CURRENT_USER\\Software\\S]\n\"v\"=dword:00000007\n"));
+    const int code = ExitCodeWithin(10, [&] {
+      std::vector<std::string> seen;
+      TRegistry::OnStoreError = [&](const std::string& m) { seen.push_back(m); };
+      TRegistry::SetStoreDirectory(dir);
+      {
+        TRegistry reg;
+        if (reg.KeyExists("\\Software\\S")) return 1;
+        if (!reg.OpenKey("\\Software\\T", true)) return 2;
+        reg.WriteInteger("v", 1);
+      }
+      if (TRegistry::FlushStore()) return 3;
+      if (seen.size() != 1 || seen[0].find("cannot be read") == std::string::npos) return 4;
+      return 0;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(StillHostileFile(kind, file, TRegistry::MaxStoreFileBytes)) << "the file was replaced";
+    EXPECT_FALSE(FileExists(file + ".damaged.1"));
+  }
+}
+
 TEST(RegistryStore, ParseNamesTheFaultyLinesAndKeepsTheRest) {
   TRegistryStore store;
   std::string error;

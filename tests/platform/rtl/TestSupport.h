@@ -2,8 +2,15 @@
 // Helpers of the runtime layer's tests: a fresh temporary directory per test and
 // the strings of a list as a vector.
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,3 +67,72 @@ class TEnvScope {
   std::string name_, old_;
   bool had_ = false;
 };
+
+// Files a settings reader must refuse at once, leaving them as they are.
+enum class THostileFile { Fifo, DevZeroLink, Directory, Oversized };
+inline const THostileFile kHostileFiles[] = {THostileFile::Fifo, THostileFile::DevZeroLink, THostileFile::Directory,
+                                             THostileFile::Oversized};
+
+inline const char* HostileName(THostileFile kind) {
+  switch (kind) {
+    case THostileFile::Fifo: return "fifo";
+    case THostileFile::DevZeroLink: return "link-to-dev-zero";
+    case THostileFile::Directory: return "directory";
+    case THostileFile::Oversized: return "oversized";
+  }
+  return "";
+}
+
+// Puts the hostile kind at `path`; Oversized is a sparse file one byte above
+// `limit` that begins with `head`. False when it cannot be made.
+inline bool MakeHostileFile(THostileFile kind, const std::string& path, int64_t limit, const std::string& head = "") {
+  switch (kind) {
+    case THostileFile::Fifo: return mkfifo(path.c_str(), 0600) == 0;
+    case THostileFile::DevZeroLink: return symlink("/dev/zero", path.c_str()) == 0;
+    case THostileFile::Directory: return mkdir(path.c_str(), 0700) == 0;
+    case THostileFile::Oversized: {
+      FILE* f = std::fopen(path.c_str(), "wb");
+      if (!f) return false;
+      const bool ok = std::fwrite(head.data(), 1, head.size(), f) == head.size() && std::fflush(f) == 0 &&
+                      ftruncate(fileno(f), limit + 1) == 0;
+      return std::fclose(f) == 0 && ok;
+    }
+  }
+  return false;
+}
+
+// True when `path` is still the hostile kind MakeHostileFile put there.
+inline bool StillHostileFile(THostileFile kind, const std::string& path, int64_t limit) {
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0) return false;
+  switch (kind) {
+    case THostileFile::Fifo: return S_ISFIFO(st.st_mode);
+    case THostileFile::DevZeroLink: return S_ISLNK(st.st_mode);
+    case THostileFile::Directory: return S_ISDIR(st.st_mode);
+    case THostileFile::Oversized: return S_ISREG(st.st_mode) && st.st_size == limit + 1;
+  }
+  return false;
+}
+
+// Runs `body` in a child process killed after `seconds`, so that a reader that
+// blocks or aborts fails the test instead of hanging or ending the run. The
+// child's exit code (body's result), or 128 + the signal that ended it.
+inline int ExitCodeWithin(unsigned seconds, const std::function<int()>& body) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    alarm(seconds);
+    int code = 100;
+    try {
+      code = body();
+    } catch (...) {
+      code = 101;
+    }
+    std::_Exit(code);
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0)
+    if (errno != EINTR) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
