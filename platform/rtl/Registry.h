@@ -8,7 +8,8 @@
 // the file is replaced at the next save, and TRegistry::OnStoreError hears of it
 // once. A file that cannot be read at all (permissions, not a regular file, larger
 // than MaxStoreFileBytes) is not damage: the store
-// runs empty, never writes over it, and reports that once. A failed save is
+// runs empty, never writes over it, and reports that once. A file that is
+// read-only is never replaced either: that save fails. A failed save is
 // reported each time.
 //
 // Tests point the store elsewhere with TRegistry::SetStoreDirectory or the

@@ -364,6 +364,30 @@ TEST_F(RegistryTest, ChangesByAnotherProgramAreSeen) {
   EXPECT_EQ(reg.ReadInteger("v"), 2);
 }
 
+TEST_F(RegistryTest, ReadOnlySettingsFileIsNeverReplacedAndTheFailedSaveIsReported) {
+  {
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software\\S", true));
+    reg.WriteInteger("v", 1);
+  }
+  const std::string before = LoadFileBytes(StoreFile());
+  ASSERT_EQ(chmod(StoreFile().c_str(), 0444), 0);
+  {
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software\\S", true));
+    reg.WriteInteger("v", 2);
+  }
+  EXPECT_FALSE(TRegistry::FlushStore());
+  ASSERT_FALSE(reports_.empty());
+  EXPECT_NE(reports_.back().find("read-only"), std::string::npos) << reports_.back();
+  EXPECT_NE(reports_.back().find("could not be saved"), std::string::npos) << reports_.back();
+  EXPECT_EQ(LoadFileBytes(StoreFile()), before);
+  struct stat st {};
+  ASSERT_EQ(stat(StoreFile().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0444u);
+  chmod(StoreFile().c_str(), 0600);
+}
+
 TEST_F(RegistryTest, FailedSaveIsReportedAndRetried) {
   // The store directory cannot be made: a file stands where it should be.
   SaveFileAtomically(dir_.Path() + "/blocker", "x");
