@@ -19,22 +19,11 @@
 
 #include "controls/grid/ExtGrid.h"
 #include "controls/grid/ExtGridEditors.h"
+#include "fuzz/FuzzInput.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Messages.h"
 
 namespace {
-
-void Check(bool ok, const char* what) {
-  if (ok) return;
-  fprintf(stderr, "broken: %s\n", what);
-  __builtin_trap();
-}
-
-struct TReader {
-  const uint8_t* p;
-  size_t n;
-  uint8_t Byte() { return n ? (--n, *p++) : 0; }
-};
 
 TForm* gForm = nullptr;
 

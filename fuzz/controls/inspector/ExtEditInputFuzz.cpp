@@ -10,6 +10,7 @@
 #include <string>
 
 #include "controls/inspector/ExtEdit.h"
+#include "fuzz/FuzzInput.h"
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Messages.h"
@@ -18,23 +19,12 @@
 
 namespace {
 
-void Check(bool ok, const char* what) {
-  if (ok) return;
-  fprintf(stderr, "broken: %s\n", what);
-  __builtin_trap();
+std::string Text(TReader& in, size_t max) {
+  static const char kChars[] = "0123456789.,-;aZx$# \xC3\xA9\r\n@";
+  std::string s;
+  for (size_t k = in.Byte() % (max + 1); k > 0; --k) s += kChars[in.Byte() % (sizeof kChars - 1)];
+  return s;
 }
-
-struct TReader {
-  const uint8_t* p;
-  size_t n;
-  uint8_t Byte() { return n ? (--n, *p++) : 0; }
-  std::string Text(size_t max) {
-    static const char kChars[] = "0123456789.,-;aZx$# \xC3\xA9\r\n@";
-    std::string s;
-    for (size_t k = Byte() % (max + 1); k > 0; --k) s += kChars[Byte() % (sizeof kChars - 1)];
-    return s;
-  }
-};
 
 TForm* gForm = nullptr;
 TExtEdit* gEdit = nullptr;
@@ -81,14 +71,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FormatSettings.ThousandSeparator = comma ? '.' : ',';
   gEdit->SetEditType(etString);
   gEdit->SetPrecision(0);
-  gEdit->SetPrefix(in.Text(2));
-  gEdit->SetSuffix(in.Text(2));
+  gEdit->SetPrefix(Text(in, 2));
+  gEdit->SetSuffix(Text(in, 2));
   gEdit->SetEditType(static_cast<TExtEditType>(in.Byte() % 12));
   gEdit->Signed = in.Byte() & 1;
   gEdit->SetPrecision(in.Byte() % 4);
   gEdit->SetLengthLimit(in.Byte() % 5);
   gEdit->ValidChars = "0a$";
-  gEdit->SetText(in.Text(6));
+  gEdit->SetText(Text(in, 6));
   for (int step = 0; step < 64 && in.n; ++step) {
     const std::string prefix = gEdit->Prefix(), suffix = gEdit->Suffix();
     const bool fitted = Fits(gEdit);
@@ -109,11 +99,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       }
       case 3:
-        Clipboard()->SetAsText(in.Text(8));
+        Clipboard()->SetAsText(Text(in, 8));
         gEdit->Perform(WM_PASTE, 0, 0);
         break;
       case 4:
-        gEdit->DropText(TPoint(a % 200, 10), in.Text(8), in.Byte() & 1);
+        gEdit->DropText(TPoint(a % 200, 10), Text(in, 8), in.Byte() & 1);
         break;
       case 5:
         gEdit->SetSelStart(a % 12);
