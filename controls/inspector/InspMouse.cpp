@@ -3,7 +3,9 @@
 // caption editing of icon rows and files dropped on the bar.
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
+#include "controls/inspector/ExtEdit.h"
 #include "controls/inspector/InspDraw.h"
 #include "controls/inspector/InspEditors.h"
 #include "controls/inspector/InspectorBar.h"
@@ -105,6 +107,39 @@ bool TInspectorBar::NodeGlyphHit(TInspectorPanel* Panel, TInspectorItem* Item, i
 }
 
 // ------------------------------------------------------------------ clicks
+std::string InspectorOpenTarget(const std::string& URL) {
+  const std::string address = ExtEditRules::LinkAddress(URL);
+  if (!address.empty()) return address;
+  std::string path = URL;
+  if (StartsText("file://", path)) {
+    path.erase(0, 7);
+    if (StartsText("localhost/", path)) path.erase(0, 9);
+    std::string plain;
+    for (size_t i = 0; i < path.size(); ++i) {
+      const auto hex = [&](size_t k) { return k < path.size() && std::isxdigit(static_cast<unsigned char>(path[k])); };
+      if (path[i] == '%' && hex(i + 1) && hex(i + 2)) {
+        plain += static_cast<char>(std::stoi(path.substr(i + 1, 2), nullptr, 16));
+        i += 2;
+      } else {
+        plain += path[i];
+      }
+    }
+    path = plain;
+  }
+  if (path.empty() || path[0] != '/' || path.find('\0') != std::string::npos) return std::string();
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);  // a link is judged by what it points to
+  if (ec || !fs::is_regular_file(st)) return std::string();
+  const fs::perms x = fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+  if ((st.permissions() & x) != fs::perms::none) return std::string();
+  // A desktop entry starts a program when opened, executable bit or not; a link is judged by
+  // the name it leads to.
+  const std::string real = fs::canonical(path, ec).string();
+  if (ec || EndsText(".desktop", real)) return std::string();
+  return real;
+}
+
 void TInspectorBar::ItemClicked(TMouseButton Button, TInspectorPanel* Panel, TInspectorItem* Item) {
   if (!Panel || !Item) return;
   if (Button == mbRight) {
@@ -125,7 +160,8 @@ void TInspectorBar::ItemClicked(TMouseButton Button, TInspectorPanel* Panel, TIn
   if (!Item->URL().empty()) {
     bool allow = true;
     if (OnURLClick) OnURLClick(this, Item->URL(), allow);
-    if (allow) ShellExecute(0, "open", Item->URL(), "", "", SW_SHOWNORMAL);
+    const std::string target = allow ? InspectorOpenTarget(Item->URL()) : std::string();
+    if (!target.empty()) ShellExecute(0, "open", target, "", "", SW_SHOWNORMAL);
   }
 }
 

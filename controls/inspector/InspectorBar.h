@@ -338,6 +338,9 @@ using TInspectorHelpAnchorEvent = std::function<void(TObject* Sender, const std:
 // A URL clicked or a file dropped; clearing Allow stops what would follow.
 using TInspectorURLEvent = std::function<void(TObject* Sender, const std::string& URL, bool& Allow)>;
 using TInspectorFileDropEvent = TInspectorURLEvent;
+// What a row's URL opens through the desktop opener: an http(s), ftp or mail address, or an
+// existing file that is not a program; empty for anything else (links may come from any program).
+std::string InspectorOpenTarget(const std::string& URL);
 using TInspectorStartLabelEditEvent = std::function<void(TObject* Sender, std::string& Text)>;
 using TInspectorStopLabelEditEvent =
     std::function<void(TObject* Sender, const std::string& OldCaption, bool& Allow, std::string& Text)>;

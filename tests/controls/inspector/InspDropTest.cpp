@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMouseEvent>
+#include <QWidget>
+#include <filesystem>
+#include <fstream>
 
 #include "controls/inspector/InspectorBar.h"
 #include "platform/gui/DragDrop.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Windows.h"
 #include "platform/gui/testing/GuiTest.h"
 
 namespace {
@@ -109,6 +114,77 @@ TEST_F(InspDrop, ARefusedLinkAddsNoRowAndTurningBothOffRevokes) {
   bar->SetOleDropTarget(false);
   EXPECT_FALSE(bar->DropRegistered());
   EXPECT_EQ(DeliverDrop(bar, link, RowPoint(), 0, DROPEFFECT_COPY), DROPEFFECT_NONE);
+}
+
+TEST_F(InspDrop, ADroppedLinkOrFileOpensOnlyAsAnAddressOrAFileThatIsNoProgram) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("velmaron-open-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  auto file = [&](const std::string& name, bool exec) {
+    const fs::path p = dir / name;
+    std::ofstream(p) << "x";
+    fs::permissions(p, exec ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
+    return p.string();
+  };
+  const std::string doc = file("notes of a.txt", false), prog = file("run.sh", true),
+                    entry = file("app.desktop", false);
+  fs::create_symlink(prog, dir / "doc.txt");
+  fs::create_symlink(entry, dir / "harmless.txt");
+  const struct {
+    bool isLink;         // dropped as a link (OleDropTarget) or as a file (AcceptFiles)
+    std::string url;
+    std::string opened;  // what reaches the desktop opener; empty: nothing
+  } cases[] = {
+      {true, "https://example.org/doc", "https://example.org/doc"},
+      {true, "HTTP://example.org/", "http://example.org/"},  // the scheme as Qt writes it
+      {true, "ftp://example.org/pub/a.hex", "ftp://example.org/pub/a.hex"},
+      {true, "mailto:someone@example.org", "mailto:someone@example.org"},
+      {true, "javascript:alert(1)", ""},
+      {true, "smb://server/share/run.exe", ""},
+      {true, "sftp://example.org/x", ""},
+      {true, "data:text/html,hello", ""},
+      {false, doc, doc},
+      {false, prog, ""},
+      {false, (dir / "doc.txt").string(), ""},       // a link to a program
+      {false, entry, ""},                            // a desktop entry starts a program
+      {false, (dir / "harmless.txt").string(), ""},  // a link to a desktop entry
+      {false, dir.string(), ""},
+      {false, (dir / "missing.txt").string(), ""},
+  };
+  std::vector<std::string> opened;
+  SetShellOpenHandler([&](const std::string& verb, const std::string& f) {
+    EXPECT_EQ(verb, "open");
+    opened.push_back(f);
+    return true;
+  });
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.url);
+    SetUp();
+    opened.clear();
+    TDataObject data;
+    if (c.isLink) data.SetLinks({c.url});
+    else data.SetFiles({c.url});
+    bar->SetOleDropTarget(c.isLink);
+    bar->SetAcceptFiles(!c.isLink);
+    ASSERT_EQ(data.Links().size() + data.Files().size(), 1u);
+    DeliverDrop(bar, data, RowPoint(), 0, DROPEFFECT_COPY | DROPEFFECT_LINK);
+    ASSERT_EQ(panel->Items()->Count(), 2);
+    TRect r;
+    bar->GetItemRect(panel, panel->Items()->GetItem(1), r);
+    const QPointF at((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    QWidget* w = bar->ClientWidget();
+    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QMouseEvent e(t, at, w->mapToGlobal(at), Qt::LeftButton,
+                    t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(w, &e);
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(opened, c.opened.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.opened});
+    TearDown();
+  }
+  SetShellOpenHandler(nullptr);
+  fs::remove_all(dir);
+  SetUp();
 }
 
 }  // namespace
