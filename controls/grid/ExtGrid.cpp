@@ -263,7 +263,7 @@ void TExtStringGrid::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 void TExtStringGrid::Resize() {
   bool reentered = inResize_;
   inResize_ = true;
-  if (searchFooter_->Visible()) AlignSearchPanel();
+  if (searchFooter_->Visible() || floatingFooter_->Visible()) AlignSearchPanel();
   if (!StretchToClient()) {
     TBaseGrid::Resize();
     SynchColumnsWithWidth();

@@ -40,6 +40,7 @@ class THTMLPictureCache;
 class TCustomImageList;
 class TTimer;
 class TSearchPanel;
+class TFooterPanel;
 
 enum TGridLook { glStandard, glSoft, glClassic, glQuarn, glXP, glListView };
 enum TScrollType { ssNormal, ssFlat, ssEncarta };
@@ -71,6 +72,7 @@ using TColChangingEvent = std::function<void(TObject* Sender, int OldCol, int Ne
 using TCellChangingEvent =
     std::function<void(TObject* Sender, int OldRow, int OldCol, int NewRow, int NewCol, bool& Allow)>;
 using TGridHintEvent = std::function<void(TObject* Sender, int ARow, int ACol, std::string& HintStr)>;
+using TFooterPaintEvent = std::function<void(TObject* Sender, int AColumn, TCanvas* Canvas, TRect ARect)>;
 using TGridColorEvent =
     std::function<void(TObject* Sender, int ARow, int ACol, TGridDrawState AState, TBrush* ABrush, TFont* AFont)>;
 using TGridBorderEvent = std::function<void(TObject* Sender, int ARow, int ACol, TPen* APen, TCellBorders& Borders)>;
@@ -1243,6 +1245,35 @@ class TExtStringGrid : public TBaseGrid {
   // SearchFooter's settings applied to its panel.
   void SearchFooterChanged();
   TSearchPanel* searchPanel_ = nullptr;
+
+  // ===== the floating footer (ExtGridFooters.cpp)
+ public:
+  // The footer's panel under the cells, made on first use.
+  TFooterPanel* FooterPanel();
+  // Draws a footer cell (real column) in place of the grid's cell text.
+  TFooterPaintEvent OnFooterPaint;
+  // The template with each "<#n>" replaced by the text of column n in the current row; a marker
+  // whose number does not parse, or names no column of the grid, gives nothing.
+  std::string ExpandFooterTemplate(const std::string& Template);
+  // A footer column as painted: fixed columns first, then from LeftCol, left to right.
+  struct TFooterColumn {
+    int Col, Left, Right;  // display column, its extent in the panel (mirrored right to left)
+  };
+  std::vector<TFooterColumn> FooterColumns(int PanelWidth);
+  // The display column under X in the footer panel, -1 when none.
+  int FooterColumnAt(int X, int PanelWidth);
+  // What FloatingFooter's setters change: visibility (panel, FixedFooters, the footer-row mark),
+  // or the style and hint switch.
+  void FloatingFooterChanged(bool VisibleChanged);
+  void RepaintFooterPanel();
+
+ private:
+  friend class TFooterPanel;
+  void PaintFooter(TCanvas* C, const TRect& Client);
+  void DrawFooterCell(TCanvas* C, int ACol, int ARow, const TRect& R);
+  // The height of the footers under the cells (floating footer and search footer).
+  int FooterPanelsHeight() const;
+  TFooterPanel* footerPanel_ = nullptr;
 
   // ===== the view: bringing a cell into view, scroll hints, drag scrolling, hiding the
   // selection, sizing zones (ExtGridScroll.cpp)

@@ -256,7 +256,7 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
     }
   }
   const int startCol = IncludeFixedCells ? 0 : FixedCols();
-  const bool footerRow = floatingFooter_->Visible() && floatingFooter_->FooterStyle == fsFixedLastRow;
+  const bool footerRow = floatingFooter_->Visible() && floatingFooter_->FooterStyle() == fsFixedLastRow;
   int row = Append ? RowCount() - fixedFooters_ : (IncludeFixedCells ? 0 : FixedRows());
   std::vector<std::string> footer;
   if (Append && footerRow) {

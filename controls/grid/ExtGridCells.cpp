@@ -105,7 +105,7 @@ void TExtStringGrid::UpdateFooter() {
 
 void TExtStringGrid::CalcFooter(int ACol) {
   TFloatingFooter* f = floatingFooter_.get();
-  if (!f->Visible() || f->FooterStyle != fsFixedLastRow || !f->CalcActive) return;
+  if (!f->Visible() || f->FooterStyle() != fsFixedLastRow || !f->CalcActive) return;
   int h = f->CalculateHiddenRows ? NumHiddenRows() : 0;
   int last = RowCount() - 1;
   int c1 = ACol < 0 ? 0 : ACol, c2 = ACol < 0 ? ColCount() - 1 : ACol;

@@ -63,8 +63,15 @@ bool TExtStringGrid::IsEditableCell(int ACol, int ARow) {
 
 bool TExtStringGrid::SelectCell(int ACol, int ARow) {
   if (selecting_) return true;
-  if (floatingFooter_->Visible() && floatingFooter_->FooterStyle == fsFixedLastRow && ARow == RowCount() - 1)
-    return false;
+  if (floatingFooter_->Visible()) {
+    // A cell about to be current under the footer panel: the view moves down a row.
+    const bool lastRow = floatingFooter_->FooterStyle() == fsFixedLastRow;
+    if (lastRow && ARow == RowCount() - 1) return false;
+    if (!lastRow) RepaintFooterPanel();
+    if (ARow >= 0 && ARow < RowCount() - 1 && ACol >= 0 &&
+        CellRect(ACol, ARow).Bottom > ClientHeight() - FooterPanelsHeight() + 2 && TopRow() < MaxTopRow())
+      SetTopRow(TopRow() + 1);
+  }
   if (ACol < 0 || ARow < 0) return false;
   bool allow = true;
   if (ARow != Row() && OnRowChanging) OnRowChanging(this, Row(), ARow, allow);

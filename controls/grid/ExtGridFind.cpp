@@ -390,9 +390,9 @@ void TExtStringGrid::SearchFooterHighlight(bool On, const std::string& Text) {
 void TExtStringGrid::SearchFooterClose() { searchFooter_->SetVisible(false); }
 
 void TExtStringGrid::StepAfterSearch() {
-  // The found row may lie under the search panel at the bottom: the view moves down until it shows.
-  if (!searchPanel_ || !searchPanel_->Visible()) return;
-  const int limit = ClientHeight() - searchPanel_->Height();
+  // The found row may lie under the footers at the bottom: the view moves down until it shows.
+  if (FooterPanelsHeight() == 0) return;
+  const int limit = ClientHeight() - FooterPanelsHeight();
   for (int n = 0; n < RowCount(); ++n) {
     const TRect r = CellRect(Col(), Row());
     if (r.Height() <= 0 || r.Bottom <= limit || TopRow() >= MaxTopRow()) break;

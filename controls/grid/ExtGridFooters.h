@@ -1,6 +1,8 @@
 #pragma once
-// The panels under the grid's cells: the search footer (an edit, find next and
-// find previous, a highlight toggle, a match-case box and a close button).
+// The panels under the grid's cells: the floating footer (the last row kept in
+// view, a column preview of the current row or a filled-in template) and the
+// search footer (an edit, find next and find previous, a highlight toggle, a
+// match-case box and a close button).
 
 #include <string>
 
@@ -30,4 +32,24 @@ class TSearchPanel : public TCustomPanel {
   TExtGridButton *next_, *prev_, *close_, *highlight_;
   TCheckBox* matchCase_;
   TColor colorTo_ = clNone;
+};
+
+class TExtStringGrid;
+
+class TFooterPanel : public TCustomPanel {
+ public:
+  TFooterPanel(TComponent* AOwner, TExtStringGrid* Grid);
+  std::string ClassName() const override { return "TFooterPanel"; }
+  // The real column whose hint shows, -1 when none.
+  int HintColumn() const { return hintCol_; }
+
+ protected:
+  void Paint() override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void CMMouseLeave(TMessage& Message) override;
+  void CMHintShow(TMessage& Message) override;
+
+ private:
+  TExtStringGrid* grid_;
+  int hintCol_ = -1;
 };

@@ -272,7 +272,7 @@ void TExtStringGrid::CMHintShow(TMessage& Message) {
     }
   }
   const bool footerRow =
-      floatingFooter_->Visible() && floatingFooter_->FooterStyle == fsFixedLastRow && b.Y == RowCount() - 1;
+      floatingFooter_->Visible() && floatingFooter_->FooterStyle() == fsFixedLastRow && b.Y == RowCount() - 1;
   const bool normal = b.X >= FixedCols() && b.Y >= FixedRows() && b.X < ColCount() - fixedRightCols_ &&
                       b.Y < RowCount() - fixedFooters_ && !IsFixed(b.X, b.Y) && !footerRow;
   if (!anchored && normal && (HintShowCells || HintShowLargeText)) {

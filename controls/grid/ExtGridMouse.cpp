@@ -189,7 +189,7 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
   DisjunctDown(c, r, shift);
   ModeClick(c, r, shift);
   if (fixedByRule) {
-    bool footerRow = floatingFooter_->Visible() && floatingFooter_->FooterStyle == fsFixedLastRow &&
+    bool footerRow = floatingFooter_->Visible() && floatingFooter_->FooterStyle() == fsFixedLastRow &&
                      r == RowCount() - 1;
     if (!footerRow && OnClickCell) OnClickCell(this, r, c);
     return;

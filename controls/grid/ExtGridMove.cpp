@@ -93,7 +93,7 @@ void TExtStringGrid::RowMoved(int FromIndex, int ToIndex) {
   if (structural_ > 0) return;
   // The floating footer owns the last row: no row goes there and the footer row stays.
   int last = RowCount() - 1;
-  if (floatingFooter_->Visible() && floatingFooter_->FooterStyle == fsFixedLastRow &&
+  if (floatingFooter_->Visible() && floatingFooter_->FooterStyle() == fsFixedLastRow &&
       (ToIndex == last || FromIndex == last)) {
     TGridCountScope s(structural_);
     MoveRow(ToIndex, FromIndex);

@@ -399,7 +399,7 @@ bool TExtStringGrid::PasteOneCell(int ACol, int ARow, std::string Value) {
 int TExtStringGrid::PasteCellsAt(int ACol, int ARow, const TCellBlock& Block) {
   if (!(Options() & goEditing) && !navigation_->AllowClipboardAlways && !mouseActions_->RangeSelectAndEdit) return 0;
   if (ACol < 0 || ARow < 0 || Block.Cols <= 0 || Block.Rows <= 0) return 0;
-  const bool footerRow = floatingFooter_->Visible() && floatingFooter_->FooterStyle == fsFixedLastRow;
+  const bool footerRow = floatingFooter_->Visible() && floatingFooter_->FooterStyle() == fsFixedLastRow;
   // Measured first: the grid grows once, and never past the store's last index.
   const long long bound = TGridStore::kIndexBound;
   const int rows = static_cast<int>(std::min<long long>(Block.Rows, bound - ARow));

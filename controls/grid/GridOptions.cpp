@@ -225,17 +225,36 @@ void TSearchFooter::Assign(TPersistent* Source) {
 void TFloatingFooter::Assign(TPersistent* Source) {
   auto* s = dynamic_cast<TFloatingFooter*>(Source);
   if (!s) return;
-  CalculateHiddenRows = s->CalculateHiddenRows, Color = s->Color, Column = s->Column;
-  CustomTemplate = s->CustomTemplate, FooterStyle = s->FooterStyle, ShowHint = s->ShowHint;
+  CalculateHiddenRows = s->CalculateHiddenRows;
+  color_ = s->color_, column_ = s->column_, template_ = s->template_;
+  SetFooterStyle(s->style_);
+  SetShowHint(s->showHint_);
   SetVisible(s->visible_);
 }
 void TFloatingFooter::SetVisible(bool v) {
   if (v == visible_) return;
   visible_ = v;
-  if (grid_) {
-    grid_->FloatingFooterRow = v && FooterStyle == fsFixedLastRow;
-    grid_->Invalidate();
-  }
+  if (grid_) grid_->FloatingFooterChanged(true);
+}
+void TFloatingFooter::SetFooterStyle(TFooterStyle v) {
+  style_ = v;
+  if (grid_) grid_->FloatingFooterChanged(false);
+}
+void TFloatingFooter::SetColor(TColor v) {
+  color_ = v;
+  if (grid_) grid_->RepaintFooterPanel();
+}
+void TFloatingFooter::SetColumn(int v) {
+  column_ = v;
+  if (grid_) grid_->RepaintFooterPanel();
+}
+void TFloatingFooter::SetCustomTemplate(const std::string& v) {
+  template_ = v;
+  if (grid_) grid_->RepaintFooterPanel();
+}
+void TFloatingFooter::SetShowHint(bool v) {
+  showHint_ = v;
+  if (grid_) grid_->FloatingFooterChanged(false);
 }
 
 // ---------------------------------------------------------------- drag scrolling

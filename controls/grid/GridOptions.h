@@ -333,18 +333,29 @@ class TFloatingFooter : public TGridOptionObject {
   bool Visible() const { return visible_; }
   // Shows or hides the footer panel and marks the grid's last row as the footer.
   void SetVisible(bool v);
-  TFooterStyle FooterStyle = fsFixedLastRow;
-  TColor Color = clBtnFace;
-  int Column = 0;
-  std::string CustomTemplate;
+  TFooterStyle FooterStyle() const { return style_; }
+  void SetFooterStyle(TFooterStyle v);
+  TColor Color() const { return color_; }
+  void SetColor(TColor v);
+  // The real column the column preview shows.
+  int Column() const { return column_; }
+  void SetColumn(int v);
+  // Text and markup with "<#n>" standing for column n of the current row.
+  const std::string& CustomTemplate() const { return template_; }
+  void SetCustomTemplate(const std::string& v);
+  bool ShowHint() const { return showHint_; }
+  void SetShowHint(bool v);
   bool CalculateHiddenRows = false;
-  bool ShowHint = false;
   // The footer's calculation switch (on while a footer row is kept up to date).
   bool CalcActive = true;
   TFloatingFooterCalcEvent OnCalcFooter;
 
  private:
-  bool visible_ = false;
+  bool visible_ = false, showHint_ = false;
+  TFooterStyle style_ = fsFixedLastRow;
+  TColor color_ = clBtnFace;
+  int column_ = 0;
+  std::string template_;
 };
 
 // ---------------------------------------------------------------- TDragScrollOptions

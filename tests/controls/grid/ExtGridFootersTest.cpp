@@ -1,10 +1,14 @@
 // The search footer driven as a user drives it (typing into its edit, clicking
-// its buttons), and the grid button's press, release, group and drop-down rules.
+// its buttons), the floating footer's panel (its place, its three styles, its
+// hints by column), and the grid button's press, release, group and drop-down
+// rules.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "controls/grid/ExtGridFooters.h"
+#include "platform/gui/FormImage.h"
 #include "tests/controls/grid/GridInputFixture.h"
 
 namespace {
@@ -101,6 +105,152 @@ TEST_F(FootersTest, GridButtonPressAndReleaseRules) {
   EXPECT_FALSE(a->Down()) << "pressing the second releases the first";
   ClickIn(b);
   EXPECT_TRUE(b->Down()) << "without AllowAllUp the down one stays down";
+}
+
+TEST_F(FootersTest, FloatingFooterVisibilityAndStyleSetTheFooterRow) {
+  struct Case {
+    TFooterStyle style;
+    bool visible;
+    int fixedFooters;
+    bool lastRowRefused;
+  } cases[] = {{fsFixedLastRow, true, 1, true},
+               {fsColumnPreview, true, 0, false},
+               {fsCustomPreview, true, 0, false},
+               {fsFixedLastRow, false, 0, false}};
+  TFloatingFooter* f = grid->FloatingFooter();
+  for (const Case& k : cases) {
+    f->SetVisible(false);
+    f->SetFooterStyle(k.style);
+    f->SetVisible(k.visible);
+    Flush();
+    SCOPED_TRACE(testing::Message() << "style " << k.style << " visible " << k.visible);
+    EXPECT_EQ(grid->FixedFooters(), k.fixedFooters);
+    EXPECT_EQ(grid->FloatingFooterRow, k.lastRowRefused);
+    TFooterPanel* p = grid->FooterPanel();
+    EXPECT_EQ(p->Visible(), k.visible);
+    if (k.visible) {
+      EXPECT_EQ(p->Height(), grid->DefaultRowHeight() - 1);
+      EXPECT_EQ(p->Top() + p->Height(), grid->ClientHeight()) << "at the grid's bottom";
+      EXPECT_EQ(p->Width(), grid->ClientWidth());
+    } else {
+      EXPECT_EQ(p->Height(), 0);
+    }
+    grid->SetRow(1);
+    grid->SetRow(grid->RowCount() - 1);
+    EXPECT_EQ(grid->Row() == grid->RowCount() - 1, !k.lastRowRefused);
+  }
+  // With the search footer too, the floating footer sits right above it.
+  f->SetVisible(true);
+  grid->SearchFooter()->SetVisible(true);
+  Flush();
+  EXPECT_EQ(grid->FooterPanel()->Top() + grid->FooterPanel()->Height(), grid->SearchPanel()->Top());
+  grid->SetBounds(10, 10, 400, 250);
+  Flush();
+  EXPECT_EQ(grid->SearchPanel()->Top() + 32, grid->ClientHeight()) << "both follow a resize";
+  EXPECT_EQ(grid->FooterPanel()->Top() + grid->FooterPanel()->Height(), grid->SearchPanel()->Top());
+}
+
+TEST_F(FootersTest, FooterTemplateFillsInColumnsOfTheCurrentRow) {
+  grid->SetRow(4);
+  struct Case {
+    const char* tmpl;
+    const char* shown;
+  } cases[] = {{"Sum: <#3>", "Sum: 3:4"},
+               {"<#1>/<#2>", "1:4/2:4"},
+               {"a<#x>b", "ab"},          // a marker that is no number vanishes
+               {"a<#-1>b", "ab"},         // outside the grid: nothing, never a raise
+               {"a<#5>b<#99999999999>c", "abc"},
+               {"a<#>b", "ab"},
+               {"<b><#0></b>", "<b>0:4</b>"},  // markup around markers stays
+               {"open <#2", "open <#2"},   // no closing bracket: no marker
+               {"", ""}};
+  for (const Case& k : cases) EXPECT_EQ(grid->ExpandFooterTemplate(k.tmpl), k.shown) << k.tmpl;
+  // Painting a template naming columns outside the grid draws the rest and raises nothing.
+  grid->FloatingFooter()->SetFooterStyle(fsCustomPreview);
+  grid->FloatingFooter()->SetCustomTemplate("<#-1>x<#40>");
+  grid->FloatingFooter()->SetVisible(true);
+  EXPECT_NO_THROW(RenderControlImage(grid->FooterPanel()));
+}
+
+TEST_F(FootersTest, FooterColumnsFollowThePaintedLayout) {
+  grid->SetColCount(12);
+  grid->SetRowCount(12);
+  grid->SetFixedCols(1);
+  for (int c = 0; c < 12; ++c) grid->SetColWidths(c, 40 + 3 * c);
+  grid->FloatingFooter()->SetVisible(true);
+  grid->FloatingFooter()->SetShowHint(true);
+  grid->SetLeftCol(4);
+  Flush();
+  TFooterPanel* p = grid->FooterPanel();
+  // The footer cells lie under the grid's own columns: fixed ones, then from LeftCol.
+  std::vector<int> painted;
+  grid->OnFooterPaint = [&](TObject*, int col, TCanvas*, TRect r) {
+    painted.push_back(col);
+    EXPECT_EQ(r.Left, grid->CellRect(col, 1).Left) << "column " << col;
+    EXPECT_EQ(r.Right, grid->CellRect(col, 1).Right) << "column " << col;
+  };
+  RenderControlImage(p);
+  ASSERT_GE(painted.size(), 3u);
+  EXPECT_EQ(painted[0], 0);
+  EXPECT_EQ(painted[1], 4);
+  EXPECT_EQ(painted[2], 5);
+  grid->OnFooterPaint = nullptr;
+  // A cell's own colour shows in its footer cell; others take the footer's colour.
+  grid->SetColors(5, grid->RowCount() - 1, clRed);
+  grid->FloatingFooter()->SetColor(clAqua);
+  QImage img = RenderControlImage(p);
+  EXPECT_EQ(img.pixel(grid->CellRect(5, 1).Left + 3, 5) & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(img.pixel(grid->CellRect(6, 1).Left + 3, 5) & 0xFFFFFF, 0x00FFFFu);
+  // Hints name the column painted under the pointer, in the footer row.
+  std::vector<std::pair<int, int>> asked;
+  grid->OnGridHint = [&](TObject*, int r, int c, std::string& h) {
+    asked.push_back({r, c});
+    h = "col " + std::to_string(c);
+  };
+  auto hintAt = [&](int x) {
+    THintInfo info;
+    info.CursorPos = TPoint(x, 5);
+    LRESULT res = p->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+    return std::make_pair(res, info);
+  };
+  for (int col : {0, 4, 6}) {
+    auto [res, info] = hintAt(grid->CellRect(col, 1).Left + 2);
+    EXPECT_EQ(res, 0);
+    EXPECT_EQ(info.HintStr, "col " + std::to_string(col));
+    EXPECT_EQ(asked.back(), std::make_pair(grid->RowCount() - 1, col));
+    EXPECT_EQ(p->HintColumn(), col);
+    EXPECT_EQ(info.CursorRect.Left, grid->CellRect(col, 1).Left) << "valid over its column only";
+  }
+  const size_t before = asked.size();
+  auto [beyond, none] = hintAt(p->ClientWidth() + 5);
+  EXPECT_EQ(asked.size(), before) << "no column: no hint event";
+  EXPECT_EQ(p->HintColumn(), -1);
+  grid->FloatingFooter()->SetShowHint(false);
+  auto [off, info] = hintAt(grid->CellRect(4, 1).Left + 2);
+  EXPECT_NE(off, 0) << "the hint is cancelled without ShowHint";
+  EXPECT_EQ(p->HintColumn(), -1);
+}
+
+TEST_F(FootersTest, FooterPreviewBandCoversTheColumnsInView) {
+  grid->SetColCount(3);
+  for (int c = 0; c < 3; ++c) grid->SetColWidths(c, 60);
+  grid->SetColor(clWhite);
+  grid->FloatingFooter()->SetColor(clYellow);
+  grid->FloatingFooter()->SetFooterStyle(fsColumnPreview);
+  grid->FloatingFooter()->SetColumn(2);
+  grid->FloatingFooter()->SetVisible(true);
+  grid->SetRow(3);
+  Flush();
+  TFooterPanel* p = grid->FooterPanel();
+  int shownCol = -1;
+  grid->OnFooterPaint = [&](TObject*, int col, TCanvas*, TRect) { shownCol = col; };
+  QImage img = RenderControlImage(p);
+  EXPECT_EQ(shownCol, 2);
+  const int band = grid->CellRect(2, 1).Right;
+  EXPECT_EQ(img.pixel(band / 2, 8) & 0xFFFFFF, 0xFFFF00u) << "the band";
+  EXPECT_EQ(img.pixel(band + 10, 8) & 0xFFFFFF, 0xFFFFFFu) << "the grid's colour beside it";
+  EXPECT_EQ(img.pixel(band / 2, 0) & 0xFFFFFF, 0xFFFFFFu) << "white top edge";
+  EXPECT_EQ(img.pixel(band / 2, p->Height() - 1) & 0xFFFFFF, 0x808080u) << "gray bottom edge";
 }
 
 }  // namespace
