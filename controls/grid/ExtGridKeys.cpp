@@ -48,6 +48,9 @@ void TExtStringGrid::EndUpdate() {
 void TExtStringGrid::RememberEditCell(int ACol, int ARow) {
   if (ACol < 0 || ARow < 0 || ARow >= RowCount()) return;
   TPoint b = BaseCell(RealColIndex(ACol), ARow);
+  // An edit going on in this cell keeps the text it started from: taking the typed text as the
+  // start would let it leave the cell unvalidated.
+  if (editActive_ && b == editCell_) return;
   editCell_ = b;
   editStartText_ = GridCells(b.X, b.Y);
 }

@@ -26,6 +26,24 @@
 namespace {
 
 TForm* gForm = nullptr;
+bool gTrace = false;  // FUZZ_TRACE=1: each step is written to stderr, to read a kept input as a sequence
+
+void Trace(int step, int op, uint8_t a, uint8_t b, TExtStringGrid& g) {
+  if (!gTrace) return;
+  static const char* kOps[] = {"key", "key", "char", "char", "click", "double click", "wheel", "right click",
+                               "setting", "lines", "view"};
+  fprintf(stderr, "step %d: %s a=%d b=%d\n", step, kOps[op], a, b);
+  (void)g;
+}
+
+void TraceState(TExtStringGrid& g) {
+  if (!gTrace) return;
+  TInplaceEdit* e = g.InplaceEditor();
+  fprintf(stderr, "  -> cell %d,%d, editing %s, edit %s on %d,%d from '%s', editor %s%s '%s'\n", g.Col(), g.Row(),
+          g.Options() & goEditing ? "on" : "off", g.EditActive() ? "active" : "idle", g.EditCell().X, g.EditCell().Y,
+          g.EditStartText().c_str(), e && e->Visible() ? "shown" : "hidden", e && e->Focused() ? " focused" : "",
+          e ? e->Text().c_str() : "");
+}
 
 std::vector<std::string> Texts(TExtStringGrid& g) {
   std::vector<std::string> v;
@@ -123,6 +141,7 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  gTrace = getenv("FUZZ_TRACE") != nullptr;
   Application->Initialize();
   gForm = new TForm(Application);
   gForm->SetClientSize(400, 300);
@@ -195,6 +214,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int step = 0; step < 200 && in.n > 0; ++step) {
     uint8_t op = in.Byte() % 11;
     uint8_t a = in.Byte(), b = in.Byte();
+    Trace(step, op, a, b, *g);
     std::vector<std::string> before = Texts(*g);
     TPoint cur(g->Col(), g->Row()), edit = g->EditCell();
     int rows = g->RowCount(), cols = g->ColCount();
@@ -368,6 +388,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
     } catch (const Exception&) {
     }
+    TraceState(*g);
     Check(g->Col() >= 0 && g->Col() < g->ColCount() && g->Row() >= 0 && g->Row() < g->RowCount(), "the current cell is a real cell");
     TPoint current = g->BaseCell(g->Col(), g->Row());
     for (int r = 0; r < g->RowCount(); ++r)

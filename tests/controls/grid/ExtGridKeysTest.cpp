@@ -237,6 +237,46 @@ INSTANTIATE_TEST_SUITE_P(Grid, ValidationWays,
                          ::testing::Combine(::testing::ValuesIn(kWays), ::testing::Values(oAccept, oRefuse, oCorrect)),
                          WayName);
 
+// ---------------------------------------------------------------- the less common ways out
+// Sequences the input fuzzer found: after each, a refused text ('z') is in no cell but the current
+// one, and there only while its editor still shows it for correcting.
+struct OddWay {
+  const char* Name;
+  std::function<void(TExtStringGrid*)> Setup;
+  std::function<void(GridInputTest&)> Leave;
+};
+const OddWay kOddWays[] = {
+    {"HeaderClickSorts", [](TExtStringGrid* g) { g->SortSettings()->SetShow(true); },
+     [](GridInputTest& t) { t.ClickCell(3, 0); }},
+};
+
+class OddWaysOut : public GridInputTest, public ::testing::WithParamInterface<OddWay> {};
+
+TEST_P(OddWaysOut, LeaveNoRefusedTextBehind) {
+  const OddWay& way = GetParam();
+  way.Setup(grid);
+  Load();
+  int calls = 0;
+  grid->OnCellValidate = [&](TObject*, int, int, std::string& v, bool& valid) {
+    ++calls;
+    valid = v.find('z') == std::string::npos;
+  };
+  grid->FocusCell(1, 2, true);
+  Type("z");
+  way.Leave(*this);
+  EXPECT_GE(calls, 1);
+  const TPoint current = grid->BaseCell(grid->Col(), grid->Row());
+  for (int r = 0; r < grid->RowCount(); ++r)
+    for (int c = 0; c < grid->ColCount(); ++c) {
+      if (grid->Cells(c, r).find('z') == std::string::npos) continue;
+      EXPECT_EQ(grid->BaseCell(c, r), current) << c << "," << r << " holds the refused text";
+      EXPECT_TRUE(EditorShown() && EditorText() == grid->Cells(c, r)) << "the refused text is not being edited";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Grid, OddWaysOut, ::testing::ValuesIn(kOddWays),
+                         [](const ::testing::TestParamInfo<OddWay>& i) { return std::string(i.param.Name); });
+
 // ---------------------------------------------------------------- the byte grids' road
 TEST_F(GridInputTest, HexBytesTypedWithTabAreNormalisedByTheWindowsHandler) {
   grid->OnGetEditMask = [](TObject*, int, int, std::string& m) { m = ">CC;1;_"; };
