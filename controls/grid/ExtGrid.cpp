@@ -90,7 +90,7 @@ TExtStringGrid::TExtStringGrid(TComponent* AOwner) : TBaseGrid(AOwner) {
   backGround_.reset(new TBackGround(this));
   SetRowCount(10);
   SetBounds(Left(), Top(), 400, 250);
-  hiddenRows_.reset(new TCollection([](TCollection* c) { return new TGridItem(c); }));
+  hiddenRows_.reset(new THiddenRows);
   filter_.reset(new TFilter(this));
   balloon_.reset(new TBalloonSettings(this));
   showModified_.reset(new TShowModified(this));

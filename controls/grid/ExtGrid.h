@@ -812,8 +812,14 @@ class TExtStringGrid : public TBaseGrid {
   void CloseEditForLines();
   void FollowEditCell();
   void ColorRow(int ARow, TColor Value, int Which);
-  void PutHiddenRecord(int APos, int ADisplRow, int AIdx);
+  std::unique_ptr<TGridItem> MakeHiddenRecord(int ADisplRow, int AIdx);
   void TakeHiddenRecord(TGridItem* AItem, int ADisplRow);
+  // Hiding and showing by data index (ascending), one pass over the rows whatever their number.
+  void HideRealRows(const std::vector<int>& Rows);
+  void ShowRealRows(const std::vector<int>& Rows);
+  // Displayed rows removed (indexes before the removal) or inserted blank (indexes after it) at once.
+  void RemoveRowSetRaw(const std::vector<int>& Rows);
+  void InsertRowSetRaw(const std::vector<int>& Rows);
   double ColumnAggregate(int ACol, int FromRow, int ToRow, int Kind);
   // painting and cell text
   void DrawCellContent(TCanvas* ACanvas, int ACol, int ARow, TRect ARect, TGridDrawState AState);
@@ -942,7 +948,7 @@ class TExtStringGrid : public TBaseGrid {
   std::unique_ptr<TStringList> columnHeaders_, rowHeaders_, lookupItems_;
   std::unique_ptr<TFont> fixedFont_, activeCellFont_;
   std::unique_ptr<TBitmap> rowIndicator_;
-  std::unique_ptr<TCollection> hiddenRows_;
+  std::unique_ptr<THiddenRows> hiddenRows_;
   std::unique_ptr<TFilter> filter_;
   std::unique_ptr<TBackGround> backGround_;
   std::unique_ptr<TBalloonSettings> balloon_;
@@ -1450,6 +1456,8 @@ class TExtStringGrid : public TBaseGrid {
   void NormalizeRowOrder();
   void RowOrderInserted(int ARow, int ACount);
   void RowOrderRemoved(int ARow, int ACount);
+  void RowOrderInsertedAt(const std::vector<int>& Rows);
+  void RowOrderRemovedAt(const std::vector<int>& Rows);
   void RowOrderMoved(int FromIndex, int ToIndex);
 
   // ===== column and row sizing: the stretch column, all columns (rows) scaled with the one the

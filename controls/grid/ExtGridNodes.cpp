@@ -98,8 +98,7 @@ int TExtStringGrid::GetParentNode(int ARow) {
 int TExtStringGrid::NodeSpanEnd(int RealRow, const TCellGraphic* G) {
   const int last = AllRowCount() - 1 - fixedFooters_;
   if (G->CellIndex > 0) return std::min(last, RealRow + G->CellIndex - 1);
-  int h = 0;
-  while (h < hiddenRows_->Count() && static_cast<TGridItem*>(hiddenRows_->Items(h))->Idx <= RealRow) ++h;
+  int h = hiddenRows_->LowerBound(RealRow + 1);
   for (int r = RealRow + 1; r <= last; ++r) {
     TCellGraphic* g;
     auto* it = h < hiddenRows_->Count() ? static_cast<TGridItem*>(hiddenRows_->Items(h)) : nullptr;
@@ -190,27 +189,25 @@ void TExtStringGrid::ExpandNode(int ARow) {
   const int top = TopRow();
   g->CellBoolean = false;
   const int end = NodeSpanEnd(ARow, g);
-  std::vector<std::pair<int, int>> runs;
-  int h = 0;
-  while (h < hiddenRows_->Count() && static_cast<TGridItem*>(hiddenRows_->Items(h))->Idx <= ARow) ++h;
+  std::vector<int> rows;
+  int h = hiddenRows_->LowerBound(ARow + 1);
   for (int r = ARow + 1; r <= end;) {
-    auto* it = h < hiddenRows_->Count() ? static_cast<TGridItem*>(hiddenRows_->Items(h)) : nullptr;
+    auto* it = h < hiddenRows_->Count() ? hiddenRows_->Items(h) : nullptr;
     const bool hidden = it && it->Idx == r;
     TCellGraphic* n = hidden ? GraphicOf(it) : GetCellGraphic(0, r - h);
     if (hidden) {
-      if (!runs.empty() && runs.back().second == r - 1) runs.back().second = r;
-      else runs.emplace_back(r, r);
+      rows.push_back(r);
       ++h;
     }
     if (IsNode(n) && n->CellBoolean) {
       const int e = NodeSpanEnd(r, n);
-      while (h < hiddenRows_->Count() && static_cast<TGridItem*>(hiddenRows_->Items(h))->Idx <= e) ++h;
+      h = std::max(h, hiddenRows_->LowerBound(e + 1));
       r = std::max(r, e) + 1;
       continue;
     }
     ++r;
   }
-  for (auto [from, to] : runs) UnHideRows(from, to);
+  ShowRealRows(rows);
   SetTopRow(std::max(FixedRows(), std::min(top, MaxTopRow())));
   UpdateFooter();
   RepaintCellAt(0, DisplRowIndex(ARow));
@@ -247,17 +244,19 @@ void TExtStringGrid::ContractAll() {
   TNodeUpdate u(this);
   ExpandAll();
   const int current = Row();
+  // Nodes come in row order: a nested span adds only the rows past those already listed.
   std::vector<int> rows;
+  int listed = -1;
   for (int r = FixedRows(); r < RowCount() - fixedFooters_; ++r) {
     TCellGraphic* g = GetCellGraphic(0, r);
     if (!IsNode(g)) continue;
     g->CellBoolean = true;
     const int end = NodeSpanEnd(r, g);
-    for (int k = r + 1; k <= end; ++k) rows.push_back(k);
+    for (int k = std::max(r, listed) + 1; k <= end; ++k) rows.push_back(k);
+    listed = std::max(listed, end);
   }
-  std::sort(rows.begin(), rows.end());
-  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-  if (!rows.empty()) HideRowList(rows);
+  // Nothing is hidden after ExpandAll: displayed rows are data rows.
+  HideRealRows(rows);
   if (std::binary_search(rows.begin(), rows.end(), current)) {
     // The current row goes to the node that folded it.
     int node = current;

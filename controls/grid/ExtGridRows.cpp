@@ -283,33 +283,16 @@ bool TExtStringGrid::IsHiddenColumn(int ACol) const {
   return ACol >= 0 && ACol < 512 && !colVisible_[static_cast<size_t>(ACol)];
 }
 
-int TExtStringGrid::RealRowIndex(int ARow) const {
-  if (ARow < 0) return -1;
-  int r = ARow;
-  for (int i = 0; i < hiddenRows_->Count(); ++i) {
-    int idx = static_cast<TGridItem*>(hiddenRows_->Items(i))->Idx;
-    if (idx <= r) ++r;
-    else break;
-  }
-  return r;
-}
+int TExtStringGrid::RealRowIndex(int ARow) const { return ARow < 0 ? -1 : hiddenRows_->RealIndex(ARow); }
 
-int TExtStringGrid::DisplRowIndex(int ARow) const {
-  int n = 0;
-  for (int i = 0; i < hiddenRows_->Count() && static_cast<TGridItem*>(hiddenRows_->Items(i))->Idx < ARow; ++i) ++n;
-  return ARow - n;
-}
+int TExtStringGrid::DisplRowIndex(int ARow) const { return ARow - hiddenRows_->LowerBound(ARow); }
 
-bool TExtStringGrid::IsHiddenRow(int ARow) const {
-  for (int i = 0; i < hiddenRows_->Count(); ++i)
-    if (static_cast<TGridItem*>(hiddenRows_->Items(i))->Idx == ARow) return true;
-  return false;
-}
+bool TExtStringGrid::IsHiddenRow(int ARow) const { return hiddenRows_->Contains(ARow); }
 
 // ---------------------------------------------------------------- hiding rows
 // The record takes the displayed row's texts, height and property objects.
-void TExtStringGrid::PutHiddenRecord(int APos, int ADisplRow, int AIdx) {
-  auto* it = static_cast<TGridItem*>(hiddenRows_->Insert(APos));
+std::unique_ptr<TGridItem> TExtStringGrid::MakeHiddenRecord(int ADisplRow, int AIdx) {
+  auto it = std::make_unique<TGridItem>(nullptr);
   it->Idx = AIdx;
   it->Height = RowHeights(ADisplRow);
   // A grouped column waits past the last column with its row: it is hidden with it too.
@@ -324,6 +307,7 @@ void TExtStringGrid::PutHiddenRecord(int APos, int ADisplRow, int AIdx) {
     }
   }
   it->RowAttrs = RowAttributes(ADisplRow);
+  return it;
 }
 
 void TExtStringGrid::TakeHiddenRecord(TGridItem* AItem, int ADisplRow) {
@@ -338,61 +322,131 @@ void TExtStringGrid::TakeHiddenRecord(TGridItem* AItem, int ADisplRow) {
   MutableRowAttributes(ADisplRow) = AItem->RowAttrs;
 }
 
-void TExtStringGrid::HideRows(int FromRow, int ToRow) {
-  if (FromRow < 0 || ToRow < FromRow) return;
+// Displayed rows (ascending, before the removal) leave in one pass: the others close up in order.
+void TExtStringGrid::RemoveRowSetRaw(const std::vector<int>& Rows) {
+  if (Rows.empty()) return;
+  if (Rows.back() - Rows.front() + 1 == static_cast<int>(Rows.size())) {
+    RemoveRowsRaw(Rows.front(), static_cast<int>(Rows.size()));
+    return;
+  }
   CloseEditForLines();
-  TGridCountScope s(structural_);
-  // Each row that is not hidden yet goes into a record of its own, taken from its own displayed position.
-  int first = -1, count = 0;
-  int pos = 0;
-  while (pos < hiddenRows_->Count() && static_cast<TGridItem*>(hiddenRows_->Items(pos))->Idx < FromRow) ++pos;
-  for (int r = FromRow; r <= ToRow; ++r) {
-    if (IsHiddenRow(r)) {
-      ++pos;
-      continue;
-    }
-    int d = DisplRowIndex(r) + count;  // rows of the block already recorded are still displayed
-    if (d >= RowCount()) break;
-    if (first < 0) first = d;
-    // A vertical merge through a hidden row is split; one within the row travels with it.
+  for (int d : Rows) {
     SplitMergesAcross(true, d);
     SplitMergesAcross(true, d + 1);
-    PutHiddenRecord(pos++, d, r);
-    ++count;
   }
-  if (count == 0) return;
-  RemoveRowsKeepHidden(first, count);
+  TGridCountScope s(structural_);
+  const int lo = Rows.front(), n = RowCount();
+  std::vector<int> order;
+  order.reserve(static_cast<size_t>(n - lo));
+  size_t k = 0;
+  for (int r = lo; r < n; ++r) {
+    if (k < Rows.size() && Rows[k] == r) ++k;
+    else order.push_back(r);
+  }
+  order.insert(order.end(), Rows.begin(), Rows.end());
+  PermuteRows(lo, order);
+  RowOrderRemovedAt(Rows);
+  const int last = n - static_cast<int>(Rows.size());
+  for (int r = last; r < n; ++r) ClearLineData(true, r);
+  SetRowCount(std::max(1, last));
+}
+
+// Blank rows come in at the places given (ascending, indexes after the insertion) in one pass.
+void TExtStringGrid::InsertRowSetRaw(const std::vector<int>& Rows) {
+  if (Rows.empty()) return;
+  if (Rows.back() - Rows.front() + 1 == static_cast<int>(Rows.size())) {
+    InsertRowsRaw(Rows.front(), static_cast<int>(Rows.size()));
+    return;
+  }
+  CloseEditForLines();
+  for (size_t k = 0; k < Rows.size(); ++k) SplitMergesAcross(true, Rows[k] - static_cast<int>(k));
+  TGridCountScope s(structural_);
+  const int old = RowCount(), m = static_cast<int>(Rows.size()), lo = Rows.front();
+  TBaseGrid::SetRowCount(old + m);
+  for (int i = 0; i < m; ++i) {
+    ClearLineData(true, old + i);
+    SetRowHeights(old + i, DefaultRowHeight());
+  }
+  std::vector<int> order;
+  order.reserve(static_cast<size_t>(old + m - lo));
+  int kept = lo, k = 0;
+  for (int p = lo; p < old + m; ++p) order.push_back(k < m && Rows[static_cast<size_t>(k)] == p ? old + k++ : kept++);
+  PermuteRows(lo, order);
+  RowOrderInsertedAt(Rows);
+  SetRowCount(RowCount());
+}
+
+void TExtStringGrid::HideRealRows(const std::vector<int>& Rows) {
+  // Each row not hidden yet goes into a record of its own, taken from its displayed position.
+  std::vector<int> real, displ;
+  int h = 0;
+  for (int r : Rows) {
+    if (r < 0) continue;
+    while (h < hiddenRows_->Count() && hiddenRows_->Items(h)->Idx < r) ++h;
+    if (h < hiddenRows_->Count() && hiddenRows_->Items(h)->Idx == r) continue;
+    if (r - h >= RowCount()) break;
+    real.push_back(r);
+    displ.push_back(r - h);
+  }
+  if (displ.empty()) return;
+  CloseEditForLines();
+  TGridCountScope s(structural_);
+  // A vertical merge through a hidden row is split; one within the row travels with it.
+  for (int d : displ) {
+    SplitMergesAcross(true, d);
+    SplitMergesAcross(true, d + 1);
+  }
+  std::vector<std::unique_ptr<TGridItem>> records;
+  records.reserve(real.size());
+  for (size_t i = 0; i < real.size(); ++i) records.push_back(MakeHiddenRecord(displ[i], real[i]));
+  hiddenRows_->Merge(std::move(records));
+  RemoveRowSetRaw(displ);
   RefreshView();
+}
+
+void TExtStringGrid::ShowRealRows(const std::vector<int>& Rows) {
+  std::vector<std::unique_ptr<TGridItem>> records = hiddenRows_->Extract(Rows);
+  if (records.empty()) return;
+  CloseEditForLines();
+  TGridCountScope s(structural_);
+  // A record's displayed place: its index less the records that stay hidden below it.
+  std::vector<int> displ;
+  displ.reserve(records.size());
+  int h = 0;
+  for (const auto& it : records) {
+    while (h < hiddenRows_->Count() && hiddenRows_->Items(h)->Idx < it->Idx) ++h;
+    displ.push_back(it->Idx - h);
+  }
+  InsertRowSetRaw(displ);
+  for (size_t i = 0; i < records.size(); ++i) TakeHiddenRecord(records[i].get(), displ[i]);
+  RefreshView();
+}
+
+void TExtStringGrid::HideRows(int FromRow, int ToRow) {
+  if (FromRow < 0 || ToRow < FromRow) return;
+  std::vector<int> rows;
+  for (int r = FromRow; r <= ToRow && r < AllRowCount(); ++r) rows.push_back(r);
+  HideRealRows(rows);
 }
 
 void TExtStringGrid::HideRowList(const std::vector<int>& AList) {
   std::vector<int> rows;
+  rows.reserve(AList.size());
   for (int d : AList) rows.push_back(RealRowIndex(d));
   std::sort(rows.begin(), rows.end());
-  for (auto it = rows.rbegin(); it != rows.rend(); ++it) HideRows(*it, *it);
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  HideRealRows(rows);
 }
 
 void TExtStringGrid::UnHideRows(int FromRow, int ToRow) {
   if (!IsHiddenRow(FromRow)) return;
-  CloseEditForLines();
-  TGridCountScope s(structural_);
-  // Ascending: every record goes back to its own displayed position, visible rows of the block stay between.
-  for (int i = 0; i < hiddenRows_->Count();) {
-    auto* it = static_cast<TGridItem*>(hiddenRows_->Items(i));
-    if (it->Idx < FromRow) {
-      ++i;
-      continue;
-    }
-    if (it->Idx > ToRow) break;
-    int d = it->Idx - i;  // i records below it stay hidden
-    InsertRowsRaw(d, 1);
-    TakeHiddenRecord(it, d);
-    hiddenRows_->Delete(i);
-  }
-  RefreshView();
+  std::vector<int> rows;
+  for (int i = hiddenRows_->LowerBound(FromRow); i < hiddenRows_->Count() && hiddenRows_->Items(i)->Idx <= ToRow; ++i)
+    rows.push_back(hiddenRows_->Items(i)->Idx);
+  ShowRealRows(rows);
 }
 
 void TExtStringGrid::UnHideRowsAll() {
   if (hiddenRows_->Count() == 0) return;
-  UnHideRows(static_cast<TGridItem*>(hiddenRows_->Items(0))->Idx, AllRowCount());
+  UnHideRows(hiddenRows_->Items(0)->Idx, AllRowCount());
 }

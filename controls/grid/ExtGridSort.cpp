@@ -326,21 +326,7 @@ void TExtStringGrid::SortRange(TSortRun& Run, int Lo, int Hi) {
 // Carries out an order through SwapRows: position Lo + k receives the row that stood at Target[k].
 // At most one swap per position, each exchanging two rows in constant time.
 void TExtStringGrid::ApplyRowOrder(int Lo, const std::vector<int>& Target) {
-  const int n = static_cast<int>(Target.size());
-  std::vector<int> at(static_cast<size_t>(n)), where(static_cast<size_t>(n));
-  std::iota(at.begin(), at.end(), Lo);
-  std::iota(where.begin(), where.end(), 0);
-  for (int k = 0; k < n; ++k) {
-    const int want = Target[static_cast<size_t>(k)];
-    const int p = where[static_cast<size_t>(want - Lo)];
-    if (p == k) continue;
-    SwapRows(Lo + k, Lo + p);
-    const int displaced = at[static_cast<size_t>(k)];
-    at[static_cast<size_t>(k)] = want;
-    at[static_cast<size_t>(p)] = displaced;
-    where[static_cast<size_t>(want - Lo)] = k;
-    where[static_cast<size_t>(displaced - Lo)] = p;
-  }
+  PermuteBySwaps(Lo, Target, [this](int A, int B) { SwapRows(A, B); });
 }
 
 // ---------------------------------------------------------------- the sorts
@@ -484,32 +470,68 @@ void TExtStringGrid::NormalizeRowOrder() {
   for (size_t i = old; i < n; ++i) o[i] = static_cast<int>(i);
 }
 
-// An inserted row comes back after the row that stood before it when the order is restored.
 void TExtStringGrid::RowOrderInserted(int ARow, int ACount) {
-  std::vector<int>& o = sort_.Order;
-  if (o.empty()) return;
-  if (o.size() != static_cast<size_t>(RowCount() - ACount)) {
-    o.clear();  // out of step with a count change the list never saw: made again at the next sort
-    return;
-  }
-  const int base = ARow > 0 ? o[static_cast<size_t>(ARow - 1)] : -1;
-  for (int& e : o)
-    if (e > base) e += ACount;
-  std::vector<int> added(static_cast<size_t>(ACount));
-  std::iota(added.begin(), added.end(), base + 1);
-  o.insert(o.begin() + ARow, added.begin(), added.end());
+  std::vector<int> rows(static_cast<size_t>(std::max(0, ACount)));
+  std::iota(rows.begin(), rows.end(), ARow);
+  RowOrderInsertedAt(rows);
 }
 
 void TExtStringGrid::RowOrderRemoved(int ARow, int ACount) {
+  std::vector<int> rows(static_cast<size_t>(std::max(0, ACount)));
+  std::iota(rows.begin(), rows.end(), ARow);
+  RowOrderRemovedAt(rows);
+}
+
+// An inserted row comes back after the row that stood before it when the order is restored (rows
+// inserted together one after another). Rows are the new rows' places after the insertion.
+void TExtStringGrid::RowOrderInsertedAt(const std::vector<int>& Rows) {
   std::vector<int>& o = sort_.Order;
-  if (o.empty() || ARow >= static_cast<int>(o.size())) return;
-  ACount = std::min(ACount, static_cast<int>(o.size()) - ARow);
+  if (o.empty() || Rows.empty()) return;
+  const size_t n = o.size(), m = Rows.size();
+  if (n + m != static_cast<size_t>(RowCount())) {
+    o.clear();  // out of step with a count change the list never saw: made again at the next sort
+    return;
+  }
+  // A new row ranks after the kept row before it (base, -1 at the top) and its run's earlier rows;
+  // every rank moves up by the new rows whose base ranks lower.
+  std::vector<int> below(n + 2, 0);
+  auto walk = [&](auto&& Kept, auto&& Added) {
+    size_t i = 0, k = 0;
+    int base = -1, j = 0;
+    for (size_t p = 0; p < n + m; ++p) {
+      if (k < m && static_cast<size_t>(Rows[k]) == p) {
+        Added(p, base, j++);
+        ++k;
+      } else {
+        base = o[i++];
+        Kept(p, base);
+        j = 0;
+      }
+    }
+  };
+  walk([](size_t, int) {}, [&](size_t, int Base, int) { ++below[static_cast<size_t>(Base + 1) + 1]; });
+  for (size_t x = 1; x < below.size(); ++x) below[x] += below[x - 1];
+  std::vector<int> out(n + m);
+  walk([&](size_t P, int E) { out[P] = E + below[static_cast<size_t>(E) + 1]; },
+       [&](size_t P, int Base, int J) { out[P] = Base + 1 + below[static_cast<size_t>(Base + 1)] + J; });
+  o = std::move(out);
+}
+
+// Rows are the removed rows' places before the removal; the other entries close up to 0 .. n - 1.
+void TExtStringGrid::RowOrderRemovedAt(const std::vector<int>& Rows) {
+  std::vector<int>& o = sort_.Order;
+  if (o.empty() || Rows.empty()) return;
   std::vector<uint8_t> gone(o.size(), 0);
-  for (int i = ARow; i < ARow + ACount; ++i) gone[static_cast<size_t>(o[static_cast<size_t>(i)])] = 1;
-  o.erase(o.begin() + ARow, o.begin() + ARow + ACount);
+  size_t w = 0, k = 0;
+  for (size_t p = 0; p < o.size(); ++p) {
+    while (k < Rows.size() && static_cast<size_t>(Rows[k]) < p) ++k;
+    if (k < Rows.size() && static_cast<size_t>(Rows[k]) == p) gone[static_cast<size_t>(o[p])] = 1;
+    else o[w++] = o[p];
+  }
+  o.resize(w);
   // Ranks close up: each entry falls by the removed entries ranked below it.
   std::vector<int> below(gone.size() + 1, 0);
-  for (size_t k = 0; k < gone.size(); ++k) below[k + 1] = below[k] + gone[k];
+  for (size_t x = 0; x < gone.size(); ++x) below[x + 1] = below[x] + gone[x];
   for (int& e : o) e -= below[static_cast<size_t>(e)];
 }
 

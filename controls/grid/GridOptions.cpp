@@ -1,6 +1,8 @@
 // The option objects of the grid component.
 #include "controls/grid/GridOptions.h"
 
+#include <algorithm>
+
 #include "controls/grid/ExtGrid.h"
 
 void TGridOptionObject::Changed() {
@@ -287,6 +289,52 @@ TFilter::TFilter(TExtStringGrid* Grid)
 // ---------------------------------------------------------------- hidden row record
 TGridItem::TGridItem(TCollection* Collection) : TCollectionItem(Collection), items_(new TStringList) {}
 TGridItem::~TGridItem() = default;
+
+int THiddenRows::LowerBound(int Idx) const {
+  auto it = std::partition_point(items_.begin(), items_.end(), [Idx](const auto& r) { return r->Idx < Idx; });
+  return static_cast<int>(it - items_.begin());
+}
+
+TGridItem* THiddenRows::Find(int Idx) const {
+  const size_t p = static_cast<size_t>(LowerBound(Idx));
+  return p < items_.size() && items_[p]->Idx == Idx ? items_[p].get() : nullptr;
+}
+
+// Record i has Idx - i displayed rows before it, which never falls along the list: the displayed
+// row lies past exactly the records with at most ADispl displayed rows before them.
+int THiddenRows::RealIndex(int ADispl) const {
+  size_t k = 0;
+  for (size_t lo = 0, hi = items_.size(); lo < hi;) {
+    size_t mid = lo + (hi - lo) / 2;
+    if (items_[mid]->Idx - static_cast<int>(mid) <= ADispl) lo = k = mid + 1;
+    else hi = mid;
+  }
+  return ADispl + static_cast<int>(k);
+}
+
+void THiddenRows::Merge(std::vector<std::unique_ptr<TGridItem>> Added) {
+  if (Added.empty()) return;
+  std::vector<std::unique_ptr<TGridItem>> out;
+  out.reserve(items_.size() + Added.size());
+  auto a = items_.begin(), b = Added.begin();
+  while (a != items_.end() || b != Added.end()) {
+    if (b == Added.end() || (a != items_.end() && (*a)->Idx < (*b)->Idx)) out.push_back(std::move(*a++));
+    else out.push_back(std::move(*b++));
+  }
+  items_ = std::move(out);
+}
+
+std::vector<std::unique_ptr<TGridItem>> THiddenRows::Extract(const std::vector<int>& Idxs) {
+  std::vector<std::unique_ptr<TGridItem>> taken;
+  size_t w = 0, k = 0;
+  for (size_t i = 0; i < items_.size(); ++i) {
+    while (k < Idxs.size() && Idxs[k] < items_[i]->Idx) ++k;
+    if (k < Idxs.size() && Idxs[k] == items_[i]->Idx) taken.push_back(std::move(items_[i]));
+    else items_[w++] = std::move(items_[i]);
+  }
+  items_.resize(w);
+  return taken;
+}
 
 // ---------------------------------------------------------------- component options
 TCellNode::TCellNode(TExtStringGrid* Grid) : TGridOptionObject(Grid), expand_(new TBitmap), contract_(new TBitmap) {}

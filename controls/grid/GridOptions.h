@@ -428,6 +428,28 @@ class TGridItem : public TCollectionItem {
   std::unique_ptr<TStringList> items_;
 };
 
+// The hidden rows' records in ascending data index. Lookups are binary searches and the bulk
+// changes take one pass, so folding a large tree costs the rows it touches, not rows x hidden rows.
+class THiddenRows {
+ public:
+  int Count() const { return static_cast<int>(items_.size()); }
+  TGridItem* Items(int Index) const { return items_.at(static_cast<size_t>(Index)).get(); }
+  // The first position whose record's index is Idx or more.
+  int LowerBound(int Idx) const;
+  TGridItem* Find(int Idx) const;
+  bool Contains(int Idx) const { return Find(Idx) != nullptr; }
+  // The data index of displayed row ADispl.
+  int RealIndex(int ADispl) const;
+  // Takes records in ascending index, none of them held yet.
+  void Merge(std::vector<std::unique_ptr<TGridItem>> Added);
+  // Gives up the records of the indexes listed (ascending); indexes not held are skipped.
+  std::vector<std::unique_ptr<TGridItem>> Extract(const std::vector<int>& Idxs);
+  void Clear() { items_.clear(); }
+
+ private:
+  std::vector<std::unique_ptr<TGridItem>> items_;
+};
+
 // ---------------------------------------------------------------- options of the component
 enum TNodeType { cnFlat, cn3D, cnGlyph, cnLeaf, cnXP };
 

@@ -1160,6 +1160,36 @@ void TCustomGrid::ExchangeRows(int ARow1, int ARow2) {
   if (editorMode_) UpdateEditorPlace();
 }
 
+void TCustomGrid::PermuteRows(int Lo, const std::vector<int>& Order) {
+  const int n = static_cast<int>(Order.size());
+  if (n == 0) return;
+  if (Lo < 0 || Lo + n > rowCount_) throw EInvalidGridOperation("Grid index out of range");
+  // Where each row goes; a repeated or outside entry is no permutation.
+  std::vector<int> to(static_cast<size_t>(n), -1);
+  for (int k = 0; k < n; ++k) {
+    const int from = Order[static_cast<size_t>(k)] - Lo;
+    if (from < 0 || from >= n || to[static_cast<size_t>(from)] >= 0) throw EInvalidGridOperation("Grid index out of range");
+    to[static_cast<size_t>(from)] = Lo + k;
+  }
+  std::vector<int> heights(static_cast<size_t>(n));
+  for (int k = 0; k < n; ++k) heights[static_cast<size_t>(k)] = rowHeights_[static_cast<size_t>(Order[static_cast<size_t>(k)])];
+  std::copy(heights.begin(), heights.end(), rowHeights_.begin() + Lo);
+  GeometryChanged();
+  auto follow = [&](int& i) {
+    if (i >= Lo && i < Lo + n) i = to[static_cast<size_t>(i - Lo)];
+  };
+  follow(current_.Y);
+  follow(anchor_.Y);
+  if (inplaceCol_ >= 0 && inplaceRow_ >= 0) follow(inplaceRow_);
+  PermuteRowData(Lo, Order);
+  RowHeightsChanged();
+  if (editorMode_) UpdateEditorPlace();
+}
+
+void TCustomGrid::PermuteRowData(int Lo, const std::vector<int>& Order) {
+  PermuteBySwaps(Lo, Order, [this](int A, int B) { ExchangeRowData(A, B); });
+}
+
 void TCustomGrid::MoveRowBlockData(int FromIndex, int Count, int ToIndex) {
   if (FromIndex < ToIndex)
     for (int i = 0; i < Count; ++i) MoveLineData(true, FromIndex, ToIndex + Count - 1);

@@ -26,6 +26,26 @@ class TCustomGrid;
 class TInplaceEdit;
 class TControlFeedback;
 
+// Carries out an order by exchanges: position Lo + k receives the element that stood at Order[k]
+// (a permutation of Lo .. Lo + n - 1), following the cycles: at most one Swap per position.
+template <class TSwap>
+void PermuteBySwaps(int Lo, const std::vector<int>& Order, TSwap&& Swap) {
+  const int n = static_cast<int>(Order.size());
+  std::vector<int> at(static_cast<size_t>(n)), where(static_cast<size_t>(n));
+  for (int k = 0; k < n; ++k) at[static_cast<size_t>(k)] = where[static_cast<size_t>(k)] = k;
+  for (int k = 0; k < n; ++k) {
+    const int want = Order[static_cast<size_t>(k)] - Lo;
+    const int p = where[static_cast<size_t>(want)];
+    if (p == k) continue;
+    Swap(Lo + k, Lo + p);
+    const int displaced = at[static_cast<size_t>(k)];
+    at[static_cast<size_t>(k)] = want;
+    at[static_cast<size_t>(p)] = displaced;
+    where[static_cast<size_t>(want)] = k;
+    where[static_cast<size_t>(displaced)] = p;
+  }
+}
+
 enum TGridOption : uint32_t {
   goFixedVertLine = 1u << 0, goFixedHorzLine = 1u << 1, goVertLine = 1u << 2, goHorzLine = 1u << 3,
   goRangeSelect = 1u << 4, goDrawFocusSelected = 1u << 5, goRowSizing = 1u << 6, goColSizing = 1u << 7,
@@ -211,6 +231,10 @@ class TCustomGrid : public TCustomControl {
   // Two rows change places with their data and heights; the editor's row goes with its data, the
   // current cell keeps its index. No RowMoved; the cost does not depend on the distance.
   void ExchangeRows(int ARow1, int ARow2);
+  // The rows from Lo take a new order in one pass: position Lo + k gets the row that stood at
+  // Order[k] (a permutation of Lo .. Lo + n - 1, else "Grid index out of range"), with data and
+  // heights; the current cell, the anchor and the editor's row go with their rows. No RowMoved.
+  void PermuteRows(int Lo, const std::vector<int>& Order);
   // The row (column) is dropped: the rows below move up and the count falls by one.
   void DeleteRow(int ARow);
   void DeleteColumn(int ACol);
@@ -260,6 +284,8 @@ class TCustomGrid : public TCustomControl {
   virtual void MoveRowBlockData(int FromIndex, int Count, int ToIndex);
   // Two rows exchange their data (ExchangeRows).
   virtual void ExchangeRowData(int ARow1, int ARow2) {}
+  // The rows' data take a new order (PermuteRows); by default through ExchangeRowData.
+  virtual void PermuteRowData(int Lo, const std::vector<int>& Order);
   virtual TInplaceEdit* CreateEditor();
   virtual bool CanEditShow();
   // Whether a vertical scroll may move the drawn rows instead of repainting them all

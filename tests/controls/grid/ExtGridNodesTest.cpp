@@ -100,6 +100,67 @@ TEST_F(NodesTest, FoldingFollowsTheModel) {
   }
 }
 
+// Many rows hidden at once and shown at once end as the same rows hidden and shown one by one:
+// texts, colours, heights, the current row, and the unsorted order a restore gives back after a
+// sort; without a sort the table comes back exactly.
+TEST_F(NodesTest, RowsHiddenAtOnceMatchRowsHiddenOneByOne) {
+  auto* twin = new TExtStringGrid(form);
+  twin->SetParent(form);
+  twin->SetBounds(10, 10, 480, 300);
+  for (unsigned seed = 1; seed <= 8; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 g(seed);
+    const int n = 80;
+    const bool sorted = seed % 2 == 0;
+    std::vector<int> hide;
+    for (int r = 1; r <= n; ++r)
+      if (g() % 3 != 0) hide.push_back(r);
+    std::vector<std::string> before;
+    for (TExtStringGrid* x : {grid, twin}) {
+      x->SetColCount(3);
+      x->SetRowCount(n + 1);
+      std::mt19937 f(seed);
+      x->SetCells(1, 0, "key");
+      x->SetCells(2, 0, "name");
+      for (int r = 1; r <= n; ++r) {
+        x->SetCells(1, r, std::to_string(f() % 20));
+        x->SetCells(2, r, "r" + std::to_string(r));
+        x->SetRowHeights(r, 18 + static_cast<int>(f() % 3));
+        if (f() % 4 == 0) x->SetColors(2, r, clRed);
+      }
+      x->SetRow(n / 2);
+      if (sorted) {
+        x->SortSettings()->Column = 1;
+        x->SortByColumn();
+      }
+    }
+    auto table = [](TExtStringGrid* x) {
+      std::vector<std::string> v;
+      for (int r = 0; r < x->RowCount(); ++r)
+        v.push_back(x->Cells(2, r) + "/" + x->Cells(1, r) + "/" + std::to_string(x->RowHeights(r)) + "/" +
+                    std::to_string(x->Colors(2, r)));
+      return v;
+    };
+    before = table(grid);
+    grid->HideRowList(hide);
+    for (auto it = hide.rbegin(); it != hide.rend(); ++it) twin->HideRow(*it);
+    ASSERT_EQ(table(grid), table(twin));
+    EXPECT_EQ(grid->Row(), twin->Row());
+    EXPECT_EQ(grid->RowCount(), n + 1 - static_cast<int>(hide.size()));
+    grid->UnHideRowsAll();
+    for (int r : hide) twin->UnHideRow(r);
+    ASSERT_EQ(table(grid), table(twin));
+    EXPECT_EQ(grid->Row(), twin->Row());
+    if (sorted) {
+      grid->RestoreUnsortedOrder();
+      twin->RestoreUnsortedOrder();
+      EXPECT_EQ(table(grid), table(twin));
+    } else {
+      EXPECT_EQ(table(grid), before);
+    }
+  }
+}
+
 // Levels, spans, kinds, parents and the sign's band of a small tree.
 TEST_F(NodesTest, QueriesOfATree) {
   grid->SetRowCount(9);

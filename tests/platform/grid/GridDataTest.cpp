@@ -91,6 +91,37 @@ TEST_F(Data, RowBlockMovesLikeSingleRowMovesInBothDirections) {
   EXPECT_THROW(grid->MoveRowBlock(0, 2, 7), EInvalidGridOperation);
 }
 
+// A new order for the rows from Lo: texts, heights and the current row go where the order says,
+// rows outside it stay; what is no permutation of the range raises and changes nothing.
+TEST_F(Data, PermutedRowsTakeTheirDataAndTheCurrentRow) {
+  struct Case {
+    int Lo;
+    std::vector<int> Order;
+  };
+  for (const Case& c : {Case{0, {7, 6, 5, 4, 3, 2, 1, 0}}, Case{2, {5, 2, 7, 3, 6, 4}}, Case{3, {3, 4, 5}},
+                        Case{6, {7, 6}}}) {
+    grid->SetRowCount(8);
+    for (int r = 0; r < 8; ++r) {
+      grid->SetCells(1, r, "r" + std::to_string(r));
+      grid->SetRowHeights(r, 20 + r);
+    }
+    grid->SetRow(c.Order.front());
+    grid->PermuteRows(c.Lo, c.Order);
+    for (int r = 0; r < 8; ++r) {
+      const int end = c.Lo + static_cast<int>(c.Order.size());
+      const int want = r < c.Lo || r >= end ? r : c.Order[static_cast<size_t>(r - c.Lo)];
+      EXPECT_EQ(grid->Cells(1, r), "r" + std::to_string(want)) << c.Lo << " row " << r;
+      EXPECT_EQ(grid->RowHeights(r), 20 + want);
+    }
+    EXPECT_EQ(grid->Row(), c.Lo);
+  }
+  for (const Case& c : {Case{0, {0, 0}}, Case{5, {5, 6, 7, 8}}, Case{1, {0, 1}}, Case{-1, {0}}}) {
+    EXPECT_THROW(grid->PermuteRows(c.Lo, c.Order), EInvalidGridOperation) << c.Lo;
+    EXPECT_EQ(grid->Cells(1, 6), "r7") << "the last order above stays";
+    EXPECT_EQ(grid->Cells(1, 7), "r6");
+  }
+}
+
 TEST_F(Data, MovedAndDeletedLinesTakeTheirTextsObjectsAndSizes) {
   grid->SetRowCount(6);
   TTag t;
