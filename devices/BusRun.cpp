@@ -63,6 +63,8 @@ namespace {
 constexpr uint64_t kPauseSliceNs = 10000000u;
 // The end of a pause is busy-waited, since a sleep may wake up late.
 constexpr uint64_t kPauseSpinNs = 1000000u;
+// Turns of the wait counter between two readings of the clock in that busy wait.
+constexpr uint32_t kSpinTurns = 1000u;
 
 void SleepNanoseconds(uint64_t Ns) {
   // A test's clock stands still while the thread sleeps: it moves on by the time slept.
@@ -74,10 +76,18 @@ void SleepNanoseconds(uint64_t Ns) {
 void PauseProcessingMessages(uint64_t Milliseconds, const std::function<bool()>& Stop) {
   // Nanoseconds, so a pause is exact to the clock's resolution, not to the millisecond tick.
   const uint64_t end = Clock().NowNanoseconds() + Milliseconds * 1000000u;
-  while (Clock().NowNanoseconds() < end) {
-    if (Application) Application->ProcessMessages();
-    if (Stop && Stop()) return;
-    const uint64_t now = Clock().NowNanoseconds();
-    if (now < end && end - now > kPauseSpinNs) SleepNanoseconds(std::min(end - now - kPauseSpinNs, kPauseSliceNs));
+  bool first = true;
+  for (uint64_t now = Clock().NowNanoseconds(); now < end; now = Clock().NowNanoseconds()) {
+    if (first || end - now > kPauseSpinNs) {
+      first = false;
+      if (Application) Application->ProcessMessages();
+      if (Stop && Stop()) return;
+      now = Clock().NowNanoseconds();
+      if (now >= end) return;
+    }
+    if (end - now > kPauseSpinNs)
+      SleepNanoseconds(std::min(end - now - kPauseSpinNs, kPauseSliceNs));
+    else
+      Clock().DelayLoop(kSpinTurns);  // a test's clock moves only when it is waited on
   }
 }

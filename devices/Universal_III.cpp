@@ -604,12 +604,21 @@ bool TfrmMessage::Pass(bool Sequence) {
       const TExpertMessage& m = messages[k++];
       if (Transfer(r, m) != 0) return false;
       grdData->Repaint();
-      if (frmMain && m.DelayMs > 0) frmMain->uSeconds(static_cast<int32_t>(m.DelayMs * 1000));
+      if (m.DelayMs > 0) {
+        // The window stays drawn and a stop or a close is seen during the delay.
+        PauseProcessingMessages(m.DelayMs, [this] { return Ending(); });
+        if (Ending()) return false;
+      }
     }
     if (Sequence) SetSending("Sending Msg # " + std::to_string(i + 1));
   }
   if (!Sequence) SetSending("Done");
   return true;
+}
+
+bool TfrmMessage::Ending() const {
+  return closing_ || (Application && Application->Terminated()) ||
+         (continuous_ && btnSendContinuous->Caption() != ContinuousRunning);
 }
 
 void TfrmMessage::btnSendAllClick(TObject*) {
@@ -642,7 +651,7 @@ void TfrmMessage::ContinuousSequence() {
     btnSendContinuous->Repaint();
     while (Pass(true)) {
       Application->ProcessMessages();
-      if (closing_ || Application->Terminated() || btnSendContinuous->Caption() != ContinuousRunning) break;
+      if (Ending()) break;
     }
   }
   // A close that came during the run frees the window now that its loop has returned.

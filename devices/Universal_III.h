@@ -138,6 +138,8 @@ class TfrmMessage : public TForm {
   // One pass of Send All (Sequence false) or of Send Sequence; false when it ended on a fault.
   bool Pass(bool Sequence);
   bool SequenceRows(std::vector<int>& Rows);
+  // A close, the end of the program, or (in a continuous run) its button clicked again.
+  bool Ending() const;
   // Runs a send under the window's busy flag; nothing when another is going.
   void RunOnce(const std::function<void()>& Body);
   void ShowFault(const std::string& Text);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <ctime>
 #include <stdexcept>
 
 #include "devices/BusRun.h"
@@ -86,6 +88,24 @@ TEST(Pause, LastsItsTimeOnTheMonotonicClockAndEndsEarlyOnStop) {
   PauseProcessingMessages(0);
   EXPECT_LE(clock.Now() - t2, 2 * clock.StepNs) << "no pause for 0 ms";
   EXPECT_EQ(MonotonicMs(), static_cast<uint64_t>(clock.Now() + clock.StepNs) / 1000000u);
+}
+
+// On the real clock, a second's pause costs the process less than 5 % of a processor's second
+// and never ends early. Processor time, not the wall clock: a loaded machine slows the pause's
+// waking up, not what it spends.
+TEST(Pause, ASecondsPauseOnTheRealClockUsesUnderFivePercentOfAProcessor) {
+  auto cpuNs = [] {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1000000000LL + ts.tv_nsec;
+  };
+  const auto wall0 = std::chrono::steady_clock::now();
+  const long long cpu0 = cpuNs();
+  PauseProcessingMessages(1000);
+  const long long cpu = cpuNs() - cpu0;
+  const auto wall = std::chrono::steady_clock::now() - wall0;
+  EXPECT_GE(wall, std::chrono::milliseconds(1000));
+  EXPECT_LT(cpu, 50000000LL) << "processor time of the pause, ns";
 }
 
 }  // namespace

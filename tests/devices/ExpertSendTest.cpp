@@ -263,6 +263,50 @@ TEST_F(ExpertWindowTest, SequenceDelayFollowsOnlyASuccessfulRow) {
   EXPECT_LT(t[2].second - t[1].second, 4600.0);
 }
 
+// A row's delay sleeps with the message loop running: the window is drawn, a second send is
+// refused, and a close or the continuous run's button ends the run there, long before the delay.
+TEST_F(ExpertWindowTest, ARowsDelayTakesMessagesAndAStopOrCloseEndsTheRunThere) {
+  enum TWay { wSendAll, wSequence, wContinuous };
+  const struct {
+    TWay Way;
+    bool Close;  // else the continuous run's own button
+  } cases[] = {{wSendAll, true}, {wSequence, true}, {wContinuous, true}, {wContinuous, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "way " << c.Way << (c.Close ? " closed" : " stopped"));
+    if (!frmMessage) {
+      frmMain->mnuExpert->Click();
+      w = frmMessage;
+      ASSERT_NE(w, nullptr);
+      Application->ProcessMessages();
+    }
+    Row(1, "40", "Write", "10,01", "Yes", "1000");
+    Row(2, "40", "Write", "11,02");
+    w->edtSequence->SetText("01,02");
+    sim.ClearLog();
+    auto* agent = new TLoopAgent(Application);
+    bool inDelay = false;
+    agent->Post([&] {
+      inDelay = Trace() == "S W40+ W10+ W01+ P";
+      Select(2);
+      w->btnSendOne->Click();  // refused while the run goes
+      if (c.Close)
+        w->mnuClose->Click();
+      else
+        w->btnSendContinuous->Click();
+    });
+    (c.Way == wSendAll ? w->btnSendAll : c.Way == wSequence ? w->btnSequence : w->btnSendContinuous)->Click();
+    EXPECT_TRUE(inDelay);
+    EXPECT_EQ(Trace(), "S W40+ W10+ W01+ P");
+    const auto t = Timed();
+    ASSERT_EQ(t.size(), 2u);
+    EXPECT_LT(clock.Now() / 1000.0 - t[1].second, 100000.0) << "the delay did not run to its end";
+    EXPECT_FALSE(w->Busy());
+    EXPECT_EQ(w->btnSendContinuous->Caption(), "Send Continuously");
+    for (int i = 0; i < 5 && frmMessage; ++i) Application->ProcessMessages();
+    EXPECT_EQ(frmMessage == nullptr, c.Close);
+  }
+}
+
 TEST_F(ExpertWindowTest, SequenceThatIsNotNumbersIsRefused) {
   Row(1, "40", "Write", "10");
   w->edtSequence->SetText("01,2");
