@@ -4,10 +4,12 @@
 // of the access, so the engine's calibration meets real time as on a port.
 // The processor clock comes from the time base, as in the program.
 //
-// BM_SclClock/<access>/<kHz>/<traffic>
+// BM_SclClock/<access>/<kHz>/<traffic>/<load>
 //   access 1 = Slow, 0 = Normal; kHz 0 = MaxClock; traffic 0 = bytes written
 //   to an absent address (never acknowledged), 1 = bytes written to the
-//   32 KB EEPROM at A8 (acknowledged), 2 = bytes read from it.
+//   32 KB EEPROM at A8 (acknowledged), 2 = bytes read from it; load 1 = the
+//   load generator below keeps every core busy from before the start to the
+//   end of the batch, 0 = the machine as it is.
 //   Each iteration is one start of the program: a fresh adapter and engine,
 //   the start-up's calibrations, the clock set, then a batch of transfers.
 //   The SCL frequency is taken from the adapter's timestamped log of line
@@ -31,6 +33,9 @@
 //                 percentile and standard deviation of the per-period ratios
 //   start_lo, start_hi  lowest and highest ratio_mean of a single start
 //   slowed_pct    share of periods stretched beyond 1.5 times the set period
+//   ratio_max     set period over the shortest period measured
+//   short_pct     share of periods shorter than set by more than the log's
+//                 resolution (a reading of the monotonic clock, 10 ns here)
 //                 (the process was interrupted within the bit)
 //   failed        start-up calibrations that failed (the bus then runs on its
 //                 timed fallback, no faster than set)
@@ -172,7 +177,12 @@ void BM_SclClock(benchmark::State& state) {
   const bool slow = state.range(0) != 0;
   const int wanted = int(state.range(1));
   const auto traffic = TTraffic(state.range(2));
-  std::vector<double> ratios, startMeans, highShares;
+  std::unique_ptr<TLoad> load;
+  if (state.range(3)) {
+    load = std::make_unique<TLoad>();
+    load->Pause(false);
+  }
+  std::vector<double> ratios, setPeriods, startMeans, highShares;
   double sumSetKHz = 0, inversePeriodShare = 0;
   int failed = 0, starts = 0;
   for (auto _ : state) {
@@ -187,6 +197,7 @@ void BM_SclClock(benchmark::State& state) {
     double share = 0;
     for (double p : periods) {
       ratios.push_back(setNs / p);
+      setPeriods.push_back(setNs);
       share += p / setNs;
     }
     inversePeriodShare += share;
@@ -199,8 +210,9 @@ void BM_SclClock(benchmark::State& state) {
   const double mean = std::accumulate(ratios.begin(), ratios.end(), 0.0) / n;
   double var = 0;
   for (double r : ratios) var += (r - mean) * (r - mean);
-  int slowed = 0;
+  int slowed = 0, shorter = 0;
   for (double r : ratios) slowed += r < 1 / 1.5;
+  for (size_t i = 0; i < ratios.size(); ++i) shorter += ratios[i] > 1 && setPeriods[i] / ratios[i] < setPeriods[i] - 10;
   state.counters["set_kHz"] = sumSetKHz / starts;
   state.counters["ratio_mean"] = n / inversePeriodShare;
   state.counters["ratio_median"] = Percentile(ratios, 0.5);
@@ -210,6 +222,8 @@ void BM_SclClock(benchmark::State& state) {
   state.counters["start_lo"] = *std::min_element(startMeans.begin(), startMeans.end());
   state.counters["start_hi"] = *std::max_element(startMeans.begin(), startMeans.end());
   state.counters["slowed_pct"] = 100.0 * slowed / n;
+  state.counters["ratio_max"] = *std::max_element(ratios.begin(), ratios.end());
+  state.counters["short_pct"] = 100.0 * shorter / n;
   state.counters["failed"] = failed;
   state.counters["high_min"] = *std::min_element(highShares.begin(), highShares.end());
   state.counters["high_p05"] = Percentile(highShares, 0.05);
@@ -217,10 +231,11 @@ void BM_SclClock(benchmark::State& state) {
 }
 
 void SclArgs(benchmark::internal::Benchmark* b) {
-  b->ArgNames({"slow", "kHz", "traffic"});
-  for (int slow : {1, 0})
-    for (int k : {25, 50, 100, 0})
-      for (int t : {tAbsent, tWriteAck, tRead}) b->Args({slow, k, t});
+  b->ArgNames({"slow", "kHz", "traffic", "load"});
+  for (int load : {0, 1})
+    for (int slow : {1, 0})
+      for (int k : {25, 50, 100, 0})
+        for (int t : {tAbsent, tWriteAck, tRead}) b->Args({slow, k, t, load});
   b->Iterations(10)->Unit(benchmark::kMillisecond);
 }
 BENCHMARK(BM_SclClock)->Apply(SclArgs);
@@ -309,8 +324,10 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   std::printf(
       "Bus timing on the simulated adapter, real clock (processor %.1f MHz by the time base).\n"
-      "BM_SclClock/slow:S/kHz:K/traffic:T  S 1 = Slow access (1 us), 0 = Normal (0.4 us); K 0 = MaxClock;\n"
-      "  T 0 = writes to an absent address, 1 = writes acknowledged by an EEPROM, 2 = reads from it.\n"
+      "BM_SclClock/slow:S/kHz:K/traffic:T/load:L  S 1 = Slow access (1 us), 0 = Normal (0.4 us); K 0 = MaxClock;\n"
+      "  T 0 = writes to an absent address, 1 = writes acknowledged by an EEPROM, 2 = reads from it;\n"
+      "  L 1 = every core loaded by the load generator. ratio_max = set / shortest period;\n"
+      "  short_pct = periods shorter than set by more than 10 ns.\n"
       "  ratio_* = measured SCL frequency / set frequency (mean = set period / mean period);\n"
       "  start_lo/hi = worst single start; slowed_pct = periods stretched by interruptions.\n"
       "BM_CalibrationUnderLoad/slow:S  good of starts under a full load on every core; dev_* = line\n"

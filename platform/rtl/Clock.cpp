@@ -83,6 +83,7 @@ class TRealClock final : public TClock {
     // the time per turn stays what the calibration measured.
     WaitCycles(count, static_cast<uint64_t>(count / WaitCyclesPerNanosecond() * 1.5) + 2000);
   }
+  double LoopTurnCycles() override { return 1; }
   uint64_t NowNanoseconds() override { return MonotonicNs(); }
   double WaitCyclesPerNanosecond() override {
     if (rate_ > 0) return rate_;

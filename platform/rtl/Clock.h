@@ -62,6 +62,9 @@ class TClock {
   // Busy wait of Count turns. The real clock's turn is one cycle of the wait
   // counter, so a wait lasts the same whatever the processor's speed.
   virtual void DelayLoop(uint32_t count) = 0;
+  // Wait-counter cycles a turn of DelayLoop lasts where that is known by
+  // construction (the real clock: one); 0 where only a measurement can tell.
+  virtual double LoopTurnCycles() { return 0; }
   // Nanoseconds of the monotonic clock since an arbitrary start.
   virtual uint64_t NowNanoseconds() = 0;
 
@@ -91,6 +94,7 @@ class TFakeClock : public TClock {
   double CyclesPerMicrosecond = 1000.0;  // a 1 GHz processor
   double NanosecondsPerLoopTurn = 1.0;
   double NanosecondsPerCounterRead = 0.0;
+  double KnownLoopTurnCycles = 0.0;  // what LoopTurnCycles answers
   TCpuIdLeaf1 Leaf1{true, 0x000906EA, 0, 0, 0x00000010};
   bool HasTimeStampCounter = true;
   bool HasPerformanceCounter = true;
@@ -108,6 +112,7 @@ class TFakeClock : public TClock {
   bool QueryPerformanceCounter(int64_t& count) override;
   bool QueryPerformanceFrequency(int64_t& frequency) override;
   void DelayLoop(uint32_t count) override { Advance(count * NanosecondsPerLoopTurn); }
+  double LoopTurnCycles() override { return KnownLoopTurnCycles; }
   uint64_t NowNanoseconds() override { return static_cast<uint64_t>(now_); }
   double WaitCyclesPerNanosecond() override {
     return waitCounter_.Kind == wcTimeStampCounter ? CyclesPerMicrosecond / 1000.0 : 1.0;
