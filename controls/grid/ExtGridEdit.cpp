@@ -88,6 +88,11 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
   }
 
   bool editorFocused = InplaceEditor() && InplaceEditor()->Focused();
+  // Every move off an edited cell passes here, whichever key, click, wheel, search or call makes
+  // it: the text is validated before anything else changes, and a refusal keeps the cell. A text
+  // the editor's own keys validated already equals its start text and is not asked about again.
+  const bool leaving = BaseCell(RealColIndex(ACol), ARow) != editCell_;
+  if (editActive_ && (leaving || !editorFocused) && !ValidateCell(GetCurrentCellText())) return false;
 
   // Editing is switched per cell: off on read-only cells, on again on the next editable one,
   // and on for a clickable control only while that cell is current.
@@ -118,12 +123,7 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
     }
   }
 
-  bool result;
-  if (!editActive_ || editorFocused) {
-    result = !IsFixed(ACol, ARow) && TBaseGrid::SelectCell(ACol, ARow);
-  } else {
-    result = ValidateCell(GetCurrentCellText()) && TBaseGrid::SelectCell(ACol, ARow);
-  }
+  const bool result = !IsFixed(ACol, ARow) && TBaseGrid::SelectCell(ACol, ARow);
   if (activeCellShow_ || ActiveRowShow()) {
     RepaintRow(Row());
     RepaintRow(ARow);

@@ -248,7 +248,13 @@ struct OddWay {
 const OddWay kOddWays[] = {
     {"HeaderClickSorts", [](TExtStringGrid* g) { g->SortSettings()->SetShow(true); },
      [](GridInputTest& t) { t.ClickCell(3, 0); }},
+    {"PageUpInTheEditor", [](TExtStringGrid*) {}, [](GridInputTest& t) { t.Key(Qt::Key_PageUp); }},
+    {"PageDownInTheEditor", [](TExtStringGrid*) {}, [](GridInputTest& t) { t.Key(Qt::Key_PageDown); }},
+    {"RightAtTheTextsEnd", [](TExtStringGrid*) {}, [](GridInputTest& t) { t.Key(Qt::Key_Right); }},
+    {"CtrlHome", [](TExtStringGrid*) {}, [](GridInputTest& t) { t.Key(Qt::Key_Home, Qt::ControlModifier); }},
 };
+
+void PrintTo(const OddWay& w, std::ostream* os) { *os << w.Name; }
 
 class OddWaysOut : public GridInputTest, public ::testing::WithParamInterface<OddWay> {};
 
