@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 
+#include "platform/gui/Calendar.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/VisualStyles.h"
 #include "platform/gui/WinWindow.h"
@@ -18,6 +19,17 @@ int PartAt(const std::string& Text, int Caret, char Separator) {
   for (int i = 0; i < Caret && i < static_cast<int>(Text.size()); ++i)
     if (Text[static_cast<size_t>(i)] == Separator) ++part;
   return std::min(part, 2);
+}
+
+// A drop-down button's face: filled, with a small down arrow in its middle.
+void DrawDropButton(TCanvas* C, const TRect& b, bool Enabled) {
+  C->Brush()->SetStyle(bsSolid);
+  C->Brush()->SetColor(clBtnFace);
+  C->FillRect(b);
+  const int cx = (b.Left + b.Right) / 2, cy = (b.Top + b.Bottom) / 2;
+  C->Pen()->SetColor(Enabled ? clBtnText : clGrayText);
+  C->Brush()->SetColor(Enabled ? clBtnText : clGrayText);
+  C->Polygon({TPoint(cx - 3, cy - 1), TPoint(cx + 3, cy - 1), TPoint(cx, cy + 2)});
 }
 
 // The first and last day the platform's dates reach (1-01-01 and 9999-12-31).
@@ -179,12 +191,7 @@ void TESGCustomCombo::PaintOver() {
   if (themed && DrawThemePart(Handle(), "combobox", C, 1, (GetKeyState(VK_LBUTTON) | GetKeyState(VK_RBUTTON)) & 0x8000 ? 3 : 1, b)) return;
   // Our own face: the platform's arrow does not line up with ButtonWidth, so the button
   // is filled and gets its own arrow; an active list raises (or etches) its edge.
-  C->Brush()->SetColor(clBtnFace);
-  C->FillRect(b);
-  const int cx = (b.Left + b.Right) / 2, cy = (b.Top + b.Bottom) / 2;
-  C->Pen()->SetColor(Enabled() ? clBtnText : clGrayText);
-  C->Brush()->SetColor(Enabled() ? clBtnText : clGrayText);
-  C->Polygon({TPoint(cx - 3, cy - 1), TPoint(cx + 3, cy - 1), TPoint(cx, cy + 2)});
+  DrawDropButton(C, b, Enabled());
   if (Active()) {
     TRect e = b;
     DrawEdge(C, &e, etched_ ? EDGE_ETCHED : EDGE_RAISED, BF_RECT | (DroppedDown() ? BF_FLAT : 0));
@@ -825,8 +832,14 @@ void TEsgEditBtn::WMCut(TMessage& Message) {
 TEsgDateTimePicker::TEsgDateTimePicker(TComponent* AOwner) : TCustomEdit(AOwner), dateTime_(Now()) {
   // Flat: the window-coloured two pixels where a border would be, the text inside them.
   SetBorderStyle(bsNone);
-  SetTextMargins(2, 0, 2, 0);
+  PlaceText();
   ShowValue();
+}
+
+void TEsgDateTimePicker::PlaceText() {
+  const TRect b = ButtonRect();
+  SetTextMargins(2, 0, HasCalendar() ? Width() - b.Left + 1 : 2, 0);
+  Invalidate();
 }
 
 void TEsgDateTimePicker::ShowValue() {
@@ -837,7 +850,15 @@ void TEsgDateTimePicker::ShowValue() {
 
 void TEsgDateTimePicker::SetKind(TDateTimeKind v) {
   kind_ = v;
+  if (!HasCalendar()) CloseUp();
+  PlaceText();
   ShowValue();
+}
+
+void TEsgDateTimePicker::SetUpDown(bool v) {
+  upDown_ = v;
+  if (!HasCalendar()) CloseUp();
+  PlaceText();
 }
 
 void TEsgDateTimePicker::SetDateTime(TDateTime v) {
@@ -849,6 +870,57 @@ TDateTime TEsgDateTimePicker::Date() const { return std::floor(dateTime_); }
 void TEsgDateTimePicker::SetDate(TDateTime v) { SetDateTime(std::floor(v) + (dateTime_ - std::floor(dateTime_))); }
 TDateTime TEsgDateTimePicker::Time() const { return dateTime_ - std::floor(dateTime_); }
 void TEsgDateTimePicker::SetTime(TDateTime v) { SetDateTime(std::floor(dateTime_) + (v - std::floor(v))); }
+
+TRect TEsgDateTimePicker::ButtonRect() const {
+  if (!HasCalendar()) return TRect();
+  const int w = std::min(GetSystemMetrics(SM_CXVSCROLL), std::max(0, Width() / 2));
+  return TRect(Width() - 1 - w, 1, Width() - 1, std::max(1, Height() - 1));
+}
+
+bool TEsgDateTimePicker::IsDropKey(WORD Key, TShiftState Shift) {
+  const TShiftState mods = Shift & (ssShift | ssCtrl | ssAlt);
+  return (Key == VK_F4 && mods == 0) || ((Key == VK_DOWN || Key == VK_UP) && mods == ssAlt);
+}
+
+void TEsgDateTimePicker::DropDown() {
+  if (!HasCalendar() || DroppedDown() || !Showing()) return;
+  if (!calendar_) {
+    calendar_ = new TCalendarPopup(this);
+    calendar_->OnPick = [this](TObject*, TDateTime Day) {
+      SetDate(Day);
+      SelectAll();
+      DayPicked();
+    };
+    calendar_->OnCloseUp = [this](TObject*) {
+      Invalidate();
+      FireEvent(OnCloseUp, this);
+    };
+  }
+  // A date typed but not yet read (text that is no date) leaves the calendar on the value.
+  FireEvent(OnDropDown, this);
+  calendar_->DropDown(this, dateTime_);
+  Invalidate();
+}
+
+void TEsgDateTimePicker::CloseUp() {
+  if (calendar_) calendar_->CloseUp();
+}
+
+void TEsgDateTimePicker::BoundsChanged() {
+  TCustomEdit::BoundsChanged();
+  PlaceText();
+}
+
+bool TEsgDateTimePicker::DroppedDown() const { return calendar_ && calendar_->DroppedDown(); }
+
+void TEsgDateTimePicker::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TCustomEdit::MouseDown(Button, Shift, X, Y);
+  if (Button == mbLeft && PtInRect(ButtonRect(), TPoint(X, Y))) DropDown();
+}
+
+void TEsgDateTimePicker::PaintOver(TCanvas* C) {
+  if (HasCalendar()) DrawDropButton(C, ButtonRect(), Enabled());
+}
 
 void TEsgDateTimePicker::Change() {
   // Typed text that reads as a date or time becomes the value; other text leaves it.
@@ -862,6 +934,11 @@ void TEsgDateTimePicker::Change() {
 
 void TEsgDateTimePicker::KeyDown(WORD& Key, TShiftState Shift) {
   TCustomEdit::KeyDown(Key, Shift);
+  if (IsDropKey(Key, Shift) && HasCalendar()) {
+    Key = 0;
+    DropDown();
+    return;
+  }
   if ((Key != VK_UP && Key != VK_DOWN) || (Shift & ssCtrl) == 0) return;
   // Ctrl+Up and Ctrl+Down step the part under the caret (plain arrows belong to the owner).
   const int dir = Key == VK_UP ? 1 : -1;

@@ -353,8 +353,12 @@ class TEsgUnitEditBtn : public TEsgEditBtn {
 // ------------------------------------------------------------ date-time picker
 enum TDateTimeKind { dtkDate, dtkTime };
 
-// Shows one date or one time as text; typing edits the text, Up and Down step
-// the part under the caret, and the value follows each text that reads as one.
+class TCalendarPopup;
+
+// Shows one date or one time as text; typing edits the text, Ctrl+Up and Ctrl+Down step the
+// part under the caret, and the value follows each text that reads as one. A date picker
+// without UpDown drops a month calendar from its button, F4 or Alt+Down: a picked day becomes
+// the date (the time of day stays), Escape closes the calendar with the date as it was.
 class TEsgDateTimePicker : public TCustomEdit {
  public:
   explicit TEsgDateTimePicker(TComponent* AOwner);
@@ -368,13 +372,38 @@ class TEsgDateTimePicker : public TCustomEdit {
   void SetDate(TDateTime v);
   TDateTime Time() const;
   void SetTime(TDateTime v);
+  // Up-down style: no calendar (the date is typed and stepped).
+  bool UpDown() const { return upDown_; }
+  void SetUpDown(bool v);
+  // A date picker without UpDown.
+  bool HasCalendar() const { return kind_ == dtkDate && !upDown_; }
+  void DropDown();
+  void CloseUp();
+  bool DroppedDown() const;
+  // Made with the first drop-down.
+  TCalendarPopup* Calendar() const { return calendar_; }
+  // The calendar's button at the right edge (empty without a calendar).
+  TRect ButtonRect() const;
+  // F4 or Alt+Down/Up: the keys that drop the calendar.
+  static bool IsDropKey(WORD Key, TShiftState Shift);
+
+  TNotifyEvent OnDropDown, OnCloseUp;
 
  protected:
   void KeyDown(WORD& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void Change() override;
+  void PaintOver(TCanvas* Canvas) override;
+  void BoundsChanged() override;
   void ShowValue();
+  // A day was picked in the calendar and is the date now.
+  virtual void DayPicked() {}
 
   TDateTimeKind kind_ = dtkDate;
   TDateTime dateTime_;
-  bool showing_ = false;
+  bool showing_ = false, upDown_ = false;
+  TCalendarPopup* calendar_ = nullptr;
+
+ private:
+  void PlaceText();
 };

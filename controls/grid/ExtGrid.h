@@ -31,7 +31,7 @@ class TEditLink;
 class TExtStringGridCheck;
 class TCellEditorFactory;
 class TGridCombo;
-class TGridDateEdit;
+class TGridDatePicker;
 class TControlEdit;
 class TControlCombo;
 class TPictureContainer;
@@ -407,7 +407,7 @@ class TExtStringGrid : public TBaseGrid {
   // ----- in-cell editor controls (ExtGridEditors.cpp), made on first use
   TCellEditorFactory* CellEditors();
   TGridCombo* ComboBox();
-  TGridDateEdit* DateEditor();
+  TGridDatePicker* DateEditor();
   TSpinClickEvent OnSpinClick;
   TFloatSpinClickEvent OnFloatSpinClick;
   TDateTimeSpinClickEvent OnDateSpinClick, OnTimeSpinClick;

@@ -103,6 +103,7 @@ template <class TBase>
 TCellControl<TBase>::TCellControl(TExtStringGrid* AGrid) : TBase(AGrid), grid_(AGrid) {}
 template class TCellControl<TESGComboBox>;
 template class TCellControl<TEdit>;
+template class TCellControl<TEsgDateTimePicker>;
 template class TCellControl<TMemo>;
 template class TCellControl<TEsgSpinEdit>;
 template class TCellControl<TCheckBox>;
@@ -174,34 +175,29 @@ void TGridUniCombo::TakeCell(const std::string& Text, TEditorType Kind) {
 }
 
 // ----- date
-TDateTime TGridDateEdit::Value() const {
-  TDateTime v = value_;
-  return ReadCellDate(Text(), TimeKind, v) ? v : value_;
+void TGridDatePicker::TakeCell(const std::string& Text, TEditorType Kind) {
+  const bool timeKind = Kind == edTimeEdit;
+  SetKind(timeKind ? dtkTime : dtkDate);
+  SetUpDown(Kind == edDateEditUpDown);
+  SetDateTime(CellDateOrNow(Text, timeKind));
 }
 
-void TGridDateEdit::SetValue(TDateTime v) {
-  value_ = v;
-  SetText(TimeKind ? TimeToStr(v) : DateToStr(v));
-}
-
-void TGridDateEdit::TakeCell(const std::string& Text, TEditorType Kind) {
-  TimeKind = Kind == edTimeEdit;
-  SetValue(CellDateOrNow(Text, TimeKind));
-}
-
-bool TGridDateEdit::CellValue(std::string& Value) const {
-  const TDateTime v = this->Value();
-  Value = TimeKind ? TimeToStr(v) : DateToStr(v);
+bool TGridDatePicker::CellValue(std::string& Value) const {
+  Value = Kind() == dtkTime ? TimeToStr(DateTime()) : DateToStr(DateTime());
   return true;
 }
 
-void TGridDateEdit::Change() {
+void TGridDatePicker::Change() {
   TCellControl::Change();
   TExtStringGrid* g = Grid();
   if (g->OnDateTimeChange && g->ActiveCellEditor() == this) {
     const TPoint c = g->EditCell();
-    g->OnDateTimeChange(g, c.X, c.Y, Value());
+    g->OnDateTimeChange(g, c.X, c.Y, DateTime());
   }
+}
+
+void TGridDatePicker::DayPicked() {
+  if (Grid()->ActiveCellEditor() == this) Grid()->CommitCellControl(VK_RETURN, 0);
 }
 
 // ----- spin
@@ -439,7 +435,7 @@ T* TCellEditorFactory::Make(T*& Slot) {
 TGridCombo* TCellEditorFactory::Combo() { return Make(combo_); }
 TGridSpin* TCellEditorFactory::Spin() { return Make(spin_); }
 
-TGridDateEdit* TCellEditorFactory::DateEdit() {
+TGridDatePicker* TCellEditorFactory::DateEdit() {
   const bool fresh = !date_;
   Make(date_);
   if (fresh) date_->SetBorderStyle(bsNone);
@@ -489,7 +485,7 @@ TCellEditorFactory* TExtStringGrid::CellEditors() {
 }
 
 TGridCombo* TExtStringGrid::ComboBox() { return CellEditors()->Combo(); }
-TGridDateEdit* TExtStringGrid::DateEditor() { return CellEditors()->DateEdit(); }
+TGridDatePicker* TExtStringGrid::DateEditor() { return CellEditors()->DateEdit(); }
 
 void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   controlEditorShown_ = false;
@@ -521,6 +517,8 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   const char start = startChar_;
   startChar_ = 0;
   if (start) side->TakeStartKey(start);
+  // DirectDateDrop: the calendar drops with the date picker, as F4 would drop it.
+  if (editorType_ == edDateEdit && MouseActions()->DirectDateDrop) static_cast<TGridDatePicker*>(c)->DropDown();
 }
 
 void TExtStringGrid::PlaceCellEditor() {

@@ -124,24 +124,20 @@ class TGridUniCombo : public TGridCombo {
   void TakeCell(const std::string& Text, TEditorType Kind) override;
 };
 
-// A date or time editor over a cell: holds a date and shows it in the locale's format.
-class TGridDateEdit : public TCellControl<TEdit> {
+// The date picker of edDateEdit (with its calendar), edDateEditUpDown (typed and stepped, no
+// calendar) and edTimeEdit: the cell's date (time) in the locale's format. A day picked in the
+// calendar commits as Return does.
+class TGridDatePicker : public TCellControl<TEsgDateTimePicker> {
  public:
   using TCellControl::TCellControl;
-  std::string ClassName() const override { return "TGridDateEdit"; }
-  bool TimeKind = false;
-  TDateTime Value() const;
-  void SetValue(TDateTime v);
+  std::string ClassName() const override { return "TGridDatePicker"; }
   void TakeCell(const std::string& Text, TEditorType Kind) override;
   bool CellValue(std::string& Value) const override;
   std::string Shown() const override { return Text(); }
-  TCellKeys Keys() const override { return ckLine; }
 
  protected:
   void Change() override;
-
- private:
-  TDateTime value_ = 0;
+  void DayPicked() override;
 };
 
 // The spin edit of the spin kinds: integer, float, time or date. Page Up and Page Down step
@@ -257,7 +253,7 @@ class TCellEditorFactory {
   // The control for a kind, or null for kinds that edit as text.
   TWinControl* For(TEditorType Kind);
   TGridCombo* Combo();
-  TGridDateEdit* DateEdit();
+  TGridDatePicker* DateEdit();
   TGridSpin* Spin();
   // The control made so far for a kind (none made yet: null).
   TWinControl* Made(TEditorType Kind) const;
@@ -268,7 +264,7 @@ class TCellEditorFactory {
   TExtStringGrid* grid_;
   TGridCombo* combo_ = nullptr;
   TGridUniCombo* uniCombo_ = nullptr;
-  TGridDateEdit* date_ = nullptr;
+  TGridDatePicker* date_ = nullptr;
   TGridSpin* spin_ = nullptr;
   TGridCheckBox* check_ = nullptr;
   TGridEditBtn* editBtn_ = nullptr;

@@ -196,13 +196,18 @@ TInspectorDateTimePicker::TInspectorDateTimePicker(TComponent* AOwner) : TInspDa
 void TInspectorDateTimePicker::WMGetDlgCode(TMessage& Message) { Message.Result = kEditorKeys; }
 
 void TInspectorDateTimePicker::KeyDown(WORD& Key, TShiftState Shift) {
-  if (EditorKey(this, InspectorItem, Key, Shift, true, [this] { SetDateTime(OrigValue); })) return;
+  // Alt+Down drops the calendar, it is no move to the next row.
+  if (!(HasCalendar() && IsDropKey(Key, Shift)) && EditorKey(this, InspectorItem, Key, Shift, true, [this] { SetDateTime(OrigValue); })) return;
   TInspDateTimePicker::KeyDown(Key, Shift);
 }
 
 void TInspectorDateTimePicker::DoExit() {
   TInspDateTimePicker::DoExit();
   Leave(this, InspectorItem);
+}
+
+void TInspectorDateTimePicker::DayPicked() {
+  if (TInspectorBar* bar = BarOf(this); bar && InspectorItem && bar->EditItem() == InspectorItem) bar->EditorToValue();
 }
 
 // ================================================================ edit link

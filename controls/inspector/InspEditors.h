@@ -96,6 +96,8 @@ class TInspectorDateTimePicker : public TInspDateTimePicker, public TInspEditorS
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void DoExit() override;
   void WMGetDlgCode(TMessage& Message) override;
+  // A day picked in the calendar is taken as Return takes a typed one.
+  void DayPicked() override;
 };
 
 using TInspSetPropertiesEvent = std::function<void(TObject* Sender, TRect R, TInspectorItem* Item)>;

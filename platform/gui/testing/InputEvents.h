@@ -34,3 +34,20 @@ inline void SendMouseEvent(QWidget* Widget, QEvent::Type Type, int X, int Y, Qt:
                 Held, Mods);
   QCoreApplication::sendEvent(Widget, &e);
 }
+
+// A key press and release sent to a plain widget (a pop-up's part that has the keys).
+inline void SendWidgetKey(QWidget* Widget, int Key, Qt::KeyboardModifiers Mods = Qt::NoModifier) {
+  const QString text = Key == Qt::Key_Return ? QString("\r") : Key == Qt::Key_Escape ? QString(QChar(27)) : QString();
+  QKeyEvent press(QEvent::KeyPress, Key, Mods, text);
+  QCoreApplication::sendEvent(Widget, &press);
+  QKeyEvent release(QEvent::KeyRelease, Key, Mods, text);
+  QCoreApplication::sendEvent(Widget, &release);
+}
+
+// A left click (press and release) at the middle of a rectangle of Widget.
+inline void ClickWidgetIn(QWidget* Widget, const TRect& R) {
+  Qt::MouseButtons held;
+  const int x = (R.Left + R.Right) / 2, y = (R.Top + R.Bottom) / 2;
+  SendMouseEvent(Widget, QEvent::MouseButtonPress, x, y, Qt::LeftButton, Qt::NoModifier, held);
+  SendMouseEvent(Widget, QEvent::MouseButtonRelease, x, y, Qt::LeftButton, Qt::NoModifier, held);
+}

@@ -1,5 +1,6 @@
 // The shared edit controls by themselves: steps that stop at the ends of their range, the
-// typing rules of the checked and loose spin edits, the unit edit's menu commands.
+// typing rules of the checked and loose spin edits, the unit edit's menu commands, the date
+// picker's calendar.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -7,9 +8,11 @@
 #include <vector>
 
 #include "controls/edits/EsgEdits.h"
+#include "platform/gui/Calendar.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Messages.h"
 #include "platform/gui/testing/GuiTest.h"
+#include "platform/gui/testing/InputEvents.h"
 
 namespace {
 
@@ -142,6 +145,82 @@ TEST_F(EsgEdits, UnitCommandsInsideTheListPickTheirUnitOthersChangeNothing) {
   EXPECT_EQ(u.UnitMenu()->Items()->Items(2)->Caption(), "kV");
   u.UnitMenu()->Items()->Items(0)->Click();
   EXPECT_EQ(u.UnitID(), "mV");
+}
+
+TEST_F(EsgEdits, TheCalendarDropsByButtonF4OrAltDownAndOnlyAPickedDayChangesTheDate) {
+  FormatSettings.DateSeparator = '-';
+  FormatSettings.ShortDateFormat = "yyyy-mm-dd";
+  const TDateTime teaTime = EncodeTime(16, 30, 0, 0), jan5 = EncodeDate(2024, 1, 5) + teaTime;
+  enum TOpen { oButton, oF4, oAltDown };
+  enum TClose { cEscape, cClickDay20, cRightReturn, cProgram };
+  struct Case {
+    const char* name;
+    TOpen open;
+    TClose close;
+    TDateTime want;
+  } cases[] = {
+      {"button, Escape", oButton, cEscape, jan5},
+      {"F4, a click on the 20th", oF4, cClickDay20, EncodeDate(2024, 1, 20) + teaTime},
+      {"Alt+Down, Right and Return", oAltDown, cRightReturn, EncodeDate(2024, 1, 6) + teaTime},
+      {"button, closed by the program", oButton, cProgram, jan5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto* f = new TForm(Application);
+    f->SetClientSize(300, 200);
+    auto* p = new TEsgDateTimePicker(f);
+    p->SetParent(f);
+    p->SetBounds(10, 10, 140, 22);
+    f->Show();
+    p->SetFocus();
+    p->SetDateTime(jan5);
+    int closes = 0, changes = 0;
+    p->OnCloseUp = [&](TObject*) { ++closes; };
+    p->OnChange = [&](TObject*) { ++changes; };
+    switch (c.open) {
+      case oButton: ClickWidgetIn(p->Peer(), p->ButtonRect()); break;
+      case oF4: SendKeyEvent(p, Qt::Key_F4); break;
+      case oAltDown: SendKeyEvent(p, Qt::Key_Down, Qt::AltModifier); break;
+    }
+    ASSERT_TRUE(p->DroppedDown());
+    TCalendarPopup* cal = p->Calendar();
+    EXPECT_EQ(cal->Day(), EncodeDate(2024, 1, 5)) << "the calendar stands on the date";
+    QWidget* keys = cal->Window()->focusWidget();
+    ASSERT_NE(keys, nullptr);
+    switch (c.close) {
+      case cEscape: SendWidgetKey(keys, Qt::Key_Escape); break;
+      case cClickDay20: ClickWidgetIn(cal->DayView(), cal->DayRect(EncodeDate(2024, 1, 20))); break;
+      case cRightReturn:
+        SendWidgetKey(keys, Qt::Key_Right);
+        SendWidgetKey(keys, Qt::Key_Return);
+        break;
+      case cProgram: p->CloseUp(); break;
+    }
+    EXPECT_FALSE(p->DroppedDown());
+    EXPECT_EQ(closes, 1);
+    EXPECT_DOUBLE_EQ(p->DateTime(), c.want);
+    EXPECT_EQ(p->Text(), DateToStr(c.want));
+    EXPECT_EQ(changes, c.want != jan5 ? 1 : 0);
+    delete f;
+  }
+}
+
+TEST_F(EsgEdits, TimesAndTheUpDownStyleHaveNoCalendar) {
+  TForm f(nullptr);
+  auto* p = new TEsgDateTimePicker(&f);
+  p->SetParent(&f);
+  p->SetBounds(10, 10, 140, 22);
+  f.Show();
+  p->SetFocus();
+  EXPECT_GT(p->ButtonRect().Width(), 0);
+  for (int i = 0; i < 2; ++i) {
+    i == 0 ? p->SetKind(dtkTime) : p->SetUpDown(true);
+    EXPECT_EQ(p->ButtonRect().Width(), 0);
+    SendKeyEvent(p, Qt::Key_F4);
+    SendKeyEvent(p, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_FALSE(p->DroppedDown());
+    p->SetKind(dtkDate);
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "controls/grid/ExtGridMarkupControls.h"
 #include "controls/grid/ExtUtil.h"
 #include "controls/markup/MarkupText.h"
+#include "platform/gui/Calendar.h"
 #include "platform/gui/testing/InputEvents.h"
 #include "tests/controls/grid/GridInputFixture.h"
 #include "tests/controls/grid/GridTestLocales.h"
@@ -114,7 +115,7 @@ TEST_F(EditorsTest, DateEditorTakesTheCellsDateOrNow) {
   grid->FocusCell(2, 1, true);
   Key(Qt::Key_F2);
   ASSERT_NE(grid->ActiveCellEditor(), nullptr);
-  EXPECT_EQ(std::floor(grid->DateEditor()->Value()), d);
+  EXPECT_EQ(std::floor(grid->DateEditor()->DateTime()), d);
   SendKeyEvent(grid->ActiveCellEditor(), Qt::Key_Return);
   EXPECT_EQ(grid->Cells(2, 1), DateToStr(d));
 
@@ -122,9 +123,9 @@ TEST_F(EditorsTest, DateEditorTakesTheCellsDateOrNow) {
   grid->FocusCell(2, 2, true);  // "2:2" is no date
   Key(Qt::Key_F2);
   ASSERT_NE(grid->ActiveCellEditor(), nullptr);
-  EXPECT_GE(grid->DateEditor()->Value(), before);
+  EXPECT_GE(grid->DateEditor()->DateTime(), before);
   SendKeyEvent(grid->ActiveCellEditor(), Qt::Key_Return);
-  EXPECT_EQ(grid->Cells(2, 2), DateToStr(grid->DateEditor()->Value()));
+  EXPECT_EQ(grid->Cells(2, 2), DateToStr(grid->DateEditor()->DateTime()));
 
   // Opened and left without a change: the cell keeps its text.
   grid->FocusCell(2, 3, true);
@@ -134,6 +135,58 @@ TEST_F(EditorsTest, DateEditorTakesTheCellsDateOrNow) {
   EXPECT_EQ(grid->ActiveCellEditor(), nullptr);
   EXPECT_EQ(grid->Cells(2, 3), "2:3");
   EXPECT_EQ(Current(), TPoint(1, 5));
+}
+
+TEST_F(EditorsTest, APickedDayCommitsThroughTheValidationAndTheCalendarsEscapeKeepsTheEdit) {
+  grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
+    if (c == 2) e = edDateEdit;
+  };
+  bool accept = false;
+  std::vector<std::string> validated;
+  grid->OnCellValidate = [&](TObject*, int, int, std::string& v, bool& valid) {
+    validated.push_back(v);
+    valid = accept;
+  };
+  Load();
+  const std::string jan5 = DateToStr(EncodeDate(2024, 1, 5)), jan20 = DateToStr(EncodeDate(2024, 1, 20));
+  grid->SetCells(2, 1, jan5);
+  grid->FocusCell(2, 1, true);
+  Key(Qt::Key_F2);
+  TGridDatePicker* p = grid->DateEditor();
+  ASSERT_EQ(grid->ActiveCellEditor(), p);
+  const auto pick20 = [&](int DropKey, Qt::KeyboardModifiers Mods) {
+    SendKeyEvent(p, DropKey, Mods);
+    ASSERT_TRUE(p->DroppedDown());
+    ClickWidgetIn(p->Calendar()->DayView(), p->Calendar()->DayRect(EncodeDate(2024, 1, 20)));
+    EXPECT_FALSE(p->DroppedDown());
+  };
+  SendKeyEvent(p, Qt::Key_F4);
+  ASSERT_TRUE(p->DroppedDown());
+  SendWidgetKey(p->Calendar()->Window()->focusWidget(), Qt::Key_Escape);
+  EXPECT_FALSE(p->DroppedDown());
+  EXPECT_EQ(grid->ActiveCellEditor(), p) << "Escape in the calendar closes only the calendar";
+  EXPECT_TRUE(validated.empty());
+
+  pick20(Qt::Key_Down, Qt::AltModifier);
+  EXPECT_EQ(validated, std::vector<std::string>{jan20});
+  EXPECT_EQ(grid->ActiveCellEditor(), p) << "a refused day keeps the picker open";
+  EXPECT_EQ(p->Text(), jan5);
+  EXPECT_EQ(grid->Cells(2, 1), jan5);
+
+  accept = true;
+  pick20(Qt::Key_F4, Qt::NoModifier);
+  EXPECT_EQ(validated.size(), 2u);
+  EXPECT_EQ(grid->Cells(2, 1), jan20);
+  EXPECT_EQ(grid->ActiveCellEditor(), nullptr) << "a taken day ends the edit as Return does";
+
+  // DirectDateDrop: the calendar comes with the picker.
+  grid->MouseActions()->DirectDateDrop = true;
+  grid->FocusCell(2, 3, true);
+  Key(Qt::Key_F2);
+  EXPECT_TRUE(p->DroppedDown());
+  p->CloseUp();
+  SendKeyEvent(p, Qt::Key_Escape);
+  EXPECT_EQ(grid->Cells(2, 3), "2:3");
 }
 
 // ---------------------------------------------------------------- both separator conventions
@@ -171,7 +224,7 @@ TEST_P(LocaleEditing, DateCellsAreReadInTheLocalesFormat) {
   grid->FocusCell(1, 1, true);
   Key(Qt::Key_F2);
   ASSERT_NE(grid->ActiveCellEditor(), nullptr);
-  EXPECT_EQ(std::floor(grid->DateEditor()->Value()), EncodeDate(1999, 12, 31));
+  EXPECT_EQ(std::floor(grid->DateEditor()->DateTime()), EncodeDate(1999, 12, 31));
   SendKeyEvent(grid->ActiveCellEditor(), Qt::Key_Escape);
 }
 
@@ -238,9 +291,9 @@ std::vector<TKindCase> KindCases() {
       {"UniComboList", edUniComboList, "TGridUniCombo", "one", {down}, "two"},
       {"CheckBox", edCheckBox, "TGridCheckBox", "caption", {space}, "caption"},
       {"DataCheckBox", edDataCheckBox, "TGridCheckBox", "N", {space}, "Y"},
-      {"DateEdit", edDateEdit, "TGridDateEdit", jan5, Keys("5", {end, back}), date25},
-      {"DateEditUpDown", edDateEditUpDown, "TGridDateEdit", jan5, Keys("5", {end, back}), date25},
-      {"TimeEdit", edTimeEdit, "TGridDateEdit", halfOne, Keys("2", {home, del}), half2},
+      {"DateEdit", edDateEdit, "TGridDatePicker", jan5, Keys("5", {end, back}), date25},
+      {"DateEditUpDown", edDateEditUpDown, "TGridDatePicker", jan5, Keys("5", {end, back}), date25},
+      {"TimeEdit", edTimeEdit, "TGridDatePicker", halfOne, Keys("2", {home, del}), half2},
       {"Button", edButton, "TGridButton", "press", {space}, "press"},
       {"EditBtn", edEditBtn, "TGridEditBtn", "ab", Keys("c", {end}), "abc"},
       {"NumericEditBtn", edNumericEditBtn, "TGridEditBtn", "12", Keys("x3-", {end}), "123"},

@@ -583,14 +583,14 @@ TEST_F(RadioTest, ADateEditorsRefusedValueKeepsItOpenUntilEscapeRestores) {
   grid->OnCellValidate = [](TObject*, int, int, std::string&, bool& valid) { valid = false; };
   grid->FocusCell(1, 4, true);
   Key(Qt::Key_F2);
-  auto* date = dynamic_cast<TGridDateEdit*>(grid->ActiveCellEditor());
+  auto* date = dynamic_cast<TGridDatePicker*>(grid->ActiveCellEditor());
   ASSERT_NE(date, nullptr);
-  date->SetValue(EncodeDate(2025, 1, 2));
+  date->SetDateTime(EncodeDate(2025, 1, 2));
   SendKeyEvent(date, Qt::Key_Return);
   EXPECT_EQ(grid->Cells(1, 4), start);
   EXPECT_EQ(grid->ActiveCellEditor(), date);
   EXPECT_EQ(date->Text(), start);
-  date->SetValue(EncodeDate(2025, 1, 3));
+  date->SetDateTime(EncodeDate(2025, 1, 3));
   SendKeyEvent(date, Qt::Key_Escape);
   EXPECT_EQ(grid->ActiveCellEditor(), nullptr);
   EXPECT_EQ(grid->Cells(1, 4), start);

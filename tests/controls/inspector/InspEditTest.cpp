@@ -6,15 +6,18 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "controls/inspector/InspEditors.h"
 #include "controls/inspector/InspectorBar.h"
+#include "platform/gui/Calendar.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Windows.h"
 #include "platform/gui/testing/GuiTest.h"
+#include "platform/gui/testing/InputEvents.h"
 #include "platform/gui/testing/TestResponder.h"
 #include "tests/controls/inspector/InspSetupPanel.h"
 
@@ -390,6 +393,23 @@ TEST_F(InspEditTypes, DateRowWhoseTextIsNoDateStartsWithThePickersValue) {
   it->SetTextValue(DateToStr(EncodeDate(2021, 1, 2)));
   Click(kValueX, RowY(4));
   EXPECT_DOUBLE_EQ(picker->DateTime(), EncodeDate(2021, 1, 2) + EncodeTime(9, 30, 0, 0));
+}
+
+TEST_F(InspEditTypes, ADayPickedInTheCalendarIsTakenAndAltDownIsNoRowMove) {
+  TInspectorItem* it = AddRow("Made", ptDate, "");
+  it->SetDateValue(EncodeDate(2020, 5, 17));
+  it->SetTextValue(DateToStr(EncodeDate(2020, 5, 17)));
+  Click(kValueX, RowY(4));
+  auto* picker = bar->DateTimeControl();
+  ASSERT_EQ(bar->ActiveEditor(), picker);
+  SendKeyEvent(picker, Qt::Key_Down, Qt::AltModifier);
+  ASSERT_TRUE(picker->DroppedDown());
+  EXPECT_EQ(bar->EditItem(), it);
+  ClickWidgetIn(picker->Calendar()->DayView(), picker->Calendar()->DayRect(EncodeDate(2020, 5, 3)));
+  EXPECT_FALSE(picker->DroppedDown());
+  EXPECT_DOUBLE_EQ(std::floor(it->DateTimeValue()), EncodeDate(2020, 5, 3));
+  EXPECT_TRUE(it->Modified());
+  EXPECT_EQ(bar->ActiveEditor(), picker) << "taken as Return takes it: the editor stays";
 }
 
 TEST_F(InspEditTypes, TimeRowOpensAtItsTime) {
