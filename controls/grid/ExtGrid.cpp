@@ -93,6 +93,7 @@ TExtStringGrid::TExtStringGrid(TComponent* AOwner) : TBaseGrid(AOwner) {
   hiddenRows_.reset(new THiddenRows);
   filter_.reset(new TFilter(this));
   balloon_.reset(new TBalloonSettings(this));
+  balloon_->OnEnableChange = [this](TObject*) { BalloonEnableChanged(); };
   showModified_.reset(new TShowModified(this));
   showModified_->OnChange = [this](TObject*) {
     if (HandleAllocated()) InvalidateCol(0);
@@ -136,6 +137,7 @@ void TExtStringGrid::Loaded() {
   initialFixedRows_ = TBaseGrid::FixedRows();
   initialFixedCols_ = TBaseGrid::FixedCols();
   initialRowHeight_ = DefaultRowHeight();
+  if (balloon_->Enable()) BalloonEnableChanged();
   loaded_ = true;
   LoadColumnSizes();
   if (Options() & goAlwaysShowEditor) {

@@ -41,6 +41,8 @@ class TCustomImageList;
 class TTimer;
 class TSearchPanel;
 class TFooterPanel;
+class TBalloonWindow;
+class TTimer;
 
 enum TGridLook { glStandard, glSoft, glClassic, glQuarn, glXP, glListView };
 enum TScrollType { ssNormal, ssFlat, ssEncarta };
@@ -72,6 +74,8 @@ using TColChangingEvent = std::function<void(TObject* Sender, int OldCol, int Ne
 using TCellChangingEvent =
     std::function<void(TObject* Sender, int OldRow, int OldCol, int NewRow, int NewCol, bool& Allow)>;
 using TGridHintEvent = std::function<void(TObject* Sender, int ARow, int ACol, std::string& HintStr)>;
+using TGridBalloonEvent = std::function<void(TObject* Sender, int ACol, int ARow, std::string& ATitle,
+                                             std::string& AText, int& AIcon)>;
 using TFooterPaintEvent = std::function<void(TObject* Sender, int AColumn, TCanvas* Canvas, TRect ARect)>;
 using TGridColorEvent =
     std::function<void(TObject* Sender, int ARow, int ACol, TGridDrawState AState, TBrush* ABrush, TFont* AFont)>;
@@ -1280,6 +1284,27 @@ class TExtStringGrid : public TBaseGrid {
   // The height of the footers under the cells (floating footer and search footer).
   int FooterPanelsHeight() const;
   TFooterPanel* footerPanel_ = nullptr;
+
+  // ===== balloon tips (ExtGridHints.cpp)
+ public:
+  // The balloon of a cell (real column): its text (tags removed, rich and wide text as plain
+  // text, tabs as blanks, no leading line breaks), title " " and icon 1, then OnCellBalloon's
+  // changes; text and title cut to 1024 and 100 characters. False when there is no text.
+  bool CellBalloon(int ACol, int ARow, std::string& Title, std::string& Text, int& Icon);
+  TGridBalloonEvent OnCellBalloon;
+  // The balloon's window, there exactly while Balloon.Enable is on after loading.
+  TBalloonWindow* BalloonWindow() const { return balloonWindow_; }
+  TTimer* BalloonTimer() const { return balloonTimer_; }
+
+ private:
+  void BalloonEnableChanged();
+  void BalloonMouseMove(int X, int Y);
+  void BalloonTick();
+  void HideBalloon();
+  TBalloonWindow* balloonWindow_ = nullptr;
+  TTimer* balloonTimer_ = nullptr;
+  TPoint balloonCell_{-1, -1}, balloonTip_;
+  bool balloonShowing_ = false;
 
   // ===== the view: bringing a cell into view, scroll hints, drag scrolling, hiding the
   // selection, sizing zones (ExtGridScroll.cpp)

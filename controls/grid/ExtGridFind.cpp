@@ -69,17 +69,7 @@ std::string HilightPlain(const std::string& Text, const std::string& Search, con
     for (char& c : hay) c = static_cast<char>(up[static_cast<unsigned char>(c)]);
     for (char& c : needle) c = static_cast<char>(up[static_cast<unsigned char>(c)]);
   }
-  auto plain = [](std::string_view piece, std::string& out) {
-    for (size_t i = 0; i < piece.size(); ++i) {
-      const char c = piece[i];
-      if (c == '\r' || c == '\n') {
-        if (c == '\r' && i + 1 < piece.size() && piece[i + 1] == '\n') ++i;
-        out += "<BR>";
-      } else {
-        out += EncodeEntities(std::string(1, c));
-      }
-    }
-  };
+  auto plain = [](std::string_view piece, std::string& out) { out += ExtUtil::PlainToMarkup(piece); };
   std::string out;
   size_t from = 0, at;
   bool any = false;

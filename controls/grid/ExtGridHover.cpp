@@ -8,6 +8,7 @@
 
 #include "controls/grid/ExtGrid.h"
 #include "controls/grid/ExtUtil.h"
+#include "controls/grid/GridHints.h"
 #include "controls/markup/EsgHTMLE.h"
 #include "platform/gui/Messages.h"
 #include "platform/gui/Windows.h"
@@ -22,6 +23,7 @@ constexpr int kBorderZone = 3;
 
 // ---------------------------------------------------------------- mouse moves
 void TExtStringGrid::HoverMouseDown(TMouseButton Button, int X, int Y) {
+  HideBalloon();
   if (Button != mbLeft || look_ != glListView || GridState() != gsNormal) return;
   int c = -1, r = -1;
   MouseToCell(X, Y, c, r);
@@ -89,6 +91,7 @@ void TExtStringGrid::HoverMouseMove(TShiftState, int X, int Y) {
   if ((GridState() == gsColSizing || GridState() == gsRowSizing) &&
       (HintShowSizing || (ComponentState() & csDesigning)))
     ShowSizingHint(X, Y);
+  BalloonMouseMove(X, Y);
 }
 
 void TExtStringGrid::CMMouseLeave(TMessage& Message) {
@@ -98,6 +101,8 @@ void TExtStringGrid::CMMouseLeave(TMessage& Message) {
   mouseInside_ = false;
   anyColMark_ = anyRowMark_ = false;
   hintCell_ = TPoint(-1, -1);
+  HideBalloon();
+  balloonCell_ = TPoint(-1, -1);
   if (look_ == glListView) SetHotFixedCell(TPoint(-1, -1));
   SetLinkCursor(false);
   // An anchor the mouse left with the grid is left too.
@@ -258,6 +263,7 @@ void TExtStringGrid::CMHintShow(TMessage& Message) {
   info->CursorRect = valid;
   info->HintPos = ClientToScreen(TPoint(cell.Left, cell.Bottom));
   info->HintColor = HintColor;
+  info->HintWindowClass = MakeHintWindow<THTMLHintWindow>;
 
   std::string hint = info->HintStr;
   bool anchored = false;

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/gui/Graphics.h"
 #include "platform/gui/LayeredWindows.h"
@@ -190,5 +191,12 @@ constexpr DWORD ULW_COLORKEY = 1, ULW_ALPHA = 2, ULW_OPAQUE = 4;
 bool UpdateLayeredWindow(HWND Wnd, TBitmap* Image, const TPoint* Position, BYTE Alpha, DWORD Flags);
 // The platform's window-wide alpha (LWA_ALPHA); false when Wnd is no window.
 bool SetLayeredWindowAttributes(HWND Wnd, TColor Key, BYTE Alpha, DWORD Flags);
+
+// The words of a rich text: groups that hold no text are skipped, paragraphs become CR LF,
+// escapes become their characters (UTF-8).
+std::string RtfPlainText(const std::string& Rtf);
+// Plain text as markup that shows the same characters ("&", "<", ">" and quotes as entities,
+// line breaks as "<BR>").
+std::string PlainToMarkup(std::string_view Text);
 
 }  // namespace ExtUtil

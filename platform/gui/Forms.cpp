@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QPointer>
+#include <QPainter>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QAction>
@@ -1208,6 +1209,32 @@ int TScreen::Height() const {
   if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
     if (app->primaryScreen()) return app->primaryScreen()->geometry().height();
   return 768;
+}
+
+TRect TScreen::MonitorRect(TPoint P) const {
+  QScreen* s = QGuiApplication::screenAt(QPoint(P.X, P.Y));
+  if (!s) s = QGuiApplication::primaryScreen();
+  if (!s) return TRect(0, 0, Width(), Height());
+  const QRect g = s->geometry();
+  return TRect(g.left(), g.top(), g.left() + g.width(), g.top() + g.height());
+}
+
+bool TScreen::MessageIcon(int Kind, int Size, TBitmap* Bitmap) const {
+  static const char* const names[] = {"dialog-information", "dialog-warning", "dialog-error"};
+  static const QStyle::StandardPixmap standard[] = {QStyle::SP_MessageBoxInformation, QStyle::SP_MessageBoxWarning,
+                                                    QStyle::SP_MessageBoxCritical};
+  if (Kind < 1 || Kind > 3 || Size <= 0 || !Bitmap) return false;
+  QIcon icon = QIcon::fromTheme(QString::fromLatin1(names[Kind - 1]));
+  if (icon.isNull() && QApplication::style()) icon = QApplication::style()->standardIcon(standard[Kind - 1]);
+  QImage img(Size, Size, QImage::Format_ARGB32_Premultiplied);
+  img.fill(Qt::transparent);
+  if (!icon.isNull()) {
+    QPainter p(&img);
+    icon.paint(&p, QRect(0, 0, Size, Size));
+  }
+  Bitmap->SetImage(img);
+  Bitmap->SetPixelFormat(pf32bit);
+  return !icon.isNull();
 }
 
 std::vector<std::string> TScreen::Fonts() const {

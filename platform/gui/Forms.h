@@ -325,6 +325,11 @@ class TScreen : public TComponent {
   int PixelsPerInch() const { return 96; }
   int Width() const;
   int Height() const;
+  // The monitor that holds P (screen coordinates), or the primary one when none does.
+  TRect MonitorRect(TPoint P) const;
+  // The desktop theme's message icon (1 information, 2 warning, 3 error) Size pixels square,
+  // drawn into Bitmap (32-bit, transparent around the icon); false for another kind.
+  bool MessageIcon(int Kind, int Size, TBitmap* Bitmap) const;
   // Hints and status bars draw with it: HintFontName at HintFontHeight pixels.
   static constexpr const char* HintFontName = "DejaVu Sans";
   static constexpr int HintFontHeight = -10;

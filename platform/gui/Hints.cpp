@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <QPolygon>
+#include <QRegion>
 #include <QWidget>
 #include <algorithm>
 
@@ -136,8 +138,12 @@ void THintWindow::ActivateHintData(TRect Rect, const std::string& AHint, void*) 
     if (Rect.Right > sw) OffsetRect(Rect, std::max(-Rect.Left, sw - Rect.Right), 0);
     if (Rect.Bottom > sh) OffsetRect(Rect, 0, std::max(-Rect.Top, sh - Rect.Bottom));
   }
+  ShowAt(Rect);
+}
+
+void THintWindow::ShowAt(const TRect& R) {
   HandleNeeded();
-  SetBoundsRect(Rect);
+  SetBoundsRect(R);
   Peer()->show();
   Peer()->raise();
   Invalidate();
@@ -148,6 +154,17 @@ void THintWindow::ReleaseHandle() {
 }
 
 bool THintWindow::Active() const { return Peer() && Peer()->isVisible(); }
+
+void THintWindow::SetShape(const std::vector<TPoint>& Outline) {
+  HandleNeeded();
+  if (Outline.empty()) {
+    Peer()->clearMask();
+    return;
+  }
+  QPolygon poly;
+  for (const TPoint& p : Outline) poly << QPoint(p.X, p.Y);
+  Peer()->setMask(QRegion(poly));
+}
 
 void THintWindow::Paint() {
   TCanvas* c = Canvas();

@@ -31,6 +31,7 @@
 // HintInfo.HintWindowClass = MakeHintWindow<TMyHintWindow> in CM_HINTSHOW.
 
 #include <string>
+#include <vector>
 
 #include "platform/gui/Controls.h"
 
@@ -73,6 +74,10 @@ class THintWindow : public TCustomControl {
   virtual void ReleaseHandle();
   // The window is on the screen now.
   bool Active() const;
+  // Only the inside of the polygon (client coordinates) shows; an empty one gives the rectangle.
+  void SetShape(const std::vector<TPoint>& Outline);
+  // Puts the window at R (screen coordinates) on top without taking the focus, and repaints it.
+  void ShowAt(const TRect& R);
 
  protected:
   QWidget* CreatePeer(QWidget* ParentWidget) override;

@@ -1,0 +1,163 @@
+// The grid's markup hint window (size, place on its monitor, plain text kept plain) and its
+// balloon tips (text rules, the window's life, shown and hidden as the pointer rests and moves).
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "controls/grid/ExtUtil.h"
+#include "controls/grid/GridHints.h"
+#include "platform/gui/Timer.h"
+#include "tests/controls/grid/GridInputFixture.h"
+
+namespace {
+
+class HintsTest : public GridInputTest {
+ public:
+  void MoveTo(int c, int r) {
+    const TPoint p = Mid(c, r);
+    Mouse(QEvent::MouseMove, p.X, p.Y, Qt::NoButton);
+  }
+  // The pointer rests: the balloon's delay runs out.
+  void Rest() { grid->BalloonTimer()->Tick(); }
+};
+
+TEST_F(HintsTest, BalloonTextFollowsTheCellAndItsLimits) {
+  const std::string k1024(1024, 'k'), k1025(1025, 'k');
+  struct Case {
+    std::string cell, text;
+  } cases[] = {
+      {"plain & <text>", "plain & <text>"},
+      {"<b>bold</b> &amp; <i>it</i>", "bold & it"},
+      {"\t\r\n\tafter\tbreaks", "after breaks"},  // leading breaks go, tabs become blanks
+      {"{\\rtf1\\ansi {\\fonttbl{\\f0 Arial;}}rich words}", "rich words"},
+      {ExtUtil::EncodeWideText(u"wide \u00e9"), "wide \u00e9"},
+      {k1024, k1024},
+      {k1025, std::string(1021, 'k') + "..."},
+  };
+  grid->EnableHTML = true;
+  for (const Case& k : cases) {
+    grid->SetCells(2, 3, k.cell);
+    std::string title, text;
+    int icon = -5;
+    EXPECT_TRUE(grid->CellBalloon(2, 3, title, text, icon)) << k.cell;
+    EXPECT_EQ(text, k.text) << k.cell;
+    EXPECT_EQ(title, " ");
+    EXPECT_EQ(icon, 1);
+  }
+  grid->SetCells(2, 3, "");
+  std::string title, text;
+  int icon = 0;
+  EXPECT_FALSE(grid->CellBalloon(2, 3, title, text, icon)) << "an empty cell has no balloon";
+  // The handler's answers are held to the same limits.
+  struct Handled {
+    std::string title, text;
+    int icon;
+    std::string shownTitle, shownText;
+    int shownIcon;
+  } handled[] = {{"T", std::string(5000, 'x'), 2, "T", std::string(1021, 'x') + "...", 2},
+                 {std::string(101, 't'), "ok", 3, std::string(97, 't') + "...", "ok", 3},
+                 {std::string(100, 't'), "ok", 7, std::string(100, 't'), "ok", 0},
+                 {"T", "", 1, "T", "", 1}};
+  for (const Handled& h : handled) {
+    grid->OnCellBalloon = [&](TObject*, int c, int r, std::string& t, std::string& x, int& i) {
+      EXPECT_EQ(TPoint(c, r), TPoint(1, 1));
+      t = h.title, x = h.text, i = h.icon;
+    };
+    const bool any = grid->CellBalloon(1, 1, title, text, icon);
+    EXPECT_EQ(any, !h.shownText.empty());
+    EXPECT_EQ(title, h.shownTitle);
+    EXPECT_EQ(text, h.shownText);
+    EXPECT_EQ(icon, h.shownIcon);
+  }
+}
+
+TEST_F(HintsTest, BalloonShowsOverTheRestingCellAndLivesWithTheSetting) {
+  EXPECT_EQ(grid->BalloonWindow(), nullptr) << "off by default";
+  // A layout that turns balloons on makes the window only when loading is over.
+  grid->BeginLoading();
+  grid->Balloon()->SetEnable(true);
+  EXPECT_EQ(grid->BalloonWindow(), nullptr);
+  grid->Loaded();
+  ASSERT_NE(grid->BalloonWindow(), nullptr);
+  grid->Balloon()->BackgroundColor = clYellow;
+  grid->OnCellBalloon = [](TObject*, int, int, std::string& t, std::string&, int& i) { t = "Cell", i = 2; };
+  MoveTo(2, 3);
+  EXPECT_FALSE(grid->BalloonWindow()->Active()) << "not before the delay";
+  Rest();
+  TBalloonWindow* b = grid->BalloonWindow();
+  ASSERT_TRUE(b->Active());
+  EXPECT_EQ(b->BalloonText(), "2:3");
+  EXPECT_EQ(b->Title(), "Cell");
+  EXPECT_EQ(b->Icon(), 2);
+  EXPECT_EQ(b->Color(), clYellow);
+  // Its tail points just below the pointer, on the same monitor.
+  const TPoint tip = grid->ClientToScreen(TPoint(Mid(2, 3).X, Mid(2, 3).Y + 18));
+  EXPECT_EQ(b->Left() + b->TailPoint().X, tip.X);
+  EXPECT_EQ(b->Top() + b->TailPoint().Y, tip.Y);
+  MoveTo(2, 3);
+  EXPECT_TRUE(b->Active()) << "moving within the cell keeps it";
+  MoveTo(3, 5);
+  EXPECT_FALSE(b->Active()) << "another cell takes it away";
+  Rest();
+  EXPECT_EQ(b->BalloonText(), "3:5");
+  Rest();
+  EXPECT_FALSE(b->Active()) << "its time runs out";
+  grid->Balloon()->SetEnable(false);
+  EXPECT_EQ(grid->BalloonWindow(), nullptr);
+  grid->Balloon()->SetEnable(true);
+  grid->Balloon()->SetEnable(true);
+  ASSERT_NE(grid->BalloonWindow(), nullptr);
+  // The window goes with the grid.
+  bool gone = false;
+  struct Watcher : TComponent {
+    bool* gone;
+    explicit Watcher(bool* g) : TComponent(nullptr), gone(g) {}
+    void Notification(TComponent* c, TOperation op) override {
+      if (op == opRemove) *gone = true;
+      TComponent::Notification(c, op);
+    }
+  } watcher(&gone);
+  grid->BalloonWindow()->FreeNotification(&watcher);
+  delete grid;
+  grid = nullptr;
+  EXPECT_TRUE(gone);
+}
+
+TEST_F(HintsTest, MarkupHintWindowSizesToItsTextOnItsMonitor) {
+  struct Case {
+    std::string hint, markup;
+  } cases[] = {{"<b>bold</b>", "<b>bold</b>"}, {"a<b & c", "a&lt;b &amp; c"}, {"one\r\ntwo", "one<BR>two"}};
+  for (const Case& k : cases) EXPECT_EQ(THTMLHintWindow::HintMarkup(k.hint), k.markup);
+  auto* w = new THTMLHintWindow(form);
+  const TRect mon = Screen->MonitorRect(TPoint(0, 0));
+  w->ActivateHint(TRect(mon.Left + 10, mon.Top + 10, 0, 0), "<b>some</b> text");
+  const TSize s = w->TextSize();
+  EXPECT_GT(s.cx, 0);
+  EXPECT_GT(s.cy, 0);
+  EXPECT_EQ(w->Width(), s.cx + 16);
+  EXPECT_EQ(w->Height(), s.cy + 4);
+  EXPECT_EQ(w->Left(), mon.Left + 10);
+  EXPECT_TRUE(w->Active());
+  // Near the right and bottom edges it moves to end 2 pixels inside.
+  w->ActivateHint(TRect(mon.Right - 5, mon.Bottom - 5, 0, 0), "<b>some</b> text");
+  EXPECT_EQ(w->Left() + w->Width(), mon.Right - 2);
+  EXPECT_EQ(w->Top() + w->Height(), mon.Bottom - 2);
+  // Wider than the monitor: it keeps its left edge.
+  std::string wide;
+  for (int i = 0; i < 400; ++i) wide += "<b>word</b> ";  // wraps 1008 pixels wide
+  w->ActivateHint(TRect(mon.Left + 40, mon.Top + 10, 0, 0), wide);
+  ASSERT_GT(w->Width(), mon.Width()) << "the case needs a hint wider than the monitor";
+  EXPECT_EQ(w->Left(), mon.Left + 40);
+  // Cell hints come in the markup window.
+  grid->HintShowCells = true;
+  THintInfo info;
+  info.CursorPos = Mid(2, 3);
+  grid->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.HintStr, "2:3");
+  ASSERT_NE(info.HintWindowClass, nullptr);
+  std::unique_ptr<THintWindow> made(info.HintWindowClass(nullptr));
+  EXPECT_EQ(made->ClassName(), "THTMLHintWindow");
+}
+
+}  // namespace
