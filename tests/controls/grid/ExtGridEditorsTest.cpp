@@ -453,6 +453,7 @@ TEST_F(EditorsTest, MarkupControlsEditInPlaceAndWriteTheirValueOnceWhenLeft) {
 }
 
 TEST_F(EditorsTest, TheComboWheelStepsWithinItsListAndTellsOnlyRealItems) {
+  grid->SetRowCount(60);  // room to scroll, so a wheel the grid took would show
   struct Case {
     std::vector<std::string> items;
     std::string cell;
@@ -481,9 +482,17 @@ TEST_F(EditorsTest, TheComboWheelStepsWithinItsListAndTellsOnlyRealItems) {
     Key(Qt::Key_F2);
     ASSERT_EQ(grid->ActiveCellEditor(), combo);
     told.clear();
-    for (int d : k.deltas) combo->Perform(WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<uint16_t>(d)) << 16, 0);
+    const int top = grid->TopRow();
+    // Real wheel events over the box, as the window system sends them.
+    for (int d : k.deltas) {
+      QWheelEvent e(QPointF(5, 5), combo->Peer()->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, d), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+      QCoreApplication::sendEvent(combo->Peer(), &e);
+    }
     EXPECT_EQ(combo->ItemIndex(), k.want) << k.cell;
     EXPECT_EQ(told, k.told) << k.cell;
+    EXPECT_EQ(grid->TopRow(), top) << "the grid does not scroll under the box's wheel";
+    EXPECT_EQ(grid->ActiveCellEditor(), combo);
     SendKeyEvent(combo, Qt::Key_Escape);
     ++row;
   }
