@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "controls/grid/ExtGrid.h"
+#include "platform/gui/Forms.h"
 #include "platform/gui/Messages.h"
 #include "platform/gui/Windows.h"
 
@@ -13,6 +14,7 @@ TEditLink::TEditLink(TComponent* AOwner) : TComponent(AOwner) {}
 
 TEditLink::~TEditLink() {
   Unhook();
+  ClosePopupForm();
   if (grid_ && grid_->EditLink == this) grid_->EditLink = nullptr;
 }
 
@@ -81,9 +83,44 @@ void TEditLink::Release() {
   active_ = false;
   if (EditStyle == esPopup) {
     DestroyEditor();
+    ClosePopupForm();
     return;
   }
   SetVisible(false);
+}
+
+TForm* TEditLink::OpenPopupForm() {
+  if (popup_) return popup_;
+  popup_ = new TForm(Application);
+  popup_->SetBorderStyle(bsNone);
+  popup_->SetFormStyle(fsStayOnTop);
+  popup_->OnDeactivate = [this](TObject*) {
+    // A click elsewhere takes the value; the leaving keys move the focus themselves.
+    if (!focusing_ && grid_ && GetEditControl() && grid_->ActiveCellEditor() == GetEditControl())
+      grid_->FinishEditLink();
+  };
+  return popup_;
+}
+
+void TEditLink::ClosePopupForm() {
+  if (!popup_) return;
+  TForm* f = popup_;
+  popup_ = nullptr;
+  f->OnDeactivate = nullptr;
+  // An editor the descendant keeps must outlive the form it stood on (and was made for).
+  if (TWinControl* c = GetEditControl()) {
+    if (c->Parent() == f) {
+      c->SetVisible(false);
+      c->SetParent(grid_);
+    }
+    if (c->Owner() == f && grid_) {
+      f->RemoveComponent(c);
+      grid_->InsertComponent(c);
+    }
+  }
+  f->Hide();
+  // The form may be running its own handler (the deactivation that ended the edit).
+  f->Release();
 }
 
 void TEditLink::EditKeyDown(WORD& Key, TShiftState Shift) {
@@ -112,7 +149,10 @@ void TEditLink::EditKeyDown(WORD& Key, TShiftState Shift) {
   // The grid takes the focus before the editor hides: a hidden focused control would pass it on
   // to the form's next control. A refused value gives it back to the editor.
   TWinControl* c = GetEditControl();
-  if (grid_->CanFocus()) grid_->SetFocus();
+  {
+    TGridFlagScope moving(focusing_, true);
+    if (grid_->CanFocus()) grid_->SetFocus();
+  }
   grid_->CommitCellControl(k, Shift);
   if (c && grid_->ActiveCellEditor() == c && c->CanFocus()) c->SetFocus();
 }
@@ -121,16 +161,22 @@ void TEditLink::EditKeyDown(WORD& Key, TShiftState Shift) {
 bool TExtStringGrid::ShowEditLink(int ACol, int ARow, const TRect& R) {
   TEditLink* link = EditLink;
   link->Attach(this);
-  if (!link->GetEditControl()) link->CreateEditor(this);
+  const bool popup = link->EditStyle == esPopup;
+  TForm* form = popup ? link->OpenPopupForm() : nullptr;
+  if (!link->GetEditControl()) link->CreateEditor(popup ? static_cast<TWinControl*>(form) : this);
   TWinControl* c = link->GetEditControl();
   if (!c) return false;
-  if (link->EditStyle == esInplace && c->Parent() != this) c->SetParent(this);
-  if (link->EditStyle == esPopup) {
+  TWinControl* parent = popup ? static_cast<TWinControl*>(form) : this;
+  if (c->Parent() != parent) c->SetParent(parent);
+  if (popup) {
+    // The pop-up stands below the cell on the screen, or where the link says (screen coordinates).
     const TPoint at = link->PopupLeft >= 0 && link->PopupTop >= 0 ? TPoint(link->PopupLeft, link->PopupTop)
-                                                                   : TPoint(R.Left, R.Bottom);
-    const int w = link->PopupWidth > 0 ? link->PopupWidth : (link->AutoPopupWidth ? R.Width() : c->Width());
-    const int h = link->PopupHeight > 0 ? link->PopupHeight : c->Height();
-    c->SetBounds(at.X, at.Y, w, h);
+                                                                   : ClientToScreen(TPoint(R.Left, R.Bottom));
+    const int w = std::max(1, link->PopupWidth > 0 ? link->PopupWidth : (link->AutoPopupWidth ? R.Width() : c->Width()));
+    const int h = std::max(1, link->PopupHeight > 0 ? link->PopupHeight : c->Height());
+    form->SetBounds(at.X, at.Y, w, h);
+    c->SetBounds(0, 0, w, h);
+    form->Show();
   } else {
     link->SetRect(R);
   }

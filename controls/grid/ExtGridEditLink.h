@@ -8,6 +8,7 @@
 #include "platform/gui/StdCtrls.h"
 
 class TExtStringGrid;
+class TForm;
 
 enum TEditStyle { esInplace, esPopup };
 
@@ -43,16 +44,24 @@ class TEditLink : public TComponent {
   virtual std::string GetEditorValue() { return {}; }
   virtual void SetEditorValue(const std::string& Value) {}
 
-  // The grid's side: the link serves this grid; the control's hook comes off and it hides.
+  // The grid's side: the link serves this grid; the control's hook comes off and it hides
+  // (esPopup: DestroyEditor, and the pop-up form goes).
   void Attach(TExtStringGrid* AGrid) { grid_ = AGrid; }
   void Release();
+  // esPopup: the borderless form the editor stands on while it is open, made when the editor
+  // opens; the editor's value is taken when the form loses the activation (a click elsewhere).
+  TForm* PopupForm() const { return popup_; }
+  TForm* OpenPopupForm();
   // The editor is open: its keys go through the link.
   bool Hooked() const { return active_; }
 
  private:
   void Hook(TWinControl* C);
   void Unhook();
+  void ClosePopupForm();
   TExtStringGrid* grid_ = nullptr;
+  TForm* popup_ = nullptr;
+  bool focusing_ = false;
   TWinControl* hooked_ = nullptr;
   bool active_ = false;
   char swallow_ = 0;

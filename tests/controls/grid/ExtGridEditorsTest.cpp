@@ -568,6 +568,56 @@ TEST_F(EditorsTest, ACustomEditorLeavesByItsKeysAndKeepsWhatItWants) {
   grid->EditLink = nullptr;
 }
 
+TEST_F(EditorsTest, APopupEditorStandsOnItsOwnFormBelowTheCellUntilItIsLeft) {
+  enum TLeave { lReturn, lEscape, lClickElsewhere };
+  struct Case {
+    const char* name;
+    TLeave leave;
+    const char* cell;
+  } cases[] = {
+      {"Return takes the value", lReturn, "new"},
+      {"Escape restores", lEscape, "2:3"},
+      {"activating the grid's form takes the value", lClickElsewhere, "new"},
+  };
+  TTestLink link(form);
+  link.EditStyle = esPopup;
+  link.PopupWidth = 150;
+  link.PopupHeight = 60;
+  grid->EditLink = &link;
+  grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
+    if (c == 2) e = edCustom;
+  };
+  Load();
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->SetCells(2, 3, "2:3");
+    grid->FocusCell(2, 3, true);
+    Key(Qt::Key_F2);
+    TForm* pop = link.PopupForm();
+    ASSERT_NE(pop, nullptr);
+    ASSERT_EQ(grid->ActiveCellEditor(), link.edit);
+    EXPECT_EQ(link.edit->Parent(), pop);
+    EXPECT_TRUE(pop->Visible());
+    const TRect cell = grid->CellRect(2, 3);
+    const TPoint below = grid->ClientToScreen(TPoint(cell.Left, cell.Bottom));
+    EXPECT_EQ(TPoint(pop->Left(), pop->Top()), below);
+    EXPECT_EQ(TPoint(pop->Width(), pop->Height()), TPoint(150, 60));
+    EXPECT_EQ(link.edit->Text(), "2:3");
+    link.edit->SetText("new");
+    switch (k.leave) {
+      case lReturn: SendKeyEvent(link.edit, Qt::Key_Return); break;
+      case lEscape: SendKeyEvent(link.edit, Qt::Key_Escape); break;
+      case lClickElsewhere: form->BringToFront(); break;
+    }
+    Flush();
+    EXPECT_EQ(grid->ActiveCellEditor(), nullptr);
+    EXPECT_EQ(link.PopupForm(), nullptr) << "the pop-up goes with the edit";
+    EXPECT_EQ(grid->Cells(2, 3), k.cell);
+    EXPECT_EQ(link.edit->Parent(), grid) << "the link's editor outlives the pop-up";
+  }
+  grid->EditLink = nullptr;
+}
+
 TEST_F(EditorsTest, LeavingAnEditorPutsAlwaysEditBackWhenTheValidationRaises) {
   grid->Navigation()->AlwaysEdit = true;
   grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
