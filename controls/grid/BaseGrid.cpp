@@ -420,6 +420,16 @@ void TBaseGrid::MoveRowBlockData(int FromIndex, int Count, int ToIndex) {
   TStringGrid::MoveRowBlockData(FromIndex, Count, ToIndex);
 }
 
+void TBaseGrid::PermuteRowData(int Lo, const std::vector<int>& Order) {
+  if (Order.empty()) return;
+  const size_t need = static_cast<size_t>(Lo) + Order.size();
+  if (rowAttrs_.size() < need) rowAttrs_.resize(need);
+  std::vector<TRowAttributes> moved(Order.size());
+  for (size_t k = 0; k < Order.size(); ++k) moved[k] = rowAttrs_[static_cast<size_t>(Order[k])];
+  std::copy(moved.begin(), moved.end(), rowAttrs_.begin() + Lo);
+  TStringGrid::PermuteRowData(Lo, Order);
+}
+
 void TBaseGrid::ExchangeRowData(int ARow1, int ARow2) {
   size_t need = static_cast<size_t>(std::max(ARow1, ARow2)) + 1;
   if (rowAttrs_.size() < need) rowAttrs_.resize(need);

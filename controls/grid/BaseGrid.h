@@ -263,6 +263,7 @@ class TBaseGrid : public TStringGrid {
   void MoveLineData(bool IsRow, int FromIndex, int ToIndex) override;
   void ClearLineData(bool IsRow, int Index) override;
   void MoveRowBlockData(int FromIndex, int Count, int ToIndex) override;
+  void PermuteRowData(int Lo, const std::vector<int>& Order) override;
   void ExchangeRowData(int ARow1, int ARow2) override;
   void SizeChanged(int OldColCount, int OldRowCount) override;
 

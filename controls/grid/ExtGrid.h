@@ -816,13 +816,14 @@ class TExtStringGrid : public TBaseGrid {
   void CloseEditForLines();
   void FollowEditCell();
   void ColorRow(int ARow, TColor Value, int Which);
-  std::unique_ptr<TGridItem> MakeHiddenRecord(int ADisplRow, int AIdx);
-  void TakeHiddenRecord(TGridItem* AItem, int ADisplRow);
+  TGridItem MakeHiddenRecord(int ADisplRow, int AIdx);
+  void TakeHiddenRecord(TGridItem& AItem, int ADisplRow);
   // Hiding and showing by data index (ascending), one pass over the rows whatever their number.
   void HideRealRows(const std::vector<int>& Rows);
   void ShowRealRows(const std::vector<int>& Rows);
   // Displayed rows removed (indexes before the removal) or inserted blank (indexes after it) at once.
   void RemoveRowSetRaw(const std::vector<int>& Rows);
+  void SplitMergesAround(const std::vector<int>& Rows);
   void InsertRowSetRaw(const std::vector<int>& Rows);
   double ColumnAggregate(int ACol, int FromRow, int ToRow, int Kind);
   // painting and cell text

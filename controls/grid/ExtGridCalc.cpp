@@ -48,13 +48,10 @@ double TExtStringGrid::ColumnMin(int ACol, int FromRow, int ToRow) { return Colu
 double TExtStringGrid::ColumnMax(int ACol, int FromRow, int ToRow) { return ColumnAggregate(ACol, FromRow, ToRow, 3); }
 
 bool TExtStringGrid::HiddenRowText(int ACol, int AllRow, std::string& Text) const {
-  for (int i = 0; i < hiddenRows_->Count(); ++i) {
-    auto* it = static_cast<TGridItem*>(hiddenRows_->Items(i));
-    if (it->Idx != AllRow) continue;
-    Text = ACol >= 0 && ACol < it->Items()->Count() ? it->Items()->Strings(ACol) : std::string();
-    return true;
-  }
-  return false;
+  const TGridItem* it = hiddenRows_->Find(AllRow);
+  if (!it) return false;
+  Text = it->Text(ACol);
+  return true;
 }
 
 // ---------------------------------------------------------------- sizing

@@ -73,9 +73,7 @@ void TExtStringGrid::ColumnMoved(int FromIndex, int ToIndex) {
   }
   // Hidden rows keep their texts and cell objects outside the grid: they move the same way.
   for (int i = 0; i < hiddenRows_->Count(); ++i) {
-    auto* it = static_cast<TGridItem*>(hiddenRows_->Items(i));
-    if (rf < it->Items()->Count() && rt < it->Items()->Count()) it->Items()->Move(rf, rt);
-    RotateLine(it->Props, rf, rt);
+    TGridStore::MoveColIn(hiddenRows_->Items(i)->Cells, rf, rt);
   }
   sortSettings_->Column = FollowLine(sortSettings_->Column, rf, rt);
   for (int i = 0; i < sortIndexes_->Count(); ++i) {

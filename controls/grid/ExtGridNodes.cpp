@@ -8,8 +8,8 @@
 namespace {
 
 TCellGraphic* GraphicOf(const TGridItem* It) {
-  if (It->Props.empty() || !It->Props[0]) return nullptr;
-  return dynamic_cast<TCellGraphic*>(It->Props[0]->Graphic.get());
+  TCellProperties* p = It->Props(0);
+  return p ? dynamic_cast<TCellGraphic*>(p->Graphic.get()) : nullptr;
 }
 
 bool IsNode(const TCellGraphic* G) { return G && G->CellType == ctNode; }
@@ -101,7 +101,7 @@ int TExtStringGrid::NodeSpanEnd(int RealRow, const TCellGraphic* G) {
   int h = hiddenRows_->LowerBound(RealRow + 1);
   for (int r = RealRow + 1; r <= last; ++r) {
     TCellGraphic* g;
-    auto* it = h < hiddenRows_->Count() ? static_cast<TGridItem*>(hiddenRows_->Items(h)) : nullptr;
+    auto* it = h < hiddenRows_->Count() ? hiddenRows_->Items(h) : nullptr;
     if (it && it->Idx == r) {
       g = GraphicOf(it);
       ++h;
@@ -242,7 +242,7 @@ void TExtStringGrid::ExpandAll() {
 // Every node folds; each row of the nested spans is hidden once.
 void TExtStringGrid::ContractAll() {
   TNodeUpdate u(this);
-  ExpandAll();
+  UnHideRowsAll();
   const int current = Row();
   // Nodes come in row order: a nested span adds only the rows past those already listed.
   std::vector<int> rows;
@@ -255,7 +255,7 @@ void TExtStringGrid::ContractAll() {
     for (int k = std::max(r, listed) + 1; k <= end; ++k) rows.push_back(k);
     listed = std::max(listed, end);
   }
-  // Nothing is hidden after ExpandAll: displayed rows are data rows.
+  // Nothing is hidden now: displayed rows are data rows.
   HideRealRows(rows);
   if (std::binary_search(rows.begin(), rows.end(), current)) {
     // The current row goes to the node that folded it.

@@ -1,6 +1,7 @@
 // Rows and columns: insertion and removal, hidden rows and the mapping
 // between displayed and data indexes.
 #include <algorithm>
+#include <utility>
 
 #include "controls/grid/ExtGrid.h"
 
@@ -290,39 +291,42 @@ int TExtStringGrid::DisplRowIndex(int ARow) const { return ARow - hiddenRows_->L
 bool TExtStringGrid::IsHiddenRow(int ARow) const { return hiddenRows_->Contains(ARow); }
 
 // ---------------------------------------------------------------- hiding rows
-// The record takes the displayed row's texts, height and property objects.
-std::unique_ptr<TGridItem> TExtStringGrid::MakeHiddenRecord(int ADisplRow, int AIdx) {
-  auto it = std::make_unique<TGridItem>(nullptr);
-  it->Idx = AIdx;
-  it->Height = RowHeights(ADisplRow);
-  // A grouped column waits past the last column with its row: it is hidden with it too.
-  int cols = AllColCount() + (group_.Col >= 0 ? 1 : 0);
-  it->Props.resize(static_cast<size_t>(cols));
-  for (int c = 0; c < cols; ++c) {
-    it->Items()->Add(GridCells(c, ADisplRow));
-    if (TCellProperties* p = CellPropertiesOrNull(c, ADisplRow)) {
-      if (p->Control) p->Control->SetVisible(false);
-      it->Props[static_cast<size_t>(c)].reset(p);
-      TStringGrid::SetObjects(c, ADisplRow, nullptr);  // the record owns it now
-    }
-  }
-  it->RowAttrs = RowAttributes(ADisplRow);
+// The record takes the displayed row's cells whole (the grouped column waiting past the last
+// column goes with them), its height and row record; the row is left empty.
+TGridItem TExtStringGrid::MakeHiddenRecord(int ADisplRow, int AIdx) {
+  TGridItem it;
+  it.Idx = AIdx;
+  it.Height = RowHeights(ADisplRow);
+  it.RowAttrs = RowAttributes(ADisplRow);
+  it.Cells = TakeRowCells(ADisplRow);
+  if (it.Cells.Objects && controlList_->Count() > 0)
+    for (TObject* o : *it.Cells.Objects)
+      if (auto* p = static_cast<TCellProperties*>(o); p && p->Control) p->Control->SetVisible(false);
   return it;
 }
 
-void TExtStringGrid::TakeHiddenRecord(TGridItem* AItem, int ADisplRow) {
-  for (int c = 0; c < AItem->Items()->Count(); ++c) SetGridCells(c, ADisplRow, AItem->Items()->Strings(c));
-  for (size_t c = 0; c < AItem->Props.size(); ++c)
-    if (AItem->Props[c]) {
-      TCellProperties* p = AItem->Props[c].release();
-      ReplaceCellProperties(static_cast<int>(c), ADisplRow, p);
-      if (p->Control) p->Control->SetVisible(true);
-    }
-  SetRowHeights(ADisplRow, AItem->Height);
-  MutableRowAttributes(ADisplRow) = AItem->RowAttrs;
+// Quietly: the operations that show rows repaint the whole grid once at their end.
+void TExtStringGrid::TakeHiddenRecord(TGridItem& AItem, int ADisplRow) {
+  FreeLineProperties(true, ADisplRow);
+  if (AItem.Cells.Objects && controlList_->Count() > 0)
+    for (TObject* o : *AItem.Cells.Objects)
+      if (auto* p = static_cast<TCellProperties*>(o); p && p->Control) p->Control->SetVisible(true);
+  PutRowCells(ADisplRow, std::exchange(AItem.Cells, {}));
+  SetRowHeights(ADisplRow, AItem.Height);
+  MutableRowAttributes(ADisplRow) = AItem.RowAttrs;
+}
+
+// A vertical merge through a row that leaves is split; one within the row travels with it.
+void TExtStringGrid::SplitMergesAround(const std::vector<int>& Rows) {
+  int done = -1;
+  for (int d : Rows) {
+    if (d != done) SplitMergesAcross(true, d);
+    SplitMergesAcross(true, done = d + 1);
+  }
 }
 
 // Displayed rows (ascending, before the removal) leave in one pass: the others close up in order.
+// The caller has split the merged areas across their borders (SplitMergesAround).
 void TExtStringGrid::RemoveRowSetRaw(const std::vector<int>& Rows) {
   if (Rows.empty()) return;
   if (Rows.back() - Rows.front() + 1 == static_cast<int>(Rows.size())) {
@@ -330,10 +334,6 @@ void TExtStringGrid::RemoveRowSetRaw(const std::vector<int>& Rows) {
     return;
   }
   CloseEditForLines();
-  for (int d : Rows) {
-    SplitMergesAcross(true, d);
-    SplitMergesAcross(true, d + 1);
-  }
   TGridCountScope s(structural_);
   const int lo = Rows.front(), n = RowCount();
   std::vector<int> order;
@@ -391,12 +391,8 @@ void TExtStringGrid::HideRealRows(const std::vector<int>& Rows) {
   if (displ.empty()) return;
   CloseEditForLines();
   TGridCountScope s(structural_);
-  // A vertical merge through a hidden row is split; one within the row travels with it.
-  for (int d : displ) {
-    SplitMergesAcross(true, d);
-    SplitMergesAcross(true, d + 1);
-  }
-  std::vector<std::unique_ptr<TGridItem>> records;
+  SplitMergesAround(displ);
+  std::vector<TGridItem> records;
   records.reserve(real.size());
   for (size_t i = 0; i < real.size(); ++i) records.push_back(MakeHiddenRecord(displ[i], real[i]));
   hiddenRows_->Merge(std::move(records));
@@ -405,7 +401,7 @@ void TExtStringGrid::HideRealRows(const std::vector<int>& Rows) {
 }
 
 void TExtStringGrid::ShowRealRows(const std::vector<int>& Rows) {
-  std::vector<std::unique_ptr<TGridItem>> records = hiddenRows_->Extract(Rows);
+  std::vector<TGridItem> records = hiddenRows_->Extract(Rows);
   if (records.empty()) return;
   CloseEditForLines();
   TGridCountScope s(structural_);
@@ -413,12 +409,12 @@ void TExtStringGrid::ShowRealRows(const std::vector<int>& Rows) {
   std::vector<int> displ;
   displ.reserve(records.size());
   int h = 0;
-  for (const auto& it : records) {
-    while (h < hiddenRows_->Count() && hiddenRows_->Items(h)->Idx < it->Idx) ++h;
-    displ.push_back(it->Idx - h);
+  for (const TGridItem& it : records) {
+    while (h < hiddenRows_->Count() && hiddenRows_->Items(h)->Idx < it.Idx) ++h;
+    displ.push_back(it.Idx - h);
   }
   InsertRowSetRaw(displ);
-  for (size_t i = 0; i < records.size(); ++i) TakeHiddenRecord(records[i].get(), displ[i]);
+  for (size_t i = 0; i < records.size(); ++i) TakeHiddenRecord(records[i], displ[i]);
   RefreshView();
 }
 

@@ -2,6 +2,7 @@
 #include "controls/grid/GridOptions.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "controls/grid/ExtGrid.h"
 
@@ -286,18 +287,50 @@ void TFilterData::Assign(TPersistent* Source) {
 TFilter::TFilter(TExtStringGrid* Grid)
     : TCollection([](TCollection* c) { return new TFilterData(c); }), grid_(Grid) {}
 
-// ---------------------------------------------------------------- hidden row record
-TGridItem::TGridItem(TCollection* Collection) : TCollectionItem(Collection), items_(new TStringList) {}
-TGridItem::~TGridItem() = default;
+// ---------------------------------------------------------------- hidden row records
+TGridItem::TGridItem(TGridItem&& Other) noexcept
+    : Idx(Other.Idx), Height(Other.Height), RowAttrs(Other.RowAttrs), Cells(std::exchange(Other.Cells, {})) {}
+
+TGridItem& TGridItem::operator=(TGridItem&& Other) noexcept {
+  if (this == &Other) return *this;
+  FreeProps();
+  Idx = Other.Idx;
+  Height = Other.Height;
+  RowAttrs = Other.RowAttrs;
+  Cells = std::exchange(Other.Cells, {});
+  return *this;
+}
+
+TGridItem::~TGridItem() { FreeProps(); }
+
+void TGridItem::FreeProps() {
+  if (!Cells.Objects) return;
+  for (TObject*& o : *Cells.Objects) delete static_cast<TCellProperties*>(std::exchange(o, nullptr));
+}
+
+TCellProperties* TGridItem::Props(int ACol) const {
+  const auto* o = Cells.Objects.get();
+  return o && ACol >= 0 && ACol < static_cast<int>(o->size()) ? static_cast<TCellProperties*>((*o)[static_cast<size_t>(ACol)])
+                                                               : nullptr;
+}
+
+std::string TGridItem::Text(int ACol) const {
+  return ACol >= 0 && ACol < static_cast<int>(Cells.Texts.size()) ? Cells.Texts[static_cast<size_t>(ACol)] : std::string();
+}
 
 int THiddenRows::LowerBound(int Idx) const {
-  auto it = std::partition_point(items_.begin(), items_.end(), [Idx](const auto& r) { return r->Idx < Idx; });
+  auto it = std::partition_point(items_.begin(), items_.end(), [Idx](const TGridItem& r) { return r.Idx < Idx; });
   return static_cast<int>(it - items_.begin());
 }
 
-TGridItem* THiddenRows::Find(int Idx) const {
+TGridItem* THiddenRows::Find(int Idx) {
   const size_t p = static_cast<size_t>(LowerBound(Idx));
-  return p < items_.size() && items_[p]->Idx == Idx ? items_[p].get() : nullptr;
+  return p < items_.size() && items_[p].Idx == Idx ? &items_[p] : nullptr;
+}
+
+bool THiddenRows::Contains(int Idx) const {
+  const size_t p = static_cast<size_t>(LowerBound(Idx));
+  return p < items_.size() && items_[p].Idx == Idx;
 }
 
 // Record i has Idx - i displayed rows before it, which never falls along the list: the displayed
@@ -306,31 +339,38 @@ int THiddenRows::RealIndex(int ADispl) const {
   size_t k = 0;
   for (size_t lo = 0, hi = items_.size(); lo < hi;) {
     size_t mid = lo + (hi - lo) / 2;
-    if (items_[mid]->Idx - static_cast<int>(mid) <= ADispl) lo = k = mid + 1;
+    if (items_[mid].Idx - static_cast<int>(mid) <= ADispl) lo = k = mid + 1;
     else hi = mid;
   }
   return ADispl + static_cast<int>(k);
 }
 
-void THiddenRows::Merge(std::vector<std::unique_ptr<TGridItem>> Added) {
+void THiddenRows::Merge(std::vector<TGridItem> Added) {
   if (Added.empty()) return;
-  std::vector<std::unique_ptr<TGridItem>> out;
+  if (items_.empty() || items_.back().Idx < Added.front().Idx) {
+    items_.insert(items_.end(), std::make_move_iterator(Added.begin()), std::make_move_iterator(Added.end()));
+    return;
+  }
+  std::vector<TGridItem> out;
   out.reserve(items_.size() + Added.size());
   auto a = items_.begin(), b = Added.begin();
   while (a != items_.end() || b != Added.end()) {
-    if (b == Added.end() || (a != items_.end() && (*a)->Idx < (*b)->Idx)) out.push_back(std::move(*a++));
+    if (b == Added.end() || (a != items_.end() && a->Idx < b->Idx)) out.push_back(std::move(*a++));
     else out.push_back(std::move(*b++));
   }
   items_ = std::move(out);
 }
 
-std::vector<std::unique_ptr<TGridItem>> THiddenRows::Extract(const std::vector<int>& Idxs) {
-  std::vector<std::unique_ptr<TGridItem>> taken;
-  size_t w = 0, k = 0;
-  for (size_t i = 0; i < items_.size(); ++i) {
-    while (k < Idxs.size() && Idxs[k] < items_[i]->Idx) ++k;
-    if (k < Idxs.size() && Idxs[k] == items_[i]->Idx) taken.push_back(std::move(items_[i]));
-    else items_[w++] = std::move(items_[i]);
+std::vector<TGridItem> THiddenRows::Extract(const std::vector<int>& Idxs) {
+  std::vector<TGridItem> taken;
+  if (Idxs.empty()) return taken;
+  taken.reserve(Idxs.size());
+  size_t w = static_cast<size_t>(LowerBound(Idxs.front())), k = 0;
+  for (size_t i = w; i < items_.size(); ++i) {
+    while (k < Idxs.size() && Idxs[k] < items_[i].Idx) ++k;
+    if (k < Idxs.size() && Idxs[k] == items_[i].Idx) taken.push_back(std::move(items_[i]));
+    else if (w != i) items_[w++] = std::move(items_[i]);
+    else ++w;
   }
   items_.resize(w);
   return taken;

@@ -411,21 +411,22 @@ class TFilter : public TCollection {
 };
 
 // ---------------------------------------------------------------- TGridItem
-// A hidden row: its data index, height, and texts (one per column).
-class TGridItem : public TCollectionItem {
- public:
-  explicit TGridItem(TCollection* Collection);
-  ~TGridItem() override;
-  std::string ClassName() const override { return "TGridItem"; }
+// A hidden row: its data index, height, row record, and its cells taken whole from the store (no
+// copies); the cell property objects among them are owned here while the row is hidden.
+struct TGridItem {
+  TGridItem() = default;
+  TGridItem(TGridItem&& Other) noexcept;
+  TGridItem& operator=(TGridItem&& Other) noexcept;
+  ~TGridItem();
   int Idx = 0;
   int Height = 0;
-  TStringList* Items() const { return items_.get(); }
-  // The row's cell property objects travel with its texts (owned here while hidden).
-  std::vector<std::unique_ptr<TCellProperties>> Props;
   TRowAttributes RowAttrs;
+  TGridStore::TRowCells Cells;
+  TCellProperties* Props(int ACol) const;
+  std::string Text(int ACol) const;
 
  private:
-  std::unique_ptr<TStringList> items_;
+  void FreeProps();
 };
 
 // The hidden rows' records in ascending data index. Lookups are binary searches and the bulk
@@ -433,21 +434,22 @@ class TGridItem : public TCollectionItem {
 class THiddenRows {
  public:
   int Count() const { return static_cast<int>(items_.size()); }
-  TGridItem* Items(int Index) const { return items_.at(static_cast<size_t>(Index)).get(); }
+  TGridItem* Items(int Index) { return &items_.at(static_cast<size_t>(Index)); }
+  const TGridItem* Items(int Index) const { return &items_.at(static_cast<size_t>(Index)); }
   // The first position whose record's index is Idx or more.
   int LowerBound(int Idx) const;
-  TGridItem* Find(int Idx) const;
-  bool Contains(int Idx) const { return Find(Idx) != nullptr; }
+  TGridItem* Find(int Idx);
+  bool Contains(int Idx) const;
   // The data index of displayed row ADispl.
   int RealIndex(int ADispl) const;
   // Takes records in ascending index, none of them held yet.
-  void Merge(std::vector<std::unique_ptr<TGridItem>> Added);
+  void Merge(std::vector<TGridItem> Added);
   // Gives up the records of the indexes listed (ascending); indexes not held are skipped.
-  std::vector<std::unique_ptr<TGridItem>> Extract(const std::vector<int>& Idxs);
+  std::vector<TGridItem> Extract(const std::vector<int>& Idxs);
   void Clear() { items_.clear(); }
 
  private:
-  std::vector<std::unique_ptr<TGridItem>> items_;
+  std::vector<TGridItem> items_;
 };
 
 // ---------------------------------------------------------------- options of the component

@@ -1,6 +1,7 @@
 #include "platform/grid/GridStore.h"
 
 #include <algorithm>
+#include <utility>
 
 const std::string TGridStore::kEmptyText;
 
@@ -113,22 +114,47 @@ void TGridStore::MoveCol(int From, int To) {
   CheckIndex(From);
   CheckIndex(To);
   if (From == To) return;
-  int hi = std::max(From, To);
-  for (TRow& row : rows_) {
-    bool texts = static_cast<int>(row.Texts.size()) > std::min(From, To);
-    bool objects = row.Objects && static_cast<int>(row.Objects->size()) > std::min(From, To);
-    if (texts) {
-      Grow(row.Texts, hi, 0);
-      auto f = row.Texts.begin() + From, t = row.Texts.begin() + To;
-      From < To ? std::rotate(f, f + 1, t + 1) : std::rotate(t, f, f + 1);
-    }
-    if (objects) {
-      auto& o = *row.Objects;
-      if (static_cast<int>(o.size()) <= hi) o.resize(static_cast<size_t>(hi) + 1);
-      auto f = o.begin() + From, t = o.begin() + To;
-      From < To ? std::rotate(f, f + 1, t + 1) : std::rotate(t, f, f + 1);
-    }
+  for (TRow& row : rows_) MoveColIn(row, From, To);
+}
+
+void TGridStore::MoveColIn(TRowCells& Row, int From, int To) {
+  if (From < 0 || To < 0 || From == To) return;
+  const int hi = std::max(From, To);
+  const bool texts = static_cast<int>(Row.Texts.size()) > std::min(From, To);
+  const bool objects = Row.Objects && static_cast<int>(Row.Objects->size()) > std::min(From, To);
+  if (texts) {
+    Grow(Row.Texts, hi, 0);
+    auto f = Row.Texts.begin() + From, t = Row.Texts.begin() + To;
+    From < To ? std::rotate(f, f + 1, t + 1) : std::rotate(t, f, f + 1);
   }
+  if (objects) {
+    auto& o = *Row.Objects;
+    if (static_cast<int>(o.size()) <= hi) o.resize(static_cast<size_t>(hi) + 1);
+    auto f = o.begin() + From, t = o.begin() + To;
+    From < To ? std::rotate(f, f + 1, t + 1) : std::rotate(t, f, f + 1);
+  }
+}
+
+void TGridStore::PermuteRows(int Lo, const std::vector<int>& Order) {
+  if (Order.empty()) return;
+  CheckIndex(Lo);
+  CheckIndex(Lo + static_cast<int>(Order.size()) - 1);
+  RowFor(Lo + static_cast<int>(Order.size()) - 1);
+  std::vector<TRow> moved(Order.size());
+  for (size_t k = 0; k < Order.size(); ++k) moved[k] = std::move(rows_[static_cast<size_t>(Order[k])]);
+  std::move(moved.begin(), moved.end(), rows_.begin() + Lo);
+}
+
+TGridStore::TRowCells TGridStore::TakeRow(int Row) {
+  CheckIndex(Row);
+  if (Row >= static_cast<int>(rows_.size())) return {};
+  return std::exchange(rows_[static_cast<size_t>(Row)], TRow{});
+}
+
+void TGridStore::PutRow(int Row, TRowCells Cells) {
+  CheckIndex(Row);
+  if (Cells.Texts.empty() && !Cells.Objects && Row >= static_cast<int>(rows_.size())) return;
+  RowFor(Row) = std::move(Cells);
 }
 
 void TGridStore::ClearRow(int Row) {

@@ -56,6 +56,21 @@ class TGridStore {
   void MoveRows(int From, int Count, int To);
   // Two rows change places (texts and objects), whatever their length.
   void SwapRows(int A, int B);
+  // The rows from Lo take a new order in one pass: position Lo + k gets the row that stood at
+  // Order[k] (the caller gives a permutation of Lo .. Lo + n - 1).
+  void PermuteRows(int Lo, const std::vector<int>& Order);
+
+  // One row's cells: texts, and objects once one is set.
+  struct TRowCells {
+    std::vector<std::string> Texts;
+    std::unique_ptr<std::vector<TObject*>> Objects;
+  };
+  // A row's cells taken out whole (the row is left empty) and put in whole (what the row held is
+  // dropped), without copying.
+  TRowCells TakeRow(int Row);
+  void PutRow(int Row, TRowCells Cells);
+  // A column moves inside one row's cells as MoveCol moves it in every row.
+  static void MoveColIn(TRowCells& Row, int From, int To);
   // Empties every cell of a row (column); objects are dropped, never freed.
   void ClearRow(int Row);
   void ClearCol(int Col);
@@ -72,10 +87,7 @@ class TGridStore {
   size_t MemoryUsed() const;
 
  private:
-  struct TRow {
-    std::vector<std::string> Texts;
-    std::unique_ptr<std::vector<TObject*>> Objects;
-  };
+  using TRow = TRowCells;
   TRow& RowFor(int Row);
   static void Grow(std::vector<std::string>& v, int Col, int Hint);
 

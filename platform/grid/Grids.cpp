@@ -1769,6 +1769,8 @@ void TStringGrid::MoveRowBlockData(int FromIndex, int Count, int ToIndex) {
 
 void TStringGrid::ExchangeRowData(int ARow1, int ARow2) { store_.SwapRows(ARow1, ARow2); }
 
+void TStringGrid::PermuteRowData(int Lo, const std::vector<int>& Order) { store_.PermuteRows(Lo, Order); }
+
 void TStringGrid::ClearLineData(bool IsRow, int Index) { IsRow ? store_.ClearRow(Index) : store_.ClearCol(Index); }
 
 TStringGridStrings* TStringGrid::Line(int Index, bool IsRow) {

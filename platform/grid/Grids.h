@@ -483,9 +483,14 @@ class TStringGrid : public TDrawGrid {
   void ClearLineData(bool IsRow, int Index) override;
   void MoveRowBlockData(int FromIndex, int Count, int ToIndex) override;
   void ExchangeRowData(int ARow1, int ARow2) override;
+  void PermuteRowData(int Lo, const std::vector<int>& Order) override;
   // Stores a text without marking its cell for repainting: for bulk loads that repaint the whole
   // grid once at their end.
   void SetCellTextQuietly(int ACol, int ARow, const std::string& Value) { store_.SetText(ACol, ARow, Value); }
+  void SetCellObjectQuietly(int ACol, int ARow, TObject* Value) { store_.SetObject(ACol, ARow, Value); }
+  // A row's cells taken out and put back whole, quietly as above.
+  TGridStore::TRowCells TakeRowCells(int ARow) { return store_.TakeRow(ARow); }
+  void PutRowCells(int ARow, TGridStore::TRowCells Cells) { store_.PutRow(ARow, std::move(Cells)); }
 
  private:
   friend class TCustomGrid;
