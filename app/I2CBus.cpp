@@ -159,6 +159,56 @@ void TI2CBus::SetPhases(int32_t Frequency) {
   phaseTurns_[phReadLow] = turns(1, 0, ReadDelaySlope);   // pull, its wait
   phaseTurns_[phReadLowFirst] = turns(3, 0, ReadDelaySlope);
   phaseTurns_[phReadLowAck] = turns(2, 0, ReadDelaySlope);
+  LengthenShortPhases(half);
+}
+
+// The parts of a phase are least readings, each a few ns off by the
+// counter's resolution and by a wait's overhead, which is not quite the same
+// at every length; their sum can miss half the period by tens of ns, near a
+// per cent at the fastest clocks. So each phase is timed as the bus runs it,
+// SCL never pulled low, and a phase whose least reading falls short of half
+// the period gets the turns it misses.
+void TI2CBus::LengthenShortPhases(double HalfUs) {
+  enum TStep { sControl, sData, sStatus, sHold, sWait };
+  static const std::array<std::vector<TStep>, phCount> steps = {{
+      {sControl, sWait, sStatus},                   // phWriteHigh: release, wait, status
+      {sControl, sHold, sData, sWait},              // phWriteLow: pull, 300 ns, data, wait
+      {sControl, sControl, sHold, sData, sWait},    // phWriteLowFirst: the set-up's pull too
+      {sControl, sWait, sStatus},                   // phReadHigh
+      {sControl, sWait},                            // phReadLow: pull, wait
+      {sControl, sControl, sData, sWait},           // phReadLowFirst: the set-up's pull, SDA released
+      {sControl, sData, sWait},                     // phReadLowAck: pull, acknowledge's SDA
+  }};
+  const bool wasMeasuring = measuring_;
+  measuring_ = true;
+  // One reading of each phase a pass, so that a slow spell spoils one reading
+  // of many phases rather than every reading of one.
+  std::array<double, phCount> least;
+  least.fill(std::numeric_limits<double>::infinity());
+  for (int pass = 0; pass < 2 * ReadingsPerPoint; ++pass)
+    for (int phase = 0; phase < phCount; ++phase) {
+      const uint64_t t0 = GetCycleCount();
+      const uint64_t t1 = GetCycleCount();
+      for (int k = 0; k < 2; ++k)
+        for (TStep step : steps[phase]) switch (step) {
+            case sControl: SetControl(SclRelease); break;
+            case sData: SetData(SDAHighByte); break;
+            case sStatus: Status(); break;
+            case sHold: n320Seconds(); break;
+            case sWait: PhaseDelay(static_cast<TPhase>(phase)); break;
+          }
+      const uint64_t t2 = GetCycleCount();
+      if (!(double(t1 - t0) >= leastCounterRead_)) leastCounterRead_ = double(t1 - t0);
+      least[phase] = std::min(least[phase], (double(t2 - t1) - leastCounterRead_) / 2 / counterMhz_);
+    }
+  for (int phase = 0; phase < phCount; ++phase) {
+    const double turnUs = (phase >= phReadHigh ? ReadDelaySlope : DelaySlope) / 2;
+    const double wanted = HalfUs + PhaseMarginSteps * counterStepUs_;
+    if (least[phase] < wanted && turnUs > 0)
+      phaseTurns_[phase] =
+          static_cast<int32_t>(std::min(2e9, phaseTurns_[phase] + std::ceil((wanted - least[phase]) / turnUs)));
+  }
+  measuring_ = wasMeasuring;
 }
 
 // One phase's wait; without a line half a bit by the counter, so that with
@@ -614,6 +664,17 @@ bool TI2CBus::Calibrate() {
   ReadDelaySlope = read.Slope;
   ReadDelayOffset = read.Offset;
   accessUs_ = MeasureAccess();
+  {
+    // The counter's step: a virtual machine's moves by tens of cycles at once.
+    std::vector<double> steps;
+    uint64_t a = GetCycleCount();
+    for (int i = 0; i < 63; ++i) {
+      const uint64_t b = GetCycleCount();
+      steps.push_back(double(b - a));
+      a = b;
+    }
+    counterStepUs_ = Median(steps) / counterMhz_;
+  }
   linePort_ = PortAddress;
   lineSlow_ = port_.HardAccess();
   // Rounded down, so that MaxClock itself keeps the period. The fastest bit either line allows at one loop turn, and that whose low

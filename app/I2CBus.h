@@ -146,6 +146,9 @@ class TI2CBus {
   static constexpr double PointTolerance = 0.02;    // a point agrees within this share of its line
   static constexpr int RemeasurePasses = 60;        // passes over the disagreeing points
   static constexpr int MaxPointsLeftOut = 2;        // points that still disagree then, left out of the line
+  // Counter steps a phase is to last beyond half the period, for what the
+  // least of a few readings of it misses of its fastest run.
+  static constexpr double PhaseMarginSteps = 4;
 
   // Status-line texts of this unit.
   static constexpr const char* CalibrationKeptText = " Calibration failed - previous timing kept";
@@ -170,6 +173,7 @@ class TI2CBus {
     phWriteHigh, phWriteLow, phWriteLowFirst, phReadHigh, phReadLow, phReadLowFirst, phReadLowAck, phCount
   };
   void SetPhases(int32_t Frequency);
+  void LengthenShortPhases(double HalfUs);
   void PhaseDelay(TPhase Phase);
   void SetTimedWaits(int32_t Frequency);
   struct TLine {
@@ -189,6 +193,7 @@ class TI2CBus {
   double cpuSpeedMhz_ = 0;
   double counterMhz_ = 0;  // cycles per µs of the clock's wait counter
   double accessUs_ = 0;    // a port access, measured with the line
+  double counterStepUs_ = 0;  // the wait counter's step, measured with the line
   bool fastAccess_ = false;
   bool measuring_ = false;         // the calibration runs the loops whatever the line
   uint64_t timedHalfCycles_ = 0;   // without a line: each wait, half a bit
