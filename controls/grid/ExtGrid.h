@@ -1605,15 +1605,26 @@ class TExtStringGrid : public TBaseGrid {
   void OleDropRTF(TPoint P, const std::string& Text);
   void OleDropCol(TPoint P, int Col);
   void OleDropFiles(TPoint P, const std::vector<std::string>& Files);
+  // The markers shown while something is dragged over the grid (omRow beside the target row's
+  // cell, omColumnUpper and omColumnLower above and below a column's header cell) and the
+  // indicator that follows the pointer while cells are dragged out; null until first needed.
+  enum TOleMarker { omRow, omColumnUpper, omColumnLower };
+  TArrowWindow* OleMarker(TOleMarker Which) const { return ole_.Markers[Which].get(); }
+  TPopupButton* OleDragIndicator() const { return ole_.Indicator.get(); }
+  // Hides the three markers (a drop, a leave, a refusal).
+  void HideOleMarkers();
 
  private:
   void OleCellAt(TPoint P, int& ACol, int& ARow);
+  void ShowOleMarker(TOleMarker Which, TPoint ScreenPos);
   struct TOleState {
     std::shared_ptr<TDropTarget> Target;
     bool Registered = false;
     bool DraggingOut = false;  // a drag of this grid runs: a drop here answers through Self
     TGridDragResult Self;
     int Pace = 0;
+    std::unique_ptr<TArrowWindow> Markers[3];
+    std::unique_ptr<TPopupButton> Indicator;
   } ole_;
 };
 

@@ -31,8 +31,10 @@ class TGridDropTarget : public TDropTarget {
     if (!grid_->OleDragMouseMove(Pt, column_)) return DROPEFFECT_NONE;
     return StandardDropEffect(Keys, Allowed);
   }
-  void DragLeave() override {}
+  void DragLeave() override { grid_->HideOleMarkers(); }
   int Drop(const TDataObject& Data, TShiftState Keys, TPoint Pt, int Allowed) override {
+    // Whatever the drop does (a message, an import), no marker stays behind.
+    grid_->HideOleMarkers();
     // Only the kinds this grid accepts are delivered.
     if (column_) {
       std::string b = Data.Data(GridColumnFormat());
@@ -95,7 +97,29 @@ bool TExtStringGrid::OleDragMouseMove(TPoint P, bool ColumnData) {
   if (ColumnData) accept = accept && r < FixedRows() && c >= FixedCols();
   else if (accept && r < FixedRows() && !(RowCount() == 1 && FixedRowAlways)) accept = false;
   if (OnOleDragOver) OnOleDragOver(this, r, c, accept);
+  if (!accept) {
+    HideOleMarkers();
+  } else if (ColumnData) {
+    const TRect cr = CellRect(c, r);
+    ShowOleMarker(omColumnUpper, ClientToScreen(TPoint(cr.Left, cr.Top - 8)));
+    ShowOleMarker(omColumnLower, ClientToScreen(TPoint(cr.Left, cr.Bottom)));
+  } else {
+    if (r == 0 && FixedRowAlways) r = 1;
+    const TRect cr = CellRect(dragDropSettings_->OleEntireRows ? FixedCols() : c, r);
+    ShowOleMarker(omRow, ClientToScreen(TPoint(cr.Left - 10, cr.Top)));
+  }
   return accept;
+}
+
+void TExtStringGrid::ShowOleMarker(TOleMarker Which, TPoint ScreenPos) {
+  static const int direction[3] = {TArrowWindow::Right, TArrowWindow::Down, TArrowWindow::Up};
+  if (!ole_.Markers[Which]) ole_.Markers[Which] = std::make_unique<TArrowWindow>(nullptr, direction[Which]);
+  ole_.Markers[Which]->ShowAt(ScreenPos);
+}
+
+void TExtStringGrid::HideOleMarkers() {
+  for (auto& m : ole_.Markers)
+    if (m) m->Hide();
 }
 
 void TExtStringGrid::OleDropText(TPoint P, const std::string& Text) {
@@ -177,6 +201,26 @@ void TExtStringGrid::OleDropFiles(TPoint P, const std::vector<std::string>& File
   }
 }
 
+namespace {
+// Keeps the drag indicator with its bottom-left corner at the pointer.
+class TGridDragIndicator : public TDropSource {
+ public:
+  TGridDragIndicator(TPopupButton* b, const std::string& caption) : button_(b), caption_(caption) {
+    button_->Canvas()->Font()->Assign(button_->Font());
+    width_ = std::clamp(button_->Canvas()->TextWidth(caption_) + 10, 24, 200);
+    height_ = button_->Canvas()->TextHeight("Xg") + 6;
+  }
+  void QueryContinue(TShiftState, TPoint Pos) override {
+    button_->ActivateHint(TRect(Pos.X, Pos.Y - height_, Pos.X + width_, Pos.Y), caption_);
+  }
+
+ private:
+  TPopupButton* button_;
+  std::string caption_;
+  int width_ = 0, height_ = 0;
+};
+}  // namespace
+
 TExtStringGrid::TGridDragResult TExtStringGrid::RunOleDrag(const TGridDragData& Data) {
   TDataObject d;
   if (Data.Kind == gdkColumn) {
@@ -190,7 +234,14 @@ TExtStringGrid::TGridDragResult TExtStringGrid::RunOleDrag(const TGridDragData& 
   ole_.Self = TGridDragResult();
   TGridFlagScope out(ole_.DraggingOut, true);
   int effect = DROPEFFECT_NONE;
-  TDragDropResult r = DoDragDrop(this, d, nullptr, DROPEFFECT_COPY | DROPEFFECT_MOVE, effect);
+  // The indicator shows the pressed cell's first line (a column drag: its header).
+  const int row = Data.Kind == gdkColumn ? 0 : Data.Row;
+  std::string caption = Data.Col >= 0 && Data.Col < ColCount() && row >= 0 && row < RowCount() ? Cells(Data.Col, row) : "";
+  caption = caption.substr(0, caption.find_first_of("\r\n"));
+  if (!ole_.Indicator) ole_.Indicator = std::make_unique<TPopupButton>(nullptr);
+  TGridDragIndicator source(ole_.Indicator.get(), caption);
+  TDragDropResult r = DoDragDrop(this, d, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE, effect);
+  ole_.Indicator->ReleaseHandle();
   TGridDragResult res = ole_.Self;
   res.Effect = r == DRAGDROP_S_DROP ? effect : EffectNone;
   return res;

@@ -1,4 +1,5 @@
 #include "controls/grid/ExtObj.h"
+#include "controls/grid/ExtUtil.h"
 
 #include "controls/markup/PictureContainer.h"
 #include "platform/rtl/SysUtils.h"
@@ -170,4 +171,53 @@ void TFilePicture::DrawPicture(TCanvas* Canvas, const TRect& R) {
     }
   }
   if (cached_ && !failed_) Canvas->StretchDraw(R, cached_.get());
+}
+
+// ---------------------------------------------------------------- arrows and the pop-up button
+TArrowWindow::TArrowWindow(TComponent* AOwner, int Direction) : THintWindow(AOwner), direction_(Direction & 3) {
+  SetColor(clLime);
+  static const std::vector<TPoint> shapes[4] = {
+      {{5, 0}, {10, 5}, {7, 5}, {7, 9}, {3, 9}, {3, 5}, {0, 5}},
+      {{3, 0}, {7, 0}, {7, 4}, {9, 4}, {5, 8}, {1, 4}, {3, 4}},
+      {{0, 3}, {0, 7}, {4, 7}, {4, 10}, {8, 5}, {4, 0}, {4, 3}},
+      {{0, 5}, {4, 10}, {4, 7}, {8, 7}, {8, 3}, {4, 3}, {4, 0}},
+  };
+  SetShape(shapes[direction_]);
+}
+
+void TArrowWindow::ShowAt(TPoint P) { ShowAt(TRect(P.X, P.Y, P.X + 11, P.Y + 11)); }
+
+void TArrowWindow::Paint() {
+  Canvas()->Brush()->SetStyle(bsSolid);
+  Canvas()->Brush()->SetColor(Color());
+  Canvas()->Pen()->SetColor(Color());
+  Canvas()->FillRect(ClientRect());
+}
+
+TPopupButton::TPopupButton(TComponent* AOwner) : THintWindow(AOwner) {
+  SetColor(clBtnFace);
+  Font()->SetColor(clBtnText);
+}
+
+void TPopupButton::Paint() {
+  TCanvas* c = Canvas();
+  const TRect r = ClientRect();
+  c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(Color());
+  c->FillRect(r);
+  if (GradFrom != clNone) ExtUtil::DrawGradient(c, GradFrom, GradTo == clNone ? GradFrom : GradTo, 64, r, false);
+  if (!Flat) {
+    c->Pen()->SetColor(clWhite);
+    c->MoveTo(r.Left, r.Bottom - 1);
+    c->LineTo(r.Left, r.Top);
+    c->LineTo(r.Right - 1, r.Top);
+    c->Pen()->SetColor(TColor(0x808080));
+    c->LineTo(r.Right - 1, r.Bottom - 1);
+    c->LineTo(r.Left, r.Bottom - 1);
+  }
+  c->Brush()->SetStyle(bsClear);
+  c->Font()->Assign(Font());
+  TRect t = r;
+  InflateRect(t, -3, 0);
+  c->DrawText(Caption(), t, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 }

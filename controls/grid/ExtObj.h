@@ -8,6 +8,7 @@
 
 #include "platform/gui/Controls.h"
 #include "platform/gui/Graphics.h"
+#include "platform/gui/Hints.h"
 #include "platform/rtl/Classes.h"
 
 namespace ExtObj {
@@ -119,4 +120,37 @@ class TFilePicture : public TPersistent {
   std::shared_ptr<TGraphic> cached_;
   TDateTime cachedAge_ = -1;
   bool failed_ = false;
+};
+
+// A small solid arrow beside the grid that marks where a drop or a moved line lands: a pop-up
+// that never takes the focus or the mouse, lime, cut to its arrow (10 x 10 pixels).
+class TArrowWindow : public THintWindow {
+ public:
+  enum { Up = 0, Down = 1, Right = 2, Left = 3 };
+  TArrowWindow(TComponent* AOwner, int Direction);
+  std::string ClassName() const override { return "TArrowWindow"; }
+  int Direction() const { return direction_; }
+  // Shows the arrow with its top-left corner at P (screen).
+  using THintWindow::ShowAt;
+  void ShowAt(TPoint P);
+  void Hide() { ReleaseHandle(); }
+
+ protected:
+  void Paint() override;
+
+ private:
+  int direction_;
+};
+
+// A small pop-up with a one-line caption on a gradient or the button face, drawn raised unless
+// Flat; it never takes the focus or the mouse.
+class TPopupButton : public THintWindow {
+ public:
+  explicit TPopupButton(TComponent* AOwner);
+  std::string ClassName() const override { return "TPopupButton"; }
+  bool Flat = false;
+  TColor GradFrom = clNone, GradTo = clNone;
+
+ protected:
+  void Paint() override;
 };

@@ -211,7 +211,7 @@ TDragDropResult DoDragDrop(TWinControl* Control, const TDataObject& Data, TDropS
 }
 
 int DeliverDrop(TWinControl* Control, const TDataObject& Data, TPoint Pt, TShiftState Keys, int AllowedEffects,
-                bool Release) {
+                bool Release, const std::function<void()>& AfterMove) {
   if (!Control) return DROPEFFECT_NONE;
   Control->HandleNeeded();
   QWidget* w = Control->Peer();
@@ -226,6 +226,7 @@ int DeliverDrop(TWinControl* Control, const TDataObject& Data, TPoint Pt, TShift
   if (!enter.isAccepted()) return DROPEFFECT_NONE;
   QDragMoveEvent move(local, actions, mime.get(), buttons, mods);
   QCoreApplication::sendEvent(w, &move);
+  if (AfterMove) AfterMove();
   if (!Release) {
     QDragLeaveEvent leave;
     QCoreApplication::sendEvent(w, &leave);

@@ -62,6 +62,7 @@ void SetDragLoop(TDragLoop Loop);
 
 // Sends Data through the drag events of Control's window as the window system would (enter,
 // move to Pt, then drop or leave), so the window's own handling runs. Pt: screen coordinates.
-// Returns the effect of the drop, DROPEFFECT_NONE when it was refused.
+// Returns the effect of the drop, DROPEFFECT_NONE when it was refused. AfterMove runs between
+// the move and the drop or leave, to look at the window while the drag is over it.
 int DeliverDrop(TWinControl* Control, const TDataObject& Data, TPoint Pt, TShiftState Keys, int AllowedEffects,
-                bool Release = true);
+                bool Release = true, const std::function<void()>& AfterMove = nullptr);

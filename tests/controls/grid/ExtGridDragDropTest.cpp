@@ -96,6 +96,63 @@ TEST_F(DropTest, TheGridTakesOnlyTheKindsItAcceptsWhereItAcceptsThem) {
   std::filesystem::remove(csv);
 }
 
+TEST_F(DropTest, MarkersShowWhereADropWouldLandAndNoneStaysBehind) {
+  const TClipboardFormat column = RegisterClipboardFormat("Grid Column");
+  enum { Row = 1, Upper = 2, Lower = 4 };
+  const struct {
+    const char* name;
+    bool columnData, entireRows, refuse, release;
+    int col, row;
+    int shown;              // markers shown while the drag is over the grid
+    int markCol, markRow;   // the cell the shown markers stand by
+  } cases[] = {
+      {"text over a cell: the row marker beside it", false, false, false, true, 2, 3, Row, 2, 3},
+      {"entire rows: beside the row's first scrollable cell", false, true, false, true, 3, 4, Row, 1, 4},
+      {"text over the header is refused: none", false, false, false, true, 2, 0, 0, 0, 0},
+      {"OnOleDragOver refuses: none", false, false, true, true, 2, 3, 0, 0, 0},
+      {"a column over the header: above and below it", true, false, false, true, 3, 0, Upper | Lower, 3, 0},
+      {"a column over a data cell is refused: none", true, false, false, true, 3, 2, 0, 0, 0},
+      {"the drag leaves without a drop", false, false, false, false, 2, 3, Row, 2, 3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    grid->DragDropSettings()->OleColumnDragDrop = true;
+    grid->DragDropSettings()->OleEntireRows = c.entireRows;
+    if (c.refuse) grid->OnOleDragOver = [](TObject*, int, int, bool& allow) { allow = false; };
+    grid->OnOleDropCol = [](TObject*, int, int, int) {};
+    TDataObject d;
+    if (c.columnData) d.SetData(column, Le(2));
+    else d.SetText("a\tb");
+    auto shown = [&](TExtStringGrid::TOleMarker m) { return grid->OleMarker(m) && grid->OleMarker(m)->Active(); };
+    bool looked = false;
+    DeliverDrop(grid, d, At(grid, c.col, c.row), 0, DROPEFFECT_COPY | DROPEFFECT_MOVE, c.release, [&] {
+      looked = true;
+      EXPECT_EQ(shown(TExtStringGrid::omRow), bool(c.shown & Row));
+      EXPECT_EQ(shown(TExtStringGrid::omColumnUpper), bool(c.shown & Upper));
+      EXPECT_EQ(shown(TExtStringGrid::omColumnLower), bool(c.shown & Lower));
+      const TRect cell = grid->CellRect(c.markCol, c.markRow);
+      const TPoint tl = grid->ClientToScreen(TPoint(cell.Left, cell.Top));
+      const TPoint bl = grid->ClientToScreen(TPoint(cell.Left, cell.Bottom));
+      if (c.shown & Row) {
+        EXPECT_EQ(grid->OleMarker(TExtStringGrid::omRow)->BoundsRect().TopLeft(), TPoint(tl.X - 10, tl.Y));
+        EXPECT_EQ(grid->OleMarker(TExtStringGrid::omRow)->Direction(), TArrowWindow::Right);
+      }
+      if (c.shown & Upper) {
+        EXPECT_EQ(grid->OleMarker(TExtStringGrid::omColumnUpper)->BoundsRect().TopLeft(), TPoint(tl.X, tl.Y - 8));
+        EXPECT_EQ(grid->OleMarker(TExtStringGrid::omColumnUpper)->Direction(), TArrowWindow::Down);
+        EXPECT_EQ(grid->OleMarker(TExtStringGrid::omColumnLower)->BoundsRect().TopLeft(), bl);
+        EXPECT_EQ(grid->OleMarker(TExtStringGrid::omColumnLower)->Direction(), TArrowWindow::Up);
+      }
+    });
+    EXPECT_TRUE(looked);
+    for (auto m : {TExtStringGrid::omRow, TExtStringGrid::omColumnUpper, TExtStringGrid::omColumnLower})
+      EXPECT_FALSE(shown(m)) << "marker " << m << " left behind";
+    TearDown();
+  }
+  SetUp();
+}
+
 TEST_F(DropTest, RowsInsertedByADropAreReportedAndTheSelectionMovesOnlyForThem) {
   grid->DragDropSettings()->OleRemoveRows = true;
   grid->SetSelection({1, 5, 2, 6});
@@ -135,10 +192,20 @@ TEST_F(DropTest, RowsDraggedFromOneGridMoveIntoAnother) {
   dst->DragDropSettings()->OleEntireRows = true;
   ASSERT_TRUE(dst->OleDropTargetRegistered());
   std::string dragged;
-  SetDragLoop([&](TWinControl* from, const TDataObject& data, TDropSource*, int allowed) {
+  SetDragLoop([&](TWinControl* from, const TDataObject& data, TDropSource* source, int allowed) {
     EXPECT_EQ(from, src);
     dragged = data.Text();
-    return DeliverDrop(dst, data, At(dst, 1, 1), 0, allowed);
+    // The indicator follows the pointer, its bottom-left corner at it, with the pressed cell's text.
+    const TPoint to = At(dst, 1, 1);
+    source->QueryContinue(ssLeft, to);
+    TPopupButton* indicator = src->OleDragIndicator();
+    EXPECT_TRUE(indicator && indicator->Active());
+    if (indicator) {
+      EXPECT_EQ(indicator->Caption(), "2:3");
+      EXPECT_EQ(indicator->BoundsRect().Left, to.X);
+      EXPECT_EQ(indicator->BoundsRect().Bottom, to.Y);
+    }
+    return DeliverDrop(dst, data, to, 0, allowed);
   });
   src->SetSelection({0, 3, 4, 4});
   Flush();
@@ -152,6 +219,8 @@ TEST_F(DropTest, RowsDraggedFromOneGridMoveIntoAnother) {
   EXPECT_EQ(dst->Cells(4, 2), "4:4");
   EXPECT_EQ(src->RowCount(), 8) << "the moved rows left the source";
   EXPECT_EQ(src->Cells(0, 3), "0:5");
+  EXPECT_FALSE(src->OleDragIndicator()->Active()) << "the indicator goes with the drag";
+  EXPECT_FALSE(dst->OleMarker(TExtStringGrid::omRow)->Active());
 }
 
 }  // namespace
