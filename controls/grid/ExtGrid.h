@@ -814,6 +814,8 @@ class TExtStringGrid : public TBaseGrid {
   void RemoveRowsRaw(int ARow, int ACount);
   // Ends an open inplace edit before rows or columns move or the counts change.
   void CloseEditForLines();
+  // The text of the edit going on: the editor's while it shows over the edited cell, else the cell's.
+  std::string EditedText();
   void FollowEditCell();
   void ColorRow(int ARow, TColor Value, int Which);
   TGridItem MakeHiddenRecord(int ADisplRow, int AIdx);

@@ -92,7 +92,7 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
   // it: the text is validated before anything else changes, and a refusal keeps the cell. A text
   // the editor's own keys validated already equals its start text and is not asked about again.
   const bool leaving = BaseCell(RealColIndex(ACol), ARow) != editCell_;
-  if (editActive_ && (leaving || !editorFocused) && !ValidateCell(GetCurrentCellText())) return false;
+  if (editActive_ && (leaving || !editorFocused) && !ValidateCell(EditedText())) return false;
 
   // Editing is switched per cell: off on read-only cells, on again on the next editable one,
   // and on for a clickable control only while that cell is current.
@@ -228,6 +228,15 @@ bool TExtStringGrid::ValidateCell(const std::string& Value) {
   editActive_ = true;
   if (Options() & goEditing) ShowEditor();
   return false;
+}
+
+std::string TExtStringGrid::EditedText() {
+  TInplaceEdit* e = InplaceEditor();
+  if (e && e->Visible() && InplaceRow() == editCell_.Y && InplaceCol() >= 0 &&
+      BaseCell(RealColIndex(InplaceCol()), InplaceRow()) == editCell_)
+    return e->Text();
+  if (editCell_.X < 0 || editCell_.Y < 0 || editCell_.Y >= RowCount() || editCell_.X >= AllColCount()) return editStartText_;
+  return GridCells(editCell_.X, editCell_.Y);
 }
 
 bool TExtStringGrid::ValidateWideCell(const std::u16string& Value) {

@@ -19,9 +19,12 @@ void TExtStringGrid::FollowEditCell() {
 void TExtStringGrid::CloseEditForLines() {
   if (structural_ > 0) return;  // the outer operation closed it
   TInplaceEdit* e = InplaceEditor();
-  if (!EditorMode() || !e || !e->Visible()) return;
-  if (editActive_) ValidateCell(e->Text());
-  HideEditor();
+  const bool shown = EditorMode() && e && e->Visible();
+  // An in-cell control keeps its own edit; an edit whose editor was hidden (editing switched off
+  // meanwhile) still has its typed text in the cell, so it is validated all the same.
+  if (!shown && (controlEditorShown_ || !editActive_)) return;
+  if (editActive_) ValidateCell(EditedText());
+  if (shown) HideEditor();
   editActive_ = false;
 }
 

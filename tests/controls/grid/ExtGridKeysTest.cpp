@@ -252,6 +252,11 @@ const OddWay kOddWays[] = {
     {"PageDownInTheEditor", [](TExtStringGrid*) {}, [](GridInputTest& t) { t.Key(Qt::Key_PageDown); }},
     {"RightAtTheTextsEnd", [](TExtStringGrid*) {}, [](GridInputTest& t) { t.Key(Qt::Key_Right); }},
     {"CtrlHome", [](TExtStringGrid*) {}, [](GridInputTest& t) { t.Key(Qt::Key_Home, Qt::ControlModifier); }},
+    {"InsertAfterEditingWasSwitchedOff", [](TExtStringGrid* g) { g->Navigation()->AllowInsertRow = true; },
+     [](GridInputTest& t) {
+       t.grid->SetOptions(t.grid->Options() & ~goEditing);
+       t.Key(Qt::Key_Insert);
+     }},
 };
 
 void PrintTo(const OddWay& w, std::ostream* os) { *os << w.Name; }
