@@ -16,6 +16,7 @@ using namespace ExtEditRules;
 
 namespace {
 constexpr UINT CM_EXTEDIT_TAB = WM_USER + 0x2E1;  // moves on as Tab would, after the key in progress
+constexpr UINT CM_EXTEDIT_PARENTKEY = WM_USER + 0x2E2;  // a key handed on to the parent, after the key in progress
 char Dec() { return FormatSettings.DecimalSeparator; }
 char Thou() { return FormatSettings.ThousandSeparator; }
 bool IsNumberType(TExtEditType t) { return t == etNumeric || t == etFloat || t == etMoney; }
@@ -531,6 +532,18 @@ void TExtEdit::KeyDown(WORD& Key, TShiftState Shift) {
     default: break;
   }
   if (Key != 0) TCustomEdit::KeyDown(Key, Shift);
+  // The edit takes every Return and Escape before the form's dialog keys do; what it leaves
+  // (an Escape after the undo, a Return nothing used) goes on to the parent, so a dialog's
+  // default and cancel buttons still answer. A form that previews keys has had them already.
+  if ((Key == VK_ESCAPE || Key == VK_RETURN) && !(Shift & (ssCtrl | ssAlt)) && HandleAllocated()) {
+    TCustomForm* f = GetParentForm(this);
+    if (!(f && f->KeyPreview())) PostMessage(Handle(), CM_EXTEDIT_PARENTKEY, Key, 0);
+  }
+}
+
+void TExtEdit::WMGetDlgCode(TMessage& Message) {
+  TCustomEdit::WMGetDlgCode(Message);
+  Message.Result |= DLGC_WANTALLKEYS;
 }
 
 void TExtEdit::WMKeyDown(TMessage& Message) {
@@ -545,6 +558,17 @@ void TExtEdit::WMKeyDown(TMessage& Message) {
 }
 
 void TExtEdit::Dispatch(TMessage& Message) {
+  if (Message.Msg == CM_EXTEDIT_PARENTKEY) {
+    // As if typed on the parent: its dialog keys first, then its own key handling.
+    if (TWinControl* p = Parent()) {
+      const WORD key = static_cast<WORD>(Message.WParam);
+      const std::shared_ptr<bool> alive = p->AliveFlag();  // a button may close and free the form
+      if (!p->DoDialogKey(key, 0) && *alive) p->Perform(WM_KEYDOWN, key, 0);
+      if (*alive) p->Perform(WM_KEYUP, key, 0);
+    }
+    return;
+  }
+  if (Message.Msg == WM_KILLFOCUS || Message.Msg == WM_CANCELMODE) HideLookup();
   if (Message.Msg == CM_EXTEDIT_TAB) {
     if (TCustomForm* f = GetParentForm(this))
       f->SelectNext(this, !(KeyboardStateToShiftState() & ssShift), true);

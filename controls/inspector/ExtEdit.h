@@ -65,6 +65,12 @@ bool LooksLikeLink(const std::string& Value);
 // The address the link look opens: http(s), ftp and mailto only ("mailto:" or "http://"
 // added where missing); empty for anything else (files, programs, other schemes).
 std::string LinkAddress(const std::string& Value);
+// The list keeps at least this much height when it must be shortened to fit a screen.
+constexpr int kLookupMinHeight = 28;
+// Where a lookup list of Width x Height goes: at At (under the edit) within WorkArea, the
+// screen's work area; above the edit (EditRect, screen coordinates) when below has too
+// little room, pushed left to stay on the screen.
+TRect LookupPlace(TPoint At, int Width, int Height, const TRect& EditRect, const TRect& WorkArea);
 }  // namespace ExtEditRules
 
 // ---------------------------------------------------------------- lookup and persistence
@@ -114,6 +120,11 @@ class TListHintWindow : public THintWindow {
   TListBox* ListControl = nullptr;
   // The DisplayList index of each list entry.
   std::vector<int> Indexes;
+
+ protected:
+  // The bottom-right corner sizes the window; the list fills it inside the frame.
+  void Dispatch(TMessage& Message) override;
+  void Resize() override;
 };
 
 // ---------------------------------------------------------------- the edit
@@ -278,6 +289,7 @@ class TExtEdit : public TCustomEdit {
   void CMHintShow(TMessage& Message) override;
   void CMColorChanged(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;
+  void WMGetDlgCode(TMessage& Message) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void PaintOver(TCanvas* Canvas) override;
 

@@ -268,7 +268,11 @@ void TExtEdit::SetFlatLineColor(TColor v) { flatLineColor_ = v; Invalidate(); }
 void TExtEdit::SetSoftBorder(bool v) { softBorder_ = v; Invalidate(); }
 void TExtEdit::SetFocusBorder(bool v) { focusBorder_ = v; Invalidate(); }
 void TExtEdit::SetFocusBorderColor(TColor v) { focusBorderColor_ = v; Invalidate(); }
-void TExtEdit::SetTransparent(bool v) { transparent_ = v; Invalidate(); }
+void TExtEdit::SetTransparent(bool v) {
+  transparent_ = v;
+  SetTransparentBackground(v);
+  Invalidate();
+}
 void TExtEdit::SetEmptyText(const std::string& v) { emptyText_ = v; Invalidate(); }
 void TExtEdit::SetErrorMarkerPos(int v) { errorMarkerPos_ = v; Invalidate(); }
 void TExtEdit::SetErrorMarkerLen(int v) { errorMarkerLen_ = v; Invalidate(); }

@@ -5,6 +5,7 @@
 
 #include "controls/inspector/ExtEdit.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/WinWindow.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Registry.h"
 #include "platform/rtl/SysUtils.h"
@@ -12,6 +13,8 @@
 namespace {
 constexpr int kItemHeight = 12;
 constexpr int kScrollArrowWidth = 16;
+// How far from the right and bottom edges the list window's sizing corner reaches.
+constexpr int kSizeCorner = 10;
 // An INI file of the edits' persistence holds a few lists of names; more is damage.
 constexpr int64_t kMaxIniBytes = 1 << 20;
 // What the loader may keep of one list, whatever a damaged count says.
@@ -54,6 +57,18 @@ TListHintWindow::TListHintWindow(TComponent* AOwner) : THintWindow(AOwner) {
   ListControl->SetItemHeight(kItemHeight);
   ListControl->SetBorderStyle(bsNone);
   ListControl->SetTabStop(true);
+}
+
+void TListHintWindow::Dispatch(TMessage& Message) {
+  if (Message.Msg != WM_NCHITTEST) return THintWindow::Dispatch(Message);
+  const TPoint p = ScreenToClient(TPoint(Message.XPos(), Message.YPos()));
+  const bool inside = p.X >= 0 && p.Y >= 0 && p.X < Width() && p.Y < Height();
+  Message.Result = inside && p.X >= Width() - kSizeCorner && p.Y >= Height() - kSizeCorner ? HTBOTTOMRIGHT : HTCLIENT;
+}
+
+void TListHintWindow::Resize() {
+  THintWindow::Resize();
+  if (ListControl) ListControl->SetBounds(1, 1, std::max(0, Width() - 2), std::max(0, Height() - 2));
 }
 
 // ---------------------------------------------------------------- lookup list
@@ -110,12 +125,14 @@ void TExtEdit::UpdateLookup() {
   // Under the caret where the searched part starts.
   const TPoint at = PosFromChar(State().PrefixLen + static_cast<int>(start));
   const TPoint origin = ClientOrigin();
-  const int left = origin.X + 8 + std::max(0, at.X);
-  const int top = origin.Y + Height() - 6;
+  const TPoint want(origin.X + 8 + std::max(0, at.X), origin.Y + Height() - 6);
   // A shown list keeps the width the user gave it.
   const int width = LookupShown() ? lookupWindow_->Width() : widest + 10;
+  // On the screen the edit is on, within its work area.
+  const TRect editRect(origin.X, origin.Y, origin.X + Width(), origin.Y + Height());
+  const TRect work = Screen ? Screen->MonitorFromRect(editRect).WorkareaRect : TRect(0, 0, 1 << 20, 1 << 20);
   lookupWindow_->SetColor(clWindow);
-  lookupWindow_->ActivateHint(TRect(left, top, left + width, top + height), std::string());
+  lookupWindow_->ActivateHint(ExtEditRules::LookupPlace(want, width, height, editRect, work), std::string());
   // Inside the window's one-pixel frame.
   list->SetBounds(1, 1, std::max(0, lookupWindow_->Width() - 2), std::max(0, lookupWindow_->Height() - 2));
 }

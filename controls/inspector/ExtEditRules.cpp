@@ -195,4 +195,23 @@ std::string LinkAddress(const std::string& Value) {
   if (starts("www.") && v.size() > 4) return "http://" + v;
   return std::string();
 }
+TRect LookupPlace(TPoint At, int Width, int Height, const TRect& EditRect, const TRect& WorkArea) {
+  const int w = std::min(Width, WorkArea.Width());
+  int h = std::min(Height, WorkArea.Height());
+  const int below = WorkArea.Bottom - At.Y, above = EditRect.Top - WorkArea.Top;
+  int top;
+  if (h <= below) {
+    top = At.Y;
+  } else if (h <= above) {
+    top = EditRect.Top - h;
+  } else if (std::max(below, above) >= kLookupMinHeight) {
+    // Fits on neither side: the side with more room, the list shortened to it.
+    h = std::max(below, above);
+    top = below >= above ? At.Y : EditRect.Top - h;
+  } else {
+    top = std::clamp(At.Y, WorkArea.Top, WorkArea.Bottom - h);
+  }
+  const int left = std::clamp(At.X, WorkArea.Left, WorkArea.Right - w);
+  return TRect(left, top, left + w, top + h);
+}
 }  // namespace ExtEditRules

@@ -1211,13 +1211,53 @@ int TScreen::Height() const {
   return 768;
 }
 
-TRect TScreen::MonitorRect(TPoint P) const {
-  QScreen* s = QGuiApplication::screenAt(QPoint(P.X, P.Y));
-  if (!s) s = QGuiApplication::primaryScreen();
-  if (!s) return TRect(0, 0, Width(), Height());
-  const QRect g = s->geometry();
-  return TRect(g.left(), g.top(), g.left() + g.width(), g.top() + g.height());
+namespace {
+std::vector<TMonitor>& TestMonitors() {
+  static std::vector<TMonitor> m;
+  return m;
 }
+TRect FromQRectOf(const QRect& r) { return TRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()); }
+}  // namespace
+
+void TScreen::SetTestMonitors(std::vector<TMonitor> Monitors) { TestMonitors() = std::move(Monitors); }
+
+std::vector<TMonitor> TScreen::Monitors() const {
+  if (!TestMonitors().empty()) return TestMonitors();
+  std::vector<TMonitor> r;
+  if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+    QScreen* primary = app->primaryScreen();
+    for (QScreen* s : QGuiApplication::screens()) {
+      TMonitor m{FromQRectOf(s->geometry()), FromQRectOf(s->availableGeometry()), s == primary};
+      if (m.Primary) r.insert(r.begin(), m);
+      else r.push_back(m);
+    }
+  }
+  if (r.empty()) r.push_back(TMonitor{TRect(0, 0, Width(), Height()), TRect(0, 0, Width(), Height()), true});
+  return r;
+}
+
+TMonitor TScreen::MonitorFromRect(const TRect& R) const {
+  const std::vector<TMonitor> all = Monitors();
+  const TMonitor* best = &all.front();
+  long long bestArea = -1, bestGap = -1;
+  for (const TMonitor& m : all) {
+    TRect i;
+    const long long area = IntersectRect(i, m.BoundsRect, R) ? static_cast<long long>(i.Width()) * i.Height() : 0;
+    // Distance from R's middle to the screen, for a rectangle on no screen at all.
+    const int cx = R.Left + R.Width() / 2, cy = R.Top + R.Height() / 2;
+    const long long dx = std::max({m.BoundsRect.Left - cx, 0, cx - (m.BoundsRect.Right - 1)});
+    const long long dy = std::max({m.BoundsRect.Top - cy, 0, cy - (m.BoundsRect.Bottom - 1)});
+    const long long gap = dx * dx + dy * dy;
+    if (area > bestArea || (area == 0 && bestArea == 0 && gap < bestGap)) {
+      best = &m;
+      bestArea = area;
+      bestGap = gap;
+    }
+  }
+  return *best;
+}
+
+TRect TScreen::MonitorRect(TPoint P) const { return MonitorFromRect(TRect(P.X, P.Y, P.X + 1, P.Y + 1)).BoundsRect; }
 
 bool TScreen::MessageIcon(int Kind, int Size, TBitmap* Bitmap) const {
   static const char* const names[] = {"dialog-information", "dialog-warning", "dialog-error"};

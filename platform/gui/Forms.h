@@ -306,6 +306,14 @@ class TApplication : public TComponent {
   bool showHint_ = true;
 };
 
+// One screen of the desktop: its whole area and the part that windows may take (the
+// work area, without the desktop's panels), in desktop coordinates.
+struct TMonitor {
+  TRect BoundsRect;
+  TRect WorkareaRect;
+  bool Primary = false;
+};
+
 class TScreen : public TComponent {
  public:
   explicit TScreen(TComponent* AOwner);
@@ -325,6 +333,12 @@ class TScreen : public TComponent {
   int PixelsPerInch() const { return 96; }
   int Width() const;
   int Height() const;
+  // The screens of the desktop, the primary one first (always at least one).
+  std::vector<TMonitor> Monitors() const;
+  // The screen holding most of R; the nearest one when R lies on none.
+  TMonitor MonitorFromRect(const TRect& R) const;
+  // Tests: these screens instead of the window system's (an empty list ends it).
+  static void SetTestMonitors(std::vector<TMonitor> Monitors);
   // The monitor that holds P (screen coordinates), or the primary one when none does.
   TRect MonitorRect(TPoint P) const;
   // The desktop theme's message icon (1 information, 2 warning, 3 error) Size pixels square,

@@ -4,7 +4,10 @@
 #include "platform/gui/Hints.h"
 
 #include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QMetaObject>
+#include <QMouseEvent>
 #include <QPolygon>
 #include <QRegion>
 #include <QWidget>
@@ -14,6 +17,7 @@
 #include "platform/gui/GuiInternal.h"
 #include "platform/gui/QtPeer.h"
 #include "platform/gui/Timer.h"
+#include "platform/gui/WinWindow.h"
 
 THintWindowClass HintWindowClass = MakeHintWindow<THintWindow>;
 
@@ -105,12 +109,68 @@ THintWindow::THintWindow(TComponent* AOwner) : TCustomControl(AOwner) {
   Font()->SetColor(clInfoText);
 }
 
+namespace {
+// Sizes a frameless window from the corner where it answers HTBOTTOMRIGHT. It watches the
+// mouse over the window's children too (a list filling the window), before they see it.
+class TCornerSizer : public QObject {
+ public:
+  TCornerSizer(THintWindow* Window, QWidget* Peer) : QObject(Peer), window_(Window), peer_(Peer) {
+    QCoreApplication::instance()->installEventFilter(this);
+  }
+  ~TCornerSizer() override { SizeCursor(false); }
+
+  bool eventFilter(QObject* o, QEvent* e) override {
+    const QEvent::Type t = e->type();
+    if ((t == QEvent::Leave || t == QEvent::Hide) && o == peer_ && !sizing_) SizeCursor(false);
+    if (t != QEvent::MouseMove && t != QEvent::MouseButtonPress && t != QEvent::MouseButtonRelease) return false;
+    auto* w = qobject_cast<QWidget*>(o);
+    if (!w || w->window() != peer_ || !peer_->isVisible()) return false;
+    auto* me = static_cast<QMouseEvent*>(e);
+    const QPoint g = me->globalPosition().toPoint();
+    if (sizing_) {
+      if (t == QEvent::MouseMove) {
+        const QPoint d = g - start_;
+        window_->SetBounds(window_->Left(), window_->Top(), std::max(kMinSize, startSize_.width() + d.x()),
+                           std::max(kMinSize, startSize_.height() + d.y()));
+      } else if (t == QEvent::MouseButtonRelease) {
+        sizing_ = false;
+      }
+      return true;
+    }
+    const bool corner = window_->Perform(WM_NCHITTEST, 0, MakeLParam(g.x(), g.y())) == HTBOTTOMRIGHT;
+    SizeCursor(corner);
+    if (!corner || t == QEvent::MouseMove) return false;
+    if (t == QEvent::MouseButtonPress && me->button() == Qt::LeftButton) {
+      sizing_ = true;
+      start_ = g;
+      startSize_ = QSize(window_->Width(), window_->Height());
+    }
+    return true;
+  }
+
+ private:
+  static constexpr int kMinSize = 20;
+  void SizeCursor(bool On) {
+    if (On == cursorShown_) return;
+    cursorShown_ = On;
+    if (On) QGuiApplication::setOverrideCursor(QCursor(Qt::SizeFDiagCursor));
+    else QGuiApplication::restoreOverrideCursor();
+  }
+  THintWindow* window_;
+  QWidget* peer_;
+  bool sizing_ = false, cursorShown_ = false;
+  QPoint start_;
+  QSize startSize_;
+};
+}  // namespace
+
 QWidget* THintWindow::CreatePeer(QWidget*) {
   auto* w = new TPeer<QWidget>(this, nullptr,
                                Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
   w->setAttribute(Qt::WA_ShowWithoutActivating);
   // The mouse goes through to the control below, which keeps its hint going.
   if (!takesMouse_) w->setAttribute(Qt::WA_TransparentForMouseEvents);
+  else new TCornerSizer(this, w);
   return w;
 }
 
@@ -132,11 +192,12 @@ void THintWindow::ActivateHint(TRect Rect, const std::string& AHint) { ActivateH
 
 void THintWindow::ActivateHintData(TRect Rect, const std::string& AHint, void*) {
   SetCaption(AHint);
-  // Kept on the screen: moved left or up when it would run past the edge.
+  // Kept within the work area of the screen it is on: moved left or up when it would run
+  // past the edge, never past the screen's left or top.
   if (Screen) {
-    const int sw = Screen->Width(), sh = Screen->Height();
-    if (Rect.Right > sw) OffsetRect(Rect, std::max(-Rect.Left, sw - Rect.Right), 0);
-    if (Rect.Bottom > sh) OffsetRect(Rect, 0, std::max(-Rect.Top, sh - Rect.Bottom));
+    const TRect w = Screen->MonitorFromRect(Rect).WorkareaRect;
+    if (Rect.Right > w.Right) OffsetRect(Rect, std::max(w.Left - Rect.Left, w.Right - Rect.Right), 0);
+    if (Rect.Bottom > w.Bottom) OffsetRect(Rect, 0, std::max(w.Top - Rect.Top, w.Bottom - Rect.Bottom));
   }
   ShowAt(Rect);
 }

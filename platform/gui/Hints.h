@@ -82,7 +82,9 @@ class THintWindow : public TCustomControl {
  protected:
   QWidget* CreatePeer(QWidget* ParentWidget) override;
   void Paint() override;
-  // A window that holds controls (a drop-down list) takes the mouse itself.
+  // A window that holds controls (a drop-down list) takes the mouse itself. Such a window
+  // is asked WM_NCHITTEST (LParam: the screen point) as the mouse moves over it and its
+  // controls; where it answers HTBOTTOMRIGHT the user sizes it by dragging.
   bool takesMouse_ = false;
 };
 

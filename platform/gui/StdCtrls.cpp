@@ -913,6 +913,17 @@ void TCustomEdit::CMFontChanged(TMessage& Message) {
 void TCustomEdit::CMColorChanged(TMessage& Message) {
   TWinControl::CMColorChanged(Message);
   SetPeerBase(peer_, color_);
+  if (transparentBack_) SetTransparentBackground(true);
+}
+
+void TCustomEdit::SetTransparentBackground(bool v) {
+  transparentBack_ = v;
+  if (!peer_) return;
+  QPalette pal = peer_->palette();
+  pal.setColor(QPalette::Base, v ? QColor(Qt::transparent) : ToQColor(color_));
+  peer_->setPalette(pal);
+  peer_->setAutoFillBackground(!v);
+  peer_->update();
 }
 
 std::string TCustomEdit::DisplayText() const {
@@ -977,6 +988,7 @@ void TCustomEdit::CreateWnd() {
   pal.setColor(QPalette::Text, ToQColor(font_->Color()));
   e->setPalette(pal);
   e->setTextMargins(margins_.Left, margins_.Top, margins_.Right, margins_.Bottom);
+  if (transparentBack_) SetTransparentBackground(true);
   PushAlignment();
   PushToPeer();
 }

@@ -229,6 +229,9 @@ class TCustomEdit : public TWinControl {
   void SetAlignment(TAlignment v);
   // Space kept free inside a one-line edit around its text (an embedded button's place).
   void SetTextMargins(int Left, int Top, int Right, int Bottom);
+  // No background of its own: the parent and the controls under the edit show through the text.
+  bool TransparentBackground() const { return transparentBack_; }
+  void SetTransparentBackground(bool v);
 
   // Selection (0-based byte positions).
   int SelStart() const;
@@ -319,6 +322,7 @@ class TCustomEdit : public TWinControl {
   TAlignment alignment_ = taLeftJustify;
   int anchor_ = 0, caret_ = 0;
   TRect margins_;
+  bool transparentBack_ = false;
   bool pushing_ = false;
   bool suppressChar_ = false;
   unsigned long suppressKey_ = 0;

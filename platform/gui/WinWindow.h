@@ -78,7 +78,7 @@ void CancelCaptureMode();
 
 // ---------------------------------------------------------------- cursor
 // Hit-test codes in the low word of WM_SETCURSOR's LParam (the mouse message is the high word).
-constexpr int HTNOWHERE = 0, HTCLIENT = 1, HTHSCROLL = 6, HTVSCROLL = 7, HTBORDER = 18;
+constexpr int HTNOWHERE = 0, HTCLIENT = 1, HTHSCROLL = 6, HTVSCROLL = 7, HTBOTTOMRIGHT = 17, HTBORDER = 18;
 // Sets the cursor shown over the window the mouse is in; a control answering
 // WM_SETCURSOR with a non-zero result keeps it, else its own Cursor shows.
 // Standard cursors come from Screen->Cursors(crXxx). Returns the previous one.

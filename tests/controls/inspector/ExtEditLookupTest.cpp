@@ -9,6 +9,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "controls/inspector/ExtEdit.h"
 #include "controls/inspector/InspLinks.h"
@@ -45,6 +46,7 @@ class ExtEditLookup : public TGuiTest {
   }
   void TearDown() override {
     delete form;
+    TScreen::SetTestMonitors({});
     TGuiTest::TearDown();
   }
   void Type(const std::string& keys) {
@@ -100,6 +102,88 @@ TEST_F(ExtEditLookup, MultiValuesLookUpTheLastPartAndAMouseReleaseChooses) {
   SendMouseEvent(list, QEvent::MouseButtonRelease, 5, 3, Qt::LeftButton, Qt::NoModifier, held);
   EXPECT_EQ(edit->Text(), "a;b;apple");
   EXPECT_EQ(chosenIndex, 1);
+}
+
+TEST(ExtEditLookupPlace, TheListStaysOnTheWorkAreaOfTheEditsScreen) {
+  const TRect second(1280, 0, 3200, 1040), small(0, 0, 800, 600);
+  struct {
+    const char* what;
+    TPoint at;
+    int w, h;
+    TRect edit, work, want;
+  } cases[] = {
+      {"fits below", {1300, 124}, 100, 52, {1290, 100, 1490, 124}, second, {1300, 124, 1400, 176}},
+      {"right edge", {3150, 124}, 100, 52, {2990, 100, 3190, 124}, second, {3100, 124, 3200, 176}},
+      {"bottom right: above", {3008, 1018}, 100, 52, {3000, 1000, 3190, 1024}, second, {3008, 948, 3108, 1000}},
+      {"left of the screen", {1200, 124}, 100, 52, {1150, 100, 1350, 124}, second, {1280, 124, 1380, 176}},
+      {"wider than the screen", {1300, 124}, 3000, 52, {1290, 100, 1490, 124}, second, {1280, 124, 3200, 176}},
+      {"too tall: more room below", {18, 268}, 100, 1000, {10, 250, 210, 274}, small, {18, 268, 118, 600}},
+      {"too tall: more room above", {18, 418}, 100, 1000, {10, 400, 210, 424}, small, {18, 0, 118, 400}},
+      {"edit off the bottom", {18, 608}, 100, 52, {10, 590, 210, 614}, small, {18, 538, 118, 590}},
+      {"no room either side", {18, 20}, 100, 52, {10, 4, 210, 26}, {0, 0, 800, 30}, {18, 0, 118, 30}},
+  };
+  for (const auto& c : cases) {
+    const TRect r = ExtEditRules::LookupPlace(c.at, c.w, c.h, c.edit, c.work);
+    EXPECT_EQ(std::vector<int>({r.Left, r.Top, r.Right, r.Bottom}),
+              std::vector<int>({c.want.Left, c.want.Top, c.want.Right, c.want.Bottom}))
+        << c.what;
+  }
+}
+
+TEST_F(ExtEditLookup, ListOpensOnTheSecondScreenNearItsCorner) {
+  // A primary screen with a panel at the bottom, and a second one to its right.
+  TScreen::SetTestMonitors({{TRect(0, 0, 1280, 1024), TRect(0, 0, 1280, 994), true},
+                            {TRect(1280, 0, 3200, 1080), TRect(1280, 0, 3200, 1040), false}});
+  // The form hangs over the screen's right edge, its edit just above the panel.
+  form->SetBounds(3150, 1000, 260, 40);
+  QApplication::processEvents();
+  const TPoint o = edit->ClientOrigin();
+  ASSERT_GE(o.X, 3150);
+  Type("ap");
+  ASSERT_EQ(Shown(), "apple|apricot");
+  const TRect w = edit->LookupWindow()->BoundsRect();
+  EXPECT_EQ(w.Right, 3200);  // pushed left to stay on the screen
+  EXPECT_LT(w.Left, o.X + 8);
+  // No room below the edit on its screen: the list opens above it.
+  EXPECT_EQ(w.Bottom, o.Y);
+  EXPECT_EQ(w.Bottom - w.Top, 2 * 12 + 4);
+}
+
+TEST_F(ExtEditLookup, TheCornerSizesTheListWhichKeepsItsWidthWhileShown) {
+  Type("ap");
+  TListHintWindow* win = edit->LookupWindow();
+  const int w0 = win->Width(), h0 = win->Height();
+  QWidget* list = win->ListControl->Peer();
+  // The list fills the window inside its one-pixel frame: the window's corner is near the list's.
+  const int cx = win->ListControl->Width() - 3, cy = win->ListControl->Height() - 3;
+  Qt::MouseButtons held;
+  SendMouseEvent(list, QEvent::MouseButtonPress, cx, cy, Qt::LeftButton, Qt::NoModifier, held);
+  SendMouseEvent(list, QEvent::MouseMove, cx + 40, cy + 30, Qt::LeftButton, Qt::NoModifier, held);
+  SendMouseEvent(list, QEvent::MouseButtonRelease, cx + 40, cy + 30, Qt::LeftButton, Qt::NoModifier, held);
+  EXPECT_EQ(win->Width(), w0 + 40);
+  EXPECT_EQ(win->Height(), h0 + 30);
+  EXPECT_EQ(win->ListControl->Width(), w0 + 38);
+  EXPECT_EQ(edit->Text(), "ap");  // sizing chooses nothing
+  EXPECT_TRUE(edit->LookupShown());
+  Type("r");
+  EXPECT_EQ(Shown(), "apricot");
+  EXPECT_EQ(win->Width(), w0 + 40);
+  EXPECT_EQ(win->Height(), 12 + 4);
+  // Away from the corner a click still chooses.
+  SendMouseEvent(list, QEvent::MouseButtonPress, 5, 3, Qt::LeftButton, Qt::NoModifier, held);
+  SendMouseEvent(list, QEvent::MouseButtonRelease, 5, 3, Qt::LeftButton, Qt::NoModifier, held);
+  EXPECT_EQ(edit->Text(), "apricot");
+}
+
+TEST_F(ExtEditLookup, TheListHidesWhenTheEditsWindowLosesTheFocusOrModesAreCancelled) {
+  Type("ap");
+  ASSERT_TRUE(edit->LookupShown());
+  edit->Perform(WM_CANCELMODE);
+  EXPECT_FALSE(edit->LookupShown());
+  Type("r");
+  ASSERT_TRUE(edit->LookupShown());
+  edit->Perform(WM_KILLFOCUS);
+  EXPECT_FALSE(edit->LookupShown());
 }
 
 // ---------------------------------------------------------------- persistence

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "controls/inspector/ExtEdit.h"
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/DragDrop.h"
+#include "platform/gui/FormImage.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Windows.h"
 #include "platform/gui/testing/GuiTest.h"
@@ -495,6 +498,124 @@ TEST_F(ExtEdit, EscapeRestoresTheTextOfTheFocus) {
   SendKeyEvent(edit, Qt::Key_Escape);
   EXPECT_EQ(edit->Text(), "start");
   EXPECT_FALSE(edit->IsModified());
+}
+
+// ---------------------------------------------------------------- dialog keys and looks
+TEST_F(ExtEdit, ReturnAndEscapeTheEditLeavesReachTheDialogsButtons) {
+  form->SetWidth(360);
+  auto* ok = new TButton(form);
+  ok->SetParent(form);
+  ok->SetBounds(230, 10, 100, 24);
+  ok->SetDefault(true);
+  auto* cancel = new TButton(form);
+  cancel->SetParent(form);
+  cancel->SetBounds(230, 50, 100, 24);
+  cancel->SetCancel(true);
+  int oks = 0, cancels = 0;
+  ok->OnClick = [&](TObject*) { ++oks; };
+  cancel->OnClick = [&](TObject*) { ++cancels; };
+  edit->Lookup()->DisplayList()->SetText("apple\napricot");
+
+  struct {
+    const char* what;
+    std::function<void()> setup;
+    int key;
+    const char* text;  // the edit's value afterwards
+    int oks, cancels;
+    bool focusMoved;
+  } cases[] = {
+      {"Return nothing uses", [] {}, Qt::Key_Return, "startap", 1, 0, false},
+      {"Return chooses from the open list", [&] {
+         edit->Lookup()->Enabled = true;
+         edit->SetText("");
+       },
+       Qt::Key_Return, "apple", 0, 0, false},
+      {"Return moves on as Tab", [&] { edit->ReturnIsTab = true; }, Qt::Key_Return, "startap", 0, 0, true},
+      {"a form previewing keys has them", [&] { form->SetKeyPreview(true); }, Qt::Key_Return, "startap", 0, 0, false},
+      {"Escape undoes, then cancels", [] {}, Qt::Key_Escape, "start", 0, 1, false},
+      {"Escape without undo cancels", [&] { edit->SetCanUndo(false); }, Qt::Key_Escape, "startap", 0, 1, false},
+  };
+  for (const auto& c : cases) {
+    edit->Lookup()->Enabled = false;
+    edit->ReturnIsTab = false;
+    edit->SetCanUndo(true);
+    form->SetKeyPreview(false);
+    oks = cancels = 0;
+    other->SetFocus();
+    edit->SetText("start");
+    edit->SetFocus();
+    QApplication::processEvents();
+    edit->SetSelStart(5);
+    c.setup();
+    Type("ap");
+    SendKeyEvent(edit, c.key);
+    QApplication::processEvents();
+    EXPECT_EQ(edit->Text(), c.text) << c.what;
+    EXPECT_EQ(oks, c.oks) << c.what;
+    EXPECT_EQ(cancels, c.cancels) << c.what;
+    EXPECT_EQ(other->Focused(), c.focusMoved) << c.what;
+  }
+}
+
+int32_t PixelAt(const QImage& Image, QPoint P) {
+  const QColor q = Image.pixelColor(P);
+  return q.red() | (q.green() << 8) | (q.blue() << 16);
+}
+
+TEST_F(ExtEdit, FlatFocusBorderAndTransparentLooks) {
+  form->SetColor(clAqua);
+  const int w = 200, h = 24, m = h / 2;
+  enum TWhere { kOther, kEdit };
+  struct TPixel {
+    int x, y;
+    TColor color;
+  };
+  struct {
+    const char* what;
+    std::function<void()> setup;
+    TWhere focus;
+    std::vector<TPixel> pixels;
+  } cases[] = {
+      {"flat: a line along the bottom, the parent's colour", [&] { edit->SetFlat(true); edit->SetFlatLineColor(clRed); },
+       kOther, {{w / 2, h - 1, clRed}, {w / 2, m, clAqua}, {0, m, clAqua}}},
+      {"flat soft border: a rectangle", [&] {
+         edit->SetFlat(true);
+         edit->SetFlatLineColor(clRed);
+         edit->SetSoftBorder(true);
+       },
+       kOther, {{0, m, clRed}, {w / 2, 0, clRed}, {w - 1, m, clRed}, {w / 2, h - 1, clRed}, {w / 2, m, clAqua}}},
+      {"focus border at rest: the parent's colour", [&] { edit->SetFocusBorder(true); }, kOther,
+       {{0, m, clAqua}, {1, m, clAqua}, {w / 2, 0, clAqua}, {w / 2, m, clWindow}}},
+      {"focus border focused: sunken edge and face", [&] { edit->SetFocusBorder(true); }, kEdit,
+       {{0, m, clBtnShadow}, {w / 2, 0, clBtnShadow}, {w - 1, m, clBtnHighlight}, {w / 2, h - 1, clBtnHighlight},
+        {1, m, clBtnFace}}},
+      {"focus border colour only while focused", [&] { edit->SetFocusBorderColor(clLime); }, kEdit,
+       {{0, m, clLime}, {w - 1, m, clLime}, {w / 2, h - 1, clLime}}},
+      {"transparent: the parent shows through", [&] { edit->SetTransparent(true); }, kOther, {{w / 2, m, clAqua}}},
+      {"opaque: the edit's own background", [] {}, kOther, {{w / 2, m, clWindow}}},
+  };
+  for (const auto& c : cases) {
+    edit->SetFlat(false);
+    edit->SetSoftBorder(false);
+    edit->SetFocusBorder(false);
+    edit->SetFocusBorderColor(clNone);
+    edit->SetTransparent(false);
+    edit->SetEditColor(clWindow);
+    edit->SetText("");
+    c.setup();
+    (c.focus == kEdit ? static_cast<TWinControl*>(edit) : other)->SetFocus();
+    QApplication::processEvents();
+    const QImage image = RenderControlImage(form);
+    const QPoint at = edit->Peer()->mapTo(form->Peer(), QPoint(0, 0));
+    for (const TPixel& p : c.pixels)
+      EXPECT_EQ(PixelAt(image, at + QPoint(p.x, p.y)), ColorToRGB(p.color)) << c.what << " at " << p.x << "," << p.y;
+  }
+  // The colour frame is gone once the focus leaves.
+  edit->SetFocusBorderColor(clLime);
+  other->SetFocus();
+  QApplication::processEvents();
+  const QImage image = RenderControlImage(form);
+  EXPECT_NE(PixelAt(image, edit->Peer()->mapTo(form->Peer(), QPoint(0, 12))), ColorToRGB(clLime));
 }
 
 TEST_F(ExtEdit, LabelFollowsTheEditInEveryPosition) {
