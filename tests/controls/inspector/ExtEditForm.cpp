@@ -99,6 +99,7 @@ int main(int argc, char** argv) {
 
   auto* bar = new TInspectorBar(form);
   bar->SetParent(form);
+  bar->SetAlign(alNone);
   bar->SetBounds(330, 180, 280, 200);
   auto* inspLink = new TAEInspectorEditLink(form);
   inspLink->Prefix = "#";
