@@ -339,7 +339,7 @@ class TScreen : public TComponent {
   TMonitor MonitorFromRect(const TRect& R) const;
   // Tests: these screens instead of the window system's (an empty list ends it).
   static void SetTestMonitors(std::vector<TMonitor> Monitors);
-  // The monitor that holds P (screen coordinates), or the primary one when none does.
+  // The whole area of the monitor that holds P (screen coordinates), or of the nearest one.
   TRect MonitorRect(TPoint P) const;
   // The desktop theme's message icon (1 information, 2 warning, 3 error) Size pixels square,
   // drawn into Bitmap (32-bit, transparent around the icon); false for another kind.
