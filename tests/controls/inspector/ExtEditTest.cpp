@@ -586,6 +586,11 @@ TEST_F(ExtEdit, FlatFocusBorderAndTransparentLooks) {
        kOther, {{0, m, clRed}, {w / 2, 0, clRed}, {w - 1, m, clRed}, {w / 2, h - 1, clRed}, {w / 2, m, clAqua}}},
       {"focus border at rest: the parent's colour", [&] { edit->SetFocusBorder(true); }, kOther,
        {{0, m, clAqua}, {1, m, clAqua}, {w / 2, 0, clAqua}, {w / 2, m, clWindow}}},
+      {"focus border hovered: sunken edge and face", [&] {
+         edit->SetFocusBorder(true);
+         edit->Perform(CM_MOUSEENTER);
+       },
+       kOther, {{0, m, clBtnShadow}, {w - 1, m, clBtnHighlight}, {1, m, clBtnFace}}},
       {"focus border focused: sunken edge and face", [&] { edit->SetFocusBorder(true); }, kEdit,
        {{0, m, clBtnShadow}, {w / 2, 0, clBtnShadow}, {w - 1, m, clBtnHighlight}, {w / 2, h - 1, clBtnHighlight},
         {1, m, clBtnFace}}},
@@ -602,6 +607,7 @@ TEST_F(ExtEdit, FlatFocusBorderAndTransparentLooks) {
     edit->SetTransparent(false);
     edit->SetEditColor(clWindow);
     edit->SetText("");
+    edit->Perform(CM_MOUSELEAVE);  // wherever earlier tests left the pointer
     c.setup();
     (c.focus == kEdit ? static_cast<TWinControl*>(edit) : other)->SetFocus();
     QApplication::processEvents();
