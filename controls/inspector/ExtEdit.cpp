@@ -469,6 +469,8 @@ void TExtEdit::KeyDown(WORD& Key, TShiftState Shift) {
   if (LookupShown()) {
     switch (Key) {
       case VK_RETURN: ChooseLookupEntry(); Key = 0; return;
+      // Escape closes an open list and does nothing else.
+      case VK_ESCAPE: HideLookup(); Key = 0; return;
       case VK_HOME: case VK_END: case VK_NEXT: case VK_PRIOR: case VK_UP: case VK_DOWN:
         MoveLookupSelection(Key);
         Key = 0;

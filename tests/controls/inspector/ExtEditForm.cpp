@@ -106,6 +106,7 @@ int main(int argc, char** argv) {
   inspLink->EditType = etNumeric;
   TInspectorPanel* p = bar->Panels()->Add();
   p->SetCaption("Setup");
+  p->SetStyle(psProperties);
   TInspectorItem* row = p->Items()->Add();
   row->SetCaption("Code");
   row->SetPropertyType(ptCustom);

@@ -532,6 +532,11 @@ TEST_F(ExtEdit, ReturnAndEscapeTheEditLeavesReachTheDialogsButtons) {
        Qt::Key_Return, "apple", 0, 0, false},
       {"Return moves on as Tab", [&] { edit->ReturnIsTab = true; }, Qt::Key_Return, "startap", 0, 0, true},
       {"a form previewing keys has them", [&] { form->SetKeyPreview(true); }, Qt::Key_Return, "startap", 0, 0, false},
+      {"Escape closes the open list only", [&] {
+         edit->Lookup()->Enabled = true;
+         edit->SetText("");
+       },
+       Qt::Key_Escape, "ap", 0, 0, false},
       {"Escape undoes, then cancels", [] {}, Qt::Key_Escape, "start", 0, 1, false},
       {"Escape without undo cancels", [&] { edit->SetCanUndo(false); }, Qt::Key_Escape, "startap", 0, 1, false},
   };
@@ -554,6 +559,7 @@ TEST_F(ExtEdit, ReturnAndEscapeTheEditLeavesReachTheDialogsButtons) {
     EXPECT_EQ(oks, c.oks) << c.what;
     EXPECT_EQ(cancels, c.cancels) << c.what;
     EXPECT_EQ(other->Focused(), c.focusMoved) << c.what;
+    EXPECT_FALSE(edit->LookupShown()) << c.what;
   }
 }
 
