@@ -425,6 +425,11 @@ TExtEdit::TFilter TExtEdit::TypeRule(char32_t& Ch) {
 void TExtEdit::WMChar(TMessage& Message) {
   if (CharSuppressed()) return TCustomEdit::WMChar(Message);
   auto ch = static_cast<char32_t>(Message.WParam);
+  if (ch == 27 && listEscaped_) {  // the Escape that closed the list: it must not open it again
+    listEscaped_ = false;
+    Message.Result = 1;
+    return;
+  }
   KeepSelectionInValue();
   const TValueState before = State();
   const std::string textBefore = text_;
@@ -470,7 +475,7 @@ void TExtEdit::KeyDown(WORD& Key, TShiftState Shift) {
     switch (Key) {
       case VK_RETURN: ChooseLookupEntry(); Key = 0; return;
       // Escape closes an open list and does nothing else.
-      case VK_ESCAPE: HideLookup(); Key = 0; return;
+      case VK_ESCAPE: HideLookup(); listEscaped_ = true; Key = 0; return;
       case VK_HOME: case VK_END: case VK_NEXT: case VK_PRIOR: case VK_UP: case VK_DOWN:
         MoveLookupSelection(Key);
         Key = 0;
@@ -550,6 +555,7 @@ void TExtEdit::WMGetDlgCode(TMessage& Message) {
 
 void TExtEdit::WMKeyDown(TMessage& Message) {
   const WORD key = static_cast<WORD>(Message.WParam);
+  listEscaped_ = false;
   TCustomEdit::WMKeyDown(Message);
   if (key == VK_DELETE && editType_ == etMoney) RunThousandsPass();
   TValueState s = State();

@@ -353,7 +353,7 @@ class TExtEdit : public TCustomEdit {
   std::string focusText_;
   bool focusAligned_ = false, widened_ = false;
   bool error_ = false, urlLook_ = false, isModified_ = false, reformatting_ = false;
-  bool hovered_ = false, validating_ = false;
+  bool hovered_ = false, validating_ = false, listEscaped_ = false;
   bool dragPending_ = false, dragOrigin_ = false, droppedOnSelf_ = false, dropRegistered_ = false;
   int dropCaret_ = -1;
   TBorderStyle normalBorder_ = bsSingle;
