@@ -15,6 +15,10 @@ void TAEInspectorEditLink::CreateEditor(TWinControl* AParent) {
   edit_->SetParent(AParent);
   edit_->SetVisible(false);
   edit_->OnKeyDown = [this](TObject* Sender, WORD& Key, TShiftState Shift) { EditorKeyDown(Sender, Key, Shift); };
+  // Leaving the editor ends the edit and keeps what was typed, as with the bar's own editors.
+  edit_->OnExit = [this](TObject*) {
+    if (bar_ && bar_->EditItem() && bar_->EditItem()->EditLink() == this) bar_->StopEdit(bar_->EditItem());
+  };
 }
 
 void TAEInspectorEditLink::DestroyEditor() {

@@ -367,4 +367,21 @@ TEST_F(AEInspectorLink, EscapeRestoresAndTheTypeAppliesToTheRow) {
   EXPECT_EQ(row->TextValue(), "0 ms");
 }
 
+TEST_F(AEInspectorLink, LeavingTheEditorKeepsWhatWasTyped) {
+  auto* outside = new TEdit(form);
+  outside->SetParent(form);
+  outside->SetBounds(205, 10, 50, 24);
+  link->Prefix = "#";
+  row->SetTextValue("#12");
+  bar->StartEdit(row);
+  QApplication::processEvents();
+  ASSERT_NE(Edit(), nullptr);
+  Edit()->SetSelStart(3);
+  Key('3', "3");
+  outside->SetFocus();
+  QApplication::processEvents();
+  EXPECT_EQ(row->TextValue(), "#123");
+  EXPECT_FALSE(Edit()->Visible());
+}
+
 }  // namespace
