@@ -494,6 +494,9 @@ class TExtStringGrid : public TBaseGrid {
   bool RemoveCellGraphicOfType(int ACol, int ARow, TCellType AType);
   // The graphic's size with the grid's font (0, 0 without one).
   TSize GetCellGraphicSize(int ACol, int ARow);
+  // The size for output at 1 / Factor of the screen's scale: pictures shrink by Factor, a progress
+  // bar takes the whole cell, a data image the image list's size; no full-cell alignment.
+  TSize GetCellGraphicSizeScaled(int ACol, int ARow, double Factor);
   // SideBySide: the items in one line; Index -1: the cell's text names the chosen item.
   void AddRadio(int ACol, int ARow, bool SideBySide, int Index, const std::vector<std::string>& Items);
   void RemoveRadio(int ACol, int ARow) { RemoveCellGraphicOfType(ACol, ARow, ctRadio); }
@@ -733,6 +736,10 @@ class TExtStringGrid : public TBaseGrid {
   virtual void SortGroups();
   virtual void SortGroupsIndexed();
   virtual void RestoreUnsortedOrder();
+  // Vertical merges of a sorted column: split before rows move, made again from equal neighbours
+  // (with TextOnly off also needing the rows to share their merges in the other columns).
+  void SplitColumnCells(int ACol);
+  void MergeColumnCells(int ACol, bool TextOnly);
   virtual void RecalcFooter(int ACol) { CalcFooter(ACol); }
 
   // The owner form's resize: sizes the grid with the form when SizeWithForm.
@@ -1454,6 +1461,7 @@ class TExtStringGrid : public TBaseGrid {
   // Tree lines and the node sign of a column-0 cell.
   void DrawNodeCell(TCanvas* ACanvas, int ARow, const TRect& R);
   TSize DrawnGraphicSize(TCellGraphic* G, const TRect& Cell);
+  TSize GraphicSizeUnaligned(TCellGraphic* G, int ACol, int ARow);
 
   // ===== sorting: cell comparison, the stable row order, the row order list and its restore,
   // header clicks (ExtGridSort.cpp)
@@ -1476,6 +1484,7 @@ class TExtStringGrid : public TBaseGrid {
     std::vector<int> Order;
     int Tracked = -1;       // the row whose data the current row follows (MoveRowOnSort), -1: none
     bool Sorting = false;
+    bool OrderInBulk = false;  // ApplyRowOrder moves the row order list itself
     bool HeaderSorted = false;  // the last header click sorted SortSettings.Column
   } sort_;
   void SortRange(TSortRun& Run, int Lo, int Hi);

@@ -195,6 +195,21 @@ TSize TExtStringGrid::DrawnGraphicSize(TCellGraphic* G, const TRect& Cell) {
   }
 }
 
+TSize TExtStringGrid::GetCellGraphicSizeScaled(int ACol, int ARow, double Factor) {
+  TCellGraphic* g = GetCellGraphic(ACol, ARow);
+  if (!g) return TSize(0, 0);
+  switch (g->CellType) {
+    case ctPicture: case ctFilePicture: {
+      TSize s = GraphicSizeUnaligned(g, ACol, ARow);
+      if (Factor > 0) s = TSize(static_cast<int>(std::lround(s.cx / Factor)), static_cast<int>(std::lround(s.cy / Factor)));
+      return s;
+    }
+    case ctProgress: return TSize(ColWidths(DisplColIndex(ACol)), RowHeights(ARow));
+    case ctDataImage: return GridImages ? TSize(GridImages->Width(), GridImages->Height()) : TSize(0, 0);
+    default: return GraphicSizeUnaligned(g, ACol, ARow);
+  }
+}
+
 // ---------------------------------------------------------------- drawing
 void TExtStringGrid::DrawPictureGraphic(TCanvas* cv, int RealCol, int ARow, const TRect& R, TCellGraphic* G,
                                         TAlignment, TVAlignment) {

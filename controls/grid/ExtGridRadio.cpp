@@ -170,6 +170,16 @@ std::vector<int> TExtStringGrid::RadioTextWidths(TCanvas* cv, const TCellGraphic
 TSize TExtStringGrid::GetCellGraphicSize(int ACol, int ARow) {
   TCellGraphic* g = GetCellGraphic(ACol, ARow);
   if (!g) return TSize(0, 0);
+  TSize s = GraphicSizeUnaligned(g, ACol, ARow);
+  if (g->CellVAlign == vaFull || g->CellHAlign == haFull) {
+    TRect r = CellRectEx(DisplColIndex(ACol), ARow);
+    if (g->CellVAlign == vaFull) s.cy = r.Height();
+    if (g->CellHAlign == haFull) s.cx = r.Width();
+  }
+  return s;
+}
+
+TSize TExtStringGrid::GraphicSizeUnaligned(TCellGraphic* g, int ACol, int ARow) {
   TSize s(0, 0);
   switch (g->CellType) {
     case ctCheckBox: case ctDataCheckBox: case ctVirtCheckBox: case ctRowCheckBox:
@@ -187,11 +197,6 @@ TSize TExtStringGrid::GetCellGraphicSize(int ACol, int ARow) {
     case ctButton: case ctBitButton: s = TSize(g->CellIndex & 0xFFFF, (g->CellIndex >> 16) & 0xFFFF); break;
     case ctProgressPie: s = TSize(20, 20); break;
     default: s = DrawnGraphicSize(g, CellRectEx(DisplColIndex(ACol), ARow)); break;
-  }
-  if (g->CellVAlign == vaFull || g->CellHAlign == haFull) {
-    TRect r = CellRectEx(DisplColIndex(ACol), ARow);
-    if (g->CellVAlign == vaFull) s.cy = r.Height();
-    if (g->CellHAlign == haFull) s.cx = r.Width();
   }
   return s;
 }

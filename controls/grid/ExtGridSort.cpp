@@ -7,6 +7,8 @@
 // outside its runs, whatever the answers).
 #include <algorithm>
 #include <charconv>
+#include <climits>
+#include <cstdint>
 #include <memory>
 #include <numeric>
 
@@ -98,16 +100,16 @@ int Sign(int V) { return V < 0 ? -1 : V > 0 ? 1 : 0; }
 
 // Stable bottom-up merge sort of A by Cmp (negative: first argument first). Whatever Cmp answers,
 // A ends as a permutation of itself: each merge step writes every element of its two runs once.
-template <class TCmp>
-void StableMergeSort(std::vector<int>& A, TCmp&& Cmp) {
+template <class T, class TCmp>
+void StableMergeSort(std::vector<T>& A, TCmp&& Cmp) {
   const size_t n = A.size();
-  std::vector<int> buf(n);
+  std::vector<T> buf(n);
   // Runs of 8 by insertion, stable (a later element passes only strictly smaller ones).
   const size_t run = 8;
   for (size_t lo = 0; lo < n; lo += run) {
     size_t hi = std::min(n, lo + run);
     for (size_t i = lo + 1; i < hi; ++i) {
-      int v = A[i];
+      T v = A[i];
       size_t j = i;
       while (j > lo && Cmp(v, A[j - 1]) < 0) {
         A[j] = A[j - 1];
@@ -116,21 +118,48 @@ void StableMergeSort(std::vector<int>& A, TCmp&& Cmp) {
       A[j] = v;
     }
   }
+  // Each pass merges from one array into the other (no copying back).
+  T* src = A.data();
+  T* dst = buf.data();
   for (size_t w = run; w < n; w *= 2) {
-    for (size_t lo = 0; lo + w < n; lo += 2 * w) {
-      size_t mid = lo + w, hi = std::min(n, lo + 2 * w);
-      if (Cmp(A[mid], A[mid - 1]) >= 0) continue;  // already in order: sorted input costs n compares
+    for (size_t lo = 0; lo < n; lo += 2 * w) {
+      const size_t mid = std::min(n, lo + w), hi = std::min(n, lo + 2 * w);
+      // Runs already in order cost one compare (sorted input costs n compares).
+      if (mid == hi || Cmp(src[mid], src[mid - 1]) >= 0) {
+        std::copy(src + lo, src + hi, dst + lo);
+        continue;
+      }
       size_t i = lo, j = mid, k = lo;
-      while (i < mid && j < hi) buf[k++] = Cmp(A[j], A[i]) < 0 ? A[j++] : A[i++];
-      while (i < mid) buf[k++] = A[i++];
-      while (j < hi) buf[k++] = A[j++];
-      std::copy(buf.begin() + static_cast<std::ptrdiff_t>(lo), buf.begin() + static_cast<std::ptrdiff_t>(hi),
-                A.begin() + static_cast<std::ptrdiff_t>(lo));
+      while (i < mid && j < hi) dst[k++] = Cmp(src[j], src[i]) < 0 ? src[j++] : src[i++];
+      while (i < mid) dst[k++] = src[i++];
+      while (j < hi) dst[k++] = src[j++];
     }
+    std::swap(src, dst);
   }
+  if (src != A.data()) A.swap(buf);
+}
+
+// A row's first sort key as the merge sort moves it: small and flat, so comparisons read it in
+// place. Texts compare by their first 8 bytes (big-endian, so unsigned order is byte order) and
+// go to the whole key text only when those are equal and one of them is longer.
+struct TSortEntry {
+  double Num = 0;
+  uint64_t Prefix = 0;
+  int Row = 0;
+  uint32_t Len = 0;
+  int8_t Rank = 0;
+  bool Blank = false;
+};
+
+uint64_t TextPrefix(const std::string& T) {
+  uint64_t p = 0;
+  for (size_t i = 0; i < 8; ++i) p = (p << 8) | (i < T.size() ? static_cast<unsigned char>(T[i]) : 0u);
+  return p;
 }
 
 }  // namespace
+
+// One sort key column}  // namespace
 
 // One sort key column: its style from OnGetFormat (asked once per sort) and the keys of the rows
 // of the range, computed on first use.
@@ -223,6 +252,20 @@ TSortKey MakeKey(TExtStringGrid* G, TSortStyle Style, const std::string& Prefix,
 }
 
 
+// The order of two keys of the styles that compare by key: class, value, then the text byte-wise.
+int KeyOrder(const TSortKey& a, const TSortKey& b) {
+  if (a.Rank != b.Rank) return a.Rank < b.Rank ? -1 : 1;
+  if (a.Num != b.Num) return a.Num < b.Num ? -1 : 1;
+  return Sign(a.Text.compare(b.Text));
+}
+
+// With IgnoreBlanks an empty cell goes to the chosen end in either direction (R in ascending terms).
+int BlankRule(const TSortSettings* S, bool ABlank, bool BBlank, bool Descending, int R) {
+  if (!S->IgnoreBlanks || ABlank == BBlank) return R;
+  const bool blankAfter = (!Descending && S->BlankPos == blLast) || (Descending && S->BlankPos == blFirst);
+  return ABlank == blankAfter ? 1 : -1;
+}
+
 // Two rows' keys by the style (1: row A after row B); with IgnoreBlanks an empty cell goes to the
 // chosen end in either direction (the result is in ascending terms, as the sort turns it round).
 int KeyCompare(TExtStringGrid* G, TSortStyle Style, int Col, int A, int B, const TSortKey& a, const TSortKey& b,
@@ -243,17 +286,15 @@ int KeyCompare(TExtStringGrid* G, TSortStyle Style, int Col, int A, int B, const
       r = AnsiCompareText(a.Text, b.Text);
       break;
     default:
-      if (a.Rank != b.Rank) r = a.Rank < b.Rank ? -1 : 1;
-      else if (a.Num != b.Num) r = a.Num < b.Num ? -1 : 1;
-      else r = a.Text.compare(b.Text);
+      r = KeyOrder(a, b);
   }
-  r = Sign(r);
-  TSortSettings* s = G->SortSettings();
-  if (s->IgnoreBlanks && a.Blank != b.Blank) {
-    const bool blankAfter = (!Descending && s->BlankPos == blLast) || (Descending && s->BlankPos == blFirst);
-    r = a.Blank == blankAfter ? 1 : -1;
-  }
-  return r;
+  return BlankRule(G->SortSettings(), a.Blank, b.Blank, Descending, Sign(r));
+}
+
+// The styles whose order is their keys' order (the others ask per pair).
+bool KeyBased(TSortStyle Style) {
+  return Style != ssCustom && Style != ssRaw && Style != ssAnsiAlphaCase && Style != ssAnsiAlphaNoCase &&
+         Style != ssUnicode;
 }
 
 }  // namespace
@@ -287,7 +328,7 @@ void TExtStringGrid::SortRange(TSortRun& Run, int Lo, int Hi) {
     }
     TSortColumn* c = Run.Levels[i].get();
     if (static_cast<int>(c->Have.size()) != n) {
-      c->Keys.assign(static_cast<size_t>(n), TSortKey());
+      c->Keys.resize(static_cast<size_t>(n));
       c->Have.assign(static_cast<size_t>(n), 0);
     }
     return c;
@@ -303,8 +344,9 @@ void TExtStringGrid::SortRange(TSortRun& Run, int Lo, int Hi) {
     }
     return c->Keys[i];
   };
-  auto cmp = [&](int A, int B) -> int {
-    for (size_t i = 0; i < levels; ++i) {
+  // Levels from From on; the first level's keys travel in the entries.
+  auto cmpFrom = [&](size_t From, int A, int B) -> int {
+    for (size_t i = From; i < levels; ++i) {
       TSortColumn* c = level(i);
       const TSortKey& a = key(c, A);
       const TSortKey& b = key(c, B);
@@ -314,19 +356,54 @@ void TExtStringGrid::SortRange(TSortRun& Run, int Lo, int Hi) {
     }
     return 0;
   };
-  std::vector<int> rows(static_cast<size_t>(n));
-  std::iota(rows.begin(), rows.end(), Lo);
   // The first key of every row is needed anyway: computing them in row order reads the store in order.
   TSortColumn* first = level(0);
-  for (int r = Lo; r <= Hi; ++r) key(first, r);
+  std::vector<TSortEntry> rows(static_cast<size_t>(n));
+  for (int r = Lo; r <= Hi; ++r) {
+    const TSortKey& k = key(first, r);
+    TSortEntry& e = rows[static_cast<size_t>(r - Lo)];
+    e.Row = r;
+    e.Num = k.Num;
+    e.Rank = k.Rank;
+    e.Blank = k.Blank;
+    e.Prefix = TextPrefix(k.Text);
+    e.Len = static_cast<uint32_t>(std::min<size_t>(k.Text.size(), UINT32_MAX));
+  }
+  const bool byKey = KeyBased(first->Style);
+  const TSortSettings* settings = sortSettings_.get();
+  auto cmp = [&](const TSortEntry& A, const TSortEntry& B) -> int {
+    if (!byKey) return cmpFrom(0, A.Row, B.Row);
+    int r;
+    if (A.Rank != B.Rank) r = A.Rank < B.Rank ? -1 : 1;
+    else if (A.Num != B.Num) r = A.Num < B.Num ? -1 : 1;
+    else if (A.Prefix != B.Prefix) r = A.Prefix < B.Prefix ? -1 : 1;
+    else if (A.Len <= 8 && B.Len <= 8) r = A.Len < B.Len ? -1 : A.Len > B.Len ? 1 : 0;
+    else r = KeyOrder(first->Keys[static_cast<size_t>(A.Row - Lo)], first->Keys[static_cast<size_t>(B.Row - Lo)]);
+    r = BlankRule(settings, A.Blank, B.Blank, first->Descending, r);
+    if (first->Descending) r = -r;
+    if (r != 0 || !full || levels == 1) return r;
+    return cmpFrom(1, A.Row, B.Row);
+  };
   StableMergeSort(rows, cmp);
-  ApplyRowOrder(Lo, rows);
+  std::vector<int> order(rows.size());
+  for (size_t k = 0; k < rows.size(); ++k) order[k] = rows[k].Row;
+  ApplyRowOrder(Lo, order);
 }
 
 // Carries out an order through SwapRows: position Lo + k receives the row that stood at Target[k].
 // At most one swap per position, each exchanging two rows in constant time.
+// The row order list follows in one pass at the end instead of an exchange per swap.
 void TExtStringGrid::ApplyRowOrder(int Lo, const std::vector<int>& Target) {
-  PermuteBySwaps(Lo, Target, [this](int A, int B) { SwapRows(A, B); });
+  std::vector<int>& o = sort_.Order;
+  const bool list = !o.empty() && static_cast<size_t>(Lo) + Target.size() <= o.size();
+  {
+    TGridFlagScope bulk(sort_.OrderInBulk, list);
+    PermuteBySwaps(Lo, Target, [this](int A, int B) { SwapRows(A, B); });
+  }
+  if (!list) return;
+  std::vector<int> moved(Target.size());
+  for (size_t k = 0; k < Target.size(); ++k) moved[k] = o[static_cast<size_t>(Target[k])];
+  std::copy(moved.begin(), moved.end(), o.begin() + Lo);
 }
 
 // ---------------------------------------------------------------- the sorts
@@ -415,12 +492,27 @@ void TExtStringGrid::RestoreUnsortedOrder() {
   }
 }
 
+void TExtStringGrid::SplitColumnCells(int ACol) {
+  for (int r = FixedRows(); r < RowCount() - fixedFooters_; ++r)
+    if (IsYMergedCell(ACol, r)) SplitCells(ACol, r);
+}
+
+void TExtStringGrid::MergeColumnCells(int ACol, bool TextOnly) {
+  const int last = RowCount() - 1 - fixedFooters_;
+  int start = FixedRows();
+  for (int r = FixedRows() + 1; r <= last + 1; ++r) {
+    if (r <= last && Cells(ACol, r) == Cells(ACol, r - 1) && (TextOnly || RowsShareMerges(r - 1, r))) continue;
+    if (r - start >= 2) MergeCells(ACol, start, 1, r - start);
+    start = r;
+  }
+}
+
 void TExtStringGrid::SwapRows(int ARow1, int ARow2) {
   if (ARow1 == ARow2 || ARow1 < 0 || ARow2 < 0 || ARow1 >= RowCount() || ARow2 >= RowCount()) return;
   CloseEditForLines();
   TGridCountScope s(structural_);
   const size_t a = static_cast<size_t>(ARow1), b = static_cast<size_t>(ARow2);
-  if (a < sort_.Order.size() && b < sort_.Order.size()) std::swap(sort_.Order[a], sort_.Order[b]);
+  if (!sort_.OrderInBulk && a < sort_.Order.size() && b < sort_.Order.size()) std::swap(sort_.Order[a], sort_.Order[b]);
   if (sortSettings_->SingleColumn) {
     const int c = sortSettings_->Column;
     std::string t = GridCells(c, ARow1);

@@ -67,10 +67,11 @@ std::tuple<int, double, std::string> DateEU(const std::string& s) {
 
 std::string RandomText(std::mt19937& g, int kind) {
   std::uniform_int_distribution<int> pick(0, 9);
-  const char* words[] = {"abc", "ABC", "Abd", "b", "", "zeta", "ab", "B", "a c", "abc"};
+  // Long texts sharing their first 8 bytes are told apart after them.
+  const char* words[] = {"abc", "ABC", "Abd", "b", "", "zeta", "ab", "B", "a c", "abc", "prefix--b", "prefix--a2"};
   char buf[32];
   switch (kind) {
-    case 0: return words[pick(g)];
+    case 0: return words[g() % 12];
     case 1:
       if (pick(g) == 0) return "n/a";
       snprintf(buf, sizeof buf, "%d", static_cast<int>(g() % 2001) - 1000);
@@ -314,6 +315,31 @@ TEST_F(SortTest, HeaderClicksSort) {
   EXPECT_EQ(Column(2), (std::vector<std::string>{"3", "9", "1", "2"}));
   ClickCell(2, 0, Qt::LeftButton, Qt::ShiftModifier);
   EXPECT_EQ(Column(2), (std::vector<std::string>{"9", "3", "2", "1"}));
+}
+
+// Vertical merges of a sorted column: equal neighbours merge into one area per run (by text, or by
+// text and the merges of a column merged before), and the split gives every cell back.
+TEST_F(SortTest, ColumnCellsMergeByRunsAndSplit) {
+  Fill({{"a", "x"}, {"a", "x"}, {"b", "x"}, {"b", "y"}, {"b", "y"}, {"c", "y"}, {"a", "z"}, {"a", "z"}});
+  auto areas = [&](int c) {
+    std::vector<std::pair<int, int>> v;  // (first row, rows) of each area
+    for (int r = 1; r < grid->RowCount(); ++r)
+      if (grid->IsBaseCell(c, r) && grid->IsYMergedCell(c, r)) v.emplace_back(r, grid->CellSpan(c, r).Y + 1);
+    return v;
+  };
+  using TAreas = std::vector<std::pair<int, int>>;
+  grid->MergeColumnCells(2, true);
+  EXPECT_EQ(areas(2), (TAreas{{1, 3}, {4, 3}, {7, 2}}));
+  grid->MergeColumnCells(1, false);  // "b" runs over rows 3..5, but row 3 is in another area of column 2
+  EXPECT_EQ(areas(1), (TAreas{{1, 2}, {4, 2}, {7, 2}}));
+  EXPECT_EQ(grid->Cells(1, 5), "b") << "a covered cell reads its base";
+  grid->SplitColumnCells(1);
+  grid->SplitColumnCells(2);
+  EXPECT_TRUE(areas(1).empty());
+  EXPECT_TRUE(areas(2).empty());
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"a", "a", "b", "b", "b", "c", "a", "a"}));
+  grid->MergeColumnCells(1, true);
+  EXPECT_EQ(areas(1), (TAreas{{1, 2}, {3, 3}, {7, 2}}));
 }
 
 }  // namespace
