@@ -223,7 +223,13 @@ void TGridSpin::TakeCell(const std::string& Text, TEditorType Kind) {
 bool TGridSpin::CellValue(std::string& Value) const {
   switch (SpinType()) {
     case sptFloat: Value = FloatToStr(FloatValue()); break;
-    case sptDate: Value = DateToStr(DateValue()); break;
+    case sptDate: {
+      // Text that is no date writes nothing back (the spin's own reading of it is its minimum).
+      TDateTime d = 0;
+      if (!TryStrToDate(Text(), d)) return false;
+      Value = DateToStr(d);
+      break;
+    }
     default: Value = Text(); break;
   }
   return true;

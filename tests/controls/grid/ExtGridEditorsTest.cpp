@@ -279,12 +279,15 @@ std::vector<TKindCase> KindCases() {
   std::string half2 = halfOne;
   half2[0] = '2';
   const std::string wide = ExtUtil::EncodeWideText(u"\u03a9x");
+  std::vector<std::pair<int, QString>> wipe{end};
+  wipe.insert(wipe.end(), jan5.size(), back);
   return {
       // End and Home step number spins to their limits: Right goes to the text's end.
       {"Spin", edSpinEdit, "TGridSpin", "4", Keys("2x", {right}), "42"},
       {"FloatSpin", edFloatSpinEdit, "TGridSpin", "1.5", Keys(".5", {right}), "1.55"},
       {"TimeSpin", edTimeSpinEdit, "TGridSpin", halfOne, Keys("2", {home, del}), half2},
       {"DateSpin", edDateSpinEdit, "TGridSpin", jan5, Keys("5", {end, back}), date25},
+      {"DateSpinTypedNoDate", edDateSpinEdit, "TGridSpin", jan5, Keys("7", wipe), jan5},  // no 1899-12-30
       {"ComboEdit", edComboEdit, "TGridCombo", "ab", Keys("c", {end}), "abc"},
       {"ComboList", edComboList, "TGridCombo", "one", {down}, "two"},
       {"UniComboEdit", edUniComboEdit, "TGridUniCombo", wide, Keys("y", {end}), "\u03a9xy"},

@@ -1,6 +1,11 @@
 // A form with a grid whose columns open every in-cell editor kind, for driving by hand
 // under a display server (one column per kind; F2 or a click opens the cell's control).
+// Each spin step is written to stdout ("spin <value>"), so a script can count a held button's
+// repeats (tools/spin-repeat.sh).
 #include <QApplication>
+#include <cstdio>
+
+#include "controls/grid/ExtGridEditLink.h"
 
 #include "controls/edits/EsgEdits.h"
 #include "controls/grid/ExtGrid.h"
@@ -15,22 +20,24 @@ int main(int argc, char** argv) {
       {edComboEdit, "combo"},       {edComboList, "list"},           {edCheckBox, "check"},
       {edDataCheckBox, "data check"}, {edDateEdit, "date"},          {edTimeEdit, "time"},
       {edButton, "button"},         {edEditBtn, "edit btn"},         {edUnitEditBtn, "unit"},
-      {edUniEdit, "wide"},          {edUniMemo, "memo"},
+      {edUniEdit, "wide"},          {edUniMemo, "memo"},             {edDateEditUpDown, "date up-down"},
+      {edCustom, "popup"},
   };
   const int n = static_cast<int>(std::size(kinds));
   TForm* form = nullptr;
   Application->CreateForm(form);
   form->SetCaption("Grid editors");
-  form->SetBounds(20, 20, 1200, 320);
+  form->SetBounds(5, 20, 1270, 320);
   auto* grid = new TExtStringGrid(form);
   grid->SetParent(form);
   grid->SetAlign(alClient);
   grid->SetColCount(n + 1);
   grid->SetRowCount(6);
-  grid->SetDefaultColWidth(82);
+  grid->SetDefaultColWidth(74);
   grid->SetOptions(grid->Options() | goEditing | goTabs);
   const std::string samples[] = {"42", "1.5", DateToStr(Date()), "alpha", "one", "caption", "Y",
-                                 DateToStr(Date()), TimeToStr(Time()), "press", "text", "12mV", "wide", "memo"};
+                                 DateToStr(Date()), TimeToStr(Time()), "press", "text", "12mV", "wide", "memo",
+                                 DateToStr(Date()), "custom"};
   for (int c = 0; c < n; ++c) {
     grid->SetCells(c + 1, 0, kinds[c].second);
     for (int r = 1; r < 6; ++r) grid->SetCells(c + 1, r, samples[c]);
@@ -39,6 +46,29 @@ int main(int argc, char** argv) {
     if (c >= 1 && c <= n) e = kinds[c - 1].first;
   };
   grid->OnEllipsClick = [](TObject*, int, int, std::string& s) { s += "!"; };
+  grid->OnSpinClick = [](TObject*, int, int, int Value, bool) {
+    printf("spin %d\n", Value);
+    fflush(stdout);
+  };
+  // The custom editor: a memo on a pop-up form below its cell.
+  class TMemoLink : public TEditLink {
+   public:
+    using TEditLink::TEditLink;
+    TWinControl* GetEditControl() override { return memo; }
+    void CreateEditor(TWinControl* AParent) override {
+      memo = new TMemo(AParent);
+      memo->SetParent(AParent);
+    }
+    std::string GetEditorValue() override { return memo ? memo->Text() : std::string(); }
+    void SetEditorValue(const std::string& Value) override { memo->SetText(Value); }
+    TMemo* memo = nullptr;
+  };
+  auto* link = new TMemoLink(form);
+  link->EditStyle = esPopup;
+  link->PopupWidth = 200;
+  link->PopupHeight = 90;
+  link->WantKeyUpDown = link->WantKeyLeftRight = true;
+  grid->EditLink = link;
   grid->ComboBox()->Items()->Add("one");
   grid->ComboBox()->Items()->Add("two");
   grid->ComboBox()->Items()->Add("three");
