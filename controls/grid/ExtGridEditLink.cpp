@@ -170,10 +170,15 @@ bool TExtStringGrid::ShowEditLink(int ACol, int ARow, const TRect& R) {
   if (c->Parent() != parent) c->SetParent(parent);
   if (popup) {
     // The pop-up stands below the cell on the screen, or where the link says (screen coordinates).
-    const TPoint at = link->PopupLeft >= 0 && link->PopupTop >= 0 ? TPoint(link->PopupLeft, link->PopupTop)
-                                                                   : ClientToScreen(TPoint(R.Left, R.Bottom));
+    const bool given = link->PopupLeft >= 0 && link->PopupTop >= 0;
+    TPoint at = given ? TPoint(link->PopupLeft, link->PopupTop) : ClientToScreen(TPoint(R.Left, R.Bottom));
     const int w = std::max(1, link->PopupWidth > 0 ? link->PopupWidth : (link->AutoPopupWidth ? R.Width() : c->Width()));
     const int h = std::max(1, link->PopupHeight > 0 ? link->PopupHeight : c->Height());
+    // Below the cell it stays on the screen: moved left, or above the cell where the screen ends.
+    if (!given && Screen) {
+      at.X = std::max(0, std::min(at.X, Screen->Width() - w));
+      if (at.Y + h > Screen->Height()) at.Y = std::max(0, ClientToScreen(TPoint(R.Left, R.Top)).Y - h);
+    }
     form->SetBounds(at.X, at.Y, w, h);
     c->SetBounds(0, 0, w, h);
     form->Show();

@@ -618,6 +618,19 @@ TEST_F(EditorsTest, APopupEditorStandsOnItsOwnFormBelowTheCellUntilItIsLeft) {
     EXPECT_EQ(grid->Cells(2, 3), k.cell);
     EXPECT_EQ(link.edit->Parent(), grid) << "the link's editor outlives the pop-up";
   }
+  // A cell by the screen's right and bottom edges: the pop-up stays on the screen, above the cell.
+  const TRect cell = grid->CellRect(2, 3);
+  const TPoint at = grid->ClientToScreen(TPoint(cell.Left, cell.Bottom));
+  form->SetLeft(form->Left() + Screen->Width() - at.X - 40);
+  form->SetTop(form->Top() + Screen->Height() - at.Y - 10);
+  Flush();
+  grid->FocusCell(2, 3, true);
+  Key(Qt::Key_F2);
+  ASSERT_NE(link.PopupForm(), nullptr);
+  TForm* pop = link.PopupForm();
+  EXPECT_EQ(pop->Left() + pop->Width(), Screen->Width());
+  EXPECT_EQ(pop->Top() + pop->Height(), grid->ClientToScreen(TPoint(cell.Left, cell.Top)).Y);
+  SendKeyEvent(link.edit, Qt::Key_Escape);
   grid->EditLink = nullptr;
 }
 
