@@ -122,6 +122,15 @@ void TCalendarPopup::CloseUp() {
   if (impl_->frame && impl_->frame->isVisible()) impl_->frame->close();
 }
 
+void TCalendarPopup::Pick(TDateTime Day) {
+  if (!DroppedDown()) return;
+  QCalendarWidget* cal = impl_->frame->calendar;
+  const QDate d = ToQDate(Day);
+  if (d < cal->minimumDate() || d > cal->maximumDate()) return;
+  cal->setSelectedDate(d);
+  emit cal->clicked(d);
+}
+
 bool TCalendarPopup::DroppedDown() const { return impl_->frame && impl_->frame->isVisible(); }
 
 TDateTime TCalendarPopup::Day() const {

@@ -21,6 +21,8 @@ class TCalendarPopup : public TComponent {
   void DropDown(TControl* Below, TDateTime Day);
   // Closes without a pick.
   void CloseUp();
+  // Picks a day as a click on it does (the calendar must be dropped down; the day within the range).
+  void Pick(TDateTime Day);
   bool DroppedDown() const;
   // The day the calendar stands on.
   TDateTime Day() const;

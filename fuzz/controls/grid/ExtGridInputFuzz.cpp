@@ -8,8 +8,11 @@
 // current one may hold one. Lookup typing, searches, sizing drags and
 // highlighting are driven too; a highlight taken off again leaves every text
 // as it was. Sorts keep every row once, nodes fold and unfold, and Group then
-// UnGroup gives the table back.
+// UnGroup gives the table back. The open in-cell control's own parts are driven
+// too: spin buttons, the combo's wheel, unit and edit buttons, the date picker's
+// calendar and a custom editor on a pop-up form.
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -18,7 +21,9 @@
 #include <vector>
 
 #include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtGridEditLink.h"
 #include "controls/grid/ExtGridEditors.h"
+#include "platform/gui/Calendar.h"
 #include "fuzz/FuzzInput.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Messages.h"
@@ -31,7 +36,7 @@ bool gTrace = false;  // FUZZ_TRACE=1: each step is written to stderr, to read a
 void Trace(int step, int op, uint8_t a, uint8_t b, TExtStringGrid& g) {
   if (!gTrace) return;
   static const char* kOps[] = {"key", "key", "char", "char", "click", "double click", "wheel", "right click",
-                               "setting", "lines", "view"};
+                               "setting", "lines", "view", "control"};
   fprintf(stderr, "step %d: %s a=%d b=%d\n", step, kOps[op], a, b);
   (void)g;
 }
@@ -135,6 +140,54 @@ bool ViewStep(TExtStringGrid& g, TReader& in, uint8_t a, uint8_t b) {
   }
 }
 
+// A custom editor on a pop-up form of its own (edCustom cells).
+class TFuzzLink : public TEditLink {
+ public:
+  using TEditLink::TEditLink;
+  TWinControl* GetEditControl() override { return edit; }
+  void CreateEditor(TWinControl* AParent) override {
+    edit = new TEdit(AParent);
+    edit->SetParent(AParent);
+  }
+  std::string GetEditorValue() override { return edit ? edit->Text() : std::string(); }
+  void SetEditorValue(const std::string& Value) override {
+    if (edit) edit->SetText(Value);
+  }
+  TEdit* edit = nullptr;
+};
+
+// The open in-cell control's own parts: spin buttons, the combo's wheel, the unit menu (ids in and
+// out of its list), the edit button, the date picker's calendar (dropped, a day picked, closed), a
+// click beside a pop-up editor.
+void ControlStep(TExtStringGrid& g, TEditLink* link, uint8_t a, uint8_t b) {
+  TWinControl* c = g.ActiveCellEditor();
+  if (!c) return;
+  if (auto* s = dynamic_cast<TGridSpin*>(c)) {
+    (a & 1) ? s->UpClick(s) : s->DownClick(s);
+  } else if (auto* k = dynamic_cast<TGridCombo*>(c)) {
+    k->Perform(WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<uint16_t>((a & 1) ? 120 : -120)) << 16, 0);
+  } else if (auto* u = dynamic_cast<TGridUnitEditBtn*>(c)) {
+    if (u->Units()->Count() == 0) {
+      u->Units()->Add("mV");
+      u->Units()->Add("V");
+    }
+    u->UnitCommand(b % 5 - 1);
+  } else if (auto* e = dynamic_cast<TGridEditBtn*>(c)) {
+    e->ClickBtn();
+  } else if (auto* d = dynamic_cast<TGridDatePicker*>(c)) {
+    if (!d->DroppedDown()) {
+      d->Perform(WM_KEYDOWN, VK_F4, 0);
+      d->Perform(WM_KEYUP, VK_F4, 0);
+    } else if (a & 1) {
+      d->Calendar()->Pick(std::floor(d->DateTime()) + (b % 61) - 30);
+    } else {
+      d->CloseUp();
+    }
+  } else if (link && link->PopupForm() && c == link->GetEditControl()) {
+    gForm->BringToFront();  // a click elsewhere
+  }
+}
+
 }  // namespace
 
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
@@ -205,6 +258,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g->Navigation()->AppendOnArrowDown = true;
   g->Navigation()->AllowInsertRow = true;
   g->Navigation()->AllowDeleteRow = true;
+  TFuzzLink* link = nullptr;
+  if (size > 0 && (data[0] & 128)) {
+    link = new TFuzzLink(nullptr);
+    link->EditStyle = esPopup;
+    link->PopupWidth = 90;
+    link->PopupHeight = 40;
+    g->EditLink = link;
+  }
   g->Loaded();
   g->SetFocus();
   TReader in{data, size};
@@ -212,7 +273,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                VK_HOME, VK_END, VK_NEXT, VK_PRIOR, VK_INSERT, VK_DELETE, VK_SPACE, 'A'};
   static const char kChars[] = {'A', '5', 'f', 8, 13, 27, ' ', 'z'};
   for (int step = 0; step < 200 && in.n > 0; ++step) {
-    uint8_t op = in.Byte() % 11;
+    // Op bytes 240..251 drive the open control (no kept seed holds them, so the seeds keep their steps).
+    const uint8_t raw = in.Byte();
+    uint8_t op = raw >= 240 && raw < 252 ? 11 : raw % 11;
     uint8_t a = in.Byte(), b = in.Byte();
     Trace(step, op, a, b, *g);
     std::vector<std::string> before = Texts(*g);
@@ -318,6 +381,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case 10:
           structural = ViewStep(*g, in, a, b);
           break;
+        case 11:
+          ControlStep(*g, link, a, b);
+          break;
         default:
           structural = true;
           switch (a % 10) {
@@ -420,6 +486,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(edited, "a text changed without an edit");
       }
   }
+  // The link goes while its grid is there (it leaves the grid's EditLink), then the grid; the
+  // pop-up forms released meanwhile go with the posted messages.
+  delete link;
   delete g;
+  if (link) Application->ProcessMessages();
   return 0;
 }
