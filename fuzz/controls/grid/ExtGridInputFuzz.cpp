@@ -23,10 +23,11 @@
 #include "controls/grid/ExtGrid.h"
 #include "controls/grid/ExtGridEditLink.h"
 #include "controls/grid/ExtGridEditors.h"
-#include "platform/gui/Calendar.h"
 #include "fuzz/FuzzInput.h"
+#include "platform/gui/Calendar.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Messages.h"
+#include "tests/controls/grid/TextEditLink.h"
 
 namespace {
 
@@ -140,22 +141,6 @@ bool ViewStep(TExtStringGrid& g, TReader& in, uint8_t a, uint8_t b) {
   }
 }
 
-// A custom editor on a pop-up form of its own (edCustom cells).
-class TFuzzLink : public TEditLink {
- public:
-  using TEditLink::TEditLink;
-  TWinControl* GetEditControl() override { return edit; }
-  void CreateEditor(TWinControl* AParent) override {
-    edit = new TEdit(AParent);
-    edit->SetParent(AParent);
-  }
-  std::string GetEditorValue() override { return edit ? edit->Text() : std::string(); }
-  void SetEditorValue(const std::string& Value) override {
-    if (edit) edit->SetText(Value);
-  }
-  TEdit* edit = nullptr;
-};
-
 // The open in-cell control's own parts: spin buttons, the combo's wheel, the unit menu (ids in and
 // out of its list), the edit button, the date picker's calendar (dropped, a day picked, closed), a
 // click beside a pop-up editor.
@@ -258,9 +243,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g->Navigation()->AppendOnArrowDown = true;
   g->Navigation()->AllowInsertRow = true;
   g->Navigation()->AllowDeleteRow = true;
-  TFuzzLink* link = nullptr;
+  TTextEditLink<TEdit>* link = nullptr;
   if (size > 0 && (data[0] & 128)) {
-    link = new TFuzzLink(nullptr);
+    link = new TTextEditLink<TEdit>(nullptr);
     link->EditStyle = esPopup;
     link->PopupWidth = 90;
     link->PopupHeight = 40;

@@ -17,6 +17,7 @@
 #include "platform/gui/testing/InputEvents.h"
 #include "tests/controls/grid/GridInputFixture.h"
 #include "tests/controls/grid/GridTestLocales.h"
+#include "tests/controls/grid/TextEditLink.h"
 
 namespace {
 
@@ -502,18 +503,7 @@ TEST_F(EditorsTest, TheComboWheelStepsWithinItsListAndTellsOnlyRealItems) {
 }
 
 // ---------------------------------------------------------------- the custom editor link
-class TTestLink : public TEditLink {
- public:
-  using TEditLink::TEditLink;
-  TWinControl* GetEditControl() override { return edit; }
-  void CreateEditor(TWinControl* AParent) override {
-    edit = new TEdit(AParent);
-    edit->SetParent(AParent);
-  }
-  std::string GetEditorValue() override { return edit ? edit->Text() : ""; }
-  void SetEditorValue(const std::string& Value) override { edit->SetText(Value); }
-  TEdit* edit = nullptr;
-};
+using TTestLink = TTextEditLink<TEdit>;
 
 TEST_F(EditorsTest, ACustomEditorLeavesByItsKeysAndKeepsWhatItWants) {
   struct Case {

@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "controls/grid/ExtGridEditLink.h"
+#include "tests/controls/grid/TextEditLink.h"
 
 #include "controls/edits/EsgEdits.h"
 #include "controls/grid/ExtGrid.h"
@@ -51,19 +51,7 @@ int main(int argc, char** argv) {
     fflush(stdout);
   };
   // The custom editor: a memo on a pop-up form below its cell.
-  class TMemoLink : public TEditLink {
-   public:
-    using TEditLink::TEditLink;
-    TWinControl* GetEditControl() override { return memo; }
-    void CreateEditor(TWinControl* AParent) override {
-      memo = new TMemo(AParent);
-      memo->SetParent(AParent);
-    }
-    std::string GetEditorValue() override { return memo ? memo->Text() : std::string(); }
-    void SetEditorValue(const std::string& Value) override { memo->SetText(Value); }
-    TMemo* memo = nullptr;
-  };
-  auto* link = new TMemoLink(form);
+  auto* link = new TTextEditLink<TMemo>(form);
   link->EditStyle = esPopup;
   link->PopupWidth = 200;
   link->PopupHeight = 90;
