@@ -7,12 +7,17 @@
 #include "eeprom/EEBusOps.h"
 #include "eeprom/EEFiles.h"
 #include "eeprom/EEMainBus.h"
+#include "platform/gui/WinWindow.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Win1252.h"
 
 namespace {
 
 constexpr int kButtonW = 76, kButtonH = 25, kHelpButtons = 3570;
+constexpr int kBarWidth = 139;
+// What the hex grid keeps of its width (label column, two bytes, lines, scroll bar) and what
+// the ASCII grid keeps of its when the window is narrower than both.
+constexpr int kMinHexWidth = 100, kMinTextWidth = 60;
 
 TLabel* MakeLabel(TWinControl* Parent, const std::string& Name, const std::string& Caption, int X, int Y) {
   auto* l = new TLabel(Parent->Owner());
@@ -39,7 +44,7 @@ TEdit* MakeEdit(TWinControl* Parent, const std::string& Name, const std::string&
 TInstDemoButton* MakeButton(TWinControl* Parent, const std::string& Name, const std::string& Caption,
                             const std::string& Hint, int Y) {
   TInstDemoButton* b =
-      NewEEButton(Parent->Owner(), Parent, Name, Caption, Hint, (139 - kButtonW) / 2, Y, kButtonW, kButtonH);
+      NewEEButton(Parent->Owner(), Parent, Name, Caption, Hint, (kBarWidth - kButtonW) / 2, Y, kButtonW, kButtonH);
   ButtonControl(b)->SetHelpContext(kHelpButtons);
   return b;
 }
@@ -99,7 +104,7 @@ void TEEWindow::BuildLayout() {
   stgMemory = new TExtStringGrid(this);
   stgMemory->SetName("stgMemory");
   stgMemory->SetParent(this);
-  stgMemory->SetLeft(InspectorBar->Width() + 1);
+  stgMemory->SetLeft(sbxSetup->Width() + 1);
   stgMemory->SetAlign(alLeft);
   stgMemory->SetColCount(17);
   stgMemory->SetRowCount(2);
@@ -115,13 +120,15 @@ void TEEWindow::BuildLayout() {
   stgMemory->SetHint("Enter a single two digit Hex number into each cell");
   stgMemory->SetShowHint(true);
   // Wide enough for the label column, 16 byte columns, the lines, the border and a scroll bar.
-  stgMemory->SetWidth((large_ ? 28 : 21) + 16 * 20 + 17 + 4 + 18);
+  hexWidth_ = (large_ ? 28 : 21) + 16 * 20 + 17 + 4 + 18;
+  stgMemory->SetWidth(hexWidth_);
 
   Splitter1 = new TSplitter(this);
   Splitter1->SetName("Splitter1");
   Splitter1->SetParent(this);
   Splitter1->SetAlign(alLeft);
   Splitter1->SetBounds(stgMemory->Left() + stgMemory->Width() + 1, 0, 2, Splitter1->Height());
+  Splitter1->OnMoved = [this](TObject*) { hexWidth_ = stgMemory->Width(); };
 
   stgText = new TExtStringGrid(this);
   stgText->SetName("stgText");
@@ -145,14 +152,57 @@ void TEEWindow::BuildLayout() {
   BuildMenu();
   WireGrids();
   SetActiveControl(stgMemory);
+  sbxSetup->OnResize = [this](TObject*) { FitLayout(); };
+  FitLayout();
+}
+
+int TEEWindow::SetupRowsHeight() const {
+  int h = 0;
+  for (const TInspLayoutPanel& p : InspectorBar->LayoutPanels()) {
+    if (!p.Visible) continue;
+    h += InspectorBar->PanelCaption()->Height();
+    if (!p.Open) continue;
+    for (int r : p.Rows) h += std::max(0, r);
+  }
+  return h;
+}
+
+void TEEWindow::Resize() {
+  TForm::Resize();
+  FitLayout();
+}
+
+void TEEWindow::FitLayout() {
+  if (fitting_ || !sbxSetup || !InspectorBar || !pnlControls || !stgMemory || !Splitter1) return;
+  fitting_ = true;
+  // One line between the last row and the first control.
+  const int need = SetupRowsHeight() + 1 + pnlControls->Height();
+  const int bar = GetSystemMetrics(SM_CXVSCROLL);
+  const int boxWidth = std::max(0, std::min(kBarWidth + (sbxSetup->Height() < need ? bar : 0), ClientWidth()));
+  if (sbxSetup->Width() != boxWidth) sbxSetup->SetWidth(boxWidth);
+  // A box narrower than the bar shows its horizontal scroll bar, which takes from the height.
+  const int view = sbxSetup->Height() - (boxWidth < kBarWidth + (sbxSetup->Height() < need ? bar : 0) ? bar : 0);
+  InspectorBar->SetBounds(0, 0, kBarWidth, std::max(view, need));
+  const int room = std::max(0, ClientWidth() - sbxSetup->Width() - Splitter1->Width());
+  const int hex = std::min(hexWidth_, std::max(room - kMinTextWidth, std::min(kMinHexWidth, room)));
+  if (stgMemory->Width() != hex) stgMemory->SetWidth(hex);
+  sbxSetup->UpdateScrollRange();
+  fitting_ = false;
 }
 
 void TEEWindow::BuildSetupBar() {
+  sbxSetup = new TScrollBox(this);
+  sbxSetup->SetName("sbxSetup");
+  sbxSetup->SetParent(this);
+  sbxSetup->SetAlign(alLeft);
+  sbxSetup->SetBorderStyle(bsNone);
+  sbxSetup->SetWidth(kBarWidth);
+  sbxSetup->VertScrollBar()->Increment = 22;  // a row of the bar
   InspectorBar = new TInspectorBar(this);
   InspectorBar->SetName("InspectorBar");
-  InspectorBar->SetParent(this);
-  InspectorBar->SetAlign(alLeft);
-  InspectorBar->SetWidth(139);
+  InspectorBar->SetParent(sbxSetup);
+  InspectorBar->SetAlign(alNone);  // the window sizes it to what it holds
+  InspectorBar->SetBounds(0, 0, kBarWidth, 542);
   InspectorBar->SetMode(imMultiPanelActive);
   TInspectorCaption* cap = InspectorBar->PanelCaption();
   cap->SetColor(RGB(120, 130, 150));

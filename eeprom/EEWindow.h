@@ -38,6 +38,8 @@ class TEEWindow : public TForm {
   bool Large() const { return large_; }
 
   // --- Components (the shared names of both windows) ---
+  // The setup bar scrolls in its own box when the window is too short for it.
+  TScrollBox* sbxSetup = nullptr;
   TInspectorBar* InspectorBar = nullptr;
   TExtStringGrid* stgMemory = nullptr;
   TSplitter* Splitter1 = nullptr;
@@ -145,6 +147,7 @@ class TEEWindow : public TForm {
 
  protected:
   void Activate() override;
+  void Resize() override;
   void DoClose(TCloseAction& Action) override;
   // The page sizes the "Page Size" row offers.
   virtual std::vector<int> PageSizes() const = 0;
@@ -156,6 +159,12 @@ class TEEWindow : public TForm {
 
  private:
   void BuildLayout();
+  // Sizes the setup box, the bar in it and the hex grid to the window: no part covers another
+  // at any size. The bar scrolls when it is taller than the window; the hex grid narrows
+  // (keeping some of the ASCII grid) when the window is narrower than both grids.
+  void FitLayout();
+  // The height of the "Device Setup" panel's caption and rows.
+  int SetupRowsHeight() const;
   void BuildSetupBar();
   void BuildControls();
   void BuildMenu();
@@ -181,6 +190,8 @@ class TEEWindow : public TForm {
   bool large_;
   int busy_ = 0;
   bool syncingTop_ = false;
+  bool fitting_ = false;
+  int hexWidth_ = 0;  // the hex grid's width as designed or as the splitter last left it
   struct TPendingEdit {
     int Address = -1;
     std::string HexBefore;
