@@ -270,14 +270,24 @@ void TfrmMain::FitPanels() {
     const int inside = 2 + 2 * 1 + p->HTMLOffsetX() + 1 + 2;
     p->SetWidth(std::max(PanelWidths[i], canvas->TextWidth(p->Text()) + inside));
   }
-  // The status line, as a status bar's text panel does, takes the width the
-  // frame has to spare beyond the last panel's own (measured from its least
-  // width: a part never ends left of where it begins).
+  // The status line, as a status bar's text panel does, takes the width the frame has to
+  // spare beyond the other panels' own. A frame too narrow for them all takes the room from
+  // the hint panel first, then from the status line: the mode, clock and port panels stay whole.
+  constexpr int least = 40;
   THTMLStatusPanel* status = panels->Items(PanelStatus);
-  status->SetWidth(PanelWidths[PanelStatus]);
-  const int spare = pnlStatusBar->PanelRect(PanelPort).Right - pnlStatusBar->PanelRect(PanelClock).Right -
-                    panels->Items(PanelPort)->Width();
-  status->SetWidth(PanelWidths[PanelStatus] + std::max(0, spare));
+  THTMLStatusPanel* hint = panels->Items(PanelHint);
+  status->SetWidth(least);
+  hint->SetWidth(least);
+  // Measured from the least widths, so the last part (which never ends left of where it
+  // begins) is not cut short.
+  int room = std::max(0, pnlStatusBar->PanelRect(PanelPort).Right - pnlStatusBar->PanelRect(PanelClock).Right -
+                             panels->Items(PanelPort)->Width());
+  const int toStatus = std::min(room, PanelWidths[PanelStatus] - least);
+  room -= toStatus;
+  const int toHint = std::min(room, PanelWidths[PanelHint] - least);
+  room -= toHint;
+  hint->SetWidth(least + toHint);
+  status->SetWidth(least + toStatus + room);
   PlaceLabels();
 }
 

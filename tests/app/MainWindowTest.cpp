@@ -119,8 +119,10 @@ TEST_F(MainWindowTest, TheStatusLineTakesTheSpareWidthAndItsLongTextsAreReadWhol
     f->SetBounds(f->Left(), f->Top(), width, f->Height());
     Application->ProcessMessages();
     const int spare = sb->ClientWidth() - (sb->SizeGripShown() ? 16 : 0) - 670;
+    // Too narrow a frame takes from the hint panel, so the last three stay whole.
     EXPECT_EQ(sb->Panels()->Items(0)->Width(), least[0] + std::max(0, spare)) << width;
-    for (int i = 1; i < 5; ++i) EXPECT_EQ(sb->Panels()->Items(i)->Width(), least[i]) << width;
+    EXPECT_EQ(sb->Panels()->Items(1)->Width(), least[1] + std::min(0, spare)) << width;
+    for (int i = 2; i < 5; ++i) EXPECT_EQ(sb->Panels()->Items(i)->Width(), least[i]) << width;
     // The labels follow their panels.
     TRect p0 = sb->PanelRect(0), p2 = sb->PanelRect(2);
     InflateRect(p0, -1, -1);
@@ -134,13 +136,21 @@ TEST_F(MainWindowTest, ThePortPanelShowsTheSimulatedPortWhole) {
   InstallPortBackend(&sim, kNoPortReason);
   TfrmMain* f = Start();
   THTMLStatusBar* sb = f->pnlStatusBar;
+  const int ownWidth = f->Width();
+  // The frame at its own width, then as a 640 x 480 screen and a narrower frame give it.
+  for (int frameWidth : {ownWidth, 640, 500}) {
+  f->SetBounds(0, 0, frameWidth, f->Height());
+  Application->ProcessMessages();
   for (TMenuItem* port : {f->LPT1, f->LPT2}) {
     port->Click();
     const std::string text = PanelText(4);
     ASSERT_EQ(text.rfind("Sim", 0), 0u) << text;
     const int room = sb->PanelRect(4).Width() - 2 - sb->Panels()->Items(4)->HTMLOffsetX();
-    EXPECT_LE(TextWidthIn(sb->Font(), text), room) << text;
-    EXPECT_EQ(sb->PanelRect(1).Width(), 280 - 2) << "the other panels keep their widths";
+    EXPECT_LE(TextWidthIn(sb->Font(), text), room) << text << " in " << frameWidth;
+    EXPECT_LE(sb->PanelRect(4).Right, sb->ClientWidth()) << "the port panel stays on the bar in " << frameWidth;
+    EXPECT_GE(sb->PanelRect(0).Width(), 30) << frameWidth;
+    EXPECT_GE(sb->PanelRect(1).Width(), 30) << frameWidth;
+    if (frameWidth == ownWidth) EXPECT_EQ(sb->PanelRect(1).Width(), 280 - 2) << "the other panels keep their widths";
     // Drawn as in the wide hint panel: nothing is cut.
     sb->Panels()->Items(1)->SetText(text);
     Application->ProcessMessages();
@@ -154,6 +164,7 @@ TEST_F(MainWindowTest, ThePortPanelShowsTheSimulatedPortWhole) {
     };
     EXPECT_GT(inked(1), 20);
     EXPECT_EQ(inked(4), inked(1)) << text << " is cut in the port panel";
+  }
   }
 }
 
