@@ -657,7 +657,8 @@ void TfrmUniversal::mnuOpenClick(TObject*) {
   if (!dlg->Execute()) return;
   std::string bytes;
   try {
-    bytes = LoadRegularFileBytes(dlg->FileName(), Univers::MaxDataFileBytes);
+    // Only the record is read: a long tail after it is ignored, whatever its size.
+    bytes = LoadRegularFileHead(dlg->FileName(), Univers::RecordSize);
   } catch (Exception& e) {
     StatusFault("  Data File could not be read: " + e.Message(), true);
     return;
@@ -703,13 +704,12 @@ void TfrmUniversal::mnuSaveAsClick(TObject*) {
   if (!dlg->Execute()) return;
   const std::string name = dlg->FileName();
   try {
-    // The record goes over the first bytes of an existing file, whose tail stays;
+    // The record goes over the first bytes of an existing file, whose tail is copied after it;
     // written beside it and renamed over it, so a failed save keeps the old file.
-    std::string old;
-    if (FileExists(name)) old = LoadRegularFileBytes(name, Univers::MaxDataFileBytes);
-    SaveFileAtomically(name, Univers::OverwriteRecord(old, d));
-  } catch (Exception&) {
-    StatusFault("  Data File could not be saved", true);
+    CheckFileReplaceable(name);
+    SaveFileHeadAtomically(name, Univers::EncodeRecord(d));
+  } catch (Exception& e) {
+    StatusFault("  Data File could not be saved: " + e.Message(), true);
   }
 }
 

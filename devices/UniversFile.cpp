@@ -96,10 +96,4 @@ TDecodeResult DecodeRecord(const std::string& Bytes, TUniversalData& Data, std::
   return drOk;
 }
 
-std::string OverwriteRecord(const std::string& OldContents, const TUniversalData& Data) {
-  std::string out = EncodeRecord(Data);
-  if (OldContents.size() > RecordSize) out += OldContents.substr(RecordSize);
-  return out;
-}
-
 }  // namespace Univers

@@ -16,8 +16,6 @@ namespace Univers {
 constexpr size_t RecordSize = 300;
 constexpr size_t OldRecordSize = 240;
 constexpr size_t SignatureSize = 9;
-// The largest file read whole; a bigger one is refused rather than loaded into memory.
-constexpr int64_t MaxDataFileBytes = 64 << 20;
 
 struct TUniversalData {
   std::array<std::string, MessageCount> Address;    // two hex digits
@@ -45,9 +43,5 @@ enum TDecodeResult {
 // texts in the notation, the sequence digits 1 to 5. On any fault Data stays
 // as it was and Fault says what was wrong.
 TDecodeResult DecodeRecord(const std::string& Bytes, TUniversalData& Data, std::string& Fault);
-
-// The file's new contents: the record over the first RecordSize bytes of the
-// old contents, whose tail (beyond the record) is kept.
-std::string OverwriteRecord(const std::string& OldContents, const TUniversalData& Data);
 
 }  // namespace Univers

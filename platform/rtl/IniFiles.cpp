@@ -363,6 +363,7 @@ void TIniFile::Save() {
   if (refused_) throw EIniFileException("Unable to write to %s", {fileName_});
   try {
     // Files written key by key (hundreds of keys for a device) are made durable once, at the end.
+    CheckFileReplaceable(fileName_);
     SaveFileAtomically(fileName_, text_.Text(), false);
     unsynced_ = true;
   } catch (const Exception&) {
@@ -441,7 +442,10 @@ void TMemIniFile::DeleteKey(const std::string& section, const std::string& ident
   text_.DeleteKey(section, ident);
 }
 
-void TMemIniFile::UpdateFile() { SaveFileAtomically(fileName_, text_.Text()); }
+void TMemIniFile::UpdateFile() {
+  CheckFileReplaceable(fileName_);
+  SaveFileAtomically(fileName_, text_.Text());
+}
 
 void TMemIniFile::GetStrings(TStrings* list) const {
   list->BeginUpdate();

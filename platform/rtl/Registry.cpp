@@ -459,19 +459,10 @@ TStoreState& State() {
   return s;
 }
 
-// The save replaces the file by a rename, which a read-only file does not stop:
-// one the user made read-only (or that we may not write) is refused here.
-void RefuseReadOnly(const std::string& file) {
-  struct stat st {};
-  if (lstat(file.c_str(), &st) != 0) return;
-  if ((st.st_mode & 0222) == 0 || access(file.c_str(), W_OK) != 0)
-    throw EFCreateError("The settings file " + file + " is read-only");
-}
-
 TStoreState::~TStoreState() {
   if (loaded && dirty && !leaveAlone) {
     try {
-      RefuseReadOnly(loadedFrom);
+      CheckFileReplaceable(loadedFrom);
       if (ForceDirectories(ExtractFileDir(loadedFrom))) SaveFileAtomically(loadedFrom, store.Serialize());
     } catch (...) {
     }
@@ -674,7 +665,7 @@ bool TRegistry::FlushStore() {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (ec && !DirectoryExists(dir)) throw EFCreateError("Cannot create folder \"" + dir + "\". " + ec.message());
-    RefuseReadOnly(file);
+    CheckFileReplaceable(file);
     SaveFileAtomically(file, s.store.Serialize());
   } catch (const Exception& e) {
     Report("The settings could not be saved: " + e.Message() + ". The settings file stays as it was.");

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include <fcntl.h>
 #include <langinfo.h>
@@ -1903,7 +1904,12 @@ bool WriteAll(int fd, const char* p, size_t n) {
 
 }  // namespace
 
-void SaveFileAtomically(const std::string& fileName, std::string_view data, bool sync) {
+namespace {
+int OpenRegularFile(const std::string& fileName, struct stat& st);
+
+// Writes what Write puts into the open temporary file beside the file it names (false with
+// errno set on failure) and renames it over the file: a failed save keeps the old file.
+void WriteFileAtomically(const std::string& fileName, const std::function<bool(int)>& Write, bool sync) {
   // Write through a symbolic link to the file it names, keeping the link.
   std::string target = fileName;
   char resolved[PATH_MAX];
@@ -1931,7 +1937,7 @@ void SaveFileAtomically(const std::string& fileName, std::string_view data, bool
     mode = 0666 & ~mask;
   }
   fchmod(fd, mode);
-  bool ok = WriteAll(fd, data.data(), data.size());
+  bool ok = Write(fd);
   int err = errno;
   if (ok && sync && fsync(fd) != 0) {
     ok = false;
@@ -1957,6 +1963,50 @@ void SaveFileAtomically(const std::string& fileName, std::string_view data, bool
       ::close(dfd);
     }
   }
+}
+}  // namespace
+
+void SaveFileAtomically(const std::string& fileName, std::string_view data, bool sync) {
+  WriteFileAtomically(fileName, [&](int fd) { return WriteAll(fd, data.data(), data.size()); }, sync);
+}
+
+void SaveFileHeadAtomically(const std::string& fileName, std::string_view head, bool sync) {
+  // The old file is opened first, as any file read is: a FIFO or a device is refused at once.
+  int old = -1;
+  if (access(fileName.c_str(), F_OK) == 0) {
+    struct stat st {};
+    old = OpenRegularFile(fileName, st);
+  }
+  struct TCloser {
+    int fd;
+    ~TCloser() {
+      if (fd >= 0) ::close(fd);
+    }
+  } closer{old};
+  WriteFileAtomically(
+      fileName,
+      [&](int fd) {
+        if (!WriteAll(fd, head.data(), head.size())) return false;
+        if (old < 0 || lseek(old, static_cast<off_t>(head.size()), SEEK_SET) < 0) return true;
+        char buf[65536];
+        for (;;) {
+          const ssize_t n = ::read(old, buf, sizeof buf);
+          if (n < 0 && errno == EINTR) continue;
+          if (n < 0) return false;
+          if (n == 0) return true;
+          if (!WriteAll(fd, buf, static_cast<size_t>(n))) return false;
+        }
+      },
+      sync);
+}
+
+void CheckFileReplaceable(const std::string& fileName) {
+  struct stat st {};
+  if (stat(fileName.c_str(), &st) != 0) return;  // nothing there (or a dangling link): a new file
+  const std::string what = "Cannot create file \"" + fileName + "\". ";
+  if (S_ISDIR(st.st_mode)) throw EFCreateError(what + "Is a directory");
+  if (!S_ISREG(st.st_mode)) throw EFCreateError(what + "Not a regular file");
+  if ((st.st_mode & 0222) == 0 || access(fileName.c_str(), W_OK) != 0) throw EFCreateError(what + "The file is read-only");
 }
 
 bool SyncFile(const std::string& fileName) {
@@ -2033,17 +2083,34 @@ std::string LoadFileBytes(const std::string& fileName) {
   return ReadToEnd(fd, st.st_size, -1);
 }
 
+namespace {
+// Opens a file to read on behalf of untrusted text: without blocking (a FIFO or a device never
+// stalls the caller), and only a regular file; anything else raises EFOpenError with the reason.
+int OpenRegularFile(const std::string& fileName, struct stat& st) {
+  const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) throw EFOpenError("Cannot open file \"" + fileName + "\". " + ErrnoText(errno));
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw EFOpenError("Cannot open file \"" + fileName + "\". Not a regular file");
+  }
+  return fd;
+}
+}  // namespace
+
+std::string LoadRegularFileHead(const std::string& fileName, int64_t maxBytes) {
+  struct stat st {};
+  const int fd = OpenRegularFile(fileName, st);
+  std::string r = ReadToEnd(fd, std::min<int64_t>(st.st_size, maxBytes), maxBytes);
+  if (int64_t(r.size()) > maxBytes) r.resize(static_cast<size_t>(maxBytes));
+  return r;
+}
+
 std::string LoadRegularFileBytes(const std::string& fileName, int64_t maxBytes) {
   auto refuse = [&](const std::string& why) -> EFOpenError {
     return EFOpenError("Cannot open file \"" + fileName + "\". " + why);
   };
-  const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) throw refuse(ErrnoText(errno));
   struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    throw refuse("Not a regular file");
-  }
+  const int fd = OpenRegularFile(fileName, st);
   const std::string tooLarge = "The file is larger than " + std::to_string(maxBytes) + " bytes";
   if (st.st_size > maxBytes) {
     ::close(fd);

@@ -399,6 +399,14 @@ std::string ExpandFileName(const std::string& fileName);
 // cannot be created and EWriteError when writing or renaming fails. With `sync` the
 // data reach the disk before the rename; without, SyncFile can do that later.
 void SaveFileAtomically(const std::string& fileName, std::string_view data, bool sync = true);
+// The same for a file whose first head.size() bytes are replaced: the rest of an existing file
+// is streamed from it into the new one (never read whole). The old file is opened as
+// LoadRegularFileBytes opens a file, so one that is no regular file is refused (EFOpenError).
+void SaveFileHeadAtomically(const std::string& fileName, std::string_view head, bool sync = true);
+// Raises EFCreateError when a save may not replace an existing file: it is read-only (for
+// everyone, or for us) or no regular file. A save by rename would replace it all the same, so
+// the writers of settings and INI files ask first.
+void CheckFileReplaceable(const std::string& fileName);
 // Makes the file's contents and its directory entry durable; false on failure.
 bool SyncFile(const std::string& fileName);
 // Appends `data` to the file, creating it (for its owner only with `ownerOnly`);
@@ -410,3 +418,6 @@ std::string LoadFileBytes(const std::string& fileName);
 // (a FIFO or device never stalls the caller) and accepts only a regular file of
 // at most `maxBytes`; anything else raises EFOpenError with the reason.
 std::string LoadRegularFileBytes(const std::string& fileName, int64_t maxBytes);
+// The first at most maxBytes bytes of a regular file, opened as above; the rest of a longer
+// file is neither read nor refused.
+std::string LoadRegularFileHead(const std::string& fileName, int64_t maxBytes);

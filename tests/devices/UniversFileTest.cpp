@@ -147,13 +147,4 @@ TEST(UniversRecord, TextsTooLongForTheirFieldAreCutOnWriting) {
   EXPECT_EQ(rec[17 + 55], 11) << "the next block is untouched";
 }
 
-TEST(UniversRecord, OverwriteKeepsALongerFilesTail) {
-  const std::string old = std::string(300, 'a') + "TAIL";
-  const std::string out = OverwriteRecord(old, Sample());
-  EXPECT_EQ(out.size(), 304u);
-  EXPECT_EQ(out.substr(0, 300), EncodeRecord(Sample()));
-  EXPECT_EQ(out.substr(300), "TAIL");
-  EXPECT_EQ(OverwriteRecord("short", Sample()).size(), RecordSize);
-}
-
 }  // namespace

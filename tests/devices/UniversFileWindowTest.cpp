@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "devices/UniversFile.h"
 #include "platform/gui/testing/TestResponder.h"
@@ -18,6 +19,17 @@ std::string ReadAll(const std::string& path) {
 }
 void WriteAll(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
+}
+// The same message, address and direction in all five groups.
+Univers::TUniversalData AllFive(const std::string& Address, const std::string& Message, const std::string& Sequence) {
+  Univers::TUniversalData d;
+  for (int n = 0; n < 5; ++n) {
+    d.Address[n] = Address;
+    d.Direction[n] = "W ";
+    d.Message[n] = Message;
+  }
+  d.Sequence = Sequence;
+  return d;
 }
 
 TEST_F(UniversFile, SaveAndOpenRoundTrip) {
@@ -65,31 +77,71 @@ TEST_F(UniversFile, SaveAndOpenRoundTrip) {
   EXPECT_EQ(d.Sequence, "321");
 }
 
-TEST_F(UniversFile, SavingOverALongerFileKeepsItsTailAndAFailedSaveKeepsTheOldFile) {
+// A file with a valid record and a tail longer than any file the program reads whole opens (only
+// the record is read) and keeps its tail when saved over; a failed save keeps the old file and
+// says why.
+TEST_F(UniversFile, ARecordWithALongTailOpensAndKeepsItsTailAndAFailedSaveSaysWhy) {
   Open();
   const std::string file = Dir() + "/long.mem";
-  const std::string old = std::string(300, 'x') + "TAIL-OF-THE-OLD-FILE";
-  WriteAll(file, old);
+  const Univers::TUniversalData stored = AllFive("42", "5AP", "54321");
+  const std::string end = "TAIL-OF-THE-OLD-FILE";
+  const off_t length = off_t(65) << 20;  // sparse: above the 64 MB any whole read is held to
+  WriteAll(file, Univers::EncodeRecord(stored) + "tail starts here");
+  {
+    std::ofstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+    out.seekp(length - off_t(end.size()));
+    out << end;
+  }
+  ASSERT_EQ(std::filesystem::file_size(file), uint64_t(length));
+  Responder().ExpectOpen(file);
+  w->mnuOpen->Click();
+  EXPECT_EQ(Message(3), "5AP") << Status();
+  EXPECT_EQ(w->edtSequence->Text(), "54321");
+
+  SetMessage(1, "40", "W ", "0011P");
   Responder().ExpectSave(file).ExpectMessage("replace", mrYes);
   w->mnuSaveAs->Click();
-  const std::string now = ReadAll(file);
-  EXPECT_EQ(now.size(), old.size());
-  EXPECT_EQ(now.substr(300), "TAIL-OF-THE-OLD-FILE");
-  EXPECT_EQ(now.substr(0, 9), "Univers02");
+  EXPECT_EQ(std::filesystem::file_size(file), uint64_t(length));
+  std::ifstream in(file, std::ios::binary);
+  std::string head(316, '\0'), tail(end.size(), '\0');
+  in.read(head.data(), 316);
+  in.seekg(length - off_t(end.size()));
+  in.read(tail.data(), std::streamsize(end.size()));
+  EXPECT_EQ(head.substr(0, 9), "Univers02");
+  EXPECT_EQ(head.substr(300), "tail starts here");
+  EXPECT_EQ(tail, end);
+  Univers::TUniversalData saved;
+  std::string fault;
+  ASSERT_EQ(Univers::DecodeRecord(head, saved, fault), Univers::drOk) << fault;
+  EXPECT_EQ(saved.Message[0], "0011P");
 
-  // A target that cannot be written: a directory in the file's place.
+  // A target that cannot be written: a directory in the file's place, a folder without write rights.
   const std::string dirTarget = Dir() + "/adir.mem";
   std::filesystem::create_directory(dirTarget);
-  Responder().ExpectSave(dirTarget).ExpectMessage("replace", mrYes);
-  w->mnuSaveAs->Click();
-  EXPECT_EQ(Status(), "  Data File could not be saved");
+  const std::string locked = Dir() + "/locked";
+  std::filesystem::create_directory(locked);
+  WriteAll(locked + "/u.mem", "old contents");
+  ::chmod(locked.c_str(), 0500);
+  const struct {
+    std::string Target, Reason;
+  } fails[] = {{dirTarget, "Is a directory"}, {locked + "/u.mem", "ermission denied"}};
+  for (const auto& f : fails) {
+    if (f.Target.find("locked") != std::string::npos && ::geteuid() == 0) continue;  // root writes anywhere
+    frmMain->pnlStatus->SetCaption("");
+    Responder().ExpectSave(f.Target).ExpectMessage("replace", mrYes);
+    w->mnuSaveAs->Click();
+    EXPECT_EQ(Status().rfind("  Data File could not be saved: ", 0), 0u) << Status();
+    EXPECT_NE(Status().find(f.Reason), std::string::npos) << Status();
+  }
+  ::chmod(locked.c_str(), 0700);
   EXPECT_TRUE(std::filesystem::is_directory(dirTarget));
-  EXPECT_EQ(ReadAll(file), now);
+  EXPECT_EQ(ReadAll(locked + "/u.mem"), "old contents");
 
   // Cancel writes nothing.
+  const auto before = std::filesystem::last_write_time(file);
   Responder().ExpectSave("");
   w->mnuSaveAs->Click();
-  EXPECT_EQ(ReadAll(file), now);
+  EXPECT_EQ(std::filesystem::last_write_time(file), before);
 }
 
 TEST_F(UniversFile, OldRecordsLoadAndADelayOfSevenStaysSeven) {
@@ -125,13 +177,7 @@ TEST_F(UniversFile, HostileFilesLoadNothingAndSaySo) {
   Open();
   SetMessage(1, "40", "W ", "1234P");
   w->edtSequence->SetText("21");
-  Univers::TUniversalData good;
-  for (int n = 0; n < 5; ++n) {
-    good.Address[n] = "40";
-    good.Direction[n] = "W ";
-    good.Message[n] = "00P";
-  }
-  good.Sequence = "1";
+  const Univers::TUniversalData good = AllFive("40", "00P", "1");
   const std::string rec = Univers::EncodeRecord(good);
   struct TCase {
     const char* What;
