@@ -267,21 +267,8 @@ bool Load(const std::string& fileName, std::string& bytes, std::string& error) {
   }
 }
 
-// The save is refused before anything is written when the target is a
-// directory or a read-only file: the rename would replace either.
-void CheckTarget(const std::string& fileName) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const fs::file_status st = fs::status(fileName, ec);
-  if (ec || !fs::exists(st)) return;
-  if (fs::is_directory(st)) throw EFCreateError("Cannot create file \"" + fileName + "\". Is a directory");
-  const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-  if ((st.permissions() & writable) == fs::perms::none)
-    throw EFCreateError("Cannot create file \"" + fileName + "\". The file is read-only");
-}
-
 void Save(const std::string& fileName, const std::string& data) {
-  CheckTarget(fileName);
+  CheckFileReplaceable(fileName);
   SaveFileAtomically(fileName, data);
 }
 

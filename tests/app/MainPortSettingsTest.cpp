@@ -1,6 +1,7 @@
 // The main window without a usable port, on the simulation in place of a port,
 // and with a settings store that is damaged, unreadable or cannot be written.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -179,6 +180,28 @@ TEST_F(MainSettingsTest, UnreadableSettingsRunOnDefaultsAreToldOnceAndLeftAlone)
   Close();  // nothing more to say at the end: the user knows the settings stay as they are
   EXPECT_EQ(Responder().Seen().size(), seen);
   EXPECT_TRUE(DirectoryExists(StoreFile()));
+}
+
+// A settings file the user made read-only stays as it is, and the box at exit says so plainly:
+// which file, that it is read-only, and that it was kept.
+TEST_F(MainSettingsTest, AReadOnlySettingsFileIsToldAtExitAndStaysAsItIs) {
+  Store("Clock", 33);
+  const std::string before = LoadFileBytes(StoreFile());
+  ASSERT_EQ(::chmod(StoreFile().c_str(), 0444), 0);
+  TfrmMain* f = Start();
+  EXPECT_EQ(f->Bus().Clock, 33);
+  f->Bus().SetFrequency(77);  // a setting to save
+  Responder().ExpectMessage("could not be saved");
+  Close();
+  EXPECT_EQ(Responder().Pending(), 0);
+  const std::string text = LastDialogText();
+  EXPECT_NE(text.find("\"" + StoreFile() + "\". The file is read-only"), std::string::npos) << text;
+  EXPECT_NE(text.find("stays as it was"), std::string::npos) << text;
+  EXPECT_EQ(LoadFileBytes(StoreFile()), before);
+  struct stat st {};
+  ASSERT_EQ(::stat(StoreFile().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0444u);
+  ::chmod(StoreFile().c_str(), 0600);
 }
 
 TEST_F(MainSettingsTest, SettingsThatCannotBeSavedAreToldAtExitWithTheReason) {

@@ -1,6 +1,7 @@
 #include "platform/rtl/IniFiles.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tests/platform/rtl/TestSupport.h"
 
@@ -199,6 +200,45 @@ TEST(TMemIniFile, ChangesStayInMemoryUntilUpdateFile) {
   ini.Rename(dir.File("no/dir.ini"), false);
   ini.WriteString("a", "b", "c");
   EXPECT_THROW(ini.UpdateFile(), EFCreateError);
+}
+
+// A file the user made read-only, or one that is no regular file, is never replaced by either
+// writer (a save by rename would replace it regardless of its rights).
+TEST(TMemIniFile, NeitherWriterReplacesAReadOnlyOrNonRegularFile) {
+  TTempDir dir;
+  const std::string text = "[A]\r\nx=1\r\n";
+  const struct {
+    const char* Name;
+    bool Mem;
+    bool Fifo;
+  } cases[] = {{"read-only, TMemIniFile", true, false}, {"read-only, TIniFile", false, false},
+               {"FIFO, TMemIniFile", true, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::string f = dir.File(std::string(c.Fifo ? "fifo" : "ro") + (c.Mem ? "m" : "i") + ".ini");
+    if (c.Fifo) {
+      ASSERT_EQ(mkfifo(f.c_str(), 0600), 0);
+    } else {
+      SaveFileAtomically(f, text);
+      ASSERT_EQ(chmod(f.c_str(), 0444), 0);
+    }
+    if (c.Mem) {
+      TMemIniFile ini(f);
+      ini.WriteString("A", "x", "2");
+      EXPECT_THROW(ini.UpdateFile(), EFCreateError);
+    } else {
+      TIniFile ini(f);
+      EXPECT_THROW(ini.WriteString("A", "x", "2"), EIniFileException);
+    }
+    struct stat st {};
+    ASSERT_EQ(stat(f.c_str(), &st), 0);
+    if (c.Fifo) {
+      EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the FIFO was replaced";
+    } else {
+      EXPECT_EQ(st.st_mode & 0777, 0444u);
+      EXPECT_EQ(LoadFileBytes(f), text);
+    }
+  }
 }
 
 TEST(TIniText, OddLinesNeverConfuseTheIndex) {
