@@ -17,6 +17,38 @@ TfrmMain* frmMain = nullptr;
 namespace {
 
 constexpr int PanelStatus = 0, PanelHint = 1, PanelMode = 2, PanelClock = 3, PanelPort = 4;
+
+// The status line. A text wider than the line (a long reason, a file's path) is its hint whole,
+// so the pointer on it shows all of it; otherwise the hint is the line's own.
+class TStatusLine : public TLabel {
+ public:
+  using TLabel::TLabel;
+  void SetOwnHint(const std::string& Hint) {
+    ownHint_ = Hint;
+    FitHint();
+  }
+
+ protected:
+  void CMTextChanged(TMessage& Message) override {
+    TLabel::CMTextChanged(Message);
+    FitHint();
+  }
+  void Resize() override {
+    TLabel::Resize();
+    FitHint();
+  }
+
+ private:
+  void FitHint() {
+    TCanvas* c = Canvas();
+    c->Font()->Assign(Font());
+    const std::string& text = Caption();
+    const std::string hint = c->TextWidth(text) > ClientWidth() ? Trim(text) : ownHint_;
+    SetHint(hint);
+    SetShowHint(!hint.empty());
+  }
+  std::string ownHint_;
+};
 // The least width of each panel.
 constexpr int PanelWidths[] = {240, 280, 50, 50, 50};
 constexpr uint8_t ExitDataByte = 0x70;  // SDA released, bits 4 to 6 high, 0 to 3 low
@@ -229,7 +261,7 @@ void TfrmMain::BuildStatusBar() {
   pnlStatusBar->Panels()->Items(PanelStatus)->SetStyle(psOwnerDraw);
   pnlStatusBar->Panels()->Items(PanelMode)->SetStyle(psOwnerDraw);
 
-  pnlStatus = new TLabel(this);
+  pnlStatus = new TStatusLine(this);
   pnlStatus->SetName("pnlStatus");
   pnlStatus->SetParent(pnlStatusBar);
   pnlStatus->SetAutoSize(false);
@@ -392,8 +424,7 @@ void TfrmMain::ShowPortAccess() {
   pnlStatusBar->Panels()->Items(PanelPort)->SetHint(hint);
   SetCaption(access.Kind == pakSimulated ? "Velmaron (simulated adapter)" : "Velmaron");
   // The status line is narrower than the whole sentence; its hint keeps it for the run.
-  pnlStatus->SetHint(access.Kind == pakSimulated ? access.Text : std::string());
-  pnlStatus->SetShowHint(access.Kind == pakSimulated);
+  static_cast<TStatusLine*>(pnlStatus)->SetOwnHint(access.Kind == pakSimulated ? access.Text : std::string());
   pnlStatusBar->Panels()->Items(PanelPort)->SetText(access.Kind == pakSimulated ? "Sim" : "");
   FitPanels();
 }

@@ -132,6 +132,41 @@ TEST_F(MainWindowTest, TheStatusLineTakesTheSpareWidthAndItsLongTextsAreReadWhol
   }
 }
 
+// A status text wider than the line is cut on screen; the whole text is the line's hint, which
+// the pointer on the line shows. A text that fits gives the line its own hint back.
+TEST_F(MainWindowTest, AStatusTextCutByTheLineIsItsHintWhole) {
+  InstallPortBackend(&sim, kNoPortReason);
+  TfrmMain* f = Start();
+  const std::string ownHint = f->pnlStatus->Hint();
+  ASSERT_FALSE(ownHint.empty()) << "the simulated adapter's sentence";
+  const std::string reason = "Data File could not be read: Cannot open file \"/home/user/projects/velmaron/" +
+                             std::string(80, 'd') + "/pipe.mem\". Not a regular file";
+  struct {
+    std::string Text;
+    bool Cut;
+  } cases[] = {{"  " + reason, true}, {"  Transmission successful", false}};
+  for (const auto& c : cases) {
+    f->pnlStatus->SetCaption(c.Text);
+    EXPECT_EQ(TextWidthIn(f->pnlStatus->Font(), c.Text) > f->pnlStatus->Width(), c.Cut) << c.Text;
+    EXPECT_EQ(f->pnlStatus->Hint(), c.Cut ? reason : ownHint) << c.Text;
+    EXPECT_TRUE(f->pnlStatus->ShowHint());
+    // The pointer on the line: panel 1 shows its hint.
+    Application->SetHint("");
+    QWidget* bar = f->pnlStatusBar->Peer();
+    const TRect r = f->pnlStatus->BoundsRect();
+    SendMouse(bar, QEvent::MouseMove, QPoint(r.Left + 5, (r.Top + r.Bottom) / 2), Qt::NoButton);
+    Application->ProcessMessages();
+    EXPECT_EQ(PanelText(1), c.Cut ? reason : ownHint) << c.Text;
+    SendMouse(bar, QEvent::MouseMove, QPoint(f->pnlStatusBar->PanelRect(2).Left + 3, r.Top + 3), Qt::NoButton);
+  }
+  // A narrower frame cuts what fitted before.
+  f->pnlStatus->SetCaption("  Simulated adapter: no parallel port on this machine");
+  EXPECT_EQ(f->pnlStatus->Hint(), ownHint);
+  f->SetBounds(f->Left(), f->Top(), 500, f->Height());
+  Application->ProcessMessages();
+  EXPECT_EQ(f->pnlStatus->Hint(), "Simulated adapter: no parallel port on this machine");
+}
+
 TEST_F(MainWindowTest, ThePortPanelShowsTheSimulatedPortWhole) {
   InstallPortBackend(&sim, kNoPortReason);
   TfrmMain* f = Start();
