@@ -15,7 +15,8 @@
 // - Repeated text: the same text on every call, so whatever either side keeps per word or per
 //   glyph (the renderer's text-extent cache, Qt's glyph and shaping caches) answers.
 //   New text: every call gets a text whose words were never seen before (each word of the
-//   repeated text replaced by random letters of its length, in the same markup), made before
+//   repeated text replaced by random letters of its length, in the same markup; the
+//   "Accented" cases draw about one letter in four from accented Latin letters), made before
 //   the timing starts; each case runs exactly as many calls as it has texts, so no text comes
 //   twice.
 // BM_Speedup_* times both sides in turn on the same texts, a block of 50 calls each, by the
@@ -60,19 +61,30 @@ struct TContent {
 // New words for the words of a text: random letters, as long as the word they stand for, so
 // a new text has the shape and glyph count of the repeated one and differs only in being new.
 // A seed gives the same words on both sides.
+// With accents, about one letter in four is an accented Latin letter (two bytes of UTF-8), as
+// in status lines of names and messages in most European languages.
 class TWords {
  public:
-  explicit TWords(unsigned seed) : rng_(seed) {}
+  explicit TWords(unsigned seed, bool accents = false) : rng_(seed), accents_(accents) {}
   std::string For(const std::string& word) {
-    std::uniform_int_distribution<int> letter(0, 25);
-    std::string w = word;
-    for (char& ch : w)
-      if (ch != ' ') ch = char('a' + letter(rng_));
+    static const char* const kAccented[] = {"\u00E9", "\u00E8", "\u00E0", "\u00FC", "\u00F6", "\u00E4",
+                                            "\u00F1", "\u00E7", "\u00F8", "\u00E5", "\u00ED", "\u00F3"};
+    std::uniform_int_distribution<int> letter(0, 25), accented(0, 11), oneIn(0, 3);
+    std::string w;
+    for (char ch : word) {
+      if (ch == ' ')
+        w += ch;
+      else if (accents_ && oneIn(rng_) == 0)
+        w += kAccented[accented(rng_)];
+      else
+        w += char('a' + letter(rng_));
+    }
     return w;
   }
 
  private:
   std::mt19937 rng_;
+  bool accents_;
 };
 
 TContent Status(TWords* w) {
@@ -107,8 +119,8 @@ TContent Cell(TWords* w) {
   return t;
 }
 
-std::vector<TContent> NewTexts(TContent (*make)(TWords*), int n, unsigned seed) {
-  TWords words(seed);
+std::vector<TContent> NewTexts(TContent (*make)(TWords*), int n, unsigned seed, bool accents = false) {
+  TWords words(seed, accents);
   std::vector<TContent> v;
   v.reserve(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i) v.push_back(make(&words));
@@ -206,6 +218,11 @@ void Speedup(benchmark::State& state, const std::vector<TContent> texts) {
 // earlier benchmark left in a cache.
 std::vector<TContent> NewStatus(unsigned seed) { return NewTexts(Status, kNewStatusTexts, seed); }
 std::vector<TContent> NewCells(unsigned seed) { return NewTexts(Cell, kNewCellTexts, seed); }
+std::vector<TContent> NewAccentedStatus(unsigned seed) { return NewTexts(Status, kNewStatusTexts, seed, true); }
+const TContent& AccentedStatusText() {
+  static const TContent t = NewTexts(Status, 1, 99, true).front();
+  return t;
+}
 const TContent& StatusText() {
   static const TContent t = Status(nullptr);
   return t;
@@ -228,6 +245,8 @@ void BM_Speedup_StatusLine(benchmark::State& s) { Speedup(s, {StatusText()}); }
 void BM_Speedup_CellText20(benchmark::State& s) { Speedup(s, {CellText()}); }
 void BM_Speedup_NewStatusLine(benchmark::State& s) { Speedup(s, NewStatus(5)); }
 void BM_Speedup_NewCellText20(benchmark::State& s) { Speedup(s, NewCells(6)); }
+void BM_Speedup_AccentedStatusLine(benchmark::State& s) { Speedup(s, {AccentedStatusText()}); }
+void BM_Speedup_NewAccentedStatusLine(benchmark::State& s) { Speedup(s, NewAccentedStatus(7)); }
 
 BENCHMARK(BM_StatusLine_Renderer);
 BENCHMARK(BM_StatusLine_QTextDocument);
@@ -242,6 +261,8 @@ BENCHMARK(BM_Speedup_StatusLine)->MinTime(1.0);
 BENCHMARK(BM_Speedup_CellText20)->MinTime(1.0);
 BENCHMARK(BM_Speedup_NewStatusLine)->Iterations(kNewStatusTexts / kBlock);
 BENCHMARK(BM_Speedup_NewCellText20)->Iterations(kNewCellTexts / kBlock);
+BENCHMARK(BM_Speedup_AccentedStatusLine)->MinTime(1.0);
+BENCHMARK(BM_Speedup_NewAccentedStatusLine)->Iterations(kNewStatusTexts / kBlock);
 
 }  // namespace
 
