@@ -1037,6 +1037,11 @@ bool TRenderer::Run() {
   P.HoverRect = P.ControlRect = TRect();
   if (!C) return false;
 
+  // Every piece drawn or measured is UTF-8 from here on (the text was converted when it was
+  // not): the canvas reads each one so instead of checking it again, a pass over the piece that
+  // cost the most on texts with accented letters. The caller's setting comes back at the end.
+  const TTextEncoding savedEncoding = C->TextEncoding();
+  C->SetTextEncoding(teUtf8);
   const TFontData savedFont = C->Font()->Data();
   const TColor savedBrushColor = C->Brush()->Color();
   const TBrushStyle savedBrushStyle = C->Brush()->Style();
@@ -1141,6 +1146,7 @@ bool TRenderer::Run() {
   C->Pen()->SetWidth(savedPen.Width);
   C->Pen()->SetStyle(savedPen.Style);
   C->Pen()->SetMode(savedPen.Mode);
+  C->SetTextEncoding(savedEncoding);
   return hit_;
 }
 
