@@ -1,5 +1,7 @@
 #include "app/InstHPTimerFunc.h"
 
+#include "platform/rtl/SysUtils.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -103,11 +105,7 @@ double CpuInfoMhz(const std::string& text) {
 void SetCpuInfoPath(const std::string& path) { g_cpuInfoPath = path; }
 
 double GetCPUSpeedFromRegistry() {
-  std::ifstream in(g_cpuInfoPath.empty() ? "/proc/cpuinfo" : g_cpuInfoPath);
-  if (!in) return 0;
-  std::ostringstream text;
-  text << in.rdbuf();
-  return CpuInfoMhz(text.str()) * 1000000.0;
+  return CpuInfoMhz(LoadKernelFile(g_cpuInfoPath.empty() ? "/proc/cpuinfo" : g_cpuInfoPath)) * 1000000.0;
 }
 
 double GetCPUSpeedByTickCount() {

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/rtl/SysUtils.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <sys/io.h>
 #define VELMARON_HAS_PORT_IO 1
@@ -100,12 +102,13 @@ void TDirectIOBackend::Write(int lpt, TPortRegister reg, uint8_t value) {
 }
 
 bool ReadWholeTextFile(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  text = s.str();
-  return true;
+  // The kernel's files through the one reader, so a test root's pipe never stalls the start.
+  try {
+    text = LoadRegularFileBytes(path, 4 << 20);
+    return true;
+  } catch (const Exception&) {
+    return false;
+  }
 }
 
 TLptBases KernelParportBases(const std::function<bool(const std::string&, std::string&)>& readFile) {

@@ -28,15 +28,6 @@ bool HasWord(const std::string& line, const std::string& word) {
   return false;
 }
 
-// The kernel's file, or "" when it cannot be read.
-std::string KernelFile(const std::string& path) {
-  try {
-    return LoadRegularFileBytes(path, 4 << 20);
-  } catch (const std::exception&) {
-    return "";
-  }
-}
-
 class TRealClock final : public TClock {
  public:
   TRealClock() {
@@ -133,8 +124,8 @@ TWaitCounter ChooseWaitCounter(const std::string& ClockSource, const std::string
 }
 
 TWaitCounter KernelWaitCounter(const std::string& Root) {
-  return ChooseWaitCounter(KernelFile(Root + "/sys/devices/system/clocksource/clocksource0/current_clocksource"),
-                           KernelFile(Root + "/proc/cpuinfo"));
+  return ChooseWaitCounter(LoadKernelFile(Root + "/sys/devices/system/clocksource/clocksource0/current_clocksource"),
+                           LoadKernelFile(Root + "/proc/cpuinfo"));
 }
 
 std::string WaitCounterText(const TWaitCounter& Counter) {

@@ -531,18 +531,13 @@ void Report(const std::string& message) {
 // The processor clock of this machine, as the hardware description gives it.
 void AddHardwareDescription(TRegistryStore& store) {
   if (store.Find(HKEY_LOCAL_MACHINE, {"HARDWARE"})) return;
-  FILE* f = std::fopen("/proc/cpuinfo", "r");
-  if (!f) return;
-  char line[512];
-  double mhz = 0;
-  while (std::fgets(line, sizeof line, f)) {
-    if (std::strncmp(line, "cpu MHz", 7) == 0) {
-      const char* colon = std::strchr(line, ':');
-      if (colon) mhz = std::atof(colon + 1);
-      break;
-    }
-  }
-  std::fclose(f);
+  const std::string info = LoadKernelFile("/proc/cpuinfo");
+  const size_t at = info.find("cpu MHz");
+  if (at == std::string::npos) return;
+  const size_t colon = info.find(':', at);
+  const size_t eol = info.find('\n', at);
+  if (colon == std::string::npos || colon > eol) return;
+  const double mhz = std::atof(info.c_str() + colon + 1);
   if (mhz <= 0) return;
   TRegistryStore::TNode* hw = store.Create(HKEY_LOCAL_MACHINE, {"HARDWARE"});
   hw->Volatile = true;

@@ -2097,6 +2097,14 @@ int OpenRegularFile(const std::string& fileName, struct stat& st) {
 }
 }  // namespace
 
+std::string LoadKernelFile(const std::string& fileName) {
+  try {
+    return LoadRegularFileBytes(fileName, 4 << 20);
+  } catch (const Exception&) {
+    return "";
+  }
+}
+
 std::string LoadRegularFileHead(const std::string& fileName, int64_t maxBytes) {
   struct stat st {};
   const int fd = OpenRegularFile(fileName, st);

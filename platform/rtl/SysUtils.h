@@ -418,6 +418,10 @@ std::string LoadFileBytes(const std::string& fileName);
 // (a FIFO or device never stalls the caller) and accepts only a regular file of
 // at most `maxBytes`; anything else raises EFOpenError with the reason.
 std::string LoadRegularFileBytes(const std::string& fileName, int64_t maxBytes);
+// A file the kernel makes (under /proc or /sys), or "" when it cannot be read. Such files are
+// regular files that say they are empty, so the one reader above reads them to their end, held
+// to 4 MB (a /proc/cpuinfo of a thousand processors is a fraction of that).
+std::string LoadKernelFile(const std::string& fileName);
 // The first at most maxBytes bytes of a regular file, opened as above; the rest of a longer
 // file is neither read nor refused.
 std::string LoadRegularFileHead(const std::string& fileName, int64_t maxBytes);

@@ -1,6 +1,8 @@
 // TInstHPTimeBase: identification and the clock sources' fallback chain, all
 // on an injected clock (no test spends a real second).
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -50,6 +52,25 @@ TEST_F(TimeBaseTest, IdentifiesTheProcessorFromLeafOne) {
   EXPECT_TRUE(tb.HasTimeStamp());
   EXPECT_TRUE(tb.SupportTimeStamp());
   EXPECT_EQ(tb.ClassName(), "TInstHPTimeBase");
+}
+
+// The processor list is read without blocking and within its limit: a pipe or a link to an endless
+// device in its place gives no speed instead of a start that never ends.
+TEST_F(TimeBaseTest, ACpuListThatIsNoRegularFileGivesNoSpeedAtOnce) {
+  for (const char* kind : {"fifo", "zero"}) {
+    const std::string path = (dir_ / kind).string();
+    ASSERT_EQ(std::string(kind) == "fifo" ? ::mkfifo(path.c_str(), 0600) : ::symlink("/dev/zero", path.c_str()), 0);
+    SetCpuInfoPath(path);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ::alarm(10);
+      std::_Exit(GetCPUSpeedFromRegistry() == 0 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << kind << ": status " << status;
+  }
 }
 
 TEST_F(TimeBaseTest, CounterMeasurementComesFirst) {
