@@ -106,10 +106,21 @@ bool ViewStep(TExtStringGrid& g, TReader& in, uint8_t a, uint8_t b) {
     }
     case 2: {  // highlight and back: every stored text as it was
       std::vector<std::string> before = Texts(g);
+      // Highlights do not nest: one on already (the search footer's) is replaced by the next and
+      // taken off whole. So it is taken off first, changing no cell that shows no highlight.
+      auto lit = [](const std::string& t) { return t.find("</hi>") != std::string::npos; };
+      const bool wasLit = std::any_of(before.begin(), before.end(), lit);
+      if (wasLit) {
+        g.UnHilightInGrid(true);
+        const std::vector<std::string> off = Texts(g);
+        for (size_t i = 0; i < before.size(); ++i)
+          Check(lit(before[i]) || off[i] == before[i], "taking a highlight off changes only highlighted cells");
+        before = off;
+      }
       g.HilightInGrid(b & 1, b & 2, text);
       g.UnHilightInGrid(b & 1);
       Check(Texts(g) == before, "the highlight's way back is exact");
-      return false;
+      return wasLit;
     }
     case 3: {  // a sizing drag on a header border, all columns or rows scaled
       g.MouseActions()->AllColumnSize = b & 1;
