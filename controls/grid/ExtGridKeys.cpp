@@ -406,7 +406,12 @@ void TExtStringGrid::WMChar(TMessage& Message) {
 
 void TExtStringGrid::KeyPress(char& Key) {
   if (Key == 27) {
-    if ((Options() & goEditing) && editActive_) RestoreCellAfterCancel();
+    // An Escape character without the Escape key (Ctrl+[) cancels as the key does: the editor
+    // closes too, so what is typed next starts a new edit instead of one nobody validates.
+    if ((Options() & goEditing) && editActive_) {
+      RestoreCellAfterCancel();
+      EndCellControlEdit();
+    }
     if (OnKeyPress) OnKeyPress(this, Key);
     return;
   }

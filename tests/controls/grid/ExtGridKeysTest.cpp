@@ -252,6 +252,12 @@ const OddWay kOddWays[] = {
     {"PageDownInTheEditor", [](TExtStringGrid*) {}, [](GridInputTest& t) { t.Key(Qt::Key_PageDown); }},
     {"RightAtTheTextsEnd", [](TExtStringGrid*) {}, [](GridInputTest& t) { t.Key(Qt::Key_Right); }},
     {"CtrlHome", [](TExtStringGrid*) {}, [](GridInputTest& t) { t.Key(Qt::Key_Home, Qt::ControlModifier); }},
+    {"CtrlBracketCancelsThenTypingAgain", [](TExtStringGrid*) {},
+     [](GridInputTest& t) {
+       SendKeyEvent(t.Target(), Qt::Key_BracketLeft, Qt::ControlModifier, QString(QChar(27)));  // ASCII ESC
+       t.Type("z");
+       t.Key(Qt::Key_PageDown);
+     }},
     {"InsertAfterEditingWasSwitchedOff", [](TExtStringGrid* g) { g->Navigation()->AllowInsertRow = true; },
      [](GridInputTest& t) {
        t.grid->SetOptions(t.grid->Options() & ~goEditing);
