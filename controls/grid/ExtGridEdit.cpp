@@ -108,8 +108,10 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
       SetEditingOption(true);
       editingOnForControl_ = true;
     }
-  } else {
-    bool can = (Options() & goEditing) || editingSwitchedOff_;
+  } else if ((Options() & goEditing) || editingSwitchedOff_) {
+    // Only editing the grid switched off comes back: the owner's switching it off stays (typing
+    // to jump to a row needs it off on every row it lands on).
+    bool can = true;
     CanEditCell(ACol, ARow, can);
     if (can) {
       editingSwitchedOff_ = false;

@@ -89,7 +89,10 @@ bool ViewStep(TExtStringGrid& g, TReader& in, uint8_t a, uint8_t b) {
       g.Navigation()->AutoGotoIncremental = b & 1;
       const int was = g.Row();
       static const char kTyped[] = {'1', '0', '5', 8, 'x', '2'};
-      for (int i = 0; i < 1 + (b >> 5); ++i) KeyTarget(g)->Perform(WM_CHAR, static_cast<WPARAM>(kTyped[(b + i) % 6]), 0);
+      for (int i = 0; i < 1 + (b >> 5); ++i) {
+        KeyTarget(g)->Perform(WM_CHAR, static_cast<WPARAM>(kTyped[(b + i) % 6]), 0);
+        TraceState(g);
+      }
       if (b & 2) g.Perform(WM_TIMER, 111, 0);
       const int last = g.RowCount() - 1 - g.FixedFooters();
       Check(g.Row() == was || g.Row() <= last, "a lookup never lands on a footer row");

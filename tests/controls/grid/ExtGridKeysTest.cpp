@@ -294,6 +294,42 @@ TEST_P(OddWaysOut, LeaveNoRefusedTextBehind) {
 INSTANTIATE_TEST_SUITE_P(Grid, OddWaysOut, ::testing::ValuesIn(kOddWays),
                          [](const ::testing::TestParamInfo<OddWay>& i) { return std::string(i.param.Name); });
 
+// Typing that is no edit changes no text, also when a handler answers every cell editable.
+struct NoEditTyping {
+  const char* Name;
+  std::function<void(GridInputTest&)> Steps;
+  int Row;  // where the current cell ends
+};
+const NoEditTyping kNoEditTyping[] = {
+    {"LookupAfterAJump", [](GridInputTest& t) { t.Type("cb"); }, 2},
+};
+
+void PrintTo(const NoEditTyping& w, std::ostream* os) { *os << w.Name; }
+
+class TypingThatIsNoEdit : public GridInputTest, public ::testing::WithParamInterface<NoEditTyping> {};
+
+TEST_P(TypingThatIsNoEdit, ChangesNoText) {
+  const char* names[] = {"head", "apple", "banana", "cherry", "date", "fig", "grape", "kiwi", "lime", "mango"};
+  for (int r = 0; r < grid->RowCount(); ++r) grid->SetCells(1, r, names[r]);
+  grid->OnCanEditCell = [](TObject*, int, int, bool& can) { can = true; };
+  grid->Navigation()->AutoGotoWhenSorted = true;
+  grid->SetOptions(grid->Options() & ~goEditing);
+  Load();
+  std::vector<std::string> before;
+  for (int r = 0; r < grid->RowCount(); ++r)
+    for (int c = 0; c < grid->ColCount(); ++c) before.push_back(grid->Cells(c, r));
+  GetParam().Steps(*this);
+  size_t i = 0;
+  for (int r = 0; r < grid->RowCount(); ++r)
+    for (int c = 0; c < grid->ColCount(); ++c, ++i) EXPECT_EQ(grid->Cells(c, r), before[i]) << c << "," << r;
+  EXPECT_EQ(grid->Row(), GetParam().Row);
+  EXPECT_FALSE(grid->Options() & goEditing);
+  EXPECT_FALSE(EditorShown());
+}
+
+INSTANTIATE_TEST_SUITE_P(Grid, TypingThatIsNoEdit, ::testing::ValuesIn(kNoEditTyping),
+                         [](const ::testing::TestParamInfo<NoEditTyping>& i) { return std::string(i.param.Name); });
+
 // ---------------------------------------------------------------- the byte grids' road
 TEST_F(GridInputTest, HexBytesTypedWithTabAreNormalisedByTheWindowsHandler) {
   grid->OnGetEditMask = [](TObject*, int, int, std::string& m) { m = ">CC;1;_"; };
