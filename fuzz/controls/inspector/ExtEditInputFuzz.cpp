@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 #include "controls/inspector/ExtEdit.h"
@@ -19,10 +20,13 @@
 
 namespace {
 
+// Characters, not bytes: text reaches the edit as whole UTF-8 characters (typed, pasted,
+// set by the program), so a piece never starts or ends inside one.
 std::string Text(TReader& in, size_t max) {
-  static const char kChars[] = "0123456789.,-;aZx$# \xC3\xA9\r\n@";
+  static const char* const kChars[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", ".", ",", "-",
+                                       ";", "a", "Z", "x", "$", "#", " ", "\xC3\xA9", "\r", "\n", "@"};
   std::string s;
-  for (size_t k = in.Byte() % (max + 1); k > 0; --k) s += kChars[in.Byte() % (sizeof kChars - 1)];
+  for (size_t k = in.Byte() % (max + 1); k > 0; --k) s += kChars[in.Byte() % std::size(kChars)];
   return s;
 }
 
