@@ -906,6 +906,11 @@ void TEsgDateTimePicker::CloseUp() {
   if (calendar_) calendar_->CloseUp();
 }
 
+void TEsgDateTimePicker::CMVisibleChanged(TMessage& Message) {
+  TCustomEdit::CMVisibleChanged(Message);
+  if (!Visible()) CloseUp();
+}
+
 void TEsgDateTimePicker::BoundsChanged() {
   TCustomEdit::BoundsChanged();
   PlaceText();

@@ -395,6 +395,8 @@ class TEsgDateTimePicker : public TCustomEdit {
   void Change() override;
   void PaintOver(TCanvas* Canvas) override;
   void BoundsChanged() override;
+  // A hidden picker takes its calendar with it.
+  void CMVisibleChanged(TMessage& Message) override;
   void ShowValue();
   // A day was picked in the calendar and is the date now.
   virtual void DayPicked() {}

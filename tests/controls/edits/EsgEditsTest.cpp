@@ -152,7 +152,7 @@ TEST_F(EsgEdits, TheCalendarDropsByButtonF4OrAltDownAndOnlyAPickedDayChangesTheD
   FormatSettings.ShortDateFormat = "yyyy-mm-dd";
   const TDateTime teaTime = EncodeTime(16, 30, 0, 0), jan5 = EncodeDate(2024, 1, 5) + teaTime;
   enum TOpen { oButton, oF4, oAltDown };
-  enum TClose { cEscape, cClickDay20, cRightReturn, cProgram };
+  enum TClose { cEscape, cClickDay20, cRightReturn, cProgram, cHidden };
   struct Case {
     const char* name;
     TOpen open;
@@ -163,6 +163,7 @@ TEST_F(EsgEdits, TheCalendarDropsByButtonF4OrAltDownAndOnlyAPickedDayChangesTheD
       {"F4, a click on the 20th", oF4, cClickDay20, EncodeDate(2024, 1, 20) + teaTime},
       {"Alt+Down, Right and Return", oAltDown, cRightReturn, EncodeDate(2024, 1, 6) + teaTime},
       {"button, closed by the program", oButton, cProgram, jan5},
+      {"F4, the picker hidden", oF4, cHidden, jan5},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -195,6 +196,7 @@ TEST_F(EsgEdits, TheCalendarDropsByButtonF4OrAltDownAndOnlyAPickedDayChangesTheD
         SendWidgetKey(keys, Qt::Key_Return);
         break;
       case cProgram: p->CloseUp(); break;
+      case cHidden: p->SetVisible(false); break;
     }
     EXPECT_FALSE(p->DroppedDown());
     EXPECT_EQ(closes, 1);
