@@ -9,6 +9,7 @@
 #include "controls/grid/ExtGrid.h"
 #include "controls/grid/ExtUtil.h"
 #include "platform/gui/ImgList.h"
+#include "platform/gui/VisualStyles.h"
 
 namespace {
 
@@ -255,6 +256,19 @@ void TExtStringGrid::DrawPictureGraphic(TCanvas* cv, int RealCol, int ARow, cons
       break;
     case ctProgress: {
       if (!CellInt(text, value)) value = 0;
+      value = std::clamp(value, 0, 100);
+      // The desktop's own progress bar where the look asks for the theme and styles are usable.
+      const TGridControlStyle style = controlLook_->ControlStyle();
+      if ((style == csWinXP || style == csTheme) && controlLook_->ProgressXP() && IsWindowsXPOrLater() &&
+          VisualStylesUsable()) {
+        const int mx = controlLook_->ProgressMarginX(), my = controlLook_->ProgressMarginY();
+        const TRect bar(R.Left + mx, R.Top + my, R.Right - mx, R.Bottom - my);
+        if (DrawThemePart(Handle(), "progress", cv, 1, 1, bar)) {
+          const TRect chunk(bar.Left, bar.Top, bar.Left + bar.Width() * value / 100, bar.Bottom);
+          if (chunk.Right > chunk.Left) DrawThemePart(Handle(), "progress", cv, 3, 1, chunk);
+          break;
+        }
+      }
       TRect b(R.Left + 1, R.Top, R.Right - 1, R.Bottom);
       ExtUtil::DrawProgressBar(cv, b, G->Color, false, controlLook_->ProgressBorderColor, "", 100, 0,
                                controlLook_->ProgressMarginY(), controlLook_->ProgressMarginX(),

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <numeric>
+#include <string_view>
 
 #include "controls/grid/ExtGrid.h"
 #include "controls/grid/ExtUtil.h"
@@ -326,17 +327,16 @@ void TExtStringGrid::SortRange(TSortRun& Run, int Lo, int Hi) {
       GetCellFormat(c->Col, c->Style, c->Prefix, c->Suffix);
       Run.Levels.push_back(std::move(c));
     }
-    TSortColumn* c = Run.Levels[i].get();
-    if (static_cast<int>(c->Have.size()) != n) {
-      c->Keys.resize(static_cast<size_t>(n));
-      c->Have.assign(static_cast<size_t>(n), 0);
-    }
-    return c;
+    return Run.Levels[i].get();
   };
   const size_t levels = Run.Indexed ? static_cast<size_t>(sortIndexes_->Count())
                                     : static_cast<size_t>(std::max(1, ColCount() - sortSettings_->Column));
   const bool full = sortSettings_->Full;
   auto key = [&](TSortColumn* c, int Row) -> const TSortKey& {
+    if (static_cast<int>(c->Have.size()) != n) {
+      c->Keys.resize(static_cast<size_t>(n));
+      c->Have.assign(static_cast<size_t>(n), 0);
+    }
     size_t i = static_cast<size_t>(Row - Lo);
     if (!c->Have[i]) {
       c->Keys[i] = MakeKey(this, c->Style, c->Prefix, c->Suffix, c->Col, Row);
@@ -358,18 +358,34 @@ void TExtStringGrid::SortRange(TSortRun& Run, int Lo, int Hi) {
   };
   // The first key of every row is needed anyway: computing them in row order reads the store in order.
   TSortColumn* first = level(0);
+  const bool byKey = KeyBased(first->Style);
   std::vector<TSortEntry> rows(static_cast<size_t>(n));
+  // A key text of at most 8 bytes is whole in its entry; longer ones are kept here by row.
+  std::vector<std::string> longText;
   for (int r = Lo; r <= Hi; ++r) {
-    const TSortKey& k = key(first, r);
     TSortEntry& e = rows[static_cast<size_t>(r - Lo)];
     e.Row = r;
+    if (!byKey) continue;
+    TSortKey k = MakeKey(this, first->Style, first->Prefix, first->Suffix, first->Col, r);
     e.Num = k.Num;
     e.Rank = k.Rank;
     e.Blank = k.Blank;
     e.Prefix = TextPrefix(k.Text);
     e.Len = static_cast<uint32_t>(std::min<size_t>(k.Text.size(), UINT32_MAX));
+    if (k.Text.size() > 8) {
+      if (longText.empty()) longText.resize(static_cast<size_t>(n));
+      longText[static_cast<size_t>(r - Lo)] = std::move(k.Text);
+    }
   }
-  const bool byKey = KeyBased(first->Style);
+  auto textCompare = [&](const TSortEntry& A, const TSortEntry& B) {
+    char a[8], b[8];
+    auto view = [&](const TSortEntry& E, char* Buf) {
+      if (E.Len > 8) return std::string_view(longText[static_cast<size_t>(E.Row - Lo)]);
+      for (size_t i = 0; i < 8; ++i) Buf[i] = static_cast<char>(E.Prefix >> (56 - 8 * i));
+      return std::string_view(Buf, E.Len);
+    };
+    return Sign(view(A, a).compare(view(B, b)));
+  };
   const TSortSettings* settings = sortSettings_.get();
   auto cmp = [&](const TSortEntry& A, const TSortEntry& B) -> int {
     if (!byKey) return cmpFrom(0, A.Row, B.Row);
@@ -378,7 +394,7 @@ void TExtStringGrid::SortRange(TSortRun& Run, int Lo, int Hi) {
     else if (A.Num != B.Num) r = A.Num < B.Num ? -1 : 1;
     else if (A.Prefix != B.Prefix) r = A.Prefix < B.Prefix ? -1 : 1;
     else if (A.Len <= 8 && B.Len <= 8) r = A.Len < B.Len ? -1 : A.Len > B.Len ? 1 : 0;
-    else r = KeyOrder(first->Keys[static_cast<size_t>(A.Row - Lo)], first->Keys[static_cast<size_t>(B.Row - Lo)]);
+    else r = textCompare(A, B);
     r = BlankRule(settings, A.Blank, B.Blank, first->Descending, r);
     if (first->Descending) r = -r;
     if (r != 0 || !full || levels == 1) return r;

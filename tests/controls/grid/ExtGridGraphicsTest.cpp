@@ -7,6 +7,7 @@
 
 #include "platform/gui/FormImage.h"
 #include "platform/gui/ImgList.h"
+#include "platform/gui/VisualStyles.h"
 #include "tests/controls/grid/GridInputFixture.h"
 
 namespace {
@@ -122,6 +123,94 @@ TEST_F(GraphicsTest, PictureSizeByStretchMode) {
     grid->GetPictureSize(g, c.W, c.H, s);
     EXPECT_EQ(s.cx, c.Want.cx) << c.Mode << " " << c.W << "x" << c.H;
     EXPECT_EQ(s.cy, c.Want.cy) << c.Mode << " " << c.W << "x" << c.H;
+  }
+}
+
+// With the theme look and ProgressXP the desktop's progress bar draws the bar less the margins and
+// the chunk over the value's share (nothing for no value); without either, or without a theme,
+// the grid's own bar.
+TEST_F(GraphicsTest, ProgressBarsFollowTheDesktopTheme) {
+  struct TPart {
+    int Part;
+    TRect R;
+  };
+  std::vector<TPart> drawn;
+  bool active = true;
+  SetVisualStylesLoader([&] {
+    auto lib = std::make_unique<TVisualStylesLibrary>();
+    lib->OpenThemeData = [](HWND, const std::string& c) { return c == "progress" ? reinterpret_cast<HTHEME>(uintptr_t{1}) : nullptr; };
+    lib->CloseThemeData = [](HTHEME) { return S_OK; };
+    lib->DrawThemeBackground = [&](HTHEME, HDC, int Part, int, const TRect& R, const TRect*) {
+      drawn.push_back({Part, R});
+      return S_OK;
+    };
+    lib->IsThemeActive = [&] { return active; };
+    return lib;
+  });
+  grid->SetColWidths(1, 104);
+  grid->SetCells(1, 1, "40");
+  grid->AddProgress(1, 1, clBlue, clWhite);
+  grid->SetCells(1, 2, "none");
+  grid->AddProgress(1, 2, clBlue, clWhite);
+  TControlLook* look = grid->ControlLook();
+  look->SetProgressMarginX(2);
+  look->SetProgressMarginY(3);
+  struct Case {
+    TGridControlStyle Style;
+    bool XP, Active;
+    int Themed;  // parts drawn for the two cells
+  };
+  for (const Case& c : {Case{csTheme, true, true, 3}, Case{csWinXP, true, true, 3}, Case{csTheme, false, true, 0},
+                        Case{csFlat, true, true, 0}, Case{csTheme, true, false, 0}}) {
+    look->SetControlStyle(c.Style);
+    look->SetProgressXP(c.XP);
+    active = c.Active;
+    grid->Invalidate();
+    Flush();
+    drawn.clear();
+    RenderControlImage(grid);  // one paint
+    SCOPED_TRACE(std::to_string(c.Style) + (c.XP ? " xp" : "") + (c.Active ? " active" : ""));
+    ASSERT_EQ(static_cast<int>(drawn.size()), c.Themed);
+    if (!c.Themed) continue;
+    const TRect cell = grid->CellRect(1, 1);
+    // The content rectangle is the cell less its one-pixel grid lines.
+    const TRect inner(cell.Left + 1 + 2, cell.Top + 1 + 3, cell.Right - 1 - 2, cell.Bottom - 1 - 3);
+    EXPECT_EQ(drawn[0].Part, 1);
+    EXPECT_EQ(drawn[0].R.Width(), inner.Width());
+    EXPECT_EQ(drawn[0].R.Height(), inner.Height());
+    EXPECT_EQ(drawn[1].Part, 3);
+    EXPECT_EQ(drawn[1].R.Width(), inner.Width() * 40 / 100);
+    EXPECT_EQ(drawn[1].R.Left, drawn[0].R.Left);
+    EXPECT_EQ(drawn[2].Part, 1) << "no value: the bar alone";
+  }
+  SetVisualStylesLoader(nullptr);
+}
+
+// Sizes for output at another scale: pictures shrink by the factor, a progress bar fills its cell,
+// a data image answers the image list's size whatever its value; the others as on the screen.
+TEST_F(GraphicsTest, ScaledGraphicSizes) {
+  TCustomImageList images(form);
+  images.SetWidth(16);
+  images.SetHeight(12);
+  grid->GridImages = &images;
+  TBitmap pic(40, 20);
+  grid->AddPicture(1, 1, &pic, false, 0, 0, haLeft, vaTop);
+  grid->AddProgress(2, 1, clBlue, clWhite);
+  grid->SetCells(3, 1, "no number");
+  grid->AddDataImage(3, 1, 0, haLeft, vaCenter);
+  grid->AddProgressPie(4, 1, clRed);
+  grid->SetColWidths(2, 90);
+  grid->SetRowHeights(1, 30);
+  struct Case {
+    int Col;
+    double Factor;
+    TSize Want;
+  };
+  for (const Case& c : {Case{1, 2.0, TSize(20, 10)}, Case{1, 3.0, TSize(13, 7)}, Case{2, 2.0, TSize(90, 30)},
+                        Case{3, 2.0, TSize(16, 12)}, Case{4, 2.0, TSize(20, 20)}, Case{0, 2.0, TSize(0, 0)}}) {
+    const TSize s = grid->GetCellGraphicSizeScaled(c.Col, 1, c.Factor);
+    EXPECT_EQ(s.cx, c.Want.cx) << "col " << c.Col << " factor " << c.Factor;
+    EXPECT_EQ(s.cy, c.Want.cy) << "col " << c.Col << " factor " << c.Factor;
   }
 }
 

@@ -160,6 +160,10 @@ TEST_F(SortTest, SettingsAndStylesGiveTheirOrder) {
       {"alphanumeric", {"10", "9", "b", "a"}, style(ssAlphaNumeric), {"9", "10", "a", "b"}},
       {"automatic numbers", {"10", "9", "-1,000", "2.5"}, [](TExtStringGrid*) {}, {"-1,000", "2.5", "9", "10"}},
       {"financial", {"1,200.5", "990", "12"}, style(ssFinancial), {"12", "990", "1,200.5"}},
+      {"texts equal in their first 8 bytes", {"abcdefgh-z", "abcdefgh", "abcdefgh-a", "abcdefg", "abcdefgh\x01"},
+       style(ssAlphabetic), {"abcdefg", "abcdefgh", "abcdefgh\x01", "abcdefgh-a", "abcdefgh-z"}},
+      {"no case: long texts", {"Sensor-Temp-2", "sensor-temp-1", "SENSOR-TEMP-1"}, style(ssAlphaNoCase),
+       {"SENSOR-TEMP-1", "sensor-temp-1", "Sensor-Temp-2"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
