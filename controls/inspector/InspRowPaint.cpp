@@ -295,7 +295,15 @@ void TInspectorBar::DrawIconRow(TInspectorPanel* Panel, TInspectorItem* Item, co
     OffsetRect(R, 2, 2);
   }
   int x = R.Left + 2;
-  if (images_ && Item->ImageIndex() >= 0 && !Item->AutoIcon()) {
+  const bool large = Panel->Style() == psLargeIcon;
+  if (TIcon* shell = Panel->Style() == psButtons ? nullptr : Item->ShellIcon(large ? Panel->IconLargeSize() : 16)) {
+    const int s = shell->Width();
+    const int iy = large ? R.Top + 2 : R.Top + (R.Height() - s) / 2;
+    const int ix = large ? R.Left + (R.Width() - s) / 2 : x;
+    C->Draw(ix, iy, shell);
+    if (!large) x += s + 4;
+    else R.Top = iy + s + 2;
+  } else if (images_ && Item->ImageIndex() >= 0 && !Item->AutoIcon()) {
     const int iy = Panel->Style() == psLargeIcon ? R.Top + 2 : R.Top + (R.Height() - images_->Height()) / 2;
     const int ix = Panel->Style() == psLargeIcon ? R.Left + (R.Width() - images_->Width()) / 2 : x;
     images_->Draw(C, ix, iy, Item->ImageIndex());

@@ -6,6 +6,7 @@
 
 #include "controls/inspector/InspEditors.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/ShellIcons.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/Timer.h"
 #include "platform/gui/VisualStyles.h"
@@ -160,6 +161,17 @@ void TInspectorItem::SetPropertyType(TPropertyType v) {
   Changed(false);
 }
 void TInspectorItem::SetValues(TStrings* v) { values_->Assign(v); }
+TIcon* TInspectorItem::ShellIcon(int Size) {
+  if (!autoIcon_ || url_.empty() || Size <= 0) return nullptr;
+  const std::string key = std::to_string(Size) + ":" + url_;
+  if (key != shellIconFor_) {
+    shellIconFor_ = key;
+    shellIcon_ = std::make_unique<TIcon>();
+    if (!LoadShellIcon(shellIcon_.get(), url_, Size)) shellIcon_.reset();
+  }
+  return shellIcon_.get();
+}
+
 void TInspectorItem::SetIcon(TIcon* v) {
   if (!v) {
     icon_.reset();

@@ -109,6 +109,9 @@ class TInspectorItem : public TCollectionItem {
   void SetValues(TStrings* v);
   TIcon* Icon() const { return icon_.get(); }
   void SetIcon(TIcon* v);
+  // With AutoIcon: the desktop's icon of the file or link in URL, Size pixels square (kept until
+  // URL or Size changes); null without AutoIcon or URL.
+  TIcon* ShellIcon(int Size);
   int Height() const { return height_; }
   void SetHeight(int v);
   bool Visible() const { return visible_; }
@@ -176,6 +179,8 @@ class TInspectorItem : public TCollectionItem {
   std::unique_ptr<TBitmap> bitmap_;
   std::unique_ptr<TPicture> pictureValue_;
   std::unique_ptr<TInspImage> background_;
+  std::unique_ptr<TIcon> shellIcon_;
+  std::string shellIconFor_;
 };
 
 class TInspectorPanels : public TOwnedCollection {

@@ -2,6 +2,9 @@
 // arrows, the help panel and the looks that feed them.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -327,6 +330,64 @@ TEST_F(InspPaint, CaptionDrawsShadingBevelGraphicAndUnderline) {
   Paint();
   EXPECT_EQ(Text("Device Setup"), nullptr);
   EXPECT_TRUE(canvas.OpsOf(okPolygon).empty());
+}
+
+TEST_F(InspPaint, AutoIconRowsDrawTheDesktopIconOfTheirFileOrLink) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("velmaron-icons-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const std::string file = (dir / "notes.txt").string();
+  std::ofstream(file) << "notes";
+  const struct {
+    TPanelStyle style;
+    bool autoIcon;
+    std::string url;
+    int size;  // the icon drawn, 0: none
+  } cases[] = {
+      {psSmallIcon, true, "https://example.org/", 16}, {psSmallIcon, true, "mailto:someone@example.org", 16},
+      {psSmallIcon, true, file, 16},                   {psSmallIcon, true, dir.string(), 16},
+      {psSmallIcon, true, "/nowhere/data.hex", 16},    {psLargeIcon, true, file, 32},
+      {psLargeIcon, true, "", 0},                      {psSmallIcon, false, file, 0},
+      {psButtons, true, file, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.url + " style " + std::to_string(c.style));
+    bar = std::make_unique<TInspectorBar>(nullptr);
+    bar->SetBounds(0, 0, 180, 300);
+    TInspectorPanel* p = bar->Panels()->Add();
+    p->SetStyle(c.style);
+    p->SetItemHeight(c.style == psLargeIcon ? 56 : 22);
+    TInspectorItem* it = p->Items()->Add();
+    it->SetCaption("row");
+    it->SetURL(c.url);
+    it->SetAutoIcon(c.autoIcon);
+    Paint();
+    TRect row;
+    bar->GetItemRect(p, it, row);
+    std::vector<TCanvasOp> icons;
+    for (const TCanvasOp& op : canvas.OpsOf(okImage))
+      if (op.R.Top >= row.Top && op.R.Bottom <= row.Bottom) icons.push_back(op);
+    ASSERT_EQ(icons.size(), c.size ? 1u : 0u);
+    const TCanvasOp* caption = Text("row");
+    ASSERT_NE(caption, nullptr);
+    if (!c.size) continue;
+    EXPECT_EQ(icons[0].R.Width(), c.size);
+    EXPECT_EQ(icons[0].R.Height(), c.size);
+    if (c.style == psSmallIcon) EXPECT_GE(caption->R.Left, icons[0].R.Right + 4) << "the caption beside the icon";
+    else EXPECT_GE(caption->R.Top, icons[0].R.Bottom + 2) << "the caption below the icon";
+  }
+  // The kind of thing decides the icon: a link, a folder and a file do not look alike.
+  auto image = [](const std::string& url) {
+    TInspectorItem item(nullptr);
+    item.SetAutoIcon(true);
+    item.SetURL(url);
+    return item.ShellIcon(16) ? item.ShellIcon(16)->ToImage() : QImage();
+  };
+  const QImage link = image("https://example.org/"), folder = image(dir.string()), doc = image(file);
+  EXPECT_FALSE(link.isNull() || folder.isNull() || doc.isNull());
+  EXPECT_NE(link, doc);
+  EXPECT_NE(folder, doc);
+  fs::remove_all(dir);
 }
 
 TEST_F(InspPaint, ShadingRebuildsOnlyForShadeChanges) {
