@@ -1161,6 +1161,8 @@ class TExtStringGrid : public TBaseGrid {
   // here); the answer fills after the block was pasted.
   std::function<void(int Pasted)> PlanSmartFill(const TGridRect& Sel, const TCellBlock& Block);
   bool PasteOneCell(int ACol, int ARow, std::string Value);
+  // A pasted or dropped value stored (real column), its change handed to a linked undo component.
+  void SetCellRecorded(int ACol, int ARow, const std::string& Value);
   int pressMode_ = pmNone;
   int dragMode_ = pmNone;  // the mode of the press while the button is held
   int dragAnchor_ = -1;    // row or column the drag selection started from

@@ -283,6 +283,7 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
     if (pct != lastPercent) OnFileProgress(this, lastPercent = pct);
   };
   const bool tilde = TildeLineBreaks;
+  TExtGridUndoRedo* undo = UndoRedo();
   ReadCsvRecords(
       text, from, delim,
       [&](int col, std::string& f) {
@@ -293,6 +294,7 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
         }
         // The load step without a repaint per cell: the grid repaints once at the end.
         LoadCell(startCol + col, row, f);
+        if (undo && GridCells(startCol + col, row) != f) undo->Add(startCol + col, row, GridCells(startCol + col, row), f);
         SetCellTextQuietly(startCol + col, row, f);
       },
       [&] {

@@ -171,7 +171,7 @@ void TExtStringGrid::OleDropRTF(TPoint P, const std::string& Text) {
   if (!allow) return;
   // The same test as a paste: read-only cells stay.
   const int rc = RealColIndex(c);
-  if (navigation_->AllowClipboardAlways || IsEditableCell(rc, r)) SetCellTextOrCheck(rc, r, Text);
+  if (navigation_->AllowClipboardAlways || IsEditableCell(rc, r)) SetCellRecorded(rc, r, Text);
 }
 
 void TExtStringGrid::OleDropCol(TPoint P, int Col) {

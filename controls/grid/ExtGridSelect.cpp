@@ -392,8 +392,17 @@ bool TExtStringGrid::PasteOneCell(int ACol, int ARow, std::string Value) {
   bool allow = true;
   if (OnClipboardBeforePasteCell) OnClipboardBeforePasteCell(this, rc, ARow, Value, allow);
   if (!allow) return false;
-  SetCellTextOrCheck(rc, ARow, Value);
+  SetCellRecorded(rc, ARow, Value);
   return true;
+}
+
+void TExtStringGrid::SetCellRecorded(int ACol, int ARow, const std::string& Value) {
+  TExtGridUndoRedo* undo = UndoRedo();
+  const std::string before = undo ? Cells(ACol, ARow) : std::string();
+  SetCellTextOrCheck(ACol, ARow, Value);
+  if (!undo) return;
+  const std::string after = Cells(ACol, ARow);
+  if (after != before) undo->Add(ACol, ARow, before, after);
 }
 
 int TExtStringGrid::PasteCellsAt(int ACol, int ARow, const TCellBlock& Block) {

@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   Window w(QString::fromLocal8Bit(argv[1]), QString::fromUtf8(argv[2]));
-  w.move(700, 20);
+  w.move(900, 400);
   w.show();
   return app.exec();
 }

@@ -25,6 +25,8 @@ TExtStringGrid* MakeGrid(TForm* form, const std::string& name, int left) {
   g->SetOptions((g->Options() & ~goEditing) | goRowSelect);
   for (int r = 1; r < 8; ++r)
     for (int c = 0; c < 4; ++c) g->SetCells(c, r, name + std::to_string(r) + std::to_string(c));
+  g->SetCells(1, 1, "µA Ω");  // what leaves for another program is UTF-8
+  g->Navigation()->AllowClipboardShortCuts = true;
   TDragDropSettings* d = g->DragDropSettings();
   d->OleDropSource = true;
   d->SetOleDropTarget(true);
@@ -55,6 +57,7 @@ int main(int argc, char** argv) {
   MakeGrid(form, "right", 320);
   auto* bar = new TInspectorBar(form);
   bar->SetParent(form);
+  bar->SetAlign(alNone);
   bar->SetBounds(630, 10, 230, 300);
   TInspectorPanel* p = bar->Panels()->Add();
   p->SetCaption("Dropped files");

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "platform/gui/DragDrop.h"
 #include "tests/controls/grid/GridInputFixture.h"
@@ -151,6 +152,49 @@ TEST_F(DropTest, MarkersShowWhereADropWouldLandAndNoneStaysBehind) {
     TearDown();
   }
   SetUp();
+}
+
+TEST_F(DropTest, ADropOrAnImportHandsEveryCellItChangedToTheUndoComponent) {
+  const std::string csv = (std::filesystem::temp_directory_path() / "velmaron-undo.csv").string();
+  std::ofstream(csv) << "f1,2:0\r\n";
+  const TClipboardFormat rtf = RegisterClipboardFormat("Rich Text Format");
+  using Item = std::tuple<int, int, std::string, std::string>;  // column, row, before, after
+  const struct {
+    const char* name;
+    std::function<void(TDataObject&)> offer;
+    std::function<void()> setup;
+    int col, row;
+    std::vector<Item> items;
+  } cases[] = {
+      {"dropped text", [](TDataObject& d) { d.SetText("a\tb"); }, nullptr, 1, 2,
+       {{1, 2, "1:2", "a"}, {2, 2, "2:2", "b"}}},
+      {"a read-only cell and an unchanged one are not recorded", [](TDataObject& d) { d.SetText("1:2\tb\tc"); },
+       [this] { grid->SetReadOnly(2, 2, true); }, 1, 2, {{3, 2, "3:2", "c"}}},
+      {"dropped rich text", [&](TDataObject& d) { d.SetData(rtf, "{\\rtf1 x}"); },
+       [this] { grid->DragDropSettings()->SetOleDropRTF(true); }, 2, 2, {{2, 2, "2:2", "{\\rtf1 x}"}}},
+      {"a dropped CSV file", [&](TDataObject& d) { d.SetFiles({csv}); }, nullptr, 1, 1,
+       {{0, 0, "0:0", "f1"}, {1, 0, "1:0", "2:0"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    TExtGridUndoRedo undo(nullptr);
+    grid->SetUndoRedo(&undo);
+    if (c.setup) c.setup();
+    TDataObject d;
+    c.offer(d);
+    DeliverDrop(grid, d, At(grid, c.col, c.row), 0, DROPEFFECT_COPY);
+    std::vector<Item> items;
+    for (int i = 0; i < undo.Items()->Count(); ++i) {
+      auto* it = static_cast<TUndoRedoItem*>(undo.Items()->Items(i));
+      items.emplace_back(it->Col, it->Row, it->OrigValue, it->Value);
+    }
+    EXPECT_EQ(items, c.items);
+    grid->SetUndoRedo(nullptr);
+    TearDown();
+  }
+  SetUp();
+  std::filesystem::remove(csv);
 }
 
 TEST_F(DropTest, RowsInsertedByADropAreReportedAndTheSelectionMovesOnlyForThem) {
