@@ -1,7 +1,7 @@
 // A form for trying drag and drop with other programs by hand under a display server (not a
-// test): two grids that drag rows to each other and take dropped text and CSV files, and an
-// inspector bar that takes dropped files (they become rows with their icons). What arrives is
-// written to standard output.
+// test): two grids that drag rows to each other, take dropped text and CSV files and copy and
+// paste every clipboard format (one cell holds rich text), and an inspector bar that takes
+// dropped files (they become rows with their icons). What arrives is written to standard output.
 #include <QApplication>
 #include <cstdio>
 
@@ -27,6 +27,10 @@ TExtStringGrid* MakeGrid(TForm* form, const std::string& name, int left) {
     for (int c = 0; c < 4; ++c) g->SetCells(c, r, name + std::to_string(r) + std::to_string(c));
   g->SetCells(1, 1, "µA Ω");  // what leaves for another program is UTF-8
   g->Navigation()->AllowClipboardShortCuts = true;
+  g->Navigation()->AllowFmtClipboard = true;
+  g->Navigation()->AllowRTFClipboard = true;
+  g->Navigation()->AllowClipboardAlways = true;
+  g->SetCells(1, 2, "{\\rtf1\\ansi rich}");
   TDragDropSettings* d = g->DragDropSettings();
   d->OleDropSource = true;
   d->SetOleDropTarget(true);
