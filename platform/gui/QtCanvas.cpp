@@ -326,6 +326,10 @@ bool TQtCanvasBackend::EachGlyph(const std::string& s, F&& f) {
     char32_t c = p[i];
     if (c < 0x80) {
       ++i;
+    } else if (utf8 && c >= 0xC2 && c < 0xE0 && i + 1 < n && (p[i + 1] & 0xC0) == 0x80) {
+      // Two bytes, every accented Latin letter: read here rather than by the general decoder.
+      c = ((c & 0x1F) << 6) | (p[i + 1] & 0x3F);
+      i += 2;
     } else if (!utf8) {
       c = Win1252ToUnicodeChar(p[i]);
       ++i;
