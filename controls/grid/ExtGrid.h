@@ -363,6 +363,9 @@ class TExtStringGrid : public TBaseGrid {
   void AppendRow();
   void ClearSelectedCells();
 
+  // A merge that covers the edited cell ends the edit first (validated, editor closed).
+  bool MergeCells(int ACol, int ARow, int NumCols, int NumRows) override;
+
   // ----- hidden rows and columns
   int RealColIndex(int ACol) const;
   int DisplColIndex(int ACol) const override;

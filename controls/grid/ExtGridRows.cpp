@@ -28,6 +28,13 @@ void TExtStringGrid::CloseEditForLines() {
   editActive_ = false;
 }
 
+bool TExtStringGrid::MergeCells(int ACol, int ARow, int NumCols, int NumRows) {
+  // The typed text would end under another cell's base, out of the editor's and validation's reach.
+  const TPoint e = editCell_;
+  if (e.X >= ACol && e.X < ACol + NumCols && e.Y >= ARow && e.Y < ARow + NumRows) CloseEditForLines();
+  return TBaseGrid::MergeCells(ACol, ARow, NumCols, NumRows);
+}
+
 // ---------------------------------------------------------------- rows
 // Rows move as one block: the cost follows the rows moved, not rows x count.
 void TExtStringGrid::InsertRowsRaw(int ARow, int ACount) {
