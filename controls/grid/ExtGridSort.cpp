@@ -12,6 +12,7 @@
 #include <memory>
 #include <numeric>
 #include <string_view>
+#include <type_traits>
 
 #include "controls/grid/ExtGrid.h"
 #include "controls/grid/ExtUtil.h"
@@ -26,6 +27,14 @@ struct TSortKey {
   std::string Text;
   double Num = 0;
   int8_t Rank = krText;
+  bool Blank = false;
+};
+
+// The entry of keys without text (numbers, dates, times, check states): half the bytes to move.
+struct TValueEntry {
+  double Num = 0;
+  int Row = 0;
+  int8_t Rank = 0;
   bool Blank = false;
 };
 
@@ -58,7 +67,14 @@ void DeleteOnce(std::string& S, const std::string& Part) {
 
 // A number cell's value by the numeric styles: prefix and suffix dropped once, thousand separators
 // dropped for the financial style, the decimal separator made "."; an empty text is 0.
-bool NumericValue(std::string S, const std::string& Prefix, const std::string& Suffix, bool Financial, double& V) {
+bool NumericValue(const std::string& Text, const std::string& Prefix, const std::string& Suffix, bool Financial,
+                  double& V) {
+  // The common case, a plain number, is read in place.
+  const char dec0 = FormatSettings.DecimalSeparator;
+  if (Prefix.empty() && Suffix.empty() && !Financial && !Text.empty() &&
+      (dec0 == '.' || Text.find(dec0) == std::string::npos) && ParseDotNumber(Text, V))
+    return true;
+  std::string S = Text;
   DeleteOnce(S, Prefix);
   DeleteOnce(S, Suffix);
   if (S.empty()) {
@@ -387,11 +403,12 @@ void TExtStringGrid::SortRange(TSortRun& Run, int Lo, int Hi) {
     return Sign(view(A, a).compare(view(B, b)));
   };
   const TSortSettings* settings = sortSettings_.get();
-  auto cmp = [&](const TSortEntry& A, const TSortEntry& B) -> int {
+  auto cmp = [&](const auto& A, const auto& B) -> int {
     if (!byKey) return cmpFrom(0, A.Row, B.Row);
     int r;
     if (A.Rank != B.Rank) r = A.Rank < B.Rank ? -1 : 1;
     else if (A.Num != B.Num) r = A.Num < B.Num ? -1 : 1;
+    else if constexpr (std::is_same_v<std::decay_t<decltype(A)>, TValueEntry>) r = 0;
     else if (A.Prefix != B.Prefix) r = A.Prefix < B.Prefix ? -1 : 1;
     else if (A.Len <= 8 && B.Len <= 8) r = A.Len < B.Len ? -1 : A.Len > B.Len ? 1 : 0;
     else r = textCompare(A, B);
@@ -400,9 +417,18 @@ void TExtStringGrid::SortRange(TSortRun& Run, int Lo, int Hi) {
     if (r != 0 || !full || levels == 1) return r;
     return cmpFrom(1, A.Row, B.Row);
   };
-  StableMergeSort(rows, cmp);
   std::vector<int> order(rows.size());
-  for (size_t k = 0; k < rows.size(); ++k) order[k] = rows[k].Row;
+  const bool texts = std::any_of(rows.begin(), rows.end(), [](const TSortEntry& E) { return E.Len > 0; });
+  if (texts || !byKey) {
+    StableMergeSort(rows, cmp);
+    for (size_t k = 0; k < rows.size(); ++k) order[k] = rows[k].Row;
+  } else {
+    std::vector<TValueEntry> values(rows.size());
+    for (size_t k = 0; k < rows.size(); ++k) values[k] = {rows[k].Num, rows[k].Row, rows[k].Rank, rows[k].Blank};
+    std::vector<TSortEntry>().swap(rows);
+    StableMergeSort(values, cmp);
+    for (size_t k = 0; k < values.size(); ++k) order[k] = values[k].Row;
+  }
   ApplyRowOrder(Lo, order);
 }
 
