@@ -155,7 +155,7 @@ void TBalloonWindow::Paint() {
   c->Pen()->SetColor(clGray);
   c->Polyline(o);
   TBitmap icon;
-  if (Screen && Screen->MessageIcon(icon_, kBalloonIcon, &icon))
+  if (Screen && Screen->MessageIcon(icon_, kBalloonIcon, Color(), &icon))
     c->Draw(kBalloonMargin, titleRect_.Top + std::max(0, (titleRect_.Height() - kBalloonIcon) / 2), &icon);
   c->Brush()->SetStyle(bsClear);
   c->Font()->Assign(Font());

@@ -1259,21 +1259,20 @@ TMonitor TScreen::MonitorFromRect(const TRect& R) const {
 
 TRect TScreen::MonitorRect(TPoint P) const { return MonitorFromRect(TRect(P.X, P.Y, P.X + 1, P.Y + 1)).BoundsRect; }
 
-bool TScreen::MessageIcon(int Kind, int Size, TBitmap* Bitmap) const {
+bool TScreen::MessageIcon(int Kind, int Size, TColor Back, TBitmap* Bitmap) const {
   static const char* const names[] = {"dialog-information", "dialog-warning", "dialog-error"};
   static const QStyle::StandardPixmap standard[] = {QStyle::SP_MessageBoxInformation, QStyle::SP_MessageBoxWarning,
                                                     QStyle::SP_MessageBoxCritical};
   if (Kind < 1 || Kind > 3 || Size <= 0 || !Bitmap) return false;
   QIcon icon = QIcon::fromTheme(QString::fromLatin1(names[Kind - 1]));
   if (icon.isNull() && QApplication::style()) icon = QApplication::style()->standardIcon(standard[Kind - 1]);
-  QImage img(Size, Size, QImage::Format_ARGB32_Premultiplied);
-  img.fill(Qt::transparent);
+  QImage img(Size, Size, QImage::Format_RGB32);
+  img.fill(ToQColor(Back));
   if (!icon.isNull()) {
     QPainter p(&img);
     icon.paint(&p, QRect(0, 0, Size, Size));
   }
   Bitmap->SetImage(img);
-  Bitmap->SetPixelFormat(pf32bit);
   return !icon.isNull();
 }
 

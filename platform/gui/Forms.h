@@ -342,8 +342,8 @@ class TScreen : public TComponent {
   // The whole area of the monitor that holds P (screen coordinates), or of the nearest one.
   TRect MonitorRect(TPoint P) const;
   // The desktop theme's message icon (1 information, 2 warning, 3 error) Size pixels square,
-  // drawn into Bitmap (32-bit, transparent around the icon); false for another kind.
-  bool MessageIcon(int Kind, int Size, TBitmap* Bitmap) const;
+  // drawn on Back into Bitmap; false for another kind or when the theme has none.
+  bool MessageIcon(int Kind, int Size, TColor Back, TBitmap* Bitmap) const;
   // Hints and status bars draw with it: HintFontName at HintFontHeight pixels.
   static constexpr const char* HintFontName = "DejaVu Sans";
   static constexpr int HintFontHeight = -10;

@@ -1026,8 +1026,8 @@ void TBitmap::EndPaint() const {
 }
 
 bool TBitmap::Empty() const { return !image_ || image_->isNull() || image_->width() == 0 || image_->height() == 0; }
-int TBitmap::Width() const { return image_ ? image_->width() : 0; }
-int TBitmap::Height() const { return image_ ? image_->height() : 0; }
+int TBitmap::Width() const { return image_ && !image_->isNull() ? image_->width() : emptyW_; }
+int TBitmap::Height() const { return image_ && !image_->isNull() ? image_->height() : emptyH_; }
 void TBitmap::SetWidth(int v) { SetSize(v, Height()); }
 void TBitmap::SetHeight(int v) { SetSize(Width(), v); }
 
@@ -1036,6 +1036,8 @@ void TBitmap::SetSize(int W, int H) {
   H = std::max(0, H);
   if (W == Width() && H == Height() && image_) return;
   EndPaint();
+  // A side set while the other is still 0 is kept: Width then Height makes the bitmap.
+  emptyW_ = W, emptyH_ = H;
   if (W == 0 || H == 0) {
     image_ = std::make_unique<QImage>();
   } else {
@@ -1070,6 +1072,7 @@ QImage TBitmap::ToImage() const {
 void TBitmap::SetImage(const QImage& image) {
   EndPaint();
   image_ = std::make_unique<QImage>(image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32));
+  emptyW_ = emptyH_ = 0;
   if (pixelFormat_ == pf1bit && !image_->isNull())
     *image_ = image_->convertToFormat(QImage::Format_Mono).convertToFormat(QImage::Format_RGB32);
   Changed();

@@ -497,6 +497,7 @@ class TBitmap : public TGraphic {
   std::unique_ptr<QImage> image_;
   mutable std::unique_ptr<TBitmapCanvas> canvas_;
   TPixelFormat pixelFormat_ = pfDevice;
+  int emptyW_ = 0, emptyH_ = 0;  // the sides of a bitmap without pixels (one side 0)
   TColor transparentColor_ = clDefault;
   TTransparentMode transparentMode_ = tmAuto;
   friend class TBitmapCanvas;

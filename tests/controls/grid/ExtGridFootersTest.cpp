@@ -4,6 +4,7 @@
 // rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,28 @@ TEST_F(FootersTest, SearchFooterFindsAsTheUserTypesAndWalksWithItsButtons) {
   ClickIn(p->ExitButton());
   EXPECT_FALSE(grid->SearchFooter()->Visible());
   EXPECT_FALSE(p->Visible());
+}
+
+TEST_F(FootersTest, SearchFooterButtonsShowTheirGlyphs) {
+  grid->SearchFooter()->SetVisible(true);
+  Flush();
+  TSearchPanel* p = grid->SearchPanel();
+  // Pixels of the ink colour inside a button: its glyph (the captions are gray or black text
+  // too, so the close button, which has none, and the glyphs' own places are looked at).
+  auto inkIn = [&](TExtGridButton* b, QRgb ink) {
+    const QImage img = RenderControlImage(p);
+    int n = 0;
+    for (int y = b->Top(); y < b->Top() + b->Height(); ++y)
+      for (int x = b->Left(); x < b->Left() + std::min(b->Width(), 22); ++x) n += (img.pixel(x, y) & 0xFFFFFF) == ink;
+    return n;
+  };
+  EXPECT_GT(inkIn(p->ExitButton(), 0x808080u), 8) << "the close cross";
+  for (TExtGridButton* b : {p->ForwardButton(), p->BackwardButton(), p->HighlightButton()}) {
+    EXPECT_FALSE(b->Glyph()->Empty());
+    EXPECT_FALSE(b->GlyphDisabled()->Empty());
+  }
+  p->SearchEdit()->SetText("x");
+  EXPECT_GT(inkIn(p->ForwardButton(), 0x000000u), 8) << "the arrow, once enabled";
 }
 
 TEST_F(FootersTest, GridButtonPressAndReleaseRules) {

@@ -268,6 +268,29 @@ TEST(Bitmap, ResizingKeepsTheTopLeftAndNewPixelsAreWhite) {
   EXPECT_EQ(b.TransparentColor(), clWhite) << "automatic transparent colour is the bottom-left pixel";
 }
 
+TEST(Bitmap, SidesSetOneAtATimeMakeTheBitmap) {
+  struct Case {
+    bool widthFirst;
+  } cases[] = {{true}, {false}};
+  for (const Case& k : cases) {
+    TBitmap b;
+    if (k.widthFirst) {
+      b.SetWidth(12);
+      EXPECT_EQ(b.Width(), 12);
+      b.SetHeight(9);
+    } else {
+      b.SetHeight(9);
+      EXPECT_EQ(b.Height(), 9);
+      b.SetWidth(12);
+    }
+    EXPECT_FALSE(b.Empty());
+    EXPECT_EQ(b.Width(), 12);
+    EXPECT_EQ(b.Height(), 9);
+    b.Canvas()->SetPixels(11, 8, clRed);
+    EXPECT_EQ(b.Canvas()->Pixels(11, 8), clRed);
+  }
+}
+
 TEST(Picture, ChoosesTheGraphicClassByContent) {
   QImage img(3, 3, QImage::Format_ARGB32);
   img.fill(Qt::red);
