@@ -125,6 +125,7 @@ TExtStringGrid::~TExtStringGrid() {
 
 void TExtStringGrid::CreateWnd() {
   TBaseGrid::CreateWnd();
+  ApplyScrollLook();
   StartGridTimer();
   LoadColumnSizes();
   // A new window takes drops again (a registration ends with its window).

@@ -550,9 +550,14 @@ class TExtStringGrid : public TBaseGrid {
   TVAlignment VAlignment = vtaTop;
   bool AutoNumAlign = false, EnhRowColMove = true, EnableWheel = true, IntelliZoom = true, Hovering = false;
   TColor HintColor = clInfoBk;
-  TScrollType ScrollType = ssNormal;
-  TColor ScrollColor = clNone;
-  int ScrollWidth = 16;
+  // The flat types have no flat bars here: they look as ssNormal, with ScrollColor (clNone: the
+  // system's) and ScrollWidth taken by the bars; ssNormal gives the system's bars.
+  TScrollType ScrollType() const { return scrollType_; }
+  void SetScrollType(TScrollType v);
+  TColor ScrollColor() const { return scrollColor_; }
+  void SetScrollColor(TColor v);
+  int ScrollWidth() const { return scrollWidth_; }
+  void SetScrollWidth(int v);
   TScrollBarAlways ScrollBarAlways() const { return scrollBarAlways_; }
   void SetScrollBarAlways(TScrollBarAlways v);
   bool SizeWithForm = false;
@@ -1299,6 +1304,10 @@ class TExtStringGrid : public TBaseGrid {
   // The height of the footers under the cells (floating footer and search footer).
   int FooterPanelsHeight() const;
   TFooterPanel* footerPanel_ = nullptr;
+  void ApplyScrollLook();
+  TScrollType scrollType_ = ssNormal;
+  TColor scrollColor_ = clNone;
+  int scrollWidth_ = 16;
 
   // ===== balloon tips (ExtGridHints.cpp)
  public:

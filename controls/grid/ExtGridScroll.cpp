@@ -167,3 +167,24 @@ void TExtStringGrid::ScreenToCell(TPoint P, int& ACol, int& ARow) {
   const TPoint p = ScreenToClient(P);
   MouseToCell(p.X, p.Y, ACol, ARow);
 }
+
+// ---------------------------------------------------------------- the bars' look
+void TExtStringGrid::SetScrollType(TScrollType v) {
+  if (v == scrollType_) return;
+  scrollType_ = v;
+  ApplyScrollLook();
+}
+void TExtStringGrid::SetScrollColor(TColor v) {
+  scrollColor_ = v;
+  ApplyScrollLook();
+}
+void TExtStringGrid::SetScrollWidth(int v) {
+  scrollWidth_ = v;
+  ApplyScrollLook();
+}
+
+void TExtStringGrid::ApplyScrollLook() {
+  if (!HandleAllocated()) return;
+  const bool flat = scrollType_ != ssNormal;
+  SetScrollBarLook(Handle(), flat ? scrollWidth_ : 0, flat ? scrollColor_ : clNone);
+}

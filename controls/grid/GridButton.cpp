@@ -200,7 +200,29 @@ void TExtGridButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
   Invalidate();
 }
 
-void TExtGridButton::Click() { TGraphicControl::Click(); }
+void TExtGridButton::Click() {
+  // A linked action runs unless the button has a click handler of its own.
+  if (!OnClick && actionLink_ && actionLink_->Execute()) return;
+  TGraphicControl::Click();
+}
+
+void TExtGridButton::SetAction(TCustomAction* v) {
+  if (!v) {
+    actionLink_.reset();
+    return;
+  }
+  if (!actionLink_) actionLink_ = std::make_unique<TExtGridButtonActionLink>(this);
+  actionLink_->SetAction(v);
+}
+
+void TExtGridButtonActionLink::Update() {
+  TControlActionLink::Update();
+  TCustomAction* a = Action();
+  if (!a) return;
+  button_->SetCaption(a->Caption());
+  button_->SetGroupIndex(a->GroupIndex());
+  if (button_->GroupIndex() != 0 && button_->AllowAllUp()) button_->SetDown(a->Checked());
+}
 
 void TExtGridButton::WndProc(TMessage& Message) {
   if (Message.Msg == WM_LBUTTONDBLCLK && down_) DblClick();

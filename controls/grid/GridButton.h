@@ -10,6 +10,7 @@
 #include "platform/gui/Buttons.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Graphics.h"
+#include "platform/gui/Hints.h"
 
 class TPopupMenu;
 
@@ -62,6 +63,11 @@ class TExtGridButton : public TGraphicControl {
   TButtonState State() const { return state_; }
   bool Hot() const { return hot_; }
 
+  // The linked action: caption, group, enabled state, hint and visibility follow it, and its
+  // check mark is Down for a grouped button with AllowAllUp; a click runs it.
+  TCustomAction* Action() const { return actionLink_ ? actionLink_->Action() : nullptr; }
+  void SetAction(TCustomAction* v);
+
   void Click() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
@@ -89,4 +95,14 @@ class TExtGridButton : public TGraphicControl {
   bool hot_ = false, dragging_ = false;
   std::unique_ptr<TBitmap> glyphs_[4];
   std::unique_ptr<TBitmap> shade_;
+  std::unique_ptr<TActionLink> actionLink_;
+};
+
+class TExtGridButtonActionLink : public TControlActionLink {
+ public:
+  explicit TExtGridButtonActionLink(TExtGridButton* Client) : TControlActionLink(Client), button_(Client) {}
+  void Update() override;
+
+ private:
+  TExtGridButton* button_;
 };

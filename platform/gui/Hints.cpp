@@ -25,6 +25,45 @@ THintWindowClass HintWindowClass = MakeHintWindow<THintWindow>;
 
 bool TBasicAction::Execute() { return Application && Application->ExecuteAction(this); }
 
+TCustomAction::~TCustomAction() {
+  for (TActionLink* l : links_) l->action_ = nullptr;
+}
+
+bool TCustomAction::Execute() {
+  if (OnExecute && enabled_) {
+    OnExecute(this);
+    return true;
+  }
+  return TBasicAction::Execute();
+}
+
+void TCustomAction::Changed() {
+  const std::vector<TActionLink*> links = links_;
+  for (TActionLink* l : links) l->Update();
+}
+
+TActionLink::~TActionLink() { SetAction(nullptr); }
+
+void TActionLink::SetAction(TCustomAction* v) {
+  if (v == action_) return;
+  if (action_) {
+    auto& ls = action_->links_;
+    ls.erase(std::remove(ls.begin(), ls.end(), this), ls.end());
+  }
+  action_ = v;
+  if (!v) return;
+  v->links_.push_back(this);
+  Update();
+}
+
+void TControlActionLink::Update() {
+  TCustomAction* a = Action();
+  if (!a || !client_) return;
+  client_->SetEnabled(a->Enabled());
+  client_->SetHint(a->Hint());
+  client_->SetVisible(a->Visible());
+}
+
 namespace {
 
 // The form's own order: its active control, the form, then every visible

@@ -45,6 +45,69 @@ class TBasicAction : public TComponent {
   virtual bool Execute();
 };
 
+class TActionLink;
+
+// An action with the state the controls linked to it show: caption, check mark, enabled,
+// group, hint, visible. A change reaches every link; a freed action leaves its links empty.
+class TCustomAction : public TBasicAction {
+ public:
+  explicit TCustomAction(TComponent* AOwner) : TBasicAction(AOwner) {}
+  ~TCustomAction() override;
+  std::string ClassName() const override { return "TCustomAction"; }
+  // OnExecute when assigned and the action is enabled; else offered to the application.
+  bool Execute() override;
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& v) { caption_ = v, Changed(); }
+  bool Checked() const { return checked_; }
+  void SetChecked(bool v) { checked_ = v, Changed(); }
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool v) { enabled_ = v, Changed(); }
+  int GroupIndex() const { return groupIndex_; }
+  void SetGroupIndex(int v) { groupIndex_ = v, Changed(); }
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& v) { hint_ = v, Changed(); }
+  bool Visible() const { return visible_; }
+  void SetVisible(bool v) { visible_ = v, Changed(); }
+  TNotifyEvent OnExecute;
+
+ private:
+  friend class TActionLink;
+  void Changed();
+  std::vector<TActionLink*> links_;
+  std::string caption_, hint_;
+  bool checked_ = false, enabled_ = true, visible_ = true;
+  int groupIndex_ = 0;
+};
+
+// Ties a client to an action: the action's state is passed on at once and on every change.
+class TActionLink {
+ public:
+  TActionLink() = default;
+  TActionLink(const TActionLink&) = delete;
+  TActionLink& operator=(const TActionLink&) = delete;
+  virtual ~TActionLink();
+  TCustomAction* Action() const { return action_; }
+  void SetAction(TCustomAction* v);
+  // Runs the action; false without one.
+  bool Execute() { return action_ && action_->Execute(); }
+  // The action's state is passed on to the client.
+  virtual void Update() = 0;
+
+ private:
+  friend class TCustomAction;
+  TCustomAction* action_ = nullptr;
+};
+
+// A control's link: its enabled state, hint and visibility follow the action.
+class TControlActionLink : public TActionLink {
+ public:
+  explicit TControlActionLink(TControl* Client) : client_(Client) {}
+  void Update() override;
+
+ protected:
+  TControl* client_;
+};
+
 // The application's long hint, offered when no OnHint handler takes it.
 class THintAction : public TBasicAction {
  public:

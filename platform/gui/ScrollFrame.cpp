@@ -92,6 +92,21 @@ void TScrollFrame::Layout(bool BarsChanged) {
   if (BarsChanged && old != viewport_->size() && Control) Control->Perform(WM_SIZE, 0, MakeLParam(c.Right, c.Bottom));
 }
 
+void TScrollFrame::SetBarLook(int Thickness, TColor Color) {
+  const int t = Thickness > 0 ? std::clamp(Thickness, 4, 64) : 0;
+  barW_ = t ? t : GetSystemMetrics(SM_CXVSCROLL);
+  barH_ = t ? t : GetSystemMetrics(SM_CYHSCROLL);
+  for (QScrollBar* w : {vert_.Widget, horz_.Widget}) {
+    QPalette pal = palette();
+    if (Color != clNone) {
+      pal.setColor(QPalette::Window, ToQColor(Color));
+      pal.setColor(QPalette::Base, ToQColor(Color));
+    }
+    w->setPalette(pal);
+  }
+  Layout(true);
+}
+
 void TScrollFrame::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
   Layout(false);
@@ -239,6 +254,13 @@ TRect ScrollFrameClientRect(const TWinControl* Control, int BorderWithoutWindow)
 namespace {
 TScrollFrame* FrameOfWnd(HWND Wnd) { return ScrollFrameOf(FindControl(Wnd)); }
 }  // namespace
+
+bool SetScrollBarLook(HWND Wnd, int Thickness, int32_t Color) {
+  TScrollFrame* f = FrameOfWnd(Wnd);
+  if (!f) return false;
+  f->SetBarLook(Thickness, Color);
+  return true;
+}
 
 int SetScrollInfo(HWND Wnd, int Bar, const SCROLLINFO& Info, bool) {
   TScrollFrame* f = FrameOfWnd(Wnd);

@@ -37,6 +37,8 @@ class TScrollFrame : public TPeer<QWidget> {
   void EnableBar(int Bar, UINT Arrows);
   bool BarShown(int Bar) const;
   QScrollBar* Bar(int Bar) const;
+  // Thickness of both bars (0: the system's) and their background (clNone: the system's).
+  void SetBarLook(int Thickness, TColor Color);
   // The client area (viewport) in the control's coordinates for a window of W x H.
   TRect ClientRectFor(int W, int H) const;
 

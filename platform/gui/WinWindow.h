@@ -46,6 +46,9 @@ bool ShowScrollBar(HWND Wnd, int Bar, bool Show);
 bool EnableScrollBar(HWND Wnd, int Bar, UINT Arrows);
 // Whether the window shows the bar now.
 bool ScrollBarShown(HWND Wnd, int Bar);
+// The bars' thickness in pixels (vertical width and horizontal height, 0: the system's) and
+// their background colour (clNone: the system's), as flat scroll bars take them.
+bool SetScrollBarLook(HWND Wnd, int Thickness, int32_t Color);
 // WParam of WM_VSCROLL / WM_HSCROLL.
 inline WPARAM MakeScrollWParam(WORD Code, int Pos) {
   return static_cast<WPARAM>(Code) | (static_cast<WPARAM>(static_cast<uint16_t>(Pos)) << 16);

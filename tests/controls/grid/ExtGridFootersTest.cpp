@@ -10,6 +10,7 @@
 
 #include "controls/grid/ExtGridFooters.h"
 #include "platform/gui/FormImage.h"
+#include "platform/gui/Hints.h"
 #include "tests/controls/grid/GridInputFixture.h"
 
 namespace {
@@ -80,6 +81,61 @@ TEST_F(FootersTest, SearchFooterButtonsShowTheirGlyphs) {
   }
   p->SearchEdit()->SetText("x");
   EXPECT_GT(inkIn(p->ForwardButton(), 0x000000u), 8) << "the arrow, once enabled";
+}
+
+TEST_F(FootersTest, GridButtonFollowsItsAction) {
+  auto* a = new TCustomAction(form);
+  int runs = 0;
+  a->OnExecute = [&](TObject*) { ++runs; };
+  a->SetCaption("Go");
+  a->SetHint("runs it");
+  a->SetEnabled(false);
+  auto* b = new TExtGridButton(form);
+  b->SetParent(form);
+  b->SetBounds(300, 340, 60, 22);
+  b->SetAction(a);
+  EXPECT_EQ(b->Caption(), "Go");
+  EXPECT_EQ(b->Hint(), "runs it");
+  EXPECT_FALSE(b->Enabled());
+  ClickIn(b);
+  EXPECT_EQ(runs, 0) << "a disabled button runs nothing";
+  a->SetEnabled(true);
+  a->SetCaption("Run");
+  EXPECT_TRUE(b->Enabled());
+  EXPECT_EQ(b->Caption(), "Run");
+  ClickIn(b);
+  EXPECT_EQ(runs, 1);
+  int own = 0;
+  b->OnClick = [&](TObject*) { ++own; };
+  ClickIn(b);
+  EXPECT_EQ(own, 1) << "the button's own handler wins";
+  EXPECT_EQ(runs, 1);
+  a->SetVisible(false);
+  EXPECT_FALSE(b->Visible());
+  // The check mark is Down only for a grouped button that may come up.
+  struct Case {
+    int group;
+    bool allowAllUp, follows;
+  } cases[] = {{0, true, false}, {2, false, false}, {2, true, true}};
+  for (const Case& k : cases) {
+    auto* c = new TExtGridButton(form);
+    c->SetParent(form);
+    c->SetAllowAllUp(k.allowAllUp);
+    a->SetChecked(false);
+    a->SetGroupIndex(k.group);
+    c->SetAction(a);
+    EXPECT_EQ(c->GroupIndex(), k.group);
+    a->SetChecked(true);
+    EXPECT_EQ(c->Down(), k.follows) << "group " << k.group << " all up " << k.allowAllUp;
+    a->SetChecked(false);
+    EXPECT_FALSE(c->Down());
+  }
+  // A freed action leaves the button working on its own.
+  delete a;
+  EXPECT_EQ(b->Action(), nullptr);
+  b->SetVisible(true);
+  ClickIn(b);
+  EXPECT_EQ(own, 2);
 }
 
 TEST_F(FootersTest, GridButtonPressAndReleaseRules) {

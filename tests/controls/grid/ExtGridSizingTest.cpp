@@ -114,4 +114,26 @@ TEST_F(SizingTest, StoredWidthsRoundTripUnderTheSettingsFolderAndAreClamped) {
   EXPECT_FALSE(FileExists(dir.File("other.ini")));
 }
 
+TEST_F(SizingTest, FlatScrollTypesTakeTheBarsWidthAndColour) {
+  grid->SetRowCount(200);
+  grid->SetColCount(40);
+  Flush();
+  const int sysW = GetSystemMetrics(SM_CXVSCROLL), sysH = GetSystemMetrics(SM_CYHSCROLL);
+  const int borderW = grid->Width() - grid->ClientWidth() - sysW;
+  const int borderH = grid->Height() - grid->ClientHeight() - sysH;
+  struct Case {
+    TScrollType type;
+    int width, taken;  // taken 0: the system's thickness
+    TColor color;
+  } cases[] = {{ssNormal, 30, 0, clRed}, {ssFlat, 30, 30, clRed}, {ssEncarta, 10, 10, clLime}, {ssNormal, 10, 0, clNone}};
+  for (const Case& k : cases) {
+    grid->SetScrollType(k.type);
+    grid->SetScrollWidth(k.width);
+    grid->SetScrollColor(k.color);
+    Flush();
+    EXPECT_EQ(grid->Width() - grid->ClientWidth() - borderW, k.taken ? k.taken : sysW) << "type " << k.type;
+    EXPECT_EQ(grid->Height() - grid->ClientHeight() - borderH, k.taken ? k.taken : sysH) << "type " << k.type;
+  }
+}
+
 }  // namespace
