@@ -760,6 +760,8 @@ class TExtStringGrid : public TBaseGrid {
   bool CanEditShow() override;
   // Background pictures and gradients, and the selection frame, are drawn over the whole area.
   bool CanScrollPaint() const override;
+  // The footer panels cover the client's bottom.
+  int BottomInset() const override { return FooterPanelsHeight(); }
   bool SelectCell(int ACol, int ARow) override;
   void Paint() override;
   void Resize() override;

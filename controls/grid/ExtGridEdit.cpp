@@ -63,14 +63,11 @@ bool TExtStringGrid::IsEditableCell(int ACol, int ARow) {
 
 bool TExtStringGrid::SelectCell(int ACol, int ARow) {
   if (selecting_) return true;
+  // The footer panels keep their height out of the rows in view (BottomInset), so a cell made
+  // current never hides under them.
   if (floatingFooter_->Visible()) {
-    // A cell about to be current under the footer panel: the view moves down a row.
-    const bool lastRow = floatingFooter_->FooterStyle() == fsFixedLastRow;
-    if (lastRow && ARow == RowCount() - 1) return false;
-    if (!lastRow) RepaintFooterPanel();
-    if (ARow >= 0 && ARow < RowCount() - 1 && ACol >= 0 &&
-        CellRect(ACol, ARow).Bottom > ClientHeight() - FooterPanelsHeight() + 2 && TopRow() < MaxTopRow())
-      SetTopRow(TopRow() + 1);
+    if (floatingFooter_->FooterStyle() == fsFixedLastRow && ARow == RowCount() - 1) return false;
+    if (floatingFooter_->FooterStyle() != fsFixedLastRow) RepaintFooterPanel();
   }
   if (ACol < 0 || ARow < 0) return false;
   bool allow = true;

@@ -190,6 +190,8 @@ void TExtStringGrid::AlignSearchPanel() {
   }
   if (footerPanel_ && floatingFooter_->Visible())
     footerPanel_->SetBounds(0, std::max(0, bottom - footerPanel_->Height()), ClientWidth(), footerPanel_->Height());
+  // The rows in view end above the panels.
+  if (HandleAllocated()) UpdateScrollRange();
 }
 
 int TExtStringGrid::FooterPanelsHeight() const {

@@ -438,7 +438,7 @@ void TCustomGrid::GeometryChanged() { axes_[0].Valid = axes_[1].Valid = false; }
 
 const TCustomGrid::TAxis& TCustomGrid::Axis(bool Horz) const {
   TRect c = ClientRect();
-  int extent = Horz ? c.Right : c.Bottom;
+  int extent = Horz ? c.Right : std::max(0, c.Bottom - BottomInset());
   TCachedAxis& a = axes_[Horz ? 0 : 1];
   if (!a.Valid || a.Axis.Extent != extent) {
     a.Axis = CalcAxis(Horz, extent);
@@ -521,7 +521,7 @@ int TCustomGrid::CalcMaxFirst(bool Horz, int ExtentPx) const {
   return std::max(i, fixed);
 }
 
-int TCustomGrid::MaxTopRow() const { return CalcMaxFirst(false, ClientRect().Bottom); }
+int TCustomGrid::MaxTopRow() const { return CalcMaxFirst(false, std::max(0, ClientRect().Bottom - BottomInset())); }
 int TCustomGrid::MaxLeftCol() const { return CalcMaxFirst(true, ClientRect().Right); }
 
 int TCustomGrid::VisibleColCount() const {
@@ -684,7 +684,8 @@ void TCustomGrid::MoveTopLeft(int ALeft, int ATop) {
     if (ATop > old.Y) dy = -dy;
   }
   if (dy != 0 && VertAxis().FixedBoundary == oldFixedBottom) {
-    int top = oldFixedBottom, h = w->height() - top;
+    // Only the cells move: what the grid's own panels cover below them stays.
+    int top = oldFixedBottom, h = std::min(w->height(), VertAxis().Extent) - top;
     if (h > 0) w->scroll(0, dy, QRect(0, top, w->width(), h));
   } else {
     Invalidate();

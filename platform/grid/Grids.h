@@ -291,6 +291,9 @@ class TCustomGrid : public TCustomControl {
   // Whether a vertical scroll may move the drawn rows instead of repainting them all
   // (a descendant that holds its painting back, or paints over the whole area, says no).
   virtual bool CanScrollPaint() const { return true; }
+  // Pixels at the client's bottom that panels of the grid's own cover: rows there are not in
+  // view (scrolling into view, the largest top row and the visible row count leave them out).
+  virtual int BottomInset() const { return 0; }
   virtual bool CanEditAcceptKey(char Key) { return true; }
   virtual bool CanEditModify() { return true; }
   virtual std::string GetEditText(int ACol, int ARow);

@@ -229,6 +229,35 @@ TEST_F(FootersTest, FloatingFooterVisibilityAndStyleSetTheFooterRow) {
   EXPECT_EQ(grid->FooterPanel()->Top() + grid->FooterPanel()->Height(), grid->SearchPanel()->Top());
 }
 
+TEST_F(FootersTest, TheCurrentCellNeverHidesUnderTheFooters) {
+  grid->SetRowCount(300);
+  grid->FloatingFooter()->SetFooterStyle(fsColumnPreview);
+  grid->FloatingFooter()->SetVisible(true);
+  grid->SearchFooter()->SetVisible(true);
+  Flush();
+  const int panelsTop = grid->FooterPanel()->Top();
+  ASSERT_EQ(panelsTop + grid->FooterPanel()->Height(), grid->SearchPanel()->Top());
+  auto shown = [&] {
+    const TRect r = grid->CellRect(grid->Col(), grid->Row());
+    return r.Height() > 0 && r.Bottom <= panelsTop;
+  };
+  grid->SetFocus();
+  Flush();
+  for (int i = 0; i < 30; ++i) {
+    Key(Qt::Key_Down);
+    ASSERT_TRUE(shown()) << "row " << grid->Row() << " top " << grid->TopRow();
+  }
+  struct Case {
+    int row;
+  } jumps[] = {{150}, {299}, {5}, {298}};
+  for (const Case& k : jumps) {
+    grid->SetRow(k.row);
+    EXPECT_TRUE(shown()) << "row " << k.row;
+  }
+  grid->SetTopRow(grid->RowCount() - 1);  // the grid keeps it to the largest top row
+  EXPECT_LE(grid->CellRect(1, grid->RowCount() - 1).Bottom, panelsTop) << "the last row comes out above them";
+}
+
 TEST_F(FootersTest, FooterTemplateFillsInColumnsOfTheCurrentRow) {
   grid->SetRow(4);
   struct Case {
