@@ -40,7 +40,7 @@ void TExtStringGrid::HoverMouseUp() {
   if (hotFixedCell_.X >= 0) RepaintCell(hotFixedCell_.X, hotFixedCell_.Y);
 }
 
-void TExtStringGrid::HoverMouseMove(TShiftState, int X, int Y) {
+void TExtStringGrid::HoverMouseMove(TShiftState Shift, int X, int Y) {
   std::shared_ptr<bool> alive = AliveFlag();
   hoverPoint_ = TPoint(X, Y);
   mouseInside_ = true;
@@ -91,7 +91,9 @@ void TExtStringGrid::HoverMouseMove(TShiftState, int X, int Y) {
   if ((GridState() == gsColSizing || GridState() == gsRowSizing) &&
       (HintShowSizing || (ComponentState() & csDesigning)))
     ShowSizingHint(X, Y);
-  BalloonMouseMove(X, Y);
+  // A balloon waits for the pointer to rest with no button held (not while sizing or selecting).
+  if (GridState() == gsNormal && !(Shift & (ssLeft | ssRight | ssMiddle))) BalloonMouseMove(X, Y);
+  else HideBalloon();
 }
 
 void TExtStringGrid::CMMouseLeave(TMessage& Message) {

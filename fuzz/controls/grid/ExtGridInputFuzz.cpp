@@ -23,9 +23,12 @@
 #include "controls/grid/ExtGrid.h"
 #include "controls/grid/ExtGridEditLink.h"
 #include "controls/grid/ExtGridEditors.h"
+#include "controls/grid/ExtGridFooters.h"
+#include "controls/grid/GridHints.h"
 #include "fuzz/FuzzInput.h"
 #include "platform/gui/Calendar.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Timer.h"
 #include "platform/gui/Messages.h"
 #include "tests/controls/grid/TextEditLink.h"
 
@@ -78,11 +81,12 @@ TWinControl* KeyTarget(TExtStringGrid& g) {
 }
 
 // Lookup typing, the cell search, highlighting there and back, sizing drags, a cell brought into
-// view and the search footer's actions. True when the step may change texts or lines.
+// view, the search footer's actions, the floating footer (styles, templates, its paint and hints)
+// and balloons over cells. True when the step may change texts or lines.
 bool ViewStep(TExtStringGrid& g, TReader& in, uint8_t a, uint8_t b) {
   static const char* kFind[] = {"1", "0", "\"\"", "<", "&", "10*", "Z"};
   const std::string text = kFind[b % 7];
-  switch (a % 6) {
+  switch (a % 8) {
     case 0: {  // typing to jump: the grid leaves editing for it
       g.SetOptions(g.Options() & ~goEditing);
       g.Navigation()->AutoGotoWhenSorted = true;
@@ -142,6 +146,37 @@ bool ViewStep(TExtStringGrid& g, TReader& in, uint8_t a, uint8_t b) {
     case 4: {
       const int c = b % g.ColCount(), r = in.Byte() % g.RowCount();
       g.ScrollInView(c, r);
+      return false;
+    }
+    case 6: {  // the floating footer: styles, templates naming any column, its paint, hints by column
+      TFloatingFooter* f = g.FloatingFooter();
+      static const char* kTemplates[] = {"<#1>", "<#-1>x", "<#99999999999><b><#2", "<#>", "a<#0>b<#3>&lt;"};
+      switch (b % 4) {
+        case 0: f->SetVisible(!f->Visible()); break;
+        case 1: f->SetFooterStyle(static_cast<TFooterStyle>((b >> 2) % 3)); break;
+        case 2:
+          f->SetCustomTemplate(kTemplates[(b >> 2) % 5]);
+          f->SetColumn(static_cast<int>(in.Byte() % 12) - 2);
+          break;
+        default: f->SetShowHint(b & 4); break;
+      }
+      if (f->Visible()) {
+        TFooterPanel* p = g.FooterPanel();
+        p->Repaint();
+        THintInfo info;
+        info.CursorPos = TPoint(in.Byte() * 2, 3);
+        p->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+        Check(p->HintColumn() >= -1 && p->HintColumn() < g.AllColCount(), "a footer hint names a column of the grid");
+      }
+      return true;  // the footer's visibility sets FixedFooters
+    }
+    case 7: {  // balloons over the cells the pointer rests on
+      if (b & 1) g.Balloon()->SetEnable(!g.Balloon()->Enable());
+      if (g.BalloonWindow()) {
+        g.Perform(WM_MOUSEMOVE, 0, MakeLParam(in.Byte() * 2, in.Byte()));
+        g.BalloonTimer()->Tick();
+        Check(g.BalloonWindow()->BalloonText().size() <= 1024, "a balloon's text keeps its limit");
+      }
       return false;
     }
     default:

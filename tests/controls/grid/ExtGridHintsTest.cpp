@@ -103,6 +103,12 @@ TEST_F(HintsTest, BalloonShowsOverTheRestingCellAndLivesWithTheSetting) {
   EXPECT_EQ(b->BalloonText(), "3:5");
   Rest();
   EXPECT_FALSE(b->Active()) << "its time runs out";
+  // No balloon while a button is held (a sizing or selecting drag).
+  const TPoint from = Mid(1, 2), to = Mid(2, 6);
+  Mouse(QEvent::MouseButtonPress, from.X, from.Y);
+  Mouse(QEvent::MouseMove, to.X, to.Y);
+  EXPECT_FALSE(grid->BalloonTimer()->Enabled());
+  Mouse(QEvent::MouseButtonRelease, to.X, to.Y);
   grid->Balloon()->SetEnable(false);
   EXPECT_EQ(grid->BalloonWindow(), nullptr);
   grid->Balloon()->SetEnable(true);
