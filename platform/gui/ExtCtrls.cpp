@@ -1,5 +1,6 @@
 #include "platform/gui/ExtCtrls.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -546,6 +547,18 @@ void TScrollBox::ScrollInView(TControl* AControl) {
   else if (r.Right > horz_->Position() + w) horz_->SetPosition(r.Right - w);
   if (r.Top < vert_->Position()) vert_->SetPosition(r.Top);
   else if (r.Bottom > vert_->Position() + h) vert_->SetPosition(r.Bottom - h);
+}
+
+bool TScrollBox::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
+  if (TWinControl::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  TControlScrollBar* bar = (Shift & ssShift) ? HorzScrollBar() : VertScrollBar();
+  if (!bar->Visible() || WheelDelta == 0) return false;
+  // One notch moves the desktop's wheel lines of Increment pixels; a fine wheel moves at least one.
+  int step = WheelDelta * std::max(1, QApplication::wheelScrollLines()) * std::max(1, bar->Increment) / 120;
+  if (step == 0) step = WheelDelta > 0 ? 1 : -1;
+  const int before = bar->Position();
+  bar->SetPosition(before - step);
+  return bar->Position() != before;
 }
 
 void TScrollBox::PushToPeer() {

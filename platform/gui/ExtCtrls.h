@@ -198,6 +198,8 @@ class TScrollBox : public TWinControl {
   QWidget* CreatePeer(QWidget* ParentWidget) override;
   void CreateWnd() override;
   void DestroyWnd() override;
+  // A wheel no handler took scrolls the box (Shift: sideways); at the end it is left to the parent.
+  bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
   void PushToPeer();
   // The visible extent inside the border.
   TSize ViewSize() const;

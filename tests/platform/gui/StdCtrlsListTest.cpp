@@ -1,8 +1,10 @@
 // Combo boxes, list boxes and the range controls.
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSlider>
+#include <QWheelEvent>
 
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/StdCtrls.h"
@@ -321,6 +323,47 @@ TEST_F(StdLists, ScrollBoxScrollsAControlIntoView) {
   near->SetBounds(0, 0, 20, 20);
   box->ScrollInView(near);
   EXPECT_EQ(box->VertScrollBar()->Position(), 0);
+}
+
+// A wheel no handler takes scrolls the box; at an end it is left to the parent.
+TEST_F(StdLists, TheWheelScrollsABoxUntilItsEnds) {
+  auto* box = Make<TScrollBox>();
+  box->SetBounds(10, 10, 100, 80);
+  auto* far = new TButton(form_);
+  far->SetParent(box);
+  far->SetBounds(20, 200, 60, 25);
+  const int last = box->VertScrollBar()->Range() - 76, notch = 3 * box->VertScrollBar()->Increment;
+  ASSERT_EQ(QApplication::wheelScrollLines(), 3);
+  bool handlerTakes = false;
+  box->OnMouseWheel = [&](TObject*, TShiftState, int, TPoint, bool& handled) { handled = handlerTakes; };
+  QWidget* w = box->ClientWidget();
+  auto wheel = [&](int delta, Qt::KeyboardModifiers mods) {
+    QWheelEvent e(QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
+                  Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(w, &e);
+    return e.isAccepted();
+  };
+  struct {
+    int Delta, From, To;
+    Qt::KeyboardModifiers Mods;
+    bool Handler, Taken;
+  } cases[] = {
+      {-120, 0, notch, Qt::NoModifier, false, true},
+      {-120, notch, 2 * notch, Qt::NoModifier, false, true},
+      {120, notch, 0, Qt::NoModifier, false, true},
+      {120, 0, 0, Qt::NoModifier, false, false},          // at the top: the parent's
+      {-120, last, last, Qt::NoModifier, false, false},   // at the bottom
+      {-120 * 100, 0, last, Qt::NoModifier, false, true},  // a fast spin stops at the end
+      {-30, 0, notch / 4, Qt::NoModifier, false, true},    // a fine wheel moves a share
+      {-120, 0, 0, Qt::ShiftModifier, false, false},       // sideways: nothing to scroll
+      {-120, 0, 0, Qt::NoModifier, true, true},            // a handler took it
+  };
+  for (const auto& c : cases) {
+    box->VertScrollBar()->SetPosition(c.From);
+    handlerTakes = c.Handler;
+    EXPECT_EQ(wheel(c.Delta, c.Mods), c.Taken) << c.Delta << " from " << c.From;
+    EXPECT_EQ(box->VertScrollBar()->Position(), c.To) << c.Delta << " from " << c.From;
+  }
 }
 
 }  // namespace
