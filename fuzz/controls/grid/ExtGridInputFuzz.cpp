@@ -138,10 +138,12 @@ bool ViewStep(TExtStringGrid& g, TReader& in, uint8_t a, uint8_t b) {
       if (cr.Width() <= 0) return false;
       const int y = (cr.Top + cr.Bottom) / 2, dx = static_cast<int>(in.Byte() % 61) - 30;
       g.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(cr.Right, y));
+      // A press the grid takes for no sizing (the grid's outer edge) is a header click: it may sort.
+      const bool sizing = g.GridState() == gsColSizing;
       g.Perform(WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(cr.Right + dx, y));
       g.Perform(WM_LBUTTONUP, 0, MakeLParam(cr.Right + dx, y));
       for (int i = 0; i < g.ColCount(); ++i) Check(g.ColWidths(i) >= 0 && g.ColWidths(i) < 40000, "widths stay sane");
-      return false;
+      return !sizing;
     }
     case 4: {
       const int c = b % g.ColCount(), r = in.Byte() % g.RowCount();
