@@ -788,6 +788,7 @@ class TExtStringGrid : public TBaseGrid {
   bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
   void TopLeftChanged() override;
   std::string GetEditText(int ACol, int ARow) override;
+  void SetEditText(int ACol, int ARow, const std::string& Value) override;
   int GetEditLimit() override { return MaxEditLength; }
   void UpdateScrollBars(bool Forced);
   // Row and column moves made by the grid's own structural operations report no user move.

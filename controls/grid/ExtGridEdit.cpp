@@ -166,6 +166,12 @@ std::string TExtStringGrid::GetEditText(int ACol, int ARow) {
   return TBaseGrid::GetEditText(b.X, b.Y);
 }
 
+// The editor of a merged area writes its base cell, the one it read and the one validated.
+void TExtStringGrid::SetEditText(int ACol, int ARow, const std::string& Value) {
+  TPoint b = BaseCell(ACol, ARow);
+  TBaseGrid::SetEditText(b.X, b.Y, Value);
+}
+
 void TExtStringGrid::StoreValidated(int ACol, int ARow, const std::string& Value) {
   // The open editor takes the text in place: reloading it would take its focus away.
   TGridCountScope store(storingFromEditor_);

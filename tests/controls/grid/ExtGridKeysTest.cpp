@@ -540,3 +540,25 @@ TEST_F(GridInputTest, TypingAfterRowsOrColumnsChangeUnderAnOpenEditorGoesToTheCu
     Key(Qt::Key_Escape);
   }
 }
+namespace {
+// Text typed while a covered cell of a merged area is current goes to the area's base cell, the one
+// the editor read and the one validated, whether the character came with its key or alone (as an
+// input method's text does).
+TEST_F(GridInputTest, TextTypedOverACoveredCellGoesToTheBaseCell) {
+  Load();
+  grid->MergeCells(2, 2, 2, 2);
+  for (bool bare : {false, true}) {
+    grid->SetCells(2, 2, "base");
+    TPoint p = Mid(2, 3);
+    Click(p.X, p.Y);
+    ASSERT_EQ(grid->BaseCell(grid->Col(), grid->Row()), TPoint(2, 2));
+    if (bare)
+      grid->Perform(WM_CHAR, 'z', 0);
+    else
+      Type("z");
+    EXPECT_EQ(grid->GridCells(2, 2), "z") << (bare ? "bare character" : "key");
+    EXPECT_EQ(grid->GridCells(2, 3), "2:3") << (bare ? "bare character" : "key");
+    Key(Qt::Key_Escape);
+  }
+}
+}  // namespace
