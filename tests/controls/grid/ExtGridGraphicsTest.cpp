@@ -9,6 +9,7 @@
 #include "platform/gui/ImgList.h"
 #include "platform/gui/VisualStyles.h"
 #include "tests/controls/grid/GridInputFixture.h"
+#include "tests/controls/grid/TwoImageStrip.h"
 
 namespace {
 
@@ -36,14 +37,7 @@ TEST_F(GraphicsTest, EveryKindDrawsAndBadValuesDrawNothing) {
   for (int r = 1; r < 8; ++r)
     for (int c = 1; c < 6; ++c) grid->SetCells(c, r, "");
   TCustomImageList images(form);
-  images.SetWidth(16);
-  images.SetHeight(16);
-  TBitmap strip(32, 16);
-  strip.Canvas()->Brush()->SetColor(clRed);
-  strip.Canvas()->FillRect(TRect(0, 0, 16, 16));
-  strip.Canvas()->Brush()->SetColor(clBlue);
-  strip.Canvas()->FillRect(TRect(16, 0, 32, 16));
-  images.Add(&strip, nullptr);
+  AddRedAndBlueImages(images);
   grid->GridImages = &images;
   TBitmap bmp(12, 12);
   bmp.Canvas()->Brush()->SetColor(clGreen);

@@ -8,6 +8,7 @@
 #include "controls/grid/ExtGrid.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/ImgList.h"
+#include "tests/controls/grid/TwoImageStrip.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -71,14 +72,7 @@ int main(int argc, char** argv) {
   // Every drawn kind once, in the last row.
   const int last = r;
   TCustomImageList images(form);
-  images.SetWidth(16);
-  images.SetHeight(16);
-  TBitmap strip(32, 16);
-  strip.Canvas()->Brush()->SetColor(clRed);
-  strip.Canvas()->FillRect(TRect(0, 0, 16, 16));
-  strip.Canvas()->Brush()->SetColor(clBlue);
-  strip.Canvas()->FillRect(TRect(16, 0, 32, 16));
-  images.Add(&strip, nullptr);
+  AddRedAndBlueImages(images);
   grid->GridImages = &images;
   TBitmap bmp(12, 12);
   bmp.Canvas()->Brush()->SetColor(clGreen);
