@@ -177,9 +177,10 @@ void TExtStringGrid::StoreValidated(int ACol, int ARow, const std::string& Value
   TGridCountScope store(storingFromEditor_);
   TGridCountScope quiet(editUpdate_);
   SetCells(ACol, ARow, Value);
+  // The editor may stand on a covered cell of the area: it edits the area's base all the same.
   TInplaceEdit* e = InplaceEditor();
-  if (e && e->Visible() && InplaceCol() == DisplColIndex(BaseCell(ACol, ARow).X) && InplaceRow() == ARow &&
-      e->Text() != Value)
+  if (e && e->Visible() && InplaceCol() >= 0 && InplaceRow() >= 0 &&
+      BaseCell(RealColIndex(InplaceCol()), InplaceRow()) == BaseCell(ACol, ARow) && e->Text() != Value)
     e->SetText(Value);
 }
 
@@ -229,7 +230,10 @@ bool TExtStringGrid::ValidateCell(const std::string& Value) {
     TGridCountScope sel(selecting_);
     FocusCell(dc, r, true);
   }
-  RememberEditCell(Col(), Row());
+  // The edit goes on from the text put back, on the cell it was on (never re-read from a cell an
+  // editor moved over).
+  editCell_ = TPoint(c, r);
+  editStartText_ = back;
   editActive_ = true;
   if (Options() & goEditing) ShowEditor();
   return false;

@@ -263,6 +263,21 @@ const OddWay kOddWays[] = {
        t.grid->SetOptions(t.grid->Options() & ~goEditing);
        t.Key(Qt::Key_Insert);
      }},
+    // The edit is on a covered cell of a merged area (the area's base 1,1 holds the text); a row
+    // inserted afterwards moves the area with the text the refusal put back.
+    {"WheelOnACoveredCellThenInsert",
+     [](TExtStringGrid* g) {
+       g->MergeCells(1, 1, 1, 2);
+       g->Navigation()->AllowInsertRow = true;
+     },
+     [](GridInputTest& t) {
+       t.Key(Qt::Key_Escape);
+       t.Click(t.Mid(1, 3).X, t.Mid(2, 2).Y);  // the area's lower half: the covered cell 1,2
+       // A character without its key, as an input method types it: the current cell stays the covered one.
+       SendKeyEvent(t.Target(), Qt::Key_unknown, Qt::NoModifier, QStringLiteral("z"));
+       t.Wheel(-120);
+       t.Key(Qt::Key_Insert);
+     }},
 };
 
 void PrintTo(const OddWay& w, std::ostream* os) { *os << w.Name; }
