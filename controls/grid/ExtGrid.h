@@ -902,6 +902,22 @@ class TExtStringGrid : public TBaseGrid {
   bool controlCommit_ = false;
   // keys and mouse
   TGridRect downSel_;
+  // The key-down table's steps (ExtGridKeys.cpp): true when the key ends there.
+  struct TKeyPress;
+  bool KeyF2(TKeyPress& k);
+  bool KeyEnterSpace(TKeyPress& k);
+  bool KeyHomeEnd(TKeyPress& k);
+  bool KeyNodeOrTab(TKeyPress& k);
+  bool KeyArrowSkip(TKeyPress& k);
+  bool KeyClipboard(TKeyPress& k);
+  bool KeyInsertRow(TKeyPress& k);
+  bool KeySelectAll(TKeyPress& k);
+  bool KeyDisjunctRows(TKeyPress& k);
+  bool KeyDeleteRow(TKeyPress& k);
+  bool SwallowKey(TKeyPress& k);
+  bool SwallowKeyNoted(TKeyPress& k);
+  void KeepHorizScroll(const TKeyPress& k);
+  bool CurrentCellEditable();
   void FireKeyDown(WORD& Key);
   bool SkipFixed(WORD Key);
   bool DownAppend();

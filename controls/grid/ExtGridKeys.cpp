@@ -145,56 +145,77 @@ void TExtStringGrid::NoteSelection(const TGridRect& Before) {
   SelectionChanged(s.Left, s.Top, s.Right, s.Bottom);
 }
 
-void TExtStringGrid::KeyDown(WORD& Key, TShiftState Shift) {
-  // 1. What the later steps compare with.
-  const int oldLeft = LeftCol(), oldRow = Row();
-  const TGridRect oldSel = Selection();
-  const WORD key = Key;
-  bool ctrl = Shift & ssCtrl, shift = Shift & ssShift, alt = Shift & ssAlt;
-  bool rowSel = Options() & goRowSelect;
-  auto editable = [&] { return IsEditableCell(RealColIndex(Col()), Row()); };
-  auto swallow = [&] {
-    FireKeyDown(Key);
-    Key = 0;
-  };
-  auto keepHoriz = [&] {
-    if (rowSel && navigation_->KeepHorizScroll) SetLeftCol(oldLeft);
-  };
-  bool singleFixedRow = FixedRowAlways && RowCount() == 1;
+// One key press as the key-down steps see it: the key (0 once taken) and what the steps compare with.
+struct TExtStringGrid::TKeyPress {
+  WORD& Key;
+  const WORD Original;
+  const TShiftState Shift;
+  const bool Ctrl, ShiftDown, Alt, RowSelect;
+  const int OldLeft, OldRow;
+  const TGridRect OldSel;
+};
 
-  // 2-3. F2 opens the editor only on an editable cell; a cell with markup controls opens its control.
-  if (Key == VK_F2) {
-    if (mouseActions_->RangeSelectAndEdit && !(Options() & goEditing)) {
-      if (!editable()) return swallow();
-      SetEditingOption(true);
-    }
-    if (!editable()) return swallow();
-    std::string text = GetCurrentCellText();
-    if (EnableHTML && ExtUtil::TextType(text, true) == 1 && ExtUtil::UpperPos("<CONTROL", text) >= 0) {
-      RememberEditCell(Col(), Row());
-      OpenCellMarkupControl(RealColIndex(Col()), Row());
-      Key = 0;
-      return;
-    }
+bool TExtStringGrid::SwallowKey(TKeyPress& k) {
+  FireKeyDown(k.Key);
+  k.Key = 0;
+  return true;
+}
+
+bool TExtStringGrid::SwallowKeyNoted(TKeyPress& k) {
+  SwallowKey(k);
+  NoteSelection(k.OldSel);
+  return true;
+}
+
+void TExtStringGrid::KeepHorizScroll(const TKeyPress& k) {
+  if (k.RowSelect && navigation_->KeepHorizScroll) SetLeftCol(k.OldLeft);
+}
+
+bool TExtStringGrid::CurrentCellEditable() { return IsEditableCell(RealColIndex(Col()), Row()); }
+
+// F2 opens the editor only on an editable cell; a cell with markup controls opens its control.
+bool TExtStringGrid::KeyF2(TKeyPress& k) {
+  if (k.Key != VK_F2) return false;
+  if (mouseActions_->RangeSelectAndEdit && !(Options() & goEditing)) {
+    if (!CurrentCellEditable()) return SwallowKey(k);
+    SetEditingOption(true);
   }
-  // 4. Enter on a cell that cannot be edited is consumed after the handler heard it.
-  if (Key == VK_RETURN && !editable()) return swallow();
-  // 5. Enter and Space work a cell's check box, radio group or button.
-  if (Key == VK_RETURN || Key == VK_SPACE) ControlKey(Key);
-  // 6-9. Home and End.
-  if ((Key == VK_HOME || Key == VK_END) &&
-      (navigation_->HomeEndKey == heFirstLastRow || rowSel) && singleFixedRow)
-    return TBaseGrid::KeyDown(Key, Shift);
-  if ((Key == VK_HOME || Key == VK_END) && navigation_->HomeEndKey == heFirstLastRow && !ctrl) {
-    int target = Key == VK_HOME ? FixedRows()
+  if (!CurrentCellEditable()) return SwallowKey(k);
+  std::string text = GetCurrentCellText();
+  if (EnableHTML && ExtUtil::TextType(text, true) == 1 && ExtUtil::UpperPos("<CONTROL", text) >= 0) {
+    RememberEditCell(Col(), Row());
+    OpenCellMarkupControl(RealColIndex(Col()), Row());
+    k.Key = 0;
+    return true;
+  }
+  return false;
+}
+
+// Enter on a cell that cannot be edited is consumed after the handler heard it; Enter and Space
+// work a cell's check box, radio group or button.
+bool TExtStringGrid::KeyEnterSpace(TKeyPress& k) {
+  if (k.Key == VK_RETURN && !CurrentCellEditable()) return SwallowKey(k);
+  if (k.Key == VK_RETURN || k.Key == VK_SPACE) ControlKey(k.Key);
+  return false;
+}
+
+bool TExtStringGrid::KeyHomeEnd(TKeyPress& k) {
+  const WORD key = k.Key;
+  if (key != VK_HOME && key != VK_END) return false;
+  if ((navigation_->HomeEndKey == heFirstLastRow || k.RowSelect) && FixedRowAlways && RowCount() == 1) {
+    TBaseGrid::KeyDown(k.Key, k.Shift);
+    return true;
+  }
+  if (navigation_->HomeEndKey == heFirstLastRow && !k.Ctrl) {
+    int target = key == VK_HOME ? FixedRows()
                  : floatingFooter_->Visible() ? (RowCount() > 2 ? RowCount() - 2 : RowCount() - 1 - fixedFooters_)
                                               : LastWalkableRow();
     target = std::max(target, FixedRows());
-    if (Key == VK_END && (fixedFooters_ > 0 || floatingFooter_->Visible()))
+    if (key == VK_END && (fixedFooters_ > 0 || floatingFooter_->Visible()))
       SetTopRow(std::max(FixedRows(), RowCount() - VisibleRowCount()));
     TPoint b = BaseCell(Col(), target);
-    if (shift) {
-      int a = std::min(oldRow, b.Y), z = std::max(oldRow, b.Y);
+    if (k.ShiftDown) {
+      int a = std::min(k.OldRow, b.Y), z = std::max(k.OldRow, b.Y);
       FocusCell(b.X, b.Y, false);
       SetSelection({FixedCols(), a, ColCount() - 1, z});
     } else {
@@ -203,159 +224,176 @@ void TExtStringGrid::KeyDown(WORD& Key, TShiftState Shift) {
     if (mouseActions_->DisjunctRowSelect()) {
       TGridRect s = Selection();
       for (int r = FixedRows(); r < RowCount(); ++r)
-        MutableRowAttributes(r).DisjunctSelected = shift && r >= s.Top && r <= s.Bottom;
-      if (!shift) MutableRowAttributes(Row()).DisjunctSelected = true;
+        MutableRowAttributes(r).DisjunctSelected = k.ShiftDown && r >= s.Top && r <= s.Bottom;
+      if (!k.ShiftDown) MutableRowAttributes(Row()).DisjunctSelected = true;
     }
-    FireKeyDown(Key);
-    keepHoriz();
-    Key = 0;
-    NoteSelection(oldSel);
-    return;
+    FireKeyDown(k.Key);
+    KeepHorizScroll(k);
+    k.Key = 0;
+    NoteSelection(k.OldSel);
+    return true;
   }
-  if ((Key == VK_HOME || Key == VK_END) && navigation_->HomeEndKey == heFirstLastColumn && rowSel && !ctrl) {
-    if (Key == VK_HOME) {
+  if (navigation_->HomeEndKey == heFirstLastColumn && k.RowSelect && !k.Ctrl) {
+    if (key == VK_HOME) {
       FocusCell(FirstScrollCol(), Row(), true);
       SetLeftCol(FirstScrollCol());
     } else {
       FocusCell(ColCount() - 1, Row(), true);
       SetLeftCol(std::max(FixedCols(), ColCount() - VisibleColCount()));
     }
-    FireKeyDown(Key);
-    Key = 0;
-    return;
+    return SwallowKey(k);
   }
-  // 10. Left and Right fold and unfold a node row.
-  if ((Key == VK_RIGHT || Key == VK_LEFT) && HasNodes() && IsMergedCell(Col(), Row()))
-    Key == VK_RIGHT ? ExpandNode(RealRowIndex(Row())) : ContractNode(RealRowIndex(Row()));
-  // 11. Tab walks the grid's own stops.
-  if (Key == VK_TAB && (Options() & goTabs) && !alt) {
-    TabToNextCell(shift);
-    Key = 0;
-    return;
+  return false;
+}
+
+// Left and Right fold and unfold a node row; Tab walks the grid's own stops.
+bool TExtStringGrid::KeyNodeOrTab(TKeyPress& k) {
+  if ((k.Key == VK_RIGHT || k.Key == VK_LEFT) && HasNodes() && IsMergedCell(Col(), Row()))
+    k.Key == VK_RIGHT ? ExpandNode(RealRowIndex(Row())) : ContractNode(RealRowIndex(Row()));
+  if (k.Key == VK_TAB && (Options() & goTabs) && !k.Alt) {
+    TabToNextCell(k.ShiftDown);
+    k.Key = 0;
+    return true;
   }
-  // 12. Arrows jump over fixed cells inside the grid (footers, right fixed columns, OnIsFixedCell).
-  if (navigation_->SkipFixedCells && !ctrl && (Key == VK_LEFT || Key == VK_RIGHT || Key == VK_UP || Key == VK_DOWN)) {
-    bool blocked = false;
-    if (Key == VK_DOWN) blocked = DownAppend();
-    if (!blocked && SkipFixed(Key)) {
-      FireKeyDown(Key);
-      Key = 0;
-      NoteSelection(oldSel);
-      return;
-    }
-    if (blocked) {
-      FireKeyDown(Key);
-      Key = 0;
-      NoteSelection(oldSel);
-      return;
-    }
-  } else if (Key == VK_DOWN && !ctrl && DownAppend()) {
-    FireKeyDown(Key);
-    Key = 0;
-    NoteSelection(oldSel);
-    return;
+  return false;
+}
+
+// Arrows jump over fixed cells inside the grid (footers, right fixed columns, OnIsFixedCell);
+// Down on the last row may append one.
+bool TExtStringGrid::KeyArrowSkip(TKeyPress& k) {
+  const WORD key = k.Key;
+  if (navigation_->SkipFixedCells && !k.Ctrl && (key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN)) {
+    bool blocked = key == VK_DOWN && DownAppend();
+    if (blocked || SkipFixed(key)) return SwallowKeyNoted(k);
+  } else if (key == VK_DOWN && !k.Ctrl && DownAppend()) {
+    return SwallowKeyNoted(k);
   }
-  // 14. A selection frame follows the selection.
-  if (SelectionRectangle && !(Selection() == oldSel)) Invalidate();
-  // 15. The base grid's navigation (it tells OnKeyDown).
-  TBaseGrid::KeyDown(Key, Shift);
-  // 16.
-  if (key == VK_PRIOR || key == VK_NEXT || key == VK_UP || key == VK_DOWN) keepHoriz();
-  // A handler that took the key away stops the grid's own actions on it.
-  if (Key == 0) {
-    NoteSelection(oldSel);
-    return;
+  return false;
+}
+
+bool TExtStringGrid::KeyClipboard(TKeyPress& k) {
+  if (!navigation_->AllowClipboardShortCuts) return false;
+  auto ask = [&](TClipboardEvent& ev) {
+    bool allow = true;
+    if (ev) ev(this, allow);
+    return allow;
+  };
+  const WORD key = k.Original;
+  const bool cut = (k.Ctrl && key == 'X') || (k.ShiftDown && key == VK_DELETE);
+  const bool paste = (k.Ctrl && key == 'V') || (!k.Ctrl && k.ShiftDown && key == VK_INSERT);
+  const bool copy = k.Ctrl && (key == VK_INSERT || key == 'C');
+  if (cut) {
+    if (ask(OnClipboardCut)) CutToClipboard();
+  } else if (paste) {
+    if (ask(OnClipboardPaste)) PasteFromClipboard();
+  } else if (copy) {
+    if (ask(OnClipboardCopy)) CopyToClipboard();
   }
-  // 17. Clipboard keys.
-  if (navigation_->AllowClipboardShortCuts) {
-    auto ask = [&](TClipboardEvent& ev) {
-      bool allow = true;
-      if (ev) ev(this, allow);
-      return allow;
-    };
-    if (ctrl && key == 'X') {
-      if (ask(OnClipboardCut)) CutToClipboard();
-      return;
-    }
-    if (ctrl && key == 'V') {
-      if (ask(OnClipboardPaste)) PasteFromClipboard();
-      return;
-    }
-    if (ctrl && (key == VK_INSERT || key == 'C')) {
-      if (ask(OnClipboardCopy)) CopyToClipboard();
-      return;
-    }
-    if (shift && key == VK_INSERT) {
-      if (ask(OnClipboardPaste)) PasteFromClipboard();
-      return;
-    }
-    if (shift && key == VK_DELETE) {
-      if (ask(OnClipboardCut)) CutToClipboard();
-      return;
-    }
+  return cut || paste || copy;
+}
+
+// Insert adds a row (AutoInsertRow inserts it and tells OnAutoInsertRow).
+bool TExtStringGrid::KeyInsertRow(TKeyPress& k) {
+  if (k.Original != VK_INSERT || !navigation_->AllowInsertRow || k.Ctrl || k.ShiftDown || k.Alt) return false;
+  bool can = true;
+  CanInsertRow(Row(), can);
+  if (!can) return true;
+  int r = Row();
+  if (navigation_->InsertPosition == pInsertBefore) {
+    // The current row index shows the new empty row.
+    AutoInsertRow(r);
+    if (Row() != r) FocusCell(Col(), r, true);
+  } else if (FixedRowAlways && FixedRows() == RowCount()) {
+    AutoInsertRow(r);
+    SetRow(1);
+  } else {
+    AutoInsertRow(r + 1);
+    FocusCell(Col(), r + 1, true);
   }
-  // 18. Insert adds a row.
-  if (key == VK_INSERT && navigation_->AllowInsertRow && !ctrl && !shift && !alt) {
-    bool can = true;
-    CanInsertRow(Row(), can);
-    if (!can) return;
-    int r = Row();
-    // AutoInsertRow inserts the row and tells OnAutoInsertRow.
-    if (navigation_->InsertPosition == pInsertBefore) {
-      // The current row index shows the new empty row.
-      AutoInsertRow(r);
-      if (Row() != r) FocusCell(Col(), r, true);
-    } else if (FixedRowAlways && FixedRows() == RowCount()) {
-      AutoInsertRow(r);
-      SetRow(1);
-    } else {
-      AutoInsertRow(r + 1);
-      FocusCell(Col(), r + 1, true);
-    }
-    UpdateFooter();
-    return;
-  }
-  // 19. Ctrl+A selects every scrolling cell.
-  if (ctrl && key == 'A') {
-    if (!(Options() & (goRowSelect | goRangeSelect))) return;
-    int bottom = std::max(FixedRows(), RowCount() - fixedFooters_ - 1);
-    SetSelection({FirstScrollCol(), FixedRows(), std::max(FirstScrollCol(), ColCount() - fixedRightCols_ - 1), bottom});
-    if (mouseActions_->DisjunctRowSelect())
-      for (int r = FixedRows(); r <= bottom; ++r) MutableRowAttributes(r).DisjunctSelected = true;
-    NoteSelection(oldSel);
-    return;
-  }
-  // 20.
-  if (IsNavigationKey(key) && mouseActions_->DisjunctRowSelect()) {
+  UpdateFooter();
+  return true;
+}
+
+// Ctrl+A selects every scrolling cell.
+bool TExtStringGrid::KeySelectAll(TKeyPress& k) {
+  if (!k.Ctrl || k.Original != 'A') return false;
+  if (!(Options() & (goRowSelect | goRangeSelect))) return true;
+  int bottom = std::max(FixedRows(), RowCount() - fixedFooters_ - 1);
+  SetSelection({FirstScrollCol(), FixedRows(), std::max(FirstScrollCol(), ColCount() - fixedRightCols_ - 1), bottom});
+  if (mouseActions_->DisjunctRowSelect())
+    for (int r = FixedRows(); r <= bottom; ++r) MutableRowAttributes(r).DisjunctSelected = true;
+  NoteSelection(k.OldSel);
+  return true;
+}
+
+// Disjunct row marks follow the moves; Space flips the current row's.
+bool TExtStringGrid::KeyDisjunctRows(TKeyPress& k) {
+  if (!mouseActions_->DisjunctRowSelect()) return false;
+  const WORD key = k.Original;
+  if (IsNavigationKey(key)) {
     TGridRect s = Selection();
-    if (!shift && !ctrl)
+    if (!k.ShiftDown && !k.Ctrl)
       for (int r = 0; r < RowCount(); ++r) MutableRowAttributes(r).DisjunctSelected = false;
-    if (shift)
+    if (k.ShiftDown)
       for (int r = s.Top; r <= s.Bottom && r < RowCount(); ++r) MutableRowAttributes(r).DisjunctSelected = true;
     else
       MutableRowAttributes(Row()).DisjunctSelected = true;
     Invalidate();
   }
-  if (key == VK_SPACE && mouseActions_->DisjunctRowSelect()) {
+  if (key == VK_SPACE) {
     TRowAttributes& a = MutableRowAttributes(Row());
     a.DisjunctSelected = !a.DisjunctSelected;
     RepaintRow(Row());
   }
-  if (key == VK_DELETE && navigation_->AllowDeleteRow && !alt && RowCount() - fixedFooters_ - FixedRows() >= 1) {
-    bool can = true;
-    if (OnCanDeleteRow) OnCanDeleteRow(this, Row(), can);
-    if (!can) return;
-    int r = Row();
-    // Removes the row, or empties the only scrolling row; tells OnAutoDeleteRow.
-    AutoDeleteRow(r);
-    int to = std::clamp(r, FixedRows(), std::max(FixedRows(), LastWalkableRow()));
-    if (floatingFooter_->Visible() && to == RowCount() - 1) to = std::max(FixedRows(), RowCount() - 2);
-    if (Row() != to && to < RowCount()) FocusCell(Col(), to, true);
-    RememberEditCell(Col(), Row());
-    UpdateFooter();
+  return false;
+}
+
+// Delete removes the row, or empties the only scrolling row (AutoDeleteRow tells OnAutoDeleteRow);
+// a refusal ends the key.
+bool TExtStringGrid::KeyDeleteRow(TKeyPress& k) {
+  if (k.Original != VK_DELETE || !navigation_->AllowDeleteRow || k.Alt || RowCount() - fixedFooters_ - FixedRows() < 1)
+    return false;
+  bool can = true;
+  if (OnCanDeleteRow) OnCanDeleteRow(this, Row(), can);
+  if (!can) return true;
+  int r = Row();
+  AutoDeleteRow(r);
+  int to = std::clamp(r, FixedRows(), std::max(FixedRows(), LastWalkableRow()));
+  if (floatingFooter_->Visible() && to == RowCount() - 1) to = std::max(FixedRows(), RowCount() - 2);
+  if (Row() != to && to < RowCount()) FocusCell(Col(), to, true);
+  RememberEditCell(Col(), Row());
+  UpdateFooter();
+  return false;
+}
+
+// The key groups in the order they are asked; each answers true when the key ends there.
+void TExtStringGrid::KeyDown(WORD& Key, TShiftState Shift) {
+  using TKeyStep = bool (TExtStringGrid::*)(TKeyPress&);
+  static constexpr TKeyStep beforeNavigation[] = {&TExtStringGrid::KeyF2, &TExtStringGrid::KeyEnterSpace,
+                                                  &TExtStringGrid::KeyHomeEnd, &TExtStringGrid::KeyNodeOrTab,
+                                                  &TExtStringGrid::KeyArrowSkip};
+  static constexpr TKeyStep afterNavigation[] = {&TExtStringGrid::KeyClipboard, &TExtStringGrid::KeyInsertRow,
+                                                 &TExtStringGrid::KeySelectAll, &TExtStringGrid::KeyDisjunctRows,
+                                                 &TExtStringGrid::KeyDeleteRow};
+  TKeyPress k{Key,         Key,         Shift,  (Shift & ssCtrl) != 0, (Shift & ssShift) != 0, (Shift & ssAlt) != 0,
+              (Options() & goRowSelect) != 0, LeftCol(), Row(), Selection()};
+  for (TKeyStep step : beforeNavigation)
+    if ((this->*step)(k)) return;
+  // A selection frame follows the selection.
+  if (SelectionRectangle && !(Selection() == k.OldSel)) Invalidate();
+  // The base grid's navigation (it tells OnKeyDown).
+  TBaseGrid::KeyDown(Key, Shift);
+  const WORD key = k.Original;
+  if (key == VK_PRIOR || key == VK_NEXT || key == VK_UP || key == VK_DOWN) KeepHorizScroll(k);
+  // A handler that took the key away stops the grid's own actions on it.
+  if (Key == 0) {
+    NoteSelection(k.OldSel);
+    return;
   }
+  for (TKeyStep step : afterNavigation)
+    if ((this->*step)(k)) return;
   if (key == VK_F2) RememberEditCell(Col(), Row());
-  NoteSelection(oldSel);
+  NoteSelection(k.OldSel);
 }
 
 void TExtStringGrid::KeyUp(WORD& Key, TShiftState Shift) {
