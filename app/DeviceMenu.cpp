@@ -1,6 +1,8 @@
 // The Device menu's EEPROM items: each click opens a fresh window set up for
-// its device size (rows, caption, setup rows, address choices, field texts).
+// its device size (rows, caption, setup rows, address choices, field texts);
+// and the custom device's item, which opens its one window.
 #include "app/Main.h"
+#include "devices/Longi2c.h"
 #include "eeprom/Eeprom.h"
 #include "eeprom/SmallEE.h"
 
@@ -133,3 +135,12 @@ void TfrmMain::mnu8Kx8Click(TObject*) { OpenEEPROM(8192); }
 void TfrmMain::mnu16Kx8Click(TObject*) { OpenEEPROM(16384); }
 void TfrmMain::mnu32Kx8Click(TObject*) { OpenEEPROM(32768); }
 void TfrmMain::mnu64Kx8Click(TObject*) { OpenEEPROM(65536); }
+
+void TfrmMain::mnuCustomClick(TObject*) {
+  if (frmLongI2C) {
+    frmLongI2C->Show();
+    frmLongI2C->BringToFront();
+    return;
+  }
+  Application->CreateForm(frmLongI2C);
+}

@@ -160,6 +160,7 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
   OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
   OnDestroy = [this](TObject* Sender) { FormDestroy(Sender); };
   EndLoading();
+  MainHost = this;
 }
 
 TfrmMain::~TfrmMain() {
@@ -170,6 +171,7 @@ TfrmMain::~TfrmMain() {
   OnDestroy = nullptr;  // the base's destruction must not call back into this part
   TRegistry::OnStoreError = nullptr;
   if (frmMain == this) frmMain = nullptr;
+  if (MainHost == this) MainHost = nullptr;
 }
 
 void TfrmMain::BuildMenu() {
@@ -622,6 +624,23 @@ void TfrmMain::Warning() {
 }
 
 void TfrmMain::ResetWarning() { SetStatus("", clBlack, clBtnFace); }
+
+void TfrmMain::SetStatusText(const std::string& Text) { pnlStatus->SetCaption(Text); }
+
+void TfrmMain::StatusProgress(const std::string& Text) {
+  pnlStatus->SetColor(clYellow);
+  pnlStatus->Font()->SetColor(clBlack);
+  pnlStatus->SetCaption(Text);
+  pnlStatus->Repaint();
+}
+
+void TfrmMain::StatusFault(const std::string& Text) {
+  pnlStatus->SetCaption(Text);
+  pnlStatus->SetColor(clRed);
+  pnlStatus->Font()->SetColor(clWhite);
+}
+
+void TfrmMain::InvalidateStatusBar() { pnlStatusBar->Invalidate(); }
 
 void TfrmMain::DoShow() {
   TForm::DoShow();

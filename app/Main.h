@@ -1,7 +1,7 @@
 #pragma once
 // TfrmMain: the program's MDI frame. It owns the port driver, the time base,
 // the bus engine, the status line and the settings; the device windows reach
-// all of them through the global frmMain.
+// what they use of it through TMainHost (MainHost.h), never through this header.
 
 #include <cstdint>
 #include <memory>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/I2CBus.h"
+#include "app/MainHost.h"
 #include "controls/markup/HTMLStatusBar.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Forms.h"
@@ -22,18 +23,13 @@ class TNetUpdateWizard;
 class TfrmEEPROM;
 class TfrmSmallEE;
 
-// Returned by a bus routine called while the status line's warning flash
-// runs: the operation is refused, nothing reaches the port, and the code
-// leaves the status line as it is.
-constexpr I2CStatus I2CRefused = 253;
-
 // Where the settings live, under the current user.
 inline constexpr const char* SettingsKey = "\\Software\\Dalmire\\Velmaron";
 // The settings value with the address of the update control file (file://,
 // http://, https:// or ftp://); without it the program has no update server.
 inline constexpr const char* UpdateURLValue = "UpdateURL";
 
-class TfrmMain : public TForm {
+class TfrmMain : public TForm, public TMainHost {
  public:
   explicit TfrmMain(TComponent* AOwner);
   ~TfrmMain() override;
@@ -78,23 +74,35 @@ class TfrmMain : public TForm {
   TI2CBus& Bus() { return *bus_; }
 
   // --- Bus routines for the device windows ---
-  I2CStatus I2CStart();
-  I2CStatus I2CStop();
-  uint8_t I2CWrite(uint8_t Data);
-  uint8_t I2CRead(uint8_t Last, uint8_t& Ack);
-  void uSeconds(int32_t Count);
-  void Trigger(bool Value);
-  void PulseLow();
-  void PulseHigh();
-  bool InputState();
+  I2CStatus I2CStart() override;
+  I2CStatus I2CStop() override;
+  uint8_t I2CWrite(uint8_t Data) override;
+  uint8_t I2CRead(uint8_t Last, uint8_t& Ack) override;
+  void uSeconds(int32_t Count) override;
+  void Trigger(bool Value) override;
+  void PulseLow() override;
+  void PulseHigh() override;
+  bool InputState() override;
   bool I2CDetect();
-  // True while the warning flash runs: bus operations are refused then.
-  bool BusBusy() const { return flashing_; }
+  bool BusBusy() const override { return flashing_; }
 
   // --- Status line ---
-  void ErrorMessage(I2CStatus Code);
-  void Warning();
-  void ResetWarning();
+  void ErrorMessage(I2CStatus Code) override;
+  void Warning() override;
+  void ResetWarning() override;
+  void SetStatusText(const std::string& Text) override;
+  void StatusProgress(const std::string& Text) override;
+  void StatusFault(const std::string& Text) override;
+  void InvalidateStatusBar() override;
+
+  // --- The frame, as the windows see it ---
+  int MDIChildCount() const override { return TForm::MDIChildCount(); }
+  TCustomForm* MDIChildren(int Index) const override { return TForm::MDIChildren(Index); }
+  TOpenDialog* OpenDialog() override { return opnDialog; }
+  TSaveDialog* SaveDialog() override { return SavMemory; }
+  int Left() const override { return TForm::Left(); }
+  int Top() const override { return TForm::Top(); }
+  void Close() override { TForm::Close(); }
 
   // --- Start-up and settings ---
   void FormCreate(TObject* Sender);
@@ -107,7 +115,7 @@ class TfrmMain : public TForm {
   // --- Notices: messages for the user that arise where no box may be shown
   // (the settings store, the port at start). They appear in message boxes once
   // the window shows; those of the final save at its end.
-  void Notice(const std::string& Text);
+  void Notice(const std::string& Text) override;
   void ShowNotices();
   const std::vector<std::string>& PendingNotices() const { return notices_; }
 
@@ -125,7 +133,7 @@ class TfrmMain : public TForm {
   void mnuExpertClick(TObject* Sender);
   void BitRateClick(TObject* Sender);      // app/Bitrate.cpp
   void AboutItemClick(TObject* Sender);    // app/About.cpp
-  void mnuCustomClick(TObject* Sender);    // devices/Longi2c.cpp
+  void mnuCustomClick(TObject* Sender);    // app/DeviceMenu.cpp
   void WindowCascadeItemClick(TObject* Sender);
   void WindowTileItemClick(TObject* Sender);
   void WindowMinimizeItemClick(TObject* Sender);

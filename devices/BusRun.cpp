@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/Main.h"
+#include "app/MainHost.h"
 #include "platform/gui/Forms.h"
 #include "platform/rtl/Clock.h"
 
@@ -39,23 +39,23 @@ TBusTransfer::~TBusTransfer() { Stop(); }
 
 I2CStatus TBusTransfer::Start() {
   started_ = true;
-  return frmMain ? frmMain->I2CStart() : I2CStatus(255);
+  return MainHost ? MainHost->I2CStart() : I2CStatus(255);
 }
 
-uint8_t TBusTransfer::Write(uint8_t Data) { return frmMain ? frmMain->I2CWrite(Data) : uint8_t(128); }
+uint8_t TBusTransfer::Write(uint8_t Data) { return MainHost ? MainHost->I2CWrite(Data) : uint8_t(128); }
 
 uint8_t TBusTransfer::Read(uint8_t Last, uint8_t& Ack) {
-  if (!frmMain) {
+  if (!MainHost) {
     Ack = 128;
     return 0xFF;
   }
-  return frmMain->I2CRead(Last, Ack);
+  return MainHost->I2CRead(Last, Ack);
 }
 
 void TBusTransfer::Stop() {
   if (!started_) return;
   started_ = false;
-  if (frmMain) frmMain->I2CStop();
+  if (MainHost) MainHost->I2CStop();
 }
 
 namespace {

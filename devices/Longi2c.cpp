@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "app/ByteText.h"
-#include "app/Main.h"
+#include "app/MainHost.h"
 #include "devices/BusRun.h"
 #include "controls/grid/ExtGrid.h"
 #include "platform/gui/ExtCtrls.h"
@@ -309,7 +309,7 @@ void TfrmLongI2C::FormCreate(TObject*) {
 
 void TfrmLongI2C::FormActivate(TObject*) {
   SetWindowState(wsMaximized);
-  if (frmMain) frmMain->ResetWarning();
+  if (MainHost) MainHost->ResetWarning();
 }
 
 void TfrmLongI2C::FormKeyPress(TObject*, char& Key) {
@@ -346,9 +346,9 @@ void TfrmLongI2C::stgMemoryKeyDown(TObject*, WORD& Key, TShiftState) {
 bool TfrmLongI2C::CheckAddress() {
   uint8_t v = 0;
   if (edtAddress->Text().size() < 2 || !HexByte(edtAddress->Text(), v)) {
-    if (frmMain) {
-      frmMain->pnlStatus->SetCaption("  Invalid address");
-      frmMain->Warning();
+    if (MainHost) {
+      MainHost->SetStatusText("  Invalid address");
+      MainHost->Warning();
     }
     return false;
   }
@@ -387,9 +387,9 @@ void TfrmLongI2C::edtAddressExit(TObject*) {
 // ---------------------------------------------------------------- bus operations
 
 void TfrmLongI2C::Refuse(const std::string& Text) {
-  if (!frmMain) return;
-  frmMain->pnlStatus->SetCaption(Text);
-  frmMain->Warning();
+  if (!MainHost) return;
+  MainHost->SetStatusText(Text);
+  MainHost->Warning();
 }
 
 bool TfrmLongI2C::ValuesToWrite(bool SkipMarked, std::vector<int>& Values) {
@@ -408,7 +408,7 @@ bool TfrmLongI2C::ValuesToWrite(bool SkipMarked, std::vector<int>& Values) {
 }
 
 void TfrmLongI2C::btnWriteOneClick(TObject*) {
-  if (!frmMain) return;
+  if (!MainHost) return;
   TRunScope run(run_);
   if (!run.Acquired()) return;
   THourglass hourglass;
@@ -421,18 +421,18 @@ void TfrmLongI2C::btnWriteOneClick(TObject*) {
   const std::optional<uint8_t> value = ByteCellValue(text);
   if (!value) return Refuse("  Cannot write: register 0x" + IntToHex(Longi2c::ActiveRegister, 2) + " holds \"" + text + "\"");
   if (!CheckAddress()) return;
-  frmMain->ErrorMessage(WriteRegister(Longi2c::DeviceAddress, static_cast<uint8_t>(Longi2c::ActiveRegister), *value));
+  MainHost->ErrorMessage(WriteRegister(Longi2c::DeviceAddress, static_cast<uint8_t>(Longi2c::ActiveRegister), *value));
 }
 
 uint8_t TfrmLongI2C::WriteRegister(uint8_t Address, uint8_t Reg, uint8_t Value) {
-  if (!frmMain) return 255;
-  I2CStatus st = frmMain->I2CStart();
+  if (!MainHost) return 255;
+  I2CStatus st = MainHost->I2CStart();
   if (st == 0) {
-    if (frmMain->I2CWrite(Address) != 0) st = 1;
-    else if (frmMain->I2CWrite(Reg) != 0) st = 2;
-    else if (frmMain->I2CWrite(Value) != 0) st = 2;
+    if (MainHost->I2CWrite(Address) != 0) st = 1;
+    else if (MainHost->I2CWrite(Reg) != 0) st = 2;
+    else if (MainHost->I2CWrite(Value) != 0) st = 2;
   }
-  frmMain->I2CStop();
+  MainHost->I2CStop();
   return st;
 }
 
@@ -441,14 +441,14 @@ uint8_t TfrmLongI2C::WriteRegister(uint8_t Address, uint8_t Reg, uint8_t Value) 
 uint8_t TfrmLongI2C::ReadSequence(int Register, bool& Stored) {
   Stored = false;
   const uint8_t a = Longi2c::DeviceAddress;
-  I2CStatus st = frmMain->I2CStart();
+  I2CStatus st = MainHost->I2CStart();
   if (st != 0) return st;
-  if (frmMain->I2CWrite(a) != 0) return 1;
-  if (frmMain->I2CWrite(static_cast<uint8_t>(Register)) != 0) return 2;
-  st = frmMain->I2CStart();
+  if (MainHost->I2CWrite(a) != 0) return 1;
+  if (MainHost->I2CWrite(static_cast<uint8_t>(Register)) != 0) return 2;
+  st = MainHost->I2CStart();
   if (st != 0) return st;
-  if (frmMain->I2CWrite(static_cast<uint8_t>(a | 1)) != 0) return 1;
-  const uint8_t b = frmMain->I2CRead(1, Longi2c::AckStatus);
+  if (MainHost->I2CWrite(static_cast<uint8_t>(a | 1)) != 0) return 1;
+  const uint8_t b = MainHost->I2CRead(1, Longi2c::AckStatus);
   if (Longi2c::AckStatus != 128) return 3;
   SetRegisterText(Register, ByteCellText(b));
   Stored = true;
@@ -456,7 +456,7 @@ uint8_t TfrmLongI2C::ReadSequence(int Register, bool& Stored) {
 }
 
 void TfrmLongI2C::btnReadOneClick(TObject*) {
-  if (!frmMain) return;
+  if (!MainHost) return;
   TRunScope run(run_);
   if (!run.Acquired()) return;
   THourglass hourglass;
@@ -469,18 +469,18 @@ void TfrmLongI2C::btnReadOneClick(TObject*) {
   if (!CheckAddress()) return;
   bool stored = false;
   const uint8_t st = ReadSequence(Longi2c::ActiveRegister, stored);
-  frmMain->I2CStop();
-  frmMain->ErrorMessage(st);
+  MainHost->I2CStop();
+  MainHost->ErrorMessage(st);
 }
 
 void TfrmLongI2C::btnReadClick(TObject*) {
-  if (run_.Busy() || !frmMain) return;
+  if (run_.Busy() || !MainHost) return;
   if (chbOneAtATime->Checked()) ReadOneByteAtATime();
   else ReadAllBytes();
 }
 
 void TfrmLongI2C::btnWriteClick(TObject*) {
-  if (run_.Busy() || !frmMain) return;
+  if (run_.Busy() || !MainHost) return;
   if (chbOneAtATime->Checked()) WriteOneByteAtATime();
   else WriteAllBytes();
 }
@@ -492,16 +492,16 @@ void TfrmLongI2C::ReadAllBytes() {
   Longi2c::Modified = true;
   if (!CheckAddress()) return;
   const uint8_t a = Longi2c::DeviceAddress;
-  I2CStatus st = frmMain->I2CStart();
+  I2CStatus st = MainHost->I2CStart();
   if (st == 0) {
-    if (frmMain->I2CWrite(a) != 0) st = 1;
-    else if (frmMain->I2CWrite(0) != 0) st = 2;
-    else if ((st = frmMain->I2CStart()) != 0) {
-    } else if (frmMain->I2CWrite(static_cast<uint8_t>(a | 1)) != 0) st = 1;
+    if (MainHost->I2CWrite(a) != 0) st = 1;
+    else if (MainHost->I2CWrite(0) != 0) st = 2;
+    else if ((st = MainHost->I2CStart()) != 0) {
+    } else if (MainHost->I2CWrite(static_cast<uint8_t>(a | 1)) != 0) st = 1;
     else {
       for (int i = 0; i <= Longi2c::MaxRegister; ++i) {
         const bool last = i == Longi2c::MaxRegister;
-        const uint8_t b = frmMain->I2CRead(last ? 1 : 0, Longi2c::AckStatus);
+        const uint8_t b = MainHost->I2CRead(last ? 1 : 0, Longi2c::AckStatus);
         if (Longi2c::AckStatus != (last ? 128 : 0)) {
           st = 3;
           break;
@@ -510,8 +510,8 @@ void TfrmLongI2C::ReadAllBytes() {
       }
     }
   }
-  frmMain->I2CStop();
-  frmMain->ErrorMessage(st);
+  MainHost->I2CStop();
+  MainHost->ErrorMessage(st);
 }
 
 void TfrmLongI2C::ReadOneByteAtATime() {
@@ -529,10 +529,10 @@ void TfrmLongI2C::ReadOneByteAtATime() {
       endedEarly = true;
       break;
     }
-    frmMain->I2CStop();
+    MainHost->I2CStop();
   }
-  if (endedEarly || st != 0) frmMain->I2CStop();
-  frmMain->ErrorMessage(st);
+  if (endedEarly || st != 0) MainHost->I2CStop();
+  MainHost->ErrorMessage(st);
 }
 
 void TfrmLongI2C::WriteAllBytes() {
@@ -543,23 +543,23 @@ void TfrmLongI2C::WriteAllBytes() {
   if (!ValuesToWrite(false, values)) return;  // refused: the warning stays on the line
   if (CheckAddress()) {
     const uint8_t a = Longi2c::DeviceAddress;
-    I2CStatus st = frmMain->I2CStart();
+    I2CStatus st = MainHost->I2CStart();
     if (st == 0) {
-      if (frmMain->I2CWrite(a) != 0) st = 1;
-      else if (frmMain->I2CWrite(0) != 0) st = 2;
+      if (MainHost->I2CWrite(a) != 0) st = 1;
+      else if (MainHost->I2CWrite(0) != 0) st = 2;
       else {
         for (int i = 0; i <= Longi2c::MaxRegister; ++i)
-          if (frmMain->I2CWrite(static_cast<uint8_t>(values[static_cast<size_t>(i)])) != 0) {
+          if (MainHost->I2CWrite(static_cast<uint8_t>(values[static_cast<size_t>(i)])) != 0) {
             st = 2;
             break;
           }
       }
     }
-    frmMain->I2CStop();
-    frmMain->ErrorMessage(st);
+    MainHost->I2CStop();
+    MainHost->ErrorMessage(st);
   }
-  frmMain->pnlStatus->SetCaption("");
-  frmMain->ResetWarning();
+  MainHost->SetStatusText("");
+  MainHost->ResetWarning();
 }
 
 void TfrmLongI2C::WriteOneByteAtATime() {
@@ -576,7 +576,7 @@ void TfrmLongI2C::WriteOneByteAtATime() {
     st = WriteRegister(Longi2c::DeviceAddress, static_cast<uint8_t>(i), static_cast<uint8_t>(v));
     if (st != 0) break;
   }
-  frmMain->ErrorMessage(st);
+  MainHost->ErrorMessage(st);
 }
 
 // ---------------------------------------------------------------- life
@@ -611,15 +611,15 @@ void TfrmLongI2C::FormClose(TObject*, TCloseAction& Action) {
 }
 
 void TfrmLongI2C::mnuCloseAllClick(TObject*) {
-  if (!frmMain) return;
-  for (int i = frmMain->MDIChildCount() - 1; i >= 0; --i)
-    if (TCustomForm* f = frmMain->MDIChildren(i)) f->Close();
-  frmMain->ResetWarning();
+  if (!MainHost) return;
+  for (int i = MainHost->MDIChildCount() - 1; i >= 0; --i)
+    if (TCustomForm* f = MainHost->MDIChildren(i)) f->Close();
+  MainHost->ResetWarning();
 }
 
 void TfrmLongI2C::mnuExitClick(TObject* Sender) {
   mnuCloseAllClick(Sender);
-  if (frmMain) frmMain->Close();
+  if (MainHost) MainHost->Close();
 }
 
 void TfrmLongI2C::FormDestroy(TObject*) {
@@ -632,15 +632,6 @@ void TfrmLongI2C::FormDestroy(TObject*) {
 void TfrmLongI2C::SetFileMenusEnabled(bool Enabled) {
   mnuFile->SetEnabled(Enabled);
   mnuEdit->SetEnabled(Enabled);
-}
-
-void TfrmMain::mnuCustomClick(TObject*) {
-  if (frmLongI2C) {
-    frmLongI2C->Show();
-    frmLongI2C->BringToFront();
-    return;
-  }
-  Application->CreateForm(frmLongI2C);
 }
 
 void TfrmLongI2C::MoveCurrentCell(int Register) {

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/Main.h"
+#include "app/MainHost.h"
 #include "controls/grid/ExtGrid.h"
 #include "devices/Longi2c.h"
 #include "platform/gui/Printers.h"
@@ -89,7 +89,7 @@ void TfrmLongI2C::OpenFile(const std::string& FileName, bool Recent) {
 
 void TfrmLongI2C::mnuLoadClick(TObject*) {
   if (!AskToSave("Save changes?")) return;
-  if (frmMain) frmMain->ResetWarning();
+  if (MainHost) MainHost->ResetWarning();
   if (!opnDialog->Execute()) return;
   OpenFile(opnDialog->FileName(), false);
 }
@@ -107,7 +107,7 @@ void TfrmLongI2C::mru1Click(int Index) {
     return;
   }
   if (!AskToSave("Save changes?")) return;
-  if (frmMain) frmMain->ResetWarning();
+  if (MainHost) MainHost->ResetWarning();
   OpenFile(name, true);
 }
 
@@ -202,5 +202,5 @@ void TfrmLongI2C::UpdateMRU(const std::string& Name) {
 
 void TfrmLongI2C::WriteMRU() {
   std::string error;
-  if (!Longi2c::RecentFiles.Write(&error) && frmMain) frmMain->Notice(error);
+  if (!Longi2c::RecentFiles.Write(&error) && MainHost) MainHost->Notice(error);
 }

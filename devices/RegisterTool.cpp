@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/ByteText.h"
-#include "app/Main.h"
+#include "app/MainHost.h"
 #include "controls/instrument/InstCheckLed.h"
 #include "devices/Longi2c.h"
 #include "platform/gui/ExtCtrls.h"
@@ -83,11 +83,11 @@ void TRegisterToolForm::Open(int Register, uint8_t Value) {
 // so the caption and close button are on the screen and a new window never hides
 // the one before it.
 void TRegisterToolForm::PlaceOverFrame() {
-  if (!frmMain) return;
+  if (!MainHost) return;
   const int open = frmLongI2C ? static_cast<int>(frmLongI2C->ToolWindows().size()) - 1 : 0;
   const int step = 24 * (std::max(0, open) % 8);
-  const int left = std::clamp(frmMain->Left() + 40 + step, 0, std::max(0, Screen->Width() - Width()));
-  const int top = std::clamp(frmMain->Top() + 60 + step, 0, std::max(0, Screen->Height() - Height()));
+  const int left = std::clamp(MainHost->Left() + 40 + step, 0, std::max(0, Screen->Width() - Width()));
+  const int top = std::clamp(MainHost->Top() + 60 + step, 0, std::max(0, Screen->Height() - Height()));
   SetBounds(left, top, Width(), Height());
 }
 
@@ -106,22 +106,22 @@ void TRegisterToolForm::ValueChanged(uint8_t Value) {
   if (switch_ && switch_->Checked()) {
     const uint8_t st = I2CWrite(static_cast<uint8_t>(reg), Value);
     if (st != 0 && st != I2CRefused) switch_->SetChecked(false);
-    if (frmMain && st != I2CRefused) frmMain->ErrorMessage(st);
+    if (MainHost && st != I2CRefused) MainHost->ErrorMessage(st);
   }
   Longi2c::Modified = true;
 }
 
 uint8_t TRegisterToolForm::I2CWrite(uint8_t Reg, uint8_t Value) {
   TfrmLongI2C* w = frmLongI2C;
-  if (!w || !frmMain) return 255;
+  if (!w || !MainHost) return 255;
   if (w->Busy()) return I2CRefused;
   // The address field as the window's own check takes it: two hex digits, bit 0 cleared.
   const std::string field = w->edtAddress->Text();
   const std::optional<uint8_t> a = field.size() == 2 ? ByteCellValue(field) : std::nullopt;
   if (!a) {
-    frmMain->pnlStatus->SetCaption("  Invalid address");
+    MainHost->SetStatusText("  Invalid address");
     if (switch_) switch_->SetChecked(false);
-    frmMain->Warning();
+    MainHost->Warning();
     return I2CRefused;
   }
   Longi2c::DeviceAddress = static_cast<uint8_t>(*a & 0xFE);

@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "app/ByteText.h"
-#include "app/Main.h"
+#include "app/MainHost.h"
 #include "devices/UniversFile.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Windows.h"
@@ -424,11 +424,9 @@ std::string TfrmUniversal::I2CReceive(TBusTransfer& Bus, int Count, uint8_t& Ack
 }
 
 void TfrmUniversal::StatusFault(const std::string& Text, bool Warn) {
-  if (!frmMain) return;
-  frmMain->pnlStatus->SetCaption(Text);
-  frmMain->pnlStatus->SetColor(clRed);
-  frmMain->pnlStatus->Font()->SetColor(clWhite);
-  if (Warn) frmMain->Warning();
+  if (!MainHost) return;
+  MainHost->StatusFault(Text);
+  if (Warn) MainHost->Warning();
 }
 
 bool TfrmUniversal::Ending() const {
@@ -485,7 +483,7 @@ I2CStatus TfrmUniversal::SendMessage(int N) {
   }  // the stop goes out here, whatever happened
   if (status == 0 && (plan.Read || plan.RestartRead)) Display(N, Univers::MessageAfterSend(msg, plan, read1, read2));
   SendOK = status == 0;
-  if (frmMain) frmMain->ErrorMessage(status);
+  if (MainHost) MainHost->ErrorMessage(status);
   return status;
 }
 
@@ -590,13 +588,13 @@ void TfrmUniversal::FormCreate(TObject*) {
 }
 
 void TfrmUniversal::FormActivate(TObject*) {
-  if (frmMain) frmMain->ResetWarning();
+  if (MainHost) MainHost->ResetWarning();
 }
 
 void TfrmUniversal::FormDestroy(TObject*) {
-  if (frmMain) {
-    frmMain->pnlStatus->SetCaption("");
-    frmMain->ResetWarning();
+  if (MainHost) {
+    MainHost->SetStatusText("");
+    MainHost->ResetWarning();
   }
   if (frmUniversal == this) frmUniversal = nullptr;
 }
@@ -637,7 +635,7 @@ void TfrmUniversal::CloseAllChildren() {
 
 void TfrmUniversal::mnuCloseAllClick(TObject*) {
   CloseAllChildren();
-  if (frmMain) frmMain->ResetWarning();
+  if (MainHost) MainHost->ResetWarning();
 }
 
 void TfrmUniversal::ExitClick(TObject*) {
@@ -648,9 +646,9 @@ void TfrmUniversal::ExitClick(TObject*) {
 // ---------------------------------------------------------------- data file
 
 void TfrmUniversal::mnuOpenClick(TObject*) {
-  if (!frmMain || run_.Busy()) return;
-  frmMain->ResetWarning();
-  TOpenDialog* dlg = frmMain->opnDialog;
+  if (!MainHost || run_.Busy()) return;
+  MainHost->ResetWarning();
+  TOpenDialog* dlg = MainHost->OpenDialog();
   dlg->SetFilter(FileFilter);
   dlg->SetDefaultExt("mem");
   dlg->SetTitle("Open Universal Data File");
@@ -688,7 +686,7 @@ void TfrmUniversal::mnuOpenClick(TObject*) {
 }
 
 void TfrmUniversal::mnuSaveAsClick(TObject*) {
-  if (!frmMain) return;
+  if (!MainHost) return;
   Univers::TUniversalData d;
   for (int n = 1; n <= Univers::MessageCount; ++n) {
     const size_t i = static_cast<size_t>(n - 1);
@@ -699,7 +697,7 @@ void TfrmUniversal::mnuSaveAsClick(TObject*) {
   }
   d.Sequence = edtSequence->Text();
   d.Delay = spnDelay->Value();
-  TSaveDialog* dlg = frmMain->SavMemory;
+  TSaveDialog* dlg = MainHost->SaveDialog();
   dlg->SetTitle("Save Universal Data As");
   if (!dlg->Execute()) return;
   const std::string name = dlg->FileName();

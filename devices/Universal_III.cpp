@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Main.h"
+#include "app/MainHost.h"
 #include "controls/grid/ExtGrid.h"
 #include "devices/BusRun.h"
 #include "devices/ExpertFile.h"
@@ -120,29 +120,29 @@ void DrawGlyph(TCanvas* c, TGlyph g) {
 // The main window's bus routines, for the message procedures.
 class TMainWindowBus : public TExpertBus {
  public:
-  uint8_t Start() override { return frmMain ? frmMain->I2CStart() : 255; }
-  uint8_t Stop() override { return frmMain ? frmMain->I2CStop() : 255; }
-  uint8_t Write(uint8_t Data) override { return frmMain ? frmMain->I2CWrite(Data) : 128; }
+  uint8_t Start() override { return MainHost ? MainHost->I2CStart() : 255; }
+  uint8_t Stop() override { return MainHost ? MainHost->I2CStop() : 255; }
+  uint8_t Write(uint8_t Data) override { return MainHost ? MainHost->I2CWrite(Data) : 128; }
   uint8_t Read(uint8_t Last, uint8_t& Ack) override {
-    if (!frmMain) {
+    if (!MainHost) {
       Ack = 128;
       return 0xFF;
     }
-    return frmMain->I2CRead(Last, Ack);
+    return MainHost->I2CRead(Last, Ack);
   }
   void Trigger(bool High) override {
-    if (frmMain) frmMain->Trigger(High);
+    if (MainHost) MainHost->Trigger(High);
   }
   void PulseLow() override {
-    if (frmMain) frmMain->PulseLow();
+    if (MainHost) MainHost->PulseLow();
   }
   void PulseHigh() override {
-    if (frmMain) frmMain->PulseHigh();
+    if (MainHost) MainHost->PulseHigh();
   }
 };
 
 void ShowStatus(uint8_t Status) {
-  if (frmMain) frmMain->ErrorMessage(Status);
+  if (MainHost) MainHost->ErrorMessage(Status);
 }
 
 }  // namespace
@@ -455,22 +455,22 @@ void TfrmMessage::edtSequenceDblClick(TObject*) {
 // ---------------------------------------------------------------- trigger and input
 
 void TfrmMessage::btnT0HighClick(TObject*) {
-  if (run_.Busy() || !frmMain || frmMain->BusBusy()) return;
-  frmMain->Trigger(true);
+  if (run_.Busy() || !MainHost || MainHost->BusBusy()) return;
+  MainHost->Trigger(true);
   lblTriggerOut->SetCaption("Trigger Output High");
   lblTriggerOut->SetColor(clGreen);
 }
 
 void TfrmMessage::btnT0LowClick(TObject*) {
-  if (run_.Busy() || !frmMain || frmMain->BusBusy()) return;
-  frmMain->Trigger(false);
+  if (run_.Busy() || !MainHost || MainHost->BusBusy()) return;
+  MainHost->Trigger(false);
   lblTriggerOut->SetCaption("Trigger Output Low");
   lblTriggerOut->SetColor(clRed);
 }
 
 void TfrmMessage::btnReadClick(TObject*) {
-  if (!frmMain) return;
-  const bool low = frmMain->InputState();
+  if (!MainHost) return;
+  const bool low = MainHost->InputState();
   lblTrigger->SetCaption(low ? "Input State Low" : "Input State High");
   lblTrigger->SetColor(low ? clRed : clGreen);
   lblTrigger->Font()->SetColor(clWhite);
@@ -491,9 +491,9 @@ void TfrmMessage::Enable() {
 }
 
 void TfrmMessage::ShowFault(const std::string& Text) {
-  if (!frmMain) return;
-  frmMain->pnlStatus->SetCaption(Text);
-  frmMain->Warning();
+  if (!MainHost) return;
+  MainHost->SetStatusText(Text);
+  MainHost->Warning();
 }
 
 void TfrmMessage::SetSending(const std::string& Text) {
@@ -551,7 +551,7 @@ uint8_t TfrmMessage::ReceiveMessage(int Row) {
 }
 
 void TfrmMessage::RunOnce(const std::function<void()>& Body) {
-  if (!frmMain || frmMain->BusBusy()) return;
+  if (!MainHost || MainHost->BusBusy()) return;
   {
     TRunScope scope(run_);
     if (!scope.Acquired()) return;
@@ -635,7 +635,7 @@ void TfrmMessage::btnSendContinuousClick(TObject*) {
     btnSendContinuous->SetCaption(ContinuousIdle);
     return;
   }
-  if (run_.Busy() || !frmMain || frmMain->BusBusy()) return;
+  if (run_.Busy() || !MainHost || MainHost->BusBusy()) return;
   ContinuousSequence();
 }
 
@@ -671,7 +671,7 @@ bool TfrmMessage::SaveTo(const std::string& FileName) {
   }
   Modified = false;
   SetCaption(ExtractFileName(FileName));
-  if (frmMain) frmMain->pnlStatusBar->Invalidate();
+  if (MainHost) MainHost->InvalidateStatusBar();
   return true;
 }
 
@@ -702,9 +702,9 @@ bool TfrmMessage::LoadFile(const std::string& FileName) {
   TExpertFile file;
   std::string error;
   if (!ReadExpertFile(bytes, file, error)) {
-    if (frmMain) {
-      frmMain->pnlStatus->SetCaption(std::string(ExpertInvalidFile) + ": " + error);
-      frmMain->Warning();
+    if (MainHost) {
+      MainHost->SetStatusText(std::string(ExpertInvalidFile) + ": " + error);
+      MainHost->Warning();
     }
     return false;
   }
@@ -716,7 +716,7 @@ bool TfrmMessage::LoadFile(const std::string& FileName) {
   if (file.HasSequence) edtSequence->SetText(file.Sequence);
   SetCaption(ExtractFileName(FileName));
   Modified = false;
-  if (frmMain) frmMain->pnlStatusBar->Invalidate();
+  if (MainHost) MainHost->InvalidateStatusBar();
   return true;
 }
 
@@ -764,25 +764,25 @@ void TfrmMessage::ReleaseWhenIdle() {
 void TfrmMessage::mnuCloseClick(TObject*) { Close(); }
 
 void TfrmMessage::mnuCloseAllClick(TObject*) {
-  if (!frmMain) return;
-  for (int i = frmMain->MDIChildCount() - 1; i >= 0; --i) frmMain->MDIChildren(i)->Close();
-  frmMain->ResetWarning();
+  if (!MainHost) return;
+  for (int i = MainHost->MDIChildCount() - 1; i >= 0; --i) MainHost->MDIChildren(i)->Close();
+  MainHost->ResetWarning();
 }
 
 void TfrmMessage::mnuExitClick(TObject*) {
   // The frame asks every window, this one included, before the program ends.
-  if (frmMain)
-    frmMain->Close();
+  if (MainHost)
+    MainHost->Close();
   else if (Application)
     Application->Terminate();
 }
 
 void TfrmMessage::FormDestroy(TObject*) {
   // The bus is never left held by a window that is gone.
-  if (busHeld_ && frmMain) frmMain->I2CStop();
+  if (busHeld_ && MainHost) MainHost->I2CStop();
   busHeld_ = false;
   if (frmSequenceEditor) frmSequenceEditor->Forget(this);
-  if (frmMain) frmMain->ResetWarning();
+  if (MainHost) MainHost->ResetWarning();
   if (frmMessage == this) frmMessage = nullptr;
 }
 

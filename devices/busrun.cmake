@@ -2,6 +2,6 @@
 if(TARGET gui)
   velmaron_library(devices_busrun SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/BusRun.cpp
-    DEPS app_main gui rtl
+    DEPS app_bus gui rtl
   )
 endif()

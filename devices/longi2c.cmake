@@ -15,6 +15,6 @@ if(TARGET gui AND TARGET extgrid)
     ${CMAKE_CURRENT_LIST_DIR}/Spinner.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Bits.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Slider.cpp
-    DEPS devices_longi2c_file devices_busrun app_main app_bytetext extgrid instrument gui_printers gui rtl
+    DEPS devices_longi2c_file devices_busrun app_bus app_bytetext extgrid instrument gui_printers gui rtl
   )
 endif()

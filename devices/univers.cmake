@@ -7,6 +7,6 @@ velmaron_library(devices_univers_text SOURCES
 if(TARGET devices_busrun AND TARGET instrument)
   velmaron_library(devices_univers SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Univers.cpp
-    DEPS devices_univers_text devices_busrun app_main instrument gui rtl
+    DEPS devices_univers_text devices_busrun app_bus instrument gui rtl
   )
 endif()

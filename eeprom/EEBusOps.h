@@ -4,7 +4,7 @@
 // Verify) and Verify. Each is one synchronous sequence over the main window's
 // bus routines, reached through TEEBus so that tests can run it on the
 // simulated adapter. Every sequence ends with one stop; the result is the
-// I2CStatus the window hands to TfrmMain::ErrorMessage.
+// I2CStatus the window hands to the status line (TMainHost::ErrorMessage).
 
 #include <cstdint>
 #include <functional>
@@ -14,7 +14,7 @@
 #include "app/I2CBus.h"
 #include "eeprom/EEImage.h"
 
-// The bus routines an operation uses (TfrmMain's, or the engine's in tests).
+// The bus routines an operation uses (the main window's, or the engine's in tests).
 class TEEBus {
  public:
   virtual ~TEEBus() = default;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/ByteText.h"
-#include "app/Main.h"
+#include "app/MainHost.h"
 #include "eeprom/EEBusOps.h"
 #include "eeprom/EEFiles.h"
 #include "eeprom/EEMainBus.h"
@@ -532,12 +532,8 @@ struct TGridOff {
 }  // namespace
 
 void TEEWindow::ShowProgress(const std::string& Text) {
-  if (!frmMain) return;
-  TLabel* l = frmMain->pnlStatus;
-  l->SetColor(clYellow);
-  l->Font()->SetColor(clBlack);
-  l->SetCaption(Text);
-  l->Repaint();
+  if (!MainHost) return;
+  MainHost->StatusProgress(Text);
 }
 
 void TEEWindow::btnReadOneClick(TObject*) {
@@ -547,13 +543,13 @@ void TEEWindow::btnReadOneClick(TObject*) {
       Refuse("Byte address 0x" + lblWordAddress->Caption() + " lies past the device.");
       return;
     }
-    TEEMainBus bus(*frmMain);
+    TEEMainBus bus(*MainHost);
     TEEBusOps ops(bus, Settings());
     ops.OnProgress = ShowProgress;
     uint8_t v = 0;
     const I2CStatus code = ops.ReadByte(static_cast<uint32_t>(a), v);
     if (code == 0) SetByte(a, v);
-    frmMain->ErrorMessage(code);
+    MainHost->ErrorMessage(code);
   });
 }
 
@@ -565,16 +561,16 @@ void TEEWindow::btnWriteOneClick(TObject*) {
       return;
     }
     const uint8_t v = CellByte(Kind(), HexCell(a));
-    TEEMainBus bus(*frmMain);
+    TEEMainBus bus(*MainHost);
     TEEBusOps ops(bus, Settings());
     ops.OnProgress = ShowProgress;
-    frmMain->ErrorMessage(ops.WriteByte(static_cast<uint32_t>(a), v));
+    MainHost->ErrorMessage(ops.WriteByte(static_cast<uint32_t>(a), v));
   });
 }
 
 void TEEWindow::btnReadClick(TObject*) {
   RunBusy([this] {
-    TEEMainBus bus(*frmMain);
+    TEEMainBus bus(*MainHost);
     TEEBusOps ops(bus, Settings());
     ops.OnProgress = ShowProgress;
     TEEBytes image;
@@ -586,7 +582,7 @@ void TEEWindow::btnReadClick(TObject*) {
       code = ops.ReadAll(image);
       if (code == 0) SetImage(image);
     }
-    frmMain->ErrorMessage(code);
+    MainHost->ErrorMessage(code);
   });
 }
 
@@ -595,13 +591,13 @@ void TEEWindow::btnWriteClick(TObject*) {
     const TEESettings settings = Settings();
     const TEEBytes image = ImageOfCells();
     TGridOff off(stgMemory);
-    TEEMainBus bus(*frmMain);
+    TEEMainBus bus(*MainHost);
     TEEBusOps ops(bus, settings);
     ops.OnProgress = ShowProgress;
     std::optional<TEEMismatch> mismatch;
     const I2CStatus code = ops.WriteAll(image, &mismatch);
     if (code == EEVerifyError && mismatch) MessageDlg(EEVerifyFailText(*mismatch), mtError, mbOK, 0);
-    frmMain->ErrorMessage(code);
+    MainHost->ErrorMessage(code);
   });
 }
 
@@ -613,13 +609,13 @@ void TEEWindow::btnVerifyClick(TObject*) {
   std::optional<TEEMismatch> mismatch;
   {
     TGridOff off(stgMemory);
-    TEEMainBus bus(*frmMain);
+    TEEMainBus bus(*MainHost);
     TEEBusOps ops(bus, settings);
     ops.OnProgress = ShowProgress;
     code = ops.Verify(image, &mismatch);
   }
   if (code == EEVerifyError && mismatch) MessageDlg(EEVerifyFailText(*mismatch), mtError, mbOK, 0);
-  frmMain->ErrorMessage(EEVerifyButtonCode(code));
+  MainHost->ErrorMessage(EEVerifyButtonCode(code));
 }
 
 // ---------------------------------------------------------------- files
@@ -653,7 +649,7 @@ void TEEWindow::FollowFileType(TOpenDialog* Dialog) {
 }
 
 void TEEWindow::mnuOpenClick(TObject*) {
-  if (frmMain) frmMain->ResetWarning();
+  if (MainHost) MainHost->ResetWarning();
   TOpenDialog* d = OpenDialog();
   d->SetTitle("Open EEPROM File");
   if (!d->Execute()) return;
@@ -667,9 +663,9 @@ void TEEWindow::mnuOpenClick(TObject*) {
                                       : OpenMemFile(Kind(), size, name);
   if (type == 2) SaveDialog()->SetFileName(name);
   if (!r.Ok) {
-    if (r.ErrorPlace == epStatusLine && frmMain) {
-      frmMain->pnlStatus->SetCaption(r.Error);
-      frmMain->Warning();
+    if (r.ErrorPlace == epStatusLine && MainHost) {
+      MainHost->SetStatusText(r.Error);
+      MainHost->Warning();
       SetCaption(name);
     } else {
       MessageDlg(r.Error, mtError, mbOK, 0);
@@ -683,7 +679,7 @@ void TEEWindow::mnuOpenClick(TObject*) {
 }
 
 void TEEWindow::SaveAsClick(TObject*) {
-  if (frmMain) frmMain->ResetWarning();
+  if (MainHost) MainHost->ResetWarning();
   TSaveDialog* d = SaveDialog();
   d->SetTitle("Save EEPROM Data As");
   if (!d->Execute()) return;
@@ -977,7 +973,7 @@ void TEEWindow::Activate() {
   TForm::Activate();
   // A minimised window made active by its neighbour's minimising (Minimize All) stays minimised.
   if (WindowState() != wsMinimized) SetWindowState(wsMaximized);
-  if (frmMain) frmMain->ResetWarning();
+  if (MainHost) MainHost->ResetWarning();
 }
 
 void TEEWindow::DoClose(TCloseAction& Action) {
@@ -988,13 +984,13 @@ void TEEWindow::DoClose(TCloseAction& Action) {
 void TEEWindow::mnuCloseClick(TObject*) { Release(); }
 
 void TEEWindow::mnuCloseAllClick(TObject*) {
-  if (!frmMain) return;
-  for (int i = frmMain->MDIChildCount() - 1; i >= 0; --i) frmMain->MDIChildren(i)->Release();
-  frmMain->ResetWarning();
+  if (!MainHost) return;
+  for (int i = MainHost->MDIChildCount() - 1; i >= 0; --i) MainHost->MDIChildren(i)->Release();
+  MainHost->ResetWarning();
 }
 
 void TEEWindow::mnuExitClick(TObject*) {
-  if (frmMain)
-    for (int i = frmMain->MDIChildCount() - 1; i >= 0; --i) frmMain->MDIChildren(i)->Close();
+  if (MainHost)
+    for (int i = MainHost->MDIChildCount() - 1; i >= 0; --i) MainHost->MDIChildren(i)->Close();
   Application->Terminate();
 }

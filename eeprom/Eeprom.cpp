@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Main.h"
+#include "app/MainHost.h"
 #include "eeprom/EEImage.h"
 #include "eeprom/GotoByte.h"
 
@@ -29,7 +29,7 @@ TfrmEEPROM::TfrmEEPROM(TComponent* AOwner) : TEEWindow(AOwner, true) {
 
 TfrmEEPROM::~TfrmEEPROM() {
   if (frmEEPROM == this) frmEEPROM = nullptr;
-  if (frmMain) frmMain->ResetWarning();
+  if (MainHost) MainHost->ResetWarning();
 }
 
 int TfrmEEPROM::HexValue(const std::string& Text) const { return static_cast<int>(HexToInt(Text)); }

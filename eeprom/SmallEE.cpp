@@ -1,6 +1,6 @@
 #include "eeprom/SmallEE.h"
 
-#include "app/Main.h"
+#include "app/MainHost.h"
 #include "eeprom/EEImage.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -25,7 +25,7 @@ TfrmSmallEE::TfrmSmallEE(TComponent* AOwner) : TEEWindow(AOwner, false) {
 
 TfrmSmallEE::~TfrmSmallEE() {
   if (frmSmallEE == this) frmSmallEE = nullptr;
-  if (frmMain) frmMain->ResetWarning();
+  if (MainHost) MainHost->ResetWarning();
 }
 
 int TfrmSmallEE::HexValue(const std::string& Text) const { return StrictHexToInt(Text); }

@@ -147,6 +147,51 @@ TEST_F(MainStatusTest, ResetWarningClearsTheLine) {
   EXPECT_EQ(StatusFont(), clBlack);
 }
 
+// What the windows write to the line through the host: each text with its colours,
+// starting from a green line, so a call that leaves the colours keeps the green.
+TEST_F(MainStatusTest, TheWindowsStatusCallsSetTextAndColours) {
+  struct TCase {
+    const char* Name;
+    void (*Call)(TMainHost&, const std::string&);
+    TColor Font, Back;
+    int Beeps;
+  };
+  const TCase cases[] = {
+      {"text alone", [](TMainHost& h, const std::string& t) { h.SetStatusText(t); }, clWhite, clGreen, 0},
+      {"progress", [](TMainHost& h, const std::string& t) { h.StatusProgress(t); }, clBlack, clYellow, 0},
+      {"fault", [](TMainHost& h, const std::string& t) { h.StatusFault(t); }, clWhite, clRed, 0},
+      {"text, then warning",
+       [](TMainHost& h, const std::string& t) {
+         h.SetStatusText(t);
+         h.Warning();
+       },
+       clWhite, clRed, 1},
+  };
+  TfrmMain* f = Start();
+  ASSERT_EQ(MainHost, static_cast<TMainHost*>(f));
+  for (const TCase& c : cases) {
+    f->ResetWarning();
+    f->ErrorMessage(0);
+    ASSERT_EQ(StatusBack(), clGreen);
+    const int beeps = BeepCount();
+    c.Call(*MainHost, std::string("  ") + c.Name);
+    EXPECT_EQ(StatusText(), std::string("  ") + c.Name) << c.Name;
+    EXPECT_EQ(StatusFont(), c.Font) << c.Name;
+    EXPECT_EQ(StatusBack(), c.Back) << c.Name;
+    EXPECT_EQ(BeepCount() - beeps, c.Beeps) << c.Name;
+  }
+}
+
+// The windows find the frame only while it lives: a window closed late finds none.
+TEST_F(MainStatusTest, TheHostIsTheFrameWhileItLives) {
+  EXPECT_EQ(MainHost, nullptr);
+  TfrmMain* f = Start();
+  EXPECT_EQ(MainHost, static_cast<TMainHost*>(f));
+  Close();
+  EXPECT_EQ(MainHost, nullptr);
+  EXPECT_EQ(frmMain, nullptr);
+}
+
 TEST_F(MainStatusTest, BusOperationsInsideTheFlashAreRefused) {
   TfrmMain* f = Start();
   I2CStatus start = 0, stop = 0;
