@@ -38,16 +38,19 @@ void TInspectorBar::CreateEditors() {
   spin_->SetIsWinXP(isWinXP_);
 }
 
-TWinControl* TInspectorBar::EditorFor(TPropertyType Type) const {
-  switch (Type) {
-    case ptInteger: case ptFloat: case ptText: case ptPassword: return edit_;
-    case ptColor: case ptFixedColor: return colorCombo_;
-    case ptFont: case ptTextButton: case ptPropButton: return editBtn_;
-    case ptValues: case ptValuesList: return combo_;
-    case ptIntSpin: return spin_;
-    case ptDate: case ptTime: return dateTime_;
-    default: return nullptr;
+TWinControl* TInspectorBar::EditorFor(TPropertyType Type) const { return EditorIn(RowKind(Type).Editor); }
+
+TWinControl* TInspectorBar::EditorIn(TEditorSlot Slot) const {
+  switch (Slot) {
+    case TEditorSlot::Edit: return edit_;
+    case TEditorSlot::Combo: return combo_;
+    case TEditorSlot::ColorCombo: return colorCombo_;
+    case TEditorSlot::Spin: return spin_;
+    case TEditorSlot::EditBtn: return editBtn_;
+    case TEditorSlot::DateTime: return dateTime_;
+    case TEditorSlot::None: break;
   }
+  return nullptr;
 }
 
 TWinControl* TInspectorBar::ActiveEditor() const {
@@ -76,34 +79,49 @@ void TInspectorBar::GetValueList(TInspectorItem* Item, TStrings* Values) {
   if (OnGetValueList) OnGetValueList(this, Item, Values);
 }
 
+// The steps every row takes; what differs by row type is in its kind's Start (InspRowKinds.cpp).
 void TInspectorBar::StartEdit(TInspectorItem* Item) {
   if (!Item || destroying_ || Item->ReadOnly() || ActivePanel() < 0 || !Item->Panel()) return;
-  if (Item->PropertyType() == ptPicture) return;
+  const TRowKind& kind = RowKind(Item->PropertyType());
+  if (!kind.Start) return;
   TInspectorPanel* P = Item->Panel();
-  TInspectorPanel* A = panels_->GetItem(ActivePanel());
+  TEditStart S{Item, panels_->GetItem(ActivePanel()), TRect()};
   const bool wasStarting = starting_;
   starting_ = true;
+  ScrollIntoEditView(P, Item);
+  if (editing_ && editItem_) StopEdit(editItem_);
+  if (OnEditStart) OnEditStart(this, P, Item);
+  editItem_ = Item;
+  S.R = EditorPlace(P, Item);
+  mouseDown_ = false;
+  Item->EditStart();
+  if (P->EditBox()) S.R = InsideEditBox(P, S.R);
+  editorKind_ = EditorKindOf(kind.Editor);
+  (this->*kind.Start)(S);
+  HidePendingEditor();
+  starting_ = wasStarting;
+}
 
+void TInspectorBar::ScrollIntoEditView(TInspectorPanel* P, TInspectorItem* Item) {
   TRect R;
   GetItemRect(P, Item, R);
-  // Bring the row into view.
   if (mode_ == imSinglePanelActive) {
     if (Item->Index() < P->TopItem()) P->SetTopItem(P->TopItem() - 1);
     else if (ButtonAreaHeight() < R.Bottom) P->SetTopItem(P->TopItem() + 1);
-  } else {
-    const int h = P->VariableItemHeight() ? Item->Height() : P->ItemHeight();
-    if (PanelAreaHeight() < R.Bottom) {
-      scrollPos_ += h;
-      UpdateLayout();
-    } else if (R.Top < 1 && R.Bottom > R.Top) {
-      scrollPos_ -= h;
-      UpdateLayout();
-    }
+    return;
   }
-  if (editing_ && editItem_) StopEdit(editItem_);
+  const int h = P->VariableItemHeight() ? Item->Height() : P->ItemHeight();
+  if (PanelAreaHeight() < R.Bottom) {
+    scrollPos_ += h;
+    UpdateLayout();
+  } else if (R.Top < 1 && R.Bottom > R.Top) {
+    scrollPos_ -= h;
+    UpdateLayout();
+  }
+}
 
-  if (OnEditStart) OnEditStart(this, P, Item);
-  editItem_ = Item;
+TRect TInspectorBar::EditorPlace(TInspectorPanel* P, TInspectorItem* Item) {
+  TRect R;
   GetItemRect(P, Item, R);
   if (mode_ == imSinglePanelActive) {
     // The arrows as the layout now has them (the row may just have scrolled).
@@ -113,177 +131,183 @@ void TInspectorBar::StartEdit(TInspectorItem* Item) {
   R.Left = P->CaptionWidth();
   InflateRect(R, -2, -1);
   if (panelCaption_->SideDisplay()) R.Left += panelCaption_->SideWidth();
-  mouseDown_ = false;
-  Item->EditStart();
-  if (P->EditBox()) {
-    InflateRect(R, -3, -1);
-    OffsetRect(R, 0, 1);
-    R.Bottom -= 3;
-    if (P->EditBorderColor() != clNone) InflateRect(R, -1, -1);
-  }
+  return R;
+}
 
-  editorKind_ = 3;
-  auto dress = [&](TWinControl* e, bool colour, bool maxLength) {
-    if (e != pendingHide_) e->SetVisible(false);
-    e->SetParent(this);
-    e->SetBounds(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top);
-    if (colour) e->SetColor(A->EditColor());
-    e->Font()->Assign(Item->Modified() ? A->ModifiedFont() : A->Font());
-    e->Font()->SetColor(A->EditFontColor());
-    if (maxLength && Item->MaxLength() > 0) {
-      if (auto* ed = dynamic_cast<TCustomEdit*>(e)) ed->SetMaxLength(Item->MaxLength());
-      if (auto* cb = dynamic_cast<TCustomComboBox*>(e)) cb->SetMaxLength(Item->MaxLength());
-    } else if (maxLength) {
-      if (auto* ed = dynamic_cast<TCustomEdit*>(e)) ed->SetMaxLength(0);
-      if (auto* cb = dynamic_cast<TCustomComboBox*>(e)) cb->SetMaxLength(0);
-    }
-  };
-  auto show = [&](TWinControl* e) {
-    e->SetVisible(true);
-    if (e->CanFocus()) e->SetFocus();
-    editing_ = true;
-  };
+TRect TInspectorBar::InsideEditBox(TInspectorPanel* P, TRect R) {
+  InflateRect(R, -3, -1);
+  OffsetRect(R, 0, 1);
+  R.Bottom -= 3;
+  if (P->EditBorderColor() != clNone) InflateRect(R, -1, -1);
+  return R;
+}
 
-  switch (Item->PropertyType()) {
-    case ptInteger: case ptFloat: case ptText: case ptPassword: {
-      const TPropertyType t = Item->PropertyType();
-      dress(edit_, true, true);
-      edit_->InspectorItem = Item;
-      edit_->SetMultiLine(t != ptPassword);
-      edit_->SetPasswordChar(t == ptPassword ? '*' : 0);
-      edit_->SetEditMask(Item->EditMask());
-      edit_->SetText(Item->TextValue());
-      edit_->SetInspEditType(t == ptInteger ? ieInteger : t == ptFloat ? ieFloat : ieText);
-      edit_->SetTextMargins(2, 1, 0, 0);
-      edit_->OrigValue = Item->TextValue();
-      show(edit_);
-      edit_->SelectAll();
-      break;
-    }
-    case ptColor: case ptFixedColor: {
-      dress(colorCombo_, true, true);
-      colorCombo_->InspectorItem = Item;
-      colorCombo_->Items()->Clear();
-      const int n = Item->PropertyType() == ptColor ? 41 : 16;
-      for (int i = 1; i <= n; ++i) colorCombo_->Items()->Add(std::to_string(i));
-      colorCombo_->SetBkColor(A->EditColor());
-      colorCombo_->OrigValue = Item->ColorValue();
-      colorCombo_->SetColorValue(Item->ColorValue());
-      editorKind_ = 4;
-      show(colorCombo_);
-      break;
-    }
-    case ptFont: {
-      dress(editBtn_, true, true);
-      editBtn_->InspectorItem = Item;
-      editBtn_->SetText(Item->FontValue()->Name());
-      editBtn_->Font()->Assign(Item->Modified() ? A->ModifiedFont() : Item->FontValue());
-      editBtn_->OrigValue = Item->TextValue();
-      editBtn_->SetEditorEnabled(false);
-      editorKind_ = 2;
-      show(editBtn_);
-      editBtn_->SelectAll();
-      break;
-    }
-    case ptBoolean: {
-      Item->EditToggle();
-      Item->SetBoolValue(!Item->BoolValue());
-      Item->SetModified(true);
-      editing_ = true;
-      Item->SetPressed(showFocus_);
-      StopEdit(Item);
-      Item->SetPressed(showFocus_);
-      if (TabStop() && CanFocus()) SetFocus();
-      break;
-    }
-    case ptValues: case ptValuesList: {
-      dress(combo_, true, true);
-      combo_->InspectorItem = Item;
-      combo_->SetStyle(Item->PropertyType() == ptValues ? csDropDown : csDropDownList);
-      TStringList list;
-      list.Assign(Item->Values());
-      GetValueList(Item, &list);
-      combo_->Items()->Assign(&list);
-      combo_->SetBkColor(A->EditColor());
-      combo_->OrigValue = Item->TextValue();
-      if (Item->PropertyType() == ptValues)
-        combo_->SetText(Item->TextValue());
-      else
-        combo_->SetItemIndex(combo_->Items()->IndexOf(Item->TextValue()));
-      editorKind_ = 0;
-      show(combo_);
-      combo_->SelectAll();
-      break;
-    }
-    case ptIntSpin: {
-      dress(spin_, true, true);
-      spin_->SetBounds(R.Left, R.Top, std::max(0, R.Right - R.Left - 1), R.Bottom - R.Top);
-      spin_->InspectorItem = Item;
-      spin_->SetBorderStyle(bsNone);
-      spin_->SetMinValue(Item->SpinMin());
-      spin_->SetMaxValue(Item->SpinMax());
-      spin_->SetText(Item->TextValue());
-      spin_->OrigValue = Item->TextValue();
-      spin_->SetEditRect();
-      show(spin_);
-      spin_->SelectAll();
-      break;
-    }
-    case ptTextButton: case ptPropButton: {
-      dress(editBtn_, true, true);
-      editBtn_->InspectorItem = Item;
-      editBtn_->SetText(Item->TextValue());
-      editBtn_->OrigValue = Item->TextValue();
-      editBtn_->SetEditorEnabled(Item->PropertyType() == ptTextButton);
-      editorKind_ = 2;
-      show(editBtn_);
-      editBtn_->SelectAll();
-      break;
-    }
-    case ptDate: case ptTime: {
-      dress(dateTime_, false, false);
-      dateTime_->InspectorItem = Item;
-      const bool date = Item->PropertyType() == ptDate;
-      dateTime_->SetKind(date ? dtkDate : dtkTime);
-      // A text that reads as no date or time leaves the picker at its current value.
-      TDateTime v = 0;
-      if (!Item->TextValue().empty()) {
-        if (date && TryStrToDate(Item->TextValue(), v)) dateTime_->SetDate(v);
-        if (!date && TryStrToTime(Item->TextValue(), v)) dateTime_->SetTime(v);
-      }
-      dateTime_->OrigValue = Item->DateTimeValue();
-      editorKind_ = 1;
-      show(dateTime_);
-      break;
-    }
-    case ptCustom: {
-      TInspectorEditLink* link = Item->EditLink();
-      if (!link) break;
-      link->SetInspector(this);
-      link->FreeNotification(this);
-      activeLink_ = link;
-      if (link->EditStyle() == esInplace) {
-        link->CreateEditor(this);
-      } else {
-        const TPoint org = ClientToScreen(TPoint(R.Left, R.Bottom));
-        link->OpenPopup(TRect(org.X, org.Y, org.X + link->PopupWidth(), org.Y + link->PopupHeight()));
-        link->CreateEditor(link->PopupForm());
-      }
-      link->SetProperties(R, Item);
-      link->StartEdit(Item);
-      editing_ = true;
-      break;
-    }
-    case ptButton: {
-      Item->SetPressed(true);
-      editing_ = true;
-      if (TabStop() && CanFocus()) SetFocus();
-      break;
-    }
-    default: break;
+int TInspectorBar::EditorKindOf(TEditorSlot Slot) {
+  switch (Slot) {
+    case TEditorSlot::Combo: return 0;
+    case TEditorSlot::DateTime: return 1;
+    case TEditorSlot::EditBtn: return 2;
+    case TEditorSlot::ColorCombo: return 4;
+    default: return 3;
   }
-  HidePendingEditor();
-  starting_ = wasStarting;
+}
+
+void TInspectorBar::DressEditor(TWinControl* E, const TEditStart& S, bool Colour, bool MaxLength) {
+  TInspectorItem* Item = S.Item;
+  TInspectorPanel* A = S.Active;
+  const TRect& R = S.R;
+  if (E != pendingHide_) E->SetVisible(false);
+  E->SetParent(this);
+  E->SetBounds(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top);
+  if (Colour) E->SetColor(A->EditColor());
+  E->Font()->Assign(Item->Modified() ? A->ModifiedFont() : A->Font());
+  E->Font()->SetColor(A->EditFontColor());
+  if (!MaxLength) return;
+  const int n = Item->MaxLength() > 0 ? Item->MaxLength() : 0;
+  if (auto* ed = dynamic_cast<TCustomEdit*>(E)) ed->SetMaxLength(n);
+  if (auto* cb = dynamic_cast<TCustomComboBox*>(E)) cb->SetMaxLength(n);
+}
+
+void TInspectorBar::ShowEditor(TWinControl* E) {
+  E->SetVisible(true);
+  if (E->CanFocus()) E->SetFocus();
+  editing_ = true;
+}
+
+template <class TEditor>
+TEditor* TInspectorBar::Dress(TEditor* E, const TEditStart& S, bool Colour, bool MaxLength) {
+  DressEditor(E, S, Colour, MaxLength);
+  E->InspectorItem = S.Item;
+  return E;
+}
+
+template <class TEditor>
+void TInspectorBar::ShowSelected(TEditor* E) {
+  ShowEditor(E);
+  E->SelectAll();
+}
+
+// ---------------------------------------------------------------- row kinds' starts
+void TInspectorBar::StartTextEdit(const TEditStart& S) {
+  const TPropertyType t = S.Item->PropertyType();
+  Dress(edit_, S, true, true)->SetMultiLine(t != ptPassword);
+  edit_->SetPasswordChar(t == ptPassword ? '*' : 0);
+  edit_->SetEditMask(S.Item->EditMask());
+  edit_->SetText(S.Item->TextValue());
+  edit_->SetInspEditType(t == ptInteger ? ieInteger : t == ptFloat ? ieFloat : ieText);
+  edit_->SetTextMargins(2, 1, 0, 0);
+  edit_->OrigValue = S.Item->TextValue();
+  ShowSelected(edit_);
+}
+
+void TInspectorBar::StartColourEdit(const TEditStart& S) {
+  Dress(colorCombo_, S, true, true)->Items()->Clear();
+  const int n = S.Item->PropertyType() == ptColor ? 41 : 16;
+  for (int i = 1; i <= n; ++i) colorCombo_->Items()->Add(std::to_string(i));
+  colorCombo_->SetBkColor(S.Active->EditColor());
+  colorCombo_->OrigValue = S.Item->ColorValue();
+  colorCombo_->SetColorValue(S.Item->ColorValue());
+  ShowEditor(colorCombo_);
+}
+
+void TInspectorBar::StartFontEdit(const TEditStart& S) {
+  Dress(editBtn_, S, true, true)->SetText(S.Item->FontValue()->Name());
+  editBtn_->Font()->Assign(S.Item->Modified() ? S.Active->ModifiedFont() : S.Item->FontValue());
+  editBtn_->OrigValue = S.Item->TextValue();
+  editBtn_->SetEditorEnabled(false);
+  ShowSelected(editBtn_);
+}
+
+// A check row has no editor: the start toggles it and stops at once.
+void TInspectorBar::ToggleCheck(const TEditStart& S) {
+  TInspectorItem* Item = S.Item;
+  Item->EditToggle();
+  Item->SetBoolValue(!Item->BoolValue());
+  Item->SetModified(true);
+  editing_ = true;
+  Item->SetPressed(showFocus_);
+  StopEdit(Item);
+  Item->SetPressed(showFocus_);
+  if (TabStop() && CanFocus()) SetFocus();
+}
+
+void TInspectorBar::StartListEdit(const TEditStart& S) {
+  const bool free = S.Item->PropertyType() == ptValues;
+  Dress(combo_, S, true, true)->SetStyle(free ? csDropDown : csDropDownList);
+  TStringList list;
+  list.Assign(S.Item->Values());
+  GetValueList(S.Item, &list);
+  combo_->Items()->Assign(&list);
+  combo_->SetBkColor(S.Active->EditColor());
+  combo_->OrigValue = S.Item->TextValue();
+  if (free)
+    combo_->SetText(S.Item->TextValue());
+  else
+    combo_->SetItemIndex(combo_->Items()->IndexOf(S.Item->TextValue()));
+  ShowSelected(combo_);
+}
+
+void TInspectorBar::StartSpinEdit(const TEditStart& S) {
+  const TRect& R = S.R;
+  DressEditor(spin_, S, true, true);
+  // One pixel narrower than the other editors.
+  spin_->SetBounds(R.Left, R.Top, std::max(0, R.Right - R.Left - 1), R.Bottom - R.Top);
+  spin_->InspectorItem = S.Item;
+  spin_->SetBorderStyle(bsNone);
+  spin_->SetMinValue(S.Item->SpinMin());
+  spin_->SetMaxValue(S.Item->SpinMax());
+  spin_->SetText(S.Item->TextValue());
+  spin_->OrigValue = S.Item->TextValue();
+  spin_->SetEditRect();
+  ShowSelected(spin_);
+}
+
+void TInspectorBar::StartButtonEdit(const TEditStart& S) {
+  Dress(editBtn_, S, true, true)->SetText(S.Item->TextValue());
+  editBtn_->OrigValue = S.Item->TextValue();
+  editBtn_->SetEditorEnabled(S.Item->PropertyType() == ptTextButton);
+  ShowSelected(editBtn_);
+}
+
+void TInspectorBar::StartDateTimeEdit(const TEditStart& S) {
+  const bool date = S.Item->PropertyType() == ptDate;
+  const std::string& text = S.Item->TextValue();
+  Dress(dateTime_, S, false, false)->SetKind(date ? dtkDate : dtkTime);
+  // A text that reads as no date or time leaves the picker at its current value.
+  TDateTime v = 0;
+  if (!text.empty()) {
+    if (date && TryStrToDate(text, v)) dateTime_->SetDate(v);
+    if (!date && TryStrToTime(text, v)) dateTime_->SetTime(v);
+  }
+  dateTime_->OrigValue = S.Item->DateTimeValue();
+  ShowEditor(dateTime_);
+}
+
+// A custom row is edited by its link's editor, in place or in the link's popup window.
+void TInspectorBar::StartLinkEdit(const TEditStart& S) {
+  const TRect& R = S.R;
+  TInspectorEditLink* link = S.Item->EditLink();
+  if (!link) return;
+  link->SetInspector(this);
+  link->FreeNotification(this);
+  activeLink_ = link;
+  if (link->EditStyle() == esInplace) {
+    link->CreateEditor(this);
+  } else {
+    const TPoint org = ClientToScreen(TPoint(R.Left, R.Bottom));
+    link->OpenPopup(TRect(org.X, org.Y, org.X + link->PopupWidth(), org.Y + link->PopupHeight()));
+    link->CreateEditor(link->PopupForm());
+  }
+  link->SetProperties(R, S.Item);
+  link->StartEdit(S.Item);
+  editing_ = true;
+}
+
+// A button row is pressed while it is being edited.
+void TInspectorBar::PressButtonRow(const TEditStart& S) {
+  S.Item->SetPressed(true);
+  editing_ = true;
+  if (TabStop() && CanFocus()) SetFocus();
 }
 
 void TInspectorBar::HidePendingEditor() {

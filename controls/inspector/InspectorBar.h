@@ -583,6 +583,42 @@ class TInspectorBar : public TCustomPanel {
   friend class TInspectorEditLink;
   void CreateEditors();
   TWinControl* EditorFor(TPropertyType Type) const;
+  // ---- row kinds (InspRowKinds.cpp): what each property type edits with and shows.
+  enum class TEditorSlot { None, Edit, Combo, ColorCombo, Spin, EditBtn, DateTime };
+  struct TEditStart {
+    TInspectorItem* Item;
+    TInspectorPanel* Active;  // gives the editor its colours and fonts
+    TRect R;                  // the editor's place over the value column
+  };
+  struct TRowKind {
+    TEditorSlot Editor;                                  // the inplace editor (None: none of the bar's)
+    TInspectorEditButton Button;                         // drawn in the value column with ShowEditorAlways
+    void (TInspectorBar::*Start)(const TEditStart& S);  // opens the edit; none: the row is not edited
+  };
+  static const TRowKind& RowKind(TPropertyType Type);
+  TWinControl* EditorIn(TEditorSlot Slot) const;
+  static int EditorKindOf(TEditorSlot Slot);
+  // StartEdit's steps.
+  void ScrollIntoEditView(TInspectorPanel* P, TInspectorItem* Item);
+  TRect EditorPlace(TInspectorPanel* P, TInspectorItem* Item);
+  static TRect InsideEditBox(TInspectorPanel* P, TRect R);
+  void DressEditor(TWinControl* E, const TEditStart& S, bool Colour, bool MaxLength);
+  void ShowEditor(TWinControl* E);
+  // DressEditor and the editor's row; ShowEditor with the editor's text selected.
+  template <class TEditor>
+  TEditor* Dress(TEditor* E, const TEditStart& S, bool Colour, bool MaxLength);
+  template <class TEditor>
+  void ShowSelected(TEditor* E);
+  void StartTextEdit(const TEditStart& S);
+  void StartColourEdit(const TEditStart& S);
+  void StartFontEdit(const TEditStart& S);
+  void ToggleCheck(const TEditStart& S);
+  void StartListEdit(const TEditStart& S);
+  void StartSpinEdit(const TEditStart& S);
+  void StartButtonEdit(const TEditStart& S);
+  void StartDateTimeEdit(const TEditStart& S);
+  void StartLinkEdit(const TEditStart& S);
+  void PressButtonRow(const TEditStart& S);
   void HideEditor(TPropertyType Type);
   // Stops editing and starts again on Next, keeping an editor both rows use shown and
   // focused throughout, so the keyboard focus never falls between two editors.
