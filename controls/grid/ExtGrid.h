@@ -834,6 +834,18 @@ class TExtStringGrid : public TBaseGrid {
   void CloseEditForLines();
   // The text of the edit going on: the editor's while it shows over the edited cell, else the cell's.
   std::string EditedText();
+  // The ways out of an edited cell; every one passes ValidateOnWayOut, the one place that decides
+  // whether the edit is validated, and always with the edited cell's own text.
+  enum class TEditWayOut {
+    ToOtherCell,  // the current cell moves off the edited cell
+    OnTheCell,    // the edited cell is made current again
+    Wheel,        // a wheel notch that moves the current cell
+    ViewMove,     // a search or a cell brought into view moves the current cell
+    EditorKey,    // Tab, Return, Up or Down in the editor
+    FocusLeaves,  // the editor loses the focus
+    LinesMove,    // rows or columns move under the edit
+  };
+  bool ValidateOnWayOut(TEditWayOut Way);
   void FollowEditCell();
   void ColorRow(int ARow, TColor Value, int Which);
   TGridItem MakeHiddenRecord(int ADisplRow, int AIdx);
@@ -1281,8 +1293,6 @@ class TExtStringGrid : public TBaseGrid {
     };
     std::unordered_map<uint64_t, TKept> Kept;
   } find_;
-  // An edit open in the focused editor passes validation before a search or view change moves.
-  bool EditValidatedForMove();
   bool MatchText(const std::string& CellText) const;
   bool TestText(const std::string& CellText) const;
   // Called by the grid's timer: a lookup text idle for 4 ticks is cleared.

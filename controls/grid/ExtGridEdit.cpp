@@ -86,10 +86,9 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
 
   bool editorFocused = InplaceEditor() && InplaceEditor()->Focused();
   // Every move off an edited cell passes here, whichever key, click, wheel, search or call makes
-  // it: the text is validated before anything else changes, and a refusal keeps the cell. A text
-  // the editor's own keys validated already equals its start text and is not asked about again.
+  // it: the text is validated before anything else changes, and a refusal keeps the cell.
   const bool leaving = BaseCell(RealColIndex(ACol), ARow) != editCell_;
-  if (editActive_ && (leaving || !editorFocused) && !ValidateCell(EditedText())) return false;
+  if (!ValidateOnWayOut(leaving ? TEditWayOut::ToOtherCell : TEditWayOut::OnTheCell)) return false;
 
   // Editing is switched per cell: off on read-only cells, on again on the next editable one,
   // and on for a clickable control only while that cell is current.
@@ -237,6 +236,29 @@ bool TExtStringGrid::ValidateCell(const std::string& Value) {
   editActive_ = true;
   if (Options() & goEditing) ShowEditor();
   return false;
+}
+
+bool TExtStringGrid::ValidateOnWayOut(TEditWayOut Way) {
+  if (!editActive_) return true;
+  const bool editorFocused = InplaceEditor() && InplaceEditor()->Focused();
+  switch (Way) {
+    // A text the editor's own keys validated already equals its start text: the cell made
+    // current again is asked about only when no focused editor could have validated it.
+    case TEditWayOut::OnTheCell:
+      if (editorFocused) return true;
+      break;
+    // Without the editor's focus the move itself leaves the cell through SelectCell.
+    case TEditWayOut::ViewMove:
+      if (!editorFocused) return true;
+      break;
+    // The focus going to the grid itself leaves no cell.
+    case TEditWayOut::FocusLeaves:
+      if (Focused()) return true;
+      break;
+    default:
+      break;
+  }
+  return ValidateCell(EditedText());
 }
 
 std::string TExtStringGrid::EditedText() {

@@ -214,7 +214,7 @@ void TExtStringGrid::FindCell(TPoint StartCell, const std::string& Text, TPoint&
       if (!MatchText(*t)) continue;
       Found = TPoint(c, r);
       find_.LastFound = Found;
-      if ((Flags & ffGotoFound) && EditValidatedForMove()) {
+      if ((Flags & ffGotoFound) && ValidateOnWayOut(TEditWayOut::ViewMove)) {
         std::shared_ptr<bool> alive = AliveFlag();
         if (r != Row()) SetRow(r);
         if (!*alive) return;
@@ -224,13 +224,6 @@ void TExtStringGrid::FindCell(TPoint StartCell, const std::string& Text, TPoint&
       return;
     }
   }
-}
-
-bool TExtStringGrid::EditValidatedForMove() {
-  // The keys and the mouse validate an edit whose editor has the focus before they move; a move
-  // made for a search or a view change does the same, and a refusal keeps the cell.
-  if (!editActive_ || !InplaceEditor() || !InplaceEditor()->Focused()) return true;
-  return ValidateCell(GetCurrentCellText());
 }
 
 // ---------------------------------------------------------------- highlighting

@@ -463,7 +463,7 @@ void TExtStringGrid::WMMouseWheel(TMessage& Message) {
   }
   // A wheel that moves the current cell leaves an edited cell as every other way out does: the
   // value is validated first, and a refused one keeps the cell current with its text put back.
-  if (mouseActions_->WheelAction == waMoveSelection && !ValidateCell(EditedText())) {
+  if (mouseActions_->WheelAction == waMoveSelection && !ValidateOnWayOut(TEditWayOut::Wheel)) {
     Message.Result = 1;
     return;
   }

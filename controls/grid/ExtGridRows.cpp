@@ -23,7 +23,7 @@ void TExtStringGrid::CloseEditForLines() {
   // An in-cell control keeps its own edit; an edit whose editor was hidden (editing switched off
   // meanwhile) still has its typed text in the cell, so it is validated all the same.
   if (!shown && (controlEditorShown_ || !editActive_)) return;
-  if (editActive_) ValidateCell(EditedText());
+  ValidateOnWayOut(TEditWayOut::LinesMove);
   if (shown) HideEditor();
   editActive_ = false;
 }

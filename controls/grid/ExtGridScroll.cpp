@@ -12,7 +12,7 @@
 void TExtStringGrid::ScrollInView(int ACol, int ARow) {
   if (ACol < 0 || ARow < 0 || ACol >= ColCount() || ARow >= RowCount()) return;
   std::shared_ptr<bool> alive = AliveFlag();
-  const bool mayMove = EditValidatedForMove();
+  const bool mayMove = ValidateOnWayOut(TEditWayOut::ViewMove);
   if (!*alive) return;
   int left = LeftCol(), top = TopRow();
   if (ACol >= FixedCols() && (ACol < LeftCol() || ACol >= LeftCol() + VisibleColCount())) {

@@ -109,7 +109,7 @@ void TExtInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
     case VK_TAB:
       if (!(grid_->Options() & goTabs)) break;
       // A refused text keeps the cell current, as Return does.
-      if (!grid_->ValidateCell(Text())) {
+      if (!grid_->ValidateOnWayOut(TExtStringGrid::TEditWayOut::EditorKey)) {
         PutBack(grid_->GetCurrentCellText());
         Key = 0;
         return;
@@ -127,7 +127,7 @@ void TExtInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
         TGridCountScope store(grid_->storingFromEditor_);
         grid_->SetCurrentCellText(typed);
       }
-      if (!grid_->ValidateCell(typed)) {
+      if (!grid_->ValidateOnWayOut(TExtStringGrid::TEditWayOut::EditorKey)) {
         PutBack(typed);
         Key = 0;
         return;
@@ -141,8 +141,7 @@ void TExtInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
         return;
       }
       if (!nav->LineFeedOnEnter && !ctrl) {
-        std::string typed = Text();
-        if (!grid_->ValidateCell(typed)) {
+        if (!grid_->ValidateOnWayOut(TExtStringGrid::TEditWayOut::EditorKey)) {
           // A refused Return leaves the cell's text (restored or corrected) in the editor.
           PutBack(grid_->GetCurrentCellText());
           Key = 0;
@@ -260,11 +259,8 @@ void TExtInplaceEdit::DoExit() {
   if (grid_->LookupHistory && grid_->LookupItems()->IndexOf(Text()) < 0) grid_->LookupItems()->Add(Text());
   TInplaceEdit::DoExit();
   if (!grid_->EditActive()) return;
-  if (!grid_->Focused()) {
-    grid_->ValidateCell(Text());
-  } else {
-    grid_->EditingDone();
-  }
+  if (grid_->Focused()) grid_->EditingDone();
+  grid_->ValidateOnWayOut(TExtStringGrid::TEditWayOut::FocusLeaves);
 }
 
 bool TExtInplaceEdit::FilterPaste(std::string& Text) {
