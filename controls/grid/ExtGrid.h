@@ -930,6 +930,13 @@ class TExtStringGrid : public TBaseGrid {
   bool SwallowKeyNoted(TKeyPress& k);
   void KeepHorizScroll(const TKeyPress& k);
   bool CurrentCellEditable();
+  // The auto advance walk's steps (ExtGridKeys.cpp).
+  struct TAdvanceWalk;
+  enum TAdvanceStep { asMoved, asStopHere, asGiveUp };
+  TAdvanceStep AdvanceAcross(TAdvanceWalk& w);
+  TAdvanceStep AdvanceDown(TAdvanceWalk& w);
+  TAdvanceStep AdvanceBack(TAdvanceWalk& w, bool ByRows);
+  void ArriveAfterAdvance(int ACol, int ARow, int nc, int nr, bool ShowControl);
   void FireKeyDown(WORD& Key);
   bool SkipFixed(WORD Key);
   bool DownAppend();
@@ -938,6 +945,15 @@ class TExtStringGrid : public TBaseGrid {
   bool CellClickable(int ACol, int ARow, TCellType& AType);
   void ControlKey(WORD Key);
   void LeftButtonDown(TMessage& Message);
+  // The left press's zones (ExtGridMouse.cpp): true when the press ends there.
+  struct TCellPress;
+  bool PressLeavesEditors(TCellPress& p);
+  bool PressOnNodeSign(TCellPress& p);
+  bool PressStartsDrag(TCellPress& p);
+  bool PressOnCellGraphic(TCellPress& p);
+  bool PressOnLink(TCellPress& p);
+  bool PressSelects(TCellPress& p);
+  bool PressOnCell(TCellPress& p);
   void LeftButtonUp(TMessage& Message);
   void LeftDoubleClick(TMessage& Message);
   void RightButtonDown(TMessage& Message);

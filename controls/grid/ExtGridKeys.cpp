@@ -545,87 +545,90 @@ void TExtStringGrid::TabToNextCell(bool Backwards) {
 }
 
 // ---------------------------------------------------------------- auto advance
-void TExtStringGrid::AdvanceCell(int ACol, int ARow, bool Backwards, bool ShowControl, bool Force) {
-  if (!navigation_->AdvanceOnEnter && !Force) return;
-  if (mouseActions_->RangeSelectAndEdit && !(Options() & goEditing)) SetEditingOption(true);
-  startChar_ = 0;
-  const int first = FirstScrollCol(), lastCol = ColCount() - VisibleFixedRightCols() - 1;
-  const int top = FixedRows();
-  if (lastCol < first || LastWalkableRow() < top) return;
-  bool byRows = navigation_->AdvanceDirection == adTopBottom;
-  int c = std::clamp(ACol, first, lastCol), r = std::clamp(ARow, top, LastWalkableRow());
-  bool inserted = false, found = false;
-  // At most one pass over the walkable cells and at most one insertion.
-  int total = (lastCol - first + 1) * (LastWalkableRow() - top + 1) + 1;
-  for (int i = 0; i < total && !found; ++i) {
-    TPoint span = CellSpan(c, r);
-    int sx = std::max(0, span.X), sy = std::max(0, span.Y);
-    int bottom = LastWalkableRow();
-    if (!byRows && !Backwards) {
-      if (c + sx >= lastCol) {
-        if (r < bottom) {
-          c = first, ++r;
-        } else if (navigation_->AdvanceInsert && !inserted) {
-          bool can = true;
-          CanAddRow(can);
-          c = first;
-          inserted = true;
-          if (!can) {
-            found = IsEditableCell(RealColIndex(c), r);
-            break;
-          }
-          // Appended before the footer rows.
-          InsertRows(RowCount() - fixedFooters_, 1);
-          ++r;
-          if (OnAutoAddRow) OnAutoAddRow(this, LastWalkableRow());
-          bool any = false;
-          for (int k = first; k <= lastCol && !any; ++k) any = IsEditableCell(RealColIndex(k), r);
-          if (!any) return;
-        } else {
-          c = first, r = top;
-        }
-      } else {
-        c += sx + 1;
-      }
-    } else if (byRows && !Backwards) {
-      if (r + sy >= bottom) {
-        if (c < ColCount() - fixedRightCols_ - 1) {
-          ++c, r = top;
-          if (c > lastCol) c = first;
-        } else if (navigation_->AdvanceInsert && !inserted) {
-          // One new column before the right fixed columns, never more.
-          InsertCols(ColCount() - fixedRightCols_, 1);
-          inserted = true;
-          ++c, r = top;
-          if (OnAutoInsertCol) OnAutoInsertCol(this, ColCount() - 1 - fixedRightCols_);
-        } else {
-          c = first, r = top;
-        }
-        Invalidate();
-      } else {
-        r += sy + 1;
-      }
-    } else if (!byRows) {
-      if (c <= first) {
-        c = lastCol;
-        r = r > top ? r - 1 : bottom;
-      } else {
-        --c;
-      }
-    } else {
-      if (r <= top) {
-        r = bottom;
-        c = c > first ? c - 1 : lastCol;
-      } else {
-        --r;
-      }
-    }
-    TPoint b = BaseCell(c, r);
-    if (b.X != c || b.Y != r) continue;
-    found = IsEditableCell(RealColIndex(c), r);
+// The walk after Enter: its bounds, where it stands, and whether it inserted its one line.
+struct TExtStringGrid::TAdvanceWalk {
+  const int First, LastCol, Top;
+  int C, R;
+  bool Inserted = false;
+};
+
+// Forward by columns: the next row's first column after the last, a new row (once) after the
+// last row, else the top again.
+TExtStringGrid::TAdvanceStep TExtStringGrid::AdvanceAcross(TAdvanceWalk& w) {
+  TPoint span = CellSpan(w.C, w.R);
+  const int sx = std::max(0, span.X), bottom = LastWalkableRow();
+  if (w.C + sx < w.LastCol) {
+    w.C += sx + 1;
+    return asMoved;
   }
-  if (!found) return;
-  int nc = c, nr = r;
+  if (w.R < bottom) {
+    w.C = w.First, ++w.R;
+    return asMoved;
+  }
+  if (!navigation_->AdvanceInsert || w.Inserted) {
+    w.C = w.First, w.R = w.Top;
+    return asMoved;
+  }
+  bool can = true;
+  CanAddRow(can);
+  w.C = w.First;
+  w.Inserted = true;
+  if (!can) return asStopHere;
+  // Appended before the footer rows.
+  InsertRows(RowCount() - fixedFooters_, 1);
+  ++w.R;
+  if (OnAutoAddRow) OnAutoAddRow(this, LastWalkableRow());
+  for (int k = w.First; k <= w.LastCol; ++k)
+    if (IsEditableCell(RealColIndex(k), w.R)) return asMoved;
+  return asGiveUp;
+}
+
+// Forward by rows: the next column's top after the bottom, a new column (once) after the last one.
+TExtStringGrid::TAdvanceStep TExtStringGrid::AdvanceDown(TAdvanceWalk& w) {
+  TPoint span = CellSpan(w.C, w.R);
+  const int sy = std::max(0, span.Y);
+  if (w.R + sy < LastWalkableRow()) {
+    w.R += sy + 1;
+    return asMoved;
+  }
+  if (w.C < ColCount() - fixedRightCols_ - 1) {
+    ++w.C, w.R = w.Top;
+    if (w.C > w.LastCol) w.C = w.First;
+  } else if (navigation_->AdvanceInsert && !w.Inserted) {
+    // One new column before the right fixed columns, never more.
+    InsertCols(ColCount() - fixedRightCols_, 1);
+    w.Inserted = true;
+    ++w.C, w.R = w.Top;
+    if (OnAutoInsertCol) OnAutoInsertCol(this, ColCount() - 1 - fixedRightCols_);
+  } else {
+    w.C = w.First, w.R = w.Top;
+  }
+  Invalidate();
+  return asMoved;
+}
+
+// Backwards by columns or by rows, wrapping round without inserting.
+TExtStringGrid::TAdvanceStep TExtStringGrid::AdvanceBack(TAdvanceWalk& w, bool ByRows) {
+  const int bottom = LastWalkableRow();
+  if (!ByRows) {
+    if (w.C <= w.First) {
+      w.C = w.LastCol;
+      w.R = w.R > w.Top ? w.R - 1 : bottom;
+    } else {
+      --w.C;
+    }
+  } else if (w.R <= w.Top) {
+    w.R = bottom;
+    w.C = w.C > w.First ? w.C - 1 : w.LastCol;
+  } else {
+    --w.R;
+  }
+  return asMoved;
+}
+
+// The cell the walk found becomes current once the handlers allow it; an in-cell control there
+// opens with a click on it.
+void TExtStringGrid::ArriveAfterAdvance(int ACol, int ARow, int nc, int nr, bool ShowControl) {
   bool allow = true;
   if (OnAutoAdvance) OnAutoAdvance(this, ARow, ACol, nr, nc, allow);
   if (allow && OnCellChanging) OnCellChanging(this, ARow, ACol, nr, nc, allow);
@@ -647,4 +650,30 @@ void TExtStringGrid::AdvanceCell(int ACol, int ARow, bool Backwards, bool ShowCo
     MouseDown(mbLeft, 0, cr.Left + 2, cr.Top + 2);
     MouseUp(mbLeft, 0, cr.Left + 2, cr.Top + 2);
   }
+}
+
+void TExtStringGrid::AdvanceCell(int ACol, int ARow, bool Backwards, bool ShowControl, bool Force) {
+  if (!navigation_->AdvanceOnEnter && !Force) return;
+  if (mouseActions_->RangeSelectAndEdit && !(Options() & goEditing)) SetEditingOption(true);
+  startChar_ = 0;
+  const int first = FirstScrollCol(), lastCol = ColCount() - VisibleFixedRightCols() - 1;
+  const int top = FixedRows();
+  if (lastCol < first || LastWalkableRow() < top) return;
+  const bool byRows = navigation_->AdvanceDirection == adTopBottom;
+  TAdvanceWalk w{first, lastCol, top, std::clamp(ACol, first, lastCol), std::clamp(ARow, top, LastWalkableRow())};
+  bool found = false;
+  // At most one pass over the walkable cells and at most one insertion.
+  const int total = (lastCol - first + 1) * (LastWalkableRow() - top + 1) + 1;
+  for (int i = 0; i < total && !found; ++i) {
+    TAdvanceStep step = Backwards ? AdvanceBack(w, byRows) : byRows ? AdvanceDown(w) : AdvanceAcross(w);
+    if (step == asGiveUp) return;
+    if (step == asStopHere) {
+      found = IsEditableCell(RealColIndex(w.C), w.R);
+      break;
+    }
+    TPoint b = BaseCell(w.C, w.R);
+    if (b.X != w.C || b.Y != w.R) continue;  // covered by a merged area
+    found = IsEditableCell(RealColIndex(w.C), w.R);
+  }
+  if (found) ArriveAfterAdvance(ACol, ARow, w.C, w.R, ShowControl);
 }

@@ -96,7 +96,141 @@ void TExtStringGrid::WMMouseButton(TMessage& Message) {
   TBaseGrid::WMMouseButton(Message);
 }
 
+// One left press as the zone steps see it: the point, the pressed cell (its merged area's base)
+// and whether it is fixed by index or by rule (known once the open edits have ended).
+struct TExtStringGrid::TCellPress {
+  TMessage& Message;
+  const int X, Y;
+  const int C, R;
+  bool ByIndex, FixedByRule;
+};
+
+// A press on another cell ends an in-cell control's edit first; a refused value keeps it there.
+// As the window system does, a press on another cell takes the focus from the inplace editor
+// first, so the edit is validated before the cell is left.
+bool TExtStringGrid::PressLeavesEditors(TCellPress& p) {
+  if (controlEditorShown_ && (DisplColIndex(controlCell_.X) != p.C || controlCell_.Y != p.R)) {
+    if (!controlRefused_) EndCellControlEdit();
+    if (controlEditorShown_) {
+      if (activeCellEditor_ && activeCellEditor_->CanFocus()) activeCellEditor_->SetFocus();
+      return true;
+    }
+  }
+  if (InplaceEditor() && InplaceEditor()->Focused() && (p.C != Col() || p.R != Row()) && CanFocus()) SetFocus();
+  // What the cell is, read once the open edits have ended.
+  p.ByIndex = p.C < FixedCols() || p.R < FixedRows();
+  p.FixedByRule = !p.ByIndex && IsFixed(p.C, p.R);
+  if ((p.ByIndex || p.FixedByRule) && controlEditorShown_) EndCellControlEdit();
+  return false;
+}
+
+bool TExtStringGrid::PressOnNodeSign(TCellPress& p) { return NodeGlyphPress(p.C, p.R, p.X); }
+
+bool TExtStringGrid::PressStartsDrag(TCellPress& p) { return DragStartDown(p.C, p.R, p.X); }
+
+// Buttons, check boxes and radio groups; check boxes work in fixed cells too (a header's box
+// checks its column).
+bool TExtStringGrid::PressOnCellGraphic(TCellPress& p) {
+  const int c = p.C, r = p.R, x = p.X, y = p.Y, rc = RealColIndex(c);
+  TCellType t;
+  bool control = CellClickable(rc, r, t);
+  const bool checkKind = t == ctCheckBox || t == ctDataCheckBox || t == ctVirtCheckBox || t == ctRowCheckBox;
+  if (!control || (p.ByIndex && !checkKind)) return false;
+  bool can = (Options() & goEditing) || mouseActions_->RangeSelectAndEdit;
+  CanEditCell(rc, r, can);
+  if (t == ctButton || t == ctBitButton) {
+    if (controlEditorShown_) EndCellControlEdit();
+    FocusCell(c, r, true);
+    // Only the button itself presses; the rest of the cell just selects it.
+    if (PointOnButton(c, r, x, y)) {
+      pressedButton_ = TPoint(c, r);
+      RepaintCell(c, r);
+      if (OnClickCell) OnClickCell(this, r, c);
+    }
+    return true;
+  }
+  if (checkKind && (can || controlLook_->CheckAlwaysActive) && PointOnCheckGlyph(c, r, x, y)) {
+    if (controlEditorShown_) EndCellControlEdit();
+    if (CanFocus()) SetFocus();
+    ToggleCheck(rc, r, true);
+    if (showModified_->Enabled) {
+      SetRowModified(r, true);
+      RepaintCell(0, r);
+    }
+    // The row check box has flipped the row's mark; the row becomes current with it.
+    if (c == 0 && t == ctRowCheckBox && r >= FixedRows() && !navigation_->AlwaysEdit)
+      FocusCell(std::max(Col(), FixedCols()), r, true);
+    else if (!navigation_->AlwaysEdit && !p.ByIndex)
+      FocusCell(c, r, true);
+    if (OnCheckBoxClick) OnCheckBoxClick(this, rc, r, GetCheckBoxState(rc, r));
+    if (HideFocusRect) RepaintCell(c, r);
+    if (r < FixedRows() && mouseActions_->CheckAllCheck) CheckAllInColumn(c, r);
+    MouseDown(mbLeft, KeyboardStateToShiftState(), x, y);
+    return true;
+  }
+  if (t == ctRadio && (can || controlLook_->RadioAlwaysActive)) {
+    if (controlEditorShown_) EndCellControlEdit();
+    TRect cr = CellRectEx(c, r);
+    FocusCell(c, r, true);
+    // A refused move leaves another cell current: its group is not the one pressed.
+    if (Col() == c && Row() == r) RadioClick(x - cr.Left, y - cr.Top);
+    return true;
+  }
+  return false;
+}
+
+// Markup controls and anchors, and web addresses shown as links.
+bool TExtStringGrid::PressOnLink(TCellPress& p) {
+  if (!p.ByIndex && !p.FixedByRule && MarkupClick(p.C, p.R, p.X, p.Y)) return true;
+  std::string text = Cells(RealColIndex(p.C), p.R);
+  if (!p.ByIndex && URLShow() && ExtUtil::TextType(text, EnableHTML) == 0 && ExtUtil::IsURL(text)) {
+    AnchorClick(p.C, p.R, text);
+    return true;
+  }
+  return false;
+}
+
+// The press modes (rows, columns, all, disjunct marks); a cell fixed by rule only tells its click.
+bool TExtStringGrid::PressSelects(TCellPress& p) {
+  const TShiftState shift = KeyboardStateToShiftState();
+  DisjunctDown(p.C, p.R, shift);
+  ModeClick(p.C, p.R, shift);
+  if (!p.FixedByRule) return false;
+  bool footerRow = floatingFooter_->Visible() && floatingFooter_->FooterStyle() == fsFixedLastRow &&
+                   p.R == RowCount() - 1;
+  if (!footerRow && OnClickCell) OnClickCell(this, p.R, p.C);
+  return true;
+}
+
+// The base grid selects the cell (or starts sizing or moving); the click is told after it.
+bool TExtStringGrid::PressOnCell(TCellPress& p) {
+  const int c = p.C, r = p.R;
+  {
+    TGridFlagScope noAlwaysEdit(navigation_->AlwaysEdit, false);
+    std::shared_ptr<bool> alive = AliveFlag();
+    TBaseGrid::WMMouseButton(p.Message);
+    if (!*alive) return true;
+  }
+  TRect cr = CellRectEx(c, r);
+  bool inside = p.X > cr.Left + 3 && p.X < cr.Right - 3;
+  if ((inside || !(Options() & goColSizing)) && GridState() != gsColSizing && GridState() != gsRowSizing &&
+      OnClickCell)
+    OnClickCell(this, r, c);
+  if (OnCellValidate) RememberEditCell(Col(), Row());
+  if (!p.ByIndex && IsMergedCell(c, r) && !(Options() & goRowSelect) && Col() == c && Row() == r) {
+    TPoint span = CellSpan(c, r);
+    SetSelection({c, r, c + std::max(0, span.X), r + std::max(0, span.Y)});
+  }
+  return true;
+}
+
+// The press zones in the order they are asked; each answers true when the press ends there.
 void TExtStringGrid::LeftButtonDown(TMessage& Message) {
+  using TPressStep = bool (TExtStringGrid::*)(TCellPress&);
+  static constexpr TPressStep zones[] = {&TExtStringGrid::PressLeavesEditors, &TExtStringGrid::PressOnNodeSign,
+                                         &TExtStringGrid::PressStartsDrag,    &TExtStringGrid::PressOnCellGraphic,
+                                         &TExtStringGrid::PressOnLink,        &TExtStringGrid::PressSelects,
+                                         &TExtStringGrid::PressOnCell};
   const int x = Message.XPos(), y = Message.YPos();
   downSel_ = Selection();
   int c = -1, r = -1;
@@ -114,102 +248,10 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
     return;
   }
   TPoint b = BaseCell(c, r);
-  c = b.X, r = b.Y;
   downCell_ = b;
-  // A press on another cell ends an in-cell control's edit first; a refused value keeps it there.
-  if (controlEditorShown_ && (DisplColIndex(controlCell_.X) != c || controlCell_.Y != r)) {
-    if (!controlRefused_) EndCellControlEdit();
-    if (controlEditorShown_) {
-      if (activeCellEditor_ && activeCellEditor_->CanFocus()) activeCellEditor_->SetFocus();
-      return;
-    }
-  }
-  // As the window system does, a press on another cell takes the focus from the inplace editor
-  // first, so the edit is validated before the cell is left.
-  if (InplaceEditor() && InplaceEditor()->Focused() && (c != Col() || r != Row()) && CanFocus()) SetFocus();
-  bool byIndex = c < FixedCols() || r < FixedRows();
-  bool fixedByRule = !byIndex && IsFixed(c, r);
-  if ((byIndex || fixedByRule) && controlEditorShown_) EndCellControlEdit();
-  if (NodeGlyphPress(c, r, x)) return;
-  if (DragStartDown(c, r, x)) return;
-  int rc = RealColIndex(c);
-  TCellType t;
-  bool control = CellClickable(rc, r, t);
-  const bool checkKind = t == ctCheckBox || t == ctDataCheckBox || t == ctVirtCheckBox || t == ctRowCheckBox;
-  // Check boxes work in fixed cells too (a header's box checks its column).
-  if (control && (!byIndex || checkKind)) {
-    bool can = (Options() & goEditing) || mouseActions_->RangeSelectAndEdit;
-    CanEditCell(rc, r, can);
-    if (t == ctButton || t == ctBitButton) {
-      if (controlEditorShown_) EndCellControlEdit();
-      FocusCell(c, r, true);
-      // Only the button itself presses; the rest of the cell just selects it.
-      if (PointOnButton(c, r, x, y)) {
-        pressedButton_ = b;
-        RepaintCell(c, r);
-        if (OnClickCell) OnClickCell(this, r, c);
-      }
-      return;
-    }
-    if (checkKind && (can || controlLook_->CheckAlwaysActive) && PointOnCheckGlyph(c, r, x, y)) {
-      if (controlEditorShown_) EndCellControlEdit();
-      if (CanFocus()) SetFocus();
-      ToggleCheck(rc, r, true);
-      if (showModified_->Enabled) {
-        SetRowModified(r, true);
-        RepaintCell(0, r);
-      }
-      // The row check box has flipped the row's mark; the row becomes current with it.
-      if (c == 0 && t == ctRowCheckBox && r >= FixedRows() && !navigation_->AlwaysEdit)
-        FocusCell(std::max(Col(), FixedCols()), r, true);
-      else if (!navigation_->AlwaysEdit && !byIndex)
-        FocusCell(c, r, true);
-      if (OnCheckBoxClick) OnCheckBoxClick(this, rc, r, GetCheckBoxState(rc, r));
-      if (HideFocusRect) RepaintCell(c, r);
-      if (r < FixedRows() && mouseActions_->CheckAllCheck) CheckAllInColumn(c, r);
-      MouseDown(mbLeft, KeyboardStateToShiftState(), x, y);
-      return;
-    }
-    if (t == ctRadio && (can || controlLook_->RadioAlwaysActive)) {
-      if (controlEditorShown_) EndCellControlEdit();
-      TRect cr = CellRectEx(c, r);
-      FocusCell(c, r, true);
-      // A refused move leaves another cell current: its group is not the one pressed.
-      if (Col() == c && Row() == r) RadioClick(x - cr.Left, y - cr.Top);
-      return;
-    }
-  }
-  if (!byIndex && !fixedByRule && MarkupClick(c, r, x, y)) return;
-  std::string text = Cells(rc, r);
-  if (!byIndex && URLShow() && ExtUtil::TextType(text, EnableHTML) == 0 && ExtUtil::IsURL(text)) {
-    AnchorClick(c, r, text);
-    return;
-  }
-  const TShiftState shift = KeyboardStateToShiftState();
-  DisjunctDown(c, r, shift);
-  ModeClick(c, r, shift);
-  if (fixedByRule) {
-    bool footerRow = floatingFooter_->Visible() && floatingFooter_->FooterStyle() == fsFixedLastRow &&
-                     r == RowCount() - 1;
-    if (!footerRow && OnClickCell) OnClickCell(this, r, c);
-    return;
-  }
-  {
-    TGridFlagScope noAlwaysEdit(navigation_->AlwaysEdit, false);
-    std::shared_ptr<bool> alive = AliveFlag();
-    TBaseGrid::WMMouseButton(Message);
-    if (!*alive) return;
-  }
-  TRect cr = CellRectEx(c, r);
-  bool inside = x > cr.Left + 3 && x < cr.Right - 3;
-  if ((inside || !(Options() & goColSizing)) && GridState() != gsColSizing && GridState() != gsRowSizing &&
-      OnClickCell)
-    OnClickCell(this, r, c);
-  if (OnCellValidate) RememberEditCell(Col(), Row());
-  if (!byIndex && IsMergedCell(c, r) && !(Options() & goRowSelect) && Col() == c && Row() == r) {
-    TPoint span = CellSpan(c, r);
-    SetSelection({c, r, c + std::max(0, span.X), r + std::max(0, span.Y)});
-  }
+  TCellPress p{Message, x, y, b.X, b.Y, false, false};
+  for (TPressStep zone : zones)
+    if ((this->*zone)(p)) return;
 }
 
 void TExtStringGrid::LeftButtonUp(TMessage& Message) {
