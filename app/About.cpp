@@ -1,7 +1,7 @@
 #include "app/About.h"
 
 #include "app/Main.h"
-#include "app/PortIO.h"
+#include "app/bus/PortIO.h"
 #include "controls/instrument/InstHyperCtrls.h"
 #include "platform/rtl/Clock.h"
 

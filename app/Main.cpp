@@ -1,7 +1,7 @@
 #include "app/Main.h"
 
-#include "app/InstHPTimerFunc.h"
-#include "app/PortIO.h"
+#include "app/bus/InstHPTimerFunc.h"
+#include "app/bus/PortIO.h"
 #include "devices/Univers.h"
 #include "devices/Universal_III.h"
 #include "platform/gui/Windows.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/I2CBus.h"
-#include "app/MainHost.h"
+#include "app/bus/I2CBus.h"
+#include "app/bus/MainHost.h"
 #include "controls/markup/HTMLStatusBar.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Forms.h"

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/MainHost.h"
+#include "app/bus/MainHost.h"
 #include "platform/gui/Forms.h"
 #include "platform/rtl/Clock.h"
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/I2CBus.h"
+#include "app/bus/I2CBus.h"
 
 // Milliseconds since an arbitrary start on the monotonic clock in force.
 uint64_t MonotonicMs();

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/ByteText.h"
-#include "app/MainHost.h"
+#include "app/bus/ByteText.h"
+#include "app/bus/MainHost.h"
 #include "devices/BusRun.h"
 #include "controls/grid/ExtGrid.h"
 #include "platform/gui/ExtCtrls.h"

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/MainHost.h"
+#include "app/bus/MainHost.h"
 #include "controls/grid/ExtGrid.h"
 #include "devices/Longi2c.h"
 #include "platform/gui/Printers.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/ByteText.h"
+#include "app/bus/ByteText.h"
 #include "controls/grid/ExtGrid.h"
 #include "controls/instrument/InstEdit.h"
 #include "devices/Universal_III.h"

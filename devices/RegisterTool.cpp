@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/ByteText.h"
-#include "app/MainHost.h"
+#include "app/bus/ByteText.h"
+#include "app/bus/MainHost.h"
 #include "controls/instrument/InstCheckLed.h"
 #include "devices/Longi2c.h"
 #include "platform/gui/ExtCtrls.h"

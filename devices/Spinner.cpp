@@ -1,6 +1,6 @@
 #include "devices/Spinner.h"
 
-#include "app/ByteText.h"
+#include "app/bus/ByteText.h"
 #include "controls/instrument/InstCheckLed.h"
 #include "devices/Longi2c.h"
 

@@ -2,8 +2,8 @@
 
 #include <cctype>
 
-#include "app/ByteText.h"
-#include "app/MainHost.h"
+#include "app/bus/ByteText.h"
+#include "app/bus/MainHost.h"
 #include "devices/UniversFile.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Windows.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/I2CBus.h"
+#include "app/bus/I2CBus.h"
 #include "controls/instrument/InstButtons.h"
 #include "devices/BusRun.h"
 #include "devices/UniversText.h"

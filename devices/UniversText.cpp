@@ -1,6 +1,6 @@
 #include "devices/UniversText.h"
 
-#include "app/ByteText.h"
+#include "app/bus/ByteText.h"
 
 namespace Univers {
 

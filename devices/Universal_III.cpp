@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/MainHost.h"
+#include "app/bus/MainHost.h"
 #include "controls/grid/ExtGrid.h"
 #include "devices/BusRun.h"
 #include "devices/ExpertFile.h"

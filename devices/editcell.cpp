@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/ByteText.h"
+#include "app/bus/ByteText.h"
 #include "devices/Definition.h"
 #include "devices/Longi2c.h"
 #include "platform/rtl/SysUtils.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/ByteText.h"
+#include "app/bus/ByteText.h"
 #include "platform/rtl/SysUtils.h"
 
 std::string EEVerifyFailText(const TEEMismatch& m) {

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "app/I2CBus.h"
+#include "app/bus/I2CBus.h"
 #include "eeprom/EEImage.h"
 
 // The bus routines an operation uses (the main window's, or the engine's in tests).

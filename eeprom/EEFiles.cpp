@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/ByteText.h"
+#include "app/bus/ByteText.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {

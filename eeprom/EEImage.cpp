@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/ByteText.h"
+#include "app/bus/ByteText.h"
 #include "platform/rtl/SysUtils.h"
 
 bool EEValidSize(TEEKind kind, uint32_t size) {

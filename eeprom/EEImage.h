@@ -32,7 +32,7 @@ uint32_t HexToInt(const std::string& text);
 // ("'$xyz' is not a valid integer value") for text that is not a hex number.
 int StrictHexToInt(const std::string& text);
 
-// --- Byte cells (the one byte-cell rule of app/ByteText.h) ---
+// --- Byte cells (the one byte-cell rule of app/bus/ByteText.h) ---
 
 // Large window: a byte cell (one or two hex digits; blank counts FF) is its
 // value; any other text falls back to HexToInt, low byte. Never fails.

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/ByteText.h"
-#include "app/MainHost.h"
+#include "app/bus/ByteText.h"
+#include "app/bus/MainHost.h"
 #include "eeprom/EEBusOps.h"
 #include "eeprom/EEFiles.h"
 #include "eeprom/EEMainBus.h"

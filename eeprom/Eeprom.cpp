@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/MainHost.h"
+#include "app/bus/MainHost.h"
 #include "eeprom/EEImage.h"
 #include "eeprom/GotoByte.h"
 

@@ -1,6 +1,6 @@
 #include "eeprom/SmallEE.h"
 
-#include "app/MainHost.h"
+#include "app/bus/MainHost.h"
 #include "eeprom/EEImage.h"
 #include "platform/rtl/SysUtils.h"
 

@@ -53,9 +53,9 @@
 #include <string>
 #include <vector>
 
-#include "app/I2CBus.h"
-#include "app/InstHPTimerFunc.h"
-#include "app/PortIO.h"
+#include "app/bus/I2CBus.h"
+#include "app/bus/InstHPTimerFunc.h"
+#include "app/bus/PortIO.h"
 #include "eeprom/EEBusOps.h"
 #include "eeprom/EEFiles.h"
 #include "platform/port/SimAdapter.h"

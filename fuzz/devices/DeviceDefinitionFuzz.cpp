@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/ByteText.h"
+#include "app/bus/ByteText.h"
 #include "devices/Longi2cFile.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "app/Main.h"
-#include "app/PortIO.h"
+#include "app/bus/PortIO.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/testing/GuiTest.h"
 #include "platform/port/SimAdapter.h"

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/I2CBus.h"
-#include "app/PortIO.h"
+#include "app/bus/I2CBus.h"
+#include "app/bus/PortIO.h"
 #include "eeprom/EEBusOps.h"
 #include "platform/port/SimAdapter.h"
 #include "platform/rtl/Clock.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "app/ByteText.h"
+#include "app/bus/ByteText.h"
 #include "eeprom/EEImage.h"
 #include "platform/rtl/SysUtils.h"
 

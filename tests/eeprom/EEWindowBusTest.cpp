@@ -2,7 +2,7 @@
 // buttons on the simulated adapter, and the faults that must leave the window usable.
 #include <gtest/gtest.h>
 
-#include "app/ByteText.h"
+#include "app/bus/ByteText.h"
 #include "tests/eeprom/EEWindowFixture.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <sys/stat.h>
 
-#include "app/ByteText.h"
+#include "app/bus/ByteText.h"
 #include "eeprom/EEFiles.h"
 #include "tests/eeprom/EEWindowFixture.h"
 

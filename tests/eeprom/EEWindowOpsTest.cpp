@@ -3,7 +3,7 @@
 
 #include <QLineEdit>
 
-#include "app/ByteText.h"
+#include "app/bus/ByteText.h"
 #include "eeprom/GotoByte.h"
 #include "tests/eeprom/EEWindowFixture.h"
 

@@ -8,7 +8,7 @@
 #include <QScreen>
 #include <string>
 
-#include "app/ByteText.h"
+#include "app/bus/ByteText.h"
 #include "platform/gui/FormImage.h"
 #include "tests/controls/grid/GridInputFixture.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ByteText.h"
+#include "app/bus/ByteText.h"
 #include "tests/controls/grid/GridInputFixture.h"
 
 namespace {

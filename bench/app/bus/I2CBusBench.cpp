@@ -62,10 +62,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/I2CBus.h"
-#include "app/InstHPTimerFunc.h"
-#include "app/PortIO.h"
-#include "bench/app/LoadGenerator.h"
+#include "app/bus/I2CBus.h"
+#include "app/bus/InstHPTimerFunc.h"
+#include "app/bus/PortIO.h"
+#include "bench/app/bus/LoadGenerator.h"
 #include "platform/port/SimAdapter.h"
 #include "platform/rtl/Clock.h"
 

@@ -1,4 +1,4 @@
-#include "app/ByteText.h"
+#include "app/bus/ByteText.h"
 
 #include "platform/rtl/SysUtils.h"
 

@@ -11,7 +11,7 @@
 
 #include <unistd.h>
 
-#include "app/InstHPTimerFunc.h"
+#include "app/bus/InstHPTimerFunc.h"
 #include "platform/rtl/Clock.h"
 
 namespace {

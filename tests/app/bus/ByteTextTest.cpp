@@ -1,4 +1,4 @@
-#include "app/ByteText.h"
+#include "app/bus/ByteText.h"
 
 #include <gtest/gtest.h>
 

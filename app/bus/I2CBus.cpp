@@ -1,11 +1,11 @@
-#include "app/I2CBus.h"
+#include "app/bus/I2CBus.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
 
-#include "app/PortIO.h"
+#include "app/bus/PortIO.h"
 #include "platform/rtl/Clock.h"
 
 namespace {

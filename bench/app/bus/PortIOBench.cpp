@@ -2,7 +2,7 @@
 // access cost, and a 4 KB sequential EEPROM read driven by raw register writes.
 #include <benchmark/benchmark.h>
 
-#include "app/PortIO.h"
+#include "app/bus/PortIO.h"
 #include "platform/port/SimAdapter.h"
 #include "platform/port/SimMaster.h"
 #include "platform/rtl/Clock.h"

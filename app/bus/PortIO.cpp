@@ -1,4 +1,4 @@
-#include "app/PortIO.h"
+#include "app/bus/PortIO.h"
 
 namespace {
 

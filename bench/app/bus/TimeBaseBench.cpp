@@ -30,8 +30,8 @@
 #include <functional>
 #include <vector>
 
-#include "app/InstHPTimerFunc.h"
-#include "bench/app/LoadGenerator.h"
+#include "app/bus/InstHPTimerFunc.h"
+#include "bench/app/bus/LoadGenerator.h"
 #include "platform/rtl/Clock.h"
 
 namespace {

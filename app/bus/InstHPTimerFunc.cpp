@@ -1,4 +1,4 @@
-#include "app/InstHPTimerFunc.h"
+#include "app/bus/InstHPTimerFunc.h"
 
 #include "platform/rtl/SysUtils.h"
 

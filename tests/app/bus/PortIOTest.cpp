@@ -2,7 +2,7 @@
 // pins, the BIOS table and the access modes.
 #include <gtest/gtest.h>
 
-#include "app/PortIO.h"
+#include "app/bus/PortIO.h"
 #include "platform/port/SimAdapter.h"
 #include "platform/rtl/Clock.h"
 #include "tests/platform/port/FakePortSystems.h"

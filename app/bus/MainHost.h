@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/I2CBus.h"
+#include "app/bus/I2CBus.h"
 
 class TCustomForm;
 class TOpenDialog;
