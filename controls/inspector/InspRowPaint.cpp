@@ -60,18 +60,52 @@ void TInspectorBar::DrawItem(TInspectorPanel* Panel, TInspectorItem* Item, const
     DrawIconRow(Panel, Item, R);
 }
 
+// The two-column property row: grid lines, caption, the value column's box, then what the row
+// kind shows there (swatch, editor button, button face, check box, picture) and its text.
 void TInspectorBar::DrawPropertyRow(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& R0) {
   TCanvas* C = Surface();
-  const unsigned F = Panel->WordWrap() ? DT_WORDBREAK : (DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER);
-  const int CW = Panel->CaptionWidth();
   const TPropertyType type = Item->PropertyType();
-  int L = R0.Left, T = R0.Top, Right = R0.Right, B = R0.Bottom;
-  const TPoint mouse = CursorInBar();
+  TRowPaint P{Panel, Item, CursorInBar(), false, ShownValue(Panel, Item), 0, 0, 0, 0};
+  DrawRowGrid(Panel, R0);
+  const bool boxed = Panel->EditBox() && type != ptButton && !Item->ReadOnly();
+  DrawRowCaption(P, R0, boxed);
+  C->SetFont(Panel->Font());
+  DrawValueBox(P, R0, boxed);
+  const TInspectorEditButton G = ValueButton(Item);
+  if (type == ptColor || type == ptFixedColor) DrawColourSwatch(P);
+  P.Themed = Themed();
+  if (showEditorAlways_ && G == ebDropDown) DrawDropDownButton(P);
+  if (type == ptButton) DrawButtonFace(P);
+  if (showEditorAlways_ && G == ebMore) DrawDotsButton(P);
+  if (showEditorAlways_ && G == ebSpin) DrawSpinButtons(P);
+  if (type == ptBoolean) DrawCheckBox(P);
+  if (type == ptPicture) DrawPicture(P);
+  DrawValueText(P);
+  TInspImage* split = Panel->Splitter();
+  if (split && !split->Empty()) {
+    C->Draw(R0.Left + std::max(0, Width() - split->Width()), R0.Bottom - split->Height(), split);
+  }
+}
 
+// The value as the row shows it: a password as stars, then what OnItemValue makes of it.
+std::string TInspectorBar::ShownValue(TInspectorPanel* Panel, TInspectorItem* Item) {
   std::string V = Item->TextValue();
-  if (type == ptPassword) V.assign(V.size(), '*');
-  if (type != ptFont && OnItemValue) OnItemValue(this, Panel, Item, V);
+  if (Item->PropertyType() == ptPassword) V.assign(V.size(), '*');
+  if (Item->PropertyType() != ptFont && OnItemValue) OnItemValue(this, Panel, Item, V);
+  return V;
+}
 
+// The button the value column shows: the row kind's, for custom rows OnCustomEditButton's.
+TInspectorEditButton TInspectorBar::ValueButton(TInspectorItem* Item) {
+  TInspectorEditButton G = RowKind(Item->PropertyType()).Button;
+  if (Item->PropertyType() == ptCustom && OnCustomEditButton) OnCustomEditButton(this, Item, G);
+  return G;
+}
+
+void TInspectorBar::DrawRowGrid(TInspectorPanel* Panel, const TRect& R0) {
+  TCanvas* C = Surface();
+  const int CW = Panel->CaptionWidth();
+  const int L = R0.Left, T = R0.Top, Right = R0.Right, B = R0.Bottom;
   if (Panel->GridLines()) {
     C->Pen()->SetColor(Panel->GridLineColor());
     C->Pen()->SetWidth(1);
@@ -87,160 +121,187 @@ void TInspectorBar::DrawPropertyRow(TInspectorPanel* Panel, TInspectorItem* Item
     C->Brush()->SetColor(Panel->Color());
     C->Brush()->SetStyle(bsClear);
   }
-  const bool boxed = Panel->EditBox() && type != ptButton && !Item->ReadOnly();
-  L += 4;
-  T += 2;
-  if (boxed) T += 1;
+}
+
+// Image, tree indentation with the node glyph, and the caption (plain or markup).
+void TInspectorBar::DrawRowCaption(TRowPaint& P, const TRect& R0, bool Boxed) {
+  TCanvas* C = Surface();
+  TInspectorItem* Item = P.Item;
+  int L = R0.Left + 4;
+  const int T = R0.Top + 2 + (Boxed ? 1 : 0);
   if (images_ && Item->ImageIndex() >= 0) {
     images_->Draw(C, L, T, Item->ImageIndex());
     L += images_->Width() + 2;
   }
-  L += Item->Indent() + 12 * Item->Level() + Panel->Indent();
+  L += Item->Indent() + 12 * Item->Level() + P.Panel->Indent();
   if (Item->ChildCount() > 0) DrawNodeGlyph(L - 16, T, Item->Collapsed());
 
-  C->SetFont(Panel->CaptionFont());
+  C->SetFont(P.Panel->CaptionFont());
   C->Brush()->SetStyle(bsClear);
-  const TRect captionCell(L, T, R0.Left + CW, B);
+  const TRect captionCell(L, T, R0.Left + P.Panel->CaptionWidth(), R0.Bottom);
   if (IsHTML(Item->Caption())) {
     Item->SetHoverAnchor("");
     C->SetClipRect(captionCell);
-    Item->SetHoverAnchor(Markup(C, Item->Caption(), captionCell, images_, true, mouse, true));
-    Markup(C, Item->Caption(), captionCell, images_, false, mouse, true);
+    Item->SetHoverAnchor(Markup(C, Item->Caption(), captionCell, images_, true, P.Mouse, true));
+    Markup(C, Item->Caption(), captionCell, images_, false, P.Mouse, true);
     C->RemoveClip();
   } else {
     TRect cr = captionCell;
     C->DrawText(Item->Caption(), cr, DT_END_ELLIPSIS);
   }
+}
 
-  C->SetFont(Panel->Font());
-  L = R0.Left + CW + 4;
-  Right = R0.Right - 4;
-  if (boxed) {
-    T -= 1;
-    L += 1;
-    T += 1;
-    Right -= 1;
-    B -= 1;
-    B -= 3;
-    if (Panel->EditBorderColor() != clNone) {
-      C->Pen()->SetColor(Panel->EditBorderColor());
-      C->Pen()->SetWidth(1);
-    }
-    C->Brush()->SetStyle(bsSolid);
-    C->Brush()->SetColor(Panel->EditColor());
-    C->Rectangle(L, T, Right, B);
-    C->Brush()->SetStyle(bsClear);
-    L += 3;
-    T += 1;
+// The value column; with an edit box the box is drawn and the column is inside it.
+void TInspectorBar::DrawValueBox(TRowPaint& P, const TRect& R0, bool Boxed) {
+  TCanvas* C = Surface();
+  P.L = R0.Left + P.Panel->CaptionWidth() + 4;
+  P.T = R0.Top + 2 + (Boxed ? 1 : 0);
+  P.Right = R0.Right - 4;
+  P.B = R0.Bottom;
+  if (!Boxed) return;
+  P.L += 1;
+  P.Right -= 1;
+  P.B -= 4;
+  if (P.Panel->EditBorderColor() != clNone) {
+    C->Pen()->SetColor(P.Panel->EditBorderColor());
+    C->Pen()->SetWidth(1);
   }
+  C->Brush()->SetStyle(bsSolid);
+  C->Brush()->SetColor(P.Panel->EditColor());
+  C->Rectangle(P.L, P.T, P.Right, P.B);
+  C->Brush()->SetStyle(bsClear);
+  P.L += 3;
+  P.T += 1;
+}
 
-  TInspectorEditButton G = ebNone;
-  if (type == ptCustom && OnCustomEditButton) OnCustomEditButton(this, Item, G);
+void TInspectorBar::DrawColourSwatch(TRowPaint& P) {
+  TCanvas* C = Surface();
+  C->Pen()->SetColor(clBlack);
+  C->Brush()->SetStyle(bsSolid);
+  C->Brush()->SetColor(P.Item->ColorValue());
+  C->Rectangle(P.L + 2, P.T + 2, P.L + 20, P.T + 16);
+  P.L += 24;
+  C->Brush()->SetColor(Color());
+  C->Brush()->SetStyle(bsClear);
+}
 
-  if (type == ptColor || type == ptFixedColor) {
-    C->Pen()->SetColor(clBlack);
-    C->Brush()->SetStyle(bsSolid);
-    C->Brush()->SetColor(Item->ColorValue());
-    C->Rectangle(L + 2, T + 2, L + 20, T + 16);
-    L += 24;
-    C->Brush()->SetColor(Color());
-    C->Brush()->SetStyle(bsClear);
+// The editor buttons shown with ShowEditorAlways take their room from the column's right end.
+void TInspectorBar::TakeButtonRoom(TRowPaint& P) {
+  if (P.Panel->EditBox()) {
+    P.Right -= 3;
+    P.T += 1;
   }
-  const bool themed = Themed();
-  if (showEditorAlways_ && (type == ptColor || type == ptValues || type == ptDate || type == ptValuesList ||
-                            type == ptFixedColor || G == ebDropDown)) {
-    if (Panel->EditBox()) {
-      Right -= 3;
-      T += 1;
-    }
-    const TRect tr(Right - 16, T + 1, Right, T + 18);
-    if (!themed || !DrawThemePart(Handle(), "combobox", C, 1, Inside(mouse, tr) ? 2 : 1, tr))
-      C->DrawFrameControl(TRect(Right - 16, T, Right, T + 18), DFC_SCROLL, DFCS_SCROLLCOMBOBOX | DFCS_FLAT);
-    Right -= 16;
+}
+
+void TInspectorBar::DrawDropDownButton(TRowPaint& P) {
+  TCanvas* C = Surface();
+  TakeButtonRoom(P);
+  const int Right = P.Right, T = P.T;
+  const TRect tr(Right - 16, T + 1, Right, T + 18);
+  if (!P.Themed || !DrawThemePart(Handle(), "combobox", C, 1, Inside(P.Mouse, tr) ? 2 : 1, tr))
+    C->DrawFrameControl(TRect(Right - 16, T, Right, T + 18), DFC_SCROLL, DFCS_SCROLLCOMBOBOX | DFCS_FLAT);
+  P.Right -= 16;
+}
+
+void TInspectorBar::DrawDotsButton(TRowPaint& P) {
+  TCanvas* C = Surface();
+  TakeButtonRoom(P);
+  const int Right = P.Right, T = P.T, B = P.B;
+  const TRect tr(Right - 18, T - 1, Right, B - 2);
+  TRect dots;
+  if (P.Themed && DrawThemePart(Handle(), "button", C, 1, Inside(P.Mouse, tr) ? 2 : 1, tr)) {
+    dots = TRect(Right - 12, T + 2, Right, B);
+  } else {
+    C->DrawFrameControl(TRect(Right - 14, T, Right, T + 18), DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_FLAT);
+    dots = TRect(Right - 10, T + 2, Right, B);
   }
-  if (type == ptButton) {
-    Right -= 3;
-    T += 1;
-    const TRect face(L, T - 1, Right, B - 2);
-    const bool in = Inside(mouse, face);
-    const bool focusedPress = Item->Pressed() && Focused();
-    if (!themed ||
-        !DrawThemePart(Handle(), "button", C, 1, (focusedPress ? 5 : 0) | (mouseDown_ && in ? 3 : in ? 2 : 1), face))
-      C->DrawFrameControl(face, DFC_BUTTON, DFCS_BUTTONPUSH | (mouseDown_ && in ? DFCS_PUSHED : 0));
-    TRect tr(L, T, Right, B);
-    if (Panel->EditBox()) OffsetRect(tr, 0, 1);
-    C->DrawText(V, tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    if (!themed && focusedPress) {
-      TRect f = tr;
-      InflateRect(f, -2, -2);
-      C->DrawFocusRect(f);
-    }
+  C->DrawText("..", dots, 0);
+  P.Right -= 16;
+}
+
+void TInspectorBar::DrawSpinButtons(TRowPaint& P) {
+  TCanvas* C = Surface();
+  TakeButtonRoom(P);
+  const int Right = P.Right, T = P.T;
+  int h = (P.B - T) / 2;
+  bool done = false;
+  if (P.Themed) {
+    h -= 2;
+    const TRect up(Right - 17, T, Right, T + h + 2), dn(Right - 17, T + h + 2, Right, T + 2 * h + 3);
+    auto state = [&](const TRect& r) { return mouseDown_ && Inside(P.Mouse, r) ? 3 : Inside(P.Mouse, r) ? 2 : 1; };
+    done = DrawThemePart(Handle(), "spin", C, 1, state(up), up) && DrawThemePart(Handle(), "spin", C, 2, state(dn), dn);
+    if (!done) h += 2;
   }
-  if (showEditorAlways_ && (type == ptFont || type == ptTextButton || type == ptPropButton || G == ebMore)) {
-    if (Panel->EditBox()) {
-      Right -= 3;
-      T += 1;
-    }
-    const TRect tr(Right - 18, T - 1, Right, B - 2);
-    TRect dots;
-    if (themed && DrawThemePart(Handle(), "button", C, 1, Inside(mouse, tr) ? 2 : 1, tr)) {
-      dots = TRect(Right - 12, T + 2, Right, B);
-    } else {
-      C->DrawFrameControl(TRect(Right - 14, T, Right, T + 18), DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_FLAT);
-      dots = TRect(Right - 10, T + 2, Right, B);
-    }
-    C->DrawText("..", dots, 0);
-    Right -= 16;
+  if (!done) {
+    C->DrawFrameControl(TRect(Right - 16, T, Right, T + h), DFC_SCROLL, DFCS_SCROLLUP | DFCS_FLAT);
+    C->DrawFrameControl(TRect(Right - 16, T + h, Right, T + 2 * h), DFC_SCROLL, DFCS_SCROLLDOWN | DFCS_FLAT);
   }
-  if (showEditorAlways_ && (type == ptIntSpin || type == ptTime || G == ebSpin)) {
-    if (Panel->EditBox()) {
-      Right -= 3;
-      T += 1;
-    }
-    int h = (B - T) / 2;
-    bool done = false;
-    if (themed) {
-      h -= 2;
-      const TRect up(Right - 17, T, Right, T + h + 2), dn(Right - 17, T + h + 2, Right, T + 2 * h + 3);
-      auto state = [&](const TRect& r) { return mouseDown_ && Inside(mouse, r) ? 3 : Inside(mouse, r) ? 2 : 1; };
-      done = DrawThemePart(Handle(), "spin", C, 1, state(up), up) && DrawThemePart(Handle(), "spin", C, 2, state(dn), dn);
-      if (!done) h += 2;
-    }
-    if (!done) {
-      C->DrawFrameControl(TRect(Right - 16, T, Right, T + h), DFC_SCROLL, DFCS_SCROLLUP | DFCS_FLAT);
-      C->DrawFrameControl(TRect(Right - 16, T + h, Right, T + 2 * h), DFC_SCROLL, DFCS_SCROLLDOWN | DFCS_FLAT);
-    }
-    Right -= 16;
+  P.Right -= 16;
+}
+
+// A button row is one push button over the value column, its text centred.
+void TInspectorBar::DrawButtonFace(TRowPaint& P) {
+  TCanvas* C = Surface();
+  P.Right -= 3;
+  P.T += 1;
+  const int L = P.L, T = P.T, Right = P.Right, B = P.B;
+  const TRect face(L, T - 1, Right, B - 2);
+  const bool in = Inside(P.Mouse, face);
+  const bool focusedPress = P.Item->Pressed() && Focused();
+  if (!P.Themed ||
+      !DrawThemePart(Handle(), "button", C, 1, (focusedPress ? 5 : 0) | (mouseDown_ && in ? 3 : in ? 2 : 1), face))
+    C->DrawFrameControl(face, DFC_BUTTON, DFCS_BUTTONPUSH | (mouseDown_ && in ? DFCS_PUSHED : 0));
+  TRect tr(L, T, Right, B);
+  if (P.Panel->EditBox()) OffsetRect(tr, 0, 1);
+  C->DrawText(P.Value, tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  if (!P.Themed && focusedPress) {
+    TRect f = tr;
+    InflateRect(f, -2, -2);
+    C->DrawFocusRect(f);
   }
-  if (type == ptBoolean) {
-    const TRect box(L, T, L + 14, T + 14);
-    bool done = false;
-    if (themed) {
-      TRect tb = box;
-      if (Panel->EditBox()) OffsetRect(tb, 0, 1);
-      const bool in = Inside(mouse, tb), held = mouseDown_ && in;
-      const int state = Item->BoolValue() ? (held ? 3 : in ? 6 : 5) : (held ? 7 : in ? 2 : 1);
-      done = DrawThemePart(Handle(), "button", C, 3, state, tb);
-    }
-    if (!done)
-      C->DrawFrameControl(box, DFC_BUTTON,
-                          DFCS_BUTTONCHECK | DFCS_FLAT | DFCS_MONO | (Item->BoolValue() ? DFCS_CHECKED : 0));
-    L += 16;
+}
+
+void TInspectorBar::DrawCheckBox(TRowPaint& P) {
+  TCanvas* C = Surface();
+  const TRect box(P.L, P.T, P.L + 14, P.T + 14);
+  const bool checked = P.Item->BoolValue();
+  bool done = false;
+  if (P.Themed) {
+    TRect tb = box;
+    if (P.Panel->EditBox()) OffsetRect(tb, 0, 1);
+    const bool in = Inside(P.Mouse, tb), held = mouseDown_ && in;
+    const int state = checked ? (held ? 3 : in ? 6 : 5) : (held ? 7 : in ? 2 : 1);
+    done = DrawThemePart(Handle(), "button", C, 3, state, tb);
   }
-  if (type == ptPicture && Item->PictureValue()->Graphic() && !Item->PictureValue()->Graphic()->Empty()) {
-    TGraphic* g = Item->PictureValue()->Graphic();
-    TBitmap tmp(std::max(0, std::min(Right - L, g->Width())), std::max(0, std::min(B - T, g->Height())));
-    if (tmp.Width() > 0 && tmp.Height() > 0) {
-      tmp.Canvas()->Draw(0, 0, g);
-      tmp.SetTransparent(true);
-      C->Draw(L, T, &tmp);
-    }
-    L += g->Width();
+  if (!done)
+    C->DrawFrameControl(box, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | DFCS_MONO | (checked ? DFCS_CHECKED : 0));
+  P.L += 16;
+}
+
+// The picture, cut to the value column, its corner colour transparent.
+void TInspectorBar::DrawPicture(TRowPaint& P) {
+  TGraphic* g = P.Item->PictureValue()->Graphic();
+  if (!g || g->Empty()) return;
+  TBitmap tmp(std::max(0, std::min(P.Right - P.L, g->Width())), std::max(0, std::min(P.B - P.T, g->Height())));
+  if (tmp.Width() > 0 && tmp.Height() > 0) {
+    tmp.Canvas()->Draw(0, 0, g);
+    tmp.SetTransparent(true);
+    Surface()->Draw(P.L, P.T, &tmp);
   }
+  P.L += g->Width();
+}
+
+// The value's text (a font row's name in its font), unless OnCustomEditDraw draws it; then the
+// focus mark of a pressed check row.
+void TInspectorBar::DrawValueText(TRowPaint& P) {
+  TCanvas* C = Surface();
+  TInspectorPanel* Panel = P.Panel;
+  TInspectorItem* Item = P.Item;
+  const TPropertyType type = Item->PropertyType();
   C->Font()->SetColor(Panel->EditFontColor());
   C->Brush()->SetStyle(bsClear);
   bool D = true;
-  TRect valueRect(L, T, Right, B);
+  TRect valueRect(P.L, P.T, P.Right, P.B);
   if (type == ptCustom && OnCustomEditDraw) {
     D = false;
     OnCustomEditDraw(this, Item, C, valueRect, D);
@@ -248,6 +309,7 @@ void TInspectorBar::DrawPropertyRow(TInspectorPanel* Panel, TInspectorItem* Item
   if (type == ptButton) D = false;
   if (Item->Modified() && Panel->ShowModified()) C->SetFont(Panel->ModifiedFont());
   if (D) {
+    const unsigned F = Panel->WordWrap() ? DT_WORDBREAK : (DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER);
     const unsigned f = (F & ~DT_VCENTER) | DT_NOPREFIX;
     if (type == ptFont) {
       std::string name = Item->FontValue()->Name();
@@ -255,16 +317,12 @@ void TInspectorBar::DrawPropertyRow(TInspectorPanel* Panel, TInspectorItem* Item
       C->SetFont(Item->FontValue());
       C->DrawText(name, valueRect, f | DT_END_ELLIPSIS);
     } else if (type != ptBoolean || checkTextShow_) {
-      C->DrawText(V, valueRect, f);
+      C->DrawText(P.Value, valueRect, f);
     }
   }
   if (type == ptBoolean && Item->Pressed() && Focused()) {
     const TSize s = C->TextExtent(Item->BoolValue() ? checkTrue_ : checkFalse_);
-    C->DrawFocusRect(TRect(L, T, L + s.cx + 2, T + s.cy + 2));
-  }
-  TInspImage* split = Panel->Splitter();
-  if (split && !split->Empty()) {
-    C->Draw(R0.Left + std::max(0, Width() - split->Width()), R0.Bottom - split->Height(), split);
+    C->DrawFocusRect(TRect(P.L, P.T, P.L + s.cx + 2, P.T + s.cy + 2));
   }
 }
 

@@ -649,6 +649,30 @@ class TInspectorBar : public TCustomPanel {
   void PaintSideStrip(const TRect& R);
   void PaintArrow(bool Up, const TRect& R);
   void DrawPropertyRow(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& R0);
+  // A property row's painting (InspRowPaint.cpp): the value column (L, T, Right, B) narrows as
+  // each step takes its part.
+  struct TRowPaint {
+    TInspectorPanel* Panel;
+    TInspectorItem* Item;
+    TPoint Mouse;
+    bool Themed;
+    std::string Value;  // the text shown
+    int L, T, Right, B;
+  };
+  std::string ShownValue(TInspectorPanel* Panel, TInspectorItem* Item);
+  TInspectorEditButton ValueButton(TInspectorItem* Item);
+  void DrawRowGrid(TInspectorPanel* Panel, const TRect& R0);
+  void DrawRowCaption(TRowPaint& P, const TRect& R0, bool Boxed);
+  void DrawValueBox(TRowPaint& P, const TRect& R0, bool Boxed);
+  void DrawColourSwatch(TRowPaint& P);
+  void TakeButtonRoom(TRowPaint& P);
+  void DrawDropDownButton(TRowPaint& P);
+  void DrawDotsButton(TRowPaint& P);
+  void DrawSpinButtons(TRowPaint& P);
+  void DrawButtonFace(TRowPaint& P);
+  void DrawCheckBox(TRowPaint& P);
+  void DrawPicture(TRowPaint& P);
+  void DrawValueText(TRowPaint& P);
   void DrawIconRow(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& R);
   void DrawNodeGlyph(int X, int Y, bool Collapsed);
   bool Themed() const;
