@@ -46,20 +46,25 @@ char DateField(int Part) {
   return order[static_cast<size_t>(std::clamp(Part, 0, 2))];
 }
 
-// One step of a date part (day, month or year, as the format orders them). A step past the
-// platform's dates stops at the first or last day, so a held button never raises.
+// The platform's date-times count the days before 1899-12-30 negative while their time of day
+// still runs forward: the day is the whole part toward zero, the time the distance from it.
+TDateTime DayPart(TDateTime v) { return std::trunc(v); }
+TDateTime TimePart(TDateTime v) { return std::fabs(v - std::trunc(v)); }
+TDateTime JoinDayAndTime(TDateTime Day, TDateTime Time) { return Day < 0 ? Day - Time : Day + Time; }
+
+// One step of a date part (day, month or year, as the format orders them); the time of day
+// stays. A step past the platform's dates stops at the first or last day, so a held button
+// never raises.
 TDateTime StepDate(TDateTime D, int Part, int Dir) {
   const char field = DateField(Part);
-  const double frac = D - std::floor(D);
-  TDateTime r = D;
+  const TDateTime day = DayPart(D);
+  TDateTime r = day;
   try {
-    r = field == 'D' ? D + Dir : IncMonth(D, field == 'M' ? Dir : 12 * Dir);
+    r = field == 'D' ? day + Dir : IncMonth(day, field == 'M' ? Dir : 12 * Dir);
   } catch (const Exception&) {
-    r = Dir > 0 ? kLastDate + frac : kFirstDate + frac;
+    r = Dir > 0 ? kLastDate : kFirstDate;
   }
-  if (r < kFirstDate) r = kFirstDate + frac;
-  if (r >= kLastDate + 1) r = kLastDate + frac;
-  return r;
+  return JoinDayAndTime(std::clamp(r, kFirstDate, kLastDate), TimePart(D));
 }
 
 // Adds a step to an integer, stopping at the ends of the integer range.
@@ -832,13 +837,28 @@ void TEsgEditBtn::WMCut(TMessage& Message) {
 TEsgDateTimePicker::TEsgDateTimePicker(TComponent* AOwner) : TCustomEdit(AOwner), dateTime_(Now()) {
   // Flat: the window-coloured two pixels where a border would be, the text inside them.
   SetBorderStyle(bsNone);
-  PlaceText();
+  arrows_ = new TEsgSpinButton(this);
+  arrows_->SetFocusControl(this);
+  arrows_->OnUpClick = [this](TObject*) { StepPart(1); };
+  arrows_->OnDownClick = [this](TObject*) { StepPart(-1); };
+  arrows_->SetParent(this);
+  PlaceParts();
   ShowValue();
 }
 
-void TEsgDateTimePicker::PlaceText() {
-  const TRect b = ButtonRect();
-  SetTextMargins(2, 0, HasCalendar() ? Width() - b.Left + 1 : 2, 0);
+// The calendar's button and the spin pair share the place at the right edge.
+static TRect RightEdgeRect(int Width, int Height) {
+  const int w = std::min(GetSystemMetrics(SM_CXVSCROLL), std::max(0, Width / 2));
+  return TRect(Width - 1 - w, 1, Width - 1, std::max(1, Height - 1));
+}
+
+void TEsgDateTimePicker::PlaceParts() {
+  const TRect r = RightEdgeRect(Width(), Height());
+  arrows_->SetVisible(!HasCalendar());
+  // The pair stays inside the window-coloured edge of the flat look.
+  const int left = HasCalendar() ? r.Left : r.Left - 1;
+  if (!HasCalendar()) arrows_->SetBounds(left, r.Top + 1, r.Width(), std::max(1, r.Height() - 2));
+  SetTextMargins(2, 0, Width() - left + 1, 0);
   Invalidate();
 }
 
@@ -851,14 +871,14 @@ void TEsgDateTimePicker::ShowValue() {
 void TEsgDateTimePicker::SetKind(TDateTimeKind v) {
   kind_ = v;
   if (!HasCalendar()) CloseUp();
-  PlaceText();
+  PlaceParts();
   ShowValue();
 }
 
 void TEsgDateTimePicker::SetUpDown(bool v) {
   upDown_ = v;
   if (!HasCalendar()) CloseUp();
-  PlaceText();
+  PlaceParts();
 }
 
 void TEsgDateTimePicker::SetDateTime(TDateTime v) {
@@ -866,16 +886,12 @@ void TEsgDateTimePicker::SetDateTime(TDateTime v) {
   ShowValue();
 }
 
-TDateTime TEsgDateTimePicker::Date() const { return std::floor(dateTime_); }
-void TEsgDateTimePicker::SetDate(TDateTime v) { SetDateTime(std::floor(v) + (dateTime_ - std::floor(dateTime_))); }
-TDateTime TEsgDateTimePicker::Time() const { return dateTime_ - std::floor(dateTime_); }
-void TEsgDateTimePicker::SetTime(TDateTime v) { SetDateTime(std::floor(dateTime_) + (v - std::floor(v))); }
+TDateTime TEsgDateTimePicker::Date() const { return DayPart(dateTime_); }
+void TEsgDateTimePicker::SetDate(TDateTime v) { SetDateTime(JoinDayAndTime(DayPart(v), Time())); }
+TDateTime TEsgDateTimePicker::Time() const { return TimePart(dateTime_); }
+void TEsgDateTimePicker::SetTime(TDateTime v) { SetDateTime(JoinDayAndTime(Date(), TimePart(v))); }
 
-TRect TEsgDateTimePicker::ButtonRect() const {
-  if (!HasCalendar()) return TRect();
-  const int w = std::min(GetSystemMetrics(SM_CXVSCROLL), std::max(0, Width() / 2));
-  return TRect(Width() - 1 - w, 1, Width() - 1, std::max(1, Height() - 1));
-}
+TRect TEsgDateTimePicker::ButtonRect() const { return HasCalendar() ? RightEdgeRect(Width(), Height()) : TRect(); }
 
 bool TEsgDateTimePicker::IsDropKey(WORD Key, TShiftState Shift) {
   const TShiftState mods = Shift & (ssShift | ssCtrl | ssAlt);
@@ -898,7 +914,7 @@ void TEsgDateTimePicker::DropDown() {
   }
   // A date typed but not yet read (text that is no date) leaves the calendar on the value.
   FireEvent(OnDropDown, this);
-  calendar_->DropDown(this, dateTime_);
+  calendar_->DropDown(this, Date());
   Invalidate();
 }
 
@@ -913,7 +929,7 @@ void TEsgDateTimePicker::CMVisibleChanged(TMessage& Message) {
 
 void TEsgDateTimePicker::BoundsChanged() {
   TCustomEdit::BoundsChanged();
-  PlaceText();
+  PlaceParts();
 }
 
 bool TEsgDateTimePicker::DroppedDown() const { return calendar_ && calendar_->DroppedDown(); }
@@ -932,7 +948,7 @@ void TEsgDateTimePicker::Change() {
   if (!showing_) {
     TDateTime v = 0;
     if (kind_ == dtkDate ? TryStrToDate(Text(), v) : TryStrToTime(Text(), v))
-      dateTime_ = kind_ == dtkDate ? std::floor(v) + Time() : Date() + (v - std::floor(v));
+      dateTime_ = kind_ == dtkDate ? JoinDayAndTime(DayPart(v), Time()) : JoinDayAndTime(Date(), TimePart(v));
   }
   TCustomEdit::Change();
 }
@@ -946,13 +962,16 @@ void TEsgDateTimePicker::KeyDown(WORD& Key, TShiftState Shift) {
   }
   if ((Key != VK_UP && Key != VK_DOWN) || (Shift & ssCtrl) == 0) return;
   // Ctrl+Up and Ctrl+Down step the part under the caret (plain arrows belong to the owner).
-  const int dir = Key == VK_UP ? 1 : -1;
+  StepPart(Key == VK_UP ? 1 : -1);
+  Key = 0;
+}
+
+void TEsgDateTimePicker::StepPart(int Dir) {
   const int caret = SelStart();
   if (kind_ == dtkDate)
-    dateTime_ = StepDate(Date(), PartAt(Text(), caret, FormatSettings.DateSeparator), dir) + Time();
+    dateTime_ = StepDate(dateTime_, PartAt(Text(), caret, FormatSettings.DateSeparator), Dir);
   else
-    dateTime_ = Date() + StepTime(Time(), PartAt(Text(), caret, FormatSettings.TimeSeparator), dir);
+    dateTime_ = JoinDayAndTime(Date(), StepTime(Time(), PartAt(Text(), caret, FormatSettings.TimeSeparator), Dir));
   ShowValue();
   SetSelStart(caret);
-  Key = 0;
 }

@@ -358,7 +358,9 @@ class TCalendarPopup;
 // Shows one date or one time as text; typing edits the text, Ctrl+Up and Ctrl+Down step the
 // part under the caret, and the value follows each text that reads as one. A date picker
 // without UpDown drops a month calendar from its button, F4 or Alt+Down: a picked day becomes
-// the date (the time of day stays), Escape closes the calendar with the date as it was.
+// the date (the time of day stays), Escape closes the calendar with the date as it was. Times
+// and the up-down style have a spin pair at the right edge instead, whose buttons step the part
+// under the caret as the keys do (held, they repeat).
 class TEsgDateTimePicker : public TCustomEdit {
  public:
   explicit TEsgDateTimePicker(TComponent* AOwner);
@@ -384,6 +386,11 @@ class TEsgDateTimePicker : public TCustomEdit {
   TCalendarPopup* Calendar() const { return calendar_; }
   // The calendar's button at the right edge (empty without a calendar).
   TRect ButtonRect() const;
+  // The spin pair of times and the up-down style (hidden while there is a calendar).
+  TEsgSpinButton* UpDownButton() const { return arrows_; }
+  // One step of the part under the caret: up for Dir 1, down for -1. Dates stop at the
+  // platform's first and last day, times wrap through midnight.
+  void StepPart(int Dir);
   // F4 or Alt+Down/Up: the keys that drop the calendar.
   static bool IsDropKey(WORD Key, TShiftState Shift);
 
@@ -405,7 +412,9 @@ class TEsgDateTimePicker : public TCustomEdit {
   TDateTime dateTime_;
   bool showing_ = false, upDown_ = false;
   TCalendarPopup* calendar_ = nullptr;
+  TEsgSpinButton* arrows_ = nullptr;
 
  private:
-  void PlaceText();
+  // The text, the calendar's button or the spin pair, by the kind and style.
+  void PlaceParts();
 };

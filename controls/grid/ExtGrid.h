@@ -419,6 +419,11 @@ class TExtStringGrid : public TBaseGrid {
   TFloatSpinClickEvent OnFloatSpinClick;
   TDateTimeSpinClickEvent OnDateSpinClick, OnTimeSpinClick;
   TDateTimeChangeEvent OnDateTimeChange;
+  // The grid's registered wheel message: a dropped-down combo editor gets the wheel's delta
+  // as WParam and steps its item.
+  static UINT ComboWheelMessage();
+  // While the combo editor's list is dropped down the wheel is the list's: sent on, answers true.
+  bool WheelToDroppedCombo(int Delta);
 
   // ----- editors of markup cell controls (ExtGridMarkupControls.cpp)
   // Opens the editor of one control (EDIT, PASSWORD, MASK or COMBO) over ControlRect.

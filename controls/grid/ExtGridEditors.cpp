@@ -155,12 +155,33 @@ void TGridCombo::WheelStep(int Delta) {
 }
 
 void TGridCombo::WndProc(TMessage& Message) {
-  if (Message.Msg == WM_MOUSEWHEEL) {
-    WheelStep(static_cast<int16_t>((Message.WParam >> 16) & 0xFFFF));
+  if (Message.Msg == WM_MOUSEWHEEL || Message.Msg == TExtStringGrid::ComboWheelMessage()) {
+    WheelStep(Message.Msg == WM_MOUSEWHEEL ? static_cast<int16_t>((Message.WParam >> 16) & 0xFFFF)
+                                           : static_cast<int>(static_cast<intptr_t>(Message.WParam)));
     Message.Result = 1;
     return;
   }
   TCellControl::WndProc(Message);
+}
+
+bool TGridCombo::ListWheel(int Delta, TShiftState Shift) {
+  WPARAM keys = 0;
+  if (Shift & ssCtrl) keys |= MK_CONTROL;
+  if (Shift & ssShift) keys |= MK_SHIFT;
+  const WPARAM w = keys | (static_cast<WPARAM>(static_cast<uint16_t>(static_cast<int16_t>(Delta))) << 16);
+  return Grid()->Perform(WM_MOUSEWHEEL, w, 0) != 0;
+}
+
+UINT TExtStringGrid::ComboWheelMessage() {
+  static const UINT msg = RegisterWindowMessage("ExtGridComboWheel");
+  return msg;
+}
+
+bool TExtStringGrid::WheelToDroppedCombo(int Delta) {
+  auto* combo = dynamic_cast<TGridCombo*>(ActiveCellEditor());
+  if (!combo || !combo->DroppedDown()) return false;
+  combo->Perform(ComboWheelMessage(), static_cast<WPARAM>(static_cast<intptr_t>(Delta)), 0);
+  return true;
 }
 
 void TGridCombo::DoExit() {

@@ -102,10 +102,13 @@ class TGridCombo : public TCellControl<TESGComboBox> {
   // One wheel step: a negative delta takes the next item, a positive one the one before;
   // the first and last items stop it, an empty list does nothing.
   void WheelStep(int Delta);
-  // A wheel message sent to the box steps its item and goes no further.
+  // A wheel turned over the closed box, and the grid's wheel message while the list is
+  // dropped down, step its item and go no further.
   void WndProc(TMessage& Message) override;
 
  protected:
+  // The open list's wheel is the grid's, as a wheel over the grid is.
+  bool ListWheel(int Delta, TShiftState Shift) override;
   void Select() override;
   void Change() override;
   void CloseUp() override;

@@ -497,6 +497,10 @@ void TExtStringGrid::WMMouseWheel(TMessage& Message) {
   if (Message.WParam & MK_CONTROL) s |= ssCtrl;
   int delta = static_cast<int16_t>((Message.WParam >> 16) & 0xFFFF);
   if (delta == 0) return TBaseGrid::WMMouseWheel(Message);
+  if (WheelToDroppedCombo(delta)) {
+    Message.Result = 1;
+    return;
+  }
   if ((s & ssCtrl) && IntelliZoom) {
     Zoom(delta < 0 ? WheelLines() : -WheelLines());
     if (updateCount_ == 0) Invalidate();

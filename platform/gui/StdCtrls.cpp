@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTextBlock>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "platform/gui/Clipbrd.h"
@@ -1371,6 +1372,25 @@ class TComboPeer : public TPeer<QComboBox> {
     QComboBox::paintEvent(e);
     if (auto* c = dynamic_cast<TCustomComboBox*>(LiveControl(this))) c->PaintOverPeer(this);
   }
+  // The open list's parts (its window, the list, its scroll bar) offer their wheel to the control.
+  void WatchListWheel() {
+    QAbstractItemView* v = view();
+    for (QWidget* w : {v->window(), static_cast<QWidget*>(v), v->viewport(), static_cast<QWidget*>(v->verticalScrollBar())})
+      if (w != this) w->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* Watched, QEvent* e) override {
+    if (e->type() != QEvent::Wheel || Watched == this) return TPeer<QComboBox>::eventFilter(Watched, e);
+    auto* c = dynamic_cast<TCustomComboBox*>(LiveControl(this));
+    if (!c || !c->droppedDown_) return false;
+    auto* we = static_cast<QWheelEvent*>(e);
+    const int delta = we->angleDelta().y();
+    const TShiftState shift = ShiftFromQt(we->modifiers(), we->buttons());
+    bool taken = false;
+    GuiRun(c, [&] { taken = c->ListWheel(delta, shift); });
+    return taken;
+  }
 };
 
 TCustomComboBox::TCustomComboBox(TComponent* AOwner)
@@ -1579,6 +1599,7 @@ void TCustomComboBox::WMGetDlgCode(TMessage& Message) {
 QWidget* TCustomComboBox::CreatePeer(QWidget* ParentWidget) {
   auto* c = new TComboPeer(this, ParentWidget);
   c->setEditable(style_ == csDropDown || style_ == csSimple);
+  c->WatchListWheel();
   c->setInsertPolicy(QComboBox::NoInsert);
   QObject::connect(c, &QComboBox::currentIndexChanged, c, [c](int i) {
     auto* cb = dynamic_cast<TCustomComboBox*>(LiveControl(c));

@@ -487,6 +487,13 @@ class TCustomComboBox : public TWinControl {
   virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);
   // Runs after the platform painted the control, with Canvas() over the whole window.
   virtual void PaintOver() {}
+  // A wheel turned while the list is dropped down (the window system gives every wheel to the
+  // open list, wherever the pointer is): true takes it, false lets the list scroll.
+  virtual bool ListWheel(int Delta, TShiftState Shift) {
+    (void)Delta;
+    (void)Shift;
+    return false;
+  }
   // The line takes only the text of an item (drop-down and owner-drawn lists).
   bool ListOnly() const { return style_ == csDropDownList || style_ == csOwnerDrawFixed || style_ == csOwnerDrawVariable; }
   void ItemsChanged();

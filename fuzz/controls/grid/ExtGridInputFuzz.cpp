@@ -192,16 +192,23 @@ bool ViewStep(TExtStringGrid& g, TReader& in, uint8_t a, uint8_t b) {
   }
 }
 
-// The open in-cell control's own parts: spin buttons, the combo's wheel, the unit menu (ids in and
-// out of its list), the edit button, the date picker's calendar (dropped, a day picked, closed), a
-// click beside a pop-up editor.
+// The open in-cell control's own parts: spin buttons, the combo's wheel (over the box, or over the
+// grid with the list open or closed), the unit menu (ids in and out of its list), the edit button,
+// the date picker's calendar (dropped, a day picked, closed) or its spin pair, a click beside a
+// pop-up editor.
 void ControlStep(TExtStringGrid& g, TEditLink* link, uint8_t a, uint8_t b) {
   TWinControl* c = g.ActiveCellEditor();
   if (!c) return;
   if (auto* s = dynamic_cast<TGridSpin*>(c)) {
     (a & 1) ? s->UpClick(s) : s->DownClick(s);
   } else if (auto* k = dynamic_cast<TGridCombo*>(c)) {
-    k->Perform(WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<uint16_t>((a & 1) ? 120 : -120)) << 16, 0);
+    const WPARAM wheel = static_cast<WPARAM>(static_cast<uint16_t>((a & 1) ? 120 : -120)) << 16;
+    if (a & 2) {
+      k->SetDroppedDown(!k->DroppedDown());  // a wheel over the grid, with the list open or closed
+      g.Perform(WM_MOUSEWHEEL, wheel, 0);
+    } else {
+      k->Perform(WM_MOUSEWHEEL, wheel, 0);
+    }
   } else if (auto* u = dynamic_cast<TGridUnitEditBtn*>(c)) {
     if (u->Units()->Count() == 0) {
       u->Units()->Add("mV");
@@ -211,7 +218,10 @@ void ControlStep(TExtStringGrid& g, TEditLink* link, uint8_t a, uint8_t b) {
   } else if (auto* e = dynamic_cast<TGridEditBtn*>(c)) {
     e->ClickBtn();
   } else if (auto* d = dynamic_cast<TGridDatePicker*>(c)) {
-    if (!d->DroppedDown()) {
+    if (!d->HasCalendar()) {
+      TEsgSpinButton* arrows = d->UpDownButton();
+      ((a & 1) ? arrows->UpButton() : arrows->DownButton())->Click();
+    } else if (!d->DroppedDown()) {
       d->Perform(WM_KEYDOWN, VK_F4, 0);
       d->Perform(WM_KEYUP, VK_F4, 0);
     } else if (a & 1) {

@@ -11,6 +11,7 @@
 #include "platform/gui/Calendar.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Messages.h"
+#include "platform/gui/Timer.h"
 #include "platform/gui/testing/GuiTest.h"
 #include "platform/gui/testing/InputEvents.h"
 
@@ -207,22 +208,73 @@ TEST_F(EsgEdits, TheCalendarDropsByButtonF4OrAltDownAndOnlyAPickedDayChangesTheD
   }
 }
 
-TEST_F(EsgEdits, TimesAndTheUpDownStyleHaveNoCalendar) {
+// Times and the up-down style: no calendar, a spin pair whose buttons step the part under the
+// caret as Ctrl+Up and Ctrl+Down do; a held button repeats on the pair's timer.
+TEST_F(EsgEdits, TimesAndTheUpDownStyleStepThePartUnderTheCaretWithTheirSpinPair) {
+  FormatSettings.DateSeparator = '-';
+  FormatSettings.ShortDateFormat = "yyyy-mm-dd";
+  FormatSettings.TimeSeparator = ':';
+  FormatSettings.LongTimeFormat = "hh:nn:ss";
+  struct Case {
+    const char* name;
+    TDateTimeKind kind;
+    const char* start;
+    int caret;
+    bool up;
+    int ticks;  // repeat timer ticks while the button is held
+    const char* want;
+  } cases[] = {
+      {"day up", dtkDate, "2024-01-05", 9, true, 0, "2024-01-06"},
+      {"month down", dtkDate, "2024-01-05", 6, false, 0, "2023-12-05"},
+      {"held day up: the press, then a step per tick", dtkDate, "2024-01-05", 9, true, 3, "2024-01-09"},
+      {"held year up stops at the last day", dtkDate, "9998-06-15", 1, true, 3, "9999-12-31"},
+      {"held day down stops at the first day", dtkDate, "0001-01-02", 9, false, 4, "0001-01-01"},
+      {"hour down wraps through midnight", dtkTime, "00:30:00", 0, false, 0, "23:30:00"},
+      {"held second up", dtkTime, "10:00:58", 7, true, 2, "10:01:01"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TForm f(nullptr);
+    f.SetClientSize(300, 100);
+    auto* p = new TEsgDateTimePicker(&f);
+    p->SetParent(&f);
+    p->SetBounds(10, 10, 140, 22);
+    f.Show();
+    p->SetFocus();
+    p->SetKind(c.kind);
+    p->SetUpDown(c.kind == dtkDate);
+    EXPECT_EQ(p->ButtonRect().Width(), 0) << "no calendar button";
+    SendKeyEvent(p, Qt::Key_F4);
+    SendKeyEvent(p, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_FALSE(p->DroppedDown()) << "and no calendar";
+    TEsgSpinButton* pair = p->UpDownButton();
+    ASSERT_TRUE(pair->Visible());
+    EXPECT_EQ(pair->Left() + pair->Width(), p->Width() - 2) << "at the right edge, inside the flat edge";
+    EXPECT_GE(pair->Left(), p->Width() / 2);
+    TDateTime v = 0;
+    ASSERT_TRUE(c.kind == dtkDate ? TryStrToDate(c.start, v) : TryStrToTime(c.start, v));
+    c.kind == dtkDate ? p->SetDate(v) : p->SetTime(v);
+    p->SetSelStart(c.caret);
+    // A real press on the button, held for the ticks, then released.
+    TTimerSpeedButton* b = c.up ? pair->UpButton() : pair->DownButton();
+    Qt::MouseButtons held;
+    const int x = b->Left() + b->Width() / 2, y = b->Top() + b->Height() / 2;
+    SendMouseEvent(pair->Peer(), QEvent::MouseButtonPress, x, y, Qt::LeftButton, Qt::NoModifier, held);
+    for (int t = 0; t < c.ticks; ++t) b->RepeatTimer()->Tick();
+    SendMouseEvent(pair->Peer(), QEvent::MouseButtonRelease, x, y, Qt::LeftButton, Qt::NoModifier, held);
+    EXPECT_EQ(p->Text(), c.want);
+    EXPECT_EQ(p->SelStart(), c.caret) << "the caret stays in its part";
+    EXPECT_TRUE(p->Focused()) << "the picker keeps the keys";
+    // Ctrl and the arrow key step the same part back.
+    SendKeyEvent(p, c.up ? Qt::Key_Down : Qt::Key_Up, Qt::ControlModifier);
+    if (c.ticks == 0) EXPECT_EQ(p->Text(), c.start);
+  }
+  // A date picker with its calendar has no spin pair.
   TForm f(nullptr);
   auto* p = new TEsgDateTimePicker(&f);
   p->SetParent(&f);
-  p->SetBounds(10, 10, 140, 22);
-  f.Show();
-  p->SetFocus();
+  EXPECT_FALSE(p->UpDownButton()->Visible());
   EXPECT_GT(p->ButtonRect().Width(), 0);
-  for (int i = 0; i < 2; ++i) {
-    i == 0 ? p->SetKind(dtkTime) : p->SetUpDown(true);
-    EXPECT_EQ(p->ButtonRect().Width(), 0);
-    SendKeyEvent(p, Qt::Key_F4);
-    SendKeyEvent(p, Qt::Key_Down, Qt::AltModifier);
-    EXPECT_FALSE(p->DroppedDown());
-    p->SetKind(dtkDate);
-  }
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 // under both separator conventions.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
+#include <QComboBox>
+
 #include <cmath>
 #include <memory>
 #include <utility>
@@ -456,19 +459,27 @@ TEST_F(EditorsTest, MarkupControlsEditInPlaceAndWriteTheirValueOnceWhenLeft) {
   EXPECT_EQ(done, (std::vector<std::string>{"1,2 e1 EDIT abcd", "1,2 p1 PASSWORD xy", "1,2 c1 COMBO zz"}));
 }
 
+// The wheel turned over the closed box, and while its list is dropped down any wheel (the window
+// system gives it to the open list; one sent to the grid goes the same way), steps the item.
 TEST_F(EditorsTest, TheComboWheelStepsWithinItsListAndTellsOnlyRealItems) {
   grid->SetRowCount(60);  // room to scroll, so a wheel the grid took would show
+  enum TWhere { overBox, overGridDropped, overListDropped };
   struct Case {
     std::vector<std::string> items;
     std::string cell;
+    TWhere where;
     std::vector<int> deltas;
     int want;
     std::vector<int> told;
   } cases[] = {
-      {{"a", "b", "c"}, "b", {-120, -120, -120}, 2, {2}},  // stops at the last item
-      {{"a", "b", "c"}, "b", {120, 120}, 0, {0}},          // and at the first
-      {{"a", "b", "c"}, "a", {-120, 120}, 0, {1, 0}},
-      {{}, "x", {-120, 120}, -1, {}},                      // an empty list does nothing
+      {{"a", "b", "c"}, "b", overBox, {-120, -120, -120}, 2, {2}},  // stops at the last item
+      {{"a", "b", "c"}, "b", overBox, {120, 120}, 0, {0}},          // and at the first
+      {{"a", "b", "c"}, "a", overBox, {-120, 120}, 0, {1, 0}},
+      {{}, "x", overBox, {-120, 120}, -1, {}},                      // an empty list does nothing
+      {{"a", "b", "c"}, "a", overGridDropped, {-120, -120, -120}, 2, {1, 2}},
+      {{"a", "b", "c"}, "c", overListDropped, {120, 120, 120}, 0, {1, 0}},
+      {{"a", "b", "c"}, "b", overListDropped, {-120, 120, 120}, 0, {2, 1, 0}},
+      {{}, "x", overGridDropped, {-120}, -1, {}},
   };
   grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
     if (c == 2) e = edComboList;
@@ -485,18 +496,29 @@ TEST_F(EditorsTest, TheComboWheelStepsWithinItsListAndTellsOnlyRealItems) {
     grid->FocusCell(2, row, true);
     Key(Qt::Key_F2);
     ASSERT_EQ(grid->ActiveCellEditor(), combo);
+    const bool dropped = k.where != overBox;
+    if (dropped) combo->SetDroppedDown(true);
+    ASSERT_EQ(combo->DroppedDown(), dropped);
     told.clear();
     const int top = grid->TopRow();
-    // Real wheel events over the box, as the window system sends them.
+    // Real wheel events, as the window system sends them: while the list is open, one over the
+    // grid goes to the list's window, at the grid's place.
+    QAbstractItemView* view = static_cast<QComboBox*>(combo->Peer())->view();
+    QWidget* to = k.where == overBox ? combo->Peer() : k.where == overGridDropped ? view->window() : view->viewport();
+    const QPointF at = k.where == overGridDropped ? to->mapFromGlobal(grid->ClientWidget()->mapToGlobal(QPointF(60, 60)))
+                                                  : QPointF(5, 5);
     for (int d : k.deltas) {
-      QWheelEvent e(QPointF(5, 5), combo->Peer()->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, d), Qt::NoButton,
-                    Qt::NoModifier, Qt::NoScrollPhase, false);
-      QCoreApplication::sendEvent(combo->Peer(), &e);
+      QWheelEvent e(at, to->mapToGlobal(at), QPoint(), QPoint(0, d), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+      QCoreApplication::sendEvent(to, &e);
     }
-    EXPECT_EQ(combo->ItemIndex(), k.want) << k.cell;
-    EXPECT_EQ(told, k.told) << k.cell;
+    EXPECT_EQ(combo->ItemIndex(), k.want) << k.cell << " " << k.where;
+    EXPECT_EQ(told, k.told) << k.cell << " " << k.where;
     EXPECT_EQ(grid->TopRow(), top) << "the grid does not scroll under the box's wheel";
+    EXPECT_EQ(grid->Row(), row) << "nor moves";
     EXPECT_EQ(grid->ActiveCellEditor(), combo);
+    EXPECT_EQ(combo->DroppedDown(), dropped) << "the list stays open";
+    combo->SetDroppedDown(false);
     SendKeyEvent(combo, Qt::Key_Escape);
     ++row;
   }
