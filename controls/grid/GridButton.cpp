@@ -81,6 +81,8 @@ void TExtGridButton::SetDown(bool v) {
     state_ = bsUp;
   }
   Invalidate();
+  // Where the check mark is linked, the action follows, and its group releases the others.
+  if (TCustomAction* a = Action(); a && allowAllUp_ && a->Checked() != v) a->SetChecked(v);
 }
 
 void TExtGridButton::GroupPressed() {

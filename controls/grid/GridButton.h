@@ -27,6 +27,7 @@ class TExtGridButton : public TGraphicControl {
   bool Down() const { return down_; }
   // A check button stores it. A button-style one goes down only in a group (telling the others
   // of its group, which come up) and comes up only with AllowAllUp; otherwise the write is refused.
+  // A grouped button with AllowAllUp writes its linked action's check mark.
   void SetDown(bool v);
   int GroupIndex() const { return groupIndex_; }
   void SetGroupIndex(int v) { groupIndex_ = v; }

@@ -37,6 +37,35 @@ bool TCustomAction::Execute() {
   return TBasicAction::Execute();
 }
 
+void TCustomAction::SetChecked(bool v) {
+  if (v == checked_) return;
+  checked_ = v;
+  if (v) ReleaseGroup();
+  Changed();
+}
+
+void TCustomAction::SetGroupIndex(int v) {
+  if (v == groupIndex_) return;
+  groupIndex_ = v;
+  if (checked_) ReleaseGroup();
+  Changed();
+}
+
+void TCustomAction::ReleaseGroup() {
+  if (groupIndex_ <= 0 || !Owner()) return;
+  // Unchecking another action runs its links, which may free components of the owner: the
+  // group is collected first and each member looked up again before it is touched.
+  std::vector<TCustomAction*> group;
+  for (int i = 0; i < Owner()->ComponentCount(); ++i)
+    if (auto* a = dynamic_cast<TCustomAction*>(Owner()->Components(i)); a && a != this && a->groupIndex_ == groupIndex_)
+      group.push_back(a);
+  for (TCustomAction* a : group) {
+    bool still = false;
+    for (int i = 0; i < Owner()->ComponentCount() && !still; ++i) still = Owner()->Components(i) == a;
+    if (still && a->checked_) a->SetChecked(false);
+  }
+}
+
 void TCustomAction::Changed() {
   const std::vector<TActionLink*> links = links_;
   for (TActionLink* l : links) l->Update();

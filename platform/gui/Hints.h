@@ -49,6 +49,8 @@ class TActionLink;
 
 // An action with the state the controls linked to it show: caption, check mark, enabled,
 // group, hint, visible. A change reaches every link; a freed action leaves its links empty.
+// Actions of one owner with the same GroupIndex above 0 form a group: checking one unchecks
+// the others (there is no action list here, so the owner stands for it).
 class TCustomAction : public TBasicAction {
  public:
   explicit TCustomAction(TComponent* AOwner) : TBasicAction(AOwner) {}
@@ -59,11 +61,11 @@ class TCustomAction : public TBasicAction {
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& v) { caption_ = v, Changed(); }
   bool Checked() const { return checked_; }
-  void SetChecked(bool v) { checked_ = v, Changed(); }
+  void SetChecked(bool v);
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool v) { enabled_ = v, Changed(); }
   int GroupIndex() const { return groupIndex_; }
-  void SetGroupIndex(int v) { groupIndex_ = v, Changed(); }
+  void SetGroupIndex(int v);
   const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& v) { hint_ = v, Changed(); }
   bool Visible() const { return visible_; }
@@ -73,6 +75,8 @@ class TCustomAction : public TBasicAction {
  private:
   friend class TActionLink;
   void Changed();
+  // The other checked actions of this one's group are unchecked.
+  void ReleaseGroup();
   std::vector<TActionLink*> links_;
   std::string caption_, hint_;
   bool checked_ = false, enabled_ = true, visible_ = true;

@@ -138,6 +138,59 @@ TEST_F(FootersTest, GridButtonFollowsItsAction) {
   EXPECT_EQ(own, 2);
 }
 
+TEST_F(FootersTest, GroupedActionsAndTheirButtonsReleaseEachOther) {
+  TComponent other(nullptr);
+  auto make = [](TComponent* owner, int group) {
+    auto* a = new TCustomAction(owner);
+    a->SetGroupIndex(group);
+    return a;
+  };
+  // Group 1 of the form: a0, a1, a2; a3 is in group 2; a4 has group 1 under another owner; a5 none.
+  TCustomAction* a[6] = {make(form, 1), make(form, 1), make(form, 1), make(form, 2), make(&other, 1), make(form, 0)};
+  for (TCustomAction* x : a) x->SetChecked(true);
+  const bool afterAll[6] = {false, false, true, true, true, true};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(a[i]->Checked(), afterAll[i]) << "action " << i;
+  a[3]->SetGroupIndex(1);
+  EXPECT_FALSE(a[2]->Checked()) << "a checked action joining a group releases the one checked there";
+  EXPECT_TRUE(a[3]->Checked());
+  a[3]->SetChecked(false);
+  // Buttons linked to the group's actions: a click checks its action, which releases the others
+  // and brings their buttons up; without AllowAllUp the check mark is not linked.
+  TExtGridButton* b[3];
+  for (int i = 0; i < 3; ++i) {
+    b[i] = new TExtGridButton(form);
+    b[i]->SetParent(form);
+    b[i]->SetBounds(200 + 50 * i, 340, 40, 20);
+    b[i]->SetAllowAllUp(true);
+    b[i]->SetAction(a[i]);
+  }
+  struct Step {
+    int click;
+    bool down[3], checked[3];
+  } steps[] = {{0, {true, false, false}, {true, false, false}},
+               {2, {false, false, true}, {false, false, true}},
+               {1, {false, true, false}, {false, true, false}},
+               {1, {false, false, false}, {false, false, false}}};  // AllowAllUp: it comes up again
+  for (const Step& s : steps) {
+    ClickIn(b[s.click]);
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(b[i]->Down(), s.down[i]) << "after a click on " << s.click << ", button " << i;
+      EXPECT_EQ(a[i]->Checked(), s.checked[i]) << "after a click on " << s.click << ", action " << i;
+    }
+  }
+  a[2]->SetChecked(true);
+  EXPECT_TRUE(b[2]->Down());
+  a[0]->SetChecked(true);
+  EXPECT_TRUE(b[0]->Down());
+  EXPECT_FALSE(b[2]->Down()) << "checking an action brings the button of the one it released up";
+  for (TExtGridButton* x : b) x->SetAllowAllUp(false);
+  ClickIn(b[1]);
+  EXPECT_TRUE(b[1]->Down());
+  EXPECT_FALSE(b[0]->Down());
+  EXPECT_FALSE(a[1]->Checked()) << "without AllowAllUp the button leaves the check mark alone";
+  EXPECT_TRUE(a[0]->Checked());
+}
+
 TEST_F(FootersTest, GridButtonPressAndReleaseRules) {
   auto* a = new TExtGridButton(form);
   a->SetParent(form);
