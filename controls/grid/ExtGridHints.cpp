@@ -42,7 +42,7 @@ void CutWithEllipsis(std::string& S, size_t Limit) {
 }  // namespace
 
 // ---------------------------------------------------------------- the markup hint window
-THTMLHintWindow::THTMLHintWindow(TComponent* AOwner) : THintWindow(AOwner) {}
+THTMLHintWindow::THTMLHintWindow(TComponent* AOwner) : THintWindow(AOwner) { SetDropShadow(true); }
 
 std::string THTMLHintWindow::HintMarkup(const std::string& Hint) {
   return ExtUtil::TextType(Hint, true) == 1 ? Hint : ExtUtil::PlainToMarkup(Hint);

@@ -6,10 +6,14 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMetaObject>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QPolygon>
 #include <QRegion>
+#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 
@@ -273,9 +277,110 @@ void THintWindow::ActivateHintData(TRect Rect, const std::string& AHint, void*) 
 void THintWindow::ShowAt(const TRect& R) {
   HandleNeeded();
   SetBoundsRect(R);
+  PlaceShadow(R);
   Peer()->show();
   Peer()->raise();
   Invalidate();
+}
+
+namespace {
+
+constexpr char kShadowName[] = "dropShadow";
+
+// The shadow: a window below the hint, offset by the depth, cut to the L its hint leaves open.
+// It goes with the hint (a window child is not hidden with its parent by itself).
+class TShadowWindow : public QWidget {
+ public:
+  explicit TShadowWindow(QWidget* Hint)
+      : QWidget(Hint, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                          Qt::WindowTransparentForInput) {
+    setObjectName(kShadowName);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    Hint->installEventFilter(this);
+  }
+  void SetImage(QImage Image, bool Translucent) {
+    image_ = std::move(Image);
+    setAttribute(Qt::WA_TranslucentBackground, Translucent);
+  }
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (o == parent() && e->type() == QEvent::Hide) hide();
+    return false;
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(0, 0, image_);
+  }
+
+ private:
+  QImage image_;
+};
+
+// How dark the shadow is at (x, y) of a W x H window: darkest along the hint, fading out over
+// the depth at the far edges and at the two ends of the L.
+double ShadowStrength(int x, int y, int W, int H, int Depth) {
+  const double span = Depth + 1;
+  auto ramp = [span](int near, int far) { return std::min(1.0, near / span) * std::min(1.0, far / span); };
+  return 0.45 * ramp(x + 1, W - x) * ramp(y + 1, H - y);
+}
+
+}  // namespace
+
+void THintWindow::SetDropShadow(bool v) {
+  dropShadow_ = v;
+  if (v || !Peer()) return;
+  if (auto* s = Peer()->findChild<QWidget*>(kShadowName, Qt::FindDirectChildrenOnly)) s->hide();
+}
+
+TRect THintWindow::ShadowRect() const {
+  QWidget* s = Peer() ? Peer()->findChild<QWidget*>(kShadowName, Qt::FindDirectChildrenOnly) : nullptr;
+  if (!s || !s->isVisible()) return TRect();
+  const QRect g = s->geometry();
+  return TRect(g.left(), g.top(), g.left() + g.width(), g.top() + g.height());
+}
+
+void THintWindow::PlaceShadow(const TRect& R) {
+  auto* s = static_cast<TShadowWindow*>(Peer()->findChild<QWidget*>(kShadowName, Qt::FindDirectChildrenOnly));
+  const int d = ShadowDepth, w = R.Width(), h = R.Height();
+  if (!dropShadow_ || w <= 0 || h <= 0) {
+    if (s) s->hide();
+    return;
+  }
+  if (!s) s = new TShadowWindow(Peer());
+  const QRect area(R.Left + d, R.Top + d, w, h);
+  // Read before either window shows, so the picture is of what lies below them.
+  QScreen* screen = QGuiApplication::screenAt(area.center());
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  QImage below;
+  if (screen) {
+    const QRect sg = screen->geometry();
+    below = screen->grabWindow(0, area.x() - sg.x(), area.y() - sg.y(), w, h).toImage();
+  }
+  const bool translucent = below.isNull() || below.size() != area.size();
+  QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+  if (!translucent) below = below.convertToFormat(QImage::Format_RGB32);
+  for (int y = 0; y < h; ++y) {
+    auto* out = reinterpret_cast<QRgb*>(img.scanLine(y));
+    const auto* in = translucent ? nullptr : reinterpret_cast<const QRgb*>(below.constScanLine(y));
+    for (int x = 0; x < w; ++x) {
+      const double a = ShadowStrength(x, y, w, h, d);
+      if (translucent) {
+        out[x] = qRgba(0, 0, 0, static_cast<int>(a * 255 + 0.5));
+      } else {
+        const double k = 1.0 - a;
+        out[x] = qRgb(static_cast<int>(qRed(in[x]) * k), static_cast<int>(qGreen(in[x]) * k),
+                      static_cast<int>(qBlue(in[x]) * k));
+      }
+    }
+  }
+  s->SetImage(std::move(img), translucent);
+  s->setGeometry(area);
+  s->setMask(QRegion(0, 0, w, h).subtracted(QRegion(-d, -d, w, h)));
+  s->show();
+  s->update();
 }
 
 void THintWindow::ReleaseHandle() {

@@ -145,6 +145,14 @@ class THintWindow : public TCustomControl {
   void SetShape(const std::vector<TPoint>& Outline);
   // Puts the window at R (screen coordinates) on top without taking the focus, and repaints it.
   void ShowAt(const TRect& R);
+  // A soft shadow ShadowDepth pixels wide to the right of and below the window while it shows.
+  // It needs no compositor: what lies below is taken from the screen before the window shows
+  // and drawn darkened; where the screen cannot be read the shadow is a translucent window.
+  void SetDropShadow(bool v);
+  bool DropShadow() const { return dropShadow_; }
+  static constexpr int ShadowDepth = 5;
+  // The shadow's window rectangle (screen coordinates) while it shows, else an empty one.
+  TRect ShadowRect() const;
 
  protected:
   QWidget* CreatePeer(QWidget* ParentWidget) override;
@@ -153,6 +161,10 @@ class THintWindow : public TCustomControl {
   // is asked WM_NCHITTEST (LParam: the screen point) as the mouse moves over it and its
   // controls; where it answers HTBOTTOMRIGHT the user sizes it by dragging.
   bool takesMouse_ = false;
+
+ private:
+  bool dropShadow_ = false;
+  void PlaceShadow(const TRect& R);
 };
 
 // THintWindowClass (Controls.h) makes a hint window: MakeHintWindow<THintWindow> and the like.

@@ -2,6 +2,10 @@
 // balloon tips (text rules, the window's life, shown and hidden as the pointer rests and moves).
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
 #include <memory>
 #include <string>
 
@@ -164,6 +168,43 @@ TEST_F(HintsTest, MarkupHintWindowSizesToItsTextOnItsMonitor) {
   ASSERT_NE(info.HintWindowClass, nullptr);
   std::unique_ptr<THintWindow> made(info.HintWindowClass(nullptr));
   EXPECT_EQ(made->ClassName(), "THTMLHintWindow");
+}
+
+TEST_F(HintsTest, MarkupHintWindowCastsAShadowOfWhatLiesBelowIt) {
+  // A hint over the form's plain face: right of it and below it the face shows darker, most
+  // along the hint, fading out over the shadow's depth; past the depth the face is untouched.
+  const int d = THintWindow::ShadowDepth;
+  const TPoint at = form->ClientToScreen(TPoint(150, 330));
+  QScreen* screen = QGuiApplication::primaryScreen();
+  auto grab = [&](int x, int y) { return screen->grabWindow(0, x, y, 1, 1).toImage().pixel(0, 0); };
+  const QRgb face = grab(at.X + 100, at.Y + 20);
+  auto* w = new THTMLHintWindow(form);
+  EXPECT_TRUE(w->DropShadow());
+  w->ActivateHint(TRect(at.X, at.Y, 0, 0), "some <b>hint</b><br>on<br>three lines");
+  Flush();
+  const TRect r = w->BoundsRect();
+  ASSERT_LT(r.Bottom + d, at.Y + 70) << "the case needs the hint over the form's face";
+  EXPECT_EQ(w->ShadowRect(), TRect(r.Left + d, r.Top + d, r.Right + d, r.Bottom + d));
+  const int midY = (r.Top + r.Bottom) / 2, midX = (r.Left + r.Right) / 2;
+  const QRgb right[] = {grab(r.Right, midY), grab(r.Right + d / 2, midY), grab(r.Right + d - 1, midY)};
+  const QRgb below[] = {grab(midX, r.Bottom), grab(midX, r.Bottom + d / 2), grab(midX, r.Bottom + d - 1)};
+  for (const QRgb* strip : {right, below}) {
+    EXPECT_LT(qGray(strip[0]), qGray(face) * 4 / 5) << "darkest along the hint";
+    EXPECT_LT(qGray(strip[0]), qGray(strip[1]));
+    EXPECT_LT(qGray(strip[1]), qGray(strip[2]));
+    EXPECT_LT(qGray(strip[2]), qGray(face)) << "still a shadow at its last pixel";
+  }
+  EXPECT_EQ(grab(r.Right + d, midY), face) << "nothing past the depth";
+  EXPECT_EQ(grab(midX, r.Bottom + d), face);
+  EXPECT_EQ(grab(r.Left + 1, r.Bottom + 1), face) << "the shadow is offset, not under the left edge";
+  w->ReleaseHandle();
+  Flush();
+  EXPECT_EQ(w->ShadowRect(), TRect()) << "the shadow goes with the hint";
+  EXPECT_EQ(grab(r.Right + 1, midY), face);
+  w->SetDropShadow(false);
+  w->ActivateHint(TRect(at.X, at.Y, 0, 0), "some <b>hint</b>");
+  Flush();
+  EXPECT_EQ(w->ShadowRect(), TRect());
 }
 
 }  // namespace
