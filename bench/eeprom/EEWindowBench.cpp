@@ -12,8 +12,7 @@
 
 #include <unistd.h>
 
-#include "app/Main.h"
-#include "bench/eeprom/MainWindowBench.h"
+#include "bench/app/MainWindowBench.h"
 #include "eeprom/EEBusOps.h"
 #include "eeprom/EEMainBus.h"
 #include "eeprom/Eeprom.h"

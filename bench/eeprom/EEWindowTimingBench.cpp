@@ -30,8 +30,7 @@
 #include <random>
 #include <string>
 
-#include "app/Main.h"
-#include "bench/eeprom/MainWindowBench.h"
+#include "bench/app/MainWindowBench.h"
 #include "eeprom/EEBusOps.h"
 #include "eeprom/EEWindow.h"
 #include "eeprom/Eeprom.h"

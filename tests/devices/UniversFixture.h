@@ -18,13 +18,13 @@
 
 #include <unistd.h>
 
-#include "app/Main.h"
 #include "devices/Univers.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/testing/GuiTest.h"
 #include "platform/port/SimAdapter.h"
 #include "platform/rtl/Clock.h"
 #include "platform/rtl/Registry.h"
+#include "tests/app/MainTestFixture.h"
 #include "tests/platform/gui/StdCtrlsTestSupport.h"
 
 // Ticks move a millisecond per reading (the status line's pauses end after a
