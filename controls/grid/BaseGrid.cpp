@@ -66,14 +66,74 @@ TExtGridUndoRedo::~TExtGridUndoRedo() {
   if (grid_) grid_->SetUndoRedo(nullptr);
 }
 
-void TExtGridUndoRedo::Add(int ACol, int ARow, const std::string& OrigValue, const std::string& Value) {
-  if (MaxLevel >= 1 && items_->Count() >= MaxLevel) items_->Delete(0);
+TUndoRedoItem* TExtGridUndoRedo::NewItem() {
+  if (stepDepth_ == 0) step_ = ++lastStep_;
+  if (stepBroken_) return nullptr;
+  auto stepAt = [this](int i) { return static_cast<TUndoRedoItem*>(items_->Items(i))->Step; };
+  while (MaxLevel >= 1 && items_->Count() >= MaxLevel) {
+    // The oldest step goes whole: half a step cannot be undone.
+    const int oldest = stepAt(0);
+    while (items_->Count() > 0 && stepAt(0) == oldest) items_->Delete(0);
+    if (oldest == step_) {
+      stepBroken_ = stepDepth_ > 0;
+      level_ = items_->Count();
+      return nullptr;
+    }
+  }
   auto* it = static_cast<TUndoRedoItem*>(items_->Add());
+  it->Step = step_;
+  level_ = items_->Count();
+  return it;
+}
+
+void TExtGridUndoRedo::Add(int ACol, int ARow, const std::string& OrigValue, const std::string& Value) {
+  TUndoRedoItem* it = NewItem();
+  if (!it) return;
   it->Col = ACol;
   it->Row = ARow;
   it->OrigValue = OrigValue;
   it->Value = Value;
+}
+
+void TExtGridUndoRedo::AddRowsInserted(int ARow, int ACount) {
+  TUndoRedoItem* it = NewItem();
+  if (!it) return;
+  it->Kind = TUndoRedoItem::uiRowsInserted;
+  it->Row = ARow;
+  it->Count = ACount;
+}
+
+void TExtGridUndoRedo::AddCounts(int AColCount, int ARowCount) {
+  TUndoRedoItem* it = NewItem();
+  if (!it) return;
+  it->Kind = TUndoRedoItem::uiCounts;
+  it->Col = AColCount;
+  it->Row = ARowCount;
+}
+
+void TExtGridUndoRedo::BeginStep() {
+  if (stepDepth_++ == 0) {
+    step_ = ++lastStep_;
+    stepBroken_ = false;
+  }
+}
+
+void TExtGridUndoRedo::EndStep() {
+  if (stepDepth_ == 0 || --stepDepth_ > 0) return;
+  stepBroken_ = false;
+}
+
+bool TExtGridUndoRedo::Undo() {
+  if (!grid_ || items_->Count() == 0 || stepDepth_ > 0) return false;
+  const int step = static_cast<TUndoRedoItem*>(items_->Items(items_->Count() - 1))->Step;
+  while (items_->Count() > 0) {
+    auto* it = static_cast<TUndoRedoItem*>(items_->Items(items_->Count() - 1));
+    if (it->Step != step) break;
+    grid_->UndoItem(*it);
+    items_->Delete(items_->Count() - 1);
+  }
   level_ = items_->Count();
+  return true;
 }
 
 // ================================================================ TBaseGrid
@@ -473,6 +533,21 @@ void TBaseGrid::SetActiveRowShow(bool v) {
 void TBaseGrid::SetActiveRowColor(TColor v) {
   activeRowColor_ = v;
   Invalidate();
+}
+
+void TBaseGrid::UndoItem(const TUndoRedoItem& Item) {
+  switch (Item.Kind) {
+    case TUndoRedoItem::uiCell:
+      SetCells(Item.Col, Item.Row, Item.OrigValue);
+      break;
+    case TUndoRedoItem::uiRowsInserted:
+      for (int i = 0; i < Item.Count && Item.Row < RowCount(); ++i) DeleteRow(Item.Row);
+      break;
+    case TUndoRedoItem::uiCounts:
+      TStringGrid::SetColCount(Item.Col);
+      TStringGrid::SetRowCount(Item.Row);
+      break;
+  }
 }
 
 void TBaseGrid::SetUndoRedo(TExtGridUndoRedo* v) {

@@ -102,6 +102,12 @@ class TUndoRedoItem : public TCollectionItem {
   std::string ClassName() const override { return "TUndoRedoItem"; }
   int Row = 0, Col = 0;
   std::string Value, OrigValue;
+  // Beside cell texts a step holds how the grid grew: uiRowsInserted (Count rows at Row) and
+  // uiCounts (ColCount and RowCount before, in Col and Row).
+  enum TKind { uiCell, uiRowsInserted, uiCounts };
+  TKind Kind = uiCell;
+  int Count = 0;
+  int Step = 0;  // the items of one paste, drop or import share it
 };
 
 class TExtGridUndoRedo : public TComponent {
@@ -111,6 +117,15 @@ class TExtGridUndoRedo : public TComponent {
   std::string ClassName() const override { return "TExtGridUndoRedo"; }
   // Drops the oldest item when MaxLevel (>= 1) items are held, then appends one.
   virtual void Add(int ACol, int ARow, const std::string& OrigValue, const std::string& Value);
+  void AddRowsInserted(int ARow, int ACount);
+  void AddCounts(int AColCount, int ARowCount);
+  // The items added between BeginStep and EndStep (nested: the outer pair) are one step. With
+  // MaxLevel, the oldest steps go whole; a step that cannot be held whole is not kept at all.
+  void BeginStep();
+  void EndStep();
+  // Puts the linked grid back as before the last step (its last item first) and drops the
+  // step. False when there is nothing to undo.
+  bool Undo();
   TCollection* Items() const { return items_.get(); }
   int Level() const { return level_; }
   int MaxLevel = 0;  // 0: no limit
@@ -118,9 +133,25 @@ class TExtGridUndoRedo : public TComponent {
 
  private:
   friend class TBaseGrid;
+  TUndoRedoItem* NewItem();
   std::unique_ptr<TCollection> items_;
   TBaseGrid* grid_ = nullptr;
   int level_ = 0;
+  int stepDepth_ = 0, step_ = 0, lastStep_ = 0;
+  bool stepBroken_ = false;
+};
+
+// One undo step for a scope (nothing without a component).
+struct TUndoStepScope {
+  TExtGridUndoRedo* Undo;
+  explicit TUndoStepScope(TExtGridUndoRedo* u) : Undo(u) {
+    if (Undo) Undo->BeginStep();
+  }
+  ~TUndoStepScope() {
+    if (Undo) Undo->EndStep();
+  }
+  TUndoStepScope(const TUndoStepScope&) = delete;
+  TUndoStepScope& operator=(const TUndoStepScope&) = delete;
 };
 
 // Holds a counter up for a scope, also when a handler raises.
@@ -249,6 +280,8 @@ class TBaseGrid : public TStringGrid {
   // Clips the block to the grid; a block that crosses another merged area is refused (false).
   virtual bool MergeCells(int ACol, int ARow, int NumCols, int NumRows);
   virtual void SplitCells(int ACol, int ARow);
+  // Puts back what one undo item recorded.
+  virtual void UndoItem(const TUndoRedoItem& Item);
 
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void KeyDown(WORD& Key, TShiftState Shift) override;

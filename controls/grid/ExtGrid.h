@@ -1199,6 +1199,8 @@ class TExtStringGrid : public TBaseGrid {
   void PasteCellsIntoSelection(const TCellBlock& Block);
   // Stores a pasted value: a check box cell is checked when Value is its checked text.
   virtual void SetCellTextOrCheck(int ACol, int ARow, const std::string& Value);
+  // Undo of a paste, drop or import: lines go the grid's own way.
+  void UndoItem(const TUndoRedoItem& Item) override;
 
  protected:
   void WMSetCursor(TMessage& Message) override;

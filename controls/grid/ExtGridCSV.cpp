@@ -269,9 +269,15 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
     throw EExtGridError("Cannot import " + Name + ": " + std::to_string(records) + " records of up to " +
                         std::to_string(maxCols) + " fields do not fit into a grid");
 
+  TExtGridUndoRedo* undo = UndoRedo();
+  TUndoStepScope step(undo);
+  if (undo) undo->AddCounts(ColCount(), RowCount());
   BeginUpdate();
   if (!footer.empty())
-    for (int c = 0; c < ColCount(); ++c) SetGridCells(c, row, std::string());
+    for (int c = 0; c < ColCount(); ++c) {
+      if (undo && !GridCells(c, row).empty()) undo->Add(c, row, GridCells(c, row), std::string());
+      SetGridCells(c, row, std::string());
+    }
   const int first = row;
   const int endRow = row + static_cast<int>(records);
   SetRowCount(endRow + fixedFooters_ + (footer.empty() ? 0 : 1));
@@ -283,7 +289,6 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
     if (pct != lastPercent) OnFileProgress(this, lastPercent = pct);
   };
   const bool tilde = TildeLineBreaks;
-  TExtGridUndoRedo* undo = UndoRedo();
   ReadCsvRecords(
       text, from, delim,
       [&](int col, std::string& f) {

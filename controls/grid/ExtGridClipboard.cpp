@@ -189,6 +189,7 @@ std::string TExtStringGrid::EncodeCells(const TGridRect& R) {
             rec.Strings = std::make_unique<TGridSLIO>(nullptr);
             for (const std::string& s : g->Items) rec.Strings->Strings->Add(s);
           }
+          CellPictureToRecord(*g, rec);
         }
       }
       b.Cells.push_back(std::move(rec));
@@ -226,9 +227,17 @@ int TExtStringGrid::PasteEncodedCells(TPoint At, const std::string& Bytes, TGrid
     texts.Values[k] = c.Cell->Cell;
     texts.Absent[k] = 0;
   }
+  TExtGridUndoRedo* undo = UndoRedo();
+  TUndoStepScope step(undo);
   if (h.FullGrid) {
     // The whole grid is replaced: emptied, sized and laid out as the source was.
     At = TPoint(h.Left, h.Top);
+    if (undo) {
+      for (int r = 0; r < RowCount(); ++r)
+        for (int c = 0; c < ColCount(); ++c)
+          if (!GridCells(c, r).empty()) undo->Add(c, r, GridCells(c, r), std::string());
+      undo->AddCounts(ColCount(), RowCount());
+    }
     BeginUpdate();
     ClearAll();
     SetColCount(h.Left + h.ColCount);
@@ -250,7 +259,11 @@ int TExtStringGrid::PasteEncodedCells(TPoint At, const std::string& Bytes, TGrid
   // A whole grid is loaded as it was (fixed cells too); a block is pasted by the paste rule.
   int n = 0;
   if (h.FullGrid) {
-    for (const TGridCellRecord& c : b.Cells) LoadCellText(RealColIndex(c.Cell->Col), c.Cell->Row, c.Cell->Cell);
+    for (const TGridCellRecord& c : b.Cells) {
+      const int rc = RealColIndex(c.Cell->Col);
+      LoadCellText(rc, c.Cell->Row, c.Cell->Cell);
+      if (undo && !GridCells(rc, c.Cell->Row).empty()) undo->Add(rc, c.Cell->Row, std::string(), GridCells(rc, c.Cell->Row));
+    }
     n = h.ColCount * h.RowCount;
     CellsChanged(TRect(0, 0, ColCount() - 1, RowCount() - 1));
   } else {
@@ -273,6 +286,7 @@ int TExtStringGrid::PasteEncodedCells(TPoint At, const std::string& Bytes, TGrid
         g->Items.clear();
         for (int i = 0; i < c.Strings->Strings->Count(); ++i) g->Items.push_back(c.Strings->Strings->Get(i));
       }
+      CellPictureFromRecord(c, *g);
       p->Graphic = std::move(g);
     } else {
       p->Graphic.reset();

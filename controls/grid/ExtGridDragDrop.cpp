@@ -133,8 +133,10 @@ void TExtStringGrid::OleDropText(TPoint P, const std::string& Text) {
   if (!allow || block.Rows == 0) return;
   if (r == 0 && FixedRowAlways && RowCount() == 1) r = 1;
   int inserted = 0;
+  TUndoStepScope step(UndoRedo());  // rows and cells: one undo step
   if (dragDropSettings_->OleInsertRows) {
     const int top = TopRow() + (TopRow() > FixedRows() ? 1 : 0);
+    if (UndoRedo()) UndoRedo()->AddRowsInserted(r, block.Rows);
     InsertRows(r, block.Rows);
     inserted = block.Rows;
     if (top > 0) SetTopRow(std::min(top, RowCount() - 1));

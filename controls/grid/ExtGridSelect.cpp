@@ -405,6 +405,21 @@ void TExtStringGrid::SetCellRecorded(int ACol, int ARow, const std::string& Valu
   if (after != before) undo->Add(ACol, ARow, before, after);
 }
 
+void TExtStringGrid::UndoItem(const TUndoRedoItem& Item) {
+  switch (Item.Kind) {
+    case TUndoRedoItem::uiRowsInserted:
+      if (Item.Row < RowCount()) RemoveRows(Item.Row, std::min(Item.Count, RowCount() - Item.Row));
+      break;
+    case TUndoRedoItem::uiCounts:
+      SetColCount(Item.Col);
+      SetRowCount(Item.Row);
+      break;
+    default:
+      TBaseGrid::UndoItem(Item);
+  }
+  Invalidate();
+}
+
 int TExtStringGrid::PasteCellsAt(int ACol, int ARow, const TCellBlock& Block) {
   if (!(Options() & goEditing) && !navigation_->AllowClipboardAlways && !mouseActions_->RangeSelectAndEdit) return 0;
   if (ACol < 0 || ARow < 0 || Block.Cols <= 0 || Block.Rows <= 0) return 0;
@@ -414,17 +429,25 @@ int TExtStringGrid::PasteCellsAt(int ACol, int ARow, const TCellBlock& Block) {
   const int rows = static_cast<int>(std::min<long long>(Block.Rows, bound - ARow));
   const int cols = static_cast<int>(std::min<long long>(Block.Cols, bound - ACol));
   if (rows <= 0 || cols <= 0) return 0;
+  TExtGridUndoRedo* undo = UndoRedo();
+  TUndoStepScope step(undo);
   if (navigation_->AllowClipboardRowGrow) {
     const int lastRow = RowCount() - 1 - (footerRow ? 1 : 0);
     const int need = static_cast<int>(std::min<long long>(ARow + rows - 1 - lastRow, bound - RowCount()));
     if (need > 0) {
-      if (footerRow)
+      if (footerRow) {
+        if (undo) undo->AddRowsInserted(RowCount() - 1, need);
         InsertRows(RowCount() - 1, need);
-      else
+      } else {
+        if (undo) undo->AddCounts(ColCount(), RowCount());
         SetRowCount(RowCount() + need);
+      }
     }
   }
-  if (navigation_->AllowClipboardColGrow && ACol + cols > ColCount()) SetColCount(ACol + cols);
+  if (navigation_->AllowClipboardColGrow && ACol + cols > ColCount()) {
+    if (undo) undo->AddCounts(ColCount(), RowCount());
+    SetColCount(ACol + cols);
+  }
   int read = 0, lastC = ACol, lastR = ARow;
   for (int i = 0; i < rows; ++i) {
     const int r = ARow + i;
@@ -444,6 +467,7 @@ int TExtStringGrid::PasteCellsAt(int ACol, int ARow, const TCellBlock& Block) {
 }
 
 void TExtStringGrid::PasteCellsIntoSelection(const TCellBlock& Block) {
+  TUndoStepScope step(UndoRedo());  // the paste and its fill are one step
   TGridRect s = Selection();
   if (Options() & goRowSelect) s.Left = FixedCols();
   std::function<void(int)> fill;

@@ -127,13 +127,7 @@ void TControlList::Notify(void* Ptr, TListNotification Action) {
 // ---------------------------------------------------------------- TFilePicture
 void TFilePicture::Assign(TPersistent* Source) {
   auto* s = dynamic_cast<TFilePicture*>(Source);
-  if (!s) return;
-  filename_ = s->filename_;
-  Width = s->Width;
-  Height = s->Height;
-  cached_.reset();
-  cachedAge_ = -1;
-  failed_ = false;
+  if (s) SetFilenameUnread(s->filename_, s->Width, s->Height);
 }
 
 void TFilePicture::SetFilename(const std::string& Value) {
@@ -149,6 +143,15 @@ void TFilePicture::SetFilename(const std::string& Value) {
   filename_ = Value;
   Width = p.Width();
   Height = p.Height();
+  cached_.reset();
+  cachedAge_ = -1;
+  failed_ = false;
+}
+
+void TFilePicture::SetFilenameUnread(const std::string& Value, int W, int H) {
+  filename_ = Value;
+  Width = W;
+  Height = H;
   cached_.reset();
   cachedAge_ = -1;
   failed_ = false;

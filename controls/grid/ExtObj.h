@@ -110,6 +110,8 @@ class TFilePicture : public TPersistent {
   // Reads the picture once to take its size; a file that cannot be read as a picture raises
   // the picture loader's error and changes nothing.
   void SetFilename(const std::string& Value);
+  // Takes a name and sides as they are, the file unread (a picture that came by its name).
+  void SetFilenameUnread(const std::string& Value, int W, int H);
   int Width = 0, Height = 0;
   // Stretches the picture into R. A picture that cannot be loaded draws nothing: painting never
   // raises. The decoded picture is kept while the file keeps its modification time.

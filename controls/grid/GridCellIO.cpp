@@ -327,6 +327,89 @@ bool ReadGraphic(const TRecord& r, TCellGraphic& g) {
   f.Text("CellText", g.CellText);
   return f.Whole() && g.CellType != ctEmpty;
 }
+
+// A picture's bytes in the format its class saves ("" for none or an empty one).
+std::string PictureBytes(TGraphic* g) {
+  if (!g || g->Empty()) return std::string();
+  TStringStream ms;
+  g->SaveToStream(&ms);
+  return ms.DataString();
+}
+
+void WritePicture(TWriter& w, TCellPictureRecord kind, const TGridCellRecord& c) {
+  switch (kind) {
+    case cprBitmap:
+      w.Begin("TGridBMPIO", 1);
+      w.Text("Bitmap", PictureBytes(c.Bitmap ? c.Bitmap->Bitmap.get() : nullptr));
+      break;
+    case cprIcon:
+      w.Begin("TGridIconIO", 1);
+      w.Text("Icon", PictureBytes(c.Icon ? c.Icon->Icon.get() : nullptr));
+      break;
+    case cprPicture:
+      w.Begin("TGridPicIO", 1);
+      w.Text("Picture", PictureBytes(c.Pic ? c.Pic->Picture->Graphic() : nullptr));
+      break;
+    case cprFilePicture: {
+      const TFilePicture* f = c.FilePic ? c.FilePic->Picture.get() : nullptr;
+      w.Begin("TGridFilePicIO", 3);
+      w.Text("Filename", f ? f->Filename() : std::string());
+      w.Int("Width", f ? f->Width : 0);
+      w.Int("Height", f ? f->Height : 0);
+      break;
+    }
+    case cprNone:
+      break;
+  }
+}
+
+// A picture record read but not yet decoded: pictures wait until the whole stream is good.
+struct TPendingPicture {
+  size_t Cell;
+  TCellPictureRecord Kind;
+  std::string Bytes;
+};
+
+bool ReadPicture(const TRecord& r, TCellPictureRecord kind, TGridCellRecord& c, size_t index,
+                 std::vector<TPendingPicture>& pending) {
+  static const char* const classes[] = {"", "TGridBMPIO", "TGridIconIO", "TGridPicIO", "TGridFilePicIO"};
+  static const char* const fields[] = {"", "Bitmap", "Icon", "Picture", ""};
+  if (r.Class != classes[kind]) return false;
+  TFields f(r);
+  if (kind == cprFilePicture) {
+    c.FilePic = std::make_unique<TGridFilePicIO>(nullptr);
+    TFilePicture& p = *c.FilePic->Picture;
+    std::string name;
+    int w = 0, h = 0;
+    f.Text("Filename", name);
+    f.Int("Width", w, 0, 65535);
+    f.Int("Height", h, 0, 65535);
+    if (!f.Whole() || name.size() > 4096 || name.find('\0') != std::string::npos) return false;
+    // The file is read only when the cell is painted, through the reader of regular files.
+    p.SetFilenameUnread(name, w, h);
+    return true;
+  }
+  TPendingPicture pic{index, kind, std::string()};
+  f.Text(fields[kind], pic.Bytes);
+  if (!f.Whole()) return false;
+  if (kind == cprBitmap) c.Bitmap = std::make_unique<TGridBMPIO>(nullptr);
+  if (kind == cprIcon) c.Icon = std::make_unique<TGridIconIO>(nullptr);
+  if (kind == cprPicture) c.Pic = std::make_unique<TGridPicIO>(nullptr);
+  if (!pic.Bytes.empty()) pending.push_back(std::move(pic));
+  return true;
+}
+
+// Decodes a waiting picture into its record, within the block's budget.
+bool DecodePicture(TPendingPicture& pic, TGridCellRecord& c, int64_t& budget) {
+  std::string error;
+  std::unique_ptr<TGraphic> g =
+      LoadGraphicCapped(pic.Bytes, pic.Kind == cprBitmap ? ccBitmap : pic.Kind == cprIcon ? ccIcon : ccAny, budget, error);
+  if (!g) return false;
+  if (pic.Kind == cprBitmap) c.Bitmap->Bitmap->Assign(g.get());
+  else if (pic.Kind == cprIcon) c.Icon->Icon->Assign(g.get());
+  else c.Pic->Picture->SetGraphic(g.get());
+  return true;
+}
 }  // namespace
 
 TClipboardFormat GridCellsFormat() {
@@ -343,6 +426,53 @@ TClipboardFormat RichTextFormat() {
 }
 
 bool CellGraphicHasStrings(TCellType Type) { return Type == ctRadio || Type == ctImages; }
+
+TCellPictureRecord CellPictureRecord(TCellType Type) {
+  switch (Type) {
+    case ctBitmap: case ctBitButton: return cprBitmap;
+    case ctIcon: return cprIcon;
+    case ctPicture: return cprPicture;
+    case ctFilePicture: return cprFilePicture;
+    default: return cprNone;
+  }
+}
+
+void CellPictureToRecord(const TCellGraphic& G, TGridCellRecord& Rec) {
+  switch (CellPictureRecord(G.CellType)) {
+    case cprBitmap:
+      Rec.Bitmap = std::make_unique<TGridBMPIO>(nullptr);
+      if (G.Picture) Rec.Bitmap->Bitmap->Assign(G.Picture.get());
+      break;
+    case cprIcon:
+      Rec.Icon = std::make_unique<TGridIconIO>(nullptr);
+      if (G.Picture) Rec.Icon->Icon->Assign(G.Picture.get());
+      break;
+    case cprPicture:
+      Rec.Pic = std::make_unique<TGridPicIO>(nullptr);
+      if (G.Picture) Rec.Pic->Picture->SetGraphic(G.Picture.get());
+      break;
+    case cprFilePicture:
+      Rec.FilePic = std::make_unique<TGridFilePicIO>(nullptr);
+      if (G.FilePicture) Rec.FilePic->Picture->Assign(G.FilePicture.get());
+      break;
+    case cprNone:
+      break;
+  }
+}
+
+void CellPictureFromRecord(const TGridCellRecord& Rec, TCellGraphic& G) {
+  G.Picture.reset();
+  G.FilePicture.reset();
+  TGraphic* from = Rec.Bitmap ? static_cast<TGraphic*>(Rec.Bitmap->Bitmap.get())
+                   : Rec.Icon ? static_cast<TGraphic*>(Rec.Icon->Icon.get())
+                   : Rec.Pic  ? Rec.Pic->Picture->Graphic()
+                              : nullptr;
+  if (from) G.Picture = std::shared_ptr<TGraphic>(from->Clone().release());
+  if (Rec.FilePic) {
+    G.FilePicture = std::make_shared<TFilePicture>();
+    G.FilePicture->Assign(Rec.FilePic->Picture.get());
+  }
+}
 
 std::string EncodeCellBlock(const TGridCellBlock& Block) {
   TWriter w;
@@ -375,6 +505,7 @@ std::string EncodeCellBlock(const TGridCellBlock& Block) {
         for (int i = 0; i < c.Strings->Strings->Count(); ++i) items.push_back(c.Strings->Strings->Get(i));
       w.List("Strings", items);
     }
+    WritePicture(w, CellPictureRecord(c.Graphic->CellGraphic->CellType), c);
   }
   return w.Out;
 }
@@ -410,6 +541,7 @@ bool DecodeCellBlock(const std::string& Bytes, TGridCellBlock& Block, std::strin
       return fail("bad widths or heights");
   }
   const int64_t maxCells = int64_t(h.ColCount) * h.RowCount;
+  std::vector<TPendingPicture> pending;
   while (!rd.AtEnd()) {
     if (int64_t(Block.Cells.size()) >= maxCells) return fail("more cells than the block holds");
     TGridCellRecord c;
@@ -436,10 +568,17 @@ bool DecodeCellBlock(const std::string& Bytes, TGridCellBlock& Block, std::strin
           if (!sf.Whole()) return fail("bad graphic strings");
           for (const std::string& i : items) c.Strings->Strings->Add(i);
         }
+        const TCellPictureRecord kind = CellPictureRecord(c.Graphic->CellGraphic->CellType);
+        if (kind != cprNone && (!rd.Record(r) || !ReadPicture(r, kind, c, Block.Cells.size(), pending)))
+          return fail("bad cell picture");
       }
     }
     Block.Cells.push_back(std::move(c));
   }
+  // The stream is good: now its pictures, each checked for its size before it is decoded.
+  int64_t budget = kMaxBlockPicturePixels;
+  for (TPendingPicture& pic : pending)
+    if (!DecodePicture(pic, Block.Cells[pic.Cell], budget)) return fail("bad picture data");
   Error.clear();
   return true;
 }

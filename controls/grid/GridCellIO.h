@@ -14,8 +14,10 @@
 #include <vector>
 
 #include "controls/grid/BaseGrid.h"
+#include "controls/grid/ExtObj.h"
 #include "controls/grid/GridOptions.h"
 #include "platform/gui/DataObject.h"
+#include "platform/gui/Graphics.h"
 #include "platform/rtl/Classes.h"
 
 // The block: its size, widths and heights, where it came from.
@@ -63,12 +65,49 @@ class TGridSLIO : public TComponent {
   std::unique_ptr<TStringList> Strings;
 };
 
+// The picture of a ctBitmap or ctBitButton graphic (travels as BMP).
+class TGridBMPIO : public TComponent {
+ public:
+  explicit TGridBMPIO(TComponent* AOwner) : TComponent(AOwner), Bitmap(std::make_unique<TBitmap>()) {}
+  std::string ClassName() const override { return "TGridBMPIO"; }
+  std::unique_ptr<TBitmap> Bitmap;
+};
+
+class TGridIconIO : public TComponent {
+ public:
+  explicit TGridIconIO(TComponent* AOwner) : TComponent(AOwner), Icon(std::make_unique<TIcon>()) {}
+  std::string ClassName() const override { return "TGridIconIO"; }
+  std::unique_ptr<TIcon> Icon;
+};
+
+// The picture of a ctPicture graphic, of whatever class its bytes are.
+class TGridPicIO : public TComponent {
+ public:
+  explicit TGridPicIO(TComponent* AOwner) : TComponent(AOwner), Picture(std::make_unique<TPicture>()) {}
+  std::string ClassName() const override { return "TGridPicIO"; }
+  std::unique_ptr<TPicture> Picture;
+};
+
+// A ctFilePicture graphic's file: its name and sides, never the file's bytes.
+class TGridFilePicIO : public TComponent {
+ public:
+  explicit TGridFilePicIO(TComponent* AOwner) : TComponent(AOwner), Picture(std::make_unique<TFilePicture>()) {}
+  std::string ClassName() const override { return "TGridFilePicIO"; }
+  std::unique_ptr<TFilePicture> Picture;
+};
+
 // One cell of a block with what follows it.
 struct TGridCellRecord {
   std::unique_ptr<TGridCellIO> Cell;
   std::unique_ptr<TGridCellPropIO> Prop;        // when Cell->HasProp
   std::unique_ptr<TGridGraphicIO> Graphic;      // when Prop->HasGraphic
   std::unique_ptr<TGridSLIO> Strings;           // ctRadio and ctImages graphics
+  // The graphic's picture, by its type (CellPictureRecord); the writer writes an empty one when
+  // the member is missing.
+  std::unique_ptr<TGridBMPIO> Bitmap;
+  std::unique_ptr<TGridIconIO> Icon;
+  std::unique_ptr<TGridPicIO> Pic;
+  std::unique_ptr<TGridFilePicIO> FilePic;
 };
 
 struct TGridCellBlock {
@@ -83,9 +122,19 @@ TClipboardFormat RichTextFormat();
 
 // Graphic types whose record carries a list of strings.
 bool CellGraphicHasStrings(TCellType Type);
+// The picture record that follows a graphic of the type.
+enum TCellPictureRecord { cprNone, cprBitmap, cprIcon, cprPicture, cprFilePicture };
+TCellPictureRecord CellPictureRecord(TCellType Type);
+
+// A graphic's picture into the record its type takes, and back (copies).
+void CellPictureToRecord(const TCellGraphic& G, TGridCellRecord& Rec);
+void CellPictureFromRecord(const TGridCellRecord& Rec, TCellGraphic& G);
+
+constexpr int64_t kMaxBlockPicturePixels = int64_t(1) << 25;
 
 std::string EncodeCellBlock(const TGridCellBlock& Block);
 // False (and Error says why) for anything but a whole, well-formed stream: Block is then empty.
-// MaxBytes caps what is read at all.
+// MaxBytes caps what is read at all. Pictures are decoded only after the whole stream was read
+// good, within one budget of pixels for the block (kMaxBlockPicturePixels).
 bool DecodeCellBlock(const std::string& Bytes, TGridCellBlock& Block, std::string& Error,
                      size_t MaxBytes = size_t(1) << 30);

@@ -1277,13 +1277,18 @@ void TImageGraphic::LoadFromStream(TStream* Stream) {
   reader.setDecideFormatFromContent(true);
   std::vector<QImage*> frames;
   std::vector<int> delays;
+  // An animation advances by itself; the images of an icon file are stepped through (reading
+  // again would give the first one each time).
+  const bool animated = reader.supportsAnimation();
+  const int count = reader.imageCount();
   for (;;) {
     QImage img = reader.read();
     if (img.isNull()) break;
     frames.push_back(new QImage(img.convertToFormat(QImage::Format_ARGB32_Premultiplied)));
     delays.push_back(reader.nextImageDelay());
-    if (!reader.supportsAnimation() && reader.imageCount() <= 1) break;
     if (frames.size() > 10000) break;
+    if (animated) continue;
+    if (static_cast<int>(frames.size()) >= count || !reader.jumpToImage(static_cast<int>(frames.size()))) break;
   }
   if (frames.empty()) throw EInvalidGraphic(ClassName() == "TIcon" ? "Icon image is not valid" : "Image is not valid");
   Clear();
@@ -1323,6 +1328,56 @@ std::unique_ptr<TGraphic> CreateGraphicFromBytes(const std::string& b) {
   if (starts("GIF8", 4)) return std::make_unique<TGIFImage>();
   if (starts("\0\0\1\0", 4)) return std::make_unique<TIcon>();
   return nullptr;
+}
+
+std::unique_ptr<TGraphic> LoadGraphicCapped(const std::string& Bytes, TCappedClass As, int64_t& PixelBudget,
+                                            std::string& Error) {
+  auto refuse = [&](const char* why) {
+    Error = why;
+    return std::unique_ptr<TGraphic>();
+  };
+  std::unique_ptr<TGraphic> g = CreateGraphicFromBytes(Bytes);
+  if (!g) return refuse("no picture");
+  if (As == ccBitmap && !dynamic_cast<TBitmap*>(g.get())) return refuse("no bitmap");
+  if (As == ccIcon && !dynamic_cast<TIcon*>(g.get())) g = std::make_unique<TIcon>();
+  // The sides of every image, from the headers alone.
+  QByteArray data = QByteArray::fromRawData(Bytes.data(), static_cast<qsizetype>(Bytes.size()));
+  QBuffer buf(&data);
+  buf.open(QIODevice::ReadOnly);
+  QImageReader reader(&buf);
+  reader.setDecideFormatFromContent(true);
+  constexpr int kMaxImages = 256;
+  const int count = std::max(1, reader.imageCount());
+  if (count > kMaxImages) return refuse("too many images");
+  int64_t pixels = 0;
+  QSize first;
+  for (int i = 0; i < count; ++i) {
+    // Frames of an animation share the first one's sides.
+    QSize s;
+    if (i == 0) s = first = reader.size();
+    else if (reader.supportsAnimation() || !reader.jumpToImage(i)) s = first;
+    else s = reader.size();
+    if (!s.isValid() || s.isEmpty()) return refuse("picture size unknown");
+    pixels += int64_t(s.width()) * s.height();
+    if (pixels > PixelBudget) return refuse("picture too large");
+  }
+  try {
+    TMemoryStream ms;
+    ms.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+    ms.SetPosition(0);
+    g->LoadFromStream(&ms);
+  } catch (const Exception&) {
+    return refuse("picture not readable");
+  }
+  int64_t decoded = int64_t(g->Width()) * g->Height();
+  if (auto* im = dynamic_cast<TImageGraphic*>(g.get())) {
+    decoded = 0;
+    for (int i = 0; i < im->FrameCount(); ++i) decoded += int64_t(im->Frame(i).width()) * im->Frame(i).height();
+  }
+  if (g->Empty() || decoded > pixels) return refuse("picture not as its header says");
+  PixelBudget -= decoded;
+  Error.clear();
+  return g;
 }
 
 // ---------------------------------------------------------------- picture

@@ -594,6 +594,15 @@ class TPicture : public TPersistent {
 // A graphic of the class that fits the bytes (by signature); nullptr when none does.
 std::unique_ptr<TGraphic> CreateGraphicFromBytes(const std::string& bytes);
 
+// A picture from bytes another program may have written. The class follows the content
+// (ccBitmap takes BMP only; ccIcon makes an icon of any picture). Every image's sides are read
+// from the headers and weighed against PixelBudget (at most 256 images) before a pixel is
+// decoded; what was decoded is taken off the budget. nullptr (and Error says why) for bytes
+// that are no picture, too large or not as their headers say.
+enum TCappedClass { ccAny, ccBitmap, ccIcon };
+std::unique_ptr<TGraphic> LoadGraphicCapped(const std::string& Bytes, TCappedClass As, int64_t& PixelBudget,
+                                            std::string& Error);
+
 // Resources: named binary data (bitmaps, cursors, icons), registered by the
 // program or found as files "<name>.<ext>" in the resource folders.
 void RegisterResource(const std::string& Name, const std::string& Bytes);

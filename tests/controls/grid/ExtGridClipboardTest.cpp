@@ -3,13 +3,18 @@
 // private cell format checked whole before it touches a grid.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMimeData>
+#include <QTemporaryDir>
 
 #include "controls/grid/GridCellIO.h"
 #include "platform/grid/GridStore.h"
 #include "platform/gui/Clipbrd.h"
+#include "platform/gui/Graphics.h"
 #include "tests/controls/grid/GridInputFixture.h"
 
 namespace {
@@ -203,6 +208,165 @@ TEST_F(ClipboardTest, TheHexGridCopiedWholeIsPastedIdenticalIntoAFreshGrid) {
   EXPECT_EQ(State(fresh), State(grid));
   ASSERT_NE(fresh->GetCellGraphic(6, 8), nullptr);
   EXPECT_EQ(fresh->GetCellGraphic(6, 8)->Items, (std::vector<std::string>{"A", "B"}));
+}
+
+// Pictures of picture cells: bytes in a format, a graphic of a class made of them.
+QImage Pattern(int W, int H, int Seed) {
+  QImage img(W, H, QImage::Format_ARGB32);
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x) img.setPixel(x, y, qRgb((x * 40 + Seed) & 255, (y * 60) & 255, Seed & 255));
+  return img;
+}
+std::string Encoded(const QImage& Img, const char* Format) {
+  QByteArray b;
+  QBuffer buf(&b);
+  buf.open(QIODevice::WriteOnly);
+  EXPECT_TRUE(Img.save(&buf, Format));
+  return b.toStdString();
+}
+// An icon file with one PNG image per side given.
+std::string IconFile(const std::vector<int>& Sides) {
+  auto le16 = [](std::string& s, int v) { s += char(v & 255), s += char((v >> 8) & 255); };
+  std::string head, body;
+  le16(head, 0), le16(head, 1), le16(head, static_cast<int>(Sides.size()));
+  size_t offset = 6 + 16 * Sides.size();
+  for (int side : Sides) {
+    const std::string png = Encoded(Pattern(side, side, side), "PNG");
+    head += char(side), head += char(side), head += '\0', head += '\0';
+    le16(head, 1), le16(head, 32);
+    le16(head, static_cast<int>(png.size())), le16(head, static_cast<int>(png.size() >> 16));
+    le16(head, static_cast<int>(offset)), le16(head, static_cast<int>(offset >> 16));
+    offset += png.size();
+    body += png;
+  }
+  return head + body;
+}
+template <class G>
+std::unique_ptr<G> GraphicOf(const std::string& Bytes) {
+  auto g = std::make_unique<G>();
+  TStringStream ms(Bytes);
+  g->LoadFromStream(&ms);
+  return g;
+}
+QImage Pixels(const TGraphic* G) { return G ? G->ToImage().convertToFormat(QImage::Format_RGB32) : QImage(); }
+
+TEST_F(ClipboardTest, PictureCellsTravelWithTheirPicturesAndBadPicturesChangeNothing) {
+  QTemporaryDir dir;
+  const std::string file = QDir(dir.path()).filePath("p.png").toStdString();
+  ASSERT_TRUE(Pattern(7, 5, 9).save(QString::fromStdString(file)));
+  const std::string png = Encoded(Pattern(6, 3, 1), "PNG");
+  auto bmp = GraphicOf<TBitmap>(Encoded(Pattern(5, 4, 2), "BMP"));
+  auto icon = GraphicOf<TIcon>(IconFile({16, 32}));
+  auto jpeg = GraphicOf<TJPEGImage>(Encoded(Pattern(8, 8, 3), "JPEG"));
+  auto pic = GraphicOf<TPngImage>(png);
+  grid->Navigation()->AllowFmtClipboard = true;
+  grid->AddBitmap(1, 1, bmp.get(), true, haCenter, vaBottom);
+  grid->AddIcon(2, 1, icon.get(), haLeft, vaTop);
+  grid->AddPicture(3, 1, pic.get(), false, 2, 3, haRight, vaCenter);
+  grid->AddPicture(4, 1, jpeg.get(), false, 0, 0, haLeft, vaTop);
+  grid->AddFilePicture(1, 2, file, false, 1, 0, haLeft, vaTop);
+  grid->AddBitmap(2, 2, nullptr, false, haLeft, vaTop);
+  grid->AddButton(3, 2, 30, 12, "go");
+  grid->GetCellGraphic(3, 2)->CellType = ctBitButton;
+  grid->GetCellGraphic(3, 2)->Picture = std::shared_ptr<TGraphic>(bmp->Clone().release());
+
+  grid->CopyRangeToClipboard({1, 1, 4, 2}, false);
+  auto* fresh = new TExtStringGrid(form);
+  fresh->SetParent(form);
+  fresh->SetOptions(fresh->Options() | goEditing);
+  fresh->Navigation()->AllowFmtClipboard = true;
+  EXPECT_EQ(fresh->PasteAt(1, 1), 8);
+  for (int r = 1; r <= 2; ++r)
+    for (int c = 1; c <= 4; ++c) {
+      SCOPED_TRACE(std::to_string(c) + "," + std::to_string(r));
+      const TCellGraphic* a = grid->GetCellGraphic(c, r);
+      const TCellGraphic* b = fresh->GetCellGraphic(c, r);
+      if (!a) {
+        EXPECT_EQ(b, nullptr);
+        continue;
+      }
+      ASSERT_NE(b, nullptr);
+      EXPECT_EQ(b->CellType, a->CellType);
+      EXPECT_EQ(std::make_tuple(b->CellHAlign, b->CellVAlign, b->CellTransparent, b->CellAngle, b->CellIndex),
+                std::make_tuple(a->CellHAlign, a->CellVAlign, a->CellTransparent, a->CellAngle, a->CellIndex));
+      EXPECT_EQ(b->Picture == nullptr, a->Picture == nullptr);
+      if (a->Picture) {
+        EXPECT_EQ(b->Picture->ClassName(), a->Picture->ClassName());
+        EXPECT_EQ(Pixels(b->Picture.get()), Pixels(a->Picture.get()));
+        EXPECT_NE(b->Picture, a->Picture);  // a copy, not the source's picture
+      }
+      EXPECT_EQ(b->FilePicture == nullptr, a->FilePicture == nullptr);
+      if (a->FilePicture) {
+        EXPECT_EQ(std::make_tuple(b->FilePicture->Filename(), b->FilePicture->Width, b->FilePicture->Height),
+                  std::make_tuple(file, 7, 5));
+      }
+    }
+  // Every image of an icon file travels, each once.
+  auto* ico = dynamic_cast<TIcon*>(fresh->GetCellGraphic(2, 1)->Picture.get());
+  ASSERT_NE(ico, nullptr);
+  ASSERT_EQ(ico->FrameCount(), 2);
+  EXPECT_EQ(ico->Frame(1).size(), QSize(32, 32));
+
+  // Picture data another process could have put there: the whole block is refused.
+  const std::string good = grid->EncodeCells({3, 1, 3, 1});
+  auto le = [](size_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+  auto withPicture = [&](const std::string& bytes) {
+    std::string s = good;
+    const std::string from = std::string("Picture") + "S" + le(png.size()) + png;
+    const size_t p = s.find(from);
+    EXPECT_NE(p, std::string::npos);
+    return p == std::string::npos ? s : s.replace(p, from.size(), std::string("Picture") + "S" + le(bytes.size()) + bytes);
+  };
+  // A big picture that compresses to little: under the block's budget four times, not five.
+  const std::string big = Encoded(QImage(2600, 2600, QImage::Format_RGB32), "PNG");
+  auto repeated = [&](int n) {
+    TGridCellBlock b;
+    std::string error;
+    EXPECT_TRUE(DecodeCellBlock(withPicture(big), b, error)) << error;
+    b.Header->ColCount = n;
+    for (int i = 1; i < n; ++i) {
+      TGridCellRecord c;
+      c.Cell = std::make_unique<TGridCellIO>(nullptr);
+      c.Cell->Col = b.Header->Left + i;
+      c.Cell->Row = b.Header->Top;
+      c.Prop = std::make_unique<TGridCellPropIO>(nullptr);
+      c.Graphic = std::make_unique<TGridGraphicIO>(nullptr);
+      c.Graphic->CellGraphic->CellType = ctPicture;
+      c.Pic = std::make_unique<TGridPicIO>(nullptr);
+      c.Pic->Picture->SetGraphic(b.Cells[0].Pic->Picture->Graphic());
+      b.Cells.push_back(std::move(c));
+    }
+    return EncodeCellBlock(b);
+  };
+  std::string hugeBmp = Encoded(Pattern(4, 4, 0), "BMP");
+  hugeBmp.replace(18, 8, le(100000) + le(100000));  // sides in the header, pixels missing
+  const struct {
+    const char* name;
+    std::string bytes;
+  } bad[] = {
+      {"no picture", withPicture("not a picture at all")},
+      {"picture cut short", withPicture(png.substr(0, png.size() / 2))},
+      {"sides beyond the budget", withPicture(hugeBmp)},
+      {"pictures beyond the block's budget", repeated(5)},
+      {"a bitmap record that holds no bitmap", [&] {
+         std::string s = grid->EncodeCells({1, 1, 1, 1});
+         size_t p = s.find("Bitmap");
+         return p == std::string::npos ? s : s.substr(0, p) + "BitmapS" + le(png.size()) + png;
+       }()},
+      {"the picture record missing", good.substr(0, good.find("TGridPicIO") - 4)},
+  };
+  const std::string before = State(fresh);
+  for (const auto& c : bad) {
+    SCOPED_TRACE(c.name);
+    TGridRect w;
+    EXPECT_EQ(fresh->PasteEncodedCells(TPoint(1, 1), c.bytes, w), 0);
+    EXPECT_EQ(State(fresh), before);
+    EXPECT_EQ(Pixels(fresh->GetCellGraphic(3, 1)->Picture.get()), Pixels(pic.get()));
+  }
+  TGridRect w;
+  EXPECT_EQ(fresh->PasteEncodedCells(TPoint(1, 4), repeated(4), w), 4);
+  ASSERT_NE(fresh->GetCellGraphic(4, 4), nullptr);
+  EXPECT_EQ(fresh->GetCellGraphic(4, 4)->Picture->Width(), 2600);
 }
 
 TEST_F(ClipboardTest, PrivateCellsNameTheirGridAndMalformedStreamsChangeNothing) {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <tuple>
 
 #include "platform/gui/DragDrop.h"
@@ -187,9 +188,88 @@ TEST_F(DropTest, ADropOrAnImportHandsEveryCellItChangedToTheUndoComponent) {
     std::vector<Item> items;
     for (int i = 0; i < undo.Items()->Count(); ++i) {
       auto* it = static_cast<TUndoRedoItem*>(undo.Items()->Items(i));
-      items.emplace_back(it->Col, it->Row, it->OrigValue, it->Value);
+      if (it->Kind == TUndoRedoItem::uiCell) items.emplace_back(it->Col, it->Row, it->OrigValue, it->Value);
     }
     EXPECT_EQ(items, c.items);
+    grid->SetUndoRedo(nullptr);
+    TearDown();
+  }
+  SetUp();
+  std::filesystem::remove(csv);
+}
+
+TEST_F(DropTest, OneUndoStepPutsTheGridBackAsBeforeADropAPasteOrAnImport) {
+  const std::string csv = (std::filesystem::temp_directory_path() / "velmaron-undo-step.csv").string();
+  std::ofstream(csv) << "a,b,c,d,e,f,g\r\nh,i\r\n";
+  auto wholeGrid = [this](int cols, int rows) {
+    auto* g = new TExtStringGrid(form);
+    g->SetColCount(cols);
+    g->SetRowCount(rows);
+    for (int r = 0; r < rows; ++r)
+      for (int c = 0; c < cols; ++c) g->SetCells(c, r, "w" + std::to_string(c) + std::to_string(r));
+    std::string b = g->EncodeCells({1, 1, cols - 1, rows - 1});
+    delete g;
+    return b;
+  };
+  const std::string bigger = wholeGrid(7, 13), smaller = wholeGrid(3, 3);
+  const struct {
+    const char* name;
+    std::function<void()> run;
+  } cases[] = {
+      {"text dropped into inserted rows",
+       [this] {
+         grid->DragDropSettings()->OleInsertRows = true;
+         TDataObject d;
+         d.SetText("x\ty\r\nz\r\n");
+         DeliverDrop(grid, d, At(grid, 1, 3), 0, DROPEFFECT_COPY);
+       }},
+      {"text dropped over cells",
+       [this] {
+         TDataObject d;
+         d.SetText("x\ty");
+         DeliverDrop(grid, d, At(grid, 2, 2), 0, DROPEFFECT_COPY);
+       }},
+      {"a bigger whole grid pasted", [&] { TGridRect w; grid->PasteEncodedCells(TPoint(0, 0), bigger, w); }},
+      {"a smaller whole grid pasted", [&] { TGridRect w; grid->PasteEncodedCells(TPoint(0, 0), smaller, w); }},
+      {"text pasted past the last row and column",
+       [this] {
+         grid->Navigation()->AllowClipboardRowGrow = true;
+         grid->Navigation()->AllowClipboardColGrow = true;
+         grid->PasteTextAt(3, 8, "p\tq\tr\r\ns\r\nt\r\n");
+       }},
+      {"text pasted into the rows above a footer row",
+       [this] {
+         grid->Navigation()->AllowClipboardRowGrow = true;
+         grid->FloatingFooter()->SetFooterStyle(fsFixedLastRow);
+         grid->FloatingFooter()->SetVisible(true);
+         grid->PasteTextAt(1, 8, "p\r\nq\r\nr\r\n");
+       }},
+      {"a smart fill", [this] {
+         grid->Navigation()->AllowSmartClipboard = true;
+         grid->SetSelection({1, 1, 1, 6});
+         grid->PasteCellsIntoSelection(TExtStringGrid::ParseClipboardText("1\r\n2\r\n"));
+       }},
+      {"a CSV file imported", [&] { grid->LoadFromCSV(csv); }},
+  };
+  auto state = [this] {
+    std::string s = std::to_string(grid->ColCount()) + "x" + std::to_string(grid->RowCount());
+    for (int r = 0; r < grid->RowCount(); ++r)
+      for (int c = 0; c < grid->ColCount(); ++c) s += "|" + grid->Cells(c, r);
+    return s;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    TExtGridUndoRedo undo(nullptr);
+    grid->SetUndoRedo(&undo);
+    undo.Add(0, 0, "before", "0:0");  // an earlier edit: a step of its own that stays
+    const std::string before = state();
+    c.run();
+    EXPECT_NE(state(), before);
+    EXPECT_TRUE(undo.Undo());
+    EXPECT_EQ(state(), before);
+    EXPECT_EQ(undo.Items()->Count(), 1);
+    EXPECT_EQ(undo.Level(), 1);
     grid->SetUndoRedo(nullptr);
     TearDown();
   }
