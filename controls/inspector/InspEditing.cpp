@@ -54,15 +54,15 @@ TWinControl* TInspectorBar::EditorIn(TEditorSlot Slot) const {
 }
 
 TWinControl* TInspectorBar::ActiveEditor() const {
-  if (!editing_ || !editItem_) return nullptr;
-  if (editItem_->PropertyType() == ptCustom) return activeLink_ ? activeLink_->GetEditor() : nullptr;
-  return EditorFor(editItem_->PropertyType());
+  if (!editState_.Open || !editState_.Item) return nullptr;
+  if (editState_.Item->PropertyType() == ptCustom) return editState_.Link ? editState_.Link->GetEditor() : nullptr;
+  return EditorFor(editState_.Item->PropertyType());
 }
 
 bool TInspectorBar::IsOwnEditor(TControl* C) const {
   for (TControl* c = C; c; c = c->Parent())
     if (c == edit_ || c == combo_ || c == colorCombo_ || c == spin_ || c == editBtn_ || c == dateTime_ ||
-        (activeLink_ && c == activeLink_->GetEditor()))
+        (editState_.Link && c == editState_.Link->GetEditor()))
       return true;
   return false;
 }
@@ -86,20 +86,20 @@ void TInspectorBar::StartEdit(TInspectorItem* Item) {
   if (!kind.Start) return;
   TInspectorPanel* P = Item->Panel();
   TEditStart S{Item, panels_->GetItem(ActivePanel()), TRect()};
-  const bool wasStarting = starting_;
-  starting_ = true;
+  const bool wasStarting = editState_.Starting;
+  editState_.Starting = true;
   ScrollIntoEditView(P, Item);
-  if (editing_ && editItem_) StopEdit(editItem_);
+  EndEdit();
   if (OnEditStart) OnEditStart(this, P, Item);
-  editItem_ = Item;
+  editState_.Item = Item;
   S.R = EditorPlace(P, Item);
-  mouseDown_ = false;
+  SetMouseIsDown(false);
   Item->EditStart();
   if (P->EditBox()) S.R = InsideEditBox(P, S.R);
-  editorKind_ = EditorKindOf(kind.Editor);
+  editState_.Kind = EditorKindOf(kind.Editor);
   (this->*kind.Start)(S);
   HidePendingEditor();
-  starting_ = wasStarting;
+  editState_.Starting = wasStarting;
 }
 
 void TInspectorBar::ScrollIntoEditView(TInspectorPanel* P, TInspectorItem* Item) {
@@ -111,13 +111,10 @@ void TInspectorBar::ScrollIntoEditView(TInspectorPanel* P, TInspectorItem* Item)
     return;
   }
   const int h = P->VariableItemHeight() ? Item->Height() : P->ItemHeight();
-  if (PanelAreaHeight() < R.Bottom) {
-    scrollPos_ += h;
-    UpdateLayout();
-  } else if (R.Top < 1 && R.Bottom > R.Top) {
-    scrollPos_ -= h;
-    UpdateLayout();
-  }
+  if (PanelAreaHeight() < R.Bottom)
+    ScrollBy(h);
+  else if (R.Top < 1 && R.Bottom > R.Top)
+    ScrollBy(-h);
 }
 
 TRect TInspectorBar::EditorPlace(TInspectorPanel* P, TInspectorItem* Item) {
@@ -156,7 +153,7 @@ void TInspectorBar::DressEditor(TWinControl* E, const TEditStart& S, bool Colour
   TInspectorItem* Item = S.Item;
   TInspectorPanel* A = S.Active;
   const TRect& R = S.R;
-  if (E != pendingHide_) E->SetVisible(false);
+  if (E != editState_.PendingHide) E->SetVisible(false);
   E->SetParent(this);
   E->SetBounds(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top);
   if (Colour) E->SetColor(A->EditColor());
@@ -171,7 +168,7 @@ void TInspectorBar::DressEditor(TWinControl* E, const TEditStart& S, bool Colour
 void TInspectorBar::ShowEditor(TWinControl* E) {
   E->SetVisible(true);
   if (E->CanFocus()) E->SetFocus();
-  editing_ = true;
+  editState_.Open = true;
 }
 
 template <class TEditor>
@@ -224,7 +221,7 @@ void TInspectorBar::ToggleCheck(const TEditStart& S) {
   Item->EditToggle();
   Item->SetBoolValue(!Item->BoolValue());
   Item->SetModified(true);
-  editing_ = true;
+  editState_.Open = true;
   Item->SetPressed(showFocus_);
   StopEdit(Item);
   Item->SetPressed(showFocus_);
@@ -290,7 +287,7 @@ void TInspectorBar::StartLinkEdit(const TEditStart& S) {
   if (!link) return;
   link->SetInspector(this);
   link->FreeNotification(this);
-  activeLink_ = link;
+  editState_.Link = link;
   if (link->EditStyle() == esInplace) {
     link->CreateEditor(this);
   } else {
@@ -300,35 +297,35 @@ void TInspectorBar::StartLinkEdit(const TEditStart& S) {
   }
   link->SetProperties(R, S.Item);
   link->StartEdit(S.Item);
-  editing_ = true;
+  editState_.Open = true;
 }
 
 // A button row is pressed while it is being edited.
 void TInspectorBar::PressButtonRow(const TEditStart& S) {
   S.Item->SetPressed(true);
-  editing_ = true;
+  editState_.Open = true;
   if (TabStop() && CanFocus()) SetFocus();
 }
 
 void TInspectorBar::HidePendingEditor() {
-  TWinControl* e = pendingHide_;
-  pendingHide_ = nullptr;
-  if (!e || (editing_ && e == ActiveEditor())) return;
+  TWinControl* e = editState_.PendingHide;
+  editState_.PendingHide = nullptr;
+  if (!e || (editState_.Open && e == ActiveEditor())) return;
   if (auto* cb = dynamic_cast<TCustomComboBox*>(e); cb && cb->DroppedDown()) cb->SetDroppedDown(false);
   e->SetVisible(false);
 }
 
 void TInspectorBar::StopAndStart(TInspectorItem* Item, TInspectorItem* Next, const std::function<void()>& Between) {
-  keepEditor_ = true;
+  editState_.KeepEditor = true;
   StopEdit(Item);
-  keepEditor_ = false;
+  editState_.KeepEditor = false;
   if (Between) Between();
   if (Next) StartEdit(Next);
   HidePendingEditor();
 }
 
 void TInspectorBar::EditorToValue() {
-  TInspectorItem* it = editItem_;
+  TInspectorItem* it = editState_.Item;
   if (!it) return;
   auto commitText = [&](TCustomEdit* e, std::string& orig, bool asInteger) {
     const std::string t = e->Text();
@@ -389,7 +386,7 @@ void TInspectorBar::EditorToValue() {
   const std::string committed = it->TextValue();
   if (OnEditUpdate) OnEditUpdate(this, it->Panel(), it);
   // A handler that corrected the row's text sees the correction in an editor that stays open.
-  if (editing_ && editItem_ == it && it->TextValue() != committed) {
+  if (editState_.Open && editState_.Item == it && it->TextValue() != committed) {
     TInspEditorState<std::string>* st = nullptr;
     TWinControl* e = ActiveEditor();
     if (e == edit_) st = edit_;
@@ -410,9 +407,9 @@ void TInspectorBar::EditorToValue() {
 void TInspectorBar::HideEditor(TPropertyType Type) {
   TWinControl* e = EditorFor(Type);
   if (!e) return;
-  if (keepEditor_) {
+  if (editState_.KeepEditor) {
     // The next start decides: the same editor stays, another one is hidden after it.
-    pendingHide_ = e;
+    editState_.PendingHide = e;
     return;
   }
   if (auto* cb = dynamic_cast<TCustomComboBox*>(e); cb && cb->DroppedDown()) cb->SetDroppedDown(false);
@@ -420,21 +417,21 @@ void TInspectorBar::HideEditor(TPropertyType Type) {
 }
 
 void TInspectorBar::StopEdit(TInspectorItem* Item) {
-  if (!editing_ || destroying_) return;
-  TInspectorItem* it = editItem_ ? editItem_ : Item;
+  if (!editState_.Open || destroying_) return;
+  TInspectorItem* it = editState_.Item ? editState_.Item : Item;
   if (!it) return;
   EditorToValue();
-  editing_ = false;
+  editState_.Open = false;
   const TPropertyType type = it->PropertyType();
   HideEditor(type);
   if (type == ptBoolean || type == ptButton) it->SetPressed(false);
-  if (type == ptCustom && activeLink_) {
-    TInspectorEditLink* link = activeLink_;
+  if (type == ptCustom && editState_.Link) {
+    TInspectorEditLink* link = editState_.Link;
     link->StopEdit(it);
     if (link->PopupForm()) link->ClosePopup();
   }
   // The row stays the current row (Space and the arrows reach a check row through it).
-  lastEditItem_ = it;
+  editState_.LastItem = it;
   if (OnEditStop) OnEditStop(this, it->Panel(), it);
   it->EditStop();
 }
@@ -443,7 +440,7 @@ void TInspectorBar::Navigate(TInspectorItem* Item, WORD Key) {
   if (!Item || !Item->Panel()) return;
   if (Key == VK_RETURN && !autoAdvance_) {
     // Commit and stay in the editor.
-    if (editing_) EditorToValue();
+    if (editState_.Open) EditorToValue();
     return;
   }
   TInspectorPanel* P = Item->Panel();
@@ -451,8 +448,8 @@ void TInspectorBar::Navigate(TInspectorItem* Item, WORD Key) {
   const bool down = Key == VK_RETURN || Key == VK_DOWN;
   if (Key != VK_RETURN && Key != VK_DOWN && Key != VK_UP) return;
   if (down ? idx >= n - 1 : idx <= 0) return;
-  const bool wasNavigating = navigating_, wasStarting = starting_;
-  navigating_ = starting_ = true;
+  const bool wasNavigating = editState_.Navigating, wasStarting = editState_.Starting;
+  editState_.Navigating = editState_.Starting = true;
   int j = idx + (down ? 1 : -1);
   auto usable = [&](int i) {
     TInspectorItem* r = P->Items()->GetItem(i);
@@ -467,13 +464,64 @@ void TInspectorBar::Navigate(TInspectorItem* Item, WORD Key) {
   if (!usable(j)) target = Item;
   if (target->PropertyType() == ptBoolean && target != Item) target->SetBoolValue(!target->BoolValue());
   StopAndStart(Item, target);
-  navigating_ = wasNavigating;
-  starting_ = wasStarting;
+  editState_.Navigating = wasNavigating;
+  editState_.Starting = wasStarting;
+}
+
+void TInspectorBar::EndEdit() {
+  if (editState_.Open && editState_.Item) StopEdit(editState_.Item);
+}
+
+void TInspectorBar::StopEditOf(TInspectorItem* Item) {
+  editState_.Open = true;
+  StopEdit(Item);
+}
+
+void TInspectorBar::LeaveEdit() {
+  if (!editState_.Open || !editState_.Item) return;
+  TInspectorItem* it = editState_.Item;
+  StopEdit(it);
+  editState_.LastItem = it;
+}
+
+void TInspectorBar::ResumeLastEditRow() {
+  if (!editState_.Open && editState_.LastItem) editState_.Item = editState_.LastItem;
+}
+
+void TInspectorBar::EditLinkFreed() {
+  editState_.Link = nullptr;
+  if (editState_.Open && editState_.Item && editState_.Item->PropertyType() == ptCustom) {
+    editState_.Open = false;
+    editState_.Item = nullptr;
+  }
+}
+
+void TInspectorBar::CloseEditLink() {
+  if (!editState_.Link) return;
+  editState_.Link->RemoveFreeNotification(this);
+  editState_.Link->ClosePopup();
+  editState_.Link = nullptr;
+}
+
+void TInspectorBar::ResetEditState() { editState_ = TEditState(); }
+
+void TInspectorBar::EditRowRemoved(TInspectorItem* Item) {
+  if (editState_.Item == Item) {
+    if (editState_.Open) StopEdit(Item);
+    editState_.Item = nullptr;
+  }
+  if (editState_.LastItem == Item) editState_.LastItem = nullptr;
+}
+
+void TInspectorBar::EditPanelRemoved(TInspectorPanel* Panel) {
+  auto on = [Panel](TInspectorItem* it) { return Panel && it && it->Panel() == Panel; };
+  if (on(editState_.Item)) ItemRemoved(editState_.Item);
+  if (on(editState_.LastItem)) editState_.LastItem = nullptr;
 }
 
 // ---------------------------------------------------------------- editor events
 void TInspectorBar::EditorDblClick() {
-  TInspectorItem* it = editItem_;
+  TInspectorItem* it = editState_.Item;
   if (!it) return;
   StopAndStart(it, it, [&] {
     if (OnEditDblClick) OnEditDblClick(this, it->Panel(), it);
@@ -481,18 +529,18 @@ void TInspectorBar::EditorDblClick() {
 }
 
 void TInspectorBar::EditorChanged() {
-  if (editItem_ && editing_ && !starting_) editItem_->EditChange();
+  if (editState_.Item && editState_.Open && !editState_.Starting) editState_.Item->EditChange();
 }
 
 void TInspectorBar::ComboChanged() {
-  if (!editItem_ || !editing_ || starting_) return;
-  editItem_->EditChange();
-  if (OnEditComboChange) OnEditComboChange(this, editItem_->Panel(), editItem_, combo_->ItemIndex());
+  if (!editState_.Item || !editState_.Open || editState_.Starting) return;
+  editState_.Item->EditChange();
+  if (OnEditComboChange) OnEditComboChange(this, editState_.Item->Panel(), editState_.Item, combo_->ItemIndex());
 }
 
 void TInspectorBar::ColorChanged() {
-  TInspectorItem* it = editItem_;
-  if (!it || !editing_ || starting_) return;
+  TInspectorItem* it = editState_.Item;
+  if (!it || !editState_.Open || editState_.Starting) return;
   if (colorCombo_->ItemIndex() == TInspColorComboBox::CustomIndex) {
     TColor c = it->ColorValue();
     if (RunColorDialog(c)) {
@@ -527,10 +575,10 @@ bool TInspectorBar::RunFontDialog(TFont* Font) {
 }
 
 void TInspectorBar::SpinEvent(int Which) {
-  TInspectorItem* it = editItem_;
+  TInspectorItem* it = editState_.Item;
   if (!it) return;
   const TInspectorSpinEvent& ev = Which == 0 ? OnEditSpinUp : Which == 1 ? OnEditSpinDown : OnEditSpinChange;
-  if (Which == 2 && editing_ && !starting_) it->EditChange();
+  if (Which == 2 && editState_.Open && !editState_.Starting) it->EditChange();
   if (!ev) return;
   std::string t = spin_->Text();
   const std::string before = t;
@@ -539,7 +587,7 @@ void TInspectorBar::SpinEvent(int Which) {
 }
 
 void TInspectorBar::EditBtnClicked() {
-  TInspectorItem* it = editItem_;
+  TInspectorItem* it = editState_.Item;
   if (!it) return;
   if (it->PropertyType() == ptFont) {
     TFont f;
@@ -557,7 +605,7 @@ void TInspectorBar::EditBtnClicked() {
 }
 
 void TInspectorBar::OpenEditorAtOnce(TInspectorItem* Item) {
-  if (!editing_ || editItem_ != Item) return;
+  if (!editState_.Open || editState_.Item != Item) return;
   switch (Item->PropertyType()) {
     case ptValues: case ptValuesList: combo_->SetDroppedDown(true); break;
     case ptColor: case ptFixedColor: colorCombo_->SetDroppedDown(true); break;

@@ -188,7 +188,7 @@ void TInspectorBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
   TCustomPanel::MouseDown(Button, Shift, X, Y);
   if (TabStop() && CanFocus() && !Focused()) SetFocus();
   mouseDown_ = Button == mbLeft;
-  if (editing_ && editItem_) StopEdit(editItem_);
+  EndEdit();
   if (labelItem_) StopLabelEdit(true);
   if (helpPanel_->Visible() && Y >= PanelAreaHeight()) {
     helpAnchor_.clear();
@@ -344,10 +344,7 @@ void TInspectorBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
       }
       const int capRight = SideWidth() + p->CaptionWidth();
       if (X > capRight + 4 && X < ItemAreaRight() - 4 && OnButtonClick) OnButtonClick(this, p, it);
-      if (TabStop()) {
-        editing_ = true;
-        StopEdit(it);
-      }
+      if (TabStop()) StopEditOf(it);
     }
   }
   Invalidate();
@@ -620,7 +617,7 @@ void TInspectorBar::KeyDown(WORD& Key, TShiftState Shift) {
   if (a >= 0 && ((Key == VK_PRIOR && upArrow_) || (Key == VK_NEXT && downArrow_))) {
     TInspectorPanel* P = panels_->GetItem(a);
     P->SetTopItem(P->TopItem() + (Key == VK_PRIOR ? -1 : 1));
-    if (editing_ && editItem_) StopEdit(editItem_);
+    EndEdit();
     if (labelItem_) StopLabelEdit(false);
     Invalidate();
     Key = 0;
@@ -630,38 +627,34 @@ void TInspectorBar::KeyDown(WORD& Key, TShiftState Shift) {
     Key = 0;
     return;
   }
-  if (!editItem_) return;
-  const TPropertyType t = editItem_->PropertyType();
+  if (!EditItem()) return;
+  const TPropertyType t = EditItem()->PropertyType();
   if (t != ptBoolean && t != ptButton) return;
   if (Key == VK_SPACE) {
-    if (t == ptBoolean) editItem_->SetBoolValue(!editItem_->BoolValue());
-    else if (OnButtonClick) OnButtonClick(this, editItem_->Panel(), editItem_);
+    if (t == ptBoolean) EditItem()->SetBoolValue(!EditItem()->BoolValue());
+    else if (OnButtonClick) OnButtonClick(this, EditItem()->Panel(), EditItem());
     Key = 0;
   } else if (Key == VK_RETURN || Key == VK_UP || Key == VK_DOWN) {
-    editItem_->SetPressed(false);
+    EditItem()->SetPressed(false);
     const WORD k = Key;
     Key = 0;
-    Navigate(editItem_, k);
+    Navigate(EditItem(), k);
   }
 }
 
 // ------------------------------------------------------------------ focus
 void TInspectorBar::WMKillFocus(TMessage& Message) {
   TCustomPanel::WMKillFocus(Message);
-  if (navigating_ || starting_) return;
+  if (Navigating() || Starting()) return;
   // Focus going into the editor is no leaving.
   auto* to = FindControl(reinterpret_cast<HWND>(Message.WParam));
   if (to && IsOwnEditor(to)) return;
-  if (editing_ && editItem_) {
-    TInspectorItem* it = editItem_;
-    StopEdit(it);
-    lastEditItem_ = it;
-  }
+  LeaveEdit();
 }
 
 void TInspectorBar::WMSetFocus(TMessage& Message) {
   TCustomPanel::WMSetFocus(Message);
-  if (!editing_ && lastEditItem_) editItem_ = lastEditItem_;
+  ResumeLastEditRow();
 }
 
 // ------------------------------------------------------------------ files

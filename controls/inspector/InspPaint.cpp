@@ -181,7 +181,7 @@ void TInspectorBar::Resize() {
     lastWidth_ = Width();
     UpdateCaptionBitmaps();
   }
-  if (editItem_) StopEdit(editItem_);
+  EndEdit();
   UpdateLayout();
 }
 

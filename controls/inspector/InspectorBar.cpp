@@ -521,11 +521,7 @@ TInspectorBar::TInspectorBar(TComponent* AOwner)
 TInspectorBar::~TInspectorBar() {
   destroying_ = true;
   // A popup editor open now would outlive the bar that placed it.
-  if (activeLink_) {
-    activeLink_->RemoveFreeNotification(this);
-    activeLink_->ClosePopup();
-    activeLink_ = nullptr;
-  }
+  CloseEditLink();
   // The editors go before the rows they point at; none may call back into a bar being destroyed.
   for (TWinControl* e : std::initializer_list<TWinControl*>{edit_, combo_, colorCombo_, spin_, editBtn_, dateTime_,
                                                            labelEdit_, labelMemo_, scrollBar_})
@@ -538,7 +534,8 @@ TInspectorBar::~TInspectorBar() {
   editBtn_ = nullptr;
   dateTime_ = nullptr;
   labelEdit_ = labelMemo_ = labelShown_ = nullptr;
-  editItem_ = lastEditItem_ = labelItem_ = nullptr;
+  ResetEditState();
+  labelItem_ = nullptr;
   panels_.reset();
 }
 
@@ -551,13 +548,7 @@ void TInspectorBar::Notification(TComponent* AComponent, TOperation Operation) {
     images_ = nullptr;
     Invalidate();
   }
-  if (AComponent == activeLink_) {
-    activeLink_ = nullptr;
-    if (editing_ && editItem_ && editItem_->PropertyType() == ptCustom) {
-      editing_ = false;
-      editItem_ = nullptr;
-    }
-  }
+  if (AComponent == ActiveLink()) EditLinkFreed();
   for (int i = 0; i < panels_->Count(); ++i) {
     TInspectorPanel* p = panels_->GetItem(i);
     if (p->control_ == AComponent) p->SetControl(nullptr);
@@ -570,8 +561,7 @@ void TInspectorBar::Notification(TComponent* AComponent, TOperation Operation) {
 void TInspectorBar::PanelRemoved(int Index, int CountAfter) {
   TInspectorPanel* gone = panels_ && !destroying_ ? panels_->GetItem(Index) : nullptr;
   auto on = [gone](TInspectorItem* it) { return gone && it && it->Panel() == gone; };
-  if (on(editItem_)) ItemRemoved(editItem_);
-  if (on(lastEditItem_)) lastEditItem_ = nullptr;
+  EditPanelRemoved(gone);
   if (on(labelItem_)) StopLabelEdit(false);
   hoverCaption_ = -1;
   hoverItem_ = nullptr;
@@ -580,11 +570,7 @@ void TInspectorBar::PanelRemoved(int Index, int CountAfter) {
 }
 
 void TInspectorBar::ItemRemoved(TInspectorItem* Item) {
-  if (editItem_ == Item) {
-    if (editing_) StopEdit(Item);
-    editItem_ = nullptr;
-  }
-  if (lastEditItem_ == Item) lastEditItem_ = nullptr;
+  EditRowRemoved(Item);
   if (labelItem_ == Item) StopLabelEdit(false);
   if (hoverItem_ == Item) hoverItem_ = nullptr;
   hoverCaption_ = -1;
@@ -715,10 +701,15 @@ void TInspectorBar::WndProc(TMessage& Message) {
   if (Message.Msg == WM_THEMECHANGED) Invalidate();
 }
 
+void TInspectorBar::ScrollBy(int Delta) {
+  scrollPos_ += Delta;
+  UpdateLayout();
+}
+
 void TInspectorBar::ScrollBarMoved() {
   if (syncingScroll_) return;
   scrollPos_ = scrollBar_->Position();
-  if (editing_ && editItem_) StopEdit(editItem_);
+  EndEdit();
   if (labelItem_) StopLabelEdit(false);
   PlaceControls();
   Invalidate();

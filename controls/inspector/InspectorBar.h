@@ -422,7 +422,6 @@ class TInspectorBar : public TCustomPanel {
   bool DownArrowShown() const { return downArrow_; }
   // A mouse button is held down on the bar.
   bool MouseIsDown() const { return mouseDown_; }
-  void SetMouseIsDown(bool v) { mouseDown_ = v; }
   TBitmap* NodeGlyph(bool Collapsed) const { return Collapsed ? nodeOpen_.get() : nodeClose_.get(); }
   // Set at creation: the system has the XP look (themed parts when a theme is active).
   bool IsWinXP() const { return isWinXP_; }
@@ -450,7 +449,7 @@ class TInspectorBar : public TCustomPanel {
   void PlaceControls();
   // The row being edited, or last edited (none until editing starts); Editing() tells
   // whether its editor is open.
-  TInspectorItem* EditItem() const { return editItem_; }
+  TInspectorItem* EditItem() const { return editState_.Item; }
 
   // ---- inplace editing
   // Lays the editor of the row's type over its value column, fills and focuses it.
@@ -463,11 +462,11 @@ class TInspectorBar : public TCustomPanel {
   void EditorToValue();
   // Return, Up or Down from the bar or an editor: commit, or move the editor.
   void Navigate(TInspectorItem* Item, WORD Key);
-  bool Editing() const { return editing_; }
-  bool Starting() const { return starting_; }
+  bool Editing() const { return editState_.Open; }
+  bool Starting() const { return editState_.Starting; }
   // 0 list, 1 date-time picker, 2 edit with button, 3 none, text or spin, 4 colour list.
-  int EditorKind() const { return editorKind_; }
-  TInspectorItem* LastEditItem() const { return lastEditItem_; }
+  int EditorKind() const { return editState_.Kind; }
+  TInspectorItem* LastEditItem() const { return editState_.LastItem; }
   TInspectorEdit* EditControl() const { return edit_; }
   TInspectorCombo* ComboControl() const { return combo_; }
   TInspectorColorCombo* ColorComboControl() const { return colorCombo_; }
@@ -539,10 +538,6 @@ class TInspectorBar : public TCustomPanel {
   // Rows and captions the mouse is over.
   TInspectorItem* HoverItem() const { return hoverItem_; }
   int HoverCaption() const { return hoverCaption_; }
-  void SetHover(int Caption, TInspectorItem* Item) {
-    hoverCaption_ = Caption;
-    hoverItem_ = Item;
-  }
   int ScrollPosition() const { return scrollPos_; }
   bool ScrollBarShown() const { return scrollShown_; }
   // The vertical scroll bar of multi-panel mode (shown while the open panels overflow).
@@ -582,6 +577,28 @@ class TInspectorBar : public TCustomPanel {
   TInspLayoutInput LayoutInput() const;
   friend class TInspectorEditLink;
   void CreateEditors();
+  void SetMouseIsDown(bool v) { mouseDown_ = v; }
+  // Stops the open edit, if any.
+  void EndEdit();
+  // Stops editing Item also when no editor is open (a button row's release).
+  void StopEditOf(TInspectorItem* Item);
+  // The focus left the bar: the open edit stops and its row is remembered.
+  void LeaveEdit();
+  // The focus came back: the remembered row is the edited one again.
+  void ResumeLastEditRow();
+  TInspectorEditLink* ActiveLink() const { return editState_.Link; }
+  // The link being edited was freed: a custom row's edit ends without a commit.
+  void EditLinkFreed();
+  // Closes the popup of the link being edited and forgets the link.
+  void CloseEditLink();
+  bool Navigating() const { return editState_.Navigating; }
+  // The bar goes: no row is edited any more.
+  void ResetEditState();
+  // A row or a panel goes: its edit stops and the rows it held are forgotten.
+  void EditRowRemoved(TInspectorItem* Item);
+  void EditPanelRemoved(TInspectorPanel* Panel);
+  // Scrolls the multi-panel flow by Delta pixels and lays it out again.
+  void ScrollBy(int Delta);
   TWinControl* EditorFor(TPropertyType Type) const;
   // ---- row kinds (InspRowKinds.cpp): what each property type edits with and shows.
   enum class TEditorSlot { None, Edit, Combo, ColorCombo, Spin, EditBtn, DateTime };
@@ -695,26 +712,32 @@ class TInspectorBar : public TCustomPanel {
   std::unique_ptr<TBitmap> shading_, nodeOpen_, nodeClose_;
   int paintPasses_ = 0, lastWidth_ = -1;
   bool upArrow_ = false, downArrow_ = false, mouseDown_ = false, upPressed_ = false, downPressed_ = false;
-  TInspectorItem* editItem_ = nullptr;
   TInspectorItem* hoverItem_ = nullptr;
   int hoverCaption_ = -1;
   int scrollPos_ = 0;
   bool scrollShown_ = false;
-  // Editing.
-  bool editing_ = false, starting_ = false, navigating_ = false, destroying_ = false;
-  int editorKind_ = 3;
-  TInspectorItem* lastEditItem_ = nullptr;
+  bool destroying_ = false;
+  // Inplace editing's state, written only by the editing code (InspEditing.cpp); the other
+  // concerns go through its functions.
+  struct TEditState {
+    TInspectorItem* Item = nullptr;      // the row being edited, or last edited
+    TInspectorItem* LastItem = nullptr;  // where the last edit stopped
+    TInspectorEditLink* Link = nullptr;  // the link editing a custom row
+    TWinControl* PendingHide = nullptr;  // an editor to hide once the next start has shown its own
+    int Kind = 3;                        // EditorKind()
+    bool Open = false;                   // Editing()
+    bool Starting = false, Navigating = false;
+    bool KeepEditor = false;  // a stop that another start follows leaves its editor shown
+  } editState_;
   TInspectorEdit* edit_ = nullptr;
   TInspectorCombo* combo_ = nullptr;
   TInspectorColorCombo* colorCombo_ = nullptr;
   TInspectorSpin* spin_ = nullptr;
   TInspectorEditBtn* editBtn_ = nullptr;
   TInspectorDateTimePicker* dateTime_ = nullptr;
-  TInspectorEditLink* activeLink_ = nullptr;
-  bool keepEditor_ = false, syncingScroll_ = false;
+  bool syncingScroll_ = false;
   TScrollBar* scrollBar_ = nullptr;
   void ScrollBarMoved();
-  TWinControl* pendingHide_ = nullptr;
   // Mouse and keys.
   TTimer* scrollTimer_ = nullptr;
   TRect arrowRect_;
