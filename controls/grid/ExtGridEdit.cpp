@@ -26,9 +26,13 @@ TCellType TExtStringGrid::GetCellType(int ACol, int ARow) {
 }
 
 TCellGraphic* TExtStringGrid::GetCellGraphic(int ACol, int ARow) {
-  if (ACol == 0 && ARow >= 0 && mouseActions_->HotmailRowSelect()) return RowCheckGraphic(ARow);
   TCellProperties* p = CellPropertiesOrNull(ACol, ARow);
-  return p ? dynamic_cast<TCellGraphic*>(p->Graphic.get()) : nullptr;
+  TCellGraphic* g = p ? dynamic_cast<TCellGraphic*>(p->Graphic.get()) : nullptr;
+  // The row check box stands over column 0's graphics, but not over a node or a summary: the rows'
+  // structure (folding, groups) is kept there and would be lost under the shared check box.
+  const bool structure = g && (g->CellType == ctNode || g->CellType == ctSummary);
+  if (ACol == 0 && ARow >= 0 && mouseActions_->HotmailRowSelect() && !structure) return RowCheckGraphic(ARow);
+  return g;
 }
 
 bool TExtStringGrid::HasClickableControl(int ACol, int ARow) {

@@ -58,6 +58,8 @@ TEST_F(GroupTest, GroupAndUngroupGiveBackTheTable) {
     grid->Grouping()->Summary = seed % 2 == 0;
     grid->Grouping()->MergeHeader = seed % 3 == 0;
     grid->Grouping()->HeaderColor = clSilver;
+    // Column 0's shared row check boxes over the nodes the groups keep there.
+    grid->MouseActions()->SetHotmailRowSelect(seed % 4 == 1);
     const std::vector<TCellShot> before = Shot();
     const int width = grid->ColWidths(2);
     grid->Group(2);
