@@ -65,7 +65,12 @@ void TI2CBus::SetCPUSpeedMhz(double Mhz) {
   // rate where the kernel trusts it, else the monotonic clock's nanoseconds.
   counterMhz_ = ::Clock().WaitCounter().Kind == wcMonotonic ? 1000.0 : cpuSpeedMhz_;
   n320Count = RoundToInt(300 * counterMhz_ / 1000);
-  SetTimedWaits(Clock);
+  edgeMarginCycles_ = static_cast<uint64_t>(std::ceil(EdgeMarginNs * counterMhz_ / 1000));
+  // Costs and the last edge counted in the other counter's cycles mean nothing now.
+  leastWrite_.fill(std::numeric_limits<uint64_t>::max());
+  leastStatus_.fill(std::numeric_limits<uint64_t>::max());
+  edge_ = 0;
+  SetHalfPeriod(Clock);
 }
 
 // Without a clock from the time base the waits would have no scale: count the
@@ -88,7 +93,10 @@ double TI2CBus::MeasureCounterRate() {
 
 uint8_t TI2CBus::Status() { return port_.GetPortByte(static_cast<uint16_t>(PortAddress + 1)) & StatusMask; }
 
-void TI2CBus::SetControl(uint8_t Value) { port_.SetPortByte(static_cast<uint16_t>(PortAddress + 2), Value); }
+void TI2CBus::SetControl(uint8_t Value) {
+  control_ = Value;
+  port_.SetPortByte(static_cast<uint16_t>(PortAddress + 2), Value);
+}
 
 void TI2CBus::SetData(uint8_t Value) { port_.SetPortByte(PortAddress, Value); }
 
@@ -115,9 +123,9 @@ uint8_t TI2CBus::StretchWait() {
 
 // --- Waits ---
 
-void TI2CBus::Delay() { Wait(DelayCount, timedHalfCycles_); }
+void TI2CBus::Delay() { Wait(DelayCount, halfCycles_); }
 
-void TI2CBus::ReadDelay() { Wait(ReadDelayCount, timedHalfCycles_); }
+void TI2CBus::ReadDelay() { Wait(ReadDelayCount, halfCycles_); }
 
 // What a bit holds besides its waits' turns, from the calibration: a port
 // access (measured on its own), a wait's own cost beyond its turns (the read
@@ -136,84 +144,66 @@ TI2CBus::TBitParts TI2CBus::BitParts() const {
   return p;
 }
 
-// The loop turns of each phase of a clock. Each phase, SCL high and SCL low,
-// lasts at least half the period by itself, so that every clock keeps the
-// period whatever kind of clock comes before it, and SCL is high at least
-// half of it. Of each phase what it holds besides its turns is taken off: its
-// port accesses, its wait's own cost, a written bit's 300 ns. A routine's
-// first clock also holds the accesses of its set-up (the pull that repeats the
-// last routine's, SDA released for a read) and the acknowledge of a read its
-// SDA write: taken off too, so a byte costs nine periods on the wire.
-void TI2CBus::SetPhases(int32_t Frequency) {
-  const double half = 500.0 / Frequency;
-  const TBitParts p = BitParts();
-  auto turns = [half, &p](double accesses, double hold, double slope) {
-    const double us = half - p.Wait - accesses * p.Access - hold;
-    const double n = std::ceil(us / (slope / 2) - 1e-6);  // two waits a bit: a turn is half the slope
-    return n > 0 ? static_cast<int32_t>(std::min(n, 2e9)) : 0;
-  };
-  phaseTurns_[phWriteHigh] = turns(2, 0, DelaySlope);  // release, its wait, status
-  phaseTurns_[phWriteLow] = turns(2, p.Hold, DelaySlope);  // pull, 300 ns, data, its wait
-  phaseTurns_[phWriteLowFirst] = turns(3, p.Hold, DelaySlope);
-  phaseTurns_[phReadHigh] = turns(2, 0, ReadDelaySlope);  // release, its wait, status
-  phaseTurns_[phReadLow] = turns(1, 0, ReadDelaySlope);   // pull, its wait
-  phaseTurns_[phReadLowFirst] = turns(3, 0, ReadDelaySlope);
-  phaseTurns_[phReadLowAck] = turns(2, 0, ReadDelaySlope);
-  LengthenShortPhases(half);
+// Each phase of a clock, SCL low and SCL high, lasts at least half the set
+// period from the edge that began it: it ends at a deadline of the counter,
+// so whatever the phase holds (port accesses, the 300 ns hold, the code around
+// them) is inside it, at whatever speed the machine runs just then. Nothing
+// measured earlier can shorten a phase; a slow spell only lengthens the one it
+// falls in. Every clock keeps the period whatever clock comes before it, and
+// SCL is high at least half of it.
+
+uint64_t TI2CBus::WaitUntil(uint64_t End) {
+  const uint64_t now = GetCycleCount();
+  if (now >= End) return now;
+  return ::Clock().WaitUntil(End, static_cast<uint64_t>(double(End - now) / counterMhz_ * 1500.0) + 2000);
 }
 
-// The parts of a phase are least readings, each a few ns off by the
-// counter's resolution and by a wait's overhead, which is not quite the same
-// at every length; their sum can miss half the period by tens of ns, near a
-// per cent at the fastest clocks. So each phase is timed as the bus runs it,
-// SCL never pulled low, and a phase whose least reading falls short of half
-// the period gets the turns it misses.
-void TI2CBus::LengthenShortPhases(double HalfUs) {
-  enum TStep { sControl, sData, sStatus, sHold, sWait };
-  static const std::array<std::vector<TStep>, phCount> steps = {{
-      {sControl, sWait, sStatus},                   // phWriteHigh: release, wait, status
-      {sControl, sHold, sData, sWait},              // phWriteLow: pull, 300 ns, data, wait
-      {sControl, sControl, sHold, sData, sWait},    // phWriteLowFirst: the set-up's pull too
-      {sControl, sWait, sStatus},                   // phReadHigh
-      {sControl, sWait},                            // phReadLow: pull, wait
-      {sControl, sControl, sData, sWait},           // phReadLowFirst: the set-up's pull, SDA released
-      {sControl, sData, sWait},                     // phReadLowAck: pull, acknowledge's SDA
-  }};
-  const bool wasMeasuring = measuring_;
-  measuring_ = true;
-  // One reading of each phase a pass, so that a slow spell spoils one reading
-  // of many phases rather than every reading of one.
-  std::array<double, phCount> least;
-  least.fill(std::numeric_limits<double>::infinity());
-  for (int pass = 0; pass < 2 * ReadingsPerPoint; ++pass)
-    for (int phase = 0; phase < phCount; ++phase) {
-      const uint64_t t0 = GetCycleCount();
-      const uint64_t t1 = GetCycleCount();
-      for (int k = 0; k < 2; ++k)
-        for (TStep step : steps[phase]) switch (step) {
-            case sControl: SetControl(SclRelease); break;
-            case sData: SetData(SDAHighByte); break;
-            case sStatus: Status(); break;
-            case sHold: n320Seconds(); break;
-            case sWait: PhaseDelay(static_cast<TPhase>(phase)); break;
-          }
-      const uint64_t t2 = GetCycleCount();
-      if (!(double(t1 - t0) >= leastCounterRead_)) leastCounterRead_ = double(t1 - t0);
-      least[phase] = std::min(least[phase], (double(t2 - t1) - leastCounterRead_) / 2 / counterMhz_);
-    }
-  for (int phase = 0; phase < phCount; ++phase) {
-    const double turnUs = (phase >= phReadHigh ? ReadDelaySlope : DelaySlope) / 2;
-    const double wanted = HalfUs + PhaseMarginSteps * counterStepUs_;
-    if (least[phase] < wanted && turnUs > 0)
-      phaseTurns_[phase] =
-          static_cast<int32_t>(std::min(2e9, phaseTurns_[phase] + std::ceil((wanted - least[phase]) / turnUs)));
+// Writes the control value that makes an SCL edge; Before is a counter reading
+// taken just before. The edge lies somewhere within the write: the phase is
+// counted from the reading after it, less the least time a write has taken.
+// A write held up by the machine (perhaps before its edge) is counted from
+// near its end, so a hold-up can lengthen the phase, never shorten it. Where
+// the edge falls within a write moves by some ns from one write to the next,
+// which the least write does not show: EdgeMarginNs covers it.
+void TI2CBus::SclEdge(uint8_t Control, uint64_t Before) {
+  SetControl(Control);
+  const uint64_t after = GetCycleCount();
+  uint64_t& least = leastWrite_[port_.HardAccess() ? 0 : 1];
+  least = std::min(least, after - Before);
+  edge_ = after - least + edgeMarginCycles_;
+}
+
+// A routine's first clock: SCL is low already after a start or a byte, and its
+// low phase runs from that edge; otherwise the pull is the edge.
+void TI2CBus::OpenLowPhase() {
+  if (control_ == SclPull)
+    SetControl(SclPull);
+  else
+    SclEdge(SclPull, GetCycleCount());
+}
+
+// A reading is the counter's whole cycles so far: one more keeps the phase
+// whole.
+uint64_t TI2CBus::EndPhase() { return WaitUntil(edge_ + halfCycles_ + 1); }
+
+// SCL released, the high phase; SDA is sampled at its end by a status read
+// started so that it ends just before the phase does (a quarter of the least
+// read to spare: one that runs over lengthens the phase). A slave holding SCL
+// low starts the phase anew when SCL reads high.
+uint8_t TI2CBus::HighPhase(uint64_t Before) {
+  SclEdge(SclRelease, Before);
+  uint64_t& least = leastStatus_[port_.HardAccess() ? 0 : 1];
+  const uint64_t lead = least == std::numeric_limits<uint64_t>::max() ? halfCycles_ : least + least / 4;
+  const uint64_t t0 = WaitUntil(edge_ + halfCycles_ - std::min(lead, halfCycles_));
+  uint8_t s = Status();
+  const uint64_t t1 = GetCycleCount();
+  least = std::min(least, t1 - t0);
+  if (s & SclLowBit) {
+    s = StretchWait();
+    edge_ = GetCycleCount();
   }
-  measuring_ = wasMeasuring;
+  return s;
 }
-
-// One phase's wait; without a line half a bit by the counter, so that with
-// the port accesses on top the phase is longer than half the period.
-void TI2CBus::PhaseDelay(TPhase Phase) { Wait(phaseTurns_[Phase], timedHalfCycles_); }
 
 // The loop runs the same in calibration and use, so the line holds for the bus.
 void TI2CBus::Wait(int32_t Turns, uint64_t TimedCycles) {
@@ -244,8 +234,9 @@ I2CStatus TI2CBus::I2CStart() {
     LPTCheck();
     if (!AdapterFound) return 255;
   }
-  // A repeated start follows a byte that left SCL low just now: its low phase.
-  Delay();
+  // A repeated start follows a byte that left SCL low: its low phase ends
+  // first (on an idle bus the deadline has long passed).
+  EndPhase();
   SetControl(SclRelease);
   uSeconds(5);
   SetData(SDAHighByte);
@@ -260,7 +251,7 @@ I2CStatus TI2CBus::I2CStart() {
 
   Delay();
   uSeconds(5);
-  SetControl(SclPull);
+  SclEdge(SclPull, GetCycleCount());  // the first byte's low phase runs from here
   Delay();
   Delay();
   if (WaitStatus(BothLow, 10) != BothLow) return 254;
@@ -290,55 +281,36 @@ I2CStatus TI2CBus::I2CStop() {
 }
 
 // A byte is nine clocks on the wire and no more: the routine ends with SCL
-// pulled low, and the low phase of the next clock belongs to the routine that
-// raises SCL next (its first bit's wait, a repeated start's or a stop's).
+// pulled low, and the low phase of the next clock runs on into the routine
+// that raises SCL next.
 uint8_t TI2CBus::I2CWrite(uint8_t Data) {
-  for (int bit = 7; bit >= 0; --bit) {
-    SetControl(SclPull);
+  OpenLowPhase();
+  uint8_t s = 0;
+  for (int bit = 7; bit >= -1; --bit) {  // -1: SDA released for the acknowledge
+    if (bit < 7) SclEdge(SclPull, EndPhase());
     n320Seconds();
-    SetData((Data >> bit) & 1 ? SDAHighByte : SDALowByte);
-    PhaseDelay(bit == 7 ? phWriteLowFirst : phWriteLow);
-    SetControl(SclRelease);
-    PhaseDelay(phWriteHigh);
-    StretchWait();
+    SetData(bit < 0 || (Data >> bit) & 1 ? SDAHighByte : SDALowByte);
+    s = HighPhase(EndPhase());
   }
-  SetControl(SclPull);
+  SclEdge(SclPull, EndPhase());
   n320Seconds();
-  SetData(SDAHighByte);
-  PhaseDelay(phWriteLow);
-  SetControl(SclRelease);
-  PhaseDelay(phWriteHigh);
-  uint8_t result = StretchWait() & SdaHighBit;
-
-  SetControl(SclPull);
-  n320Seconds();
-  if (IgnoreAcknowledge) result = 0;
-  return result;
+  return IgnoreAcknowledge ? 0 : s & SdaHighBit;
 }
 
 // A read bit: low phase, SCL released, high phase, SDA sampled at its end,
-// SCL pulled low. Both phases wait alike, so SCL is high at least half the
-// period, as a written bit is.
+// SCL pulled low.
 uint8_t TI2CBus::I2CRead(uint8_t Last, uint8_t& Ack) {
-  SetControl(SclPull);
+  OpenLowPhase();
   SetData(SDAHighByte);
-  PhaseDelay(phReadLowFirst);
   uint8_t value = 0;
   for (int bit = 0; bit < 8; ++bit) {
-    value = static_cast<uint8_t>(value << 1);
-    SetControl(SclRelease);
-    PhaseDelay(phReadHigh);
-    const uint8_t s = StretchWait();
-    SetControl(SclPull);
-    if (s & SdaHighBit) value |= 1;
-    if (bit < 7) PhaseDelay(phReadLow);
+    const uint8_t s = HighPhase(EndPhase());
+    SclEdge(SclPull, EndPhase());
+    value = static_cast<uint8_t>(value << 1 | (s & SdaHighBit ? 1 : 0));
   }
   SetData(Last == 1 ? SDAHighByte : SDALowByte);
-  PhaseDelay(phReadLowAck);
-  SetControl(SclRelease);
-  PhaseDelay(phReadHigh);
-  Ack = StretchWait() & SdaHighBit;
-  SetControl(SclPull);
+  Ack = HighPhase(EndPhase()) & SdaHighBit;
+  SclEdge(SclPull, EndPhase());
   return value;
 }
 
@@ -635,7 +607,7 @@ void TI2CBus::DropLine() {
   DelaySlope = DelayOffset = 0;
   ReadDelaySlope = ReadDelayOffset = 0;
   MaxClock = 70;
-  SetTimedWaits(Clock);
+  SetHalfPeriod(Clock);
 }
 
 bool TI2CBus::Calibrate() {
@@ -664,17 +636,6 @@ bool TI2CBus::Calibrate() {
   ReadDelaySlope = read.Slope;
   ReadDelayOffset = read.Offset;
   accessUs_ = MeasureAccess();
-  {
-    // The counter's step: a virtual machine's moves by tens of cycles at once.
-    std::vector<double> steps;
-    uint64_t a = GetCycleCount();
-    for (int i = 0; i < 63; ++i) {
-      const uint64_t b = GetCycleCount();
-      steps.push_back(double(b - a));
-      a = b;
-    }
-    counterStepUs_ = Median(steps) / counterMhz_;
-  }
   linePort_ = PortAddress;
   lineSlow_ = port_.HardAccess();
   // Rounded down, so that MaxClock itself keeps the period. The fastest bit either line allows at one loop turn, and that whose low
@@ -693,18 +654,18 @@ bool TI2CBus::Calibrate() {
   return true;
 }
 
-// Without a line no wait can be derived from a loop length: each is timed by
-// the counter, half a bit for Delay and ReadDelay alike, so that with
-// the port accesses on top no bit is shorter than the clock asks.
-void TI2CBus::SetTimedWaits(int32_t Frequency) {
+// Half the set period in counter cycles: each phase of a clock, and without
+// a line (when no wait can be derived from a loop length) each Delay, so that
+// with the port accesses on top no bit is shorter than the clock asks.
+void TI2CBus::SetHalfPeriod(int32_t Frequency) {
   const double periodUs = 1000.0 / (Frequency >= 1 ? Frequency : DefaultClock);
-  timedHalfCycles_ = static_cast<uint64_t>(std::ceil(periodUs / 2 * counterMhz_));
+  halfCycles_ = static_cast<uint64_t>(std::ceil(periodUs / 2 * counterMhz_));
 }
 
 void TI2CBus::SetFrequency(int32_t Frequency) {
   int32_t k = Frequency;
   // Only a measured maximum lowers a clock: without a line the one asked for
-  // stays, and the timed waits keep the bus from running faster.
+  // stays, though the port may not keep up with it.
   if (Calibrated() && k > MaxClock) k = MaxClock;
   // The default comes after the cap and is not capped itself.
   if (k < 1) k = DefaultClock;
@@ -712,13 +673,12 @@ void TI2CBus::SetFrequency(int32_t Frequency) {
   if (Calibrated()) {
     DelayCount = LoopLength(k, DelayOffset, DelaySlope);
     ReadDelayCount = LoopLength(k, ReadDelayOffset, ReadDelaySlope);
-    SetPhases(k);
   } else {
     if (DelayCount < 1) DelayCount = 1;
     if (ReadDelayCount < 1) ReadDelayCount = 1;
-    SetTimedWaits(k);
-    shown = "\xE2\x89\xA4" + shown;  // "at most": the bus runs slower by its port accesses
+    shown = "\xE2\x89\xA4" + shown;  // "at most": no line says what the port can keep up with
   }
+  SetHalfPeriod(k);
   if (OnClockPanel) OnClockPanel(shown);
   Clock = k;
 }

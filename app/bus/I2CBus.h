@@ -146,9 +146,9 @@ class TI2CBus {
   static constexpr double PointTolerance = 0.02;    // a point agrees within this share of its line
   static constexpr int RemeasurePasses = 60;        // passes over the disagreeing points
   static constexpr int MaxPointsLeftOut = 2;        // points that still disagree then, left out of the line
-  // Counter steps a phase is to last beyond half the period, for what the
-  // least of a few readings of it misses of its fastest run.
-  static constexpr double PhaseMarginSteps = 4;
+  // A phase of a clock is counted this much later than its edge can have
+  // come, for how far the edge's place within a port write moves.
+  static constexpr double EdgeMarginNs = 25;
 
   // Status-line texts of this unit.
   static constexpr const char* CalibrationKeptText = " Calibration failed - previous timing kept";
@@ -169,13 +169,12 @@ class TI2CBus {
   };
   TBitParts BitParts() const;
   double MeasureAccess();
-  enum TPhase {
-    phWriteHigh, phWriteLow, phWriteLowFirst, phReadHigh, phReadLow, phReadLowFirst, phReadLowAck, phCount
-  };
-  void SetPhases(int32_t Frequency);
-  void LengthenShortPhases(double HalfUs);
-  void PhaseDelay(TPhase Phase);
-  void SetTimedWaits(int32_t Frequency);
+  void SetHalfPeriod(int32_t Frequency);
+  uint64_t WaitUntil(uint64_t End);
+  void SclEdge(uint8_t Control, uint64_t Before);
+  void OpenLowPhase();
+  uint64_t EndPhase();
+  uint8_t HighPhase(uint64_t Before);
   struct TLine {
     double Offset = 0, Slope = 0;
   };
@@ -193,11 +192,16 @@ class TI2CBus {
   double cpuSpeedMhz_ = 0;
   double counterMhz_ = 0;  // cycles per µs of the clock's wait counter
   double accessUs_ = 0;    // a port access, measured with the line
-  double counterStepUs_ = 0;  // the wait counter's step, measured with the line
   bool fastAccess_ = false;
   bool measuring_ = false;         // the calibration runs the loops whatever the line
-  uint64_t timedHalfCycles_ = 0;   // without a line: each wait, half a bit
-  std::array<int32_t, phCount> phaseTurns_{};  // on a line: each phase's loop turns
+  uint64_t halfCycles_ = 0;        // half the set period: each phase of a clock; without a line each Delay
+  // The clock's phases are timed from their edges: the counter when the
+  // last SCL edge was made, the least a control write and a status read have
+  // taken in each access mode (Slow, Normal), the control value last written.
+  uint64_t edge_ = 0;
+  uint64_t edgeMarginCycles_ = 0;
+  std::array<uint64_t, 2> leastWrite_{}, leastStatus_{};
+  uint8_t control_ = 0;
   uint16_t linePort_ = 0;          // where the line in force was measured
   bool lineSlow_ = true;
   bool lastCalibrationFailed_ = false;

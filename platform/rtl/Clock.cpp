@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <algorithm>
 #include <sstream>
 #include <stdexcept>
 
@@ -132,11 +133,25 @@ std::string WaitCounterText(const TWaitCounter& Counter) {
   return Counter.Kind == wcTimeStampCounter ? "timed by the time-stamp counter" : "timed by the monotonic clock";
 }
 
-void TClock::WaitCycles(uint64_t Cycles, uint64_t GuardNs) {
-  const uint64_t end = ReadWaitCounter() + Cycles;
+void TClock::WaitCycles(uint64_t Cycles, uint64_t GuardNs) { WaitUntil(ReadWaitCounter() + Cycles, GuardNs); }
+
+uint64_t TClock::WaitUntil(uint64_t End, uint64_t GuardNs) {
   const uint64_t deadline = NowNanoseconds() + GuardNs;
-  for (unsigned i = 1; ReadWaitCounter() < end; ++i)
-    if (i % 8 == 0 && NowNanoseconds() >= deadline) return;
+  uint64_t now = ReadWaitCounter();
+  for (unsigned i = 1; now < End; ++i) {
+    if (i % 8 == 0 && NowNanoseconds() >= deadline) break;
+    now = ReadWaitCounter();
+  }
+  return now;
+}
+
+uint64_t TFakeClock::WaitUntil(uint64_t End, uint64_t GuardNs) {
+  const uint64_t now = ReadWaitCounter();
+  double skip = 0;
+  if (now < End) skip = std::min(double(End - now) / WaitCyclesPerNanosecond() - 2 * NanosecondsPerCounterRead - 1, double(GuardNs));
+  if (skip <= 0) return TClock::WaitUntil(End, GuardNs);
+  Advance(skip);
+  return TClock::WaitUntil(End, GuardNs - static_cast<uint64_t>(skip));
 }
 
 uint64_t TFakeClock::ReadTimeStampCounter() {

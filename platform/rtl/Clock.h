@@ -50,6 +50,9 @@ class TClock {
   // GuardNs after its start at the latest, so a counter that stalls cannot
   // hang it.
   void WaitCycles(uint64_t Cycles, uint64_t GuardNs);
+  // Busy-waits until the wait counter reads End or more, GuardNs at most;
+  // returns the last reading.
+  virtual uint64_t WaitUntil(uint64_t End, uint64_t GuardNs);
   // Processor identification, leaf 1.
   virtual TCpuIdLeaf1 CpuId() = 0;
   // 64-bit time-stamp counter (cycles); 0 where there is none.
@@ -117,6 +120,9 @@ class TFakeClock : public TClock {
   double WaitCyclesPerNanosecond() override {
     return waitCounter_.Kind == wcTimeStampCounter ? CyclesPerMicrosecond / 1000.0 : 1.0;
   }
+  // Skips the readings that would only move time on, so long waits cost a
+  // test nothing; the last few are read as the real loop reads them.
+  uint64_t WaitUntil(uint64_t End, uint64_t GuardNs) override;
 
  private:
   double now_ = 0;
