@@ -41,6 +41,8 @@
 //                 timed fallback, no faster than set)
 //   high_min, high_p05, high_median  the time SCL was high in a clock, as a
 //                 share of the set period: least, 5th percentile and median
+//   high_short_pct  share of clocks whose SCL high fell short of half the set
+//                 period by more than the log's resolution
 //   good, starts  loaded start-ups whose every calibration succeeded, of all
 //   dev_max_pct, dev_mean_pct  greatest and mean deviation of a loaded start's
 //                 lines from its twin's, in per cent of the bit period
@@ -183,6 +185,7 @@ void BM_SclClock(benchmark::State& state) {
     load->Pause(false);
   }
   std::vector<double> ratios, setPeriods, startMeans, highShares;
+  int highShort = 0;
   double sumSetKHz = 0, inversePeriodShare = 0;
   int failed = 0, starts = 0;
   for (auto _ : state) {
@@ -193,7 +196,10 @@ void BM_SclClock(benchmark::State& state) {
     const double setNs = 1e6 / s.bus->Clock;
     std::vector<double> periods, highs;
     RunBatch(s, traffic, periods, highs);
-    for (double h : highs) highShares.push_back(h / setNs);
+    for (double h : highs) {
+      highShares.push_back(h / setNs);
+      highShort += h < setNs / 2 - 10;
+    }
     double share = 0;
     for (double p : periods) {
       ratios.push_back(setNs / p);
@@ -228,6 +234,7 @@ void BM_SclClock(benchmark::State& state) {
   state.counters["high_min"] = *std::min_element(highShares.begin(), highShares.end());
   state.counters["high_p05"] = Percentile(highShares, 0.05);
   state.counters["high_median"] = Percentile(highShares, 0.5);
+  state.counters["high_short_pct"] = 100.0 * highShort / double(highShares.size());
 }
 
 void SclArgs(benchmark::internal::Benchmark* b) {
