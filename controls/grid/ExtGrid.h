@@ -1299,8 +1299,20 @@ class TExtStringGrid : public TBaseGrid {
   TColor SearchEditColor() const { return find_.EditColor; }
   // The search footer's panel, made on first use (ExtGridFooters.cpp).
   TSearchPanel* SearchPanel();
+  // One highlight over a cell: its text, tag and case rule. A second highlight goes over the
+  // first (both show); un-highlighting a tag takes its layers off and leaves the others.
+  struct THilightLayer {
+    std::string Text, Tag;
+    bool CaseSensitive = false;
+  };
 
  private:
+  // A highlighted cell: its own text, the layers over it and the text they wrote.
+  struct TKept {
+    std::string Original, Written;
+    std::vector<THilightLayer> Layers;
+    bool HasTag(const std::string& Tag) const;
+  };
   struct TFindState {
     TFindFlags Flags = 0;
     std::string Text;      // upper-cased unless ffCaseSensitive
@@ -1310,10 +1322,7 @@ class TExtStringGrid : public TBaseGrid {
     std::string LastSearched;  // the footer's last searched text
     TColor EditColor = clWindow;
     int LookupIdle = 0;
-    // Texts the highlight replaced, by real column and row, with the text it wrote there.
-    struct TKept {
-      std::string Original, Written, Tag;
-    };
+    // Texts the highlights replaced, by real column and row, with the text they wrote there.
     std::unordered_map<uint64_t, TKept> Kept;
   } find_;
   bool MatchText(const std::string& CellText) const;
@@ -1322,6 +1331,9 @@ class TExtStringGrid : public TBaseGrid {
   void LookupIdleTick();
   void HilightCells(int C0, int R0, int C1, int R1, bool CaseSensitive, const std::string& Text,
                     const std::string& Tag);
+  // A cell's own text with the highlight layers written over it, in order.
+  std::string HilightText(const std::string& Original, const std::vector<THilightLayer>& Layers) const;
+  void UnHilightCell(int RealCol, int Row, std::unordered_map<uint64_t, TKept>::iterator Kept, const std::string& Tag);
   void UnHilightCells(int C0, int R0, int C1, int R1, const std::string& Tag);
   void StepAfterSearch();
   // SearchFooter's settings applied to its panel.

@@ -59,30 +59,50 @@ bool PlainMatch(std::string_view Hay, std::string_view Needle, bool AtStart, boo
 
 uint64_t CellKey(int ACol, int ARow) { return (static_cast<uint64_t>(static_cast<uint32_t>(ACol)) << 32) | static_cast<uint32_t>(ARow); }
 
-// A plain cell's text as markup that shows the same text, each occurrence of Search wrapped in
-// the tag (ASCII letters matched without case unless CaseSensitive). Empty when none occurs.
-std::string HilightPlain(const std::string& Text, const std::string& Search, const std::string& Tag,
-                         bool CaseSensitive) {
-  std::string hay = Text, needle = Search;
-  if (!CaseSensitive) {
-    const auto& up = AsciiUpper();
-    for (char& c : hay) c = static_cast<char>(up[static_cast<unsigned char>(c)]);
-    for (char& c : needle) c = static_cast<char>(up[static_cast<unsigned char>(c)]);
+// A plain cell's text as markup that shows the same text, each layer's occurrences wrapped in its
+// tag (ASCII letters matched without case unless the layer is case-sensitive). Where tags of
+// several layers meet, the later layers' closing tags come first and their opening tags last, so
+// each layer sits inside the ones before it. Empty when no layer occurs.
+std::string HilightPlain(const std::string& Text, const std::vector<TExtStringGrid::THilightLayer>& Layers) {
+  struct TEvent {
+    size_t At;
+    int Order;  // closings before openings, inner before outer
+    const std::string* Tag;
+    bool Open;
+  };
+  std::vector<TEvent> events;
+  const auto& up = AsciiUpper();
+  std::string folded;
+  for (size_t li = 0; li < Layers.size(); ++li) {
+    const auto& l = Layers[li];
+    std::string needle = l.Text;
+    const std::string* hay = &Text;
+    if (!l.CaseSensitive) {
+      if (folded.empty()) {
+        folded = Text;
+        for (char& c : folded) c = static_cast<char>(up[static_cast<unsigned char>(c)]);
+      }
+      for (char& c : needle) c = static_cast<char>(up[static_cast<unsigned char>(c)]);
+      hay = &folded;
+    }
+    if (needle.empty()) continue;
+    const int n = static_cast<int>(li);
+    for (size_t at = hay->find(needle); at != std::string::npos; at = hay->find(needle, at + needle.size())) {
+      events.push_back({at, 2 * static_cast<int>(Layers.size()) + n, &l.Tag, true});
+      events.push_back({at + needle.size(), static_cast<int>(Layers.size()) - n, &l.Tag, false});
+    }
   }
-  auto plain = [](std::string_view piece, std::string& out) { out += ExtUtil::PlainToMarkup(piece); };
+  if (events.empty()) return std::string();
+  std::stable_sort(events.begin(), events.end(),
+                   [](const TEvent& a, const TEvent& b) { return a.At != b.At ? a.At < b.At : a.Order < b.Order; });
   std::string out;
-  size_t from = 0, at;
-  bool any = false;
-  while (!needle.empty() && (at = hay.find(needle, from)) != std::string::npos) {
-    any = true;
-    plain(std::string_view(Text).substr(from, at - from), out);
-    out += "<" + Tag + ">";
-    plain(std::string_view(Text).substr(at, needle.size()), out);
-    out += "</" + Tag + ">";
-    from = at + needle.size();
+  size_t from = 0;
+  for (const TEvent& e : events) {
+    out += ExtUtil::PlainToMarkup(std::string_view(Text).substr(from, e.At - from));
+    from = e.At;
+    out += (e.Open ? "<" : "</") + *e.Tag + ">";
   }
-  if (!any) return std::string();
-  plain(std::string_view(Text).substr(from), out);
+  out += ExtUtil::PlainToMarkup(std::string_view(Text).substr(from));
   return out;
 }
 
@@ -227,6 +247,18 @@ void TExtStringGrid::FindCell(TPoint StartCell, const std::string& Text, TPoint&
 }
 
 // ---------------------------------------------------------------- highlighting
+std::string TExtStringGrid::HilightText(const std::string& Original, const std::vector<THilightLayer>& Layers) const {
+  const int kind = ExtUtil::TextType(Original, EnableHTML);
+  if (kind == 0) {
+    std::string w = HilightPlain(Original, Layers);
+    return w.empty() ? Original : w;
+  }
+  if (kind != 1) return Original;  // formulas, rich text and wide-coded text are left alone
+  std::string w = Original;
+  for (const THilightLayer& l : Layers) w = HiLight(w, l.Text, l.Tag, l.CaseSensitive);
+  return w;
+}
+
 void TExtStringGrid::HilightCells(int C0, int R0, int C1, int R1, bool CaseSensitive, const std::string& Text,
                                   const std::string& Tag) {
   if (Text.empty()) return;
@@ -237,26 +269,42 @@ void TExtStringGrid::HilightCells(int C0, int R0, int C1, int R1, bool CaseSensi
       const TPoint b = BaseCell(rc, r);
       if (b.X != rc || b.Y != r) continue;  // a covered cell shows its base's text
       const uint64_t key = CellKey(rc, r);
-      std::string base = GridCells(rc, r);
+      const std::string& now = GridCells(rc, r);
       auto kept = find_.Kept.find(key);
-      // A cell highlighted before starts again from its own text.
-      if (kept != find_.Kept.end() && kept->second.Written == base) base = kept->second.Original;
-      const int kind = ExtUtil::TextType(base, EnableHTML);
-      std::string written;
-      if (kind == 0) written = HilightPlain(base, Text, Tag, CaseSensitive);
-      else if (kind == 1) written = HiLight(base, Text, Tag, CaseSensitive);
-      if (written.empty() || written == base) {
-        if (kept != find_.Kept.end()) {
-          if (kept->second.Written == GridCells(rc, r)) SetCells(rc, r, base);
-          find_.Kept.erase(kept);
-        }
-        continue;
-      }
-      find_.Kept[key] = {base, written, Tag};
+      // A highlighted cell takes the new layer over the ones it has; a cell written since its
+      // highlight starts again from what was written.
+      const bool layered = kept != find_.Kept.end() && kept->second.Written == now;
+      std::vector<THilightLayer> layers = layered ? kept->second.Layers : std::vector<THilightLayer>();
+      const std::string& original = layered ? kept->second.Original : now;
+      layers.push_back({Text, Tag, CaseSensitive});
+      std::string written = HilightText(original, layers);
+      // A layer that marks nothing here is not kept: the cell's record names only tags it shows.
+      if (written == now) continue;
+      TKept k{original, written, std::move(layers)};
+      find_.Kept.insert_or_assign(key, std::move(k));
       SetCells(rc, r, written);
     }
   }
   EndUpdate();
+}
+
+namespace {
+bool SameTag(const std::string& a, const std::string& b) { return ExtUtil::UpperText(a) == ExtUtil::UpperText(b); }
+}  // namespace
+
+bool TExtStringGrid::TKept::HasTag(const std::string& Tag) const {
+  return std::any_of(Layers.begin(), Layers.end(), [&](const THilightLayer& l) { return SameTag(l.Tag, Tag); });
+}
+
+void TExtStringGrid::UnHilightCell(int RealCol, int Row, std::unordered_map<uint64_t, TKept>::iterator Kept,
+                                   const std::string& Tag) {
+  TKept& k = Kept->second;
+  std::erase_if(k.Layers, [&](const THilightLayer& l) { return SameTag(l.Tag, Tag); });
+  // The layers left are written again over the cell's own text, so the text comes back exactly.
+  std::string text = k.Layers.empty() ? std::move(k.Original) : HilightText(k.Original, k.Layers);
+  if (k.Layers.empty() || text == k.Original) find_.Kept.erase(Kept);
+  else k.Written = text;
+  SetCells(RealCol, Row, text);
 }
 
 void TExtStringGrid::UnHilightCells(int C0, int R0, int C1, int R1, const std::string& Tag) {
@@ -264,16 +312,15 @@ void TExtStringGrid::UnHilightCells(int C0, int R0, int C1, int R1, const std::s
   BeginUpdate();
   // Cells that moved since the highlight (sorting, row moves) are found by the text written.
   std::vector<std::pair<int, int>> moved;
+  const std::string closing = ExtUtil::UpperText("</" + Tag + ">");
   for (int r = std::max(R0, 0); r <= R1 && r < RowCount(); ++r) {
     for (int c = std::max(C0, 0); c <= C1 && c < ColCount(); ++c) {
       const int rc = RealColIndex(c);
       auto kept = find_.Kept.find(CellKey(rc, r));
       const std::string& now = GridCells(rc, r);
-      if (kept != find_.Kept.end() && kept->second.Tag == Tag && kept->second.Written == now) {
-        std::string original = std::move(kept->second.Original);
-        find_.Kept.erase(kept);
-        SetCells(rc, r, original);
-      } else if (now.find("</" + Tag + ">") != std::string::npos) {
+      if (kept != find_.Kept.end() && kept->second.Written == now) {
+        if (kept->second.HasTag(Tag)) UnHilightCell(rc, r, kept, Tag);
+      } else if (FoldedMatch(now, closing, false, false)) {
         moved.emplace_back(rc, r);
       }
     }
@@ -281,22 +328,20 @@ void TExtStringGrid::UnHilightCells(int C0, int R0, int C1, int R1, const std::s
   if (!moved.empty()) {
     std::unordered_multimap<std::string, uint64_t> byWritten;
     for (const auto& [key, k] : find_.Kept)
-      if (k.Tag == Tag) byWritten.emplace(k.Written, key);
+      if (k.HasTag(Tag)) byWritten.emplace(k.Written, key);
     for (auto [rc, r] : moved) {
       auto hit = byWritten.find(GridCells(rc, r));
       if (hit == byWritten.end()) continue;
       auto kept = find_.Kept.find(hit->second);
       byWritten.erase(hit);
-      std::string original = std::move(kept->second.Original);
-      find_.Kept.erase(kept);
-      SetCells(rc, r, original);
+      if (kept != find_.Kept.end()) UnHilightCell(rc, r, kept, Tag);
     }
   }
-  // What is left of this tag was edited since: the cells keep what was written into them.
+  // What is left of this tag in the range was written over since: those cells keep their text.
   for (auto it = find_.Kept.begin(); it != find_.Kept.end();) {
     const int rc = static_cast<int>(it->first >> 32), r = static_cast<int>(it->first & 0xFFFFFFFFu);
     const bool inRange = r >= R0 && r <= R1 && DisplColIndex(rc) >= C0 && DisplColIndex(rc) <= C1;
-    if (it->second.Tag == Tag && inRange && GridCells(rc, r) != it->second.Written) it = find_.Kept.erase(it);
+    if (it->second.HasTag(Tag) && inRange && GridCells(rc, r) != it->second.Written) it = find_.Kept.erase(it);
     else ++it;
   }
   EndUpdate();

@@ -97,40 +97,70 @@ TEST_F(FindTest, FindCellRestrictionsAndGotoFound) {
 // The text a markup cell shows, as characters.
 std::string Shown(const std::string& s) { return DecodeEntities(StripTags(s)); }
 
-TEST_F(FindTest, HighlightRoundTripGivesEveryCellBackByteForByte) {
+// Non-overlapping occurrences of Needle in Hay, ASCII letters without case.
+int Occurrences(std::string hay, std::string needle) {
+  hay = ExtUtil::UpperText(hay), needle = ExtUtil::UpperText(needle);
+  int n = 0;
+  for (size_t at = hay.find(needle); at != std::string::npos; at = hay.find(needle, at + needle.size())) ++n;
+  return n;
+}
+
+TEST_F(FindTest, HighlightsNestAndTheirRoundTripGivesEveryCellBackByteForByte) {
   std::mt19937 rng(28);
   const std::vector<std::string> pieces = {"a", "A", "b", "&", "<", ">", "\"", " ", "ab", "<hi>", "</hi>",
-                                           "<B>x</B>", "&amp;", "\xE9", "zz", "</i>"};
+                                           "<mark>", "<B>x</B>", "&amp;", "\xE9", "zz", "</i>"};
+  const std::vector<std::string> searches = {"a", "&", "b", "ab"};
   grid->SetColCount(6);
   grid->SetRowCount(40);
-  for (int round = 0; round < 12; ++round) {
-    std::vector<std::string> before;
+  auto texts = [&] {
+    std::vector<std::string> t;
+    for (int r = 0; r < grid->RowCount(); ++r)
+      for (int c = 0; c < grid->ColCount(); ++c) t.push_back(grid->Cells(c, r));
+    return t;
+  };
+  const TGridRect all{0, 0, 5, 39};
+  for (int round = 0; round < 16; ++round) {
     for (int r = 0; r < grid->RowCount(); ++r)
       for (int c = 0; c < grid->ColCount(); ++c) {
         std::string s;
         for (int n = rng() % 6; n > 0; --n) s += pieces[rng() % pieces.size()];
         grid->SetCells(c, r, s);
-        before.push_back(s);
       }
-    const std::string search = round % 2 ? "a" : "&";
-    grid->HilightInGrid(round % 3 == 0, false, search);
-    int changed = 0;
-    for (int r = 0, i = 0; r < grid->RowCount(); ++r)
-      for (int c = 0; c < grid->ColCount(); ++c, ++i) {
-        const std::string now = grid->Cells(c, r);
-        if (now == before[i]) continue;
-        ++changed;
-        if (ExtUtil::TextType(before[i], true) == 0)
-          EXPECT_EQ(Shown(now), before[i]) << "a plain cell shows its own text while highlighted";
-      }
-    EXPECT_GT(changed, 0);
-    if (round % 4 == 1) grid->MoveRow(3, 20);  // a highlighted row may move before the highlight goes
-    if (round % 4 == 1) std::rotate(before.begin() + 3 * 6, before.begin() + 4 * 6, before.begin() + 21 * 6);
-    grid->UnHilightInGrid(round % 3 == 0);
-    for (int r = 0, i = 0; r < grid->RowCount(); ++r)
-      for (int c = 0; c < grid->ColCount(); ++c, ++i)
-        ASSERT_EQ(grid->Cells(c, r), before[i]) << "round " << round << " cell " << c << "," << r;
+    std::vector<std::string> before = texts();
+    // Two layers of one tag, then one or two of the other; which tag comes first varies.
+    const std::string first = round % 2 ? "hi" : "mark", second = round % 2 ? "mark" : "hi";
+    const std::string s1 = searches[rng() % 4], s2 = searches[rng() % 4];
+    grid->HilightInRange(all, false, s1, first);
+    grid->HilightInRange(all, round % 3 == 0, s2, first);
+    std::vector<std::string> firstOnly = texts();
+    for (size_t i = 0; i < before.size(); ++i) {
+      if (ExtUtil::TextType(before[i], true) != 0 || firstOnly[i] == before[i]) continue;
+      EXPECT_EQ(Shown(firstOnly[i]), before[i]) << "a plain cell shows its own text while highlighted";
+      const int want = Occurrences(before[i], s1) + (round % 3 == 0 ? 0 : Occurrences(before[i], s2));
+      if (round % 3 != 0)
+        EXPECT_EQ(Occurrences(firstOnly[i], "<" + first + ">"), want)
+            << "both highlights show in '" << before[i] << "' (" << s1 << ", " << s2 << ")";
+    }
+    grid->HilightInRange(all, false, searches[rng() % 4], second);
+    if (round % 4 == 1) {  // a highlighted row may move before the highlights go
+      grid->MoveRow(3, 20);
+      for (auto* v : {&before, &firstOnly}) std::rotate(v->begin() + 3 * 6, v->begin() + 4 * 6, v->begin() + 21 * 6);
+    }
+    grid->UnHilightInRange(all, second);
+    const std::vector<std::string> left = texts();
+    for (size_t i = 0; i < left.size(); ++i)
+      ASSERT_EQ(left[i], firstOnly[i]) << "round " << round << ": taking one tag off leaves the other's exactly";
+    grid->UnHilightInRange(all, first);
+    const std::vector<std::string> after = texts();
+    for (size_t i = 0; i < after.size(); ++i) ASSERT_EQ(after[i], before[i]) << "round " << round << " cell " << i;
   }
+  // A layer over a layer of the same place sits inside it.
+  grid->SetCells(1, 1, "ab & c");
+  grid->HilightInRange(all, false, "ab", "hi");
+  grid->HilightInRange(all, false, "b", "mark");
+  EXPECT_EQ(grid->Cells(1, 1), "<hi>a<mark>b</mark></hi> &amp; c");
+  grid->UnHilightInRange(all, "HI");  // tag names without case, as the markup reads them
+  EXPECT_EQ(grid->Cells(1, 1), "a<mark>b</mark> &amp; c");
 }
 
 TEST_F(FindTest, HighlightKeepsUserTagsAndEditedCells) {
