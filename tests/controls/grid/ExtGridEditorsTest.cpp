@@ -331,12 +331,19 @@ class KindEditing : public GridInputTest, public ::testing::WithParamInterface<T
     grid->CellEditors()->Spin()->SetMaxValue(0);  // no limits
     Load();
   }
-  // Opens the cell's control by F2 and edits it with real keys; the control is returned.
-  TWinControl* OpenAndEdit(int row) {
+  // Opens the cell's control by F2, or by a click on the cell that a first click made current,
+  // and edits it with real keys; the control is returned.
+  TWinControl* OpenAndEdit(int row, bool byMouse = false) {
     const TKindCase& k = GetParam();
     grid->SetCells(2, row, k.Start);
-    grid->FocusCell(2, row, true);
-    Key(Qt::Key_F2);
+    if (byMouse) {
+      ClickCell(2, row);
+      EXPECT_EQ(grid->ActiveCellEditor(), nullptr) << "the first click only makes the cell current";
+      ClickCell(2, row);
+    } else {
+      grid->FocusCell(2, row, true);
+      Key(Qt::Key_F2);
+    }
     TWinControl* c = grid->ActiveCellEditor();
     if (!c) return nullptr;
     for (const auto& [key, text] : k.Edit) SendKeyEvent(c, key, Qt::NoModifier, text);
@@ -359,16 +366,16 @@ TEST_P(KindEditing, OpensItsControlCommitsRestoresAndStaysOnARefusal) {
   EXPECT_FALSE(c->Visible());
   EXPECT_EQ(Current(), TPoint(3, 2));
   EXPECT_EQ(Screen->ActiveControl(), grid) << "the grid has the keys again";
-  // Return commits too (the memo keeps it as a line break).
+  // Opened by the mouse, Return commits too (the memo keeps it as a line break).
   if (k.ReturnCommits) {
-    c = OpenAndEdit(3);
+    c = OpenAndEdit(3, true);
     ASSERT_NE(c, nullptr);
     SendKeyEvent(c, Qt::Key_Return);
     EXPECT_EQ(grid->Cells(2, 3), k.After);
     EXPECT_FALSE(c->Visible());
   }
   // Escape gives the cell its text back.
-  c = OpenAndEdit(4);
+  c = OpenAndEdit(4, true);
   ASSERT_NE(c, nullptr);
   SendKeyEvent(c, Qt::Key_Escape);
   EXPECT_EQ(grid->Cells(2, 4), k.Start);

@@ -1,7 +1,7 @@
 // A form with a grid whose columns open every in-cell editor kind, for driving by hand
 // under a display server (one column per kind; F2 or a click opens the cell's control).
-// Each spin step is written to stdout ("spin <value>"), so a script can count a held button's
-// repeats (tools/spin-repeat.sh).
+// Each spin step is written to stdout ("spin <value>"), and each change of a date picker's value
+// ("date <value>"), so a script can count a held button's repeats (tools/spin-repeat.sh).
 #include <QApplication>
 #include <cstdio>
 
@@ -48,6 +48,10 @@ int main(int argc, char** argv) {
   grid->OnEllipsClick = [](TObject*, int, int, std::string& s) { s += "!"; };
   grid->OnSpinClick = [](TObject*, int, int, int Value, bool) {
     printf("spin %d\n", Value);
+    fflush(stdout);
+  };
+  grid->OnDateTimeChange = [](TObject*, int, int, TDateTime Value) {
+    printf("date %s\n", DateTimeToStr(Value).c_str());
     fflush(stdout);
   };
   // The custom editor: a memo on a pop-up form below its cell.
