@@ -93,6 +93,15 @@ void CellControlExit(TExtStringGrid* AGrid, TWinControl* AControl) {
   if (AGrid->ActiveCellEditor() == AControl) AGrid->EndCellControlEdit();
 }
 
+void CellControlEnter(TExtStringGrid* AGrid, TWinControl* AControl) {
+  const bool all = AGrid->Navigation()->EditSelectAll;
+  const int end = static_cast<int>(AControl->Text().size());
+  // A memo keeps its caret where the platform puts it when all would be selected.
+  if (auto* e = dynamic_cast<TCustomEdit*>(AControl); e && !(all && dynamic_cast<TCustomMemo*>(e)))
+    all ? e->SelectAll() : e->SetSelStart(end);
+  if (auto* b = dynamic_cast<TCustomComboBox*>(AControl)) all ? b->SelectAll() : b->SetSelStart(end);
+}
+
 void CellControlChange(TExtStringGrid* AGrid, const std::string& Text) {
   if (!AGrid->ActiveCellEditor() || !AGrid->OnEditChange) return;
   const TPoint c = AGrid->EditCell();

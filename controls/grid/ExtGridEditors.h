@@ -56,6 +56,8 @@ bool CellControlKey(TExtStringGrid* AGrid, TCellKeys Keys, WORD& Key, TShiftStat
 LRESULT CellEditorDlgCode(TExtStringGrid* AGrid, LRESULT Inherited);
 // Leaving the control ends its edit.
 void CellControlExit(TExtStringGrid* AGrid, TWinControl* AControl);
+// Entering it: all its text is selected with EditSelectAll, else the caret goes to the end.
+void CellControlEnter(TExtStringGrid* AGrid, TWinControl* AControl);
 // A text change of the control, told to OnEditChange for the edited cell.
 void CellControlChange(TExtStringGrid* AGrid, const std::string& Text);
 
@@ -74,6 +76,10 @@ class TCellControl : public TBase, public TCellEditorSide {
     // Tab and Return leave the control; they never reach its text.
     if (Key == '\t' || (Key == '\r' && Keys() != ckMemo)) return;
     TBase::KeyPress(Key);
+  }
+  void DoEnter() override {
+    TBase::DoEnter();
+    CellControlEnter(grid_, this);
   }
   void DoExit() override {
     CellControlExit(grid_, this);

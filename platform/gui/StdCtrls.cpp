@@ -1489,6 +1489,13 @@ std::string TCustomComboBox::SelText() const {
   return c && c->lineEdit() ? FromQString(c->lineEdit()->selectedText()) : std::string();
 }
 
+void TCustomComboBox::SetSelStart(int v) {
+  auto* c = dynamic_cast<QComboBox*>(peer_);
+  if (!c || !c->lineEdit()) return;
+  const std::string t = FromQString(c->lineEdit()->text());
+  c->lineEdit()->setCursorPosition(ToQPos(t, std::clamp(v, 0, static_cast<int>(t.size()))));
+}
+
 void TCustomComboBox::SelectAll() {
   if (auto* c = dynamic_cast<QComboBox*>(peer_); c && c->lineEdit()) c->lineEdit()->selectAll();
 }

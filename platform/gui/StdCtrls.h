@@ -458,6 +458,8 @@ class TCustomComboBox : public TWinControl {
   int SelStart() const;
   int SelLength() const;
   std::string SelText() const;
+  // Puts the caret at a byte position of the line (nothing selected).
+  void SetSelStart(int v);
   void SelectAll();
   // The line of an editable combo (mouse positions are the line's).
   QWidget* ClientWidget() const override;

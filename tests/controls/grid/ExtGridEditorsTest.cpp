@@ -401,6 +401,40 @@ TEST_P(KindEditing, OpensItsControlCommitsRestoresAndStaysOnARefusal) {
 INSTANTIATE_TEST_SUITE_P(Grid, KindEditing, ::testing::ValuesIn(KindCases()),
                          [](const ::testing::TestParamInfo<TKindCase>& i) { return std::string(i.param.Name); });
 
+// A control that takes the focus keeps the platform's selection of all its text with
+// EditSelectAll, else its caret goes to the end, so a typed key adds to the text.
+TEST_F(EditorsTest, AnOpenedControlsCaretGoesToTheEndUnlessTheGridSelectsAll) {
+  struct Case {
+    TEditorType kind;
+    bool selectAll;
+    const char* start;
+    const char* after;
+  } cases[] = {
+      {edEditBtn, false, "ab", "ab7"},   {edEditBtn, true, "ab", "7"},  {edComboEdit, false, "ab", "ab7"},
+      {edComboEdit, true, "ab", "7"},    {edSpinEdit, false, "4", "47"}, {edSpinEdit, true, "4", "7"},
+      {edUniEdit, false, "ab", "ab7"},   {edUniMemo, false, "memo", "memo7"},
+  };
+  TEditorType kind = edNormal;
+  grid->OnGetEditorType = [&kind](TObject*, int c, int, TEditorType& e) {
+    if (c == 2) e = kind;
+  };
+  Load();
+  int row = 1;
+  for (const Case& k : cases) {
+    kind = k.kind;
+    grid->Navigation()->EditSelectAll = k.selectAll;
+    grid->SetCells(2, row, k.start);
+    grid->FocusCell(2, row, true);
+    Key(Qt::Key_F2);
+    TWinControl* c = grid->ActiveCellEditor();
+    ASSERT_NE(c, nullptr);
+    SendKeyEvent(c, Qt::Key_7, Qt::NoModifier, "7");
+    SendKeyEvent(c, Qt::Key_Tab);
+    EXPECT_EQ(grid->Cells(2, row), k.after) << c->ClassName() << " select all " << k.selectAll;
+    ++row;
+  }
+}
+
 // ---------------------------------------------------------------- markup cell controls
 TEST_F(EditorsTest, MarkupControlsEditInPlaceAndWriteTheirValueOnceWhenLeft) {
   grid->SetColWidths(1, 320);
