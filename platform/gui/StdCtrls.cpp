@@ -1580,6 +1580,8 @@ void TCustomComboBox::PushSelection() {
   pushing_ = true;
   c->setCurrentIndex(itemIndex_);
   if (c->isEditable() && c->currentText() != ToQString(text_)) c->setEditText(ToQString(text_));
+  // An open list shows the item chosen meanwhile.
+  if (droppedDown_ && itemIndex_ >= 0) c->view()->setCurrentIndex(c->model()->index(itemIndex_, c->modelColumn()));
   pushing_ = false;
 }
 
