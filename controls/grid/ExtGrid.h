@@ -36,6 +36,7 @@ class TControlEdit;
 class TControlCombo;
 class TPictureContainer;
 class TDropTarget;
+struct TGridCellBlock;
 class THTMLPictureCache;
 class TCustomImageList;
 class TTimer;
@@ -267,6 +268,8 @@ class TExtStringGrid : public TBaseGrid {
   int MaxLineCountInRow(int ARow);
   bool IsCellSelected(int ACol, int ARow);
   void SelectionAsText(std::string& Text);
+  // The cells SelectionAsText takes (whole rows in row selection with OleEntireRows).
+  TGridRect SelectionTextRange();
   // Added to measured widths and heights; sizing bounds (0 or less: none).
   int CellMarginX = 0, CellMarginY = 0;
   int MinColWidth = 0, MaxColWidth = 0, MinRowHeight = 0, MaxRowHeight = 0;
@@ -1627,6 +1630,10 @@ class TExtStringGrid : public TBaseGrid {
   // The private format of a block (GridCellIO.h) and its paste; Written gets the block's cells.
   std::string EncodeCells(const TGridRect& R);
   int PasteEncodedCells(TPoint At, const std::string& Bytes, TGridRect& Written);
+  // A read block's texts for the paste rule, and its properties and graphics for the cells
+  // the rule may change (all with FullGrid) from At on.
+  static TCellBlock CellBlockTexts(const TGridCellBlock& Block);
+  void PasteCellProperties(const TGridCellBlock& Block, TPoint At, bool FullGrid);
   // The grid's identity in the private format: a per-process random token and a serial.
   std::string ClipboardIdentity();
   // Origin: the copy's top-left when the cells came from this grid, else (-1, -1).
@@ -1690,7 +1697,8 @@ class TExtStringGrid : public TBaseGrid {
   bool OleDropTargetRegistered() const;
   // The drop hooks (screen points): whether a drop is taken at P, and what each kind does.
   bool OleDragMouseMove(TPoint P, bool ColumnData);
-  void OleDropText(TPoint P, const std::string& Text);
+  // Cells: the same block in the private format, when the drag offered it and the grid takes it.
+  void OleDropText(TPoint P, const std::string& Text, const std::string& Cells = std::string());
   void OleDropRTF(TPoint P, const std::string& Text);
   void OleDropCol(TPoint P, int Col);
   void OleDropFiles(TPoint P, const std::vector<std::string>& Files);

@@ -132,9 +132,14 @@ bool TExtStringGrid::IsCellSelected(int ACol, int ARow) {
   return ACol >= s.Left && ACol <= s.Right && ARow >= s.Top && ARow <= s.Bottom;
 }
 
-void TExtStringGrid::SelectionAsText(std::string& Text) {
+TGridRect TExtStringGrid::SelectionTextRange() {
   TGridRect s = Selection();
   if ((Options() & goRowSelect) && dragDropSettings_->OleEntireRows) s.Left = 0, s.Right = ColCount() - 1;
+  return s;
+}
+
+void TExtStringGrid::SelectionAsText(std::string& Text) {
+  const TGridRect s = SelectionTextRange();
   const bool disjunct = mouseActions_->DisjunctRowSelect();
   int first = disjunct ? FixedRows() : s.Top, last = disjunct ? RowCount() - 1 : s.Bottom;
   Text.clear();

@@ -217,16 +217,7 @@ int TExtStringGrid::PasteEncodedCells(TPoint At, const std::string& Bytes, TGrid
   std::string error;
   if (!DecodeCellBlock(Bytes, b, error)) return 0;
   const TGridPropIO& h = *b.Header;
-  TCellBlock texts;
-  texts.Cols = h.ColCount;
-  texts.Rows = h.RowCount;
-  texts.Values.assign(size_t(h.ColCount) * h.RowCount, std::string());
-  texts.Absent.assign(texts.Values.size(), 1);
-  for (const TGridCellRecord& c : b.Cells) {
-    size_t k = size_t(c.Cell->Row - h.Top) * h.ColCount + (c.Cell->Col - h.Left);
-    texts.Values[k] = c.Cell->Cell;
-    texts.Absent[k] = 0;
-  }
+  const TCellBlock texts = CellBlockTexts(b);
   TExtGridUndoRedo* undo = UndoRedo();
   TUndoStepScope step(undo);
   if (h.FullGrid) {
@@ -270,13 +261,37 @@ int TExtStringGrid::PasteEncodedCells(TPoint At, const std::string& Bytes, TGrid
     n = PasteCellsAt(At.X, At.Y, texts);
   }
   Written = TGridRect{At.X, At.Y, At.X + h.ColCount - 1, At.Y + h.RowCount - 1};
-  // Properties go with the texts to the cells the paste reached.
-  for (const TGridCellRecord& c : b.Cells) {
+  PasteCellProperties(b, At, h.FullGrid);
+  const bool ours = h.ID == ClipboardIdentity();
+  CellsPasted(ours ? TPoint(copyOrigin_.X, copyOrigin_.Y) : TPoint(-1, -1), Written, copied_);
+  Invalidate();
+  return n;
+}
+
+TExtStringGrid::TCellBlock TExtStringGrid::CellBlockTexts(const TGridCellBlock& Block) {
+  const TGridPropIO& h = *Block.Header;
+  TCellBlock texts;
+  texts.Cols = h.ColCount;
+  texts.Rows = h.RowCount;
+  texts.Values.assign(size_t(h.ColCount) * h.RowCount, std::string());
+  texts.Absent.assign(texts.Values.size(), 1);
+  for (const TGridCellRecord& c : Block.Cells) {
+    size_t k = size_t(c.Cell->Row - h.Top) * h.ColCount + (c.Cell->Col - h.Left);
+    texts.Values[k] = c.Cell->Cell;
+    texts.Absent[k] = 0;
+  }
+  return texts;
+}
+
+// Properties go with the texts to the cells the paste reached.
+void TExtStringGrid::PasteCellProperties(const TGridCellBlock& Block, TPoint At, bool FullGrid) {
+  const TGridPropIO& h = *Block.Header;
+  for (const TGridCellRecord& c : Block.Cells) {
     if (!c.Prop) continue;
     const int col = At.X + c.Cell->Col - h.Left, row = At.Y + c.Cell->Row - h.Top;
-    if (col >= ColCount() || row >= RowCount()) continue;
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) continue;
     const int rc = RealColIndex(col);
-    if (!h.FullGrid && !navigation_->AllowClipboardAlways && !IsEditableCell(rc, row)) continue;
+    if (!FullGrid && !navigation_->AllowClipboardAlways && !IsEditableCell(rc, row)) continue;
     TCellProperties* p = GetCellProperties(rc, row);
     p->Assign(c.Prop->CellProperties.get());
     if (c.Graphic) {
@@ -292,10 +307,6 @@ int TExtStringGrid::PasteEncodedCells(TPoint At, const std::string& Bytes, TGrid
       p->Graphic.reset();
     }
   }
-  const bool ours = h.ID == ClipboardIdentity();
-  CellsPasted(ours ? TPoint(copyOrigin_.X, copyOrigin_.Y) : TPoint(-1, -1), Written, copied_);
-  Invalidate();
-  return n;
 }
 
 void TExtStringGrid::CopyCellsToPrivateFormat(const TGridRect& ARect) {

@@ -24,6 +24,8 @@ class TGridDropTarget : public TDropTarget {
     files_ = Data.HasFiles() && s->OleAcceptFiles;
     rtf_ = Data.HasFormat(RichTextFormat()) && s->OleDropRTF() && s->OleAcceptText;
     column_ = Data.HasFormat(GridColumnFormat()) && s->OleColumnDragDrop;
+    // Dragged cells come whole (properties, pictures) where the grid takes its private format.
+    cells_ = text_ && grid_->Navigation()->AllowFmtClipboard && Data.HasFormat(GridCellsFormat());
     return DragOver(Keys, Pt, Allowed);
   }
   int DragOver(TShiftState Keys, TPoint Pt, int Allowed) override {
@@ -50,7 +52,7 @@ class TGridDropTarget : public TDropTarget {
       std::string r = Data.Data(RichTextFormat());
       if (!r.empty()) grid_->OleDropRTF(Pt, r);
     } else if (text_) {
-      grid_->OleDropText(Pt, Data.Text());
+      grid_->OleDropText(Pt, Data.Text(), cells_ ? Data.Data(GridCellsFormat()) : std::string());
     }
     if (files_) grid_->OleDropFiles(Pt, Data.Files());
     return StandardDropEffect(Keys, Allowed);
@@ -58,7 +60,7 @@ class TGridDropTarget : public TDropTarget {
 
  private:
   TExtStringGrid* grid_;
-  bool text_ = false, files_ = false, rtf_ = false, column_ = false;
+  bool text_ = false, files_ = false, rtf_ = false, column_ = false, cells_ = false;
 };
 
 void TExtStringGrid::UpdateOleDropTarget() {
@@ -122,11 +124,15 @@ void TExtStringGrid::HideOleMarkers() {
     if (m) m->Hide();
 }
 
-void TExtStringGrid::OleDropText(TPoint P, const std::string& Text) {
+void TExtStringGrid::OleDropText(TPoint P, const std::string& Text, const std::string& Cells) {
   int c, r;
   OleCellAt(P, c, r);
   if (c < 0 || r < 0) return;
-  TCellBlock block = ParseClipboardText(Text);
+  // The private block is checked whole; one that is not good leaves the text to land alone.
+  TGridCellBlock cells;
+  std::string error;
+  const bool withCells = !Cells.empty() && DecodeCellBlock(Cells, cells, error);
+  TCellBlock block = withCells ? CellBlockTexts(cells) : ParseClipboardText(Text);
   if (Options() & goRowSelect) c = dragDropSettings_->OleEntireRows ? 0 : FixedCols();
   bool allow = true;
   if (OnOleDrop) OnOleDrop(this, r, c, Text, allow);
@@ -147,8 +153,8 @@ void TExtStringGrid::OleDropText(TPoint P, const std::string& Text) {
     TGridRect s = Selection();
     if (s.Top >= r && dragDropSettings_->OleRemoveRows) SetSelection({s.Left, s.Top + inserted, s.Right, s.Bottom + inserted});
   }
-  const int n = PasteCellsAt(c, r, block);
-  (void)n;
+  PasteCellsAt(c, r, block);
+  if (withCells) PasteCellProperties(cells, TPoint(c, r), false);
   const int left = std::max(c, FixedCols());
   const int right = std::min(ColCount() - 1, (Options() & goRowSelect) ? left + block.Cols - FixedCols() : c + block.Cols - 1);
   const int bottom = std::min(RowCount() - 1, r + block.Rows - 1);
@@ -232,6 +238,10 @@ TExtStringGrid::TGridDragResult TExtStringGrid::RunOleDrag(const TGridDragData& 
     d.SetText(Data.Text);
     // An empty rich text is never offered.
     if (dragDropSettings_->OleDropRTF() && !Data.RichText.empty()) d.SetData(RichTextFormat(), Data.RichText);
+    // The cells whole beside their text, as the clipboard offers them (not for disjunct rows,
+    // whose text leaves rows out).
+    if (navigation_->AllowFmtClipboard && !mouseActions_->DisjunctRowSelect())
+      d.SetData(GridCellsFormat(), EncodeCells(SelectionTextRange()));
   }
   ole_.Self = TGridDragResult();
   TGridFlagScope out(ole_.DraggingOut, true);

@@ -1,5 +1,5 @@
 // The private cell format as another process could put it on the clipboard: arbitrary bytes,
-// or a good block with bytes of the input written over it. A stream the reader refuses leaves
+// or a good block (pictures of every kind among its cells) with bytes of the input written over it. A stream the reader refuses leaves
 // the grid exactly as it was; one it takes encodes to a stream that reads back the same.
 #include <cstdint>
 #include <cstdio>
@@ -54,6 +54,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   g->SetColors(1, 1, clRed);
   g->AddRadio(2, 2, true, 0, {"a", "b"});
   g->SetReadOnly(3, 3, true);
+  // Pictures of each record kind, small enough for the overwriting to reach their headers.
+  TBitmap bmp;
+  bmp.SetSize(3, 2);
+  bmp.Canvas()->Brush()->SetColor(clBlue);
+  bmp.Canvas()->FillRect(TRect(0, 0, 3, 2));
+  g->AddBitmap(1, 4, &bmp, false, haLeft, vaTop);
+  g->AddPicture(2, 4, &bmp, false, 0, 0, haLeft, vaTop);
+  TIcon icon;
+  icon.Assign(&bmp);
+  g->AddIcon(3, 4, &icon, haLeft, vaTop);
+  TCellGraphic* f = g->AddRotated(4, 4, 0, "f");
+  f->CellType = ctFilePicture;
+  f->FilePicture = std::make_shared<TFilePicture>();
+  f->FilePicture->SetFilenameUnread("/nonexistent/p.png", 3, 2);
   gGood = g->EncodeCells({0, 0, 4, 5});
   delete g;
   return 0;

@@ -297,6 +297,54 @@ TEST_F(DropTest, RowsInsertedByADropAreReportedAndTheSelectionMovesOnlyForThem) 
   EXPECT_EQ(dropped, (TGridRect{1, 2, 1, 3}));
 }
 
+TEST_F(DropTest, DraggedCellsBringTheirPicturesWhereTheGridTakesItsOwnFormat) {
+  auto* src = grid;
+  src->SetOptions(src->Options() & ~goEditing);
+  src->DragDropSettings()->OleDropSource = true;
+  src->Navigation()->AllowFmtClipboard = true;
+  src->Loaded();
+  TBitmap bmp;
+  bmp.SetSize(6, 4);
+  bmp.Canvas()->Brush()->SetColor(clRed);
+  bmp.Canvas()->FillRect(TRect(0, 0, 6, 4));
+  src->AddBitmap(2, 3, &bmp, false, haLeft, vaTop);
+  for (bool takes : {true, false}) {
+    SCOPED_TRACE(takes ? "the target takes the private format" : "the target takes text only");
+    auto* dst = new TExtStringGrid(form);
+    dst->SetParent(form);
+    dst->SetBounds(10, 320, 480, 70);
+    dst->SetColCount(5);
+    dst->SetRowCount(3);
+    dst->SetOptions(dst->Options() | goEditing);
+    dst->DragDropSettings()->SetOleDropTarget(true);
+    dst->Navigation()->AllowFmtClipboard = takes;
+    SetDragLoop([&](TWinControl*, const TDataObject& data, TDropSource*, int) {
+      EXPECT_TRUE(data.HasFormat(RegisterClipboardFormat("TExtStringGrid Cells")));
+      return DeliverDrop(dst, data, At(dst, 1, 1), 0, DROPEFFECT_COPY);
+    });
+    src->SetSelection({2, 3, 3, 3});
+    Flush();
+    const TPoint from = Mid(2, 3);
+    Mouse(QEvent::MouseButtonPress, from.X, from.Y);
+    Mouse(QEvent::MouseMove, from.X + 10, from.Y + 10);
+    Mouse(QEvent::MouseButtonRelease, from.X + 10, from.Y + 10);
+    EXPECT_EQ(dst->Cells(1, 1), "2:3");
+    EXPECT_EQ(dst->Cells(2, 1), "3:3");
+    const TCellGraphic* g = dst->GetCellGraphic(1, 1);
+    if (takes) {
+      ASSERT_NE(g, nullptr);
+      EXPECT_EQ(g->CellType, ctBitmap);
+      ASSERT_NE(g->Picture, nullptr);
+      EXPECT_EQ(g->Picture->ToImage().size(), QSize(6, 4));
+      EXPECT_EQ(g->Picture->ToImage().pixel(3, 2) & 0xFFFFFF, 0xFF0000u);
+    } else {
+      EXPECT_EQ(g, nullptr);
+    }
+    EXPECT_NE(src->GetCellGraphic(2, 3), nullptr) << "a copy leaves the source as it was";
+    delete dst;
+  }
+}
+
 TEST_F(DropTest, RowsDraggedFromOneGridMoveIntoAnother) {
   auto* src = grid;
   src->SetOptions((src->Options() & ~goEditing) | goRowSelect);
