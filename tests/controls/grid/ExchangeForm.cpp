@@ -1,6 +1,6 @@
 // A form for trying drag and drop with other programs by hand under a display server (not a
 // test): two grids that drag rows to each other, take dropped text and CSV files and copy and
-// paste every clipboard format (one cell holds rich text), and an inspector bar that takes
+// paste every clipboard format (one cell holds rich text, one a picture), and an inspector bar that takes
 // dropped files (they become rows with their icons). What arrives is written to standard output.
 #include <QApplication>
 #include <cstdio>
@@ -31,6 +31,12 @@ TExtStringGrid* MakeGrid(TForm* form, const std::string& name, int left) {
   g->Navigation()->AllowRTFClipboard = true;
   g->Navigation()->AllowClipboardAlways = true;
   g->SetCells(1, 2, "{\\rtf1\\ansi rich}");
+  // A picture cell: its bitmap travels with the cell through the private format.
+  TBitmap bmp;
+  bmp.SetSize(14, 14);
+  bmp.Canvas()->Brush()->SetColor(name == "left" ? clRed : clBlue);
+  bmp.Canvas()->FillRect(TRect(0, 0, 14, 14));
+  g->AddBitmap(2, 3, &bmp, false, haRight, vaCenter);
   TDragDropSettings* d = g->DragDropSettings();
   d->OleDropSource = true;
   d->SetOleDropTarget(true);
