@@ -277,6 +277,29 @@ TEST_F(DropTest, OneUndoStepPutsTheGridBackAsBeforeADropAPasteOrAnImport) {
   std::filesystem::remove(csv);
 }
 
+TEST_F(DropTest, AnUndoLimitDropsWholeStepsOnly) {
+  TExtGridUndoRedo undo(nullptr);
+  grid->SetUndoRedo(&undo);
+  auto drop = [this](int row) {
+    TDataObject d;
+    d.SetText("x\ty");
+    DeliverDrop(grid, d, At(grid, 1, row), 0, DROPEFFECT_COPY);
+  };
+  undo.MaxLevel = 4;
+  drop(1), drop(2), drop(3);  // two cells each: the first drop's step went whole
+  EXPECT_EQ(undo.Level(), 4);
+  EXPECT_TRUE(undo.Undo());
+  EXPECT_TRUE(undo.Undo());
+  EXPECT_FALSE(undo.Undo());
+  EXPECT_EQ(std::make_tuple(grid->Cells(1, 1), grid->Cells(1, 2), grid->Cells(2, 3)), std::make_tuple("x", "1:2", "2:3"));
+  undo.MaxLevel = 1;
+  drop(4);  // larger than the limit: not kept, and nothing half undone
+  EXPECT_EQ(undo.Level(), 0);
+  EXPECT_FALSE(undo.Undo());
+  EXPECT_EQ(grid->Cells(2, 4), "y");
+  grid->SetUndoRedo(nullptr);
+}
+
 TEST_F(DropTest, RowsInsertedByADropAreReportedAndTheSelectionMovesOnlyForThem) {
   grid->DragDropSettings()->OleRemoveRows = true;
   grid->SetSelection({1, 5, 2, 6});
