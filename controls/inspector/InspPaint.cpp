@@ -378,6 +378,7 @@ void TInspectorBar::PaintHelp() {
 }
 
 // ------------------------------------------------------------------ captions
+// A caption bar: its face, the open/close graphic, the panel's image, the text, the underline.
 void TInspectorBar::DrawCaption(TInspectorPanel* Panel, const TRect& Rect) {
   TCanvas* C = Surface();
   if (OnPanelDraw) {
@@ -391,123 +392,10 @@ void TInspectorBar::DrawCaption(TInspectorPanel* Panel, const TRect& Rect) {
   C->FillRect(R);
   C->Brush()->SetStyle(bsClear);
   const bool active = mode_ == imSinglePanelActive ? Panel->Index() == ActivePanel() : Panel->IsOpen();
-  const bool down = cap->Button() && mouseDown_ && Inside(CursorInBar(), R);
-  const TColor tl = down ? clGray : clWhite, br = down ? clWhite : clGray;
+  // The text starts at the outer left, also when the face's bevel narrowed R.
   int textLeft = R.Left;
-  const TShadeType st = cap->ShadeType();
-  bool drawn = false;
-  if (st == stXPButton && Themed()) {
-    const bool hover = hoverCaption_ == Panel->Index();
-    TRect b = R;
-    InflateRect(b, 1, 1);
-    drawn = DrawThemePart(Handle(), "button", C, 1, hover && mouseDown_ ? 3 : hover ? 2 : 1, b);
-  }
-  bool clipped = false;
-  if (!drawn && (st == stBitmap || st == stBitmapRStretch || st == stBitmapLStretch)) {
-    TBitmap* bmp = active ? cap->ActiveBackground() : cap->Background();
-    drawn = true;
-    if (!bmp->Empty()) {
-      const int w = bmp->Width(), h = bmp->Height();
-      if (st == stBitmap) {
-        C->StretchDraw(R, bmp);
-      } else if (st == stBitmapRStretch) {
-        C->CopyRect(TRect(R.Left, R.Top, R.Left + w, R.Top + h), bmp->Canvas(), TRect(0, 0, w, h));
-        if (R.Right > R.Left + w && w >= 3)
-          C->CopyRect(TRect(R.Left + w, R.Top, R.Right, R.Top + h), bmp->Canvas(), TRect(w - 3, 0, w, h));
-      } else {
-        const int d = std::max(0, Width() - w);
-        C->CopyRect(TRect(R.Left + d, R.Top, R.Left + d + w, R.Top + h), bmp->Canvas(), TRect(0, 0, w, h));
-        if (d > 0 && w >= 2) C->CopyRect(TRect(R.Left, R.Top, R.Left + d, R.Top + h), bmp->Canvas(), TRect(0, 0, 2, h));
-      }
-    }
-  }
-  if (!drawn) {
-    const int sw = shading_->Width(), sh = shading_->Height();
-    if (cap->Shape() == csRectangle) {
-      if (!cap->Flat()) {
-        TRect f = R;
-        Frame3D(C, f, tl, br, 1);
-        R = f;
-      }
-      C->SetClipRect(R);
-      clipped = true;
-      if (sw > 0 && sh > 0) {
-        const int w = std::min(R.Width(), sw), h = std::min(R.Height(), sh);
-        C->CopyRect(TRect(R.Left, R.Top, R.Left + w, R.Top + h), shading_->Canvas(), TRect(0, 0, w, h));
-      }
-    } else {
-      // The shading row by row inside the rounded outline, then the outline in the bevel colours.
-      const bool rightRound = cap->Shape() == csRounded;
-      for (int y = R.Top; y < R.Bottom && sw > 0 && sh > 0; ++y) {
-        int l, r;
-        RoundedSpan(R, y, true, rightRound, l, r);
-        r = std::min(r, R.Left + sw);
-        const int sy = y - R.Top;
-        if (r > l && sy < sh)
-          C->CopyRect(TRect(l, y, r, y + 1), shading_->Canvas(), TRect(l - R.Left, sy, r - R.Left, sy + 1));
-      }
-      const int midY = R.Top + R.Height() / 2, midX = R.Left + R.Width() / 2;
-      C->Brush()->SetStyle(bsClear);
-      C->Pen()->SetColor(tl);
-      C->SetClipRect(TRect(R.Left, R.Top, R.Right, midY));
-      if (rightRound) {
-        C->RoundRect(R.Left, R.Top, R.Right, R.Bottom, 32, 32);
-      } else {
-        C->RoundRect(R.Left, R.Top, midX + 16, R.Bottom, 32, 32);
-        Line(C, midX, R.Top, R.Right, R.Top);
-      }
-      C->Pen()->SetColor(br);
-      C->SetClipRect(TRect(R.Left, midY, R.Right, R.Bottom));
-      if (rightRound) {
-        C->RoundRect(R.Left, R.Top, R.Right, R.Bottom, 32, 32);
-      } else {
-        C->RoundRect(R.Left, R.Top, midX + 16, R.Bottom, 32, 32);
-        Line(C, midX, R.Bottom - 1, R.Right, R.Bottom - 1);
-        C->SetClipRect(R);
-        Line(C, R.Right - 1, R.Top, R.Right - 1, R.Bottom);
-      }
-      C->SetClipRect(R);
-      clipped = true;
-    }
-  }
-
-  // Open/close graphic.
-  TOpenCloseGraphic g = cap->OpenCloseGraphic();
-  if (mode_ == imMultiPanelActive && Panel->MultiPanelState() == mpsAlwaysOpen) g = ocgNone;
-  if (g != ocgNone) {
-    int gx = R.Right - 20, gy = R.Top;
-    if (cap->OpenClosePosition() == ocpLeft) {
-      gx = R.Left;
-      textLeft = R.Left + 16;
-    }
-    const bool open = mode_ == imSinglePanelActive ? active : Panel->IsOpen();
-    switch (g) {
-      case ocgCross:
-        C->Draw(gx + 4, gy + 4, open ? nodeClose_.get() : nodeOpen_.get());
-        break;
-      case ocgTriangle:
-        C->Pen()->SetColor(clBlack);
-        C->Pen()->SetWidth(1);
-        C->Brush()->SetStyle(bsSolid);
-        C->Brush()->SetColor(clBlack);
-        if (open)
-          C->Polygon({TPoint(gx + 4, gy + 4), TPoint(gx + 10, gy + 4), TPoint(gx + 7, gy + 7)});
-        else
-          C->Polygon({TPoint(gx + 4, gy + 4), TPoint(gx + 4, gy + 10), TPoint(gx + 7, gy + 7)});
-        C->Brush()->SetStyle(bsClear);
-        break;
-      case ocgGlyph: {
-        TBitmap* b = open ? cap->GlyphOpen() : cap->GlyphClose();
-        if (!b->Empty()) {
-          b->SetTransparent(true);
-          C->Draw(gx, gy, b);
-        }
-        break;
-      }
-      default: break;
-    }
-  }
-  // Panel image.
+  const bool clipped = DrawCaptionFace(Panel, active, R);
+  DrawOpenCloseGraphic(Panel, active, R, textLeft);
   if (images_ && Panel->ImageIndex() != -1) {
     const int ih = images_->Height();
     const int iy = ih > R.Height() ? R.Top : R.Top + (R.Height() - ih) / 2;
@@ -517,25 +405,164 @@ void TInspectorBar::DrawCaption(TInspectorPanel* Panel, const TRect& Rect) {
   textLeft += 4;
   if (clipped) C->RemoveClip();
   AfterDrawCaption(Panel, C, Rect);
-
-  C->SetFont(active ? cap->ActiveFont() : cap->Font());
-  C->Brush()->SetStyle(bsClear);
-  TRect tr(textLeft + cap->Indent(), R.Top, R.Right + cap->Indent(), R.Bottom);
-  if (IsHTML(Panel->Caption())) {
-    Markup(C, Panel->Caption(), tr, images_, false, TPoint(-1, -1), Panel->WordWrapCaption());
-  } else {
-    unsigned f = DT_NOPREFIX | (Panel->WordWrapCaption() ? DT_WORDBREAK : DT_SINGLELINE);
-    if (ellipsis_) f |= DT_END_ELLIPSIS;
-    if (cap->Alignment() == taRightJustify) f |= DT_RIGHT;
-    if (cap->Alignment() == taCenter) f |= DT_CENTER;
-    if (cap->VAlignment() == TCaptionVAlignment::vaCenter) f |= DT_VCENTER;
-    if (cap->VAlignment() == TCaptionVAlignment::vaBottom) f |= DT_BOTTOM;
-    C->DrawText(Panel->Caption(), tr, f);
-  }
+  DrawCaptionText(Panel, active, TRect(textLeft + cap->Indent(), R.Top, R.Right + cap->Indent(), R.Bottom));
   if (cap->Underline()) {
     C->Pen()->SetColor(cap->UnderlineColor());
     C->Pen()->SetWidth(cap->UnderlineWidth());
     Line(C, Rect.Left, Rect.Bottom - 1, Rect.Right, Rect.Bottom - 1);
     C->Pen()->SetWidth(1);
   }
+}
+
+// The face by the shade type: a themed button, a bitmap look, or the shading in a bevelled
+// rectangle (R then the inside of the bevel) or a rounded outline. True when it left a clip set.
+bool TInspectorBar::DrawCaptionFace(TInspectorPanel* Panel, bool Active, TRect& R) {
+  TInspectorCaption* cap = panelCaption_.get();
+  const TShadeType st = cap->ShadeType();
+  if (st == stXPButton && Themed()) {
+    const bool hover = hoverCaption_ == Panel->Index();
+    TRect b = R;
+    InflateRect(b, 1, 1);
+    if (DrawThemePart(Handle(), "button", Surface(), 1, hover && mouseDown_ ? 3 : hover ? 2 : 1, b)) return false;
+  }
+  if (st == stBitmap || st == stBitmapRStretch || st == stBitmapLStretch) {
+    DrawBitmapCaption(Active ? cap->ActiveBackground() : cap->Background(), st, R);
+    return false;
+  }
+  // A caption that is a button shows pressed while the mouse holds it.
+  const bool down = cap->Button() && mouseDown_ && Inside(CursorInBar(), R);
+  const TColor tl = down ? clGray : clWhite, br = down ? clWhite : clGray;
+  if (cap->Shape() == csRectangle)
+    DrawShadedCaption(R, tl, br);
+  else
+    DrawRoundedCaption(R, tl, br);
+  return true;
+}
+
+// Stretched whole, or its left part kept and its right end stretched (RStretch), or its right
+// part kept at the bar's right and its left end stretched (LStretch).
+void TInspectorBar::DrawBitmapCaption(TBitmap* Bmp, TShadeType St, const TRect& R) {
+  if (Bmp->Empty()) return;
+  TCanvas* C = Surface();
+  const int w = Bmp->Width(), h = Bmp->Height();
+  if (St == stBitmap) {
+    C->StretchDraw(R, Bmp);
+  } else if (St == stBitmapRStretch) {
+    C->CopyRect(TRect(R.Left, R.Top, R.Left + w, R.Top + h), Bmp->Canvas(), TRect(0, 0, w, h));
+    if (R.Right > R.Left + w && w >= 3)
+      C->CopyRect(TRect(R.Left + w, R.Top, R.Right, R.Top + h), Bmp->Canvas(), TRect(w - 3, 0, w, h));
+  } else {
+    const int d = std::max(0, Width() - w);
+    C->CopyRect(TRect(R.Left + d, R.Top, R.Left + d + w, R.Top + h), Bmp->Canvas(), TRect(0, 0, w, h));
+    if (d > 0 && w >= 2) C->CopyRect(TRect(R.Left, R.Top, R.Left + d, R.Top + h), Bmp->Canvas(), TRect(0, 0, 2, h));
+  }
+}
+
+void TInspectorBar::DrawShadedCaption(TRect& R, TColor TL, TColor BR) {
+  TCanvas* C = Surface();
+  const int sw = shading_->Width(), sh = shading_->Height();
+  if (!panelCaption_->Flat()) {
+    TRect f = R;
+    Frame3D(C, f, TL, BR, 1);
+    R = f;
+  }
+  C->SetClipRect(R);
+  if (sw > 0 && sh > 0) {
+    const int w = std::min(R.Width(), sw), h = std::min(R.Height(), sh);
+    C->CopyRect(TRect(R.Left, R.Top, R.Left + w, R.Top + h), shading_->Canvas(), TRect(0, 0, w, h));
+  }
+}
+
+// The shading row by row inside the rounded outline, then the outline in the bevel colours.
+void TInspectorBar::DrawRoundedCaption(const TRect& R, TColor TL, TColor BR) {
+  TCanvas* C = Surface();
+  const int sw = shading_->Width(), sh = shading_->Height();
+  const bool rightRound = panelCaption_->Shape() == csRounded;
+  for (int y = R.Top; y < R.Bottom && sw > 0 && sh > 0; ++y) {
+    int l, r;
+    RoundedSpan(R, y, true, rightRound, l, r);
+    r = std::min(r, R.Left + sw);
+    const int sy = y - R.Top;
+    if (r > l && sy < sh)
+      C->CopyRect(TRect(l, y, r, y + 1), shading_->Canvas(), TRect(l - R.Left, sy, r - R.Left, sy + 1));
+  }
+  const int midY = R.Top + R.Height() / 2, midX = R.Left + R.Width() / 2;
+  C->Brush()->SetStyle(bsClear);
+  C->Pen()->SetColor(TL);
+  C->SetClipRect(TRect(R.Left, R.Top, R.Right, midY));
+  if (rightRound) {
+    C->RoundRect(R.Left, R.Top, R.Right, R.Bottom, 32, 32);
+  } else {
+    C->RoundRect(R.Left, R.Top, midX + 16, R.Bottom, 32, 32);
+    Line(C, midX, R.Top, R.Right, R.Top);
+  }
+  C->Pen()->SetColor(BR);
+  C->SetClipRect(TRect(R.Left, midY, R.Right, R.Bottom));
+  if (rightRound) {
+    C->RoundRect(R.Left, R.Top, R.Right, R.Bottom, 32, 32);
+  } else {
+    C->RoundRect(R.Left, R.Top, midX + 16, R.Bottom, 32, 32);
+    Line(C, midX, R.Bottom - 1, R.Right, R.Bottom - 1);
+    C->SetClipRect(R);
+    Line(C, R.Right - 1, R.Top, R.Right - 1, R.Bottom);
+  }
+  C->SetClipRect(R);
+}
+
+// The open/close graphic at the caption's left or right end; at the left it moves TextLeft.
+void TInspectorBar::DrawOpenCloseGraphic(TInspectorPanel* Panel, bool Active, const TRect& R, int& TextLeft) {
+  TCanvas* C = Surface();
+  TInspectorCaption* cap = panelCaption_.get();
+  TOpenCloseGraphic g = cap->OpenCloseGraphic();
+  if (mode_ == imMultiPanelActive && Panel->MultiPanelState() == mpsAlwaysOpen) g = ocgNone;
+  if (g == ocgNone) return;
+  int gx = R.Right - 20, gy = R.Top;
+  if (cap->OpenClosePosition() == ocpLeft) {
+    gx = R.Left;
+    TextLeft = R.Left + 16;
+  }
+  const bool open = mode_ == imSinglePanelActive ? Active : Panel->IsOpen();
+  switch (g) {
+    case ocgCross:
+      C->Draw(gx + 4, gy + 4, open ? nodeClose_.get() : nodeOpen_.get());
+      break;
+    case ocgTriangle:
+      C->Pen()->SetColor(clBlack);
+      C->Pen()->SetWidth(1);
+      C->Brush()->SetStyle(bsSolid);
+      C->Brush()->SetColor(clBlack);
+      if (open)
+        C->Polygon({TPoint(gx + 4, gy + 4), TPoint(gx + 10, gy + 4), TPoint(gx + 7, gy + 7)});
+      else
+        C->Polygon({TPoint(gx + 4, gy + 4), TPoint(gx + 4, gy + 10), TPoint(gx + 7, gy + 7)});
+      C->Brush()->SetStyle(bsClear);
+      break;
+    case ocgGlyph: {
+      TBitmap* b = open ? cap->GlyphOpen() : cap->GlyphClose();
+      if (!b->Empty()) {
+        b->SetTransparent(true);
+        C->Draw(gx, gy, b);
+      }
+      break;
+    }
+    default: break;
+  }
+}
+
+void TInspectorBar::DrawCaptionText(TInspectorPanel* Panel, bool Active, TRect TR) {
+  TCanvas* C = Surface();
+  TInspectorCaption* cap = panelCaption_.get();
+  C->SetFont(Active ? cap->ActiveFont() : cap->Font());
+  C->Brush()->SetStyle(bsClear);
+  if (IsHTML(Panel->Caption())) {
+    Markup(C, Panel->Caption(), TR, images_, false, TPoint(-1, -1), Panel->WordWrapCaption());
+    return;
+  }
+  unsigned f = DT_NOPREFIX | (Panel->WordWrapCaption() ? DT_WORDBREAK : DT_SINGLELINE);
+  if (ellipsis_) f |= DT_END_ELLIPSIS;
+  if (cap->Alignment() == taRightJustify) f |= DT_RIGHT;
+  if (cap->Alignment() == taCenter) f |= DT_CENTER;
+  if (cap->VAlignment() == TCaptionVAlignment::vaCenter) f |= DT_VCENTER;
+  if (cap->VAlignment() == TCaptionVAlignment::vaBottom) f |= DT_BOTTOM;
+  C->DrawText(Panel->Caption(), TR, f);
 }

@@ -665,6 +665,13 @@ class TInspectorBar : public TCustomPanel {
   void PaintBackground(TInspectorPanel* Panel, const TRect& R);
   void PaintSideStrip(const TRect& R);
   void PaintArrow(bool Up, const TRect& R);
+  // DrawCaption's steps (InspPaint.cpp).
+  bool DrawCaptionFace(TInspectorPanel* Panel, bool Active, TRect& R);
+  void DrawBitmapCaption(TBitmap* Bmp, TShadeType St, const TRect& R);
+  void DrawShadedCaption(TRect& R, TColor TL, TColor BR);
+  void DrawRoundedCaption(const TRect& R, TColor TL, TColor BR);
+  void DrawOpenCloseGraphic(TInspectorPanel* Panel, bool Active, const TRect& R, int& TextLeft);
+  void DrawCaptionText(TInspectorPanel* Panel, bool Active, TRect TR);
   void DrawPropertyRow(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& R0);
   // A property row's painting (InspRowPaint.cpp): the value column (L, T, Right, B) narrows as
   // each step takes its part.
