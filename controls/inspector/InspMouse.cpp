@@ -150,11 +150,11 @@ void TInspectorBar::ItemClicked(TMouseButton Button, TInspectorPanel* Panel, TIn
   if (!Item->Help().empty() && helpPanel_->Visible()) helpPanel_->SetText(Item->Help());
   if (!StartLabelEdit(Panel, Item)) {
     if (OnItemClick) OnItemClick(this, Panel, Item);
-    mouseDown_ = false;
+    mouse_.Down = false;
   }
   RepaintItem(Item);
   if (!Item->HoverAnchor().empty()) {
-    mouseDown_ = false;
+    mouse_.Down = false;
     if (OnItemAnchorClick) OnItemAnchorClick(this, Panel, Item->HoverAnchor(), Item);
   }
   if (!Item->URL().empty()) {
@@ -187,17 +187,17 @@ void TInspectorBar::TogglePanelMulti(int Index) {
 void TInspectorBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TCustomPanel::MouseDown(Button, Shift, X, Y);
   if (TabStop() && CanFocus() && !Focused()) SetFocus();
-  mouseDown_ = Button == mbLeft;
+  mouse_.Down = Button == mbLeft;
   EndEdit();
-  if (labelItem_) StopLabelEdit(true);
+  if (label_.Item) StopLabelEdit(true);
   if (helpPanel_->Visible() && Y >= PanelAreaHeight()) {
-    helpAnchor_.clear();
+    mouse_.HelpAnchor.clear();
     if (IsHTML(helpPanel_->Text())) {
       TRect R(0, PanelAreaHeight() + 1, ClientRight(), Height() - 1);
       Canvas()->SetFont(helpPanel_->Font());
-      helpAnchor_ = InspDraw::Markup(Canvas(), helpPanel_->Text(), R, images_, true, TPoint(X, Y), true);
+      mouse_.HelpAnchor = InspDraw::Markup(Canvas(), helpPanel_->Text(), R, images_, true, TPoint(X, Y), true);
     }
-    if (!helpAnchor_.empty() && OnHelpAnchorClick) OnHelpAnchorClick(this, helpAnchor_);
+    if (!mouse_.HelpAnchor.empty() && OnHelpAnchorClick) OnHelpAnchorClick(this, mouse_.HelpAnchor);
     return;
   }
   if (panels_->Count() == 0) return;
@@ -248,8 +248,8 @@ void TInspectorBar::MouseDownSingle(TMouseButton Button, int X, int Y) {
     int t = P->TopItem() - 1;
     while (t > 0 && !P->Items()->GetItem(t)->Visible()) --t;
     P->SetTopItem(std::max(0, t));
-    upPressed_ = true;
-    arrowRect_ = TRect(Width() - 20, body.Top, Width(), body.Top + 20);
+    mouse_.UpPressed = true;
+    mouse_.ArrowRect = TRect(Width() - 20, body.Top, Width(), body.Top + 20);
     Invalidate();
     return;
   }
@@ -258,8 +258,8 @@ void TInspectorBar::MouseDownSingle(TMouseButton Button, int X, int Y) {
     int t = P->TopItem() + 1;
     while (t < last && !P->Items()->GetItem(t)->Visible()) ++t;
     P->SetTopItem(std::min(last, t));
-    downPressed_ = true;
-    arrowRect_ = TRect(Width() - 20, body.Bottom - 20, Width(), body.Bottom);
+    mouse_.DownPressed = true;
+    mouse_.ArrowRect = TRect(Width() - 20, body.Bottom - 20, Width(), body.Bottom);
     Invalidate();
     return;
   }
@@ -271,14 +271,14 @@ void TInspectorBar::MouseDownSingle(TMouseButton Button, int X, int Y) {
       break;
     case psLargeIcon:
       if (inBody && ((X >= 0 && X <= Width()) || P->HoverCaption())) {
-        mouseDown_ = true;
+        mouse_.Down = true;
         Repaint();
         if (TInspectorItem* it = RowAtY(P, Y, true)) ItemClicked(Button, P, it);
       }
       break;
     case psSmallIcon: case psButtons:
       if (inBody && (X < Width() || P->HoverCaption() || P->Style() == psButtons)) {
-        mouseDown_ = true;
+        mouse_.Down = true;
         Repaint();
         TInspectorItem* it = RowAtY(P, Y, false);
         if (!it) break;
@@ -333,7 +333,7 @@ void TInspectorBar::MouseDownMulti(TMouseButton Button, int X, int Y) {
 
 void TInspectorBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TCustomPanel::MouseUp(Button, Shift, X, Y);
-  mouseDown_ = upPressed_ = downPressed_ = false;
+  mouse_.Down = mouse_.UpPressed = mouse_.DownPressed = false;
   if (TInspectorItem* it = ItemAt(X, Y)) {
     TInspectorPanel* p = it->Panel();
     if (p->Style() == psProperties && it->PropertyType() == ptButton && !it->ReadOnly()) {
@@ -375,8 +375,8 @@ void TInspectorBar::MouseMove(TShiftState Shift, int X, int Y) {
   if (panels_->Count() == 0) return;
   if (ShowHint()) {
     const std::string h = HintAt(X, Y);
-    if (h != lastHint_) {
-      lastHint_ = h;
+    if (h != mouse_.LastHint) {
+      mouse_.LastHint = h;
       Application->CancelHint();
     }
   }
@@ -384,7 +384,7 @@ void TInspectorBar::MouseMove(TShiftState Shift, int X, int Y) {
   TInspectorPanel* itPanel = it ? it->Panel() : nullptr;
   TCursor cur = crDefault;
   if (it && itPanel->Style() == psProperties && itPanel->GridLines() && itPanel->AllowResize()) {
-    if (Cursor() == crHSplit && mouseDown_) {
+    if (Cursor() == crHSplit && mouse_.Down) {
       itPanel->SetCaptionWidth(X - SideWidth());
       Invalidate();
       return;
@@ -394,13 +394,13 @@ void TInspectorBar::MouseMove(TShiftState Shift, int X, int Y) {
   if (it && !it->HoverAnchor().empty()) cur = crHandPoint;
   const int cap = CaptionAt(X, Y);
   if (panelCaption_->Cursor() != crDefault && cap >= 0) {
-    if (!cursorSaved_) {
-      savedCursor_ = cur;
-      cursorSaved_ = true;
+    if (!mouse_.CursorSaved) {
+      mouse_.SavedCursor = cur;
+      mouse_.CursorSaved = true;
     }
     cur = panelCaption_->Cursor();
-  } else if (cursorSaved_) {
-    cursorSaved_ = false;
+  } else if (mouse_.CursorSaved) {
+    mouse_.CursorSaved = false;
   }
   SetCursor(cur);
 
@@ -413,44 +413,44 @@ void TInspectorBar::MouseMove(TShiftState Shift, int X, int Y) {
   };
   bool whole = false;
   if (!it) {
-    invalidateRow(hoverItem_);
+    invalidateRow(mouse_.HoverItem);
   } else if (itPanel->HoverIconColor() == clNone) {
-    if (hoverItem_ != it) invalidateRow(hoverItem_);
+    if (mouse_.HoverItem != it) invalidateRow(mouse_.HoverItem);
     invalidateRow(it);
   } else {
     whole = true;
   }
   if (cap >= 0) {
-    if (cap == hoverCaption_) {
+    if (cap == mouse_.HoverCaption) {
       if (CaptionMouseMove(panels_->GetItem(cap), X, Y)) InvalidateRect(CaptionRect(panels_->GetItem(cap)));
     } else {
-      if (hoverCaption_ >= 0 && hoverCaption_ < panels_->Count())
-        InvalidateRect(CaptionRect(panels_->GetItem(hoverCaption_)));
+      if (mouse_.HoverCaption >= 0 && mouse_.HoverCaption < panels_->Count())
+        InvalidateRect(CaptionRect(panels_->GetItem(mouse_.HoverCaption)));
       InvalidateRect(CaptionRect(panels_->GetItem(cap)));
-      hoverCaption_ = cap;
+      mouse_.HoverCaption = cap;
     }
-  } else if (hoverCaption_ >= 0) {
-    if (hoverCaption_ < panels_->Count()) InvalidateRect(CaptionRect(panels_->GetItem(hoverCaption_)));
-    hoverCaption_ = -1;
+  } else if (mouse_.HoverCaption >= 0) {
+    if (mouse_.HoverCaption < panels_->Count()) InvalidateRect(CaptionRect(panels_->GetItem(mouse_.HoverCaption)));
+    mouse_.HoverCaption = -1;
   }
   if (helpPanel_->Visible() && Y >= PanelAreaHeight() && IsHTML(helpPanel_->Text())) {
     TRect R(0, PanelAreaHeight() + 1, ClientRight(), Height() - 1);
     Canvas()->SetFont(helpPanel_->Font());
-    helpAnchor_ = InspDraw::Markup(Canvas(), helpPanel_->Text(), R, images_, true, TPoint(X, Y), true);
-    SetCursor(helpAnchor_.empty() ? crDefault : crHandPoint);
+    mouse_.HelpAnchor = InspDraw::Markup(Canvas(), helpPanel_->Text(), R, images_, true, TPoint(X, Y), true);
+    SetCursor(mouse_.HelpAnchor.empty() ? crDefault : crHandPoint);
   }
   if (whole) Invalidate();
-  hoverItem_ = it;
+  mouse_.HoverItem = it;
 }
 
 void TInspectorBar::CMMouseLeave(TMessage& Message) {
   TCustomPanel::CMMouseLeave(Message);
-  if (hoverCaption_ >= 0 && hoverCaption_ < panels_->Count())
-    InvalidateRect(CaptionRect(panels_->GetItem(hoverCaption_)));
-  hoverCaption_ = -1;
-  if (hoverItem_ && hoverItem_->Panel()) {
+  if (mouse_.HoverCaption >= 0 && mouse_.HoverCaption < panels_->Count())
+    InvalidateRect(CaptionRect(panels_->GetItem(mouse_.HoverCaption)));
+  mouse_.HoverCaption = -1;
+  if (mouse_.HoverItem && mouse_.HoverItem->Panel()) {
     TRect r;
-    GetItemRect(hoverItem_->Panel(), hoverItem_, r);
+    GetItemRect(mouse_.HoverItem->Panel(), mouse_.HoverItem, r);
     InvalidateRect(r);
   }
   for (int i = 0; i < panels_->Count(); ++i)
@@ -463,7 +463,7 @@ void TInspectorBar::CMMouseLeave(TMessage& Message) {
 
 void TInspectorBar::CMMouseEnter(TMessage& Message) {
   TCustomPanel::CMMouseEnter(Message);
-  hoverItem_ = nullptr;
+  mouse_.HoverItem = nullptr;
 }
 
 // ------------------------------------------------------------------ hints
@@ -491,12 +491,12 @@ void TInspectorBar::CMHintShow(TMessage& Message) {
 void TInspectorBar::ScrollTimer() {
   if (mode_ != imSinglePanelActive) return;
   const int a = ActivePanel();
-  if (a < 0 || !Inside(CursorInBar(), arrowRect_)) return;
+  if (a < 0 || !Inside(CursorInBar(), mouse_.ArrowRect)) return;
   TInspectorPanel* P = panels_->GetItem(a);
-  if (downPressed_ && downArrow_ && P->TopItem() < P->Items()->Count() - 1) {
+  if (mouse_.DownPressed && downArrow_ && P->TopItem() < P->Items()->Count() - 1) {
     P->SetTopItem(P->TopItem() + 1);
     Repaint();
-  } else if (upPressed_ && upArrow_ && P->TopItem() > 0) {
+  } else if (mouse_.UpPressed && upArrow_ && P->TopItem() > 0) {
     P->SetTopItem(P->TopItem() - 1);
     Repaint();
   }
@@ -618,7 +618,7 @@ void TInspectorBar::KeyDown(WORD& Key, TShiftState Shift) {
     TInspectorPanel* P = panels_->GetItem(a);
     P->SetTopItem(P->TopItem() + (Key == VK_PRIOR ? -1 : 1));
     EndEdit();
-    if (labelItem_) StopLabelEdit(false);
+    if (label_.Item) StopLabelEdit(false);
     Invalidate();
     Key = 0;
     return;
@@ -712,7 +712,7 @@ TRect TInspectorBar::IconTextRect(TInspectorPanel* Panel, TInspectorItem* Item) 
   return r;
 }
 
-TCustomEdit* TInspectorBar::LabelEditor() const { return labelShown_; }
+TCustomEdit* TInspectorBar::LabelEditor() const { return label_.Shown; }
 
 bool TInspectorBar::StartLabelEdit(TInspectorPanel* Panel, TInspectorItem* Item) {
   if (!Panel->LabelEdit() || Item->ReadOnly()) return false;
@@ -733,11 +733,11 @@ bool TInspectorBar::StartLabelEdit(TInspectorPanel* Panel, TInspectorItem* Item)
   }
   TCustomEdit* e;
   if (Panel->WordWrap()) {
-    if (!labelMemo_) labelMemo_ = new TMemo(this);
-    e = labelMemo_;
+    if (!label_.Memo) label_.Memo = new TMemo(this);
+    e = label_.Memo;
   } else {
-    if (!labelEdit_) labelEdit_ = new TEdit(this);
-    e = labelEdit_;
+    if (!label_.Edit) label_.Edit = new TEdit(this);
+    e = label_.Edit;
   }
   const bool selected = Panel->ItemIndex() == Item->Index();
   e->SetVisible(false);
@@ -760,24 +760,31 @@ bool TInspectorBar::StartLabelEdit(TInspectorPanel* Panel, TInspectorItem* Item)
     }
   };
   e->OnExit = [this](TObject*) {
-    if (labelItem_) StopLabelEdit(true);
+    if (label_.Item) StopLabelEdit(true);
   };
-  labelItem_ = Item;
-  labelPanel_ = Panel;
-  labelShown_ = e;
+  label_.Item = Item;
+  label_.Panel = Panel;
+  label_.Shown = e;
   e->SetVisible(true);
   if (e->CanFocus()) e->SetFocus();
   e->SelectAll();
   return true;
 }
 
+void TInspectorBar::ForgetLabelEdit() { label_ = TLabelEditState(); }
+
+void TInspectorBar::ForgetHover(TInspectorItem* Item) {
+  if (!Item || mouse_.HoverItem == Item) mouse_.HoverItem = nullptr;
+  mouse_.HoverCaption = -1;
+}
+
 void TInspectorBar::StopLabelEdit(bool Apply) {
-  TInspectorItem* it = labelItem_;
-  TCustomEdit* e = labelShown_;
+  TInspectorItem* it = label_.Item;
+  TCustomEdit* e = label_.Shown;
   if (!it || !e) return;
-  labelItem_ = nullptr;
-  labelPanel_ = nullptr;
-  labelShown_ = nullptr;
+  label_.Item = nullptr;
+  label_.Panel = nullptr;
+  label_.Shown = nullptr;
   if (Apply) {
     bool allow = true;
     std::string text = e->Text();

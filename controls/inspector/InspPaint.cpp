@@ -338,7 +338,7 @@ void TInspectorBar::PaintBackground(TInspectorPanel* Panel, const TRect& R) {
 
 void TInspectorBar::PaintArrow(bool Up, const TRect& R) {
   TCanvas* C = Surface();
-  const bool pressed = mouseDown_ && (Up ? upPressed_ : downPressed_);
+  const bool pressed = mouse_.Down && (Up ? mouse_.UpPressed : mouse_.DownPressed);
   const bool inside = Inside(CursorInBar(), R);
   if (Themed()) {
     const int base = Up ? 1 : 5;
@@ -420,17 +420,17 @@ bool TInspectorBar::DrawCaptionFace(TInspectorPanel* Panel, bool Active, TRect& 
   TInspectorCaption* cap = panelCaption_.get();
   const TShadeType st = cap->ShadeType();
   if (st == stXPButton && Themed()) {
-    const bool hover = hoverCaption_ == Panel->Index();
+    const bool hover = mouse_.HoverCaption == Panel->Index();
     TRect b = R;
     InflateRect(b, 1, 1);
-    if (DrawThemePart(Handle(), "button", Surface(), 1, hover && mouseDown_ ? 3 : hover ? 2 : 1, b)) return false;
+    if (DrawThemePart(Handle(), "button", Surface(), 1, hover && mouse_.Down ? 3 : hover ? 2 : 1, b)) return false;
   }
   if (st == stBitmap || st == stBitmapRStretch || st == stBitmapLStretch) {
     DrawBitmapCaption(Active ? cap->ActiveBackground() : cap->Background(), st, R);
     return false;
   }
   // A caption that is a button shows pressed while the mouse holds it.
-  const bool down = cap->Button() && mouseDown_ && Inside(CursorInBar(), R);
+  const bool down = cap->Button() && mouse_.Down && Inside(CursorInBar(), R);
   const TColor tl = down ? clGray : clWhite, br = down ? clWhite : clGray;
   if (cap->Shape() == csRectangle)
     DrawShadedCaption(R, tl, br);

@@ -228,7 +228,7 @@ void TInspectorBar::DrawSpinButtons(TRowPaint& P) {
   if (P.Themed) {
     h -= 2;
     const TRect up(Right - 17, T, Right, T + h + 2), dn(Right - 17, T + h + 2, Right, T + 2 * h + 3);
-    auto state = [&](const TRect& r) { return mouseDown_ && Inside(P.Mouse, r) ? 3 : Inside(P.Mouse, r) ? 2 : 1; };
+    auto state = [&](const TRect& r) { return mouse_.Down && Inside(P.Mouse, r) ? 3 : Inside(P.Mouse, r) ? 2 : 1; };
     done = DrawThemePart(Handle(), "spin", C, 1, state(up), up) && DrawThemePart(Handle(), "spin", C, 2, state(dn), dn);
     if (!done) h += 2;
   }
@@ -249,8 +249,8 @@ void TInspectorBar::DrawButtonFace(TRowPaint& P) {
   const bool in = Inside(P.Mouse, face);
   const bool focusedPress = P.Item->Pressed() && Focused();
   if (!P.Themed ||
-      !DrawThemePart(Handle(), "button", C, 1, (focusedPress ? 5 : 0) | (mouseDown_ && in ? 3 : in ? 2 : 1), face))
-    C->DrawFrameControl(face, DFC_BUTTON, DFCS_BUTTONPUSH | (mouseDown_ && in ? DFCS_PUSHED : 0));
+      !DrawThemePart(Handle(), "button", C, 1, (focusedPress ? 5 : 0) | (mouse_.Down && in ? 3 : in ? 2 : 1), face))
+    C->DrawFrameControl(face, DFC_BUTTON, DFCS_BUTTONPUSH | (mouse_.Down && in ? DFCS_PUSHED : 0));
   TRect tr(L, T, Right, B);
   if (P.Panel->EditBox()) OffsetRect(tr, 0, 1);
   C->DrawText(P.Value, tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -269,7 +269,7 @@ void TInspectorBar::DrawCheckBox(TRowPaint& P) {
   if (P.Themed) {
     TRect tb = box;
     if (P.Panel->EditBox()) OffsetRect(tb, 0, 1);
-    const bool in = Inside(P.Mouse, tb), held = mouseDown_ && in;
+    const bool in = Inside(P.Mouse, tb), held = mouse_.Down && in;
     const int state = checked ? (held ? 3 : in ? 6 : 5) : (held ? 7 : in ? 2 : 1);
     done = DrawThemePart(Handle(), "button", C, 3, state, tb);
   }
@@ -335,7 +335,7 @@ void TInspectorBar::DrawIconRow(TInspectorPanel* Panel, TInspectorItem* Item, co
   if (Panel->Style() == psButtons) {
     InflateRect(R, -1, -1);
     if (hover) {
-      const bool sunken = mouseDown_ || Item->ButtonDown();
+      const bool sunken = mouse_.Down || Item->ButtonDown();
       const TColor c = Item->ButtonDown() && Panel->SelectDownColor() != clNone ? Panel->SelectDownColor()
                        : Panel->HoverIconColor() != clNone                      ? Panel->HoverIconColor()
                                                                                 : Panel->Color();

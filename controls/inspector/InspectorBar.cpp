@@ -524,7 +524,7 @@ TInspectorBar::~TInspectorBar() {
   CloseEditLink();
   // The editors go before the rows they point at; none may call back into a bar being destroyed.
   for (TWinControl* e : std::initializer_list<TWinControl*>{edit_, combo_, colorCombo_, spin_, editBtn_, dateTime_,
-                                                           labelEdit_, labelMemo_, scrollBar_})
+                                                           label_.Edit, label_.Memo, scrollBar_})
     delete e;
   scrollBar_ = nullptr;
   edit_ = nullptr;
@@ -533,9 +533,8 @@ TInspectorBar::~TInspectorBar() {
   spin_ = nullptr;
   editBtn_ = nullptr;
   dateTime_ = nullptr;
-  labelEdit_ = labelMemo_ = labelShown_ = nullptr;
+  ForgetLabelEdit();
   ResetEditState();
-  labelItem_ = nullptr;
   panels_.reset();
 }
 
@@ -562,18 +561,16 @@ void TInspectorBar::PanelRemoved(int Index, int CountAfter) {
   TInspectorPanel* gone = panels_ && !destroying_ ? panels_->GetItem(Index) : nullptr;
   auto on = [gone](TInspectorItem* it) { return gone && it && it->Panel() == gone; };
   EditPanelRemoved(gone);
-  if (on(labelItem_)) StopLabelEdit(false);
-  hoverCaption_ = -1;
-  hoverItem_ = nullptr;
+  if (on(LabelEditItem())) StopLabelEdit(false);
+  ForgetHover(nullptr);
   if (Index < topPanel_ || (Index == topPanel_ && Index > 0)) --topPanel_;
   topPanel_ = std::clamp(topPanel_, 0, std::max(CountAfter - 1, 0));
 }
 
 void TInspectorBar::ItemRemoved(TInspectorItem* Item) {
   EditRowRemoved(Item);
-  if (labelItem_ == Item) StopLabelEdit(false);
-  if (hoverItem_ == Item) hoverItem_ = nullptr;
-  hoverCaption_ = -1;
+  if (LabelEditItem() == Item) StopLabelEdit(false);
+  ForgetHover(Item);
 }
 
 void TInspectorBar::SetTopPanel(int v) {
@@ -710,7 +707,7 @@ void TInspectorBar::ScrollBarMoved() {
   if (syncingScroll_) return;
   scrollPos_ = scrollBar_->Position();
   EndEdit();
-  if (labelItem_) StopLabelEdit(false);
+  if (LabelEditItem()) StopLabelEdit(false);
   PlaceControls();
   Invalidate();
 }

@@ -421,7 +421,7 @@ class TInspectorBar : public TCustomPanel {
   bool UpArrowShown() const { return upArrow_; }
   bool DownArrowShown() const { return downArrow_; }
   // A mouse button is held down on the bar.
-  bool MouseIsDown() const { return mouseDown_; }
+  bool MouseIsDown() const { return mouse_.Down; }
   TBitmap* NodeGlyph(bool Collapsed) const { return Collapsed ? nodeOpen_.get() : nodeClose_.get(); }
   // Set at creation: the system has the XP look (themed parts when a theme is active).
   bool IsWinXP() const { return isWinXP_; }
@@ -517,10 +517,10 @@ class TInspectorBar : public TCustomPanel {
   TRect IconTextRect(TInspectorPanel* Panel, TInspectorItem* Item);
   bool StartLabelEdit(TInspectorPanel* Panel, TInspectorItem* Item);
   void StopLabelEdit(bool Apply);
-  TInspectorItem* LabelEditItem() const { return labelItem_; }
+  TInspectorItem* LabelEditItem() const { return label_.Item; }
   TCustomEdit* LabelEditor() const;
-  bool UpPressed() const { return upPressed_; }
-  bool DownPressed() const { return downPressed_; }
+  bool UpPressed() const { return mouse_.UpPressed; }
+  bool DownPressed() const { return mouse_.DownPressed; }
 
   TInspectorItemEvent OnItemClick, OnItemDblClick, OnItemRightClick, OnItemOpen, OnItemClose, OnButtonClick;
   TInspectorItemEvent OnEditStart, OnEditStop, OnEditUpdate, OnEditDblClick, OnEditBtnClick, OnEditAutoAdvance;
@@ -536,8 +536,8 @@ class TInspectorBar : public TCustomPanel {
   TInspectorColorChangeEvent OnEditColorChange;
   TInspectorSpinEvent OnEditSpinUp, OnEditSpinDown, OnEditSpinChange;
   // Rows and captions the mouse is over.
-  TInspectorItem* HoverItem() const { return hoverItem_; }
-  int HoverCaption() const { return hoverCaption_; }
+  TInspectorItem* HoverItem() const { return mouse_.HoverItem; }
+  int HoverCaption() const { return mouse_.HoverCaption; }
   int ScrollPosition() const { return scrollPos_; }
   bool ScrollBarShown() const { return scrollShown_; }
   // The vertical scroll bar of multi-panel mode (shown while the open panels overflow).
@@ -577,7 +577,12 @@ class TInspectorBar : public TCustomPanel {
   TInspLayoutInput LayoutInput() const;
   friend class TInspectorEditLink;
   void CreateEditors();
-  void SetMouseIsDown(bool v) { mouseDown_ = v; }
+  // The mouse concern's press, which a starting edit clears.
+  void SetMouseIsDown(bool v) { mouse_.Down = v; }
+  // A row (or, with none, a panel) goes: the hover forgets it.
+  void ForgetHover(TInspectorItem* Item);
+  // The bar goes: caption editing forgets its row and editors.
+  void ForgetLabelEdit();
   // Stops the open edit, if any.
   void EndEdit();
   // Stops editing Item also when no editor is open (a button row's release).
@@ -718,9 +723,7 @@ class TInspectorBar : public TCustomPanel {
   TCanvas* surface_ = nullptr;
   std::unique_ptr<TBitmap> shading_, nodeOpen_, nodeClose_;
   int paintPasses_ = 0, lastWidth_ = -1;
-  bool upArrow_ = false, downArrow_ = false, mouseDown_ = false, upPressed_ = false, downPressed_ = false;
-  TInspectorItem* hoverItem_ = nullptr;
-  int hoverCaption_ = -1;
+  bool upArrow_ = false, downArrow_ = false;
   int scrollPos_ = 0;
   bool scrollShown_ = false;
   bool destroying_ = false;
@@ -745,18 +748,29 @@ class TInspectorBar : public TCustomPanel {
   bool syncingScroll_ = false;
   TScrollBar* scrollBar_ = nullptr;
   void ScrollBarMoved();
-  // Mouse and keys.
+  // Mouse and keys: the state written only by the mouse code (InspMouse.cpp).
   TTimer* scrollTimer_ = nullptr;
-  TRect arrowRect_;
-  std::string lastHint_, helpAnchor_;
-  TCursor savedCursor_ = crDefault;
-  bool cursorSaved_ = false, acceptFiles_ = false, oleDropTarget_ = false, dropRegistered_ = false;
+  struct TMouseState {
+    bool Down = false;                            // a button is held on the bar
+    bool UpPressed = false, DownPressed = false;  // a scroll arrow is held
+    TRect ArrowRect;                              // the held arrow's place
+    TInspectorItem* HoverItem = nullptr;
+    int HoverCaption = -1;
+    std::string LastHint, HelpAnchor;
+    TCursor SavedCursor = crDefault;  // the row's cursor while over a caption with its own
+    bool CursorSaved = false;
+  } mouse_;
+  // Caption editing of icon rows (InspMouse.cpp): the row and the editor shown, a single-line
+  // or a word-wrapping one, each made on first use.
+  struct TLabelEditState {
+    TInspectorItem* Item = nullptr;
+    TInspectorPanel* Panel = nullptr;
+    TCustomEdit* Edit = nullptr;
+    TCustomEdit* Memo = nullptr;
+    TCustomEdit* Shown = nullptr;
+  } label_;
+  bool acceptFiles_ = false, oleDropTarget_ = false, dropRegistered_ = false;
   void UpdateDropRegistration();
-  TInspectorItem* labelItem_ = nullptr;
-  TInspectorPanel* labelPanel_ = nullptr;
-  TCustomEdit* labelEdit_ = nullptr;
-  TCustomEdit* labelMemo_ = nullptr;
-  TCustomEdit* labelShown_ = nullptr;
 };
 
 // The node glyphs: the "INSPNODEOPEN" and "INSPNODECLOSE" resources, or our own when the
