@@ -113,8 +113,8 @@ bool ViewStep(TExtStringGrid& g, TReader& in, uint8_t a, uint8_t b) {
     }
     case 2: {  // highlight and back: every stored text as it was
       std::vector<std::string> before = Texts(g);
-      // Highlights do not nest: one on already (the search footer's) is replaced by the next and
-      // taken off whole. So it is taken off first, changing no cell that shows no highlight.
+      // Highlights nest: one on already (the search footer's) would lie under the next and go
+      // with it. So it is taken off first, changing no cell that shows no highlight.
       auto lit = [](const std::string& t) { return t.find("</hi>") != std::string::npos; };
       const bool wasLit = std::any_of(before.begin(), before.end(), lit);
       if (wasLit) {
@@ -125,6 +125,11 @@ bool ViewStep(TExtStringGrid& g, TReader& in, uint8_t a, uint8_t b) {
         before = off;
       }
       g.HilightInGrid(b & 1, b & 2, text);
+      if (b & 128) {  // a second highlight of another tag over the first, taken off first
+        const TGridRect all{0, 0, g.ColCount() - 1, g.RowCount() - 1};
+        g.HilightInRange(all, false, kFind[in.Byte() % 7], "mark");
+        g.UnHilightInRange(all, "mark");
+      }
       g.UnHilightInGrid(b & 1);
       Check(Texts(g) == before, "the highlight's way back is exact");
       return wasLit;
