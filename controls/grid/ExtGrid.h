@@ -842,6 +842,7 @@ class TExtStringGrid : public TBaseGrid {
   void CloseEditForLines();
   // The text of the edit going on: the editor's while it shows over the edited cell, else the cell's.
   std::string EditedText();
+  TInplaceEdit* EditorOver(TPoint Base);
   // The ways out of an edited cell; every one passes ValidateOnWayOut, the one place that decides
   // whether the edit is validated, and always with the edited cell's own text.
   enum class TEditWayOut {

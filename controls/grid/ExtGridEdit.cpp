@@ -180,11 +180,15 @@ void TExtStringGrid::StoreValidated(int ACol, int ARow, const std::string& Value
   TGridCountScope store(storingFromEditor_);
   TGridCountScope quiet(editUpdate_);
   SetCells(ACol, ARow, Value);
-  // The editor may stand on a covered cell of the area: it edits the area's base all the same.
+  TInplaceEdit* e = EditorOver(BaseCell(ACol, ARow));
+  if (e && e->Text() != Value) e->SetText(Value);
+}
+
+// The editor may stand on a covered cell of a merged area: it edits the area's base all the same.
+TInplaceEdit* TExtStringGrid::EditorOver(TPoint Base) {
   TInplaceEdit* e = InplaceEditor();
-  if (e && e->Visible() && InplaceCol() >= 0 && InplaceRow() >= 0 &&
-      BaseCell(RealColIndex(InplaceCol()), InplaceRow()) == BaseCell(ACol, ARow) && e->Text() != Value)
-    e->SetText(Value);
+  if (!e || !e->Visible() || InplaceCol() < 0 || InplaceRow() < 0) return nullptr;
+  return BaseCell(RealColIndex(InplaceCol()), InplaceRow()) == Base ? e : nullptr;
 }
 
 // The checks every edited value passes, from the inplace editor or an in-cell control.
@@ -266,10 +270,7 @@ bool TExtStringGrid::ValidateOnWayOut(TEditWayOut Way) {
 }
 
 std::string TExtStringGrid::EditedText() {
-  TInplaceEdit* e = InplaceEditor();
-  if (e && e->Visible() && InplaceRow() == editCell_.Y && InplaceCol() >= 0 &&
-      BaseCell(RealColIndex(InplaceCol()), InplaceRow()) == editCell_)
-    return e->Text();
+  if (TInplaceEdit* e = EditorOver(editCell_)) return e->Text();
   if (editCell_.X < 0 || editCell_.Y < 0 || editCell_.Y >= RowCount() || editCell_.X >= AllColCount()) return editStartText_;
   return GridCells(editCell_.X, editCell_.Y);
 }
@@ -289,9 +290,14 @@ void TExtStringGrid::SetEditCellText(int ACol, int ARow, const std::string& Valu
 }
 
 void TExtStringGrid::RestoreCellAfterCancel() {
-  int c = RealColIndex(Col());
-  SetCells(c, Row(), editStartText_);
-  SetCells(c, Row(), Cells(c, Row()));
+  // The edited cell gets its text back: on a merged area that is the base, not the covered cell
+  // that may be current.
+  TPoint e = editCell_;
+  if (e.X < 0 || e.Y < 0 || e.Y >= RowCount() || e.X >= AllColCount()) e = BaseCell(RealColIndex(Col()), Row());
+  SetCells(e.X, e.Y, editStartText_);
+  SetCells(e.X, e.Y, Cells(e.X, e.Y));
+  // An editor left with the typed text would write it back when it closes.
+  if (TInplaceEdit* ed = EditorOver(e); ed && ed->Text() != editStartText_) ed->SetText(editStartText_);
   editActive_ = false;
 }
 
