@@ -474,13 +474,15 @@ double TI2CBus::Reading(bool Read) {
   return (cycles - leastCounterRead_) / 4 / counterMhz_;
 }
 
-// One port access in µs: the least of many readings of four status reads.
-double TI2CBus::MeasureAccess() {
+// One port access in µs: the least of many readings of four status reads, or
+// with Write of four control writes that release SCL (the calibration runs on
+// an idle bus).
+double TI2CBus::MeasureAccess(bool Write) {
   double least = std::numeric_limits<double>::infinity();
   for (int i = 0; i < 4 * ReadingsPerPoint; ++i) {
     const uint64_t t0 = GetCycleCount();
     const uint64_t t1 = GetCycleCount();
-    for (int k = 0; k < 4; ++k) Status();
+    for (int k = 0; k < 4; ++k) Write ? SetControl(SclRelease) : void(Status());
     const uint64_t t2 = GetCycleCount();
     if (!(double(t1 - t0) >= leastCounterRead_)) leastCounterRead_ = double(t1 - t0);
     least = std::min(least, (double(t2 - t1) - leastCounterRead_) / 4 / counterMhz_);
@@ -619,6 +621,13 @@ bool TI2CBus::Calibrate() {
   leastCounterRead_ = std::numeric_limits<double>::infinity();
   const bool ok = FitLine(false, DelayCount, written) && FitLine(true, ReadDelayCount, read);
   lastCalibrationFailed_ = !ok;
+  // The least a write and a status read take, from the start of the traffic:
+  // the first writes after a pause run slower, and a least taken from them
+  // alone would count a phase from before its edge.
+  const double statusUs = MeasureAccess(false);
+  const size_t mode = port_.HardAccess() ? 0 : 1;
+  leastWrite_[mode] = static_cast<uint64_t>(MeasureAccess(true) * counterMhz_);
+  leastStatus_[mode] = static_cast<uint64_t>(statusUs * counterMhz_);
   if (!ok) {
     DelayCount = savedCount;
     ReadDelayCount = savedReadCount;
@@ -635,7 +644,7 @@ bool TI2CBus::Calibrate() {
   DelayOffset = written.Offset;
   ReadDelaySlope = read.Slope;
   ReadDelayOffset = read.Offset;
-  accessUs_ = MeasureAccess();
+  accessUs_ = statusUs;
   linePort_ = PortAddress;
   lineSlow_ = port_.HardAccess();
   // Rounded down, so that MaxClock itself keeps the period. The fastest bit either line allows at one loop turn, and that whose low

@@ -168,7 +168,7 @@ class TI2CBus {
     double Access = 0, Wait = 0, Hold = 0;  // µs
   };
   TBitParts BitParts() const;
-  double MeasureAccess();
+  double MeasureAccess(bool Write);
   void SetHalfPeriod(int32_t Frequency);
   uint64_t WaitUntil(uint64_t End);
   void SclEdge(uint8_t Control, uint64_t Before);
@@ -197,7 +197,8 @@ class TI2CBus {
   uint64_t halfCycles_ = 0;        // half the set period: each phase of a clock; without a line each Delay
   // The clock's phases are timed from their edges: the counter when the
   // last SCL edge was made, the least a control write and a status read have
-  // taken in each access mode (Slow, Normal), the control value last written.
+  // taken in each access mode (Slow, Normal; measured by the calibration, then
+  // on every edge), the control value last written.
   uint64_t edge_ = 0;
   uint64_t edgeMarginCycles_ = 0;
   std::array<uint64_t, 2> leastWrite_{}, leastStatus_{};
