@@ -356,12 +356,21 @@ void THintWindow::PlaceShadow(const TRect& R) {
   if (!screen) screen = QGuiApplication::primaryScreen();
   QImage below;
   if (screen) {
-    const QRect sg = screen->geometry();
-    below = screen->grabWindow(0, area.x() - sg.x(), area.y() - sg.y(), w, h).toImage();
+    // A hint kept 2 pixels inside the screen casts part of its shadow past the edge: only the
+    // part on the screen is read, the rest is never seen.
+    const QRect sg = screen->geometry(), seen = area.intersected(sg);
+    const QImage part = seen.isEmpty() ? QImage()
+                                       : screen->grabWindow(0, seen.x() - sg.x(), seen.y() - sg.y(), seen.width(),
+                                                            seen.height()).toImage();
+    if (!part.isNull() && part.size() == seen.size()) {
+      below = QImage(area.size(), QImage::Format_RGB32);
+      below.fill(Qt::black);
+      QPainter p(&below);
+      p.drawImage(seen.topLeft() - area.topLeft(), part);
+    }
   }
-  const bool translucent = below.isNull() || below.size() != area.size();
+  const bool translucent = below.isNull();
   QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
-  if (!translucent) below = below.convertToFormat(QImage::Format_RGB32);
   for (int y = 0; y < h; ++y) {
     auto* out = reinterpret_cast<QRgb*>(img.scanLine(y));
     const auto* in = translucent ? nullptr : reinterpret_cast<const QRgb*>(below.constScanLine(y));
