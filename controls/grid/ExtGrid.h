@@ -304,10 +304,10 @@ class TExtStringGrid : public TBaseGrid {
   // XOR lines: drawing one twice removes it.
   void DrawColSizingLine(int X);
   void DrawRowSizingLine(int Y);
-  // Set while the inplace editor shows: the paint frames the current cell.
-  bool EditorFrameShown = false;
-  // Added to every cell's font size (wheel zoom).
-  int ZoomLevel = 0;
+  // The inplace editor shows: the paint frames the current cell.
+  bool EditorFrameShown() const;
+  // Added to every cell's font size (wheel zoom, Zoom).
+  int ZoomLevel() const { return zoom_.Level; }
 
   // ----- typed access, selection flags, save and load hooks (ExtGridTyped.cpp)
   int Ints(int ACol, int ARow);
@@ -339,7 +339,8 @@ class TExtStringGrid : public TBaseGrid {
   void LoadCellText(int ACol, int ARow, std::string Value);
   bool SaveDisplayTexts = true, SaveKeepTags = true;
   // The cells of the disjunct cell selection (their display coordinates).
-  std::vector<TPoint> SelectedCells;
+  const std::vector<TPoint>& SelectedCells() const { return select_.Cells; }
+  void SetSelectedCells(std::vector<TPoint> Cells);
 
   // ----- counts and headers (ExtGridTyped.cpp)
   // With FixedRowAlways (FixedColAlways) a grid whose fixed count is 0 reads as 1.
@@ -967,6 +968,10 @@ class TExtStringGrid : public TBaseGrid {
   void LeftDoubleClick(TMessage& Message);
   void RightButtonDown(TMessage& Message);
   void WheelStep(int Delta, TShiftState Shift);
+  // Wheel zoom (ExtGridMouse.cpp).
+  struct TZoomState {
+    int Level = 0;
+  } zoom_;
   bool BaseWheel(bool Down, TShiftState Shift, TPoint MousePos);
   void StopPanning();
   int advancing_ = 0;
@@ -1229,6 +1234,10 @@ class TExtStringGrid : public TBaseGrid {
   bool PasteOneCell(int ACol, int ARow, std::string Value);
   // A pasted or dropped value stored (real column), its change handed to a linked undo component.
   void SetCellRecorded(int ACol, int ARow, const std::string& Value);
+  // The disjunct cell selection.
+  struct TSelectState {
+    std::vector<TPoint> Cells;
+  } select_;
   int pressMode_ = pmNone;
   int dragMode_ = pmNone;  // the mode of the press while the button is held
   int dragAnchor_ = -1;    // row or column the drag selection started from

@@ -122,7 +122,7 @@ int TExtStringGrid::MaxLineCountInRow(int ARow) {
 bool TExtStringGrid::IsCellSelected(int ACol, int ARow) {
   if (ACol < FixedCols() || ARow < FixedRows()) return false;
   if (mouseActions_->DisjunctCellSelect())
-    return std::find(SelectedCells.begin(), SelectedCells.end(), TPoint(ACol, ARow)) != SelectedCells.end();
+    return std::find(select_.Cells.begin(), select_.Cells.end(), TPoint(ACol, ARow)) != select_.Cells.end();
   if (mouseActions_->DisjunctRowSelect()) return RowAttributes(ARow).DisjunctSelected;
   if (mouseActions_->DisjunctColSelect()) {
     int rc = RealColIndex(ACol);

@@ -164,7 +164,7 @@ std::string TExtStringGrid::AnchorAt(int X, int Y) {
   TVAlignment va = vtaTop;
   bool ww = false;
   GetCellColors(b.X, b.Y, st, false, true, false, cv->Brush(), to, cv->Font(), ha, va, ww);
-  if (ZoomLevel != 0) cv->Font()->SetSize(std::max(1, cv->Font()->Size() + ZoomLevel));
+  if (zoom_.Level != 0) cv->Font()->SetSize(std::max(1, cv->Font()->Size() + zoom_.Level));
   TRect R = CellRectEx(b.X, b.Y);
   TRect tr(R.Left + 2, R.Top + 3, R.Right - 2, R.Bottom);
   std::string anchorVal, stripVal, focusAnchor, title, cid, cvv, ct;

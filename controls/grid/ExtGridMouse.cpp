@@ -482,8 +482,8 @@ void TExtStringGrid::CalcSizingState(int X, int Y, TGridState& State, int& Index
 
 // ---------------------------------------------------------------- wheel, zoom, panning
 void TExtStringGrid::Zoom(int Step) {
-  if (Step == 0 || ZoomLevel + Step < -10 || ZoomLevel + Step > 10) return;
-  ZoomLevel += Step;
+  if (Step == 0 || zoom_.Level + Step < -10 || zoom_.Level + Step > 10) return;
+  zoom_.Level += Step;
   TGridCountScope scope(updateCount_);
   for (int c = 0; c < ColCount(); ++c)
     if (ColWidths(c) + Step > 0) SetColWidths(c, ColWidths(c) + Step);

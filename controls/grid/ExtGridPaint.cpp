@@ -28,14 +28,15 @@ void DrawLine(TCanvas* cv, int x1, int y1, int x2, int y2) {
 }  // namespace
 
 // ---------------------------------------------------------------- paint pass
+bool TExtStringGrid::EditorFrameShown() const { return InplaceEditor() && InplaceEditor()->Visible(); }
+
 void TExtStringGrid::Paint() {
   // Nothing is drawn while an update is open; the last EndUpdate repaints the whole grid.
   if (updateCount_ > 0) return;
   TCanvas* cv = Canvas();
   cv->Pen()->SetStyle(psSolid);
   TBaseGrid::Paint();
-  // The editor's frame shows while the inplace editor does.
-  if (EditorFrameShown || (InplaceEditor() && InplaceEditor()->Visible())) {
+  if (EditorFrameShown()) {
     TColor c = GridLineColor();
     if (GridLineWidth() < 1 || !(Options() & (goHorzLine | goVertLine))) c = Color();
     cv->Pen()->SetColor(c);
@@ -104,7 +105,7 @@ void TExtStringGrid::GetCellColors(int ACol, int ARow, TGridDrawState& AState, b
     }
   }
   if (mouseActions_->DisjunctCellSelect() && !fixed) {
-    bool listed = std::find(SelectedCells.begin(), SelectedCells.end(), TPoint(ACol, ARow)) != SelectedCells.end();
+    bool listed = std::find(select_.Cells.begin(), select_.Cells.end(), TPoint(ACol, ARow)) != select_.Cells.end();
     if (listed) {
       ABrush->SetColor(SelectionColor);
       AColorTo = SelectionColorTo;
@@ -171,7 +172,7 @@ void TExtStringGrid::DrawCellContent(TCanvas* cv, int ACol, int ARow, TRect ARec
   GetCellColors(ACol, ARow, AState, false, true, false, cv->Brush(), colorTo, cv->Font(), ha, va, ww);
   const bool fixed = AState & gdFixed;
   if ((AState & gdSelected) && !(AState & gdFocused) && SelectionColor == clNone) cv->Brush()->SetColor(clHighlight);
-  if (ZoomLevel != 0) cv->Font()->SetSize(std::max(1, cv->Font()->Size() + ZoomLevel));
+  if (zoom_.Level != 0) cv->Font()->SetSize(std::max(1, cv->Font()->Size() + zoom_.Level));
   const TColor savedBrush = cv->Brush()->Color(), savedFont = cv->Font()->Color();
   // The whole cell, its grid lines included (fixed cells lose one pixel a side, others GridLineWidth).
   const int lw = fixed ? 1 : GridLineWidth();

@@ -369,7 +369,7 @@ void TExtStringGrid::PrepareCellFont(TCanvas* cv, int ACol, int ARow, TAlignment
   TColor to = clNone;
   bool ww = false;
   GetCellColors(ACol, ARow, st, false, true, false, cv->Brush(), to, cv->Font(), HAlign, VAlign, ww);
-  if (ZoomLevel != 0) cv->Font()->SetSize(std::max(1, cv->Font()->Size() + ZoomLevel));
+  if (zoom_.Level != 0) cv->Font()->SetSize(std::max(1, cv->Font()->Size() + zoom_.Level));
 }
 
 std::vector<TRect> TExtStringGrid::RadioLayout(TCanvas* cv, const TCellGraphic* G, const TRect& Content) {

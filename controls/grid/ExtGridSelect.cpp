@@ -283,6 +283,12 @@ void TExtStringGrid::SelectionResizeUp() {
   if (OnSelectionResized) OnSelectionResized(this, resizeOrig_, now);
 }
 
+void TExtStringGrid::SetSelectedCells(std::vector<TPoint> Cells) {
+  for (const TPoint& p : select_.Cells) RepaintCell(p.X, p.Y);
+  select_.Cells = std::move(Cells);
+  for (const TPoint& p : select_.Cells) RepaintCell(p.X, p.Y);
+}
+
 void TExtStringGrid::DisjunctCellUp(int X, int Y, TShiftState Shift) {
   int c = -1, r = -1;
   MouseToCell(X, Y, c, r);
@@ -292,24 +298,24 @@ void TExtStringGrid::DisjunctCellUp(int X, int Y, TShiftState Shift) {
   bool allow = true;
   if (OnSelectCell) OnSelectCell(this, b.X, b.Y, allow);
   if (!allow) return;
-  auto listed = [this](TPoint p) { return std::find(SelectedCells.begin(), SelectedCells.end(), p); };
+  auto listed = [this](TPoint p) { return std::find(select_.Cells.begin(), select_.Cells.end(), p); };
   if (Shift & ssCtrl) {
     auto it = listed(b);
-    if (it != SelectedCells.end())
-      SelectedCells.erase(it);
+    if (it != select_.Cells.end())
+      select_.Cells.erase(it);
     else
-      SelectedCells.push_back(b);
+      select_.Cells.push_back(b);
   } else {
-    for (const TPoint& p : SelectedCells) RepaintCell(p.X, p.Y);
-    SelectedCells.clear();
-    SelectedCells.push_back(b);
+    for (const TPoint& p : select_.Cells) RepaintCell(p.X, p.Y);
+    select_.Cells.clear();
+    select_.Cells.push_back(b);
   }
   TGridRect s = Selection();
   if (s.Right > s.Left || s.Bottom > s.Top) {
     for (int y = s.Top; y <= s.Bottom; ++y)
       for (int x = s.Left; x <= s.Right; ++x)
-        if (!(TPoint(x, y) == b) && listed(TPoint(x, y)) == SelectedCells.end()) SelectedCells.push_back(TPoint(x, y));
-    for (const TPoint& p : SelectedCells) RepaintCell(p.X, p.Y);
+        if (!(TPoint(x, y) == b) && listed(TPoint(x, y)) == select_.Cells.end()) select_.Cells.push_back(TPoint(x, y));
+    for (const TPoint& p : select_.Cells) RepaintCell(p.X, p.Y);
   }
   RepaintCell(b.X, b.Y);
 }

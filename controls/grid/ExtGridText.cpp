@@ -264,7 +264,7 @@ TSize TExtStringGrid::GetCellTextSize(int ACol, int ARow, bool WrapToCell) {
   TVAlignment va = vtaTop;
   bool ww = false;
   GetCellColors(DisplColIndex(ACol), ARow, st, false, true, false, cv->Brush(), to, cv->Font(), ha, va, ww);
-  if (ZoomLevel != 0) cv->Font()->SetSize(std::max(1, cv->Font()->Size() + ZoomLevel));
+  if (zoom_.Level != 0) cv->Font()->SetSize(std::max(1, cv->Font()->Size() + zoom_.Level));
   const int w = ColWidths(DisplColIndex(ACol)), h = RowHeights(ARow);
   // A radio group is measured by the layout it is drawn with.
   if (TCellGraphic* g = GetCellGraphic(ACol, ARow); g && g->CellType == ctRadio) {

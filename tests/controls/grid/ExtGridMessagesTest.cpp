@@ -290,7 +290,7 @@ TEST_F(GridMessages, ElevenOneLineZoomNotchesChangeSizesTenTimes) {
   grid->SetColWidths(3, 1);
   const int w = grid->ColWidths(1), h = grid->RowHeights(1);
   for (int i = 0; i < 11; ++i) Wheel(-120, Qt::ControlModifier);
-  EXPECT_EQ(grid->ZoomLevel, 10);
+  EXPECT_EQ(grid->ZoomLevel(), 10);
   EXPECT_EQ(grid->ColWidths(1), w + 10);
   EXPECT_EQ(grid->RowHeights(1), h + 10);
   EXPECT_EQ(grid->ColWidths(3), 11);

@@ -259,16 +259,16 @@ TEST_F(GridInputTest, ZoomStaysWithinTenStepsAndKeepsSizesPositive) {
   grid->SetColWidths(3, 1);
   int w = grid->ColWidths(1), h = grid->RowHeights(1);
   for (int i = 0; i < 11; ++i) grid->Zoom(1);
-  EXPECT_EQ(grid->ZoomLevel, 10);
+  EXPECT_EQ(grid->ZoomLevel(), 10);
   EXPECT_EQ(grid->ColWidths(1), w + 10);
   EXPECT_EQ(grid->RowHeights(1), h + 10);
   for (int i = 0; i < 21; ++i) grid->Zoom(-1);
-  EXPECT_EQ(grid->ZoomLevel, -10);
+  EXPECT_EQ(grid->ZoomLevel(), -10);
   EXPECT_EQ(grid->ColWidths(1), w - 10);
   EXPECT_EQ(grid->ColWidths(3), 1) << "a width that would reach 0 keeps its size";
   grid->Zoom(10);
   Wheel(120, Qt::ControlModifier);
-  EXPECT_EQ(grid->ZoomLevel, -3) << "Ctrl and the wheel away from the user zoom out by the line count";
+  EXPECT_EQ(grid->ZoomLevel(), -3) << "Ctrl and the wheel away from the user zoom out by the line count";
 }
 
 TEST_F(GridInputTest, MiddleButtonPansOneCellPerTickOutsideTheDeadZone) {

@@ -182,7 +182,7 @@ TEST_F(GridPaintTest, DisjunctRowAndCellSelectionColourOnlyFlaggedCells) {
   EXPECT_FALSE(unflagged.State & gdSelected);
   grid->MouseActions()->SetDisjunctRowSelect(false);
   grid->MouseActions()->SetDisjunctCellSelect(true);
-  grid->SelectedCells = {TPoint(3, 6)};
+  grid->SetSelectedCells({TPoint(3, 6)});
   EXPECT_EQ(Style(3, 6).Brush, TColorOf(0xEACAB6));
   grid->SetCol(2);
   grid->SetRow(7);

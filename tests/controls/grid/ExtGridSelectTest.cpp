@@ -337,7 +337,7 @@ TEST_F(SelectTest, DisjunctCellsToggleWithCtrlAndRestartWithout) {
   ctrlClick(2, 3);
   EXPECT_FALSE(grid->IsCellSelected(2, 3)) << "a second Ctrl-click takes the cell out";
   EXPECT_TRUE(grid->IsCellSelected(1, 1));
-  EXPECT_EQ(grid->SelectedCells, (std::vector<TPoint>{TPoint(1, 1)}));
+  EXPECT_EQ(grid->SelectedCells(), (std::vector<TPoint>{TPoint(1, 1)}));
 
   // Painted: the twice-clicked cell (the current one) shows in the grid's colour.
   QImage img = grid->ClientWidget()->grab().toImage();
@@ -346,14 +346,14 @@ TEST_F(SelectTest, DisjunctCellsToggleWithCtrlAndRestartWithout) {
   EXPECT_EQ(img.pixel(on.Left + 3, on.Top + 3) & 0xFFFFFF, 0xB6CAEAu) << "listed cells show the selection colour";
 
   ClickCell(4, 6);
-  EXPECT_EQ(grid->SelectedCells, (std::vector<TPoint>{TPoint(4, 6)})) << "without Ctrl the list starts again";
+  EXPECT_EQ(grid->SelectedCells(), (std::vector<TPoint>{TPoint(4, 6)})) << "without Ctrl the list starts again";
 
   // A dragged block joins the list whole, the cell of the release first.
   Press(Mid(1, 2));
   MoveTo(Mid(2, 3));
   Release(Mid(2, 3));
   std::vector<TPoint> want{TPoint(2, 3), TPoint(1, 2), TPoint(2, 2), TPoint(1, 3)};
-  EXPECT_EQ(grid->SelectedCells, want);
+  EXPECT_EQ(grid->SelectedCells(), want);
 
   // A refused cell stays out of the list.
   grid->OnSelectCell = [](TObject*, int c, int, bool& can) { can = c != 3; };
