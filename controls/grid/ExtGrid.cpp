@@ -41,7 +41,7 @@ void TExtStringGrid::HookOwnerForm() {
   resizeHub_->Grids.push_back(this);
   hookedForm_ = form;
   formAlive_ = form->AliveFlag();
-  formSize_ = TSize(form->Width(), form->Height());
+  NoteFormSize(TSize(form->Width(), form->Height()));
 }
 
 void TExtStringGrid::UnhookOwnerForm() {
@@ -249,7 +249,7 @@ void TExtStringGrid::RefreshView() {
 }
 
 void TExtStringGrid::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-  if (integralHeight_ && updateCount_ == 0 && DefaultRowHeight() > 0) {
+  if (hover_.IntegralHeight && updateCount_ == 0 && DefaultRowHeight() > 0) {
     int b = BorderStyle() == bsSingle ? 2 : 0;
     int cols = 0;
     for (int c = 0; c < ColCount(); ++c) cols += ColWidths(c) + GridLineWidth();

@@ -467,7 +467,7 @@ class TExtStringGrid : public TBaseGrid {
   void EditFixedCell(int ACol, int ARow);
   TEdit* FixedCellEditor() const { return fixedEditor_; }
   void Zoom(int Step);
-  bool Panning() const { return panning_; }
+  bool Panning() const { return pan_.On; }
   bool SelectionRectangle = false, SelectionResizer = false;
   TIntelliPan IntelliPan = ipVertical;
   TAutoAdvanceEvent OnAutoAdvance;
@@ -533,8 +533,8 @@ class TExtStringGrid : public TBaseGrid {
   TRect CheckGlyphRectAt(int ACol, int ARow);
   TRect ButtonRectAt(int ACol, int ARow);
   // The cell button (or markup "BUTTON" control's cell) held down; (-1, -1) when none.
-  TPoint PressedButton() const { return pressedButton_; }
-  TPoint PressedMarkupButton() const { return markupPressed_; }
+  TPoint PressedButton() const { return press_.Button; }
+  TPoint PressedMarkupButton() const { return markupPress_.Cell; }
   std::function<void(TObject* Sender, int ARow, int ACol, const std::string& CtrlID, const std::string& CtrlType,
                      const std::string& CtrlVal)>
       OnControlClick;
@@ -831,7 +831,13 @@ class TExtStringGrid : public TBaseGrid {
   std::vector<int> RadioTextWidths(TCanvas* ACanvas, const TCellGraphic* G);
   void CheckAllInColumn(int ACol, int ARow);
   std::unique_ptr<TCellGraphic> rowCheck_;
-  TPoint markupPressed_{-1, -1}, markupDownPoint_{-1, -1};
+  // A press on a markup control (ExtGridRadio.cpp): the pressed "BUTTON"'s cell and point, and the
+  // pressed control's rectangle for the editor it opens (taken once).
+  struct TMarkupPressState {
+    TPoint Cell{-1, -1}, Point{-1, -1};
+    TRect ControlRect;
+  } markupPress_;
+  TRect TakePressedControlRect();
   void HookOwnerForm();
   void UnhookOwnerForm();
   bool HasClickableControl(int ACol, int ARow);
@@ -897,9 +903,6 @@ class TExtStringGrid : public TBaseGrid {
   int fixedRowHeight_ = 21;
   std::vector<uint8_t> colSelect_;
   std::shared_ptr<THTMLPictureCache> pictureCache_;
-  // the fixed cell under the mouse and whether a button is held on a fixed cell (list-view look)
-  TPoint hotFixedCell_{-1, -1};
-  bool fixedCellPressed_ = false;
   void StoreValidated(int ACol, int ARow, const std::string& Value);
   bool CheckEditedValue(int ACol, int ARow, const std::string& Value, std::string& Checked);
   // An in-cell control's value through validation; false: refused, the control stays on the cell.
@@ -913,8 +916,6 @@ class TExtStringGrid : public TBaseGrid {
   std::string ctrlEditID_, ctrlEditType_;
   TRect ctrlEditRect_;
   bool ctrlEditOpen_ = false;
-  // The control's rectangle found by a press, for the editor it opens.
-  TRect pressedControlRect_;
   bool leavingEditor_ = false;
   bool ShowEditLink(int ACol, int ARow, const TRect& R);
   bool FindControlRect(int ACol, int ARow, const std::string& CtrlID, TRect& Rect);
@@ -923,7 +924,6 @@ class TExtStringGrid : public TBaseGrid {
   std::string controlStartText_;
   bool controlCommit_ = false;
   // keys and mouse
-  TGridRect downSel_;
   // The key-down table's steps (ExtGridKeys.cpp): true when the key ends there.
   struct TKeyPress;
   bool KeyF2(TKeyPress& k);
@@ -976,15 +976,17 @@ class TExtStringGrid : public TBaseGrid {
   void StopPanning();
   int advancing_ = 0;
   char startChar_ = 0;
-  bool panning_ = false;
-  TPoint panOrigin_;
   TEdit* fixedEditor_ = nullptr;
-  TPoint fixedEditCell_{-1, -1};
-  TPoint downPoint_{-1, -1};
-  TPoint downCell_{-1, -1};
-  TPoint pressedButton_{-1, -1};
-  int ownSizingIndex_ = -1;
-  TPoint lastPanPoint_;
+  // A mouse press (ExtGridMouse.cpp): the selection and point at the press, the pressed cell (its
+  // merged area's base), the cell button held, the line the user sizes and the press's offset from
+  // its border.
+  struct TPressState {
+    TGridRect DownSel;
+    TPoint DownPoint{-1, -1}, DownCell{-1, -1}, Button{-1, -1};
+    int SizingIndex = -1, SizingOfs = 0;
+  } press_;
+  // A cell button held while the focus goes is let go without a click.
+  void ReleaseCellButton();
 
   // counts and state
   int fixedFooters_ = 0, fixedRightCols_ = 0;
@@ -1079,12 +1081,12 @@ class TExtStringGrid : public TBaseGrid {
   TClickCellEvent OnOleDragStart;
   TOleDragStopEvent OnOleDragStop;
   // Set when a column (row) moved with EnhRowColMove during the current press.
-  bool ColumnsMovedInPress() const { return colsMoved_; }
-  bool RowsMovedInPress() const { return rowsMoved_; }
+  bool ColumnsMovedInPress() const { return move_.ColsMoved; }
+  bool RowsMovedInPress() const { return move_.RowsMoved; }
   // The column or row where a move by mouse began (-1: none).
-  int MoveSource() const { return moveSource_; }
+  int MoveSource() const { return move_.Source; }
   // The picture of the moved header that follows the mouse (null before the first move).
-  TControl* MoveImage() const { return moveImage_; }
+  TControl* MoveImage() const { return move_.Image; }
   // The columns of a multi-column sort with their directions.
   TSortIndexList* SortIndexes() const { return sortIndexes_.get(); }
 
@@ -1109,13 +1111,16 @@ class TExtStringGrid : public TBaseGrid {
   bool DragMouseMove(TShiftState Shift, int X, int Y);
   bool DragSelectPendingUp();
   void FinishMoveDrop(const TGridRect& Source, const std::vector<int>& Rows, const TGridDragResult& Result);
-  int moveSource_ = -1, moveGrip_ = 0;
-  bool colsMoved_ = false, rowsMoved_ = false;
-  bool moveScrolling_ = false, moveCursorSet_ = false;
-  TCursor moveSavedCursor_ = crDefault;
-  TPoint moveLast_{-1, -1};
-  TControl* moveImage_ = nullptr;
-  bool selectPending_ = false, dragPending_ = false;
+  // Moving a column or row and starting a drag (ExtGridMove.cpp).
+  struct TMoveState {
+    int Source = -1, Grip = 0;
+    bool ColsMoved = false, RowsMoved = false;
+    bool Scrolling = false, CursorSet = false;
+    TCursor SavedCursor = crDefault;
+    TPoint Last{-1, -1};
+    TControl* Image = nullptr;
+    bool SelectPending = false, DragPending = false;
+  } move_;
 
   // ===== hover: hot fixed cells, sizing from any cell, links, cell hints, the grid's
   // timer (hovering, blinking), size and focus handling (ExtGridHover.cpp)
@@ -1126,17 +1131,17 @@ class TExtStringGrid : public TBaseGrid {
        HTMLHint = false;
   // Blink text ("<BLINK>") shows and hides at every tick of the grid's timer; off, it shows steadily.
   bool EnableBlink = false;
-  bool BlinkShown() const { return !EnableBlink || blinkOn_; }
-  int TimerTicks() const { return timerTicks_; }
+  bool BlinkShown() const { return !EnableBlink || hover_.BlinkOn; }
+  int TimerTicks() const { return hover_.TimerTicks; }
   // Stores the flag and applies the bounds again, so that the height holds whole rows.
-  bool IntegralHeight() const { return integralHeight_; }
+  bool IntegralHeight() const { return hover_.IntegralHeight; }
   void SetIntegralHeight(bool v);
   // The fixed cell drawn hot under the mouse (list-view look); (-1, -1) when none.
-  TPoint HotFixedCell() const { return hotFixedCell_; }
+  TPoint HotFixedCell() const { return hover_.HotFixedCell; }
   // The anchor of a markup cell under a client point; empty when there is none.
   std::string AnchorAt(int X, int Y);
   // The small window that shows the size while sizing (nullptr before the first sizing).
-  THintWindow* SizingHintWindow() const { return sizingHint_; }
+  THintWindow* SizingHintWindow() const { return hover_.SizingHint; }
   std::function<void(TObject* Sender, int ARow, int ACol, std::string& Anchor)> OnAnchorHint;
   std::function<void(TObject* Sender, int ARow, int ACol, const std::string& Anchor)> OnAnchorEnter, OnAnchorExit;
 
@@ -1165,23 +1170,34 @@ class TExtStringGrid : public TBaseGrid {
   // Fires OnAnchorExit for the anchor the mouse was on, and forgets it.
   void ExitAnchor();
   void ApplyScrollBarAlways();
-  TPoint hoverPoint_{-1, -1}, hintCell_{-1, -1}, anchorCell_{-1, -1};
-  bool mouseInside_ = false, blinkOn_ = true, handCursor_ = false, integralHeight_ = false;
-  bool anyColMark_ = false, anyRowMark_ = false;
-  int timerTicks_ = 0, sizingOfs_ = 0;
-  TCursor savedCursor_ = crDefault;
-  std::string anchor_;
-  THintWindow* sizingHint_ = nullptr;
-  TSize formSize_{-1, -1};
+  // Sizing from any cell refused by the handler: its border mark goes.
+  void DropAnyCellMark(bool Cols);
+  // The owner form's size that sizing with the form starts from.
+  void NoteFormSize(TSize Size);
+  // The mouse without a click (ExtGridHover.cpp): the hot fixed cell and whether a button is held
+  // on it (list-view look), the cell of the hint and the anchor under the mouse, the timer's state,
+  // the marks of sizing from any cell, the cursor the hand replaced, the form's last size.
+  struct THoverState {
+    TPoint HotFixedCell{-1, -1};
+    bool FixedCellPressed = false;
+    TPoint Point{-1, -1}, HintCell{-1, -1}, AnchorCell{-1, -1};
+    bool MouseInside = false, BlinkOn = true, HandCursor = false, IntegralHeight = false;
+    bool AnyColMark = false, AnyRowMark = false;
+    int TimerTicks = 0;
+    TCursor SavedCursor = crDefault;
+    std::string Anchor;
+    THintWindow* SizingHint = nullptr;
+    TSize FormSize{-1, -1};
+  } hover_;
 
   // ----- mouse selection: press modes and their cursors, drag selection over fixed cells,
   // disjunct rows, columns and cells, the selection resizer (ExtGridSelect.cpp)
  public:
   // The press mode that mouse movement sets for the next left press.
   enum TPressMode { pmNone = 0, pmColSelect = 1, pmRowSelect = 2, pmAllSelect = 3, pmResize = 5 };
-  int PressMode() const { return pressMode_; }
+  int PressMode() const { return select_.PressMode; }
   // The mouse is over the 6 x 6 handle at the selection's bottom-right corner.
-  bool ResizeHandleHot() const { return resizeHot_; }
+  bool ResizeHandleHot() const { return select_.ResizeHot; }
   // Cursor numbers (Screen->Cursors) of the press modes; the grid registers its own art for
   // those the program has not registered.
   static constexpr int crGridRowSelect = 8010, crGridColSelect = 8011, crGridAllSelect = 8012,
@@ -1234,18 +1250,20 @@ class TExtStringGrid : public TBaseGrid {
   bool PasteOneCell(int ACol, int ARow, std::string Value);
   // A pasted or dropped value stored (real column), its change handed to a linked undo component.
   void SetCellRecorded(int ACol, int ARow, const std::string& Value);
-  // The disjunct cell selection.
+  // The grid's own cursor (hand, panning): it keeps the press mode.
+  void SetOwnCursor(TCursor ACursor);
+  // Selecting with the mouse (ExtGridSelect.cpp).
   struct TSelectState {
-    std::vector<TPoint> Cells;
+    std::vector<TPoint> Cells;  // the disjunct cell selection
+    int PressMode = pmNone;
+    int DragMode = pmNone;  // the mode of the press while the button is held
+    int DragAnchor = -1;    // row or column the drag selection started from
+    bool ResizeHot = false, ResizePending = false, DeselectPending = false;
+    bool DisjunctRowPress = false, DisjunctColPress = false;
+    int OwnCursorChange = 0;  // raised while the grid writes its own Cursor property
+    TGridRect ResizeOrig;
+    TCellBlock ResizeCells;  // the resizer's own buffer: the clipboard is never touched
   } select_;
-  int pressMode_ = pmNone;
-  int dragMode_ = pmNone;  // the mode of the press while the button is held
-  int dragAnchor_ = -1;    // row or column the drag selection started from
-  bool resizeHot_ = false, resizePending_ = false, deselectPending_ = false;
-  bool disjunctRowPress_ = false, disjunctColPress_ = false;
-  int ownCursorChange_ = 0;  // raised while the grid writes its own Cursor property
-  TGridRect resizeOrig_;
-  TCellBlock resizeCells_;  // the resizer's own buffer: the clipboard is never touched
 
   // ===== panning with the middle button, the wheel's line count, the window messages the grid
   // answers (theme change, its in-cell combo box's notifications, destroy) (ExtGridMessages.cpp)
@@ -1257,7 +1275,7 @@ class TExtStringGrid : public TBaseGrid {
                        crGridPanUp = 8004, crGridPanUpRight = 8005, crGridPanUpLeft = 8006,
                        crGridPanDownRight = 8007, crGridPanDownLeft = 8008;
   // Where panning started (client coordinates) and the square its marker takes (empty when not panning).
-  TPoint PanOrigin() const { return panOrigin_; }
+  TPoint PanOrigin() const { return pan_.Origin; }
   TRect PanMarkerRect() const;
   // The marker's picture for a panning mode (the resource "INTLI3" vertical, "INTLI2"
   // horizontal, "INTLI1" both), its background (the top-left pixel's colour) made white.
@@ -1282,8 +1300,15 @@ class TExtStringGrid : public TBaseGrid {
   void ComboCommand(TMessage& Message);
   void StopOwnTimers();
   void StopGridTimer();
-  TCursor panSavedCursor_ = crDefault;
-  TCursor panCursor_ = crDefault;
+  // The mouse moved while panning: the next tick pans towards it.
+  void PanMouseMove(int X, int Y);
+  // Middle-button panning (ExtGridMessages.cpp): on, where it started, the mouse's last place,
+  // the cursor it replaced and the one it shows.
+  struct TPanState {
+    bool On = false;
+    TPoint Origin, Last;
+    TCursor SavedCursor = crDefault, Cursor = crDefault;
+  } pan_;
 
   // ===== lookup while typing, cell search, highlighting, the search footer's actions (ExtGridFind.cpp)
  public:

@@ -28,22 +28,22 @@ void TExtStringGrid::HoverMouseDown(TMouseButton Button, int X, int Y) {
   int c = -1, r = -1;
   MouseToCell(X, Y, c, r);
   if (c < 0 || r < 0 || !(c < FixedCols() || r < FixedRows())) return;
-  fixedCellPressed_ = true;
+  hover_.FixedCellPressed = true;
   SetHotFixedCell(TPoint(c, r));
   RepaintCell(c, r);
 }
 
 void TExtStringGrid::HoverMouseUp() {
   HideSizingHint();
-  if (!fixedCellPressed_) return;
-  fixedCellPressed_ = false;
-  if (hotFixedCell_.X >= 0) RepaintCell(hotFixedCell_.X, hotFixedCell_.Y);
+  if (!hover_.FixedCellPressed) return;
+  hover_.FixedCellPressed = false;
+  if (hover_.HotFixedCell.X >= 0) RepaintCell(hover_.HotFixedCell.X, hover_.HotFixedCell.Y);
 }
 
 void TExtStringGrid::HoverMouseMove(TShiftState Shift, int X, int Y) {
   std::shared_ptr<bool> alive = AliveFlag();
-  hoverPoint_ = TPoint(X, Y);
-  mouseInside_ = true;
+  hover_.Point = TPoint(X, Y);
+  hover_.MouseInside = true;
   int c = -1, r = -1;
   MouseToCell(X, Y, c, r);
   const bool onCell = c >= 0 && r >= 0;
@@ -56,8 +56,8 @@ void TExtStringGrid::HoverMouseMove(TShiftState Shift, int X, int Y) {
 
   if (GridState() == gsNormal) {
     int i = -1, at = 0;
-    anyColMark_ = mouseActions_->SizeFixedCol && AnyCellBorder(X, Y, true, i, at);
-    anyRowMark_ = mouseActions_->SizeFixedRow && AnyCellBorder(X, Y, false, i, at);
+    hover_.AnyColMark = mouseActions_->SizeFixedCol && AnyCellBorder(X, Y, true, i, at);
+    hover_.AnyRowMark = mouseActions_->SizeFixedRow && AnyCellBorder(X, Y, false, i, at);
   }
 
   // Links: a plain address with URLShow, or an anchor of a markup cell.
@@ -70,12 +70,12 @@ void TExtStringGrid::HoverMouseMove(TShiftState Shift, int X, int Y) {
     if (kind == 1 || kind == 3) anchor = AnchorAt(X, Y);
     if (!anchor.empty()) hand = true;
   }
-  if (anchor != anchor_ || (!anchor.empty() && cell != anchorCell_)) {
+  if (anchor != hover_.Anchor || (!anchor.empty() && cell != hover_.AnchorCell)) {
     ExitAnchor();
     if (!*alive) return;
     if (!anchor.empty()) {
-      anchor_ = anchor;
-      anchorCell_ = cell;
+      hover_.Anchor = anchor;
+      hover_.AnchorCell = cell;
       if (OnAnchorEnter) OnAnchorEnter(this, cell.Y, cell.X, anchor);
       if (!*alive) return;
     }
@@ -83,8 +83,8 @@ void TExtStringGrid::HoverMouseMove(TShiftState Shift, int X, int Y) {
   SetLinkCursor(hand);
 
   // The hint shown belongs to one cell: another cell takes it away.
-  if (cell != hintCell_) {
-    hintCell_ = cell;
+  if (cell != hover_.HintCell) {
+    hover_.HintCell = cell;
     if (Application && Application->HintControl() == this) Application->CancelHint();
   }
 
@@ -100,9 +100,9 @@ void TExtStringGrid::CMMouseLeave(TMessage& Message) {
   std::shared_ptr<bool> alive = AliveFlag();
   TBaseGrid::CMMouseLeave(Message);
   if (!*alive) return;
-  mouseInside_ = false;
-  anyColMark_ = anyRowMark_ = false;
-  hintCell_ = TPoint(-1, -1);
+  hover_.MouseInside = false;
+  hover_.AnyColMark = hover_.AnyRowMark = false;
+  hover_.HintCell = TPoint(-1, -1);
   HideBalloon();
   balloonCell_ = TPoint(-1, -1);
   if (look_ == glListView) SetHotFixedCell(TPoint(-1, -1));
@@ -112,32 +112,35 @@ void TExtStringGrid::CMMouseLeave(TMessage& Message) {
 }
 
 void TExtStringGrid::ExitAnchor() {
-  if (anchor_.empty()) return;
-  std::string old = anchor_;
-  TPoint at = anchorCell_;
-  anchor_.clear();
-  anchorCell_ = TPoint(-1, -1);
+  if (hover_.Anchor.empty()) return;
+  std::string old = hover_.Anchor;
+  TPoint at = hover_.AnchorCell;
+  hover_.Anchor.clear();
+  hover_.AnchorCell = TPoint(-1, -1);
   if (OnAnchorExit) OnAnchorExit(this, at.Y, at.X, old);
 }
 
 void TExtStringGrid::SetHotFixedCell(TPoint Cell) {
-  if (Cell == hotFixedCell_) return;
-  TPoint old = hotFixedCell_;
-  hotFixedCell_ = Cell;
+  if (Cell == hover_.HotFixedCell) return;
+  TPoint old = hover_.HotFixedCell;
+  hover_.HotFixedCell = Cell;
   if (!HandleAllocated()) return;
   if (old.X >= 0 && old.X < ColCount() && old.Y < RowCount()) RepaintCell(old.X, old.Y);
   if (Cell.X >= 0) RepaintCell(Cell.X, Cell.Y);
 }
 
+void TExtStringGrid::NoteFormSize(TSize Size) { hover_.FormSize = Size; }
+
+void TExtStringGrid::DropAnyCellMark(bool Cols) { (Cols ? hover_.AnyColMark : hover_.AnyRowMark) = false; }
+
 void TExtStringGrid::SetLinkCursor(bool Hand) {
-  if (Hand == handCursor_) return;
-  handCursor_ = Hand;
-  TGridCountScope own(ownCursorChange_);  // the grid's own cursor keeps the press mode
+  if (Hand == hover_.HandCursor) return;
+  hover_.HandCursor = Hand;
   if (Hand) {
-    savedCursor_ = Cursor();
-    SetCursor(crHandPoint);
+    hover_.SavedCursor = Cursor();
+    SetOwnCursor(crHandPoint);
   } else {
-    SetCursor(savedCursor_);
+    SetOwnCursor(hover_.SavedCursor);
   }
 }
 
@@ -209,9 +212,9 @@ void TExtStringGrid::AnyCellSizingState(int X, int Y, TGridState& State, int& In
                                         int& SizingOfs) {
   if (State != gsNormal) return;
   int i = -1, at = 0;
-  if (anyColMark_ && AnyCellBorder(X, Y, true, i, at)) {
+  if (hover_.AnyColMark && AnyCellBorder(X, Y, true, i, at)) {
     State = gsColSizing;
-  } else if (anyRowMark_ && AnyCellBorder(X, Y, false, i, at)) {
+  } else if (hover_.AnyRowMark && AnyCellBorder(X, Y, false, i, at)) {
     State = gsRowSizing;
   } else {
     return;
@@ -223,23 +226,23 @@ void TExtStringGrid::AnyCellSizingState(int X, int Y, TGridState& State, int& In
 
 void TExtStringGrid::ShowSizingHint(int X, int Y) {
   const bool cols = GridState() == gsColSizing;
-  const int i = ownSizingIndex_;
+  const int i = press_.SizingIndex;
   if (i < 0 || i >= (cols ? ColCount() : RowCount())) return;
   // Where the sized column (row) begins: measured along a row (column) in view.
   TRect cr = cols ? CellRect(i, FixedRows() > 0 ? 0 : TopRow()) : CellRect(FixedCols() > 0 ? 0 : LeftCol(), i);
   if (cr.Width() <= 0 || cr.Height() <= 0) return;
-  const int size = std::max(1, (cols ? X - cr.Left : Y - cr.Top) + sizingOfs_);
+  const int size = std::max(1, (cols ? X - cr.Left : Y - cr.Top) + press_.SizingOfs);
   const std::string text = std::to_string(size);
-  if (!sizingHint_) sizingHint_ = new THintWindow(this);
-  sizingHint_->SetColor(HintColor);
-  TRect hr = sizingHint_->CalcHintRect(200, text, nullptr);
+  if (!hover_.SizingHint) hover_.SizingHint = new THintWindow(this);
+  hover_.SizingHint->SetColor(HintColor);
+  TRect hr = hover_.SizingHint->CalcHintRect(200, text, nullptr);
   TPoint p = ClientToScreen(TPoint(X + 12, Y + 12));
   OffsetRect(hr, p.X, p.Y);
-  sizingHint_->ActivateHint(hr, text);
+  hover_.SizingHint->ActivateHint(hr, text);
 }
 
 void TExtStringGrid::HideSizingHint() {
-  if (sizingHint_ && sizingHint_->Active()) sizingHint_->ReleaseHandle();
+  if (hover_.SizingHint && hover_.SizingHint->Active()) hover_.SizingHint->ReleaseHandle();
 }
 
 // ---------------------------------------------------------------- hints per cell
@@ -248,7 +251,7 @@ void TExtStringGrid::CMHintShow(TMessage& Message) {
   auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
   if (!info) return;
   // Panning scrolls the cells under a resting mouse: a hint would hang over them.
-  if (panning_) {
+  if (pan_.On) {
     Message.Result = 1;
     return;
   }
@@ -256,7 +259,7 @@ void TExtStringGrid::CMHintShow(TMessage& Message) {
   MouseToCell(info->CursorPos.X, info->CursorPos.Y, c, r);
   if (c < 0 || r < 0) return;  // beside the cells: the grid's own hint
   const TPoint b = BaseCell(c, r);
-  hintCell_ = b;
+  hover_.HintCell = b;
   const int rc = RealColIndex(b.X);
   TRect cell = CellRectEx(b.X, b.Y);
   TRect client = ClientRect();
@@ -314,12 +317,12 @@ void TExtStringGrid::StopGridTimer() {
 
 bool TExtStringGrid::GridTimer(TMessage& Message) {
   if (Message.WParam != kGridTimer) return false;
-  ++timerTicks_;
+  ++hover_.TimerTicks;
   LookupIdleTick();
   std::shared_ptr<bool> alive = AliveFlag();
-  if (Hovering && !(ComponentState() & csDesigning) && mouseInside_) {
+  if (Hovering && !(ComponentState() & csDesigning) && hover_.MouseInside) {
     int c = -1, r = -1;
-    MouseToCell(hoverPoint_.X, hoverPoint_.Y, c, r);
+    MouseToCell(hover_.Point.X, hover_.Point.Y, c, r);
     bool scrollable = c >= FixedCols() && r >= FixedRows() && c < ColCount() - fixedRightCols_ &&
                       r < RowCount() - fixedFooters_ && !IsFixed(c, r);
     if (scrollable) {
@@ -332,7 +335,7 @@ bool TExtStringGrid::GridTimer(TMessage& Message) {
     }
   }
   if (EnableBlink) {
-    blinkOn_ = !blinkOn_;
+    hover_.BlinkOn = !hover_.BlinkOn;
     auto lines = [](int fixed, int first, int visible, int count) {
       std::vector<int> v;
       for (int i = 0; i < fixed && i < count; ++i) v.push_back(i);
@@ -350,7 +353,7 @@ bool TExtStringGrid::GridTimer(TMessage& Message) {
 
 // ---------------------------------------------------------------- size
 void TExtStringGrid::SetIntegralHeight(bool v) {
-  integralHeight_ = v;
+  hover_.IntegralHeight = v;
   SetBounds(Left(), Top(), Width(), Height());
 }
 
@@ -364,13 +367,13 @@ void TExtStringGrid::FormResize(TObject* Sender) {
   auto* form = dynamic_cast<TCustomForm*>(Sender);
   if (!form) return;
   const TSize now(form->Width(), form->Height());
-  if (!SizeWithForm || formSize_.cx < 0) {
-    formSize_ = now;
+  if (!SizeWithForm || hover_.FormSize.cx < 0) {
+    hover_.FormSize = now;
   } else {
-    int w = Width() + now.cx - formSize_.cx, h = Height() + now.cy - formSize_.cy;
+    int w = Width() + now.cx - hover_.FormSize.cx, h = Height() + now.cy - hover_.FormSize.cy;
     // A form made too small for the grid leaves it as it is; the change counts once the form grows again.
     if (w > 0 && h > 0) {
-      formSize_ = now;
+      hover_.FormSize = now;
       SetBounds(Left(), Top(), w, h);
     }
   }
@@ -380,12 +383,7 @@ void TExtStringGrid::FormResize(TObject* Sender) {
 // ---------------------------------------------------------------- focus
 void TExtStringGrid::WMKillFocus(TMessage& Message) {
   TBaseGrid::WMKillFocus(Message);
-  // A cell button held while the focus goes is let go without a click.
-  if (pressedButton_.X >= 0) {
-    TPoint p = pressedButton_;
-    pressedButton_ = TPoint(-1, -1);
-    if (p.X < ColCount() && p.Y < RowCount()) RepaintCell(p.X, p.Y);
-  }
+  ReleaseCellButton();
 }
 
 void TExtStringGrid::WMSetFocus(TMessage& Message) {

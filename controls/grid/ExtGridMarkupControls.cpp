@@ -205,9 +205,8 @@ void TExtStringGrid::EditFirstControl(int ACol, int ARow) {
 void TExtStringGrid::OpenCellMarkupControl(int ACol, int ARow, const std::string& CtrlID) {
   if (CtrlID.empty()) return EditFirstControl(ACol, ARow);
   const std::string text = Cells(ACol, ARow);
-  TRect r = pressedControlRect_;
   // A press found the rectangle already; otherwise it is looked up.
+  TRect r = TakePressedControlRect();
   if (r.Width() <= 0 && !FindControlRect(ACol, ARow, CtrlID, r)) return;
-  pressedControlRect_ = TRect();
   StartControlEdit(text, GetHTMLControlType(text, CtrlID), ACol, ARow, r, GetHTMLControlValue(text, CtrlID), CtrlID);
 }

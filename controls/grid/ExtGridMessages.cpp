@@ -97,15 +97,15 @@ void TExtStringGrid::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_MBUTTONUP:
       // The release of the press that started panning keeps the capture panning took.
-      if (panning_) return;
+      if (pan_.On) return;
       break;
     case WM_KEYDOWN: case WM_SYSKEYDOWN:
-      if (panning_) StopPanning();
+      if (pan_.On) StopPanning();
       break;
     case WM_CANCELMODE:
       // The mouse went elsewhere (a modal window, another application): panning would go on
       // scrolling by a mouse position the grid no longer hears of.
-      if (panning_) StopPanning();
+      if (pan_.On) StopPanning();
       break;
     case WM_THEMECHANGED:
       if (autoThemeAdapt_) {
@@ -134,10 +134,10 @@ void TExtStringGrid::DestroyWnd() {
 }
 
 void TExtStringGrid::StopOwnTimers() {
-  if (panning_) StopPanning();
+  if (pan_.On) StopPanning();
   if (!HandleAllocated()) return;
   KillTimer(Handle(), kPanTimer);
-  if (moveScrolling_ || moveCursorSet_) EndMoveLook();
+  if (move_.Scrolling || move_.CursorSet) EndMoveLook();
   StopGridTimer();
 }
 
@@ -218,11 +218,11 @@ int TExtStringGrid::WheelLines() {
 
 void TExtStringGrid::StartPanning(int X, int Y) {
   InstallPanCursors();
-  panSavedCursor_ = Cursor();
+  pan_.SavedCursor = Cursor();
   ShowPanCursor(crGridPan);
-  panning_ = true;
-  panOrigin_ = TPoint(X, Y);
-  lastPanPoint_ = panOrigin_;
+  pan_.On = true;
+  pan_.Origin = TPoint(X, Y);
+  pan_.Last = pan_.Origin;
   if (HandleAllocated()) {
     SetTimer(Handle(), kPanTimer, kPanPeriod);
     // Every mouse message comes here until panning ends, wherever the mouse goes.
@@ -233,35 +233,38 @@ void TExtStringGrid::StartPanning(int X, int Y) {
 
 void TExtStringGrid::StopPanning() {
   if (HandleAllocated()) KillTimer(Handle(), kPanTimer);
-  if (!panning_) return;
+  if (!pan_.On) return;
   if (HandleAllocated() && GetCapture() == Handle()) ReleaseCapture();
-  panning_ = false;
-  ShowPanCursor(panSavedCursor_);
-  panCursor_ = crDefault;
+  pan_.On = false;
+  ShowPanCursor(pan_.SavedCursor);
+  pan_.Cursor = crDefault;
   Invalidate();
   InvalidatePanMarker();
 }
 
+void TExtStringGrid::PanMouseMove(int X, int Y) {
+  if (pan_.On) pan_.Last = TPoint(X, Y);
+}
+
 void TExtStringGrid::ShowPanCursor(TCursor ACursor) {
-  panCursor_ = ACursor;
+  pan_.Cursor = ACursor;
   if (Cursor() == ACursor) return;
-  TGridCountScope own(ownCursorChange_);
-  SetCursor(ACursor);
+  SetOwnCursor(ACursor);
 }
 
 bool TExtStringGrid::PanSetCursor(TMessage& Message) {
-  if (!panning_ || !Screen || !Screen->Cursors(panCursor_)) return false;
-  ::SetCursor(Screen->Cursors(panCursor_));
+  if (!pan_.On || !Screen || !Screen->Cursors(pan_.Cursor)) return false;
+  ::SetCursor(Screen->Cursors(pan_.Cursor));
   Message.Result = 1;
   return true;
 }
 
 void TExtStringGrid::PanTick() {
-  if (!panning_ || IntelliPan == ipNone) return;
+  if (!pan_.On || IntelliPan == ipNone) return;
   const TGridRect before = Selection();
-  const TPoint p = lastPanPoint_;
-  int dx = p.X < panOrigin_.X - kDeadZone ? -1 : p.X > panOrigin_.X + kDeadZone ? 1 : 0;
-  int dy = p.Y < panOrigin_.Y - kDeadZone ? -1 : p.Y > panOrigin_.Y + kDeadZone ? 1 : 0;
+  const TPoint p = pan_.Last;
+  int dx = p.X < pan_.Origin.X - kDeadZone ? -1 : p.X > pan_.Origin.X + kDeadZone ? 1 : 0;
+  int dy = p.Y < pan_.Origin.Y - kDeadZone ? -1 : p.Y > pan_.Origin.Y + kDeadZone ? 1 : 0;
   if (IntelliPan == ipHorizontal) dy = 0;
   if (IntelliPan == ipVertical) dx = 0;
   const int lastRow = std::max(FixedRows(), LastWalkableRow());
@@ -284,13 +287,13 @@ void TExtStringGrid::PanTick() {
 }
 
 TRect TExtStringGrid::PanMarkerRect() const {
-  if (!panning_) return TRect();
-  return TRect(panOrigin_.X, panOrigin_.Y, panOrigin_.X + kMarkerArea, panOrigin_.Y + kMarkerArea);
+  if (!pan_.On) return TRect();
+  return TRect(pan_.Origin.X, pan_.Origin.Y, pan_.Origin.X + kMarkerArea, pan_.Origin.Y + kMarkerArea);
 }
 
 void TExtStringGrid::InvalidatePanMarker() {
   if (HandleAllocated())
-    InvalidateRect(TRect(panOrigin_.X, panOrigin_.Y, panOrigin_.X + kMarkerArea, panOrigin_.Y + kMarkerArea));
+    InvalidateRect(TRect(pan_.Origin.X, pan_.Origin.Y, pan_.Origin.X + kMarkerArea, pan_.Origin.Y + kMarkerArea));
 }
 
 void TExtStringGrid::LoadPanMarker(TIntelliPan Mode, TBitmap* Bitmap) {
@@ -312,8 +315,8 @@ void TExtStringGrid::LoadPanMarker(TIntelliPan Mode, TBitmap* Bitmap) {
 }
 
 void TExtStringGrid::PaintPanMarker(TCanvas* ACanvas) {
-  if (!panning_ || IntelliPan == ipNone) return;
+  if (!pan_.On || IntelliPan == ipNone) return;
   TBitmap marker;
   LoadPanMarker(IntelliPan, &marker);
-  ACanvas->Draw(panOrigin_.X, panOrigin_.Y, &marker);
+  ACanvas->Draw(pan_.Origin.X, pan_.Origin.Y, &marker);
 }

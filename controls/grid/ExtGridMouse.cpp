@@ -76,7 +76,7 @@ void TExtStringGrid::EditFixedCell(int ACol, int ARow) {
 
 // ---------------------------------------------------------------- button messages
 void TExtStringGrid::WMMouseButton(TMessage& Message) {
-  if (panning_ && (Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_RBUTTONDOWN || Message.Msg == WM_MBUTTONDOWN)) {
+  if (pan_.On && (Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_RBUTTONDOWN || Message.Msg == WM_MBUTTONDOWN)) {
     StopPanning();
     if (Message.Msg == WM_MBUTTONDOWN) return;
   }
@@ -143,7 +143,7 @@ bool TExtStringGrid::PressOnCellGraphic(TCellPress& p) {
     FocusCell(c, r, true);
     // Only the button itself presses; the rest of the cell just selects it.
     if (PointOnButton(c, r, x, y)) {
-      pressedButton_ = TPoint(c, r);
+      press_.Button = TPoint(c, r);
       RepaintCell(c, r);
       if (OnClickCell) OnClickCell(this, r, c);
     }
@@ -232,26 +232,33 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
                                          &TExtStringGrid::PressOnLink,        &TExtStringGrid::PressSelects,
                                          &TExtStringGrid::PressOnCell};
   const int x = Message.XPos(), y = Message.YPos();
-  downSel_ = Selection();
+  press_.DownSel = Selection();
   int c = -1, r = -1;
   MouseToCell(x, y, c, r);
   bool allow = true;
   if (OnCanClickCell) OnCanClickCell(this, r, c, allow);
   if (!allow) return;  // a refused click selects nothing
-  if (pressMode_ == pmResize && SelectionResizeDown(Message)) return;
+  if (select_.PressMode == pmResize && SelectionResizeDown(Message)) return;
   PressStarted();
-  pressedButton_ = TPoint(-1, -1);
-  downPoint_ = TPoint(x, y);
+  press_.Button = TPoint(-1, -1);
+  press_.DownPoint = TPoint(x, y);
   if (c < 0 || r < 0) {
     if (controlEditorShown_) EndCellControlEdit();
     if (!FixedRowAlways) TBaseGrid::WMMouseButton(Message);
     return;
   }
   TPoint b = BaseCell(c, r);
-  downCell_ = b;
+  press_.DownCell = b;
   TCellPress p{Message, x, y, b.X, b.Y, false, false};
   for (TPressStep zone : zones)
     if ((this->*zone)(p)) return;
+}
+
+void TExtStringGrid::ReleaseCellButton() {
+  if (press_.Button.X < 0) return;
+  TPoint p = press_.Button;
+  press_.Button = TPoint(-1, -1);
+  if (p.X < ColCount() && p.Y < RowCount()) RepaintCell(p.X, p.Y);
 }
 
 void TExtStringGrid::LeftButtonUp(TMessage& Message) {
@@ -259,8 +266,8 @@ void TExtStringGrid::LeftButtonUp(TMessage& Message) {
   SelectionButtonUp();
   TGridState st = GridState();
   ReleaseMarkupButton();
-  TPoint pressed = pressedButton_;
-  pressedButton_ = TPoint(-1, -1);
+  TPoint pressed = press_.Button;
+  press_.Button = TPoint(-1, -1);
   if (pressed.X >= 0) {
     int rc = RealColIndex(pressed.X);
     bool can = (Options() & goEditing) != 0;
@@ -281,9 +288,9 @@ void TExtStringGrid::LeftButtonUp(TMessage& Message) {
   if (!*alive) return;
   SelectionResizeUp();
   if (!*alive) return;
-  if ((st == gsColSizing || st == gsRowSizing) && ownSizingIndex_ >= 0) {
-    int i = ownSizingIndex_;
-    ownSizingIndex_ = -1;
+  if ((st == gsColSizing || st == gsRowSizing) && press_.SizingIndex >= 0) {
+    int i = press_.SizingIndex;
+    press_.SizingIndex = -1;
     if (st == gsColSizing && i < ColCount()) {
       if (OnEndColumnSize) OnEndColumnSize(this, i);
       int w = ColWidths(i), asked = w;
@@ -296,7 +303,7 @@ void TExtStringGrid::LeftButtonUp(TMessage& Message) {
   }
   int c = -1, r = -1;
   MouseToCell(x, y, c, r);
-  if (c < 0 || r < 0 || st == gsColMoving || st == gsRowMoving || colsMoved_ || rowsMoved_) return;
+  if (c < 0 || r < 0 || st == gsColMoving || st == gsRowMoving || move_.ColsMoved || move_.RowsMoved) return;
   int rc = RealColIndex(c);
   TCellType t;
   if (CellClickable(rc, r, t)) {
@@ -305,7 +312,7 @@ void TExtStringGrid::LeftButtonUp(TMessage& Message) {
       OnCheckBoxMouseUp(this, rc, r, GetCheckBoxState(rc, r));
   }
   // A header click sorts when the press and the release were in the sort row.
-  if (r == sortSettings_->Row() && downCell_.Y == r && FixedRows() >= 1 && sortSettings_->Show() && RowCount() > 2 &&
+  if (r == sortSettings_->Row() && press_.DownCell.Y == r && FixedRows() >= 1 && sortSettings_->Show() && RowCount() > 2 &&
       (c >= FixedCols() || sortSettings_->FixedCols)) {
     TRect cr = CellRect(c, r);
     if (r == 0 && (Options() & goColSizing) && (x < cr.Left + 4 || x > cr.Right - 4)) return;
@@ -357,7 +364,7 @@ void TExtStringGrid::LeftDoubleClick(TMessage& Message) {
 
 void TExtStringGrid::RightButtonDown(TMessage& Message) {
   const int x = Message.XPos(), y = Message.YPos();
-  downSel_ = Selection();
+  press_.DownSel = Selection();
   std::shared_ptr<bool> alive = AliveFlag();
   TBaseGrid::WMMouseButton(Message);
   if (!*alive) return;
@@ -402,8 +409,8 @@ void TExtStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
     int index = -1, pos = 0, ofs = 0;
     TBaseGrid::CalcSizingState(X, Y, st, index, pos, ofs);
     AnyCellSizingState(X, Y, st, index, pos, ofs);
-    ownSizingIndex_ = index;
-    sizingOfs_ = ofs;
+    press_.SizingIndex = index;
+    press_.SizingOfs = ofs;
     NoteSizingStart(GridState() == gsColSizing, index);
   }
   HoverMouseDown(Button, X, Y);
@@ -411,7 +418,7 @@ void TExtStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
     TGridRect s = Selection();
     SelectionChanged(s.Left, s.Top, s.Right, s.Bottom);
   }
-  downSel_ = Selection();
+  press_.DownSel = Selection();
   int c = -1, r = -1;
   MouseToCell(X, Y, c, r);
   if (c < 0 || r < 0 || (Shift & ssDouble)) return;
@@ -431,8 +438,8 @@ void TExtStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
 }
 
 void TExtStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
-  if (panning_) lastPanPoint_ = TPoint(X, Y);
-  if (dragMode_ != pmNone && (Shift & ssLeft)) DragSelectMove(X, Y);
+  PanMouseMove(X, Y);
+  if (select_.DragMode != pmNone && (Shift & ssLeft)) DragSelectMove(X, Y);
   if (DragMouseMove(Shift, X, Y)) return;
   MoveBeforeMouseMove(X, Y);
   if (GridState() == gsNormal && !(Shift & (ssLeft | ssRight | ssMiddle))) UpdatePressMode(X, Y);
@@ -453,14 +460,14 @@ void TExtStringGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
     TMessage m;
     m.Msg = WM_CANCELMODE;
     WMCancelMode(m);
-    ownSizingIndex_ = -1;
+    press_.SizingIndex = -1;
     return;
   }
   if (mouseActions_->DisjunctCellSelect() && Button == mbLeft) DisjunctCellUp(X, Y, Shift);
   TBaseGrid::MouseUp(Button, Shift, X, Y);
   // Compared with the selection at the press: a drag reports its range once, at the release.
-  if (!(Selection() == downSel_)) {
-    downSel_ = Selection();
+  if (!(Selection() == press_.DownSel)) {
+    press_.DownSel = Selection();
     TGridRect s = Selection();
     SelectionChanged(s.Left, s.Top, s.Right, s.Bottom);
   }
@@ -472,11 +479,11 @@ void TExtStringGrid::CalcSizingState(int X, int Y, TGridState& State, int& Index
   if (State == gsColSizing && OnColumnSize) {
     bool allow = true;
     OnColumnSize(this, Index, allow);
-    if (!allow) State = gsNormal, anyColMark_ = false;
+    if (!allow) State = gsNormal, DropAnyCellMark(true);
   } else if (State == gsRowSizing && OnRowSize) {
     bool allow = true;
     OnRowSize(this, Index, allow);
-    if (!allow) State = gsNormal, anyRowMark_ = false;
+    if (!allow) State = gsNormal, DropAnyCellMark(false);
   }
 }
 
@@ -492,7 +499,7 @@ void TExtStringGrid::Zoom(int Step) {
 }
 
 void TExtStringGrid::WMMouseWheel(TMessage& Message) {
-  if (panning_) return;
+  if (pan_.On) return;
   TShiftState s = KeyboardStateToShiftState();
   if (Message.WParam & MK_CONTROL) s |= ssCtrl;
   int delta = static_cast<int16_t>((Message.WParam >> 16) & 0xFFFF);
@@ -569,7 +576,7 @@ bool TExtStringGrid::CanScrollPaint() const {
   bool picture = backGround_->Bitmap() && !backGround_->Bitmap()->Empty();
   bool gradient = backGround_->Display() == bdGradientHorz || backGround_->Display() == bdGradientVert;
   // The pan marker stays at its origin: moved pixels would carry copies of it along.
-  return updateCount_ == 0 && !suppressInvalidate_ && !SelectionRectangle && !picture && !gradient && !panning_;
+  return updateCount_ == 0 && !suppressInvalidate_ && !SelectionRectangle && !picture && !gradient && !pan_.On;
 }
 
 void TExtStringGrid::TopLeftChanged() {

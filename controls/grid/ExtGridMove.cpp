@@ -65,7 +65,7 @@ void TExtStringGrid::ColumnMoved(int FromIndex, int ToIndex) {
   }
   if (EnhRowColMove) {
     if (numHiddenCols_ > 0 && rf < 512 && rt < 512) RotateLine(colVisible_, rf, rt);
-    colsMoved_ = true;
+    move_.ColsMoved = true;
   }
   if (!colSelect_.empty()) {
     colSelect_.resize(std::max(colSelect_.size(), static_cast<size_t>(std::max(rf, rt) + 1)), 0);
@@ -97,15 +97,15 @@ void TExtStringGrid::RowMoved(int FromIndex, int ToIndex) {
     MoveRow(ToIndex, FromIndex);
     return;
   }
-  if (EnhRowColMove) rowsMoved_ = true;  // the height moved with the row (platform grid)
+  if (EnhRowColMove) move_.RowsMoved = true;  // the height moved with the row (platform grid)
   TBaseGrid::RowMoved(FromIndex, ToIndex);
 }
 
 // ---------------------------------------------------------------- moving by mouse
 void TExtStringGrid::PressStarted() {
-  colsMoved_ = rowsMoved_ = false;
-  selectPending_ = dragPending_ = false;
-  moveSource_ = -1;
+  move_.ColsMoved = move_.RowsMoved = false;
+  move_.SelectPending = move_.DragPending = false;
+  move_.Source = -1;
 }
 
 bool TExtStringGrid::ScrollableLine(bool Cols, int Index) {
@@ -125,10 +125,10 @@ void TExtStringGrid::NoteMoveStart(int X, int Y) {
   TGridState st = GridState();
   if (st != gsColMoving && st != gsRowMoving) return;
   TGridCoord at = MouseCoord(X, Y);
-  moveSource_ = st == gsColMoving ? at.X : at.Y;
+  move_.Source = st == gsColMoving ? at.X : at.Y;
   TRect cr = CellRect(at.X, at.Y);
-  moveGrip_ = st == gsColMoving ? X - cr.Left : Y - cr.Top;
-  moveLast_ = TPoint(X, Y);
+  move_.Grip = st == gsColMoving ? X - cr.Left : Y - cr.Top;
+  move_.Last = TPoint(X, Y);
   // The marker shows once the mouse moves; a plain header click shows nothing.
   if (EnhRowColMove) Feedback()->Clear();
 }
@@ -139,26 +139,26 @@ bool TExtStringGrid::MoveBeforeMouseMove(int X, int Y) {
   TGridState st = GridState();
   if (!EnhRowColMove || (st != gsColMoving && st != gsRowMoving)) return true;
   bool cols = st == gsColMoving;
-  bool allow = moveSource_ >= 0 && ScrollableLine(cols, moveSource_);
-  if (allow && cols && OnColumnMove) OnColumnMove(this, moveSource_, allow);
-  if (allow && !cols && OnRowMove) OnRowMove(this, moveSource_, allow);
+  bool allow = move_.Source >= 0 && ScrollableLine(cols, move_.Source);
+  if (allow && cols && OnColumnMove) OnColumnMove(this, move_.Source, allow);
+  if (allow && !cols && OnRowMove) OnRowMove(this, move_.Source, allow);
   if (!allow) {
     TMessage m;
     m.Msg = WM_CANCELMODE;
     WMCancelMode(m);
-    moveSource_ = -1;
+    move_.Source = -1;
     return false;
   }
-  if (!moveCursorSet_) {
-    moveSavedCursor_ = Cursor();
-    moveCursorSet_ = true;
+  if (!move_.CursorSet) {
+    move_.SavedCursor = Cursor();
+    move_.CursorSet = true;
     SetCursor(crDrag);
   }
-  moveLast_ = TPoint(X, Y);
+  move_.Last = TPoint(X, Y);
   bool edge = MoveAutoScroll(X, Y);
-  if (edge && !moveScrolling_ && HandleAllocated()) SetTimer(Handle(), kMoveScrollTimer, kMoveScrollInterval);
-  if (!edge && moveScrolling_ && HandleAllocated()) KillTimer(Handle(), kMoveScrollTimer);
-  moveScrolling_ = edge;
+  if (edge && !move_.Scrolling && HandleAllocated()) SetTimer(Handle(), kMoveScrollTimer, kMoveScrollInterval);
+  if (!edge && move_.Scrolling && HandleAllocated()) KillTimer(Handle(), kMoveScrollTimer);
+  move_.Scrolling = edge;
   return true;
 }
 
@@ -194,45 +194,45 @@ bool TExtStringGrid::MoveScrollTick(UINT_PTR Id) {
   TGridState st = GridState();
   if (!EnhRowColMove || (st != gsColMoving && st != gsRowMoving)) {
     if (HandleAllocated()) KillTimer(Handle(), kMoveScrollTimer);
-    moveScrolling_ = false;
+    move_.Scrolling = false;
     return true;
   }
-  MoveAutoScroll(moveLast_.X, moveLast_.Y);
-  MoveAfterMouseMove(moveLast_.X, moveLast_.Y);
+  MoveAutoScroll(move_.Last.X, move_.Last.Y);
+  MoveAfterMouseMove(move_.Last.X, move_.Last.Y);
   return true;
 }
 
 // After the platform grid followed the mouse: the header picture and the insertion marker.
 void TExtStringGrid::MoveAfterMouseMove(int X, int Y) {
   TGridState st = GridState();
-  if (!EnhRowColMove || (st != gsColMoving && st != gsRowMoving) || moveSource_ < 0) return;
+  if (!EnhRowColMove || (st != gsColMoving && st != gsRowMoving) || move_.Source < 0) return;
   bool cols = st == gsColMoving;
-  if (!moveImage_) {
+  if (!move_.Image) {
     auto* im = new TGridMoveImage(this);
     im->SetParent(this);
-    moveImage_ = im;
+    move_.Image = im;
   }
   // The header line the press was on: a fixed row for columns, a fixed column for rows.
-  int band = cols ? downCell_.Y : downCell_.X;
+  int band = cols ? press_.DownCell.Y : press_.DownCell.X;
   int bandStart = 0;
   for (int i = 0; i < band; ++i) bandStart += (cols ? RowHeights(i) : ColWidths(i)) + GridLineWidth();
-  int w = cols ? ColWidths(moveSource_) : ColWidths(band);
-  int h = cols ? RowHeights(band) : RowHeights(moveSource_);
+  int w = cols ? ColWidths(move_.Source) : ColWidths(band);
+  int h = cols ? RowHeights(band) : RowHeights(move_.Source);
   // The picture keeps the grip the press had inside the header.
   if (cols)
-    moveImage_->SetBounds(X - moveGrip_, bandStart, w, h);
+    move_.Image->SetBounds(X - move_.Grip, bandStart, w, h);
   else
-    moveImage_->SetBounds(bandStart, Y - moveGrip_, w, h);
-  moveImage_->SetVisible(true);
-  moveImage_->Invalidate();
+    move_.Image->SetBounds(bandStart, Y - move_.Grip, w, h);
+  move_.Image->SetVisible(true);
+  move_.Image->Invalidate();
   int t = MoveTarget(cols, X, Y);
-  if (t < 0 || t == moveSource_) {
+  if (t < 0 || t == move_.Source) {
     Feedback()->Clear();
     return;
   }
   // A line with two arrow heads at the border where the moved line lands.
   TRect tr = cols ? CellRect(t, band) : CellRect(band, t);
-  int at = cols ? (t > moveSource_ ? tr.Right : tr.Left) : (t > moveSource_ ? tr.Bottom : tr.Top);
+  int at = cols ? (t > move_.Source ? tr.Right : tr.Left) : (t > move_.Source ? tr.Bottom : tr.Top);
   int far = cols ? GridHeight() : GridWidth();
   std::vector<TRect> marks;
   if (cols) marks.push_back(TRect(at - 1, 0, at + 1, far));
@@ -252,7 +252,7 @@ void TExtStringGrid::MoveAfterMouseMove(int X, int Y) {
 
 void TExtStringGrid::PaintMoveImage(TCanvas* ACanvas, const TRect& R) {
   bool cols = GridState() == gsColMoving;
-  int c = cols ? moveSource_ : downCell_.X, r = cols ? downCell_.Y : moveSource_;
+  int c = cols ? move_.Source : press_.DownCell.X, r = cols ? press_.DownCell.Y : move_.Source;
   if (c < 0 || r < 0 || c >= ColCount() || r >= RowCount()) return;
   if (look_ == glXP || look_ == glQuarn) {
     ACanvas->GradientFill(R, FixedGradientStart, FixedGradientEnd, true);
@@ -270,12 +270,12 @@ void TExtStringGrid::PaintMoveImage(TCanvas* ACanvas, const TRect& R) {
 }
 
 void TExtStringGrid::EndMoveLook() {
-  if (moveImage_) moveImage_->SetVisible(false);
-  if (moveScrolling_ && HandleAllocated()) KillTimer(Handle(), kMoveScrollTimer);
-  moveScrolling_ = false;
-  if (moveCursorSet_) {
-    moveCursorSet_ = false;
-    SetCursor(moveSavedCursor_);
+  if (move_.Image) move_.Image->SetVisible(false);
+  if (move_.Scrolling && HandleAllocated()) KillTimer(Handle(), kMoveScrollTimer);
+  move_.Scrolling = false;
+  if (move_.CursorSet) {
+    move_.CursorSet = false;
+    SetCursor(move_.SavedCursor);
   }
 }
 
@@ -289,7 +289,7 @@ bool TExtStringGrid::MoveRelease(int X, int Y) {
   TGridState st = GridState();
   if (!EnhRowColMove || (st != gsColMoving && st != gsRowMoving)) return false;
   bool cols = st == gsColMoving;
-  int from = moveSource_, to = MoveTarget(cols, X, Y);
+  int from = move_.Source, to = MoveTarget(cols, X, Y);
   // Asked once more: a release may come without a move before it.
   bool allow = from >= 0 && ScrollableLine(cols, from);
   if (allow && to >= 0 && to != from) {
@@ -300,7 +300,7 @@ bool TExtStringGrid::MoveRelease(int X, int Y) {
   TMessage m;
   m.Msg = WM_CANCELMODE;
   WMCancelMode(m);
-  moveSource_ = -1;
+  move_.Source = -1;
   if (allow && to >= 0 && to != from) {
     if (cols) MoveColumn(from, to);
     else MoveRow(from, to);
@@ -325,7 +325,7 @@ bool TExtStringGrid::DragStartDown(int ACol, int ARow, int X) {
   TRect cr = CellRect(ACol, ARow);
   bool inside = X > cr.Left + 3 && X < cr.Right - 3;
   if (!inside && (Options() & goColSizing)) return false;
-  selectPending_ = dragPending_ = true;
+  move_.SelectPending = move_.DragPending = true;
   if (!Focused() && CanFocus()) SetFocus();
   if (OnClickCell) OnClickCell(this, ARow, ACol);
   return true;
@@ -333,20 +333,20 @@ bool TExtStringGrid::DragStartDown(int ACol, int ARow, int X) {
 
 // Runs before everything else a mouse move does; true when the move ends there.
 bool TExtStringGrid::DragMouseMove(TShiftState Shift, int X, int Y) {
-  if (!dragPending_) return false;
-  if (std::abs(X - downPoint_.X) <= kDragThreshold && std::abs(Y - downPoint_.Y) <= kDragThreshold) return false;
-  dragPending_ = false;
+  if (!move_.DragPending) return false;
+  if (std::abs(X - press_.DownPoint.X) <= kDragThreshold && std::abs(Y - press_.DownPoint.Y) <= kDragThreshold) return false;
+  move_.DragPending = false;
   if (!dragDropSettings_->OleDropSource || GridState() == gsColSizing) return false;
-  int c = downCell_.X, r = downCell_.Y;
+  int c = press_.DownCell.X, r = press_.DownCell.Y;
   bool allow = true;
   if (OnOleDrag) OnOleDrag(this, r, c, allow);
   if (!allow) {
     // Refused: the press becomes what it would have been without dragging, a selecting drag.
-    selectPending_ = false;
-    MouseDown(mbLeft, Shift & ~(ssShift | ssDouble), downPoint_.X, downPoint_.Y);
+    move_.SelectPending = false;
+    MouseDown(mbLeft, Shift & ~(ssShift | ssDouble), press_.DownPoint.X, press_.DownPoint.Y);
     return false;
   }
-  selectPending_ = false;
+  move_.SelectPending = false;
   std::shared_ptr<bool> alive = AliveFlag();
   if (OnOleDragStart) OnOleDragStart(this, r, c);
   if (!*alive) return true;
@@ -410,10 +410,10 @@ void TExtStringGrid::FinishMoveDrop(const TGridRect& Source, const std::vector<i
 
 // The release of a press that waited for a drag that never came: the pressed cell is selected.
 bool TExtStringGrid::DragSelectPendingUp() {
-  bool pending = selectPending_;
-  selectPending_ = dragPending_ = false;
+  bool pending = move_.SelectPending;
+  move_.SelectPending = move_.DragPending = false;
   if (!pending) return false;
-  int c = downCell_.X, r = downCell_.Y;
+  int c = press_.DownCell.X, r = press_.DownCell.Y;
   if (c < FixedCols() || r < FixedRows() || c >= ColCount() || r >= RowCount() || IsFixed(c, r)) return true;
   if (mouseActions_->DisjunctRowSelect()) {
     bool ctrl = KeyboardStateToShiftState() & ssCtrl;

@@ -197,8 +197,8 @@ void TExtStringGrid::DrawCellContent(TCanvas* cv, int ACol, int ARow, TRect ARec
   }
   if (fixed && look_ == glListView && !flat_) {
     bool themed = IsWindowsXPOrLater() && VisualStylesUsable();
-    const bool hot = hotFixedCell_ == TPoint(ACol, ARow);
-    const int state = hot ? (fixedCellPressed_ ? 3 : 2) : 1;
+    const bool hot = hover_.HotFixedCell == TPoint(ACol, ARow);
+    const int state = hot ? (hover_.FixedCellPressed ? 3 : 2) : 1;
     TRect h(cell.Left, cell.Top, cell.Right, cell.Bottom);
     if (!themed || !DrawThemePart(Handle(), "header", cv, 1, state, h)) {
       // Without visual styles the hot header is lighter and the pressed one darker, as list views show them.

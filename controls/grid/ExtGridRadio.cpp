@@ -502,7 +502,7 @@ void TExtStringGrid::DrawCellGraphic(TCanvas* cv, int ACol, int ARow, const TRec
   } else if (g->CellType == ctButton || g->CellType == ctBitButton) {
     TRect b = PlaceCellGraphic(R, TSize(g->CellIndex & 0xFFFF, (g->CellIndex >> 16) & 0xFFFF), g->CellHAlign,
                                g->CellVAlign);
-    bool pressed = pressedButton_ == BaseCell(ACol, ARow);
+    bool pressed = press_.Button == BaseCell(ACol, ARow);
     bool enabled = controlLook_->NoDisabledButtonLook() || CellGraphicEnabled(rc, ARow);
     int state = pressed ? 3 : enabled ? 1 : 4;
     if (!Themed() || !DrawThemePart(Handle(), "button", cv, 1, state, b))
@@ -539,10 +539,16 @@ void TExtStringGrid::AnchorClick(int ACol, int ARow, const std::string& Anchor) 
 }
 
 void TExtStringGrid::ReleaseMarkupButton() {
-  if (markupPressed_.X < 0) return;
-  TPoint m = markupPressed_;
-  markupPressed_ = TPoint(-1, -1);
+  if (markupPress_.Cell.X < 0) return;
+  TPoint m = markupPress_.Cell;
+  markupPress_.Cell = TPoint(-1, -1);
   if (m.X < ColCount() && m.Y < RowCount()) RepaintCell(m.X, m.Y);
+}
+
+TRect TExtStringGrid::TakePressedControlRect() {
+  TRect r = markupPress_.ControlRect;
+  markupPress_.ControlRect = TRect();
+  return r;
 }
 
 TRect TExtStringGrid::MarkupTextRect(int RealCol, int ARow, TRect R, TAlignment HAlign) {
@@ -576,10 +582,10 @@ bool TExtStringGrid::MarkupClick(int ACol, int ARow, int X, int Y) {
     if (can) {
       if (controlEditorShown_) EndCellControlEdit();
       EndControlEdit();
-      pressedControlRect_ = ctrl;
+      markupPress_.ControlRect = ctrl;
       if (ctype == "BUTTON") {
-        markupPressed_ = TPoint(ACol, ARow);
-        markupDownPoint_ = TPoint(X, Y);
+        markupPress_.Cell = TPoint(ACol, ARow);
+        markupPress_.Point = TPoint(X, Y);
         RepaintCell(ACol, ARow);
       } else if (ctype == "CHECK") {
         cval = UpperCase(cval) == "TRUE" ? "FALSE" : "TRUE";

@@ -69,10 +69,10 @@ TRect TExtStringGrid::SelectionResizeHandle() {
 }
 
 void TExtStringGrid::UpdatePressMode(int X, int Y) {
-  resizeHot_ = false;
+  select_.ResizeHot = false;
   if (SelectionResizer && SelectionRectangle) {
     TRect h = SelectionResizeHandle();
-    resizeHot_ = h.Right > h.Left && X >= h.Left && X < h.Right && Y >= h.Top && Y < h.Bottom;
+    select_.ResizeHot = h.Right > h.Left && X >= h.Left && X < h.Right && Y >= h.Top && Y < h.Bottom;
   }
   int c = -1, r = -1;
   MouseToCell(X, Y, c, r);
@@ -88,8 +88,8 @@ void TExtStringGrid::UpdatePressMode(int X, int Y) {
     else if (fixedCol && !fixedRow && mouseActions_->RowSelect && !onNode)
       mode = pmRowSelect;
   }
-  if (resizeHot_) mode = pmResize;
-  pressMode_ = mode;
+  if (select_.ResizeHot) mode = pmResize;
+  select_.PressMode = mode;
 }
 
 void TExtStringGrid::WMSetCursor(TMessage& Message) {
@@ -97,13 +97,13 @@ void TExtStringGrid::WMSetCursor(TMessage& Message) {
   TGridState st = GridState();
   if (st != gsColSizing && st != gsRowSizing && LoWord(Message.LParam) == HTCLIENT && Screen) {
     int n = 0;
-    if (dragMode_ == pmColSelect || dragMode_ == pmRowSelect || dragMode_ == pmAllSelect)
+    if (select_.DragMode == pmColSelect || select_.DragMode == pmRowSelect || select_.DragMode == pmAllSelect)
       n = crGridDragSelect;
-    else if (pressMode_ == pmColSelect)
+    else if (select_.PressMode == pmColSelect)
       n = crGridColSelect;
-    else if (pressMode_ == pmRowSelect)
+    else if (select_.PressMode == pmRowSelect)
       n = crGridRowSelect;
-    else if (pressMode_ == pmAllSelect || pressMode_ == pmResize || dragMode_ == pmResize)
+    else if (select_.PressMode == pmAllSelect || select_.PressMode == pmResize || select_.DragMode == pmResize)
       n = crGridAllSelect;
     if (n) {
       InstallSelectCursors();
@@ -115,9 +115,14 @@ void TExtStringGrid::WMSetCursor(TMessage& Message) {
   TBaseGrid::WMSetCursor(Message);
 }
 
+void TExtStringGrid::SetOwnCursor(TCursor ACursor) {
+  TGridCountScope own(select_.OwnCursorChange);
+  SetCursor(ACursor);
+}
+
 void TExtStringGrid::CMCursorChanged(TMessage& Message) {
   // A cursor someone else set through the property replaces the mode's.
-  if (!ownCursorChange_) pressMode_ = pmNone;
+  if (!select_.OwnCursorChange) select_.PressMode = pmNone;
   TBaseGrid::CMCursorChanged(Message);
 }
 
@@ -127,10 +132,10 @@ bool TExtStringGrid::SelectionResizeDown(TMessage& Message) {
   if (s.Left < 0 || s.Top < 0) return false;
   // An open edit ends first (validated): the fill writes cells and the current cell moves.
   CloseEditForLines();
-  resizeOrig_ = s;
-  resizeCells_ = CopyCells(s);
-  resizePending_ = true;
-  dragMode_ = pmResize;
+  select_.ResizeOrig = s;
+  select_.ResizeCells = CopyCells(s);
+  select_.ResizePending = true;
+  select_.DragMode = pmResize;
   if (!(Options() & goEditing)) {
     std::shared_ptr<bool> alive = AliveFlag();
     TBaseGrid::WMMouseButton(Message);
@@ -146,20 +151,20 @@ void TExtStringGrid::ModeClick(int ACol, int ARow, TShiftState Shift) {
   const int lastRow = RowCount() - fixedFooters_ - 1, lastCol = ColCount() - 1;
   const bool fixedRow = ARow < FixedRows(), fixedCol = ACol < FixedCols();
   TGridRect before = Selection();
-  if (fixedRow && fixedCol && mouseActions_->AllSelect && pressMode_ == pmAllSelect) {
+  if (fixedRow && fixedCol && mouseActions_->AllSelect && select_.PressMode == pmAllSelect) {
     if (lastRow < FixedRows() || lastCol < FixedCols()) return;
     SetSelection({FixedCols(), FixedRows(), lastCol, lastRow});
-    dragMode_ = pmAllSelect;
-  } else if (fixedCol && !fixedRow && ARow <= lastRow && mouseActions_->RowSelect && pressMode_ == pmRowSelect) {
+    select_.DragMode = pmAllSelect;
+  } else if (fixedCol && !fixedRow && ARow <= lastRow && mouseActions_->RowSelect && select_.PressMode == pmRowSelect) {
     int from = (Shift & ssShift) && Row() >= FixedRows() && Row() <= lastRow ? Row() : ARow;
     SetSelection({FixedCols(), std::min(from, ARow), lastCol, std::max(from, ARow)});
-    dragAnchor_ = from;
-    dragMode_ = pmRowSelect;
-  } else if (fixedRow && !fixedCol && mouseActions_->ColSelect && pressMode_ == pmColSelect) {
+    select_.DragAnchor = from;
+    select_.DragMode = pmRowSelect;
+  } else if (fixedRow && !fixedCol && mouseActions_->ColSelect && select_.PressMode == pmColSelect) {
     if (lastRow < FixedRows()) return;
     SetSelection({ACol, FixedRows(), ACol, lastRow});
-    dragAnchor_ = ACol;
-    dragMode_ = pmColSelect;
+    select_.DragAnchor = ACol;
+    select_.DragMode = pmColSelect;
   } else {
     return;
   }
@@ -168,22 +173,22 @@ void TExtStringGrid::ModeClick(int ACol, int ARow, TShiftState Shift) {
 }
 
 void TExtStringGrid::DisjunctDown(int ACol, int ARow, TShiftState Shift) {
-  deselectPending_ = false;
+  select_.DeselectPending = false;
   const bool ctrl = Shift & ssCtrl;
   // Only a press that reaches this step makes the flags follow the selection at the release (a
   // row check box in column 0 flips its row's flag itself).
-  disjunctRowPress_ = mouseActions_->DisjunctRowSelect() && ARow >= FixedRows() &&
+  select_.DisjunctRowPress = mouseActions_->DisjunctRowSelect() && ARow >= FixedRows() &&
                       (ACol != 0 || !mouseActions_->HotmailRowSelect());
-  disjunctColPress_ = mouseActions_->DisjunctColSelect() && ACol >= FixedCols();
-  if (disjunctRowPress_) {
+  select_.DisjunctColPress = mouseActions_->DisjunctColSelect() && ACol >= FixedCols();
+  if (select_.DisjunctRowPress) {
     if (ctrl)
-      deselectPending_ = RowAttributes(ARow).DisjunctSelected;
+      select_.DeselectPending = RowAttributes(ARow).DisjunctSelected;
     else if (!(Shift & ssAlt))
       ClearRowSelect();
   }
-  if (disjunctColPress_) {
+  if (select_.DisjunctColPress) {
     if (ctrl)
-      deselectPending_ = ColSelect(RealColIndex(ACol));
+      select_.DeselectPending = ColSelect(RealColIndex(ACol));
     else if (!(Shift & ssAlt))
       ClearColSelect();
   }
@@ -201,17 +206,17 @@ void TExtStringGrid::RepaintSelectionUnion(const TGridRect& Before) {
 
 void TExtStringGrid::DragSelectMove(int X, int Y) {
   TGridRect before = Selection();
-  if (dragMode_ == pmResize) {
+  if (select_.DragMode == pmResize) {
     TGridCoord cell = MouseCoord(X, Y);
     if (cell.X < 0 || cell.Y < 0) return;
-    TGridRect n{resizeOrig_.Left, resizeOrig_.Top, std::max(resizeOrig_.Left, cell.X),
-                std::max(resizeOrig_.Top, std::min(cell.Y, RowCount() - fixedFooters_ - 1))};
+    TGridRect n{select_.ResizeOrig.Left, select_.ResizeOrig.Top, std::max(select_.ResizeOrig.Left, cell.X),
+                std::max(select_.ResizeOrig.Top, std::min(cell.Y, RowCount() - fixedFooters_ - 1))};
     if (!(n == before)) SetSelection(n);
-  } else if ((dragMode_ == pmRowSelect || dragMode_ == pmColSelect) && GridState() == gsNormal) {
-    const bool rows = dragMode_ == pmRowSelect;
+  } else if ((select_.DragMode == pmRowSelect || select_.DragMode == pmColSelect) && GridState() == gsNormal) {
+    const bool rows = select_.DragMode == pmRowSelect;
     const int first = rows ? FixedRows() : FixedCols();
     const int last = rows ? RowCount() - fixedFooters_ - 1 : ColCount() - 1;
-    if (last < first || dragAnchor_ < first) return;
+    if (last < first || select_.DragAnchor < first) return;
     const int pos = rows ? Y : X, extent = rows ? ClientHeight() : ClientWidth();
     const int top = rows ? TopRow() : LeftCol();
     const int shown = rows ? VisibleRowCount() : VisibleColCount();
@@ -240,8 +245,8 @@ void TExtStringGrid::DragSelectMove(int X, int Y) {
       at = top + shown - 1;  // past the last cell
     }
     at = std::clamp(at, first, last);
-    TGridRect n = rows ? TGridRect{FixedCols(), std::min(dragAnchor_, at), ColCount() - 1, std::max(dragAnchor_, at)}
-                       : TGridRect{std::min(dragAnchor_, at), FixedRows(), std::max(dragAnchor_, at),
+    TGridRect n = rows ? TGridRect{FixedCols(), std::min(select_.DragAnchor, at), ColCount() - 1, std::max(select_.DragAnchor, at)}
+                       : TGridRect{std::min(select_.DragAnchor, at), FixedRows(), std::max(select_.DragAnchor, at),
                                    RowCount() - fixedFooters_ - 1};
     if (!(n == before)) SetSelection(n);
   }
@@ -250,14 +255,14 @@ void TExtStringGrid::DragSelectMove(int X, int Y) {
 
 // ---------------------------------------------------------------- button up
 void TExtStringGrid::SelectionButtonUp() {
-  pressMode_ = pmNone;
+  select_.PressMode = pmNone;
 }
 
 void TExtStringGrid::DisjunctButtonUp() {
-  const bool pending = deselectPending_, rows = disjunctRowPress_, cols = disjunctColPress_;
-  deselectPending_ = disjunctRowPress_ = disjunctColPress_ = false;
-  if (dragMode_ == pmResize) return;
-  const int c = downCell_.X, r = downCell_.Y;
+  const bool pending = select_.DeselectPending, rows = select_.DisjunctRowPress, cols = select_.DisjunctColPress;
+  select_.DeselectPending = select_.DisjunctRowPress = select_.DisjunctColPress = false;
+  if (select_.DragMode == pmResize) return;
+  const int c = press_.DownCell.X, r = press_.DownCell.Y;
   if (c < 0 || r < 0) return;
   const bool nodeClick = c == 0 && HasNodes() && GetNodeIndent(r) > 0;
   if (rows && mouseActions_->DisjunctRowSelect() && !nodeClick) {
@@ -271,16 +276,16 @@ void TExtStringGrid::DisjunctButtonUp() {
 }
 
 void TExtStringGrid::SelectionResizeUp() {
-  dragMode_ = pmNone;
-  dragAnchor_ = -1;
-  if (!resizePending_) return;
-  resizePending_ = false;
+  select_.DragMode = pmNone;
+  select_.DragAnchor = -1;
+  if (!select_.ResizePending) return;
+  select_.ResizePending = false;
   TCellBlock cells;
-  std::swap(cells, resizeCells_);
+  std::swap(cells, select_.ResizeCells);
   TGridRect now = Selection();
-  if (OnSelectionResize) OnSelectionResize(this, resizeOrig_, now);
+  if (OnSelectionResize) OnSelectionResize(this, select_.ResizeOrig, now);
   PasteCellsIntoSelection(cells);
-  if (OnSelectionResized) OnSelectionResized(this, resizeOrig_, now);
+  if (OnSelectionResized) OnSelectionResized(this, select_.ResizeOrig, now);
 }
 
 void TExtStringGrid::SetSelectedCells(std::vector<TPoint> Cells) {

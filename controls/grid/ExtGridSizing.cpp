@@ -61,7 +61,7 @@ void TExtStringGrid::ColWidthsChanged() {
     sizing_.InCols = true;
   }
   TBaseGrid::ColWidthsChanged();
-  if (sizing_.Cols && sizing_.Index >= 0 && ownSizingIndex_ == sizing_.Index && mouseActions_->AllColumnSize)
+  if (sizing_.Cols && sizing_.Index >= 0 && press_.SizingIndex == sizing_.Index && mouseActions_->AllColumnSize)
     ScaleOtherLines(true, sizing_.Index);
 }
 
@@ -72,7 +72,7 @@ void TExtStringGrid::RowHeightsChanged() {
   }
   const TFlagScope guard(sizing_.InRows);
   TBaseGrid::RowHeightsChanged();
-  if (!sizing_.Cols && sizing_.Index >= 0 && ownSizingIndex_ == sizing_.Index && mouseActions_->AllRowSize)
+  if (!sizing_.Cols && sizing_.Index >= 0 && press_.SizingIndex == sizing_.Index && mouseActions_->AllRowSize)
     ScaleOtherLines(false, sizing_.Index);
 }
 

@@ -161,8 +161,8 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
     TRect hover, control;
     if (!pictureCache_) pictureCache_ = std::make_shared<THTMLPictureCache>();
     // A pressed "BUTTON" control draws pushed: it is the control under the press point.
-    const bool pressed = markupPressed_ == TPoint(ACol, ARow);
-    HTMLDraw(cv, s, tr, GridImages, pressed ? markupDownPoint_.X : tr.Left, pressed ? markupDownPoint_.Y : tr.Top,
+    const bool pressed = markupPress_.Cell == TPoint(ACol, ARow);
+    HTMLDraw(cv, s, tr, GridImages, pressed ? markupPress_.Point.X : tr.Left, pressed ? markupPress_.Point.Y : tr.Top,
              -1, 0, 1, false, false, false, false, BlinkShown(), false, !EnhTextSize, pressed, 1.0, anchor, clNone, clNone, clGray, anchorVal, stripVal, focusAnchor, title, xs,
              ys, links, mouseLink, hover, control, cid, cvv, ct, pictureCache_.get(), PictureContainer, Handle());
     drawn = TSize(xs + 2, ys);
