@@ -116,8 +116,7 @@ TExtStringGrid::~TExtStringGrid() {
   SaveColumnSizes();
   UnhookOwnerForm();
   // The editor must not call back into a half-destroyed grid.
-  editActive_ = false;
-  ++storingFromEditor_;
+  DetachEditor();
   ++editUpdate_;
   // Property objects held by hidden rows are owned by their records and go with them.
   hiddenRows_.reset();

@@ -201,6 +201,7 @@ class TExtInplaceEdit : public TInplaceEdit {
   bool vAlign_ = false, wordWrap_ = false;
   bool completionPending_ = false, typed_ = true;
   bool keypadChar_ = false;  // the character being typed came from the numeric keypad
+  bool clickPositioned_ = false;  // the edit started by a click that placed the caret
 };
 
 // ---------------------------------------------------------------- TExtStringGrid
@@ -402,9 +403,9 @@ class TExtStringGrid : public TBaseGrid {
   void AdvanceCell(int ACol, int ARow, bool Backwards, bool ShowControl = false, bool Force = false);
   void ShowEditorAtCurrent();
   void EditingDone();
-  TEditorType CurrentEditorType() const { return editorType_; }
-  bool EditActive() const { return editActive_; }
-  const std::string& EditStartText() const { return editStartText_; }
+  TEditorType CurrentEditorType() const { return edit_.EditorType; }
+  bool EditActive() const { return edit_.Active; }
+  const std::string& EditStartText() const { return edit_.StartText; }
   int MaxEditLength = 0;
   TEditorType DefaultEditor = edNormal;
   char PasswordChar = '*';
@@ -451,7 +452,7 @@ class TExtStringGrid : public TBaseGrid {
   // Puts the open in-cell control over its cell again (hidden while the cell is out of view).
   void PlaceCellEditor();
   // The control showing for the current edit (null: none, or the inplace editor).
-  TWinControl* ActiveCellEditor() const { return controlEditorShown_ ? activeCellEditor_ : nullptr; }
+  TWinControl* ActiveCellEditor() const { return control_.Shown ? control_.Editor : nullptr; }
   // Tab or Return in an in-cell control: its value goes into the cell even when unchanged.
   void CommitCellControl(WORD Key, TShiftState Shift);
   // Escape in an in-cell control: the cell gets its text back and the control's value is dropped.
@@ -460,7 +461,7 @@ class TExtStringGrid : public TBaseGrid {
   // ----- keys, mouse and wheel (ExtGridKeys.cpp, ExtGridMouse.cpp)
   // The edited cell and its text before editing: the one record every edit path reads.
   void RememberEditCell(int ACol, int ARow);
-  TPoint EditCell() const { return editCell_; }
+  TPoint EditCell() const { return edit_.Cell; }
   int FirstScrollCol();
   int VisibleFixedRightCols() const;
   int LastWalkableRow() const { return RowCount() - 1 - fixedFooters_; }
@@ -907,7 +908,6 @@ class TExtStringGrid : public TBaseGrid {
   bool CheckEditedValue(int ACol, int ARow, const std::string& Value, std::string& Checked);
   // An in-cell control's value through validation; false: refused, the control stays on the cell.
   bool CommitControlValue(TWinControl* AControl, TPoint ACell, const std::string& Value);
-  bool controlRefused_ = false, controlCancel_ = false;
   std::shared_ptr<TCellEditorFactory> editors_;
   // The markup control being edited: its cell, ID and TYPE, where it lies (client pixels).
   TControlEdit* controlEdit_ = nullptr;
@@ -919,10 +919,15 @@ class TExtStringGrid : public TBaseGrid {
   bool leavingEditor_ = false;
   bool ShowEditLink(int ACol, int ARow, const TRect& R);
   bool FindControlRect(int ACol, int ARow, const std::string& CtrlID, TRect& Rect);
-  TWinControl* activeCellEditor_ = nullptr;
-  TPoint controlCell_{-1, -1};
-  std::string controlStartText_;
-  bool controlCommit_ = false;
+  // The in-cell control of the edit (ExtGridEditors.cpp): shown, its cell, the text it showed at
+  // first, its control, and whether its value was refused, is being taken or dropped.
+  struct TCellControlState {
+    bool Shown = false, Refused = false, Cancel = false, Commit = false;
+    TPoint Cell{-1, -1};
+    std::string StartText;
+    TWinControl* Editor = nullptr;
+  } control_;
+  void SetActiveCellEditor(TWinControl* AControl);
   // keys and mouse
   // The key-down table's steps (ExtGridKeys.cpp): true when the key ends there.
   struct TKeyPress;
@@ -974,8 +979,12 @@ class TExtStringGrid : public TBaseGrid {
   } zoom_;
   bool BaseWheel(bool Down, TShiftState Shift, TPoint MousePos);
   void StopPanning();
-  int advancing_ = 0;
-  char startChar_ = 0;
+  // Keys (ExtGridKeys.cpp): an auto advance going on, the character that starts an edit.
+  struct TKeyState {
+    int Advancing = 0;
+    char StartChar = 0;
+  } keys_;
+  char TakeStartChar();
   TEdit* fixedEditor_ = nullptr;
   // A mouse press (ExtGridMouse.cpp): the selection and point at the press, the pressed cell (its
   // merged area's base), the cell button held, the line the user sizes and the press's offset from
@@ -995,16 +1004,29 @@ class TExtStringGrid : public TBaseGrid {
   int updateCount_ = 0;
   bool suppressInvalidate_ = false;
   int lastReportedRow_ = -1;
-  // editing state
-  TEditorType editorType_ = edNormal;
-  std::string editStartText_, validatedText_;
-  TPoint editCell_{-1, -1};
-  bool editActive_ = false, controlEditorShown_ = false, editingSwitchedOff_ = false, editingOnForControl_ = false;
-  int storingFromEditor_ = 0;
-  int validating_ = 0;
-  int selecting_ = 0;
+  // The edit going on (ExtGridEdit.cpp): its editor kind, cell and start text, whether editing
+  // was switched off on a read-only cell or on for a clickable control, and the guards against
+  // re-entry while the editor's text is stored, a value validated or the edited cell made current.
+  struct TEditState {
+    TEditorType EditorType = edNormal;
+    std::string StartText;
+    TPoint Cell{-1, -1};
+    bool Active = false, SwitchedOff = false, OnForControl = false;
+    int StoringFromEditor = 0, Validating = 0, Selecting = 0;
+  } edit_;
+  // Scopes the other files open on the edit's guards.
+  TGridCountScope StoringFromEditorScope();
+  TGridCountScope ValidatingScope();
+  TGridCountScope SelectingScope();
+  // The edit's record after a control opened, closed, or refused its value.
+  void EditOpened();
+  void EditClosed();
+  void EditGoesOnFrom(TPoint Cell, const std::string& StartText);
+  // The grid is going: its editor must not call back into it.
+  void DetachEditor();
+  // Rows, columns, groups and sorts that move lines (ExtGridRows.cpp).
   int structural_ = 0;
-  bool clickPositioned_ = false;
+  TGridCountScope StructuralScope();
   // looks
   TGridLook look_ = glXP;
   bool activeCellShow_ = false;

@@ -177,7 +177,7 @@ void TExtStringGrid::CanEditCell(int ACol, int ARow, bool& CanEdit) {
   TPoint b = BaseCell(ACol, ARow);
   if (TCellProperties* p = CellPropertiesOrNull(b.X, b.Y); p && CanEdit) {
     CanEdit = !p->ReadOnly;
-    if (!(Options() & goEditing) && !editingSwitchedOff_ && !mouseActions_->RangeSelectAndEdit) CanEdit = false;
+    if (!(Options() & goEditing) && !edit_.SwitchedOff && !mouseActions_->RangeSelectAndEdit) CanEdit = false;
   }
   if (OnCanEditCell) OnCanEditCell(this, b.Y, b.X, CanEdit);
 }

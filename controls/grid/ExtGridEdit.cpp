@@ -1,4 +1,4 @@
-// The editing path: moving the current cell, switching editing per cell,
+// The editing path: the edit record, moving the current cell, switching editing per cell,
 // choosing the editor, validating and storing the edited text.
 #include <algorithm>
 
@@ -56,7 +56,7 @@ void TExtStringGrid::SetEditingOption(bool On) {
 }
 
 bool TExtStringGrid::IsEditableCell(int ACol, int ARow) {
-  if (!(Options() & goEditing) && !mouseActions_->RangeSelectAndEdit && !editingSwitchedOff_) return false;
+  if (!(Options() & goEditing) && !mouseActions_->RangeSelectAndEdit && !edit_.SwitchedOff) return false;
   TPoint b = BaseCell(ACol, ARow);
   bool can = true;
   CanEditCell(b.X, b.Y, can);
@@ -66,7 +66,7 @@ bool TExtStringGrid::IsEditableCell(int ACol, int ARow) {
 }
 
 bool TExtStringGrid::SelectCell(int ACol, int ARow) {
-  if (selecting_) return true;
+  if (edit_.Selecting) return true;
   // The footer panels keep their height out of the rows in view (BottomInset), so a cell made
   // current never hides under them.
   if (floatingFooter_->Visible()) {
@@ -78,27 +78,27 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
   if (ARow != Row() && OnRowChanging) OnRowChanging(this, Row(), ARow, allow);
   if (ACol != Col() && OnColChanging) OnColChanging(this, Col(), ACol, allow);
   // Auto advance has asked OnCellChanging already.
-  if ((ACol != Col() || ARow != Row()) && OnCellChanging && !advancing_)
+  if ((ACol != Col() || ARow != Row()) && OnCellChanging && !keys_.Advancing)
     OnCellChanging(this, Row(), Col(), ARow, ACol, allow);
   if (ACol == 0 && HasNodes() && !(Options() & goRowSelect)) return false;
   if (!allow) return false;
   // An in-cell control closes (giving its value back) before the current cell leaves it.
-  if (controlEditorShown_ && (DisplColIndex(controlCell_.X) != ACol || controlCell_.Y != ARow)) {
+  if (control_.Shown && (DisplColIndex(control_.Cell.X) != ACol || control_.Cell.Y != ARow)) {
     EndCellControlEdit();
-    if (controlEditorShown_) return false;  // its value was refused: the control stays on its cell
+    if (control_.Shown) return false;  // its value was refused: the control stays on its cell
   }
 
   bool editorFocused = InplaceEditor() && InplaceEditor()->Focused();
   // Every move off an edited cell passes here, whichever key, click, wheel, search or call makes
   // it: the text is validated before anything else changes, and a refusal keeps the cell.
-  const bool leaving = BaseCell(RealColIndex(ACol), ARow) != editCell_;
+  const bool leaving = BaseCell(RealColIndex(ACol), ARow) != edit_.Cell;
   if (!ValidateOnWayOut(leaving ? TEditWayOut::ToOtherCell : TEditWayOut::OnTheCell)) return false;
 
   // Editing is switched per cell: off on read-only cells, on again on the next editable one,
   // and on for a clickable control only while that cell is current.
   bool clickable = HasClickableControl(ACol, ARow);
-  if (editingOnForControl_ && !clickable) {
-    editingOnForControl_ = false;
+  if (edit_.OnForControl && !clickable) {
+    edit_.OnForControl = false;
     SetEditingOption(false);
   }
   if (clickable) {
@@ -106,21 +106,21 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
     CanEditCell(ACol, ARow, can);
     if (can && !(Options() & (goEditing | goRowSelect))) {
       SetEditingOption(true);
-      editingOnForControl_ = true;
+      edit_.OnForControl = true;
     }
-  } else if ((Options() & goEditing) || editingSwitchedOff_) {
+  } else if ((Options() & goEditing) || edit_.SwitchedOff) {
     // Only editing the grid switched off comes back: the owner's switching it off stays (typing
     // to jump to a row needs it off on every row it lands on).
     bool can = true;
     CanEditCell(ACol, ARow, can);
     if (can) {
-      editingSwitchedOff_ = false;
+      edit_.SwitchedOff = false;
       SetEditingOption(true);
     } else {
       if (EditorMode() && !editorFocused) HideEditor();
       if (Options() & goEditing) {
         SetEditingOption(false);
-        editingSwitchedOff_ = true;
+        edit_.SwitchedOff = true;
       }
     }
   }
@@ -137,27 +137,27 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
   if (!result) return false;
   if (!(ComponentState() & csLoading)) ReportRow(ARow);
   RememberEditCell(ACol, ARow);
-  if (!(Options() & goAlwaysShowEditor) && !navigation_->AlwaysEdit) editActive_ = false;
+  if (!(Options() & goAlwaysShowEditor) && !navigation_->AlwaysEdit) edit_.Active = false;
   return true;
 }
 
 bool TExtStringGrid::CanEditShow() {
-  if (storingFromEditor_) return false;
+  if (edit_.StoringFromEditor) return false;
   bool inherited = TBaseGrid::CanEditShow();
   if (ComponentState() & csDesigning) return inherited;
-  if (editActive_ && controlEditorShown_) return false;
+  if (edit_.Active && control_.Shown) return false;
   TPoint b = BaseCell(RealColIndex(Col()), Row());
-  if (inherited && !editActive_) {
+  if (inherited && !edit_.Active) {
     if (HasClickableControl(b.X, b.Y)) return false;
-    editStartText_ = GetCurrentCellText();
-    editorType_ = DefaultEditor;
-    GetCellEditor(b.X, b.Y, editorType_);
-    if (editorType_ == edNone) return false;
-    editActive_ = true;
-    editCell_ = b;
-    if (!IsTextEditor(editorType_)) {
+    edit_.StartText = GetCurrentCellText();
+    edit_.EditorType = DefaultEditor;
+    GetCellEditor(b.X, b.Y, edit_.EditorType);
+    if (edit_.EditorType == edNone) return false;
+    edit_.Active = true;
+    edit_.Cell = b;
+    if (!IsTextEditor(edit_.EditorType)) {
       ShowCellEditor(b.X, b.Y);
-      if (controlEditorShown_) return false;
+      if (control_.Shown) return false;
       // No control for this kind yet: it edits as plain text.
     }
   }
@@ -177,7 +177,7 @@ void TExtStringGrid::SetEditText(int ACol, int ARow, const std::string& Value) {
 
 void TExtStringGrid::StoreValidated(int ACol, int ARow, const std::string& Value) {
   // The open editor takes the text in place: reloading it would take its focus away.
-  TGridCountScope store(storingFromEditor_);
+  TGridCountScope store(edit_.StoringFromEditor);
   TGridCountScope quiet(editUpdate_);
   SetCells(ACol, ARow, Value);
   TInplaceEdit* e = EditorOver(BaseCell(ACol, ARow));
@@ -199,28 +199,28 @@ bool TExtStringGrid::CheckEditedValue(int c, int r, const std::string& Value, st
   if (CellChecker && CellChecker->AutoCorrect) v = CellChecker->Correct(this, c, r, v);
   if (OnCellValidate) OnCellValidate(this, c, r, v, valid);
   // Only a changed value that is stored marks its row.
-  if (valid && v != editStartText_ && showModified_->Enabled && FixedCols() > 0) {
+  if (valid && v != edit_.StartText && showModified_->Enabled && FixedCols() > 0) {
     SetRowModified(r, true);
     RepaintCell(0, r);
   }
   if (valid) CalcFooter(c);
   if (CellChecker && CellChecker->AutoMarkError) v = CellChecker->MarkError(this, c, r, v);
-  if (valid && UndoRedo()) UndoRedo()->Add(c, r, editStartText_, v);
+  if (valid && UndoRedo()) UndoRedo()->Add(c, r, edit_.StartText, v);
   return valid;
 }
 
 bool TExtStringGrid::ValidateCell(const std::string& Value) {
-  if (!editActive_ || storingFromEditor_ || validating_) return true;
-  editActive_ = false;
-  TGridCountScope guard(validating_);
-  int c = editCell_.X, r = editCell_.Y;
+  if (!edit_.Active || edit_.StoringFromEditor || edit_.Validating) return true;
+  edit_.Active = false;
+  TGridCountScope guard(edit_.Validating);
+  int c = edit_.Cell.X, r = edit_.Cell.Y;
   // The edit goes on while the editor stays open on the cell (Enter keeps it open).
   auto goOn = [&] {
     RememberEditCell(Col(), Row());
-    editActive_ = EditorMode() && InplaceEditor() && InplaceEditor()->Visible();
+    edit_.Active = EditorMode() && InplaceEditor() && InplaceEditor()->Visible();
     return true;
   };
-  if (c < 0 || r < 0 || r >= RowCount() || c >= AllColCount() || Value == editStartText_) return goOn();
+  if (c < 0 || r < 0 || r >= RowCount() || c >= AllColCount() || Value == edit_.StartText) return goOn();
   std::string v;
   bool valid = CheckEditedValue(c, r, Value, v);
   if (valid) {
@@ -230,24 +230,24 @@ bool TExtStringGrid::ValidateCell(const std::string& Value) {
   }
   // Refused: the cell gets back its text from before the edit (or the handler's correction),
   // the edited cell is current again and its editor shows.
-  std::string back = v != Value ? v : editStartText_;
+  std::string back = v != Value ? v : edit_.StartText;
   StoreValidated(c, r, back);
   int dc = DisplColIndex(c);
   if (Col() != dc || Row() != r) {
-    TGridCountScope sel(selecting_);
+    TGridCountScope sel(edit_.Selecting);
     FocusCell(dc, r, true);
   }
   // The edit goes on from the text put back, on the cell it was on (never re-read from a cell an
   // editor moved over).
-  editCell_ = TPoint(c, r);
-  editStartText_ = back;
-  editActive_ = true;
+  edit_.Cell = TPoint(c, r);
+  edit_.StartText = back;
+  edit_.Active = true;
   if (Options() & goEditing) ShowEditor();
   return false;
 }
 
 bool TExtStringGrid::ValidateOnWayOut(TEditWayOut Way) {
-  if (!editActive_) return true;
+  if (!edit_.Active) return true;
   const bool editorFocused = InplaceEditor() && InplaceEditor()->Focused();
   switch (Way) {
     // A text the editor's own keys validated already equals its start text: the cell made
@@ -270,16 +270,16 @@ bool TExtStringGrid::ValidateOnWayOut(TEditWayOut Way) {
 }
 
 std::string TExtStringGrid::EditedText() {
-  if (TInplaceEdit* e = EditorOver(editCell_)) return e->Text();
-  if (editCell_.X < 0 || editCell_.Y < 0 || editCell_.Y >= RowCount() || editCell_.X >= AllColCount()) return editStartText_;
-  return GridCells(editCell_.X, editCell_.Y);
+  if (TInplaceEdit* e = EditorOver(edit_.Cell)) return e->Text();
+  if (edit_.Cell.X < 0 || edit_.Cell.Y < 0 || edit_.Cell.Y >= RowCount() || edit_.Cell.X >= AllColCount()) return edit_.StartText;
+  return GridCells(edit_.Cell.X, edit_.Cell.Y);
 }
 
 bool TExtStringGrid::ValidateWideCell(const std::u16string& Value) {
-  if (!editActive_ || storingFromEditor_ || validating_) return true;
+  if (!edit_.Active || edit_.StoringFromEditor || edit_.Validating) return true;
   std::u16string v = Value;
   bool valid = true;
-  if (OnCellValidateWide) OnCellValidateWide(this, editCell_.X, editCell_.Y, v, valid);
+  if (OnCellValidateWide) OnCellValidateWide(this, edit_.Cell.X, edit_.Cell.Y, v, valid);
   if (!valid) return false;
   return ValidateCell(Utf16ToUtf8(v));
 }
@@ -292,20 +292,20 @@ void TExtStringGrid::SetEditCellText(int ACol, int ARow, const std::string& Valu
 void TExtStringGrid::RestoreCellAfterCancel() {
   // The edited cell gets its text back: on a merged area that is the base, not the covered cell
   // that may be current.
-  TPoint e = editCell_;
+  TPoint e = edit_.Cell;
   if (e.X < 0 || e.Y < 0 || e.Y >= RowCount() || e.X >= AllColCount()) e = BaseCell(RealColIndex(Col()), Row());
-  SetCells(e.X, e.Y, editStartText_);
+  SetCells(e.X, e.Y, edit_.StartText);
   SetCells(e.X, e.Y, Cells(e.X, e.Y));
   // An editor left with the typed text would write it back when it closes.
-  if (TInplaceEdit* ed = EditorOver(e); ed && ed->Text() != editStartText_) ed->SetText(editStartText_);
-  editActive_ = false;
+  if (TInplaceEdit* ed = EditorOver(e); ed && ed->Text() != edit_.StartText) ed->SetText(edit_.StartText);
+  edit_.Active = false;
 }
 
 void TExtStringGrid::EndCellControlEdit() {
   if (EditorMode()) HideEditor();
-  if (controlEditorShown_) HideCellEditor();
-  if (controlEditorShown_) return;  // refused: the edit goes on in the control
-  editActive_ = false;
+  if (control_.Shown) HideCellEditor();
+  if (control_.Shown) return;  // refused: the edit goes on in the control
+  edit_.Active = false;
 }
 
 void TExtStringGrid::HandleEditorKey(WORD Key, TShiftState Shift) { LeaveCellEditor(Key, Shift); }
@@ -318,4 +318,56 @@ void TExtStringGrid::ShowEditorAtCurrent() {
 
 void TExtStringGrid::EditingDone() {
   if (OnEditingDone) OnEditingDone(this);
+}
+
+// ---------------------------------------------------------------- the edit record
+void TExtStringGrid::RememberEditCell(int ACol, int ARow) {
+  if (ACol < 0 || ARow < 0 || ARow >= RowCount()) return;
+  TPoint b = BaseCell(RealColIndex(ACol), ARow);
+  // An edit going on in this cell keeps the text it started from: taking the typed text as the
+  // start would let it leave the cell unvalidated.
+  if (edit_.Active && b == edit_.Cell) return;
+  edit_.Cell = b;
+  edit_.StartText = GridCells(b.X, b.Y);
+}
+
+// The edit record goes where the open editor's cell went (the platform grid carries that cell
+// with the move), so a validation writes into the edited cell and no other.
+void TExtStringGrid::FollowEditCell() {
+  TInplaceEdit* e = InplaceEditor();
+  if (!edit_.Active || !e || !e->Visible() || InplaceCol() < 0 || InplaceRow() < 0) return;
+  edit_.Cell = BaseCell(RealColIndex(InplaceCol()), InplaceRow());
+}
+
+// Rows and columns that move under an open editor would leave it on another cell's data, so the
+// edit ends first: validated (a refused text gives the cell its old text back), then closed. Every
+// keystroke is already in the cell; the next typed character opens the editor on the current cell.
+void TExtStringGrid::CloseEditForLines() {
+  if (structural_ > 0) return;  // the outer operation closed it
+  TInplaceEdit* e = InplaceEditor();
+  const bool shown = EditorMode() && e && e->Visible();
+  // An in-cell control keeps its own edit; an edit whose editor was hidden (editing switched off
+  // meanwhile) still has its typed text in the cell, so it is validated all the same.
+  if (!shown && (control_.Shown || !edit_.Active)) return;
+  ValidateOnWayOut(TEditWayOut::LinesMove);
+  if (shown) HideEditor();
+  edit_.Active = false;
+}
+
+TGridCountScope TExtStringGrid::StoringFromEditorScope() { return TGridCountScope(edit_.StoringFromEditor); }
+TGridCountScope TExtStringGrid::ValidatingScope() { return TGridCountScope(edit_.Validating); }
+TGridCountScope TExtStringGrid::SelectingScope() { return TGridCountScope(edit_.Selecting); }
+
+void TExtStringGrid::EditOpened() { edit_.Active = true; }
+void TExtStringGrid::EditClosed() { edit_.Active = false; }
+
+void TExtStringGrid::EditGoesOnFrom(TPoint Cell, const std::string& StartText) {
+  edit_.StartText = StartText;
+  edit_.Cell = Cell;
+  edit_.Active = true;
+}
+
+void TExtStringGrid::DetachEditor() {
+  edit_.Active = false;
+  ++edit_.StoringFromEditor;
 }

@@ -185,7 +185,7 @@ bool TExtStringGrid::ShowEditLink(int ACol, int ARow, const TRect& R) {
   } else {
     link->SetRect(R);
   }
-  activeCellEditor_ = c;
+  SetActiveCellEditor(c);
   link->SetEditorValue(GridCells(ACol, ARow));
   if (OnGetEditorProp) OnGetEditorProp(this, ACol, ARow, link);
   link->SetVisible(true);
@@ -194,7 +194,7 @@ bool TExtStringGrid::ShowEditLink(int ACol, int ARow, const TRect& R) {
 }
 
 void TExtStringGrid::FinishEditLink() {
-  if (controlEditorShown_ && editorType_ == edCustom && EditLink) EndCellControlEdit();
+  if (control_.Shown && edit_.EditorType == edCustom && EditLink) EndCellControlEdit();
 }
 
 void TExtStringGrid::LeaveCellEditor(WORD Key, TShiftState Shift) {
@@ -203,7 +203,7 @@ void TExtStringGrid::LeaveCellEditor(WORD Key, TShiftState Shift) {
   TGridFlagScope leaving(leavingEditor_, true);
   TGridFlagScope noAutoEdit(navigation_->AlwaysEdit, false);
   EndCellControlEdit();
-  if (controlEditorShown_) return;
+  if (control_.Shown) return;
   if (Key == VK_TAB || Key == VK_LEFT || Key == VK_RIGHT || Key == VK_UP || Key == VK_DOWN || Key == VK_PRIOR ||
       Key == VK_NEXT || Key == VK_END)
     KeyDown(Key, Shift);

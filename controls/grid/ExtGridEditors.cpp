@@ -524,43 +524,44 @@ TGridCombo* TExtStringGrid::ComboBox() { return CellEditors()->Combo(); }
 TGridDatePicker* TExtStringGrid::DateEditor() { return CellEditors()->DateEdit(); }
 
 void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
-  controlEditorShown_ = false;
-  controlRefused_ = false;
+  control_.Shown = false;
+  control_.Refused = false;
   TRect r = CellRectEx(DisplColIndex(ACol), ARow);
   if (UseRightToLeftAlignment()) ++r.Left;
-  if (editorType_ == edCustom && EditLink) {
-    controlCell_ = TPoint(ACol, ARow);
+  if (edit_.EditorType == edCustom && EditLink) {
+    control_.Cell = TPoint(ACol, ARow);
     if (!ShowEditLink(ACol, ARow, r)) return;
-    editActive_ = true;
-    controlEditorShown_ = true;
-    controlStartText_ = EditLink->GetEditorValue();
-    startChar_ = 0;
+    EditOpened();
+    control_.Shown = true;
+    control_.StartText = EditLink->GetEditorValue();
+    TakeStartChar();
     return;
   }
-  TWinControl* c = CellEditors()->For(editorType_);
+  TWinControl* c = CellEditors()->For(edit_.EditorType);
   TCellEditorSide* side = SideOf(c);
   if (!side) return;  // no control for this kind: the inplace editor edits the text
-  editActive_ = true;
-  controlEditorShown_ = true;
-  activeCellEditor_ = c;
-  controlCell_ = TPoint(ACol, ARow);
+  EditOpened();
+  control_.Shown = true;
+  control_.Editor = c;
+  control_.Cell = TPoint(ACol, ARow);
   c->SetBounds(r.Left, r.Top, std::max(1, r.Width() - 1), std::max(1, r.Height() - 1));
   c->SetFont(Font());
-  side->TakeCell(GridCells(ACol, ARow), editorType_);
-  controlStartText_ = side->Shown();
+  side->TakeCell(GridCells(ACol, ARow), edit_.EditorType);
+  control_.StartText = side->Shown();
   c->SetVisible(true);
   if (c->CanFocus()) c->SetFocus();
-  const char start = startChar_;
-  startChar_ = 0;
+  const char start = TakeStartChar();
   if (start) side->TakeStartKey(start);
   // DirectDateDrop: the calendar drops with the date picker, as F4 would drop it.
-  if (editorType_ == edDateEdit && MouseActions()->DirectDateDrop) static_cast<TGridDatePicker*>(c)->DropDown();
+  if (edit_.EditorType == edDateEdit && MouseActions()->DirectDateDrop) static_cast<TGridDatePicker*>(c)->DropDown();
 }
+
+void TExtStringGrid::SetActiveCellEditor(TWinControl* AControl) { control_.Editor = AControl; }
 
 void TExtStringGrid::PlaceCellEditor() {
   TWinControl* c = ActiveCellEditor();
   if (!c) return;
-  TRect r = CellRectEx(DisplColIndex(controlCell_.X), controlCell_.Y);
+  TRect r = CellRectEx(DisplColIndex(control_.Cell.X), control_.Cell.Y);
   if (UseRightToLeftAlignment()) ++r.Left;
   if (r.Width() <= 1 || r.Height() <= 1) {
     c->SetVisible(false);
@@ -571,31 +572,31 @@ void TExtStringGrid::PlaceCellEditor() {
 }
 
 void TExtStringGrid::CommitCellControl(WORD Key, TShiftState Shift) {
-  controlCommit_ = controlEditorShown_;
+  control_.Commit = control_.Shown;
   HandleEditorKey(Key, Shift);
-  controlCommit_ = false;
+  control_.Commit = false;
 }
 
 void TExtStringGrid::CancelCellControl() {
-  TGridFlagScope cancel(controlCancel_, true);
+  TGridFlagScope cancel(control_.Cancel, true);
   RestoreCellAfterCancel();
   EndCellControlEdit();
 }
 
 void TExtStringGrid::HideCellEditor() {
-  if (!controlEditorShown_ || validating_) return;
-  TWinControl* c = activeCellEditor_;
+  if (!control_.Shown || edit_.Validating) return;
+  TWinControl* c = control_.Editor;
   TCellEditorSide* side = SideOf(c);
-  TEditLink* link = editorType_ == edCustom && EditLink && c == EditLink->GetEditControl() ? EditLink : nullptr;
-  TPoint cell = controlCell_;
+  TEditLink* link = edit_.EditorType == edCustom && EditLink && c == EditLink->GetEditControl() ? EditLink : nullptr;
+  TPoint cell = control_.Cell;
   // A control left as it was shown writes nothing back: opening one never changes the cell.
-  bool commit = controlCommit_;
-  controlCommit_ = false;
+  bool commit = control_.Commit;
+  control_.Commit = false;
   std::string value;
   const auto shown = [&] { return link ? link->GetEditorValue() : side ? side->Shown() : std::string(); };
   const bool inGrid = cell.X >= 0 && cell.Y >= 0 && cell.X < AllColCount() && cell.Y < RowCount();
   bool write = false;
-  if ((side || link) && !controlCancel_ && (commit || shown() != controlStartText_) && inGrid) {
+  if ((side || link) && !control_.Cancel && (commit || shown() != control_.StartText) && inGrid) {
     if (link) {
       value = link->GetEditorValue();
       write = true;
@@ -604,53 +605,51 @@ void TExtStringGrid::HideCellEditor() {
     }
   }
   if (write && !CommitControlValue(c, cell, value)) return;
-  controlEditorShown_ = false;
-  controlRefused_ = false;
-  editActive_ = false;
-  activeCellEditor_ = nullptr;
+  control_.Shown = false;
+  control_.Refused = false;
+  EditClosed();
+  control_.Editor = nullptr;
   if (link)
     link->Release();
   else if (c)
     c->SetVisible(false);
-  if (editorType_ != edNormal) EditingDone();
+  if (edit_.EditorType != edNormal) EditingDone();
 }
 
 bool TExtStringGrid::CommitControlValue(TWinControl* c, TPoint cell, const std::string& Value) {
   std::string v = Value;
   bool valid = true;
   // An unchanged value is stored as it is, as the inplace editor does.
-  if (Value != editStartText_) {
-    TGridCountScope guard(validating_);
+  if (Value != edit_.StartText) {
+    auto guard = ValidatingScope();
     valid = CheckEditedValue(cell.X, cell.Y, Value, v);
   }
   if (valid) {
-    controlEditorShown_ = false;
+    control_.Shown = false;
     SetEditCellText(cell.X, cell.Y, v);
-    controlEditorShown_ = true;
-    if (v != editStartText_) CellsChanged(TRect(cell.X, cell.Y, cell.X, cell.Y));
+    control_.Shown = true;
+    if (v != edit_.StartText) CellsChanged(TRect(cell.X, cell.Y, cell.X, cell.Y));
     return true;
   }
   // Refused: the cell gets back its text from before (or the handler's correction) and the
   // control stays open on the cell with it, until a value is taken or Escape restores.
-  std::string back = v != Value ? v : editStartText_;
+  std::string back = v != Value ? v : edit_.StartText;
   {
-    TGridCountScope guard(validating_);
+    auto guard = ValidatingScope();
     SetEditCellText(cell.X, cell.Y, back);
-    if (TCellEditorSide* side = SideOf(c)) side->TakeCell(back, editorType_);
-    if (editorType_ == edCustom && EditLink && c == EditLink->GetEditControl()) EditLink->SetEditorValue(back);
+    if (TCellEditorSide* side = SideOf(c)) side->TakeCell(back, edit_.EditorType);
+    if (edit_.EditorType == edCustom && EditLink && c == EditLink->GetEditControl()) EditLink->SetEditorValue(back);
     // The caret goes to the end of the text taken back.
     if (auto* e = dynamic_cast<TCustomEdit*>(c)) e->SetSelStart(static_cast<int>(e->Text().size()));
     int dc = DisplColIndex(cell.X);
     if (Col() != dc || Row() != cell.Y) {
-      TGridCountScope sel(selecting_);
+      auto sel = SelectingScope();
       FocusCell(dc, cell.Y, true);
     }
   }
-  if (TCellEditorSide* side = SideOf(c)) controlStartText_ = side->Shown();
-  if (editorType_ == edCustom && EditLink && c == EditLink->GetEditControl()) controlStartText_ = back;
-  editStartText_ = back;
-  editCell_ = cell;
-  editActive_ = true;
-  controlRefused_ = true;
+  if (TCellEditorSide* side = SideOf(c)) control_.StartText = side->Shown();
+  if (edit_.EditorType == edCustom && EditLink && c == EditLink->GetEditControl()) control_.StartText = back;
+  EditGoesOnFrom(cell, back);
+  control_.Refused = true;
   return false;
 }

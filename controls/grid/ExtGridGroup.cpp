@@ -110,7 +110,7 @@ void TExtStringGrid::Group(int ACol) {
   GroupRows(ACol, false);
   // The column leaves the view: its cells stay with their rows past the last column.
   {
-    TGridCountScope s(structural_);
+    auto s = StructuralScope();
     MoveColumn(ACol, ColCount() - 1);
   }
   SetColCount(ColCount() - 1);
@@ -193,7 +193,7 @@ void TExtStringGrid::UnGroup() {
   }
   SetColCount(ColCount() + 1);
   {
-    TGridCountScope s(structural_);
+    auto s = StructuralScope();
     MoveColumn(ColCount() - 1, col);
   }
   SetColWidths(col, group_.Width);

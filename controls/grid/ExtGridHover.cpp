@@ -395,7 +395,7 @@ void TExtStringGrid::WMSetFocus(TMessage& Message) {
     SetSelection(TGridRect{ColCount(), RowCount(), ColCount(), RowCount()});
     return;
   }
-  if (!navigation_->AlwaysEdit || controlEditorShown_) return;
+  if (!navigation_->AlwaysEdit || control_.Shown) return;
   if (GridState() == gsColMoving || GridState() == gsRowMoving) return;
   const int rc = RealColIndex(Col());
   TCellType t = GetCellType(rc, Row());

@@ -29,7 +29,7 @@ int TExtStringGrid::VisibleFixedRightCols() const {
 bool TExtStringGrid::TabStopAt(int ACol, int ARow) {
   if (!TabStops(ACol)) return false;
   // Editing the grid switched off on a read-only cell still counts as editing.
-  if ((Options() & goEditing) || editingSwitchedOff_) return IsEditableCell(RealColIndex(ACol), ARow);
+  if ((Options() & goEditing) || edit_.SwitchedOff) return IsEditableCell(RealColIndex(ACol), ARow);
   return ACol >= FixedCols() && ARow >= FixedRows() && !IsFixed(ACol, ARow);
 }
 
@@ -44,15 +44,10 @@ void TExtStringGrid::EndUpdate() {
   UpdateScrollBars(false);
 }
 
-// ---------------------------------------------------------------- the edit record
-void TExtStringGrid::RememberEditCell(int ACol, int ARow) {
-  if (ACol < 0 || ARow < 0 || ARow >= RowCount()) return;
-  TPoint b = BaseCell(RealColIndex(ACol), ARow);
-  // An edit going on in this cell keeps the text it started from: taking the typed text as the
-  // start would let it leave the cell unvalidated.
-  if (editActive_ && b == editCell_) return;
-  editCell_ = b;
-  editStartText_ = GridCells(b.X, b.Y);
+char TExtStringGrid::TakeStartChar() {
+  const char c = keys_.StartChar;
+  keys_.StartChar = 0;
+  return c;
 }
 
 // ---------------------------------------------------------------- key down
@@ -425,7 +420,7 @@ void TExtStringGrid::WMChar(TMessage& Message) {
   TCellType t;
   bool control = CellClickable(c, r, t);
   if (mouseActions_->RangeSelectAndEdit && !control && ch != 9 && ch != 27 && IsEditableCell(c, r)) {
-    startChar_ = static_cast<char>(ch < 0x80 ? ch : '?');
+    keys_.StartChar = static_cast<char>(ch < 0x80 ? ch : '?');
     SetEditingOption(true);
     ClampInView(TGridCoord{Col(), Row()});
     TBaseGrid::WMChar(Message);
@@ -438,7 +433,7 @@ void TExtStringGrid::WMChar(TMessage& Message) {
     Message.Result = 1;
     return;
   }
-  if ((Options() & goEditing) && (ch >= 32 || ch == 8)) startChar_ = static_cast<char>(ch < 0x80 ? ch : '?');
+  if ((Options() & goEditing) && (ch >= 32 || ch == 8)) keys_.StartChar = static_cast<char>(ch < 0x80 ? ch : '?');
   TBaseGrid::WMChar(Message);
 }
 
@@ -446,7 +441,7 @@ void TExtStringGrid::KeyPress(char& Key) {
   if (Key == 27) {
     // An Escape character without the Escape key (Ctrl+[) cancels as the key does: the editor
     // closes too, so what is typed next starts a new edit instead of one nobody validates.
-    if ((Options() & goEditing) && editActive_) {
+    if ((Options() & goEditing) && edit_.Active) {
       RestoreCellAfterCancel();
       EndCellControlEdit();
     }
@@ -485,7 +480,7 @@ void TExtStringGrid::CMDialogChar(TMessage& Message) {
 // ---------------------------------------------------------------- focus
 void TExtStringGrid::DoEnter() {
   TBaseGrid::DoEnter();
-  if (!editActive_) SelectCell(Col(), Row());
+  if (!edit_.Active) SelectCell(Col(), Row());
   RememberEditCell(Col(), Row());
 }
 
@@ -638,7 +633,7 @@ void TExtStringGrid::ArriveAfterAdvance(int ACol, int ARow, int nc, int nr, bool
   TCellType t;
   bool oldControl = CellClickable(RealColIndex(ACol), ARow, t);
   {
-    TGridCountScope adv(advancing_);
+    TGridCountScope adv(keys_.Advancing);
     FocusCell(nc, nr, true);
   }
   bool control = CellClickable(RealColIndex(Col()), Row(), t);
@@ -655,7 +650,7 @@ void TExtStringGrid::ArriveAfterAdvance(int ACol, int ARow, int nc, int nr, bool
 void TExtStringGrid::AdvanceCell(int ACol, int ARow, bool Backwards, bool ShowControl, bool Force) {
   if (!navigation_->AdvanceOnEnter && !Force) return;
   if (mouseActions_->RangeSelectAndEdit && !(Options() & goEditing)) SetEditingOption(true);
-  startChar_ = 0;
+  keys_.StartChar = 0;
   const int first = FirstScrollCol(), lastCol = ColCount() - VisibleFixedRightCols() - 1;
   const int top = FixedRows();
   if (lastCol < first || LastWalkableRow() < top) return;

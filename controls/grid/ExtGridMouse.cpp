@@ -109,10 +109,10 @@ struct TExtStringGrid::TCellPress {
 // As the window system does, a press on another cell takes the focus from the inplace editor
 // first, so the edit is validated before the cell is left.
 bool TExtStringGrid::PressLeavesEditors(TCellPress& p) {
-  if (controlEditorShown_ && (DisplColIndex(controlCell_.X) != p.C || controlCell_.Y != p.R)) {
-    if (!controlRefused_) EndCellControlEdit();
-    if (controlEditorShown_) {
-      if (activeCellEditor_ && activeCellEditor_->CanFocus()) activeCellEditor_->SetFocus();
+  if (control_.Shown && (DisplColIndex(control_.Cell.X) != p.C || control_.Cell.Y != p.R)) {
+    if (!control_.Refused) EndCellControlEdit();
+    if (control_.Shown) {
+      if (control_.Editor && control_.Editor->CanFocus()) control_.Editor->SetFocus();
       return true;
     }
   }
@@ -120,7 +120,7 @@ bool TExtStringGrid::PressLeavesEditors(TCellPress& p) {
   // What the cell is, read once the open edits have ended.
   p.ByIndex = p.C < FixedCols() || p.R < FixedRows();
   p.FixedByRule = !p.ByIndex && IsFixed(p.C, p.R);
-  if ((p.ByIndex || p.FixedByRule) && controlEditorShown_) EndCellControlEdit();
+  if ((p.ByIndex || p.FixedByRule) && control_.Shown) EndCellControlEdit();
   return false;
 }
 
@@ -139,7 +139,7 @@ bool TExtStringGrid::PressOnCellGraphic(TCellPress& p) {
   bool can = (Options() & goEditing) || mouseActions_->RangeSelectAndEdit;
   CanEditCell(rc, r, can);
   if (t == ctButton || t == ctBitButton) {
-    if (controlEditorShown_) EndCellControlEdit();
+    if (control_.Shown) EndCellControlEdit();
     FocusCell(c, r, true);
     // Only the button itself presses; the rest of the cell just selects it.
     if (PointOnButton(c, r, x, y)) {
@@ -150,7 +150,7 @@ bool TExtStringGrid::PressOnCellGraphic(TCellPress& p) {
     return true;
   }
   if (checkKind && (can || controlLook_->CheckAlwaysActive) && PointOnCheckGlyph(c, r, x, y)) {
-    if (controlEditorShown_) EndCellControlEdit();
+    if (control_.Shown) EndCellControlEdit();
     if (CanFocus()) SetFocus();
     ToggleCheck(rc, r, true);
     if (showModified_->Enabled) {
@@ -169,7 +169,7 @@ bool TExtStringGrid::PressOnCellGraphic(TCellPress& p) {
     return true;
   }
   if (t == ctRadio && (can || controlLook_->RadioAlwaysActive)) {
-    if (controlEditorShown_) EndCellControlEdit();
+    if (control_.Shown) EndCellControlEdit();
     TRect cr = CellRectEx(c, r);
     FocusCell(c, r, true);
     // A refused move leaves another cell current: its group is not the one pressed.
@@ -243,7 +243,7 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
   press_.Button = TPoint(-1, -1);
   press_.DownPoint = TPoint(x, y);
   if (c < 0 || r < 0) {
-    if (controlEditorShown_) EndCellControlEdit();
+    if (control_.Shown) EndCellControlEdit();
     if (!FixedRowAlways) TBaseGrid::WMMouseButton(Message);
     return;
   }
@@ -583,11 +583,11 @@ void TExtStringGrid::TopLeftChanged() {
   TBaseGrid::TopLeftChanged();
   if (SelectionRectangle) Invalidate();
   // An in-cell control editor does not scroll with the cells: its edit ends.
-  if (controlEditorShown_ && editorType_ != edNormal) {
+  if (control_.Shown && edit_.EditorType != edNormal) {
     FinishEditLink();
     EndCellControlEdit();
     // A refused value keeps the control open: it follows its cell.
-    if (controlEditorShown_) PlaceCellEditor();
+    if (control_.Shown) PlaceCellEditor();
   }
   UpdateFooter();
   if (controlList_->Count() > 0) PlaceCellControls();

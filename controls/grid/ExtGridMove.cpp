@@ -93,7 +93,7 @@ void TExtStringGrid::RowMoved(int FromIndex, int ToIndex) {
   int last = RowCount() - 1;
   if (floatingFooter_->Visible() && floatingFooter_->FooterStyle() == fsFixedLastRow &&
       (ToIndex == last || FromIndex == last)) {
-    TGridCountScope s(structural_);
+    auto s = StructuralScope();
     MoveRow(ToIndex, FromIndex);
     return;
   }

@@ -580,7 +580,7 @@ bool TExtStringGrid::MarkupClick(int ACol, int ARow, int X, int Y) {
     bool can = (Options() & goEditing) || mouseActions_->RangeSelectAndEdit;
     CanEditCell(rc, ARow, can);
     if (can) {
-      if (controlEditorShown_) EndCellControlEdit();
+      if (control_.Shown) EndCellControlEdit();
       EndControlEdit();
       markupPress_.ControlRect = ctrl;
       if (ctype == "BUTTON") {

@@ -5,35 +5,14 @@
 
 #include "controls/grid/ExtGrid.h"
 
-// The edit record goes where the open editor's cell went (the platform grid carries that cell
-// with the move), so a validation writes into the edited cell and no other.
-void TExtStringGrid::FollowEditCell() {
-  TInplaceEdit* e = InplaceEditor();
-  if (!editActive_ || !e || !e->Visible() || InplaceCol() < 0 || InplaceRow() < 0) return;
-  editCell_ = BaseCell(RealColIndex(InplaceCol()), InplaceRow());
-}
-
-// Rows and columns that move under an open editor would leave it on another cell's data, so the
-// edit ends first: validated (a refused text gives the cell its old text back), then closed. Every
-// keystroke is already in the cell; the next typed character opens the editor on the current cell.
-void TExtStringGrid::CloseEditForLines() {
-  if (structural_ > 0) return;  // the outer operation closed it
-  TInplaceEdit* e = InplaceEditor();
-  const bool shown = EditorMode() && e && e->Visible();
-  // An in-cell control keeps its own edit; an edit whose editor was hidden (editing switched off
-  // meanwhile) still has its typed text in the cell, so it is validated all the same.
-  if (!shown && (controlEditorShown_ || !editActive_)) return;
-  ValidateOnWayOut(TEditWayOut::LinesMove);
-  if (shown) HideEditor();
-  editActive_ = false;
-}
-
 bool TExtStringGrid::MergeCells(int ACol, int ARow, int NumCols, int NumRows) {
   // The typed text would end under another cell's base, out of the editor's and validation's reach.
-  const TPoint e = editCell_;
+  const TPoint e = edit_.Cell;
   if (e.X >= ACol && e.X < ACol + NumCols && e.Y >= ARow && e.Y < ARow + NumRows) CloseEditForLines();
   return TBaseGrid::MergeCells(ACol, ARow, NumCols, NumRows);
 }
+
+TGridCountScope TExtStringGrid::StructuralScope() { return TGridCountScope(structural_); }
 
 // ---------------------------------------------------------------- rows
 // Rows move as one block: the cost follows the rows moved, not rows x count.

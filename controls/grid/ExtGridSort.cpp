@@ -552,7 +552,7 @@ void TExtStringGrid::MergeColumnCells(int ACol, bool TextOnly) {
 void TExtStringGrid::SwapRows(int ARow1, int ARow2) {
   if (ARow1 == ARow2 || ARow1 < 0 || ARow2 < 0 || ARow1 >= RowCount() || ARow2 >= RowCount()) return;
   CloseEditForLines();
-  TGridCountScope s(structural_);
+  auto s = StructuralScope();
   const size_t a = static_cast<size_t>(ARow1), b = static_cast<size_t>(ARow2);
   if (!sort_.OrderInBulk && a < sort_.Order.size() && b < sort_.Order.size()) std::swap(sort_.Order[a], sort_.Order[b]);
   if (sortSettings_->SingleColumn) {

@@ -124,7 +124,7 @@ void TExtInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
       if (!edge) return;  // the caret moves between the text's lines
       std::string typed = Text();
       {
-        TGridCountScope store(grid_->storingFromEditor_);
+        auto store = grid_->StoringFromEditorScope();
         grid_->SetCurrentCellText(typed);
       }
       if (!grid_->ValidateOnWayOut(TExtStringGrid::TEditWayOut::EditorKey)) {
@@ -244,7 +244,7 @@ void TExtInplaceEdit::DblClick() {
 
 void TExtInplaceEdit::DoEnter() {
   TInplaceEdit::DoEnter();
-  if (IsMasked() && !grid_->clickPositioned_ && grid_->Navigation()->ImproveMaskSel) {
+  if (IsMasked() && !clickPositioned_ && grid_->Navigation()->ImproveMaskSel) {
     SetSel(0, 1);
     return;
   }
@@ -252,7 +252,7 @@ void TExtInplaceEdit::DoEnter() {
     int n = static_cast<int>(Text().size());
     SetSel(n, n);
   }
-  grid_->clickPositioned_ = false;
+  clickPositioned_ = false;
 }
 
 void TExtInplaceEdit::DoExit() {
