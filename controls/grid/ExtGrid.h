@@ -438,7 +438,7 @@ class TExtStringGrid : public TBaseGrid {
   void EndControlEdit();
   // F2: the cell's first control.
   void EditFirstControl(int ACol, int ARow);
-  bool ControlEditOpen() const { return ctrlEditOpen_; }
+  bool ControlEditOpen() const { return ctrlEdit_.Open; }
   TControlEdit* ControlEditor();
   TControlCombo* ControlComboBox();
   TControlComboListEvent OnControlComboList;
@@ -909,13 +909,16 @@ class TExtStringGrid : public TBaseGrid {
   // An in-cell control's value through validation; false: refused, the control stays on the cell.
   bool CommitControlValue(TWinControl* AControl, TPoint ACell, const std::string& Value);
   std::shared_ptr<TCellEditorFactory> editors_;
-  // The markup control being edited: its cell, ID and TYPE, where it lies (client pixels).
-  TControlEdit* controlEdit_ = nullptr;
-  TControlCombo* controlCombo_ = nullptr;
-  TPoint ctrlEditCell_{-1, -1};
-  std::string ctrlEditID_, ctrlEditType_;
-  TRect ctrlEditRect_;
-  bool ctrlEditOpen_ = false;
+  // The markup control being edited (ExtGridMarkupControls.cpp): its editors, its cell, ID and
+  // TYPE, where it lies (client pixels), whether one is open.
+  struct TControlEditState {
+    TControlEdit* Edit = nullptr;
+    TControlCombo* Combo = nullptr;
+    TPoint Cell{-1, -1};
+    std::string ID, Type;
+    TRect Rect;
+    bool Open = false;
+  } ctrlEdit_;
   bool leavingEditor_ = false;
   bool ShowEditLink(int ACol, int ARow, const TRect& R);
   bool FindControlRect(int ACol, int ARow, const std::string& CtrlID, TRect& Rect);
@@ -1385,6 +1388,8 @@ class TExtStringGrid : public TBaseGrid {
     // Texts the highlights replaced, by real column and row, with the text they wrote there.
     std::unordered_map<uint64_t, TKept> Kept;
   } find_;
+  // A key that moves the current cell starts the next lookup afresh.
+  void ClearLookupText();
   bool MatchText(const std::string& CellText) const;
   bool TestText(const std::string& CellText) const;
   // Called by the grid's timer: a lookup text idle for 4 ticks is cleared.

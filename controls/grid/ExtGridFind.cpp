@@ -161,6 +161,8 @@ bool TExtStringGrid::MatchCell(int ACol, int ARow, bool /*Wide: wide text is sto
   return MatchText(Cells(rc, ARow));
 }
 
+void TExtStringGrid::ClearLookupText() { lookupText_.clear(); }
+
 bool TExtStringGrid::MatchText(const std::string& CellText) const {
   if (find_.Flags & ffStripTags) return TestText(HTMLStrip(CellText));
   return TestText(CellText);

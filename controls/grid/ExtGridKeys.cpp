@@ -396,7 +396,7 @@ void TExtStringGrid::KeyUp(WORD& Key, TShiftState Shift) {
   // A key that moves the current cell starts the next lookup afresh.
   if (key == VK_PRIOR || key == VK_NEXT || key == VK_END || key == VK_LEFT || key == VK_RIGHT || key == VK_UP ||
       key == VK_DOWN || key == VK_INSERT || key == VK_DELETE)
-    lookupText_.clear();
+    ClearLookupText();
   TBaseGrid::KeyUp(Key, Shift);
   if (!navigation_->AlwaysEdit) return;
   bool arrow = key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;

@@ -79,22 +79,22 @@ void TControlCombo::WMGetDlgCode(TMessage& Message) {
 
 // ---------------------------------------------------------------- the grid's side
 TControlEdit* TExtStringGrid::ControlEditor() {
-  if (!controlEdit_) {
-    controlEdit_ = new TControlEdit(this);
-    controlEdit_->SetVisible(false);
-    controlEdit_->SetBorderStyle(bsNone);
-    controlEdit_->SetParent(this);
+  if (!ctrlEdit_.Edit) {
+    ctrlEdit_.Edit = new TControlEdit(this);
+    ctrlEdit_.Edit->SetVisible(false);
+    ctrlEdit_.Edit->SetBorderStyle(bsNone);
+    ctrlEdit_.Edit->SetParent(this);
   }
-  return controlEdit_;
+  return ctrlEdit_.Edit;
 }
 
 TControlCombo* TExtStringGrid::ControlComboBox() {
-  if (!controlCombo_) {
-    controlCombo_ = new TControlCombo(this);
-    controlCombo_->SetVisible(false);
-    controlCombo_->SetParent(this);
+  if (!ctrlEdit_.Combo) {
+    ctrlEdit_.Combo = new TControlCombo(this);
+    ctrlEdit_.Combo->SetVisible(false);
+    ctrlEdit_.Combo->SetParent(this);
   }
-  return controlCombo_;
+  return ctrlEdit_.Combo;
 }
 
 void TExtStringGrid::StartControlEdit(const std::string& CellText, const std::string& CtrlType, int ACol, int ARow,
@@ -103,11 +103,11 @@ void TExtStringGrid::StartControlEdit(const std::string& CellText, const std::st
   const bool edit = CtrlType == "EDIT" || CtrlType == "PASSWORD" || CtrlType == "MASK";
   if (!edit && CtrlType != "COMBO") return;
   EndControlEdit();
-  ctrlEditCell_ = TPoint(ACol, ARow);
-  ctrlEditID_ = CtrlID;
-  ctrlEditType_ = CtrlType;
-  ctrlEditRect_ = ControlRect;
-  ctrlEditOpen_ = true;
+  ctrlEdit_.Cell = TPoint(ACol, ARow);
+  ctrlEdit_.ID = CtrlID;
+  ctrlEdit_.Type = CtrlType;
+  ctrlEdit_.Rect = ControlRect;
+  ctrlEdit_.Open = true;
   const TRect& r = ControlRect;
   if (edit) {
     TControlEdit* e = ControlEditor();
@@ -144,15 +144,15 @@ void TExtStringGrid::StartControlEdit(const std::string& CellText, const std::st
 
 void TExtStringGrid::EndControlEdit() {
   // Only an open editor ends: a second call (a later control click) writes nothing.
-  if (!ctrlEditOpen_) return;
-  ctrlEditOpen_ = false;
-  const bool edit = ctrlEditType_ != "COMBO";
-  TWinControl* shown = edit ? static_cast<TWinControl*>(controlEdit_) : controlCombo_;
-  const std::string value = edit ? (controlEdit_ ? controlEdit_->Text() : "") : (controlCombo_ ? controlCombo_->Text() : "");
-  if (controlCombo_ && !edit) controlCombo_->SetDroppedDown(false);
-  const TPoint cell = ctrlEditCell_;
-  const std::string id = ctrlEditID_, type = ctrlEditType_;
-  ctrlEditType_.clear();
+  if (!ctrlEdit_.Open) return;
+  ctrlEdit_.Open = false;
+  const bool edit = ctrlEdit_.Type != "COMBO";
+  TWinControl* shown = edit ? static_cast<TWinControl*>(ctrlEdit_.Edit) : ctrlEdit_.Combo;
+  const std::string value = edit ? (ctrlEdit_.Edit ? ctrlEdit_.Edit->Text() : "") : (ctrlEdit_.Combo ? ctrlEdit_.Combo->Text() : "");
+  if (ctrlEdit_.Combo && !edit) ctrlEdit_.Combo->SetDroppedDown(false);
+  const TPoint cell = ctrlEdit_.Cell;
+  const std::string id = ctrlEdit_.ID, type = ctrlEdit_.Type;
+  ctrlEdit_.Type.clear();
   if (cell.X >= 0 && cell.Y >= 0 && cell.X < AllColCount() && cell.Y < RowCount()) {
     std::string t = Cells(cell.X, cell.Y);
     if (SetHTMLControlValue(t, id, value)) SetCells(cell.X, cell.Y, t);
