@@ -224,6 +224,13 @@ void TExtStringGrid::ReportRow(int NewRow) {
 }
 
 // ---------------------------------------------------------------- update scope and repaint
+void TExtStringGrid::SetOptionsQuietly(TGridOptions Value) {
+  suppressInvalidate_ = true;
+  SetOptions(Value);
+  // The suppression is for this write only: a later repaint must never be swallowed.
+  suppressInvalidate_ = false;
+}
+
 void TExtStringGrid::Invalidate() {
   if (suppressInvalidate_) {
     suppressInvalidate_ = false;

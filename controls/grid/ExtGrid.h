@@ -1006,6 +1006,10 @@ class TExtStringGrid : public TBaseGrid {
   bool loaded_ = false;
   int updateCount_ = 0;
   bool suppressInvalidate_ = false;
+  // The grid's own options write, whose one repaint is swallowed (ExtGrid.cpp).
+  void SetOptionsQuietly(TGridOptions Value);
+  // The update level raised for a scope without EndUpdate's repaint (ExtGridKeys.cpp).
+  TGridCountScope HoldPainting();
   int lastReportedRow_ = -1;
   // The edit going on (ExtGridEdit.cpp): its editor kind, cell and start text, whether editing
   // was switched off on a read-only cell or on for a clickable control, and the guards against

@@ -49,10 +49,7 @@ bool TExtStringGrid::HasClickableControl(int ACol, int ARow) {
 void TExtStringGrid::SetEditingOption(bool On) {
   TGridOptions o = Options();
   if (((o & goEditing) != 0) == On) return;
-  suppressInvalidate_ = true;
-  SetOptions(On ? (o | goEditing) : (o & ~goEditing));
-  // The suppression is for this write only: a later repaint must never be swallowed.
-  suppressInvalidate_ = false;
+  SetOptionsQuietly(On ? (o | goEditing) : (o & ~goEditing));
 }
 
 bool TExtStringGrid::IsEditableCell(int ACol, int ARow) {

@@ -36,6 +36,8 @@ bool TExtStringGrid::TabStopAt(int ACol, int ARow) {
 // ---------------------------------------------------------------- update level
 void TExtStringGrid::BeginUpdate() { ++updateCount_; }
 
+TGridCountScope TExtStringGrid::HoldPainting() { return TGridCountScope(updateCount_); }
+
 void TExtStringGrid::EndUpdate() {
   // Counted whether or not the grid shows: a visibility change in between never leaves it unpainted.
   if (updateCount_ == 0) return;

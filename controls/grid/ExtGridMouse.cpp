@@ -491,7 +491,7 @@ void TExtStringGrid::CalcSizingState(int X, int Y, TGridState& State, int& Index
 void TExtStringGrid::Zoom(int Step) {
   if (Step == 0 || zoom_.Level + Step < -10 || zoom_.Level + Step > 10) return;
   zoom_.Level += Step;
-  TGridCountScope scope(updateCount_);
+  auto held = HoldPainting();
   for (int c = 0; c < ColCount(); ++c)
     if (ColWidths(c) + Step > 0) SetColWidths(c, ColWidths(c) + Step);
   for (int r = 0; r < RowCount(); ++r)
@@ -544,7 +544,7 @@ void TExtStringGrid::WheelStep(int Delta, TShiftState Shift) {
   int left = LeftCol();
   {
     // The previous update level comes back afterwards: an outer BeginUpdate is never ended here.
-    TGridCountScope scope(updateCount_);
+    auto held = HoldPainting();
     if (target != Row() || col != Col()) FocusCell(col, target, true);
     if ((Options() & goRowSelect) && navigation_->KeepHorizScroll) SetLeftCol(left);
   }
