@@ -123,7 +123,7 @@ void TExtStringGrid::CalcFooter(int ACol) {
       case 7:
         if (f->OnCalcFooter) f->OnCalcFooter(this, c, RowCount() - 1 + h, v);
         break;
-      default: break;
+      default: continue;  // no calculation: the footer cell keeps its own text
     }
     SetGridCells(c, last, v);
   }

@@ -415,3 +415,30 @@ TEST_F(FootersTest, FooterPreviewBandCoversTheColumnsInView) {
 }
 
 }  // namespace
+
+namespace {
+// An edit validated in a column recalculates that column's footer cell; a footer cell with
+// properties but no calculation (a colour here) keeps its text.
+TEST_F(FootersTest, AnEditRecalculatesOnlyFooterCellsThatHaveACalculation) {
+  grid->FloatingFooter()->SetVisible(true);
+  const int last = grid->RowCount() - 1;
+  for (int r = 1; r < last; ++r) grid->SetCells(1, r, "1"), grid->SetCells(2, r, "1");
+  grid->GetCellProperties(1, last)->FooterCalc = 1;  // the sum
+  grid->SetColors(2, last, clYellow);
+  grid->SetCells(2, last, "kept");
+  Load();
+  const struct {
+    int Col;
+    const char* Footer1;
+    const char* Footer2;
+  } cases[] = {{1, "11.00", "kept"}, {2, "11.00", "kept"}};
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.Col);
+    grid->FocusCell(k.Col, 2, true);
+    Type("4");
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(grid->Cells(1, last), k.Footer1);
+    EXPECT_EQ(grid->Cells(2, last), k.Footer2);
+  }
+}
+}  // namespace
