@@ -88,7 +88,8 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
   bool editorFocused = InplaceEditor() && InplaceEditor()->Focused();
   // Every move off an edited cell passes here, whichever key, click, wheel, search or call makes
   // it: the text is validated before anything else changes, and a refusal keeps the cell.
-  const bool leaving = BaseCell(RealColIndex(ACol), ARow) != edit_.Cell;
+  // A move to another cell of the edited merged area leaves it too: the edit ends there.
+  const bool leaving = BaseCell(RealColIndex(ACol), ARow) != edit_.Cell || ACol != Col() || ARow != Row();
   if (!ValidateOnWayOut(leaving ? TEditWayOut::ToOtherCell : TEditWayOut::OnTheCell)) return false;
 
   // Editing is switched per cell: off on read-only cells, on again on the next editable one,

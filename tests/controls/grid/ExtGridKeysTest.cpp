@@ -278,6 +278,12 @@ const OddWay kOddWays[] = {
        t.Wheel(-120);
        t.Key(Qt::Key_Insert);
      }},
+    // Right at the text's end moves from the area's base onto its covered cell: the edit ends there.
+    {"RightWithinAMergedArea", [](TExtStringGrid* g) { g->MergeCells(1, 2, 2, 1); },
+     [](GridInputTest& t) {
+       t.Key(Qt::Key_Right);
+       t.Key(Qt::Key_Right);
+     }},
     // Ctrl+[ cancels an edit begun on the covered cell: the area's base gets its text back, so
     // nothing refused stays behind when another cell is edited.
     {"CtrlBracketOnACoveredCellThenAnotherEdit", [](TExtStringGrid* g) { g->MergeCells(1, 1, 1, 2); },
