@@ -354,6 +354,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           structural = (g->Options() & (goColMoving | goRowMoving)) != 0;  // a header drag moves lines
           structural = structural || g->PressMode() == TExtStringGrid::pmResize;  // the resizer fills cells
           structural = structural || (g->SortSettings()->Show() && y < g->RowHeights(0));  // a header click sorts
+          // A press on the top-left cell folds or unfolds every node: hidden rows come back, others go.
+          structural = structural || (g->MouseActions()->NodeAllExpandContract && y < g->RowHeights(0) && x < g->ColWidths(0));
           g->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(x, y));
           if (in.Byte() & 1) g->Perform(WM_MOUSEMOVE, MK_LBUTTON, MakeLParam(x + (a & 31) - 15, y + (b & 31) - 15));
           g->Perform(WM_LBUTTONUP, 0, MakeLParam(x, y));
