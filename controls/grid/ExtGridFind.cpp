@@ -408,7 +408,7 @@ void TExtStringGrid::SearchFooterFind(const std::string& Text, bool Backward) {
     find_.LastSearched = Text;
   }
   TPoint found;
-  FindCell(start, Text, found, ffGotoFound | (Backward ? ffBackward : 0));
+  FindCell(start, Text, found, ffGotoFound | (Backward ? static_cast<int>(ffBackward) : 0));
   StepAfterSearch();
 }
 

@@ -267,7 +267,7 @@ TEST_F(EsgEdits, TimesAndTheUpDownStyleStepThePartUnderTheCaretWithTheirSpinPair
     EXPECT_TRUE(p->Focused()) << "the picker keeps the keys";
     // Ctrl and the arrow key step the same part back.
     SendKeyEvent(p, c.up ? Qt::Key_Down : Qt::Key_Up, Qt::ControlModifier);
-    if (c.ticks == 0) EXPECT_EQ(p->Text(), c.start);
+    if (c.ticks == 0) { EXPECT_EQ(p->Text(), c.start); }
   }
   // A date picker with its calendar has no spin pair.
   TForm f(nullptr);

@@ -99,7 +99,7 @@ TEST_F(ClipboardTest, SpreadsheetTextIsReadIntoBlocksCellForCell) {
       for (int col = 0; col < b.Cols; ++col) {
         const bool there = col < static_cast<int>(c.rows[r].size());
         EXPECT_EQ(!b.IsAbsent(col, r), there) << r << "," << col;
-        if (there) EXPECT_EQ(b.At(col, r), c.rows[r][col]);
+        if (there) { EXPECT_EQ(b.At(col, r), c.rows[r][col]); }
       }
   }
 }

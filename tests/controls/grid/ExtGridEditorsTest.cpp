@@ -559,7 +559,7 @@ TEST_F(EditorsTest, TheComboWheelStepsWithinItsListAndTellsOnlyRealItems) {
     EXPECT_EQ(grid->Row(), row) << "nor moves";
     EXPECT_EQ(grid->ActiveCellEditor(), combo);
     EXPECT_EQ(combo->DroppedDown(), dropped) << "the list stays open";
-    if (dropped && k.want >= 0) EXPECT_EQ(view->currentIndex().row(), k.want) << "and shows the item";
+    if (dropped && k.want >= 0) { EXPECT_EQ(view->currentIndex().row(), k.want) << "and shows the item"; }
     combo->SetDroppedDown(false);
     SendKeyEvent(combo, Qt::Key_Escape);
     ++row;

@@ -137,9 +137,10 @@ TEST_F(FindTest, HighlightsNestAndTheirRoundTripGivesEveryCellBackByteForByte) {
       if (ExtUtil::TextType(before[i], true) != 0 || firstOnly[i] == before[i]) continue;
       EXPECT_EQ(Shown(firstOnly[i]), before[i]) << "a plain cell shows its own text while highlighted";
       const int want = Occurrences(before[i], s1) + (round % 3 == 0 ? 0 : Occurrences(before[i], s2));
-      if (round % 3 != 0)
+      if (round % 3 != 0) {
         EXPECT_EQ(Occurrences(firstOnly[i], "<" + first + ">"), want)
             << "both highlights show in '" << before[i] << "' (" << s1 << ", " << s2 << ")";
+      }
     }
     grid->HilightInRange(all, false, searches[rng() % 4], second);
     if (round % 4 == 1) {  // a highlighted row may move before the highlights go
