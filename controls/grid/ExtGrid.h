@@ -8,8 +8,8 @@
 // ExtGridCalc.cpp (calculations, sizing), ExtGridTyped.cpp (typed access,
 // flags, save and load hooks), ExtGridRows.cpp (rows and columns, hidden
 // rows), ExtGridEdit.cpp (selection, editing, validation),
-// ExtInplaceEdit.cpp (the editor), ExtGridPeriphery.cpp (slots whose
-// behaviour later features fill in).
+// ExtInplaceEdit.cpp (the editor), ExtGridEventHooks.cpp (the hooks that
+// fire the grid's events).
 //
 // Cell text is UTF-8 or Windows-1252 as everywhere; wide text comes in and
 // goes out through WideCells and is never stored in the "|\" form.

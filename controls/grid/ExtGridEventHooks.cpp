@@ -1,6 +1,6 @@
-// Slots of the component whose behaviour comes with later features (cell
-// graphics, column sizing, the cell stream hooks). Each
-// does what the grid needs until then: nothing visible, or the plain answer.
+// The overridable hooks the grid calls when the selection, a column's size, the cells or the
+// cell stream change: each fires its event, and the ones a subclass may extend do nothing more
+// here. Also the line capacity of a row, which the sizing of rows for wrapped text asks.
 #include "controls/grid/ExtGrid.h"
 
 std::string TExtStringGrid::CellTextOrCheck(int ACol, int ARow) { return Cells(ACol, ARow); }
