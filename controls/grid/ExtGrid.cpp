@@ -2,6 +2,7 @@
 // counts, the current row with OnRowUpdate, and the update scope.
 #include "controls/grid/ExtGrid.h"
 #include "controls/grid/ExtGridEditLink.h"
+#include "controls/grid/ExtXPVS.h"
 
 #include <algorithm>
 #include <cmath>
@@ -144,7 +145,9 @@ void TExtStringGrid::Loaded() {
     navigation_->AlwaysEdit = true;
     SetOptions(Options() & ~goAlwaysShowEditor);
   }
-  if (controlLook_->ControlStyle() == csTheme) controlLook_->SetControlStyle(csClassic);
+  // The themed look stays where themed parts can be drawn.
+  if (controlLook_->ControlStyle() == csTheme && !(IsWindowsXPOrLater() && VisualStylesUsable()))
+    controlLook_->SetControlStyle(csClassic);
   if (autoThemeAdapt_) AdaptToTheme();
   UpdateScrollBars(false);
 }
@@ -165,13 +168,16 @@ void TExtStringGrid::Assign(TPersistent* Source) {
   activeCellShow_ = s->activeCellShow_;
   SetActiveRowShow(s->ActiveRowShow());
   SetAlign(s->Align());
-  AutoNumAlign = s->AutoNumAlign;
   AnchorHint = s->AnchorHint;
+  AutoNumAlign = s->AutoNumAlign;
+  autoSize_ = s->autoSize_;
+  SetAutoThemeAdapt(s->AutoThemeAdapt());
   mouseActions_->Assign(s->mouseActions_.get());
   navigation_->Assign(s->navigation_.get());
   grouping_->Assign(s->grouping_.get());
   searchFooter_->Assign(s->searchFooter_.get());
   printSettings_->Assign(s->printSettings_.get());
+  filter_->Assign(s->filter_.get());
   htmlSettings_->Assign(s->htmlSettings_.get());
   bands_->Assign(s->bands_.get());
   cellNode_->Assign(s->cellNode_.get());
@@ -184,9 +190,15 @@ void TExtStringGrid::Assign(TPersistent* Source) {
   SetDefaultColWidth(s->DefaultColWidth());
   SetDefaultRowHeight(s->DefaultRowHeight());
   SetOptions(s->Options());
-  // The cells, as the grid text stream would carry them: the raw texts of every cell.
-  for (int r = 0; r < s->RowCount(); ++r)
-    for (int c = 0; c < s->ColCount(); ++c) SetGridCells(c, r, s->GridCells(c, r));
+  // The cells and column widths through the grid text stream, so the save and load hooks see them;
+  // read with the source's own range.
+  TMemoryStream stream;
+  s->SaveGridToStream(&stream);
+  stream.SetPosition(0);
+  const bool ownRange = IncludeFixedCells;
+  IncludeFixedCells = s->IncludeFixedCells;
+  LoadGridFromStream(&stream);
+  IncludeFixedCells = ownRange;
 }
 
 // ---------------------------------------------------------------- counts and the current row

@@ -7,12 +7,14 @@
 
 // ---------------------------------------------------------------- column calculations
 // Kind: 0 sum, 1 average, 2 minimum, 3 maximum. Empty cells and text that is no
-// number count for nothing; the average divides by the rows of the range.
+// number count for nothing; the average divides by the rows of the range, skipped
+// ones included.
 double TExtStringGrid::ColumnAggregate(int ACol, int FromRow, int ToRow, int Kind) {
   if (ToRow < FromRow) return 0;
   const int limit = floatingFooter_->Visible() ? RowCount() - 1 : RowCount();
   // A range past the displayed rows counts every row, hidden ones read from their records.
   const bool all = ToRow > limit;
+  const bool grouped = GroupColumn() >= 0;
   double sum = 0, best = 0;
   bool haveBest = false;
   for (int r = std::max(0, FromRow); r <= ToRow; ++r) {
@@ -26,6 +28,8 @@ double TExtStringGrid::ColumnAggregate(int ACol, int FromRow, int ToRow, int Kin
       }
     } else {
       if (r >= RowCount()) break;
+      // The header and summary rows of a grouping are no values of the column.
+      if (grouped && (IsNodeRow(r) || IsSummaryRow(r))) continue;
       if (!IsBaseCell(ACol, r)) continue;
       text = Cells(ACol, r);
     }

@@ -24,6 +24,8 @@ void TExtStringGrid::LoadCell(int ACol, int ARow, std::string& Value) {
 }
 void TExtStringGrid::CellsChanged(TRect R) {
   if (OnCellsChanged) OnCellsChanged(this, R);
+  // Any change of cells may move a total: every calculated footer is computed again.
+  CalcFooter(-1);
 }
 void TExtStringGrid::CellsLoaded() {}
 void TExtStringGrid::CellsSaved() {}

@@ -247,7 +247,11 @@ void TExtStringGrid::ClearNormalCells() {
   ClearRect(FixedCols(), FixedRows(), ColCount() - 1 - fixedRightCols_, RowCount() - 1 - fixedFooters_);
 }
 
-void TExtStringGrid::ClearAll() { ClearRect(0, 0, AllColCount() - 1, RowCount() - 1); }
+// The nodes go first: rows folded under them would stay hidden with nothing left to unfold them.
+void TExtStringGrid::ClearAll() {
+  if (!(ComponentState() & csDestroying) && HasNodes()) RemoveAllNodes();
+  ClearRect(0, 0, AllColCount() - 1, RowCount() - 1);
+}
 
 // ---------------------------------------------------------------- index mapping
 int TExtStringGrid::RealColIndex(int ACol) const {
