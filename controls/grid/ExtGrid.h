@@ -197,6 +197,12 @@ class TExtInplaceEdit : public TInplaceEdit {
   void Paste();
   void PutBack(const std::string& Text);
   void LookupComplete();
+  // Typing sizes the cell: rows on a new line and after each key, columns after each key.
+  void SizeRowForNewLine();
+  void SizeToText();
+  // Every input position of the mask is typed and the caret stands past the last one.
+  bool MaskFilled() const;
+  void AdvanceFromFilledMask();
   TExtStringGrid* grid_;
   bool vAlign_ = false, wordWrap_ = false;
   bool completionPending_ = false, typed_ = true;

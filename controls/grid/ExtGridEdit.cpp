@@ -128,6 +128,10 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
     RepaintRow(Row());
     RepaintRow(ARow);
   }
+  if (ARow != Row() && FixedCols() > 0 && !rowIndicator_->Empty()) {  // the indicator leaves its row
+    RepaintCell(0, Row());
+    RepaintCell(0, ARow);
+  }
   if (activeCellShow_ && FixedRows() > 0) {  // the column headers above the old and the new cell
     RepaintArea(Col(), 0, Col(), FixedRows() - 1);
     RepaintArea(ACol, 0, ACol, FixedRows() - 1);

@@ -323,24 +323,34 @@ bool TExtStringGrid::KeySelectAll(TKeyPress& k) {
   return true;
 }
 
-// Disjunct row marks follow the moves; Space flips the current row's.
+// Disjunct row and column marks follow the moves: a plain move marks only the current row
+// (column), Ctrl adds it, Shift marks the block; Space flips the current one's mark.
 bool TExtStringGrid::KeyDisjunctRows(TKeyPress& k) {
-  if (!mouseActions_->DisjunctRowSelect()) return false;
+  const bool rows = mouseActions_->DisjunctRowSelect(), cols = mouseActions_->DisjunctColSelect();
+  if (!rows && !cols) return false;
   const WORD key = k.Original;
+  // With RowSelectPersistent the marks count all rows, hidden ones too.
+  const int row = mouseActions_->RowSelectPersistent ? RealRowIndex(Row()) : Row();
+  const int col = RealColIndex(Col());
   if (IsNavigationKey(key)) {
-    TGridRect s = Selection();
-    if (!k.ShiftDown && !k.Ctrl)
-      for (int r = 0; r < RowCount(); ++r) MutableRowAttributes(r).DisjunctSelected = false;
-    if (k.ShiftDown)
-      for (int r = s.Top; r <= s.Bottom && r < RowCount(); ++r) MutableRowAttributes(r).DisjunctSelected = true;
-    else
-      MutableRowAttributes(Row()).DisjunctSelected = true;
-    Invalidate();
+    if (rows) {
+      if (!k.ShiftDown && !k.Ctrl) ClearRowSelect();
+      if (k.ShiftDown)
+        SelectRowsInSelection(true);
+      else
+        SetRowSelect(row, true);
+    }
+    if (cols) {
+      if (!k.ShiftDown && !k.Ctrl) ClearColSelect();
+      if (k.ShiftDown)
+        SelectColsInSelection(true);
+      else
+        SetColSelect(col, true);
+    }
   }
   if (key == VK_SPACE) {
-    TRowAttributes& a = MutableRowAttributes(Row());
-    a.DisjunctSelected = !a.DisjunctSelected;
-    RepaintRow(Row());
+    if (rows) SetRowSelect(row, !RowSelect(row));
+    if (cols) SetColSelect(col, !ColSelect(col));
   }
   return false;
 }

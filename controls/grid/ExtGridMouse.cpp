@@ -221,6 +221,12 @@ bool TExtStringGrid::PressOnCell(TCellPress& p) {
     TPoint span = CellSpan(c, r);
     SetSelection({c, r, c + std::max(0, span.X), r + std::max(0, span.Y)});
   }
+  // One click opens the editor of a text cell.
+  if (mouseActions_->DirectEdit && !p.ByIndex && Col() == c && Row() == r && !EditorMode() &&
+      !HasClickableControl(RealColIndex(c), r) && IsEditableCell(RealColIndex(c), r)) {
+    RememberEditCell(c, r);
+    ShowEditorAtCurrent();
+  }
   return true;
 }
 

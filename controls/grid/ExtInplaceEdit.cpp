@@ -135,6 +135,7 @@ void TExtInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
       break;
     }
     case VK_RETURN:
+      if (ctrl || (Shift & ssShift)) SizeRowForNewLine();
       if (nav->LineFeedOnEnter && ctrl) {
         InsertText("\r\n");
         Key = 0;
@@ -211,13 +212,54 @@ void TExtInplaceEdit::EditChar(char32_t Ch) {
     SetText(ExtUtil::CapitalizeName(Text()));
     SetSel(caret, caret);
   }
+  if (grid_->Navigation()->AdvanceAuto && MaskFilled()) AdvanceFromFilledMask();
+}
+
+bool TExtInplaceEdit::MaskFilled() const {
+  if (!IsMasked() || SelLength() != 0) return false;
+  const TMaskLayout& m = Layout();
+  return EditText().find(m.Blank()) == std::string::npos && m.NextInput(SelStart()) >= m.Length();
+}
+
+// As Return would: the text is validated (a refusal keeps the cell) and the cursor goes on, also
+// without AdvanceOnEnter, which the switch for filled fields does not need.
+void TExtInplaceEdit::AdvanceFromFilledMask() {
+  if (!grid_->ValidateOnWayOut(TExtStringGrid::TEditWayOut::EditorKey)) {
+    PutBack(grid_->GetCurrentCellText());
+    return;
+  }
+  grid_->AdvanceCell(grid_->Col(), grid_->Row(), false, false, true);
+}
+
+// Ctrl or Shift+Return starts a line: the row takes the lines the text will have.
+void TExtInplaceEdit::SizeRowForNewLine() {
+  if (!grid_->SizeWhileTyping()->Height || !grid_->Multilinecells) return;
+  const int r = grid_->Row();
+  const int lines = ExtUtil::LineCount(Text() + "\r\n ", true);
+  if (lines >= grid_->RowLineCapacity(r))
+    grid_->SizeRowForLines(r, lines, 2 * grid_->GridLineWidth() + grid_->CellMarginY);
+  else
+    grid_->AutoSizeRow(r);
+  if (grid_->OnEndRowSize) grid_->OnEndRowSize(grid_, r);
+}
+
+// The column widens to the typed text; with word wrap the row takes its lines.
+void TExtInplaceEdit::SizeToText() {
+  const TSizeWhileTyping* s = grid_->SizeWhileTyping();
+  if (s->Width) grid_->AutoSizeColumnEx(grid_->Col(), true);
+  if (s->Height && grid_->WordWrap()) {
+    grid_->AutoSizeRow(grid_->Row());
+    if (grid_->OnEndRowSize) grid_->OnEndRowSize(grid_, grid_->Row());
+  }
 }
 
 void TExtInplaceEdit::KeyPress(char& Key) { TInplaceEdit::KeyPress(Key); }
 
 void TExtInplaceEdit::KeyUp(WORD& Key, TShiftState Shift) {
   TInplaceEdit::KeyUp(Key, Shift);
-  if (Key != VK_LEFT && Key != VK_RIGHT) LookupComplete();
+  if (Key == VK_LEFT || Key == VK_RIGHT) return;
+  LookupComplete();
+  SizeToText();
 }
 
 void TExtInplaceEdit::LookupComplete() {

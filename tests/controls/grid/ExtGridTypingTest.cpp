@@ -1,0 +1,216 @@
+// Steps of typing and clicking in the grid: column marks by keys, row marks at the real index,
+// one click opening the editor, the row indicator repainted where it leaves, cells sized while
+// typing, and a filled masked field going on to the next cell.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "tests/controls/grid/GridInputFixture.h"
+
+namespace {
+
+class TypingTest : public GridInputTest {
+ public:
+  std::vector<int> MarkedCols() const {
+    std::vector<int> v;
+    for (int c = 0; c < grid->ColCount(); ++c)
+      if (grid->ColSelect(c)) v.push_back(c);
+    return v;
+  }
+  // The cells painted by the pending repaint.
+  std::set<std::pair<int, int>> Painted() {
+    drawn.clear();
+    Flush();
+    return drawn;
+  }
+  std::set<std::pair<int, int>> drawn;
+};
+
+TEST_F(TypingTest, KeysMarkColumnsUnderDisjunctColumnSelection) {
+  grid->MouseActions()->SetDisjunctColSelect(true);
+  grid->SetOptions(grid->Options() & ~goEditing);
+  Load();
+  grid->FocusCell(1, 2, true);
+  const struct {
+    const char* Name;
+    int Key;
+    Qt::KeyboardModifiers Mods;
+    std::vector<int> Marked;
+  } steps[] = {
+      {"a move marks the current column only", Qt::Key_Right, Qt::NoModifier, {2}},
+      {"the next move moves the mark", Qt::Key_Right, Qt::NoModifier, {3}},
+      {"Space clears the current column's mark", Qt::Key_Space, Qt::NoModifier, {}},
+      {"Space sets it again", Qt::Key_Space, Qt::NoModifier, {3}},
+      {"a vertical move keeps the column marked", Qt::Key_Down, Qt::NoModifier, {3}},
+      {"Shift marks the columns of the block", Qt::Key_Left, Qt::ShiftModifier, {2, 3}},
+      {"a plain move starts over", Qt::Key_Left, Qt::NoModifier, {1}},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.Name);
+    Key(s.Key, s.Mods);
+    EXPECT_EQ(MarkedCols(), s.Marked);
+  }
+}
+
+// With RowSelectPersistent the marks count all rows: a plain move clears the mark of a hidden
+// row too and marks the row under the cursor at its real index.
+TEST_F(TypingTest, KeysMarkRowsAtTheirRealIndexWithPersistentRowSelection) {
+  grid->MouseActions()->SetDisjunctRowSelect(true);
+  grid->MouseActions()->RowSelectPersistent = true;
+  Load();
+  grid->SetRowSelect(2, true);
+  grid->HideRow(2);
+  grid->FocusCell(1, 1, true);
+  Key(Qt::Key_Down);  // onto real row 3, shown as row 2
+  EXPECT_EQ(grid->RowSelectCount(), 1);
+  EXPECT_TRUE(grid->RowSelect(3));
+  EXPECT_FALSE(grid->RowSelect(2));
+  Key(Qt::Key_Space);
+  EXPECT_FALSE(grid->RowSelect(3));
+  EXPECT_EQ(grid->RowSelectCount(), 0);
+}
+
+TEST_F(TypingTest, OneClickOpensTheEditorWithDirectEdit) {
+  const struct {
+    const char* Name;
+    bool Direct;
+    int Col, Row;
+    bool Editor;
+  } cases[] = {
+      {"an editable cell", true, 2, 3, true},
+      {"without direct edit a click only selects", false, 2, 3, false},
+      {"a check box cell is toggled, not edited", true, 3, 4, false},
+      {"a read-only cell", true, 4, 5, false},
+      {"a fixed cell", true, 0, 5, false},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.Name);
+    TearDown();
+    SetUp();
+    grid->MouseActions()->DirectEdit = k.Direct;
+    grid->AddCheckBox(3, 4, false, false);
+    grid->OnCanEditCell = [](TObject*, int r, int c, bool& can) { can = !(c == 4 && r == 5); };
+    Load();
+    ClickCell(k.Col, k.Row);
+    EXPECT_EQ(EditorShown(), k.Editor);
+    if (!k.Editor) continue;
+    EXPECT_EQ(Current(), TPoint(k.Col, k.Row));
+    Type("x");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(grid->Cells(k.Col, k.Row), "x") << "the editor edits the clicked cell";
+  }
+}
+
+TEST_F(TypingTest, TheRowIndicatorIsRepaintedInTheRowsItLeavesAndEnters) {
+  TBitmap bmp(8, 8);
+  grid->SetRowIndicator(&bmp);
+  grid->OnDrawCell = [this](TObject*, int c, int r, TRect, TGridDrawState) { drawn.insert({c, r}); };
+  Load();
+  grid->FocusCell(2, 3, true);
+  Painted();
+  const struct {
+    const char* Name;
+    int Key;
+    int From, To;
+  } moves[] = {{"down", Qt::Key_Down, 3, 4}, {"up", Qt::Key_Up, 4, 3}, {"up again", Qt::Key_Up, 3, 2}};
+  for (const auto& m : moves) {
+    SCOPED_TRACE(m.Name);
+    Key(m.Key);
+    const auto p = Painted();
+    EXPECT_TRUE(p.count({0, m.From})) << "the old row's indicator cell";
+    EXPECT_TRUE(p.count({0, m.To})) << "the new row's indicator cell";
+    EXPECT_FALSE(p.count({0, 7})) << "no other row's";
+  }
+}
+
+TEST_F(TypingTest, CellsGrowWhileTyping) {
+  const struct {
+    const char* Name;
+    bool Height, Width, Multi, Wrap;
+    std::vector<int> Keys;  // typed as the letter a, or a key with Ctrl
+    bool RowGrows, ColGrows, RowSizeEvent;
+  } cases[] = {
+      {"Ctrl+Return adds a line to a multi-line row", true, false, true, false,
+       {'a', Qt::Key_Return, 'a', Qt::Key_Return, 'a'}, true, false, true},
+      {"not without sizing while typing", false, false, true, false,
+       {'a', Qt::Key_Return, 'a', Qt::Key_Return, 'a'}, false, false, false},
+      {"wrapped text grows its row", true, false, false, true, std::vector<int>(40, 'a'), true, false, true},
+      {"the column widens to the text", false, true, false, false, std::vector<int>(40, 'a'), false, true, false},
+      {"not without the width switch", false, false, false, false, std::vector<int>(40, 'a'), false, false, false},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.Name);
+    TearDown();
+    SetUp();
+    grid->SizeWhileTyping()->Height = k.Height;
+    grid->SizeWhileTyping()->Width = k.Width;
+    grid->Multilinecells = k.Multi;
+    grid->SetWordWrap(k.Wrap);
+    std::vector<int> sized;
+    grid->OnEndRowSize = [&](TObject*, int r) { sized.push_back(r); };
+    Load();
+    const int h = grid->RowHeights(2), w = grid->ColWidths(1);
+    grid->FocusCell(1, 2, true);
+    for (int key : k.Keys) {
+      if (key == 'a')
+        Type("a");
+      else
+        Key(key, Qt::ControlModifier);
+    }
+    EXPECT_EQ(grid->RowHeights(2) > h, k.RowGrows) << grid->RowHeights(2);
+    EXPECT_EQ(grid->ColWidths(1) > w, k.ColGrows) << grid->ColWidths(1);
+    EXPECT_EQ(!sized.empty(), k.RowSizeEvent);
+    for (int r : sized) EXPECT_EQ(r, 2);
+    if (k.ColGrows) {
+      ASSERT_TRUE(EditorShown());
+      EXPECT_GE(grid->InplaceEditor()->Width(), grid->ColWidths(1) - 1) << "the editor follows its cell";
+    }
+  }
+}
+
+TEST_F(TypingTest, AFilledMaskedFieldGoesOnToTheNextCell) {
+  const struct {
+    const char* Name;
+    bool Auto;
+    const char* Typed;
+    TPoint At;
+    const char* Stored;
+  } cases[] = {
+      {"filled", true, "12", TPoint(2, 2), "12"},
+      {"not yet filled", true, "1", TPoint(1, 2), ""},
+      {"without the switch", false, "12", TPoint(1, 2), ""},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.Name);
+    TearDown();
+    SetUp();
+    grid->Navigation()->AdvanceAuto = k.Auto;
+    grid->OnGetEditMask = [](TObject*, int c, int, std::string& m) { m = c == 1 ? "00;1;_" : ""; };
+    grid->SetCells(1, 2, "");
+    Load();
+    grid->FocusCell(1, 2, true);
+    Type(k.Typed);
+    EXPECT_EQ(Current(), k.At);
+    EXPECT_EQ(grid->Cells(2, 2), "2:2") << "the next cell is not typed into";
+    if (k.At.X == 2) {
+      EXPECT_EQ(grid->Cells(1, 2), k.Stored);
+    }
+  }
+}
+
+TEST_F(TypingTest, AFilledMaskedFieldThatIsRefusedStays) {
+  grid->Navigation()->AdvanceAuto = true;
+  grid->OnGetEditMask = [](TObject*, int c, int, std::string& m) { m = c == 1 ? "00;1;_" : ""; };
+  grid->OnCellValidate = [](TObject*, int, int, std::string& v, bool& valid) { valid = v != "99"; };
+  grid->SetCells(1, 2, "42");
+  Load();
+  grid->FocusCell(1, 2, true);
+  Type("99");
+  EXPECT_EQ(Current(), TPoint(1, 2));
+  EXPECT_EQ(grid->Cells(1, 2), "42");
+  EXPECT_TRUE(EditorShown());
+}
+
+}  // namespace
