@@ -843,7 +843,6 @@ void THTMLStatusBar::DrawPanel(THTMLStatusPanel* Panel, const TRect& Rect) {
   const bool left = Panel->Alignment() == taLeftJustify;
   switch (Panel->Style()) {
     case psHTML: {
-      if (!Panel->Enabled()) break;  // a disabled panel is drawn as plain text below
       r.Left += Panel->HTMLOffsetX();
       r.Top += Panel->HTMLOffsetY();
       std::string anchor;
@@ -851,23 +850,19 @@ void THTMLStatusBar::DrawPanel(THTMLStatusPanel* Panel, const TRect& Rect) {
       return;
     }
     case psProgress:
-      if (!Panel->Enabled()) break;
       DrawProgress(C, Panel, r);
       return;
     case psImage:
-      if (!Panel->Enabled()) break;
       DrawImage(C, images_, Panel->ImageIndex(), r, 0);
       r.Left += 2;
       DrawPanelText(C, Panel->Text(), r, Panel->Alignment(), false);
       return;
     case psImageList:
-      if (!Panel->Enabled()) break;
       if (images_)
         for (int i = 0; i < Panel->ImageIndexLines()->Count(); ++i)
           DrawImage(C, images_, Panel->ImageIndexes(i), r, 0);
       return;
     case psAnimation:
-      if (!Panel->Enabled()) break;
       if (TCustomImageList* list = Panel->AnimationImages())
         DrawImage(C, list, Panel->Animated() ? Panel->AnimationFrame() : 0, r, 0);
       r.Left += 2;
@@ -875,7 +870,6 @@ void THTMLStatusBar::DrawPanel(THTMLStatusPanel* Panel, const TRect& Rect) {
       return;
     case psEllipsText:
     case psFileEllipsText:
-      if (!Panel->Enabled()) break;
       if (left) r.Left += 2;
       DrawPanelText(C, Panel->Text(), r, Panel->Alignment(), Panel->Style() == psFileEllipsText);
       return;

@@ -125,18 +125,63 @@ TEST_F(StatusBarDrawTest, ATextChangeReachesThePartWhenItIsDrawn) {
   EXPECT_FALSE(p->UpdateNeeded());
 }
 
-TEST_F(StatusBarDrawTest, DisabledPanelsAreOwnerDrawnInSilver) {
+TEST_F(StatusBarDrawTest, DisabledTextPanelsAreOwnerDrawnInSilver) {
   THTMLStatusPanel* p = Add(100, psText, "off");
   p->SetEnabled(false);
-  THTMLStatusPanel* h = Add(100, psHTML, "<b>grey</b>");
-  h->SetEnabled(false);
   bar->PaintOn(&canvas);
   const TCanvasOp* t = TextOp("off");
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(t->Font.Color, clSilver);
-  const TCanvasOp* g = TextOp("<b>grey</b>");  // not rendered as markup
-  ASSERT_NE(g, nullptr);
-  EXPECT_EQ(g->Font.Color, clSilver);
+}
+
+// A disabled panel of a style the bar draws itself keeps its style's drawing: markup rendered,
+// the progress bar, the images, the ellipsis text; none of them turns into its raw Text in silver.
+TEST_F(StatusBarDrawTest, DisabledPanelsOfTheDrawnStylesKeepTheirStylesDrawing) {
+  TImageList images(nullptr);
+  TBitmap pair(32, 16);
+  images.Add(&pair, nullptr);
+  bar->SetImages(&images);
+  const struct {
+    THTMLStatusPanelStyle style;
+    std::string text;
+    std::string shown;  // a text op the style draws ("" none)
+    size_t images;      // images drawn
+    bool bold;          // the shown text is bold (markup rendered)
+    TColor fill;        // a fill of this colour is drawn (clNone: not checked)
+  } cases[] = {
+      {psHTML, "<b>grey</b>", "grey", 0, true, clNone},
+      {psProgress, "raw", "50%", 0, false, clLime},
+      {psImage, "txt", "txt", 1, false, clNone},
+      {psImageList, "raw", "", 2, false, clNone},
+      {psAnimation, "anim", "anim", 1, false, clNone},
+      {psEllipsText, "ellipsis", "ellipsis", 0, false, clNone},
+      {psFileEllipsText, "/a/file.txt", "/a/file.txt", 0, false, clNone},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.style));
+    bar->Panels()->Clear();
+    THTMLStatusPanel* p = Add(200, c.style, c.text);
+    p->SetEnabled(false);
+    p->SetImageIndex(1);
+    p->ImageIndexLines()->Add("0");
+    p->ImageIndexLines()->Add("1");
+    p->SetAnimationImages(&images);
+    p->Progress()->SetShowGradient(false);
+    p->Progress()->SetPosition(50);
+    canvas.Clear();
+    bar->PaintOn(&canvas);
+    EXPECT_EQ(canvas.OpsOf(okImage).size(), c.images);
+    if (c.shown != c.text) EXPECT_EQ(TextOp(c.text), nullptr) << "the raw text is not drawn";
+    if (!c.shown.empty()) {
+      const TCanvasOp* t = TextOp(c.shown);
+      ASSERT_NE(t, nullptr);
+      EXPECT_NE(t->Font.Color, clSilver);
+      EXPECT_EQ((t->Font.Style & fsBold) != 0, c.bold);
+    }
+    if (c.fill != clNone) EXPECT_EQ(Fills(c.fill, Inner(bar->PanelRect(0))).size(), 1u);
+  }
+  bar->Panels()->Clear();
+  bar->SetImages(nullptr);
 }
 
 TEST_F(StatusBarDrawTest, MarkupPanelsAreRenderedAtTheirOffsets) {
