@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <map>
+#include <memory>
 
 #include "controls/markup/MarkupEntry.h"
 #include "controls/markup/MarkupText.h"
+#include "platform/gui/ShellIcons.h"
 #include "platform/gui/VisualStyles.h"
 
 bool HTMLDraw(TCanvas* Canvas, const std::string& Text, const TRect& Rect, TCustomImageList* Images, int XPos,
@@ -120,30 +123,33 @@ TColor HexToColor(const std::string& S) {
 
 // ---------------------------------------------------------------- drawing helpers
 
+namespace {
+// The desktop's icons by size and name, kept: markup draws them on every paint.
+TIcon* SysIcon(const std::string& Name, int Size) {
+  static std::map<std::string, std::unique_ptr<TIcon>> cache;
+  const std::string key = std::to_string(Size) + ":" + Name;
+  auto it = cache.find(key);
+  if (it != cache.end()) return it->second.get();
+  if (cache.size() >= 256) cache.clear();
+  auto icon = std::make_unique<TIcon>();
+  const bool index = !Name.empty() && Name.size() <= 9 &&
+                     std::all_of(Name.begin(), Name.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const bool found =
+      index ? LoadSystemListIcon(icon.get(), std::stoi(Name), Size) : LoadShellIcon(icon.get(), Name, Size);
+  if (!found) icon.reset();
+  return cache.emplace(key, std::move(icon)).first->second.get();
+}
+}  // namespace
+
 TSize DrawSysIcon(TCanvas* Canvas, int X, int Y, TSize& Size, double Factor, bool Print, bool Draw, bool Large,
                   const std::string& Name) {
-  int s = Large ? 32 : 16;
+  const int natural = Large ? 32 : 16;
+  int s = natural;
   if (Print && std::isfinite(Factor)) s = int(std::nearbyint(s * std::clamp(Factor, 0.0, 64.0)));
   Size = TSize(s, s);
   if (!Draw || !Canvas || s <= 0) return Size;
-  const TColor brush = Canvas->Brush()->Color();
-  const TBrushStyle style = Canvas->Brush()->Style();
-  const TPenData pen = Canvas->Pen()->Data();
-  auto P = [&](int fx, int fy) { return TPoint(X + s * fx / 16, Y + s * fy / 16); };
-  Canvas->Pen()->SetColor(clGray);
-  Canvas->Pen()->SetWidth(1);
-  if (IsDirectory(Name)) {
-    Canvas->Brush()->SetColor(RGB(0xF0, 0xC8, 0x50));
-    Canvas->Polygon({P(1, 3), P(6, 3), P(7, 5), P(15, 5), P(15, 14), P(1, 14)});
-  } else {
-    Canvas->Brush()->SetColor(clWhite);
-    Canvas->Polygon({P(3, 1), P(10, 1), P(13, 4), P(13, 15), P(3, 15)});
-    Canvas->Polyline({P(10, 1), P(10, 4), P(13, 4)});
-  }
-  Canvas->Brush()->SetColor(brush);
-  Canvas->Brush()->SetStyle(style);
-  Canvas->Pen()->SetColor(pen.Color);
-  Canvas->Pen()->SetWidth(pen.Width);
+  // Printed, the icon of its natural size is stretched to the printer's scale.
+  if (TIcon* icon = SysIcon(Name, natural)) Canvas->StretchDraw(TRect(X, Y, X + s, Y + s), icon);
   return Size;
 }
 

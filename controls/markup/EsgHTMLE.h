@@ -27,9 +27,9 @@ TColor ColorNameToColor(const std::string& Name);
 TColor HexToColor(const std::string& S);
 // Two hexadecimal digits to a byte; 0 for a shorter text.
 int HexPairToInt(const std::string& S);
-// Draws the icon of a file, directory, extension or index (a number) at X, Y
-// unless Draw is false; Size and the result are the icon's size (times
-// Factor when printing).
+// Draws the desktop's icon of a file, directory or extension, or with a number the stock icon
+// of that index (LoadSystemListIcon), at X, Y unless Draw is false; Size and the result are the
+// icon's size (times Factor when printing). An index outside the list draws nothing.
 TSize DrawSysIcon(TCanvas* Canvas, int X, int Y, TSize& Size, double Factor, bool Print, bool Draw, bool Large,
                   const std::string& Name);
 void StretchBitmap(TCanvas* Canvas, const TRect& R, TBitmap* Bitmap);

@@ -9,6 +9,7 @@
 #include "controls/markup/PictureContainer.h"
 #include "platform/gui/ImgList.h"
 #include "platform/gui/RecordingCanvas.h"
+#include "platform/gui/ShellIcons.h"
 
 namespace {
 
@@ -278,7 +279,56 @@ TEST_F(MarkupPictures, ImageListAndShellIconPictures) {
   HTMLDrawEngine(GridMarkupDialect, icons);
   EXPECT_EQ(icons.XSize, 16 + 32);
   EXPECT_EQ(icons.YSize, 32);
-  EXPECT_EQ(c.OpsOf(okPolygon).size(), 2u);
+  const auto drawn = c.OpsOf(okImage);
+  ASSERT_EQ(drawn.size(), 2u);
+  EXPECT_EQ(drawn[0].R.Width(), 16);
+  EXPECT_EQ(drawn[1].R.Width(), 32);
+  EXPECT_TRUE(c.OpsOf(okPolygon).empty());
+}
+
+// SSYS: and LSYS: draw the desktop's icon: of the file type for a name, of the stock icon list for
+// a number; a number past the list keeps its room and draws nothing.
+TEST(MarkupOnBitmap, SystemIconsAreTheDesktopsIcons) {
+  auto drawn = [](const std::string& src, int size) {
+    TBitmap bmp(40, 40);
+    bmp.Canvas()->Brush()->SetColor(clWhite);
+    bmp.Canvas()->FillRect(TRect(0, 0, 40, 40));
+    THTMLDrawParams p;
+    p.Canvas = bmp.Canvas();
+    p.Text = "<IMG SRC=\"" + src + "\">";
+    p.Rect = TRect(0, 0, 40, 40);
+    HTMLDrawEngine(GridMarkupDialect, p);
+    EXPECT_EQ(p.XSize, size) << src;
+    return bmp.ToImage().copy(0, 0, 32, 32).convertToFormat(QImage::Format_RGB32);
+  };
+  auto expected = [](TIcon& icon) {
+    TBitmap bmp(40, 40);
+    bmp.Canvas()->Brush()->SetColor(clWhite);
+    bmp.Canvas()->FillRect(TRect(0, 0, 40, 40));
+    bmp.Canvas()->StretchDraw(TRect(1, 0, 1 + icon.Width(), icon.Height()), &icon);  // a picture starts 1 in
+    return bmp.ToImage().copy(0, 0, 32, 32).convertToFormat(QImage::Format_RGB32);
+  };
+  const struct {
+    std::string src;
+    bool large;
+    std::string file;  // the file's icon; empty: stock icon `index`
+    int index;
+  } cases[] = {
+      {"SSYS:notes.txt", false, "notes.txt", 0}, {"LSYS:notes.txt", true, "notes.txt", 0},
+      {"SSYS:/", false, "/", 0},                 {"SSYS:3", false, "", 3},
+      {"LSYS:8", true, "", 8},                   {"SSYS:15", false, "", 15},
+  };
+  for (const auto& c : cases) {
+    TIcon icon;
+    const int size = c.large ? 32 : 16;
+    ASSERT_TRUE(c.file.empty() ? LoadSystemListIcon(&icon, c.index, size) : LoadShellIcon(&icon, c.file, size));
+    EXPECT_EQ(drawn(c.src, size), expected(icon)) << c.src;
+  }
+  EXPECT_NE(drawn("SSYS:3", 16), drawn("SSYS:8", 16)) << "a folder and a hard disk";
+  EXPECT_NE(drawn("SSYS:3", 16), drawn("SSYS:notes.txt", 16));
+  const QImage blank = drawn("SSYS:9999", 16);
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) ASSERT_EQ(blank.pixel(x, y) & 0xFFFFFF, 0xFFFFFFu) << "nothing drawn";
 }
 
 TEST(MarkupOnBitmap, DrawsGlyphsInsideTheRectangleOnly) {
