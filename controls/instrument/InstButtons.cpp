@@ -118,12 +118,14 @@ void TInstDemoButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
   if (Button == mbLeft) {
     SetMouseCapture(false);
     const bool click = FPressed && FDown;
-    // Raised again before the click handler runs: a handler that opens a
-    // dialog must not leave the button drawn pressed.
+    // Drawn pressed while the handler runs (a bus operation takes a while), raised once it returns.
+    if (click) {
+      Repaint();
+      Click();
+    }
     FPressed = false;
     FDown = false;
     Invalidate();
-    if (click) Click();
   }
   TInstCustomImageControl::MouseUp(Button, Shift, X, Y);
 }

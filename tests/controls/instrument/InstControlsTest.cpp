@@ -62,12 +62,20 @@ TEST_F(ButtonTest, Defaults) {
   EXPECT_FALSE(b->ControlStyle() & csDoubleClicks);
 }
 
-TEST_F(ButtonTest, ClickReleasesTheButtonBeforeTheHandlerRuns) {
+TEST_F(ButtonTest, ClickKeepsTheButtonDrawnPressedUntilTheHandlerReturns) {
+  TColor edgeDuringClick = clNone;
+  b->OnClick = [this, &edgeDuringClick](TObject*) {
+    ++clicks;
+    downDuringClick = b->Down();
+    b->PaintNow();  // what a paint shows while the handler runs
+    edgeDuringClick = b->PixelAt(1, 10);
+  };
   b->MouseDown(mbLeft, ssLeft, 10, 10);
   EXPECT_TRUE(b->Down());
   b->MouseUp(mbLeft, 0, 10, 10);
   EXPECT_EQ(clicks, 1);
-  EXPECT_FALSE(downDuringClick);
+  EXPECT_TRUE(downDuringClick);
+  EXPECT_EQ(edgeDuringClick, RGB(128, 128, 128)) << "sunken: the shadow on the top-left";
   EXPECT_FALSE(b->Down());
   EXPECT_FALSE(b->Pressed());
   // Painted raised: light top-left inside the outline.
