@@ -448,11 +448,13 @@ void TInspectorBar::CMMouseLeave(TMessage& Message) {
   if (mouse_.HoverCaption >= 0 && mouse_.HoverCaption < panels_->Count())
     InvalidateRect(CaptionRect(panels_->GetItem(mouse_.HoverCaption)));
   mouse_.HoverCaption = -1;
-  if (mouse_.HoverItem && mouse_.HoverItem->Panel()) {
-    TRect r;
-    GetItemRect(mouse_.HoverItem->Panel(), mouse_.HoverItem, r);
-    InvalidateRect(r);
-  }
+  // The hovered row and the row framed last lose their hover look.
+  for (TInspectorItem* row : {mouse_.HoverItem, FramedItem()})
+    if (row && row->Panel()) {
+      TRect r;
+      GetItemRect(row->Panel(), row, r);
+      InvalidateRect(r);
+    }
   for (int i = 0; i < panels_->Count(); ++i)
     if (panels_->GetItem(i)->HoverFullWidth()) {
       Invalidate();
@@ -703,7 +705,7 @@ TRect TInspectorBar::IconTextRect(TInspectorPanel* Panel, TInspectorItem* Item) 
       r.Right = l + w;
     }
   }
-  const bool noIcon = Item->Icon()->Empty();
+  const bool noIcon = !Item->Icon() || Item->Icon()->Empty();
   if (Panel->Style() == psSmallIcon || noIcon) {
     const int top = r.Top + (r.Height() - h) / 2 - (Panel->Style() == psSmallIcon ? 2 : 0);
     r.Top = top;

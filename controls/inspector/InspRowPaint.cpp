@@ -326,58 +326,245 @@ void TInspectorBar::DrawValueText(TRowPaint& P) {
   }
 }
 
-// Rows of the icon and button styles: picture and caption, with the hover and pressed face.
-void TInspectorBar::DrawIconRow(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& Rect) {
-  TCanvas* C = Surface();
-  TRect R = Rect;
-  const TPoint mouse = CursorInBar();
-  const bool hover = Inside(mouse, R) || Item->ButtonDown();
-  if (Panel->Style() == psButtons) {
-    InflateRect(R, -1, -1);
-    if (hover) {
-      const bool sunken = mouse_.Down || Item->ButtonDown();
-      const TColor c = Item->ButtonDown() && Panel->SelectDownColor() != clNone ? Panel->SelectDownColor()
-                       : Panel->HoverIconColor() != clNone                      ? Panel->HoverIconColor()
-                                                                                : Panel->Color();
-      C->Brush()->SetStyle(bsSolid);
-      C->Brush()->SetColor(c);
-      C->FillRect(R);
-      C->Pen()->SetColor(sunken ? clGray : clWhite);
-      Line(C, R.Left, R.Bottom - 1, R.Left, R.Top);
-      C->LineTo(R.Right - 1, R.Top);
-      C->Pen()->SetColor(sunken ? clWhite : clGray);
-      C->LineTo(R.Right - 1, R.Bottom - 1);
-      C->LineTo(R.Left, R.Bottom - 1);
-      C->Brush()->SetStyle(bsClear);
+// ---------------------------------------------------------------- icon and button rows
+
+// The row's picture: with AutoIcon the desktop's icon of its URL; else its own Icon, else its
+// Bitmap; a row with none of them shows its image of the bar's Images in the same place.
+TInspectorBar::TRowPicture TInspectorBar::RowPicture(TInspectorPanel* Panel, TInspectorItem* Item, int AutoSize) {
+  TRowPicture P;
+  if (Item->AutoIcon()) {
+    if (TIcon* icon = Item->ShellIcon(AutoSize, Panel->Style() == psSmallIcon)) {
+      P.Graphic = icon;
+      P.Width = P.Height = AutoSize;
     }
-    OffsetRect(R, 2, 2);
+    return P;
   }
-  int x = R.Left + 2;
-  const bool large = Panel->Style() == psLargeIcon;
-  if (TIcon* shell = Panel->Style() == psButtons ? nullptr : Item->ShellIcon(large ? Panel->IconLargeSize() : 16)) {
-    const int s = shell->Width();
-    const int iy = large ? R.Top + 2 : R.Top + (R.Height() - s) / 2;
-    const int ix = large ? R.Left + (R.Width() - s) / 2 : x;
-    C->Draw(ix, iy, shell);
-    if (!large) x += s + 4;
-    else R.Top = iy + s + 2;
-  } else if (images_ && Item->ImageIndex() >= 0 && !Item->AutoIcon()) {
-    const int iy = Panel->Style() == psLargeIcon ? R.Top + 2 : R.Top + (R.Height() - images_->Height()) / 2;
-    const int ix = Panel->Style() == psLargeIcon ? R.Left + (R.Width() - images_->Width()) / 2 : x;
-    images_->Draw(C, ix, iy, Item->ImageIndex());
-    if (Panel->Style() != psLargeIcon) x += images_->Width() + 4;
-    else R.Top = iy + images_->Height() + 2;
+  if (Item->Icon() && !Item->Icon()->Empty()) {
+    P.Graphic = Item->Icon();
+  } else if (Item->Bitmap() && !Item->Bitmap()->Empty()) {
+    P.Graphic = Item->Bitmap();
+  } else if (images_ && Item->ImageIndex() >= 0) {
+    P.ImageIndex = Item->ImageIndex();
+    P.Width = images_->Width();
+    P.Height = images_->Height();
+    return P;
+  } else {
+    return P;
   }
-  C->SetFont(Panel->Style() == psButtons ? Panel->Font() : Panel->CaptionFont());
-  if (Item->ButtonDown() && Panel->Style() == psButtons) C->Font()->SetColor(Panel->SelectFontColor());
+  P.Width = P.Graphic->Width();
+  P.Height = P.Graphic->Height();
+  return P;
+}
+
+void TInspectorBar::DrawRowPicture(const TRowPicture& P, const TRect& At) {
+  TCanvas* C = Surface();
+  if (P.Graphic) {
+    if (auto* bmp = dynamic_cast<TBitmap*>(P.Graphic)) bmp->SetTransparent(true);
+    if (At.Width() == P.Width && At.Height() == P.Height)
+      C->Draw(At.Left, At.Top, P.Graphic);
+    else
+      C->StretchDraw(At, P.Graphic);
+  } else if (P.ImageIndex >= 0 && images_) {
+    images_->Draw(C, At.Left, At.Top, P.ImageIndex);
+  }
+}
+
+// The hover frame of the icon styles over F: shown for a row whose ButtonDown is set, or while the
+// mouse is inside F (less a pixel) when both hover colours are set and there is something to frame.
+bool TInspectorBar::DrawHoverFrame(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& F, bool Framable,
+                                   TPoint Mouse) {
+  if (ComponentState() & csDesigning) return false;
+  TRect inner = F;
+  InflateRect(inner, -1, -1);
+  const bool hovered = Panel->HoverIconColor() != clNone && Panel->HoverIconDownColor() != clNone &&
+                       Inside(Mouse, inner) && Framable;
+  if (!Item->ButtonDown() && !hovered) return false;
+  TCanvas* C = Surface();
+  const bool down = mouse_.Down || Item->ButtonDown();
+  const TRect frame(F.Left, F.Top, F.Right, F.Bottom + 1);
+  TRect fill = frame;
+  InflateRect(fill, -1, -1);
+  C->Pen()->SetColor(Panel->HoverIconBorderColor() == clNone ? clBlack : Panel->HoverIconBorderColor());
+  C->Pen()->SetWidth(1);
+  auto solid = [&](TColor c) {
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(c);
+    C->Rectangle(frame);
+  };
+  auto gradient = [&](TColor from, TColor to) {
+    C->Brush()->SetStyle(bsClear);
+    C->Rectangle(frame);
+    DrawGradient(from, to, 128, false, fill);
+  };
+  if (Panel->ItemIndex() == Item->Index()) {
+    if (Panel->SelectColorTo() != clNone)
+      gradient(Panel->SelectDownColor(), Panel->SelectDownColorTo());
+    else
+      solid(down ? Panel->SelectDownColor() : Panel->SelectColor());
+  } else if (Panel->HoverIconColorTo() != clNone) {
+    if (down)
+      gradient(Panel->SelectColor(), Panel->SelectColorTo());
+    else
+      gradient(Panel->HoverIconColor(), Panel->HoverIconColorTo());
+  } else {
+    solid(down ? Panel->HoverIconDownColor() : Panel->HoverIconColor());
+  }
   C->Brush()->SetStyle(bsClear);
-  TRect tr(x, R.Top, R.Right, R.Bottom);
-  unsigned f = DT_NOPREFIX | DT_END_ELLIPSIS | (Panel->Style() == psLargeIcon ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER);
-  if (Panel->Alignment() == taCenter) f |= DT_CENTER;
-  if (Panel->Alignment() == taRightJustify) f |= DT_RIGHT;
+  framedItem_ = Item;
+  return true;
+}
+
+// A button face: a top-to-bottom gradient, or one colour in a raised (or sunken) one-pixel frame.
+void TInspectorBar::DrawIconFrame(const TRect& R, TColor From, TColor To, bool Sunken) {
+  TCanvas* C = Surface();
+  if (To != clNone) {
+    DrawGradient(From, To, 128, false, R);
+    return;
+  }
+  C->Brush()->SetStyle(bsSolid);
+  C->Brush()->SetColor(From);
+  C->FillRect(R);
+  C->Brush()->SetStyle(bsClear);
+  C->Pen()->SetWidth(1);
+  C->Pen()->SetColor(Sunken ? clGray : clWhite);
+  Line(C, R.Left, R.Bottom - 1, R.Left, R.Top);
+  C->LineTo(R.Right - 1, R.Top);
+  C->Pen()->SetColor(Sunken ? clWhite : clGray);
+  C->LineTo(R.Right - 1, R.Bottom - 1);
+  C->LineTo(R.Left, R.Bottom - 1);
+}
+
+// The caption of an icon row in its rectangle: markup, or text with the flags given; with
+// HoverCaption underlined while the mouse is over the row.
+void TInspectorBar::DrawIconCaption(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& R, unsigned Flags,
+                                    bool Over, TPoint Mouse) {
+  TCanvas* C = Surface();
+  C->SetFont(Panel->CaptionFont());
+  if (Panel->HoverCaption() && Over) C->Font()->SetStyle(C->Font()->Style() | fsUnderline);
+  C->Brush()->SetStyle(bsClear);
+  TRect tr = R;
   if (IsHTML(Item->Caption()))
-    Markup(C, Item->Caption(), tr, images_, false, mouse, Panel->Style() == psLargeIcon);
+    Markup(C, Item->Caption(), tr, images_, false, Mouse, Panel->WordWrap() || Panel->Style() == psLargeIcon);
   else
-    C->DrawText(Item->Caption(), tr, f);
-  Item->captionRect_ = tr;
+    C->DrawText(Item->Caption(), tr, Flags);
+  Item->captionRect_ = R;
+}
+
+namespace {
+unsigned AlignmentFlags(TAlignment A) { return A == taCenter ? DT_CENTER : A == taRightJustify ? DT_RIGHT : DT_LEFT; }
+}  // namespace
+
+void TInspectorBar::DrawIconRow(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& Rect) {
+  switch (Panel->Style()) {
+    case psLargeIcon: DrawLargeIconRow(Panel, Item, Rect); break;
+    case psSmallIcon: DrawSmallIconRow(Panel, Item, Rect); break;
+    default: DrawButtonRow(Panel, Item, Rect); break;
+  }
+}
+
+// The picture above the caption, placed by the panel's Alignment and Indent.
+void TInspectorBar::DrawLargeIconRow(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& R) {
+  const TPoint mouse = CursorInBar();
+  const TRowPicture pic = RowPicture(Panel, Item, Panel->IconLargeSize());
+  const int indent = Panel->Indent();
+  int px;
+  switch (Panel->Alignment()) {
+    case taLeftJustify: px = R.Left + indent + 2; break;
+    case taRightJustify: px = R.Right + indent - pic.Width - 2; break;
+    default: px = R.Left + indent + (R.Width() - pic.Width) / 2; break;
+  }
+  const int py = R.Top + 2;
+  const TRect picRect(px, py, px + pic.Width, py + pic.Height);
+  TRect F = picRect;
+  InflateRect(F, 2, 2);
+  if (Panel->HoverFullWidth()) F = R;
+  DrawHoverFrame(Panel, Item, F, pic.Shown() || Panel->HoverFullWidth(), mouse);
+  DrawRowPicture(pic, picRect);
+  const TRect cap(R.Left, pic.Shown() ? picRect.Bottom + 2 : R.Top + 2, R.Right, R.Bottom);
+  const unsigned F0 = Panel->WordWrap() ? DT_WORDBREAK : (DT_END_ELLIPSIS | DT_SINGLELINE);
+  DrawIconCaption(Panel, Item, cap, F0 | DT_NOPREFIX | AlignmentFlags(Panel->Alignment()), Inside(mouse, R), mouse);
+}
+
+// Picture and caption on one line, the pair placed by the panel's Alignment, the row shifted by
+// its Indent; the picture before the caption or, with ImageAlign iaRight, after it.
+void TInspectorBar::DrawSmallIconRow(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& Rect) {
+  TCanvas* C = Surface();
+  const TPoint mouse = CursorInBar();
+  TRect R = Rect;
+  R.Left += Panel->Indent();
+  const TRowPicture pic = RowPicture(Panel, Item, 16);
+  C->SetFont(Panel->CaptionFont());
+  TRect calc(0, 0, std::max(0, R.Width()), 0);
+  C->DrawText(Item->Caption(), calc, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+  const int cw = std::clamp(calc.Width(), 0, std::max(0, R.Width() - 24));
+  int sx;
+  switch (Panel->Alignment()) {
+    case taLeftJustify: sx = R.Left + 4; break;
+    case taRightJustify: sx = R.Right - 16 - cw - 4; break;
+    default: sx = R.Left + (R.Width() - cw) / 2 - 6; break;
+  }
+  const int mid = (R.Top + R.Bottom) / 2;
+  const int slot = Panel->ImageAlign() == iaRight ? sx + cw + 4 : sx;
+  const int cx = Panel->ImageAlign() == iaRight ? sx : sx + 20;
+  TRect F(slot - 2, mid - 9, slot + 18, mid + 7);
+  if (Panel->HoverFullWidth()) {
+    F.Left = R.Left;
+    F.Right = R.Right;
+  }
+  DrawHoverFrame(Panel, Item, F, pic.Shown() || Panel->HoverFullWidth(), mouse);
+  if (pic.Shown()) DrawRowPicture(pic, TRect(slot, mid - 8, slot + 16, mid + 8));
+  const TRect cap(cx, R.Top, std::min(R.Right, cx + cw + 1), R.Bottom);
+  DrawIconCaption(Panel, Item, cap,
+                  DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | AlignmentFlags(Panel->Alignment()),
+                  Inside(mouse, Rect), mouse);
+}
+
+// A button face while hovered, held or down, then image and caption moved 2 pixels into it.
+void TInspectorBar::DrawButtonRow(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& Rect) {
+  TCanvas* C = Surface();
+  const TPoint mouse = CursorInBar();
+  TRect R = Rect;
+  InflateRect(R, -1, -1);
+  const bool over = Inside(mouse, R);
+  if (over || Item->ButtonDown()) {
+    const bool held = mouse_.Down && over;
+    const TColor panel = Panel->Color();
+    TColor from = panel, to = clNone;
+    if (held) {
+      if (Panel->SelectDownColorTo() != clNone) {
+        from = Panel->SelectDownColorTo();
+        to = Panel->SelectDownColor();
+      } else if (Panel->SelectDownColor() != clNone) {
+        from = Panel->SelectDownColor();
+      }
+    } else if (Item->ButtonDown()) {
+      if (Panel->SelectDownColor() != clNone) {
+        from = Panel->SelectDownColor();
+        to = Panel->SelectDownColorTo();
+      }
+    } else if (Panel->HoverIconColor() != clNone) {
+      from = Panel->HoverIconColor();
+      to = Panel->HoverIconColorTo();
+    }
+    DrawIconFrame(R, from, to, mouse_.Down || Item->ButtonDown());
+  }
+  OffsetRect(R, 2, 2);
+  if (images_ && Item->ImageIndex() >= 0) {
+    images_->Draw(C, R.Left, R.Top + (R.Height() - images_->Height()) / 2, Item->ImageIndex());
+    R.Left += images_->Width() + 4;
+  }
+  C->SetFont(Panel->Font());
+  if (Item->ButtonDown()) C->Font()->SetColor(Panel->SelectFontColor());
+  C->Brush()->SetStyle(bsClear);
+  TRect tr = R;
+  if (IsHTML(Item->Caption()))
+    Markup(C, Item->Caption(), tr, images_, false, mouse, false);
+  else
+    C->DrawText(Item->Caption(), tr,
+                DT_NOPREFIX | DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER | AlignmentFlags(Panel->Alignment()));
+  Item->captionRect_ = R;
+}
+
+void TInspectorBar::ForgetFramed(TInspectorItem* Item) {
+  if (!Item || framedItem_ == Item) framedItem_ = nullptr;
 }

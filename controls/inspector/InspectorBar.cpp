@@ -161,13 +161,23 @@ void TInspectorItem::SetPropertyType(TPropertyType v) {
   Changed(false);
 }
 void TInspectorItem::SetValues(TStrings* v) { values_->Assign(v); }
-TIcon* TInspectorItem::ShellIcon(int Size) {
+TIcon* TInspectorItem::ShellIcon(int Size, bool SmallStyle) {
   if (!autoIcon_ || url_.empty() || Size <= 0) return nullptr;
-  const std::string key = std::to_string(Size) + ":" + url_;
+  const std::string key = std::to_string(Size) + (SmallStyle ? "s" : "l") + std::to_string(autoIconIndex_) + ":" + url_;
   if (key != shellIconFor_) {
     shellIconFor_ = key;
     shellIcon_ = std::make_unique<TIcon>();
-    if (!LoadShellIcon(shellIcon_.get(), url_, Size)) shellIcon_.reset();
+    const std::string up = UpperCase(url_);
+    const bool hasIcons = up.find(".EXE") != std::string::npos || up.find(".DLL") != std::string::npos ||
+                          up.find(".ICO") != std::string::npos || (!SmallStyle && up.find(".ICL") != std::string::npos);
+    bool found;
+    if (hasIcons && url_.find("://") == std::string::npos && LoadIconFileImage(shellIcon_.get(), url_, autoIconIndex_, Size))
+      found = true;
+    else if (up.find(".ICO") != std::string::npos && url_.find("://") == std::string::npos)
+      found = false;  // an icon file without that image shows none
+    else
+      found = LoadShellIcon(shellIcon_.get(), url_, Size);
+    if (!found) shellIcon_.reset();
   }
   return shellIcon_.get();
 }
@@ -345,6 +355,8 @@ void TInspectorPanel::Changed(bool allItems) { TCollectionItem::Changed(allItems
 void TInspectorPanel::SetItemIndex(int v) {
   if (v < 0 || v >= items_->Count()) return;
   itemIndex_ = v;
+  if (style_ == psButtons)
+    if (TInspectorBar* bar = Bar()) bar->ScrollButtonIntoView(this, v);
   Changed(false);
 }
 void TInspectorPanel::SetTopItem(int v) {
@@ -563,6 +575,7 @@ void TInspectorBar::PanelRemoved(int Index, int CountAfter) {
   EditPanelRemoved(gone);
   if (on(LabelEditItem())) StopLabelEdit(false);
   ForgetHover(nullptr);
+  ForgetFramed(nullptr);
   if (Index < topPanel_ || (Index == topPanel_ && Index > 0)) --topPanel_;
   topPanel_ = std::clamp(topPanel_, 0, std::max(CountAfter - 1, 0));
 }
@@ -571,6 +584,7 @@ void TInspectorBar::ItemRemoved(TInspectorItem* Item) {
   EditRowRemoved(Item);
   if (LabelEditItem() == Item) StopLabelEdit(false);
   ForgetHover(Item);
+  ForgetFramed(Item);
 }
 
 void TInspectorBar::SetTopPanel(int v) {
@@ -638,6 +652,23 @@ TInspLayoutInput TInspectorBar::LayoutInput() const {
   in.ScrollPosition = scrollPos_;
   in.ScrollBarWidth = kScrollBarWidth;
   return in;
+}
+
+void TInspectorBar::ScrollButtonIntoView(TInspectorPanel* Panel, int Index) {
+  if (mode_ != imSinglePanelActive) return;
+  const std::vector<TInspLayoutPanel> ps = LayoutPanels();
+  const TInspLayoutPanel& lp = ps[Panel->Index()];
+  const int bodyTop = (InspVisiblePosition(ps, std::max(0, ActivePanel())) + 1) * panelCaption_->Height();
+  int top = bodyTop;
+  for (int r = Panel->TopItem(); r < Index; ++r)
+    if (lp.Rows[r] >= 0) top += lp.Rows[r];
+  const int bottom = top + std::max(0, lp.Rows[Index]);
+  const int overshoot = bottom - ButtonAreaHeight();
+  // Never past the selected row itself, so it always lands in view.
+  if (overshoot > 0)
+    Panel->SetTopItem(std::min(Index, Panel->TopItem() + overshoot / std::max(1, Panel->ItemHeight()) + 1));
+  else if (top <= bodyTop)
+    Panel->SetTopItem(Index);
 }
 
 int TInspectorBar::ActivePanel() const { return InspActivePanel(LayoutPanels(), topPanel_); }

@@ -109,9 +109,12 @@ class TInspectorItem : public TCollectionItem {
   void SetValues(TStrings* v);
   TIcon* Icon() const { return icon_.get(); }
   void SetIcon(TIcon* v);
-  // With AutoIcon: the desktop's icon of the file or link in URL, Size pixels square (kept until
-  // URL or Size changes); null without AutoIcon or URL.
-  TIcon* ShellIcon(int Size);
+  // With AutoIcon, the icon of URL, Size pixels square (kept until URL, AutoIconIndex or Size
+  // changes): an icon file (".ICO") gives its image AutoIconIndex; a link ("://") a web page's
+  // icon; anything else, program and library files too, the desktop's icon of the file (an
+  // icon library ".ICL" of a large-icon row is read as an icon file first). Null without
+  // AutoIcon or URL, or for an icon file without that image.
+  TIcon* ShellIcon(int Size, bool SmallStyle = false);
   int Height() const { return height_; }
   void SetHeight(int v);
   bool Visible() const { return visible_; }
@@ -419,6 +422,8 @@ class TInspectorBar : public TCustomPanel {
   int LastPaintPasses() const { return paintPasses_; }
   // Scroll arrows of single-panel mode as the last paint left them.
   bool UpArrowShown() const { return upArrow_; }
+  // The icon row the painting framed last (hovered or down); none after it went.
+  TInspectorItem* FramedItem() const { return framedItem_; }
   bool DownArrowShown() const { return downArrow_; }
   // A mouse button is held down on the bar.
   bool MouseIsDown() const { return mouse_.Down; }
@@ -657,6 +662,8 @@ class TInspectorBar : public TCustomPanel {
   void OpenEditorAtOnce(TInspectorItem* Item);
   // Bottom of the active body: the panel area less the captions of the active panel and those after it.
   int ButtonAreaHeight() const;
+  // A button panel's newly selected row is brought into view by its TopItem.
+  void ScrollButtonIntoView(TInspectorPanel* Panel, int Index);
   void OpenPanelSingle(int Index);
   void TogglePanelMulti(int Index);
   void MouseDownSingle(TMouseButton Button, int X, int Y);
@@ -703,6 +710,24 @@ class TInspectorBar : public TCustomPanel {
   void DrawPicture(TRowPaint& P);
   void DrawValueText(TRowPaint& P);
   void DrawIconRow(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& R);
+  // The icon and button rows (InspRowPaint.cpp).
+  struct TRowPicture {
+    TGraphic* Graphic = nullptr;  // an icon or bitmap, drawn at Width x Height
+    int ImageIndex = -1;          // else an image of the bar's Images
+    int Width = 0, Height = 0;
+    bool Shown() const { return Graphic || ImageIndex >= 0; }
+  };
+  TRowPicture RowPicture(TInspectorPanel* Panel, TInspectorItem* Item, int AutoSize);
+  void DrawRowPicture(const TRowPicture& P, const TRect& At);
+  bool DrawHoverFrame(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& F, bool Framable, TPoint Mouse);
+  void DrawIconFrame(const TRect& R, TColor From, TColor To, bool Sunken);
+  void DrawIconCaption(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& R, unsigned Flags, bool Over,
+                       TPoint Mouse);
+  void DrawLargeIconRow(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& R);
+  void DrawSmallIconRow(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& R);
+  void DrawButtonRow(TInspectorPanel* Panel, TInspectorItem* Item, const TRect& R);
+  // A row goes (none: every row): the painting forgets that it framed it.
+  void ForgetFramed(TInspectorItem* Item);
   void DrawNodeGlyph(int X, int Y, bool Collapsed);
   bool Themed() const;
   TPoint CursorInBar() const;
@@ -724,6 +749,7 @@ class TInspectorBar : public TCustomPanel {
   std::unique_ptr<TBitmap> shading_, nodeOpen_, nodeClose_;
   int paintPasses_ = 0, lastWidth_ = -1;
   bool upArrow_ = false, downArrow_ = false;
+  TInspectorItem* framedItem_ = nullptr;  // the icon row the last painting framed
   int scrollPos_ = 0;
   bool scrollShown_ = false;
   bool destroying_ = false;

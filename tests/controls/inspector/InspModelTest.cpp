@@ -319,3 +319,44 @@ TEST(InspImage, KeepsTheBytesAndDecodesThem) {
 }
 
 }  // namespace
+
+namespace {
+
+// A button panel brings the selected row into view by its TopItem: a bar 200 high, two captions
+// of 20, so the body runs from 20 to 160 and holds four rows of 32.
+TEST_F(InspModel, SelectingAButtonScrollsItIntoView) {
+  const struct {
+    TPanelStyle style;
+    TInspectorBarMode mode;
+    int rowHeight;  // VariableItemHeight with this height when not 32
+    int top, index, expectedTop;
+  } cases[] = {
+      {psButtons, imSinglePanelActive, 32, 0, 2, 0},   // in view already
+      {psButtons, imSinglePanelActive, 32, 0, 4, 1},   // 20 pixels below: one row on
+      {psButtons, imSinglePanelActive, 32, 0, 9, 6},   // 180 below: 180 div 32 + 1
+      {psButtons, imSinglePanelActive, 32, 5, 2, 2},   // above the body: it becomes the top row
+      {psButtons, imSinglePanelActive, 32, 5, 5, 5},   // the top row itself
+      {psButtons, imSinglePanelActive, 100, 0, 3, 3},  // tall rows: never past the selected row
+      {psButtons, imMultiPanelActive, 32, 0, 9, 0},    // the flow scrolls by its scroll bar instead
+      {psSmallIcon, imSinglePanelActive, 32, 0, 9, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.style) + " " + std::to_string(c.top) + " " + std::to_string(c.index));
+    bar = std::make_unique<TInspectorBar>(nullptr);
+    bar->SetBounds(0, 0, 180, 200);
+    bar->HelpPanel()->SetVisible(false);
+    TInspectorPanel* p = AddPanel("buttons");
+    AddPanel("next");
+    p->SetStyle(c.style);
+    p->SetItemHeight(32);
+    p->SetVariableItemHeight(c.rowHeight != 32);
+    for (int i = 0; i < 10; ++i) p->Items()->Add()->SetHeight(c.rowHeight);
+    bar->SetMode(c.mode);
+    p->SetTopItem(c.top);
+    p->SetItemIndex(c.index);
+    EXPECT_EQ(p->ItemIndex(), c.index);
+    EXPECT_EQ(p->TopItem(), c.expectedTop);
+  }
+}
+
+}  // namespace
