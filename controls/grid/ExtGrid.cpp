@@ -1,6 +1,7 @@
 // The grid component: construction, lifecycle, the owner form's resize, the
 // counts, the current row with OnRowUpdate, and the update scope.
 #include "controls/grid/ExtGrid.h"
+#include "platform/gui/WinWindow.h"
 #include "controls/grid/ExtGridEditLink.h"
 #include "controls/grid/ExtXPVS.h"
 
@@ -87,6 +88,8 @@ TExtStringGrid::TExtStringGrid(TComponent* AOwner) : TBaseGrid(AOwner) {
   lookupItems_.reset(new TStringList);
   rowIndicator_.reset(new TBitmap);
   sortIndexes_.reset(new TSortIndexList);
+  mergeColumns_.reset(new TIntList(-1, -1));
+  mergeColumns_->OnChange = [this](TObject*, int, int) { ApplyColumnMerges(); };
   for (auto& l : lists_) l.reset(new TIntList(-1, -1));
   backGround_.reset(new TBackGround(this));
   SetRowCount(10);
@@ -336,6 +339,7 @@ void TExtStringGrid::SetLook(TGridLook v) {
   if (v == look_) return;
   look_ = v;
   Invalidate();
+  if (HandleAllocated()) RedrawFrame(Handle());
 }
 void TExtStringGrid::SetActiveCellShow(bool v) {
   activeCellShow_ = v;

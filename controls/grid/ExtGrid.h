@@ -529,6 +529,27 @@ class TExtStringGrid : public TBaseGrid {
                  TCellVAlign VAlign = vaCenter);
   void RemoveButton(int ACol, int ARow);
   bool HasCheckBox(int ACol, int ARow);
+  // The queries below take the real column; those that take a point the displayed one.
+  // A check box, radio group or button (of either kind) the mouse and keys act on.
+  bool IsClickableCell(int ACol, int ARow);
+  // The item texts of a radio group cell (its merged area's base), nullptr for any other cell.
+  const std::vector<std::string>* GetRadioItems(int ACol, int ARow);
+  // The cell's error mark (from, length); 0 and 0 without a graphic.
+  void GetCellErrorRange(int ACol, int ARow, int& ErrFrom, int& ErrLen);
+  // The graphic's boolean (check state, node folded, images side by side); the cell repaints.
+  void SetCellGraphicState(int ACol, int ARow, bool Value);
+  // Where the cell's graphic is drawn (client coordinates): the check glyph, the button, the
+  // radio items together, a picture or image as placed; false without a graphic.
+  bool GetCellGraphicRect(int ACol, int ARow, TRect& R);
+  // Every check box of the column, rows FixedRows to the last, checked (unchecked).
+  void CheckAll(int ACol);
+  void UnCheckAll(int ACol);
+  // A point on a check box cell (displayed column, client coordinates): anywhere in the cell,
+  // with MouseActions.PreciseCheckBoxCheck only on the box itself.
+  bool IsCheckBoxHit(int ACol, int ARow, int X, int Y);
+  // What a graphic cell sorts by: the picture of a bitmap or icon (its address), the image
+  // index of an image-list cell, -1 for any other cell.
+  intptr_t GetCellGraphicKey(int ACol, int ARow);
   bool HasRadio(int ACol, int ARow) { return GetCellType(BaseCell(ACol, ARow).X, BaseCell(ACol, ARow).Y) == ctRadio; }
   bool HasButton(int ACol, int ARow);
   // Chooses the radio item under a point given relative to the current cell's top-left corner;
@@ -541,6 +562,12 @@ class TExtStringGrid : public TBaseGrid {
   TRect ButtonRectAt(int ACol, int ARow);
   // The cell button (or markup "BUTTON" control's cell) held down; (-1, -1) when none.
   TPoint PressedButton() const { return press_.Button; }
+  // The fixed cell drawn as a pressed button (FixedAsButtons); (-1, -1) when none.
+  TPoint PressedFixedCell() const { return press_.FixedPressed; }
+  // The looks glSoft, glQuarn, glXP and glListView with a single border and Flat off draw a
+  // one-pixel frame over the border: grey (the theme's blue-grey with visual styles) inside, the
+  // parent's colour outside.
+  bool FlatFrameShown() const;
   TPoint PressedMarkupButton() const { return markupPress_.Cell; }
   std::function<void(TObject* Sender, int ARow, int ACol, const std::string& CtrlID, const std::string& CtrlType,
                      const std::string& CtrlVal)>
@@ -577,7 +604,9 @@ class TExtStringGrid : public TBaseGrid {
   TScrollBarAlways ScrollBarAlways() const { return scrollBarAlways_; }
   void SetScrollBarAlways(TScrollBarAlways v);
   bool SizeWithForm = false;
-  bool SaveFixedCells = true;
+  // The save and copy range's switch under its other name: the same setting as IncludeFixedCells.
+  bool SaveFixedCells() const { return IncludeFixedCells; }
+  void SetSaveFixedCells(bool v) { IncludeFixedCells = v; }
   TColor FixedGradientStart = TColorOf(0xFFFFFF), FixedGradientEnd = TColorOf(0xF0F0F0);
 
   // ----- option objects
@@ -681,8 +710,9 @@ class TExtStringGrid : public TBaseGrid {
   virtual void SetCurrentEditText(const std::string& Value);
   // 6
   virtual void RestoreCellAfterCancel();
-  // 7
-  virtual void ToggleCheck(int ACol, int ARow, bool Toggle);
+  // 7: flips a check box; with CheckEdit (and ControlLook.CheckAlwaysActive off) only where
+  // CanEditCell allows. True when it flipped.
+  virtual bool ToggleCheck(int ACol, int ARow, bool CheckEdit);
   // 8
   virtual std::string GetDisplayText(int ACol, int ARow);
   // 9
@@ -837,6 +867,7 @@ class TExtStringGrid : public TBaseGrid {
   void AnchorClick(int ACol, int ARow, const std::string& Anchor);
   std::vector<int> RadioTextWidths(TCanvas* ACanvas, const TCellGraphic* G);
   void CheckAllInColumn(int ACol, int ARow);
+  void SetColumnChecks(int RealCol, bool State, int ExceptRow);
   std::unique_ptr<TCellGraphic> rowCheck_;
   // A press on a markup control (ExtGridRadio.cpp): the pressed "BUTTON"'s cell and point, and the
   // pressed control's rectangle for the editor it opens (taken once).
@@ -888,6 +919,8 @@ class TExtStringGrid : public TBaseGrid {
   void DrawCellBackground(TCanvas* ACanvas, int ACol, int ARow, const TRect& ARect, TGridDrawState AState);
   void DrawFixedLook(TCanvas* ACanvas, int ACol, int ARow, TRect R);
   void DrawSortIndicator(TCanvas* ACanvas, int ACol, int Y, int X);
+  void DrawFlatFrame(TCanvas* ACanvas);
+  bool SortMarkShown(int RealCol) const;
   void DrawFixedGradient(TCanvas* ACanvas, TColor From, TColor To, const TRect& R);
   struct TGradientTile {
     int W, H;
@@ -972,6 +1005,8 @@ class TExtStringGrid : public TBaseGrid {
   // The left press's zones (ExtGridMouse.cpp): true when the press ends there.
   struct TCellPress;
   bool PressLeavesEditors(TCellPress& p);
+  bool PressOnFixedButton(TCellPress& p);
+  void ReleaseFixedButton();
   bool PressOnNodeSign(TCellPress& p);
   bool PressStartsDrag(TCellPress& p);
   bool PressOnCellGraphic(TCellPress& p);
@@ -1001,6 +1036,8 @@ class TExtStringGrid : public TBaseGrid {
   struct TPressState {
     TGridRect DownSel;
     TPoint DownPoint{-1, -1}, DownCell{-1, -1}, Button{-1, -1};
+    // The fixed cell drawn pressed (FixedAsButtons) until the release; (-1, -1) when none.
+    TPoint FixedPressed{-1, -1};
     int SizingIndex = -1, SizingOfs = 0;
   } press_;
   // A cell button held while the focus goes is let go without a click.
@@ -1011,6 +1048,7 @@ class TExtStringGrid : public TBaseGrid {
   int initialFixedRows_ = 0, initialFixedCols_ = 0, initialRowHeight_ = 21;
   bool loaded_ = false;
   int updateCount_ = 0;
+  bool frameSkipped_ = false;  // the frame was asked for while the update level was above 0
   bool suppressInvalidate_ = false;
   // The grid's own options write, whose one repaint is swallowed (ExtGrid.cpp).
   void SetOptionsQuietly(TGridOptions Value);
@@ -1074,6 +1112,9 @@ class TExtStringGrid : public TBaseGrid {
   std::unique_ptr<TBalloonSettings> balloon_;
   std::unique_ptr<TShowModified> showModified_;
   std::unique_ptr<TSortIndexList> sortIndexes_;
+  std::unique_ptr<TIntList> mergeColumns_;
+  void SplitAllColumnCells();
+  void SortForGrouping(int ACol, bool WithinGroups);
   std::unique_ptr<TIntList> lists_[5];
   std::unique_ptr<TControlList> controlList_;
   std::shared_ptr<TResizeHub> resizeHub_;
@@ -1124,6 +1165,15 @@ class TExtStringGrid : public TBaseGrid {
   TControl* MoveImage() const { return move_.Image; }
   // The columns of a multi-column sort with their directions.
   TSortIndexList* SortIndexes() const { return sortIndexes_.get(); }
+  // The columns whose runs of equal texts merge (vertically): whenever the list changes, and
+  // around a header click sort with SortSettings.AutoColumnMerge, every column's merges are split
+  // and each listed column merges again, the first by text alone, the others by text and the
+  // merges they share with the columns before. Add, Delete and SetInteger apply at once (as
+  // SetStrValue does, once per value); SetMergeColumns replaces the whole list and applies once.
+  TIntList* MergeColumns() const { return mergeColumns_.get(); }
+  void SetMergeColumns(const std::vector<int>& Columns);
+  // Splits every column's vertical merges, then merges the listed columns.
+  void ApplyColumnMerges();
 
  protected:
   void WMCancelMode(TMessage& Message) override;
@@ -1711,6 +1761,10 @@ class TExtStringGrid : public TBaseGrid {
   // Origin: the copy's top-left when the cells came from this grid, else (-1, -1).
   virtual void CellsPasted(TPoint Origin, const TGridRect& ARect, bool Copied);
   void ResetColumnOrder();
+  // A column (row) moves as a move by mouse moves it, with what it carries; the column order
+  // list is made first when it is empty, and follows the column.
+  void NotifyColumnMoved(int FromIndex, int ToIndex);
+  void NotifyRowMoved(int FromIndex, int ToIndex);
   const std::vector<int>& ColumnOrder() const { return columnOrder_; }
 
  private:

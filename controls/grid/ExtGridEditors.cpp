@@ -554,6 +554,8 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   if (start) side->TakeStartKey(start);
   // DirectDateDrop: the calendar drops with the date picker, as F4 would drop it.
   if (edit_.EditorType == edDateEdit && MouseActions()->DirectDateDrop) static_cast<TGridDatePicker*>(c)->DropDown();
+  // DirectComboDrop: the list drops with the combo box, as Alt+Down would drop it.
+  if (auto* combo = dynamic_cast<TGridCombo*>(c); combo && MouseActions()->DirectComboDrop) combo->SetDroppedDown(true);
 }
 
 void TExtStringGrid::SetActiveCellEditor(TWinControl* AControl) { control_.Editor = AControl; }

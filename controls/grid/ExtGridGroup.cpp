@@ -98,6 +98,37 @@ void TExtStringGrid::GroupRows(int ACol, bool Sub) {
   }
 }
 
+// Grouping looks only at neighbouring rows: equal texts are brought together first, in text order
+// and stable (a check box or a number groups by its text too), within each group's rows for a
+// sub-group of a grid with groups, else over all data rows. The sort settings are not used.
+void TExtStringGrid::SortForGrouping(int ACol, bool WithinGroups) {
+  const int lo = FixedRows(), hi = RowCount() - 1 - fixedFooters_;
+  auto sortRows = [&](int From, int To) {
+    if (To - From < 1) return;
+    std::vector<std::pair<std::string, int>> keys;
+    keys.reserve(static_cast<size_t>(To - From + 1));
+    for (int r = From; r <= To; ++r) keys.emplace_back(Cells(ACol, r), r);
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto& A, const auto& B) { return A.first < B.first; });
+    std::vector<int> order;
+    order.reserve(keys.size());
+    for (const auto& k : keys) order.push_back(k.second);
+    ApplyRowOrder(From, order);
+  };
+  if (!WithinGroups) {
+    sortRows(lo, hi);
+    return;
+  }
+  // The rows between header (and summary) rows are one group's rows.
+  int from = lo;
+  for (int r = lo; r <= hi + 1; ++r) {
+    const TCellType t = r <= hi ? GetCellType(0, r) : ctNode;
+    if (t != ctNode && t != ctSummary) continue;
+    sortRows(from, r - 1);
+    from = r + 1;
+  }
+}
+
 void TExtStringGrid::Group(int ACol) {
   if (ACol < FixedCols() || ACol + 1 >= ColCount()) return;
   if (group_.Col >= 0) UnGroup();
@@ -107,6 +138,7 @@ void TExtStringGrid::Group(int ACol) {
   if (NumHiddenRows() > 0) ExpandAll();
   group_.Col = ACol;
   group_.Width = ColWidths(ACol);
+  if (sortSettings_->AutoSortForGrouping) SortForGrouping(ACol, false);
   GroupRows(ACol, false);
   // The column leaves the view: its cells stay with their rows past the last column.
   {
@@ -128,6 +160,7 @@ void TExtStringGrid::SubGroup(int ACol) {
   TGroupUpdate u(this);
   CloseEditForLines();
   if (NumHiddenRows() > 0) ExpandAll();
+  if (sortSettings_->AutoSortForGrouping) SortForGrouping(ACol, HasNodes());
   GroupRows(ACol, true);
   for (int r = FixedRows(); r < RowCount(); ++r) {
     TCellGraphic* g = GetCellGraphic(0, r);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "controls/grid/ExtGrid.h"
+#include "platform/gui/WinWindow.h"
 #include "controls/grid/ExtUtil.h"
 #include "platform/gui/Messages.h"
 #include "platform/gui/Windows.h"
@@ -43,6 +44,8 @@ void TExtStringGrid::EndUpdate() {
   if (updateCount_ == 0) return;
   if (--updateCount_ > 0) return;
   Invalidate();
+  if (frameSkipped_ && HandleAllocated()) RedrawFrame(Handle());
+  frameSkipped_ = false;
   UpdateScrollBars(false);
 }
 
@@ -72,7 +75,7 @@ void TExtStringGrid::ControlKey(WORD Key) {
   CanEditCell(c, r, can);
   if ((can || controlLook_->CheckAlwaysActive) && Key == VK_SPACE &&
       (t == ctCheckBox || t == ctDataCheckBox || t == ctVirtCheckBox || t == ctRowCheckBox)) {
-    ToggleCheck(c, r, true);
+    ToggleCheck(c, r, false);  // asked above
     if (showModified_->Enabled) {
       SetRowModified(r, true);
       RepaintCell(0, r);

@@ -116,6 +116,12 @@ void TExtStringGrid::WndProc(TMessage& Message) {
     case WM_COMMAND:
       ComboCommand(Message);
       return;
+    case WM_NCPAINT:
+      // The border is drawn by then; the modern looks draw their frame over it.
+      if (updateCount_ == 0) DrawFlatFrame(reinterpret_cast<TCanvas*>(Message.WParam));
+      else frameSkipped_ = true;  // drawn when the update ends
+      Message.Result = 0;
+      return;
     case WM_DESTROY:
       StopOwnTimers();
       break;

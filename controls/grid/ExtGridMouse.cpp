@@ -124,6 +124,24 @@ bool TExtStringGrid::PressLeavesEditors(TCellPress& p) {
   return false;
 }
 
+// With FixedAsButtons (and both fixed line options) a fixed cell is drawn pressed until the release;
+// the press goes on.
+bool TExtStringGrid::PressOnFixedButton(TCellPress& p) {
+  const TGridOptions both = goFixedVertLine | goFixedHorzLine;
+  if (FixedAsButtons && (p.ByIndex || p.FixedByRule) && (Options() & both) == both) {
+    press_.FixedPressed = TPoint(p.C, p.R);
+    RepaintCell(p.C, p.R);
+  }
+  return false;
+}
+
+void TExtStringGrid::ReleaseFixedButton() {
+  if (press_.FixedPressed.X < 0) return;
+  const TPoint p = press_.FixedPressed;
+  press_.FixedPressed = TPoint(-1, -1);
+  if (p.X < ColCount() && p.Y < RowCount()) RepaintCell(p.X, p.Y);
+}
+
 bool TExtStringGrid::PressOnNodeSign(TCellPress& p) { return NodeGlyphPress(p.C, p.R, p.X); }
 
 bool TExtStringGrid::PressStartsDrag(TCellPress& p) { return DragStartDown(p.C, p.R, p.X); }
@@ -152,7 +170,7 @@ bool TExtStringGrid::PressOnCellGraphic(TCellPress& p) {
   if (checkKind && (can || controlLook_->CheckAlwaysActive) && PointOnCheckGlyph(c, r, x, y)) {
     if (control_.Shown) EndCellControlEdit();
     if (CanFocus()) SetFocus();
-    ToggleCheck(rc, r, true);
+    ToggleCheck(rc, r, false);  // asked above
     if (showModified_->Enabled) {
       SetRowModified(r, true);
       RepaintCell(0, r);
@@ -233,7 +251,8 @@ bool TExtStringGrid::PressOnCell(TCellPress& p) {
 // The press zones in the order they are asked; each answers true when the press ends there.
 void TExtStringGrid::LeftButtonDown(TMessage& Message) {
   using TPressStep = bool (TExtStringGrid::*)(TCellPress&);
-  static constexpr TPressStep zones[] = {&TExtStringGrid::PressLeavesEditors, &TExtStringGrid::PressOnNodeSign,
+  static constexpr TPressStep zones[] = {&TExtStringGrid::PressLeavesEditors, &TExtStringGrid::PressOnFixedButton,
+                                         &TExtStringGrid::PressOnNodeSign,
                                          &TExtStringGrid::PressStartsDrag,    &TExtStringGrid::PressOnCellGraphic,
                                          &TExtStringGrid::PressOnLink,        &TExtStringGrid::PressSelects,
                                          &TExtStringGrid::PressOnCell};
@@ -272,6 +291,7 @@ void TExtStringGrid::LeftButtonUp(TMessage& Message) {
   SelectionButtonUp();
   TGridState st = GridState();
   ReleaseMarkupButton();
+  ReleaseFixedButton();
   TPoint pressed = press_.Button;
   press_.Button = TPoint(-1, -1);
   if (pressed.X >= 0) {

@@ -67,6 +67,7 @@ void TExtStringGrid::ColumnMoved(int FromIndex, int ToIndex) {
     if (numHiddenCols_ > 0 && rf < 512 && rt < 512) RotateLine(colVisible_, rf, rt);
     move_.ColsMoved = true;
   }
+  RotateLine(columnOrder_, rf, rt);
   if (!colSelect_.empty()) {
     colSelect_.resize(std::max(colSelect_.size(), static_cast<size_t>(std::max(rf, rt) + 1)), 0);
     RotateLine(colSelect_, rf, rt);
@@ -99,6 +100,18 @@ void TExtStringGrid::RowMoved(int FromIndex, int ToIndex) {
   }
   if (EnhRowColMove) move_.RowsMoved = true;  // the height moved with the row (platform grid)
   TBaseGrid::RowMoved(FromIndex, ToIndex);
+}
+
+// A move made from outside: the line goes there with everything it carries, as a move by mouse.
+void TExtStringGrid::NotifyColumnMoved(int FromIndex, int ToIndex) {
+  if (columnOrder_.empty()) ResetColumnOrder();
+  if (FromIndex < 0 || ToIndex < 0 || FromIndex >= ColCount() || ToIndex >= ColCount()) return;
+  MoveColumn(FromIndex, ToIndex);
+}
+
+void TExtStringGrid::NotifyRowMoved(int FromIndex, int ToIndex) {
+  if (FromIndex < 0 || ToIndex < 0 || FromIndex >= RowCount() || ToIndex >= RowCount()) return;
+  MoveRow(FromIndex, ToIndex);
 }
 
 // ---------------------------------------------------------------- moving by mouse

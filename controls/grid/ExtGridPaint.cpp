@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "controls/grid/ExtGrid.h"
+#include "platform/gui/WinWindow.h"
 #include "controls/grid/ExtUtil.h"
 #include "platform/gui/VisualStyles.h"
 
@@ -234,6 +235,10 @@ void TExtStringGrid::DrawCellContent(TCanvas* cv, int ACol, int ARow, TRect ARec
   r.Left -= indicatorShift;
   DrawCellBorders(cv, rc, ARow, cell);
   if (fixed && !flat_) DrawFixedLook(cv, ACol, ARow, cell);
+  if (fixed && press_.FixedPressed == BaseCell(ACol, ARow)) {
+    TRect e(cell.Left, cell.Top, cell.Right - 1, cell.Bottom - 1);
+    cv->DrawEdge(e, EDGE_SUNKEN, BF_RECT);
+  }
   if (flat_ && look_ != glClassic && ColCount() - ACol <= fixedRightCols_) {
     cv->Pen()->SetColor(clGray);
     cv->Pen()->SetWidth(1);
@@ -282,6 +287,33 @@ void TExtStringGrid::DrawFixedGradient(TCanvas* cv, TColor From, TColor To, cons
   if (gradientTiles_.size() >= 8) gradientTiles_.erase(gradientTiles_.begin());
   gradientTiles_.push_back(t);
   cv->Draw(R.Left, R.Top, t.Bitmap.get());
+}
+
+bool TExtStringGrid::FlatFrameShown() const {
+  return (look_ == glSoft || look_ == glQuarn || look_ == glXP || look_ == glListView) && BorderStyle() == bsSingle &&
+         !flat_;
+}
+
+// A one-pixel line inside the window's edge and, outside it, a line in the parent's colour.
+void TExtStringGrid::DrawFlatFrame(TCanvas* cv) {
+  if (!cv || !FlatFrameShown()) return;
+  const int w = Width(), h = Height();
+  const bool themed = IsWindowsXPOrLater() && VisualStylesUsable();
+  cv->Pen()->SetWidth(1);
+  cv->Pen()->SetStyle(psSolid);
+  cv->Pen()->SetColor(themed ? TColorOf(0xB99D7F) : clGray);
+  cv->MoveTo(1, h);
+  cv->LineTo(1, 1);
+  cv->LineTo(w - 2, 1);
+  cv->LineTo(w - 2, h - 2);
+  cv->LineTo(1, h - 2);
+  if (!Parent()) return;
+  cv->Pen()->SetColor(Parent()->Color());
+  cv->MoveTo(0, h);
+  cv->LineTo(0, 0);
+  cv->LineTo(w - 1, 0);
+  cv->LineTo(w - 1, h - 1);
+  cv->LineTo(0, h - 1);
 }
 
 void TExtStringGrid::DrawFixedLook(TCanvas* cv, int, int, TRect c) {
@@ -463,6 +495,7 @@ void TExtStringGrid::SetFlat(bool v) {
   flat_ = v;
   SetCtl3D(!v);
   if (!(ComponentState() & csLoading)) Invalidate();
+  if (HandleAllocated()) RedrawFrame(Handle());
 }
 
 void TExtStringGrid::SetRowIndicator(TBitmap* v) {

@@ -321,16 +321,31 @@ void TExtStringGrid::SetCheckBoxState(int ACol, int ARow, bool State) {
   RepaintCellAt(ACol, ARow);
 }
 
-void TExtStringGrid::ToggleCheck(int ACol, int ARow, bool Toggle) {
-  if (!Toggle || !IsCheckKind(GetCellType(ACol, ARow))) return;
+bool TExtStringGrid::ToggleCheck(int ACol, int ARow, bool CheckEdit) {
+  if (!IsCheckKind(GetCellType(ACol, ARow))) return false;
+  if (CheckEdit && !controlLook_->CheckAlwaysActive && !CellGraphicEnabled(ACol, ARow)) return false;
   SetCheckBoxState(ACol, ARow, !GetCheckBoxState(ACol, ARow));
+  return true;
+}
+
+void TExtStringGrid::SetColumnChecks(int RealCol, bool State, int ExceptRow) {
+  for (int r = FixedRows(); r < RowCount(); ++r)
+    if (r != ExceptRow && IsCheckKind(GetCellType(RealCol, r))) SetCheckBoxState(RealCol, r, State);
 }
 
 void TExtStringGrid::CheckAllInColumn(int ACol, int ARow) {
-  int rc = RealColIndex(ACol);
-  bool state = GetCheckBoxState(rc, ARow);
-  for (int r = FixedRows(); r < RowCount(); ++r)
-    if (r != ARow && IsCheckKind(GetCellType(rc, r))) SetCheckBoxState(rc, r, state);
+  const int rc = RealColIndex(ACol);
+  SetColumnChecks(rc, GetCheckBoxState(rc, ARow), ARow);
+}
+
+void TExtStringGrid::CheckAll(int ACol) { SetColumnChecks(ACol, true, -1); }
+void TExtStringGrid::UnCheckAll(int ACol) { SetColumnChecks(ACol, false, -1); }
+
+bool TExtStringGrid::IsCheckBoxHit(int ACol, int ARow, int X, int Y) {
+  const TPoint b = BaseCell(ACol, ARow);
+  if (!IsCheckKind(GetCellType(RealColIndex(b.X), b.Y))) return false;
+  if (mouseActions_->PreciseCheckBoxCheck) return PointOnCheckGlyph(ACol, ARow, X, Y);
+  return Inside(CellRectEx(b.X, b.Y), X, Y);
 }
 
 // ---------------------------------------------------------------- buttons
@@ -352,6 +367,60 @@ bool TExtStringGrid::HasButton(int ACol, int ARow) {
   TPoint b = BaseCell(ACol, ARow);
   TCellType t = GetCellType(b.X, b.Y);
   return t == ctButton || t == ctBitButton;
+}
+
+// ---------------------------------------------------------------- queries
+bool TExtStringGrid::IsClickableCell(int ACol, int ARow) {
+  TCellType t;
+  return CellClickable(ACol, ARow, t);
+}
+
+const std::vector<std::string>* TExtStringGrid::GetRadioItems(int ACol, int ARow) {
+  const TPoint b = BaseCell(ACol, ARow);
+  TCellGraphic* g = GetCellGraphic(b.X, b.Y);
+  return g && g->CellType == ctRadio ? &g->Items : nullptr;
+}
+
+void TExtStringGrid::GetCellErrorRange(int ACol, int ARow, int& ErrFrom, int& ErrLen) {
+  TCellGraphic* g = GetCellGraphic(ACol, ARow);
+  ErrFrom = g ? g->CellErrFrom : 0;
+  ErrLen = g ? g->CellErrLen : 0;
+}
+
+void TExtStringGrid::SetCellGraphicState(int ACol, int ARow, bool Value) {
+  TCellGraphic* g = GetCellGraphic(ACol, ARow);
+  if (!g) return;
+  g->CellBoolean = Value;
+  RepaintCellAt(ACol, ARow);
+}
+
+bool TExtStringGrid::GetCellGraphicRect(int ACol, int ARow, TRect& R) {
+  TCellGraphic* g = GetCellGraphic(ACol, ARow);
+  if (!g) return false;
+  const int dc = DisplColIndex(ACol);
+  if (IsCheckKind(g->CellType)) {
+    R = CheckGlyphRectAt(dc, ARow);
+  } else if (g->CellType == ctButton || g->CellType == ctBitButton) {
+    R = ButtonRectAt(dc, ARow);
+  } else if (g->CellType == ctRadio) {
+    std::vector<TRect> items = RadioItemRectsAt(dc, ARow);
+    R = items.empty() ? TRect() : items.front();
+    for (const TRect& i : items) UnionRect(R, R, i);
+  } else {
+    const TRect content = CellContentRect(dc, ARow);
+    R = PlaceCellGraphic(content, DrawnGraphicSize(g, content), g->CellHAlign, g->CellVAlign);
+  }
+  return true;
+}
+
+intptr_t TExtStringGrid::GetCellGraphicKey(int ACol, int ARow) {
+  TCellGraphic* g = GetCellGraphic(ACol, ARow);
+  if (!g) return -1;
+  switch (g->CellType) {
+    case ctBitmap: case ctIcon: return reinterpret_cast<intptr_t>(g->Picture.get());
+    case ctImageList: return g->CellIndex;
+    default: return -1;
+  }
 }
 
 // ---------------------------------------------------------------- where graphics stand

@@ -549,6 +549,31 @@ void TExtStringGrid::MergeColumnCells(int ACol, bool TextOnly) {
   }
 }
 
+void TExtStringGrid::SplitAllColumnCells() {
+  for (int c = 0; c < ColCount(); ++c) SplitColumnCells(c);
+}
+
+void TExtStringGrid::ApplyColumnMerges() {
+  TUpdateScope update(this);
+  SplitAllColumnCells();
+  bool first = true;
+  for (int i = 0; i < mergeColumns_->Count(); ++i) {
+    const int c = mergeColumns_->GetInteger(i);
+    if (c < 0 || c >= ColCount()) continue;  // a column the grid does not have merges nothing
+    MergeColumnCells(c, first);
+    first = false;
+  }
+}
+
+void TExtStringGrid::SetMergeColumns(const std::vector<int>& Columns) {
+  TIntListChangeEvent hook = std::move(mergeColumns_->OnChange);
+  mergeColumns_->OnChange = nullptr;
+  mergeColumns_->Clear();
+  for (int c : Columns) mergeColumns_->Add(c);
+  mergeColumns_->OnChange = std::move(hook);
+  ApplyColumnMerges();
+}
+
 void TExtStringGrid::SwapRows(int ARow1, int ARow2) {
   if (ARow1 == ARow2 || ARow1 < 0 || ARow2 < 0 || ARow1 >= RowCount() || ARow2 >= RowCount()) return;
   CloseEditForLines();
@@ -684,6 +709,8 @@ void TExtStringGrid::RowOrderMoved(int FromIndex, int ToIndex) {
 bool TExtStringGrid::HeaderClickSort(int ACol, TShiftState Shift) {
   TSortSettings* s = sortSettings_.get();
   const int left = LeftCol();
+  // Merged areas never move with the rows: split first, merged again from the new order.
+  if (s->AutoColumnMerge) SplitAllColumnCells();
   if (s->IndexShow && (Shift & ssShift)) {
     if (sortIndexes_->Count() == 0 && sort_.HeaderSorted && s->Column != ACol)
       sortIndexes_->AddIndex(s->Column, s->Direction == sdAscending);
@@ -706,6 +733,7 @@ bool TExtStringGrid::HeaderClickSort(int ACol, TShiftState Shift) {
     SortByColumn();
     sort_.HeaderSorted = true;
   }
+  if (s->AutoColumnMerge) ApplyColumnMerges();
   if (LeftCol() != left) SetLeftCol(left);
   Invalidate();
   return true;

@@ -146,8 +146,8 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
   R.Left += GraphicTextIndent(RealCol, ARow, HAlign);
 
   TSortSettings* ss = sortSettings_.get();
-  const bool sortHeader = ss->Show() && ARow == ss->Row() && RealCol == ss->Column && RowCount() > 2 &&
-                          FixedRows() >= 1 && (RealCol >= FixedCols() || ss->FixedCols);
+  const bool sortHeader = ss->Show() && ARow == ss->Row() && RowCount() > 2 && FixedRows() >= 1 &&
+                          (RealCol >= FixedCols() || ss->FixedCols) && SortMarkShown(RealCol);
   TRect tr(R.Left + kMarginX, R.Top + kMarginY, R.Right - kMarginX, R.Bottom);
   TSize drawn(0, 0);
   TBrushStyle bs = cv->Brush()->Style();
@@ -220,8 +220,48 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
   return drawn;
 }
 
-void TExtStringGrid::DrawSortIndicator(TCanvas* cv, int, int Y, int X) {
+// The sorted column carries the mark; every other key of a sort by several keys only with IndexShow.
+bool TExtStringGrid::SortMarkShown(int RealCol) const {
+  const int key = sortIndexes_->FindIndex(RealCol);
+  return RealCol == sortSettings_->Column || key == 0 || (key > 0 && sortSettings_->IndexShow);
+}
+
+void TExtStringGrid::DrawSortIndicator(TCanvas* cv, int ACol, int Y, int X) {
   TSortSettings* ss = sortSettings_.get();
+  const int key = ss->IndexShow ? sortIndexes_->FindIndex(ACol) : -1;
+  if (key >= 0) {
+    // A key of a sort by several keys: its number on a mark in IndexColor.
+    const bool ascending = sortIndexes_->SortAscending(key);
+    TBitmap* glyph = ascending ? ss->IndexDownGlyph() : ss->IndexUpGlyph();
+    if (!ss->IndexUpGlyph()->Empty() && !ss->IndexDownGlyph()->Empty()) {
+      ExtUtil::DrawTransparentBitmap(cv, glyph, glyph->TransparentColor(),
+                                     TRect(X - 7, Y - 7, X - 7 + glyph->Width(), Y - 7 + glyph->Height()));
+    } else {
+      TBrushStyle bs = cv->Brush()->Style();
+      TColor brush = cv->Brush()->Color();
+      cv->Brush()->SetStyle(bsSolid);
+      cv->Brush()->SetColor(ss->IndexColor);
+      cv->Pen()->SetWidth(1);
+      cv->Pen()->SetColor(clGray);
+      if (ascending)
+        cv->Polygon({TPoint(X - 6, Y + 8), TPoint(X + 6, Y + 8), TPoint(X, Y - 4)});
+      else
+        cv->Polygon({TPoint(X - 7, Y - 5), TPoint(X + 7, Y - 5), TPoint(X, Y + 8)});
+      cv->Brush()->SetColor(brush);
+      cv->Brush()->SetStyle(bs);
+    }
+    TFont cellFont;
+    cellFont.Assign(cv->Font());
+    cv->Font()->SetColor(clBlack);
+    cv->Font()->SetSize(6);
+    TBrushStyle bs = cv->Brush()->Style();
+    cv->Brush()->SetStyle(bsClear);
+    cv->TextOut(X - 2, ascending ? Y - 2 : Y - 4, std::to_string(key + 1));
+    cv->Brush()->SetStyle(bs);
+    cv->Font()->Assign(&cellFont);
+    cv->Pen()->SetColor(clBlack);
+    return;
+  }
   bool up = ss->Direction == sdAscending;
   TBitmap* glyph = up ? ss->UpGlyph() : ss->DownGlyph();
   if (!ss->UpGlyph()->Empty() && !ss->DownGlyph()->Empty()) {

@@ -1,6 +1,7 @@
 #include "controls/grid/ExtObj.h"
 #include "controls/grid/ExtUtil.h"
 
+#include "controls/markup/EsgHTMLE.h"
 #include "controls/markup/PictureContainer.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -220,7 +221,17 @@ void TPopupButton::Paint() {
   }
   c->Brush()->SetStyle(bsClear);
   c->Font()->Assign(Font());
+  const std::string caption = Caption();
+  if (caption.find("</") != std::string::npos) {
+    std::string anchor, strip, focusAnchor, title, cid, cv, ct;
+    int xs = 0, ys = 0, links = 0, mouseLink = 0;
+    TRect hover, control;
+    HTMLDraw(c, caption, r, nullptr, 0, 0, -1, -1, 1, false, false, false, false, true, false, true, false, 1.0,
+             clBlue, clNone, clNone, clGray, anchor, strip, focusAnchor, title, xs, ys, links, mouseLink, hover,
+             control, cid, cv, ct, nullptr, nullptr, Handle());
+    return;
+  }
   TRect t = r;
   InflateRect(t, -3, 0);
-  c->DrawText(Caption(), t, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+  c->DrawText(caption, t, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 }

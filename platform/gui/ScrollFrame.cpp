@@ -128,6 +128,17 @@ void TScrollFrame::paintEvent(QPaintEvent*) {
   };
   edge(0, outerTL, outerBR);
   if (border_ > 1) edge(1, innerTL, innerBR);
+  p.end();
+  // Then the control may draw over its border (WM_NCPAINT, WParam: a canvas over the whole window).
+  if (!Control) return;
+  QPainter over(this);
+  TControlCanvas canvas(Control);
+  canvas.PaintWith(&over, TRect(0, 0, w, h), [&] {
+    TMessage m;
+    m.Msg = WM_NCPAINT;
+    m.WParam = reinterpret_cast<WPARAM>(static_cast<TCanvas*>(&canvas));
+    Control->WindowProc(m);
+  });
 }
 
 int TScrollFrame::SetInfo(int Bar, const SCROLLINFO& Info) {
@@ -259,6 +270,13 @@ bool SetScrollBarLook(HWND Wnd, int Thickness, int32_t Color) {
   TScrollFrame* f = FrameOfWnd(Wnd);
   if (!f) return false;
   f->SetBarLook(Thickness, Color);
+  return true;
+}
+
+bool RedrawFrame(HWND Wnd) {
+  TScrollFrame* f = FrameOfWnd(Wnd);
+  if (!f) return false;
+  f->update();
   return true;
 }
 

@@ -49,6 +49,8 @@ bool ScrollBarShown(HWND Wnd, int Bar);
 // The bars' thickness in pixels (vertical width and horizontal height, 0: the system's) and
 // their background colour (clNone: the system's), as flat scroll bars take them.
 bool SetScrollBarLook(HWND Wnd, int Thickness, int32_t Color);
+// The window's border repaints (WM_NCPAINT follows), as RedrawWindow with RDW_FRAME asks.
+bool RedrawFrame(HWND Wnd);
 // WParam of WM_VSCROLL / WM_HSCROLL.
 inline WPARAM MakeScrollWParam(WORD Code, int Pos) {
   return static_cast<WPARAM>(Code) | (static_cast<WPARAM>(static_cast<uint16_t>(Pos)) << 16);

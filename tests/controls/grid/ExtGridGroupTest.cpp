@@ -103,6 +103,7 @@ TEST_F(GroupTest, SubGroupAndUnSubGroupGiveBackTheTexts) {
   std::vector<std::string> texts;
   for (int r = 0; r < grid->RowCount(); ++r)
     for (int c = 0; c < grid->ColCount(); ++c) texts.push_back(grid->Cells(c, r));
+  grid->SortSettings()->AutoSortForGrouping = false;  // the rows stay where they are: the round trip is exact
   grid->Group(2);
   const int rowsGrouped = grid->RowCount();
   grid->SubGroup(2);  // the former column 3, now column 2, inside each group
@@ -133,6 +134,35 @@ TEST_F(GroupTest, NothingToGroup) {
   grid->Group(0);  // a fixed column
   EXPECT_EQ(grid->GroupColumn(), -1);
   EXPECT_EQ(grid->NodeCount(), 0);
+}
+
+// With AutoSortForGrouping (on by default) equal values are brought together before grouping, so
+// each value makes one group; without it every run of equal neighbours makes its own.
+TEST_F(GroupTest, AutoSortForGroupingMakesOneGroupPerValue) {
+  struct TCase {
+    const char* Name;
+    bool AutoSort, Sub;
+    int Groups;
+  };
+  const std::vector<TCase> cases = {{"Group, sorted first", true, false, 3},
+                                    {"Group, rows as they stand", false, false, 5},
+                                    {"SubGroup, sorted first", true, true, 3},
+                                    {"SubGroup, rows as they stand", false, true, 5}};
+  const char* values[] = {"b", "a", "b", "a", "c"};
+  for (const TCase& c : cases) {
+    if (grid->GroupColumn() >= 0) grid->UnGroup();
+    grid->RemoveAllNodes();
+    grid->SetColCount(5);
+    grid->SetRowCount(6);
+    for (int r = 1; r <= 5; ++r) grid->SetCells(2, r, values[r - 1]);
+    grid->SortSettings()->AutoSortForGrouping = c.AutoSort;
+    grid->SortSettings()->Column = 4;
+    if (c.Sub) grid->SubGroup(2);
+    else grid->Group(2);
+    EXPECT_EQ(grid->NodeCount(), c.Groups) << c.Name;
+    EXPECT_EQ(grid->SortSettings()->Column, 4) << c.Name << ": the sort settings stay";
+    if (c.Sub) grid->UnSubGroup(2);
+  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "controls/grid/ExtGrid.h"
 #include "platform/gui/FormImage.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/VisualStyles.h"
 #include "platform/gui/testing/GuiTest.h"
 
 namespace {
@@ -102,6 +103,14 @@ TEST_F(GridShotTest, EepromHexAndTextGrids) {
   EXPECT_EQ(At(img, hex, 5, 0, 10, 0), 0xFFFFFFu);  // the fixed row's white top line
   EXPECT_EQ(At(img, hex, 3, 2, 17, 16), 0xB6CAEAu);  // the current cell in the selection colour
   EXPECT_EQ(At(timg, text, 5, 1, 12, 16), Rgb(clInfoBk));
+  // The glXP look's frame: a grey line inside the edge, the form's colour outside it.
+  const QRgb inner = Rgb(IsWindowsXPOrLater() && VisualStylesUsable() ? TColorOf(0xB99D7F) : clGray);
+  for (const QImage* i : {&img, &timg}) {
+    EXPECT_EQ(i->pixel(1, i->height() / 2) & 0xFFFFFF, inner);
+    EXPECT_EQ(i->pixel(i->width() - 2, 5) & 0xFFFFFF, inner);
+    EXPECT_EQ(i->pixel(0, i->height() / 2) & 0xFFFFFF, Rgb(form->Color()));
+    EXPECT_EQ(i->pixel(i->width() / 2, i->height() - 1) & 0xFFFFFF, Rgb(form->Color()));
+  }
 }
 
 // The expert window's message list: row numbers and several columns of text.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
 #include <stdexcept>
@@ -30,9 +31,17 @@ class SortTest : public GridInputTest {
     }
   }
   static std::string Id(size_t i) {
-    char b[16];
+    char b[32];
     snprintf(b, sizeof b, "#%05zu", i);
     return b;
+  }
+  // (first row, rows) of each vertical merged area of a column.
+  using TAreas = std::vector<std::pair<int, int>>;
+  TAreas Areas(int c) const {
+    TAreas v;
+    for (int r = 1; r < grid->RowCount(); ++r)
+      if (grid->IsBaseCell(c, r) && grid->IsYMergedCell(c, r)) v.emplace_back(r, grid->CellSpan(c, r).Y + 1);
+    return v;
   }
   std::vector<std::string> Column(int c) const {
     std::vector<std::string> v;
@@ -344,6 +353,53 @@ TEST_F(SortTest, ColumnCellsMergeByRunsAndSplit) {
   EXPECT_EQ(Column(1), (std::vector<std::string>{"a", "a", "b", "b", "b", "c", "a", "a"}));
   grid->MergeColumnCells(1, true);
   EXPECT_EQ(areas(1), (TAreas{{1, 2}, {3, 3}, {7, 2}}));
+}
+
+// The merge list: every change splits all columns and merges the listed ones again, the first by
+// text alone, the others by text and the merges they share with those before.
+TEST_F(SortTest, TheMergeListMergesItsColumnsWheneverItChanges) {
+  Fill({{"a", "x"}, {"a", "x"}, {"b", "x"}, {"b", "y"}, {"b", "y"}, {"c", "y"}, {"a", "z"}, {"a", "z"}});
+  grid->MergeCells(3, 1, 1, 2);  // a merge of a column not listed goes at the first change
+  struct TStep {
+    const char* Name;
+    std::function<void()> Change;
+    TAreas Col1, Col2;
+  };
+  const std::vector<TStep> steps = {
+      {"set to column 2", [&] { grid->SetMergeColumns({2}); }, {}, {{1, 3}, {4, 3}, {7, 2}}},
+      {"column 1 added: by text and the merges of column 2", [&] { grid->MergeColumns()->Add(1); },
+       {{1, 2}, {4, 2}, {7, 2}}, {{1, 3}, {4, 3}, {7, 2}}},
+      {"column 2 deleted: column 1 first, by text alone", [&] { grid->MergeColumns()->Delete(0); },
+       {{1, 2}, {3, 3}, {7, 2}}, {}},
+      {"a column the grid lacks merges nothing", [&] { grid->MergeColumns()->SetInteger(0, 9); }, {}, {}},
+      {"read from text", [&] { grid->MergeColumns()->SetStrValue("2"); }, {}, {{1, 3}, {4, 3}, {7, 2}}},
+      {"emptied", [&] { grid->SetMergeColumns({}); }, {}, {}},
+  };
+  for (const TStep& s : steps) {
+    s.Change();
+    EXPECT_EQ(Areas(1), s.Col1) << s.Name;
+    EXPECT_EQ(Areas(2), s.Col2) << s.Name;
+    EXPECT_TRUE(Areas(3).empty()) << s.Name;
+  }
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"a", "a", "b", "b", "b", "c", "a", "a"}));
+}
+
+// With AutoColumnMerge a header click sort splits every merge first and merges the listed column
+// by its new runs; without it the grid's merges are left to the program.
+TEST_F(SortTest, AHeaderClickSortMergesTheListedColumnsAgain) {
+  Fill({{"b", "2"}, {"a", "9"}, {"b", "1"}, {"a", "3"}, {"c", "5"}});
+  grid->SortSettings()->SetShow(true);
+  grid->SortSettings()->AutoColumnMerge = true;
+  grid->SetMergeColumns({1});
+  EXPECT_TRUE(Areas(1).empty()) << "no equal neighbours before the sort";
+  Flush();
+  ClickCell(1, 0);
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"a", "a", "b", "b", "c"}));
+  EXPECT_EQ(Areas(1), (TAreas{{1, 2}, {3, 2}}));
+  ClickCell(2, 0);  // sorted by column 2: no run of equal texts in column 1 is left
+  EXPECT_EQ(Column(2), (std::vector<std::string>{"1", "2", "3", "5", "9"}));
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"b", "b", "a", "c", "a"}));
+  EXPECT_EQ(Areas(1), (TAreas{{1, 2}}));
 }
 
 }  // namespace

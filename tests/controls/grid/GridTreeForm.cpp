@@ -1,5 +1,7 @@
 // A form for driving sorting, tree nodes and cell graphics by hand under a display server. Above,
-// a table: a click on a header sorts it (again: the other direction), Shift+click adds a sort key.
+// a table: a click on a header sorts it (again: the other direction), Shift+click adds a sort key
+// (each key shows its numbered mark); after every header click the equal names of the name column
+// merge into one cell per run.
 // Below, groups under merged header rows: the signs in column 0 fold and unfold them, and so do
 // Left and Right on a header row; the last row shows every drawn graphic kind. With an argument
 // the progress bars take the desktop's themed look.
@@ -38,6 +40,8 @@ int main(int argc, char** argv) {
   table->SortSettings()->SetShow(true);
   table->SortSettings()->IndexShow = true;
   table->SortSettings()->NormalCellsOnly = true;
+  table->SortSettings()->AutoColumnMerge = true;
+  table->SetMergeColumns({1});
   table->OnGetFormat = [](TObject*, int ACol, TSortStyle& S, std::string&, std::string&) {
     S = ACol == 2 ? ssNumeric : ACol == 3 ? ssShortDateEU : ssAlphabetic;
   };

@@ -1,0 +1,492 @@
+// The grid's looks and cell queries: the marks of a sort by several keys, the window frame of the
+// modern looks, fixed cells drawn as pressed buttons, the public queries of cell graphics, lines
+// moved from outside, and the popup button's markup caption.
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "controls/grid/ExtGridEditors.h"
+#include "platform/gui/FormImage.h"
+#include "platform/gui/RecordingCanvas.h"
+#include "platform/gui/VisualStyles.h"
+#include "tests/controls/grid/GridInputFixture.h"
+
+namespace {
+
+QRgb Rgb(TColor c) {
+  int32_t v = ColorToRGB(c);
+  return static_cast<QRgb>((GetRValue(v) << 16) | (GetGValue(v) << 8) | GetBValue(v));
+}
+
+// Reaches the grid's cell drawing so one cell can be drawn onto a recording canvas.
+class TProbeGrid : public TExtStringGrid {
+ public:
+  using TExtStringGrid::TExtStringGrid;
+  std::vector<TCanvasOp> DrawnOps(int ACol, int ARow) {
+    TRecordingCanvas rec(800, 600);
+    TCanvasBackend* saved = Canvas()->Backend();
+    Canvas()->SetBackend(rec.Backend());
+    const TGridDrawState state = ARow < FixedRows() || ACol < FixedCols() ? TGridDrawState(gdFixed) : TGridDrawState(0);
+    DrawCell(ACol, ARow, CellRect(ACol, ARow), state);
+    Canvas()->SetBackend(saved);
+    return rec.Ops();
+  }
+};
+
+class GridLooksTest : public TGuiTest {
+ protected:
+  void SetUp() override {
+    form = new TForm(Application);
+    form->SetClientSize(520, 400);
+    grid = new TProbeGrid(form);
+    grid->SetParent(form);
+    grid->SetBounds(10, 10, 480, 300);
+    grid->SetColCount(5);
+    grid->SetRowCount(6);
+    for (int c = 0; c < 5; ++c) grid->SetCells(c, 0, "H");
+    grid->Loaded();
+    form->Show();
+    Flush();
+  }
+  void TearDown() override { delete form; }
+  static void Flush() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    QCoreApplication::processEvents();
+  }
+  TForm* form = nullptr;
+  TProbeGrid* grid = nullptr;
+};
+
+// ---------------------------------------------------------------- marks of a sort by several keys
+enum TMark { mkNone, mkPlain, mkTipUp, mkTipDown, mkGlyph };
+struct TDrawnMark {
+  TMark Mark = mkNone;
+  TColor Fill = clNone;
+  int GlyphWidth = 0;
+  std::string Number;
+};
+
+TDrawnMark MarkOf(TProbeGrid* g, int c) {
+  auto lines = [](const std::vector<TCanvasOp>& ops) {
+    return std::count_if(ops.begin(), ops.end(), [](const TCanvasOp& o) { return o.Kind == okLine; });
+  };
+  const std::vector<TCanvasOp> ops = g->DrawnOps(c, 0);
+  const std::vector<TCanvasOp> plain = g->DrawnOps(4, 0);  // a header without a mark
+  TDrawnMark m;
+  for (const TCanvasOp& o : ops) {
+    if (o.Kind == okPolygon && o.Points.size() == 3) {
+      m.Mark = o.Points[2].Y < o.Points[0].Y ? mkTipUp : mkTipDown;
+      m.Fill = o.BrushColor;
+    }
+    if (o.Kind == okImage && o.R.Right - o.R.Left <= 12) {  // not the header's gradient
+      m.Mark = mkGlyph;
+      m.GlyphWidth = o.R.Right - o.R.Left;
+    }
+    if (o.Kind == okText && o.Text != "H") m.Number = o.Text;
+  }
+  if (m.Mark == mkNone && lines(ops) > lines(plain)) m.Mark = mkPlain;
+  return m;
+}
+
+// Columns 1 (ascending) and 3 (descending) are the keys: with IndexShow each shows its number on a
+// tip-up (ascending) or tip-down (descending) triangle in IndexColor, or the index glyphs when both
+// are given (ascending IndexDownGlyph, descending IndexUpGlyph); without it only the first key
+// shows the plain mark.
+TEST_F(GridLooksTest, EveryKeyOfASortBySeveralKeysShowsItsNumberedMark) {
+  struct TCase {
+    const char* Name;
+    bool IndexShow, Glyphs;
+    int Col;
+    TMark Mark;
+    std::string Number;
+    int GlyphWidth;
+  };
+  const std::vector<TCase> cases = {
+      {"first key ascending", true, false, 1, mkTipUp, "1", 0},
+      {"second key descending", true, false, 3, mkTipDown, "2", 0},
+      {"no key", true, false, 2, mkNone, "", 0},
+      {"first key, glyphs", true, true, 1, mkGlyph, "1", 11},
+      {"second key, glyphs", true, true, 3, mkGlyph, "2", 9},
+      {"first key without IndexShow", false, false, 1, mkPlain, "", 0},
+      {"second key without IndexShow", false, false, 3, mkNone, "", 0},
+  };
+  TBitmap up, down;
+  up.SetSize(9, 9);
+  down.SetSize(11, 11);
+  TBitmap none;
+  TSortSettings* s = grid->SortSettings();
+  s->SetShow(true);
+  s->IndexColor = clAqua;
+  grid->SortIndexes()->AddIndex(1, true);
+  grid->SortIndexes()->AddIndex(3, false);
+  for (const TCase& c : cases) {
+    s->IndexShow = c.IndexShow;
+    s->SetIndexUpGlyph(c.Glyphs ? &up : &none);
+    s->SetIndexDownGlyph(c.Glyphs ? &down : &none);
+    TDrawnMark m = MarkOf(grid, c.Col);
+    EXPECT_EQ(m.Mark, c.Mark) << c.Name;
+    EXPECT_EQ(m.Number, c.Number) << c.Name;
+    if (c.Mark == mkTipUp || c.Mark == mkTipDown) {
+      EXPECT_EQ(m.Fill, clAqua) << c.Name;
+    }
+    if (c.Mark == mkGlyph) {
+      EXPECT_EQ(m.GlyphWidth, c.GlyphWidth) << c.Name;
+    }
+  }
+}
+
+// A Shift+click sort by two columns marks both header cells, numbered in key order.
+TEST_F(GridLooksTest, AShiftClickSortMarksBothKeys) {
+  grid->SortSettings()->SetShow(true);
+  grid->SortSettings()->IndexShow = true;
+  for (int r = 1; r < 6; ++r) {
+    grid->SetCells(1, r, r % 2 ? "a" : "b");
+    grid->SetCells(2, r, std::to_string(10 - r));
+  }
+  grid->HeaderClickSort(1, 0);
+  grid->HeaderClickSort(2, ssShift);
+  EXPECT_EQ(MarkOf(grid, 1).Number, "1");
+  EXPECT_EQ(MarkOf(grid, 2).Number, "2");
+  EXPECT_EQ(MarkOf(grid, 2).Mark, mkTipUp);
+  grid->HeaderClickSort(2, ssShift);  // the second key turns round
+  EXPECT_EQ(MarkOf(grid, 2).Mark, mkTipDown);
+}
+
+// ---------------------------------------------------------------- the window frame
+// glSoft, glQuarn, glXP and glListView with a single border and Flat off draw a grey line inside
+// the edge and a line in the parent's colour outside; other looks, Flat or no border keep the
+// border as it is.
+TEST_F(GridLooksTest, TheModernLooksDrawTheirOnePixelFrame) {
+  struct TCase {
+    const char* Name;
+    TGridLook Look;
+    bool Flat;
+    TBorderStyle Border;
+    bool Frame;
+  };
+  const std::vector<TCase> cases = {
+      {"glXP", glXP, false, bsSingle, true},         {"glSoft", glSoft, false, bsSingle, true},
+      {"glQuarn", glQuarn, false, bsSingle, true},   {"glListView", glListView, false, bsSingle, true},
+      {"glStandard", glStandard, false, bsSingle, false}, {"glClassic", glClassic, false, bsSingle, false},
+      {"glXP flat", glXP, true, bsSingle, false},    {"glXP without border", glXP, false, bsNone, false},
+  };
+  form->SetColor(clAqua);
+  const TColor inner = IsWindowsXPOrLater() && VisualStylesUsable() ? TColorOf(0xB99D7F) : clGray;
+  for (const TCase& c : cases) {
+    grid->SetLook(glStandard);
+    grid->SetFlat(c.Flat);
+    grid->SetBorderStyle(c.Border);
+    Flush();
+    QImage plain = RenderControlImage(grid);
+    grid->SetLook(c.Look);
+    Flush();
+    QImage img = RenderControlImage(grid);
+    ASSERT_FALSE(img.isNull()) << c.Name;
+    const int w = img.width(), h = img.height();
+    const std::vector<TPoint> innerLine = {{1, h / 2}, {w / 2, 1}, {w - 2, h / 2}, {w / 2, h - 2}};
+    const std::vector<TPoint> outerLine = {{0, h / 2}, {w / 2, 0}, {w - 1, h / 2}, {w / 2, h - 1}};
+    // Without a border the cells reach the edge: only the frame's colours must be missing there.
+    auto expect = [&](const TPoint& p, TColor frame, const char* which) {
+      const QRgb got = img.pixel(p.X, p.Y) & 0xFFFFFF;
+      if (c.Frame)
+        EXPECT_EQ(got, Rgb(frame)) << c.Name << " " << which << " " << p.X << "," << p.Y;
+      else if (c.Border == bsSingle)
+        EXPECT_EQ(got, plain.pixel(p.X, p.Y) & 0xFFFFFF) << c.Name << " " << which << " " << p.X << "," << p.Y;
+      else
+        EXPECT_NE(got, Rgb(frame)) << c.Name << " " << which << " " << p.X << "," << p.Y;
+    };
+    for (const TPoint& p : innerLine) expect(p, inner, "inner");
+    for (const TPoint& p : outerLine) expect(p, clAqua, "outer");
+  }
+}
+
+// While the grid holds its painting back the frame waits, and comes with the last EndUpdate.
+TEST_F(GridLooksTest, TheFrameWaitsForTheUpdateToEnd) {
+  grid->SetLook(glStandard);
+  Flush();
+  const QImage plain = RenderControlImage(grid);
+  grid->BeginUpdate();
+  grid->SetLook(glXP);
+  Flush();
+  QImage during = RenderControlImage(grid);
+  EXPECT_EQ(during.pixel(1, 40) & 0xFFFFFF, plain.pixel(1, 40) & 0xFFFFFF);
+  grid->EndUpdate();
+  Flush();
+  QImage after = RenderControlImage(grid);
+  EXPECT_NE(after.pixel(1, 40) & 0xFFFFFF, plain.pixel(1, 40) & 0xFFFFFF);
+}
+
+// ---------------------------------------------------------------- the popup button's caption
+class TProbePopup : public TPopupButton {
+ public:
+  using TPopupButton::TPopupButton;
+  std::vector<std::string> DrawnTexts() {
+    TRecordingCanvas rec(300, 100);
+    TCanvasBackend* saved = Canvas()->Backend();
+    Canvas()->SetBackend(rec.Backend());
+    Paint();
+    Canvas()->SetBackend(saved);
+    return rec.Texts();
+  }
+};
+
+// A caption holding "</" goes through the markup renderer (tags are not shown); any other caption
+// is drawn as it is, "<" included.
+TEST_F(GridLooksTest, APopupButtonDrawsAMarkupCaptionThroughTheRenderer) {
+  struct TCase {
+    const char* Caption;
+    bool TagsShown;
+  };
+  const std::vector<TCase> cases = {{"<b>bold</b> rest", false}, {"a <b> b", true}, {"plain", true}};
+  TProbePopup pop(form);
+  pop.SetBounds(0, 0, 200, 20);
+  for (const TCase& c : cases) {
+    pop.SetCaption(c.Caption);
+    std::string all;
+    for (const std::string& t : pop.DrawnTexts()) all += t;
+    EXPECT_EQ(all.find("<b>") != std::string::npos, c.TagsShown && std::string(c.Caption).find("<b>") != std::string::npos)
+        << c.Caption;
+    EXPECT_NE(all.find(std::string(c.Caption).find("bold") != std::string::npos ? "bold" : "a"), std::string::npos)
+        << c.Caption;
+  }
+}
+
+// ---------------------------------------------------------------- pressed fixed cells and queries
+class GridPressTest : public GridInputTest {
+ protected:
+  QRgb PixelAt(int c, int r, int dx, int dy) {
+    Flush();
+    QImage img = RenderControlImage(grid);
+    const int o = grid->BorderStyle() == bsSingle ? 2 : 0;
+    TRect rc = grid->CellRect(c, r);
+    return img.pixel(o + rc.Left + dx, o + rc.Top + dy) & 0xFFFFFF;
+  }
+};
+
+// With FixedAsButtons and both fixed line options a press on a fixed cell draws it pressed (sunken:
+// its top-left edge dark instead of the look's white line) until the release.
+TEST_F(GridPressTest, AFixedCellIsDrawnPressedUntilTheRelease) {
+  struct TCase {
+    const char* Name;
+    bool AsButtons;
+    TGridOptions Lines;
+    int Col, Row;
+    bool Pressed;
+  };
+  const TGridOptions both = goFixedVertLine | goFixedHorzLine;
+  const std::vector<TCase> cases = {
+      {"header cell", true, both, 2, 0, true},
+      {"row header", true, both, 0, 3, true},
+      {"normal cell", true, both, 2, 3, false},
+      {"option off", false, both, 2, 0, false},
+      {"no vertical fixed lines", true, goFixedHorzLine, 2, 0, false},
+  };
+  for (const TCase& c : cases) {
+    grid->FixedAsButtons = c.AsButtons;
+    grid->SetOptions((grid->Options() & ~both) | c.Lines);
+    const QRgb before = PixelAt(c.Col, c.Row, 0, 0);
+    TPoint p = Mid(c.Col, c.Row);
+    Mouse(QEvent::MouseButtonPress, p.X, p.Y);
+    EXPECT_EQ(grid->PressedFixedCell() == TPoint(c.Col, c.Row), c.Pressed) << c.Name;
+    if (c.Pressed) {
+      EXPECT_NE(PixelAt(c.Col, c.Row, 0, 0), before) << c.Name;
+    }
+    Mouse(QEvent::MouseButtonRelease, p.X, p.Y);
+    EXPECT_EQ(grid->PressedFixedCell(), TPoint(-1, -1)) << c.Name;
+    if (c.Col == 0 || c.Row == 0) {
+      EXPECT_EQ(PixelAt(c.Col, c.Row, 0, 0), before) << c.Name << ": raised again";
+    }
+  }
+}
+
+// Which graphics count as clickable: check boxes of every kind, radio groups and buttons of
+// either kind (a bit button is pressed like a button).
+TEST_F(GridPressTest, ClickableCellsAreTheControlsTheMouseActsOn) {
+  struct TCase {
+    TCellType Type;
+    bool Clickable;
+  };
+  const std::vector<TCase> cases = {{ctCheckBox, true},   {ctDataCheckBox, true}, {ctVirtCheckBox, true},
+                                    {ctRowCheckBox, true}, {ctRadio, true},       {ctButton, true},
+                                    {ctBitButton, true},  {ctImageList, false},   {ctProgress, false}};
+  for (const TCase& c : cases) {
+    grid->CreateCellGraphic(2, 2)->CellType = c.Type;
+    EXPECT_EQ(grid->IsClickableCell(2, 2), c.Clickable) << c.Type;
+  }
+  EXPECT_FALSE(grid->IsClickableCell(3, 3)) << "no graphic";
+  grid->AddCheckBox(1, 4, false, false);
+  grid->MergeCells(1, 4, 2, 1);
+  EXPECT_TRUE(grid->IsClickableCell(2, 4)) << "a covered cell answers for its base";
+}
+
+TEST_F(GridPressTest, RadioItemsErrorRangeAndGraphicState) {
+  grid->AddRadio(1, 2, false, 0, {"one", "two"});
+  grid->MergeCells(1, 2, 2, 1);
+  const std::vector<std::string>* items = grid->GetRadioItems(2, 2);
+  ASSERT_NE(items, nullptr);
+  EXPECT_EQ(*items, (std::vector<std::string>{"one", "two"}));
+  EXPECT_EQ(grid->GetRadioItems(3, 3), nullptr);
+  grid->AddCheckBox(3, 3, false, false);
+  EXPECT_EQ(grid->GetRadioItems(3, 3), nullptr);
+
+  int from = 7, len = 7;
+  grid->GetCellErrorRange(4, 4, from, len);
+  EXPECT_EQ(from, 0);
+  EXPECT_EQ(len, 0);
+  TCellGraphic* g = grid->GetCellGraphic(3, 3);
+  g->CellErrFrom = 2;
+  g->CellErrLen = 3;
+  grid->GetCellErrorRange(3, 3, from, len);
+  EXPECT_EQ(from, 2);
+  EXPECT_EQ(len, 3);
+
+  grid->SetCellGraphicState(3, 3, true);
+  EXPECT_TRUE(grid->GetCheckBoxState(3, 3));
+  grid->SetCellGraphicState(3, 3, false);
+  EXPECT_FALSE(grid->GetCheckBoxState(3, 3));
+  grid->SetCellGraphicState(4, 4, true);  // no graphic: nothing happens
+  EXPECT_EQ(grid->GetCellGraphic(4, 4), nullptr);
+}
+
+// The rectangle a graphic is drawn in is the one its hit test uses.
+TEST_F(GridPressTest, TheGraphicRectangleIsWhereTheGraphicIsDrawn) {
+  grid->AddCheckBox(1, 1, false, false);
+  grid->AddButton(2, 2, 30, 14, "Go");
+  grid->AddRadio(3, 3, false, 0, {"a", "b"});
+  TRect r;
+  ASSERT_TRUE(grid->GetCellGraphicRect(1, 1, r));
+  EXPECT_EQ(r, grid->CheckGlyphRectAt(1, 1));
+  ASSERT_TRUE(grid->GetCellGraphicRect(2, 2, r));
+  EXPECT_EQ(r, grid->ButtonRectAt(2, 2));
+  EXPECT_EQ(r.Width(), 30);
+  ASSERT_TRUE(grid->GetCellGraphicRect(3, 3, r));
+  std::vector<TRect> items = grid->RadioItemRectsAt(3, 3);
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(r.TopLeft(), items[0].TopLeft());
+  EXPECT_EQ(r.Bottom, items[1].Bottom);
+  EXPECT_FALSE(grid->GetCellGraphicRect(4, 4, r));
+}
+
+TEST_F(GridPressTest, CheckAllAndUnCheckAllReachEveryDataRowBox) {
+  grid->AddCheckBox(2, 0, false, false);  // a header box is no data row
+  for (int r = 1; r < 5; ++r) grid->AddCheckBox(2, r, r == 2, r == 3);
+  grid->CheckAll(2);
+  for (int r = 1; r < 5; ++r) EXPECT_TRUE(grid->GetCheckBoxState(2, r)) << r;
+  EXPECT_EQ(grid->Cells(2, 3), "Y") << "a data check box keeps its state as text";
+  EXPECT_FALSE(grid->GetCheckBoxState(2, 0));
+  EXPECT_EQ(grid->Cells(2, 6), "2:6") << "cells without a box keep their text";
+  grid->UnCheckAll(2);
+  for (int r = 1; r < 5; ++r) EXPECT_FALSE(grid->GetCheckBoxState(2, r)) << r;
+}
+
+// With CheckEdit the toggle asks CanEditCell unless CheckAlwaysActive; it answers whether it flipped.
+TEST_F(GridPressTest, ToggleCheckAsksForEditingOnlyWithCheckEdit) {
+  struct TCase {
+    const char* Name;
+    bool CheckEdit, Editing, AlwaysActive, Refuse, Toggled;
+  };
+  const std::vector<TCase> cases = {
+      {"no check", false, false, false, true, true},
+      {"editing allowed", true, true, false, false, true},
+      {"editing off", true, false, false, false, false},
+      {"handler refuses", true, true, false, true, false},
+      {"always active", true, false, true, true, true},
+  };
+  for (const TCase& c : cases) {
+    grid->AddCheckBox(2, 2, false, true);
+    grid->SetOptions(c.Editing ? grid->Options() | goEditing : grid->Options() & ~goEditing);
+    grid->ControlLook()->CheckAlwaysActive = c.AlwaysActive;
+    grid->OnCanEditCell = [&](TObject*, int, int, bool& Can) {
+      if (c.Refuse) Can = false;
+    };
+    EXPECT_EQ(grid->ToggleCheck(2, 2, c.CheckEdit), c.Toggled) << c.Name;
+    EXPECT_EQ(grid->GetCheckBoxState(2, 2), c.Toggled) << c.Name;
+  }
+  grid->OnCanEditCell = nullptr;
+  EXPECT_FALSE(grid->ToggleCheck(3, 3, false)) << "no check box";
+  EXPECT_EQ(grid->Cells(3, 3), "3:3");
+}
+
+// Anywhere in a check box cell, or with PreciseCheckBoxCheck only on the box.
+TEST_F(GridPressTest, CheckBoxHitTestsTheCellOrTheBox) {
+  grid->AddCheckBox(2, 2, false, false);
+  const TRect box = grid->CheckGlyphRectAt(2, 2), cell = grid->CellRect(2, 2);
+  const TPoint onBox((box.Left + box.Right) / 2, (box.Top + box.Bottom) / 2);
+  const TPoint beside(cell.Right - 3, cell.Bottom - 3);
+  const TPoint outside(cell.Right + 5, cell.Top + 2);
+  struct TCase {
+    const char* Name;
+    bool Precise;
+    TPoint P;
+    bool Hit;
+  };
+  const std::vector<TCase> cases = {
+      {"box", false, onBox, true},        {"beside the box", false, beside, true},
+      {"other cell", false, outside, false}, {"precise: box", true, onBox, true},
+      {"precise: beside", true, beside, false},
+  };
+  for (const TCase& c : cases) {
+    grid->MouseActions()->PreciseCheckBoxCheck = c.Precise;
+    EXPECT_EQ(grid->IsCheckBoxHit(2, 2, c.P.X, c.P.Y), c.Hit) << c.Name;
+  }
+  EXPECT_FALSE(grid->IsCheckBoxHit(3, 3, grid->CellRect(3, 3).Left + 2, grid->CellRect(3, 3).Top + 2));
+}
+
+TEST_F(GridPressTest, GraphicKeysSortBitmapsIconsAndImageIndexes) {
+  TBitmap bmp;
+  bmp.SetSize(4, 4);
+  TCellGraphic* b = grid->AddBitmap(1, 1, &bmp, false, haLeft, vaTop);
+  grid->AddImageIdx(1, 2, 4, haLeft, vaTop);
+  grid->AddCheckBox(1, 3, false, false);
+  EXPECT_EQ(grid->GetCellGraphicKey(1, 1), reinterpret_cast<intptr_t>(b->Picture.get()));
+  EXPECT_NE(grid->GetCellGraphicKey(1, 1), -1);
+  EXPECT_EQ(grid->GetCellGraphicKey(1, 2), 4);
+  EXPECT_EQ(grid->GetCellGraphicKey(1, 3), -1);
+  EXPECT_EQ(grid->GetCellGraphicKey(1, 4), -1);
+}
+
+// A line moved from outside goes with what a move by mouse carries; the column order list is made
+// at the first move and follows the columns.
+TEST_F(GridPressTest, LinesMovedFromOutsideCarryTheirData) {
+  grid->SortSettings()->Column = 1;
+  EXPECT_TRUE(grid->ColumnOrder().empty());
+  grid->NotifyColumnMoved(1, 3);
+  EXPECT_EQ(grid->Cells(3, 2), "1:2");
+  EXPECT_EQ(grid->Cells(1, 2), "2:2");
+  EXPECT_EQ(grid->SortSettings()->Column, 3);
+  EXPECT_EQ(grid->ColumnOrder(), (std::vector<int>{0, 2, 3, 1, 4}));
+  grid->NotifyColumnMoved(3, 1);
+  EXPECT_EQ(grid->ColumnOrder(), (std::vector<int>{0, 1, 2, 3, 4}));
+  grid->NotifyRowMoved(2, 5);
+  EXPECT_EQ(grid->Cells(1, 5), "1:2");
+  EXPECT_EQ(grid->Cells(1, 2), "1:3");
+  grid->NotifyRowMoved(2, 99);  // outside the grid: nothing moves
+  EXPECT_EQ(grid->Cells(1, 2), "1:3");
+}
+
+// DirectComboDrop: the list drops as the in-cell combo box opens.
+TEST_F(GridPressTest, DirectComboDropDropsTheListAsTheComboOpens) {
+  grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
+    if (c == 2) e = edComboList;
+  };
+  Load();
+  for (bool direct : {false, true}) {
+    grid->MouseActions()->DirectComboDrop = direct;
+    TGridCombo* combo = grid->ComboBox();
+    combo->Items()->Clear();
+    combo->Items()->Add("on");
+    combo->Items()->Add("off");
+    grid->FocusCell(2, direct ? 4 : 3, true);
+    Key(Qt::Key_F2);
+    ASSERT_EQ(grid->ActiveCellEditor(), combo);
+    EXPECT_EQ(combo->DroppedDown(), direct);
+    combo->SetDroppedDown(false);
+    SendKeyEvent(combo, Qt::Key_Escape);
+  }
+}
+
+}  // namespace
