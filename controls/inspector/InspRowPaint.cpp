@@ -406,6 +406,8 @@ bool TInspectorBar::DrawHoverFrame(TInspectorPanel* Panel, TInspectorItem* Item,
       gradient(Panel->SelectColor(), Panel->SelectColorTo());
     else
       gradient(Panel->HoverIconColor(), Panel->HoverIconColorTo());
+  } else if (down && Panel->HoverIconDownColorTo() != clNone) {
+    gradient(Panel->HoverIconDownColor(), Panel->HoverIconDownColorTo());
   } else {
     solid(down ? Panel->HoverIconDownColor() : Panel->HoverIconColor());
   }
@@ -528,8 +530,9 @@ void TInspectorBar::DrawButtonRow(TInspectorPanel* Panel, TInspectorItem* Item, 
   const bool over = Inside(mouse, R);
   if (over || Item->ButtonDown()) {
     const bool held = mouse_.Down && over;
-    const TColor panel = Panel->Color();
-    TColor from = panel, to = clNone;
+    // A held or down face without its own colours takes ButtonDownColor.
+    const TColor downFace = Panel->ButtonDownColor() != clNone ? Panel->ButtonDownColor() : Panel->Color();
+    TColor from = held || Item->ButtonDown() ? downFace : Panel->Color(), to = clNone;
     if (held) {
       if (Panel->SelectDownColorTo() != clNone) {
         from = Panel->SelectDownColorTo();

@@ -82,19 +82,22 @@ TEST_F(InspIconRows, HoverFrameShowsInItsColoursOverThePicture) {
     TPanelStyle style;
     TColor hoverDown;   // HoverIconDownColor
     TColor hoverTo;     // HoverIconColorTo
+    TColor downTo;      // HoverIconDownColorTo
     bool selected, buttonDown, inside;
     TColor fill;        // clNone: no frame; else the fill (the gradient's first band)
     bool gradient;
   } cases[] = {
-      {"hovered", psLargeIcon, down, clNone, false, false, true, hover, false},
-      {"hovered small", psSmallIcon, down, clNone, false, false, true, hover, false},
-      {"mouse elsewhere", psLargeIcon, down, clNone, false, false, false, clNone, false},
-      {"no down colour", psLargeIcon, clNone, clNone, false, false, true, clNone, false},
-      {"button down, mouse elsewhere", psLargeIcon, down, clNone, false, true, false, down, false},
-      {"hover gradient", psSmallIcon, down, clLime, false, false, true, hover, true},
-      {"button down gradient", psLargeIcon, down, clLime, false, true, false, clTeal, true},
-      {"selected", psLargeIcon, down, clNone, true, false, true, clTeal, false},
-      {"selected, button down", psSmallIcon, down, clNone, true, true, true, clPurple, false},
+      {"hovered", psLargeIcon, down, clNone, clNone, false, false, true, hover, false},
+      {"hovered small", psSmallIcon, down, clNone, clNone, false, false, true, hover, false},
+      {"mouse elsewhere", psLargeIcon, down, clNone, clNone, false, false, false, clNone, false},
+      {"no down colour", psLargeIcon, clNone, clNone, clNone, false, false, true, clNone, false},
+      {"button down, mouse elsewhere", psLargeIcon, down, clNone, clNone, false, true, false, down, false},
+      {"hover gradient", psSmallIcon, down, clLime, clNone, false, false, true, hover, true},
+      {"button down gradient", psLargeIcon, down, clLime, clNone, false, true, false, clTeal, true},
+      {"button down, down gradient", psSmallIcon, down, clNone, clOlive, false, true, false, down, true},
+      {"hovered, down gradient unused", psLargeIcon, down, clNone, clOlive, false, false, true, hover, false},
+      {"selected", psLargeIcon, down, clNone, clNone, true, false, true, clTeal, false},
+      {"selected, button down", psSmallIcon, down, clNone, clNone, true, true, true, clPurple, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -106,8 +109,8 @@ TEST_F(InspIconRows, HoverFrameShowsInItsColoursOverThePicture) {
     p->SetHoverIconColor(hover);
     p->SetHoverIconDownColor(c.hoverDown);
     p->SetHoverIconColorTo(c.hoverTo);
+    p->SetHoverIconDownColorTo(c.downTo);
     p->SetSelectColor(clTeal);
-    p->SetSelectColorTo(clAqua);  // only a frame gradient when the row is not selected
     p->SetSelectColorTo(c.selected ? clNone : clAqua);
     p->SetSelectDownColor(clPurple);
     TInspectorItem* it = p->Items()->Items(0);
@@ -298,7 +301,7 @@ TEST_F(InspIconRows, ButtonFacesTakeTheirStatesColours) {
       {"hovered gradient", true, false, clYellow, clLime, clRed, clNone, clYellow, true, false},
       {"down", false, true, clYellow, clNone, clRed, clNone, clRed, false, true},
       {"down gradient", false, true, clYellow, clNone, clRed, clFuchsia, clRed, true, true},
-      {"down without colour", false, true, clYellow, clNone, clNone, clNone, clGray, false, true},
+      {"down without colour", false, true, clYellow, clNone, clNone, clNone, clSilver, false, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -338,6 +341,13 @@ TEST_F(InspIconRows, ButtonFacesTakeTheirStatesColours) {
     ASSERT_NE(left, nullptr);
     EXPECT_EQ(left->Pen.Color, c.sunken ? clGray : clWhite);
   }
+  // Without ButtonDownColor either, a down face takes the panel's colour.
+  TInspectorPanel* p = bar->Panels()->Items(0);
+  p->SetButtonDownColor(clNone);
+  Paint();
+  const TCanvasOp* fill = Op(okFillRect, face);
+  ASSERT_NE(fill, nullptr);
+  EXPECT_EQ(fill->BrushColor, clGray);
 }
 
 // An icon file's image AutoIconIndex; past its images nothing.
