@@ -207,6 +207,7 @@ class TExtInplaceEdit : public TInplaceEdit {
   bool vAlign_ = false, wordWrap_ = false;
   bool completionPending_ = false, typed_ = true;
   bool keypadChar_ = false;  // the character being typed came from the numeric keypad
+  bool ctrlReturn_ = false;  // the character to come is the one of Ctrl+Return
   bool clickPositioned_ = false;  // the edit started by a click that placed the caret
 };
 

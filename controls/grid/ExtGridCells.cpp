@@ -99,8 +99,10 @@ void TExtStringGrid::SetRowModified(int ARow, bool v) {
 
 // ---------------------------------------------------------------- footer row
 void TExtStringGrid::UpdateFooter() {
-  // The footer panel itself comes with the floating footer; the row repaints.
-  if (floatingFooter_ && floatingFooter_->Visible()) RepaintRow(RowCount() - 1);
+  // The footer's texts show in its panel, over the last row.
+  if (!floatingFooter_ || !floatingFooter_->Visible()) return;
+  RepaintRow(RowCount() - 1);
+  RepaintFooterPanel();
 }
 
 void TExtStringGrid::CalcFooter(int ACol) {
@@ -127,6 +129,7 @@ void TExtStringGrid::CalcFooter(int ACol) {
     }
     SetGridCells(c, last, v);
   }
+  UpdateFooter();
 }
 
 // ---------------------------------------------------------------- per-cell attribute hooks

@@ -135,6 +135,7 @@ void TExtInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
       break;
     }
     case VK_RETURN:
+      ctrlReturn_ = ctrl;
       if (ctrl || (Shift & ssShift)) SizeRowForNewLine();
       if (nav->LineFeedOnEnter && ctrl) {
         InsertText("\r\n");
@@ -239,16 +240,17 @@ void TExtInplaceEdit::SizeRowForNewLine() {
   if (lines >= grid_->RowLineCapacity(r))
     grid_->SizeRowForLines(r, lines, 2 * grid_->GridLineWidth() + grid_->CellMarginY);
   else
-    grid_->AutoSizeRow(r);
+    grid_->AutoSizeRowEx(r, true);
   if (grid_->OnEndRowSize) grid_->OnEndRowSize(grid_, r);
 }
 
-// The column widens to the typed text; with word wrap the row takes its lines.
+// The column widens to the typed text; with word wrap the row takes its lines. Typing only grows
+// them: a line or column the owner sized never shrinks under the user's keys.
 void TExtInplaceEdit::SizeToText() {
   const TSizeWhileTyping* s = grid_->SizeWhileTyping();
   if (s->Width) grid_->AutoSizeColumnEx(grid_->Col(), true);
   if (s->Height && grid_->WordWrap()) {
-    grid_->AutoSizeRow(grid_->Row());
+    grid_->AutoSizeRowEx(grid_->Row(), true);
     if (grid_->OnEndRowSize) grid_->OnEndRowSize(grid_, grid_->Row());
   }
 }
@@ -350,6 +352,19 @@ void TExtInplaceEdit::Paste() {
 void TExtInplaceEdit::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_CHAR: {
+      // The character of Ctrl+Return is a line break of a multi-line editor (where the window system
+      // gives it as a Return), never the Return that ends the edit; with LineFeedOnEnter the key
+      // has put the line break in already.
+      if (ctrlReturn_ && Message.WParam == '\r') {
+        ctrlReturn_ = false;
+        TNavigation* nav = grid_->Navigation();
+        if (nav->LineFeedOnEnter || nav->AllowCtrlEnter) {
+          if (!nav->LineFeedOnEnter) InsertText("\r\n");
+          Message.Result = 1;
+          return;
+        }
+      }
+      ctrlReturn_ = false;
       keypadChar_ = (Message.LParam & KF_KEYPAD_LPARAM) != 0;
       TInplaceEdit::WndProc(Message);
       keypadChar_ = false;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/DragDrop.h"
@@ -88,6 +89,21 @@ TEST_F(TotalsTest, CalculatedFootersFollowEveryChangeOfCells) {
     EXPECT_EQ(grid->Cells(2, last), k.Count);
   }
   std::filesystem::remove(csv);
+}
+
+TEST_F(TotalsTest, TheFooterPanelShowsTheNewTotals) {
+  FooterGrid();
+  std::map<int, std::string> shown;
+  grid->OnFooterPaint = [&](TObject*, int c, TCanvas*, TRect) { shown[c] = grid->Cells(c, grid->RowCount() - 1); };
+  Flush();
+  ASSERT_EQ(shown[1], "8.00");
+  shown.clear();
+  grid->Navigation()->AllowDeleteRow = true;
+  grid->FocusCell(1, 4, true);
+  Key(Qt::Key_Delete);
+  Flush();
+  EXPECT_EQ(shown[1], "7.00");
+  EXPECT_EQ(shown[2], "7");
 }
 
 // Grouped by column 3, with 1, 2 (group a) and 3, 4 (group b) in column 2: a number standing in a

@@ -131,14 +131,18 @@ TEST_F(TypingTest, CellsGrowWhileTyping) {
     bool Height, Width, Multi, Wrap;
     std::vector<int> Keys;  // typed as the letter a, or a key with Ctrl
     bool RowGrows, ColGrows, RowSizeEvent;
+    const char* Text;
   } cases[] = {
       {"Ctrl+Return adds a line to a multi-line row", true, false, true, false,
-       {'a', Qt::Key_Return, 'a', Qt::Key_Return, 'a'}, true, false, true},
+       {'a', Qt::Key_Return, 'a', Qt::Key_Return, 'a'}, true, false, true, "a\r\na\r\na"},
       {"not without sizing while typing", false, false, true, false,
-       {'a', Qt::Key_Return, 'a', Qt::Key_Return, 'a'}, false, false, false},
-      {"wrapped text grows its row", true, false, false, true, std::vector<int>(40, 'a'), true, false, true},
-      {"the column widens to the text", false, true, false, false, std::vector<int>(40, 'a'), false, true, false},
-      {"not without the width switch", false, false, false, false, std::vector<int>(40, 'a'), false, false, false},
+       {'a', Qt::Key_Return, 'a', Qt::Key_Return, 'a'}, false, false, false, "a\r\na\r\na"},
+      {"wrapped text grows its row", true, false, false, true, std::vector<int>(40, 'a'), true, false, true, nullptr},
+      {"the column widens to the text", false, true, false, false, std::vector<int>(40, 'a'), false, true, false,
+       nullptr},
+      {"not without the width switch", false, false, false, false, std::vector<int>(40, 'a'), false, false, false,
+       nullptr},
+      {"a short text keeps the row's height", true, false, false, true, {'a', 'a'}, false, false, true, nullptr},
   };
   for (const auto& k : cases) {
     SCOPED_TRACE(k.Name);
@@ -157,9 +161,15 @@ TEST_F(TypingTest, CellsGrowWhileTyping) {
       if (key == 'a')
         Type("a");
       else
-        Key(key, Qt::ControlModifier);
+        SendKeyEvent(Target(), key, Qt::ControlModifier, "\r");  // the window system's character of Ctrl+Return
+    }
+    if (k.Text) {
+      EXPECT_EQ(EditorText(), k.Text) << "Ctrl+Return starts a line";
+      EXPECT_TRUE(EditorShown());
     }
     EXPECT_EQ(grid->RowHeights(2) > h, k.RowGrows) << grid->RowHeights(2);
+    EXPECT_GE(grid->RowHeights(2), h) << "typing never shrinks a row";
+    EXPECT_GE(grid->ColWidths(1), w) << "nor a column";
     EXPECT_EQ(grid->ColWidths(1) > w, k.ColGrows) << grid->ColWidths(1);
     EXPECT_EQ(!sized.empty(), k.RowSizeEvent);
     for (int r : sized) EXPECT_EQ(r, 2);
