@@ -171,14 +171,18 @@ TEST_F(StatusBarDrawTest, DisabledPanelsOfTheDrawnStylesKeepTheirStylesDrawing) 
     canvas.Clear();
     bar->PaintOn(&canvas);
     EXPECT_EQ(canvas.OpsOf(okImage).size(), c.images);
-    if (c.shown != c.text) EXPECT_EQ(TextOp(c.text), nullptr) << "the raw text is not drawn";
+    if (c.shown != c.text) {
+      EXPECT_EQ(TextOp(c.text), nullptr) << "the raw text is not drawn";
+    }
     if (!c.shown.empty()) {
       const TCanvasOp* t = TextOp(c.shown);
       ASSERT_NE(t, nullptr);
       EXPECT_NE(t->Font.Color, clSilver);
       EXPECT_EQ((t->Font.Style & fsBold) != 0, c.bold);
     }
-    if (c.fill != clNone) EXPECT_EQ(Fills(c.fill, Inner(bar->PanelRect(0))).size(), 1u);
+    if (c.fill != clNone) {
+      EXPECT_EQ(Fills(c.fill, Inner(bar->PanelRect(0))).size(), 1u);
+    }
   }
   bar->Panels()->Clear();
   bar->SetImages(nullptr);
