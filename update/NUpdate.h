@@ -343,6 +343,19 @@ class TNetUpdate : public TComponent {
   std::function<void()> ProcessMessagesFunction;
   // The updater program copied by ExtractUpdater ("": "upd" beside the running executable).
   std::string UpdaterPath;
+  // The most a listed file without a given size may bring (tests lower it).
+  int64_t DownloadCap = kDownloadCap;
+  static constexpr int64_t kDownloadCap = int64_t(1) << 30;
+
+  // ---- What this run refused or stopped, for the wizard's pages ----------------
+  // Each refused thing as "name (reason)", in the order refused (status 966).
+  const std::vector<std::string>& Refusals() const { return refusals_; }
+  // Texts of refused redirects and stopped downloads (statuses 967 and 968).
+  const std::vector<std::string>& Problems() const { return problems_; }
+  // The restart that would put the program's own files in place was refused.
+  bool ProgramUpdateRefused() const { return programUpdateRefused_; }
+  // Files of the last file step that arrived and were put in place or handed on.
+  int InstalledCount() const { return installed_; }
 
  private:
   TDateTime CurrentTime() const;
@@ -377,6 +390,23 @@ class TNetUpdate : public TComponent {
   // file anyone on the way could change; true (and reported) when refused.
   bool RefusedUnprotected(const std::string& what);
   bool InsideAppFolder(const std::string& dir);
+  // Reports a refusal (966) with the thing refused and why, logs it, keeps it.
+  void Refuse(const std::string& what);
+  // Reports a refused redirect or a stopped download, logs it, keeps its text.
+  void Problem(int id, const std::string& param, int statusCode, int errCode);
+  // True when the entry's bytes count as plain http: its control file or its
+  // own address did not come over https (or from a folder).
+  bool PlainEntry(const std::string& url) const;
+  // Why an entry fetched from `url` may not be downloaded at all; "" when it may.
+  std::string EntryRefusal(const TFileDescription& e, const std::string& url);
+  // Why bytes that came over plain http may not be written to `target`; "" when they may.
+  std::string DataOnlyRefusal(const std::string& target);
+  // Refuses (and deletes) a cabinet from plain http that names anything such
+  // bytes may not write; true when refused.
+  bool CabinetRefused(const std::string& cabinet, const std::string& dir);
+  // False (and a 968 report) when the run directory's file system has less
+  // than `bytes` free for `name`.
+  bool EnoughSpace(const std::string& name, int64_t bytes);
   // The folder {APP} stands for, with a trailing delimiter.
   std::string AppFolder();
   bool AskLogin(const std::string& url);
@@ -449,6 +479,13 @@ class TNetUpdate : public TComponent {
   int64_t downloadLimit_ = 0;      // bytes a download may bring, 0: no limit
   std::string credentialOrigin_;   // scheme://host:port the credentials belong to
   bool unprotectedControl_ = false;  // the control file came over plain http or ftp
+  bool lastSecure_ = false;          // the last download came over https (or from a folder) all the way
+  bool dataOnly_ = false;            // the entry being downloaded may write ordinary data files only
+  bool refusedNow_ = false;          // the entry being downloaded was refused after it arrived
+  std::string limitWhy_;             // what the download limit is, for its text
+  std::vector<std::string> refusals_, problems_;
+  bool programUpdateRefused_ = false;
+  int installed_ = 0;
   int runLock_ = -1;               // holds the run directory against stale-folder cleaning
 };
 

@@ -10,6 +10,8 @@
 #include "update/NuPrefix.h"
 #include "update/NuStatus.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 using namespace NUpdate;
@@ -63,11 +65,62 @@ bool TNetUpdate::StartCommand(const std::string& commandLine) {
   return ProcessLauncher().StartDetached(argv, error) >= 0;
 }
 
-bool TNetUpdate::RefusedUnprotected(const std::string& what) {
-  if (!unprotectedControl_) return false;
+void TNetUpdate::Refuse(const std::string& what) {
   DoStatus(966, what, 11, 4);
   LogFree(FormatStatus(966, what));
+  refusals_.push_back(what);
+}
+
+void TNetUpdate::Problem(int id, const std::string& param, int statusCode, int errCode) {
+  DoStatus(id, param, statusCode, errCode);
+  LogFree(FormatStatus(id, param));
+  problems_.push_back(FormatStatus(id, param));
+}
+
+bool TNetUpdate::RefusedUnprotected(const std::string& what) {
+  if (!unprotectedControl_) return false;
+  Refuse(what);
   return true;
+}
+
+bool TNetUpdate::PlainEntry(const std::string& url) const {
+  if (unprotectedControl_ || updateType_ == ftpUpdate) return true;
+  return updateType_ == httpUpdate && !(url.size() >= 8 && SameText(url.substr(0, 8), "https://"));
+}
+
+std::string TNetUpdate::DataOnlyRefusal(const std::string& target) {
+  namespace fs = std::filesystem;
+  if (!InsideAppFolder(ExtractFilePath(target))) return "outside the program's folder";
+  std::error_code ec;
+  const fs::path where = fs::weakly_canonical(fs::absolute(fs::path(target), ec), ec);
+  auto is = [&](const std::string& path) {
+    if (path.empty()) return false;
+    std::error_code e;
+    return fs::weakly_canonical(fs::absolute(fs::path(path), e), e) == where;
+  };
+  const std::string app = AppFolder();
+  const std::string program = ExtractFileName(CurrentExecutable());
+  if (is(CurrentExecutable()) || is(app + program) || (!appName_.empty() && is(app + ExtractFileName(appName_))))
+    return "it would replace the program";
+  const std::string updater = UpdaterPath.empty() ? ExtractFilePath(CurrentExecutable()) + "upd" : LocalPath(UpdaterPath);
+  if (is(updater) || is(app + "upd") || is(app + ExtractFileName(updater))) return "it would replace the updater";
+  struct stat st {};
+  if (::lstat(target.c_str(), &st) == 0) {
+    if (S_ISLNK(st.st_mode)) return "it would replace a link";
+    if (!S_ISREG(st.st_mode)) return "it would replace something that is no ordinary file";
+    if (st.st_mode & 0111) return "it would replace a program (a file with an execute bit)";
+  }
+  return {};
+}
+
+std::string TNetUpdate::EntryRefusal(const TFileDescription& e, const std::string& url) {
+  if (!PlainEntry(url)) return {};
+  const std::string dir = LocalPath(e.TargetDir);
+  if (!InsideAppFolder(dir)) return "outside the program's folder: " + (dir.empty() ? GetCurrentDir() : dir);
+  const std::string name = FileNameFromURL(url);
+  // Handed to the updater, it would become a program or replace one.
+  if (IsAppComponent(name)) return "the program's own files are updated over https only";
+  return DataOnlyRefusal(dir + name);
 }
 
 std::string TNetUpdate::AppFolder() {
@@ -107,11 +160,18 @@ int TNetUpdate::ReadControlFile() {
   std::string url;
   GetControlFileURL(url);
   credentialOrigin_ = OriginOf(url);
-  // Anyone on the way can change what plain http or ftp brings.
-  unprotectedControl_ = updateType_ == ftpUpdate || (url.size() >= 7 && SameText(url.substr(0, 7), "http://"));
+  refusals_.clear();
+  problems_.clear();
+  programUpdateRefused_ = false;
+  installed_ = 0;
+  unprotectedControl_ = updateType_ != fileUpdate;
   downloadLimit_ = kMaxTextBytes;
+  limitWhy_ = "the limit for a control file or text";
   bool read = DownloadFile(url, false, RunDirectory());
   downloadLimit_ = 0;
+  // Anyone on the way can change what plain http or ftp brings: trust follows
+  // how the bytes came, not the address asked for.
+  unprotectedControl_ = !lastSecure_;
   std::string bytes;
   if (read) {
     controlFile_ = lastTarget_;
@@ -142,7 +202,10 @@ int TNetUpdate::ReadControlFile() {
   silentRestart_ = ReadControlInteger("application", "silentrestart", 0) == 1;
   if (OnSetAppParams) OnSetAppParams(this, appParams_);
   appRestart_ = appParams_.empty() ? appName_ : QuoteArgument(appName_) + " " + QuoteArgument(appParams_);
-  if (appUpdate_ && RefusedUnprotected("restart " + appRestart_)) appUpdate_ = false;
+  if (appUpdate_ && RefusedUnprotected("restart " + appRestart_)) {
+    appUpdate_ = false;
+    programUpdateRefused_ = true;
+  }
   return result;
 }
 
@@ -229,7 +292,11 @@ int TNetUpdate::RunActions() {
   const std::string show = ReadControlPath("action", "showURL");
   if (!show.empty()) {
     DoStatus(942, "", 3, 0);
-    ShellExecute(0, "open", ShownURL(show), "", "", SW_SHOWNORMAL);
+    // From plain http only a web address: never a local file or another scheme's handler.
+    const bool web = (show.size() >= 7 && SameText(show.substr(0, 7), "http://")) ||
+                     (show.size() >= 8 && SameText(show.substr(0, 8), "https://"));
+    if (web || !RefusedUnprotected("showURL " + ShownURL(show) + " (not a web address)"))
+      ShellExecute(0, "open", ShownURL(show), "", "", SW_SHOWNORMAL);
   }
   const std::string query = ReadControl("action", "query");
   if (!query.empty()) {
@@ -321,6 +388,17 @@ int TNetUpdate::FilterFileList() {
       ++i;
     else
       fileList_->Delete(i);
+  }
+  // What bytes from plain http may not do is decided before anything is downloaded.
+  for (int i = 0; i < fileList_->Count();) {
+    TFileDescription* e = fileList_->Items(i);
+    const std::string why = EntryRefusal(*e, e->URL);
+    if (why.empty()) {
+      ++i;
+      continue;
+    }
+    Refuse(FileNameFromURL(e->URL) + " (" + why + ")");
+    fileList_->Delete(i);
   }
   if (OnGetFileList) {
     TStringList lines;

@@ -28,6 +28,7 @@ int TNetUpdate::DownloadFiles() {
   int result = 0;
   restartNeeded_ = false;
   downloadedComps_.clear();
+  installed_ = 0;
   TNetUpdateUpdate mode = updateUpdate_;
   for (int k = 1; k <= fileList_->Count(); ++k) {
     TFileDescription* e = fileList_->Items(k - 1);
@@ -44,12 +45,14 @@ int TNetUpdate::DownloadFiles() {
     fileList_->CurrentIndex = k - 1;
     if (OnBeforeFileDownload) OnBeforeFileDownload(this, k, e->Description, url);
     const std::string dir = LocalPath(e->TargetDir);
-    if (!InsideAppFolder(dir) && RefusedUnprotected("target " + (dir.empty() ? GetCurrentDir() : dir))) {
-      result = -1;
-      DoStatus(946, ShownURL(url), 2, 0);
-      appUpdate_ = false;
+    // The address may have changed since the file list was filtered.
+    const std::string why = EntryRefusal(*e, url);
+    if (!why.empty()) {
+      Refuse(FileNameFromURL(url) + " (" + why + ")");
       continue;
     }
+    dataOnly_ = PlainEntry(url);
+    refusedNow_ = false;
     if (!dir.empty() && !DirectoryExists(dir)) cabfdi::CreateDirectoryPath(dir);
     // The file as installed must be what the control file says; a server
     // sending far more than the file's size is stopped.
@@ -57,12 +60,19 @@ int TNetUpdate::DownloadFiles() {
     expectedChecksum_ = e->NewCheckSum;
     expectedName_ = FileNameFromURL(url);
     const int64_t given = std::max<int64_t>(e->NewSize, e->FileSize);
-    downloadLimit_ = given > 0 ? 2 * given + (1 << 20) : 0;
-    const bool downloaded = DownloadFile(url, e->Compressed, dir);
+    downloadLimit_ = given > 0 ? 2 * given + (1 << 20) : DownloadCap;
+    limitWhy_ = given > 0 ? "twice the size the control file gives and a megabyte"
+                          : "the limit for a file whose size the control file does not give";
+    const bool downloaded = (given <= 0 || EnoughSpace(expectedName_, given)) && DownloadFile(url, e->Compressed, dir);
     expectedSize_ = 0;
     expectedChecksum_ = -1;
     downloadLimit_ = 0;
+    if (refusedNow_) {
+      dataOnly_ = refusedNow_ = false;
+      continue;
+    }
     if (!downloaded) {
+      dataOnly_ = false;
       result = -1;
       DoStatus(946, ShownURL(url), 2, 0);
       appUpdate_ = false;
@@ -70,7 +80,9 @@ int TNetUpdate::DownloadFiles() {
       continue;
     }
     const std::string name = ExtractFileName(lastTarget_);
+    ++installed_;
     if (IsAppComponent(name)) {
+      dataOnly_ = false;
       // The running program holds it: the updater puts it in place.
       restartNeeded_ = true;
       downloadedComps_.push_back(lastTarget_);
@@ -80,12 +92,21 @@ int TNetUpdate::DownloadFiles() {
     const std::string ext = UpperCase(ExtractFileExt(name));
     // A compressed entry's cabinet was unpacked by the download already.
     if (ext == ".CAB" && extractCab_ && !e->Compressed && FileExists(lastTarget_)) {
-      if (cabfdi::ExtractCab(lastTarget_, dir) != 0)
+      archive::TPlaceRule rule;
+      rule.DataOnly = dataOnly_;
+      if (CabinetRefused(lastTarget_, dir))
+        --installed_;
+      else if (cabfdi::ExtractCab(lastTarget_, dir, rule) != 0)
         DoStatus(947, lastTarget_, 8, 0);
       else if (!keepIntermediate_)
         DeleteFile(lastTarget_);
     }
-    if (ext == ".PAT" && applyPatch_ && !e->LocalVersion.empty() && !RefusedUnprotected("patch " + name)) {
+    const bool plain = dataOnly_;
+    dataOnly_ = false;
+    if (ext == ".PAT" && applyPatch_ && !e->LocalVersion.empty() && plain) {
+      // A patch changes a program: never from bytes that came over plain http.
+      Refuse("patch " + name + " (it changes a program)");
+    } else if (ext == ".PAT" && applyPatch_ && !e->LocalVersion.empty()) {
       const std::string patcher = IncludeTrailingPathDelimiter(GetCurrentDir()) + "patcher.exe";
       if (utility_ && !FileExists(patcher)) ExtractPatcher();
       std::string command = QuoteArgument(patcher);

@@ -6,6 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -23,7 +26,54 @@ const char* const kPrefixes[] = {"velmaron-update-", "velmaron-texts-"};
 // Beside the settings (under the test runner, the test's own folder).
 std::string NotePath() { return IncludeTrailingPathDelimiter(TRegistry::StoreDirectory()) + "update-problems.txt"; }
 
+bool AllOf(const std::string& s, size_t from, int (*test)(int)) {
+  for (size_t i = from; i < s.size(); ++i)
+    if (!test(static_cast<unsigned char>(s[i]))) return false;
+  return true;
+}
+
+// mkdtemp's six characters after the prefix, nothing more: a user's folder that
+// merely begins the same way is not ours.
+bool IsPrivateFolderName(const std::string& name, const std::string& prefix) {
+  return name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0 &&
+         AllOf(name, prefix.size(), [](int c) { return std::isalnum(c); });
+}
+
+bool ProcessGone(int pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
+
 }  // namespace
+
+std::string UpdaterCopyName(const std::string& name, int pid) { return name + ".upd" + std::to_string(pid); }
+
+int RemoveUpdaterLeftovers(const std::string& folder) {
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return 0;
+  DIR* d = ::fdopendir(dir);
+  if (!d) {
+    ::close(dir);
+    return 0;
+  }
+  std::vector<std::string> gone;
+  while (dirent* e = ::readdir(d)) {
+    const std::string name = e->d_name;
+    const size_t at = name.rfind(".upd");
+    if (at == std::string::npos || at == 0 || at + 4 >= name.size() || name[at + 4] == '0' ||
+        name.size() - at - 4 > 9 || !AllOf(name, at + 4, [](int c) { return std::isdigit(c); }))
+      continue;
+    const int pid = std::stoi(name.substr(at + 4));
+    if (name != UpdaterCopyName(name.substr(0, at), pid) || !ProcessGone(pid)) continue;
+    struct stat st {};
+    if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_uid != ::geteuid())
+      continue;
+    gone.push_back(name);
+  }
+  int removed = 0;
+  for (const std::string& name : gone)
+    if (::unlinkat(dir, name.c_str(), 0) == 0) ++removed;
+  ::closedir(d);
+  return removed;
+}
 
 bool IsRegularFile(const std::string& fileName) {
   struct stat st {};
@@ -60,7 +110,7 @@ int RemoveStaleFolders(const std::string& base) {
   while (dirent* e = ::readdir(d)) {
     const std::string name = e->d_name;
     for (const char* p : kPrefixes)
-      if (name.rfind(p, 0) == 0) names.push_back(name);
+      if (IsPrivateFolderName(name, p)) names.push_back(name);
   }
   ::closedir(d);
   int removed = 0;

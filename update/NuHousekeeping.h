@@ -16,10 +16,19 @@ std::string MakePrivateFolder(const std::string& base, const std::string& prefix
 int LockPrivateFolder(const std::string& folder);
 void ReleaseLock(int& lockFd);
 
-// Removes the folders below `base` whose names begin with one of our prefixes,
+// Removes the folders below `base` named as MakePrivateFolder names them (one of
+// our prefixes and six letters or digits),
 // that belong to this user and that no running process holds: what a crashed or
 // killed run left behind. Returns how many were removed.
 int RemoveStaleFolders(const std::string& base);
+
+// The name of the updater's copy of `name` beside it, made when the new file
+// lies on another file system: name + ".upd" + the updater's process number.
+std::string UpdaterCopyName(const std::string& name, int pid);
+// Removes from `folder` the copies an updater killed while copying left behind:
+// only regular files of this user named exactly as UpdaterCopyName makes them,
+// and only when that process is gone. Returns how many were removed.
+int RemoveUpdaterLeftovers(const std::string& folder);
 
 // The updater's note of what it could not put in place, for the next start.
 void AddUpdaterNote(const std::string& line);

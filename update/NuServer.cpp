@@ -4,6 +4,7 @@
 #include "update/NUpdate.h"
 #include "update/NUpdateWiz.h"
 #include "update/NuHousekeeping.h"
+#include "update/NuPrefix.h"
 
 namespace NuServer {
 
@@ -31,6 +32,7 @@ bool Apply(TNetUpdate& Engine, const std::string& Address, std::string& Problem)
 
 std::string ProgramStarted() {
   NUpdate::RemoveStaleFolders(GetTempDir());
+  NUpdate::RemoveUpdaterLeftovers(NUpdate::AppDirectory());
   return NUpdate::TakeUpdaterNote();
 }
 

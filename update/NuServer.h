@@ -19,7 +19,7 @@ bool Apply(TNetUpdate& Engine, const std::string& Address, std::string& Problem)
 void ConfigureProgram(TNetUpdate& Engine, TNetUpdateWizard& Wizard);
 
 // At the program's start: removes what crashed or killed update runs left in
-// the temporary directory and returns what the updater could not put in place
+// the temporary directory and in the program's folder, and returns what the updater could not put in place
 // last time ("" when all went well), once.
 std::string ProgramStarted();
 

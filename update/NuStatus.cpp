@@ -68,8 +68,12 @@ constexpr TStatusEntry kTexts[] = {
     {960, "Threaded update execution done"},
     {961, "Restart after threaded update"},
     {962, "Found application component : %s"},
-    // Our own: what a control file fetched over plain http or ftp may not do.
-    {966, "Refused from an update control file not fetched over https : %s"},
+    // Our own: what bytes that came over plain http or ftp may not do, an https
+    // transfer redirected to plain http, and a download stopped before it
+    // could fill the disk.
+    {966, "Refused, not fetched over https : %s"},
+    {967, "Refused, an https transfer was redirected to plain http : %s"},
+    {968, "Download stopped : %s"},
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 // through a temporary file in the run's private directory, atomic placement.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -32,15 +33,6 @@ bool WriteAll(int fd, const char* data, size_t size) {
   return true;
 }
 
-// The mode a placed file gets: the replaced file's, else what a new file gets.
-mode_t PlacedMode(const std::string& target) {
-  struct stat st {};
-  if (::stat(target.c_str(), &st) == 0) return st.st_mode & 07777;
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
 int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -69,6 +61,13 @@ std::string FilePathOf(const std::string& url) {
   std::string rest = url.substr(7);
   if (rest.size() >= 9 && SameText(rest.substr(0, 9), "localhost")) rest.erase(0, 9);
   return PercentDecoded(rest);
+}
+
+// "1.5 MB", "300 bytes": sizes for people.
+std::string ByteCount(int64_t bytes) {
+  if (bytes < (1 << 20)) return std::to_string(bytes) + " bytes";
+  const int64_t tenths = bytes * 10 / (1 << 20);
+  return std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : "") + " MB";
 }
 
 bool ValidName(const std::string& name) {
@@ -221,6 +220,12 @@ bool TNetUpdate::BlockArrived(const std::string& target, int fd, const char* dat
   // A server that sends more than the file can be stops here, before it fills the disk.
   if (downloadLimit_ > 0 && (received + static_cast<int64_t>(size) > downloadLimit_ || expected > downloadLimit_)) {
     LogFree("Download stopped: more than " + std::to_string(downloadLimit_) + " bytes for " + target);
+    Problem(968, ExtractFileName(target) + ": more than " + ByteCount(downloadLimit_) + ", " + limitWhy_, 2, 0);
+    writeFailed = true;
+    return false;
+  }
+  // Once the server has said how much it sends, the space for it is looked for first.
+  if (received == 0 && expected > 0 && !EnoughSpace(ExtractFileName(target), expected)) {
     writeFailed = true;
     return false;
   }
@@ -251,6 +256,12 @@ TNetUpdate::TFetch TNetUpdate::FetchHttp(const std::string& url, const std::stri
     const net::TTransferResult r = session_->HttpGet(url, headers, [&](const char* data, size_t size) {
       return BlockArrived(target, fd, data, size, received, session_->AnnouncedSize(), writeFailed);
     });
+    lastSecure_ = r.Secure;
+    if (!r.RefusedRedirect.empty()) {
+      // Whoever sits on the plain path could send anything: nothing of it is used.
+      Problem(967, ShownURL(url) + " -> " + r.RefusedRedirect, 11, 4);
+      return fFailed;
+    }
     if (r.Status == 401 && authenticate_ == waAuto && ownServer && !stopPending_) {
       if (!AskLogin(url)) return fFailed;
       continue;
@@ -300,6 +311,7 @@ bool TNetUpdate::DownloadFile(const std::string& URL, bool Compressed, const std
   if (transferDepth_ > 0) return false;  // one transfer at a time on the run's session
   DoStatus(915, ShownURL(URL), 3, 0);
   lastTarget_.clear();
+  lastSecure_ = false;
   const std::string name = FileNameFromURL(URL);
   if (!ValidName(name)) {
     DoStatus(917, ShownURL(URL), 2, 1);
@@ -314,6 +326,7 @@ bool TNetUpdate::DownloadFile(const std::string& URL, bool Compressed, const std
     const bool copied = CopyFileWithProgress(source, target);
     verifyOnPlace_ = false;
     if (!copied) return false;
+    lastSecure_ = true;  // a folder of this machine or a share the user mounted
     lastTarget_ = target;
     FileDownloaded(target);
     if (Compressed) {
@@ -357,6 +370,32 @@ bool TNetUpdate::DownloadFile(const std::string& URL, bool Compressed, const std
   return true;
 }
 
+bool TNetUpdate::EnoughSpace(const std::string& name, int64_t bytes) {
+  const std::string dir = RunDirectory();
+  struct statvfs fs {};
+  if (dir.empty() || ::statvfs(dir.c_str(), &fs) != 0) return true;  // the write itself will tell
+  const int64_t free = static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize);
+  if (free >= bytes) return true;
+  Problem(968, name + ": needs " + ByteCount(bytes) + ", only " + ByteCount(free) + " free in " + dir, 2, 0);
+  return false;
+}
+
+bool TNetUpdate::CabinetRefused(const std::string& cabinet, const std::string& dir) {
+  if (!dataOnly_) return false;
+  std::vector<std::string> targets;
+  if (!cabfdi::ListCab(cabinet, dir, targets)) return false;  // not unpacked at all: 947 tells
+  for (const std::string& t : targets) {
+    const std::string why = DataOnlyRefusal(t);
+    if (why.empty()) continue;
+    // Looked into before anything is unpacked: refused whole.
+    Refuse(ExtractFileName(cabinet) + " (it holds " + t + ": " + why + ")");
+    DeleteFile(cabinet);
+    refusedNow_ = true;
+    return true;
+  }
+  return false;
+}
+
 bool TNetUpdate::UnpackedLater(const std::string& data, const std::string& target, bool compressed) const {
   // A cabinet's entries carry checksums of their own; an LZ file is checked once expanded.
   return compressed && (UpperCase(ExtractFileExt(target)) == ".CAB" || !ExpandedName(data).empty());
@@ -377,36 +416,30 @@ bool TNetUpdate::MatchesExpected(const std::string& file) {
 bool TNetUpdate::PlaceFile(const std::string& tempFile, const std::string& target) {
   // What the control file says the new file is decides before anything is replaced.
   if (verifyOnPlace_ && !MatchesExpected(tempFile)) return false;
-  const mode_t mode = PlacedMode(target);
-  ::chmod(tempFile.c_str(), mode);
-  if (::rename(tempFile.c_str(), target.c_str()) == 0) return true;
-  bool ok = false;
-  if (errno == EXDEV) {
-    // Another file system: a copy beside the target, made durable, renamed over it.
-    std::string beside = ExtractFilePath(target) + ".NUPDXXXXXX";
-    const int out = ::mkstemp(beside.data());
-    if (out >= 0) {
-      std::string data;
-      try {
-        data = LoadFileBytes(tempFile);
-        ok = WriteAll(out, data.data(), data.size()) && ::fchmod(out, mode) == 0 && ::fsync(out) == 0;
-      } catch (const Exception&) {
-        ok = false;
-      }
-      ok = ::close(out) == 0 && ok;
-      ok = ok && ::rename(beside.c_str(), target.c_str()) == 0;
-      if (!ok) ::unlink(beside.c_str());
-    }
-    if (ok) ::unlink(tempFile.c_str());
-  }
-  if (!ok) LogFree("Unable to rename file " + tempFile + " to " + target);
-  return ok;
+  // No link followed on the way; synced before the rename, the folder after.
+  std::string error;
+  archive::TPlaceRule rule;
+  rule.DataOnly = dataOnly_;
+  if (archive::PlaceFile(tempFile, target, rule, error)) return true;
+  LogFree("Unable to rename file " + tempFile + " to " + target);
+  LogFree("Why: " + error);
+  return false;
 }
 
 bool TNetUpdate::Unpack(const std::string& target, const std::string& targetDir) {
   if (UpperCase(ExtractFileExt(target)) != ".CAB") {
     const std::string expanded = ExpandedName(target);
     if (expanded.empty()) return true;  // a file that is not LZ-compressed stays as it is
+    if (dataOnly_) {
+      // Its name is known only now: the same rule as for the file itself.
+      const std::string why = DataOnlyRefusal(ExtractFilePath(target) + expanded);
+      if (!why.empty()) {
+        Refuse(ExtractFileName(target) + " (it expands to " + expanded + ": " + why + ")");
+        DeleteFile(target);
+        refusedNow_ = true;
+        return false;
+      }
+    }
     // Expanded in the run directory and checked there; only then does it replace anything.
     int fd = -1;
     const std::string temp = NewTempFile(fd);
@@ -421,7 +454,10 @@ bool TNetUpdate::Unpack(const std::string& target, const std::string& targetDir)
     if (ExtractFileName(target) != expanded) DeleteFile(target);
     return ok;
   }
-  if (cabfdi::ExtractCab(target, targetDir) != 0) {
+  if (CabinetRefused(target, targetDir)) return false;
+  archive::TPlaceRule rule;
+  rule.DataOnly = dataOnly_;
+  if (cabfdi::ExtractCab(target, targetDir, rule) != 0) {
     DoStatus(947, target, 8, 0);
     return true;
   }
@@ -480,6 +516,12 @@ bool TNetUpdate::CopyFileWithProgress(const std::string& Source, const std::stri
   }
   --transferDepth_;
   ::close(in);
+  // A copy that ends before the length the file had is a failed copy.
+  if (!failed && !cancel && total != size) {
+    LogFree("The copy of " + Source + " ended after " + std::to_string(total) + " of " + std::to_string(size) +
+            " bytes");
+    failed = true;
+  }
   if (!failed && !cancel && ::fsync(out) != 0) failed = true;
   ::close(out);
   cancelled_ = cancel;

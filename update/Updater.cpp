@@ -1,6 +1,7 @@
 #include "update/Updater.h"
 
 #include "platform/archive/Archive.h"
+#include "platform/archive/NoLinkFiles.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Process.h"
 #include "platform/rtl/SysUtils.h"
@@ -95,7 +96,12 @@ void TUpdater::ProcessFile(const std::string& rawName, const std::string& target
     DeleteFile(name);
   } else if (ext == ".CAB") {
     Log("upd cab extract " + name + " " + targetDir);
-    if (cabfdi::ExtractCab(name, targetDir) == 0) DeleteFile(name);
+    if (cabfdi::ExtractCab(name, targetDir) == 0)
+      DeleteFile(name);
+    else
+      Fail("upd cab error in extract file:" + name + " (" + (targetDir.empty() ? GetCurrentDir() : targetDir) +
+               "; the cabinet is kept)",
+           name + ": not unpacked (damaged, or it names a file that may not be written); the cabinet is kept.");
   } else if (ext == ".EXE") {
     Log("upd execute " + name + " " + targetDir);
     launcher.RunAndWait({LocalProgram(name)});
@@ -127,38 +133,17 @@ void TUpdater::ReplaceNew(const std::string& name, const std::string& base, cons
 bool TUpdater::Replace(const std::string& from, const std::string& target, int& error) {
   // The new file gets the old one's mode first, then one rename puts it in
   // place: a kill at any moment leaves the old program or the new one, whole.
-  struct stat old {};
-  if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-    Step("mode", from);
-    if (::chmod(from.c_str(), old.st_mode & 07777) != 0) {
-      error = errno;
-      return false;
-    }
-  }
-  Step("rename", from);
-  if (::rename(from.c_str(), target.c_str()) == 0) return true;
-  error = errno;
-  if (error != EXDEV) return false;
-  // Another file system: a copy beside the target, made durable, renamed over it.
-  const std::string beside = target + ".upd" + std::to_string(::getpid());
-  std::error_code ec;
-  fs::copy_file(from, beside, fs::copy_options::overwrite_existing, ec);
-  struct stat st {};
-  const int fd = ec ? -1 : ::open(beside.c_str(), O_RDONLY | O_CLOEXEC);
-  bool ok = fd >= 0 && ::fstat(fd, &st) == 0 && ::fsync(fd) == 0;
-  if (fd >= 0) ::close(fd);
-  if (ok && ::stat(from.c_str(), &st) == 0) ok = ::chmod(beside.c_str(), st.st_mode & 07777) == 0;
-  if (ok) {
-    Step("rename", beside);
-    ok = ::rename(beside.c_str(), target.c_str()) == 0;
-  }
-  if (!ok) {
-    error = errno ? errno : EIO;
-    ::unlink(beside.c_str());
-    return false;
-  }
-  ::unlink(from.c_str());
-  return true;
+  // Across file systems the copy beside the target carries our process number,
+  // so the next start of the program can tell a leftover from anything else.
+  archive::TPlaceSteps steps;
+  steps.Before = [this](const char* step, const std::string& file) { Step(step, file); };
+  std::string folder, name;
+  archive::SplitPath(target, folder, name);
+  steps.BesideName = NUpdate::UpdaterCopyName(name, ::getpid());
+  std::string reason;
+  if (archive::PlaceFile(from, target, {}, reason, steps, &error)) return true;
+  Log("upd " + reason);
+  return false;
 }
 
 void TUpdater::ProcessList(const std::string& name) {

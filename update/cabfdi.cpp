@@ -1,6 +1,7 @@
 #include "update/cabfdi.h"
 
 #include "platform/archive/Archive.h"
+#include "platform/archive/NoLinkFiles.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <cctype>
@@ -36,23 +37,47 @@ bool CreateDirectoryPath(const std::string& dir) {
   std::string d = Slashed(dir);
   if (!d.empty() && d.back() == '/') d.pop_back();
   if (d.empty()) return true;  // the current directory, or the root
-  return ForceDirectories(d);
+  // Update files follow no link: neither does the making of their folders.
+  archive::TFolder folder;
+  std::string error;
+  return folder.Open(d, true, error);
 }
 
-int ExtractCab(const std::string& cabinet, const std::string& destDir) {
+namespace {
+
+std::string Base(const std::string& destDir) {
+  std::string dest = Slashed(destDir);
+  if (!dest.empty() && dest.back() != '/') dest += '/';
+  return dest.empty() ? IncludeTrailingPathDelimiter(GetCurrentDir()) : dest;
+}
+
+}  // namespace
+
+bool ListCab(const std::string& cabinet, const std::string& destDir, std::vector<std::string>& targets) {
+  targets.clear();
+  archive::TCabinet cab;
+  std::string error;
+  if (!cab.Open(cabinet, error)) return false;
+  const std::string base = Base(destDir);
+  for (const archive::TCabEntry& e : cab.Entries()) {
+    if (!IsSafeEntryName(e.Name)) return false;
+    targets.push_back(base + Slashed(e.Name));
+  }
+  return true;
+}
+
+int ExtractCab(const std::string& cabinet, const std::string& destDir, const archive::TPlaceRule& rule) {
   archive::TCabinet cab;
   std::string error;
   if (!cab.Open(cabinet, error)) return -1;
   for (const archive::TCabEntry& e : cab.Entries())
     if (!IsSafeEntryName(e.Name)) return -1;
 
-  std::string dest = Slashed(destDir);
-  if (!dest.empty() && dest.back() != '/') dest += '/';
-  const std::string base = dest.empty() ? IncludeTrailingPathDelimiter(GetCurrentDir()) : dest;
+  const std::string base = Base(destDir);
   for (size_t i = 0; i < cab.Entries().size(); ++i) {
     const std::string target = base + Slashed(cab.Entries()[i].Name);
     if (!CreateDirectoryPath(ExtractFilePath(target))) return -1;
-    if (!cab.Extract(i, target, error)) return -1;
+    if (!cab.Extract(i, target, error, rule)) return -1;
   }
   return 0;
 }

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "platform/archive/NoLinkFiles.h"
 
 namespace cabfdi {
 
@@ -9,13 +12,19 @@ namespace cabfdi {
 // creating the entries' folders and giving each file its stored date.
 // 0 on success, -1 on any failure. An entry whose name could leave the
 // destination (a "..", a leading "\" or "/", a drive letter) fails the whole
-// cabinet before anything is written.
-int ExtractCab(const std::string& cabinet, const std::string& destDir);
+// cabinet before anything is written. No link is followed on the way to an
+// entry's file; `rule` says what may be replaced.
+int ExtractCab(const std::string& cabinet, const std::string& destDir, const archive::TPlaceRule& rule = {});
+
+// The paths the entries of `cabinet` would be written to below `destDir`,
+// without writing anything; false when it is no cabinet or a name could leave
+// the destination.
+bool ListCab(const std::string& cabinet, const std::string& destDir, std::vector<std::string>& targets);
 
 // True when a stored entry name stays below the directory it is unpacked into.
 bool IsSafeEntryName(const std::string& name);
 
-// Creates a directory and its missing parents; "/" and "\" both separate.
+// Creates a directory and its missing parents, following no link; "/" and "\" both separate.
 bool CreateDirectoryPath(const std::string& dir);
 
 }  // namespace cabfdi

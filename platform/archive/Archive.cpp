@@ -40,26 +40,36 @@ bool IsRegularFile(const std::string& fileName) {
   return ::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string TempBeside(const std::string& target) {
-  return target + ".part" + std::to_string(::getpid());
-}
+// A temporary file beside `target`, reached without links, that the
+// decompressor writes through its descriptor's name.
+struct TBeside {
+  TFolder folder;
+  std::string name, temp;
+  mode_t mode = 0;
+  int fd = -1;
 
-bool Commit(const std::string& temp, const std::string& target, std::string& error) {
-  // A file that replaces another keeps its mode (an executable stays one); a new
-  // file has the usual mode of a new file.
-  struct stat old {};
-  if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) && ::chmod(temp.c_str(), old.st_mode & 07777) != 0) {
-    error = std::string("cannot give ") + target + " its mode: " + std::strerror(errno);
-    ::unlink(temp.c_str());
-    return false;
+  bool Open(const std::string& target, const TPlaceRule& rule, std::string& error) {
+    std::string dir;
+    SplitPath(target, dir, name);
+    if (!folder.Open(dir, false, error) || !PlacedMode(folder, name, rule, mode, error)) return false;
+    fd = CreateTempIn(folder, name, temp, error);
+    return fd >= 0;
   }
-  if (::rename(temp.c_str(), target.c_str()) != 0) {
-    error = std::string("cannot replace ") + target + ": " + std::strerror(errno);
-    ::unlink(temp.c_str());
-    return false;
+  std::string Path() const { return "/proc/self/fd/" + std::to_string(fd); }
+  void Discard() {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+    ::unlinkat(folder.Fd(), temp.c_str(), 0);
   }
-  return true;
-}
+  bool Commit(std::string& error) {
+    const int f = fd;
+    fd = -1;
+    return CommitIn(folder, f, temp, name, mode, error);
+  }
+  ~TBeside() {
+    if (fd >= 0) Discard();
+  }
+};
 
 }  // namespace
 
@@ -118,16 +128,17 @@ bool TCabinet::Open(const std::string& fileName, std::string& error) {
   return true;
 }
 
-bool TCabinet::Extract(size_t index, const std::string& target, std::string& error) {
+bool TCabinet::Extract(size_t index, const std::string& target, std::string& error, const TPlaceRule& rule) {
   if (!impl_ || index >= impl_->files.size()) {
     error = "no such cabinet entry";
     return false;
   }
-  const std::string temp = TempBeside(target);
-  int rc = impl_->dec->extract(impl_->dec, impl_->files[index], const_cast<char*>(temp.c_str()));
+  TBeside out;
+  if (!out.Open(target, rule, error)) return false;
+  int rc = impl_->dec->extract(impl_->dec, impl_->files[index], const_cast<char*>(out.Path().c_str()));
   if (rc != MSPACK_ERR_OK) {
     error = entries_[index].Name + ": " + MspackError(rc);
-    ::unlink(temp.c_str());
+    out.Discard();
     return false;
   }
   const TCabEntry& e = entries_[index];
@@ -145,9 +156,9 @@ bool TCabinet::Extract(size_t index, const std::string& target, std::string& err
     times[0].tv_sec = when;
     times[0].tv_nsec = 0;
     times[1] = times[0];
-    ::utimensat(AT_FDCWD, temp.c_str(), times, 0);
+    ::futimens(out.fd, times);
   }
-  return Commit(temp, target, error);
+  return out.Commit(error);
 }
 
 bool ReadSzddHeader(const std::string& fileName, TSzddHeader& header) {
@@ -166,32 +177,35 @@ bool ReadSzddHeader(const std::string& fileName, TSzddHeader& header) {
   return true;
 }
 
-bool ExpandSzdd(const std::string& fileName, const std::string& target, std::string& error) {
+bool ExpandSzdd(const std::string& fileName, const std::string& target, std::string& error, const TPlaceRule& rule) {
   TSzddHeader header;
   if (!ReadSzddHeader(fileName, header)) {
     error = fileName + ": not an SZDD file";
     return false;
   }
+  TBeside out;
+  if (!out.Open(target, rule, error)) return false;
   msszdd_decompressor* dec = mspack_create_szdd_decompressor(nullptr);
   if (!dec) {
     error = "out of memory";
+    out.Discard();
     return false;
   }
-  const std::string temp = TempBeside(target);
-  int rc = dec->decompress(dec, const_cast<char*>(fileName.c_str()), const_cast<char*>(temp.c_str()));
+  int rc = dec->decompress(dec, const_cast<char*>(fileName.c_str()), const_cast<char*>(out.Path().c_str()));
   mspack_destroy_szdd_decompressor(dec);
   if (rc != MSPACK_ERR_OK) {
     error = fileName + ": " + MspackError(rc);
-    ::unlink(temp.c_str());
+    out.Discard();
     return false;
   }
   // The header's length is what the packer promised: a short or long result is damage.
-  if (FileSizeOf(temp) != static_cast<int64_t>(header.Length)) {
+  struct stat st {};
+  if (::fstat(out.fd, &st) != 0 || st.st_size != static_cast<off_t>(header.Length)) {
     error = fileName + ": damaged data (expanded length differs from its header)";
-    ::unlink(temp.c_str());
+    out.Discard();
     return false;
   }
-  return Commit(temp, target, error);
+  return out.Commit(error);
 }
 
 }  // namespace archive

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/archive/NoLinkFiles.h"
+
 namespace archive {
 
 struct TCabEntry {
@@ -31,8 +33,9 @@ public:
 
   // Writes entry `index` to `target` (through a temporary file beside it, so a
   // failed extraction keeps an existing target) and gives it the stored date;
-  // a replaced file's mode is kept.
-  bool Extract(size_t index, const std::string& target, std::string& error);
+  // a replaced file's mode is kept. No link is followed on the way to `target`;
+  // the file is synced before its rename and the folder after.
+  bool Extract(size_t index, const std::string& target, std::string& error, const TPlaceRule& rule = {});
 
 private:
   struct TImpl;
@@ -48,7 +51,9 @@ struct TSzddHeader {
 // True when the file starts with a valid SZDD header.
 bool ReadSzddHeader(const std::string& fileName, TSzddHeader& header);
 // Expands an SZDD file into `target` (through a temporary file beside it; a
-// replaced file's mode is kept); false with a reason on failure.
-bool ExpandSzdd(const std::string& fileName, const std::string& target, std::string& error);
+// replaced file's mode is kept; placed as Extract places); false with a reason
+// on failure.
+bool ExpandSzdd(const std::string& fileName, const std::string& target, std::string& error,
+                const TPlaceRule& rule = {});
 
 }  // namespace archive

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <strings.h>
 
 namespace net {
 
@@ -28,6 +29,12 @@ std::string Scrub(std::string text, const std::vector<std::string>& secrets) {
 
 }  // namespace
 
+TTransferResult Unstarted(const char* why) {
+  TTransferResult r;
+  r.Error = why;
+  return r;
+}
+
 constexpr const char* kEndedEarly = "the transfer ended early";
 
 struct TNetSession::TImpl {
@@ -48,6 +55,19 @@ struct TNetSession::TImpl {
   bool checkHttpStatus = false;
   bool statusRefused = false;
   bool idleCancelled = false;
+  std::string location;  // the last redirect's Location header
+
+  static size_t Header(char* data, size_t one, size_t count, void* self) {
+    const size_t size = one * count;
+    std::string line(data, size);
+    if (line.size() > 9 && strncasecmp(line.c_str(), "location:", 9) == 0) {
+      line.erase(0, 9);
+      while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.erase(0, 1);
+      while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == ' ')) line.pop_back();
+      static_cast<TImpl*>(self)->location = line;
+    }
+    return size;
+  }
 
   std::vector<std::string> Secrets() const {
     return {options.ProxyPassword, ftp.Password};
@@ -99,6 +119,7 @@ struct TNetSession::TImpl {
     errorBuffer[0] = 0;
     statusRefused = false;
     idleCancelled = false;
+    location.clear();
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, protocols);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
@@ -243,11 +264,15 @@ bool TNetSession::Valid() const { return impl_->curl != nullptr; }
 
 TTransferResult TNetSession::HttpGet(const std::string& url, const std::vector<std::string>& headers,
                                      const TBlockHandler& onBlock) {
-  if (!Valid()) return TTransferResult{.Error = "the transfer library did not start"};
+  if (!Valid()) return Unstarted("the transfer library did not start");
+  // Trust follows the transport actually used: once on https, every hop stays there.
+  const bool https = url.size() >= 8 && strncasecmp(url.c_str(), "https://", 8) == 0;
   impl_->Prepare(url, "http,https");
   curl_easy_setopt(impl_->curl, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(impl_->curl, CURLOPT_MAXREDIRS, 10L);
-  curl_easy_setopt(impl_->curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(impl_->curl, CURLOPT_REDIR_PROTOCOLS_STR, https ? "https" : "http,https");
+  curl_easy_setopt(impl_->curl, CURLOPT_HEADERFUNCTION, &TImpl::Header);
+  curl_easy_setopt(impl_->curl, CURLOPT_HEADERDATA, impl_.get());
   // A reload: neither the server's nor a proxy's cache answers.
   curl_slist* list = curl_slist_append(nullptr, "Cache-Control: no-cache");
   list = curl_slist_append(list, "Pragma: no-cache");
@@ -257,12 +282,23 @@ TTransferResult TNetSession::HttpGet(const std::string& url, const std::vector<s
   TTransferResult r = impl_->Perform(&onBlock, true);
   curl_easy_setopt(impl_->curl, CURLOPT_HTTPHEADER, nullptr);
   curl_slist_free_all(list);
+  if (https) {
+    const char* scheme = nullptr;
+    r.Secure = curl_easy_getinfo(impl_->curl, CURLINFO_SCHEME, &scheme) == CURLE_OK && scheme &&
+               strcasecmp(scheme, "https") == 0;
+    const std::string& to = impl_->location;
+    if (!r.Complete && !r.Cancelled && to.size() >= 7 && strncasecmp(to.c_str(), "http://", 7) == 0) {
+      r.Secure = false;
+      r.RefusedRedirect = RedactUrl(to);
+      r.Error = "an https transfer may not be redirected to plain http (" + r.RefusedRedirect + ")";
+    }
+  }
   return r;
 }
 
 TTransferResult TNetSession::HttpPost(const std::string& url, const std::string& contentType,
                                       const std::string& body, const TBlockHandler& onBlock) {
-  if (!Valid()) return TTransferResult{.Error = "the transfer library did not start"};
+  if (!Valid()) return Unstarted("the transfer library did not start");
   impl_->Prepare(url, "http,https");
   const std::string header = "Content-Type: " + contentType;
   curl_slist* list = curl_slist_append(nullptr, header.c_str());
@@ -323,7 +359,7 @@ int64_t TNetSession::FtpFileSize(const std::string& name) {
 }
 
 TTransferResult TNetSession::FtpGet(const std::string& name, const TBlockHandler& onBlock) {
-  if (!impl_->ftpConnected) return TTransferResult{.Error = "not connected to an FTP host"};
+  if (!impl_->ftpConnected) return Unstarted("not connected to an FTP host");
   impl_->PrepareFtp(impl_->FtpBase() + impl_->ftpDir + impl_->Escape(name));
   return impl_->Perform(&onBlock, false);
 }

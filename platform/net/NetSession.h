@@ -40,6 +40,12 @@ struct TTransferResult {
   bool Cancelled = false;        // the block handler asked to stop
   bool Complete = false;         // ended normally and, when a size was announced, delivered all of it
   std::string Error;             // empty on success; never holds credentials
+  // Every hop of the transfer came over https (an https address whose redirects,
+  // if any, stayed on https).
+  bool Secure = false;
+  // An https transfer that a server redirected to plain http: refused, and this
+  // is where it would have gone (without user information).
+  std::string RefusedRedirect;
 };
 
 struct TFtpLogin {
@@ -63,8 +69,10 @@ public:
   bool Valid() const;
 
   // GET of an http:// or https:// URL. `headers` are whole header lines without
-  // line ends. Redirects are followed, to http and https only. The body of an
-  // answer with status 300 or more is not handed to the handler.
+  // line ends. Redirects are followed, to http and https only; from an https
+  // address to https only (a redirect to http fails the transfer, see
+  // RefusedRedirect). The body of an answer with status 300 or more is not handed
+  // to the handler.
   TTransferResult HttpGet(const std::string& url, const std::vector<std::string>& headers,
                           const TBlockHandler& onBlock);
   // POST of `body` with the given content type; the answer goes to the handler.

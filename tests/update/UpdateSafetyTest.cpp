@@ -147,13 +147,45 @@ TEST_F(UpdateSafety, CredentialsGoOnlyToTheServerOfTheControlFile) {
   EXPECT_EQ(Log().find("secret"), std::string::npos);
 }
 
-// Over plain http anyone on the way can change the control file: it may not run
-// programs or write outside the program's folder. Over https it may.
-TEST_F(UpdateSafety, AControlFileOverPlainHttpRunsNothingAndWritesOnlyInTheProgramsFolder) {
-  WriteBytes(srv + "/velmaron_NEW", "new program");
-  WriteBytes(srv + "/data.txt", "data");
+// Over plain http anyone on the way can change the control file and the files:
+// they may not run programs, write outside the program's folder, or become or
+// replace a program. Over https they may. What is refused is decided before it
+// is downloaded (a cabinet or LZ file: once its names are known), told and logged,
+// and never left behind; the rest lands.
+TEST_F(UpdateSafety, FromPlainHttpOnlyOrdinaryDataFilesLandInTheProgramsFolder) {
+  const struct {
+    const char* name;
+    std::string data;
+  } served[] = {
+      {"velmaron", "server program"},
+      {"upd", "server updater"},
+      {"helper", "server helper"},
+      {"velmaron_NEW", "new program"},
+      {"readme.txt", "new readme"},
+      {"data.txt", "data"},
+      {"prog.cab", MakeStoredCabinet({{"notes.txt", "cab notes"}, {"velmaron", "cab program"}})},
+      {"docs.cab", MakeStoredCabinet({{"docs\\manual.txt", "manual"}})},
+      {"velmaro_", Szdd('n', "lz program")},
+  };
+  for (const auto& f : served) WriteBytes(srv + "/" + f.name, f.data);
+  nu.SetExtractCAB(true);
   for (const bool https : {false, true}) {
     SCOPED_TRACE(https ? "https" : "http");
+    fs::remove_all(app);
+    fs::create_directories(app + "/tools");
+    ASSERT_TRUE(SetCurrentDir(app));
+    const struct {
+      const char* name;
+      const char* data;
+      int mode;
+    } installed[] = {{"velmaron", "old program", 0755},
+                     {"upd", "old updater", 0755},
+                     {"tools/helper", "old helper", 0750},
+                     {"readme.txt", "old readme", 0640}};
+    for (const auto& f : installed) {
+      WriteBytes(app + "/" + f.name, f.data);
+      ::chmod((app + "/" + f.name).c_str(), f.mode);
+    }
     std::vector<std::string> server = {srv};
     if (https) server.insert(server.begin(), {"--tls", scratch / "tls"});
     TTestServer http("http_server.py", server);
@@ -161,40 +193,80 @@ TEST_F(UpdateSafety, AControlFileOverPlainHttpRunsNothingAndWritesOnlyInTheProgr
     const std::string base = http.Base(https ? "https" : "http") + "/files/";
     launcher.Started.clear();
     fs::remove_all(outside + "/data.txt");
-    const int result =
-        Update(base + "update.inf",
-               "[action]\nrunbefore=prog --before\nrunafter=prog --after\n"
-               "[application]\nappupdate=1\nappname=prog\nappcomps=velmaron_NEW\n"
-               "[files]\ncount=2\n[file1]\nurl=" + base + "velmaron_NEW\n[file2]\nurl=" + base +
-                   "data.txt\ntargetdir=" + outside + "\n");
+    std::string list;
+    const std::vector<std::pair<std::string, std::string>> entries = {
+        {"velmaron", ""}, {"upd", ""}, {"helper", "targetdir={APP}/tools\n"}, {"velmaron_NEW", ""},
+        {"readme.txt", ""}, {"data.txt", "targetdir=" + outside + "\n"}, {"prog.cab", ""}, {"docs.cab", ""},
+        {"velmaro_", "compressed=1\n"}};
+    for (size_t i = 0; i < entries.size(); ++i)
+      list += "[file" + std::to_string(i + 1) + "]\nurl=" + base + entries[i].first + "\n" + entries[i].second;
+    const int result = Update(base + "update.inf",
+                              "[action]\nrunbefore=prog --before\nrunafter=prog --after\n"
+                              "[application]\nappupdate=1\nappname=velmaron\nappcomps=velmaron_NEW\n"
+                              "[files]\ncount=" + std::to_string(entries.size()) + "\n" + list);
     ASSERT_NE(result, -2);
-    EXPECT_EQ(ReadBytes(app + "/velmaron_NEW"), "new program") << "the program's own folder is fine";
+    EXPECT_EQ(result, 0) << "a refusal is no failed download";
     EXPECT_EQ(nu.RunActions(), 0);
     EXPECT_EQ(nu.FinishUpdate(), 0);
+    EXPECT_EQ(ReadBytes(app + "/readme.txt"), "new readme") << "ordinary data lands either way";
+    EXPECT_EQ(ModeOf(app + "/readme.txt"), 0640);
+    EXPECT_EQ(ReadBytes(app + "/docs/manual.txt"), "manual");
+    EXPECT_EQ(ReadBytes(app + "/notes.txt"), https ? "cab notes" : "") << "a refused cabinet is refused whole";
+    EXPECT_FALSE(fs::exists(app + "/prog.cab"));
+    EXPECT_FALSE(fs::exists(app + "/velmaro_"));
+    EXPECT_FALSE(fs::exists(app + "/docs.cab"));
     if (https) {
-      EXPECT_EQ(result, 0);
+      EXPECT_EQ(ReadBytes(app + "/velmaron"), "lz program") << "the last of its three new copies";
+      EXPECT_EQ(ModeOf(app + "/velmaron"), 0755);
+      EXPECT_EQ(ReadBytes(app + "/upd"), "server updater");
+      EXPECT_EQ(ReadBytes(app + "/tools/helper"), "server helper");
+      EXPECT_EQ(ReadBytes(app + "/velmaron_NEW"), "new program");
       EXPECT_EQ(ReadBytes(outside + "/data.txt"), "data");
       ASSERT_EQ(launcher.Started.size(), 2u);
       EXPECT_EQ(launcher.Started[0].back(), "--before");
       EXPECT_EQ(launcher.Started[1].back(), "--after");
       EXPECT_TRUE(nu.NeedsRestart());
       EXPECT_FALSE(nu.Saw(966));
-    } else {
-      EXPECT_EQ(result, -1);
-      EXPECT_FALSE(fs::exists(outside + "/data.txt"));
-      EXPECT_TRUE(launcher.Started.empty());
-      EXPECT_FALSE(nu.NeedsRestart());
-      std::vector<std::string> refused;
-      for (const TReport& r : nu.Reports)
-        if (r.Id == 966) refused.push_back(r.Text);
-      const std::string said = "Refused from an update control file not fetched over https : ";
-      EXPECT_EQ(refused, (std::vector<std::string>{said + "restart prog", said + "target " + outside + "/",
-                                                    said + "runbefore prog --before", said + "runafter prog --after"}));
-      EXPECT_NE(Log().find("Refused from an update control file not fetched over https : restart prog"),
-                std::string::npos)
-          << Log();
+      EXPECT_TRUE(nu.Refusals().empty());
+      EXPECT_EQ(nu.InstalledCount(), 9);
+      continue;
     }
+    for (const auto& f : installed) {
+      if (std::string(f.name) == "readme.txt") continue;  // data: it lands
+      EXPECT_EQ(ReadBytes(app + "/" + f.name), f.data) << f.name;
+      EXPECT_EQ(ModeOf(app + "/" + f.name), f.mode) << f.name;
+    }
+    EXPECT_EQ(ModeOf(app + "/docs/manual.txt") & 0111, 0) << "nothing written gets an execute bit";
+    EXPECT_FALSE(fs::exists(app + "/velmaron_NEW")) << "a refused file is not even downloaded";
+    EXPECT_FALSE(fs::exists(outside + "/data.txt"));
+    EXPECT_TRUE(launcher.Started.empty());
+    EXPECT_FALSE(nu.NeedsRestart());
+    EXPECT_TRUE(nu.ProgramUpdateRefused());
+    EXPECT_EQ(nu.InstalledCount(), 2);
+    std::vector<std::string> refused;
+    for (const TReport& r : nu.Reports)
+      if (r.Id == 966) {
+        refused.push_back(r.Text);
+        EXPECT_EQ(r.Status, 11);
+        EXPECT_EQ(r.Error, 4);
+      }
+    const std::string said = "Refused, not fetched over https : ";
+    const std::vector<std::string> expected = {
+        said + "restart velmaron",
+        said + "velmaron (it would replace the program)",
+        said + "upd (it would replace the updater)",
+        said + "helper (it would replace a program (a file with an execute bit))",
+        said + "velmaron_NEW (the program's own files are updated over https only)",
+        said + "data.txt (outside the program's folder: " + outside + "/)",
+        said + "prog.cab (it holds " + app + "/velmaron: it would replace the program)",
+        said + "velmaro_ (it expands to velmaron: it would replace the program)",
+        said + "runbefore prog --before",
+        said + "runafter prog --after"};
+    EXPECT_EQ(refused, expected);
+    for (const std::string& line : expected) EXPECT_NE(Log().find(line), std::string::npos) << line << "\n" << Log();
+    EXPECT_EQ(nu.Refusals().size(), expected.size());
     nu.StopConnection();
+    fs::remove(logFile);
   }
 }
 
