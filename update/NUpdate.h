@@ -348,7 +348,8 @@ class TNetUpdate : public TComponent {
   static constexpr int64_t kDownloadCap = int64_t(1) << 30;
 
   // ---- What this run refused or stopped, for the wizard's pages ----------------
-  // Each refused thing as "name (reason)", in the order refused (status 966).
+  // Each refused file as "name (reason)", in the order refused (status 966;
+  // refused commands and the restart are reported and logged only).
   const std::vector<std::string>& Refusals() const { return refusals_; }
   // Texts of refused redirects and stopped downloads (statuses 967 and 968).
   const std::vector<std::string>& Problems() const { return problems_; }
@@ -390,8 +391,9 @@ class TNetUpdate : public TComponent {
   // file anyone on the way could change; true (and reported) when refused.
   bool RefusedUnprotected(const std::string& what);
   bool InsideAppFolder(const std::string& dir);
-  // Reports a refusal (966) with the thing refused and why, logs it, keeps it.
-  void Refuse(const std::string& what);
+  // Reports a refusal (966) with the thing refused and why and logs it; a
+  // refused file is kept for Refusals.
+  void Refuse(const std::string& what, bool file = true);
   // Reports a refused redirect or a stopped download, logs it, keeps its text.
   void Problem(int id, const std::string& param, int statusCode, int errCode);
   // True when the entry's bytes count as plain http: its control file or its

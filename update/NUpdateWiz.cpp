@@ -35,6 +35,11 @@ void TNetUpdateWizardLanguage::Assign(TPersistent* Source) {
   RestartInfo = s->RestartInfo;
   WhatsNewPopup = s->WhatsNewPopup;
   LicensePopup = s->LicensePopup;
+  NotInstalled = s->NotInstalled;
+  ServeOverHttps = s->ServeOverHttps;
+  NothingInstalled = s->NothingInstalled;
+  PartlyInstalled = s->PartlyInstalled;
+  ProgramNotUpdated = s->ProgramNotUpdated;
 }
 
 TNetUpdateWizard::TNetUpdateWizard(TComponent* AOwner)
@@ -121,6 +126,11 @@ void TNetUpdateWizard::ApplyLanguage(TNUWIZ* Form) {
   Form->FailedDownload = l->FailedDownload;
   Form->WhatsNewPopup = l->WhatsNewPopup;
   Form->LicensePopup = l->LicensePopup;
+  Form->NotInstalled = l->NotInstalled;
+  Form->ServeOverHttps = l->ServeOverHttps;
+  Form->NothingInstalled = l->NothingInstalled;
+  Form->PartlyInstalled = l->PartlyInstalled;
+  Form->ProgramNotUpdated = l->ProgramNotUpdated;
 }
 
 void TNetUpdateWizard::Execute() {

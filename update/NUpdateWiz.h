@@ -48,6 +48,13 @@ class TNetUpdateWizardLanguage : public TComponent {
   std::string RestartInfo = "Press restart to start the updated application.";
   std::string WhatsNewPopup = "View in Notepad";
   std::string LicensePopup = "View in Notepad";
+  // What the pages say when the engine refused or stopped part of an update.
+  std::string NotInstalled = "Not installed:";
+  std::string ServeOverHttps =
+      "Anyone on the way can change what comes over plain http or ftp. Ask for the update to be served over https.";
+  std::string NothingInstalled = "Nothing could be installed.";
+  std::string PartlyInstalled = "Update completed, except for the files below.";
+  std::string ProgramNotUpdated = "The program itself cannot be updated from this server: its update did not come over https.";
 };
 
 class TNetUpdateWizard : public TComponent {

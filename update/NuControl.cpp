@@ -65,10 +65,10 @@ bool TNetUpdate::StartCommand(const std::string& commandLine) {
   return ProcessLauncher().StartDetached(argv, error) >= 0;
 }
 
-void TNetUpdate::Refuse(const std::string& what) {
+void TNetUpdate::Refuse(const std::string& what, bool file) {
   DoStatus(966, what, 11, 4);
   LogFree(FormatStatus(966, what));
-  refusals_.push_back(what);
+  if (file) refusals_.push_back(what);
 }
 
 void TNetUpdate::Problem(int id, const std::string& param, int statusCode, int errCode) {
@@ -79,7 +79,7 @@ void TNetUpdate::Problem(int id, const std::string& param, int statusCode, int e
 
 bool TNetUpdate::RefusedUnprotected(const std::string& what) {
   if (!unprotectedControl_) return false;
-  Refuse(what);
+  Refuse(what, false);
   return true;
 }
 

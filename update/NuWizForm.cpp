@@ -315,7 +315,9 @@ void TNUWIZ::StartButtonClick(TObject*) {
 
   if (read != 0) {
     ShowPage(TabSheet2);
-    FitLabel(VersionInfoLabel, CannotConnect + " " + NoUpdateOnServer, 300);
+    std::string text = CannotConnect + " " + NoUpdateOnServer;
+    for (const std::string& problem : netUpdate_->Problems()) text += "\r\r" + problem;
+    FitLabel(VersionInfoLabel, text, 300);
     ControlButton->SetCaption(ExitButton);
     FitButton(ControlButton);
     ControlButton->SetEnabled(true);
@@ -344,6 +346,7 @@ void TNUWIZ::StartButtonClick(TObject*) {
       break;
     default: info = NewVersionAvail; break;
   }
+  if (result != 7 && netUpdate_->ProgramUpdateRefused()) info += cr + cr + ProgramNotUpdated + " " + ServeOverHttps;
   FitLabel(VersionInfoLabel, info, 300);
   ControlButton->SetCaption(result == 7 ? ExitButton : GetUpdateButton);
   FitButton(ControlButton);
@@ -430,11 +433,23 @@ bool TNUWIZ::FillFilePage() {
       CheckListBox1->SetItemData(line, i);
       if (f->Mandatory) CheckListBox1->SetItemEnabled(line, false);
     }
+    // Refused before anything was downloaded: shown, never chosen.
+    for (const std::string& refused : netUpdate_->Refusals()) {
+      const int line = lines->Add(NotInstalled + " " + refused);
+      CheckListBox1->SetChecked(line, false);
+      CheckListBox1->SetItemData(line, -1);
+      CheckListBox1->SetItemEnabled(line, false);
+    }
   } catch (...) {
     lines->EndUpdate();
     throw;
   }
   lines->EndUpdate();
+  if (files->Count() == 0 && !netUpdate_->Refusals().empty()) {
+    netUpdate_->StopConnection();
+    ShowEndPage();
+    return false;
+  }
   return CheckFiles();
 }
 
@@ -486,7 +501,9 @@ void TNUWIZ::FilesButtonClick(TObject*) {
   if (netUpdate_->DownloadFiles() == -1) {
     Screen->SetCursor(crDefault);
     netUpdate_->CancelUpdate();
-    MessageDlg(FailedDownload, mtError, mbOK, 0);
+    std::string text = FailedDownload;
+    for (const std::string& problem : netUpdate_->Problems()) text += "\r\r" + problem;
+    MessageDlg(text, mtError, mbOK, 0);
   }
   netUpdate_->FinishUpdate();
   Screen->SetCursor(crDefault);
@@ -496,13 +513,29 @@ void TNUWIZ::FilesButtonClick(TObject*) {
     return;
   }
   netUpdate_->StopConnection();
-  if (netUpdate_->OnSuccess) netUpdate_->OnSuccess(netUpdate_);
+  ShowEndPage();
+}
+
+void TNUWIZ::ShowEndPage() {
+  const std::vector<std::string>& refused = netUpdate_->Refusals();
+  // A refused update never says it completed.
+  const bool nothing = !refused.empty() && netUpdate_->InstalledCount() == 0;
+  if (!nothing && netUpdate_->OnSuccess) netUpdate_->OnSuccess(netUpdate_);
   ShowPage(TabSheet7);
+  std::string restart = netUpdate_->NeedsRestart() ? Label8->Caption() : std::string();
   if (!netUpdate_->NeedsRestart()) {
     RestartButton->SetCaption(ExitButton);
     FitButton(RestartButton);
-    FitLabel(Label8, "", kPageWidth);
   }
+  if (!refused.empty()) {
+    FitLabel(Label7, nothing ? NothingInstalled : PartlyInstalled, kPageWidth);
+    std::string text = NotInstalled;
+    for (const std::string& r : refused) text += "\r" + r;
+    text += "\r\r" + ServeOverHttps;
+    if (!restart.empty()) text += "\r\r" + restart;
+    restart = text;
+  }
+  FitLabel(Label8, restart, kPageWidth);
   RestartButton->SetEnabled(true);
   if (RestartButton->CanFocus()) RestartButton->SetFocus();
   if (AutoRun && Pause()) RestartButtonClick(this);

@@ -58,7 +58,8 @@ class TNUWIZ : public TForm {
   // --- Message texts (the wizard's language puts them here) ---
   std::string NewVersionFound, NoUpdateOnServer, NoFilesFound, GetUpdateButton, NewVersion, NextButton,
       NoNewVersionAvail, NewVersionAvail, CannotConnect, CurrentVersion, ExitButton, FailedDownload,
-      WhatsNewPopup, LicensePopup;
+      WhatsNewPopup, LicensePopup, NotInstalled, ServeOverHttps, NothingInstalled, PartlyInstalled,
+      ProgramNotUpdated;
 
   // Copies of the wizard's settings.
   bool AutoRun = false;
@@ -113,6 +114,8 @@ class TNUWIZ : public TForm {
   void ShowPage(TTabSheet* Page);
   // Reads and filters the file list and shows it; false when the wizard closed instead.
   bool FillFilePage();
+  // The last page: what was installed, what was refused and why, the restart if any.
+  void ShowEndPage();
   void ShowFilePage();
   void ShowLicense(TStringList* Text);
   void SaveAndOpen(TMemo* Memo, const std::string& Name);

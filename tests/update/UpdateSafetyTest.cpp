@@ -264,7 +264,10 @@ TEST_F(UpdateSafety, FromPlainHttpOnlyOrdinaryDataFilesLandInTheProgramsFolder) 
         said + "runafter prog --after"};
     EXPECT_EQ(refused, expected);
     for (const std::string& line : expected) EXPECT_NE(Log().find(line), std::string::npos) << line << "\n" << Log();
-    EXPECT_EQ(nu.Refusals().size(), expected.size());
+    std::vector<std::string> files;
+    for (size_t i = 1; i + 2 < expected.size(); ++i) files.push_back(expected[i].substr(said.size()));
+    EXPECT_EQ(nu.Refusals(), files)
+        << "the files, for the wizard's pages";
     nu.StopConnection();
     fs::remove(logFile);
   }

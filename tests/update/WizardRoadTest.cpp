@@ -165,4 +165,95 @@ TEST_F(WizardRoad, FromTheWelcomePageToTheRestartedProgramWithoutAClick) {
   EXPECT_FALSE(fs::exists(ExtractFilePath(argv[0]))) << "the updater removed its folder";
 }
 
+// Over plain http the wizard says, page by page, what it will not install and
+// why: the version page that the program itself cannot be updated, the file page
+// which files are refused, the last page what was and was not installed and what
+// to do. When nothing new can be installed it says so and offers no restart.
+TEST_F(WizardRoad, OverPlainHttpThePagesSayWhatIsRefusedAndWhy) {
+  fs::create_directories(server_.Path() / "Downloads");
+  WriteBytes(server_ / "Downloads/velmaron.bin_NEW", "the new program");
+  WriteBytes(server_ / "Downloads/upd", "a new updater");
+  WriteBytes(server_ / "Downloads/help.txt", "the new help");
+  TTestServer http("http_server.py", {server_.Path().string()});
+  const std::string base = http.Base() + "/files/Downloads/";
+  const struct {
+    const char* label;
+    bool withData;              // the control file lists a data file too
+    std::vector<int> pages;     // the pages the wizard pressed on from
+    const char* ending;         // the last page's heading
+  } cases[] = {
+      {"a data file lands", true, {2, 2, 5, 7}, "Update completed, except for the files below."},
+      {"nothing can be installed", false, {2, 2, 7}, "Nothing could be installed."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove_all(app_.Path() / "doc");
+    WriteBytes(app_ / "velmaron.bin", "the old program");
+    ::chmod((app_ / "velmaron.bin").c_str(), 0755);
+    WriteBytes(app_ / "upd", "the updater");
+    ::chmod((app_ / "upd").c_str(), 0755);
+    std::string files = "[file1]\r\nurl=" + base + "velmaron.bin_NEW\r\ndescr=Velmaron program\r\n"
+                        "[file2]\r\nurl=" + base + "upd\r\ndescr=Updater\r\n";
+    if (c.withData) files += "[file3]\r\nurl=" + base + "help.txt\r\ndescr=Help file\r\ntargetdir={APP}/doc\r\n";
+    WriteBytes(server_ / "Downloads/Velmaron_Update.inf",
+               "[update]\r\nunconditional=1\r\n"
+               "[application]\r\nappupdate=1\r\nappname=velmaron.bin\r\nappcomps=velmaron.bin_NEW\r\n"
+               "[files]\r\ncount=" + std::string(c.withData ? "3" : "2") + "\r\n" + files);
+    TNetUpdate engine(nullptr);
+    TNetUpdateWizard wizard(nullptr);
+    NuServer::ConfigureProgram(engine, wizard);
+    std::string problem;
+    ASSERT_TRUE(NuServer::Apply(engine, base + "Velmaron_Update.inf", problem)) << problem;
+    wizard.SetAutoStart(true);
+    wizard.SetAutoRun(true);
+    int successes = 0;
+    engine.OnSuccess = [&](TObject*) { ++successes; };
+    std::vector<int> pages;
+    std::string versionText, heading, details, button;
+    std::vector<std::string> lines;
+    wizard.PauseFunction = [&] {
+      auto* w = dynamic_cast<TNUWIZ*>(Application->ModalForms().back());
+      ASSERT_NE(w, nullptr);
+      const int page = w->PageControl1->ActivePageIndex() + 1;
+      pages.push_back(page);
+      if (page == 2) versionText = w->VersionInfoLabel->Caption();
+      if (page == 5)
+        for (int i = 0; i < w->CheckListBox1->Count(); ++i)
+          lines.push_back(w->CheckListBox1->Items()->Strings(i) + (w->CheckListBox1->Checked(i) ? " [x]" : " [ ]"));
+      if (page == 7) {
+        heading = w->Label7->Caption();
+        details = w->Label8->Caption();
+        button = w->RestartButton->Caption();
+      }
+      SaveControlImage(w, TestImagePath(std::string("wizard-plain-http-") + (c.withData ? "data-" : "none-") +
+                                        std::to_string(pages.size()) + "-page" + std::to_string(page) + ".png"));
+    };
+
+    wizard.Execute();
+
+    EXPECT_EQ(pages, c.pages);
+    EXPECT_NE(versionText.find("The program itself cannot be updated from this server: its update did not come "
+                               "over https. Anyone on the way can change"),
+              std::string::npos)
+        << versionText;
+    const std::string program = "velmaron.bin_NEW (the program's own files are updated over https only)";
+    const std::string updater = "upd (it would replace the updater)";
+    if (c.withData) {
+      EXPECT_EQ(lines, (std::vector<std::string>{"Help file [x]", "Not installed: " + program + " [ ]",
+                                                 "Not installed: " + updater + " [ ]"}));
+    }
+    EXPECT_EQ(heading, c.ending);
+    EXPECT_EQ(details, "Not installed:\r" + program + "\r" + updater +
+                           "\r\rAnyone on the way can change what comes over plain http or ftp. Ask for the update "
+                           "to be served over https.");
+    EXPECT_EQ(button, "Exit") << "no restart is offered";
+    EXPECT_EQ(successes, c.withData ? 1 : 0);
+    EXPECT_TRUE(launcher_.Started.empty());
+    EXPECT_EQ(ReadBytes(app_ / "velmaron.bin"), "the old program");
+    EXPECT_EQ(ReadBytes(app_ / "upd"), "the updater");
+    EXPECT_FALSE(fs::exists(app_ / "velmaron.bin_NEW")) << "nothing refused is left behind";
+    EXPECT_EQ(ReadBytes(app_ / "doc/help.txt"), c.withData ? "the new help" : "");
+  }
+}
+
 }  // namespace
