@@ -1,6 +1,8 @@
 // The grid component: construction, lifecycle, the owner form's resize, the
 // counts, the current row with OnRowUpdate, and the update scope.
 #include "controls/grid/ExtGrid.h"
+#include "controls/markup/PictureContainer.h"
+#include "platform/gui/ImgList.h"
 #include "platform/gui/WinWindow.h"
 #include "controls/grid/ExtGridEditLink.h"
 #include "controls/grid/ExtXPVS.h"
@@ -160,6 +162,9 @@ void TExtStringGrid::Notification(TComponent* AComponent, TOperation Operation) 
   if (Operation != opRemove) return;
   if (AComponent == EditLink) EditLink = nullptr;
   if (AComponent == CellChecker) CellChecker = nullptr;
+  // A list or container freed first would leave painting a dangling pointer.
+  if (GridImages && AComponent == GridImages) GridImages = nullptr;
+  if (PictureContainer && AComponent == PictureContainer) PictureContainer = nullptr;
 }
 
 void TExtStringGrid::Assign(TPersistent* Source) {

@@ -498,7 +498,9 @@ class TExtStringGrid : public TBaseGrid {
   virtual void IncrementalGoto(char Key);
   // Opens the editor of a markup control: the one with CtrlID, or the cell's first one.
   virtual void OpenCellMarkupControl(int ACol, int ARow, const std::string& CtrlID = "");
-  virtual void ToggleRadio(int ACol, int ARow);
+  // The next item of a radio group (after the last the first); with CheckEdit (and
+  // ControlLook.RadioAlwaysActive off) only where CanEditCell allows.
+  virtual void ToggleRadio(int ACol, int ARow, bool CheckEdit = true);
   virtual bool GetCheckBoxState(int ACol, int ARow);
   virtual int GetRadioIndex(int ACol, int ARow);
   virtual void ExpandNode(int ARow);
@@ -524,7 +526,10 @@ class TExtStringGrid : public TBaseGrid {
   // Data: the state is the cell's text (the check texts), else the box's own.
   void AddCheckBox(int ACol, int ARow, bool State, bool Data);
   void RemoveCheckBox(int ACol, int ARow);
-  void SetCheckBoxState(int ACol, int ARow, bool State);
+  // False when the cell has no check box (nothing changes then).
+  bool SetCheckBoxState(int ACol, int ARow, bool State);
+  // The state in State; false when the cell has no check box.
+  bool GetCheckBoxState(int ACol, int ARow, bool& State);
   // A push button of W x H with its caption, placed in the cell by its alignments.
   void AddButton(int ACol, int ARow, int W, int H, const std::string& Caption, TCellHAlign HAlign = haCenter,
                  TCellVAlign VAlign = vaCenter);
@@ -533,6 +538,12 @@ class TExtStringGrid : public TBaseGrid {
   // The queries below take the real column; those that take a point the displayed one.
   // A check box, radio group or button (of either kind) the mouse and keys act on.
   bool IsClickableCell(int ACol, int ARow);
+  // The kind of a cell's graphic (its merged area's base): a check box of any kind, a button of
+  // either kind, a radio group (with its chosen index, as GetRadioIndex gives it).
+  bool IsCheckCell(int ACol, int ARow) { return HasCheckBox(ACol, ARow); }
+  bool IsButtonCell(int ACol, int ARow) { return HasButton(ACol, ARow); }
+  bool IsRadioCell(int ACol, int ARow) { return HasRadio(ACol, ARow); }
+  bool IsRadioCell(int ACol, int ARow, int& Index);
   // The item texts of a radio group cell (its merged area's base), nullptr for any other cell.
   const std::vector<std::string>* GetRadioItems(int ACol, int ARow);
   // The cell's error mark (from, length); 0 and 0 without a graphic.

@@ -82,7 +82,7 @@ void TExtStringGrid::ControlKey(WORD Key) {
     }
     if (OnCheckBoxClick) OnCheckBoxClick(this, c, r, GetCheckBoxState(c, r));
   } else if ((can || controlLook_->RadioAlwaysActive) && Key == VK_SPACE && t == ctRadio) {
-    ToggleRadio(c, r);
+    ToggleRadio(c, r, false);  // asked above
     if (OnRadioClick) OnRadioClick(this, c, r, GetRadioIndex(c, r));
   } else if (can && (t == ctButton || t == ctBitButton)) {
     if (OnButtonClick) OnButtonClick(this, c, r);

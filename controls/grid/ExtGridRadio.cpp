@@ -240,11 +240,11 @@ int TExtStringGrid::GetRadioIndex(int ACol, int ARow) {
   return it == g->Items.end() ? -1 : static_cast<int>(it - g->Items.begin());
 }
 
-void TExtStringGrid::ToggleRadio(int ACol, int ARow) {
+void TExtStringGrid::ToggleRadio(int ACol, int ARow, bool CheckEdit) {
   TPoint b = BaseCell(ACol, ARow);
   TCellGraphic* g = GetCellGraphic(b.X, b.Y);
   if (!g || g->CellType != ctRadio || g->Items.empty()) return;
-  if (!controlLook_->RadioAlwaysActive && !CellGraphicEnabled(b.X, b.Y)) return;
+  if (CheckEdit && !controlLook_->RadioAlwaysActive && !CellGraphicEnabled(b.X, b.Y)) return;
   const int n = static_cast<int>(g->Items.size()), now = GetRadioIndex(b.X, b.Y);
   // No choice, or an index naming no item, starts again at the first.
   int next = now >= 0 && now < n ? (now + 1) % n : 0;
@@ -296,9 +296,14 @@ bool TExtStringGrid::GetCheckBoxState(int ACol, int ARow) {
   }
 }
 
-void TExtStringGrid::SetCheckBoxState(int ACol, int ARow, bool State) {
+bool TExtStringGrid::GetCheckBoxState(int ACol, int ARow, bool& State) {
+  State = GetCheckBoxState(ACol, ARow);
+  return IsCheckKind(GetCellType(ACol, ARow));
+}
+
+bool TExtStringGrid::SetCheckBoxState(int ACol, int ARow, bool State) {
   TCellGraphic* g = GetCellGraphic(ACol, ARow);
-  if (!g) return;
+  if (!g) return false;
   switch (g->CellType) {
     case ctCheckBox: g->CellBoolean = State; break;
     case ctRowCheckBox:
@@ -316,9 +321,10 @@ void TExtStringGrid::SetCheckBoxState(int ACol, int ARow, bool State) {
       SetCells(ACol, ARow, t);
       break;
     }
-    default: return;
+    default: return false;
   }
   RepaintCellAt(ACol, ARow);
+  return true;
 }
 
 bool TExtStringGrid::ToggleCheck(int ACol, int ARow, bool CheckEdit) {
@@ -370,6 +376,11 @@ bool TExtStringGrid::HasButton(int ACol, int ARow) {
 }
 
 // ---------------------------------------------------------------- queries
+bool TExtStringGrid::IsRadioCell(int ACol, int ARow, int& Index) {
+  Index = GetRadioIndex(ACol, ARow);
+  return HasRadio(ACol, ARow);
+}
+
 bool TExtStringGrid::IsClickableCell(int ACol, int ARow) {
   TCellType t;
   return CellClickable(ACol, ARow, t);

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "controls/grid/ExtGridEditors.h"
+#include "controls/markup/PictureContainer.h"
+#include "platform/gui/ImgList.h"
 #include "platform/gui/FormImage.h"
 #include "platform/gui/RecordingCanvas.h"
 #include "platform/gui/VisualStyles.h"
@@ -323,6 +325,56 @@ TEST_F(GridPressTest, ClickableCellsAreTheControlsTheMouseActsOn) {
   EXPECT_TRUE(grid->IsClickableCell(2, 4)) << "a covered cell answers for its base";
 }
 
+// The kind queries answer for a merged area's base; a radio cell also gives its chosen index, the
+// check box queries whether there is a box.
+TEST_F(GridPressTest, KindQueriesAndTheirAnswers) {
+  grid->AddCheckBox(1, 1, true, false);
+  grid->AddButton(1, 2, 20, 12, "b");
+  grid->AddRadio(1, 3, false, 1, {"x", "y"});
+  grid->MergeCells(1, 3, 2, 1);
+  struct TCase {
+    int Col, Row;
+    bool Check, Button, Radio;
+  };
+  const std::vector<TCase> cases = {
+      {1, 1, true, false, false}, {1, 2, false, true, false}, {2, 3, false, false, true}, {3, 3, false, false, false}};
+  for (const TCase& c : cases) {
+    EXPECT_EQ(grid->IsCheckCell(c.Col, c.Row), c.Check) << c.Col << "," << c.Row;
+    EXPECT_EQ(grid->IsButtonCell(c.Col, c.Row), c.Button) << c.Col << "," << c.Row;
+    EXPECT_EQ(grid->IsRadioCell(c.Col, c.Row), c.Radio) << c.Col << "," << c.Row;
+  }
+  int index = -5;
+  EXPECT_TRUE(grid->IsRadioCell(2, 3, index));
+  EXPECT_EQ(index, 1);
+  bool state = false;
+  EXPECT_TRUE(grid->GetCheckBoxState(1, 1, state));
+  EXPECT_TRUE(state);
+  EXPECT_FALSE(grid->GetCheckBoxState(1, 2, state));
+  EXPECT_FALSE(grid->SetCheckBoxState(1, 2, true)) << "no check box";
+  EXPECT_TRUE(grid->SetCheckBoxState(1, 1, false));
+  EXPECT_FALSE(grid->GetCheckBoxState(1, 1));
+}
+
+// ToggleRadio asks for editing only with CheckEdit (and RadioAlwaysActive off).
+TEST_F(GridPressTest, ToggleRadioAsksForEditingOnlyWithCheckEdit) {
+  struct TCase {
+    const char* Name;
+    bool CheckEdit, Editing, AlwaysActive;
+    int Index;
+  };
+  const std::vector<TCase> cases = {{"no check", false, false, false, 1},
+                                    {"editing off", true, false, false, 0},
+                                    {"editing on", true, true, false, 1},
+                                    {"always active", true, false, true, 1}};
+  for (const TCase& c : cases) {
+    grid->AddRadio(2, 2, false, 0, {"x", "y"});
+    grid->SetOptions(c.Editing ? grid->Options() | goEditing : grid->Options() & ~goEditing);
+    grid->ControlLook()->RadioAlwaysActive = c.AlwaysActive;
+    grid->ToggleRadio(2, 2, c.CheckEdit);
+    EXPECT_EQ(grid->GetRadioIndex(2, 2), c.Index) << c.Name;
+  }
+}
+
 TEST_F(GridPressTest, RadioItemsErrorRangeAndGraphicState) {
   grid->AddRadio(1, 2, false, 0, {"one", "two"});
   grid->MergeCells(1, 2, 2, 1);
@@ -487,6 +539,23 @@ TEST_F(GridPressTest, DirectComboDropDropsTheListAsTheComboOpens) {
     combo->SetDroppedDown(false);
     SendKeyEvent(combo, Qt::Key_Escape);
   }
+}
+
+// An image list or picture container freed before the grid is forgotten by it, so painting
+// never reaches a freed list.
+TEST_F(GridPressTest, ListsFreedFirstAreForgotten) {
+  auto* images = new TCustomImageList(form);
+  auto* pictures = new TPictureContainer(form);
+  grid->GridImages = images;
+  grid->PictureContainer = pictures;
+  grid->AddImageIdx(1, 1, 0, haLeft, vaTop);
+  delete images;
+  EXPECT_EQ(grid->GridImages, nullptr);
+  EXPECT_EQ(grid->PictureContainer, pictures);
+  delete pictures;
+  EXPECT_EQ(grid->PictureContainer, nullptr);
+  grid->Repaint();
+  Flush();
 }
 
 }  // namespace
