@@ -208,7 +208,6 @@ class TExtInplaceEdit : public TInplaceEdit {
   bool completionPending_ = false, typed_ = true;
   bool keypadChar_ = false;  // the character being typed came from the numeric keypad
   bool ctrlReturn_ = false;  // the character to come is the one of Ctrl+Return
-  bool clickPositioned_ = false;  // the edit started by a click that placed the caret
 };
 
 // ---------------------------------------------------------------- TExtStringGrid
@@ -491,7 +490,8 @@ class TExtStringGrid : public TBaseGrid {
   TCanSortEvent OnCanSort;
   TAutoColEvent OnClickSort;
 
-  // ----- calls into features built later (ExtGridInputSlots.cpp): nothing visible until then
+  // ----- what the key and mouse tables call in other concerns (clipboard, find, markup controls,
+  // radio and check boxes, nodes, sort, edit link: each in its own file)
   virtual void CutToClipboard();
   virtual void CopyToClipboard();
   virtual void PasteFromClipboard();
@@ -912,6 +912,11 @@ class TExtStringGrid : public TBaseGrid {
     LinesMove,    // rows or columns move under the edit
   };
   bool ValidateOnWayOut(TEditWayOut Way);
+  // An arrow at the edited text's end (start) with CursorWalkEditor: onto a clickable control next
+  // door once the text is validated, else the advance across the row; false when the text is refused.
+  bool WalkOutOfEditor(bool Backwards);
+  // The press point an editor opened by the press puts its caret at (once; false when none).
+  bool TakeCaretPress(TPoint& At);
   void FollowEditCell();
   void ColorRow(int ARow, TColor Value, int Which);
   TGridItem MakeHiddenRecord(int ADisplRow, int AIdx);
@@ -1051,6 +1056,7 @@ class TExtStringGrid : public TBaseGrid {
     // The fixed cell drawn pressed (FixedAsButtons) until the release; (-1, -1) when none.
     TPoint FixedPressed{-1, -1};
     int SizingIndex = -1, SizingOfs = 0;
+    bool PlacesCaret = false;  // CaretPositioning: an editor opened by this press puts its caret at DownPoint
   } press_;
   // A cell button held while the focus goes is let go without a click.
   void ReleaseCellButton();

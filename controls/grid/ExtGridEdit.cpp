@@ -312,6 +312,27 @@ void TExtStringGrid::EndCellControlEdit() {
 
 void TExtStringGrid::HandleEditorKey(WORD Key, TShiftState Shift) { LeaveCellEditor(Key, Shift); }
 
+bool TExtStringGrid::WalkOutOfEditor(bool Backwards) {
+  const int c = Col(), r = Row(), next = Backwards ? c - 1 : c + 1;
+  const bool inside = Backwards ? next >= FixedCols() : next < ColCount() - fixedRightCols_;
+  if (inside && HasClickableControl(RealColIndex(next), r)) {
+    // A control is toggled, not edited: the edit ends here and the control's cell becomes current.
+    if (!ValidateOnWayOut(TEditWayOut::EditorKey)) return false;
+    EndCellControlEdit();
+    FocusCell(next, r, true);
+    return true;
+  }
+  // The walk goes along the row whatever AdvanceDirection says.
+  struct TDirectionScope {
+    TAdvanceDirection& Dir;
+    const TAdvanceDirection Old;
+    ~TDirectionScope() { Dir = Old; }
+  } across{navigation_->AdvanceDirection, navigation_->AdvanceDirection};
+  navigation_->AdvanceDirection = adLeftRight;
+  AdvanceCell(c, r, Backwards, false, true);
+  return true;
+}
+
 void TExtStringGrid::ShowEditorAtCurrent() {
   if (HasClickableControl(Col(), Row())) return;
   ClampInView(TGridCoord{Col(), Row()});

@@ -163,6 +163,19 @@ void TGridCombo::WheelStep(int Delta) {
   UserSelect(next);
 }
 
+int TGridCombo::ItemsDropWidth() {
+  TCanvas* cv = Canvas();
+  cv->Font()->Assign(Font());
+  const bool scrolls = Items()->Count() > DropDownCount();
+  int w = Width();
+  for (int i = 0; i < Items()->Count(); ++i) {
+    const int tw = cv->TextWidth(Items()->Strings(i));
+    if (scrolls && tw > w - 25) w = tw + 25;
+    if (!scrolls && tw > w - 5) w = tw + 8;
+  }
+  return w;
+}
+
 void TGridCombo::WndProc(TMessage& Message) {
   if (Message.Msg == WM_MOUSEWHEEL || Message.Msg == TExtStringGrid::ComboWheelMessage()) {
     WheelStep(Message.Msg == WM_MOUSEWHEEL ? static_cast<int16_t>((Message.WParam >> 16) & 0xFFFF)
@@ -547,6 +560,8 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   c->SetBounds(r.Left, r.Top, std::max(1, r.Width() - 1), std::max(1, r.Height() - 1));
   c->SetFont(Font());
   side->TakeCell(GridCells(ACol, ARow), edit_.EditorType);
+  if (auto* combo = dynamic_cast<TGridCombo*>(c))
+    combo->SetDroppedWidth(navigation_->AutoComboDropSize ? combo->ItemsDropWidth() : combo->DropWidth());
   control_.StartText = side->Shown();
   c->SetVisible(true);
   if (c->CanFocus()) c->SetFocus();

@@ -108,6 +108,9 @@ class TGridCombo : public TCellControl<TESGComboBox> {
   // One wheel step: a negative delta takes the next item, a positive one the one before;
   // the first and last items stop it, an empty list does nothing.
   void WheelStep(int Delta);
+  // The open list's width for the items (AutoComboDropSize): the box's width, widened to the
+  // widest item with room for the scroll bar when the list scrolls.
+  int ItemsDropWidth();
   // A wheel turned over the closed box, and the grid's wheel message while the list is
   // dropped down, step its item and go no further.
   void WndProc(TMessage& Message) override;

@@ -223,12 +223,19 @@ bool TExtStringGrid::PressSelects(TCellPress& p) {
 // The base grid selects the cell (or starts sizing or moving); the click is told after it.
 bool TExtStringGrid::PressOnCell(TCellPress& p) {
   const int c = p.C, r = p.R;
+  const int top = TopRow(), left = LeftCol();
+  // The last row or column in view that does not fit whole.
+  const bool partial = (r >= FixedRows() && r >= top + VisibleRowCount()) ||
+                       (c >= FixedCols() && c >= left + VisibleColCount());
   {
     TGridFlagScope noAlwaysEdit(navigation_->AlwaysEdit, false);
     std::shared_ptr<bool> alive = AliveFlag();
     TBaseGrid::WMMouseButton(p.Message);
     if (!*alive) return true;
   }
+  if (partial && mouseActions_->NoAutoRangeScroll) HoldSelectingPress();
+  if (mouseActions_->NoScrollOnPartialRow && TopRow() != top) SetTopRow(top);
+  if ((Options() & goRowSelect) && navigation_->KeepHorizScroll && LeftCol() != left) SetLeftCol(left);
   TRect cr = CellRectEx(c, r);
   bool inside = p.X > cr.Left + 3 && p.X < cr.Right - 3;
   if ((inside || !(Options() & goColSizing)) && GridState() != gsColSizing && GridState() != gsRowSizing &&
@@ -274,6 +281,7 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
   }
   TPoint b = BaseCell(c, r);
   press_.DownCell = b;
+  press_.PlacesCaret = mouseActions_->CaretPositioning;
   TCellPress p{Message, x, y, b.X, b.Y, false, false};
   for (TPressStep zone : zones)
     if ((this->*zone)(p)) return;
@@ -286,8 +294,17 @@ void TExtStringGrid::ReleaseCellButton() {
   if (p.X < ColCount() && p.Y < RowCount()) RepaintCell(p.X, p.Y);
 }
 
+bool TExtStringGrid::TakeCaretPress(TPoint& At) {
+  if (!press_.PlacesCaret) return false;
+  press_.PlacesCaret = false;
+  At = press_.DownPoint;
+  return true;
+}
+
 void TExtStringGrid::LeftButtonUp(TMessage& Message) {
   const int x = Message.XPos(), y = Message.YPos();
+  // Only an editor opened by the press itself places its caret there, not one a later key opens.
+  press_.PlacesCaret = false;
   SelectionButtonUp();
   TGridState st = GridState();
   ReleaseMarkupButton();

@@ -151,6 +151,16 @@ void TExtInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
         }
       }
       break;
+    case VK_LEFT:
+    case VK_RIGHT: {
+      // With CursorWalkEditor an arrow at the text's end (start) always leaves the cell.
+      const int edge = Key == VK_RIGHT ? static_cast<int>(Text().size()) : 0;
+      if (!nav->CursorWalkEditor || (Shift & (ssShift | ssCtrl | ssAlt)) || SelLength() != 0 || SelStart() != edge)
+        break;
+      if (!grid_->WalkOutOfEditor(Key == VK_LEFT)) PutBack(grid_->GetCurrentCellText());
+      Key = 0;
+      return;
+    }
     default: break;
   }
   typed_ = Key != VK_BACK && Key != VK_DELETE;
@@ -288,7 +298,9 @@ void TExtInplaceEdit::DblClick() {
 
 void TExtInplaceEdit::DoEnter() {
   TInplaceEdit::DoEnter();
-  if (IsMasked() && !clickPositioned_ && grid_->Navigation()->ImproveMaskSel) {
+  TPoint press;
+  const bool byClick = grid_->TakeCaretPress(press);
+  if (IsMasked() && !byClick && grid_->Navigation()->ImproveMaskSel) {
     SetSel(0, 1);
     return;
   }
@@ -296,7 +308,12 @@ void TExtInplaceEdit::DoEnter() {
     int n = static_cast<int>(Text().size());
     SetSel(n, n);
   }
-  clickPositioned_ = false;
+  if (!byClick) return;
+  // The press point is in the grid's client coordinates; the caret goes where it fell.
+  const TPoint p(press.X - Left(), press.Y - Top());
+  if (p.X < 0 || p.Y < 0 || p.X >= Width() || p.Y >= Height()) return;
+  const int at = CharFromPos(p);
+  if (at >= 0) SetSel(at, at);
 }
 
 void TExtInplaceEdit::DoExit() {

@@ -1407,6 +1407,7 @@ void TCustomGrid::DrawMoveMark(bool Show) {
 
 void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   lastMouse_ = TPoint(X, Y);
+  selectHeld_ = false;
   std::shared_ptr<bool> alive = AliveFlag();
   if (!IsActiveControl() && CanFocus() && ParentForm() && ParentForm()->Visible()) SetFocus();
   if (Button == mbLeft && !(Shift & ssDouble) && gridState_ == gsNormal) {
@@ -1462,6 +1463,7 @@ void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y) {
   lastMouse_ = TPoint(X, Y);
   switch (gridState_) {
     case gsSelecting: {
+      if (selectHeld_) break;
       TGridCoord cell = MouseCoord(X, Y);
       if (cell.X >= fixedCols_ && cell.Y >= fixedRows_ && !(cell == current_))
         MoveCurrent(cell.X, cell.Y, !(options_ & goRangeSelect), false);
@@ -1585,7 +1587,7 @@ void TCustomGrid::WndProc(TMessage& Message) {
 }
 
 void TCustomGrid::WMTimer(TMessage& Message) {
-  if (Message.WParam != kSelectTimer || gridState_ != gsSelecting) return;
+  if (Message.WParam != kSelectTimer || gridState_ != gsSelecting || selectHeld_) return;
   // While the mouse selects beyond the cells, the grid scrolls towards it.
   TAxis h = HorzAxis(), v = VertAxis();
   int dx = lastMouse_.X < h.FixedBoundary && topLeft_.X > fixedCols_ ? -1 : lastMouse_.X >= h.FullVisBoundary ? 1 : 0;

@@ -241,6 +241,9 @@ class TCustomGrid : public TCustomControl {
   // The grid or its editor has the focus.
   bool IsActiveControl() const;
   TGridState GridState() const { return gridState_; }
+  // The selecting press goes on as a plain click: neither the mouse nor the scroll timer extends
+  // the selection or scrolls until the release, which still clicks.
+  void HoldSelectingPress() { selectHeld_ = gridState_ == gsSelecting; }
   // Feedback drawn over the grid while sizing or moving (for tests and descendants).
   TControlFeedback* Feedback() const { return feedback_.get(); }
 
@@ -408,6 +411,7 @@ class TCustomGrid : public TCustomControl {
   TInplaceEdit* editor_ = nullptr;
   int inplaceCol_ = -1, inplaceRow_ = -1;
   TGridState gridState_ = gsNormal;
+  bool selectHeld_ = false;
   int sizingIndex_ = -1, sizingPos_ = 0, sizingOfs_ = 0, sizingStart_ = 0;
   int moveIndex_ = -1, movePos_ = -1;
   TPoint lastMouse_;

@@ -1,0 +1,301 @@
+// Arrow keys that walk out of the inplace editor, the caret a click places, the drop-down width of
+// the in-cell combo, presses on a partly shown last row or column, and the date picker's event.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "controls/grid/ExtGridEditors.h"
+#include "platform/gui/Calendar.h"
+#include "platform/gui/Messages.h"
+#include "tests/controls/grid/GridInputFixture.h"
+
+namespace {
+
+// ---------------------------------------------------------------- walking out of the editor
+struct WalkCase {
+  const char* Name;
+  std::function<void(TExtStringGrid*)> Setup;
+  TPoint Start;
+  bool CaretHome;  // the caret goes to the text's start before the key
+  int QtKey;
+  Qt::KeyboardModifiers Mods;
+  TPoint Expect;
+  bool EditorAfter;  // the editor still shows
+  const char* CellAfter;  // the start cell's text afterwards
+};
+
+void Walk(TExtStringGrid* g) { g->Navigation()->CursorWalkEditor = true; }
+
+const WalkCase kWalks[] = {
+    {"RightAtTheEndLeavesTheCell", Walk, {2, 1}, false, Qt::Key_Right, Qt::NoModifier, {3, 1}, false, "ab"},
+    {"RightAtTheRowsEndGoesOnToTheNextRow", Walk, {4, 1}, false, Qt::Key_Right, Qt::NoModifier, {1, 2}, false, "ab"},
+    {"LeftAtTheRowsStartGoesBackToThePreviousRow", Walk, {1, 2}, true, Qt::Key_Left, Qt::NoModifier, {4, 1}, false,
+     "ab"},
+    {"RightGoesAlongTheRowWhateverTheAdvanceDirection",
+     [](TExtStringGrid* g) {
+       Walk(g);
+       g->Navigation()->AdvanceDirection = adTopBottom;
+     },
+     {4, 1}, false, Qt::Key_Right, Qt::NoModifier, {1, 2}, false, "ab"},
+    {"RightSkipsACellThatCannotBeEdited",
+     [](TExtStringGrid* g) {
+       Walk(g);
+       g->OnCanEditCell = [](TObject*, int, int c, bool& can) { can = c != 3; };
+     },
+     {2, 1}, false, Qt::Key_Right, Qt::NoModifier, {4, 1}, false, "ab"},
+    {"RightOntoACheckBoxEndsTheEditThere",
+     [](TExtStringGrid* g) {
+       Walk(g);
+       g->AddCheckBox(4, 1, false, false);
+     },
+     {3, 1}, false, Qt::Key_Right, Qt::NoModifier, {4, 1}, false, "ab"},
+    {"LeftOntoARadioGroupEndsTheEditThere",
+     [](TExtStringGrid* g) {
+       Walk(g);
+       g->AddRadio(1, 1, true, 0, {"x", "y"});
+     },
+     {2, 1}, true, Qt::Key_Left, Qt::NoModifier, {1, 1}, false, "ab"},
+    {"ARefusedTextStaysBeforeACheckBox",
+     [](TExtStringGrid* g) {
+       Walk(g);
+       g->AddCheckBox(4, 1, false, false);
+       g->OnCellValidate = [](TObject*, int, int, std::string&, bool& valid) { valid = false; };
+     },
+     {3, 1}, false, Qt::Key_Right, Qt::NoModifier, {3, 1}, true, "3:1"},
+    {"ARefusedTextStaysInItsCell",
+     [](TExtStringGrid* g) {
+       Walk(g);
+       g->OnCellValidate = [](TObject*, int, int, std::string&, bool& valid) { valid = false; };
+     },
+     {4, 1}, false, Qt::Key_Right, Qt::NoModifier, {4, 1}, true, "4:1"},
+    {"ShiftRightSelectsInTheEditor", Walk, {2, 1}, true, Qt::Key_Right, Qt::ShiftModifier, {2, 1}, true, "ab"},
+    {"RightInsideTheTextMovesTheCaret", Walk, {2, 1}, true, Qt::Key_Right, Qt::NoModifier, {2, 1}, true, "ab"},
+    {"LeftAtTheEndMovesTheCaret", Walk, {2, 1}, false, Qt::Key_Left, Qt::NoModifier, {2, 1}, true, "ab"},
+    {"WithoutTheWalkRightStopsAtTheRowsEnd", nullptr, {4, 1}, false, Qt::Key_Right, Qt::NoModifier, {4, 1}, true,
+     "ab"},
+};
+
+class EditorWalk : public GridInputTest, public ::testing::WithParamInterface<WalkCase> {};
+
+TEST_P(EditorWalk, ArrowAtTheTextsEnd) {
+  const WalkCase& w = GetParam();
+  if (w.Setup) w.Setup(grid);
+  const TAdvanceDirection direction = grid->Navigation()->AdvanceDirection;
+  Load();
+  grid->FocusCell(w.Start.X, w.Start.Y, true);
+  Type("ab");
+  ASSERT_TRUE(EditorShown());
+  if (w.CaretHome) Key(Qt::Key_Home);
+  Key(w.QtKey, w.Mods);
+  EXPECT_EQ(Current(), w.Expect);
+  EXPECT_EQ(EditorShown(), w.EditorAfter);
+  EXPECT_EQ(grid->Cells(w.Start.X, w.Start.Y), w.CellAfter);
+  EXPECT_EQ(grid->Navigation()->AdvanceDirection, direction) << "the walk's direction is its own";
+  if (grid->GetCellType(4, 1) == ctCheckBox) { EXPECT_FALSE(grid->GetCheckBoxState(4, 1)) << "a walk toggles nothing"; }
+}
+
+INSTANTIATE_TEST_SUITE_P(Grid, EditorWalk, ::testing::ValuesIn(kWalks),
+                         [](const ::testing::TestParamInfo<WalkCase>& i) { return std::string(i.param.Name); });
+
+// ---------------------------------------------------------------- the caret a click places
+struct CaretCase {
+  const char* Name;
+  bool Positioning, SelectAll;
+  bool AtLeft;  // the click falls left of the text, else right of it
+  int SelStart, SelLength;
+};
+
+const CaretCase kCarets[] = {
+    {"AClickLeftOfTheTextPutsTheCaretAtItsStart", true, true, true, 0, 0},
+    {"AClickRightOfTheTextPutsTheCaretAtItsEnd", true, true, false, 8, 0},
+    {"AClickWithoutSelectAllStillPlacesTheCaret", true, false, true, 0, 0},
+    {"WithoutPositioningTheTextIsSelected", false, true, true, 0, 8},
+    {"WithoutPositioningNorSelectAllTheCaretGoesToTheEnd", false, false, true, 8, 0},
+};
+
+class ClickCaret : public GridInputTest, public ::testing::WithParamInterface<CaretCase> {};
+
+TEST_P(ClickCaret, OnTheCurrentCell) {
+  const CaretCase& k = GetParam();
+  grid->MouseActions()->CaretPositioning = k.Positioning;
+  grid->Navigation()->EditSelectAll = k.SelectAll;
+  grid->SetColWidths(2, 200);
+  grid->SetCells(2, 1, "abcdefgh");
+  Load();
+  grid->FocusCell(2, 1, true);
+  const TRect r = grid->CellRect(2, 1);
+  const int y = (r.Top + r.Bottom) / 2;
+  Click(k.AtLeft ? r.Left + 3 : r.Right - 5, y);
+  ASSERT_TRUE(EditorShown());
+  TInplaceEdit* e = grid->InplaceEditor();
+  EXPECT_EQ(e->SelStart(), k.SelStart);
+  EXPECT_EQ(e->SelLength(), k.SelLength);
+}
+
+INSTANTIATE_TEST_SUITE_P(Grid, ClickCaret, ::testing::ValuesIn(kCarets),
+                         [](const ::testing::TestParamInfo<CaretCase>& i) { return std::string(i.param.Name); });
+
+TEST_F(GridInputTest, OnlyTheEditorAPressOpensTakesItsCaretFromThePress) {
+  grid->MouseActions()->CaretPositioning = true;
+  grid->SetColWidths(2, 200);
+  grid->SetCells(2, 1, "abcdefgh");
+  Load();
+  grid->FocusCell(1, 1, true);
+  // A press that only makes the cell current opens no editor; F2 later selects as it always does.
+  const TRect r = grid->CellRect(2, 1);
+  Click(r.Left + 3, (r.Top + r.Bottom) / 2);
+  ASSERT_EQ(Current(), TPoint(2, 1));
+  ASSERT_FALSE(EditorShown());
+  Key(Qt::Key_F2);
+  ASSERT_TRUE(EditorShown());
+  EXPECT_EQ(grid->InplaceEditor()->SelStart(), 0);
+  EXPECT_EQ(grid->InplaceEditor()->SelLength(), 8);
+}
+
+// ---------------------------------------------------------------- the combo's drop-down width
+struct DropCase {
+  const char* Name;
+  bool Auto;
+  int DropWidth;  // the combo's own setting
+  int DropDownCount;
+  std::vector<std::string> Items;
+  int Extra;  // the widest item's text width plus this, or 0 for the expected width below
+  int Want;   // -1: the box's width
+};
+
+const std::string kLong = "a rather long item of the list, wider than its cell";
+
+const DropCase kDrops[] = {
+    {"NarrowItemsKeepTheBoxsWidth", true, 0, 8, {"a", "b"}, 0, -1},
+    {"AWideItemWidensTheList", true, 0, 8, {"a", kLong}, 8, 0},
+    {"AScrollingListLeavesRoomForItsBar", true, 0, 1, {"a", kLong}, 25, 0},
+    {"WithoutAutoTheSetWidthHolds", false, 150, 8, {"a", kLong}, 0, 150},
+    {"WithoutAutoNorASetWidthTheListIsNotWidened", false, 0, 8, {"a", kLong}, 0, 0},
+};
+
+class ComboDrop : public GridInputTest, public ::testing::WithParamInterface<DropCase> {};
+
+TEST_P(ComboDrop, WidthWhenTheComboOpens) {
+  const DropCase& k = GetParam();
+  grid->Navigation()->AutoComboDropSize = k.Auto;
+  grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
+    if (c == 2) e = edComboEdit;
+  };
+  Load();
+  TGridCombo* combo = grid->ComboBox();
+  // A width set before stays until the grid sizes the list for the items.
+  combo->SetDroppedWidth(999);
+  combo->SetDropWidth(k.DropWidth);
+  combo->SetDropDownCount(k.DropDownCount);
+  for (const std::string& i : k.Items) combo->Items()->Add(i);
+  grid->FocusCell(2, 1, true);
+  Key(Qt::Key_F2);
+  ASSERT_EQ(grid->ActiveCellEditor(), combo);
+  int want = k.Want;
+  if (k.Want < 0) want = combo->Width();
+  if (k.Extra > 0) {
+    TCanvas* cv = combo->Canvas();
+    cv->Font()->Assign(combo->Font());
+    int widest = 0;
+    for (const std::string& i : k.Items) widest = std::max(widest, cv->TextWidth(i));
+    ASSERT_GT(widest, combo->Width());
+    want = widest + k.Extra;
+  }
+  EXPECT_EQ(combo->DroppedWidth(), want);
+}
+
+INSTANTIATE_TEST_SUITE_P(Grid, ComboDrop, ::testing::ValuesIn(kDrops),
+                         [](const ::testing::TestParamInfo<DropCase>& i) { return std::string(i.param.Name); });
+
+// ---------------------------------------------------------------- presses on a partly shown last row
+struct PartialCase {
+  const char* Name;
+  bool NoAutoRange, NoScroll;
+  bool PressPartial;  // the press falls on the partly shown last row, else on the row above it
+  bool Scrolls;       // the press scrolls the row into view
+  bool Ranges;        // dragging up one row and the scroll timer make a range
+};
+
+const PartialCase kPartials[] = {
+    {"APressOnThePartRowScrollsItIntoViewAndDragsARange", false, false, true, true, true},
+    {"NoScrollKeepsTheTopRow", false, true, true, false, true},
+    {"NoAutoRangeMakesThePressAPlainClick", true, false, true, true, false},
+    {"BothKeepTheViewAndTheCell", true, true, true, false, false},
+    {"AFullRowStillDragsARange", true, true, false, false, true},
+};
+
+class PartialRow : public GridInputTest, public ::testing::WithParamInterface<PartialCase> {};
+
+TEST_P(PartialRow, Press) {
+  const PartialCase& k = GetParam();
+  grid->MouseActions()->NoAutoRangeScroll = k.NoAutoRange;
+  grid->MouseActions()->NoScrollOnPartialRow = k.NoScroll;
+  grid->SetRowCount(40);
+  // Rows of 24 and 1 pixel lines in a client 300 high (less a frame): a part of the last row shows.
+  Load();
+  const int top = grid->TopRow();
+  const int partial = top + grid->VisibleRowCount();
+  const TRect pr = grid->CellRect(2, partial);
+  ASSERT_LT(pr.Top, grid->ClientHeight());
+  ASSERT_GT(pr.Top + grid->RowHeights(partial), grid->ClientHeight()) << "the row shows only in part";
+  const int row = k.PressPartial ? partial : partial - 1;
+  const int y = k.PressPartial ? (pr.Top + grid->ClientHeight()) / 2 : pr.Top - 5;
+  const int x = Mid(2, top).X;
+  int clicks = 0;
+  grid->OnClick = [&](TObject*) { ++clicks; };
+  Mouse(QEvent::MouseButtonPress, x, y);
+  EXPECT_EQ(Current(), TPoint(2, row));
+  EXPECT_EQ(grid->TopRow() != top, k.Scrolls);
+  // Dragging to the row above, and the scroll timer ticking with the mouse at the bottom.
+  const TRect above = grid->CellRect(2, grid->Row() - 1);
+  Mouse(QEvent::MouseMove, x, (above.Top + above.Bottom) / 2);
+  const bool ranged = grid->Selection().Top != grid->Selection().Bottom;
+  EXPECT_EQ(ranged, k.Ranges);
+  if (!k.Ranges) {
+    Mouse(QEvent::MouseMove, x, grid->ClientHeight() - 1);
+    const int topNow = grid->TopRow();
+    grid->Perform(WM_TIMER, 1, 0);
+    EXPECT_EQ(grid->TopRow(), topNow) << "the timer scrolls nothing";
+    EXPECT_EQ(grid->Selection(), (TGridRect{2, row, 2, row}));
+  }
+  Mouse(QEvent::MouseButtonRelease, x, y);
+  EXPECT_EQ(clicks, 1) << "the release clicks";
+}
+
+INSTANTIATE_TEST_SUITE_P(Grid, PartialRow, ::testing::ValuesIn(kPartials),
+                         [](const ::testing::TestParamInfo<PartialCase>& i) { return std::string(i.param.Name); });
+
+// ---------------------------------------------------------------- the date picker's event
+TEST_F(GridInputTest, ADayPickedInTheCellsPickerIsToldWithTheEditedCell) {
+  grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
+    if (c == 3) e = edDateEdit;
+  };
+  struct Told {
+    int Col, Row;
+    TDateTime Value;
+  };
+  std::vector<Told> told;
+  grid->OnDateTimeChange = [&](TObject* Sender, int c, int r, TDateTime v) {
+    EXPECT_EQ(Sender, grid);
+    told.push_back({c, r, v});
+  };
+  Load();
+  grid->SetCells(3, 4, DateToStr(EncodeDate(2024, 1, 5)));
+  grid->FocusCell(3, 4, true);
+  Key(Qt::Key_F2);
+  TGridDatePicker* p = grid->DateEditor();
+  ASSERT_EQ(grid->ActiveCellEditor(), p);
+  told.clear();
+  SendKeyEvent(p, Qt::Key_F4);
+  ASSERT_TRUE(p->DroppedDown());
+  ClickWidgetIn(p->Calendar()->DayView(), p->Calendar()->DayRect(EncodeDate(2024, 1, 20)));
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0].Col, 3);
+  EXPECT_EQ(told[0].Row, 4);
+  EXPECT_EQ(std::floor(told[0].Value), EncodeDate(2024, 1, 20));
+}
+
+}  // namespace
