@@ -2,8 +2,13 @@
 // under a display server (one column per kind; F2 or a click opens the cell's control).
 // Each spin step is written to stdout ("spin <value>"), and each change of a date picker's value
 // ("date <value>"), so a script can count a held button's repeats (tools/spin-repeat.sh).
+// Two columns follow the kinds: plain text and a check box. Arguments switch options on:
+// "walk" (arrows walk out of the editor), "caret" (a click places the caret), "dropsize" (the
+// combo's list fits its items), "norange" and "noscroll" (presses on the partly shown last row).
 #include <QApplication>
+#include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "tests/controls/grid/TextEditLink.h"
 
@@ -24,6 +29,7 @@ int main(int argc, char** argv) {
       {edCustom, "popup"},
   };
   const int n = static_cast<int>(std::size(kinds));
+  const int textCol = n + 1, boxCol = n + 2;
   TForm* form = nullptr;
   Application->CreateForm(form);
   form->SetCaption("Grid editors");
@@ -31,8 +37,8 @@ int main(int argc, char** argv) {
   auto* grid = new TExtStringGrid(form);
   grid->SetParent(form);
   grid->SetAlign(alClient);
-  grid->SetColCount(n + 1);
-  grid->SetRowCount(6);
+  grid->SetColCount(n + 3);
+  grid->SetRowCount(14);
   grid->SetDefaultColWidth(74);
   grid->SetOptions(grid->Options() | goEditing | goTabs);
   const std::string samples[] = {"42", "1.5", DateToStr(Date()), "alpha", "one", "caption", "Y",
@@ -40,7 +46,28 @@ int main(int argc, char** argv) {
                                  DateToStr(Date()), "custom"};
   for (int c = 0; c < n; ++c) {
     grid->SetCells(c + 1, 0, kinds[c].second);
-    for (int r = 1; r < 6; ++r) grid->SetCells(c + 1, r, samples[c]);
+    for (int r = 1; r < grid->RowCount(); ++r) grid->SetCells(c + 1, r, samples[c]);
+  }
+  grid->SetCells(textCol, 0, "text");
+  grid->SetCells(boxCol, 0, "box");
+  for (int r = 1; r < grid->RowCount(); ++r) {
+    grid->SetCells(textCol, r, "text " + std::to_string(r));
+    grid->AddCheckBox(boxCol, r, false, false);
+  }
+  // The time column fits a time with a two-digit hour, so no time of the day wraps in it.
+  for (int c = 0; c < n; ++c)
+    if (kinds[c].first == edTimeEdit) {
+      grid->Canvas()->Font()->Assign(grid->Font());
+      const int w = grid->Canvas()->TextWidth(TimeToStr(EncodeTime(22, 58, 58, 0))) + 12;
+      grid->SetColWidths(c + 1, std::max(grid->DefaultColWidth(), w));
+    }
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "walk") grid->Navigation()->CursorWalkEditor = true;
+    if (a == "caret") grid->MouseActions()->CaretPositioning = true;
+    if (a == "dropsize") grid->Navigation()->AutoComboDropSize = true;
+    if (a == "norange") grid->MouseActions()->NoAutoRangeScroll = true;
+    if (a == "noscroll") grid->MouseActions()->NoScrollOnPartialRow = true;
   }
   grid->OnGetEditorType = [&](TObject*, int c, int, TEditorType& e) {
     if (c >= 1 && c <= n) e = kinds[c - 1].first;
@@ -64,6 +91,7 @@ int main(int argc, char** argv) {
   grid->ComboBox()->Items()->Add("one");
   grid->ComboBox()->Items()->Add("two");
   grid->ComboBox()->Items()->Add("three");
+  grid->ComboBox()->Items()->Add("a long item, wider than its cell");
   TStringList units;
   units.Add("mV");
   units.Add("V");
