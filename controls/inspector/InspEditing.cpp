@@ -68,7 +68,8 @@ bool TInspectorBar::IsOwnEditor(TControl* C) const {
 }
 
 int TInspectorBar::ButtonAreaHeight() const {
-  const std::vector<TInspLayoutPanel> ps = LayoutPanels();
+  const auto in = LayoutInput();
+  const std::vector<TInspLayoutPanel>& ps = in->Panels;
   int h = PanelAreaHeight();
   for (int i = std::max(0, ActivePanel()); i < static_cast<int>(ps.size()); ++i)
     if (ps[i].Visible) h -= panelCaption_->Height();
@@ -122,8 +123,8 @@ TRect TInspectorBar::EditorPlace(TInspectorPanel* P, TInspectorItem* Item) {
   GetItemRect(P, Item, R);
   if (mode_ == imSinglePanelActive) {
     // The arrows as the layout now has them (the row may just have scrolled).
-    const TInspLayout L = InspSingleLayout(LayoutInput());
-    if (L.UpArrow || L.DownArrow) R.Right -= 20;
+    const auto L = SingleLayout();
+    if (L->UpArrow || L->DownArrow) R.Right -= 20;
   }
   R.Left = P->CaptionWidth();
   InflateRect(R, -2, -1);

@@ -52,6 +52,7 @@ TInspLayout InspSingleLayout(const TInspLayoutInput& In) {
   TInspLayout L;
   L.Captions.resize(P.size());
   L.Rows.resize(P.size());
+  L.Laid.resize(P.size());
   L.Active = InspActivePanel(P, In.TopPanel);
   if (L.Active < 0) return L;
   const int A = L.Active;
@@ -79,6 +80,7 @@ TInspLayout InspSingleLayout(const TInspLayoutInput& In) {
   for (int r = panel.TopItem; r < static_cast<int>(panel.Rows.size()) && drawn <= shown; ++r) {
     if (panel.Rows[r] < 0) continue;
     rows[r] = TRect(In.SideWidth, y, In.Width, y + panel.Rows[r]);
+    L.Laid[A].push_back(r);
     y += panel.Rows[r];
     ++drawn;
   }
@@ -91,6 +93,7 @@ TInspLayout InspMultiLayout(const TInspLayoutInput& In) {
   TInspLayout L;
   L.Captions.resize(P.size());
   L.Rows.resize(P.size());
+  L.Laid.resize(P.size());
   const int clientRight = In.Width - (In.ScrollBarShown ? In.ScrollBarWidth : 0);
   int y = In.ScrollBarShown ? -In.ScrollPosition : 0;
   for (int i = 0; i < Count(P); ++i) {
@@ -103,6 +106,7 @@ TInspLayout InspMultiLayout(const TInspLayoutInput& In) {
     for (size_t r = 0; r < P[i].Rows.size(); ++r) {
       if (P[i].Rows[r] < 0) continue;
       L.Rows[i][r] = TRect(In.SideWidth, y, clientRight, y + P[i].Rows[r]);
+      L.Laid[i].push_back(static_cast<int>(r));
       y += P[i].Rows[r];
       L.TotalHeight += P[i].Rows[r];
     }

@@ -30,6 +30,7 @@ struct TInspLayoutInput {
 struct TInspLayout {
   std::vector<TRect> Captions;            // empty for invisible panels
   std::vector<std::vector<TRect>> Rows;   // empty for rows not laid out
+  std::vector<std::vector<int>> Laid;     // per panel: the rows laid out, top to bottom
   TRect Body;                             // single-panel mode: the active panel's body
   bool UpArrow = false, DownArrow = false;
   TRect UpArrowRect, DownArrowRect;

@@ -25,22 +25,23 @@ bool StrictlyInside(const TRect& R, int Y) { return Y > R.Top && Y < R.Bottom; }
 
 // ------------------------------------------------------------------ hit tests
 int TInspectorBar::CaptionAt(int, int Y) const {
-  const TInspLayoutInput in = LayoutInput();
+  const auto in = LayoutInput();
   if (mode_ == imSinglePanelActive) {
-    const TInspLayout L = InspSingleLayout(in);
-    for (int i = 0; i < static_cast<int>(L.Captions.size()); ++i)
-      if (in.Panels[i].Visible && Spans(L.Captions[i], Y)) return i;
+    const auto L = SingleLayout();
+    for (int i = 0; i < static_cast<int>(L->Captions.size()); ++i)
+      if (in->Panels[i].Visible && Spans(L->Captions[i], Y)) return i;
     return -1;
   }
-  const TInspLayout L = InspMultiLayout(in);
+  const auto layout = MultiLayout();
+  const TInspLayout& L = *layout;
   for (int i = 0; i < static_cast<int>(L.Captions.size()); ++i) {
-    if (!in.Panels[i].Visible) continue;
+    if (!in->Panels[i].Visible) continue;
     if (Spans(L.Captions[i], Y)) return i;
     // An open panel's rows come before any caption further down.
-    if (in.Panels[i].Open) {
+    if (in->Panels[i].Open) {
       int bottom = L.Captions[i].Bottom;
-      for (const TRect& r : L.Rows[i])
-        if (r.Bottom > r.Top) bottom = std::max(bottom, r.Bottom);
+      for (int r : L.Laid[i])
+        if (L.Rows[i][r].Bottom > L.Rows[i][r].Top) bottom = std::max(bottom, L.Rows[i][r].Bottom);
       if (Y > L.Captions[i].Bottom && Y < bottom) return -1;
     }
   }
@@ -49,10 +50,9 @@ int TInspectorBar::CaptionAt(int, int Y) const {
 
 TRect TInspectorBar::CaptionRect(TInspectorPanel* Panel) const {
   if (!Panel) return TRect();
-  const TInspLayoutInput in = LayoutInput();
-  const TInspLayout L = mode_ == imSinglePanelActive ? InspSingleLayout(in) : InspMultiLayout(in);
+  const auto L = mode_ == imSinglePanelActive ? SingleLayout() : MultiLayout();
   const int i = Panel->Index();
-  return i < static_cast<int>(L.Captions.size()) ? L.Captions[i] : TRect();
+  return i < static_cast<int>(L->Captions.size()) ? L->Captions[i] : TRect();
 }
 
 TInspectorPanel* TInspectorBar::PanelAt(int, int Y) const {
@@ -60,19 +60,18 @@ TInspectorPanel* TInspectorBar::PanelAt(int, int Y) const {
     const int a = ActivePanel();
     return a >= 0 ? panels_->GetItem(a) : nullptr;
   }
-  const TInspLayout L = InspMultiLayout(LayoutInput());
+  const auto L = MultiLayout();
   for (int i = 0; i < panels_->Count(); ++i) {
     TInspectorPanel* p = panels_->GetItem(i);
     if (!p->Visible() || !p->IsOpen()) continue;
-    for (const TRect& r : L.Rows[i])
+    for (const TRect& r : L->Rows[i])
       if (r.Bottom > r.Top && StrictlyInside(r, Y)) return p;
   }
   return nullptr;
 }
 
 TInspectorItem* TInspectorBar::RowAtY(TInspectorPanel* Panel, int Y, bool EndsIncluded) const {
-  const TInspLayout L = InspSingleLayout(LayoutInput());
-  int bottom = L.Body.Top;
+  int bottom = SingleLayout()->Body.Top;
   for (int r = Panel->TopItem(); r < Panel->Items()->Count(); ++r) {
     TInspectorItem* it = Panel->Items()->GetItem(r);
     if (!it->Visible()) continue;
@@ -85,20 +84,21 @@ TInspectorItem* TInspectorBar::RowAtY(TInspectorPanel* Panel, int Y, bool EndsIn
 TInspectorItem* TInspectorBar::ItemAt(int X, int Y) const {
   const int m = upArrow_ || downArrow_ ? 20 : 0;
   if (X < 1 || X >= Width() - m) return nullptr;
-  const TInspLayoutInput in = LayoutInput();
+  const auto in = LayoutInput();
   if (mode_ == imMultiPanelActive) {
-    const TInspLayout L = InspMultiLayout(in);
+    const auto layout = MultiLayout();
+    const TInspLayout& L = *layout;
     for (int i = 0; i < panels_->Count(); ++i) {
-      if (!in.Panels[i].Visible || !in.Panels[i].Open) continue;
+      if (!in->Panels[i].Visible || !in->Panels[i].Open) continue;
       for (int r = 0; r < static_cast<int>(L.Rows[i].size()); ++r)
         if (L.Rows[i][r].Bottom > L.Rows[i][r].Top && StrictlyInside(L.Rows[i][r], Y))
           return panels_->GetItem(i)->Items()->GetItem(r);
     }
     return nullptr;
   }
-  const TInspLayout L = InspSingleLayout(in);
-  if (L.Active < 0 || !StrictlyInside(L.Body, Y)) return nullptr;
-  return RowAtY(panels_->GetItem(L.Active), Y, false);
+  const auto L = SingleLayout();
+  if (L->Active < 0 || !StrictlyInside(L->Body, Y)) return nullptr;
+  return RowAtY(panels_->GetItem(L->Active), Y, false);
 }
 
 bool TInspectorBar::NodeGlyphHit(TInspectorPanel* Panel, TInspectorItem* Item, int X) const {
@@ -234,7 +234,8 @@ void TInspectorBar::PropertyRowClick(TMouseButton Button, TInspectorPanel* P, TI
 }
 
 void TInspectorBar::MouseDownSingle(TMouseButton Button, int X, int Y) {
-  const TInspLayout L = InspSingleLayout(LayoutInput());
+  const auto layout = SingleLayout();
+  const TInspLayout& L = *layout;
   const int A = L.Active;
   if (A < 0) return;
   for (int i = 0; i < panels_->Count(); ++i) {
@@ -300,7 +301,8 @@ void TInspectorBar::MouseDownSingle(TMouseButton Button, int X, int Y) {
 }
 
 void TInspectorBar::MouseDownMulti(TMouseButton Button, int X, int Y) {
-  const TInspLayout L = InspMultiLayout(LayoutInput());
+  const auto layout = MultiLayout();
+  const TInspLayout& L = *layout;
   for (int i = 0; i < panels_->Count(); ++i) {
     TInspectorPanel* p = panels_->GetItem(i);
     if (!p->Visible()) continue;
@@ -720,7 +722,7 @@ bool TInspectorBar::StartLabelEdit(TInspectorPanel* Panel, TInspectorItem* Item)
   if (!Panel->LabelEdit() || Item->ReadOnly()) return false;
   TRect r = IconTextRect(Panel, Item);
   if (r.Width() <= 0 || !Inside(CursorInBar(), r)) return false;
-  if (mode_ == imSinglePanelActive && InspSingleLayout(LayoutInput()).Body.Bottom <= r.Bottom) return false;
+  if (mode_ == imSinglePanelActive && SingleLayout()->Body.Bottom <= r.Bottom) return false;
   const bool arrows = upArrow_ || downArrow_;
   if (Panel->Style() == psLargeIcon && !Panel->WordWrap()) {
     switch (Panel->Alignment()) {

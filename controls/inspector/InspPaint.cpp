@@ -221,7 +221,8 @@ void TInspectorBar::PaintOn(TCanvas* C) {
 void TInspectorBar::PaintSingle(bool Rerun) {
   ++paintPasses_;
   TCanvas* C = Surface();
-  const TInspLayout L = InspSingleLayout(LayoutInput());
+  const auto layout = SingleLayout();
+  const TInspLayout& L = *layout;
   const int A = L.Active, H = panelCaption_->Height();
   for (int i = 0; i <= A; ++i)
     if (panels_->GetItem(i)->Visible()) DrawCaption(panels_->GetItem(i), L.Captions[i]);
@@ -235,7 +236,7 @@ void TInspectorBar::PaintSingle(bool Rerun) {
   PaintBackground(panel, body);
   C->SetFont(panel->Font());
   C->SetClipRect(body);
-  for (int r = 0; r < static_cast<int>(L.Rows[A].size()); ++r) {
+  for (int r : L.Laid[A]) {
     const TRect& rr = L.Rows[A][r];
     if (rr.Bottom > rr.Top) DrawItem(panel, panel->Items()->GetItem(r), rr);
   }
@@ -243,7 +244,8 @@ void TInspectorBar::PaintSingle(bool Rerun) {
 
   // The arrows narrow the rows, so a change of them paints once more; a row drawing that keeps
   // changing the rows' heights cannot make the painting run again and again.
-  const TInspLayout after = InspSingleLayout(LayoutInput());
+  const auto laidAfter = SingleLayout();
+  const TInspLayout& after = *laidAfter;
   if (after.UpArrow != upArrow_ || after.DownArrow != downArrow_) {
     upArrow_ = after.UpArrow;
     downArrow_ = after.DownArrow;
@@ -259,8 +261,10 @@ void TInspectorBar::PaintSingle(bool Rerun) {
 void TInspectorBar::PaintMulti(bool Rerun) {
   ++paintPasses_;
   TCanvas* C = Surface();
-  const TInspLayoutInput in = LayoutInput();
-  const TInspLayout L = InspMultiLayout(in);
+  const auto input = LayoutInput();
+  const TInspLayoutInput& in = *input;
+  const auto layout = MultiLayout();
+  const TInspLayout& L = *layout;
   const int area = PanelAreaHeight();
   int y = in.ScrollBarShown ? -in.ScrollPosition : 0;
   for (int i = 0; i < panels_->Count(); ++i) {
@@ -269,17 +273,26 @@ void TInspectorBar::PaintMulti(bool Rerun) {
     DrawCaption(panel, L.Captions[i]);
     y = L.Captions[i].Bottom;
     if (!panel->IsOpen() || L.Rows[i].empty()) continue;
+    const std::vector<int>& laid = L.Laid[i];
     int bottom = y;
-    for (const TRect& rr : L.Rows[i])
-      if (rr.Bottom > rr.Top) bottom = rr.Bottom;
+    for (auto r = laid.rbegin(); r != laid.rend(); ++r) {
+      const TRect& rr = L.Rows[i][*r];
+      if (rr.Bottom > rr.Top) {
+        bottom = rr.Bottom;
+        break;
+      }
+    }
     if (bottom > y) {
       if (panelCaption_->SideDisplay()) PaintSideStrip(TRect(0, y - 1, SideWidth(), bottom));
       PaintBackground(panel, TRect(SideWidth(), y, in.Width - (in.ScrollBarShown ? in.ScrollBarWidth : 0), bottom));
     }
     C->SetFont(panel->Font());
-    for (int r = 0; r < static_cast<int>(L.Rows[i].size()); ++r) {
-      const TRect& rr = L.Rows[i][r];
-      if (rr.Bottom > rr.Top && rr.Top >= 0 && rr.Top < Height()) DrawItem(panel, panel->Items()->GetItem(r), rr);
+    // Laid rows run down the bar: the first one drawn is found by halving, the last is the one
+    // before the first that starts below the bar.
+    auto from = std::partition_point(laid.begin(), laid.end(), [&](int r) { return L.Rows[i][r].Top < 0; });
+    for (auto r = from; r != laid.end() && L.Rows[i][*r].Top < Height(); ++r) {
+      const TRect& rr = L.Rows[i][*r];
+      if (rr.Bottom > rr.Top) DrawItem(panel, panel->Items()->GetItem(*r), rr);
     }
     y = bottom;
   }
@@ -325,8 +338,13 @@ void TInspectorBar::PaintBackground(TInspectorPanel* Panel, const TRect& R) {
       const bool hadClip = C->HasClip();
       const TRect oldClip = C->ClipRect();
       C->SetClipRect(R);
-      for (int x = R.Left; x < R.Right; x += t->Width())
-        for (int y = R.Top; y < R.Bottom; y += t->Height()) C->Draw(x, y, t);
+      // The tiles keep their places from R's corner; those wholly outside the bar are skipped
+      // (the rows of an open panel in multi-panel mode reach far below it).
+      const int tw = t->Width(), th = t->Height();
+      const int right = std::min(R.Right, Width()), bottom = std::min(R.Bottom, Height());
+      const int x0 = R.Left + std::max(0, -R.Left) / tw * tw, y0 = R.Top + std::max(0, -R.Top) / th * th;
+      for (int x = x0; x < right; x += tw)
+        for (int y = y0; y < bottom; y += th) C->Draw(x, y, t);
       if (hadClip)
         C->SetClipRect(oldClip);
       else

@@ -105,7 +105,10 @@ TInspectorBar* TInspectorItem::Bar() const {
 
 void TInspectorItem::Changed(bool allItems) { TCollectionItem::Changed(allItems); }
 void TInspectorItem::BarChanged() {
-  if (TInspectorBar* bar = Bar()) bar->Invalidate();
+  if (TInspectorBar* bar = Bar()) {
+    bar->RowsChanged();
+    bar->Invalidate();
+  }
 }
 
 void TInspectorItem::SetTextValue(const std::string& v) {
@@ -297,6 +300,7 @@ void TInspectorItem::Assign(TPersistent* Source) {
   shortCut_ = s->shortCut_;
   // The background is the row's own: a deep copy, never shared.
   background_->Assign(s->background_.get());
+  if (TInspectorBar* bar = Bar()) bar->RowsChanged();
 }
 
 std::string TInspectorItem::DisplayName() const {
@@ -610,22 +614,7 @@ void TInspectorBar::SetMode(TInspectorBarMode v) {
   Invalidate();
 }
 
-std::vector<TInspLayoutPanel> TInspectorBar::LayoutPanels() const {
-  std::vector<TInspLayoutPanel> out;
-  for (int i = 0; i < panels_->Count(); ++i) {
-    TInspectorPanel* p = panels_->GetItem(i);
-    TInspLayoutPanel lp;
-    lp.Visible = p->Visible();
-    lp.Open = p->IsOpen();
-    lp.TopItem = p->TopItem();
-    for (int r = 0; r < p->Items()->Count(); ++r) {
-      TInspectorItem* it = p->Items()->GetItem(r);
-      lp.Rows.push_back(!it->Visible() ? -1 : p->VariableItemHeight() ? it->Height() : p->ItemHeight());
-    }
-    out.push_back(std::move(lp));
-  }
-  return out;
-}
+std::vector<TInspLayoutPanel> TInspectorBar::LayoutPanels() const { return LayoutInput()->Panels; }
 
 int TInspectorBar::PanelAreaHeight() const { return Height() - (helpPanel_->Visible() ? helpPanel_->Height() : 0); }
 
@@ -640,23 +629,82 @@ int TInspectorBar::ItemAreaRight() const {
   return ClientRight() - (mode_ == imSinglePanelActive && (upArrow_ || downArrow_) ? 20 : 0);
 }
 
-TInspLayoutInput TInspectorBar::LayoutInput() const {
-  TInspLayoutInput in;
-  in.Panels = LayoutPanels();
-  in.CaptionHeight = panelCaption_->Height();
-  in.PanelAreaHeight = PanelAreaHeight();
-  in.Width = Width();
-  in.SideWidth = SideWidth();
-  in.TopPanel = topPanel_;
-  in.ScrollBarShown = scrollShown_;
-  in.ScrollPosition = scrollPos_;
-  in.ScrollBarWidth = kScrollBarWidth;
-  return in;
+namespace {
+bool SameScalars(const TInspLayoutInput& A, const TInspLayoutInput& B) {
+  if (A.CaptionHeight != B.CaptionHeight || A.PanelAreaHeight != B.PanelAreaHeight || A.Width != B.Width ||
+      A.SideWidth != B.SideWidth || A.TopPanel != B.TopPanel || A.ScrollPosition != B.ScrollPosition ||
+      A.ScrollBarWidth != B.ScrollBarWidth || A.ScrollBarShown != B.ScrollBarShown ||
+      A.Panels.size() != B.Panels.size())
+    return false;
+  for (size_t i = 0; i < A.Panels.size(); ++i) {
+    const TInspLayoutPanel &a = A.Panels[i], &b = B.Panels[i];
+    if (a.Visible != b.Visible || a.Open != b.Open || a.TopItem != b.TopItem) return false;
+  }
+  return true;
+}
+}  // namespace
+
+// The scalars are compared on every call (a few per panel); the rows are read again only when
+// a row, a row list or a panel's row height changed since they were read.
+std::shared_ptr<const TInspLayoutInput> TInspectorBar::LayoutInput() const {
+  TLayoutCache& c = layout_;
+  const int n = panels_ ? panels_->Count() : 0;
+  auto in = std::make_shared<TInspLayoutInput>();
+  in->Panels.resize(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    const TInspectorPanel* p = panels_->GetItem(i);
+    TInspLayoutPanel& lp = in->Panels[static_cast<size_t>(i)];
+    lp.Visible = p->Visible();
+    lp.Open = p->IsOpen();
+    lp.TopItem = p->TopItem();
+  }
+  in->CaptionHeight = panelCaption_->Height();
+  in->PanelAreaHeight = PanelAreaHeight();
+  in->Width = Width();
+  in->SideWidth = SideWidth();
+  in->TopPanel = topPanel_;
+  in->ScrollBarShown = scrollShown_;
+  in->ScrollPosition = scrollPos_;
+  in->ScrollBarWidth = kScrollBarWidth;
+
+  bool rowsKept = c.Input && c.BuiltRevision == c.RowsRevision && c.PanelsRevision == (panels_ ? panels_->Revision() : 0) &&
+                  c.ItemsRevisions.size() == static_cast<size_t>(n);
+  for (int i = 0; rowsKept && i < n; ++i) {
+    const TInspectorPanel* p = panels_->GetItem(i);
+    rowsKept = c.ItemsRevisions[static_cast<size_t>(i)] == p->Items()->Revision() &&
+               c.RowHeights[static_cast<size_t>(i)] == (p->VariableItemHeight() ? -1 : p->ItemHeight());
+  }
+  if (rowsKept && SameScalars(*c.Input, *in)) return c.Input;
+  if (rowsKept) {
+    for (int i = 0; i < n; ++i) in->Panels[static_cast<size_t>(i)].Rows = c.Input->Panels[static_cast<size_t>(i)].Rows;
+  } else {
+    ++c.RowReads;
+    c.ItemsRevisions.assign(static_cast<size_t>(n), 0);
+    c.RowHeights.assign(static_cast<size_t>(n), 0);
+    for (int i = 0; i < n; ++i) {
+      TInspectorPanel* p = panels_->GetItem(i);
+      std::vector<int>& rows = in->Panels[static_cast<size_t>(i)].Rows;
+      rows.reserve(static_cast<size_t>(p->Items()->Count()));
+      for (int r = 0; r < p->Items()->Count(); ++r) {
+        TInspectorItem* it = p->Items()->GetItem(r);
+        rows.push_back(!it->Visible() ? -1 : p->VariableItemHeight() ? it->Height() : p->ItemHeight());
+      }
+      c.ItemsRevisions[static_cast<size_t>(i)] = p->Items()->Revision();
+      c.RowHeights[static_cast<size_t>(i)] = p->VariableItemHeight() ? -1 : p->ItemHeight();
+    }
+    c.BuiltRevision = c.RowsRevision;
+    c.PanelsRevision = panels_ ? panels_->Revision() : 0;
+  }
+  c.Input = std::move(in);
+  c.Single.reset();
+  c.Multi.reset();
+  return c.Input;
 }
 
 void TInspectorBar::ScrollButtonIntoView(TInspectorPanel* Panel, int Index) {
   if (mode_ != imSinglePanelActive) return;
-  const std::vector<TInspLayoutPanel> ps = LayoutPanels();
+  const auto in = LayoutInput();
+  const std::vector<TInspLayoutPanel>& ps = in->Panels;
   const TInspLayoutPanel& lp = ps[Panel->Index()];
   const int bodyTop = (InspVisiblePosition(ps, std::max(0, ActivePanel())) + 1) * panelCaption_->Height();
   int top = bodyTop;
@@ -671,7 +719,26 @@ void TInspectorBar::ScrollButtonIntoView(TInspectorPanel* Panel, int Index) {
     Panel->SetTopItem(Index);
 }
 
-int TInspectorBar::ActivePanel() const { return InspActivePanel(LayoutPanels(), topPanel_); }
+
+std::shared_ptr<const TInspLayout> TInspectorBar::SingleLayout() const {
+  const auto in = LayoutInput();
+  if (!layout_.Single) {
+    ++layout_.Builds;
+    layout_.Single = std::make_shared<const TInspLayout>(InspSingleLayout(*in));
+  }
+  return layout_.Single;
+}
+
+std::shared_ptr<const TInspLayout> TInspectorBar::MultiLayout() const {
+  const auto in = LayoutInput();
+  if (!layout_.Multi) {
+    ++layout_.Builds;
+    layout_.Multi = std::make_shared<const TInspLayout>(InspMultiLayout(*in));
+  }
+  return layout_.Multi;
+}
+
+int TInspectorBar::ActivePanel() const { return InspActivePanel(LayoutInput()->Panels, topPanel_); }
 
 void TInspectorBar::UpdateLayout() {
   if (!panels_) return;
@@ -680,17 +747,17 @@ void TInspectorBar::UpdateLayout() {
     PlaceControls();
     return;
   }
-  TInspLayoutInput in = LayoutInput();
-  const int total = InspMultiLayout(in).TotalHeight;
-  scrollShown_ = total > in.PanelAreaHeight;
+  const int total = MultiLayout()->TotalHeight;
+  const int area = PanelAreaHeight();
+  scrollShown_ = total > area;
   if (!scrollShown_) scrollPos_ = 0;
-  scrollPos_ = std::clamp(scrollPos_, 0, std::max(0, total - in.PanelAreaHeight));
+  scrollPos_ = std::clamp(scrollPos_, 0, std::max(0, total - area));
   if (!scrollBar_) return;
   syncingScroll_ = true;
-  scrollBar_->SetBounds(Width() - kScrollBarWidth, 0, kScrollBarWidth, std::max(0, in.PanelAreaHeight));
-  scrollBar_->SetParams(scrollPos_, 0, std::max(0, total - in.PanelAreaHeight));
+  scrollBar_->SetBounds(Width() - kScrollBarWidth, 0, kScrollBarWidth, std::max(0, area));
+  scrollBar_->SetParams(scrollPos_, 0, std::max(0, total - area));
   scrollBar_->SetSmallChange(20);
-  scrollBar_->SetLargeChange(std::max(1, in.PanelAreaHeight));
+  scrollBar_->SetLargeChange(std::max(1, area));
   scrollBar_->SetVisible(scrollShown_);
   syncingScroll_ = false;
   PlaceControls();
@@ -698,7 +765,7 @@ void TInspectorBar::UpdateLayout() {
 
 void TInspectorBar::PlaceControls() {
   if (!panels_) return;
-  const std::vector<TInspControlPlace> places = InspControlPlaces(LayoutInput(), mode_ == imMultiPanelActive);
+  const std::vector<TInspControlPlace> places = InspControlPlaces(*LayoutInput(), mode_ == imMultiPanelActive);
   for (int i = 0; i < panels_->Count(); ++i) {
     TWinControl* c = panels_->GetItem(i)->Control();
     if (!c) continue;
@@ -746,19 +813,19 @@ void TInspectorBar::ScrollBarMoved() {
 void TInspectorBar::GetItemRect(TInspectorPanel* Panel, TInspectorItem* Item, TRect& R) {
   R = TRect();
   if (!Panel || !Item || Item->Panel() != Panel) return;
-  TInspLayoutInput in = LayoutInput();
+  const auto in = LayoutInput();
   const int p = Panel->Index(), r = Item->Index();
   if (mode_ == imSinglePanelActive) {
-    TInspLayout L = InspSingleLayout(in);
-    if (p != L.Active || r < Panel->TopItem() || !Item->Visible()) return;
-    int top = L.Body.Top;
+    const auto L = SingleLayout();
+    if (p != L->Active || r < Panel->TopItem() || !Item->Visible()) return;
+    int top = L->Body.Top;
     for (int i = Panel->TopItem(); i < r; ++i)
-      if (in.Panels[p].Rows[i] >= 0) top += in.Panels[p].Rows[i];
-    R = TRect(0, top, Width(), top + in.Panels[p].Rows[r]);
+      if (in->Panels[p].Rows[i] >= 0) top += in->Panels[p].Rows[i];
+    R = TRect(0, top, Width(), top + in->Panels[p].Rows[r]);
   } else {
-    TInspLayout L = InspMultiLayout(in);
-    if (!Panel->IsOpen() || L.Rows[p].empty()) return;
-    const TRect& row = L.Rows[p][r];
+    const auto L = MultiLayout();
+    if (!Panel->IsOpen() || L->Rows[p].empty()) return;
+    const TRect& row = L->Rows[p][r];
     if (row.Bottom == row.Top) return;
     R = TRect(0, row.Top, ItemAreaRight(), row.Bottom);
   }

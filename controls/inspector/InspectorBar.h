@@ -444,6 +444,13 @@ class TInspectorBar : public TCustomPanel {
 
   // The layout input: one entry per panel.
   std::vector<TInspLayoutPanel> LayoutPanels() const;
+  // How many times the rows' part of the layout input was read from the panels: once per
+  // change of a row's height or visibility, of a row list or of a panel's row height.
+  int LayoutRowReads() const { return layout_.RowReads; }
+  // How many times a mode's layout was computed: once per change of what it depends on.
+  int LayoutBuilds() const { return layout_.Builds; }
+  // Drops the kept layout: the next use reads everything again.
+  void ForgetLayout() { layout_ = TLayoutCache{}; }
   int PanelAreaHeight() const;
   int ActivePanel() const;
   virtual void GetItemRect(TInspectorPanel* Panel, TInspectorItem* Item, TRect& R);
@@ -579,7 +586,25 @@ class TInspectorBar : public TCustomPanel {
   // A panel at Index is being removed; TopPanel follows so the bar keeps showing a panel.
   void PanelRemoved(int Index, int CountAfter);
   void ItemRemoved(TInspectorItem* Item);
-  TInspLayoutInput LayoutInput() const;
+  // The layout input and the layouts of both modes, each built again only after a change of
+  // what it reads. Held through shared pointers: a layout in use stays whole while a row's
+  // drawing changes the rows and a later call builds the next one.
+  std::shared_ptr<const TInspLayoutInput> LayoutInput() const;
+  std::shared_ptr<const TInspLayout> SingleLayout() const;
+  std::shared_ptr<const TInspLayout> MultiLayout() const;
+  // A row's height or visibility changed.
+  void RowsChanged() { ++layout_.RowsRevision; }
+  struct TLayoutCache {
+    unsigned RowsRevision = 0;     // raised by RowsChanged
+    unsigned BuiltRevision = 0;    // RowsRevision when Input's rows were read
+    unsigned PanelsRevision = 0;   // the panel list's revision then
+    std::vector<unsigned> ItemsRevisions;  // each panel's row list revision then
+    std::vector<int> RowHeights;   // each panel's fixed row height then (-1: variable)
+    std::shared_ptr<const TInspLayoutInput> Input;
+    std::shared_ptr<const TInspLayout> Single, Multi;
+    int RowReads = 0, Builds = 0;
+  };
+  mutable TLayoutCache layout_;
   friend class TInspectorEditLink;
   void CreateEditors();
   // The mouse concern's press, which a starting edit clears.

@@ -954,8 +954,12 @@ void TCollectionItem::SetCollection(TCollection* collection) {
 int TCollectionItem::Index() const {
   if (!collection_) return -1;
   auto& v = collection_->items_;
+  if (indexHint_ >= 0 && indexHint_ < static_cast<int>(v.size()) && v[static_cast<size_t>(indexHint_)] == this)
+    return indexHint_;
   auto it = std::find(v.begin(), v.end(), this);
-  return it == v.end() ? -1 : static_cast<int>(it - v.begin());
+  if (it == v.end()) return -1;
+  indexHint_ = static_cast<int>(it - v.begin());
+  return indexHint_;
 }
 
 void TCollectionItem::SetIndex(int index) {
@@ -1080,6 +1084,7 @@ void TCollection::ItemChanged(TCollectionItem* item) {
 
 void TCollection::InsertItem(TCollectionItem* item) {
   items_.push_back(item);
+  ++revision_;
   item->collection_ = this;
   item->id_ = nextId_++;
   if (adding_ > 0) return;
@@ -1091,6 +1096,7 @@ void TCollection::RemoveItem(TCollectionItem* item) {
   Notify(item, cnExtracting);
   auto it = std::find(items_.begin(), items_.end(), item);
   if (it != items_.end()) items_.erase(it);
+  ++revision_;
   item->collection_ = nullptr;
   Changed();
 }
@@ -1100,6 +1106,7 @@ void TCollection::MoveItem(TCollectionItem* item, int newIndex) {
   if (it == items_.end()) return;
   items_.erase(it);
   items_.insert(items_.begin() + newIndex, item);
+  ++revision_;
 }
 
 // ===========================================================================

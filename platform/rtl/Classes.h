@@ -496,6 +496,8 @@ class TCollectionItem : public TPersistent {
   friend class TCollection;
   TCollection* collection_ = nullptr;
   int id_ = 0;
+  // Where Index last found the item: checked first, so asking again costs no search.
+  mutable int indexHint_ = 0;
 };
 
 enum TCollectionNotification { cnAdded, cnExtracting, cnDeleting };
@@ -520,6 +522,9 @@ class TCollection : public TPersistent {
   void Delete(int index);
   void Clear();
   int Count() const { return static_cast<int>(items_.size()); }
+  // Counts the changes of the item list (an item added, removed or moved), so a reader can
+  // tell that what it built from the list is out of date.
+  unsigned Revision() const { return revision_; }
   TCollectionItem* Items(int index) const;
   // Assigns source into the item at index.
   void SetItems(int index, TCollectionItem* source);
@@ -555,6 +560,7 @@ class TCollection : public TPersistent {
   int nextId_ = 0;
   int updateCount_ = 0;
   int adding_ = 0;
+  unsigned revision_ = 0;
 };
 
 // A collection that names its owner.

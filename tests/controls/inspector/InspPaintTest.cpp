@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "controls/inspector/InspectorBar.h"
 #include "platform/gui/RecordingCanvas.h"
+#include "platform/gui/StdCtrls.h"
 #include "platform/gui/VisualStyles.h"
 #include "platform/gui/testing/GuiTest.h"
 #include "tests/controls/inspector/InspSetupPanel.h"
@@ -486,6 +488,37 @@ TEST_F(InspPaint, StylesSetTheirColourSets) {
   // The gradient body runs top to bottom.
   Paint();
   EXPECT_FALSE(canvas.OpsOf(okRectangle).empty());
+}
+
+}  // namespace
+
+namespace {
+
+// An open panel's textured rows reach far below the bar: only the tiles over the bar are drawn,
+// each in its place counted from the rows' top.
+TEST_F(InspPaint, TextureTilesOnlyTheRowsOverTheBarFromTheRowsTop) {
+  bar->SetHeight(200);
+  TBitmap texture(16, 16);
+  TInspectorPanel* p = bar->Panels()->Add();
+  p->SetStyle(psProperties);
+  p->SetVariableItemHeight(true);
+  p->SetBackground(pbTexture);
+  p->SetTexture(&texture);
+  for (int i = 0; i < 200; ++i) AddRow(p, "r" + std::to_string(i), ptText);
+  bar->SetMode(imMultiPanelActive);
+  p->SetIsOpen(true);
+  bar->UpdateLayout();
+  bar->ScrollBarControl()->SetPosition(1000);
+  ASSERT_EQ(bar->ScrollPosition(), 1000);
+  Paint();
+  std::set<std::pair<int, int>> drawn, want;
+  for (const TCanvasOp& op : canvas.OpsOf(okImage))
+    if (op.R.Width() == 16 && op.R.Height() == 16) drawn.insert({op.R.Left, op.R.Top});
+  const int rowsTop = -1000 + 20, right = bar->ClientRight();
+  for (int y = rowsTop; y < 200; y += 16)
+    for (int x = 0; x < right; x += 16)
+      if (y + 16 > 0) want.insert({x, y});
+  EXPECT_EQ(drawn, want);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -333,6 +334,45 @@ TEST(TCollection, AddInsertDeleteAndIndexes) {
   delete a;  // an item freed by itself leaves the collection
   EXPECT_EQ(panels.Count(), 1);
   EXPECT_EQ(b->Collection(), &panels);
+}
+
+// Every change of the list raises the revision and every item still tells its place after it
+// (an index remembered from before a change is never answered).
+TEST(TCollection, ListChangesRaiseTheRevisionAndIndexesFollow) {
+  struct Case {
+    const char* Name;
+    std::function<void(TPanels&)> Change;
+    bool Raises;
+  };
+  const std::vector<Case> cases = {
+      {"add", [](TPanels& P) { P.Add(); }, true},
+      {"insert at the front", [](TPanels& P) { P.Insert(0); }, true},
+      {"delete the first", [](TPanels& P) { P.Delete(0); }, true},
+      {"delete the last", [](TPanels& P) { P.Delete(P.Count() - 1); }, true},
+      {"move last to first", [](TPanels& P) { P.Items(P.Count() - 1)->SetIndex(0); }, true},
+      {"move first to the middle", [](TPanels& P) { P.Items(0)->SetIndex(2); }, true},
+      {"item leaves",
+       [](TPanels& P) {
+         TPanelItem* it = P.Items(1);
+         it->SetCollection(nullptr);
+         EXPECT_EQ(it->Index(), -1);
+         delete it;
+       },
+       true},
+      {"clear", [](TPanels& P) { P.Clear(); }, true},
+      {"item text changed", [](TPanels& P) { P.Items(1)->SetText("x"); }, false},
+      {"move to its own place", [](TPanels& P) { P.Items(2)->SetIndex(2); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TPanels panels;
+    for (int i = 0; i < 5; ++i) panels.Add();
+    for (int i = 0; i < panels.Count(); ++i) EXPECT_EQ(panels.Items(i)->Index(), i);
+    const unsigned before = panels.Revision();
+    c.Change(panels);
+    EXPECT_EQ(panels.Revision() != before, c.Raises);
+    for (int i = 0; i < panels.Count(); ++i) EXPECT_EQ(panels.Items(i)->Index(), i);
+  }
 }
 
 TEST(TCollection, UpdateNotificationsAndBatching) {
