@@ -719,24 +719,18 @@ void TInspectorBar::ScrollButtonIntoView(TInspectorPanel* Panel, int Index) {
     Panel->SetTopItem(Index);
 }
 
-
-std::shared_ptr<const TInspLayout> TInspectorBar::SingleLayout() const {
+std::shared_ptr<const TInspLayout> TInspectorBar::KeptLayout(bool Multi) const {
   const auto in = LayoutInput();
-  if (!layout_.Single) {
+  std::shared_ptr<const TInspLayout>& slot = Multi ? layout_.Multi : layout_.Single;
+  if (!slot) {
     ++layout_.Builds;
-    layout_.Single = std::make_shared<const TInspLayout>(InspSingleLayout(*in));
+    slot = std::make_shared<const TInspLayout>(Multi ? InspMultiLayout(*in) : InspSingleLayout(*in));
   }
-  return layout_.Single;
+  return slot;
 }
 
-std::shared_ptr<const TInspLayout> TInspectorBar::MultiLayout() const {
-  const auto in = LayoutInput();
-  if (!layout_.Multi) {
-    ++layout_.Builds;
-    layout_.Multi = std::make_shared<const TInspLayout>(InspMultiLayout(*in));
-  }
-  return layout_.Multi;
-}
+std::shared_ptr<const TInspLayout> TInspectorBar::SingleLayout() const { return KeptLayout(false); }
+std::shared_ptr<const TInspLayout> TInspectorBar::MultiLayout() const { return KeptLayout(true); }
 
 int TInspectorBar::ActivePanel() const { return InspActivePanel(LayoutInput()->Panels, topPanel_); }
 

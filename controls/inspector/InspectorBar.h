@@ -592,6 +592,7 @@ class TInspectorBar : public TCustomPanel {
   std::shared_ptr<const TInspLayoutInput> LayoutInput() const;
   std::shared_ptr<const TInspLayout> SingleLayout() const;
   std::shared_ptr<const TInspLayout> MultiLayout() const;
+  std::shared_ptr<const TInspLayout> KeptLayout(bool Multi) const;
   // A row's height or visibility changed.
   void RowsChanged() { ++layout_.RowsRevision; }
   struct TLayoutCache {
