@@ -180,6 +180,34 @@ TEST_F(TypingTest, CellsGrowWhileTyping) {
   }
 }
 
+// Ctrl+Return's character arrives as a Return: it never ends the edit or selects the text.
+TEST_F(TypingTest, CtrlReturnStartsALineAndTheEditGoesOn) {
+  const struct {
+    const char* Name;
+    bool LineFeedOnEnter, AllowCtrlEnter;
+    const char* Text;
+  } cases[] = {
+      {"a multi-line editor", false, true, "a\r\nb"},
+      {"LineFeedOnEnter", true, true, "a\r\nb"},
+      {"LineFeedOnEnter without AllowCtrlEnter", true, false, "a\r\nb"},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.Name);
+    TearDown();
+    SetUp();
+    grid->Multilinecells = true;
+    grid->Navigation()->LineFeedOnEnter = k.LineFeedOnEnter;
+    grid->Navigation()->AllowCtrlEnter = k.AllowCtrlEnter;
+    Load();
+    grid->FocusCell(1, 2, true);
+    Type("a");
+    SendKeyEvent(Target(), Qt::Key_Return, Qt::ControlModifier, "\r");
+    Type("b");
+    EXPECT_EQ(EditorText(), k.Text);
+    EXPECT_EQ(Current(), TPoint(1, 2));
+  }
+}
+
 TEST_F(TypingTest, AFilledMaskedFieldGoesOnToTheNextCell) {
   const struct {
     const char* Name;
