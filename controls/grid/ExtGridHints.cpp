@@ -170,7 +170,7 @@ void TBalloonWindow::Paint() {
 
 // ---------------------------------------------------------------- the grid's balloons
 bool TExtStringGrid::CellBalloon(int ACol, int ARow, std::string& Title, std::string& Text, int& Icon) {
-  Title = " ";
+  Title.assign(1, ' ');  // not = " ": GCC 12 warns falsely about that copy's overlap
   Icon = 1;
   Text.clear();
   if (ACol < 0 || ARow < 0 || ACol >= ColCount() || ARow >= RowCount()) return false;

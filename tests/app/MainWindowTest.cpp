@@ -185,7 +185,9 @@ TEST_F(MainWindowTest, ThePortPanelShowsTheSimulatedPortWhole) {
     EXPECT_LE(sb->PanelRect(4).Right, sb->ClientWidth()) << "the port panel stays on the bar in " << frameWidth;
     EXPECT_GE(sb->PanelRect(0).Width(), 30) << frameWidth;
     EXPECT_GE(sb->PanelRect(1).Width(), 30) << frameWidth;
-    if (frameWidth == ownWidth) EXPECT_EQ(sb->PanelRect(1).Width(), 280 - 2) << "the other panels keep their widths";
+    if (frameWidth == ownWidth) {
+      EXPECT_EQ(sb->PanelRect(1).Width(), 280 - 2) << "the other panels keep their widths";
+    }
     // Drawn as in the wide hint panel: nothing is cut.
     sb->Panels()->Items(1)->SetText(text);
     Application->ProcessMessages();

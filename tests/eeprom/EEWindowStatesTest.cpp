@@ -178,9 +178,12 @@ TEST_F(EEWindowStates, NoPartCoversAnotherAtAnySizeAndTheSetupBarScrolls) {
     const QRect barRect = On(box->widget(), w->InspectorBar);
     EXPECT_GE(box->viewport()->height() + box->verticalScrollBar()->maximum(), barRect.bottom() + 1) << where;
     EXPECT_GE(box->viewport()->width() + box->horizontalScrollBar()->maximum(), barRect.right() + 1) << where;
-    if (w->ClientWidth() >= 400) EXPECT_EQ(box->horizontalScrollBar()->maximum(), 0) << where << ": no sideways scrolling";
-    if (w->ClientHeight() >= barRect.height() + 1)
+    if (w->ClientWidth() >= 400) {
+      EXPECT_EQ(box->horizontalScrollBar()->maximum(), 0) << where << ": no sideways scrolling";
+    }
+    if (w->ClientHeight() >= barRect.height() + 1) {
       EXPECT_EQ(box->verticalScrollBar()->maximum(), 0) << where << ": no scrolling when the bar fits";
+    }
     Close();
   }
 }

@@ -523,7 +523,7 @@ TEST_F(SelectTest, PastingIntoALargerSelectionFillsItSmartly) {
 }
 
 TEST_F(SelectTest, PasteSkipsLockedCellsAndGrowsOnlyWhenAllowed) {
-  TExtStringGrid::TCellBlock b{1, 3, {"r1", "r2", "r3"}};
+  TExtStringGrid::TCellBlock b{1, 3, {"r1", "r2", "r3"}, {}};
   EXPECT_EQ(grid->PasteCellsAt(2, 9, b), 3);
   EXPECT_EQ(grid->RowCount(), 12) << "two rows added for the lines past the last";
   EXPECT_EQ(grid->Cells(2, 11), "r3");
@@ -548,7 +548,7 @@ TEST_F(SelectTest, PasteSkipsLockedCellsAndGrowsOnlyWhenAllowed) {
   EXPECT_EQ(offered, (std::vector<std::string>{"1,3=r1", "1,5=r3"}));
 
   grid->SetOptions(grid->Options() & ~goEditing);
-  EXPECT_EQ(grid->PasteCellsAt(1, 3, TExtStringGrid::TCellBlock{1, 1, {"z"}}), 0) << "no editing: nothing pasted";
+  EXPECT_EQ(grid->PasteCellsAt(1, 3, TExtStringGrid::TCellBlock{1, 1, {"z"}, {}}), 0) << "no editing: nothing pasted";
   EXPECT_EQ(grid->Cells(1, 3), "r1");
 }
 

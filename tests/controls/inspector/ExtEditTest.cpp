@@ -473,7 +473,7 @@ TEST_F(ExtEdit, FocusErrorAndModifiedColours) {
   edit->ShowModified = true;
   edit->ModifiedColor = clRed;
   edit->SetShowError(true);
-  edit->OnValueValidate = [](TObject*, std::string v, bool& ok) { ok = v != "bad"; };
+  edit->OnValueValidate = [](TObject*, const std::string& v, bool& ok) { ok = v != "bad"; };
   edit->SetFocus();
   QApplication::processEvents();
   EXPECT_EQ(edit->Color(), clYellow);
