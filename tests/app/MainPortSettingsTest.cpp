@@ -5,7 +5,6 @@
 
 #include <filesystem>
 
-#include <QDir>
 #include <QImage>
 #include <QWidget>
 
@@ -49,9 +48,7 @@ TEST_F(MainPortTest, SimulationIsSeenAtAGlance) {
   TfrmMain* f = Start();
   for (int i = 0; i < 5; ++i) Application->ProcessMessages();
   ASSERT_NE(f->Peer(), nullptr);
-  const QString dir = QString(VELMARON_BINARY_DIR) + "/screenshots";
-  QDir().mkpath(dir);
-  EXPECT_TRUE(f->Peer()->grab().toImage().save(dir + "/main-window-simulated.png"));
+  EXPECT_TRUE(f->Peer()->grab().toImage().save(QString::fromStdString(TestImagePath("main-window-simulated.png"))));
   const QImage bar = f->pnlStatusBar->Peer()->grab().toImage();
   const TRect status = f->pnlStatus->BoundsRect();
   const double scale = bar.devicePixelRatio();

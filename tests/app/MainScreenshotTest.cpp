@@ -1,8 +1,7 @@
-// The frame rendered offscreen: the pictures go under the build tree
-// (screenshots/), and the status line's colours are checked in the pixels.
+// The frame rendered offscreen: the pictures go into the test picture folder,
+// and the status line's colours are checked in the pixels.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QImage>
 #include <QMenu>
 #include <QWidget>
@@ -13,11 +12,7 @@ namespace {
 
 using MainScreenshotTest = TMainWindowTest<>;
 
-QString ShotPath(const char* name) {
-  const QString dir = QString(VELMARON_BINARY_DIR) + "/screenshots";
-  QDir().mkpath(dir);
-  return dir + "/" + name;
-}
+QString ShotPath(const char* name) { return QString::fromStdString(TestImagePath(name)); }
 
 TEST_F(MainScreenshotTest, FrameWithMenusAndStatusBar) {
   TfrmMain* f = Start();

@@ -1,5 +1,5 @@
 // Pictures of the expert window with messages and of its two editors, written
-// under the build tree (screenshots/) to be looked at; the colours of the
+// into the test picture folder to be looked at; the colours of the
 // status labels are checked in the pixels.
 #include <QImage>
 
@@ -8,7 +8,7 @@
 
 namespace {
 
-std::string Shot(const std::string& name) { return std::string(VELMARON_BINARY_DIR) + "/screenshots/" + name; }
+std::string Shot(const std::string& name) { return TestImagePath(name); }
 
 TEST_F(ExpertWindowTest, ScreenshotOfTheWindowWithMessages) {
   frmMain->SetBounds(0, 0, 900, 620);

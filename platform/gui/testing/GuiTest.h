@@ -16,5 +16,6 @@ class TGuiTest : public ::testing::Test {
 
 // Frees every form still alive and runs the posted messages (used between tests).
 void FreeAllForms();
-// Path under the build tree for pictures tests write ("<build>/test-images/<name>").
+// Path of a picture a test writes: "<folder>/<name>", the folder made if missing. The folder is
+// $VELMARON_TEST_IMAGES when set, else "<build>/test-images".
 std::string TestImagePath(const std::string& Name);

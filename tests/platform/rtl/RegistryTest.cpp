@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "tests/platform/rtl/AsUser.h"
 #include "tests/platform/rtl/TestSupport.h"
 
 namespace {
@@ -252,26 +253,22 @@ TEST_F(RegistryTest, FileWithoutReadPermissionIsLeftAlone) {
   const std::string top = dir_.Path();
   const std::string dir = dir_.Path() + "/cfg";
   const std::string file = StoreFile();
-  GTEST_FLAG_SET(death_test_style, "fast");
-  // The child runs as an ordinary user, so the permission holds even when the tests run as root.
-  EXPECT_EXIT(
-      {
-        if (geteuid() == 0 && (chmod(top.c_str(), 0755) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
-          std::_Exit(10);
-        std::vector<std::string> seen;
-        TRegistry::OnStoreError = [&](const std::string& m) { seen.push_back(m); };
-        TRegistry::SetStoreDirectory(dir);
-        {
-          TRegistry reg;
-          if (reg.KeyExists("\\Software\\S")) std::_Exit(11);
-          reg.OpenKey("\\Software\\S", true);
-          reg.WriteInteger("v", 1);
-        }
-        TRegistry::FlushStore();
-        if (seen.size() != 1 || seen[0].find("Permission denied") == std::string::npos) std::_Exit(12);
-        std::_Exit(0);
-      },
-      ::testing::ExitedWithCode(0), "");
+  ASSERT_EQ(chmod(top.c_str(), 0755), 0);
+  // Run as an ordinary user, so the permission holds even when the tests run as root.
+  EXPECT_EQ(RunAsUser([&] {
+              std::vector<std::string> seen;
+              TRegistry::OnStoreError = [&](const std::string& m) { seen.push_back(m); };
+              TRegistry::SetStoreDirectory(dir);
+              {
+                TRegistry reg;
+                if (reg.KeyExists("\\Software\\S")) return 11;
+                reg.OpenKey("\\Software\\S", true);
+                reg.WriteInteger("v", 1);
+              }
+              TRegistry::FlushStore();
+              return seen.size() == 1 && seen[0].find("Permission denied") != std::string::npos ? 0 : 12;
+            }),
+            0);
   chmod(file.c_str(), 0600);
   EXPECT_EQ(LoadFileBytes(file), text) << "the unreadable file was replaced";
 }
