@@ -98,6 +98,7 @@ class TfrmMain : public TForm, public TMainHost {
   // --- The frame, as the windows see it ---
   int MDIChildCount() const override { return TForm::MDIChildCount(); }
   TCustomForm* MDIChildren(int Index) const override { return TForm::MDIChildren(Index); }
+  bool CloseMDIChildren() override { return TForm::CloseMDIChildren(); }
   TOpenDialog* OpenDialog() override { return opnDialog; }
   TSaveDialog* SaveDialog() override { return SavMemory; }
   int Left() const override { return TForm::Left(); }

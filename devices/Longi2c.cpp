@@ -612,14 +612,16 @@ void TfrmLongI2C::FormClose(TObject*, TCloseAction& Action) {
 
 void TfrmLongI2C::mnuCloseAllClick(TObject*) {
   if (!MainHost) return;
-  for (int i = MainHost->MDIChildCount() - 1; i >= 0; --i)
-    if (TCustomForm* f = MainHost->MDIChildren(i)) f->Close();
+  MainHost->CloseMDIChildren();
   MainHost->ResetWarning();
 }
 
-void TfrmLongI2C::mnuExitClick(TObject* Sender) {
-  mnuCloseAllClick(Sender);
-  if (MainHost) MainHost->Close();
+// A window whose question was cancelled keeps the program running.
+void TfrmLongI2C::mnuExitClick(TObject*) {
+  if (!MainHost) return;
+  const bool closed = MainHost->CloseMDIChildren();
+  MainHost->ResetWarning();
+  if (closed && Application) Application->Terminate();
 }
 
 void TfrmLongI2C::FormDestroy(TObject*) {

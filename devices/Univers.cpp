@@ -334,10 +334,8 @@ void TfrmUniversal::edtChange(TObject* Sender) {
   const std::string t = box->Text();
   if (t.size() != 2) return;
   if (auto even = Univers::EvenAddress(t)) {
-    if (*even != t) {
-      box->SetText(*even);
-      box->SelectAll();
-    }
+    if (*even != t) box->SetText(*even);
+    box->SelectAll();  // the next two digits typed replace the address, changed or not
   } else {
     box->SetText(stored.substr(at, 2));  // pasted text that is no address goes back
     box->SelectAll();
@@ -360,10 +358,8 @@ void TfrmUniversal::edtAdrsChange(TObject* Sender) {
   if (t.size() == 2) {
     const std::string even = *Univers::EvenAddress(t);
     last = even;
-    if (even != t) {
-      box->SetText(even);
-      box->SelectAll();
-    }
+    if (even != t) box->SetText(even);
+    box->SelectAll();  // the next two digits typed replace the address, changed or not
   }
 }
 
@@ -623,14 +619,13 @@ void TfrmUniversal::FormClose(TObject*, TCloseAction& Action) {
 
 void TfrmUniversal::mnuCloseClick(TObject*) { Close(); }
 
-void TfrmUniversal::CloseAllChildren() {
+bool TfrmUniversal::CloseAllChildren() {
   TCustomForm* frame = MDIFrame();
   if (!frame) {
     Close();
-    return;
+    return Releasing() || !Visible();
   }
-  for (int i = frame->MDIChildCount() - 1; i >= 0; --i)
-    if (i < frame->MDIChildCount()) frame->MDIChildren(i)->Close();
+  return frame->CloseMDIChildren();
 }
 
 void TfrmUniversal::mnuCloseAllClick(TObject*) {
@@ -638,9 +633,9 @@ void TfrmUniversal::mnuCloseAllClick(TObject*) {
   if (MainHost) MainHost->ResetWarning();
 }
 
+// A window whose question was cancelled keeps the program running.
 void TfrmUniversal::ExitClick(TObject*) {
-  CloseAllChildren();
-  if (Application) Application->Terminate();
+  if (CloseAllChildren() && Application) Application->Terminate();
 }
 
 // ---------------------------------------------------------------- data file

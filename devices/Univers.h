@@ -113,7 +113,7 @@ class TfrmUniversal : public TForm {
   std::string I2CReceive(class TBusTransfer& Bus, int Count, uint8_t& Ack);
   uint8_t I2CSend(class TBusTransfer& Bus, const std::vector<uint8_t>& Bytes);
   void StatusFault(const std::string& Text, bool Warn);
-  void CloseAllChildren();
+  bool CloseAllChildren();
   void EndRun();  // releases a window that was closed during the run
 
   TRunFlag run_;

@@ -765,7 +765,7 @@ void TfrmMessage::mnuCloseClick(TObject*) { Close(); }
 
 void TfrmMessage::mnuCloseAllClick(TObject*) {
   if (!MainHost) return;
-  for (int i = MainHost->MDIChildCount() - 1; i >= 0; --i) MainHost->MDIChildren(i)->Close();
+  MainHost->CloseMDIChildren();
   MainHost->ResetWarning();
 }
 

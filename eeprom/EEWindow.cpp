@@ -899,7 +899,6 @@ void TEEWindow::btnCopyClick(TObject*) {
   }
   stgMemory->EndUpdate();
   stgText->EndUpdate();
-  UpdateTargetEnd();
 }
 
 void TEEWindow::SetQuiet(TEdit* Edit, const std::string& Text) {
@@ -909,10 +908,7 @@ void TEEWindow::SetQuiet(TEdit* Edit, const std::string& Text) {
   Edit->OnChange = saved;
 }
 
-void TEEWindow::UpdateTargetEnd() {
-  const int te = t_ + (e_ - s_);
-  TargetEnd->SetText(te >= 0 ? IntToHex(te, AddressDigits()) : std::string());
-}
+void TEEWindow::UpdateTargetEnd() { TargetEnd->SetText(IntToHex(t_ + (e_ - s_), AddressDigits())); }
 
 void TEEWindow::CopyStartChange(TObject*) {
   if (CopyStart->Text().empty()) return;
@@ -983,14 +979,16 @@ void TEEWindow::DoClose(TCloseAction& Action) {
 
 void TEEWindow::mnuCloseClick(TObject*) { Release(); }
 
+// Every window asks its own close question, as Close All from the other windows does: releasing
+// them would lose an unsaved table without a word.
 void TEEWindow::mnuCloseAllClick(TObject*) {
   if (!MainHost) return;
-  for (int i = MainHost->MDIChildCount() - 1; i >= 0; --i) MainHost->MDIChildren(i)->Release();
+  MainHost->CloseMDIChildren();
   MainHost->ResetWarning();
 }
 
+// A window whose question was cancelled keeps the program running.
 void TEEWindow::mnuExitClick(TObject*) {
-  if (MainHost)
-    for (int i = MainHost->MDIChildCount() - 1; i >= 0; --i) MainHost->MDIChildren(i)->Close();
+  if (MainHost && !MainHost->CloseMDIChildren()) return;
   Application->Terminate();
 }

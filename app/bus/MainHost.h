@@ -60,6 +60,9 @@ class TMainHost {
   virtual int MDIChildCount() const = 0;
   // The active child first, then by stacking order.
   virtual TCustomForm* MDIChildren(int Index) const = 0;
+  // Closes every child, from the last to the first, each asking its own question; true when
+  // none stayed open (Close All, Exit).
+  virtual bool CloseMDIChildren() = 0;
   // The file dialogs the windows share, so each opens where the last one left.
   virtual TOpenDialog* OpenDialog() = 0;
   virtual TSaveDialog* SaveDialog() = 0;

@@ -661,8 +661,11 @@ void TCustomForm::PaintWindow(QPainter* Painter, const TRect&) {
 
 bool TCustomForm::CloseQuery() {
   if (formStyle_ == fsMDIForm) {
-    for (int i = 0; i < MDIChildCount(); ++i)
-      if (!MDIChildren(i)->CloseQuery()) return false;
+    // A question may reorder or free the children: the list is taken first.
+    std::vector<TCustomForm*> children;
+    for (int i = 0; i < MDIChildCount(); ++i) children.push_back(MDIChildren(i));
+    for (TCustomForm* child : children)
+      if (HasMDIChild(child) && !child->releasing_ && !child->CloseQuery()) return false;
   }
   bool canClose = true;
   FireEvent(OnCloseQuery, this, canClose);
@@ -690,7 +693,10 @@ void TCustomForm::Close() {
   }
 }
 
-void TCustomForm::Release() { GuiPostMessage(Handle(), CM_RELEASE, 0, 0); }
+void TCustomForm::Release() {
+  releasing_ = true;
+  GuiPostMessage(Handle(), CM_RELEASE, 0, 0);
+}
 
 void TCustomForm::CloseModal() {
   TCloseAction action = caHide;
@@ -851,6 +857,22 @@ TCustomForm* TCustomForm::MDIChildren(int Index) const {
   for (TCustomForm* f : ChildrenOf(this, mdiArea_))
     if (f->visible_ && n++ == Index) return f;
   return nullptr;
+}
+
+bool TCustomForm::HasMDIChild(const TCustomForm* Form) const {
+  for (TCustomForm* f : ChildrenOf(this, mdiArea_))
+    if (f == Form && f->visible_) return true;
+  return false;
+}
+
+bool TCustomForm::CloseMDIChildren() {
+  std::vector<TCustomForm*> children;
+  for (int i = MDIChildCount() - 1; i >= 0; --i) children.push_back(MDIChildren(i));
+  for (TCustomForm* child : children)
+    if (HasMDIChild(child)) child->Close();
+  for (TCustomForm* child : children)
+    if (HasMDIChild(child) && !child->releasing_) return false;
+  return true;
 }
 
 TCustomForm* TCustomForm::ActiveMDIChild() const {
@@ -1044,8 +1066,9 @@ void TApplication::Initialize() {
     static int argc = 1;
     static char name[] = "velmaron";
     static char* argv[] = {name, nullptr};
-    // Lives until the process ends: windows may still be torn down after Run.
+    // Lives until Shutdown: windows may still be torn down after Run.
     new QApplication(argc, argv);
+    ownsWindowSystem_ = true;
   }
   if (initialized_) return;
   initialized_ = true;
@@ -1079,6 +1102,21 @@ void TApplication::DestroyForms() {
     delete f;
   }
   GuiFlushDeletes();
+}
+
+void TApplication::Shutdown() {
+  DestroyForms();
+  while (Screen->FormCount() > 0) {
+    TCustomForm* f = Screen->Forms(Screen->FormCount() - 1);
+    f->BeforeDestruction();
+    delete f;
+  }
+  GuiFlushDeletes();
+  mainForm_ = nullptr;
+  if (!ownsWindowSystem_) return;
+  ownsWindowSystem_ = false;
+  // Its routines at the end free the screen's cursors.
+  delete QCoreApplication::instance();
 }
 
 void TApplication::Terminate() {

@@ -104,6 +104,15 @@ class TCustomForm : public TWinControl {
   int MDIChildCount() const;
   TCustomForm* MDIChildren(int Index) const;  // the active child first, then by stacking order
   TCustomForm* ActiveMDIChild() const;
+  // Closes every child as its own Close does, from the last to the first, each asking its own
+  // question. The list is taken first, and each window is closed only while it is a child still:
+  // a question runs messages, which may reorder, close or free windows. True when none stayed
+  // (a question cancelled, a save failed).
+  bool CloseMDIChildren();
+  // Whether Form is one of the visible children now (it may have been freed: not dereferenced).
+  bool HasMDIChild(const TCustomForm* Form) const;
+  // Release was asked for: the form goes once the running handlers have returned.
+  bool Releasing() const { return releasing_; }
   void Cascade();
   void Tile();
   void ArrangeIcons();
@@ -191,6 +200,7 @@ class TCustomForm : public TWinControl {
   TRect restoreBounds_{};
   int busy_ = 0;
   bool releasePending_ = false;
+  bool releasing_ = false;
   QWidget* client_ = nullptr;
   class QMenuBar* menuBar_ = nullptr;
   QMdiArea* mdiArea_ = nullptr;
@@ -289,6 +299,9 @@ class TApplication : public TComponent {
 
   // Frees forms created through CreateForm, newest first (at the end of Run and at exit).
   void DestroyForms();
+  // At the program's end, after Run: frees every form left, the cursors registered with the
+  // screen and the window system Initialize brought up (one a test made stays the test's).
+  void Shutdown();
   // Tests start the next case with a fresh loop.
   void ClearTerminated() { terminated_ = false; }
 
@@ -297,6 +310,7 @@ class TApplication : public TComponent {
   friend class TCustomForm;
   bool terminated_ = false;
   bool initialized_ = false;
+  bool ownsWindowSystem_ = false;
   TCustomForm* mainForm_ = nullptr;
   std::vector<TCustomForm*> created_;
   std::vector<TCustomForm*> modal_;

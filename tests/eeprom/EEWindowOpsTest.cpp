@@ -124,6 +124,30 @@ TEST_F(EEWindowOps, CopyBlockMovesOverlappingBlocksBothWays) {
   ExpectGridsAgree(l);
 }
 
+TEST_F(EEWindowOps, CopyKeepsTheTargetEndAsTheFieldsGiveIt) {
+  TfrmMain* m = Start();
+  // Fields as the window was set up: the target end stays as set up.
+  TfrmSmallEE* s = OpenSmall(m->mnu2K);
+  const std::string setUp = s->edtEndTarget->Text();
+  EXPECT_EQ(setUp, "FF");
+  Click(s->btnCopy);
+  EXPECT_EQ(s->edtEndTarget->Text(), setUp);
+  TfrmEEPROM* l = OpenLarge(m->mnu4Kx8);
+  EXPECT_EQ(l->edtTargetEnd->Text(), "FFF");
+  Click(l->btnCopy);
+  EXPECT_EQ(l->edtTargetEnd->Text(), "FFF");
+  // t + (e - s), also below zero while the fields are being typed.
+  const struct {
+    const char *Start, *End, *Target, *TargetEnd;
+  } cases[] = {{"10", "1F", "40", "04F"}, {"20", "10", "5", "FFFFFFF5"}, {"0", "0", "0", "000"}};
+  for (const auto& c : cases) {
+    s->edtStart->SetText(c.Start);
+    s->edtEnding->SetText(c.End);
+    s->edtTarget->SetText(c.Target);
+    EXPECT_EQ(s->edtEndTarget->Text(), c.TargetEnd) << c.Start << " " << c.End << " " << c.Target;
+  }
+}
+
 TEST_F(EEWindowOps, CopyRefusesReversedAndOverlongBlocks) {
   TfrmMain* m = Start();
   TfrmEEPROM* w = OpenLarge(m->mnu4Kx8);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCursor>
 
 #include "platform/gui/Forms.h"
 #include "platform/gui/Timer.h"
@@ -26,4 +27,26 @@ TEST(ApplicationStart, InitializeMakesTheWindowSystemAndRunEndsWhenTheMainFormCl
   // The process is left as the test found it, so that the test holds when repeated.
   Application->ClearTerminated();
   delete QCoreApplication::instance();
+}
+
+// At the program's end everything the run made is freed, so a leak check sees only leaks.
+TEST(ApplicationStart, ShutdownFreesTheFormsTheCursorsAndTheWindowSystem) {
+  ASSERT_EQ(QCoreApplication::instance(), nullptr);
+  Application->Initialize();
+  TForm* main = nullptr;
+  Application->CreateForm(main);
+  bool freed = false;
+  TForm* other = new TForm(nullptr);  // made outside CreateForm
+  other->OnDestroy = [&](TObject*) { freed = true; };
+  constexpr int kOwnCursor = 7;
+  Screen->SetCursors(kOwnCursor, reinterpret_cast<HCURSOR>(new QCursor(Qt::PointingHandCursor)));
+  main->Close();
+  Application->Run();
+  Application->ClearTerminated();
+  ASSERT_NE(QCoreApplication::instance(), nullptr);
+  Application->Shutdown();
+  EXPECT_EQ(QCoreApplication::instance(), nullptr);
+  EXPECT_TRUE(freed);
+  EXPECT_EQ(Screen->FormCount(), 0);
+  EXPECT_EQ(Screen->Cursors(kOwnCursor), nullptr);
 }
