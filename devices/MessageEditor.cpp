@@ -213,7 +213,6 @@ void TfrmEditor::Load() {
   loading_ = true;
   TExtStringGrid* g = window_->grdData;
   EditedRow = g->Row();
-  ActiveColumn = 0;
   SetCaption("Message Editor - Msg # " + std::to_string(EditedRow));
   const TExpertRow f = window_->RowFields(EditedRow);
   edtAddress->SetText(f.Address.empty() ? "A0" : f.Address);
@@ -228,7 +227,9 @@ void TfrmEditor::Load() {
   spnBytes->SetValue(t == 0 ? 1 : t);
   grdWrite->SetEditorMode(false);
   SetColumns(t);
-  for (int c = 0; c < grdWrite->ColCount(); ++c) grdWrite->SetCells(c, 1, "");
+  // The grid keeps the cells of hidden columns: a row edited before would come back in them
+  // when the count grows.
+  for (int c = 0; c < EditorMaxTokens; ++c) grdWrite->SetCells(c, 1, "");
   for (int c = 0; c < t; ++c) grdWrite->SetCells(c, 1, tokens[c]);
   if (tokens.empty()) grdWrite->SetCells(0, 1, "FF");
   cmbStop->SetItemIndex(!f.Stop.empty() && f.Stop != "Yes" ? 1 : 0);

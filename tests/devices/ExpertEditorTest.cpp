@@ -182,6 +182,43 @@ TEST_F(ExpertEditorTest, TokensBeyondTheSpinAreKeptWhenNotEdited) {
   EXPECT_EQ(Cell(ecNotes, 1), "only the note changed");
 }
 
+TEST_F(ExpertEditorTest, TokensOfTheRowEditedBeforeNeverComeBack) {
+  Row(1, "40", "Write", "AA,12,03,44");
+  Row(2, "40", "Write", "5A");
+  const struct {
+    int Row, Bytes;
+    std::string Data;
+  } cases[] = {{3, 3, "FF,FF,FF"}, {2, 4, "5A,FF,FF,FF"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Row);
+    TfrmEditor* e = Open(1);
+    e->Close();
+    e = Open(c.Row);
+    e->spnBytes->SetValue(c.Bytes);
+    for (int col = 1; col < c.Bytes; ++col) EXPECT_EQ(Token(e, col), "") << col;
+    e->Close();
+    EXPECT_EQ(Cell(ecData, c.Row), c.Data);
+  }
+}
+
+TEST_F(ExpertEditorTest, TheColumnLastClickedStaysActiveWhenShownAgain) {
+  Row(1, "40", "Write", "01,02,03");
+  Row(2, "40", "Write", "04,05,06");
+  TfrmEditor* e = Open(1);
+  e->grdWrite->SetCol(2);
+  e->grdWrite->Click();
+  e->Close();
+  e = Open(2);
+  EXPECT_EQ(MessageEditor::ActiveColumn, 2);
+  e->grdWrite->SetCells(2, 1, "7");
+  WORD key = VK_TAB;
+  e->grdWriteKeyDown(e->grdWrite, key, 0);
+  EXPECT_EQ(Token(e, 2), "07");
+  e->btnTrigHigh->Click();
+  e->Close();
+  EXPECT_EQ(Cell(ecData, 2), "04,05,TH");
+}
+
 TEST_F(ExpertEditorTest, DelayThatIsNoNumberOpensAsZero) {
   Row(1, "40", "Write", "01", "Yes", "soon");
   TfrmEditor* e = Open(1);

@@ -62,6 +62,7 @@ class TPickyDevice : public TSimI2CDevice {
 class ExpertWindowTest : public TMainWindowTest<> {
  protected:
   void SetUp() override {
+    MessageEditor::ActiveColumn = 0;  // unit state: each test starts as the program does
     regs = &sim.Add<TSimRegisterDevice>(256, uint8_t{0x40});
     for (int i = 0; i < 256; ++i) regs->Registers[i] = static_cast<uint8_t>(0x80 + i);
     sim.Add<TPickyDevice>();

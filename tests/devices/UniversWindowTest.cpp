@@ -157,6 +157,30 @@ TEST_F(UniversWindow, TypedTextKeepsToHexAndTheAddressesStayEven) {
   EXPECT_EQ(g.Cells[4]->Text(), "43");
 }
 
+TEST_F(UniversWindow, AnAddressOfTwoCharactersIsSelectedWholeChangedOrNot) {
+  Open();
+  TfrmUniversal::TGroup& g = w->Group(1);
+  w->Display(1, "00S 42W 11P");
+  w->Data(1);
+  const struct {
+    const char* Typed;
+    const char* Shown;
+  } cases[] = {{"A1", "A0"}, {"A2", "A2"}, {"40", "40"}, {"7F", "7E"}};
+  for (TEdit* box : {g.edtAdrs, g.Cells[2]}) {
+    box->SetFocus();
+    for (const auto& c : cases) {
+      SCOPED_TRACE(box->Name() + " " + c.Typed);
+      box->SetText(c.Typed);
+      EXPECT_EQ(box->Text(), c.Shown);
+      EXPECT_EQ(box->SelStart(), 0);
+      EXPECT_EQ(box->SelLength(), 2);
+    }
+    // One character is no address yet: nothing is selected for it.
+    box->SetText("4");
+    EXPECT_EQ(box->SelLength(), 0);
+  }
+}
+
 TEST_F(UniversWindow, ScreenshotWithMessagesFilledIn) {
   Open();
   SetMessage(1, "40", "W ", "0011223344556677P");
