@@ -67,6 +67,12 @@ int HexValue(char c) {
 
 // ---------------------------------------------------------------- memory images
 
+std::string EEDataTooLargeNote(uint32_t Loaded, uint64_t InFile) {
+  return std::string(EEDataTooLargeText) + "\rLoaded: the first " + std::to_string(Loaded) + " bytes (addresses 000 to " +
+         IntToHex(Loaded - 1, 3) + ").\rLeft out: the other " + std::to_string(InFile - Loaded) + " of the file's " +
+         std::to_string(InFile) + " bytes.";
+}
+
 TEELoadResult ParseMemImage(TEEKind kind, uint32_t deviceSize, const std::string& bytes) {
   CheckDeviceSize(deviceSize);
   TEELoadResult r;
@@ -78,7 +84,7 @@ TEELoadResult ParseMemImage(TEEKind kind, uint32_t deviceSize, const std::string
     if (stored == 0) stored = 65536;
     r.Settings = FileSettings(kind, deviceSize, static_cast<uint8_t>(bytes[18]), Le16(bytes, 24), Le16(bytes, 20),
                               r.Notes, pageNote);
-    if (deviceSize < stored) r.Notes.push_back(EEDataTooLargeText);
+    if (deviceSize < stored) r.Notes.push_back(EEDataTooLargeNote(deviceSize, stored));
     r.Data.assign(bytes.begin() + LargeHeader, bytes.begin() + LargeHeader + deviceSize);
   } else {
     if (bytes.size() < SmallHeader) return Refused(EEReadBeyondEndText);
@@ -90,7 +96,7 @@ TEELoadResult ParseMemImage(TEEKind kind, uint32_t deviceSize, const std::string
     if (page == 0) page = EEDefaultPageSize;
     r.Settings = FileSettings(kind, deviceSize, static_cast<uint8_t>(bytes[18]), page, Le16(bytes, 20), r.Notes,
                               pageNote);
-    if (stored > deviceSize) r.Notes.push_back(EEDataTooLargeText);
+    if (stored > deviceSize) r.Notes.push_back(EEDataTooLargeNote(deviceSize, stored));
     const uint32_t n = std::min(stored, deviceSize);
     r.Data.assign(bytes.begin() + SmallHeader, bytes.begin() + SmallHeader + n);
   }
@@ -247,7 +253,7 @@ TEELoadResult ParseBinFile(uint32_t deviceSize, const std::string& bytes) {
   if (bytes.empty()) return Refused(EEReadBeyondEndText);
   TEELoadResult r;
   const size_t n = std::min<size_t>(bytes.size(), deviceSize);
-  if (bytes.size() > deviceSize) r.Notes.push_back(EEDataTooLargeText);
+  if (bytes.size() > deviceSize) r.Notes.push_back(EEDataTooLargeNote(deviceSize, bytes.size()));
   r.Data.assign(bytes.begin(), bytes.begin() + n);
   r.Ok = true;
   return r;

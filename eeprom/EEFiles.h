@@ -24,6 +24,10 @@ inline constexpr const char* EEInvalidHexText = "  Invalid Hex File";
 inline constexpr const char* EEInvalidHexAddressText = "  Invalid Hex File Address";
 inline constexpr const char* EENoDataText = "The memory image holds no data";
 
+// "Data file too large" (reading goes on), then what was loaded and what was left out, so the
+// message is not taken for a refusal: Loaded bytes from address 0, of InFile in the file.
+std::string EEDataTooLargeNote(uint32_t Loaded, uint64_t InFile);
+
 // Where a refusal is shown: HEX faults on the status line with the warning
 // flash, everything else in a message box.
 enum TEEErrorPlace { epMessageBox, epStatusLine };

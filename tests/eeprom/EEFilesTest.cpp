@@ -150,12 +150,26 @@ TEST(EEFiles, SavingReplacesALongerFileWhole) {
 
 // ---------------------------------------------------------------- memory images
 
+TEST(EEFileNotes, TooLargeSaysWhatWasLoadedAndWhatWasLeftOut) {
+  const struct {
+    uint32_t Loaded;
+    uint64_t InFile;
+    const char* Note;
+  } cases[] = {
+      {16, 17, "Data file too large\rLoaded: the first 16 bytes (addresses 000 to 00F).\rLeft out: the other 1 of the "
+               "file's 17 bytes."},
+      {65536, 70000, "Data file too large\rLoaded: the first 65536 bytes (addresses 000 to FFFF).\rLeft out: the other "
+                     "4464 of the file's 70000 bytes."},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EEDataTooLargeNote(c.Loaded, c.InFile), c.Note);
+}
+
 TEST(EEMemImage, LargeReaderTakesTheFirstDeviceSizeBytesOfALargerImage) {
   TEEBytes eight = RandomImage(8192, 7);
   const std::string file = MemImageBytes(ekLarge, TEEFileSettings{0xA2, 32, 20}, eight);
   TEELoadResult r = ParseMemImage(ekLarge, 4096, file);
   ASSERT_TRUE(r.Ok);
-  EXPECT_EQ(r.Notes, std::vector<std::string>{"Data file too large"});
+  EXPECT_EQ(r.Notes, std::vector<std::string>{"Data file too large\rLoaded: the first 4096 bytes (addresses 000 to FFF).\rLeft out: the other 4096 of the file's 8192 bytes."});
   EXPECT_EQ(r.Data, TEEBytes(eight.begin(), eight.begin() + 4096));
   EXPECT_EQ(r.Settings->PageSize, 32u);
   EXPECT_EQ(r.Settings->WriteTime, 20u);
@@ -163,7 +177,7 @@ TEST(EEMemImage, LargeReaderTakesTheFirstDeviceSizeBytesOfALargerImage) {
   // A 64 KB image stores its size as 0: still too large for 4 KB.
   r = ParseMemImage(ekLarge, 4096, MemImageBytes(ekLarge, {}, TEEBytes(65536, 3)));
   ASSERT_TRUE(r.Ok);
-  EXPECT_EQ(r.Notes, std::vector<std::string>{"Data file too large"});
+  EXPECT_EQ(r.Notes, std::vector<std::string>{"Data file too large\rLoaded: the first 4096 bytes (addresses 000 to FFF).\rLeft out: the other 61440 of the file's 65536 bytes."});
   EXPECT_EQ(r.Data.size(), 4096u);
   // In a 64 KB window it is exactly right.
   r = ParseMemImage(ekLarge, 65536, MemImageBytes(ekLarge, {}, TEEBytes(65536, 3)));
@@ -190,7 +204,7 @@ TEST(EEMemImage, SmallReaderLoadsWhatTheSizeFieldGivesUpToTheDevice) {
   const TEEBytes two = RandomImage(2048, 3);
   TEELoadResult r = ParseMemImage(ekSmall, 256, MemImageBytes(ekSmall, {}, two));
   ASSERT_TRUE(r.Ok);
-  EXPECT_EQ(r.Notes, std::vector<std::string>{"Data file too large"});
+  EXPECT_EQ(r.Notes, std::vector<std::string>{"Data file too large\rLoaded: the first 256 bytes (addresses 000 to 0FF).\rLeft out: the other 1792 of the file's 2048 bytes."});
   EXPECT_EQ(r.Data, TEEBytes(two.begin(), two.begin() + 256));
   // Smaller: its own bytes; the cells past them keep theirs.
   r = ParseMemImage(ekSmall, 2048, MemImageBytes(ekSmall, {}, TEEBytes(128, 9)));
@@ -391,7 +405,7 @@ TEST(EEBinFile, ShortFilesChangeTheirBytesOnlyLongOnesAreCut) {
   r = ParseBinFile(256, std::string(300, '\x01'));
   ASSERT_TRUE(r.Ok);
   EXPECT_EQ(r.Data.size(), 256u);
-  EXPECT_EQ(r.Notes, std::vector<std::string>{"Data file too large"});
+  EXPECT_EQ(r.Notes, std::vector<std::string>{"Data file too large\rLoaded: the first 256 bytes (addresses 000 to 0FF).\rLeft out: the other 44 of the file's 300 bytes."});
   ExpectRefused(ParseBinFile(256, ""), "Read beyond end of file", epMessageBox, "empty");
 }
 
@@ -429,7 +443,7 @@ TEST(EEFiles, FilesFarBeyondAnyDeviceAreRefusedBeforeTheyAreRead) {
   const TEELoadResult b = OpenBinFile(65536, dir.File("huge.bin"));
   ASSERT_TRUE(b.Ok) << b.Error;
   EXPECT_EQ(b.Data, TEEBytes(65536, 0));
-  EXPECT_EQ(b.Notes, std::vector<std::string>{"Data file too large"});
+  EXPECT_EQ(b.Notes, std::vector<std::string>{"Data file too large\rLoaded: the first 65536 bytes (addresses 000 to FFFF).\rLeft out: the other 983040 of the file's 1048576 bytes."});
 }
 
 TEST(EEFiles, ReadOnlyFilesAreReadAndNeverOverwritten) {

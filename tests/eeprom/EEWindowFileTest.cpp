@@ -191,7 +191,9 @@ TEST_F(EEWindowFile, OversizedFilesLoadTheDeviceSizeAndSaySo) {
   std::string big(300, '\0');
   for (int i = 0; i < 300; ++i) big[i] = static_cast<char>(i);
   Write(Path("big.bin"), big);
-  Open(w, Path("big.bin"), 3, "Data file too large");
+  Open(w, Path("big.bin"), 3,
+       "Data file too large\rLoaded: the first 256 bytes (addresses 000 to 0FF).\rLeft out: the other 44 of the "
+       "file's 300 bytes.");
   EXPECT_EQ(w->HexCell(255), "FF");
   EXPECT_EQ(w->HexCell(254), "FE");
   // A short binary file changes only its own bytes.
