@@ -66,6 +66,7 @@ void TI2CBus::SetCPUSpeedMhz(double Mhz) {
   counterMhz_ = ::Clock().WaitCounter().Kind == wcMonotonic ? 1000.0 : cpuSpeedMhz_;
   n320Count = RoundToInt(300 * counterMhz_ / 1000);
   edgeMarginCycles_ = static_cast<uint64_t>(std::ceil(EdgeMarginNs * counterMhz_ / 1000));
+  setUpCycles_ = static_cast<uint64_t>(std::ceil(DataSetUpNs * counterMhz_ / 1000)) + 1;
   // Costs and the last edge counted in the other counter's cycles mean nothing now.
   leastWrite_.fill(std::numeric_limits<uint64_t>::max());
   leastStatus_.fill(std::numeric_limits<uint64_t>::max());
@@ -205,6 +206,16 @@ uint8_t TI2CBus::HighPhase(uint64_t Before) {
   return s;
 }
 
+// The high phase of a bit the master wrote: SCL rises at the end of the low
+// phase, but never sooner than the set-up time after SDA was written (counted
+// from the reading after that write, which the data change lies before). After
+// a start or a pause the low phase ran out long before the bit was written,
+// and one access alone is less than I2C asks on a fast port.
+uint8_t TI2CBus::DataBitHighPhase(uint64_t DataSet) {
+  EndPhase();
+  return HighPhase(WaitUntil(DataSet + setUpCycles_));
+}
+
 // The loop runs the same in calibration and use, so the line holds for the bus.
 void TI2CBus::Wait(int32_t Turns, uint64_t TimedCycles) {
   if (Calibrated() || measuring_) {
@@ -290,7 +301,7 @@ uint8_t TI2CBus::I2CWrite(uint8_t Data) {
     if (bit < 7) SclEdge(SclPull, EndPhase());
     n320Seconds();
     SetData(bit < 0 || (Data >> bit) & 1 ? SDAHighByte : SDALowByte);
-    s = HighPhase(EndPhase());
+    s = DataBitHighPhase(GetCycleCount());
   }
   SclEdge(SclPull, EndPhase());
   n320Seconds();
@@ -309,7 +320,7 @@ uint8_t TI2CBus::I2CRead(uint8_t Last, uint8_t& Ack) {
     value = static_cast<uint8_t>(value << 1 | (s & SdaHighBit ? 1 : 0));
   }
   SetData(Last == 1 ? SDAHighByte : SDALowByte);
-  Ack = HighPhase(EndPhase()) & SdaHighBit;
+  Ack = DataBitHighPhase(GetCycleCount()) & SdaHighBit;
   SclEdge(SclPull, EndPhase());
   return value;
 }

@@ -149,6 +149,8 @@ class TI2CBus {
   // A phase of a clock is counted this much later than its edge can have
   // come, for how far the edge's place within a port write moves.
   static constexpr double EdgeMarginNs = 25;
+  // The least time SDA holds a written bit before SCL rises (I2C's data set-up time).
+  static constexpr double DataSetUpNs = 250;
 
   // Status-line texts of this unit.
   static constexpr const char* CalibrationKeptText = " Calibration failed - previous timing kept";
@@ -175,6 +177,7 @@ class TI2CBus {
   void OpenLowPhase();
   uint64_t EndPhase();
   uint8_t HighPhase(uint64_t Before);
+  uint8_t DataBitHighPhase(uint64_t DataSet);
   struct TLine {
     double Offset = 0, Slope = 0;
   };
@@ -201,6 +204,7 @@ class TI2CBus {
   // on every edge), the control value last written.
   uint64_t edge_ = 0;
   uint64_t edgeMarginCycles_ = 0;
+  uint64_t setUpCycles_ = 0;
   std::array<uint64_t, 2> leastWrite_{}, leastStatus_{};
   uint8_t control_ = 0;
   uint16_t linePort_ = 0;          // where the line in force was measured

@@ -330,7 +330,9 @@ void ExpectTheClockOnTheWire(TI2CBus& bus, TSimulatedAdapter& sim, const std::st
   for (size_t i = 0; i + 1 < p.size(); ++i) {
     if (p[i].Condition) continue;
     EXPECT_GE(p[i].Fall - p[i].Rise, set / 2 - ns) << what << " pulse " << i;
-    if (!p[i + 1].Condition) EXPECT_GE(p[i + 1].Rise - p[i].Rise, set - ns) << what << " pulse " << i;
+    if (!p[i + 1].Condition) {
+      EXPECT_GE(p[i + 1].Rise - p[i].Rise, set - ns) << what << " pulse " << i;
+    }
   }
   // At MaxClock the low phase of a written bit sets the pace.
   if (bus.Clock > 100 || !byteCost) return;
@@ -363,8 +365,11 @@ TEST_F(BusTest, StretchingShorterThanTheTimeOutKeepsTheBytes) {
   const double set = 1e6 / bus->Clock;
   const std::vector<TPulse> pulses = SclPulses(sim.Log());
   ASSERT_EQ(pulses.size(), 47u);
-  for (size_t i = 0; i + 1 < pulses.size(); ++i)
-    if (!pulses[i].Condition) EXPECT_GE(pulses[i].Fall - pulses[i].Rise, set / 2) << "pulse " << i;
+  for (size_t i = 0; i + 1 < pulses.size(); ++i) {
+    if (!pulses[i].Condition) {
+      EXPECT_GE(pulses[i].Fall - pulses[i].Rise, set / 2) << "pulse " << i;
+    }
+  }
 }
 
 TEST_F(BusTest, CalibrationGivesTheExactLinesAndTheClockOnTheWireKeepsIt) {
@@ -385,6 +390,56 @@ TEST_F(BusTest, CalibrationGivesTheExactLinesAndTheClockOnTheWireKeepsIt) {
       bus->SetFrequency(k ? k : bus->MaxClock);
       ExpectTheClockOnTheWire(*this, (slow ? "Slow " : "Normal ") + std::to_string(bus->Clock) + " KHz");
     }
+  }
+}
+
+// For each SCL rise, how long SDA had held its level (from its last change, or from the
+// previous rise when it did not move).
+std::vector<double> DataSetUps(const std::deque<TSimEvent>& log) {
+  std::vector<double> setUps;
+  bool scl = true, sda = true;
+  double held = 0;
+  for (const TSimEvent& e : log) {
+    if (e.Kind != seLines) continue;
+    if (e.Sda != sda) held = double(e.TimeNs);
+    if (e.Scl && !scl) {
+      setUps.push_back(double(e.TimeNs) - held);
+      held = double(e.TimeNs);
+    }
+    scl = e.Scl, sda = e.Sda;
+  }
+  return setUps;
+}
+
+TEST_F(BusTest, EveryBitTheMasterWritesIsSetUpAQuarterMicrosecondBeforeItsClock) {
+  sim.Add<TSimEeprom>(256, 0xA0);
+  const struct {
+    double AccessNs;
+    int Khz;  // 0: the fastest clock the line allows
+  } cases[] = {{110, 0}, {170, 0}, {110, 25}, {999.75, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.AccessNs) + " ns, " + std::to_string(c.Khz) + " KHz");
+    sim.SlowAccessNs = sim.NormalAccessNs = c.AccessNs;
+    bus->SelectPort(1);
+    ASSERT_TRUE(bus->Calibrated());
+    bus->SetFrequency(c.Khz ? c.Khz : bus->MaxClock);
+    // Every bit changes SDA: after the start, after a byte, after a pause, and the
+    // master's acknowledge of a read byte.
+    sim.ClearLog();
+    ASSERT_EQ(bus->I2CStart(), 0);
+    EXPECT_EQ(bus->I2CWrite(0xA0), 0);
+    EXPECT_EQ(bus->I2CWrite(0xAA), 0);
+    clock.Advance(2e6);
+    EXPECT_EQ(bus->I2CWrite(0x55), 0);
+    ASSERT_EQ(bus->I2CStart(), 0);
+    EXPECT_EQ(bus->I2CWrite(0xA1), 0);
+    clock.Advance(2e6);
+    uint8_t ack = 0;
+    bus->I2CRead(0, ack);
+    EXPECT_EQ(bus->I2CStop(), 0);
+    const std::vector<double> setUps = DataSetUps(sim.Log());
+    ASSERT_EQ(setUps.size(), 4 * 9u + 9u + 2u);  // the repeated start's and the stop's rises among them
+    for (size_t i = 0; i < setUps.size(); ++i) EXPECT_GE(setUps[i], 250) << "rise " << i;  // I2C's data set-up time
   }
 }
 
@@ -568,8 +623,11 @@ TEST_F(BusTest, WithAnUntrustedCounterTheBusKeepsTheSetClockWhenTheCounterChange
     ExpectExactLines(*bus);
     bus->SetFrequency(100);
     ExpectTheClockOnTheWire(*this, source + " 100 KHz");
-    for (const TPulse& p : RandomReadPulses(*this))
-      if (!p.Condition) EXPECT_LE(p.Fall - p.Rise, 5000 + TI2CBus::EdgeMarginNs + 10) << source;  // and no slower
+    for (const TPulse& p : RandomReadPulses(*this)) {
+      if (!p.Condition) {
+        EXPECT_LE(p.Fall - p.Rise, 5000 + TI2CBus::EdgeMarginNs + 10) << source;  // and no slower
+      }
+    }
     const double t0 = clock.Now();
     bus->uSeconds(100);
     EXPECT_NEAR(clock.Now() - t0, 100000, 5) << source;
