@@ -74,6 +74,19 @@ void DrawTextPage(TCanvas* Canvas, const std::vector<std::string>& Lines, const 
     Canvas->TextOut(0, i * LineHeight, Lines[static_cast<size_t>(Page.First + i)]);
 }
 
+void KeepTextMargins(QPrinter& Printer) {
+  // Each side keeps its own margin where the printer cannot print as near the edge; the
+  // painter starts at the top-left corner of what is left.
+  QPageLayout layout = Printer.pageLayout();
+  const QMarginsF least = layout.minimumMargins();
+  const QMarginsF now = layout.margins(QPageLayout::Millimeter);
+  const QMarginsF mm(std::max({PrintMarginMm, least.left(), now.left()}), std::max({PrintMarginMm, least.top(), now.top()}),
+                     std::max({PrintMarginMm, least.right(), now.right()}),
+                     std::max({PrintMarginMm, least.bottom(), now.bottom()}));
+  Printer.setFullPage(false);
+  Printer.setPageMargins(mm, QPageLayout::Millimeter);
+}
+
 void PrintTextLines(const std::vector<std::string>& Lines, const std::string& FontName, const std::string& Title) {
   const TPrintTarget target = Target();
   QPrinter printer(QPrinter::HighResolution);
@@ -85,6 +98,7 @@ void PrintTextLines(const std::vector<std::string>& Lines, const std::string& Fo
   } else if (!target.PrinterName.empty()) {
     printer.setPrinterName(QString::fromStdString(target.PrinterName));
   }
+  KeepTextMargins(printer);
   QPainter painter;
   if (!painter.begin(&printer)) {
     if (!temp.empty()) std::remove(temp.c_str());

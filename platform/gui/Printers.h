@@ -40,5 +40,13 @@ void DrawTextPage(TCanvas* Canvas, const std::vector<std::string>& Lines, const 
 // so a failed print keeps an earlier file. Raises Exception when printing fails.
 void PrintTextLines(const std::vector<std::string>& Lines, const std::string& FontName, const std::string& Title);
 
+// The least margin of a printed page on every side, in millimetres: most printers cannot print
+// nearer the edge. A printer whose printable area ends further in keeps its own.
+constexpr double PrintMarginMm = 10;
+class QPrinter;
+// Sets the printer's page margins to PrintMarginMm, or the printer's own least margin or the
+// margin already set where that is more, side by side.
+void KeepTextMargins(QPrinter& Printer);
+
 // Font height in pixels of 96 per inch for the stream's 10-point text.
 constexpr int PrintFontHeight = -13;
