@@ -53,15 +53,33 @@ std::vector<std::string> Offenders(const fs::path& root) {
   return bad;
 }
 
-const std::regex kQuoted(R"re(^\s*#\s*include\s*"([^"]+)")re");
+const std::regex kInclude(R"re(^\s*#\s*include\s*(?:"([^"]+)"|<([^>]+)>))re");
+
+// The project's file an include line names, from the root, however the path is written:
+// "../app/Main.h" or "./Main.h" beside the includer, "app/./Main.h", <app/Main.h>. Empty for
+// no include or a header from outside the project (<cmath>, <QWidget>).
+std::string IncludedFile(const fs::path& root, const std::string& includer, const std::string& line) {
+  std::smatch m;
+  if (!std::regex_search(line, m, kInclude)) return {};
+  const bool quoted = m[1].matched;
+  const fs::path written(quoted ? m[1].str() : m[2].str());
+  const fs::path beside = (fs::path(includer).parent_path() / written).lexically_normal();
+  const std::string first = written.begin() == written.end() ? std::string() : written.begin()->string();
+  fs::path target = written.lexically_normal();
+  if (quoted && (first == "." || first == ".." || fs::exists(root / beside))) target = beside;
+  const std::string top = target.begin() == target.end() ? std::string() : target.begin()->string();
+  for (const char* folder : {"app", "eeprom", "devices", "controls", "update", "resources", "platform", "tests",
+                             "bench", "fuzz"})
+    if (top == folder) return target.generic_string();
+  return {};
+}
 
 // The bus folder's own includes name only itself and platform/.
 std::vector<std::string> BusLayerOffenders(const fs::path& root) {
   std::vector<std::string> bad;
   EachLine(root, "app/bus", [&](const std::string& file, int n, const std::string& line) {
-    std::smatch m;
-    if (!std::regex_search(line, m, kQuoted)) return;
-    const std::string target = m[1];
+    const std::string target = IncludedFile(root, file, line);
+    if (target.empty()) return;
     if (target.rfind("app/bus/", 0) != 0 && target.rfind("platform/", 0) != 0) bad.push_back(Where(file, n, line));
   });
   return bad;
@@ -76,8 +94,7 @@ std::vector<std::string> MainHeaderOffenders(const fs::path& root) {
     if (!e.is_directory() || name == "app" || name.rfind("build", 0) == 0 || name[0] == '.') continue;
     EachLine(root, name, [&](const std::string& file, int n, const std::string& line) {
       if (file.rfind("tests/app/", 0) == 0 || file.rfind("bench/app/", 0) == 0) return;
-      std::smatch m;
-      if (std::regex_search(line, m, kQuoted) && m[1] == "app/Main.h") bad.push_back(Where(file, n, line));
+      if (IncludedFile(root, file, line) == "app/Main.h") bad.push_back(Where(file, n, line));
     });
   }
   return bad;
@@ -130,6 +147,18 @@ TEST(IncludeRule, EachRuleFindsWhatBreaksIt) {
       {"tests/app/Ok.h", "#include \"app/Main.h\"\n", MainHeaderOffenders, false},
       {"bench/app/Ok.cpp", "#include \"app/Main.h\"\n", MainHeaderOffenders, false},
       {"build/tests/app/moc.cpp", "#include \"app/Main.h\"\n", MainHeaderOffenders, false},
+      // The path however it is written.
+      {"eeprom/W2.cpp", "#include \"../app/Main.h\"\n", MainHeaderOffenders, true},
+      {"eeprom/W3.cpp", "#include <app/Main.h>\n", MainHeaderOffenders, true},
+      {"devices/W4.cpp", "#include \"app/./Main.h\"\n", MainHeaderOffenders, true},
+      {"devices/W5.cpp", "#include \"eeprom/../app/Main.h\"\n", MainHeaderOffenders, true},
+      {"app/W6.cpp", "#include \"./Main.h\"\n", MainHeaderOffenders, false},
+      {"tests/devices/W7.h", "#include \"../../app/Main.h\"\n", MainHeaderOffenders, true},
+      {"eeprom/W8.cpp", "#include \"Main.h\"\n", MainHeaderOffenders, false},  // eeprom/Main.h
+      {"app/bus/Up4.cpp", "#include \"../Main.h\"\n", BusLayerOffenders, true},
+      {"app/bus/Up5.cpp", "#include <eeprom/EEImage.h>\n", BusLayerOffenders, true},
+      {"app/bus/Ok2.cpp", "#include \"PortIO.h\"\n#include \"../../platform/rtl/Clock.h\"\n#include <vector>\n",
+       BusLayerOffenders, false},
   };
   const fs::path tmp = fs::temp_directory_path() / ("velmaron_include_rule_" + std::to_string(::getpid()));
   for (const TCase& c : cases) {
