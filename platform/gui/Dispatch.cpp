@@ -190,7 +190,7 @@ static std::map<int, QCursor*>& CursorTable() {
 // The screen owns the cursors registered with it: a replaced one is freed,
 // and the rest go when the application does (a cursor holds a pixmap, which
 // must not outlive the window system).
-static void FreeRegisteredCursors() {
+void GuiFreeRegisteredCursors() {
   std::vector<QCursor*> owned;
   for (auto& [index, cursor] : CursorTable())
     if (std::find(owned.begin(), owned.end(), cursor) == owned.end()) owned.push_back(cursor);
@@ -201,7 +201,7 @@ static void FreeRegisteredCursors() {
 void GuiRegisterCursor(int Index, HCURSOR Cursor) {
   static bool cleanupRegistered = false;
   if (!cleanupRegistered && QCoreApplication::instance()) {
-    qAddPostRoutine(FreeRegisteredCursors);
+    qAddPostRoutine(GuiFreeRegisteredCursors);
     cleanupRegistered = true;
   }
   auto* cursor = reinterpret_cast<QCursor*>(Cursor);

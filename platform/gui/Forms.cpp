@@ -1115,7 +1115,7 @@ void TApplication::Shutdown() {
   mainForm_ = nullptr;
   if (!ownsWindowSystem_) return;
   ownsWindowSystem_ = false;
-  // Its routines at the end free the screen's cursors.
+  GuiFreeRegisteredCursors();
   delete QCoreApplication::instance();
 }
 

@@ -46,6 +46,8 @@ bool GuiFormEvent(TPeerBase* Peer, TWinControl* Control, QEvent* Event);
 // Cursors registered by number (Screen->Cursors).
 void GuiRegisterCursor(int Index, HCURSOR Cursor);
 HCURSOR GuiRegisteredCursor(int Index);
+// Frees every registered cursor (at the program's end, before the window system goes).
+void GuiFreeRegisteredCursors();
 class QCursor;
 QCursor GuiQCursor(TCursor Cursor);
 // Runs Body as the translation point runs a handler (deferred deletion of widgets, busy form,
