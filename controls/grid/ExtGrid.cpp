@@ -139,7 +139,13 @@ void TExtStringGrid::CreateWnd() {
 
 void TExtStringGrid::Loaded() {
   TBaseGrid::Loaded();
-  if (look_ == glQuarn) FixedGradientStart = TColorOf(0xC0C0C0), FixedGradientEnd = TColorOf(0xFFFFFF);
+  if (look_ == glQuarn) {
+    FixedGradientStart = TColorOf(0xC0C0C0), FixedGradientEnd = TColorOf(0xFFFFFF);
+    if (!(ComponentState() & csDesigning)) {
+      DragIndicator()->GradFrom = FixedGradientStart;
+      DragIndicator()->GradTo = FixedGradientEnd;
+    }
+  }
   initialFixedRows_ = TBaseGrid::FixedRows();
   initialFixedCols_ = TBaseGrid::FixedCols();
   initialRowHeight_ = DefaultRowHeight();

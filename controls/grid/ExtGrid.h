@@ -1852,6 +1852,8 @@ class TExtStringGrid : public TBaseGrid {
   enum TOleMarker { omRow, omColumnUpper, omColumnLower };
   TArrowWindow* OleMarker(TOleMarker Which) const { return ole_.Markers[Which].get(); }
   TPopupButton* OleDragIndicator() const { return ole_.Indicator.get(); }
+  // The popup button, made at its first use.
+  TPopupButton* DragIndicator();
   // Hides the three markers (a drop, a leave, a refusal).
   void HideOleMarkers();
 

@@ -229,6 +229,11 @@ class TGridDragIndicator : public TDropSource {
 };
 }  // namespace
 
+TPopupButton* TExtStringGrid::DragIndicator() {
+  if (!ole_.Indicator) ole_.Indicator = std::make_unique<TPopupButton>(nullptr);
+  return ole_.Indicator.get();
+}
+
 TExtStringGrid::TGridDragResult TExtStringGrid::RunOleDrag(const TGridDragData& Data) {
   TDataObject d;
   if (Data.Kind == gdkColumn) {
@@ -250,8 +255,7 @@ TExtStringGrid::TGridDragResult TExtStringGrid::RunOleDrag(const TGridDragData& 
   const int row = Data.Kind == gdkColumn ? 0 : Data.Row;
   std::string caption = Data.Col >= 0 && Data.Col < ColCount() && row >= 0 && row < RowCount() ? Cells(Data.Col, row) : "";
   caption = caption.substr(0, caption.find_first_of("\r\n"));
-  if (!ole_.Indicator) ole_.Indicator = std::make_unique<TPopupButton>(nullptr);
-  TGridDragIndicator source(ole_.Indicator.get(), caption);
+  TGridDragIndicator source(DragIndicator(), caption);
   TDragDropResult r = DoDragDrop(this, d, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE, effect);
   ole_.Indicator->ReleaseHandle();
   TGridDragResult res = ole_.Self;

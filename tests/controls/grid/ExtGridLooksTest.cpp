@@ -558,4 +558,27 @@ TEST_F(GridPressTest, ListsFreedFirstAreForgotten) {
   Flush();
 }
 
+// Loading a grid of the glQuarn look gives its fixed cells and its popup button the grey to white
+// gradient; other looks keep the button plain.
+TEST_F(GridPressTest, TheQuarnLookGivesThePopupButtonItsGradient) {
+  struct TCase {
+    TGridLook Look;
+    TColor From, To;
+  };
+  const std::vector<TCase> cases = {{glQuarn, TColorOf(0xC0C0C0), TColorOf(0xFFFFFF)}, {glXP, clNone, clNone}};
+  for (const TCase& c : cases) {
+    auto* g = new TExtStringGrid(form);
+    g->SetParent(form);
+    g->SetLook(c.Look);
+    g->Loaded();
+    TPopupButton* b = g->DragIndicator();
+    EXPECT_EQ(b->GradFrom, c.From) << c.Look;
+    EXPECT_EQ(b->GradTo, c.To) << c.Look;
+    if (c.Look == glQuarn) {
+      EXPECT_EQ(g->FixedGradientStart, c.From);
+    }
+    delete g;
+  }
+}
+
 }  // namespace
