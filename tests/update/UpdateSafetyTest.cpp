@@ -6,6 +6,7 @@
 #include "tests/update/CabWriter.h"
 #include "tests/update/EngineTestSupport.h"
 #include "tests/update/TestServers.h"
+#include "platform/gui/Windows.h"
 #include "update/nucrc32.h"
 
 using namespace updatetest;
@@ -107,6 +108,14 @@ TEST_F(UpdateSafety, AFileUnlikeWhatTheControlFileSaysReplacesNothing) {
   }
 }
 
+// What the run directory holds besides the control file: the temporary files of downloads.
+std::vector<std::string> TempFiles(const std::string& tmp) {
+  std::vector<std::string> out;
+  for (const std::string& f : RunLeftovers(tmp))
+    if (ExtractFileName(f) != "update.inf") out.push_back(f);
+  return out;
+}
+
 TEST_F(UpdateSafety, ADownloadPastItsLimitIsStoppedBeforeItFillsTheDisk) {
   TTestServer http("http_server.py", {srv});
   // The control file: 32 MB without a length, against its 16 MB.
@@ -116,14 +125,127 @@ TEST_F(UpdateSafety, ADownloadPastItsLimitIsStoppedBeforeItFillsTheDisk) {
   EXPECT_LE(mostReceived, int64_t(16) << 20);
   nu.StopConnection();
 
-  // A listed file of a given size: twice that and a megabyte at most.
-  mostReceived = 0;
-  EXPECT_EQ(Update(http.Base() + "/files/update.inf",
-                   "[files]\ncount=1\n[file1]\nurl=" + http.Base() + "/huge\nfilesize=1000\n"),
-            -1);
-  EXPECT_LE(mostReceived, 2 * 1000 + (1 << 20));
-  EXPECT_FALSE(fs::exists(app + "/huge"));
-  EXPECT_NE(Log().find("Download stopped: more than "), std::string::npos);
+  const struct {
+    const char* label;
+    std::string entry;
+    int64_t cap;
+    int64_t most;      // bytes at most written
+    std::string said;  // the 968 text
+  } cases[] = {
+      {"a given size: twice that and a megabyte", "url=" + http.Base() + "/huge\nfilesize=1000\n", 0,
+       2 * 1000 + (1 << 20), "huge: more than 1 MB, twice the size the control file gives and a megabyte"},
+      {"no size: the fixed cap", "url=" + http.Base() + "/huge\n", int64_t(4) << 20, int64_t(4) << 20,
+       "huge: more than 4 MB, the limit for a file whose size the control file does not give"},
+      {"an announced size past the free space", "url=" + http.Base() + "/vast\n", INT64_MAX, 1024,  // the control file
+       "vast: needs 1073741824 MB, only "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    mostReceived = 0;
+    if (c.cap) nu.DownloadCap = c.cap;
+    fs::remove(logFile);
+    EXPECT_EQ(Update(http.Base() + "/files/update.inf", "[files]\ncount=1\n[file1]\n" + c.entry), -1);
+    EXPECT_LE(mostReceived, c.most);
+    EXPECT_TRUE(TempFiles(tmp).empty()) << "the temporary file goes at once";
+    EXPECT_TRUE(Tree(app).empty()) << "nothing lands";
+    ASSERT_NE(nu.Find(968), nullptr);
+    EXPECT_EQ(nu.Find(968)->Text.rfind("Download stopped : " + c.said, 0), 0u) << nu.Find(968)->Text;
+    ASSERT_EQ(nu.Problems().size(), 1u);
+    EXPECT_EQ(nu.Problems()[0], nu.Find(968)->Text) << "for the wizard's message";
+    EXPECT_NE(Log().find(nu.Find(968)->Text), std::string::npos);
+    nu.StopConnection();
+    nu.DownloadCap = TNetUpdate::kDownloadCap;
+  }
+}
+
+// Trust follows how the bytes came: an https transfer may not go on over plain
+// http, and a control file that reached https only through a plain-http
+// redirect is a plain-http control file.
+TEST_F(UpdateSafety, AnHttpsTransferRedirectedToPlainHttpIsRefused) {
+  TTestServer plain("http_server.py", {srv});
+  TTestServer secure("http_server.py", {"--tls", scratch / "tls", srv});
+  ::setenv("CURL_CA_BUNDLE", (scratch / "tls/cert.pem").c_str(), 1);
+  WriteBytes(srv + "/velmaron_NEW", "new program");
+  WriteBytes(app + "/velmaron_NEW", "kept");
+  const std::string viaPlain = secure.Base("https") + "/goto?" + plain.Base() + "/files/";
+  const std::string control = "[action]\nrunbefore=prog --before\n"
+                              "[application]\nappupdate=1\nappname=prog\nappcomps=velmaron_NEW\n"
+                              "[files]\ncount=1\n[file1]\nurl=";
+  const struct {
+    const char* label;
+    std::string url, file;
+    int result;            // of the steps up to the file step
+    bool plainControl;     // the control file counts as plain http
+    std::string refused;   // the 967 text's parameter, "" for none
+  } cases[] = {
+      {"the control file", viaPlain + "update.inf", secure.Base("https") + "/files/velmaron_NEW", -2, false,
+       viaPlain + "update.inf -> " + plain.Base() + "/files/update.inf"},
+      {"a listed file", secure.Base("https") + "/files/update.inf", viaPlain + "velmaron_NEW", -1, false,
+       viaPlain + "velmaron_NEW -> " + plain.Base() + "/files/velmaron_NEW"},
+      {"plain http redirected to https", plain.Base() + "/goto?" + secure.Base("https") + "/files/update.inf",
+       secure.Base("https") + "/files/velmaron_NEW", 0, true, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    launcher.Started.clear();
+    const int result = Update(c.url, control + c.file + "\n");
+    EXPECT_EQ(result, c.result);
+    if (result != -2) {
+      nu.RunActions();
+      nu.FinishUpdate();
+    }
+    if (c.refused.empty()) {
+      EXPECT_FALSE(nu.Saw(967));
+    } else {
+      ASSERT_NE(nu.Find(967), nullptr);
+      EXPECT_EQ(nu.Find(967)->Text, "Refused, an https transfer was redirected to plain http : " + c.refused);
+      EXPECT_EQ(nu.Find(967)->Status, 11);
+      EXPECT_FALSE(nu.Saw(916)) << "refused, not reported as a plain redirect answer";
+    }
+    EXPECT_EQ(nu.Saw(966), c.plainControl);
+    EXPECT_EQ(ReadBytes(app + "/velmaron_NEW"), "kept") << "nothing written";
+    EXPECT_EQ(launcher.Started.size(), c.result == -1 ? 1u : 0u) << "nothing run from a refused control file";
+    EXPECT_FALSE(nu.NeedsRestart());
+    nu.StopConnection();
+  }
+}
+
+// From a plain-http control file showURL opens web addresses only: never a local
+// file or another scheme's handler.
+TEST_F(UpdateSafety, ShowUrlFromPlainHttpOpensOnlyWebAddresses) {
+  TTestServer plain("http_server.py", {srv});
+  TTestServer secure("http_server.py", {"--tls", scratch / "tls", srv});
+  ::setenv("CURL_CA_BUNDLE", (scratch / "tls/cert.pem").c_str(), 1);
+  std::vector<std::string> opened;
+  SetShellOpenHandler([&](const std::string&, const std::string& file) {
+    opened.push_back(file);
+    return true;
+  });
+  const struct {
+    const char* address;
+    bool https;
+    bool opens;
+  } cases[] = {
+      {"https://example.org/news", false, true}, {"HTTP://example.org/news", false, true},
+      {"file:///etc/passwd", false, false},      {"/etc/passwd", false, false},
+      {"mailto:someone@example.org", false, false}, {"smb://host/share/run.desktop", false, false},
+      {"file:///etc/passwd", true, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.address) + (c.https ? " over https" : " over http"));
+    opened.clear();
+    const std::string base = c.https ? secure.Base("https") : plain.Base();
+    ASSERT_NE(Update(base + "/files/update.inf", std::string("[action]\nshowURL=") + c.address + "\n"), -2);
+    EXPECT_EQ(nu.RunActions(), 0);
+    EXPECT_EQ(opened.size(), c.opens ? 1u : 0u);
+    if (!c.opens) {
+      ASSERT_NE(nu.Find(966), nullptr);
+      EXPECT_EQ(nu.Find(966)->Text,
+                "Refused, not fetched over https : showURL " + std::string(c.address) + " (not a web address)");
+    }
+    nu.StopConnection();
+  }
+  SetShellOpenHandler(nullptr);
 }
 
 TEST_F(UpdateSafety, CredentialsGoOnlyToTheServerOfTheControlFile) {
@@ -271,6 +393,21 @@ TEST_F(UpdateSafety, FromPlainHttpOnlyOrdinaryDataFilesLandInTheProgramsFolder) 
     nu.StopConnection();
     fs::remove(logFile);
   }
+}
+
+// A copy that ends before the length its file had when it began is a failed
+// copy, as a transfer that ends before its announced length is.
+TEST_F(UpdateSafety, ACopyThatEndsBeforeItsLengthIsAFailedCopy) {
+  nu.SetUpdateType(fileUpdate);
+  WriteBytes(srv + "/big.bin", Pattern(100000));
+  WriteBytes(app + "/big.bin", "the installed file");
+  nu.OnFileProgress = [&](TObject*, const std::string&, int64_t, int64_t) {
+    fs::resize_file(srv + "/big.bin", 5000);  // the source shrinks under the copy
+  };
+  EXPECT_FALSE(nu.DownloadFile(srv + "/big.bin", false, app + "/"));
+  EXPECT_EQ(ReadBytes(app + "/big.bin"), "the installed file");
+  EXPECT_NE(Log().find("The copy of " + srv + "/big.bin ended after 16384 of 100000 bytes"), std::string::npos)
+      << Log();
 }
 
 // A server that keeps silent for 10 s: the engine still asks about a cancel every

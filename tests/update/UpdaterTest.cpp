@@ -336,3 +336,26 @@ TEST(Housekeeping, StaleFoldersGoButHeldOnesLinksAndOtherNamesStay) {
   EXPECT_EQ(NUpdate::RemoveStaleFolders(base), 1) << "once its program has ended, it goes too";
   EXPECT_FALSE(fs::exists(live));
 }
+
+// A cabinet the updater cannot unpack is logged, kept, and told at the program's
+// next start, as a _NEW file it cannot put in place is.
+TEST_F(UpdaterTest, ACabinetTheUpdaterCannotUnpackIsLoggedAndToldAtTheNextStart) {
+  const struct {
+    const char* label;
+    std::string bytes;
+  } cases[] = {
+      {"damaged", "MSCF and then nothing a cabinet holds"},
+      {"a name that leaves its folder", MakeStoredCabinet({{"..\\escaped.txt", "out"}})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove("NUPDATE.LOG");
+    WriteBytes("bad.cab", c.bytes);
+    EXPECT_EQ(Run({"1", "X", "null", "bad.cab"}), 0);
+    EXPECT_NE(ReadBytes("NUPDATE.LOG").find(" : upd cab error in extract file:bad.cab"), std::string::npos)
+        << "logged without \"L\" too";
+    EXPECT_NE(NUpdate::TakeUpdaterNote().find("bad.cab: not unpacked"), std::string::npos);
+    EXPECT_EQ(ReadBytes("bad.cab"), c.bytes) << "kept for a look";
+    EXPECT_FALSE(fs::exists(dir.Path().parent_path() / "escaped.txt"));
+  }
+}

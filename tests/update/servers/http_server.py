@@ -15,6 +15,8 @@ certificate for 127.0.0.1, written to DIR/cert.pem for the client to trust.
   /empty               200 with no body
   /redirect/<path>     302 to /files/<path>
   /redirect-ftp        302 to an ftp:// address (must not be followed)
+  /goto?<address>      302 to that address
+  /vast                announces a petabyte, sends a little, closes
   /slow                an endless body, one block every 50 ms
   POST /post           echoes "content-type|body"
 A request in absolute form ("GET http://any.host/path", as sent to a proxy) is served by its path.
@@ -60,6 +62,7 @@ class Handler(BaseHTTPRequestHandler):
 
     def do_GET(self):
         p = self.path.split("?", 1)[0]
+        query = self.path.split("?", 1)[1] if "?" in self.path else ""
         if p.startswith("http://"):
             p = "/" + p[len("http://"):].split("/", 1)[-1]
         if p.startswith("/files/"):
@@ -106,6 +109,18 @@ class Handler(BaseHTTPRequestHandler):
             self.send_body(200, b"")
         elif p.startswith("/redirect/"):
             self.send_body(302, b"", [("Location", "/files/" + p[len("/redirect/"):])])
+        elif p == "/goto":
+            self.send_body(302, b"", [("Location", query)])
+        elif p == "/vast":
+            self.send_response(200)
+            self.send_header("Content-Length", str(1 << 50))
+            self.end_headers()
+            try:
+                self.wfile.write(b"v" * 65536)
+                self.wfile.flush()
+            except (BrokenPipeError, ConnectionResetError):
+                pass
+            self.close_connection = True
         elif p == "/redirect-ftp":
             self.send_body(302, b"", [("Location", "ftp://127.0.0.1:1/x")])
         elif p == "/slow":
