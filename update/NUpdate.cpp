@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "platform/gui/Forms.h"
@@ -255,6 +256,11 @@ std::string TNetUpdate::RunDirectory() {
     // For its owner only (0700) at a name nobody can guess, locked while in use.
     runDirectory_ = MakePrivateFolder(base, "velmaron-update-", runLock_);
     if (!runDirectory_.empty()) break;
+  }
+  // Named without links: files unpacked here are written by the writers that follow none.
+  if (char* real = runDirectory_.empty() ? nullptr : ::realpath(runDirectory_.c_str(), nullptr)) {
+    runDirectory_ = IncludeTrailingPathDelimiter(real);
+    ::free(real);
   }
   return runDirectory_;
 }

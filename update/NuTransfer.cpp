@@ -382,13 +382,14 @@ bool TNetUpdate::EnoughSpace(const std::string& name, int64_t bytes) {
 
 bool TNetUpdate::CabinetRefused(const std::string& cabinet, const std::string& dir) {
   if (!dataOnly_) return false;
-  std::vector<std::string> targets;
-  if (!cabfdi::ListCab(cabinet, dir, targets)) return false;  // not unpacked at all: 947 tells
-  for (const std::string& t : targets) {
-    const std::string why = DataOnlyRefusal(t);
+  std::vector<std::string> names;
+  if (!cabfdi::ListCab(cabinet, names)) return false;  // not unpacked at all: 947 tells
+  const std::string root = IncludeTrailingPathDelimiter(dir.empty() ? GetCurrentDir() : dir);
+  for (const std::string& name : names) {
+    const std::string why = DataOnlyRefusal(root + name);
     if (why.empty()) continue;
     // Looked into before anything is unpacked: refused whole.
-    Refuse(ExtractFileName(cabinet) + " (it holds " + t + ": " + why + ")");
+    Refuse(ExtractFileName(cabinet) + " (it holds " + name + ": " + why + ")");
     DeleteFile(cabinet);
     refusedNow_ = true;
     return true;

@@ -53,15 +53,14 @@ std::string Base(const std::string& destDir) {
 
 }  // namespace
 
-bool ListCab(const std::string& cabinet, const std::string& destDir, std::vector<std::string>& targets) {
-  targets.clear();
+bool ListCab(const std::string& cabinet, std::vector<std::string>& names) {
+  names.clear();
   archive::TCabinet cab;
   std::string error;
   if (!cab.Open(cabinet, error)) return false;
-  const std::string base = Base(destDir);
   for (const archive::TCabEntry& e : cab.Entries()) {
     if (!IsSafeEntryName(e.Name)) return false;
-    targets.push_back(base + Slashed(e.Name));
+    names.push_back(Slashed(e.Name));
   }
   return true;
 }

@@ -16,10 +16,10 @@ namespace cabfdi {
 // entry's file; `rule` says what may be replaced.
 int ExtractCab(const std::string& cabinet, const std::string& destDir, const archive::TPlaceRule& rule = {});
 
-// The paths the entries of `cabinet` would be written to below `destDir`,
-// without writing anything; false when it is no cabinet or a name could leave
-// the destination.
-bool ListCab(const std::string& cabinet, const std::string& destDir, std::vector<std::string>& targets);
+// The names of the entries of `cabinet` ("/" separating folders), without
+// writing anything; false when it is no cabinet or a name could leave its
+// destination.
+bool ListCab(const std::string& cabinet, std::vector<std::string>& names);
 
 // True when a stored entry name stays below the directory it is unpacked into.
 bool IsSafeEntryName(const std::string& name);

@@ -216,9 +216,19 @@ bool PlaceFileOnce(const std::string& source, const std::string& target, const T
   std::string sourceDir, sourceName, targetDir, targetName;
   SplitPath(source, sourceDir, sourceName);
   SplitPath(target, targetDir, targetName);
-  TFolder from, to;
-  if (!from.Open(sourceDir, false, error) || !to.Open(targetDir, false, error)) {
-    number = errno ? errno : ENOTDIR;
+  // The source is ours (a run's private folder, or the updater's current one):
+  // only the way to the target must be free of links.
+  struct TFd {
+    int fd;
+    ~TFd() {
+      if (fd >= 0) ::close(fd);
+    }
+    int Fd() const { return fd; }
+  } from{::open(sourceDir.empty() ? "." : sourceDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+  if (from.fd < 0) return Failed(error, "cannot open " + sourceDir, number, errno);
+  TFolder to;
+  if (!to.Open(targetDir, false, error)) {
+    number = ENOTDIR;
     return false;
   }
   mode_t mode = 0;

@@ -58,7 +58,8 @@ int CreateTempIn(const TFolder& folder, const std::string& name, std::string& te
 bool CommitIn(const TFolder& folder, int fd, const std::string& tempName, const std::string& name, mode_t mode,
               std::string& error);
 
-// Puts the regular file `source` (not followed if a link) in place of `target`:
+// Puts the regular file `source` (not followed if a link; its folder is the
+// caller's own and may be reached through links) in place of `target`:
 // one rename when both are on one file system, else a synced copy beside the
 // target renamed over it; `source` is gone afterwards. The folder of `target` is
 // reached without links and synced after.

@@ -380,7 +380,7 @@ TEST_F(UpdateSafety, FromPlainHttpOnlyOrdinaryDataFilesLandInTheProgramsFolder) 
         said + "helper (it would replace a program (a file with an execute bit))",
         said + "velmaron_NEW (the program's own files are updated over https only)",
         said + "data.txt (outside the program's folder: " + outside + "/)",
-        said + "prog.cab (it holds " + app + "/velmaron: it would replace the program)",
+        said + "prog.cab (it holds velmaron: it would replace the program)",
         said + "velmaro_ (it expands to velmaron: it would replace the program)",
         said + "runbefore prog --before",
         said + "runafter prog --after"};
@@ -408,6 +408,22 @@ TEST_F(UpdateSafety, ACopyThatEndsBeforeItsLengthIsAFailedCopy) {
   EXPECT_EQ(ReadBytes(app + "/big.bin"), "the installed file");
   EXPECT_NE(Log().find("The copy of " + srv + "/big.bin ended after 16384 of 100000 bytes"), std::string::npos)
       << Log();
+}
+
+// Only the way to the installed file must be free of links: a temporary folder
+// the user reaches through one still works.
+TEST_F(UpdateSafety, ATemporaryFolderReachedThroughALinkStillWorks) {
+  TTestServer http("http_server.py", {srv});
+  fs::create_directory_symlink(tmp, scratch / "tmp-link");
+  nu.SetTempDirectory(scratch / "tmp-link");
+  WriteBytes(srv + "/readme.tx_", Szdd('t', "unpacked"));
+  WriteBytes(srv + "/plain.txt", "plain");
+  EXPECT_EQ(Update(http.Base() + "/files/update.inf", "[files]\ncount=2\n[file1]\nurl=" + http.Base() +
+                                                          "/files/readme.tx_\ncompressed=1\n[file2]\nurl=" +
+                                                          http.Base() + "/files/plain.txt\n"),
+            0);
+  EXPECT_EQ(ReadBytes(app + "/readme.txt"), "unpacked");
+  EXPECT_EQ(ReadBytes(app + "/plain.txt"), "plain");
 }
 
 // A server that keeps silent for 10 s: the engine still asks about a cancel every
