@@ -151,6 +151,16 @@ void TExtInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
         }
       }
       break;
+    case VK_HOME:
+    case VK_END:
+      // Without Ctrl or Shift they move the caret only, even at the text's ends.
+      if (Shift & (ssShift | ssCtrl)) break;
+      if (Key == VK_HOME)
+        SetSel(0, 0);
+      else
+        SetSel(static_cast<int>(Text().size()), static_cast<int>(Text().size()));
+      Key = 0;
+      return;
     case VK_LEFT:
     case VK_RIGHT: {
       // With CursorWalkEditor an arrow at the text's end (start) always leaves the cell.

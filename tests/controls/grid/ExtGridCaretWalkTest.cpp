@@ -1,4 +1,4 @@
-// Arrow keys that walk out of the inplace editor, the caret a click places, the drop-down width of
+// Arrow keys that walk out of the inplace editor, Home and End in it, the caret a click places, the drop-down width of
 // the in-cell combo, presses on a partly shown last row or column, and the date picker's event.
 #include <gtest/gtest.h>
 
@@ -99,6 +99,43 @@ TEST_P(EditorWalk, ArrowAtTheTextsEnd) {
 
 INSTANTIATE_TEST_SUITE_P(Grid, EditorWalk, ::testing::ValuesIn(kWalks),
                          [](const ::testing::TestParamInfo<WalkCase>& i) { return std::string(i.param.Name); });
+
+// ---------------------------------------------------------------- Home and End in the editor
+struct HomeEndCase {
+  const char* Name;
+  bool CaretHome;  // the caret stands at the text's start before the key, else at its end
+  int QtKey;
+  Qt::KeyboardModifiers Mods;
+  bool Stays;  // the editor stays open on its cell
+  int Caret;
+};
+
+const HomeEndCase kHomeEnds[] = {
+    {"HomeAtTheStartStaysInTheEditor", true, Qt::Key_Home, Qt::NoModifier, true, 0},
+    {"EndAtTheEndStaysInTheEditor", false, Qt::Key_End, Qt::NoModifier, true, 2},
+    {"HomeAtTheEndGoesToTheStart", false, Qt::Key_Home, Qt::NoModifier, true, 0},
+    {"CtrlHomeLeavesForTheGrid", false, Qt::Key_Home, Qt::ControlModifier, false, -1},
+};
+
+class EditorHomeEnd : public GridInputTest, public ::testing::WithParamInterface<HomeEndCase> {};
+
+TEST_P(EditorHomeEnd, MoveTheCaretOnly) {
+  const HomeEndCase& k = GetParam();
+  Load();
+  grid->FocusCell(3, 2, true);
+  Type("ab");
+  ASSERT_TRUE(EditorShown());
+  if (k.CaretHome) grid->InplaceEditor()->SetSelStart(0);
+  Key(k.QtKey, k.Mods);
+  EXPECT_EQ(Current() == TPoint(3, 2) && EditorShown(), k.Stays);
+  if (k.Stays) {
+    EXPECT_EQ(grid->InplaceEditor()->SelStart(), k.Caret);
+    EXPECT_EQ(grid->InplaceEditor()->SelLength(), 0);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Grid, EditorHomeEnd, ::testing::ValuesIn(kHomeEnds),
+                         [](const ::testing::TestParamInfo<HomeEndCase>& i) { return std::string(i.param.Name); });
 
 // ---------------------------------------------------------------- the caret a click places
 struct CaretCase {

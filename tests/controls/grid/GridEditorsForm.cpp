@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
   grid->SetParent(form);
   grid->SetAlign(alClient);
   grid->SetColCount(n + 3);
-  grid->SetRowCount(14);
+  grid->SetRowCount(20);
   grid->SetDefaultColWidth(74);
   grid->SetOptions(grid->Options() | goEditing | goTabs);
   const std::string samples[] = {"42", "1.5", DateToStr(Date()), "alpha", "one", "caption", "Y",
