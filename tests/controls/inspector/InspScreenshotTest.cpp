@@ -252,3 +252,56 @@ TEST(InspScreenshot, MultiPanelCaptionsOfEveryShadeType) {
 }
 
 }  // namespace
+
+namespace {
+
+// A bar of one icon-style panel in the blue look, its rows with a 32 pixel picture.
+TInspectorBar* IconBar(TForm* form, int left, TPanelStyle style, int rowHeight) {
+  auto* bar = new TInspectorBar(form);
+  bar->SetParent(form);
+  bar->SetBounds(left, 0, 200, 240);
+  bar->HelpPanel()->SetVisible(false);
+  TInspectorPanel* p = bar->Panels()->Add();
+  p->SetCaption(style == psLargeIcon ? "Large icons" : style == psSmallIcon ? "Small icons" : "Buttons");
+  p->SetStyle(style);
+  p->SetItemHeight(rowHeight);
+  p->SetAlignment(style == psLargeIcon ? taCenter : taLeftJustify);
+  bar->SetStyle(esOffice2003Blue);
+  TBitmap pic(style == psLargeIcon ? 32 : 16, style == psLargeIcon ? 32 : 16);
+  pic.Canvas()->Brush()->SetColor(clTeal);
+  pic.Canvas()->FillRect(TRect(4, 4, pic.Width() - 4, pic.Height() - 4));
+  for (int i = 0; i < 3; ++i) {
+    TInspectorItem* it = p->Items()->Add();
+    it->SetCaption("Row " + std::to_string(i + 1));
+    it->SetBitmap(&pic);
+  }
+  p->Items()->Items(2)->SetButtonDown(true);
+  return bar;
+}
+
+}  // namespace
+
+// The icon styles side by side, the first large icon under the mouse: its hover frame shows in
+// the look's border colour round the picture (82..118 x 20..56 in a bar 200 wide).
+TEST(InspScreenshot, IconStylesShowTheHoverFrame) {
+  auto form = std::make_unique<TForm>(nullptr);
+  form->SetBounds(0, 0, 620, 240);
+  form->SetCaption("Icon styles");
+  TInspectorBar* large = IconBar(form.get(), 0, psLargeIcon, 64);
+  IconBar(form.get(), 210, psSmallIcon, 22);
+  IconBar(form.get(), 420, psButtons, 32);
+  form->Show();
+  const QRgb border = qRgb(0x00, 0x2D, 0x96);  // 0x962D00 as BBGGRR
+  for (const bool over : {false, true}) {
+    SCOPED_TRACE(over ? "mouse over the picture" : "mouse away");
+    Mouse_SetCursorPos(large->ClientToScreen(over ? TPoint(100, 38) : TPoint(100, 230)));
+    const QImage img = RenderControlImage(large);
+    EXPECT_EQ(img.pixel(82, 38) & 0xFFFFFF, over ? border & 0xFFFFFF : img.pixel(60, 38) & 0xFFFFFF)
+        << "the frame's left edge, else the panel's background";
+    // The down row (the third) keeps its frame wherever the mouse is.
+    EXPECT_EQ(img.pixel(82, 20 + 2 * 64 + 18) & 0xFFFFFF, border & 0xFFFFFF);
+    if (over) {
+      EXPECT_TRUE(SaveControlImage(form.get(), TestImagePath("inspector_icon_styles.png")));
+    }
+  }
+}
