@@ -141,10 +141,7 @@ class TCheckItemStrings : public TItemStrings {
 };
 
 TCheckListBox::TCheckListBox(TComponent* AOwner) : TCustomListBox(AOwner) {
-  checkItems_ = new TCheckItemStrings([this] {
-    ItemsChanged();
-    PushChecks();
-  });
+  checkItems_ = new TCheckItemStrings([this] { LinesChanged(); });
   items_.reset(checkItems_);
 }
 
@@ -204,18 +201,41 @@ void TCheckListBox::PushCheck(int Index) {
   auto* l = dynamic_cast<QListWidget*>(peer_);
   if (!l || pushingChecks_ || checkItems_->UpdateCount() > 0 || Index >= l->count() || Index >= Count()) return;
   pushingChecks_ = true;
+  DressCheck(l->item(Index), Index);
+  pushingChecks_ = false;
+}
+
+void TCheckListBox::LinesChanged() {
+  selected_.resize(static_cast<size_t>(items_->Count()), false);
+  if (itemIndex_ >= items_->Count()) itemIndex_ = -1;
+  auto* l = dynamic_cast<QListWidget*>(peer_);
+  if (!l) return;
+  pushing_ = pushingChecks_ = true;
+  l->clear();
+  for (int i = 0; i < items_->Count(); ++i) {
+    auto* it = new QListWidgetItem(ToQString(items_->Get(i)));
+    if (i < static_cast<int>(checkItems_->Lines.size())) DressCheck(it, i);
+    l->addItem(it);
+  }
+  // The new items start unselected: only the selected lines are told.
+  for (int i = 0; i < l->count() && i < static_cast<int>(selected_.size()); ++i)
+    if (selected_[static_cast<size_t>(i)]) l->item(i)->setSelected(true);
+  if (itemIndex_ >= 0 && itemIndex_ < l->count()) l->setCurrentRow(itemIndex_, QItemSelectionModel::NoUpdate);
+  pushing_ = pushingChecks_ = false;
+}
+
+void TCheckListBox::DressCheck(QListWidgetItem* Item, int Index) const {
   const TCheckItem& line = checkItems_->Lines[static_cast<size_t>(Index)];
-  QListWidgetItem* it = l->item(Index);
   Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
   if (line.Enabled) f |= Qt::ItemIsEnabled;
   if (allowGrayed_) f |= Qt::ItemIsUserTristate;
-  it->setFlags(f);
+  if (Item->flags() != f) Item->setFlags(f);
   // The list's palette holds its font colour for every state, so a disabled line is greyed here.
-  it->setForeground(line.Enabled ? QBrush() : QBrush(ToQColor(clGrayText)));
-  it->setCheckState(line.State == cbChecked ? Qt::Checked
-                    : line.State == cbGrayed ? Qt::PartiallyChecked
-                                             : Qt::Unchecked);
-  pushingChecks_ = false;
+  if (!line.Enabled) Item->setForeground(QBrush(ToQColor(clGrayText)));
+  else if (Item->data(Qt::ForegroundRole).isValid()) Item->setForeground(QBrush());
+  Item->setCheckState(line.State == cbChecked ? Qt::Checked
+                      : line.State == cbGrayed ? Qt::PartiallyChecked
+                                               : Qt::Unchecked);
 }
 
 void TCheckListBox::PeerCheckChanged(int Row, int QtState) {

@@ -8,6 +8,8 @@
 
 #include "platform/gui/StdCtrls.h"
 
+class QListWidgetItem;
+
 class TCheckListBox : public TCustomListBox {
  public:
   explicit TCheckListBox(TComponent* AOwner);
@@ -40,6 +42,11 @@ class TCheckListBox : public TCustomListBox {
   void ToggleClickCheck(int Index);
   void PushChecks();
   void PushCheck(int Index);
+  // The list's lines changed: the widget is filled anew with items that carry their boxes before
+  // they go into the list (an item changed once it is in a shown list costs a pass over them all).
+  void LinesChanged();
+  // The line's check box, enabled state and grey into the widget's item.
+  void DressCheck(QListWidgetItem* Item, int Index) const;
   // The widget shows a new state (Qt's check state) for a line.
   void PeerCheckChanged(int Row, int QtState);
 

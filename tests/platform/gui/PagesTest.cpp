@@ -322,6 +322,43 @@ TEST_F(CheckList, ABatchOfLinesIsShownOnceWhenItEnds) {
   EXPECT_EQ(Shown(c, 1), Qt::Checked) << "outside a batch a change shows at once";
 }
 
+// The lines come into the shown list with their boxes, states and grey already set: the list
+// hears of no item changing (each would cost it a pass over every line), whatever the batch held.
+TEST_F(CheckList, AFilledListShowsItsLinesWithoutChangingThemInTheList) {
+  TCheckListBox* c = Make();
+  QListWidget* l = List(c);
+  int changes = 0;
+  QObject::connect(l->model(), &QAbstractItemModel::dataChanged, l, [&] { ++changes; });
+  for (bool grayed : {false, true}) {
+    SCOPED_TRACE(grayed);
+    c->SetAllowGrayed(grayed);
+    changes = 0;
+    c->Items()->BeginUpdate();
+    c->Items()->Clear();
+    for (int i = 0; i < 30; ++i) {
+      const int at = c->Items()->Add("line " + std::to_string(i));
+      c->SetState(at, i % 3 == 0 ? cbChecked : i % 3 == 1 ? cbGrayed : cbUnchecked);
+      c->SetItemEnabled(at, i % 4 != 0);
+    }
+    c->Items()->EndUpdate();
+    EXPECT_EQ(changes, 0);
+    ASSERT_EQ(l->count(), 30);
+    for (int i = 0; i < 30; ++i) {
+      EXPECT_EQ(Shown(c, i), i % 3 == 0 ? Qt::Checked : i % 3 == 1 ? Qt::PartiallyChecked : Qt::Unchecked) << i;
+      EXPECT_EQ(bool(l->item(i)->flags() & Qt::ItemIsEnabled), i % 4 != 0) << i;
+      EXPECT_EQ(bool(l->item(i)->flags() & Qt::ItemIsUserTristate), grayed) << i;
+      EXPECT_EQ(l->item(i)->foreground().style() != Qt::NoBrush, i % 4 == 0) << i;
+    }
+  }
+  // Selected lines stay selected, the others not, when the list is filled anew.
+  c->SetMultiSelect(true);
+  c->SetSelected(2, true);
+  c->SetSelected(5, true);
+  c->Items()->Add("one more");
+  ASSERT_EQ(l->count(), 31);
+  for (int i = 0; i < 31; ++i) EXPECT_EQ(l->item(i)->isSelected(), i == 2 || i == 5) << i;
+}
+
 TEST_F(CheckList, TheUserTogglesEnabledLinesOnly) {
   TCheckListBox* c = Make();
   for (const char* s : {"one", "two", "three"}) c->Items()->Add(s);
