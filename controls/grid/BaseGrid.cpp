@@ -160,6 +160,12 @@ TCellProperties* TBaseGrid::PropsAt(int ACol, int ARow) const {
 
 // ----- cell text
 std::string TBaseGrid::Cells(int ACol, int ARow) const {
+  std::string buffer;
+  const std::string& t = CellText(ACol, ARow, buffer);
+  return &t == &buffer ? std::move(buffer) : t;
+}
+
+const std::string& TBaseGrid::CellText(int ACol, int ARow, std::string& Buffer) const {
   // One store lookup gives the text and the property object (a covered cell reads its base).
   TObject* o = nullptr;
   const std::string* t = &Store().TextAndObject(ACol, ARow, o);
@@ -171,14 +177,14 @@ std::string TBaseGrid::Cells(int ACol, int ARow) const {
   }
   // Without a display-text hook the stored text is the displayed one: no copy to edit, no calls.
   if (br >= eventRowLimit_ || (!OnGetDisplText && !OnGetDisplWideText && !DisplTextHooked)) return *t;
-  std::string s = *t;
-  GetDisplText(bc, br, s);
+  Buffer = *t;
+  GetDisplText(bc, br, Buffer);
   if (OnGetDisplWideText) {
-    std::u16string w = ExtUtil::DecodeWideText(s);
+    std::u16string w = ExtUtil::DecodeWideText(Buffer);
     GetDisplWideText(bc, br, w);
-    s = Utf16ToUtf8(w);
+    Buffer = Utf16ToUtf8(w);
   }
-  return s;
+  return Buffer;
 }
 
 void TBaseGrid::SetCells(int ACol, int ARow, const std::string& Value) {

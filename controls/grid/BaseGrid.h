@@ -190,6 +190,9 @@ class TBaseGrid : public TStringGrid {
   // ----- cell text
   // The base cell's text; below EventRowLimit passed through the display-text events.
   std::string Cells(int ACol, int ARow) const;
+  // What Cells answers, read in place: the stored text itself when no display-text event
+  // changes it, else Buffer holding the text the events gave.
+  const std::string& CellText(int ACol, int ARow, std::string& Buffer) const;
   // Stores in the base cell (a merged area repaints whole); the footer follows the last row.
   void SetCells(int ACol, int ARow, const std::string& Value);
   // The cell's own text and slot: no redirection, no events.

@@ -38,6 +38,18 @@ struct TValueEntry {
   bool Blank = false;
 };
 
+// Whether value entry A goes before B when the first key decides alone: the blank rule, the
+// class, the value, in the direction (the sort's comparison below 0, also where a value is no
+// number). Its settings are held by value, so the merge keeps its indexes in registers.
+struct TValueBefore {
+  bool IgnoreBlanks = false, BlankAfter = false, Descending = false;
+  bool operator()(const TValueEntry& A, const TValueEntry& B) const {
+    if (IgnoreBlanks && A.Blank != B.Blank) return Descending ? A.Blank == BlankAfter : A.Blank != BlankAfter;
+    if (A.Rank != B.Rank) return Descending ? A.Rank > B.Rank : A.Rank < B.Rank;
+    return Descending ? A.Num != B.Num && !(A.Num < B.Num) : A.Num < B.Num;
+  }
+};
+
 // BeginUpdate/EndUpdate as a pair, also when a handler raises.
 struct TUpdateScope {
   TExtStringGrid* Grid;
@@ -115,10 +127,10 @@ std::string UpperAscii(std::string S) {
 
 int Sign(int V) { return V < 0 ? -1 : V > 0 ? 1 : 0; }
 
-// Stable bottom-up merge sort of A by Cmp (negative: first argument first). Whatever Cmp answers,
+// Stable bottom-up merge sort of A by Before (true: the first argument goes first). Whatever it answers,
 // A ends as a permutation of itself: each merge step writes every element of its two runs once.
-template <class T, class TCmp>
-void StableMergeSort(std::vector<T>& A, TCmp&& Cmp) {
+template <class T, class TBefore>
+void StableMergeSort(std::vector<T>& A, TBefore&& Before) {
   const size_t n = A.size();
   std::vector<T> buf(n);
   // Runs of 8 by insertion, stable (a later element passes only strictly smaller ones).
@@ -128,7 +140,7 @@ void StableMergeSort(std::vector<T>& A, TCmp&& Cmp) {
     for (size_t i = lo + 1; i < hi; ++i) {
       T v = A[i];
       size_t j = i;
-      while (j > lo && Cmp(v, A[j - 1]) < 0) {
+      while (j > lo && Before(v, A[j - 1])) {
         A[j] = A[j - 1];
         --j;
       }
@@ -142,12 +154,18 @@ void StableMergeSort(std::vector<T>& A, TCmp&& Cmp) {
     for (size_t lo = 0; lo < n; lo += 2 * w) {
       const size_t mid = std::min(n, lo + w), hi = std::min(n, lo + 2 * w);
       // Runs already in order cost one compare (sorted input costs n compares).
-      if (mid == hi || Cmp(src[mid], src[mid - 1]) >= 0) {
+      if (mid == hi || !Before(src[mid], src[mid - 1])) {
         std::copy(src + lo, src + hi, dst + lo);
         continue;
       }
       size_t i = lo, j = mid, k = lo;
-      while (i < mid && j < hi) dst[k++] = Cmp(src[j], src[i]) < 0 ? src[j++] : src[i++];
+      // Without a branch on the comparison: random keys would mispredict half of them.
+      while (i < mid && j < hi) {
+        const bool right = Before(src[j], src[i]);
+        dst[k++] = *(right ? src + j : src + i);
+        j += right;
+        i += !right;
+      }
       while (i < mid) dst[k++] = src[i++];
       while (j < hi) dst[k++] = src[j++];
     }
@@ -200,7 +218,9 @@ namespace {
 TSortKey MakeKey(TExtStringGrid* G, TSortStyle Style, const std::string& Prefix, const std::string& Suffix, int Col,
                  int Row) {
   TSortKey k;
-  std::string t = G->Cells(Col, Row);
+  // The text as Cells answers it, without a copy unless an event gives it.
+  std::string buffer;
+  const std::string& t = G->CellText(Col, Row, buffer);
   k.Blank = t.empty();
   if (Style == ssAutomatic) {
     TCellType ct = G->GetCellType(Col, Row);
@@ -263,7 +283,7 @@ TSortKey MakeKey(TExtStringGrid* G, TSortStyle Style, const std::string& Prefix,
       k.Text = HTMLStrip(t);
       return k;
     default:
-      k.Text = std::move(t);
+      k.Text = &t == &buffer ? std::move(buffer) : t;
       return k;
   }
 }
@@ -420,13 +440,25 @@ void TExtStringGrid::SortRange(TSortRun& Run, int Lo, int Hi) {
   std::vector<int> order(rows.size());
   const bool texts = std::any_of(rows.begin(), rows.end(), [](const TSortEntry& E) { return E.Len > 0; });
   if (texts || !byKey) {
-    StableMergeSort(rows, cmp);
+    StableMergeSort(rows, [&](const TSortEntry& A, const TSortEntry& B) { return cmp(A, B) < 0; });
     for (size_t k = 0; k < rows.size(); ++k) order[k] = rows[k].Row;
   } else {
     std::vector<TValueEntry> values(rows.size());
     for (size_t k = 0; k < rows.size(); ++k) values[k] = {rows[k].Num, rows[k].Row, rows[k].Rank, rows[k].Blank};
     std::vector<TSortEntry>().swap(rows);
-    StableMergeSort(values, cmp);
+    if (!full || levels == 1) {
+      const bool desc = first->Descending;
+      const bool oneRank = std::all_of(values.begin(), values.end(),
+                                       [&](const TValueEntry& E) { return E.Rank == values.front().Rank; });
+      if (oneRank && !settings->IgnoreBlanks && !desc)
+        StableMergeSort(values, [](const TValueEntry& A, const TValueEntry& B) { return A.Num < B.Num; });
+      else
+        StableMergeSort(values, TValueBefore{settings->IgnoreBlanks,
+                                             (!desc && settings->BlankPos == blLast) || (desc && settings->BlankPos == blFirst),
+                                             desc});
+    } else {
+      StableMergeSort(values, [&](const TValueEntry& A, const TValueEntry& B) { return cmp(A, B) < 0; });
+    }
     for (size_t k = 0; k < values.size(); ++k) order[k] = values[k].Row;
   }
   ApplyRowOrder(Lo, order);

@@ -403,3 +403,113 @@ TEST_F(SortTest, AHeaderClickSortMergesTheListedColumnsAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+// The sort keys read the text Cells answers: a covered cell of a merged area its base cell's
+// text, and with a display-text event the text the event gives, for every key style.
+TEST_F(SortTest, KeysAreTheTextsCellsAnswers) {
+  struct Case {
+    const char* Name;
+    TSortStyle Style;
+    std::vector<std::string> Stored;
+    std::function<void(TExtStringGrid*)> Set;
+    std::vector<std::string> Want;  // column 0 (the ids) after an ascending sort by column 1
+  };
+  // Stored "a".."d" are shown as the texts of the shown map.
+  auto shown = [](std::map<std::string, std::string> Map) {
+    return [Map](TExtStringGrid* G) {
+      G->OnGetDisplText = [Map](TObject*, int ACol, int, std::string& V) {
+        if (ACol != 1) return;
+        auto it = Map.find(V);
+        if (it != Map.end()) V = it->second;
+      };
+    };
+  };
+  const std::vector<Case> cases = {
+      {"numbers shown", ssNumeric, {"a", "b", "c", "d"}, shown({{"a", "40"}, {"b", "3"}, {"c", "100"}, {"d", "-2"}}),
+       {"#00003", "#00001", "#00000", "#00002"}},
+      {"texts shown", ssAlphabetic, {"a", "b", "c", "d"},
+       shown({{"a", "zeta"}, {"b", "alpha-long-text"}, {"c", "mu"}, {"d", "alpha"}}),
+       {"#00003", "#00001", "#00002", "#00000"}},
+      {"dates shown", ssShortDateEU, {"a", "b", "c", "d"},
+       shown({{"a", "01/02/2020"}, {"b", "01/01/2020"}, {"c", "31/12/1999"}, {"d", "02/01/2020"}}),
+       {"#00002", "#00001", "#00003", "#00000"}},
+      {"wide text event", ssAlphabetic, {"b", "a", "c", "d"},
+       [](TExtStringGrid* G) {
+         G->OnGetDisplWideText = [](TObject*, int ACol, int, std::u16string& V) {
+           if (ACol == 1) V = V == u"a" ? u"z" : V;
+         };
+       },
+       {"#00000", "#00002", "#00003", "#00001"}},
+      // Rows 2 and 3 are one merged area holding "7": row 3 sorts as 7 too, its own stored text
+      // ("1") is not its key. Last: the area stays.
+      {"merged numbers", ssNumeric, {"9", "7", "1", "8"},
+       [](TExtStringGrid* G) { G->MergeCells(1, 2, 1, 2); },
+       {"#00001", "#00002", "#00003", "#00000"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    grid->OnGetDisplText = nullptr;
+    grid->OnGetDisplWideText = nullptr;
+    Fill({{c.Stored[0], ""}, {c.Stored[1], ""}, {c.Stored[2], ""}, {c.Stored[3], ""}});
+    if (c.Name == std::string("merged numbers")) grid->SetGridCells(1, 3, "1");
+    grid->SortSettings()->Column = 1;
+    grid->SortSettings()->Direction = sdAscending;
+    grid->SortSettings()->Full = false;
+    const TSortStyle style = c.Style;
+    grid->OnGetFormat = [style](TObject*, int, TSortStyle& S, std::string&, std::string&) { S = style; };
+    c.Set(grid);
+    grid->SortByColumn();
+    EXPECT_EQ(Column(0), c.Want);
+  }
+  grid->OnGetDisplText = nullptr;
+  grid->OnGetDisplWideText = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+// A column of numbers alone (no key text) sorts by its values as a stable sort of the model does,
+// for both directions, with and without cells that hold no number, and with blank cells kept in
+// place or sent to either end.
+TEST_F(SortTest, NumberColumnsSortByValueInEveryDirectionAndBlankRule) {
+  std::mt19937 g(7);
+  for (bool desc : {false, true})
+    for (bool mixed : {false, true})
+      for (bool ignore : {false, true})
+        for (TSortBlankPosition pos : {blFirst, blLast}) {
+          SCOPED_TRACE(::testing::Message() << "desc " << desc << " mixed " << mixed << " ignore " << ignore
+                                            << " pos " << pos);
+          std::vector<std::pair<std::string, std::string>> keys;
+          for (int i = 0; i < 300; ++i) {
+            const int k = static_cast<int>(g() % 12);
+            keys.emplace_back(k == 0 ? "" : mixed && k == 1 ? "n/a" : std::to_string(static_cast<int>(g() % 41) - 20),
+                              "");
+          }
+          Fill(keys);
+          TSortSettings fresh(grid);
+          grid->SortSettings()->Assign(&fresh);
+          grid->SortSettings()->Column = 1;
+          grid->SortSettings()->Full = false;
+          grid->SortSettings()->Direction = desc ? sdDescending : sdAscending;
+          grid->SortSettings()->IgnoreBlanks = ignore;
+          grid->SortSettings()->BlankPos = pos;
+          grid->OnGetFormat = [](TObject*, int, TSortStyle& S, std::string&, std::string&) { S = ssNumeric; };
+          grid->SortByColumn();
+          std::vector<size_t> model(keys.size());
+          for (size_t i = 0; i < model.size(); ++i) model[i] = i;
+          std::stable_sort(model.begin(), model.end(), [&](size_t a, size_t b) {
+            const std::string &x = keys[a].first, &y = keys[b].first;
+            if (ignore && x.empty() != y.empty()) return x.empty() == (pos == blFirst);
+            const auto kx = Number(x), ky = Number(y);
+            return desc ? ky < kx : kx < ky;
+          });
+          std::vector<std::string> want;
+          for (size_t i : model) want.push_back(Id(i));
+          EXPECT_EQ(Column(0), want);
+        }
+}
+
+}  // namespace
