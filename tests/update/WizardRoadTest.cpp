@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QTimer>
+
 #include "platform/gui/FormImage.h"
 #include "platform/rtl/Process.h"
 #include "platform/rtl/SysUtils.h"
@@ -253,6 +255,70 @@ TEST_F(WizardRoad, OverPlainHttpThePagesSayWhatIsRefusedAndWhy) {
     EXPECT_EQ(ReadBytes(app_ / "upd"), "the updater");
     EXPECT_FALSE(fs::exists(app_ / "velmaron.bin_NEW")) << "nothing refused is left behind";
     EXPECT_EQ(ReadBytes(app_ / "doc/help.txt"), c.withData ? "the new help" : "");
+  }
+}
+
+// A refused redirect and a stopped download are told in words: on the version
+// page and in the failure message.
+TEST_F(WizardRoad, ARefusedRedirectOrAStoppedDownloadIsToldInWords) {
+  fs::create_directories(server_.Path() / "Downloads");
+  TTestServer plain("http_server.py", {server_.Path().string()});
+  TTestServer secure("http_server.py", {"--tls", server_ / "tls", server_.Path().string()});
+  ::setenv("CURL_CA_BUNDLE", (server_ / "tls/cert.pem").c_str(), 1);
+  WriteBytes(server_ / "Downloads/Velmaron_Update.inf",
+             "[update]\r\nunconditional=1\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" + plain.Base() +
+                 "/huge\r\ndescr=Data\r\n");
+  const std::string redirected = secure.Base("https") + "/goto?" + plain.Base() + "/files/Downloads/Velmaron_Update.inf";
+  const struct {
+    const char* label;
+    std::string address;
+    std::vector<int> pages;
+    std::string versionPart;  // in the version page's text
+    std::string message;      // part of the failure message, "" for none
+  } cases[] = {
+      {"an https control file redirected to http", redirected, {2},
+       "Could not connect to update server or no update found on server ...\r\rRefused, an https transfer was "
+       "redirected to plain http : " + redirected + " -> " + plain.Base() + "/files/Downloads/Velmaron_Update.inf",
+       ""},
+      {"an endless file without a size", plain.Base() + "/files/Downloads/Velmaron_Update.inf", {2, 2, 5},
+       "New version available.",
+       "Failed to download updates\r\rDownload stopped : huge: more than 1 MB, the limit for a file whose size the "
+       "control file does not give"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    TNetUpdate engine(nullptr);
+    TNetUpdateWizard wizard(nullptr);
+    NuServer::ConfigureProgram(engine, wizard);
+    engine.DownloadCap = 1 << 20;
+    std::string problem;
+    ASSERT_TRUE(NuServer::Apply(engine, c.address, problem)) << problem;
+    wizard.SetAutoStart(true);
+    wizard.SetAutoRun(true);
+    std::vector<int> pages;
+    std::string versionText;
+    wizard.PauseFunction = [&] {
+      auto* w = dynamic_cast<TNUWIZ*>(Application->ModalForms().back());
+      ASSERT_NE(w, nullptr);
+      pages.push_back(w->PageControl1->ActivePageIndex() + 1);
+      if (pages.back() == 2) versionText = w->VersionInfoLabel->Caption();
+    };
+    if (!c.message.empty()) Responder().ExpectMessage(c.message);
+    // Without a control file the version page waits with its Exit button: the
+    // window is closed once the wizard has shown it.
+    engine.OnStatus = [&](TObject*, const std::string& text, int, int) {
+      if (text != "Update control file not found") return;
+      QTimer::singleShot(0, [&] {
+        auto* w = dynamic_cast<TNUWIZ*>(Application->ModalForms().back());
+        ASSERT_NE(w, nullptr);
+        versionText = w->VersionInfoLabel->Caption();
+        w->Close();
+      });
+    };
+    wizard.Execute();
+    EXPECT_EQ(pages, c.pages);
+    EXPECT_NE(versionText.find(c.versionPart), std::string::npos) << versionText;
+    EXPECT_FALSE(fs::exists(app_ / "huge"));
   }
 }
 
