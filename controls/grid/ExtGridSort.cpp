@@ -741,7 +741,15 @@ void TExtStringGrid::RowOrderMoved(int FromIndex, int ToIndex) {
 bool TExtStringGrid::HeaderClickSort(int ACol, TShiftState Shift) {
   TSortSettings* s = sortSettings_.get();
   const int left = LeftCol();
-  // Merged areas never move with the rows: split first, merged again from the new order.
+  // Merged areas never move with the rows: split first, merged again from the new order (also when
+  // a handler stops the sort, so the merges come back over the rows as they stand).
+  struct TMergeAgain {
+    TExtStringGrid* G;
+    bool On;
+    ~TMergeAgain() {
+      if (On) G->ApplyColumnMerges();
+    }
+  } mergeAgain{this, s->AutoColumnMerge};
   if (s->AutoColumnMerge) SplitAllColumnCells();
   if (s->IndexShow && (Shift & ssShift)) {
     if (sortIndexes_->Count() == 0 && sort_.HeaderSorted && s->Column != ACol)
@@ -765,7 +773,6 @@ bool TExtStringGrid::HeaderClickSort(int ACol, TShiftState Shift) {
     SortByColumn();
     sort_.HeaderSorted = true;
   }
-  if (s->AutoColumnMerge) ApplyColumnMerges();
   if (LeftCol() != left) SetLeftCol(left);
   Invalidate();
   return true;

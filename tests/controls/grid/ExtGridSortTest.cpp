@@ -400,6 +400,13 @@ TEST_F(SortTest, AHeaderClickSortMergesTheListedColumnsAgain) {
   EXPECT_EQ(Column(2), (std::vector<std::string>{"1", "2", "3", "5", "9"}));
   EXPECT_EQ(Column(1), (std::vector<std::string>{"b", "b", "a", "c", "a"}));
   EXPECT_EQ(Areas(1), (TAreas{{1, 2}}));
+  // A handler that stops the sort leaves the rows as they stood, merged as before.
+  grid->OnGetFormat = [](TObject*, int, TSortStyle&, std::string&, std::string&) {
+    throw std::runtime_error("no format");
+  };
+  EXPECT_THROW(grid->HeaderClickSort(1, 0), std::runtime_error);
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"b", "b", "a", "c", "a"}));
+  EXPECT_EQ(Areas(1), (TAreas{{1, 2}}));
 }
 
 }  // namespace
