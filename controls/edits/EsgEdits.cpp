@@ -6,6 +6,7 @@
 
 #include "platform/gui/Calendar.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Messages.h"
 #include "platform/gui/VisualStyles.h"
 #include "platform/gui/WinWindow.h"
 #include "platform/gui/Windows.h"
@@ -96,6 +97,12 @@ void TESGCustomCombo::SetButtonWidth(int v) {
   if (v < 14 || v > 32) return;
   buttonWidth_ = v;
   Invalidate();
+}
+
+std::string TESGCustomCombo::Version() const {
+  const uint32_t v = GetVersionNr();
+  return std::to_string(v >> 24) + "." + std::to_string((v >> 16) & 0xFF) + "." + std::to_string((v >> 8) & 0xFF) +
+         "." + std::to_string(v & 0xFF);
 }
 
 void TESGCustomCombo::SetDropWidth(int v) {
@@ -467,6 +474,14 @@ void TEsgSpinEdit::KeyPress(char& Key) {
     MessageBeep(0);
   }
   if (Key != 0) TCustomMaskEdit::KeyPress(Key);
+}
+
+void TEsgSpinEdit::WndProc(TMessage& Message) {
+  // Only the keypad's point stands for the separator; the main keyboard's stays a point.
+  if (Message.Msg == WM_CHAR && ExcelStyleDecimalSeparator && Message.WParam == '.' &&
+      (Message.LParam & KF_KEYPAD_LPARAM))
+    Message.WParam = static_cast<WPARAM>(static_cast<unsigned char>(FormatSettings.DecimalSeparator));
+  TCustomMaskEdit::WndProc(Message);
 }
 
 void TEsgSpinEdit::KeyDown(WORD& Key, TShiftState Shift) {

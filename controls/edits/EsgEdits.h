@@ -48,6 +48,10 @@ class TESGCustomCombo : public TCustomComboBox {
   bool Hovered() const { return hovered_; }
   // A theme change repaints the frame and button in the new look.
   void WndProc(TMessage& Message) override;
+  // The control's version: four bytes, the most significant first; Version() shows them in decimal
+  // joined by ".".
+  virtual uint32_t GetVersionNr() const { return 0x01020000u; }
+  std::string Version() const;
 
  protected:
   void CMMouseEnter(TMessage& Message) override;
@@ -201,6 +205,8 @@ class TEsgSpinEdit : public TCustomMaskEdit {
   void SetIsWinXP(bool v) { button_->SetIsWinXP(v); }
 
   TNotifyEvent OnSpinUp, OnSpinDown, OnSpinChange;
+  // The numeric keypad's "." types the locale's decimal separator.
+  bool ExcelStyleDecimalSeparator = false;
 
   virtual bool IsValidChar(char Key) const;
   virtual void UpClick(TObject* Sender);
@@ -209,6 +215,7 @@ class TEsgSpinEdit : public TCustomMaskEdit {
  protected:
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
+  void WndProc(TMessage& Message) override;
   void DoEnter() override;
   void DoExit() override;
   void Loaded() override;

@@ -121,7 +121,34 @@ template class TCellControl<TEsgUnitEditBtn>;
 template class TCellControl<TButton>;
 
 // ----- combo
-TGridCombo::TGridCombo(TExtStringGrid* AGrid) : TCellControl(AGrid) { SetButtonWidth(16); }
+TGridCombo::TGridCombo(TExtStringGrid* AGrid) : TCellControl(AGrid) {
+  SetButtonWidth(16);
+  // The grid's Lookup decides whether typing completes (LookupComplete), not the line itself.
+  SetAutoComplete(false);
+}
+
+void TGridCombo::KeyUp(WORD& Key, TShiftState Shift) {
+  const WORD key = Key;
+  TCellControl::KeyUp(Key, Shift);
+  // Backspace and Delete take characters away: completing would put them back.
+  if (key != VK_BACK && key != VK_DELETE && key != VK_LEFT && key != VK_RIGHT) LookupComplete();
+}
+
+void TGridCombo::LookupComplete() {
+  TExtStringGrid* g = Grid();
+  if (!LookupEnabled || !g->Lookup || list_ || SelLength() != 0) return;
+  const std::string prefix = Text().substr(0, static_cast<size_t>(std::max(0, SelStart())));
+  if (prefix.empty()) return;
+  auto norm = [&](const std::string& t) { return g->LookupCaseSensitive ? t : AnsiUpperCase(t); };
+  const std::string p = norm(prefix);
+  for (int i = 0; i < Items()->Count(); ++i) {
+    const std::string item = Items()->Strings(i);
+    if (item.size() < prefix.size() || norm(item.substr(0, prefix.size())) != p) continue;
+    SetItemIndex(i);
+    SetSelection(static_cast<int>(prefix.size()), static_cast<int>(item.size() - prefix.size()));
+    return;
+  }
+}
 
 void TGridCombo::TakeCell(const std::string& Text, TEditorType Kind) {
   TExtStringGrid* g = Grid();
@@ -560,6 +587,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   c->SetBounds(r.Left, r.Top, std::max(1, r.Width() - 1), std::max(1, r.Height() - 1));
   c->SetFont(Font());
   side->TakeCell(GridCells(ACol, ARow), edit_.EditorType);
+  if (auto* spin = dynamic_cast<TGridSpin*>(c)) spin->ExcelStyleDecimalSeparator = ExcelStyleDecimalSeparator;
   if (auto* combo = dynamic_cast<TGridCombo*>(c))
     combo->SetDroppedWidth(navigation_->AutoComboDropSize ? combo->ItemsDropWidth() : combo->DropWidth());
   control_.StartText = side->Shown();

@@ -111,6 +111,8 @@ class TGridCombo : public TCellControl<TESGComboBox> {
   // The open list's width for the items (AutoComboDropSize): the box's width, widened to the
   // widest item with room for the scroll bar when the list scrolls.
   int ItemsDropWidth();
+  // Completes what is typed from the items with the grid's Lookup (on when made).
+  bool LookupEnabled = true;
   // A wheel turned over the closed box, and the grid's wheel message while the list is
   // dropped down, step its item and go no further.
   void WndProc(TMessage& Message) override;
@@ -122,9 +124,11 @@ class TGridCombo : public TCellControl<TESGComboBox> {
   void Change() override;
   void CloseUp() override;
   void DoExit() override;
+  void KeyUp(WORD& Key, TShiftState Shift) override;
 
  private:
   void Notify(WORD Code);
+  void LookupComplete();
   bool selecting_ = false, list_ = false;
 };
 

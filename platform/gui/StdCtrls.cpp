@@ -1496,6 +1496,21 @@ void TCustomComboBox::SetSelStart(int v) {
   c->lineEdit()->setCursorPosition(ToQPos(t, std::clamp(v, 0, static_cast<int>(t.size()))));
 }
 
+void TCustomComboBox::SetSelection(int Start, int Length) {
+  auto* c = dynamic_cast<QComboBox*>(peer_);
+  if (!c || !c->lineEdit()) return;
+  const std::string t = FromQString(c->lineEdit()->text());
+  const int n = static_cast<int>(t.size());
+  const int a = std::clamp(Start, 0, n), z = std::clamp(Start + Length, a, n);
+  c->lineEdit()->setSelection(ToQPos(t, a), ToQPos(t, z) - ToQPos(t, a));
+}
+
+void TCustomComboBox::SetAutoComplete(bool v) {
+  autoComplete_ = v;
+  if (auto* c = dynamic_cast<QComboBox*>(peer_); c && c->lineEdit() && !v) c->lineEdit()->setCompleter(nullptr);
+  if (HandleAllocated() && v) RecreateWnd();
+}
+
 void TCustomComboBox::SelectAll() {
   if (auto* c = dynamic_cast<QComboBox*>(peer_); c && c->lineEdit()) c->lineEdit()->selectAll();
 }
@@ -1625,6 +1640,7 @@ QWidget* TCustomComboBox::CreatePeer(QWidget* ParentWidget) {
     c->setItemDelegate(d);
   }
   if (QLineEdit* e = c->lineEdit()) {
+    if (!autoComplete_) e->setCompleter(nullptr);
     RouteEvents(this, e);
     QObject::connect(e, &QLineEdit::textEdited, c, [c](const QString& t) {
       auto* cb = dynamic_cast<TCustomComboBox*>(LiveControl(c));

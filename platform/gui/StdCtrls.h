@@ -460,7 +460,12 @@ class TCustomComboBox : public TWinControl {
   std::string SelText() const;
   // Puts the caret at a byte position of the line (nothing selected).
   void SetSelStart(int v);
+  // Selects Length bytes of the line from byte position Start.
+  void SetSelection(int Start, int Length);
   void SelectAll();
+  // The line completes what is typed from the items (on at first); off, a descendant completes itself.
+  bool AutoComplete() const { return autoComplete_; }
+  void SetAutoComplete(bool v);
   // The line of an editable combo (mouse positions are the line's).
   QWidget* ClientWidget() const override;
 
@@ -512,6 +517,7 @@ class TCustomComboBox : public TWinControl {
   bool droppedDown_ = false;
   int droppedWidth_ = 0;
   bool pushing_ = false;
+  bool autoComplete_ = true;
   std::unique_ptr<TControlCanvas> canvas_;
   friend class TComboPeer;
 };

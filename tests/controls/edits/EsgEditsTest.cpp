@@ -1,10 +1,11 @@
 // The shared edit controls by themselves: steps that stop at the ends of their range, the
 // typing rules of the checked and loose spin edits, the unit edit's menu commands, the date
-// picker's calendar.
+// picker's calendar, the flat combo's version.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controls/edits/EsgEdits.h"
@@ -275,6 +276,20 @@ TEST_F(EsgEdits, TimesAndTheUpDownStyleStepThePartUnderTheCaretWithTheirSpinPair
   p->SetParent(&f);
   EXPECT_FALSE(p->UpDownButton()->Visible());
   EXPECT_GT(p->ButtonRect().Width(), 0);
+}
+
+TEST_F(EsgEdits, TheFlatComboShowsItsVersionNumberByteByByte) {
+  struct TNumbered : TESGComboBox {
+    uint32_t Nr;
+    TNumbered(uint32_t N) : TESGComboBox(nullptr), Nr(N) {}
+    uint32_t GetVersionNr() const override { return Nr; }
+  };
+  const std::pair<uint32_t, const char*> cases[] = {
+      {0x01020000u, "1.2.0.0"}, {0xFF0A0B0Cu, "255.10.11.12"}, {0u, "0.0.0.0"}};
+  for (const auto& [nr, text] : cases) EXPECT_EQ(TNumbered(nr).Version(), text) << text;
+  TESGComboBox plain(nullptr);
+  EXPECT_EQ(plain.GetVersionNr(), 0x01020000u);
+  EXPECT_EQ(plain.Version(), "1.2.0.0");
 }
 
 }  // namespace

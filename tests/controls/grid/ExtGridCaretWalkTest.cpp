@@ -1,5 +1,6 @@
-// Arrow keys that walk out of the inplace editor, Home and End in it, the caret a click places, the drop-down width of
-// the in-cell combo, presses on a partly shown last row or column, and the date picker's event.
+// Arrow keys that walk out of the inplace editor, Home and End in it, the caret a click places,
+// the drop-down width and the look-up of the in-cell combo, the keypad's point in a float spin,
+// presses on a partly shown last row, and the date picker's event.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,6 +12,7 @@
 #include "platform/gui/Calendar.h"
 #include "platform/gui/Messages.h"
 #include "tests/controls/grid/GridInputFixture.h"
+#include "tests/controls/grid/GridTestLocales.h"
 
 namespace {
 
@@ -247,6 +249,56 @@ TEST_P(ComboDrop, WidthWhenTheComboOpens) {
 INSTANTIATE_TEST_SUITE_P(Grid, ComboDrop, ::testing::ValuesIn(kDrops),
                          [](const ::testing::TestParamInfo<DropCase>& i) { return std::string(i.param.Name); });
 
+// ---------------------------------------------------------------- the combo completing what is typed
+struct ComboLookupCase {
+  const char* Name;
+  bool GridLookup, CaseSensitive, ComboLookup;
+  const char* Typed;
+  bool Backspace;  // Backspace after typing
+  const char* Text;
+  int Index;
+  const char* Selected;
+};
+
+const ComboLookupCase kComboLookups[] = {
+    {"WithoutLookupTheTypedTextStays", false, false, true, "tw", false, "tw", -1, ""},
+    {"TheFirstItemThatStartsSoCompletes", true, false, true, "t", false, "two", 1, "wo"},
+    {"CaseDoesNotMatterByDefault", true, false, true, "TH", false, "three", 2, "ree"},
+    {"CaseSensitiveFindsNothingInOtherCase", true, true, true, "TH", false, "TH", -1, ""},
+    {"BackspaceCompletesNothing", true, false, true, "tw", true, "tw", -1, ""},
+    {"AComboWithoutItsLookupLeavesTheText", true, false, false, "tw", false, "tw", -1, ""},
+};
+
+class ComboLookup : public GridInputTest, public ::testing::WithParamInterface<ComboLookupCase> {};
+
+TEST_P(ComboLookup, Typing) {
+  const ComboLookupCase& k = GetParam();
+  grid->Lookup = k.GridLookup;
+  grid->LookupCaseSensitive = k.CaseSensitive;
+  grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
+    if (c == 2) e = edComboEdit;
+  };
+  Load();
+  TGridCombo* combo = grid->ComboBox();
+  combo->LookupEnabled = k.ComboLookup;
+  for (const char* i : {"one", "two", "three"}) combo->Items()->Add(i);
+  grid->FocusCell(2, 1, true);
+  Key(Qt::Key_F2);
+  ASSERT_EQ(grid->ActiveCellEditor(), combo);
+  for (const char* c = k.Typed; *c; ++c) {
+    const char ch = *c;
+    const int key = ch >= 'a' && ch <= 'z' ? Qt::Key_A + (ch - 'a') : Qt::Key_A + (ch - 'A');
+    SendKeyEvent(combo, key, ch >= 'A' && ch <= 'Z' ? Qt::ShiftModifier : Qt::NoModifier, QString(QChar(ch)));
+  }
+  if (k.Backspace) SendKeyEvent(combo, Qt::Key_Backspace);
+  EXPECT_EQ(combo->Text(), k.Text);
+  EXPECT_EQ(combo->ItemIndex(), k.Index);
+  EXPECT_EQ(combo->SelText(), k.Selected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Grid, ComboLookup, ::testing::ValuesIn(kComboLookups),
+                         [](const ::testing::TestParamInfo<ComboLookupCase>& i) { return std::string(i.param.Name); });
+
 // ---------------------------------------------------------------- presses on a partly shown last row
 struct PartialCase {
   const char* Name;
@@ -304,6 +356,44 @@ TEST_P(PartialRow, Press) {
 
 INSTANTIATE_TEST_SUITE_P(Grid, PartialRow, ::testing::ValuesIn(kPartials),
                          [](const ::testing::TestParamInfo<PartialCase>& i) { return std::string(i.param.Name); });
+
+// ---------------------------------------------------------------- the keypad's point in a float spin
+struct SpinPointCase {
+  const char* Name;
+  bool German, Excel, Keypad;
+  const char* Want;
+};
+
+const SpinPointCase kSpinPoints[] = {
+    {"TheKeypadTypesTheLocalesComma", true, true, true, "3,25"},
+    {"TheMainKeyboardsPointStaysAPointAndIsRefused", true, true, false, "325"},
+    {"WithoutTheSettingTheKeypadTypesAPoint", true, false, true, "325"},
+    {"UnderAPointLocaleTheKeypadTypesAPoint", false, true, true, "3.25"},
+};
+
+class SpinPoint : public GridInputTest, public ::testing::WithParamInterface<SpinPointCase> {};
+
+TEST_P(SpinPoint, FloatSpinCell) {
+  const SpinPointCase& k = GetParam();
+  ExtUtil::TLocaleScope scope(k.German ? GermanDE() : EnglishUS());
+  grid->ExcelStyleDecimalSeparator = k.Excel;
+  grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
+    if (c == 2) e = edFloatSpinEdit;
+  };
+  Load();
+  grid->FocusCell(2, 1, true);
+  Key(Qt::Key_F2);
+  TWinControl* spin = grid->ActiveCellEditor();
+  ASSERT_NE(spin, nullptr);
+  SendKeyEvent(spin, Qt::Key_3, Qt::NoModifier, "3");
+  SendKeyEvent(spin, Qt::Key_Period, k.Keypad ? Qt::KeypadModifier : Qt::NoModifier, ".");
+  SendKeyEvent(spin, Qt::Key_2, Qt::NoModifier, "2");
+  SendKeyEvent(spin, Qt::Key_5, Qt::NoModifier, "5");
+  EXPECT_EQ(spin->Text(), k.Want);
+}
+
+INSTANTIATE_TEST_SUITE_P(Grid, SpinPoint, ::testing::ValuesIn(kSpinPoints),
+                         [](const ::testing::TestParamInfo<SpinPointCase>& i) { return std::string(i.param.Name); });
 
 // ---------------------------------------------------------------- the date picker's event
 TEST_F(GridInputTest, ADayPickedInTheCellsPickerIsToldWithTheEditedCell) {

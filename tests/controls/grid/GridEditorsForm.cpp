@@ -4,7 +4,8 @@
 // ("date <value>"), so a script can count a held button's repeats (tools/spin-repeat.sh).
 // Two columns follow the kinds: plain text and a check box. Arguments switch options on:
 // "walk" (arrows walk out of the editor), "caret" (a click places the caret), "dropsize" (the
-// combo's list fits its items), "norange" and "noscroll" (presses on the partly shown last row).
+// combo's list fits its items), "lookup" (the combo completes typing), "excel" (the keypad's point
+// types the locale's separator), "norange" and "noscroll" (presses on the partly shown last row).
 #include <QApplication>
 #include <algorithm>
 #include <cstdio>
@@ -66,6 +67,8 @@ int main(int argc, char** argv) {
     if (a == "walk") grid->Navigation()->CursorWalkEditor = true;
     if (a == "caret") grid->MouseActions()->CaretPositioning = true;
     if (a == "dropsize") grid->Navigation()->AutoComboDropSize = true;
+    if (a == "lookup") grid->Lookup = true;
+    if (a == "excel") grid->ExcelStyleDecimalSeparator = true;
     if (a == "norange") grid->MouseActions()->NoAutoRangeScroll = true;
     if (a == "noscroll") grid->MouseActions()->NoScrollOnPartialRow = true;
   }
