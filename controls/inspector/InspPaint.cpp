@@ -104,6 +104,15 @@ std::string InspDraw::Markup(TCanvas* C, const std::string& Text, const TRect& R
   return anchor;
 }
 
+int InspDraw::MarkupWidth(TCanvas* C, const std::string& Text, const TRect& R, TCustomImageList* Images) {
+  std::string anchor, strip, focus;
+  int xs = 0, ys = 0, links = 0, mouseLink = -1;
+  TRect hover;
+  HTMLDraw(C, Text, R, Images, -1, -1, -1, -1, 0, false, true, false, false, false, false, false, 1.0, clBlue, clNone,
+           clNone, clNone, anchor, strip, focus, xs, ys, links, mouseLink, hover);
+  return xs;
+}
+
 void LoadNodeGlyphs(TBitmap& Open, TBitmap& Close) {
   LoadGlyph(Open, "INSPNODEOPEN", true);
   LoadGlyph(Close, "INSPNODECLOSE", false);

@@ -496,9 +496,15 @@ void TInspectorBar::DrawSmallIconRow(TInspectorPanel* Panel, TInspectorItem* Ite
   R.Left += Panel->Indent();
   const TRowPicture pic = RowPicture(Panel, Item, 16);
   C->SetFont(Panel->CaptionFont());
-  TRect calc(0, 0, std::max(0, R.Width()), 0);
-  C->DrawText(Item->Caption(), calc, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
-  const int cw = std::clamp(calc.Width(), 0, std::max(0, R.Width() - 24));
+  int measured;
+  if (IsHTML(Item->Caption())) {
+    measured = InspDraw::MarkupWidth(C, Item->Caption(), R, images_);
+  } else {
+    TRect calc(0, 0, std::max(0, R.Width()), 0);
+    C->DrawText(Item->Caption(), calc, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+    measured = calc.Width();
+  }
+  const int cw = std::clamp(measured, 0, std::max(0, R.Width() - 24));
   int sx;
   switch (Panel->Alignment()) {
     case taLeftJustify: sx = R.Left + 4; break;

@@ -422,3 +422,34 @@ TEST_F(InspIconRows, AutoIconsOfIconFilesTakeTheImageOfAutoIconIndex) {
 }
 
 }  // namespace
+
+namespace {
+
+// A markup caption is placed by the width it draws, not by the width of its tags: right aligned,
+// picture and caption end at the row's right edge.
+TEST_F(InspIconRows, SmallIconMarkupCaptionsArePlacedByTheirDrawnWidth) {
+  for (const std::string caption : {"plain words", "<b>bold</b> words"}) {
+    SCOPED_TRACE(caption);
+    bar->Panels()->Clear();
+    TInspectorPanel* p = Panel(psSmallIcon, 22);
+    p->SetAlignment(taRightJustify);
+    p->Items()->Items(0)->SetCaption(caption);
+    p->Items()->Items(0)->SetBitmap(Square(16, clGreen).get());
+    MouseAt(179, 299);
+    Paint();
+    const auto pics = ImagesIn(20, 300);
+    ASSERT_EQ(pics.size(), 1u);
+    int right = 0, left = 180;
+    for (const TCanvasOp& op : canvas.OpsOf(okText))
+      if (op.R.Top >= 20) {
+        right = std::max(right, op.R.Right);
+        left = std::min(left, op.R.Left);
+      }
+    EXPECT_GE(right, 180 - 8) << "the caption ends near the row's right edge";
+    EXPECT_LE(right, 180);
+    EXPECT_GE(left, pics[0].R.Right + 4) << "the caption stands after the picture";
+    EXPECT_LE(left, pics[0].R.Right + 6);
+  }
+}
+
+}  // namespace
