@@ -2,7 +2,9 @@
 // quotes), the delimiter guessed from the first two records when none is set. The whole file
 // is read through the one reader of regular files and checked before the grid changes.
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "controls/grid/ExtGrid.h"
@@ -12,6 +14,13 @@
 #include "platform/rtl/Win1252.h"
 
 namespace {
+
+// 0x80 in each byte of W that equals C, 0 in the others (exact: no byte is marked by a neighbour).
+uint64_t BytesEqual(uint64_t W, char C) {
+  const uint64_t t = W ^ (0x0101010101010101ull * static_cast<unsigned char>(C));
+  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  return ~(((t & kLow7) + kLow7) | t | kLow7);
+}
 // Larger files are refused: the import holds the file and the grid's copy of it at once.
 constexpr int64_t kMaxCsvBytes = int64_t(1) << 30;
 // A record longer than this is no table a person made; it ends the import with a message.
@@ -155,10 +164,31 @@ static void ReadCsvRecords(const std::string& Text, size_t From, char Delim, Fie
       // The unquoted part (or what follows a closing quote).
       const char* s = p;
       bool quote = false;
-      for (; p < end; ++p) {
-        const char c = *p;
-        if (c == Delim || c == '\r' || c == '\n') break;
-        quote |= c == '"';
+      for (;;) {
+        // Eight bytes at a time: the first delimiter or line end among them ends the field.
+        if constexpr (std::endian::native == std::endian::little) {
+          if (end - p >= 8) {
+            uint64_t w;
+            std::memcpy(&w, p, 8);
+            const uint64_t stop = BytesEqual(w, Delim) | BytesEqual(w, '\r') | BytesEqual(w, '\n');
+            const uint64_t quotes = BytesEqual(w, '"');
+            if (!stop) {
+              quote |= quotes != 0;
+              p += 8;
+              continue;
+            }
+            const int at = std::countr_zero(stop) / 8;
+            quote |= (quotes & ((uint64_t{1} << (8 * at)) - 1)) != 0;
+            p += at;
+            break;
+          }
+        }
+        for (; p < end; ++p) {
+          const char c = *p;
+          if (c == Delim || c == '\r' || c == '\n') break;
+          quote |= c == '"';
+        }
+        break;
       }
       if (s != p) {
         if (quote) {
@@ -217,18 +247,44 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
     const char* recStart = p;
     int cols = 1;
     bool quoted = false;
+    // Only quotes, delimiters and line ends are looked at: inside quotes the next quote is
+    // searched for, outside them ordinary bytes are passed a table look-up each.
+    bool special[256] = {};
+    for (char k : {'"', '\r', '\n', delim}) special[static_cast<unsigned char>(k)] = true;
+    special[0] = false;
     while (p < end) {
+      if (quoted) {
+        const char* q = static_cast<const char*>(std::memchr(p, '"', static_cast<size_t>(end - p)));
+        if (!q) {
+          p = end;
+          break;
+        }
+        p = q;
+        if (p + 1 < end && p[1] == '"') ++p;
+        else quoted = false;
+        ++p;
+        continue;
+      }
+      // Eight bytes at a time while they hold no quote and no line end: their delimiters are counted.
+      while (end - p >= 8) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        if (BytesEqual(w, '"') | BytesEqual(w, '\r') | BytesEqual(w, '\n')) break;
+        // One 0x80 per delimiter: moved to the low bit and summed into the top byte.
+        if (delim) cols += static_cast<int>(((BytesEqual(w, delim) >> 7) * 0x0101010101010101ull) >> 56);
+        p += 8;
+      }
+      if (p >= end) break;
       const char c = *p;
+      if (!special[static_cast<unsigned char>(c)]) {
+        ++p;
+        continue;
+      }
       if (c == '"') {
         // Quoted only where a field starts with the quote.
         const bool fieldStart = p == recStart || p[-1] == delim || p[-1] == '\n' || p[-1] == '\r';
-        if (quoted) {
-          if (p + 1 < end && p[1] == '"') ++p;
-          else quoted = false;
-        } else if (fieldStart) {
-          quoted = true;
-        }
-      } else if (!quoted) {
+        if (fieldStart) quoted = true;
+      } else {
         if (c == delim && delim) {
           ++cols;
         } else if (c == '\r' || c == '\n') {

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "tests/controls/grid/GridInputFixture.h"
 
@@ -81,6 +83,52 @@ TEST_F(CsvTest, ImportReadsWhatPythonsCsvModuleReadsFieldForField) {
     delete g;
   }
   EXPECT_EQ(files, 13);
+}
+
+// Unquoted fields of every length up to three times eight bytes, with a stray or doubled quote
+// at each place and the delimiter or line end right after: the record and field counts and
+// every text are those of a field read byte by byte (a doubled quote is one, a single one goes).
+TEST_F(CsvTest, FieldsOfEveryLengthKeepTheirTextsAndCounts) {
+  struct Case {
+    const char* Name;
+    std::string Insert;  // put at each place of the field
+    std::string Becomes;
+  };
+  const Case cases[] = {{"plain", "", ""}, {"stray quote", "\"", ""}, {"doubled quote", "\"\"", "\""}};
+  for (const Case& c : cases)
+    for (const char* end : {"\r\n", "\n", "\r"}) {
+      SCOPED_TRACE(std::string(c.Name) + (end[0] == '\n' ? " LF" : end[1] ? " CRLF" : " CR"));
+      std::string file;
+      std::vector<std::vector<std::string>> want;
+      for (int len = 0; len <= 24; ++len) {
+        // Record len: field 0 "xx..." with the insert at place len % (len + 1), then "end".
+        std::string body(static_cast<size_t>(len), 'x');
+        for (int i = 0; i < len; ++i) body[static_cast<size_t>(i)] = static_cast<char>('a' + i % 26);
+        const size_t at = static_cast<size_t>(len) / 2;
+        // A field that starts with a quote is a quoted one: the insert goes after the first byte.
+        const size_t place = len == 0 ? 0 : std::max<size_t>(at, 1);
+        std::string field = body, text = body;
+        if (len > 0 || c.Insert.empty()) {
+          field.insert(place, c.Insert);
+          text.insert(place, c.Becomes);
+        }
+        file += "k" + std::to_string(len) + "," + field + ",end" + end;
+        want.push_back({"k" + std::to_string(len), text, "end"});
+      }
+      grid->Delimiter = ',';
+      grid->LoadFromCSV(Write("lengths.csv", file));
+      ASSERT_EQ(grid->RowCount(), static_cast<int>(want.size()));
+      ASSERT_GE(grid->ColCount(), 3);
+      for (int r = 0; r < grid->RowCount(); ++r)
+        for (int col = 0; col < 3; ++col)
+          EXPECT_EQ(grid->Cells(col, r), want[static_cast<size_t>(r)][static_cast<size_t>(col)]) << r << "," << col;
+    }
+  // A long record of short fields: every delimiter counts, so the grid grows to all of them.
+  std::string wide;
+  for (int i = 0; i < 40; ++i) wide += (i ? "," : "") + std::to_string(i % 10);
+  grid->LoadFromCSV(Write("wide.csv", wide + "\r\n" + wide + "\r\n"));
+  ASSERT_EQ(grid->ColCount(), 40);
+  for (int i = 0; i < 40; ++i) EXPECT_EQ(grid->Cells(i, 1), std::to_string(i % 10)) << i;
 }
 
 TEST_F(CsvTest, TheDelimiterIsGuessedFromTheFirstTwoRecords) {
