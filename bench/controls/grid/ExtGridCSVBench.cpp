@@ -195,7 +195,7 @@ BENCHMARK(BM_ImportReusedGrid)->ArgName("new")->Arg(1)->Arg(0)->Unit(benchmark::
 // 125,000 records into a new grid against python3's csv.reader into lists (its own CPU time of
 // the read, which it prints; the interpreter's start is not counted).
 void BM_ImportAgainstPython(benchmark::State& state) {
-  const std::string script = (std::filesystem::path(__FILE__).parent_path() / "csv_python_baseline.py").string();
+  const std::string script = std::string(VELMARON_BENCH_DIR) + "/csv_python_baseline.py";
   TForm* form = nullptr;
   TExtStringGrid* grid = nullptr;
   auto python = [&]() -> double {
