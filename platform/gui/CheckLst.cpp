@@ -198,8 +198,10 @@ void TCheckListBox::PushChecks() {
 }
 
 void TCheckListBox::PushCheck(int Index) {
+  // Inside a batch nothing is shown: that is known before the widget is looked for.
+  if (pushingChecks_ || checkItems_->UpdateCount() > 0) return;
   auto* l = dynamic_cast<QListWidget*>(peer_);
-  if (!l || pushingChecks_ || checkItems_->UpdateCount() > 0 || Index >= l->count() || Index >= Count()) return;
+  if (!l || Index >= l->count() || Index >= Count()) return;
   pushingChecks_ = true;
   DressCheck(l->item(Index), Index);
   pushingChecks_ = false;
