@@ -135,7 +135,8 @@ int TNetUpdate::FinishUpdate() {
   const std::string redirect = ReadControl("action", "updateURL");
   if (!redirect.empty()) {
     DoStatus(941, "", 3, 0);
-    SaveLastURL(redirect);
+    // Else a plain-http control file could send every later run to a server of its choosing.
+    if (!RefusedUnprotected("updateURL " + ShownURL(redirect))) SaveLastURL(redirect);
   }
   if (utility_ && applyPatch_) ExtractPatcher();
   const std::string after = ReadControlPath("action", "runafter");

@@ -7,6 +7,7 @@
 #include "tests/update/EngineTestSupport.h"
 #include "tests/update/TestServers.h"
 #include "platform/gui/Windows.h"
+#include "platform/rtl/Registry.h"
 #include "update/nucrc32.h"
 
 using namespace updatetest;
@@ -208,6 +209,34 @@ TEST_F(UpdateSafety, AnHttpsTransferRedirectedToPlainHttpIsRefused) {
     EXPECT_FALSE(nu.NeedsRestart());
     nu.StopConnection();
   }
+}
+
+// A plain-http control file may not choose the server of later runs.
+TEST_F(UpdateSafety, ARedirectionOfLaterRunsIsHonouredOnlyOverHttps) {
+  TTestServer plain("http_server.py", {srv});
+  TTestServer secure("http_server.py", {"--tls", scratch / "tls", srv});
+  ::setenv("CURL_CA_BUNDLE", (scratch / "tls/cert.pem").c_str(), 1);
+  TRegistry reg;
+  reg.DeleteKey("\\Software\\VelmaronSafetyTest");
+  nu.LastURLEntry()->Key = "\\Software\\VelmaronSafetyTest";
+  nu.LastURLEntry()->Section = "Update";
+  nu.LastURLEntry()->Save = true;
+  for (const bool https : {false, true}) {
+    SCOPED_TRACE(https ? "https" : "http");
+    const std::string url = (https ? secure.Base("https") : plain.Base()) + "/files/update.inf";
+    ASSERT_NE(Update(url, "[action]\nupdateURL=https://elsewhere.invalid/u.inf\n"), -2);
+    EXPECT_EQ(nu.FinishUpdate(), 0);
+    EXPECT_TRUE(nu.Saw(941));
+    std::string next;
+    nu.GetControlFileURL(next);
+    EXPECT_EQ(next, https ? "https://elsewhere.invalid/u.inf" : url);
+    if (!https) {
+      ASSERT_NE(nu.Find(966), nullptr);
+      EXPECT_EQ(nu.Find(966)->Text, "Refused, not fetched over https : updateURL https://elsewhere.invalid/u.inf");
+    }
+    nu.StopConnection();
+  }
+  reg.DeleteKey("\\Software\\VelmaronSafetyTest");
 }
 
 // From a plain-http control file showURL opens web addresses only: never a local
