@@ -2,6 +2,7 @@
 
 #include "UpdateTestSupport.h"
 
+#include "platform/rtl/Process.h"
 #include "platform/rtl/SysUtils.h"
 
 TEST(Prefixes, TokensOfAnyCaseExpandAndUnknownOnesStay) {
@@ -28,7 +29,8 @@ TEST(Prefixes, NormalisedPathsNameTheFolderItself) {
   EXPECT_EQ(NormalisePrefixPath("C:\\Windows"), "C:\\Windows");
   EXPECT_EQ(NormalisePrefixPath("C:\\"), "C:\\.");
   EXPECT_EQ(NormalisePrefixPath(""), "");
-  EXPECT_EQ(NUpdate::StandardPrefixPath("APP"), GetCurrentDir() + "/.");
+  // {APP} is where the program lies, wherever it was started from.
+  EXPECT_EQ(NUpdate::StandardPrefixPath("APP"), ExtractFilePath(CurrentExecutable()) + ".");
   EXPECT_EQ(NUpdate::StandardPrefixPath("WIN"), "");
   EXPECT_EQ(NUpdate::ExpandPrefixes("{Tmp}", &NUpdate::StandardPrefixPath).back(), '.');
 }

@@ -4,6 +4,7 @@
 #include "platform/archive/Archive.h"
 #include "platform/archive/NoLinkFiles.h"
 #include "platform/rtl/Process.h"
+#include "update/NuPrefix.h"
 #include "update/NuHousekeeping.h"
 #include "update/Updater.h"
 #include "update/cabfdi.h"
@@ -49,6 +50,8 @@ protected:
     archive::SetCommitObserver(nullptr);
     NUpdate::TakeUpdaterNote();
     fs::current_path(old_);
+    // The updater names the program's folder for the whole process: later tests start without it.
+    NUpdate::SetAppDirectory("");
   }
   int RunUpdater(const std::string& file, const std::string& target) {
     WriteBytes("list.inf", "[FILES]\nCOUNT=1\nFILE1=" + file + "\nTARGET1=" + target + "\n");

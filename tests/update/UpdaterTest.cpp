@@ -1,5 +1,6 @@
 #include "update/Updater.h"
 #include "update/NuHousekeeping.h"
+#include "update/NuPrefix.h"
 
 #include "platform/rtl/Process.h"
 #include "CabWriter.h"
@@ -53,7 +54,11 @@ protected:
     env.AppDir = dir.Path().string();
     NUpdate::TakeUpdaterNote();
   }
-  void TearDown() override { fs::current_path(old_); }
+  // The updater names the program's folder for the whole process: later tests start without it.
+  void TearDown() override {
+    fs::current_path(old_);
+    NUpdate::SetAppDirectory("");
+  }
 
   int Run(const std::vector<std::string>& args) { return Updater::Run(args, env); }
 
