@@ -282,7 +282,8 @@ void Save(const std::string& fileName, const std::string& data) {
 
 TEELoadResult OpenMemFile(TEEKind kind, uint32_t deviceSize, const std::string& fileName) {
   std::string bytes, error;
-  if (!Load(fileName, bytes, error)) return Refused(kind == ekSmall ? std::string(EEFailedToOpenText) : error);
+  if (!Load(fileName, bytes, error))
+    return Refused(kind == ekSmall ? std::string(EEFailedToOpenText) + ". " + error : error);
   return ParseMemImage(kind, deviceSize, bytes);
 }
 

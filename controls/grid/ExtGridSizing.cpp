@@ -5,6 +5,7 @@
 #include <string>
 
 #include "controls/grid/ExtGrid.h"
+#include "platform/gui/Forms.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Registry.h"
 #include "platform/rtl/SysUtils.h"
@@ -103,19 +104,15 @@ std::string TExtStringGrid::ColumnSizeFile() const {
 void TExtStringGrid::SaveColumnSizes() {
   const TColumnSize* cs = columnSize_.get();
   if (!cs->Save || cs->Key.empty() || cs->Section.empty() || (ComponentState() & csDesigning)) return;
-  // Saving runs from the destructor: a settings file that cannot be written loses only the widths.
+  // Saving runs from the destructor: a file that cannot be read or written loses only the widths,
+  // and the user hears of it through the application.
   try {
     if (cs->Location == clIniFile) {
       const std::string file = ColumnSizeFile();
       if (file.empty()) return;
       ForceDirectories(ExtractFilePath(file));
       TMemIniFile ini("");
-      try {
-        ini.SetText(LoadRegularFileBytes(file, kMaxSizeFile));
-      } catch (const Exception&) {
-        // A missing or unreadable file starts empty.
-      }
-      ini.Rename(file, false);
+      ini.OpenForUpdate(file, kMaxSizeFile);
       for (int c = 0; c < ColCount(); ++c) ini.WriteInteger(cs->Section, "Col" + std::to_string(c), ColWidths(c));
       ini.UpdateFile();
     } else {
@@ -125,7 +122,11 @@ void TExtStringGrid::SaveColumnSizes() {
       for (int c = 0; c < ColCount(); ++c) reg.WriteInteger("Col" + std::to_string(c), ColWidths(c));
       reg.CloseKey();
     }
-  } catch (const std::exception&) {
+  } catch (Exception& E) {
+    if (Application) Application->HandleException(this, E);
+  } catch (const std::exception& e) {
+    Exception E(e.what());
+    if (Application) Application->HandleException(this, E);
   }
 }
 

@@ -193,14 +193,9 @@ class TEditStore {
 
 class TIniStore : public TEditStore {
  public:
-  TIniStore(const std::string& File, const std::string& Section, bool ForWriting) : ini_(""), section_(Section) {
-    ini_.Rename(File, false);
-    (void)ForWriting;
-    std::string bytes;
-    // A missing file is an empty one. One that is there but cannot be read (too big, no
-    // regular file) stops loading and saving alike, so it is never replaced unread.
-    if (FileExists(File) || DirectoryExists(File)) bytes = LoadRegularFileBytes(File, kMaxIniBytes);
-    ini_.SetText(bytes);
+  // A file that is there but cannot be read stops loading and saving alike.
+  TIniStore(const std::string& File, const std::string& Section) : ini_(""), section_(Section) {
+    ini_.OpenForUpdate(File, kMaxIniBytes);
   }
   bool Has(const std::string& Name) override { return ini_.ValueExists(section_, Name); }
   std::string Read(const std::string& Name, const std::string& Default) override {
@@ -259,7 +254,7 @@ class TRegistryStore : public TEditStore {
 
 std::unique_ptr<TEditStore> OpenStore(const TPersistence& P, bool ForWriting) {
   if (P.Location == plRegistry) return std::make_unique<TRegistryStore>(P.Key, P.Section, ForWriting);
-  return std::make_unique<TIniStore>(P.Key.empty() ? TExtEdit::DefaultIniFile() : P.Key, P.Section, ForWriting);
+  return std::make_unique<TIniStore>(P.Key.empty() ? TExtEdit::DefaultIniFile() : P.Key, P.Section);
 }
 
 // Whether a saved window text still reads as a value of the edit's type.

@@ -439,29 +439,45 @@ std::string TStringStream::ReadString(int64_t count) {
 }
 
 TFileStream::TFileStream(const std::string& fileName, uint32_t mode) : fileName_(fileName) {
-  if ((mode & 0xFF00) == 0xFF00) {
-    fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) {
-      int err = errno;
-      throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::string(strerror(err)));
-    }
-    return;
+  // Opened without blocking and kept only when it is a regular file: a FIFO or a device in the
+  // file's place never stalls the caller. fmCreate truncates only once that is known.
+  const bool create = (mode & 0xFF00) == 0xFF00;
+  int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+  if (create) flags |= O_RDWR | O_CREAT;
+  else if ((mode & 3) == fmOpenWrite) flags |= O_WRONLY;
+  else if ((mode & 3) == fmOpenReadWrite) flags |= O_RDWR;
+  else flags |= O_RDONLY;
+  const std::string what = (create ? "Cannot create file \"" : "Cannot open file \"") + fileName + "\". ";
+  auto fail = [&](const std::string& why) {
+    if (create) throw EFCreateError(what + why);
+    throw EFOpenError(what + why);
+  };
+  // A link to a file that does not exist is no place to create one.
+  struct stat target {};
+  if (create && stat(fileName.c_str(), &target) != 0 && errno == ENOENT) {
+    const std::string why = FileOpenReason(fileName, ENOENT);
+    if (why != strerror(ENOENT)) fail(why);
   }
-  int flags = O_CLOEXEC;
-  switch (mode & 3) {
-    case fmOpenWrite: flags |= O_WRONLY; break;
-    case fmOpenReadWrite: flags |= O_RDWR; break;
-    default: flags |= O_RDONLY; break;
+  fd_ = ::open(fileName.c_str(), flags, 0666);
+  if (fd_ < 0) {
+    // A FIFO without a reader refuses a non-blocking writer with ENXIO: it is no file either.
+    const int err = errno;
+    fail(err == ENXIO ? std::string("Not a regular file") : FileOpenReason(fileName, err));
   }
-  fd_ = ::open(fileName.c_str(), flags);
-  int err = errno;
   struct stat st {};
-  if (fd_ >= 0 && fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const bool dir = S_ISDIR(st.st_mode);
     ::close(fd_);
     fd_ = -1;
-    err = EISDIR;
+    fail(dir ? std::string(strerror(EISDIR)) : std::string("Not a regular file"));
   }
-  if (fd_ < 0) throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::string(strerror(err)));
+  fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+  if (create && ftruncate(fd_, 0) != 0) {
+    const int err = errno;
+    ::close(fd_);
+    fd_ = -1;
+    fail(strerror(err));
+  }
 }
 
 TFileStream::~TFileStream() {

@@ -456,6 +456,13 @@ void TMemIniFile::GetStrings(TStrings* list) const {
 
 void TMemIniFile::SetStrings(TStrings* list) { text_.Parse(list->Text()); }
 
+void TMemIniFile::OpenForUpdate(const std::string& fileName, int64_t maxBytes) {
+  fileName_ = fileName;
+  struct stat st {};
+  // lstat: a dangling link is there too, and its save is refused rather than made a new file.
+  text_.Parse(lstat(fileName.c_str(), &st) == 0 ? LoadRegularFileBytes(fileName, maxBytes) : std::string());
+}
+
 void TMemIniFile::Rename(const std::string& fileName, bool reload) {
   fileName_ = fileName;
   if (reload) Load();

@@ -163,6 +163,10 @@ class TMemIniFile : public TCustomIniFile {
   void SetStrings(TStrings* list);
   // Points at another file, optionally reading it.
   void Rename(const std::string& fileName, bool reload);
+  // Points at a file a save will change in part: a missing file is an empty one; a file that is
+  // there but cannot be read (no regular file, larger than maxBytes, no permission) raises
+  // EFOpenError with the reason, so what it holds is never replaced unread.
+  void OpenForUpdate(const std::string& fileName, int64_t maxBytes);
 
  private:
   void Load();

@@ -24,51 +24,49 @@ const HKEY kRoots[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
 }  // namespace
 
 TRegistryStore::TNode* TRegistryStore::TNode::FindKey(std::string_view name) const {
-  for (const auto& k : Keys)
-    if (SameText(k->Name, name)) return k.get();
-  return nullptr;
+  auto it = Keys.find(name);
+  return it == Keys.end() ? nullptr : it->second.get();
 }
 
 TRegistryStore::TNode* TRegistryStore::TNode::AddKey(std::string_view name) {
-  if (TNode* k = FindKey(name)) return k;
+  auto it = Keys.lower_bound(name);
+  if (it != Keys.end() && SameText(it->first, name)) return it->second.get();
   auto node = std::make_unique<TNode>();
   node->Name.assign(name);
-  auto at = std::upper_bound(Keys.begin(), Keys.end(), name, [](std::string_view n, const auto& k) {
-    return CompareText(n, k->Name) < 0;
-  });
-  return Keys.insert(at, std::move(node))->get();
+  return Keys.emplace_hint(it, std::string(name), std::move(node))->second.get();
 }
 
 bool TRegistryStore::TNode::RemoveKey(std::string_view name) {
-  for (auto it = Keys.begin(); it != Keys.end(); ++it)
-    if (SameText((*it)->Name, name)) {
-      Keys.erase(it);
-      return true;
-    }
-  return false;
+  auto it = Keys.find(name);
+  if (it == Keys.end()) return false;
+  Keys.erase(it);
+  return true;
 }
 
 TRegistryStore::TValue* TRegistryStore::TNode::FindValue(std::string_view name) {
-  for (auto& v : Values)
-    if (SameText(v.first, name)) return &v.second;
-  return nullptr;
+  auto it = valueAt_.find(name);
+  return it == valueAt_.end() ? nullptr : &Values[it->second].second;
 }
 
 void TRegistryStore::TNode::SetValue(std::string_view name, TValue value) {
-  if (TValue* v = FindValue(name)) {
-    *v = std::move(value);
+  auto it = valueAt_.lower_bound(name);
+  if (it != valueAt_.end() && SameText(it->first, name)) {
+    Values[it->second].second = std::move(value);
     return;
   }
+  valueAt_.emplace_hint(it, std::string(name), Values.size());
   Values.emplace_back(std::string(name), std::move(value));
 }
 
 bool TRegistryStore::TNode::RemoveValue(std::string_view name) {
-  for (auto it = Values.begin(); it != Values.end(); ++it)
-    if (SameText(it->first, name)) {
-      Values.erase(it);
-      return true;
-    }
-  return false;
+  auto it = valueAt_.find(name);
+  if (it == valueAt_.end()) return false;
+  const size_t at = it->second;
+  valueAt_.erase(it);
+  Values.erase(Values.begin() + static_cast<std::ptrdiff_t>(at));
+  for (auto& [n, i] : valueAt_)
+    if (i > at) --i;
+  return true;
 }
 
 // ===========================================================================
@@ -269,7 +267,7 @@ void SerializeNode(const TRegistryStore::TNode& n, const std::string& path, std:
     out += name.empty() ? std::string("@") : Quote(name);
     out += "=" + EncodeValue(value) + "\n";
   }
-  for (const auto& k : n.Keys) SerializeNode(*k, path + "\\" + EscapeKeyName(k->Name), out);
+  for (const auto& [name, k] : n.Keys) SerializeNode(*k, path + "\\" + EscapeKeyName(k->Name), out);
 }
 
 }  // namespace
@@ -327,7 +325,7 @@ std::string TRegistryStore::Serialize() const {
   for (const auto& [k, node] : roots_) {
     // Roots appear only when they hold something.
     if (node->Values.empty() && std::all_of(node->Keys.begin(), node->Keys.end(),
-                                            [](const auto& c) { return c->Volatile; }))
+                                            [](const auto& c) { return c.second->Volatile; }))
       continue;
     std::string path = node->Name;
     if (!node->Values.empty()) {
@@ -335,7 +333,7 @@ std::string TRegistryStore::Serialize() const {
       for (const auto& [name, value] : node->Values)
         out += (name.empty() ? std::string("@") : Quote(name)) + "=" + EncodeValue(value) + "\n";
     }
-    for (const auto& c : node->Keys) SerializeNode(*c, path + "\\" + EscapeKeyName(c->Name), out);
+    for (const auto& [name, c] : node->Keys) SerializeNode(*c, path + "\\" + EscapeKeyName(c->Name), out);
   }
   return out;
 }
@@ -830,7 +828,7 @@ bool TRegistry::GetKeyInfo(TRegKeyInfo& info) {
   TRegistryStore::TNode* n = CurrentNode();
   if (!n) return false;
   info.NumSubKeys = static_cast<int>(n->Keys.size());
-  for (const auto& k : n->Keys) info.MaxSubKeyLen = std::max(info.MaxSubKeyLen, static_cast<int>(k->Name.size()));
+  for (const auto& [name, k] : n->Keys) info.MaxSubKeyLen = std::max(info.MaxSubKeyLen, static_cast<int>(k->Name.size()));
   info.NumValues = static_cast<int>(n->Values.size());
   for (const auto& [name, v] : n->Values) {
     info.MaxValueLen = std::max(info.MaxValueLen, static_cast<int>(name.size()));
@@ -843,7 +841,7 @@ void TRegistry::GetKeyNames(TStrings* strings) {
   strings->BeginUpdate();
   strings->Clear();
   if (TRegistryStore::TNode* n = CurrentNode())
-    for (const auto& k : n->Keys) strings->Add(k->Name);
+    for (const auto& [name, k] : n->Keys) strings->Add(k->Name);
   strings->EndUpdate();
 }
 

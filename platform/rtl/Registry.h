@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -61,10 +62,15 @@ class TRegistryStore {
     TRegDataType Type = rdUnknown;
     std::string Data;  // strings without terminator, integers as 4 bytes little-endian
   };
+  // Names ordered without case, as the store compares them.
+  struct TNameLess {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return CompareText(a, b) < 0; }
+  };
   struct TNode {
     std::string Name;
-    std::vector<std::pair<std::string, TValue>> Values;  // in creation order
-    std::vector<std::unique_ptr<TNode>> Keys;             // sorted by name without case
+    std::vector<std::pair<std::string, TValue>> Values;  // in creation order, as they are saved
+    std::map<std::string, std::unique_ptr<TNode>, TNameLess> Keys;  // by name without case
     bool Volatile = false;  // made up from the machine, not saved
 
     TNode* FindKey(std::string_view name) const;
@@ -73,6 +79,10 @@ class TRegistryStore {
     TValue* FindValue(std::string_view name);
     void SetValue(std::string_view name, TValue value);
     bool RemoveValue(std::string_view name);
+
+   private:
+    // Where each value stands in Values, by its name without case: a lookup is no scan.
+    std::map<std::string, size_t, TNameLess> valueAt_;
   };
 
   TRegistryStore();

@@ -1,6 +1,7 @@
 #include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <functional>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <langinfo.h>
 #include <pwd.h>
@@ -195,10 +197,18 @@ int HexValue(char c) {
 }
 
 [[noreturn]] void ConvertError(const char* fmt, const std::string& s) {
-  throw EConvertError(fmt, {s});
+  throw EConvertError(fmt, {Excerpt(s)});
 }
 
 }  // namespace
+
+std::string Excerpt(std::string_view s, size_t maxChars) {
+  if (s.size() <= maxChars) return std::string(s);
+  size_t n = maxChars;
+  // Never cut a UTF-8 sequence in two.
+  while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+  return std::string(s.substr(0, n)) + "...";
+}
 
 // ===========================================================================
 // Integer conversions
@@ -1907,18 +1917,47 @@ bool WriteAll(int fd, const char* p, size_t n) {
 namespace {
 int OpenRegularFile(const std::string& fileName, struct stat& st);
 
+const char kDanglingLink[] = "It is a link to a file that does not exist";
+
+// A save killed between its temporary file and the rename leaves that file behind: the next
+// save of the same file removes such leftovers, only the names its own saves make (the prefix
+// and six characters of mkstemp's alphabet), and only regular files.
+void RemoveOrphanTemporaries(const std::string& dir, const std::string& prefix) {
+  DIR* d = opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return;
+  while (const dirent* e = readdir(d)) {
+    const std::string_view name(e->d_name);
+    if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix) continue;
+    if (!std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }))
+      continue;
+    struct stat st {};
+    if (fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+      unlinkat(dirfd(d), e->d_name, 0);
+  }
+  closedir(d);
+}
+
 // Writes what Write puts into the open temporary file beside the file it names (false with
 // errno set on failure) and renames it over the file: a failed save keeps the old file.
 void WriteFileAtomically(const std::string& fileName, const std::function<bool(int)>& Write, bool sync) {
-  // Write through a symbolic link to the file it names, keeping the link.
+  // Write through a symbolic link to the file it names, keeping the link; a link that names no
+  // file is refused, never replaced by a file of its own.
   std::string target = fileName;
-  char resolved[PATH_MAX];
   struct stat lst {};
-  if (lstat(fileName.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode) && realpath(fileName.c_str(), resolved))
+  if (lstat(fileName.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+    char resolved[PATH_MAX];
+    struct stat st {};
+    if (!realpath(fileName.c_str(), resolved) || stat(resolved, &st) != 0)
+      throw EFCreateError("Cannot create file \"" + fileName + "\". " + kDanglingLink);
     target = resolved;
+  }
+  // The rename would replace a read-only file or a device all the same: every save asks first.
+  CheckFileReplaceable(fileName);
 
   std::string dir = ExtractFilePath(target);
-  std::string tmpl = dir + "." + ExtractFileName(target) + ".tmp-XXXXXX";
+  const std::string tmpPrefix = "." + ExtractFileName(target) + ".tmp-";
+  std::string tmpl = dir + tmpPrefix + "XXXXXX";
   std::vector<char> name(tmpl.begin(), tmpl.end());
   name.push_back('\0');
   int fd = mkstemp(name.data());
@@ -1955,6 +1994,7 @@ void WriteFileAtomically(const std::string& fileName, const std::function<bool(i
     unlink(tmp.c_str());
     throw EWriteError("Cannot write file \"" + fileName + "\". " + ErrnoText(err));
   }
+  RemoveOrphanTemporaries(dir, tmpPrefix);
   // Make the rename itself durable.
   if (sync) {
     int dfd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -2069,26 +2109,15 @@ std::string ReadToEnd(int fd, int64_t sizeHint, int64_t maxBytes) {
 
 }  // namespace
 
-std::string LoadFileBytes(const std::string& fileName) {
-  int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    int err = errno;
-    throw EFOpenError("Cannot open file \"" + fileName + "\". " + ErrnoText(err));
-  }
-  struct stat st {};
-  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    throw EFOpenError("Cannot open file \"" + fileName + "\". " + ErrnoText(EISDIR));
-  }
-  return ReadToEnd(fd, st.st_size, -1);
-}
-
 namespace {
 // Opens a file to read on behalf of untrusted text: without blocking (a FIFO or a device never
 // stalls the caller), and only a regular file; anything else raises EFOpenError with the reason.
 int OpenRegularFile(const std::string& fileName, struct stat& st) {
   const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) throw EFOpenError("Cannot open file \"" + fileName + "\". " + ErrnoText(errno));
+  if (fd < 0) {
+    const int err = errno;
+    throw EFOpenError("Cannot open file \"" + fileName + "\". " + FileOpenReason(fileName, err));
+  }
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     throw EFOpenError("Cannot open file \"" + fileName + "\". Not a regular file");
@@ -2096,6 +2125,12 @@ int OpenRegularFile(const std::string& fileName, struct stat& st) {
   return fd;
 }
 }  // namespace
+
+std::string FileOpenReason(const std::string& fileName, int err) {
+  struct stat lst {};
+  if (err == ENOENT && lstat(fileName.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) return kDanglingLink;
+  return ErrnoText(err);
+}
 
 std::string LoadKernelFile(const std::string& fileName) {
   try {
@@ -2112,6 +2147,8 @@ std::string LoadRegularFileHead(const std::string& fileName, int64_t maxBytes) {
   if (int64_t(r.size()) > maxBytes) r.resize(static_cast<size_t>(maxBytes));
   return r;
 }
+
+std::string LoadFileBytes(const std::string& fileName) { return LoadRegularFileBytes(fileName, kMaxFileBytes); }
 
 std::string LoadRegularFileBytes(const std::string& fileName, int64_t maxBytes) {
   auto refuse = [&](const std::string& why) -> EFOpenError {

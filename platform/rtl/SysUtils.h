@@ -202,6 +202,8 @@ std::string IntToHex(T value, int digits) {
   using U = std::make_unsigned_t<T>;
   return UIntToHex(static_cast<uint64_t>(static_cast<U>(value)), digits);
 }
+// Outside data quoted in a message: at most maxChars bytes, a longer text cut with "...".
+std::string Excerpt(std::string_view s, size_t maxChars = 40);
 // Decimal, or hexadecimal after "$", "0x" or "0X"; leading blanks and a sign allowed.
 // Raises EConvertError "'%s' is not a valid integer value".
 int StrToInt(const std::string& s);
@@ -412,12 +414,17 @@ bool SyncFile(const std::string& fileName);
 // Appends `data` to the file, creating it (for its owner only with `ownerOnly`);
 // false when it cannot be opened or written whole. Never follows a link.
 bool AppendFileBytes(const std::string& fileName, std::string_view data, bool ownerOnly = false);
-// Whole file as bytes; raises EFOpenError when it cannot be opened, EReadError on failure.
-std::string LoadFileBytes(const std::string& fileName);
-// The same for a file read on behalf of untrusted text: opens without blocking
-// (a FIFO or device never stalls the caller) and accepts only a regular file of
-// at most `maxBytes`; anything else raises EFOpenError with the reason.
+// The one reader of whole files: opens without blocking (a FIFO or device never stalls the
+// caller) and accepts only a regular file of at most `maxBytes`; anything else raises
+// EFOpenError with the reason, a failing read EReadError.
 std::string LoadRegularFileBytes(const std::string& fileName, int64_t maxBytes);
+// Why a file could not be opened (errno err): the system's reason, or that it is a link to a
+// file that does not exist.
+std::string FileOpenReason(const std::string& fileName, int err);
+// The largest file read whole where the caller names no smaller cap.
+constexpr int64_t kMaxFileBytes = int64_t(1) << 30;
+// LoadRegularFileBytes with that cap.
+std::string LoadFileBytes(const std::string& fileName);
 // A file the kernel makes (under /proc or /sys), or "" when it cannot be read. Such files are
 // regular files that say they are empty, so the one reader above reads them to their end, held
 // to 4 MB (a /proc/cpuinfo of a thousand processors is a fraction of that).

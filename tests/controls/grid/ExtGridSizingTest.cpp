@@ -2,6 +2,9 @@
 // the stretch column's index rules, and widths stored between runs.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
+
 #include <sys/stat.h>
 
 #include <string>
@@ -112,6 +115,49 @@ TEST_F(SizingTest, StoredWidthsRoundTripUnderTheSettingsFolderAndAreClamped) {
   g->ColumnSize()->Section = "";
   delete g;
   EXPECT_FALSE(FileExists(dir.File("other.ini")));
+}
+
+// The widths share their file with other settings: a file that could not be read is never saved
+// over, and the application hears why (the save runs in the destructor, which never throws).
+TEST_F(SizingTest, AWidthsFileThatCouldNotBeReadIsNeverSavedOverAndTheApplicationIsTold) {
+  TTempDir dir;
+  TEnvScope env("VELMARON_CONFIG_DIR", dir.Path().c_str());
+  const std::string big = "[Other]\nKeep=1\n" + std::string(2u << 20, ';') + "\n";
+  const struct {
+    const char* name;
+    std::function<void(const std::string&)> make;
+    const char* says;
+  } cases[] = {
+      {"over the size cap", [&](const std::string& f) { std::ofstream(f, std::ios::binary) << big; }, "larger than"},
+      {"a folder", [](const std::string& f) { ForceDirectories(f); }, "Not a regular file"},
+      {"a dangling link",
+       [&](const std::string& f) { ASSERT_EQ(symlink(dir.File("nowhere.ini").c_str(), f.c_str()), 0); },
+       "does not exist"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = dir.File(std::string("w-") + std::to_string(&c - cases) + ".ini");
+    c.make(file);
+    std::vector<std::string> told;
+    Application->OnException = [&](TObject*, Exception& E) { told.push_back(E.Message()); };
+    auto* g = new TExtStringGrid(form);
+    g->ColumnSize()->Save = true;
+    g->ColumnSize()->Location = clIniFile;
+    g->ColumnSize()->Key = ExtractFileName(file);
+    g->ColumnSize()->Section = "Widths";
+    g->SetColWidths(1, 99);
+    delete g;
+    Application->OnException = nullptr;
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(c.says), std::string::npos) << told[0];
+    if (std::string(c.name) == "over the size cap") {
+      EXPECT_EQ(LoadRegularFileBytes(file, 4u << 20), big);
+    } else if (std::string(c.name) == "a folder") {
+      EXPECT_TRUE(DirectoryExists(file));
+    } else {
+      EXPECT_FALSE(FileExists(dir.File("nowhere.ini"))) << "no file made through the link";
+    }
+  }
 }
 
 TEST_F(SizingTest, FlatScrollTypesTakeTheBarsWidthAndColour) {
