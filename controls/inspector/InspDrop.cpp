@@ -17,7 +17,9 @@ class TInspectorBarDropTarget : public TDropTarget {
     if (bar_->OleDropTarget()) {
       // Every drag over the bar is taken; a link is linked.
       if (link_ && (Allowed & DROPEFFECT_LINK)) return DROPEFFECT_LINK;
-      return (link_ || files_ || text_) ? StandardDropEffect(Keys, Allowed) : DROPEFFECT_NONE;
+      // A dropped file is only offered on: its source keeps it.
+      if (files_) return DROPEFFECT_COPY;
+      return (link_ || text_) ? StandardDropEffect(Keys, Allowed) : DROPEFFECT_NONE;
     }
     return files_ && bar_->AcceptFiles() ? DROPEFFECT_COPY : DROPEFFECT_NONE;
   }

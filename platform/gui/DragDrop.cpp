@@ -57,6 +57,24 @@ int Allowed(int effect, int allowed) {
     if (allowed & e) return e;
   return DROPEFFECT_NONE;
 }
+// The action the source proposes for the drag event being delivered (none between events).
+int& Proposed() {
+  static int p = DROPEFFECT_NONE;
+  return p;
+}
+struct TProposedScope {
+  explicit TProposedScope(int Effect) : old(Proposed()) { Proposed() = Effect; }
+  ~TProposedScope() { Proposed() = old; }
+  int old;
+};
+// A drag event that carries the action its source proposes, as the window system's do.
+template <class E>
+struct TProposing : E {
+  template <class... A>
+  explicit TProposing(Qt::DropAction P, A&&... Args) : E(std::forward<A>(Args)...) {
+    this->m_defaultAction = P;
+  }
+};
 Qt::KeyboardModifiers ModifiersOf(TShiftState s) {
   Qt::KeyboardModifiers m;
   if (s & ssShift) m |= Qt::ShiftModifier;
@@ -75,7 +93,9 @@ Qt::MouseButtons ButtonsOf(TShiftState s) {
 
 int StandardDropEffect(TShiftState Keys, int AllowedEffects) {
   if (Keys & ssCtrl) return DROPEFFECT_COPY;
-  return (AllowedEffects & DROPEFFECT_MOVE) ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
+  if ((Keys & ssShift) && (AllowedEffects & DROPEFFECT_MOVE)) return DROPEFFECT_MOVE;
+  if (Proposed() & AllowedEffects) return Proposed();
+  return (AllowedEffects & DROPEFFECT_COPY) || !(AllowedEffects & DROPEFFECT_MOVE) ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
 }
 
 bool RegisterDragDrop(TWinControl* Control, std::shared_ptr<TDropTarget> Target) {
@@ -126,6 +146,7 @@ bool GuiDragEvent(TPeerBase* Peer, QEvent* Event) {
   const QPoint g = w->mapToGlobal(e->position().toPoint());
   const TPoint pt(g.x(), g.y());
   const int allowed = FromQt(e->possibleActions());
+  const TProposedScope proposed(FromQt(e->proposedAction()) & allowed);
   int effect = DROPEFFECT_NONE;
   switch (Event->type()) {
     case QEvent::DragEnter: {
@@ -211,7 +232,7 @@ TDragDropResult DoDragDrop(TWinControl* Control, const TDataObject& Data, TDropS
 }
 
 int DeliverDrop(TWinControl* Control, const TDataObject& Data, TPoint Pt, TShiftState Keys, int AllowedEffects,
-                bool Release, const std::function<void()>& AfterMove) {
+                bool Release, const std::function<void()>& AfterMove, int ProposedEffect) {
   if (!Control) return DROPEFFECT_NONE;
   Control->HandleNeeded();
   QWidget* w = Control->Peer();
@@ -221,10 +242,14 @@ int DeliverDrop(TWinControl* Control, const TDataObject& Data, TPoint Pt, TShift
   const Qt::DropActions actions = ToQt(AllowedEffects);
   const Qt::MouseButtons buttons = ButtonsOf(Keys | ssLeft);
   const Qt::KeyboardModifiers mods = ModifiersOf(Keys);
-  QDragEnterEvent enter(local, actions, mime.get(), buttons, mods);
+  // As DoDragDrop proposes unless the caller names the proposal: move where it is allowed.
+  if (ProposedEffect == DROPEFFECT_NONE)
+    ProposedEffect = (AllowedEffects & DROPEFFECT_MOVE) ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
+  const Qt::DropAction proposal = ToQtAction(ProposedEffect);
+  TProposing<QDragEnterEvent> enter(proposal, local, actions, mime.get(), buttons, mods);
   QCoreApplication::sendEvent(w, &enter);
   if (!enter.isAccepted()) return DROPEFFECT_NONE;
-  QDragMoveEvent move(local, actions, mime.get(), buttons, mods);
+  TProposing<QDragMoveEvent> move(proposal, local, actions, mime.get(), buttons, mods);
   QCoreApplication::sendEvent(w, &move);
   if (AfterMove) AfterMove();
   if (!Release) {
@@ -232,7 +257,7 @@ int DeliverDrop(TWinControl* Control, const TDataObject& Data, TPoint Pt, TShift
     QCoreApplication::sendEvent(w, &leave);
     return move.isAccepted() ? FromQt(move.dropAction()) : DROPEFFECT_NONE;
   }
-  QDropEvent drop(QPointF(local), actions, mime.get(), buttons & ~Qt::LeftButton, mods);
+  TProposing<QDropEvent> drop(proposal, QPointF(local), actions, mime.get(), buttons & ~Qt::LeftButton, mods);
   QCoreApplication::sendEvent(w, &drop);
   return drop.isAccepted() ? FromQt(drop.dropAction()) : DROPEFFECT_NONE;
 }

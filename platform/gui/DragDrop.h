@@ -27,7 +27,9 @@ class TDropTarget {
   virtual int Drop(const TDataObject& Data, TShiftState Keys, TPoint Pt, int Allowed) = 0;
 };
 
-// The usual answer: Ctrl held gives copy; otherwise move when the source allows it, else copy.
+// The usual answer: Ctrl held gives copy, Shift move (when allowed); otherwise the action the
+// source proposes (a file manager proposes copy unless told otherwise), and without a proposal
+// copy. Read during a drag event the adapter delivers, which knows the proposal.
 int StandardDropEffect(TShiftState Keys, int Allowed);
 
 // Makes Control's window (created when needed) take drops through Target. False when the
@@ -64,5 +66,8 @@ void SetDragLoop(TDragLoop Loop);
 // move to Pt, then drop or leave), so the window's own handling runs. Pt: screen coordinates.
 // Returns the effect of the drop, DROPEFFECT_NONE when it was refused. AfterMove runs between
 // the move and the drop or leave, to look at the window while the drag is over it.
+// ProposedEffect: the action the source proposes; none: what DoDragDrop proposes (move where
+// allowed, else copy).
 int DeliverDrop(TWinControl* Control, const TDataObject& Data, TPoint Pt, TShiftState Keys, int AllowedEffects,
-                bool Release = true, const std::function<void()>& AfterMove = nullptr);
+                bool Release = true, const std::function<void()>& AfterMove = nullptr,
+                int ProposedEffect = DROPEFFECT_NONE);

@@ -68,13 +68,14 @@ TEST_F(InspDrop, OneHandlerServesBothSettingsAndOleDropTargetWins) {
       {"both off: nothing is taken", false, false, &files, false, DROPEFFECT_NONE, 1, "", ""},
       {"AcceptFiles: files become rows", true, false, &files, false, DROPEFFECT_COPY, 4, "", "a.hex b.eep c.txt "},
       {"AcceptFiles: a link is refused", true, false, &link, false, DROPEFFECT_NONE, 1, "", ""},
-      {"OleDropTarget: files go to OnURLDrop in order, no row", false, true, &files, false, DROPEFFECT_MOVE, 1,
+      {"OleDropTarget: files go to OnURLDrop in order, no row, the source keeps them", false, true, &files, false,
+       DROPEFFECT_COPY, 1,
        "a.hex b.eep c.txt ", ""},
       {"OleDropTarget: a link on the rows becomes a row", false, true, &link, false, DROPEFFECT_LINK, 2,
        "https://example.org/doc ", ""},
       {"OleDropTarget: a link on the caption bar adds none", false, true, &link, true, DROPEFFECT_LINK, 1,
        "https://example.org/doc ", ""},
-      {"both on: OleDropTarget wins", true, true, &files, false, DROPEFFECT_MOVE, 1, "a.hex b.eep c.txt ", ""},
+      {"both on: OleDropTarget wins", true, true, &files, false, DROPEFFECT_COPY, 1, "a.hex b.eep c.txt ", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

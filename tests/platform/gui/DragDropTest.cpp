@@ -182,6 +182,47 @@ TEST_F(DragDrop, DropTargetHearsTheDragThroughItsWindowAndAnsweredEffectsAreOnes
   }
 }
 
+// A target that gives the usual answer, as the controls' targets do.
+class TStandardTarget : public TDropTarget {
+ public:
+  int DragEnter(const TDataObject&, TShiftState Keys, TPoint, int Allowed) override {
+    return StandardDropEffect(Keys, Allowed);
+  }
+  int DragOver(TShiftState Keys, TPoint, int Allowed) override { return StandardDropEffect(Keys, Allowed); }
+  void DragLeave() override {}
+  int Drop(const TDataObject&, TShiftState Keys, TPoint, int Allowed) override {
+    return StandardDropEffect(Keys, Allowed);
+  }
+};
+
+TEST_F(DragDrop, TheUsualAnswerTakesTheActionTheSourceProposesUnlessCtrlOrShiftChoose) {
+  const struct {
+    const char* name;
+    int allowed, proposed;
+    TShiftState keys;
+    int effect;
+  } cases[] = {
+      {"a file manager offering copy and move proposes copy", DROPEFFECT_COPY | DROPEFFECT_MOVE, DROPEFFECT_COPY, 0,
+       DROPEFFECT_COPY},
+      {"a source proposing move", DROPEFFECT_COPY | DROPEFFECT_MOVE, DROPEFFECT_MOVE, 0, DROPEFFECT_MOVE},
+      {"Ctrl chooses copy over a proposed move", DROPEFFECT_COPY | DROPEFFECT_MOVE, DROPEFFECT_MOVE, ssCtrl,
+       DROPEFFECT_COPY},
+      {"Shift chooses move over a proposed copy", DROPEFFECT_COPY | DROPEFFECT_MOVE, DROPEFFECT_COPY, ssShift,
+       DROPEFFECT_MOVE},
+      {"a source allowing move alone", DROPEFFECT_MOVE, DROPEFFECT_MOVE, 0, DROPEFFECT_MOVE},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    DropForm f;
+    ASSERT_TRUE(RegisterDragDrop(f.probe, std::make_shared<TStandardTarget>()));
+    TDataObject d;
+    d.SetText("t");
+    EXPECT_EQ(DeliverDrop(f.probe, d, f.Screen(30, 40), c.keys, c.allowed, true, nullptr, c.proposed), c.effect);
+    delete f.form;
+  }
+  EXPECT_EQ(StandardDropEffect(0, DROPEFFECT_COPY | DROPEFFECT_MOVE), DROPEFFECT_COPY) << "no drag, no proposal";
+}
+
 TEST_F(DragDrop, RegistrationIsOnePerWindowAndEndsWithRevokeOrTheWindow) {
   DropForm f;
   auto t = std::make_shared<TScriptTarget>();
