@@ -1816,6 +1816,11 @@ class TExtStringGrid : public TBaseGrid {
   void LoadGridFromStream(TStream* Stream);
   static void WriteStreamLine(TStream* Stream, const std::string& Text);
   static int ReadStreamLine(TStream* Stream, std::string& Text);
+  // The one cell limit for a grid grown from outside data (TGridStore::kCellLimit): raises
+  // EExtGridError, What then the reason, for a block of Cols x Rows it exceeds...
+  static void CheckCellBlock(int64_t Cols, int64_t Rows, const std::string& What);
+  // ... and for a grid that would grow to Cols x Rows; a grid that does not grow passes.
+  void CheckCellGrowth(int64_t Cols, int64_t Rows, const std::string& What) const;
 
  private:
   // The import itself (Text is changed); the fields of the widest record and the records.

@@ -320,10 +320,12 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
     row = RowCount() - 1 - fixedFooters_;
     for (int c = 0; c < ColCount(); ++c) footer.push_back(GridCells(c, row));
   }
-  if (row + records + fixedFooters_ + (footer.empty() ? 0 : 1) > TGridStore::kIndexBound ||
-      startCol + maxCols > TGridStore::kIndexBound)
+  const int64_t needRows = row + records + fixedFooters_ + (footer.empty() ? 0 : 1);
+  const int64_t needCols = std::max<int64_t>(ColCount(), startCol + maxCols);
+  if (needRows > TGridStore::kIndexBound || needCols > TGridStore::kIndexBound)
     throw EExtGridError("Cannot import " + Name + ": " + std::to_string(records) + " records of up to " +
                         std::to_string(maxCols) + " fields do not fit into a grid");
+  CheckCellGrowth(needCols, needRows, "Cannot import " + Name);
 
   TExtGridUndoRedo* undo = UndoRedo();
   TUndoStepScope step(undo);

@@ -154,7 +154,8 @@ void TExtStringGrid::SelectionAsText(std::string& Text) {
     firstLine = false;
     for (int c = std::max(0, s.Left); c <= s.Right && c < ColCount(); ++c) {
       if (c > s.Left) Text += '\t';
-      Text += Cells(RealColIndex(c), r);
+      // As a copy gives it: quoted where needed, rich text and markup as their plain text.
+      Text += ClipboardCellText(c, r);
     }
   }
 }

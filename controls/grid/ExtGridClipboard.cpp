@@ -16,10 +16,11 @@ namespace {
 // One text, one encoding: a cell that is not UTF-8 is Windows-1252, each cell decided alone.
 std::string Utf8Of(const std::string& s) { return IsValidUtf8(s) ? s : Win1252ToUtf8(s); }
 
-// A field of the text format: quoted when it holds a line break, CRs dropped, quotes doubled,
-// so spreadsheets and our own paste read the cell back whole.
+// A field of the text format: quoted when it holds a line break or a TAB or starts with a
+// quote, CRs dropped, quotes doubled, as the tab-separated dialect of spreadsheets and of
+// Python's csv module quotes, so they and our own paste read the cell back whole.
 std::string ClipboardField(std::string s) {
-  if (s.find('\r') == std::string::npos && s.find('\n') == std::string::npos) return s;
+  if (s.find_first_of("\r\n\t") == std::string::npos && (s.empty() || s[0] != '"')) return s;
   std::string q = "\"";
   for (char c : s) {
     if (c == '\r') continue;
@@ -39,16 +40,18 @@ std::string NewProcessToken() {
 }  // namespace
 
 // Tab-separated text (what spreadsheets put on the clipboard, with quoted fields over several
-// lines and doubled quotes) into a block. Lines end at CR LF, CR or LF; a final line end adds
-// no row. A quoted field's vertical tabs are the grid's own line breaks (CR LF).
-TExtStringGrid::TCellBlock TExtStringGrid::ParseClipboardText(const std::string& Text) {
-  TCellBlock b;
-  std::vector<std::vector<std::string>> rows(1);
+// lines and doubled quotes): each field to Field(row, col, text). Lines end at CR LF, CR or LF;
+// a final line end adds no row. A quoted field's vertical tabs are the grid's own line breaks
+// (CR LF).
+template <class FieldFn>
+static void ScanTabText(const std::string& Text, FieldFn Field) {
+  if (Text.empty()) return;
   std::string field;
+  int64_t row = 0, col = 0;
   size_t i = 0, n = Text.size();
   bool fieldStarted = false, lineEnded = false;
   auto endField = [&] {
-    rows.back().push_back(std::move(field));
+    Field(row, col++, field);
     field.clear();
     fieldStarted = false;
   };
@@ -56,23 +59,21 @@ TExtStringGrid::TCellBlock TExtStringGrid::ParseClipboardText(const std::string&
     char c = Text[i];
     lineEnded = false;
     if (c == '"' && !fieldStarted) {
-      std::string q;
       ++i;
       while (i < n) {
         if (Text[i] == '"') {
           if (i + 1 < n && Text[i + 1] == '"') {
-            q += '"';
+            field += '"';
             i += 2;
             continue;
           }
           ++i;
           break;
         }
-        if (Text[i] == '\v') q += "\r\n";
-        else q += Text[i];
+        if (Text[i] == '\v') field += "\r\n";
+        else field += Text[i];
         ++i;
       }
-      field += q;
       fieldStarted = true;
       continue;
     }
@@ -84,7 +85,7 @@ TExtStringGrid::TCellBlock TExtStringGrid::ParseClipboardText(const std::string&
     if (c == '\r' || c == '\n') {
       endField();
       i += (c == '\r' && i + 1 < n && Text[i + 1] == '\n') ? 2 : 1;
-      if (i < n) rows.emplace_back();
+      if (i < n) ++row, col = 0;
       lineEnded = true;
       continue;
     }
@@ -93,16 +94,27 @@ TExtStringGrid::TCellBlock TExtStringGrid::ParseClipboardText(const std::string&
     ++i;
   }
   if (!lineEnded) endField();
-  if (Text.empty()) rows.clear();
-  b.Rows = static_cast<int>(rows.size());
-  for (const auto& r : rows) b.Cols = std::max(b.Cols, static_cast<int>(r.size()));
+}
+
+// Measured first, so a text that asks for more cells than a grid holds is refused before the
+// block is made.
+TExtStringGrid::TCellBlock TExtStringGrid::ParseClipboardText(const std::string& Text) {
+  TCellBlock b;
+  int64_t rows = 0, cols = 0;
+  ScanTabText(Text, [&](int64_t r, int64_t c, std::string&) {
+    rows = r + 1;
+    cols = std::max(cols, c + 1);
+  });
+  CheckCellBlock(cols, rows, "Cannot paste the text");
+  b.Rows = static_cast<int>(rows);
+  b.Cols = static_cast<int>(cols);
   b.Values.assign(static_cast<size_t>(b.Cols) * b.Rows, std::string());
   b.Absent.assign(b.Values.size(), 1);
-  for (int r = 0; r < b.Rows; ++r)
-    for (size_t c = 0; c < rows[r].size(); ++c) {
-      b.Values[static_cast<size_t>(r) * b.Cols + c] = std::move(rows[r][c]);
-      b.Absent[static_cast<size_t>(r) * b.Cols + c] = 0;
-    }
+  ScanTabText(Text, [&](int64_t r, int64_t c, std::string& f) {
+    const size_t k = static_cast<size_t>(r) * b.Cols + static_cast<size_t>(c);
+    b.Values[k] = std::move(f);
+    b.Absent[k] = 0;
+  });
   if (b.Cols == 0) b.Rows = 0;
   return b;
 }
@@ -218,6 +230,7 @@ int TExtStringGrid::PasteEncodedCells(TPoint At, const std::string& Bytes, TGrid
   if (!DecodeCellBlock(Bytes, b, error)) return 0;
   const TGridPropIO& h = *b.Header;
   const TCellBlock texts = CellBlockTexts(b);
+  if (h.FullGrid) CheckCellGrowth(int64_t(h.Left) + h.ColCount, int64_t(h.Top) + h.RowCount, "Cannot paste the cells");
   TExtGridUndoRedo* undo = UndoRedo();
   TUndoStepScope step(undo);
   if (h.FullGrid) {

@@ -31,7 +31,7 @@ class TGridDropTarget : public TDropTarget {
   int DragOver(TShiftState Keys, TPoint Pt, int Allowed) override {
     if (!(text_ || files_ || rtf_ || column_)) return DROPEFFECT_NONE;
     if (!grid_->OleDragMouseMove(Pt, column_)) return DROPEFFECT_NONE;
-    return StandardDropEffect(Keys, Allowed);
+    return Effect(Keys, Allowed);
   }
   void DragLeave() override { grid_->HideOleMarkers(); }
   int Drop(const TDataObject& Data, TShiftState Keys, TPoint Pt, int Allowed) override {
@@ -55,10 +55,14 @@ class TGridDropTarget : public TDropTarget {
       grid_->OleDropText(Pt, Data.Text(), cells_ ? Data.Data(GridCellsFormat()) : std::string());
     }
     if (files_) grid_->OleDropFiles(Pt, Data.Files());
-    return StandardDropEffect(Keys, Allowed);
+    return Effect(Keys, Allowed);
   }
 
  private:
+  // A dropped file is only read: its source keeps it, whatever it proposed.
+  int Effect(TShiftState Keys, int Allowed) const {
+    return files_ ? DROPEFFECT_COPY : StandardDropEffect(Keys, Allowed);
+  }
   TExtStringGrid* grid_;
   bool text_ = false, files_ = false, rtf_ = false, column_ = false, cells_ = false;
 };
@@ -138,6 +142,7 @@ void TExtStringGrid::OleDropText(TPoint P, const std::string& Text, const std::s
   if (OnOleDrop) OnOleDrop(this, r, c, Text, allow);
   if (!allow || block.Rows == 0) return;
   if (r == 0 && FixedRowAlways && RowCount() == 1) r = 1;
+  if (dragDropSettings_->OleInsertRows) CheckCellGrowth(ColCount(), int64_t(RowCount()) + block.Rows, "Cannot drop the cells");
   int inserted = 0;
   TUndoStepScope step(UndoRedo());  // rows and cells: one undo step
   if (dragDropSettings_->OleInsertRows) {

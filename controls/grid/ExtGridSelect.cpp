@@ -440,11 +440,13 @@ int TExtStringGrid::PasteCellsAt(int ACol, int ARow, const TCellBlock& Block) {
   const int rows = static_cast<int>(std::min<long long>(Block.Rows, bound - ARow));
   const int cols = static_cast<int>(std::min<long long>(Block.Cols, bound - ACol));
   if (rows <= 0 || cols <= 0) return 0;
+  const int lastRow = RowCount() - 1 - (footerRow ? 1 : 0);
+  const int need = static_cast<int>(std::min<long long>(ARow + rows - 1 - lastRow, bound - RowCount()));
+  CheckCellGrowth(navigation_->AllowClipboardColGrow ? std::max(ColCount(), ACol + cols) : ColCount(),
+                  RowCount() + (navigation_->AllowClipboardRowGrow ? std::max(0, need) : 0), "Cannot paste the cells");
   TExtGridUndoRedo* undo = UndoRedo();
   TUndoStepScope step(undo);
   if (navigation_->AllowClipboardRowGrow) {
-    const int lastRow = RowCount() - 1 - (footerRow ? 1 : 0);
-    const int need = static_cast<int>(std::min<long long>(ARow + rows - 1 - lastRow, bound - RowCount()));
     if (need > 0) {
       if (footerRow) {
         if (undo) undo->AddRowsInserted(RowCount() - 1, need);

@@ -46,19 +46,73 @@ void TExtStringGrid::SaveGridToStream(TStream* Stream) {
 
 namespace {
 // "a,b" parts as the reader splits them: up to the first ",", and the rest.
-void SplitAtComma(const std::string& s, std::string& head, std::string& rest) {
+void SplitAtComma(std::string_view s, std::string_view& head, std::string_view& rest) {
   size_t p = s.find(',');
-  head = p == std::string::npos ? s : s.substr(0, p);
-  rest = p == std::string::npos ? std::string() : s.substr(p + 1);
+  head = p == std::string_view::npos ? s : s.substr(0, p);
+  rest = p == std::string_view::npos ? std::string_view() : s.substr(p + 1);
 }
+
+// The stream's lines, read a block at a time from where the stream stands: a line is looked at
+// in place in the block, so no more than the longest line and one block is ever held.
+class TStreamLines {
+ public:
+  explicit TStreamLines(TStream* S) : s_(S), base_(S->Position()) {}
+  // The next line without its CR (the byte after the CR, the LF, is skipped); false at the end.
+  bool Next(std::string_view& Line) {
+    lineStart_ = base_ + static_cast<int64_t>(at_);
+    size_t e, from = at_;
+    for (;;) {
+      e = buf_.find('\r', from);
+      // A CR is only whole with the byte after it; the last line may lack both.
+      if ((e != std::string::npos && e + 1 < buf_.size()) || eof_) break;
+      const size_t scanned = (e == std::string::npos ? buf_.size() : e) - at_;
+      Fill();
+      from = at_ + scanned;
+    }
+    if (at_ >= buf_.size()) return false;
+    const size_t lineEnd = e == std::string::npos ? buf_.size() : e;
+    Line = std::string_view(buf_).substr(at_, lineEnd - at_);
+    at_ = e == std::string::npos ? buf_.size() : std::min(buf_.size(), e + 2);
+    return true;
+  }
+  // Where the line Next gave last began, and where the lines read so far end.
+  int64_t LineStart() const { return lineStart_; }
+  int64_t End() const { return base_ + static_cast<int64_t>(at_); }
+
+ private:
+  void Fill() {
+    // What was read goes; a line not yet whole stays and the next block joins it.
+    buf_.erase(0, at_);
+    base_ += static_cast<int64_t>(at_);
+    at_ = 0;
+    const size_t old = buf_.size();
+    buf_.resize(old + kBlock);
+    const int64_t n = s_->Read(buf_.data() + old, kBlock);
+    buf_.resize(old + static_cast<size_t>(std::max<int64_t>(0, n)));
+    if (n <= 0) eof_ = true;
+  }
+  static constexpr int64_t kBlock = 1 << 16;
+  TStream* s_;
+  std::string buf_;
+  size_t at_ = 0;
+  int64_t base_, lineStart_ = 0;
+  bool eof_ = false;
+};
 }  // namespace
 
+void TExtStringGrid::CheckCellBlock(int64_t Cols, int64_t Rows, const std::string& What) {
+  if (TGridStore::WithinCellLimit(Cols, Rows)) return;
+  throw EExtGridError(What + ": " + std::to_string(Cols) + " x " + std::to_string(Rows) +
+                      " cells are more than a grid holds (" + std::to_string(TGridStore::kCellLimit) + " cells)");
+}
+
+void TExtStringGrid::CheckCellGrowth(int64_t Cols, int64_t Rows, const std::string& What) const {
+  if (Cols <= ColCount() && Rows <= RowCount()) return;
+  CheckCellBlock(std::max<int64_t>(Cols, ColCount()), std::max<int64_t>(Rows, RowCount()), What);
+}
+
 void TExtStringGrid::LoadGridFromStream(TStream* Stream) {
-  const int64_t start = Stream->Position();
-  int64_t left = Stream->Size() - start;
-  if (left <= 0) return;
-  std::string all(static_cast<size_t>(left), '\0');
-  all.resize(static_cast<size_t>(Stream->Read(all.data(), left)));
+  if (Stream->Size() - Stream->Position() <= 0) return;
 
   // The grid's part: the size line, then "cw" and cell lines up to the first line that is
   // neither. Every number is read before anything changes.
@@ -72,58 +126,52 @@ void TExtStringGrid::LoadGridFromStream(TStream* Stream) {
   std::vector<TCellLine> cells;
   std::vector<TWidth> widths;
   int cols = -1, rows = -1;
-  size_t pos = 0, stop = all.size();
-  bool first = true;
-  while (pos < all.size()) {
-    size_t e = all.find('\r', pos);
-    const size_t lineEnd = e == std::string::npos ? all.size() : e;
-    const size_t next = e == std::string::npos ? all.size() : std::min(all.size(), e + 2);
-    const std::string line = all.substr(pos, lineEnd - pos);
-    std::string a, rest, b;
+  TStreamLines lines(Stream);
+  int64_t stop = -1;
+  std::string_view line, a, rest, b;
+  auto number = [](std::string_view part) { return StrToInt(std::string(part)); };
+  for (bool first = true; lines.Next(line); first = false) {
     if (first) {
-      first = false;
-      if (line.empty()) {
-        pos = next;
-        continue;
-      }
+      if (line.empty()) continue;
       SplitAtComma(line, a, b);
-      cols = StrToInt(a);
-      rows = StrToInt(b);
+      cols = number(a);
+      rows = number(b);
       if (cols < 0 || rows < 0 || cols > TGridStore::kIndexBound || rows > TGridStore::kIndexBound)
-        throw EExtGridError("Grid size " + line + " out of range");
-      pos = next;
+        throw EExtGridError("Grid size " + Excerpt(line) + " out of range");
       continue;
     }
-    if (line.compare(0, 2, "cw") == 0) {
-      SplitAtComma(line.size() > 3 ? line.substr(3) : std::string(), a, b);
-      widths.push_back({StrToInt(a), StrToInt(b)});
-      pos = next;
+    if (line.substr(0, 2) == "cw") {
+      SplitAtComma(line.size() > 3 ? line.substr(3) : std::string_view(), a, b);
+      widths.push_back({number(a), number(b)});
       continue;
     }
     SplitAtComma(line, a, rest);
     SplitAtComma(rest, b, rest);
     if (a.empty() || b.empty()) {
-      stop = pos;  // the rest belongs to whatever follows
+      stop = lines.LineStart();  // the rest belongs to whatever follows
       break;
     }
-    cells.push_back({StrToInt(a), StrToInt(b), ExtUtil::SingleLineToLines(rest, Multilinecells)});
-    pos = next;
+    cells.push_back({number(a), number(b), ExtUtil::SingleLineToLines(std::string(rest), Multilinecells)});
   }
-  Stream->SetPosition(start + static_cast<int64_t>(std::min(stop, pos)));
+  Stream->SetPosition(stop >= 0 ? stop : lines.End());
 
   // Counts with the fixed lines the saved range left out: left and right, top and bottom.
   const int firstCol = IncludeFixedCells ? 0 : FixedCols(), firstRow = IncludeFixedCells ? 0 : FixedRows();
+  const int extraCols = IncludeFixedCells ? 0 : fixedRightCols_, extraRows = IncludeFixedCells ? 0 : fixedFooters_;
+  const int newCols = std::min(TGridStore::kIndexBound, cols + firstCol + extraCols),
+            newRows = std::min(TGridStore::kIndexBound, rows + firstRow + extraRows);
+  if (cols >= 0) CheckCellGrowth(newCols, newRows, "Grid size " + std::to_string(cols) + "," + std::to_string(rows));
   BeginUpdate();
   if (cols >= 0) {
-    const int extraCols = IncludeFixedCells ? 0 : fixedRightCols_, extraRows = IncludeFixedCells ? 0 : fixedFooters_;
-    SetColCount(std::min(TGridStore::kIndexBound, cols + firstCol + extraCols));
-    SetRowCount(std::min(TGridStore::kIndexBound, rows + firstRow + extraRows));
+    SetColCount(newCols);
+    SetRowCount(newRows);
   }
   for (const TWidth& w : widths)
     if (w.Col >= 0 && w.Col < ColCount() && w.Width >= 0) SetColWidths(w.Col, w.Width);
+  // A cell outside the grid is dropped: kept, each such line could grow a row of a million cells.
   for (TCellLine& c : cells) {
     const int64_t col = int64_t(firstCol) + c.Col, row = int64_t(firstRow) + c.Row;
-    if (c.Col < 0 || c.Row < 0 || col >= TGridStore::kIndexBound || row >= TGridStore::kIndexBound) continue;
+    if (c.Col < 0 || c.Row < 0 || col >= ColCount() || row >= RowCount()) continue;
     LoadCellText(static_cast<int>(col), static_cast<int>(row), std::move(c.Text));
   }
   EndUpdate();

@@ -11,8 +11,8 @@ namespace {
 const char kMagic[] = "VLMCELLS";
 constexpr unsigned char kVersion = 1;
 constexpr int kMaxFields = 64;
-// Larger copies travel as text only (the block is built whole in memory when pasted).
-constexpr int64_t kMaxBlockCells = int64_t(1) << 22;
+// The block is built whole in memory when pasted: it is held to what a grid may grow to.
+constexpr int64_t kMaxBlockCells = TGridStore::kCellLimit;
 
 // ---------------------------------------------------------------- writing
 class TWriter {

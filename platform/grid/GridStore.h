@@ -12,6 +12,7 @@
 // two-character cell costs the string itself and nothing on the heap.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,13 @@ class EInvalidGridOperation : public Exception {
 class TGridStore {
  public:
   static constexpr int kIndexBound = 1 << 20;
+  // The most cells (columns times rows) a grid grows to from outside data: a file, the text
+  // stream, the clipboard, a drop. Every such reader asks WithinCellLimit before it grows
+  // anything; at about 32 bytes an empty cell that is half a gigabyte.
+  static constexpr int64_t kCellLimit = int64_t(1) << 24;
+  static bool WithinCellLimit(int64_t Cols, int64_t Rows) {
+    return Cols >= 0 && Rows >= 0 && Cols <= kIndexBound && Rows <= kIndexBound && Cols * Rows <= kCellLimit;
+  }
   // What a cell never written reads.
   static const std::string kEmptyText;
 

@@ -11,6 +11,10 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 
+#include <cstdlib>
+#include <fstream>
+#include <random>
+
 #include "controls/grid/GridCellIO.h"
 #include "platform/grid/GridStore.h"
 #include "platform/gui/Clipbrd.h"
@@ -72,6 +76,56 @@ TEST_F(ClipboardTest, CopyPutsTheTextLayoutOtherProgramsRead) {
     Key(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(ClipText(), c.text);
   }
+}
+
+std::string Hex(const std::string& s) {
+  if (s.empty()) return "-";
+  static const char d[] = "0123456789abcdef";
+  std::string h;
+  for (unsigned char c : s) h += std::string{d[c >> 4], d[c & 15]};
+  return h;
+}
+
+// Random cells with quotes, TABs and line breaks, copied: Python's csv module (excel-tab) and the
+// grid's own paste read every cell back as it was. Plain cells go out as they are.
+TEST_F(ClipboardTest, CopiedCellsReadBackCellForCellInPythonsCsvAndInOurPaste) {
+  const char* pieces[] = {"a", "b", " ", "\"", "\t", "\n", "x\"y", "\xC3\xA9", ";", ""};
+  std::mt19937 rng(39);
+  grid->SetColCount(4);
+  grid->SetRowCount(60);
+  for (int r = 0; r < grid->RowCount(); ++r)
+    for (int c = 0; c < grid->ColCount(); ++c) {
+      std::string v;
+      for (int k = static_cast<int>(rng() % 6); k > 0; --k) v += pieces[rng() % std::size(pieces)];
+      grid->SetCells(c, r, v);
+    }
+  grid->SetCells(0, 0, "plain text");
+  const TGridRect all{0, 0, 3, 59};
+  const std::string text = grid->ClipboardTextOf(all, false);
+  EXPECT_EQ(text.rfind("plain text\t", 0), 0u) << "a plain cell goes out unquoted";
+
+  const TExtStringGrid::TCellBlock b = TExtStringGrid::ParseClipboardText(text);
+  ASSERT_EQ(b.Cols, 4);
+  ASSERT_EQ(b.Rows, 60);
+  for (int r = 0; r < 60; ++r)
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(b.At(c, r), grid->Cells(c, r)) << c << "," << r;
+
+  QTemporaryDir dir;
+  const std::string in = dir.filePath("copy.txt").toStdString(), out = dir.filePath("rows.txt").toStdString();
+  std::ofstream(in, std::ios::binary) << text;
+  ASSERT_EQ(std::system(("python3 " + std::string(VELMARON_SOURCE_DIR) + "/tests/controls/grid/data/read_tab_text.py " +
+                         in + " " + out)
+                            .c_str()),
+            0);
+  std::ifstream rows(out);
+  std::string line;
+  int r = 0;
+  for (; std::getline(rows, line); ++r) {
+    std::string want;
+    for (int c = 0; c < 4; ++c) want += (c ? " " : "") + Hex(grid->Cells(c, r));
+    EXPECT_EQ(line, want) << "row " << r;
+  }
+  EXPECT_EQ(r, 60);
 }
 
 TEST_F(ClipboardTest, SpreadsheetTextIsReadIntoBlocksCellForCell) {

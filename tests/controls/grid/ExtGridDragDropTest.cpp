@@ -2,12 +2,14 @@
 // the test's own drag loop: accepted kinds only, checked column indexes, the paste rule's tests,
 // rows inserted and reported, rows moved between two grids.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <tuple>
 
+#include "controls/grid/GridCellIO.h"
 #include "platform/gui/DragDrop.h"
 #include "tests/controls/grid/GridInputFixture.h"
 
@@ -28,6 +30,15 @@ class DropTest : public GridInputTest {
     return g->ClientToScreen(TPoint((cr.Left + cr.Right) / 2, (cr.Top + cr.Bottom) / 2));
   }
   static std::string Le(uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
+  // Selects the cells and drags them from their top-left cell with the mouse.
+  void DragCells(const TGridRect& r) {
+    grid->SetSelection(r);
+    Flush();
+    const TPoint from = Mid(r.Left, r.Top);
+    Mouse(QEvent::MouseButtonPress, from.X, from.Y);
+    Mouse(QEvent::MouseMove, from.X + 10, from.Y + 10);
+    Mouse(QEvent::MouseButtonRelease, from.X + 10, from.Y + 10);
+  }
 };
 
 TEST_F(DropTest, TheGridTakesOnlyTheKindsItAcceptsWhereItAcceptsThem) {
@@ -60,7 +71,7 @@ TEST_F(DropTest, TheGridTakesOnlyTheKindsItAcceptsWhereItAcceptsThem) {
          d.SetText("t");
          d.SetFiles({csv});
        },
-       [this] { grid->DragDropSettings()->OleAcceptText = false; }, 1, 1, DROPEFFECT_MOVE,
+       [this] { grid->DragDropSettings()->OleAcceptText = false; }, 1, 1, DROPEFFECT_COPY,
        {{{0, 0}, "f1"}, {{1, 1}, "1:1"}}, 0},
       {"rich text leaves a read-only cell",
        [&](TDataObject& d) { d.SetData(rtf, "{\\rtf1 x}"); },
@@ -92,6 +103,36 @@ TEST_F(DropTest, TheGridTakesOnlyTheKindsItAcceptsWhereItAcceptsThem) {
     EXPECT_EQ(DeliverDrop(grid, d, At(grid, c.col, c.row), 0, DROPEFFECT_COPY | DROPEFFECT_MOVE), c.effect);
     for (const auto& [p, v] : c.cells) EXPECT_EQ(grid->Cells(p.X, p.Y), v) << p.X << "," << p.Y;
     EXPECT_EQ(dropCols, c.dropCols);
+    TearDown();
+  }
+  SetUp();
+  std::filesystem::remove(csv);
+}
+
+// What a file manager offers: copy or move, proposing one. A dropped file is only read, so the
+// source keeps it whatever it proposed; text follows the proposal.
+TEST_F(DropTest, ADroppedFileIsCopiedAndDroppedTextTakesTheProposedAction) {
+  const std::string csv = (std::filesystem::temp_directory_path() / ("velmaron-fm-" + std::to_string(getpid()) + ".csv")).string();
+  std::ofstream(csv, std::ios::binary) << "a,b\r\n";
+  const struct {
+    const char* name;
+    bool file;
+    int proposed, effect;
+  } cases[] = {
+      {"a CSV file proposed for copy", true, DROPEFFECT_COPY, DROPEFFECT_COPY},
+      {"a CSV file proposed for move", true, DROPEFFECT_MOVE, DROPEFFECT_COPY},
+      {"text proposed for copy", false, DROPEFFECT_COPY, DROPEFFECT_COPY},
+      {"text proposed for move", false, DROPEFFECT_MOVE, DROPEFFECT_MOVE},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    TDataObject d;
+    if (c.file) d.SetFiles({csv});
+    else d.SetText("t");
+    EXPECT_EQ(DeliverDrop(grid, d, At(grid, 1, 1), 0, DROPEFFECT_COPY | DROPEFFECT_MOVE, true, nullptr, c.proposed),
+              c.effect);
+    EXPECT_EQ(grid->Cells(c.file ? 0 : 1, c.file ? 0 : 1), c.file ? "a" : "t");
     TearDown();
   }
   SetUp();
@@ -345,12 +386,7 @@ TEST_F(DropTest, DraggedCellsBringTheirPicturesWhereTheGridTakesItsOwnFormat) {
       EXPECT_TRUE(data.HasFormat(RegisterClipboardFormat("TExtStringGrid Cells")));
       return DeliverDrop(dst, data, At(dst, 1, 1), 0, DROPEFFECT_COPY);
     });
-    src->SetSelection({2, 3, 3, 3});
-    Flush();
-    const TPoint from = Mid(2, 3);
-    Mouse(QEvent::MouseButtonPress, from.X, from.Y);
-    Mouse(QEvent::MouseMove, from.X + 10, from.Y + 10);
-    Mouse(QEvent::MouseButtonRelease, from.X + 10, from.Y + 10);
+    DragCells({2, 3, 3, 3});
     EXPECT_EQ(dst->Cells(1, 1), "2:3");
     EXPECT_EQ(dst->Cells(2, 1), "3:3");
     const TCellGraphic* g = dst->GetCellGraphic(1, 1);
@@ -366,6 +402,29 @@ TEST_F(DropTest, DraggedCellsBringTheirPicturesWhereTheGridTakesItsOwnFormat) {
     EXPECT_NE(src->GetCellGraphic(2, 3), nullptr) << "a copy leaves the source as it was";
     delete dst;
   }
+}
+
+// Dragged cells leave as a copy gives them: a rich cell as its plain text, a cell with a TAB or a
+// leading quote quoted, so the target reads each cell back whole.
+TEST_F(DropTest, DraggedCellsLeaveAsTheCopyGivesThem) {
+  grid->SetOptions(grid->Options() & ~goEditing);
+  grid->DragDropSettings()->OleDropSource = true;
+  grid->DragDropSettings()->SetOleDropRTF(true);
+  grid->Loaded();
+  grid->SetCells(1, 3, "{\\rtf1\\ansi plain words\\par}");
+  grid->SetCells(2, 3, "a\tb");
+  grid->SetCells(3, 3, "\"q\" start");
+  std::string text, rich;
+  SetDragLoop([&](TWinControl*, const TDataObject& data, TDropSource*, int) {
+    text = data.Text();
+    rich = data.Data(RichTextFormat());
+    return DROPEFFECT_NONE;
+  });
+  DragCells({1, 3, 3, 3});
+  // The paragraph's end is a line break of the plain text, so that cell is quoted too.
+  EXPECT_EQ(text, "\"plain words\n\"\t\"a\tb\"\t\"\"\"q\"\" start\"");
+  EXPECT_EQ(text, grid->ClipboardTextOf({1, 3, 3, 3}, false));
+  EXPECT_EQ(rich, grid->Cells(1, 3)) << "the rich text travels in its own format";
 }
 
 TEST_F(DropTest, RowsDraggedFromOneGridMoveIntoAnother) {
