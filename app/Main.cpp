@@ -383,6 +383,10 @@ void TfrmMain::FormCreate(TObject*) {
 
   PortDriver->OpenDriver("PortIODevice1");
   ShowPortAccess();
+  // Said once, at start, as a damaged settings store is: what the run goes on with.
+  if (!PortDriver->ConfigNotes().empty())
+    Notice("The port settings file has entries Velmaron could not take, so their defaults are used: " +
+           PortDriver->ConfigNotes() + ".");
 
   if (!PortDriver->ActiveHW()) {
     // Without the driver the hardware is left alone for the whole run.

@@ -77,6 +77,8 @@ class TPortIO : public TComponent {
   // ("/dev/parport0: Permission denied") and any problem of the port settings
   // file; empty when none.
   std::string LastSystemError() const;
+  // The port settings file's problems found when the driver was opened ("" when none).
+  const std::string& ConfigNotes() const { return notes_; }
   // When the driver could not be opened: what the user can do about it; else empty.
   std::string Advice() const;
   // Which access runs, with a line for the user.

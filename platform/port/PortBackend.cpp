@@ -11,10 +11,14 @@ namespace {
 
 TPortBackend* g_installed = nullptr;
 std::string g_installedReason;
+std::string g_installedNotes;
 
+// The first few problems, then how many more: a file of a thousand bad lines is one short note.
 std::string JoinProblems(const std::vector<std::string>& problems) {
+  constexpr size_t kShown = 5;
   std::string all;
-  for (const auto& p : problems) all += (all.empty() ? "" : "; ") + p;
+  for (size_t i = 0; i < problems.size() && i < kShown; ++i) all += (all.empty() ? "" : "; ") + problems[i];
+  if (problems.size() > kShown) all += "; and " + std::to_string(problems.size() - kShown) + " more";
   return all;
 }
 
@@ -45,9 +49,10 @@ const char* const kNoPortReason = "no parallel port on this machine";
 const char* const kChosenReason = "chosen in the port settings";
 const char* const kTestRunReason = "test run";
 
-void InstallPortBackend(TPortBackend* backend, const std::string& simulatedReason) {
+void InstallPortBackend(TPortBackend* backend, const std::string& simulatedReason, const std::string& configNotes) {
   g_installed = backend;
   g_installedReason = backend ? simulatedReason : std::string();
+  g_installedNotes = backend ? configNotes : std::string();
 }
 TPortBackend* InstalledPortBackend() { return g_installed; }
 
@@ -89,6 +94,7 @@ TOpenedBackend OpenPortBackend() {
     g_installed->Open();
     result.Backend = g_installed;
     result.SimulatedReason = g_installedReason;
+    result.Notes = g_installedNotes;
     return result;
   }
   // A test run never touches the machine's ports nor the user's settings: it

@@ -81,7 +81,9 @@ extern const char* const kTestRunReason;
 // Test support: a backend that every later OpenPortBackend returns instead of
 // the configured one (not owned). It stands for the machine's hardware unless a
 // simulated reason is given. nullptr removes it.
-void InstallPortBackend(TPortBackend* backend, const std::string& simulatedReason = std::string());
+// configNotes: what OpenPortBackend reports as the settings file's problems with it.
+void InstallPortBackend(TPortBackend* backend, const std::string& simulatedReason = std::string(),
+                        const std::string& configNotes = std::string());
 TPortBackend* InstalledPortBackend();
 
 class TPortBackendScope {

@@ -72,6 +72,7 @@ TPortConfig ParsePortConfig(const std::string& text) {
   std::string raw, section;
   TSimDeviceSetup* device = nullptr;
   int lineNo = 0;
+  bool tooMany = false;
   auto problem = [&](const std::string& what) {
     cfg.Problems.push_back("line " + std::to_string(lineNo) + ": " + what);
   };
@@ -93,10 +94,18 @@ TPortConfig ParsePortConfig(const std::string& text) {
       if (section.rfind("device", 0) == 0) {
         if (!cfg.DevicesGiven) cfg.Devices.clear();
         cfg.DevicesGiven = true;
+        // One bus holds a device per address at most: a file asking for more is refused here,
+        // before each would get its memory.
+        if (cfg.Devices.size() >= MaxSimDevices) {
+          if (!tooMany) problem("more than " + std::to_string(MaxSimDevices) + " devices; the rest are left out");
+          tooMany = true;
+          section = "?";
+          continue;
+        }
         cfg.Devices.emplace_back();
         device = &cfg.Devices.back();
       } else if (section != "backend" && section != "ports" && section != "timing" && section != "faults") {
-        problem("unknown section [" + section + "]");
+        problem("unknown section [" + Excerpt(section) + "]");
         section = "?";
       }
       continue;
@@ -174,7 +183,7 @@ TPortConfig ParsePortConfig(const std::string& text) {
         ok = false;
       }
     }
-    if (!ok) problem("cannot take \"" + Trim(raw) + "\" in [" + section + "]");
+    if (!ok) problem("cannot take \"" + Excerpt(Trim(raw)) + "\" in [" + Excerpt(section) + "]");
   }
   for (size_t i = 0; i < cfg.Devices.size(); ++i) {
     auto& d = cfg.Devices[i];

@@ -38,6 +38,8 @@ struct TPortConfig {
   std::vector<std::string> Problems;  // "line 7: ..." for every entry that was not taken
 };
 
+// One device per bus address at most.
+constexpr size_t MaxSimDevices = 128;
 // Reads settings text; entries that cannot be taken are reported in Problems
 // and leave the value before them in force.
 TPortConfig ParsePortConfig(const std::string& text);

@@ -66,6 +66,20 @@ TEST_F(MainPortTest, SimulationWithoutItsAdapterShowsTheFaultAndStillSaysSimulat
   EXPECT_EQ(PanelText(4), "Sim");
 }
 
+TEST_F(MainPortTest, ADamagedPortSettingsFileIsToldOnceAtStart) {
+  InstallPortBackend(&sim, kNoPortReason, "line 3: expected key=value");
+  Responder().ExpectMessage("port settings file");
+  TfrmMain* f = Start();
+  EXPECT_EQ(Responder().Pending(), 0);
+  EXPECT_NE(LastDialogText().find("line 3: expected key=value"), std::string::npos) << LastDialogText();
+  EXPECT_NE(LastDialogText().find("defaults"), std::string::npos) << LastDialogText();
+  const size_t seen = Responder().Seen().size();
+  f->LPT2->Click();
+  f->LPT1->Click();
+  Application->ProcessMessages();
+  EXPECT_EQ(Responder().Seen().size(), seen) << "said once";
+}
+
 TEST_F(MainPortTest, SimulationBannerNeverHidesAFailedCalibration) {
   clock.NanosecondsPerLoopTurn = 0;  // a flat line: the calibration fails
   InstallPortBackend(&sim, kNoPortReason);

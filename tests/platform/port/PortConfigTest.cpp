@@ -94,6 +94,21 @@ TEST(PortConfig, BadEntriesAreReportedByLineAndChangeNothing) {
   EXPECT_EQ(BuildSimulatedAdapter(cfg)->Devices().size(), 1u);
 }
 
+// A file at the size cap, of one entry repeated, asks for no more than the readers hold: devices
+// per bus address, problems said as an excerpt each and summed up after the first few.
+TEST(PortConfig, AbsurdCountsAreHeldToWhatABusHolds) {
+  std::string many;
+  while (many.size() < size_t(MaxPortConfigBytes) - 64) many += "[Device]\nSize=64K\n";
+  const TPortConfig cfg = ParsePortConfig(many);
+  EXPECT_EQ(cfg.Devices.size(), MaxSimDevices);
+  ASSERT_EQ(cfg.Problems.size(), 1u);
+  EXPECT_NE(cfg.Problems[0].find("the rest are left out"), std::string::npos) << cfg.Problems[0];
+
+  const TPortConfig bad = ParsePortConfig("[Ports]\nLPT1=" + std::string(1 << 20, '7') + "\n");
+  ASSERT_EQ(bad.Problems.size(), 1u);
+  EXPECT_LT(bad.Problems[0].size(), 200u) << "the bad line is quoted as an excerpt";
+}
+
 TEST(PortConfig, MissingFileIsNoProblemUnreadableOneIs) {
   const auto dir = std::filesystem::temp_directory_path() / "velmaron-portcfg-test";
   std::filesystem::create_directories(dir);
@@ -172,6 +187,16 @@ TEST(PortBackendChoice, OnlyAMachineWithoutAnyPortGetsTheSimulationUnasked) {
     EXPECT_TRUE(opened.Backend->IsOpen());
     EXPECT_EQ(opened.SimulatedReason, "no parallel port on this machine");
     EXPECT_EQ(opened.Notes, "port.ini line 2: expected key=value");
+  }
+  {
+    TPortConfig damaged = config;
+    for (int i = 3; i < 10; ++i) damaged.Problems.push_back("line " + std::to_string(i) + ": expected key=value");
+    TFakePpdev sys;
+    TFakeDirect direct;
+    const std::string notes = OpenConfiguredBackend(damaged, sys, direct).Notes;
+    EXPECT_NE(notes.find("line 6:"), std::string::npos) << notes;
+    EXPECT_EQ(notes.find("line 7:"), std::string::npos) << "the first five are named, the rest counted: " << notes;
+    EXPECT_NE(notes.find("and 3 more"), std::string::npos) << notes;
   }
   // A port that is there but cannot be had is an error, never the simulation.
   auto expectClosedPpdev = [&](TFakePpdev& sys, const std::string& error, const std::string& advicePart) {
