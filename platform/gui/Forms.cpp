@@ -237,6 +237,8 @@ void TCustomForm::UpdatePeerGeometry() {
 }
 
 void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  // Also while maximised (a child the area maximised when it came): the size waits for a restore.
+  formWidth_ = AWidth, formHeight_ = AHeight;
   TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
 }
 
@@ -892,8 +894,9 @@ TCustomForm* TCustomForm::ActiveMDIChild() const {
 
 void TCustomForm::Cascade() {
   // The toolkit's cascade sizes each child to its size hint, a bare caption for a form. Children
-  // keep their restored sizes instead, each a caption lower and to the right of the one behind
-  // it, the active one in front, cut only where the client area ends; minimised ones stay put.
+  // take their form sizes instead (what the window system restores a child to after another was
+  // maximised is a default box), each a caption lower and to the right of the one behind it, the
+  // active one in front, cut only where the client area ends; minimised ones stay put.
   if (!mdiArea_) return;
   std::vector<TCustomForm*> kids;
   for (TCustomForm* f : ChildrenOf(this, mdiArea_))
@@ -910,8 +913,10 @@ void TCustomForm::Cascade() {
     }
     // Back to the top left corner when the next step would leave too little of the child.
     if (at > 0 && (at + 4 * step > area.width() || at + 4 * step > area.height())) at = 0;
-    f->SetBounds(at, at, std::max(std::min(f->width_, area.width() - at), 4 * step),
-                 std::max(std::min(f->height_, area.height() - at), 4 * step));
+    const int w = f->formWidth_ > 0 ? f->formWidth_ : f->width_, h = f->formHeight_ > 0 ? f->formHeight_ : f->height_;
+    // Cut to the area without becoming the form's size: a larger frame gives the whole form back.
+    f->TWinControl::SetBounds(at, at, std::max(std::min(w, area.width() - at), 4 * step),
+                              std::max(std::min(h, area.height() - at), 4 * step));
     f->subWindow_->raise();
     at += step;
   }

@@ -197,6 +197,9 @@ class TCustomForm : public TWinControl {
   bool placed_ = false;
   // Bounds written while the MDI child was maximised or minimised: its size when restored.
   bool hasRestoreBounds_ = false;
+  // The size the program last gave the form (its form size), which Cascade goes back to: the
+  // window system's maximising and restoring, tiling and cascading leave it alone.
+  int formWidth_ = 0, formHeight_ = 0;
   TRect restoreBounds_{};
   int busy_ = 0;
   bool releasePending_ = false;
