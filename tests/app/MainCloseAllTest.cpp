@@ -108,9 +108,10 @@ TEST_F(MainCloseAllTest, ExitFromEveryWindowWithACancelledQuestionKeepsTheProgra
     Command(expert->mnuCloseAll);
     ASSERT_EQ(frmMain->MDIChildCount(), 0);
   }
-  // Without a question in the way Exit ends the program.
+  // Without a question in the way Exit ends the program, the expert window open beside.
   for (const TWindowKind& k : Kinds()) {
     SCOPED_TRACE(k.ClassName);
+    Open(frmMain->mnuExpert);
     Open(k.OpenItem());
     TMenuItem* exit = Item(k.ClassName, k.ExitName);
     ASSERT_NE(exit, nullptr);
