@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QAction>
@@ -974,12 +975,17 @@ bool GuiFormEvent(TPeerBase* peer, TWinControl* c, QEvent* e) {
       if (f->subWindow_ && peer->Widget() == f->peer_) {
         // The user moved or sized the MDI child's sub-window.
         QRect g = f->subWindow_->geometry();
-        if (g.width() != f->width_ || g.height() != f->height_ || g.x() != f->left_ || g.y() != f->top_) {
-          bool sized = g.width() != f->width_ || g.height() != f->height_;
+        bool sized = g.width() != f->width_ || g.height() != f->height_;
+        if (sized || g.x() != f->left_ || g.y() != f->top_) {
           f->left_ = g.x(), f->top_ = g.y(), f->width_ = g.width(), f->height_ = g.height();
           f->AlignChildren();
-          if (sized) f->Perform(WM_SIZE, 0, MakeLParam(f->ClientWidth(), f->ClientHeight()));
         }
+        // The sub-window's caption and frame arrive when it is first shown, inside an unchanged
+        // outer size: the client area shrinks and the controls must follow it.
+        const auto* re = static_cast<QResizeEvent*>(e);
+        const bool clientSized = re->size() != re->oldSize();
+        if (!sized && clientSized) f->AlignChildren();
+        if (sized || clientSized) f->Perform(WM_SIZE, 0, MakeLParam(f->ClientWidth(), f->ClientHeight()));
       }
       f->LayoutWindow();
       return peer->BaseEvent(e);

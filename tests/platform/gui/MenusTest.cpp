@@ -373,3 +373,41 @@ TEST_F(Menus, APressOnTheMenuBarReachesTheClickWatcherAsThePressOnItsForm) {
 }
 
 }  // namespace
+
+// A child shown at its own size lays its controls out in the client area its caption and frame
+// leave, whether the controls came before or after it became a child: none reaches under the
+// frame's right or bottom edge.
+TEST_F(Menus, AChildShownAtItsSizeAlignsItsControlsInsideItsFrame) {
+  auto [frame, window] = MakeFrame();
+  (void)window;
+  for (bool controlsFirst : {true, false}) {
+    SCOPED_TRACE(controlsFirst ? "controls first" : "child first");
+    auto* f = new TForm(Application);
+    f->SetBounds(0, 0, 300, 200);
+    if (!controlsFirst) f->SetFormStyle(fsMDIChild);
+    auto* bottom = new TProbe(f);
+    bottom->SetAlign(alBottom);
+    bottom->SetHeight(40);
+    bottom->SetParent(f);
+    auto* fill = new TProbe(f);
+    fill->SetAlign(alClient);
+    fill->SetParent(f);
+    int sizes = 0;
+    f->OnResize = [&](TObject*) { ++sizes; };
+    if (controlsFirst) f->SetFormStyle(fsMDIChild);
+    Application->ProcessMessages();
+    ASSERT_NE(f->SubWindow(), nullptr);
+    ASSERT_FALSE(f->SubWindow()->isMaximized());
+    ASSERT_LT(f->ClientWidth(), 300) << "the frame is no client area";
+    EXPECT_EQ(f->ClientWidth(), f->SubWindow()->widget()->width());
+    EXPECT_EQ(f->ClientHeight(), f->SubWindow()->widget()->height());
+    EXPECT_EQ(fill->Width(), f->ClientWidth());
+    EXPECT_EQ(bottom->Width(), f->ClientWidth());
+    EXPECT_EQ(bottom->Top() + bottom->Height(), f->ClientHeight());
+    EXPECT_EQ(fill->Top() + fill->Height(), bottom->Top());
+    if (controlsFirst) {
+      EXPECT_GE(sizes, 1) << "the form hears that its client area changed";
+    }
+    delete f;
+  }
+}
