@@ -14,6 +14,16 @@ TCellGraphic* GraphicOf(const TGridItem* It) {
 
 bool IsNode(const TCellGraphic* G) { return G && G->CellType == ctNode; }
 
+// The node graphic of a displayed row, read from the store in place for the passes over every
+// row; the row check box never stands over a node, so this is what GetCellGraphic gives a node.
+TCellGraphic* NodeAt(const TGridStore& S, int ARow) {
+  TObject* o = nullptr;
+  S.TextAndObject(0, ARow, o);
+  const auto* p = static_cast<const TCellProperties*>(o);
+  auto* g = p && p->Graphic ? dynamic_cast<TCellGraphic*>(p->Graphic.get()) : nullptr;
+  return IsNode(g) ? g : nullptr;
+}
+
 // BeginUpdate/EndUpdate as a pair, also when a handler raises.
 struct TNodeUpdate {
   TExtStringGrid* Grid;
@@ -234,7 +244,7 @@ void TExtStringGrid::ExpandAll() {
   TNodeUpdate u(this);
   UnHideRowsAll();
   for (int r = 0; r < RowCount(); ++r)
-    if (TCellGraphic* g = GetCellGraphic(0, r); IsNode(g)) g->CellBoolean = false;
+    if (TCellGraphic* g = NodeAt(Store(), r)) g->CellBoolean = false;
   UpdateFooter();
   Invalidate();
 }
@@ -248,8 +258,8 @@ void TExtStringGrid::ContractAll() {
   std::vector<int> rows;
   int listed = -1;
   for (int r = FixedRows(); r < RowCount() - fixedFooters_; ++r) {
-    TCellGraphic* g = GetCellGraphic(0, r);
-    if (!IsNode(g)) continue;
+    TCellGraphic* g = NodeAt(Store(), r);
+    if (!g) continue;
     g->CellBoolean = true;
     const int end = NodeSpanEnd(r, g);
     for (int k = std::max(r, listed) + 1; k <= end; ++k) rows.push_back(k);

@@ -5,6 +5,23 @@
 
 #include "controls/grid/ExtGrid.h"
 
+namespace {
+
+// Whether a vertical merge crosses the top edge of the row: a covered cell of it whose base lies
+// above. Read from the store in place, as the folds ask it of every row they move.
+bool MergeCrossesEdge(const TGridStore& S, int Edge, int Cols) {
+  for (int c = 0; c < Cols; ++c) {
+    TObject* o = nullptr;
+    S.TextAndObject(c, Edge, o);
+    if (!o) continue;
+    const auto* p = static_cast<const TCellProperties*>(o);
+    if (!p->IsBaseCell && p->CellSpanY > 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool TExtStringGrid::MergeCells(int ACol, int ARow, int NumCols, int NumRows) {
   // The typed text would end under another cell's base, out of the editor's and validation's reach.
   const TPoint e = edit_.Cell;
@@ -311,10 +328,14 @@ void TExtStringGrid::TakeHiddenRecord(TGridItem& AItem, int ADisplRow) {
 
 // A vertical merge through a row that leaves is split; one within the row travels with it.
 void TExtStringGrid::SplitMergesAround(const std::vector<int>& Rows) {
+  const int cols = ColCount();
+  auto split = [&](int Edge) {
+    if (Edge > 0 && Edge < RowCount() && MergeCrossesEdge(Store(), Edge, cols)) SplitMergesAcross(true, Edge);
+  };
   int done = -1;
   for (int d : Rows) {
-    if (d != done) SplitMergesAcross(true, d);
-    SplitMergesAcross(true, done = d + 1);
+    if (d != done) split(d);
+    split(done = d + 1);
   }
 }
 
@@ -352,7 +373,10 @@ void TExtStringGrid::InsertRowSetRaw(const std::vector<int>& Rows) {
     return;
   }
   CloseEditForLines();
-  for (size_t k = 0; k < Rows.size(); ++k) SplitMergesAcross(true, Rows[k] - static_cast<int>(k));
+  for (size_t k = 0; k < Rows.size(); ++k) {
+    const int edge = Rows[k] - static_cast<int>(k);
+    if (edge > 0 && edge < RowCount() && MergeCrossesEdge(Store(), edge, ColCount())) SplitMergesAcross(true, edge);
+  }
   TGridCountScope s(structural_);
   const int old = RowCount(), m = static_cast<int>(Rows.size()), lo = Rows.front();
   TBaseGrid::SetRowCount(old + m);

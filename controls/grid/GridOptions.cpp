@@ -347,7 +347,11 @@ int THiddenRows::RealIndex(int ADispl) const {
 
 void THiddenRows::Merge(std::vector<TGridItem> Added) {
   if (Added.empty()) return;
-  if (items_.empty() || items_.back().Idx < Added.front().Idx) {
+  if (items_.empty()) {
+    items_ = std::move(Added);
+    return;
+  }
+  if (items_.back().Idx < Added.front().Idx) {
     items_.insert(items_.end(), std::make_move_iterator(Added.begin()), std::make_move_iterator(Added.end()));
     return;
   }
@@ -364,6 +368,12 @@ void THiddenRows::Merge(std::vector<TGridItem> Added) {
 std::vector<TGridItem> THiddenRows::Extract(const std::vector<int>& Idxs) {
   std::vector<TGridItem> taken;
   if (Idxs.empty()) return taken;
+  // Every record listed (showing all rows): the list changes hands whole.
+  if (Idxs.size() == items_.size() &&
+      std::equal(Idxs.begin(), Idxs.end(), items_.begin(), [](int I, const TGridItem& R) { return I == R.Idx; })) {
+    taken.swap(items_);
+    return taken;
+  }
   taken.reserve(Idxs.size());
   size_t w = static_cast<size_t>(LowerBound(Idxs.front())), k = 0;
   for (size_t i = w; i < items_.size(); ++i) {

@@ -161,6 +161,96 @@ TEST_F(NodesTest, RowsHiddenAtOnceMatchRowsHiddenOneByOne) {
   }
 }
 
+// Folding every node and unfolding them again, against a model of the shape: the rows shown and
+// their real/displayed indexes, the hidden rows, the node states, the current row, the texts, and
+// the merged areas (one reaching into a folded span is split, one within a row or among shown rows
+// is kept); with and without the row check boxes standing over column 0.
+TEST_F(NodesTest, FoldAllAndUnfoldAllMatchTheModel) {
+  struct TMerge {
+    int Col, Row, Cols, Rows;
+  };
+  struct TShape {
+    const char* Name;
+    int Rows;
+    std::vector<TNode> Nodes;
+    std::vector<TMerge> Merges;
+    int Current;
+    bool Checks;
+  };
+  const std::vector<TShape> shapes = {
+      {"one node", 10, {{2, 4}}, {}, 3, false},
+      {"nested and side by side", 30, {{1, 12}, {2, 5}, {3, 2}, {7, 6}, {15, 10}, {20, 3}}, {}, 22, false},
+      {"node on the last rows", 12, {{8, 5}}, {}, 12, false},
+      {"span to the next node", 16, {{2, 0}, {6, 0}, {10, 3}}, {}, 4, false},
+      {"merges across, within and among shown rows", 20, {{3, 5}, {12, 4}},
+       {{2, 2, 1, 3}, {3, 5, 2, 1}, {2, 8, 2, 2}, {3, 14, 1, 4}, {2, 16, 1, 3}}, 1, false},
+      {"row check boxes", 24, {{1, 6}, {2, 3}, {10, 8}}, {{2, 11, 1, 2}}, 12, true},
+  };
+  for (const TShape& k : shapes) {
+    SCOPED_TRACE(k.Name);
+    grid->ClearAll();
+    grid->MouseActions()->SetHotmailRowSelect(k.Checks);
+    grid->SetRowCount(k.Rows + 1);
+    for (int r = 1; r <= k.Rows; ++r)
+      for (int c = 1; c < grid->ColCount(); ++c) grid->SetCells(c, r, "r" + std::to_string(r) + "c" + std::to_string(c));
+    for (const TMerge& m : k.Merges) ASSERT_TRUE(grid->MergeCells(m.Col, m.Row, m.Cols, m.Rows));
+    for (const TNode& n : k.Nodes) grid->AddNode(n.Row, n.Span);
+    grid->SetRow(k.Current);
+    const std::vector<std::string> before = AllTexts();
+
+    // The model: a span of 0 reaches to the row before the next node (or the last row).
+    std::vector<bool> hidden(static_cast<size_t>(k.Rows) + 1, false);
+    for (size_t i = 0; i < k.Nodes.size(); ++i) {
+      const TNode& n = k.Nodes[i];
+      const int end = n.Span > 0 ? n.Row + n.Span - 1 : (i + 1 < k.Nodes.size() ? k.Nodes[i + 1].Row - 1 : k.Rows);
+      for (int r = n.Row + 1; r <= end; ++r) hidden[static_cast<size_t>(r)] = true;
+    }
+    std::vector<int> shown = {0};
+    for (int r = 1; r <= k.Rows; ++r)
+      if (!hidden[static_cast<size_t>(r)]) shown.push_back(r);
+    int folder = k.Current;
+    while (hidden[static_cast<size_t>(folder)]) --folder;
+    auto kept = [&](const TMerge& m) {
+      if (m.Rows == 1) return true;
+      for (int r = m.Row; r < m.Row + m.Rows; ++r)
+        if (hidden[static_cast<size_t>(r)]) return false;
+      return true;
+    };
+
+    grid->ContractAll();
+    ASSERT_EQ(grid->RowCount(), static_cast<int>(shown.size()));
+    EXPECT_EQ(grid->NumHiddenRows(), k.Rows + 1 - static_cast<int>(shown.size()));
+    for (int d = 0; d < grid->RowCount(); ++d) {
+      const int real = shown[static_cast<size_t>(d)];
+      EXPECT_EQ(grid->RealRowIndex(d), real) << d;
+      EXPECT_EQ(grid->DisplRowIndex(real), d) << real;
+      if (real > 0) {
+        EXPECT_EQ(grid->Cells(1, d), "r" + std::to_string(real) + "c1") << d;
+      }
+    }
+    for (int r = 1; r <= k.Rows; ++r) EXPECT_EQ(grid->IsHiddenRow(r), hidden[static_cast<size_t>(r)]) << r;
+    for (const TNode& n : k.Nodes)
+      if (!hidden[static_cast<size_t>(n.Row)]) {
+        EXPECT_TRUE(grid->GetNodeState(n.Row)) << n.Row;
+      }
+    EXPECT_EQ(grid->RealRowIndex(grid->Row()), folder);
+
+    grid->ExpandAll();
+    EXPECT_EQ(grid->NumHiddenRows(), 0);
+    ASSERT_EQ(grid->RowCount(), k.Rows + 1);
+    for (int r = 0; r <= k.Rows; ++r) EXPECT_EQ(grid->RealRowIndex(r), r);
+    for (const TNode& n : k.Nodes) EXPECT_FALSE(grid->GetNodeState(n.Row)) << n.Row;
+    for (const TMerge& m : k.Merges) {
+      const TPoint last(m.Col + m.Cols - 1, m.Row + m.Rows - 1);
+      EXPECT_EQ(grid->BaseCell(last.X, last.Y), kept(m) ? TPoint(m.Col, m.Row) : last) << m.Col << "," << m.Row;
+      EXPECT_EQ(grid->Cells(m.Col, m.Row), "r" + std::to_string(m.Row) + "c" + std::to_string(m.Col));
+    }
+    for (int r = 1; r <= k.Rows; ++r) EXPECT_EQ(grid->Cells(1, r), before[static_cast<size_t>(r * grid->ColCount() + 1)]);
+    for (const TMerge& m : k.Merges) grid->SplitCells(m.Col, m.Row);
+    grid->RemoveAllNodes();
+  }
+}
+
 // Levels, spans, kinds, parents and the sign's band of a small tree.
 TEST_F(NodesTest, QueriesOfATree) {
   grid->SetRowCount(9);
