@@ -26,6 +26,10 @@ TExtStringGrid* MakeGrid(TForm* form, const std::string& name, int left) {
   for (int r = 1; r < 8; ++r)
     for (int c = 0; c < 4; ++c) g->SetCells(c, r, name + std::to_string(r) + std::to_string(c));
   g->SetCells(1, 1, "µA Ω");  // what leaves for another program is UTF-8
+  // Cells other programs misread unless quoted: a TAB, a leading quote, a line break.
+  g->SetCells(2, 4, "say \"hi\"\tthere");
+  g->SetCells(3, 5, "\"start quote");
+  g->SetCells(0, 6, "two\nlines");
   g->Navigation()->AllowClipboardShortCuts = true;
   g->Navigation()->AllowFmtClipboard = true;
   g->Navigation()->AllowRTFClipboard = true;

@@ -13,6 +13,7 @@
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Registry.h"
 #include "platform/rtl/SysUtils.h"
+#include "tests/platform/rtl/AsUser.h"
 #include "tests/platform/rtl/TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -68,6 +69,31 @@ TEST(SaveRule, EveryWriterLeavesAReadOnlyFileAsItIsAndSaysSo) {
     EXPECT_EQ(Read(f), "precious");
     EXPECT_EQ(dir.EntryCount(), 1) << "no temporary file stays";
   }
+}
+
+// A file another user owns, in a folder we may write: the rename would replace it, so every save
+// asks first and leaves it as it is.
+TEST(SaveRule, AFileWeMayNotWriteInAFolderWeMayIsLeftAsItIs) {
+  TTempDir dir;
+  ASSERT_TRUE(GiveToUser(dir.Path()));
+  const std::string f = dir.File("theirs.ini");
+  std::ofstream(f) << "precious";
+  ASSERT_EQ(chmod(f.c_str(), 0644), 0);
+  const int result = RunAsUser([&] {
+    if (access(f.c_str(), W_OK) == 0) return 1;  // the check would prove nothing
+    for (const auto& w : kWriters) {
+      try {
+        w.save(f);
+        return 2;
+      } catch (const EFCreateError& e) {
+        if (e.Message().find("The file is read-only") == std::string::npos) return 3;
+      }
+      if (Read(f) != "precious") return 4;
+    }
+    return 0;
+  });
+  if (result == kUserUnavailable || result == 1) GTEST_SKIP() << "no other user to own the file";
+  EXPECT_EQ(result, 0);
 }
 
 TEST(SaveRule, ALinkToAFileIsFollowedAndADanglingLinkIsRefused) {
