@@ -58,6 +58,7 @@ TfrmLongI2C::TfrmLongI2C(TComponent* AOwner) : TForm(AOwner) {
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnActivate = [this](TObject* s) { FormActivate(s); };
   OnKeyPress = [this](TObject* s, char& k) { FormKeyPress(s, k); };
+  OnCloseQuery = [this](TObject* s, bool& c) { FormCloseQuery(s, c); };
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
   OnDestroy = [this](TObject* s) { FormDestroy(s); };
   // Last: an MDI child shows (and so is created) as soon as it becomes one.
@@ -595,15 +596,17 @@ void TfrmLongI2C::ReleaseToolWindows() {
 
 void TfrmLongI2C::mnuCloseClick(TObject*) { Close(); }
 
+// The question is asked as the close is queried, so closing the main window asks it too; a No
+// leaves the mark, in case another window's question keeps the program running.
+void TfrmLongI2C::FormCloseQuery(TObject*, bool& CanClose) {
+  if (!Longi2c::Modified) return;
+  BringToFront();
+  if (MessageDlg("Would you like to save this device?", mtConfirmation, mbYes | mbNo, 0) == mrYes &&
+      !mnuSaveClick(this))
+    CanClose = false;  // the device was not saved: the window stays
+}
+
 void TfrmLongI2C::FormClose(TObject*, TCloseAction& Action) {
-  if (Longi2c::Modified) {
-    BringToFront();
-    if (MessageDlg("Would you like to save this device?", mtConfirmation, mbYes | mbNo, 0) == mrYes &&
-        !mnuSaveClick(this)) {
-      Action = caNone;  // the device was not saved: the window stays
-      return;
-    }
-  }
   Longi2c::Modified = false;
   ReleaseToolWindows();
   CloseDialogs();

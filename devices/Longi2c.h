@@ -89,6 +89,7 @@ class TfrmLongI2C : public TForm {
   void mnuCloseClick(TObject* Sender);
   void mnuCloseAllClick(TObject* Sender);
   void mnuExitClick(TObject* Sender);
+  void FormCloseQuery(TObject* Sender, bool& CanClose);
   void FormClose(TObject* Sender, TCloseAction& Action);
   void FormDestroy(TObject* Sender);
 

@@ -138,4 +138,21 @@ TEST_F(MainCloseAllTest, AWindowThatComesToTheFrontToAskSkipsNoneOfTheOthers) {
   EXPECT_EQ(frmMessage, nullptr);
 }
 
+// Closing the main window asks the device window's question too; a save that does not happen
+// keeps the program and the device.
+TEST_F(MainCloseAllTest, ClosingTheMainWindowAsksAboutAModifiedDevice) {
+  Start();
+  Open(frmMain->mnuCustom);
+  SetDeviceModified(true);
+  Responder().ExpectMessage("Would you like to save this device?", mrYes).ExpectSave("");
+  frmMain->Close();
+  Application->ProcessMessages();
+  EXPECT_FALSE(Application->Terminated());
+  EXPECT_EQ(frmMain->MDIChildCount(), 1);
+  Responder().ExpectMessage("Would you like to save this device?", mrNo);
+  frmMain->Close();
+  EXPECT_TRUE(Application->Terminated());
+  Application->ClearTerminated();
+}
+
 }  // namespace
