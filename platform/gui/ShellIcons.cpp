@@ -1,5 +1,6 @@
 #include "platform/gui/ShellIcons.h"
 
+#include <QApplication>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QIcon>
@@ -22,6 +23,10 @@ void PaintInto(TIcon* Icon, const QIcon& icon, int Size) {
   Icon->SetImage(image);
 }
 
+// The desktop's icons are asked through the widget application; without one (a tool, a fuzzer)
+// there is no desktop to ask, and the icon provider would crash.
+bool HaveDesktop() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
+
 QIcon ThemeIconOf(const QMimeType& Type) {
   if (!Type.isValid()) return QIcon();
   return QIcon::fromTheme(Type.iconName(), QIcon::fromTheme(Type.genericIconName()));
@@ -29,7 +34,7 @@ QIcon ThemeIconOf(const QMimeType& Type) {
 }  // namespace
 
 bool LoadShellIcon(TIcon* Icon, const std::string& FileOrLink, int Size) {
-  if (!Icon || FileOrLink.empty() || Size <= 0) return false;
+  if (!Icon || FileOrLink.empty() || Size <= 0 || !HaveDesktop()) return false;
   QMimeDatabase db;
   QFileIconProvider provider;
   QIcon icon;
@@ -90,7 +95,7 @@ bool LoadSystemListIcon(TIcon* Icon, int Index, int Size) {
       {"computer", K::Computer},
       {"system-shutdown", K::Computer},
   };
-  if (!Icon || Size <= 0 || Index < 0 || Index >= static_cast<int>(std::size(kList))) return false;
+  if (!Icon || Size <= 0 || Index < 0 || Index >= static_cast<int>(std::size(kList)) || !HaveDesktop()) return false;
   QIcon icon = QIcon::fromTheme(QString::fromLatin1(kList[Index].Name));
   if (icon.isNull()) icon = QFileIconProvider().icon(kList[Index].Generic);
   if (icon.isNull()) return false;
