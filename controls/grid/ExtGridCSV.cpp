@@ -147,11 +147,11 @@ static void ReadCsvRecords(const std::string& Text, size_t From, char Delim, Fie
         for (;;) {
           const char* q = static_cast<const char*>(std::memchr(p, '"', static_cast<size_t>(end - p)));
           if (!q) {  // checked before: cannot happen in a checked text
-            f.append(p, end);
+            f.append(p, static_cast<size_t>(end - p));
             p = end;
             break;
           }
-          f.append(p, q);
+          f.append(p, static_cast<size_t>(q - p));
           p = q + 1;
           if (p < end && *p == '"') {
             f += '"';
@@ -200,7 +200,7 @@ static void ReadCsvRecords(const std::string& Text, size_t From, char Delim, Fie
             f += *k;
           }
         } else {
-          f.append(s, p);
+          f.append(s, static_cast<size_t>(p - s));
         }
       }
       Field(col++, f);
@@ -347,18 +347,24 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
     if (pct != lastPercent) OnFileProgress(this, lastPercent = pct);
   };
   const bool tilde = TildeLineBreaks;
+  // A text without the marks needs no field looked at for them.
+  const auto holds = [&](char c) { return std::memchr(text.data() + from, c, text.size() - from) != nullptr; };
+  const bool marks = tilde ? holds('~') || holds('^') : holds('\v');
   ReadCsvRecords(
       text, from, delim,
       [&](int col, std::string& f) {
-        if (tilde) {
-          if (f.find_first_of("~^") != std::string::npos) ExtUtil::TildeToLineBreaks(f);
-        } else if (f.find('\v') != std::string::npos) {
-          ExtUtil::VTToLineBreaks(f);
+        if (marks) {
+          if (tilde) {
+            if (f.find_first_of("~^") != std::string::npos) ExtUtil::TildeToLineBreaks(f);
+          } else if (f.find('\v') != std::string::npos) {
+            ExtUtil::VTToLineBreaks(f);
+          }
         }
         // The load step without a repaint per cell: the grid repaints once at the end.
         LoadCell(startCol + col, row, f);
         if (undo && GridCells(startCol + col, row) != f) undo->Add(startCol + col, row, GridCells(startCol + col, row), f);
-        SetCellTextQuietly(startCol + col, row, f);
+        // Exchanged into the cell: the reader clears f before its next field.
+        SwapCellTextQuietly(startCol + col, row, f);
       },
       [&] {
         ++row;

@@ -61,6 +61,14 @@ void TGridStore::SetText(int Col, int Row, const std::string& Value) {
   t[static_cast<size_t>(Col)] = Value;
 }
 
+void TGridStore::SwapText(int Col, int Row, std::string& Value) {
+  if (Value.empty()) return SetText(Col, Row, Value);
+  CheckIndex(Col, Row);
+  auto& t = RowFor(Row).Texts;
+  Grow(t, Col, colHint_);
+  t[static_cast<size_t>(Col)].swap(Value);
+}
+
 void TGridStore::SetObject(int Col, int Row, TObject* Value) {
   CheckIndex(Col, Row);
   if (!Value) {

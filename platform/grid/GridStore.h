@@ -44,6 +44,9 @@ class TGridStore {
 
   const std::string& Text(int Col, int Row) const;
   void SetText(int Col, int Row, const std::string& Value);
+  // As SetText, but the text is exchanged, not copied: Value comes back holding the cell's
+  // text of before (its buffer for the caller's next text). An empty Value stays empty.
+  void SwapText(int Col, int Row, std::string& Value);
   TObject* Object(int Col, int Row) const;
   // Both at once (one lookup), for readers on a hot path; the same checks.
   const std::string& TextAndObject(int Col, int Row, TObject*& Obj) const {

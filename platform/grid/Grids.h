@@ -494,6 +494,8 @@ class TStringGrid : public TDrawGrid {
   // Stores a text without marking its cell for repainting: for bulk loads that repaint the whole
   // grid once at their end.
   void SetCellTextQuietly(int ACol, int ARow, const std::string& Value) { store_.SetText(ACol, ARow, Value); }
+  // The same without a copy: Value comes back holding the cell's text of before.
+  void SwapCellTextQuietly(int ACol, int ARow, std::string& Value) { store_.SwapText(ACol, ARow, Value); }
   void SetCellObjectQuietly(int ACol, int ARow, TObject* Value) { store_.SetObject(ACol, ARow, Value); }
   // A row's cells taken out and put back whole, quietly as above.
   TGridStore::TRowCells TakeRowCells(int ARow) { return store_.TakeRow(ARow); }

@@ -202,6 +202,35 @@ TEST_F(CsvTest, ImportPlacesRowsAfterFixedCellsKeepsTheFooterRowAndReportsProgre
   EXPECT_EQ(grid->Cells(2, 3), "v\r\nw");
 }
 
+TEST_F(CsvTest, LineBreakMarksBecomeLineBreaksAndAReadAgainReplacesEveryText) {
+  // Without tilde marks a vertical tab is a line break; with them "~" is and a lone "^" is empty.
+  grid->IncludeFixedCells = true;
+  grid->LoadFromCSV(Write("vt.csv", "a\vb,c~d\r\n^,e\r\n"));
+  EXPECT_EQ(grid->Cells(0, 0), "a\r\nb");
+  EXPECT_EQ(grid->Cells(1, 0), "c~d");
+  EXPECT_EQ(grid->Cells(0, 1), "^");
+  grid->TildeLineBreaks = true;
+  grid->LoadFromCSV(Write("caret.csv", "^,x^y\r\n"));
+  EXPECT_EQ(grid->Cells(0, 0), "") << "a lone caret is an empty field";
+  EXPECT_EQ(grid->Cells(1, 0), "x^y");
+  grid->LoadFromCSV(Write("tilde.csv", "p~q,a\vb\r\n"));
+  EXPECT_EQ(grid->Cells(0, 0), "p\r\nq");
+  EXPECT_EQ(grid->Cells(1, 0), "a\vb") << "with tilde marks a vertical tab stays";
+
+  // Read again into the same cells: long and short texts replace each other, an empty field
+  // empties its cell, and no text of the first read is left in a cell the second one wrote.
+  grid->TildeLineBreaks = false;
+  const std::string longText(50, 'L');
+  grid->LoadFromCSV(Write("one.csv", longText + ",s,\"" + longText + "\"\r\nx,y,z\r\n"));
+  grid->LoadFromCSV(Write("two.csv", "t,\"" + longText + "\",\r\n," + longText + ",w\r\n"));
+  EXPECT_EQ(grid->Cells(0, 0), "t");
+  EXPECT_EQ(grid->Cells(1, 0), longText);
+  EXPECT_EQ(grid->Cells(2, 0), "");
+  EXPECT_EQ(grid->Cells(0, 1), "");
+  EXPECT_EQ(grid->Cells(1, 1), longText);
+  EXPECT_EQ(grid->Cells(2, 1), "w");
+}
+
 TEST_F(CsvTest, ASpreadsheetIsReadThroughTheOfficeProgramOrRefusedWithoutOne) {
   const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
   setenv("PATH", dir.c_str(), 1);

@@ -51,6 +51,30 @@ TEST(GridStore, IndexesOutsideTheBoundRaiseAndChangeNothing) {
   EXPECT_EQ(s.Text(bound - 1, bound - 1), "edge") << "the last index inside the bound is kept";
 }
 
+TEST(GridStore, SwapTextStoresTheTextAndHandsBackTheOldOne) {
+  TGridStore s;
+  std::string v = std::string(40, 'a');  // beyond any short-string buffer
+  s.SwapText(2, 3, v);
+  EXPECT_EQ(s.Text(2, 3), std::string(40, 'a'));
+  EXPECT_EQ(v, "") << "a cell never written hands back an empty text";
+  v = "new";
+  s.SwapText(2, 3, v);
+  EXPECT_EQ(s.Text(2, 3), "new");
+  EXPECT_EQ(v, std::string(40, 'a')) << "the text of before comes back";
+  std::string empty;
+  s.SwapText(2, 3, empty);
+  EXPECT_EQ(s.Text(2, 3), "") << "an empty text empties the cell";
+  EXPECT_EQ(empty, "");
+  s.SwapText(5, 50, empty);
+  EXPECT_EQ(s.RowsHeld(), 4) << "an empty text makes no row exist";
+  EXPECT_EQ(s.ColsHeldInRow(3), 3);
+  std::string y = "y";
+  EXPECT_THROW(s.SwapText(-1, 0, y), EInvalidGridOperation);
+  EXPECT_THROW(s.SwapText(0, TGridStore::kIndexBound, y), EInvalidGridOperation);
+  EXPECT_EQ(y, "y") << "a refused write keeps the text";
+  EXPECT_EQ(s.RowsHeld(), 4);
+}
+
 TEST(GridStore, RowsAndColumnsMoveAsListItemsDo) {
   TGridStore s;
   TTag t;
