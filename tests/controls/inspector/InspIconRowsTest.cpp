@@ -51,9 +51,10 @@ class InspIconRows : public TGuiTest {
       if (op.Kind == kind && op.R == r) return &op;
     return nullptr;
   }
+  // Points into the canvas's own list: a filtered copy would be gone when the caller reads it.
   const TCanvasOp* Text(const std::string& s) {
-    for (const TCanvasOp& op : canvas.OpsOf(okText))
-      if (op.Text == s) return &op;
+    for (const TCanvasOp& op : canvas.Ops())
+      if (op.Kind == okText && op.Text == s) return &op;
     return nullptr;
   }
   std::vector<TCanvasOp> ImagesIn(int top, int bottom) {
