@@ -94,6 +94,10 @@ void TInspectorItems::Notify(TCollectionItem* item, TCollectionNotification acti
   if (TInspectorBar* bar = panel ? panel->Bar() : nullptr) bar->ItemRemoved(static_cast<TInspectorItem*>(item));
 }
 
+// The row leaves its panel while it is still a whole row, so the bar forgets it as a row and not
+// as a half-destroyed collection item.
+TInspectorItem::~TInspectorItem() { SetCollection(nullptr); }
+
 TInspectorPanel* TInspectorItem::Panel() const {
   auto* items = dynamic_cast<TInspectorItems*>(Collection());
   return items ? items->Panel() : nullptr;

@@ -77,6 +77,7 @@ class TInspectorItems : public TOwnedCollection {
 class TInspectorItem : public TCollectionItem {
  public:
   explicit TInspectorItem(TCollection* collection);
+  ~TInspectorItem() override;
   std::string ClassName() const override { return "TInspectorItem"; }
   void Assign(TPersistent* Source) override;
   std::string DisplayName() const override;
