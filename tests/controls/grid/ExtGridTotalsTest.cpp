@@ -123,19 +123,20 @@ TEST_F(TotalsTest, GroupedTotalsSkipHeaderAndSummaryRows) {
     if (grid->IsNodeRow(r) || grid->IsSummaryRow(r)) grid->SetCells(2, r, "100"), ++extra;
   ASSERT_EQ(extra, 4);
   const int to = grid->RowCount() - 1;
+  TExtStringGrid* g = grid;
   const struct {
     const char* Name;
-    double (TExtStringGrid::*Calc)(int, int, int);
+    double Got;
     double Want;
   } cases[] = {
-      {"sum", &TExtStringGrid::ColumnSum, 10},
-      {"average over the rows of the range", &TExtStringGrid::ColumnAvg, 10.0 / 8},
-      {"minimum", &TExtStringGrid::ColumnMin, 1},
-      {"maximum", &TExtStringGrid::ColumnMax, 4},
+      {"sum", g->ColumnSum(2, 1, to), 10},
+      {"average over the rows of the range", g->ColumnAvg(2, 1, to), 10.0 / 8},
+      {"minimum", g->ColumnMin(2, 1, to), 1},
+      {"maximum", g->ColumnMax(2, 1, to), 4},
   };
   for (const auto& k : cases) {
     SCOPED_TRACE(k.Name);
-    EXPECT_DOUBLE_EQ((grid->*k.Calc)(2, 1, to), k.Want);
+    EXPECT_DOUBLE_EQ(k.Got, k.Want);
   }
   grid->UnGroup();
   EXPECT_DOUBLE_EQ(grid->ColumnSum(2, 1, 4), 10) << "ungrouped, every row counts again";
