@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "platform/archive/Archive.h"
+#include "platform/archive/NoLinkFiles.h"
 #include "platform/net/NetSession.h"
 #include "platform/rtl/IniFiles.h"
 #include "update/NUpdate.h"
@@ -21,17 +22,6 @@
 using namespace NUpdate;
 
 namespace {
-
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
 
 int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -229,7 +219,7 @@ bool TNetUpdate::BlockArrived(const std::string& target, int fd, const char* dat
     writeFailed = true;
     return false;
   }
-  if (!WriteAll(fd, data, size)) {
+  if (!archive::WriteAll(fd, data, size)) {
     writeFailed = true;
     return false;
   }
@@ -502,7 +492,7 @@ bool TNetUpdate::CopyFileWithProgress(const std::string& Source, const std::stri
       break;
     }
     if (n == 0) break;
-    if (!WriteAll(out, buf.data(), static_cast<size_t>(n))) {
+    if (!archive::WriteAll(out, buf.data(), static_cast<size_t>(n))) {
       failed = true;
       break;
     }

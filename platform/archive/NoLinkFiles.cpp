@@ -29,17 +29,6 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 bool SyncFolder(const TFolder& folder, const std::string& name, std::string& error) {
   if (::fsync(folder.Fd()) != 0) {
     error = Reason("cannot sync " + folder.Path(), errno);
@@ -50,6 +39,17 @@ bool SyncFolder(const TFolder& folder, const std::string& name, std::string& err
 }
 
 }  // namespace
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
 
 void SetCommitObserver(TCommitObserver observer) { Observer() = std::move(observer); }
 

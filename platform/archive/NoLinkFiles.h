@@ -35,6 +35,9 @@ private:
   std::string path_;
 };
 
+// Writes all of `data`, going on after interrupted writes.
+bool WriteAll(int fd, const char* data, size_t size);
+
 // What may be placed: a data-only placement never replaces a file with an
 // execute bit and never gives one.
 struct TPlaceRule {
