@@ -1820,6 +1820,7 @@ class TExtStringGrid : public TBaseGrid {
   // EExtGridError, What then the reason, for a block of Cols x Rows it exceeds...
   static void CheckCellBlock(int64_t Cols, int64_t Rows, const std::string& What);
   // ... and for a grid that would grow to Cols x Rows; a grid that does not grow passes.
+  bool CellGrowthFits(int64_t Cols, int64_t Rows) const;
   void CheckCellGrowth(int64_t Cols, int64_t Rows, const std::string& What) const;
 
  private:

@@ -21,6 +21,48 @@ uint64_t BytesEqual(uint64_t W, char C) {
   constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
   return ~(((t & kLow7) + kLow7) | t | kLow7);
 }
+// How many bytes BytesEqual marked (without a popcount instruction, which the build may lack).
+int MarkedBytes(uint64_t M) { return static_cast<int>(((M >> 7) * 0x0101010101010101ull) >> 56); }
+
+// The first C at or after P, or null: eight bytes at a time, inline (most quoted spans are short,
+// where a call of memchr costs more than the search).
+const char* FindByte(const char* p, const char* end, char C) {
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; end - p >= 8; p += 8) {
+      uint64_t w;
+      std::memcpy(&w, p, 8);
+      if (const uint64_t m = BytesEqual(w, C)) return p + std::countr_zero(m) / 8;
+    }
+  }
+  for (; p < end; ++p)
+    if (*p == C) return p;
+  return nullptr;
+}
+
+// The next quote or line end at or after P (or End); Cols counts the delimiters passed on the way.
+const char* NextStop(const char* p, const char* end, char Delim, int& Cols) {
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; end - p >= 8; p += 8) {
+      uint64_t w;
+      std::memcpy(&w, p, 8);
+      const uint64_t stop = BytesEqual(w, '"') | BytesEqual(w, '\r') | BytesEqual(w, '\n');
+      uint64_t delims = Delim ? BytesEqual(w, Delim) : 0;
+      if (stop) {
+        const int at = std::countr_zero(stop);
+        Cols += MarkedBytes(delims & ((uint64_t{1} << at) - 1));
+        return p + at / 8;
+      }
+      Cols += MarkedBytes(delims);
+    }
+  }
+  for (; p < end; ++p) {
+    const char c = *p;
+    if (c == '"' || c == '\r' || c == '\n') return p;
+    if (c == Delim && Delim) ++Cols;
+  }
+  return end;
+}
+
 // Larger files are refused: the import holds the file and the grid's copy of it at once.
 constexpr int64_t kMaxCsvBytes = int64_t(1) << 30;
 // A record longer than this is no table a person made; it ends the import with a message.
@@ -129,28 +171,28 @@ char TExtStringGrid::GuessCSVDelimiter(const std::string& Text) {
   return best;
 }
 
-// Reads the records of Text from From on: each record's fields to Field(col, text), then
-// EndRecord(). A quoted field runs to its closing quote over any line ends; characters after
-// it up to the delimiter belong to it. In an unquoted field a doubled quote is one, a single
-// one is dropped.
-template <class FieldFn, class RecordFn>
-static void ReadCsvRecords(const std::string& Text, size_t From, char Delim, FieldFn Field, RecordFn EndRecord) {
+// Reads the records of Text from From on: each field into the string Target(col) gives (cleared
+// first), then Field(col, that string); after each record EndRecord(fields, bytes with its line
+// end). A quoted field runs to its closing quote over any line ends; characters after it up to
+// the delimiter belong to it. In an unquoted field a doubled quote is one, a single one is
+// dropped. False, having stopped, where a quoted field has no closing quote or EndRecord says
+// false.
+template <class TargetFn, class FieldFn, class RecordFn>
+static bool ReadCsvRecords(const std::string& Text, size_t From, char Delim, TargetFn Target, FieldFn Field,
+                           RecordFn EndRecord) {
   const char* p = Text.data() + From;
   const char* end = Text.data() + Text.size();
-  std::string f;
   while (p < end) {
+    const char* recStart = p;
     int col = 0;
     for (;;) {
+      std::string& f = Target(col);
       f.clear();
       if (p < end && *p == '"') {
         ++p;
         for (;;) {
-          const char* q = static_cast<const char*>(std::memchr(p, '"', static_cast<size_t>(end - p)));
-          if (!q) {  // checked before: cannot happen in a checked text
-            f.append(p, static_cast<size_t>(end - p));
-            p = end;
-            break;
-          }
+          const char* q = FindByte(p, end, '"');
+          if (!q) return false;
           f.append(p, static_cast<size_t>(q - p));
           p = q + 1;
           if (p < end && *p == '"') {
@@ -212,7 +254,66 @@ static void ReadCsvRecords(const std::string& Text, size_t From, char Delim, Fie
     }
     if (p < end && *p == '\r') ++p;
     if (p < end && *p == '\n') ++p;
-    EndRecord();
+    if (!EndRecord(col, static_cast<size_t>(p - recStart))) return false;
+  }
+  return true;
+}
+
+// The records and the most fields in one, checked: a quoted field without its closing quote or a
+// record over kMaxRecordBytes raises EExtGridError naming the record.
+static void CheckCsvShape(const std::string& text, size_t from, char delim, const std::string& Name,
+                          int64_t& records, int& maxCols) {
+  records = 0;
+  maxCols = 0;
+  const char* p = text.data() + from;
+  const char* end = text.data() + text.size();
+  const char* recStart = p;
+  int cols = 1;
+  bool quoted = false;
+  // Only quotes and line ends stop the scan; the delimiters between are counted on the way.
+  while (p < end) {
+    if (quoted) {
+      const char* q = FindByte(p, end, '"');
+      if (!q) {
+        p = end;
+        break;
+      }
+      p = q;
+      if (p + 1 < end && p[1] == '"') ++p;
+      else quoted = false;
+      ++p;
+      continue;
+    }
+    p = NextStop(p, end, delim, cols);
+    if (p >= end) break;
+    const char c = *p;
+    if (c == '"') {
+      // Quoted only where a field starts with the quote.
+      const bool fieldStart = p == recStart || p[-1] == delim || p[-1] == '\n' || p[-1] == '\r';
+      if (fieldStart) quoted = true;
+    } else if (c == delim && delim) {
+      ++cols;
+    } else {
+      if (c == '\r' && p + 1 < end && p[1] == '\n') ++p;
+      if (static_cast<size_t>(p - recStart) > kMaxRecordBytes)
+        throw EExtGridError("Cannot import " + Name + ": record " + std::to_string(records + 1) +
+                            " is longer than " + std::to_string(kMaxRecordBytes) + " bytes");
+      ++records;
+      maxCols = std::max(maxCols, cols);
+      cols = 1;
+      recStart = p + 1;
+    }
+    ++p;
+  }
+  if (quoted)
+    throw EExtGridError("Cannot import " + Name + ": a quoted field of record " + std::to_string(records + 1) +
+                        " has no closing quote");
+  if (recStart < end) {
+    if (static_cast<size_t>(end - recStart) > kMaxRecordBytes)
+      throw EExtGridError("Cannot import " + Name + ": record " + std::to_string(records + 1) +
+                          " is longer than " + std::to_string(kMaxRecordBytes) + " bytes");
+    ++records;
+    maxCols = std::max(maxCols, cols);
   }
 }
 
@@ -236,81 +337,8 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
   }
   const char delim = Delimiter ? Delimiter : GuessCSVDelimiter(text.substr(from, 1 << 20));
 
-  // The whole file is checked before the grid changes: records, columns, quotes, sizes.
   if (std::memchr(text.data() + from, '\0', text.size() - from))
     throw EExtGridError("Cannot import " + Name + ": it holds NUL bytes, it is no text file");
-  int64_t records = 0;
-  int maxCols = 0;
-  {
-    const char* p = text.data() + from;
-    const char* end = text.data() + text.size();
-    const char* recStart = p;
-    int cols = 1;
-    bool quoted = false;
-    // Only quotes, delimiters and line ends are looked at: inside quotes the next quote is
-    // searched for, outside them ordinary bytes are passed a table look-up each.
-    bool special[256] = {};
-    for (char k : {'"', '\r', '\n', delim}) special[static_cast<unsigned char>(k)] = true;
-    special[0] = false;
-    while (p < end) {
-      if (quoted) {
-        const char* q = static_cast<const char*>(std::memchr(p, '"', static_cast<size_t>(end - p)));
-        if (!q) {
-          p = end;
-          break;
-        }
-        p = q;
-        if (p + 1 < end && p[1] == '"') ++p;
-        else quoted = false;
-        ++p;
-        continue;
-      }
-      // Eight bytes at a time while they hold no quote and no line end: their delimiters are counted.
-      while (end - p >= 8) {
-        uint64_t w;
-        std::memcpy(&w, p, 8);
-        if (BytesEqual(w, '"') | BytesEqual(w, '\r') | BytesEqual(w, '\n')) break;
-        // One 0x80 per delimiter: moved to the low bit and summed into the top byte.
-        if (delim) cols += static_cast<int>(((BytesEqual(w, delim) >> 7) * 0x0101010101010101ull) >> 56);
-        p += 8;
-      }
-      if (p >= end) break;
-      const char c = *p;
-      if (!special[static_cast<unsigned char>(c)]) {
-        ++p;
-        continue;
-      }
-      if (c == '"') {
-        // Quoted only where a field starts with the quote.
-        const bool fieldStart = p == recStart || p[-1] == delim || p[-1] == '\n' || p[-1] == '\r';
-        if (fieldStart) quoted = true;
-      } else {
-        if (c == delim && delim) {
-          ++cols;
-        } else if (c == '\r' || c == '\n') {
-          if (c == '\r' && p + 1 < end && p[1] == '\n') ++p;
-          if (static_cast<size_t>(p - recStart) > kMaxRecordBytes)
-            throw EExtGridError("Cannot import " + Name + ": record " + std::to_string(records + 1) +
-                                " is longer than " + std::to_string(kMaxRecordBytes) + " bytes");
-          ++records;
-          maxCols = std::max(maxCols, cols);
-          cols = 1;
-          recStart = p + 1;
-        }
-      }
-      ++p;
-    }
-    if (quoted)
-      throw EExtGridError("Cannot import " + Name + ": a quoted field of record " + std::to_string(records + 1) +
-                          " has no closing quote");
-    if (recStart < end) {
-      if (static_cast<size_t>(end - recStart) > kMaxRecordBytes)
-        throw EExtGridError("Cannot import " + Name + ": record " + std::to_string(records + 1) +
-                            " is longer than " + std::to_string(kMaxRecordBytes) + " bytes");
-      ++records;
-      maxCols = std::max(maxCols, cols);
-    }
-  }
   const int startCol = IncludeFixedCells ? 0 : FixedCols();
   const bool footerRow = floatingFooter_->Visible() && floatingFooter_->FooterStyle() == fsFixedLastRow;
   int row = Append ? RowCount() - fixedFooters_ : (IncludeFixedCells ? 0 : FixedRows());
@@ -320,14 +348,79 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
     row = RowCount() - 1 - fixedFooters_;
     for (int c = 0; c < ColCount(); ++c) footer.push_back(GridCells(c, row));
   }
-  const int64_t needRows = row + records + fixedFooters_ + (footer.empty() ? 0 : 1);
-  const int64_t needCols = std::max<int64_t>(ColCount(), startCol + maxCols);
-  if (needRows > TGridStore::kIndexBound || needCols > TGridStore::kIndexBound)
-    throw EExtGridError("Cannot import " + Name + ": " + std::to_string(records) + " records of up to " +
-                        std::to_string(maxCols) + " fields do not fit into a grid");
-  CheckCellGrowth(needCols, needRows, "Cannot import " + Name);
+  const int first = row;
+  const int extraRows = fixedFooters_ + (footer.empty() ? 0 : 1);
+  int64_t records = 0;
+  int maxCols = 0;
+  const auto indexesFit = [&] {
+    return first + records + extraRows <= TGridStore::kIndexBound && startCol + maxCols <= TGridStore::kIndexBound;
+  };
+  const auto cellsFit = [&] {
+    return CellGrowthFits(std::max<int64_t>(ColCount(), startCol + maxCols), first + records + extraRows);
+  };
 
   TExtGridUndoRedo* undo = UndoRedo();
+  const bool tilde = TildeLineBreaks;
+  // A text without the marks needs no field looked at for them.
+  const auto holds = [&](char c) { return std::memchr(text.data() + from, c, text.size() - from) != nullptr; };
+  const bool marks = tilde ? holds('~') || holds('^') : holds('\v');
+  // Without an undo list or a load handler each field is read straight into its cell; else into
+  // a scratch text that the handler sees and the undo list compares before it is stored.
+  const bool direct = !undo && !OnLoadCell;
+  std::vector<std::string>* texts = nullptr;
+  std::string scratch;
+  const auto target = [&](int col) -> std::string& {
+    if (!direct) return scratch;
+    if (!texts) {
+      texts = &RowTextsQuietly(row);
+      // A row grows once, to the widest record so far.
+      if (texts->capacity() < static_cast<size_t>(startCol + maxCols)) texts->reserve(static_cast<size_t>(startCol + maxCols));
+    }
+    return TextInQuietly(*texts, startCol + col);
+  };
+  const auto field = [&](int col, std::string& f) {
+    if (marks) {
+      if (tilde) {
+        if (f.find_first_of("~^") != std::string::npos) ExtUtil::TildeToLineBreaks(f);
+      } else if (f.find('\v') != std::string::npos) {
+        ExtUtil::VTToLineBreaks(f);
+      }
+    }
+    if (direct) return;
+    // The load step without a repaint per cell: the grid repaints once at the end.
+    LoadCell(startCol + col, row, f);
+    if (undo && GridCells(startCol + col, row) != f) undo->Add(startCol + col, row, GridCells(startCol + col, row), f);
+    // Exchanged into the cell: the reader clears f before its next field.
+    SwapCellTextQuietly(startCol + col, row, f);
+  };
+
+  // Where no row to fill holds anything yet and nobody watches, the file is read in one pass
+  // straight into the cells: a fault found on the way drops those rows again, and the checked
+  // reading below then says what it is.
+  bool read = false;
+  const int held = Store().RowsHeld();
+  if (direct && footer.empty() && !OnFileProgress && first >= held) {
+    read = ReadCsvRecords(text, from, delim, target, field, [&](int fields, size_t bytes) {
+      texts = nullptr;
+      ++row;
+      ++records;
+      maxCols = std::max(maxCols, fields);
+      return bytes <= kMaxRecordBytes && indexesFit() && cellsFit();
+    });
+    if (!read) {
+      DropRowsQuietly(held);
+      row = first;
+      records = 0;
+      maxCols = 0;
+    }
+  }
+  // Else the whole file is checked before the grid changes: records, columns, quotes, sizes.
+  if (!read) CheckCsvShape(text, from, delim, Name, records, maxCols);
+  if (!indexesFit())
+    throw EExtGridError("Cannot import " + Name + ": " + std::to_string(records) + " records of up to " +
+                        std::to_string(maxCols) + " fields do not fit into a grid");
+  CheckCellGrowth(std::max<int64_t>(ColCount(), startCol + maxCols), first + records + extraRows, "Cannot import " + Name);
+
   TUndoStepScope step(undo);
   if (undo) undo->AddCounts(ColCount(), RowCount());
   BeginUpdate();
@@ -336,9 +429,8 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
       if (undo && !GridCells(c, row).empty()) undo->Add(c, row, GridCells(c, row), std::string());
       SetGridCells(c, row, std::string());
     }
-  const int first = row;
-  const int endRow = row + static_cast<int>(records);
-  SetRowCount(endRow + fixedFooters_ + (footer.empty() ? 0 : 1));
+  const int endRow = first + static_cast<int>(records);
+  SetRowCount(endRow + extraRows);
   if (startCol + maxCols > ColCount()) SetColCount(startCol + maxCols);
   int lastPercent = -1;
   auto progress = [&](int r) {
@@ -346,30 +438,15 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
     int pct = records ? static_cast<int>(std::lround(100.0 * (r - first) / records)) : 100;
     if (pct != lastPercent) OnFileProgress(this, lastPercent = pct);
   };
-  const bool tilde = TildeLineBreaks;
-  // A text without the marks needs no field looked at for them.
-  const auto holds = [&](char c) { return std::memchr(text.data() + from, c, text.size() - from) != nullptr; };
-  const bool marks = tilde ? holds('~') || holds('^') : holds('\v');
-  ReadCsvRecords(
-      text, from, delim,
-      [&](int col, std::string& f) {
-        if (marks) {
-          if (tilde) {
-            if (f.find_first_of("~^") != std::string::npos) ExtUtil::TildeToLineBreaks(f);
-          } else if (f.find('\v') != std::string::npos) {
-            ExtUtil::VTToLineBreaks(f);
-          }
-        }
-        // The load step without a repaint per cell: the grid repaints once at the end.
-        LoadCell(startCol + col, row, f);
-        if (undo && GridCells(startCol + col, row) != f) undo->Add(startCol + col, row, GridCells(startCol + col, row), f);
-        // Exchanged into the cell: the reader clears f before its next field.
-        SwapCellTextQuietly(startCol + col, row, f);
-      },
-      [&] {
-        ++row;
-        progress(row);
-      });
+  if (!read) {
+    if (direct) ReserveRowsQuietly(endRow);
+    ReadCsvRecords(text, from, delim, target, field, [&](int, size_t) {
+      texts = nullptr;
+      ++row;
+      progress(row);
+      return true;
+    });
+  }
   if (!footer.empty())
     for (int c = 0; c < static_cast<int>(footer.size()); ++c) SetGridCells(c, endRow, footer[static_cast<size_t>(c)]);
   if (records == 0) progress(row);

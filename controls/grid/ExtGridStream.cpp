@@ -106,8 +106,13 @@ void TExtStringGrid::CheckCellBlock(int64_t Cols, int64_t Rows, const std::strin
                       " cells are more than a grid holds (" + std::to_string(TGridStore::kCellLimit) + " cells)");
 }
 
+bool TExtStringGrid::CellGrowthFits(int64_t Cols, int64_t Rows) const {
+  return (Cols <= ColCount() && Rows <= RowCount()) ||
+         TGridStore::WithinCellLimit(std::max<int64_t>(Cols, ColCount()), std::max<int64_t>(Rows, RowCount()));
+}
+
 void TExtStringGrid::CheckCellGrowth(int64_t Cols, int64_t Rows, const std::string& What) const {
-  if (Cols <= ColCount() && Rows <= RowCount()) return;
+  if (CellGrowthFits(Cols, Rows)) return;
   CheckCellBlock(std::max<int64_t>(Cols, ColCount()), std::max<int64_t>(Rows, RowCount()), What);
 }
 

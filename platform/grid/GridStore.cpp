@@ -46,6 +46,11 @@ void TGridStore::Grow(std::vector<std::string>& v, int Col, int Hint) {
   v.resize(need);
 }
 
+std::vector<std::string>& TGridStore::RowTexts(int Row) {
+  CheckIndex(Row);
+  return RowFor(Row).Texts;
+}
+
 void TGridStore::SetText(int Col, int Row, const std::string& Value) {
   CheckIndex(Col, Row);
   if (Value.empty()) {

@@ -11,6 +11,7 @@
 // for rows that ever held one. A short text lives inside its std::string, so a
 // two-character cell costs the string itself and nothing on the heap.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -70,6 +71,24 @@ class TGridStore {
   // The rows from Lo take a new order in one pass: position Lo + k gets the row that stood at
   // Order[k] (the caller gives a permutation of Lo .. Lo + n - 1).
   void PermuteRows(int Lo, const std::vector<int>& Order);
+
+  // For a reader that fills a row field by field: the row's texts (the row is made when missing)
+  // and one cell among them, grown as SetText grows a row. Both references hold until the store's
+  // rows change.
+  std::vector<std::string>& RowTexts(int Row);
+  // Room for rows up to Rows (exclusive) before a reader fills them one by one.
+  void ReserveRows(int Rows) { rows_.reserve(static_cast<size_t>(std::clamp(Rows, 0, kIndexBound))); }
+  // Every row from Row on is dropped, as though never written: a reader's way back.
+  void DropRowsFrom(int Row) {
+    if (Row >= 0 && Row < RowsHeld()) rows_.resize(static_cast<size_t>(Row));
+  }
+  std::string& TextIn(std::vector<std::string>& Texts, int Col) const {
+    if (Col < 0 || Col >= kIndexBound) CheckIndex(Col);
+    // The next cell of a row with room: the common case of a row filled from its left.
+    if (static_cast<size_t>(Col) == Texts.size() && Texts.size() < Texts.capacity()) return Texts.emplace_back();
+    if (Col >= static_cast<int>(Texts.size())) Grow(Texts, Col, colHint_);
+    return Texts[static_cast<size_t>(Col)];
+  }
 
   // One row's cells: texts, and objects once one is set.
   struct TRowCells {

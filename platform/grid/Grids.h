@@ -496,6 +496,11 @@ class TStringGrid : public TDrawGrid {
   void SetCellTextQuietly(int ACol, int ARow, const std::string& Value) { store_.SetText(ACol, ARow, Value); }
   // The same without a copy: Value comes back holding the cell's text of before.
   void SwapCellTextQuietly(int ACol, int ARow, std::string& Value) { store_.SwapText(ACol, ARow, Value); }
+  // A row's texts and a cell among them, written in place by a bulk reader (TGridStore::RowTexts).
+  std::vector<std::string>& RowTextsQuietly(int ARow) { return store_.RowTexts(ARow); }
+  void ReserveRowsQuietly(int ARows) { store_.ReserveRows(ARows); }
+  void DropRowsQuietly(int AFrom) { store_.DropRowsFrom(AFrom); }
+  std::string& TextInQuietly(std::vector<std::string>& Texts, int ACol) { return store_.TextIn(Texts, ACol); }
   void SetCellObjectQuietly(int ACol, int ARow, TObject* Value) { store_.SetObject(ACol, ARow, Value); }
   // A row's cells taken out and put back whole, quietly as above.
   TGridStore::TRowCells TakeRowCells(int ARow) { return store_.TakeRow(ARow); }
