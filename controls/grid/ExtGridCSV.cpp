@@ -369,8 +369,13 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
   const bool direct = !undo && !OnLoadCell;
   std::vector<std::string>* texts = nullptr;
   std::string scratch;
+  bool tooWide = false;  // a record past the last column, found by the one-pass reading
   const auto target = [&](int col) -> std::string& {
     if (!direct) return scratch;
+    if (startCol + col >= TGridStore::kIndexBound) {
+      tooWide = true;
+      return scratch;
+    }
     if (!texts) {
       texts = &RowTextsQuietly(row);
       // A row grows once, to the widest record so far.
@@ -405,7 +410,7 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
       ++row;
       ++records;
       maxCols = std::max(maxCols, fields);
-      return bytes <= kMaxRecordBytes && indexesFit() && cellsFit();
+      return !tooWide && bytes <= kMaxRecordBytes && indexesFit() && cellsFit();
     });
     if (!read) {
       DropRowsQuietly(held);

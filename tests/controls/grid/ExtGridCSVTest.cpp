@@ -164,6 +164,7 @@ TEST_F(CsvTest, HostileFilesEndWithAMessageAndLeaveTheGridAsItWas) {
       {"NUL bytes", Write("nul.csv", std::string("a,b\r\nc\0d,e\r\n", 12)), "NUL"},
       {"a record over the limit", Write("long.csv", "a,b\r\n" + std::string(20u << 20, 'x') + "\r\n"), "longer than"},
       {"an unclosed quote", Write("open.csv", "a,b\r\n\"c,d\r\ne,f\r\n"), "no closing quote"},
+      {"a record wider than a grid", Write("wide.csv", "a,b\r\n" + std::string(1u << 20, ',') + "\r\n"), "do not fit"},
       {"a folder", (dir / "folder.csv").string(), "Not a regular file"},
       {"a FIFO", fifo, "Not a regular file"},
       {"no file", (dir / "none.csv").string(), "Cannot open file"},
