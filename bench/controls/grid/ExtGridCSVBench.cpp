@@ -13,8 +13,9 @@
 // loop into new vectors; a grid imported into again against the loop writing into the vectors of
 // the last run (texts assigned into the strings there, as the grid replaces its cells' texts).
 // The import does more than the loop, and that is measured as its cost: it checks the file
-// (UTF-8, NUL bytes, record sizes, unclosed quotes, the grid's limits) before it changes the grid,
-// restores the grid's line breaks in fields, and passes every text through the grid's load step.
+// (UTF-8, NUL bytes, record sizes, unclosed quotes, the grid's limits) before it changes the grid
+// or, into rows that hold nothing yet, while it reads (and drops those rows on a fault), and it
+// looks for the grid's line-break marks in the file.
 //
 // The sides run in turns in one run (bench/Interleaved.h: CPU time, median and spread of the
 // rounds' ratios). Goals: the import at most 1.5x the loop; at least 3x faster than Python's
