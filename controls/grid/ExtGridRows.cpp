@@ -349,18 +349,9 @@ void TExtStringGrid::RemoveRowSetRaw(const std::vector<int>& Rows) {
   }
   CloseEditForLines();
   TGridCountScope s(structural_);
-  const int lo = Rows.front(), n = RowCount();
-  std::vector<int> order;
-  order.reserve(static_cast<size_t>(n - lo));
-  size_t k = 0;
-  for (int r = lo; r < n; ++r) {
-    if (k < Rows.size() && Rows[k] == r) ++k;
-    else order.push_back(r);
-  }
-  order.insert(order.end(), Rows.begin(), Rows.end());
-  PermuteRows(lo, order);
+  const int n = RowCount(), last = n - static_cast<int>(Rows.size());
+  CloseUpRows(Rows);
   RowOrderRemovedAt(Rows);
-  const int last = n - static_cast<int>(Rows.size());
   for (int r = last; r < n; ++r) ClearLineData(true, r);
   SetRowCount(std::max(1, last));
 }
@@ -378,17 +369,13 @@ void TExtStringGrid::InsertRowSetRaw(const std::vector<int>& Rows) {
     if (edge > 0 && edge < RowCount() && MergeCrossesEdge(Store(), edge, ColCount())) SplitMergesAcross(true, edge);
   }
   TGridCountScope s(structural_);
-  const int old = RowCount(), m = static_cast<int>(Rows.size()), lo = Rows.front();
+  const int old = RowCount(), m = static_cast<int>(Rows.size());
   TBaseGrid::SetRowCount(old + m);
   for (int i = 0; i < m; ++i) {
     ClearLineData(true, old + i);
     SetRowHeights(old + i, DefaultRowHeight());
   }
-  std::vector<int> order;
-  order.reserve(static_cast<size_t>(old + m - lo));
-  int kept = lo, k = 0;
-  for (int p = lo; p < old + m; ++p) order.push_back(k < m && Rows[static_cast<size_t>(k)] == p ? old + k++ : kept++);
-  PermuteRows(lo, order);
+  OpenUpRows(Rows);
   RowOrderInsertedAt(Rows);
   SetRowCount(RowCount());
 }

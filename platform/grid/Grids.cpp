@@ -1134,9 +1134,7 @@ void TCustomGrid::MoveRowBlock(int FromIndex, int Count, int ToIndex) {
     else if (FromIndex < ToIndex && i >= FromIndex + Count && i < ToIndex + Count) i -= Count;
     else if (FromIndex > ToIndex && i >= ToIndex && i < FromIndex) i += Count;
   };
-  follow(current_.Y);
-  follow(anchor_.Y);
-  if (inplaceCol_ >= 0 && inplaceRow_ >= 0) follow(inplaceRow_);
+  FollowRows(follow);
   MoveRowBlockData(FromIndex, Count, ToIndex);
   RowHeightsChanged();
   if (editorMode_) UpdateEditorPlace();
@@ -1161,6 +1159,12 @@ void TCustomGrid::ExchangeRows(int ARow1, int ARow2) {
   if (editorMode_) UpdateEditorPlace();
 }
 
+void TCustomGrid::FollowRows(const std::function<void(int&)>& Follow) {
+  Follow(current_.Y);
+  Follow(anchor_.Y);
+  if (inplaceCol_ >= 0 && inplaceRow_ >= 0) Follow(inplaceRow_);
+}
+
 void TCustomGrid::PermuteRows(int Lo, const std::vector<int>& Order) {
   const int n = static_cast<int>(Order.size());
   if (n == 0) return;
@@ -1179,10 +1183,78 @@ void TCustomGrid::PermuteRows(int Lo, const std::vector<int>& Order) {
   auto follow = [&](int& i) {
     if (i >= Lo && i < Lo + n) i = to[static_cast<size_t>(i - Lo)];
   };
-  follow(current_.Y);
-  follow(anchor_.Y);
-  if (inplaceCol_ >= 0 && inplaceRow_ >= 0) follow(inplaceRow_);
+  FollowRows(follow);
   PermuteRowData(Lo, Order);
+  RowHeightsChanged();
+  if (editorMode_) UpdateEditorPlace();
+}
+
+namespace {
+// Ascending, distinct and inside 0 .. Count - 1.
+bool IsRowSet(const std::vector<int>& Rows, int Count) {
+  if (Rows.front() < 0 || Rows.back() >= Count) return false;
+  return std::adjacent_find(Rows.begin(), Rows.end(), std::greater_equal<int>()) == Rows.end();
+}
+}  // namespace
+
+void TCustomGrid::CloseUpRows(const std::vector<int>& Rows) {
+  if (Rows.empty()) return;
+  if (!IsRowSet(Rows, rowCount_)) throw EInvalidGridOperation("Grid index out of range");
+  const int n = rowCount_, m = static_cast<int>(Rows.size()), last = n - m;
+  GeometryChanged();
+  // Row i's new place: a kept row falls by the listed rows above it, the k-th listed goes to last + k.
+  auto follow = [&](int& i) {
+    if (i < Rows.front() || i >= n) return;
+    const auto k = static_cast<int>(std::lower_bound(Rows.begin(), Rows.end(), i) - Rows.begin());
+    i = k < m && Rows[static_cast<size_t>(k)] == i ? last + k : i - k;
+  };
+  FollowRows(follow);
+  // Each kept row past the first listed trades places with the listed row at the front of the
+  // gap, so the gap travels down and collects the listed rows.
+  int w = Rows.front();
+  for (int k = 0; k < m; ++k) {
+    const int end = k + 1 < m ? Rows[static_cast<size_t>(k) + 1] : n;
+    for (int r = Rows[static_cast<size_t>(k)] + 1; r < end; ++r, ++w) {
+      std::swap(rowHeights_[static_cast<size_t>(w)], rowHeights_[static_cast<size_t>(r)]);
+      ExchangeRowData(w, r);
+    }
+  }
+  RowHeightsChanged();
+  if (editorMode_) UpdateEditorPlace();
+}
+
+void TCustomGrid::OpenUpRows(const std::vector<int>& Rows) {
+  if (Rows.empty()) return;
+  if (!IsRowSet(Rows, rowCount_)) throw EInvalidGridOperation("Grid index out of range");
+  const int n = rowCount_, m = static_cast<int>(Rows.size()), old = n - m;
+  GeometryChanged();
+  // A kept row i rises by the places listed below its new place (Rows[k] - k never falls); the
+  // k-th row from old goes to the k-th place.
+  auto follow = [&](int& i) {
+    if (i < Rows.front() || i >= n) return;
+    if (i >= old) {
+      i = Rows[static_cast<size_t>(i - old)];
+      return;
+    }
+    int k = 0;
+    for (int lo = 0, hi = m; lo < hi;) {
+      const int mid = lo + (hi - lo) / 2;
+      if (Rows[static_cast<size_t>(mid)] - mid <= i) lo = k = mid + 1;
+      else hi = mid;
+    }
+    i += k;
+  };
+  FollowRows(follow);
+  // From the bottom up each kept row trades places with what stands at its new place; the rows
+  // from the end travel up into the places listed.
+  for (int k = m - 1; k >= 0; --k) {
+    const int end = k + 1 < m ? Rows[static_cast<size_t>(k) + 1] : n;
+    for (int p = end - 1; p > Rows[static_cast<size_t>(k)]; --p) {
+      const int from = p - k - 1;
+      std::swap(rowHeights_[static_cast<size_t>(p)], rowHeights_[static_cast<size_t>(from)]);
+      ExchangeRowData(p, from);
+    }
+  }
   RowHeightsChanged();
   if (editorMode_) UpdateEditorPlace();
 }

@@ -235,6 +235,17 @@ class TCustomGrid : public TCustomControl {
   // Order[k] (a permutation of Lo .. Lo + n - 1, else "Grid index out of range"), with data and
   // heights; the current cell, the anchor and the editor's row go with their rows. No RowMoved.
   void PermuteRows(int Lo, const std::vector<int>& Order);
+  // The rows listed (ascending, distinct, within the count) give up their places: the others close
+  // up in order from the first listed, and the listed rows go to the end with their data and
+  // heights, in no set order among themselves. The current cell, the anchor and the editor's row go
+  // with their rows (from the k-th listed row to the k-th place at the end). One exchange
+  // (ExchangeRowData) for each other row past the first listed, none for the rest; no RowMoved.
+  // Anything else raises "Grid index out of range" and changes nothing.
+  void CloseUpRows(const std::vector<int>& Rows);
+  // The reverse, for rows coming in: as many rows as listed, from the end, go to the places listed
+  // (ascending, places after the move) in no set order among themselves, and the others move down
+  // in order. The indexes that follow rows take the k-th of those rows to the k-th place listed.
+  void OpenUpRows(const std::vector<int>& Rows);
   // The row (column) is dropped: the rows below move up and the count falls by one.
   void DeleteRow(int ARow);
   void DeleteColumn(int ACol);
@@ -388,6 +399,8 @@ class TCustomGrid : public TCustomControl {
   void UpdateScrollPos();
   void ScrollBarMessage(bool Horz, TMessage& Message);
   void UpdateEditorPlace();
+  // The current cell's row, the anchor's and the editor's go where Follow sends their rows.
+  void FollowRows(const std::function<void(int&)>& Follow);
   void DrawSizingLine(bool Show);
   void DrawMoveMark(bool Show);
   void CancelMouseMode();

@@ -1,6 +1,7 @@
 // The string grid's data through the grid: texts and objects written beyond the
 // counts come back when the counts grow, lines move and go with their data and
 // sizes, row assignment, and bad indexes raise the grid's error.
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -119,6 +120,63 @@ TEST_F(Data, PermutedRowsTakeTheirDataAndTheCurrentRow) {
     EXPECT_THROW(grid->PermuteRows(c.Lo, c.Order), EInvalidGridOperation) << c.Lo;
     EXPECT_EQ(grid->Cells(1, 6), "r7") << "the last order above stays";
     EXPECT_EQ(grid->Cells(1, 7), "r6");
+  }
+}
+
+// Rows listed give up their places (CloseUpRows) or the rows from the end come in at them
+// (OpenUpRows): the others keep their order, heights go with their rows, the listed places hold the
+// rows expected in any order, and the current row goes with its row; a list not ascending,
+// repeating a row or leaving the grid raises and changes nothing.
+TEST_F(Data, RowsCloseUpAndOpenUpAroundTheListedPlaces) {
+  auto fill = [&](int Current) {
+    grid->SetRowCount(8);
+    for (int r = 0; r < 8; ++r) {
+      grid->SetCells(1, r, std::to_string(r));
+      grid->SetRowHeights(r, 20 + r);
+    }
+    grid->SetRow(Current);
+  };
+  // The row standing at each place, -1 for any of Set; every row stands once.
+  auto rows = [&](const std::vector<int>& Set) {
+    std::vector<int> v, all;
+    for (int r = 0; r < 8; ++r) {
+      all.push_back(std::stoi(grid->Cells(1, r)));
+      EXPECT_EQ(grid->RowHeights(r), 20 + all.back());
+      v.push_back(std::count(Set.begin(), Set.end(), all.back()) ? -1 : all.back());
+    }
+    EXPECT_TRUE(std::is_permutation(all.begin(), all.end(), std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}.begin()));
+    return v;
+  };
+  auto at = [](const std::vector<int>& V, int X) { return static_cast<int>(std::find(V.begin(), V.end(), X) - V.begin()); };
+  struct Case {
+    std::vector<int> Rows;
+    int Current;
+  };
+  for (const Case& c : {Case{{0}, 3}, Case{{1, 2, 3}, 5}, Case{{1, 3, 6}, 3}, Case{{0, 2, 4, 6}, 7}, Case{{7}, 7}, Case{{2, 5}, 1}}) {
+    SCOPED_TRACE(::testing::PrintToString(c.Rows));
+    const int last = 8 - static_cast<int>(c.Rows.size());
+    auto listed = [&](int r) { return std::binary_search(c.Rows.begin(), c.Rows.end(), r); };
+    std::vector<int> closed, opened, coming;
+    for (int r = 0, k = 0; r < 8; ++r) {
+      if (!listed(r)) closed.push_back(r);
+      opened.push_back(listed(r) ? -1 : k++);
+      if (r >= last) coming.push_back(r);
+    }
+    closed.resize(8, -1);
+    fill(c.Current);
+    grid->CloseUpRows(c.Rows);
+    EXPECT_EQ(rows(c.Rows), closed);
+    EXPECT_EQ(grid->Row(), listed(c.Current) ? last + at(c.Rows, c.Current) : at(closed, c.Current));
+    fill(c.Current);
+    grid->OpenUpRows(c.Rows);
+    EXPECT_EQ(rows(coming), opened);
+    EXPECT_EQ(grid->Row(), c.Current < last ? at(opened, c.Current) : c.Rows[static_cast<size_t>(c.Current - last)]);
+  }
+  fill(1);
+  for (const std::vector<int>& bad : {std::vector<int>{2, 2}, {3, 1}, {-1, 2}, {5, 8}}) {
+    EXPECT_THROW(grid->CloseUpRows(bad), EInvalidGridOperation);
+    EXPECT_THROW(grid->OpenUpRows(bad), EInvalidGridOperation);
+    EXPECT_EQ(rows({}), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
   }
 }
 
