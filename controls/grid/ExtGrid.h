@@ -919,7 +919,8 @@ class TExtStringGrid : public TBaseGrid {
   bool TakeCaretPress(TPoint& At);
   void FollowEditCell();
   void ColorRow(int ARow, TColor Value, int Which);
-  TGridItem MakeHiddenRecord(int ADisplRow, int AIdx);
+  // Fills a new record with the displayed row's height, row record and cells.
+  void MakeHiddenRecord(TGridItem& AItem, int ADisplRow, int AIdx);
   void TakeHiddenRecord(TGridItem& AItem, int ADisplRow);
   // Hiding and showing by data index (ascending), one pass over the rows whatever their number.
   void HideRealRows(const std::vector<int>& Rows);

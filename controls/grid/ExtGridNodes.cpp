@@ -256,6 +256,7 @@ void TExtStringGrid::ContractAll() {
   const int current = Row();
   // Nodes come in row order: a nested span adds only the rows past those already listed.
   std::vector<int> rows;
+  rows.reserve(static_cast<size_t>(RowCount()));
   int listed = -1;
   for (int r = FixedRows(); r < RowCount() - fixedFooters_; ++r) {
     TCellGraphic* g = NodeAt(Store(), r);

@@ -303,16 +303,14 @@ bool TExtStringGrid::IsHiddenRow(int ARow) const { return hiddenRows_->Contains(
 // ---------------------------------------------------------------- hiding rows
 // The record takes the displayed row's cells whole (the grouped column waiting past the last
 // column goes with them), its height and row record; the row is left empty.
-TGridItem TExtStringGrid::MakeHiddenRecord(int ADisplRow, int AIdx) {
-  TGridItem it;
-  it.Idx = AIdx;
-  it.Height = RowHeights(ADisplRow);
-  it.RowAttrs = RowAttributes(ADisplRow);
-  it.Cells = TakeRowCells(ADisplRow);
-  if (it.Cells.Objects && controlList_->Count() > 0)
-    for (TObject* o : *it.Cells.Objects)
+void TExtStringGrid::MakeHiddenRecord(TGridItem& AItem, int ADisplRow, int AIdx) {
+  AItem.Idx = AIdx;
+  AItem.Height = RowHeights(ADisplRow);
+  AItem.RowAttrs = RowAttributes(ADisplRow);
+  AItem.Cells = TakeRowCells(ADisplRow);
+  if (AItem.Cells.Objects && controlList_->Count() > 0)
+    for (TObject* o : *AItem.Cells.Objects)
       if (auto* p = static_cast<TCellProperties*>(o); p && p->Control) p->Control->SetVisible(false);
-  return it;
 }
 
 // Quietly: the operations that show rows repaint the whole grid once at their end.
@@ -382,23 +380,28 @@ void TExtStringGrid::InsertRowSetRaw(const std::vector<int>& Rows) {
 
 void TExtStringGrid::HideRealRows(const std::vector<int>& Rows) {
   // Each row not hidden yet goes into a record of its own, taken from its displayed position.
-  std::vector<int> real, displ;
+  std::vector<int> displ;
+  displ.reserve(Rows.size());
   int h = 0;
   for (int r : Rows) {
     if (r < 0) continue;
     while (h < hiddenRows_->Count() && hiddenRows_->Items(h)->Idx < r) ++h;
     if (h < hiddenRows_->Count() && hiddenRows_->Items(h)->Idx == r) continue;
     if (r - h >= RowCount()) break;
-    real.push_back(r);
     displ.push_back(r - h);
   }
   if (displ.empty()) return;
   CloseEditForLines();
   TGridCountScope s(structural_);
   SplitMergesAround(displ);
-  std::vector<TGridItem> records;
-  records.reserve(real.size());
-  for (size_t i = 0; i < real.size(); ++i) records.push_back(MakeHiddenRecord(displ[i], real[i]));
+  std::vector<TGridItem> records = hiddenRows_->TakeStorage();
+  records.reserve(displ.size());
+  // The data index: the displayed one plus the records before the row.
+  h = 0;
+  for (int d : displ) {
+    while (h < hiddenRows_->Count() && hiddenRows_->Items(h)->Idx <= d + h) ++h;
+    MakeHiddenRecord(records.emplace_back(), d, d + h);
+  }
   hiddenRows_->Merge(std::move(records));
   RemoveRowSetRaw(displ);
   RefreshView();
@@ -419,6 +422,7 @@ void TExtStringGrid::ShowRealRows(const std::vector<int>& Rows) {
   }
   InsertRowSetRaw(displ);
   for (size_t i = 0; i < records.size(); ++i) TakeHiddenRecord(records[i], displ[i]);
+  hiddenRows_->KeepStorage(std::move(records));
   RefreshView();
 }
 

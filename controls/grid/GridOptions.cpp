@@ -386,6 +386,18 @@ std::vector<TGridItem> THiddenRows::Extract(const std::vector<int>& Idxs) {
   return taken;
 }
 
+std::vector<TGridItem> THiddenRows::TakeStorage() {
+  std::vector<TGridItem> v;
+  if (items_.empty()) v.swap(items_);
+  return v;
+}
+
+void THiddenRows::KeepStorage(std::vector<TGridItem> Spent) {
+  if (!items_.empty() || Spent.capacity() <= items_.capacity()) return;
+  Spent.clear();
+  items_.swap(Spent);
+}
+
 // ---------------------------------------------------------------- component options
 TCellNode::TCellNode(TExtStringGrid* Grid) : TGridOptionObject(Grid), expand_(new TBitmap), contract_(new TBitmap) {}
 void TCellNode::Assign(TPersistent* Source) {

@@ -446,6 +446,11 @@ class THiddenRows {
   void Merge(std::vector<TGridItem> Added);
   // Gives up the records of the indexes listed (ascending); indexes not held are skipped.
   std::vector<TGridItem> Extract(const std::vector<int>& Idxs);
+  // Storage for new records: the list's own while it holds none, as the records shown last left
+  // it, so that hiding many rows again writes into memory in use instead of fresh pages.
+  std::vector<TGridItem> TakeStorage();
+  // Records shown (their cells taken) hand their storage back to an empty list.
+  void KeepStorage(std::vector<TGridItem> Spent);
   void Clear() { items_.clear(); }
 
  private:

@@ -257,6 +257,25 @@ TEST_F(ExtGridTest, HideAndUnhideRoundTripsOverMixedBlocks) {
   EXPECT_EQ(Column(1), before);
 }
 
+// The list's storage changes hands only while it holds no records: records shown while others
+// stay hidden never take the others' place, and an emptied list's storage serves the next records.
+TEST(HiddenRows, StorageChangesHandsOnlyThroughAnEmptyList) {
+  THiddenRows list;
+  std::vector<TGridItem> added(3);
+  for (int k = 0; k < 3; ++k) added[static_cast<size_t>(k)].Idx = 2 + 3 * k;  // 2, 5, 8
+  list.Merge(std::move(added));
+  EXPECT_EQ(list.TakeStorage().capacity(), 0u);
+  std::vector<TGridItem> shown = list.Extract({5});
+  shown.reserve(64);  // more than the list's own
+  list.KeepStorage(std::move(shown));
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.Items(0)->Idx + list.Items(1)->Idx, 10);
+  list.KeepStorage(list.Extract({2, 8}));
+  EXPECT_EQ(list.Count(), 0);
+  std::vector<TGridItem> next = list.TakeStorage();
+  EXPECT_TRUE(next.empty() && next.capacity() >= 2);
+}
+
 TEST_F(ExtGridTest, ColumnMappingIsTheIdentityWithoutHiddenColumns) {
   EXPECT_EQ(grid->RealColIndex(3), 3);
   EXPECT_EQ(grid->DisplColIndex(3), 3);
