@@ -923,11 +923,14 @@ class TExtStringGrid : public TBaseGrid {
   void MakeHiddenRecord(TGridItem& AItem, int ADisplRow, int AIdx);
   void TakeHiddenRecord(TGridItem& AItem, int ADisplRow);
   // Hiding and showing by data index (ascending), one pass over the rows whatever their number.
-  void HideRealRows(const std::vector<int>& Rows);
+  // Without MergesToSplit the caller has found no vertical merge crossing any row's top edge.
+  void HideRealRows(const std::vector<int>& Rows, bool MergesToSplit = true);
   void ShowRealRows(const std::vector<int>& Rows);
   // Displayed rows removed (indexes before the removal) or inserted blank (indexes after it) at once.
   void RemoveRowSetRaw(const std::vector<int>& Rows);
   void SplitMergesAround(const std::vector<int>& Rows);
+  // Whether a vertical merge crosses the top edge of the row: a covered cell of it whose base lies above.
+  bool MergeCrossesEdge(int Edge) const;
   void InsertRowSetRaw(const std::vector<int>& Rows);
   double ColumnAggregate(int ACol, int FromRow, int ToRow, int Kind);
   // painting and cell text

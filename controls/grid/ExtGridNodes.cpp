@@ -254,11 +254,16 @@ void TExtStringGrid::ContractAll() {
   TNodeUpdate u(this);
   UnHideRowsAll();
   const int current = Row();
-  // Nodes come in row order: a nested span adds only the rows past those already listed.
+  // Nodes come in row order: a nested span adds only the rows past those already listed. The same
+  // read of each row's objects finds whether a vertical merge crosses any edge the hidden rows can
+  // touch (down to the first footer's top); with none, hiding has nothing to split.
   std::vector<int> rows;
   rows.reserve(static_cast<size_t>(RowCount()));
   int listed = -1;
-  for (int r = FixedRows(); r < RowCount() - fixedFooters_; ++r) {
+  const int footer = RowCount() - fixedFooters_;
+  bool merges = footer > 0 && footer < RowCount() && MergeCrossesEdge(footer);
+  for (int r = FixedRows(); r < footer; ++r) {
+    merges = merges || (r > 0 && MergeCrossesEdge(r));
     TCellGraphic* g = NodeAt(Store(), r);
     if (!g) continue;
     g->CellBoolean = true;
@@ -267,7 +272,7 @@ void TExtStringGrid::ContractAll() {
     listed = std::max(listed, end);
   }
   // Nothing is hidden now: displayed rows are data rows.
-  HideRealRows(rows);
+  HideRealRows(rows, merges);
   if (std::binary_search(rows.begin(), rows.end(), current)) {
     // The current row goes to the node that folded it.
     int node = current;

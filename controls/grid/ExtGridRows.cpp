@@ -5,22 +5,18 @@
 
 #include "controls/grid/ExtGrid.h"
 
-namespace {
-
-// Whether a vertical merge crosses the top edge of the row: a covered cell of it whose base lies
-// above. Read from the store in place, as the folds ask it of every row they move.
-bool MergeCrossesEdge(const TGridStore& S, int Edge, int Cols) {
-  for (int c = 0; c < Cols; ++c) {
+// Read from the store in place, as the folds ask it of every row they move.
+bool TExtStringGrid::MergeCrossesEdge(int Edge) const {
+  const TGridStore& s = Store();
+  for (int c = 0, cols = ColCount(); c < cols; ++c) {
     TObject* o = nullptr;
-    S.TextAndObject(c, Edge, o);
+    s.TextAndObject(c, Edge, o);
     if (!o) continue;
     const auto* p = static_cast<const TCellProperties*>(o);
     if (!p->IsBaseCell && p->CellSpanY > 0) return true;
   }
   return false;
 }
-
-}  // namespace
 
 bool TExtStringGrid::MergeCells(int ACol, int ARow, int NumCols, int NumRows) {
   // The typed text would end under another cell's base, out of the editor's and validation's reach.
@@ -326,9 +322,8 @@ void TExtStringGrid::TakeHiddenRecord(TGridItem& AItem, int ADisplRow) {
 
 // A vertical merge through a row that leaves is split; one within the row travels with it.
 void TExtStringGrid::SplitMergesAround(const std::vector<int>& Rows) {
-  const int cols = ColCount();
   auto split = [&](int Edge) {
-    if (Edge > 0 && Edge < RowCount() && MergeCrossesEdge(Store(), Edge, cols)) SplitMergesAcross(true, Edge);
+    if (Edge > 0 && Edge < RowCount() && MergeCrossesEdge(Edge)) SplitMergesAcross(true, Edge);
   };
   int done = -1;
   for (int d : Rows) {
@@ -364,7 +359,7 @@ void TExtStringGrid::InsertRowSetRaw(const std::vector<int>& Rows) {
   CloseEditForLines();
   for (size_t k = 0; k < Rows.size(); ++k) {
     const int edge = Rows[k] - static_cast<int>(k);
-    if (edge > 0 && edge < RowCount() && MergeCrossesEdge(Store(), edge, ColCount())) SplitMergesAcross(true, edge);
+    if (edge > 0 && edge < RowCount() && MergeCrossesEdge(edge)) SplitMergesAcross(true, edge);
   }
   TGridCountScope s(structural_);
   const int old = RowCount(), m = static_cast<int>(Rows.size());
@@ -378,7 +373,7 @@ void TExtStringGrid::InsertRowSetRaw(const std::vector<int>& Rows) {
   SetRowCount(RowCount());
 }
 
-void TExtStringGrid::HideRealRows(const std::vector<int>& Rows) {
+void TExtStringGrid::HideRealRows(const std::vector<int>& Rows, bool MergesToSplit) {
   // Each row not hidden yet goes into a record of its own, taken from its displayed position.
   std::vector<int> displ;
   displ.reserve(Rows.size());
@@ -393,7 +388,7 @@ void TExtStringGrid::HideRealRows(const std::vector<int>& Rows) {
   if (displ.empty()) return;
   CloseEditForLines();
   TGridCountScope s(structural_);
-  SplitMergesAround(displ);
+  if (MergesToSplit) SplitMergesAround(displ);
   std::vector<TGridItem> records = hiddenRows_->TakeStorage();
   records.reserve(displ.size());
   // The data index: the displayed one plus the records before the row.

@@ -176,6 +176,7 @@ TEST_F(NodesTest, FoldAllAndUnfoldAllMatchTheModel) {
     std::vector<TMerge> Merges;
     int Current;
     bool Checks;
+    int Footers = 0;
   };
   const std::vector<TShape> shapes = {
       {"one node", 10, {{2, 4}}, {}, 3, false},
@@ -185,12 +186,14 @@ TEST_F(NodesTest, FoldAllAndUnfoldAllMatchTheModel) {
       {"merges across, within and among shown rows", 20, {{3, 5}, {12, 4}},
        {{2, 2, 1, 3}, {3, 5, 2, 1}, {2, 8, 2, 2}, {3, 14, 1, 4}, {2, 16, 1, 3}}, 1, false},
       {"row check boxes", 24, {{1, 6}, {2, 3}, {10, 8}}, {{2, 11, 1, 2}}, 12, true},
+      {"a merge down into the footer", 10, {{7, 3}}, {{2, 9, 1, 2}}, 5, false, 1},
   };
   for (const TShape& k : shapes) {
     SCOPED_TRACE(k.Name);
     grid->ClearAll();
     grid->MouseActions()->SetHotmailRowSelect(k.Checks);
     grid->SetRowCount(k.Rows + 1);
+    grid->SetFixedFooters(k.Footers);
     for (int r = 1; r <= k.Rows; ++r)
       for (int c = 1; c < grid->ColCount(); ++c) grid->SetCells(c, r, "r" + std::to_string(r) + "c" + std::to_string(c));
     for (const TMerge& m : k.Merges) ASSERT_TRUE(grid->MergeCells(m.Col, m.Row, m.Cols, m.Rows));
@@ -248,6 +251,7 @@ TEST_F(NodesTest, FoldAllAndUnfoldAllMatchTheModel) {
     for (int r = 1; r <= k.Rows; ++r) EXPECT_EQ(grid->Cells(1, r), before[static_cast<size_t>(r * grid->ColCount() + 1)]);
     for (const TMerge& m : k.Merges) grid->SplitCells(m.Col, m.Row);
     grid->RemoveAllNodes();
+    grid->SetFixedFooters(0);
   }
 }
 
