@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
-inline void Check(bool ok, const char* what) {
+inline void Check(bool ok, const char* what = "a model check") {
   if (ok) return;
   fprintf(stderr, "broken: %s\n", what);
   __builtin_trap();

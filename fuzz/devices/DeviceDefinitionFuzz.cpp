@@ -7,11 +7,9 @@
 
 #include "app/bus/ByteText.h"
 #include "devices/Longi2cFile.h"
+#include "fuzz/FuzzInput.h"
 
 namespace {
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

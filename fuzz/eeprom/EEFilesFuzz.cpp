@@ -7,12 +7,9 @@
 #include <string>
 
 #include "eeprom/EEFiles.h"
+#include "fuzz/FuzzInput.h"
 
 namespace {
-
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
 
 const uint32_t kSizes[] = {16, 128, 256, 512, 1024, 2048, 4096, 8192, 16384, 32768, 65536};
 constexpr unsigned kSizeCount = sizeof(kSizes) / sizeof(kSizes[0]);

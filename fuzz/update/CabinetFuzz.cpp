@@ -2,7 +2,7 @@
 // checks that nothing appears outside that folder.
 #include "update/cabfdi.h"
 
-#include "FuzzScratch.h"
+#include "fuzz/FuzzScratch.h"
 
 using namespace fuzzscratch;
 

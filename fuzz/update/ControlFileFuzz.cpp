@@ -7,7 +7,7 @@
 #include "platform/rtl/Win1252.h"
 #include "update/NUpdate.h"
 
-#include "FuzzScratch.h"
+#include "fuzz/FuzzScratch.h"
 
 using namespace fuzzscratch;
 

@@ -3,7 +3,7 @@
 #include "platform/archive/Archive.h"
 #include "update/cabfdi.h"
 
-#include "FuzzScratch.h"
+#include "fuzz/FuzzScratch.h"
 
 using namespace fuzzscratch;
 

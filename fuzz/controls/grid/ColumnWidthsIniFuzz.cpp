@@ -1,17 +1,16 @@
 // The column-width INI file on arbitrary bytes: the widths read from it stay within their range;
 // the save from the grid's destructor either writes a file that gives the same widths back, or,
 // reported to the application, leaves the file byte for byte as it was.
-#include <unistd.h>
-
 #include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "fuzz/FuzzScratch.h"
 #include "fuzz/controls/grid/GridFuzzSupport.h"
 
 namespace {
-std::string gDir, gFile;
+std::string gFile;
 
 std::string Contents() {
   std::ifstream in(gFile, std::ios::binary);
@@ -35,17 +34,13 @@ TExtStringGrid* WidthsGrid() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   StartGridFuzz();
-  char tmpl[] = "/tmp/velmaron-fuzz-widths-XXXXXX";
-  const char* dir = mkdtemp(tmpl);
-  gDir = dir ? dir : "/tmp";
-  gFile = gDir + "/widths.ini";
-  setenv("VELMARON_CONFIG_DIR", gDir.c_str(), 1);
+  setenv("VELMARON_CONFIG_DIR", fuzzscratch::Root().c_str(), 1);
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  std::ofstream(gFile, std::ios::binary | std::ios::trunc) << bytes;
+  gFile = fuzzscratch::Reset("widths.ini", data, size);
   int reported = 0;
   Application->OnException = [&](TObject*, Exception&) { ++reported; };
   TExtStringGrid* g = WidthsGrid();

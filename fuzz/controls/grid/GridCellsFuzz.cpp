@@ -10,14 +10,9 @@
 #include "controls/grid/ExtGrid.h"
 #include "controls/grid/GridCellIO.h"
 #include "platform/gui/Forms.h"
+#include "fuzz/FuzzInput.h"
 
 namespace {
-void Check(bool ok, const char* what) {
-  if (ok) return;
-  fprintf(stderr, "broken: %s\n", what);
-  __builtin_trap();
-}
-
 TForm* gForm = nullptr;
 std::string gGood;
 

@@ -3,37 +3,28 @@
 // imported again into a fresh grid gives the same grid. Appended (rows that hold nothing yet, read
 // in one pass) it ends as in a grid with a load handler (read after a check), and a refused file
 // leaves no row behind.
-#include <unistd.h>
-
 #include <cstdint>
-#include <fstream>
 #include <string>
 
+#include "fuzz/FuzzScratch.h"
 #include "fuzz/controls/grid/GridFuzzSupport.h"
 #include "platform/grid/GridStore.h"
 
-namespace {
-std::string gFile;
-}
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   StartGridFuzz();
-  char tmpl[] = "/tmp/velmaron-fuzz-csv-XXXXXX";
-  const char* dir = mkdtemp(tmpl);
-  gFile = std::string(dir ? dir : "/tmp") + "/input.csv";
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool append = size > 0 && (data[0] & 1);
-  std::ofstream(gFile, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  const std::string file = fuzzscratch::Reset("input.csv", data, size);
   TExtStringGrid* g = NewFuzzGrid(size > 0 && (data[0] & 2));
   const std::string before = GridState(*g);
   const int held = g->Store().RowsHeld();
   bool taken = true;
   std::string refusal;
   try {
-    g->LoadCSVFile(gFile, append);
+    g->LoadCSVFile(file, append);
   } catch (const EExtGridError& e) {
     taken = false;
     refusal = e.Message();
@@ -43,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     h->OnLoadCell = [](TObject*, int, int, std::string&) {};
     std::string hRefusal;
     try {
-      h->LoadCSVFile(gFile, true);
+      h->LoadCSVFile(file, true);
     } catch (const EExtGridError& e) {
       hRefusal = e.Message();
     }
@@ -57,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(TGridStore::WithinCellLimit(g->ColCount(), g->RowCount()), "the import grew the grid past the cell limit");
     if (!append) {
       TExtStringGrid* h = NewFuzzGrid(size > 0 && (data[0] & 2));
-      h->LoadCSVFile(gFile, false);
+      h->LoadCSVFile(file, false);
       Check(GridState(*h) == GridState(*g), "the same file imported twice gave two grids");
       delete h;
     }

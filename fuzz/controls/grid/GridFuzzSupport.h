@@ -8,12 +8,7 @@
 
 #include "controls/grid/ExtGrid.h"
 #include "platform/gui/Forms.h"
-
-inline void Check(bool ok, const char* what) {
-  if (ok) return;
-  fprintf(stderr, "broken: %s\n", what);
-  __builtin_trap();
-}
+#include "fuzz/FuzzInput.h"
 
 inline TForm*& FuzzForm() {
   static TForm* form = nullptr;

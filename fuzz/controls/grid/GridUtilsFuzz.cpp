@@ -7,13 +7,11 @@
 
 #include "controls/grid/ExtObj.h"
 #include "controls/grid/ExtUtil.h"
+#include "fuzz/FuzzInput.h"
 
 using namespace ExtUtil;
 
 namespace {
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

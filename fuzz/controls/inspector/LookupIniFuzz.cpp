@@ -1,8 +1,6 @@
 // The lookup-list INI file of an edit on arbitrary bytes: the lists read from it are held to the
 // history's size; a save either writes a file that gives the same value and lists back, or,
 // reported to the application, leaves the file byte for byte as it was.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,14 +10,10 @@
 
 #include "controls/inspector/ExtEdit.h"
 #include "platform/gui/Forms.h"
+#include "fuzz/FuzzInput.h"
+#include "fuzz/FuzzScratch.h"
 
 namespace {
-void Check(bool ok, const char* what) {
-  if (ok) return;
-  fprintf(stderr, "broken: %s\n", what);
-  __builtin_trap();
-}
-
 TForm* gForm = nullptr;
 std::string gFile;
 
@@ -57,15 +51,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("VELMARON_TEST", "1", 1);
   Application->Initialize();
   gForm = new TForm(Application);
-  char tmpl[] = "/tmp/velmaron-fuzz-lookup-XXXXXX";
-  const char* dir = mkdtemp(tmpl);
-  gFile = std::string(dir ? dir : "/tmp") + "/lookup.ini";
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  std::ofstream(gFile, std::ios::binary | std::ios::trunc) << bytes;
+  gFile = fuzzscratch::Reset("lookup.ini", data, size);
   int reported = 0;
   Application->OnException = [&](TObject*, Exception&) { ++reported; };
   TExtEdit* e = NewEdit();

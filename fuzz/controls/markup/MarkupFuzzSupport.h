@@ -13,16 +13,13 @@
 #include "controls/markup/InspectorMarkup.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Win1252.h"
+#include "fuzz/FuzzInput.h"
 
 namespace markupfuzz {
 
 constexpr size_t kHeader = 6;
 // Inputs up to this length; the targets ask libFuzzer for it themselves.
 constexpr size_t kMaxLength = 100000;
-
-inline void Check(bool ok) {
-  if (!ok) std::abort();
-}
 
 // Adds "-max_len" unless the command line gives one.
 inline void AskForLongInputs(int* argc, char*** argv) {

@@ -13,6 +13,7 @@
 
 #include "platform/grid/Grids.h"
 #include "platform/gui/Forms.h"
+#include "fuzz/FuzzInput.h"
 
 namespace {
 
@@ -46,14 +47,7 @@ void ModelClear(TModel& m, bool rows, int index) {
   }
 }
 
-void Check(bool ok) {
-  if (!ok) __builtin_trap();
-}
-
-struct TReader {
-  const uint8_t* p;
-  size_t n;
-  uint8_t Byte() { return n ? (--n, *p++) : 0; }
+struct TIndexReader : TReader {
   // Mostly small indexes, sometimes negative, past the counts or past the store's bound.
   int Index() {
     uint8_t b = Byte();
@@ -102,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // One input in eight also paints along the way (painting fills the canvas's caches,
   // which makes the leak check after a run slow, so not every run does).
   const bool paint = size > 0 && (data[0] & 7) == 0;
-  TReader in{data, size};
+  TIndexReader in{{data, size}};
   for (int step = 0; step < 300 && in.n > 0; ++step) {
     uint8_t op = in.Byte() % 16;
     int a = in.Index(), b = in.Index();

@@ -5,12 +5,9 @@
 #include <string>
 
 #include "platform/rtl/IniFiles.h"
+#include "fuzz/FuzzInput.h"
 
 namespace {
-
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include "fuzz/FuzzInput.h"
 
 namespace fuzzscratch {
 
@@ -29,10 +30,6 @@ inline std::string Reset(const std::string& name, const uint8_t* data, size_t si
   std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(data),
                                            static_cast<std::streamsize>(size));
   return p.string();
-}
-
-inline void Check(bool ok) {
-  if (!ok) std::abort();
 }
 
 }  // namespace fuzzscratch
