@@ -101,9 +101,15 @@ TInspectorCombo::TInspectorCombo(TComponent* AOwner) : TInspComboBox(AOwner) { S
 
 void TInspectorCombo::WMGetDlgCode(TMessage& Message) { Message.Result = kEditorKeys; }
 
-// Shared by both lists: arrows go to the bar unless Ctrl is held or the list is open;
+// Shared by both lists: arrows go to the bar unless Ctrl or Alt is held or the list is open;
 // Return, with the list closed, commits or moves on (after OnEditAutoAdvance).
 static bool ListKey(TCustomComboBox* Combo, TInspectorItem* Item, WORD& Key, TShiftState Shift) {
+  // Alt+Down and Alt+Up open and close the list, as in every list of the desktop.
+  if ((Key == VK_UP || Key == VK_DOWN) && (Shift & ssAlt) && !(Shift & ssCtrl)) {
+    Combo->SetDroppedDown(Key == VK_DOWN && !Combo->DroppedDown());
+    Key = 0;
+    return true;
+  }
   if ((Key == VK_UP || Key == VK_DOWN) && !(Shift & ssCtrl) && !Combo->DroppedDown())
     return ToBar(Combo, Item, Key);
   if (Key == VK_RETURN && !Combo->DroppedDown()) {

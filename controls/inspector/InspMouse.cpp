@@ -223,7 +223,8 @@ void TInspectorBar::PropertyRowClick(TMouseButton Button, TInspectorPanel* P, TI
   }
   if (X > capRight - (Multi ? 1 : 0) && X < ItemAreaRight()) {
     if (!Multi) ItemClicked(Button, P, it);
-    if (Button != mbLeft || it->ReadOnly()) return;
+    // Multi-panel rows open their editor for any button.
+    if ((!Multi && Button != mbLeft) || it->ReadOnly()) return;
     if (it->PropertyType() == ptButton) {
       RepaintItem(it);
       return;
@@ -384,7 +385,7 @@ void TInspectorBar::MouseMove(TShiftState Shift, int X, int Y) {
   }
   TInspectorItem* it = ItemAt(X, Y);
   TInspectorPanel* itPanel = it ? it->Panel() : nullptr;
-  TCursor cur = crDefault;
+  TCursor cur = defaultCursor_;
   if (it && itPanel->Style() == psProperties && itPanel->GridLines() && itPanel->AllowResize()) {
     if (Cursor() == crHSplit && mouse_.Down) {
       itPanel->SetCaptionWidth(X - SideWidth());
@@ -395,7 +396,7 @@ void TInspectorBar::MouseMove(TShiftState Shift, int X, int Y) {
   }
   if (it && !it->HoverAnchor().empty()) cur = crHandPoint;
   const int cap = CaptionAt(X, Y);
-  if (panelCaption_->Cursor() != crDefault && cap >= 0) {
+  if (panelCaption_->Cursor() != defaultCursor_ && cap >= 0) {
     if (!mouse_.CursorSaved) {
       mouse_.SavedCursor = cur;
       mouse_.CursorSaved = true;
@@ -439,7 +440,7 @@ void TInspectorBar::MouseMove(TShiftState Shift, int X, int Y) {
     TRect R(0, PanelAreaHeight() + 1, ClientRight(), Height() - 1);
     Canvas()->SetFont(helpPanel_->Font());
     mouse_.HelpAnchor = InspDraw::Markup(Canvas(), helpPanel_->Text(), R, images_, true, TPoint(X, Y), true);
-    SetCursor(mouse_.HelpAnchor.empty() ? crDefault : crHandPoint);
+    SetCursor(mouse_.HelpAnchor.empty() ? defaultCursor_ : crHandPoint);
   }
   if (whole) Invalidate();
   mouse_.HoverItem = it;
@@ -462,7 +463,7 @@ void TInspectorBar::CMMouseLeave(TMessage& Message) {
       Invalidate();
       break;
     }
-  SetCursor(crDefault);
+  SetCursor(defaultCursor_);
 }
 
 void TInspectorBar::CMMouseEnter(TMessage& Message) {
@@ -553,9 +554,8 @@ bool TInspectorBar::AcceleratorKey(WORD Key) {
     if (!p->IsOpen()) continue;
     for (int r = 0; r < p->Items()->Count(); ++r) {
       TInspectorItem* it = p->Items()->GetItem(r);
-      const std::string& c = it->Caption();
-      if (it->Visible() && (c.find(mark) != std::string::npos ||
-                            c.find(std::string("&") + static_cast<char>(std::tolower(L))) != std::string::npos)) {
+      // A row's mark is compared as written: "&address" does not answer Alt+A.
+      if (it->Visible() && it->Caption().find(mark) != std::string::npos) {
         ItemClicked(mbLeft, p, it);
         Invalidate();
         return true;

@@ -203,7 +203,10 @@ void TInspectorBar::DrawGradient(TColor From, TColor To, int Steps, bool Horizon
 }
 
 // ------------------------------------------------------------------ paint
-void TInspectorBar::Paint() { PaintOn(Canvas()); }
+void TInspectorBar::Paint() {
+  wholeRepaintPending_ = false;
+  PaintOn(Canvas());
+}
 
 void TInspectorBar::PaintOn(TCanvas* C) {
   surface_ = C;

@@ -134,7 +134,8 @@ void TInspectorBar::DrawRowCaption(TRowPaint& P, const TRect& R0, bool Boxed) {
     L += images_->Width() + 2;
   }
   L += Item->Indent() + 12 * Item->Level() + P.Panel->Indent();
-  if (Item->ChildCount() > 0) DrawNodeGlyph(L - 16, T, Item->Collapsed());
+  // The glyph's own 4-pixel inset puts it 16 pixels left of the caption, 4 below its top.
+  if (Item->ChildCount() > 0) DrawNodeGlyph(L - 20, T, Item->Collapsed());
 
   C->SetFont(P.Panel->CaptionFont());
   C->Brush()->SetStyle(bsClear);

@@ -489,7 +489,8 @@ void TInspectorPanel::Assign(TPersistent* Source) {
   wordWrap_ = s->wordWrap_;
   wordWrapCaption_ = s->wordWrapCaption_;
   visible_ = s->visible_;
-  // A shortcut and a hosted control belong to one panel only: neither is copied.
+  // A hosted control stands on one panel only: it is not copied.
+  shortCut_ = s->shortCut_;
   selectFontColor_ = s->selectFontColor_;
   selectColor_ = s->selectColor_;
   itemIndex_ = s->itemIndex_;
@@ -738,6 +739,13 @@ std::shared_ptr<const TInspLayout> TInspectorBar::MultiLayout() const { return K
 
 int TInspectorBar::ActivePanel() const { return InspActivePanel(LayoutInput()->Panels, topPanel_); }
 
+void TInspectorBar::Loaded() {
+  TCustomPanel::Loaded();
+  defaultCursor_ = Cursor();
+  UpdateLayout();
+  Invalidate();
+}
+
 void TInspectorBar::UpdateLayout() {
   if (!panels_) return;
   if (mode_ != imMultiPanelActive) {
@@ -755,7 +763,7 @@ void TInspectorBar::UpdateLayout() {
   scrollBar_->SetBounds(Width() - kScrollBarWidth, 0, kScrollBarWidth, std::max(0, area));
   scrollBar_->SetParams(scrollPos_, 0, std::max(0, total - area));
   scrollBar_->SetSmallChange(20);
-  scrollBar_->SetLargeChange(std::max(1, area));
+  scrollBar_->SetLargeChange(100);
   scrollBar_->SetVisible(scrollShown_);
   syncingScroll_ = false;
   PlaceControls();
@@ -829,8 +837,15 @@ void TInspectorBar::GetItemRect(TInspectorPanel* Panel, TInspectorItem* Item, TR
   }
 }
 
+void TInspectorBar::Invalidate() {
+  wholeRepaintPending_ = true;
+  TCustomPanel::Invalidate();
+}
+
+// Rows added or changed one by one while the whole bar waits for its repaint cost no layout
+// each, so filling a bar stays linear in its rows.
 void TInspectorBar::RepaintItem(TInspectorItem* Item) {
-  if (ComponentState() & csLoading) return;
+  if ((ComponentState() & csLoading) || wholeRepaintPending_) return;
   TInspectorPanel* panel = Item->Panel();
   if (!panel) return;
   if (mode_ == imSinglePanelActive ? panel->Index() != ActivePanel() : !panel->IsOpen()) return;

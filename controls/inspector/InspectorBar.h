@@ -455,8 +455,12 @@ class TInspectorBar : public TCustomPanel {
   int PanelAreaHeight() const;
   int ActivePanel() const;
   virtual void GetItemRect(TInspectorPanel* Panel, TInspectorItem* Item, TRect& R);
-  // Invalidates one row's rectangle (nothing while loading or while the row is not shown).
+  // Invalidates one row's rectangle (nothing while loading, while the row is not shown, or
+  // while the whole bar waits for its repaint).
   void RepaintItem(TInspectorItem* Item);
+  // The whole bar is to be painted again; until then row changes add nothing to do.
+  void Invalidate() override;
+  bool WholeRepaintPending() const { return wholeRepaintPending_; }
   void UpdateLayout();
   // Places and shows the panels' hosted controls for the mode; hides the others.
   void PlaceControls();
@@ -532,6 +536,8 @@ class TInspectorBar : public TCustomPanel {
   void StopLabelEdit(bool Apply);
   TInspectorItem* LabelEditItem() const { return label_.Item; }
   TCustomEdit* LabelEditor() const;
+  // The cursor the bar shows off its captions, split lines and anchors.
+  TCursor DefaultCursor() const { return defaultCursor_; }
   bool UpPressed() const { return mouse_.UpPressed; }
   bool DownPressed() const { return mouse_.DownPressed; }
 
@@ -559,6 +565,8 @@ class TInspectorBar : public TCustomPanel {
  protected:
   // A new window takes drops again when a setting asks for them.
   void CreateWnd() override;
+  // Loading ends: the cursor set by then is the one the bar goes back to.
+  void Loaded() override;
   virtual TInspectorPanels* CreatePanels();
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void Paint() override;
@@ -780,6 +788,7 @@ class TInspectorBar : public TCustomPanel {
   int scrollPos_ = 0;
   bool scrollShown_ = false;
   bool destroying_ = false;
+  bool wholeRepaintPending_ = false;
   // Inplace editing's state, written only by the editing code (InspEditing.cpp); the other
   // concerns go through its functions.
   struct TEditState {
@@ -803,6 +812,7 @@ class TInspectorBar : public TCustomPanel {
   void ScrollBarMoved();
   // Mouse and keys: the state written only by the mouse code (InspMouse.cpp).
   TTimer* scrollTimer_ = nullptr;
+  TCursor defaultCursor_ = crDefault;
   struct TMouseState {
     bool Down = false;                            // a button is held on the bar
     bool UpPressed = false, DownPressed = false;  // a scroll arrow is held

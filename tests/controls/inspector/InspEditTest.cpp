@@ -268,6 +268,19 @@ TEST_F(InspEdit, UpAndDownMoveTheEditorOverWritableRows) {
   EXPECT_EQ(bar->ComboControl()->Text(), "A4");
 }
 
+TEST_F(InspEdit, AltDownOpensTheListOfTheRowInsteadOfMovingOn) {
+  bar->SetAutoAdvance(true);
+  for (int row : {1, 2}) {
+    SCOPED_TRACE(Row(row)->Caption());
+    Click(kValueX, RowY(row));
+    ASSERT_EQ(bar->ActiveEditor(), bar->ComboControl());
+    Key(Qt::Key_Down, Qt::AltModifier);
+    EXPECT_TRUE(bar->ComboControl()->DroppedDown());
+    EXPECT_EQ(bar->EditItem(), Row(row));
+    bar->ComboControl()->SetDroppedDown(false);
+  }
+}
+
 TEST_F(InspEdit, ReturnWithAutoAdvanceCommitsAndMovesOn) {
   bar->SetAutoAdvance(true);
   std::vector<std::string> advanced;

@@ -237,6 +237,7 @@ TEST_F(InspModel, CopiesLeaveEveryObjectWithOneOwner) {
   TInspectorPanel* a = AddPanel("a");
   a->SetColor(clRed);
   a->SetCaptionColor(clBlue);  // not copied
+  a->SetShortCut(ShortCut('K', ssCtrl));
   TInspectorItem* r = a->Items()->Add();
   r->SetCaption("Device Size");
   r->SetPropertyType(ptValues);
@@ -247,6 +248,7 @@ TEST_F(InspModel, CopiesLeaveEveryObjectWithOneOwner) {
   EXPECT_EQ(b->Caption(), "a");
   EXPECT_EQ(b->Color(), clRed);
   EXPECT_EQ(b->CaptionColor(), clNone);
+  EXPECT_EQ(b->ShortCut(), ShortCut('K', ssCtrl));  // a stored field: no duplicate check
   ASSERT_EQ(b->Items()->Count(), 1);
   TInspectorItem* copy = b->Items()->GetItem(0);
   EXPECT_NE(copy, r);

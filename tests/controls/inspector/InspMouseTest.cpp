@@ -165,10 +165,23 @@ TEST_F(InspMouse, MultiModeValueClickEditsTheRowUnderIt) {
   bar->Panels()->Items(1)->SetIsOpen(true);
   bar->UpdateLayout();
   Show();
-  Click(150, 20 + 20 + 20 + 25);  // B1: A's caption, A0, B's caption, B0, then B1
-  ASSERT_NE(bar->EditItem(), nullptr);
-  EXPECT_EQ(bar->EditItem()->Caption(), "B1");
-  EXPECT_EQ(bar->ActiveEditor(), bar->EditControl());
+  // B1: A's caption, A0, B's caption, B0, then B1. Any button opens the editor there.
+  const struct {
+    Qt::MouseButton Button;
+    bool ReadOnly;
+    bool Edits;
+  } cases[] = {{Qt::LeftButton, false, true}, {Qt::RightButton, false, true}, {Qt::RightButton, true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.Button << " read-only " << c.ReadOnly);
+    bar->StopEdit(bar->EditItem());
+    bar->Panels()->Items(1)->Items()->Items(1)->SetReadOnly(c.ReadOnly);
+    Click(150, 20 + 20 + 20 + 25, c.Button);
+    EXPECT_EQ(bar->Editing(), c.Edits);
+    if (!c.Edits) continue;
+    ASSERT_NE(bar->EditItem(), nullptr);
+    EXPECT_EQ(bar->EditItem()->Caption(), "B1");
+    EXPECT_EQ(bar->ActiveEditor(), bar->EditControl());
+  }
 }
 
 TEST_F(InspMouse, MultiModeScrollBarShowsWhileThePanelsOverflowAndScrollsThem) {
@@ -181,6 +194,7 @@ TEST_F(InspMouse, MultiModeScrollBarShowsWhileThePanelsOverflowAndScrollsThem) {
   EXPECT_TRUE(sb->Visible());
   EXPECT_EQ(sb->Left(), 184);
   EXPECT_EQ(sb->Max(), 440 - 300);
+  EXPECT_EQ(sb->LargeChange(), 100);
   Click(150, 30);  // A0's value
   ASSERT_TRUE(bar->Editing());
   sb->Scroll(scLineDown);
@@ -299,6 +313,70 @@ TEST_F(InspMouse, ShortcutsAndAcceleratorsClickRowsAndOpenPanels) {
   EXPECT_TRUE(bar->AcceleratorKey('a'));
   EXPECT_EQ(bar->TopPanel(), 0);
   EXPECT_EQ(log, (std::vector<std::string>{"open &Alpha", "close &Beta", "opened &Alpha"}));
+}
+
+TEST_F(InspMouse, RowAcceleratorsCompareTheMarkAsWritten) {
+  const struct {
+    const char* Caption;
+    WORD Key;
+    bool Clicks;
+  } cases[] = {{"&Address", 'a', true}, {"&Address", 'A', true}, {"&address", 'A', false},
+               {"&address", 'a', false}, {"Page &Size", 's', true}, {"Page &size", 'S', false}};
+  TInspectorPanel* p = AddPanel("Setup", 1);
+  bar->SetTopPanel(0);
+  Show();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Caption) + " " + static_cast<char>(c.Key));
+    p->Items()->Items(0)->SetCaption(c.Caption);
+    log.clear();
+    EXPECT_EQ(bar->AcceleratorKey(c.Key), c.Clicks);
+    EXPECT_EQ(log, c.Clicks ? std::vector<std::string>{std::string("click ") + c.Caption} : std::vector<std::string>{});
+  }
+}
+
+TEST_F(InspMouse, TheCursorSetWhileLoadingIsTheOneTheBarGoesBackTo) {
+  TInspectorPanel* p = AddPanel("A", 2);
+  p->SetGridLines(true);
+  p->SetAllowResize(true);
+  form->BeginLoading();
+  bar->SetCursor(crCross);
+  form->EndLoading();
+  EXPECT_EQ(bar->DefaultCursor(), crCross);
+  Show();
+  Mouse(QEvent::MouseMove, 70, 30);  // on the caption column's edge
+  EXPECT_EQ(bar->Cursor(), crHSplit);
+  Mouse(QEvent::MouseMove, 150, 30);
+  EXPECT_EQ(bar->Cursor(), crCross);
+  Mouse(QEvent::MouseMove, 70, 30);
+  QEvent leave(QEvent::Leave);
+  QCoreApplication::sendEvent(bar->ClientWidget(), &leave);
+  EXPECT_EQ(bar->Cursor(), crCross);
+}
+
+TEST_F(InspMouse, FillingAShownBarRowByRowWaitsForOneRepaint) {
+  for (TInspectorBarMode mode : {imSinglePanelActive, imMultiPanelActive}) {
+    SCOPED_TRACE(mode == imSinglePanelActive ? "single" : "multi");
+    bar->Panels()->Clear();
+    TInspectorPanel* p = AddPanel("A", 1);
+    bar->SetMode(mode);
+    p->SetIsOpen(true);
+    Show();
+    ASSERT_FALSE(bar->WholeRepaintPending());
+    const int reads = bar->LayoutRowReads();
+    for (int i = 0; i < 300; ++i) {
+      TInspectorItem* it = p->Items()->Add();
+      it->SetCaption("R" + std::to_string(i));
+      it->SetPropertyType(ptText);
+      it->SetTextValue("v");
+    }
+    EXPECT_LE(bar->LayoutRowReads() - reads, 1) << "each new row laid the bar out";
+    EXPECT_TRUE(bar->WholeRepaintPending());
+    QApplication::processEvents();
+    EXPECT_FALSE(bar->WholeRepaintPending());
+    // After the repaint a change repaints its own row only.
+    p->Items()->Items(1)->SetTextValue("w");
+    EXPECT_FALSE(bar->WholeRepaintPending());
+  }
 }
 
 TEST_F(InspMouse, BooleanRowTakesSpaceWhileItIsTheEditedRow) {

@@ -206,7 +206,7 @@ TEST_F(InspPaint, RowDrawingEventsAndTreeIndentation) {
   EXPECT_EQ(Text("Deep")->R.Left, Text("Top")->R.Left + 24);
   bool glyph = false;
   for (const TCanvasOp& op : canvas.OpsOf(okImage))
-    glyph = glyph || op.R.TopLeft() == TPoint(Text("Deep")->R.Left - 16 + 4, 46 + 4);
+    glyph = glyph || op.R.TopLeft() == TPoint(Text("Deep")->R.Left - 16, 46 + 4);
   EXPECT_TRUE(glyph);
   bool noDefault = false;
   bar->OnCustomEditDraw = [&](TObject*, TInspectorItem* it, TCanvas*, const TRect& r, bool&) {
