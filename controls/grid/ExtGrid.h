@@ -1047,9 +1047,9 @@ class TExtStringGrid : public TBaseGrid {
   // Keys (ExtGridKeys.cpp): an auto advance going on, the character that starts an edit.
   struct TKeyState {
     int Advancing = 0;
-    char StartChar = 0;
+    char32_t StartChar = 0;
   } keys_;
-  char TakeStartChar();
+  char32_t TakeStartChar();
   TEdit* fixedEditor_ = nullptr;
   // A mouse press (ExtGridMouse.cpp): the selection and point at the press, the pressed cell (its
   // merged area's base), the cell button held, the line the user sizes and the press's offset from

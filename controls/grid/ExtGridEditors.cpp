@@ -51,13 +51,30 @@ std::string CellWideText(const std::string& Text) {
 }
 
 // ---------------------------------------------------------------- controls
-void TCellEditorSide::TakeStartKey(char Key) {
-  auto* c = dynamic_cast<TWinControl*>(this);
-  if (!c || static_cast<unsigned char>(Key) < 0x20) return;
-  // The typed key replaces the text, as it does in the inplace editor.
-  if (auto* e = dynamic_cast<TCustomEdit*>(c)) e->SelectAll();
-  if (auto* b = dynamic_cast<TCustomComboBox*>(c)) b->SelectAll();
-  c->Perform(WM_CHAR, static_cast<unsigned char>(Key), 0);
+void TCellEditorSide::TakeStartKey(char32_t Key) { TypeStartKey(dynamic_cast<TWinControl*>(this), Key); }
+
+void TypeStartKey(TWinControl* c, char32_t Key) {
+  if (!c || Key < 0x20) return;
+  // The typed character replaces the text, as it does in the inplace editor.
+  auto* e = dynamic_cast<TCustomEdit*>(c);
+  auto* b = dynamic_cast<TCustomComboBox*>(c);
+  if (e) e->SelectAll();
+  if (b) b->SelectAll();
+  TMessage m;
+  m.Msg = WM_CHAR;
+  m.WParam = Key;
+  c->WindowProc(m);
+  // A combo's line takes what its key press let through; an edit typed it already.
+  if (!b || m.Result != 0 || m.WParam == 0) return;
+  const auto ch = static_cast<char32_t>(m.WParam);
+  std::u16string u;
+  if (ch > 0xFFFF)
+    u = {static_cast<char16_t>(0xD800 + ((ch - 0x10000) >> 10)), static_cast<char16_t>(0xDC00 + ((ch - 0x10000) & 0x3FF))};
+  else
+    u = {static_cast<char16_t>(ch)};
+  const std::string typed = Utf16ToUtf8(u);
+  b->UserEditText(typed);
+  b->SetSelStart(static_cast<int>(typed.size()));
 }
 
 bool CellControlKey(TExtStringGrid* Grid, TCellKeys Keys, WORD& Key, TShiftState Shift) {
@@ -68,13 +85,16 @@ bool CellControlKey(TExtStringGrid* Grid, TCellKeys Keys, WORD& Key, TShiftState
     return true;
   }
   bool leaves = Key == VK_TAB;
+  const bool page = Key == VK_PRIOR || Key == VK_NEXT || Key == VK_END;
+  const bool upDown = Key == VK_UP || Key == VK_DOWN, leftRight = Key == VK_LEFT || Key == VK_RIGHT;
   switch (Keys) {
-    case ckLine: leaves |= Key == VK_RETURN || Key == VK_UP || Key == VK_DOWN; break;
-    case ckList: leaves |= Key == VK_RETURN || Key == VK_LEFT || Key == VK_RIGHT; break;
+    case ckLine: leaves |= Key == VK_RETURN || upDown; break;
+    case ckTyped: leaves |= Key == VK_RETURN || upDown || page; break;
+    case ckList: leaves |= Key == VK_RETURN || leftRight; break;
     case ckMemo: break;
-    case ckToggle:
-      leaves |= Key == VK_RETURN || Key == VK_UP || Key == VK_DOWN || Key == VK_LEFT || Key == VK_RIGHT;
-      break;
+    case ckToggle: leaves |= Key == VK_RETURN || upDown || leftRight; break;
+    case ckCheck: leaves |= Key == VK_RETURN || upDown || leftRight || page; break;
+    case ckDate: leaves |= Key == VK_RETURN || page; break;
   }
   if (!leaves || (Shift & ssAlt)) return false;
   WORD k = Key;
@@ -179,7 +199,7 @@ bool TGridCombo::CellValue(std::string& Value) const {
 
 std::string TGridCombo::Shown() const { return Text() + '\x01' + std::to_string(ItemIndex()); }
 
-TCellKeys TGridCombo::Keys() const { return list_ || DroppedDown() ? ckList : ckLine; }
+TCellKeys TGridCombo::Keys() const { return list_ || DroppedDown() ? ckList : ckTyped; }
 
 void TGridCombo::WheelStep(int Delta) {
   const int n = Items()->Count();
@@ -255,6 +275,16 @@ void TGridDatePicker::TakeCell(const std::string& Text, TEditorType Kind) {
 bool TGridDatePicker::CellValue(std::string& Value) const {
   Value = Kind() == dtkTime ? TimeToStr(DateTime()) : DateToStr(DateTime());
   return true;
+}
+
+void TGridDatePicker::KeyDown(WORD& Key, TShiftState Shift) {
+  // Up and Down step the part of the date (time) under the caret; Alt+Down drops the calendar.
+  if ((Key == VK_UP || Key == VK_DOWN) && !(Shift & ssAlt)) {
+    StepPart(Key == VK_UP ? 1 : -1);
+    Key = 0;
+    return;
+  }
+  TCellControl::KeyDown(Key, Shift);
 }
 
 void TGridDatePicker::Change() {
@@ -574,7 +604,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
     EditOpened();
     control_.Shown = true;
     control_.StartText = EditLink->GetEditorValue();
-    TakeStartChar();
+    TypeStartKey(EditLink->GetEditControl(), TakeStartChar());
     return;
   }
   TWinControl* c = CellEditors()->For(edit_.EditorType);
@@ -593,8 +623,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   control_.StartText = side->Shown();
   c->SetVisible(true);
   if (c->CanFocus()) c->SetFocus();
-  const char start = TakeStartChar();
-  if (start) side->TakeStartKey(start);
+  if (const char32_t start = TakeStartChar()) side->TakeStartKey(start);
   // DirectDateDrop: the calendar drops with the date picker, as F4 would drop it.
   if (edit_.EditorType == edDateEdit && MouseActions()->DirectDateDrop) static_cast<TGridDatePicker*>(c)->DropDown();
   // DirectComboDrop: the list drops with the combo box, as Alt+Down would drop it.

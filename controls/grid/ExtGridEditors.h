@@ -27,9 +27,12 @@ std::string CellWideText(const std::string& Text);
 // Which keys leave a control and what they do there.
 enum TCellKeys {
   ckLine,    // Tab, Return, Up and Down commit (one-line controls)
+  ckTyped,   // a typed combo's closed list: as ckLine, and Page Up, Page Down and End leave
   ckList,    // Tab and Return commit; Left and Right leave; Up and Down move in the list
   ckMemo,    // only Tab commits
   ckToggle,  // Return and every arrow commit
+  ckCheck,   // as ckToggle, and Page Up, Page Down and End leave
+  ckDate,    // Tab, Return, Page Up, Page Down and End leave; Up and Down step the date
 };
 
 // What the grid asks of every in-cell control.
@@ -44,9 +47,12 @@ class TCellEditorSide {
   virtual std::string Shown() const = 0;
   // The keys that leave it now.
   virtual TCellKeys Keys() const { return ckLine; }
-  // Gets the key that opened the edit, as typed into it.
-  virtual void TakeStartKey(char Key);
+  // Gets the character that opened the edit, as typed into it.
+  virtual void TakeStartKey(char32_t Key);
 };
+
+// Types the character that opened an edit into an editor control, over all its text.
+void TypeStartKey(TWinControl* AControl, char32_t Key);
 
 // Keys every in-cell control shares: Escape restores the cell and ends the edit, the keys
 // that leave the control give its value to the cell and hand the key to the grid.
@@ -150,8 +156,10 @@ class TGridDatePicker : public TCellControl<TEsgDateTimePicker> {
   void TakeCell(const std::string& Text, TEditorType Kind) override;
   bool CellValue(std::string& Value) const override;
   std::string Shown() const override { return Text(); }
+  TCellKeys Keys() const override { return ckDate; }
 
  protected:
+  void KeyDown(WORD& Key, TShiftState Shift) override;
   void Change() override;
   void DayPicked() override;
 };
@@ -186,8 +194,8 @@ class TGridCheckBox : public TCellControl<TCheckBox> {
   void TakeCell(const std::string& Text, TEditorType Kind) override;
   bool CellValue(std::string& Value) const override;
   std::string Shown() const override { return Checked() ? "1" : "0"; }
-  TCellKeys Keys() const override { return ckToggle; }
-  void TakeStartKey(char) override {}
+  TCellKeys Keys() const override { return ckCheck; }
+  void TakeStartKey(char32_t) override {}
 
  private:
   bool data_ = false;
@@ -235,7 +243,7 @@ class TGridButton : public TCellControl<TButton> {
   bool CellValue(std::string&) const override { return false; }
   std::string Shown() const override { return Caption(); }
   TCellKeys Keys() const override { return ckToggle; }
-  void TakeStartKey(char) override {}
+  void TakeStartKey(char32_t) override {}
   void Click() override;
 };
 

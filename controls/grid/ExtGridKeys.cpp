@@ -49,8 +49,8 @@ void TExtStringGrid::EndUpdate() {
   UpdateScrollBars(false);
 }
 
-char TExtStringGrid::TakeStartChar() {
-  const char c = keys_.StartChar;
+char32_t TExtStringGrid::TakeStartChar() {
+  const char32_t c = keys_.StartChar;
   keys_.StartChar = 0;
   return c;
 }
@@ -435,10 +435,11 @@ void TExtStringGrid::WMChar(TMessage& Message) {
   TCellType t;
   bool control = CellClickable(c, r, t);
   if (mouseActions_->RangeSelectAndEdit && !control && ch != 9 && ch != 27 && IsEditableCell(c, r)) {
-    keys_.StartChar = static_cast<char>(ch < 0x80 ? ch : '?');
+    keys_.StartChar = ch;
     SetEditingOption(true);
     ClampInView(TGridCoord{Col(), Row()});
     TBaseGrid::WMChar(Message);
+    keys_.StartChar = 0;  // an editor that opened took it; none left it for a later one
     return;
   }
   // The keypad's "." types the locale's decimal separator with ExcelStyleDecimalSeparator.
@@ -448,8 +449,9 @@ void TExtStringGrid::WMChar(TMessage& Message) {
     Message.Result = 1;
     return;
   }
-  if ((Options() & goEditing) && (ch >= 32 || ch == 8)) keys_.StartChar = static_cast<char>(ch < 0x80 ? ch : '?');
+  if ((Options() & goEditing) && (ch >= 32 || ch == 8)) keys_.StartChar = ch;
   TBaseGrid::WMChar(Message);
+  keys_.StartChar = 0;
 }
 
 void TExtStringGrid::KeyPress(char& Key) {

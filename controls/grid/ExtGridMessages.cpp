@@ -158,6 +158,8 @@ void TGridCombo::Select() {
 void TGridCombo::Change() {
   if (!selecting_) Notify(kEditChange);
   TCellControl<TESGComboBox>::Change();
+  // The wide combo tells its list choices only.
+  if (!dynamic_cast<TGridUniCombo*>(this)) CellControlChange(Grid(), Text());
 }
 
 void TGridCombo::CloseUp() {

@@ -215,10 +215,10 @@ bool TExtInplaceEdit::FilterChar(char32_t& Ch) {
     }
     case edCapital:
     case edUpperCase:
-      if (Ch < 128) Ch = static_cast<char32_t>(toupper(static_cast<int>(Ch)));
+      Ch = ExtUtil::CharInCase(Ch, true);
       return true;
     case edLowerCase:
-      if (Ch < 128) Ch = static_cast<char32_t>(tolower(static_cast<int>(Ch)));
+      Ch = ExtUtil::CharInCase(Ch, false);
       return true;
     default:
       return true;

@@ -1035,4 +1035,6 @@ std::string PlainToMarkup(std::string_view Text) {
   return out;
 }
 
+char32_t CharInCase(char32_t Ch, bool Upper) { return CaseOf(Ch, Upper); }
+
 }  // namespace ExtUtil

@@ -139,6 +139,8 @@ TDateTime ParseDateDMY(const std::string& Text);
 TDateTime AddToDate(int Years, int Months, int Days, int Increment, TDateTime Date);
 // "o'neil mcdonald iii" -> "O'Neil McDonald III".
 std::string CapitalizeName(const std::string& Text);
+// One typed character in upper (lower) case, as the system's character set maps it.
+char32_t CharInCase(char32_t Ch, bool Upper);
 // A filter expression: conditions joined by "&" (and) or ";", "^", "|" (or),
 // folded left to right; "=" in front is ignored; spaces outside quotes are dropped.
 bool MatchFilter(const std::string& Filter, const std::string& Value, bool CaseSensitive);

@@ -48,7 +48,15 @@ TEST(CellDateOrNow, NotADateFallsBackToNow) {
   EXPECT_GE(v, before) << "not a time falls back to now too";
 }
 
-class EditorsTest : public GridInputTest {};
+class EditorsTest : public GridInputTest {
+ protected:
+  // Column 2 edits with the kind the test sets in Kind.
+  void KindInColumn2(TEditorType& Kind) {
+    grid->OnGetEditorType = [&Kind](TObject*, int c, int, TEditorType& e) {
+      if (c == 2) e = Kind;
+    };
+  }
+};
 
 bool Inside(const TRect& R, TPoint P) { return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom; }
 
@@ -292,14 +300,14 @@ std::vector<TKindCase> KindCases() {
       {"TimeSpin", edTimeSpinEdit, "TGridSpin", halfOne, Keys("2", {home, del}), half2},
       {"DateSpin", edDateSpinEdit, "TGridSpin", jan5, Keys("5", {end, back}), date25},
       {"DateSpinTypedNoDate", edDateSpinEdit, "TGridSpin", jan5, Keys("7", wipe), jan5},  // no 1899-12-30
-      {"ComboEdit", edComboEdit, "TGridCombo", "ab", Keys("c", {end}), "abc"},
+      {"ComboEdit", edComboEdit, "TGridCombo", "ab", Keys("c", {right}), "abc"},
       {"ComboList", edComboList, "TGridCombo", "one", {down}, "two"},
-      {"UniComboEdit", edUniComboEdit, "TGridUniCombo", wide, Keys("y", {end}), "\u03a9xy"},
+      {"UniComboEdit", edUniComboEdit, "TGridUniCombo", wide, Keys("y", {right}), "\u03a9xy"},
       {"UniComboList", edUniComboList, "TGridUniCombo", "one", {down}, "two"},
       {"CheckBox", edCheckBox, "TGridCheckBox", "caption", {space}, "caption"},
       {"DataCheckBox", edDataCheckBox, "TGridCheckBox", "N", {space}, "Y"},
-      {"DateEdit", edDateEdit, "TGridDatePicker", jan5, Keys("5", {end, back}), date25},
-      {"DateEditUpDown", edDateEditUpDown, "TGridDatePicker", jan5, Keys("5", {end, back}), date25},
+      {"DateEdit", edDateEdit, "TGridDatePicker", jan5, Keys("5", {right, back}), date25},
+      {"DateEditUpDown", edDateEditUpDown, "TGridDatePicker", jan5, Keys("5", {right, back}), date25},
       {"TimeEdit", edTimeEdit, "TGridDatePicker", halfOne, Keys("2", {home, del}), half2},
       {"Button", edButton, "TGridButton", "press", {space}, "press"},
       {"EditBtn", edEditBtn, "TGridEditBtn", "ab", Keys("c", {end}), "abc"},
@@ -401,6 +409,134 @@ TEST_P(KindEditing, OpensItsControlCommitsRestoresAndStaysOnARefusal) {
 INSTANTIATE_TEST_SUITE_P(Grid, KindEditing, ::testing::ValuesIn(KindCases()),
                          [](const ::testing::TestParamInfo<TKindCase>& i) { return std::string(i.param.Name); });
 
+// Which keys each control hands to the grid and which it keeps: a typed combo's closed list,
+// the check box and the date pickers.
+TEST_F(EditorsTest, EachControlHandsItsLeavingKeysToTheGridAndKeepsItsOwn) {
+  const std::string jan5 = DateToStr(EncodeDate(2024, 1, 5));
+  struct Case {
+    const char* name;
+    TEditorType kind;
+    std::string start;
+    int key;
+    bool open;  // the control still edits afterwards
+    int step;   // a date picker's date afterwards: later (1), earlier (-1), the same (0)
+  } cases[] = {
+      {"combo Page Down", edComboEdit, "ab", Qt::Key_PageDown, false, 0},
+      {"combo Page Up", edComboEdit, "ab", Qt::Key_PageUp, false, 0},
+      {"combo End", edComboEdit, "ab", Qt::Key_End, false, 0},
+      {"combo Home", edComboEdit, "ab", Qt::Key_Home, true, 0},
+      {"combo Left", edComboEdit, "ab", Qt::Key_Left, true, 0},
+      {"check box Page Down", edCheckBox, "ab", Qt::Key_PageDown, false, 0},
+      {"check box Page Up", edCheckBox, "ab", Qt::Key_PageUp, false, 0},
+      {"check box End", edCheckBox, "ab", Qt::Key_End, false, 0},
+      {"check box Home", edCheckBox, "ab", Qt::Key_Home, true, 0},
+      {"date Up", edDateEdit, jan5, Qt::Key_Up, true, 1},
+      {"date Down", edDateEdit, jan5, Qt::Key_Down, true, -1},
+      {"date Page Down", edDateEdit, jan5, Qt::Key_PageDown, false, 0},
+      {"date End", edDateEdit, jan5, Qt::Key_End, false, 0},
+      {"up-down date Up", edDateEditUpDown, jan5, Qt::Key_Up, true, 1},
+      {"up-down date Page Up", edDateEditUpDown, jan5, Qt::Key_PageUp, false, 0},
+  };
+  TEditorType kind = edNormal;
+  KindInColumn2(kind);
+  grid->ComboBox()->Items()->Add("one");
+  grid->ComboBox()->Items()->Add("two");
+  grid->SetRowCount(40);
+  Load();
+  for (const Case& k : cases) {
+    kind = k.kind;
+    grid->SetCells(2, 5, k.start);
+    grid->FocusCell(2, 5, true);
+    Key(Qt::Key_F2);
+    TWinControl* c = grid->ActiveCellEditor();
+    ASSERT_NE(c, nullptr) << k.name;
+    const TDateTime before = grid->DateEditor()->DateTime();
+    SendKeyEvent(c, k.key);
+    EXPECT_EQ(grid->ActiveCellEditor() != nullptr, k.open) << k.name;
+    EXPECT_EQ(c->Visible(), k.open) << k.name;
+    if (k.kind == edComboEdit) {
+      EXPECT_EQ(grid->Cells(2, 5), "ab") << k.name << ": no list item replaces the text";
+    }
+    if (k.open && (k.kind == edDateEdit || k.kind == edDateEditUpDown)) {
+      const TDateTime after = grid->DateEditor()->DateTime();
+      EXPECT_EQ(after > before ? 1 : after < before ? -1 : 0, k.step) << k.name;
+    }
+    if (!k.open) {
+      EXPECT_EQ(Screen->ActiveControl(), grid) << k.name << ": the grid has the keys again";
+      if (k.key == Qt::Key_PageDown) {
+        EXPECT_GT(grid->Row(), 5) << k.name << ": the key moves on in the grid";
+      }
+    }
+    if (k.open) SendKeyEvent(c, Qt::Key_Escape);
+  }
+}
+
+// A typed combo tells every text change to OnEditChange with its cell, a wide combo does not.
+TEST_F(EditorsTest, ATypedComboTellsEachTextChangeToOnEditChange) {
+  TEditorType kind = edComboEdit;
+  KindInColumn2(kind);
+  std::vector<std::string> told;
+  grid->OnEditChange = [&](TObject*, int c, int r, const std::string& v) {
+    told.push_back(std::to_string(c) + "," + std::to_string(r) + ":" + v);
+  };
+  Load();
+  struct Case {
+    TEditorType kind;
+    std::vector<std::string> told;
+  } cases[] = {{edComboEdit, {"2,3:abc", "2,3:abcd"}}, {edUniComboEdit, {}}};
+  for (const Case& k : cases) {
+    kind = k.kind;
+    grid->SetCells(2, 3, "ab");
+    grid->FocusCell(2, 3, true);
+    Key(Qt::Key_F2);
+    TWinControl* c = grid->ActiveCellEditor();
+    ASSERT_NE(c, nullptr);
+    told.clear();
+    SendKeyEvent(c, Qt::Key_Right);
+    SendKeyEvent(c, Qt::Key_C, Qt::NoModifier, "c");
+    SendKeyEvent(c, Qt::Key_D, Qt::NoModifier, "d");
+    EXPECT_EQ(told, k.told) << c->ClassName();
+    SendKeyEvent(c, Qt::Key_Escape);
+  }
+}
+
+// The character that opens an editor is typed into it whole, and the case kinds convert
+// typed characters as the system's character set does.
+TEST_F(EditorsTest, TheOpeningCharacterIsTypedWholeAndCaseKindsConvertEveryCharacter) {
+  struct Case {
+    TEditorType kind;
+    std::string start;
+    std::vector<std::pair<int, QString>> typed;
+    std::string after;
+  } cases[] = {
+      {edEditBtn, "ab", {{Qt::Key_Eacute, QString::fromUtf8("\u00e9")}}, "\u00e9"},
+      {edComboEdit, "4", {{Qt::Key_7, "7"}}, "7"},
+      {edComboEdit, "4", {{Qt::Key_Eacute, QString::fromUtf8("\u00e9")}, {Qt::Key_8, "8"}}, "\u00e98"},
+      {edUpperCase, "", {{Qt::Key_Adiaeresis, QString::fromUtf8("\u00e4")}, {Qt::Key_Eacute, QString::fromUtf8("\u00e9")}},
+       "\u00c4\u00c9"},
+      {edCapital, "", {{Qt::Key_A, "a"}, {Qt::Key_Eacute, QString::fromUtf8("\u00e9")}}, "A\u00c9"},
+      {edLowerCase, "", {{Qt::Key_Adiaeresis, QString::fromUtf8("\u00c4")}, {Qt::Key_Eacute, QString::fromUtf8("\u00c9")}},
+       "\u00e4\u00e9"},
+  };
+  TEditorType kind = edNormal;
+  KindInColumn2(kind);
+  Load();
+  int row = 1;
+  for (const Case& k : cases) {
+    kind = k.kind;
+    grid->SetCells(2, row, k.start);
+    grid->FocusCell(2, row, true);
+    for (const auto& [key, text] : k.typed) {
+      TWinControl* c = grid->ActiveCellEditor();
+      SendKeyEvent(c ? c : Target(), key, Qt::NoModifier, text);
+    }
+    TWinControl* c = grid->ActiveCellEditor();
+    SendKeyEvent(c ? c : Target(), Qt::Key_Return);
+    EXPECT_EQ(grid->Cells(2, row), k.after) << "kind " << k.kind << " row " << row;
+    ++row;
+  }
+}
+
 // A control that takes the focus keeps the platform's selection of all its text with
 // EditSelectAll, else its caret goes to the end, so a typed key adds to the text.
 TEST_F(EditorsTest, AnOpenedControlsCaretGoesToTheEndUnlessTheGridSelectsAll) {
@@ -415,9 +551,7 @@ TEST_F(EditorsTest, AnOpenedControlsCaretGoesToTheEndUnlessTheGridSelectsAll) {
       {edUniEdit, false, "ab", "ab7"},   {edUniMemo, false, "memo", "memo7"},
   };
   TEditorType kind = edNormal;
-  grid->OnGetEditorType = [&kind](TObject*, int c, int, TEditorType& e) {
-    if (c == 2) e = kind;
-  };
+  KindInColumn2(kind);
   Load();
   int row = 1;
   for (const Case& k : cases) {
