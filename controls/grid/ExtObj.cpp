@@ -135,7 +135,6 @@ void TFilePicture::SetFilename(const std::string& Value) {
   if (Value.empty()) {
     filename_.clear();
     Width = Height = 0;
-    cached_.reset();
     return;
   }
   THTMLPicture p;
@@ -144,37 +143,24 @@ void TFilePicture::SetFilename(const std::string& Value) {
   filename_ = Value;
   Width = p.Width();
   Height = p.Height();
-  cached_.reset();
-  cachedAge_ = -1;
-  failed_ = false;
 }
 
 void TFilePicture::SetFilenameUnread(const std::string& Value, int W, int H) {
   filename_ = Value;
   Width = W;
   Height = H;
-  cached_.reset();
-  cachedAge_ = -1;
-  failed_ = false;
 }
 
 void TFilePicture::DrawPicture(TCanvas* Canvas, const TRect& R) {
   if (filename_.empty()) return;
-  const TDateTime age = FileDateTime(filename_);
-  if (age != cachedAge_) {
-    cachedAge_ = age;
-    cached_.reset();
-    failed_ = false;
-    try {
-      auto p = std::make_shared<THTMLPicture>();
-      p->LoadFromFile(filename_);
-      if (!p->Empty()) cached_ = p;
-      else failed_ = true;
-    } catch (const Exception&) {
-      failed_ = true;
-    }
+  // Read for each drawing and dropped after it: a file picture costs no memory between paints.
+  THTMLPicture p;
+  try {
+    p.LoadFromFile(filename_);
+  } catch (const Exception&) {
+    return;
   }
-  if (cached_ && !failed_) Canvas->StretchDraw(R, cached_.get());
+  if (!p.Empty()) Canvas->StretchDraw(R, &p);
 }
 
 // ---------------------------------------------------------------- arrows and the pop-up button

@@ -113,15 +113,12 @@ class TFilePicture : public TPersistent {
   // Takes a name and sides as they are, the file unread (a picture that came by its name).
   void SetFilenameUnread(const std::string& Value, int W, int H);
   int Width = 0, Height = 0;
-  // Stretches the picture into R. A picture that cannot be loaded draws nothing: painting never
-  // raises. The decoded picture is kept while the file keeps its modification time.
+  // Reads the file and stretches the picture into R; the picture is not kept. A picture that
+  // cannot be loaded draws nothing: painting never raises.
   void DrawPicture(TCanvas* Canvas, const TRect& R);
 
  private:
   std::string filename_;
-  std::shared_ptr<TGraphic> cached_;
-  TDateTime cachedAge_ = -1;
-  bool failed_ = false;
 };
 
 // A small solid arrow beside the grid that marks where a drop or a moved line lands: a pop-up

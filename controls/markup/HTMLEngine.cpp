@@ -124,9 +124,10 @@ class TRenderer {
   void Control(TPass& ps, std::string_view tag, size_t& pos, size_t next);
   void Bullet(TPass& ps);
   // Gives a picture or control its room on the line; false when it goes to the
-  // next line instead (it fits nowhere else only on an empty line).
-  static bool PlaceBox(TPass& ps, int w, int h) {
-    if (ps.HasContent && (long long)ps.Used + w > ps.Avail) {
+  // next line instead. With Wide, one at least as wide as the line stays: it would not fit on
+  // the next one either.
+  static bool PlaceBox(TPass& ps, int w, int h, bool Wide) {
+    if (ps.HasContent && (long long)ps.Used + w > ps.Avail && !(Wide && w >= ps.Avail)) {
       ps.End = true;
       return false;
     }
@@ -535,8 +536,10 @@ void TRenderer::Piece(TPass& ps, size_t& pos) {
   const int blank = trailing ? Extent(" ").cx : 0;
 
   if (ps.Mode == TMode::Layout) {
-    // Something always goes on a line, and a word never breaks inside.
-    const bool fits = !ps.HasContent || ps.Glue || (long long)ps.Used + (w - blank) < ps.Avail;
+    // Something always goes on a line, and a word never breaks inside; a piece as wide as the
+    // line would not fit on the next one either.
+    const bool fits =
+        !ps.HasContent || ps.Glue || (long long)ps.Used + (w - blank) < ps.Avail || w >= ps.Avail;
     if (!fits) {
       if (P.WordWrap) {
         ps.End = true;
@@ -914,7 +917,7 @@ void TRenderer::Image(TPass& ps, std::string_view body, size_t& pos, size_t next
   const int w = std::min(stretched ? aw : pic.Width, kMaxPictureSide);
   const int h = std::min(stretched ? ah : pic.Height, kMaxPictureSide);
   if (ps.Mode == TMode::Layout) {
-    if (!PlaceBox(ps, w, h)) return;
+    if (!PlaceBox(ps, w, h, true)) return;
     const std::string align = MarkupUpper(Attr(attrs, "ALIGN"));
     const int gh = GH();
     if (align == "TOP") ps.PicOff = std::max(ps.PicOff, h - gh);
@@ -958,7 +961,7 @@ void TRenderer::Control(TPass& ps, std::string_view tag, size_t& pos, size_t nex
   else
     h = ps.GH + 6;
   if (ps.Mode == TMode::Layout) {
-    if (!PlaceBox(ps, w, h)) pos -= tag.size();  // the control starts the next line
+    if (!PlaceBox(ps, w, h, false)) pos -= tag.size();  // the control starts the next line
     return;
   }
   const int b = ps.TextBottom - ps.PicOff;

@@ -1,7 +1,11 @@
 // Integer lists, the sort index list and the control list.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
 #include <climits>
+#include <filesystem>
 #include <tuple>
 #include <vector>
 
@@ -168,4 +172,45 @@ TEST_F(ControlList, AControlWithAnOwnerLeavesItWhenFreed) {
   }
   EXPECT_EQ(freed, 1);
   EXPECT_EQ(owner.ComponentCount(), 0);
+}
+
+// A file picture is read for each drawing and never kept: a file rewritten under the same time
+// stamp draws its new picture, a file that went away draws nothing and raises nothing.
+class FilePicture : public TGuiTest {};
+
+TEST_F(FilePicture, DrawsWhatTheFileHoldsAtEachDrawing) {
+  QTemporaryDir dir;
+  const QString file = QDir(dir.path()).filePath("p.png");
+  auto save = [&](Qt::GlobalColor c) {
+    QImage img(6, 4, QImage::Format_RGB32);
+    img.fill(c);
+    ASSERT_TRUE(img.save(file));
+  };
+  save(Qt::red);
+  TFilePicture pic;
+  pic.SetFilename(file.toStdString());
+  EXPECT_EQ(pic.Width, 6);
+  EXPECT_EQ(pic.Height, 4);
+  const auto stamp = std::filesystem::last_write_time(file.toStdString());
+  struct {
+    const char* name;
+    Qt::GlobalColor file;  // what the file holds before the drawing; color0: no file
+    TColor want;
+  } rows[] = {{"as set", Qt::red, clRed},
+              {"rewritten, same time stamp", Qt::blue, clBlue},
+              {"gone", Qt::color0, clWhite}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (row.file == Qt::color0) {
+      QFile::remove(file);
+    } else {
+      save(row.file);
+      std::filesystem::last_write_time(file.toStdString(), stamp);
+    }
+    TBitmap b(12, 8);
+    b.Canvas()->Brush()->SetColor(clWhite);
+    b.Canvas()->FillRect(TRect(0, 0, 12, 8));
+    EXPECT_NO_THROW(pic.DrawPicture(b.Canvas(), TRect(0, 0, 12, 8)));
+    EXPECT_EQ(ColorToRGB(b.Canvas()->Pixels(5, 3)), ColorToRGB(row.want));
+  }
 }

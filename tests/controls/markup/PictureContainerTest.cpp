@@ -201,6 +201,21 @@ TEST_F(MarkupPictures, PictureTakesRoomAndRaisesTheLine) {
   HTMLDrawEngine(GridMarkupDialect, sized);
   EXPECT_EQ(sized.XSize, 30);
   EXPECT_EQ(c.OpsOf(okImage).at(0).R, TRect(1, 3, 31, 13));
+
+  // A picture narrower than the line goes to the next one; one at least as wide stays.
+  struct {
+    int width;
+    bool nextLine;
+  } rows[] = {{290, true}, {299, false}, {400, false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.width);
+    c.Clear();
+    THTMLDrawParams p = Params("a <IMG SRC=\"pic\" WIDTH=\"" + std::to_string(row.width) + "\" HEIGHT=\"10\">");
+    p.WordWrap = true;
+    HTMLDrawEngine(GridMarkupDialect, p);
+    ASSERT_EQ(c.OpsOf(okImage).size(), 1u);
+    EXPECT_EQ(c.OpsOf(okImage)[0].R.Left == 1, row.nextLine);
+  }
 }
 
 TEST_F(MarkupPictures, PictureInsideAnAnchorIsHitAndShowsItsAlternative) {
