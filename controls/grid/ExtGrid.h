@@ -949,6 +949,14 @@ class TExtStringGrid : public TBaseGrid {
     std::shared_ptr<TBitmap> Bitmap;
   };
   std::vector<TGradientTile> gradientTiles_;
+  // Where the background tiles of line Index start: the extents of the lines from First to it.
+  long long TileOffset(bool Horz, int First, int Index);
+  // The rows above the view, summed once per paint.
+  struct TTileRows {
+    bool On = false;
+    int First = 0, Top = -1;
+    long long Sum = 0;
+  } tileRows_;
   void ApplyHeaders(bool Columns);
   bool filterActive_ = false;
   int filterFixedRows_ = 0;

@@ -342,8 +342,7 @@ void TExtStringGrid::DrawNodeCell(TCanvas* cv, int ARow, const TRect& R) {
     cv->Pen()->SetWidth(1);
     if (!node) {
       cv->MoveTo(x - 4, mid);
-      // The line ends where the text begins: drawn after the text, it would strike it through.
-      cv->LineTo(x, mid);
+      cv->LineTo(n->ShowTreeFull() ? R.Right : x + 4, mid);
       cv->MoveTo(x - 4, R.Top);
       cv->LineTo(x - 4, NodeRowKind(ARow) == 2 ? R.Bottom : mid + 1);
     }

@@ -36,6 +36,11 @@ void TExtStringGrid::Paint() {
   if (updateCount_ > 0) return;
   TCanvas* cv = Canvas();
   cv->Pen()->SetStyle(psSolid);
+  tileRows_ = {true, 0, -1, 0};
+  struct TOff {
+    TTileRows& T;
+    ~TOff() { T.On = false; }
+  } off{tileRows_};
   TBaseGrid::Paint();
   if (EditorFrameShown()) {
     TColor c = GridLineColor();
@@ -426,6 +431,21 @@ void TExtStringGrid::DrawOuterBackground() {
   if (rowEdge) fill(TRect(client.Left, lr.Bottom, colEdge ? lc.Right : client.Right, client.Bottom));
 }
 
+long long TExtStringGrid::TileOffset(bool Horz, int First, int Index) {
+  auto extent = [&](int i) { return static_cast<long long>(Horz ? ColWidths(i) : RowHeights(i)); };
+  auto sum = [&](int From, int To) {  // lines From .. To - 1
+    long long n = 0;
+    for (int i = From; i < To; ++i) n += extent(i);
+    return n;
+  };
+  if (Index < First) return -sum(Index, First);
+  // Rows scrolled out of view are summed once per paint, not once per cell.
+  const int top = TopRow();
+  if (Horz || !tileRows_.On || Index < top || top < First) return sum(First, Index);
+  if (tileRows_.First != First || tileRows_.Top != top) tileRows_ = {true, First, top, sum(First, top)};
+  return tileRows_.Sum + sum(top, Index);
+}
+
 // The cell's share of the background picture or gradient, under its text.
 void TExtStringGrid::DrawCellBackground(TCanvas* cv, int ACol, int ARow, const TRect& R, TGridDrawState AState) {
   TBackGround* bg = backGround_.get();
@@ -441,8 +461,12 @@ void TExtStringGrid::DrawCellBackground(TCanvas* cv, int ACol, int ARow, const T
   if (hasBitmap) {
     TBitmap* b = bg->Bitmap();
     if (bg->Display() == bdTile) {
-      // Tiles are anchored to the window: a paint costs the cells in view, whatever their row.
-      int px = b->Width() ? R.Left % b->Width() : 0, py = b->Height() ? R.Top % b->Height() : 0;
+      // The tiles lie on the grid's cells from the first tiled cell on, so they scroll with them.
+      const int first = bg->Cells() == bcFixed ? 0 : -1;
+      const long long ox = TileOffset(true, first < 0 ? FixedCols() : 0, ACol);
+      const long long oy = TileOffset(false, first < 0 ? FixedRows() : 0, ARow);
+      const int px = b->Width() ? static_cast<int>(((ox % b->Width()) + b->Width()) % b->Width()) : 0;
+      const int py = b->Height() ? static_cast<int>(((oy % b->Height()) + b->Height()) % b->Height()) : 0;
       cv->SetClipRect(R);
       for (int ty = R.Top - py; ty < R.Bottom; ty += b->Height())
         for (int tx = R.Left - px; tx < R.Right; tx += b->Width()) cv->Draw(tx, ty, b);

@@ -501,6 +501,64 @@ TEST_F(GridPaintTest, BackgroundOutsideTheCellsAndInsideThem) {
   EXPECT_EQ(AtClient(full, lastShown.Left + 10, lastShown.Top + 10), 0xFFFFFFu);
 }
 
+// A tiled picture lies on the cells: a cell shows the same part of it wherever the grid is
+// scrolled, and a neighbour continues it by the widths and heights of the cells before it.
+TEST_F(GridPaintTest, BackgroundTilesInCellsScrollWithTheCells) {
+  grid->SetColCount(12);
+  grid->SetRowCount(40);
+  TBitmap pattern(11, 7);
+  for (int y = 0; y < 7; ++y)
+    for (int x = 0; x < 11; ++x) pattern.Canvas()->SetPixels(x, y, RGB(20 * x, 30 * y, 100));
+  grid->BackGround()->SetBitmap(&pattern);
+  grid->BackGround()->SetDisplay(bdTile);
+  grid->BackGround()->SetCells(bcNormal);
+  const int w = grid->ColWidths(2), h = grid->RowHeights(3);
+  // Pixels of cell (4, 5), at places inside it.
+  auto samples = [&](const QImage& img) {
+    std::vector<QRgb> v;
+    for (int dx : {3, 9, 20})
+      for (int dy : {2, 5}) v.push_back(At(img, 4, 5, dx, dy));
+    return v;
+  };
+  const QImage start = Picture();
+  const std::vector<QRgb> first = samples(start);
+  // The neighbour's first pixels continue where this cell's would go on past its edge.
+  EXPECT_EQ(At(start, 3, 3, 2, 4), At(start, 2, 3, 2 + w - 11 * ((w + 2) / 11), 4));
+  EXPECT_EQ(At(start, 2, 4, 5, 1), At(start, 2, 3, 5, 1 + h - 7 * ((h + 1) / 7)));
+  struct {
+    int left, top;
+  } views[] = {{2, 1}, {1, 2}, {2, 3}, {3, 4}};
+  for (const auto& v : views) {
+    SCOPED_TRACE(std::to_string(v.left) + "," + std::to_string(v.top));
+    grid->SetLeftCol(v.left);
+    grid->SetTopRow(v.top);
+    ASSERT_EQ(grid->LeftCol(), v.left);
+    ASSERT_EQ(grid->TopRow(), v.top);
+    EXPECT_EQ(samples(Picture()), first);
+  }
+}
+
+// A child's horizontal tree line runs 4 pixels past its indent, and on to the cell's right edge
+// with ShowTreeFull.
+TEST_F(GridPaintTest, TreeLinesReachTheCellEdgeWithShowTreeFull) {
+  grid->AddNode(2, 4);
+  grid->CellNode()->SetTreeColor(clRed);
+  const int indent = grid->CellNode()->NodeIndent(), w = grid->ColWidths(0), h = grid->RowHeights(3);
+  // Red somewhere around the middle of the row at that place of the cell.
+  auto redAt = [&](const QImage& img, int dx) {
+    for (int dy = h / 2 - 2; dy <= h / 2 + 2; ++dy)
+      if (At(img, 0, 3, dx, dy) == 0xFF0000u) return true;
+    return false;
+  };
+  for (bool full : {true, false}) {
+    SCOPED_TRACE(full);
+    grid->CellNode()->SetShowTreeFull(full);
+    const QImage img = Picture();
+    EXPECT_TRUE(redAt(img, indent + 3));
+    EXPECT_EQ(redAt(img, w - 3), full);
+  }
+}
+
 TEST_F(GridPaintTest, SizingLinesAreDottedXorLinesOverTheWholeGrid) {
   TRecordingCanvas rec;
   TCanvasBackend* saved = grid->Canvas()->Backend();
