@@ -615,7 +615,20 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   control_.Editor = c;
   control_.Cell = TPoint(ACol, ARow);
   c->SetBounds(r.Left, r.Top, std::max(1, r.Width() - 1), std::max(1, r.Height() - 1));
-  c->SetFont(Font());
+  {
+    // The colour and font the cell is painted in.
+    TBrush brush;
+    TFont font;
+    font.Assign(Font());
+    TGridDrawState st = 0;
+    TColor to = clNone;
+    TAlignment ha = taLeftJustify;
+    TVAlignment va = vtaTop;
+    bool ww = false;
+    GetCellColors(DisplColIndex(ACol), ARow, st, false, true, false, &brush, to, &font, ha, va, ww);
+    c->SetColor(brush.Color());
+    c->SetFont(&font);
+  }
   side->TakeCell(GridCells(ACol, ARow), edit_.EditorType);
   if (auto* spin = dynamic_cast<TGridSpin*>(c)) spin->ExcelStyleDecimalSeparator = ExcelStyleDecimalSeparator;
   if (auto* combo = dynamic_cast<TGridCombo*>(c))

@@ -92,6 +92,41 @@ TEST_F(EditorsTest, ControlsAreMadeOnFirstUseAndKindsWithoutOneEditAsText) {
   EXPECT_EQ(grid->Cells(2, 4), "2:4");
 }
 
+// Every editor control takes the cell's colour and font, as the cell is painted.
+TEST_F(EditorsTest, EditorControlsTakeTheCellsColourAndFont) {
+  TEditorType kind = edNormal;
+  grid->OnGetEditorType = [&](TObject*, int, int, TEditorType& e) { e = kind; };
+  Load();
+  TCellProperties* p = grid->GetCellProperties(2, 2);
+  p->SetBrushColor(clRed);
+  p->FontColor = clYellow;
+  p->FontStyle = fsBold;
+  const TEditorType kinds[] = {edSpinEdit, edFloatSpinEdit, edComboEdit, edComboList, edEditBtn,
+                               edUnitEditBtn, edDateEdit, edTimeEdit, edCheckBox, edButton};
+  for (TEditorType k : kinds) {
+    SCOPED_TRACE(static_cast<int>(k));
+    kind = k;
+    grid->FocusCell(2, 2, true);
+    Key(Qt::Key_F2);
+    TWinControl* c = grid->ActiveCellEditor();
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->Color(), clRed);
+    EXPECT_EQ(c->Font()->Color(), clYellow);
+    EXPECT_TRUE(c->Font()->Style() & fsBold);
+    EXPECT_EQ(c->Font()->Name(), grid->Font()->Name());
+    SendKeyEvent(c, Qt::Key_Escape);
+    grid->FocusCell(1, 1, true);
+  }
+  // A plain cell's editor goes back to the grid's colour and font.
+  kind = edSpinEdit;
+  grid->FocusCell(3, 3, true);
+  Key(Qt::Key_F2);
+  ASSERT_NE(grid->ActiveCellEditor(), nullptr);
+  EXPECT_EQ(grid->ActiveCellEditor()->Color(), grid->Color());
+  EXPECT_EQ(grid->ActiveCellEditor()->Font()->Color(), grid->Font()->Color());
+  EXPECT_FALSE(grid->ActiveCellEditor()->Font()->Style() & fsBold);
+}
+
 TEST_F(EditorsTest, AListWithoutItemsTakesNoItemAndLeavesTheCell) {
   grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
     if (c == 2) e = edComboList;
