@@ -109,6 +109,7 @@ TExtStringGrid::TExtStringGrid(TComponent* AOwner) : TBaseGrid(AOwner) {
   colVisible_.assign(513, true);
   SetDefaultRowHeight(21);
   initialRowHeight_ = 21;
+  SetScrollProportional(false);
   look_ = glXP;
   controlList_.reset(new TControlList);
   lastReportedRow_ = TBaseGrid::Row();
@@ -310,7 +311,8 @@ void TExtStringGrid::Resize() {
 
 bool TExtStringGrid::StretchToClient() {
   if (!columnSize_->Stretch() || ColCount() <= 0) return false;
-  int sc = columnSize_->StretchColumn;
+  // An index that a later ColCount left behind stands for the last column.
+  int sc = columnSize_->StretchColumn();
   if (sc < 0 || sc >= ColCount()) sc = ColCount() - 1;
   int line = GridLineWidth();
   int others = 0;  // every column's own grid line counts, the stretch column's too

@@ -1564,8 +1564,10 @@ class TExtStringGrid : public TBaseGrid {
   void ScreenToCell(TPoint P, int& ACol, int& ARow);
   // Shows the row (column) the thumb points at while it is dragged.
   TScrollHintType ScrollHints = shNone;
-  // The native bars are proportional already; kept for layouts that set it.
-  bool ScrollProportional = false;
+  // Thumbs sized by the share of rows (columns) in view; off, the bars' page is 0 and the
+  // thumbs keep one size.
+  bool ScrollProportional() const { return ProportionalThumbs(); }
+  void SetScrollProportional(bool v) { SetProportionalThumbs(v); }
   // The view follows the thumb while it is dragged.
   bool ScrollSynch = false;
   std::function<void(TObject* Sender, int ARow, std::string& HintStr)> OnScrollHint;
@@ -1736,6 +1738,8 @@ class TExtStringGrid : public TBaseGrid {
   // Fills the client width with the column (-1: the last); raises Exception "Stretch column
   // index out of range" for an index at or past ColCount or below -1.
   void StretchColumn(int ACol);
+  // With ColumnSize.Stretch, a grid with a parent stretches now as a resize would.
+  void StretchWhenParented();
   // Widths stored as "Col0", "Col1", ... in ColumnSize.Section of the file (clIniFile) or
   // registry key (clRegistry) ColumnSize.Key, both per user under the settings folder; a stored
   // width is taken within 0 .. MaxStoredWidth.

@@ -42,6 +42,11 @@ void TExtStringGrid::StretchColumn(int ACol) {
   if (floatingFooter_->Visible()) AlignSearchPanel();
 }
 
+void TExtStringGrid::StretchWhenParented() {
+  if (!columnSize_->Stretch() || !Parent() || (ComponentState() & (csLoading | csReading | csDestroying))) return;
+  StretchToClient();
+}
+
 void TExtStringGrid::NoteSizingStart(bool Cols, int Index) {
   sizing_.Cols = Cols;
   sizing_.Index = Index;
@@ -56,7 +61,7 @@ void TExtStringGrid::ColWidthsChanged() {
   }
   const TFlagScope guard(sizing_.InCols);
   if (sizing_.Stretched && columnSize_->Stretch() && ColCount() > 0) {
-    const int sc = columnSize_->StretchColumn;
+    const int sc = columnSize_->StretchColumn();
     sizing_.InCols = false;
     StretchColumn(sc >= -1 && sc < ColCount() ? sc : -1);
     sizing_.InCols = true;

@@ -243,6 +243,7 @@ void TExtStringGrid::SetColCount(int Value) {
   if (FixedColAlways && Value > initialFixedCols_ && TBaseGrid::FixedCols() != initialFixedCols_)
     TBaseGrid::SetFixedCols(initialFixedCols_);
   UpdateFooter();
+  StretchWhenParented();
   UpdateScrollBars(false);
 }
 

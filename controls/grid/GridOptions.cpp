@@ -10,6 +10,19 @@ void TGridOptionObject::Changed() {
   if (grid_) grid_->Invalidate();
 }
 
+// ---------------------------------------------------------------- TColumnSize
+void TColumnSize::SetStretch(bool v) {
+  stretch_ = v;
+  if (grid_) grid_->StretchWhenParented();
+}
+
+void TColumnSize::SetStretchColumn(int v) {
+  if (grid_ && !(grid_->ComponentState() & csLoading) && (v < -1 || v >= grid_->ColCount()))
+    throw Exception("Stretch column index out of range");
+  stretchColumn_ = v;
+  if (grid_) grid_->StretchWhenParented();
+}
+
 // ---------------------------------------------------------------- TBands
 void TBands::Assign(TPersistent* Source) {
   auto* s = dynamic_cast<TBands*>(Source);

@@ -497,14 +497,18 @@ class TColumnSize : public TGridOptionObject {
   bool Save = false;
   std::string Key, Section;
   bool Stretch() const { return stretch_; }
-  // Stretches the column at once when the grid has a parent (column sizing).
-  void SetStretch(bool v) { stretch_ = v; }
-  int StretchColumn = -1;
+  // Both stretch the column at once when the grid has a parent (column sizing).
+  void SetStretch(bool v);
+  // -1: the last column. An index below -1 or not below the grid's ColCount raises Exception
+  // "Stretch column index out of range" and is not taken (not checked while the grid loads).
+  int StretchColumn() const { return stretchColumn_; }
+  void SetStretchColumn(int v);
   bool SynchWithGrid = false;
   TColumnSizeLocation Location = clRegistry;
 
  private:
   bool stretch_ = false;
+  int stretchColumn_ = -1;
 };
 
 enum TAdvanceDirection { adLeftRight, adTopBottom };

@@ -759,8 +759,8 @@ void TCustomGrid::UpdateScrollRange() {
     if (!need && (bar == SB_VERT ? keepV : keepH)) si.fMask |= SIF_DISABLENOSCROLL;
     if (need) {
       si.nMin = fixed;
-      si.nMax = count - 1;
-      si.nPage = static_cast<UINT>(count - maxFirst);
+      si.nMax = proportionalThumbs_ ? count - 1 : maxFirst;
+      si.nPage = proportionalThumbs_ ? static_cast<UINT>(count - maxFirst) : 0;
       si.nPos = std::min(first, maxFirst);
     }
     f->SetInfo(bar, si);
@@ -769,6 +769,12 @@ void TCustomGrid::UpdateScrollRange() {
   apply(SB_HORZ, needH, fixedCols_, colCount_, CalcMaxFirst(true, cw), topLeft_.X);
   --updatingScroll_;
   ClampAfterResize();
+}
+
+void TCustomGrid::SetProportionalThumbs(bool v) {
+  if (proportionalThumbs_ == v) return;
+  proportionalThumbs_ = v;
+  UpdateScrollRange();
 }
 
 void TCustomGrid::SetScrollBarsKept(bool Vert, bool Horz) {

@@ -346,6 +346,10 @@ class TCustomGrid : public TCustomControl {
   void UpdateScrollRange();
   // A kept bar stays shown (disabled) when its lines all fit; the scroll style must allow it.
   void SetScrollBarsKept(bool Vert, bool Horz);
+  // On: each bar's page is the lines in view, so its thumb shows their share. Off: page 0, the
+  // range ends at the last first line, and the thumbs keep one size.
+  bool ProportionalThumbs() const { return proportionalThumbs_; }
+  void SetProportionalThumbs(bool v);
   // Scrolls so that the cell is fully visible when it can be.
   void ClampInView(TGridCoord Coord);
   int MaxTopRow() const;
@@ -430,6 +434,7 @@ class TCustomGrid : public TCustomControl {
   TPoint lastMouse_;
   int updatingScroll_ = 0;
   bool keepVert_ = false, keepHorz_ = false;
+  bool proportionalThumbs_ = true;
   std::unique_ptr<TControlFeedback> feedback_;
   friend class TInplaceEdit;
 };

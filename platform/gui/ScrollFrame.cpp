@@ -196,7 +196,8 @@ void TScrollFrame::PushToWidget(int Bar) {
   bool old = pushing_;
   pushing_ = true;
   QSignalBlocker block(w);
-  int page = std::max<int>(1, static_cast<int>(s.Info.nPage));
+  // Page 0 leaves the thumb at the style's one size, as the system's bars do.
+  int page = std::max<int>(0, static_cast<int>(s.Info.nPage));
   w->setRange(s.Info.nMin, LargestPos(s.Info));
   w->setPageStep(page);
   w->setValue(s.Info.nPos);

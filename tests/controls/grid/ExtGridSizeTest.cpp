@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <vector>
 
 #include "tests/controls/grid/GridInputFixture.h"
@@ -112,14 +113,14 @@ TEST_F(GridSizeTest, AnEditInProgressIsFinishedBeforeScaling) {
 TEST_F(GridSizeTest, StretchColumnFillsTheClientWidth) {
   SetWidths({100, 80, 60, 40, 20});
   int line = grid->GridLineWidth();
+  grid->ColumnSize()->SetStretchColumn(1);
   grid->ColumnSize()->SetStretch(true);
-  grid->ColumnSize()->StretchColumn = 1;
   ResizeClient(600);
   EXPECT_EQ(grid->ColWidths(1), 600 - (100 + 60 + 40 + 20) - 5 * line);
   EXPECT_EQ(grid->ColWidths(0), 100);
   EXPECT_EQ(grid->ColWidths(4), 20);
 
-  grid->ColumnSize()->StretchColumn = -1;  // the last column
+  grid->ColumnSize()->SetStretchColumn(-1);  // the last column
   grid->SetColWidths(1, 80);
   ResizeClient(500);
   EXPECT_EQ(grid->ColWidths(4), 500 - (100 + 80 + 60 + 40) - 5 * line);
@@ -128,6 +129,84 @@ TEST_F(GridSizeTest, StretchColumnFillsTheClientWidth) {
   grid->SetColWidths(4, 20);
   ResizeClient(200);
   EXPECT_EQ(grid->ColWidths(4), 20);
+}
+
+// Writing the stretch settings and changing the column count stretch at once, as a resize
+// does: the columns and their lines span the client width.
+TEST_F(GridSizeTest, StretchSettingsAndColumnCountStretchAtOnce) {
+  const struct {
+    const char* name;
+    std::function<void(TExtStringGrid*)> change;
+    int cols, stretched;
+  } cases[] = {
+      {"Stretch written", [](TExtStringGrid* g) { g->ColumnSize()->SetStretch(true); }, 5, 4},
+      {"StretchColumn written",
+       [](TExtStringGrid* g) {
+         g->ColumnSize()->SetStretch(true);
+         g->SetColWidths(4, 40);
+         g->ColumnSize()->SetStretchColumn(1);
+       },
+       5, 1},
+      {"ColCount lowered",
+       [](TExtStringGrid* g) {
+         g->ColumnSize()->SetStretch(true);
+         g->SetColCount(3);
+       },
+       3, 2},
+      {"ColCount raised: the stretch column gives up room",
+       [](TExtStringGrid* g) {
+         g->ColumnSize()->SetStretchColumn(1);
+         g->ColumnSize()->SetStretch(true);
+         g->SetColCount(7);
+       },
+       7, 1},
+      {"an index left behind by ColCount stands for the last column",
+       [](TExtStringGrid* g) {
+         g->ColumnSize()->SetStretchColumn(4);
+         g->ColumnSize()->SetStretch(true);
+         g->SetColCount(3);
+       },
+       3, 2},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    TearDown();
+    SetUp();
+    SetWidths({40, 40, 40, 40, 40});
+    k.change(grid);
+    ASSERT_EQ(grid->ColCount(), k.cols);
+    int span = 0;
+    for (int c = 0; c < grid->ColCount(); ++c) span += grid->ColWidths(c) + grid->GridLineWidth();
+    EXPECT_EQ(span, grid->ClientWidth());
+    EXPECT_GT(grid->ColWidths(k.stretched), 40);
+  }
+  // A grid without a parent waits for its first size.
+  auto* loose = new TExtStringGrid(form);
+  loose->SetColWidths(4, 40);
+  loose->ColumnSize()->SetStretch(true);
+  EXPECT_EQ(loose->ColWidths(4), 40);
+  delete loose;
+}
+
+// Without ScrollProportional the bars' page is 0: the thumbs keep one size and the range ends at
+// the last top row; with it the page is the rows in view.
+TEST_F(GridSizeTest, ScrollProportionalSetsTheBarsPage) {
+  grid->SetScrollBars(ssBoth);
+  grid->SetRowCount(100);
+  Flush();
+  grid->Perform(WM_VSCROLL, MakeScrollWParam(SB_BOTTOM, 0));
+  const int maxTop = grid->TopRow();
+  ASSERT_GT(maxTop, 1);
+  for (bool proportional : {false, true, false}) {
+    SCOPED_TRACE(proportional);
+    grid->SetScrollProportional(proportional);
+    SCROLLINFO si;
+    si.fMask = SIF_ALL;
+    ASSERT_TRUE(GetScrollInfo(grid->Handle(), SB_VERT, si));
+    EXPECT_EQ(si.nPage, proportional ? static_cast<UINT>(100 - maxTop) : 0u);
+    EXPECT_EQ(si.nMax, proportional ? 99 : maxTop);
+    EXPECT_EQ(si.nPos, maxTop) << "the last top row is the bar's end";
+  }
 }
 
 }  // namespace

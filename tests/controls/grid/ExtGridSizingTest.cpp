@@ -61,7 +61,22 @@ TEST_F(SizingTest, AllColumnsSizingScalesEveryOtherColumnOnce) {
 
 TEST_F(SizingTest, StretchColumnIndexRules) {
   grid->ColumnSize()->SetStretch(true);
-  for (int bad : {-2, -100, 5, 99}) EXPECT_THROW(grid->StretchColumn(bad), Exception) << bad;
+  // The write raises the same error, and the index stays.
+  auto written = [&](int v) -> std::string {
+    try {
+      grid->ColumnSize()->SetStretchColumn(v);
+    } catch (const Exception& e) {
+      return e.Message();
+    }
+    return "taken";
+  };
+  ASSERT_EQ(written(2), "taken");
+  for (int bad : {-2, -100, 5, 99}) {
+    EXPECT_THROW(grid->StretchColumn(bad), Exception) << bad;
+    EXPECT_EQ(written(bad), "Stretch column index out of range") << bad;
+    EXPECT_EQ(grid->ColumnSize()->StretchColumn(), 2);
+  }
+  grid->ColumnSize()->SetStretchColumn(-1);
   grid->StretchColumn(-1);
   int sum = 0;
   for (int c = 0; c < 4; ++c) sum += grid->ColWidths(c);

@@ -132,6 +132,12 @@ TEST_F(WindowServices, OwnScrollBarsShowWhenNeededAndReportTheUsersActions) {
   bar->setSliderDown(false);
   EXPECT_EQ(s->Log, (std::vector<std::string>{"v5:40", "v5:55", "v4:55", "v8:0"}));
   EXPECT_EQ(GetScrollPos(h, SB_VERT), 55);
+  EXPECT_EQ(bar->pageStep(), 10);
+  si.nPage = 0;  // no page: the position reaches nMax and the thumb keeps the style's one size
+  si.nPos = 99;
+  EXPECT_EQ(SetScrollInfo(h, SB_VERT, si, true), 99);
+  EXPECT_EQ(bar->pageStep(), 0);
+  si.nPage = 10;
 
   si.fMask = SIF_RANGE | SIF_PAGE;
   si.nMax = 5;
