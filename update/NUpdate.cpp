@@ -60,6 +60,7 @@ void TFileDescription::Assign(TPersistent* source) {
   Mandatory = s->Mandatory;
   Hidden = s->Hidden;
   Selected = s->Selected;
+  Section = s->Section;
 }
 
 TFileList::TFileList() : TCollection(CollectionItemClass<TFileDescription>()) {}

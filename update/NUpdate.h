@@ -82,6 +82,7 @@ class TFileDescription : public TCollectionItem {
   bool Mandatory = false;
   bool Hidden = false;
   bool Selected = false;
+  std::string Section;  // "file" + k: names the entry in messages
 };
 
 // The files of an update, in control-file order.
@@ -377,7 +378,7 @@ class TNetUpdate : public TComponent {
   // Transfers.
   enum TFetch { fOk, fFailed, fCancelled };
   TFetch FetchHttp(const std::string& url, const std::string& target, int fd, int64_t& received);
-  TFetch FetchFtp(const std::string& name, const std::string& target, int fd, int64_t& received);
+  TFetch FetchFtp(const std::string& url, const std::string& name, const std::string& target, int fd, int64_t& received);
   bool BlockArrived(const std::string& target, int fd, const char* data, size_t size, int64_t& received,
                     int64_t expected, bool& writeFailed);
   bool PlaceFile(const std::string& tempFile, const std::string& target);
@@ -391,9 +392,9 @@ class TNetUpdate : public TComponent {
   // file anyone on the way could change; true (and reported) when refused.
   bool RefusedUnprotected(const std::string& what);
   bool InsideAppFolder(const std::string& dir);
-  // Reports a refusal (966) with the thing refused and why and logs it; a
-  // refused file is kept for Refusals.
-  void Refuse(const std::string& what, bool file = true);
+  // Reports a refusal (966, or `id`) with the thing refused and why and logs
+  // it; a refused file is kept for Refusals.
+  void Refuse(const std::string& what, bool file = true, int id = 966);
   // Reports a refused redirect or a stopped download, logs it, keeps its text.
   void Problem(int id, const std::string& param, int statusCode, int errCode);
   // True when the entry's bytes count as plain http: its control file or its
@@ -403,12 +404,19 @@ class TNetUpdate : public TComponent {
   std::string EntryRefusal(const TFileDescription& e, const std::string& url);
   // Why bytes that came over plain http may not be written to `target`; "" when they may.
   std::string DataOnlyRefusal(const std::string& target);
-  // Refuses (and deletes) a cabinet from plain http that names anything such
-  // bytes may not write; true when refused.
-  bool CabinetRefused(const std::string& cabinet, const std::string& dir);
-  // False (and a 968 report) when the run directory's file system has less
-  // than `bytes` free for `name`.
-  bool EnoughSpace(const std::string& name, int64_t bytes);
+  // "the program" or "the updater" when `target` is one of them, else "".
+  std::string ProgramFileRole(const std::string& target);
+  // Unpacks a cabinet into `dir` once every check has passed: from plain http
+  // no name or byte such data may not write (refused and deleted), the limits
+  // and the free space for all its entries, whole programs where the program
+  // or the updater would be replaced. uFailed (reported) fails the entry.
+  enum TUnpacked { uOk, uRefused, uFailed };
+  TUnpacked UnpackCabinet(const std::string& cabinet, const std::string& dir);
+  // ProgramFileRole of `target`, or of the file a "_NEW" target becomes.
+  std::string ReplacedProgram(const std::string& target);
+  // False (and a 968 report) when the file system of `where` (default: the
+  // run directory) has less than `bytes` free for `name`.
+  bool EnoughSpace(const std::string& name, int64_t bytes, const std::string& where = {});
   // The folder {APP} stands for, with a trailing delimiter.
   std::string AppFolder();
   bool AskLogin(const std::string& url);
@@ -479,6 +487,7 @@ class TNetUpdate : public TComponent {
   std::string expectedName_;
   bool verifyOnPlace_ = false;
   int64_t downloadLimit_ = 0;      // bytes a download may bring, 0: no limit
+  int64_t unpackLimit_ = 0;        // bytes the entry's cabinet or LZ file may unpack to (plain http), 0: no limit
   std::string credentialOrigin_;   // scheme://host:port the credentials belong to
   bool unprotectedControl_ = false;  // the control file came over plain http or ftp
   bool lastSecure_ = false;          // the last download came over https (or from a folder) all the way

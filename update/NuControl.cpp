@@ -65,9 +65,9 @@ bool TNetUpdate::StartCommand(const std::string& commandLine) {
   return ProcessLauncher().StartDetached(argv, error) >= 0;
 }
 
-void TNetUpdate::Refuse(const std::string& what, bool file) {
-  DoStatus(966, what, 11, 4);
-  LogFree(FormatStatus(966, what));
+void TNetUpdate::Refuse(const std::string& what, bool file, int id) {
+  DoStatus(id, what, 11, 4);
+  LogFree(FormatStatus(id, what));
   if (file) refusals_.push_back(what);
 }
 
@@ -88,9 +88,27 @@ bool TNetUpdate::PlainEntry(const std::string& url) const {
   return updateType_ == httpUpdate && !(url.size() >= 8 && SameText(url.substr(0, 8), "https://"));
 }
 
-std::string TNetUpdate::DataOnlyRefusal(const std::string& target) {
+namespace {
+
+// The folders Qt loads plugins from, below each folder on its library paths.
+const char* const kQtPluginFolders[] = {
+    "accessible", "audio", "bearer", "canbus", "designer", "egldeviceintegrations", "generic",
+    "geometryloaders", "geoservices", "iconengines", "imageformats", "kf5", "kf6", "mediaservice", "multimedia",
+    "networkinformation", "platforminputcontexts", "platforms", "platformthemes", "playlistformats", "position",
+    "printsupport", "qmltooling", "renderers", "renderplugins", "sceneparsers", "sensorgestures", "sensors",
+    "sqldrivers", "styles", "texttospeech", "tls", "virtualkeyboard", "webview", "xcbglintegrations"};
+
+bool QtPluginFolder(const std::string& name) {
+  if (name.rfind("wayland-", 0) == 0) return true;
+  for (const char* folder : kQtPluginFolders)
+    if (name == folder) return true;
+  return false;
+}
+
+}  // namespace
+
+std::string TNetUpdate::ProgramFileRole(const std::string& target) {
   namespace fs = std::filesystem;
-  if (!InsideAppFolder(ExtractFilePath(target))) return "outside the program's folder";
   std::error_code ec;
   const fs::path where = fs::weakly_canonical(fs::absolute(fs::path(target), ec), ec);
   auto is = [&](const std::string& path) {
@@ -101,9 +119,26 @@ std::string TNetUpdate::DataOnlyRefusal(const std::string& target) {
   const std::string app = AppFolder();
   const std::string program = ExtractFileName(CurrentExecutable());
   if (is(CurrentExecutable()) || is(app + program) || (!appName_.empty() && is(app + ExtractFileName(appName_))))
-    return "it would replace the program";
+    return "the program";
   const std::string updater = UpdaterPath.empty() ? ExtractFilePath(CurrentExecutable()) + "upd" : LocalPath(UpdaterPath);
-  if (is(updater) || is(app + "upd") || is(app + ExtractFileName(updater))) return "it would replace the updater";
+  if (is(updater) || is(app + "upd") || is(app + ExtractFileName(updater))) return "the updater";
+  return {};
+}
+
+std::string TNetUpdate::DataOnlyRefusal(const std::string& target) {
+  namespace fs = std::filesystem;
+  if (!InsideAppFolder(ExtractFilePath(target))) return "outside the program's folder";
+  const std::string role = ProgramFileRole(target);
+  if (!role.empty()) return "it would replace " + role;
+  // Qt reads its configuration and loads plugins from there: code by another name.
+  const std::string name = ExtractFileName(target);
+  if (SameText(name, "qt.conf") || SameText(name, "qt6.conf")) return "Qt would read it as its configuration";
+  std::error_code ec;
+  const fs::path inside = fs::weakly_canonical(fs::absolute(fs::path(target), ec), ec)
+                              .lexically_relative(fs::weakly_canonical(fs::path(AppFolder()), ec))
+                              .parent_path();
+  for (const fs::path& folder : inside)
+    if (QtPluginFolder(folder.string())) return "Qt loads plugins from the folder " + folder.string();
   struct stat st {};
   if (::lstat(target.c_str(), &st) == 0) {
     if (S_ISLNK(st.st_mode)) return "it would replace a link";
@@ -342,6 +377,7 @@ int TNetUpdate::ReadFileList() {
   for (int k = 1; k <= count; ++k) {
     const std::string s = "file" + std::to_string(k);
     TFileDescription* e = fileList_->Add();
+    e->Section = s;
     e->URL = ReadControlPath(s, "url");
     e->LocalVersion = LocalPath(ReadControlPath(s, "localversion"));
     e->NewVersion = ReadControl(s, "newversion");
@@ -351,9 +387,12 @@ int TNetUpdate::ReadFileList() {
     e->NewDate = ReadControl(s, "date");
     e->NewTime = ReadControl(s, "time");
     e->Description = ReadControl(s, "descr");
-    // An empty directory stays empty: the current directory, never the root.
+    // No folder, or a relative one, is the program's folder, wherever the
+    // program was started from (a launcher starts it in the home folder).
     e->TargetDir = LocalPath(ReadControlPath(s, "targetdir"));
-    if (!e->TargetDir.empty() && e->TargetDir.back() != '/') e->TargetDir += '/';
+    if (e->TargetDir.empty() || e->TargetDir[0] != '/')
+      e->TargetDir = std::filesystem::path(AppFolder() + e->TargetDir).lexically_normal().string();
+    if (e->TargetDir.back() != '/') e->TargetDir += '/';
     e->Compressed = ReadControlInteger(s, "compressed", 0) == 1;
     e->FileSize = ReadControlInteger(s, "filesize", 0);
     e->Mandatory = ReadControlInteger(s, "mandatory", 0) == 1;
@@ -364,6 +403,17 @@ int TNetUpdate::ReadFileList() {
 }
 
 int TNetUpdate::FilterFileList() {
+  // A control file cut short, or a count past its sections: no address, no entry.
+  for (int i = 0; i < fileList_->Count();) {
+    TFileDescription* e = fileList_->Items(i);
+    if (!Trim(e->URL).empty()) {
+      ++i;
+      continue;
+    }
+    const std::string name = e->Section.empty() ? "file" + std::to_string(i + 1) : e->Section;
+    Refuse("[" + name + "]" + (e->Description.empty() ? "" : " " + e->Description) + " (it has no url)", true, 969);
+    fileList_->Delete(i);
+  }
   for (int i = 0; i < fileList_->Count();) {
     TFileDescription* e = fileList_->Items(i);
     bool keep = false, dated = false;

@@ -63,6 +63,7 @@ int TNetUpdate::DownloadFiles() {
     downloadLimit_ = given > 0 ? 2 * given + (1 << 20) : DownloadCap;
     limitWhy_ = given > 0 ? "twice the size the control file gives and a megabyte"
                           : "the limit for a file whose size the control file does not give";
+    unpackLimit_ = downloadLimit_;
     const bool downloaded = (given <= 0 || EnoughSpace(expectedName_, given)) && DownloadFile(url, e->Compressed, dir);
     expectedSize_ = 0;
     expectedChecksum_ = -1;
@@ -92,14 +93,13 @@ int TNetUpdate::DownloadFiles() {
     const std::string ext = UpperCase(ExtractFileExt(name));
     // A compressed entry's cabinet was unpacked by the download already.
     if (ext == ".CAB" && extractCab_ && !e->Compressed && FileExists(lastTarget_)) {
-      archive::TPlaceRule rule;
-      rule.DataOnly = dataOnly_;
-      if (CabinetRefused(lastTarget_, dir))
-        --installed_;
-      else if (cabfdi::ExtractCab(lastTarget_, dir, rule) != 0)
-        DoStatus(947, lastTarget_, 8, 0);
-      else if (!keepIntermediate_)
-        DeleteFile(lastTarget_);
+      const TUnpacked unpacked = UnpackCabinet(lastTarget_, dir);
+      if (unpacked != uOk) --installed_;
+      if (unpacked == uFailed) {
+        result = -1;
+        DoStatus(946, ShownURL(url), 2, 0);
+        appUpdate_ = false;
+      }
     }
     const bool plain = dataOnly_;
     dataOnly_ = false;
@@ -116,6 +116,7 @@ int TNetUpdate::DownloadFiles() {
       if (!keepIntermediate_) DeleteFile(lastTarget_);
     }
   }
+  unpackLimit_ = 0;
   return result;
 }
 
@@ -181,14 +182,21 @@ void TNetUpdate::AppRestart() {
   const std::string updater = ExtractUpdater();
   if (!updater.empty()) {
     // The program lies in its own folder, wherever it was started from.
-    std::string application = appName_.empty() || appName_[0] == '/' ? appName_ : AppFolder() + appName_;
+    // Absolute paths only: the updater's current folder is whatever ours was.
+    auto absolute = [](const std::string& path) {
+      std::error_code ec;
+      const std::filesystem::path p = std::filesystem::absolute(path, ec);
+      return ec ? path : p.lexically_normal().string();
+    };
+    std::string application =
+        appName_.empty() ? appName_ : absolute(appName_[0] == '/' ? appName_ : AppFolder() + appName_);
     application = QuoteArgument(application);
     if (!appParams_.empty()) application += " " + QuoteArgument(appParams_);
-    std::vector<std::string> argv = {updater, std::to_string(CurrentProcessId()), logging_ ? "L" : "X",
+    std::vector<std::string> argv = {absolute(updater), std::to_string(CurrentProcessId()), logging_ ? "L" : "X",
                                      application};
     // Only what arrived whole in this run: the updater never touches a file
     // whose new copy is not there.
-    for (const std::string& comp : downloadedComps_) argv.push_back(comp);
+    for (const std::string& comp : downloadedComps_) argv.push_back(absolute(comp));
     std::string shown;
     for (const std::string& a : argv) shown += (shown.empty() ? "" : " ") + QuoteArgument(a);
     DoStatus(958, shown, 0, 0);

@@ -2,13 +2,13 @@
 // through a temporary file in the run's private directory, atomic placement.
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 
 #include "platform/archive/Archive.h"
+#include "platform/archive/ElfFile.h"
 #include "platform/archive/NoLinkFiles.h"
 #include "platform/net/NetSession.h"
 #include "platform/rtl/IniFiles.h"
@@ -271,10 +271,10 @@ TNetUpdate::TFetch TNetUpdate::FetchHttp(const std::string& url, const std::stri
   }
 }
 
-TNetUpdate::TFetch TNetUpdate::FetchFtp(const std::string& name, const std::string& target, int fd,
-                                         int64_t& received) {
+TNetUpdate::TFetch TNetUpdate::FetchFtp(const std::string& url, const std::string& name, const std::string& target,
+                                         int fd, int64_t& received) {
   if (!ftpConnected_) {
-    DoStatus(917, name, 2, 1);
+    DoStatus(917, ShownURL(url), 2, 1);
     return fFailed;
   }
   if (!ftpDirectory_.empty() && !ftpDirSet_) {
@@ -283,7 +283,7 @@ TNetUpdate::TFetch TNetUpdate::FetchFtp(const std::string& name, const std::stri
   }
   const int64_t size = session_->FtpFileSize(name);
   if (size < 0) {
-    DoStatus(917, name, 2, 1);
+    DoStatus(917, ShownURL(url), 2, 1);
     return fFailed;
   }
   received = 0;
@@ -342,7 +342,7 @@ bool TNetUpdate::DownloadFile(const std::string& URL, bool Compressed, const std
   }
   int64_t received = 0;
   ++transferDepth_;
-  TFetch fetched = http ? FetchHttp(URL, target, fd, received) : FetchFtp(name, target, fd, received);
+  TFetch fetched = http ? FetchHttp(URL, target, fd, received) : FetchFtp(URL, name, target, fd, received);
   --transferDepth_;
   if (fetched == fOk && ::fsync(fd) != 0) fetched = fFailed;
   ::close(fd);
@@ -360,31 +360,88 @@ bool TNetUpdate::DownloadFile(const std::string& URL, bool Compressed, const std
   return true;
 }
 
-bool TNetUpdate::EnoughSpace(const std::string& name, int64_t bytes) {
-  const std::string dir = RunDirectory();
-  struct statvfs fs {};
-  if (dir.empty() || ::statvfs(dir.c_str(), &fs) != 0) return true;  // the write itself will tell
-  const int64_t free = static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize);
-  if (free >= bytes) return true;
+bool TNetUpdate::EnoughSpace(const std::string& name, int64_t bytes, const std::string& where) {
+  const std::string dir = where.empty() ? RunDirectory() : where;
+  if (dir.empty()) return true;
+  const int64_t free = archive::FreeBytesAt(dir);
+  if (free < 0 || free >= bytes) return true;  // unknown: the write itself will tell
   Problem(968, name + ": needs " + ByteCount(bytes) + ", only " + ByteCount(free) + " free in " + dir, 2, 0);
   return false;
 }
 
-bool TNetUpdate::CabinetRefused(const std::string& cabinet, const std::string& dir) {
-  if (!dataOnly_) return false;
-  std::vector<std::string> names;
-  if (!cabfdi::ListCab(cabinet, names)) return false;  // not unpacked at all: 947 tells
+TNetUpdate::TUnpacked TNetUpdate::UnpackCabinet(const std::string& cabinet, const std::string& dir) {
+  const std::string name = ExtractFileName(cabinet);
   const std::string root = IncludeTrailingPathDelimiter(dir.empty() ? GetCurrentDir() : dir);
-  for (const std::string& name : names) {
-    const std::string why = DataOnlyRefusal(root + name);
-    if (why.empty()) continue;
-    // Looked into before anything is unpacked: refused whole.
-    Refuse(ExtractFileName(cabinet) + " (it holds " + name + ": " + why + ")");
+  auto refuse = [&](const std::string& why) {
+    Refuse(name + " (" + why + ")");
     DeleteFile(cabinet);
     refusedNow_ = true;
-    return true;
+    return uRefused;
+  };
+  auto fail = [&] {
+    DeleteFile(cabinet);
+    return uFailed;
+  };
+  // Looked into before anything is unpacked: a refusal or a limit stops the whole cabinet.
+  archive::TCabinet cab;
+  std::string error;
+  bool examined = cab.Open(cabinet, error);
+  for (const archive::TCabEntry& e : cab.Entries()) examined = examined && cabfdi::IsSafeEntryName(e.Name);
+  if (examined) {
+    int64_t total = 0;
+    for (const archive::TCabEntry& e : cab.Entries()) {
+      const std::string why = dataOnly_ ? DataOnlyRefusal(root + LocalPath(e.Name)) : std::string();
+      if (!why.empty()) return refuse("it holds " + LocalPath(e.Name) + ": " + why);
+      total += e.Length;
+    }
+    // What may be downloaded may not grow past its limit by being unpacked.
+    if (dataOnly_ && unpackLimit_ > 0 && total > unpackLimit_) {
+      Problem(968, name + ": unpacks to more than " + ByteCount(unpackLimit_) + ", " + limitWhy_, 2, 0);
+      return fail();
+    }
+    if (!EnoughSpace(name, total, root)) return fail();
+    // Bytes looked at before any is placed: no program from plain http, and
+    // only a whole one where the program or the updater would be replaced.
+    for (size_t i = 0; i < cab.Entries().size(); ++i) {
+      const std::string entry = LocalPath(cab.Entries()[i].Name);
+      const std::string role = ReplacedProgram(root + entry);
+      if (!dataOnly_ && role.empty()) continue;
+      int fd = -1;
+      const std::string scratch = NewTempFile(fd);
+      if (fd >= 0) ::close(fd);
+      if (scratch.empty()) continue;
+      const bool extracted = cab.ExtractScratch(i, scratch, error);
+      const bool elf = extracted && archive::StartsAsElf(scratch);
+      std::string whyNot;
+      const bool whole = !extracted || role.empty() || archive::WholeElfForThisMachine(scratch, whyNot);
+      ::unlink(scratch.c_str());
+      if (dataOnly_ && elf) return refuse("it holds " + entry + ": it is a program or library (an ELF file)");
+      if (!whole) {
+        Problem(970, entry + " in " + name + " would replace " + role + ", but " + whyNot + "; the old one is kept", 2,
+                0);
+        return fail();
+      }
+    }
   }
-  return false;
+  archive::TPlaceRule rule;
+  rule.DataOnly = dataOnly_;
+  std::string why;
+  if (cabfdi::ExtractCab(cabinet, dir, rule, &why) != 0) {
+    LogFree("Unable to unpack " + cabinet + ": " + why);
+    DoStatus(947, cabinet, 8, 0);
+    return uOk;  // reported; the cabinet stays for a look
+  }
+  if (!keepIntermediate_) DeleteFile(cabinet);
+  return uOk;
+}
+
+std::string TNetUpdate::ReplacedProgram(const std::string& target) {
+  const std::string role = ProgramFileRole(target);
+  const std::string name = ExtractFileName(target);
+  // The updater makes "x_NEW" the file "x".
+  if (role.empty() && name.size() > 4 && UpperCase(name.substr(name.size() - 4)) == "_NEW")
+    return ProgramFileRole(target.substr(0, target.size() - 4));
+  return role;
 }
 
 bool TNetUpdate::UnpackedLater(const std::string& data, const std::string& target, bool compressed) const {
@@ -407,6 +464,20 @@ bool TNetUpdate::MatchesExpected(const std::string& file) {
 bool TNetUpdate::PlaceFile(const std::string& tempFile, const std::string& target) {
   // What the control file says the new file is decides before anything is replaced.
   if (verifyOnPlace_ && !MatchesExpected(tempFile)) return false;
+  // Bytes anyone on the way could change never become code: a plugin needs no execute bit.
+  if (dataOnly_ && archive::StartsAsElf(tempFile)) {
+    Refuse(ExtractFileName(target) + " (it is a program or library (an ELF file))");
+    refusedNow_ = true;
+    return false;
+  }
+  // Whatever becomes the program or the updater must be one, whole: half a
+  // program (a server announcing half its length) would be started.
+  const std::string role = ReplacedProgram(target);
+  std::string why;
+  if (!role.empty() && !archive::WholeElfForThisMachine(tempFile, why)) {
+    Problem(970, ExtractFileName(target) + " would replace " + role + ", but " + why + "; the old one is kept", 2, 0);
+    return false;
+  }
   // No link followed on the way; synced before the rename, the folder after.
   std::string error;
   archive::TPlaceRule rule;
@@ -431,6 +502,20 @@ bool TNetUpdate::Unpack(const std::string& target, const std::string& targetDir)
         return false;
       }
     }
+    // The limits of what may be downloaded hold for what it expands to; the room is looked for first.
+    archive::TSzddHeader header;
+    if (archive::ReadSzddHeader(target, header)) {
+      if (dataOnly_ && unpackLimit_ > 0 && header.Length > unpackLimit_) {
+        Problem(968, ExtractFileName(target) + ": expands to more than " + ByteCount(unpackLimit_) + ", " + limitWhy_,
+                2, 0);
+        DeleteFile(target);
+        return false;
+      }
+      if (!EnoughSpace(expanded, header.Length) || !EnoughSpace(expanded, header.Length, ExtractFilePath(target))) {
+        DeleteFile(target);
+        return false;
+      }
+    }
     // Expanded in the run directory and checked there; only then does it replace anything.
     int fd = -1;
     const std::string temp = NewTempFile(fd);
@@ -445,15 +530,7 @@ bool TNetUpdate::Unpack(const std::string& target, const std::string& targetDir)
     if (ExtractFileName(target) != expanded) DeleteFile(target);
     return ok;
   }
-  if (CabinetRefused(target, targetDir)) return false;
-  archive::TPlaceRule rule;
-  rule.DataOnly = dataOnly_;
-  if (cabfdi::ExtractCab(target, targetDir, rule) != 0) {
-    DoStatus(947, target, 8, 0);
-    return true;
-  }
-  if (!keepIntermediate_) DeleteFile(target);
-  return true;
+  return UnpackCabinet(target, targetDir) == uOk;
 }
 
 bool TNetUpdate::CopyFileWithProgress(const std::string& Source, const std::string& Target) {
@@ -547,10 +624,12 @@ void TNetUpdate::DoPostUpdateInfo() {
         return true;
       });
   --transferDepth_;
-  if (!r.Opened)
+  if (!r.Connected)
     DoStatus(951, "", 16, 5);
-  else if (r.Status >= 400)
+  else if (!r.Opened)
     DoStatus(952, "", 17, 5);
+  else if (r.Status >= 400)
+    DoStatus(916, std::to_string(r.Status), 6, static_cast<int>(r.Status));
   FinishTransfer();
 }
 

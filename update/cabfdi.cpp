@@ -65,14 +65,35 @@ bool ListCab(const std::string& cabinet, std::vector<std::string>& names) {
   return true;
 }
 
-int ExtractCab(const std::string& cabinet, const std::string& destDir, const archive::TPlaceRule& rule) {
+int ExtractCab(const std::string& cabinet, const std::string& destDir, const archive::TPlaceRule& rule,
+               std::string* why) {
   archive::TCabinet cab;
   std::string error;
-  if (!cab.Open(cabinet, error)) return -1;
-  for (const archive::TCabEntry& e : cab.Entries())
-    if (!IsSafeEntryName(e.Name)) return -1;
-
+  if (!cab.Open(cabinet, error)) {
+    if (why) *why = error;
+    return -1;
+  }
   const std::string base = Base(destDir);
+  // Every refusal is found before the first byte is written: names, what lies
+  // on the way to each file, and the room all of them need.
+  int64_t total = 0;
+  for (const archive::TCabEntry& e : cab.Entries()) {
+    if (!IsSafeEntryName(e.Name)) {
+      if (why) *why = "the entry " + e.Name + " would leave its folder";
+      return -1;
+    }
+    if (!archive::CheckPlaceable(base + Slashed(e.Name), rule, error)) {
+      if (why) *why = error;
+      return -1;
+    }
+    total += e.Length;
+  }
+  const int64_t free = archive::FreeBytesAt(base);
+  if (free >= 0 && total > free) {
+    if (why)
+      *why = "it unpacks to " + std::to_string(total) + " bytes, only " + std::to_string(free) + " are free in " + base;
+    return -1;
+  }
   for (size_t i = 0; i < cab.Entries().size(); ++i) {
     const std::string target = base + Slashed(cab.Entries()[i].Name);
     if (!CreateDirectoryPath(ExtractFilePath(target))) return -1;

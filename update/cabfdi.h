@@ -14,7 +14,11 @@ namespace cabfdi {
 // destination (a "..", a leading "\" or "/", a drive letter) fails the whole
 // cabinet before anything is written. No link is followed on the way to an
 // entry's file; `rule` says what may be replaced.
-int ExtractCab(const std::string& cabinet, const std::string& destDir, const archive::TPlaceRule& rule = {});
+// Every check (names, links and files in the way, free space for all the
+// entries) is made before the first byte is written; `why` gets the reason of a
+// failure when given.
+int ExtractCab(const std::string& cabinet, const std::string& destDir, const archive::TPlaceRule& rule = {},
+               std::string* why = nullptr);
 
 // The names of the entries of `cabinet` ("/" separating folders), without
 // writing anything; false when it is no cabinet or a name could leave its

@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -159,6 +160,30 @@ bool TCabinet::Extract(size_t index, const std::string& target, std::string& err
     ::futimens(out.fd, times);
   }
   return out.Commit(error);
+}
+
+bool TCabinet::ExtractScratch(size_t index, const std::string& file, std::string& error) {
+  if (!impl_ || index >= impl_->files.size()) {
+    error = "no such cabinet entry";
+    return false;
+  }
+  const int rc = impl_->dec->extract(impl_->dec, impl_->files[index], const_cast<char*>(file.c_str()));
+  if (rc == MSPACK_ERR_OK) return true;
+  error = entries_[index].Name + ": " + MspackError(rc);
+  return false;
+}
+
+int64_t FreeBytesAt(const std::string& path) {
+  std::string at = path.empty() ? "." : path;
+  for (;;) {
+    struct statvfs fs {};
+    if (::statvfs(at.c_str(), &fs) == 0) return static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize);
+    if ((errno != ENOENT && errno != ENOTDIR) || at == "." || at == "/") return -1;
+    while (!at.empty() && at.back() == '/') at.pop_back();
+    const size_t slash = at.rfind('/');
+    if (slash == std::string::npos) at = ".";
+    else at = slash == 0 ? "/" : at.substr(0, slash);
+  }
 }
 
 bool ReadSzddHeader(const std::string& fileName, TSzddHeader& header) {

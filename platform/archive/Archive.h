@@ -36,12 +36,19 @@ public:
   // a replaced file's mode is kept. No link is followed on the way to `target`;
   // the file is synced before its rename and the folder after.
   bool Extract(size_t index, const std::string& target, std::string& error, const TPlaceRule& rule = {});
+  // Writes entry `index` straight to `file` (a scratch file of the caller's own
+  // private folder), to look at what it holds before anything is placed.
+  bool ExtractScratch(size_t index, const std::string& file, std::string& error);
 
 private:
   struct TImpl;
   std::unique_ptr<TImpl> impl_;
   std::vector<TCabEntry> entries_;
 };
+
+// Bytes free for an unprivileged user on the file system that holds `path`
+// (or its nearest existing parent); -1 when that cannot be told.
+int64_t FreeBytesAt(const std::string& path);
 
 struct TSzddHeader {
   char MissingChar = 0;  // the last character of the expanded name, 0 when not stored

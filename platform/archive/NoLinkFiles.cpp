@@ -75,10 +75,11 @@ TFolder& TFolder::operator=(TFolder&& other) noexcept {
   return *this;
 }
 
-bool TFolder::Open(const std::string& dir, bool create, std::string& error) {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-  path_.clear();
+namespace {
+
+// The components of `dir` taken absolute ("." and ".." lexically); false when
+// the current folder cannot be read.
+bool Components(const std::string& dir, std::vector<std::string>& parts, std::string& error) {
   std::string whole = dir;
   if (whole.empty() || whole[0] != '/') {
     std::vector<char> cwd(4096);
@@ -88,7 +89,6 @@ bool TFolder::Open(const std::string& dir, bool create, std::string& error) {
     }
     whole = std::string(cwd.data()) + "/" + whole;
   }
-  std::vector<std::string> parts;
   for (size_t start = 0; start <= whole.size();) {
     size_t end = whole.find('/', start);
     if (end == std::string::npos) end = whole.size();
@@ -100,20 +100,32 @@ bool TFolder::Open(const std::string& dir, bool create, std::string& error) {
     }
     start = end + 1;
   }
+  return true;
+}
+
+// Walks from "/" through `parts` without following a link, making missing
+// folders when `create`. Without `create` a missing folder ends the walk with
+// `missing` set and the descriptor of the last folder that exists.
+int Walk(const std::vector<std::string>& parts, bool create, std::string& path, bool& missing, std::string& error) {
+  missing = false;
   int fd = ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {
     error = Reason("cannot open /", errno);
-    return false;
+    return -1;
   }
-  std::string path = "/";
+  path = "/";
   for (const std::string& part : parts) {
-    path += part + "/";
     int next = ::openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    path += part + "/";
+    if (next < 0 && errno == ENOENT && !create) {
+      missing = true;
+      return fd;
+    }
     if (next < 0 && errno == ENOENT && create) {
       if (::mkdirat(fd, part.c_str(), 0777) != 0 && errno != EEXIST) {
         error = Reason("cannot create " + path, errno);
         ::close(fd);
-        return false;
+        return -1;
       }
       next = ::openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     }
@@ -122,14 +134,50 @@ bool TFolder::Open(const std::string& dir, bool create, std::string& error) {
       error = e == ELOOP || e == ENOTDIR ? path.substr(0, path.size() - 1) + " is a link or not a folder"
                                          : Reason("cannot open " + path, e);
       ::close(fd);
-      return false;
+      return -1;
     }
     ::close(fd);
     fd = next;
   }
+  return fd;
+}
+
+}  // namespace
+
+bool TFolder::Open(const std::string& dir, bool create, std::string& error) {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  path_.clear();
+  std::vector<std::string> parts;
+  if (!Components(dir, parts, error)) return false;
+  std::string path;
+  bool missing = false;
+  const int fd = Walk(parts, create, path, missing, error);
+  if (fd < 0) return false;
+  if (missing) {
+    error = Reason("cannot open " + path, ENOENT);
+    ::close(fd);
+    return false;
+  }
   fd_ = fd;
   path_ = path;
   return true;
+}
+
+bool CheckPlaceable(const std::string& target, const TPlaceRule& rule, std::string& error) {
+  std::string dir, name;
+  SplitPath(target, dir, name);
+  std::vector<std::string> parts;
+  if (!Components(dir, parts, error)) return false;
+  std::string path;
+  bool missing = false;
+  TFolder folder;
+  folder.fd_ = Walk(parts, false, path, missing, error);
+  if (folder.fd_ < 0) return false;
+  if (missing) return true;  // made when the file is written, with nothing in the way
+  folder.path_ = path;
+  mode_t mode = 0;
+  return PlacedMode(folder, name, rule, mode, error);
 }
 
 bool PlacedMode(const TFolder& folder, const std::string& name, const TPlaceRule& rule, mode_t& mode,

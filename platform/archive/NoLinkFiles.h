@@ -31,6 +31,7 @@ public:
   const std::string& Path() const { return path_; }
 
 private:
+  friend bool CheckPlaceable(const std::string& target, const struct TPlaceRule& rule, std::string& error);
   int fd_ = -1;
   std::string path_;
 };
@@ -75,6 +76,11 @@ struct TPlaceSteps {
 // False with a reason and the system's error number.
 bool PlaceFile(const std::string& source, const std::string& target, const TPlaceRule& rule, std::string& error,
                const TPlaceSteps& steps = {}, int* errorNumber = nullptr);
+
+// True when `target` could be placed under `rule` as things stand: no link in
+// the part of its path that exists, and the file itself, if there, a regular
+// file the rule lets be replaced. Nothing is made or written.
+bool CheckPlaceable(const std::string& target, const TPlaceRule& rule, std::string& error);
 
 // "dir/" and "name" of a path; the folder part is "" for a bare name.
 void SplitPath(const std::string& path, std::string& folder, std::string& name);

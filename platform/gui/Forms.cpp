@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QPixmap>
@@ -18,6 +20,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/GuiInternal.h"
@@ -1070,8 +1073,43 @@ void RegisterStartupRoutine(std::function<void()> Routine) {
   StartupRoutines().push_back(std::move(Routine));
 }
 
+// A static library's resource is linked only when named (outside any namespace).
+static void InitBuiltinQtConf() { Q_INIT_RESOURCE(builtin_qt_conf); }
+
+namespace {
+
+// Qt looks for plugins in the executable's folder too, and an update (or anyone
+// who may write there) could plant code in it. Qt's public interface cannot
+// take a folder off the list before the application object exists: it only
+// replays, once the object is made, what was removed from the paths it had
+// worked out. So the folder is made one of those paths for a moment (through
+// QT_PLUGIN_PATH, restored at once) and then removed. A qt.conf beside the
+// program is never read: the built-in one (qt.conf.in) comes first.
+void KeepOwnFolderOffPluginPaths() {
+  InitBuiltinQtConf();
+  const QString exe = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+  if (exe.isEmpty()) return;
+  const QString own = QDir(QFileInfo(exe).absolutePath()).canonicalPath();
+  const char* was = std::getenv("QT_PLUGIN_PATH");
+  const std::string saved = was ? was : "";
+  ::setenv("QT_PLUGIN_PATH", (saved.empty() ? own : own + QDir::listSeparator() + QString::fromStdString(saved))
+                                 .toLocal8Bit()
+                                 .constData(),
+           1);
+  QStringList paths = QCoreApplication::libraryPaths();
+  if (was)
+    ::setenv("QT_PLUGIN_PATH", saved.c_str(), 1);
+  else
+    ::unsetenv("QT_PLUGIN_PATH");
+  paths.removeAll(own);
+  QCoreApplication::setLibraryPaths(paths);
+}
+
+}  // namespace
+
 void TApplication::Initialize() {
   if (!QCoreApplication::instance()) {  // tests bring their own
+    KeepOwnFolderOffPluginPaths();
     // Qt keeps references to argc and argv for the whole run. The program takes
     // no command-line options, so its name is all Qt is given.
     static int argc = 1;

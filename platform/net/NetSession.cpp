@@ -168,6 +168,8 @@ struct TNetSession::TImpl {
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
     r.Status = code;
     r.Opened = code != 0;
+    long connects = 0;
+    r.Connected = r.Opened || (curl_easy_getinfo(curl, CURLINFO_NUM_CONNECTS, &connects) == CURLE_OK && connects > 0);
     if (r.ExpectedSize == 0) {
       curl_off_t length = -1;
       if (curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&

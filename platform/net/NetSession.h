@@ -34,6 +34,7 @@ using TBlockHandler = std::function<bool(const char* data, size_t size)>;
 
 struct TTransferResult {
   bool Opened = false;           // the server was reached and answered
+  bool Connected = false;        // the server was reached, whether or not it answered
   long Status = 0;               // HTTP status, or the last FTP reply code
   int64_t ExpectedSize = 0;      // Content-Length or FTP size; 0 when not announced
   int64_t Received = 0;          // bytes handed to the block handler

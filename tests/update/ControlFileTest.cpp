@@ -101,7 +101,7 @@ TEST_F(ControlFile, HandWrittenFileIsReadByEveryRule) {
   EXPECT_EQ(nu.FileNameFromURL(f1.URL), "velmaron_NEW");
   EXPECT_EQ(f1.LocalVersion, app + "/./bin/velmaron");
   EXPECT_EQ(f1.NewVersion, "2.5.0.0");
-  EXPECT_EQ(f1.TargetDir, "") << "an empty target stays the current directory";
+  EXPECT_EQ(f1.TargetDir, app + "/") << "an empty target is the program's folder";
   EXPECT_EQ(f1.FileSize, 1024);
   EXPECT_TRUE(f1.Mandatory);
   EXPECT_FALSE(f1.Hidden);

@@ -103,6 +103,9 @@ inline std::vector<std::string> RunLeftovers(const fs::path& base) {
   return out;
 }
 
+// A whole, small program for this machine, as an update of the program or the updater must be.
+inline std::string SmallProgram() { return ReadBytes("/bin/true"); }
+
 inline int ModeOf(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;

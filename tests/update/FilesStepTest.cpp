@@ -65,14 +65,14 @@ TEST_F(FilesStep, PromptOnceYesDownloadsAllAndNoCancelsTheUpdate) {
   EXPECT_TRUE(nu.Cancelled()) << "No to the question is no to the update";
   EXPECT_EQ(nu.FinishUpdate(), -1);
   EXPECT_FALSE(nu.NeedsRestart());
-  EXPECT_EQ(Tree(cwd), std::vector<std::string>{});
+  EXPECT_EQ(Tree(app), std::vector<std::string>{});
   EXPECT_FALSE(nu.Saw(948));
 
   nu.StopConnection();
   Load(text);
   Responder().ExpectMessage("Download update files ?", mrYes);
   EXPECT_EQ(nu.DownloadFiles(), 0);
-  EXPECT_EQ(Tree(cwd), (std::vector<std::string>{"a.txt", "b.txt"})) << "asked once, both downloaded";
+  EXPECT_EQ(Tree(app), (std::vector<std::string>{"a.txt", "b.txt"})) << "asked once, both downloaded";
   EXPECT_EQ(nu.FinishUpdate(), 0);
   EXPECT_TRUE(nu.NeedsRestart());
 }
@@ -84,7 +84,7 @@ TEST_F(FilesStep, PromptAllAsksForEachFile) {
   Load(Files({Url("a.txt"), Url("b.txt")}));
   Responder().ExpectMessage("Download update file : a.txt", mrNo).ExpectMessage("Download update file : b.txt", mrYes);
   EXPECT_EQ(nu.DownloadFiles(), 0);
-  EXPECT_EQ(Tree(cwd), std::vector<std::string>{"b.txt"});
+  EXPECT_EQ(Tree(app), std::vector<std::string>{"b.txt"});
   EXPECT_FALSE(nu.Cancelled());
 }
 
@@ -96,7 +96,7 @@ TEST_F(FilesStep, AFailedFileIsReportedAndTheOthersFollow) {
   ASSERT_NE(rep, nullptr);
   EXPECT_EQ(rep->Text, "Cannot download update file : " + srv + "missing.txt");
   EXPECT_EQ(rep->Status, 2);
-  EXPECT_EQ(ReadBytes(cwd + "ok.txt"), "OK");
+  EXPECT_EQ(ReadBytes(app + "/ok.txt"), "OK");
   EXPECT_FALSE(nu.NeedsRestart()) << "a failed file forbids the restart";
 }
 
@@ -110,7 +110,7 @@ TEST_F(FilesStep, ACancelledFileEndsTheStep) {
   int downloads = 0;
   for (const TReport& r : nu.Reports) downloads += r.Id == 915;
   EXPECT_EQ(downloads, 1) << "the second file is not tried";
-  EXPECT_EQ(Tree(cwd), std::vector<std::string>{});
+  EXPECT_EQ(Tree(app), std::vector<std::string>{});
   EXPECT_EQ(nu.FinishUpdate(), -1);
 }
 
@@ -119,7 +119,8 @@ TEST_F(FilesStep, ApplicationComponentsAreWholeNamesAndCabinetsAreExtractedOnce)
   WriteBytes(srv + "data.cab", cab);
   WriteBytes(srv + "a.cab", cab);
   WriteBytes(srv + "packed.cab", MakeStoredCabinet({{"p.txt", "P"}}));
-  WriteBytes(srv + "velmaron_NEW", "new program");
+  const std::string program = SmallProgram();
+  WriteBytes(srv + "velmaron_NEW", program);
   nu.SetExtractCAB(true);
   Load("[application]\nappupdate=1\nappname=velmaron\nappcomps=a.cab {APP}\\lib\\velmaron_NEW\n" +
        Files({Url("data.cab") + "targetdir={APP}\\data", Url("a.cab"), Url("velmaron_NEW"),
@@ -128,8 +129,8 @@ TEST_F(FilesStep, ApplicationComponentsAreWholeNamesAndCabinetsAreExtractedOnce)
   // "data.cab" is no "a.cab": extracted here and deleted.
   EXPECT_EQ(Tree(app + "/data"), (std::vector<std::string>{"docs", "docs/readme.txt"}));
   // The components are left for the updater as they came.
-  EXPECT_EQ(ReadBytes(cwd + "a.cab"), cab);
-  EXPECT_EQ(ReadBytes(cwd + "velmaron_NEW"), "new program");
+  EXPECT_EQ(ReadBytes(app + "/a.cab"), cab);
+  EXPECT_EQ(ReadBytes(app + "/velmaron_NEW"), program);
   std::vector<std::string> components;
   for (const TReport& r : nu.Reports)
     if (r.Id == 962) components.push_back(r.Text);
@@ -154,9 +155,10 @@ TEST_F(FilesStep, TargetsEmptyCreatedAndChangedBeforeTheDownload) {
   };
   EXPECT_EQ(nu.DownloadFiles(), 0);
   EXPECT_EQ(seen, (std::vector<std::string>{"1::0", "2:Bee:1", "3::2"}));
-  EXPECT_EQ(ReadBytes(cwd + "a.txt"), "A") << "an empty target directory is the current one";
+  EXPECT_EQ(ReadBytes(app + "/a.txt"), "A") << "an empty target directory is the program's, not the current one";
   EXPECT_EQ(ReadBytes(app + "/new/deeper/b.txt"), "B");
-  EXPECT_FALSE(fs::exists(cwd + "c.txt"));
+  EXPECT_FALSE(fs::exists(app + "/c.txt"));
+  EXPECT_EQ(Tree(cwd), std::vector<std::string>{});
 }
 
 TEST_F(FilesStep, PatchFilesRunThePatchProgramAsAnArgumentList) {
@@ -165,8 +167,8 @@ TEST_F(FilesStep, PatchFilesRunThePatchProgramAsAnArgumentList) {
   nu.SetApplyPatch(true);
   EXPECT_EQ(nu.DownloadFiles(), 0);
   ASSERT_EQ(launcher.Waited.size(), 1u);
-  EXPECT_EQ(launcher.Waited[0], (std::vector<std::string>{cwd + "patcher.exe", "prog.pat", app + "/./my prog"}));
-  EXPECT_FALSE(fs::exists(cwd + "prog.pat")) << "the patch goes once applied";
+  EXPECT_EQ(launcher.Waited[0], (std::vector<std::string>{cwd + "patcher.exe", app + "/prog.pat", app + "/./my prog"}));
+  EXPECT_FALSE(fs::exists(app + "/prog.pat")) << "the patch goes once applied";
   EXPECT_EQ(nu.Find(18)->Status, 3);
 }
 
@@ -271,9 +273,9 @@ TEST_F(Restart, TheUpdaterIsCopiedToAPrivateDirectoryAndStartedWithAnArgumentLis
   EXPECT_EQ(ReadBytes(argv[0]), ReadBytes(nu.UpdaterPath));
   EXPECT_EQ(argv[1], std::to_string(CurrentProcessId()));
   EXPECT_EQ(argv[2], "X");
-  EXPECT_EQ(argv[3], "\"" + app + "/./bin/my prog\" \"--after update\"");
-  EXPECT_EQ(SplitCommandLine(argv[3]), (std::vector<std::string>{app + "/./bin/my prog", "--after update"}));
-  EXPECT_EQ(argv[4], "velmaron_NEW");
+  EXPECT_EQ(argv[3], "\"" + app + "/bin/my prog\" \"--after update\"");
+  EXPECT_EQ(SplitCommandLine(argv[3]), (std::vector<std::string>{app + "/bin/my prog", "--after update"}));
+  EXPECT_EQ(argv[4], app + "/velmaron_NEW") << "absolute: the updater's current folder is ours";
   EXPECT_EQ(nu.Ids(), (std::vector<int>{959, 958}));
   EXPECT_EQ(nu.Reports[0].Text, "Restart app in directory : " + GetCurrentDir());
   EXPECT_EQ(closes, 1);
@@ -312,7 +314,7 @@ TEST_F(Restart, TheQuestionOrTheHandlerDecides) {
   nu.AppRestart();  // no question
   ASSERT_EQ(launcher.Started.size(), 1u);
   EXPECT_EQ(launcher.Started[0][2], "L");
-  EXPECT_EQ(launcher.Started[0][3], app + "/./prog") << "the program's folder, not the current one";
+  EXPECT_EQ(launcher.Started[0][3], app + "/prog") << "the program's folder, not the current one";
   nu.SetLogging(false);  // nothing of a test goes to the program's own log
   nu.SetLogFileName("NUPDATE.LOG");
   fs::remove_all(ExtractFilePath(launcher.Started[0][0]));

@@ -297,7 +297,8 @@ TEST_F(Transfers, FtpPassiveAndActiveFromTheFtpDirectory) {
       EXPECT_EQ(ReadBytes(work + "file.bin"), payload.substr(0, 777));
       nu.Reports.clear();
       ExpectFailedAndIntact("ftp://h/missing.bin", "missing.bin");
-      EXPECT_TRUE(nu.Saw(917));
+      ASSERT_TRUE(nu.Saw(917));
+      EXPECT_EQ(nu.Find(917)->Text, "File not found : ftp://h/missing.bin") << "the address, not only the name";
       nu.Reports.clear();
       nu.StopConnection();
       EXPECT_EQ(nu.Ids(), (std::vector<int>{954, 949, 949}));
@@ -427,13 +428,25 @@ TEST_F(Transfers, PostSendsTheFormDataAndKeepsTheAnswer) {
   nu.DoPostUpdateInfo();  // without a connection of the run
   EXPECT_EQ(post.Result, "application/x-www-form-urlencoded|product=velmaron&version=2");
   EXPECT_TRUE(nu.Reports.empty());
-  post.Action = "nopost";
-  nu.DoPostUpdateInfo();
-  EXPECT_EQ(nu.Ids(), (std::vector<int>{952}));
-  post.Server = "127.0.0.1:1";
-  nu.Reports.clear();
-  nu.DoPostUpdateInfo();
-  EXPECT_EQ(nu.Ids(), (std::vector<int>{951}));
-  EXPECT_EQ(nu.Reports[0].Status, 16);
-  EXPECT_EQ(nu.Reports[0].Error, 5);
+  const struct {
+    std::string server, action;
+    int id;
+    std::string text;
+    int status, error;
+  } cases[] = {
+      {post.Server, "nopost", 916, "Http status : 404", 6, 404},
+      {post.Server, "hangup", 952, "Cannot access resource for post", 17, 5},
+      {"127.0.0.1:1", "post", 951, "Cannot connect to server for post", 16, 5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.action);
+    post.Server = c.server;
+    post.Action = c.action;
+    nu.Reports.clear();
+    nu.DoPostUpdateInfo();
+    ASSERT_EQ(nu.Ids(), (std::vector<int>{c.id}));
+    EXPECT_EQ(nu.Reports[0].Text, c.text);
+    EXPECT_EQ(nu.Reports[0].Status, c.status);
+    EXPECT_EQ(nu.Reports[0].Error, c.error);
+  }
 }

@@ -304,19 +304,21 @@ TEST_F(UpdateSafety, CredentialsGoOnlyToTheServerOfTheControlFile) {
 // is downloaded (a cabinet or LZ file: once its names are known), told and logged,
 // and never left behind; the rest lands.
 TEST_F(UpdateSafety, FromPlainHttpOnlyOrdinaryDataFilesLandInTheProgramsFolder) {
+  // What replaces the program or the updater must be a whole program: these are, each told apart by its tail.
+  const std::string program = SmallProgram();
   const struct {
     const char* name;
     std::string data;
   } served[] = {
-      {"velmaron", "server program"},
-      {"upd", "server updater"},
+      {"velmaron", program + "server program"},
+      {"upd", program + "server updater"},
       {"helper", "server helper"},
-      {"velmaron_NEW", "new program"},
+      {"velmaron_NEW", program + "new program"},
       {"readme.txt", "new readme"},
       {"data.txt", "data"},
-      {"prog.cab", MakeStoredCabinet({{"notes.txt", "cab notes"}, {"velmaron", "cab program"}})},
+      {"prog.cab", MakeStoredCabinet({{"notes.txt", "cab notes"}, {"velmaron", program + "cab program"}})},
       {"docs.cab", MakeStoredCabinet({{"docs\\manual.txt", "manual"}})},
-      {"velmaro_", Szdd('n', "lz program")},
+      {"velmaro_", Szdd('n', program + "lz program")},
   };
   for (const auto& f : served) WriteBytes(srv + "/" + f.name, f.data);
   nu.SetExtractCAB(true);
@@ -367,11 +369,11 @@ TEST_F(UpdateSafety, FromPlainHttpOnlyOrdinaryDataFilesLandInTheProgramsFolder) 
     EXPECT_FALSE(fs::exists(app + "/velmaro_"));
     EXPECT_FALSE(fs::exists(app + "/docs.cab"));
     if (https) {
-      EXPECT_EQ(ReadBytes(app + "/velmaron"), "lz program") << "the last of its three new copies";
+      EXPECT_EQ(ReadBytes(app + "/velmaron"), program + "lz program") << "the last of its three new copies";
       EXPECT_EQ(ModeOf(app + "/velmaron"), 0755);
-      EXPECT_EQ(ReadBytes(app + "/upd"), "server updater");
+      EXPECT_EQ(ReadBytes(app + "/upd"), program + "server updater");
       EXPECT_EQ(ReadBytes(app + "/tools/helper"), "server helper");
-      EXPECT_EQ(ReadBytes(app + "/velmaron_NEW"), "new program");
+      EXPECT_EQ(ReadBytes(app + "/velmaron_NEW"), program + "new program");
       EXPECT_EQ(ReadBytes(outside + "/data.txt"), "data");
       ASSERT_EQ(launcher.Started.size(), 2u);
       EXPECT_EQ(launcher.Started[0].back(), "--before");
@@ -466,4 +468,176 @@ TEST_F(UpdateSafety, WhileAServerKeepsSilentCancelIsAskedAllTheTime) {
   EXPECT_TRUE(nu.Cancelled()) << "the server answered first: asked " << asked << " times";
   EXPECT_FALSE(nu.Saw(916)) << "no answer was waited for";
   EXPECT_FALSE(fs::exists(app + "/stall"));
+}
+
+// From plain http no code and nothing Qt reads: no ELF file under any name
+// (a plugin needs no execute bit), no qt.conf, nothing in a folder Qt loads
+// plugins from, also inside a cabinet or an LZ file. An entry without an
+// address is refused by name. Nothing of any of them lands.
+TEST_F(UpdateSafety, FromPlainHttpNoCodeNoQtConfigurationAndNoPluginFolder) {
+  TTestServer http("http_server.py", {srv});
+  const std::string program = SmallProgram();
+  WriteBytes(srv + "/libqgtk3.so", program);
+  WriteBytes(srv + "/libzz.so", program);
+  WriteBytes(srv + "/notes.dat", program);
+  WriteBytes(srv + "/tool.da_", Szdd('t', program));
+  WriteBytes(srv + "/qt.conf", "[Paths]\nPlugins=/tmp\n");
+  WriteBytes(srv + "/readme.txt", "plain text");
+  WriteBytes(srv + "/plug.cab", MakeStoredCabinet({{"imageformats\\libzz.so", program}}));
+  WriteBytes(srv + "/lib.cab", MakeStoredCabinet({{"notes.txt", "notes"}, {"data.bin", program}}));
+  nu.SetExtractCAB(true);
+  const std::string base = http.Base() + "/files/";
+  const struct {
+    const char* label;
+    std::string entry;
+    int id;
+    std::string refused;
+  } cases[] = {
+      {"a theme plugin in platformthemes", "url=" + base + "libqgtk3.so\ntargetdir={APP}/platformthemes\n", 966,
+       "libqgtk3.so (Qt loads plugins from the folder platformthemes)"},
+      {"an image format plugin in imageformats", "url=" + base + "libzz.so\ntargetdir={APP}/imageformats\n", 966,
+       "libzz.so (Qt loads plugins from the folder imageformats)"},
+      {"even a text file in a plugin folder", "url=" + base + "readme.txt\ntargetdir={APP}/styles/x\n", 966,
+       "readme.txt (Qt loads plugins from the folder styles)"},
+      {"a plugin in a cabinet", "url=" + base + "plug.cab\n", 966,
+       "plug.cab (it holds imageformats/libzz.so: Qt loads plugins from the folder imageformats)"},
+      {"a qt.conf", "url=" + base + "qt.conf\n", 966, "qt.conf (Qt would read it as its configuration)"},
+      {"a library under a data name", "url=" + base + "notes.dat\n", 966,
+       "notes.dat (it is a program or library (an ELF file))"},
+      {"a library in a cabinet", "url=" + base + "lib.cab\n", 966,
+       "lib.cab (it holds data.bin: it is a program or library (an ELF file))"},
+      {"a library packed as LZ", "url=" + base + "tool.da_\ncompressed=1\n", 966,
+       "tool.dat (it is a program or library (an ELF file))"},
+      {"an entry cut at its url", "url=\ndescr=Manual\n", 969, "[file1] Manual (it has no url)"},
+      {"an entry without its section", "", 969, "[file1] (it has no url)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove(logFile);
+    EXPECT_EQ(Update(base + "update.inf", "[files]\ncount=1\n" + (c.entry.empty() ? "" : "[file1]\n" + c.entry)), 0)
+        << "a refusal is no failed download";
+    EXPECT_TRUE(Tree(app).empty()) << "nothing lands";
+    ASSERT_NE(nu.Find(c.id), nullptr);
+    const std::string said = c.id == 966 ? "Refused, not fetched over https : " : "Invalid entry in update control file : ";
+    EXPECT_EQ(nu.Find(c.id)->Text, said + c.refused);
+    EXPECT_EQ(nu.Refusals(), std::vector<std::string>{c.refused}) << "for the wizard's pages";
+    EXPECT_NE(Log().find(said + c.refused), std::string::npos);
+    EXPECT_FALSE(nu.Saw(c.id == 966 ? 969 : 966));
+    nu.StopConnection();
+  }
+}
+
+// What replaces the program or the updater is placed only as a whole program
+// for this machine: a server announcing half the length, a program for another
+// machine or no program at all leaves the old one, and says why.
+TEST_F(UpdateSafety, OnlyAWholeProgramForThisMachineReplacesTheProgramOrTheUpdater) {
+  TTestServer http("http_server.py", {"--tls", scratch / "tls", srv});
+  ::setenv("CURL_CA_BUNDLE", (scratch / "tls/cert.pem").c_str(), 1);
+  const std::string program = SmallProgram();
+  std::string foreign = program;
+  foreign[18] = static_cast<char>(foreign[18] ^ 0x40);  // e_machine: another processor
+  const std::string half = program.substr(0, program.size() / 2);
+  const struct {
+    const char* label;
+    const char* name;     // served as, and replacing app/<installed>
+    std::string data;
+    const char* route;    // "files" or "short" (half the length announced)
+    const char* installed;
+    std::string why;      // "" when it lands
+  } cases[] = {
+      {"a whole program", "velmaron_NEW", program, "files", "velmaron_NEW", ""},
+      {"half announced, half placed", "velmaron_NEW", program, "short", "velmaron_NEW",
+       "velmaron_NEW would replace the program, but its section headers lie past its end"},
+      {"the updater, cut", "upd", program, "short", "upd", "upd would replace the updater, but its section headers"},
+      {"a program for another machine", "velmaron", foreign, "files", "velmaron",
+       "velmaron would replace the program, but it is a program for another kind of machine"},
+      {"no program at all", "velmaron", "#!/bin/sh\necho hello\n", "files", "velmaron",
+       "velmaron would replace the program, but it is no program (no ELF file)"},
+      {"half a program in a cabinet", "p.cab", MakeStoredCabinet({{"velmaron", half}}), "files", "velmaron",
+       "velmaron in p.cab would replace the program, but its section headers"},
+  };
+  nu.SetExtractCAB(true);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    WriteBytes(srv + "/" + c.name, c.data);
+    WriteBytes(app + "/" + c.installed, "the old one");
+    ::chmod((app + "/" + c.installed).c_str(), 0755);
+    const std::string entry = "url=" + http.Base("https") + "/" + c.route + "/" + c.name + "\n";
+    const int result = Update(http.Base("https") + "/files/update.inf",
+                              "[application]\nappupdate=1\nappname=velmaron\nappcomps=velmaron_NEW\n"
+                              "[files]\ncount=1\n[file1]\n" + entry);
+    if (c.why.empty()) {
+      EXPECT_EQ(result, 0);
+      EXPECT_EQ(ReadBytes(app + "/" + c.installed), program);
+    } else {
+      EXPECT_EQ(result, -1);
+      EXPECT_EQ(ReadBytes(app + "/" + c.installed), "the old one");
+      ASSERT_NE(nu.Find(970), nullptr);
+      EXPECT_EQ(nu.Find(970)->Text.rfind("Not a whole program for this machine : " + c.why, 0), 0u)
+          << nu.Find(970)->Text;
+      EXPECT_NE(nu.Find(970)->Text.find("; the old one is kept"), std::string::npos);
+      ASSERT_EQ(nu.Problems().size(), 1u) << "for the wizard's message";
+      EXPECT_TRUE(nu.Saw(946));
+      EXPECT_FALSE(nu.NeedsRestart());
+    }
+    EXPECT_FALSE(fs::exists(app + "/p.cab"));
+    nu.StopConnection();
+    fs::remove(app + "/" + c.installed);
+  }
+}
+
+// A cabinet or LZ file is looked into before anything is written: what it
+// unpacks to against the limits of its download, and what lies in the way of
+// each of its files. A refusal leaves every file as it was.
+TEST_F(UpdateSafety, UnpackingChecksEverythingBeforeTheFirstByteIsWritten) {
+  TTestServer plain("http_server.py", {srv});
+  TTestServer secure("http_server.py", {"--tls", scratch / "tls", srv});
+  ::setenv("CURL_CA_BUNDLE", (scratch / "tls/cert.pem").c_str(), 1);
+  // Entry lengths as a packer would write them for well-packed data: 300 MB.
+  std::string big = MakeStoredCabinet({{"big.dat", "small"}});
+  big.replace(44, 4, LittleEndian(300u << 20));
+  WriteBytes(srv + "/big.cab", big);
+  std::string lz = Szdd('t', "small");
+  lz.replace(10, 4, LittleEndian(300u << 20));
+  WriteBytes(srv + "/big.da_", lz);
+  WriteBytes(srv + "/two.cab", MakeStoredCabinet({{"a.txt", "A"}, {"sub\\b.txt", "B"}}));
+  nu.SetExtractCAB(true);
+  const struct {
+    const char* label;
+    bool https;
+    std::string entry;
+    bool linked;       // app/sub is a link to a folder outside
+    std::string said;  // the start of the 968 text, "" for none
+  } cases[] = {
+      {"a cabinet past its download's limit", false, "big.cab\nfilesize=600000\n", false,
+       "Download stopped : big.cab: unpacks to more than 2.1 MB, twice the size the control file gives"},
+      {"an LZ file past its download's limit", false, "big.da_\ncompressed=1\nfilesize=600000\n", false,
+       "Download stopped : big.da_: expands to more than 2.1 MB, twice the size the control file gives"},
+      {"a link in the way of the second file", true, "two.cab\n", true, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove_all(app);
+    fs::create_directories(app);
+    fs::remove_all(outside);
+    fs::create_directories(outside);
+    if (c.linked) fs::create_directory_symlink(outside, app + "/sub");
+    const std::string base = (c.https ? secure.Base("https") : plain.Base()) + "/files/";
+    Update(base + "update.inf", "[files]\ncount=1\n[file1]\nurl=" + base + c.entry);
+    EXPECT_FALSE(fs::exists(app + "/a.txt")) << "not even the first file is written";
+    if (!c.linked) {
+      EXPECT_TRUE(Tree(app).empty());
+    }
+    EXPECT_TRUE(fs::is_empty(outside));
+    if (c.said.empty()) {
+      EXPECT_TRUE(nu.Saw(947));
+      EXPECT_NE(Log().find(" is a link or not a folder"), std::string::npos) << Log();
+    } else {
+      ASSERT_NE(nu.Find(968), nullptr);
+      EXPECT_EQ(nu.Find(968)->Text.rfind(c.said, 0), 0u) << nu.Find(968)->Text;
+      EXPECT_TRUE(nu.Saw(946));
+    }
+    nu.StopConnection();
+    fs::remove(logFile);
+  }
 }

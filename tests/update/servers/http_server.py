@@ -19,6 +19,7 @@ certificate for 127.0.0.1, written to DIR/cert.pem for the client to trust.
   /vast                announces a petabyte, sends a little, closes
   /slow                an endless body, one block every 50 ms
   POST /post           echoes "content-type|body"
+  POST /hangup         reads the request and closes without an answer
 A request in absolute form ("GET http://any.host/path", as sent to a proxy) is served by its path.
 """
 import base64
@@ -143,6 +144,8 @@ class Handler(BaseHTTPRequestHandler):
         body = self.rfile.read(length)
         if self.path == "/post":
             self.send_body(200, (self.headers.get("Content-Type", "") + "|").encode() + body)
+        elif self.path == "/hangup":
+            self.close_connection = True
         else:
             self.send_body(404, b"not found")
 
