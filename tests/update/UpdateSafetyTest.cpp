@@ -517,9 +517,8 @@ TEST_F(UpdateSafety, FromPlainHttpNoCodeNoQtConfigurationAndNoPluginFolder) {
     EXPECT_EQ(Update(base + "update.inf", "[files]\ncount=1\n" + (c.entry.empty() ? "" : "[file1]\n" + c.entry)), 0)
         << "a refusal is no failed download";
     EXPECT_TRUE(Tree(app).empty()) << "nothing lands";
-    ASSERT_NE(nu.Find(c.id), nullptr);
     const std::string said = c.id == 966 ? "Refused, not fetched over https : " : "Invalid entry in update control file : ";
-    EXPECT_EQ(nu.Find(c.id)->Text, said + c.refused);
+    EXPECT_EQ(nu.Find(c.id) ? nu.Find(c.id)->Text : "", said + c.refused);
     EXPECT_EQ(nu.Refusals(), std::vector<std::string>{c.refused}) << "for the wizard's pages";
     EXPECT_NE(Log().find(said + c.refused), std::string::npos);
     EXPECT_FALSE(nu.Saw(c.id == 966 ? 969 : 966));
@@ -572,11 +571,10 @@ TEST_F(UpdateSafety, OnlyAWholeProgramForThisMachineReplacesTheProgramOrTheUpdat
     } else {
       EXPECT_EQ(result, -1);
       EXPECT_EQ(ReadBytes(app + "/" + c.installed), "the old one");
-      ASSERT_NE(nu.Find(970), nullptr);
-      EXPECT_EQ(nu.Find(970)->Text.rfind("Not a whole program for this machine : " + c.why, 0), 0u)
-          << nu.Find(970)->Text;
-      EXPECT_NE(nu.Find(970)->Text.find("; the old one is kept"), std::string::npos);
-      ASSERT_EQ(nu.Problems().size(), 1u) << "for the wizard's message";
+      const std::string said = nu.Find(970) ? nu.Find(970)->Text : "";
+      EXPECT_EQ(said.rfind("Not a whole program for this machine : " + c.why, 0), 0u) << said;
+      EXPECT_NE(said.find("; the old one is kept"), std::string::npos);
+      EXPECT_EQ(nu.Problems(), std::vector<std::string>{said}) << "for the wizard's message";
       EXPECT_TRUE(nu.Saw(946));
       EXPECT_FALSE(nu.NeedsRestart());
     }
@@ -633,8 +631,8 @@ TEST_F(UpdateSafety, UnpackingChecksEverythingBeforeTheFirstByteIsWritten) {
       EXPECT_TRUE(nu.Saw(947));
       EXPECT_NE(Log().find(" is a link or not a folder"), std::string::npos) << Log();
     } else {
-      ASSERT_NE(nu.Find(968), nullptr);
-      EXPECT_EQ(nu.Find(968)->Text.rfind(c.said, 0), 0u) << nu.Find(968)->Text;
+      const std::string said = nu.Find(968) ? nu.Find(968)->Text : "";
+      EXPECT_EQ(said.rfind(c.said, 0), 0u) << said;
       EXPECT_TRUE(nu.Saw(946));
     }
     nu.StopConnection();
