@@ -167,6 +167,79 @@ TEST_F(WizardRoad, FromTheWelcomePageToTheRestartedProgramWithoutAClick) {
   EXPECT_FALSE(fs::exists(ExtractFilePath(argv[0]))) << "the updater removed its folder";
 }
 
+// Started from another folder (a desktop launcher starts programs in the home
+// folder) with a control file that names no target folder: the files land in
+// the program's folder, the updater gets absolute paths only, and the real
+// updater, run from that other folder too, puts the program's file in place
+// there and starts the program from there.
+TEST_F(WizardRoad, StartedFromAnotherFolderTheUpdateLandsInTheProgramsFolder) {
+  TScratchDir home;
+  fs::current_path(home.Path());
+  fs::create_directories(server_.Path() / "Downloads");
+  WriteBytes(server_ / "Downloads/velmaron.bin_NEW", "the new program");
+  WriteBytes(server_ / "Downloads/help.txt", "the new help");
+  TTestServer http("http_server.py", {"--tls", server_ / "tls", server_.Path().string()});
+  ::setenv("CURL_CA_BUNDLE", (server_ / "tls/cert.pem").c_str(), 1);
+  const std::string base = http.Base("https") + "/files/Downloads/";
+  WriteBytes(server_ / "Downloads/Velmaron_Update.inf",
+             "[update]\r\nunconditional=1\r\n"
+             "[application]\r\nappupdate=1\r\nappname=restart.sh\r\nappcomps=velmaron.bin_NEW\r\nsilentrestart=1\r\n"
+             "[files]\r\ncount=2\r\n[file1]\r\nurl=" + base + "velmaron.bin_NEW\r\n[file2]\r\nurl=" + base +
+                 "help.txt\r\n");
+  const std::string fifo = app_ / "restarted.fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  WriteBytes(app_ / "velmaron.bin", "the old program");
+  ::chmod((app_ / "velmaron.bin").c_str(), 0755);
+  WriteBytes(app_ / "restart.sh", "#!/bin/sh\npwd > '" + fifo + "'\n");
+  ::chmod((app_ / "restart.sh").c_str(), 0755);
+
+  TNetUpdate engine(nullptr);
+  TNetUpdateWizard wizard(nullptr);
+  NuServer::ConfigureProgram(engine, wizard);
+  std::string problem;
+  ASSERT_TRUE(NuServer::Apply(engine, base + "Velmaron_Update.inf", problem)) << problem;
+  engine.UpdaterPath = std::string(VELMARON_BINARY_DIR) + "/update/upd";
+  engine.SetUpdateUpdate(nuuSilent);
+  engine.OnAppDoClose = [](TObject*) {};
+  ASSERT_EQ(engine.StartConnection(), 0);
+  ASSERT_EQ(engine.ReadControlFile(), 0);
+  EXPECT_EQ(engine.CheckVersion(), 8);
+  engine.ReadFileList();
+  ASSERT_EQ(engine.FilterFileList(), 0);
+  ASSERT_EQ(engine.DownloadFiles(), 0);
+  ASSERT_EQ(engine.FinishUpdate(), 0);
+  EXPECT_EQ(ReadBytes(app_ / "help.txt"), "the new help");
+  EXPECT_EQ(ReadBytes(app_ / "velmaron.bin_NEW"), "the new program");
+  EXPECT_TRUE(Tree(home.Path()).empty()) << "nothing lands in the current folder";
+  ASSERT_TRUE(engine.NeedsRestart());
+  engine.AppRestart();
+  ASSERT_EQ(launcher_.Started.size(), 1u);
+  std::vector<std::string> argv = launcher_.Started[0];
+  ASSERT_EQ(argv.size(), 5u);
+  for (size_t i : {0u, 3u, 4u}) EXPECT_EQ(argv[i].rfind('/', 0), 0u) << "not absolute: " << argv[i];
+  EXPECT_EQ(argv[3], (app_.Path() / "restart.sh").string());
+  EXPECT_EQ(argv[4], (app_.Path() / "velmaron.bin_NEW").string());
+
+  // The real updater, from the same other folder, for a program that has ended.
+  const pid_t program = ::fork();
+  ASSERT_GE(program, 0);
+  if (program == 0) ::_exit(0);
+  ::waitpid(program, nullptr, 0);
+  argv[1] = std::to_string(program);
+  const int fd = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  TProcessLauncher real;
+  EXPECT_EQ(real.RunAndWait(argv), 0);
+  EXPECT_EQ(ReadBytes(app_ / "velmaron.bin"), "the new program");
+  EXPECT_FALSE(fs::exists(app_ / "velmaron.bin_NEW"));
+  EXPECT_TRUE(Tree(home.Path()).empty()) << "the updater made nothing in the current folder";
+  pollfd p{fd, POLLIN, 0};
+  ASSERT_EQ(::poll(&p, 1, 20000), 1) << "the program was not started again";
+  char buf[512] = {};
+  EXPECT_GT(::read(fd, buf, sizeof buf - 1), 0);
+  ::close(fd);
+}
+
 // Over plain http the wizard says, page by page, what it will not install and
 // why: the version page that the program itself cannot be updated, the file page
 // which files are refused, the last page what was and was not installed and what
