@@ -63,6 +63,21 @@ bool EEPrintableKey(char Key) {
   return (k >= 32 && k <= 126) || k >= 128;
 }
 
+// The setup panel's texture: a fine grain in the face colour, tiled over the panel body.
+void PaintSetupTexture(TBitmap& Tile) {
+  constexpr int kTile = 32;
+  Tile.SetPixelFormat(pf24bit);
+  Tile.SetSize(kTile, kTile);
+  const int32_t face = ColorToRGB(clBtnFace);
+  for (int y = 0; y < kTile; ++y)
+    for (int x = 0; x < kTile; ++x) {
+      const unsigned h = (static_cast<unsigned>(x) * 73856093u) ^ (static_cast<unsigned>(y) * 19349663u);
+      const int d = static_cast<int>((h >> 7) % 9) - 4 - (((x + y) % 8) == 0 ? 5 : 0);
+      auto ch = [&](int shift) { return std::clamp(((face >> shift) & 0xFF) + d, 0, 255); };
+      Tile.Canvas()->SetPixels(x, y, RGB(ch(0), ch(8), ch(16)));
+    }
+}
+
 void SetAddressChoices(TInspectorItem* Item, const std::vector<std::string>& Addresses) {
   Item->Values()->Clear();
   for (const std::string& a : Addresses) Item->Values()->Add(a);
@@ -197,13 +212,14 @@ void TEEWindow::BuildSetupBar() {
   sbxSetup->SetAlign(alLeft);
   sbxSetup->SetBorderStyle(bsNone);
   sbxSetup->SetWidth(kBarWidth);
-  sbxSetup->VertScrollBar()->Increment = 22;  // a row of the bar
+  sbxSetup->VertScrollBar()->Increment = 24;  // a row of the bar
   InspectorBar = new TInspectorBar(this);
   InspectorBar->SetName("InspectorBar");
   InspectorBar->SetParent(sbxSetup);
   InspectorBar->SetAlign(alNone);  // the window sizes it to what it holds
   InspectorBar->SetBounds(0, 0, kBarWidth, 542);
-  InspectorBar->SetMode(imMultiPanelActive);
+  InspectorBar->SetMode(imSinglePanelActive);
+  InspectorBar->SetAutoAdvance(true);
   TInspectorCaption* cap = InspectorBar->PanelCaption();
   cap->SetColor(RGB(120, 130, 150));
   cap->SetShadeType(stRMetal);
@@ -219,8 +235,13 @@ void TEEWindow::BuildSetupBar() {
   p->SetEditBox(true);
   p->SetWordWrap(true);
   p->SetColor(clBtnFace);
-  p->SetItemHeight(22);
-  p->SetMultiPanelState(mpsAlwaysOpen);
+  p->SetBackground(pbTexture);
+  TBitmap texture;
+  PaintSetupTexture(texture);
+  p->SetTexture(&texture);
+  p->SetVariableItemHeight(true);
+  p->SetItemHeight(36);
+  p->SetMultiPanelState(mpsOpen);
   struct {
     const char* Caption;
     TPropertyType Type;
@@ -236,7 +257,7 @@ void TEEWindow::BuildSetupBar() {
     it->SetPropertyType(r.Type);
     it->SetTextValue(r.Value);
     it->SetReadOnly(r.ReadOnly);
-    it->SetHeight(22);
+    it->SetHeight(24);
   }
   SetAddressChoices(SetupItem(esAddress), {"A0", "A2", "A4", "A6", "A8", "AA", "AC", "AE"});
   TInspectorItem* page = SetupItem(esPageSize);

@@ -142,6 +142,51 @@ TEST_F(EEWindowSetUp, TwoClicksGiveTwoIndependentWindowsAndTheGlobalNamesTheNewe
   EXPECT_EQ(a->HexCell(5), "41");
 }
 
+// One panel open in single-panel mode, rows of 24 on a texture; Return and Down move the editor
+// to the next writable row, Up to the previous one, with the keys a person presses.
+TEST_F(EEWindowSetUp, TheSetupBarMovesItsEditorRowByRowInBothWindowClasses) {
+  TfrmMain* m = Start();
+  for (TMenuItem* item : {m->mnu2K, m->mnu4Kx8}) {
+    SCOPED_TRACE(item->Caption());
+    TEEWindow* w = item == m->mnu2K ? static_cast<TEEWindow*>(OpenSmall(item)) : OpenLarge(item);
+    TInspectorBar* bar = w->InspectorBar;
+    EXPECT_EQ(bar->Mode(), imSinglePanelActive);
+    EXPECT_TRUE(bar->AutoAdvance());
+    EXPECT_EQ(bar->PanelCaption()->ShadeType(), stRMetal);
+    ASSERT_EQ(bar->Panels()->Count(), 1);
+    TInspectorPanel* p = bar->Panels()->Items(0);
+    EXPECT_EQ(p->Style(), psProperties);
+    EXPECT_EQ(p->Background(), pbTexture);
+    EXPECT_FALSE(p->Texture()->Empty());
+    EXPECT_TRUE(p->GridLines());
+    EXPECT_TRUE(p->VariableItemHeight());
+    EXPECT_EQ(p->ItemHeight(), 36);
+    EXPECT_EQ(p->CaptionWidth(), 70);
+    EXPECT_TRUE(p->EditBox());
+    EXPECT_EQ(p->MultiPanelState(), mpsOpen);
+    for (int r = 0; r < 4; ++r) EXPECT_EQ(p->Items()->Items(r)->Height(), 24);
+
+    bar->StartEdit(w->SetupItem(esAddress));
+    Application->ProcessMessages();
+    const struct {
+      int QtKey;
+      TEESetupRow Then;
+    } keys[] = {{Qt::Key_Return, esPageSize}, {Qt::Key_Down, esWriteTime}, {Qt::Key_Up, esPageSize},
+                {Qt::Key_Up, esAddress},      {Qt::Key_Up, esAddress},     {Qt::Key_Down, esPageSize}};
+    for (const auto& k : keys) {
+      TWinControl* editor = bar->ActiveEditor();
+      ASSERT_NE(editor, nullptr);
+      Key(editor, k.QtKey, k.QtKey == Qt::Key_Return ? QString("\r") : QString());
+      Application->ProcessMessages();
+      EXPECT_EQ(bar->EditItem(), w->SetupItem(k.Then)) << k.QtKey;
+      EXPECT_TRUE(bar->Editing());
+    }
+    bar->StopEdit(bar->EditItem());
+    w->Close();
+    Application->ProcessMessages();
+  }
+}
+
 TEST_F(EEWindowSetUp, DefaultCopyFieldsDoNotFireTheirHandlersAndEditsKeepTheTargetEndInStep) {
   TfrmMain* m = Start();
   TfrmEEPROM* w = OpenLarge(m->mnu4Kx8);
