@@ -104,9 +104,9 @@ void TInspectorCombo::WMGetDlgCode(TMessage& Message) { Message.Result = kEditor
 // Shared by both lists: arrows go to the bar unless Ctrl or Alt is held or the list is open;
 // Return, with the list closed, commits or moves on (after OnEditAutoAdvance).
 static bool ListKey(TCustomComboBox* Combo, TInspectorItem* Item, WORD& Key, TShiftState Shift) {
-  // Alt+Down and Alt+Up open and close the list, as in every list of the desktop.
+  // Alt+Down or Alt+Up opens the list, as in every list of the desktop.
   if ((Key == VK_UP || Key == VK_DOWN) && (Shift & ssAlt) && !(Shift & ssCtrl)) {
-    Combo->SetDroppedDown(Key == VK_DOWN && !Combo->DroppedDown());
+    Combo->SetDroppedDown(!Combo->DroppedDown());
     Key = 0;
     return true;
   }
