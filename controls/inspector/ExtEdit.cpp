@@ -48,7 +48,10 @@ std::string FirstLine(const std::string& s) { return s.substr(0, s.find_first_of
 TExtEdit::TExtEdit(TComponent* AOwner)
     : TCustomEdit(AOwner), labelFont_(std::make_unique<TFont>()), lookup_(std::make_unique<TLookupSettings>()),
       persistence_(std::make_unique<TPersistence>()) {
-  labelFont_->OnChange = [this](TObject*) { PlaceLabel(); };
+  labelFont_->OnChange = [this](TObject*) {
+    ApplyLabelFont();
+    PlaceLabel();
+  };
   if (!(ComponentState() & csDesigning)) {
     lookupWindow_ = new TListHintWindow(this);
     lookupWindow_->ListControl->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) {
@@ -215,9 +218,7 @@ void TExtEdit::SetEditType(TExtEditType v) {
 void TExtEdit::SetPrecision(int v) {
   if (editType_ != etString && editType_ != etFloat && editType_ != etMoney) return;
   precision_ = static_cast<int16_t>(v);
-  bool modified = isModified_;
   SetNumberValue(IsTextNumber() ? NumberValue() : 0);
-  MarkModified(modified);
 }
 
 void TExtEdit::SetPrefix(const std::string& v) {
@@ -641,7 +642,9 @@ bool TExtEdit::InsertChecked(const std::string& Inserted, bool Dropped) {
   else if (Dropped && !number) SetSel(s.PrefixLen + s.Caret, s.PrefixLen + caret);
   else SetSel(s.PrefixLen + caret, s.PrefixLen + caret);
   PushToPeer();
-  if (!number || Dropped) MarkModified(true);
+  const bool text = editType_ == etString || editType_ == etUppercase || editType_ == etMixedCase ||
+                    editType_ == etLowerCase || editType_ == etPassword;
+  if (text || (Dropped && !number)) MarkModified(true);
   UpdateLookup();
   return true;
 }

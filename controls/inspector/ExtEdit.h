@@ -71,6 +71,8 @@ constexpr int kLookupMinHeight = 28;
 // screen's work area; above the edit (EditRect, screen coordinates) when below has too
 // little room, pushed left to stay on the screen.
 TRect LookupPlace(TPoint At, int Width, int Height, const TRect& EditRect, const TRect& WorkArea);
+// The lookup list's order, as a person reads it: without case first, then as written.
+bool LookupBefore(const std::string& A, const std::string& B);
 }  // namespace ExtEditRules
 
 // ---------------------------------------------------------------- lookup and persistence
@@ -285,6 +287,8 @@ class TExtEdit : public TCustomEdit {
   void WMMouseMove(TMessage& Message) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void CMMouseEnter(TMessage& Message) override;
+  // Taking the parent's font again gives the label the parent's font too.
+  void CMParentFontChanged(TMessage& Message) override;
   void CMMouseLeave(TMessage& Message) override;
   void CMHintShow(TMessage& Message) override;
   void CMColorChanged(TMessage& Message) override;
@@ -319,6 +323,7 @@ class TExtEdit : public TCustomEdit {
   void SelectValue();
   void ApplyAlign(TEditAlign v);
   void PlaceLabel();
+  void ApplyLabelFont();
   void ApplyFlat();
   void SetColorInternal(TColor v);
   void SetFontColor(TColor v);
@@ -352,6 +357,8 @@ class TExtEdit : public TCustomEdit {
   bool settingColor_ = false;
   std::string focusText_;
   bool focusAligned_ = false, widened_ = false;
+  bool labelBold_ = false;        // FocusLabel's bold while focused
+  bool labelParentFont_ = false;  // the label shows the parent's font, not LabelFont
   bool error_ = false, urlLook_ = false, isModified_ = false, reformatting_ = false;
   bool hovered_ = false, validating_ = false, listEscaped_ = false;
   bool dragPending_ = false, dragOrigin_ = false, droppedOnSelf_ = false, dropRegistered_ = false;

@@ -97,7 +97,8 @@ void TExtEdit::DoEnter() {
     PushToPeer();
   }
   mouseEntry_ = false;
-  if (FocusLabel && label_) label_->Font()->SetStyle(label_->Font()->Style() | fsBold);
+  labelBold_ = FocusLabel;
+  ApplyLabelFont();
   if (FocusWidthInc && !widened_) {
     widened_ = true;
     SetWidth(Width() + FocusWidthInc);
@@ -115,12 +116,15 @@ void TExtEdit::DoExit() {
   if (lookupWindow_ && !(lookupWindow_->ListControl && lookupWindow_->ListControl->Focused())) HideLookup();
   if (!error_) SetColorInternal(normalColor_);
   if (!error_ && !ShowModified && !urlLook_) SetFontColor(normalFontColor_);
-  if (label_) label_->Font()->SetStyle(label_->Font()->Style() & ~fsBold);
+  labelBold_ = false;
+  ApplyLabelFont();
   if (editType_ == etFloat || editType_ == etMoney) {
-    const bool modified = isModified_;
     if (Text().empty()) SetNumberValue(0);
-    if (precision_ > 0) SetNumberValue(NumberValue());
-    MarkModified(modified);
+    if (precision_ > 0) {
+      const bool modified = isModified_;
+      SetNumberValue(NumberValue());
+      MarkModified(modified);
+    }
   } else if (editType_ == etNumeric && Text().empty()) {
     SetText("0");
   }
@@ -172,13 +176,13 @@ void TExtEdit::SetLabelCaption(const std::string& v) {
     label_ = new TLabel(Owner());
     label_->FreeNotification(this);
     label_->SetFocusControl(this);
-    label_->SetParentFont(false);
-    label_->Font()->Assign(labelFont_.get());
     label_->OnClick = [this](TObject*) { if (OnLabelClick) OnLabelClick(this); };
     label_->OnDblClick = [this](TObject*) { if (OnLabelDblClick) OnLabelDblClick(this); };
     label_->SetParent(Parent());
     label_->SetVisible(Visible());
     label_->SetEnabled(Enabled() || labelAlwaysEnabled_);
+    labelParentFont_ = ParentFont();
+    ApplyLabelFont();
   }
   label_->SetCaption(v);
   PlaceLabel();
@@ -196,9 +200,24 @@ void TExtEdit::SetLabelAlwaysEnabled(bool v) {
   if (label_) label_->SetEnabled(Enabled() || v);
 }
 
+void TExtEdit::CMParentFontChanged(TMessage& Message) {
+  TCustomEdit::CMParentFontChanged(Message);
+  if (!ParentFont()) return;
+  labelParentFont_ = true;
+  ApplyLabelFont();
+}
+
+// The parent's font when the edit took it as the label came (or took it again since), else
+// LabelFont; bold while the focus holds it with FocusLabel.
+void TExtEdit::ApplyLabelFont() {
+  if (!label_) return;
+  if (labelParentFont_) label_->SetParentFont(true);
+  else label_->Font()->Assign(labelFont_.get());
+  if (labelBold_) label_->Font()->SetStyle(label_->Font()->Style() | fsBold);
+}
+
 void TExtEdit::PlaceLabel() {
   if (!label_) return;
-  label_->Font()->Assign(labelFont_.get());
   const int L = Left(), T = Top(), W = Width(), H = Height(), LH = label_->Height(), LW = label_->Width(),
             M = labelMargin_;
   int x = L, y = T;

@@ -99,7 +99,8 @@ void TExtEdit::UpdateLookup() {
     const std::string head = e.substr(0, key.size());
     if ((lookup_->CaseSensitive ? head : AnsiUpperCase(head)) == key) found.emplace_back(e, i);
   }
-  std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::stable_sort(found.begin(), found.end(),
+                   [](const auto& a, const auto& b) { return ExtEditRules::LookupBefore(a.first, b.first); });
 
   list->Items()->BeginUpdate();
   list->Items()->Clear();

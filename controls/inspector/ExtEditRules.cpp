@@ -214,4 +214,9 @@ TRect LookupPlace(TPoint At, int Width, int Height, const TRect& EditRect, const
   const int left = std::clamp(At.X, WorkArea.Left, WorkArea.Right - w);
   return TRect(left, top, left + w, top + h);
 }
+bool LookupBefore(const std::string& A, const std::string& B) {
+  const int c = AnsiCompareText(A, B);
+  return c != 0 ? c < 0 : A < B;
+}
+
 }  // namespace ExtEditRules

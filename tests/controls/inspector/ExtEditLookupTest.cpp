@@ -57,6 +57,22 @@ class ExtEditLookup : public TGuiTest {
   TExtEdit* edit = nullptr;
 };
 
+TEST_F(ExtEditLookup, MatchesAreSortedAsAPersonReadsThem) {
+  const struct {
+    const char* List;
+    const char* Shown;
+  } cases[] = {{"Apricot\napple\napex", "apex|apple|Apricot"},
+               {"apple\nAPE\nApricot\napex", "APE|apex|apple|Apricot"},
+               {"apple\nApple\nAPPLE", "APPLE|Apple|apple"}};  // the same without case: as written
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.List);
+    edit->SetText("");
+    edit->Lookup()->DisplayList()->SetText(c.List);
+    Type("ap");
+    EXPECT_EQ(Shown(), c.Shown);
+  }
+}
+
 TEST_F(ExtEditLookup, ListOpensAfterNumCharsWithSortedMatches) {
   Type("a");
   EXPECT_EQ(Shown(), "(hidden)");

@@ -274,6 +274,29 @@ TEST_F(ExtEdit, PasteFollowsTheEditTypeAndNeverTouchesPrefixOrSuffix) {
   }
 }
 
+TEST_F(ExtEdit, PasteMarksOnlyTheTextTypesModified) {
+  const struct {
+    TExtEditType Type;
+    const char* Clip;
+    const char* Text;
+    bool Modified;
+  } cases[] = {{etString, "q", "q", true},         {etPassword, "q", "q", true},    {etUppercase, "q", "Q", true},
+               {etLowerCase, "Q", "q", true},      {etMixedCase, "q", "Q", true},   {etNumeric, "23", "23", false},
+               {etAlphaNumeric, "ab", "ab", false}, {etFloat, "23", "23", true}};  // a float goes through NumberValue
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Clip) + " type " + std::to_string(c.Type));
+    edit->SetEditType(c.Type);
+    edit->SetText("");
+    ASSERT_FALSE(edit->IsModified());
+    edit->SetFocus();
+    edit->SelectAll();
+    Clipboard()->SetAsText(c.Clip);
+    SendKeyEvent(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->Text(), c.Text);
+    EXPECT_EQ(edit->IsModified(), c.Modified);
+  }
+}
+
 TEST_F(ExtEdit, PasteCanBeChangedOrRefusedByItsEvent) {
   edit->OnClipboardPaste = [](TObject*, std::string& v, bool& allow) {
     allow = v != "no";
@@ -381,6 +404,48 @@ TEST_F(ExtEdit, PrecisionOnlyChangesNumberTypes) {
   edit->SetEditType(etFloat);
   edit->SetPrecision(3);
   EXPECT_EQ(edit->Text(), "1485.000");
+  // A new precision rewrites the value through NumberValue, which marks it modified.
+  for (TExtEditType type : {etString, etFloat, etMoney}) {
+    edit->SetEditType(type);
+    edit->SetText("12");
+    ASSERT_FALSE(edit->IsModified());
+    edit->SetPrecision(2);
+    EXPECT_TRUE(edit->IsModified()) << type;
+    EXPECT_EQ(edit->Text(), "12.00") << type;
+    edit->SetPrecision(0);
+  }
+}
+
+TEST_F(ExtEdit, AnEmptyNumberLeftBecomesZeroAndStaysModified) {
+  edit->ShowModified = true;
+  edit->ModifiedColor = clRed;
+  const struct {
+    TExtEditType Type;
+    int Precision;
+    const char* Value;  // "" empty
+    const char* Left;
+    bool Modified;
+  } cases[] = {{etFloat, 0, "", "0", true},
+               {etFloat, 2, "", "0.00", true},
+               {etMoney, 2, "", "0.00", true},
+               {etFloat, 2, "3", "3.00", false},  // a reformat keeps the state
+               {etNumeric, 0, "", "0", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.Type) + " " + c.Value);
+    edit->SetEditType(c.Type);
+    edit->SetPrecision(c.Precision);
+    edit->SetText("1");
+    edit->TCustomEdit::SetText(c.Value);
+    edit->SetFocus();
+    QApplication::processEvents();
+    ASSERT_FALSE(edit->IsModified());
+    other->SetFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(edit->Text(), c.Left);
+    EXPECT_EQ(edit->IsModified(), c.Modified);
+    EXPECT_EQ(edit->Font()->Color() == clRed, c.Modified);
+    edit->SetPrecision(0);
+  }
 }
 
 // Writing then reading Text gives the value back whatever prefix and suffix stand around it.
@@ -653,6 +718,35 @@ TEST_F(ExtEdit, LabelFollowsTheEditInEveryPosition) {
   EXPECT_EQ(l->Left(), 40 + (W - LW) / 2);
   edit->SetVisible(false);
   EXPECT_FALSE(l->Visible());
+}
+
+// The label's font is LabelFont unless the edit takes its parent's font; FocusLabel keeps it bold
+// for as long as the edit is focused, however the edit is widened or moved meanwhile.
+TEST_F(ExtEdit, LabelFontAndItsBoldFollowParentFontAndFocus) {
+  form->Font()->SetName("Courier New");
+  edit->LabelFont()->SetName("Verdana");
+  edit->FocusLabel = true;
+  edit->FocusWidthInc = 30;
+  for (bool parent : {false, true}) {
+    SCOPED_TRACE(parent ? "parent font" : "label font");
+    edit->SetParentFont(parent);
+    edit->SetLabelCaption("Name");
+    TLabel* l = edit->EditLabel();
+    ASSERT_NE(l, nullptr);
+    const std::string face = parent ? "Courier New" : "Verdana";
+    EXPECT_EQ(l->Font()->Name(), face);
+    edit->SetFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(edit->Width(), 230);
+    EXPECT_TRUE(l->Font()->Style() & fsBold);
+    edit->SetLeft(edit->Left() + 5);
+    EXPECT_TRUE(l->Font()->Style() & fsBold);
+    EXPECT_EQ(l->Font()->Name(), face);
+    other->SetFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(l->Font()->Style() & fsBold);
+    EXPECT_EQ(l->Font()->Name(), face);
+  }
 }
 
 }  // namespace
