@@ -224,8 +224,13 @@ void TEEWindow::BuildSetupBar() {
   cap->SetColor(RGB(120, 130, 150));
   cap->SetShadeType(stRMetal);
   cap->SetAlignment(taCenter);
-  cap->Font()->SetColor(clWhite);
-  cap->Font()->SetStyle(fsBold);
+  // The one panel is the active one: its caption takes ActiveFont.
+  for (TFont* f : {cap->Font(), cap->ActiveFont()}) {
+    f->SetName("Tahoma");
+    f->SetHeight(-13);
+    f->SetColor(clWhite);
+    f->SetStyle(fsBold);
+  }
 
   TInspectorPanel* p = InspectorBar->Panels()->Add();
   p->SetCaption("Device Setup");

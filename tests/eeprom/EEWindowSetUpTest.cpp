@@ -153,6 +153,11 @@ TEST_F(EEWindowSetUp, TheSetupBarMovesItsEditorRowByRowInBothWindowClasses) {
     EXPECT_EQ(bar->Mode(), imSinglePanelActive);
     EXPECT_TRUE(bar->AutoAdvance());
     EXPECT_EQ(bar->PanelCaption()->ShadeType(), stRMetal);
+    for (TFont* f : {bar->PanelCaption()->Font(), bar->PanelCaption()->ActiveFont()}) {
+      EXPECT_EQ(f->Name(), "Tahoma");
+      EXPECT_EQ(f->Color(), clWhite);
+      EXPECT_TRUE(f->Style() & fsBold);
+    }
     ASSERT_EQ(bar->Panels()->Count(), 1);
     TInspectorPanel* p = bar->Panels()->Items(0);
     EXPECT_EQ(p->Style(), psProperties);
