@@ -1,6 +1,8 @@
 // The Device menu opens an EEPROM window of every size it lists, set up for it.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "tests/eeprom/EEWindowFixture.h"
 
 namespace {
@@ -150,25 +152,15 @@ TEST_F(EEWindowSetUp, TheSetupBarMovesItsEditorRowByRowInBothWindowClasses) {
     SCOPED_TRACE(item->Caption());
     TEEWindow* w = item == m->mnu2K ? static_cast<TEEWindow*>(OpenSmall(item)) : OpenLarge(item);
     TInspectorBar* bar = w->InspectorBar;
-    EXPECT_EQ(bar->Mode(), imSinglePanelActive);
-    EXPECT_TRUE(bar->AutoAdvance());
-    EXPECT_EQ(bar->PanelCaption()->ShadeType(), stRMetal);
-    for (TFont* f : {bar->PanelCaption()->Font(), bar->PanelCaption()->ActiveFont()}) {
-      EXPECT_EQ(f->Name(), "Tahoma");
-      EXPECT_EQ(f->Color(), clWhite);
-      EXPECT_TRUE(f->Style() & fsBold);
-    }
     ASSERT_EQ(bar->Panels()->Count(), 1);
     TInspectorPanel* p = bar->Panels()->Items(0);
-    EXPECT_EQ(p->Style(), psProperties);
-    EXPECT_EQ(p->Background(), pbTexture);
-    EXPECT_FALSE(p->Texture()->Empty());
-    EXPECT_TRUE(p->GridLines());
-    EXPECT_TRUE(p->VariableItemHeight());
-    EXPECT_EQ(p->ItemHeight(), 36);
-    EXPECT_EQ(p->CaptionWidth(), 70);
-    EXPECT_TRUE(p->EditBox());
-    EXPECT_EQ(p->MultiPanelState(), mpsOpen);
+    EXPECT_EQ(std::make_tuple(bar->Mode(), bar->AutoAdvance(), bar->PanelCaption()->ShadeType(), p->Style(),
+                              p->Background(), p->Texture()->Empty(), p->GridLines(), p->VariableItemHeight(),
+                              p->ItemHeight(), p->CaptionWidth(), p->EditBox(), p->MultiPanelState()),
+              std::make_tuple(imSinglePanelActive, true, stRMetal, psProperties, pbTexture, false, true, true, 36, 70,
+                              true, mpsOpen));
+    for (TFont* f : {bar->PanelCaption()->Font(), bar->PanelCaption()->ActiveFont()})
+      EXPECT_EQ(std::make_tuple(f->Name(), f->Color(), f->Style() & fsBold), std::make_tuple("Tahoma", clWhite, fsBold));
     for (int r = 0; r < 4; ++r) EXPECT_EQ(p->Items()->Items(r)->Height(), 24);
 
     bar->StartEdit(w->SetupItem(esAddress));
