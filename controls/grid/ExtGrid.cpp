@@ -220,7 +220,10 @@ void TExtStringGrid::Assign(TPersistent* Source) {
 void TExtStringGrid::SetRowCount(int Value) {
   if (Value < 1) Value = 1;
   if (Value != RowCount()) CloseEditForLines();
+  // Rows coming back to a grid left with its fixed rows take back the selection it had.
+  const bool restore = FixedRowAlways && RowCount() == FixedRows() && SelectionHidden() && Value > RowCount();
   TBaseGrid::SetRowCount(Value);
+  if (restore) RestoreSelection();
   if (FixedRowAlways && Value > initialFixedRows_ && TBaseGrid::FixedRows() != initialFixedRows_)
     TBaseGrid::SetFixedRows(initialFixedRows_);
   SetEventRowLimit(Value);

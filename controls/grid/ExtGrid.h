@@ -974,6 +974,10 @@ class TExtStringGrid : public TBaseGrid {
   std::shared_ptr<THTMLPictureCache> pictureCache_;
   void StoreValidated(int ACol, int ARow, const std::string& Value);
   bool CheckEditedValue(int ACol, int ARow, const std::string& Value, std::string& Checked);
+  bool CheckEditedWideValue(int ACol, int ARow, const std::string& Value, std::string& Checked);
+  static bool IsWideEditor(TEditorType Kind);
+  // ValidateCell and ValidateWideCell: the one way an edited text is taken or refused.
+  bool ValidateEdited(const std::string& Value, bool Wide);
   // An in-cell control's value through validation; false: refused, the control stays on the cell.
   bool CommitControlValue(TWinControl* AControl, TPoint ACell, const std::string& Value);
   std::shared_ptr<TCellEditorFactory> editors_;

@@ -200,8 +200,10 @@ bool TExtStringGrid::CheckEditedValue(int c, int r, const std::string& Value, st
   TGridFlagScope noAdvance(navigation_->AdvanceOnEnter, false);
   if (CellChecker && CellChecker->AutoCorrect) v = CellChecker->Correct(this, c, r, v);
   if (OnCellValidate) OnCellValidate(this, c, r, v, valid);
-  // Only a changed value that is stored marks its row.
-  if (valid && v != edit_.StartText && showModified_->Enabled && FixedCols() > 0) {
+  // A changed value that is stored marks its row: an accepted one, or a refused one the handler
+  // corrected (a refusal that takes the old text back stores nothing new).
+  const bool stored = valid || v != Value;
+  if (stored && v != edit_.StartText && showModified_->Enabled && FixedCols() > 0) {
     SetRowModified(r, true);
     RepaintCell(0, r);
   }
@@ -211,7 +213,31 @@ bool TExtStringGrid::CheckEditedValue(int c, int r, const std::string& Value, st
   return valid;
 }
 
-bool TExtStringGrid::ValidateCell(const std::string& Value) {
+// The wide text kinds' checks: OnCellValidateWide alone, after the column's footer; no checker,
+// no modified mark, no undo record; the cells changed whether the value is taken or not.
+bool TExtStringGrid::CheckEditedWideValue(int c, int r, const std::string& Value, std::string& v) {
+  std::u16string w = Utf8ToUtf16(Value);
+  bool valid = true;
+  TGridFlagScope noAdvance(navigation_->AdvanceOnEnter, false);
+  CalcFooter(c);
+  if (OnCellValidateWide) OnCellValidateWide(this, c, r, w, valid);
+  v = Utf16ToUtf8(w);
+  CellsChanged(TRect(c, r, c, r));
+  return valid;
+}
+
+bool TExtStringGrid::IsWideEditor(TEditorType Kind) {
+  switch (Kind) {
+    case edUniEdit: case edUniEditBtn: case edUniMemo: case edUniComboEdit: case edUniComboList:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TExtStringGrid::ValidateCell(const std::string& Value) { return ValidateEdited(Value, false); }
+
+bool TExtStringGrid::ValidateEdited(const std::string& Value, bool Wide) {
   if (!edit_.Active || edit_.StoringFromEditor || edit_.Validating) return true;
   edit_.Active = false;
   TGridCountScope guard(edit_.Validating);
@@ -224,10 +250,10 @@ bool TExtStringGrid::ValidateCell(const std::string& Value) {
   };
   if (c < 0 || r < 0 || r >= RowCount() || c >= AllColCount() || Value == edit_.StartText) return goOn();
   std::string v;
-  bool valid = CheckEditedValue(c, r, Value, v);
+  bool valid = Wide ? CheckEditedWideValue(c, r, Value, v) : CheckEditedValue(c, r, Value, v);
   if (valid) {
     StoreValidated(c, r, v);
-    CellsChanged(TRect(c, r, c, r));
+    if (!Wide) CellsChanged(TRect(c, r, c, r));
     return goOn();
   }
   // Refused: the cell gets back its text from before the edit (or the handler's correction),
@@ -277,14 +303,7 @@ std::string TExtStringGrid::EditedText() {
   return GridCells(edit_.Cell.X, edit_.Cell.Y);
 }
 
-bool TExtStringGrid::ValidateWideCell(const std::u16string& Value) {
-  if (!edit_.Active || edit_.StoringFromEditor || edit_.Validating) return true;
-  std::u16string v = Value;
-  bool valid = true;
-  if (OnCellValidateWide) OnCellValidateWide(this, edit_.Cell.X, edit_.Cell.Y, v, valid);
-  if (!valid) return false;
-  return ValidateCell(Utf16ToUtf8(v));
-}
+bool TExtStringGrid::ValidateWideCell(const std::u16string& Value) { return ValidateEdited(Utf16ToUtf8(Value), true); }
 
 void TExtStringGrid::SetEditCellText(int ACol, int ARow, const std::string& Value) {
   TBaseGrid::SetEditText(DisplColIndex(ACol), ARow, Value);
@@ -304,10 +323,13 @@ void TExtStringGrid::RestoreCellAfterCancel() {
 }
 
 void TExtStringGrid::EndCellControlEdit() {
+  const bool shown = control_.Shown;
   if (EditorMode()) HideEditor();
   if (control_.Shown) HideCellEditor();
   if (control_.Shown) return;  // refused: the edit goes on in the control
   edit_.Active = false;
+  // The cell the control edited is selected again: its events run and its text is the new start.
+  if (shown && !edit_.Selecting) SelectCell(Col(), Row());
 }
 
 void TExtStringGrid::HandleEditorKey(WORD Key, TShiftState Shift) { LeaveCellEditor(Key, Shift); }

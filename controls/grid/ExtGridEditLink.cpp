@@ -44,6 +44,13 @@ void TEditLink::Hook(TWinControl* C) {
     saved_(M);
     // Arrows and Tab reach the editor when the grid walks with Tab.
     if (M.Msg == WM_GETDLGCODE && grid_ && (grid_->Options() & goTabs)) M.Result |= DLGC_WANTARROWS | DLGC_WANTTAB;
+    // The focus gone elsewhere (not by the link's own keys) takes the value and ends the edit.
+    if (M.Msg == WM_KILLFOCUS && active_ && !focusing_ && grid_ && grid_->ActiveCellEditor() == hooked_) {
+      TWinControl* to = FindControl(reinterpret_cast<HWND>(M.WParam));
+      bool inside = false;
+      for (TWinControl* p = to; p && !inside; p = p->Parent()) inside = p == hooked_;
+      if (!inside) grid_->FinishEditLink();
+    }
   };
 }
 
@@ -186,10 +193,11 @@ bool TExtStringGrid::ShowEditLink(int ACol, int ARow, const TRect& R) {
     link->SetRect(R);
   }
   SetActiveCellEditor(c);
+  link->SetProperties();
+  link->SetFocus(true);
   link->SetEditorValue(GridCells(ACol, ARow));
   if (OnGetEditorProp) OnGetEditorProp(this, ACol, ARow, link);
   link->SetVisible(true);
-  link->SetFocus(true);
   return true;
 }
 

@@ -39,7 +39,9 @@ class TEditLink : public TComponent {
   virtual void SetFocus(bool Value);
   virtual void SetRect(TRect R);
   virtual void SetVisible(bool Value);
-  virtual void Reserved1() {}
+  // Sets the control up for the cell (colours, font, limits), after it is placed and before it
+  // takes the focus and the value.
+  virtual void SetProperties() {}
   virtual void Reserved2() {}
   virtual std::string GetEditorValue() { return {}; }
   virtual void SetEditorValue(const std::string& Value) {}

@@ -707,15 +707,17 @@ bool TExtStringGrid::CommitControlValue(TWinControl* c, TPoint cell, const std::
   std::string v = Value;
   bool valid = true;
   // An unchanged value is stored as it is, as the inplace editor does.
+  // The wide kinds are validated as wide text (OnCellValidateWide alone).
+  const bool wide = IsWideEditor(edit_.EditorType);
   if (Value != edit_.StartText) {
     auto guard = ValidatingScope();
-    valid = CheckEditedValue(cell.X, cell.Y, Value, v);
+    valid = wide ? CheckEditedWideValue(cell.X, cell.Y, Value, v) : CheckEditedValue(cell.X, cell.Y, Value, v);
   }
   if (valid) {
     control_.Shown = false;
     SetEditCellText(cell.X, cell.Y, v);
     control_.Shown = true;
-    if (v != edit_.StartText) CellsChanged(TRect(cell.X, cell.Y, cell.X, cell.Y));
+    if (v != edit_.StartText && !wide) CellsChanged(TRect(cell.X, cell.Y, cell.X, cell.Y));
     return true;
   }
   // Refused: the cell gets back its text from before (or the handler's correction) and the

@@ -14,7 +14,7 @@ void TExtStringGrid::UpdateColumnSizeEx(int ACol, int& AWidth) {
   if (OnUpdateColumnSize) OnUpdateColumnSize(this, ACol, AWidth);
 }
 void TExtStringGrid::EllipsClick(std::string& Text) {
-  if (OnEllipsClick) OnEllipsClick(this, Col(), Row(), Text);
+  if (OnEllipsClick) OnEllipsClick(this, RealCol(), Row(), Text);
 }
 void TExtStringGrid::SaveCell(int ACol, int ARow, std::string& Value) {
   if (OnSaveCell) OnSaveCell(this, ACol, ARow, Value);

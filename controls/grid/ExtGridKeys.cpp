@@ -657,10 +657,16 @@ void TExtStringGrid::ArriveAfterAdvance(int ACol, int ARow, int nc, int nr, bool
   if (!ShowControl && !control) return;
   if (!IsEditableCell(RealColIndex(Col()), Row())) return;
   ShowEditor();
-  if (control && !oldControl) {
+  if (!control) return;
+  if (!oldControl) {
     TRect cr = CellRect(Col(), Row());
     MouseDown(mbLeft, 0, cr.Left + 2, cr.Top + 2);
     MouseUp(mbLeft, 0, cr.Left + 2, cr.Top + 2);
+  }
+  // The control's cell is told as the one reached (the click may have moved on from it).
+  if (OnCellChanging) {
+    bool ignored = true;
+    OnCellChanging(this, ARow, ACol, Row(), Col(), ignored);
   }
 }
 

@@ -22,7 +22,10 @@ bool TExtStringGrid::MergeCells(int ACol, int ARow, int NumCols, int NumRows) {
   // The typed text would end under another cell's base, out of the editor's and validation's reach.
   const TPoint e = edit_.Cell;
   if (e.X >= ACol && e.X < ACol + NumCols && e.Y >= ARow && e.Y < ARow + NumRows) CloseEditForLines();
-  return TBaseGrid::MergeCells(ACol, ARow, NumCols, NumRows);
+  const bool merged = TBaseGrid::MergeCells(ACol, ARow, NumCols, NumRows);
+  // A control placed in the area covers it whole.
+  if (merged && controlList_->Count() > 0) PlaceCellControls();
+  return merged;
 }
 
 TGridCountScope TExtStringGrid::StructuralScope() { return TGridCountScope(structural_); }
@@ -59,11 +62,13 @@ void TExtStringGrid::PlaceCellControls() {
   for (int i = 0; i < controlList_->Count(); ++i) {
     TControlItem* it = controlList_->GetControl(i);
     if (!it->Control) continue;
-    int d = DisplRowIndex(it->Y);
-    TRect r = IsHiddenRow(it->Y) ? TRect() : CellRect(DisplColIndex(it->X), d);
+    int d = DisplRowIndex(it->Y), dc = DisplColIndex(it->X);
+    TRect r = IsHiddenRow(it->Y) ? TRect() : CellRect(dc, d);
     if (r.Right <= r.Left || r.Bottom <= r.Top) {
       it->Control->SetVisible(false);
     } else {
+      r = CellRectEx(dc, d);  // the whole merged area
+      r.Right = std::max(r.Right, r.Left + 1);
       it->Control->SetBounds(r.Left, r.Top, r.Width(), r.Height());
       it->Control->SetVisible(true);
     }
@@ -125,13 +130,15 @@ void TExtStringGrid::RemoveRows(int ARow, int ACount) {
     }
   }
   int oldRow = Row(), oldTop = TopRow();
+  if (std::max(1, RowCount() - ACount) - fixedFooters_ <= FixedRows() && !SelectionHidden()) HideSelection();
   RemoveRowsRaw(ARow, ACount);
   int end = RowCount() - fixedFooters_;
   if (end <= oldRow) {
     if (end > FixedRows()) {
       SetRow(end - 1);
     } else {
-      // No data row left: the selection leaves the grid instead of resting on a fixed row.
+      // No data row left: the selection leaves the grid instead of resting on a fixed row (it was
+      // remembered above and comes back with rows, RowCount).
       SetSelection(TGridRect{ColCount(), RowCount(), ColCount(), RowCount()});
     }
   } else {
@@ -400,6 +407,7 @@ void TExtStringGrid::HideRealRows(const std::vector<int>& Rows, bool MergesToSpl
   hiddenRows_->Merge(std::move(records));
   RemoveRowSetRaw(displ);
   RefreshView();
+  if (controlList_->Count() > 0) PlaceCellControls();
 }
 
 void TExtStringGrid::ShowRealRows(const std::vector<int>& Rows) {
@@ -419,6 +427,7 @@ void TExtStringGrid::ShowRealRows(const std::vector<int>& Rows) {
   for (size_t i = 0; i < records.size(); ++i) TakeHiddenRecord(records[i], displ[i]);
   hiddenRows_->KeepStorage(std::move(records));
   RefreshView();
+  if (controlList_->Count() > 0) PlaceCellControls();
 }
 
 void TExtStringGrid::HideRows(int FromRow, int ToRow) {

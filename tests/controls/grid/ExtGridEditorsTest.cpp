@@ -18,6 +18,7 @@
 #include "controls/markup/MarkupText.h"
 #include "platform/gui/Calendar.h"
 #include "platform/gui/testing/InputEvents.h"
+#include "platform/rtl/Win1252.h"
 #include "tests/controls/grid/GridInputFixture.h"
 #include "tests/controls/grid/GridTestLocales.h"
 #include "tests/controls/grid/TextEditLink.h"
@@ -367,6 +368,11 @@ class KindEditing : public GridInputTest, public ::testing::WithParamInterface<T
       ++validations;
       valid = !refuse;
     };
+    // The wide kinds are validated as wide text only.
+    grid->OnCellValidateWide = [this](TObject*, int, int, std::u16string&, bool& valid) {
+      ++validations;
+      valid = !refuse;
+    };
     grid->OnEllipsClick = [](TObject*, int, int, std::string& s) { s = "clicked"; };
     grid->ComboBox()->Items()->Add("one");
     grid->ComboBox()->Items()->Add("two");
@@ -604,6 +610,75 @@ TEST_F(EditorsTest, AnOpenedControlsCaretGoesToTheEndUnlessTheGridSelectsAll) {
   }
 }
 
+// Wide text is validated by OnCellValidateWide alone, from ValidateWideCell and from the wide
+// controls, with a refusal handled as the narrow validation handles it.
+TEST_F(EditorsTest, WideTextIsValidatedByOnCellValidateWideAlone) {
+  struct Case {
+    const char* name;
+    bool control;     // the wide edit commits by Tab, else ValidateWideCell is called
+    bool accept;
+    const char* fix;  // the handler's correction ("" none)
+    const char* cell;
+    bool open;        // the edit goes on in the cell
+  } cases[] = {
+      {"call taken", false, true, "", "new", false},
+      {"call refused", false, false, "", "2:3", true},
+      {"call refused and corrected", false, false, "fixed", "fixed", true},
+      {"control taken", true, true, "", "new", false},
+      {"control refused", true, false, "", "2:3", true},
+      {"control refused and corrected", true, false, "fixed", "fixed", true},
+  };
+  TEditorType kind = edNormal;
+  KindInColumn2(kind);
+  int narrow = 0, wide = 0;
+  const Case* now = nullptr;
+  grid->OnCellValidate = [&](TObject*, int, int, std::string&, bool&) { ++narrow; };
+  grid->OnCellValidateWide = [&](TObject*, int c, int r, std::u16string& v, bool& valid) {
+    ++wide;
+    EXPECT_EQ(TPoint(c, r), TPoint(2, 3));
+    EXPECT_EQ(v, u"new");
+    valid = now->accept;
+    if (*now->fix) v = Utf8ToUtf16(now->fix);
+  };
+  Load();
+  for (const Case& k : cases) {
+    now = &k;
+    narrow = wide = 0;
+    kind = k.control ? edUniEdit : edNormal;
+    grid->SetCells(2, 3, "2:3");
+    grid->FocusCell(2, 3, true);
+    bool result = true;
+    TWinControl* c = nullptr;
+    if (k.control) {
+      Key(Qt::Key_F2);
+      c = grid->ActiveCellEditor();
+      ASSERT_NE(c, nullptr) << k.name;
+      c->SetText("new");
+      SendKeyEvent(c, Qt::Key_Tab);
+    } else {
+      Type("n");
+      result = grid->ValidateWideCell(u"new");
+      EXPECT_EQ(result, k.accept) << k.name;
+    }
+    EXPECT_EQ(wide, 1) << k.name;
+    EXPECT_EQ(narrow, 0) << k.name;
+    EXPECT_EQ(grid->Cells(2, 3), k.cell) << k.name;
+    EXPECT_EQ(Current(), TPoint(k.open || !k.control ? 2 : 3, 3)) << k.name;
+    if (k.control) {
+      EXPECT_EQ(grid->ActiveCellEditor() == c, k.open) << k.name;
+      if (k.open) {
+        EXPECT_EQ(c->Text(), k.cell) << k.name;
+      }
+    } else {
+      if (!k.accept) {
+        EXPECT_TRUE(EditorShown()) << k.name << ": a refusal shows the editor again";
+      }
+    }
+    Key(Qt::Key_Escape);
+    if (grid->ActiveCellEditor()) SendKeyEvent(grid->ActiveCellEditor(), Qt::Key_Escape);
+  }
+}
+
 // ---------------------------------------------------------------- markup cell controls
 TEST_F(EditorsTest, MarkupControlsEditInPlaceAndWriteTheirValueOnceWhenLeft) {
   grid->SetColWidths(1, 320);
@@ -791,6 +866,105 @@ TEST_F(EditorsTest, ACustomEditorLeavesByItsKeysAndKeepsWhatItWants) {
   grid->SetTopRow(20);
   EXPECT_EQ(grid->ActiveCellEditor(), nullptr);
   EXPECT_EQ(grid->Cells(2, 3), "scrolled");
+  grid->EditLink = nullptr;
+}
+
+// The grid drives a custom editor in one order: made, placed, set up, focused, given the value;
+// then the grid's handler sees it and it shows.
+class TOrderLink : public TTestLink {
+ public:
+  using TTestLink::TTestLink;
+  std::string order;
+  void CreateEditor(TWinControl* AParent) override {
+    order += "create ";
+    TTestLink::CreateEditor(AParent);
+  }
+  void SetRect(TRect R) override {
+    order += "rect ";
+    TTestLink::SetRect(R);
+  }
+  void SetProperties() override { order += "props "; }
+  void SetFocus(bool Value) override {
+    order += "focus ";
+    TTestLink::SetFocus(Value);
+  }
+  void SetEditorValue(const std::string& Value) override {
+    order += "value(" + Value + ") ";
+    TTestLink::SetEditorValue(Value);
+  }
+  void SetVisible(bool Value) override {
+    order += Value ? "show " : "hide ";
+    TTestLink::SetVisible(Value);
+  }
+};
+
+TEST_F(EditorsTest, ACustomEditorIsMadePlacedSetUpFocusedAndFilledInThatOrder) {
+  struct Case {
+    const char* name;
+    const char* order;
+  } cases[] = {
+      {"first open makes the editor", "create rect props focus value(2:3) prop show "},
+      {"a later open reuses it", "rect props focus value(2:3) prop show "},
+  };
+  TOrderLink link(form);
+  grid->EditLink = &link;
+  grid->OnGetEditorProp = [&](TObject*, int, int, TEditLink*) { link.order += "prop "; };
+  TEditorType kind = edCustom;
+  KindInColumn2(kind);
+  Load();
+  for (const Case& k : cases) {
+    link.order.clear();
+    grid->FocusCell(2, 3, true);
+    Key(Qt::Key_F2);
+    EXPECT_EQ(link.order, k.order) << k.name;
+    ASSERT_NE(link.edit, nullptr);
+    SendKeyEvent(link.edit, Qt::Key_Escape);
+  }
+  grid->EditLink = nullptr;
+}
+
+// A custom editor left for another control gives its value to the cell and closes; an in-cell
+// control's end selects its cell again.
+TEST_F(EditorsTest, LeavingAnEditorEndsTheEditAndSelectsTheCellAgain) {
+  struct Case {
+    const char* name;
+    TEditorType kind;
+    bool byFocus;  // the focus goes to another control, else Return ends it
+    const char* cell;
+  } cases[] = {
+      {"custom editor loses the focus", edCustom, true, "typed"},
+      {"custom editor by Return", edCustom, false, "typed"},
+      {"combo by Return", edComboEdit, false, "typed"},
+      {"combo loses the focus", edComboEdit, true, "typed"},
+  };
+  TTestLink link(form);
+  grid->EditLink = &link;
+  TEditorType kind = edNormal;
+  KindInColumn2(kind);
+  std::vector<TPoint> selected;
+  grid->OnSelectCell = [&](TObject*, int c, int r, bool&) { selected.emplace_back(c, r); };
+  Load();
+  for (const Case& k : cases) {
+    kind = k.kind;
+    grid->SetFocus();
+    grid->SetCells(2, 3, "2:3");
+    grid->FocusCell(2, 3, true);
+    Key(Qt::Key_F2);
+    TWinControl* c = grid->ActiveCellEditor();
+    ASSERT_NE(c, nullptr) << k.name;
+    c->SetText("typed");
+    selected.clear();
+    if (k.byFocus)
+      other->SetFocus();
+    else
+      SendKeyEvent(c, Qt::Key_Return);
+    Flush();
+    EXPECT_EQ(grid->ActiveCellEditor(), nullptr) << k.name;
+    EXPECT_FALSE(c->Visible()) << k.name;
+    EXPECT_EQ(grid->Cells(2, 3), k.cell) << k.name;
+    EXPECT_FALSE(selected.empty()) << k.name << ": the cell is selected again";
+    for (TPoint p : selected) EXPECT_EQ(p, TPoint(2, 3)) << k.name;
+  }
   grid->EditLink = nullptr;
 }
 

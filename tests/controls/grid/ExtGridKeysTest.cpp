@@ -427,6 +427,31 @@ TEST_F(GridInputTest, TabToNextAtEndHandsTheFocusOnInBothDirections) {
   EXPECT_EQ(Current(), TPoint(4, 9));
 }
 
+// Enter's advance asks OnCellChanging for the move; onto a check box it tells the handler once
+// more, from the cell left to the control's cell now current.
+TEST_F(GridInputTest, AdvanceOntoAControlCellTellsOnCellChangingAgain) {
+  struct Case {
+    bool checkBox;
+    const char* told;
+  } cases[] = {{false, "1,2>2,2 "}, {true, "1,2>2,2 1,2>2,2 "}};
+  grid->Navigation()->AdvanceOnEnter = true;
+  Load();
+  std::string told;
+  grid->OnCellChanging = [&](TObject*, int oldRow, int oldCol, int newRow, int newCol, bool&) {
+    told += std::to_string(oldCol) + "," + std::to_string(oldRow) + ">" + std::to_string(newCol) + "," +
+            std::to_string(newRow) + " ";
+  };
+  for (const Case& k : cases) {
+    if (k.checkBox) grid->AddCheckBox(2, 2, false, false);
+    grid->FocusCell(1, 2, true);
+    Type("x");
+    told.clear();
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Current(), TPoint(2, 2));
+    EXPECT_EQ(told, k.told) << "check box " << k.checkBox;
+  }
+}
+
 TEST_F(GridInputTest, AdvanceIsBoundedAndAppendsBeforeFootersAndRightFixedColumns) {
   grid->Navigation()->AdvanceOnEnter = true;
   grid->Navigation()->AdvanceInsert = true;
@@ -454,18 +479,31 @@ TEST_F(GridInputTest, AdvanceIsBoundedAndAppendsBeforeFootersAndRightFixedColumn
 }
 
 TEST_F(GridInputTest, RowModifiedOnlyWhenAChangedValueIsStored) {
+  struct Case {
+    const char* typed;
+    bool modified;
+  } cases[] = {
+      {"bad", false},   // refused: the old text comes back, nothing new is stored
+      {"good", true},   // taken
+      {"fixme", true},  // refused, but the handler's correction is stored
+      {"1:3", false},   // the text the cell had: not even validated
+  };
   grid->ShowModified()->Enabled = true;
   Load();
-  grid->OnCellValidate = [](TObject*, int, int, std::string& v, bool& valid) { valid = v != "bad"; };
-  grid->FocusCell(1, 3, true);
-  Type("bad");
-  Key(Qt::Key_Down);
-  EXPECT_FALSE(grid->RowModified(3));
-  Key(Qt::Key_Escape);
-  grid->FocusCell(1, 4, true);
-  Type("good");
-  Key(Qt::Key_Down);
-  EXPECT_TRUE(grid->RowModified(4));
+  grid->OnCellValidate = [](TObject*, int, int, std::string& v, bool& valid) {
+    valid = v != "bad" && v != "fixme";
+    if (v == "fixme") v = "fixed";
+  };
+  int row = 3;
+  for (const Case& k : cases) {
+    grid->SetCells(1, row, "1:3");
+    grid->FocusCell(1, row, true);
+    Type(k.typed);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(grid->RowModified(row), k.modified) << k.typed;
+    Key(Qt::Key_Escape);
+    ++row;
+  }
 }
 
 TEST_F(GridInputTest, UpdateLevelCountsEvenWhileHiddenAndNeverGoesBelowZero) {

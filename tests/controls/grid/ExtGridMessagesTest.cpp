@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -452,6 +453,32 @@ TEST_F(GridCombo, AComboBoxPlacedInACellTellsItsChoiceForItsCell) {
   EXPECT_TRUE(told.empty()) << "only the grid's own combo box tells its close-up";
   SendMessage(grid->Handle(), WM_COMMAND, WPARAM(1) << 16, reinterpret_cast<LPARAM>(grid->Handle()));
   EXPECT_TRUE(told.empty()) << "the grid's own window is no sender";
+}
+
+// A control placed in a cell stays on its cell when rows above it hide or show, and covers the
+// merged area its cell becomes part of.
+TEST_F(GridCombo, APlacedControlFollowsItsCellThroughHiddenRowsAndMerges) {
+  auto* box = new TEdit(grid);
+  box->SetParent(grid);
+  grid->ControlList()->AddControl(3, 6, box);
+  struct Case {
+    const char* name;
+    std::function<void()> act;
+    int displRow;  // where real row 6 shows
+    TPoint span;   // of the merged area from (3, displRow)
+  } cases[] = {
+      {"row 3 hidden", [&] { grid->HideRows(3, 3); }, 5, TPoint(0, 0)},
+      {"row 3 shown", [&] { grid->UnHideRows(3, 3); }, 6, TPoint(0, 0)},
+      {"merged 2 x 2", [&] { grid->MergeCells(3, 6, 2, 2); }, 6, TPoint(1, 1)},
+  };
+  for (const Case& k : cases) {
+    k.act();
+    TRect r1 = grid->CellRect(3, k.displRow), r2 = grid->CellRect(3 + k.span.X, k.displRow + k.span.Y);
+    EXPECT_TRUE(box->Visible()) << k.name;
+    EXPECT_EQ(TPoint(box->Left(), box->Top()), TPoint(r1.Left, r1.Top)) << k.name;
+    EXPECT_EQ(TPoint(box->Left() + box->Width(), box->Top() + box->Height()), TPoint(r2.Right, r2.Bottom))
+        << k.name;
+  }
 }
 
 // ---------------------------------------------------------------- the window's end and key-up

@@ -903,6 +903,21 @@ TEST_F(GridPaintTest, FixedCountsWithTheAlwaysSwitches) {
   EXPECT_EQ(grid->FixedCols(), 1);
 }
 
+// Rows coming back to a grid emptied down to its fixed row bring back the selection it had.
+TEST_F(GridPaintTest, RowsComingBackRestoreTheSelectionTheEmptiedGridHad) {
+  const TPoint cases[] = {TPoint(2, 3), TPoint(4, 1), TPoint(1, 9)};
+  grid->FixedRowAlways = true;
+  for (const TPoint& k : cases) {
+    grid->SetRowCount(10);
+    grid->FocusCell(k.X, k.Y, true);
+    grid->RemoveRows(1, grid->RowCount() - 1);
+    ASSERT_EQ(grid->RowCount(), 1);
+    grid->SetRowCount(10);
+    EXPECT_EQ(TPoint(grid->Col(), grid->Row()), k);
+    EXPECT_EQ(grid->Selection(), (TGridRect{k.X, k.Y, k.X, k.Y}));
+  }
+}
+
 TEST_F(GridPaintTest, HeadersGoToTheFixedRowAndColumnWithLineBreaks) {
   grid->SetCells(4, 0, "old");
   TStringList heads;
