@@ -733,10 +733,10 @@ class TExtStringGrid : public TBaseGrid {
   virtual int GetCellGraphicWidth(int ACol, int ARow);
   virtual int GetCellGraphicHeight(int ACol, int ARow);
   // 10
-  virtual void SelectionChanged(int ALeft, int ATop, int ARight, int ABottom);
+  virtual void DoSelectionChanged(int ALeft, int ATop, int ARight, int ABottom);
   virtual int Reserved2() { return 0; }
-  virtual void AutoInsertRow(int ARow);
-  virtual void AutoDeleteRow(int ARow);
+  virtual void DoAutoInsertRow(int ARow);
+  virtual void DoAutoDeleteRow(int ARow);
   // 11
   virtual void UpdateColumnSize(int ACol, int& AWidth);
   virtual void UpdateColumnSizeEx(int ACol, int& AWidth);

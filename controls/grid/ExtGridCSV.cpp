@@ -340,16 +340,13 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
   if (std::memchr(text.data() + from, '\0', text.size() - from))
     throw EExtGridError("Cannot import " + Name + ": it holds NUL bytes, it is no text file");
   const int startCol = IncludeFixedCells ? 0 : FixedCols();
-  const bool footerRow = floatingFooter_->Visible() && floatingFooter_->FooterStyle() == fsFixedLastRow;
+  // The footer rows (the floating footer's row among them) stay the last rows, whole: texts,
+  // calculations and heights move below the records.
   int row = Append ? RowCount() - fixedFooters_ : (IncludeFixedCells ? 0 : FixedRows());
-  std::vector<std::string> footer;
-  if (Append && footerRow) {
-    // The footer row is set aside and filling starts on it; it comes back below the new rows.
-    row = RowCount() - 1 - fixedFooters_;
-    for (int c = 0; c < ColCount(); ++c) footer.push_back(GridCells(c, row));
-  }
   const int first = row;
-  const int extraRows = fixedFooters_ + (footer.empty() ? 0 : 1);
+  const int footerStart = RowCount() - fixedFooters_;
+  const bool moveFooters = fixedFooters_ > 0 && footerStart >= first;
+  const int extraRows = fixedFooters_;
   int64_t records = 0;
   int maxCols = 0;
   const auto indexesFit = [&] {
@@ -404,7 +401,7 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
   // reading below then says what it is.
   bool read = false;
   const int held = Store().RowsHeld();
-  if (direct && footer.empty() && !OnFileProgress && first >= held) {
+  if (direct && fixedFooters_ == 0 && !OnFileProgress && first >= held) {
     read = ReadCsvRecords(text, from, delim, target, field, [&](int fields, size_t bytes) {
       texts = nullptr;
       ++row;
@@ -429,13 +426,15 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
   TUndoStepScope step(undo);
   if (undo) undo->AddCounts(ColCount(), RowCount());
   BeginUpdate();
-  if (!footer.empty())
-    for (int c = 0; c < ColCount(); ++c) {
-      if (undo && !GridCells(c, row).empty()) undo->Add(c, row, GridCells(c, row), std::string());
-      SetGridCells(c, row, std::string());
-    }
   const int endRow = first + static_cast<int>(records);
-  SetRowCount(endRow + extraRows);
+  if (moveFooters && endRow > footerStart) {
+    if (undo) undo->AddRowsInserted(footerStart, endRow - footerStart);
+    InsertRows(footerStart, endRow - footerStart);
+  } else if (moveFooters && endRow < footerStart) {
+    RemoveRows(endRow, footerStart - endRow);
+  } else if (!moveFooters) {
+    SetRowCount(endRow + extraRows);
+  }
   if (startCol + maxCols > ColCount()) SetColCount(startCol + maxCols);
   int lastPercent = -1;
   auto progress = [&](int r) {
@@ -452,8 +451,6 @@ TSize TExtStringGrid::ImportCSVText(std::string& text, bool Append, const std::s
       return true;
     });
   }
-  if (!footer.empty())
-    for (int c = 0; c < static_cast<int>(footer.size()); ++c) SetGridCells(c, endRow, footer[static_cast<size_t>(c)]);
   if (records == 0) progress(row);
   EndUpdate();
   Invalidate();

@@ -4,7 +4,7 @@
 #include "controls/grid/ExtGrid.h"
 
 std::string TExtStringGrid::CellTextOrCheck(int ACol, int ARow) { return Cells(ACol, ARow); }
-void TExtStringGrid::SelectionChanged(int ALeft, int ATop, int ARight, int ABottom) {
+void TExtStringGrid::DoSelectionChanged(int ALeft, int ATop, int ARight, int ABottom) {
   if (OnSelectionChanged) OnSelectionChanged(this, ALeft, ATop, ARight, ABottom);
 }
 void TExtStringGrid::UpdateColumnSize(int ACol, int& AWidth) {

@@ -142,7 +142,7 @@ void TExtStringGrid::NoteSelection(const TGridRect& Before) {
   TGridRect s = Selection();
   if (s == Before) return;
   if (SelectionRectangle) Invalidate();
-  SelectionChanged(s.Left, s.Top, s.Right, s.Bottom);
+  DoSelectionChanged(s.Left, s.Top, s.Right, s.Bottom);
 }
 
 // One key press as the key-down steps see it: the key (0 once taken) and what the steps compare with.
@@ -292,7 +292,7 @@ bool TExtStringGrid::KeyClipboard(TKeyPress& k) {
   return cut || paste || copy;
 }
 
-// Insert adds a row (AutoInsertRow inserts it and tells OnAutoInsertRow).
+// Insert adds a row (DoAutoInsertRow inserts it and tells OnAutoInsertRow).
 bool TExtStringGrid::KeyInsertRow(TKeyPress& k) {
   if (k.Original != VK_INSERT || !navigation_->AllowInsertRow || k.Ctrl || k.ShiftDown || k.Alt) return false;
   bool can = true;
@@ -301,13 +301,13 @@ bool TExtStringGrid::KeyInsertRow(TKeyPress& k) {
   int r = Row();
   if (navigation_->InsertPosition == pInsertBefore) {
     // The current row index shows the new empty row.
-    AutoInsertRow(r);
+    DoAutoInsertRow(r);
     if (Row() != r) FocusCell(Col(), r, true);
   } else if (FixedRowAlways && FixedRows() == RowCount()) {
-    AutoInsertRow(r);
+    DoAutoInsertRow(r);
     SetRow(1);
   } else {
-    AutoInsertRow(r + 1);
+    DoAutoInsertRow(r + 1);
     FocusCell(Col(), r + 1, true);
   }
   UpdateFooter();
@@ -358,7 +358,7 @@ bool TExtStringGrid::KeyDisjunctRows(TKeyPress& k) {
   return false;
 }
 
-// Delete removes the row, or empties the only scrolling row (AutoDeleteRow tells OnAutoDeleteRow);
+// Delete removes the row, or empties the only scrolling row (DoAutoDeleteRow tells OnAutoDeleteRow);
 // a refusal ends the key.
 bool TExtStringGrid::KeyDeleteRow(TKeyPress& k) {
   if (k.Original != VK_DELETE || !navigation_->AllowDeleteRow || k.Alt || RowCount() - fixedFooters_ - FixedRows() < 1)
@@ -367,7 +367,7 @@ bool TExtStringGrid::KeyDeleteRow(TKeyPress& k) {
   if (OnCanDeleteRow) OnCanDeleteRow(this, Row(), can);
   if (!can) return true;
   int r = Row();
-  AutoDeleteRow(r);
+  DoAutoDeleteRow(r);
   int to = std::clamp(r, FixedRows(), std::max(FixedRows(), LastWalkableRow()));
   if (floatingFooter_->Visible() && to == RowCount() - 1) to = std::max(FixedRows(), RowCount() - 2);
   if (Row() != to && to < RowCount()) FocusCell(Col(), to, true);

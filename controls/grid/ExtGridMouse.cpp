@@ -459,7 +459,7 @@ void TExtStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
   HoverMouseDown(Button, X, Y);
   if (!(Selection() == before)) {
     TGridRect s = Selection();
-    SelectionChanged(s.Left, s.Top, s.Right, s.Bottom);
+    DoSelectionChanged(s.Left, s.Top, s.Right, s.Bottom);
   }
   press_.DownSel = Selection();
   int c = -1, r = -1;
@@ -512,7 +512,7 @@ void TExtStringGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
   if (!(Selection() == press_.DownSel)) {
     press_.DownSel = Selection();
     TGridRect s = Selection();
-    SelectionChanged(s.Left, s.Top, s.Right, s.Bottom);
+    DoSelectionChanged(s.Left, s.Top, s.Right, s.Bottom);
   }
 }
 

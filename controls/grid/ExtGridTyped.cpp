@@ -203,16 +203,30 @@ void TExtStringGrid::LoadCellText(int ACol, int ARow, std::string Value) {
   SetGridCells(ACol, ARow, Value);
 }
 
-void TExtStringGrid::AutoInsertRow(int ARow) {
-  InsertRows(ARow, 1);
+// With nodes a row inside a span joins it (the spans around it grow); any other goes in as is.
+void TExtStringGrid::DoAutoInsertRow(int ARow) {
+  const int parent = HasNodes() ? GetParentNode(ARow) : -1;
+  if (parent >= 0 && parent != ARow)
+    InsertChildRow(RealRowIndex(parent), ARow - parent);
+  else if (HasNodes())
+    InsertRowKeepHidden(ARow);
+  else
+    InsertRows(ARow, 1);
   if (OnAutoInsertRow) OnAutoInsertRow(this, ARow);
 }
 
-void TExtStringGrid::AutoDeleteRow(int ARow) {
-  if (RowCount() - FixedRows() - fixedFooters_ == 1 && !FixedRowAlways)
+// With nodes the row goes and the spans around it shrink; a node row gives up its node first
+// (unfolded), so the rows it held stay reachable.
+void TExtStringGrid::DoAutoDeleteRow(int ARow) {
+  if (HasNodes()) {
+    const int real = RealRowIndex(ARow);
+    if (IsNodeRow(ARow)) RemoveNode(real);
+    RemoveChildRow(real);
+  } else if (RowCount() - FixedRows() - fixedFooters_ == 1 && !FixedRowAlways) {
     ClearRows(ARow, 1);  // the only data row stays, emptied
-  else
+  } else {
     RemoveRowsEx(ARow, 1);
+  }
   if (OnAutoDeleteRow) OnAutoDeleteRow(this, ARow);
 }
 

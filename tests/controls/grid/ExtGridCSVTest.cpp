@@ -208,6 +208,50 @@ TEST_F(CsvTest, ImportPlacesRowsAfterFixedCellsKeepsTheFooterRowAndReportsProgre
   EXPECT_EQ(grid->Cells(2, 3), "v\r\nw");
 }
 
+TEST_F(CsvTest, AVisibleFloatingFooterStaysTheLastRowWithItsCalculations) {
+  // Rows 1..3 hold 1 in column 1, row 4 is the footer: the sum in column 1, the count in
+  // column 2, a caption in column 0. Every record lands in a data row above it.
+  const struct {
+    const char* name;
+    bool append;
+    std::string file;
+    const char* rows;  // column 1 of every row, "|" between
+    const char* sum;
+    const char* count;
+  } cases[] = {
+      {"two records appended", true, "x,5\r\ny,7\r\n", "h|1|1|1|5|7|", "15.00", "5"},
+      {"one record appended", true, "x,5\r\n", "h|1|1|1|5|", "8.00", "4"},
+      {"nothing appended", true, "", "h|1|1|1|", "3.00", "3"},
+      {"three records imported", false, "h,h\r\nx,5\r\ny,7\r\n", "h|5|7|", "12.00", "2"},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->IncludeFixedCells = true;
+    grid->ClearAll();  // nothing kept past the row count shows again when the grid grows
+    grid->SetColCount(3);
+    grid->SetRowCount(5);
+    for (int r = 0; r < 5; ++r)
+      for (int c = 0; c < 3; ++c) grid->SetCells(c, r, r == 0 ? "h" : c == 1 ? "1" : "");
+    grid->FloatingFooter()->SetVisible(true);
+    grid->GetCellProperties(1, 4)->FooterCalc = 1;
+    grid->GetCellProperties(2, 4)->FooterCalc = 3;
+    grid->SetCells(0, 4, "Total");
+    grid->CalcFooter(-1);
+    ASSERT_EQ(grid->Cells(1, 4), "3.00");
+    grid->LoadCSVFile(Write("f.csv", k.file), k.append);
+    const int last = grid->RowCount() - 1;
+    std::string col1;
+    for (int r = 0; r < last; ++r) col1 += grid->Cells(1, r) + "|";
+    EXPECT_EQ(col1, k.rows);
+    EXPECT_EQ(grid->Cells(0, last), "Total");
+    EXPECT_EQ(grid->Cells(1, last), k.sum);
+    EXPECT_EQ(grid->Cells(2, last), k.count);
+    for (int r = 0; r < last; ++r) EXPECT_NE(grid->Cells(0, r), "Total") << "row " << r;
+    grid->FloatingFooter()->SetVisible(false);
+    for (int r = 0; r < grid->RowCount(); ++r) grid->FreeCellProperties(1, r), grid->FreeCellProperties(2, r);
+  }
+}
+
 TEST_F(CsvTest, LineBreakMarksBecomeLineBreaksAndAReadAgainReplacesEveryText) {
   // Without tilde marks a vertical tab is a line break; with them "~" is and a lone "^" is empty.
   grid->IncludeFixedCells = true;

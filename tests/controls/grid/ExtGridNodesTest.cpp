@@ -305,6 +305,55 @@ TEST_F(NodesTest, ChildRowsKeepHiddenDataInPlace) {
   EXPECT_EQ(Shown(), want);
 }
 
+// The automatic row insert and delete (the Insert and Delete keys) go through the node handling:
+// spans grow and shrink around the row, and no row is left folded under a node that went.
+TEST_F(NodesTest, AutomaticRowInsertAndDeleteKeepTheTree) {
+  const struct {
+    const char* name;
+    bool fold;     // node 1 (rows 1..3) contracted first
+    bool insert;   // else delete
+    int row;       // displayed row
+    std::vector<std::string> shown;  // after unfolding all
+    int span;      // of the node on row 1 afterwards (-1: no node there)
+  } cases[] = {
+      {"insert inside a span", false, true, 2, {"d1", "", "d2", "d3", "d4", "d5"}, 4},
+      {"insert on the row after the span", false, true, 4, {"d1", "d2", "d3", "", "d4", "d5"}, 3},
+      {"delete a child", false, false, 2, {"d1", "d3", "d4", "d5"}, 2},
+      {"delete an unfolded node", false, false, 1, {"d2", "d3", "d4", "d5"}, -1},
+      {"delete a folded node", true, false, 1, {"d2", "d3", "d4", "d5"}, -1},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->RemoveAllNodes();
+    grid->SetRowCount(6);
+    for (int r = 1; r < 6; ++r) grid->SetCells(1, r, "d" + std::to_string(r));
+    for (int r = 1; r < 6; ++r) grid->FreeCellProperties(0, r);
+    grid->AddNode(1, 3);
+    if (k.fold) grid->ContractNode(1);
+    int reported = -1;
+    grid->OnAutoInsertRow = grid->OnAutoDeleteRow = [&](TObject*, int r) { reported = r; };
+    if (k.insert) grid->DoAutoInsertRow(k.row);
+    else grid->DoAutoDeleteRow(k.row);
+    EXPECT_EQ(reported, k.row);
+    EXPECT_EQ(grid->GetNodeSpan(1), k.span);
+    grid->ExpandAll();
+    EXPECT_EQ(Shown(), k.shown);
+  }
+  // The only row shown of a folded tree: deleted, its node's rows come back instead of the row
+  // being emptied with its rows folded away for good.
+  grid->RemoveAllNodes();
+  grid->SetRowCount(4);
+  for (int r = 1; r < 4; ++r) grid->SetCells(1, r, "e" + std::to_string(r));
+  grid->AddNode(1, 3);
+  grid->ContractNode(1);
+  ASSERT_EQ(grid->RowCount(), 2);
+  grid->Navigation()->AllowDeleteRow = true;
+  grid->FocusCell(1, 1, true);
+  Key(Qt::Key_Delete);
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"e2", "e3"}));
+  EXPECT_FALSE(grid->HasNodes());
+}
+
 // The current column leaves column 0 for the signs, unless there is no other column.
 TEST_F(NodesTest, AddNodeMovesTheCurrentColumnOnlyWhenItCan) {
   grid->SetOptions(grid->Options() & ~goEditing);

@@ -872,13 +872,13 @@ TEST_F(GridPaintTest, SaveAndLoadHooks) {
   grid->SetCells(1, 1, "only");
   int deleted = -1;
   grid->OnAutoDeleteRow = [&](TObject*, int r) { deleted = r; };
-  grid->AutoDeleteRow(1);
+  grid->DoAutoDeleteRow(1);
   EXPECT_EQ(grid->RowCount(), 2);
   EXPECT_EQ(grid->Cells(1, 1), "");
   EXPECT_EQ(deleted, 1);
   int inserted = -1;
   grid->OnAutoInsertRow = [&](TObject*, int r) { inserted = r; };
-  grid->AutoInsertRow(1);
+  grid->DoAutoInsertRow(1);
   EXPECT_EQ(grid->RowCount(), 3);
   EXPECT_EQ(inserted, 1);
 }
