@@ -521,7 +521,7 @@ void TBaseGrid::SetDefaultDrawing(bool v) {
 }
 
 void TBaseGrid::SetGridLineWidth(int v) {
-  gridLineWidth_ = v;
+  gridLineWidth_ = std::clamp(v, 0, MaxLineExtent);
   TStringGrid::SetGridLineWidth(0);
   Invalidate();
 }

@@ -1750,7 +1750,7 @@ class TExtStringGrid : public TBaseGrid {
   void SaveColumnSizes();
   void LoadColumnSizes();
   std::string ColumnSizeFile() const;
-  static constexpr int MaxStoredWidth = 4096;
+  static constexpr int MaxStoredWidth = MaxLineExtent;
 
  protected:
   void ColWidthsChanged() override;

@@ -35,8 +35,18 @@ constexpr int kMeasureWidth = 1024 - 16;
 constexpr int kBalloonMargin = 8, kBalloonTail = 12, kBalloonIcon = 16, kBalloonGap = 6, kBalloonCorner = 8;
 constexpr size_t kBalloonTextLimit = 1024, kBalloonTitleLimit = 100;
 
+// Limit counts characters (UTF-8 sequences), and a cut never splits one.
 void CutWithEllipsis(std::string& S, size_t Limit) {
-  if (S.size() > Limit) S = S.substr(0, Limit - 3) + "...";
+  if (S.size() <= Limit) return;
+  size_t chars = 0, keep = 0;
+  for (size_t i = 0; i < S.size(); ++i) {
+    if ((static_cast<unsigned char>(S[i]) & 0xC0) == 0x80) continue;
+    if (chars == Limit - 3) keep = i;
+    if (++chars > Limit) {
+      S = S.substr(0, keep) + "...";
+      return;
+    }
+  }
 }
 
 }  // namespace

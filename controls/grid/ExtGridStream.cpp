@@ -66,6 +66,10 @@ class TStreamLines {
       // A CR is only whole with the byte after it; the last line may lack both.
       if ((e != std::string::npos && e + 1 < buf_.size()) || eof_) break;
       const size_t scanned = (e == std::string::npos ? buf_.size() : e) - at_;
+      // Refused before it is held whole: no grid line is this long.
+      if (scanned > kMaxLineBytes)
+        throw EExtGridError("Grid stream line " + Excerpt(std::string_view(buf_).substr(at_, 64)) +
+                            " is longer than " + std::to_string(kMaxLineBytes) + " bytes");
       Fill();
       from = at_ + scanned;
     }
@@ -92,6 +96,7 @@ class TStreamLines {
     if (n <= 0) eof_ = true;
   }
   static constexpr int64_t kBlock = 1 << 16;
+  static constexpr size_t kMaxLineBytes = size_t(16) << 20;  // as a CSV record
   TStream* s_;
   std::string buf_;
   size_t at_ = 0;

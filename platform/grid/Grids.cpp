@@ -307,6 +307,7 @@ void TCustomGrid::SetFixedRows(int v) {
 }
 
 void TCustomGrid::SetDefaultColWidth(int v) {
+  v = std::clamp(v, 0, MaxLineExtent);
   defaultColWidth_ = v;
   std::fill(colWidths_.begin(), colWidths_.end(), v);
   GeometryChanged();
@@ -314,6 +315,7 @@ void TCustomGrid::SetDefaultColWidth(int v) {
 }
 
 void TCustomGrid::SetDefaultRowHeight(int v) {
+  v = std::clamp(v, 0, MaxLineExtent);
   defaultRowHeight_ = v;
   std::fill(rowHeights_.begin(), rowHeights_.end(), v);
   GeometryChanged();
@@ -334,7 +336,7 @@ int TCustomGrid::LineExtent(bool Horz, int Index) const {
 void TCustomGrid::SetLineExtent(bool Horz, int Index, int Value) {
   std::vector<int>& v = Horz ? colWidths_ : rowHeights_;
   if (Index < 0 || Index >= static_cast<int>(v.size())) throw EInvalidGridOperation("Grid index out of range");
-  Value = std::max(0, Value);
+  Value = std::clamp(Value, 0, MaxLineExtent);
   if (v[static_cast<size_t>(Index)] == Value) return;
   v[static_cast<size_t>(Index)] = Value;
   GeometryChanged();
@@ -366,7 +368,7 @@ void TCustomGrid::RowHeightsChanged() {
 }
 
 void TCustomGrid::SetGridLineWidth(int v) {
-  if (v < 0) v = 0;
+  v = std::clamp(v, 0, MaxLineExtent);
   if (v == gridLineWidth_) return;
   gridLineWidth_ = v;
   GeometryChanged();
@@ -510,10 +512,11 @@ int TCustomGrid::CoordFromPos(const TAxis& A, bool Horz, int Pos) const {
 int TCustomGrid::CalcMaxFirst(bool Horz, int ExtentPx) const {
   int fixed = Horz ? fixedCols_ : fixedRows_, count = Horz ? colCount_ : rowCount_;
   if (count <= fixed) return fixed;
-  int avail = ExtentPx;
+  // In 64 bits: many fixed lines can take more than an int from the extent.
+  int64_t avail = ExtentPx;
   for (int i = 0; i < fixed; ++i) avail -= Extent(Horz, i) + gridLineWidth_;
   int i = count - 1;
-  int used = Extent(Horz, i) + gridLineWidth_;
+  int64_t used = Extent(Horz, i) + gridLineWidth_;
   while (i > fixed && used + Extent(Horz, i - 1) + gridLineWidth_ <= avail) {
     used += Extent(Horz, i - 1) + gridLineWidth_;
     --i;

@@ -156,6 +156,9 @@ class TCustomGrid : public TCustomControl {
   void SetDefaultColWidth(int v);
   int DefaultRowHeight() const { return defaultRowHeight_; }
   void SetDefaultRowHeight(int v);
+  // Every column width and row height (the defaults too), from code, a file or a stream, is
+  // taken within 0 .. MaxLineExtent pixels, so sums over many lines stay far inside an int.
+  static constexpr int MaxLineExtent = 4096;
   // Reading beyond the count gives the default; writing beyond it raises "Grid index out of range".
   int ColWidths(int Index) const;
   void SetColWidths(int Index, int Value);

@@ -197,8 +197,10 @@ TPortConfig ParsePortConfig(const std::string& text) {
 }
 
 TPortConfig LoadPortConfig(const std::string& path) {
+  // Only a name that is not there is absent; a link (a loop or dangling one too) is read and
+  // its fault said.
   std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) return TPortConfig{};
+  if (std::filesystem::symlink_status(path, ec).type() == std::filesystem::file_type::not_found) return TPortConfig{};
   std::string text;
   try {
     text = LoadRegularFileBytes(path, MaxPortConfigBytes);

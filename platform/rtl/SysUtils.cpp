@@ -203,11 +203,26 @@ int HexValue(char c) {
 }  // namespace
 
 std::string Excerpt(std::string_view s, size_t maxChars) {
-  if (s.size() <= maxChars) return std::string(s);
-  size_t n = maxChars;
-  // Never cut a UTF-8 sequence in two.
-  while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
-  return std::string(s.substr(0, n)) + "...";
+  size_t n = s.size();
+  if (n > maxChars) {
+    n = maxChars;
+    // Never cut a UTF-8 sequence in two.
+    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+  }
+  // Control bytes shown escaped: a NUL would end the message box's text there.
+  std::string out;
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x20 || c == 0x7F) {
+      static const char kHex[] = "0123456789ABCDEF";
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return n < s.size() ? out + "..." : out;
 }
 
 // ===========================================================================

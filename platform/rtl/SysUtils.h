@@ -202,7 +202,8 @@ std::string IntToHex(T value, int digits) {
   using U = std::make_unsigned_t<T>;
   return UIntToHex(static_cast<uint64_t>(static_cast<U>(value)), digits);
 }
-// Outside data quoted in a message: at most maxChars bytes, a longer text cut with "...".
+// Outside data quoted in a message: at most maxChars bytes, a longer text cut with "...";
+// control bytes (NUL among them) shown as \xNN.
 std::string Excerpt(std::string_view s, size_t maxChars = 40);
 // Decimal, or hexadecimal after "$", "0x" or "0X"; leading blanks and a sign allowed.
 // Raises EConvertError "'%s' is not a valid integer value".

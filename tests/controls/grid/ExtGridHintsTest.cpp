@@ -26,6 +26,13 @@ class HintsTest : public GridInputTest {
   void Rest() { grid->BalloonTimer()->Tick(); }
 };
 
+// N times a two-byte character.
+std::string E(int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += "\u00e9";
+  return s;
+}
+
 TEST_F(HintsTest, BalloonTextFollowsTheCellAndItsLimits) {
   const std::string k1024(1024, 'k'), k1025(1025, 'k');
   struct Case {
@@ -38,6 +45,10 @@ TEST_F(HintsTest, BalloonTextFollowsTheCellAndItsLimits) {
       {ExtUtil::EncodeWideText(u"wide \u00e9"), "wide \u00e9"},
       {k1024, k1024},
       {k1025, std::string(1021, 'k') + "..."},
+      // Characters are counted, not bytes, and a cut never splits one.
+      {E(1024), E(1024)},
+      {E(1025), E(1021) + "..."},
+      {"k" + E(1024), "k" + E(1020) + "..."},
   };
   grid->EnableHTML = true;
   for (const Case& k : cases) {
@@ -62,6 +73,9 @@ TEST_F(HintsTest, BalloonTextFollowsTheCellAndItsLimits) {
   } handled[] = {{"T", std::string(5000, 'x'), 2, "T", std::string(1021, 'x') + "...", 2},
                  {std::string(101, 't'), "ok", 3, std::string(97, 't') + "...", "ok", 3},
                  {std::string(100, 't'), "ok", 7, std::string(100, 't'), "ok", 0},
+                 {E(100), "ok", 1, E(100), "ok", 1},
+                 {E(60), "ok", 1, E(60), "ok", 1},
+                 {"t" + E(100), "ok", 1, "t" + E(96) + "...", "ok", 1},
                  {"T", "", 1, "T", "", 1}};
   for (const Handled& h : handled) {
     grid->OnCellBalloon = [&](TObject*, int c, int r, std::string& t, std::string& x, int& i) {

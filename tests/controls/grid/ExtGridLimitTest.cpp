@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "controls/grid/GridCellIO.h"
 #include "platform/grid/GridStore.h"
@@ -14,6 +16,13 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// The scroll range's first column as the grid computes it.
+class TGridProbe : public TExtStringGrid {
+ public:
+  using TExtStringGrid::TExtStringGrid;
+  int LastLeft() const { return MaxLeftCol(); }
+};
 
 class LimitTest : public GridInputTest {
  public:
@@ -148,7 +157,11 @@ TEST_F(LimitTest, TheStreamIsReadABlockAtATimeAndMessagesQuoteOnlyAnExcerpt) {
   } bad[] = {
       {"a size line of a megabyte of letters", "1," + std::string(1 << 20, 'z') + "\r\n"},
       {"a cell line whose row is a megabyte of letters", "2,2\r\n1," + std::string(1 << 20, 'q') + ",x\r\n"},
+      {"a size line of NUL and control bytes", std::string("1,\0\x01\x1b[2J", 8) + "\r\n"},
+      {"a cell line of 17 MiB", "2,2\r\n1,1," + std::string(17u << 20, 'w') + "\r\n"},
+      {"a last line of 17 MiB without its line end", "2,2\r\n1,1,x\r\n" + std::string(17u << 20, 'w')},
   };
+  const std::string before = State();
   for (const auto& b : bad) {
     SCOPED_TRACE(b.name);
     TMemoryStream m;
@@ -159,8 +172,95 @@ TEST_F(LimitTest, TheStreamIsReadABlockAtATimeAndMessagesQuoteOnlyAnExcerpt) {
       ADD_FAILURE() << "no error";
     } catch (const Exception& e) {
       EXPECT_LT(e.Message().size(), 200u);
+      EXPECT_EQ(e.Message().find('\0'), std::string::npos) << "raw NUL in the message";
+      EXPECT_EQ(e.Message().find('\x1b'), std::string::npos) << "raw control byte in the message";
     }
+    EXPECT_EQ(State(), before);
   }
+}
+
+// A stream of one endless line: 'w' bytes up to a size no one could hold.
+class TEndlessLine : public TStream {
+ public:
+  int64_t Read(void* Buffer, int64_t Count) override {
+    const int64_t n = std::max<int64_t>(0, std::min(Count, kSize - pos_));
+    std::memset(Buffer, 'w', static_cast<size_t>(n));
+    pos_ += n;
+    read += n;
+    return n;
+  }
+  int64_t Write(const void*, int64_t) override { return 0; }
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override {
+    pos_ = Origin == soBeginning ? Offset : Origin == soCurrent ? pos_ + Offset : kSize + Offset;
+    return pos_;
+  }
+  int64_t Size() override { return kSize; }
+  static constexpr int64_t kSize = int64_t(64) << 30;
+  int64_t read = 0;
+
+ private:
+  int64_t pos_ = 0;
+};
+
+TEST_F(LimitTest, AStreamLineOverSixteenMebibytesIsRefusedBeforeItIsHeldWhole) {
+  TEndlessLine s;
+  const std::string before = State();
+  try {
+    grid->LoadGridFromStream(&s);
+    ADD_FAILURE() << "no error";
+  } catch (const EExtGridError& e) {
+    EXPECT_EQ(e.Message(), "Grid stream line " + std::string(40, 'w') + "... is longer than 16777216 bytes");
+  }
+  EXPECT_LE(s.read, (int64_t(16) << 20) + (1 << 16)) << "read on past the bound";
+  EXPECT_EQ(State(), before);
+}
+
+// One bound for every width and height, from every way in: code, the stream, the defaults; the
+// scroll range of a grid of the widest columns stays right.
+TEST_F(LimitTest, WidthsAndHeightsAreBoundedFromEveryWayIn) {
+  const int kMax = TCustomGrid::MaxLineExtent;
+  const struct {
+    const char* name;
+    std::function<void()> set;
+    std::function<int()> got;
+    int want;
+  } cases[] = {
+      {"a width from code", [&] { grid->SetColWidths(1, 2147483647); }, [&] { return grid->ColWidths(1); }, kMax},
+      {"a negative width from code", [&] { grid->SetColWidths(1, -2147483647 - 1); }, [&] { return grid->ColWidths(1); }, 0},
+      {"a height from code", [&] { grid->SetRowHeights(2, 1 << 30); }, [&] { return grid->RowHeights(2); }, kMax},
+      {"a default width", [&] { grid->SetDefaultColWidth(1 << 30); }, [&] { return grid->DefaultColWidth(); }, kMax},
+      {"a default height", [&] { grid->SetDefaultRowHeight(1 << 30); }, [&] { return grid->DefaultRowHeight(); }, kMax},
+      {"a grid line", [&] { grid->SetGridLineWidth(2147483647); }, [&] { return grid->GridLineWidth(); }, kMax},
+      {"a width from the stream",
+       [&] {
+         TMemoryStream m;
+         const std::string t = "5,10\r\ncw 0,2147483647\r\n";
+         m.Write(t.data(), static_cast<int64_t>(t.size()));
+         m.SetPosition(0);
+         grid->LoadGridFromStream(&m);
+       },
+       [&] { return grid->ColWidths(0); }, kMax},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.set();
+    EXPECT_EQ(c.got(), c.want);
+  }
+  // The scroll range: one column of the widest, and fixed columns wider together than an int
+  // holds (the fixed part fills the view: the first scrollable column is the last one).
+  TGridProbe* g = new TGridProbe(form);
+  g->SetBounds(0, 0, 400, 200);
+  g->SetRowCount(1);
+  g->SetFixedRows(0);
+  g->SetColCount(3);
+  g->SetFixedCols(1);
+  g->SetColWidths(2, 2147483647);
+  EXPECT_EQ(g->LastLeft(), 2);
+  g->SetDefaultColWidth(2147483647);
+  g->SetColCount(600000);
+  g->SetFixedCols(599990);
+  EXPECT_EQ(g->LastLeft(), 599999);
+  delete g;
 }
 
 }  // namespace

@@ -123,6 +123,18 @@ TEST(PortConfig, MissingFileIsNoProblemUnreadableOneIs) {
   ASSERT_EQ(cfg.Problems.size(), 1u);
   EXPECT_NE(cfg.Problems[0].find(path.string() + " line 3"), std::string::npos);
   EXPECT_FALSE(LoadPortConfig(dir.string()).Problems.empty()) << "a folder is not a settings file";
+  // A link that leads nowhere is no missing file: it is said like any other unreadable one.
+  const struct {
+    const char* name;
+    std::string target;
+  } links[] = {{"loop.ini", (dir / "loop.ini").string()}, {"dangling.ini", (dir / "none.ini").string()}};
+  for (const auto& l : links) {
+    SCOPED_TRACE(l.name);
+    ASSERT_EQ(symlink(l.target.c_str(), (dir / l.name).c_str()), 0);
+    const TPortConfig linked = LoadPortConfig((dir / l.name).string());
+    ASSERT_EQ(linked.Problems.size(), 1u);
+    EXPECT_NE(linked.Problems[0].find("cannot be read"), std::string::npos) << linked.Problems[0];
+  }
   std::filesystem::remove_all(dir);
 }
 

@@ -223,6 +223,20 @@ TEST(Excerpt, OutsideTextInAMessageIsCutShortOnACharacterBoundary) {
   EXPECT_EQ(Excerpt(std::string(100, 'x')), std::string(40, 'x') + "...");
   // A two-byte character across the cut is left out whole.
   EXPECT_EQ(Excerpt(std::string(39, 'x') + "\xC3\xA9" + "yyyy"), std::string(39, 'x') + "...");
+  // Control bytes are shown escaped, so a NUL cannot end the message there; the cut counts
+  // the bytes of the text, not of the escapes.
+  const struct {
+    std::string in, out;
+  } escaped[] = {
+      {std::string("a\0b", 3), "a\\x00b"},
+      {"\t\r\n\x1F\x7F~", "\\x09\\x0D\\x0A\\x1F\\x7F~"},
+      {std::string(41, '\0'), [] {
+         std::string s;
+         for (int i = 0; i < 40; ++i) s += "\\x00";
+         return s + "...";
+       }()},
+  };
+  for (const auto& e : escaped) EXPECT_EQ(Excerpt(e.in), e.out);
   try {
     StrToInt(std::string(1 << 20, 'q'));
     ADD_FAILURE() << "no error";
