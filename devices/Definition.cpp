@@ -271,6 +271,7 @@ void TfrmDefine::btnOKClick(TObject*) {
     }
   }
   w->ShowRegisterCount(clInfoBk, clWhite);
+  w->ShowToolNames();
   w->stgMemoryClick(w);
   Longi2c::Modified = true;
   Release();

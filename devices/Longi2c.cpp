@@ -6,6 +6,7 @@
 #include "app/bus/ByteText.h"
 #include "app/bus/MainHost.h"
 #include "devices/BusRun.h"
+#include "devices/RegisterTool.h"
 #include "controls/grid/ExtGrid.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/rtl/SysUtils.h"
@@ -594,12 +595,19 @@ void TfrmLongI2C::ReleaseToolWindows() {
   for (TForm* t : open) t->Release();
 }
 
+void TfrmLongI2C::ShowToolNames() {
+  for (TForm* t : tools_)
+    if (auto* tool = dynamic_cast<TRegisterToolForm*>(t))
+      tool->SetRegisterName(Longi2c::RegisterDescriptions[static_cast<size_t>(std::clamp(tool->Reg(), 0, DeviceRegisters - 1))]);
+}
+
 void TfrmLongI2C::mnuCloseClick(TObject*) { Close(); }
 
 // The question is asked as the close is queried, so closing the main window asks it too; a No
 // leaves the mark, in case another window's question keeps the program running.
 void TfrmLongI2C::FormCloseQuery(TObject*, bool& CanClose) {
   if (!Longi2c::Modified) return;
+  RestoreFromMinimized();
   BringToFront();
   if (MessageDlg("Would you like to save this device?", mtConfirmation, mbYes | mbNo, 0) == mrYes &&
       !mnuSaveClick(this))

@@ -129,6 +129,8 @@ class TfrmLongI2C : public TForm {
   void RemoveToolWindow(TForm* Window);
   void ReleaseToolWindows();
   const std::vector<TForm*>& ToolWindows() const { return tools_; }
+  // Each open tool window names its register as the device now describes it.
+  void ShowToolNames();
 
   // True while a bus operation of this window or of one of its tool windows runs.
   bool Busy() const { return run_.Busy(); }

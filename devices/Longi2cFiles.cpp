@@ -64,6 +64,7 @@ void TfrmLongI2C::ApplyDefinition(const TDeviceDefinition& Def, TColor Even, TCo
     }
   }
   ShowRegisterCount(Even, Odd);
+  ShowToolNames();
 }
 
 void TfrmLongI2C::OpenFile(const std::string& FileName, bool Recent) {

@@ -103,7 +103,12 @@ bool TfrmSequenceEditor::SequenceText(std::string& Text) {
 void TfrmSequenceEditor::btnCloseClick(TObject*) {
   grdSequencer->SetEditorMode(false);
   std::string text;
-  if (!SequenceText(text)) return;
+  if (!SequenceText(text)) {
+    // The box may have given the activation away: the editor stays in front, on its cells.
+    BringToFront();
+    if (grdSequencer->CanFocus()) grdSequencer->SetFocus();
+    return;
+  }
   // Never into a window that is gone.
   if (window_ && window_ == frmMessage) window_->edtSequence->SetText(text);
   Hide();

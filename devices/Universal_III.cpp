@@ -175,6 +175,10 @@ TfrmMessage::TfrmMessage(TComponent* AOwner) : TForm(AOwner) {
   OnResize = [this](TObject* s) { FormResize(s); };
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
   OnCloseQuery = [this](TObject* s, bool& c) { FormCloseQuery(s, c); };
+  // As every device window: no other window's result stays on the line.
+  OnActivate = [](TObject*) {
+    if (MainHost) MainHost->ResetWarning();
+  };
   OnDestroy = [this](TObject* s) { FormDestroy(s); };
   EndLoading();
   // Last: an MDI child shows at once, and its creation handler needs the whole layout.
@@ -684,6 +688,9 @@ void TfrmMessage::mnuSaveClick(TObject*) { SaveAs(); }
 
 bool TfrmMessage::QuerySave(bool WithCancel) {
   if (!Modified) return true;
+  // Nobody could tell which table the question means over another window.
+  RestoreFromMinimized();
+  BringToFront();
   switch (MessageDlg("Save changes?", mtConfirmation, WithCancel ? mbYesNoCancel : mbYesNo, 0)) {
     case mrYes: return SaveAs();
     case mrNo: return true;

@@ -98,6 +98,7 @@ void TfrmEditCell::btnOKClick(TObject*) {
     // into the register the dialog was opened for.
     w->SetRegisterText(Register, NormalizeByteCell(edtDefault->Text()));
     Longi2c::RegisterDescriptions[static_cast<size_t>(Register)] = edtDescription->Text();
+    w->ShowToolNames();
     w->stgMemoryClick(w);
     Longi2c::Modified = true;
   }

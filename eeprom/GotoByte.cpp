@@ -126,6 +126,21 @@ void TfrmGoTo::DoClose(TCloseAction& Action) {
   Action = caFree;
 }
 
+void TfrmGoTo::CMDialogKey(TMessage& Message) {
+  const WORD key = static_cast<WORD>(Message.WParam);
+  const TShiftState shift = static_cast<TShiftState>(Message.LParam) & (ssShift | ssAlt | ssCtrl);
+  if (shift == 0 && (key == VK_RETURN || key == VK_ESCAPE)) {
+    const bool cancel = key == VK_ESCAPE || ActiveControl() == static_cast<TControl*>(ButtonControl(CancelBtn));
+    Message.Result = 1;
+    if (cancel)
+      CancelBtnClick(this);
+    else
+      OKBtnClick(this);
+    return;
+  }
+  TForm::CMDialogKey(Message);
+}
+
 void TfrmGoTo::edtHexChange(TObject*) {
   const std::string t = edtHex->Text();
   if (t.empty()) {

@@ -35,6 +35,8 @@ class TfrmGoTo : public TForm {
  protected:
   void DoShow() override;
   void DoClose(TCloseAction& Action) override;
+  // Return acts as OK (as Cancel while Cancel has the focus), Escape as Cancel.
+  void CMDialogKey(TMessage& Message) override;
 
  private:
   TEEWindow* target_ = nullptr;

@@ -9,7 +9,14 @@
 #include <filesystem>
 
 #include "platform/gui/Forms.h"
+#include "platform/gui/GuiInternal.h"
 #include "platform/gui/QtBridge.h"
+
+// Over the window that asked (its transient), in the stay-on-top layer when a window of ours is.
+void GuiPlaceDialog(QWidget& Dialog, const TDialogRequest& r) {
+  if (QWidget* o = r.Owner ? r.Owner->Peer() : nullptr) Dialog.setParent(o, Dialog.windowFlags() | Qt::Dialog);
+  if (r.StayOnTop) Dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
 
 namespace {
 TDialogResponder* gResponder = nullptr;
@@ -26,6 +33,7 @@ const char* TypeName(TMsgDlgType t) {
 
 int RealMessage(const TDialogRequest& r) {
   QMessageBox box;
+  GuiPlaceDialog(box, r);
   box.setWindowTitle(ToQString(r.Caption));
   box.setText(ToQString(r.Text));
   switch (r.Type) {
@@ -51,6 +59,8 @@ int RealMessage(const TDialogRequest& r) {
   return mrCancel;
 }
 
+void SetOwner(TDialogRequest& r, TControl* Asker = nullptr) { r.Owner = DialogOwner(r.StayOnTop, Asker); }
+
 int Ask(TDialogRequest& r) {
   TDialogAnswer a;
   if (gResponder && gResponder->Answer(r, a)) return a.Result;
@@ -69,6 +79,25 @@ TMsgDlgButtons ButtonsOfMB(UINT t) {
   }
 }
 }  // namespace
+
+TCustomForm* DialogOwner(bool& StayOnTop, TControl* Asker) {
+  StayOnTop = false;
+  if (!Screen) return nullptr;
+  auto usable = [](TCustomForm* f) -> TCustomForm* {
+    if (f && f->MDIFrame()) f = f->MDIFrame();
+    return f && f->Visible() && !f->Releasing() && f->Peer() ? f : nullptr;
+  };
+  TCustomForm* owner = nullptr;
+  if (Application && !Application->ModalForms().empty()) owner = usable(Application->ModalForms().back());
+  if (!owner && Asker) owner = usable(GetParentForm(Asker));
+  if (!owner) owner = usable(Screen->ActiveForm());
+  if (!owner && Application) owner = usable(Application->MainForm());
+  for (int i = 0; i < Screen->FormCount(); ++i) {
+    TCustomForm* f = Screen->Forms(i);
+    if (f->FormStyle() == fsStayOnTop && f->Visible() && !f->MDIFrame()) StayOnTop = true;
+  }
+  return owner;
+}
 
 void SetDialogResponder(TDialogResponder* Responder) { gResponder = Responder; }
 TDialogResponder* DialogResponder() { return gResponder; }
@@ -92,6 +121,7 @@ int MessageDlgPos(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Bu
   r.Text = Msg;
   r.Type = DlgType;
   r.Buttons = Buttons;
+  SetOwner(r);
   return Ask(r);
 }
 
@@ -102,10 +132,11 @@ void ShowMessage(const std::string& Msg) {
   r.Text = Msg;
   r.Type = mtCustom;
   r.Buttons = mbOK;
+  SetOwner(r);
   Ask(r);
 }
 
-int MessageBox(HWND, const std::string& Text, const std::string& Caption, UINT Type) {
+int MessageBox(HWND Wnd, const std::string& Text, const std::string& Caption, UINT Type) {
   TDialogRequest r;
   r.Kind = dkMessage;
   r.Caption = Caption;
@@ -118,6 +149,7 @@ int MessageBox(HWND, const std::string& Text, const std::string& Caption, UINT T
     default: r.Type = mtCustom; break;
   }
   r.Buttons = ButtonsOfMB(Type);
+  SetOwner(r, Wnd ? FindControl(Wnd) : nullptr);
   return Ask(r);  // mr values equal the ID values
 }
 
@@ -128,6 +160,7 @@ bool InputQuery(const std::string& ACaption, const std::string& APrompt, std::st
   r.Text = APrompt;
   r.Value = Value;
   r.Buttons = mbOKCancel;
+  SetOwner(r);
   TDialogAnswer a;
   if (gResponder && gResponder->Answer(r, a)) {
     if (a.Result != mrOk) return false;
@@ -135,10 +168,13 @@ bool InputQuery(const std::string& ACaption, const std::string& APrompt, std::st
     return true;
   }
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
-  bool ok = false;
-  QString v = QInputDialog::getText(nullptr, ToQString(ACaption), ToQString(APrompt), QLineEdit::Normal,
-                                    ToQString(Value), &ok);
-  if (ok) Value = FromQString(v);
+  QInputDialog d;
+  GuiPlaceDialog(d, r);
+  d.setWindowTitle(ToQString(ACaption));
+  d.setLabelText(ToQString(APrompt));
+  d.setTextValue(ToQString(Value));
+  const bool ok = d.exec() == QDialog::Accepted;
+  if (ok) Value = FromQString(d.textValue());
   return ok;
 }
 
@@ -225,6 +261,7 @@ bool TOpenDialog::Execute() {
   r.FileName = fileName_;
   r.DefaultExt = defaultExt_;
   r.Options = options_;
+  SetOwner(r);
   TDialogAnswer a;
   std::string chosen;
   int index = filterIndex_;
@@ -242,6 +279,7 @@ bool TOpenDialog::Execute() {
       filters << (desc.endsWith("(" + pat + ")") ? desc : desc + " (" + pat + ")");
     }
     QFileDialog d(nullptr, ToQString(title_), ToQString(initialDir_));
+    GuiPlaceDialog(d, r);
     d.setNameFilters(filters);
     if (filterIndex_ >= 1 && filterIndex_ <= filters.size()) d.selectNameFilter(filters[filterIndex_ - 1]);
     d.setAcceptMode(Kind() == dkSaveFile ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -283,6 +321,7 @@ bool TColorDialog::Execute() {
   TDialogRequest r;
   r.Kind = dkColor;
   r.Color = color_;
+  SetOwner(r);
   TDialogAnswer a;
   bool ok = false;
   if (gResponder && gResponder->Answer(r, a)) {
@@ -290,8 +329,11 @@ bool TColorDialog::Execute() {
     if (ok) color_ = a.Color;
   } else if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
     const int32_t v = ColorToRGB(color_);
-    const QColor c = QColorDialog::getColor(QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF));
-    ok = c.isValid();
+    QColorDialog d(QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF));
+    GuiPlaceDialog(d, r);
+    ok = d.exec() == QDialog::Accepted;
+    const QColor c = d.selectedColor();
+    ok = ok && c.isValid();
     if (ok) color_ = RGB(c.red(), c.green(), c.blue());
   }
   if (OnClose) OnClose(this);
@@ -307,6 +349,7 @@ bool TFontDialog::Execute() {
   r.FontName = font_->Name();
   r.FontSize = font_->Size();
   r.FontStyle = font_->Style();
+  SetOwner(r);
   TDialogAnswer a;
   bool ok = false;
   if (gResponder && gResponder->Answer(r, a)) {
@@ -317,7 +360,10 @@ bool TFontDialog::Execute() {
     start.setItalic(font_->Style() & fsItalic);
     start.setUnderline(font_->Style() & fsUnderline);
     start.setStrikeOut(font_->Style() & fsStrikeOut);
-    const QFont f = QFontDialog::getFont(&ok, start);
+    QFontDialog d(start);
+    GuiPlaceDialog(d, r);
+    ok = d.exec() == QDialog::Accepted;
+    const QFont f = d.selectedFont();
     a.FontName = FromQString(f.family());
     a.FontSize = f.pointSize();
     a.FontStyle = (f.bold() ? TFontStyles(fsBold) : 0u) | (f.italic() ? TFontStyles(fsItalic) : 0u) |

@@ -9,6 +9,8 @@
 
 #include "platform/gui/Controls.h"
 
+class TCustomForm;
+
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 enum TMsgDlgBtn : unsigned { mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8, mbAbort = 16, mbRetry = 32,
                              mbIgnore = 64, mbAll = 128, mbNoToAll = 256, mbYesToAll = 512, mbHelp = 1024 };
@@ -49,6 +51,9 @@ struct TDialogRequest {
   std::string FontName;
   int FontSize = 0;
   TFontStyles FontStyle = 0;
+  // Set by the layer: the window the dialog opens over, and whether it must stay on top.
+  TCustomForm* Owner = nullptr;
+  bool StayOnTop = false;
   std::string Describe() const;
 };
 
@@ -71,6 +76,12 @@ class TDialogResponder {
   // Returns false when it cannot answer (the real dialog is shown then).
   virtual bool Answer(const TDialogRequest& Request, TDialogAnswer& Answer) = 0;
 };
+// The window a dialog asked for now opens over: the innermost modal form, else the active form
+// (an MDI child's frame), else the main form; hidden forms never. StayOnTop: some visible window
+// of the program stays on top, and would cover the dialog unless it stays on top too. Asker, when
+// given, is a control of the window that asks.
+TCustomForm* DialogOwner(bool& StayOnTop, TControl* Asker = nullptr);
+
 // nullptr restores the real dialogs. The caller keeps ownership.
 void SetDialogResponder(TDialogResponder* Responder);
 TDialogResponder* DialogResponder();

@@ -302,7 +302,20 @@ void TCustomForm::AttachToFrame() {
     if (!visible_ || destroyed_ || !subWindow_) return;
     const TWindowState now = subWindow_->isMinimized() ? wsMinimized : subWindow_->isMaximized() ? wsMaximized : wsNormal;
     if (now == wsMinimized && windowState_ != wsMinimized) beforeMinimized_ = windowState_;
+    const bool openedMaximised = now == wsNormal && windowState_ == wsMaximized && !shownNormal_;
     windowState_ = now;
+    if (now == wsNormal) shownNormal_ = true;
+    // The area's restore of a child it never showed at its own size is a default box: the
+    // form size instead, moved into the client area and cut only where that ends.
+    if (openedMaximised && frame_ && frame_->mdiArea_) {
+      const QSize area = frame_->mdiArea_->viewport()->size();
+      const int w = formWidth_ > 0 ? formWidth_ : width_, h = formHeight_ > 0 ? formHeight_ : height_;
+      const QPoint at = subWindow_->pos();
+      const int x = std::clamp(at.x(), 0, std::max(0, area.width() - w));
+      const int y = std::clamp(at.y(), 0, std::max(0, area.height() - h));
+      TWinControl::SetBounds(x, y, std::min(w, area.width() - x), std::min(h, area.height() - y));
+      AlignChildren();
+    }
   });
   UpdatePeerGeometry();
   if (menu_) fr->RebuildMenuBar();
@@ -369,6 +382,7 @@ void TCustomForm::SetWindowState(TWindowState v) {
     case wsMaximized: w->showMaximized(); break;
     default:
       w->showNormal();
+      shownNormal_ = true;
       if (subWindow_ && hasRestoreBounds_) {
         hasRestoreBounds_ = false;
         SetBounds(restoreBounds_.Left, restoreBounds_.Top, restoreBounds_.Right - restoreBounds_.Left,
@@ -564,6 +578,7 @@ void TCustomForm::SetVisible(bool v) {
         w->showMaximized();
       else
         w->show();
+      if (subWindow_ && windowState_ == wsNormal) shownNormal_ = true;
     }
     if (subWindow_ && frame_ && frame_->mdiArea_) {
       frame_->mdiArea_->setActiveSubWindow(subWindow_);
@@ -1189,11 +1204,8 @@ void TApplication::HandleMessage() {
   }
 }
 
-void TApplication::SetTitle(const std::string& v) {
-  title_ = v;
-  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-    QGuiApplication::setApplicationDisplayName(ToQString(v));
-}
+// Not the toolkit's display name: the window system would append it to every caption.
+void TApplication::SetTitle(const std::string& v) { title_ = v; }
 
 std::string TApplication::ExeName() const {
   if (!QCoreApplication::instance()) return std::string();

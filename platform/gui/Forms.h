@@ -201,6 +201,7 @@ class TCustomForm : public TWinControl {
   // window system's maximising and restoring, tiling and cascading leave it alone.
   int formWidth_ = 0, formHeight_ = 0;
   TRect restoreBounds_{};
+  bool shownNormal_ = false;  // the MDI child has been on the screen at its own size
   int busy_ = 0;
   bool releasePending_ = false;
   bool releasing_ = false;

@@ -12,6 +12,9 @@ class QEvent;
 class QWidget;
 class TPeerBase;
 
+struct TDialogRequest;
+// Makes a real dialog the transient of the request's owner, staying on top when it must.
+void GuiPlaceDialog(QWidget& Dialog, const TDialogRequest& Request);
 // The control the mouse is over (graphic or windowed).
 TControl*& GuiMouseControl();
 // Shift state of the event being translated.

@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "platform/gui/Graphics.h"
+#include "platform/gui/GuiInternal.h"
 #include "platform/gui/QtCanvas.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -28,6 +29,7 @@ bool TPrintDialog::Execute() {
   TDialogRequest request;
   request.Kind = dkPrint;
   request.Caption = "Print";
+  request.Owner = DialogOwner(request.StayOnTop);
   if (TDialogResponder* r = DialogResponder()) {
     TDialogAnswer answer;
     if (r->Answer(request, answer)) {
@@ -40,6 +42,7 @@ bool TPrintDialog::Execute() {
     QPrinter printer;
     if (!Target().PrinterName.empty()) printer.setPrinterName(QString::fromStdString(Target().PrinterName));
     QPrintDialog dialog(&printer);
+    GuiPlaceDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted) return false;
     if (printer.outputFormat() == QPrinter::PdfFormat)
       Target() = TPrintTarget{std::string(), printer.outputFileName().toStdString()};
@@ -49,6 +52,7 @@ bool TPrintDialog::Execute() {
   }
   // A name typed without an extension gets ".pdf" (asked about before it overwrites).
   QFileDialog dialog(nullptr, "No printer is set up: print into a PDF file", QString(), "PDF files (*.pdf)");
+  GuiPlaceDialog(dialog, request);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setDefaultSuffix("pdf");

@@ -138,6 +138,53 @@ TEST_F(MainCloseAllTest, AWindowThatComesToTheFrontToAskSkipsNoneOfTheOthers) {
   EXPECT_EQ(frmMessage, nullptr);
 }
 
+// A window asks its close question in front, restored from its icon: a question over another
+// window tells nobody which table it means.
+TEST_F(MainCloseAllTest, AWindowAsksItsCloseQuestionInFrontAndRestored) {
+  Start();
+  struct Asking {
+    TMenuItem* open;
+    const char* question;
+    std::function<void(bool)> modify;
+  };
+  const Asking cases[] = {
+      {frmMain->mnuExpert, "Save changes?", [](bool m) { Universal_III::Modified = m; }},
+      {frmMain->mnuCustom, "Would you like to save this device?", [](bool m) { SetDeviceModified(m); }},
+  };
+  struct Watch : TDialogResponder {
+    TCustomForm* active = nullptr;
+    TWindowState state = wsMinimized;
+    std::string text;
+    bool Answer(const TDialogRequest& r, TDialogAnswer& a) override {
+      text = r.Text;
+      active = frmMain->ActiveMDIChild();
+      state = active ? active->WindowState() : wsMinimized;
+      a.Result = mrNo;
+      return true;
+    }
+  };
+  for (const Asking& c : cases) {
+    SCOPED_TRACE(c.question);
+    Open(c.open);
+    TCustomForm* asking = frmMain->ActiveMDIChild();
+    ASSERT_NE(asking, nullptr);
+    c.modify(true);
+    asking->SetWindowState(wsMinimized);
+    Open(frmMain->mnu2K);
+    TMenuItem* closeAll = Item("TfrmSmallEE", "mnuCloseAll");
+    ASSERT_NE(closeAll, nullptr);
+    Watch watch;
+    SetDialogResponder(&watch);
+    Command(closeAll);
+    SetDialogResponder(&Responder());
+    EXPECT_EQ(watch.text, c.question);
+    EXPECT_EQ(watch.active, asking) << "the window that asks is the active one";
+    EXPECT_NE(watch.state, wsMinimized);
+    EXPECT_EQ(frmMain->MDIChildCount(), 0);
+    c.modify(false);
+  }
+}
+
 // Closing the main window asks the device window's question too; a save that does not happen
 // keeps the program and the device.
 TEST_F(MainCloseAllTest, ClosingTheMainWindowAsksAboutAModifiedDevice) {

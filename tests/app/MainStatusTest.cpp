@@ -246,4 +246,32 @@ TEST_F(MainStatusTest, PauseLastsTwoHundredTicks) {
   EXPECT_LE(spent, 203u);
 }
 
+// Switching to any device window leaves no earlier window's fault on the line.
+TEST_F(MainStatusTest, SwitchingToADeviceWindowClearsTheLastWindowsFault) {
+  TfrmMain* f = Start();
+  struct Kind {
+    const char* name;
+    TMenuItem* open;
+  };
+  const Kind kinds[] = {{"small EEPROM", f->mnu2K},          {"large EEPROM", f->mnu4Kx8},
+                        {"universal", f->mnuUniversal},      {"device", f->mnuCustom},
+                        {"expert", f->mnuExpert}};
+  std::vector<TCustomForm*> windows;
+  for (const Kind& k : kinds) {
+    k.open->Click();
+    Application->ProcessMessages();
+    windows.push_back(f->ActiveMDIChild());
+  }
+  for (size_t i = 0; i < windows.size(); ++i) {
+    TCustomForm* from = windows[(i + 1) % windows.size()];
+    ASSERT_NE(windows[i], nullptr) << kinds[i].name;
+    from->BringToFront();
+    Application->ProcessMessages();
+    f->ErrorMessage(1);
+    windows[i]->BringToFront();
+    Application->ProcessMessages();
+    EXPECT_EQ(StatusText(), "") << kinds[i].name;
+  }
+}
+
 }  // namespace

@@ -71,6 +71,8 @@ TEST_F(ShellDialogs, FrequencyDialogClampsAClockAboveItsRangeAndRefusesValuesOut
     frmBitrate->edtFrequency->SetText("0");
     StdClick(frmBitrate->btnOK);
     stayedOpen = frmBitrate && frmBitrate->Visible();
+    EXPECT_EQ(Responder().Seen().back().Owner, frmBitrate) << "the warning opens over the dialog";
+    EXPECT_TRUE(Responder().Seen().back().StayOnTop);
     frmBitrate->edtFrequency->SetText("400");
     StdClick(frmBitrate->btnOK);
   });

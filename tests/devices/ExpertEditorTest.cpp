@@ -274,6 +274,30 @@ TEST_F(SequenceEditorTest, EntryAbove64IsRefusedAndChangesNothing) {
   EXPECT_EQ(w->edtSequence->Text(), "01,02,03,04,05,06,07,08,09,10");
 }
 
+// The box gave the activation away as it closed (to the frame, as the window system may): the
+// editor, still open with its refused entry, must not stay hidden behind the main window.
+TEST_F(SequenceEditorTest, AfterItsWarningTheEditorIsInFrontOnItsCells) {
+  TfrmSequenceEditor* s = Open();
+  SetCells(s, {"65"});
+  s->SetActiveControl(s->btnClose);
+  struct GivesActivationAway : TDialogResponder {
+    std::string text;
+    bool Answer(const TDialogRequest& r, TDialogAnswer& a) override {
+      text = r.Text;
+      frmMain->BringToFront();
+      a.Result = mrOk;
+      return true;
+    }
+  } away;
+  SetDialogResponder(&away);
+  s->btnClose->Click();
+  SetDialogResponder(&Responder());
+  EXPECT_EQ(away.text, "The maximum Msg #\ris 64 in the Sequencer");
+  EXPECT_TRUE(s->Visible());
+  EXPECT_EQ(Screen->ActiveForm(), s);
+  EXPECT_EQ(s->ActiveControl(), s->grdSequencer);
+}
+
 TEST_F(SequenceEditorTest, KeyFilterPassesDigitsOnly) {
   TfrmSequenceEditor* s = Open();
   for (char k : std::string("0123456789")) {

@@ -316,6 +316,9 @@ TEST_F(Longi2cFiles, DefinitionDialogRules) {
   Responder().ExpectMessage("Are you sure you want to set all the values to 3C?", mrNo);
   d->edtFill->SetText("3C");
   EXPECT_EQ(d->stgDefinition->Cells(2, 1), "FF");
+  ASSERT_FALSE(Responder().Seen().empty());
+  EXPECT_EQ(Responder().Seen().back().Owner, d) << "the question opens over the dialog";
+  EXPECT_TRUE(Responder().Seen().back().StayOnTop) << "else the stay-on-top dialog covers it";
   StdClick(d->btnOK);
   Application->ProcessMessages();
   EXPECT_EQ(frmDefine, nullptr);

@@ -2,7 +2,11 @@
 // automatic write (one whole transaction per change), refusals, and their life.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
+
 #include "controls/instrument/InstCheckLed.h"
+#include "controls/instrument/InstLabel.h"
 #include "controls/instrument/InstSlider.h"
 #include "devices/Bits.h"
 #include "devices/Slider.h"
@@ -144,6 +148,33 @@ TEST_F(Longi2cTools, NoToolWindowForAMarkedOrUndefinedRegisterAndChangesPastTheC
   Responder().ExpectMessage("Cannot edit an undefined cell");
   Click(w->btnSlider);
   EXPECT_EQ(w->ToolWindows().size(), 1u);
+}
+
+// Tool windows that stay open while another device file is opened name their register as the
+// new device describes it.
+TEST_F(Longi2cTools, OpenToolWindowsTakeTheNewDevicesRegisterNames) {
+  TfrmLongI2C* w = Open();
+  Select(w, 10);
+  Click(w->btnSpin);
+  Click(w->btnBits);
+  Click(w->btnSlider);
+  ASSERT_TRUE(frmSpin && frmBits && frmSlider);
+  struct Tool {
+    const char* kind;
+    std::function<std::string()> name;
+  };
+  const Tool tools[] = {{"spin", [] { return frmSpin->lblRegName->Caption(); }},
+                        {"bits", [] { return frmBits->lblRegName->Caption(); }},
+                        {"slider", [] { return frmSlider->lblRegName->Caption(); }}};
+  for (const Tool& t : tools) EXPECT_EQ(t.name(), "Undefined Register") << t.kind;
+  const std::string def = File("gain.def");
+  std::ofstream(def, std::ios::binary) << "[Device Data]\nAddress=42\nMaxRegister=19\nName=ADC\n"
+                                          "[Register Data]\n10=0B\n[Register Description]\n10=Gain\n";
+  Longi2c::Modified = false;
+  Responder().ExpectOpen(def);
+  w->mnuLoad->Click();
+  ASSERT_EQ(w->ToolWindows().size(), 3u) << "nothing was saved: the tool windows stay";
+  for (const Tool& t : tools) EXPECT_EQ(t.name(), "Gain") << t.kind;
 }
 
 TEST_F(Longi2cTools, ToolWindowsCloseWithTheDeviceWindow) {

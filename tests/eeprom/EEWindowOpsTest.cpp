@@ -5,6 +5,7 @@
 
 #include "app/bus/ByteText.h"
 #include "eeprom/GotoByte.h"
+#include "platform/gui/testing/InputEvents.h"
 #include "tests/eeprom/EEWindowFixture.h"
 
 namespace {
@@ -212,6 +213,38 @@ TEST_F(EEWindowOps, GoToMovesTheWindowItWasOpenedFromAndFollowsIt) {
   w->Close();
   Application->ProcessMessages();
   EXPECT_EQ(frmGoTo, nullptr);
+}
+
+TEST_F(EEWindowOps, GoToTakesReturnAsOkAndEscapeAsCancel) {
+  TfrmMain* m = Start();
+  TfrmEEPROM* w = OpenLarge(m->mnu64Kx8);
+  struct Case {
+    const char* name;
+    int key;
+    bool onCancel;  // the Cancel button has the focus
+    int row;        // where the grid is afterwards
+  };
+  const Case cases[] = {{"Return in the field", Qt::Key_Return, false, 19},
+                        {"Escape", Qt::Key_Escape, false, 1},
+                        {"Return on Cancel", Qt::Key_Return, true, 1},
+                        {"Escape on Cancel", Qt::Key_Escape, true, 1}};
+  for (const Case& c : cases) {
+    w->stgMemory->SetRow(1);
+    w->mnuGoto->Click();
+    Application->ProcessMessages();
+    ASSERT_NE(frmGoTo, nullptr) << c.name;
+    frmGoTo->edtDecimal->SetFocus();
+    frmGoTo->edtDecimal->SetText("300");
+    frmGoTo->edtDecimalChange(frmGoTo->edtDecimal);
+    auto* cancel = dynamic_cast<TWinControl*>(ButtonControl(frmGoTo->CancelBtn));
+    ASSERT_NE(cancel, nullptr);
+    if (c.onCancel) frmGoTo->SetActiveControl(cancel);
+    SendKeyEvent(c.onCancel ? cancel : static_cast<TWinControl*>(frmGoTo->edtDecimal), c.key);
+    Application->ProcessMessages();
+    EXPECT_EQ(frmGoTo, nullptr) << c.name << ": the key closes the dialog";
+    EXPECT_EQ(w->stgMemory->Row(), c.row) << c.name;
+    if (frmGoTo) frmGoTo->Release(), Application->ProcessMessages();
+  }
 }
 
 TEST_F(EEWindowOps, SmallWindowsGoToDoesNothing) {

@@ -12,6 +12,7 @@
 
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
 #include "platform/gui/testing/GuiTest.h"
 
 namespace {
@@ -160,3 +161,71 @@ TEST_F(Dialogs, ShellOpenAndBeepAreInjectable) {
 }
 
 }  // namespace
+
+// A box opens over the window that asked, and in the stay-on-top layer whenever a window of the
+// program stays on top: else that window hides the box, and the program looks frozen.
+TEST_F(Dialogs, BoxesOpenOverTheWindowThatAskedAndAboveStayOnTopWindows) {
+  auto* frame = new TForm(Application);
+  Application->SetMainForm(frame);
+  frame->SetFormStyle(fsMDIForm);
+  frame->SetBounds(0, 0, 500, 400);
+  frame->Show();
+  auto* child = new TForm(Application);
+  child->SetFormStyle(fsMDIChild);
+  auto* childEdit = new TEdit(child);
+  childEdit->SetParent(child);
+  child->Show();
+  auto* dialog = new TForm(Application);
+  dialog->SetFormStyle(fsStayOnTop);
+  auto* tool = new TForm(Application);
+  tool->SetFormStyle(fsStayOnTop);
+  tool->SetBorderStyle(bsToolWindow);
+  auto* plain = new TForm(Application);
+  struct Case {
+    const char* name;
+    std::vector<TForm*> shown;  // in order; the last one shown is active
+    TWinControl* asker;
+    TCustomForm* owner;
+    bool onTop;
+  };
+  const Case cases[] = {
+      {"the active MDI child asks: over its frame", {child}, nullptr, frame, false},
+      {"a stay-on-top dialog asks", {dialog}, nullptr, dialog, true},
+      {"a plain window asks", {plain}, nullptr, plain, false},
+      {"a tool window is open: the frame's box stays on top", {tool, frame}, nullptr, frame, true},
+      {"the window named by the asker, not the active one", {plain, tool}, childEdit, frame, true},
+      {"a hidden stay-on-top window covers nothing", {child}, nullptr, frame, false},
+  };
+  for (const Case& c : cases) {
+    for (TForm* f : {dialog, tool, plain}) f->Hide();
+    for (TForm* f : c.shown) {
+      f->Show();
+      f->BringToFront();
+    }
+    Responder().ExpectMessage("Sure?", mrYes);
+    EXPECT_EQ(MessageBox(c.asker ? c.asker->Handle() : nullptr, "Sure?", "Q", MB_YESNO), IDYES) << c.name;
+    ASSERT_FALSE(Responder().Seen().empty());
+    EXPECT_EQ(Responder().Seen().back().Owner, c.owner) << c.name;
+    EXPECT_EQ(Responder().Seen().back().StayOnTop, c.onTop) << c.name;
+  }
+
+  // The real box: the owner's transient, staying on top.
+  for (TForm* f : {tool, plain}) f->Hide();
+  dialog->Show();
+  SetDialogResponder(nullptr);
+  QWidget* parent = nullptr;
+  bool onTop = false;
+  QTimer::singleShot(0, [&] {
+    QWidget* box = QApplication::activeModalWidget();
+    if (!box) return;
+    parent = box->parentWidget();
+    onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    QTest::keyClick(box, Qt::Key_Escape);
+  });
+  MessageDlg("Are you sure?", mtConfirmation, mbYesNo, 0);
+  SetDialogResponder(&Responder());
+  EXPECT_EQ(parent, dialog->Peer());
+  EXPECT_TRUE(onTop);
+  Application->SetMainForm(nullptr);
+  for (TForm* f : {dialog, tool, plain, child, frame}) delete f;
+}

@@ -105,6 +105,55 @@ TEST_F(Menus, MaximisedMdiChildStaysMaximisedAfterItsFirstShowing) {
   delete child;
 }
 
+// The window system's own restore (the caption's button, or the area restoring the child it
+// maximised before when another is activated) of a child that opened maximised gives its form
+// size, cut only where the client area ends, never the area's default box.
+TEST_F(Menus, ChildOpenedMaximisedIsRestoredToItsFormSize) {
+  auto [frame, window] = MakeFrame();
+  (void)window;
+  struct Case {
+    const char* name;
+    int width, height;
+    bool byActivatingAnother;
+  };
+  const Case cases[] = {{"caption button", 300, 200, false},
+                        {"another child activated", 260, 180, true},
+                        {"larger than the area", 2000, 1500, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto* child = new TForm(Application);
+    child->SetBounds(0, 0, c.width, c.height);
+    child->SetWindowState(wsMaximized);
+    child->SetFormStyle(fsMDIChild);
+    Application->ProcessMessages();
+    ASSERT_TRUE(child->SubWindow() && child->SubWindow()->isMaximized());
+    TForm* other = nullptr;
+    if (c.byActivatingAnother) {
+      other = MakeChild("Other", false);
+      other->SetBounds(0, 0, 100, 80);
+      frame->MdiArea()->setActiveSubWindow(child->SubWindow());
+      Application->ProcessMessages();
+      frame->MdiArea()->setActiveSubWindow(other->SubWindow());
+    } else {
+      child->SubWindow()->showNormal();
+    }
+    Application->ProcessMessages();
+    const QSize area = frame->MdiArea()->viewport()->size();
+    EXPECT_FALSE(child->SubWindow()->isMaximized());
+    EXPECT_EQ(child->WindowState(), wsNormal);
+    EXPECT_EQ(child->SubWindow()->size(), QSize(std::min(c.width, area.width() - child->Left()),
+                                                std::min(c.height, area.height() - child->Top())));
+    EXPECT_EQ(child->Width(), child->SubWindow()->width());
+    EXPECT_GE(child->Left(), 0);
+    EXPECT_GE(child->Top(), 0);
+    for (TForm* f : {other, static_cast<TForm*>(child)})
+      if (f) {
+        f->BeforeDestruction();
+        delete f;
+      }
+  }
+}
+
 TEST_F(Menus, MdiChildMenusMergeByGroupIndexAndUnmerge) {
   auto [frame, window] = MakeFrame();
   const std::vector<std::string> own = {"&File", "&Device", "Options", "&Window", "About"};
