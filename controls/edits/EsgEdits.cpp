@@ -22,6 +22,18 @@ int PartAt(const std::string& Text, int Caret, char Separator) {
   return std::min(part, 2);
 }
 
+// The font's height and a quarter of the smaller of it and the system font's (the platform's
+// default font stands in for the system font).
+int FontLeastHeight(TFont* Font) {
+  TBitmap b(1, 1);
+  TFont system;
+  b.Canvas()->SetFont(&system);
+  const int systemHeight = b.Canvas()->GetTextMetrics().Height;
+  b.Canvas()->SetFont(Font);
+  const int fontHeight = b.Canvas()->GetTextMetrics().Height;
+  return fontHeight + std::min(systemHeight, fontHeight) / 4;
+}
+
 // A drop-down button's face: filled, with a small down arrow in its middle.
 void DrawDropButton(TCanvas* C, const TRect& b, bool Enabled) {
   C->Brush()->SetStyle(bsSolid);
@@ -184,12 +196,14 @@ void TESGCustomCombo::PaintOver() {
   TCanvas* C = Canvas();
   TRect r(0, 0, Width(), Height());
   C->Brush()->SetStyle(bsSolid);
+  const bool grid = flatLook_ == flGrid;
   if (Active() && focusBorder_) {
     C->Brush()->SetColor(clBtnFace);
     DrawEdge(C, &r, BDR_SUNKENOUTER, BF_RECT);
     r = TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
+    if (grid) C->FrameRect(r);
   } else {
-    C->Brush()->SetColor(bkColor_);
+    C->Brush()->SetColor(grid ? (Parent() ? Parent()->Color() : clBtnFace) : bkColor_);
     C->FrameRect(r);
     r = TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
     C->FrameRect(r);
@@ -199,14 +213,16 @@ void TESGCustomCombo::PaintOver() {
   C->FrameRect(r);
   if (Style() == csSimple) return;
   TRect b = ButtonRect();
-  const bool themed = isWinXP_ && IsThemeActive();
-  if (themed && DrawThemePart(Handle(), "combobox", C, 1, (GetKeyState(VK_LBUTTON) | GetKeyState(VK_RBUTTON)) & 0x8000 ? 3 : 1, b)) return;
+  const bool themed = isWinXP_ && IsThemeActive() &&
+                      DrawThemePart(Handle(), "combobox", C, 1,
+                                    (GetKeyState(VK_LBUTTON) | GetKeyState(VK_RBUTTON)) & 0x8000 ? 3 : 1, b);
+  if (themed && !grid) return;
   // Our own face: the platform's arrow does not line up with ButtonWidth, so the button
-  // is filled and gets its own arrow; an active list raises (or etches) its edge.
-  DrawDropButton(C, b, Enabled());
-  if (Active()) {
+  // is filled and gets its own arrow.
+  if (!themed) DrawDropButton(C, b, Enabled());
+  if (grid || Active()) {
     TRect e = b;
-    DrawEdge(C, &e, etched_ ? EDGE_ETCHED : EDGE_RAISED, BF_RECT | (DroppedDown() ? BF_FLAT : 0));
+    DrawEdge(C, &e, etched_ ? EDGE_ETCHED : EDGE_RAISED, BF_RECT | (!grid && DroppedDown() ? BF_FLAT : 0));
   }
 }
 
@@ -223,7 +239,20 @@ int TExtTimerSpeedButton::ThemePart() const {
   return (horizontal ? 3 : 1) + (down ? 1 : 0);
 }
 
-int TExtTimerSpeedButton::ThemeState() const { return state_ == bsDown || state_ == bsExclusive ? 3 : 1; }
+int TExtTimerSpeedButton::ThemeState() const {
+  if (state_ == bsDown || state_ == bsExclusive) return 3;
+  return hotLook_ && mouseInControl_ ? 2 : 1;
+}
+
+void TExtTimerSpeedButton::CMMouseEnter(TMessage& Message) {
+  TTimerSpeedButton::CMMouseEnter(Message);
+  if (hotLook_ && isWinXP_) Invalidate();
+}
+
+void TExtTimerSpeedButton::CMMouseLeave(TMessage& Message) {
+  TTimerSpeedButton::CMMouseLeave(Message);
+  if (hotLook_ && isWinXP_) Invalidate();
+}
 
 void TExtTimerSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TTimerSpeedButton::MouseDown(Button, Shift, X, Y);
@@ -568,15 +597,8 @@ void TEsgSpinEdit::SetEditRect() {
 }
 
 int TEsgSpinEdit::MinHeight() const {
-  // The platform's default font stands in for the system font.
-  TBitmap b(1, 1);
-  TFont system;
-  b.Canvas()->SetFont(&system);
-  const int systemHeight = b.Canvas()->GetTextMetrics().Height;
-  b.Canvas()->SetFont(Font());
-  const int fontHeight = b.Canvas()->GetTextMetrics().Height;
   const int border = borderStyle_ == bsSingle ? 4 * GetSystemMetrics(SM_CYBORDER) : 0;
-  return fontHeight + std::min(systemHeight, fontHeight) / 4 + 2 + border;
+  return FontLeastHeight(Font()) + 2 + border;
 }
 
 void TEsgSpinEdit::BoundsChanged() {
@@ -657,7 +679,8 @@ void TExtSpeedButton::Paint() {
   if (!text_.empty()) {
     C->SetFont(font_.get());
     if (!enabled_) C->Font()->SetColor(clGrayText);
-    C->TextOut(6 + shift.X, 1 + shift.Y, text_);
+    TRect t(r.Left + shift.X, r.Top + shift.Y, r.Right + shift.X, r.Bottom + shift.Y);
+    C->DrawText(text_, t, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   }
 }
 
@@ -714,14 +737,14 @@ TEsgEditBtn::TEsgEditBtn(TComponent* AOwner, const THolderMaker& MakeHolder) : T
   button_ = MakeHolder ? MakeHolder(this) : new TEsgEditButton(this);
   if (!MakeHolder) button_->SetBounds(0, 0, 18, 18);
   button_->SetFocusControl(this);
-  button_->OnClick = [this](TObject*) { ClickBtn(); };
+  button_->OnClick = [this](TObject* Sender) { ClickButton(Sender); };
   button_->SetParent(this);
   SetText("0");
   PlaceButton();
 }
 
-void TEsgEditBtn::ClickBtn() {
-  if (OnClickBtn) OnClickBtn(this);
+void TEsgEditBtn::ClickButton(TObject* Sender) {
+  if (OnClickBtn) OnClickBtn(Sender);
 }
 
 void TEsgEditBtn::SetButtonWidth(int v) {
@@ -797,7 +820,7 @@ void TEsgUnitEditBtn::PlaceButton() {
   unitBox_->SetBounds(r.Left, r.Top, r.Width(), r.Height());
 }
 
-void TEsgUnitEditBtn::ClickBtn() {
+void TEsgUnitEditBtn::ClickButton(TObject* Sender) {
   // The menu is made again for each click from the current list; a choice comes back as its id.
   menu_->Items()->Clear();
   for (int i = 0; i < units_->Count(); ++i) {
@@ -809,7 +832,7 @@ void TEsgUnitEditBtn::ClickBtn() {
   }
   const TPoint p = ClientToScreen(TPoint(ClientWidth() - 15, ClientHeight()));
   menu_->Popup(p.X, p.Y);
-  TEsgEditBtn::ClickBtn();
+  TEsgEditBtn::ClickButton(Sender);
 }
 
 void TEsgUnitEditBtn::UnitCommand(int Id) {
@@ -817,7 +840,14 @@ void TEsgUnitEditBtn::UnitCommand(int Id) {
   SetUnitID(units_->Strings(Id - 1));
 }
 
+int TEsgEditBtn::MinHeight() const { return FontLeastHeight(Font()); }
+
 void TEsgEditBtn::BoundsChanged() {
+  // Never lower than the font needs: the text would be cut.
+  if (const int least = MinHeight(); height_ < least) {
+    SetBounds(left_, top_, width_, least);
+    return;
+  }
   TCustomEdit::BoundsChanged();
   PlaceButton();
 }
@@ -826,7 +856,7 @@ void TEsgEditBtn::KeyDown(WORD& Key, TShiftState Shift) {
   TCustomEdit::KeyDown(Key, Shift);
   if (Key == VK_F4) {
     Key = 0;
-    ClickBtn();
+    ClickButton(this);
   }
 }
 

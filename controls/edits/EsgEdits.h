@@ -38,7 +38,7 @@ class TESGCustomCombo : public TCustomComboBox {
   void SetDropWidth(int v);
   bool IsWinXP() const { return isWinXP_; }
   void SetIsWinXP(bool v) { isWinXP_ = v; }
-  // The colour of the flat frame's outer rings.
+  // The colour of the inspector look's outer rings.
   TColor BkColor() const { return bkColor_; }
   void SetBkColor(TColor v) { bkColor_ = v; }
   // The mouse is over it or it has the focus.
@@ -69,6 +69,11 @@ class TESGCustomCombo : public TCustomComboBox {
        isWinXP_ = false;
   int dropWidth_ = 0;
   TColor normalColor_ = clWindow, bkColor_ = clWindow;
+  // The grid's look: idle rings in the parent's colour, a button-face ring in the 3-D look, the
+  // drop-down button always raised. The inspector's: idle rings in BkColor, the button raised
+  // only while active (flat while the list is down), nothing over a themed button.
+  enum TFlatLook { flGrid, flInspector };
+  TFlatLook flatLook_ = flGrid;
 };
 
 class TESGComboBox : public TESGCustomCombo {
@@ -89,16 +94,20 @@ class TExtTimerSpeedButton : public TTimerSpeedButton {
   void SetIsWinXP(bool v);
   // The "spin" part for its place: vertical up 1, down 2; horizontal up 3, down 4.
   int ThemePart() const;
-  // Pressed (3) while down, else normal (1).
+  // Pressed (3) while down, hot (2) under the mouse when HotLook is set, else normal (1).
   int ThemeState() const;
+  bool HotLook() const { return hotLook_; }
+  void SetHotLook(bool v) { hotLook_ = v; }
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 
  protected:
   void Paint() override;
+  void CMMouseEnter(TMessage& Message) override;
+  void CMMouseLeave(TMessage& Message) override;
 
  private:
-  bool isWinXP_ = false;
+  bool isWinXP_ = false, hotLook_ = true;
 };
 
 // The pair of repeat buttons of the spin edit, 15 x 25 by default. The button with
@@ -240,7 +249,7 @@ class TEsgSpinEdit : public TCustomMaskEdit {
 // ------------------------------------------------------------ edit with button
 // A speed button that follows the mouse: themed it is the "button" theme's push button (pressed
 // while down, hot while hovered), flat an edge over a push-button frame, else a push-button
-// frame; its glyph is centred and its caption drawn at (6, 1), both one pixel further while down.
+// frame; its glyph and its one-line caption are centred, one pixel further while down.
 class TExtSpeedButton : public TSpeedButton {
  public:
   explicit TExtSpeedButton(TComponent* AOwner) : TSpeedButton(AOwner) {}
@@ -310,9 +319,14 @@ class TEsgEditBtn : public TCustomEdit {
   // Room kept free between the text and the button (the unit edit's unit).
   int UnitSpace() const { return unitSpace_; }
   void SetUnitSpace(int v);
+  // The least height the font needs: its height and a quarter of the smaller of it and the system
+  // font's height.
+  int MinHeight() const;
 
+  // Fired by ClickButton with its sender.
   TNotifyEvent OnClickBtn;
-  virtual void ClickBtn();
+  // The embedded button calls it with itself as sender, F4 with the edit.
+  virtual void ClickButton(TObject* Sender);
 
  protected:
   void KeyDown(WORD& Key, TShiftState Shift) override;
@@ -339,7 +353,7 @@ class TEsgUnitEditBtn : public TEsgEditBtn {
   const std::string& UnitID() const { return unitID_; }
   void SetUnitID(const std::string& v);
   // Shows the unit menu below the button's left part.
-  void ClickBtn() override;
+  void ClickButton(TObject* Sender) override;
   // A menu choice: ids outside 1..count change nothing.
   void UnitCommand(int Id);
   TPopupMenu* UnitMenu() const { return menu_; }

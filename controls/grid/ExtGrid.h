@@ -941,6 +941,8 @@ class TExtStringGrid : public TBaseGrid {
   void DrawFixedLook(TCanvas* ACanvas, int ACol, int ARow, TRect R);
   void DrawSortIndicator(TCanvas* ACanvas, int ACol, int Y, int X);
   void DrawFlatFrame(TCanvas* ACanvas);
+  // WM_NCPAINT (WParam: a canvas over the whole window, the border drawn).
+  void WMNCPaint(TMessage& Message);
   bool SortMarkShown(int RealCol) const;
   void DrawFixedGradient(TCanvas* ACanvas, TColor From, TColor To, const TRect& R);
   struct TGradientTile {

@@ -437,12 +437,12 @@ bool TGridEditBtn::CellValue(std::string& Value) const {
   return true;
 }
 
-void TGridEditBtn::ClickBtn() {
+void TGridEditBtn::ClickButton(TObject* Sender) {
   std::string t = Text();
   Grid()->EllipsClick(t);
   SetText(t);
   SelectAll();
-  TCellControl::ClickBtn();
+  TCellControl::ClickButton(Sender);
 }
 
 void TGridEditBtn::KeyPress(char& Key) {

@@ -210,7 +210,7 @@ class TGridEditBtn : public TCellControl<TEsgEditBtn> {
   void TakeCell(const std::string& Text, TEditorType Kind) override;
   bool CellValue(std::string& Value) const override;
   std::string Shown() const override { return Text(); }
-  void ClickBtn() override;
+  void ClickButton(TObject* Sender) override;
 
  protected:
   void KeyPress(char& Key) override;

@@ -117,10 +117,7 @@ void TExtStringGrid::WndProc(TMessage& Message) {
       ComboCommand(Message);
       return;
     case WM_NCPAINT:
-      // The border is drawn by then; the modern looks draw their frame over it.
-      if (updateCount_ == 0) DrawFlatFrame(reinterpret_cast<TCanvas*>(Message.WParam));
-      else frameSkipped_ = true;  // drawn when the update ends
-      Message.Result = 0;
+      WMNCPaint(Message);
       return;
     case WM_DESTROY:
       StopOwnTimers();
@@ -132,6 +129,13 @@ void TExtStringGrid::WndProc(TMessage& Message) {
   TBaseGrid::WndProc(Message);
   // Sizes a release or a size change settled decide the scroll ranges.
   if (sizing && *alive && !(ComponentState() & csDesigning)) UpdateScrollBars(true);
+}
+
+void TExtStringGrid::WMNCPaint(TMessage& Message) {
+  // The border is drawn by then; the modern looks draw their frame over it.
+  if (updateCount_ == 0) DrawFlatFrame(reinterpret_cast<TCanvas*>(Message.WParam));
+  else frameSkipped_ = true;  // drawn when the update ends
+  Message.Result = 0;
 }
 
 void TExtStringGrid::DestroyWnd() {

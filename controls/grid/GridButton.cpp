@@ -9,6 +9,7 @@
 #include "controls/grid/ExtUtil.h"
 #include "platform/gui/Menus.h"
 #include "platform/gui/Messages.h"
+#include "platform/gui/VisualStyles.h"
 
 namespace {
 
@@ -273,10 +274,9 @@ void TExtGridButton::Paint() {
   if (style_ == tasCheck && down_) state_ = bsDown;
   const bool pressed = state_ == bsDown || state_ == bsExclusive;
   if (!flat_) {
-    TRect e = r;
-    c->Brush()->SetColor(clBtnFace);
-    c->FillRect(e);
-    c->DrawEdge(e, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    const bool themed = AutoXPStyle && ExtObj::IsWinXP() && IsThemeActive() && Parent() &&
+                        DrawThemePart(Parent()->Handle(), "button", c, 1, pressed ? 3 : hot_ ? 2 : 1, r);
+    if (!themed) c->DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0u));
   } else {
     PaintFace(r);
   }
@@ -317,9 +317,19 @@ void TExtGridButton::PaintFace(const TRect& R) {
     return;
   }
   if (Rounded) {
-    c->Brush()->SetColor(from == clNone ? clBtnFace : from);
-    c->Pen()->SetColor(border == clNone ? (from == clNone ? clBtnFace : from) : border);
+    // The rounded frame, and the face one pixel inside it.
+    const TColor fill = from == clNone ? clBtnFace : from;
+    c->Brush()->SetColor(fill);
+    c->Pen()->SetColor(border == clNone ? fill : border);
     c->RoundRect(face.Left, face.Top, face.Right, face.Bottom, 8, 8);
+    if (to != clNone) {
+      const TRect inner(face.Left + 1, face.Top + 1, face.Right - 1, face.Bottom - 1);
+      ExtUtil::DrawGradient(c, fill, to, 16, inner, false);
+      // The gradient's corners give way to the frame's rounding again.
+      c->Brush()->SetStyle(bsClear);
+      c->RoundRect(face.Left, face.Top, face.Right, face.Bottom, 8, 8);
+      c->Brush()->SetStyle(bsSolid);
+    }
     return;
   }
   if (to != clNone) {

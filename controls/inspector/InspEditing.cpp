@@ -615,7 +615,7 @@ void TInspectorBar::OpenEditorAtOnce(TInspectorItem* Item) {
       dateTime_->Perform(WM_KEYDOWN, k, 0);
       break;
     }
-    case ptFont: case ptTextButton: case ptPropButton: editBtn_->ClickBtn(); break;
+    case ptFont: case ptTextButton: case ptPropButton: editBtn_->ClickButton(editBtn_); break;
     default: break;
   }
 }

@@ -4,6 +4,7 @@
 
 // ================================================================ flat list
 TInspCustomCombo::TInspCustomCombo(TComponent* AOwner) : TESGCustomCombo(AOwner) {
+  flatLook_ = flInspector;
   SetButtonWidth(GetSystemMetrics(SM_CXVSCROLL) + 2);
 }
 
@@ -59,6 +60,13 @@ void TInspColorComboBox::DrawEntry(TCanvas* C, int Index, const TRect& R, bool S
 }
 
 // ================================================================ spin edit
+TInspSpinButton::TInspSpinButton(TComponent* AOwner) : TEsgSpinButton(AOwner) {
+  for (TExtTimerSpeedButton* b : {UpButton(), DownButton()}) {
+    b->SetClickOnPress(true);
+    b->SetHotLook(false);
+  }
+}
+
 TInspSpinEdit::TInspSpinEdit(TComponent* AOwner)
     : TEsgSpinEdit(AOwner, [](TEsgSpinEdit* Edit) { return new TInspSpinButton(Edit); }) {
   SetSpinTyping(stLoose);

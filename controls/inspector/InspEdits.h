@@ -57,7 +57,8 @@ class TInspColorComboBox : public TInspComboBox {
 // ------------------------------------------------------------ spin edit
 class TInspSpinButton : public TEsgSpinButton {
  public:
-  explicit TInspSpinButton(TComponent* AOwner) : TEsgSpinButton(AOwner) {}
+  // Its buttons click on the press and have no hot look.
+  explicit TInspSpinButton(TComponent* AOwner);
   std::string ClassName() const override { return "TInspSpinButton"; }
 };
 

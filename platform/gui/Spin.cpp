@@ -42,6 +42,7 @@ void TTimerSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X,
   }
   timer_->SetInterval(InitRepeatPause);
   timer_->SetEnabled(true);
+  if (!clickOnPress_) return;
   // The press is the first step; the release must not add one more.
   pressClicked_ = true;
   Click();

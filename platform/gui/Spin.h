@@ -13,9 +13,10 @@ class TTimer;
 enum TTimeBtnStateFlag : unsigned { tbFocusRect = 1, tbAllowTimer = 2 };
 using TTimeBtnState = unsigned;
 
-// A speed button that repeats its click while held down. With tbAllowTimer a left press clicks at
-// once, again after 400 ms, then every 100 ms while the button is down and has the mouse captured;
-// the release only stops the repeat (it does not click once more).
+// A speed button that repeats its click while held down. With tbAllowTimer a left press starts the
+// repeat: a click after 400 ms, then every 100 ms while the button is down and has the mouse
+// captured; the release stops it and gives the ordinary click of a speed button. With
+// ClickOnPress the press clicks at once instead and the release adds no click.
 class TTimerSpeedButton : public TSpeedButton {
  public:
   explicit TTimerSpeedButton(TComponent* AOwner);
@@ -24,6 +25,8 @@ class TTimerSpeedButton : public TSpeedButton {
   TTimeBtnState TimeBtnState() const { return timeBtnState_; }
   void SetTimeBtnState(TTimeBtnState v) { timeBtnState_ = v; }
   TTimer* RepeatTimer() const { return timer_; }
+  bool ClickOnPress() const { return clickOnPress_; }
+  void SetClickOnPress(bool v) { clickOnPress_ = v; }
 
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -35,7 +38,7 @@ class TTimerSpeedButton : public TSpeedButton {
   void TimerExpired();
   TTimeBtnState timeBtnState_ = 0;
   TTimer* timer_ = nullptr;
-  bool pressClicked_ = false, releasing_ = false;
+  bool clickOnPress_ = false, pressClicked_ = false, releasing_ = false;
 };
 
 enum TSpinDirection { spVertical, spHorizontal };

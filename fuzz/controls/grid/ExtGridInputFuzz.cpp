@@ -221,7 +221,7 @@ void ControlStep(TExtStringGrid& g, TEditLink* link, uint8_t a, uint8_t b) {
     }
     u->UnitCommand(b % 5 - 1);
   } else if (auto* e = dynamic_cast<TGridEditBtn*>(c)) {
-    e->ClickBtn();
+    e->ClickButton(e);
   } else if (auto* d = dynamic_cast<TGridDatePicker*>(c)) {
     if (!d->HasCalendar()) {
       TEsgSpinButton* arrows = d->UpDownButton();

@@ -3,6 +3,9 @@
 // picker's calendar, the flat combo's version.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <utility>
@@ -10,6 +13,7 @@
 
 #include "controls/edits/EsgEdits.h"
 #include "platform/gui/Calendar.h"
+#include "platform/gui/FormImage.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Messages.h"
 #include "platform/gui/Timer.h"
@@ -142,7 +146,7 @@ TEST_F(EsgEdits, UnitCommandsInsideTheListPickTheirUnitOthersChangeNothing) {
   u.UnitCommand(3);
   EXPECT_EQ(u.UnitID(), "kV");
   // The menu lists the units in order; choosing the first item picks "mV".
-  u.ClickBtn();
+  u.ClickButton(&u);
   ASSERT_EQ(u.UnitMenu()->Items()->Count(), 3);
   EXPECT_EQ(u.UnitMenu()->Items()->Items(2)->Caption(), "kV");
   u.UnitMenu()->Items()->Items(0)->Click();
@@ -227,7 +231,7 @@ TEST_F(EsgEdits, TimesAndTheUpDownStyleStepThePartUnderTheCaretWithTheirSpinPair
   } cases[] = {
       {"day up", dtkDate, "2024-01-05", 9, true, 0, "2024-01-06"},
       {"month down", dtkDate, "2024-01-05", 6, false, 0, "2023-12-05"},
-      {"held day up: the press, then a step per tick", dtkDate, "2024-01-05", 9, true, 3, "2024-01-09"},
+      {"held day up: a step per tick, then the release", dtkDate, "2024-01-05", 9, true, 3, "2024-01-09"},
       {"held year up stops at the last day", dtkDate, "9998-06-15", 1, true, 3, "9999-12-31"},
       {"held day down stops at the first day", dtkDate, "0001-01-02", 9, false, 4, "0001-01-01"},
       {"hour down wraps through midnight", dtkTime, "00:30:00", 0, false, 0, "23:30:00"},
@@ -276,6 +280,130 @@ TEST_F(EsgEdits, TimesAndTheUpDownStyleStepThePartUnderTheCaretWithTheirSpinPair
   p->SetParent(&f);
   EXPECT_FALSE(p->UpDownButton()->Visible());
   EXPECT_GT(p->ButtonRect().Width(), 0);
+}
+
+// The spin edit's buttons: held, a step after the first pause and at each tick, and the ordinary
+// click when released on the button; a release off the button adds none. Themed, a button is hot
+// (2) under the mouse and pressed (3) while down.
+TEST_F(EsgEdits, SpinButtonsStepOnTheReleaseAndRepeatWhileHeld) {
+  struct {
+    const char* name;
+    int ticks;
+    bool releaseOn;
+    int press, want;  // value after the press, after the release
+  } rows[] = {{"a short click", 0, true, 0, 1},
+              {"held for three ticks", 3, true, 3, 4},
+              {"released off the button", 0, false, 0, 0}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    TForm f(nullptr);
+    f.SetClientSize(200, 80);
+    auto* e = new TEsgSpinEdit(&f);
+    e->SetParent(&f);
+    e->SetBounds(10, 10, 80, 24);
+    e->SetMaxValue(1000);
+    e->SetValue(0);
+    f.Show();
+    TEsgSpinButton* pair = e->Button();
+    TTimerSpeedButton* up = pair->UpButton();
+    Qt::MouseButtons held;
+    const int x = up->Left() + up->Width() / 2, y = up->Top() + up->Height() / 2;
+    SendMouseEvent(pair->Peer(), QEvent::MouseButtonPress, x, y, Qt::LeftButton, Qt::NoModifier, held);
+    for (int t = 0; t < row.ticks; ++t) up->RepeatTimer()->Tick();
+    EXPECT_EQ(e->Value(), row.press);
+    const int ry = row.releaseOn ? y : y + 60;
+    SendMouseEvent(pair->Peer(), QEvent::MouseButtonRelease, x, ry, Qt::LeftButton, Qt::NoModifier, held);
+    EXPECT_EQ(e->Value(), row.want);
+    EXPECT_FALSE(up->RepeatTimer()->Enabled());
+  }
+  TForm f(nullptr);
+  auto* pair = new TEsgSpinButton(&f);
+  pair->SetParent(&f);
+  TExtTimerSpeedButton* up = pair->UpButton();
+  EXPECT_EQ(up->ThemeState(), 1);
+  up->Perform(CM_MOUSEENTER);
+  EXPECT_EQ(up->ThemeState(), 2);
+  up->Perform(CM_MOUSELEAVE);
+  EXPECT_EQ(up->ThemeState(), 1);
+  up->SetHotLook(false);
+  up->Perform(CM_MOUSEENTER);
+  EXPECT_EQ(up->ThemeState(), 1) << "without the hot look";
+}
+
+// A height below what the font needs is raised to it; the button's caption stands centred in the
+// button, across and down.
+TEST_F(EsgEdits, EditWithButtonKeepsItsLeastHeightAndCentresTheCaption) {
+  TForm f(nullptr);
+  f.SetClientSize(200, 100);
+  auto* e = new TEsgEditBtn(&f);
+  e->SetParent(&f);
+  TBitmap probe(1, 1);
+  probe.Canvas()->SetFont(e->Font());
+  const int text = probe.Canvas()->GetTextMetrics().Height;
+  for (int asked : {6, text - 1, 40}) {
+    e->SetBounds(10, 10, 120, asked);
+    EXPECT_EQ(e->Height(), std::max(asked, e->MinHeight())) << asked;
+    EXPECT_GT(e->Height(), text) << asked;
+  }
+  e->SetButtonWidth(30);
+  e->SetButtonCaption("..");
+  f.Show();
+  TExtSpeedButton* b = e->EmbeddedButton()->Button();
+  b->Font()->SetColor(clBlack);
+  const QImage img = RenderControlImage(e->EmbeddedButton());
+  // The caption's black pixels, by their extent.
+  int left = img.width(), right = -1, top = img.height(), bottom = -1;
+  for (int y = 2; y < img.height() - 2; ++y)
+    for (int x = 2; x < img.width() - 2; ++x)
+      if (qGray(img.pixel(x, y)) < 90) {
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+  ASSERT_GE(right, left) << "the caption is drawn";
+  EXPECT_NEAR((left + right) / 2.0, img.width() / 2.0, 2.0);
+  EXPECT_GT(top, img.height() / 2 - 6) << "not at the top of a tall button";
+  EXPECT_NEAR(bottom, img.height() / 2 + 3, 6);
+}
+
+// The flat list's frame: idle, two rings in the parent's colour and one in its own; in the 3-D
+// look a sunken edge, a button-face ring, then its own colour. The drop-down button is raised in
+// both (light left edge, dark right edge).
+TEST_F(EsgEdits, TheFlatComboDrawsItsRingsAndARaisedButton) {
+  TForm f(nullptr);
+  f.SetClientSize(200, 80);
+  f.SetColor(clLime);
+  auto* c = new TESGComboBox(&f);
+  c->SetParent(&f);
+  c->SetStyle(csDropDownList);
+  c->SetBounds(10, 10, 120, 22);
+  c->SetColor(clYellow);
+  c->SetBkColor(clRed);
+  c->SetFocusBorder(true);
+  auto* other = new TEdit(&f);  // holds the focus
+  other->SetParent(&f);
+  other->SetBounds(10, 40, 80, 22);
+  f.Show();
+  other->SetFocus();
+  QApplication::processEvents();
+  const int32_t face = ColorToRGB(clBtnFace);
+  const QRgb lime = 0x00FF00, yellow = 0xFFFF00, faceRgb = qRgb(GetRValue(face), GetGValue(face), GetBValue(face)) & 0xFFFFFF;
+  struct {
+    bool hot;
+    QRgb ring0, ring1;  // 0: unchecked
+  } rows[] = {{false, lime, lime}, {true, 0, faceRgb}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.hot);
+    c->Perform(row.hot ? CM_MOUSEENTER : CM_MOUSELEAVE);
+    ASSERT_EQ(c->Active(), row.hot);
+    const QImage img = RenderControlImage(c);
+    auto at = [&](int x, int y) { return img.pixel(x, y) & 0xFFFFFF; };
+    if (row.ring0) EXPECT_EQ(at(0, 11), row.ring0);
+    else EXPECT_NE(at(0, 11), lime);
+    EXPECT_EQ(at(1, 11), row.ring1);
+    EXPECT_EQ(at(2, 11), yellow);
+    const TRect b = c->ButtonRect();
+    EXPECT_GT(qGray(at(b.Left, b.Top + 8)), qGray(at(b.Right - 1, b.Top + 8)) + 40) << "raised";
+  }
 }
 
 TEST_F(EsgEdits, TheFlatComboShowsItsVersionNumberByteByByte) {

@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "controls/grid/ExtGridFooters.h"
 #include "platform/gui/FormImage.h"
 #include "platform/gui/Hints.h"
+#include "platform/gui/VisualStyles.h"
+#include "platform/gui/ExtCtrls.h"
 #include "tests/controls/grid/GridInputFixture.h"
 
 namespace {
@@ -237,6 +240,60 @@ TEST_F(FootersTest, GridButtonPressAndReleaseRules) {
   EXPECT_FALSE(a->Down()) << "pressing the second releases the first";
   ClickIn(b);
   EXPECT_TRUE(b->Down()) << "without AllowAllUp the down one stays down";
+}
+
+// Not flat with AutoXPStyle under a theme: the themed push button, pressed while down; without
+// either, no theme part. Colour style 0: a rounded frame with the gradient one pixel inside.
+TEST_F(FootersTest, GridButtonFacesByLook) {
+  std::vector<std::pair<int, int>> parts;  // part, state of each "button" part drawn
+  SetVisualStylesLoader([&parts] {
+    auto lib = std::make_unique<TVisualStylesLibrary>();
+    lib->OpenThemeData = [](HWND, const std::string& cls) { return reinterpret_cast<HTHEME>(cls == "button" ? 1 : 2); };
+    lib->CloseThemeData = [](HTHEME) { return S_OK; };
+    lib->DrawThemeBackground = [&parts](HTHEME t, HDC, int part, int state, const TRect&, const TRect*) {
+      if (reinterpret_cast<size_t>(t) == 1) parts.emplace_back(part, state);
+      return S_OK;
+    };
+    lib->IsThemeActive = [] { return true; };
+    return lib;
+  });
+  auto* panel = new TPanel(form);
+  panel->SetParent(form);
+  panel->SetBounds(10, 300, 200, 40);
+  auto* b = new TExtGridButton(panel);
+  b->SetParent(panel);
+  b->SetBounds(10, 5, 40, 23);
+  b->SetFlat(false);
+  b->SetStyle(tasCheck);
+  struct {
+    bool xp, down;
+    std::set<std::pair<int, int>> want;
+  } rows[] = {{true, false, {{1, 1}}}, {true, true, {{1, 3}}}, {false, false, {}}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(row.xp) + std::to_string(row.down));
+    b->AutoXPStyle = row.xp;
+    b->SetDown(row.down);
+    parts.clear();
+    RenderControlImage(panel);
+    const std::set<std::pair<int, int>> drawn(parts.begin(), parts.end());
+    EXPECT_EQ(drawn, row.want);
+  }
+  SetVisualStylesLoader(nullptr);
+
+  b = new TExtGridButton(panel);
+  b->SetParent(panel);
+  b->SetBounds(60, 5, 40, 23);
+  b->SetColorStyle(0);
+  ASSERT_TRUE(b->Flat());
+  ASSERT_TRUE(b->Rounded);
+  const QImage img = RenderControlImage(panel);
+  auto blue = [&](int y) { return qBlue(img.pixel(b->Left() + 20, b->Top() + y)); };
+  const int h = b->Height();
+  EXPECT_EQ(blue(0), 0xED) << "the frame in the start colour";
+  EXPECT_EQ(blue(1), 0xED) << "the gradient starts inside the frame";
+  EXPECT_LE(blue(h - 2), 0xE1) << "and ends near the end colour";
+  EXPECT_EQ(blue(h - 1), 0xED) << "the frame below it";
+  EXPECT_NE(img.pixel(b->Left(), b->Top()), img.pixel(b->Left() + 20, b->Top())) << "a rounded corner";
 }
 
 TEST_F(FootersTest, FloatingFooterVisibilityAndStyleSetTheFooterRow) {

@@ -456,7 +456,7 @@ TEST_F(InspEditTypes, ButtonOfTextButtonRowRunsTheBarsEventAndEditsAgain) {
     ++clicks;
   };
   Click(kValueX, RowY(4));
-  bar->EditBtnControl()->ClickBtn();
+  bar->EditBtnControl()->ClickButton(bar->EditBtnControl());
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(bar->EditItem(), it);
   EXPECT_EQ(bar->EditBtnControl()->Text(), "b.bin");
@@ -512,7 +512,7 @@ TEST_F(InspEditTypes, WithoutItsOwnDialogsTheBarOpensTheStandardColourAndFontDia
   Responder().ExpectFont("Courier New", 12, fsBold);
   Click(kValueX, RowY(5));
   ASSERT_EQ(bar->EditItem(), face);
-  bar->EditBtnControl()->ClickBtn();
+  bar->EditBtnControl()->ClickButton(bar->EditBtnControl());
   EXPECT_EQ(Responder().Pending(), 0);
   EXPECT_EQ(Responder().Seen().back().Kind, dkFont);
   EXPECT_EQ(Responder().Seen().back().FontName, "Arial");

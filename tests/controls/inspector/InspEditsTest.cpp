@@ -304,13 +304,15 @@ TEST_F(InspEdits, SpinButtonsRepeatWhileHeld) {
 TEST_F(InspEdits, EditWithButtonClicksOnF4AndRefusesTypingWhenDisabled) {
   TInspEditBtn e(nullptr);
   int clicks = 0;
-  e.OnClickBtn = [&](TObject*) { ++clicks; };
+  TObject* sender = nullptr;
+  e.OnClickBtn = [&](TObject* s) { ++clicks, sender = s; };
   WORD k = VK_F4;
   TMessage m;
   m.Msg = WM_KEYDOWN;
   m.WParam = k;
   e.WindowProc(m);
   EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(sender, &e) << "F4 clicks with the edit as sender";
   EXPECT_EQ(e.ButtonCaption(), "..");
   e.SetEditorEnabled(false);
   e.SetText("x");
