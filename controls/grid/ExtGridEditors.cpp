@@ -425,7 +425,7 @@ bool TGridCheckBox::CellValue(std::string& Value) const {
 }
 
 // ----- edit with button
-TGridEditBtn::TGridEditBtn(TExtStringGrid* AGrid) : TCellControl(AGrid) {}
+TGridEditBtn::TGridEditBtn(TExtStringGrid* AGrid) : TCellControl(AGrid) { SetButtonCaption("..."); }
 
 void TGridEditBtn::TakeCell(const std::string& Text, TEditorType Kind) {
   kind_ = Kind;

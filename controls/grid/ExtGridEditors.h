@@ -223,7 +223,7 @@ class TGridEditBtn : public TCellControl<TEsgEditBtn> {
 // The unit edit of edUnitEditBtn: the value in the edit, the unit beside it, "value unit" back.
 class TGridUnitEditBtn : public TCellControl<TEsgUnitEditBtn> {
  public:
-  using TCellControl::TCellControl;
+  explicit TGridUnitEditBtn(TExtStringGrid* AGrid) : TCellControl(AGrid) { SetButtonCaption("..."); }
   std::string ClassName() const override { return "TGridUnitEditBtn"; }
   void TakeCell(const std::string& Text, TEditorType Kind) override;
   bool CellValue(std::string& Value) const override;

@@ -115,6 +115,9 @@ TEST_F(EditorsTest, EditorControlsTakeTheCellsColourAndFont) {
     EXPECT_EQ(c->Font()->Color(), clYellow);
     EXPECT_TRUE(c->Font()->Style() & fsBold);
     EXPECT_EQ(c->Font()->Name(), grid->Font()->Name());
+    if (auto* e = dynamic_cast<TEsgEditBtn*>(c)) {
+      EXPECT_EQ(e->ButtonCaption(), "...");
+    }
     SendKeyEvent(c, Qt::Key_Escape);
     grid->FocusCell(1, 1, true);
   }

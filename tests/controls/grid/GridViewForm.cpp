@@ -1,7 +1,7 @@
 // A form with a 4097-row grid for driving its view by hand under a display server: sizing,
 // thumb dragging with the scroll hint, drag scrolling, cell hints with markup, balloon tips,
 // typing to jump, the search footer and the floating footer (argument: last, column or
-// template; the search footer is hidden with "nosearch").
+// template; the search footer is hidden with "nosearch"; "tiles" tiles a picture in the cells).
 #include <QApplication>
 
 #include <cstdio>
@@ -76,6 +76,18 @@ int main(int argc, char** argv) {
   };
   f->SetVisible(true);
   grid->SearchFooter()->SetVisible(search);
+  TBitmap tile(23, 17);
+  for (int y = 0; y < 17; ++y)
+    for (int x = 0; x < 23; ++x) tile.Canvas()->SetPixels(x, y, (x / 6 + y / 5) % 2 ? TColorOf(0xFFE0C0) : clWhite);
+  tile.Canvas()->Pen()->SetColor(clRed);
+  tile.Canvas()->MoveTo(0, 0);
+  tile.Canvas()->LineTo(23, 17);
+  for (int i = 1; i < argc; ++i)
+    if (std::string(argv[i]) == "tiles") {
+      grid->BackGround()->SetBitmap(&tile);
+      grid->BackGround()->SetDisplay(bdTile);
+      grid->BackGround()->SetCells(bcNormal);
+    }
   grid->Loaded();
   form->Show();
   return app.exec();
