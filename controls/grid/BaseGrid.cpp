@@ -377,6 +377,17 @@ void TBaseGrid::MoveToBaseCell() {
   if (b.Y != Row()) SetRow(b.Y);
 }
 
+void TBaseGrid::ExtendOverMergedCell() {
+  if (!HasCellProperties(Col(), Row()) || !IsMergedCell(Col(), Row())) return;
+  const TPoint b = BaseCell(Col(), Row()), s = CellSpan(b.X, b.Y);
+  const TGridRect sel = Selection();
+  // The anchor is the selection's corner opposite the current cell.
+  const int ax = sel.Left == Col() ? sel.Right : sel.Left, ay = sel.Top == Row() ? sel.Bottom : sel.Top;
+  // The current cell goes to the area's corner away from the anchor, so the block spans both.
+  const int x = ax > b.X ? b.X : b.X + std::max(0, s.X), y = ay > b.Y ? b.Y : b.Y + std::max(0, s.Y);
+  if (x != Col() || y != Row()) FocusCell(x, y, false);
+}
+
 // ----- geometry
 // Measured from the first scrolling cell in view (or from 0 for fixed lines): the cost
 // follows the distance from the view, never the size of the grid.
@@ -708,6 +719,11 @@ void TBaseGrid::KeyDown(WORD& Key, TShiftState Shift) {
   bool has = HasCellProperties(Col(), Row());
   TPoint b = has ? BaseCell(Col(), Row()) : TPoint(Col(), Row());
   TPoint s = has ? CellSpan(b.X, b.Y) : TPoint(0, 0);
+  // Shift with an arrow widens a block from its anchor; the steps over merged areas keep it.
+  const bool arrow = Key == VK_LEFT || Key == VK_RIGHT || Key == VK_UP || Key == VK_DOWN;
+  const bool widen = arrow && (Shift & ssShift) && !(Shift & ssCtrl) && (Options() & goRangeSelect) &&
+                     !(Options() & goRowSelect);
+  auto moveTo = [&](int c, int r) { FocusCell(c, r, !widen); };
   switch (Key) {
     case VK_NEXT:
       if (FloatingFooterRow && RowCount() >= 2 && VisibleRowCount() + TopRow() - FixedRows() == RowCount() - 1) {
@@ -716,25 +732,28 @@ void TBaseGrid::KeyDown(WORD& Key, TShiftState Shift) {
       }
       break;
     case VK_LEFT:
-      if (has && b.X < Col() && Col() > FixedCols() && b.X >= 1) SetCol(b.X);
+      if (has && b.X < Col() && Col() > FixedCols() && b.X >= 1) moveTo(b.X, Row());
       break;
     case VK_UP:
-      if (has && b.Y < Row() && Row() > FixedRows() && b.Y >= 1) SetRow(b.Y);
+      if (has && b.Y < Row() && Row() > FixedRows() && b.Y >= 1) moveTo(Col(), b.Y);
       break;
     case VK_RIGHT: {
       int last = b.X + s.X;
-      if (has && last >= Col() && Col() < ColCount() - 1 && b.X < ColCount() - 1 && last != Col()) SetCol(last);
+      if (has && last >= Col() && Col() < ColCount() - 1 && b.X < ColCount() - 1 && last != Col()) moveTo(last, Row());
       break;
     }
     case VK_DOWN: {
       int last = b.Y + s.Y;
-      if (has && last >= Row() && Row() < RowCount() - 1 && b.Y < RowCount() - 1 && last != Row()) SetRow(last);
+      if (has && last >= Row() && Row() < RowCount() - 1 && b.Y < RowCount() - 1 && last != Row()) moveTo(Col(), last);
       break;
     }
     default: break;
   }
   if (Key) TStringGrid::KeyDown(Key, Shift);
-  MoveToBaseCell();
+  if (widen)
+    ExtendOverMergedCell();
+  else
+    MoveToBaseCell();
 }
 
 bool TBaseGrid::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {

@@ -230,6 +230,8 @@ class TBaseGrid : public TStringGrid {
   TPoint CellSpan(int ACol, int ARow) const;
   bool RowsShareMerges(int Row1, int Row2) const;
   void MoveToBaseCell();
+  // Shift+arrow onto a merged area: the block keeps its anchor and takes the area whole.
+  void ExtendOverMergedCell();
 
   // ----- geometry and repaint
   TRect CellRectEx(int ACol, int ARow) const;

@@ -599,6 +599,8 @@ class TExtStringGrid : public TBaseGrid {
   TFont* FixedFont() const { return fixedFont_.get(); }
   TColor SelectionColor = TColorOf(0xEACAB6), SelectionColorTo = clNone, SelectionTextColor = clBlack;
   bool ShowSelection = true, HideFocusRect = false, FixedAsButtons = false, EnableHTML = true;
+  // The inplace editor edits a markup cell's tags too; without it, only the text they mark.
+  bool EditWithTags = false;
   bool URLShow() const { return urlShow_; }
   void SetURLShow(bool v);
   TColor URLColor = clBlue;
@@ -1043,6 +1045,7 @@ class TExtStringGrid : public TBaseGrid {
   bool PressOnFixedButton(TCellPress& p);
   void ReleaseFixedButton();
   bool PressOnNodeSign(TCellPress& p);
+  bool PressOnHiddenRowsColumn0(TCellPress& p);
   bool PressStartsDrag(TCellPress& p);
   bool PressOnCellGraphic(TCellPress& p);
   bool PressOnLink(TCellPress& p);
@@ -1075,6 +1078,7 @@ class TExtStringGrid : public TBaseGrid {
     TPoint FixedPressed{-1, -1};
     int SizingIndex = -1, SizingOfs = 0;
     bool PlacesCaret = false;  // CaretPositioning: an editor opened by this press puts its caret at DownPoint
+    bool DblAutoSized = false;  // the double click sized a column: its release sorts nothing
   } press_;
   // A cell button held while the focus goes is let go without a click.
   void ReleaseCellButton();
@@ -1325,6 +1329,8 @@ class TExtStringGrid : public TBaseGrid {
                        crGridDragSelect = 8014;
   // The handle's square in client coordinates (empty when the selection's corner is not in view).
   TRect SelectionResizeHandle();
+  // The point lies on the resize handle (SelectionResizer with SelectionRectangle).
+  bool OnResizeHandle(int X, int Y);
   // A block of cell values, row by row.
   struct TCellBlock {
     int Cols = 0, Rows = 0;

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtUtil.h"
+#include "controls/markup/MarkupText.h"
 #include "platform/rtl/Win1252.h"
 
 namespace {
@@ -168,7 +170,9 @@ bool TExtStringGrid::CanEditShow() {
 
 std::string TExtStringGrid::GetEditText(int ACol, int ARow) {
   TPoint b = BaseCell(ACol, ARow);
-  return TBaseGrid::GetEditText(b.X, b.Y);
+  std::string t = TBaseGrid::GetEditText(b.X, b.Y);
+  if (!EditWithTags && ExtUtil::TextType(t, EnableHTML) == 1) t = HTMLStrip(t);
+  return t;
 }
 
 // The editor of a merged area writes its base cell, the one it read and the one validated.

@@ -170,9 +170,8 @@ bool TExtStringGrid::FindControlRect(int ACol, int ARow, const std::string& Ctrl
   TAlignment ha;
   TVAlignment va;
   PrepareCellFont(cv, dc, ARow, ha, va);
+  // Where the text is drawn: beside a check box when the cell has one.
   TRect area = MarkupTextRect(ACol, ARow, CellContentRect(dc, ARow), ha);
-  // A check box beside the text moves the controls as it moves the text.
-  if (HasCheckBox(ACol, ARow)) area.Left += 16;
   if (!pictureCache_) pictureCache_ = std::make_shared<THTMLPictureCache>();
   // The renderer tells a control's rectangle for a point on it: the cell is probed in small steps.
   for (int y = area.Top; y < area.Bottom; y += 2)

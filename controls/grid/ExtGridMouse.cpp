@@ -3,6 +3,7 @@
 // anchors, the wheel, zoom and middle-button panning.
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "controls/grid/ExtGrid.h"
 #include "controls/grid/ExtUtil.h"
@@ -144,6 +145,13 @@ void TExtStringGrid::ReleaseFixedButton() {
 
 bool TExtStringGrid::PressOnNodeSign(TCellPress& p) { return NodeGlyphPress(p.C, p.R, p.X); }
 
+// While rows are hidden, column 0 (where node signs stand) takes no press unless rows are
+// selected there; a radio group in it still works.
+bool TExtStringGrid::PressOnHiddenRowsColumn0(TCellPress& p) {
+  if (p.C != 0 || p.R < FixedRows() || NumHiddenRows() == 0 || mouseActions_->RowSelect) return false;
+  return GetCellType(RealColIndex(0), p.R) != ctRadio;
+}
+
 bool TExtStringGrid::PressStartsDrag(TCellPress& p) { return DragStartDown(p.C, p.R, p.X); }
 
 // Buttons, check boxes and radio groups; check boxes work in fixed cells too (a header's box
@@ -259,7 +267,7 @@ bool TExtStringGrid::PressOnCell(TCellPress& p) {
 void TExtStringGrid::LeftButtonDown(TMessage& Message) {
   using TPressStep = bool (TExtStringGrid::*)(TCellPress&);
   static constexpr TPressStep zones[] = {&TExtStringGrid::PressLeavesEditors, &TExtStringGrid::PressOnFixedButton,
-                                         &TExtStringGrid::PressOnNodeSign,
+                                         &TExtStringGrid::PressOnNodeSign,    &TExtStringGrid::PressOnHiddenRowsColumn0,
                                          &TExtStringGrid::PressStartsDrag,    &TExtStringGrid::PressOnCellGraphic,
                                          &TExtStringGrid::PressOnLink,        &TExtStringGrid::PressSelects,
                                          &TExtStringGrid::PressOnCell};
@@ -354,6 +362,8 @@ void TExtStringGrid::LeftButtonUp(TMessage& Message) {
     if (t != ctRadio && t != ctButton && t != ctBitButton && OnCheckBoxMouseUp)
       OnCheckBoxMouseUp(this, rc, r, GetCheckBoxState(rc, r));
   }
+  // The release of a double click that sized a column sorts nothing, in whichever row it sorts.
+  if (std::exchange(press_.DblAutoSized, false)) return;
   // A header click sorts when the press and the release were in the sort row.
   if (r == sortSettings_->Row() && press_.DownCell.Y == r && FixedRows() >= 1 && sortSettings_->Show() && RowCount() > 2 &&
       (c >= FixedCols() || sortSettings_->FixedCols)) {
@@ -387,6 +397,7 @@ void TExtStringGrid::LeftDoubleClick(TMessage& Message) {
         AutoSizeColumn(sized);
         if (OnEndColumnSize) OnEndColumnSize(this, sized);
       }
+      press_.DblAutoSized = true;
       return;
     }
   }
@@ -507,6 +518,8 @@ void TExtStringGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
     return;
   }
   if (mouseActions_->DisjunctCellSelect() && Button == mbLeft) DisjunctCellUp(X, Y, Shift);
+  // The right button leaves a column move to the left one's release.
+  if (Button == mbRight && st == gsColMoving) return;
   TBaseGrid::MouseUp(Button, Shift, X, Y);
   // Compared with the selection at the press: a drag reports its range once, at the release.
   if (!(Selection() == press_.DownSel)) {

@@ -349,7 +349,8 @@ bool TExtStringGrid::DragMouseMove(TShiftState Shift, int X, int Y) {
   if (!move_.DragPending) return false;
   if (std::abs(X - press_.DownPoint.X) <= kDragThreshold && std::abs(Y - press_.DownPoint.Y) <= kDragThreshold) return false;
   move_.DragPending = false;
-  if (!dragDropSettings_->OleDropSource || GridState() == gsColSizing) return false;
+  // The mouse on the selection's resize handle sizes the selection; it drags nothing.
+  if (!dragDropSettings_->OleDropSource || GridState() == gsColSizing || OnResizeHandle(X, Y)) return false;
   int c = press_.DownCell.X, r = press_.DownCell.Y;
   bool allow = true;
   if (OnOleDrag) OnOleDrag(this, r, c, allow);

@@ -214,9 +214,9 @@ void TExtStringGrid::AddRadio(int ACol, int ARow, bool SideBySide, int Index, co
 }
 
 namespace {
-// The choice goes where the group keeps it: its index, or the cell's text when the index is -1.
+// The choice goes where the group keeps it: its index, or the cell's text when the index is negative.
 void StoreRadioChoice(TExtStringGrid* Grid, TCellGraphic* G, int ACol, int ARow, int Index) {
-  if (G->CellIndex == -1)
+  if (G->CellIndex < 0)
     Grid->SetCells(ACol, ARow, G->Items[static_cast<size_t>(Index)]);
   else
     G->CellIndex = Index;
@@ -234,7 +234,7 @@ int TExtStringGrid::GetRadioIndex(int ACol, int ARow) {
   TPoint b = BaseCell(ACol, ARow);
   TCellGraphic* g = GetCellGraphic(b.X, b.Y);
   if (!g || g->CellType != ctRadio) return -1;
-  if (g->CellIndex != -1) return g->CellIndex;
+  if (g->CellIndex >= 0) return g->CellIndex;
   std::string t = Cells(b.X, b.Y);
   auto it = std::find(g->Items.begin(), g->Items.end(), t);
   return it == g->Items.end() ? -1 : static_cast<int>(it - g->Items.begin());

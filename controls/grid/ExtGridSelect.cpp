@@ -68,12 +68,14 @@ TRect TExtStringGrid::SelectionResizeHandle() {
   return TRect(cr.Right - kHandle + 1, cr.Bottom - kHandle + 1, cr.Right + 1, cr.Bottom + 1);
 }
 
+bool TExtStringGrid::OnResizeHandle(int X, int Y) {
+  if (!SelectionResizer || !SelectionRectangle) return false;
+  TRect h = SelectionResizeHandle();
+  return h.Right > h.Left && X >= h.Left && X < h.Right && Y >= h.Top && Y < h.Bottom;
+}
+
 void TExtStringGrid::UpdatePressMode(int X, int Y) {
-  select_.ResizeHot = false;
-  if (SelectionResizer && SelectionRectangle) {
-    TRect h = SelectionResizeHandle();
-    select_.ResizeHot = h.Right > h.Left && X >= h.Left && X < h.Right && Y >= h.Top && Y < h.Bottom;
-  }
+  select_.ResizeHot = OnResizeHandle(X, Y);
   int c = -1, r = -1;
   MouseToCell(X, Y, c, r);
   int mode = pmNone;

@@ -452,6 +452,50 @@ TEST_F(GridInputTest, AdvanceOntoAControlCellTellsOnCellChangingAgain) {
   }
 }
 
+// Shift with the arrows widens a block from its anchor; reaching a merged area takes the area
+// whole and keeps the anchor.
+TEST_F(GridInputTest, ShiftArrowsOntoAMergedAreaWidenTheBlockFromItsAnchor) {
+  struct Case {
+    int key;
+    TGridRect sel;  // after the key, Shift held
+  } cases[] = {
+      {Qt::Key_Up, {3, 2, 3, 3}},
+      {Qt::Key_Left, {1, 1, 3, 3}},   // onto a covered cell of the 2 x 2 area at (1, 1)
+      {Qt::Key_Right, {3, 1, 3, 3}},  // out of the area again: still from (3, 3)
+      {Qt::Key_Down, {3, 2, 3, 3}},
+  };
+  Load();
+  ASSERT_TRUE(grid->MergeCells(1, 1, 2, 2));
+  grid->FocusCell(3, 3, true);
+  for (const Case& k : cases) {
+    Key(k.key, Qt::ShiftModifier);
+    EXPECT_EQ(grid->Selection(), k.sel) << "key " << k.key;
+  }
+}
+
+// A markup cell is edited without its tags unless EditWithTags; plain text is edited as it is.
+TEST_F(GridInputTest, MarkupCellsEditWithTheirTagsOnlyWithEditWithTags) {
+  struct Case {
+    bool withTags;
+    const char* cell;
+    const char* edited;
+  } cases[] = {
+      {false, "<B>bold</B> text", "bold text"},
+      {true, "<B>bold</B> text", "<B>bold</B> text"},
+      {false, "a < b", "a < b"},
+  };
+  Load();
+  for (const Case& k : cases) {
+    grid->EditWithTags = k.withTags;
+    grid->SetCells(2, 3, k.cell);
+    grid->FocusCell(2, 3, true);
+    Key(Qt::Key_F2);
+    EXPECT_EQ(EditorText(), k.edited) << k.cell << " with tags " << k.withTags;
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(grid->Cells(2, 3), k.cell) << "Escape keeps the cell as it was";
+  }
+}
+
 TEST_F(GridInputTest, AdvanceIsBoundedAndAppendsBeforeFootersAndRightFixedColumns) {
   grid->Navigation()->AdvanceOnEnter = true;
   grid->Navigation()->AdvanceInsert = true;

@@ -23,6 +23,15 @@ struct ClickStep {
 
 void ClickAt(GridInputTest& t, int c, int r, Qt::MouseButton b = Qt::LeftButton) { t.ClickCell(c, r, b); }
 
+// Column 0 scrolls (no fixed column) and a row is hidden; RowSelect as given.
+std::function<void(TExtStringGrid*)> Column0AndHiddenRow(bool RowSelect) {
+  return [RowSelect](TExtStringGrid* g) {
+    g->SetFixedCols(0);
+    g->MouseActions()->RowSelect = RowSelect;
+    g->HideRows(6, 6);
+  };
+}
+
 const ClickStep kClicks[] = {
     {"ClickMovesTheCurrentCell", nullptr, [](GridInputTest& t) { ClickAt(t, 3, 4); }, {3, 4},
      "Sel ClickCell(4,3) Click ", nullptr},
@@ -86,6 +95,33 @@ const ClickStep kClicks[] = {
        g->SetCells(2, 2, "cell://R7C3");
      },
      [](GridInputTest& t) { ClickAt(t, 2, 2); }, {3, 7}, "Anchor(cell://R7C3) Click Sel ", nullptr},
+    // Column 0 holds the node signs: while rows are hidden a press there selects nothing,
+    // unless rows are selected there.
+    {"Column0TakesNoPressWhileRowsAreHidden", Column0AndHiddenRow(false),
+     [](GridInputTest& t) { ClickAt(t, 0, 3); }, {1, 1}, "", nullptr},
+    {"Column0SelectsWithRowsShown", [](TExtStringGrid* g) { g->SetFixedCols(0); },
+     [](GridInputTest& t) { ClickAt(t, 0, 3); }, {0, 3}, "Sel ClickCell(3,0) Click ", nullptr},
+    {"Column0SelectsWithRowSelect", Column0AndHiddenRow(true), [](GridInputTest& t) { ClickAt(t, 0, 3); }, {0, 3},
+     "Sel ClickCell(3,0) Click ", nullptr},
+    // A double click near a border of the sort row (inside the cell, so the first click's release
+    // sorts once) sizes the column; its own release sorts nothing more.
+    {"DoubleClickSizingOnTheSortRowSortsOnce",
+     [](TExtStringGrid* g) {
+       g->SetFixedRows(2);
+       g->SetOptions(g->Options() | goColSizing);
+       g->MouseActions()->AutoSizeColOnDblClick = true;
+       g->SortSettings()->SetRow(1);
+       g->SortSettings()->SetShow(true);
+       for (int r = 2; r < 10; ++r) g->SetCells(2, r, std::to_string(19 - r));
+     },
+     [](GridInputTest& t) {
+       TRect h = t.grid->CellRect(2, 1);
+       t.DoubleClick(h.Right - 4, (h.Top + h.Bottom) / 2);
+     },
+     {1, 2}, "ClickCell(1,2) ",
+     [](GridInputTest&, TExtStringGrid* g) {
+       for (int r = 2; r < 10; ++r) EXPECT_EQ(g->Cells(2, r), std::to_string(r + 8)) << "row " << r;
+     }},
 };
 
 class ClickTable : public GridInputTest, public ::testing::WithParamInterface<ClickStep> {};

@@ -169,6 +169,19 @@ std::string Row1(TExtStringGrid* g) {
   return s;
 }
 
+// A right press and release in the middle of a column move: the move goes on to the left release.
+void RightReleaseMidMove(GridMoveTest& t) {
+  TPoint a = t.Mid(1, 0), b = t.Mid(3, 0);
+  t.Press(a);
+  t.MoveTo(b);
+  t.Mouse(QEvent::MouseButtonPress, b.X, b.Y, Qt::RightButton);
+  t.Mouse(QEvent::MouseButtonRelease, b.X, b.Y, Qt::RightButton);
+  EXPECT_EQ(t.grid->GridState(), gsColMoving) << "the move goes on";
+  EXPECT_EQ(t.grid->Cells(1, 1), "1:1") << "nothing moved at the right release";
+  t.MoveTo(t.Mid(4, 0));
+  t.Release(t.Mid(4, 0));
+}
+
 const MoveStep kMoves[] = {
     {"ReleaseOnAnotherColumnMovesIt", nullptr, [](GridMoveTest& t) { t.Drag(t.Mid(1, 0), t.Mid(3, 2)); },
      "0:1 2:1 3:1 1:1 4:1 ", gsNormal},
@@ -195,19 +208,9 @@ const MoveStep kMoves[] = {
     {"OnColumnMoveAllowingAnotherColumn",
      [](DragGrid* g) { g->OnColumnMove = [](TObject*, int c, bool& allow) { allow = c != 1; }; },
      [](GridMoveTest& t) { t.Drag(t.Mid(2, 0), t.Mid(3, 0)); }, "0:1 1:1 3:1 2:1 4:1 ", gsNormal},
-    {"RightReleaseWhileMovingIsSwallowed", nullptr,
-     [](GridMoveTest& t) {
-       TPoint a = t.Mid(1, 0), b = t.Mid(3, 0);
-       t.Press(a);
-       t.MoveTo(b);
-       t.Mouse(QEvent::MouseButtonPress, b.X, b.Y, Qt::RightButton);
-       t.Mouse(QEvent::MouseButtonRelease, b.X, b.Y, Qt::RightButton);
-       EXPECT_EQ(t.grid->GridState(), gsColMoving) << "the move goes on";
-       EXPECT_EQ(t.grid->Cells(1, 1), "1:1") << "nothing moved at the right release";
-       t.MoveTo(t.Mid(4, 0));
-       t.Release(t.Mid(4, 0));
-     },
-     "0:1 2:1 3:1 4:1 1:1 ", gsNormal},
+    {"RightReleaseWhileMovingIsSwallowed", nullptr, RightReleaseMidMove, "0:1 2:1 3:1 4:1 1:1 ", gsNormal},
+    {"RightReleaseWhileThePlatformMovesIsSwallowed", [](DragGrid* g) { g->EnhRowColMove = false; },
+     RightReleaseMidMove, "0:1 2:1 3:1 4:1 1:1 ", gsNormal},
     {"ReleaseOverAFixedColumnMovesNothing", nullptr, [](GridMoveTest& t) { t.Drag(t.Mid(2, 0), t.Mid(0, 3)); },
      "0:1 1:1 2:1 3:1 4:1 ", gsNormal},
     {"ReleaseRightOfTheColumnsMovesNothing", nullptr,
@@ -350,6 +353,27 @@ TEST_F(GridMoveTest, ADragStartsBeyondThreePixels) {
     MoveTo(TPoint(p.X + s.Dx, p.Y + s.Dy));
     EXPECT_EQ(dg->Runs.size(), s.Runs) << s.Dx << "," << s.Dy;
     Release(TPoint(p.X + s.Dx, p.Y + s.Dy));
+  }
+}
+
+// The mouse taken onto the selection's resize handle sizes the selection: no drag starts there.
+TEST_F(GridMoveTest, NoDragStartsOnTheHotResizeHandle) {
+  struct Case {
+    bool resizer;
+    size_t runs;
+  } cases[] = {{false, 1}, {true, 0}};
+  DragSource({1, 1, 3, 3});
+  grid->SelectionRectangle = true;
+  for (const Case& k : cases) {
+    grid->SelectionResizer = k.resizer;
+    dg->Runs.clear();
+    grid->SetSelection({1, 1, 3, 3});
+    TRect h = grid->SelectionResizeHandle();
+    TPoint at((h.Left + h.Right) / 2, (h.Top + h.Bottom) / 2);
+    Press(Mid(2, 2));
+    MoveTo(at);
+    EXPECT_EQ(dg->Runs.size(), k.runs) << "resizer " << k.resizer;
+    Release(at);
   }
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "controls/grid/ExtGridEditors.h"
+#include "controls/grid/ExtGridMarkupControls.h"
 #include "controls/markup/MarkupText.h"
 #include "platform/gui/FormImage.h"
 #include "platform/gui/RecordingCanvas.h"
@@ -216,10 +217,14 @@ TEST_F(RadioTest, AGroupKeepingItsChoiceAsTextWritesTheItemAndSpaceStepsThroughI
   grid->FocusCell(2, 2, true);
   Key(Qt::Key_Space);
   EXPECT_EQ(grid->GetRadioIndex(2, 2), 0) << "an index naming no item steps to the first";
-  grid->AddRadio(2, 2, false, -3, {"x", "y", "z"});
-  Key(Qt::Key_Space);
-  EXPECT_EQ(grid->GetRadioIndex(2, 2), 0);
   EXPECT_EQ(grid->Cells(2, 2), "2:2") << "a group keeping its choice as an index writes no text";
+  // Any negative index, not only -1, keeps the choice as the cell's text.
+  grid->AddRadio(2, 2, false, -3, {"x", "y", "z"});
+  grid->SetCells(2, 2, "y");
+  EXPECT_EQ(grid->GetRadioIndex(2, 2), 1) << "the text names the choice";
+  Key(Qt::Key_Space);
+  EXPECT_EQ(grid->Cells(2, 2), "z");
+  EXPECT_EQ(grid->GetRadioIndex(2, 2), 2);
   grid->FocusCell(1, 2, true);
   grid->SetOptions(grid->Options() & ~goEditing);
   Key(Qt::Key_Space);
@@ -446,6 +451,29 @@ TEST_F(RadioTest, MarkupControlsAnswerPressesOnThemAndThePressesBesideSelectTheC
   Click(Centre(check).X, Centre(check).Y);
   EXPECT_EQ(grid->Cells(1, 2), after);
   EXPECT_EQ(clicks.size(), 4u);
+}
+
+// The editor of a markup control (F2's first control) opens over the control as it is drawn,
+// beside a check box as well.
+TEST_F(RadioTest, AMarkupControlsEditorOpensWhereTheControlIsDrawn) {
+  const bool checkBoxes[] = {false, true};
+  grid->SetColWidths(1, 320);
+  grid->SetRowHeights(2, 40);
+  for (bool box : checkBoxes) {
+    grid->SetCells(1, 2, "<B>x</B> <CONTROL TYPE=\"EDIT\" ID=\"e1\" VALUE=\"abc\" WIDTH=\"60\">");
+    if (box) grid->AddCheckBox(1, 2, false, false);
+    TRect value;
+    for (const TCanvasOp& op : Record(1, 2).Ops())
+      if (op.Kind == okText && op.Text == "abc") value = op.R;
+    Unrecord();
+    ASSERT_GT(value.Width(), 0) << rec.Dump();
+    grid->EditFirstControl(1, 2);
+    TControlEdit* e = grid->ControlEditor();
+    ASSERT_TRUE(e->Visible()) << "check box " << box;
+    EXPECT_LE(e->Left(), value.Left) << "check box " << box << ": the editor starts at the control";
+    EXPECT_GT(e->Left() + 8, value.Left) << "check box " << box;
+    SendKeyEvent(e, Qt::Key_Return);
+  }
 }
 
 TEST_F(RadioTest, MarkupBesideACheckBoxIsHitWhereItIsDrawn) {
