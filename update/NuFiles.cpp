@@ -236,9 +236,18 @@ bool TNetUpdate::RunAndWait(const std::string& CommandLine, const std::string& a
     window->SetPosition(poScreenCenter);
     window->SetCaption(utility_->StatusCaption);
     window->SetClientSize(300, 170);
+    // No copy-files animation here: at its place a line says what is copied.
+    std::string files;
+    for (size_t i = 1; i < argv.size(); ++i)
+      if (!argv[i].empty() && argv[i][0] != '-') files += (files.empty() ? "" : ", ") + ExtractFileName(argv[i]);
+    auto* copying = new TLabel(window.get());
+    copying->SetParent(window.get());
+    copying->SetBounds(10, 10, 280, 60);
+    copying->SetWordWrap(true);
+    copying->SetCaption("Copying files: " + files);
     auto* message = new TLabel(window.get());
     message->SetParent(window.get());
-    message->SetBounds(10, 80, 280, 40);
+    message->SetBounds(10, copying->Top() + copying->Height() + 8, 280, 40);
     message->SetWordWrap(true);
     message->SetCaption(utility_->StatusMessage);
     window->Show();

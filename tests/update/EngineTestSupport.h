@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -78,9 +79,11 @@ public:
   }
   int RunAndWait(const std::vector<std::string>& argv, const std::string& appendOutputTo) override {
     Waited.push_back(argv);
+    if (WhileRunning) WhileRunning();
     return ExitCode;
   }
   std::vector<std::vector<std::string>> Started, Waited;
+  std::function<void()> WhileRunning;  // called as the program waited for runs
   int FailWith = 0;
   int ExitCode = 0;
 };

@@ -1,5 +1,7 @@
 // The file step, the actions, the texts, the finishing step and the restart
 // through the updater, over the file transport.
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
 #include "platform/gui/Windows.h"
 #include "platform/gui/testing/GuiTest.h"
 #include "tests/update/CabWriter.h"
@@ -159,6 +161,39 @@ TEST_F(FilesStep, TargetsEmptyCreatedAndChangedBeforeTheDownload) {
   EXPECT_EQ(ReadBytes(app + "/new/deeper/b.txt"), "B");
   EXPECT_FALSE(fs::exists(app + "/c.txt"));
   EXPECT_EQ(Tree(cwd), std::vector<std::string>{});
+}
+
+// While the patch program runs, a small window says what is copied where the
+// copy-files animation would play, with the utility's message below it.
+TEST_F(FilesStep, WhileThePatchProgramRunsASmallWindowSaysWhatIsCopied) {
+  WriteBytes(srv + "prog.pat", "patch");
+  Load(Files({Url("prog.pat") + "localversion={APP}\\my prog"}));
+  nu.SetApplyPatch(true);
+  TNetUpdateUtility utility(nullptr);
+  utility.ShowAnimation = true;
+  utility.StatusCaption = "Updating Velmaron";
+  utility.StatusMessage = "Please wait";
+  nu.SetUtility(&utility);
+  std::vector<std::string> seen;
+  launcher.WhileRunning = [&] {
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+      TCustomForm* f = Screen->Forms(i);
+      if (f->Caption() != "Updating Velmaron" || !f->Visible()) continue;
+      seen.push_back(std::to_string(f->ClientWidth()) + "x" + std::to_string(f->ClientHeight()));
+      int bottom = 0;  // of the line above
+      for (int k = 0; k < f->ControlCount(); ++k)
+        if (auto* label = dynamic_cast<TLabel*>(f->Controls(k))) {
+          seen.push_back(std::to_string(label->Left()) + "," + std::to_string(label->Top() - bottom) + ": " +
+                         label->Caption());
+          bottom = label->Top() + label->Height();
+        }
+    }
+  };
+  EXPECT_EQ(nu.DownloadFiles(), 0);
+  EXPECT_EQ(seen, (std::vector<std::string>{"300x170", "10,10: Copying files: prog.pat, my prog",
+                                            "10,8: Please wait"}))
+      << "left, top (the message: pixels below the line above)";
+  nu.SetUtility(nullptr);
 }
 
 TEST_F(FilesStep, PatchFilesRunThePatchProgramAsAnArgumentList) {
