@@ -354,6 +354,8 @@ class TNetUpdate : public TComponent {
   const std::vector<std::string>& Refusals() const { return refusals_; }
   // Texts of refused redirects and stopped downloads (statuses 967 and 968).
   const std::vector<std::string>& Problems() const { return problems_; }
+  // True when a refused file was refused because it came over plain http.
+  bool PlainRefused() const { return plainRefused_; }
   // The restart that would put the program's own files in place was refused.
   bool ProgramUpdateRefused() const { return programUpdateRefused_; }
   // Files of the last file step that arrived and were put in place or handed on.
@@ -496,6 +498,7 @@ class TNetUpdate : public TComponent {
   std::string limitWhy_;             // what the download limit is, for its text
   std::vector<std::string> refusals_, problems_;
   bool programUpdateRefused_ = false;
+  bool plainRefused_ = false;
   int installed_ = 0;
   int runLock_ = -1;               // holds the run directory against stale-folder cleaning
 };

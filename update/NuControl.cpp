@@ -69,6 +69,7 @@ void TNetUpdate::Refuse(const std::string& what, bool file, int id) {
   DoStatus(id, what, 11, 4);
   LogFree(FormatStatus(id, what));
   if (file) refusals_.push_back(what);
+  if (file && id == 966) plainRefused_ = true;
 }
 
 void TNetUpdate::Problem(int id, const std::string& param, int statusCode, int errCode) {
@@ -196,6 +197,7 @@ int TNetUpdate::ReadControlFile() {
   GetControlFileURL(url);
   credentialOrigin_ = OriginOf(url);
   refusals_.clear();
+  plainRefused_ = false;
   problems_.clear();
   programUpdateRefused_ = false;
   installed_ = 0;

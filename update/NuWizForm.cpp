@@ -531,7 +531,8 @@ void TNUWIZ::ShowEndPage() {
     FitLabel(Label7, nothing ? NothingInstalled : PartlyInstalled, kPageWidth);
     std::string text = NotInstalled;
     for (const std::string& r : refused) text += "\r" + r;
-    text += "\r\r" + ServeOverHttps;
+    // Only what plain http brought is helped by https.
+    if (netUpdate_->PlainRefused()) text += "\r\r" + ServeOverHttps;
     if (!restart.empty()) text += "\r\r" + restart;
     restart = text;
   }
