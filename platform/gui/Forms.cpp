@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
@@ -193,6 +194,10 @@ int TCustomForm::MenuBarHeight() const {
   return std::max(menuBar_->sizeHint().height(), 20);
 }
 
+namespace {
+int ScrollBarExtent(QWidget* w) { return w->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, w); }
+}  // namespace
+
 void TCustomForm::LayoutWindow() {
   if (!peer_) return;
   int mh = MenuBarHeight();
@@ -200,16 +205,139 @@ void TCustomForm::LayoutWindow() {
     menuBar_->setVisible(mh > 0);
     menuBar_->setGeometry(0, 0, width_, mh);
   }
-  if (client_) client_->setGeometry(0, mh, width_, std::max(0, height_ - mh));
+  if (client_ && (hShown_ || vShown_)) {
+    // The client moves under its view; the bars lie over its right and bottom edges.
+    const TRect view = ClientRect();
+    client_->setGeometry(-hpos_, -vpos_, std::max(range_.cx, view.Right), std::max(range_.cy, view.Bottom));
+    if (vbar_) vbar_->setGeometry(view.Right, 0, ScrollBarExtent(vbar_), view.Bottom);
+    if (hbar_) hbar_->setGeometry(0, view.Bottom, view.Right, ScrollBarExtent(hbar_));
+    for (QScrollBar* b : {hbar_, vbar_})
+      if (b) b->raise();
+  } else if (client_) {
+    client_->setGeometry(0, mh, width_, std::max(0, height_ - mh));
+  }
 }
 
 TRect TCustomForm::ClientRect() const {
   if (subWindow_) {
-    // An MDI child's caption and frame belong to its sub-window.
+    // An MDI child's caption and frame belong to its sub-window; its scroll bars are no client area.
     QMargins m = subWindow_->contentsMargins();
-    return TRect(0, 0, std::max(0, width_ - m.left() - m.right()), std::max(0, height_ - m.top() - m.bottom()));
+    const int bar = vShown_ || hShown_ ? ScrollBarExtent(subWindow_) : 0;
+    return TRect(0, 0, std::max(0, width_ - m.left() - m.right() - (vShown_ ? bar : 0)),
+                 std::max(0, height_ - m.top() - m.bottom() - (hShown_ ? bar : 0)));
   }
   return TRect(0, 0, width_, std::max(0, height_ - MenuBarHeight()));
+}
+
+namespace {
+// How far the controls inside a bar along the top or bottom edge reach: its buttons need their
+// width across, which the bar's own alignment does not give. (Side bars scroll themselves.)
+TSize ContentExtent(const TControl* c) {
+  TSize r{0, 0};
+  if (const auto* w = dynamic_cast<const TWinControl*>(c))
+    for (int i = 0; i < w->ControlCount(); ++i) {
+      const TControl* k = w->Controls(i);
+      if (!k->Visible() || k->Align() != alNone) continue;
+      r.cx = std::max(r.cx, k->Left() + k->Width());
+      r.cy = std::max(r.cy, k->Top() + k->Height());
+    }
+  return r;
+}
+}  // namespace
+
+TSize TCustomForm::ScrollRange() const {
+  // As the class library counts it: controls placed from the top left reach out, controls
+  // aligned to the right or bottom edge need their room besides; client-aligned ones fill the view.
+  // A bar along the top or bottom also needs, across, what its own controls reach.
+  int right = 0, bottom = 0, rightRoom = 0, bottomRoom = 0;
+  for (int i = 0; i < ControlCount(); ++i) {
+    const TControl* c = Controls(i);
+    if (!c->Visible()) continue;
+    switch (c->Align()) {
+      case alNone:
+        if ((c->Anchors() & (akLeft | akRight)) == akLeft) right = std::max(right, c->Left() + c->Width());
+        if ((c->Anchors() & (akTop | akBottom)) == akTop) bottom = std::max(bottom, c->Top() + c->Height());
+        break;
+      case alLeft: right = std::max(right, c->Left() + c->Width()); break;
+      case alTop:
+        bottom = std::max(bottom, c->Top() + c->Height());
+        right = std::max(right, c->Left() + ContentExtent(c).cx);
+        break;
+      case alRight: rightRoom += c->Width(); break;
+      case alBottom:
+        bottomRoom += c->Height();
+        right = std::max(right, c->Left() + ContentExtent(c).cx);
+        break;
+      default: break;
+    }
+  }
+  return TSize{right + rightRoom, bottom + bottomRoom};
+}
+
+void TCustomForm::AlignControls(TControl* AControl) {
+  TWinControl::AlignControls(AControl);
+  UpdateScrollBars();
+}
+
+void TCustomForm::AdjustClientRect(TRect& Rect) {
+  TWinControl::AdjustClientRect(Rect);
+  // A scrolled child aligns its controls in the whole extent, not in the part in view.
+  if (hShown_) Rect.Right = std::max(Rect.Right, Rect.Left + range_.cx);
+  if (vShown_) Rect.Bottom = std::max(Rect.Bottom, Rect.Top + range_.cy);
+}
+
+void TCustomForm::UpdateScrollBars() {
+  if (!subWindow_ || !client_ || scrollUpdating_ || destroying_) return;
+  scrollUpdating_ = true;
+  const TSize range = ScrollRange();
+  const QMargins m = subWindow_->contentsMargins();
+  const int w = std::max(0, width_ - m.left() - m.right()), h = std::max(0, height_ - m.top() - m.bottom());
+  const int bar = ScrollBarExtent(subWindow_);
+  bool needV = range.cy > h;
+  const bool needH = range.cx > w - (needV ? bar : 0);
+  needV = range.cy > h - (needH ? bar : 0);
+  const bool changed = needH != hShown_ || needV != vShown_ || range.cx != range_.cx || range.cy != range_.cy;
+  range_ = range;
+  if (needH != hShown_ || needV != vShown_) {
+    hShown_ = needH;
+    vShown_ = needV;
+    auto make = [this](QScrollBar*& b, Qt::Orientation o) {
+      if (b) return;
+      b = new QScrollBar(o, peer_);
+      b->setFocusPolicy(Qt::NoFocus);
+      QObject::connect(b, &QScrollBar::valueChanged, b, [this] { ScrollBarMoved(); });
+    };
+    if (needH) make(hbar_, Qt::Horizontal);
+    if (needV) make(vbar_, Qt::Vertical);
+    TWinControl::AlignControls(nullptr);  // in the view the bars leave
+  }
+  if (changed || hShown_ || vShown_) {
+    const TRect view = ClientRect();
+    auto set = [](QScrollBar* b, bool shown, int range, int page) {
+      if (!b) return;
+      b->setRange(0, shown ? std::max(0, range - page) : 0);
+      b->setPageStep(std::max(1, page));
+      b->setSingleStep(8);
+      b->setVisible(shown);
+    };
+    set(hbar_, hShown_, range_.cx, view.Right);
+    set(vbar_, vShown_, range_.cy, view.Bottom);
+    hpos_ = hbar_ && hShown_ ? hbar_->value() : 0;
+    vpos_ = vbar_ && vShown_ ? vbar_->value() : 0;
+    LayoutWindow();
+  }
+  scrollUpdating_ = false;
+}
+
+void TCustomForm::ScrollBarMoved() {
+  hpos_ = hbar_ && hShown_ ? hbar_->value() : 0;
+  vpos_ = vbar_ && vShown_ ? vbar_->value() : 0;
+  LayoutWindow();
+}
+
+void TCustomForm::ScrollTo(int X, int Y) {
+  if (hbar_ && hShown_) hbar_->setValue(X);
+  if (vbar_ && vShown_) vbar_->setValue(Y);
 }
 
 void TCustomForm::SetClientSize(int W, int H) {
@@ -232,8 +360,9 @@ void TCustomForm::UpdatePeerGeometry() {
       subWindow_->setGeometry(left_, top_, width_, height_);
     }
     QMargins m = subWindow_->contentsMargins();
-    TRect c = ClientRect();
-    peer_->setGeometry(m.left(), m.top(), c.Right, c.Bottom);
+    // The whole inside of the frame: the scroll bars, when shown, are the peer's too.
+    peer_->setGeometry(m.left(), m.top(), std::max(0, width_ - m.left() - m.right()),
+                       std::max(0, height_ - m.top() - m.bottom()));
   } else {
     peer_->setGeometry(left_, top_, width_, height_);
   }

@@ -119,6 +119,11 @@ class TCustomForm : public TWinControl {
   void Next();
   void Previous();
   QMdiArea* MdiArea() const { return mdiArea_; }
+  // An MDI child smaller than its controls scrolls: the extent its controls need (those placed
+  // from the top left, and the room of those aligned to an edge), and where it is scrolled to.
+  TSize ScrollRange() const;
+  TPoint ScrollPosition() const { return TPoint(hpos_, vpos_); }
+  void ScrollTo(int X, int Y);
   TCustomForm* MDIFrame() const { return frame_; }  // the frame of an MDI child
   QMdiSubWindow* SubWindow() const { return subWindow_; }
 
@@ -134,6 +139,8 @@ class TCustomForm : public TWinControl {
   void CreateWnd() override;
   void DestroyWnd() override;
   void ClientAreaAligned(const TRect& Remaining) override;
+  void AlignControls(TControl* AControl) override;
+  void AdjustClientRect(TRect& Rect) override;
   bool PaintsItself() const override { return true; }
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void CMDialogKey(TMessage& Message) override;
@@ -158,6 +165,8 @@ class TCustomForm : public TWinControl {
   void MenuChanged();
   void RebuildMenuBar();
   void LayoutWindow();
+  void UpdateScrollBars();
+  void ScrollBarMoved();
   void MdiChildActivated(TCustomForm* Child);
   int MenuBarHeight() const;
   void DeferFocus(TWinControl* Control);
@@ -202,6 +211,11 @@ class TCustomForm : public TWinControl {
   int formWidth_ = 0, formHeight_ = 0;
   TRect restoreBounds_{};
   bool shownNormal_ = false;  // the MDI child has been on the screen at its own size
+  class QScrollBar* hbar_ = nullptr;
+  class QScrollBar* vbar_ = nullptr;
+  bool hShown_ = false, vShown_ = false, scrollUpdating_ = false;
+  int hpos_ = 0, vpos_ = 0;
+  TSize range_{};
   int busy_ = 0;
   bool releasePending_ = false;
   bool releasing_ = false;

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 
+#include "devices/Univers.h"
+#include "devices/Longi2c.h"
 #include "tests/app/MainTestFixture.h"
 
 namespace {
@@ -281,6 +283,30 @@ TEST_F(MainStartTest, WindowCommandsFollowTheChildren) {
   delete child;
   f->UpdateMenuItems(nullptr);
   EXPECT_FALSE(f->WindowTileItem->Enabled());
+}
+
+// Tiled five at the window's own size, the universal and device windows are smaller than their
+// controls: they scroll, so Send, Read All and the last cells can be reached.
+TEST_F(MainStartTest, TiledWindowsSmallerThanTheirControlsScroll) {
+  TfrmMain* f = Start();
+  for (TMenuItem* item : {f->mnu2K, f->mnu4Kx8, f->mnuExpert, f->mnuUniversal, f->mnuCustom}) {
+    item->Click();
+    Application->ProcessMessages();
+  }
+  ASSERT_EQ(f->MDIChildCount(), 5);
+  f->WindowTileItem->Click();
+  Application->ProcessMessages();
+  for (TCustomForm* w : {static_cast<TCustomForm*>(frmUniversal), static_cast<TCustomForm*>(frmLongI2C)}) {
+    SCOPED_TRACE(w->Caption());
+    const TSize need = w->ScrollRange();
+    const TRect view = w->ClientRect();
+    ASSERT_TRUE(need.cx > view.Right || need.cy > view.Bottom) << "the tiled window is smaller than its controls";
+    w->ScrollTo(need.cx, need.cy);
+    Application->ProcessMessages();
+    const TPoint at = w->ScrollPosition();
+    EXPECT_GE(at.X + view.Right, need.cx) << "the far right is reachable";
+    EXPECT_GE(at.Y + view.Bottom, need.cy) << "the bottom is reachable";
+  }
 }
 
 using MainNoDriverTest = TMainWindowTest<TDeadAdapter>;

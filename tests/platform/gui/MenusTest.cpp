@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QScrollBar>
+
 #include <QAction>
 #include <QApplication>
 #include <QMdiArea>
@@ -9,6 +11,7 @@
 #include <QMouseEvent>
 
 #include "GuiProbes.h"
+#include "platform/gui/ExtCtrls.h"
 #include "platform/gui/FormImage.h"
 #include "platform/gui/Menus.h"
 #include "platform/gui/testing/GuiTest.h"
@@ -152,6 +155,64 @@ TEST_F(Menus, ChildOpenedMaximisedIsRestoredToItsFormSize) {
         delete f;
       }
   }
+}
+
+// A child smaller than its controls scrolls: bars for the directions it lacks room in, and the
+// controls at the far end reachable; a client-aligned control fills the whole extent.
+TEST_F(Menus, ChildSmallerThanItsControlsScrollsToThem) {
+  auto [frame, window] = MakeFrame();
+  (void)window;
+  frame->SetBounds(0, 0, 900, 700);
+  TForm* child = MakeChild("Controls", false);
+  auto* far = new TProbe(child);
+  far->SetBounds(380, 10, 40, 20);  // the rightmost control
+  far->SetParent(child);
+  auto* low = new TProbe(child);
+  low->SetBounds(10, 300, 80, 25);  // the lowest
+  low->SetParent(child);
+  auto* bar = new TPanel(child);  // a bar along the top whose last button reaches out
+  bar->SetAlign(alTop);
+  bar->SetHeight(30);
+  bar->SetParent(child);
+  auto* button = new TProbe(child);
+  button->SetBounds(400, 2, 50, 20);
+  button->SetParent(bar);
+  auto* fill = new TProbe(child);
+  fill->SetAlign(alClient);
+  fill->SetParent(child);
+  low->BringToFront();
+  far->BringToFront();
+  struct Case {
+    int width, height;
+    bool horz, vert;
+  };
+  const Case cases[] = {{600, 500, false, false}, {600, 200, false, true}, {280, 500, true, false}, {280, 200, true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+    child->SetBounds(0, 0, c.width, c.height);
+    Application->ProcessMessages();
+    EXPECT_EQ(child->ScrollRange().cx, 450);
+    EXPECT_EQ(child->ScrollRange().cy, 325);
+    std::vector<QScrollBar*> shown;
+    for (QScrollBar* b : child->Peer()->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly))
+      if (b->isVisibleTo(child->Peer())) shown.push_back(b);
+    int h = 0, v = 0;
+    for (QScrollBar* b : shown) (b->orientation() == Qt::Horizontal ? h : v)++;
+    EXPECT_EQ(h, c.horz ? 1 : 0);
+    EXPECT_EQ(v, c.vert ? 1 : 0);
+    const TRect view = child->ClientRect();
+    EXPECT_EQ(fill->Width(), std::max(450, view.Right));
+    EXPECT_EQ(fill->Top() + fill->Height(), std::max(325, view.Bottom));
+    child->ScrollTo(10000, 10000);
+    // At the far end the rightmost control shows across, the lowest one down.
+    const QRect r(button->Peer()->mapTo(child->Peer(), QPoint(0, 0)), button->Peer()->size());
+    EXPECT_TRUE(r.left() >= 0 && r.right() < view.Right) << r.left() << ".." << r.right();
+    const QRect d(low->Peer()->mapTo(child->Peer(), QPoint(0, 0)), low->Peer()->size());
+    EXPECT_TRUE(d.top() >= 0 && d.bottom() < view.Bottom) << d.top() << ".." << d.bottom();
+    child->ScrollTo(0, 0);
+  }
+  child->BeforeDestruction();
+  delete child;
 }
 
 TEST_F(Menus, MdiChildMenusMergeByGroupIndexAndUnmerge) {
