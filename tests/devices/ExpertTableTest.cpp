@@ -101,6 +101,9 @@ TEST_F(ExpertWindowTest, DataColumnTakesTheRestButNeverBelowItsMinimum) {
   w->SetBounds(0, 0, 900, 470);
   const int wide = w->grdData->ColWidths(ecData);
   EXPECT_EQ(wide, w->grdData->ClientWidth() - 89 - (53 + 38 + 37 + 38 + 161));
+  // A narrow window scrolls with its grid as wide as its controls: wide other columns leave the
+  // Data column less than nothing.
+  w->grdData->SetColWidths(ecNotes, 2000);
   w->SetBounds(0, 0, 200, 300);
   EXPECT_EQ(w->grdData->ColWidths(ecData), TfrmMessage::MinDataWidth);
 }
