@@ -109,6 +109,8 @@ using TClickCellEvent = std::function<void(TObject* Sender, int ARow, int ACol)>
 using TClipboardEvent = std::function<void(TObject* Sender, bool& Allow)>;
 using TClipboardCellEvent =
     std::function<void(TObject* Sender, int ACol, int ARow, std::string& Value, bool& Allow)>;
+using TClipboardWideCellEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, std::u16string& Value, bool& Allow)>;
 using TEndRowSizeEvent = std::function<void(TObject* Sender, int ARow)>;
 using TComboChangeEvent =
     std::function<void(TObject* Sender, int ACol, int ARow, int AItemIndex, const std::string& ASelection)>;
@@ -686,6 +688,8 @@ class TExtStringGrid : public TBaseGrid {
   TClickCellEvent OnDblClickCell, OnClickCell, OnRightClickCell;
   TClipboardEvent OnClipboardCopy, OnClipboardCut, OnClipboardPaste;
   TClipboardCellEvent OnClipboardBeforePasteCell;
+  // A pasted field in the wide-text form ("|\\" and two bytes a character), decoded.
+  TClipboardWideCellEvent OnClipboardBeforePasteWideCell;
   TEndRowSizeEvent OnEndRowSize;
   TComboChangeEvent OnComboChange;
   TComboObjectChangeEvent OnComboObjectChange;
@@ -788,7 +792,11 @@ class TExtStringGrid : public TBaseGrid {
   virtual bool ValidateWideCell(const std::u16string& Value);
   // 16
   virtual void RemoveRowsEx(int ARow, int ACount);
+  // Removal by moving the texts (and property objects) of the rows below up: the row heights
+  // stay where they are; the current row stays, or goes to FixedRows when it is gone.
+  virtual void RemoveRowsDirect(int ARow, int ACount);
   virtual void RemoveRows(int ARow, int ACount);
+  // An ARow outside 0 .. RowCount raises EInvalidGridOperation "Grid index out of range".
   virtual void InsertRows(int ARow, int ACount);
   virtual void RemoveCols(int ACol, int ACount);
   virtual void InsertCols(int ACol, int ACount);
@@ -1785,8 +1793,11 @@ class TExtStringGrid : public TBaseGrid {
   int PasteAt(int ACol, int ARow);
   int PasteTextAt(int ACol, int ARow, const std::string& Text);
   void SaveCellsToStream(const TGridRect& ARect, TStream* Stream);
-  // Nothing changes unless the whole rest of the stream is a good cell block.
+  // Nothing changes unless the whole rest of the stream is a good cell block. The cells are
+  // placed whatever the grid's editing settings (a paste obeys them).
   int LoadCellsFromStream(TPoint APoint, TStream* Stream);
+  // The cell's stored text is in the wide-text form.
+  bool IsWideTextCell(int ACol, int ARow);
   void CopyCellsToPrivateFormat(const TGridRect& ARect);
   void CopyRTFCell(int ACol, int ARow);
   // Columns: most fields in a line; rows: lines.
@@ -1797,7 +1808,8 @@ class TExtStringGrid : public TBaseGrid {
   std::string ClipboardTextOf(const TGridRect& R, bool SelectedOnly);
   // The private format of a block (GridCellIO.h) and its paste; Written gets the block's cells.
   std::string EncodeCells(const TGridRect& R);
-  int PasteEncodedCells(TPoint At, const std::string& Bytes, TGridRect& Written);
+  // Direct: every cell of the block is placed (no paste rule, no editing test).
+  int PasteEncodedCells(TPoint At, const std::string& Bytes, TGridRect& Written, bool Direct = false);
   // A read block's texts for the paste rule, and its properties and graphics for the cells
   // the rule may change (all with FullGrid) from At on.
   static TCellBlock CellBlockTexts(const TGridCellBlock& Block);
@@ -1806,6 +1818,10 @@ class TExtStringGrid : public TBaseGrid {
   std::string ClipboardIdentity();
   // Origin: the copy's top-left when the cells came from this grid, else (-1, -1).
   virtual void CellsPasted(TPoint Origin, const TGridRect& ARect, bool Copied);
+  // Progress of a copy (rows of the text built) and of a paste (rows stored); empty here.
+  enum TClipboardStage { csStart, csRow, csEnd };
+  virtual void ClipboardCopyProgress(TClipboardStage Stage, int ARow);
+  virtual void ClipboardPasteProgress(TClipboardStage Stage, int ARow);
   void ResetColumnOrder();
   // A column (row) moves as a move by mouse moves it, with what it carries; the column order
   // list is made first when it is empty, and follows the column.
@@ -1821,6 +1837,10 @@ class TExtStringGrid : public TBaseGrid {
   TClipboardOffer ReadClipboardOffer();
   std::string ClipboardCellText(int ACol, int ARow);
   TGridRect ClipboardRange(bool& SelectedOnly);
+  // Grown to hold whole every merged area on its corners.
+  TGridRect WidenOverMergedCorners(TGridRect R) const;
+  // The rich text into one cell when it may change; false when it may not.
+  bool PasteRtfAt(int ACol, int ARow, const std::string& Rtf);
   bool BlockIsFullGrid(const TGridRect& R);
   TPoint copyOrigin_{-1, -1};
   bool copied_ = false;

@@ -146,6 +146,7 @@ std::string TExtStringGrid::ClipboardTextOf(const TGridRect& R, bool SelectedOnl
   }
   std::string out;
   for (int r : rows) {
+    ClipboardCopyProgress(csRow, r);
     for (size_t k = 0; k < cols.size(); ++k) {
       if (k) out += '\t';
       out += ClipboardCellText(cols[k], r);
@@ -220,11 +221,13 @@ int TExtStringGrid::LoadCellsFromStream(TPoint APoint, TStream* Stream) {
   std::string bytes(static_cast<size_t>(left), '\0');
   if (Stream->Read(bytes.data(), left) != left) return 0;
   TGridRect written;
-  return PasteEncodedCells(APoint, bytes, written);
+  return PasteEncodedCells(APoint, bytes, written, true);
 }
 
+bool TExtStringGrid::IsWideTextCell(int ACol, int ARow) { return GridCells(ACol, ARow).rfind("|\\", 0) == 0; }
+
 // The whole stream is checked first; nothing changes when it is not good.
-int TExtStringGrid::PasteEncodedCells(TPoint At, const std::string& Bytes, TGridRect& Written) {
+int TExtStringGrid::PasteEncodedCells(TPoint At, const std::string& Bytes, TGridRect& Written, bool Direct) {
   TGridCellBlock b;
   std::string error;
   if (!DecodeCellBlock(Bytes, b, error)) return 0;
@@ -270,11 +273,20 @@ int TExtStringGrid::PasteEncodedCells(TPoint At, const std::string& Bytes, TGrid
     }
     n = h.ColCount * h.RowCount;
     CellsChanged(TRect(0, 0, ColCount() - 1, RowCount() - 1));
+  } else if (Direct) {
+    for (const TGridCellRecord& c : b.Cells) {
+      const int col = At.X + c.Cell->Col - h.Left, row = At.Y + c.Cell->Row - h.Top;
+      if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) continue;
+      SetCellRecorded(RealColIndex(col), row, c.Cell->Cell);
+    }
+    n = h.ColCount * h.RowCount;
+    CellsChanged(TRect(RealColIndex(At.X), At.Y, RealColIndex(std::min(ColCount() - 1, At.X + h.ColCount - 1)),
+                       std::min(RowCount() - 1, At.Y + h.RowCount - 1)));
   } else {
     n = PasteCellsAt(At.X, At.Y, texts);
   }
   Written = TGridRect{At.X, At.Y, At.X + h.ColCount - 1, At.Y + h.RowCount - 1};
-  PasteCellProperties(b, At, h.FullGrid);
+  PasteCellProperties(b, At, h.FullGrid || Direct);
   const bool ours = h.ID == ClipboardIdentity();
   CellsPasted(ours ? TPoint(copyOrigin_.X, copyOrigin_.Y) : TPoint(-1, -1), Written, copied_);
   Invalidate();
@@ -336,6 +348,7 @@ void TExtStringGrid::CopyRTFCell(int ACol, int ARow) {
 
 void TExtStringGrid::CopyRangeToClipboard(const TGridRect& ARect, bool SelectedOnly) {
   copyOrigin_ = TPoint(ARect.Left, ARect.Top);
+  ClipboardCopyProgress(csStart, ARect.Top);
   TDataObject d;
   d.SetText(ClipboardTextOf(ARect, SelectedOnly));
   if (navigation_->AllowRTFClipboard) {
@@ -344,12 +357,26 @@ void TExtStringGrid::CopyRangeToClipboard(const TGridRect& ARect, bool SelectedO
   }
   if (navigation_->AllowFmtClipboard) d.SetData(GridCellsFormat(), EncodeCells(ARect));
   Clipboard()->SetDataObject(d);
+  ClipboardCopyProgress(csEnd, ARect.Bottom);
+}
+
+TGridRect TExtStringGrid::WidenOverMergedCorners(TGridRect R) const {
+  const TPoint corners[] = {{R.Left, R.Top}, {R.Right, R.Top}, {R.Left, R.Bottom}, {R.Right, R.Bottom}};
+  for (const TPoint& k : corners) {
+    if (k.X < 0 || k.Y < 0 || k.X >= ColCount() || k.Y >= RowCount() || !IsMergedCell(k.X, k.Y)) continue;
+    const TPoint b = BaseCell(k.X, k.Y), span = CellSpan(k.X, k.Y);
+    R.Left = std::min(R.Left, b.X);
+    R.Top = std::min(R.Top, b.Y);
+    R.Right = std::max(R.Right, b.X + span.X);
+    R.Bottom = std::max(R.Bottom, b.Y + span.Y);
+  }
+  return R;
 }
 
 // The range a copy of the selection covers, and whether only selected lines count in it.
 TGridRect TExtStringGrid::ClipboardRange(bool& SelectedOnly) {
   SelectedOnly = mouseActions_->DisjunctRowSelect() || mouseActions_->DisjunctColSelect();
-  if (!SelectedOnly) return Selection();
+  if (!SelectedOnly) return WidenOverMergedCorners(Selection());
   const int c0 = IncludeFixedCells ? 0 : FixedCols(), r0 = IncludeFixedCells ? 0 : FixedRows();
   return TGridRect{c0, r0, ColCount() - 1, RowCount() - 1};
 }
@@ -375,7 +402,7 @@ void TExtStringGrid::CutSelectionToClipboard() {
       if (rc < static_cast<int>(colSelect_.size()) && colSelect_[static_cast<size_t>(rc)]) ClearCols(c, 1);
     }
   } else {
-    TGridRect s = Selection();
+    const TGridRect& s = range;  // what was copied
     for (int r = s.Top; r <= s.Bottom; ++r)
       for (int c = s.Left; c <= s.Right; ++c) {
         const int rc = RealColIndex(c);
@@ -432,8 +459,7 @@ int TExtStringGrid::PasteAt(int ACol, int ARow) {
       return PasteEncodedCells(TPoint(ACol, ARow), o.Bytes, w);
     }
     case TClipboardOffer::okRtf:
-      if (navigation_->AllowClipboardAlways || IsEditableCell(RealColIndex(ACol), ARow))
-        SetCellTextOrCheck(RealColIndex(ACol), ARow, o.Bytes);
+      PasteRtfAt(ACol, ARow, o.Bytes);
       return 0;
     case TClipboardOffer::okText:
       return PasteTextAt(ACol, ARow, o.Bytes);
@@ -442,21 +468,47 @@ int TExtStringGrid::PasteAt(int ACol, int ARow) {
   }
 }
 
+bool TExtStringGrid::PasteRtfAt(int ACol, int ARow, const std::string& Rtf) {
+  if (!navigation_->AllowClipboardAlways && !IsEditableCell(RealColIndex(ACol), ARow)) return false;
+  SetCellTextOrCheck(RealColIndex(ACol), ARow, Rtf);
+  return true;
+}
+
 void TExtStringGrid::PasteSelectionFromClipboard() {
   TClipboardOffer o = ReadClipboardOffer();
+  TGridRect s = Selection();
+  if (Options() & goRowSelect) s.Left = FixedCols();
   if (o.Kind == TClipboardOffer::okText) {
     TCellBlock b = ParseClipboardText(o.Bytes);
-    TGridRect s = Selection();
-    if (Options() & goRowSelect) s.Left = FixedCols();
     PasteCellsIntoSelection(b);
     CellsPasted(TPoint(-1, -1), TGridRect{s.Left, s.Top, s.Left + b.Cols - 1, s.Top + b.Rows - 1}, copied_);
     return;
   }
-  TGridRect s = Selection();
-  PasteAt((Options() & goRowSelect) ? FixedCols() : s.Left, s.Top);
+  // The private block's texts or the rich text fill a larger selection as pasted text does
+  // (a whole grid replaced is no block to repeat).
+  TCellBlock texts;
+  if (o.Kind == TClipboardOffer::okCells) {
+    TGridCellBlock b;
+    std::string error;
+    if (DecodeCellBlock(o.Bytes, b, error) && !b.Header->FullGrid) texts = CellBlockTexts(b);
+  } else if (o.Kind == TClipboardOffer::okRtf) {
+    texts.Cols = texts.Rows = 1;
+    texts.Values = {o.Bytes};
+    texts.Absent = {0};
+  }
+  TUndoStepScope step(UndoRedo());
+  std::function<void(int)> fill;
+  if (navigation_->AllowSmartClipboard && texts.Cols > 0) fill = PlanSmartFill(s, texts);
+  int pasted = 0;
+  if (o.Kind == TClipboardOffer::okRtf) pasted = PasteRtfAt(s.Left, s.Top, o.Bytes) ? 1 : 0;
+  else pasted = PasteAt(s.Left, s.Top);
+  if (pasted > 0 && fill) fill(pasted);
+  Invalidate();
 }
 
 void TExtStringGrid::CellsPasted(TPoint, const TGridRect&, bool) {}
+void TExtStringGrid::ClipboardCopyProgress(TClipboardStage, int) {}
+void TExtStringGrid::ClipboardPasteProgress(TClipboardStage, int) {}
 
 void TExtStringGrid::ResetColumnOrder() {
   columnOrder_.clear();

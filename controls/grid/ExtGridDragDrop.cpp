@@ -95,7 +95,9 @@ bool TExtStringGrid::OleDragMouseMove(TPoint P, bool ColumnData) {
   if (accept && !ColumnData) {
     if (r == 0 && TopRow() > FixedRows()) SetTopRow(TopRow() - 1);
     else if (r == TopRow() + VisibleRowCount()) SetTopRow(std::min(TopRow() + 1, std::max(FixedRows(), RowCount() - 1)));
-    if (ole_.Pace++ % 2 == 0) {
+    // Paced by the grid's timer: a step makes the count odd, the next tick even again.
+    if (ole_.Pace % 2 == 0) {
+      ++ole_.Pace;
       if (c == 0 && LeftCol() > FixedCols()) SetLeftCol(LeftCol() - 1);
       else if (c == LeftCol() + VisibleColCount() && LeftCol() + 1 < ColCount()) SetLeftCol(LeftCol() + 1);
     }

@@ -318,6 +318,7 @@ void TExtStringGrid::StopGridTimer() {
 bool TExtStringGrid::GridTimer(TMessage& Message) {
   if (Message.WParam != kGridTimer) return false;
   ++hover_.TimerTicks;
+  ++ole_.Pace;  // lets the next drag-over scroll a column
   LookupIdleTick();
   std::shared_ptr<bool> alive = AliveFlag();
   if (Hovering && !(ComponentState() & csDesigning) && hover_.MouseInside) {

@@ -76,7 +76,8 @@ void TExtStringGrid::PlaceCellControls() {
 }
 
 void TExtStringGrid::InsertRows(int ARow, int ACount) {
-  if (ACount <= 0 || ARow < 0 || ARow > RowCount()) return;
+  if (ACount <= 0) return;
+  if (ARow < 0 || ARow > RowCount()) throw EInvalidGridOperation("Grid index out of range");
   CloseEditForLines();
   int real = ARow >= RowCount() ? AllRowCount() : RealRowIndex(ARow);
   for (int i = 0; i < hiddenRows_->Count(); ++i) {
@@ -152,6 +153,25 @@ void TExtStringGrid::RemoveRows(int ARow, int ACount) {
 }
 
 void TExtStringGrid::RemoveRowsEx(int ARow, int ACount) { RemoveRows(ARow, ACount); }
+
+void TExtStringGrid::RemoveRowsDirect(int ARow, int ACount) {
+  if (ARow < 0 || ARow >= RowCount() || ACount <= 0) return;
+  ACount = std::min(ACount, RowCount() - ARow);
+  std::vector<int> heights;
+  for (int r = ARow; r < RowCount(); ++r) heights.push_back(RowHeights(r));
+  const int oldRow = Row(), oldTop = TopRow();
+  BeginUpdate();
+  RemoveRows(ARow, ACount);
+  for (int r = ARow; r < RowCount(); ++r) SetRowHeights(r, heights[static_cast<size_t>(r - ARow)]);
+  if (RowCount() > oldRow) {
+    SetRow(oldRow);
+    SetTopRow(std::max(FixedRows(), std::min(oldTop, MaxTopRow())));
+  } else if (FixedRows() < RowCount()) {
+    SetRow(FixedRows());
+    SetTopRow(FixedRows());
+  }
+  EndUpdate();
+}
 void TExtStringGrid::RemoveMergedRows(int ARow, int ACount) { RemoveRows(ARow, ACount); }
 
 void TExtStringGrid::RemoveSelectedRows() {

@@ -17,6 +17,7 @@
 #include "platform/gui/WinWindow.h"
 #include "platform/gui/Windows.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/Win1252.h"
 
 namespace {
 
@@ -403,7 +404,14 @@ bool TExtStringGrid::PasteOneCell(int ACol, int ARow, std::string Value) {
   const int rc = RealColIndex(ACol);
   if (!navigation_->AllowClipboardAlways && !IsEditableCell(rc, ARow)) return false;
   bool allow = true;
-  if (OnClipboardBeforePasteCell) OnClipboardBeforePasteCell(this, rc, ARow, Value, allow);
+  if (Value.rfind("|\\", 0) == 0) {
+    // The wide-text form is decoded: the cell stores its characters, never the form.
+    std::u16string wide = ExtUtil::DecodeWideText(Value);
+    if (OnClipboardBeforePasteWideCell) OnClipboardBeforePasteWideCell(this, rc, ARow, wide, allow);
+    Value = Utf16ToUtf8(wide);
+  } else if (OnClipboardBeforePasteCell) {
+    OnClipboardBeforePasteCell(this, rc, ARow, Value, allow);
+  }
   if (!allow) return false;
   SetCellRecorded(rc, ARow, Value);
   return true;
@@ -464,8 +472,10 @@ int TExtStringGrid::PasteCellsAt(int ACol, int ARow, const TCellBlock& Block) {
     SetColCount(ACol + cols);
   }
   int read = 0, lastC = ACol, lastR = ARow;
+  ClipboardPasteProgress(csStart, ARow);
   for (int i = 0; i < rows; ++i) {
     const int r = ARow + i;
+    ClipboardPasteProgress(csRow, r);
     for (int j = 0; j < cols; ++j) {
       if (Block.IsAbsent(j, i)) continue;
       const int c = ACol + j;
@@ -477,6 +487,7 @@ int TExtStringGrid::PasteCellsAt(int ACol, int ARow, const TCellBlock& Block) {
       }
     }
   }
+  ClipboardPasteProgress(csEnd, ARow + rows - 1);
   CellsChanged(TRect(RealColIndex(ACol), ARow, RealColIndex(lastC), lastR));
   return read;
 }

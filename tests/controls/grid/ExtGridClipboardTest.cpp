@@ -15,6 +15,7 @@
 #include <fstream>
 #include <random>
 
+#include "controls/grid/ExtUtil.h"
 #include "controls/grid/GridCellIO.h"
 #include "platform/grid/GridStore.h"
 #include "platform/gui/Clipbrd.h"
@@ -65,6 +66,10 @@ TEST_F(ClipboardTest, CopyPutsTheTextLayoutOtherProgramsRead) {
       {"markup kept", {"<b>bold</b>"}, 1, [this] { grid->Navigation()->CopyHTMLTagsToClipboard = true; }, "<b>bold</b>"},
       {"rich text as its words", {"{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}Gr\\'fc\\'dfe\\par zwei\\tab drei}"}, 1,
        nullptr, "\"Gr\xC3\xBC\xC3\x9F" "e\nzwei\tdrei\""},
+      // Last: the selection on the first cell of a 2 x 2 merge copies the whole area (each
+      // covered cell reads as its area, through the cell accessor).
+      {"a merged corner widens the copy", {"M"}, 1, [this] { grid->ClearAll(), grid->MergeCells(1, 1, 2, 2); },
+       "M\tM\r\nM\tM\r\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -217,6 +222,98 @@ TEST_F(ClipboardTest, SmartFillDecidesTheSeriesBeforeAnythingChanges) {
   Clipboard()->SetAsText("3\r\n5\r\n");
   grid->PasteSelectionFromClipboard();
   for (int r = 1; r <= 5; ++r) EXPECT_EQ(grid->Cells(1, r), std::to_string(1 + 2 * r));
+}
+
+// The private format and rich text fill a larger selection as text does; the private block
+// loads into a grid without editing; wide-text fields are decoded and offered as such.
+TEST_F(ClipboardTest, PrivateAndRichPastesFillTheSelectionAndBlocksLoadWithoutEditing) {
+  grid->Navigation()->AllowSmartClipboard = true;
+  const std::string rtf = "{\\rtf1\\ansi r}";
+  const struct {
+    const char* name;
+    bool fmt;
+    std::vector<std::string> source;  // row 1 from column 1; empty: rich text on the clipboard
+    const char* filled;               // row 3, columns 1..4
+  } cases[] = {
+      {"one cell in the private format", true, {"7"}, "7 7 7 7"},
+      {"two cells in the private format: a series", true, {"1", "2"}, "1 2 3 4"},
+      {"rich text", false, {}, "{\\rtf1\\ansi r} {\\rtf1\\ansi r} {\\rtf1\\ansi r} {\\rtf1\\ansi r}"},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->Navigation()->AllowFmtClipboard = k.fmt;
+    grid->Navigation()->AllowRTFClipboard = !k.fmt;
+    if (k.source.empty()) {
+      TDataObject d;
+      d.SetData(RichTextFormat(), rtf);
+      Clipboard()->SetDataObject(d);
+    } else {
+      for (size_t i = 0; i < k.source.size(); ++i) grid->SetCells(1 + int(i), 1, k.source[i]);
+      grid->SetSelection({1, 1, int(k.source.size()), 1});
+      grid->CopySelectionToClipboard();
+    }
+    grid->SetSelection({1, 3, 4, 3});
+    grid->PasteSelectionFromClipboard();
+    std::string row;
+    for (int c = 1; c <= 4; ++c) row += (c > 1 ? " " : "") + grid->Cells(c, 3);
+    EXPECT_EQ(row, k.filled);
+  }
+
+  // A block of two cells, one coloured, into a grid that does not edit.
+  grid->SetCells(1, 1, "a"), grid->SetCells(2, 1, "b");
+  grid->SetColors(2, 1, clRed);
+  TMemoryStream m;
+  grid->SaveCellsToStream({1, 1, 2, 1}, &m);
+  grid->SetOptions(grid->Options() & ~goEditing);
+  m.SetPosition(0);
+  EXPECT_EQ(grid->LoadCellsFromStream(TPoint(2, 6), &m), 2);
+  EXPECT_EQ(grid->Cells(2, 6), "a");
+  EXPECT_EQ(grid->Cells(3, 6), "b");
+  EXPECT_EQ(grid->Colors(3, 6), clRed);
+  grid->SetOptions(grid->Options() | goEditing);
+
+  // A wide-text field: the wide handler sees its characters, the cell stores them as text.
+  std::u16string seen;
+  int plain = 0;
+  grid->OnClipboardBeforePasteCell = [&](TObject*, int, int, std::string&, bool&) { ++plain; };
+  grid->OnClipboardBeforePasteWideCell = [&](TObject*, int c, int r, std::u16string& v, bool&) {
+    seen = v + u"@" + char16_t('0' + c) + char16_t('0' + r);
+    v += u"!";
+  };
+  grid->PasteTextAt(1, 7, ExtUtil::EncodeWideText(u"\u00e9t\u00e9") + "\tplain");
+  EXPECT_EQ(seen, u"\u00e9t\u00e9@17");
+  EXPECT_EQ(grid->GridCells(1, 7), "\xC3\xA9t\xC3\xA9!");
+  EXPECT_FALSE(grid->IsWideTextCell(1, 7));
+  EXPECT_EQ(plain, 1) << "only the plain field goes to the plain handler";
+  grid->SetGridCells(2, 7, ExtUtil::EncodeWideText(u"w"));
+  EXPECT_TRUE(grid->IsWideTextCell(2, 7));
+}
+
+// The two progress hooks hear the start, every row and the end of a copy and of a paste.
+class TProgressGrid : public TExtStringGrid {
+ public:
+  using TExtStringGrid::TExtStringGrid;
+  std::string heard;
+  void ClipboardCopyProgress(TClipboardStage Stage, int ARow) override { heard += "c" + Say(Stage, ARow); }
+  void ClipboardPasteProgress(TClipboardStage Stage, int ARow) override { heard += "p" + Say(Stage, ARow); }
+  static std::string Say(TClipboardStage Stage, int ARow) {
+    return std::string(Stage == csStart ? "<" : Stage == csRow ? "" : ">") + std::to_string(ARow) + " ";
+  }
+};
+
+TEST_F(ClipboardTest, CopyAndPasteReportTheirProgressByRow) {
+  TProgressGrid* g = new TProgressGrid(form);
+  g->SetParent(form);
+  g->SetColCount(4), g->SetRowCount(6);
+  g->SetOptions(g->Options() | goEditing);
+  g->SetSelection({1, 1, 2, 3});
+  g->CopySelectionToClipboard();
+  EXPECT_EQ(g->heard, "c<1 c1 c2 c3 c>3 ");
+  g->heard.clear();
+  g->SetSelection({1, 4, 1, 4});
+  g->PasteSelectionFromClipboard();
+  EXPECT_EQ(g->heard, "p<4 p4 p5 p6 p>6 ") << "rows 4, 5 and a grown row 6";
+  delete g;
 }
 
 TEST_F(ClipboardTest, CutEmptiesWhatMayChangeAndFreesOnlyTheirProperties) {

@@ -111,6 +111,34 @@ TEST_F(DropTest, TheGridTakesOnlyTheKindsItAcceptsWhereItAcceptsThem) {
 
 // What a file manager offers: copy or move, proposing one. A dropped file is only read, so the
 // source keeps it whatever it proposed; text follows the proposal.
+// Text dragged over the column past the right edge scrolls one column at most per tick of the
+// grid's timer, however often the drag moves ("m" a drag-over there, "t" a tick; the ticks
+// count also between drags, so an odd one makes the next drag-over wait for the next tick).
+TEST_F(DropTest, DraggingPastTheRightEdgeScrollsOneColumnATick) {
+  const struct {
+    const char* steps;
+    int scrolled;
+  } cases[] = {{"m", 1}, {"mmmm", 1}, {"mtm", 2}, {"mmtmmtm", 3}, {"ttm", 1}, {"tm", 0}, {"tmtm", 1}};
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.steps);
+    TearDown();
+    SetUp();
+    grid->SetColCount(40);
+    const int left = grid->LeftCol();
+    for (const char* p = k.steps; *p; ++p) {
+      if (*p == 't') {
+        grid->Perform(WM_TIMER, 111, 0);
+        continue;
+      }
+      const int edge = grid->LeftCol() + grid->VisibleColCount();
+      const TRect cr = grid->CellRect(edge, 2);
+      ASSERT_GT(cr.Right, cr.Left) << "the column past the edge shows in part";
+      grid->OleDragMouseMove(grid->ClientToScreen(TPoint(cr.Left + 2, (cr.Top + cr.Bottom) / 2)), false);
+    }
+    EXPECT_EQ(grid->LeftCol() - left, k.scrolled);
+  }
+}
+
 TEST_F(DropTest, ADroppedFileIsCopiedAndDroppedTextTakesTheProposedAction) {
   const std::string csv = (std::filesystem::temp_directory_path() / ("velmaron-fm-" + std::to_string(getpid()) + ".csv")).string();
   std::ofstream(csv, std::ios::binary) << "a,b\r\n";

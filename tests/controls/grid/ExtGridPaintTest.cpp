@@ -674,8 +674,9 @@ TEST_F(GridPaintTest, RemovalAndInsertionClampTheirIndexes) {
   grid->RemoveRows(-1, 2);
   grid->RemoveRows(10, 1);
   grid->RemoveRows(3, 0);
-  grid->InsertRows(-1, 2);
-  grid->InsertRows(11, 1);
+  EXPECT_THROW(grid->InsertRows(-1, 2), EInvalidGridOperation);
+  EXPECT_THROW(grid->InsertRows(11, 1), EInvalidGridOperation);
+  grid->InsertRows(11, 0);  // nothing to insert: no index is read
   EXPECT_EQ(grid->RowCount(), 10);
   grid->RemoveRows(8, 100);  // cut to the rows that exist
   EXPECT_EQ(grid->RowCount(), 8);

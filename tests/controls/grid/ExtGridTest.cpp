@@ -209,11 +209,43 @@ TEST_F(ExtGridTest, InsertAndRemoveRowsCarryTextsHeightsColoursAndFlags) {
   EXPECT_EQ(grid->RowHeights(5), 40);
   EXPECT_EQ(grid->Cells(1, 6), "r6");
   EXPECT_FALSE(grid->RowModified(6));
-  // Out-of-range requests do nothing.
+  // Out-of-range removals do nothing; an insertion outside the grid raises, changing nothing.
   grid->RemoveRows(-1, 3);
   grid->RemoveRows(10, 1);
-  grid->InsertRows(11, 1);
+  EXPECT_THROW(grid->InsertRows(11, 1), EInvalidGridOperation);
   EXPECT_EQ(grid->RowCount(), 10);
+}
+
+// Removal by moving the texts up: texts and colours move, the heights stay by position, and
+// the current row stays where it was (or goes to the first data row when the grid got shorter).
+TEST_F(ExtGridTest, RemoveRowsDirectMovesTextsUpAndLeavesHeightsInPlace) {
+  const struct {
+    const char* name;
+    int row, count, current;
+    int rowCount, currentAfter;
+    const char* texts;  // column 1 from row 1
+    int heightOf4;      // row 4's height afterwards
+  } cases[] = {
+      {"two rows from 3", 3, 2, 6, 8, 6, "r1 r2 r5 r6 r7 r8 r9", 40},
+      {"the last rows, the current one among them", 7, 5, 8, 7, 1, "r1 r2 r3 r4 r5 r6", 40},
+      {"out of range", 10, 1, 2, 10, 2, "r1 r2 r3 r4 r5 r6 r7 r8 r9", 40},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->SetRowCount(10);
+    for (int r = 0; r < 10; ++r) grid->SetRowHeights(r, r == 4 ? 40 : 20);
+    for (int r = 1; r < 10; ++r) grid->SetCells(1, r, "r" + std::to_string(r)), grid->SetColors(2, r, r == 5 ? clRed : clNone);
+    grid->SetRow(k.current);
+    grid->RemoveRowsDirect(k.row, k.count);
+    EXPECT_EQ(grid->RowCount(), k.rowCount);
+    EXPECT_EQ(grid->Row(), k.currentAfter);
+    std::string texts;
+    for (int r = 1; r < grid->RowCount(); ++r) texts += (r > 1 ? " " : "") + grid->Cells(1, r);
+    EXPECT_EQ(texts, k.texts);
+    EXPECT_EQ(grid->RowHeights(4), k.heightOf4);
+    for (int r = 1; r < grid->RowCount(); ++r)
+      EXPECT_EQ(grid->Colors(2, r) == clRed, grid->Cells(1, r) == "r5") << "the colour moves with its text, row " << r;
+  }
 }
 
 TEST_F(ExtGridTest, RemovedRowsDoNotReappearWhenTheGridGrows) {
