@@ -322,6 +322,8 @@ TEST_F(NodesTest, AutomaticRowInsertAndDeleteKeepTheTree) {
       {"delete an unfolded node", false, false, 1, {"d2", "d3", "d4", "d5"}, -1},
       {"delete a folded node", true, false, 1, {"d2", "d3", "d4", "d5"}, -1},
   };
+  int reported = -1;
+  grid->OnAutoInsertRow = grid->OnAutoDeleteRow = [&](TObject*, int r) { reported = r; };
   for (const auto& k : cases) {
     SCOPED_TRACE(k.name);
     grid->RemoveAllNodes();
@@ -330,8 +332,7 @@ TEST_F(NodesTest, AutomaticRowInsertAndDeleteKeepTheTree) {
     for (int r = 1; r < 6; ++r) grid->FreeCellProperties(0, r);
     grid->AddNode(1, 3);
     if (k.fold) grid->ContractNode(1);
-    int reported = -1;
-    grid->OnAutoInsertRow = grid->OnAutoDeleteRow = [&](TObject*, int r) { reported = r; };
+    reported = -1;
     if (k.insert) grid->DoAutoInsertRow(k.row);
     else grid->DoAutoDeleteRow(k.row);
     EXPECT_EQ(reported, k.row);
