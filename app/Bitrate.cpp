@@ -91,9 +91,10 @@ void TfrmBitrate::FormShow(TObject*) {
 
 void TfrmBitrate::btnOKClick(TObject*) {
   // A value the edit has not checked yet (OK by the keyboard) is checked now.
-  double v = LowestKHz;
+  // An emptied field would read as the edit's minimum, 1 KHz: it is refused like 0.
+  double v = LowestKHz - 1;
   try {
-    v = edtFrequency->Value();
+    if (!Trim(edtFrequency->Text()).empty()) v = edtFrequency->Value();
   } catch (const Exception&) {
     v = LowestKHz - 1;
   }

@@ -278,6 +278,11 @@ void TfrmEditor::PutToken(const std::string& Token) {
   grdWrite->SetEditorMode(false);
   grdWrite->SetCells(ActiveColumn, 1, Token);
   tokensEdited_ = true;
+  // Typing goes on in the cell after the token; keys left on the buttons would be lost.
+  const int next = std::min(ActiveColumn + 1, grdWrite->ColCount() - 1);
+  if (grdWrite->CanFocus()) grdWrite->SetFocus();
+  grdWrite->SetCol(next);
+  ActiveColumn = next;
 }
 
 std::string TfrmEditor::DataText() const {

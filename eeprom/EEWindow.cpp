@@ -791,6 +791,13 @@ void TEEWindow::HexKeyDown(WORD& Key) {
 }
 
 void TEEWindow::TextKeyPress(char& Key) {
+  // A character without a Windows-1252 byte has no byte to store: refused, the byte stays.
+  const char32_t typed = KeyPressTypedChar();
+  if (Key == '?' && typed != 0 && typed != U'?') {
+    Key = 0;
+    MessageBeep(0);
+    return;
+  }
   if (!EEPrintableKey(Key)) return;
   const int c = stgText->Col(), r = stgText->Row();
   if (c < 0 || r < 1) return;

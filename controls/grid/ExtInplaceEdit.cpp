@@ -8,6 +8,7 @@
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/Messages.h"
 #include "platform/gui/Windows.h"
+#include "platform/rtl/Win1252.h"
 
 namespace {
 // Characters of a text (UTF-8 sequences count once).
@@ -239,7 +240,7 @@ void TExtInplaceEdit::EditChar(char32_t Ch) {
 bool TExtInplaceEdit::MaskFilled() const {
   if (!IsMasked() || SelLength() != 0) return false;
   const TMaskLayout& m = Layout();
-  return EditText().find(m.Blank()) == std::string::npos && m.NextInput(SelStart()) >= m.Length();
+  return EditText().find(m.Blank()) == std::string::npos && m.NextInput(MaskPosAt(SelStart())) >= m.Length();
 }
 
 // As Return would: the text is validated (a refusal keeps the cell) and the cursor goes on, also
@@ -311,7 +312,7 @@ void TExtInplaceEdit::DoEnter() {
   TPoint press;
   const bool byClick = grid_->TakeCaretPress(press);
   if (IsMasked() && !byClick && grid_->Navigation()->ImproveMaskSel) {
-    SetSel(0, 1);
+    SetSel(0, ByteOffsetOf(1));
     return;
   }
   if (!grid_->Navigation()->EditSelectAll) {
@@ -357,12 +358,11 @@ void TExtInplaceEdit::Paste() {
   if (IsMasked()) {
     // Pasted text is typed: every character must fit its mask position, or nothing is pasted.
     const TMaskLayout& m = Layout();
-    int p = m.NextInput(SelStart());
+    int p = m.NextInput(MaskPosAt(SelStart()));
     std::u16string w = ExtUtil::DecodeWideText(text);
     for (char16_t ch : w) {
-      if (p >= m.Length() || ch > 0x7F) return;
-      char c = static_cast<char>(ch);
-      if (!m.Fit(p, c)) return;
+      std::string c = Utf16ToUtf8(std::u16string(1, ch));
+      if (p >= m.Length() || !m.Fit(p, c)) return;
       p = m.NextInput(p + 1);
     }
     for (char16_t ch : w) EditChar(ch);

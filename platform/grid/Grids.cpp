@@ -1350,6 +1350,8 @@ void TCustomGrid::KeyDown(WORD& Key, TShiftState Shift) {
         break;
       case VK_TAB:
         if (!(options_ & goTabs) || (Shift & ssAlt)) return;
+        // The grid walks with it: the window system must not move the focus on as well.
+        Key = 0;
         moveAnchor = true;
         {
           int c = std::clamp(cur.X, fixedCols_, colCount_ - 1), r = std::clamp(cur.Y, fixedRows_, rowCount_ - 1);

@@ -1141,12 +1141,23 @@ char KeyPressChar(char32_t Ch) {
   return b >= 0 ? static_cast<char>(b) : '?';
 }
 
+namespace {
+char32_t typedChar = 0;
+}  // namespace
+
+char32_t KeyPressTypedChar() { return typedChar; }
+
 void TWinControl::WMChar(TMessage& m) {
   // The message carries the typed character; handlers see it as one byte. A byte they leave
   // alone keeps the typed character, one they change stands for its Windows-1252 character,
   // so no handler can put a partial UTF-8 sequence into the text.
   auto typed = static_cast<char32_t>(m.WParam);
   char c0 = KeyPressChar(typed), c = c0;
+  struct TTyped {
+    char32_t outer = typedChar;
+    ~TTyped() { typedChar = outer; }
+  } restore;
+  typedChar = typed;
   if (DoKeyPress(c)) {
     m.Result = 1;
     m.WParam = 0;

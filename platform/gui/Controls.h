@@ -119,6 +119,9 @@ TShiftState KeyboardStateToShiftState();
 // A typed character as key-press handlers see it: ASCII as itself, any other character as
 // its Windows-1252 byte, or '?' when it has none. WM_CHAR carries the character itself.
 char KeyPressChar(char32_t Ch);
+// While key-press handlers run: the character typed (0 outside them), so a handler can tell a
+// typed '?' from a character that has no Windows-1252 byte.
+char32_t KeyPressTypedChar();
 
 class TSizeConstraints : public TPersistent {
  public:

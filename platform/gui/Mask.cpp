@@ -1,5 +1,7 @@
 #include "platform/gui/Mask.h"
 
+#include <QChar>
+#include <QString>
 #include <cctype>
 
 #include "platform/rtl/SysUtils.h"
@@ -13,7 +15,27 @@ bool IsMaskChar(char c) {
   }
 }
 bool IsLetter(unsigned char c) { return std::isalpha(c) || c >= 0xC0; }
+
+std::string OneChar(char b) { return std::string(1, b); }
+
+std::string Joined(const std::vector<std::string>& chars) {
+  std::string s;
+  for (const std::string& c : chars) s += c;
+  return s;
+}
 }  // namespace
+
+std::vector<std::string> MaskChars(std::string_view Text) {
+  std::vector<std::string> r;
+  r.reserve(Text.size());
+  for (size_t i = 0; i < Text.size();) {
+    const size_t from = i;
+    char32_t c = 0;
+    DecodeUtf8Char(Text, i, c);
+    r.emplace_back(Text.substr(from, i - from));
+  }
+  return r;
+}
 
 // ================================================================ TMaskLayout
 TMaskLayout::TMaskLayout(const std::string& EditMask) {
@@ -96,6 +118,31 @@ bool TMaskLayout::Fit(int Pos, char& C) const {
   return true;
 }
 
+bool TMaskLayout::Fit(int Pos, std::string& Ch) const {
+  if (Ch.size() == 1) {
+    char c = Ch[0];
+    if (!Fit(Pos, c)) return false;
+    Ch[0] = c;
+    return true;
+  }
+  size_t end = 0;
+  char32_t u = 0;
+  if (Ch.empty() || !DecodeUtf8Char(Ch, end, u) || end != Ch.size()) return false;
+  if (Pos < 0 || Pos >= Length() || IsLiteral(Pos)) return false;
+  const TPos& p = pos_[static_cast<size_t>(Pos)];
+  bool ok = false;
+  switch (p.Kind) {
+    case 'L': case 'l': case 'A': case 'a': ok = QChar::isLetter(u); break;
+    case 'C': case 'c': ok = u >= 0xA0; break;  // the C1 controls are no characters to type
+    default: break;  // digits and signs are ASCII
+  }
+  if (!ok) return false;
+  if (p.Case == 1) u = QChar::toUpper(u);
+  if (p.Case == 2) u = QChar::toLower(u);
+  Ch = QString::fromUcs4(&u, 1).toStdString();
+  return true;
+}
+
 std::string TMaskLayout::EmptyEditText() const {
   std::string s;
   for (const TPos& p : pos_) s += p.Kind ? blank_ : p.Lit;
@@ -103,36 +150,39 @@ std::string TMaskLayout::EmptyEditText() const {
 }
 
 std::string TMaskLayout::EditTextFrom(const std::string& Value) const {
-  std::string s = EmptyEditText();
-  size_t v = 0;
-  for (int i = 0; i < Length() && v < Value.size(); ++i) {
+  std::vector<std::string> s = MaskChars(EmptyEditText());
+  const std::vector<std::string> v = MaskChars(Value);
+  size_t at = 0;
+  for (int i = 0; i < Length() && at < v.size(); ++i) {
     if (IsLiteral(i)) {
-      if (saveLiterals_) ++v;  // the value carries the literal here
+      if (saveLiterals_) ++at;  // the value carries the literal here
       continue;
     }
-    char c = Value[v++];
-    if (c != blank_ && c != ' ' && Fit(i, c)) s[static_cast<size_t>(i)] = c;
+    std::string c = v[at++];
+    if (c != OneChar(blank_) && c != " " && Fit(i, c)) s[static_cast<size_t>(i)] = c;
   }
-  return s;
+  return Joined(s);
 }
 
 std::string TMaskLayout::TextFrom(const std::string& EditText) const {
+  const std::vector<std::string> chars = MaskChars(EditText);
   std::string s;
   for (int i = 0; i < Length(); ++i) {
-    char c = i < static_cast<int>(EditText.size()) ? EditText[static_cast<size_t>(i)] : blank_;
+    const std::string c = i < static_cast<int>(chars.size()) ? chars[static_cast<size_t>(i)] : OneChar(blank_);
     if (IsLiteral(i)) {
       if (saveLiterals_) s += c;
     } else {
-      s += c == blank_ ? ' ' : c;
+      s += c == OneChar(blank_) ? " " : c;
     }
   }
   return s;
 }
 
 bool TMaskLayout::Complete(const std::string& EditText, int& BadPos) const {
+  const std::vector<std::string> chars = MaskChars(EditText);
   for (int i = 0; i < Length(); ++i) {
-    char c = i < static_cast<int>(EditText.size()) ? EditText[static_cast<size_t>(i)] : blank_;
-    if (IsRequired(i) && (c == blank_ || c == ' ')) {
+    const std::string c = i < static_cast<int>(chars.size()) ? chars[static_cast<size_t>(i)] : OneChar(blank_);
+    if (IsRequired(i) && (c == OneChar(blank_) || c == " ")) {
       BadPos = i;
       return false;
     }
@@ -155,10 +205,10 @@ int TMaskLayout::PrevInput(int Pos) const {
 
 std::string FormatMaskText(const std::string& EditMask, const std::string& Value) {
   TMaskLayout l(EditMask);
-  std::string s = l.EditTextFrom(Value);
-  for (int i = 0; i < l.Length(); ++i)
-    if (!l.IsLiteral(i) && s[static_cast<size_t>(i)] == l.Blank()) s[static_cast<size_t>(i)] = ' ';
-  return s;
+  std::vector<std::string> s = MaskChars(l.EditTextFrom(Value));
+  for (int i = 0; i < l.Length() && i < static_cast<int>(s.size()); ++i)
+    if (!l.IsLiteral(i) && s[static_cast<size_t>(i)] == OneChar(l.Blank())) s[static_cast<size_t>(i)] = " ";
+  return Joined(s);
 }
 
 // ================================================================ TCustomMaskEdit
@@ -180,13 +230,40 @@ void TCustomMaskEdit::SetEditMask(const std::string& v) {
 void TCustomMaskEdit::SetEditText(const std::string& v) {
   if (!IsMasked()) return TCustomEdit::SetText(v);
   // Laid position by position over the mask, literals kept in place.
-  std::string s = layout_.EmptyEditText();
-  for (int i = 0; i < layout_.Length() && i < static_cast<int>(v.size()); ++i) {
-    char c = v[static_cast<size_t>(i)];
-    if (!layout_.IsLiteral(i) && c != layout_.Blank() && layout_.Fit(i, c)) s[static_cast<size_t>(i)] = c;
+  std::vector<std::string> s = MaskChars(layout_.EmptyEditText());
+  const std::vector<std::string> chars = MaskChars(v);
+  for (int i = 0; i < layout_.Length() && i < static_cast<int>(chars.size()); ++i) {
+    std::string c = chars[static_cast<size_t>(i)];
+    if (!layout_.IsLiteral(i) && c != OneChar(layout_.Blank()) && layout_.Fit(i, c)) s[static_cast<size_t>(i)] = c;
   }
-  TCustomEdit::SetText(s);
+  TCustomEdit::SetText(Joined(s));
 }
+
+int TCustomMaskEdit::MaskPosAt(int ByteOffset) const {
+  int pos = 0;
+  for (size_t i = 0; i < text_.size() && static_cast<int>(i) < ByteOffset; ++pos) {
+    char32_t c = 0;
+    DecodeUtf8Char(text_, i, c);
+  }
+  return pos;
+}
+
+int TCustomMaskEdit::ByteOffsetOf(int Pos) const {
+  size_t i = 0;
+  for (int p = 0; p < Pos && i < text_.size(); ++p) {
+    char32_t c = 0;
+    DecodeUtf8Char(text_, i, c);
+  }
+  return static_cast<int>(i);
+}
+
+namespace {
+int OffsetOf(const std::vector<std::string>& chars, int Pos) {
+  size_t n = 0;
+  for (int i = 0; i < Pos && i < static_cast<int>(chars.size()); ++i) n += chars[static_cast<size_t>(i)].size();
+  return static_cast<int>(n);
+}
+}  // namespace
 
 std::string TCustomMaskEdit::Text() const { return IsMasked() ? layout_.TextFrom(text_) : text_; }
 
@@ -198,7 +275,7 @@ void TCustomMaskEdit::SetText(const std::string& v) {
 void TCustomMaskEdit::ValidateEdit() {
   int bad = -1;
   if (!IsMasked() || !modified_ || layout_.Complete(text_, bad)) return;
-  SetSel(bad, bad);
+  SetSel(ByteOffsetOf(bad), ByteOffsetOf(bad));
   PushToPeer();
   MessageBeep(0);
   throw EDBEditError("Invalid input value.  Use escape key to abandon changes");
@@ -211,58 +288,61 @@ void TCustomMaskEdit::Reset() {
 }
 
 void TCustomMaskEdit::BlankSelection() {
-  int s = SelStart(), e = s + SelLength();
-  std::string t = text_;
-  for (int i = s; i < e && i < layout_.Length(); ++i)
-    if (!layout_.IsLiteral(i)) t[static_cast<size_t>(i)] = layout_.Blank();
+  const int s = MaskPosAt(SelStart()), e = MaskPosAt(SelStart() + SelLength());
+  std::vector<std::string> t = MaskChars(text_);
+  for (int i = s; i < e && i < layout_.Length() && i < static_cast<int>(t.size()); ++i)
+    if (!layout_.IsLiteral(i)) t[static_cast<size_t>(i)] = OneChar(layout_.Blank());
   SaveUndo();
-  ReplaceText(t, s);
+  ReplaceText(Joined(t), OffsetOf(t, s));
 }
 
 void TCustomMaskEdit::InsertText(const std::string& s) {
   if (!IsMasked()) return TCustomEdit::InsertText(s);
   if (readOnly_) return;
   if (SelLength() > 0) BlankSelection();
-  std::string t = text_;
-  int caret = caret_;
-  // A position holds one byte: a character written in several (UTF-8) fits none.
-  bool multiByte = IsValidUtf8(s);
-  for (char c : s) {
+  // A position holds one character, however many bytes it takes.
+  std::vector<std::string> t = MaskChars(text_);
+  if (static_cast<int>(t.size()) < layout_.Length()) t.resize(static_cast<size_t>(layout_.Length()), OneChar(layout_.Blank()));
+  const int start = MaskPosAt(caret_);
+  int caret = start;
+  for (std::string c : MaskChars(s)) {
     int p = layout_.NextInput(caret);
-    if (p >= layout_.Length() || (multiByte && static_cast<unsigned char>(c) >= 0x80) || !layout_.Fit(p, c)) {
+    if (p >= layout_.Length() || !layout_.Fit(p, c)) {
       MessageBeep(0);
       break;
     }
     t[static_cast<size_t>(p)] = c;
     caret = p + 1;
   }
-  if (t == text_ && caret == caret_) return;
+  const std::string joined = Joined(t);
+  if (joined == text_ && caret == start) return;
   SaveUndo();
-  ReplaceText(t, std::min(layout_.NextInput(caret), layout_.Length()));
+  ReplaceText(joined, OffsetOf(t, std::min(layout_.NextInput(caret), layout_.Length())));
 }
 
 void TCustomMaskEdit::DeleteBack() {
   if (!IsMasked()) return TCustomEdit::DeleteBack();
   if (readOnly_) return;
   if (SelLength() > 0) return BlankSelection();
-  int p = layout_.PrevInput(caret_);
-  if (p < 0) return;
-  std::string t = text_;
-  t[static_cast<size_t>(p)] = layout_.Blank();
+  std::vector<std::string> t = MaskChars(text_);
+  int p = layout_.PrevInput(MaskPosAt(caret_));
+  if (p < 0 || p >= static_cast<int>(t.size())) return;
+  t[static_cast<size_t>(p)] = OneChar(layout_.Blank());
   SaveUndo();
-  ReplaceText(t, p);
+  ReplaceText(Joined(t), OffsetOf(t, p));
 }
 
 void TCustomMaskEdit::DeleteForward() {
   if (!IsMasked()) return TCustomEdit::DeleteForward();
   if (readOnly_) return;
   if (SelLength() > 0) return BlankSelection();
-  int p = layout_.NextInput(caret_);
-  if (p >= layout_.Length()) return;
-  std::string t = text_;
-  t[static_cast<size_t>(p)] = layout_.Blank();
+  std::vector<std::string> t = MaskChars(text_);
+  const int at = MaskPosAt(caret_);
+  int p = layout_.NextInput(at);
+  if (p >= layout_.Length() || p >= static_cast<int>(t.size())) return;
+  t[static_cast<size_t>(p)] = OneChar(layout_.Blank());
   SaveUndo();
-  ReplaceText(t, caret_);
+  ReplaceText(Joined(t), OffsetOf(t, at));
 }
 
 void TCustomMaskEdit::KeyDown(WORD& Key, TShiftState Shift) {

@@ -13,9 +13,14 @@
 // Any other character is a literal shown as it is.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/gui/StdCtrls.h"
+
+// The characters of a text, one string each: a UTF-8 sequence, or one byte that
+// is not part of one. A mask position holds one of them.
+std::vector<std::string> MaskChars(std::string_view Text);
 
 class EDBEditError : public Exception {
  public:
@@ -36,6 +41,8 @@ class TMaskLayout {
   char Blank() const { return blank_; }
   // Applies the position's case to C; false when C may not stand there.
   bool Fit(int Pos, char& C) const;
+  // The same for one character of UTF-8 text (a single byte is taken as above).
+  bool Fit(int Pos, std::string& Ch) const;
   // Literals in place, blanks elsewhere.
   std::string EmptyEditText() const;
   // The edit text for a value: with SaveLiterals the value is laid over the
@@ -81,6 +88,9 @@ class TCustomMaskEdit : public TCustomEdit {
   // Puts back the text from when the control was entered (Escape).
   void Reset();
   const TMaskLayout& Layout() const { return layout_; }
+  // The mask position of a byte offset in the text, and the byte offset of a position.
+  int MaskPosAt(int ByteOffset) const;
+  int ByteOffsetOf(int Pos) const;
 
 
  protected:

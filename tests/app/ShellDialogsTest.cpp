@@ -64,21 +64,28 @@ TEST_F(ShellDialogs, FrequencyDialogClampsAClockAboveItsRangeAndRefusesValuesOut
   bus.SetFrequency(650);
   ASSERT_EQ(bus.Clock, 650);
   double shownValue = 0;
-  bool stayedOpen = false;
+  // Each refused text gets the warning, keeps the dialog open and leaves the clock as it was.
+  const char* refused[] = {"0", "", "   ", "401", "999", "-5"};
+  std::vector<std::string> stayedOpen;
+  std::vector<int32_t> clockAfter;
   WhenModal([&] {
     shownValue = frmBitrate->edtFrequency->Value();
-    Responder().ExpectMessage("Please enter a frequency between 1 and 400 KHz");
-    frmBitrate->edtFrequency->SetText("0");
-    StdClick(frmBitrate->btnOK);
-    stayedOpen = frmBitrate && frmBitrate->Visible();
-    EXPECT_EQ(Responder().Seen().back().Owner, frmBitrate) << "the warning opens over the dialog";
-    EXPECT_TRUE(Responder().Seen().back().StayOnTop);
+    for (const char* text : refused) {
+      Responder().ExpectMessage("Please enter a frequency between 1 and 400 KHz");
+      frmBitrate->edtFrequency->SetText(text);
+      StdClick(frmBitrate->btnOK);
+      if (frmBitrate && frmBitrate->Visible()) stayedOpen.push_back(text);
+      clockAfter.push_back(bus.Clock);
+      EXPECT_EQ(Responder().Seen().back().Owner, frmBitrate) << "the warning opens over the dialog";
+      EXPECT_TRUE(Responder().Seen().back().StayOnTop);
+    }
     frmBitrate->edtFrequency->SetText("400");
     StdClick(frmBitrate->btnOK);
   });
   f->BitRate->Click();
   EXPECT_EQ(shownValue, 400) << "the dialog shows the top of its range, never a value it refuses";
-  EXPECT_TRUE(stayedOpen);
+  EXPECT_EQ(stayedOpen, std::vector<std::string>(std::begin(refused), std::end(refused)));
+  EXPECT_EQ(clockAfter, std::vector<int32_t>(std::size(refused), 650));
   EXPECT_EQ(bus.Clock, 400);
 }
 

@@ -5,7 +5,9 @@
 
 #include "controls/instrument/InstEdit.h"
 #include "platform/grid/Grids.h"
+#include "platform/gui/testing/InputEvents.h"
 #include "tests/devices/ExpertWindowFixture.h"
+#include "tests/platform/gui/StdCtrlsTestSupport.h"
 
 namespace {
 
@@ -103,6 +105,55 @@ TEST_F(ExpertEditorTest, OneDigitCellsArePaddedAndTokenButtonsFillTheClickedCell
   e->btnClose->Click();
   EXPECT_EQ(Cell(ecData, 1), "05,ST,FF,PL");
 }
+
+// After a token button the keys are back in the token cells, on the cell after the token:
+// "05 Tab [token] Tab 77" keeps the 77. A token in the last cell keeps the keys on that cell.
+struct TTokenCase {
+  TButton* TfrmEditor::*Button;
+  int Tabs;  // Tabs before the button
+  const char* Data;
+  int KeysOn;  // the cell that has the keys after the button
+};
+
+class ExpertEditorTokenTest : public ExpertEditorTest, public ::testing::WithParamInterface<TTokenCase> {
+ protected:
+  // A key as the window system gives it: to the widget that has the focus.
+  static void KeyToFocus(int key, const QString& text) { ASSERT_TRUE(SendKeyToFocus(key, text)); }
+};
+
+TEST_P(ExpertEditorTokenTest, TypingGoesOnInTheCellAfterATokenButton) {
+  const TTokenCase& c = GetParam();
+  TfrmEditor* e = Open(1);
+  e->spnBytes->SetValue(4);
+  e->grdWrite->SetFocus();
+  e->grdWrite->SetCol(0);
+  e->grdWrite->Click();
+  Application->ProcessMessages();
+  KeyToFocus(Qt::Key_0, "0");
+  KeyToFocus(Qt::Key_5, "5");
+  for (int i = 0; i < c.Tabs; ++i) KeyToFocus(Qt::Key_Tab, "\t");
+  TButton* b = e->*c.Button;
+  StdClick(b->Peer(), b->Width() / 2, b->Height() / 2);
+  Application->ProcessMessages();
+  EXPECT_EQ(e->grdWrite->Col(), c.KeysOn);
+  EXPECT_EQ(MessageEditor::ActiveColumn, c.KeysOn);
+  EXPECT_TRUE(e->grdWrite->Focused() || (e->grdWrite->InplaceEditor() && e->grdWrite->InplaceEditor()->Focused()));
+  if (c.KeysOn < 3) {
+    KeyToFocus(Qt::Key_Tab, "\t");
+    KeyToFocus(Qt::Key_7, "7");
+    KeyToFocus(Qt::Key_7, "7");
+  }
+  e->btnClose->Click();
+  EXPECT_EQ(Cell(ecData, 1), c.Data);
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, ExpertEditorTokenTest,
+                         ::testing::Values(TTokenCase{&TfrmEditor::btnTrigHigh, 1, "05,TH,00,77", 2},
+                                           TTokenCase{&TfrmEditor::btnTrigLow, 1, "05,TL,00,77", 2},
+                                           TTokenCase{&TfrmEditor::btnPulseHigh, 1, "05,PH,00,77", 2},
+                                           TTokenCase{&TfrmEditor::btnPulseLow, 1, "05,PL,00,77", 2},
+                                           TTokenCase{&TfrmEditor::btnRestart, 1, "05,ST,00,77", 2},
+                                           TTokenCase{&TfrmEditor::btnTrigHigh, 3, "05,00,00,TH", 3}));
 
 TEST_F(ExpertEditorTest, TabPadsTheActiveCell) {
   TfrmEditor* e = Open(1);

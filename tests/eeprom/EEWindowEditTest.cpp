@@ -80,6 +80,38 @@ TEST_F(EEWindowEdit, AsciiGridTakesAnyPrintableCharacterAndSetsTheByte) {
   EXPECT_EQ(w->stgMemory->Cells(5, 1), "67");
 }
 
+// A character that is not ASCII stores its Windows-1252 byte; one that has none is refused.
+TEST_F(EEWindowEdit, AsciiGridStoresTheWindows1252ByteOfWhatIsTyped) {
+  TfrmMain* m = Start();
+  struct Case {
+    const char* Typed;  // UTF-8
+    const char* WhileTyping;
+    const char* Stored;
+  };
+  const Case cases[] = {
+      {"\xC3\xA9", "E9", "E9"},      // é
+      {"\xE2\x82\xAC", "80", "80"},  // €
+      {"\xC3\xBC", "FC", "FC"},      // ü
+      {"\xC5\xB8", "9F", "9F"},      // Ÿ
+      {"\xCE\xA9", "12", "12"},      // Ω: no byte, the byte stays
+      {"\xE2\x86\x92", "12", "12"},  // →: no byte either
+      {"?", "3F", "3F"},              // a typed "?" is a "?"
+  };
+  for (TEEWindow* w : std::initializer_list<TEEWindow*>{OpenLarge(m->mnu4Kx8), OpenSmall(m->mnu2K)}) {
+    int a = 0;
+    for (const Case& c : cases) {
+      w->SetByte(a, 0x12);
+      Focus(w, w->stgText, a % 16, a / 16 + 1);
+      Press(w->stgText, Qt::Key_unknown, QString::fromUtf8(c.Typed));
+      EXPECT_EQ(w->HexCell(a), c.WhileTyping) << c.Typed;
+      Press(w->stgText, Qt::Key_Tab);
+      EXPECT_EQ(w->HexCell(a), c.Stored) << c.Typed;
+      EXPECT_EQ(w->stgText->Cells(a % 16, a / 16 + 1), c.Stored == std::string("3F") ? "?" : ".") << c.Typed;
+      ++a;
+    }
+  }
+}
+
 TEST_F(EEWindowEdit, EscapeNeverRewritesTheByteAndTheGridsNeverDisagree) {
   TfrmMain* m = Start();
   TfrmEEPROM* w = OpenLarge(m->mnu4Kx8);

@@ -1,5 +1,6 @@
 #pragma once
 // Key events sent to a control's widget as the window system sends them, for GUI tests.
+#include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -42,6 +43,18 @@ inline void SendWidgetKey(QWidget* Widget, int Key, Qt::KeyboardModifiers Mods =
   QCoreApplication::sendEvent(Widget, &press);
   QKeyEvent release(QEvent::KeyRelease, Key, Mods, text);
   QCoreApplication::sendEvent(Widget, &release);
+}
+
+// A key press and release to the widget that has the focus, as the window system sends
+// typed keys; false when no widget has it.
+inline bool SendKeyToFocus(int Key, const QString& Text = {}, Qt::KeyboardModifiers Mods = Qt::NoModifier) {
+  QWidget* w = QApplication::focusWidget();
+  if (!w) return false;
+  QKeyEvent press(QEvent::KeyPress, Key, Mods, Text);
+  QCoreApplication::sendEvent(w, &press);
+  QKeyEvent release(QEvent::KeyRelease, Key, Mods, Text);
+  QCoreApplication::sendEvent(w, &release);
+  return true;
 }
 
 // A left click (press and release) at the middle of a rectangle of Widget.

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -211,6 +212,11 @@ class ExtEditPersistence : public TGuiTest {
     ForceDirectories(dir);
     ini = dir + "/edits.ini";
   }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+    TGuiTest::TearDown();
+  }
   std::unique_ptr<TExtEdit> Make() {
     auto e = std::make_unique<TExtEdit>(nullptr);
     e->SetName("Fruit");
@@ -329,14 +335,7 @@ class AEInspectorLink : public TGuiTest {
     delete form;
     TGuiTest::TearDown();
   }
-  void Key(int key, QString text = {}) {
-    QWidget* w = QApplication::focusWidget();
-    ASSERT_NE(w, nullptr);
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(w, &release);
-  }
+  void Key(int key, QString text = {}) { ASSERT_TRUE(SendKeyToFocus(key, text)); }
   TExtEdit* Edit() { return dynamic_cast<TExtEdit*>(link->GetEditor()); }
   TForm* form = nullptr;
   TInspectorBar* bar = nullptr;

@@ -68,9 +68,16 @@ TEST_F(Input, TabWalksWithGoTabsAndWrapsAround) {
   Key(Qt::Key_Tab);
   EXPECT_EQ(Cur(), (TGridCoord{1, 1})) << "without goTabs Tab is the form's key";
   grid->SetOptions(grid->Options() | goTabs);
+  auto* next = new TEdit(form);
+  next->SetParent(form);
+  next->SetBounds(0, 380, 60, 20);
+  grid->SetFocus();
+  Application->ProcessMessages();
+  ASSERT_TRUE(grid->Focused());
   grid->SetCol(7);
   Key(Qt::Key_Tab);
   EXPECT_EQ(Cur(), (TGridCoord{1, 2})) << "after the last column Tab goes to the next row";
+  EXPECT_TRUE(grid->Focused()) << "the grid walks with Tab and keeps the focus";
   Key(Qt::Key_Backtab, Qt::ShiftModifier);
   EXPECT_EQ(Cur(), (TGridCoord{7, 1}));
   grid->SetTabStops(2, false);

@@ -15,6 +15,7 @@
 #include "platform/gui/QtCanvas.h"
 #include "platform/gui/RecordingCanvas.h"
 #include "platform/rtl/Classes.h"
+#include "tests/platform/rtl/TestSupport.h"
 
 namespace {
 
@@ -298,7 +299,8 @@ TEST(Picture, ChoosesTheGraphicClassByContent) {
   QBuffer buf(&png);
   buf.open(QIODevice::WriteOnly);
   img.save(&buf, "PNG");
-  std::string path = ::testing::TempDir() + "/picture_test.bin";
+  const TTempDir scratch;
+  std::string path = scratch.File("picture_test.bin");
   FILE* f = std::fopen(path.c_str(), "wb");
   std::fwrite(png.constData(), 1, static_cast<size_t>(png.size()), f);
   std::fclose(f);
@@ -427,7 +429,8 @@ TEST(Bitmap, ASizeFieldLargerThanTheStreamIsRefusedBeforeReading) {
 namespace {
 
 TEST(Bitmap, FilesRoundTripAndAFailedSaveKeepsTheOldFile) {
-  std::string path = ::testing::TempDir() + "/velmaron_bitmap_file.bmp";
+  const TTempDir scratch;
+  std::string path = scratch.File("velmaron_bitmap_file.bmp");
   TBitmap a(4, 3);
   a.Canvas()->SetPixels(3, 2, clNavy);
   a.SaveToFile(path);
@@ -444,14 +447,14 @@ TEST(Bitmap, FilesRoundTripAndAFailedSaveKeepsTheOldFile) {
 
 namespace {
 
-std::string WriteImage(const char* format, const std::string& name) {
+std::string WriteImage(const TTempDir& dir, const char* format, const std::string& name) {
   QImage img(5, 4, QImage::Format_ARGB32);
   img.fill(QColor(0, 0, 255));
   QByteArray bytes;
   QBuffer buf(&bytes);
   buf.open(QIODevice::WriteOnly);
   img.save(&buf, format);
-  std::string path = ::testing::TempDir() + "/" + name;
+  std::string path = dir.File(name);
   FILE* f = std::fopen(path.c_str(), "wb");
   std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), f);
   std::fclose(f);
@@ -459,14 +462,15 @@ std::string WriteImage(const char* format, const std::string& name) {
 }
 
 TEST(Picture, LoadsJpegIconAndBitmapFilesAsTheirOwnClasses) {
+  const TTempDir scratch;
   TPicture p;
-  p.LoadFromFile(WriteImage("JPEG", "pic.jpg"));
+  p.LoadFromFile(WriteImage(scratch, "JPEG", "pic.jpg"));
   EXPECT_EQ(p.Graphic()->ClassName(), "TJPEGImage");
   EXPECT_EQ(p.Width(), 5);
-  p.LoadFromFile(WriteImage("ICO", "pic.ico"));
+  p.LoadFromFile(WriteImage(scratch, "ICO", "pic.ico"));
   EXPECT_EQ(p.Graphic()->ClassName(), "TIcon");
   EXPECT_EQ(p.Height(), 4);
-  p.LoadFromFile(WriteImage("BMP", "pic.bmp"));
+  p.LoadFromFile(WriteImage(scratch, "BMP", "pic.bmp"));
   EXPECT_EQ(p.Graphic()->ClassName(), "TBitmap");
   TBitmap* b = p.Bitmap();
   EXPECT_EQ(b->Canvas()->Pixels(2, 2), clBlue);

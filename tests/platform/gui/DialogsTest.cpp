@@ -14,6 +14,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/testing/GuiTest.h"
+#include "tests/platform/rtl/TestSupport.h"
 
 namespace {
 
@@ -52,8 +53,8 @@ TEST_F(Dialogs, AnUnexpectedDialogFailsTheTestAndDoesNotBlock) {
 
 TEST_F(Dialogs, SaveDialogAddsTheDefaultExtensionAndAsksBeforeOverwriting) {
   namespace fs = std::filesystem;
-  fs::path dir = fs::path(::testing::TempDir()) / "velmaron_dialogs";
-  fs::create_directories(dir);
+  const TTempDir scratch;
+  const fs::path dir = scratch.Path();
   std::ofstream(dir / "old.mem") << "x";
   auto* f = new TForm(Application);
   auto* d = new TSaveDialog(f);
@@ -84,8 +85,8 @@ TEST_F(Dialogs, SaveDialogAddsTheDefaultExtensionAndAsksBeforeOverwriting) {
 // name gets, as the program's type handler sets it, and each type is listed once.
 TEST_F(Dialogs, TheRealSaveDialogNamesTheFileAfterTheTypeChosenInIt) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::path(::testing::TempDir()) / "velmaron_realdialog";
-  fs::create_directories(dir);
+  const TTempDir scratch;
+  const fs::path dir = scratch.Path();
   auto* d = new TSaveDialog(Application);
   d->SetFilter("mem files (*.mem)|*.mem|hex files (*.hex)|*.hex|Binary|*.bin");
   d->SetDefaultExt("mem");

@@ -359,6 +359,39 @@ TEST_F(StdEdits, MaskForcesCaseLengthAndCharacterClasses) {
   EXPECT_EQ(d->Text(), "134");
 }
 
+// A mask position holds one character, however many UTF-8 bytes it takes.
+TEST_F(StdEdits, MaskPositionsHoldWholeCharacters) {
+  struct Case {
+    const char* Mask;
+    std::vector<const char*> Typed;  // one character each
+    const char* EditText;
+    const char* Text;
+  };
+  const Case cases[] = {
+      {"C", {"\xC3\xA9"}, "\xC3\xA9", "\xC3\xA9"},                                   // é
+      {"C", {"\xE2\x82\xAC", "x"}, "\xE2\x82\xAC", "\xE2\x82\xAC"},                   // € fills it
+      {">CC", {"\xC3\xA9", "a"}, "\xC3\x89" "A", "\xC3\x89" "A"},                      // upper case: É
+      {"<LL", {"\xC3\x9C", "\xCE\xA9"}, "\xC3\xBC\xCF\x89", "\xC3\xBC\xCF\x89"},     // lower case: ü ω
+      {"00;1;_", {"\xC3\xA9", "7"}, "7_", "7 "},                                     // no digit
+      {"C-C;1;_", {"\xC3\xA9", "\xC3\xBC"}, "\xC3\xA9-\xC3\xBC", "\xC3\xA9-\xC3\xBC"},  // literal skipped
+  };
+  for (const Case& c : cases) {
+    auto* e = Make<TMaskEdit>();
+    e->SetEditMask(c.Mask);
+    for (const char* ch : c.Typed) StdKey(e, Qt::Key_unknown, QString::fromUtf8(ch));
+    EXPECT_EQ(e->EditText(), c.EditText) << c.Mask;
+    EXPECT_EQ(e->Text(), c.Text) << c.Mask;
+  }
+  // Backspace blanks the whole character before the caret.
+  auto* e = Make<TMaskEdit>();
+  e->SetEditMask("CC;1;_");
+  StdKey(e, Qt::Key_unknown, QString::fromUtf8("\xC3\xA9"));
+  StdKey(e, Qt::Key_unknown, QString::fromUtf8("\xE2\x82\xAC"));
+  StdKey(e, Qt::Key_Backspace, "\b");
+  EXPECT_EQ(e->EditText(), "\xC3\xA9_");
+  EXPECT_EQ(FormatMaskText("C-C;0;_", "\xC3\xA9"), "\xC3\xA9- ");
+}
+
 TEST_F(StdEdits, MaskLiteralsAreSkippedAndKeptAsTheMaskSays) {
   auto* e = Make<TMaskEdit>();
   e->SetEditMask("(999) 000-0000;1;_");
