@@ -140,38 +140,34 @@ TDeviceDefinition ReadDefinitionFile(const std::string& FileName, TDefinitionRep
   return FromIni(ini, Repairs);
 }
 
-std::string DefinitionText(const TDeviceDefinition& Def, std::string_view Existing, bool Fresh) {
+void WriteDefinition(TCustomIniFile& Ini, const TDeviceDefinition& Def, TDefinitionSave How) {
   const int last = std::clamp(Def.MaxRegister, 0, DeviceRegisters - 1);
-  if (Fresh) {
-    // A new file in the layout the INI writer gives, built in one pass.
-    std::string t;
-    t.reserve(static_cast<size_t>(last + 1) * 40 + 128);
-    t += std::string("[") + DeviceData + "]\r\nAddress=" + OneLine(Def.Address) + "\r\nMaxRegister=" + IntToStr(last) +
-         "\r\nName=" + OneLine(Def.Name) + "\r\n\r\n[" + RegisterData + "]\r\n";
-    for (int i = 0; i <= last; ++i) t += IntToStr(i) + "=" + OneLine(Def.Values[i]) + "\r\n";
-    t += std::string("\r\n[") + RegisterDescription + "]\r\n";
-    for (int i = 0; i <= last; ++i) t += IntToStr(i) + "=" + OneLine(Def.Descriptions[i]) + "\r\n";
-    return t;
-  }
-  TIniText ini;
-  ini.Parse(Existing);
-  ini.Write(DeviceData, "Address", OneLine(Def.Address));
-  ini.Write(DeviceData, "MaxRegister", IntToStr(last));
-  ini.Write(DeviceData, "Name", OneLine(Def.Name));
+  Ini.WriteString(DeviceData, "Address", OneLine(Def.Address));
+  Ini.WriteString(DeviceData, "MaxRegister", IntToStr(last));
+  Ini.WriteString(DeviceData, "Name", OneLine(Def.Name));
+  if (How == dsSaveAs) Ini.EraseSection(RegisterData);
   for (int i = 0; i <= last; ++i) {
-    ini.Write(RegisterData, IntToStr(i), OneLine(Def.Values[i]));
-    ini.Write(RegisterDescription, IntToStr(i), OneLine(Def.Descriptions[i]));
+    Ini.WriteString(RegisterData, IntToStr(i), OneLine(Def.Values[i]));
+    Ini.WriteString(RegisterDescription, IntToStr(i), OneLine(Def.Descriptions[i]));
   }
-  return ini.Text();
 }
 
-void WriteDefinitionFile(const std::string& FileName, const TDeviceDefinition& Def, bool Fresh) {
-  std::string existing;
-  if (!Fresh && FileExists(FileName)) existing = Slurp(FileName);
-  SaveFileAtomically(FileName, DefinitionText(Def, existing, Fresh));
+namespace {
+
+// A new file in the layout the INI writer gives, built in one pass.
+std::string NewDefinitionText(const TDeviceDefinition& Def) {
+  const int last = std::clamp(Def.MaxRegister, 0, DeviceRegisters - 1);
+  std::string t;
+  t.reserve(static_cast<size_t>(last + 1) * 40 + 128);
+  t += std::string("[") + DeviceData + "]\r\nAddress=" + OneLine(Def.Address) + "\r\nMaxRegister=" + IntToStr(last) +
+       "\r\nName=" + OneLine(Def.Name) + "\r\n\r\n[" + RegisterData + "]\r\n";
+  for (int i = 0; i <= last; ++i) t += IntToStr(i) + "=" + OneLine(Def.Values[i]) + "\r\n";
+  t += std::string("\r\n[") + RegisterDescription + "]\r\n";
+  for (int i = 0; i <= last; ++i) t += IntToStr(i) + "=" + OneLine(Def.Descriptions[i]) + "\r\n";
+  return t;
 }
 
-std::string ExportText(const TDeviceDefinition& Def) {
+std::string NewExportText(const TDeviceDefinition& Def) {
   const int last = std::clamp(Def.MaxRegister, 0, DeviceRegisters - 1);
   std::string t = std::string("[") + DeviceData + "]\r\nAddress=" + OneLine(Def.Address) +
                   "\r\nMaxRegister=" + IntToStr(last) + "\r\n\r\n[" + RegisterData + "]\r\n";
@@ -180,8 +176,52 @@ std::string ExportText(const TDeviceDefinition& Def) {
   return t;
 }
 
+void WriteExport(TCustomIniFile& Ini, const TDeviceDefinition& Def) {
+  const int last = std::clamp(Def.MaxRegister, 0, DeviceRegisters - 1);
+  Ini.WriteString(DeviceData, "Address", OneLine(Def.Address));
+  Ini.WriteString(DeviceData, "MaxRegister", IntToStr(last));
+  for (int i = 0; i <= last; ++i)
+    Ini.WriteString(RegisterData, IntToHex(i, 2), OneLine(Def.Values[i] + "  ;" + Def.Descriptions[i]));
+}
+
+// Writes through the INI-file class into what the file holds; an empty or missing
+// file gets the new file's text at once.
+template <class Write, class Fresh>
+std::string IntoText(std::string_view Existing, Write write, Fresh fresh) {
+  if (Existing.empty()) return fresh();
+  TMemIniFile ini("");
+  ini.SetText(Existing);
+  write(ini);
+  return ini.Text();
+}
+
+// The file as a save changes it in part, written back atomically.
+template <class Write, class Fresh>
+void IntoFile(const std::string& FileName, Write write, Fresh fresh) {
+  TMemIniFile ini("");
+  ini.OpenForUpdate(FileName, LargestDefinitionFile);
+  ini.SetText(IntoText(ini.Text(), write, fresh));
+  ini.UpdateFile();
+}
+
+}  // namespace
+
+std::string DefinitionText(const TDeviceDefinition& Def, std::string_view Existing, TDefinitionSave How) {
+  return IntoText(
+      Existing, [&](TCustomIniFile& ini) { WriteDefinition(ini, Def, How); }, [&] { return NewDefinitionText(Def); });
+}
+
+void WriteDefinitionFile(const std::string& FileName, const TDeviceDefinition& Def, TDefinitionSave How) {
+  IntoFile(
+      FileName, [&](TCustomIniFile& ini) { WriteDefinition(ini, Def, How); }, [&] { return NewDefinitionText(Def); });
+}
+
+std::string ExportText(const TDeviceDefinition& Def, std::string_view Existing) {
+  return IntoText(Existing, [&](TCustomIniFile& ini) { WriteExport(ini, Def); }, [&] { return NewExportText(Def); });
+}
+
 void WriteExportFile(const std::string& FileName, const TDeviceDefinition& Def) {
-  SaveFileAtomically(FileName, ExportText(Def));
+  IntoFile(FileName, [&](TCustomIniFile& ini) { WriteExport(ini, Def); }, [&] { return NewExportText(Def); });
 }
 
 std::vector<std::string> PrintoutLines(const TDeviceDefinition& Def, const std::string& Caption) {

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+class TCustomIniFile;
+
 constexpr int DeviceRegisters = 256;
 
 // One device as a file holds it. Only registers 0 to MaxRegister count.
@@ -37,18 +39,25 @@ TDeviceDefinition ParseDefinition(std::string_view Text, TDefinitionRepairs* Rep
 // it holds none of the definition's sections.
 TDeviceDefinition ReadDefinitionFile(const std::string& FileName, TDefinitionRepairs* Repairs = nullptr);
 
-// The file's text after writing Def into Existing: the device keys and the keys
-// of registers 0 to MaxRegister in both register sections replace theirs; with
-// Fresh the old text is dropped first, so nothing foreign survives.
-std::string DefinitionText(const TDeviceDefinition& Def, std::string_view Existing, bool Fresh);
-// Writes the definition (a temporary file renamed over the target: a failed
-// save keeps the old file). Fresh as above; without it the file's other keys
-// stay. Raises EFCreateError / EWriteError.
-void WriteDefinitionFile(const std::string& FileName, const TDeviceDefinition& Def, bool Fresh);
+// How a definition goes into a file. Both write the device keys, then the keys of
+// registers 0 to MaxRegister in both register sections, and leave every other key
+// of the file as it was; Save As first erases the whole "Register Data" section
+// (an old "Register Description" section keeps its higher keys).
+enum TDefinitionSave { dsSave, dsSaveAs };
+
+// Writes Def through the INI-file class as Save or Save As does.
+void WriteDefinition(TCustomIniFile& Ini, const TDeviceDefinition& Def, TDefinitionSave How);
+// The file's text after writing Def into Existing.
+std::string DefinitionText(const TDeviceDefinition& Def, std::string_view Existing, TDefinitionSave How);
+// Writes the definition into the file, created when missing (a temporary file renamed
+// over the target: a failed save keeps the old file). Raises EFOpenError when the file
+// is there but cannot be read, EFCreateError / EWriteError.
+void WriteDefinitionFile(const std::string& FileName, const TDeviceDefinition& Def, TDefinitionSave How);
 
 // The register export: "Device Data" with "Address" and "MaxRegister", then
-// "Register Data" keys "00" to the last register: value + "  ;" + description.
-std::string ExportText(const TDeviceDefinition& Def);
+// "Register Data" keys "00" to the last register: value + "  ;" + description,
+// written into Existing (or the file) as Save writes, other keys left in place.
+std::string ExportText(const TDeviceDefinition& Def, std::string_view Existing = {});
 void WriteExportFile(const std::string& FileName, const TDeviceDefinition& Def);
 
 // The printout's lines: name, address, header, one line per register.

@@ -116,7 +116,7 @@ bool TfrmLongI2C::mnuSaveClick(TObject* Sender) {
   if (Longi2c::FileName.empty()) return mnuSaveAsClick(Sender);
   SaveAsDialog->SetDefaultExt("def");
   try {
-    WriteDefinitionFile(Longi2c::FileName, Definition(), false);
+    WriteDefinitionFile(Longi2c::FileName, Definition(), dsSave);
   } catch (const Exception& e) {
     MessageDlg(e.Message(), mtError, mbOK, 0);
     return false;
@@ -133,7 +133,7 @@ bool TfrmLongI2C::mnuSaveAsClick(TObject*) {
   if (!SaveAsDialog->Execute()) return false;
   const std::string name = SaveAsDialog->FileName();
   try {
-    WriteDefinitionFile(name, Definition(), true);
+    WriteDefinitionFile(name, Definition(), dsSaveAs);
   } catch (const Exception& e) {
     MessageDlg(e.Message(), mtError, mbOK, 0);
     return false;

@@ -292,9 +292,12 @@ void TfrmUniversal::edtKeyDown(TObject* Sender, WORD& Key, TShiftState) {
     }
     case VK_DELETE: {
       Key = VK_ESCAPE;
-      // The box gets a whole cell before the join, so exactly its cell goes.
+      // Two cells and the stop at least, counted as the boxes stand: an emptied box adds nothing.
+      Data(n);
+      const bool longEnough = Messages[static_cast<size_t>(n - 1)].size() >= 5;
       if (text.empty()) box->SetText("FF");
-      if (text == "P") return;
+      if (text == "P" || !longEnough) return;
+      // The box gets a whole cell before the join again, so exactly its cell goes.
       if (text.size() == 1) box->SetText(text + "0");
       Data(n);
       msg = Messages[static_cast<size_t>(n - 1)];

@@ -73,12 +73,24 @@ std::string EEDataTooLargeNote(uint32_t Loaded, uint64_t InFile) {
          std::to_string(InFile) + " bytes.";
 }
 
-TEELoadResult ParseMemImage(TEEKind kind, uint32_t deviceSize, const std::string& bytes) {
+namespace {
+// Says what the file is not and what an image would hold, where the reader's own words would
+// be "Read beyond end of file".
+TEELoadResult NotAnImage(const std::string& fileName, const std::string& why) {
+  const std::string name = fileName.empty() ? "The file" : "\"" + fileName + "\"";
+  return Refused(name + " is not a memory image file of this window: " + why + ".");
+}
+}  // namespace
+
+TEELoadResult ParseMemImage(TEEKind kind, uint32_t deviceSize, const std::string& bytes, const std::string& fileName) {
   CheckDeviceSize(deviceSize);
   TEELoadResult r;
   std::vector<std::string> pageNote;
+  const std::string holds = "it holds " + std::to_string(bytes.size()) + (bytes.size() == 1 ? " byte" : " bytes");
   if (kind == ekLarge) {
-    if (bytes.size() < LargeHeader + deviceSize) return Refused(EEReadBeyondEndText);
+    if (bytes.size() < LargeHeader + deviceSize)
+      return NotAnImage(fileName, holds + ", and the memory image of a " + std::to_string(deviceSize) +
+                                      "-byte EEPROM holds " + std::to_string(LargeHeader + deviceSize));
     // A 64 KB image stores its size as 0.
     uint32_t stored = Le16(bytes, 22);
     if (stored == 0) stored = 65536;
@@ -87,9 +99,13 @@ TEELoadResult ParseMemImage(TEEKind kind, uint32_t deviceSize, const std::string
     if (deviceSize < stored) r.Notes.push_back(EEDataTooLargeNote(deviceSize, stored));
     r.Data.assign(bytes.begin() + LargeHeader, bytes.begin() + LargeHeader + deviceSize);
   } else {
-    if (bytes.size() < SmallHeader) return Refused(EEReadBeyondEndText);
+    if (bytes.size() < SmallHeader)
+      return NotAnImage(fileName, holds + ", fewer than the " + std::to_string(SmallHeader) +
+                                      " of a memory image's header");
     const uint32_t stored = Le16(bytes, 22);
-    if (bytes.size() < SmallHeader + stored) return Refused(EEReadBeyondEndText);
+    if (bytes.size() < SmallHeader + stored)
+      return NotAnImage(fileName, "its header gives an image of " + std::to_string(stored) + " bytes, but " +
+                                      std::to_string(bytes.size() - SmallHeader) + " follow it");
     // Its settings alone would change the rows while loading nothing.
     if (stored == 0) return Refused(EENoDataText);
     uint32_t page = static_cast<uint8_t>(bytes[19]);
@@ -155,8 +171,14 @@ std::string MemImageBytes(TEEKind kind, const TEEFileSettings& settings, const T
 TEELoadResult ParseHexFile(uint32_t deviceSize, const std::string& text) {
   CheckDeviceSize(deviceSize);
   TEEBytes image(deviceSize, 0xFF);
-  const auto invalid = [] { return Refused(EEInvalidHexText, epStatusLine); };
-  const auto badAddress = [] { return Refused(EEInvalidHexAddressText, epStatusLine); };
+  int lineNo = 0;
+  const auto refuse = [&lineNo](const char* status, const std::string& why) {
+    TEELoadResult r = Refused(status, epStatusLine);
+    r.Detail = lineNo > 0 ? "Line " + std::to_string(lineNo) + ": " + why + "." : why + ".";
+    return r;
+  };
+  const auto invalid = [&refuse](const std::string& why) { return refuse(EEInvalidHexText, why); };
+  const auto badAddress = [&refuse](const std::string& why) { return refuse(EEInvalidHexAddressText, why); };
   bool ended = false;
   // A UTF-8 byte order mark, as some editors write, is not part of the first record.
   size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
@@ -164,6 +186,7 @@ TEELoadResult ParseHexFile(uint32_t deviceSize, const std::string& text) {
   uint32_t base = 0;
   std::vector<uint8_t> rec;
   while (pos < text.size() && !ended) {
+    ++lineNo;
     // Lines end in LF, CR LF or CR alone.
     size_t nl = text.find_first_of("\r\n", pos);
     if (nl == std::string::npos) nl = text.size();
@@ -173,48 +196,57 @@ TEELoadResult ParseHexFile(uint32_t deviceSize, const std::string& text) {
     const std::string_view line(text.data() + pos, end - pos);
     pos = nl + (text.compare(nl, 2, "\r\n") == 0 ? 2 : 1);
 
-    if (line.empty() || line[0] != ':') return invalid();
+    if (line.empty()) return invalid("the line is empty");
+    if (line[0] != ':') return invalid("the line does not begin with \":\"");
     const std::string_view hex = line.substr(1);
     // Count, two address bytes, type and checksum at the least.
-    if (hex.size() < 10 || hex.size() % 2 != 0) return invalid();
+    if (hex.size() < 10) return invalid("the record is too short");
+    if (hex.size() % 2 != 0) return invalid("the record has an odd number of digits");
     rec.clear();
     unsigned sum = 0;
     for (size_t i = 0; i < hex.size(); i += 2) {
       const int hi = HexValue(hex[i]), lo = HexValue(hex[i + 1]);
-      if (hi < 0 || lo < 0) return invalid();
+      if (hi < 0 || lo < 0) return invalid("the record holds a character that is no hex digit");
       rec.push_back(static_cast<uint8_t>(hi * 16 + lo));
       sum += rec.back();
     }
     const uint32_t n = rec[0];
-    if (rec.size() != 5 + n || (sum & 0xFF) != 0) return invalid();
+    if (rec.size() != 5 + n)
+      return invalid("the record's byte count " + ByteCellText(static_cast<uint8_t>(n)) + " does not match its length");
+    if ((sum & 0xFF) != 0) return invalid("the checksum does not match the record");
     const uint32_t address = static_cast<uint32_t>(rec[1]) << 8 | rec[2];
+    const std::string type = ByteCellText(rec[3]);
     switch (rec[3]) {
       case 0x00:
-        if (n > 0 && base + address + n > deviceSize) return badAddress();
+        if (n > 0 && base + address + n > deviceSize)
+          return badAddress("data for " + IntToHex(static_cast<int>(base + address), 4) + " to " +
+                            IntToHex(static_cast<int>(base + address + n - 1), 4) + " lie past the device's last address " +
+                            IntToHex(static_cast<int>(deviceSize - 1), 4));
         std::copy(rec.begin() + 4, rec.begin() + 4 + n, image.begin() + base + address);
         break;
       case 0x01:
-        if (n != 0) return invalid();
+        if (n != 0) return invalid("an end record carries no data");
         ended = true;
         break;
       case 0x02:  // extended segment address: checked where its data records land
-        if (n != 2) return invalid();
+        if (n != 2) return invalid("a record of type 02 carries two bytes");
         base = (static_cast<uint32_t>(rec[4]) << 8 | rec[5]) << 4;
         break;
       case 0x04:  // extended linear address: anything but 0 is past every device
-        if (n != 2) return invalid();
-        if (rec[4] != 0 || rec[5] != 0) return badAddress();
+        if (n != 2) return invalid("a record of type 04 carries two bytes");
+        if (rec[4] != 0 || rec[5] != 0) return badAddress("the extended address lies past the device");
         base = 0;
         break;
       case 0x03:  // start addresses: nothing to load
       case 0x05:
         break;
       default:
-        return invalid();
+        return invalid("the record type " + type + " is unknown");
     }
   }
   // A file without its end record was cut short.
-  if (!ended) return invalid();
+  lineNo = 0;
+  if (!ended) return invalid("The file ends without its end record (:00000001FF)");
   TEELoadResult r;
   r.Ok = true;
   r.Data = std::move(image);
@@ -284,7 +316,7 @@ TEELoadResult OpenMemFile(TEEKind kind, uint32_t deviceSize, const std::string& 
   std::string bytes, error;
   if (!Load(fileName, bytes, error))
     return Refused(kind == ekSmall ? std::string(EEFailedToOpenText) + ". " + error : error);
-  return ParseMemImage(kind, deviceSize, bytes);
+  return ParseMemImage(kind, deviceSize, bytes, fileName);
 }
 
 TEELoadResult OpenHexFile(uint32_t deviceSize, const std::string& fileName) {

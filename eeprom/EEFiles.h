@@ -44,6 +44,8 @@ struct TEELoadResult {
   // When !Ok: the refusal, and where to show it; nothing else is set.
   std::string Error;
   TEEErrorPlace ErrorPlace = epMessageBox;
+  // When a HEX file is refused: where and why ("Line 3: the checksum does not match.").
+  std::string Detail;
   // When Ok: the bytes of addresses 0 .. Data.size() - 1; cells past them keep
   // their contents (a short binary or small image). HEX and large images give
   // the whole device.
@@ -56,7 +58,10 @@ struct TEELoadResult {
 };
 
 // --- Readers: file contents (for the fuzz target and tests) ---
-TEELoadResult ParseMemImage(TEEKind kind, uint32_t deviceSize, const std::string& bytes);
+// A file too short for its image is refused as no memory image, named by fileName
+// ("The file" when empty).
+TEELoadResult ParseMemImage(TEEKind kind, uint32_t deviceSize, const std::string& bytes,
+                            const std::string& fileName = {});
 TEELoadResult ParseHexFile(uint32_t deviceSize, const std::string& text);
 TEELoadResult ParseBinFile(uint32_t deviceSize, const std::string& bytes);
 

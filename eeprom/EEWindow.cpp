@@ -569,6 +569,8 @@ void TEEWindow::btnReadOneClick(TObject*) {
       Refuse("Byte address 0x" + lblWordAddress->Caption() + " lies past the device.");
       return;
     }
+    // The large window lets what is pending run once, before the sequence (never inside it).
+    if (large_ && Application) Application->ProcessMessages();
     TEEMainBus bus(*MainHost);
     TEEBusOps ops(bus, Settings());
     ops.OnProgress = ShowProgress;
@@ -687,17 +689,17 @@ void TEEWindow::mnuOpenClick(TObject*) {
   const TEELoadResult r = type == 2   ? OpenHexFile(size, name)
                           : type == 3 ? OpenBinFile(size, name)
                                       : OpenMemFile(Kind(), size, name);
-  if (type == 2) SaveDialog()->SetFileName(name);
   if (!r.Ok) {
+    // A refused file changes nothing, not even the caption or the Save As name; a HEX refusal
+    // also goes to the status line, and the box says why.
     if (r.ErrorPlace == epStatusLine && MainHost) {
       MainHost->SetStatusText(r.Error);
       MainHost->Warning();
-      SetCaption(name);
-    } else {
-      MessageDlg(r.Error, mtError, mbOK, 0);
     }
+    MessageDlg(r.Detail.empty() ? r.Error : Trim(r.Error) + ": \"" + name + "\"\r" + r.Detail, mtError, mbOK, 0);
     return;
   }
+  if (type == 2) SaveDialog()->SetFileName(name);
   for (const std::string& note : r.Notes) ShowMessage(note);
   if (r.Settings) ApplyFileSettings(*r.Settings);
   SetImage(r.Data);

@@ -21,21 +21,21 @@ TDeviceDefinition FullDevice() {
 }
 
 void BM_ParseFullDefinition(benchmark::State& state) {
-  const std::string text = DefinitionText(FullDevice(), std::string_view(), true);
+  const std::string text = DefinitionText(FullDevice(), std::string_view(), dsSaveAs);
   for (auto _ : state) benchmark::DoNotOptimize(ParseDefinition(text));
 }
 BENCHMARK(BM_ParseFullDefinition)->Unit(benchmark::kMicrosecond);
 
 void BM_WriteFreshDefinition(benchmark::State& state) {
   const TDeviceDefinition d = FullDevice();
-  for (auto _ : state) benchmark::DoNotOptimize(DefinitionText(d, std::string_view(), true));
+  for (auto _ : state) benchmark::DoNotOptimize(DefinitionText(d, std::string_view(), dsSaveAs));
 }
 BENCHMARK(BM_WriteFreshDefinition)->Unit(benchmark::kMicrosecond);
 
 void BM_WriteIntoExistingDefinition(benchmark::State& state) {
   const TDeviceDefinition d = FullDevice();
-  const std::string existing = DefinitionText(d, std::string_view(), true);
-  for (auto _ : state) benchmark::DoNotOptimize(DefinitionText(d, existing, false));
+  const std::string existing = DefinitionText(d, std::string_view(), dsSaveAs);
+  for (auto _ : state) benchmark::DoNotOptimize(DefinitionText(d, existing, dsSave));
 }
 BENCHMARK(BM_WriteIntoExistingDefinition)->Unit(benchmark::kMicrosecond);
 

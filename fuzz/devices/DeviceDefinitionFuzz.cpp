@@ -24,14 +24,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Saving into the hostile text itself (kept short: the INI writer reindexes per key).
   if (def.MaxRegister < 32) {
-    const TDeviceDefinition saved = ParseDefinition(DefinitionText(def, text, false));
+    const TDeviceDefinition saved = ParseDefinition(DefinitionText(def, text, dsSave));
     Check(saved.MaxRegister == def.MaxRegister);
     for (int i = 0; i <= def.MaxRegister; ++i) Check(saved.Values[i] == def.Values[i]);
   }
-  const TDeviceDefinition again = ParseDefinition(DefinitionText(def, std::string_view(), true));
+  const TDeviceDefinition again = ParseDefinition(DefinitionText(def, std::string_view(), dsSaveAs));
   Check(again.MaxRegister == def.MaxRegister && again.Address == def.Address);
   for (int i = 0; i <= def.MaxRegister; ++i) Check(again.Values[i] == def.Values[i]);
   (void)ExportText(def);
+  if (def.MaxRegister < 32) (void)ExportText(def, text);
   (void)PrintoutLines(def, "x");
   return 0;
 }

@@ -159,6 +159,8 @@ class TMemIniFile : public TCustomIniFile {
   void Clear() { text_.Clear(); }
   // Replaces the contents with the lines of `text`.
   void SetText(std::string_view text) { text_.Parse(text); }
+  // The contents as UpdateFile writes them.
+  std::string Text() const { return text_.Text(); }
   void GetStrings(TStrings* list) const;
   void SetStrings(TStrings* list);
   // Points at another file, optionally reading it.

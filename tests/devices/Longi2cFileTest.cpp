@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "devices/Longi2cFile.h"
+#include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Registry.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -56,7 +57,7 @@ TDeviceDefinition Twenty() {
 
 TEST_F(Longi2cFileTest, DefinitionRoundTripWritesOnlyTheDefinedRegistersInOrder) {
   const std::string file = Path("adc.def");
-  WriteDefinitionFile(file, Twenty(), true);
+  WriteDefinitionFile(file, Twenty(), dsSaveAs);
   const std::string text = Get(file);
   EXPECT_EQ(text.rfind("[Device Data]\r\nAddress=A4\r\nMaxRegister=19\r\nName=ADC\r\n", 0), 0u) << text;
   EXPECT_NE(text.find("[Register Data]\r\n0=00\r\n1=03\r\n"), std::string::npos);
@@ -117,7 +118,7 @@ TEST_F(Longi2cFileTest, HostileFilesStayInsideTheModelAndSayWhatWasMended) {
   EXPECT_EQ(d.MaxRegister, 255);
   EXPECT_EQ(d.Values[255], "FF");
   EXPECT_EQ(d.Values[17], "11");
-  const std::string fresh = DefinitionText(d, big, true);
+  const std::string fresh = DefinitionText(d, big, dsSaveAs);
   EXPECT_EQ(fresh.find("\r\n256="), std::string::npos);
 
   // Values that are not bytes become skip markers, counted; " 5" and "a" are bytes.
@@ -137,26 +138,49 @@ TEST_F(Longi2cFileTest, HostileFilesStayInsideTheModelAndSayWhatWasMended) {
   EXPECT_LE(d.MaxRegister, 255);
 }
 
-TEST_F(Longi2cFileTest, SaveKeepsOtherKeysButSaveAsAndExportStartFromAnEmptyFile) {
-  const std::string file = Path("old.def");
-  std::string old = "[Device Data]\nAddress=A0\nMaxRegister=255\n[Register Data]\n";
+// Save and Save As write into the file through the INI-file class; Save As first erases the
+// "Register Data" section only, so an old "Register Description" keeps its keys 16 to 255.
+TEST_F(Longi2cFileTest, SaveAndSaveAsWriteIntoTheFileAndSaveAsErasesOnlyTheRegisterData) {
+  std::string old = "[Device Data]\nAddress=A0\nMaxRegister=255\nName=Old\n[Register Data]\n";
   for (int i = 0; i < 256; ++i) old += IntToStr(i) + "=11\n";
-  old += "[Register Description]\n200=Old\n[Foreign]\nX=1\n";
-  Put(file, old);
-  TDeviceDefinition d;
-  d.MaxRegister = 15;
-  WriteDefinitionFile(file, d, false);
-  std::string text = Get(file);
-  EXPECT_NE(text.find("200=Old"), std::string::npos) << "Save leaves keys it does not write";
-  EXPECT_NE(text.find("[Foreign]"), std::string::npos);
-  EXPECT_EQ(ParseDefinition(text).MaxRegister, 15);
+  old += "[Register Description]\n";
+  for (int i = 0; i < 256; ++i) old += IntToStr(i) + "=Old " + IntToStr(i) + "\n";
+  old += "[Foreign]\nX=1\n";
+  struct Case {
+    TDefinitionSave How;
+    bool OldDataKeys;  // "Register Data" keys 16 to 255 still there
+  };
+  const Case cases[] = {{dsSave, true}, {dsSaveAs, false}};
+  for (const Case& c : cases) {
+    const std::string file = Path("old" + IntToStr(c.How) + ".def");
+    Put(file, old);
+    TDeviceDefinition d;
+    d.MaxRegister = 15;
+    d.Name = "New";
+    d.Descriptions[3] = "Three";
+    WriteDefinitionFile(file, d, c.How);
+    const std::string text = Get(file);
+    TIniText ini;
+    ini.Parse(text);
+    std::string v;
+    EXPECT_EQ(ini.Find("Register Data", "16", v), c.OldDataKeys) << c.How;
+    EXPECT_EQ(ini.Find("Register Data", "255", v), c.OldDataKeys) << c.How;
+    ASSERT_TRUE(ini.Find("Register Data", "15", v)) << c.How;
+    EXPECT_EQ(v, "FF");
+    ASSERT_TRUE(ini.Find("Register Description", "16", v)) << c.How << ": old descriptions stay";
+    EXPECT_EQ(v, "Old 16");
+    ASSERT_TRUE(ini.Find("Register Description", "255", v)) << c.How;
+    EXPECT_EQ(v, "Old 255");
+    ASSERT_TRUE(ini.Find("Register Description", "3", v)) << c.How;
+    EXPECT_EQ(v, "Three");
+    EXPECT_TRUE(ini.Find("Foreign", "X", v)) << c.How << ": keys it does not write stay";
+    const TDeviceDefinition back = ParseDefinition(text);
+    EXPECT_EQ(back.MaxRegister, 15) << c.How;
+    EXPECT_EQ(back.Name, "New") << c.How;
+    EXPECT_EQ(back.Descriptions[16], "Undefined Register") << c.How << ": reading ignores the higher keys";
+  }
 
-  WriteDefinitionFile(file, d, true);
-  text = Get(file);
-  EXPECT_EQ(text.find("\r\n16="), std::string::npos);
-  EXPECT_EQ(text.find("Old"), std::string::npos);
-  EXPECT_EQ(text.find("Foreign"), std::string::npos);
-
+  // The export writes its keys into the chosen file as well.
   const std::string txt = Path("regs.txt");
   Put(txt, "[Junk]\nA=B\n");
   TDeviceDefinition e;
@@ -165,12 +189,21 @@ TEST_F(Longi2cFileTest, SaveKeepsOtherKeysButSaveAsAndExportStartFromAnEmptyFile
   e.Values[10] = "7F";
   e.Descriptions[10] = "Gain";
   WriteExportFile(txt, e);
-  text = Get(txt);
-  EXPECT_EQ(text.find("Junk"), std::string::npos);
+  std::string text = Get(txt);
+  EXPECT_NE(text.find("[Junk]"), std::string::npos) << text;
+  TIniText ini;
+  ini.Parse(text);
+  std::string v;
+  ASSERT_TRUE(ini.Find("Register Data", "0A", v));
+  EXPECT_EQ(v, "7F  ;Gain");
+  EXPECT_FALSE(ini.Find("Device Data", "Name", v));
+  // A new export file in the layout of the INI writer.
+  const std::string fresh = Path("fresh.txt");
+  WriteExportFile(fresh, e);
+  text = Get(fresh);
   EXPECT_EQ(text.rfind("[Device Data]\r\nAddress=A0\r\nMaxRegister=10\r\n", 0), 0u) << text;
   EXPECT_NE(text.find("[Register Data]\r\n00=FF  ;Undefined Register\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find("\r\n0A=7F  ;Gain"), std::string::npos);
-  EXPECT_EQ(text.find("Name="), std::string::npos);
 }
 
 TEST_F(Longi2cFileTest, AFailedSaveKeepsTheOldFile) {
@@ -185,7 +218,7 @@ TEST_F(Longi2cFileTest, AFailedSaveKeepsTheOldFile) {
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
   bool definitionFailed = false, exportFailed = false;
   try {
-    WriteDefinitionFile(file, Twenty(), true);
+    WriteDefinitionFile(file, Twenty(), dsSaveAs);
   } catch (const Exception&) {
     definitionFailed = true;
   }
@@ -206,7 +239,7 @@ TEST_F(Longi2cFileTest, LineBreaksInTextsCannotAddKeys) {
   d.MaxRegister = 0;
   d.Name = "A\r\nMaxRegister=7";
   d.Descriptions[0] = "x\n[Device Data]";
-  const TDeviceDefinition back = ParseDefinition(DefinitionText(d, "", true));
+  const TDeviceDefinition back = ParseDefinition(DefinitionText(d, "", dsSaveAs));
   EXPECT_EQ(back.MaxRegister, 0);
   EXPECT_EQ(back.Name, "A  MaxRegister=7");
 }

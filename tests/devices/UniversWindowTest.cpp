@@ -108,6 +108,33 @@ TEST_F(UniversWindow, InsertDeleteAndRestartKeysEditTheMessage) {
   EXPECT_EQ(Message(2), Fresh());
 }
 
+// Delete acts only on a message that has two cells and the stop as joined on entry, an emptied
+// box adding nothing to it; the emptied box becomes "FF" in every case.
+TEST_F(UniversWindow, DeleteCountsTheMessageAsJoinedOnEntry) {
+  Open();
+  TfrmUniversal::TGroup& g = w->Group(3);
+  struct Case {
+    const char* Shown;
+    int Box;
+    const char* BoxText;  // what the user left in the box
+    const char* After;
+  };
+  const Case cases[] = {
+      {"0511P", 1, "", "05FFP"},      // joined "05P": too short, the box only gets FF
+      {"051122P", 1, "7", "0522P"},   // joined "05722P": the padded cell goes
+      {"051122P", 1, "", "0522P"},    // joined "0522P": the emptied box's own cell goes
+      {"05P", 0, "", "FFP"},          // joined "P"
+      {"0511P", 0, "05", "11P"},
+  };
+  for (const Case& c : cases) {
+    w->Display(3, c.Shown);
+    g.Cells[c.Box]->SetFocus();
+    g.Cells[c.Box]->SetText(c.BoxText);
+    Key(g.Cells[c.Box], Qt::Key_Delete);
+    EXPECT_EQ(Message(3), c.After) << c.Shown << " box " << c.Box << " \"" << c.BoxText << "\"";
+  }
+}
+
 TEST_F(UniversWindow, TypedTextKeepsToHexAndTheAddressesStayEven) {
   Open();
   TfrmUniversal::TGroup& g = w->Group(1);

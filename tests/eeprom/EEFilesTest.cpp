@@ -184,19 +184,29 @@ TEST(EEMemImage, LargeReaderTakesTheFirstDeviceSizeBytesOfALargerImage) {
   EXPECT_TRUE(r.Ok && r.Notes.empty());
 }
 
-TEST(EEMemImage, ShortImagesAreReadBeyondTheirEnd) {
+// A file too short for its image is no memory image of the window: the refusal names the file
+// and says what it holds against what the image needs.
+TEST(EEMemImage, ShortImagesAreRefusedAsNoMemoryImageOfTheWindow) {
   const std::string four = MemImageBytes(ekLarge, {}, TEEBytes(4096, 1));
-  ExpectRefused(ParseMemImage(ekLarge, 8192, four), "Read beyond end of file", epMessageBox, "4K in 8K");
-  ExpectRefused(ParseMemImage(ekLarge, 4096, four.substr(0, four.size() - 1)), "Read beyond end of file",
-                epMessageBox, "one byte short");
-  ExpectRefused(ParseMemImage(ekLarge, 4096, ""), "Read beyond end of file", epMessageBox, "empty large");
-
   const std::string small = MemImageBytes(ekSmall, {}, TEEBytes(256, 1));
-  ExpectRefused(ParseMemImage(ekSmall, 256, ""), "Read beyond end of file", epMessageBox, "empty small");
-  ExpectRefused(ParseMemImage(ekSmall, 256, small.substr(0, 23)), "Read beyond end of file", epMessageBox,
-                "header cut");
-  ExpectRefused(ParseMemImage(ekSmall, 256, small.substr(0, 24 + 255)), "Read beyond end of file", epMessageBox,
-                "data cut");
+  const std::string no = " is not a memory image file of this window: ";
+  struct Case {
+    const char* What;
+    TEEKind Kind;
+    uint32_t Size;
+    std::string Bytes, File, Message;
+  } cases[] = {
+      {"4K in 8K", ekLarge, 8192, four, "/d/four.mem",
+       "\"/d/four.mem\"" + no + "it holds 4122 bytes, and the memory image of a 8192-byte EEPROM holds 8218."},
+      {"one byte short", ekLarge, 4096, four.substr(0, four.size() - 1), "x.bin",
+       "\"x.bin\"" + no + "it holds 4121 bytes, and the memory image of a 4096-byte EEPROM holds 4122."},
+      {"empty large", ekLarge, 4096, "", "", "The file" + no + "it holds 0 bytes, and the memory image of a 4096-byte EEPROM holds 4122."},
+      {"one byte", ekLarge, 4096, "x", "t", "\"t\"" + no + "it holds 1 byte, and the memory image of a 4096-byte EEPROM holds 4122."},
+      {"empty small", ekSmall, 256, "", "e.mem", "\"e.mem\"" + no + "it holds 0 bytes, fewer than the 24 of a memory image's header."},
+      {"header cut", ekSmall, 256, small.substr(0, 23), "h.mem", "\"h.mem\"" + no + "it holds 23 bytes, fewer than the 24 of a memory image's header."},
+      {"data cut", ekSmall, 256, small.substr(0, 24 + 255), "d.mem", "\"d.mem\"" + no + "its header gives an image of 256 bytes, but 255 follow it."},
+  };
+  for (const Case& c : cases) ExpectRefused(ParseMemImage(c.Kind, c.Size, c.Bytes, c.File), c.Message, epMessageBox, c.What);
 }
 
 TEST(EEMemImage, SmallReaderLoadsWhatTheSizeFieldGivesUpToTheDevice) {
@@ -369,30 +379,43 @@ TEST(EEHexFile, RecordsRunningPastTheDeviceAreRefusedWhole) {
                 "  Invalid Hex File Address", epStatusLine, "past 64 KB");
 }
 
-TEST(EEHexFile, HostileFilesAreRefused) {
+TEST(EEHexFile, HostileFilesAreRefusedWithTheLineAndTheReason) {
   const std::string good = Record(4, 0x0010, 0, {1, 2, 3, 4});
   const std::string end = ":00000001FF";
-  struct Case { std::string name, text; } cases[] = {
-      {"empty", ""},
-      {"only a line end", "\r\n"},
-      {"no end record (truncated)", good + "\r\n"},
-      {"cut inside a record", good.substr(0, 20)},
-      {"empty line before the end", good + "\r\n\r\n" + end + "\r\n"},
-      {"no colon", good.substr(1) + "\r\n" + end},
-      {"bad checksum", good.substr(0, good.size() - 1) + "0\r\n" + end},
-      {"non-hex data", ":04001000G1020304E5\r\n" + end},
-      {"count above the data", ":0500100001020304E2\r\n" + end},
-      {"count below the data", ":0300100001020304E2\r\n" + end},
-      {"odd length", good + "0\r\n" + end},
-      {"blank inside", ":04 0010000102030400\r\n" + end},
-      {"blank before the colon", " " + good + "\r\n" + end},
-      {"blank line before the end", good + "\r \r" + end},
-      {"byte order mark twice", "\xEF\xBB\xBF\xEF\xBB\xBF" + good + "\r\n" + end},
-      {"byte order mark alone", "\xEF\xBB\xBF"},
-      {"byte order mark inside", good + "\r\n\xEF\xBB\xBF" + end},
-      {"binary bytes", std::string("\x00\xFF\x10", 3)},
+  const std::string noEnd = "The file ends without its end record (:00000001FF).";
+  const std::string noColon = "the line does not begin with \":\".";
+  const std::string odd = "Line 1: the record has an odd number of digits.";
+  struct Case { std::string name, text, detail; } cases[] = {
+      {"empty", "", noEnd},
+      {"only a line end", "\r\n", "Line 1: the line is empty."},
+      {"no end record (truncated)", good + "\r\n", noEnd},
+      {"cut inside a record", good.substr(0, 12), odd},
+      {"empty line before the end", good + "\r\n\r\n" + end + "\r\n", "Line 2: the line is empty."},
+      {"no colon", good.substr(1) + "\r\n" + end, "Line 1: " + noColon},
+      {"bad checksum", good.substr(0, good.size() - 1) + "0\r\n" + end, "Line 1: the checksum does not match the record."},
+      {"non-hex data", ":04001000G1020304E5\r\n" + end, "Line 1: the record holds a character that is no hex digit."},
+      {"count above the data", ":0500100001020304E2\r\n" + end, "Line 1: the record's byte count 05 does not match its length."},
+      {"count below the data", ":0300100001020304E2\r\n" + end, "Line 1: the record's byte count 03 does not match its length."},
+      {"odd length", good + "0\r\n" + end, odd},
+      {"blank inside", ":04 0010000102030400\r\n" + end, odd},
+      {"too short", ":00000001\r\n" + end, "Line 1: the record is too short."},
+      {"blank before the colon", " " + good + "\r\n" + end, "Line 1: " + noColon},
+      {"blank line before the end", good + "\r \r" + end, "Line 2: the line is empty."},
+      {"byte order mark twice", "\xEF\xBB\xBF\xEF\xBB\xBF" + good + "\r\n" + end, "Line 1: " + noColon},
+      {"byte order mark alone", "\xEF\xBB\xBF", noEnd},
+      {"byte order mark inside", good + "\r\n\xEF\xBB\xBF" + end, "Line 2: " + noColon},
+      {"binary bytes", std::string("\x00\xFF\x10", 3), "Line 1: " + noColon},
+      {"data in an end record", good + "\r\n" + Record(1, 0, 1, {0}), "Line 2: an end record carries no data."},
+      {"unknown type", Record(1, 0, 6, {0}) + "\r\n" + end, "Line 1: the record type 06 is unknown."},
   };
-  for (const Case& c : cases) ExpectRefused(ParseHexFile(256, c.text), "  Invalid Hex File", epStatusLine, c.name);
+  for (const Case& c : cases) {
+    const TEELoadResult r = ParseHexFile(256, c.text);
+    ExpectRefused(r, "  Invalid Hex File", epStatusLine, c.name);
+    EXPECT_EQ(r.Detail, c.detail) << c.name;
+  }
+  const TEELoadResult past = ParseHexFile(256, good + "\r\n" + Record(2, 0x00FF, 0, {1, 2}) + "\r\n" + end);
+  ExpectRefused(past, "  Invalid Hex File Address", epStatusLine, "past the end");
+  EXPECT_EQ(past.Detail, "Line 2: data for 00FF to 0100 lie past the device's last address 00FF.");
 }
 
 // ---------------------------------------------------------------- raw binary

@@ -2,6 +2,8 @@
 // buttons on the simulated adapter, and the faults that must leave the window usable.
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include "app/bus/ByteText.h"
 #include "tests/eeprom/EEWindowFixture.h"
 
@@ -175,6 +177,38 @@ TEST_F(EEWindowBus, ReadByteAndWriteByteUseTheByteAddressAndTheBlockNumber) {
   Click(w->btnWriteOne);
   EXPECT_EQ(Status(), StatusOf(0));
   EXPECT_EQ(ee.Memory[0x1A3], 0x33);
+}
+
+// The large window's Read Byte lets pending messages run once, busy already and before the first
+// start condition; the small window's lets none run until it is done.
+TEST_F(EEWindowBus, OnlyTheLargeReadByteRunsPendingMessagesBeforeItsSequence) {
+  sim.Add<TSimEeprom>(4096, 0xA0);
+  TfrmMain* m = Start();
+  struct Case {
+    bool Large;
+    bool RunBeforeTheBus;
+  };
+  for (const Case c : {Case{true, true}, Case{false, false}}) {
+    TEEWindow* w = c.Large ? static_cast<TEEWindow*>(OpenLarge(m->mnu4Kx8)) : OpenSmall(m->mnu4K);
+    Application->ProcessMessages();
+    sim.ClearLog();
+    bool ran = false, busy = false;
+    size_t busEvents = 0;
+    QTimer::singleShot(0, [&] {
+      ran = true;
+      busy = w->Busy();
+      busEvents = sim.Log().size();
+    });
+    Click(w->btnReadOne);
+    EXPECT_EQ(ran, c.RunBeforeTheBus) << c.Large;
+    if (c.RunBeforeTheBus) {
+      EXPECT_TRUE(busy) << "inside the busy state";
+      EXPECT_EQ(busEvents, 0u) << "before the sequence";
+    }
+    EXPECT_FALSE(sim.Log().empty()) << "the byte was read";
+    Application->ProcessMessages();
+    EXPECT_TRUE(ran);
+  }
 }
 
 TEST_F(EEWindowBus, VerifyShowsTheFirstDifferenceAndAStrictCellStopsTheWriteWithTheWindowUsable) {

@@ -148,41 +148,63 @@ TEST_F(EEWindowFile, HostileFilesGiveTheirMessageAndChangeNothing) {
   TfrmEEPROM* w = OpenLarge(m->mnu4Kx8);
   w->SetImage(Pattern(4096));
   w->SetupItem(esAddress)->SetTextValue("A6");
+  w->savEEDialog->SetFileName(Path("kept.hex"));
   const TSnapshot before = Snap(w);
   struct {
     const char* Name;
     std::string Bytes;
     int Type;
-    const char* Message;  // a message box; nullptr: the status line
-    const char* Status;
+    const char* Message;  // the end of the box's text, after the file's name
+    const char* Status;   // the status line, or nullptr when the box alone says it
   } cases[] = {
-      {"empty.mem", "", 1, "Read beyond end of file", nullptr},
-      {"short.mem", std::string(26 + 100, '\0'), 1, "Read beyond end of file", nullptr},
+      {"empty.mem", "", 1,
+       "empty.mem\" is not a memory image file of this window: it holds 0 bytes, and the memory image of a "
+       "4096-byte EEPROM holds 4122.",
+       nullptr},
+      {"short.mem", std::string(26 + 100, '\0'), 1, "short.mem\" is not a memory image file of this window: it holds 126 bytes, and the memory image of a 4096-byte EEPROM holds 4122.",
+       nullptr},
+      {"x.bin", std::string(20, '\x55'), 1, "x.bin\" is not a memory image file of this window: it holds 20 bytes, and the memory image of a 4096-byte EEPROM holds 4122.",
+       nullptr},
+      {"notes.txt", "a text file\r\n", 1, "notes.txt\" is not a memory image file of this window: it holds 13 bytes, and the memory image of a 4096-byte EEPROM holds 4122.",
+       nullptr},
       {"empty.bin", "", 3, "Read beyond end of file", nullptr},
-      {"blank-line.hex", ":0100000041BE\r\n\r\n:00000001FF\r\n", 2, nullptr, "  Invalid Hex File"},
-      {"checksum.hex", ":0100000041BF\r\n:00000001FF\r\n", 2, nullptr, "  Invalid Hex File"},
-      {"nonhex.hex", ":01000000G1BE\r\n:00000001FF\r\n", 2, nullptr, "  Invalid Hex File"},
-      {"past-end.hex", ":10FFF800000102030405060708090A0B0C0D0E0F81\r\n:00000001FF\r\n", 2, nullptr,
-       "  Invalid Hex File Address"},
-      {"upper.hex", ":020000040001F9\r\n:0100000041BE\r\n:00000001FF\r\n", 2, nullptr, "  Invalid Hex File Address"},
-      {"type06.hex", ":0100000641B8\r\n:00000001FF\r\n", 2, nullptr, "  Invalid Hex File"},
-      {"no-end.hex", ":0100000041BE\r\n", 2, nullptr, "  Invalid Hex File"},
+      {"blank-line.hex", ":0100000041BE\r\n\r\n:00000001FF\r\n", 2, "blank-line.hex\"\rLine 2: the line is empty.",
+       "  Invalid Hex File"},
+      {"checksum.hex", ":0100000041BF\r\n:00000001FF\r\n", 2,
+       "checksum.hex\"\rLine 1: the checksum does not match the record.", "  Invalid Hex File"},
+      {"nonhex.hex", ":01000000G1BE\r\n:00000001FF\r\n", 2, "Line 1: the record holds a character that is no hex digit.",
+       "  Invalid Hex File"},
+      {"past-end.hex", ":10FFF800000102030405060708090A0B0C0D0E0F81\r\n:00000001FF\r\n", 2,
+       "Line 1: data for FFF8 to 10007 lie past the device's last address 0FFF.", "  Invalid Hex File Address"},
+      {"upper.hex", ":020000040001F9\r\n:0100000041BE\r\n:00000001FF\r\n", 2,
+       "Line 1: the extended address lies past the device.", "  Invalid Hex File Address"},
+      {"type06.hex", ":0100000641B8\r\n:00000001FF\r\n", 2, "Line 1: the record type 06 is unknown.",
+       "  Invalid Hex File"},
+      {"no-end.hex", ":0100000041BE\r\n", 2, "The file ends without its end record (:00000001FF).",
+       "  Invalid Hex File"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     Write(Path(c.Name), c.Bytes);
     Open(w, Path(c.Name), c.Type, c.Message);
-    // A HEX file refused on the status line still names the window; nothing else changes.
-    ExpectSame(w, before, c.Message != nullptr);
+    // Nothing changes: not the image, the settings, the caption nor the Save As name.
+    ExpectSame(w, before);
+    EXPECT_EQ(w->savEEDialog->FileName(), Path("kept.hex"));
+    const TDialogRequest& box = Responder().Seen().back();
+    EXPECT_EQ(box.Kind, dkMessage);
+    const std::string text = box.Text;
+    EXPECT_EQ(text.rfind(c.Message), text.size() - std::string(c.Message).size()) << text;
     if (c.Status != nullptr) {
       EXPECT_EQ(Status(), c.Status);
-      EXPECT_EQ(w->Caption(), Path(c.Name));
+      EXPECT_EQ(text.find(std::string(c.Status).substr(2) + ": \"" + Path(c.Name) + "\"\r"), 0u) << text;
+    } else if (c.Type == 1) {
+      EXPECT_EQ(text.find("\"" + Path(c.Name) + "\" is not a memory image file"), 0u) << text;
     }
   }
   // A directory and a missing file are refused by the reader with the library's text.
   fs::create_directories(Path("folder.bin"));
   Open(w, Path("folder.bin"), 3, "Cannot open file");
-  ExpectSame(w, before, false);
+  ExpectSame(w, before);
 }
 
 TEST_F(EEWindowFile, OversizedFilesLoadTheDeviceSizeAndSaySo) {
