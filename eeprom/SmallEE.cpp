@@ -1,6 +1,7 @@
 #include "eeprom/SmallEE.h"
 
 #include "app/bus/MainHost.h"
+#include "controls/inspector/InspEditors.h"
 #include "eeprom/EEImage.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -21,6 +22,8 @@ TfrmSmallEE::TfrmSmallEE(TComponent* AOwner) : TEEWindow(AOwner, false) {
   FollowFileType(opnSmallEEDialog);
   FollowFileType(savSmallEE);
   edtPreset->OnExit = [this](TObject* s) { edtPresetExit(s); };
+  AEInspectorEditLink1 = NewAEInspectorEditLink(this);
+  AEInspectorEditLink1->SetName("AEInspectorEditLink1");
 }
 
 TfrmSmallEE::~TfrmSmallEE() {

@@ -21,6 +21,8 @@ class TfrmSmallEE : public TEEWindow {
   TEdit*& edtEndTarget = TargetEnd;
   TOpenDialog* opnSmallEEDialog = nullptr;
   TSaveDialog* savSmallEE = nullptr;
+  // A typed-edit link beside the setup bar, for a custom row; the setup rows have none.
+  TInspectorEditLink* AEInspectorEditLink1 = nullptr;
 
   int HexValue(const std::string& Text) const override;
   TOpenDialog* OpenDialog() const override { return opnSmallEEDialog; }

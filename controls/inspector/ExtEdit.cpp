@@ -178,7 +178,11 @@ void TExtEdit::SetNumberValue(double v) {
     // Digits only: a grouped number would be a value the edit itself refuses.
     case etNumeric: s = Format("%.0f", {v}); break;
     case etMoney: s = ThousandsPass(precision_ < 0 ? Format("%g", {v}) : NumberText(v, false), autoThousands_); break;
-    case etHex: s = UIntToHex(static_cast<uint64_t>(std::clamp(std::trunc(std::fabs(v)), 0.0, 1.8e19)), 0); break;
+    // A negative number gives the digits of its 32-bit form, as IntegerValue writes it.
+    case etHex:
+      s = v < 0 ? IntToHex(static_cast<int>(std::max(std::trunc(v), double(INT_MIN))), 0)
+                : UIntToHex(static_cast<uint64_t>(std::min(std::trunc(v), 1.8e19)), 0);
+      break;
     default: s = precision_ < 0 ? Format("%g", {v}) : NumberText(v, false); break;
   }
   SetText(s);
@@ -475,8 +479,6 @@ void TExtEdit::KeyDown(WORD& Key, TShiftState Shift) {
   if (LookupShown()) {
     switch (Key) {
       case VK_RETURN: ChooseLookupEntry(); Key = 0; return;
-      // Escape closes an open list and does nothing else.
-      case VK_ESCAPE: HideLookup(); listEscaped_ = true; Key = 0; return;
       case VK_HOME: case VK_END: case VK_NEXT: case VK_PRIOR: case VK_UP: case VK_DOWN:
         MoveLookupSelection(Key);
         Key = 0;
@@ -529,14 +531,20 @@ void TExtEdit::KeyDown(WORD& Key, TShiftState Shift) {
         Key = 0;
       }
       break;
-    case VK_ESCAPE:
-      if (canUndo_) {
-        TCustomEdit::SetText(focusText_);
-        if (FocusFontColor != clNone) SetFontColor(FocusFontColor);
-        SelectValue();
-        MarkModified(false);
+    case VK_ESCAPE: {
+      // A list of matches for text that is gone would offer what no longer fits.
+      if (LookupShown()) {
+        HideLookup();
+        listEscaped_ = true;
       }
+      const TCustomForm* form = GetParentForm(this);
+      if (!canUndo_ || (form && form->KeyPreview())) break;
+      TCustomEdit::SetText(focusText_);
+      if (FocusFontColor != clNone) SetFontColor(FocusFontColor);
+      SelectValue();
+      MarkModified(false);
       break;
+    }
     default: break;
   }
   if (Key != 0) TCustomEdit::KeyDown(Key, Shift);

@@ -316,6 +316,16 @@ void TExtEdit::PaintOver(TCanvas* C) {
     C->Brush()->SetColor(c);
     C->FrameRect(r);
   };
+  if (flat_ && !focusBorder_) {
+    C->Pen()->SetColor(flatLineColor_);
+    C->Pen()->SetWidth(1);
+    if (softBorder_) {
+      frame(TRect(0, 0, w, h), flatLineColor_);
+    } else {
+      C->MoveTo(0, h - 1);
+      C->LineTo(w, h - 1);
+    }
+  }
   if (focusBorderColor_ != clNone) {
     if (focused) frame(TRect(0, 0, w, h), focusBorderColor_);
   } else if (focusBorder_) {
@@ -329,15 +339,6 @@ void TExtEdit::PaintOver(TCanvas* C) {
       TColor pc = Parent() ? Parent()->Color() : clBtnFace;
       frame(TRect(0, 0, w, h), pc);
       frame(TRect(1, 1, w - 1, h - 1), pc);
-    }
-  } else if (flat_) {
-    C->Pen()->SetColor(flatLineColor_);
-    C->Pen()->SetWidth(1);
-    if (softBorder_) {
-      frame(TRect(0, 0, w, h), flatLineColor_);
-    } else {
-      C->MoveTo(0, h - 1);
-      C->LineTo(w, h - 1);
     }
   }
   if (dropCaret_ >= 0) {

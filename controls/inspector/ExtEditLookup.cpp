@@ -12,7 +12,6 @@
 
 namespace {
 constexpr int kItemHeight = 12;
-constexpr int kScrollArrowWidth = 16;
 // How far from the right and bottom edges the list window's sizing corner reaches.
 constexpr int kSizeCorner = 10;
 // An INI file of the edits' persistence holds a few lists of names; more is damage.
@@ -122,7 +121,7 @@ void TExtEdit::UpdateLookup() {
 
   const int shown = std::min<int>(static_cast<int>(found.size()), lookup_->DisplayCount());
   const int height = shown * kItemHeight + 4;
-  if (static_cast<int>(found.size()) > lookup_->DisplayCount()) widest += kScrollArrowWidth;
+  if (static_cast<int>(found.size()) > lookup_->DisplayCount()) widest += GetSystemMetrics(SM_CXHSCROLL);
   // Under the caret where the searched part starts.
   const TPoint at = PosFromChar(State().PrefixLen + static_cast<int>(start));
   const TPoint origin = ClientOrigin();

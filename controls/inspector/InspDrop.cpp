@@ -82,8 +82,12 @@ void TInspectorBar::DropURL(TPoint P, const std::string& Link) {
   if (!allow) return;
   const TPoint c = ScreenToClient(P);
   TInspectorPanel* panel = PanelAt(c.X, c.Y);
-  // Only the rows' area of a panel takes a link: not its caption bar, not below the panels.
-  if (!panel || CaptionAt(c.X, c.Y) >= 0) return;
+  // Only the rows' area of a panel takes a link: not its caption bar, not the help panel.
+  if (!panel) return;
+  if (mode_ == imSinglePanelActive) {
+    const TRect& body = SingleLayout()->Body;
+    if (c.Y < body.Top || c.Y >= body.Bottom) return;
+  }
   TInspectorItem* it = panel->Items()->Add();
   it->SetAutoIcon(true);
   it->SetCaption(Link);

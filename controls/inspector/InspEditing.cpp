@@ -193,7 +193,7 @@ void TInspectorBar::StartTextEdit(const TEditStart& S) {
   edit_->SetEditMask(S.Item->EditMask());
   edit_->SetText(S.Item->TextValue());
   edit_->SetInspEditType(t == ptInteger ? ieInteger : t == ptFloat ? ieFloat : ieText);
-  edit_->SetTextMargins(2, 1, 0, 0);
+  edit_->SetFormattingRect(2, 1);
   edit_->OrigValue = S.Item->TextValue();
   ShowSelected(edit_);
 }

@@ -45,6 +45,18 @@ TInspectorEdit::TInspectorEdit(TComponent* AOwner) : TMaskEdit(AOwner) { SetBord
 
 void TInspectorEdit::WMGetDlgCode(TMessage& Message) { Message.Result = kEditorKeys; }
 
+void TInspectorEdit::SetMultiLine(bool v) {
+  multiLine_ = v;
+  SetFormattingRect(rectLeft_, rectTop_);
+}
+
+void TInspectorEdit::SetFormattingRect(int Left, int Top) {
+  rectLeft_ = Left;
+  rectTop_ = Top;
+  if (multiLine_) SetTextMargins(Left, Top, 0, 0);
+  else SetTextMargins(0, 0, 0, 0);
+}
+
 void TInspectorEdit::KeyDown(WORD& Key, TShiftState Shift) {
   if (EditorKey(this, InspectorItem, Key, Shift, false, [this] {
         SetText(OrigValue);
@@ -82,8 +94,7 @@ void TInspectorEdit::KeyPress(char& Key) {
         return;
       }
     }
-    if (editType_ == ieFloat && Key == FormatSettings.DecimalSeparator && t.find(Key) != std::string::npos &&
-        SelText().find(Key) == std::string::npos) {
+    if (editType_ == ieFloat && Key == FormatSettings.DecimalSeparator && t.find(Key) != std::string::npos) {
       Key = 0;
       return;
     }
@@ -203,7 +214,7 @@ void TInspectorDateTimePicker::WMGetDlgCode(TMessage& Message) { Message.Result 
 
 void TInspectorDateTimePicker::KeyDown(WORD& Key, TShiftState Shift) {
   // Alt+Down drops the calendar, it is no move to the next row.
-  if (!(HasCalendar() && IsDropKey(Key, Shift)) && EditorKey(this, InspectorItem, Key, Shift, true, [this] { SetDateTime(OrigValue); })) return;
+  if (!(HasCalendar() && IsDropKey(Key, Shift)) && EditorKey(this, InspectorItem, Key, Shift, false, [this] { SetDateTime(OrigValue); })) return;
   TInspDateTimePicker::KeyDown(Key, Shift);
 }
 

@@ -30,7 +30,9 @@ class TInspectorEdit : public TMaskEdit, public TInspEditorState<std::string> {
   TInspectorEditType InspEditType() const { return editType_; }
   void SetInspEditType(TInspectorEditType v) { editType_ = v; }
   bool MultiLine() const { return multiLine_; }
-  void SetMultiLine(bool v) { multiLine_ = v; }
+  void SetMultiLine(bool v);
+  // The text's inset from the top-left corner; only a multi-line edit applies it.
+  void SetFormattingRect(int Left, int Top);
 
  protected:
   void KeyDown(WORD& Key, TShiftState Shift) override;
@@ -41,6 +43,7 @@ class TInspectorEdit : public TMaskEdit, public TInspEditorState<std::string> {
  private:
   TInspectorEditType editType_ = ieText;
   bool multiLine_ = true;
+  int rectLeft_ = 0, rectTop_ = 0;
 };
 
 class TInspectorCombo : public TInspComboBox, public TInspEditorState<std::string> {
@@ -151,3 +154,6 @@ class TInspectorEditLink : public TComponent {
   TInspectorBar* bar_ = nullptr;
   TForm* popup_ = nullptr;
 };
+
+// The typed-edit link of InspLinks.h, for a window whose headers clash with the typed edit's.
+TInspectorEditLink* NewAEInspectorEditLink(TComponent* AOwner);

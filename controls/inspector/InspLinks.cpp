@@ -4,6 +4,8 @@
 
 #include "controls/inspector/InspectorBar.h"
 
+TInspectorEditLink* NewAEInspectorEditLink(TComponent* AOwner) { return new TAEInspectorEditLink(AOwner); }
+
 TAEInspectorEditLink::~TAEInspectorEditLink() { DestroyEditor(); }
 
 void TAEInspectorEditLink::CreateEditor(TWinControl* AParent) {

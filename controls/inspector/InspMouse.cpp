@@ -339,7 +339,7 @@ void TInspectorBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
   mouse_.Down = mouse_.UpPressed = mouse_.DownPressed = false;
   if (TInspectorItem* it = ItemAt(X, Y)) {
     TInspectorPanel* p = it->Panel();
-    if (p->Style() == psProperties && it->PropertyType() == ptButton && !it->ReadOnly()) {
+    if (p->Style() == psProperties && it->PropertyType() == ptButton) {
       if (TabStop() && CanFocus()) {
         SetFocus();
         it->SetPressed(true);
@@ -603,7 +603,7 @@ bool TInspectorBar::DialogShortCut(WORD Key, TShiftState Shift) {
 
 void TInspectorBar::CMDialogKey(TMessage& Message) {
   const WORD key = static_cast<WORD>(Message.WParam);
-  if (key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE && DialogShortCut(key, KeyboardStateToShiftState())) {
+  if (DialogShortCut(key, KeyboardStateToShiftState())) {
     Message.Result = 1;
     return;
   }
@@ -658,6 +658,8 @@ void TInspectorBar::WMKillFocus(TMessage& Message) {
 
 void TInspectorBar::WMSetFocus(TMessage& Message) {
   TCustomPanel::WMSetFocus(Message);
+  // A list editor restyled for the next row hands the focus to the bar on its way.
+  if (Navigating() || Starting()) return;
   ResumeLastEditRow();
 }
 

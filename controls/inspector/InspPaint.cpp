@@ -421,7 +421,7 @@ void TInspectorBar::DrawCaption(TInspectorPanel* Panel, const TRect& Rect) {
   Solid(C, Panel->Color());
   C->FillRect(R);
   C->Brush()->SetStyle(bsClear);
-  const bool active = mode_ == imSinglePanelActive ? Panel->Index() == ActivePanel() : Panel->IsOpen();
+  const bool active = Panel->Index() == ActivePanel();
   // The text starts at the outer left, also when the face's bevel narrowed R.
   int textLeft = R.Left;
   const bool clipped = DrawCaptionFace(Panel, active, R);

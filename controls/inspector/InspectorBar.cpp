@@ -86,6 +86,10 @@ TInspectorItem::TInspectorItem(TCollection* collection)
       background_(std::make_unique<TInspImage>()) {
   fontValue_->OnChange = [this](TObject*) { Changed(false); };
   background_->OnChange = [this](TObject*) { Changed(false); };
+  if (TInspectorPanel* p = Panel()) {
+    icon_->SetWidth(p->IconLargeSize());
+    icon_->SetHeight(p->IconLargeSize());
+  }
 }
 
 void TInspectorItems::Notify(TCollectionItem* item, TCollectionNotification action) {
@@ -96,7 +100,16 @@ void TInspectorItems::Notify(TCollectionItem* item, TCollectionNotification acti
 
 // The row leaves its panel while it is still a whole row, so the bar forgets it as a row and not
 // as a half-destroyed collection item.
-TInspectorItem::~TInspectorItem() { SetCollection(nullptr); }
+TInspectorItem::~TInspectorItem() {
+  SetCollection(nullptr);
+  if (editLink_) editLink_->DestroyEditor();
+}
+
+void TInspectorItem::SetEditLink(TInspectorEditLink* v) {
+  editLink_ = v;
+  // The bar forgets a freed link for the row, which tells its link when it goes.
+  if (TInspectorBar* bar = Bar(); bar && v) v->FreeNotification(bar);
+}
 
 TInspectorPanel* TInspectorItem::Panel() const {
   auto* items = dynamic_cast<TInspectorItems*>(Collection());
@@ -274,7 +287,7 @@ void TInspectorItem::Assign(TPersistent* Source) {
   boolValue_ = s->boolValue_;
   caption_ = s->caption_;
   colorValue_ = s->colorValue_;
-  editLink_ = s->editLink_;
+  SetEditLink(s->editLink_);
   editMask_ = s->editMask_;
   fontValue_->Assign(s->fontValue_.get());
   help_ = s->help_;
@@ -525,6 +538,7 @@ TInspectorBar::TInspectorBar(TComponent* AOwner)
   };
   SetWidth(180);
   SetAlign(alLeft);
+  SetTabStop(true);
   UpdateCaptionBitmaps();
   CreateEditors();
   scrollTimer_ = new TTimer(this);
@@ -557,6 +571,11 @@ TInspectorBar::~TInspectorBar() {
   ForgetLabelEdit();
   ResetEditState();
   panels_.reset();
+}
+
+void TInspectorBar::AlignControls(TControl* AControl) {
+  TCustomPanel::AlignControls(AControl);
+  if (ComponentState() & csDesigning) PlaceControls();
 }
 
 TInspectorPanels* TInspectorBar::CreatePanels() { return new TInspectorPanels(this); }

@@ -148,7 +148,8 @@ class TInspectorItem : public TCollectionItem {
   INSP_PROP(bool, Modified, modified_)
   INSP_PROP(bool, ButtonDown, buttonDown_)
   INSP_PROP(bool, Pressed, pressed_)
-  INSP_FIELD(TInspectorEditLink*, EditLink, editLink_)
+  TInspectorEditLink* EditLink() const { return editLink_; }
+  void SetEditLink(TInspectorEditLink* v);
   INSP_FIELD(const std::string&, HoverAnchor, hoverAnchor_)
   // Where the last painting put the row's caption (icon styles; empty for property rows).
   const TRect& CaptionRect() const { return captionRect_; }
@@ -567,6 +568,7 @@ class TInspectorBar : public TCustomPanel {
   void CreateWnd() override;
   // Loading ends: the cursor set by then is the one the bar goes back to.
   void Loaded() override;
+  void AlignControls(TControl* AControl) override;
   virtual TInspectorPanels* CreatePanels();
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void Paint() override;

@@ -1243,6 +1243,14 @@ std::unique_ptr<TGraphic> TImageGraphic::Clone() const {
   return g;
 }
 
+void TIcon::Assign(TPersistent* Source) {
+  if (auto* i = dynamic_cast<TIcon*>(Source)) {
+    emptyW_ = i->emptyW_;
+    emptyH_ = i->emptyH_;
+  }
+  TImageGraphic::Assign(Source);
+}
+
 void TImageGraphic::Assign(TPersistent* Source) {
   if (Source == this) return;
   if (auto* g = dynamic_cast<TImageGraphic*>(Source)) {

@@ -6,6 +6,7 @@
 // pluggable backend: QPainter for screens and bitmaps, a recording backend
 // with fixed metrics for tests.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -561,11 +562,20 @@ class TIcon : public TImageGraphic {
  public:
   TIcon() { transparent_ = true; }
   std::string ClassName() const override { return "TIcon"; }
+  void Assign(TPersistent* Source) override;
   void LoadFromResourceName(uintptr_t Instance, const std::string& ResName);
+  // An empty icon keeps the size asked of it; a loaded one has its image's size.
+  int Width() const override { return Empty() ? emptyW_ : TImageGraphic::Width(); }
+  int Height() const override { return Empty() ? emptyH_ : TImageGraphic::Height(); }
+  void SetWidth(int v) override { emptyW_ = std::max(0, v); }
+  void SetHeight(int v) override { emptyH_ = std::max(0, v); }
 
  protected:
   const char* SaveFormat() const override { return "ICO"; }
   TImageGraphic* NewOfSameClass() const override { return new TIcon; }
+
+ private:
+  int emptyW_ = 0, emptyH_ = 0;
 };
 
 // Holds one graphic of any class; the class follows the file's content.

@@ -162,6 +162,11 @@ TEST_F(EEWindowSetUp, TheSetupBarMovesItsEditorRowByRowInBothWindowClasses) {
     for (TFont* f : {bar->PanelCaption()->Font(), bar->PanelCaption()->ActiveFont()})
       EXPECT_EQ(std::make_tuple(f->Name(), f->Color(), f->Style() & fsBold), std::make_tuple("Tahoma", clWhite, fsBold));
     for (int r = 0; r < 4; ++r) EXPECT_EQ(p->Items()->Items(r)->Height(), 24);
+    EXPECT_TRUE(bar->TabStop());
+    // The small window keeps a typed-edit link beside its bar; no setup row uses it.
+    TComponent* link = w->FindComponent("AEInspectorEditLink1");
+    EXPECT_EQ(link ? link->ClassName() : "", item == m->mnu2K ? "TAEInspectorEditLink" : "");
+    for (int r = 0; r < 4; ++r) EXPECT_EQ(p->Items()->Items(r)->EditLink(), nullptr);
 
     bar->StartEdit(w->SetupItem(esAddress));
     Application->ProcessMessages();

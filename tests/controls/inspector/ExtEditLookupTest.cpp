@@ -18,6 +18,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/testing/GuiTest.h"
 #include "platform/gui/testing/InputEvents.h"
+#include "platform/gui/WinWindow.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Registry.h"
 #include "platform/rtl/SysUtils.h"
@@ -88,6 +89,25 @@ TEST_F(ExtEditLookup, ListOpensAfterNumCharsWithSortedMatches) {
   const TRect w = edit->LookupWindow()->BoundsRect();
   EXPECT_EQ(w.Top, edit->ClientOrigin().Y + edit->Height() - 6);
   EXPECT_EQ(w.Bottom - w.Top, 2 * 12 + 4);
+}
+
+TEST_F(ExtEditLookup, TheListWidensByTheScrollArrowOnlyWhenMoreMatchThanItShows) {
+  edit->Lookup()->DisplayList()->SetText("ap1\nap2\nap3\nap4\nap5\nap6");
+  const struct {
+    int DisplayCount, Kept, ScrollArrow;
+  } cases[] = {{4, 4, 1}, {6, 6, 0}, {0, 6, 0}, {-2, 6, 0}, {5, 5, 1}};  // below 1: no list of no rows
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.DisplayCount);
+    edit->Lookup()->SetDisplayCount(c.DisplayCount);
+    EXPECT_EQ(edit->Lookup()->DisplayCount(), c.Kept);
+    edit->SetText("");
+    Type("ap");
+    ASSERT_TRUE(edit->LookupShown());
+    // The short entries leave the list at its least width of 50.
+    EXPECT_EQ(edit->LookupWindow()->Width(), 50 + c.ScrollArrow * GetSystemMetrics(SM_CXHSCROLL) + 10);
+    EXPECT_EQ(edit->LookupWindow()->Height(), std::min(6, c.Kept) * 12 + 4);
+    edit->HideLookup();
+  }
 }
 
 TEST_F(ExtEditLookup, KeysMoveTheSelectionAndReturnChoosesThePairedValue) {

@@ -393,6 +393,20 @@ TEST_F(ExtEdit, NumbersReadWithoutFailingOrOverflowing) {
   }
 }
 
+TEST_F(ExtEdit, HexNumbersWrittenGiveTheDigitsOfTheTruncatedNumber) {
+  const struct {
+    double Number;
+    const char* Shown;
+  } cases[] = {{255.9, "FF"}, {0, "0"}, {-5, "FFFFFFFB"}, {-5.7, "FFFFFFFB"}, {-1e12, "80000000"}, {4294967295.0, "FFFFFFFF"}};
+  edit->SetEditType(etHex);
+  for (const auto& c : cases) {
+    edit->SetNumberValue(c.Number);
+    EXPECT_EQ(edit->Text(), c.Shown) << c.Number;
+  }
+  edit->SetIntegerValue(-5);
+  EXPECT_EQ(edit->Text(), "FFFFFFFB");  // the same digits as a written integer
+}
+
 TEST_F(ExtEdit, PrecisionOnlyChangesNumberTypes) {
   edit->SetEditType(etNumeric);
   edit->SetText("12");
@@ -597,12 +611,14 @@ TEST_F(ExtEdit, ReturnAndEscapeTheEditLeavesReachTheDialogsButtons) {
        Qt::Key_Return, "apple", 0, 0, false},
       {"Return moves on as Tab", [&] { edit->ReturnIsTab = true; }, Qt::Key_Return, "startap", 0, 0, true},
       {"a form previewing keys has them", [&] { form->SetKeyPreview(true); }, Qt::Key_Return, "startap", 0, 0, false},
-      {"Escape closes the open list only", [&] {
+      {"Escape with the list open closes it, undoes, then cancels", [&] {
          edit->Lookup()->Enabled = true;
          edit->SetText("");
        },
-       Qt::Key_Escape, "ap", 0, 0, false},
+       Qt::Key_Escape, "start", 0, 1, false},
       {"Escape undoes, then cancels", [] {}, Qt::Key_Escape, "start", 0, 1, false},
+      {"a form previewing keys keeps Escape: no undo", [&] { form->SetKeyPreview(true); }, Qt::Key_Escape, "startap",
+       0, 0, false},
       {"Escape without undo cancels", [&] { edit->SetCanUndo(false); }, Qt::Key_Escape, "startap", 0, 1, false},
   };
   for (const auto& c : cases) {
@@ -667,6 +683,18 @@ TEST_F(ExtEdit, FlatFocusBorderAndTransparentLooks) {
         {1, m, clBtnFace}}},
       {"focus border colour only while focused", [&] { edit->SetFocusBorderColor(clLime); }, kEdit,
        {{0, m, clLime}, {w - 1, m, clLime}, {w / 2, h - 1, clLime}}},
+      {"flat with a focus-border colour at rest: the line", [&] {
+         edit->SetFlat(true);
+         edit->SetFlatLineColor(clRed);
+         edit->SetFocusBorderColor(clLime);
+       },
+       kOther, {{w / 2, h - 1, clRed}}},
+      {"flat with a focus-border colour focused: the frame over the line", [&] {
+         edit->SetFlat(true);
+         edit->SetFlatLineColor(clRed);
+         edit->SetFocusBorderColor(clLime);
+       },
+       kEdit, {{0, m, clLime}, {w / 2, h - 1, clLime}}},
       {"transparent: the parent shows through", [&] { edit->SetTransparent(true); }, kOther, {{w / 2, m, clAqua}}},
       {"opaque: the edit's own background", [] {}, kOther, {{w / 2, m, clWindow}}},
   };
@@ -803,6 +831,23 @@ TEST_F(ExtEditDrag, DroppedTextTakesItsFirstLineThroughThePasteRule) {
   // Data in no format at all is refused before the edit hears of it.
   EXPECT_EQ(DeliverDrop(target, TDataObject(), At(target, 1), 0, DROPEFFECT_COPY), DROPEFFECT_NONE);
   EXPECT_EQ(target->Text(), "132");
+}
+
+TEST_F(ExtEditDrag, ADragThatLeavesTakesItsCaretAlongAndAReadOnlyEditRefusesIt) {
+  target->SetText("abcd");
+  other->SetFocus();
+  QApplication::processEvents();
+  const QImage before = RenderControlImage(target);
+  QImage during;
+  const int all = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  DeliverDrop(target, TextData("XY"), At(target, 2), 0, all, false, [&] { during = RenderControlImage(target); });
+  EXPECT_NE(during, before);  // the drop caret shows while the drag is over the edit
+  EXPECT_EQ(RenderControlImage(target), before);
+  EXPECT_EQ(target->Text(), "abcd");
+  // Text a read-only edit will not take must not be moved away from its source.
+  target->SetReadOnly(true);
+  EXPECT_EQ(DeliverDrop(target, TextData("XY"), At(target, 2), 0, all), DROPEFFECT_NONE);
+  EXPECT_EQ(target->Text(), "abcd");
 }
 
 TEST_F(ExtEditDrag, ADragMovesTheSelectionAndCtrlCopiesIt) {

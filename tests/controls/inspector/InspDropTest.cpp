@@ -60,22 +60,24 @@ TEST_F(InspDrop, OneHandlerServesBothSettingsAndOleDropTargetWins) {
     const char* name;
     bool acceptFiles, ole;
     const TDataObject* data;
-    bool onCaption;
+    char where;  // 'r' a row, 'c' the caption bar, 'h' the help panel
     int effect;
     int rowsAfter;             // rows of the panel after the drop (one to start with)
     std::string urlDrops, fileDrops;
   } cases[] = {
-      {"both off: nothing is taken", false, false, &files, false, DROPEFFECT_NONE, 1, "", ""},
-      {"AcceptFiles: files become rows", true, false, &files, false, DROPEFFECT_COPY, 4, "", "a.hex b.eep c.txt "},
-      {"AcceptFiles: a link is refused", true, false, &link, false, DROPEFFECT_NONE, 1, "", ""},
-      {"OleDropTarget: files go to OnURLDrop in order, no row, the source keeps them", false, true, &files, false,
+      {"both off: nothing is taken", false, false, &files, 'r', DROPEFFECT_NONE, 1, "", ""},
+      {"AcceptFiles: files become rows", true, false, &files, 'r', DROPEFFECT_COPY, 4, "", "a.hex b.eep c.txt "},
+      {"AcceptFiles: a link is refused", true, false, &link, 'r', DROPEFFECT_NONE, 1, "", ""},
+      {"OleDropTarget: files go to OnURLDrop in order, no row, the source keeps them", false, true, &files, 'r',
        DROPEFFECT_COPY, 1,
        "a.hex b.eep c.txt ", ""},
-      {"OleDropTarget: a link on the rows becomes a row", false, true, &link, false, DROPEFFECT_LINK, 2,
+      {"OleDropTarget: a link on the rows becomes a row", false, true, &link, 'r', DROPEFFECT_LINK, 2,
        "https://example.org/doc ", ""},
-      {"OleDropTarget: a link on the caption bar adds none", false, true, &link, true, DROPEFFECT_LINK, 1,
+      {"OleDropTarget: a link on the caption bar adds none", false, true, &link, 'c', DROPEFFECT_LINK, 1,
        "https://example.org/doc ", ""},
-      {"both on: OleDropTarget wins", true, true, &files, false, DROPEFFECT_COPY, 1, "a.hex b.eep c.txt ", ""},
+      {"OleDropTarget: a link on the help panel adds none", false, true, &link, 'h', DROPEFFECT_LINK, 1,
+       "https://example.org/doc ", ""},
+      {"both on: OleDropTarget wins", true, true, &files, 'r', DROPEFFECT_COPY, 1, "a.hex b.eep c.txt ", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -90,7 +92,12 @@ TEST_F(InspDrop, OneHandlerServesBothSettingsAndOleDropTargetWins) {
     bar->SetOleDropTarget(c.ole);
     EXPECT_EQ(bar->DropRegistered(), c.acceptFiles || c.ole);
     const int allowed = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-    EXPECT_EQ(DeliverDrop(bar, *c.data, c.onCaption ? CaptionPoint() : RowPoint(), 0, allowed), c.effect);
+    bar->HelpPanel()->SetHeight(40);
+    bar->HelpPanel()->SetVisible(c.where == 'h');
+    const TPoint at = c.where == 'c' ? CaptionPoint()
+                      : c.where == 'h' ? bar->ClientToScreen(TPoint(20, bar->Height() - 10))
+                                       : RowPoint();
+    EXPECT_EQ(DeliverDrop(bar, *c.data, at, 0, allowed), c.effect);
     EXPECT_EQ(panel->Items()->Count(), c.rowsAfter);
     EXPECT_EQ(urls, c.urlDrops);
     EXPECT_EQ(fileNames, c.fileDrops);

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QWidget>
 #include <cmath>
@@ -425,6 +426,65 @@ TEST_F(InspEditTypes, ADayPickedInTheCalendarIsTakenAndAltDownIsNoRowMove) {
   EXPECT_EQ(bar->ActiveEditor(), picker) << "taken as Return takes it: the editor stays";
 }
 
+TEST_F(InspEditTypes, DateRowHandsUpAndDownToTheBarAlsoWithCtrl) {
+  bar->SetAutoAdvance(true);
+  TInspectorItem* a = AddRow("Made", ptDate, DateToStr(EncodeDate(2020, 5, 17)));
+  TInspectorItem* b = AddRow("Sold", ptDate, DateToStr(EncodeDate(2021, 6, 1)));
+  for (Qt::KeyboardModifiers mods : {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ControlModifier)}) {
+    SCOPED_TRACE(mods == Qt::NoModifier ? "plain" : "Ctrl");
+    Click(kValueX, RowY(4));
+    ASSERT_EQ(bar->EditItem(), a);
+    Key(Qt::Key_Down, mods);
+    EXPECT_EQ(bar->EditItem(), b);
+    EXPECT_DOUBLE_EQ(std::floor(a->DateTimeValue()), EncodeDate(2020, 5, 17));
+    Key(Qt::Key_Up, mods);
+    EXPECT_EQ(bar->EditItem(), a);
+    Click(kCaptionX, RowY(0));
+  }
+}
+
+TEST_F(InspEditTypes, FloatEditorRefusesASecondSeparatorAlsoOverASelectedOne) {
+  const std::string d(1, FormatSettings.DecimalSeparator);
+  const struct {
+    std::string Text;
+    int SelStart, SelLength;
+    std::string Shown;
+  } cases[] = {{"15", 1, 0, "1" + d + "5"}, {"1" + d + "5", 3, 0, "1" + d + "5"}, {"1" + d + "5", 1, 2, "1" + d + "5"}};
+  AddRow("Gain", ptFloat, "0");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Text + " " + std::to_string(c.SelStart));
+    Row(4)->SetTextValue(c.Text);
+    Click(kValueX, RowY(4));
+    auto* e = bar->EditControl();
+    ASSERT_EQ(bar->ActiveEditor(), e);
+    e->SetSelStart(c.SelStart);
+    e->SetSelLength(c.SelLength);
+    Type(d);
+    EXPECT_EQ(e->Text(), c.Shown);
+    Click(kCaptionX, RowY(0));
+  }
+}
+
+TEST_F(InspEditTypes, TextRowsApplyTheTextInsetAndPasswordRowsDoNot) {
+  const struct {
+    TPropertyType Type;
+    bool MultiLine;
+    QMargins Margins;
+  } cases[] = {{ptText, true, QMargins(2, 1, 0, 0)}, {ptPassword, false, QMargins()}, {ptInteger, true, QMargins(2, 1, 0, 0)}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Type);
+    AddRow("R", c.Type, "12");
+    Click(kValueX, RowY(panel->Items()->Count() - 1));
+    auto* e = bar->EditControl();
+    ASSERT_EQ(bar->ActiveEditor(), e);
+    EXPECT_EQ(e->MultiLine(), c.MultiLine);
+    auto* line = dynamic_cast<QLineEdit*>(e->Peer());
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->textMargins(), c.Margins);
+    Click(kCaptionX, RowY(0));
+  }
+}
+
 TEST_F(InspEditTypes, TimeRowOpensAtItsTime) {
   TInspectorItem* it = AddRow("At", ptTime, "");
   it->SetTimeValue(EncodeTime(14, 5, 6, 0));
@@ -559,7 +619,7 @@ TEST_F(InspEditTypes, PopupEditorOpenWhenTheBarGoesIsClosedAndFreed) {
   delete form;  // takes the bar along
   form = nullptr;
   EXPECT_EQ(link->PopupForm(), nullptr);
-  EXPECT_EQ(link->destroyed, 1);
+  EXPECT_EQ(link->destroyed, 2);  // as the popup closed, and again as its row went
   EXPECT_EQ(link->editorFreed, 1);  // the window took its editor along
 }
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "controls/inspector/InspEditors.h"
 #include "controls/inspector/InspectorBar.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/testing/GuiTest.h"
@@ -46,8 +47,20 @@ TEST_F(InspModel, NewPanelAndRowHaveTheirDefaults) {
   EXPECT_EQ(it->DisplayName(), "TInspectorItem0");
   EXPECT_EQ(it->Panel(), p);
   EXPECT_EQ(it->Bar(), bar.get());
+  EXPECT_TRUE(it->Icon()->Empty());
+  EXPECT_EQ(it->Icon()->Width(), 32);
+  EXPECT_EQ(it->Icon()->Height(), 32);
+  p->SetIconLargeSize(48);
+  TInspectorItem* large = p->Items()->Add();
+  EXPECT_EQ(large->Icon()->Width(), 48);
+  EXPECT_EQ(large->Icon()->Height(), 48);
+  p->SetIconLargeSize(16);
+  TInspectorItem* copy = p->Items()->Add();
+  copy->Assign(large);
+  EXPECT_EQ(copy->Icon()->Width(), 48);  // the icon is copied with its size
   EXPECT_EQ(bar->Version(), "1.4.0.3");
   EXPECT_EQ(bar->Width(), 180);
+  EXPECT_TRUE(bar->TabStop());
 }
 
 TEST_F(InspModel, TypedValuesWriteTheirText) {
@@ -260,6 +273,52 @@ TEST_F(InspModel, CopiesLeaveEveryObjectWithOneOwner) {
   EXPECT_NE(copy->Background(), r->Background());
   EXPECT_NE(b->Splitter(), a->Splitter());
   EXPECT_EQ(copy->Panel(), b);
+}
+
+class CountingLink : public TInspectorEditLink {
+ public:
+  using TInspectorEditLink::TInspectorEditLink;
+  void DestroyEditor() override { ++Destroyed; }
+  int Destroyed = 0;
+};
+
+TEST_F(InspModel, ARowThatGoesTellsItsLinkToDestroyTheEditor) {
+  const struct {
+    const char* Name;
+    bool LinkFreedFirst, Copied;
+    int Destroyed;
+  } cases[] = {{"the row goes", false, false, 1},
+               {"the link went before the row", true, false, 0},
+               {"a copied row goes", false, true, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    int destroyed = -1;
+    {
+      TInspectorPanel* p = AddPanel("a");
+      auto* link = new CountingLink(nullptr);
+      TInspectorItem* row = p->Items()->Add();
+      row->SetPropertyType(ptCustom);
+      row->SetEditLink(link);
+      if (c.Copied) {
+        TInspectorItem* copy = AddPanel("b")->Items()->Add();
+        copy->Assign(row);
+        delete row;
+        row = copy;
+        link->Destroyed = 0;
+      }
+      if (c.LinkFreedFirst) {
+        delete link;
+        link = nullptr;
+        EXPECT_EQ(row->EditLink(), nullptr);
+      }
+      delete row;
+      if (link) destroyed = link->Destroyed;
+      else destroyed = 0;
+      delete link;
+      bar->Panels()->Clear();
+    }
+    EXPECT_EQ(destroyed, c.Destroyed);
+  }
 }
 
 TEST_F(InspModel, DestroyedControlIsForgotten) {

@@ -315,6 +315,67 @@ TEST_F(InspMouse, ShortcutsAndAcceleratorsClickRowsAndOpenPanels) {
   EXPECT_EQ(log, (std::vector<std::string>{"open &Alpha", "close &Beta", "opened &Alpha"}));
 }
 
+TEST_F(InspMouse, DialogKeysOpenThePanelOrClickTheRowWithThatShortcut) {
+  const struct {
+    WORD Key;
+    bool PanelHasIt, RowHasIt;
+  } cases[] = {{VK_DOWN, true, false}, {VK_RETURN, true, false}, {VK_ESCAPE, true, false}, {VK_TAB, true, false},
+               {VK_RETURN, false, true}, {VK_RETURN, false, false}, {VK_ESCAPE, false, false}};
+  AddPanel("A", 1);
+  TInspectorPanel* b = AddPanel("B", 1);
+  Show();
+  Key(Qt::Key_F24);  // the shortcut takes the modifiers held now: none
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.Key) + (c.PanelHasIt ? " panel" : c.RowHasIt ? " row" : " none"));
+    bar->SetTopPanel(0);
+    b->SetShortCut(c.PanelHasIt ? c.Key : 0);
+    bar->Panels()->Items(0)->Items()->Items(0)->SetShortCut(c.RowHasIt ? c.Key : 0);
+    log.clear();
+    // Unmatched, the key stays the form's: its default and cancel buttons still answer.
+    EXPECT_EQ(bar->Perform(CM_DIALOGKEY, c.Key, 0), c.PanelHasIt || c.RowHasIt ? 1 : 0);
+    EXPECT_EQ(bar->TopPanel(), c.PanelHasIt ? 1 : 0);
+    EXPECT_EQ(log.size() == 1 && log[0] == "click A0", c.RowHasIt);
+  }
+}
+
+TEST_F(InspMouse, AClickOrTabGivesTheBarTheFocus) {
+  AddPanel("A", 2);
+  auto* other = new TEdit(form);
+  other->SetParent(form);
+  other->SetBounds(205, 10, 50, 20);
+  Show();
+  other->SetFocus();
+  QApplication::processEvents();
+  ASSERT_FALSE(bar->Focused());
+  Click(40, 30);  // a row caption: no editor takes the focus
+  EXPECT_TRUE(bar->Focused());
+  other->SetFocus();
+  QApplication::processEvents();
+  Key(Qt::Key_Tab);
+  EXPECT_TRUE(bar->Focused());
+}
+
+TEST_F(InspMouse, AButtonRowClicksOnReleaseOverItsValueAlsoWhenReadOnly) {
+  TInspectorPanel* p = AddPanel("A", 2);
+  TInspectorItem* b = p->Items()->Items(1);
+  b->SetPropertyType(ptButton);
+  int clicks = 0;
+  bar->OnButtonClick = [&](TObject*, TInspectorPanel*, TInspectorItem* i) { clicks += i == b; };
+  Show();
+  const struct {
+    bool ReadOnly;
+    int X, Clicks;
+  } cases[] = {{false, 150, 1}, {true, 150, 1}, {true, 40, 0}, {false, 198, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.ReadOnly) + " x " + std::to_string(c.X));
+    b->SetReadOnly(c.ReadOnly);
+    clicks = 0;
+    Click(c.X, 20 + 20 + 10);
+    EXPECT_EQ(clicks, c.Clicks);
+    EXPECT_FALSE(b->Pressed());
+  }
+}
+
 TEST_F(InspMouse, RowAcceleratorsCompareTheMarkAsWritten) {
   const struct {
     const char* Caption;

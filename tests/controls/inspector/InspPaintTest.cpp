@@ -392,6 +392,31 @@ TEST_F(InspPaint, AutoIconRowsDrawTheDesktopIconOfTheirFileOrLink) {
   fs::remove_all(dir);
 }
 
+TEST_F(InspPaint, OnlyTheActivePanelsCaptionTakesTheActiveFont) {
+  TInspectorCaption* cap = bar->PanelCaption();
+  cap->Font()->SetColor(clBlue);
+  cap->ActiveFont()->SetColor(clRed);
+  for (const char* name : {"Alpha", "Beta", "Gamma"}) {
+    TInspectorPanel* p = bar->Panels()->Add();
+    p->SetCaption(name);
+    AddRow(p, "row", ptText, "v");
+  }
+  for (TInspectorBarMode mode : {imSinglePanelActive, imMultiPanelActive}) {
+    SCOPED_TRACE(mode == imSinglePanelActive ? "single" : "multi");
+    bar->SetMode(mode);
+    bar->SetTopPanel(1);
+    for (int i = 0; i < 3; ++i) bar->Panels()->Items(i)->SetIsOpen(true);  // multi-panel: all open
+    bar->UpdateLayout();
+    Paint();
+    for (const char* name : {"Alpha", "Beta", "Gamma"}) {
+      SCOPED_TRACE(name);
+      const TCanvasOp* t = Text(name);
+      ASSERT_NE(t, nullptr);
+      EXPECT_EQ(t->Font.Color, std::string(name) == "Beta" ? clRed : clBlue);
+    }
+  }
+}
+
 TEST_F(InspPaint, ShadingRebuildsOnlyForShadeChanges) {
   TInspectorCaption* cap = bar->PanelCaption();
   cap->SetShadeType(stRMetal);

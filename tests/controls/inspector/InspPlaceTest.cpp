@@ -131,6 +131,16 @@ TEST_F(InspPlace, AssigningAControlPlacesItAtOnce) {
   EXPECT_EQ(BoundsOf(late), TRect(0, 20, 180, 260));
 }
 
+TEST_F(InspPlace, AligningPutsTheControlsBackOnlyWhileTheBarIsDesigned) {
+  for (bool designing : {false, true}) {
+    SCOPED_TRACE(designing ? "designed" : "running");
+    bar->SetDesigning(designing);
+    hosted[0]->SetBounds(5, 5, 50, 50);
+    bar->Realign();
+    EXPECT_EQ(BoundsOf(hosted[0]), designing ? TRect(0, 20, 180, 260) : TRect(5, 5, 55, 55));
+  }
+}
+
 void Scheme(const std::u16string& Name, bool Active = true) { ReportColourScheme(Name, Active); }
 
 TEST_F(InspPlace, ThemeAdaptPicksTheStyleOfTheColourScheme) {
