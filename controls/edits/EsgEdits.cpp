@@ -414,8 +414,10 @@ void TEsgSpinEdit::SetFloatValue(double v) {
 }
 
 TDateTime TEsgSpinEdit::DateValue() const {
+  const std::string t = Text();
+  if (t.empty() || t == "0") return Now();
   TDateTime d = 0;
-  return TryStrToDate(Text(), d) ? d : minDate_;
+  return TryStrToDate(t, d) ? d : minDate_;
 }
 
 void TEsgSpinEdit::SetDateValue(TDateTime v) {
@@ -515,10 +517,10 @@ void TEsgSpinEdit::WndProc(TMessage& Message) {
 
 void TEsgSpinEdit::KeyDown(WORD& Key, TShiftState Shift) {
   TCustomMaskEdit::KeyDown(Key, Shift);
-  if (Key == VK_UP) {
+  if (Key == VK_UP || Key == VK_PRIOR) {
     Key = 0;
     UpClick(this);
-  } else if (Key == VK_DOWN) {
+  } else if (Key == VK_DOWN || Key == VK_NEXT) {
     Key = 0;
     DownClick(this);
   } else if (Key == VK_RETURN && returnIsTab_) {
@@ -665,9 +667,11 @@ void TExtSpeedButton::Paint() {
     C->FillRect(r);
     if (flat_) {
       TRect e = r;
-      C->DrawEdge(e, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-      C->DrawFrameControl(TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1), DFC_BUTTON,
-                          DFCS_BUTTONPUSH | DFCS_FLAT | (down ? DFCS_PUSHED : 0));
+      C->DrawEdge(e, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT | BF_MIDDLE);
+      if (flatFrame_)
+        C->DrawFrameControl(TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1), DFC_BUTTON,
+                            DFCS_BUTTONPUSH | DFCS_FLAT | (down ? DFCS_PUSHED : 0));
+      InflateRect(r, -1, -1);
     } else {
       C->DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONPUSH | (down ? DFCS_PUSHED : 0));
     }

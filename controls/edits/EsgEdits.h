@@ -258,6 +258,8 @@ class TExtSpeedButton : public TSpeedButton {
   void SetIsWinXP(bool v);
   // Pressed (3) while down, hot (2) while hovered, else normal (1).
   int ThemeState() const;
+  // Flat, a push-button frame inside the edge as well (the inspector's dots button).
+  void SetFlatFrame(bool v) { flatFrame_ = v; }
 
  protected:
   void Paint() override;
@@ -265,7 +267,7 @@ class TExtSpeedButton : public TSpeedButton {
   void CMMouseLeave(TMessage& Message) override;
 
  private:
-  bool isWinXP_ = false;
+  bool isWinXP_ = false, flatFrame_ = false;
 };
 
 // Holder of one speed button that always fills it. The click comes with the release on the

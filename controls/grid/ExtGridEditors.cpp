@@ -143,6 +143,7 @@ template class TCellControl<TButton>;
 // ----- combo
 TGridCombo::TGridCombo(TExtStringGrid* AGrid) : TCellControl(AGrid) {
   SetButtonWidth(16);
+  SetIsWinXP(ExtObj::IsWinXP());
   // The grid's Lookup decides whether typing completes (LookupComplete), not the line itself.
   SetAutoComplete(false);
 }

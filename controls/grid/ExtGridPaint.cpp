@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtGridFooters.h"
 #include "platform/gui/WinWindow.h"
 #include "controls/grid/ExtUtil.h"
 #include "platform/gui/VisualStyles.h"
@@ -379,7 +380,7 @@ void TExtStringGrid::DrawCellBorders(TCanvas* cv, int ACol, int ARow, TRect R) {
     }
     if (sides & cbTop) {
       cv->SetPen(&pens[1]);
-      int y = GridLineWidth() == 0 ? R.Top + 1 : R.Top;
+      int y = GridLineWidth() == 0 ? R.Top + 1 : R.Top - GridLineWidth();
       DrawLine(cv, R.Left, y, R.Right, y);
     }
     if (sides & cbBottom) {
@@ -399,6 +400,7 @@ void TExtStringGrid::DrawOuterBackground() {
   if (gradient && !hasBitmap && bg->ColorTo() == clNone) return;
   TRect client = ClientRect();
   if (searchFooter_->Visible()) client.Bottom -= 32;
+  if (floatingFooter_->Visible() && footerPanel_) client.Bottom -= footerPanel_->Height();
   // The last column's right edge and the last row's bottom edge, from the cells in view only.
   int lastCol = ColCount() - 1, lastRow = RowCount() - 1;
   TRect lc = CellRect(lastCol, std::min(lastRow, std::max(TopRow(), FixedRows())));

@@ -191,11 +191,14 @@ TPopupButton::TPopupButton(TComponent* AOwner) : THintWindow(AOwner) {
 
 void TPopupButton::Paint() {
   TCanvas* c = Canvas();
-  const TRect r = ClientRect();
+  // The window's one-pixel border; the client area lies inside it.
+  const TRect w = ClientRect();
   c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(clWindowFrame);
+  c->FrameRect(w);
+  const TRect r(w.Left + 1, w.Top + 1, w.Right - 1, w.Bottom - 1);
   c->Brush()->SetColor(Color());
   c->FillRect(r);
-  if (GradFrom != clNone) ExtUtil::DrawGradient(c, GradFrom, GradTo == clNone ? GradFrom : GradTo, 64, r, false);
   if (!Flat) {
     c->Pen()->SetColor(clWhite);
     c->MoveTo(r.Left, r.Bottom - 1);
@@ -205,6 +208,7 @@ void TPopupButton::Paint() {
     c->LineTo(r.Right - 1, r.Bottom - 1);
     c->LineTo(r.Left, r.Bottom - 1);
   }
+  if (GradFrom != clNone) ExtUtil::DrawGradient(c, GradFrom, GradTo == clNone ? GradFrom : GradTo, 64, r, false);
   c->Brush()->SetStyle(bsClear);
   c->Font()->Assign(Font());
   const std::string caption = Caption();

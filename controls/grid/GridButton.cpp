@@ -232,6 +232,14 @@ void TExtGridButton::WndProc(TMessage& Message) {
   if (Message.Msg == WM_THEMECHANGED || Message.Msg == WM_SETTINGCHANGE) {
     if (autoThemeAdapt_) SetAutoThemeAdapt(true);
   }
+  if (Message.Msg == CM_DIALOGCHAR) {
+    if (IsAccel(static_cast<WORD>(Message.WParam), Caption()) && Enabled() && Visible() && Parent() &&
+        Parent()->Showing()) {
+      Click();
+      Message.Result = 1;
+    }
+    return;
+  }
   TGraphicControl::WndProc(Message);
 }
 

@@ -79,6 +79,7 @@ TInspEditButton::TInspEditButton(TComponent* AOwner) : TEsgEditButton(AOwner) {
   Font()->SetSize(10);
   Font()->SetStyle(0);
   SetClickOnPress(true);
+  Button()->SetFlatFrame(true);
   SetButtonCaption("..");
 }
 

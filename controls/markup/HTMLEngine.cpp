@@ -178,6 +178,7 @@ class TRenderer {
   std::string_view text_;  // the text as given, or converted_
   std::string converted_;
   std::string piece_;  // the decoded piece being laid out or drawn
+  std::string tabbed_;  // piece_ with its tabs expanded
   std::vector<TMarkupAttr> attrs_;  // of the opening tag being read
   TState st_;
   TFontData base_, applied_;
@@ -521,12 +522,18 @@ void TRenderer::Piece(TPass& ps, size_t& pos) {
   const std::string_view raw(text_.data() + pos, end - pos);
   piece_.clear();
   AppendDecodedPiece(piece_, raw, D.Nbsp, true);
-  const std::string& piece = piece_;
   if (st_.Hidden) {
-    if (ps.Mode == TMode::Layout) P.StripVal += piece;
+    if (ps.Mode == TMode::Layout) P.StripVal += piece_;
     pos = end;
     return;
   }
+  // Tabs stand to the stops of eight average characters from the piece's start.
+  const bool tabs = piece_.find('\t') != std::string::npos;
+  if (tabs) {
+    SelectFont(st_.Font);
+    tabbed_ = C->ExpandTabs(piece_);
+  }
+  const std::string& piece = tabs ? tabbed_ : piece_;
   const TSize ext = Extent(piece);
   const int w = ext.cx, h = ext.cy;
   if (st_.Sub) ps.Sub = std::max(ps.Sub, h / 4);
@@ -547,7 +554,7 @@ void TRenderer::Piece(TPass& ps, size_t& pos) {
       }
       ps.Drop = ps.End = true;
     }
-    P.StripVal += piece;
+    P.StripVal += piece_;
     ps.Used = Sat((long long)ps.Used + w);
     ps.X = Sat((long long)ps.X + w);
     ps.HasContent = true;

@@ -572,7 +572,28 @@ std::string StripPrefix(const std::string& s, bool underline, int* index) {
   }
   return r;
 }
+
+std::string ExpandTabsOn(TCanvasBackend* b, const std::string& s) {
+  if (s.find('\t') == std::string::npos) return s;
+  const int tabWidth = std::max(1, b->Metrics().AveCharWidth) * 8;
+  std::string r;
+  for (char c : s) {
+    if (c != '\t') {
+      r += c;
+      continue;
+    }
+    int w = b->TextExtent(r).cx;
+    int stop = (w / tabWidth + 1) * tabWidth;
+    // At most a tab's width of blanks, even for a font whose blank measures nothing.
+    int n = 0;
+    do r += ' ';
+    while (b->TextExtent(r).cx < stop && ++n < 64);
+  }
+  return r;
+}
 }  // namespace
+
+std::string TCanvas::ExpandTabs(const std::string& Text) { return ExpandTabsOn(Prepare(true, false, false), Text); }
 
 std::vector<std::string> TCanvas::LayoutLines(const std::string& text, int width, unsigned flags,
                                               std::vector<int>* underline) {
@@ -605,25 +626,7 @@ std::vector<std::string> TCanvas::LayoutLines(const std::string& text, int width
     }
     paragraphs.push_back(cur);
   }
-  int tabWidth = 0;
-  if (flags & DT_EXPANDTABS) tabWidth = std::max(1, b->Metrics().AveCharWidth) * 8;
-  auto expandTabs = [&](const std::string& s) {
-    if (!(flags & DT_EXPANDTABS) || s.find('\t') == std::string::npos) return s;
-    std::string r;
-    for (char c : s) {
-      if (c != '\t') {
-        r += c;
-        continue;
-      }
-      int w = b->TextExtent(r).cx;
-      int stop = (w / tabWidth + 1) * tabWidth;
-      // At most a tab's width of blanks, even for a font whose blank measures nothing.
-      int n = 0;
-      do r += ' ';
-      while (b->TextExtent(r).cx < stop && ++n < 64);
-    }
-    return r;
-  };
+  auto expandTabs = [&](const std::string& s) { return (flags & DT_EXPANDTABS) ? ExpandTabsOn(b, s) : s; };
   auto measure = [&](const std::string& s) {
     int idx;
     return b->TextExtent(prefix ? StripPrefix(s, false, &idx) : s).cx;

@@ -343,6 +343,9 @@ class TCanvas : public TPersistent {
   TTextEncoding TextEncoding() const { return encoding_; }
   void SetTextEncoding(TTextEncoding E);
   TFontMetrics GetTextMetrics();
+  // Text with each tab turned into blanks up to the next stop of eight average character
+  // widths of the font, as DrawText with DT_EXPANDTABS shows it.
+  std::string ExpandTabs(const std::string& Text);
   // Windows DrawText: returns the text height; with DT_CALCRECT adjusts Rect and draws nothing.
   int DrawText(const std::string& Text, TRect& Rect, unsigned Flags);
   void DrawFocusRect(const TRect& R);

@@ -63,7 +63,14 @@ void TTimerSpeedButton::Click() {
 void TTimerSpeedButton::TimerExpired() {
   timer_->SetInterval(RepeatPause);
   // Dragged off the button, it waits; back on it, it goes on.
-  if (state_ == bsDown && MouseCapture()) Click();
+  if (state_ != bsDown || !MouseCapture()) return;
+  try {
+    Click();
+  } catch (...) {
+    // One error, not one at every tick while the button stays held.
+    timer_->SetEnabled(false);
+    throw;
+  }
 }
 
 // ================================================================ TSpinButton

@@ -35,6 +35,14 @@ class EsgEdits : public TGuiTest {
     m.WParam = static_cast<unsigned char>(c);
     e.WindowProc(m);
   }
+  // A control on the form, placed.
+  template <class T>
+  static T* On(TForm& f, int Left, int Top, int Width, int Height) {
+    auto* c = new T(&f);
+    c->SetParent(&f);
+    c->SetBounds(Left, Top, Width, Height);
+    return c;
+  }
   TFormatSettings saved;
 };
 
@@ -328,6 +336,115 @@ TEST_F(EsgEdits, SpinButtonsStepOnTheReleaseAndRepeatWhileHeld) {
   up->SetHotLook(false);
   up->Perform(CM_MOUSEENTER);
   EXPECT_EQ(up->ThemeState(), 1) << "without the hot look";
+}
+
+// Page Up and Page Down step as the arrows do, numbers and dates alike; the key is used up.
+TEST_F(EsgEdits, PageKeysStepTheSpinEditLikeTheArrows) {
+  FormatSettings.DateSeparator = '-';
+  FormatSettings.ShortDateFormat = "yyyy-mm-dd";
+  const struct {
+    TEsgSpinType type;
+    const char* start;
+    WORD key;
+    const char* want;
+  } rows[] = {{sptNormal, "5", VK_PRIOR, "6"},
+              {sptNormal, "5", VK_NEXT, "4"},
+              {sptNormal, "5", VK_UP, "6"},
+              {sptDate, "2024-01-05", VK_PRIOR, "2024-01-06"},
+              {sptDate, "2024-01-05", VK_NEXT, "2024-01-04"},
+              {sptNormal, "5", VK_HOME, "5"}};
+  struct TProbe : TEsgSpinEdit {
+    using TEsgSpinEdit::KeyDown;
+    using TEsgSpinEdit::TEsgSpinEdit;
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.start) + " " + std::to_string(row.key));
+    TForm f(nullptr);
+    auto* e = new TProbe(&f);
+    e->SetParent(&f);
+    e->SetSpinType(row.type);
+    e->SetText(row.start);
+    e->SetSelStart(9);
+    WORD key = row.key;
+    e->KeyDown(key, 0);
+    EXPECT_EQ(e->Text(), row.want);
+    EXPECT_EQ(key == 0, std::string(row.start) != row.want) << "a step uses the key up";
+  }
+}
+
+// Empty text and "0" read as now; other text that is no date reads as the lower limit.
+TEST_F(EsgEdits, DateTextThatIsEmptyOrZeroReadsAsNow) {
+  TForm f(nullptr);
+  auto* e = new TEsgSpinEdit(&f);
+  e->SetParent(&f);
+  e->SetSpinType(sptDate);
+  e->SetMinDateValue(100);
+  e->SetMaxDateValue(200);
+  for (const char* text : {"", "0", "nonsense"}) {
+    SCOPED_TRACE(text);
+    e->SetText(text);
+    const TDateTime before = Now();
+    const TDateTime read = e->DateValue();
+    if (std::string(text) == "nonsense") {
+      EXPECT_EQ(read, 100);
+    } else {
+      EXPECT_GE(read, before);
+      EXPECT_LE(read, Now());
+    }
+  }
+}
+
+// A repeated step that fails stops the repeat: one error while the button stays held.
+TEST_F(EsgEdits, AFailingRepeatedStepStopsTheRepeat) {
+  TForm f(nullptr);
+  f.SetClientSize(200, 80);
+  auto* pair = On<TEsgSpinButton>(f, 10, 10, 15, 25);
+  int calls = 0, errors = 0;
+  pair->OnUpClick = [&](TObject*) {
+    ++calls;
+    throw Exception("step failed");
+  };
+  Application->OnException = [&](TObject*, Exception&) { ++errors; };
+  f.Show();
+  TTimerSpeedButton* up = pair->UpButton();
+  Qt::MouseButtons held;
+  const int x = up->Left() + up->Width() / 2, y = up->Top() + up->Height() / 2;
+  SendMouseEvent(pair->Peer(), QEvent::MouseButtonPress, x, y, Qt::LeftButton, Qt::NoModifier, held);
+  for (int t = 0; t < 3; ++t) up->RepeatTimer()->Tick();
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(errors, 1);
+  EXPECT_FALSE(up->RepeatTimer()->Enabled());
+  Application->OnException = nullptr;
+}
+
+// The flat button draws one raised ring, its middle the button face; down, one sunken ring.
+TEST_F(EsgEdits, TheFlatSpeedButtonDrawsOneRing) {
+  TForm f(nullptr);
+  f.SetClientSize(100, 60);
+  auto* holder = On<TEsgEditButton>(f, 10, 10, 30, 24);
+  holder->SetFlat(true);
+  f.Show();
+  auto rgb = [](TColor c) {
+    const int32_t v = ColorToRGB(c);
+    return static_cast<QRgb>(qRgb(GetRValue(v), GetGValue(v), GetBValue(v)) & 0xFFFFFF);
+  };
+  const struct {
+    bool down;
+    TColor outer, corner;
+  } rows[] = {{false, clBtnHighlight, clBtnShadow}, {true, clBtnShadow, clBtnHighlight}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.down);
+    holder->Button()->SetGroupIndex(row.down ? 1 : 0);
+    holder->Button()->SetAllowAllUp(true);
+    holder->Button()->SetDown(row.down);
+    const QImage img = RenderControlImage(holder);
+    auto at = [&](int px, int py) { return img.pixel(px, py) & 0xFFFFFF; };
+    EXPECT_EQ(at(0, 5), rgb(row.outer));
+    EXPECT_EQ(at(29, 5), rgb(row.corner));
+    EXPECT_EQ(at(1, 5), rgb(clBtnFace)) << "no second ring";
+    EXPECT_EQ(at(5, 1), rgb(clBtnFace)) << "no second ring";
+    EXPECT_EQ(at(28, 5), rgb(clBtnFace)) << "no second ring";
+  }
 }
 
 // A height below what the font needs is raised to it; the button's caption stands centred in the

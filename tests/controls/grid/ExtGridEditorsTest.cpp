@@ -80,6 +80,8 @@ TEST_F(EditorsTest, ControlsAreMadeOnFirstUseAndKindsWithoutOneEditAsText) {
   ASSERT_NE(grid->ActiveCellEditor(), nullptr);
   TWinControl* first = grid->ActiveCellEditor();
   EXPECT_TRUE(first->Visible());
+  ASSERT_TRUE(ExtObj::IsWinXP());
+  EXPECT_TRUE(dynamic_cast<TGridCombo*>(first)->IsWinXP()) << "the grid gives its combo the themed drop-down part";
   EXPECT_EQ(dynamic_cast<TGridCombo*>(first)->Text(), "2:2");
   dynamic_cast<TGridCombo*>(first)->SetText("typed");
   SendKeyEvent(first, Qt::Key_Tab);

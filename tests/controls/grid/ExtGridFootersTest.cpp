@@ -242,6 +242,34 @@ TEST_F(FootersTest, GridButtonPressAndReleaseRules) {
   EXPECT_TRUE(b->Down()) << "without AllowAllUp the down one stays down";
 }
 
+// The caption's accelerator, sent round the form as a dialog character, clicks an enabled button
+// that shows.
+TEST_F(FootersTest, GridButtonClicksOnItsCaptionsAccelerator) {
+  struct {
+    const char* caption;
+    char key;
+    bool enabled, visible;
+    int clicks;
+  } rows[] = {{"&Find", 'f', true, true, 1},  {"&Find", 'F', true, true, 1}, {"&Find", 'g', true, true, 0},
+              {"Find", 'f', true, true, 0},   {"&Find", 'f', false, true, 0}, {"&Find", 'f', true, false, 0},
+              {"Fi&nd", 'n', true, true, 1}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.caption) + " " + row.key);
+    auto* b = new TExtGridButton(form);
+    b->SetParent(form);
+    b->SetBounds(300, 340, 40, 20);
+    b->SetCaption(row.caption);
+    b->SetEnabled(row.enabled);
+    b->SetVisible(row.visible);
+    int clicks = 0;
+    b->OnClick = [&](TObject*) { ++clicks; };
+    const LRESULT taken = form->Perform(CM_DIALOGCHAR, static_cast<unsigned char>(row.key), KF_ALTDOWN_LPARAM);
+    EXPECT_EQ(clicks, row.clicks);
+    EXPECT_EQ(taken != 0, row.clicks > 0) << "the key is used up only by a click";
+    delete b;
+  }
+}
+
 // Not flat with AutoXPStyle under a theme: the themed push button, pressed while down; without
 // either, no theme part. Colour style 0: a rounded frame with the gradient one pixel inside.
 TEST_F(FootersTest, GridButtonFacesByLook) {

@@ -257,6 +257,35 @@ TEST_F(GridLooksTest, APopupButtonDrawsAMarkupCaptionThroughTheRenderer) {
   }
 }
 
+// The window's border round the client area; the 3-D frame lies under the gradient, so a gradient
+// covers it.
+TEST_F(GridLooksTest, APopupButtonHasABorderAndItsGradientCoversTheFrame) {
+  const struct {
+    bool flat;
+    TColor grad;
+    QRgb topLeft, bottomRight, middle;
+  } rows[] = {{false, clNone, 0xFFFFFF, 0x808080, 0}, {false, clRed, 0xFF0000, 0xFF0000, 0xFF0000},
+              {true, clNone, 0, 0, 0}, {true, clLime, 0x00FF00, 0x00FF00, 0x00FF00}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(row.flat) + " " + std::to_string(row.grad));
+    TPopupButton pop(form);
+    pop.SetBounds(0, 0, 60, 20);
+    pop.SetColor(clBlack);
+    pop.Flat = row.flat;
+    pop.GradFrom = row.grad;
+    pop.GradTo = row.grad;
+    const QImage img = RenderControlImage(&pop);
+    auto at = [&](int x, int y) { return img.pixel(x, y) & 0xFFFFFF; };
+    const int32_t frame = ColorToRGB(clWindowFrame);
+    const QRgb border = qRgb(GetRValue(frame), GetGValue(frame), GetBValue(frame)) & 0xFFFFFF;
+    for (TPoint p : {TPoint(0, 0), TPoint(59, 19), TPoint(30, 0), TPoint(0, 10)})
+      EXPECT_EQ(at(p.X, p.Y), border) << p.X << "," << p.Y;
+    EXPECT_EQ(at(1, 10), row.topLeft);
+    EXPECT_EQ(at(58, 10), row.bottomRight);
+    EXPECT_EQ(at(30, 10), row.middle);
+  }
+}
+
 // ---------------------------------------------------------------- pressed fixed cells and queries
 class GridPressTest : public GridInputTest {
  protected:

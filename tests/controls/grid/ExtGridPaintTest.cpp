@@ -25,6 +25,7 @@ namespace {
 class TProbeGrid : public TExtStringGrid {
  public:
   using TExtStringGrid::TExtStringGrid;
+  using TExtStringGrid::BottomInset;
   void DrawOneCell(int ACol, int ARow, TGridDrawState AState) {
     TRect r = CellRect(ACol, ARow);
     DrawCell(ACol, ARow, r, AState);
@@ -499,6 +500,15 @@ TEST_F(GridPaintTest, BackgroundOutsideTheCellsAndInsideThem) {
   int lastCol = grid->LeftCol() + grid->VisibleColCount() - 1;
   TRect lastShown = grid->CellRect(lastCol, grid->TopRow() + 1);
   EXPECT_EQ(AtClient(full, lastShown.Left + 10, lastShown.Top + 10), 0xFFFFFFu);
+  // Over a floating footer the gradient ends where the footer starts.
+  grid->SetRowCount(3);
+  grid->SetColCount(5);
+  grid->FloatingFooter()->SetVisible(true);
+  ASSERT_GT(grid->BottomInset(), 10);
+  QImage footed = Picture();
+  QRgb above = AtClient(footed, 40, grid->ClientHeight() - grid->BottomInset() - 3);
+  EXPECT_NEAR(qBlue(above), qBlue(low), 4);
+  EXPECT_NEAR(qRed(above), qRed(low), 4);
 }
 
 // A tiled picture lies on the cells: a cell shows the same part of it wherever the grid is
@@ -556,6 +566,27 @@ TEST_F(GridPaintTest, TreeLinesReachTheCellEdgeWithShowTreeFull) {
     const QImage img = Picture();
     EXPECT_TRUE(redAt(img, indent + 3));
     EXPECT_EQ(redAt(img, w - 3), full);
+  }
+}
+
+// A cell's own bottom border lies on its last pixel row; its top border stands GridLineWidth above
+// the drawn rectangle: on the cell's first row with one-pixel lines, a pixel higher with two.
+TEST_F(GridPaintTest, CellBordersLieOnTheCellsFirstAndLastRows) {
+  grid->OnGetCellBorder = [](TObject*, int ARow, int ACol, TPen* APen, TCellBorders& Borders) {
+    if (ACol != 2 || ARow != 3) return;
+    APen->SetColor(clRed);
+    APen->SetWidth(1);
+    Borders = cbTop | cbBottom;
+  };
+  for (int lines : {1, 2}) {
+    SCOPED_TRACE(lines);
+    grid->SetGridLineWidth(lines);
+    const QImage img = Picture();
+    const TRect rc = grid->CellRect(2, 3);
+    std::vector<int> red;
+    for (int y = rc.Top - 3; y < rc.Bottom + 3; ++y)
+      if (AtClient(img, rc.Left + 10, y) == 0xFF0000u) red.push_back(y - rc.Top);
+    EXPECT_EQ(red, (std::vector<int>{1 - lines, rc.Bottom - rc.Top - 2}));
   }
 }
 

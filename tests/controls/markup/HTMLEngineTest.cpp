@@ -185,6 +185,33 @@ TEST_F(Markup, WordWrapBreaksAtBlanksButNeverInsideAWord) {
   EXPECT_EQ(g[1].R.Top, g[2].R.Top);
 }
 
+// A tab reaches the next stop of eight average characters (40 pixels) from its piece's start;
+// the plain text keeps the tab.
+TEST_F(Markup, TabsReachTheNextStopOfEightCharacters) {
+  const struct {
+    const char* text;
+    bool wrap;
+    int width;
+  } rows[] = {
+      {"a\tb", false, 45},
+      {"\tb", false, 45},
+      {"abcdefghi\tb", false, 85},
+      {"abcdefgh\tb", false, 85},
+      {"a\t\tb", false, 85},
+      {"<b>x</b>\tb", false, 50},  // a new piece: its stops count from its own start
+      {"xx a\tb", true, 60},        // wrapped, each word is a piece
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
+    THTMLDrawParams p = Params(row.text);
+    p.WordWrap = row.wrap;
+    p.CheckHeight = true;
+    Run(p);
+    EXPECT_EQ(p.XSize, row.width);
+    EXPECT_NE(p.StripVal.find('\t'), std::string::npos);
+  }
+}
+
 TEST_F(Markup, WithoutWordWrapTheLineEndsInAnEllipsis) {
   auto ops = Draw("aaaa bbbb cccc", TRect(0, 0, 40, 100));
   ASSERT_EQ(ops.size(), 1u);
