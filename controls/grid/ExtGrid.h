@@ -340,6 +340,9 @@ class TExtStringGrid : public TBaseGrid {
   void SetFixedColWidth(int Value);
   int FixedRowHeight() const { return fixedRowHeight_; }
   void SetFixedRowHeight(int Value);
+  // Also the floating footer's height (its panel resized when shown); at design time also
+  // FixedRowHeight.
+  void SetDefaultRowHeight(int Value);
   // Stores MaxEditLength; an open inplace editor takes it as its length limit at once (0: none).
   void SetMaxEditLength(int Value);
   // Display text (or stored text) with check texts and tags handled, then OnSaveCell.
@@ -477,7 +480,6 @@ class TExtStringGrid : public TBaseGrid {
   TEdit* FixedCellEditor() const { return fixedEditor_; }
   void Zoom(int Step);
   bool Panning() const { return pan_.On; }
-  bool SelectionRectangle = false, SelectionResizer = false;
   TIntelliPan IntelliPan = ipVertical;
   TAutoAdvanceEvent OnAutoAdvance;
   TCanClickCellEvent OnCanClickCell;
@@ -599,14 +601,28 @@ class TExtStringGrid : public TBaseGrid {
   TFont* ActiveCellFont() const { return activeCellFont_.get(); }
   void SetActiveCellFont(TFont* v);
   TFont* FixedFont() const { return fixedFont_.get(); }
-  TColor SelectionColor = TColorOf(0xEACAB6), SelectionColorTo = clNone, SelectionTextColor = clBlack;
-  bool ShowSelection = true, HideFocusRect = false, FixedAsButtons = false, EnableHTML = true;
+  // The selection's look: each write repaints when the value changed.
+  TColor SelectionColor() const { return selLook_.Color; }
+  void SetSelectionColor(TColor v);
+  TColor SelectionColorTo() const { return selLook_.ColorTo; }
+  void SetSelectionColorTo(TColor v);
+  TColor SelectionTextColor() const { return selLook_.TextColor; }
+  void SetSelectionTextColor(TColor v);
+  bool ShowSelection() const { return selLook_.Show; }
+  void SetShowSelection(bool v);
+  bool SelectionRectangle() const { return selLook_.Rectangle; }
+  void SetSelectionRectangle(bool v);
+  bool SelectionResizer() const { return selLook_.Resizer; }
+  void SetSelectionResizer(bool v);
+  bool HideFocusRect = false, FixedAsButtons = false, EnableHTML = true;
   // The inplace editor edits a markup cell's tags too; without it, only the text they mark.
   bool EditWithTags = false;
   bool URLShow() const { return urlShow_; }
   void SetURLShow(bool v);
   TColor URLColor = clBlue;
-  TVAlignment VAlignment = vtaTop;
+  // Repaints unless an update is open.
+  TVAlignment VAlignment() const { return vAlignment_; }
+  void SetVAlignment(TVAlignment v);
   bool AutoNumAlign = false, EnhRowColMove = true, EnableWheel = true, IntelliZoom = true, Hovering = false;
   TColor HintColor = clInfoBk;
   // The flat types have no flat bars here: they look as ssNormal, with ScrollColor (clNone: the
@@ -787,6 +803,8 @@ class TExtStringGrid : public TBaseGrid {
   virtual void ClearRect(int ACol1, int ARow1, int ACol2, int ARow2);
   virtual int GetVersionNr();
   virtual std::string GetVersionString();
+  // The four bytes of GetVersionNr, high to low, in decimal joined by "."; not written.
+  std::string Version();
   // 15
   virtual bool ValidateCell(const std::string& Value);
   virtual bool ValidateWideCell(const std::u16string& Value);
@@ -982,6 +1000,11 @@ class TExtStringGrid : public TBaseGrid {
   TRowAttributes* RowFlags(int ARow);
   bool flat_ = false, autoThemeAdapt_ = false, autoSize_ = false, nullDates_ = false;
   int fixedRowHeight_ = 21;
+  struct TSelectionLook {
+    TColor Color = TColorOf(0xEACAB6), ColorTo = clNone, TextColor = clBlack;
+    bool Show = true, Rectangle = false, Resizer = false;
+  } selLook_;
+  TVAlignment vAlignment_ = vtaTop;
   std::vector<uint8_t> colSelect_;
   std::shared_ptr<THTMLPictureCache> pictureCache_;
   void StoreValidated(int ACol, int ARow, const std::string& Value);
@@ -1666,10 +1689,15 @@ class TExtStringGrid : public TBaseGrid {
  public:
   // The grouped column (-1: none).
   int GroupColumn() const { return group_.Col; }
+  // Grouped by Group or SubGroup: totals skip header and summary rows.
+  bool Grouped() const { return group_.Col >= 0 || !group_.Subs.empty(); }
 
  private:
+  // Sub-grouped columns stay in the grid: they are kept apart from Col, so UnGroup brings back
+  // only a column Group took away.
   struct TGroupState {
     int Col = -1, Width = 0;
+    std::vector<int> Subs;  // the sub-grouped columns
   } group_;
   // Runs of equal texts of ACol in rows First..Last (node and summary rows break them).
   std::vector<std::pair<int, int>> GroupRuns(int ACol, int First, int Last);

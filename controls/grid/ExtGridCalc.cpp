@@ -14,7 +14,7 @@ double TExtStringGrid::ColumnAggregate(int ACol, int FromRow, int ToRow, int Kin
   const int limit = floatingFooter_->Visible() ? RowCount() - 1 : RowCount();
   // A range past the displayed rows counts every row, hidden ones read from their records.
   const bool all = ToRow > limit;
-  const bool grouped = GroupColumn() >= 0;
+  const bool grouped = Grouped();
   double sum = 0, best = 0;
   bool haveBest = false;
   for (int r = std::max(0, FromRow); r <= ToRow; ++r) {

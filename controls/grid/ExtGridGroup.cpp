@@ -160,6 +160,7 @@ void TExtStringGrid::SubGroup(int ACol) {
   TGroupUpdate u(this);
   CloseEditForLines();
   if (NumHiddenRows() > 0) ExpandAll();
+  group_.Subs.push_back(ACol);
   if (sortSettings_->AutoSortForGrouping) SortForGrouping(ACol, HasNodes());
   GroupRows(ACol, true);
   for (int r = FixedRows(); r < RowCount(); ++r) {
@@ -173,6 +174,8 @@ void TExtStringGrid::SubGroup(int ACol) {
 // Header and summary rows made for ACol go; the rows of each header get its value back in ACol
 // (SubGroup emptied them).
 void TExtStringGrid::UnSubGroup(int ACol) {
+  auto& subs = group_.Subs;
+  subs.erase(std::remove(subs.begin(), subs.end(), ACol), subs.end());
   TGroupUpdate u(this);
   CloseEditForLines();
   ExpandAll();

@@ -141,7 +141,7 @@ bool TExtStringGrid::DownAppend() {
 void TExtStringGrid::NoteSelection(const TGridRect& Before) {
   TGridRect s = Selection();
   if (s == Before) return;
-  if (SelectionRectangle) Invalidate();
+  if (SelectionRectangle()) Invalidate();
   DoSelectionChanged(s.Left, s.Top, s.Right, s.Bottom);
 }
 
@@ -390,7 +390,7 @@ void TExtStringGrid::KeyDown(WORD& Key, TShiftState Shift) {
   for (TKeyStep step : beforeNavigation)
     if ((this->*step)(k)) return;
   // A selection frame follows the selection.
-  if (SelectionRectangle && !(Selection() == k.OldSel)) Invalidate();
+  if (SelectionRectangle() && !(Selection() == k.OldSel)) Invalidate();
   // The base grid's navigation (it tells OnKeyDown).
   TBaseGrid::KeyDown(Key, Shift);
   const WORD key = k.Original;

@@ -632,12 +632,12 @@ bool TExtStringGrid::CanScrollPaint() const {
   bool picture = backGround_->Bitmap() && !backGround_->Bitmap()->Empty();
   bool gradient = backGround_->Display() == bdGradientHorz || backGround_->Display() == bdGradientVert;
   // The pan marker stays at its origin: moved pixels would carry copies of it along.
-  return updateCount_ == 0 && !suppressInvalidate_ && !SelectionRectangle && !picture && !gradient && !pan_.On;
+  return updateCount_ == 0 && !suppressInvalidate_ && !SelectionRectangle() && !picture && !gradient && !pan_.On;
 }
 
 void TExtStringGrid::TopLeftChanged() {
   TBaseGrid::TopLeftChanged();
-  if (SelectionRectangle) Invalidate();
+  if (SelectionRectangle()) Invalidate();
   // An in-cell control editor does not scroll with the cells: its edit ends.
   if (control_.Shown && edit_.EditorType != edNormal) {
     FinishEditLink();

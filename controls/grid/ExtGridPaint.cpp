@@ -101,11 +101,11 @@ void TExtStringGrid::GetCellColors(int ACol, int ARow, TGridDrawState& AState, b
   }
   ABrush->SetColor(brush);
   GetCellColor(rc, ARow, AState, ABrush, AFont);
-  if (ASelection && ShowSelection && !fixed) {
+  if (ASelection && ShowSelection() && !fixed) {
     if (CellDrawnSelected(ACol, ARow, AState)) {
-      ABrush->SetColor(SelectionColor);
-      AColorTo = SelectionColorTo;
-      AFont->SetColor(SelectionTextColor);
+      ABrush->SetColor(SelectionColor());
+      AColorTo = SelectionColorTo();
+      AFont->SetColor(SelectionTextColor());
       AState |= gdSelected;
     } else {
       AState &= ~gdSelected;
@@ -114,9 +114,9 @@ void TExtStringGrid::GetCellColors(int ACol, int ARow, TGridDrawState& AState, b
   if (mouseActions_->DisjunctCellSelect() && !fixed) {
     bool listed = std::find(select_.Cells.begin(), select_.Cells.end(), TPoint(ACol, ARow)) != select_.Cells.end();
     if (listed) {
-      ABrush->SetColor(SelectionColor);
-      AColorTo = SelectionColorTo;
-      AFont->SetColor(SelectionTextColor);
+      ABrush->SetColor(SelectionColor());
+      AColorTo = SelectionColorTo();
+      AFont->SetColor(SelectionTextColor());
       AState |= gdSelected;
     } else if (ACol == Col() && ARow == Row()) {
       AState &= ~gdSelected;
@@ -126,7 +126,7 @@ void TExtStringGrid::GetCellColors(int ACol, int ARow, TGridDrawState& AState, b
   }
   GetWordWrap(rc, ARow, AWordWrap);
   HAlign = taLeftJustify;
-  VAlign = VAlignment;
+  VAlign = VAlignment();
   GetCellAlignment(rc, ARow, HAlign, VAlign);
 }
 
@@ -149,7 +149,7 @@ void TExtStringGrid::GetCellColor(int ACol, int ARow, TGridDrawState AState, TBr
 
 // ---------------------------------------------------------------- alignment
 void TExtStringGrid::GetCellAlignment(int ACol, int ARow, TAlignment& HAlign, TVAlignment& VAlign) {
-  VAlign = VAlignment;
+  VAlign = VAlignment();
   HAlign = taLeftJustify;
   if (ACol == 0 && mouseActions_->HotmailRowSelect()) HAlign = taCenter;
   if (AutoNumAlign) {
@@ -178,7 +178,7 @@ void TExtStringGrid::DrawCellContent(TCanvas* cv, int ACol, int ARow, TRect ARec
   bool ww = false;
   GetCellColors(ACol, ARow, AState, false, true, false, cv->Brush(), colorTo, cv->Font(), ha, va, ww);
   const bool fixed = AState & gdFixed;
-  if ((AState & gdSelected) && !(AState & gdFocused) && SelectionColor == clNone) cv->Brush()->SetColor(clHighlight);
+  if ((AState & gdSelected) && !(AState & gdFocused) && SelectionColor() == clNone) cv->Brush()->SetColor(clHighlight);
   if (zoom_.Level != 0) cv->Font()->SetSize(std::max(1, cv->Font()->Size() + zoom_.Level));
   const TColor savedBrush = cv->Brush()->Color(), savedFont = cv->Font()->Color();
   // The whole cell, its grid lines included (fixed cells lose one pixel a side, others GridLineWidth).
@@ -195,8 +195,8 @@ void TExtStringGrid::DrawCellContent(TCanvas* cv, int ACol, int ARow, TRect ARec
   if (rc == 0 && ARow == Row() && FixedCols() >= 1 && !rowIndicator_->Empty()) {
     TBitmap* b = rowIndicator_.get();
     int y = r.Top;
-    if (VAlignment == vtaCenter) y = r.Top + (r.Height() - b->Height()) / 2;
-    if (VAlignment == vtaBottom) y = r.Bottom - b->Height();
+    if (VAlignment() == vtaCenter) y = r.Top + (r.Height() - b->Height()) / 2;
+    if (VAlignment() == vtaBottom) y = r.Bottom - b->Height();
     ExtUtil::DrawTransparentBitmap(cv, b, b->TransparentColor(),
                                    TRect(r.Left + 2, y, r.Left + 2 + b->Width(), y + b->Height()));
     indicatorShift = b->Width() + 2;
@@ -459,7 +459,7 @@ void TExtStringGrid::DrawCellBackground(TCanvas* cv, int ACol, int ARow, const T
   bool fixed = AState & gdFixed;
   if ((fixed && bg->Cells() == bcNormal) || (!fixed && bg->Cells() == bcFixed)) return;
   bool drawnSelected = (AState & gdSelected) && (!(AState & gdFocused) || (Options() & goDrawFocusSelected));
-  if (drawnSelected && ShowSelection) return;
+  if (drawnSelected && ShowSelection()) return;
   if (hasBitmap) {
     TBitmap* b = bg->Bitmap();
     if (bg->Display() == bdTile) {

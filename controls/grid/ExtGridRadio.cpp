@@ -571,7 +571,7 @@ void TExtStringGrid::DrawCellGraphic(TCanvas* cv, int ACol, int ARow, const TRec
                    CellGraphicEnabled(rc, ARow);
     const int chosen = GetRadioIndex(rc, ARow), s = RadioButtonSize(), th = cv->TextHeight("gh");
     std::vector<TRect> items = RadioLayout(cv, g, R);
-    if ((AState & gdSelected) && ShowSelection && !(AState & gdFixed)) cv->Font()->SetColor(SelectionTextColor);
+    if ((AState & gdSelected) && ShowSelection() && !(AState & gdFixed)) cv->Font()->SetColor(SelectionTextColor());
     for (size_t i = 0; i < items.size(); ++i) {
       TRect b = RadioButtonRect(items[i], s);
       DrawToggleGlyph(this, cv, b, true, static_cast<int>(i) == chosen, enabled);

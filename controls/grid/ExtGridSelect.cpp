@@ -70,7 +70,7 @@ TRect TExtStringGrid::SelectionResizeHandle() {
 }
 
 bool TExtStringGrid::OnResizeHandle(int X, int Y) {
-  if (!SelectionResizer || !SelectionRectangle) return false;
+  if (!SelectionResizer() || !SelectionRectangle()) return false;
   TRect h = SelectionResizeHandle();
   return h.Right > h.Left && X >= h.Left && X < h.Right && Y >= h.Top && Y < h.Bottom;
 }
@@ -200,7 +200,7 @@ void TExtStringGrid::DisjunctDown(int ACol, int ARow, TShiftState Shift) {
 // ---------------------------------------------------------------- mouse movement
 void TExtStringGrid::RepaintSelectionUnion(const TGridRect& Before) {
   TGridRect s = Selection();
-  if (!SelectionRectangle || s == Before) return;
+  if (!SelectionRectangle() || s == Before) return;
   // The frame and the handle reach over the cell borders: one cell more on each side.
   RepaintRect(TRect(std::max(0, std::min(s.Left, Before.Left) - 1), std::max(0, std::min(s.Top, Before.Top) - 1),
                     std::min(ColCount() - 1, std::max(s.Right, Before.Right) + 1),
@@ -330,7 +330,7 @@ void TExtStringGrid::DisjunctCellUp(int X, int Y, TShiftState Shift) {
 
 // ---------------------------------------------------------------- the frame and its handle
 void TExtStringGrid::PaintSelectionFrame(TCanvas* ACanvas) {
-  if (!SelectionRectangle) return;
+  if (!SelectionRectangle()) return;
   TGridRect s = Selection();
   if (s.Left < FixedCols() || s.Top < FixedRows() || s.Right >= ColCount() || s.Bottom >= RowCount()) return;
   // The part of the selection in view.
@@ -348,7 +348,7 @@ void TExtStringGrid::PaintSelectionFrame(TCanvas* ACanvas) {
   if (t == s.Top) ACanvas->FillRect(TRect(f.Left, f.Top, f.Right, f.Top + 2));
   if (rr == s.Right && z.Right < ClientWidth()) ACanvas->FillRect(TRect(f.Right - 2, f.Top, f.Right, f.Bottom));
   if (bb == s.Bottom && z.Bottom < ClientHeight()) ACanvas->FillRect(TRect(f.Left, f.Bottom - 2, f.Right, f.Bottom));
-  if (SelectionResizer) {
+  if (SelectionResizer()) {
     TRect h = SelectionResizeHandle();
     if (h.Right > h.Left) {
       ACanvas->Brush()->SetColor(clWhite);

@@ -121,10 +121,10 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
                    RowAttributes(ARow).DisjunctSelected && ACol >= FixedCols() && ACol < ColCount() - fixedRightCols_);
   if ((AState & gdFocused) && !(Options() & goDrawFocusSelected)) selected = false;
   if (selected && !fixed) {
-    if (ShowSelection) {
-      if (SelectionColor != clNone) cv->Brush()->SetColor(SelectionColor);
-      if (SelectionTextColor != clNone) cv->Font()->SetColor(SelectionTextColor);
-      anchor = SelectionTextColor;
+    if (ShowSelection()) {
+      if (SelectionColor() != clNone) cv->Brush()->SetColor(SelectionColor());
+      if (SelectionTextColor() != clNone) cv->Font()->SetColor(SelectionTextColor());
+      anchor = SelectionTextColor();
     } else if (!Focused() || GetCellType(RealCol, ARow) == ctCheckBox) {
       cv->Brush()->SetColor(SavedBrush);
       cv->Font()->SetColor(SavedFont);

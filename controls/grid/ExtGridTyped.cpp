@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtGridFooters.h"
 #include "controls/grid/ExtUtil.h"
 #include "controls/markup/MarkupText.h"
 
@@ -175,6 +176,15 @@ void TExtStringGrid::SetFixedRowHeight(int Value) {
   for (int r = 0; r < FixedRows(); ++r) SetRowHeights(r, Value);
 }
 
+void TExtStringGrid::SetDefaultRowHeight(int Value) {
+  TBaseGrid::SetDefaultRowHeight(Value);
+  if (ComponentState() & csDesigning) fixedRowHeight_ = DefaultRowHeight();
+  if (footerPanel_ && floatingFooter_->Visible()) {
+    footerPanel_->SetHeight(std::max(0, DefaultRowHeight() - 1));
+    AlignSearchPanel();
+  }
+}
+
 void TExtStringGrid::SetMaxEditLength(int Value) {
   MaxEditLength = Value;
   if (auto* e = dynamic_cast<TExtInplaceEdit*>(InplaceEditor())) e->LengthLimit = static_cast<int16_t>(std::clamp(Value, 0, 32767));
@@ -261,6 +271,40 @@ void TExtStringGrid::SetColCount(int Value) {
   UpdateScrollBars(false);
 }
 
+namespace {
+// Stores a look setting; true when it changed.
+template <class T>
+bool StoreChanged(T& Field, T Value) {
+  if (Field == Value) return false;
+  Field = Value;
+  return true;
+}
+}  // namespace
+
+void TExtStringGrid::SetSelectionColor(TColor v) {
+  if (StoreChanged(selLook_.Color, v)) Invalidate();
+}
+void TExtStringGrid::SetSelectionColorTo(TColor v) {
+  if (StoreChanged(selLook_.ColorTo, v)) Invalidate();
+}
+void TExtStringGrid::SetSelectionTextColor(TColor v) {
+  if (StoreChanged(selLook_.TextColor, v)) Invalidate();
+}
+void TExtStringGrid::SetShowSelection(bool v) {
+  if (StoreChanged(selLook_.Show, v)) Invalidate();
+}
+void TExtStringGrid::SetSelectionRectangle(bool v) {
+  if (StoreChanged(selLook_.Rectangle, v)) Invalidate();
+}
+void TExtStringGrid::SetSelectionResizer(bool v) {
+  if (StoreChanged(selLook_.Resizer, v)) Invalidate();
+}
+
+void TExtStringGrid::SetVAlignment(TVAlignment v) {
+  vAlignment_ = v;
+  if (updateCount_ == 0) Invalidate();
+}
+
 void TExtStringGrid::SetWordWrap(bool Value) {
   TBaseGrid::SetWordWrap(Value);
   if (auto* e = dynamic_cast<TExtInplaceEdit*>(InplaceEditor())) e->SetWordWrap(Value);
@@ -274,7 +318,8 @@ void TExtStringGrid::SetColumnHeaders(TStrings* Value) {
 }
 
 void TExtStringGrid::SetRowHeaders(TStrings* Value) {
-  if (TBaseGrid::FixedCols() >= 1)
+  // At run time column 0 keeps what the new list does not cover.
+  if ((ComponentState() & csDesigning) && TBaseGrid::FixedCols() >= 1)
     for (int r = 0; r < RowCount(); ++r) SetCells(0, r, std::string());
   rowHeaders_->Assign(Value);
 }
@@ -295,11 +340,13 @@ constexpr const char* kVersionDate = "Dec 2026";
 
 int TExtStringGrid::GetVersionNr() { return static_cast<int>(kVersion); }
 
-std::string TExtStringGrid::GetVersionString() {
-  uint32_t v = static_cast<uint32_t>(GetVersionNr());
+std::string TExtStringGrid::Version() {
+  const uint32_t v = static_cast<uint32_t>(GetVersionNr());
   return std::to_string(v >> 24) + "." + std::to_string((v >> 16) & 0xFF) + "." + std::to_string((v >> 8) & 0xFF) +
-         "." + std::to_string(v & 0xFF) + " " + kVersionDate;
+         "." + std::to_string(v & 0xFF);
 }
+
+std::string TExtStringGrid::GetVersionString() { return Version() + " " + kVersionDate; }
 
 // ---------------------------------------------------------------- filter
 bool TExtStringGrid::FilterMatch(int ARow) {
@@ -347,5 +394,5 @@ void TExtStringGrid::SetFilterActive(bool Value) {
     UnHideRowsAll();
     TBaseGrid::SetFixedRows(std::min(filterFixedRows_, RowCount() - 1));
   }
-  UpdateFooter();
+  CalcFooter(-1);
 }

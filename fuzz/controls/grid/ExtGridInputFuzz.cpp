@@ -413,7 +413,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               g->MouseActions()->RowSelect = b & 1;
               g->MouseActions()->ColSelect = b & 2;
               g->MouseActions()->AllSelect = b & 4;
-              g->SelectionRectangle = g->SelectionResizer = b & 8;
+              g->SetSelectionRectangle(b & 8);
+              g->SetSelectionResizer(b & 8);
               g->Navigation()->AllowSmartClipboard = b & 16;
               g->MouseActions()->SetDisjunctCellSelect(b & 32);
               g->MouseActions()->SetDisjunctColSelect(b & 64);

@@ -330,17 +330,22 @@ TEST_F(FootersTest, FloatingFooterVisibilityAndStyleSetTheFooterRow) {
     bool visible;
     int fixedFooters;
     bool lastRowRefused;
-  } cases[] = {{fsFixedLastRow, true, 1, true},
-               {fsColumnPreview, true, 0, false},
-               {fsCustomPreview, true, 0, false},
-               {fsFixedLastRow, false, 0, false}};
+    int rowHeight;  // DefaultRowHeight written while the footer shows
+  } cases[] = {{fsFixedLastRow, true, 1, true, 21},
+               {fsColumnPreview, true, 0, false, 21},
+               {fsCustomPreview, true, 0, false, 21},
+               {fsFixedLastRow, false, 0, false, 21},
+               {fsFixedLastRow, true, 1, true, 30},
+               {fsColumnPreview, true, 0, false, 16}};
   TFloatingFooter* f = grid->FloatingFooter();
   for (const Case& k : cases) {
     f->SetVisible(false);
+    grid->SetDefaultRowHeight(21);
     f->SetFooterStyle(k.style);
     f->SetVisible(k.visible);
+    grid->SetDefaultRowHeight(k.rowHeight);
     Flush();
-    SCOPED_TRACE(testing::Message() << "style " << k.style << " visible " << k.visible);
+    SCOPED_TRACE(testing::Message() << "style " << k.style << " visible " << k.visible << " row height " << k.rowHeight);
     EXPECT_EQ(grid->FixedFooters(), k.fixedFooters);
     EXPECT_EQ(grid->FloatingFooterRow, k.lastRowRefused);
     TFooterPanel* p = grid->FooterPanel();

@@ -363,9 +363,9 @@ TEST_F(GridMoveTest, NoDragStartsOnTheHotResizeHandle) {
     size_t runs;
   } cases[] = {{false, 1}, {true, 0}};
   DragSource({1, 1, 3, 3});
-  grid->SelectionRectangle = true;
+  grid->SetSelectionRectangle(true);
   for (const Case& k : cases) {
-    grid->SelectionResizer = k.resizer;
+    grid->SetSelectionResizer(k.resizer);
     dg->Runs.clear();
     grid->SetSelection({1, 1, 3, 3});
     TRect h = grid->SelectionResizeHandle();

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -136,7 +137,7 @@ TEST_F(GridPaintTest, NormalCellPrecedenceColourBandCellEventSelection) {
   EXPECT_TRUE(sel.State & gdSelected);
   // The content pass does not select.
   EXPECT_EQ(Style(2, 1, gdSelected, false).Brush, clFuchsia);
-  grid->ShowSelection = false;
+  grid->SetShowSelection(false);
   EXPECT_EQ(Style(2, 1, gdSelected).Brush, clFuchsia);
   grid->OnGetCellColor = nullptr;
   EXPECT_EQ(Style(3, 1, gdSelected).Brush, clInfoBk);  // keeps its band
@@ -227,7 +228,7 @@ TEST_F(GridPaintTest, AutoNumAlignRightAlignsNumbersOnlyAndCellsAndEventOverride
   EXPECT_EQ(Style(1, 5).HAlign, taRightJustify);
   grid->GetCellProperties(1, 4)->Alignment = taCenter;
   EXPECT_EQ(Style(1, 4).HAlign, taCenter);
-  grid->VAlignment = vtaBottom;
+  grid->SetVAlignment(vtaBottom);
   EXPECT_EQ(Style(1, 4).VAlign, vtaBottom);
   grid->OnGetAlignment = [](TObject*, int r, int, TAlignment& h, TVAlignment& v) {
     if (r == 1) h = taCenter, v = vtaCenter;
@@ -963,7 +964,46 @@ TEST_F(GridPaintTest, HeadersGoToTheFixedRowAndColumnWithLineBreaks) {
   EXPECT_EQ(grid->Cells(2, 0), "third");
   for (int i = 0; i < 12; ++i) grid->RowHeaders()->Add("r" + std::to_string(i));
   EXPECT_EQ(grid->Cells(0, 9), "r9");  // only the rows that exist
+  TStringList rows;
+  rows.Add("first");
+  grid->SetRowHeaders(&rows);
+  EXPECT_EQ(grid->Cells(0, 0), "first");
+  EXPECT_EQ(grid->Cells(0, 9), "r9") << "at run time column 0 keeps what the new list does not cover";
   EXPECT_EQ(grid->GetVersionString(), "1.0.0.0 Dec 2026") << "the numbers, a blank, month and year";
+  // Version: the packed number's bytes, high to low.
+  struct TVersioned : TExtStringGrid {
+    using TExtStringGrid::TExtStringGrid;
+    int GetVersionNr() override { return 0x0A140304; }
+  } versioned(form);
+  EXPECT_EQ(versioned.Version(), "10.20.3.4");
+}
+
+// Look settings repaint the grid when written (VAlignment outside an update; the selection's
+// settings only when they change).
+TEST_F(GridPaintTest, LookSettingsRepaintWhenWritten) {
+  const struct {
+    const char* name;
+    std::function<void()> write;
+    bool repaints;
+  } cases[] = {
+      {"VAlignment", [&] { grid->SetVAlignment(vtaCenter); }, true},
+      {"SelectionColor", [&] { grid->SetSelectionColor(clRed); }, true},
+      {"SelectionColor unchanged", [&] { grid->SetSelectionColor(grid->SelectionColor()); }, false},
+      {"SelectionColorTo", [&] { grid->SetSelectionColorTo(clBlue); }, true},
+      {"SelectionTextColor", [&] { grid->SetSelectionTextColor(clWhite); }, true},
+      {"ShowSelection", [&] { grid->SetShowSelection(false); }, true},
+      {"ShowSelection unchanged", [&] { grid->SetShowSelection(grid->ShowSelection()); }, false},
+      {"SelectionRectangle", [&] { grid->SetSelectionRectangle(true); }, true},
+      {"SelectionResizer", [&] { grid->SetSelectionResizer(true); }, true},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    Flush();
+    const int before = grid->PaintCounter();
+    k.write();
+    Flush();
+    EXPECT_EQ(grid->PaintCounter() > before, k.repaints);
+  }
 }
 
 TEST_F(GridPaintTest, FilterHidesFailingRowsAndGivesThemBack) {
@@ -1040,12 +1080,12 @@ TEST_F(GridPaintTest, VerticalAlignmentPlacesTextInEveryWrapMode) {
   };
   for (bool wrap : {true, false}) {
     grid->SetWordWrap(wrap);
-    grid->VAlignment = vtaTop;
+    grid->SetVAlignment(vtaTop);
     int top = textTop();
     EXPECT_LT(top, 10) << wrap;
-    grid->VAlignment = vtaBottom;
+    grid->SetVAlignment(vtaBottom);
     EXPECT_GT(textTop(), 50) << wrap;
-    grid->VAlignment = vtaCenter;
+    grid->SetVAlignment(vtaCenter);
     int mid = textTop();
     EXPECT_GT(mid, 20) << wrap;
     EXPECT_LT(mid, 45) << wrap;

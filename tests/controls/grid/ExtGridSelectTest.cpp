@@ -125,7 +125,8 @@ TEST_F(SelectTest, EachModeShowsItsOwnCursor) {
   grid->MouseActions()->RowSelect = true;
   grid->MouseActions()->ColSelect = true;
   grid->MouseActions()->AllSelect = true;
-  grid->SelectionRectangle = grid->SelectionResizer = true;
+  grid->SetSelectionRectangle(true);
+  grid->SetSelectionResizer(true);
   grid->SetSelection({2, 2, 3, 3});
   Flush();
   const QImage plain = CursorShown();
@@ -214,7 +215,7 @@ TEST_F(SelectTest, DraggingTheFixedColumnScrollsAtTheBottomAndNeverReachesTheFoo
   grid->SetRowCount(40);
   grid->SetFixedFooters(2);
   grid->MouseActions()->RowSelect = true;
-  grid->SelectionRectangle = true;
+  grid->SetSelectionRectangle(true);
   Flush();
   const int bottom = grid->ClientHeight();
   const int firstTop = grid->CellRect(1, 1).Top;
@@ -363,7 +364,8 @@ TEST_F(SelectTest, DisjunctCellsToggleWithCtrlAndRestartWithout) {
 
 // ---------------------------------------------------------------- the selection resizer
 TEST_F(SelectTest, ResizeDragFillsTheLargerSelectionAndLeavesTheClipboardAlone) {
-  grid->SelectionRectangle = grid->SelectionResizer = true;
+  grid->SetSelectionRectangle(true);
+  grid->SetSelectionResizer(true);
   grid->Navigation()->AllowSmartClipboard = true;
   grid->SetOptions(grid->Options() | goRangeSelect);
   for (int r = 1; r < 10; ++r)
@@ -413,7 +415,8 @@ TEST_F(SelectTest, ResizeDragFillsTheLargerSelectionAndLeavesTheClipboardAlone) 
 
 TEST_F(SelectTest, ResizeWithoutEditingFiresTheEventsButChangesNoCell) {
   grid->SetOptions((grid->Options() & ~goEditing) | goRangeSelect);
-  grid->SelectionRectangle = grid->SelectionResizer = true;
+  grid->SetSelectionRectangle(true);
+  grid->SetSelectionResizer(true);
   grid->Navigation()->AllowSmartClipboard = true;
   grid->SetSelection({1, 1, 1, 1});
   Flush();
@@ -431,7 +434,8 @@ TEST_F(SelectTest, ResizeWithoutEditingFiresTheEventsButChangesNoCell) {
 }
 
 TEST_F(SelectTest, AResizeKeepsFormattedNumbersAndCheckBoxesAsTheyWere) {
-  grid->SelectionRectangle = grid->SelectionResizer = true;
+  grid->SetSelectionRectangle(true);
+  grid->SetSelectionResizer(true);
   grid->Navigation()->AllowSmartClipboard = true;
   grid->OnGetFloatFormat = [](TObject*, int c, int, bool& isFloat, std::string& f) {
     isFloat = c == 1;
@@ -462,7 +466,8 @@ TEST_F(SelectTest, AResizeKeepsFormattedNumbersAndCheckBoxesAsTheyWere) {
 }
 
 TEST_F(SelectTest, AResizePressEndsAnOpenEditFirst) {
-  grid->SelectionRectangle = grid->SelectionResizer = true;
+  grid->SetSelectionRectangle(true);
+  grid->SetSelectionResizer(true);
   grid->Navigation()->AllowSmartClipboard = true;
   grid->FocusCell(2, 2, true);
   Type("q");
@@ -478,7 +483,7 @@ TEST_F(SelectTest, AResizePressEndsAnOpenEditFirst) {
 }
 
 TEST_F(SelectTest, WithoutTheFrameThereIsNoHandle) {
-  grid->SelectionResizer = true;  // SelectionRectangle off
+  grid->SetSelectionResizer(true);  // SelectionRectangle off
   grid->SetSelection({1, 1, 2, 2});
   Flush();
   TPoint h = HandleCentre();
@@ -556,7 +561,8 @@ TEST_F(SelectTest, PasteSkipsLockedCellsAndGrowsOnlyWhenAllowed) {
 TEST_F(SelectTest, PicturesOfARowRangeAndOfTheResizeHandle) {
   grid->SetRowCount(14);
   grid->MouseActions()->RowSelect = true;
-  grid->SelectionRectangle = grid->SelectionResizer = true;
+  grid->SetSelectionRectangle(true);
+  grid->SetSelectionResizer(true);
   Flush();
   TPoint a = Mid(0, 2), b = Mid(0, 5);
   Hover(a.X, a.Y);

@@ -28,6 +28,14 @@ class TotalsTest : public GridInputTest {
     grid->CalcFooter(-1);
   }
   TPoint ScreenAt(int c, int r) { return grid->ClientToScreen(Mid(c, r)); }
+  // Filters on column 3 so that only the first Keep data rows show.
+  void FilterKeepingRows(int Keep) {
+    for (int r = 1; r < last; ++r) grid->SetCells(3, r, r <= Keep ? "keep" : "drop");
+    TFilterData* f = grid->Filter()->Add();
+    f->Column = 3;
+    f->Condition = "keep";
+    grid->SetFilterActive(true);
+  }
   int last = 0;
 };
 
@@ -75,6 +83,15 @@ TEST_F(TotalsTest, CalculatedFootersFollowEveryChangeOfCells) {
        },
        "14.00", "8"},
       {"a CSV file imported", [&] { grid->LoadFromCSV(csv); }, "32.00", "8"},
+      {"the filter switched on", [&] { FilterKeepingRows(3); }, "3.00", "3"},
+      {"the filter switched off",
+       [&] {
+         FilterKeepingRows(3);
+         grid->SetCells(1, 1, "4");
+         grid->CalcFooter(-1);
+         grid->SetFilterActive(false);
+       },
+       "11.00", "8"},
   };
   for (const auto& k : cases) {
     SCOPED_TRACE(k.Name);
@@ -106,42 +123,49 @@ TEST_F(TotalsTest, TheFooterPanelShowsTheNewTotals) {
   EXPECT_EQ(shown[2], "7");
 }
 
-// Grouped by column 3, with 1, 2 (group a) and 3, 4 (group b) in column 2: a number standing in a
-// header or summary row of the grouping counts for nothing.
+// Grouped by column 3 (by Group and by SubGroup), with 1, 2 (group a) and 3, 4 (group b) in
+// column 2: a number standing in a header or summary row of the grouping counts for nothing.
 TEST_F(TotalsTest, GroupedTotalsSkipHeaderAndSummaryRows) {
-  grid->SetRowCount(5);
-  const char* groups[] = {"a", "a", "b", "b"};
-  for (int r = 1; r <= 4; ++r) {
-    grid->SetCells(2, r, std::to_string(r));
-    grid->SetCells(3, r, groups[r - 1]);
+  for (bool sub : {false, true}) {
+    SCOPED_TRACE(sub ? "SubGroup" : "Group");
+    TearDown();
+    SetUp();
+    grid->SetRowCount(5);
+    const char* groups[] = {"a", "a", "b", "b"};
+    for (int r = 1; r <= 4; ++r) {
+      grid->SetCells(2, r, std::to_string(r));
+      grid->SetCells(3, r, groups[r - 1]);
+    }
+    grid->Grouping()->Summary = true;
+    if (sub) grid->SubGroup(3);
+    else grid->Group(3);
+    ASSERT_EQ(grid->RowCount(), 9);  // two headers, four rows, two summaries
+    int extra = 0;
+    for (int r = 1; r < grid->RowCount(); ++r)
+      if (grid->IsNodeRow(r) || grid->IsSummaryRow(r)) grid->SetCells(2, r, "100"), ++extra;
+    ASSERT_EQ(extra, 4);
+    const int to = grid->RowCount() - 1;
+    TExtStringGrid* g = grid;
+    const struct {
+      const char* Name;
+      double Got;
+      double Want;
+    } cases[] = {
+        {"sum", g->ColumnSum(2, 1, to), 10},
+        {"average over the rows of the range", g->ColumnAvg(2, 1, to), 10.0 / 8},
+        {"minimum", g->ColumnMin(2, 1, to), 1},
+        {"maximum", g->ColumnMax(2, 1, to), 4},
+    };
+    for (const auto& k : cases) {
+      SCOPED_TRACE(k.Name);
+      EXPECT_DOUBLE_EQ(k.Got, k.Want);
+    }
+    if (sub) grid->UnSubGroup(3);
+    else grid->UnGroup();
+    EXPECT_DOUBLE_EQ(grid->ColumnSum(2, 1, 4), 10) << "ungrouped, every row counts again";
+    grid->SetCells(2, 1, "100");
+    EXPECT_DOUBLE_EQ(grid->ColumnMax(2, 1, 4), 100);
   }
-  grid->Grouping()->Summary = true;
-  grid->Group(3);
-  ASSERT_EQ(grid->RowCount(), 9);  // two headers, four rows, two summaries
-  int extra = 0;
-  for (int r = 1; r < grid->RowCount(); ++r)
-    if (grid->IsNodeRow(r) || grid->IsSummaryRow(r)) grid->SetCells(2, r, "100"), ++extra;
-  ASSERT_EQ(extra, 4);
-  const int to = grid->RowCount() - 1;
-  TExtStringGrid* g = grid;
-  const struct {
-    const char* Name;
-    double Got;
-    double Want;
-  } cases[] = {
-      {"sum", g->ColumnSum(2, 1, to), 10},
-      {"average over the rows of the range", g->ColumnAvg(2, 1, to), 10.0 / 8},
-      {"minimum", g->ColumnMin(2, 1, to), 1},
-      {"maximum", g->ColumnMax(2, 1, to), 4},
-  };
-  for (const auto& k : cases) {
-    SCOPED_TRACE(k.Name);
-    EXPECT_DOUBLE_EQ(k.Got, k.Want);
-  }
-  grid->UnGroup();
-  EXPECT_DOUBLE_EQ(grid->ColumnSum(2, 1, 4), 10) << "ungrouped, every row counts again";
-  grid->SetCells(2, 1, "100");
-  EXPECT_DOUBLE_EQ(grid->ColumnMax(2, 1, 4), 100);
 }
 
 // Folded nodes hide their rows; emptying the grid (by call or by pasting a whole grid over it)
