@@ -803,6 +803,8 @@ class TExtStringGrid : public TBaseGrid {
   virtual void ClearRect(int ACol1, int ARow1, int ACol2, int ARow2);
   virtual int GetVersionNr();
   virtual std::string GetVersionString();
+  // Whether the column's cell in row 0 shows a filter button (this grid: never; descendants may).
+  virtual bool ShowsFilterButton(int ACol);
   // The four bytes of GetVersionNr, high to low, in decimal joined by "."; not written.
   std::string Version();
   // 15
@@ -893,7 +895,14 @@ class TExtStringGrid : public TBaseGrid {
   TRect CheckLayout(TCanvas* ACanvas, int RealCol, int ARow, const TRect& Content, TAlignment HAlign,
                     TVAlignment VAlign);
   bool GraphicShowsText(int RealCol, int ARow);
-  int GraphicTextIndent(int RealCol, int ARow, TAlignment HAlign);
+  // The text's rectangle beside the cell's graphic: past a check box before left-aligned text, less
+  // the graphic's width before (after) the text and its height above (under) it; in column 0 of a
+  // tree past the row's indent.
+  void TextBesideGraphic(int RealCol, int ARow, TAlignment HAlign, TRect& R);
+  // The width + 2 of the text a graphic stands before or after (0 for other placements).
+  int TextWidthBeside(int RealCol, int ARow, const TCellGraphic* G);
+  // A funnel in the 16 pixels at the cell's right.
+  void DrawFilterButton(TCanvas* ACanvas, const TRect& Cell);
   void DrawCellGraphic(TCanvas* ACanvas, int ACol, int ARow, const TRect& R, TGridDrawState AState,
                        TAlignment HAlign, TVAlignment VAlign);
   bool CellGraphicEnabled(int RealCol, int ARow);
@@ -1745,6 +1754,9 @@ class TExtStringGrid : public TBaseGrid {
   void DrawNodeCell(TCanvas* ACanvas, int ARow, const TRect& R);
   TSize DrawnGraphicSize(TCellGraphic* G, const TRect& Cell);
   TSize GraphicSizeUnaligned(TCellGraphic* G, int ACol, int ARow);
+  // A cell's text, markup and graphic as painting lays them out, for autosizing (ExtGridCalc.cpp).
+  int ContentWidth(int RealCol, int ARow);
+  int ContentHeight(int RealCol, int ARow, bool WrapToCell);
 
   // ===== sorting: cell comparison, the stable row order, the row order list and its restore,
   // header clicks (ExtGridSort.cpp)

@@ -59,13 +59,45 @@ bool TExtStringGrid::HiddenRowText(int ACol, int AllRow, std::string& Text) cons
 }
 
 // ---------------------------------------------------------------- sizing
+// Graphics the text measure takes in already: check boxes, radio groups, node signs, turned text.
+namespace {
+bool MeasuredWithText(TCellType T) { return IsCheckKind(T) || T == ctRadio || T == ctNode || T == ctRotated; }
+}  // namespace
+
+int TExtStringGrid::ContentWidth(int RealCol, int ARow) {
+  const int text = GetCellTextSize(RealCol, ARow, false).cx;
+  TCellGraphic* g = GetCellGraphic(RealCol, ARow);
+  if (!g || MeasuredWithText(g->CellType)) return text;
+  const TSize gs = GraphicSizeUnaligned(g, RealCol, ARow);
+  if (g->CellVAlign == vaFull) return gs.cx - (GridLineWidth() + 1) * 2 - CellMarginX;
+  // A graphic of no size of its own (a bar, a comment) or one filling the width asks for nothing.
+  if (gs.cx <= 0 || g->CellHAlign == haFull) return text;
+  // It stands 1 pixel in from its edge; beside the text the text moves by its width.
+  if (!GraphicShowsText(RealCol, ARow) || GetDisplayText(RealCol, ARow).empty()) return gs.cx + 2;
+  if (g->CellHAlign == haBeforeText || g->CellHAlign == haAfterText) return text + gs.cx;
+  return std::max(text, gs.cx + 2);
+}
+
+int TExtStringGrid::ContentHeight(int RealCol, int ARow, bool WrapToCell) {
+  TCellGraphic* g = GetCellGraphic(RealCol, ARow);
+  const TCellType t = g ? g->CellType : ctEmpty;
+  if (t == ctCheckBox || t == ctDataCheckBox) return DefaultRowHeight();
+  const int text = GetCellTextSize(RealCol, ARow, WrapToCell).cy;
+  if (!g || t == ctRadio || t == ctNode || t == ctRotated) return text;
+  const TSize gs = GraphicSizeUnaligned(g, RealCol, ARow);
+  if (g->CellVAlign == vaFull) return gs.cy - (GridLineWidth() + 1) * 2 - CellMarginY;
+  // The other check boxes stand in for their text.
+  if (IsCheckKind(t) && gs.cy > 0) return gs.cy;
+  return text + gs.cy;
+}
+
 void TExtStringGrid::AutoSizeColumnEx(int ACol, bool OnlyGrow) {
   if (ACol < 0 || ACol >= ColCount()) return;
   const int rc = RealColIndex(ACol);
   int widest = 0;
   for (int r = 0; r < RowCount(); ++r) {
     if (IsXMergedCell(rc, r)) continue;
-    widest = std::max(widest, GetCellTextSize(rc, r, false).cx);
+    widest = std::max(widest, ContentWidth(rc, r));
   }
   int w = widest + (GridLineWidth() + 1) * 2 + CellMarginX;
   if (OnlyGrow && w <= ColWidths(ACol)) return;
@@ -88,7 +120,7 @@ void TExtStringGrid::AutoSizeRowEx(int ARow, bool OnlyGrow) {
   for (int c = 0; c < ColCount(); ++c) {
     int rc = RealColIndex(c);
     if (IsYMergedCell(rc, ARow) || !IsBaseCell(rc, ARow)) continue;
-    tallest = std::max(tallest, GetCellTextSize(rc, ARow, WordWrap()).cy);
+    tallest = std::max(tallest, ContentHeight(rc, ARow, WordWrap()));
   }
   int h = tallest + CellMarginY + 2 * GridLineWidth();
   if (OnlyGrow && h <= RowHeights(ARow)) return;

@@ -211,10 +211,22 @@ TSize TExtStringGrid::GetCellGraphicSizeScaled(int ACol, int ARow, double Factor
   }
 }
 
+TSize RotatedTextBox(TCanvas* cv, const std::string& Text, int Angle, TPoint& Origin) {
+  const std::string measured = Text + "w";
+  const int w = cv->TextWidth(measured), h = cv->TextHeight(measured);
+  const double a = Angle * M_PI / 180, c = std::cos(a), s = std::sin(a);
+  const double xs[4] = {0, w * c, h * s, w * c + h * s}, ys[4] = {0, -w * s, h * c, h * c - w * s};
+  const double minX = *std::min_element(xs, xs + 4), maxX = *std::max_element(xs, xs + 4);
+  const double minY = *std::min_element(ys, ys + 4), maxY = *std::max_element(ys, ys + 4);
+  Origin = TPoint(-static_cast<int>(std::lround(minX)), -static_cast<int>(std::lround(minY)));
+  return TSize(static_cast<int>(std::lround(maxX - minX)), static_cast<int>(std::lround(maxY - minY)));
+}
+
 // ---------------------------------------------------------------- drawing
 void TExtStringGrid::DrawPictureGraphic(TCanvas* cv, int RealCol, int ARow, const TRect& R, TCellGraphic* G,
-                                        TAlignment, TVAlignment) {
-  const TRect at = PlaceCellGraphic(R, DrawnGraphicSize(G, R), G->CellHAlign, G->CellVAlign);
+                                        TAlignment HAlign, TVAlignment) {
+  const TRect at =
+      PlaceCellGraphic(R, DrawnGraphicSize(G, R), G->CellHAlign, G->CellVAlign, HAlign, TextWidthBeside(RealCol, ARow, G));
   const int images = GridImages ? GridImages->Count() : 0;
   const std::string text = Cells(RealCol, ARow);
   int value = 0;
@@ -302,22 +314,29 @@ void TExtStringGrid::DrawPictureGraphic(TCanvas* cv, int RealCol, int ARow, cons
       saved.Assign(cv->Font());
       cv->Font()->SetOrientation(G->CellAngle * 10);
       const TRect box(R.Left + 2, R.Top + 2, R.Right - 2, R.Bottom - 2);
-      const int w = cv->TextWidth(text), h = cv->TextHeight(text + "w");
-      const double a = G->CellAngle * M_PI / 180, c = std::cos(a), s = std::sin(a);
-      const double xs[4] = {0, w * c, h * s, w * c + h * s}, ys[4] = {0, -w * s, h * c, h * c - w * s};
-      const double minX = *std::min_element(xs, xs + 4), maxX = *std::max_element(xs, xs + 4);
-      const double minY = *std::min_element(ys, ys + 4), maxY = *std::max_element(ys, ys + 4);
+      TPoint origin;
+      const TSize turned = RotatedTextBox(cv, text, G->CellAngle, origin);
       TAlignment ha = taLeftJustify;
       TVAlignment va = vtaTop;
       GetCellAlignment(RealCol, ARow, ha, va);
-      const int bw = static_cast<int>(std::lround(maxX - minX)), bh = static_cast<int>(std::lround(maxY - minY));
+      const int bw = turned.cx, bh = turned.cy;
       int left = box.Left, top = box.Top;
       if (ha == taRightJustify) left = box.Right - bw;
       else if (ha == taCenter) left = box.Left + (box.Width() - bw) / 2;
       if (va == vtaBottom) top = box.Bottom - bh;
       else if (va == vtaCenter) top = box.Top + (box.Height() - bh) / 2;
       cv->Brush()->SetStyle(bsClear);
-      cv->TextOut(left - static_cast<int>(std::lround(minX)), top - static_cast<int>(std::lround(minY)), text);
+      // The text stays inside its rectangle, within any clip the cell has already.
+      const bool clipped = cv->HasClip();
+      const TRect outer = cv->ClipRect();
+      TRect clip = box;
+      if (clipped)
+        clip = TRect(std::max(clip.Left, outer.Left), std::max(clip.Top, outer.Top), std::min(clip.Right, outer.Right),
+                     std::min(clip.Bottom, outer.Bottom));
+      cv->SetClipRect(clip);
+      cv->TextOut(left + origin.X, top + origin.Y, text);
+      if (clipped) cv->SetClipRect(outer);
+      else cv->RemoveClip();
       cv->Font()->Assign(&saved);
       break;
     }

@@ -16,10 +16,6 @@ namespace {
 constexpr int kRadioItemGap = 4;                   // between side-by-side items; belongs to no item
 constexpr int kTextMarginX = 2, kTextMarginY = 2;  // the text step's margins
 
-bool IsCheckKind(TCellType t) {
-  return t == ctCheckBox || t == ctDataCheckBox || t == ctVirtCheckBox || t == ctRowCheckBox;
-}
-
 bool Inside(const TRect& R, int X, int Y) { return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom; }
 
 // The canvas font is borrowed for measuring and given back as it was.
@@ -103,10 +99,21 @@ TRect CheckGlyphRect(const TRect& Content, int Size, TAlignment TextAlign, TVAli
   return TRect(x, y, x + Size, y + Size);
 }
 
-TRect PlaceCellGraphic(const TRect& Content, TSize G, TCellHAlign HAlign, TCellVAlign VAlign) {
+bool IsCheckKind(TCellType t) {
+  return t == ctCheckBox || t == ctDataCheckBox || t == ctVirtCheckBox || t == ctRowCheckBox;
+}
+
+TRect PlaceCellGraphic(const TRect& Content, TSize G, TCellHAlign HAlign, TCellVAlign VAlign, TAlignment TextAlign,
+                       int TextWidth) {
   int x = Content.Left + 1, w = G.cx;
   switch (HAlign) {
-    case haRight: case haAfterText: x = Content.Right - 1 - w; break;
+    case haRight: x = Content.Right - 1 - w; break;
+    case haBeforeText:
+      if (TextAlign != taLeftJustify) x = std::max(Content.Left + 1, Content.Right - TextWidth - w);
+      break;
+    case haAfterText:
+      x = TextAlign == taRightJustify ? Content.Right - 1 - w : Content.Left + TextWidth;
+      break;
     case haCenter: x = w < Content.Width() ? Content.Left + (Content.Width() - w) / 2 : Content.Left + 1; break;
     case haFull: x = Content.Left, w = Content.Width(); break;
     default: break;
@@ -419,7 +426,11 @@ bool TExtStringGrid::GetCellGraphicRect(int ACol, int ARow, TRect& R) {
     for (const TRect& i : items) UnionRect(R, R, i);
   } else {
     const TRect content = CellContentRect(dc, ARow);
-    R = PlaceCellGraphic(content, DrawnGraphicSize(g, content), g->CellHAlign, g->CellVAlign);
+    TAlignment ha = taLeftJustify;
+    TVAlignment va = vtaTop;
+    GetCellAlignment(ACol, ARow, ha, va);
+    R = PlaceCellGraphic(content, DrawnGraphicSize(g, content), g->CellHAlign, g->CellVAlign, ha,
+                         TextWidthBeside(ACol, ARow, g));
   }
   return true;
 }
@@ -493,10 +504,14 @@ TRect TExtStringGrid::CheckGlyphRectAt(int ACol, int ARow) {
 
 TRect TExtStringGrid::ButtonRectAt(int ACol, int ARow) {
   TPoint b = BaseCell(ACol, ARow);
-  TCellGraphic* g = GetCellGraphic(RealColIndex(b.X), b.Y);
+  const int rc = RealColIndex(b.X);
+  TCellGraphic* g = GetCellGraphic(rc, b.Y);
   if (!g || (g->CellType != ctButton && g->CellType != ctBitButton)) return TRect();
+  TAlignment ha = taLeftJustify;
+  TVAlignment va = vtaTop;
+  GetCellAlignment(rc, b.Y, ha, va);
   return PlaceCellGraphic(CellContentRect(b.X, b.Y), TSize(g->CellIndex & 0xFFFF, (g->CellIndex >> 16) & 0xFFFF),
-                          g->CellHAlign, g->CellVAlign);
+                          g->CellHAlign, g->CellVAlign, ha, TextWidthBeside(rc, b.Y, g));
 }
 
 bool TExtStringGrid::PointOnCheckGlyph(int ACol, int ARow, int X, int Y) {
@@ -521,12 +536,49 @@ bool TExtStringGrid::GraphicShowsText(int RealCol, int ARow) {
   }
 }
 
-int TExtStringGrid::GraphicTextIndent(int RealCol, int ARow, TAlignment HAlign) {
-  // A check box before left-aligned text: the text starts right of the glyph.
+void TExtStringGrid::TextBesideGraphic(int RealCol, int ARow, TAlignment HAlign, TRect& R) {
   // Column 0 of a tree starts its text past the row's indent.
-  const int tree = RealCol == 0 && nodes_.Count > 0 ? RowIndent(ARow) : 0;
-  if (HAlign == taLeftJustify && GetCellType(RealCol, ARow) == ctCheckBox) return tree + controlLook_->CheckSize() + 1;
-  return tree;
+  if (RealCol == 0 && nodes_.Count > 0) R.Left += RowIndent(ARow);
+  TCellGraphic* g = GetCellGraphic(RealCol, ARow);
+  if (!g || g->CellType == ctNode || g->CellType == ctRadio) return;
+  // A check box stands by the text's alignment: only left-aligned text starts right of it.
+  if (IsCheckKind(g->CellType)) {
+    if (HAlign == taLeftJustify && g->CellType == ctCheckBox) R.Left += controlLook_->CheckSize() + 1;
+    return;
+  }
+  const bool beside = g->CellHAlign == haBeforeText || g->CellHAlign == haAfterText;
+  if (!beside && g->CellVAlign != vaAboveText && g->CellVAlign != vaUnderText) return;
+  const TSize s = GraphicSizeUnaligned(g, RealCol, ARow);
+  if (g->CellHAlign == haBeforeText) R.Left += s.cx;
+  if (g->CellHAlign == haAfterText) R.Right -= s.cx;
+  if (g->CellVAlign == vaAboveText) R.Top += s.cy;
+  if (g->CellVAlign == vaUnderText) R.Bottom -= s.cy;
+}
+
+int TExtStringGrid::TextWidthBeside(int RealCol, int ARow, const TCellGraphic* G) {
+  if (G->CellHAlign != haBeforeText && G->CellHAlign != haAfterText) return 0;
+  if (!GraphicShowsText(RealCol, ARow) || GetDisplayText(RealCol, ARow).empty()) return 0;
+  TCanvas* cv = Canvas();
+  TFontKeeper keep(cv);
+  // The text step's drawn width + 2: the measure less its margins.
+  return std::max(0, GetCellTextSize(RealCol, ARow, false).cx - 2 * kTextMarginX + 2);
+}
+
+bool TExtStringGrid::ShowsFilterButton(int) { return false; }
+
+void TExtStringGrid::DrawFilterButton(TCanvas* cv, const TRect& Cell) {
+  // A funnel on the fixed colour, in the 16 pixels at the cell's right.
+  const int x = Cell.Right - 16, mid = (Cell.Top + Cell.Bottom) / 2;
+  TColor brush = cv->Brush()->Color(), pen = cv->Pen()->Color();
+  TBrushStyle bs = cv->Brush()->Style();
+  cv->Brush()->SetStyle(bsSolid);
+  cv->Brush()->SetColor(clBtnText);
+  cv->Pen()->SetColor(clBtnText);
+  cv->Polygon({TPoint(x + 3, mid - 4), TPoint(x + 12, mid - 4), TPoint(x + 8, mid), TPoint(x + 8, mid + 4),
+               TPoint(x + 7, mid + 4), TPoint(x + 7, mid)});
+  cv->Brush()->SetColor(brush);
+  cv->Brush()->SetStyle(bs);
+  cv->Pen()->SetColor(pen);
 }
 
 namespace {
@@ -581,7 +633,7 @@ void TExtStringGrid::DrawCellGraphic(TCanvas* cv, int ACol, int ARow, const TRec
     }
   } else if (g->CellType == ctButton || g->CellType == ctBitButton) {
     TRect b = PlaceCellGraphic(R, TSize(g->CellIndex & 0xFFFF, (g->CellIndex >> 16) & 0xFFFF), g->CellHAlign,
-                               g->CellVAlign);
+                               g->CellVAlign, HAlign, TextWidthBeside(rc, ARow, g));
     bool pressed = press_.Button == BaseCell(ACol, ARow);
     bool enabled = controlLook_->NoDisabledButtonLook() || CellGraphicEnabled(rc, ARow);
     int state = pressed ? 3 : enabled ? 1 : 4;
@@ -632,7 +684,8 @@ TRect TExtStringGrid::TakePressedControlRect() {
 }
 
 TRect TExtStringGrid::MarkupTextRect(int RealCol, int ARow, TRect R, TAlignment HAlign) {
-  R.Left += GraphicTextIndent(RealCol, ARow, HAlign);
+  TextBesideGraphic(RealCol, ARow, HAlign, R);
+  if (ARow == 0 && ShowsFilterButton(RealCol)) R.Right -= 18;
   return TRect(R.Left + kTextMarginX - 1, R.Top + kTextMarginY, R.Right - kTextMarginX, R.Bottom);
 }
 

@@ -139,11 +139,14 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
   }
   if (IsPasswordCellAt(RealCol, ARow)) ExtUtil::FillWithChar(s, PasswordChar);
   DrawCellBackground(cv, ACol, ARow, TRect(R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1), AState);
+  // After the background, which would cover it.
+  const bool filterButton = ARow == 0 && ShowsFilterButton(RealCol);
+  if (filterButton) DrawFilterButton(cv, R);
   // Some graphics stand in for the text (radio groups, data check boxes).
   if (s.empty() || !GraphicShowsText(RealCol, ARow)) return TSize(0, 0);
   // Markup is placed where the press hit test looks for its anchors and controls.
   const TRect markupRect = MarkupTextRect(RealCol, ARow, R, HAlign);
-  R.Left += GraphicTextIndent(RealCol, ARow, HAlign);
+  TextBesideGraphic(RealCol, ARow, HAlign, R);
 
   TSortSettings* ss = sortSettings_.get();
   const bool sortHeader = ss->Show() && ARow == ss->Row() && RowCount() > 2 && FixedRows() >= 1 &&
@@ -169,6 +172,8 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
     indicatorX = tr.Right + 2;
   } else {
     if (kind == 5) s = Utf16ToUtf8(ExtUtil::DecodeWideText(s));
+    // No rich edit control here: rich text shows as its plain text.
+    if (kind == 2) s = ExtUtil::RtfPlainText(s);
     TFontStyles savedStyle = cv->Font()->Style();
     if (urlShow_ && ExtUtil::IsURL(GridCells(RealCol, ARow))) {
       if (!URLFull) ExtUtil::StripURLPrefix(s);
@@ -177,6 +182,7 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
     }
     if (sortHeader && HAlign == taCenter) tr.Left += 10;
     if (sortHeader) (HAlign == taLeftJustify ? tr.Right : tr.Left) += (HAlign == taLeftJustify ? -14 : 14);
+    if (filterButton) tr.Right -= 16;
     unsigned flags = DT_EDITCONTROL;
     if (ExtUtil::LineCount(s, Multilinecells) == 1 && !WordWrap) {
       std::string rest = s;
@@ -328,6 +334,17 @@ TSize TExtStringGrid::GetCellTextSize(int ACol, int ARow, bool WrapToCell) {
     return TSize(xs + 2 + 2 * kMarginX, ys + 2 + 2 * kMarginY);
   }
   if (kind == 5) s = Utf16ToUtf8(ExtUtil::DecodeWideText(s));
+  if (kind == 2) s = ExtUtil::RtfPlainText(s);
+  // Turned text: the box it turns into, and 12 pixels in each direction.
+  if (TCellGraphic* g = GetCellGraphic(ACol, ARow); g && g->CellType == ctRotated) {
+    TFont upright;
+    upright.Assign(cv->Font());
+    cv->Font()->SetOrientation(g->CellAngle * 10);
+    TPoint origin;
+    const TSize box = RotatedTextBox(cv, s, g->CellAngle, origin);
+    cv->Font()->Assign(&upright);
+    return TSize(box.cx + 12, box.cy + 12);
+  }
   if (!WrapToCell) {
     const int lineH = cv->TextHeight("hg");
     int lines = 0, widest = 0;

@@ -124,7 +124,8 @@ void TExtInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
       bool edge = Key == VK_UP ? CaretLine() == 0 : CaretLine() >= LineCount() - 1;
       if (!edge) return;  // the caret moves between the text's lines
       std::string typed = Text();
-      {
+      // A text the cell shows already is not written again (a rich-text cell's plain text keeps its rich text).
+      if (typed != grid_->GetEditText(grid_->Col(), grid_->Row())) {
         auto store = grid_->StoringFromEditorScope();
         grid_->SetCurrentCellText(typed);
       }

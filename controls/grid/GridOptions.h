@@ -623,5 +623,14 @@ TSize RadioGroupExtent(const std::vector<int>& TextWidths, int TextHeight, bool 
 // A check box glyph in a cell's content rectangle, placed by the text's alignment; a
 // right-aligned box stands left of the text (TextWidth, 0 when no text is drawn).
 TRect CheckGlyphRect(const TRect& Content, int Size, TAlignment TextAlign, TVAlignment TextVAlign, int TextWidth);
-// A graphic of size G placed in a content rectangle by its own alignment (buttons).
-TRect PlaceCellGraphic(const TRect& Content, TSize G, TCellHAlign HAlign, TCellVAlign VAlign);
+// The four kinds of check box.
+bool IsCheckKind(TCellType t);
+// The bounding box of Text followed by "w" in the canvas's font, turned by Angle degrees
+// counter-clockwise; Origin gets the place of the text's start inside the box.
+TSize RotatedTextBox(TCanvas* Canvas, const std::string& Text, int Angle, TPoint& Origin);
+// A graphic of size G placed in a content rectangle by its own alignment. Before and after the
+// text it stands beside a text of TextAlign whose width + 2 is TextWidth: before left-aligned text
+// at the left, else just left of the text (never left of the left edge + 1); after right-aligned
+// text at the right, else just right of the text.
+TRect PlaceCellGraphic(const TRect& Content, TSize G, TCellHAlign HAlign, TCellVAlign VAlign,
+                       TAlignment TextAlign = taLeftJustify, int TextWidth = 0);

@@ -1113,4 +1113,50 @@ TEST_F(GridPaintTest, MaxEditLengthReachesAnOpenEditorAtOnce) {
   EXPECT_EQ(e->LengthLimit, 0);
 }
 
+// A descendant that shows a filter button in row 0 of a column gets the funnel at the cell's right,
+// and the header text keeps clear of it; the grid itself shows none.
+TEST_F(GridPaintTest, AFilterButtonShowsWhereADescendantAsksForIt) {
+  struct TFilterGrid : TProbeGrid {
+    using TProbeGrid::TProbeGrid;
+    bool ShowsFilterButton(int ACol) override { return ACol == 2; }
+  };
+  auto* filtered = new TFilterGrid(form);
+  filtered->SetParent(form);
+  filtered->SetBounds(10, 10, 480, 200);
+  filtered->Loaded();
+  filtered->OnGetAlignment = [](TObject*, int, int, TAlignment& h, TVAlignment&) { h = taRightJustify; };
+  grid->OnGetAlignment = filtered->OnGetAlignment;
+  const struct {
+    TProbeGrid* g;
+    int col, row;
+    bool button;
+  } cases[] = {{filtered, 2, 0, true}, {filtered, 1, 0, false}, {filtered, 2, 1, false}, {grid, 2, 0, false}};
+  for (const auto& k : cases) {
+    SCOPED_TRACE(testing::Message() << (k.g == grid ? "grid" : "descendant") << " " << k.col << "," << k.row);
+    k.g->SetCells(k.col, k.row, "Head");
+    const TRect cell = k.g->CellRect(k.col, k.row);
+    TRecordingCanvas rec(600, 600);
+    TCanvasBackend* saved = k.g->Canvas()->Backend();
+    k.g->Canvas()->SetBackend(rec.Backend());
+    k.g->DrawOneCell(k.col, k.row, 0);
+    k.g->Canvas()->SetBackend(saved);
+    int funnels = 0;
+    for (const TCanvasOp& op : rec.OpsOf(okPolygon))
+      for (const TPoint& p : op.Points) funnels += p.X >= cell.Right - 17 && p.X < cell.Right;
+    EXPECT_EQ(funnels > 0, k.button);
+    std::vector<TCanvasOp> texts = rec.OpsOf(okText);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].R.Right <= cell.Right - 16, k.button) << "right-aligned text ends left of the button";
+  }
+}
+
+// Rich text draws as its plain text (no rich edit control here), and measures so.
+TEST_F(GridPaintTest, RichTextDrawsAsItsPlainText) {
+  const std::string rtf = "{\\rtf1\\ansi {\\b Bus} ready}";
+  grid->SetCells(2, 2, rtf);
+  EXPECT_EQ(DrawnTexts(grid, 2, 2), std::vector<std::string>{ExtUtil::RtfPlainText(rtf)});
+  grid->SetCells(3, 2, ExtUtil::RtfPlainText(rtf));
+  EXPECT_EQ(grid->GetCellTextSize(2, 2, false), grid->GetCellTextSize(3, 2, false));
+}
+
 }  // namespace

@@ -113,6 +113,35 @@ TEST(RadioLayout, StackedItemsTakeOneLineEachSideBySideItemsFollowTheirTexts) {
   EXPECT_EQ(RadioGroupExtent({}, 13, false, 10), TSize(0, 0));
 }
 
+// Graphics by their own placement; before and after the text they stand beside it.
+TEST(GraphicPlacement, BeforeAndAfterTheTextFollowTheTextsAlignment) {
+  const TRect cell(10, 20, 110, 60);
+  const TSize g(16, 12);
+  const struct {
+    TCellHAlign h;
+    TCellVAlign v;
+    TAlignment text;
+    int textWidth;
+    TRect want;
+  } cases[] = {
+      {haLeft, vaTop, taLeftJustify, 30, TRect(11, 21, 27, 33)},
+      {haRight, vaBottom, taLeftJustify, 30, TRect(93, 47, 109, 59)},
+      {haCenter, vaCenter, taLeftJustify, 30, TRect(52, 34, 68, 46)},
+      {haFull, vaFull, taLeftJustify, 30, TRect(10, 20, 110, 60)},
+      {haBeforeText, vaAboveText, taLeftJustify, 30, TRect(11, 21, 27, 33)},
+      {haBeforeText, vaTop, taRightJustify, 30, TRect(64, 21, 80, 33)},
+      {haBeforeText, vaTop, taCenter, 30, TRect(64, 21, 80, 33)},
+      {haBeforeText, vaTop, taRightJustify, 95, TRect(11, 21, 27, 33)},  // never left of the left edge + 1
+      {haAfterText, vaUnderText, taRightJustify, 30, TRect(93, 48, 109, 60)},
+      {haAfterText, vaTop, taLeftJustify, 30, TRect(40, 21, 56, 33)},
+      {haAfterText, vaTop, taCenter, 30, TRect(40, 21, 56, 33)},
+  };
+  for (const auto& k : cases) {
+    EXPECT_EQ(PlaceCellGraphic(cell, g, k.h, k.v, k.text, k.textWidth), k.want)
+        << "placement " << k.h << "/" << k.v << " text " << k.text << " width " << k.textWidth;
+  }
+}
+
 // ---------------------------------------------------------------- clicks find what was drawn
 struct RadioCase {
   const char* Name;
@@ -285,6 +314,99 @@ TEST_F(RadioTest, MeasuringAGroupUsesItsDrawingLayout) {
   EXPECT_TRUE(grid->RemoveCellGraphic(1, 1));
   EXPECT_EQ(grid->GetCellType(1, 1), ctEmpty);
   EXPECT_EQ(grid->GetCellType(-1, 0), ctEmpty);
+}
+
+// A picture placed before, after, above or under the text: the text stands beside it, never under it.
+TEST_F(RadioTest, TextStandsBesideAGraphicPlacedBeforeAfterAboveOrUnderIt) {
+  const struct {
+    const char* name;
+    TCellHAlign h;
+    TCellVAlign v;
+    TAlignment text;
+    TVAlignment textV;
+  } cases[] = {
+      {"before left-aligned text", haBeforeText, vaCenter, taLeftJustify, vtaCenter},
+      {"before right-aligned text", haBeforeText, vaCenter, taRightJustify, vtaCenter},
+      {"after left-aligned text", haAfterText, vaCenter, taLeftJustify, vtaCenter},
+      {"after right-aligned text", haAfterText, vaCenter, taRightJustify, vtaCenter},
+      {"above the text", haLeft, vaAboveText, taLeftJustify, vtaTop},
+      {"under the text", haLeft, vaUnderText, taLeftJustify, vtaBottom},
+  };
+  TBitmap bmp(10, 10);
+  bmp.Canvas()->Brush()->SetColor(clGreen);
+  bmp.Canvas()->FillRect(TRect(0, 0, 10, 10));
+  grid->SetColWidths(2, 200);
+  grid->SetRowHeights(2, 60);
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->SetCells(2, 2, "Wide text");
+    grid->AddBitmap(2, 2, &bmp, false, k.h, k.v);
+    grid->OnGetAlignment = [&](TObject*, int, int, TAlignment& h, TVAlignment& v) { h = k.text, v = k.textV; };
+    TRecordingCanvas& r = Record(2, 2);
+    Unrecord();
+    std::vector<TCanvasOp> images = r.OpsOf(okImage), texts = r.OpsOf(okText);
+    ASSERT_EQ(images.size(), 1u);
+    ASSERT_EQ(texts.size(), 1u);
+    const TRect img = images[0].R, txt = texts[0].R;
+    if (k.h == haBeforeText) {
+      EXPECT_LE(img.Right, txt.Left);
+      EXPECT_LE(txt.Left - img.Right, 3) << "just beside it";
+    } else if (k.h == haAfterText) {
+      EXPECT_LE(txt.Right, img.Left);
+      EXPECT_LE(img.Left - txt.Right, 3) << "just beside it";
+    } else if (k.v == vaAboveText) {
+      EXPECT_LE(img.Bottom, txt.Top);
+    } else {
+      EXPECT_LE(txt.Bottom, img.Top);
+    }
+  }
+}
+
+// Autosizing measures text, markup and graphic as painting lays them out.
+TEST_F(RadioTest, AutosizingMeasuresTheGraphicWithTheText) {
+  TBitmap big(120, 60), small(30, 10), full(50, 20);
+  const int lines = (grid->GridLineWidth() + 1) * 2, rowLines = 2 * grid->GridLineWidth();
+  auto text = [&](int c, int r) { return grid->GetCellTextSize(c, r, false); };
+  const struct {
+    const char* name;
+    std::function<void(int c, int r)> make;
+    std::function<int(int c, int r)> width, height;  // 0: not asked
+  } cases[] = {
+      {"a picture beside no placement of the text",
+       [&](int c, int r) { grid->AddBitmap(c, r, &big, false, haLeft, vaTop); },
+       [&](int, int) { return 122 + lines; }, [&](int c, int r) { return text(c, r).cy + 60 + rowLines; }},
+      {"a button", [&](int c, int r) { grid->AddButton(c, r, 90, 40, "Go"); }, [&](int, int) { return 92 + lines; },
+       [&](int c, int r) { return text(c, r).cy + 40 + rowLines; }},
+      {"a picture before the text",
+       [&](int c, int r) { grid->AddBitmap(c, r, &small, false, haBeforeText, vaCenter); },
+       [&](int c, int r) { return text(c, r).cx + 30 + lines; }, nullptr},
+      {"a picture of full height: its own width",
+       [&](int c, int r) { grid->AddBitmap(c, r, &full, false, haLeft, vaFull); }, [&](int, int) { return 50; },
+       nullptr},
+      {"text turned upright takes its trailing w",
+       [&](int c, int r) { grid->AddRotated(c, r, 90, "abc"); }, nullptr,
+       [&](int, int) { return grid->Canvas()->TextWidth("abcw") + 12 + rowLines; }},
+      {"a check box: the default row height",
+       [&](int c, int r) { grid->AddCheckBox(c, r, true, false); }, nullptr,
+       [&](int, int) { return grid->DefaultRowHeight() + rowLines; }},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    TearDown();
+    SetUp();
+    for (int r = 0; r < grid->RowCount(); ++r) grid->SetCells(3, r, "");
+    grid->SetCells(3, 2, "x");
+    k.make(3, 2);
+    grid->Canvas()->Font()->Assign(grid->Font());
+    if (k.width) {
+      grid->AutoSizeColumn(3);
+      EXPECT_EQ(grid->ColWidths(3), k.width(3, 2));
+    }
+    if (k.height) {
+      grid->AutoSizeRow(2);
+      EXPECT_EQ(grid->RowHeights(2), k.height(3, 2));
+    }
+  }
 }
 
 // ---------------------------------------------------------------- check boxes

@@ -3,10 +3,12 @@
 // typing, and a filled masked field going on to the next cell.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <utility>
 #include <vector>
 
+#include "controls/grid/ExtUtil.h"
 #include "tests/controls/grid/GridInputFixture.h"
 
 namespace {
@@ -249,6 +251,38 @@ TEST_F(TypingTest, AFilledMaskedFieldThatIsRefusedStays) {
   EXPECT_EQ(Current(), TPoint(1, 2));
   EXPECT_EQ(grid->Cells(1, 2), "42");
   EXPECT_TRUE(EditorShown());
+}
+
+// A rich-text cell edits as its plain text: an edit that leaves that text alone keeps the rich
+// text, a changed text is stored as typed, Escape gives the rich text back.
+TEST_F(TypingTest, ARichTextCellEditsAsItsPlainText) {
+  const std::string rtf = "{\\rtf1\\ansi {\\b Bus} ready}";
+  const std::string plain = ExtUtil::RtfPlainText(rtf);
+  ASSERT_FALSE(plain.empty());
+  ASSERT_EQ(plain.find('{'), std::string::npos);
+  Load();
+  const struct {
+    const char* name;
+    std::function<void()> keys;
+    std::string shown;  // the cell afterwards
+  } cases[] = {
+      {"opened and closed", [&] { Key(Qt::Key_Return); }, rtf},
+      {"opened and left for another cell", [&] { ClickCell(2, 4); }, rtf},
+      {"opened and left by a key", [&] { Key(Qt::Key_Down); }, rtf},
+      {"a character typed", [&] { Key(Qt::Key_End), Type("!"), Key(Qt::Key_Return); }, plain + "!"},
+      {"a character typed, then Escape", [&] { Key(Qt::Key_End), Type("!"), Key(Qt::Key_Escape); }, rtf},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->SetCells(1, 2, rtf);
+    grid->FocusCell(1, 2, true);
+    Key(Qt::Key_F2);
+    ASSERT_TRUE(EditorShown());
+    EXPECT_EQ(EditorText(), plain);
+    k.keys();
+    if (EditorShown()) Key(Qt::Key_Escape);
+    EXPECT_EQ(grid->Cells(1, 2), k.shown);
+  }
 }
 
 }  // namespace
