@@ -146,10 +146,15 @@ void TExtStringGrid::ReleaseFixedButton() {
 bool TExtStringGrid::PressOnNodeSign(TCellPress& p) { return NodeGlyphPress(p.C, p.R, p.X); }
 
 // While rows are hidden, column 0 (where node signs stand) takes no press unless rows are
-// selected there; a radio group in it still works.
+// selected there; a radio group in it still works where a press may change it.
 bool TExtStringGrid::PressOnHiddenRowsColumn0(TCellPress& p) {
   if (p.C != 0 || p.R < FixedRows() || NumHiddenRows() == 0 || mouseActions_->RowSelect) return false;
-  return GetCellType(RealColIndex(0), p.R) != ctRadio;
+  const int rc = RealColIndex(0);
+  if (GetCellType(rc, p.R) != ctRadio) return true;
+  if (controlLook_->RadioAlwaysActive) return false;
+  bool can = (Options() & goEditing) || mouseActions_->RangeSelectAndEdit;
+  CanEditCell(rc, p.R, can);
+  return !can;
 }
 
 bool TExtStringGrid::PressStartsDrag(TCellPress& p) { return DragStartDown(p.C, p.R, p.X); }
@@ -313,6 +318,8 @@ void TExtStringGrid::LeftButtonUp(TMessage& Message) {
   const int x = Message.XPos(), y = Message.YPos();
   // Only an editor opened by the press itself places its caret there, not one a later key opens.
   press_.PlacesCaret = false;
+  // Cleared on every release: one outside the cells must not leave the next header click unsorted.
+  const bool dblSized = std::exchange(press_.DblAutoSized, false);
   SelectionButtonUp();
   TGridState st = GridState();
   ReleaseMarkupButton();
@@ -363,7 +370,7 @@ void TExtStringGrid::LeftButtonUp(TMessage& Message) {
       OnCheckBoxMouseUp(this, rc, r, GetCheckBoxState(rc, r));
   }
   // The release of a double click that sized a column sorts nothing, in whichever row it sorts.
-  if (std::exchange(press_.DblAutoSized, false)) return;
+  if (dblSized) return;
   // A header click sorts when the press and the release were in the sort row.
   if (r == sortSettings_->Row() && press_.DownCell.Y == r && FixedRows() >= 1 && sortSettings_->Show() && RowCount() > 2 &&
       (c >= FixedCols() || sortSettings_->FixedCols)) {
@@ -478,9 +485,10 @@ void TExtStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
   if (c < 0 || r < 0 || (Shift & ssDouble)) return;
   bool fixedRow = r < FixedRows(), fixedCol = c < FixedCols();
   if (!fixedRow && !fixedCol) return;
-  TGridFixedCellEdit want = Button == mbLeft ? fceLeftClick : Button == mbRight ? fceRightClick : fceNone;
-  bool rowEdit = fixedRow && mouseActions_->FixedRowsEdit == want && want != fceNone;
-  bool colEdit = fixedCol && mouseActions_->FixedColsEdit == want && want != fceNone;
+  // Both buttons edit with fceLeftClick; fceRightClick starts no editing from the mouse.
+  if (Button != mbLeft && Button != mbRight) return;
+  bool rowEdit = fixedRow && mouseActions_->FixedRowsEdit == fceLeftClick;
+  bool colEdit = fixedCol && mouseActions_->FixedColsEdit == fceLeftClick;
   if (!rowEdit && !colEdit) return;
   // With sizing on, the borders stay for sizing: only the inner part edits.
   bool sizing = (rowEdit && (Options() & goColSizing)) || (colEdit && (Options() & goRowSizing));
@@ -492,6 +500,17 @@ void TExtStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
 }
 
 void TExtStringGrid::MouseMove(TShiftState Shift, int X, int Y) {
+  // A range being dragged out is not edited: editing is off while the move is handled.
+  struct EditingOff {
+    TExtStringGrid* g = nullptr;
+    ~EditingOff() {
+      if (g) g->SetEditingOption(true);
+    }
+  } off;
+  if (GridState() == gsSelecting && mouseActions_->RangeSelectAndEdit && (Options() & goEditing)) {
+    SetEditingOption(false);
+    off.g = this;
+  }
   PanMouseMove(X, Y);
   if (select_.DragMode != pmNone && (Shift & ssLeft)) DragSelectMove(X, Y);
   if (DragMouseMove(Shift, X, Y)) return;
@@ -532,13 +551,19 @@ void TExtStringGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
 void TExtStringGrid::CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs) {
   TBaseGrid::CalcSizingState(X, Y, State, Index, SizingPos, SizingOfs);
   AnyCellSizingState(X, Y, State, Index, SizingPos, SizingOfs);
-  if (State == gsColSizing && OnColumnSize) {
+  // The handlers are asked for the header left of (and the fixed cell above) the border.
+  int c = -1, r = -1;
+  MouseToCell(X - 6, Y, c, r);
+  if (c >= 0 && r >= 0 && r < FixedRows() && OnColumnSize) {
     bool allow = true;
-    OnColumnSize(this, Index, allow);
+    OnColumnSize(this, c, allow);
     if (!allow) State = gsNormal, DropAnyCellMark(true);
-  } else if (State == gsRowSizing && OnRowSize) {
+  }
+  c = r = -1;
+  MouseToCell(X, Y - 6, c, r);
+  if (c >= 0 && r >= 0 && c < FixedCols() && OnRowSize) {
     bool allow = true;
-    OnRowSize(this, Index, allow);
+    OnRowSize(this, r, allow);
     if (!allow) State = gsNormal, DropAnyCellMark(false);
   }
 }

@@ -144,7 +144,9 @@ TEST_F(HoverTest, SizeFixedColSizesTheColumnWhoseBorderIsNearInAnyRow) {
   Mouse(QEvent::MouseButtonRelease, r.Right - 4, y);
 }
 
-TEST_F(HoverTest, SizeFixedRowSizesTheRowAndTheHandlerMayRefuse) {
+// OnRowSize is asked where the cell above the border is a fixed one: a refusal there holds, one for
+// a border between scrolling cells does not.
+TEST_F(HoverTest, SizeFixedRowSizesTheRowAndTheHandlerMayRefuseInTheFixedColumn) {
   Load();
   grid->MouseActions()->SizeFixedRow = true;
   int h4 = grid->RowHeights(4), h5 = grid->RowHeights(5);
@@ -156,13 +158,26 @@ TEST_F(HoverTest, SizeFixedRowSizesTheRowAndTheHandlerMayRefuse) {
   Mouse(QEvent::MouseButtonRelease, x, r.Bottom + 12);
   EXPECT_EQ(grid->RowHeights(4), h4 + 12);
   EXPECT_EQ(grid->RowHeights(5), h5);
-  grid->OnRowSize = [](TObject*, int, bool& allow) { allow = false; };
+  std::string asked;
+  grid->OnRowSize = [&](TObject*, int row, bool& allow) {
+    asked += std::to_string(row) + " ";
+    allow = false;
+  };
   r = grid->CellRect(3, 4);
   Move(x, r.Bottom);
   Mouse(QEvent::MouseButtonPress, x, r.Bottom);
   Mouse(QEvent::MouseMove, x, r.Bottom + 12);
   Mouse(QEvent::MouseButtonRelease, x, r.Bottom + 12);
-  EXPECT_EQ(grid->RowHeights(4), h4 + 12);
+  EXPECT_EQ(grid->RowHeights(4), h4 + 24);
+  EXPECT_EQ(asked, "");
+  r = grid->CellRect(0, 5);
+  const int x0 = (r.Left + r.Right) / 2;
+  Move(x0, r.Bottom);
+  Mouse(QEvent::MouseButtonPress, x0, r.Bottom);
+  Mouse(QEvent::MouseMove, x0, r.Bottom + 12);
+  Mouse(QEvent::MouseButtonRelease, x0, r.Bottom + 12);
+  EXPECT_EQ(grid->RowHeights(5), h5);
+  EXPECT_NE(asked.find("5 "), std::string::npos);
 }
 
 TEST_F(HoverTest, LeavingTheGridClearsTheSizingMark) {

@@ -76,16 +76,20 @@ const ClickStep kClicks[] = {
        EXPECT_TRUE(g->FixedCellEditor()->Visible());
        EXPECT_EQ(g->FixedCellEditor()->Text(), "2:0");
      }},
-    {"RightClickEditsAFixedRowWithFceRightClick",
-     [](TExtStringGrid* g) { g->MouseActions()->FixedRowsEdit = fceRightClick; },
+    {"RightClickEditsAFixedRowWithFceLeftClick",
+     [](TExtStringGrid* g) { g->MouseActions()->FixedRowsEdit = fceLeftClick; },
      [](GridInputTest& t) { ClickAt(t, 2, 0, Qt::RightButton); }, {1, 1}, "RightClickCell(0,2) ",
      [](GridInputTest&, TExtStringGrid* g) {
        ASSERT_TRUE(g->FixedCellEditor());
        EXPECT_TRUE(g->FixedCellEditor()->Visible());
      }},
-    {"LeftClickDoesNotEditWithFceRightClick",
+    {"NoClickEditsWithFceRightClick",
      [](TExtStringGrid* g) { g->MouseActions()->FixedRowsEdit = fceRightClick; },
-     [](GridInputTest& t) { ClickAt(t, 2, 0); }, {1, 1}, "ClickCell(0,2) ",
+     [](GridInputTest& t) {
+       ClickAt(t, 2, 0);
+       ClickAt(t, 2, 0, Qt::RightButton);
+     },
+     {1, 1}, "ClickCell(0,2) RightClickCell(0,2) ",
      [](GridInputTest&, TExtStringGrid* g) {
        EXPECT_TRUE(!g->FixedCellEditor() || !g->FixedCellEditor()->Visible());
      }},
@@ -99,6 +103,14 @@ const ClickStep kClicks[] = {
     // unless rows are selected there.
     {"Column0TakesNoPressWhileRowsAreHidden", Column0AndHiddenRow(false),
      [](GridInputTest& t) { ClickAt(t, 0, 3); }, {1, 1}, "", nullptr},
+    {"Column0RadioThatCannotBeEditedTakesNoPressWhileRowsAreHidden",
+     [](TExtStringGrid* g) {
+       Column0AndHiddenRow(false)(g);
+       g->AddRadio(0, 3, true, 0, {"x", "y"});
+       g->OnCanEditCell = [](TObject*, int, int c, bool& can) { can = can && c != 0; };
+     },
+     [](GridInputTest& t) { ClickAt(t, 0, 3); }, {1, 1}, "",
+     [](GridInputTest&, TExtStringGrid* g) { EXPECT_EQ(g->GetRadioIndex(0, 3), 0); }},
     {"Column0SelectsWithRowsShown", [](TExtStringGrid* g) { g->SetFixedCols(0); },
      [](GridInputTest& t) { ClickAt(t, 0, 3); }, {0, 3}, "Sel ClickCell(3,0) Click ", nullptr},
     {"Column0SelectsWithRowSelect", Column0AndHiddenRow(true), [](GridInputTest& t) { ClickAt(t, 0, 3); }, {0, 3},
@@ -121,6 +133,25 @@ const ClickStep kClicks[] = {
      {1, 2}, "ClickCell(1,2) ",
      [](GridInputTest&, TExtStringGrid* g) {
        for (int r = 2; r < 10; ++r) EXPECT_EQ(g->Cells(2, r), std::to_string(r + 8)) << "row " << r;
+     }},
+    // The release of a double click that narrows the last column lies right of every column.
+    {"HeaderClickSortsAfterADoubleClickNarrowedTheLastColumn",
+     [](TExtStringGrid* g) {
+       g->SetOptions(g->Options() | goColSizing);
+       g->MouseActions()->AutoSizeColOnDblClick = true;
+       g->SortSettings()->SetShow(true);
+       g->SetColWidths(4, 200);
+       for (int r = 1; r < 10; ++r) g->SetCells(2, r, std::to_string(19 - r));
+     },
+     [](GridInputTest& t) {
+       TRect h = t.grid->CellRect(4, 0);
+       t.DoubleClick(h.Right - 2, (h.Top + h.Bottom) / 2);
+       ASSERT_LT(t.grid->ColWidths(4), 100);
+       ClickAt(t, 2, 0);
+     },
+     {1, 1}, "ClickCell(0,2) ",
+     [](GridInputTest&, TExtStringGrid* g) {
+       for (int r = 1; r < 10; ++r) EXPECT_EQ(g->Cells(2, r), std::to_string(r + 9)) << "row " << r;
      }},
 };
 
@@ -174,6 +205,26 @@ TEST_F(GridInputTest, OnlyAddressesOpenThroughTheDesktopOpener) {
 }
 
 // ---------------------------------------------------------------- sizing and moving
+// With RangeSelectAndEdit, a range dragged out is selected with editing off; it is on again after.
+TEST_F(GridInputTest, DraggingARangeSelectsWithEditingOff) {
+  grid->SetOptions(grid->Options() | goRangeSelect | goEditing);
+  grid->MouseActions()->RangeSelectAndEdit = true;
+  Load();
+  std::string seen;
+  grid->OnSelectCell = [&](TObject*, int c, int r, bool&) {
+    seen += std::to_string(c) + "," + std::to_string(r) + ((grid->Options() & goEditing) ? "e " : " ");
+  };
+  TPoint p = Mid(1, 2), q = Mid(3, 3);
+  Mouse(QEvent::MouseButtonPress, p.X, p.Y);
+  seen += "| ";
+  Mouse(QEvent::MouseMove, q.X, q.Y);
+  Mouse(QEvent::MouseButtonRelease, q.X, q.Y);
+  EXPECT_EQ(seen.substr(seen.find('|')), "| 3,3 ");
+  EXPECT_TRUE(grid->Options() & goEditing);
+  EXPECT_EQ(grid->Selection(), (TGridRect{1, 2, 3, 3}));
+  EXPECT_FALSE(EditorShown());
+}
+
 TEST_F(GridInputTest, ColumnSizingAppliesAtReleaseAndAsksTheHandlers) {
   grid->SetOptions(grid->Options() | goColSizing);
   Load();
