@@ -875,8 +875,14 @@ class TExtStringGrid : public TBaseGrid {
   bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
   bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
   void TopLeftChanged() override;
+  void Click() override;
   std::string GetEditText(int ACol, int ARow) override;
   void SetEditText(int ACol, int ARow, const std::string& Value) override;
+  // What the editor shows for a cell's raw text (markup tags left out without EditWithTags, rich
+  // text as its plain text).
+  std::string EditTextOf(const std::string& Raw);
+  // True when Value is a cell's text as the editor shows it: storing it would only drop tags.
+  bool ShownWithoutTags(const std::string& Raw, const std::string& Value) { return Value != Raw && Value == EditTextOf(Raw); }
   int GetEditLimit() override { return MaxEditLength; }
   void UpdateScrollBars(bool Forced);
   // Row and column moves made by the grid's own structural operations report no user move.

@@ -168,27 +168,29 @@ bool TExtStringGrid::CanEditShow() {
   return inherited;
 }
 
-namespace {
-// A rich-text cell edits as its plain text (no rich edit control here); that text unchanged leaves
-// the rich text as it was.
-bool RichTextKept(const std::string& Edited, const std::string& Text) {
-  return ExtUtil::TextType(Text, false) == 2 && Edited == ExtUtil::RtfPlainText(Text);
+std::string TExtStringGrid::EditTextOf(const std::string& Raw) {
+  if (!EditWithTags && ExtUtil::TextType(Raw, EnableHTML) == 1) return HTMLStrip(Raw);
+  // A rich-text cell edits as its plain text (no rich edit control here).
+  if (ExtUtil::TextType(Raw, false) == 2) return ExtUtil::RtfPlainText(Raw);
+  return Raw;
 }
-}  // namespace
 
 std::string TExtStringGrid::GetEditText(int ACol, int ARow) {
   TPoint b = BaseCell(ACol, ARow);
-  std::string t = TBaseGrid::GetEditText(b.X, b.Y);
-  if (!EditWithTags && ExtUtil::TextType(t, EnableHTML) == 1) t = HTMLStrip(t);
-  else if (ExtUtil::TextType(t, false) == 2) t = ExtUtil::RtfPlainText(t);
-  return t;
+  return EditTextOf(TBaseGrid::GetEditText(b.X, b.Y));
 }
 
 // The editor of a merged area writes its base cell, the one it read and the one validated.
 void TExtStringGrid::SetEditText(int ACol, int ARow, const std::string& Value) {
   TPoint b = BaseCell(ACol, ARow);
-  if (RichTextKept(Value, TBaseGrid::GetEditText(b.X, b.Y))) return;
+  // An editor left as it opened must not write back its text without the tags or the rich text.
+  if (ShownWithoutTags(TBaseGrid::GetEditText(b.X, b.Y), Value)) return;
   TBaseGrid::SetEditText(b.X, b.Y, Value);
+}
+
+void TExtStringGrid::Click() {
+  TBaseGrid::Click();
+  RememberEditCell(Col(), Row());
 }
 
 void TExtStringGrid::StoreValidated(int ACol, int ARow, const std::string& Value) {
@@ -262,8 +264,9 @@ bool TExtStringGrid::ValidateEdited(const std::string& Value, bool Wide) {
     edit_.Active = EditorMode() && InplaceEditor() && InplaceEditor()->Visible();
     return true;
   };
+  // Unchanged also when the editor holds what it opened with (tags or rich text not shown).
   if (c < 0 || r < 0 || r >= RowCount() || c >= AllColCount() || Value == edit_.StartText ||
-      RichTextKept(Value, edit_.StartText))
+      Value == EditTextOf(edit_.StartText))
     return goOn();
   std::string v;
   bool valid = Wide ? CheckEditedWideValue(c, r, Value, v) : CheckEditedValue(c, r, Value, v);

@@ -644,7 +644,10 @@ void TExtStringGrid::ArriveAfterAdvance(int ACol, int ARow, int nc, int nr, bool
   bool allow = true;
   if (OnAutoAdvance) OnAutoAdvance(this, ARow, ACol, nr, nc, allow);
   if (allow && OnCellChanging) OnCellChanging(this, ARow, ACol, nr, nc, allow);
-  if (!allow) return;
+  if (!allow) {
+    SelectCell(ACol, ARow);
+    return;
+  }
   nc = std::clamp(nc, 0, ColCount() - 1);
   nr = std::clamp(nr, 0, RowCount() - 1);
   TCellType t;
@@ -658,6 +661,11 @@ void TExtStringGrid::ArriveAfterAdvance(int ACol, int ARow, int nc, int nr, bool
   if (!IsEditableCell(RealColIndex(Col()), Row())) return;
   ShowEditor();
   if (!control) return;
+  {
+    TGridCountScope adv(keys_.Advancing);
+    SelectCell(ACol, ARow);
+    SelectCell(Col(), Row());
+  }
   if (!oldControl) {
     TRect cr = CellRect(Col(), Row());
     MouseDown(mbLeft, 0, cr.Left + 2, cr.Top + 2);

@@ -427,28 +427,44 @@ TEST_F(GridInputTest, TabToNextAtEndHandsTheFocusOnInBothDirections) {
   EXPECT_EQ(Current(), TPoint(4, 9));
 }
 
-// Enter's advance asks OnCellChanging for the move; onto a check box it tells the handler once
-// more, from the cell left to the control's cell now current.
+// Enter's advance asks OnCellChanging for the move; onto a check box the cell left and the
+// control's cell are selected again and the handler is told once more; a refused move selects
+// the cell left again.
 TEST_F(GridInputTest, AdvanceOntoAControlCellTellsOnCellChangingAgain) {
   struct Case {
-    bool checkBox;
+    bool checkBox, refuse;
+    TPoint at;
     const char* told;
-  } cases[] = {{false, "1,2>2,2 "}, {true, "1,2>2,2 1,2>2,2 "}};
+  } cases[] = {
+      {false, false, {2, 2}, "chg 1,2>2,2 sel 2,2 "},
+      {true, false, {2, 2}, "chg 1,2>2,2 sel 2,2 sel 1,2 sel 2,2 chg 1,2>2,2 "},
+      {false, true, {1, 2}, "chg 1,2>2,2 sel 1,2 "},
+  };
   grid->Navigation()->AdvanceOnEnter = true;
   Load();
   std::string told;
-  grid->OnCellChanging = [&](TObject*, int oldRow, int oldCol, int newRow, int newCol, bool&) {
-    told += std::to_string(oldCol) + "," + std::to_string(oldRow) + ">" + std::to_string(newCol) + "," +
+  bool refuse = false;
+  grid->OnCellChanging = [&](TObject*, int oldRow, int oldCol, int newRow, int newCol, bool& allow) {
+    told += "chg " + std::to_string(oldCol) + "," + std::to_string(oldRow) + ">" + std::to_string(newCol) + "," +
             std::to_string(newRow) + " ";
+    if (refuse) allow = false;
+  };
+  grid->OnSelectCell = [&](TObject*, int c, int r, bool&) {
+    told += "sel " + std::to_string(c) + "," + std::to_string(r) + " ";
   };
   for (const Case& k : cases) {
-    if (k.checkBox) grid->AddCheckBox(2, 2, false, false);
+    if (k.checkBox)
+      grid->AddCheckBox(2, 2, false, false);
+    else
+      grid->RemoveCheckBox(2, 2);
+    refuse = false;
     grid->FocusCell(1, 2, true);
     Type("x");
+    refuse = k.refuse;
     told.clear();
     Key(Qt::Key_Return);
-    EXPECT_EQ(Current(), TPoint(2, 2));
-    EXPECT_EQ(told, k.told) << "check box " << k.checkBox;
+    EXPECT_EQ(Current(), k.at);
+    EXPECT_EQ(told, k.told) << "check box " << k.checkBox << " refused " << k.refuse;
   }
 }
 
@@ -493,6 +509,38 @@ TEST_F(GridInputTest, MarkupCellsEditWithTheirTagsOnlyWithEditWithTags) {
     EXPECT_EQ(EditorText(), k.edited) << k.cell << " with tags " << k.withTags;
     Key(Qt::Key_Escape);
     EXPECT_EQ(grid->Cells(2, 3), k.cell) << "Escape keeps the cell as it was";
+  }
+}
+
+// Opening the editor on a markup cell and leaving it untouched changes nothing: the tags the
+// editor does not show stay, and nothing is validated. A typed change is stored as typed.
+TEST_F(GridInputTest, AnUntouchedEditorLeavesAMarkupCellAsItWas) {
+  struct Case {
+    const char* name;
+    const char* typed;
+    std::function<void(GridInputTest&)> leave;
+    const char* cell;
+    int validated;
+  } cases[] = {
+      {"Down", "", [](GridInputTest& t) { t.Key(Qt::Key_Down); }, "<B>bold</B> text", 0},
+      {"Return", "", [](GridInputTest& t) { t.Key(Qt::Key_Return); }, "<B>bold</B> text", 0},
+      {"click", "", [](GridInputTest& t) { t.ClickCell(1, 6); }, "<B>bold</B> text", 0},
+      {"typed", "x", [](GridInputTest& t) { t.Key(Qt::Key_Return); }, "bold textx", 1},
+  };
+  Load();
+  int validated = 0;
+  grid->OnCellValidate = [&](TObject*, int, int, std::string&, bool&) { ++validated; };
+  for (const Case& k : cases) {
+    grid->SetCells(2, 3, "<B>bold</B> text");
+    grid->FocusCell(2, 3, true);
+    Key(Qt::Key_F2);
+    ASSERT_EQ(EditorText(), "bold text") << k.name;
+    Key(Qt::Key_End);
+    Type(k.typed);
+    validated = 0;
+    k.leave(*this);
+    EXPECT_EQ(grid->Cells(2, 3), k.cell) << k.name;
+    EXPECT_EQ(validated, k.validated) << k.name;
   }
 }
 

@@ -205,6 +205,15 @@ TEST_F(GridInputTest, OnlyAddressesOpenThroughTheDesktopOpener) {
 }
 
 // ---------------------------------------------------------------- sizing and moving
+// A click remembers the current cell's text as it stands after OnClick: a handler that changed it
+// sets the text an edit starts from.
+TEST_F(GridInputTest, AClickTakesTheTextBeforeEditingAfterOnClick) {
+  Load();
+  grid->OnClick = [&](TObject*) { grid->SetCells(grid->Col(), grid->Row(), "clicked"); };
+  ClickCell(2, 3);
+  EXPECT_EQ(grid->EditStartText(), "clicked");
+}
+
 // With RangeSelectAndEdit, a range dragged out is selected with editing off; it is on again after.
 TEST_F(GridInputTest, DraggingARangeSelectsWithEditingOff) {
   grid->SetOptions(grid->Options() | goRangeSelect | goEditing);
