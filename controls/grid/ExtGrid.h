@@ -1111,8 +1111,14 @@ class TExtStringGrid : public TBaseGrid {
   struct TKeyState {
     int Advancing = 0;
     char32_t StartChar = 0;
+    // While a typed character is on its way, an in-cell control opening takes it only after
+    // OnKeyPress had its say (Held marks that one opened).
+    bool Holding = false, Held = false;
   } keys_;
   char32_t TakeStartChar();
+  char32_t StartCharForControl();
+  void TypeIntoCellControl(char32_t Ch);
+  void TypeCharacter(TMessage& Message);
   TEdit* fixedEditor_ = nullptr;
   // A mouse press (ExtGridMouse.cpp): the selection and point at the press, the pressed cell (its
   // merged area's base), the cell button held, the line the user sizes and the press's offset from

@@ -44,6 +44,10 @@ void TEditLink::Hook(TWinControl* C) {
     saved_(M);
     // Arrows and Tab reach the editor when the grid walks with Tab.
     if (M.Msg == WM_GETDLGCODE && grid_ && (grid_->Options() & goTabs)) M.Result |= DLGC_WANTARROWS | DLGC_WANTTAB;
+    // The grid's inplace editor shows the link's value (it is not written to the cell it last edited).
+    if (M.Msg == WM_KILLFOCUS && active_ && grid_ && grid_->ActiveCellEditor() == hooked_) {
+      if (TInplaceEdit* e = grid_->InplaceEditor()) e->SetTextQuietly(GetEditorValue());
+    }
     // The focus gone elsewhere (not by the link's own keys) takes the value and ends the edit.
     if (M.Msg == WM_KILLFOCUS && active_ && !focusing_ && grid_ && grid_->ActiveCellEditor() == hooked_) {
       TWinControl* to = FindControl(reinterpret_cast<HWND>(M.WParam));
@@ -161,7 +165,15 @@ void TEditLink::EditKeyDown(WORD& Key, TShiftState Shift) {
     if (grid_->CanFocus()) grid_->SetFocus();
   }
   grid_->CommitCellControl(k, Shift);
-  if (c && grid_->ActiveCellEditor() == c && c->CanFocus()) c->SetFocus();
+  if (c && grid_->ActiveCellEditor() == c && c->CanFocus()) {
+    c->SetFocus();
+    return;
+  }
+  // Left by a key the grid walks on with: the control takes no input until it opens again.
+  if (c && (k == VK_TAB || (k >= VK_LEFT && k <= VK_DOWN))) {
+    c->SetEnabled(false);
+    if (grid_->CanFocus()) grid_->SetFocus();
+  }
 }
 
 // ---------------------------------------------------------------- the grid's side

@@ -605,7 +605,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
     EditOpened();
     control_.Shown = true;
     control_.StartText = EditLink->GetEditorValue();
-    TypeStartKey(EditLink->GetEditControl(), TakeStartChar());
+    TypeStartKey(EditLink->GetEditControl(), StartCharForControl());
     return;
   }
   TWinControl* c = CellEditors()->For(edit_.EditorType);
@@ -637,11 +637,19 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   control_.StartText = side->Shown();
   c->SetVisible(true);
   if (c->CanFocus()) c->SetFocus();
-  if (const char32_t start = TakeStartChar()) side->TakeStartKey(start);
+  if (const char32_t start = StartCharForControl()) side->TakeStartKey(start);
   // DirectDateDrop: the calendar drops with the date picker, as F4 would drop it.
   if (edit_.EditorType == edDateEdit && MouseActions()->DirectDateDrop) static_cast<TGridDatePicker*>(c)->DropDown();
   // DirectComboDrop: the list drops with the combo box, as Alt+Down would drop it.
   if (auto* combo = dynamic_cast<TGridCombo*>(c); combo && MouseActions()->DirectComboDrop) combo->SetDroppedDown(true);
+}
+
+void TExtStringGrid::TypeIntoCellControl(char32_t Ch) {
+  if (!control_.Shown) return;
+  if (edit_.EditorType == edCustom && EditLink)
+    TypeStartKey(EditLink->GetEditControl(), Ch);
+  else if (TCellEditorSide* side = SideOf(control_.Editor))
+    side->TakeStartKey(Ch);
 }
 
 void TExtStringGrid::SetActiveCellEditor(TWinControl* AControl) { control_.Editor = AControl; }

@@ -49,6 +49,12 @@ void TExtStringGrid::EndUpdate() {
   UpdateScrollBars(false);
 }
 
+char32_t TExtStringGrid::StartCharForControl() {
+  if (!keys_.Holding) return TakeStartChar();
+  keys_.Held = true;
+  return 0;
+}
+
 char32_t TExtStringGrid::TakeStartChar() {
   const char32_t c = keys_.StartChar;
   keys_.StartChar = 0;
@@ -438,8 +444,13 @@ void TExtStringGrid::WMChar(TMessage& Message) {
     keys_.StartChar = ch;
     SetEditingOption(true);
     ClampInView(TGridCoord{Col(), Row()});
-    TBaseGrid::WMChar(Message);
-    keys_.StartChar = 0;  // an editor that opened took it; none left it for a later one
+    // Typing starts as a click on the cell would.
+    const TRect cr = CellRect(Col(), Row());
+    {
+      TGridFlagScope hold(keys_.Holding, true);
+      MouseDown(mbLeft, 0, cr.Left + 2, cr.Top + 2);
+    }
+    TypeCharacter(Message);
     return;
   }
   // The keypad's "." types the locale's decimal separator with ExcelStyleDecimalSeparator.
@@ -450,8 +461,19 @@ void TExtStringGrid::WMChar(TMessage& Message) {
     return;
   }
   if ((Options() & goEditing) && (ch >= 32 || ch == 8)) keys_.StartChar = ch;
-  TBaseGrid::WMChar(Message);
-  keys_.StartChar = 0;
+  TypeCharacter(Message);
+}
+
+// The platform's character handling opens the editor and fires OnKeyPress; an in-cell control
+// that opened gets the character as the handler left it.
+void TExtStringGrid::TypeCharacter(TMessage& Message) {
+  {
+    TGridFlagScope hold(keys_.Holding, true);
+    TBaseGrid::WMChar(Message);
+  }
+  const bool held = std::exchange(keys_.Held, false);
+  if (held && keys_.StartChar && Message.WParam) TypeIntoCellControl(static_cast<char32_t>(Message.WParam));
+  keys_.StartChar = 0;  // an editor that opened took it; none left it for a later one
 }
 
 void TExtStringGrid::KeyPress(char& Key) {

@@ -73,6 +73,17 @@ void TExtStringGrid::PlaceCellControls() {
       it->Control->SetVisible(true);
     }
   }
+  // A control the cell's properties name lays its contents out again: a width nudged and put back.
+  for (int i = 0; i < controlList_->Count(); ++i) {
+    TControlItem* it = controlList_->GetControl(i);
+    TCellProperties* p = IsHiddenRow(it->Y) ? nullptr : CellPropertiesOrNull(it->X, DisplRowIndex(it->Y));
+    TControl* named = p ? p->Control : nullptr;
+    if (!named || !named->Visible()) continue;
+    named->Invalidate();
+    const int w = named->Width();
+    named->SetWidth(w + 1);
+    named->SetWidth(w);
+  }
 }
 
 void TExtStringGrid::InsertRows(int ARow, int ACount) {

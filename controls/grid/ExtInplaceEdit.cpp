@@ -82,7 +82,7 @@ void TExtInplaceEdit::BoundsChanged() {
 
 void TExtInplaceEdit::Change() {
   TInplaceEdit::Change();
-  if (grid_->OnEditChange) grid_->OnEditChange(grid_, grid_->Col(), grid_->Row(), Text());
+  if (!Quiet() && grid_->OnEditChange) grid_->OnEditChange(grid_, grid_->Col(), grid_->Row(), Text());
 }
 
 void TExtInplaceEdit::WMGetDlgCode(TMessage& Message) { TInplaceEdit::WMGetDlgCode(Message); }

@@ -67,6 +67,14 @@ void TInplaceEdit::UpdateContents() {
   modified_ = false;
 }
 
+void TInplaceEdit::SetTextQuietly(const std::string& Value) {
+  ++loading_;
+  quiet_ = true;
+  SetText(Value);
+  quiet_ = false;
+  --loading_;
+}
+
 void TInplaceEdit::Move(const TRect& Loc) {
   if (Loc.Right <= Loc.Left || Loc.Bottom <= Loc.Top) {
     HideEdit();

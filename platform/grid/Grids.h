@@ -101,6 +101,8 @@ class TInplaceEdit : public TCustomMaskEdit {
   void UpdateLoc(const TRect& Loc);
   // Hides the editor; the grid takes the focus back when the editor had it.
   void HideEdit();
+  // Shows a text without it reaching any cell (no change of the cell it last edited).
+  void SetTextQuietly(const std::string& Value);
 
   // The window's edit styles, applied when the window is made (RecreateWnd re-applies them).
   unsigned EditStyle() const { return style_; }
@@ -111,6 +113,7 @@ class TInplaceEdit : public TCustomMaskEdit {
   void ValidateEdit() override {}
 
  protected:
+  bool Quiet() const { return quiet_; }
   // Builds the window's styles: ES_MULTILINE, ES_AUTOHSCROLL and ES_WANTRETURN start on;
   // a descendant adds ES_RIGHT or ES_PASSWORD, or removes some.
   virtual void CreateParams(TCreateParams& Params);
@@ -132,6 +135,7 @@ class TInplaceEdit : public TCustomMaskEdit {
   TCustomGrid* grid_ = nullptr;
   unsigned style_ = 0;
   int loading_ = 0;
+  bool quiet_ = false;
   std::string startText_;
   friend class TCustomGrid;
 };

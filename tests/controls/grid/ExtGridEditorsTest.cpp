@@ -583,6 +583,49 @@ TEST_F(EditorsTest, TheOpeningCharacterIsTypedWholeAndCaseKindsConvertEveryChara
   }
 }
 
+// The character OnKeyPress leaves is the one an opening editor gets, in-cell controls included.
+// With RangeSelectAndEdit (editing off) typing first presses the cell as a click would.
+TEST_F(EditorsTest, TheCharacterOnKeyPressLeftOpensTheEditor) {
+  struct Case {
+    TEditorType kind;
+    bool rangeEdit;
+    const char* after;
+    bool pressed;  // at the cell's left + 2, top + 2
+  } cases[] = {
+      {edNormal, false, "b", false}, {edComboEdit, false, "b", false}, {edEditBtn, false, "b", false},
+      {edNormal, true, "b", true},   {edComboEdit, true, "b", true},   {edEditBtn, true, "b", true},
+  };
+  TEditorType kind = edNormal;
+  KindInColumn2(kind);
+  Load();
+  std::string pressed;
+  grid->OnKeyPress = [](TObject*, char& k) {
+    if (k == 'a') k = 'b';
+  };
+  grid->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState, int x, int y) {
+    int c = -1, r = -1;
+    grid->MouseToCell(x, y, c, r);
+    const TRect cr = grid->CellRect(c, r);
+    if (x == cr.Left + 2 && y == cr.Top + 2)
+      pressed += std::string(b == mbLeft ? "left " : "other ") + std::to_string(c) + "," + std::to_string(r) + " ";
+  };
+  int row = 1;
+  for (const Case& k : cases) {
+    kind = k.kind;
+    grid->MouseActions()->RangeSelectAndEdit = k.rangeEdit;
+    grid->SetOptions(k.rangeEdit ? grid->Options() & ~goEditing : grid->Options() | goEditing);
+    grid->SetCells(2, row, "z");
+    grid->FocusCell(2, row, true);
+    pressed.clear();
+    SendKeyEvent(Target(), Qt::Key_A, Qt::NoModifier, "a");
+    TWinControl* c = grid->ActiveCellEditor();
+    SendKeyEvent(c ? c : Target(), Qt::Key_Return);
+    EXPECT_EQ(grid->Cells(2, row), k.after) << "kind " << k.kind << " range edit " << k.rangeEdit;
+    EXPECT_EQ(pressed, k.pressed ? "left 2," + std::to_string(row) + " " : "") << "kind " << k.kind << " range edit " << k.rangeEdit;
+    ++row;
+  }
+}
+
 // A control that takes the focus keeps the platform's selection of all its text with
 // EditSelectAll, else its caret goes to the end, so a typed key adds to the text.
 TEST_F(EditorsTest, AnOpenedControlsCaretGoesToTheEndUnlessTheGridSelectsAll) {
@@ -826,12 +869,14 @@ TEST_F(EditorsTest, ACustomEditorLeavesByItsKeysAndKeepsWhatItWants) {
     bool open;         // still editing afterwards
     const char* cell;  // the cell's text afterwards
     TPoint current;
+    bool enabled;  // the editor control afterwards: Tab and the arrows disable it
   } cases[] = {
-      {"Tab walks on", Qt::Key_Tab, Qt::NoModifier, false, "new", TPoint(3, 3)},
-      {"Escape restores and stays", Qt::Key_Escape, Qt::NoModifier, false, "2:3", TPoint(2, 3)},
-      {"Home is kept", Qt::Key_Home, Qt::NoModifier, true, "2:3", TPoint(2, 3)},
-      {"End leaves", Qt::Key_End, Qt::NoModifier, false, "new", TPoint(4, 3)},
-      {"Shift+Return goes back", Qt::Key_Return, Qt::ShiftModifier, false, "new", TPoint(1, 3)},
+      {"Tab walks on", Qt::Key_Tab, Qt::NoModifier, false, "new", TPoint(3, 3), false},
+      {"Escape restores and stays", Qt::Key_Escape, Qt::NoModifier, false, "2:3", TPoint(2, 3), true},
+      {"Home is kept", Qt::Key_Home, Qt::NoModifier, true, "2:3", TPoint(2, 3), true},
+      {"End leaves", Qt::Key_End, Qt::NoModifier, false, "new", TPoint(4, 3), true},
+      {"Shift+Return goes back", Qt::Key_Return, Qt::ShiftModifier, false, "new", TPoint(1, 3), true},
+      {"Down leaves", Qt::Key_Down, Qt::NoModifier, false, "new", TPoint(2, 4), false},
   };
   TTestLink link(form);
   grid->EditLink = &link;
@@ -856,13 +901,14 @@ TEST_F(EditorsTest, ACustomEditorLeavesByItsKeysAndKeepsWhatItWants) {
     EXPECT_EQ(link.Hooked(), k.open) << k.name << ": the hook comes off with the editor";
     EXPECT_EQ(grid->Cells(2, 3), k.cell) << k.name;
     EXPECT_EQ(Current(), k.current) << k.name;
+    EXPECT_EQ(link.edit->Enabled(), k.enabled) << k.name;
     if (!k.open) {
       TWinControl* f = Screen->ActiveControl();
       EXPECT_TRUE(f == grid || f == grid->InplaceEditor()) << k.name << ": focus " << (f ? f->ClassName() : "none");
     }
     if (k.open) SendKeyEvent(link.edit, Qt::Key_Escape);
   }
-  EXPECT_EQ(props, 5);
+  EXPECT_EQ(props, 6);
   // A scroll finishes the link's edit with its value.
   grid->SetRowCount(60);
   grid->FocusCell(2, 3, true);
@@ -970,6 +1016,35 @@ TEST_F(EditorsTest, LeavingAnEditorEndsTheEditAndSelectsTheCellAgain) {
     EXPECT_FALSE(selected.empty()) << k.name << ": the cell is selected again";
     for (TPoint p : selected) EXPECT_EQ(p, TPoint(2, 3)) << k.name;
   }
+  grid->EditLink = nullptr;
+}
+
+// A custom editor losing the focus leaves its value in the grid's inplace editor too, and only
+// there: the cell that editor last edited keeps its text.
+TEST_F(EditorsTest, ALinkLosingTheFocusShowsItsValueInTheInplaceEditorOnly) {
+  TTestLink link(form);
+  grid->EditLink = &link;
+  TEditorType kind = edCustom;
+  KindInColumn2(kind);
+  Load();
+  grid->FocusCell(1, 3, true);
+  Key(Qt::Key_F2);
+  Key(Qt::Key_Escape);
+  ASSERT_NE(grid->InplaceEditor(), nullptr);
+  std::string changed;
+  grid->OnEditChange = [&](TObject*, int, int, const std::string& t) { changed += t + " "; };
+  grid->SetFocus();
+  grid->FocusCell(2, 3, true);
+  Key(Qt::Key_F2);
+  TWinControl* c = grid->ActiveCellEditor();
+  ASSERT_NE(c, nullptr);
+  c->SetText("typed");
+  other->SetFocus();
+  Flush();
+  EXPECT_EQ(grid->InplaceEditor()->Text(), "typed");
+  EXPECT_EQ(grid->Cells(2, 3), "typed");
+  EXPECT_EQ(grid->Cells(1, 3), "1:3");
+  EXPECT_EQ(changed, "");
   grid->EditLink = nullptr;
 }
 

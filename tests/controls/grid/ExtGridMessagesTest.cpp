@@ -481,6 +481,24 @@ TEST_F(GridCombo, APlacedControlFollowsItsCellThroughHiddenRowsAndMerges) {
   }
 }
 
+// Placing the controls again re-lays out a control a cell's properties name, at its own width.
+TEST_F(GridCombo, PlacingControlsRelaysOutTheControlACellNames) {
+  auto* box = new TEdit(grid);
+  box->SetParent(grid);
+  grid->ControlList()->AddControl(3, 6, box);
+  auto* named = new TEdit(grid);
+  named->SetParent(grid);
+  named->SetBounds(5, 5, 40, 20);
+  named->SetVisible(true);
+  grid->GetCellProperties(3, 6)->Control = named;
+  int resized = 0;
+  named->OnResize = [&](TObject*) { ++resized; };
+  grid->HideRows(3, 3);
+  EXPECT_GE(resized, 2);
+  EXPECT_EQ(named->Width(), 40);
+  grid->GetCellProperties(3, 5)->Control = nullptr;
+}
+
 // ---------------------------------------------------------------- the window's end and key-up
 TEST_F(GridMessages, DestroyStopsTheGridsTimersAndPanning) {
   BigGrid();
