@@ -388,6 +388,7 @@ class TNetUpdate : public TComponent {
   bool Unpack(const std::string& target, const std::string& targetDir);
   // True when `data`, arriving as `target`, is unpacked after placing (and checked then).
   bool UnpackedLater(const std::string& data, const std::string& target, bool compressed) const;
+  bool IsCabinet(const std::string& target) const;
   // The file against the size and checksum the control file gives for the entry.
   bool MatchesExpected(const std::string& file);
   // Commands and targets outside the program's folder are refused from a control

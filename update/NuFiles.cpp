@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "platform/gui/Dialogs.h"
@@ -112,7 +113,7 @@ int TNetUpdate::DownloadFiles() {
       std::string command = QuoteArgument(patcher);
       if (logging_) command += " -v";
       command += " " + QuoteArgument(lastTarget_) + " " + QuoteArgument(e->LocalVersion);
-      RunAndWait(command, logging_ ? UnitLogFileName() : std::string());
+      RunAndWait(command, logging_ ? "NUPDATE.LOG" : std::string());
       if (!keepIntermediate_) DeleteFile(lastTarget_);
     }
   }
@@ -253,6 +254,12 @@ bool TNetUpdate::RunAndWait(const std::string& CommandLine, const std::string& a
     window->Show();
     ProcessMessages();
   }
-  const int code = ProcessLauncher().RunAndWait(argv, appendOutputTo);
+  // Without a utility the program is shown.
+  const bool hidden = utility_ && !utility_->ShowWindow;
+  const int code = ProcessLauncher().RunAndWait(argv, appendOutputTo, hidden);
+  const int notStarted = errno;
+  window.reset();
+  // The caller reads why from errno: the system's reason, or the exit code + 8192.
+  errno = code > 0 ? code + 8192 : notStarted;
   return code == 0;
 }

@@ -320,7 +320,7 @@ bool TNetUpdate::DownloadFile(const std::string& URL, bool Compressed, const std
     lastTarget_ = target;
     FileDownloaded(target);
     if (Compressed) {
-      if (UpperCase(ExtractFileExt(target)) == ".CAB") DoStatus(965, target, 3, 0);
+      if (IsCabinet(target)) DoStatus(965, target, 3, 0);
       if (!Unpack(target, ExtractFilePath(target))) return false;
     }
     return true;
@@ -446,7 +446,13 @@ std::string TNetUpdate::ReplacedProgram(const std::string& target) {
 
 bool TNetUpdate::UnpackedLater(const std::string& data, const std::string& target, bool compressed) const {
   // A cabinet's entries carry checksums of their own; an LZ file is checked once expanded.
-  return compressed && (UpperCase(ExtractFileExt(target)) == ".CAB" || !ExpandedName(data).empty());
+  return compressed && (IsCabinet(target) || !ExpandedName(data).empty());
+}
+
+bool TNetUpdate::IsCabinet(const std::string& target) const {
+  // A copied file is one by a name holding ".CAB" anywhere ("x.cab.001"); a downloaded one by its extension.
+  if (updateType_ == fileUpdate) return UpperCase(ExtractFileName(target)).find(".CAB") != std::string::npos;
+  return UpperCase(ExtractFileExt(target)) == ".CAB";
 }
 
 bool TNetUpdate::MatchesExpected(const std::string& file) {
@@ -489,7 +495,7 @@ bool TNetUpdate::PlaceFile(const std::string& tempFile, const std::string& targe
 }
 
 bool TNetUpdate::Unpack(const std::string& target, const std::string& targetDir) {
-  if (UpperCase(ExtractFileExt(target)) != ".CAB") {
+  if (!IsCabinet(target)) {
     const std::string expanded = ExpandedName(target);
     if (expanded.empty()) return true;  // a file that is not LZ-compressed stays as it is
     if (dataOnly_) {

@@ -90,9 +90,9 @@ void TUpdater::ProcessFile(const std::string& rawName, const std::string& target
   } else if (ext == ".PAT") {
     const std::string program = ChangeFileExt(name, ".EXE");
     if (logging_)
-      launcher.RunAndWait({"./patcher.exe", "-v", name, program}, kLogFile);
+      launcher.RunAndWait({"./patcher.exe", "-v", name, program}, kLogFile, true);
     else
-      launcher.RunAndWait({"./patcher.exe", name, program});
+      launcher.RunAndWait({"./patcher.exe", name, program}, {}, true);
     DeleteFile(name);
   } else if (ext == ".CAB") {
     Log("upd cab extract " + name + " " + targetDir);
@@ -104,7 +104,7 @@ void TUpdater::ProcessFile(const std::string& rawName, const std::string& target
            name + ": not unpacked (damaged, or it names a file that may not be written); the cabinet is kept.");
   } else if (ext == ".EXE") {
     Log("upd execute " + name + " " + targetDir);
-    launcher.RunAndWait({LocalProgram(name)});
+    launcher.RunAndWait({LocalProgram(name)}, {}, true);
     Pause(500);
     DeleteFile(name);
   } else {
@@ -118,15 +118,14 @@ void TUpdater::ReplaceNew(const std::string& name, const std::string& base, cons
   int error = 0;
   // Only a new copy that is there replaces anything: without it the old file stays.
   if (!NUpdate::IsRegularFile(name)) {
-    Fail("upd io error " + std::to_string(ENOENT) + " in rename file:" + name + " (no new copy; " + target +
-             " kept)",
+    Fail("upd io error " + std::to_string(ENOENT) + " in rename file:" + name,
          target + ": not replaced, its new copy " + name + " is missing.");
     return;
   }
   // The name as it was given: on a file system that tells case apart, "x_NEW"
   // and "x_new" are two files.
   if (!Replace(name, target, error))
-    Fail("upd io error " + std::to_string(error) + " in rename file:" + name + " (" + target + " kept)",
+    Fail("upd io error " + std::to_string(error) + " in rename file:" + name,
          target + ": not replaced (" + std::strerror(error) + "); the new copy is " + name + ".");
 }
 
@@ -159,7 +158,7 @@ void TUpdater::ProcessList(const std::string& name) {
     std::string target = ini.ReadString("FILES", "TARGET" + std::to_string(k), "").substr(0, 128);
     Log("upd inf: " + file + " " + target);
     target = NUpdate::ExpandPrefixes(target, &NUpdate::StandardPrefixPath);
-    if (!file.empty()) ProcessFile(file, target);
+    ProcessFile(file, target);
   }
   --depth_;
 }

@@ -84,8 +84,12 @@ int TProcessLauncher::StartDetached(const std::vector<std::string>& argv, std::s
   return pid;
 }
 
-int TProcessLauncher::RunAndWait(const std::vector<std::string>& argv, const std::string& appendOutputTo) {
-  if (argv.empty() || argv[0].empty()) return -1;
+int TProcessLauncher::RunAndWait(const std::vector<std::string>& argv, const std::string& appendOutputTo,
+                                  bool hidden) {
+  if (argv.empty() || argv[0].empty()) {
+    errno = ENOENT;
+    return -1;
+  }
   std::vector<std::string> args = argv;
   std::vector<char*> a = Argv(args);
   posix_spawn_file_actions_t actions;
@@ -93,10 +97,16 @@ int TProcessLauncher::RunAndWait(const std::vector<std::string>& argv, const std
   if (!appendOutputTo.empty())
     posix_spawn_file_actions_addopen(&actions, 1, appendOutputTo.c_str(),
                                      O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+  else if (hidden)
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  if (hidden) posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   pid_t pid = -1;
   const int rc = posix_spawnp(&pid, a[0], &actions, nullptr, a.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) return -1;
+  if (rc != 0) {
+    errno = rc;
+    return -1;
+  }
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }

@@ -18,9 +18,12 @@ public:
   // number, or -1 with `error` set to the system's message.
   virtual int StartDetached(const std::vector<std::string>& argv, std::string& error,
                             int* errorNumber = nullptr);
-  // Runs the program and waits for its end; its exit code, or -1 when it could
-  // not be started. With `appendOutputTo` its output is appended to that file.
-  virtual int RunAndWait(const std::vector<std::string>& argv, const std::string& appendOutputTo = {});
+  // Runs the program and waits for its end; its exit code, or -1 (errno set)
+  // when it could not be started. With `appendOutputTo` its output is appended
+  // to that file. `hidden`: what it writes elsewhere reaches no one; shown, it
+  // goes where this program's own output goes (its terminal or session log).
+  virtual int RunAndWait(const std::vector<std::string>& argv, const std::string& appendOutputTo = {},
+                         bool hidden = false);
   // Waits until the process `pid` has ended; a process already gone returns at once.
   virtual void WaitForExit(int pid);
 };

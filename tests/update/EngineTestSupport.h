@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 #include <map>
 #include <string>
@@ -77,8 +78,11 @@ public:
     }
     return 4242;
   }
-  int RunAndWait(const std::vector<std::string>& argv, const std::string& appendOutputTo) override {
+  int RunAndWait(const std::vector<std::string>& argv, const std::string& appendOutputTo, bool hidden) override {
     Waited.push_back(argv);
+    Output = appendOutputTo;
+    Shown = !hidden;
+    errno = 0;
     if (WhileRunning) WhileRunning();
     return ExitCode;
   }
@@ -86,6 +90,8 @@ public:
   std::function<void()> WhileRunning;  // called as the program waited for runs
   int FailWith = 0;
   int ExitCode = 0;
+  std::string Output;  // of the last program waited for
+  bool Shown = false;
 };
 
 // Installs a launcher for the lifetime of a scope.

@@ -121,12 +121,14 @@ TEST_F(FilesStep, ApplicationComponentsAreWholeNamesAndCabinetsAreExtractedOnce)
   WriteBytes(srv + "data.cab", cab);
   WriteBytes(srv + "a.cab", cab);
   WriteBytes(srv + "packed.cab", MakeStoredCabinet({{"p.txt", "P"}}));
+  WriteBytes(srv + "pack.cab.001", MakeStoredCabinet({{"s.txt", "S"}}));
   const std::string program = SmallProgram();
   WriteBytes(srv + "velmaron_NEW", program);
   nu.SetExtractCAB(true);
   Load("[application]\nappupdate=1\nappname=velmaron\nappcomps=a.cab {APP}\\lib\\velmaron_NEW\n" +
        Files({Url("data.cab") + "targetdir={APP}\\data", Url("a.cab"), Url("velmaron_NEW"),
-              Url("packed.cab") + "compressed=1\ntargetdir={APP}\\packed"}));
+              Url("packed.cab") + "compressed=1\ntargetdir={APP}\\packed",
+              Url("pack.cab.001") + "compressed=1\ntargetdir={APP}\\split"}));
   EXPECT_EQ(nu.DownloadFiles(), 0);
   // "data.cab" is no "a.cab": extracted here and deleted.
   EXPECT_EQ(Tree(app + "/data"), (std::vector<std::string>{"docs", "docs/readme.txt"}));
@@ -140,6 +142,10 @@ TEST_F(FilesStep, ApplicationComponentsAreWholeNamesAndCabinetsAreExtractedOnce)
                                                   "Found application component : velmaron_NEW"}));
   // A compressed cabinet is unpacked by its download, once.
   EXPECT_EQ(Tree(app + "/packed"), std::vector<std::string>{"p.txt"});
+  // Copied, a name holding ".cab" is a cabinet too.
+  EXPECT_EQ(Tree(app + "/split"), std::vector<std::string>{"s.txt"});
+  EXPECT_EQ(std::count_if(nu.Reports.begin(), nu.Reports.end(), [](const TReport& r) { return r.Id == 965; }), 2)
+      << "one for each compressed cabinet";
   EXPECT_FALSE(nu.Saw(947));
   EXPECT_EQ(nu.FinishUpdate(), 0);
   EXPECT_TRUE(nu.NeedsRestart());
@@ -205,6 +211,51 @@ TEST_F(FilesStep, PatchFilesRunThePatchProgramAsAnArgumentList) {
   EXPECT_EQ(launcher.Waited[0], (std::vector<std::string>{cwd + "patcher.exe", app + "/prog.pat", app + "/./my prog"}));
   EXPECT_FALSE(fs::exists(app + "/prog.pat")) << "the patch goes once applied";
   EXPECT_EQ(nu.Find(18)->Status, 3);
+}
+
+// The utility decides whether the patch program is seen; its output goes to
+// "NUPDATE.LOG" with logging, whatever the log file is; a failure leaves
+// exit code + 8192 in errno.
+TEST_F(FilesStep, ThePatchProgramIsShownOrHiddenAndItsFailureIsKept) {
+  enum TUtil { none, hidden, shown };
+  const struct {
+    TUtil util;
+    bool logging;
+    int exitCode;
+    bool expectShown;
+    const char* expectOutput;
+    int expectErrno;
+  } rows[] = {
+      {none, false, 0, true, "", 0},
+      {hidden, false, 0, false, "", 0},
+      {shown, true, 0, true, "NUPDATE.LOG", 0},
+      {hidden, true, 3, false, "NUPDATE.LOG", 8195},
+      {none, false, 1, true, "", 8193},
+  };
+  nu.SetLogFileName("other.log");
+  for (const auto& r : rows) {
+    const std::string label = std::to_string(static_cast<int>(r.util)) + (r.logging ? " L " : " X ") +
+                              std::to_string(r.exitCode);
+    TNetUpdateUtility utility(nullptr);
+    utility.ShowWindow = r.util == shown;
+    nu.SetUtility(r.util == none ? nullptr : &utility);
+    nu.SetLogging(r.logging);
+    launcher.ExitCode = r.exitCode;
+    launcher.Shown = !r.expectShown;
+    launcher.Output = "unset";
+    errno = 0;
+    EXPECT_EQ(nu.RunAndWait("patcher.exe p.pat prog"), r.exitCode == 0) << label;
+    EXPECT_EQ(errno, r.expectErrno) << label;
+    WriteBytes(srv + "prog.pat", "patch");
+    Load(Files({Url("prog.pat") + "localversion={APP}\\prog"}));
+    nu.SetApplyPatch(true);
+    nu.DownloadFiles();
+    EXPECT_EQ(launcher.Shown, r.expectShown) << label;
+    EXPECT_EQ(launcher.Output, r.expectOutput) << label;
+    nu.StopConnection();
+    nu.SetUtility(nullptr);
+  }
+  nu.SetLogFileName("NUPDATE.LOG");
 }
 
 TEST_F(FilesStep, ActionsRunInOrderWithoutAShell) {

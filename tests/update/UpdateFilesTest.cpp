@@ -24,7 +24,7 @@ namespace {
 class TQuietLauncher : public TProcessLauncher {
 public:
   int StartDetached(const std::vector<std::string>&, std::string&, int*) override { return 4242; }
-  int RunAndWait(const std::vector<std::string>&, const std::string&) override { return 0; }
+  int RunAndWait(const std::vector<std::string>&, const std::string&, bool) override { return 0; }
   void WaitForExit(int) override {}
 };
 

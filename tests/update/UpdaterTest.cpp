@@ -26,15 +26,17 @@ public:
     started.push_back(argv);
     return 4242;
   }
-  int RunAndWait(const std::vector<std::string>& argv, const std::string& out) override {
+  int RunAndWait(const std::vector<std::string>& argv, const std::string& out, bool hidden) override {
     ran.push_back(argv);
     outputs.push_back(out);
+    shown.push_back(!hidden);
     return 0;
   }
   void WaitForExit(int pid) override { waited.push_back(pid); }
 
   std::vector<std::vector<std::string>> started, ran;
   std::vector<std::string> outputs;
+  std::vector<bool> shown;
   std::vector<int> waited;
 };
 
@@ -107,7 +109,7 @@ TEST_F(UpdaterTest, NullStartsNothingAndTheLogSaysWhatHappened) {
   EXPECT_TRUE(launcher.started.empty());
   EXPECT_EQ(ReadBytes("tool"), "n");
   const std::string log = ReadBytes("NUPDATE.LOG");
-  EXPECT_NE(log.find(" : upd io error 2 in rename file:missing_NEW (no new copy; missing kept)\n"),
+  EXPECT_NE(log.find(" : upd io error 2 in rename file:missing_NEW\n"),
             std::string::npos)
       << log;
   EXPECT_EQ(log.find("upd restart"), std::string::npos);
@@ -170,7 +172,8 @@ TEST_F(UpdaterTest, ListFilesAreFollowedNestedAndEachReadOnce) {
   fs::create_directories("prog/lib");
   env.AppDir = (dir.Path() / "prog").string();  // {app}: the program's folder, not the current one
   WriteBytes("a", "not the target");
-  WriteBytes("outer.inf", "[FILES]\nCOUNT=3\nFILE1=inner.INF\nFILE2=outer.inf\nFILE3=a_NEW\nTARGET3={app}/lib/\n");
+  WriteBytes("outer.inf",
+             "[FILES]\nCOUNT=4\nFILE1=inner.INF\nFILE2=outer.inf\nFILE3=a_NEW\nTARGET3={app}/lib/\nTARGET4=t/\n");
   WriteBytes("inner.INF", "[files]\ncount=2\nfile1=outer.inf\nfile2=b_NEW\n");
   WriteBytes("a_NEW", "A");
   WriteBytes("b_NEW", "B");
@@ -181,6 +184,7 @@ TEST_F(UpdaterTest, ListFilesAreFollowedNestedAndEachReadOnce) {
   EXPECT_TRUE(fs::exists("outer.inf"));  // list files stay
   const std::string log = ReadBytes("NUPDATE.LOG");
   EXPECT_NE(log.find("upd inf: a_NEW {app}/lib/"), std::string::npos) << log;
+  EXPECT_NE(log.find(" : upd lzexpand  t/\n"), std::string::npos) << "an empty entry is processed too\n" << log;
 }
 
 TEST_F(UpdaterTest, CabinetsExtractAndGoButATraversalCabinetWritesNothing) {
@@ -210,6 +214,7 @@ TEST_F(UpdaterTest, ProgramsAndPatchesRunFromTheCurrentDirectoryWithoutAShell) {
   EXPECT_EQ(launcher.ran[0], std::vector<std::string>{"./setup.exe"});
   EXPECT_EQ(launcher.ran[1], (std::vector<std::string>{"./patcher.exe", "-v", "fix.pat", "fix.EXE"}));
   EXPECT_EQ(launcher.outputs[1], "NUPDATE.LOG");
+  EXPECT_EQ(launcher.shown, (std::vector<bool>{false, false})) << "both run hidden";
   EXPECT_FALSE(fs::exists("setup.exe"));
   EXPECT_FALSE(fs::exists("fix.pat"));
   EXPECT_EQ(paused, 1000);  // 500 after the wait, 500 after the program
