@@ -521,6 +521,23 @@ void TBaseGrid::ClearLineData(bool IsRow, int Index) {
 }
 
 void TBaseGrid::SizeChanged(int OldColCount, int OldRowCount) {
+  // Rows past a smaller count go for good: rows the grid grows by later come empty.
+  if (RowCount() < OldRowCount && RowCount() < Store().RowsHeld()) {
+    // An area reaching over the new last row is split first, or its base would span rows gone.
+    const int edge = RowCount();
+    for (int c = 0, n = Store().ColsHeldInRow(edge); c < n; ++c)
+      if (TCellProperties* p = PropsAt(c, edge); p && !p->IsBaseCell && p->CellSpanY > 0) SplitCells(c, edge);
+    // Within an undo step the texts that go are kept in the step: its undo brings them back.
+    TExtGridUndoRedo* undo = undoRedo_ && undoRedo_->stepDepth_ > 0 ? undoRedo_ : nullptr;
+    for (int r = edge; r < Store().RowsHeld(); ++r) {
+      for (int c = 0, n = undo ? Store().ColsHeldInRow(r) : 0; c < n; ++c)
+        if (const std::string& t = Store().Text(c, r); !t.empty()) undo->Add(c, r, t, std::string());
+      FreeLineProperties(true, r);
+    }
+    DropRowsQuietly(RowCount());
+  }
+  if (RowCount() < OldRowCount && RowCount() < static_cast<int>(rowAttrs_.size()))
+    rowAttrs_.resize(static_cast<size_t>(RowCount()));
   if (static_cast<int>(rowAttrs_.size()) < RowCount()) rowAttrs_.resize(static_cast<size_t>(RowCount()));
   TStringGrid::SizeChanged(OldColCount, OldRowCount);
 }

@@ -220,6 +220,13 @@ void TExtStringGrid::Assign(TPersistent* Source) {
 void TExtStringGrid::SetRowCount(int Value) {
   if (Value < 1) Value = 1;
   if (Value != RowCount()) CloseEditForLines();
+  // The controls of rows that go are freed with them (the grid's own row moves keep their own books).
+  if (Value < RowCount() && structural_ == 0)
+    for (int i = controlList_->Count() - 1; i >= 0; --i)
+      if (const TControlItem* it = controlList_->GetControl(i); !IsHiddenRow(it->Y) && DisplRowIndex(it->Y) >= Value) {
+        if (TCellProperties* p = CellPropertiesOrNull(it->X, DisplRowIndex(it->Y))) p->Control = nullptr;
+        controlList_->DeleteControl(i);
+      }
   // Rows coming back to a grid left with its fixed rows take back the selection it had.
   const bool restore = FixedRowAlways && RowCount() == FixedRows() && SelectionHidden() && Value > RowCount();
   TBaseGrid::SetRowCount(Value);

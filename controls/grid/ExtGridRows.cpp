@@ -212,7 +212,8 @@ void TExtStringGrid::AppendRow() {
 }
 
 void TExtStringGrid::InsertCols(int ACol, int ACount) {
-  if (ACount <= 0 || ACol < 0 || ACol > ColCount()) return;
+  if (ACount <= 0) return;
+  if (ACol < 0 || ACol > ColCount()) throw EInvalidGridOperation("Grid index out of range");
   CloseEditForLines();
   SplitMergesAcross(false, ACol);
   TGridCountScope s(structural_);
@@ -260,16 +261,26 @@ void TExtStringGrid::ClearCols(int ACol, int ACount) {
   ClearRect(ACol, 0, ACol + ACount - 1, RowCount() - 1);
 }
 
-// Texts go; colours and other properties of cells outside merged areas go too
-// (a merged area stays merged, its base text emptied).
+// Texts, colours, graphics and merges go. A merged area the block covers only in part stays
+// merged (its base text emptied): splitting it would leave its other part a half area.
+// A cell's control belongs to the control list and stays in its cell.
 void TExtStringGrid::ClearRect(int ACol1, int ARow1, int ACol2, int ARow2) {
   int c1 = std::max(0, ACol1), r1 = std::max(0, ARow1);
   int c2 = std::min(ACol2, AllColCount() - 1), r2 = std::min(ARow2, RowCount() - 1);
   if (c2 < c1 || r2 < r1) return;
   for (int r = r1; r <= r2; ++r)
+    for (int c = c1; c <= c2; ++c)
+      if (TCellProperties* p = CellPropertiesOrNull(c, r); p && p->IsBaseCell && p->CellSpanX != -1) {
+        const TPoint s = CellSpan(c, r);
+        if (c + s.X <= c2 && r + s.Y <= r2) SplitCells(c, r);
+      }
+  for (int r = r1; r <= r2; ++r)
     for (int c = c1; c <= c2; ++c) {
-      if (TCellProperties* p = CellPropertiesOrNull(c, r); p && !p->Control && p->CellSpanX == -1 && p->CellSpanY == -1)
+      if (TCellProperties* p = CellPropertiesOrNull(c, r); p && p->CellSpanX == -1 && p->CellSpanY == -1) {
+        TControl* control = p->Control;
         FreeCellProperties(c, r);
+        if (control) GetCellProperties(c, r)->Control = control;
+      }
       if (!GridCells(c, r).empty()) SetGridCells(c, r, std::string());
       if (!IsBaseCell(c, r)) {
         TPoint b = BaseCell(c, r);

@@ -34,14 +34,19 @@ void TExtStringGrid::SaveGridToStream(TStream* Stream) {
   WriteStreamLine(Stream, std::to_string(std::max(0, s.Right - s.Left + 1)) + "," +
                               std::to_string(std::max(0, s.Bottom - s.Top + 1)));
   for (int c = 0; c < ColCount(); ++c) WriteStreamLine(Stream, "cw " + std::to_string(c) + "," + std::to_string(ColWidths(c)));
+  // Rows written out report as a copy's rows do.
+  ClipboardCopyProgress(csStart, s.Top);
   std::string v;
-  for (int r = s.Top; r <= s.Bottom; ++r)
+  for (int r = s.Top; r <= s.Bottom; ++r) {
+    ClipboardCopyProgress(csRow, r);
     for (int c = s.Left; c <= s.Right; ++c) {
       SaveCellText(c, r, v);
       if (v.empty()) continue;
       WriteStreamLine(Stream,
                       std::to_string(c - s.Left) + "," + std::to_string(r - s.Top) + "," + ExtUtil::LinesToSingleLine(v));
     }
+  }
+  ClipboardCopyProgress(csEnd, s.Bottom);
 }
 
 namespace {

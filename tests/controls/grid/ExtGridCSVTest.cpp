@@ -252,6 +252,32 @@ TEST_F(CsvTest, AVisibleFloatingFooterStaysTheLastRowWithItsCalculations) {
   }
 }
 
+// An append after a shorter import fills new rows: nothing of the longer file before shows.
+TEST_F(CsvTest, AnAppendAfterAShorterImportShowsNothingOfTheFileBefore) {
+  const struct {
+    const char* name;
+    std::string before, shorter;
+    const char* rows;  // every row after appending "z", "|" between
+  } cases[] = {
+      {"six rows, then two", "a,b,c\r\na,b,c\r\na,b,c\r\na,b,c\r\na,b,c\r\na,b,c\r\n", "p,q,r\r\np,q,r\r\n",
+       "p q r|p q r|z  |"},
+      {"six rows, then one", "a,b,c\r\na,b,c\r\na,b,c\r\na,b,c\r\na,b,c\r\na,b,c\r\n", "p,q,r\r\n", "p q r|z  |"},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->IncludeFixedCells = true;
+    grid->LoadFromCSV(Write("long.csv", k.before));
+    grid->SetColors(1, 2, clRed);
+    grid->LoadFromCSV(Write("short.csv", k.shorter));
+    grid->LoadCSVFile(Write("z.csv", "z\r\n"), true);
+    std::string rows;
+    for (int r = 0; r < grid->RowCount(); ++r)
+      rows += grid->Cells(0, r) + " " + grid->Cells(1, r) + " " + grid->Cells(2, r) + "|";
+    EXPECT_EQ(rows, k.rows);
+    EXPECT_EQ(grid->Colors(1, 2), clNone);
+  }
+}
+
 TEST_F(CsvTest, LineBreakMarksBecomeLineBreaksAndAReadAgainReplacesEveryText) {
   // Without tilde marks a vertical tab is a line break; with them "~" is and a lone "^" is empty.
   grid->IncludeFixedCells = true;

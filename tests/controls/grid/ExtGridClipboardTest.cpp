@@ -270,7 +270,23 @@ TEST_F(ClipboardTest, PrivateAndRichPastesFillTheSelectionAndBlocksLoadWithoutEd
   EXPECT_EQ(grid->Cells(2, 6), "a");
   EXPECT_EQ(grid->Cells(3, 6), "b");
   EXPECT_EQ(grid->Colors(3, 6), clRed);
+
+  // The same block pasted from the clipboard follows the paste rule: a grid that does not edit
+  // takes nothing, a read-only cell keeps its text and its properties.
+  grid->Navigation()->AllowFmtClipboard = true;
+  grid->SetSelection({1, 1, 2, 1});
+  grid->CopySelectionToClipboard();
+  grid->SetCells(2, 8, "keep"), grid->SetCells(3, 8, "keep");
+  grid->SetReadOnly(3, 8, true);
+  grid->SetSelection({2, 8, 2, 8});
+  grid->PasteSelectionFromClipboard();
+  EXPECT_EQ(grid->Cells(2, 8), "keep") << "no editing, no paste";
   grid->SetOptions(grid->Options() | goEditing);
+  grid->PasteSelectionFromClipboard();
+  EXPECT_EQ(grid->Cells(2, 8), "a");
+  EXPECT_EQ(grid->Cells(3, 8), "keep");
+  EXPECT_EQ(grid->Colors(3, 8), clNone);
+  grid->SetReadOnly(3, 8, false);
 
   // A wide-text field: the wide handler sees its characters, the cell stores them as text.
   std::u16string seen;
@@ -289,7 +305,8 @@ TEST_F(ClipboardTest, PrivateAndRichPastesFillTheSelectionAndBlocksLoadWithoutEd
   EXPECT_TRUE(grid->IsWideTextCell(2, 7));
 }
 
-// The two progress hooks hear the start, every row and the end of a copy and of a paste.
+// The two progress hooks hear the start, every row and the end of a copy (or a stream save)
+// and of a paste.
 class TProgressGrid : public TExtStringGrid {
  public:
   using TExtStringGrid::TExtStringGrid;
@@ -313,6 +330,11 @@ TEST_F(ClipboardTest, CopyAndPasteReportTheirProgressByRow) {
   g->SetSelection({1, 4, 1, 4});
   g->PasteSelectionFromClipboard();
   EXPECT_EQ(g->heard, "p<4 p4 p5 p6 p>6 ") << "rows 4, 5 and a grown row 6";
+  g->heard.clear();
+  g->SetRowCount(3);
+  TMemoryStream s;
+  g->SaveGridToStream(&s);
+  EXPECT_EQ(g->heard, "c<0 c0 c1 c2 c>2 ") << "a stream save reports its rows as a copy does";
   delete g;
 }
 

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/FormImage.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
 #include "platform/gui/testing/GuiTest.h"
 #include "platform/gui/testing/InputEvents.h"
 
@@ -214,6 +216,9 @@ TEST_F(ExtGridTest, InsertAndRemoveRowsCarryTextsHeightsColoursAndFlags) {
   grid->RemoveRows(10, 1);
   EXPECT_THROW(grid->InsertRows(11, 1), EInvalidGridOperation);
   EXPECT_EQ(grid->RowCount(), 10);
+  for (int col : {-1, 6}) EXPECT_THROW(grid->InsertCols(col, 1), EInvalidGridOperation) << col;
+  grid->InsertCols(5, 1);
+  EXPECT_EQ(grid->ColCount(), 6);
 }
 
 // Removal by moving the texts up: texts and colours move, the heights stay by position, and
@@ -255,6 +260,83 @@ TEST_F(ExtGridTest, RemovedRowsDoNotReappearWhenTheGridGrows) {
   grid->SetRowCount(10);
   EXPECT_EQ(grid->Cells(1, 9), "");
   EXPECT_EQ(grid->Colors(1, 9), clNone);
+}
+
+// Rows past a smaller count go with their texts, colours, flags, merges and controls.
+TEST_F(ExtGridTest, RowsPastASmallerCountComeBackEmptyWhenTheGridGrows) {
+  const struct {
+    const char* name;
+    int shrinkTo;
+    const char* text8;  // row 8 after growing back to 10
+    bool red8, modified8, box;
+    TPoint span;  // of the area merged over rows 4..6
+  } cases[] = {
+      {"below the merged area", 5, "", false, false, false, TPoint(0, 0)},
+      {"below row 8 only", 8, "", false, false, false, TPoint(0, 2)},
+      {"to row 9, keeping row 8", 9, "old8", true, true, true, TPoint(0, 2)},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->SetRowCount(10);
+    grid->SetCells(1, 8, "old8");
+    grid->SetColors(1, 8, clRed);
+    grid->SetRowModified(8, true);
+    grid->SetCells(2, 4, "area");
+    grid->MergeCells(2, 4, 1, 3);
+    auto* box = new TEdit(grid);
+    box->SetParent(grid);
+    grid->ControlList()->AddControl(3, 8, box);
+    grid->SetRowCount(k.shrinkTo);
+    grid->SetRowCount(10);
+    EXPECT_EQ(grid->Cells(1, 8), k.text8);
+    EXPECT_EQ(grid->Colors(1, 8) == clRed, k.red8);
+    EXPECT_EQ(grid->RowModified(8), k.modified8);
+    EXPECT_EQ(grid->ControlList()->Count() == 1, k.box);
+    EXPECT_EQ(grid->CellSpan(2, 4), k.span);
+    EXPECT_EQ(grid->BaseCell(2, 5), k.span.Y ? TPoint(2, 4) : TPoint(2, 5));
+    grid->SetRowCount(1);
+    EXPECT_EQ(grid->ControlList()->Count(), 0);
+  }
+}
+
+// A block frees what its cells carry; only a merged area reaching out of it stays merged.
+TEST_F(ExtGridTest, ClearingABlockFreesPropertiesAndTheMergesItCoversWhole) {
+  const struct {
+    const char* name;
+    std::function<void()> clear;
+    TPoint span;  // of the area merged at (1, 1), 2 x 2
+    bool red, graphic;
+    const char* text;  // of the area
+    TColor boxCell;    // colour of the cell holding a control
+  } cases[] = {
+      {"the area whole", [&] { grid->ClearRect(1, 1, 3, 3); }, TPoint(0, 0), false, false, "", clNone},
+      {"every cell", [&] { grid->ClearAll(); }, TPoint(0, 0), false, false, "", clNone},
+      {"part of the area", [&] { grid->ClearRect(2, 2, 3, 3); }, TPoint(1, 1), true, true, "", clNone},
+      {"outside the area", [&] { grid->ClearRect(4, 4, 5, 5); }, TPoint(1, 1), true, true, "M", clBlue},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->SetCells(1, 1, "M");
+    grid->MergeCells(1, 1, 2, 2);
+    grid->SetColors(1, 1, clRed);
+    grid->AddCheckBox(1, 1, true, false);
+    auto* box = new TEdit(grid);
+    box->SetParent(grid);
+    grid->ControlList()->AddControl(3, 3, box);
+    grid->GetCellProperties(3, 3)->Control = box;
+    grid->SetColors(3, 3, clBlue);
+    k.clear();
+    EXPECT_EQ(grid->CellSpan(1, 1), k.span);
+    EXPECT_EQ(grid->Colors(1, 1) == clRed, k.red);
+    EXPECT_EQ(grid->GetCellType(1, 1) == ctCheckBox, k.graphic);
+    EXPECT_EQ(grid->Cells(2, 2), k.text);
+    EXPECT_EQ(grid->Colors(3, 3), k.boxCell);
+    EXPECT_EQ(grid->CellControls(3, 3), box) << "the control stays in its cell";
+    EXPECT_EQ(grid->ControlList()->Count(), 1);
+    grid->SplitCells(1, 1);
+    grid->ClearAll();
+    grid->ControlList()->DeleteControl(0);
+  }
 }
 
 // ---------------------------------------------------------------- hidden rows
