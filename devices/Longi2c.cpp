@@ -255,11 +255,12 @@ void TfrmLongI2C::SetRegisterText(int Register, const std::string& Text) {
 }
 
 void TfrmLongI2C::ShowRegisterCount(TColor Even, TColor Odd) {
+  // The count first: shrinking it drops the rows past it, the colours of all cells must stay.
+  stgMemory->SetRowCount(Longi2c::MaxRegister / 16 + 2);
   for (int i = 0; i < DeviceRegisters; ++i) {
     const bool defined = i <= Longi2c::MaxRegister;
     stgMemory->SetColors(ColOf(i), RowOf(i), defined ? ((i / 16) % 2 == 0 ? Even : Odd) : clBlue);
   }
-  stgMemory->SetRowCount(Longi2c::MaxRegister / 16 + 2);
 }
 
 std::string TfrmLongI2C::DeviceName() const {
