@@ -21,7 +21,7 @@ endfunction()
 function(velmaron_test name)
   cmake_parse_arguments(A "GUI" "" "SOURCES;DEPS" ${ARGN})
   find_package(GTest REQUIRED)
-  add_executable(${name} ${A_SOURCES})
+  add_executable(${name} ${A_SOURCES} ${PROJECT_SOURCE_DIR}/tests/TestEnvironment.cpp)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${VELMARON_WARNINGS})
   target_compile_definitions(${name} PRIVATE
