@@ -224,9 +224,7 @@ void TExtStringGrid::LeaveCellEditor(WORD Key, TShiftState Shift) {
   TGridFlagScope noAutoEdit(navigation_->AlwaysEdit, false);
   EndCellControlEdit();
   if (control_.Shown) return;
-  if (Key == VK_TAB || Key == VK_LEFT || Key == VK_RIGHT || Key == VK_UP || Key == VK_DOWN || Key == VK_PRIOR ||
-      Key == VK_NEXT || Key == VK_END)
-    KeyDown(Key, Shift);
+  if (Key == VK_TAB || Key == VK_LEFT || Key == VK_RIGHT || Key == VK_UP || Key == VK_DOWN) KeyDown(Key, Shift);
   if (CanFocus()) SetFocus();
   if (Key == VK_RETURN && navigation_->AdvanceOnEnter) AdvanceCell(Col(), Row(), Shift & ssShift);
 }

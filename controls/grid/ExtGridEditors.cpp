@@ -97,14 +97,16 @@ bool CellControlKey(TExtStringGrid* Grid, TCellKeys Keys, WORD& Key, TShiftState
     case ckDate: leaves |= Key == VK_RETURN || page; break;
   }
   if (!leaves || (Shift & ssAlt)) return false;
-  WORD k = Key;
+  // The check box ends the edit on Left and Right but passes only Up and Down on to the grid.
+  WORD k = Keys == ckCheck && leftRight ? 0 : Key;
   Key = 0;
   Grid->CommitCellControl(k, Shift);
   return true;
 }
 
 LRESULT CellEditorDlgCode(TExtStringGrid* AGrid, LRESULT Inherited) {
-  LRESULT r = Inherited | DLGC_WANTALLKEYS;
+  // Arrows too: a check box or a button has none of its own, and the form would move the focus.
+  LRESULT r = Inherited | DLGC_WANTALLKEYS | DLGC_WANTARROWS;
   if (AGrid->Options() & goTabs) r |= DLGC_WANTTAB;
   return r;
 }

@@ -342,8 +342,8 @@ bool TExtInplaceEdit::FilterPaste(std::string& Text) {
     case edPositiveNumeric: return ExtUtil::NumberTextKind(Text) == 0 && Text.find('-') == std::string::npos;
     case edFloat: return ExtUtil::NumberTextKind(Text) <= 1;
     case edMixedCase: Text = ExtUtil::CapitalizeName(Text); return true;
-    case edCapital: case edUpperCase: Text = AnsiUpperCase(Text); return true;
-    case edLowerCase: Text = AnsiLowerCase(Text); return true;
+    case edUpperCase: Text = ExtUtil::TextInCase(Text, true); return true;
+    case edLowerCase: Text = ExtUtil::TextInCase(Text, false); return true;
     default: return true;
   }
 }

@@ -68,18 +68,20 @@ std::string CharInCase(const std::string& s, size_t i, size_t n, bool utf8, bool
   return mapped == cp ? s.substr(i, n) : Encode(mapped);
 }
 
-std::string TextUpperCase(const std::string& s) {
+std::string TextInCaseOf(const std::string& s, bool upper) {
   const bool utf8 = IsValidUtf8(s);
-  if (!utf8) return AnsiUpperCase(s);
+  if (!utf8) return upper ? AnsiUpperCase(s) : AnsiLowerCase(s);
   std::string r;
   r.reserve(s.size());
   for (size_t i = 0; i < s.size();) {
     const size_t n = CharLen(s, i, true);
-    r += CharInCase(s, i, n, true, true);
+    r += CharInCase(s, i, n, true, upper);
     i += n;
   }
   return r;
 }
+
+std::string TextUpperCase(const std::string& s) { return TextInCaseOf(s, true); }
 
 void ReplaceAll(std::string& s, const std::string& from, const std::string& to) {
   if (from.empty()) return;
@@ -1036,5 +1038,7 @@ std::string PlainToMarkup(std::string_view Text) {
 }
 
 char32_t CharInCase(char32_t Ch, bool Upper) { return CaseOf(Ch, Upper); }
+
+std::string TextInCase(const std::string& Text, bool Upper) { return TextInCaseOf(Text, Upper); }
 
 }  // namespace ExtUtil

@@ -141,6 +141,8 @@ TDateTime AddToDate(int Years, int Months, int Days, int Increment, TDateTime Da
 std::string CapitalizeName(const std::string& Text);
 // One typed character in upper (lower) case, as the system's character set maps it.
 char32_t CharInCase(char32_t Ch, bool Upper);
+// A text in upper (lower) case character by character, as CharInCase maps each one.
+std::string TextInCase(const std::string& Text, bool Upper);
 // A filter expression: conditions joined by "&" (and) or ";", "^", "|" (or),
 // folded left to right; "=" in front is ignored; spaces outside quotes are dropped.
 bool MatchFilter(const std::string& Filter, const std::string& Value, bool CaseSensitive);

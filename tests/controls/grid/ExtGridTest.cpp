@@ -554,6 +554,32 @@ TEST_F(ExtGridTest, LengthLimitAndTypeFiltersOfPlainCells) {
   EXPECT_EQ(EditorText(), "7");  // not an integer: not pasted
 }
 
+TEST_F(ExtGridTest, PastedTextTakesTheCellsCaseWholeCharacterByCharacter) {
+  grid->SetOptions(grid->Options() | goEditing);
+  struct Case {
+    TEditorType kind;
+    const char* pasted;
+    const char* expected;
+  } cases[] = {
+      {edUpperCase, "\u00e9t\u00fc", "\u00c9T\u00dc"},
+      {edUpperCase, "\u00da\u00dc", "\u00da\u00dc"},  // already upper: the same letters stay
+      {edUpperCase, "5 \u20ac", "5 \u20ac"},             // no case: the three bytes stay whole
+      {edLowerCase, "\u00c9A", "\u00e9a"},
+      {edLowerCase, "\u00e9", "\u00e9"},
+      {edCapital, "\u00e9a", "\u00e9a"},  // only typing capitalises here
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pasted);
+    grid->OnGetEditorType = [&](TObject*, int, int, TEditorType& e) { e = c.kind; };
+    EditCell(1, 1, "q");
+    grid->InplaceEditor()->SelectAll();
+    Clipboard()->SetAsText(c.pasted);
+    grid->InplaceEditor()->PasteFromClipboard();
+    EXPECT_EQ(EditorText(), c.expected);
+    Key(Qt::Key_Escape);
+  }
+}
+
 // ---------------------------------------------------------------- lifecycle
 TEST_F(ExtGridTest, TwoGridsOnOneFormDestroyedInEitherOrder) {
   int own = 0;
