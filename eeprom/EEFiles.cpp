@@ -74,11 +74,11 @@ std::string EEDataTooLargeNote(uint32_t Loaded, uint64_t InFile) {
 }
 
 namespace {
-// Says what the file is not and what an image would hold, where the reader's own words would
-// be "Read beyond end of file".
+// The reader's words first, then which file and what an image of this window would hold.
 TEELoadResult NotAnImage(const std::string& fileName, const std::string& why) {
   const std::string name = fileName.empty() ? "The file" : "\"" + fileName + "\"";
-  return Refused(name + " is not a memory image file of this window: " + why + ".");
+  return Refused(std::string(EEReadBeyondEndText) + "\r" + name + " is not a memory image file of this window: " +
+                 why + ".");
 }
 }  // namespace
 
@@ -168,7 +168,7 @@ std::string MemImageBytes(TEEKind kind, const TEEFileSettings& settings, const T
 
 // ---------------------------------------------------------------- Intel HEX
 
-TEELoadResult ParseHexFile(uint32_t deviceSize, const std::string& text) {
+TEELoadResult ParseHexFile(uint32_t deviceSize, const std::string& text, TEEKind kind) {
   CheckDeviceSize(deviceSize);
   TEEBytes image(deviceSize, 0xFF);
   int lineNo = 0;
@@ -185,7 +185,7 @@ TEELoadResult ParseHexFile(uint32_t deviceSize, const std::string& text) {
   // Where type 02 records place the data records that follow (segment x 16).
   uint32_t base = 0;
   std::vector<uint8_t> rec;
-  while (pos < text.size() && !ended) {
+  while (pos < text.size()) {
     ++lineNo;
     // Lines end in LF, CR LF or CR alone.
     size_t nl = text.find_first_of("\r\n", pos);
@@ -206,7 +206,12 @@ TEELoadResult ParseHexFile(uint32_t deviceSize, const std::string& text) {
     unsigned sum = 0;
     for (size_t i = 0; i < hex.size(); i += 2) {
       const int hi = HexValue(hex[i]), lo = HexValue(hex[i + 1]);
-      if (hi < 0 || lo < 0) return invalid("the record holds a character that is no hex digit");
+      if (hi < 0 || lo < 0) {
+        // The small window reads the count, the address and each pair by the strict conversion.
+        if (kind == ekSmall)
+          StrToInt("$" + std::string(i == 0 ? hex.substr(0, 2) : i < 6 ? hex.substr(2, 4) : hex.substr(i, 2)));
+        return invalid("the record holds a character that is no hex digit");
+      }
       rec.push_back(static_cast<uint8_t>(hi * 16 + lo));
       sum += rec.back();
     }
@@ -319,10 +324,10 @@ TEELoadResult OpenMemFile(TEEKind kind, uint32_t deviceSize, const std::string& 
   return ParseMemImage(kind, deviceSize, bytes, fileName);
 }
 
-TEELoadResult OpenHexFile(uint32_t deviceSize, const std::string& fileName) {
+TEELoadResult OpenHexFile(uint32_t deviceSize, const std::string& fileName, TEEKind kind) {
   std::string bytes, error;
   if (!Load(fileName, bytes, error)) return Refused(error);
-  return ParseHexFile(deviceSize, bytes);
+  return ParseHexFile(deviceSize, bytes, kind);
 }
 
 TEELoadResult OpenBinFile(uint32_t deviceSize, const std::string& fileName) {

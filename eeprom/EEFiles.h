@@ -62,14 +62,16 @@ struct TEELoadResult {
 // ("The file" when empty).
 TEELoadResult ParseMemImage(TEEKind kind, uint32_t deviceSize, const std::string& bytes,
                             const std::string& fileName = {});
-TEELoadResult ParseHexFile(uint32_t deviceSize, const std::string& text);
+// Reads to the end of the text; a character that is no hex digit is refused, but in the small
+// window raises the strict conversion's EConvertError.
+TEELoadResult ParseHexFile(uint32_t deviceSize, const std::string& text, TEEKind kind = ekLarge);
 TEELoadResult ParseBinFile(uint32_t deviceSize, const std::string& bytes);
 
 // --- Readers: files (opened read-only; a missing file, a directory or a file
 // that cannot be read gives the library's open error text, the small memory
 // image "Failed to open or create file") ---
 TEELoadResult OpenMemFile(TEEKind kind, uint32_t deviceSize, const std::string& fileName);
-TEELoadResult OpenHexFile(uint32_t deviceSize, const std::string& fileName);
+TEELoadResult OpenHexFile(uint32_t deviceSize, const std::string& fileName, TEEKind kind = ekLarge);
 TEELoadResult OpenBinFile(uint32_t deviceSize, const std::string& fileName);
 
 // --- Writers: file contents ---

@@ -686,7 +686,7 @@ void TEEWindow::mnuOpenClick(TObject*) {
   const std::string name = d->FileName();
   const auto size = static_cast<uint32_t>(DeviceSize());
   // The readers check the whole file before anything reaches the window.
-  const TEELoadResult r = type == 2   ? OpenHexFile(size, name)
+  const TEELoadResult r = type == 2   ? OpenHexFile(size, name, Kind())
                           : type == 3 ? OpenBinFile(size, name)
                                       : OpenMemFile(Kind(), size, name);
   if (!r.Ok) {

@@ -189,7 +189,9 @@ TEST(EEMemImage, LargeReaderTakesTheFirstDeviceSizeBytesOfALargerImage) {
 TEST(EEMemImage, ShortImagesAreRefusedAsNoMemoryImageOfTheWindow) {
   const std::string four = MemImageBytes(ekLarge, {}, TEEBytes(4096, 1));
   const std::string small = MemImageBytes(ekSmall, {}, TEEBytes(256, 1));
+  // The reader's words first, then the file and the sizes.
   const std::string no = " is not a memory image file of this window: ";
+  const std::string rb = "Read beyond end of file\r";
   struct Case {
     const char* What;
     TEEKind Kind;
@@ -197,14 +199,14 @@ TEST(EEMemImage, ShortImagesAreRefusedAsNoMemoryImageOfTheWindow) {
     std::string Bytes, File, Message;
   } cases[] = {
       {"4K in 8K", ekLarge, 8192, four, "/d/four.mem",
-       "\"/d/four.mem\"" + no + "it holds 4122 bytes, and the memory image of a 8192-byte EEPROM holds 8218."},
+       rb + "\"/d/four.mem\"" + no + "it holds 4122 bytes, and the memory image of a 8192-byte EEPROM holds 8218."},
       {"one byte short", ekLarge, 4096, four.substr(0, four.size() - 1), "x.bin",
-       "\"x.bin\"" + no + "it holds 4121 bytes, and the memory image of a 4096-byte EEPROM holds 4122."},
-      {"empty large", ekLarge, 4096, "", "", "The file" + no + "it holds 0 bytes, and the memory image of a 4096-byte EEPROM holds 4122."},
-      {"one byte", ekLarge, 4096, "x", "t", "\"t\"" + no + "it holds 1 byte, and the memory image of a 4096-byte EEPROM holds 4122."},
-      {"empty small", ekSmall, 256, "", "e.mem", "\"e.mem\"" + no + "it holds 0 bytes, fewer than the 24 of a memory image's header."},
-      {"header cut", ekSmall, 256, small.substr(0, 23), "h.mem", "\"h.mem\"" + no + "it holds 23 bytes, fewer than the 24 of a memory image's header."},
-      {"data cut", ekSmall, 256, small.substr(0, 24 + 255), "d.mem", "\"d.mem\"" + no + "its header gives an image of 256 bytes, but 255 follow it."},
+       rb + "\"x.bin\"" + no + "it holds 4121 bytes, and the memory image of a 4096-byte EEPROM holds 4122."},
+      {"empty large", ekLarge, 4096, "", "", rb + "The file" + no + "it holds 0 bytes, and the memory image of a 4096-byte EEPROM holds 4122."},
+      {"one byte", ekLarge, 4096, "x", "t", rb + "\"t\"" + no + "it holds 1 byte, and the memory image of a 4096-byte EEPROM holds 4122."},
+      {"empty small", ekSmall, 256, "", "e.mem", rb + "\"e.mem\"" + no + "it holds 0 bytes, fewer than the 24 of a memory image's header."},
+      {"header cut", ekSmall, 256, small.substr(0, 23), "h.mem", rb + "\"h.mem\"" + no + "it holds 23 bytes, fewer than the 24 of a memory image's header."},
+      {"data cut", ekSmall, 256, small.substr(0, 24 + 255), "d.mem", rb + "\"d.mem\"" + no + "its header gives an image of 256 bytes, but 255 follow it."},
   };
   for (const Case& c : cases) ExpectRefused(ParseMemImage(c.Kind, c.Size, c.Bytes, c.File), c.Message, epMessageBox, c.What);
 }
@@ -286,9 +288,10 @@ TEST(EEHexFile, ReadsLfAndCrLfAndFillsWhatNoRecordGivesWithFF) {
   TEELoadResult r = ParseHexFile(16, ":01000A00ab4A\n:00000001ff");
   ASSERT_TRUE(r.Ok) << r.Error;
   EXPECT_EQ(r.Data[10], 0xAB);
-  // Whatever follows the end record is not read.
-  r = ParseHexFile(16, ":00000001FF\r\n\r\ngarbage");
-  EXPECT_TRUE(r.Ok);
+  // Reading goes on after the end record: a data record there still stores its bytes.
+  r = ParseHexFile(16, ":00000001FF\r\n" + Record(1, 5, 0, {0x42}) + "\r\n");
+  ASSERT_TRUE(r.Ok) << r.Error;
+  EXPECT_EQ(r.Data[5], 0x42);
 }
 
 TEST(EEHexFile, LayoutOtherToolsWriteIsRead) {
@@ -363,6 +366,27 @@ TEST(EEHexFile, RecordTypesAreHonoured) {
     ExpectRefused(ParseHexFile(256, bad + "\r\n" + end), "  Invalid Hex File", epStatusLine, bad);
 }
 
+// The small window reads the count, the address and each data pair by the strict conversion;
+// the large one refuses the record.
+TEST(EEHexFile, ANonHexDigitRaisesTheConversionErrorInTheSmallWindow) {
+  const std::string end = "\r\n:00000001FF\r\n";
+  struct Case { std::string text, message; } cases[] = {
+      {":0G00100001020304E5", "'$0G' is not a valid integer value"},
+      {":040G100001020304E5", "'$0G10' is not a valid integer value"},
+      {":04001000010G0304E5", "'$0G' is not a valid integer value"},
+      {":0400100001020304G5", "'$G5' is not a valid integer value"},
+  };
+  for (const Case& c : cases) {
+    try {
+      ParseHexFile(256, c.text + end, ekSmall);
+      ADD_FAILURE() << c.text << " was read";
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(e.Message(), c.message) << c.text;
+    }
+    ExpectRefused(ParseHexFile(4096, c.text + end, ekLarge), "  Invalid Hex File", epStatusLine, c.text);
+  }
+}
+
 TEST(EEHexFile, RecordsRunningPastTheDeviceAreRefusedWhole) {
   const std::string end = ":00000001FF\r\n";
   const std::string first = Record(2, 0, 0, {0x11, 0x22}) + "\r\n";
@@ -407,6 +431,8 @@ TEST(EEHexFile, HostileFilesAreRefusedWithTheLineAndTheReason) {
       {"binary bytes", std::string("\x00\xFF\x10", 3), "Line 1: " + noColon},
       {"data in an end record", good + "\r\n" + Record(1, 0, 1, {0}), "Line 2: an end record carries no data."},
       {"unknown type", Record(1, 0, 6, {0}) + "\r\n" + end, "Line 1: the record type 06 is unknown."},
+      {"ending with an empty line", good + "\r\n" + end + "\r\n\r\n", "Line 3: the line is empty."},
+      {"text after the end record", end + "\r\ngarbage", "Line 2: " + noColon},
   };
   for (const Case& c : cases) {
     const TEELoadResult r = ParseHexFile(256, c.text);

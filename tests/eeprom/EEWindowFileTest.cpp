@@ -198,7 +198,7 @@ TEST_F(EEWindowFile, HostileFilesGiveTheirMessageAndChangeNothing) {
       EXPECT_EQ(Status(), c.Status);
       EXPECT_EQ(text.find(std::string(c.Status).substr(2) + ": \"" + Path(c.Name) + "\"\r"), 0u) << text;
     } else if (c.Type == 1) {
-      EXPECT_EQ(text.find("\"" + Path(c.Name) + "\" is not a memory image file"), 0u) << text;
+      EXPECT_EQ(text.find("Read beyond end of file\r\"" + Path(c.Name) + "\" is not a memory image file"), 0u) << text;
     }
   }
   // A directory and a missing file are refused by the reader with the library's text.
@@ -230,6 +230,12 @@ TEST_F(EEWindowFile, OversizedFilesLoadTheDeviceSizeAndSaySo) {
   EXPECT_EQ(w->HexCell(0x10), "41");
   EXPECT_EQ(w->HexCell(0), "FF") << "bytes no record gives are FF";
   EXPECT_EQ(w->HexCell(1), "FF");
+  // A data pair that is no hex number raises the strict conversion's error and changes nothing.
+  const TSnapshot before = Snap(w);
+  Write(Path("nonhex.hex"), ":01000000G1BE\r\n:00000001FF\r\n");
+  Open(w, Path("nonhex.hex"), 2, "'$G1' is not a valid integer value");
+  EXPECT_EQ(Responder().Seen().back().Text, "'$G1' is not a valid integer value");
+  ExpectSame(w, before);
 }
 
 TEST_F(EEWindowFile, AFailedSaveKeepsTheOldFileAndTheCaption) {
