@@ -176,7 +176,10 @@ void TfrmLongI2C::ResetGridClick(TObject*) {
   if (MessageDlg("Are you sure you want to reset the grid?", mtConfirmation, mbYes | mbNo, 0) != mrYes) return;
   ReleaseToolWindows();
   StartUp();
-  // The list in memory holds this run's files, written when the window goes.
+  // Read again from the settings: files opened since the window came are dropped with the device.
+  LoadMRU();
+  // An item past the list read would open nothing.
+  for (size_t i = Longi2c::RecentFiles.Files().size(); i < mru.size(); ++i) mru[i]->SetVisible(false);
   DisplayMRU();
   ShowRegisterCount(clInfoBk, clWhite);
   SetCaption("Unknown Device");

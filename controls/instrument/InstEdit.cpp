@@ -89,8 +89,8 @@ void TInstNumEdit::KeyPress(char& Key) {
   }
   if (Key == '-') {
     Key = 0;
-    // The sign is an edit like any other: a read-only field keeps its text, and a
-    // full one takes no sign (the edit's refusal, a beep).
+    // A read-only field keeps its text; a full one still takes the sign, as the length
+    // limit bounds typing only.
     if (ReadOnly()) return;
     std::string t = Text();
     const int caret = SelStart();
@@ -98,8 +98,6 @@ void TInstNumEdit::KeyPress(char& Key) {
       t.erase(0, 1);
       SetText(t);
       SetSelStart(caret > 0 ? caret - 1 : 0);
-    } else if (MaxLength() > 0 && static_cast<int>(t.size()) >= MaxLength()) {
-      MessageBeep(0);
     } else {
       SetText("-" + t);
       SetSelStart(caret + 1);

@@ -217,24 +217,37 @@ TEST_F(Longi2cFiles, RecentFilesAfterFiveOpensWithAnAmpersandInAPath) {
   EXPECT_FALSE(w->mru[3]->Visible());
   EXPECT_EQ(Longi2c::RecentFiles.Files().size(), 3u);
 
-  // Reset Grid keeps the list in memory and goes back to 256 banded registers.
+  // Reset Grid reads the list again from the settings, where another window left one file, so
+  // this window's entries are dropped; it goes back to 256 banded registers.
+  {
+    TRegistry other;
+    ASSERT_TRUE(other.OpenKey(RecentFilesKey, true));
+    other.WriteInteger("numMRUs", 1);
+    other.WriteString("MRU1", files[0]);
+  }
   Responder().ExpectMessage("Are you sure you want to reset the grid?", mrYes);
   w->ResetGrid->Click();
   EXPECT_EQ(w->Caption(), "Unknown Device");
   EXPECT_EQ(w->stgMemory->RowCount(), 17);
   EXPECT_EQ(w->stgMemory->Colors(TfrmLongI2C::ColOf(255), TfrmLongI2C::RowOf(255)), clWhite);
   EXPECT_EQ(w->RegisterText(255), "FF");
-  EXPECT_EQ(Longi2c::RecentFiles.Files().size(), 3u);
+  EXPECT_EQ(Longi2c::RecentFiles.Files(), std::vector<std::string>{files[0]});
+  EXPECT_EQ(w->mru[0]->Caption(), files[0]);
   EXPECT_TRUE(w->mru[0]->Visible());
+  EXPECT_FALSE(w->mru[1]->Visible());
+  EXPECT_FALSE(w->mru[2]->Visible());
   EXPECT_TRUE(Longi2c::FileName.empty());
 
-  // The list reaches the settings when the window goes.
+  // A file opened after it reaches the settings when the window goes.
+  Responder().ExpectOpen(files[3]);
+  w->mnuLoad->Click();
   w->mnuClose->Click();
   Application->ProcessMessages();
   TRegistry reg;
   ASSERT_TRUE(reg.OpenKeyReadOnly(RecentFilesKey));
-  EXPECT_EQ(reg.ReadInteger("numMRUs"), 3);
-  EXPECT_EQ(reg.ReadString("MRU1"), files[2]);
+  EXPECT_EQ(reg.ReadInteger("numMRUs"), 2);
+  EXPECT_EQ(reg.ReadString("MRU1"), files[3]);
+  EXPECT_EQ(reg.ReadString("MRU2"), files[0]);
 }
 
 TEST_F(Longi2cFiles, ExportAndPrintout) {

@@ -177,12 +177,13 @@ TEST_F(NumEditTest, MinusTogglesTheSignAndMovesTheCaret) {
   EXPECT_EQ(e->SelStart(), 2);
 }
 
-TEST_F(NumEditTest, MinusObeysReadOnlyAndMaxLength) {
+TEST_F(NumEditTest, MinusObeysReadOnlyAndPassesMaxLength) {
   e->SetText("400");
   e->SetMaxLength(3);
   e->SetSelStart(3);
   EXPECT_EQ(Type('-'), 0);
-  EXPECT_EQ(e->Text(), "400") << "a full field takes no sign";
+  EXPECT_EQ(e->Text(), "-400") << "a full field takes the sign in front";
+  EXPECT_EQ(e->SelStart(), 4);
   e->SetText("-40");
   EXPECT_EQ(Type('-'), 0);
   EXPECT_EQ(e->Text(), "40") << "removing the sign always fits";
