@@ -234,7 +234,7 @@ TEST_F(EEWindowFile, OversizedFilesLoadTheDeviceSizeAndSaySo) {
   const TSnapshot before = Snap(w);
   Write(Path("nonhex.hex"), ":01000000G1BE\r\n:00000001FF\r\n");
   Open(w, Path("nonhex.hex"), 2, "'$G1' is not a valid integer value");
-  EXPECT_EQ(Responder().Seen().back().Text, "'$G1' is not a valid integer value");
+  EXPECT_EQ(Responder().Seen().back().Text, "'$G1' is not a valid integer value.");
   ExpectSame(w, before);
 }
 
