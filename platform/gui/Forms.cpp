@@ -65,6 +65,31 @@ bool StaleActivation(QWidget* w) {
   list.erase(list.begin(), it + 1);
   return stale;
 }
+
+// Only a sizeable frame lets the user size the window; the others keep the size the program gives.
+bool FixedFrame(TBorderStyle s) { return s != bsSizeable && s != bsSizeToolWin; }
+
+// The window system's frame for a border style and its icons: the buttons live in the system
+// menu, so without it there are none; dialog and tool-window frames never minimise or maximise.
+Qt::WindowFlags FrameFlags(TBorderStyle s, TBorderIcons icons, bool onTop) {
+  const TBorderIcons all = biSystemMenu | biMinimize | biMaximize;
+  Qt::WindowFlags f = Qt::Window;
+  if (s == bsNone) {
+    f |= Qt::FramelessWindowHint;
+  } else if (s != bsSizeable || (icons & all) != all) {
+    if (s == bsDialog) f = Qt::Dialog;
+    if (s == bsToolWindow || s == bsSizeToolWin) f = Qt::Tool;
+    f |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (icons & biSystemMenu) {
+      f |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+      const bool framed = s == bsSingle || s == bsSizeable;
+      if (framed && (icons & biMinimize)) f |= Qt::WindowMinimizeButtonHint;
+      if (framed && (icons & biMaximize)) f |= Qt::WindowMaximizeButtonHint;
+    }
+  }
+  if (onTop) f |= Qt::WindowStaysOnTopHint;
+  return f;
+}
 }  // namespace
 
 // ---------------------------------------------------------------- busy counting and release
@@ -163,6 +188,7 @@ void TCustomForm::CreateWnd() {
   client_->setPalette(pal);
   // A click on a form's free area leaves the focus where it is.
   client_->setFocusPolicy(Qt::NoFocus);
+  ApplyWindowKind();
   LayoutWindow();
 }
 
@@ -364,6 +390,7 @@ void TCustomForm::UpdatePeerGeometry() {
     peer_->setGeometry(m.left(), m.top(), std::max(0, width_ - m.left() - m.right()),
                        std::max(0, height_ - m.top() - m.bottom()));
   } else {
+    if (FixedFrame(borderStyle_)) peer_->setFixedSize(width_, height_);
     peer_->setGeometry(left_, top_, width_, height_);
   }
   LayoutWindow();
@@ -404,7 +431,7 @@ void TCustomForm::SetFormStyle(TFormStyle v) {
     Realign();
   }
   if (v == fsMDIChild) AttachToFrame();
-  if (v == fsStayOnTop && peer_) peer_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  ApplyWindowKind();
 }
 
 void TCustomForm::AttachToFrame() {
@@ -416,7 +443,10 @@ void TCustomForm::AttachToFrame() {
   bool wasVisible = visible_;
   subWindow_ = new QMdiSubWindow;
   subWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
-  peer_->setParent(nullptr);
+  // The frame the form had as a window of its own is the sub-window's business now.
+  peer_->setParent(nullptr, Qt::Window);
+  peer_->setMinimumSize(0, 0);
+  peer_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   subWindow_->setWidget(peer_);
   fr->mdiArea_->addSubWindow(subWindow_);
   if (borderStyle_ == bsNone) subWindow_->setWindowFlag(Qt::FramelessWindowHint, true);
@@ -462,21 +492,30 @@ void TCustomForm::SetBorderStyle(TBorderStyle v) {
     subWindow_->setWindowFlag(Qt::FramelessWindowHint, v == bsNone);
     return;
   }
-  if (!peer_) return;
-  Qt::WindowFlags f = Qt::Window;
-  switch (v) {
-    case bsNone: f |= Qt::FramelessWindowHint; break;
-    case bsDialog: f = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint; break;
-    case bsToolWindow: case bsSizeToolWin: f = Qt::Tool; break;
-    default: break;
+  ApplyWindowKind();
+}
+
+void TCustomForm::SetBorderIcons(TBorderIcons v) {
+  if (v == borderIcons_) return;
+  borderIcons_ = v;
+  ApplyWindowKind();
+}
+
+void TCustomForm::ApplyWindowKind() {
+  if (!peer_ || subWindow_ || formStyle_ == fsMDIChild) return;
+  const Qt::WindowFlags f = FrameFlags(borderStyle_, borderIcons_, formStyle_ == fsStayOnTop);
+  if (FixedFrame(borderStyle_)) {
+    peer_->setFixedSize(width_, height_);
+  } else {
+    peer_->setMinimumSize(0, 0);
+    peer_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   }
-  if (formStyle_ == fsStayOnTop) f |= Qt::WindowStaysOnTopHint;
-  bool vis = peer_->isVisible();
+  if (peer_->windowFlags() == f) return;
+  const bool vis = peer_->isVisible();
   peer_->setWindowFlags(f);
   if (vis) peer_->show();
 }
 
-void TCustomForm::SetBorderIcons(TBorderIcons v) { borderIcons_ = v; }
 void TCustomForm::SetPosition(TPosition v) { position_ = v; }
 
 TWindowState TCustomForm::WindowState() const { return windowState_; }

@@ -162,6 +162,7 @@ class TCustomForm : public TWinControl {
   void CloseModal();
   void PlaceOnShow();
   void AttachToFrame();
+  void ApplyWindowKind();
   void MenuChanged();
   void RebuildMenuBar();
   void LayoutWindow();

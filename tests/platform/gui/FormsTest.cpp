@@ -2,6 +2,8 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QMdiSubWindow>
+#include <QWidget>
 #include <functional>
 #include <string>
 
@@ -259,6 +261,81 @@ TEST_F(Forms, ScreenCursorOverridesAndRestores) {
   EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
   Screen->SetCursor(crDefault);
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+// The border style and icons reach the window system: only a sizeable frame can be sized, the
+// buttons are those the icons ask for and the frame can hold, whatever order the form sets them.
+TEST_F(Forms, BorderStyleAndIconsShapeTheWindowsFrame) {
+  const TBorderIcons all = biSystemMenu | biMinimize | biMaximize;
+  struct Case {
+    const char* name;
+    TBorderStyle style;
+    TBorderIcons icons;
+    bool onTop, styleFirst, whileShown;
+    Qt::WindowType type;
+    bool close, minimise, maximise, fixed;
+  };
+  const Case cases[] = {
+      {"tool window, close only", bsToolWindow, biSystemMenu, true, false, false, Qt::Tool, true, false, false, true},
+      {"tool window set before stay on top", bsToolWindow, biSystemMenu, true, true, false, Qt::Tool, true, false, false, true},
+      {"sizeable tool window never minimises", bsSizeToolWin, all, false, false, false, Qt::Tool, true, false, false, false},
+      {"dialog without icons", bsDialog, 0, true, false, false, Qt::Dialog, false, false, false, true},
+      {"dialog frame holds no min and max", bsDialog, all, false, false, false, Qt::Dialog, true, false, false, true},
+      {"single border, close only", bsSingle, biSystemMenu, false, false, false, Qt::Window, true, false, false, true},
+      {"no system menu, no buttons", bsSingle, biMinimize | biMaximize, false, false, false, Qt::Window, false, false, false, true},
+      {"sizeable without maximise", bsSizeable, biSystemMenu | biMinimize, false, false, false, Qt::Window, true, true, false, false},
+      {"sizeable with every icon", bsSizeable, all, false, false, false, Qt::Window, true, true, true, false},
+      {"changed on a shown window", bsDialog, biSystemMenu, false, false, true, Qt::Dialog, true, false, false, true},
+  };
+  for (const Case& c : cases) {
+    auto* f = new TForm(Application);
+    if (c.whileShown) f->Show();
+    if (!c.styleFirst && c.onTop) f->SetFormStyle(fsStayOnTop);
+    f->SetBorderStyle(c.style);
+    f->SetBorderIcons(c.icons);
+    if (c.styleFirst && c.onTop) f->SetFormStyle(fsStayOnTop);
+    f->SetBounds(10, 10, 200, 150);
+    f->Show();
+    const QWidget* w = f->Peer();
+    const Qt::WindowFlags fl = w->windowFlags();
+    // Without the customising hint the window system offers every button of a plain window.
+    auto shows = [&](Qt::WindowType hint) {
+      return fl.testFlag(hint) || (!fl.testFlag(Qt::CustomizeWindowHint) && (fl & Qt::WindowType_Mask) == Qt::Window);
+    };
+    EXPECT_EQ(fl & Qt::WindowType_Mask, c.type) << c.name;
+    EXPECT_EQ(shows(Qt::WindowCloseButtonHint), c.close) << c.name;
+    EXPECT_EQ(shows(Qt::WindowMinimizeButtonHint), c.minimise) << c.name;
+    EXPECT_EQ(shows(Qt::WindowMaximizeButtonHint), c.maximise) << c.name;
+    EXPECT_EQ(fl.testFlag(Qt::WindowStaysOnTopHint), c.onTop) << c.name;
+    EXPECT_TRUE(w->isVisible()) << c.name;
+    EXPECT_EQ(w->minimumSize() == w->maximumSize(), c.fixed) << c.name;
+    // The program still sizes a fixed frame: the window follows.
+    f->SetBounds(10, 10, 260, 170);
+    EXPECT_EQ(w->size(), QSize(260, 170)) << c.name;
+    if (c.fixed) {
+      EXPECT_EQ(w->maximumSize(), QSize(260, 170)) << c.name;
+    }
+    delete f;
+  }
+
+  // A plain main window keeps the toolkit's own frame; a single-border MDI child is sized by its
+  // frame's area, not held at a fixed size.
+  auto* frame = new TForm(Application);
+  Application->SetMainForm(frame);
+  frame->SetFormStyle(fsMDIForm);
+  frame->SetBounds(0, 0, 600, 400);
+  frame->Show();
+  EXPECT_EQ(frame->Peer()->windowFlags() & (Qt::WindowType_Mask | Qt::CustomizeWindowHint), Qt::Window);
+  EXPECT_NE(frame->Peer()->minimumSize(), frame->Peer()->maximumSize());
+  auto* child = new TForm(Application);
+  child->SetBorderStyle(bsSingle);
+  child->SetFormStyle(fsMDIChild);
+  child->SetBounds(0, 0, 200, 150);
+  child->SubWindow()->resize(300, 200);
+  EXPECT_EQ(child->SubWindow()->size(), QSize(300, 200));
+  EXPECT_NE(child->Peer()->minimumSize(), child->Peer()->maximumSize());
+  Application->SetMainForm(nullptr);
+  FreeAllForms();
 }
 
 }  // namespace
