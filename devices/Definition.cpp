@@ -1,7 +1,5 @@
 #include "devices/Definition.h"
 
-#include <algorithm>
-
 #include "app/bus/ByteText.h"
 #include "controls/grid/ExtGrid.h"
 #include "devices/Longi2c.h"
@@ -96,10 +94,6 @@ TfrmDefine::TfrmDefine(TComponent* AOwner) : TForm(AOwner) {
   btnOK->OnClick = [this](TObject* s) { btnOKClick(s); };
   btnCancel->OnClick = [this](TObject* s) { btnCancelClick(s); };
   edtSpin->OnChange = [this](TObject* s) { edtSpinChange(s); };
-  // The count is a number: only digits and the editing keys.
-  edtSpin->OnKeyPress = [](TObject*, char& k) {
-    if (!(k == 8 || k == 9 || k == 13 || (k >= '0' && k <= '9'))) k = 0;
-  };
   spnRegisters->OnUpClick = [this](TObject* s) { spnRegistersUpClick(s); };
   spnRegisters->OnDownClick = [this](TObject* s) { spnRegistersDownClick(s); };
   edtFill->OnChange = [this](TObject* s) { edtFillChange(s); };
@@ -142,30 +136,25 @@ void TfrmDefine::FillEmptyRow(int Row) {
 }
 
 int TfrmDefine::RegisterCount() const {
-  const std::string t = Trim(edtSpin->Text());
-  if (t.empty() || t.size() > 3 || !std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }))
-    return 0;
-  const int n = std::stoi(t);
+  int n = 0;
+  if (!TryStrToInt(edtSpin->Text(), n)) return 0;
   return n >= 1 && n <= 256 ? n : 0;
 }
 
 void TfrmDefine::edtSpinChange(TObject*) {
   if (changing_) return;
-  const std::string t = Trim(edtSpin->Text());
-  if (t.empty()) return;
-  if (!std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    MessageDlg(CountRange, mtWarning, mbOK, 0);
-    return;
-  }
-  const int n = std::stoi(t);
+  if (edtSpin->Text().empty()) return;
+  // Text that is no number raises the conversion error, which the application shows in a box.
+  const int n = StrToInt(edtSpin->Text());
   if (n == 0) {
     MessageDlg(CountRange, mtWarning, mbOK, 0);
     return;
   }
-  if (n > 256) {
+  if (n > 256 && n <= 999) {
     MessageDlg("Please enter an integer between 1 and 256", mtWarning, mbOK, 0);
     return;
   }
+  if (n < 1 || n > 256) return;
   stgDefinition->SetRowCount(n + 1);
   for (int r = 1; r <= n; ++r) FillEmptyRow(r);
   stgDefinition->SetRow(n);

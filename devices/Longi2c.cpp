@@ -415,11 +415,12 @@ void TfrmLongI2C::btnWriteOneClick(TObject*) {
   TRunScope run(run_);
   if (!run.Acquired()) return;
   THourglass hourglass;
-  if (Longi2c::ActiveRegister > Longi2c::MaxRegister) {
+  const std::string text = RegisterText(Longi2c::ActiveRegister);
+  // Past the count only a byte Read Byte stored there can be written.
+  if (Longi2c::ActiveRegister > Longi2c::MaxRegister && text.empty()) {
     MessageDlg(UndefinedCellText, mtWarning, mbOK, 0);
     return;
   }
-  const std::string text = RegisterText(Longi2c::ActiveRegister);
   if (text == "XX") return Refuse("  Cannot write bytes marked as \"XX\"");
   const std::optional<uint8_t> value = ByteCellValue(text);
   if (!value) return Refuse("  Cannot write: register 0x" + IntToHex(Longi2c::ActiveRegister, 2) + " holds \"" + text + "\"");
@@ -464,10 +465,6 @@ void TfrmLongI2C::btnReadOneClick(TObject*) {
   if (!run.Acquired()) return;
   THourglass hourglass;
   Longi2c::Modified = true;
-  if (Longi2c::ActiveRegister > Longi2c::MaxRegister) {
-    MessageDlg(UndefinedCellText, mtWarning, mbOK, 0);
-    return;
-  }
   if (RegisterText(Longi2c::ActiveRegister) == "XX") return Refuse("  Cannot read bytes marked as \"XX\"");
   if (!CheckAddress()) return;
   bool stored = false;

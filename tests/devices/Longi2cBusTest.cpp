@@ -117,10 +117,12 @@ TEST_F(Longi2cBus, AWriteOfAValueThatIsNoByteSendsNothing) {
   EXPECT_NE(StatusText().find("register 0x03"), std::string::npos);
 }
 
-TEST_F(Longi2cBus, RegistersPastTheCountAndBadAddressesAreRefused) {
+// A register the definition does not name is still on the device: Read Byte probes it.
+TEST_F(Longi2cBus, RegistersPastTheCountAreReadAndBadAddressesRefused) {
   TfrmLongI2C* w = Open();
   w->edtAddress->SetText("40");
   Longi2c::MaxRegister = 19;
+  for (int i = 20; i < 32; ++i) w->SetRegisterText(i, "");  // as a definition leaves them
   w->ShowRegisterCount(clInfoBk, clWhite);
   EXPECT_EQ(w->stgMemory->RowCount(), 3);
   EXPECT_EQ(w->stgMemory->Colors(TfrmLongI2C::ColOf(20), TfrmLongI2C::RowOf(20)), clBlue);
@@ -130,11 +132,18 @@ TEST_F(Longi2cBus, RegistersPastTheCountAndBadAddressesAreRefused) {
   EXPECT_EQ(Longi2c::ActiveRegister, 25);
   EXPECT_EQ(w->lblRegister->Caption(), label) << "the label keeps the last defined register";
   Traffic();
-  Responder().ExpectMessage("Cannot edit an undefined cell");
   Click(w->btnReadOne);
+  EXPECT_EQ(Traffic(), "S W40 W19 S W41 r43 P");
+  EXPECT_EQ(w->RegisterText(25), "43");
+  EXPECT_EQ(StatusText(), "  Transmission successful");
+  EXPECT_EQ(w->stgMemory->Colors(TfrmLongI2C::ColOf(25), TfrmLongI2C::RowOf(25)), clBlue) << "still past the count";
+  w->SetRegisterText(25, "44");
+  Click(w->btnWriteOne);
+  EXPECT_EQ(Traffic(), "S W40 W19 W44 P") << "the byte read there can be written back";
+  Select(w, 26);
   Responder().ExpectMessage("Cannot edit an undefined cell");
   Click(w->btnWriteOne);
-  EXPECT_EQ(Traffic(), "");
+  EXPECT_EQ(Traffic(), "") << "an empty cell past the count holds nothing to write";
 
   Select(w, 1);
   w->edtAddress->SetText("4");

@@ -309,9 +309,14 @@ TEST_F(Longi2cFiles, DefinitionDialogRules) {
   Application->ProcessMessages();
   ASSERT_EQ(frmDefine, d) << "OK with a bad count keeps the dialog";
   EXPECT_EQ(Longi2c::MaxRegister, 255);
-  char letter = 'x';
-  d->edtSpin->OnKeyPress(d->edtSpin, letter);
-  EXPECT_EQ(letter, 0) << "the count takes digits only";
+  // Letters reach the count field: the conversion error says what is wrong, the table stays.
+  d->edtSpin->SelectAll();
+  Responder().ExpectMessage("is not a valid integer value");
+  StdType(d->edtSpin, "x");
+  EXPECT_EQ(d->edtSpin->Text(), "x");
+  ASSERT_FALSE(Responder().Seen().empty());
+  EXPECT_EQ(Responder().Seen().back().Text, "'x' is not a valid integer value.");
+  EXPECT_EQ(d->stgDefinition->RowCount(), 257);
 
   // The address is taken only by OK.
   d->edtAddress->SetText("43");
