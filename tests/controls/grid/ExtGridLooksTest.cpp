@@ -264,13 +264,14 @@ TEST_F(GridLooksTest, APopupButtonHasABorderAndItsGradientCoversTheFrame) {
     bool flat;
     TColor grad;
     QRgb topLeft, bottomRight, middle;
-  } rows[] = {{false, clNone, 0xFFFFFF, 0x808080, 0}, {false, clRed, 0xFF0000, 0xFF0000, 0xFF0000},
-              {true, clNone, 0, 0, 0}, {true, clLime, 0x00FF00, 0x00FF00, 0x00FF00}};
+  } rows[] = {{false, clNone, 0xFFFFFF, 0x808080, 0x0000FF}, {false, clRed, 0xFF0000, 0xFF0000, 0xFF0000},
+              {true, clNone, 0x0000FF, 0x0000FF, 0x0000FF}, {true, clLime, 0x00FF00, 0x00FF00, 0x00FF00}};
   for (const auto& row : rows) {
     SCOPED_TRACE(std::to_string(row.flat) + " " + std::to_string(row.grad));
     TPopupButton pop(form);
     pop.SetBounds(0, 0, 60, 20);
-    pop.SetColor(clBlack);
+    // Not the frame colour, so that a missing border shows.
+    pop.SetColor(clBlue);
     pop.Flat = row.flat;
     pop.GradFrom = row.grad;
     pop.GradTo = row.grad;
