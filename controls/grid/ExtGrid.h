@@ -194,6 +194,8 @@ class TExtInplaceEdit : public TInplaceEdit {
  private:
   // The text as typing a character would leave it, or false when the editor type refuses it.
   bool FilterChar(char32_t& Ch);
+  // Text kinds: with LineFeedOnEnter a plain Return types a line break in them.
+  bool TakesLineFeeds() const;
   // The pasted text after the editor type's conversion, or false when it is refused.
   bool FilterPaste(std::string& Text);
   void Paste();
@@ -417,6 +419,9 @@ class TExtStringGrid : public TBaseGrid {
   TEditorType CurrentEditorType() const { return edit_.EditorType; }
   bool EditActive() const { return edit_.Active; }
   const std::string& EditStartText() const { return edit_.StartText; }
+  // The inplace editor's text starts with "=" (told by the editor after each key, cleared when it
+  // loses the focus).
+  bool EditorShowsFormula() const { return editorFormula_; }
   int MaxEditLength = 0;
   TEditorType DefaultEditor = edNormal;
   char PasswordChar = '*';
@@ -1147,6 +1152,7 @@ class TExtStringGrid : public TBaseGrid {
   // The update level raised for a scope without EndUpdate's repaint (ExtGridKeys.cpp).
   TGridCountScope HoldPainting();
   int lastReportedRow_ = -1;
+  bool editorFormula_ = false;
   // The edit going on (ExtGridEdit.cpp): its editor kind, cell and start text, whether editing
   // was switched off on a read-only cell or on for a clickable control, and the guards against
   // re-entry while the editor's text is stored, a value validated or the edited cell made current.

@@ -92,7 +92,11 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
   // it: the text is validated before anything else changes, and a refusal keeps the cell.
   // A move to another cell of the edited merged area leaves it too: the edit ends there.
   const bool leaving = BaseCell(RealColIndex(ACol), ARow) != edit_.Cell || ACol != Col() || ARow != Row();
-  if (!ValidateOnWayOut(leaving ? TEditWayOut::ToOtherCell : TEditWayOut::OnTheCell)) return false;
+  if (!ValidateOnWayOut(leaving ? TEditWayOut::ToOtherCell : TEditWayOut::OnTheCell)) {
+    // The row asked for is reported even though the refusal keeps the cell.
+    if (!(ComponentState() & csLoading)) ReportRow(ARow);
+    return false;
+  }
 
   // Editing is switched per cell: off on read-only cells, on again on the next editable one,
   // and on for a clickable control only while that cell is current.
@@ -138,8 +142,8 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
     RepaintArea(Col(), 0, Col(), FixedRows() - 1);
     RepaintArea(ACol, 0, ACol, FixedRows() - 1);
   }
-  if (!result) return false;
   if (!(ComponentState() & csLoading)) ReportRow(ARow);
+  if (!result) return false;
   RememberEditCell(ACol, ARow);
   if (!(Options() & goAlwaysShowEditor) && !navigation_->AlwaysEdit) edit_.Active = false;
   return true;

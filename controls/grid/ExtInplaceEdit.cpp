@@ -179,6 +179,13 @@ void TExtInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
   TInplaceEdit::KeyDown(Key, Shift);
 }
 
+bool TExtInplaceEdit::TakesLineFeeds() const {
+  switch (grid_->CurrentEditorType()) {
+    case edNormal: case edCapital: case edMixedCase: case edLowerCase: case edUpperCase: return true;
+    default: return false;
+  }
+}
+
 bool TExtInplaceEdit::FilterChar(char32_t& Ch) {
   if (Ch == 8 || Ch == 27 || Ch == 13) return true;
   // The limit counts characters of a plain text; a masked text has the mask's length and is overwritten.
@@ -281,6 +288,7 @@ void TExtInplaceEdit::KeyPress(char& Key) { TInplaceEdit::KeyPress(Key); }
 
 void TExtInplaceEdit::KeyUp(WORD& Key, TShiftState Shift) {
   TInplaceEdit::KeyUp(Key, Shift);
+  grid_->editorFormula_ = Text().rfind('=', 0) == 0;
   if (Key == VK_LEFT || Key == VK_RIGHT) return;
   LookupComplete();
   SizeToText();
@@ -330,6 +338,7 @@ void TExtInplaceEdit::DoEnter() {
 
 void TExtInplaceEdit::DoExit() {
   if (grid_->LookupHistory && grid_->LookupItems()->IndexOf(Text()) < 0) grid_->LookupItems()->Add(Text());
+  grid_->editorFormula_ = false;
   TInplaceEdit::DoExit();
   if (!grid_->EditActive()) return;
   if (grid_->Focused()) grid_->EditingDone();
@@ -393,6 +402,11 @@ void TExtInplaceEdit::WndProc(TMessage& Message) {
         }
       }
       ctrlReturn_ = false;
+      if (Message.WParam == '\r' && grid_->Navigation()->LineFeedOnEnter && TakesLineFeeds()) {
+        InsertText("\r\n");
+        Message.Result = 1;
+        return;
+      }
       keypadChar_ = (Message.LParam & KF_KEYPAD_LPARAM) != 0;
       TInplaceEdit::WndProc(Message);
       keypadChar_ = false;

@@ -411,7 +411,7 @@ TEST_F(ExtGridTest, AggregatesOverNoDataRowsAreZero) {
 }
 
 // ---------------------------------------------------------------- row updates and events
-TEST_F(ExtGridTest, RowUpdateReportsAcceptedMovesAndWaitsForEndUpdate) {
+TEST_F(ExtGridTest, RowUpdateReportsTheRowAskedForUnlessTheChangeIsRefusedAndWaitsForEndUpdate) {
   std::vector<std::pair<int, int>> seen;
   grid->OnRowUpdate = [&](TObject*, int o, int n) { seen.push_back({o, n}); };
   grid->SetRow(3);
@@ -429,6 +429,17 @@ TEST_F(ExtGridTest, RowUpdateReportsAcceptedMovesAndWaitsForEndUpdate) {
   grid->SetRow(8);
   EXPECT_EQ(grid->Row(), 6);
   EXPECT_EQ(seen.size(), 2u);
+  // A refused validation keeps the cell but still reports the row that was asked for; making the
+  // cell current again then reports its row back.
+  grid->OnRowChanging = nullptr;
+  grid->SetOptions(grid->Options() | goEditing);
+  grid->OnCellValidate = [](TObject*, int, int, std::string&, bool& valid) { valid = false; };
+  EditCell(2, 6, "zz");
+  grid->SetRow(9);
+  EXPECT_EQ(grid->Row(), 6);
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_EQ(seen[2], std::make_pair(6, 9));
+  EXPECT_EQ(seen[3], std::make_pair(9, 6));
 }
 
 TEST_F(ExtGridTest, EventFamiliesGetTheirArgumentOrder) {

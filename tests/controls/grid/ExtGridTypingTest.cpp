@@ -182,16 +182,21 @@ TEST_F(TypingTest, CellsGrowWhileTyping) {
   }
 }
 
-// Ctrl+Return's character arrives as a Return: it never ends the edit or selects the text.
-TEST_F(TypingTest, CtrlReturnStartsALineAndTheEditGoesOn) {
+// Ctrl+Return's character arrives as a Return: it never ends the edit or selects the text. With
+// LineFeedOnEnter a plain Return starts a line in the text kinds too.
+TEST_F(TypingTest, AReturnThatStartsALineLetsTheEditGoOn) {
   const struct {
     const char* Name;
     bool LineFeedOnEnter, AllowCtrlEnter;
+    Qt::KeyboardModifiers Mods;
+    TEditorType Kind;
     const char* Text;
   } cases[] = {
-      {"a multi-line editor", false, true, "a\r\nb"},
-      {"LineFeedOnEnter", true, true, "a\r\nb"},
-      {"LineFeedOnEnter without AllowCtrlEnter", true, false, "a\r\nb"},
+      {"a multi-line editor", false, true, Qt::ControlModifier, edNormal, "a\r\nb"},
+      {"LineFeedOnEnter", true, true, Qt::ControlModifier, edNormal, "a\r\nb"},
+      {"LineFeedOnEnter without AllowCtrlEnter", true, false, Qt::ControlModifier, edNormal, "a\r\nb"},
+      {"plain Return with LineFeedOnEnter", true, false, Qt::NoModifier, edNormal, "a\r\nb"},
+      {"plain Return with LineFeedOnEnter, upper case", true, true, Qt::NoModifier, edUpperCase, "A\r\nB"},
   };
   for (const auto& k : cases) {
     SCOPED_TRACE(k.Name);
@@ -200,13 +205,42 @@ TEST_F(TypingTest, CtrlReturnStartsALineAndTheEditGoesOn) {
     grid->Multilinecells = true;
     grid->Navigation()->LineFeedOnEnter = k.LineFeedOnEnter;
     grid->Navigation()->AllowCtrlEnter = k.AllowCtrlEnter;
+    grid->OnGetEditorType = [&](TObject*, int, int, TEditorType& e) { e = k.Kind; };
     Load();
     grid->FocusCell(1, 2, true);
     Type("a");
-    SendKeyEvent(Target(), Qt::Key_Return, Qt::ControlModifier, "\r");
+    SendKeyEvent(Target(), Qt::Key_Return, k.Mods, "\r");
     Type("b");
     EXPECT_EQ(EditorText(), k.Text);
     EXPECT_EQ(Current(), TPoint(1, 2));
+  }
+}
+
+// After each key the grid knows whether the editor shows a formula; leaving the editor clears it.
+TEST_F(TypingTest, TheGridKnowsWhileTheEditorTextStartsWithAnEqualsSign) {
+  const struct {
+    const char* Typed;
+    bool Formula;
+  } cases[] = {{"=", true}, {"=a1", true}, {"a=1", false}, {" =1", false}};
+  Load();
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.Typed);
+    grid->FocusCell(1, 2, true);
+    SendKeyEvent(grid, Qt::Key_F2);
+    ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+    grid->InplaceEditor()->SelectAll();
+    Type(k.Typed);
+    EXPECT_EQ(grid->EditorShowsFormula(), k.Formula);
+    if (k.Formula) {
+      SendKeyEvent(Target(), Qt::Key_Home);
+      SendKeyEvent(Target(), Qt::Key_Delete);
+      EXPECT_FALSE(grid->EditorShowsFormula()) << "the \"=\" is gone";
+      Type("=");
+      ASSERT_TRUE(grid->EditorShowsFormula());
+    }
+    grid->SetFocus();
+    EXPECT_FALSE(grid->EditorShowsFormula()) << "the editor lost the focus";
+    SendKeyEvent(grid, Qt::Key_Escape);
   }
 }
 
