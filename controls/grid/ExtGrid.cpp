@@ -324,12 +324,9 @@ bool TExtStringGrid::StretchToClient() {
   // An index that a later ColCount left behind stands for the last column.
   int sc = columnSize_->StretchColumn();
   if (sc < 0 || sc >= ColCount()) sc = ColCount() - 1;
-  int line = GridLineWidth();
-  int others = 0;  // every column's own grid line counts, the stretch column's too
-  for (int c = 0; c < ColCount(); ++c) others += line + (c == sc ? 0 : ColWidths(c));
-  int rest = ClientWidth() - others;
-  if (rest <= 0) return false;
-  SetColWidths(sc, rest);
+  const int w = StretchedWidth(sc);
+  if (w < 0) return false;
+  SetColWidths(sc, w);
   return true;
 }
 

@@ -1818,6 +1818,7 @@ class TExtStringGrid : public TBaseGrid {
   void StretchColumn(int ACol);
   // With ColumnSize.Stretch, a grid with a parent stretches now as a resize would.
   void StretchWhenParented();
+  int StretchedWidth(int ACol) const;
   // Widths stored as "Col0", "Col1", ... in ColumnSize.Section of the file (clIniFile) or
   // registry key (clRegistry) ColumnSize.Key, both per user under the settings folder; a stored
   // width is taken within 0 .. MaxStoredWidth.

@@ -29,17 +29,19 @@ void TExtStringGrid::StretchColumn(int ACol) {
   if (ColCount() == 0 || !columnSize_->Stretch()) return;
   const int sc = ACol == -1 ? ColCount() - 1 : ACol;
   const TFlagScope guard(sizing_.InCols);
-  if (ColCount() == 1) {
-    SetColWidths(sc, ClientWidth());
-  } else {
-    int others = 0;
-    for (int c = 0; c < ColCount(); ++c)
-      if (c != sc) others += ColWidths(c);
-    if (ClientWidth() > others) SetColWidths(sc, ClientWidth() - others - 1);
-    else if (LeftCol() == FixedCols()) SetColWidths(sc, DefaultColWidth());
-  }
+  if (const int w = StretchedWidth(sc); w >= 0) SetColWidths(sc, w);
   sizing_.Stretched = true;
   if (floatingFooter_->Visible()) AlignSearchPanel();
+}
+
+// Every column's own grid line counts, the stretch column's too: widths without them run past the
+// client and show a horizontal bar though every column fits. -1 leaves the column as it is.
+int TExtStringGrid::StretchedWidth(int ACol) const {
+  const int line = GridLineWidth();
+  int used = 0;
+  for (int c = 0; c < ColCount(); ++c) used += line + (c == ACol ? 0 : ColWidths(c));
+  if (ClientWidth() > used) return ClientWidth() - used;
+  return LeftCol() == FixedCols() ? DefaultColWidth() : -1;
 }
 
 void TExtStringGrid::StretchWhenParented() {

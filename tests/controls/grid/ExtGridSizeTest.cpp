@@ -125,10 +125,48 @@ TEST_F(GridSizeTest, StretchColumnFillsTheClientWidth) {
   ResizeClient(500);
   EXPECT_EQ(grid->ColWidths(4), 500 - (100 + 80 + 60 + 40) - 5 * line);
 
-  // Other columns wider than the client area: nothing is stretched.
+  // Other columns wider than the client area: scrolled to the first scrolling column the stretch
+  // column falls back to the default width, scrolled on it stays as it is.
   grid->SetColWidths(4, 20);
   ResizeClient(200);
+  ASSERT_EQ(grid->LeftCol(), grid->FixedCols());
+  EXPECT_EQ(grid->ColWidths(4), grid->DefaultColWidth());
+  grid->SetColWidths(4, 20);
+  grid->SetLeftCol(grid->FixedCols() + 1);
+  ResizeClient(190);
+  ASSERT_NE(grid->LeftCol(), grid->FixedCols());
   EXPECT_EQ(grid->ColWidths(4), 20);
+}
+
+// A stretched grid whose other columns change width keeps every column in the client: no
+// horizontal bar shows, whether the change comes through a width or a direct stretch call.
+TEST_F(GridSizeTest, AStretchedGridShowsNoHorizontalBarWhenEveryColumnFits) {
+  const struct {
+    const char* name;
+    std::function<void(TExtStringGrid*)> change;
+  } cases[] = {
+      {"a column widened", [](TExtStringGrid* g) { g->SetColWidths(1, 60); }},
+      {"a column narrowed", [](TExtStringGrid* g) { g->SetColWidths(2, 25); }},
+      {"stretched again", [](TExtStringGrid* g) { g->StretchColumn(-1); }},
+      {"a single column", [](TExtStringGrid* g) { g->SetColCount(1); g->StretchColumn(-1); }},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    TearDown();
+    SetUp();
+    grid->SetScrollBars(ssBoth);
+    SetWidths({40, 40, 40, 40, 40});
+    grid->ColumnSize()->SetStretch(true);
+    grid->StretchColumn(-1);
+    Flush();
+    const int height = grid->ClientHeight();
+    k.change(grid);
+    Flush();
+    int span = 0;
+    for (int c = 0; c < grid->ColCount(); ++c) span += grid->ColWidths(c) + grid->GridLineWidth();
+    EXPECT_EQ(span, grid->ClientWidth());
+    EXPECT_EQ(grid->ClientHeight(), height) << "a horizontal bar took room";
+  }
 }
 
 // Writing the stretch settings and changing the column count stretch at once, as a resize

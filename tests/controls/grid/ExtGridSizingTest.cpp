@@ -78,13 +78,14 @@ TEST_F(SizingTest, StretchColumnIndexRules) {
   }
   grid->ColumnSize()->SetStretchColumn(-1);
   grid->StretchColumn(-1);
-  int sum = 0;
+  // The columns and their grid lines span the client.
+  int sum = 5 * grid->GridLineWidth();
   for (int c = 0; c < 4; ++c) sum += grid->ColWidths(c);
-  EXPECT_EQ(grid->ColWidths(4), grid->ClientWidth() - sum - 1) << "the last column fills the client";
+  EXPECT_EQ(grid->ColWidths(4), grid->ClientWidth() - sum) << "the last column fills the client";
   // Marked stretched: another column's new width is taken from the stretch column.
   grid->SetColWidths(1, grid->ColWidths(1) + 20);
   sum += 20;
-  EXPECT_EQ(grid->ColWidths(4), grid->ClientWidth() - sum - 1);
+  EXPECT_EQ(grid->ColWidths(4), grid->ClientWidth() - sum);
 }
 
 TEST_F(SizingTest, StoredWidthsRoundTripUnderTheSettingsFolderAndAreClamped) {
