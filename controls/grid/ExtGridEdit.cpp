@@ -73,6 +73,8 @@ bool TExtStringGrid::SelectCell(int ACol, int ARow) {
     if (floatingFooter_->FooterStyle() != fsFixedLastRow) RepaintFooterPanel();
   }
   if (ACol < 0 || ARow < 0) return false;
+  // The header rows a filter left without data rows are no cells to edit.
+  if (filterActive_ && ARow < filterFixedRows_) return false;
   bool allow = true;
   if (ARow != Row() && OnRowChanging) OnRowChanging(this, Row(), ARow, allow);
   if (ACol != Col() && OnColChanging) OnColChanging(this, Col(), ACol, allow);

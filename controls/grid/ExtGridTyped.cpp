@@ -387,12 +387,19 @@ void TExtStringGrid::SetFilterActive(bool Value) {
       if (OnFilterProgress && total > 0)
         OnFilterProgress(this, static_cast<int16_t>(std::lround(100.0 * (r - first + 1) / total)));
     }
+    // With no data row left the fixed rows would become ordinary ones holding the current cell,
+    // and typing would overwrite the headers: the selection leaves the grid as when all data rows
+    // are removed, remembered before the rows go.
+    const bool none = total > 0 && static_cast<int>(fail.size()) == total;
+    if (none) HideSelection();
     HideRowList(fail);
+    if (none) HideSelection();
     if (OnFilterProgress && total > 0) OnFilterProgress(this, 100);
     EndUpdate();
   } else {
     UnHideRowsAll();
     TBaseGrid::SetFixedRows(std::min(filterFixedRows_, RowCount() - 1));
+    if (SelectionHidden()) RestoreSelection();
   }
   CalcFooter(-1);
 }

@@ -319,4 +319,41 @@ TEST_F(TypingTest, ARichTextCellEditsAsItsPlainText) {
   }
 }
 
+// A filter no row passes leaves the header row on its own: no key or click makes it a cell to type
+// into, and switching the filter off gives the current cell back.
+TEST_F(TypingTest, AFilterThatHidesEveryRowKeepsTheHeaderAndGivesTheCellBack) {
+  Load();
+  grid->SetCells(1, 0, "Header");
+  const struct {
+    const char* name;
+    std::function<void()> keys;
+  } cases[] = {
+      {"typed", [&] { Type("q"), Key(Qt::Key_Return); }},
+      {"F2 and typed", [&] { Key(Qt::Key_F2), Type("q"), Key(Qt::Key_Return); }},
+      {"clicked and typed", [&] { ClickCell(1, 0), Type("q"), Key(Qt::Key_Return); }},
+      {"moved up and typed", [&] { Key(Qt::Key_Up), Type("q"), Key(Qt::Key_Return); }},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->Filter()->Clear();
+    TFilterData* f = grid->Filter()->Add();
+    f->Column = 1;
+    f->Condition = "nothing like it";
+    grid->FocusCell(1, 2, true);
+    grid->SetFilterActive(true);
+    ASSERT_EQ(grid->RowCount(), 1);
+    EXPECT_TRUE(grid->SelectionHidden());
+    k.keys();
+    Flush();
+    EXPECT_EQ(grid->Cells(1, 0), "Header");
+    grid->SetFilterActive(false);
+    EXPECT_EQ(grid->RowCount(), 10);
+    EXPECT_EQ(grid->FixedRows(), 1);
+    EXPECT_FALSE(grid->SelectionHidden());
+    EXPECT_EQ(Current(), TPoint(1, 2));
+    EXPECT_EQ(grid->Cells(1, 0), "Header");
+    EXPECT_EQ(grid->Cells(1, 2), "1:2");
+  }
+}
+
 }  // namespace
