@@ -377,6 +377,13 @@ void TExtStringGrid::SetActiveCellFont(TFont* v) {
   activeCellFont_->Assign(v);
   Invalidate();
 }
+void TExtStringGrid::SetFixedFont(TFont* v) {
+  fixedFont_->Assign(v);
+  Invalidate();
+}
+void TExtStringGrid::SetLookupItems(TStrings* v) {
+  if (v) lookupItems_->Assign(v);
+}
 void TExtStringGrid::SetURLShow(bool v) {
   urlShow_ = v;
   Invalidate();

@@ -606,6 +606,7 @@ class TExtStringGrid : public TBaseGrid {
   TFont* ActiveCellFont() const { return activeCellFont_.get(); }
   void SetActiveCellFont(TFont* v);
   TFont* FixedFont() const { return fixedFont_.get(); }
+  void SetFixedFont(TFont* v);
   // The selection's look: each write repaints when the value changed.
   TColor SelectionColor() const { return selLook_.Color; }
   void SetSelectionColor(TColor v);
@@ -673,6 +674,7 @@ class TExtStringGrid : public TBaseGrid {
   TStringList* ColumnHeaders() const { return columnHeaders_.get(); }
   TStringList* RowHeaders() const { return rowHeaders_.get(); }
   TStringList* LookupItems() const { return lookupItems_.get(); }
+  void SetLookupItems(TStrings* v);  // nil is ignored
   TControlList* ControlList() const { return controlList_.get(); }
 
   // ----- events

@@ -166,13 +166,17 @@ void TExtStringGrid::RepaintRect(TRect R) {
 }
 
 void TExtStringGrid::SetFixedColWidth(int Value) {
-  // Applied to every fixed column, also when it equals the default width.
+  if ((ComponentState() & csLoading) || Value == DefaultColWidth()) return;
   for (int c = 0; c < FixedCols(); ++c) SetColWidths(c, Value);
 }
 
 void TExtStringGrid::SetFixedRowHeight(int Value) {
   fixedRowHeight_ = Value;
   if (ComponentState() & csLoading) return;
+  if (Value == DefaultRowHeight()) {
+    SetDefaultRowHeight(Value);
+    return;
+  }
   for (int r = 0; r < FixedRows(); ++r) SetRowHeights(r, Value);
 }
 

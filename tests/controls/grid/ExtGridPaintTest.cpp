@@ -863,14 +863,69 @@ TEST_F(GridPaintTest, SelectionFlagsCheckTheirIndexes) {
   EXPECT_FALSE(grid->ColSelect(2));
 }
 
-TEST_F(GridPaintTest, FixedColumnWidthIsAppliedAlsoWhenItEqualsTheDefault) {
-  grid->SetFixedCols(2);
-  grid->SetColWidths(0, 20);
-  grid->SetColWidths(1, 30);
-  grid->SetFixedColWidth(grid->DefaultColWidth());
-  EXPECT_EQ(grid->ColWidths(0), grid->DefaultColWidth());
-  EXPECT_EQ(grid->ColWidths(1), grid->DefaultColWidth());
-  EXPECT_EQ(grid->FixedColWidth(), grid->DefaultColWidth());
+// A fixed size equal to the default one is the default's: the fixed column width is then left
+// alone, the fixed row height resets every row; a layout that loads sets neither.
+TEST_F(GridPaintTest, FixedSizeWritesGiveWayToTheDefaults) {
+  const int dw = grid->DefaultColWidth(), dh = grid->DefaultRowHeight();
+  const struct {
+    const char* name;
+    std::function<void()> write;
+    std::vector<int> widths;   // columns 0, 1, 2
+    std::vector<int> heights;  // rows 0, 1, 3
+  } cases[] = {
+      {"FixedColWidth", [&] { grid->SetFixedColWidth(40); }, {40, 40, 70}, {30, 30, 50}},
+      {"FixedColWidth the default", [&] { grid->SetFixedColWidth(dw); }, {20, 30, 70}, {30, 30, 50}},
+      {"FixedColWidth while loading",
+       [&] { grid->BeginLoading(), grid->SetFixedColWidth(40), grid->EndLoading(); },
+       {20, 30, 70},
+       {30, 30, 50}},
+      {"FixedRowHeight", [&] { grid->SetFixedRowHeight(25); }, {20, 30, 70}, {25, 25, 50}},
+      {"FixedRowHeight the default", [&] { grid->SetFixedRowHeight(dh); }, {20, 30, 70}, {dh, dh, dh}},
+      {"FixedRowHeight while loading",
+       [&] { grid->BeginLoading(), grid->SetFixedRowHeight(25), grid->EndLoading(); },
+       {20, 30, 70},
+       {30, 30, 50}},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->SetFixedCols(2);
+    grid->SetFixedRows(2);
+    grid->SetColWidths(0, 20);
+    grid->SetColWidths(1, 30);
+    grid->SetColWidths(2, 70);
+    grid->SetRowHeights(0, 30);
+    grid->SetRowHeights(1, 30);
+    grid->SetRowHeights(3, 50);
+    k.write();
+    EXPECT_EQ((std::vector<int>{grid->ColWidths(0), grid->ColWidths(1), grid->ColWidths(2)}), k.widths);
+    EXPECT_EQ((std::vector<int>{grid->RowHeights(0), grid->RowHeights(1), grid->RowHeights(3)}), k.heights);
+  }
+}
+
+// The fixed font and the lookup items are the grid's own objects: a write copies into them.
+TEST_F(GridPaintTest, FixedFontAndLookupItemsWritesCopyTheContents) {
+  TFont* own = grid->FixedFont();
+  TFont f;
+  f.SetName("Courier");
+  f.SetSize(17);
+  Flush();
+  const int before = grid->PaintCounter();
+  grid->SetFixedFont(&f);
+  Flush();
+  EXPECT_EQ(grid->FixedFont(), own);
+  EXPECT_EQ(own->Name(), "Courier");
+  EXPECT_EQ(own->Size(), 17);
+  EXPECT_GT(grid->PaintCounter(), before);
+
+  TStringList* items = grid->LookupItems();
+  TStringList l;
+  l.Add("alpha");
+  l.Add("beta");
+  grid->SetLookupItems(&l);
+  EXPECT_EQ(grid->LookupItems(), items);
+  EXPECT_EQ(items->Text(), l.Text());
+  grid->SetLookupItems(nullptr);
+  EXPECT_EQ(items->Count(), 2) << "nil is ignored";
 }
 
 // ---------------------------------------------------------------- save and load hooks
