@@ -516,12 +516,14 @@ TEST_F(FootersTest, AnEditRecalculatesOnlyFooterCellsThatHaveACalculation) {
   grid->GetCellProperties(1, last)->FooterCalc = 1;  // the sum
   grid->SetColors(2, last, clYellow);
   grid->SetCells(2, last, "kept");
+  grid->GetCellProperties(3, last)->FooterCalc = 6;  // a kind without a calculation
+  grid->SetCells(3, last, "six");
   Load();
   const struct {
     int Col;
     const char* Footer1;
     const char* Footer2;
-  } cases[] = {{1, "11.00", "kept"}, {2, "11.00", "kept"}};
+  } cases[] = {{1, "11.00", "kept"}, {2, "11.00", "kept"}, {3, "11.00", "kept"}};
   for (const auto& k : cases) {
     SCOPED_TRACE(k.Col);
     grid->FocusCell(k.Col, 2, true);
@@ -529,6 +531,7 @@ TEST_F(FootersTest, AnEditRecalculatesOnlyFooterCellsThatHaveACalculation) {
     Key(Qt::Key_Tab);
     EXPECT_EQ(grid->Cells(1, last), k.Footer1);
     EXPECT_EQ(grid->Cells(2, last), k.Footer2);
+    EXPECT_EQ(grid->Cells(3, last), "six");
   }
 }
 }  // namespace

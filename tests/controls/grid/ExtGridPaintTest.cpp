@@ -787,6 +787,11 @@ TEST_F(GridPaintTest, ColumnCalculationsOverEmptyHiddenAndMixedRanges) {
   grid->SetCells(2, 1, "10");
   grid->MergeCells(2, 1, 1, 3);
   EXPECT_DOUBLE_EQ(grid->ColumnSum(2, 1, 3), 10.0);
+  // Below zero an empty cell read as 0 would be the maximum.
+  grid->SetCells(3, 1, "-5");
+  grid->SetCells(3, 3, "-7");
+  EXPECT_DOUBLE_EQ(grid->ColumnMax(3, 1, 3), -5.0);
+  EXPECT_DOUBLE_EQ(grid->ColumnMin(3, 1, 3), -7.0);
 }
 
 TEST_F(GridPaintTest, AutoSizeOfAMarkupColumnTakesTheDrawnWidthNotTheTags) {
