@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -281,11 +282,8 @@ TNetUpdate::TFetch TNetUpdate::FetchFtp(const std::string& url, const std::strin
     session_->FtpChangeDir(LocalPath(ExpandPrefixes(ftpDirectory_)));  // once; its result does not matter
     ftpDirSet_ = true;
   }
-  const int64_t size = session_->FtpFileSize(name);
-  if (size < 0) {
-    DoStatus(917, ShownURL(url), 2, 1);
-    return fFailed;
-  }
+  // What the listing gives is only the expected size: the file is opened whatever it says.
+  const int64_t size = std::max<int64_t>(session_->FtpFileSize(name), 0);
   received = 0;
   bool writeFailed = false;
   const net::TTransferResult r = session_->FtpGet(name, [&](const char* data, size_t n) {
@@ -293,6 +291,10 @@ TNetUpdate::TFetch TNetUpdate::FetchFtp(const std::string& url, const std::strin
   });
   if (writeFailed) return fFailed;
   if (r.Cancelled || stopPending_) return fCancelled;
+  if (!r.Error.empty() && received == 0) {  // the server would not open it
+    DoStatus(917, ShownURL(url), 2, 1);
+    return fFailed;
+  }
   if (!r.Error.empty() || (size > 0 && received != size)) return fFailed;
   return fOk;
 }

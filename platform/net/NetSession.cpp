@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <sstream>
 #include <strings.h>
 
 namespace net {
@@ -350,14 +351,43 @@ bool TNetSession::FtpChangeDir(const std::string& dir) {
   return true;
 }
 
+int64_t FtpListedSize(const std::string& listing, const std::string& name) {
+  std::istringstream lines(listing);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // A directory's listing names what is in it, not the directory.
+    if (line.size() <= name.size() || line.compare(line.size() - name.size(), name.size(), name) != 0 ||
+        line[line.size() - name.size() - 1] != ' ')
+      continue;
+    std::istringstream in(line);
+    std::vector<std::string> f;
+    for (std::string w; in >> w && f.size() < 9;) f.push_back(w);
+    std::string size;
+    if (f.size() >= 9 && f[0].size() >= 10 && f[0][0] == '-')
+      size = f[4];  // "-rw-r--r-- 1 owner group SIZE Dec 08 12:00 name"
+    else if (f.size() >= 4 && f[0].size() >= 8 && f[0][2] == '-' && f[2] != "<DIR>")
+      size = f[2];  // "12-08-26 10:00AM SIZE name"
+    if (size.empty() || size.size() > 18 || size.find_first_not_of("0123456789") != std::string::npos) continue;
+    return std::stoll(size);
+  }
+  return -1;
+}
+
 int64_t TNetSession::FtpFileSize(const std::string& name) {
-  if (!impl_->ftpConnected || name.empty()) return -1;
-  impl_->PrepareFtp(impl_->FtpBase() + impl_->ftpDir + impl_->Escape(name));
-  TTransferResult r = impl_->Probe();
-  if (!r.Error.empty()) return -1;
-  curl_off_t length = -1;
-  curl_easy_getinfo(impl_->curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-  return length < 0 ? -1 : static_cast<int64_t>(length);
+  if (!impl_->ftpConnected || name.empty() || name.find_first_of("\r\n") != std::string::npos) return -1;
+  // A listing, as every server gives one; many refuse the SIZE command.
+  impl_->PrepareFtp(impl_->FtpBase() + impl_->ftpDir);
+  const std::string command = "LIST " + name;
+  curl_easy_setopt(impl_->curl, CURLOPT_CUSTOMREQUEST, command.c_str());
+  std::string listing;
+  const TBlockHandler collect = [&](const char* data, size_t n) {
+    listing.append(data, n);
+    return listing.size() < 65536;
+  };
+  const TTransferResult r = impl_->Perform(&collect, false);
+  if (!r.Error.empty() && r.Error != kEndedEarly) return -1;
+  return FtpListedSize(listing, name);
 }
 
 TTransferResult TNetSession::FtpGet(const std::string& name, const TBlockHandler& onBlock) {

@@ -32,6 +32,9 @@ struct TNetOptions {
 // cancels the transfer.
 using TBlockHandler = std::function<bool(const char* data, size_t size)>;
 
+// Size of the plain file `name` in a directory listing (Unix or DOS style), -1 when not listed.
+int64_t FtpListedSize(const std::string& listing, const std::string& name);
+
 struct TTransferResult {
   bool Opened = false;           // the server was reached and answered
   bool Connected = false;        // the server was reached, whether or not it answered
@@ -85,7 +88,8 @@ public:
   bool FtpConnect(const TFtpLogin& login, std::string& error);
   // Makes `dir` the directory later names are taken from; false when it does not exist.
   bool FtpChangeDir(const std::string& dir);
-  // Size of a file in the current FTP directory, -1 when it cannot be found.
+  // Size of a file in the current FTP directory as its listing gives it, -1 when
+  // the listing names no such file.
   int64_t FtpFileSize(const std::string& name);
   // Binary download of a file in the current FTP directory.
   TTransferResult FtpGet(const std::string& name, const TBlockHandler& onBlock);

@@ -277,39 +277,43 @@ TEST_F(Transfers, ProxyCredentialsGoToTheProxyNeverIntoTexts) {
 }
 
 TEST_F(Transfers, FtpPassiveAndActiveFromTheFtpDirectory) {
-  TTestServer ftp("ftp_server.py", {root, "user", "secret"});
-  for (bool passive : {true, false}) {
-    for (bool login : {false, true}) {
-      SCOPED_TRACE(std::string(passive ? "passive" : "active") + (login ? " login" : " anonymous"));
-      nu.SetUpdateType(ftpUpdate);
-      nu.SetHost("127.0.0.1");
-      nu.SetPort(ftp.Port());
-      nu.SetFTPPassive(passive);
-      nu.SetFTPDirectory("sub");
-      nu.SetUserID(login ? "user" : "");
-      nu.SetPassword(login ? "secret" : "");
-      ASSERT_EQ(nu.StartConnection(), 0);
-      nu.Reports.clear();
-      ASSERT_EQ(nu.ConnectHost(), 0);
-      EXPECT_EQ(nu.Reports.at(0).Text, "Connect to host : 127.0.0.1");
-      // Only the name of the URL counts: the file comes from the FTP directory.
-      ASSERT_TRUE(nu.DownloadFile("ftp://elsewhere.invalid/other/file.bin", false, work));
-      EXPECT_EQ(ReadBytes(work + "file.bin"), payload.substr(0, 777));
-      nu.Reports.clear();
-      ExpectFailedAndIntact("ftp://h/missing.bin", "missing.bin");
-      ASSERT_TRUE(nu.Saw(917));
-      EXPECT_EQ(nu.Find(917)->Text, "File not found : ftp://h/missing.bin") << "the address, not only the name";
-      nu.Reports.clear();
-      nu.StopConnection();
-      EXPECT_EQ(nu.Ids(), (std::vector<int>{954, 949, 949}));
-      fs::remove(work + "file.bin");
+  // Many servers refuse SIZE, some a listing too: the file is fetched all the same.
+  for (const char* refused : {"", "SIZE", "SIZE,LIST"}) {
+    TTestServer ftp("ftp_server.py", {root, "user", "secret", refused});
+    for (bool passive : {true, false}) {
+      for (bool login : {false, true}) {
+        SCOPED_TRACE(std::string("refused ") + refused + (passive ? " passive" : " active") +
+                     (login ? " login" : " anonymous"));
+        nu.SetUpdateType(ftpUpdate);
+        nu.SetHost("127.0.0.1");
+        nu.SetPort(ftp.Port());
+        nu.SetFTPPassive(passive);
+        nu.SetFTPDirectory("sub");
+        nu.SetUserID(login ? "user" : "");
+        nu.SetPassword(login ? "secret" : "");
+        ASSERT_EQ(nu.StartConnection(), 0);
+        nu.Reports.clear();
+        ASSERT_EQ(nu.ConnectHost(), 0);
+        EXPECT_EQ(nu.Reports.at(0).Text, "Connect to host : 127.0.0.1");
+        // Only the name of the URL counts: the file comes from the FTP directory.
+        ASSERT_TRUE(nu.DownloadFile("ftp://elsewhere.invalid/other/file.bin", false, work));
+        EXPECT_EQ(ReadBytes(work + "file.bin"), payload.substr(0, 777));
+        nu.Reports.clear();
+        ExpectFailedAndIntact("ftp://h/missing.bin", "missing.bin");
+        ASSERT_TRUE(nu.Saw(917));
+        EXPECT_EQ(nu.Find(917)->Text, "File not found : ftp://h/missing.bin") << "the address, not only the name";
+        nu.Reports.clear();
+        nu.StopConnection();
+        EXPECT_EQ(nu.Ids(), (std::vector<int>{954, 949, 949}));
+        fs::remove(work + "file.bin");
+      }
     }
+    nu.SetUserID("user");
+    nu.SetPassword("wrong");
+    ASSERT_EQ(nu.StartConnection(), 0);
+    EXPECT_EQ(nu.ConnectHost(), -1);
+    ExpectFailedAndIntact("ftp://h/file.bin", "file.bin");
   }
-  nu.SetUserID("user");
-  nu.SetPassword("wrong");
-  ASSERT_EQ(nu.StartConnection(), 0);
-  EXPECT_EQ(nu.ConnectHost(), -1);
-  ExpectFailedAndIntact("ftp://h/file.bin", "file.bin");
 }
 
 TEST_F(Transfers, FileTransportCopiesThroughTheRunDirectory) {

@@ -155,6 +155,7 @@ TEST_F(NetSessionTest, FtpPassiveAndActiveDownloadsWithSizeAndDirectory) {
     ASSERT_TRUE(s.FtpConnect({"127.0.0.1", ftp.Port(), "user", "secret", passive}, error)) << error;
     EXPECT_EQ(s.FtpFileSize("top.txt"), 3);
     EXPECT_EQ(s.FtpFileSize("missing.txt"), -1);
+    EXPECT_EQ(s.FtpFileSize("pub"), -1) << "a directory is no file";
     ASSERT_TRUE(s.FtpChangeDir("pub"));
     EXPECT_EQ(s.FtpFileSize("big.bin"), 100000);
     std::string got;
@@ -162,6 +163,7 @@ TEST_F(NetSessionTest, FtpPassiveAndActiveDownloadsWithSizeAndDirectory) {
     EXPECT_TRUE(r.Complete) << r.Error;
     EXPECT_EQ(got, payload);
     ASSERT_TRUE(s.FtpChangeDir("/pub/sub dir"));
+    EXPECT_EQ(s.FtpFileSize("small #1.txt"), 5);
     got.clear();
     r = s.FtpGet("small #1.txt", Collect(got));
     EXPECT_TRUE(r.Complete) << r.Error;
@@ -180,6 +182,25 @@ TEST_F(NetSessionTest, FtpLoginRefusedAndAnonymousLogin) {
   std::string got;
   EXPECT_TRUE(s.FtpGet("top.txt", Collect(got)).Complete);
   EXPECT_EQ(got, "top");
+}
+
+TEST(NetUrls, FtpListingsGiveTheSizeOfTheNamedPlainFileOnly) {
+  struct Row {
+    const char* listing;
+    const char* name;
+    int64_t size;
+  } rows[] = {
+      {"-rw-r--r--   1 owner    group        1234 Dec 08 12:00 file.bin\r\n", "file.bin", 1234},
+      {"-rw-r--r--   1 owner    group           7 Dec 08  2025 a b.txt\n", "a b.txt", 7},
+      {"12-08-26  10:00AM                 4096 file.bin\r\n", "file.bin", 4096},
+      {"12-08-26  10:00AM       <DIR>          file.bin\r\n", "file.bin", -1},
+      {"drwxr-xr-x   2 owner    group        4096 Dec 08 12:00 file.bin\r\n", "file.bin", -1},
+      {"-rw-r--r--   1 owner    group        1234 Dec 08 12:00 other.bin\r\n", "file.bin", -1},
+      {"-rw-r--r--   1 owner    group        1234 Dec 08 12:00 xfile.bin\r\n", "file.bin", -1},
+      {"total 0\r\n", "file.bin", -1},
+      {"", "file.bin", -1},
+  };
+  for (const Row& r : rows) EXPECT_EQ(net::FtpListedSize(r.listing, r.name), r.size) << r.listing;
 }
 
 TEST(NetUrls, RedactionDropsUserInformationOnly) {
