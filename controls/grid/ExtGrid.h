@@ -1799,6 +1799,7 @@ class TExtStringGrid : public TBaseGrid {
     std::vector<int> Order;
     int Tracked = -1;       // the row whose data the current row follows (MoveRowOnSort), -1: none
     bool Sorting = false;
+    std::vector<TCellProperties*> Parked;  // cleared while sorting, freed when the sort ends
     bool OrderInBulk = false;  // ApplyRowOrder moves the row order list itself
     bool HeaderSorted = false;  // the last header click sorted SortSettings.Column
   } sort_;

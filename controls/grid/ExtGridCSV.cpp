@@ -321,8 +321,8 @@ void TExtStringGrid::LoadCSVFile(const std::string& FileName, bool Append) {
   std::string text;
   try {
     text = LoadRegularFileBytes(FileName, kMaxCsvBytes);
-  } catch (const Exception& e) {
-    throw EExtGridError("Cannot open file " + FileName + " (" + e.Message() + ")");
+  } catch (const Exception&) {
+    throw EExtGridError("Cannot open file " + FileName);
   }
   ImportCSVText(text, Append, FileName);
 }

@@ -415,8 +415,11 @@ void TExtStringGrid::LeftDoubleClick(TMessage& Message) {
   if (!*alive) return;
   if (mouseActions_->RangeSelectAndEdit && IsEditableCell(RealColIndex(c), r)) {
     SetEditingOption(true);
-    FocusCell(c, r, true);
-    ShowEditor();
+    // The editor opens as a press on the current cell with editing on opens it. Inside a merged
+    // area the cell clicked is the current one here, not the area's corner.
+    const TRect cr = CellRect(c, r);
+    MouseDown(mbLeft, 0, cr.Left + 4, cr.Top + 4);
+    if (!*alive) return;
   }
   if ((r < FixedRows() && mouseActions_->FixedRowsEdit == fceDblClick) ||
       (c < FixedCols() && mouseActions_->FixedColsEdit == fceDblClick))

@@ -278,7 +278,13 @@ void TExtStringGrid::ClearRect(int ACol1, int ARow1, int ACol2, int ARow2) {
     for (int c = c1; c <= c2; ++c) {
       if (TCellProperties* p = CellPropertiesOrNull(c, r); p && p->CellSpanX == -1 && p->CellSpanY == -1) {
         TControl* control = p->Control;
-        FreeCellProperties(c, r);
+        if (sort_.Sorting) {
+          // The sort may hold this object to write it back: it is freed when the sort ends.
+          TStringGrid::SetObjects(c, r, nullptr);
+          sort_.Parked.push_back(p);
+        } else {
+          FreeCellProperties(c, r);
+        }
         if (control) GetCellProperties(c, r)->Control = control;
       }
       if (!GridCells(c, r).empty()) SetGridCells(c, r, std::string());

@@ -519,6 +519,18 @@ void TExtStringGrid::RunSort(bool Indexed, bool Groups) {
   std::vector<std::pair<std::string, TObject*>> col0;
   if (keepCol0)
     for (int r = lo; r <= hi; ++r) col0.emplace_back(GridCells(0, r), GridObjects(0, r));
+  // What a handler cleared during the sort goes after the row headers are written back.
+  struct TFreeParked {
+    std::vector<TCellProperties*>& Parked;
+    const size_t From;
+    const std::vector<std::pair<std::string, TObject*>>& Kept;
+    ~TFreeParked() {
+      for (size_t i = From; i < Parked.size(); ++i)
+        if (std::none_of(Kept.begin(), Kept.end(), [&](const auto& k) { return k.second == Parked[i]; }))
+          delete Parked[i];
+      Parked.resize(From);
+    }
+  } freeParked{sort_.Parked, sort_.Parked.size(), col0};
   // Every order is computed before its rows move; a handler that raises stops there.
   struct TRestoreCol0 {
     TExtStringGrid* G;
@@ -526,8 +538,9 @@ void TExtStringGrid::RunSort(bool Indexed, bool Groups) {
     int Lo;
     ~TRestoreCol0() {
       for (size_t i = 0; i < Saved.size(); ++i) {
-        G->SetGridCells(0, Lo + static_cast<int>(i), Saved[i].first);
-        G->TStringGrid::SetObjects(0, Lo + static_cast<int>(i), Saved[i].second);
+        const int r = Lo + static_cast<int>(i);
+        G->SetGridCells(0, r, Saved[i].first);
+        G->TStringGrid::SetObjects(0, r, Saved[i].second);
       }
     }
   } restoreCol0{this, col0, lo};

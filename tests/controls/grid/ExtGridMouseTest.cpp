@@ -234,6 +234,35 @@ TEST_F(GridInputTest, DraggingARangeSelectsWithEditingOff) {
   EXPECT_FALSE(EditorShown());
 }
 
+// With RangeSelectAndEdit, a double click switches editing on and presses the cell once more near
+// its corner: a handler hears that press; the editor opens on the cell clicked.
+TEST_F(GridInputTest, ADoubleClickWithRangeSelectAndEditPressesTheCellAgain) {
+  const struct {
+    const char* name;
+    bool merged;  // (2, 2)-(3, 3)
+  } cases[] = {{"a plain cell", false}, {"a cell of a merged area", true}};
+  grid->MouseActions()->RangeSelectAndEdit = true;
+  Load();
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->SetOptions((grid->Options() | goRangeSelect) & ~goEditing);
+    grid->FocusCell(1, 1, true);
+    if (k.merged) grid->MergeCells(2, 2, 2, 2);
+    std::vector<TPoint> downs;
+    grid->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int X, int Y) { downs.emplace_back(X, Y); };
+    const TRect cell = grid->CellRect(3, 3);
+    const TPoint p = Mid(3, 3);
+    DoubleClick(p.X, p.Y);
+    EXPECT_EQ(downs, (std::vector<TPoint>{p, p, TPoint(cell.Left + 4, cell.Top + 4)}));
+    EXPECT_TRUE(grid->Options() & goEditing);
+    EXPECT_TRUE(EditorShown());
+    EXPECT_EQ(Current(), TPoint(3, 3));
+    Key(Qt::Key_Escape);
+    grid->OnMouseDown = nullptr;
+    if (k.merged) grid->SplitCells(2, 2);
+  }
+}
+
 TEST_F(GridInputTest, ColumnSizingAppliesAtReleaseAndAsksTheHandlers) {
   grid->SetOptions(grid->Options() | goColSizing);
   Load();

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tests/controls/grid/GridInputFixture.h"
@@ -304,6 +305,47 @@ TEST_F(SortTest, WhatMovesWithTheRows) {
   grid->SortByColumn();
   EXPECT_EQ(grid->Row(), 1);
   EXPECT_EQ(reported, 1);
+}
+
+// A compare handler that clears cells: the row headers a NormalCellsOnly sort writes back keep
+// their texts and colours; a cleared data column stays cleared.
+TEST_F(SortTest, ACompareHandlerClearingCellsLosesNothingTheSortWritesBack) {
+  const struct {
+    int cleared;
+    std::vector<std::string> col0, col2;
+    bool col0Red, col2Red;
+  } cases[] = {
+      {0, {"r1", "r2", "r3"}, {"2", "3", "1"}, true, true},
+      {2, {"r1", "r2", "r3"}, {"", "", ""}, true, false},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.cleared);
+    Fill({{"c", "1"}, {"a", "2"}, {"b", "3"}});
+    for (int r = 1; r <= 3; ++r) {
+      grid->SetCells(0, r, "r" + std::to_string(r));
+      grid->SetColors(0, r, clRed);
+      grid->SetColors(2, r, clRed);
+    }
+    grid->SortSettings()->Column = 1;
+    grid->SortSettings()->NormalCellsOnly = true;
+    grid->OnGetFormat = [](TObject*, int, TSortStyle& S, std::string&, std::string&) { S = ssCustom; };
+    bool first = true;
+    grid->OnCustomCompare = [&](TObject*, const std::string& A, const std::string& B, int& R) {
+      if (std::exchange(first, false)) grid->ClearRect(k.cleared, 0, k.cleared, grid->RowCount() - 1);
+      R = A.compare(B);
+    };
+    grid->SortByColumn();
+    EXPECT_EQ(Column(0), k.col0);
+    EXPECT_EQ(Column(2), k.col2);
+    for (int r = 1; r <= 3; ++r) {
+      EXPECT_EQ(grid->Colors(0, r) == clRed, k.col0Red) << r;
+      EXPECT_EQ(grid->Colors(2, r) == clRed, k.col2Red) << r;
+    }
+    grid->OnCustomCompare = nullptr;
+    grid->OnGetFormat = nullptr;
+    grid->SortSettings()->NormalCellsOnly = false;
+    grid->ClearAll();
+  }
 }
 
 // Clicks on the headers: a column sorts, a second click turns it round, UndoSort brings the
