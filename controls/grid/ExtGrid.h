@@ -926,6 +926,9 @@ class TExtStringGrid : public TBaseGrid {
   // A pressed markup "BUTTON" comes up (button up, focus loss).
   void ReleaseMarkupButton();
   TRect MarkupTextRect(int RealCol, int ARow, TRect R, TAlignment HAlign);
+  // Places a multi-line block by VAlign and draws it; with Measure, the drawn width + 2 and height.
+  TSize DrawTextPlaced(TCanvas* ACanvas, const std::string& S, TRect& R, unsigned Flags, TVAlignment VAlign,
+                       bool Measure);
   void AnchorClick(int ACol, int ARow, const std::string& Anchor);
   std::vector<int> RadioTextWidths(TCanvas* ACanvas, const TCellGraphic* G);
   void CheckAllInColumn(int ACol, int ARow);

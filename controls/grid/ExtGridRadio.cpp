@@ -89,13 +89,16 @@ TSize RadioGroupExtent(const std::vector<int>& TextWidths, int TextHeight, bool 
   return TSize(rr - l, b - t);
 }
 
-TRect CheckGlyphRect(const TRect& Content, int Size, TAlignment TextAlign, TVAlignment TextVAlign, int TextWidth) {
+TRect CheckGlyphRect(const TRect& Content, int Size, TAlignment TextAlign, TCellVAlign VAlign, int TextWidth,
+                     bool Mirrored) {
   int x = Content.Left + 1;
   if (TextAlign == taRightJustify) x = std::max(Content.Left + 1, Content.Right - Size - 1 - TextWidth);
   if (TextAlign == taCenter) x = Content.Left + (Content.Width() - Size) / 2;
+  if (Mirrored) x = Content.Left + Content.Right - x - Size;
   int y = Content.Top + 1;
-  if (TextVAlign == vtaCenter) y = Content.Top + (Content.Height() - Size) / 2;
-  if (TextVAlign == vtaBottom) y = Content.Bottom - Size - 1;
+  if (VAlign == vaCenter) y = Content.Top + (Content.Height() - Size) / 2;
+  if (VAlign == vaBottom) y = Content.Bottom - Size - 1;
+  if (VAlign == vaUnderText) y = Content.Bottom - Size;
   return TRect(x, y, x + Size, y + Size);
 }
 
@@ -476,7 +479,11 @@ TRect TExtStringGrid::CheckLayout(TCanvas* cv, int RealCol, int ARow, const TRec
     std::string first = ExtUtil::CutFirstLine(s, false);
     if (!first.empty()) tw = cv->TextWidth(first) + kTextMarginX + 1;
   }
-  return CheckGlyphRect(Content, controlLook_->CheckSize(), HAlign, VAlign, tw);
+  // The box keeps its own placement unless the cell's text is aligned apart from the grid.
+  TCellGraphic* g = GetCellGraphic(RealCol, ARow);
+  TCellVAlign down = g ? g->CellVAlign : vaCenter;
+  if (VAlign != VAlignment()) down = VAlign == vtaTop ? vaTop : VAlign == vtaCenter ? vaCenter : vaBottom;
+  return CheckGlyphRect(Content, controlLook_->CheckSize(), HAlign, down, tw, UseRightToLeftAlignment());
 }
 
 std::vector<TRect> TExtStringGrid::RadioItemRectsAt(int ACol, int ARow) {
@@ -644,6 +651,16 @@ void TExtStringGrid::DrawCellGraphic(TCanvas* cv, int ACol, int ARow, const TRec
     TRect t = b;
     if (pressed) t = TRect(t.Left + 1, t.Top + 1, t.Right + 1, t.Bottom + 1);
     cv->Brush()->SetStyle(bsClear);
+    if (g->CellType == ctBitButton && g->Picture && !g->Picture->Empty()) {
+      // The bitmap stands left of the caption, which centres in the room beside it.
+      const int bw = g->Picture->Width(), bh = g->Picture->Height();
+      const TRect at(t.Left + 3, t.Top + (t.Height() - bh) / 2, t.Left + 3 + bw, t.Top + (t.Height() - bh) / 2 + bh);
+      if (auto* bmp = dynamic_cast<TBitmap*>(g->Picture.get()))
+        ExtUtil::DrawTransparentBitmap(cv, bmp, bmp->TransparentColor(), at);
+      else
+        cv->Draw(at.Left, at.Top, g->Picture.get());
+      t.Left = at.Right + 2;
+    }
     cv->Font()->SetColor(enabled ? clBtnText : clGrayText);
     cv->DrawText(g->CellText, t, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
   } else {
@@ -684,9 +701,12 @@ TRect TExtStringGrid::TakePressedControlRect() {
 }
 
 TRect TExtStringGrid::MarkupTextRect(int RealCol, int ARow, TRect R, TAlignment HAlign) {
+  const TRect cell = R;
   TextBesideGraphic(RealCol, ARow, HAlign, R);
   if (ARow == 0 && ShowsFilterButton(RealCol)) R.Right -= 18;
-  return TRect(R.Left + kTextMarginX - 1, R.Top + kTextMarginY, R.Right - kTextMarginX, R.Bottom);
+  TRect t(R.Left + kTextMarginX - 1, R.Top + kTextMarginY, R.Right - kTextMarginX, R.Bottom);
+  if (UseRightToLeftAlignment()) t = TRect(cell.Left + cell.Right - t.Right, t.Top, cell.Left + cell.Right - t.Left, t.Bottom);
+  return t;
 }
 
 bool TExtStringGrid::MarkupClick(int ACol, int ARow, int X, int Y) {

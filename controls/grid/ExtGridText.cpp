@@ -147,6 +147,11 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
   // Markup is placed where the press hit test looks for its anchors and controls.
   const TRect markupRect = MarkupTextRect(RealCol, ARow, R, HAlign);
   TextBesideGraphic(RealCol, ARow, HAlign, R);
+  if (UseRightToLeftAlignment() && HAlign == taLeftJustify && GetCellType(RealCol, ARow) == ctCheckBox) {
+    // The box is mirrored to the right: the text keeps clear of it there.
+    const int box = controlLook_->CheckSize() + 1;
+    R.Left -= box, R.Right -= box;
+  }
 
   TSortSettings* ss = sortSettings_.get();
   const bool sortHeader = ss->Show() && ARow == ss->Row() && RowCount() > 2 && FixedRows() >= 1 &&
@@ -158,7 +163,8 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
   int indicatorX = -1;
   if (kind == 1) {
     tr = markupRect;
-    if (sortHeader) tr.Right -= 10;
+    const bool rtl = UseRightToLeftAlignment();
+    if (sortHeader) (rtl ? tr.Left : tr.Right) += rtl ? 10 : -10;
     std::string anchorVal, stripVal, focusAnchor, title, cid, cvv, ct;
     int xs = 0, ys = 0, links = 0, mouseLink = 0;
     TRect hover, control;
@@ -169,9 +175,21 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
              -1, 0, 1, false, false, false, false, BlinkShown(), false, !EnhTextSize, pressed, 1.0, anchor, clNone, clNone, clGray, anchorVal, stripVal, focusAnchor, title, xs,
              ys, links, mouseLink, hover, control, cid, cvv, ct, pictureCache_.get(), PictureContainer, Handle());
     drawn = TSize(xs + 2, ys);
-    indicatorX = tr.Right + 2;
+    // Mirrored, the mark stands left of the text, inside the cell.
+    indicatorX = rtl ? tr.Left - 2 : tr.Right + 2;
+  } else if (kind == 5) {
+    s = Utf16ToUtf8(ExtUtil::DecodeWideText(s));
+    if (sortHeader) tr.Right -= 10;
+    if (!fixed && !(selected && !Focused() && SelectionColor() == clNone)) {
+      cv->Brush()->SetStyle(bsSolid);
+      cv->FillRect(tr);
+      cv->Brush()->SetStyle(bsClear);
+    }
+    const unsigned flags = DT_NOPREFIX | kHAlignFlags[HAlign] | kVAlignFlags[VAlign] |
+                           (WordWrap || Multilinecells ? DT_WORDBREAK : DT_SINGLELINE | DT_END_ELLIPSIS);
+    drawn = DrawTextPlaced(cv, s, tr, flags, VAlign, GetCellGraphic(RealCol, ARow) || sortHeader);
+    indicatorX = tr.Right + 3;
   } else {
-    if (kind == 5) s = Utf16ToUtf8(ExtUtil::DecodeWideText(s));
     // No rich edit control here: rich text shows as its plain text.
     if (kind == 2) s = ExtUtil::RtfPlainText(s);
     TFontStyles savedStyle = cv->Font()->Style();
@@ -180,8 +198,10 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
       cv->Font()->SetStyle(savedStyle | fsUnderline);
       cv->Font()->SetColor(anchor);
     }
-    if (sortHeader && HAlign == taCenter) tr.Left += 10;
-    if (sortHeader) (HAlign == taLeftJustify ? tr.Right : tr.Left) += (HAlign == taLeftJustify ? -14 : 14);
+    const bool sortColumn = ss->Show() && RealCol == ss->Column;
+    if (sortColumn && ARow == ss->Row() && HAlign == taCenter) tr.Left += 10;
+    // Room for the mark in the sort column's header, whether or not the mark shows.
+    if (sortColumn && ARow == 0) (HAlign == taLeftJustify ? tr.Right : tr.Left) += (HAlign == taLeftJustify ? -14 : 14);
     if (filterButton) tr.Right -= 16;
     unsigned flags = DT_EDITCONTROL;
     if (ExtUtil::LineCount(s, Multilinecells) == 1 && !WordWrap) {
@@ -197,25 +217,15 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
     const unsigned wrapFlags = WordWrap ? (DT_WORDBREAK | DT_EDITCONTROL) : (Multilinecells ? 0u : DT_SINGLELINE);
     flags |= DT_EXPANDTABS | DT_NOPREFIX | wrapFlags | kHAlignFlags[HAlign] | kVAlignFlags[VAlign];
     if (UseRightToLeftAlignment()) flags |= DT_RTLREADING;
-    if (!(flags & DT_SINGLELINE) && VAlign != vtaTop) {
-      // The system draws only single lines centred or at the bottom: place the block itself.
-      TRect m = tr;
-      cv->DrawText(s, m, flags | DT_CALCRECT);
-      int free = tr.Bottom - tr.Top - m.Height();
-      if (free > 0) tr.Top += VAlign == vtaCenter ? free / 2 : free;
-    }
     // The drawn width is needed only beside a graphic and for the sort indicator.
     TCellGraphic* g = GetCellGraphic(RealCol, ARow);
-    if (g || sortHeader) {
-      TRect calc = tr;
-      cv->DrawText(s, calc, flags | DT_CALCRECT);
-      drawn = TSize(calc.Width() + 2, calc.Height());
-    }
-    cv->DrawText(s, tr, flags);
+    drawn = DrawTextPlaced(cv, s, tr, flags, VAlign, g || sortHeader);
     if (g && g->CellErrLen > 0)
       ExtUtil::DrawErrorUnderline(cv, s, g->CellErrLen, g->CellErrFrom, 0, tr);
     cv->Font()->SetStyle(savedStyle);
     int w = std::clamp(drawn.cx - 2, 0, std::max(0, tr.Width() - 16));
+    // A graphic at the cell's left is not in the text rectangle; one placed before the text is.
+    if (g && g->CellHAlign == haLeft && HAlign == taLeftJustify) w += GraphicSizeUnaligned(g, RealCol, ARow).cx;
     indicatorX = HAlign == taLeftJustify ? tr.Left + w + 10 : HAlign == taRightJustify ? tr.Right - w - 10 : tr.Left + 8;
   }
   cv->Brush()->SetStyle(bs);
@@ -223,6 +233,25 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
     int y = VAlign == vtaTop ? tr.Top + 8 : VAlign == vtaCenter ? tr.Top + (tr.Bottom - tr.Top) / 2 : tr.Bottom - 8;
     DrawSortIndicator(cv, RealCol, y, indicatorX);
   }
+  return drawn;
+}
+
+TSize TExtStringGrid::DrawTextPlaced(TCanvas* cv, const std::string& S, TRect& R, unsigned Flags, TVAlignment VAlign,
+                                     bool Measure) {
+  if (!(Flags & DT_SINGLELINE) && VAlign != vtaTop) {
+    // The system draws only single lines centred or at the bottom: place the block itself.
+    TRect m = R;
+    cv->DrawText(S, m, Flags | DT_CALCRECT);
+    int free = R.Bottom - R.Top - m.Height();
+    if (free > 0) R.Top += VAlign == vtaCenter ? free / 2 : free;
+  }
+  TSize drawn(0, 0);
+  if (Measure) {
+    TRect calc = R;
+    cv->DrawText(S, calc, Flags | DT_CALCRECT);
+    drawn = TSize(calc.Width() + 2, calc.Height());
+  }
+  cv->DrawText(S, R, Flags);
   return drawn;
 }
 
@@ -333,7 +362,12 @@ TSize TExtStringGrid::GetCellTextSize(int ACol, int ARow, bool WrapToCell) {
              pictureCache_.get(), PictureContainer, Handle());
     return TSize(xs + 2 + 2 * kMarginX, ys + 2 + 2 * kMarginY);
   }
-  if (kind == 5) s = Utf16ToUtf8(ExtUtil::DecodeWideText(s));
+  if (kind == 5) {
+    s = Utf16ToUtf8(ExtUtil::DecodeWideText(s));
+    TRect r(kMarginX, kMarginY, w - kMarginX, h - kMarginY);
+    cv->DrawText(s, r, DT_CALCRECT | DT_NOPREFIX | (ww || Multilinecells ? DT_WORDBREAK : DT_SINGLELINE));
+    return TSize(r.Width() + 2 * kMarginX, r.Height() + 2 * kMarginY);
+  }
   if (kind == 2) s = ExtUtil::RtfPlainText(s);
   // Turned text: the box it turns into, and 12 pixels in each direction.
   if (TCellGraphic* g = GetCellGraphic(ACol, ARow); g && g->CellType == ctRotated) {
@@ -354,7 +388,7 @@ TSize TExtStringGrid::GetCellTextSize(int ACol, int ARow, bool WrapToCell) {
       if (urlShow_ && !URLFull && ExtUtil::IsURL(line)) ExtUtil::StripURLPrefix(line);
       widest = std::max(widest, cv->TextWidth(line));
       ++lines;
-    } while (!rest.empty() && Multilinecells);
+    } while (!rest.empty());
     const int beside = graphic == ctCheckBox ? box + 1 : 0;
     return TSize(widest + 2 * kMarginX + beside, std::max(lines * lineH, beside ? box + 2 : 0) + 2 * kMarginY);
   }

@@ -620,9 +620,11 @@ constexpr int RadioTextGap = 2;
 int RadioItemAt(const std::vector<TRect>& Items, TPoint P);
 // Width and height the items take together.
 TSize RadioGroupExtent(const std::vector<int>& TextWidths, int TextHeight, bool SideBySide, int ButtonSize);
-// A check box glyph in a cell's content rectangle, placed by the text's alignment; a
-// right-aligned box stands left of the text (TextWidth, 0 when no text is drawn).
-TRect CheckGlyphRect(const TRect& Content, int Size, TAlignment TextAlign, TVAlignment TextVAlign, int TextWidth);
+// A check box glyph in a cell's content rectangle, placed across by the text's alignment and
+// down by VAlign; a right-aligned box stands left of the text (TextWidth, 0 when no text is
+// drawn). Mirrored, the box takes the opposite side for right-to-left reading.
+TRect CheckGlyphRect(const TRect& Content, int Size, TAlignment TextAlign, TCellVAlign VAlign, int TextWidth,
+                     bool Mirrored = false);
 // The four kinds of check box.
 bool IsCheckKind(TCellType t);
 // The bounding box of Text followed by "w" in the canvas's font, turned by Angle degrees

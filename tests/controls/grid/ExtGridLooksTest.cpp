@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controls/grid/ExtGridEditors.h"
+#include "controls/grid/ExtUtil.h"
 #include "controls/markup/PictureContainer.h"
 #include "platform/gui/ImgList.h"
 #include "platform/gui/FormImage.h"
@@ -156,6 +157,75 @@ TEST_F(GridLooksTest, AShiftClickSortMarksBothKeys) {
   EXPECT_EQ(MarkOf(grid, 2).Mark, mkTipUp);
   grid->HeaderClickSort(2, ssShift);  // the second key turns round
   EXPECT_EQ(MarkOf(grid, 2).Mark, mkTipDown);
+}
+
+// Where the sort mark stands beside the header text, and the room the text leaves it. Offsets are
+// the mark's centre from the drawn text's right (or left) edge, or the cell's right; "centre" is how far the sort
+// column's centred text stands right of the same text in another column.
+TEST_F(GridLooksTest, TheSortMarkStandsBesideItsHeaderText) {
+  enum TGraphic { grNone, grLeft, grBefore };
+  enum TFrom { fromRight, fromLeft, fromCell, centre };
+  const std::string wide = ExtUtil::EncodeWideText(u"Name");
+  const struct {
+    const char* name;
+    std::string text;
+    TAlignment align;
+    TGraphic graphic;
+    bool rtl;
+    int rows;
+    TFrom from;
+    int offset;
+  } cases[] = {
+      {"left-aligned", "Name", taLeftJustify, grNone, false, 6, fromRight, 10},
+      {"beside a graphic at the left", "Name", taLeftJustify, grLeft, false, 6, fromRight, 30},
+      {"beside a graphic before the text", "Name", taLeftJustify, grBefore, false, 6, fromRight, 10},
+      {"right-aligned", "Name", taRightJustify, grNone, false, 6, fromLeft, -10},
+      {"wide, right-aligned", wide, taRightJustify, grNone, false, 6, fromRight, 3},
+      {"markup", "<B>Name</B>", taLeftJustify, grNone, false, 6, fromCell, -11},
+      // The renderer starts its text 1 pixel into the rectangle.
+      {"markup, right to left", "<B>Name</B>", taLeftJustify, grNone, true, 6, fromLeft, -3},
+      {"centred, mark shown", "Name", taCenter, grNone, false, 6, centre, 12},
+      {"centred, too few rows for the mark", "Name", taCenter, grNone, false, 2, centre, 12},
+  };
+  TBitmap bmp(20, 10);
+  TSortSettings* ss = grid->SortSettings();
+  ss->SetShow(true);
+  ss->Column = 2;
+  grid->EnableHTML = true;
+  grid->SetColWidths(2, 150);
+  grid->SetColWidths(3, 150);
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->SetRowCount(k.rows);
+    grid->SetBiDiMode(k.rtl ? bdRightToLeft : bdLeftToRight);
+    grid->OnGetAlignment = [&](TObject*, int, int, TAlignment& h, TVAlignment&) { h = k.align; };
+    grid->RemoveCellGraphic(2, 0);
+    if (k.graphic != grNone) grid->AddBitmap(2, 0, &bmp, false, k.graphic == grLeft ? haLeft : haBeforeText, vaCenter);
+    grid->SetCells(2, 0, k.text);
+    grid->SetCells(3, 0, k.text);
+    auto drawn = [&](int c, int& markX) {
+      TRect text;
+      markX = -1;
+      for (const TCanvasOp& o : grid->DrawnOps(c, 0)) {
+        if (o.Kind == okText && o.Text == "Name") text = o.R;
+        if (o.Kind == okLine && o.Pen.Color == clWhite && markX < 0) markX = (o.R.Left + o.R.Right) / 2;
+      }
+      return text;
+    };
+    int x = -1, other = -1;
+    const TRect t = drawn(2, x), t3 = drawn(3, other);
+    ASSERT_GT(t.Width(), 0);
+    if (k.from == centre) {
+      const TRect c2 = grid->CellRect(2, 0), c3 = grid->CellRect(3, 0);
+      EXPECT_EQ((t.Left - c2.Left) - (t3.Left - c3.Left), k.offset);
+      continue;
+    }
+    ASSERT_GE(x, 0) << "the mark is drawn";
+    const TRect cell = grid->CellRect(2, 0);
+    EXPECT_EQ(x - (k.from == fromRight ? t.Right : k.from == fromLeft ? t.Left : cell.Right), k.offset);
+    EXPECT_TRUE(x - 4 >= cell.Left && x + 4 < cell.Right) << "the mark stands inside its cell";
+  }
+  grid->SetBiDiMode(bdLeftToRight);
 }
 
 // ---------------------------------------------------------------- the window frame

@@ -1189,10 +1189,20 @@ TEST_F(GridPaintTest, AFilterButtonShowsWhereADescendantAsksForIt) {
   const struct {
     TProbeGrid* g;
     int col, row;
-    bool button;
-  } cases[] = {{filtered, 2, 0, true}, {filtered, 1, 0, false}, {filtered, 2, 1, false}, {grid, 2, 0, false}};
+    bool button, picture;
+  } cases[] = {{filtered, 2, 0, true, false}, {filtered, 1, 0, false, false}, {filtered, 2, 1, false, false},
+               {grid, 2, 0, false, false},    {filtered, 2, 0, true, true}};
+  TBitmap pattern(8, 8);
+  pattern.Canvas()->Brush()->SetColor(clYellow);
+  pattern.Canvas()->FillRect(TRect(0, 0, 8, 8));
   for (const auto& k : cases) {
-    SCOPED_TRACE(testing::Message() << (k.g == grid ? "grid" : "descendant") << " " << k.col << "," << k.row);
+    SCOPED_TRACE(testing::Message() << (k.g == grid ? "grid" : "descendant") << " " << k.col << "," << k.row
+                                    << (k.picture ? " on a picture" : ""));
+    if (k.picture) {
+      k.g->BackGround()->SetBitmap(&pattern);
+      k.g->BackGround()->SetDisplay(bdTile);
+      k.g->BackGround()->SetCells(bcFixed);
+    }
     k.g->SetCells(k.col, k.row, "Head");
     const TRect cell = k.g->CellRect(k.col, k.row);
     TRecordingCanvas rec(600, 600);
@@ -1201,13 +1211,72 @@ TEST_F(GridPaintTest, AFilterButtonShowsWhereADescendantAsksForIt) {
     k.g->DrawOneCell(k.col, k.row, 0);
     k.g->Canvas()->SetBackend(saved);
     int funnels = 0;
-    for (const TCanvasOp& op : rec.OpsOf(okPolygon))
+    size_t lastFunnel = 0, lastPicture = 0;
+    for (size_t i = 0; i < rec.Ops().size(); ++i) {
+      const TCanvasOp& op = rec.Ops()[i];
+      if (op.Kind == okImage) lastPicture = i;
+      if (op.Kind != okPolygon) continue;
       for (const TPoint& p : op.Points) funnels += p.X >= cell.Right - 17 && p.X < cell.Right;
+      if (funnels > 0) lastFunnel = i;
+    }
     EXPECT_EQ(funnels > 0, k.button);
+    if (k.picture) {
+      ASSERT_GT(lastPicture, 0u) << "the picture is drawn in the cell";
+      EXPECT_GT(lastFunnel, lastPicture) << "the funnel lies on the picture";
+    }
     std::vector<TCanvasOp> texts = rec.OpsOf(okText);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].R.Right <= cell.Right - 16, k.button) << "right-aligned text ends left of the button";
   }
+}
+
+// Plain text measures every line it holds; wide text keeps to one line, ended with an ellipsis
+// when it does not fit, unless the cell wraps or the grid breaks lines.
+TEST_F(GridPaintTest, PlainAndWideTextDrawAndMeasureByTheirOwnRules) {
+  const std::string lines = "ab\r\ncdefgh", longText = "a header far too long for its cell";
+  const std::string wideLines = ExtUtil::EncodeWideText(u"ab\r\ncdefgh"),
+                    wideLong = ExtUtil::EncodeWideText(u"a header far too long for its cell");
+  const struct {
+    const char* name;
+    std::string text;
+    bool wrap, multi;
+    int lines;
+    bool ellipsis;
+  } cases[] = {
+      {"plain, too long", longText, false, false, 1, false},
+      {"wide, too long", wideLong, false, false, 1, true},
+      {"plain, two lines", lines, false, false, 2, false},
+      {"plain, two lines, multi-line grid", lines, false, true, 2, false},
+      {"wide, two lines", wideLines, false, false, 1, false},
+      {"wide, two lines, multi-line grid", wideLines, false, true, 2, false},
+      {"wide, two lines, word wrap", wideLines, true, false, 2, false},
+  };
+  auto setUp = [&](const auto& k) {
+    grid->OnGetWordWrap = [&k](TObject*, int, int, bool& w) { w = k.wrap; };
+    grid->Multilinecells = k.multi;
+    grid->SetCells(2, 2, k.text);
+  };
+  // All drawn before anything is measured: measuring gives the canvas a backend of its own.
+  for (const auto& k : cases) {
+    if (k.text != longText && k.text != wideLong) continue;
+    SCOPED_TRACE(k.name);
+    setUp(k);
+    const std::vector<std::string> drawn = DrawnTexts(grid, 2, 2);
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn[0] != longText, k.ellipsis) << drawn[0];
+  }
+  TCanvas* cv = grid->Canvas();
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    setUp(k);
+    const TSize sz = grid->GetCellTextSize(2, 2, false);
+    cv->Font()->Assign(grid->Font());
+    EXPECT_EQ(sz.cy, k.lines * cv->TextHeight("hg") + 4);
+    if (k.text == lines) {
+      EXPECT_EQ(sz.cx, cv->TextWidth("cdefgh") + 4) << "as wide as the widest line";
+    }
+  }
+  grid->Multilinecells = false;
 }
 
 // Rich text draws as its plain text (no rich edit control here), and measures so.

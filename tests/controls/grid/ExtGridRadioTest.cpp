@@ -520,6 +520,86 @@ TEST_F(RadioTest, AButtonClicksWhenPressedAndReleasedOnIt) {
   EXPECT_EQ(Current(), TPoint(2, 3));
 }
 
+// A bit button shows its bitmap left of its caption, both inside the button; a plain button has none.
+TEST_F(RadioTest, ABitButtonDrawsItsBitmapLeftOfTheCaption) {
+  grid->SetColWidths(2, 120);
+  grid->SetRowHeights(3, 30);
+  TBitmap bmp(10, 10);
+  bmp.Canvas()->Brush()->SetColor(clGreen);
+  bmp.Canvas()->FillRect(TRect(0, 0, 10, 10));
+  for (TCellType type : {ctButton, ctBitButton}) {
+    SCOPED_TRACE(type == ctButton ? "button" : "bit button");
+    grid->AddButton(2, 3, 80, 20, "Go", haLeft, vaCenter);
+    TCellGraphic* g = grid->GetCellGraphic(2, 3);
+    g->CellType = type;
+    g->Picture = std::shared_ptr<TGraphic>(bmp.Clone().release());
+    const TRect b = grid->ButtonRectAt(2, 3);
+    TRecordingCanvas& r = Record(2, 3);
+    Unrecord();
+    std::vector<TCanvasOp> images, texts;
+    for (const TCanvasOp& op : r.OpsOf(okImage))  // not the themed button face
+      if (op.R.Width() == 10 && op.R.Height() == 10) images.push_back(op);
+    for (const TCanvasOp& op : r.OpsOf(okText))
+      if (op.Text == "Go") texts.push_back(op);
+    ASSERT_EQ(texts.size(), 1u);
+    if (type == ctButton) {
+      EXPECT_TRUE(images.empty());
+      continue;
+    }
+    ASSERT_EQ(images.size(), 1u);
+    const TRect img = images[0].R;
+    EXPECT_GE(img.Left, b.Left);
+    EXPECT_LE(img.Bottom, b.Bottom);
+    EXPECT_GE(img.Top, b.Top);
+    EXPECT_LE(img.Right, texts[0].R.Left) << "the caption stands right of the bitmap";
+    EXPECT_LE(texts[0].R.Right, b.Right);
+  }
+}
+
+// A check box stands down the cell by its own placement unless its text is aligned apart from the
+// grid, and at the right for right-to-left reading, where its text keeps clear of it.
+TEST_F(RadioTest, ACheckBoxStandsByItsPlacementAndReadingOrder) {
+  enum TAt { atTop, atMiddle, atBottom };
+  const struct {
+    const char* name;
+    TVAlignment gridV, textV;
+    TCellVAlign box;
+    bool rtl;
+    TAt at;
+  } cases[] = {
+      {"top box in a centred grid", vtaCenter, vtaCenter, vaTop, false, atTop},
+      {"bottom box in a centred grid", vtaCenter, vtaCenter, vaBottom, false, atBottom},
+      {"centred box in a top grid", vtaTop, vtaTop, vaCenter, false, atMiddle},
+      {"text centred apart from the grid", vtaTop, vtaCenter, vaTop, false, atMiddle},
+      {"text at the bottom apart from the grid", vtaCenter, vtaBottom, vaTop, false, atBottom},
+      {"right to left", vtaTop, vtaTop, vaTop, true, atTop},
+  };
+  grid->SetColWidths(2, 150);
+  grid->SetRowHeights(2, 60);
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->SetBiDiMode(k.rtl ? bdRightToLeft : bdLeftToRight);
+    grid->SetVAlignment(k.gridV);
+    grid->OnGetAlignment = [&](TObject*, int, int, TAlignment& h, TVAlignment& v) { h = taLeftJustify, v = k.textV; };
+    grid->SetCells(2, 2, "Text");
+    grid->AddCheckBox(2, 2, true, false);
+    grid->GetCellGraphic(2, 2)->CellVAlign = k.box;
+    const TRect cell = grid->CellRect(2, 2), box = grid->CheckGlyphRectAt(2, 2);
+    const int line = grid->GridLineWidth();
+    const TRect c(cell.Left + line, cell.Top + line, cell.Right - line, cell.Bottom - line);
+    const int size = grid->ControlLook()->CheckSize();
+    const int top = k.at == atTop ? c.Top + 1 : k.at == atMiddle ? c.Top + (c.Height() - size) / 2 : c.Bottom - size - 1;
+    EXPECT_EQ(box.Top, top);
+    EXPECT_EQ(box.Left, k.rtl ? c.Right - 1 - size : c.Left + 1);
+    std::vector<TCanvasOp> texts = Record(2, 2).OpsOf(okText);
+    Unrecord();
+    ASSERT_EQ(texts.size(), 1u);
+    const TRect t = texts[0].R;
+    EXPECT_TRUE(t.Right <= box.Left || t.Left >= box.Right) << "the text keeps clear of the box";
+  }
+  grid->SetBiDiMode(bdLeftToRight);
+}
+
 // ---------------------------------------------------------------- markup controls
 TEST_F(RadioTest, MarkupControlsAnswerPressesOnThemAndThePressesBesideSelectTheCell) {
   grid->SetColWidths(1, 300);
