@@ -69,6 +69,8 @@ void TExtStringGrid::ColWidthsChanged() {
     sizing_.InCols = true;
   }
   TBaseGrid::ColWidthsChanged();
+  // The footer cells lie under the columns: they move with every width.
+  if (floatingFooter_->Visible()) RepaintFooterPanel();
   if (sizing_.Cols && sizing_.Index >= 0 && press_.SizingIndex == sizing_.Index && mouseActions_->AllColumnSize)
     ScaleOtherLines(true, sizing_.Index);
 }

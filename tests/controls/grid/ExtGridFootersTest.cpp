@@ -445,6 +445,12 @@ TEST_F(FootersTest, FooterColumnsFollowThePaintedLayout) {
   EXPECT_EQ(painted[0], 0);
   EXPECT_EQ(painted[1], 4);
   EXPECT_EQ(painted[2], 5);
+  // A width change moves the footer cells with their columns at once.
+  Flush();
+  painted.clear();
+  grid->SetColWidths(5, 90);
+  Flush();
+  EXPECT_FALSE(painted.empty()) << "the footer panel was not painted again";
   grid->OnFooterPaint = nullptr;
   // A cell's own colour shows in its footer cell; others take the footer's colour.
   grid->SetColors(5, grid->RowCount() - 1, clRed);

@@ -1,7 +1,8 @@
 // A form with a 4097-row grid for driving its view by hand under a display server: sizing,
 // thumb dragging with the scroll hint, drag scrolling, cell hints with markup, balloon tips,
 // typing to jump, the search footer and the floating footer (argument: last, column or
-// template; the search footer is hidden with "nosearch"; "tiles" tiles a picture in the cells).
+// template; the search footer is hidden with "nosearch"; "tiles" tiles a picture in the cells;
+// "stretch" stretches the last of five columns; "nomatch" filters every row away, F9 switches it).
 #include <QApplication>
 
 #include <cstdio>
@@ -89,6 +90,30 @@ int main(int argc, char** argv) {
       grid->BackGround()->SetCells(bcNormal);
     }
   grid->Loaded();
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "stretch") {  // five columns, the last stretched to the width
+      grid->SetColCount(5);
+      grid->SetScrollBars(ssBoth);
+      grid->ColumnSize()->SetStretch(true);
+      grid->StretchColumn(-1);
+      grid->OnKeyDown = [grid](TObject*, WORD& k, TShiftState) {  // F8 prints the client and the columns' span
+        if (k != VK_F8) return;
+        int span = 0;
+        for (int c = 0; c < grid->ColCount(); ++c) span += grid->ColWidths(c) + grid->GridLineWidth();
+        std::fprintf(stderr, "client %d x %d, columns %d\n", grid->ClientWidth(), grid->ClientHeight(), span);
+      };
+    } else if (a == "nomatch") {  // a filter no row passes; F9 switches it
+      grid->SetOptions(grid->Options() | goEditing);
+      TFilterData* d = grid->Filter()->Add();
+      d->Column = 1;
+      d->Condition = "no such item";
+      grid->SetFilterActive(true);
+      grid->OnKeyDown = [grid](TObject*, WORD& k, TShiftState) {
+        if (k == VK_F9) grid->SetFilterActive(!grid->FilterActive());
+      };
+    }
+  }
   form->Show();
   return app.exec();
 }
