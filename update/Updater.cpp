@@ -79,7 +79,7 @@ void TUpdater::ProcessFile(const std::string& rawName, const std::string& target
   const std::string name = Slashed(rawName);
   const std::string upper = UpperCase(name);
   const size_t newAt = upper.find("_NEW");
-  if (newAt != std::string::npos && newAt + 4 == upper.size() && newAt > 0) {
+  if (newAt != std::string::npos && newAt + 4 == upper.size()) {
     ReplaceNew(name, name.substr(0, newAt), Slashed(targetDir));
     return;
   }
@@ -120,6 +120,11 @@ void TUpdater::ReplaceNew(const std::string& name, const std::string& base, cons
   if (!NUpdate::IsRegularFile(name)) {
     Fail("upd io error " + std::to_string(ENOENT) + " in rename file:" + name,
          target + ": not replaced, its new copy " + name + " is missing.");
+    return;
+  }
+  if (base.empty()) {  // nothing to put it in place of, as a rename to no name fails
+    Fail("upd io error " + std::to_string(ENOENT) + " in rename file:" + name,
+         name + ": not put in place, it names no file to replace; it is kept.");
     return;
   }
   // The name as it was given: on a file system that tells case apart, "x_NEW"

@@ -155,17 +155,27 @@ TEST_F(FilesStep, TargetsEmptyCreatedAndChangedBeforeTheDownload) {
   WriteBytes(srv + "a.txt", "A");
   WriteBytes(srv + "b.txt", "B");
   WriteBytes(srv + "c.txt", "C");
-  Load(Files({Url("a.txt"), Url("b.txt") + "targetdir={APP}\\new\\deeper\ndescr=Bee", Url("c.txt")}));
+  WriteBytes(srv + "new.txt", "N");
+  WriteBytes(srv + "new.cab", MakeStoredCabinet({{"inside.txt", "I"}}));
+  nu.SetExtractCAB(true);
+  Load(Files({Url("a.txt"), Url("b.txt") + "targetdir={APP}\\new\\deeper\ndescr=Bee", Url("c.txt"),
+              Url("old.cab") + "targetdir={APP}\\t", Url("old.txt") + "targetdir={APP}\\c"}));
   std::vector<std::string> seen;
   nu.OnBeforeFileDownload = [&](TObject*, int index, const std::string& descr, std::string& url) {
     seen.push_back(std::to_string(index) + ":" + descr + ":" + std::to_string(nu.FileList()->CurrentIndex));
     if (index == 3) url = srv + "a.txt";
+    if (index == 4) url = srv + "new.txt";  // a cabinet's entry now names a plain file
+    if (index == 5) url = srv + "new.cab";
   };
   EXPECT_EQ(nu.DownloadFiles(), 0);
-  EXPECT_EQ(seen, (std::vector<std::string>{"1::0", "2:Bee:1", "3::2"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"1::0", "2:Bee:1", "3::2", "4::3", "5::4"}));
   EXPECT_EQ(ReadBytes(app + "/a.txt"), "A") << "an empty target directory is the program's, not the current one";
   EXPECT_EQ(ReadBytes(app + "/new/deeper/b.txt"), "B");
   EXPECT_FALSE(fs::exists(app + "/c.txt"));
+  // What a file is follows the name the handler left, not the control file's.
+  EXPECT_EQ(Tree(app + "/t"), std::vector<std::string>{"new.txt"});
+  EXPECT_EQ(Tree(app + "/c"), std::vector<std::string>{"inside.txt"});
+  EXPECT_FALSE(nu.Saw(947));
   EXPECT_EQ(Tree(cwd), std::vector<std::string>{});
 }
 

@@ -105,13 +105,14 @@ TEST_F(UpdaterTest, NewFilesReplaceTheirTargetKeepingItsModeThenTheProgramRestar
 
 TEST_F(UpdaterTest, NullStartsNothingAndTheLogSaysWhatHappened) {
   WriteBytes("tool_new", "n");
-  EXPECT_EQ(Run({"1", "L", "null", "tool_new", "missing_NEW"}), 0);
+  WriteBytes("_NEW", "kept");
+  EXPECT_EQ(Run({"1", "L", "null", "tool_new", "missing_NEW", "_NEW"}), 0);
   EXPECT_TRUE(launcher.started.empty());
   EXPECT_EQ(ReadBytes("tool"), "n");
+  EXPECT_EQ(ReadBytes("_NEW"), "kept") << "a copy with no name to replace stays";
   const std::string log = ReadBytes("NUPDATE.LOG");
-  EXPECT_NE(log.find(" : upd io error 2 in rename file:missing_NEW\n"),
-            std::string::npos)
-      << log;
+  for (const char* line : {" : upd io error 2 in rename file:missing_NEW\n", " : upd io error 2 in rename file:_NEW\n"})
+    EXPECT_NE(log.find(line), std::string::npos) << log;
   EXPECT_EQ(log.find("upd restart"), std::string::npos);
   EXPECT_EQ(log.substr(2, 1), "/");  // dd/mm/yyyy hh:nn:ss : message
   EXPECT_EQ(log.substr(19, 3), " : ");
@@ -185,6 +186,34 @@ TEST_F(UpdaterTest, ListFilesAreFollowedNestedAndEachReadOnce) {
   const std::string log = ReadBytes("NUPDATE.LOG");
   EXPECT_NE(log.find("upd inf: a_NEW {app}/lib/"), std::string::npos) << log;
   EXPECT_NE(log.find(" : upd lzexpand  t/\n"), std::string::npos) << "an empty entry is processed too\n" << log;
+}
+
+// A list file written wrong can neither recurse the updater to death nor keep it
+// reading for hours while the program is closed.
+TEST_F(UpdaterTest, ListFilesEndSixteenDeepAndAfterTenThousandEntries) {
+  for (int k = 0; k < 20; ++k) {
+    const std::string n = std::to_string(k);
+    WriteBytes("l" + n + ".inf", "[FILES]\nCOUNT=2\nFILE1=z" + n + "_NEW\nFILE2=l" + std::to_string(k + 1) + ".inf\n");
+    WriteBytes("z" + n + "_NEW", "new");
+  }
+  WriteBytes("count.inf", "[FILES]\nCOUNT=10001\nFILE10000=x_NEW\nFILE10001=y_NEW\n");
+  WriteBytes("x_NEW", "new");
+  WriteBytes("y_NEW", "new");
+  const struct {
+    const char* list;
+    const char* lastReplaced;
+    const char* firstKept;
+  } rows[] = {
+      {"l0.inf", "z15", "z16"},
+      {"count.inf", "x", "y"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.list);
+    EXPECT_EQ(Run({"1", "X", "null", r.list}), 0);
+    EXPECT_EQ(ReadBytes(r.lastReplaced), "new");
+    EXPECT_FALSE(fs::exists(r.firstKept));
+    EXPECT_TRUE(fs::exists(std::string(r.firstKept) + "_NEW"));
+  }
 }
 
 TEST_F(UpdaterTest, CabinetsExtractAndGoButATraversalCabinetWritesNothing) {
