@@ -642,6 +642,7 @@ bool GuiTranslate(TPeerBase* Peer, QEvent* Event) {
     case QEvent::Leave: case QEvent::KeyPress: case QEvent::KeyRelease: case QEvent::FocusIn:
     case QEvent::FocusOut: case QEvent::ContextMenu: case QEvent::ToolTip: case QEvent::Close:
     case QEvent::WindowActivate: case QEvent::WindowDeactivate: case QEvent::Resize: case QEvent::Move:
+    case QEvent::WindowStateChange:
       break;
     default:
       return Peer->BaseEvent(Event);

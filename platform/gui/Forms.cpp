@@ -90,6 +90,12 @@ Qt::WindowFlags FrameFlags(TBorderStyle s, TBorderIcons icons, bool onTop) {
   if (onTop) f |= Qt::WindowStaysOnTopHint;
   return f;
 }
+
+// Whether the window system may leave the form minimised: not without biMinimize, never a dialog
+// or tool window (the window manager may offer minimise on every frame anyway).
+bool MayMinimise(TBorderStyle s, TBorderIcons icons) {
+  return (icons & biMinimize) && s != bsDialog && s != bsToolWindow && s != bsSizeToolWin;
+}
 }  // namespace
 
 // ---------------------------------------------------------------- busy counting and release
@@ -1148,6 +1154,23 @@ bool GuiFormEvent(TPeerBase* peer, TWinControl* c, QEvent* e) {
     case QEvent::WindowDeactivate:
       // A window losing activation ends any mouse mode (sizing, selecting) on it.
       if (TControl* cap = GetCaptureControl(); cap && GetParentForm(cap) == f) CancelCaptureMode();
+      return peer->BaseEvent(e);
+    case QEvent::WindowStateChange:
+      // Back at once, in the state it had: a modal dialog left minimised keeps the program
+      // blocked with nothing in sight. The program's own minimise stands.
+      if (!f->subWindow_ && peer->Widget() == f->peer_ && f->peer_->isMinimized() &&
+          !MayMinimise(f->borderStyle_, f->borderIcons_)) {
+        QWidget* w = f->peer_;
+        QTimer::singleShot(0, w, [w] {
+          // The peer may outlive its form for a moment: the form is asked for through it.
+          TPeerBase* pb = PeerOf(w);
+          auto* f = pb ? dynamic_cast<TCustomForm*>(pb->Control) : nullptr;
+          if (!f || f->peer_ != w || !f->visible_ || f->windowState_ == wsMinimized || !w->isMinimized()) return;
+          w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+          w->show();
+          GuiRun(static_cast<TControl*>(f), [f] { f->BringToFront(); });
+        });
+      }
       return peer->BaseEvent(e);
     case QEvent::WindowActivate:
       if (!f->frame_ && !StaleActivation(f->peer_))

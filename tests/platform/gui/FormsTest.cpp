@@ -338,4 +338,44 @@ TEST_F(Forms, BorderStyleAndIconsShapeTheWindowsFrame) {
   FreeAllForms();
 }
 
+// The window manager may minimise any window: only a frame the form lets minimise stays so; the
+// others come back in the state they had. The program's own minimise stands.
+TEST_F(Forms, WindowSystemMinimiseIsUndoneWhereTheFormOffersNone) {
+  const TBorderIcons all = biSystemMenu | biMinimize | biMaximize;
+  struct Case {
+    const char* name;
+    TBorderStyle style;
+    TBorderIcons icons;
+    TWindowState before;  // the form's own state when the window system minimises it
+    bool kept;
+  };
+  const Case cases[] = {
+      {"dialog without icons", bsDialog, 0, wsNormal, false},
+      {"dialog frame with every icon", bsDialog, all, wsNormal, false},
+      {"tool window", bsToolWindow, biSystemMenu | biMinimize, wsNormal, false},
+      {"sizeable tool window", bsSizeToolWin, all, wsNormal, false},
+      {"single border, close only", bsSingle, biSystemMenu, wsNormal, false},
+      {"maximised, no minimise", bsSizeable, biSystemMenu | biMaximize, wsMaximized, false},
+      {"single border with minimise", bsSingle, biSystemMenu | biMinimize, wsNormal, true},
+      {"main window", bsSizeable, all, wsNormal, true},
+      {"minimise without system menu", bsSingle, biMinimize, wsNormal, true},
+      {"minimised by the program", bsDialog, 0, wsMinimized, true},
+  };
+  for (const Case& c : cases) {
+    auto* f = new TForm(Application);
+    f->SetBorderStyle(c.style);
+    f->SetBorderIcons(c.icons);
+    f->SetBounds(10, 10, 200, 150);
+    f->Show();
+    f->SetWindowState(c.before);
+    QWidget* w = f->Peer();
+    w->setWindowState(w->windowState() | Qt::WindowMinimized);
+    Application->ProcessMessages();
+    EXPECT_EQ(w->isMinimized(), c.kept) << c.name;
+    EXPECT_TRUE(w->isVisible()) << c.name;
+    EXPECT_EQ(w->isMaximized(), c.before == wsMaximized) << c.name;
+    EXPECT_EQ(f->WindowState(), c.before) << c.name;
+    delete f;
+  }
+}
 }  // namespace
