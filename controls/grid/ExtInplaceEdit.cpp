@@ -78,6 +78,8 @@ void TExtInplaceEdit::BoundsChanged() {
   if (r.Width() <= 1 || r.Height() <= 1) return;
   int left = r.Left + (grid_->UseRightToLeftAlignment() ? 1 : 0);
   SetBounds(left, r.Top, r.Width() - 1, r.Height() - 1);
+  // The text starts where the cell draws it, also in a tall row.
+  SetFormatRect(TRect(2, 2, Width() - 2, Height()));
 }
 
 void TExtInplaceEdit::Change() {

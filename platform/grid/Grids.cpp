@@ -101,6 +101,15 @@ void TInplaceEdit::HideEdit() {
 
 void TInplaceEdit::BoundsChanged() { TCustomMaskEdit::BoundsChanged(); }
 
+void TInplaceEdit::SetFormatRect(const TRect& R) {
+  // Qt's line edit keeps these insets of its own inside the margins.
+  constexpr int kInsetX = 2, kInsetY = 1;
+  SetTextMargins(std::max(0, R.Left - kInsetX), std::max(0, R.Top - kInsetY), std::max(0, Width() - R.Right - kInsetX),
+                 std::max(0, Height() - R.Bottom));
+  textAtTop_ = true;
+  PushAlignment();
+}
+
 int TInplaceEdit::CaretLine() const {
   if (!(style_ & ES_MULTILINE)) return 0;
   int line = 0;

@@ -111,6 +111,9 @@ class TInplaceEdit : public TCustomMaskEdit {
   int LineCount() const;
   // Incomplete masked entries pass: their blanks reach the cell as spaces.
   void ValidateEdit() override {}
+  // The rectangle the text is laid out in, in the editor's own coordinates (the Windows edit's
+  // formatting rectangle): the first line starts at its top-left corner, whatever the height.
+  void SetFormatRect(const TRect& R);
 
  protected:
   bool Quiet() const { return quiet_; }

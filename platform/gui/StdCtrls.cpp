@@ -753,7 +753,7 @@ void TCustomEdit::PushAlignment() {
   if (auto* e = dynamic_cast<QLineEdit*>(peer_))
     e->setAlignment((alignment_ == taCenter ? Qt::AlignHCenter
                                             : alignment_ == taRightJustify ? Qt::AlignRight : Qt::AlignLeft) |
-                    Qt::AlignVCenter);
+                    (textAtTop_ ? Qt::AlignTop : Qt::AlignVCenter));
 }
 
 void TCustomEdit::InsertText(const std::string& s) {

@@ -322,6 +322,8 @@ class TCustomEdit : public TWinControl {
   TAlignment alignment_ = taLeftJustify;
   int anchor_ = 0, caret_ = 0;
   TRect margins_;
+  // The text line stands at the top of the margins instead of centred in the height.
+  bool textAtTop_ = false;
   bool transparentBack_ = false;
   bool pushing_ = false;
   bool suppressChar_ = false;

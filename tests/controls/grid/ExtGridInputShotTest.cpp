@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
+#include <QWidget>
+#include <cstdlib>
 #include <string>
 
 #include "app/bus/ByteText.h"
@@ -113,6 +115,53 @@ TEST_F(InputShots, RowsMovedByAScrollLookAsARepaintedGridDoes) {
   QImage back = Shown();
   grid->Invalidate();
   EXPECT_TRUE(back == Shown());
+}
+
+
+// Where a cell's ink starts: the first dark pixel row from the cell's top and the
+// first dark pixel column from its left (-1 when the cell is blank).
+TPoint InkStart(const QImage& img, const TRect& rc) {
+  auto dark = [&](int x, int y) { return qGray(img.pixel(x, y)) < 128; };
+  TPoint at(-1, -1);
+  for (int y = rc.Top; y < rc.Bottom && at.Y < 0; ++y)
+    for (int x = rc.Left; x < rc.Right; ++x)
+      if (dark(x, y)) at.Y = y - rc.Top;
+  for (int x = rc.Left; x < rc.Right && at.X < 0; ++x)
+    for (int y = rc.Top; y < rc.Bottom; ++y)
+      if (dark(x, y)) at.X = x - rc.Left;
+  return at;
+}
+
+// The edited text stays where the cell draws it in any row height, not centred in a tall row.
+TEST_F(InputShots, TheEditedTextStandsWhereTheCellDrawsIt) {
+  const int heights[] = {21, 40, 60};
+  for (int h : heights) {
+    SCOPED_TRACE("row height " + std::to_string(h));
+    grid->SetRowHeights(2, h);
+    grid->SetRowHeights(3, h);
+    grid->SetCells(1, 2, "HHHH");
+    grid->SetCells(1, 3, "HHHH");
+    grid->FocusCell(1, 2, true);
+    grid->ShowEditor();
+    Flush();
+    ASSERT_TRUE(EditorShown());
+    ASSERT_EQ(EditorText(), "HHHH");
+    grid->InplaceEditor()->SetSelStart(4);  // no selection colour over the text
+    Flush();
+    QImage img = grid->ClientWidget()->grab().toImage();
+    img.save(QString::fromStdString(TestImagePath("extgrid-input-8-edited-row-" + std::to_string(h) + ".png")));
+    // Inside the cell's lines (they are no ink), and left of the caret at the text's end.
+    auto inner = [&](int r) {
+      TRect rc = grid->CellRect(1, r);
+      return TRect(rc.Left + 1, rc.Top + 1, rc.Left + 16, rc.Bottom - 2);
+    };
+    TPoint drawn = InkStart(img, inner(3)), edited = InkStart(img, inner(2));
+    ASSERT_GE(drawn.Y, 0);
+    ASSERT_GE(edited.Y, 0);
+    EXPECT_LE(std::abs(edited.Y - drawn.Y), 1) << "drawn " << drawn.Y << ", edited " << edited.Y;
+    EXPECT_LE(std::abs(edited.X - drawn.X), 1) << "drawn " << drawn.X << ", edited " << edited.X;
+    grid->HideEditor();
+  }
 }
 
 }  // namespace
