@@ -179,9 +179,9 @@ TEELoadResult ParseHexFile(uint32_t deviceSize, const std::string& text, TEEKind
   };
   const auto invalid = [&refuse](const std::string& why) { return refuse(EEInvalidHexText, why); };
   const auto badAddress = [&refuse](const std::string& why) { return refuse(EEInvalidHexAddressText, why); };
+  const std::string last = IntToHex(static_cast<int>(deviceSize - 1), 4);
   bool ended = false;
-  // A UTF-8 byte order mark, as some editors write, is not part of the first record.
-  size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  size_t pos = 0;
   // Where type 02 records place the data records that follow (segment x 16).
   uint32_t base = 0;
   std::vector<uint8_t> rec;
@@ -197,6 +197,8 @@ TEELoadResult ParseHexFile(uint32_t deviceSize, const std::string& text, TEEKind
     pos = nl + (text.compare(nl, 2, "\r\n") == 0 ? 2 : 1);
 
     if (line.empty()) return invalid("the line is empty");
+    // An editor's byte order mark is invisible in the editor: say what stands before the colon.
+    if (line.substr(0, 3) == "\xEF\xBB\xBF") return invalid("the line begins with a byte order mark, not \":\"");
     if (line[0] != ':') return invalid("the line does not begin with \":\"");
     const std::string_view hex = line.substr(1);
     // Count, two address bytes, type and checksum at the least.
@@ -221,12 +223,18 @@ TEELoadResult ParseHexFile(uint32_t deviceSize, const std::string& text, TEEKind
     if ((sum & 0xFF) != 0) return invalid("the checksum does not match the record");
     const uint32_t address = static_cast<uint32_t>(rec[1]) << 8 | rec[2];
     const std::string type = ByteCellText(rec[3]);
+    const auto addressPast = [&](uint32_t at) {
+      return badAddress("the record's address " + IntToHex(static_cast<int>(at), 4) +
+                        " lies past the device's last address " + last);
+    };
+    // Every record's address must lie in the device, whether or not it carries data.
+    if (rec[3] != 0x00 && address > deviceSize - 1) return addressPast(address);
     switch (rec[3]) {
       case 0x00:
-        if (n > 0 && base + address + n > deviceSize)
+        if (n == 0 && base + address > deviceSize - 1) return addressPast(base + address);
+        if (base + address + n > deviceSize)
           return badAddress("data for " + IntToHex(static_cast<int>(base + address), 4) + " to " +
-                            IntToHex(static_cast<int>(base + address + n - 1), 4) + " lie past the device's last address " +
-                            IntToHex(static_cast<int>(deviceSize - 1), 4));
+                            IntToHex(static_cast<int>(base + address + n - 1), 4) + " lie past the device's last address " + last);
         std::copy(rec.begin() + 4, rec.begin() + 4 + n, image.begin() + base + address);
         break;
       case 0x01:

@@ -302,8 +302,7 @@ TEST(EEHexFile, LayoutOtherToolsWriteIsRead) {
       {"trailing tab and blanks", data + "\t \n" + end + "  \n"},
       {"blank after the end record, no line end", data + "\n" + end + " "},
       {"CR line ends", data + "\r" + end + "\r"},
-      {"UTF-8 byte order mark", "\xEF\xBB\xBF" + data + "\r\n" + end + "\r\n"},
-      {"all of them", "\xEF\xBB\xBF" + data + " \r" + end + "\t\r"},
+      {"all of them", data + " \r" + end + "\t\r"},
   };
   TEEBytes want(256, 0xFF);
   for (int i = 0; i < 4; ++i) want[0x10 + i] = static_cast<uint8_t>(i + 1);
@@ -408,6 +407,7 @@ TEST(EEHexFile, HostileFilesAreRefusedWithTheLineAndTheReason) {
   const std::string end = ":00000001FF";
   const std::string noEnd = "The file ends without its end record (:00000001FF).";
   const std::string noColon = "the line does not begin with \":\".";
+  const std::string mark = "the line begins with a byte order mark, not \":\".";
   const std::string odd = "Line 1: the record has an odd number of digits.";
   struct Case { std::string name, text, detail; } cases[] = {
       {"empty", "", noEnd},
@@ -425,9 +425,10 @@ TEST(EEHexFile, HostileFilesAreRefusedWithTheLineAndTheReason) {
       {"too short", ":00000001\r\n" + end, "Line 1: the record is too short."},
       {"blank before the colon", " " + good + "\r\n" + end, "Line 1: " + noColon},
       {"blank line before the end", good + "\r \r" + end, "Line 2: the line is empty."},
-      {"byte order mark twice", "\xEF\xBB\xBF\xEF\xBB\xBF" + good + "\r\n" + end, "Line 1: " + noColon},
-      {"byte order mark alone", "\xEF\xBB\xBF", noEnd},
-      {"byte order mark inside", good + "\r\n\xEF\xBB\xBF" + end, "Line 2: " + noColon},
+      {"UTF-8 byte order mark", "\xEF\xBB\xBF" + good + "\r\n" + end + "\r\n", "Line 1: " + mark},
+      {"byte order mark twice", "\xEF\xBB\xBF\xEF\xBB\xBF" + good + "\r\n" + end, "Line 1: " + mark},
+      {"byte order mark alone", "\xEF\xBB\xBF", "Line 1: " + mark},
+      {"byte order mark inside", good + "\r\n\xEF\xBB\xBF" + end, "Line 2: " + mark},
       {"binary bytes", std::string("\x00\xFF\x10", 3), "Line 1: " + noColon},
       {"data in an end record", good + "\r\n" + Record(1, 0, 1, {0}), "Line 2: an end record carries no data."},
       {"unknown type", Record(1, 0, 6, {0}) + "\r\n" + end, "Line 1: the record type 06 is unknown."},
@@ -439,9 +440,28 @@ TEST(EEHexFile, HostileFilesAreRefusedWithTheLineAndTheReason) {
     ExpectRefused(r, "  Invalid Hex File", epStatusLine, c.name);
     EXPECT_EQ(r.Detail, c.detail) << c.name;
   }
-  const TEELoadResult past = ParseHexFile(256, good + "\r\n" + Record(2, 0x00FF, 0, {1, 2}) + "\r\n" + end);
-  ExpectRefused(past, "  Invalid Hex File Address", epStatusLine, "past the end");
-  EXPECT_EQ(past.Detail, "Line 2: data for 00FF to 0100 lie past the device's last address 00FF.");
+  const std::string pastLast = " lies past the device's last address 00FF.";
+  const std::string segment = Record(2, 0, 2, {0, 0x10}) + "\r\n";
+  const Case past[] = {
+      {"data running past the end", good + "\r\n" + Record(2, 0x00FF, 0, {1, 2}) + "\r\n" + end,
+       "Line 2: data for 00FF to 0100 lie past the device's last address 00FF."},
+      {"count 0 past the end", Record(0, 0x1000, 0, {}) + "\r\n" + end, "Line 1: the record's address 1000" + pastLast},
+      {"count 0 after a segment past the end", segment + Record(0, 0, 0, {}) + "\r\n" + end,
+       "Line 2: the record's address 0100" + pastLast},
+      {"end record past the end", good + "\r\n" + Record(0, 0x0100, 1, {}), "Line 2: the record's address 0100" + pastLast},
+      {"start address past the end", Record(4, 0x1000, 3, {0, 0, 0, 9}) + "\r\n" + end,
+       "Line 1: the record's address 1000" + pastLast},
+      {"linear start past the end", Record(4, 0xFFFF, 5, {0, 0, 0, 9}) + "\r\n" + end,
+       "Line 1: the record's address FFFF" + pastLast},
+  };
+  for (const Case& c : past) {
+    const TEELoadResult r = ParseHexFile(256, c.text);
+    ExpectRefused(r, "  Invalid Hex File Address", epStatusLine, c.name);
+    EXPECT_EQ(r.Detail, c.detail) << c.name;
+  }
+  // The last address itself is inside the device, with data or without.
+  const TEELoadResult last = ParseHexFile(256, Record(0, 0x00FF, 0, {}) + "\r\n" + Record(0, 0x00FF, 1, {}));
+  EXPECT_TRUE(last.Ok) << last.Error;
 }
 
 // ---------------------------------------------------------------- raw binary

@@ -209,6 +209,14 @@ TEST_F(EEWindowOps, GoToMovesTheWindowItWasOpenedFromAndFollowsIt) {
   frmGoTo->edtDecimal->SetText("70000");
   frmGoTo->edtDecimalChange(frmGoTo->edtDecimal);
   EXPECT_EQ(frmGoTo->edtDecimal->Text(), "65535");
+  // A value past the grid that reached the field unmirrored: OK warns and keeps the dialog and the cell.
+  frmGoTo->edtDecimal->SetText("70000");
+  Responder().ExpectMessage("Maximum address = 65535");
+  Click(frmGoTo->OKBtn);
+  Application->ProcessMessages();
+  ASSERT_NE(frmGoTo, nullptr) << "a refused OK keeps the dialog";
+  EXPECT_EQ(w->stgMemory->Row(), 19);
+  EXPECT_EQ(Responder().Pending(), 0);
   // The window goes first: the dialog goes with it, and nothing reaches a freed window.
   w->Close();
   Application->ProcessMessages();

@@ -152,6 +152,10 @@ TEST_F(NumEditTest, KeyFilterLetsOnlyNumbersThrough) {
   EXPECT_EQ(Type('.'), '.');
   e->SetText("1.5");
   EXPECT_EQ(Type('.'), 0);
+  e->SetDecimals(-1);  // no digits after the separator: none may be typed
+  EXPECT_EQ(e->Decimals(), 0);
+  e->SetText("1");
+  EXPECT_EQ(Type('.'), 0);
 }
 
 TEST_F(NumEditTest, TypedCharactersGoThroughTheFilterIntoTheText) {
