@@ -324,6 +324,8 @@ bool TExtStringGrid::StretchToClient() {
   // An index that a later ColCount left behind stands for the last column.
   int sc = columnSize_->StretchColumn();
   if (sc < 0 || sc >= ColCount()) sc = ColCount() - 1;
+  // Marked stretched as a direct stretch is, so that later width changes stretch again.
+  sizing_.Stretched = true;
   const int w = StretchedWidth(sc);
   if (w < 0) return false;
   SetColWidths(sc, w);

@@ -131,8 +131,9 @@ TEST_F(GridSizeTest, StretchColumnFillsTheClientWidth) {
   ResizeClient(200);
   ASSERT_EQ(grid->LeftCol(), grid->FixedCols());
   EXPECT_EQ(grid->ColWidths(4), grid->DefaultColWidth());
-  grid->SetColWidths(4, 20);
+  // A width written to a stretched grid stretches again at once: scroll on before writing it.
   grid->SetLeftCol(grid->FixedCols() + 1);
+  grid->SetColWidths(4, 20);
   ResizeClient(190);
   ASSERT_NE(grid->LeftCol(), grid->FixedCols());
   EXPECT_EQ(grid->ColWidths(4), 20);
@@ -144,11 +145,14 @@ TEST_F(GridSizeTest, AStretchedGridShowsNoHorizontalBarWhenEveryColumnFits) {
   const struct {
     const char* name;
     std::function<void(TExtStringGrid*)> change;
+    bool called = true;  // false: only the Stretch write stretched the grid
   } cases[] = {
       {"a column widened", [](TExtStringGrid* g) { g->SetColWidths(1, 60); }},
       {"a column narrowed", [](TExtStringGrid* g) { g->SetColWidths(2, 25); }},
       {"stretched again", [](TExtStringGrid* g) { g->StretchColumn(-1); }},
       {"a single column", [](TExtStringGrid* g) { g->SetColCount(1); g->StretchColumn(-1); }},
+      {"widened after the write alone", [](TExtStringGrid* g) { g->SetColWidths(1, 60); }, false},
+      {"auto-sized after the write alone", [](TExtStringGrid* g) { g->AutoSizeColumn(1); }, false},
   };
   for (const auto& k : cases) {
     SCOPED_TRACE(k.name);
@@ -157,7 +161,7 @@ TEST_F(GridSizeTest, AStretchedGridShowsNoHorizontalBarWhenEveryColumnFits) {
     grid->SetScrollBars(ssBoth);
     SetWidths({40, 40, 40, 40, 40});
     grid->ColumnSize()->SetStretch(true);
-    grid->StretchColumn(-1);
+    if (k.called) grid->StretchColumn(-1);
     Flush();
     const int height = grid->ClientHeight();
     k.change(grid);
@@ -181,8 +185,9 @@ TEST_F(GridSizeTest, StretchSettingsAndColumnCountStretchAtOnce) {
       {"StretchColumn written",
        [](TExtStringGrid* g) {
          g->ColumnSize()->SetStretch(true);
-         g->SetColWidths(4, 40);
          g->ColumnSize()->SetStretchColumn(1);
+         // The last column, stretched before, gives its room back to the new stretch column.
+         g->SetColWidths(4, 40);
        },
        5, 1},
       {"ColCount lowered",
