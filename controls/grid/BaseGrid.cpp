@@ -388,6 +388,28 @@ void TBaseGrid::ExtendOverMergedCell() {
   if (x != Col() || y != Row()) FocusCell(x, y, false);
 }
 
+void TBaseGrid::SelectCurrentArea() {
+  if (!HasCellProperties(Col(), Row()) || !IsMergedCell(Col(), Row())) return;
+  const TPoint b = BaseCell(Col(), Row()), s = CellSpan(b.X, b.Y);
+  // A selection runs from its anchor to the current cell: the current cell keeps to the area's
+  // side nearest it (the cell itself on a corner), the anchor takes the opposite side.
+  auto sides = [](int at, int lo, int hi, int& current, int& anchor) {
+    current = at - lo < hi - at ? lo : hi;
+    anchor = current == lo ? hi : lo;
+  };
+  int cx, ax, cy, ay;
+  sides(Col(), b.X, b.X + std::max(0, s.X), cx, ax);
+  sides(Row(), b.Y, b.Y + std::max(0, s.Y), cy, ay);
+  SetSelection({ax, ay, cx, cy});  // taken as anchor and current cell
+}
+
+// A drag that selects stays on the current cell while the mouse is inside its merged area.
+bool TBaseGrid::LeavesCurrentCell(TGridCoord Cell) const {
+  if (Cell.X == Col() && Cell.Y == Row()) return false;
+  if (!HasCellProperties(Col(), Row()) || !IsMergedCell(Col(), Row())) return true;
+  return BaseCell(Cell.X, Cell.Y) != BaseCell(Col(), Row());
+}
+
 // ----- geometry
 // Measured from the first scrolling cell in view (or from 0 for fixed lines): the cost
 // follows the distance from the view, never the size of the grid.

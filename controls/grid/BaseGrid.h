@@ -232,6 +232,8 @@ class TBaseGrid : public TStringGrid {
   void MoveToBaseCell();
   // Shift+arrow onto a merged area: the block keeps its anchor and takes the area whole.
   void ExtendOverMergedCell();
+  // The merged area of the current cell becomes the selection.
+  void SelectCurrentArea();
 
   // ----- geometry and repaint
   TRect CellRectEx(int ACol, int ARow) const;
@@ -295,6 +297,7 @@ class TBaseGrid : public TStringGrid {
   void Paint() override;
   void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
   bool SelectCell(int ACol, int ARow) override;
+  bool LeavesCurrentCell(TGridCoord Cell) const override;
   void TopLeftChanged() override;
   bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
   bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;

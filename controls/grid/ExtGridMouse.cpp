@@ -240,9 +240,9 @@ bool TExtStringGrid::PressOnCell(TCellPress& p) {
   // The last row or column in view that does not fit whole.
   const bool partial = (r >= FixedRows() && r >= top + VisibleRowCount()) ||
                        (c >= FixedCols() && c >= left + VisibleColCount());
+  std::shared_ptr<bool> alive = AliveFlag();
   {
     TGridFlagScope noAlwaysEdit(navigation_->AlwaysEdit, false);
-    std::shared_ptr<bool> alive = AliveFlag();
     TBaseGrid::WMMouseButton(p.Message);
     if (!*alive) return true;
   }
@@ -255,9 +255,12 @@ bool TExtStringGrid::PressOnCell(TCellPress& p) {
       OnClickCell)
     OnClickCell(this, r, c);
   if (OnCellValidate) RememberEditCell(Col(), Row());
-  if (!p.ByIndex && IsMergedCell(c, r) && !(Options() & goRowSelect) && Col() == c && Row() == r) {
-    TPoint span = CellSpan(c, r);
-    SetSelection({c, r, c + std::max(0, span.X), r + std::max(0, span.Y)});
+  if (!p.ByIndex && IsMergedCell(c, r) && c >= FixedCols() && r >= FixedRows()) {
+    bool allow = true;
+    if (OnSelectCell) OnSelectCell(this, c, r, allow);
+    if (!*alive) return true;
+    // A refused move leaves the current cell outside the area.
+    if (!(Options() & goRowSelect) && BaseCell(Col(), Row()) == TPoint(c, r)) SelectCurrentArea();
   }
   // One click opens the editor of a text cell.
   if (mouseActions_->DirectEdit && !p.ByIndex && Col() == c && Row() == r && !EditorMode() &&
@@ -416,8 +419,9 @@ void TExtStringGrid::LeftDoubleClick(TMessage& Message) {
   if (mouseActions_->RangeSelectAndEdit && IsEditableCell(RealColIndex(c), r)) {
     SetEditingOption(true);
     // The editor opens as a press on the current cell with editing on opens it. Inside a merged
-    // area the cell clicked is the current one here, not the area's corner.
-    const TRect cr = CellRect(c, r);
+    // area that is the cell the click left current, not the area's base.
+    const TPoint at = BaseCell(c, r) == BaseCell(Col(), Row()) ? TPoint(Col(), Row()) : TPoint(c, r);
+    const TRect cr = CellRect(at.X, at.Y);
     MouseDown(mbLeft, 0, cr.Left + 4, cr.Top + 4);
     if (!*alive) return;
   }

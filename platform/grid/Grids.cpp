@@ -1565,7 +1565,7 @@ void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y) {
     case gsSelecting: {
       if (selectHeld_) break;
       TGridCoord cell = MouseCoord(X, Y);
-      if (cell.X >= fixedCols_ && cell.Y >= fixedRows_ && !(cell == current_))
+      if (cell.X >= fixedCols_ && cell.Y >= fixedRows_ && LeavesCurrentCell(cell))
         MoveCurrent(cell.X, cell.Y, !(options_ & goRangeSelect), false);
       break;
     }

@@ -328,6 +328,8 @@ class TCustomGrid : public TCustomControl {
   // or a row border in the fixed columns (goRowSizing). SizingPos is the border's position,
   // SizingOfs its distance from the mouse.
   virtual void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs);
+  // Whether a drag that selects has left the current cell for the cell under the mouse.
+  virtual bool LeavesCurrentCell(TGridCoord Cell) const { return !(Cell == current_); }
   virtual bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos);
   virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
   void DoEnter() override;

@@ -19,9 +19,22 @@ struct ClickStep {
   TPoint Expect;
   const char* Events;
   std::function<void(GridInputTest&, TExtStringGrid*)> Check;
+  const char* SelectCells = nullptr;  // OnSelectCell's columns and rows, when checked
 };
 
 void ClickAt(GridInputTest& t, int c, int r, Qt::MouseButton b = Qt::LeftButton) { t.ClickCell(c, r, b); }
+
+// (2, 2)-(3, 3) merged, with the options given switched on and editing off.
+std::function<void(TExtStringGrid*)> MergedArea(int Options = 0) {
+  return [Options](TExtStringGrid* g) {
+    g->SetOptions((g->Options() | Options) & ~goEditing);
+    g->MergeCells(2, 2, 2, 2);
+  };
+}
+
+std::function<void(GridInputTest&, TExtStringGrid*)> Selects(TGridRect Expect) {
+  return [Expect](GridInputTest&, TExtStringGrid* g) { EXPECT_EQ(g->Selection(), Expect); };
+}
 
 // Column 0 scrolls (no fixed column) and a row is hidden; RowSelect as given.
 std::function<void(TExtStringGrid*)> Column0AndHiddenRow(bool RowSelect) {
@@ -153,6 +166,37 @@ const ClickStep kClicks[] = {
      [](GridInputTest&, TExtStringGrid* g) {
        for (int r = 1; r < 10; ++r) EXPECT_EQ(g->Cells(2, r), std::to_string(r + 9)) << "row " << r;
      }},
+    // A click anywhere in a merged area tells OnSelectCell the area (after the move to the cell
+    // clicked) and selects the area whole; the cell clicked stays current.
+    {"ClickOnAMergedAreasBaseSelectsTheArea", MergedArea(), [](GridInputTest& t) { ClickAt(t, 2, 2); }, {2, 2},
+     "Sel ClickCell(2,2) Click Sel ", Selects({2, 2, 3, 3}), "2,2 2,2 "},
+    {"ClickOnACoveredCellSelectsTheArea", MergedArea(), [](GridInputTest& t) { ClickAt(t, 3, 3); }, {3, 3},
+     "Sel ClickCell(2,2) Click Sel ", Selects({2, 2, 3, 3}), "3,3 2,2 "},
+    {"ClickOnACoveredCellSelectsTheAreaWithRangeSelect", MergedArea(goRangeSelect),
+     [](GridInputTest& t) { ClickAt(t, 2, 3); }, {2, 3}, "Sel ClickCell(2,2) Click Sel ", Selects({2, 2, 3, 3}),
+     "2,3 2,2 "},
+    // Inside a wider area the current cell keeps to the area's nearest side.
+    {"ClickInsideAWideAreaSelectsTheArea",
+     [](TExtStringGrid* g) {
+       g->SetOptions(g->Options() & ~goEditing);
+       g->MergeCells(1, 2, 4, 1);
+     },
+     [](GridInputTest& t) { ClickAt(t, 2, 2); }, {1, 2}, "Sel ClickCell(2,1) Click Sel ", Selects({1, 2, 4, 2}),
+     "2,2 1,2 "},
+    {"ClickInAMergedAreaSelectsOnlyTheRowWithRowSelect", MergedArea(goRowSelect),
+     [](GridInputTest& t) { ClickAt(t, 3, 3); }, {1, 3}, "Sel ClickCell(2,2) Click ", Selects({1, 3, 4, 3}),
+     "3,3 2,2 3,3 "},
+    {"ClickOnTheCurrentCellOfAnEditableAreaShowsTheEditor",
+     [](TExtStringGrid* g) {
+       g->MergeCells(2, 2, 2, 2);
+       g->FocusCell(3, 2, true);
+     },
+     [](GridInputTest& t) { ClickAt(t, 3, 2); }, {3, 2}, "ClickCell(2,2) Sel ",
+     [](GridInputTest& t, TExtStringGrid* g) {
+       EXPECT_EQ(g->Selection(), (TGridRect{2, 2, 3, 3}));
+       EXPECT_TRUE(t.EditorShown());
+     },
+     "2,2 "},
 };
 
 class ClickTable : public GridInputTest, public ::testing::WithParamInterface<ClickStep> {};
@@ -173,10 +217,15 @@ TEST_P(ClickTable, Sequence) {
   grid->OnDblClick = [&](TObject*) { log += "DblClick "; };
   grid->OnSelectionChanged = [&](TObject*, int, int, int, int) { log += "Sel "; };
   grid->OnAnchorClick = [&](TObject*, int, int, const std::string& a, bool&) { log += "Anchor(" + a + ") "; };
+  std::string selects;
+  grid->OnSelectCell = [&](TObject*, int c, int r, bool&) { selects += std::to_string(c) + "," + std::to_string(r) + " "; };
   s.Act(*this);
   EXPECT_EQ(Current(), s.Expect);
   EXPECT_EQ(log, s.Events);
   if (s.Check) s.Check(*this, grid);
+  if (s.SelectCells) {
+    EXPECT_EQ(selects, s.SelectCells);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Grid, ClickTable, ::testing::ValuesIn(kClicks),
@@ -234,32 +283,37 @@ TEST_F(GridInputTest, DraggingARangeSelectsWithEditingOff) {
   EXPECT_FALSE(EditorShown());
 }
 
-// With RangeSelectAndEdit, a double click switches editing on and presses the cell once more near
-// its corner: a handler hears that press; the editor opens on the cell clicked.
+// With RangeSelectAndEdit, a double click switches editing on and presses the current cell once
+// more near its corner: a handler hears that press; the editor opens on the cell the click left
+// current.
 TEST_F(GridInputTest, ADoubleClickWithRangeSelectAndEditPressesTheCellAgain) {
   const struct {
     const char* name;
-    bool merged;  // (2, 2)-(3, 3)
-  } cases[] = {{"a plain cell", false}, {"a cell of a merged area", true}};
+    TGridRect merged;  // column, row, columns, rows; none when empty
+    TPoint clicked, pressed;
+  } cases[] = {{"a plain cell", {}, {3, 3}, {3, 3}},
+               {"a cell of a merged area", {2, 2, 2, 2}, {3, 3}, {3, 3}},
+               {"an inner cell of a wide area, current on the area's nearest side", {1, 3, 4, 1}, {2, 3}, {1, 3}}};
   grid->MouseActions()->RangeSelectAndEdit = true;
   Load();
   for (const auto& k : cases) {
     SCOPED_TRACE(k.name);
     grid->SetOptions((grid->Options() | goRangeSelect) & ~goEditing);
     grid->FocusCell(1, 1, true);
-    if (k.merged) grid->MergeCells(2, 2, 2, 2);
+    const bool merged = k.merged.Right > 0;
+    if (merged) grid->MergeCells(k.merged.Left, k.merged.Top, k.merged.Right, k.merged.Bottom);
     std::vector<TPoint> downs;
     grid->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int X, int Y) { downs.emplace_back(X, Y); };
-    const TRect cell = grid->CellRect(3, 3);
-    const TPoint p = Mid(3, 3);
+    const TRect cell = grid->CellRect(k.pressed.X, k.pressed.Y);
+    const TPoint p = Mid(k.clicked.X, k.clicked.Y);
     DoubleClick(p.X, p.Y);
     EXPECT_EQ(downs, (std::vector<TPoint>{p, p, TPoint(cell.Left + 4, cell.Top + 4)}));
     EXPECT_TRUE(grid->Options() & goEditing);
     EXPECT_TRUE(EditorShown());
-    EXPECT_EQ(Current(), TPoint(3, 3));
+    EXPECT_EQ(Current(), k.pressed);
     Key(Qt::Key_Escape);
     grid->OnMouseDown = nullptr;
-    if (k.merged) grid->SplitCells(2, 2);
+    if (merged) grid->SplitCells(k.merged.Left, k.merged.Top);
   }
 }
 
