@@ -157,6 +157,8 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
   const bool sortHeader = ss->Show() && ARow == ss->Row() && RowCount() > 2 && FixedRows() >= 1 &&
                           (RealCol >= FixedCols() || ss->FixedCols) && SortMarkShown(RealCol);
   TRect tr(R.Left + kMarginX, R.Top + kMarginY, R.Right - kMarginX, R.Bottom);
+  // The mark is centred on the rectangle, not on a text block placed down inside it.
+  const int textTop = (kind == 1 ? markupRect : tr).Top;
   TSize drawn(0, 0);
   TBrushStyle bs = cv->Brush()->Style();
   cv->Brush()->SetStyle(bsClear);
@@ -230,7 +232,7 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
   }
   cv->Brush()->SetStyle(bs);
   if (sortHeader) {
-    int y = VAlign == vtaTop ? tr.Top + 8 : VAlign == vtaCenter ? tr.Top + (tr.Bottom - tr.Top) / 2 : tr.Bottom - 8;
+    int y = VAlign == vtaTop ? tr.Top + 8 : VAlign == vtaCenter ? textTop + (tr.Bottom - textTop) / 2 : tr.Bottom - 8;
     DrawSortIndicator(cv, RealCol, y, indicatorX);
   }
   return drawn;

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -172,20 +174,22 @@ TEST_F(GridLooksTest, TheSortMarkStandsBesideItsHeaderText) {
     TAlignment align;
     TGraphic graphic;
     bool rtl;
-    int rows;
+    int rows, height;  // height 0: the header keeps its height and the grid's vertical alignment
     TFrom from;
     int offset;
   } cases[] = {
-      {"left-aligned", "Name", taLeftJustify, grNone, false, 6, fromRight, 10},
-      {"beside a graphic at the left", "Name", taLeftJustify, grLeft, false, 6, fromRight, 30},
-      {"beside a graphic before the text", "Name", taLeftJustify, grBefore, false, 6, fromRight, 10},
-      {"right-aligned", "Name", taRightJustify, grNone, false, 6, fromLeft, -10},
-      {"wide, right-aligned", wide, taRightJustify, grNone, false, 6, fromRight, 3},
-      {"markup", "<B>Name</B>", taLeftJustify, grNone, false, 6, fromCell, -11},
+      {"left-aligned", "Name", taLeftJustify, grNone, false, 6, 0, fromRight, 10},
+      {"beside a graphic at the left", "Name", taLeftJustify, grLeft, false, 6, 0, fromRight, 30},
+      {"beside a graphic before the text", "Name", taLeftJustify, grBefore, false, 6, 0, fromRight, 10},
+      {"right-aligned", "Name", taRightJustify, grNone, false, 6, 0, fromLeft, -10},
+      {"wide, right-aligned", wide, taRightJustify, grNone, false, 6, 0, fromRight, 3},
+      {"markup", "<B>Name</B>", taLeftJustify, grNone, false, 6, 0, fromCell, -11},
       // The renderer starts its text 1 pixel into the rectangle.
-      {"markup, right to left", "<B>Name</B>", taLeftJustify, grNone, true, 6, fromLeft, -3},
-      {"centred, mark shown", "Name", taCenter, grNone, false, 6, centre, 12},
-      {"centred, too few rows for the mark", "Name", taCenter, grNone, false, 2, centre, 12},
+      {"markup, right to left", "<B>Name</B>", taLeftJustify, grNone, true, 6, 0, fromLeft, -3},
+      {"centred, mark shown", "Name", taCenter, grNone, false, 6, 0, centre, 12},
+      {"centred, too few rows for the mark", "Name", taCenter, grNone, false, 2, 0, centre, 12},
+      // A tall header centred down: the mark keeps to the middle of the text rectangle.
+      {"left-aligned, centred down a tall header", "Name", taLeftJustify, grNone, false, 6, 80, fromRight, 10},
   };
   TBitmap bmp(20, 10);
   TSortSettings* ss = grid->SortSettings();
@@ -194,21 +198,33 @@ TEST_F(GridLooksTest, TheSortMarkStandsBesideItsHeaderText) {
   grid->EnableHTML = true;
   grid->SetColWidths(2, 150);
   grid->SetColWidths(3, 150);
+  const int headerHeight = grid->RowHeights(0);
   for (const auto& k : cases) {
     SCOPED_TRACE(k.name);
     grid->SetRowCount(k.rows);
+    grid->SetRowHeights(0, k.height ? k.height : headerHeight);
     grid->SetBiDiMode(k.rtl ? bdRightToLeft : bdLeftToRight);
-    grid->OnGetAlignment = [&](TObject*, int, int, TAlignment& h, TVAlignment&) { h = k.align; };
+    grid->OnGetAlignment = [&](TObject*, int, int, TAlignment& h, TVAlignment& v) {
+      h = k.align;
+      if (k.height) v = vtaCenter;
+    };
     grid->RemoveCellGraphic(2, 0);
     if (k.graphic != grNone) grid->AddBitmap(2, 0, &bmp, false, k.graphic == grLeft ? haLeft : haBeforeText, vaCenter);
     grid->SetCells(2, 0, k.text);
     grid->SetCells(3, 0, k.text);
+    int markTop = INT_MAX, markBottom = INT_MIN;
     auto drawn = [&](int c, int& markX) {
       TRect text;
       markX = -1;
       for (const TCanvasOp& o : grid->DrawnOps(c, 0)) {
         if (o.Kind == okText && o.Text == "Name") text = o.R;
         if (o.Kind == okLine && o.Pen.Color == clWhite && markX < 0) markX = (o.R.Left + o.R.Right) / 2;
+        // The mark's strokes are short; the header's white bevel runs along the cell.
+        if (o.Kind == okLine && o.Pen.Color == clWhite && c == 2 && std::abs(o.R.Bottom - o.R.Top) <= 8 &&
+            std::abs(o.R.Right - o.R.Left) <= 8) {
+          markTop = std::min({markTop, o.R.Top, o.R.Bottom});
+          markBottom = std::max({markBottom, o.R.Top, o.R.Bottom});
+        }
       }
       return text;
     };
@@ -224,7 +240,13 @@ TEST_F(GridLooksTest, TheSortMarkStandsBesideItsHeaderText) {
     const TRect cell = grid->CellRect(2, 0);
     EXPECT_EQ(x - (k.from == fromRight ? t.Right : k.from == fromLeft ? t.Left : cell.Right), k.offset);
     EXPECT_TRUE(x - 4 >= cell.Left && x + 4 < cell.Right) << "the mark stands inside its cell";
+    if (k.height) {
+      // The text rectangle runs from 2 below the cell's top to its bottom.
+      const int top = cell.Top + 2, bottom = cell.Bottom;
+      EXPECT_EQ((markTop + markBottom) / 2, top + (bottom - top) / 2) << "text " << t.Top << ".." << t.Bottom;
+    }
   }
+  grid->SetRowHeights(0, headerHeight);
   grid->SetBiDiMode(bdLeftToRight);
 }
 
