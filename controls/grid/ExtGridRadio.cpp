@@ -96,7 +96,7 @@ TRect CheckGlyphRect(const TRect& Content, int Size, TAlignment TextAlign, TCell
   if (TextAlign == taCenter) x = Content.Left + (Content.Width() - Size) / 2;
   if (Mirrored) x = Content.Left + Content.Right - x - Size;
   int y = Content.Top + 1;
-  if (VAlign == vaCenter) y = Content.Top + (Content.Height() - Size) / 2;
+  if (VAlign == vaCenter || VAlign == vaFull) y = Content.Top + (Content.Height() - Size) / 2;
   if (VAlign == vaBottom) y = Content.Bottom - Size - 1;
   if (VAlign == vaUnderText) y = Content.Bottom - Size;
   return TRect(x, y, x + Size, y + Size);

@@ -200,10 +200,13 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
       cv->Font()->SetStyle(savedStyle | fsUnderline);
       cv->Font()->SetColor(anchor);
     }
+    // Right to left, plain text reads from the right and its left and right alignments swap.
+    const bool rtl = UseRightToLeftAlignment();
+    const TAlignment align = !rtl || HAlign == taCenter ? HAlign : HAlign == taLeftJustify ? taRightJustify : taLeftJustify;
     const bool sortColumn = ss->Show() && RealCol == ss->Column;
-    if (sortColumn && ARow == ss->Row() && HAlign == taCenter) tr.Left += 10;
+    if (sortColumn && ARow == ss->Row() && align == taCenter) tr.Left += 10;
     // Room for the mark in the sort column's header, whether or not the mark shows.
-    if (sortColumn && ARow == 0) (HAlign == taLeftJustify ? tr.Right : tr.Left) += (HAlign == taLeftJustify ? -14 : 14);
+    if (sortColumn && ARow == 0) (align == taLeftJustify ? tr.Right : tr.Left) += (align == taLeftJustify ? -14 : 14);
     if (filterButton) tr.Right -= 16;
     unsigned flags = DT_EDITCONTROL;
     if (ExtUtil::LineCount(s, Multilinecells) == 1 && !WordWrap) {
@@ -217,8 +220,8 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
     // Without word wrap a multi-line grid still breaks at the text's own line breaks:
     // the grid's own setting decides, per call.
     const unsigned wrapFlags = WordWrap ? (DT_WORDBREAK | DT_EDITCONTROL) : (Multilinecells ? 0u : DT_SINGLELINE);
-    flags |= DT_EXPANDTABS | DT_NOPREFIX | wrapFlags | kHAlignFlags[HAlign] | kVAlignFlags[VAlign];
-    if (UseRightToLeftAlignment()) flags |= DT_RTLREADING;
+    flags |= DT_EXPANDTABS | DT_NOPREFIX | wrapFlags | kHAlignFlags[align] | kVAlignFlags[VAlign];
+    if (rtl) flags |= DT_RTLREADING;
     // The drawn width is needed only beside a graphic and for the sort indicator.
     TCellGraphic* g = GetCellGraphic(RealCol, ARow);
     drawn = DrawTextPlaced(cv, s, tr, flags, VAlign, g || sortHeader);
@@ -227,8 +230,8 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
     cv->Font()->SetStyle(savedStyle);
     int w = std::clamp(drawn.cx - 2, 0, std::max(0, tr.Width() - 16));
     // A graphic at the cell's left is not in the text rectangle; one placed before the text is.
-    if (g && g->CellHAlign == haLeft && HAlign == taLeftJustify) w += GraphicSizeUnaligned(g, RealCol, ARow).cx;
-    indicatorX = HAlign == taLeftJustify ? tr.Left + w + 10 : HAlign == taRightJustify ? tr.Right - w - 10 : tr.Left + 8;
+    if (g && g->CellHAlign == haLeft && align == taLeftJustify) w += GraphicSizeUnaligned(g, RealCol, ARow).cx;
+    indicatorX = align == taLeftJustify ? tr.Left + w + 10 : align == taRightJustify ? tr.Right - w - 10 : tr.Left + 8;
   }
   cv->Brush()->SetStyle(bs);
   if (sortHeader) {

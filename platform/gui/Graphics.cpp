@@ -756,6 +756,7 @@ int TCanvas::DrawText(const std::string& Text, TRect& Rect, unsigned Flags) {
     b->SetClip(&c);
   }
   bool opaque = brush_->Style() == bsSolid;
+  b->SetRightToLeftReading(Flags & DT_RTLREADING);
   for (size_t i = 0; i < lines.size(); ++i) {
     int x = Rect.Left;
     if (Flags & DT_RIGHT)
@@ -764,6 +765,7 @@ int TCanvas::DrawText(const std::string& Text, TRect& Rect, unsigned Flags) {
       x = Rect.Left + (width - widths[i]) / 2;
     if (!(Flags & DT_PREFIXONLY)) b->Text(x, y + static_cast<int>(i) * lineH, lines[i], opaque, ul[i]);
   }
+  b->SetRightToLeftReading(false);
   if (clip) b->SetClip(hasClip_ ? &clip_ : nullptr);
   Changed();
   if (Flags & (DT_VCENTER | DT_BOTTOM)) return y - Rect.Top + total;

@@ -279,6 +279,8 @@ class TCanvasBackend {
   // How the texts given from now on are read.
   virtual void SetTextEncoding(TTextEncoding e) { encoding_ = e; }
   TTextEncoding TextEncoding() const { return encoding_; }
+  // Whether the texts given from now on read from the right.
+  void SetRightToLeftReading(bool On) { rightToLeft_ = On; }
   virtual TFontMetrics Metrics() = 0;
   virtual TColor Pixel(int x, int y) = 0;  // clNone outside
   virtual void SetPixel(int x, int y, TColor c) = 0;
@@ -296,6 +298,7 @@ class TCanvasBackend {
 
  protected:
   TTextEncoding encoding_ = teAuto;
+  bool rightToLeft_ = false;
 };
 
 class TCanvas : public TPersistent {

@@ -578,6 +578,8 @@ void TQtCanvasBackend::Arc(int kind, const TRect& r, TPoint s, TPoint e) {
 
 void TQtCanvasBackend::Text(int x, int y, const std::string& s, bool opaque, int underlineIndex) {
   if (s.empty() || !HaveFont()) return;
+  // The glyph run below is laid out left to right only.
+  if (rightToLeft_) return ShapedText(x, y, s, opaque, underlineIndex);
   const bool rotated = fontData_.Orientation != 0;
   // Glyphs outside the surface are not handed to Qt: a long text costs its look-ups only.
   int64_t from = INT64_MIN, to = INT64_MAX;
@@ -677,7 +679,14 @@ void TQtCanvasBackend::ShapedText(int x, int y, const std::string& s, bool opaqu
   p_->setFont(font_->font);
   if (opaque) p_->fillRect(QRect(0, 0, font_->fm.horizontalAdvance(q), font_->height), brushColor_);
   p_->setPen(fontColor_);
-  p_->drawText(QPoint(0, font_->ascent), q);
+  if (rightToLeft_) {
+    QTextOption o(Qt::AlignLeft | Qt::AlignAbsolute);
+    o.setTextDirection(Qt::RightToLeft);
+    o.setWrapMode(QTextOption::NoWrap);
+    p_->drawText(QRectF(0, 0, font_->fm.horizontalAdvance(q), font_->height), q, o);
+  } else {
+    p_->drawText(QPoint(0, font_->ascent), q);
+  }
   if (underlineIndex >= 0 && size_t(underlineIndex) < s.size()) {
     const int before = Decode(s.substr(0, size_t(underlineIndex))).size();
     if (before < q.size()) {

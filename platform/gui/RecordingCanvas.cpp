@@ -76,6 +76,7 @@ void TRecordingCanvasBackend::Text(int x, int y, const std::string& s, bool opaq
   op.Text = s;
   op.Opaque = opaque;
   op.Underline = underlineIndex;
+  op.RightToLeft = rightToLeft_;
   Ops.push_back(op);
 }
 TSize TRecordingCanvasBackend::TextExtent(const std::string& s) {

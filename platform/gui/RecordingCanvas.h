@@ -24,6 +24,7 @@ struct TCanvasOp {
   std::string Text;             // text drawn
   bool Opaque = false;          // text drawn over its box filled with the brush colour
   int Underline = -1;           // index of the underlined (mnemonic) character
+  bool RightToLeft = false;     // text read from the right
   TFontData Font;               // state in force when the operation was recorded
   TPenData Pen;
   TColor BrushColor = clWhite;

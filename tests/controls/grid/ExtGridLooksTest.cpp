@@ -186,6 +186,9 @@ TEST_F(GridLooksTest, TheSortMarkStandsBesideItsHeaderText) {
       {"markup", "<B>Name</B>", taLeftJustify, grNone, false, 6, 0, fromCell, -11},
       // The renderer starts its text 1 pixel into the rectangle.
       {"markup, right to left", "<B>Name</B>", taLeftJustify, grNone, true, 6, 0, fromLeft, -3},
+      // Plain text right to left takes the other side; the mark follows it.
+      {"right to left, left-aligned", "Name", taLeftJustify, grNone, true, 6, 0, fromLeft, -10},
+      {"right to left, right-aligned", "Name", taRightJustify, grNone, true, 6, 0, fromRight, 10},
       {"centred, mark shown", "Name", taCenter, grNone, false, 6, 0, centre, 12},
       {"centred, too few rows for the mark", "Name", taCenter, grNone, false, 2, 0, centre, 12},
       // A tall header centred down: the mark keeps to the middle of the text rectangle.
@@ -247,6 +250,45 @@ TEST_F(GridLooksTest, TheSortMarkStandsBesideItsHeaderText) {
     }
   }
   grid->SetRowHeights(0, headerHeight);
+  grid->SetBiDiMode(bdLeftToRight);
+}
+
+// Right to left, plain text is read from the right and its left and right alignments swap;
+// centred text stays centred. Offsets are from the cell's left, right or centre.
+TEST_F(GridLooksTest, PlainTextRightToLeftReadsFromTheRightOnItsOtherSide) {
+  enum TSide { atLeft, atRight, atCentre };
+  const struct {
+    const char* name;
+    TAlignment align;
+    bool rtl;
+    TSide side;
+  } cases[] = {
+      {"left-aligned", taLeftJustify, false, atLeft},
+      {"left-aligned, right to left", taLeftJustify, true, atRight},
+      {"right-aligned, right to left", taRightJustify, true, atLeft},
+      {"centred, right to left", taCenter, true, atCentre},
+  };
+  grid->SetColWidths(2, 150);
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->SetBiDiMode(k.rtl ? bdRightToLeft : bdLeftToRight);
+    grid->OnGetAlignment = [&](TObject*, int, int, TAlignment& h, TVAlignment&) { h = k.align; };
+    grid->SetCells(2, 2, "Text");
+    TCanvasOp text;
+    for (const TCanvasOp& o : grid->DrawnOps(2, 2))
+      if (o.Kind == okText && o.Text == "Text") text = o;
+    ASSERT_GT(text.R.Width(), 0);
+    EXPECT_EQ(text.RightToLeft, k.rtl) << "read from the right";
+    const TRect cell = grid->CellRect(2, 2);
+    const int left = text.R.Left - cell.Left, right = cell.Right - text.R.Right;
+    if (k.side == atLeft) {
+      EXPECT_LT(left, 5);
+    } else if (k.side == atRight) {
+      EXPECT_LT(right, 5);
+    } else {
+      EXPECT_LE(std::abs(left - right), 4);
+    }
+  }
   grid->SetBiDiMode(bdLeftToRight);
 }
 

@@ -566,13 +566,16 @@ TEST_F(RadioTest, ACheckBoxStandsByItsPlacementAndReadingOrder) {
     TCellVAlign box;
     bool rtl;
     TAt at;
+    TAlignment align;
   } cases[] = {
-      {"top box in a centred grid", vtaCenter, vtaCenter, vaTop, false, atTop},
-      {"bottom box in a centred grid", vtaCenter, vtaCenter, vaBottom, false, atBottom},
-      {"centred box in a top grid", vtaTop, vtaTop, vaCenter, false, atMiddle},
-      {"text centred apart from the grid", vtaTop, vtaCenter, vaTop, false, atMiddle},
-      {"text at the bottom apart from the grid", vtaCenter, vtaBottom, vaTop, false, atBottom},
-      {"right to left", vtaTop, vtaTop, vaTop, true, atTop},
+      {"top box in a centred grid", vtaCenter, vtaCenter, vaTop, false, atTop, taLeftJustify},
+      {"bottom box in a centred grid", vtaCenter, vtaCenter, vaBottom, false, atBottom, taLeftJustify},
+      {"centred box in a top grid", vtaTop, vtaTop, vaCenter, false, atMiddle, taLeftJustify},
+      {"full-height box in a top grid", vtaTop, vtaTop, vaFull, false, atMiddle, taLeftJustify},
+      {"text centred apart from the grid", vtaTop, vtaCenter, vaTop, false, atMiddle, taLeftJustify},
+      {"text at the bottom apart from the grid", vtaCenter, vtaBottom, vaTop, false, atBottom, taLeftJustify},
+      {"right to left", vtaTop, vtaTop, vaTop, true, atTop, taLeftJustify},
+      {"right to left, right-aligned", vtaTop, vtaTop, vaTop, true, atTop, taRightJustify},
   };
   grid->SetColWidths(2, 150);
   grid->SetRowHeights(2, 60);
@@ -580,8 +583,9 @@ TEST_F(RadioTest, ACheckBoxStandsByItsPlacementAndReadingOrder) {
     SCOPED_TRACE(k.name);
     grid->SetBiDiMode(k.rtl ? bdRightToLeft : bdLeftToRight);
     grid->SetVAlignment(k.gridV);
-    grid->OnGetAlignment = [&](TObject*, int, int, TAlignment& h, TVAlignment& v) { h = taLeftJustify, v = k.textV; };
-    grid->SetCells(2, 2, "Text");
+    grid->OnGetAlignment = [&](TObject*, int, int, TAlignment& h, TVAlignment& v) { h = k.align, v = k.textV; };
+    // Long enough that a box mirrored beside right-aligned text would land on it.
+    grid->SetCells(2, 2, k.align == taRightJustify ? "A long text, right" : "Text");
     grid->AddCheckBox(2, 2, true, false);
     grid->GetCellGraphic(2, 2)->CellVAlign = k.box;
     const TRect cell = grid->CellRect(2, 2), box = grid->CheckGlyphRectAt(2, 2);
@@ -590,7 +594,9 @@ TEST_F(RadioTest, ACheckBoxStandsByItsPlacementAndReadingOrder) {
     const int size = grid->ControlLook()->CheckSize();
     const int top = k.at == atTop ? c.Top + 1 : k.at == atMiddle ? c.Top + (c.Height() - size) / 2 : c.Bottom - size - 1;
     EXPECT_EQ(box.Top, top);
-    EXPECT_EQ(box.Left, k.rtl ? c.Right - 1 - size : c.Left + 1);
+    if (k.align == taLeftJustify) {
+      EXPECT_EQ(box.Left, k.rtl ? c.Right - 1 - size : c.Left + 1);
+    }
     std::vector<TCanvasOp> texts = Record(2, 2).OpsOf(okText);
     Unrecord();
     ASSERT_EQ(texts.size(), 1u);

@@ -260,6 +260,32 @@ TEST(CanvasText, FittingCountsWholeCharactersInEveryEncoding) {
   }
 }
 
+// Read from the right, a left-to-right text keeps its letters in order and its neutral end moves
+// to its start: it shows as Qt draws its visual order.
+TEST(CanvasText, ATextReadFromTheRightShowsInItsVisualOrder) {
+  const struct {
+    std::string text, shown;
+  } cases[] = {
+      {"abc!", "!abc"},
+      {"ab cd.", ".ab cd"},
+      {"abc", "abc"},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.text);
+    TFontData font;
+    const QImage ours = Drawn(kFaces[1], [&](TCanvas* c) {
+      TRect r(3, 2, 200, 30);
+      c->DrawText(k.text, r, DT_SINGLELINE | DT_NOPREFIX | DT_RTLREADING);
+      font = c->Font()->Data();
+    });
+    const QImage qt = QtDrawn(TQtCanvasBackend::MakeFont(font), k.shown, ours.size());
+    EXPECT_EQ(ours.convertToFormat(QImage::Format_RGB32), qt);
+    if (k.text != k.shown) {
+      EXPECT_NE(ours.convertToFormat(QImage::Format_RGB32), QtDrawn(TQtCanvasBackend::MakeFont(font), k.text, ours.size()));
+    }
+  }
+}
+
 TEST(CanvasText, TheEncodingSettingDecidesHowBytesAreRead) {
   TBitmap b(10, 10);
   TCanvas* c = b.Canvas();
