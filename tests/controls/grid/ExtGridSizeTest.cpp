@@ -223,6 +223,15 @@ TEST_F(GridSizeTest, StretchSettingsAndColumnCountStretchAtOnce) {
     EXPECT_EQ(span, grid->ClientWidth());
     EXPECT_GT(grid->ColWidths(k.stretched), 40);
   }
+  // Writing StretchColumn stretches the new column at once: with the others wider than the client
+  // it falls back to the default width.
+  TearDown();
+  SetUp();
+  SetWidths({100, 80, 60, 40, 20});
+  ResizeClient(200);
+  grid->ColumnSize()->SetStretch(true);
+  grid->ColumnSize()->SetStretchColumn(1);
+  EXPECT_EQ(grid->ColWidths(1), grid->DefaultColWidth());
   // A grid without a parent waits for its first size.
   auto* loose = new TExtStringGrid(form);
   loose->SetColWidths(4, 40);
