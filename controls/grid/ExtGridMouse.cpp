@@ -241,6 +241,8 @@ bool TExtStringGrid::PressOnCell(TCellPress& p) {
   const bool partial = (r >= FixedRows() && r >= top + VisibleRowCount()) ||
                        (c >= FixedCols() && c >= left + VisibleColCount());
   std::shared_ptr<bool> alive = AliveFlag();
+  const TPoint area(c, r);
+  const bool inCurrentArea = BaseCell(Col(), Row()) == area;
   {
     TGridFlagScope noAlwaysEdit(navigation_->AlwaysEdit, false);
     TBaseGrid::WMMouseButton(p.Message);
@@ -260,10 +262,15 @@ bool TExtStringGrid::PressOnCell(TCellPress& p) {
     if (OnSelectCell) OnSelectCell(this, c, r, allow);
     if (!*alive) return true;
     // A refused move leaves the current cell outside the area.
-    if (!(Options() & goRowSelect) && BaseCell(Col(), Row()) == TPoint(c, r)) SelectCurrentArea();
+    if (!(Options() & goRowSelect) && BaseCell(Col(), Row()) == area) SelectCurrentArea();
+    // The whole area is the current cell: a click on any of its cells edits it, not only on the
+    // one the platform's press knows as current.
+    if (inCurrentArea && (Options() & goEditing) && BaseCell(Col(), Row()) == area && !EditorMode() &&
+        !HasClickableControl(RealColIndex(c), r) && IsEditableCell(RealColIndex(c), r))
+      ShowEditorAtCurrent();
   }
-  // One click opens the editor of a text cell.
-  if (mouseActions_->DirectEdit && !p.ByIndex && Col() == c && Row() == r && !EditorMode() &&
+  // One click opens the editor of a text cell (any cell of a merged one).
+  if (mouseActions_->DirectEdit && !p.ByIndex && BaseCell(Col(), Row()) == area && !EditorMode() &&
       !HasClickableControl(RealColIndex(c), r) && IsEditableCell(RealColIndex(c), r)) {
     RememberEditCell(c, r);
     ShowEditorAtCurrent();

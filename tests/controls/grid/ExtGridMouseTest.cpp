@@ -36,6 +36,18 @@ std::function<void(GridInputTest&, TExtStringGrid*)> Selects(TGridRect Expect) {
   return [Expect](GridInputTest&, TExtStringGrid* g) { EXPECT_EQ(g->Selection(), Expect); };
 }
 
+// (2, 2)-(3, 3) merged and editable, its far corner current.
+void AreaWithCornerCurrent(TExtStringGrid* g) {
+  g->MergeCells(2, 2, 2, 2);
+  g->FocusCell(3, 3, true);
+}
+
+// The area (2, 2)-(3, 3) is the selection and its editor is shown.
+void EditsTheArea(GridInputTest& t, TExtStringGrid* g) {
+  EXPECT_EQ(g->Selection(), (TGridRect{2, 2, 3, 3}));
+  EXPECT_TRUE(t.EditorShown());
+}
+
 // Column 0 scrolls (no fixed column) and a row is hidden; RowSelect as given.
 std::function<void(TExtStringGrid*)> Column0AndHiddenRow(bool RowSelect) {
   return [RowSelect](TExtStringGrid* g) {
@@ -192,11 +204,28 @@ const ClickStep kClicks[] = {
        g->FocusCell(3, 2, true);
      },
      [](GridInputTest& t) { ClickAt(t, 3, 2); }, {3, 2}, "ClickCell(2,2) Sel ",
-     [](GridInputTest& t, TExtStringGrid* g) {
-       EXPECT_EQ(g->Selection(), (TGridRect{2, 2, 3, 3}));
-       EXPECT_TRUE(t.EditorShown());
-     },
+     EditsTheArea,
      "2,2 "},
+    // The current cell of a merged area is the whole area: a click on another of its cells edits.
+    {"ClickOnTheAreasBaseWhileItsCornerIsCurrentShowsTheEditor", AreaWithCornerCurrent,
+     [](GridInputTest& t) { ClickAt(t, 2, 2); }, {2, 2}, "Sel ClickCell(2,2) Click Sel ", EditsTheArea, nullptr},
+    {"ClickOnACoveredCellWhileAnotherIsCurrentShowsTheEditor", AreaWithCornerCurrent,
+     [](GridInputTest& t) { ClickAt(t, 2, 3); }, {2, 3}, "Sel ClickCell(2,2) Click Sel ", EditsTheArea, nullptr},
+    // The first click selects the wide area; the second, on the same spot, is inside the current cell.
+    {"SecondClickInsideAWideAreaShowsTheEditor", [](TExtStringGrid* g) { g->MergeCells(1, 2, 4, 1); },
+     [](GridInputTest& t) {
+       ClickAt(t, 2, 2);
+       EXPECT_FALSE(t.EditorShown());
+       ClickAt(t, 2, 2);
+     },
+     {1, 2}, "Sel ClickCell(2,1) Click Sel Sel ClickCell(2,1) Click Sel ",
+     [](GridInputTest& t, TExtStringGrid*) { EXPECT_TRUE(t.EditorShown()); }, nullptr},
+    {"DirectEditOpensTheEditorOnACoveredCell",
+     [](TExtStringGrid* g) {
+       g->MergeCells(2, 2, 2, 2);
+       g->MouseActions()->DirectEdit = true;
+     },
+     [](GridInputTest& t) { ClickAt(t, 3, 3); }, {3, 3}, "Sel ClickCell(2,2) Click Sel ", EditsTheArea, nullptr},
 };
 
 class ClickTable : public GridInputTest, public ::testing::WithParamInterface<ClickStep> {};
