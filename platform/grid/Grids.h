@@ -189,6 +189,8 @@ class TCustomGrid : public TCustomControl {
   TBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TBorderStyle v);
   bool UseRightToLeftAlignment() const { return biDiMode_ == bdRightToLeft; }
+  // Every right-to-left mode reads from the right; only bdRightToLeft also swaps the alignment.
+  bool UseRightToLeftReading() const { return biDiMode_ != bdLeftToRight; }
 
   // The current cell and the selection. Col and Row writes go through SelectCell (a refusal
   // keeps the cell), scroll the cell into view and fire OnClick, as the class library's do.

@@ -260,25 +260,28 @@ TEST_F(GridLooksTest, PlainTextRightToLeftReadsFromTheRightOnItsOtherSide) {
   const struct {
     const char* name;
     TAlignment align;
-    bool rtl;
+    TBiDiMode mode;
     TSide side;
   } cases[] = {
-      {"left-aligned", taLeftJustify, false, atLeft},
-      {"left-aligned, right to left", taLeftJustify, true, atRight},
-      {"right-aligned, right to left", taRightJustify, true, atLeft},
-      {"centred, right to left", taCenter, true, atCentre},
+      {"left-aligned", taLeftJustify, bdLeftToRight, atLeft},
+      {"left-aligned, right to left", taLeftJustify, bdRightToLeft, atRight},
+      {"right-aligned, right to left", taRightJustify, bdRightToLeft, atLeft},
+      {"centred, right to left", taCenter, bdRightToLeft, atCentre},
+      // Reading from the right without the alignment swap.
+      {"left-aligned, no align", taLeftJustify, bdRightToLeftNoAlign, atLeft},
+      {"right-aligned, reading only", taRightJustify, bdRightToLeftReadingOnly, atRight},
   };
   grid->SetColWidths(2, 150);
   for (const auto& k : cases) {
     SCOPED_TRACE(k.name);
-    grid->SetBiDiMode(k.rtl ? bdRightToLeft : bdLeftToRight);
+    grid->SetBiDiMode(k.mode);
     grid->OnGetAlignment = [&](TObject*, int, int, TAlignment& h, TVAlignment&) { h = k.align; };
     grid->SetCells(2, 2, "Text");
     TCanvasOp text;
     for (const TCanvasOp& o : grid->DrawnOps(2, 2))
       if (o.Kind == okText && o.Text == "Text") text = o;
     ASSERT_GT(text.R.Width(), 0);
-    EXPECT_EQ(text.RightToLeft, k.rtl) << "read from the right";
+    EXPECT_EQ(text.RightToLeft, k.mode != bdLeftToRight) << "read from the right";
     const TRect cell = grid->CellRect(2, 2);
     const int left = text.R.Left - cell.Left, right = cell.Right - text.R.Right;
     if (k.side == atLeft) {

@@ -564,24 +564,27 @@ TEST_F(RadioTest, ACheckBoxStandsByItsPlacementAndReadingOrder) {
     const char* name;
     TVAlignment gridV, textV;
     TCellVAlign box;
-    bool rtl;
+    TBiDiMode mode;
     TAt at;
     TAlignment align;
   } cases[] = {
-      {"top box in a centred grid", vtaCenter, vtaCenter, vaTop, false, atTop, taLeftJustify},
-      {"bottom box in a centred grid", vtaCenter, vtaCenter, vaBottom, false, atBottom, taLeftJustify},
-      {"centred box in a top grid", vtaTop, vtaTop, vaCenter, false, atMiddle, taLeftJustify},
-      {"full-height box in a top grid", vtaTop, vtaTop, vaFull, false, atMiddle, taLeftJustify},
-      {"text centred apart from the grid", vtaTop, vtaCenter, vaTop, false, atMiddle, taLeftJustify},
-      {"text at the bottom apart from the grid", vtaCenter, vtaBottom, vaTop, false, atBottom, taLeftJustify},
-      {"right to left", vtaTop, vtaTop, vaTop, true, atTop, taLeftJustify},
-      {"right to left, right-aligned", vtaTop, vtaTop, vaTop, true, atTop, taRightJustify},
+      {"top box in a centred grid", vtaCenter, vtaCenter, vaTop, bdLeftToRight, atTop, taLeftJustify},
+      {"bottom box in a centred grid", vtaCenter, vtaCenter, vaBottom, bdLeftToRight, atBottom, taLeftJustify},
+      {"centred box in a top grid", vtaTop, vtaTop, vaCenter, bdLeftToRight, atMiddle, taLeftJustify},
+      {"full-height box in a top grid", vtaTop, vtaTop, vaFull, bdLeftToRight, atMiddle, taLeftJustify},
+      {"text centred apart from the grid", vtaTop, vtaCenter, vaTop, bdLeftToRight, atMiddle, taLeftJustify},
+      {"text at the bottom apart from the grid", vtaCenter, vtaBottom, vaTop, bdLeftToRight, atBottom, taLeftJustify},
+      {"right to left", vtaTop, vtaTop, vaTop, bdRightToLeft, atTop, taLeftJustify},
+      {"right to left, right-aligned", vtaTop, vtaTop, vaTop, bdRightToLeft, atTop, taRightJustify},
+      // Reading from the right mirrors the box also where the text keeps its alignment.
+      {"reading only", vtaTop, vtaTop, vaTop, bdRightToLeftReadingOnly, atTop, taLeftJustify},
+      {"no align", vtaTop, vtaTop, vaTop, bdRightToLeftNoAlign, atTop, taLeftJustify},
   };
   grid->SetColWidths(2, 150);
   grid->SetRowHeights(2, 60);
   for (const auto& k : cases) {
     SCOPED_TRACE(k.name);
-    grid->SetBiDiMode(k.rtl ? bdRightToLeft : bdLeftToRight);
+    grid->SetBiDiMode(k.mode);
     grid->SetVAlignment(k.gridV);
     grid->OnGetAlignment = [&](TObject*, int, int, TAlignment& h, TVAlignment& v) { h = k.align, v = k.textV; };
     // Long enough that a box mirrored beside right-aligned text would land on it.
@@ -595,7 +598,7 @@ TEST_F(RadioTest, ACheckBoxStandsByItsPlacementAndReadingOrder) {
     const int top = k.at == atTop ? c.Top + 1 : k.at == atMiddle ? c.Top + (c.Height() - size) / 2 : c.Bottom - size - 1;
     EXPECT_EQ(box.Top, top);
     if (k.align == taLeftJustify) {
-      EXPECT_EQ(box.Left, k.rtl ? c.Right - 1 - size : c.Left + 1);
+      EXPECT_EQ(box.Left, k.mode != bdLeftToRight ? c.Right - 1 - size : c.Left + 1);
     }
     std::vector<TCanvasOp> texts = Record(2, 2).OpsOf(okText);
     Unrecord();
