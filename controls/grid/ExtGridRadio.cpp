@@ -483,7 +483,7 @@ TRect TExtStringGrid::CheckLayout(TCanvas* cv, int RealCol, int ARow, const TRec
   TCellGraphic* g = GetCellGraphic(RealCol, ARow);
   TCellVAlign down = g ? g->CellVAlign : vaCenter;
   if (VAlign != VAlignment()) down = VAlign == vtaTop ? vaTop : VAlign == vtaCenter ? vaCenter : vaBottom;
-  return CheckGlyphRect(Content, controlLook_->CheckSize(), HAlign, down, tw, UseRightToLeftReading());
+  return CheckGlyphRect(Content, controlLook_->CheckSize(), HAlign, down, tw, UseRightToLeftAlignment());
 }
 
 std::vector<TRect> TExtStringGrid::RadioItemRectsAt(int ACol, int ARow) {

@@ -576,9 +576,10 @@ TEST_F(RadioTest, ACheckBoxStandsByItsPlacementAndReadingOrder) {
       {"text at the bottom apart from the grid", vtaCenter, vtaBottom, vaTop, bdLeftToRight, atBottom, taLeftJustify},
       {"right to left", vtaTop, vtaTop, vaTop, bdRightToLeft, atTop, taLeftJustify},
       {"right to left, right-aligned", vtaTop, vtaTop, vaTop, bdRightToLeft, atTop, taRightJustify},
-      // Reading from the right mirrors the box also where the text keeps its alignment.
+      // Where the text keeps its alignment the box keeps its side, clear of the text.
       {"reading only", vtaTop, vtaTop, vaTop, bdRightToLeftReadingOnly, atTop, taLeftJustify},
       {"no align", vtaTop, vtaTop, vaTop, bdRightToLeftNoAlign, atTop, taLeftJustify},
+      {"no align, right-aligned", vtaTop, vtaTop, vaTop, bdRightToLeftNoAlign, atTop, taRightJustify},
   };
   grid->SetColWidths(2, 150);
   grid->SetRowHeights(2, 60);
@@ -588,7 +589,7 @@ TEST_F(RadioTest, ACheckBoxStandsByItsPlacementAndReadingOrder) {
     grid->SetVAlignment(k.gridV);
     grid->OnGetAlignment = [&](TObject*, int, int, TAlignment& h, TVAlignment& v) { h = k.align, v = k.textV; };
     // Long enough that a box mirrored beside right-aligned text would land on it.
-    grid->SetCells(2, 2, k.align == taRightJustify ? "A long text, right" : "Text");
+    grid->SetCells(2, 2, k.align == taRightJustify || k.mode != bdLeftToRight ? "A long text, right" : "Text");
     grid->AddCheckBox(2, 2, true, false);
     grid->GetCellGraphic(2, 2)->CellVAlign = k.box;
     const TRect cell = grid->CellRect(2, 2), box = grid->CheckGlyphRectAt(2, 2);
@@ -598,7 +599,7 @@ TEST_F(RadioTest, ACheckBoxStandsByItsPlacementAndReadingOrder) {
     const int top = k.at == atTop ? c.Top + 1 : k.at == atMiddle ? c.Top + (c.Height() - size) / 2 : c.Bottom - size - 1;
     EXPECT_EQ(box.Top, top);
     if (k.align == taLeftJustify) {
-      EXPECT_EQ(box.Left, k.mode != bdLeftToRight ? c.Right - 1 - size : c.Left + 1);
+      EXPECT_EQ(box.Left, k.mode == bdRightToLeft ? c.Right - 1 - size : c.Left + 1);
     }
     std::vector<TCanvasOp> texts = Record(2, 2).OpsOf(okText);
     Unrecord();
