@@ -324,8 +324,16 @@ TEST_F(RadioTest, TextStandsBesideAGraphicPlacedBeforeAfterAboveOrUnderIt) {
     TCellVAlign v;
     TAlignment text;
     TVAlignment textV;
+    const char* cell = "Wide text";
+    TBiDiMode mode = bdLeftToRight;
   } cases[] = {
       {"before left-aligned text", haBeforeText, vaCenter, taLeftJustify, vtaCenter},
+      {"before left-aligned markup", haBeforeText, vaCenter, taLeftJustify, vtaCenter, "<B>Wide</B> text"},
+      // Reading from the right with the alignment kept: the markup stays beside its graphic.
+      {"before markup read from the right", haBeforeText, vaCenter, taLeftJustify, vtaCenter, "<B>Wide</B> text",
+       bdRightToLeftNoAlign},
+      {"before markup, reading only", haBeforeText, vaCenter, taLeftJustify, vtaCenter, "<B>Wide</B> text",
+       bdRightToLeftReadingOnly},
       {"before right-aligned text", haBeforeText, vaCenter, taRightJustify, vtaCenter},
       {"after left-aligned text", haAfterText, vaCenter, taLeftJustify, vtaCenter},
       {"after right-aligned text", haAfterText, vaCenter, taRightJustify, vtaCenter},
@@ -339,15 +347,25 @@ TEST_F(RadioTest, TextStandsBesideAGraphicPlacedBeforeAfterAboveOrUnderIt) {
   grid->SetRowHeights(2, 60);
   for (const auto& k : cases) {
     SCOPED_TRACE(k.name);
-    grid->SetCells(2, 2, "Wide text");
+    grid->SetBiDiMode(k.mode);
+    grid->SetCells(2, 2, k.cell);
     grid->AddBitmap(2, 2, &bmp, false, k.h, k.v);
     grid->OnGetAlignment = [&](TObject*, int, int, TAlignment& h, TVAlignment& v) { h = k.text, v = k.textV; };
     TRecordingCanvas& r = Record(2, 2);
     Unrecord();
     std::vector<TCanvasOp> images = r.OpsOf(okImage), texts = r.OpsOf(okText);
     ASSERT_EQ(images.size(), 1u);
-    ASSERT_EQ(texts.size(), 1u);
-    const TRect img = images[0].R, txt = texts[0].R;
+    const bool markup = k.cell[0] == '<';
+    if (markup) {
+      ASSERT_FALSE(texts.empty());
+    } else {
+      ASSERT_EQ(texts.size(), 1u);
+    }
+    // Markup draws a piece at a time: its text spans all of them.
+    TRect txt = texts[0].R;
+    for (const TCanvasOp& t : texts) txt = TRect(std::min(txt.Left, t.R.Left), std::min(txt.Top, t.R.Top),
+                                                 std::max(txt.Right, t.R.Right), std::max(txt.Bottom, t.R.Bottom));
+    const TRect img = images[0].R;
     if (k.h == haBeforeText) {
       EXPECT_LE(img.Right, txt.Left);
       EXPECT_LE(txt.Left - img.Right, 3) << "just beside it";
@@ -360,6 +378,7 @@ TEST_F(RadioTest, TextStandsBesideAGraphicPlacedBeforeAfterAboveOrUnderIt) {
       EXPECT_LE(txt.Bottom, img.Top);
     }
   }
+  grid->SetBiDiMode(bdLeftToRight);
 }
 
 // Autosizing measures text, markup and graphic as painting lays them out.
