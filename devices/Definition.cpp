@@ -245,7 +245,9 @@ void TfrmDefine::btnOKClick(TObject*) {
     return;
   }
   w->SetCaption(edtName->Text());
-  w->SetDeviceName(edtName->Text());
+  // The name saved with the device follows a name typed here; an untouched field (the caption,
+  // perhaps a file's name) leaves it as it is.
+  if (!NameShown || edtName->Text() != *NameShown) w->SetDeviceName(edtName->Text());
   const std::string address = Trim(edtAddress->Text());
   w->edtAddress->SetText(address.empty() ? std::string("AE") : NormalizeByteCell(address));
   Longi2c::MaxRegister = count - 1;
@@ -282,6 +284,7 @@ void TfrmLongI2C::mnuDefineClick(TObject*) {
   if (!frmDefine) Application->CreateForm(frmDefine);
   frmDefine->edtAddress->SetText("AE");
   frmDefine->edtName->SetText("New Device");
+  frmDefine->NameShown.reset();
   frmDefine->SetCaption("Define New Device");
   Longi2c::FileName.clear();
   SaveAsDialog->SetFileName("");
@@ -296,7 +299,8 @@ void TfrmLongI2C::mnuEditCurrentDeviceClick(TObject*) {
   if (!frmDefine) Application->CreateForm(frmDefine);
   frmDefine->edtAddress->SetText(edtAddress->Text());
   frmDefine->edtSpin->SetText(IntToStr(Longi2c::MaxRegister + 1));
-  frmDefine->edtName->SetText(DeviceName());
+  frmDefine->edtName->SetText(Caption());
+  frmDefine->NameShown = Caption();
   for (int i = 0; i <= Longi2c::MaxRegister; ++i) {
     frmDefine->stgDefinition->SetCells(1, i + 1, Longi2c::RegisterDescriptions[static_cast<size_t>(i)]);
     frmDefine->stgDefinition->SetCells(2, i + 1, RegisterText(i));

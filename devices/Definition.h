@@ -2,6 +2,7 @@
 // The device definition dialog: name, address, register count and a table of
 // every register's description and value; OK copies it into the device window.
 
+#include <optional>
 #include <string>
 
 #include "platform/gui/Forms.h"
@@ -46,6 +47,9 @@ class TfrmDefine : public TForm {
 
   // The register count the field holds, or 0 when it is not a number of 1 to 256.
   int RegisterCount() const;
+  // Edit Current Device: the name the field was given (the window's caption). OK gives the
+  // device a new name only when the field no longer holds it; a new device always takes it.
+  std::optional<std::string> NameShown;
 
  private:
   void FillEmptyRow(int Row);

@@ -94,9 +94,9 @@ void TfrmEditCell::edtDefaultExit(TObject*) {
 
 void TfrmEditCell::btnOKClick(TObject*) {
   if (TfrmLongI2C* w = frmLongI2C) {
-    // The value is taken as leaving the field would leave it ("" gives "00"),
-    // into the register the dialog was opened for.
-    w->SetRegisterText(Register, NormalizeByteCell(edtDefault->Text()));
+    // The field as it stands, into the register the dialog was opened for: a field never
+    // left keeps an empty text, an empty cell, which counts as FF.
+    w->SetRegisterText(Register, edtDefault->Text());
     Longi2c::RegisterDescriptions[static_cast<size_t>(Register)] = edtDescription->Text();
     w->ShowToolNames();
     w->stgMemoryClick(w);

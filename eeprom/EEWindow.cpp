@@ -510,6 +510,7 @@ int TEEWindow::PageSizeSetting() {
   std::string message;
   const uint32_t v = EEPageSizeOf(Kind(), static_cast<uint32_t>(DeviceSize()), item->TextValue(), message);
   if (!message.empty()) {
+    ++refusedSettings_;
     MessageDlg(message, mtWarning, mbOK, 0);
     item->SetIntValue(static_cast<int>(v));
   }
@@ -524,9 +525,18 @@ int TEEWindow::WriteTimeSetting() {
     lastWriteTime_ = std::to_string(ms);
     return static_cast<int>(ms);
   }
+  ++refusedSettings_;
   MessageDlg(message + "; it stays " + lastWriteTime_ + ".", mtWarning, mbOK, 0);
   item->SetTextValue(lastWriteTime_);
   return StrToInt(lastWriteTime_);
+}
+
+bool TEEWindow::CommitSetupEdit() {
+  // The bar's buttons take no focus: a value picked or typed is still in the open editor.
+  if (!InspectorBar->Editing()) return true;
+  const int refused = refusedSettings_;
+  InspectorBar->StopEdit(InspectorBar->EditItem());
+  return refusedSettings_ == refused;
 }
 
 TEESettings TEEWindow::Settings() {
@@ -563,6 +573,7 @@ void TEEWindow::ShowProgress(const std::string& Text) {
 }
 
 void TEEWindow::btnReadOneClick(TObject*) {
+  if (!CommitSetupEdit()) return;
   RunBusy([this] {
     const int a = StrictHexToInt(lblWordAddress->Caption());
     if (a < 0 || a >= DeviceSize()) {
@@ -582,6 +593,7 @@ void TEEWindow::btnReadOneClick(TObject*) {
 }
 
 void TEEWindow::btnWriteOneClick(TObject*) {
+  if (!CommitSetupEdit()) return;
   RunBusy([this] {
     const int a = StrictHexToInt(lblWordAddress->Caption());
     if (a < 0 || a >= DeviceSize()) {
@@ -597,6 +609,7 @@ void TEEWindow::btnWriteOneClick(TObject*) {
 }
 
 void TEEWindow::btnReadClick(TObject*) {
+  if (!CommitSetupEdit()) return;
   RunBusy([this] {
     TEEMainBus bus(*MainHost);
     TEEBusOps ops(bus, Settings());
@@ -615,6 +628,7 @@ void TEEWindow::btnReadClick(TObject*) {
 }
 
 void TEEWindow::btnWriteClick(TObject*) {
+  if (!CommitSetupEdit()) return;
   RunBusy([this] {
     const TEESettings settings = Settings();
     const TEEBytes image = ImageOfCells();
@@ -630,7 +644,7 @@ void TEEWindow::btnWriteClick(TObject*) {
 }
 
 void TEEWindow::btnVerifyClick(TObject*) {
-  if (Busy()) return;
+  if (Busy() || !CommitSetupEdit()) return;
   const TEESettings settings = Settings();
   const TEEBytes image = ImageOfCells();
   I2CStatus code;
@@ -677,6 +691,8 @@ void TEEWindow::FollowFileType(TOpenDialog* Dialog) {
 }
 
 void TEEWindow::mnuOpenClick(TObject*) {
+  // A file's settings must not be overwritten afterwards by an edit still open.
+  if (!CommitSetupEdit()) return;
   if (MainHost) MainHost->ResetWarning();
   TOpenDialog* d = OpenDialog();
   d->SetTitle("Open EEPROM File");
@@ -707,6 +723,7 @@ void TEEWindow::mnuOpenClick(TObject*) {
 }
 
 void TEEWindow::SaveAsClick(TObject*) {
+  if (!CommitSetupEdit()) return;
   if (MainHost) MainHost->ResetWarning();
   TSaveDialog* d = SaveDialog();
   d->SetTitle("Save EEPROM Data As");

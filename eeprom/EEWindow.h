@@ -141,6 +141,9 @@ class TEEWindow : public TForm {
   // The page size and write time an operation uses, checked as above.
   int PageSizeSetting();
   int WriteTimeSetting();
+  // Commits the setup bar's open edit as leaving it does, so that a bus or file command uses
+  // the values the bar shows. False when the window refused the value (it has said why).
+  bool CommitSetupEdit();
 
   // Sets a field's text with its change handler suspended.
   static void SetQuiet(TEdit* Edit, const std::string& Text);
@@ -198,6 +201,7 @@ class TEEWindow : public TForm {
   } pending_;
   int s_ = 0, e_ = 0, t_ = 0;  // copy start, end, target start as the fields last gave them
   std::string lastWriteTime_ = "50";
+  int refusedSettings_ = 0;  // setting refusals so far, so a commit can tell it was refused
 };
 
 // Sets the "Address" row's choices and shows the first.

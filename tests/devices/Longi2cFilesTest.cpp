@@ -48,6 +48,12 @@ TEST_F(Longi2cFiles, OpenShowsTheDeviceAndSaveAsWritesItBack) {
   EXPECT_EQ(Longi2c::RegisterDescriptions[10], "Gain");
   EXPECT_EQ(Longi2c::FileName, in);
   EXPECT_FALSE(Longi2c::Modified);
+  // Edit Current Device names the device by the caption; OK with the name untouched keeps the saved name.
+  w->mnuEditCurrentDevice->Click();
+  EXPECT_EQ(frmDefine->edtName->Text(), "adc.def");
+  StdClick(frmDefine->btnOK);
+  Application->ProcessMessages();
+  EXPECT_EQ(w->lblDevice->Caption(), "Device Name: ADC");
 
   const std::string out = File("copy.def");
   Responder().ExpectSave(out);
@@ -291,6 +297,11 @@ TEST_F(Longi2cFiles, PrintoutPagesHoldEveryLineOnce) {
 
 TEST_F(Longi2cFiles, DefinitionDialogRules) {
   TfrmLongI2C* w = Open();
+  w->mnuEditCurrentDevice->Click();
+  ASSERT_NE(frmDefine, nullptr);
+  EXPECT_EQ(frmDefine->edtName->Text(), "User Definable Device") << "the caption, not the label's \"?\"";
+  StdClick(frmDefine->btnCancel);
+  Application->ProcessMessages();
   w->mnuDefine->Click();
   ASSERT_NE(frmDefine, nullptr);
   TfrmDefine* d = frmDefine;
@@ -354,7 +365,7 @@ TEST_F(Longi2cFiles, DefinitionDialogRules) {
   EXPECT_TRUE(Longi2c::Modified);
   EXPECT_TRUE(Longi2c::FileName.empty());
 
-  // Edit Current Device takes the name from the label and disables the menus
+  // Edit Current Device takes the name from the caption and disables the menus
   // until the dialog goes; the dialog goes with the window.
   w->mnuEditCurrentDevice->Click();
   ASSERT_NE(frmDefine, nullptr);
@@ -446,7 +457,7 @@ TEST_F(Longi2cFiles, RegisterDialogRules) {
   StdClick(d->btnOK);
   Application->ProcessMessages();
   EXPECT_EQ(frmEditCell, nullptr);
-  EXPECT_EQ(w->RegisterText(42), "00") << "an empty value leaves the field as \"00\"";
+  EXPECT_EQ(w->RegisterText(42), "") << "a field never left stores an empty cell";
   EXPECT_EQ(Longi2c::RegisterDescriptions[42], "Gain");
   EXPECT_EQ(w->RegisterText(7), "FF");
   EXPECT_TRUE(w->mnuEdit->Enabled());
@@ -454,6 +465,7 @@ TEST_F(Longi2cFiles, RegisterDialogRules) {
 
   w->mnuEditCurrentCell->Click();
   frmEditCell->edtDefault->SetText("5");
+  frmEditCell->edtDefault->OnExit(frmEditCell->edtDefault);  // left: the field's rule pads it
   StdClick(frmEditCell->btnOK);
   Application->ProcessMessages();
   EXPECT_EQ(w->RegisterText(7), "05");
