@@ -200,13 +200,21 @@ TDateTime TNetUpdate::CurrentTime() const { return NowFunction ? NowFunction() :
 
 void TNetUpdate::DoStatus(int id, const std::string& param, int statusCode, int errCode) {
   const std::string text = FormatStatus(id, param);
-  if (logging_) WriteLog(UnitLogFileName(), LogLine(CurrentTime(), id, text, statusCode, errCode));
+  if (logging_) WriteLog(LogPath(), LogLine(CurrentTime(), id, text, statusCode, errCode));
   if (OnStatus) OnStatus(this, text, statusCode, errCode);
 }
 
-void TNetUpdate::LogFree(const std::string& text) {
-  WriteLog(UnitLogFileName(), FormatDateTime("dd/mm/yyyy hh:nn:ss", CurrentTime()) + " : " + text);
+std::string TNetUpdate::LogPath() {
+  // Relative to the program's folder, not to wherever the program was started from.
+  const std::string name = LocalPath(UnitLogFileName());
+  return name.empty() || name[0] == '/' ? name : AppFolder() + name;
 }
+
+void TNetUpdate::LogFree(const std::string& text) {
+  if (logging_) WriteLog(LogPath(), FormatDateTime("dd/mm/yyyy hh:nn:ss", CurrentTime()) + " : " + text);
+}
+
+void TNetUpdate::LogAlways(const std::string& line) { WriteLog(LogPath(), line); }
 
 void TNetUpdate::QueryCancel(bool& Cancel) {
   if (OnProgressCancel) OnProgressCancel(this, Cancel);

@@ -363,7 +363,12 @@ class TNetUpdate : public TComponent {
 
  private:
   TDateTime CurrentTime() const;
+  // A line of our own, dated, written only with Logging.
   void LogFree(const std::string& text);
+  // A line written as it stands, also without Logging.
+  void LogAlways(const std::string& line);
+  // The log file, a relative name taken in {APP}.
+  std::string LogPath();
   void ProcessMessages();
   void RemoveRunDirectory();
   std::string NewTempFile(int& fd);
@@ -407,6 +412,9 @@ class TNetUpdate : public TComponent {
   std::string EntryRefusal(const TFileDescription& e, const std::string& url);
   // Why bytes that came over plain http may not be written to `target`; "" when they may.
   std::string DataOnlyRefusal(const std::string& target);
+  // Why bytes from plain http may be placed nowhere in the program's folder
+  // (the home folder, above it, or the system's); "" when they may.
+  std::string AppFolderRefusal();
   // "the program" or "the updater" when `target` is one of them, else "".
   std::string ProgramFileRole(const std::string& target);
   // Unpacks a cabinet into `dir` once every check has passed: from plain http

@@ -10,7 +10,11 @@
 #include "update/NuPrefix.h"
 #include "update/NuStatus.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include <filesystem>
 
@@ -67,14 +71,12 @@ bool TNetUpdate::StartCommand(const std::string& commandLine) {
 
 void TNetUpdate::Refuse(const std::string& what, bool file, int id) {
   DoStatus(id, what, 11, 4);
-  LogFree(FormatStatus(id, what));
   if (file) refusals_.push_back(what);
   if (file && id == 966) plainRefused_ = true;
 }
 
 void TNetUpdate::Problem(int id, const std::string& param, int statusCode, int errCode) {
   DoStatus(id, param, statusCode, errCode);
-  LogFree(FormatStatus(id, param));
   problems_.push_back(FormatStatus(id, param));
 }
 
@@ -106,6 +108,18 @@ bool QtPluginFolder(const std::string& name) {
   return false;
 }
 
+// Folders of the system: what lies there is read by the system and every user.
+const char* const kSystemFolders[] = {"/bin", "/boot", "/dev", "/etc", "/lib", "/lib32", "/lib64", "/libx32",
+                                      "/proc", "/run", "/sbin", "/sys", "/usr", "/var"};
+
+// True when `inner` is `outer` or lies below it.
+bool Within(const std::filesystem::path& inner, const std::filesystem::path& outer) {
+  auto o = outer.begin(), i = inner.begin();
+  for (; o != outer.end() && !o->empty(); ++o, ++i)
+    if (i == inner.end() || *o != *i) return false;
+  return true;
+}
+
 }  // namespace
 
 std::string TNetUpdate::ProgramFileRole(const std::string& target) {
@@ -126,19 +140,42 @@ std::string TNetUpdate::ProgramFileRole(const std::string& target) {
   return {};
 }
 
+std::string TNetUpdate::AppFolderRefusal() {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path app = fs::weakly_canonical(fs::path(AppFolder()), ec);
+  if (ec) return "the program's folder cannot be found";
+  std::vector<std::string> homes;
+  if (const char* home = std::getenv("HOME"); home && *home) homes.push_back(home);
+  if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) homes.push_back(pw->pw_dir);
+  for (const std::string& h : homes) {
+    const fs::path home = fs::weakly_canonical(fs::path(h), ec);
+    if (ec || home.empty() || home == "/") continue;
+    // The shell, the desktop and every program read their start-up files there.
+    if (home == app) return "the program's folder is the home folder";
+    if (Within(home, app)) return "the program's folder holds the home folder " + home.string();
+  }
+  for (const char* system : kSystemFolders)
+    if (Within(app, system)) return "the program's folder is a system folder (" + std::string(system) + ")";
+  return {};
+}
+
 std::string TNetUpdate::DataOnlyRefusal(const std::string& target) {
   namespace fs = std::filesystem;
   if (!InsideAppFolder(ExtractFilePath(target))) return "outside the program's folder";
+  if (const std::string why = AppFolderRefusal(); !why.empty()) return why;
   const std::string role = ProgramFileRole(target);
   if (!role.empty()) return "it would replace " + role;
   // Qt reads its configuration and loads plugins from there: code by another name.
   const std::string name = ExtractFileName(target);
   if (SameText(name, "qt.conf") || SameText(name, "qt6.conf")) return "Qt would read it as its configuration";
   std::error_code ec;
-  const fs::path inside = fs::weakly_canonical(fs::absolute(fs::path(target), ec), ec)
-                              .lexically_relative(fs::weakly_canonical(fs::path(AppFolder()), ec))
-                              .parent_path();
-  for (const fs::path& folder : inside)
+  const fs::path below = fs::weakly_canonical(fs::absolute(fs::path(target), ec), ec)
+                             .lexically_relative(fs::weakly_canonical(fs::path(AppFolder()), ec));
+  for (const fs::path& part : below)
+    if (part.string().size() > 1 && part.string()[0] == '.' && part != "..")
+      return "hidden files and folders (" + part.string() + ") hold start-up files and settings";
+  for (const fs::path& folder : below.parent_path())
     if (QtPluginFolder(folder.string())) return "Qt loads plugins from the folder " + folder.string();
   struct stat st {};
   if (::lstat(target.c_str(), &st) == 0) {
@@ -152,7 +189,7 @@ std::string TNetUpdate::DataOnlyRefusal(const std::string& target) {
 std::string TNetUpdate::EntryRefusal(const TFileDescription& e, const std::string& url) {
   if (!PlainEntry(url)) return {};
   const std::string dir = LocalPath(e.TargetDir);
-  if (!InsideAppFolder(dir)) return "outside the program's folder: " + (dir.empty() ? GetCurrentDir() : dir);
+  if (!InsideAppFolder(dir)) return "outside the program's folder: " + dir;
   const std::string name = FileNameFromURL(url);
   // Handed to the updater, it would become a program or replace one.
   if (IsAppComponent(name)) return "the program's own files are updated over https only";
@@ -162,7 +199,7 @@ std::string TNetUpdate::EntryRefusal(const TFileDescription& e, const std::strin
 std::string TNetUpdate::AppFolder() {
   std::string dir;
   GetPrefixPath("APP", dir);
-  return IncludeTrailingPathDelimiter(dir.empty() ? AppDirectory() : dir);
+  return IncludeTrailingPathDelimiter(std::filesystem::path(dir.empty() ? AppDirectory() : dir).lexically_normal().string());
 }
 
 bool TNetUpdate::InsideAppFolder(const std::string& dir) {
@@ -170,12 +207,8 @@ bool TNetUpdate::InsideAppFolder(const std::string& dir) {
   std::error_code ec;
   const fs::path app = fs::weakly_canonical(fs::path(AppFolder()), ec);
   if (ec) return false;
-  const fs::path where = fs::weakly_canonical(fs::absolute(fs::path(dir.empty() ? "." : dir), ec), ec);
-  if (ec) return false;
-  auto a = app.begin(), w = where.begin();
-  for (; a != app.end() && !a->empty(); ++a, ++w)
-    if (w == where.end() || *a != *w) return false;
-  return true;
+  const fs::path where = fs::weakly_canonical(fs::absolute(fs::path(dir.empty() ? AppFolder() : dir), ec), ec);
+  return !ec && Within(where, app);
 }
 
 // ===========================================================================

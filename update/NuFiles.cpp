@@ -108,12 +108,13 @@ int TNetUpdate::DownloadFiles() {
       // A patch changes a program: never from bytes that came over plain http.
       Refuse("patch " + name + " (it changes a program)");
     } else if (ext == ".PAT" && applyPatch_ && !e->LocalVersion.empty()) {
-      const std::string patcher = IncludeTrailingPathDelimiter(GetCurrentDir()) + "patcher.exe";
+      // The program's folder, wherever the program was started from.
+      const std::string patcher = AppFolder() + "patcher.exe";
       if (utility_ && !FileExists(patcher)) ExtractPatcher();
       std::string command = QuoteArgument(patcher);
       if (logging_) command += " -v";
       command += " " + QuoteArgument(lastTarget_) + " " + QuoteArgument(e->LocalVersion);
-      RunAndWait(command, logging_ ? "NUPDATE.LOG" : std::string());
+      RunAndWait(command, logging_ ? AppFolder() + "NUPDATE.LOG" : std::string());
       if (!keepIntermediate_) DeleteFile(lastTarget_);
     }
   }

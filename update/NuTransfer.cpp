@@ -353,7 +353,7 @@ bool TNetUpdate::DownloadFile(const std::string& URL, bool Compressed, const std
   verifyOnPlace_ = fetched == fOk && !UnpackedLater(temp, target, Compressed);
   bool ok = fetched == fOk && received > 0 && PlaceFile(temp, target);
   verifyOnPlace_ = false;
-  if (!ok && ::unlink(temp.c_str()) != 0 && errno != ENOENT) LogFree("Unable to delete file " + temp);
+  if (!ok && ::unlink(temp.c_str()) != 0 && errno != ENOENT) LogAlways("Unable to delete file " + temp);
   FinishTransfer();
   if (!ok) return false;
   lastTarget_ = target;
@@ -373,7 +373,7 @@ bool TNetUpdate::EnoughSpace(const std::string& name, int64_t bytes, const std::
 
 TNetUpdate::TUnpacked TNetUpdate::UnpackCabinet(const std::string& cabinet, const std::string& dir) {
   const std::string name = ExtractFileName(cabinet);
-  const std::string root = IncludeTrailingPathDelimiter(dir.empty() ? GetCurrentDir() : dir);
+  const std::string root = dir.empty() ? AppFolder() : IncludeTrailingPathDelimiter(dir);
   auto refuse = [&](const std::string& why) {
     Refuse(name + " (" + why + ")");
     DeleteFile(cabinet);
@@ -428,7 +428,7 @@ TNetUpdate::TUnpacked TNetUpdate::UnpackCabinet(const std::string& cabinet, cons
   archive::TPlaceRule rule;
   rule.DataOnly = dataOnly_;
   std::string why;
-  if (cabfdi::ExtractCab(cabinet, dir, rule, &why) != 0) {
+  if (cabfdi::ExtractCab(cabinet, root, rule, &why) != 0) {
     LogFree("Unable to unpack " + cabinet + ": " + why);
     DoStatus(947, cabinet, 8, 0);
     return uOk;  // reported; the cabinet stays for a look
@@ -491,7 +491,7 @@ bool TNetUpdate::PlaceFile(const std::string& tempFile, const std::string& targe
   archive::TPlaceRule rule;
   rule.DataOnly = dataOnly_;
   if (archive::PlaceFile(tempFile, target, rule, error)) return true;
-  LogFree("Unable to rename file " + tempFile + " to " + target);
+  LogAlways("Unable to rename file " + tempFile + " to " + target);
   LogFree("Why: " + error);
   return false;
 }
@@ -612,21 +612,14 @@ void TNetUpdate::DoPostUpdateInfo() {
   if (post.Server.empty() || post.Action.empty() || transferDepth_ > 0) return;
   std::string url = post.Server.find("://") == std::string::npos ? "http://" + post.Server : post.Server;
   url += (post.Action[0] == '/' ? "" : "/") + post.Action;
-  std::unique_ptr<net::TNetSession> own;
-  net::TNetSession* session = session_.get();
-  if (!session) {
-    net::TNetOptions options;
-    options.Agent = agent_;
-    options.Proxy = proxy_;
-    options.ProxyUser = proxyUserId_;
-    options.ProxyPassword = proxyPassword_;
-    own = std::make_unique<net::TNetSession>(options);
-    session = own.get();
-  }
+  // A handle of its own, with the system's proxy settings, never the named one.
+  net::TNetOptions options;
+  options.Agent = agent_;
+  net::TNetSession session(options);
   post.Result.clear();
   ++transferDepth_;
   const net::TTransferResult r =
-      session->HttpPost(url, "application/x-www-form-urlencoded", post.Data, [&](const char* data, size_t size) {
+      session.HttpPost(url, "application/x-www-form-urlencoded", post.Data, [&](const char* data, size_t size) {
         ProcessMessages();
         post.Result.append(data, size);
         return true;

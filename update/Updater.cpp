@@ -1,6 +1,7 @@
 #include "update/Updater.h"
 
 #include "platform/archive/Archive.h"
+#include "platform/archive/ElfFile.h"
 #include "platform/archive/NoLinkFiles.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Process.h"
@@ -15,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <chrono>
@@ -27,7 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kLogFile = "NUPDATE.LOG";
 constexpr int kMaxListDepth = 16;
 
 std::string Slashed(std::string s) {
@@ -36,18 +37,22 @@ std::string Slashed(std::string s) {
   return s;
 }
 
-// A program named without a folder runs from the current directory, never
-// from a search of PATH.
-std::string LocalProgram(const std::string& name) {
-  return name.find('/') == std::string::npos ? "./" + name : name;
+// A relative name is taken in the program's folder, the current directory of a
+// program started from its own folder, never in the one the updater inherited.
+std::string InApp(const std::string& path) {
+  return path.empty() || path[0] == '/' ? path : NUpdate::AppDirectory() + path;
 }
 
-// The folder of the program `pid` runs, read while it still runs.
-std::string ProgramFolder(int pid) {
+// The program `pid` runs, read while it still runs.
+std::string ProgramOf(int pid) {
   std::error_code ec;
   const fs::path exe = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec);
-  if (ec || exe.empty() || !exe.is_absolute()) return {};
-  return exe.parent_path().string();
+  return ec || !exe.is_absolute() ? std::string() : exe.string();
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return !a.empty() && !b.empty() && fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
 }
 
 }  // namespace
@@ -55,13 +60,40 @@ std::string ProgramFolder(int pid) {
 TUpdater::TUpdater(bool logging, const TUpdaterEnv& env) : logging_(logging), env_(env) {}
 
 void TUpdater::Log(const std::string& message) {
-  if (logging_) NUpdate::WriteLog(kLogFile, FormatDateTime("dd/mm/yyyy hh:nn:ss", Now()) + " : " + message);
+  if (logging_)
+    NUpdate::WriteLog(InApp("NUPDATE.LOG"), FormatDateTime("dd/mm/yyyy hh:nn:ss", Now()) + " : " + message);
 }
 
 void TUpdater::Fail(const std::string& message, const std::string& forUser) {
   ++failures_;
-  NUpdate::WriteLog(kLogFile, FormatDateTime("dd/mm/yyyy hh:nn:ss", Now()) + " : " + message);
+  Log(message);
   NUpdate::AddUpdaterNote(forUser);
+}
+
+void TUpdater::SetProgram(const std::string& program) {
+  if (!program.empty()) programs_.push_back(program);
+}
+
+std::string TUpdater::NotWholePrograms(const std::string& cabinet, const std::string& dest) {
+  archive::TCabinet cab;
+  std::string error;
+  if (!cab.Open(cabinet, error)) return {};  // the extraction says why
+  for (size_t i = 0; i < cab.Entries().size(); ++i) {
+    const std::string entry = Slashed(cab.Entries()[i].Name);
+    if (std::none_of(programs_.begin(), programs_.end(),
+                     [&](const std::string& p) { return SameFile(p, dest + entry); }))
+      continue;
+    // Half a program, or a text, would be what the restart starts.
+    std::string scratch = IncludeTrailingPathDelimiter(GetTempDir()) + "velmaron-cab-XXXXXX";
+    const int fd = ::mkstemp(scratch.data());
+    if (fd < 0) return entry + " would replace the program and cannot be looked at";
+    ::close(fd);
+    std::string why;
+    const bool whole = cab.ExtractScratch(i, scratch, error) && archive::WholeElfForThisMachine(scratch, why);
+    ::unlink(scratch.c_str());
+    if (!whole) return entry + " would replace the program, but " + (why.empty() ? error : why);
+  }
+  return {};
 }
 
 void TUpdater::Step(const char* step, const std::string& file) {
@@ -75,62 +107,77 @@ void TUpdater::Pause(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-void TUpdater::ProcessFile(const std::string& rawName, const std::string& targetDir) {
-  const std::string name = Slashed(rawName);
+void TUpdater::ProcessFile(const std::string& rawName, const std::string& rawTarget) {
+  const std::string shown = Slashed(rawName);
+  const std::string name = InApp(shown);
+  std::string targetDir = InApp(Slashed(rawTarget));
+  // "{APP}" names a folder: its files go into it, not beside it as hidden files.
+  std::error_code ec;
+  if (!targetDir.empty() && targetDir.back() != '/' &&
+      (targetDir.compare(targetDir.size() - std::min<size_t>(2, targetDir.size()), 2, "/.") == 0 || fs::is_directory(targetDir, ec)))
+    targetDir += '/';
   const std::string upper = UpperCase(name);
   const size_t newAt = upper.find("_NEW");
   if (newAt != std::string::npos && newAt + 4 == upper.size()) {
-    ReplaceNew(name, name.substr(0, newAt), Slashed(targetDir));
+    const std::string base = shown.substr(0, shown.size() - 4);
+    const std::string target =
+        targetDir.empty() ? name.substr(0, newAt) : targetDir + (base[0] == '/' ? ExtractFileName(base) : base);
+    ReplaceNew(shown, name, target);
     return;
   }
   TProcessLauncher& launcher = env_.Launcher ? *env_.Launcher : ProcessLauncher();
   const std::string ext = UpperCase(ExtractFileExt(name));
   if (ext == ".INF") {
-    ProcessList(name);
+    ProcessList(shown, name);
   } else if (ext == ".PAT") {
     const std::string program = ChangeFileExt(name, ".EXE");
+    const std::string patcher = InApp("patcher.exe");
     if (logging_)
-      launcher.RunAndWait({"./patcher.exe", "-v", name, program}, kLogFile, true);
+      launcher.RunAndWait({patcher, "-v", name, program}, InApp("NUPDATE.LOG"), true);
     else
-      launcher.RunAndWait({"./patcher.exe", name, program}, {}, true);
+      launcher.RunAndWait({patcher, name, program}, {}, true);
     DeleteFile(name);
   } else if (ext == ".CAB") {
-    Log("upd cab extract " + name + " " + targetDir);
-    if (cabfdi::ExtractCab(name, targetDir) == 0)
+    Log("upd cab extract " + shown + " " + rawTarget);
+    // No target: the cabinet's own folder, where the program put it.
+    const std::string dest = targetDir.empty() ? ExtractFilePath(name) : targetDir;
+    const std::string notWhole = NotWholePrograms(name, dest);
+    if (!notWhole.empty())
+      Fail("upd cab error in extract file:" + shown + " (" + notWhole + "; the cabinet is kept)",
+           shown + ": not unpacked (" + notWhole + "); the cabinet is kept.");
+    else if (cabfdi::ExtractCab(name, dest) == 0)
       DeleteFile(name);
     else
-      Fail("upd cab error in extract file:" + name + " (" + (targetDir.empty() ? GetCurrentDir() : targetDir) +
-               "; the cabinet is kept)",
-           name + ": not unpacked (damaged, or it names a file that may not be written); the cabinet is kept.");
+      Fail("upd cab error in extract file:" + shown + " (" + dest + "; the cabinet is kept)",
+           shown + ": not unpacked (damaged, or it names a file that may not be written); the cabinet is kept.");
   } else if (ext == ".EXE") {
-    Log("upd execute " + name + " " + targetDir);
-    launcher.RunAndWait({LocalProgram(name)}, {}, true);
+    Log("upd execute " + shown + " " + rawTarget);
+    launcher.RunAndWait({name}, {}, true);
     Pause(500);
     DeleteFile(name);
   } else {
-    Log("upd lzexpand " + name + " " + targetDir);
-    Expand(name, Slashed(targetDir));
+    Log("upd lzexpand " + shown + " " + rawTarget);
+    Expand(name, targetDir);
   }
 }
 
-void TUpdater::ReplaceNew(const std::string& name, const std::string& base, const std::string& targetDir) {
-  const std::string target = targetDir + base;
+void TUpdater::ReplaceNew(const std::string& shown, const std::string& name, const std::string& target) {
   int error = 0;
   // Only a new copy that is there replaces anything: without it the old file stays.
   if (!NUpdate::IsRegularFile(name)) {
-    Fail("upd io error " + std::to_string(ENOENT) + " in rename file:" + name,
+    Fail("upd io error " + std::to_string(ENOENT) + " in rename file:" + shown,
          target + ": not replaced, its new copy " + name + " is missing.");
     return;
   }
-  if (base.empty()) {  // nothing to put it in place of, as a rename to no name fails
-    Fail("upd io error " + std::to_string(ENOENT) + " in rename file:" + name,
+  if (ExtractFileName(shown).size() == 4) {  // nothing to put it in place of, as a rename to no name fails
+    Fail("upd io error " + std::to_string(ENOENT) + " in rename file:" + shown,
          name + ": not put in place, it names no file to replace; it is kept.");
     return;
   }
   // The name as it was given: on a file system that tells case apart, "x_NEW"
   // and "x_new" are two files.
   if (!Replace(name, target, error))
-    Fail("upd io error " + std::to_string(error) + " in rename file:" + name,
+    Fail("upd io error " + std::to_string(error) + " in rename file:" + shown,
          target + ": not replaced (" + std::strerror(error) + "); the new copy is " + name + ".");
 }
 
@@ -150,9 +197,8 @@ bool TUpdater::Replace(const std::string& from, const std::string& target, int& 
   return false;
 }
 
-void TUpdater::ProcessList(const std::string& name) {
-  Log("upd inf file " + name);
-  const std::string path = ExpandFileName(name);
+void TUpdater::ProcessList(const std::string& shown, const std::string& path) {
+  Log("upd inf file " + shown);
   // A list naming itself, or lists naming each other, are read once.
   if (depth_ >= kMaxListDepth || !visitedLists_.insert(path).second) return;
   ++depth_;
@@ -162,8 +208,7 @@ void TUpdater::ProcessList(const std::string& name) {
     const std::string file = ini.ReadString("FILES", "FILE" + std::to_string(k), "").substr(0, 128);
     std::string target = ini.ReadString("FILES", "TARGET" + std::to_string(k), "").substr(0, 128);
     Log("upd inf: " + file + " " + target);
-    target = NUpdate::ExpandPrefixes(target, &NUpdate::StandardPrefixPath);
-    ProcessFile(file, target);
+    ProcessFile(file, NUpdate::ExpandPrefixes(target, &NUpdate::StandardPrefixPath));
   }
   --depth_;
 }
@@ -184,12 +229,14 @@ int Run(const std::vector<std::string>& args, const TUpdaterEnv& env) {
   if (args.empty() || !TryStrToInt(args[0], pid)) return 0;
   TProcessLauncher& launcher = env.Launcher ? *env.Launcher : ProcessLauncher();
   // {APP} is the folder of the program being updated, not the updater's own.
-  std::string appDir = env.AppDir.empty() ? ProgramFolder(pid) : env.AppDir;
+  const std::string program = ProgramOf(pid);
+  std::string appDir = env.AppDir.empty() ? ExtractFilePath(program) : env.AppDir;
   if (appDir.empty() && args.size() > 2) {
     const std::vector<std::string> restart = SplitCommandLine(args[2]);
     if (!restart.empty() && !restart[0].empty() && restart[0][0] == '/') appDir = ExtractFilePath(restart[0]);
   }
-  if (!appDir.empty()) NUpdate::SetAppDirectory(appDir);
+  // Neither known: the folder it was started in, as the program's own updater is.
+  NUpdate::SetAppDirectory(appDir.empty() ? GetCurrentDir() : appDir);
   // The folder the updater runs from is its own: held while it works, removed after.
   const std::string ownFolder = ExtractFilePath(CurrentExecutable());
   const bool inOwnFolder = ExtractFileName(ExcludeTrailingPathDelimiter(ownFolder)).rfind("velmaron-update-", 0) == 0;
@@ -197,6 +244,12 @@ int Run(const std::vector<std::string>& args, const TUpdaterEnv& env) {
   // The program held the folder until it ended; from now on the updater holds it.
   int lock = inOwnFolder ? NUpdate::LockPrivateFolder(ownFolder) : -1;
   TUpdater updater(args.size() > 1 && args[1] == "L", env);
+  // What a cabinet may put in place of the program must be a whole one.
+  updater.SetProgram(program);
+  if (args.size() > 2 && args[2] != "null") {
+    const std::vector<std::string> restart = SplitCommandLine(args[2]);
+    if (!restart.empty()) updater.SetProgram(InApp(restart[0]));
+  }
   updater.Pause(500);
   for (size_t i = 3; i < args.size(); ++i) updater.ProcessFile(args[i], "");
   if (inOwnFolder) {

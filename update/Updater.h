@@ -37,10 +37,16 @@ public:
   void Fail(const std::string& message, const std::string& forUser);
   void Pause(int ms);
   int Failures() const { return failures_; }
+  // A file a cabinet may replace only with a whole program for this machine.
+  void SetProgram(const std::string& program);
 
 private:
-  void ReplaceNew(const std::string& name, const std::string& base, const std::string& targetDir);
-  void ProcessList(const std::string& name);
+  // `shown`: the name as given, for the log; `name` and `target`: where they are.
+  void ReplaceNew(const std::string& shown, const std::string& name, const std::string& target);
+  void ProcessList(const std::string& shown, const std::string& path);
+  // Why the cabinet may not be unpacked into `dest`: an entry that would
+  // replace the program is no whole program; "" when it may.
+  std::string NotWholePrograms(const std::string& cabinet, const std::string& dest);
   void Expand(const std::string& name, const std::string& targetDir);
   // Puts `from` in place of `target` in one step, with the mode `target` had.
   bool Replace(const std::string& from, const std::string& target, int& error);
@@ -49,6 +55,7 @@ private:
   bool logging_;
   TUpdaterEnv env_;
   std::set<std::string> visitedLists_;
+  std::vector<std::string> programs_;
   int depth_ = 0;
   int failures_ = 0;
 };

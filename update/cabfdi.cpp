@@ -3,6 +3,7 @@
 #include "platform/archive/Archive.h"
 #include "platform/archive/NoLinkFiles.h"
 #include "platform/rtl/SysUtils.h"
+#include "update/NuPrefix.h"
 
 #include <cctype>
 
@@ -48,7 +49,8 @@ namespace {
 std::string Base(const std::string& destDir) {
   std::string dest = Slashed(destDir);
   if (!dest.empty() && dest.back() != '/') dest += '/';
-  return dest.empty() ? IncludeTrailingPathDelimiter(GetCurrentDir()) : dest;
+  // No destination: the program's folder, the current directory of a program started from it.
+  return dest.empty() ? NUpdate::AppDirectory() : dest;
 }
 
 }  // namespace

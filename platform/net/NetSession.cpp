@@ -8,6 +8,8 @@
 #include <mutex>
 #include <sstream>
 #include <strings.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace net {
 
@@ -57,6 +59,10 @@ struct TNetSession::TImpl {
   bool statusRefused = false;
   bool idleCancelled = false;
   std::string location;  // the last redirect's Location header
+  // What the last answer's body was as it came from the server, and whether
+  // more lay behind it; libcurl itself stops at the announced length.
+  int64_t bodyArrived = 0;
+  bool moreBehind = false;
 
   static size_t Header(char* data, size_t one, size_t count, void* self) {
     const size_t size = one * count;
@@ -67,7 +73,28 @@ struct TNetSession::TImpl {
       while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == ' ')) line.pop_back();
       static_cast<TImpl*>(self)->location = line;
     }
+    if (line.rfind("HTTP/", 0) == 0) static_cast<TImpl*>(self)->bodyArrived = 0;  // a new answer begins
     return size;
+  }
+
+  static int Debug(CURL*, curl_infotype type, char*, size_t size, void* self) {
+    if (type == CURLINFO_DATA_IN) static_cast<TImpl*>(self)->bodyArrived += static_cast<int64_t>(size);
+    return 0;
+  }
+
+  // Bytes the server sent past the body, still waiting in the connection
+  // (over TLS they would be records, not the body: not looked at).
+  void LookBehind(curl_socket_t s) {
+    const char* scheme = nullptr;
+    char c;
+    if (result && s != CURL_SOCKET_BAD && curl_easy_getinfo(curl, CURLINFO_SCHEME, &scheme) == CURLE_OK && scheme &&
+        strcasecmp(scheme, "http") == 0 && ::recv(s, &c, 1, MSG_PEEK | MSG_DONTWAIT) > 0)
+      moreBehind = true;
+  }
+
+  static int CloseSocket(void* self, curl_socket_t s) {
+    static_cast<TImpl*>(self)->LookBehind(s);
+    return ::close(s);
   }
 
   std::vector<std::string> Secrets() const {
@@ -121,6 +148,8 @@ struct TNetSession::TImpl {
     statusRefused = false;
     idleCancelled = false;
     location.clear();
+    bodyArrived = 0;
+    moreBehind = false;
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, protocols);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
@@ -134,15 +163,18 @@ struct TNetSession::TImpl {
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &TImpl::Progress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &TImpl::Debug);
+    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, this);
+    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, &TImpl::CloseSocket);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, this);
     if (!options.Proxy.empty()) {
       curl_easy_setopt(curl, CURLOPT_PROXY, options.Proxy.c_str());
       if (!options.ProxyUser.empty()) {
         curl_easy_setopt(curl, CURLOPT_PROXYUSERNAME, options.ProxyUser.c_str());
         curl_easy_setopt(curl, CURLOPT_PROXYPASSWORD, options.ProxyPassword.c_str());
       }
-    } else {
-      curl_easy_setopt(curl, CURLOPT_PROXY, "");  // no proxy taken from the environment
-    }
+    }  // else the system's: http_proxy, https_proxy, ftp_proxy, all_proxy and no_proxy
     if (!options.KeepAlive) curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
     // A site's own certificate authority, the way the curl tool is told of one.
     if (const char* ca = std::getenv("CURL_CA_BUNDLE"); ca && *ca) curl_easy_setopt(curl, CURLOPT_CAINFO, ca);
@@ -181,6 +213,11 @@ struct TNetSession::TImpl {
     if (rc == CURLE_OK && !(httpStatus && code >= 300)) {
       r.Complete = r.ExpectedSize == 0 || r.Received == r.ExpectedSize;
       if (!r.Complete) r.Error = kEndedEarly;
+      // A longer body is no more the file than a shorter one.
+      if (r.Complete && httpStatus && r.ExpectedSize > 0 && (bodyArrived > r.ExpectedSize || moreBehind)) {
+        r.Complete = false;
+        r.Error = "the server sent more than the " + std::to_string(r.ExpectedSize) + " bytes it announced";
+      }
     } else if (r.Cancelled) {
       r.Error = "cancelled";
     } else if (statusRefused || (httpStatus && code >= 300)) {
@@ -215,7 +252,12 @@ struct TNetSession::TImpl {
           done = true;
         }
       }
-      if (done || running == 0) break;
+      if (done || running == 0) {
+        // A connection kept for the next request: anything waiting in it came after the body.
+        curl_socket_t s = CURL_SOCKET_BAD;
+        if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &s) == CURLE_OK) LookBehind(s);
+        break;
+      }
       if (idleCancelled || (options.OnIdle && !options.OnIdle())) {
         idleCancelled = true;
         rc = CURLE_ABORTED_BY_CALLBACK;

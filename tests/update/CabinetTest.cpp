@@ -1,3 +1,4 @@
+#include "update/NuPrefix.h"
 #include "update/cabfdi.h"
 
 #include "CabWriter.h"
@@ -60,15 +61,19 @@ TEST(Cabinet, StoredDateAndTimeBecomeTheFilesModificationTime) {
   EXPECT_EQ(MTime(dir / "out/a/b/c.txt"), LocalTime(2019, 7, 14, 13, 45, 30));
 }
 
-TEST(Cabinet, WithoutDestinationEntriesGoBelowTheCurrentDirectory) {
-  TScratchDir dir;
+// The program's folder stands for the current directory of a program started from it.
+TEST(Cabinet, WithoutDestinationEntriesGoBelowTheProgramsFolder) {
+  TScratchDir dir, elsewhere;
   WriteBytes(dir / "t.cab", MakeStoredCabinet({{"x\\y.txt", "y"}}));
   const fs::path old = fs::current_path();
-  fs::current_path(dir.Path());
-  const int rc = cabfdi::ExtractCab("t.cab", "");
+  fs::current_path(elsewhere.Path());
+  NUpdate::SetAppDirectory(dir.Path().string());
+  const int rc = cabfdi::ExtractCab(dir / "t.cab", "");
+  NUpdate::SetAppDirectory("");
   fs::current_path(old);
   ASSERT_EQ(rc, 0);
   EXPECT_EQ(ReadBytes(dir / "x/y.txt"), "y");
+  EXPECT_TRUE(Tree(elsewhere.Path()).empty());
 }
 
 TEST(Cabinet, NotACabinetFailsAndLeavesTheDestinationUntouched) {

@@ -218,13 +218,13 @@ TEST_F(FilesStep, PatchFilesRunThePatchProgramAsAnArgumentList) {
   nu.SetApplyPatch(true);
   EXPECT_EQ(nu.DownloadFiles(), 0);
   ASSERT_EQ(launcher.Waited.size(), 1u);
-  EXPECT_EQ(launcher.Waited[0], (std::vector<std::string>{cwd + "patcher.exe", app + "/prog.pat", app + "/./my prog"}));
+  EXPECT_EQ(launcher.Waited[0], (std::vector<std::string>{app + "/patcher.exe", app + "/prog.pat", app + "/./my prog"}));
   EXPECT_FALSE(fs::exists(app + "/prog.pat")) << "the patch goes once applied";
   EXPECT_EQ(nu.Find(18)->Status, 3);
 }
 
 // The utility decides whether the patch program is seen; its output goes to
-// "NUPDATE.LOG" with logging, whatever the log file is; a failure leaves
+// "NUPDATE.LOG" in the program's folder with logging, whatever the log file is; a failure leaves
 // exit code + 8192 in errno.
 TEST_F(FilesStep, ThePatchProgramIsShownOrHiddenAndItsFailureIsKept) {
   enum TUtil { none, hidden, shown };
@@ -261,7 +261,7 @@ TEST_F(FilesStep, ThePatchProgramIsShownOrHiddenAndItsFailureIsKept) {
     nu.SetApplyPatch(true);
     nu.DownloadFiles();
     EXPECT_EQ(launcher.Shown, r.expectShown) << label;
-    EXPECT_EQ(launcher.Output, r.expectOutput) << label;
+    EXPECT_EQ(launcher.Output, *r.expectOutput ? app + "/" + r.expectOutput : "") << label;
     nu.StopConnection();
     nu.SetUtility(nullptr);
   }

@@ -96,6 +96,7 @@ TEST_F(Transfers, FailedHttpAnswersLeaveTheTargetAlone) {
       {"/files/missing.bin", "missing.bin", 916, 404},
       {"/status/500", "500", 916, 500},
       {"/truncated", "truncated", 0, 0},     // fewer bytes than announced
+      {"/short/new.bin", "new.bin", 0, 0},   // more bytes than announced
       {"/empty", "empty", 0, 0},             // nothing at all
       {"/redirect-ftp", "redirect-ftp", 916, 302},  // redirects lead to http only
   };
@@ -112,6 +113,10 @@ TEST_F(Transfers, FailedHttpAnswersLeaveTheTargetAlone) {
   }
   EXPECT_FALSE(nu.DownloadFile(http.Base() + "/empty", false, work + "fresh/"));
   EXPECT_FALSE(fs::exists(work + "fresh/empty")) << "an empty answer creates no file";
+
+  nu.SetHTTPKeepAliveAuthentication(true);  // what came after the body waits in a kept connection
+  ASSERT_EQ(nu.StartConnection(), 0);
+  ExpectFailedAndIntact(http.Base() + "/short/new.bin", "new.bin");
 
   nu.Reports.clear();
   ExpectFailedAndIntact("http://127.0.0.1:1/files/new.bin", "new.bin");
@@ -250,6 +255,24 @@ TEST_F(Transfers, NothingStartsAnotherTransferWhileOneRuns) {
   EXPECT_FALSE(fs::exists(work + "file.bin"));
   nu.OnFileProgress = nullptr;
   ASSERT_TRUE(nu.DownloadFile(http.Base() + "/files/sub/file.bin", false, work)) << "the session is still usable";
+}
+
+// With no proxy named the system's settings hold, as curl reads them; the post
+// uses them whatever proxy is named.
+TEST_F(Transfers, WithNoProxyNamedTheSystemsProxyCarriesTheRequests) {
+  TTestServer proxy("http_server.py", {root});
+  ::setenv("http_proxy", ("http://127.0.0.1:" + std::to_string(proxy.Port())).c_str(), 1);
+  ASSERT_EQ(nu.StartConnection(), 0);
+  const bool got = nu.DownloadFile("http://update.invalid/headers", false, work);
+  nu.SetProxy("127.0.0.1:1");
+  nu.PostUpdateInfo()->Server = "post.invalid";
+  nu.PostUpdateInfo()->Action = "/post";
+  nu.PostUpdateInfo()->Data = "a=1";
+  nu.DoPostUpdateInfo();
+  ::unsetenv("http_proxy");
+  ASSERT_TRUE(got);
+  EXPECT_NE(ReadBytes(work + "headers").find("Host: update.invalid"), std::string::npos) << "asked of the proxy";
+  EXPECT_EQ(nu.PostUpdateInfo()->Result, "application/x-www-form-urlencoded|a=1");
 }
 
 TEST_F(Transfers, ProxyCredentialsGoToTheProxyNeverIntoTexts) {

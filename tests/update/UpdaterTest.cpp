@@ -163,15 +163,14 @@ TEST_F(UpdaterTest, TheProgramIsNeverLostNeitherByAMissingCopyNorByAKillAtAnySte
     EXPECT_EQ(!note.empty(), c.noted) << note;
     if (c.noted) {
       EXPECT_NE(note.find("velmaron: not replaced"), std::string::npos) << note;
-      EXPECT_NE(ReadBytes("NUPDATE.LOG").find("upd io error"), std::string::npos) << "logged without \"L\" too";
     }
+    EXPECT_FALSE(fs::exists("NUPDATE.LOG")) << "no log without \"L\"";
   }
   env.BeforeStep = nullptr;
 }
 
 TEST_F(UpdaterTest, ListFilesAreFollowedNestedAndEachReadOnce) {
-  fs::create_directories("prog/lib");
-  env.AppDir = (dir.Path() / "prog").string();  // {app}: the program's folder, not the current one
+  fs::create_directories("lib");
   WriteBytes("a", "not the target");
   WriteBytes("outer.inf",
              "[FILES]\nCOUNT=4\nFILE1=inner.INF\nFILE2=outer.inf\nFILE3=a_NEW\nTARGET3={app}/lib/\nTARGET4=t/\n");
@@ -179,7 +178,7 @@ TEST_F(UpdaterTest, ListFilesAreFollowedNestedAndEachReadOnce) {
   WriteBytes("a_NEW", "A");
   WriteBytes("b_NEW", "B");
   EXPECT_EQ(Run({"1", "L", "null", "outer.inf"}), 0);
-  EXPECT_EQ(ReadBytes("prog/lib/a"), "A");
+  EXPECT_EQ(ReadBytes("lib/a"), "A");
   EXPECT_EQ(ReadBytes("a"), "not the target") << "only the target is replaced";
   EXPECT_EQ(ReadBytes("b"), "B");
   EXPECT_TRUE(fs::exists("outer.inf"));  // list files stay
@@ -235,14 +234,41 @@ TEST_F(UpdaterTest, CabinetsExtractAndGoButATraversalCabinetWritesNothing) {
   EXPECT_FALSE(fs::exists(dir.Path().parent_path() / "escaped.txt"));
 }
 
-TEST_F(UpdaterTest, ProgramsAndPatchesRunFromTheCurrentDirectoryWithoutAShell) {
+// Started from another folder (a desktop launcher starts programs in the home
+// folder), the updater takes nothing from it and writes nothing there.
+TEST_F(UpdaterTest, StartedFromAnotherFolderNothingIsTakenFromItOrWrittenThere) {
+  const std::string app = dir / "prog/";
+  env.AppDir = app;
+  fs::create_directories(app);
+  fs::create_directories("elsewhere");
+  fs::current_path("elsewhere");
+  WriteBytes("readme.txt", "the user's own");
+  WriteBytes("velmaron_NEW", "the user's own");
+  WriteBytes(app + "velmaron", "old program");
+  WriteBytes(app + "velmaron_NEW", ReadBytes("/bin/true"));
+  WriteBytes(app + "list.inf", "[FILES]\nCOUNT=2\nFILE1=velmaron_NEW\nTARGET1={APP}\nFILE2=fix.pat\n");
+  WriteBytes(app + "data.cab", MakeStoredCabinet({{"readme.txt", "new readme"}}));
+  WriteBytes(app + "text.cab", MakeStoredCabinet({{"velmaron", "15 bytes of text"}}));
+  EXPECT_EQ(Run({"1", "X", app + "velmaron", app + "data.cab", "list.inf", app + "text.cab"}), 0);
+  EXPECT_EQ(ReadBytes(app + "readme.txt"), "new readme") << "a cabinet unpacks into its own folder";
+  EXPECT_EQ(ReadBytes(app + "velmaron"), ReadBytes("/bin/true"));
+  EXPECT_FALSE(fs::exists(app + ".velmaron")) << "{APP} names a folder";
+  EXPECT_EQ(launcher.ran.at(0), (std::vector<std::string>{app + "patcher.exe", app + "fix.pat", app + "fix.EXE"}));
+  EXPECT_TRUE(fs::exists(app + "text.cab")) << "no text in place of the program";
+  EXPECT_NE(NUpdate::TakeUpdaterNote().find("velmaron would replace the program, but"), std::string::npos);
+  EXPECT_EQ(Tree("."), (std::vector<std::string>{"readme.txt", "velmaron_NEW"}));
+  EXPECT_EQ(ReadBytes("readme.txt") + ReadBytes("velmaron_NEW"), "the user's ownthe user's own");
+  EXPECT_FALSE(fs::exists(app + "NUPDATE.LOG")) << "no log without \"L\"";
+}
+
+TEST_F(UpdaterTest, ProgramsAndPatchesRunFromTheProgramsFolderWithoutAShell) {
   WriteBytes("setup.exe", "");
   WriteBytes("fix.pat", "");
   EXPECT_EQ(Run({"1", "L", "null", "setup.exe", "fix.pat"}), 0);
   ASSERT_EQ(launcher.ran.size(), 2u);
-  EXPECT_EQ(launcher.ran[0], std::vector<std::string>{"./setup.exe"});
-  EXPECT_EQ(launcher.ran[1], (std::vector<std::string>{"./patcher.exe", "-v", "fix.pat", "fix.EXE"}));
-  EXPECT_EQ(launcher.outputs[1], "NUPDATE.LOG");
+  EXPECT_EQ(launcher.ran[0], std::vector<std::string>{dir / "setup.exe"});
+  EXPECT_EQ(launcher.ran[1], (std::vector<std::string>{dir / "patcher.exe", "-v", dir / "fix.pat", dir / "fix.EXE"}));
+  EXPECT_EQ(launcher.outputs[1], dir / "NUPDATE.LOG");
   EXPECT_EQ(launcher.shown, (std::vector<bool>{false, false})) << "both run hidden";
   EXPECT_FALSE(fs::exists("setup.exe"));
   EXPECT_FALSE(fs::exists("fix.pat"));
@@ -270,16 +296,18 @@ TEST_F(UpdaterTest, CompressedFilesExpandUnderTheirStoredNameAndStay) {
 // The real program against a real process: it must wait for that process.
 TEST(UpdaterProgram, WaitsForTheProcessThenReplacesAndRestarts) {
   TScratchDir dir;
-  WriteBytes(dir / "velmaron", "old");
-  ::chmod((dir / "velmaron").c_str(), 0755);
-  WriteBytes(dir / "velmaron_NEW", "new");
-  // A list naming itself, and a file for the folder of the program waited for.
-  WriteBytes(dir / "list.inf", "[FILES]\nCOUNT=2\nFILE1=list.inf\nFILE2=tool_NEW\nTARGET2={APP}/\n");
-  WriteBytes(dir / "tool_NEW", "new tool");
-  // The program waited for lies in a folder of its own, started from elsewhere.
-  fs::create_directories(dir / "prog");
+  // The program waited for lies in a folder of its own, started from elsewhere:
+  // names are taken in its folder.
+  fs::create_directories(dir / "prog/sub");
   fs::copy_file("/bin/sleep", dir / "prog/sleep");
-  WriteBytes(dir / "prog/tool", "old tool");
+  WriteBytes(dir / "prog/velmaron", "old");
+  ::chmod((dir / "prog/velmaron").c_str(), 0755);
+  WriteBytes(dir / "prog/velmaron_NEW", "new");
+  WriteBytes(dir / "velmaron_NEW", "the current folder's");
+  // A list naming itself, and a file for a folder below the program's.
+  WriteBytes(dir / "prog/list.inf", "[FILES]\nCOUNT=2\nFILE1=list.inf\nFILE2=tool_NEW\nTARGET2={APP}/sub/\n");
+  WriteBytes(dir / "prog/tool_NEW", "new tool");
+  WriteBytes(dir / "prog/sub/tool", "old tool");
   // The updater runs from a private folder of its own, which it removes when done.
   const fs::path own = dir / "velmaron-update-Ab12Cd";
   fs::create_directories(own);
@@ -312,15 +340,16 @@ TEST(UpdaterProgram, WaitsForTheProcessThenReplacesAndRestarts) {
   int status = 0;
   EXPECT_EQ(::waitpid(dummy, &status, WNOHANG), dummy) << "the updater ended before the process";
   EXPECT_GE(took, std::chrono::milliseconds(700 + 500 - 50));
-  EXPECT_EQ(ReadBytes(dir / "velmaron"), "new");
-  EXPECT_EQ(Mode(dir / "velmaron"), 0755u);
-  EXPECT_EQ(ReadBytes(dir / "prog/tool"), "new tool") << "{APP} is the waited program's folder";
+  EXPECT_EQ(ReadBytes(dir / "prog/velmaron"), "new");
+  EXPECT_EQ(Mode(dir / "prog/velmaron"), 0755u);
+  EXPECT_EQ(ReadBytes(dir / "velmaron_NEW"), "the current folder's");
+  EXPECT_EQ(ReadBytes(dir / "prog/sub/tool"), "new tool") << "{APP} is the waited program's folder";
   EXPECT_FALSE(fs::exists(own)) << "the updater leaves no folder behind";
   // The restarted program runs detached; give it a moment to appear.
   for (int i = 0; i < 100 && !fs::exists(flag); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_TRUE(fs::exists(flag));
-  EXPECT_NE(ReadBytes(dir / "NUPDATE.LOG").find("upd restart /usr/bin/touch"), std::string::npos);
+  EXPECT_NE(ReadBytes(dir / "prog/NUPDATE.LOG").find("upd restart /usr/bin/touch"), std::string::npos);
 }
 
 TEST(UpdaterProgram, AProcessAlreadyGoneMeansGoOn) {
@@ -390,9 +419,8 @@ TEST_F(UpdaterTest, ACabinetTheUpdaterCannotUnpackIsLoggedAndToldAtTheNextStart)
     SCOPED_TRACE(c.label);
     fs::remove("NUPDATE.LOG");
     WriteBytes("bad.cab", c.bytes);
-    EXPECT_EQ(Run({"1", "X", "null", "bad.cab"}), 0);
-    EXPECT_NE(ReadBytes("NUPDATE.LOG").find(" : upd cab error in extract file:bad.cab"), std::string::npos)
-        << "logged without \"L\" too";
+    EXPECT_EQ(Run({"1", "L", "null", "bad.cab"}), 0);
+    EXPECT_NE(ReadBytes("NUPDATE.LOG").find(" : upd cab error in extract file:bad.cab"), std::string::npos);
     EXPECT_NE(NUpdate::TakeUpdaterNote().find("bad.cab: not unpacked"), std::string::npos);
     EXPECT_EQ(ReadBytes("bad.cab"), c.bytes) << "kept for a look";
     EXPECT_FALSE(fs::exists(dir.Path().parent_path() / "escaped.txt"));

@@ -13,6 +13,7 @@
 #include "platform/rtl/Process.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/gui/testing/GuiTest.h"
+#include "tests/update/CabWriter.h"
 #include "tests/update/TestServers.h"
 #include "tests/update/UpdateTestSupport.h"
 #include "update/NUpdate.h"
@@ -178,14 +179,16 @@ TEST_F(WizardRoad, StartedFromAnotherFolderTheUpdateLandsInTheProgramsFolder) {
   fs::create_directories(server_.Path() / "Downloads");
   WriteBytes(server_ / "Downloads/velmaron.bin_NEW", "the new program");
   WriteBytes(server_ / "Downloads/help.txt", "the new help");
+  WriteBytes(server_ / "Downloads/data.cab", MakeStoredCabinet({{"readme.txt", "the new readme"}}));
+  WriteBytes(home / "readme.txt", "the user's own");
   TTestServer http("http_server.py", {"--tls", server_ / "tls", server_.Path().string()});
   ::setenv("CURL_CA_BUNDLE", (server_ / "tls/cert.pem").c_str(), 1);
   const std::string base = http.Base("https") + "/files/Downloads/";
   WriteBytes(server_ / "Downloads/Velmaron_Update.inf",
              "[update]\r\nunconditional=1\r\n"
-             "[application]\r\nappupdate=1\r\nappname=restart.sh\r\nappcomps=velmaron.bin_NEW\r\nsilentrestart=1\r\n"
-             "[files]\r\ncount=2\r\n[file1]\r\nurl=" + base + "velmaron.bin_NEW\r\n[file2]\r\nurl=" + base +
-                 "help.txt\r\n");
+             "[application]\r\nappupdate=1\r\nappname=restart.sh\r\nappcomps=velmaron.bin_NEW data.cab\r\n"
+             "silentrestart=1\r\n[files]\r\ncount=3\r\n[file1]\r\nurl=" + base + "velmaron.bin_NEW\r\n[file2]\r\nurl=" +
+                 base + "help.txt\r\n[file3]\r\nurl=" + base + "data.cab\r\n");
   const std::string fifo = app_ / "restarted.fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   WriteBytes(app_ / "velmaron.bin", "the old program");
@@ -210,13 +213,13 @@ TEST_F(WizardRoad, StartedFromAnotherFolderTheUpdateLandsInTheProgramsFolder) {
   ASSERT_EQ(engine.FinishUpdate(), 0);
   EXPECT_EQ(ReadBytes(app_ / "help.txt"), "the new help");
   EXPECT_EQ(ReadBytes(app_ / "velmaron.bin_NEW"), "the new program");
-  EXPECT_TRUE(Tree(home.Path()).empty()) << "nothing lands in the current folder";
+  EXPECT_EQ(Tree(home.Path()), std::vector<std::string>{"readme.txt"}) << "nothing lands in the current folder";
   ASSERT_TRUE(engine.NeedsRestart());
   engine.AppRestart();
   ASSERT_EQ(launcher_.Started.size(), 1u);
   std::vector<std::string> argv = launcher_.Started[0];
-  ASSERT_EQ(argv.size(), 5u);
-  for (size_t i : {0u, 3u, 4u}) EXPECT_EQ(argv[i].rfind('/', 0), 0u) << "not absolute: " << argv[i];
+  ASSERT_EQ(argv.size(), 6u);
+  for (size_t i : {0u, 3u, 4u, 5u}) EXPECT_EQ(argv[i].rfind('/', 0), 0u) << "not absolute: " << argv[i];
   EXPECT_EQ(argv[3], (app_.Path() / "restart.sh").string());
   EXPECT_EQ(argv[4], (app_.Path() / "velmaron.bin_NEW").string());
 
@@ -232,7 +235,9 @@ TEST_F(WizardRoad, StartedFromAnotherFolderTheUpdateLandsInTheProgramsFolder) {
   EXPECT_EQ(real.RunAndWait(argv), 0);
   EXPECT_EQ(ReadBytes(app_ / "velmaron.bin"), "the new program");
   EXPECT_FALSE(fs::exists(app_ / "velmaron.bin_NEW"));
-  EXPECT_TRUE(Tree(home.Path()).empty()) << "the updater made nothing in the current folder";
+  EXPECT_EQ(ReadBytes(app_ / "readme.txt"), "the new readme") << "a cabinet unpacks into the program's folder";
+  EXPECT_EQ(ReadBytes(home / "readme.txt"), "the user's own");
+  EXPECT_EQ(Tree(home.Path()), std::vector<std::string>{"readme.txt"}) << "the updater made nothing in the current folder";
   pollfd p{fd, POLLIN, 0};
   ASSERT_EQ(::poll(&p, 1, 20000), 1) << "the program was not started again";
   char buf[512] = {};

@@ -142,6 +142,8 @@ class Handler(BaseHTTPRequestHandler):
     def do_POST(self):
         length = int(self.headers.get("Content-Length", "0"))
         body = self.rfile.read(length)
+        if self.path.startswith("http://"):
+            self.path = "/" + self.path[len("http://"):].split("/", 1)[-1]
         if self.path == "/post":
             self.send_body(200, (self.headers.get("Content-Type", "") + "|").encode() + body)
         elif self.path == "/hangup":
