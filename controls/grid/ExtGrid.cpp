@@ -310,10 +310,10 @@ void TExtStringGrid::Resize() {
   bool reentered = inResize_;
   inResize_ = true;
   if (searchFooter_->Visible() || floatingFooter_->Visible()) AlignSearchPanel();
-  if (!StretchToClient()) {
-    TBaseGrid::Resize();
-    SynchColumnsWithWidth();
-  }
+  // A stretched grid keeps its other columns: only an unstretched one scales them with its width.
+  const bool stretched = StretchToClient();
+  TBaseGrid::Resize();
+  if (!stretched) SynchColumnsWithWidth();
   if ((backGround_->Display() == bdGradientHorz || backGround_->Display() == bdGradientVert)) Invalidate();
   if (!reentered) UpdateScrollBars(false);
   inResize_ = reentered;

@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -312,9 +313,16 @@ class TExtStringGrid : public TBaseGrid {
   int CurrentThemeScheme();
   void ApplyThemeColors(int Scheme);
   void AdaptToTheme() { ApplyThemeColors(CurrentThemeScheme()); }
-  // XOR lines: drawing one twice removes it.
+  // The dotted line across the grid while a column (row) is sized: drawing one twice removes it.
   void DrawColSizingLine(int X);
   void DrawRowSizingLine(int Y);
+  // The sizing lines drawn now, in the order they were drawn (column lines X, row lines Y).
+  struct TSizingLine {
+    bool Col = true;
+    int Pos = 0;
+    bool operator==(const TSizingLine&) const = default;
+  };
+  const std::vector<TSizingLine>& SizingLines() const { return sizingLines_; }
   // The inplace editor shows: the paint frames the current cell.
   bool EditorFrameShown() const;
   // Added to every cell's font size (wheel zoom, Zoom).
@@ -859,6 +867,7 @@ class TExtStringGrid : public TBaseGrid {
   int BottomInset() const override { return FooterPanelsHeight(); }
   bool SelectCell(int ACol, int ARow) override;
   void Paint() override;
+  void DrawSizingLine(bool Show) override;
   void Resize() override;
   // Resize steps: the stretch column fills the client width (answer: it did),
   // and the columns follow the grid's width.
@@ -1012,6 +1021,13 @@ class TExtStringGrid : public TBaseGrid {
     int First = 0, Top = -1;
     long long Sum = 0;
   } tileRows_;
+  // The sizing lines: kept and drawn last by every paint, since nothing drawn outside a paint stays
+  // on the window. The line the mouse sizing shows now is one of them.
+  std::vector<TSizingLine> sizingLines_;
+  std::optional<TSizingLine> sizingShown_;
+  void ToggleSizingLine(TSizingLine L);
+  void PaintSizingLines(TCanvas* ACanvas);
+  TRect SizingLineRect(TSizingLine L) const;
   void ApplyHeaders(bool Columns);
   bool filterActive_ = false;
   int filterFixedRows_ = 0;

@@ -304,6 +304,7 @@ void TExtStringGrid::LeftButtonDown(TMessage& Message) {
   }
   TPoint b = BaseCell(c, r);
   press_.DownCell = b;
+  move_.DragPending = dragDropSettings_->OleDropSource;
   press_.PlacesCaret = mouseActions_->CaretPositioning;
   TCellPress p{Message, x, y, b.X, b.Y, false, false};
   for (TPressStep zone : zones)
@@ -670,8 +671,9 @@ void TExtStringGrid::WMTimer(TMessage& Message) {
 bool TExtStringGrid::CanScrollPaint() const {
   bool picture = backGround_->Bitmap() && !backGround_->Bitmap()->Empty();
   bool gradient = backGround_->Display() == bdGradientHorz || backGround_->Display() == bdGradientVert;
-  // The pan marker stays at its origin: moved pixels would carry copies of it along.
-  return updateCount_ == 0 && !suppressInvalidate_ && !SelectionRectangle() && !picture && !gradient && !pan_.On;
+  // The pan marker and the sizing lines stay where they are: moved pixels would carry copies along.
+  return updateCount_ == 0 && !suppressInvalidate_ && !SelectionRectangle() && !picture && !gradient && !pan_.On &&
+         sizingLines_.empty();
 }
 
 void TExtStringGrid::TopLeftChanged() {

@@ -4,6 +4,7 @@
 // cells or of a header column, and what a move-drag leaves of its source.
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "controls/grid/ExtGrid.h"
 #include "platform/gui/Feedback.h"
@@ -327,8 +328,9 @@ bool TExtStringGrid::SwallowRightRelease() const {
 }
 
 // ---------------------------------------------------------------- drag start
-// A press inside the selection (or on a header while moving is the platform grid's) of a grid
-// that is a drag source waits: moving the mouse drags, releasing selects the pressed cell.
+// In a grid that is a drag source any press on a cell drags once the mouse moves on. A press
+// inside the selection (or on a header while moving is the platform grid's) of a grid without
+// editing waits besides: releasing it selects the pressed cell.
 bool TExtStringGrid::DragStartDown(int ACol, int ARow, int X) {
   if (!dragDropSettings_->OleDropSource || (Options() & goEditing)) return false;
   bool fixedRow = ARow < FixedRows();
@@ -349,18 +351,29 @@ bool TExtStringGrid::DragMouseMove(TShiftState Shift, int X, int Y) {
   if (!move_.DragPending) return false;
   if (std::abs(X - press_.DownPoint.X) <= kDragThreshold && std::abs(Y - press_.DownPoint.Y) <= kDragThreshold) return false;
   move_.DragPending = false;
-  // The mouse on the selection's resize handle sizes the selection; it drags nothing.
-  if (!dragDropSettings_->OleDropSource || GridState() == gsColSizing || OnResizeHandle(X, Y)) return false;
+  // The mouse on the selection's resize handle sizes the selection; it drags nothing. Nor does a
+  // press that began sizing a row, moving a line or selecting along the fixed cells.
+  const TGridState st = GridState();
+  if (!dragDropSettings_->OleDropSource || st == gsColSizing || OnResizeHandle(X, Y) || st == gsRowSizing ||
+      st == gsColMoving || st == gsRowMoving || select_.DragMode != pmNone)
+    return false;
   int c = press_.DownCell.X, r = press_.DownCell.Y;
   bool allow = true;
   if (OnOleDrag) OnOleDrag(this, r, c, allow);
   if (!allow) {
-    // Refused: the press becomes what it would have been without dragging, a selecting drag.
-    move_.SelectPending = false;
-    MouseDown(mbLeft, Shift & ~(ssShift | ssDouble), press_.DownPoint.X, press_.DownPoint.Y);
+    // Refused: the press becomes what it would have been without dragging, a selecting drag (a
+    // press that was not held back selects already).
+    if (std::exchange(move_.SelectPending, false))
+      MouseDown(mbLeft, Shift & ~(ssShift | ssDouble), press_.DownPoint.X, press_.DownPoint.Y);
     return false;
   }
   move_.SelectPending = false;
+  // A press that selected as usual drags what it selected: the selecting ends here.
+  if (st == gsSelecting) {
+    TMessage m;
+    m.Msg = WM_CANCELMODE;
+    WMCancelMode(m);
+  }
   std::shared_ptr<bool> alive = AliveFlag();
   if (OnOleDragStart) OnOleDragStart(this, r, c);
   if (!*alive) return true;

@@ -219,7 +219,7 @@ void TExtStringGrid::ExpandNode(int ARow) {
   }
   ShowRealRows(rows);
   SetTopRow(std::max(FixedRows(), std::min(top, MaxTopRow())));
-  UpdateFooter();
+  CalcFooter(-1);
   RepaintCellAt(0, DisplRowIndex(ARow));
 }
 
@@ -236,7 +236,7 @@ void TExtStringGrid::ContractNode(int ARow) {
   if (end > ARow) HideRows(ARow + 1, end);
   // A current row folded away goes to its node.
   if (current > ARow && current <= end && Row() != d) SetRow(d);
-  UpdateFooter();
+  CalcFooter(-1);
   RepaintCellAt(0, d);
 }
 
@@ -245,7 +245,7 @@ void TExtStringGrid::ExpandAll() {
   UnHideRowsAll();
   for (int r = 0; r < RowCount(); ++r)
     if (TCellGraphic* g = NodeAt(Store(), r)) g->CellBoolean = false;
-  UpdateFooter();
+  CalcFooter(-1);
   Invalidate();
 }
 
@@ -279,7 +279,7 @@ void TExtStringGrid::ContractAll() {
     while (node > FixedRows() && std::binary_search(rows.begin(), rows.end(), node)) --node;
     SetRow(std::min(DisplRowIndex(node), RowCount() - 1));
   }
-  UpdateFooter();
+  CalcFooter(-1);
   Invalidate();
 }
 

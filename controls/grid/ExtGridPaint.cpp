@@ -57,6 +57,7 @@ void TExtStringGrid::Paint() {
   PaintSelectionFrame(cv);
   DrawOuterBackground();
   PaintPanMarker(cv);
+  PaintSizingLines(cv);
 }
 
 // ---------------------------------------------------------------- style step
@@ -158,10 +159,7 @@ void TExtStringGrid::GetCellAlignment(int ACol, int ARow, TAlignment& HAlign, TV
     s = Trim(s);
     if (!s.empty() && ExtUtil::NumberTextKind(s) != 2) HAlign = taRightJustify;
   }
-  if (TCellProperties* p = CellPropertiesOrNull(ACol, ARow)) {
-    if (p->Alignment != taLeftJustify) HAlign = p->Alignment;
-    if (p->VAlignment() != vtaTop) VAlign = p->VAlignment();
-  }
+  if (TCellProperties* p = CellPropertiesOrNull(ACol, ARow)) HAlign = p->Alignment;
   if (OnGetAlignment) OnGetAlignment(this, ARow, ACol, HAlign, VAlign);
 }
 
@@ -208,13 +206,10 @@ void TExtStringGrid::DrawCellContent(TCanvas* cv, int ACol, int ARow, TRect ARec
     const int state = hot ? (hover_.FixedCellPressed ? 3 : 2) : 1;
     TRect h(cell.Left, cell.Top, cell.Right, cell.Bottom);
     if (!themed || !DrawThemePart(Handle(), "header", cv, 1, state, h)) {
-      // Without visual styles the hot header is lighter and the pressed one darker, as list views show them.
-      const TColor face = TColorOf(ColorToRGB(clBtnFace));
-      cv->Brush()->SetColor(state == 2   ? ExtUtil::BlendColor(face, clWhite, 0, 1, 2)
-                            : state == 3 ? ExtUtil::BlendColor(face, clGray, 0, 1, 3)
-                                         : clBtnFace);
+      // Without visual styles every header is the same face: only a styled header shows hot and pressed.
+      cv->Brush()->SetColor(clBtnFace);
       cv->Pen()->SetColor(clWhite);
-      cv->Rectangle(TRect(cell.Left, cell.Top, cell.Right - 1, cell.Bottom - 1));
+      cv->Rectangle(r);
       cv->Brush()->SetColor(savedBrush);
     }
     if (themed) {
@@ -498,12 +493,12 @@ void TExtStringGrid::DrawCellBackground(TCanvas* cv, int ACol, int ARow, const T
 
 // ---------------------------------------------------------------- sizing lines
 namespace {
-// A black dotted XOR line: drawn twice at the same place it is gone.
-void DrawXorLine(TCanvas* cv, int x1, int y1, int x2, int y2) {
+// A black dotted line one pixel wide; the caller's pen comes back.
+void DrawDottedLine(TCanvas* cv, int x1, int y1, int x2, int y2) {
   TPen saved;
   saved.Assign(cv->Pen());
   cv->Pen()->SetStyle(psDot);
-  cv->Pen()->SetMode(pmXor);
+  cv->Pen()->SetMode(pmCopy);
   cv->Pen()->SetColor(clBlack);
   cv->Pen()->SetWidth(1);
   DrawLine(cv, x1, y1, x2, y2);
@@ -511,9 +506,49 @@ void DrawXorLine(TCanvas* cv, int x1, int y1, int x2, int y2) {
 }
 }  // namespace
 
-void TExtStringGrid::DrawColSizingLine(int X) { DrawXorLine(Canvas(), X, 0, X, std::max(Height(), GridHeight())); }
+// Down to the control's height or the last row's bottom (across to its width or the last
+// column's right edge), whichever is larger.
+TRect TExtStringGrid::SizingLineRect(TSizingLine L) const {
+  if (L.Col) return TRect(L.Pos, 0, L.Pos + 1, std::max(Height(), GridHeight()));
+  return TRect(0, L.Pos, std::max(Width(), GridWidth()), L.Pos + 1);
+}
 
-void TExtStringGrid::DrawRowSizingLine(int Y) { DrawXorLine(Canvas(), 0, Y, std::max(Width(), GridWidth()), Y); }
+void TExtStringGrid::ToggleSizingLine(TSizingLine L) {
+  auto it = std::find(sizingLines_.begin(), sizingLines_.end(), L);
+  if (it != sizingLines_.end())
+    sizingLines_.erase(it);
+  else
+    sizingLines_.push_back(L);
+  InvalidateRect(SizingLineRect(L));
+}
+
+void TExtStringGrid::DrawColSizingLine(int X) { ToggleSizingLine({true, X}); }
+
+void TExtStringGrid::DrawRowSizingLine(int Y) { ToggleSizingLine({false, Y}); }
+
+void TExtStringGrid::PaintSizingLines(TCanvas* cv) {
+  for (const TSizingLine& l : sizingLines_) {
+    TRect r = SizingLineRect(l);
+    if (l.Col)
+      DrawDottedLine(cv, r.Left, r.Top, r.Left, r.Bottom);
+    else
+      DrawDottedLine(cv, r.Left, r.Top, r.Right, r.Top);
+  }
+}
+
+// The sizing by mouse: the line shown goes (drawn a second time) before the one at the new place shows.
+void TExtStringGrid::DrawSizingLine(bool Show) {
+  const TSizingLine now{GridState() == gsColSizing, SizingPos()};
+  auto draw = [this](TSizingLine l) { l.Col ? DrawColSizingLine(l.Pos) : DrawRowSizingLine(l.Pos); };
+  if (sizingShown_ && (!Show || !(*sizingShown_ == now))) {
+    draw(*sizingShown_);
+    sizingShown_.reset();
+  }
+  if (Show && !sizingShown_) {
+    draw(now);
+    sizingShown_ = now;
+  }
+}
 
 // ---------------------------------------------------------------- looks and theme colours
 void TExtStringGrid::SetFlat(bool v) {

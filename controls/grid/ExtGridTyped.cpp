@@ -61,10 +61,11 @@ bool FlagAt(const std::vector<uint8_t>& v, int i) { return i >= 0 && i < static_
 }  // namespace
 
 // The flag record of a row: displayed rows keep it with their cells, hidden rows in their record.
-// With RowSelectPersistent the index counts all rows (hidden ones included).
+// With RowSelectPersistent the index counts all rows (hidden ones included); without it an index
+// past the displayed rows (as many as are hidden) has a record of its own past them.
 TRowAttributes* TExtStringGrid::RowFlags(int ARow) {
   if (ARow < 0 || ARow >= AllRowCount()) throw EExtGridError("Invalid row accessed");
-  if (!mouseActions_->RowSelectPersistent) return ARow < RowCount() ? &MutableRowAttributes(ARow) : nullptr;
+  if (!mouseActions_->RowSelectPersistent) return &MutableRowAttributes(ARow);
   for (int i = 0; i < hiddenRows_->Count(); ++i) {
     auto* it = static_cast<TGridItem*>(hiddenRows_->Items(i));
     if (it->Idx == ARow) return &it->RowAttrs;
@@ -100,7 +101,7 @@ void TExtStringGrid::SetColSelect(int ACol, bool Value) {
 }
 
 void TExtStringGrid::ClearRowSelect() {
-  for (int r = 0; r < RowCount(); ++r)
+  for (int r = 0; r < AllRowCount(); ++r)
     if (RowAttributes(r).DisjunctSelected) {
       MutableRowAttributes(r).DisjunctSelected = false;
       RepaintRow(r);
@@ -140,7 +141,7 @@ int TExtStringGrid::RowSelectCount() {
     return s.Bottom - s.Top + 1;
   }
   int n = 0;
-  for (int r = 0; r < RowCount(); ++r) n += RowAttributes(r).DisjunctSelected ? 1 : 0;
+  for (int r = 0; r < AllRowCount(); ++r) n += RowAttributes(r).DisjunctSelected ? 1 : 0;
   for (int i = 0; i < hiddenRows_->Count(); ++i) n += static_cast<TGridItem*>(hiddenRows_->Items(i))->RowAttrs.DisjunctSelected;
   return n;
 }

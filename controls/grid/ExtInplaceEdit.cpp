@@ -111,12 +111,8 @@ void TExtInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
       return;
     case VK_TAB:
       if (!(grid_->Options() & goTabs)) break;
-      // A refused text keeps the cell current, as Return does.
-      if (!grid_->ValidateOnWayOut(TExtStringGrid::TEditWayOut::EditorKey)) {
-        PutBack(grid_->GetCurrentCellText());
-        Key = 0;
-        return;
-      }
+      // A refused text gives way to the cell's own (restored or corrected) text; Tab moves on all the same.
+      if (!grid_->ValidateOnWayOut(TExtStringGrid::TEditWayOut::EditorKey)) PutBack(grid_->GetCurrentCellText());
       grid_->EndCellControlEdit();
       grid_->TabToNextCell(Shift & ssShift);
       Key = 0;

@@ -1641,8 +1641,8 @@ void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) 
 
 void TCustomGrid::CancelMouseMode() {
   if (gridState_ == gsNormal) return;
-  if (gridState_ == gsColSizing || gridState_ == gsRowSizing || gridState_ == gsColMoving || gridState_ == gsRowMoving)
-    feedback_->Clear();
+  if (gridState_ == gsColSizing || gridState_ == gsRowSizing) DrawSizingLine(false);
+  if (gridState_ == gsColMoving || gridState_ == gsRowMoving) feedback_->Clear();
   if (HandleAllocated()) KillTimer(Handle(), kSelectTimer);
   gridState_ = gsNormal;
   if (GetCaptureControl() == this) ReleaseCapture();

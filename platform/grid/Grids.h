@@ -370,6 +370,10 @@ class TCustomGrid : public TCustomControl {
   int MaxLeftCol() const;
   void HideEdit();
   void UpdateEdit();
+  // Shows the line where the sized border goes (at SizingPos, across the grid) or takes it away;
+  // by default as feedback marks.
+  virtual void DrawSizingLine(bool Show);
+  int SizingPos() const { return sizingPos_; }
   // The edited cell (-1 when no editor shows).
   int InplaceCol() const { return inplaceCol_; }
   int InplaceRow() const { return inplaceRow_; }
@@ -419,7 +423,6 @@ class TCustomGrid : public TCustomControl {
   void UpdateEditorPlace();
   // The current cell's row, the anchor's and the editor's go where Follow sends their rows.
   void FollowRows(const std::function<void(int&)>& Follow);
-  void DrawSizingLine(bool Show);
   void DrawMoveMark(bool Show);
   void CancelMouseMode();
   void UpdateClientBackground();

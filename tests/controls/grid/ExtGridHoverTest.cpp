@@ -129,10 +129,10 @@ TEST_F(HoverTest, SizeFixedColSizesTheColumnWhoseBorderIsNearInAnyRow) {
   Mouse(QEvent::MouseButtonPress, r.Right + 2, y);
   EXPECT_EQ(grid->GridState(), gsColSizing);
   Mouse(QEvent::MouseMove, r.Right + 27, y);
-  ASSERT_EQ(grid->Feedback()->Marks().size(), 1u) << "the sizing line follows the mouse";
-  EXPECT_EQ(grid->Feedback()->Marks()[0].Left, r.Right + 25);
+  ASSERT_EQ(grid->SizingLines().size(), 1u) << "the sizing line follows the mouse";
+  EXPECT_EQ(grid->SizingLines()[0], (TExtStringGrid::TSizingLine{true, r.Right + 25}));
   Mouse(QEvent::MouseButtonRelease, r.Right + 27, y);
-  EXPECT_TRUE(grid->Feedback()->Marks().empty());
+  EXPECT_TRUE(grid->SizingLines().empty());
   EXPECT_EQ(grid->ColWidths(2), w2 + 25);
   EXPECT_EQ(grid->ColWidths(3), w3);
   EXPECT_EQ(log, "End(2)");

@@ -426,6 +426,35 @@ TEST_F(GridMoveTest, OnOleDragRefusalStartsSelecting) {
   EXPECT_EQ(grid->GridState(), gsNormal);
 }
 
+// Any press on a cell drags when the mouse moves on: outside the selection and while editing too
+// (what is dragged is what the press selected); a refusal leaves the press selecting.
+TEST_F(GridMoveTest, APressOutsideTheSelectionOrWhileEditingDragsToo) {
+  const struct {
+    const char* Name;
+    bool Editing, Refuse;
+    TGridRect Sel;
+  } cases[] = {{"outside the selection", false, false, {3, 5, 3, 5}},
+               {"editing, inside the selection", true, false, {1, 1, 3, 3}},
+               {"editing, outside the selection", true, false, {3, 5, 3, 5}},
+               {"refused outside the selection", false, true, {3, 5, 3, 5}}};
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.Name);
+    dg->Runs.clear();
+    DragSource(k.Sel);
+    if (k.Editing) grid->SetOptions(grid->Options() | goEditing);
+    int asked = 0;
+    grid->OnOleDrag = [&](TObject*, int, int, bool& allow) { ++asked, allow = !k.Refuse; };
+    Drag(Mid(2, 2), Mid(3, 6));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(dg->Runs.size(), k.Refuse ? 0u : 1u);
+    if (!dg->Runs.empty()) {
+      EXPECT_EQ(dg->Runs[0].Text, "2:2");
+    }
+    EXPECT_EQ(grid->Selection(), k.Refuse ? (TGridRect{2, 2, 3, 6}) : (TGridRect{2, 2, 2, 2}));
+    EXPECT_EQ(grid->GridState(), gsNormal);
+  }
+}
+
 TEST_F(GridMoveTest, AHeaderDragWithOleColumnDragDropDragsTheColumn) {
   grid->EnhRowColMove = false;
   grid->DragDropSettings()->OleColumnDragDrop = true;

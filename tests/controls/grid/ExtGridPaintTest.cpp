@@ -228,7 +228,10 @@ TEST_F(GridPaintTest, AutoNumAlignRightAlignsNumbersOnlyAndCellsAndEventOverride
   EXPECT_EQ(Style(1, 5).HAlign, taRightJustify);
   grid->GetCellProperties(1, 4)->Alignment = taCenter;
   EXPECT_EQ(Style(1, 4).HAlign, taCenter);
+  grid->GetCellProperties(1, 5);  // an object's own alignment, left as made, wins over the number's
+  EXPECT_EQ(Style(1, 5).HAlign, taLeftJustify);
   grid->SetVAlignment(vtaBottom);
+  grid->GetCellProperties(1, 4)->SetVAlignment(vtaCenter);  // the vertical one is the grid's
   EXPECT_EQ(Style(1, 4).VAlign, vtaBottom);
   grid->OnGetAlignment = [](TObject*, int r, int, TAlignment& h, TVAlignment& v) {
     if (r == 1) h = taCenter, v = vtaCenter;
@@ -591,23 +594,30 @@ TEST_F(GridPaintTest, CellBordersLieOnTheCellsFirstAndLastRows) {
   }
 }
 
-TEST_F(GridPaintTest, SizingLinesAreDottedXorLinesOverTheWholeGrid) {
-  TRecordingCanvas rec;
-  TCanvasBackend* saved = grid->Canvas()->Backend();
-  grid->Canvas()->SetBackend(rec.Backend());
+// Black dots with the cells between them, along the whole client; the same lines again leave nothing.
+TEST_F(GridPaintTest, SizingLinesAreDottedOverTheWholeGridAndGoWhenDrawnAgain) {
+  const QImage before = Picture();
   grid->Canvas()->Pen()->SetColor(clRed);
   grid->DrawColSizingLine(70);
   grid->DrawRowSizingLine(30);
-  grid->Canvas()->SetBackend(saved);
-  std::vector<TCanvasOp> lines = rec.OpsOf(okLine);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0].R, TRect(70, 0, 70, std::max(grid->Height(), grid->GridHeight())));
-  EXPECT_EQ(lines[1].R, TRect(0, 30, std::max(grid->Width(), grid->GridWidth()), 30));
-  for (const TCanvasOp& l : lines) {
-    EXPECT_EQ(l.Pen.Mode, pmXor);
-    EXPECT_EQ(l.Pen.Style, psDot);
-  }
   EXPECT_EQ(grid->Canvas()->Pen()->Color(), clRed);  // the caller's pen comes back
+  const QImage shown = Picture();
+  for (bool col : {true, false}) {
+    const int n = col ? grid->ClientHeight() : grid->ClientWidth();
+    int black = 0, kept = 0, lastBlack = -1;
+    for (int i = 0; i < n; ++i) {
+      const int x = col ? 70 : i, y = col ? i : 30;
+      if (AtClient(shown, x, y) == 0) black++, lastBlack = i;
+      else if (AtClient(shown, x, y) == AtClient(before, x, y)) kept++;
+    }
+    EXPECT_GT(black, n / 5) << col;
+    EXPECT_GT(kept, n / 5) << col;
+    EXPECT_GE(lastBlack, n - 4) << col;
+  }
+  grid->DrawColSizingLine(70);
+  grid->DrawRowSizingLine(30);
+  EXPECT_TRUE(grid->SizingLines().empty());
+  EXPECT_EQ(Picture(), before);
 }
 
 TEST_F(GridPaintTest, ThemeColourSets) {
@@ -861,6 +871,12 @@ TEST_F(GridPaintTest, SelectionFlagsCheckTheirIndexes) {
   EXPECT_THROW(grid->ColSelect(grid->ColCount()), EExtGridError);
   grid->HideRow(3);
   EXPECT_NO_THROW(grid->RowSelect(grid->RowCount()));  // a hidden row counts
+  grid->MouseActions()->SetDisjunctRowSelect(true);
+  grid->SetRowSelect(grid->RowCount(), true);  // and keeps its flag
+  EXPECT_TRUE(grid->RowSelect(grid->RowCount()));
+  EXPECT_EQ(grid->RowSelectCount(), 1);
+  grid->ClearRowSelect();
+  EXPECT_FALSE(grid->RowSelect(grid->RowCount()));
   grid->SetColSelect(2, true);
   EXPECT_TRUE(grid->ColSelect(2));
   EXPECT_FALSE(grid->ColSelect(3));

@@ -115,7 +115,10 @@ TEST_F(GridSizeTest, StretchColumnFillsTheClientWidth) {
   int line = grid->GridLineWidth();
   grid->ColumnSize()->SetStretchColumn(1);
   grid->ColumnSize()->SetStretch(true);
+  int resized = 0;
+  grid->OnResize = [&](TObject*) { ++resized; };
   ResizeClient(600);
+  EXPECT_EQ(resized, 1) << "OnResize fires for a stretched grid too";
   EXPECT_EQ(grid->ColWidths(1), 600 - (100 + 60 + 40 + 20) - 5 * line);
   EXPECT_EQ(grid->ColWidths(0), 100);
   EXPECT_EQ(grid->ColWidths(4), 20);

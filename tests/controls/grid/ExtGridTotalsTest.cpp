@@ -92,6 +92,12 @@ TEST_F(TotalsTest, CalculatedFootersFollowEveryChangeOfCells) {
          grid->SetFilterActive(false);
        },
        "11.00", "8"},
+      {"a node contracted", [&] { grid->AddNode(1, 4), grid->ContractNode(1); }, "5.00", "5"},
+      {"the node expanded",
+       [&] { grid->AddNode(1, 4), grid->ContractNode(1), grid->SetCells(1, 1, "4"), grid->ExpandNode(1); }, "11.00", "8"},
+      {"every node contracted", [&] { grid->AddNode(1, 4), grid->ContractAll(); }, "5.00", "5"},
+      {"every node expanded",
+       [&] { grid->AddNode(1, 4), grid->ContractAll(), grid->SetCells(1, 1, "4"), grid->ExpandAll(); }, "11.00", "8"},
   };
   for (const auto& k : cases) {
     SCOPED_TRACE(k.Name);

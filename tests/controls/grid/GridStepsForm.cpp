@@ -1,7 +1,8 @@
 // A form for trying typing and clicking steps by hand under a display server (not a test). The
 // argument picks the grid's set-up: "footer" (a sum and a count footer, Insert and Delete add and
 // remove rows, Ctrl+V pastes), "cols" (columns marked by keys), "edit" (one click edits, a row
-// indicator, rows and columns sized while typing, a two-digit masked column that goes on when full).
+// indicator, rows and columns sized while typing, a two-digit masked column that goes on when full),
+// "headers" (list-view headers, columns and rows sized by mouse).
 #include <QApplication>
 
 #include <string>
@@ -38,6 +39,9 @@ int main(int argc, char** argv) {
   } else if (mode == "cols") {
     grid->SetOptions(grid->Options() & ~goEditing);
     grid->MouseActions()->SetDisjunctColSelect(true);
+  } else if (mode == "headers") {
+    grid->SetLook(glListView);
+    grid->SetOptions(grid->Options() | goColSizing | goRowSizing);
   } else {
     indicator.Canvas()->Brush()->SetColor(clWhite);  // the corner pixel's colour draws transparent
     indicator.Canvas()->FillRect(TRect(0, 0, 10, 10));
