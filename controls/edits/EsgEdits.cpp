@@ -212,17 +212,26 @@ void TESGCustomCombo::PaintOver() {
   C->Brush()->SetColor(Color());
   C->FrameRect(r);
   if (Style() == csSimple) return;
+  const int themeState = (GetKeyState(VK_LBUTTON) | GetKeyState(VK_RBUTTON)) & 0x8000 ? 3 : 1;
+  if (grid) {
+    // The face: the right ButtonWidth pixels less one above and below, 2 left and 1 down; its
+    // raised edge: ButtonWidth + 4 from the right, 2 in, 1 further right and 2 further down.
+    const TRect face(Width() - buttonWidth_ - 2, 2, Width() - 2, Height());
+    const TRect themedFace(face.Left + 1, face.Top + 1, face.Right - 1, face.Bottom - 1);
+    if (!(isWinXP_ && IsThemeActive() && DrawThemePart(Handle(), "combobox", C, 1, themeState, themedFace)))
+      C->DrawFrameControl(face, DFC_SCROLL, DFCS_SCROLLCOMBOBOX | DFCS_FLAT | (Enabled() ? 0 : DFCS_INACTIVE));
+    TRect e(Width() - buttonWidth_ - 2, 2, Width() - 1, Height());
+    DrawEdge(C, &e, etched_ ? EDGE_ETCHED : EDGE_RAISED, BF_RECT);
+    return;
+  }
   TRect b = ButtonRect();
-  const bool themed = isWinXP_ && IsThemeActive() &&
-                      DrawThemePart(Handle(), "combobox", C, 1,
-                                    (GetKeyState(VK_LBUTTON) | GetKeyState(VK_RBUTTON)) & 0x8000 ? 3 : 1, b);
-  if (themed && !grid) return;
+  if (isWinXP_ && IsThemeActive() && DrawThemePart(Handle(), "combobox", C, 1, themeState, b)) return;
   // Our own face: the platform's arrow does not line up with ButtonWidth, so the button
   // is filled and gets its own arrow.
-  if (!themed) DrawDropButton(C, b, Enabled());
-  if (grid || Active()) {
+  DrawDropButton(C, b, Enabled());
+  if (Active()) {
     TRect e = b;
-    DrawEdge(C, &e, etched_ ? EDGE_ETCHED : EDGE_RAISED, BF_RECT | (!grid && DroppedDown() ? BF_FLAT : 0));
+    DrawEdge(C, &e, etched_ ? EDGE_ETCHED : EDGE_RAISED, BF_RECT | (DroppedDown() ? BF_FLAT : 0));
   }
 }
 
@@ -269,7 +278,14 @@ void TExtTimerSpeedButton::Paint() {
   const TRect r(0, 0, Width(), Height());
   const bool themed = isWinXP_ && enabled_ && Parent() && IsThemeActive() &&
                       DrawThemePart(Parent()->Handle(), "spin", C, ThemePart(), ThemeState(), r);
-  if (!themed) TTimerSpeedButton::Paint();
+  // A side-by-side pair is the system's scroll arrows (down is the left one); a stacked pair
+  // shows its glyphs.
+  if (!themed && ThemePart() >= 3)
+    C->DrawFrameControl(r, DFC_SCROLL,
+                        (ThemePart() == 4 ? DFCS_SCROLLLEFT : DFCS_SCROLLRIGHT) | (ThemeState() == 3 ? DFCS_PUSHED : 0) |
+                            (flat_ ? DFCS_FLAT : 0) | (enabled_ ? 0 : DFCS_INACTIVE));
+  else if (!themed)
+    TTimerSpeedButton::Paint();
   if (TimeBtnState() & tbFocusRect) {
     const int shift = ThemeState() == 3 ? 1 : 0;
     C->Brush()->SetStyle(bsSolid);
@@ -353,7 +369,7 @@ void TEsgSpinButton::KeyDown(WORD& Key, TShiftState Shift) {
 TEsgSpinEdit::TEsgSpinEdit(TComponent* AOwner, const TPairMaker& MakePair) : TCustomMaskEdit(AOwner) {
   controlStyle_ &= ~csSetCaption;
   button_ = MakePair ? MakePair(this) : new TEsgSpinButton(this);
-  button_->SetBounds(0, 0, 17, 17);
+  button_->SetBounds(0, 0, 15, 17);
   button_->SetFocusControl(this);
   button_->OnUpClick = [this](TObject* s) { UpClick(s); };
   button_->OnDownClick = [this](TObject* s) { DownClick(s); };
@@ -478,8 +494,8 @@ bool TEsgSpinEdit::IsValidChar(char Key) const {
          (spinType_ == sptDate && Key == F.DateSeparator) || (spinType_ == sptTime && Key == F.TimeSeparator);
   }
   const std::string t = Text();
-  // "-" only first and once, and only in numbers: in a date it may be the separator.
-  if (ok && checked && Key == '-' && number) {
+  // "-" only first and once, unless it separates a date's fields.
+  if (ok && checked && Key == '-' && !(spinType_ == sptDate && F.DateSeparator == '-')) {
     const bool hasMinus = t.find('-') != std::string::npos;
     if (SelStart() != 0 || (hasMinus && SelText().find('-') == std::string::npos)) ok = false;
   }
@@ -517,10 +533,10 @@ void TEsgSpinEdit::WndProc(TMessage& Message) {
 
 void TEsgSpinEdit::KeyDown(WORD& Key, TShiftState Shift) {
   TCustomMaskEdit::KeyDown(Key, Shift);
-  if (Key == VK_UP || Key == VK_PRIOR) {
+  if (Key == VK_UP || (Key == VK_PRIOR && PageKeysStep)) {
     Key = 0;
     UpClick(this);
-  } else if (Key == VK_DOWN || Key == VK_NEXT) {
+  } else if (Key == VK_DOWN || (Key == VK_NEXT && PageKeysStep)) {
     Key = 0;
     DownClick(this);
   } else if (Key == VK_RETURN && returnIsTab_) {
@@ -683,8 +699,12 @@ void TExtSpeedButton::Paint() {
   if (!text_.empty()) {
     C->SetFont(font_.get());
     if (!enabled_) C->Font()->SetColor(clGrayText);
-    TRect t(r.Left + shift.X, r.Top + shift.Y, r.Right + shift.X, r.Bottom + shift.Y);
-    C->DrawText(text_, t, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    if (captionAt_.X >= 0) {
+      C->TextOut(captionAt_.X + shift.X, captionAt_.Y + shift.Y, text_);
+    } else {
+      TRect t(r.Left + shift.X, r.Top + shift.Y, r.Right + shift.X, r.Bottom + shift.Y);
+      C->DrawText(text_, t, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
   }
 }
 
@@ -761,11 +781,20 @@ void TEsgEditBtn::SetRightAlign(bool v) {
   SetAlignment(v ? taRightJustify : taLeftJustify);
 }
 
+void TEsgEditBtn::SetBorderStyle(TBorderStyle v) {
+  TCustomEdit::SetBorderStyle(v);
+  PlaceButton();
+}
+
+int TEsgEditBtn::BorderInset() const { return borderStyle_ == bsNone ? 0 : 2; }
+
 void TEsgEditBtn::PlaceButton() {
   if (!button_) return;
-  const int bw = button_->Width();
-  button_->SetBounds(std::max(0, width_ - bw - 1), 1, bw, std::max(4, height_ - 3));
-  SetTextMargins(borderStyle_ == bsNone ? 2 : 1, 0, bw + 4 + unitSpace_ + (unitSpace_ > 0 ? 3 : 0), 0);
+  const int bw = button_->Width(), in = BorderInset();
+  const int d = borderStyle_ == bsNone ? 1 : 5;
+  button_->SetBounds(std::max(0, width_ - bw - d + in), in, bw, std::max(4, height_ - d));
+  const int inner = borderStyle_ == bsNone ? 2 : 1;
+  SetTextMargins(inner, inner, bw + 3 + unitSpace_ + (unitSpace_ > 0 ? 3 : 0), 0);
 }
 
 void TEsgEditBtn::SetUnitSpace(int v) {
@@ -813,8 +842,9 @@ void TEsgUnitEditBtn::SetUnitID(const std::string& v) {
 }
 
 TRect TEsgUnitEditBtn::UnitRect() const {
-  const int right = width_ - ButtonWidth() - 3;
-  return TRect(std::max(0, right - unitSpace_), 2, std::max(0, right), std::max(2, height_ - 2));
+  const int in = BorderInset();
+  const int right = width_ - 2 * in - ButtonWidth() - 3 + in;
+  return TRect(std::max(0, right - unitSpace_), 2 + in, std::max(0, right), std::max(2 + in, height_ - in));
 }
 
 void TEsgUnitEditBtn::PlaceButton() {

@@ -216,6 +216,8 @@ class TEsgSpinEdit : public TCustomMaskEdit {
   TNotifyEvent OnSpinUp, OnSpinDown, OnSpinChange;
   // The numeric keypad's "." types the locale's decimal separator.
   bool ExcelStyleDecimalSeparator = false;
+  // Page Up and Page Down step as Up and Down do.
+  bool PageKeysStep = true;
 
   virtual bool IsValidChar(char Key) const;
   virtual void UpClick(TObject* Sender);
@@ -260,6 +262,8 @@ class TExtSpeedButton : public TSpeedButton {
   int ThemeState() const;
   // Flat, a push-button frame inside the edge as well (the inspector's dots button).
   void SetFlatFrame(bool v) { flatFrame_ = v; }
+  // The caption's top-left corner (one pixel further while down); X below 0 centres it.
+  void SetCaptionAt(TPoint v) { captionAt_ = v; }
 
  protected:
   void Paint() override;
@@ -268,6 +272,7 @@ class TExtSpeedButton : public TSpeedButton {
 
  private:
   bool isWinXP_ = false, flatFrame_ = false;
+  TPoint captionAt_{-1, -1};
 };
 
 // Holder of one speed button that always fills it. The click comes with the release on the
@@ -318,12 +323,14 @@ class TEsgEditBtn : public TCustomEdit {
   bool IsWinXP() const { return button_->IsWinXP(); }
   void SetIsWinXP(bool v) { button_->SetIsWinXP(v); }
   TEsgEditButton* EmbeddedButton() const { return button_; }
+  // The button's place depends on the border.
+  void SetBorderStyle(TBorderStyle v);
   // Room kept free between the text and the button (the unit edit's unit).
   int UnitSpace() const { return unitSpace_; }
   void SetUnitSpace(int v);
   // The least height the font needs: its height and a quarter of the smaller of it and the system
   // font's height.
-  int MinHeight() const;
+  virtual int MinHeight() const;
 
   // Fired by ClickButton with its sender.
   TNotifyEvent OnClickBtn;
@@ -338,6 +345,9 @@ class TEsgEditBtn : public TCustomEdit {
   bool EditKey(WORD Key, TShiftState Shift) override;
   void BoundsChanged() override;
   virtual void PlaceButton();
+  // Where the client area of a window with the system's 3-D border would start: our edit's frame is
+  // drawn inside its window, so places given in client coordinates move in by it.
+  int BorderInset() const;
 
   TEsgEditButton* button_;
   bool editorEnabled_ = true, rightAlign_ = false;

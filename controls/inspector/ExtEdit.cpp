@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 
+#include "platform/gui/CharKinds.h"
 #include "platform/gui/Clipbrd.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Windows.h"
@@ -343,7 +344,8 @@ TExtEdit::TFilter TExtEdit::NumberRule(char Ch) {
   const bool hasThou = s.Value.find(Thou()) != std::string::npos;
   if (Ch == '-') return s.SelLen == 0 ? ToggleSign() : TFilter::Passed;
   if (Ch == Dec()) {
-    if (sel.find(Dec()) == std::string::npos && (hasDec || precision_ == 0)) {
+    // A float's selection may replace its separator; money keeps its one separator.
+    if ((money || sel.find(Dec()) == std::string::npos) && (hasDec || precision_ == 0)) {
       if (precision_ > 0 && hasDec) {
         if (money && s.SelLen == static_cast<int>(s.Value.size())) {
           SetText("0");
@@ -613,7 +615,17 @@ bool TExtEdit::PasteAllowed(const std::string& Pasted, std::string& Value) {
     case etUppercase: Value = UpperText(Value); return true;
     case etLowerCase: Value = LowerText(Value); return true;
     case etMixedCase: Value = MixedCase(Value); return true;
-    case etAlphaNumeric: return all([](char c) { return std::isalnum(static_cast<unsigned char>(c)) && c > 0; });
+    case etAlphaNumeric: {
+      // Character by character, in the text's one encoding.
+      const bool utf8 = IsValidUtf8(Pasted);
+      for (size_t i = 0; i < Pasted.size();) {
+        char32_t c = Win1252ToUnicodeChar(static_cast<unsigned char>(Pasted[i]));
+        if (utf8) DecodeUtf8Char(Pasted, i, c);
+        else ++i;
+        if (!IsCharAlphaNumericW(c)) return false;
+      }
+      return true;
+    }
     case etValidChars: return all([this](char c) { return ValidChars.find(c) != std::string::npos; });
     case etRange:
     case etHex: return false;

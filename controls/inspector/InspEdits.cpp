@@ -71,6 +71,9 @@ TInspSpinEdit::TInspSpinEdit(TComponent* AOwner)
     : TEsgSpinEdit(AOwner, [](TEsgSpinEdit* Edit) { return new TInspSpinButton(Edit); }) {
   SetSpinTyping(stLoose);
   SetIncrementFloat(1.0);
+  PageKeysStep = false;
+  Button()->SetBounds(0, 0, 17, 17);
+  SetEditRect();
 }
 
 // ================================================================ edit with button
@@ -80,6 +83,7 @@ TInspEditButton::TInspEditButton(TComponent* AOwner) : TEsgEditButton(AOwner) {
   Font()->SetStyle(0);
   SetClickOnPress(true);
   Button()->SetFlatFrame(true);
+  Button()->SetCaptionAt(TPoint(6, 1));
   SetButtonCaption("..");
 }
 
@@ -88,4 +92,13 @@ TInspEditBtn::TInspEditBtn(TComponent* AOwner)
         auto* b = new TInspEditButton(Edit);
         b->SetBounds(0, 0, 18, 16);
         return b;
-      }) {}
+      }) {
+  PlaceButton();
+}
+
+void TInspEditBtn::PlaceButton() {
+  if (!button_) return;
+  const int bw = button_->Width();
+  button_->SetBounds(std::max(0, width_ - bw - 1), 1, bw, std::max(4, height_ - 3));
+  SetTextMargins(borderStyle_ == bsNone ? 2 : 1, 0, bw + 5, 0);
+}

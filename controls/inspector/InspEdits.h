@@ -81,6 +81,12 @@ class TInspEditBtn : public TEsgEditBtn {
   explicit TInspEditBtn(TComponent* AOwner);
   std::string ClassName() const override { return "TInspEditBtn"; }
   TInspEditButton* EmbeddedButton() const { return static_cast<TInspEditButton*>(TEsgEditBtn::EmbeddedButton()); }
+  // As low as its row: a row lower than the font keeps its editor inside it.
+  int MinHeight() const override { return 0; }
+
+ protected:
+  // The button full height less 3 at the right, the text ending 4 pixels left of it.
+  void PlaceButton() override;
 };
 
 // ------------------------------------------------------------ date-time picker

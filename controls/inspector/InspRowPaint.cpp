@@ -333,6 +333,8 @@ void TInspectorBar::DrawValueText(TRowPaint& P) {
 // Bitmap; a row with none of them shows its image of the bar's Images in the same place.
 TInspectorBar::TRowPicture TInspectorBar::RowPicture(TInspectorPanel* Panel, TInspectorItem* Item, int AutoSize) {
   TRowPicture P;
+  P.Own = Item->AutoIcon() ? !Item->URL().empty()
+                           : (Item->Icon() && !Item->Icon()->Empty()) || (Item->Bitmap() && !Item->Bitmap()->Empty());
   if (Item->AutoIcon()) {
     if (TIcon* icon = Item->ShellIcon(AutoSize, Panel->Style() == psSmallIcon)) {
       P.Graphic = icon;
@@ -481,7 +483,7 @@ void TInspectorBar::DrawLargeIconRow(TInspectorPanel* Panel, TInspectorItem* Ite
   TRect F = picRect;
   InflateRect(F, 2, 2);
   if (Panel->HoverFullWidth()) F = R;
-  DrawHoverFrame(Panel, Item, F, pic.Shown() || Panel->HoverFullWidth(), mouse);
+  DrawHoverFrame(Panel, Item, F, pic.Own || Panel->HoverFullWidth(), mouse);
   DrawRowPicture(pic, picRect);
   const TRect cap(R.Left, pic.Shown() ? picRect.Bottom + 2 : R.Top + 2, R.Right, R.Bottom);
   const unsigned F0 = Panel->WordWrap() ? DT_WORDBREAK : (DT_END_ELLIPSIS | DT_SINGLELINE);
@@ -520,7 +522,7 @@ void TInspectorBar::DrawSmallIconRow(TInspectorPanel* Panel, TInspectorItem* Ite
     F.Left = R.Left;
     F.Right = R.Right;
   }
-  DrawHoverFrame(Panel, Item, F, pic.Shown() || Panel->HoverFullWidth(), mouse);
+  DrawHoverFrame(Panel, Item, F, pic.Own || Panel->HoverFullWidth(), mouse);
   if (pic.Shown()) DrawRowPicture(pic, TRect(slot, mid - 8, slot + 16, mid + 8));
   const TRect cap(cx, R.Top, std::min(R.Right, cx + cw + 1), R.Bottom);
   DrawIconCaption(Panel, Item, cap,

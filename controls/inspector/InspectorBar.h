@@ -752,6 +752,8 @@ class TInspectorBar : public TCustomPanel {
     TGraphic* Graphic = nullptr;  // an icon or bitmap, drawn at Width x Height
     int ImageIndex = -1;          // else an image of the bar's Images
     int Width = 0, Height = 0;
+    // The row's own icon or bitmap (an image of Images is no picture of its own).
+    bool Own = false;
     bool Shown() const { return Graphic || ImageIndex >= 0; }
   };
   TRowPicture RowPicture(TInspectorPanel* Panel, TInspectorItem* Item, int AutoSize);

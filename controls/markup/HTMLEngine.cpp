@@ -544,9 +544,9 @@ void TRenderer::Piece(TPass& ps, size_t& pos) {
 
   if (ps.Mode == TMode::Layout) {
     // Something always goes on a line, and a word never breaks inside; a piece as wide as the
-    // line would not fit on the next one either.
-    const bool fits =
-        !ps.HasContent || ps.Glue || (long long)ps.Used + (w - blank) < ps.Avail || w >= ps.Avail;
+    // line would not fit on the next one either. A piece counts with its blank here; only the
+    // line's last blank is taken off at its end.
+    const bool fits = !ps.HasContent || ps.Glue || (long long)ps.Used + w < ps.Avail || w >= ps.Avail;
     if (!fits) {
       if (P.WordWrap) {
         ps.End = true;

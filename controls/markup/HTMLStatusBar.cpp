@@ -513,6 +513,20 @@ void THTMLStatusBar::WndProc(TMessage& Message) {
   TCustomControl::WndProc(Message);
 }
 
+void THTMLStatusBar::SetBiDiMode(TBiDiMode v) {
+  if (v == BiDiMode()) return;
+  TCustomControl::SetBiDiMode(v);
+  // Panels that follow the bar read in its new direction and mirror their alignment.
+  for (int i = 0; i < panels_->Count(); ++i) {
+    THTMLStatusPanel* p = panels_->Items(i);
+    if (p->parentBiDiMode_) p->biDiMode_ = BiDiMode();
+    p->updateNeeded_ = true;
+  }
+  if (simplePanel_) return UpdateSimpleText();
+  UpdatePanels(true, true);
+  if (HandleAllocated()) Invalidate();
+}
+
 void THTMLStatusBar::WMTimer() {
   UpdateStatus();
   if (++blinkCounter_ > 10) blinkCounter_ = 0;

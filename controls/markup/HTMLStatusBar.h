@@ -236,6 +236,8 @@ class THTMLStatusBar : public TCustomControl {
   THTMLStatusPanels* Panels() const { return panels_.get(); }
   void SetPanels(THTMLStatusPanels* v);
   bool SimplePanel() const { return simplePanel_; }
+  // A change re-derives the reading order of the panels that follow the bar and repaints them.
+  void SetBiDiMode(TBiDiMode v);
   void SetSimplePanel(bool v);
   const std::string& SimpleText() const { return simpleText_; }
   void SetSimpleText(const std::string& v);

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/gui/CharKinds.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/GuiInternal.h"
 #include "platform/gui/QtBridge.h"
@@ -118,6 +119,8 @@ short GetKeyState(int VirtKey) {
 }
 
 void SetKeyToggleState(int VirtKey, bool On) { Toggles()[VirtKey] = On; }
+
+bool IsCharAlphaNumericW(char32_t Ch) { return QChar::isLetter(Ch) || QChar::isDigit(Ch); }
 
 bool MessageBeep(UINT) {
   ++gBeeps;

@@ -119,6 +119,7 @@ TEST_F(EsgEdits, TypingRulesOfCheckedAndLooseSpinEdits) {
       {stChecked, sptNormal, "", 0, "1.5,:+", "15"},  // integers take digits and "-"
       {stChecked, sptFloat, "", 0, "1,234.5.6", "1234.56"},
       {stChecked, sptTime, "", 0, "12:30:15:9", "12:30:159"},
+      {stChecked, sptTime, "12", 2, "-", "12"},  // "-" only first in times too
       {stChecked, sptFloat, "", 0, "12:3-", "123"},
       // Loose: "+" taken, the thousands key types the decimal separator.
       {stLoose, sptFloat, "", 0, "+1,5", "+1.5"},
@@ -417,6 +418,24 @@ TEST_F(EsgEdits, AFailingRepeatedStepStopsTheRepeat) {
   Application->OnException = nullptr;
 }
 
+// A side-by-side pair is the system's scroll arrows (its down button the left arrow, pushed while
+// down); the spin edit's stacked pair is 15 wide.
+TEST_F(EsgEdits, SideBySideSpinButtonsAreTheSystemsScrollArrows) {
+  TForm f(nullptr);
+  auto* pair = On<TEsgSpinButton>(f, 10, 10, 20, 17);
+  pair->SetDirection(spHorizontal);
+  f.Show();
+  TTimerSpeedButton* b = pair->DownButton();
+  b->SetGroupIndex(1);
+  b->SetDown(true);
+  TBitmap want(b->Width(), b->Height());
+  want.Canvas()->DrawFrameControl(TRect(0, 0, b->Width(), b->Height()), DFC_SCROLL, DFCS_SCROLLLEFT | DFCS_PUSHED);
+  const QImage img = RenderControlImage(pair);
+  for (int y = 0; y < b->Height(); ++y)
+    for (int x = 0; x < b->Width(); ++x) ASSERT_EQ(img.pixel(x, y) & 0xFFFFFF, want.Image().pixel(x, y) & 0xFFFFFF);
+  EXPECT_EQ(TEsgSpinEdit(nullptr).Button()->Width(), 15);
+}
+
 // The flat button draws one raised ring, its middle the button face; down, one sunken ring.
 TEST_F(EsgEdits, TheFlatSpeedButtonDrawsOneRing) {
   TForm f(nullptr);
@@ -462,6 +481,19 @@ TEST_F(EsgEdits, EditWithButtonKeepsItsLeastHeightAndCentresTheCaption) {
     EXPECT_EQ(e->Height(), std::max(asked, e->MinHeight())) << asked;
     EXPECT_GT(e->Height(), text) << asked;
   }
+  // The button inside the right edge: 3 in from it and 2 down with the 3-D border (the client
+  // area of such a window starts 2 pixels in), at the edge without a border.
+  const struct {
+    TBorderStyle border;
+    TRect button;
+  } places[] = {{bsSingle, TRect(99, 2, 117, 21)}, {bsNone, TRect(101, 0, 119, 23)}};
+  for (const auto& p : places) {
+    e->SetBorderStyle(p.border);
+    e->SetBounds(10, 10, 120, 24);
+    const TEsgEditButton* b = e->EmbeddedButton();
+    EXPECT_EQ(TRect(b->Left(), b->Top(), b->Left() + b->Width(), b->Top() + b->Height()), p.button) << p.border;
+  }
+  e->SetBorderStyle(bsSingle);
   e->SetButtonWidth(30);
   e->SetButtonCaption("..");
   f.Show();
@@ -520,6 +552,17 @@ TEST_F(EsgEdits, TheFlatComboDrawsItsRingsAndARaisedButton) {
     EXPECT_EQ(at(2, 11), yellow);
     const TRect b = c->ButtonRect();
     EXPECT_GT(qGray(at(b.Left, b.Top + 8)), qGray(at(b.Right - 1, b.Top + 8)) + 40) << "raised";
+    // The edge reaches one pixel further right and two further down: 1 from the right edge and
+    // onto the bottom row; inside it the face is the flat combo-box scroll frame control.
+    const int w = c->Width(), h = c->Height();
+    EXPECT_GT(qGray(at(b.Left, b.Top + 8)), qGray(at(w - 2, b.Top + 8)) + 40);
+    EXPECT_GT(qGray(at(b.Left, b.Top + 8)), qGray(at((b.Left + w) / 2, h - 1)) + 40);
+    const TRect face(b.Left, 2, w - 2, h);
+    TBitmap want(face.Width(), face.Height());
+    want.Canvas()->DrawFrameControl(TRect(0, 0, face.Width(), face.Height()), DFC_SCROLL, DFCS_SCROLLCOMBOBOX | DFCS_FLAT);
+    for (int y = 2; y < face.Height() - 2; ++y)
+      for (int x = 2; x < face.Width() - 2; ++x)
+        ASSERT_EQ(at(face.Left + x, face.Top + y), want.Image().pixel(x, y) & 0xFFFFFF) << x << "," << y;
   }
 }
 

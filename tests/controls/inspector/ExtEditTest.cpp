@@ -86,6 +86,7 @@ struct TTypeCase {
   const char* prefix = "";
   const char* suffix = "";
   int lengthLimit = 0;
+  int selLen = 0;
 };
 
 TEST_F(ExtEdit, TypedCharactersFollowTheEditTypeInBothLocales) {
@@ -108,6 +109,7 @@ TEST_F(ExtEdit, TypedCharactersFollowTheEditTypeInBothLocales) {
       {etMoney, false, 0, "123", -1, "4", "1T234"},      // the thousands pass groups
       {etMoney, false, 0, "1T234", -1, "T", "1T234"},    // separators are never typed
       {etMoney, false, 2, "", 0, "D", "0D"},
+      {etMoney, false, 2, "12D50", 0, "D5", "0D50", "", "", 0, 5},  // all selected: zero, behind its separator
       {etHex, false, 0, "", 0, "1agG-", "1a-"},
       {etRange, false, 0, "", 0, ",1,;2-", "1,2-"},
       {etAlphaNumeric, false, 0, "", 0, "a-b 9", "ab9"},
@@ -141,6 +143,7 @@ TEST_F(ExtEdit, TypedCharactersFollowTheEditTypeInBothLocales) {
       edit->TCustomEdit::SetText(c.prefix + Loc(c.value) + c.suffix);
       const int n = static_cast<int>(Loc(c.value).size());
       edit->SetSelStart(static_cast<int>(std::string(c.prefix).size()) + (c.caret < 0 ? n : c.caret));
+      edit->SetSelLength(c.selLen);
       Type(Loc(c.keys));
       EXPECT_EQ(edit->TCustomEdit::Text(), Loc(std::string(c.prefix) + c.shown + c.suffix));
     }
@@ -236,6 +239,7 @@ TEST_F(ExtEdit, PasteFollowsTheEditTypeAndNeverTouchesPrefixOrSuffix) {
   const std::vector<TPasteCase> cases = {
       {etAlphaNumeric, false, 0, "", 1, 0, "12ab", "12ab"},
       {etAlphaNumeric, false, 0, "", 1, 0, "12-3", ""},
+      {etAlphaNumeric, false, 0, "", 1, 0, "\xC3\xA9\xD0\x96" "1", "\xC3\xA9\xD0\x96" "1"},  // letters of any script
       {etNumeric, false, 0, "1", 2, 0, "45", "145"},
       {etNumeric, false, 0, "1", 2, 0, "-4", "1"},
       {etNumeric, true, 0, "0", 1, 1, "-45", "-45"},

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "controls/inspector/InspEdits.h"
+#include "platform/gui/FormImage.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/RecordingCanvas.h"
 #include "platform/gui/Timer.h"
@@ -257,6 +258,13 @@ TEST_F(InspEdits, SpinStepsFireTheirEventsAndReadOnlyOnlyBeeps) {
   EXPECT_EQ(up, 1);
   EXPECT_EQ(down, 2);
   EXPECT_EQ(change, 3);
+  for (WORD k : {WORD(VK_PRIOR), WORD(VK_NEXT)}) {
+    TMessage m;
+    m.Msg = WM_KEYDOWN;
+    m.WParam = k;
+    s.WindowProc(m);
+  }
+  EXPECT_EQ(change, 3) << "only Up and Down step";
   s.SetReadOnly(true);
   const int beeps = BeepCount();
   s.UpClick(&s);
@@ -322,6 +330,33 @@ TEST_F(InspEdits, EditWithButtonClicksOnF4AndRefusesTypingWhenDisabled) {
   e.SetEditorEnabled(true);
   TypeChar(e, 'y');
   EXPECT_EQ(e.Text(), "xy");
+}
+
+// The dots stand at (6, 1) of the button, at (7, 2) while it is down; the edit is as low as its row.
+TEST_F(InspEdits, DotsStandAtSixOneAndOneFurtherWhileDown) {
+  TForm form(nullptr);
+  auto* e = new TInspEditBtn(&form);
+  e->SetParent(&form);
+  e->SetBounds(10, 10, 120, 12);
+  EXPECT_EQ(e->Height(), 12);
+  e->SetBounds(10, 10, 120, 24);
+  form.Show();
+  TExtSpeedButton* b = e->EmbeddedButton()->Button();
+  auto corner = [](const QImage& img) {  // of the dark pixels inside the button's rings
+    TPoint p(img.width(), img.height());
+    for (int y = 2; y < img.height() - 2; ++y)
+      for (int x = 2; x < img.width() - 2; ++x)
+        if (qGray(img.pixel(x, y)) < 120) p = TPoint(std::min(p.X, x), std::min(p.Y, y));
+    return p;
+  };
+  TBitmap want(b->Width(), b->Height());
+  want.Canvas()->SetFont(b->Font());
+  want.Canvas()->TextOut(6, 1, "..");
+  const TPoint at = corner(want.Image());
+  EXPECT_EQ(corner(RenderControlImage(e->EmbeddedButton())), at);
+  b->SetGroupIndex(1);
+  b->SetDown(true);
+  EXPECT_EQ(corner(RenderControlImage(e->EmbeddedButton())), TPoint(at.X + 1, at.Y + 1));
 }
 
 TEST_F(InspEdits, EditIsLeftWhenTheFocusLeavesItsButtonButNotWhenItComesBack) {

@@ -163,6 +163,16 @@ TEST_F(InspIconRows, HoverFullWidthFramesTheWholeRowAlsoWithoutAPicture) {
   p->SetHoverFullWidth(false);
   Paint();
   EXPECT_TRUE(canvas.OpsOf(okRectangle).empty()) << "nothing to frame";
+  // An image of the bar's Images is no picture of the row's own.
+  TImageList images(nullptr);
+  TBitmap strip(16, 16);
+  images.Add(&strip, nullptr);
+  bar->SetImages(&images);
+  p->Items()->Items(0)->SetImageIndex(0);
+  MouseAt(12, 30);
+  Paint();
+  EXPECT_TRUE(canvas.OpsOf(okRectangle).empty());
+  bar->SetImages(nullptr);
 }
 
 // A row shows its own Icon (AutoIcon off), else its Bitmap, else its image of the bar's Images.

@@ -175,6 +175,13 @@ TEST_F(Markup, WordWrapBreaksAtBlanksButNeverInsideAWord) {
   EXPECT_EQ(c.Texts(), std::vector<std::string>{"a WWWWWWWWWW"});
   EXPECT_EQ(wide.YSize, 13);
 
+  // A piece fits with its blank counted; only the line's last blank is taken off at its end.
+  c.Clear();
+  THTMLDrawParams blanks = Params("ab cd ef", TRect(0, 0, 30, 100));
+  blanks.WordWrap = true;
+  Run(blanks);
+  EXPECT_EQ(ReadingTexts(c.OpsOf(okText)), (std::vector<std::string>{"ab ", "cd ef"}));
+
   // Text glued to a word by a tag stays with it.
   c.Clear();
   THTMLDrawParams glued = Params("aaaa bb<b>cc</b>", TRect(0, 0, 32, 100));

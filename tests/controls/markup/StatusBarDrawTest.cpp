@@ -103,7 +103,11 @@ TEST_F(StatusBarDrawTest, RightToLeftBarsMirrorTheAlignment) {
   Add(200, psText, "rtl");
   THTMLStatusPanel* own = Add(200, psText, "own");
   own->SetParentBiDiMode(false);  // keeps its own (left to right) mode
-  bar->SetBiDiMode(bdRightToLeft);
+  bar->HandleNeeded();
+  bar->PaintOn(&canvas);
+  canvas.Clear();
+  bar->SetBiDiMode(bdRightToLeft);  // at run time: the next painting shows it
+  EXPECT_EQ(bar->Panels()->Items(0)->BiDiMode(), bdRightToLeft);
   bar->PaintOn(&canvas);
   const TCanvasOp* t = TextOp("rtl");
   ASSERT_NE(t, nullptr);
