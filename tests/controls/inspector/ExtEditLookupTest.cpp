@@ -295,6 +295,8 @@ TEST_F(ExtEditPersistence, ADamagedFileChangesOnlyWhatItCanRead) {
   EXPECT_EQ(Items(e->Lookup()->DisplayList()), "fig|lime");
   EXPECT_EQ(Items(e->Lookup()->ValueList()), "|3");
   EXPECT_EQ(e->Text(), "designed");  // "@" is a value that was never saved
+  e->SavePersistence();  // two entries now: what the longer list wrote past them goes
+  EXPECT_EQ(TMemIniFile(ini).ReadString("Edits", "LOOKUPDISPL3", "gone"), "gone");
   e->Persistence()->Enable = false;
 }
 
