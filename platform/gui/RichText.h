@@ -1,0 +1,53 @@
+#pragma once
+// Rich text: RTF read into a formatted document and written back from it, its plain text,
+// its laid-out size and its drawing on a canvas. The document is Qt's; only platform code
+// sees it (RichTextQt.h). The RTF parsing itself is Qt-free (RtfReader.h).
+
+#include <memory>
+#include <string>
+
+#include "platform/gui/Graphics.h"
+
+struct TRichDrawOptions {
+  TColor TextColor = clNone;  // not clNone: every character in this colour (a selection's text)
+  bool Clip = true;           // nothing drawn outside the rectangle
+};
+
+class TRichDocument {
+ public:
+  TRichDocument();
+  ~TRichDocument();
+  TRichDocument(const TRichDocument&) = delete;
+  TRichDocument& operator=(const TRichDocument&) = delete;
+
+  // False with the reason in *error when the RTF is refused; what was read up to the fault
+  // stays in the document.
+  bool LoadRtf(const std::string& rtf, std::string* error = nullptr);
+  std::string SaveRtf() const;
+  // UTF-8; paragraphs and line breaks end in CR LF (the last paragraph without), a table's
+  // cells are separated by TAB.
+  std::string PlainText() const;
+  void Clear();
+  bool IsEmpty() const;
+
+  // The font of text that names no font or size of its own, and the colour of text whose
+  // colour is the automatic one.
+  void SetDefaultFont(const TFont& f);
+  void SetDefaultFont(const TFontData& f);
+  // The width text wraps at, in pixels; -1 does not wrap.
+  void SetTextWidth(int px);
+  // The laid-out extent in pixels.
+  int Width() const;
+  int Height() const;
+  // Draws the laid-out text with its top-left at r's top-left.
+  void Draw(TCanvas& canvas, const TRect& r, const TRichDrawOptions& o = {}) const;
+
+  struct TImpl;
+  TImpl* Impl() const { return d_.get(); }
+
+ private:
+  std::unique_ptr<TImpl> d_;
+};
+
+// The plain text TRichDocument::PlainText gives for this RTF (read without building a document).
+std::string RtfToPlainText(const std::string& rtf);
