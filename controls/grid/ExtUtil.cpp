@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "controls/markup/MarkupText.h"
+#include "platform/gui/RichText.h"
 #include "platform/gui/VisualStyles.h"
 #include "platform/rtl/Win1252.h"
 
@@ -953,74 +954,7 @@ HCURSOR MakeCursorArt(const TCursorShape& Inside, int HotX, int HotY) {
   return CreateCursor(0, HotX, HotY, kArt, kArt, andPlane.data(), xorPlane.data());
 }
 
-std::string RtfPlainText(const std::string& rtf) {
-  std::string out;
-  std::vector<bool> skip{false};
-  size_t i = 0;
-  auto emit = [&](const std::string& s) {
-    if (!skip.back()) out += s;
-  };
-  while (i < rtf.size()) {
-    char ch = rtf[i];
-    if (ch == '{') {
-      skip.push_back(skip.back());
-      ++i;
-      if (rtf.compare(i, 2, "\\*") == 0) skip.back() = true;
-      continue;
-    }
-    if (ch == '}') {
-      if (skip.size() > 1) skip.pop_back();
-      ++i;
-      continue;
-    }
-    if (ch == '\r' || ch == '\n') {
-      ++i;
-      continue;
-    }
-    if (ch != '\\') {
-      emit(std::string(1, ch));
-      ++i;
-      continue;
-    }
-    ++i;
-    if (i >= rtf.size()) break;
-    char e = rtf[i];
-    if (e == '\\' || e == '{' || e == '}') {
-      emit(std::string(1, e));
-      ++i;
-      continue;
-    }
-    if (e == '\'' && i + 2 < rtf.size() && std::isxdigit(static_cast<unsigned char>(rtf[i + 1])) &&
-        std::isxdigit(static_cast<unsigned char>(rtf[i + 2]))) {
-      int v = static_cast<int>(std::strtol(rtf.substr(i + 1, 2).c_str(), nullptr, 16));
-      emit(Win1252ToUtf8(std::string(1, static_cast<char>(v))));
-      i += 3;
-      continue;
-    }
-    if (!std::isalpha(static_cast<unsigned char>(e))) {
-      ++i;
-      continue;
-    }
-    size_t w = i;
-    while (w < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[w]))) ++w;
-    std::string word = rtf.substr(i, w - i);
-    size_t n = w;
-    if (n < rtf.size() && (rtf[n] == '-' || std::isdigit(static_cast<unsigned char>(rtf[n])))) ++n;
-    while (n < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[n])) && n - w < 10) ++n;
-    long num = n > w ? std::strtol(rtf.c_str() + w, nullptr, 10) : 0;
-    if (n < rtf.size() && rtf[n] == ' ') ++n;
-    i = n;
-    if (word == "par" || word == "line") emit("\r\n");
-    else if (word == "tab") emit("\t");
-    else if (word == "u") {
-      char16_t c = static_cast<char16_t>(num < 0 ? num + 65536 : num);
-      emit(Utf16ToUtf8(std::u16string(1, c)));
-      if (i < rtf.size() && rtf[i] != '\\' && rtf[i] != '{' && rtf[i] != '}') ++i;  // the fallback character
-    } else if (word == "fonttbl" || word == "colortbl" || word == "stylesheet" || word == "info" || word == "pict")
-      skip.back() = true;
-  }
-  return out;
-}
+std::string RtfPlainText(const std::string& rtf) { return RtfToPlainText(rtf); }
 
 std::string PlainToMarkup(std::string_view Text) {
   std::string out;

@@ -196,8 +196,8 @@ bool UpdateLayeredWindow(HWND Wnd, TBitmap* Image, const TPoint* Position, BYTE 
 // The platform's window-wide alpha (LWA_ALPHA); false when Wnd is no window.
 bool SetLayeredWindowAttributes(HWND Wnd, TColor Key, BYTE Alpha, DWORD Flags);
 
-// The words of a rich text: groups that hold no text are skipped, paragraphs become CR LF,
-// escapes become their characters (UTF-8).
+// The plain text of a rich text as the rich text document reads it (UTF-8): paragraphs and line
+// breaks become CR LF, table cells are separated by TAB.
 std::string RtfPlainText(const std::string& Rtf);
 // Plain text as markup that shows the same characters ("&", "<", ">" and quotes as entities,
 // line breaks as "<BR>").

@@ -22,6 +22,8 @@ std::string Utf8ToWin1252(std::string_view s, char replacement = '?');
 bool IsValidUtf8(std::string_view s);
 // Decodes the UTF-8 character at s[i] and steps past it; an invalid sequence steps one byte and gives false.
 bool DecodeUtf8Char(std::string_view s, size_t& i, char32_t& c);
+// Appends a character as UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
 // Invalid input becomes U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view s);
 // Unpaired surrogates become U+FFFD.
