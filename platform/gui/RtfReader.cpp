@@ -31,31 +31,52 @@ char32_t NextUtf8(std::string_view s, size_t& i) {
 
 bool IsDoubleByte(int cp) { return cp == 932 || cp == 936 || cp == 949 || cp == 950 || cp == 1361; }
 
+// Code pages read; any other \ansicpg reads as 1252.
+bool IsKnownCodePage(int cp) {
+  static const int kPages[] = {437, 737, 775, 850, 852, 855, 857, 860, 861, 862, 863, 864, 865, 866, 869,
+                               874, 932, 936, 949, 950, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257,
+                               1258, 1361, 10000};
+  return std::find(std::begin(kPages), std::end(kPages), cp) != std::end(kPages);
+}
+
 std::string IconvName(int cp) { return cp == 10000 ? "MACINTOSH" : "CP" + std::to_string(cp); }
 
-// Bytes of a code page as UTF-8 (U+FFFD for what it does not hold).
-std::string DecodeBytes(int cp, std::string_view bytes) {
-  std::string out;
-  iconv_t cd = iconv_open("UTF-8", IconvName(cp).c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1)) cd = iconv_open("UTF-8", "CP1252");
-  std::string buf(bytes.size() * 4 + 8, '\0');
-  size_t i = 0;
-  while (i < bytes.size()) {
-    char* in = const_cast<char*>(bytes.data() + i);
-    size_t inLeft = bytes.size() - i;
-    char* o = buf.data();
-    size_t oLeft = buf.size();
-    const size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
-    out.append(buf.data(), o);
-    i = bytes.size() - inLeft;
-    if (r == static_cast<size_t>(-1)) {  // a byte (or an unfinished pair) the code page lacks
-      AppendUtf8(out, 0xFFFD);
-      ++i;
-    }
+class TConverter {
+ public:
+  explicit TConverter(int cp) : cd_(iconv_open("UTF-8", IconvName(cp).c_str())) {
+    if (cd_ == reinterpret_cast<iconv_t>(-1)) cd_ = iconv_open("UTF-8", "CP1252");
   }
-  iconv_close(cd);
-  return out;
-}
+  ~TConverter() { iconv_close(cd_); }
+  TConverter(const TConverter&) = delete;
+  TConverter& operator=(const TConverter&) = delete;
+  // Bytes of the code page as UTF-8 (U+FFFD for what it does not hold).
+  std::string Decode(std::string_view bytes) {
+    std::string out;
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    std::string buf(bytes.size() * 4 + 8, '\0');
+    size_t i = 0;
+    while (i < bytes.size()) {
+      char* in = const_cast<char*>(bytes.data() + i);
+      size_t inLeft = bytes.size() - i;
+      char* o = buf.data();
+      size_t oLeft = buf.size();
+      const size_t r = iconv(cd_, &in, &inLeft, &o, &oLeft);
+      out.append(buf.data(), o);
+      i = bytes.size() - inLeft;
+      if (r == static_cast<size_t>(-1)) {  // a byte (or an unfinished pair) the code page lacks
+        AppendUtf8(out, 0xFFFD);
+        ++i;
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+      }
+    }
+    return out;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+std::string DecodeBytes(int cp, std::string_view bytes) { return TConverter(cp).Decode(bytes); }
 
 // The characters of a one-byte code page, made once.
 const std::array<char32_t, 256>& SingleByteTable(int cp) {
@@ -63,9 +84,10 @@ const std::array<char32_t, 256>& SingleByteTable(int cp) {
   auto& t = tables[cp];
   if (!t) {
     t = std::make_unique<std::array<char32_t, 256>>();
+    TConverter conv(cp);
     for (int b = 0; b < 256; ++b) {
       const char c = static_cast<char>(b);
-      const std::string u = DecodeBytes(cp, std::string_view(&c, 1));
+      const std::string u = conv.Decode(std::string_view(&c, 1));
       size_t k = 0;
       (*t)[b] = u.empty() ? 0xFFFD : NextUtf8(u, k);
     }
@@ -348,7 +370,7 @@ void TParser::Word(std::string_view w, bool hasNum, int n) {
     EmitChar(sym);
   } else if (is("ansicpg")) {
     Flush();
-    if (n > 0) docCp_ = n;
+    docCp_ = IsKnownCodePage(n) ? n : 1252;
   } else if (is("deff")) {
     deff_ = n;
     Dirty();
@@ -386,6 +408,9 @@ void TParser::Word(std::string_view w, bool hasNum, int n) {
 
 bool TParser::Run(std::string* error) {
   out_.Paragraphs.clear();
+  // RTF is one group; text that only holds groups is read to its end.
+  const size_t first = s_.find_first_not_of(" \t\r\n");
+  const bool inDocument = first != std::string_view::npos && s_[first] == '{';
   while (i_ < s_.size()) {
     const char c = s_[i_];
     if (c == '{') {
@@ -404,12 +429,15 @@ bool TParser::Run(std::string* error) {
       if (st_.dest == TState::dFontTable) EndFontEntry();
       skip_ = 0;
       ++i_;
-      if (stack_.empty()) break;  // a stray closing brace ends the text
+      if (stack_.empty()) {
+        if (inDocument) break;  // a stray closing brace ends the document
+        continue;
+      }
       const bool wasText = st_.dest == TState::dText;
       st_ = stack_.back();
       stack_.pop_back();
       if (wasText || st_.dest == TState::dText) formatDirty_ = true;
-      if (stack_.empty()) break;  // the document's group is closed: what follows is not RTF
+      if (stack_.empty() && inDocument) break;  // the document's group is closed: what follows is not RTF
       continue;
     }
     if (c == '\r' || c == '\n' || c == '\0') {

@@ -444,7 +444,7 @@ TEST_F(DropTest, DraggedCellsLeaveAsTheCopyGivesThem) {
   grid->DragDropSettings()->OleDropSource = true;
   grid->DragDropSettings()->SetOleDropRTF(true);
   grid->Loaded();
-  grid->SetCells(1, 3, "{\\rtf1\\ansi plain words\\par}");
+  grid->SetCells(1, 3, "{\\rtf1\\ansi plain\\par words\\par}");
   grid->SetCells(2, 3, "a\tb");
   grid->SetCells(3, 3, "\"q\" start");
   std::string text, rich;
@@ -454,8 +454,9 @@ TEST_F(DropTest, DraggedCellsLeaveAsTheCopyGivesThem) {
     return DROPEFFECT_NONE;
   });
   DragCells({1, 3, 3, 3});
-  // The paragraph's end is a line break of the plain text, so that cell is quoted too.
-  EXPECT_EQ(text, "\"plain words\n\"\t\"a\tb\"\t\"\"\"q\"\" start\"");
+  // A paragraph's end within the text is a line break of the plain text, so that cell is quoted
+  // too; the end of the last paragraph is none.
+  EXPECT_EQ(text, "\"plain\nwords\"\t\"a\tb\"\t\"\"\"q\"\" start\"");
   EXPECT_EQ(text, grid->ClipboardTextOf({1, 3, 3, 3}, false));
   EXPECT_EQ(rich, grid->Cells(1, 3)) << "the rich text travels in its own format";
 }

@@ -67,6 +67,7 @@ TEST(RtfPlainText, SubsetGivesItsCharacters) {
       // Malformed: the text read so far.
       {R"({\rtf1 abc)", "abc"},
       {R"({\rtf1 abc}} def)", "abc"},
+      {R"(text {\b bold} more} end)", "text bold more end"},
       {"{\\rtf1 a\0b\\'zz c}"s, "abzz c"},
       {R"({\rtf1 abc\fs12345678901234567890 def})", "abc"},
   };
