@@ -77,7 +77,9 @@ TRtfParaFormat ParaFormat(const QTextBlockFormat& b) {
   return p;
 }
 
+// Loading is no edit: an edit control's undo history starts after it.
 void Build(QTextDocument* doc, const TRtfContent& c) {
+  const bool undo = doc->isUndoRedoEnabled();
   doc->setUndoRedoEnabled(false);
   doc->clear();
   QTextCursor cur(doc);
@@ -90,6 +92,7 @@ void Build(QTextDocument* doc, const TRtfContent& c) {
     for (const TRtfRun& r : p.Runs) cur.insertText(QString::fromUtf8(r.Text.data(), static_cast<qsizetype>(r.Text.size())), CharFormat(r.Format));
   }
   cur.endEditBlock();
+  doc->setUndoRedoEnabled(undo);
 }
 
 TRtfContent Content(const QTextDocument* doc) {
@@ -205,8 +208,11 @@ void TRichDocument::Draw(TCanvas& canvas, const TRect& r, const TRichDrawOptions
       TFontData fd = d_->font;
       if (!rf.Font.empty()) fd.Name = rf.Font;
       if (rf.HalfPoints) fd.Height = -static_cast<int>(std::lround(rf.HalfPoints / 2.0 * 96 / 72));
-      fd.Style = (rf.Bold ? fsBold : 0) | (rf.Italic ? fsItalic : 0) | (rf.Underline ? fsUnderline : 0) |
-                 (rf.Strike ? fsStrikeOut : 0);
+      fd.Style = 0;
+      if (rf.Bold) fd.Style |= fsBold;
+      if (rf.Italic) fd.Style |= fsItalic;
+      if (rf.Underline) fd.Style |= fsUnderline;
+      if (rf.Strike) fd.Style |= fsStrikeOut;
       fd.Color = o.TextColor != clNone ? o.TextColor : rf.Color != clNone ? rf.Color : automatic;
       canvas.Font()->SetData(fd);
       const int start = f.position() - b.position();

@@ -305,6 +305,11 @@ void TParser::Unicode(int n) {
   }
   highSurrogate_ = 0;
   if ((c < 0x20 && c != '\t') || c == 0x7F || c == 0xFFFC) return;  // no text of their own
+  if ((c >= 0xFDD0 && c <= 0xFDEF) || c == 0xFFFE || c == 0xFFFF) return;  // noncharacters
+  if (c == 0x2029) {  // the paragraph separator ends a paragraph, as \par
+    if (st_.dest == TState::dText) EndParagraph();
+    return;
+  }
   EmitChar(c);
 }
 

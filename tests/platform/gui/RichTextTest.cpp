@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/gui/RecordingCanvas.h"
 #include "platform/gui/RichText.h"
 #include "platform/gui/RtfReader.h"
 #include "platform/gui/testing/GuiTest.h"
@@ -214,6 +215,21 @@ TEST_F(RichTextDraw, ColoursAndOverride) {
   EXPECT_GT(count(clNone, clRed), 20);
   EXPECT_EQ(count(clBlue, clRed), 0);
   EXPECT_GT(count(clBlue, clBlue), 20);
+}
+
+TEST_F(RichTextDraw, CanvasWithoutPainterGetsEachRunInItsFontAndWrapping) {
+  TRichDocument d;
+  ASSERT_TRUE(d.LoadRtf(R"({\rtf1{\colortbl;\red255\green0\blue0;}plain {\b\cf1 bold}})"));
+  TRecordingCanvas c;
+  d.Draw(c, TRect(10, 20, 300, 100));
+  const auto ops = c.OpsOf(okText);
+  ASSERT_EQ(ops.size(), 2u);
+  EXPECT_EQ(std::make_tuple(ops[0].Text, ops[0].Font.Style, ops[0].R.Top), std::make_tuple("plain ", 0u, 20));
+  EXPECT_EQ(std::make_tuple(ops[1].Text, ops[1].Font.Style, ops[1].Font.Color), std::make_tuple("bold", 1u * fsBold, clRed));
+  EXPECT_GT(ops[1].R.Left, ops[0].R.Left);
+  const int oneLine = d.Height();
+  d.SetTextWidth(d.Width() - 5);
+  EXPECT_GT(d.Height(), oneLine) << "wrapped to two lines";
 }
 
 // Where LibreOffice is installed: our RTF converted to text by it gives our plain text.
