@@ -2,6 +2,7 @@
 // the byte address label.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QWheelEvent>
 #include <functional>
 
@@ -27,6 +28,11 @@ TEST_F(EEWindowEdit, HexGridTakesHexDigitsOnlyAndTabPadsToTwoDigits) {
   Press(w->stgMemory, Qt::Key_Tab);
   EXPECT_EQ(w->stgMemory->Cells(2, 1), "4A");
   EXPECT_EQ(w->stgText->Cells(1, 1), "J");
+  // Return keeps the editor open on the cell: its text stands at the height the cell draws it.
+  Type(w->stgMemory, "12");
+  Press(w->stgMemory, Qt::Key_Return, "\r");
+  ASSERT_TRUE(w->stgMemory->InplaceEditor()->Visible());
+  EXPECT_TRUE(static_cast<QLineEdit*>(w->stgMemory->InplaceEditor()->Peer())->alignment() & Qt::AlignVCenter);
 }
 
 // The wheel leaves an edited cell through the window's validation as Tab and Down do.
