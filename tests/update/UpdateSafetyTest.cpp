@@ -443,24 +443,18 @@ TEST_F(UpdateSafety, FromPlainHttpOnlyOrdinaryDataFilesLandInTheProgramsFolder) 
 TEST_F(UpdateSafety, FromPlainHttpNothingLandsInTheHomeFolderAboveItOrInTheSystem) {
   TTestServer http("http_server.py", {srv});
   WriteBytes(srv + "/readme.txt", "new readme");
-  const char* home = std::getenv("HOME");
-  const std::string savedHome = home ? home : "";
-  const struct {
-    std::string home, appDir, why;
-  } rows[] = {
-      {app, app, "the program's folder is the home folder"},
-      {app + "/user", app, "the program's folder holds the home folder " + app + "/user"},
-      {savedHome, "/usr/share", "the program's folder is a system folder (/usr)"},
-  };
+  const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "", why = "the program's folder ";
+  const std::vector<std::vector<std::string>> rows = {  // $HOME, {APP}, why
+      {app, app, why + "is the home folder"},
+      {app + "/user", app, why + "holds the home folder " + app + "/user"},
+      {savedHome, "/usr/share", why + "is a system folder (/usr)"}};
   for (const auto& r : rows) {
-    ::setenv("HOME", r.home.c_str(), 1);
-    nu.AppDir = r.appDir;
-    const int result = Update(http.Base() + "/files/update.inf",
-                              "[files]\ncount=1\n[file1]\nurl=" + http.Base() + "/files/readme.txt\n");
+    ::setenv("HOME", r[0].c_str(), 1);
+    nu.AppDir = r[1];
+    EXPECT_EQ(Update(http.Base() + "/files/update.inf", "[files]\ncount=1\n[file1]\nurl=" + http.Base() + "/files/readme.txt\n"), 0);
     ::setenv("HOME", savedHome.c_str(), 1);
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(nu.Refusals(), std::vector<std::string>{"readme.txt (" + r.why + ")"});
-    EXPECT_FALSE(fs::exists(r.appDir + "/readme.txt"));
+    EXPECT_EQ(nu.Refusals(), std::vector<std::string>{"readme.txt (" + r[2] + ")"});
+    EXPECT_FALSE(fs::exists(r[1] + "/readme.txt"));
     nu.StopConnection();
   }
 }
