@@ -1,5 +1,7 @@
 #include "app/Main.h"
 
+#include <algorithm>
+
 #include "app/bus/InstHPTimerFunc.h"
 #include "app/bus/PortIO.h"
 #include "devices/Univers.h"
@@ -522,10 +524,27 @@ void TfrmMain::ShowNotices() {
 
 // ---------------------------------------------------------------- bus routines
 
-bool TfrmMain::Refuse() {
-  if (!flashing_) return false;
-  refusedInFlash_ = true;
+namespace {
+// Shown to the window whose operation a holding run refused.
+const char* const BusHeldText = "  Bus busy: another window's run is using it";
+}  // namespace
+
+bool TfrmMain::BusRefused() {
+  if (flashing_) return true;
+  if (busHolds_ == 0) return false;
+  StatusFault(BusHeldText);
   return true;
+}
+
+void TfrmMain::HoldBus(bool Held) { busHolds_ = Held ? busHolds_ + 1 : std::max(0, busHolds_ - 1); }
+
+// The routines' own refusal, behind the windows' check: nothing reaches the port.
+bool TfrmMain::Refuse() {
+  if (flashing_) {
+    refusedInFlash_ = true;
+    return true;
+  }
+  return BusRefused();
 }
 
 I2CStatus TfrmMain::I2CStart() { return Refuse() ? I2CRefused : bus_->I2CStart(); }

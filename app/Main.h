@@ -84,7 +84,9 @@ class TfrmMain : public TForm, public TMainHost {
   void PulseHigh() override;
   bool InputState() override;
   bool I2CDetect();
-  bool BusBusy() const override { return flashing_; }
+  bool BusBusy() const override { return flashing_ || busHolds_ > 0; }
+  bool BusRefused() override;
+  void HoldBus(bool Held) override;
 
   // --- Status line ---
   void ErrorMessage(I2CStatus Code) override;
@@ -175,6 +177,7 @@ class TfrmMain : public TForm, public TMainHost {
   bool settingsRead_ = false;
   bool destroyed_ = false;
   bool flashing_ = false;
+  int busHolds_ = 0;             // a run holds the bus while it processes messages
   bool refusedInFlash_ = false;  // a bus routine was refused during the running flash
   bool pending_ = false;         // a status came in during the flash
   bool warningWaits_ = false;    // a warning came before the window was shown

@@ -58,6 +58,14 @@ void TBusTransfer::Stop() {
   if (MainHost) MainHost->I2CStop();
 }
 
+TBusHold::TBusHold(bool Hold) : held_(Hold && MainHost) {
+  if (held_) MainHost->HoldBus(true);
+}
+
+TBusHold::~TBusHold() {
+  if (held_ && MainHost) MainHost->HoldBus(false);
+}
+
 namespace {
 // The longest sleep of a pause: between two, the window is drawn and Stop is seen.
 constexpr uint64_t kPauseSliceNs = 10000000u;

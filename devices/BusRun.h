@@ -65,6 +65,19 @@ class TBusTransfer {
   bool started_ = false;
 };
 
+// Holds the main window's bus for a scope in which a run that has it processes
+// window messages: every other window's bus operation is refused meanwhile.
+class TBusHold {
+ public:
+  explicit TBusHold(bool Hold = true);
+  ~TBusHold();
+  TBusHold(const TBusHold&) = delete;
+  TBusHold& operator=(const TBusHold&) = delete;
+
+ private:
+  bool held_;
+};
+
 // Processes pending window messages until Milliseconds have passed on the
 // monotonic clock or Stop() answers true (tested after each round).
 void PauseProcessingMessages(uint64_t Milliseconds, const std::function<bool()>& Stop = {});

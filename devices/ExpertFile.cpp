@@ -75,19 +75,8 @@ bool ReadExpertFile(const std::string& Bytes, TExpertFile& File, std::string& Er
     std::string line = TrimLine(lines[n]);
     if (line.empty()) continue;
     if (line.compare(0, 9, SequenceMark) == 0) {
-      std::vector<int> entries;
-      std::string why;
-      if (!ParseExpertSequence(line.substr(9), entries, why)) {
-        Error = "line " + std::to_string(n + 1) + ": " + why;
-        return false;
-      }
-      if (static_cast<int>(entries.size()) > ExpertMaxSequence) entries.resize(ExpertMaxSequence);
-      File.Sequence.clear();
-      for (size_t i = 0; i < entries.size(); ++i) {
-        if (i) File.Sequence += ',';
-        File.Sequence += static_cast<char>('0' + entries[i] / 10);
-        File.Sequence += static_cast<char>('0' + entries[i] % 10);
-      }
+      // As it stands: Send Sequence checks it.
+      File.Sequence = line.substr(9, 255);
       File.HasSequence = true;
       continue;
     }

@@ -15,13 +15,13 @@ constexpr int ExpertMaxFileRows = 10000;
 struct TExpertFile {
   std::vector<TExpertRow> Rows;  // the message lines in order
   bool HasSequence = false;      // a "Sequence:" line was there
-  std::string Sequence;          // its text, at most ExpertMaxSequence entries
+  std::string Sequence;          // its text after "Sequence:", at most 255 characters
 };
 
 // The file's bytes for the rows (grid rows 1 to the last, empty ones left out) and the sequence.
 std::string WriteExpertFile(const std::vector<TExpertRow>& Rows, const std::string& Sequence);
 
 // Reads a whole file. False with Error (nothing to be applied) when the header
-// is not one of the accepted ones, the sequence line is not a sequence, or the
-// file holds more than ExpertMaxFileRows message lines.
+// is not one of the accepted ones or the file holds more than ExpertMaxFileRows
+// message lines.
 bool ReadExpertFile(const std::string& Bytes, TExpertFile& File, std::string& Error);

@@ -1,5 +1,7 @@
 #include "devices/ExpertMessage.h"
 
+#include <algorithm>
+
 #include "app/bus/ByteText.h"
 
 namespace {
@@ -74,7 +76,7 @@ std::string JoinExpertTokens(const std::vector<std::string>& Tokens) {
   return s;
 }
 
-bool ExpertDelayValue(const std::string& Text, uint32_t& Ms) {
+bool ExpertDelayValue(const std::string& Text, uint32_t& Ms, std::string* Why) {
   const std::string t = TrimBlanks(Text);
   Ms = 0;
   if (t.empty()) return true;
@@ -85,13 +87,17 @@ bool ExpertDelayValue(const std::string& Text, uint32_t& Ms) {
     i = 1;
   }
   if (i == t.size()) return false;
-  uint32_t v = 0;
+  uint64_t v = 0;
   for (; i < t.size(); ++i) {
     if (!IsDigit(t[i])) return false;
-    v = v * 10 + static_cast<uint32_t>(t[i] - '0');
-    if (v > ExpertMaxDelay) v = ExpertMaxDelay;  // stays clamped however long the text
+    // The wait is counted in microseconds in 32 bits: a longer delay would wrap round.
+    v = std::min<uint64_t>(v * 10 + static_cast<uint64_t>(t[i] - '0'), uint64_t(ExpertLongestDelay) + 1);
   }
-  Ms = negative ? 0 : v;
+  if (!negative && v > ExpertLongestDelay) {
+    if (Why) *Why = "is longer than " + std::to_string(ExpertLongestDelay) + " ms";
+    return false;
+  }
+  Ms = negative ? 0 : static_cast<uint32_t>(v);
   return true;
 }
 
@@ -105,15 +111,19 @@ bool ParseExpertRow(const TExpertRow& Row, TExpertMessage& Message, std::string&
     return false;
   }
   Message.Address = *ByteCellValue(Row.Address);
-  if (!ExpertDelayValue(Row.Delay, Message.DelayMs)) {
-    Error = "delay \"" + Shown(Row.Delay) + "\" is not a number";
+  std::string why = "is not a number";
+  if (!ExpertDelayValue(Row.Delay, Message.DelayMs, &why)) {
+    Error = "delay \"" + Shown(Row.Delay) + "\" " + why;
     return false;
   }
   if (!SplitExpertTokens(Row.Data, Message.Tokens, Error)) return false;
   const auto& tokens = Message.Tokens;
   for (size_t i = 0; i < tokens.size(); ++i) {
     TExpertItem item;
-    if (Keyword(tokens[i], item.Kind)) {
+    if (Message.Read && !Keyword(tokens[i], item.Kind)) {
+      // In a read row every token without a "T" or "P" is a place for a byte, whatever it holds.
+      if (tokens[i].find_first_of("TP") != std::string::npos) item.Kind = eiNothing;
+    } else if (Keyword(tokens[i], item.Kind)) {
       if (item.Kind == eiRestart && !Message.Read) {
         // After a repeated start comes the address of a write.
         uint8_t next = 0;

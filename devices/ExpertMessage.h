@@ -17,16 +17,19 @@ struct TExpertRow {
   bool operator==(const TExpertRow&) const = default;
 };
 
-// The longest delay after a message, in milliseconds.
+// The longest delay the message editor offers, in milliseconds.
 constexpr uint32_t ExpertMaxDelay = 9999;
+// The longest delay a row may hold: its microseconds fit 32 signed bits.
+constexpr uint32_t ExpertLongestDelay = 2147483;
 // The most entries a sequence holds.
 constexpr int ExpertMaxSequence = 64;
 
-enum TExpertItemKind { eiByte, eiTriggerHigh, eiTriggerLow, eiPulseHigh, eiPulseLow, eiRestart };
+// eiNothing: a token of a read row that is neither a keyword nor a byte place.
+enum TExpertItemKind { eiByte, eiTriggerHigh, eiTriggerLow, eiPulseHigh, eiPulseLow, eiRestart, eiNothing };
 
 struct TExpertItem {
   TExpertItemKind Kind = eiByte;
-  uint8_t Value = 0;  // eiByte: the byte written (write rows); a place for a byte read (read rows)
+  uint8_t Value = 0;  // eiByte: the byte written (write rows); read rows: a place for a byte read
 };
 
 // A checked row, ready for the bus.
@@ -36,7 +39,7 @@ struct TExpertMessage {
   std::vector<TExpertItem> Items;
   std::vector<std::string> Tokens;  // the Data cell's tokens as written
   bool Stop = true;      // the Stop? cell is exactly "Yes"
-  uint32_t DelayMs = 0;  // 0 to ExpertMaxDelay
+  uint32_t DelayMs = 0;  // 0 to ExpertLongestDelay
 };
 
 // The tokens of a Data cell: empty for an empty (or blank) cell; false with
@@ -44,9 +47,10 @@ struct TExpertMessage {
 bool SplitExpertTokens(const std::string& Data, std::vector<std::string>& Tokens, std::string& Error);
 std::string JoinExpertTokens(const std::vector<std::string>& Tokens);
 
-// A Delay cell in milliseconds: blank is 0, a decimal number is clamped to
-// 0..ExpertMaxDelay; false for anything else.
-bool ExpertDelayValue(const std::string& Text, uint32_t& Ms);
+// A Delay cell in milliseconds: blank is 0, a negative number 0, a decimal
+// number up to ExpertLongestDelay itself; false for anything else, with Why
+// set for a number too long.
+bool ExpertDelayValue(const std::string& Text, uint32_t& Ms, std::string* Why = nullptr);
 
 // Checks every field and token of a row. False with Error (naming the token)
 // when anything would not convert; nothing may be sent then.

@@ -257,10 +257,16 @@ void TfrmLongI2C::SetRegisterText(int Register, const std::string& Text) {
 void TfrmLongI2C::ShowRegisterCount(TColor Even, TColor Odd) {
   // The count first: shrinking it drops the rows past it, the colours of all cells must stay.
   stgMemory->SetRowCount(Longi2c::MaxRegister / 16 + 2);
+  // The row labels too: rows a smaller count dropped come back empty when it grows.
+  WriteRowLabels();
   for (int i = 0; i < DeviceRegisters; ++i) {
     const bool defined = i <= Longi2c::MaxRegister;
     stgMemory->SetColors(ColOf(i), RowOf(i), defined ? ((i / 16) % 2 == 0 ? Even : Odd) : clBlue);
   }
+}
+
+void TfrmLongI2C::WriteRowLabels() {
+  for (int r = 1; r <= 32; ++r) stgMemory->SetCells(0, r, IntToHex(r - 1, 1));
 }
 
 std::string TfrmLongI2C::DeviceName() const {
@@ -294,7 +300,7 @@ void TfrmLongI2C::StartUp() {
   uint8_t v = 0;
   if (HexByte(edtAddress->Text(), v)) Longi2c::DeviceAddress = static_cast<uint8_t>(v & 0xFE);
   SaveAsDialog->SetInitialDir(GetCurrentDir());
-  for (int r = 1; r <= 32; ++r) stgMemory->SetCells(0, r, IntToHex(r - 1, 1));
+  WriteRowLabels();
   for (int c = 1; c <= 16; ++c) stgMemory->SetCells(c, 0, IntToHex(c - 1, 1));
   for (int i = 0; i < DeviceRegisters; ++i) {
     SetRegisterText(i, "FF");
@@ -411,7 +417,7 @@ bool TfrmLongI2C::ValuesToWrite(bool SkipMarked, std::vector<int>& Values) {
 }
 
 void TfrmLongI2C::btnWriteOneClick(TObject*) {
-  if (!MainHost) return;
+  if (!MainHost || MainHost->BusRefused()) return;
   TRunScope run(run_);
   if (!run.Acquired()) return;
   THourglass hourglass;
@@ -460,7 +466,7 @@ uint8_t TfrmLongI2C::ReadSequence(int Register, bool& Stored) {
 }
 
 void TfrmLongI2C::btnReadOneClick(TObject*) {
-  if (!MainHost) return;
+  if (!MainHost || MainHost->BusRefused()) return;
   TRunScope run(run_);
   if (!run.Acquired()) return;
   THourglass hourglass;
@@ -474,13 +480,13 @@ void TfrmLongI2C::btnReadOneClick(TObject*) {
 }
 
 void TfrmLongI2C::btnReadClick(TObject*) {
-  if (run_.Busy() || !MainHost) return;
+  if (run_.Busy() || !MainHost || MainHost->BusRefused()) return;
   if (chbOneAtATime->Checked()) ReadOneByteAtATime();
   else ReadAllBytes();
 }
 
 void TfrmLongI2C::btnWriteClick(TObject*) {
-  if (run_.Busy() || !MainHost) return;
+  if (run_.Busy() || !MainHost || MainHost->BusRefused()) return;
   if (chbOneAtATime->Checked()) WriteOneByteAtATime();
   else WriteAllBytes();
 }

@@ -142,6 +142,7 @@ class TfrmLongI2C : public TForm {
   void BuildLayout();
   void BuildMenus();
   void StartUp();
+  void WriteRowLabels();
   void ApplyDefinition(const TDeviceDefinition& Def, TColor Even, TColor Odd);
   bool AskToSave(const std::string& Question);
   void OpenFile(const std::string& Name, bool Recent);

@@ -279,10 +279,11 @@ void TfrmEditor::PutToken(const std::string& Token) {
   grdWrite->SetCells(ActiveColumn, 1, Token);
   tokensEdited_ = true;
   // Typing goes on in the cell after the token; keys left on the buttons would be lost.
-  const int next = std::min(ActiveColumn + 1, grdWrite->ColCount() - 1);
+  // The buttons still act on the column last clicked: moving the cell from here is no click.
+  const int active = ActiveColumn;
   if (grdWrite->CanFocus()) grdWrite->SetFocus();
-  grdWrite->SetCol(next);
-  ActiveColumn = next;
+  grdWrite->SetCol(std::min(active + 1, grdWrite->ColCount() - 1));
+  ActiveColumn = active;
 }
 
 std::string TfrmEditor::DataText() const {

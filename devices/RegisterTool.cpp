@@ -114,7 +114,7 @@ void TRegisterToolForm::ValueChanged(uint8_t Value) {
 uint8_t TRegisterToolForm::I2CWrite(uint8_t Reg, uint8_t Value) {
   TfrmLongI2C* w = frmLongI2C;
   if (!w || !MainHost) return 255;
-  if (w->Busy()) return I2CRefused;
+  if (w->Busy() || MainHost->BusRefused()) return I2CRefused;
   // The address field as the window's own check takes it: two hex digits, bit 0 cleared.
   const std::string field = w->edtAddress->Text();
   const std::optional<uint8_t> a = field.size() == 2 ? ByteCellValue(field) : std::nullopt;

@@ -493,6 +493,7 @@ void TfrmUniversal::EndRun() {
 }
 
 void TfrmUniversal::btnSendClick(TObject*) {
+  if (MainHost && MainHost->BusRefused()) return;
   TRunScope run(run_, [this] { EndRun(); });
   if (!run.Acquired()) return;
   SendMessage(ActiveMessage);
@@ -503,7 +504,7 @@ void TfrmUniversal::LoopDelay() {
 }
 
 void TfrmUniversal::btnSingleClick(TObject*) {
-  if (run_.Busy()) return;
+  if (run_.Busy() || (MainHost && MainHost->BusRefused())) return;
   auto seq = Univers::ParseSequence(edtSequence->Text());
   if (!seq) {
     StatusFault(InvalidSequence, false);
@@ -525,7 +526,7 @@ void TfrmUniversal::btnSingleClick(TObject*) {
 }
 
 void TfrmUniversal::btnRepeatClick(TObject*) {
-  if (run_.Busy()) return;
+  if (run_.Busy() || (MainHost && MainHost->BusRefused())) return;
   auto seq = Univers::ParseSequence(edtSequence->Text());
   if (!seq) {
     StatusFault(InvalidSequence, false);
@@ -598,15 +599,10 @@ void TfrmUniversal::FormDestroy(TObject*) {
   if (frmUniversal == this) frmUniversal = nullptr;
 }
 
-// Every way of closing ends a run; the window is released only once the run
+// Repeat keeps the window until Stop: only File > Close and Exit end it, by
+// clearing the flag first. A run that a close ends releases the window once it
 // has returned, never from inside its loop.
-void TfrmUniversal::FormCloseQuery(TObject*, bool& CanClose) {
-  CanClose = true;
-  if (run_.Busy()) {
-    Repeating = 0;
-    run_.AskStop();
-  }
-}
+void TfrmUniversal::FormCloseQuery(TObject*, bool& CanClose) { CanClose = Repeating != 1; }
 
 void TfrmUniversal::FormClose(TObject*, TCloseAction& Action) {
   Repeating = 0;
@@ -620,7 +616,10 @@ void TfrmUniversal::FormClose(TObject*, TCloseAction& Action) {
   Action = caFree;
 }
 
-void TfrmUniversal::mnuCloseClick(TObject*) { Close(); }
+void TfrmUniversal::mnuCloseClick(TObject*) {
+  Repeating = 0;
+  Close();
+}
 
 bool TfrmUniversal::CloseAllChildren() {
   TCustomForm* frame = MDIFrame();
@@ -638,37 +637,35 @@ void TfrmUniversal::mnuCloseAllClick(TObject*) {
 
 // A window whose question was cancelled keeps the program running.
 void TfrmUniversal::ExitClick(TObject*) {
+  Repeating = 0;
   if (CloseAllChildren() && Application) Application->Terminate();
 }
 
 // ---------------------------------------------------------------- data file
 
+// Also during a run: a send takes its message when it starts, so a file opened
+// meanwhile changes only the messages sent after it.
 void TfrmUniversal::mnuOpenClick(TObject*) {
-  if (!MainHost || run_.Busy()) return;
+  if (!MainHost) return;
   MainHost->ResetWarning();
   TOpenDialog* dlg = MainHost->OpenDialog();
   dlg->SetFilter(FileFilter);
   dlg->SetDefaultExt("mem");
   dlg->SetTitle("Open Universal Data File");
   if (!dlg->Execute()) return;
-  std::string bytes;
-  try {
-    // Only the record is read: a long tail after it is ignored, whatever its size.
-    bytes = LoadRegularFileHead(dlg->FileName(), Univers::RecordSize);
-  } catch (Exception& e) {
-    StatusFault("  Data File could not be read: " + e.Message(), true);
-    return;
-  }
+  // Only the record is read: a long tail after it is ignored, whatever its size. A file that
+  // cannot be read, or is shorter than its record, raises the input/output error, which the
+  // application reports.
+  const std::string bytes = LoadRegularFileHead(dlg->FileName(), Univers::RecordSize);
   Univers::TUniversalData d;
   std::string fault;
   switch (Univers::DecodeRecord(bytes, d, fault)) {
     case Univers::drOk:
       break;
     case Univers::drTooShort:
-      StatusFault("  Invalid Data File (too short): " + fault, true);
-      return;
+      throw EInOutError(100);
     default:
-      StatusFault("  Invalid Data File: " + fault, true);
+      StatusFault("  Invalid Data File", true);
       return;
   }
   for (int n = 1; n <= Univers::MessageCount; ++n) {

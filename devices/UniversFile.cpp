@@ -31,8 +31,6 @@ std::string GetShort(const std::string& In, size_t Offset, size_t Max) {
   return In.substr(Offset + 1, n);
 }
 
-std::string Field(const std::string& Name, int N) { return Name + " of message " + std::to_string(N); }
-
 }  // namespace
 
 std::string EncodeRecord(const TUniversalData& Data) {
@@ -71,24 +69,8 @@ TDecodeResult DecodeRecord(const std::string& Bytes, TUniversalData& Data, std::
     in.Address[n] = GetShort(Bytes, base, AddressMax);
     in.Direction[n] = GetShort(Bytes, base + 4, DirectionMax);
     in.Message[n] = GetShort(Bytes, base + 8, layout->MessageMax);
-    if (!HexByte(in.Address[n])) {
-      Fault = Field("address", n + 1) + " is not two hex digits";
-      return drInvalid;
-    }
-    if (in.Direction[n] != "W " && in.Direction[n] != "R ") {
-      Fault = Field("direction", n + 1) + " is neither W nor R";
-      return drInvalid;
-    }
-    if (!IsMessageText(in.Message[n], layout->MessageMax)) {
-      Fault = Field("text", n + 1) + " breaks the message notation";
-      return drInvalid;
-    }
   }
   in.Sequence = GetShort(Bytes, layout->Sequence, SequenceMax);
-  if (!IsSequenceText(in.Sequence)) {
-    Fault = "the sequence holds characters other than 1 to 5";
-    return drInvalid;
-  }
   uint32_t d = 0;
   for (int i = 0; i < 4; ++i) d |= uint32_t(static_cast<unsigned char>(Bytes[layout->Delay + i])) << (8 * i);
   in.Delay = static_cast<int32_t>(d);

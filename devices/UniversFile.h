@@ -18,10 +18,10 @@ constexpr size_t OldRecordSize = 240;
 constexpr size_t SignatureSize = 9;
 
 struct TUniversalData {
-  std::array<std::string, MessageCount> Address;    // two hex digits
-  std::array<std::string, MessageCount> Direction;  // "W " or "R "
-  std::array<std::string, MessageCount> Message;    // the message notation
-  std::string Sequence;                             // digits 1 to 5
+  std::array<std::string, MessageCount> Address;    // two hex digits when written by the window
+  std::array<std::string, MessageCount> Direction;  // "W " or "R " likewise
+  std::array<std::string, MessageCount> Message;    // the message notation likewise
+  std::string Sequence;                             // digits 1 to 5 likewise
   int32_t Delay = 0;                                // the delay spin value, ms
   bool operator==(const TUniversalData&) const = default;
 };
@@ -34,14 +34,11 @@ enum TDecodeResult {
   drOk,
   drTooShort,      // fewer bytes than the signature or the record it names
   drBadSignature,  // neither record's signature
-  drInvalid,       // the record's texts break their rules
 };
 
 // Reads the record at the start of Bytes (anything after it is ignored). Each
-// length byte is limited to its field. The whole record is checked before
-// Data is touched: addresses two hex digits, directions "W " or "R ", message
-// texts in the notation, the sequence digits 1 to 5. On any fault Data stays
-// as it was and Fault says what was wrong.
+// length byte is limited to its field. The texts are taken as they stand:
+// sending checks them. On a fault Data stays as it was and Fault says what was wrong.
 TDecodeResult DecodeRecord(const std::string& Bytes, TUniversalData& Data, std::string& Fault);
 
 }  // namespace Univers

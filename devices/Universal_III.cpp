@@ -459,14 +459,14 @@ void TfrmMessage::edtSequenceDblClick(TObject*) {
 // ---------------------------------------------------------------- trigger and input
 
 void TfrmMessage::btnT0HighClick(TObject*) {
-  if (run_.Busy() || !MainHost || MainHost->BusBusy()) return;
+  if (run_.Busy() || !MainHost || MainHost->BusRefused()) return;
   MainHost->Trigger(true);
   lblTriggerOut->SetCaption("Trigger Output High");
   lblTriggerOut->SetColor(clGreen);
 }
 
 void TfrmMessage::btnT0LowClick(TObject*) {
-  if (run_.Busy() || !MainHost || MainHost->BusBusy()) return;
+  if (run_.Busy() || !MainHost || MainHost->BusRefused()) return;
   MainHost->Trigger(false);
   lblTriggerOut->SetCaption("Trigger Output Low");
   lblTriggerOut->SetColor(clRed);
@@ -555,7 +555,7 @@ uint8_t TfrmMessage::ReceiveMessage(int Row) {
 }
 
 void TfrmMessage::RunOnce(const std::function<void()>& Body) {
-  if (!MainHost || MainHost->BusBusy()) return;
+  if (!MainHost || MainHost->BusRefused()) return;
   {
     TRunScope scope(run_);
     if (!scope.Acquired()) return;
@@ -609,7 +609,9 @@ bool TfrmMessage::Pass(bool Sequence) {
       if (Transfer(r, m) != 0) return false;
       grdData->Repaint();
       if (m.DelayMs > 0) {
-        // The window stays drawn and a stop or a close is seen during the delay.
+        // The window stays drawn and a stop or a close is seen during the delay;
+        // the bus stays this run's, a message without its stop included.
+        TBusHold hold;
         PauseProcessingMessages(m.DelayMs, [this] { return Ending(); });
         if (Ending()) return false;
       }
@@ -639,7 +641,7 @@ void TfrmMessage::btnSendContinuousClick(TObject*) {
     btnSendContinuous->SetCaption(ContinuousIdle);
     return;
   }
-  if (run_.Busy() || !MainHost || MainHost->BusBusy()) return;
+  if (run_.Busy() || !MainHost || MainHost->BusRefused()) return;
   ContinuousSequence();
 }
 
@@ -654,7 +656,11 @@ void TfrmMessage::ContinuousSequence() {
     btnSendContinuous->SetCaption(ContinuousRunning);
     btnSendContinuous->Repaint();
     while (Pass(true)) {
-      Application->ProcessMessages();
+      {
+        // Between passes other windows may use the bus, unless a message left it without its stop.
+        TBusHold hold(busHeld_);
+        Application->ProcessMessages();
+      }
       if (Ending()) break;
     }
   }
@@ -728,7 +734,7 @@ bool TfrmMessage::LoadFile(const std::string& FileName) {
 }
 
 void TfrmMessage::mnuOpenClick(TObject*) {
-  if (!QuerySave()) return;
+  if (!QuerySave(false)) return;
   if (!opnDialog->Execute()) return;
   LoadFile(opnDialog->FileName());
 }

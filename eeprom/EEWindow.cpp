@@ -492,6 +492,7 @@ TEEWindow::TBusyScope::~TBusyScope() {
 }
 
 void TEEWindow::RunBusy(const std::function<void()>& Operation) {
+  if (MainHost && MainHost->BusRefused()) return;
   TBusyScope busy(*this);
   Operation();
 }
@@ -644,7 +645,7 @@ void TEEWindow::btnWriteClick(TObject*) {
 }
 
 void TEEWindow::btnVerifyClick(TObject*) {
-  if (Busy() || !CommitSetupEdit()) return;
+  if (Busy() || !CommitSetupEdit() || !MainHost || MainHost->BusRefused()) return;
   const TEESettings settings = Settings();
   const TEEBytes image = ImageOfCells();
   I2CStatus code;
@@ -962,11 +963,20 @@ void TEEWindow::SetQuiet(TEdit* Edit, const std::string& Text) {
 
 void TEEWindow::UpdateTargetEnd() { TargetEnd->SetText(IntToHex(t_ + (e_ - s_), AddressDigits())); }
 
+// The change handlers are hooked after the set-up texts, so the first change
+// takes the other fields as they stand; from then on each field sets only its own value.
+void TEEWindow::TakeCopyFields() {
+  if (copyTaken_) return;
+  copyTaken_ = true;
+  s_ = std::max(0, StrictHexToInt(CopyStart->Text()));
+  e_ = std::max(0, StrictHexToInt(CopyEnd->Text()));
+  t_ = std::max(0, StrictHexToInt(TargetStart->Text()));
+}
+
 void TEEWindow::CopyStartChange(TObject*) {
+  TakeCopyFields();
   if (CopyStart->Text().empty()) return;
   s_ = FieldValue(CopyStart);
-  e_ = FieldValue(CopyEnd);
-  t_ = FieldValue(TargetStart);
   if (s_ > MaxAddress()) {
     ShowMessage("Maximum address = " + IntToHex(MaxAddress(), AddressDigits()));
     SetQuiet(CopyStart, "0");
@@ -976,10 +986,9 @@ void TEEWindow::CopyStartChange(TObject*) {
 }
 
 void TEEWindow::CopyEndChange(TObject*) {
+  TakeCopyFields();
   if (CopyEnd->Text().empty()) return;
-  s_ = FieldValue(CopyStart);
   e_ = FieldValue(CopyEnd);
-  t_ = FieldValue(TargetStart);
   if (e_ > MaxAddress()) {
     ShowMessage("Maximum address = " + IntToHex(MaxAddress(), AddressDigits()));
     SetQuiet(CopyEnd, IntToHex(MaxAddress(), AddressDigits()));
@@ -989,9 +998,8 @@ void TEEWindow::CopyEndChange(TObject*) {
 }
 
 void TEEWindow::TargetChange(TObject*) {
+  TakeCopyFields();
   if (TargetStart->Text().empty()) return;
-  s_ = FieldValue(CopyStart);
-  e_ = FieldValue(CopyEnd);
   t_ = FieldValue(TargetStart);
   if (t_ > MaxAddress()) {
     ShowMessage("Maximum address = " + IntToHex(MaxAddress(), AddressDigits()));

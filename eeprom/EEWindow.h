@@ -184,6 +184,7 @@ class TEEWindow : public TForm {
   // The hex text of a byte before the running cell edit changed it, to undo on Escape.
   void RememberBeforeEdit(int Address);
   void UpdateTargetEnd();
+  void TakeCopyFields();
   // A progress text on the main window's status line, black on yellow, painted at once.
   static void ShowProgress(const std::string& Text);
   void ApplyFileSettings(const TEEFileSettings& Settings);
@@ -200,6 +201,7 @@ class TEEWindow : public TForm {
     std::string HexBefore;
   } pending_;
   int s_ = 0, e_ = 0, t_ = 0;  // copy start, end, target start as the fields last gave them
+  bool copyTaken_ = false;     // s_, e_, t_ hold the fields' set-up texts
   std::string lastWriteTime_ = "50";
   int refusedSettings_ = 0;  // setting refusals so far, so a commit can tell it was refused
 };

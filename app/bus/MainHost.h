@@ -1,6 +1,6 @@
 #pragma once
 // TMainHost: the main window as the windows it opens see it. The bus routines
-// (refused while the status line's warning flash runs), the status line, and
+// (refused while the bus is busy, see BusBusy), the status line, and
 // the few things of the MDI frame a child window uses. The main window
 // implements it and is MainHost while it exists; the windows read MainHost
 // each time they need it and keep no copy, so none can outlive the frame.
@@ -16,9 +16,8 @@ class TCustomForm;
 class TOpenDialog;
 class TSaveDialog;
 
-// Returned by a bus routine called while the status line's warning flash
-// runs: the operation is refused, nothing reaches the port, and the code
-// leaves the status line as it is.
+// Returned by a bus routine called while the bus is busy: the operation is
+// refused, nothing reaches the port, and the code leaves the status line as it is.
 constexpr I2CStatus I2CRefused = 253;
 
 class TMainHost {
@@ -35,8 +34,17 @@ class TMainHost {
   virtual void PulseLow() = 0;
   virtual void PulseHigh() = 0;
   virtual bool InputState() = 0;
-  // True while the warning flash runs: bus operations are refused then.
+  // True while the bus may not be used: the warning flash runs, or a run that
+  // has the bus lets other handlers run (HoldBus).
   virtual bool BusBusy() const = 0;
+  // Every bus operation of a window asks this before it starts: true when it
+  // must not start. While a run holds the bus the line says so; inside the
+  // flash the fault's text stays.
+  virtual bool BusRefused() = 0;
+  // A run that has the bus marks the stretches in which it processes window
+  // messages (its delays), so no other window's transaction lands inside it.
+  // Nested holds count.
+  virtual void HoldBus(bool Held) = 0;
 
   // --- Status line ---
   // The text and colours of a bus result (0: success).

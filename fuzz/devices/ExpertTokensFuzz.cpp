@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (error.empty()) std::abort();
     return 0;
   }
-  if (m.DelayMs > ExpertMaxDelay || m.Items.size() != m.Tokens.size()) std::abort();
+  if (m.DelayMs > ExpertLongestDelay || m.Items.size() != m.Tokens.size()) std::abort();
   TCheckingBus bus(static_cast<uint32_t>(f[5].size() * 2654435761u));
   if (m.Read) {
     std::vector<uint8_t> bytes;

@@ -107,7 +107,8 @@ TEST_F(ExpertEditorTest, OneDigitCellsArePaddedAndTokenButtonsFillTheClickedCell
 }
 
 // After a token button the keys are back in the token cells, on the cell after the token:
-// "05 Tab [token] Tab 77" keeps the 77. A token in the last cell keeps the keys on that cell.
+// "05 Tab [token] Tab 77" keeps the 77; the cell passed over stays empty ("FF"), as Tab pads the
+// active column, the token's. A token in the last cell keeps the keys on that cell.
 struct TTokenCase {
   TButton* TfrmEditor::*Button;
   int Tabs;  // Tabs before the button
@@ -136,7 +137,7 @@ TEST_P(ExpertEditorTokenTest, TypingGoesOnInTheCellAfterATokenButton) {
   StdClick(b->Peer(), b->Width() / 2, b->Height() / 2);
   Application->ProcessMessages();
   EXPECT_EQ(e->grdWrite->Col(), c.KeysOn);
-  EXPECT_EQ(MessageEditor::ActiveColumn, c.KeysOn);
+  EXPECT_EQ(MessageEditor::ActiveColumn, c.Tabs) << "the buttons act on the token's column still";
   EXPECT_TRUE(e->grdWrite->Focused() || (e->grdWrite->InplaceEditor() && e->grdWrite->InplaceEditor()->Focused()));
   if (c.KeysOn < 3) {
     KeyToFocus(Qt::Key_Tab, "\t");
@@ -148,11 +149,11 @@ TEST_P(ExpertEditorTokenTest, TypingGoesOnInTheCellAfterATokenButton) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Buttons, ExpertEditorTokenTest,
-                         ::testing::Values(TTokenCase{&TfrmEditor::btnTrigHigh, 1, "05,TH,00,77", 2},
-                                           TTokenCase{&TfrmEditor::btnTrigLow, 1, "05,TL,00,77", 2},
-                                           TTokenCase{&TfrmEditor::btnPulseHigh, 1, "05,PH,00,77", 2},
-                                           TTokenCase{&TfrmEditor::btnPulseLow, 1, "05,PL,00,77", 2},
-                                           TTokenCase{&TfrmEditor::btnRestart, 1, "05,ST,00,77", 2},
+                         ::testing::Values(TTokenCase{&TfrmEditor::btnTrigHigh, 1, "05,TH,FF,77", 2},
+                                           TTokenCase{&TfrmEditor::btnTrigLow, 1, "05,TL,FF,77", 2},
+                                           TTokenCase{&TfrmEditor::btnPulseHigh, 1, "05,PH,FF,77", 2},
+                                           TTokenCase{&TfrmEditor::btnPulseLow, 1, "05,PL,FF,77", 2},
+                                           TTokenCase{&TfrmEditor::btnRestart, 1, "05,ST,FF,77", 2},
                                            TTokenCase{&TfrmEditor::btnTrigHigh, 3, "05,00,00,TH", 3}));
 
 TEST_F(ExpertEditorTest, TabPadsTheActiveCell) {
@@ -266,8 +267,9 @@ TEST_F(ExpertEditorTest, TheColumnLastClickedStaysActiveWhenShownAgain) {
   e->grdWriteKeyDown(e->grdWrite, key, 0);
   EXPECT_EQ(Token(e, 2), "07");
   e->btnTrigHigh->Click();
+  e->btnTrigLow->Click();  // on the same cell: the last clicked
   e->Close();
-  EXPECT_EQ(Cell(ecData, 2), "04,05,TH");
+  EXPECT_EQ(Cell(ecData, 2), "04,05,TL");
 }
 
 TEST_F(ExpertEditorTest, DelayThatIsNoNumberOpensAsZero) {

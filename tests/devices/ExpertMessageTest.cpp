@@ -78,8 +78,10 @@ TEST(ExpertTokens, DelayIsBlankZeroOrClampedNumber) {
   EXPECT_EQ(ms, 0u);
   EXPECT_TRUE(ExpertDelayValue(" 250 ", ms));
   EXPECT_EQ(ms, 250u);
-  EXPECT_TRUE(ExpertDelayValue("99999999999999999999", ms));
-  EXPECT_EQ(ms, ExpertMaxDelay);
+  EXPECT_TRUE(ExpertDelayValue("2147483", ms));
+  EXPECT_EQ(ms, 2147483u) << "not cut to the editor's 9999";
+  EXPECT_FALSE(ExpertDelayValue("2147484", ms)) << "its microseconds would wrap round";
+  EXPECT_FALSE(ExpertDelayValue("99999999999999999999", ms));
   EXPECT_TRUE(ExpertDelayValue("-5", ms));
   EXPECT_EQ(ms, 0u);
   EXPECT_FALSE(ExpertDelayValue("1O", ms));
@@ -95,8 +97,8 @@ TEST(ExpertTokens, EveryTokenIsCheckedBeforeAnything) {
   EXPECT_NE(Refusal({"A0", "Write", "00,ST", "Yes", "", ""}).find("\"ST\""), std::string::npos);
   EXPECT_NE(Refusal({"A0", "Write", "00,ST,A1", "Yes", "", ""}).find("\"ST\""), std::string::npos);
   EXPECT_NE(Refusal({"A0", "Write", "00,ST,TH", "Yes", "", ""}).find("\"ST\""), std::string::npos);
-  // Read rows: byte places must be hex too; lower-case keywords are no keywords.
-  Refusal({"A0", "Read", "FF,ZZ", "Yes", "", ""});
+  EXPECT_NE(Refusal({"A0", "Write", "00", "Yes", "9999999", ""}).find("longer than 2147483 ms"), std::string::npos);
+  // Lower-case keywords are no keywords.
   Refusal({"A0", "Write", "th", "Yes", "", ""});
   // Lower-case hex is a byte.
   EXPECT_EQ(Parse({"a0", "Write", "ff", "Yes", "", ""}).Items[0].Value, 0xFF);
@@ -153,11 +155,12 @@ TEST(ExpertSend, FailuresGiveTheirStatusAndAlwaysStop) {
 
 TEST(ExpertSend, ReadRowReadsPlacesAroundTriggersLastWithoutAcknowledge) {
   TRecordingBus bus;
-  const TExpertMessage m = Parse({"A0", "Read", "FF,TH,FF,ST", "Yes", "", ""});
+  // Every token without a "T" or "P" is a place; other tokens do nothing.
+  const TExpertMessage m = Parse({"A0", "Read", "XX,TH,zz,ST,AP", "Yes", "", ""});
   std::vector<uint8_t> bytes;
   EXPECT_EQ(ReceiveExpertRead(bus, m, bytes), 0);
   EXPECT_EQ(bus.Calls, (Calls{"S", "WA1", "R10a", "TH", "R11n", "P"}));
-  EXPECT_EQ(ExpertReadData(m, bytes), "10,TH,11,ST");
+  EXPECT_EQ(ExpertReadData(m, bytes), "10,TH,11,ST,AP");
 }
 
 TEST(ExpertSend, ReadRowWithoutStopAndWithoutPlaces) {

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "tests/devices/ExpertWindowFixture.h"
+#include "tests/platform/gui/StdCtrlsTestSupport.h"
 
 namespace {
 
@@ -233,14 +234,48 @@ TEST_F(ExpertWindowTest, SendAllEndsAtTheFirstFailedRow) {
   EXPECT_EQ(StatusText(), "  Address not acknowledged");
 }
 
-TEST_F(ExpertWindowTest, HugeDelayIsClampedTo9999Milliseconds) {
-  Row(1, "40", "Write", "10", "Yes", "100000");
+TEST_F(ExpertWindowTest, ADelayLongerThanTheEditorOffersIsKept) {
+  Row(1, "40", "Write", "10", "Yes", "20000");
   Row(2, "40", "Write", "11");
   w->btnSendAll->Click();
   const auto t = Timed();
   ASSERT_EQ(t.size(), 4u);
-  EXPECT_GE(t[2].second - t[1].second, 9999000.0);
-  EXPECT_LT(t[2].second - t[1].second, 10001000.0);
+  EXPECT_GE(t[2].second - t[1].second, 20000000.0);
+  EXPECT_LT(t[2].second - t[1].second, 20001000.0);
+}
+
+// A run holds the bus through its delays: another window's send is refused with the busy
+// message, so a row left without its stop and the read after it stay one transaction.
+TEST_F(ExpertWindowTest, ARunHoldsTheBusThroughItsDelaysAgainstOtherWindows) {
+  Row(1, "40", "Write", "05", "No", "50");
+  Row(2, "40", "Read", "FF");
+  frmMain->mnuUniversal->Click();
+  Application->ProcessMessages();
+  TWinControl* send = nullptr;
+  for (int i = 0; i < frmMain->MDIChildCount(); ++i)
+    if (frmMain->MDIChildren(i)->ClassName() == "TfrmUniversal")
+      send = dynamic_cast<TWinControl*>(frmMain->MDIChildren(i)->FindComponent("btnSend"));
+  ASSERT_NE(send, nullptr);
+  sim.ClearLog();
+  std::string during;
+  I2CStatus direct = 0;
+  auto* agent = new TLoopAgent(Application);
+  agent->Post([&] {
+    StdClick(send);
+    during = StatusText();
+    direct = frmMain->I2CStart();
+  });
+  w->btnSendAll->Click();
+  EXPECT_EQ(agent->Ran(), 1);
+  EXPECT_EQ(during, "  Bus busy: another window's run is using it");
+  EXPECT_EQ(direct, I2CRefused);
+  EXPECT_EQ(Trace(), "S W40+ W05+ S W41+ R85- P");
+  EXPECT_EQ(Cell(ecData, 2), "85");
+  // The run over, the other window sends again.
+  sim.ClearLog();
+  StdClick(send);
+  Application->ProcessMessages();
+  EXPECT_EQ(Trace().substr(0, 2), "S ");
 }
 
 TEST_F(ExpertWindowTest, SequenceSendsItsRowsSkippingRowsWithoutDataOrOutsideTheTable) {

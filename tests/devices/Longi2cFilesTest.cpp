@@ -63,6 +63,14 @@ TEST_F(Longi2cFiles, OpenShowsTheDeviceAndSaveAsWritesItBack) {
   EXPECT_NE(text.find("5=XX"), std::string::npos);
   EXPECT_EQ(text.find("\r\n20="), std::string::npos);
   EXPECT_EQ(Longi2c::FileName, out);
+
+  // Grown again after the shrink to 3 rows: every row shows its label.
+  const std::string big = File("big.def");
+  Put(big, "[Device Data]\nMaxRegister=255\n");
+  Responder().ExpectOpen(big);
+  w->mnuLoad->Click();
+  ASSERT_EQ(w->stgMemory->RowCount(), 17);
+  for (int r = 1; r < 17; ++r) EXPECT_EQ(w->stgMemory->Cells(0, r), IntToHex(r - 1, 1)) << r;
 }
 
 TEST_F(Longi2cFiles, ANewWindowSavesTheAddressItsFieldShows) {

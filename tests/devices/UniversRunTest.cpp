@@ -359,32 +359,45 @@ TEST_F(UniversSend, RepeatPausesAfterEveryMessageAndCountsThemOnTheGauge) {
   }
 }
 
-TEST_F(UniversSend, ClosingDuringARunStopsItAndFreesTheWindowAfterwards) {
-  for (int way = 0; way < 3; ++way) {
+// File > Close and Exit end Repeat and free the window once the run has returned; Close All and
+// the close box are refused while Repeat runs.
+TEST_F(UniversSend, CloseAndExitEndARunCloseAllAndTheCloseBoxWaitForStop) {
+  for (int way = 0; way < 4; ++way) {
     SCOPED_TRACE(way);
     Open();
     auto& counter = sim.Add<TCountingDevice>();
     SetMessage(1, "70", "W ", "01P");
     SetMessage(2, "70", "W ", "02P");
     w->edtSequence->SetText("12");
-    counter.OnMessage = [&, way](int n) {
+    const bool ends = way == 0 || way == 3;
+    counter.OnMessage = [&, way, ends](int n) {
+      if (n == 5 && !ends) Later([this] { Click(w->btnStop); });
       if (n != 3) return;
       Later([this, way] {
         if (way == 0) w->mnuClose->Click();
         if (way == 1) w->mnuCloseAll->Click();
         if (way == 2) w->Close();  // the frame's close box
+        if (way == 3) w->Exit->Click();
       });
     };
     Click(w->btnRepeat);
-    EXPECT_EQ(counter.Messages, 3) << "the run ends after the message in progress";
     const std::string bus = Bus();
     EXPECT_EQ(bus.substr(bus.size() - 1), "P") << "the last message got its stop";
-    EXPECT_NE(frmUniversal, nullptr) << "never freed inside the loop";
-    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
-    EXPECT_EQ(frmUniversal, nullptr) << "freed once the run had returned";
-    EXPECT_EQ(frmMain->MDIChildCount(), 0);
+    if (ends) {
+      EXPECT_EQ(counter.Messages, 3) << "the run ends after the message in progress";
+      EXPECT_NE(frmUniversal, nullptr) << "never freed inside the loop";
+      for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+      EXPECT_EQ(frmUniversal, nullptr) << "freed once the run had returned";
+      EXPECT_EQ(frmMain->MDIChildCount(), 0);
+    } else {
+      EXPECT_EQ(counter.Messages, 6) << "the run went on to the end of the pass Stop came in";
+      for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+      ASSERT_NE(frmUniversal, nullptr);
+      EXPECT_EQ(frmMain->MDIChildCount(), 1);
+    }
+    Application->ClearTerminated();
     sim.ClearLog();
-    frmMain->mnuUniversal->Click();  // a new window comes
+    if (!frmUniversal) frmMain->mnuUniversal->Click();  // a new window comes
     Application->ProcessMessages();
     ASSERT_NE(frmUniversal, nullptr);
     frmUniversal->Close();

@@ -137,10 +137,13 @@ TEST_F(EEWindowOps, CopyKeepsTheTargetEndAsTheFieldsGiveIt) {
   EXPECT_EQ(l->edtTargetEnd->Text(), "FFF");
   Click(l->btnCopy);
   EXPECT_EQ(l->edtTargetEnd->Text(), "FFF");
-  // t + (e - s), also below zero while the fields are being typed.
+  // The first change counts the other fields as set up (0, 7FF, 800).
+  l->edtCopyStart->SetText("1");
+  EXPECT_EQ(l->edtTargetEnd->Text(), "0FFE");
+  // t + (e - s), also below zero while the fields are being typed; an emptied field keeps its last value.
   const struct {
     const char *Start, *End, *Target, *TargetEnd;
-  } cases[] = {{"10", "1F", "40", "04F"}, {"20", "10", "5", "FFFFFFF5"}, {"0", "0", "0", "000"}};
+  } cases[] = {{"10", "1F", "40", "04F"}, {"20", "10", "5", "FFFFFFF5"}, {"0", "0", "0", "000"}, {"", "1F", "40", "05F"}};
   for (const auto& c : cases) {
     s->edtStart->SetText(c.Start);
     s->edtEnding->SetText(c.End);
