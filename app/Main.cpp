@@ -413,10 +413,8 @@ void TfrmMain::FormCreate(TObject*) {
     items[n]->SetEnabled(base != 0);
   }
 
-  bus_->DeferCalibration = true;
   LPTCheck();
   GetRegistryData();
-  bus_->DeferCalibration = false;
   if (bus_->PortAddress != 0) PortDriver->SetPin(PinTrigger, false);
   if (Application) opnDialog->SetInitialDir(ExtractFilePath(Application->ExeName()));
   // A simulation ready for work says so in place of the ready text; a fault stands.

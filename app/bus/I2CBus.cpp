@@ -713,7 +713,7 @@ void TI2CBus::SetDriverMode(uint8_t Mode) {
         port_.GetPortByte(PortAddress);
         SetData(SDAHighByte);
       }
-      if (!DeferCalibration) Calibrate();
+      Calibrate();
     } else if (Mode == 1) {
       port_.SetHardAccess(true);
       port_.GetPortByte(PortAddress);
@@ -760,7 +760,6 @@ bool TI2CBus::CalibrateCommand() {
 }
 
 bool TI2CBus::CalibrateAtStart() {
-  DeferCalibration = false;
   const bool ok = PortAddress != 0 && Calibrate();
   SetFrequency(Clock);
   if (ok && HardwareReady) ShowReady();
@@ -795,7 +794,7 @@ void TI2CBus::SelectPort(int Port) {
   port_.SetLPTNumber(static_cast<uint8_t>(Port));
   HardwareReady = I2CDetect();
   if (HardwareReady) {
-    const bool calibrated = DeferCalibration || Calibrate();
+    const bool calibrated = Calibrate();
     SetFrequency(Clock);
     // A failed calibration keeps its own text on the status line.
     if (calibrated) ShowReady();

@@ -40,10 +40,6 @@ class TI2CBus {
   uint16_t PortAddress = 0;    // I/O base of the selected port; 0 before any selection
   std::array<uint16_t, 3> LPTAddresses{};  // bases of LPT1..LPT3, 0 = none
   bool IgnoreAcknowledge = false;  // "Ignore Acknowledge": every byte counts as acknowledged
-  // Set through the start: the port search and the switch to Normal access
-  // leave the line to the start's last calibration (CalibrateAtStart, which
-  // clears it), as a line measured before it would be replaced unused.
-  bool DeferCalibration = false;
 
   // --- Timing state ---
   int32_t DelayCount = 10;  // turns of Delay; at least 1 after any SetFrequency
@@ -121,9 +117,10 @@ class TI2CBus {
   // The "Calibrate" command: calibrate, apply the clock, report on the status
   // line (also when there is no port to calibrate).
   bool CalibrateCommand();
-  // The last calibration of the start: calibrate, apply the clock, and show
-  // the state that then holds, so that the failure of an earlier calibration
-  // does not outlast its mending.
+  // The calibration at the end of the settings' reading: calibrate, apply the
+  // clock, and show the state that then holds, so that the failure of an
+  // earlier calibration of the start (port search, mode switch) does not
+  // outlast its mending.
   bool CalibrateAtStart();
 
   // --- Port selection ---
