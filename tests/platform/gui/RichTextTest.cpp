@@ -232,27 +232,31 @@ TEST_F(RichTextDraw, CanvasWithoutPainterGetsEachRunInItsFontAndWrapping) {
   EXPECT_GT(d.Height(), oneLine) << "wrapped to two lines";
 }
 
-// Where LibreOffice is installed: our RTF converted to text by it gives our plain text.
+// Where LibreOffice is installed: our RTF read by it gives our plain text, and keeps the formats.
 TEST_F(RichTextFiles, OfficeProgramReadsWrittenRtf) {
   if (std::system("command -v soffice >/dev/null 2>&1") != 0) GTEST_SKIP() << "LibreOffice is not installed";
   const auto dir = std::filesystem::temp_directory_path() / ("velmaron-rtf-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
-  TRichDocument d;
-  d.LoadRtf(DataFile("scripts.rtf"));
-  {
+  auto convert = [&](const std::string& file, const std::string& to, const std::string& ext) {
+    TRichDocument d;
+    d.LoadRtf(DataFile(file));
     std::ofstream(dir / "ours.rtf", std::ios::binary) << d.SaveRtf();
-  }
-  const std::string cmd = "cd '" + dir.string() + "' && HOME='" + dir.string() +
-                          "' timeout 120 soffice --headless --convert-to 'txt:Text (encoded):UTF8,LF' ours.rtf "
-                          ">/dev/null 2>&1";
-  ASSERT_EQ(std::system(cmd.c_str()), 0);
-  std::string text = ReadFile((dir / "ours.txt").string());
-  std::filesystem::remove_all(dir);
+    const std::string cmd = "cd '" + dir.string() + "' && HOME='" + dir.string() +
+                            "' timeout 120 soffice --headless --convert-to '" + to + "' ours.rtf >/dev/null 2>&1";
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    std::string plain = d.PlainText();
+    for (size_t k; (k = plain.find("\r\n")) != std::string::npos;) plain.replace(k, 2, "\n");
+    return std::make_pair(ReadFile((dir / ("ours." + ext)).string()), plain);
+  };
+  auto [text, plain] = convert("scripts.rtf", "txt:Text (encoded):UTF8,LF", "txt");
   if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
   while (!text.empty() && text.back() == '\n') text.pop_back();
-  std::string plain = d.PlainText();
-  for (size_t k; (k = plain.find("\r\n")) != std::string::npos;) plain.replace(k, 2, "\n");
   EXPECT_EQ(text, plain);
+  const std::string html = convert("formats.rtf", "html:HTML (StarWriter)", "html").first;
+  for (const char* format : {"<b>bold</b>", "<i>italic</i>", "<u>underlined</u>", "<font color=\"#ff0000\">",
+                             "Liberation Mono", "font-size: 14pt", "align=\"center\""})
+    EXPECT_NE(html.find(format), std::string::npos) << format << "\n" << html;
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
