@@ -13,6 +13,7 @@
 #include "platform/gui/Feedback.h"
 #include "platform/gui/FormImage.h"
 #include "platform/gui/Hints.h"
+#include "platform/gui/VisualStyles.h"
 #include "platform/gui/ScrollFrame.h"
 #include "tests/controls/grid/GridInputFixture.h"
 
@@ -108,6 +109,12 @@ TEST_F(HoverTest, HotHeaderIsDrawnLighterThanItsNeighbours) {
   EXPECT_EQ(light(cold, h), light(cold, n));
   EXPECT_GT(light(hot, h), light(hot, n));
   EXPECT_EQ(light(hot, n), light(cold, n));
+  // Without visual styles every header is one face, hot or not.
+  SetVisualStylesLoader([] { return std::unique_ptr<TVisualStylesLibrary>(); });
+  QImage plain = RenderControlImage(grid);
+  SetVisualStylesLoader(nullptr);
+  EXPECT_EQ(grid->HotFixedCell(), TPoint(2, 0));
+  EXPECT_EQ(light(plain, h), light(plain, n));
 }
 
 // ---------------------------------------------------------------- sizing from any cell

@@ -2,16 +2,19 @@
 // argument picks the grid's set-up: "footer" (a sum and a count footer, Insert and Delete add and
 // remove rows, Ctrl+V pastes), "cols" (columns marked by keys), "edit" (one click edits, a row
 // indicator, rows and columns sized while typing, a two-digit masked column that goes on when full),
-// "headers" (list-view headers, columns and rows sized by mouse).
+// "headers" (list-view headers, columns and rows sized by mouse; a second argument "plain" draws
+// without visual styles).
 #include <QApplication>
 
 #include <string>
 
 #include "controls/grid/ExtGrid.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/VisualStyles.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  if (argc > 2 && std::string(argv[2]) == "plain") SetVisualStylesLoader([] { return std::unique_ptr<TVisualStylesLibrary>(); });
   Application->Initialize();
   const std::string mode = argc > 1 ? argv[1] : "edit";
   TForm* form = nullptr;
