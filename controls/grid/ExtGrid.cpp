@@ -167,11 +167,10 @@ void TExtStringGrid::Loaded() {
 void TExtStringGrid::Notification(TComponent* AComponent, TOperation Operation) {
   TBaseGrid::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
-  if (AComponent == EditLink) EditLink = nullptr;
-  if (AComponent == CellChecker) CellChecker = nullptr;
-  // A list or container freed first would leave painting a dangling pointer.
-  if (GridImages && AComponent == GridImages) GridImages = nullptr;
-  if (PictureContainer && AComponent == PictureContainer) PictureContainer = nullptr;
+  EditLink.Forget(AComponent);
+  CellChecker.Forget(AComponent);
+  GridImages.Forget(AComponent);
+  PictureContainer.Forget(AComponent);
 }
 
 void TExtStringGrid::Assign(TPersistent* Source) {

@@ -26,6 +26,7 @@
 #include "controls/grid/GridOptions.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Hints.h"
+#include "platform/rtl/ComponentRef.h"
 
 class TExtStringGrid;
 class TEditLink;
@@ -295,8 +296,9 @@ class TExtStringGrid : public TBaseGrid {
   virtual void FormulaText(int ACol, int ARow, std::string& Text);
   // Width and height the cell's content needs, as painting lays it out.
   TSize GetCellTextSize(int ACol, int ARow, bool WrapToCell);
-  TCustomImageList* GridImages = nullptr;
-  TPictureContainer* PictureContainer = nullptr;
+  // Forgotten when freed, whatever their owner.
+  TComponentRef<TCustomImageList> GridImages{this};
+  TComponentRef<TPictureContainer> PictureContainer{this};
   // End ellipsis on cut text; a web address shown whole rather than after its prefix.
   bool EnhTextSize = false, URLFull = false;
   // A right click on an address cell (URLShow) edits it.
@@ -437,8 +439,8 @@ class TExtStringGrid : public TBaseGrid {
   bool ExcelStyleDecimalSeparator = false;
   bool Lookup = false, LookupCaseSensitive = false, LookupHistory = false;
   bool Multilinecells = false;
-  TEditLink* EditLink = nullptr;
-  TExtStringGridCheck* CellChecker = nullptr;
+  TComponentRef<TEditLink> EditLink{this};
+  TComponentRef<TExtStringGridCheck> CellChecker{this};
 
   // ----- in-cell editor controls (ExtGridEditors.cpp), made on first use
   TCellEditorFactory* CellEditors();

@@ -321,8 +321,11 @@ void TExtStringGrid::LoadCSVFile(const std::string& FileName, bool Append) {
   std::string text;
   try {
     text = LoadRegularFileBytes(FileName, kMaxCsvBytes);
-  } catch (const Exception&) {
-    throw EExtGridError("Cannot open file " + FileName);
+  } catch (const Exception& e) {
+    // The grid's own words, then the reader's reason (its message names the file once more).
+    const std::string head = "Cannot open file \"" + FileName + "\". ";
+    const std::string& why = e.Message();
+    throw EExtGridError("Cannot open file " + FileName + ". " + (why.rfind(head, 0) == 0 ? why.substr(head.size()) : why));
   }
   ImportCSVText(text, Append, FileName);
 }

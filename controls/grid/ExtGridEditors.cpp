@@ -523,6 +523,22 @@ void TGridUniEdit::Change() {
   CellControlChange(Grid(), Text());
 }
 
+void TGridUniMemo::SetText(const std::string& v) {
+  const bool utf8 = IsValidUtf8(v);
+  std::string text;
+  for (size_t i = 0; i < v.size(); ++i) {
+    if (v[i] == '\v' || v[i] == '\f') {
+      text += "\r\n";
+    } else if (utf8 && (v.compare(i, 3, "\xE2\x80\xA8") == 0 || v.compare(i, 3, "\xE2\x80\xA9") == 0)) {
+      text += "\r\n";
+      i += 2;
+    } else {
+      text += v[i];
+    }
+  }
+  TCellControl::SetText(text);
+}
+
 void TGridUniMemo::TakeCell(const std::string& Text, TEditorType) { SetText(CellWideText(Text)); }
 
 bool TGridUniMemo::CellValue(std::string& Value) const {
@@ -685,7 +701,7 @@ void TExtStringGrid::HideCellEditor() {
   if (!control_.Shown || edit_.Validating) return;
   TWinControl* c = control_.Editor;
   TCellEditorSide* side = SideOf(c);
-  TEditLink* link = edit_.EditorType == edCustom && EditLink && c == EditLink->GetEditControl() ? EditLink : nullptr;
+  TEditLink* link = edit_.EditorType == edCustom && EditLink && c == EditLink->GetEditControl() ? EditLink.Get() : nullptr;
   TPoint cell = control_.Cell;
   // A control left as it was shown writes nothing back: opening one never changes the cell.
   bool commit = control_.Commit;

@@ -264,6 +264,8 @@ class TGridUniMemo : public TCellControl<TMemo> {
  public:
   using TCellControl::TCellControl;
   std::string ClassName() const override { return "TGridUniMemo"; }
+  // Wide text breaks lines also at VT, FF, U+2028 and U+2029 (Lines()->SetText comes here too).
+  void SetText(const std::string& v) override;
   void TakeCell(const std::string& Text, TEditorType Kind) override;
   bool CellValue(std::string& Value) const override;
   std::string Shown() const override { return Text(); }

@@ -17,6 +17,7 @@
 #include "controls/grid/ExtGrid.h"
 #include "controls/grid/ExtUtil.h"
 #include "controls/markup/MarkupText.h"
+#include "platform/rtl/LocaleCompare.h"
 
 namespace {
 
@@ -319,8 +320,10 @@ int KeyCompare(TExtStringGrid* G, TSortStyle Style, int Col, int A, int B, const
       r = AnsiCompareStr(a.Text, b.Text);
       break;
     case ssAnsiAlphaNoCase:
-    case ssUnicode:
       r = AnsiCompareText(a.Text, b.Text);
+      break;
+    case ssUnicode:
+      r = WideCompareText(ExtUtil::DecodeWideText(a.Text), ExtUtil::DecodeWideText(b.Text));
       break;
     default:
       r = KeyOrder(a, b);

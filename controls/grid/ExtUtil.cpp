@@ -69,18 +69,7 @@ std::string CharInCase(const std::string& s, size_t i, size_t n, bool utf8, bool
   return mapped == cp ? s.substr(i, n) : Encode(mapped);
 }
 
-std::string TextInCaseOf(const std::string& s, bool upper) {
-  const bool utf8 = IsValidUtf8(s);
-  if (!utf8) return upper ? AnsiUpperCase(s) : AnsiLowerCase(s);
-  std::string r;
-  r.reserve(s.size());
-  for (size_t i = 0; i < s.size();) {
-    const size_t n = CharLen(s, i, true);
-    r += CharInCase(s, i, n, true, upper);
-    i += n;
-  }
-  return r;
-}
+std::string TextInCaseOf(const std::string& s, bool upper) { return upper ? AnsiUpperCase(s) : AnsiLowerCase(s); }
 
 std::string TextUpperCase(const std::string& s) { return TextInCaseOf(s, true); }
 

@@ -585,7 +585,7 @@ void TInspectorBar::DrawCaptionText(TInspectorPanel* Panel, bool Active, TRect T
   C->SetFont(Active ? cap->ActiveFont() : cap->Font());
   C->Brush()->SetStyle(bsClear);
   if (IsHTML(Panel->Caption())) {
-    Markup(C, Panel->Caption(), TR, images_, false, TPoint(-1, -1), Panel->WordWrapCaption());
+    Markup(C, Panel->Caption(), TR, images_, false, TPoint(-1, -1), true);
     return;
   }
   unsigned f = DT_NOPREFIX | (Panel->WordWrapCaption() ? DT_WORDBREAK : DT_SINGLELINE);

@@ -570,7 +570,7 @@ void TInspectorBar::DrawButtonRow(TInspectorPanel* Panel, TInspectorItem* Item, 
   C->Brush()->SetStyle(bsClear);
   TRect tr = R;
   if (IsHTML(Item->Caption()))
-    Markup(C, Item->Caption(), tr, images_, false, mouse, false);
+    Markup(C, Item->Caption(), tr, images_, false, mouse, true);
   else
     C->DrawText(Item->Caption(), tr,
                 DT_NOPREFIX | DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER | AlignmentFlags(Panel->Alignment()));

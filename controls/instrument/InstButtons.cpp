@@ -94,7 +94,8 @@ void TInstDemoButton::Press(int X, int Y) {
   Invalidate();
 }
 
-void TInstDemoButton::Click() { TInstCustomImageControl::Click(); }
+// Clicking from code does nothing: only a press, Space or the accelerator clicks.
+void TInstDemoButton::Click() {}
 
 void TInstDemoButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   // The inherited button-up would click a second time.
@@ -121,7 +122,7 @@ void TInstDemoButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
     // Drawn pressed while the handler runs (a bus operation takes a while), raised once it returns.
     if (click) {
       Repaint();
-      Click();
+      TInstCustomImageControl::Click();
     }
     FPressed = false;
     FDown = false;
@@ -143,7 +144,7 @@ void TInstDemoButton::KeyUp(uint16_t& Key, TShiftState Shift) {
     if (click) {
       FDown = false;
       Invalidate();
-      Click();
+      TInstCustomImageControl::Click();
     }
   }
   TInstCustomImageControl::KeyUp(Key, Shift);
@@ -151,7 +152,7 @@ void TInstDemoButton::KeyUp(uint16_t& Key, TShiftState Shift) {
 
 void TInstDemoButton::CMDialogChar(TMessage& Message) {
   if (Enabled() && IsAccel(static_cast<WORD>(Message.WParam), Caption())) {
-    Click();
+    TInstCustomImageControl::Click();
     Message.Result = 1;
     return;
   }

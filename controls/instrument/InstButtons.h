@@ -57,7 +57,7 @@ class TInstDemoButton : public TInstCustomImageControl {
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyDown(uint16_t& Key, TShiftState Shift) override;
   void KeyUp(uint16_t& Key, TShiftState Shift) override;
-  // Fires OnClick; the press logic is the only thing that clicks on mouse and key input.
+  // Does nothing: OnClick fires only through the press logic.
   void Click() override;
 
  protected:

@@ -125,14 +125,14 @@ TColor HexToColor(const std::string& S) {
 
 namespace {
 // The desktop's icons by size and name, kept: markup draws them on every paint.
-TIcon* SysIcon(const std::string& Name, int Size) {
+TIcon* SysIcon(const std::string& Name, int Size, bool NumberIsIndex) {
   static std::map<std::string, std::unique_ptr<TIcon>> cache;
-  const std::string key = std::to_string(Size) + ":" + Name;
+  const std::string key = std::to_string(Size) + (NumberIsIndex ? ":" : "f:") + Name;
   auto it = cache.find(key);
   if (it != cache.end()) return it->second.get();
   if (cache.size() >= 256) cache.clear();
   auto icon = std::make_unique<TIcon>();
-  const bool index = !Name.empty() && Name.size() <= 9 &&
+  const bool index = NumberIsIndex && !Name.empty() && Name.size() <= 9 &&
                      std::all_of(Name.begin(), Name.end(), [](char c) { return c >= '0' && c <= '9'; });
   const bool found =
       index ? LoadSystemListIcon(icon.get(), std::stoi(Name), Size) : LoadShellIcon(icon.get(), Name, Size);
@@ -142,14 +142,14 @@ TIcon* SysIcon(const std::string& Name, int Size) {
 }  // namespace
 
 TSize DrawSysIcon(TCanvas* Canvas, int X, int Y, TSize& Size, double Factor, bool Print, bool Draw, bool Large,
-                  const std::string& Name) {
+                  const std::string& Name, bool NumberIsIndex) {
   const int natural = Large ? 32 : 16;
   int s = natural;
   if (Print && std::isfinite(Factor)) s = int(std::nearbyint(s * std::clamp(Factor, 0.0, 64.0)));
   Size = TSize(s, s);
   if (!Draw || !Canvas || s <= 0) return Size;
   // Printed, the icon of its natural size is stretched to the printer's scale.
-  if (TIcon* icon = SysIcon(Name, natural)) Canvas->StretchDraw(TRect(X, Y, X + s, Y + s), icon);
+  if (TIcon* icon = SysIcon(Name, natural, NumberIsIndex)) Canvas->StretchDraw(TRect(X, Y, X + s, Y + s), icon);
   return Size;
 }
 

@@ -29,9 +29,10 @@ TColor HexToColor(const std::string& S);
 int HexPairToInt(const std::string& S);
 // Draws the desktop's icon of a file, directory or extension, or with a number the stock icon
 // of that index (LoadSystemListIcon), at X, Y unless Draw is false; Size and the result are the
-// icon's size (times Factor when printing). An index outside the list draws nothing.
+// icon's size (times Factor when printing). An index outside the list draws nothing. Without
+// NumberIsIndex a number is a name like any other.
 TSize DrawSysIcon(TCanvas* Canvas, int X, int Y, TSize& Size, double Factor, bool Print, bool Draw, bool Large,
-                  const std::string& Name);
+                  const std::string& Name, bool NumberIsIndex = true);
 void StretchBitmap(TCanvas* Canvas, const TRect& R, TBitmap* Bitmap);
 bool IsDirectory(const std::string& Path);
 // Turns the canvas font by Angle degrees, keeping the font it replaced until RestoreFont.

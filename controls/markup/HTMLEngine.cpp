@@ -836,7 +836,8 @@ void TRenderer::CloseTag(TPass& ps, TMarkupTag kind) {
   switch (kind) {
     case mtA:
       f.Style &= ~fsUnderline;
-      st_.Bg = st_.AnchorSavedBg;
+      // In hover mode another anchor's end keeps the background it has.
+      if (!P.HoverStyle || st_.AnchorNo == P.HoverLink) st_.Bg = st_.AnchorSavedBg;
       if (!P.Selected) f.Color = base_.Color;
       if (st_.InAnchor && st_.AnchorHit && ps.Mode == TMode::Hit) {
         const int left = st_.AnchorStartLine == lineIndex_ ? st_.AnchorStartX : ps.Left;

@@ -25,5 +25,6 @@ TSize GraphicSize(TGraphic* Graphic) {
 
 TSize DrawSysIcon(const std::string& FileName, TCanvas* Canvas, TPoint Point, bool Large) {
   TSize size;
-  return DrawSysIcon(Canvas, Point.X, Point.Y, size, 1.0, false, true, Large, FileName);
+  // A name that is no file or folder goes by its extension, digits or not.
+  return DrawSysIcon(Canvas, Point.X, Point.Y, size, 1.0, false, true, Large, FileName, false);
 }

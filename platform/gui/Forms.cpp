@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/gui/Collation.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/GuiInternal.h"
 #include "platform/gui/Menus.h"
@@ -32,6 +33,11 @@
 
 TApplication* Application = nullptr;
 TScreen* Screen = nullptr;
+
+namespace {
+// Every program with windows compares texts by the user's locale.
+[[maybe_unused]] const bool kLocaleCollation = (InstallLocaleCollation(), true);
+}  // namespace
 
 namespace {
 struct GlobalsInit {

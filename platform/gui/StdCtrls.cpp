@@ -1407,7 +1407,7 @@ TCustomComboBox::~TCustomComboBox() = default;
 
 int TCustomComboBox::FindExact(const std::string& s) const {
   for (int i = 0; i < items_->Count(); ++i)
-    if (AnsiLowerCase(items_->Get(i)) == AnsiLowerCase(s)) return i;
+    if (AnsiSameText(items_->Get(i), s)) return i;
   return -1;
 }
 

@@ -260,14 +260,39 @@ bool DecodeValue(std::string_view s, TRegistryStore::TValue& v) {
   return false;
 }
 
-void SerializeNode(const TRegistryStore::TNode& n, const std::string& path, std::string& out) {
-  if (n.Volatile) return;
-  out += "[" + path + "]\n";
-  for (const auto& [name, value] : n.Values) {
-    out += name.empty() ? std::string("@") : Quote(name);
-    out += "=" + EncodeValue(value) + "\n";
+void SerializeValues(const TRegistryStore::TNode& n, std::string& out) {
+  for (const auto& [name, value] : n.Values)
+    out += (name.empty() ? std::string("@") : Quote(name)) + "=" + EncodeValue(value) + "\n";
+}
+
+// The keys below a root, depth first without recursion. A key line makes every key on its path,
+// so only a key with values or with no saved key below it needs its own: each path is written
+// once, not once for every key on it.
+void SerializeKeys(const TRegistryStore::TNode& root, std::string path, std::string& out) {
+  using TIter = decltype(root.Keys.begin());
+  struct TLevel {
+    TIter at, end;
+    size_t pathSize;
+  };
+  std::vector<TLevel> stack{{root.Keys.begin(), root.Keys.end(), path.size()}};
+  while (!stack.empty()) {
+    TLevel& top = stack.back();
+    if (top.at == top.end) {
+      stack.pop_back();
+      continue;
+    }
+    const TRegistryStore::TNode& n = *(top.at++)->second;
+    if (n.Volatile) continue;
+    path.resize(stack.back().pathSize);
+    path += "\\" + EscapeKeyName(n.Name);
+    const bool savedBelow =
+        std::any_of(n.Keys.begin(), n.Keys.end(), [](const auto& c) { return !c.second->Volatile; });
+    if (!n.Values.empty() || !savedBelow) {
+      out += "[" + path + "]\n";
+      SerializeValues(n, out);
+    }
+    stack.push_back({n.Keys.begin(), n.Keys.end(), path.size()});
   }
-  for (const auto& [name, k] : n.Keys) SerializeNode(*k, path + "\\" + EscapeKeyName(k->Name), out);
 }
 
 }  // namespace
@@ -306,7 +331,9 @@ TRegistryStore::TNode* TRegistryStore::Find(HKEY root, const std::vector<std::st
 
 TRegistryStore::TNode* TRegistryStore::Create(HKEY root, const std::vector<std::string>& path) {
   TNode* n = Root(root);
-  if (!n) return nullptr;
+  if (!n || path.size() > MaxKeyDepth) return nullptr;
+  for (const auto& seg : path)
+    if (seg.size() > MaxKeyName) return nullptr;
   for (const auto& seg : path) {
     n = n->AddKey(seg);
   }
@@ -327,13 +354,11 @@ std::string TRegistryStore::Serialize() const {
     if (node->Values.empty() && std::all_of(node->Keys.begin(), node->Keys.end(),
                                             [](const auto& c) { return c.second->Volatile; }))
       continue;
-    std::string path = node->Name;
     if (!node->Values.empty()) {
-      out += "[" + path + "]\n";
-      for (const auto& [name, value] : node->Values)
-        out += (name.empty() ? std::string("@") : Quote(name)) + "=" + EncodeValue(value) + "\n";
+      out += "[" + node->Name + "]\n";
+      SerializeValues(*node, out);
     }
-    for (const auto& [name, c] : node->Keys) SerializeNode(*c, path + "\\" + EscapeKeyName(c->Name), out);
+    SerializeKeys(*node, node->Name, out);
   }
   return out;
 }
@@ -341,6 +366,7 @@ std::string TRegistryStore::Serialize() const {
 bool TRegistryStore::Parse(std::string_view text, std::string& error) {
   Clear();
   error.clear();
+  refused_ = false;
   // Every line that cannot be read is named, up to a few; the rest are counted.
   constexpr int kNamed = 5;
   int faults = 0;
@@ -397,6 +423,15 @@ bool TRegistryStore::Parse(std::string_view text, std::string& error) {
       }
       segs.erase(segs.begin());
       current = Create(root, segs);
+      if (!current) {
+        // Beyond what a registry holds: kept, the file would grow past reading at the next save.
+        Clear();
+        refused_ = true;
+        error = Format("line %d: a key deeper than %d levels or with a name longer than %d characters",
+                       {static_cast<int64_t>(lineNo), static_cast<int64_t>(MaxKeyDepth),
+                        static_cast<int64_t>(MaxKeyName)});
+        return false;
+      }
       inBadKey = false;
       continue;
     }
@@ -574,6 +609,8 @@ void LoadStore() {
       error = e.Message();
     }
   }
+  const bool parsed = !readable || s.store.Parse(bytes, error);
+  if (s.store.Refused()) readable = false;
   const std::string key = file + "#" + std::to_string(stamp[1]) + "#" + std::to_string(stamp[3]);
   const bool firstSight = s.reported != key;
   if (!readable) {
@@ -585,7 +622,7 @@ void LoadStore() {
              "). Velmaron runs on its default settings and leaves the file as it is; "
              "settings changed in this run are not saved.");
     }
-  } else if (!s.store.Parse(bytes, error) && firstSight) {
+  } else if (!parsed && firstSight) {
     s.reported = key;
     std::string why;
     const std::string copy = KeepDamaged(file, bytes, why);
@@ -765,7 +802,7 @@ bool TRegistry::CreateKey(const std::string& key) {
   TRegistryStore& store = Store();
   if (!store.Root(root_)) return false;
   if (!store.Find(root_, path)) {
-    store.Create(root_, path);
+    if (!store.Create(root_, path)) return false;
     KeepPath(store, root_, path);
     MarkDirty();
   }

@@ -96,7 +96,12 @@ class TRegistryStore {
   // The node of a root key, null for an unknown root.
   TNode* Root(HKEY root);
   TNode* Find(HKEY root, const std::vector<std::string>& path);
+  // Null for a key deeper than MaxKeyDepth below its root or with a name longer than MaxKeyName.
   TNode* Create(HKEY root, const std::vector<std::string>& path);
+  // The registry's own limits: a file asking for more is refused whole.
+  static constexpr size_t MaxKeyDepth = 512, MaxKeyName = 255;
+  // The last Parse met a key beyond the limits: nothing of the text is kept.
+  bool Refused() const { return refused_; }
   // Removes the key with all it holds.
   bool Delete(HKEY root, const std::vector<std::string>& path);
 
@@ -104,6 +109,7 @@ class TRegistryStore {
 
  private:
   std::vector<std::pair<HKEY, std::unique_ptr<TNode>>> roots_;
+  bool refused_ = false;
 };
 
 class TRegistry : public TObject {

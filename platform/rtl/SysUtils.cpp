@@ -1,4 +1,6 @@
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/LocaleCompare.h"
+#include "platform/rtl/Win1252.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,6 +17,7 @@
 #include <pwd.h>
 #include <locale.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <time.h>
@@ -888,17 +891,35 @@ std::string LowerCase(const std::string& s) {
   return r;
 }
 
-std::string AnsiUpperCase(const std::string& s) {
+namespace {
+// The text in the other case by the Windows-1252 table: byte by byte, or for a UTF-8 text
+// character by character (the case pairs of that repertoire keep their UTF-8 length).
+std::string AnsiCaseOf(const std::string& s, unsigned char (*Map)(unsigned char)) {
   std::string r = s;
-  for (char& c : r) c = static_cast<char>(AnsiUpperByte(static_cast<unsigned char>(c)));
+  if (!IsValidUtf8(s)) {
+    for (char& c : r) c = static_cast<char>(Map(static_cast<unsigned char>(c)));
+    return r;
+  }
+  r.clear();
+  for (size_t i = 0; i < s.size();) {
+    const size_t from = i;
+    char32_t cp = 0;
+    DecodeUtf8Char(s, i, cp);
+    const int b = UnicodeToWin1252Char(cp);
+    if (b < 0)
+      r.append(s, from, i - from);
+    else if (cp < 0x80)
+      r += static_cast<char>(Map(static_cast<unsigned char>(cp)));
+    else
+      r += Utf16ToUtf8(std::u16string(1, Win1252ToUnicodeChar(Map(static_cast<unsigned char>(b)))));
+  }
   return r;
 }
+}  // namespace
 
-std::string AnsiLowerCase(const std::string& s) {
-  std::string r = s;
-  for (char& c : r) c = static_cast<char>(AnsiLowerByte(static_cast<unsigned char>(c)));
-  return r;
-}
+std::string AnsiUpperCase(const std::string& s) { return AnsiCaseOf(s, AnsiUpperByte); }
+
+std::string AnsiLowerCase(const std::string& s) { return AnsiCaseOf(s, AnsiLowerByte); }
 
 int CompareText(std::string_view a, std::string_view b) {
   size_t n = std::min(a.size(), b.size());
@@ -921,35 +942,47 @@ bool SameText(std::string_view a, std::string_view b) {
 
 namespace {
 
-struct TUpperTable {
-  unsigned char t[256];
-  TUpperTable() {
-    for (int i = 0; i < 256; ++i) t[i] = AnsiUpperByte(static_cast<unsigned char>(i));
-  }
-};
+TCollateFunc gCollate = nullptr;
 
-const TUpperTable kAnsiUpper;
+char16_t FoldCase(char16_t c) {
+  if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 0x20);
+  return c;
+}
+
+int Collate(std::u16string_view a, std::u16string_view b, bool ignoreCase) {
+  if (a == b) return 0;
+  int r = 0;
+  if (gCollate) {
+    r = gCollate(a, b, ignoreCase);
+  } else {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n && r == 0; ++i) {
+      const char16_t x = ignoreCase ? FoldCase(a[i]) : a[i], y = ignoreCase ? FoldCase(b[i]) : b[i];
+      if (x != y) r = x < y ? -1 : 1;
+    }
+    if (r == 0 && a.size() != b.size()) r = a.size() < b.size() ? -1 : 1;
+  }
+  return r < 0 ? -1 : (r > 0 ? 1 : 0);
+}
+
+std::u16string TextAsWide(const std::string& s) { return IsValidUtf8(s) ? Utf8ToUtf16(s) : Win1252ToUnicode(s); }
 
 }  // namespace
 
+void SetCollation(TCollateFunc F) { gCollate = F; }
+
+int WideCompareText(std::u16string_view a, std::u16string_view b) { return Collate(a, b, true); }
+int WideCompareStr(std::u16string_view a, std::u16string_view b) { return Collate(a, b, false); }
+
 int AnsiCompareText(const std::string& a, const std::string& b) {
-  size_t n = std::min(a.size(), b.size());
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(a.data());
-  const unsigned char* q = reinterpret_cast<const unsigned char*>(b.data());
-  for (size_t i = 0; i < n; ++i) {
-    if (p[i] == q[i]) continue;
-    unsigned char x = kAnsiUpper.t[p[i]];
-    unsigned char y = kAnsiUpper.t[q[i]];
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+  return a == b ? 0 : Collate(TextAsWide(a), TextAsWide(b), true);
 }
 
-int AnsiCompareStr(const std::string& a, const std::string& b) { return CompareStr(a, b); }
-
-bool AnsiSameText(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && AnsiCompareText(a, b) == 0;
+int AnsiCompareStr(const std::string& a, const std::string& b) {
+  return a == b ? 0 : Collate(TextAsWide(a), TextAsWide(b), false);
 }
+
+bool AnsiSameText(const std::string& a, const std::string& b) { return AnsiCompareText(a, b) == 0; }
 
 bool AnsiSameStr(const std::string& a, const std::string& b) { return a == b; }
 
@@ -1936,7 +1969,8 @@ const char kDanglingLink[] = "It is a link to a file that does not exist";
 
 // A save killed between its temporary file and the rename leaves that file behind: the next
 // save of the same file removes such leftovers, only the names its own saves make (the prefix
-// and six characters of mkstemp's alphabet), and only regular files.
+// and six characters of mkstemp's alphabet), and only regular files. A save holds a lock on its
+// temporary file while it writes (a killed one holds none): a locked file is another save's, live.
 void RemoveOrphanTemporaries(const std::string& dir, const std::string& prefix) {
   DIR* d = opendir(dir.empty() ? "." : dir.c_str());
   if (!d) return;
@@ -1946,11 +1980,38 @@ void RemoveOrphanTemporaries(const std::string& dir, const std::string& prefix) 
     if (!std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
                      [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }))
       continue;
-    struct stat st {};
-    if (fstatat(dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+    const int fd = openat(dirfd(d), e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st {}, now {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        fstatat(dirfd(d), e->d_name, &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_ino == st.st_ino &&
+        now.st_dev == st.st_dev)
       unlinkat(dirfd(d), e->d_name, 0);
+    ::close(fd);
   }
   closedir(d);
+}
+
+// A new temporary file beside the target, locked for this save. Between mkstemp and the lock a
+// cleaning save may take it for a leftover and remove it: then make another. Where the file
+// system keeps no locks the file goes unlocked.
+int MakeLockedTemporary(const std::string& tmpl, std::string& tmp) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back('\0');
+    const int fd = mkstemp(name.data());
+    if (fd < 0) return -1;
+    while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && st.st_nlink > 0) {
+      tmp = name.data();
+      return fd;
+    }
+    ::close(fd);
+  }
+  errno = EAGAIN;
+  return -1;
 }
 
 // Writes what Write puts into the open temporary file beside the file it names (false with
@@ -1972,15 +2033,12 @@ void WriteFileAtomically(const std::string& fileName, const std::function<bool(i
 
   std::string dir = ExtractFilePath(target);
   const std::string tmpPrefix = "." + ExtractFileName(target) + ".tmp-";
-  std::string tmpl = dir + tmpPrefix + "XXXXXX";
-  std::vector<char> name(tmpl.begin(), tmpl.end());
-  name.push_back('\0');
-  int fd = mkstemp(name.data());
+  std::string tmp;
+  int fd = MakeLockedTemporary(dir + tmpPrefix + "XXXXXX", tmp);
   if (fd < 0) {
     int err = errno;
     throw EFCreateError("Cannot create file \"" + fileName + "\". " + ErrnoText(err));
   }
-  std::string tmp(name.data());
   struct stat st {};
   mode_t mode;
   if (stat(target.c_str(), &st) == 0) {
@@ -1997,6 +2055,14 @@ void WriteFileAtomically(const std::string& fileName, const std::function<bool(i
     ok = false;
     err = errno;
   }
+  // The lock lives on in a duplicate until the rename: closed, the file would look a leftover.
+  const int lock = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  struct TLockCloser {
+    int fd;
+    ~TLockCloser() {
+      if (fd >= 0) ::close(fd);
+    }
+  } lockCloser{lock};
   if (::close(fd) != 0 && ok) {
     ok = false;
     err = errno;

@@ -266,14 +266,14 @@ std::string TrimRight(const std::string& s);
 // ASCII letters only.
 std::string UpperCase(const std::string& s);
 std::string LowerCase(const std::string& s);
-// Windows-1252 letters too.
+// Windows-1252 letters too; a UTF-8 text changes case by characters.
 std::string AnsiUpperCase(const std::string& s);
 std::string AnsiLowerCase(const std::string& s);
 // <0, 0, >0 with ASCII letters compared without case.
 int CompareText(std::string_view a, std::string_view b);
 int CompareStr(const std::string& a, const std::string& b);
 bool SameText(std::string_view a, std::string_view b);
-// Windows-1252 letters compared without case.
+// The locale's comparisons (LocaleCompare.h); ...Text ignores case, AnsiSameStr compares bytes.
 int AnsiCompareText(const std::string& a, const std::string& b);
 int AnsiCompareStr(const std::string& a, const std::string& b);
 bool AnsiSameText(const std::string& a, const std::string& b);

@@ -16,6 +16,8 @@
 #include "controls/grid/ExtGridMarkupControls.h"
 #include "controls/grid/ExtUtil.h"
 #include "controls/markup/MarkupText.h"
+#include "controls/markup/PictureContainer.h"
+#include "platform/gui/ImgList.h"
 #include "platform/gui/Calendar.h"
 #include "platform/gui/testing/InputEvents.h"
 #include "platform/rtl/Win1252.h"
@@ -1233,6 +1235,30 @@ TEST_F(EditorsTest, TheCheckerCorrectsThenMarksWhatEitherEditorCommits) {
   // The validation sees the corrected text, before it is marked.
   EXPECT_EQ(validated.front(), "AB");
   grid->CellChecker = nullptr;
+}
+
+// Companions of no owner freed while the grid uses them: the grid forgets each and edits on.
+TEST_F(EditorsTest, FreedCompanionsOfNoOwnerAreForgotten) {
+  grid->CellChecker = new TUpperChecker(nullptr);
+  grid->EditLink = new TTextEditLink<TEdit>(nullptr);
+  grid->GridImages = new TImageList(nullptr);
+  grid->PictureContainer = new TPictureContainer(nullptr);
+  delete grid->CellChecker.Get();
+  delete grid->EditLink.Get();
+  delete grid->GridImages.Get();
+  delete grid->PictureContainer.Get();
+  EXPECT_FALSE(grid->CellChecker || grid->EditLink || grid->GridImages || grid->PictureContainer);
+  Load();
+  grid->FocusCell(1, 1, true);
+  Type("ab");
+  Key(Qt::Key_Return);
+  EXPECT_EQ(grid->Cells(1, 1), "ab");
+}
+
+TEST_F(EditorsTest, TheWideMemoBreaksLinesAtEveryWideLineBreak) {
+  TGridUniMemo memo(grid);
+  memo.Lines()->SetText("a\vb\fc\xE2\x80\xA8" "d\xE2\x80\xA9" "e\xE2\x80\xA6");
+  EXPECT_EQ(memo.Lines()->Text(), "a\r\nb\r\nc\r\nd\r\ne\xE2\x80\xA6\r\n");
 }
 
 TEST_F(EditorsTest, AControlKeptOpenByARefusalFollowsItsCellWhenTheGridScrolls) {

@@ -13,6 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "controls/grid/ExtUtil.h"
+#include "platform/gui/Collation.h"
+#include "platform/rtl/Win1252.h"
 #include "tests/controls/grid/GridInputFixture.h"
 
 namespace {
@@ -140,6 +143,10 @@ TEST_F(SortTest, RandomTablesSortAsTheModelSays) {
 
 // Small cases the styles and settings must get right, each as the column it leaves.
 TEST_F(SortTest, SettingsAndStylesGiveTheirOrder) {
+  auto Wide = [](std::vector<std::string> Texts) {
+    for (std::string& t : Texts) t = ExtUtil::EncodeWideText(Utf8ToUtf16(t));
+    return Texts;
+  };
   struct Case {
     std::string Name;
     std::vector<std::string> In;
@@ -174,7 +181,13 @@ TEST_F(SortTest, SettingsAndStylesGiveTheirOrder) {
        style(ssAlphabetic), {"abcdefg", "abcdefgh", "abcdefgh\x01", "abcdefgh-a", "abcdefgh-z"}},
       {"no case: long texts", {"Sensor-Temp-2", "sensor-temp-1", "SENSOR-TEMP-1"}, style(ssAlphaNoCase),
        {"SENSOR-TEMP-1", "sensor-temp-1", "Sensor-Temp-2"}},
+      {"locale, no case", {"Zebra", "\u00e9clair", "Eagle", "fig", "\u011a", "\u010a"}, style(ssAnsiAlphaNoCase),
+       {"\u010a", "\u011a", "Eagle", "\u00e9clair", "fig", "Zebra"}},
+      {"locale, case", {"b", "B", "\u00c9", "a", "e"}, style(ssAnsiAlphaCase), {"a", "b", "B", "e", "\u00c9"}},
+      {"unicode: the wide texts", Wide({"Zebra", "\u00e9clair", "Eagle", "fig"}), style(ssUnicode),
+       Wide({"Eagle", "\u00e9clair", "fig", "Zebra"})},
   };
+  SetCollationLocale("en_US");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     std::vector<std::pair<std::string, std::string>> keys;
@@ -189,6 +202,7 @@ TEST_F(SortTest, SettingsAndStylesGiveTheirOrder) {
     grid->SortByColumn();
     EXPECT_EQ(Column(1), c.Want);
   }
+  SetCollationLocale("");
 }
 
 // A comparison that answers at random still leaves every row exactly once.

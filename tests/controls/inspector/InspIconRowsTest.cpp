@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -461,6 +462,16 @@ TEST_F(InspIconRows, SmallIconMarkupCaptionsArePlacedByTheirDrawnWidth) {
     EXPECT_GE(left, pics[0].R.Right + 4) << "the caption stands after the picture";
     EXPECT_LE(left, pics[0].R.Right + 6);
   }
+}
+
+// A button row's markup caption wraps its words.
+TEST_F(InspIconRows, ButtonMarkupCaptionsWrap) {
+  Panel(psButtons, 60)->Items()->Items(0)->SetCaption("<b>one two three four five six seven eight nine ten</b>");
+  Paint();
+  std::set<int> tops;
+  for (const TCanvasOp& op : canvas.OpsOf(okText))
+    if (op.R.Top >= 20) tops.insert(op.R.Top);
+  EXPECT_GT(tops.size(), 1u);
 }
 
 }  // namespace

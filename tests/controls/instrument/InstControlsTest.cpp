@@ -83,9 +83,9 @@ TEST_F(ButtonTest, ClickKeepsTheButtonDrawnPressedUntilTheHandlerReturns) {
   EXPECT_EQ(b->PixelAt(1, 10), RGB(255, 255, 255));
 }
 
-TEST_F(ButtonTest, ClickFromCodeFiresOnClickAndMouseClicksOnlyOnce) {
+TEST_F(ButtonTest, ClickFromCodeDoesNothingAndMouseClicksOnlyOnce) {
   b->Click();
-  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(clicks, 0);
   // Through the window system: the inherited button-up must not add a second click.
   b->SetBounds(0, 0, 150, 25);
   form->Show();
@@ -97,7 +97,7 @@ TEST_F(ButtonTest, ClickFromCodeFiresOnClickAndMouseClicksOnlyOnce) {
   QMouseEvent release(QEvent::MouseButtonRelease, p, w->mapToGlobal(p), Qt::LeftButton, Qt::NoButton,
                       Qt::NoModifier);
   QCoreApplication::sendEvent(w, &release);
-  EXPECT_EQ(clicks, 2);
+  EXPECT_EQ(clicks, 1);
   EXPECT_FALSE(b->Pressed());
 }
 

@@ -342,6 +342,16 @@ TEST_F(Markup, HoverModeStylesOnlyTheHoverAnchor) {
   auto fills = c.OpsOf(okFillRect);
   ASSERT_EQ(fills.size(), 1u);
   EXPECT_EQ(fills[0].R, ops[1].R);
+
+  // The end of another anchor keeps the background; the hover anchor's end restores it.
+  for (int link : {1, 2}) {
+    c.Clear();
+    THTMLDrawParams b = Params("<A HREF=\"a\"><FONT BGCOLOR=\"#00FF00\">x</A>z");
+    b.HoverStyle = true;
+    b.HoverLink = link;
+    Run(b);
+    EXPECT_EQ(c.OpsOf(okFillRect).size(), link == 1 ? 1u : 2u) << link;
+  }
 }
 
 TEST_F(Markup, BlinkOffDrawsInTheBackgroundAndKeepsThePlace) {

@@ -6,6 +6,7 @@
 #include <QImage>
 
 #include "controls/markup/EsgHTMLE.h"
+#include "controls/markup/InspectorMarkup.h"
 #include "controls/markup/PictureContainer.h"
 #include "platform/gui/ImgList.h"
 #include "platform/gui/RecordingCanvas.h"
@@ -341,6 +342,14 @@ TEST(MarkupOnBitmap, SystemIconsAreTheDesktopsIcons) {
   }
   EXPECT_NE(drawn("SSYS:3", 16), drawn("SSYS:8", 16)) << "a folder and a hard disk";
   EXPECT_NE(drawn("SSYS:3", 16), drawn("SSYS:notes.txt", 16));
+  // The inspector's DrawSysIcon takes an all-digit name that is no file by its extension only.
+  TIcon byName;
+  ASSERT_TRUE(LoadShellIcon(&byName, "3", 16));
+  TBitmap insp(40, 40);
+  insp.Canvas()->Brush()->SetColor(clWhite);
+  insp.Canvas()->FillRect(TRect(0, 0, 40, 40));
+  ::DrawSysIcon("3", insp.Canvas(), Point(1, 0), false);
+  EXPECT_EQ(insp.ToImage().copy(0, 0, 32, 32).convertToFormat(QImage::Format_RGB32), expected(byName));
   const QImage blank = drawn("SSYS:9999", 16);
   for (int y = 0; y < 32; ++y)
     for (int x = 0; x < 32; ++x) ASSERT_EQ(blank.pixel(x, y) & 0xFFFFFF, 0xFFFFFFu) << "nothing drawn";

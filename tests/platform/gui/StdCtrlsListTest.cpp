@@ -6,6 +6,7 @@
 #include <QSlider>
 #include <QWheelEvent>
 
+#include "platform/gui/Collation.h"
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/StdCtrls.h"
 #include "tests/platform/gui/StdCtrlsTestSupport.h"
@@ -130,6 +131,18 @@ TEST_F(StdLists, SortedListsKeepTheChosenItem) {
   EXPECT_EQ(c->Items()->Get(0), "alpha");
   EXPECT_EQ(c->ItemIndex(), 1);
   EXPECT_EQ(c->Text(), "zulu");
+}
+
+// The runtime's locale comparisons follow the collation of the locale named, whatever the
+// machine's; a text is UTF-8 or else Windows-1252 ("\xc9" is É).
+TEST_F(StdLists, LocaleComparisonsFollowTheCollation) {
+  SetCollationLocale("de_DE");
+  EXPECT_EQ(AnsiCompareText("\xc9", "\u00e9"), 0);
+  EXPECT_EQ(AnsiCompareStr("\u00c9", "\u00e9"), 1);
+  EXPECT_EQ(AnsiCompareText("\u00f6", "z"), -1);
+  SetCollationLocale("sv_SE");
+  EXPECT_EQ(AnsiCompareText("\u00f6", "z"), 1) << "Swedish puts \u00f6 after z";
+  SetCollationLocale("");
 }
 
 TEST_F(StdLists, ListBoxSingleAndMultipleSelection) {

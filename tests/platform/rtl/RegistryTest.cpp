@@ -342,6 +342,37 @@ TEST_F(RegistryTest, GarbageAndEmptyFilesNeverCrash) {
   EXPECT_EQ(reports_.size(), 3u);
 }
 
+// A key past the registry's depth or name length refuses the file whole, left as it is; a key at
+// the limits is kept, written with its path once.
+TEST_F(RegistryTest, KeysBeyondTheRegistrysLimitsRefuseTheFileWhichIsLeftAsItIs) {
+  const struct {
+    size_t depth, name;
+    bool kept;
+  } rows[] = {{512, 1, true}, {513, 1, false}, {1, 255, true}, {1, 256, false}, {100000, 1, false}};
+  ForceDirectories(dir_.Path() + "/cfg");
+  for (const auto& r : rows) {
+    std::string text = "VELMARON REGISTRY 1\n[HKEY_CURRENT_USER\\S]\n@=dword:00000007\n[HKEY_CURRENT_USER";
+    for (size_t i = 0; i < r.depth; ++i) text += "\\" + std::string(r.name, 'a');
+    SaveFileAtomically(StoreFile(), text + "]\n");
+    reports_.clear();
+    TRegistry::SetStoreDirectory(dir_.Path() + "/cfg");
+    TRegistry reg;
+    EXPECT_EQ(reg.KeyExists("\\S"), r.kept) << r.depth;
+    reg.OpenKey("\\T", true);
+    reg.WriteInteger("v", 1);
+    reg.CloseKey();
+    const std::string now = LoadFileBytes(StoreFile());
+    if (r.kept)
+      EXPECT_LT(now.size(), text.size() + 64) << r.depth;
+    else
+      EXPECT_EQ(now, text + "]\n") << r.depth;
+    EXPECT_EQ(reports_.size(), r.kept ? 0u : 1u) << r.depth;
+  }
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_NE(reports_[0].find("cannot be read (line 4: a key deeper than 512 levels or with a name longer than 255"),
+            std::string::npos);
+}
+
 TEST_F(RegistryTest, ChangesByAnotherProgramAreSeen) {
   {
     TRegistry reg;

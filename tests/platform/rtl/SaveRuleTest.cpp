@@ -1,7 +1,9 @@
 // The one save rule (read-only and non-regular files refused, links followed only to a file,
 // leftovers of killed saves removed by exact name) and the one reader (no blocking, regular
 // files only, a cap), for every writer and reader of the runtime layer.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -134,7 +136,14 @@ TEST(SaveRule, TheNextSaveRemovesLeftoversOfAKilledSaveByTheirExactNamesOnly) {
   };
   for (const auto& e : entries) std::ofstream(dir.File(e.name)) << "x";
   fs::create_directory(dir.File(".port.ini.tmp-DIRxyz"));
+  // Another save's temporary file is locked while that save writes: it stays.
+  const std::string live = dir.File(".port.ini.tmp-Live01");
+  std::ofstream(live) << "x";
+  const int held = open(live.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
   SaveFileAtomically(f, "new");
+  EXPECT_TRUE(fs::exists(live));
+  close(held);
   for (const auto& e : entries) EXPECT_EQ(fs::exists(dir.File(e.name)), !e.removed) << e.name;
   EXPECT_TRUE(fs::is_directory(dir.File(".port.ini.tmp-DIRxyz"))) << "only regular files go";
   EXPECT_EQ(Read(f), "new");

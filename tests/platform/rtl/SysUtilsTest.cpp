@@ -109,6 +109,9 @@ TEST(Strings, TrimAndCase) {
   EXPECT_EQ(UpperCase("abc\xe9"), "ABC\xe9");
   EXPECT_EQ(AnsiUpperCase("abc\xe9\x9a\xff"), "ABC\xc9\x8a\x9f");
   EXPECT_EQ(AnsiLowerCase("\xc9\xd7"), "\xe9\xd7");
+  // A UTF-8 text changes case by characters: "ÉŠé€" and "éšÉ€".
+  EXPECT_EQ(AnsiLowerCase("\xc3\x89\xc5\xa0\xc3\xa9\xe2\x82\xac"), "\xc3\xa9\xc5\xa1\xc3\xa9\xe2\x82\xac");
+  EXPECT_EQ(AnsiUpperCase("\xc3\xa9\xc5\xa1\xc3\x89\xe2\x82\xac"), "\xc3\x89\xc5\xa0\xc3\x89\xe2\x82\xac");
   EXPECT_EQ(CompareText("abc", "ABC"), 0);
   EXPECT_LT(CompareText("abc", "abd"), 0);
   EXPECT_GT(CompareText("ab", "A"), 0);
