@@ -55,6 +55,8 @@ TEST(RtfPlainText, SubsetGivesItsCharacters) {
       // A font's character set decodes its text, whatever the document's code page.
       {R"({\rtf1\ansicpg1252{\fonttbl{\f0 Arial;}{\f1\fcharset204 Arial Cyr;}}\f1 \'e0\f0 \'e0})", "\u0430\u00E0"},
       {R"({\rtf1\ansicpg932 \'82\'a0})", "\u3042"},
+      {R"({\rtf1\ansicpg99999 \'e0})", "\u00E0"},  // a code page not read: 1252
+      {R"({\rtf1 a\u8233?b\u65532?\u64976?c})", "a\r\nbc"},
       {R"({\rtf1 a\cell b\cell\row})", "a\tb"},
       {R"({\rtf1 a\cell\cell c\cell\row x\cell y\cell\row})", "a\t\tc\r\nx\ty"},
       {R"({\rtf1 one\par two\line three\tab four\par})", "one\r\ntwo\r\nthree\tfour"},
