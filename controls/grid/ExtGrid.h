@@ -34,6 +34,9 @@ class TExtStringGridCheck;
 class TCellEditorFactory;
 class TGridCombo;
 class TGridDatePicker;
+class TExtRichEdit;
+class TCustomRichEdit;
+class TRichTextCache;
 class TControlEdit;
 class TControlCombo;
 class TPictureContainer;
@@ -296,6 +299,24 @@ class TExtStringGrid : public TBaseGrid {
   virtual void FormulaText(int ACol, int ARow, std::string& Text);
   // Width and height the cell's content needs, as painting lays it out.
   TSize GetCellTextSize(int ACol, int ARow, bool WrapToCell);
+  // ----- rich-text cells (ExtGridRichText.cpp)
+  // A rich-text cell's formatted text in Rect, inset by the text margin at the canvas's resolution;
+  // a selected cell other than the focused current one in SelectionTextColor (not with SelectionRTFKeep).
+  void DrawRichTextCell(int ACol, int ARow, const TRect& Rect, TCanvas* Canvas);
+  // What rich text needs laid out in a font (wrapped at Width when above 0), with the margins.
+  TSize RichTextExtent(const std::string& Rtf, const TFont& Font, int Width);
+  // The grid's two rich edits: the hidden one that formats and measures, the one that edits cells.
+  TExtRichEdit* RichFormatter();
+  TExtRichEdit* RichEditor();
+  // A cell's rich text into a rich edit (an empty cell clears it); a rich edit's content as RTF.
+  void LoadRichEdit(int ACol, int ARow, TCustomRichEdit* RichEdit);
+  void SaveRichEdit(TCustomRichEdit* RichEdit, std::string& Text);
+  // How many texts keep their parsed documents for drawing.
+  size_t RichTextCacheSize() const;
+  // A selected rich-text cell keeps its own text colours.
+  bool SelectionRTFKeep = false;
+  // The editing rich edit's selection (or caret) moved.
+  TNotifyEvent OnRichEditSelectionChange;
   // Forgotten when freed, whatever their owner.
   TComponentRef<TCustomImageList> GridImages{this};
   TComponentRef<TPictureContainer> PictureContainer{this};
@@ -1059,6 +1080,8 @@ class TExtStringGrid : public TBaseGrid {
   // An in-cell control's value through validation; false: refused, the control stays on the cell.
   bool CommitControlValue(TWinControl* AControl, TPoint ACell, const std::string& Value);
   std::shared_ptr<TCellEditorFactory> editors_;
+  std::shared_ptr<TRichTextCache> richCache_;
+  void DrawRichText(const std::string& Rtf, int ACol, int ARow, const TRect& Rect, TCanvas* Canvas);
   // The markup control being edited (ExtGridMarkupControls.cpp): its editors, its cell, ID and
   // TYPE, where it lies (client pixels), whether one is open.
   struct TControlEditState {

@@ -51,6 +51,15 @@ std::string CellWideText(const std::string& Text) {
 }
 
 // ---------------------------------------------------------------- controls
+static std::string CharUtf8(char32_t ch) {
+  std::u16string u;
+  if (ch > 0xFFFF)
+    u = {static_cast<char16_t>(0xD800 + ((ch - 0x10000) >> 10)), static_cast<char16_t>(0xDC00 + ((ch - 0x10000) & 0x3FF))};
+  else
+    u = {static_cast<char16_t>(ch)};
+  return Utf16ToUtf8(u);
+}
+
 void TCellEditorSide::TakeStartKey(char32_t Key) { TypeStartKey(dynamic_cast<TWinControl*>(this), Key); }
 
 void TypeStartKey(TWinControl* c, char32_t Key) {
@@ -66,13 +75,7 @@ void TypeStartKey(TWinControl* c, char32_t Key) {
   c->WindowProc(m);
   // A combo's line takes what its key press let through; an edit typed it already.
   if (!b || m.Result != 0 || m.WParam == 0) return;
-  const auto ch = static_cast<char32_t>(m.WParam);
-  std::u16string u;
-  if (ch > 0xFFFF)
-    u = {static_cast<char16_t>(0xD800 + ((ch - 0x10000) >> 10)), static_cast<char16_t>(0xDC00 + ((ch - 0x10000) & 0x3FF))};
-  else
-    u = {static_cast<char16_t>(ch)};
-  const std::string typed = Utf16ToUtf8(u);
+  const std::string typed = CharUtf8(static_cast<char32_t>(m.WParam));
   b->UserEditText(typed);
   b->SetSelStart(static_cast<int>(typed.size()));
 }
@@ -141,6 +144,7 @@ template class TCellControl<TCheckBox>;
 template class TCellControl<TEsgEditBtn>;
 template class TCellControl<TEsgUnitEditBtn>;
 template class TCellControl<TButton>;
+template class TCellControl<TRichEdit>;
 
 // ----- combo
 TGridCombo::TGridCombo(TExtStringGrid* AGrid) : TCellControl(AGrid) {
@@ -546,6 +550,54 @@ bool TGridUniMemo::CellValue(std::string& Value) const {
   return true;
 }
 
+// ----- rich edit
+TExtRichEdit::TExtRichEdit(TExtStringGrid* AGrid) : TCellControl(AGrid) { SetBorderStyle(bsNone); }
+
+void TExtRichEdit::TakeCell(const std::string& Text, TEditorType) {
+  const bool was = lock_;
+  lock_ = true;
+  SetRtfText(Text);
+  lock_ = was;
+  opened_ = RtfText();
+}
+
+bool TExtRichEdit::CellValue(std::string& Value) const {
+  Value = RtfText();
+  return Value != opened_;
+}
+
+TCellKeys TExtRichEdit::Keys() const { return Grid()->WordWrap() || Grid()->Multilinecells ? ckMemo : ckLine; }
+
+void TExtRichEdit::TakeStartKey(char32_t Key) {
+  if (Key < 0x20) return;
+  SetSelText(CharUtf8(Key));
+}
+
+void TExtRichEdit::RequestSize(const TRect& Rect) {
+  TCellControl::RequestSize(Rect);
+  reqWidth_ = Rect.Width();
+  reqHeight_ = Rect.Height();
+  TExtStringGrid* g = Grid();
+  if (lock_ || g->ActiveCellEditor() != this || !g->SizeWhileTyping()->Height) return;
+  const int row = g->EditCell().Y, h = Rect.Height();
+  if (row < 0 || row >= g->RowCount() || h <= g->RowHeights(row)) return;
+  if (g->CellRect(g->DisplColIndex(g->EditCell().X), row).Top + h > g->ClientHeight()) return;
+  SetHeight(h + 4);
+  g->SetRowHeights(row, h + 5);
+  if (g->OnEndRowSize) g->OnEndRowSize(g, row);
+}
+
+void TExtRichEdit::SelectionChange() {
+  TCellControl::SelectionChange();
+  TExtStringGrid* g = Grid();
+  if (g->ActiveCellEditor() == this && g->OnRichEditSelectionChange) g->OnRichEditSelectionChange(g);
+}
+
+void TExtRichEdit::Change() {
+  TCellControl::Change();
+  if (!lock_) CellControlChange(Grid(), Text());
+}
+
 // ---------------------------------------------------------------- factory
 template <class T>
 T* TCellEditorFactory::Make(T*& Slot) {
@@ -559,6 +611,16 @@ T* TCellEditorFactory::Make(T*& Slot) {
 
 TGridCombo* TCellEditorFactory::Combo() { return Make(combo_); }
 TGridSpin* TCellEditorFactory::Spin() { return Make(spin_); }
+
+// Never given a parent: it lays text out without a window, at the width the grid gives it.
+TExtRichEdit* TCellEditorFactory::RichFormatter() {
+  if (!richFormat_) {
+    richFormat_ = new TExtRichEdit(grid_);
+    richFormat_->SetVisible(false);
+    richFormat_->SetBounds(0, 0, 0, 0);
+  }
+  return richFormat_;
+}
 
 TGridDatePicker* TCellEditorFactory::DateEdit() {
   const bool fresh = !date_;
@@ -579,6 +641,7 @@ TWinControl* TCellEditorFactory::For(TEditorType Kind) {
     case edButton: return Make(button_);
     case edUniEdit: return Make(uniEdit_);
     case edUniMemo: return Make(uniMemo_);
+    case edRichEdit: return Make(richEdit_);
     default: return nullptr;
   }
 }
@@ -595,6 +658,7 @@ TWinControl* TCellEditorFactory::Made(TEditorType Kind) const {
     case edButton: return button_;
     case edUniEdit: return uniEdit_;
     case edUniMemo: return uniMemo_;
+    case edRichEdit: return richEdit_;
     default: return nullptr;
   }
 }
@@ -633,6 +697,9 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   control_.Shown = true;
   control_.Editor = c;
   control_.Cell = TPoint(ACol, ARow);
+  // Setting a rich edit up is no typing: its size requests grow no row meanwhile.
+  auto* rich = dynamic_cast<TExtRichEdit*>(c);
+  if (rich) rich->SetResizeLocked(true);
   c->SetBounds(r.Left, r.Top, std::max(1, r.Width() - 1), std::max(1, r.Height() - 1));
   {
     // The colour and font the cell is painted in.
@@ -653,6 +720,7 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   if (auto* combo = dynamic_cast<TGridCombo*>(c))
     combo->SetDroppedWidth(navigation_->AutoComboDropSize ? combo->ItemsDropWidth() : combo->DropWidth());
   control_.StartText = side->Shown();
+  if (rich) rich->SetResizeLocked(false);
   c->SetVisible(true);
   if (c->CanFocus()) c->SetFocus();
   if (const char32_t start = StartCharForControl()) side->TakeStartKey(start);

@@ -7,6 +7,7 @@
 
 #include "controls/edits/EsgEdits.h"
 #include "controls/grid/BaseGrid.h"
+#include "platform/gui/RichEdit.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Types.h"
@@ -272,6 +273,39 @@ class TGridUniMemo : public TCellControl<TMemo> {
   TCellKeys Keys() const override { return ckMemo; }
 };
 
+// The grid's rich edit. The grid makes two: a hidden one that formats and measures rich text
+// (its size requests are ReqWidth and ReqHeight) and one over the cell for edRichEdit, whose
+// size requests grow the row while typing (SizeWhileTyping.Height, unless locked) and whose
+// selection changes reach OnRichEditSelectionChange. An edit left unchanged writes nothing back.
+class TExtRichEdit : public TCellControl<TRichEdit> {
+ public:
+  explicit TExtRichEdit(TExtStringGrid* AGrid);
+  std::string ClassName() const override { return "TExtRichEdit"; }
+  int ReqWidth() const { return reqWidth_; }
+  int ReqHeight() const { return reqHeight_; }
+  // Size requests are noted but change no row while locked (the grid loading a cell into it).
+  bool ResizeLocked() const { return lock_; }
+  void SetResizeLocked(bool v) { lock_ = v; }
+
+  void TakeCell(const std::string& Text, TEditorType Kind) override;
+  bool CellValue(std::string& Value) const override;
+  std::string Shown() const override { return RtfText(); }
+  // Up and Down leave it for the grid unless the grid's cells hold more than one line.
+  TCellKeys Keys() const override;
+  // The character that opened the edit goes in at the caret, in the text's format there.
+  void TakeStartKey(char32_t Key) override;
+
+ protected:
+  void RequestSize(const TRect& Rect) override;
+  void SelectionChange() override;
+  void Change() override;
+
+ private:
+  int reqWidth_ = 0, reqHeight_ = 0;
+  bool lock_ = false;
+  std::string opened_;
+};
+
 // Makes each control once, when a cell first needs it; the grid owns them as their owner.
 class TCellEditorFactory {
  public:
@@ -281,6 +315,8 @@ class TCellEditorFactory {
   TGridCombo* Combo();
   TGridDatePicker* DateEdit();
   TGridSpin* Spin();
+  // The hidden rich edit that formats and measures rich text.
+  TExtRichEdit* RichFormatter();
   // The control made so far for a kind (none made yet: null).
   TWinControl* Made(TEditorType Kind) const;
 
@@ -298,4 +334,6 @@ class TCellEditorFactory {
   TGridButton* button_ = nullptr;
   TGridUniEdit* uniEdit_ = nullptr;
   TGridUniMemo* uniMemo_ = nullptr;
+  TExtRichEdit* richFormat_ = nullptr;
+  TExtRichEdit* richEdit_ = nullptr;
 };

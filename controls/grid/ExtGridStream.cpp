@@ -166,7 +166,10 @@ void TExtStringGrid::LoadGridFromStream(TStream* Stream) {
       stop = lines.LineStart();  // the rest belongs to whatever follows
       break;
     }
-    cells.push_back({number(a), number(b), ExtUtil::SingleLineToLines(std::string(rest), Multilinecells)});
+    // Rich text keeps all its lines: its first line alone is no rich text.
+    const std::string text(rest);
+    const bool allLines = Multilinecells || ExtUtil::TextType(text, false) == 2;
+    cells.push_back({number(a), number(b), ExtUtil::SingleLineToLines(text, allLines)});
   }
   Stream->SetPosition(stop >= 0 ? stop : lines.End());
 

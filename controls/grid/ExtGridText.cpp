@@ -1,7 +1,7 @@
 // Cell text: the display text with its number formats, the text step of the
 // cell painting (plain text with its DrawText flags, markup through the grid's
-// markup renderer, wide text, the URL look, the error mark and the sort
-// indicator) and the measuring that sizing uses.
+// markup renderer, wide text, rich text, the URL look, the error mark and the
+// sort indicator) and the measuring that sizing uses.
 #include <algorithm>
 #include <charconv>
 #include <cctype>
@@ -137,7 +137,10 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
     FormulaText(RealCol, ARow, s);
     kind = ExtUtil::TextType(s, EnableHTML);
   }
-  if (IsPasswordCellAt(RealCol, ARow)) ExtUtil::FillWithChar(s, PasswordChar);
+  if (IsPasswordCellAt(RealCol, ARow)) {
+    ExtUtil::FillWithChar(s, PasswordChar);
+    if (kind == 2) kind = 0;  // its stars are plain text
+  }
   DrawCellBackground(cv, ACol, ARow, TRect(R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1), AState);
   // After the background, which would cover it.
   const bool filterButton = ARow == 0 && ShowsFilterButton(RealCol);
@@ -191,9 +194,17 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
                            (WordWrap || Multilinecells ? DT_WORDBREAK : DT_SINGLELINE | DT_END_ELLIPSIS);
     drawn = DrawTextPlaced(cv, s, tr, flags, VAlign, GetCellGraphic(RealCol, ARow) || sortHeader);
     indicatorX = tr.Right + 3;
+  } else if (kind == 2) {
+    if (!(selected && !Focused() && SelectionColor() == clNone)) {
+      cv->Brush()->SetStyle(bsSolid);
+      cv->Pen()->SetColor(cv->Brush()->Color());
+      cv->FillRect(R);
+    }
+    cv->Brush()->SetStyle(bsClear);
+    const TColor font = cv->Font()->Color();
+    DrawRichText(s, RealCol, ARow, R, cv);
+    cv->Font()->SetColor(font);
   } else {
-    // No rich edit control here: rich text shows as its plain text.
-    if (kind == 2) s = ExtUtil::RtfPlainText(s);
     TFontStyles savedStyle = cv->Font()->Style();
     if (urlShow_ && ExtUtil::IsURL(GridCells(RealCol, ARow))) {
       if (!URLFull) ExtUtil::StripURLPrefix(s);
@@ -234,7 +245,7 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
     indicatorX = align == taLeftJustify ? tr.Left + w + 10 : align == taRightJustify ? tr.Right - w - 10 : tr.Left + 8;
   }
   cv->Brush()->SetStyle(bs);
-  if (sortHeader) {
+  if (sortHeader && kind != 2) {
     int y = VAlign == vtaTop ? tr.Top + 8 : VAlign == vtaCenter ? textTop + (tr.Bottom - textTop) / 2 : tr.Bottom - 8;
     DrawSortIndicator(cv, RealCol, y, indicatorX);
   }
@@ -373,7 +384,7 @@ TSize TExtStringGrid::GetCellTextSize(int ACol, int ARow, bool WrapToCell) {
     cv->DrawText(s, r, DT_CALCRECT | DT_NOPREFIX | (ww || Multilinecells ? DT_WORDBREAK : DT_SINGLELINE));
     return TSize(r.Width() + 2 * kMarginX, r.Height() + 2 * kMarginY);
   }
-  if (kind == 2) s = ExtUtil::RtfPlainText(s);
+  if (kind == 2) return RichTextExtent(s, *cv->Font(), WrapToCell ? w - 2 * kMarginX : 0);
   // Turned text: the box it turns into, and 12 pixels in each direction.
   if (TCellGraphic* g = GetCellGraphic(ACol, ARow); g && g->CellType == ctRotated) {
     TFont upright;

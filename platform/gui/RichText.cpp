@@ -239,3 +239,9 @@ std::string RtfToPlainText(const std::string& rtf) {
   ReadRtf(rtf, c);
   return c.PlainText();
 }
+
+void KeepRichTextShapes(TRichDocument& d) {
+  QTextDocument* doc = DocumentOf(d);
+  for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) b.layout()->setCacheEnabled(true);
+  doc->markContentsDirty(0, doc->characterCount());
+}

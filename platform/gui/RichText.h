@@ -51,3 +51,7 @@ class TRichDocument {
 
 // The plain text TRichDocument::PlainText gives for this RTF (read without building a document).
 std::string RtfToPlainText(const std::string& rtf);
+
+// Keeps the shaped glyphs of the document's lines after each layout, so drawing it again does not
+// shape its text again (more memory per document: for documents kept to be drawn many times).
+void KeepRichTextShapes(TRichDocument& d);

@@ -66,7 +66,7 @@ bool Inside(const TRect& R, TPoint P) { return P.X >= R.Left && P.X < R.Right &&
 TEST_F(EditorsTest, ControlsAreMadeOnFirstUseAndKindsWithoutOneEditAsText) {
   grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
     if (c == 2) e = edComboEdit;
-    if (c == 3) e = edRichEdit;  // no control of its own: plain text
+    if (c == 3) e = edCustom;  // no edit link: plain text
   };
   Load();
   int combos = 0;
@@ -497,6 +497,8 @@ TEST_F(EditorsTest, EachControlHandsItsLeavingKeysToTheGridAndKeepsItsOwn) {
       {"date End", edDateEdit, jan5, Qt::Key_End, false, 0, stay},
       {"up-down date Up", edDateEditUpDown, jan5, Qt::Key_Up, true, 1, stay},
       {"up-down date Page Up", edDateEditUpDown, jan5, Qt::Key_PageUp, false, 0, stay},
+      {"rich edit Down, word wrap on", edRichEdit, "ab", Qt::Key_Down, true, 0, stay},
+      {"rich edit Left", edRichEdit, "ab", Qt::Key_Left, true, 0, stay},
   };
   TEditorType kind = edNormal;
   KindInColumn2(kind);

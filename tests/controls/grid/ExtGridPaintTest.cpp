@@ -1295,13 +1295,10 @@ TEST_F(GridPaintTest, PlainAndWideTextDrawAndMeasureByTheirOwnRules) {
   grid->Multilinecells = false;
 }
 
-// Rich text draws as its plain text (no rich edit control here), and measures so.
-TEST_F(GridPaintTest, RichTextDrawsAsItsPlainText) {
-  const std::string rtf = "{\\rtf1\\ansi {\\b Bus} ready}";
-  grid->SetCells(2, 2, rtf);
-  EXPECT_EQ(DrawnTexts(grid, 2, 2), std::vector<std::string>{ExtUtil::RtfPlainText(rtf)});
-  grid->SetCells(3, 2, ExtUtil::RtfPlainText(rtf));
-  EXPECT_EQ(grid->GetCellTextSize(2, 2, false), grid->GetCellTextSize(3, 2, false));
+// Rich text draws run by run in its own formats.
+TEST_F(GridPaintTest, RichTextDrawsItsRunsFormatted) {
+  grid->SetCells(2, 2, "{\\rtf1\\ansi {\\b Bus} ready}");
+  EXPECT_EQ(DrawnTexts(grid, 2, 2), (std::vector<std::string>{"Bus", " ready"}));
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 // Two columns follow the kinds: plain text and a check box. Arguments switch options on:
 // "walk" (arrows walk out of the editor), "caret" (a click places the caret), "dropsize" (the
 // combo's list fits its items), "lookup" (the combo completes typing), "excel" (the keypad's point
-// types the locale's separator), "norange" and "noscroll" (presses on the partly shown last row).
+// types the locale's separator), "norange" and "noscroll" (presses on the partly shown last row),
+// "grow" (rows grow while typing), "clip" (Ctrl+C copies, a rich cell as RTF too).
 #include <QApplication>
 #include <algorithm>
 #include <cstdio>
@@ -27,7 +28,7 @@ int main(int argc, char** argv) {
       {edDataCheckBox, "data check"}, {edDateEdit, "date"},          {edTimeEdit, "time"},
       {edButton, "button"},         {edEditBtn, "edit btn"},         {edUnitEditBtn, "unit"},
       {edUniEdit, "wide"},          {edUniMemo, "memo"},             {edDateEditUpDown, "date up-down"},
-      {edCustom, "popup"},
+      {edCustom, "popup"},          {edRichEdit, "rich"},
   };
   const int n = static_cast<int>(std::size(kinds));
   const int textCol = n + 1, boxCol = n + 2;
@@ -44,7 +45,8 @@ int main(int argc, char** argv) {
   grid->SetOptions(grid->Options() | goEditing | goTabs);
   const std::string samples[] = {"42", "1.5", DateToStr(Date()), "alpha", "one", "caption", "Y",
                                  DateToStr(Date()), TimeToStr(Time()), "press", "text", "12mV", "wide", "memo",
-                                 DateToStr(Date()), "custom"};
+                                 DateToStr(Date()), "custom",
+                                 "{\\rtf1\\ansi{\\colortbl;\\red200\\green0\\blue0;}\\cf1\\b bold\\b0  plain}"};
   for (int c = 0; c < n; ++c) {
     grid->SetCells(c + 1, 0, kinds[c].second);
     for (int r = 1; r < grid->RowCount(); ++r) grid->SetCells(c + 1, r, samples[c]);
@@ -71,6 +73,8 @@ int main(int argc, char** argv) {
     if (a == "excel") grid->ExcelStyleDecimalSeparator = true;
     if (a == "norange") grid->MouseActions()->NoAutoRangeScroll = true;
     if (a == "noscroll") grid->MouseActions()->NoScrollOnPartialRow = true;
+    if (a == "grow") grid->SizeWhileTyping()->Height = true;
+    if (a == "clip") grid->Navigation()->AllowClipboardShortCuts = grid->Navigation()->AllowRTFClipboard = true;
   }
   grid->OnGetEditorType = [&](TObject*, int c, int, TEditorType& e) {
     if (c >= 1 && c <= n) e = kinds[c - 1].first;

@@ -1,0 +1,104 @@
+// Rich-text cells: their drawing from a kept, parsed copy of each text, their measure through
+// the grid's formatting rich edit, and a cell's rich text into and out of a rich edit.
+#include <list>
+#include <unordered_map>
+
+#include "controls/grid/ExtGrid.h"
+#include "controls/grid/ExtGridEditors.h"
+#include "platform/gui/RichText.h"
+
+namespace {
+constexpr int kMargin = 2;
+}  // namespace
+
+// Parsing RTF costs far more than drawing it: each text is read once and its document kept,
+// the least recently drawn dropped first, so scrolling over the same cells parses nothing.
+class TRichTextCache {
+ public:
+  static constexpr size_t kCapacity = 256;
+  // The document of a text laid out in a font at a width.
+  const TRichDocument& Get(const std::string& Rtf, const TFont& Font, int Width) {
+    auto at = index_.find(Rtf);
+    if (at != index_.end()) {
+      lru_.splice(lru_.begin(), lru_, at->second);
+    } else {
+      if (lru_.size() >= kCapacity) {
+        index_.erase(lru_.back().Rtf);
+        lru_.pop_back();
+      }
+      lru_.push_front(TEntry{Rtf, std::make_unique<TRichDocument>(), {}, -2});
+      lru_.front().Doc->LoadRtf(Rtf);
+      KeepRichTextShapes(*lru_.front().Doc);
+      index_[Rtf] = lru_.begin();
+    }
+    TEntry& e = lru_.front();
+    // A new font or width lays the text out again; the same ones keep the layout.
+    if (e.Width == -2 || !(e.Font == Font.Data())) {
+      e.Doc->SetDefaultFont(Font);
+      e.Font = Font.Data();
+      e.Width = -2;
+    }
+    if (e.Width != Width) {
+      e.Doc->SetTextWidth(Width);
+      e.Width = Width;
+    }
+    return *e.Doc;
+  }
+  size_t Size() const { return lru_.size(); }
+
+ private:
+  struct TEntry {
+    std::string Rtf;
+    std::unique_ptr<TRichDocument> Doc;
+    TFontData Font;
+    int Width;
+  };
+  std::list<TEntry> lru_;
+  std::unordered_map<std::string, std::list<TEntry>::iterator> index_;
+};
+
+size_t TExtStringGrid::RichTextCacheSize() const { return richCache_ ? richCache_->Size() : 0; }
+
+void TExtStringGrid::DrawRichTextCell(int ACol, int ARow, const TRect& Rect, TCanvas* Canvas) {
+  std::string s;
+  FormatCellText(ACol, ARow, s);
+  DrawRichText(s, ACol, ARow, Rect, Canvas);
+}
+
+void TExtStringGrid::DrawRichText(const std::string& Rtf, int ACol, int ARow, const TRect& Rect, TCanvas* Canvas) {
+  // The margin in the canvas's pixels: a printer's are finer than the screen's.
+  const int ppi = Canvas->Font()->PixelsPerInch() > 0 ? Canvas->Font()->PixelsPerInch() : 96;
+  const int m = kMargin * ppi / 96;
+  const TRect r(Rect.Left + m, Rect.Top + m, Rect.Right - m, Rect.Bottom - m);
+  if (r.Right <= r.Left || r.Bottom <= r.Top) return;
+  const int dc = DisplColIndex(ACol);
+  const bool current = dc == Col() && ARow == Row() && Focused();
+  TRichDrawOptions o;
+  if (!SelectionRTFKeep && ShowSelection() && IsCellSelected(dc, ARow) && !current)
+    o.TextColor = SelectionTextColor();
+  if (!richCache_) richCache_ = std::make_shared<TRichTextCache>();
+  richCache_->Get(Rtf, *Canvas->Font(), r.Width()).Draw(*Canvas, r, o);
+}
+
+TSize TExtStringGrid::RichTextExtent(const std::string& Rtf, const TFont& Font, int Width) {
+  TExtRichEdit* f = RichFormatter();
+  f->SetFont(const_cast<TFont*>(&Font));
+  f->SetWordWrap(Width > 0);
+  if (Width > 0) f->SetWidth(Width);
+  f->SetRtfText(Rtf);
+  return TSize(f->ReqWidth() + 2 * kMargin, f->ReqHeight() + 2 * kMargin);
+}
+
+TExtRichEdit* TExtStringGrid::RichFormatter() { return CellEditors()->RichFormatter(); }
+
+TExtRichEdit* TExtStringGrid::RichEditor() { return static_cast<TExtRichEdit*>(CellEditors()->For(edRichEdit)); }
+
+void TExtStringGrid::LoadRichEdit(int ACol, int ARow, TCustomRichEdit* RichEdit) {
+  if (!RichEdit) return;
+  RichEdit->SetRtfText(ACol >= 0 && ARow >= 0 && ACol < AllColCount() && ARow < RowCount() ? GridCells(ACol, ARow)
+                                                                                           : std::string());
+}
+
+void TExtStringGrid::SaveRichEdit(TCustomRichEdit* RichEdit, std::string& Text) {
+  if (RichEdit) Text = RichEdit->RtfText();
+}
