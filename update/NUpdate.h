@@ -431,6 +431,8 @@ class TNetUpdate : public TComponent {
   // The folder {APP} stands for, with a trailing delimiter.
   std::string AppFolder();
   bool AskLogin(const std::string& url);
+  // The user's login belongs to the server the control file came from.
+  bool OwnServer(const std::string& url) const;
   void FinishTransfer();
 
   // Properties.

@@ -18,4 +18,8 @@ std::string OriginOf(const std::string& url);
 // True for an existing regular file (not a device, pipe or directory).
 bool IsRegularFile(const std::string& fileName);
 
+// A copy the updater puts in place of its name without "_NEW": the first "_NEW"
+// (any case) in the file name, the folders not counted, is its last four characters.
+bool IsNewCopyName(const std::string& path);
+
 }  // namespace NUpdate

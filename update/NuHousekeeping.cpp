@@ -75,6 +75,12 @@ int RemoveUpdaterLeftovers(const std::string& folder) {
   return removed;
 }
 
+bool IsNewCopyName(const std::string& path) {
+  const std::string name = UpperCase(ExtractFileName(path));
+  const size_t at = name.find("_NEW");
+  return at != std::string::npos && at + 4 == name.size();
+}
+
 bool IsRegularFile(const std::string& fileName) {
   struct stat st {};
   return ::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode);

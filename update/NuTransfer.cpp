@@ -191,6 +191,10 @@ std::string TNetUpdate::FileNameFromURL(const std::string& URL) {
   return name;
 }
 
+bool TNetUpdate::OwnServer(const std::string& url) const {
+  return credentialOrigin_.empty() || OriginOf(url) == credentialOrigin_;
+}
+
 bool TNetUpdate::AskLogin(const std::string& url) {
   std::string user, password;
   if (!NuLogin::Login("Connect to " + HostFromURL(url), user, password)) {
@@ -235,8 +239,7 @@ TNetUpdate::TFetch TNetUpdate::FetchHttp(const std::string& url, const std::stri
                                           int64_t& received) {
   for (;;) {
     std::vector<std::string> headers;
-    // The user's password goes only where the control file came from.
-    const bool ownServer = credentialOrigin_.empty() || OriginOf(url) == credentialOrigin_;
+    const bool ownServer = OwnServer(url);
     if ((!userId_.empty() || !password_.empty()) && ownServer)
       headers.push_back("Authorization: Basic " + NuBase64::Base64Encode(userId_ + ":" + password_));
     else if (!userId_.empty() || !password_.empty())
@@ -333,7 +336,9 @@ bool TNetUpdate::DownloadFile(const std::string& URL, bool Compressed, const std
     return false;
   }
   const bool http = updateType_ == httpUpdate;
-  if (http && authenticate_ == waAlways && (userId_.empty() || password_.empty()) && !AskLogin(URL))
+  // Another server gets no login, so none is asked for it.
+  if (http && authenticate_ == waAlways && (userId_.empty() || password_.empty()) && OwnServer(URL) &&
+      !AskLogin(URL))
     return false;
   const std::string target = dir + name;
   int fd = -1;
@@ -441,7 +446,7 @@ std::string TNetUpdate::ReplacedProgram(const std::string& target) {
   const std::string role = ProgramFileRole(target);
   const std::string name = ExtractFileName(target);
   // The updater makes "x_NEW" the file "x".
-  if (role.empty() && name.size() > 4 && UpperCase(name.substr(name.size() - 4)) == "_NEW")
+  if (role.empty() && name.size() > 4 && IsNewCopyName(name))
     return ProgramFileRole(target.substr(0, target.size() - 4));
   return role;
 }

@@ -116,12 +116,11 @@ void TUpdater::ProcessFile(const std::string& rawName, const std::string& rawTar
   if (!targetDir.empty() && targetDir.back() != '/' &&
       (targetDir.compare(targetDir.size() - std::min<size_t>(2, targetDir.size()), 2, "/.") == 0 || fs::is_directory(targetDir, ec)))
     targetDir += '/';
-  const std::string upper = UpperCase(name);
-  const size_t newAt = upper.find("_NEW");
-  if (newAt != std::string::npos && newAt + 4 == upper.size()) {
+  // A folder such as "My_New_Apps" does not make its files "_NEW" copies.
+  if (NUpdate::IsNewCopyName(shown)) {
     const std::string base = shown.substr(0, shown.size() - 4);
-    const std::string target =
-        targetDir.empty() ? name.substr(0, newAt) : targetDir + (base[0] == '/' ? ExtractFileName(base) : base);
+    const std::string target = targetDir.empty() ? name.substr(0, name.size() - 4)
+                                                 : targetDir + (base[0] == '/' ? ExtractFileName(base) : base);
     ReplaceNew(shown, name, target);
     return;
   }
@@ -235,15 +234,19 @@ int Run(const std::vector<std::string>& args, const TUpdaterEnv& env) {
     const std::vector<std::string> restart = SplitCommandLine(args[2]);
     if (!restart.empty() && !restart[0].empty() && restart[0][0] == '/') appDir = ExtractFilePath(restart[0]);
   }
-  // Neither known: the folder it was started in, as the program's own updater is.
-  NUpdate::SetAppDirectory(appDir.empty() ? GetCurrentDir() : appDir);
+  // Neither known: the folder of the first component given with one. The
+  // folder the updater was started in is not the program's: nothing goes there.
+  for (size_t i = 3; appDir.empty() && i < args.size(); ++i)
+    if (Slashed(args[i]).rfind('/', 0) == 0) appDir = ExtractFilePath(Slashed(args[i]));
+  const bool appKnown = !appDir.empty();
+  NUpdate::SetAppDirectory(appDir);
   // The folder the updater runs from is its own: held while it works, removed after.
   const std::string ownFolder = ExtractFilePath(CurrentExecutable());
   const bool inOwnFolder = ExtractFileName(ExcludeTrailingPathDelimiter(ownFolder)).rfind("velmaron-update-", 0) == 0;
   launcher.WaitForExit(pid);
   // The program held the folder until it ended; from now on the updater holds it.
   int lock = inOwnFolder ? NUpdate::LockPrivateFolder(ownFolder) : -1;
-  TUpdater updater(args.size() > 1 && args[1] == "L", env);
+  TUpdater updater(appKnown && args.size() > 1 && args[1] == "L", env);
   // What a cabinet may put in place of the program must be a whole one.
   updater.SetProgram(program);
   if (args.size() > 2 && args[2] != "null") {
@@ -251,7 +254,8 @@ int Run(const std::vector<std::string>& args, const TUpdaterEnv& env) {
     if (!restart.empty()) updater.SetProgram(InApp(restart[0]));
   }
   updater.Pause(500);
-  for (size_t i = 3; i < args.size(); ++i) updater.ProcessFile(args[i], "");
+  // Without a folder every component is a bare name, and none can be found.
+  for (size_t i = 3; appKnown && i < args.size(); ++i) updater.ProcessFile(args[i], "");
   if (inOwnFolder) {
     std::error_code ec;
     fs::remove_all(ownFolder, ec);

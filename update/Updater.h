@@ -32,8 +32,8 @@ public:
   // Processes one file by its name's rules; list files are followed, each once.
   void ProcessFile(const std::string& name, const std::string& targetDir);
   void Log(const std::string& message);
-  // A failure: `message` is logged even without "L"; `forUser` is noted for the
-  // program's next start.
+  // A failure: `message` is logged (with "L" only); `forUser` is noted for the
+  // program's next start, always.
   void Fail(const std::string& message, const std::string& forUser);
   void Pause(int ms);
   int Failures() const { return failures_; }

@@ -168,13 +168,13 @@ struct TNetSession::TImpl {
     curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, &TImpl::CloseSocket);
     curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, this);
-    if (!options.Proxy.empty()) {
-      curl_easy_setopt(curl, CURLOPT_PROXY, options.Proxy.c_str());
-      if (!options.ProxyUser.empty()) {
-        curl_easy_setopt(curl, CURLOPT_PROXYUSERNAME, options.ProxyUser.c_str());
-        curl_easy_setopt(curl, CURLOPT_PROXYPASSWORD, options.ProxyPassword.c_str());
-      }
-    }  // else the system's: http_proxy, https_proxy, ftp_proxy, all_proxy and no_proxy
+    // With none named the system's hold: http_proxy, https_proxy, ftp_proxy, all_proxy and no_proxy.
+    if (!options.Proxy.empty()) curl_easy_setopt(curl, CURLOPT_PROXY, options.Proxy.c_str());
+    // The login is for whichever proxy carries the request, named or the system's.
+    if (!options.ProxyUser.empty()) {
+      curl_easy_setopt(curl, CURLOPT_PROXYUSERNAME, options.ProxyUser.c_str());
+      curl_easy_setopt(curl, CURLOPT_PROXYPASSWORD, options.ProxyPassword.c_str());
+    }
     if (!options.KeepAlive) curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
     // A site's own certificate authority, the way the curl tool is told of one.
     if (const char* ca = std::getenv("CURL_CA_BUNDLE"); ca && *ca) curl_easy_setopt(curl, CURLOPT_CAINFO, ca);

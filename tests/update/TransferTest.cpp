@@ -262,6 +262,8 @@ TEST_F(Transfers, NothingStartsAnotherTransferWhileOneRuns) {
 TEST_F(Transfers, WithNoProxyNamedTheSystemsProxyCarriesTheRequests) {
   TTestServer proxy("http_server.py", {root});
   ::setenv("http_proxy", ("http://127.0.0.1:" + std::to_string(proxy.Port())).c_str(), 1);
+  nu.SetProxyUserID("puser");  // the login goes to the system's proxy as to a named one
+  nu.SetProxyPassword("ppass");
   ASSERT_EQ(nu.StartConnection(), 0);
   const bool got = nu.DownloadFile("http://update.invalid/headers", false, work);
   nu.SetProxy("127.0.0.1:1");  // the run's named proxy, which the post does not take
@@ -273,6 +275,8 @@ TEST_F(Transfers, WithNoProxyNamedTheSystemsProxyCarriesTheRequests) {
   ::unsetenv("http_proxy");
   ASSERT_TRUE(got);
   EXPECT_NE(ReadBytes(work + "headers").find("Host: update.invalid"), std::string::npos) << "asked of the proxy";
+  EXPECT_NE(ReadBytes(work + "headers").find("Proxy-Authorization: Basic " + NuBase64::Base64Encode("puser:ppass")),
+            std::string::npos);
   EXPECT_EQ(nu.PostUpdateInfo()->Result, "application/x-www-form-urlencoded|a=1");
 }
 

@@ -6,6 +6,7 @@
 #include "tests/update/CabWriter.h"
 #include "tests/update/EngineTestSupport.h"
 #include "tests/update/TestServers.h"
+#include "update/NuLogin.h"
 #include "platform/gui/Windows.h"
 #include "platform/rtl/Registry.h"
 #include "update/nucrc32.h"
@@ -300,6 +301,15 @@ TEST_F(UpdateSafety, CredentialsGoOnlyToTheServerOfTheControlFile) {
   EXPECT_EQ(seen.find("Authorization"), std::string::npos) << "the other server saw the credentials:\n" << seen;
   EXPECT_NE(Log().find("Credentials not sent to 127.0.0.1:" + std::to_string(other.Port())), std::string::npos);
   EXPECT_EQ(Log().find("secret"), std::string::npos);
+
+  // Nor is a login asked for another server.
+  int asked = 0;
+  NuLogin::SetLoginHandler([&](const std::string&, std::string&, std::string&) { return ++asked, false; });
+  nu.SetPassword("");
+  nu.SetAuthenticate(waAlways);
+  EXPECT_TRUE(nu.DownloadFile(other.Base() + "/headers", false, app + "/"));
+  NuLogin::SetLoginHandler(nullptr);
+  EXPECT_EQ(asked, 0);
 }
 
 // Over plain http anyone on the way can change the control file and the files:

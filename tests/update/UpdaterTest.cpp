@@ -101,6 +101,14 @@ TEST_F(UpdaterTest, NewFilesReplaceTheirTargetKeepingItsModeThenTheProgramRestar
   ASSERT_EQ(launcher.started.size(), 1u);
   EXPECT_EQ(launcher.started[0], (std::vector<std::string>{"/opt/my app/velmaron", "--flag"}));
   EXPECT_FALSE(fs::exists("NUPDATE.LOG"));  // "X": no log
+
+  // A folder whose name holds "_new" makes no "_NEW" copy of its files.
+  fs::create_directory("My_New_Apps");
+  WriteBytes("My_New_Apps/tool", "old tool");
+  WriteBytes("My_New_Apps/tool_NEW", "new tool");
+  env.AppDir = (dir.Path() / "My_New_Apps").string();
+  EXPECT_EQ(Run({"1", "X", "null", "tool_NEW"}), 0);
+  EXPECT_EQ(ReadBytes("My_New_Apps/tool"), "new tool");
 }
 
 TEST_F(UpdaterTest, NullStartsNothingAndTheLogSaysWhatHappened) {
@@ -352,18 +360,24 @@ TEST(UpdaterProgram, WaitsForTheProcessThenReplacesAndRestarts) {
   EXPECT_NE(ReadBytes(dir / "prog/NUPDATE.LOG").find("upd restart /usr/bin/touch"), std::string::npos);
 }
 
+// With the program gone and no restart command, the first component given with
+// its folder names the program's; the folder the updater was started in never counts.
 TEST(UpdaterProgram, AProcessAlreadyGoneMeansGoOn) {
   TScratchDir dir;
-  WriteBytes(dir / "x_NEW", "n");
+  fs::create_directories(dir / "app");
+  fs::create_directories(dir / "cwd");
+  WriteBytes(dir / "app/x_NEW", "n");
+  WriteBytes(dir / "cwd/y_NEW", "n");
   const pid_t gone = ::fork();
   if (gone == 0) ::_exit(0);
   ::waitpid(gone, nullptr, 0);
   TProcessLauncher real;
   const std::string upd = std::string(VELMARON_BINARY_DIR) + "/update/upd";
-  EXPECT_EQ(real.RunAndWait({"/usr/bin/env", "-C", dir.Path().string(), upd, std::to_string(gone),
-                             "X", "null", "x_NEW"}),
-            0);
-  EXPECT_EQ(ReadBytes(dir / "x"), "n");
+  const std::string cwd = dir / "cwd";
+  EXPECT_EQ(real.RunAndWait({"/usr/bin/env", "-C", cwd, upd, std::to_string(gone), "L", "null", dir / "app/x_NEW"}), 0);
+  EXPECT_EQ(ReadBytes(dir / "app/x"), "n");
+  EXPECT_EQ(real.RunAndWait({"/usr/bin/env", "-C", cwd, upd, std::to_string(gone), "L", "null", "y_NEW"}), 0);
+  EXPECT_EQ(Tree(cwd), std::vector<std::string>{"y_NEW"}) << "nothing taken from or written to it";
 }
 
 TEST(CommandLines, SplitByBlanksWithQuotesGrouping) {
