@@ -45,6 +45,9 @@ void DrawDropButton(TCanvas* C, const TRect& b, bool Enabled) {
   C->Polygon({TPoint(cx - 3, cy - 1), TPoint(cx + 3, cy - 1), TPoint(cx, cy + 2)});
 }
 
+// Where the client area of a window with the system's 3-D border starts, from each side.
+constexpr int kClientInset = 2;
+
 // The first and last day the platform's dates reach (1-01-01 and 9999-12-31).
 constexpr TDateTime kFirstDate = -693593.0, kLastDate = 2958465.0;
 
@@ -138,8 +141,9 @@ bool TESGCustomCombo::Active() const {
 
 void TESGCustomCombo::CMMouseEnter(TMessage& Message) {
   TCustomComboBox::CMMouseEnter(Message);
+  if (!Enabled()) return;
   hovered_ = true;
-  if (Enabled()) Invalidate();
+  Invalidate();
   if (autoFocus_ && CanFocus() && !Focused()) SetFocus();
 }
 
@@ -154,9 +158,12 @@ void TESGCustomCombo::CMEnabledChanged(TMessage& Message) {
   if (flat_) {
     if (!Enabled()) {
       normalColor_ = Color();
+      normalParentColor_ = ParentColor();
       if (Parent()) SetColor(Parent()->Color());
     } else {
       SetColor(normalColor_);
+      // Following the parent again after SetColor ended it.
+      if (normalParentColor_) SetParentColor(true);
     }
   }
   TCustomComboBox::CMEnabledChanged(Message);
@@ -476,9 +483,11 @@ bool TEsgSpinEdit::IsValidChar(char Key) const {
   const bool control = static_cast<unsigned char>(Key) < 0x20 && Key != '\r';
   const bool number = spinType_ == sptNormal || spinType_ == sptFloat;
   const bool checked = typing_ == stChecked;
+  // Checked integers take digits and "-" only: no control character but Backspace.
+  const bool controlOk = control && !(checked && spinType_ == sptNormal);
   if (Key == 8) return editorEnabled_;
-  if (!editorEnabled_) return control;
-  if (control) return true;
+  if (!editorEnabled_) return controlOk;
+  if (control) return controlOk;
   bool ok;
   if (checked) {
     // A separator of another kind is refused, unless it is also a character of numbers.
@@ -596,7 +605,10 @@ void TEsgSpinEdit::DoExit() {
     case sptDate:
       if (minDate_ != maxDate_ && (DateValue() < minDate_ || DateValue() > maxDate_)) SetDateValue(DateValue());
       break;
-    case sptTime: break;
+    case sptTime:
+      if (minDate_ != maxDate_ && (TimeValue() < minDate_ || TimeValue() > maxDate_))
+        SetTimeValue(std::clamp(TimeValue(), std::min(minDate_, maxDate_), std::max(minDate_, maxDate_)));
+      break;
   }
 }
 
@@ -607,11 +619,20 @@ void TEsgSpinEdit::SetBorderStyle(TBorderStyle v) {
 }
 
 void TEsgSpinEdit::SetEditRect() {
-  if (!button_) return;
-  const int d = borderStyle_ == bsNone ? 1 : 5;
+  if (button_) PlaceSpin();
+}
+
+void TEsgSpinEdit::PlaceSpin() {
   const int bw = button_->Width();
-  button_->SetBounds(std::max(0, width_ - bw - d), 1, bw, std::max(4, height_ - d));
-  SetTextMargins(0, 0, bw + 2, 0);
+  // As the edit with button's places: the system's client coordinates of a 3-D bordered window
+  // move 2 in; the margins count from inside the frame.
+  if (borderStyle_ == bsNone) {
+    button_->SetBounds(std::max(0, width_ - bw - 1), 0, bw, std::max(4, height_ - 1));
+    SetTextMargins(1, 1, bw + 3, 0);
+  } else {
+    button_->SetBounds(std::max(0, width_ - bw - 5 + kClientInset), kClientInset, bw, std::max(4, height_ - 5));
+    SetTextMargins(0, 0, bw + 2, 0);
+  }
 }
 
 int TEsgSpinEdit::MinHeight() const {
@@ -752,7 +773,7 @@ void TEsgEditButton::Pressed() {
   if (OnClick) OnClick(this);
   if (focusControl_ && focusControl_->TabStop() && focusControl_->CanFocus() && !focusControl_->Focused())
     focusControl_->SetFocus();
-  else if (!focusControl_ && tabStop_ && CanFocus() && !Focused())
+  else if (tabStop_ && CanFocus() && !Focused())
     SetFocus();
 }
 
@@ -786,7 +807,7 @@ void TEsgEditBtn::SetBorderStyle(TBorderStyle v) {
   PlaceButton();
 }
 
-int TEsgEditBtn::BorderInset() const { return borderStyle_ == bsNone ? 0 : 2; }
+int TEsgEditBtn::BorderInset() const { return borderStyle_ == bsNone ? 0 : kClientInset; }
 
 void TEsgEditBtn::PlaceButton() {
   if (!button_) return;
@@ -820,7 +841,8 @@ class TUnitBox : public TCustomControl {
     C->FillRect(r);
     C->SetFont(edit_->Font());
     C->Brush()->SetStyle(bsClear);
-    C->DrawText(edit_->UnitID(), r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    // From the top, as the edit's own text stands.
+    C->DrawText(edit_->UnitID(), r, DT_SINGLELINE | DT_EDITCONTROL | DT_NOPREFIX);
   }
 
  private:
@@ -866,7 +888,6 @@ void TEsgUnitEditBtn::ClickButton(TObject* Sender) {
   }
   const TPoint p = ClientToScreen(TPoint(ClientWidth() - 15, ClientHeight()));
   menu_->Popup(p.X, p.Y);
-  TEsgEditBtn::ClickButton(Sender);
 }
 
 void TEsgUnitEditBtn::UnitCommand(int Id) {
@@ -895,7 +916,7 @@ void TEsgEditBtn::KeyDown(WORD& Key, TShiftState Shift) {
 }
 
 void TEsgEditBtn::KeyPress(char& Key) {
-  if (!editorEnabled_ && Key != 27 && Key != '\r') Key = 0;
+  if (!editorEnabled_) Key = 0;
   if (Key != 0) TCustomEdit::KeyPress(Key);
 }
 
@@ -935,8 +956,13 @@ void TEsgDateTimePicker::PlaceParts() {
   const TRect r = RightEdgeRect(Width(), Height());
   arrows_->SetVisible(!HasCalendar());
   // The pair stays inside the window-coloured edge of the flat look.
-  const int left = HasCalendar() ? r.Left : r.Left - 1;
-  if (!HasCalendar()) arrows_->SetBounds(left, r.Top + 1, r.Width(), std::max(1, r.Height() - 2));
+  int left = HasCalendar() ? r.Left : r.Left - 1;
+  if (!HasCalendar()) {
+    // A pair narrower than it can be grows to the left.
+    arrows_->SetBounds(left, r.Top + 1, r.Width(), std::max(1, r.Height() - 2));
+    left -= arrows_->Width() - r.Width();
+    arrows_->SetLeft(left);
+  }
   SetTextMargins(2, 0, Width() - left + 1, 0);
   Invalidate();
 }

@@ -69,6 +69,7 @@ class TESGCustomCombo : public TCustomComboBox {
        isWinXP_ = false;
   int dropWidth_ = 0;
   TColor normalColor_ = clWindow, bkColor_ = clWindow;
+  bool normalParentColor_ = false;
   // The grid's look: idle rings in the parent's colour, a button-face ring in the 3-D look, the
   // drop-down button always raised. The inspector's: idle rings in BkColor, the button raised
   // only while active (flat while the list is down), nothing over a themed button.
@@ -237,6 +238,8 @@ class TEsgSpinEdit : public TCustomMaskEdit {
   void BoundsChanged() override;
   void Step(bool Up);
   void WriteFloat(double v);
+  // The spin pair's place and the text's margins, by the border (SetEditRect).
+  virtual void PlaceSpin();
 
   TEsgSpinType spinType_ = sptNormal;
   TSpinTyping typing_ = stChecked;
@@ -286,6 +289,8 @@ class TEsgEditButton : public TWinControl {
   void SetButtonCaption(const std::string& v);
   TBitmap* Glyph() const { return button_->Glyph(); }
   void SetGlyph(TBitmap* v) { button_->SetGlyph(v); }
+  TNumGlyphs NumGlyphs() const { return button_->NumGlyphs(); }
+  void SetNumGlyphs(TNumGlyphs v) { button_->SetNumGlyphs(v); }
   bool Flat() const { return button_->Flat(); }
   void SetFlat(bool v) { button_->SetFlat(v); }
   bool IsWinXP() const { return button_->IsWinXP(); }
@@ -316,6 +321,10 @@ class TEsgEditBtn : public TCustomEdit {
   void SetButtonWidth(int v);
   const std::string& ButtonCaption() const { return button_->ButtonCaption(); }
   void SetButtonCaption(const std::string& v) { button_->SetButtonCaption(v); }
+  TBitmap* Glyph() const { return button_->Glyph(); }
+  void SetGlyph(TBitmap* v) { button_->SetGlyph(v); }
+  TNumGlyphs NumGlyphs() const { return button_->NumGlyphs(); }
+  void SetNumGlyphs(TNumGlyphs v) { button_->SetNumGlyphs(v); }
   bool EditorEnabled() const { return editorEnabled_; }
   void SetEditorEnabled(bool v) { editorEnabled_ = v; }
   bool RightAlign() const { return rightAlign_; }

@@ -76,6 +76,13 @@ TInspSpinEdit::TInspSpinEdit(TComponent* AOwner)
   SetEditRect();
 }
 
+void TInspSpinEdit::PlaceSpin() {
+  const int d = borderStyle_ == bsNone ? 1 : 5;
+  const int bw = Button()->Width();
+  Button()->SetBounds(std::max(0, width_ - bw - d), 1, bw, std::max(4, height_ - d));
+  SetTextMargins(0, 0, bw + 2, 0);
+}
+
 // ================================================================ edit with button
 TInspEditButton::TInspEditButton(TComponent* AOwner) : TEsgEditButton(AOwner) {
   Font()->SetName("Arial");

@@ -67,6 +67,10 @@ class TInspSpinEdit : public TEsgSpinEdit {
   explicit TInspSpinEdit(TComponent* AOwner);
   std::string ClassName() const override { return "TInspSpinEdit"; }
   TInspSpinButton* Button() const { return static_cast<TInspSpinButton*>(TEsgSpinEdit::Button()); }
+
+ protected:
+  // The pair 1 down at the right edge, as high as the edit less 1 (5 with a border).
+  void PlaceSpin() override;
 };
 
 // ------------------------------------------------------------ edit with button

@@ -1,5 +1,7 @@
 #include "platform/gui/Spin.h"
 
+#include <algorithm>
+
 #include "platform/gui/QtPeer.h"
 #include "platform/gui/Timer.h"
 #include "platform/rtl/SysUtils.h"
@@ -96,7 +98,7 @@ TSpinButton::TSpinButton(TComponent* AOwner, const TButtonMaker& MakeButton) : T
 }
 
 void TSpinButton::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-  TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  TWinControl::SetBounds(ALeft, ATop, std::max(AWidth, direction_ == spHorizontal ? 20 : 15), AHeight);
   PlaceButtons();
 }
 
@@ -154,7 +156,7 @@ void TSpinButton::BtnMouseDown(TObject*, TMouseButton Button) {
   // A press on the arrows puts the focus in the control they serve.
   if (focusControl_ && focusControl_->TabStop() && focusControl_->CanFocus() && !focusControl_->Focused())
     focusControl_->SetFocus();
-  else if (!focusControl_ && tabStop_ && CanFocus() && !Focused())
+  else if (tabStop_ && CanFocus() && !Focused())
     SetFocus();
 }
 

@@ -136,6 +136,47 @@ TEST_F(EsgEdits, TypingRulesOfCheckedAndLooseSpinEdits) {
     for (const char* p = c.typed; *p; ++p) TypeChar(*e, *p);
     EXPECT_EQ(e->Text(), c.want) << c.typed;
   }
+  // A checked integer takes no control character but Backspace; floats and loose typing do.
+  TEsgSpinEdit e(nullptr);
+  for (char k : {'\x01', '\x1b', '\t'}) EXPECT_FALSE(e.IsValidChar(k)) << int(k);
+  EXPECT_TRUE(e.IsValidChar('\b'));
+  e.SetSpinType(sptFloat);
+  EXPECT_TRUE(e.IsValidChar('\x1b'));
+  e.SetSpinType(sptNormal);
+  e.SetSpinTyping(stLoose);
+  EXPECT_TRUE(e.IsValidChar('\x1b'));
+}
+
+// The pair inside the right edge: 3 in and 2 down with the 3-D border (the client area of such a
+// window starts 2 in), at the edge without one; a pair is never narrower than 15 (20 side by side).
+// Leaving a time limits it by the date limits.
+TEST_F(EsgEdits, SpinPairPlaceLeastWidthAndTheTimeLimitedOnLeaving) {
+  struct TLeaving : TEsgSpinEdit {
+    TLeaving() : TEsgSpinEdit(nullptr) {}
+    using TEsgSpinEdit::DoExit;
+  } e;
+  const struct {
+    TBorderStyle border;
+    TRect pair;
+  } places[] = {{bsSingle, TRect(102, 2, 117, 21)}, {bsNone, TRect(104, 0, 119, 23)}};
+  for (const auto& p : places) {
+    e.SetBorderStyle(p.border);
+    e.SetBounds(0, 0, 120, 24);
+    const TEsgSpinButton* b = e.Button();
+    EXPECT_EQ(TRect(b->Left(), b->Top(), b->Left() + b->Width(), b->Top() + b->Height()), p.pair) << p.border;
+  }
+  TEsgSpinButton pair(nullptr);
+  pair.SetBounds(0, 0, 10, 30);
+  EXPECT_EQ(pair.Width(), 15);
+  pair.SetDirection(spHorizontal);
+  pair.SetBounds(0, 0, 10, 30);
+  EXPECT_EQ(pair.Width(), 20);
+  e.SetSpinType(sptTime);
+  e.SetMinDateValue(0.25);
+  e.SetMaxDateValue(0.5);
+  e.SetTimeValue(0.75);
+  e.DoExit();
+  EXPECT_DOUBLE_EQ(e.TimeValue(), 0.5);
 }
 
 TEST_F(EsgEdits, UnitCommandsInsideTheListPickTheirUnitOthersChangeNothing) {
@@ -160,6 +201,50 @@ TEST_F(EsgEdits, UnitCommandsInsideTheListPickTheirUnitOthersChangeNothing) {
   EXPECT_EQ(u.UnitMenu()->Items()->Items(2)->Caption(), "kV");
   u.UnitMenu()->Items()->Items(0)->Click();
   EXPECT_EQ(u.UnitID(), "mV");
+  int clicks = 0;
+  u.OnClickBtn = [&](TObject*) { ++clicks; };
+  u.ClickButton(&u);
+  EXPECT_EQ(clicks, 0) << "the unit edit's button only shows the menu";
+}
+
+// A press on a spin button whose focus control may not take the focus focuses the pair, when
+// that is a tab stop.
+TEST_F(EsgEdits, APressFocusesThePairWhenItsFocusControlIsNoTabStop) {
+  struct TPair : TEsgSpinButton {
+    using TEsgSpinButton::TEsgSpinButton;
+    using TEsgSpinButton::BtnMouseDown;
+  };
+  TForm f(nullptr);
+  auto* edit = On<TEdit>(f, 10, 10, 80, 22);
+  auto* pair = On<TPair>(f, 100, 10, 15, 22);
+  edit->SetTabStop(false);
+  pair->SetTabStop(true);
+  pair->SetFocusControl(edit);
+  f.Show();
+  QApplication::processEvents();
+  pair->BtnMouseDown(pair->UpButton(), mbLeft);
+  QApplication::processEvents();
+  EXPECT_TRUE(pair->Focused());
+}
+
+// The unit stands at the top of its place, as the edit's text does, however tall the edit.
+TEST_F(EsgEdits, TheUnitStandsAtTheTopAndGlyphsPassToTheButton) {
+  TForm f(nullptr);
+  auto* u = On<TEsgUnitEditBtn>(f, 10, 10, 120, 60);
+  u->SetUnitID("mV");
+  u->Font()->SetColor(clBlack);
+  f.Show();
+  const QImage img = RenderControlImage(u->UnitBox());
+  int top = img.height();
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if (qGray(img.pixel(x, y)) < 90) top = std::min(top, y);
+  EXPECT_LT(top, 6);
+  TBitmap glyph(16, 8);
+  u->SetGlyph(&glyph);
+  u->SetNumGlyphs(2);
+  EXPECT_EQ(u->EmbeddedButton()->Button()->NumGlyphs(), 2);
+  EXPECT_EQ(u->Glyph()->Width(), 16);
 }
 
 TEST_F(EsgEdits, TheCalendarDropsByButtonF4OrAltDownAndOnlyAPickedDayChangesTheDate) {
@@ -564,6 +649,23 @@ TEST_F(EsgEdits, TheFlatComboDrawsItsRingsAndARaisedButton) {
       for (int x = 2; x < face.Width() - 2; ++x)
         ASSERT_EQ(at(face.Left + x, face.Top + y), want.Image().pixel(x, y) & 0xFFFFFF) << x << "," << y;
   }
+}
+
+// Disabled, it takes its parent's colour and no hover; enabled again it follows its parent again.
+TEST_F(EsgEdits, TheFlatComboKeepsFollowingItsParentAfterBeingDisabled) {
+  TForm f(nullptr);
+  f.SetColor(clLime);
+  auto* c = On<TESGComboBox>(f, 10, 10, 120, 22);
+  c->SetParentColor(true);
+  c->SetFocusBorder(true);
+  c->SetEnabled(false);
+  c->Perform(CM_MOUSEENTER);
+  EXPECT_FALSE(c->Hovered());
+  c->Perform(CM_MOUSELEAVE);
+  c->SetEnabled(true);
+  EXPECT_TRUE(c->ParentColor());
+  f.SetColor(clAqua);
+  EXPECT_EQ(c->Color(), clAqua);
 }
 
 TEST_F(EsgEdits, TheFlatComboShowsItsVersionNumberByteByByte) {
