@@ -208,7 +208,8 @@ void TESGCustomCombo::PaintOver() {
     C->Brush()->SetColor(clBtnFace);
     DrawEdge(C, &r, BDR_SUNKENOUTER, BF_RECT);
     r = TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
-    if (grid) C->FrameRect(r);
+    if (!grid) C->Brush()->SetColor(Color());
+    C->FrameRect(r);
   } else {
     C->Brush()->SetColor(grid ? (Parent() ? Parent()->Color() : clBtnFace) : bkColor_);
     C->FrameRect(r);

@@ -218,6 +218,7 @@ void TExtEdit::SetEditType(TExtEditType v) {
   else if (v == etHex && !IsInteger(t) && !std::all_of(t.begin(), t.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
     SetIntegerValue(0);
   else if (v == etHex && t.empty()) SetIntegerValue(0);
+  if ((ComponentState() & csDesigning) && v == etFloat && precision_ == 0) SetPrecision(2);
 }
 
 void TExtEdit::SetPrecision(int v) {
@@ -497,7 +498,12 @@ void TExtEdit::KeyDown(WORD& Key, TShiftState Shift) {
   const int valueEnd = s.PrefixLen + static_cast<int>(s.Value.size());
   switch (Key) {
     case VK_LEFT:
-      if (caret_ <= s.PrefixLen && !ctrl) Key = 0;
+      if (caret_ <= s.PrefixLen) Key = 0;
+      break;
+    case VK_BACK:
+      // The character filter decides the deletion itself.
+      if (caret_ <= s.PrefixLen + 1) Key = 0;
+      else MarkModified(true);
       break;
     case VK_RIGHT:
       if (caret_ >= valueEnd) Key = 0;

@@ -241,6 +241,8 @@ class TExtEdit : public TCustomEdit {
   void SetVisible(bool v) override;
   void SetParent(TWinControl* AParent) override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  // Written while loading, it is the design height, applied again when loading ends.
+  void SetHeight(int v);
 
   bool IsModified() const { return isModified_; }
   bool ErrorShown() const { return error_; }
@@ -357,6 +359,7 @@ class TExtEdit : public TCustomEdit {
   bool settingColor_ = false;
   std::string focusText_;
   bool focusAligned_ = false, widened_ = false;
+  int designHeight_ = -1;
   bool labelBold_ = false;        // FocusLabel's bold while focused
   bool labelParentFont_ = false;  // the label shows the parent's font, not LabelFont
   bool error_ = false, urlLook_ = false, isModified_ = false, reformatting_ = false;

@@ -128,8 +128,7 @@ void TExtEdit::DoExit() {
   } else if (editType_ == etNumeric && Text().empty()) {
     SetText("0");
   }
-  bool valid = IsValueValid(Text());
-  if (showError_) SetError(!valid);
+  IsValueValid(Text());
   if (widened_) {
     widened_ = false;
     SetWidth(Width() - FocusWidthInc);
@@ -249,6 +248,11 @@ void TExtEdit::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   PlaceLabel();
 }
 
+void TExtEdit::SetHeight(int v) {
+  if (ComponentState() & csLoading) designHeight_ = v;
+  TCustomEdit::SetHeight(v);
+}
+
 void TExtEdit::SetVisible(bool v) {
   TCustomEdit::SetVisible(v);
   if (label_) label_->SetVisible(v);
@@ -305,6 +309,7 @@ void TExtEdit::Loaded() {
   if (flat_) ApplyFlat();
   PlaceLabel();
   if (!Enabled()) SetColorInternal(disabledColor_);
+  if (designHeight_ >= 0) TCustomEdit::SetHeight(designHeight_);
   LoadPersistence();
 }
 
@@ -355,9 +360,9 @@ void TExtEdit::PaintOver(TCanvas* C) {
   }
   if (!focused && errorMarkerLen_ >= 1) {
     const int from = PosFromChar(errorMarkerPos_).X, to = PosFromChar(errorMarkerPos_ + errorMarkerLen_).X;
-    const int base = PosFromChar(0).Y + C->TextHeight("Ag");
+    const int base = PosFromChar(0).Y + C->GetTextMetrics().Ascent;
     std::vector<TPoint> zig;
-    for (int x = from, k = 0; x <= std::max(from, to); x += 3, ++k) zig.emplace_back(x, base + (k % 2 ? 0 : 3) - 1);
+    for (int x = from, k = 0; x <= std::max(from, to); x += 3, ++k) zig.emplace_back(x, base + (k % 2 ? 0 : 3));
     C->Pen()->SetColor(clRed);
     C->Pen()->SetWidth(2);
     if (zig.size() >= 2) C->Polyline(zig);

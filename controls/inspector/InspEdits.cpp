@@ -65,6 +65,16 @@ TInspSpinButton::TInspSpinButton(TComponent* AOwner) : TEsgSpinButton(AOwner) {
     b->SetClickOnPress(true);
     b->SetHotLook(false);
   }
+  // The buttons leave the last pixel row to the pair's own background.
+  controlStyle_ &= ~csOpaque;
+  PlaceButtons();
+}
+
+void TInspSpinButton::PlaceButtons() {
+  if (Direction() != spVertical) return TEsgSpinButton::PlaceButtons();
+  const int half = Height() / 2;
+  UpButton()->SetBounds(0, 0, Width(), half);
+  DownButton()->SetBounds(0, half, Width(), std::max(0, Height() - half - 1));
 }
 
 TInspSpinEdit::TInspSpinEdit(TComponent* AOwner)
@@ -107,5 +117,6 @@ void TInspEditBtn::PlaceButton() {
   if (!button_) return;
   const int bw = button_->Width();
   button_->SetBounds(std::max(0, width_ - bw - 1), 1, bw, std::max(4, height_ - 3));
-  SetTextMargins(borderStyle_ == bsNone ? 2 : 1, 0, bw + 5, 0);
+  const int inset = borderStyle_ == bsNone ? 2 : 1;
+  SetTextMargins(inset, inset, bw + 5, 0);
 }

@@ -60,6 +60,10 @@ class TInspSpinButton : public TEsgSpinButton {
   // Its buttons click on the press and have no hot look.
   explicit TInspSpinButton(TComponent* AOwner);
   std::string ClassName() const override { return "TInspSpinButton"; }
+
+ protected:
+  // Vertical: the down button starts below the up one and leaves the last pixel row free.
+  void PlaceButtons() override;
 };
 
 class TInspSpinEdit : public TEsgSpinEdit {

@@ -538,7 +538,7 @@ void TInspectorBar::DrawButtonRow(TInspectorPanel* Panel, TInspectorItem* Item, 
   InflateRect(R, -1, -1);
   const bool over = Inside(mouse, R);
   if (over || Item->ButtonDown()) {
-    const bool held = mouse_.Down && over;
+    const bool held = mouse_.Down;
     // A held or down face without its own colours takes ButtonDownColor.
     const TColor downFace = Panel->ButtonDownColor() != clNone ? Panel->ButtonDownColor() : Panel->Color();
     TColor from = held || Item->ButtonDown() ? downFace : Panel->Color(), to = clNone;

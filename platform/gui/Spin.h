@@ -79,11 +79,12 @@ class TSpinButton : public TWinControl {
   void BtnClick(TObject* Sender);
   // A left press on either button (before it clicks).
   virtual void BtnMouseDown(TObject* Sender, TMouseButton Button);
+  // Sizes the two buttons to the pair, on every change of its bounds.
+  virtual void PlaceButtons();
 
  private:
   void SetGlyphOf(TTimerSpeedButton* Button, TBitmap* v);
   void DefaultGlyph(TTimerSpeedButton* Button);
-  void PlaceButtons();
   TTimerSpeedButton* up_;
   TTimerSpeedButton* down_;
   TSpinDirection direction_ = spVertical;

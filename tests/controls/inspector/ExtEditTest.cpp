@@ -196,6 +196,25 @@ TEST_F(ExtEdit, KeysKeepTheCaretInTheValue) {
     EXPECT_EQ(edit->SelStart(), c.selStart) << c.key << " " << c.mods;
     EXPECT_EQ(edit->SelLength(), c.selLen) << c.key << " " << c.mods;
   }
+  // Key-downs the edit consumes reach no OnKeyDown: Ctrl+Left at the prefix's end, Backspace
+  // at most one behind it (the character still deletes); a later Backspace marks the value.
+  int downs = 0;
+  edit->OnKeyDown = [&](TObject*, WORD&, TShiftState) { ++downs; };
+  const struct { int key; Qt::KeyboardModifiers mods; int caret; const char* after; int downs; bool modified; } eaten[] = {
+      {Qt::Key_Left, Qt::ControlModifier, 2, "<<12.5>>", 0, false},
+      {Qt::Key_Backspace, Qt::NoModifier, 3, "<<2.5>>", 0, true},
+      {Qt::Key_Backspace, Qt::NoModifier, 4, "<<1.5>>", 1, true},
+  };
+  for (const auto& c : eaten) {
+    Prepare("12.5", 0);
+    edit->SetSelStart(c.caret);
+    downs = 0;
+    SendKeyEvent(edit, c.key, c.mods);
+    EXPECT_EQ(edit->TCustomEdit::Text(), c.after) << c.caret;
+    EXPECT_EQ(downs, c.downs) << c.caret;
+    EXPECT_EQ(edit->IsModified(), c.modified) << c.caret;
+  }
+  edit->OnKeyDown = nullptr;
 }
 
 TEST_F(ExtEdit, FullLengthAndReturnMoveOnLikeTab) {
@@ -434,6 +453,21 @@ TEST_F(ExtEdit, PrecisionOnlyChangesNumberTypes) {
   }
 }
 
+TEST_F(ExtEdit, DesignTimeFloatPrecisionAndTheDesignHeight) {
+  edit->SetEditType(etFloat);
+  EXPECT_EQ(edit->Precision(), 0) << "only at design time";
+  TExtEdit designed(nullptr);
+  designed.SetDesigning(true);
+  designed.SetEditType(etFloat);
+  EXPECT_EQ(designed.Precision(), 2);
+  // A height written while loading comes back when loading ends, whatever moved it meanwhile.
+  edit->BeginLoading();
+  edit->SetHeight(40);
+  edit->SetBounds(10, 10, 200, 21);
+  edit->EndLoading();
+  EXPECT_EQ(edit->Height(), 40);
+}
+
 TEST_F(ExtEdit, AnEmptyNumberLeftBecomesZeroAndStaysModified) {
   edit->ShowModified = true;
   edit->ModifiedColor = clRed;
@@ -571,6 +605,33 @@ TEST_F(ExtEdit, FocusErrorAndModifiedColours) {
   other->SetFocus();
   QApplication::processEvents();
   EXPECT_EQ(edit->Color(), clWhite);
+  // Leaving asks the validator but sets no error: the error follows changes of the text.
+  int asked = 0;
+  edit->OnValueValidate = [&](TObject*, const std::string&, bool& ok) { ++asked, ok = false; };
+  edit->SetFocus();
+  other->SetFocus();
+  QApplication::processEvents();
+  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(edit->ErrorShown());
+}
+
+TEST_F(ExtEdit, ErrorMarkerRunsJustBelowTheBaseline) {
+  edit->SetText("abcdef");
+  edit->SetErrorMarkerPos(1);
+  edit->SetErrorMarkerLen(3);
+  QApplication::processEvents();
+  const QImage image = RenderControlImage(edit);
+  int top = -1;
+  for (int y = 0; y < image.height() && top < 0; ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (const QColor q = image.pixelColor(x, y); q.red() > 200 && q.green() < 80 && q.blue() < 80) {
+        top = y;
+        break;
+      }
+  TBitmap measure(1, 1);
+  measure.Canvas()->SetFont(edit->Font());
+  const int baseline = edit->PosFromChar(0).Y + measure.Canvas()->GetTextMetrics().Ascent;
+  EXPECT_NEAR(top, baseline, 1);
 }
 
 TEST_F(ExtEdit, EscapeRestoresTheTextOfTheFocus) {

@@ -127,6 +127,8 @@ TEST_F(InspEditLooks, FlatListDrawsItsFrameAndButtonOverThePlatformsPainting) {
   ASSERT_TRUE(c->Active());
   img = RenderControlImage(c);
   EXPECT_NE(img.pixel(0, 11), Rgb(clLime));
+  EXPECT_EQ(img.pixel(1, 11), Rgb(clYellow)) << "Color just inside the edge";
+  EXPECT_EQ(img.pixel(60, 1), Rgb(clYellow));
   // Raised: light on the left edge, shadow on the right.
   EXPECT_GT(Brightness(img.pixel(b.Left, b.Top + 8)), Brightness(img.pixel(b.Right - 1, b.Top + 8)) + 40);
   // Etched: the edge is a groove, dark outside on the left.
@@ -192,6 +194,8 @@ TEST_F(InspEditLooks, SpinPairTurnsWithItsDirection) {
   EXPECT_EQ(s.Direction(), spVertical);
   EXPECT_EQ(s.UpButton()->Top(), 0);
   EXPECT_EQ(s.UpButton()->Height(), 12);
+  EXPECT_EQ(s.DownButton()->Top(), 12) << "below the up button";
+  EXPECT_EQ(s.DownButton()->Height(), 11) << "the rest less one pixel";
   EXPECT_EQ(s.UpGlyph()->Width(), 5);
   EXPECT_EQ(s.UpGlyph()->Height(), 4);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 #include <memory>
 
@@ -357,6 +358,13 @@ TEST_F(InspEdits, DotsStandAtSixOneAndOneFurtherWhileDown) {
   b->SetGroupIndex(1);
   b->SetDown(true);
   EXPECT_EQ(corner(RenderControlImage(e->EmbeddedButton())), TPoint(at.X + 1, at.Y + 1));
+  // The text starts 1 pixel in (2 without a border) and ends 4 pixels left of the button.
+  auto* line = dynamic_cast<QLineEdit*>(e->Peer());
+  ASSERT_NE(line, nullptr);
+  const int bw = e->EmbeddedButton()->Width();
+  EXPECT_EQ(line->textMargins(), QMargins(1, 1, bw + 5, 0));
+  e->SetBorderStyle(bsNone);
+  EXPECT_EQ(line->textMargins(), QMargins(2, 2, bw + 5, 0));
 }
 
 TEST_F(InspEdits, EditIsLeftWhenTheFocusLeavesItsButtonButNotWhenItComesBack) {

@@ -360,6 +360,16 @@ TEST_F(InspIconRows, ButtonFacesTakeTheirStatesColours) {
   const TCanvasOp* fill = Op(okFillRect, face);
   ASSERT_NE(fill, nullptr);
   EXPECT_EQ(fill->BrushColor, clGray);
+  // The mouse held anywhere on the bar gives a down row the held colours: the gradient turns.
+  p->SetSelectDownColor(clRed);
+  p->SetSelectDownColorTo(clFuchsia);
+  bar->Perform(WM_LBUTTONDOWN, MK_LBUTTON, (200 << 16) | 90);
+  ASSERT_TRUE(bar->MouseIsDown());
+  Paint();
+  bool heldFirst = false;
+  for (const TCanvasOp& op : canvas.OpsOf(okRectangle))
+    heldFirst = heldFirst || (op.R.Top == face.Top && op.R.Left == face.Left && op.BrushColor == clFuchsia);
+  EXPECT_TRUE(heldFirst);
 }
 
 // An icon file's image AutoIconIndex; past its images nothing.

@@ -255,12 +255,15 @@ TEST_F(InspSpinPair, WithoutAThemeTheButtonsShowOurArrowsAndTheMark) {
   // The focus mark: a dotted frame inside the upper button only.
   int dots = 0;
   for (int x = 3; x < 12; ++x)
-    if (img.pixel(x, 3) != img.pixel(7, 1)) ++dots;
+    if (img.pixel(x, 3) != img.pixel(7, 2)) ++dots;
   EXPECT_GE(dots, 3);
   int lowerDots = 0;
   for (int x = 3; x < 12; ++x)
-    if (img.pixel(x, 15) != img.pixel(7, 13)) ++lowerDots;
+    if (img.pixel(x, 15) != img.pixel(7, 14)) ++lowerDots;
   EXPECT_EQ(lowerDots, 0);
+  // The row under the down button shows the pair's own colour.
+  const TColor face = ColorToRGB(clBtnFace);
+  EXPECT_EQ(img.pixel(7, img.height() - 1) & 0xFFFFFF, QRgb(qRgb(face & 0xFF, (face >> 8) & 0xFF, (face >> 16) & 0xFF)) & 0xFFFFFF);
 }
 
 TEST_F(InspSpinPair, DotsButtonFollowsHoverAndPressInItsThemeStates) {
