@@ -180,7 +180,8 @@ uint8_t ReceiveExpertRead(TExpertBus& Bus, const TExpertMessage& Message, std::v
       }
     }
   }
-  if (status != 0 || Message.Stop) Bus.Stop();
+  // Unlike a write, a failed read keeps the bus as its Stop? cell says: the next message's start restarts it.
+  if (Message.Stop) Bus.Stop();
   return status;
 }
 

@@ -293,13 +293,21 @@ std::string TfrmEditor::DataText() const {
   return JoinExpertTokens(tokens);
 }
 
-void TfrmEditor::btnCloseClick(TObject*) { Close(); }
+void TfrmEditor::btnCloseClick(TObject*) {
+  // The click takes the focus from the address box, which pads it; a close by the frame does not.
+  if (edtAddress->Focused()) edtAddressExit(this);
+  Close();
+}
 
 void TfrmEditor::FormClose(TObject*, TCloseAction& Action) {
   Action = caHide;
-  edtAddressExit(this);
   // Only into the row the editor was opened for, and only while it exists.
   if (!window_ || window_ != frmMessage || EditedRow <= 0 || EditedRow >= window_->grdData->RowCount()) return;
+  // A run is sending the table: the editor stays open and writes when closed after it.
+  if (window_->TableRefused()) {
+    Action = caNone;
+    return;
+  }
   TExpertRow f;
   f.Address = edtAddress->Text();
   f.RW = cmbRW->Text();
@@ -312,7 +320,8 @@ void TfrmEditor::FormClose(TObject*, TCloseAction& Action) {
   } catch (Exception&) {
     delay = 0;  // not a number: counts as 0
   }
-  f.Delay = std::to_string(static_cast<long>(std::clamp(delay, 0.0, static_cast<double>(ExpertMaxDelay))));
+  // As it stands: a longer delay from a file is kept, a fraction is the sender's to refuse.
+  f.Delay = FloatToStr(delay);
   f.Notes = edtNotes->Text();
   window_->SetRowFields(EditedRow, f);
 }

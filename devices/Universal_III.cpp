@@ -386,6 +386,7 @@ void TfrmMessage::ResetTable() {
 }
 
 void TfrmMessage::btnAddRowClick(TObject*) {
+  if (TableRefused()) return;
   const int at = grdData->Row() + 1;
   grdData->InsertRows(at, 1);
   SetRowFields(at, TExpertRow());
@@ -395,6 +396,7 @@ void TfrmMessage::btnAddRowClick(TObject*) {
 }
 
 void TfrmMessage::btnDeleteRowClick(TObject*) {
+  if (TableRefused()) return;
   // The header and one message always stay.
   if (grdData->RowCount() <= 2) return;
   const int at = grdData->Row();
@@ -405,6 +407,7 @@ void TfrmMessage::btnDeleteRowClick(TObject*) {
 }
 
 void TfrmMessage::mnuClearClick(TObject*) {
+  if (TableRefused()) return;
   for (int c = ecStart; c <= ecNotes; ++c) grdData->SetCells(c, grdData->Row(), "");
 }
 
@@ -415,12 +418,14 @@ void TfrmMessage::btnCopyClick(TObject*) {
 }
 
 void TfrmMessage::btnPasteClick(TObject*) {
+  if (TableRefused()) return;
   const auto& c = Universal_III::RowClipboard;
   SetRowFields(grdData->Row(), {c[0], c[1], c[2], c[3], c[4], c[5]});
   Modified = true;
 }
 
 void TfrmMessage::btnCompressClick(TObject*) {
+  if (TableRefused()) return;
   for (int r = grdData->RowCount() - 1; r >= 1 && grdData->RowCount() > 2; --r) {
     if (!RowFields(r).Empty()) continue;
     grdData->RemoveRows(r, 1);
@@ -505,9 +510,17 @@ void TfrmMessage::SetSending(const std::string& Text) {
   lblSending->Repaint();
 }
 
-bool TfrmMessage::Prepare(int Row, TExpertMessage& Message) {
+bool TfrmMessage::TableRefused() {
+  if (!sending_) return false;
+  MessageBeep(0);
+  return true;
+}
+
+bool TfrmMessage::Prepare(int Row, TExpertMessage& Message, const char* Direction) {
   std::string error;
-  if (ParseExpertRow(RowFields(Row), Message, error)) return true;
+  TExpertRow fields = RowFields(Row);
+  if (Direction) fields.RW = Direction;
+  if (ParseExpertRow(fields, Message, error)) return true;
   ShowFault("  Msg # " + std::to_string(Row) + ": " + error);
   return false;
 }
@@ -534,24 +547,24 @@ uint8_t TfrmMessage::Transfer(int Row, const TExpertMessage& Message) {
     status = ReceiveExpertRead(bus, Message, bytes);
     grdData->SetCells(ecData, Row, ExpertReadData(Message, bytes));
   }
-  // A message without its stop leaves the bus held for the next one.
-  busHeld_ = status == 0 && !Message.Stop;
+  // A message without its stop leaves the bus held for the next one, a read whose address failed too.
+  busHeld_ = !Message.Stop && (status == 0 || (Message.Read && status == 1));
   ShowStatus(status);
   return status;
 }
 
-uint8_t TfrmMessage::SendMessage(int Row) {
-  TExpertMessage m;
-  if (!Prepare(Row, m)) return I2CRefused;
-  m.Read = false;
-  return Transfer(Row, m);
-}
+uint8_t TfrmMessage::SendMessage(int Row) { return SendRow(Row, "Write"); }
 
-uint8_t TfrmMessage::ReceiveMessage(int Row) {
-  TExpertMessage m;
-  if (!Prepare(Row, m)) return I2CRefused;
-  m.Read = true;
-  return Transfer(Row, m);
+uint8_t TfrmMessage::ReceiveMessage(int Row) { return SendRow(Row, "Read"); }
+
+uint8_t TfrmMessage::SendRow(int Row, const char* Direction) {
+  uint8_t status = I2CRefused;
+  if (Row < 1 || Row >= grdData->RowCount()) return status;
+  RunOnce([&] {
+    TExpertMessage m;
+    if (Prepare(Row, m, Direction)) status = Transfer(Row, m);
+  });
+  return status;
 }
 
 void TfrmMessage::RunOnce(const std::function<void()>& Body) {
@@ -559,6 +572,7 @@ void TfrmMessage::RunOnce(const std::function<void()>& Body) {
   {
     TRunScope scope(run_);
     if (!scope.Acquired()) return;
+    TTableFreeze freeze(sending_);
     Body();
   }
   // A close that came meanwhile (the warning flash takes messages) frees the window now.
@@ -586,6 +600,7 @@ bool TfrmMessage::SequenceRows(std::vector<int>& Rows) {
 }
 
 bool TfrmMessage::Pass(bool Sequence) {
+  TTableFreeze freeze(sending_);
   // The rows to send, all checked before the first start.
   std::vector<int> order;
   if (Sequence) {
@@ -734,12 +749,14 @@ bool TfrmMessage::LoadFile(const std::string& FileName) {
 }
 
 void TfrmMessage::mnuOpenClick(TObject*) {
+  if (TableRefused()) return;
   if (!QuerySave(false)) return;
   if (!opnDialog->Execute()) return;
   LoadFile(opnDialog->FileName());
 }
 
 void TfrmMessage::btnNewClick(TObject*) {
+  if (TableRefused()) return;
   const bool asked = Modified;
   if (!QuerySave()) return;
   // After No the table stays marked modified, so the next close asks again.

@@ -80,6 +80,8 @@ class TfrmMessage : public TForm {
   uint8_t ReceiveMessage(int Row);
   void Disable();
   void Enable();
+  // True (with a beep) while rows are being sent: the table may not change under the run.
+  bool TableRefused();
   // True while a send, a sequence or a continuous run is going.
   bool Busy() const { return run_.Busy(); }
   bool Running() const { return continuous_; }
@@ -133,7 +135,9 @@ class TfrmMessage : public TForm {
   void BuildControls();
   void ShowEditor();
   bool CheckRows(const std::vector<int>& Rows, std::vector<TExpertMessage>& Messages);
-  bool Prepare(int Row, TExpertMessage& Message);
+  // Direction, when given, overrides the row's R/W cell.
+  bool Prepare(int Row, TExpertMessage& Message, const char* Direction = nullptr);
+  uint8_t SendRow(int Row, const char* Direction);
   uint8_t Transfer(int Row, const TExpertMessage& Message);
   // One pass of Send All (Sequence false) or of Send Sequence; false when it ended on a fault.
   bool Pass(bool Sequence);
@@ -154,6 +158,13 @@ class TfrmMessage : public TForm {
   bool closing_ = false;     // a close came during a run: released once the run has ended
   bool released_ = false;
   bool busHeld_ = false;     // the last message ended without a stop
+  bool sending_ = false;     // rows are on the bus or a pass is going: the table stays as it is
+  struct TTableFreeze {
+    bool& flag;
+    bool was;
+    explicit TTableFreeze(bool& f) : flag(f), was(f) { flag = true; }
+    ~TTableFreeze() { flag = was; }
+  };
 };
 
 extern TfrmMessage* frmMessage;

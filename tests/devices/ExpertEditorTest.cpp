@@ -280,6 +280,27 @@ TEST_F(ExpertEditorTest, DelayThatIsNoNumberOpensAsZero) {
   EXPECT_EQ(Cell(ecDelay, 1), "0");
 }
 
+// The Delay goes back as the editor holds it: one longer than the editor offers is kept.
+TEST_F(ExpertEditorTest, DelayGoesBackAsItStands) {
+  for (const char* delay : {"20000", "250", "0"}) {
+    Row(1, "40", "Write", "01", "Yes", delay);
+    Open(1)->Close();
+    EXPECT_EQ(Cell(ecDelay, 1), delay);
+  }
+}
+
+// A close by the frame writes the address as it stands; the Close button takes the focus from the
+// address box, which pads it.
+TEST_F(ExpertEditorTest, FrameCloseWritesTheAddressAsItStands) {
+  for (bool button : {false, true}) {
+    TfrmEditor* e = Open(1);
+    e->edtAddress->SetFocus();
+    e->edtAddress->SetText("5");
+    button ? e->btnClose->Click() : e->Close();
+    EXPECT_EQ(Cell(ecAddress, 1), button ? "05" : "5");
+  }
+}
+
 TEST_F(ExpertEditorTest, EditorGoesWithTheWindow) {
   Open(1);  // a double-click marks the table modified
   EXPECT_EQ(frmEditor, w->Editor());

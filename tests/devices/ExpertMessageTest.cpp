@@ -123,7 +123,7 @@ TEST(ExpertSend, EmptyWriteRowSendsAddressAndStop) {
   EXPECT_EQ(bus.Calls, (Calls{"S", "WA0", "P"}));
 }
 
-TEST(ExpertSend, FailuresGiveTheirStatusAndAlwaysStop) {
+TEST(ExpertSend, FailuresGiveTheirStatusWritesAlwaysStopReadsByTheirStopCell) {
   {
     TRecordingBus bus;
     bus.Nack = {1};
@@ -142,13 +142,13 @@ TEST(ExpertSend, FailuresGiveTheirStatusAndAlwaysStop) {
     EXPECT_EQ(SendExpertWrite(bus, Parse({"A0", "Write", "00", "No", "", ""})), 8);
     EXPECT_EQ(bus.Calls, (Calls{"S", "P"}));
   }
-  {
-    // A failed read row stops too, even when its Stop? says No.
+  for (const char* stop : {"No", "Yes"}) {
+    // A failed read row stops only when its Stop? says Yes.
     TRecordingBus bus;
     bus.Nack = {1};
     std::vector<uint8_t> bytes;
-    EXPECT_EQ(ReceiveExpertRead(bus, Parse({"A0", "Read", "FF", "No", "", ""}), bytes), 1);
-    EXPECT_EQ(bus.Calls, (Calls{"S", "WA1", "P"}));
+    EXPECT_EQ(ReceiveExpertRead(bus, Parse({"A0", "Read", "FF", stop, "", ""}), bytes), 1);
+    EXPECT_EQ(bus.Calls, std::string(stop) == "Yes" ? (Calls{"S", "WA1", "P"}) : (Calls{"S", "WA1"}));
     EXPECT_TRUE(bytes.empty());
   }
 }

@@ -2,6 +2,7 @@
 // faults, sequences with their delays, continuous runs and closing during one.
 #include <QTimer>
 
+#include "controls/instrument/InstEdit.h"
 #include "tests/devices/ExpertWindowFixture.h"
 #include "tests/platform/gui/StdCtrlsTestSupport.h"
 
@@ -177,13 +178,31 @@ TEST_F(ExpertWindowTest, DataNotAcknowledgedStops) {
   EXPECT_EQ(StatusText(), "  Data not acknowledged");
 }
 
-TEST_F(ExpertWindowTest, FailedReadRowStopsEvenWithoutStop) {
-  Row(1, "61", "Read", "FF", "No");
-  Select(1);
-  w->btnSendOne->Click();
-  EXPECT_EQ(Trace(), "S P");
-  EXPECT_EQ(StatusText(), "  Address not acknowledged");
-  EXPECT_TRUE(sim.Sda() && sim.Scl());
+// A failed read row keeps the bus as its Stop? cell says; closing the window stops a held bus.
+TEST_F(ExpertWindowTest, FailedReadRowStopsOnlyWithItsStopCell) {
+  for (const char* stop : {"Yes", "No"}) {
+    Row(1, "61", "Read", "FF", stop);
+    Select(1);
+    w->btnSendOne->Click();
+    EXPECT_EQ(Trace(), std::string(stop) == "Yes" ? "S P" : "S");
+    EXPECT_EQ(StatusText(), "  Address not acknowledged");
+    sim.ClearLog();
+  }
+  w->Release();
+  for (int i = 0; i < 3 && frmMessage; ++i) Application->ProcessMessages();
+  EXPECT_EQ(Trace(), "P");
+}
+
+// SendMessage and ReceiveMessage take a row in their own direction, whatever its R/W cell says.
+TEST_F(ExpertWindowTest, SendAndReceiveMessageTakeTheirOwnDirection) {
+  Row(1, "40", "Read", "10,55");
+  EXPECT_EQ(w->SendMessage(1), 0);
+  EXPECT_EQ(Trace(), "S W40+ W10+ W55+ P");
+  sim.ClearLog();
+  Row(2, "40", "Write", "10,ST,41,TH");
+  EXPECT_EQ(w->ReceiveMessage(2), 0);
+  EXPECT_EQ(Trace(), "S W41+ R91+ R92- T0 P");
+  EXPECT_EQ(Cell(ecData, 2), "91,ST,92,TH");
 }
 
 TEST_F(ExpertWindowTest, StuckLinesAndMissingAdapterGiveTheirStatus) {
@@ -278,6 +297,48 @@ TEST_F(ExpertWindowTest, ARunHoldsTheBusThroughItsDelaysAgainstOtherWindows) {
   EXPECT_EQ(Trace().substr(0, 2), "S ");
 }
 
+// While rows are on the bus the table stays as it is: the row commands, New, Open and the
+// message editor's write-back are refused with a beep until the run has ended.
+TEST_F(ExpertWindowTest, TheTableStaysAsItIsDuringARun) {
+  const struct {
+    const char* Name;
+    std::function<void(TfrmMessage*)> Command;
+  } cases[] = {
+      {"delete", [](TfrmMessage* m) { m->btnDeleteRow->Click(); }},
+      {"insert", [](TfrmMessage* m) { m->btnAddRow->Click(); }},
+      {"clear", [](TfrmMessage* m) { m->mnuClear->Click(); }},
+      {"paste", [](TfrmMessage* m) { m->btnPaste->Click(); }},
+      {"compact", [](TfrmMessage* m) { m->mnuCompact->Click(); }},
+      {"new", [](TfrmMessage* m) { m->mnuNew->Click(); }},
+      {"open", [](TfrmMessage* m) { m->mnuOpen->Click(); }},  // would ask "Save changes?"
+      {"editor", [](TfrmMessage* m) { m->Editor()->btnClose->Click(); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    w->ResetTable();
+    Row(1, "40", "Write", "05", "Yes", "50");
+    Row(2, "40", "Read", "FF");
+    Row(3, "", "", "", "", "", "third");
+    Select(1);
+    w->grdData->DblClick();  // the message editor on row 1
+    w->Editor()->edtDelay->SetValue(7);
+    Universal_III::RowClipboard = {"60", "Write", "EE", "Yes", "", ""};
+    sim.ClearLog();
+    auto* agent = new TLoopAgent(Application);
+    agent->Post([&] { c.Command(w); });
+    w->btnSendAll->Click();
+    EXPECT_EQ(agent->Ran(), 1);
+    EXPECT_EQ(Trace(), "S W40+ W05+ P S W41+ R85- P");
+    EXPECT_EQ(w->grdData->RowCount(), 33);
+    EXPECT_EQ(w->RowFields(1), (TExpertRow{"40", "Write", "05", "Yes", "50", ""}));
+    EXPECT_EQ(Cell(ecData, 2), "85");
+    EXPECT_EQ(Cell(ecNotes, 3), "third");
+    ASSERT_TRUE(w->Editor()->Visible());
+    w->Editor()->Close();  // the run over, the editor writes its row
+    EXPECT_EQ(Cell(ecDelay, 1), "7");
+  }
+}
+
 TEST_F(ExpertWindowTest, SequenceSendsItsRowsSkippingRowsWithoutDataOrOutsideTheTable) {
   Row(1, "40", "Write", "10,01", "Yes", "3");
   Row(5, "40", "Write", "11,05");
@@ -324,6 +385,7 @@ TEST_F(ExpertWindowTest, ARowsDelayTakesMessagesAndAStopOrCloseEndsTheRunThere) 
       inDelay = Trace() == "S W40+ W10+ W01+ P";
       Select(2);
       w->btnSendOne->Click();  // refused while the run goes
+      EXPECT_EQ(w->SendMessage(2), I2CRefused);
       if (c.Close)
         w->mnuClose->Click();
       else
