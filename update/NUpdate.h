@@ -491,6 +491,7 @@ class TNetUpdate : public TComponent {
   std::unique_ptr<TFileList> fileList_;
   std::string runDirectory_;
   int transferDepth_ = 0;          // a transfer is under way
+  int tempError_ = 0;              // errno of the download's temporary file, raised once it is gone
   bool stopPending_ = false;       // StopConnection asked during a transfer
   std::string lastTarget_;         // where the last download arrived
   std::vector<std::string> downloadedComps_;  // application components downloaded whole this run

@@ -221,6 +221,10 @@ void TNetUpdate::GetControlFileURL(std::string& URL) {
 
 int TNetUpdate::ReadControlFile() {
   control_.reset();
+  // What a file step an input/output error ended left set does not hold for the control file.
+  dataOnly_ = false;
+  expectedSize_ = 0;
+  expectedChecksum_ = -1;
   appUpdate_ = silentRestart_ = restartNeeded_ = false;
   appName_.clear();
   appParams_.clear();

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <utility>
 
 #include "platform/archive/Archive.h"
 #include "platform/archive/ElfFile.h"
@@ -225,6 +227,7 @@ bool TNetUpdate::BlockArrived(const std::string& target, int fd, const char* dat
     return false;
   }
   if (!archive::WriteAll(fd, data, size)) {
+    tempError_ = errno;
     writeFailed = true;
     return false;
   }
@@ -244,7 +247,11 @@ TNetUpdate::TFetch TNetUpdate::FetchHttp(const std::string& url, const std::stri
       headers.push_back("Authorization: Basic " + NuBase64::Base64Encode(userId_ + ":" + password_));
     else if (!userId_.empty() || !password_.empty())
       LogFree("Credentials not sent to " + HostFromURL(url) + ": not the update server");
-    if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) return fFailed;
+    tempError_ = 0;  // a 401's body that did not fit is asked for no more
+    if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) {
+      tempError_ = errno;
+      return fFailed;
+    }
     received = 0;
     bool writeFailed = false;
     const net::TTransferResult r = session_->HttpGet(url, headers, [&](const char* data, size_t size) {
@@ -342,16 +349,22 @@ bool TNetUpdate::DownloadFile(const std::string& URL, bool Compressed, const std
     return false;
   const std::string target = dir + name;
   int fd = -1;
+  errno = 0;
   const std::string temp = NewTempFile(fd);
   if (temp.empty()) {
-    LogFree("Unable to create a temporary file for " + target);
-    return false;
+    const int err = errno ? errno : EIO;
+    LogFree("Unable to create a temporary file for " + target + ": " + std::strerror(err));
+    throw EInOutError(err, "Cannot create a temporary file for " + name + ": " + std::strerror(err));
   }
   int64_t received = 0;
+  tempError_ = 0;
   ++transferDepth_;
   TFetch fetched = http ? FetchHttp(URL, target, fd, received) : FetchFtp(URL, name, target, fd, received);
   --transferDepth_;
-  if (fetched == fOk && ::fsync(fd) != 0) fetched = fFailed;
+  if (fetched == fOk && ::fsync(fd) != 0) {
+    tempError_ = errno;
+    fetched = fFailed;
+  }
   ::close(fd);
   cancelled_ = fetched == fCancelled;
   // An empty answer never replaces a file.
@@ -360,6 +373,11 @@ bool TNetUpdate::DownloadFile(const std::string& URL, bool Compressed, const std
   verifyOnPlace_ = false;
   if (!ok && ::unlink(temp.c_str()) != 0 && errno != ENOENT) LogAlways("Unable to delete file " + temp);
   FinishTransfer();
+  // A full disk is no answer of the server: raised, the target untouched and the temporary gone.
+  if (const int err = std::exchange(tempError_, 0)) {
+    LogFree("Unable to write the temporary file for " + target + ": " + std::strerror(err));
+    throw EInOutError(err, "Cannot write the temporary file for " + name + ": " + std::strerror(err));
+  }
   if (!ok) return false;
   lastTarget_ = target;
   FileDownloaded(target);

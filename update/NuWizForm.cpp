@@ -250,6 +250,12 @@ void TNUWIZ::CloseWizard() {
   Close();
 }
 
+void TNUWIZ::EndAfterError() {
+  Screen->SetCursor(crDefault);
+  connecting_ = false;
+  CloseWizard();
+}
+
 bool TNUWIZ::CheckFiles() {
   if (netUpdate_ && netUpdate_->FileList()->Count() > 0) return true;
   MessageDlg(NoFilesFound, mtInformation, mbOK, 0);
@@ -306,7 +312,7 @@ void TNUWIZ::StartButtonClick(TObject*) {
   if (netUpdate_->UpdateType() == ftpUpdate) netUpdate_->ConnectHost();
   // Inside the wizard the user chooses on the file page: no question per file.
   netUpdate_->SetUpdateUpdate(nuuSilent);
-  const int read = cancel_ ? 4 : netUpdate_->ReadControlFile();
+  const int read = cancel_ ? 4 : EndOnError([&] { return netUpdate_->ReadControlFile(); });
   connecting_ = false;
   if (cancel_ || Closing()) {
     CloseWizard();
@@ -369,7 +375,7 @@ void TNUWIZ::ControlButtonClick(TObject*) {
     CloseWizard();
     return;
   }
-  if (std::unique_ptr<TStringList> text = netUpdate_->GetWhatsNew()) {
+  if (std::unique_ptr<TStringList> text = EndOnError([&] { return netUpdate_->GetWhatsNew(); })) {
     WhatsNewMemo->Lines()->Assign(text.get());
     ShowPage(TabSheet3);
     NewButton->SetEnabled(true);
@@ -377,7 +383,7 @@ void TNUWIZ::ControlButtonClick(TObject*) {
     if (AutoRun && Pause()) NewButtonClick(this);
     return;
   }
-  if (std::unique_ptr<TStringList> text = netUpdate_->GetLicense()) {
+  if (std::unique_ptr<TStringList> text = EndOnError([&] { return netUpdate_->GetLicense(); })) {
     ShowLicense(text.get());
     return;
   }
@@ -386,7 +392,7 @@ void TNUWIZ::ControlButtonClick(TObject*) {
 
 void TNUWIZ::NewButtonClick(TObject*) {
   if (!netUpdate_) return;
-  if (std::unique_ptr<TStringList> text = netUpdate_->GetLicense()) {
+  if (std::unique_ptr<TStringList> text = EndOnError([&] { return netUpdate_->GetLicense(); })) {
     ShowLicense(text.get());
     return;
   }
@@ -498,7 +504,7 @@ void TNUWIZ::FilesButtonClick(TObject*) {
   CancelButton->SetEnabled(!AutoRun);
   if (CancelButton->CanFocus()) CancelButton->SetFocus();
   Screen->SetCursor(crHourGlass);
-  if (netUpdate_->DownloadFiles() == -1) {
+  if (EndOnError([&] { return netUpdate_->DownloadFiles(); }) == -1) {
     Screen->SetCursor(crDefault);
     netUpdate_->CancelUpdate();
     std::string text = FailedDownload;

@@ -120,6 +120,18 @@ class TNUWIZ : public TForm {
   void ShowLicense(TStringList* Text);
   void SaveAndOpen(TMemo* Memo, const std::string& Name);
   bool Closing() const { return ModalResult() != mrNone; }
+  // An input/output error of the engine's files (a full disk) ends the wizard,
+  // the cursor back; the application shows the error.
+  template <class F>
+  auto EndOnError(F f) {
+    try {
+      return f();
+    } catch (...) {
+      EndAfterError();
+      throw;
+    }
+  }
+  void EndAfterError();
 
   TNetUpdate* netUpdate_ = nullptr;
   bool cancel_ = false;

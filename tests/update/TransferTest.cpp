@@ -1,7 +1,10 @@
 // Downloads against real servers on 127.0.0.1 (HTTP with Basic authentication
 // and fault routes, FTP passive and active) and by file copy. Every failing
 // case leaves the target as it was and no temporary file behind.
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include "platform/gui/testing/GuiTest.h"
 #include "tests/update/CabWriter.h"
@@ -117,6 +120,20 @@ TEST_F(Transfers, FailedHttpAnswersLeaveTheTargetAlone) {
   nu.SetHTTPKeepAliveAuthentication(true);  // what came after the body waits in a kept connection
   ASSERT_EQ(nu.StartConnection(), 0);
   ExpectFailedAndIntact(http.Base() + "/short/new.bin", "new.bin");
+
+  // A write that fails (a full disk) raises the input/output error, after the temporary is gone.
+  WriteBytes(work + "new.bin", "precious");
+  rlimit was{}, small{};
+  ::getrlimit(RLIMIT_FSIZE, &was);
+  small = was;
+  small.rlim_cur = 4096;
+  ::signal(SIGXFSZ, SIG_IGN);
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  EXPECT_THROW(nu.DownloadFile(http.Base() + "/files/new.bin", false, work), EInOutError);
+  ::setrlimit(RLIMIT_FSIZE, &was);
+  ::signal(SIGXFSZ, SIG_DFL);
+  EXPECT_EQ(ReadBytes(work + "new.bin"), "precious");
+  EXPECT_TRUE(RunLeftovers(tmp).empty());
 
   nu.Reports.clear();
   ExpectFailedAndIntact("http://127.0.0.1:1/files/new.bin", "new.bin");

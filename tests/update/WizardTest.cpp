@@ -483,6 +483,18 @@ TEST_F(WizardTest, AFailedDownloadIsToldAndEndsTheWizard) {
   }});
   EXPECT_EQ(successes, 0);
   EXPECT_TRUE(engine_->Cancelled());
+
+  // An input/output error of the engine's files (a full disk) is shown by the application; the wizard ends.
+  engine_->DuringDownload = [] { throw EInOutError(ENOSPC, "Cannot write the temporary file for x: disk full"); };
+  engine_->Log.clear();
+  Responder().ExpectMessage("Cannot write the temporary file for x: disk full");
+  Run({[&](TNUWIZ* w) {
+    StdClick(w->StartButton);
+    StdClick(w->ControlButton);
+    StdClick(w->FilesButton);
+  }});
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+  EXPECT_EQ(engine_->Log.substr(engine_->Log.size() - 5), "stop ") << engine_->Log;
 }
 
 TEST_F(WizardTest, ProgressShowsTheFileAndBothBars) {
