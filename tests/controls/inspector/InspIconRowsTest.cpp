@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -366,10 +367,9 @@ TEST_F(InspIconRows, ButtonFacesTakeTheirStatesColours) {
   bar->Perform(WM_LBUTTONDOWN, MK_LBUTTON, (200 << 16) | 90);
   ASSERT_TRUE(bar->MouseIsDown());
   Paint();
-  bool heldFirst = false;
-  for (const TCanvasOp& op : canvas.OpsOf(okRectangle))
-    heldFirst = heldFirst || (op.R.Top == face.Top && op.R.Left == face.Left && op.BrushColor == clFuchsia);
-  EXPECT_TRUE(heldFirst);
+  const auto bands = canvas.OpsOf(okRectangle);
+  EXPECT_TRUE(std::any_of(bands.begin(), bands.end(), [&](const TCanvasOp& op) {
+    return op.R.Top == face.Top && op.R.Left == face.Left && op.BrushColor == clFuchsia; }));
 }
 
 // An icon file's image AutoIconIndex; past its images nothing.
