@@ -153,7 +153,7 @@ class TNetUpdate : public TComponent {
   virtual int ShowLicenseDialog(TStrings* Text);
   // Formats status `id` with `param`, logs it when Logging, fires OnStatus.
   virtual void DoStatus(int id, const std::string& param, int statusCode, int errCode);
-  // Copies the updater program into the run directory; its path, "" on failure.
+  // Copies the updater program into the run directory; its path, or "" with errno telling why.
   virtual std::string ExtractUpdater();
   // The patch program is not carried: it must already be present.
   virtual void ExtractPatcher();

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/gui/Dialogs.h"
@@ -153,12 +154,21 @@ bool TNetUpdate::NeedsRestart() const { return appUpdate_ && !cancelled_ && rest
 std::string TNetUpdate::ExtractUpdater() {
   const std::string source =
       UpdaterPath.empty() ? ExtractFilePath(CurrentExecutable()) + "upd" : LocalPath(UpdaterPath);
+  errno = 0;
   const std::string dir = RunDirectory();
-  if (dir.empty() || !FileExists(source)) return {};
+  if (dir.empty()) return {};
+  if (!FileExists(source)) {
+    errno = ENOENT;
+    return {};
+  }
   const std::string target = dir + "upd";
   std::error_code ec;
   std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing, ec);
-  if (ec || ::chmod(target.c_str(), 0700) != 0) return {};
+  if (ec) {
+    errno = ec.value();
+    return {};
+  }
+  if (::chmod(target.c_str(), 0700) != 0) return {};
   return target;
 }
 
@@ -178,11 +188,15 @@ void TNetUpdate::AppRestart() {
     allow = MessageDlg(StatusText(911), mtConfirmation, mbYesNo, 0) == mrYes;
   if (!allow) return;
 
-  std::string error = "the updater program was not found";
+  std::string error;
   int errorNumber = 0;
   int pid = -1;
+  errno = 0;
   const std::string updater = ExtractUpdater();
-  if (!updater.empty()) {
+  if (updater.empty()) {
+    errorNumber = errno != 0 ? errno : ENOENT;
+    error = std::strerror(errorNumber);
+  } else {
     // The program lies in its own folder, wherever it was started from.
     // Absolute paths only: the updater's current folder is whatever ours was.
     auto absolute = [](const std::string& path) {

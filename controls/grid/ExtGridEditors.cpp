@@ -267,6 +267,8 @@ void TGridCombo::DoExit() {
   TCellControl::DoExit();
 }
 
+TGridUniCombo::TGridUniCombo(TExtStringGrid* AGrid) : TGridCombo(AGrid) { items_->SetWideLineBreaks(true); }
+
 void TGridUniCombo::TakeCell(const std::string& Text, TEditorType Kind) {
   TGridCombo::TakeCell(CellWideText(Text), Kind);
 }
@@ -527,21 +529,7 @@ void TGridUniEdit::Change() {
   CellControlChange(Grid(), Text());
 }
 
-void TGridUniMemo::SetText(const std::string& v) {
-  const bool utf8 = IsValidUtf8(v);
-  std::string text;
-  for (size_t i = 0; i < v.size(); ++i) {
-    if (v[i] == '\v' || v[i] == '\f') {
-      text += "\r\n";
-    } else if (utf8 && (v.compare(i, 3, "\xE2\x80\xA8") == 0 || v.compare(i, 3, "\xE2\x80\xA9") == 0)) {
-      text += "\r\n";
-      i += 2;
-    } else {
-      text += v[i];
-    }
-  }
-  TCellControl::SetText(text);
-}
+void TGridUniMemo::SetText(const std::string& v) { TCellControl::SetText(WideLineBreaksAsCrLf(v)); }
 
 void TGridUniMemo::TakeCell(const std::string& Text, TEditorType) { SetText(CellWideText(Text)); }
 

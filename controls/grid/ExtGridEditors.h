@@ -142,7 +142,8 @@ class TGridCombo : public TCellControl<TESGComboBox> {
 // The wide-text combo: the same box on Qt, where every control is Unicode.
 class TGridUniCombo : public TGridCombo {
  public:
-  using TGridCombo::TGridCombo;
+  // Its items' text breaks lines also at VT, FF, U+2028 and U+2029, as the wide memo's does.
+  explicit TGridUniCombo(TExtStringGrid* AGrid);
   std::string ClassName() const override { return "TGridUniCombo"; }
   void TakeCell(const std::string& Text, TEditorType Kind) override;
 };

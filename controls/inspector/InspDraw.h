@@ -20,7 +20,8 @@ inline bool Inside(TPoint p, const TRect& r) {
 // Markup through the inspector dialect: draws it, or with Check finds the anchor under Mouse.
 std::string Markup(TCanvas* C, const std::string& Text, const TRect& R, TCustomImageList* Images, bool Check,
                    TPoint Mouse, bool WordWrap);
-// The width of markup on one line, measured without drawing.
+// The room markup takes when drawn word-wrapped in R: the width of its widest line, measured
+// without drawing, with the pixels the renderer needs besides.
 int MarkupWidth(TCanvas* C, const std::string& Text, const TRect& R, TCustomImageList* Images);
 
 }  // namespace InspDraw

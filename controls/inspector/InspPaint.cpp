@@ -108,9 +108,10 @@ int InspDraw::MarkupWidth(TCanvas* C, const std::string& Text, const TRect& R, T
   std::string anchor, strip, focus;
   int xs = 0, ys = 0, links = 0, mouseLink = -1;
   TRect hover;
-  HTMLDraw(C, Text, R, Images, -1, -1, -1, -1, 0, false, true, false, false, false, false, false, 1.0, clBlue, clNone,
+  HTMLDraw(C, Text, R, Images, -1, -1, -1, -1, 0, false, true, false, false, false, false, true, 1.0, clBlue, clNone,
            clNone, clNone, anchor, strip, focus, xs, ys, links, mouseLink, hover);
-  return xs;
+  // Lines start one pixel in, and a line fits only while narrower than its room.
+  return xs + 2;
 }
 
 void LoadNodeGlyphs(TBitmap& Open, TBitmap& Close) {

@@ -449,7 +449,7 @@ void TInspectorBar::DrawIconCaption(TInspectorPanel* Panel, TInspectorItem* Item
   C->Brush()->SetStyle(bsClear);
   TRect tr = R;
   if (IsHTML(Item->Caption()))
-    Markup(C, Item->Caption(), tr, images_, false, Mouse, Panel->WordWrap() || Panel->Style() == psLargeIcon);
+    Markup(C, Item->Caption(), tr, images_, false, Mouse, true);
   else
     C->DrawText(Item->Caption(), tr, Flags);
   Item->captionRect_ = R;

@@ -1312,6 +1312,10 @@ void TItemStrings::Changed() {
   if (UpdateCount() == 0 && notify_) notify_();
 }
 
+void TItemStrings::SetText(const std::string& text) {
+  TStringList::SetText(wideLineBreaks_ ? WideLineBreaksAsCrLf(text) : text);
+}
+
 // ================================================================ TCustomComboBox
 namespace {
 // Paints owner-drawn list items through the owning control's canvas.

@@ -419,12 +419,16 @@ class TItemStrings : public TStringList {
  public:
   explicit TItemStrings(std::function<void()> OnItemsChanged) : notify_(std::move(OnItemsChanged)) {}
   std::string ClassName() const override { return "TItemStrings"; }
+  // On, the text splits also at the wide line breaks (VT, FF, U+2028, U+2029).
+  void SetWideLineBreaks(bool v) { wideLineBreaks_ = v; }
+  void SetText(const std::string& text) override;
 
  protected:
   void Changed() override;
 
  private:
   std::function<void()> notify_;
+  bool wideLineBreaks_ = false;
 };
 
 class TCustomComboBox : public TWinControl {

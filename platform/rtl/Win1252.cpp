@@ -159,3 +159,20 @@ std::string Utf16ToUtf8(std::u16string_view s) {
   }
   return r;
 }
+
+std::string WideLineBreaksAsCrLf(std::string_view s) {
+  const bool utf8 = IsValidUtf8(s);
+  std::string text;
+  text.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\v' || s[i] == '\f') {
+      text += "\r\n";
+    } else if (utf8 && (s.substr(i, 3) == "\xE2\x80\xA8" || s.substr(i, 3) == "\xE2\x80\xA9")) {
+      text += "\r\n";
+      i += 2;
+    } else {
+      text += s[i];
+    }
+  }
+  return text;
+}

@@ -28,3 +28,6 @@ void AppendUtf8(std::string& out, char32_t c);
 std::u16string Utf8ToUtf16(std::string_view s);
 // Unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view s);
+// Wide text's further line breaks (VT, FF and, in valid UTF-8, U+2028 and U+2029) as CR LF,
+// for string lists that split only at CR and LF.
+std::string WideLineBreaksAsCrLf(std::string_view s);

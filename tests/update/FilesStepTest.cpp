@@ -221,6 +221,12 @@ TEST_F(FilesStep, PatchFilesRunThePatchProgramAsAnArgumentList) {
   EXPECT_EQ(launcher.Waited[0], (std::vector<std::string>{app + "/patcher.exe", app + "/prog.pat", app + "/./my prog"}));
   EXPECT_FALSE(fs::exists(app + "/prog.pat")) << "the patch goes once applied";
   EXPECT_EQ(nu.Find(18)->Status, 3);
+  // A patch placed in another folder is named there, where the patch program finds it.
+  WriteBytes(srv + "lib.pat", "patch");
+  Load(Files({Url("lib.pat") + "targetdir={APP}\\lib\nlocalversion={APP}\\lib\\old"}));
+  EXPECT_EQ(nu.DownloadFiles(), 0);
+  ASSERT_EQ(launcher.Waited.size(), 2u);
+  EXPECT_EQ(launcher.Waited[1], (std::vector<std::string>{app + "/patcher.exe", app + "/./lib/lib.pat", app + "/./lib/old"}));
 }
 
 // The utility decides whether the patch program is seen; its output goes to
@@ -430,10 +436,12 @@ TEST_F(Restart, AnUpdaterThatCannotStartIsShownAndTheProgramStays) {
   EXPECT_TRUE(RunLeftovers(tmp).empty());
 
   nu.UpdaterPath = scratch / "no-updater";
-  Responder().ExpectMessage("Failed to spawn updater process", mrOk);
+  Responder().ExpectMessage("Failed to spawn updater process : No such file or directory", mrOk);
   nu.Reports.clear();
   nu.AppRestart();
   EXPECT_EQ(launcher.Started.size(), 1u) << "nothing to start";
-  EXPECT_TRUE(nu.Saw(950));
+  ASSERT_TRUE(nu.Saw(950));
+  EXPECT_EQ(nu.Find(950)->Status, 9);
+  EXPECT_EQ(nu.Find(950)->Error, ENOENT);
   EXPECT_EQ(closes, 0);
 }

@@ -1261,6 +1261,13 @@ TEST_F(EditorsTest, TheWideMemoBreaksLinesAtEveryWideLineBreak) {
   TGridUniMemo memo(grid);
   memo.Lines()->SetText("a\vb\fc\xE2\x80\xA8" "d\xE2\x80\xA9" "e\xE2\x80\xA6");
   EXPECT_EQ(memo.Lines()->Text(), "a\r\nb\r\nc\r\nd\r\ne\xE2\x80\xA6\r\n");
+  TGridUniCombo combo(grid);
+  combo.Items()->SetText("a\vb\fc\xE2\x80\xA8" "d\xE2\x80\xA9" "e\r\n");
+  EXPECT_EQ(combo.Items()->Count(), 5);
+  EXPECT_EQ(combo.Items()->Text(), "a\r\nb\r\nc\r\nd\r\ne\r\n");
+  TGridCombo plain(grid);
+  plain.Items()->SetText("a\vb");
+  EXPECT_EQ(plain.Items()->Count(), 1) << "a plain combo's items keep their other controls";
 }
 
 TEST_F(EditorsTest, AControlKeptOpenByARefusalFollowsItsCellWhenTheGridScrolls) {

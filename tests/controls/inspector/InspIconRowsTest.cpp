@@ -462,11 +462,14 @@ TEST_F(InspIconRows, SmallIconMarkupCaptionsArePlacedByTheirDrawnWidth) {
     const auto pics = ImagesIn(20, 300);
     ASSERT_EQ(pics.size(), 1u);
     int right = 0, left = 180;
+    std::set<int> tops;
     for (const TCanvasOp& op : canvas.OpsOf(okText))
       if (op.R.Top >= 20) {
         right = std::max(right, op.R.Right);
         left = std::min(left, op.R.Left);
+        tops.insert(op.R.Top);
       }
+    EXPECT_EQ(tops.size(), 1u) << "wrapped words, yet one line: it has the room it measured";
     EXPECT_GE(right, 180 - 8) << "the caption ends near the row's right edge";
     EXPECT_LE(right, 180);
     EXPECT_GE(left, pics[0].R.Right + 4) << "the caption stands after the picture";
