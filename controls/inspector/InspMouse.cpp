@@ -739,10 +739,16 @@ bool TInspectorBar::StartLabelEdit(TInspectorPanel* Panel, TInspectorItem* Item)
   }
   TCustomEdit* e;
   if (Panel->WordWrap()) {
-    if (!label_.Memo) label_.Memo = new TMemo(this);
+    if (!label_.Memo) {
+      label_.Memo = new TMemo(this);
+      label_.Memo->SetBorderStyle(bsNone);
+    }
     e = label_.Memo;
   } else {
-    if (!label_.Edit) label_.Edit = new TEdit(this);
+    if (!label_.Edit) {
+      label_.Edit = new TEdit(this);
+      label_.Edit->SetBorderStyle(bsNone);
+    }
     e = label_.Edit;
   }
   const bool selected = Panel->ItemIndex() == Item->Index();

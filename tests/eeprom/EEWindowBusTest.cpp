@@ -197,6 +197,7 @@ TEST_F(EEWindowBus, OnlyTheLargeReadByteRunsPendingMessagesBeforeItsSequence) {
     QTimer::singleShot(0, [&] {
       ran = true;
       busy = w->Busy();
+      Click(w->btnVerify);  // a Verify inside the read would nest its transaction in it
       busEvents = sim.Log().size();
     });
     Click(w->btnReadOne);

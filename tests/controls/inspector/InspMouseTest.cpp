@@ -549,6 +549,7 @@ TEST_F(InspMouse, IconRowCaptionsAreEditedInPlace) {
   TCustomEdit* e = bar->LabelEditor();
   ASSERT_NE(e, nullptr);
   EXPECT_TRUE(e->Visible());
+  EXPECT_EQ(e->BorderStyle(), bsNone);
   EXPECT_EQ(e->Text(), "A0");
   EXPECT_TRUE(log.empty());  // the click went to the caption editor, not OnItemClick
   e->SetText("First");
