@@ -117,10 +117,6 @@ TEST_F(Transfers, FailedHttpAnswersLeaveTheTargetAlone) {
   EXPECT_FALSE(nu.DownloadFile(http.Base() + "/empty", false, work + "fresh/"));
   EXPECT_FALSE(fs::exists(work + "fresh/empty")) << "an empty answer creates no file";
 
-  nu.SetHTTPKeepAliveAuthentication(true);  // what came after the body waits in a kept connection
-  ASSERT_EQ(nu.StartConnection(), 0);
-  ExpectFailedAndIntact(http.Base() + "/short/new.bin", "new.bin");
-
   // A write that fails (a full disk) raises the input/output error, after the temporary is gone.
   WriteBytes(work + "new.bin", "precious");
   rlimit was{}, small{};
@@ -134,6 +130,10 @@ TEST_F(Transfers, FailedHttpAnswersLeaveTheTargetAlone) {
   ::signal(SIGXFSZ, SIG_DFL);
   EXPECT_EQ(ReadBytes(work + "new.bin"), "precious");
   EXPECT_TRUE(RunLeftovers(tmp).empty());
+
+  nu.SetHTTPKeepAliveAuthentication(true);  // what came after the body waits in a kept connection
+  ASSERT_EQ(nu.StartConnection(), 0);
+  ExpectFailedAndIntact(http.Base() + "/short/new.bin", "new.bin");
 
   nu.Reports.clear();
   ExpectFailedAndIntact("http://127.0.0.1:1/files/new.bin", "new.bin");
