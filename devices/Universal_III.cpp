@@ -464,14 +464,14 @@ void TfrmMessage::edtSequenceDblClick(TObject*) {
 // ---------------------------------------------------------------- trigger and input
 
 void TfrmMessage::btnT0HighClick(TObject*) {
-  if (run_.Busy() || !MainHost || MainHost->BusRefused()) return;
+  if ((run_.Busy() && !round_) || !MainHost || MainHost->BusRefused()) return;
   MainHost->Trigger(true);
   lblTriggerOut->SetCaption("Trigger Output High");
   lblTriggerOut->SetColor(clGreen);
 }
 
 void TfrmMessage::btnT0LowClick(TObject*) {
-  if (run_.Busy() || !MainHost || MainHost->BusRefused()) return;
+  if ((run_.Busy() && !round_) || !MainHost || MainHost->BusRefused()) return;
   MainHost->Trigger(false);
   lblTriggerOut->SetCaption("Trigger Output Low");
   lblTriggerOut->SetColor(clRed);
@@ -569,10 +569,18 @@ uint8_t TfrmMessage::SendRow(int Row, const char* Direction) {
 
 void TfrmMessage::RunOnce(const std::function<void()>& Body) {
   if (!MainHost || MainHost->BusRefused()) return;
+  if (round_) {
+    // The continuous run's round: the send buttons are live again. The run goes on after this
+    // send returns and frees a closed window itself; no further send nests in this one.
+    TFlagScope nested(round_, false);
+    TFlagScope freeze(sending_, true);
+    Body();
+    return;
+  }
   {
     TRunScope scope(run_);
     if (!scope.Acquired()) return;
-    TTableFreeze freeze(sending_);
+    TFlagScope freeze(sending_, true);
     Body();
   }
   // A close that came meanwhile (the warning flash takes messages) frees the window now.
@@ -600,7 +608,7 @@ bool TfrmMessage::SequenceRows(std::vector<int>& Rows) {
 }
 
 bool TfrmMessage::Pass(bool Sequence) {
-  TTableFreeze freeze(sending_);
+  TFlagScope freeze(sending_, true);
   // The rows to send, all checked before the first start.
   std::vector<int> order;
   if (Sequence) {
@@ -674,6 +682,7 @@ void TfrmMessage::ContinuousSequence() {
       {
         // Between passes other windows may use the bus, unless a message left it without its stop.
         TBusHold hold(busHeld_);
+        TFlagScope round(round_, true);
         Application->ProcessMessages();
       }
       if (Ending()) break;

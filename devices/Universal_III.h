@@ -159,11 +159,13 @@ class TfrmMessage : public TForm {
   bool released_ = false;
   bool busHeld_ = false;     // the last message ended without a stop
   bool sending_ = false;     // rows are on the bus or a pass is going: the table stays as it is
-  struct TTableFreeze {
+  bool round_ = false;       // a continuous run takes messages between its passes: sends are live
+  // Sets a flag for a scope and gives it back its value on every path.
+  struct TFlagScope {
     bool& flag;
     bool was;
-    explicit TTableFreeze(bool& f) : flag(f), was(f) { flag = true; }
-    ~TTableFreeze() { flag = was; }
+    TFlagScope(bool& f, bool v) : flag(f), was(f) { flag = v; }
+    ~TFlagScope() { flag = was; }
   };
 };
 

@@ -432,7 +432,8 @@ TEST_F(ExpertWindowTest, ContinuousRunRepeatsUntilItsButtonIsClickedAgain) {
     }
     if (rounds > 2) return;
     captionDuringRun = w->btnSendContinuous->Caption();
-    w->btnSendAll->Click();  // refused while the run goes
+    w->btnSendAll->Click();  // live again in the round
+    Select(3);
     w->btnSendOne->Click();
     w->btnSendContinuous->Click();
   });
@@ -443,7 +444,30 @@ TEST_F(ExpertWindowTest, ContinuousRunRepeatsUntilItsButtonIsClickedAgain) {
   EXPECT_EQ(captionDuringRun, "Stop Sequencing");
   EXPECT_EQ(w->btnSendContinuous->Caption(), "Send Continuously");
   EXPECT_FALSE(w->Busy());
-  EXPECT_EQ(Trace(), pass + " " + pass);  // row 3 (only in Send All) never went out
+  const std::string row3 = "S W40+ W12+ W03+ P";
+  EXPECT_EQ(Trace(), pass + " " + pass + " " + pass + " " + row3 + " " + row3);  // then Send All, then row 3
+}
+
+// In the round after a message that left the bus without its stop, the run's hold refuses a send.
+TEST_F(ExpertWindowTest, ContinuousRoundKeepsAHeldBusFromASecondSend) {
+  Row(1, "40", "Write", "10", "No");
+  Row(2, "40", "Write", "11");
+  w->edtSequence->SetText("01");
+  std::string during;
+  QTimer timer;
+  timer.setInterval(0);
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    if (!during.empty()) return;
+    Select(2);
+    w->btnSendOne->Click();
+    during = StatusText();
+    w->btnSendContinuous->Click();
+  });
+  timer.start();
+  w->btnSendContinuous->Click();
+  timer.stop();
+  EXPECT_EQ(during, "  Bus busy: another window's run is using it");
+  EXPECT_EQ(Trace(), "S W40+ W10+");
 }
 
 TEST_F(ExpertWindowTest, ContinuousRunEndsOnAFault) {
