@@ -377,8 +377,7 @@ TGridRect TExtStringGrid::WidenOverMergedCorners(TGridRect R) const {
 TGridRect TExtStringGrid::ClipboardRange(bool& SelectedOnly) {
   SelectedOnly = mouseActions_->DisjunctRowSelect() || mouseActions_->DisjunctColSelect();
   if (!SelectedOnly) return WidenOverMergedCorners(Selection());
-  const int c0 = IncludeFixedCells ? 0 : FixedCols(), r0 = IncludeFixedCells ? 0 : FixedRows();
-  return TGridRect{c0, r0, ColCount() - 1, RowCount() - 1};
+  return StreamRange();
 }
 
 void TExtStringGrid::CopySelectionToClipboard() {

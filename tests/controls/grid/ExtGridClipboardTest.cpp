@@ -351,6 +351,14 @@ TEST_F(ClipboardTest, CutEmptiesWhatMayChangeAndFreesOnlyTheirProperties) {
   EXPECT_EQ(grid->Cells(2, 1), "2:1");
   EXPECT_TRUE(grid->ReadOnly(2, 1)) << "the kept cell stays read-only";
   EXPECT_EQ(grid->Colors(2, 1), clBlue);
+
+  // Disjunct rows copy from the saved range: no right fixed column, no fixed footer row.
+  grid->IncludeFixedCells = false;
+  grid->SetFixedRightCols(1), grid->SetFixedFooters(1);
+  grid->MouseActions()->SetDisjunctRowSelect(true);
+  grid->SetRowSelect(2, true), grid->SetRowSelect(9, true);
+  Key(Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(ClipText(), "1:2\t2:2\t3:2");
 }
 
 TEST_F(ClipboardTest, TheHexGridCopiedWholeIsPastedIdenticalIntoAFreshGrid) {
