@@ -57,13 +57,16 @@ void TExtStringGrid::ShiftCellControls(int FromRow, int Delta) {
   }
 }
 
-// In-cell controls go to their cells' new rectangles, or hide when the cell is out of view.
+// In-cell controls go to their cells' new rectangles, or hide when the cell is out of the
+// scrolled view (a fixed cell too: a control over a header would cover it).
 void TExtStringGrid::PlaceCellControls() {
   for (int i = 0; i < controlList_->Count(); ++i) {
     TControlItem* it = controlList_->GetControl(i);
     if (!it->Control) continue;
     int d = DisplRowIndex(it->Y), dc = DisplColIndex(it->X);
-    TRect r = IsHiddenRow(it->Y) ? TRect() : CellRect(dc, d);
+    const bool inView = dc >= LeftCol() && dc <= LeftCol() + VisibleColCount() && d >= TopRow() &&
+                        d <= TopRow() + VisibleRowCount();
+    TRect r = IsHiddenRow(it->Y) || !inView ? TRect() : CellRect(dc, d);
     if (r.Right <= r.Left || r.Bottom <= r.Top) {
       it->Control->SetVisible(false);
     } else {

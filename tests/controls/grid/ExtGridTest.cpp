@@ -339,6 +339,27 @@ TEST_F(ExtGridTest, ClearingABlockFreesPropertiesAndTheMergesItCoversWhole) {
   }
 }
 
+// A placed control shows only while its cell lies in the scrolled view; it comes back at its cell.
+TEST_F(ExtGridTest, PlacedControlsShowOnlyInTheScrolledView) {
+  grid->SetRowCount(60);
+  const struct {
+    int row;
+    bool top, scrolled;  // shown at TopRow 1, at TopRow 20
+  } cases[] = {{0, false, false}, {2, true, false}, {25, false, true}};
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.row);
+    auto* box = new TEdit(grid);
+    box->SetParent(grid);
+    grid->ControlList()->AddControl(3, k.row, box);
+    for (int top : {20, 1}) {
+      grid->SetTopRow(top);
+      EXPECT_EQ(box->Visible(), top == 1 ? k.top : k.scrolled) << top;
+    }
+    if (k.top) EXPECT_EQ(box->Top(), grid->CellRect(3, k.row).Top);
+    grid->ControlList()->DeleteControl(0);
+  }
+}
+
 // ---------------------------------------------------------------- hidden rows
 TEST_F(ExtGridTest, HideAndUnhideRoundTripsOverMixedBlocks) {
   for (int r = 0; r < 10; ++r) grid->SetCells(1, r, "r" + std::to_string(r));
