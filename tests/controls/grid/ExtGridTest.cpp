@@ -355,7 +355,9 @@ TEST_F(ExtGridTest, PlacedControlsShowOnlyInTheScrolledView) {
       grid->SetTopRow(top);
       EXPECT_EQ(box->Visible(), top == 1 ? k.top : k.scrolled) << top;
     }
-    if (k.top) EXPECT_EQ(box->Top(), grid->CellRect(3, k.row).Top);
+    if (k.top) {
+      EXPECT_EQ(box->Top(), grid->CellRect(3, k.row).Top);
+    }
     grid->ControlList()->DeleteControl(0);
   }
 }
