@@ -554,7 +554,22 @@ bool TExtRichEdit::CellValue(std::string& Value) const {
   return Value != opened_;
 }
 
-TCellKeys TExtRichEdit::Keys() const { return Grid()->WordWrap() || Grid()->Multilinecells ? ckMemo : ckLine; }
+void TExtRichEdit::KeyDown(WORD& Key, TShiftState Shift) {
+  TCellControl::KeyDown(Key, Shift);
+  TExtStringGrid* g = Grid();
+  if ((Key != VK_UP && Key != VK_DOWN) || g->WordWrap() || g->Multilinecells || g->ActiveCellEditor() != this) return;
+  const WORD k = Key;
+  Key = 0;
+  g->CommitCellControl(k, Shift);
+}
+
+void TExtRichEdit::DoExit() { TRichEdit::DoExit(); }
+
+void TExtRichEdit::WMKillFocus(TMessage& Message) {
+  TExtStringGrid* g = Grid();
+  if (!g->LeavingEditor() && FindControl(reinterpret_cast<HWND>(Message.WParam)) == g) CellControlExit(g, this);
+  TCellControl::WMKillFocus(Message);
+}
 
 void TExtRichEdit::TakeStartKey(char32_t Key) {
   if (Key < 0x20) return;

@@ -291,8 +291,8 @@ class TExtRichEdit : public TCellControl<TRichEdit> {
   void TakeCell(const std::string& Text, TEditorType Kind) override;
   bool CellValue(std::string& Value) const override;
   std::string Shown() const override { return RtfText(); }
-  // Up and Down leave it for the grid unless the grid's cells hold more than one line.
-  TCellKeys Keys() const override;
+  // Tab leaves; Return starts a paragraph (Up and Down: KeyDown).
+  TCellKeys Keys() const override { return ckMemo; }
   // The character that opened the edit goes in at the caret, in the text's format there.
   void TakeStartKey(char32_t Key) override;
 
@@ -300,6 +300,11 @@ class TExtRichEdit : public TCellControl<TRichEdit> {
   void RequestSize(const TRect& Rect) override;
   void SelectionChange() override;
   void Change() override;
+  // Up and Down, after the text has had them, leave for the grid unless its cells hold more than one line.
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  // Only the grid taking the focus ends the edit: a toolbar's font box may take it meanwhile.
+  void DoExit() override;
+  void WMKillFocus(TMessage& Message) override;
 
  private:
   int reqWidth_ = 0, reqHeight_ = 0;

@@ -77,11 +77,17 @@ TEST_F(RichTextTest, TheRichEditOpensWithTheFormatsTogglesStylesAndStoresOnlyACh
   SendKeyEvent(e, Qt::Key_X, Qt::NoModifier, "x");
   SendKeyEvent(e, Qt::Key_Escape);
   EXPECT_EQ(grid->Cells(2, 2), stored);
+  // Typed, then the focus to another control: the edit stays open; to the grid: it is stored.
   e = Open(2);
   SendKeyEvent(e, Qt::Key_X, Qt::NoModifier, "x");
   other->SetFocus();
   Flush();
-  EXPECT_EQ(grid->ActiveCellEditor(), nullptr) << "leaving the rich edit finishes the edit";
+  EXPECT_EQ(grid->ActiveCellEditor(), e) << "another control takes the focus meanwhile";
+  e->SetFocus();
+  Flush();
+  grid->SetFocus();
+  Flush();
+  EXPECT_EQ(grid->ActiveCellEditor(), nullptr) << "the grid taking the focus finishes the edit";
   EXPECT_EQ(RtfToPlainText(grid->Cells(2, 2)), "bold plainx");
 }
 
@@ -116,6 +122,8 @@ TEST_F(RichTextTest, TheRowGrowsWhileTypingUnlessLockedAndUpDownLeaveForTheGrid)
   EXPECT_EQ(sized.back(), 2);
   // Up leaves for the grid without word wrap; with multi-line cells it stays in the text.
   grid->SetWordWrap(false);
+  SendKeyEvent(e, Qt::Key_Return);
+  EXPECT_EQ(grid->ActiveCellEditor(), e) << "Return starts a paragraph";
   SendKeyEvent(e, Qt::Key_Up);
   EXPECT_EQ(grid->ActiveCellEditor(), nullptr);
   EXPECT_EQ(Current(), TPoint(2, 1));
