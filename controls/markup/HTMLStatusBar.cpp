@@ -765,7 +765,7 @@ void THTMLStatusBar::PaintOn(TCanvas* C) {
     r.Top = PartTop;
     r.Left += TextMargin;
     C->Brush()->SetStyle(bsClear);
-    DrawPanelText(C, simpleText_, r, taLeftJustify, false);
+    DrawPanelText(C, simpleText_, r, taLeftJustify, false, BiDiMode() != bdLeftToRight ? DT_RTLREADING : 0);
   } else {
     for (int i = 0; i < parts; ++i) DrawPart(C, i);
   }

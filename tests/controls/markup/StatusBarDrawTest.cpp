@@ -351,6 +351,19 @@ TEST_F(StatusBarDrawTest, SimplePanelShowsOnlyTheSimpleText) {
   EXPECT_NE(TextOp("part"), nullptr);
 }
 
+TEST_F(StatusBarDrawTest, SimpleTextReadsRightToLeftOnARightToLeftBar) {
+  bar->SetSimplePanel(true);
+  bar->SetSimpleText("simple words");
+  bar->PaintOn(&canvas);
+  ASSERT_NE(TextOp("simple words"), nullptr);
+  EXPECT_FALSE(TextOp("simple words")->RightToLeft);
+  bar->SetBiDiMode(bdRightToLeft);
+  canvas.Clear();
+  bar->PaintOn(&canvas);
+  ASSERT_NE(TextOp("simple words"), nullptr);
+  EXPECT_TRUE(TextOp("simple words")->RightToLeft);
+}
+
 TEST(StatusGradientTest, BandsStepFromOneColourToTheOtherAndCoverTheRectangle) {
   TRecordingCanvas c(200, 50);
   const TRect R(10, 5, 138, 25);  // 128 wide
