@@ -569,7 +569,11 @@ void TRenderer::Piece(TPass& ps, size_t& pos) {
   // What passes the right edge is hit where it is drawn: cut.
   TRect shown = box;
   if (ps.Mode == TMode::Hit && !P.WordWrap && box.Right > P.Rect.Right) Cut(piece, shown, nullptr);
-  if (ps.Mode == TMode::Hit && st_.InAnchor && st_.AnchorIsLink && PtInRect(shown, TPoint(P.XPos, P.YPos))) {
+  // A text anchor counts only inside the band of the line's own text height, both ends excluded.
+  const int band = ps.TextBottom - ps.PicOff;
+  const bool inBand = P.YPos > band - ps.GH && P.YPos < band;
+  if (ps.Mode == TMode::Hit && st_.InAnchor && st_.AnchorIsLink && inBand &&
+      PtInRect(shown, TPoint(P.XPos, P.YPos))) {
     hit_ = true;
     st_.AnchorHit = true;
     P.AnchorVal = st_.Href;

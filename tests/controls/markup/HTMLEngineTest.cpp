@@ -289,6 +289,8 @@ TEST_F(Markup, HitTestOnAnAnchorAndJustOutside) {
   EXPECT_EQ(anchor, "");
   EXPECT_FALSE(HitAt(text, 5, 13, anchor));
   EXPECT_FALSE(HitAt(text, 0, 5, anchor));
+  EXPECT_FALSE(HitAt(text, 5, 0, anchor));  // the band of "gh" excludes its top row too
+  EXPECT_TRUE(HitAt(text, 5, 1, anchor));
 
   // The status bar's copy reports the value as written, the inspector's reads "href" only.
   EXPECT_TRUE(HitAt(text, 5, 5, anchor, StatusBarMarkupDialect));
