@@ -170,6 +170,7 @@ class TRenderer {
   // Names and values in the bytes of the text as given.
   std::string AsGiven(const std::string& s) const { return utf8_ ? s : Utf8ToWin1252(s); }
   void FillBand(const TRect& r, TColor from, TColor to, bool gradient);
+  void TileBlocks(const TPictureRef& pic, long long across, long long down, const TRect& clip);
   void FlushRun();
 
   const TMarkupDialect& D;
@@ -443,15 +444,49 @@ void TRenderer::TileBackground(const TPictureRef& pic) {
   TRect clip = r;
   if (hadClip && !IntersectRect(clip, oldClip, r)) return;
   C->SetClipRect(clip);
-  // A tiny picture over a huge area is tiled only so often.
-  long long budget = 20000;
-  for (int y = r.Top; y < r.Bottom && budget > 0; y += pic.Height)
-    for (int x = r.Left; x < r.Right && budget > 0; x += pic.Width, --budget)
-      DrawPicture(pic, Bounds(x, y, pic.Width, pic.Height), false);
+  const long long across = (r.Width() + pic.Width - 1LL) / pic.Width;
+  const long long down = (r.Height() + pic.Height - 1LL) / pic.Height;
+  if (across * down <= 20000) {
+    for (int y = r.Top; y < r.Bottom; y += pic.Height)
+      for (int x = r.Left; x < r.Right; x += pic.Width) DrawPicture(pic, Bounds(x, y, pic.Width, pic.Height), false);
+  } else {
+    TileBlocks(pic, across, down, clip);
+  }
   if (hadClip)
     C->SetClipRect(oldClip);
   else
     C->RemoveClip();
+}
+
+// A small picture over a large area: tiled once into a block of about 128 by 128 pixels, which
+// then covers the area, so the work stays bounded for any rectangle. Pixels the picture leaves
+// clear stay clear through a key colour.
+void TRenderer::TileBlocks(const TPictureRef& pic, long long across, long long down, const TRect& clip) {
+  const TRect& r = P.Rect;
+  const int kx = static_cast<int>(std::min<long long>(across, std::max(1, 128 / pic.Width)));
+  const int ky = static_cast<int>(std::min<long long>(down, std::max(1, 128 / pic.Height)));
+  const int bw = kx * pic.Width, bh = ky * pic.Height;
+  const TColor key = RGB(1, 2, 3);
+  TBitmap block(bw, bh);
+  block.Canvas()->Brush()->SetColor(key);
+  block.Canvas()->FillRect(TRect(0, 0, bw, bh));
+  TCanvas* const target = C;
+  C = block.Canvas();
+  try {
+    for (int y = 0; y < bh; y += pic.Height)
+      for (int x = 0; x < bw; x += pic.Width) DrawPicture(pic, Bounds(x, y, pic.Width, pic.Height), false);
+  } catch (...) {
+    C = target;
+    throw;
+  }
+  C = target;
+  block.SetTransparentColor(key);
+  block.SetTransparent(true);
+  // Only the blocks that meet the clipped area, still in the grid that starts at the top-left.
+  const long long x0 = r.Left + (static_cast<long long>(clip.Left) - r.Left) / bw * bw;
+  const long long y0 = r.Top + (static_cast<long long>(clip.Top) - r.Top) / bh * bh;
+  for (long long y = y0; y < clip.Bottom; y += bh)
+    for (long long x = x0; x < clip.Right; x += bw) C->Draw(static_cast<int>(x), static_cast<int>(y), &block);
 }
 
 void TRenderer::PaintBody() {

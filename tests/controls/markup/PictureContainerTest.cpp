@@ -2,6 +2,8 @@
 // container and the address cache, and pictures drawn by the renderer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QBuffer>
 #include <QImage>
 
@@ -266,6 +268,20 @@ TEST_F(MarkupPictures, BodyBackgroundIsTiledInsideTheRectangle) {
   EXPECT_TRUE(images[0].Clipped);
   EXPECT_EQ(images[0].Clip, TRect(0, 0, 20, 30));
   EXPECT_FALSE(c.HasClip());  // the caller's clipping is given back
+
+  // A 1 by 1 picture over 400 by 100 covers all of it, in few drawings.
+  TPictureItem* dot = pc.Items()->Add();
+  dot->SetName("dot");
+  Load(*dot->Picture(), PngBytes(1, 1, Qt::green));
+  c.Clear();
+  THTMLDrawParams big = Params("<BODY BACKGROUND=\"dot\">x");
+  big.Rect = TRect(0, 0, 400, 100);
+  HTMLDrawEngine(GridMarkupDialect, big);
+  images = c.OpsOf(okImage);
+  EXPECT_LT(images.size(), 100u);
+  for (const TPoint& pt : {TPoint(0, 0), TPoint(399, 0), TPoint(0, 99), TPoint(399, 99), TPoint(200, 60)})
+    EXPECT_TRUE(std::any_of(images.begin(), images.end(), [&](const TCanvasOp& op) { return PtInRect(op.R, pt); }))
+        << pt.X << "," << pt.Y;
 }
 
 TEST_F(MarkupPictures, ImageListAndShellIconPictures) {
