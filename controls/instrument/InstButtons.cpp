@@ -143,7 +143,7 @@ void TInstDemoButton::KeyUp(uint16_t& Key, TShiftState Shift) {
     FPressed = false;
     if (click) {
       FDown = false;
-      Invalidate();
+      Repaint();  // raised before the handler runs
       TInstCustomImageControl::Click();
     }
   }

@@ -8,6 +8,9 @@
 #include "controls/instrument/InstClasses.h"
 #include "controls/instrument/InstControls.h"
 
+// A width of a few pixels, 0 to 255.
+using TInstByteInt = uint8_t;
+
 class TInstDemoButton : public TInstCustomImageControl {
  public:
   explicit TInstDemoButton(TComponent* AOwner);
@@ -23,8 +26,8 @@ class TInstDemoButton : public TInstCustomImageControl {
   TInstFont3D* Font3D() const { return FFont3D.get(); }
   void SetFont3D(TInstFont3D* V) { FFont3D->Assign(V); }
 
-  uint8_t BevelWidth() const { return FBevelWidth; }
-  void SetBevelWidth(uint8_t V) { InstStore(this, FBevelWidth, V); }
+  TInstByteInt BevelWidth() const { return FBevelWidth; }
+  void SetBevelWidth(TInstByteInt V) { InstStore(this, FBevelWidth, V); }
   int OutlineWidth() const { return FOutlineWidth; }
   void SetOutlineWidth(int V) { InstStore(this, FOutlineWidth, V); }
   TColor OutlineColor() const { return FOutlineColor; }
@@ -77,7 +80,7 @@ class TInstDemoButton : public TInstCustomImageControl {
   std::unique_ptr<TBitmap> FBitmap;
   std::unique_ptr<TFont> FFontEnter, FFontLeave;
   std::unique_ptr<TInstFont3D> FFont3D;
-  uint8_t FBevelWidth = 2;
+  TInstByteInt FBevelWidth = 2;
   int FOutlineWidth = 1;
   TColor FOutlineColor = clBlack;
   TColor FFocusColor = clBlue;

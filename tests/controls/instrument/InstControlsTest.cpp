@@ -148,6 +148,24 @@ TEST_F(ButtonTest, SpaceKeyClicksOnRelease) {
   EXPECT_FALSE(b->Pressed());
 }
 
+TEST_F(ButtonTest, SpaceReleaseIsPaintedRaisedBeforeTheHandlerRuns) {
+  form->Show();
+  Application->ProcessMessages();
+  TColor edgeDuringClick = clNone;
+  b->OnClick = [this, &edgeDuringClick](TObject*) {
+    ++clicks;
+    edgeDuringClick = b->PixelAt(1, 10);  // what the screen last got
+  };
+  WORD k = VK_SPACE;
+  b->KeyDown(k, 0);
+  b->PaintNow();
+  ASSERT_EQ(b->PixelAt(1, 10), RGB(128, 128, 128));
+  k = VK_SPACE;
+  b->KeyUp(k, 0);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(edgeDuringClick, RGB(255, 255, 255));
+}
+
 TEST_F(ButtonTest, AcceleratorClicksWhenEnabled) {
   b->Perform(CM_DIALOGCHAR, 'r');
   EXPECT_EQ(clicks, 1);
