@@ -19,7 +19,9 @@ inline bool Inside(TPoint p, const TRect& r) {
 
 // Markup through the inspector dialect: draws it, or with Check finds the anchor under Mouse.
 std::string Markup(TCanvas* C, const std::string& Text, const TRect& R, TCustomImageList* Images, bool Check,
-                   TPoint Mouse, bool WordWrap);
+                   TPoint Mouse, bool WordWrap, int ShadowOffset = 0);
+// Rows shadow their markup by this much; the caption bar and help panel by none.
+inline constexpr int RowShadowOffset = 2;
 // The room markup takes when drawn word-wrapped in R: the width of its widest line, measured
 // without drawing, with the pixels the renderer needs besides.
 int MarkupWidth(TCanvas* C, const std::string& Text, const TRect& R, TCustomImageList* Images);

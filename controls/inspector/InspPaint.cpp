@@ -94,11 +94,11 @@ void RoundedSpan(const TRect& R, int y, bool LeftRound, bool RightRound, int& l,
 }  // namespace
 
 std::string InspDraw::Markup(TCanvas* C, const std::string& Text, const TRect& R, TCustomImageList* Images, bool Check,
-                   TPoint Mouse, bool WordWrap) {
+                   TPoint Mouse, bool WordWrap, int ShadowOffset) {
   std::string anchor, strip, focus;
   int xs = 0, ys = 0, links = 0, mouseLink = -1;
   TRect hover;
-  HTMLDraw(C, Text, R, Images, Check ? Mouse.X : -1, Check ? Mouse.Y : -1, -1, -1, 0, Check, false, false, false,
+  HTMLDraw(C, Text, R, Images, Check ? Mouse.X : -1, Check ? Mouse.Y : -1, -1, -1, ShadowOffset, Check, false, false, false,
            false, false, WordWrap, 1.0, clBlue, clNone, clNone, clNone, anchor, strip, focus, xs, ys, links, mouseLink,
            hover);
   return anchor;

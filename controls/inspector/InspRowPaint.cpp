@@ -10,6 +10,7 @@
 using InspDraw::Inside;
 using InspDraw::Line;
 using InspDraw::Markup;
+using InspDraw::RowShadowOffset;
 
 void TInspectorBar::DrawNodeGlyph(int X, int Y, bool Collapsed) {
   TCanvas* C = Surface();
@@ -143,8 +144,8 @@ void TInspectorBar::DrawRowCaption(TRowPaint& P, const TRect& R0, bool Boxed) {
   if (IsHTML(Item->Caption())) {
     Item->SetHoverAnchor("");
     C->SetClipRect(captionCell);
-    Item->SetHoverAnchor(Markup(C, Item->Caption(), captionCell, images_, true, P.Mouse, true));
-    Markup(C, Item->Caption(), captionCell, images_, false, P.Mouse, true);
+    Item->SetHoverAnchor(Markup(C, Item->Caption(), captionCell, images_, true, P.Mouse, true, RowShadowOffset));
+    Markup(C, Item->Caption(), captionCell, images_, false, P.Mouse, true, RowShadowOffset);
     C->RemoveClip();
   } else {
     TRect cr = captionCell;
@@ -449,7 +450,7 @@ void TInspectorBar::DrawIconCaption(TInspectorPanel* Panel, TInspectorItem* Item
   C->Brush()->SetStyle(bsClear);
   TRect tr = R;
   if (IsHTML(Item->Caption()))
-    Markup(C, Item->Caption(), tr, images_, false, Mouse, true);
+    Markup(C, Item->Caption(), tr, images_, false, Mouse, true, RowShadowOffset);
   else
     C->DrawText(Item->Caption(), tr, Flags);
   Item->captionRect_ = R;

@@ -110,6 +110,15 @@ TEST_F(InspPaint, SetupRowsPlaceCaptionGridEditBoxAndValue) {
   ASSERT_NE(title, nullptr);
   EXPECT_LT(title->R.Bottom, 21);
   EXPECT_GT(title->R.Left, 40);
+  // A row's markup shadow falls 2 pixels right and down of its text.
+  p->Items()->Items(0)->SetCaption("<SHAD>Shade</SHAD>");
+  Paint();
+  std::vector<TCanvasOp> shade;
+  for (const TCanvasOp& op : canvas.OpsOf(okText))
+    if (op.Text == "Shade") shade.push_back(op);
+  ASSERT_EQ(shade.size(), 2u);
+  EXPECT_EQ(shade[0].R.Left, shade[1].R.Left + 2);  // the shadow is drawn first
+  EXPECT_EQ(shade[0].R.Top, shade[1].R.Top + 2);
 }
 
 TEST_F(InspPaint, EachTypeShowsItsValue) {
