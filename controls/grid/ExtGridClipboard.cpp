@@ -287,8 +287,9 @@ int TExtStringGrid::PasteEncodedCells(TPoint At, const std::string& Bytes, TGrid
   }
   Written = TGridRect{At.X, At.Y, At.X + h.ColCount - 1, At.Y + h.RowCount - 1};
   PasteCellProperties(b, At, h.FullGrid || Direct);
+  // A load from a stream is no paste: only a paste tells CellsPasted.
   const bool ours = h.ID == ClipboardIdentity();
-  CellsPasted(ours ? TPoint(copyOrigin_.X, copyOrigin_.Y) : TPoint(-1, -1), Written, copied_);
+  if (!Direct) CellsPasted(ours ? TPoint(copyOrigin_.X, copyOrigin_.Y) : TPoint(-1, -1), Written, copied_);
   Invalidate();
   return n;
 }

@@ -567,6 +567,10 @@ TEST_F(ClipboardTest, PrivateCellsNameTheirGridAndMalformedStreamsChangeNothing)
   a->CopyRangeToClipboard({2, 2, 3, 3}, false);
   a->PasteAt(1, 1);
   b->PasteAt(1, 1);
+  TMemoryStream m;  // a load from a stream is no paste
+  a->SaveCellsToStream({2, 2, 3, 3}, &m);
+  m.SetPosition(0);
+  b->LoadCellsFromStream(TPoint(1, 1), &m);
   ASSERT_EQ(a->Origins.size(), 1u);
   EXPECT_EQ(a->Origins[0], TPoint(2, 2));
   EXPECT_EQ(b->Origins, std::vector<TPoint>{TPoint(-1, -1)});
