@@ -212,7 +212,7 @@ bool TExtStringGrid::KeyHomeEnd(TKeyPress& k) {
     TBaseGrid::KeyDown(k.Key, k.Shift);
     return true;
   }
-  if (navigation_->HomeEndKey == heFirstLastRow && !k.Ctrl) {
+  if (navigation_->HomeEndKey == heFirstLastRow) {
     int target = key == VK_HOME ? FixedRows()
                  : floatingFooter_->Visible() ? (RowCount() > 2 ? RowCount() - 2 : RowCount() - 1 - fixedFooters_)
                                               : LastWalkableRow();

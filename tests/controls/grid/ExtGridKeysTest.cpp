@@ -98,6 +98,10 @@ const KeyStep kKeySteps[] = {
        g->SetFixedFooters(1);
      },
      {2, 5}, "", Qt::Key_End, Qt::NoModifier, {2, 8}, "K35 Sel ", nullptr},
+    {"CtrlHomeByRowKeepsTheColumn", [](TExtStringGrid* g) { g->Navigation()->HomeEndKey = heFirstLastRow; },
+     {2, 5}, "", Qt::Key_Home, Qt::ControlModifier, {2, 1}, "K36 Sel ", nullptr},
+    {"CtrlEndByRowKeepsTheColumn", [](TExtStringGrid* g) { g->Navigation()->HomeEndKey = heFirstLastRow; },
+     {2, 5}, "", Qt::Key_End, Qt::ControlModifier, {2, 9}, "K35 Sel ", nullptr},
     {"CtrlASelectsEveryScrollingCell", [](TExtStringGrid* g) { g->SetFixedFooters(1); }, {2, 2}, "", Qt::Key_A,
      Qt::ControlModifier, {4, 8}, "K65 Sel ",
      [](TExtStringGrid* g) { EXPECT_EQ(g->Selection(), (TGridRect{1, 1, 4, 8})); }},
