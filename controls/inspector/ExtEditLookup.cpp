@@ -49,6 +49,7 @@ void TPersistence::Assign(TPersistent* Source) {
 
 TListHintWindow::TListHintWindow(TComponent* AOwner) : THintWindow(AOwner) {
   takesMouse_ = true;
+  SetDropShadow(true);
   SetBounds(0, 0, 0, 0);
   ListControl = new TListBox(this);
   ListControl->SetParent(this);
@@ -252,9 +253,10 @@ class TRegistryStore : public TEditStore {
   bool open_ = false;
 };
 
-std::unique_ptr<TEditStore> OpenStore(const TPersistence& P, bool ForWriting) {
+std::unique_ptr<TEditStore> OpenStore(TPersistence& P, bool ForWriting) {
   if (P.Location == plRegistry) return std::make_unique<TRegistryStore>(P.Key, P.Section, ForWriting);
-  return std::make_unique<TIniStore>(P.Key.empty() ? TExtEdit::DefaultIniFile() : P.Key, P.Section);
+  if (P.Key.empty()) P.Key = TExtEdit::DefaultIniFile();
+  return std::make_unique<TIniStore>(P.Key, P.Section);
 }
 
 // Whether a saved window text still reads as a value of the edit's type.

@@ -89,6 +89,7 @@ TEST_F(ExtEditLookup, ListOpensAfterNumCharsWithSortedMatches) {
   const TRect w = edit->LookupWindow()->BoundsRect();
   EXPECT_EQ(w.Top, edit->ClientOrigin().Y + edit->Height() - 6);
   EXPECT_EQ(w.Bottom - w.Top, 2 * 12 + 4);
+  EXPECT_TRUE(edit->LookupWindow()->DropShadow());
 }
 
 TEST_F(ExtEditLookup, TheListWidensByTheScrollArrowOnlyWhenMoreMatchThanItShows) {
@@ -328,6 +329,11 @@ TEST_F(ExtEditPersistence, AFileThatIsNoRegularFileIsRefusedWithoutBlockingAndKe
 TEST_F(ExtEditPersistence, TheDefaultFileLivesInTheSettingsFolder) {
   EXPECT_EQ(ExtractFileDir(TExtEdit::DefaultIniFile()), ExcludeTrailingPathDelimiter(UserConfigDir()));
   EXPECT_EQ(ExtractFileExt(TExtEdit::DefaultIniFile()), ".ini");
+  auto e = Make();
+  e->Persistence()->Key.clear();
+  e->LoadPersistence();
+  EXPECT_EQ(e->Persistence()->Key, TExtEdit::DefaultIniFile());
+  e->Persistence()->Enable = false;
 }
 
 // ---------------------------------------------------------------- inspector link
