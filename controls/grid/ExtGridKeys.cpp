@@ -254,9 +254,9 @@ bool TExtStringGrid::KeyHomeEnd(TKeyPress& k) {
 
 // Left and Right fold and unfold a node row; Tab walks the grid's own stops.
 bool TExtStringGrid::KeyNodeOrTab(TKeyPress& k) {
-  if ((k.Key == VK_RIGHT || k.Key == VK_LEFT) && HasNodes() && IsMergedCell(Col(), Row()))
+  if ((k.Key == VK_RIGHT || k.Key == VK_LEFT) && IsNodeRow(Row()) && IsMergedCell(Col(), Row()))
     k.Key == VK_RIGHT ? ExpandNode(RealRowIndex(Row())) : ContractNode(RealRowIndex(Row()));
-  if (k.Key == VK_TAB && (Options() & goTabs) && !k.Alt) {
+  if (k.Key == VK_TAB && (Options() & goTabs)) {
     TabToNextCell(k.ShiftDown);
     k.Key = 0;
     return true;
@@ -268,10 +268,10 @@ bool TExtStringGrid::KeyNodeOrTab(TKeyPress& k) {
 // Down on the last row may append one.
 bool TExtStringGrid::KeyArrowSkip(TKeyPress& k) {
   const WORD key = k.Key;
-  if (navigation_->SkipFixedCells && !k.Ctrl && (key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN)) {
+  if (navigation_->SkipFixedCells && (key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN)) {
     bool blocked = key == VK_DOWN && DownAppend();
     if (blocked || SkipFixed(key)) return SwallowKeyNoted(k);
-  } else if (key == VK_DOWN && !k.Ctrl && DownAppend()) {
+  } else if (key == VK_DOWN && DownAppend()) {
     return SwallowKeyNoted(k);
   }
   return false;

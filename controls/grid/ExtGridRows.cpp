@@ -322,6 +322,8 @@ void TExtStringGrid::ClearNormalCells() {
 void TExtStringGrid::ClearAll() {
   if (!(ComponentState() & csDestroying) && HasNodes()) RemoveAllNodes();
   ClearRect(0, 0, AllColCount() - 1, RowCount() - 1);
+  // A cancel afterwards must not bring a cleared text back.
+  edit_.StartText.clear();
 }
 
 // ---------------------------------------------------------------- index mapping

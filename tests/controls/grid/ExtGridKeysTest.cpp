@@ -38,6 +38,10 @@ const KeyStep kKeySteps[] = {
     {"TabNeverEntersFooterRows", [](TExtStringGrid* g) { g->SetFixedFooters(1); }, {4, 8}, "", Qt::Key_Tab,
      Qt::NoModifier, {1, 1}, "K9 ", nullptr},
     {"TabSkipsReadOnlyCells", ReadOnlyCol2, {1, 1}, "", Qt::Key_Tab, Qt::NoModifier, {3, 1}, "K9 ", nullptr},
+    {"TabWalksOnOverTwoReadOnlyCells",
+     [](TExtStringGrid* g) { g->OnCanEditCell = [](TObject*, int, int c, bool& can) { can = c != 2 && c != 3; }; },
+     {1, 1}, "", Qt::Key_Tab, Qt::NoModifier, {4, 1}, "K9 ", nullptr},
+    {"AltTabMovesRight", nullptr, {1, 1}, "", Qt::Key_Tab, Qt::AltModifier, {2, 1}, "K9 ", nullptr},
     {"TabStaysWhenNoCellIsEditable",
      [](TExtStringGrid* g) { g->OnCanEditCell = [](TObject*, int, int, bool& can) { can = false; }; }, {2, 3}, "",
      Qt::Key_Tab, Qt::NoModifier, {2, 3}, "K9 ", nullptr},
@@ -65,6 +69,12 @@ const KeyStep kKeySteps[] = {
      {1, 1}, "x", Qt::Key_Return, Qt::NoModifier, {3, 1}, "K13 ", nullptr},
     {"EscapePutsTheTextBack", nullptr, {1, 1}, "zz", Qt::Key_Escape, Qt::NoModifier, {1, 1}, "",
      [](TExtStringGrid* g) { EXPECT_EQ(g->Cells(1, 1), "1:1"); }},
+    {"ClearAllForgetsTheTextBeforeEditing", nullptr, {1, 1}, "", Qt::Key_F2, Qt::NoModifier, {1, 1}, "K113 ",
+     [](TExtStringGrid* g) {
+       g->ClearAll();
+       g->RestoreCellAfterCancel();
+       EXPECT_EQ(g->Cells(1, 1), "");
+     }},
     {"DownOnLastRowAppends", [](TExtStringGrid* g) { g->Navigation()->AppendOnArrowDown = true; }, {1, 9}, "",
      Qt::Key_Down, Qt::NoModifier, {1, 10}, "CanAdd AutoAdd(9) K40 Sel ",
      [](TExtStringGrid* g) { EXPECT_EQ(g->RowCount(), 11); }},
@@ -90,6 +100,12 @@ const KeyStep kKeySteps[] = {
     {"DownJumpsOverARowTheHandlerFixes",
      [](TExtStringGrid* g) { g->OnIsFixedCell = [](TObject*, int r, int, bool& f) { f = r == 3; }; }, {1, 2}, "",
      Qt::Key_Down, Qt::NoModifier, {1, 4}, "K40 Sel ", nullptr},
+    {"CtrlDownJumpsOverAFixedRowToo",
+     [](TExtStringGrid* g) { g->OnIsFixedCell = [](TObject*, int r, int, bool& f) { f = r == 3; }; }, {1, 2}, "",
+     Qt::Key_Down, Qt::ControlModifier, {1, 4}, "K40 Sel ", nullptr},
+    {"CtrlDownOnLastRowAppends", [](TExtStringGrid* g) { g->Navigation()->AppendOnArrowDown = true; }, {1, 9}, "",
+     Qt::Key_Down, Qt::ControlModifier, {1, 9}, "CanAdd AutoAdd(9) K40 ",
+     [](TExtStringGrid* g) { EXPECT_EQ(g->RowCount(), 11); }},
     {"HomeByRowGoesToTheFirstRow", [](TExtStringGrid* g) { g->Navigation()->HomeEndKey = heFirstLastRow; }, {2, 5},
      "", Qt::Key_Home, Qt::NoModifier, {2, 1}, "K36 Sel ", nullptr},
     {"EndByRowStopsAboveTheFooter",
