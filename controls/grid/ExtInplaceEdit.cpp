@@ -229,7 +229,8 @@ bool TExtInplaceEdit::FilterChar(char32_t& Ch) {
         if (t.substr(static_cast<size_t>(ss), static_cast<size_t>(sl)).find('-') != std::string::npos) return true;
         return MessageBeep(0), false;
       }
-      return false;
+      // A point and a comma are always accepted, whichever separators the locale has.
+      return Ch == ',' || Ch == '.';
     }
     case edCapital:
     case edUpperCase:
@@ -389,10 +390,15 @@ void TExtInplaceEdit::Paste() {
   }
   std::string t = Text();
   int ss = SelStart(), sl = SelLength();
-  if (!FilterPaste(text)) return;
-  std::string result = t.substr(0, static_cast<size_t>(ss)) + text + t.substr(static_cast<size_t>(ss + sl));
+  const std::string tail = t.substr(static_cast<size_t>(ss + sl));
+  std::string result = t.substr(0, static_cast<size_t>(ss)) + text + tail;
   if (LengthLimit > 0 && CharCount(result) > LengthLimit) return;
-  SetSelText(text);
+  // The whole new text is judged and re-cased: a pasted "-3" behind "12" is no integer.
+  if (!FilterPaste(result)) return;
+  SelectAll();
+  SetSelText(result);
+  const int caret = std::max(0, static_cast<int>(result.size()) - static_cast<int>(tail.size()));
+  SetSel(caret, caret);
 }
 
 void TExtInplaceEdit::WndProc(TMessage& Message) {

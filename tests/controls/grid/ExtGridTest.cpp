@@ -578,6 +578,15 @@ TEST_F(ExtGridTest, LengthLimitAndTypeFiltersOfPlainCells) {
   EditCell(3, 2, "1,2..5");
   EXPECT_EQ(EditorText(), "12.5");
   Key(Qt::Key_Escape);
+  {
+    ExtUtil::TLocale comma;
+    comma.DecimalSeparator = ',';
+    comma.ThousandSeparator = ' ';
+    ExtUtil::TLocaleScope loc2(comma);
+    EditCell(3, 3, "1.2,5");
+    EXPECT_EQ(EditorText(), "1.2,5");  // a point is taken though it is no separator here
+    Key(Qt::Key_Escape);
+  }
   grid->InplaceEditor()->SelectAll();
   EditCell(2, 3, "7");
   grid->InplaceEditor()->SelectAll();
@@ -592,6 +601,7 @@ TEST_F(ExtGridTest, PastedTextTakesTheCellsCaseWholeCharacterByCharacter) {
     TEditorType kind;
     const char* pasted;
     const char* expected;
+    const char* start = nullptr;  // the editor's text before the paste, the caret at its end
   } cases[] = {
       {edUpperCase, "\u00e9t\u00fc", "\u00c9T\u00dc"},
       {edUpperCase, "\u00da\u00dc", "\u00da\u00dc"},  // already upper: the same letters stay
@@ -599,12 +609,25 @@ TEST_F(ExtGridTest, PastedTextTakesTheCellsCaseWholeCharacterByCharacter) {
       {edLowerCase, "\u00c9A", "\u00e9a"},
       {edLowerCase, "\u00e9", "\u00e9"},
       {edCapital, "\u00e9a", "\u00e9a"},  // only typing capitalises here
+      // The whole new text is judged and re-cased, not the pasted part alone.
+      {edNumeric, "-3", "12", "12"},
+      {edNumeric, "3", "123", "12"},
+      {edFloat, "2.3", "1.5", "1.5"},
+      {edMixedCase, "smith", "John Smith", "john "},
   };
+  ExtUtil::TLocale dot;
+  ExtUtil::TLocaleScope loc(dot);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.pasted);
     grid->OnGetEditorType = [&](TObject*, int, int, TEditorType& e) { e = c.kind; };
-    EditCell(1, 1, "q");
-    grid->InplaceEditor()->SelectAll();
+    EditCell(1, 1, "1");
+    if (c.start) {
+      grid->InplaceEditor()->SetText(c.start);
+      const int end = static_cast<int>(std::string(c.start).size());
+      grid->InplaceEditor()->SetSelStart(end);
+    } else {
+      grid->InplaceEditor()->SelectAll();
+    }
     Clipboard()->SetAsText(c.pasted);
     grid->InplaceEditor()->PasteFromClipboard();
     EXPECT_EQ(EditorText(), c.expected);
