@@ -359,12 +359,10 @@ void TExtStringGrid::DrawNodeCell(TCanvas* cv, int ARow, const TRect& R) {
   if (n->ShowTree()) {
     cv->Pen()->SetColor(n->TreeColor());
     cv->Pen()->SetWidth(1);
-    if (!node) {
-      cv->MoveTo(x - 4, mid);
-      cv->LineTo(n->ShowTreeFull() ? R.Right : x + 4, mid);
-      cv->MoveTo(x - 4, R.Top);
-      cv->LineTo(x - 4, NodeRowKind(ARow) == 2 ? R.Bottom : mid + 1);
-    }
+    cv->MoveTo(x - 4, mid);
+    cv->LineTo(n->ShowTreeFull() ? R.Right : x + 4, mid);
+    cv->MoveTo(x - 4, R.Top);
+    cv->LineTo(x - 4, NodeRowKind(ARow) == 2 ? R.Bottom + 4 : mid + 1);
     // The outer levels' lines run on while deeper rows follow.
     for (int k = 1; k < level; ++k) {
       const int lx = x - 4 - k * indent;

@@ -508,7 +508,7 @@ void TExtStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
   // With sizing on, the borders stay for sizing: only the inner part edits.
   bool sizing = (rowEdit && (Options() & goColSizing)) || (colEdit && (Options() & goRowSizing));
   TRect cr = CellRect(c, r);
-  if (sizing && Button == mbLeft && !(X > cr.Left + 4 && X < cr.Right - 4 && Y > cr.Top + 4 && Y < cr.Bottom - 4))
+  if (sizing && Button == mbLeft && !(X >= cr.Left + 4 && X < cr.Right - 4 && Y >= cr.Top + 4 && Y < cr.Bottom - 4))
     return;
   if (GridState() != gsNormal) return;
   EditFixedCell(c, r);

@@ -545,8 +545,12 @@ bool TExtStringGrid::GraphicShowsText(int RealCol, int ARow) {
 
 void TExtStringGrid::TextBesideGraphic(int RealCol, int ARow, TAlignment HAlign, TRect& R) {
   // Column 0 of a tree starts its text past the row's indent.
-  if (RealCol == 0 && nodes_.Count > 0) R.Left += RowIndent(ARow);
   TCellGraphic* g = GetCellGraphic(RealCol, ARow);
+  // A node row's sign takes a fixed 12 pixels a level and 4 more, whatever NodeIndent says.
+  if (RealCol == 0 && nodes_.Count > 0) {
+    TCellProperties* p = g && g->CellType == ctNode ? CellPropertiesOrNull(0, ARow) : nullptr;
+    R.Left += p ? p->NodeLevel * 12 + 4 : RowIndent(ARow);
+  }
   if (!g || g->CellType == ctNode || g->CellType == ctRadio) return;
   // A check box stands by the text's alignment: only left-aligned text starts right of it.
   if (IsCheckKind(g->CellType)) {

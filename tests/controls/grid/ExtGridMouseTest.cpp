@@ -101,6 +101,21 @@ const ClickStep kClicks[] = {
        EXPECT_TRUE(g->FixedCellEditor()->Visible());
        EXPECT_EQ(g->FixedCellEditor()->Text(), "2:0");
      }},
+    // With column sizing only the cell shrunk by 4 pixels edits: its first such pixel does.
+    {"SizingLeavesTheFourPixelBordersOfAFixedRowEditedFromInside",
+     [](TExtStringGrid* g) {
+       g->MouseActions()->FixedRowsEdit = fceLeftClick;
+       g->SetOptions(g->Options() | goColSizing);
+     },
+     [](GridInputTest& t) {
+       TRect h = t.grid->CellRect(2, 0);
+       t.Click(h.Left + 4, h.Top + 4);
+     },
+     {1, 1}, "ClickCell(0,2) ",
+     [](GridInputTest&, TExtStringGrid* g) {
+       ASSERT_TRUE(g->FixedCellEditor());
+       EXPECT_TRUE(g->FixedCellEditor()->Visible());
+     }},
     {"RightClickEditsAFixedRowWithFceLeftClick",
      [](TExtStringGrid* g) { g->MouseActions()->FixedRowsEdit = fceLeftClick; },
      [](GridInputTest& t) { ClickAt(t, 2, 0, Qt::RightButton); }, {1, 1}, "RightClickCell(0,2) ",

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -571,6 +572,36 @@ TEST_F(GridPaintTest, TreeLinesReachTheCellEdgeWithShowTreeFull) {
     EXPECT_TRUE(redAt(img, indent + 3));
     EXPECT_EQ(redAt(img, w - 3), full);
   }
+  // The node row has its lines too; a child with more rows below runs its line 4 pixels past the
+  // cell; the node row's text stands 12 pixels a level and 4 more in.
+  grid->SetCells(0, 2, "T1");
+  grid->SetCells(1, 2, "T1");
+  auto ops = [&](int c, int r) {
+    TRecordingCanvas rec(600, 600);
+    TCanvas* cv = grid->Canvas();
+    TCanvasBackend* saved = cv->Backend();
+    cv->SetBackend(rec.Backend());
+    grid->DrawOneCell(c, r, 0);
+    cv->SetBackend(saved);
+    return rec.Ops();
+  };
+  auto redLines = [&](int r) {
+    std::vector<TRect> v;
+    const TRect cr = grid->CellRect(0, r);
+    for (const TCanvasOp& op : ops(0, r))
+      if (op.Kind == okLine && op.Pen.Color == clRed)
+        v.push_back(TRect(op.R.Left - cr.Left, op.R.Top - cr.Top, op.R.Right - cr.Left, op.R.Bottom - cr.Top));
+    return v;
+  };
+  auto textLeft = [&](int c, int r) {
+    for (const TCanvasOp& op : ops(c, r))
+      if (op.Kind == okText && op.Text == "T1") return op.R.Left - grid->CellRect(c, r).Left;
+    return -100;
+  };
+  EXPECT_FALSE(redLines(2).empty());
+  const std::vector<TRect> child = redLines(3);
+  EXPECT_TRUE(std::any_of(child.begin(), child.end(), [&](const TRect& l) { return l.Left == l.Right && l.Bottom > h; }));
+  EXPECT_EQ(textLeft(0, 2), textLeft(1, 2) + 12 + 4);
 }
 
 // A cell's own bottom border lies on its last pixel row; its top border stands GridLineWidth above

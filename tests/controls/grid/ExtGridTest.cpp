@@ -614,6 +614,7 @@ TEST_F(ExtGridTest, PastedTextTakesTheCellsCaseWholeCharacterByCharacter) {
       {edNumeric, "3", "123", "12"},
       {edFloat, "2.3", "1.5", "1.5"},
       {edMixedCase, "smith", "John Smith", "john "},
+      {edPositiveNumeric, "-5", "1"},  // refused as typing refuses it
   };
   ExtUtil::TLocale dot;
   ExtUtil::TLocaleScope loc(dot);
