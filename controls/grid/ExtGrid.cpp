@@ -63,6 +63,8 @@ void TExtStringGrid::UnhookOwnerForm() {
 // ---------------------------------------------------------------- construction
 TExtStringGrid::TExtStringGrid(TComponent* AOwner) : TBaseGrid(AOwner) {
   controlStyle_ |= csAcceptsControls;
+  // The button face of the running desktop, taken as a fixed colour.
+  FixedGradientEnd = ColorToRGB(clBtnFace);
   searchFooter_.reset(new TSearchFooter(this));
   floatingFooter_.reset(new TFloatingFooter(this));
   printSettings_.reset(new TPrintSettings);

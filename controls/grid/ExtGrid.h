@@ -676,7 +676,7 @@ class TExtStringGrid : public TBaseGrid {
   // The save and copy range's switch under its other name: the same setting as IncludeFixedCells.
   bool SaveFixedCells() const { return IncludeFixedCells; }
   void SetSaveFixedCells(bool v) { IncludeFixedCells = v; }
-  TColor FixedGradientStart = TColorOf(0xFFFFFF), FixedGradientEnd = TColorOf(0xF0F0F0);
+  TColor FixedGradientStart = TColorOf(0xFFFFFF), FixedGradientEnd = clNone;  // set at creation
 
   // ----- option objects
   TSearchFooter* SearchFooter() const { return searchFooter_.get(); }

@@ -382,7 +382,12 @@ bool TExtStringGrid::DragMouseMove(TShiftState Shift, int X, int Y) {
   data.Row = r;
   if (r < FixedRows() && dragDropSettings_->OleColumnDragDrop) {
     data.Kind = gdkColumn;
+    // The header's drag image wears the header's gradient in the looks that draw one.
+    TPopupButton* ind = DragIndicator();
+    const TColor from = ind->GradFrom, to = ind->GradTo;
+    if (look_ == glQuarn || look_ == glXP) ind->GradFrom = FixedGradientStart, ind->GradTo = FixedGradientEnd;
     TGridDragResult res = RunOleDrag(data);
+    if (*alive) ind->GradFrom = from, ind->GradTo = to;
     if (*alive && res.Effect != EffectNone && OnOleDragStop) OnOleDragStop(this, res.Effect);
     return true;
   }

@@ -387,7 +387,10 @@ bool TExtStringGrid::HasButton(int ACol, int ARow) {
 
 // ---------------------------------------------------------------- queries
 bool TExtStringGrid::IsRadioCell(int ACol, int ARow, int& Index) {
-  Index = GetRadioIndex(ACol, ARow);
+  // The stored index as it is: a radio that follows its text answers -1 here.
+  TPoint b = BaseCell(ACol, ARow);
+  TCellGraphic* g = GetCellGraphic(b.X, b.Y);
+  Index = g && g->CellType == ctRadio ? g->CellIndex : -1;
   return HasRadio(ACol, ARow);
 }
 

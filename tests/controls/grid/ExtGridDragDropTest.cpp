@@ -459,6 +459,18 @@ TEST_F(DropTest, DraggedCellsLeaveAsTheCopyGivesThem) {
   EXPECT_EQ(text, "\"plain\nwords\"\t\"a\tb\"\t\"\"\"q\"\" start\"");
   EXPECT_EQ(text, grid->ClipboardTextOf({1, 3, 3, 3}, false));
   EXPECT_EQ(rich, grid->Cells(1, 3)) << "the rich text travels in its own format";
+  // A header dragged as a column wears the header's gradient in its image.
+  grid->DragDropSettings()->OleColumnDragDrop = true;
+  TColor from = clNone;
+  SetDragLoop([&](TWinControl*, const TDataObject&, TDropSource*, int) {
+    from = grid->DragIndicator()->GradFrom;
+    return DROPEFFECT_NONE;
+  });
+  const TPoint h = Mid(2, 0);
+  Mouse(QEvent::MouseButtonPress, h.X, h.Y);
+  Mouse(QEvent::MouseMove, h.X + 10, h.Y + 10);
+  Mouse(QEvent::MouseButtonRelease, h.X + 10, h.Y + 10);
+  EXPECT_EQ(from, grid->FixedGradientStart);
 }
 
 TEST_F(DropTest, RowsDraggedFromOneGridMoveIntoAnother) {

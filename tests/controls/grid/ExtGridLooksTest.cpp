@@ -513,6 +513,10 @@ TEST_F(GridPressTest, KindQueriesAndTheirAnswers) {
   int index = -5;
   EXPECT_TRUE(grid->IsRadioCell(2, 3, index));
   EXPECT_EQ(index, 1);
+  grid->AddRadio(1, 6, false, -1, {"x", "y"});
+  grid->SetCells(1, 6, "y");
+  EXPECT_TRUE(grid->IsRadioCell(1, 6, index));
+  EXPECT_EQ(index, -1) << "the stored index, not the text's item";
   bool state = false;
   EXPECT_TRUE(grid->GetCheckBoxState(1, 1, state));
   EXPECT_TRUE(state);

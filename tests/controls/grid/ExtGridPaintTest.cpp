@@ -77,15 +77,22 @@ class GridPaintTest : public TGuiTest {
     s.FontName = font.Name();
     return s;
   }
-  // One cell drawn on a recording canvas: the texts drawn, in order.
-  std::vector<std::string> DrawnTexts(TProbeGrid* g, int c, int r) {
+  // One cell drawn on a recording canvas: the operations, in order.
+  std::vector<TCanvasOp> DrawnOps(TProbeGrid* g, int c, int r) {
     TRecordingCanvas rec(600, 600);
     TCanvas* cv = g->Canvas();
     TCanvasBackend* saved = cv->Backend();
     cv->SetBackend(rec.Backend());
     g->DrawOneCell(c, r, 0);
     cv->SetBackend(saved);
-    return rec.Texts();
+    return rec.Ops();
+  }
+  // The texts drawn, in order.
+  std::vector<std::string> DrawnTexts(TProbeGrid* g, int c, int r) {
+    std::vector<std::string> v;
+    for (const TCanvasOp& op : DrawnOps(g, c, r))
+      if (op.Kind == okText) v.push_back(op.Text);
+    return v;
   }
   QImage Picture() {
     Flush();
@@ -576,15 +583,7 @@ TEST_F(GridPaintTest, TreeLinesReachTheCellEdgeWithShowTreeFull) {
   // cell; the node row's text stands 12 pixels a level and 4 more in.
   grid->SetCells(0, 2, "T1");
   grid->SetCells(1, 2, "T1");
-  auto ops = [&](int c, int r) {
-    TRecordingCanvas rec(600, 600);
-    TCanvas* cv = grid->Canvas();
-    TCanvasBackend* saved = cv->Backend();
-    cv->SetBackend(rec.Backend());
-    grid->DrawOneCell(c, r, 0);
-    cv->SetBackend(saved);
-    return rec.Ops();
-  };
+  auto ops = [&](int c, int r) { return DrawnOps(grid, c, r); };
   auto redLines = [&](int r) {
     std::vector<TRect> v;
     const TRect cr = grid->CellRect(0, r);

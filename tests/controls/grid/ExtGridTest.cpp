@@ -690,7 +690,7 @@ TEST_F(ExtGridTest, FreshGridDefaultsAndOptionObjects) {
   g.SearchFooter()->SetShowClose(true);
   EXPECT_EQ(fired, 1);
   g.ControlLook()->SetFixedGradientTo(clNone);
-  EXPECT_EQ(g.FixedGradientEnd, TColorOf(0xF0F0F0));
+  EXPECT_EQ(g.FixedGradientEnd, ColorToRGB(clBtnFace));
   TBands other(nullptr);
   g.Bands()->Assign(g.Grouping());  // another class: nothing
   EXPECT_TRUE(g.Bands()->Active());
