@@ -68,8 +68,12 @@ bool ParseDotNumber(std::string_view S, double& V) {
   while (!S.empty() && S.back() == ' ') S.remove_suffix(1);
   if (!S.empty() && S.front() == '+') S.remove_prefix(1);
   if (S.empty()) return false;
-  auto [p, ec] = std::from_chars(S.data(), S.data() + S.size(), V);
-  return ec == std::errc() && p == S.data() + S.size();
+  // A failed parse leaves V alone: a text that only starts with a number must not sort by it.
+  double v = 0;
+  auto [p, ec] = std::from_chars(S.data(), S.data() + S.size(), v);
+  if (ec != std::errc() || p != S.data() + S.size()) return false;
+  V = v;
+  return true;
 }
 
 void DeleteOnce(std::string& S, const std::string& Part) {

@@ -173,6 +173,8 @@ TEST_F(SortTest, SettingsAndStylesGiveTheirOrder) {
        }, {"b", "a", "", ""}},
       {"no case: case breaks ties", {"abc", "ABC", "Abc", "abd"}, style(ssAlphaNoCase), {"ABC", "Abc", "abc", "abd"}},
       {"currency prefix", {"$10", "$9", "$100"}, style(ssNumeric, "$"), {"$9", "$10", "$100"}},
+      {"texts that only start with a number stay in order", {"12abc", "5xyz", "3"}, style(ssNumeric),
+       {"3", "12abc", "5xyz"}},
       {"no date is day 0", {"03/04/2001", "xx", "01/01/1999"}, style(ssShortDateEU), {"xx", "01/01/1999", "03/04/2001"}},
       {"alphanumeric", {"10", "9", "b", "a"}, style(ssAlphaNumeric), {"9", "10", "a", "b"}},
       {"automatic numbers", {"10", "9", "-1,000", "2.5"}, [](TExtStringGrid*) {}, {"-1,000", "2.5", "9", "10"}},
