@@ -186,10 +186,12 @@ void TGridCombo::TakeCell(const std::string& Text, TEditorType Kind) {
     return;
   }
   SetStyle(csDropDownList);
-  const int pick = ComboListPick(*Items(), Text, ItemIndex());
+  const int preset = ItemIndex();
+  const bool hadPreset = preset >= 0 && preset < Items()->Count();
+  const int pick = ComboListPick(*Items(), Text, preset);
   SetItemIndex(pick);
-  // A list choice the cell did not hold is told to the handlers.
-  if (pick >= 0 && Items()->Strings(pick) != Text) {
+  // Only the first item taken in place of an unmatched text is told; a preset choice is not.
+  if (!hadPreset && pick >= 0 && Items()->Strings(pick) != Text) {
     const TPoint c = g->EditCell();
     const std::string sel = Items()->Strings(pick);
     if (g->OnComboChange) g->OnComboChange(g, c.X, c.Y, pick, sel);

@@ -158,6 +158,12 @@ TEST_F(EditorsTest, AListWithoutItemsTakesNoItemAndLeavesTheCell) {
   EXPECT_EQ(changes, 1) << "a choice the cell did not hold is told";
   SendKeyEvent(grid->ActiveCellEditor(), Qt::Key_Return);
   EXPECT_EQ(grid->Cells(2, 5), "on");
+
+  grid->ComboBox()->SetItemIndex(1);
+  grid->FocusCell(2, 6, true);
+  Key(Qt::Key_F2);
+  EXPECT_EQ(grid->ComboBox()->ItemIndex(), 1);
+  EXPECT_EQ(changes, 1) << "a preset choice is not told";
 }
 
 TEST_F(EditorsTest, DateEditorTakesTheCellsDateOrNow) {
