@@ -65,6 +65,7 @@ TExtStringGrid::TExtStringGrid(TComponent* AOwner) : TBaseGrid(AOwner) {
   controlStyle_ |= csAcceptsControls;
   // The button face of the running desktop, taken as a fixed colour.
   FixedGradientEnd = ColorToRGB(clBtnFace);
+  scrollWidth_ = GetSystemMetrics(SM_CXVSCROLL);
   searchFooter_.reset(new TSearchFooter(this));
   floatingFooter_.reset(new TFloatingFooter(this));
   printSettings_.reset(new TPrintSettings);
@@ -129,6 +130,8 @@ TExtStringGrid::~TExtStringGrid() {
   ++editUpdate_;
   // Property objects held by hidden rows are owned by their records and go with them.
   hiddenRows_.reset();
+  // Hovering changes the cursor; the one the layout gave goes back.
+  if (loaded_) SetCursor(loadedCursor_);
 }
 
 void TExtStringGrid::CreateWnd() {
@@ -142,6 +145,10 @@ void TExtStringGrid::CreateWnd() {
 
 void TExtStringGrid::Loaded() {
   TBaseGrid::Loaded();
+  loadedCursor_ = Cursor();
+  // Headers given before the fixed lines existed show now.
+  ApplyHeaders(true);
+  ApplyHeaders(false);
   if (look_ == glQuarn) {
     FixedGradientStart = TColorOf(0xC0C0C0), FixedGradientEnd = TColorOf(0xFFFFFF);
     if (!(ComponentState() & csDesigning)) {
@@ -162,6 +169,8 @@ void TExtStringGrid::Loaded() {
   // The themed look stays where themed parts can be drawn.
   if (controlLook_->ControlStyle() == csTheme && !(IsWindowsXPOrLater() && VisualStylesUsable()))
     controlLook_->SetControlStyle(csClassic);
+  // The footer's change rebuilds the search panel with the grid's setting.
+  searchFooter_->SetAutoThemeAdapt(autoThemeAdapt_);
   if (autoThemeAdapt_) AdaptToTheme();
   UpdateScrollBars(false);
 }
@@ -390,6 +399,14 @@ void TExtStringGrid::SetLookupItems(TStrings* v) {
 void TExtStringGrid::SetURLShow(bool v) {
   urlShow_ = v;
   Invalidate();
+}
+void TExtStringGrid::SetURLColor(TColor v) {
+  urlColor_ = v;
+  if (urlShow_) Invalidate();
+}
+void TExtStringGrid::SetURLFull(bool v) {
+  urlFull_ = v;
+  if (urlShow_) Invalidate();
 }
 void TExtStringGrid::SetScrollBarAlways(TScrollBarAlways v) {
   scrollBarAlways_ = v;

@@ -321,7 +321,7 @@ class TExtStringGrid : public TBaseGrid {
   TComponentRef<TCustomImageList> GridImages{this};
   TComponentRef<TPictureContainer> PictureContainer{this};
   // End ellipsis on cut text; a web address shown whole rather than after its prefix.
-  bool EnhTextSize = false, URLFull = false;
+  bool EnhTextSize = false;
   // A right click on an address cell (URLShow) edits it.
   bool URLEdit = false;
 
@@ -656,7 +656,11 @@ class TExtStringGrid : public TBaseGrid {
   bool EditWithTags = false;
   bool URLShow() const { return urlShow_; }
   void SetURLShow(bool v);
-  TColor URLColor = clBlue;
+  // Both repaint while addresses are shown.
+  TColor URLColor() const { return urlColor_; }
+  void SetURLColor(TColor v);
+  bool URLFull() const { return urlFull_; }
+  void SetURLFull(bool v);
   // Repaints unless an update is open.
   TVAlignment VAlignment() const { return vAlignment_; }
   void SetVAlignment(TVAlignment v);
@@ -1190,6 +1194,7 @@ class TExtStringGrid : public TBaseGrid {
   int fixedFooters_ = 0, fixedRightCols_ = 0;
   int initialFixedRows_ = 0, initialFixedCols_ = 0, initialRowHeight_ = 21;
   bool loaded_ = false;
+  TCursor loadedCursor_ = crDefault;
   int updateCount_ = 0;
   bool frameSkipped_ = false;  // the frame was asked for while the update level was above 0
   bool suppressInvalidate_ = false;
@@ -1227,6 +1232,8 @@ class TExtStringGrid : public TBaseGrid {
   bool activeCellShow_ = false;
   TColor activeCellColor_ = clGray, activeCellColorTo_ = clNone;
   bool urlShow_ = false;
+  bool urlFull_ = false;
+  TColor urlColor_ = clBlue;
   TScrollBarAlways scrollBarAlways_ = saNone;
   // hidden columns
   std::vector<bool> colVisible_;
@@ -1642,7 +1649,7 @@ class TExtStringGrid : public TBaseGrid {
   void ApplyScrollLook();
   TScrollType scrollType_ = ssNormal;
   TColor scrollColor_ = clNone;
-  int scrollWidth_ = 16;
+  int scrollWidth_ = 0;  // the system's bar width, taken when made
 
   // ===== balloon tips (ExtGridHints.cpp)
  public:

@@ -415,6 +415,6 @@ void TExtStringGrid::PaintFooter(TCanvas* C, const TRect& Client) {
   TRect hover, control;
   if (!pictureCache_) pictureCache_ = std::make_shared<THTMLPictureCache>();
   HTMLDraw(C, ExpandFooterTemplate(f->CustomTemplate()), t, GridImages, 0, 0, -1, -1, 1, false, false, false, false,
-           true, false, true, false, 1.0, URLColor, clNone, clNone, clGray, anchorVal, stripVal, focusAnchor, title, xs,
+           true, false, true, false, 1.0, URLColor(), clNone, clNone, clGray, anchorVal, stripVal, focusAnchor, title, xs,
            ys, links, mouseLink, hover, control, cid, cvv, ct, pictureCache_.get(), PictureContainer, Handle());
 }

@@ -175,7 +175,7 @@ std::string TExtStringGrid::AnchorAt(int X, int Y) {
   TRect hover, control;
   if (!pictureCache_) pictureCache_ = std::make_shared<THTMLPictureCache>();
   bool hit = HTMLDraw(cv, s, tr, GridImages, X, Y, -1, 0, 1, true, false, false, false, true, false, !EnhTextSize,
-                      false, 1.0, URLColor, clNone, clNone, clGray, anchorVal, stripVal, focusAnchor, title, xs, ys,
+                      false, 1.0, URLColor(), clNone, clNone, clGray, anchorVal, stripVal, focusAnchor, title, xs, ys,
                       links, mouseLink, hover, control, cid, cvv, ct, pictureCache_.get(), PictureContainer, Handle());
   return hit ? anchorVal : std::string();
 }

@@ -180,7 +180,7 @@ bool TExtStringGrid::FindControlRect(int ACol, int ARow, const std::string& Ctrl
       int xs = 0, ys = 0, links = 0, ml = 0;
       TRect hover, ctrl;
       HTMLDraw(cv, text, area, GridImages, x, y, -1, -1, 1, true, false, false, false, false, false,
-               !EnhTextSize, false, 1.0, URLColor, clNone, clNone, clGray, anchor, strip, focus, title, xs, ys, links,
+               !EnhTextSize, false, 1.0, URLColor(), clNone, clNone, clGray, anchor, strip, focus, title, xs, ys, links,
                ml, hover, ctrl, cid, cval, ctype, pictureCache_.get(), PictureContainer, Handle());
       if (!ctype.empty() && cid == CtrlID) {
         Rect = ctrl;

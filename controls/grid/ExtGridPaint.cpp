@@ -567,6 +567,7 @@ void TExtStringGrid::SetRowIndicator(TBitmap* v) {
 void TExtStringGrid::SetAutoThemeAdapt(bool v) {
   if (v == autoThemeAdapt_) return;
   autoThemeAdapt_ = v;
+  searchFooter_->SetAutoThemeAdapt(v);
   if (v) {
     AdaptToTheme();
     Invalidate();

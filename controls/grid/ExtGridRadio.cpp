@@ -732,7 +732,7 @@ bool TExtStringGrid::MarkupClick(int ACol, int ARow, int X, int Y) {
     PrepareCellFont(cv, ACol, ARow, ha, va);
     if (!pictureCache_) pictureCache_ = std::make_shared<THTMLPictureCache>();
     onAnchor = HTMLDraw(cv, text, MarkupTextRect(rc, ARow, CellContentRect(ACol, ARow), ha), GridImages, X, Y, -1,
-                        -1, 1, true, false, false, false, false, false, !EnhTextSize, false, 1.0, URLColor, clNone,
+                        -1, 1, true, false, false, false, false, false, !EnhTextSize, false, 1.0, URLColor(), clNone,
                         clNone, clGray, anchor, strip, focusAnchor, title, xs, ys, links, ml, hover, ctrl, cid, cval,
                         ctype, pictureCache_.get(), PictureContainer, Handle());
   }

@@ -114,7 +114,7 @@ std::string TExtStringGrid::GetDisplayText(int ACol, int ARow) {
 TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol, TRect R, TGridDrawState AState,
                                    TAlignment HAlign, TVAlignment VAlign, bool WordWrap, TColor SavedBrush,
                                    TColor SavedFont) {
-  TColor anchor = URLColor;
+  TColor anchor = URLColor();
   const bool fixed = AState & gdFixed;
   bool selected = (AState & gdSelected) ||
                   (mouseActions_->DisjunctRowSelect() && (Options() & goRowSelect) &&
@@ -207,7 +207,7 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
   } else {
     TFontStyles savedStyle = cv->Font()->Style();
     if (urlShow_ && ExtUtil::IsURL(GridCells(RealCol, ARow))) {
-      if (!URLFull) ExtUtil::StripURLPrefix(s);
+      if (!URLFull()) ExtUtil::StripURLPrefix(s);
       cv->Font()->SetStyle(savedStyle | fsUnderline);
       cv->Font()->SetColor(anchor);
     }
@@ -374,7 +374,7 @@ TSize TExtStringGrid::GetCellTextSize(int ACol, int ARow, bool WrapToCell) {
     TRect hover, control;
     if (!pictureCache_) pictureCache_ = std::make_shared<THTMLPictureCache>();
     HTMLDraw(cv, s, r, GridImages, 0, 0, -1, -1, 1, false, true, false, false, false, false, WrapToCell, false, 1.0,
-             URLColor, clNone, clNone, clGray, a, sv, fa, title, xs, ys, links, ml, hover, control, cid, cvv, ct,
+             URLColor(), clNone, clNone, clGray, a, sv, fa, title, xs, ys, links, ml, hover, control, cid, cvv, ct,
              pictureCache_.get(), PictureContainer, Handle());
     return TSize(xs + 2 + 2 * kMarginX, ys + 2 + 2 * kMarginY);
   }
@@ -401,7 +401,7 @@ TSize TExtStringGrid::GetCellTextSize(int ACol, int ARow, bool WrapToCell) {
     std::string rest = s;
     do {
       std::string line = ExtUtil::CutFirstLine(rest, true);
-      if (urlShow_ && !URLFull && ExtUtil::IsURL(line)) ExtUtil::StripURLPrefix(line);
+      if (urlShow_ && !URLFull() && ExtUtil::IsURL(line)) ExtUtil::StripURLPrefix(line);
       widest = std::max(widest, cv->TextWidth(line));
       ++lines;
     } while (!rest.empty());

@@ -331,6 +331,7 @@ TEST_F(GridMessages, AThemeChangeRereadsTheColoursOnlyWithAutoThemeAdapt) {
   newStyle();
   EXPECT_EQ(grid->FixedGradientStart, TColorOf(0x123456)) << "without AutoThemeAdapt the colours stay";
   grid->SetAutoThemeAdapt(true);
+  EXPECT_TRUE(grid->SearchFooter()->AutoThemeAdapt()) << "passed to the search footer";
   grid->FixedGradientStart = TColorOf(0x123456);
   grid->SetActiveCellColor(clRed);
   newStyle();

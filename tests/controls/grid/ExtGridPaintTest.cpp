@@ -1101,6 +1101,10 @@ TEST_F(GridPaintTest, LookSettingsRepaintWhenWritten) {
       {"ShowSelection unchanged", [&] { grid->SetShowSelection(grid->ShowSelection()); }, false},
       {"SelectionRectangle", [&] { grid->SetSelectionRectangle(true); }, true},
       {"SelectionResizer", [&] { grid->SetSelectionResizer(true); }, true},
+      {"URLColor, addresses not shown", [&] { grid->SetURLColor(clRed); }, false},
+      {"URLShow", [&] { grid->SetURLShow(true); }, true},
+      {"URLColor", [&] { grid->SetURLColor(clGreen); }, true},
+      {"URLFull", [&] { grid->SetURLFull(true); }, true},
   };
   for (const auto& k : cases) {
     SCOPED_TRACE(k.name);

@@ -16,6 +16,7 @@
 #include "platform/gui/FormImage.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/StdCtrls.h"
+#include "platform/gui/WinWindow.h"
 #include "platform/gui/testing/GuiTest.h"
 #include "platform/gui/testing/InputEvents.h"
 
@@ -676,6 +677,7 @@ TEST_F(ExtGridTest, FreshGridDefaultsAndOptionObjects) {
   EXPECT_EQ(g.DefaultRowHeight(), 21);
   EXPECT_EQ(g.Look(), glXP);
   EXPECT_EQ(g.Width(), 400);
+  EXPECT_EQ(g.ScrollWidth(), GetSystemMetrics(SM_CXVSCROLL));
   EXPECT_EQ(g.Bands()->Period(), 2);
   g.Bands()->SetPrimaryLength(2);
   g.Bands()->SetActive(true);
@@ -695,7 +697,11 @@ TEST_F(ExtGridTest, FreshGridDefaultsAndOptionObjects) {
   g.Bands()->Assign(g.Grouping());  // another class: nothing
   EXPECT_TRUE(g.Bands()->Active());
   g.SetOptions(g.Options() | goAlwaysShowEditor);
+  g.SetFixedRows(0);
+  g.ColumnHeaders()->Add("Head");
+  g.SetFixedRows(1);
   g.Loaded();
+  EXPECT_EQ(g.Cells(0, 0), "Head") << "headers given before the fixed row show once loaded";
   EXPECT_TRUE(g.Navigation()->AlwaysEdit);
   EXPECT_FALSE(g.Options() & goAlwaysShowEditor);
 }
