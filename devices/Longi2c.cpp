@@ -170,9 +170,10 @@ void TfrmLongI2C::BuildLayout() {
   stgMemory->OnClick = [this](TObject* s) { stgMemoryClick(s); };
   stgMemory->OnGetEditMask = [this](TObject* s, int c, int r, std::string& v) { stgMemoryGetEditMask(s, c, r, v); };
   stgMemory->OnKeyDown = [this](TObject* s, WORD& k, TShiftState sh) { stgMemoryKeyDown(s, k, sh); };
-  // A value cell keeps the one byte-cell form when it is left, however it is left.
+  // A value cell keeps the one byte-cell form when it is left, however it is left; an emptied
+  // cell holds what an empty one counts as.
   stgMemory->OnCellValidate = [](TObject*, int, int, std::string& Value, bool&) {
-    Value = NormalizeByteCell(Value);
+    Value = Value.find_first_not_of(" \t") == std::string::npos ? "FF" : NormalizeByteCell(Value);
   };
 }
 

@@ -210,6 +210,12 @@ TEST_F(Longi2cBus, TabAndLeavingACellKeepTheOneByteCellForm) {
   w->SetRegisterText(0, "a");
   w->stgMemory->OnKeyDown(w->stgMemory, tab, 0);
   EXPECT_EQ(w->RegisterText(0), "0A");
+  for (const char* emptied : {"", "  "}) {
+    std::string v = emptied;
+    bool valid = true;
+    w->stgMemory->OnCellValidate(w->stgMemory, 1, 1, v, valid);
+    EXPECT_EQ(v, "FF") << "an emptied cell counts as FF";
+  }
   std::string mask;
   Longi2c::Modified = false;
   w->stgMemory->OnGetEditMask(w->stgMemory, 1, 1, mask);
