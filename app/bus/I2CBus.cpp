@@ -172,12 +172,15 @@ void TI2CBus::SclEdge(uint8_t Control, uint64_t Before) {
   uint64_t& least = leastWrite_[port_.HardAccess() ? 0 : 1];
   least = std::min(least, after - Before);
   edge_ = after - least + edgeMarginCycles_;
+  byteClosed_ = false;
 }
 
 // A routine's first clock: SCL is low already after a start or a byte, and its
-// low phase runs from that edge; otherwise the pull is the edge.
+// low phase runs from that edge; otherwise the pull is the edge. After a
+// written byte's closing waits the pull begins a whole low phase, as the next
+// bit's own wait follows them.
 void TI2CBus::OpenLowPhase() {
-  if (control_ == SclPull)
+  if (control_ == SclPull && !byteClosed_)
     SetControl(SclPull);
   else
     SclEdge(SclPull, GetCycleCount());
@@ -291,9 +294,8 @@ I2CStatus TI2CBus::I2CStop() {
   return code;
 }
 
-// A byte is nine clocks on the wire and no more: the routine ends with SCL
-// pulled low, and the low phase of the next clock runs on into the routine
-// that raises SCL next.
+// Nine clocks, then SCL is held low for the 300 ns hold and two Delays; the
+// next routine's first clock has its own low phase after them.
 uint8_t TI2CBus::I2CWrite(uint8_t Data) {
   OpenLowPhase();
   uint8_t s = 0;
@@ -305,7 +307,11 @@ uint8_t TI2CBus::I2CWrite(uint8_t Data) {
   }
   SclEdge(SclPull, EndPhase());
   n320Seconds();
-  return IgnoreAcknowledge ? 0 : s & SdaHighBit;
+  const uint8_t result = IgnoreAcknowledge ? 0 : s & SdaHighBit;
+  Delay();
+  Delay();
+  byteClosed_ = true;
+  return result;
 }
 
 // A read bit: low phase, SCL released, high phase, SDA sampled at its end,

@@ -14,7 +14,8 @@
 //
 // Baselines, each the same work as the operation, no less and no more:
 //   bus_s      the time the bytes need on the wire at the set clock: 9 clock
-//              periods per byte (8 bits and the acknowledge) and one each for a
+//              periods per byte (8 bits and the acknowledge), for a written byte
+//              the 300 ns hold and two Delays after them, and one period each for a
 //              start, repeated start and stop; for Write All also the write time
 //              after every page and the wait before Verify.
 //   engine_s   the operation's own sequence of bus routines (the same starts,
@@ -102,11 +103,13 @@ struct TRig {
     bus->SetFrequency(100);
   }
   double PeriodS() const { return 1e-3 / bus->Clock; }
+  // What a written byte holds SCL low after its nine clocks: the 300 ns hold and two Delays.
+  double WrittenTailS() const { return (0.3 + bus->DelaySlope * bus->DelayCount) * 1e-6; }
   // Bus time of a sequential read of the device from address 0.
-  double ReadBusS() const { return PeriodS() * (1 + 3 * 9 + 1 + 9 + double(kSize) * 9 + 1); }
+  double ReadBusS() const { return PeriodS() * (1 + 3 * 9 + 1 + 9 + double(kSize) * 9 + 1) + 4 * WrittenTailS(); }
   double WriteBusS() const {
     const double pages = kSize / kPage;
-    return pages * (PeriodS() * (1 + (3 + kPage) * 9 + 1) + kWriteTimeMs * 1e-3);
+    return pages * (PeriodS() * (1 + (3 + kPage) * 9 + 1) + (3 + kPage) * WrittenTailS() + kWriteTimeMs * 1e-3);
   }
 };
 

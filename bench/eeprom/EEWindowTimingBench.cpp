@@ -11,8 +11,8 @@
 // filled before the timed part), then its Verify reads the device back.
 //
 // Baseline, the same work on the wire and no more: bus_s, what the bytes
-// need at the set clock, 9 periods per byte and one each for a start,
-// repeated start and stop; for Write All also the Write Time after every page
+// need at the set clock, 9 periods per byte (a written one the 300 ns hold and
+// two Delays more) and one each for a start, repeated start and stop; for Write All also the Write Time after every page
 // and the wait before Verify (pages x (bus time + Write Time), then the read).
 // Counters: op_s, the handler's time; ratio_bus = op_s / bus_s (goals: Read
 // All 1.05, Write All 1.10). Five repetitions; the median is the figure.
@@ -67,12 +67,17 @@ struct TRealRig {
     Application->ProcessMessages();
   }
   double PeriodS() const { return 1e-3 / frmMain->Bus().Clock; }
+  // What a written byte holds SCL low after its nine clocks: the 300 ns hold and two Delays.
+  double WrittenTailS() const {
+    const TI2CBus& bus = frmMain->Bus();
+    return (0.3 + bus.DelaySlope * bus.DelayCount) * 1e-6;
+  }
   // A sequential read from address 0: start, address and two word-address
   // bytes, repeated start, read address, the bytes, stop.
-  double ReadBusS() const { return PeriodS() * (1 + 3 * 9 + 1 + 9 + double(size) * 9 + 1); }
+  double ReadBusS() const { return PeriodS() * (1 + 3 * 9 + 1 + 9 + double(size) * 9 + 1) + 4 * WrittenTailS(); }
   double WriteBusS() const {
     const double pages = size / page;
-    return pages * (PeriodS() * (1 + (3 + page) * 9 + 1) + 5e-3) + 5e-3 + ReadBusS();
+    return pages * (PeriodS() * (1 + (3 + page) * 9 + 1) + (3 + page) * WrittenTailS() + 5e-3) + 5e-3 + ReadBusS();
   }
 };
 

@@ -319,9 +319,16 @@ std::vector<TPulse> RandomReadPulses(TI2CBus& bus, TSimulatedAdapter& sim) {
 }
 std::vector<TPulse> RandomReadPulses(TBusBench<TSimulatedAdapter>& b) { return RandomReadPulses(*b.bus, b.sim); }
 
+// Nanoseconds of one Delay on the clock in force.
+double DelayNs(TI2CBus& bus) {
+  const double t0 = double(Clock().NowNanoseconds());
+  bus.Delay();
+  return double(Clock().NowNanoseconds()) - t0;
+}
+
 // Every clock of written and read bits keeps at least the set period and is
-// high at least half of it; a byte costs nine periods on the wire (a written
-// one the 300 ns hold more), whichever byte comes before it.
+// high at least half of it; a read byte costs nine periods on the wire, a
+// written one the 300 ns hold and two Delays more, whichever byte comes before it.
 void ExpectTheClockOnTheWire(TI2CBus& bus, TSimulatedAdapter& sim, const std::string& what, bool byteCost = true) {
   const double set = 1e6 / bus.Clock, ns = 1;  // the log's resolution
   const std::vector<TPulse> p = RandomReadPulses(bus, sim);
@@ -336,13 +343,39 @@ void ExpectTheClockOnTheWire(TI2CBus& bus, TSimulatedAdapter& sim, const std::st
   }
   // At MaxClock the low phase of a written bit sets the pace.
   if (bus.Clock > 100 || !byteCost) return;
+  // A written byte's closing waits, and the access of the next clock's pull that begins its
+  // low phase after them.
+  const double tail = 300 + 2 * DelayNs(bus);
+  const double pull = sim.HardAccess() ? sim.SlowAccessNs : sim.NormalAccessNs;
   for (size_t first : {0u, 19u, 28u, 37u}) {
     const double byte = p[first + 9].Rise - p[first].Rise;
-    EXPECT_LE(byte, 9 * set * 1.002 + 400) << what << " byte from pulse " << first;
+    const double own = first < 28 ? tail : 0;
+    EXPECT_GE(byte, 9 * set + own - ns) << what << " byte from pulse " << first;
+    EXPECT_LE(byte, 9 * set * 1.002 + 400 + (own > 0 ? own + pull : 0)) << what << " byte from pulse " << first;
   }
 }
 void ExpectTheClockOnTheWire(TBusBench<TSimulatedAdapter>& b, const std::string& what) {
   ExpectTheClockOnTheWire(*b.bus, b.sim, what);
+}
+
+// After a written byte's acknowledge clock SCL stays low for the 300 ns hold
+// and two Delays, and then for the next clock's own low phase: about 11 µs at
+// 100 KHz with 1 µs accesses, where a bit's low phase is 5 µs.
+TEST_F(BusTest, AWrittenByteHoldsSclLowForTwoDelaysAfterItsAcknowledgeClock) {
+  sim.Add<TSimEeprom>(256, 0xA0);
+  bus->SelectPort(1);
+  bus->SetFrequency(100);
+  const double set = 1e4, delay = DelayNs(*bus);
+  ASSERT_NEAR(delay, 2850, 60);  // the design's bit: four accesses, the hold and two Delays
+  const std::vector<TPulse> p = RandomReadPulses(*this);
+  ASSERT_EQ(p.size(), 56u);
+  for (size_t ack : {8u, 27u}) {  // before the second written byte, before the first read one
+    const double low = p[ack + 1].Rise - p[ack].Fall;
+    EXPECT_GE(low, 300 + 2 * delay + set / 2) << "after pulse " << ack;
+    EXPECT_LE(low, 300 + 2 * delay + set / 2 + 1500) << "after pulse " << ack;
+  }
+  // Inside a byte the low phase stays half the period.
+  for (size_t bit = 0; bit < 8; ++bit) EXPECT_LE(p[bit + 1].Rise - p[bit].Fall, set / 2 + 1500) << bit;
 }
 
 TEST_F(BusTest, StretchingShorterThanTheTimeOutKeepsTheBytes) {
@@ -560,16 +593,20 @@ TEST_F(BusTest, WithoutALineTheClockStaysAndTheBusRunsNoFasterThanSet) {
     bus->SetFrequency(k);
     EXPECT_EQ(bus->Clock, k);  // not capped at the starting maximum of 70
     EXPECT_EQ(panels.back(), "\xE2\x89\xA4" + std::to_string(k) + " KHz");
-    const double set = 1e6 / k;
+    const double set = 1e6 / k, delay = DelayNs(*bus);
     const std::vector<TPulse> p = RandomReadPulses(*this);
     ASSERT_EQ(p.size(), 56u);
     for (size_t i = 0; i + 1 < p.size(); ++i) {
       if (p[i].Condition || p[i + 1].Condition) continue;
       const double period = p[i + 1].Rise - p[i].Rise;
-      EXPECT_GE(period, set) << k << " KHz pulse " << i;
+      // After a written byte's acknowledge clock: its hold and two Delays, then the next
+      // clock's own low phase from its pull (one access).
+      const double closing = i == 8 || i == 27 ? 300 + 2 * delay : 0;
+      EXPECT_GE(period, set + closing) << k << " KHz pulse " << i;
       // Beyond each phase's margin and the counter's readings only where the
       // port cannot keep up: a routine's first clock holds five accesses and two holds.
-      const double most = k <= 100 ? set + 2 * TI2CBus::EdgeMarginNs + 10 : set + 5 * 1000 + 2 * 301 + 10;
+      const double most = (closing > 0 ? closing + 1000 : 0) +
+                          (k <= 100 ? set + 2 * TI2CBus::EdgeMarginNs + 10 : set + 5 * 1000 + 2 * 301 + 10);
       EXPECT_LE(period, most) << k << " KHz pulse " << i;
       EXPECT_GE(p[i].Fall - p[i].Rise, set / 2) << k << " KHz pulse " << i;
     }
