@@ -1,6 +1,7 @@
 #include "platform/rtl/Registry.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -469,11 +470,23 @@ std::function<void(const std::string&)> TRegistry::OnStoreError;
 
 namespace {
 
+// One change this run made, replayed over the file as another program may have left it.
+struct TChange {
+  enum TKind { ckSetValue, ckDeleteValue, ckCreateKey, ckDeleteKey } Kind;
+  HKEY Root;
+  std::vector<std::string> Path;
+  std::string Name;
+  TRegistryStore::TValue Value;
+};
+
 struct TStoreState {
   // Changes still pending when the program ends are saved then; a store made for one
   // test process goes away with it.
   ~TStoreState();
   TRegistryStore store;
+  // What this run changed since its last save: the file as it is, with these laid over it,
+  // is the store; a save writes that, so keys another instance saved meanwhile stay.
+  std::vector<TChange> changes;
   std::string testDir;
   bool loaded = false;
   bool dirty = false;
@@ -492,11 +505,12 @@ TStoreState& State() {
   return s;
 }
 
+bool SaveMerged(TStoreState& s);
+
 TStoreState::~TStoreState() {
   if (loaded && dirty && !leaveAlone) {
     try {
-      CheckFileReplaceable(loadedFrom);
-      if (ForceDirectories(ExtractFileDir(loadedFrom))) SaveFileAtomically(loadedFrom, store.Serialize());
+      SaveMerged(*this);
     } catch (...) {
     }
   }
@@ -584,15 +598,44 @@ void AddHardwareDescription(TRegistryStore& store) {
   cpu->SetValue("~MHz", v);
 }
 
-void LoadStore() {
-  TStoreState& s = State();
-  std::string file = TRegistry::StoreFileName();
+// What is written under a key made up from the machine is kept from then on.
+void KeepPath(TRegistryStore& store, HKEY root, const std::vector<std::string>& path) {
+  TRegistryStore::TNode* walk = store.Root(root);
+  for (const auto& seg : path) {
+    if (!walk) return;
+    walk = walk->FindKey(seg);
+    if (walk) walk->Volatile = false;
+  }
+}
+
+void Apply(TRegistryStore& store, const TChange& c) {
+  switch (c.Kind) {
+    case TChange::ckSetValue:
+      if (TRegistryStore::TNode* n = store.Create(c.Root, c.Path)) n->SetValue(c.Name, c.Value);
+      KeepPath(store, c.Root, c.Path);
+      break;
+    case TChange::ckDeleteValue:
+      if (TRegistryStore::TNode* n = store.Find(c.Root, c.Path)) n->RemoveValue(c.Name);
+      break;
+    case TChange::ckCreateKey:
+      store.Create(c.Root, c.Path);
+      KeepPath(store, c.Root, c.Path);
+      break;
+    case TChange::ckDeleteKey:
+      store.Delete(c.Root, c.Path);
+      break;
+  }
+}
+
+// Reads the file when it is not the one last read (another instance may have saved it), and
+// lays this run's pending changes over it.
+void LoadStore(TStoreState& s, const std::string& file) {
   int64_t stamp[4];
   const int statError = Stamp(file, stamp);
-  if (s.loaded && s.loadedFrom == file && (s.dirty || std::equal(stamp, stamp + 4, s.stamp))) return;
+  if (s.loaded && s.loadedFrom == file && std::equal(stamp, stamp + 4, s.stamp)) return;
   s.loaded = true;
   s.loadedFrom = file;
-  s.dirty = false;
+  s.dirty = !s.changes.empty();
   s.leaveAlone = false;
   std::copy(stamp, stamp + 4, s.stamp);
   s.store.Clear();
@@ -638,23 +681,61 @@ void LoadStore() {
     }
   }
   AddHardwareDescription(s.store);
+  for (const TChange& c : s.changes) Apply(s.store, c);
 }
+
+void LoadStore() { LoadStore(State(), TRegistry::StoreFileName()); }
 
 TRegistryStore& Store() {
   LoadStore();
   return State().store;
 }
 
-void MarkDirty() { State().dirty = true; }
+// Applies a change of this run to the store and keeps it for the save.
+void Change(TChange c) {
+  TStoreState& s = State();
+  Apply(s.store, c);
+  s.changes.push_back(std::move(c));
+  s.dirty = true;
+}
 
-// What is written under a key made up from the machine is kept from then on.
-void KeepPath(TRegistryStore& store, HKEY root, const std::vector<std::string>& path) {
-  TRegistryStore::TNode* walk = store.Root(root);
-  for (const auto& seg : path) {
-    if (!walk) return;
-    walk = walk->FindKey(seg);
-    if (walk) walk->Volatile = false;
+// Saves of the store run one at a time, also across processes: each holds a lock on the
+// store's folder from reading the file as it is to the rename of the new one.
+class TSaveLock {
+ public:
+  explicit TSaveLock(const std::string& dir) : fd_(open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_ >= 0)
+      while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+      }
   }
+  ~TSaveLock() {
+    if (fd_ >= 0) close(fd_);
+  }
+  TSaveLock(const TSaveLock&) = delete;
+  TSaveLock& operator=(const TSaveLock&) = delete;
+
+ private:
+  int fd_;
+};
+
+// Under the lock: the file as it is now, with this run's changes over it, replaces the file.
+// False when the file is to be left alone; a failed write throws.
+bool SaveMerged(TStoreState& s) {
+  const std::string file = s.loadedFrom;
+  const std::string dir = ExtractFileDir(file);
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (ec && !DirectoryExists(dir)) throw EFCreateError("Cannot create folder \"" + dir + "\". " + ec.message());
+  TSaveLock lock(dir);
+  LoadStore(s, file);
+  if (s.leaveAlone) return false;
+  if (!s.dirty) return true;
+  CheckFileReplaceable(file);
+  SaveFileAtomically(file, s.store.Serialize());
+  s.changes.clear();
+  s.dirty = false;
+  Stamp(file, s.stamp);
+  return true;
 }
 
 }  // namespace
@@ -679,6 +760,7 @@ void TRegistry::SetStoreDirectory(const std::string& dir) {
   s.overrideDir = dir;
   s.loaded = false;
   s.dirty = false;
+  s.changes.clear();
   s.lastError.clear();
   s.reported.clear();
 }
@@ -689,21 +771,12 @@ bool TRegistry::FlushStore() {
   TStoreState& s = State();
   if (!s.loaded || !s.dirty) return true;
   if (s.leaveAlone) return false;  // the user has been told when the file was read
-  const std::string& file = s.loadedFrom;
   try {
-    const std::string dir = ExtractFileDir(file);
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    if (ec && !DirectoryExists(dir)) throw EFCreateError("Cannot create folder \"" + dir + "\". " + ec.message());
-    CheckFileReplaceable(file);
-    SaveFileAtomically(file, s.store.Serialize());
+    return SaveMerged(s);
   } catch (const Exception& e) {
     Report("The settings could not be saved: " + e.Message() + ". The settings file stays as it was.");
     return false;
   }
-  s.dirty = false;
-  Stamp(file, s.stamp);
-  return true;
 }
 
 // ===========================================================================
@@ -749,10 +822,9 @@ bool TRegistry::OpenKey(const std::string& key, bool canCreate) {
   TRegistryStore& store = Store();
   if (!store.Root(root_)) return false;
   TRegistryStore::TNode* n = store.Find(root_, path);
-  if (!n && canCreate) {
-    n = store.Create(root_, path);
-    KeepPath(store, root_, path);
-    MarkDirty();
+  if (!n && canCreate && store.Create(root_, path)) {
+    Change({TChange::ckCreateKey, root_, path, {}, {}});
+    n = store.Find(root_, path);
   }
   if (!n) return false;
   if (open_) CloseKey();
@@ -803,8 +875,7 @@ bool TRegistry::CreateKey(const std::string& key) {
   if (!store.Root(root_)) return false;
   if (!store.Find(root_, path)) {
     if (!store.Create(root_, path)) return false;
-    KeepPath(store, root_, path);
-    MarkDirty();
+    Change({TChange::ckCreateKey, root_, path, {}, {}});
   }
   return true;
 }
@@ -812,8 +883,8 @@ bool TRegistry::CreateKey(const std::string& key) {
 bool TRegistry::DeleteKey(const std::string& key) {
   std::vector<std::string> path;
   Resolve(key, path);
-  if (!Store().Delete(root_, path)) return false;
-  MarkDirty();
+  if (path.empty() || !Store().Find(root_, path)) return false;
+  Change({TChange::ckDeleteKey, root_, path, {}, {}});
   if (!open_ || !LazyWrite) FlushStore();
   return true;
 }
@@ -838,8 +909,8 @@ bool TRegistry::ValueExists(const std::string& name) { return ValueOf(name) != n
 
 bool TRegistry::DeleteValue(const std::string& name) {
   TRegistryStore::TNode* n = CurrentNode();
-  if (!n || readOnly_ || !n->RemoveValue(name)) return false;
-  MarkDirty();
+  if (!n || readOnly_ || !n->FindValue(name)) return false;
+  Change({TChange::ckDeleteValue, root_, path_, name, {}});
   return true;
 }
 
@@ -849,9 +920,8 @@ bool TRegistry::RenameValue(const std::string& oldName, const std::string& newNa
   TRegistryStore::TValue* v = n->FindValue(oldName);
   if (!v || (n->FindValue(newName) && !SameText(oldName, newName))) return false;
   TRegistryStore::TValue copy = *v;
-  n->RemoveValue(oldName);
-  n->SetValue(newName, std::move(copy));
-  MarkDirty();
+  Change({TChange::ckDeleteValue, root_, path_, oldName, {}});
+  Change({TChange::ckSetValue, root_, path_, newName, std::move(copy)});
   return true;
 }
 
@@ -963,9 +1033,7 @@ void TRegistry::PutValue(const std::string& name, TRegDataType type, std::string
   TRegistryStore::TValue v;
   v.Type = type;
   v.Data = std::move(data);
-  n->SetValue(name, std::move(v));
-  MarkDirty();
-  KeepPath(State().store, root_, path_);
+  Change({TChange::ckSetValue, root_, path_, name, std::move(v)});
   if (!LazyWrite) FlushStore();
 }
 

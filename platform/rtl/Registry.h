@@ -10,7 +10,8 @@
 // than MaxStoreFileBytes) is not damage: the store
 // runs empty, never writes over it, and reports that once. A file that is
 // read-only is never replaced either: that save fails. A failed save is
-// reported each time.
+// reported each time. A save writes this run's changes over the file as it is at
+// the save, under a lock on its folder: another instance's keys stay.
 //
 // Tests point the store elsewhere with TRegistry::SetStoreDirectory or the
 // environment variable VELMARON_CONFIG_DIR; under the test runner (VELMARON_TEST

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "tests/platform/rtl/AsUser.h"
@@ -390,6 +391,67 @@ TEST_F(RegistryTest, ChangesByAnotherProgramAreSeen) {
   TRegistry reg;
   ASSERT_TRUE(reg.OpenKey("\\Software\\S", false));
   EXPECT_EQ(reg.ReadInteger("v"), 2);
+}
+
+// Two instances of the program on one settings file, saving at the same time: each save writes
+// what its instance changed over the file as the other left it, so no key is lost and no write
+// fails; a value one instance deleted stays deleted.
+TEST_F(RegistryTest, TwoInstancesSavingAtOnceKeepEachOthersKeys) {
+  {
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Both", true));
+    reg.WriteInteger("gone", 1);
+    reg.WriteInteger("kept", 2);
+  }
+  constexpr int kRounds = 60;
+  // Each instance writes its own key's values, one save each, and the parent deletes "gone".
+  auto run = [](const char* own) {
+    for (int i = 0; i < kRounds; ++i) {
+      TRegistry reg;
+      if (!reg.OpenKey(std::string("\\Software\\") + own, true)) return false;
+      reg.WriteInteger("v" + std::to_string(i), i);
+      reg.CloseKey();
+      if (!TRegistry::StoreError().empty()) return false;
+    }
+    return true;
+  };
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    bool ok = false;
+    try {
+      ok = run("Child");
+    } catch (...) {
+    }
+    _exit(ok ? 0 : 1);
+  }
+  bool ok = false;
+  try {
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Both", false));
+    EXPECT_TRUE(reg.DeleteValue("gone"));
+    reg.CloseKey();
+    ok = run("Parent");
+  } catch (const std::exception& e) {
+    ADD_FAILURE() << e.what();
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(ok);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other instance's writes failed";
+  TRegistryStore store;
+  std::string error;
+  ASSERT_TRUE(store.Parse(LoadFileBytes(StoreFile()), error)) << error;
+  for (const char* own : {"Child", "Parent"}) {
+    TRegistryStore::TNode* n = store.Find(HKEY_CURRENT_USER, {"Software", own});
+    ASSERT_NE(n, nullptr) << own;
+    for (int i = 0; i < kRounds; ++i) EXPECT_NE(n->FindValue("v" + std::to_string(i)), nullptr) << own << " v" << i;
+  }
+  TRegistryStore::TNode* both = store.Find(HKEY_CURRENT_USER, {"Software", "Both"});
+  ASSERT_NE(both, nullptr);
+  EXPECT_EQ(both->FindValue("gone"), nullptr);
+  EXPECT_NE(both->FindValue("kept"), nullptr);
+  EXPECT_TRUE(reports_.empty());
 }
 
 TEST_F(RegistryTest, ReadOnlySettingsFileIsNeverReplacedAndTheFailedSaveIsReported) {
