@@ -306,9 +306,10 @@ void TfrmMain::FitPanels() {
     const int inside = 2 + 2 * 1 + p->HTMLOffsetX() + 1 + 2;
     p->SetWidth(std::max(PanelWidths[i], canvas->TextWidth(p->Text()) + inside));
   }
-  // The status line, as a status bar's text panel does, takes the width the frame has to
-  // spare beyond the other panels' own. A frame too narrow for them all takes the room from
-  // the hint panel first, then from the status line: the mode, clock and port panels stay whole.
+  // The status line and the hint panel keep their own widths; the last panel has the rest of
+  // the bar. A frame too narrow for them all takes the room from the hint panel first, then
+  // from the status line: the mode, clock and port panels stay whole. A status text wider
+  // than the line is its hint whole (TStatusLine).
   constexpr int least = 40;
   THTMLStatusPanel* status = panels->Items(PanelStatus);
   THTMLStatusPanel* hint = panels->Items(PanelHint);
@@ -323,7 +324,7 @@ void TfrmMain::FitPanels() {
   const int toHint = std::min(room, PanelWidths[PanelHint] - least);
   room -= toHint;
   hint->SetWidth(least + toHint);
-  status->SetWidth(least + toStatus + room);
+  status->SetWidth(least + toStatus);
   PlaceLabels();
 }
 
