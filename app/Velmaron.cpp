@@ -5,11 +5,14 @@
 #include "app/Splash.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Forms.h"
+#include "platform/rtl/SysUtils.h"
 #include "update/NuServer.h"
 
 int main(int argc, char** argv) {
   (void)argc;
   (void)argv;
+  // Dates, times and decimal separators as the user's locale writes them.
+  LoadSystemFormatSettings();
   Application->Initialize();
   Application->CreateForm(frmMain);
   // The quick-start window opens over the shown frame: a child shown before its

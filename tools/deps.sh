@@ -9,7 +9,8 @@ PKGS=(build-essential cmake ninja-build ccache pkg-config
       gcab mscompress python3 python3-pyftpdlib
       clang libclang-rt-14-dev
       xvfb xauth
-      fonts-liberation)
+      fonts-liberation
+      locales)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

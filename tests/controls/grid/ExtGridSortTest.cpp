@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
+#include <cstdlib>
+#include <filesystem>
+#include <locale.h>
 #include <functional>
 #include <map>
 #include <random>
@@ -15,6 +19,7 @@
 
 #include "controls/grid/ExtUtil.h"
 #include "platform/gui/Collation.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Win1252.h"
 #include "tests/controls/grid/GridInputFixture.h"
 
@@ -205,6 +210,81 @@ TEST_F(SortTest, SettingsAndStylesGiveTheirOrder) {
     EXPECT_EQ(Column(1), c.Want);
   }
   SetCollationLocale("");
+}
+
+// The user's locale set to German for a scope. Where the system has not installed it, it is
+// built from the C library's locale sources (Debian's "locales") into a folder of the test's own.
+class TGermanLocale {
+ public:
+  static constexpr const char* Name = "de_DE.UTF-8";
+  TGermanLocale() : all_(Saved("LC_ALL")), path_(Saved("LOCPATH")) {
+    if (!Available()) {
+      char tmpl[] = "/tmp/velmaron-locale-XXXXXX";
+      if (mkdtemp(tmpl)) {
+        dir_ = tmpl;
+        const std::string cmd = "localedef -i de_DE -f UTF-8 '" + dir_ + "/" + Name + "' >/dev/null 2>&1";
+        (void)std::system(cmd.c_str());  // warnings give a non-zero exit with a usable locale
+        setenv("LOCPATH", dir_.c_str(), 1);
+      }
+    }
+    setenv("LC_ALL", Name, 1);
+  }
+  ~TGermanLocale() {
+    Restore("LC_ALL", all_);
+    Restore("LOCPATH", path_);
+    if (!dir_.empty()) std::filesystem::remove_all(dir_);
+  }
+  static bool Available() {
+    locale_t l = newlocale(LC_ALL_MASK, Name, static_cast<locale_t>(0));
+    if (l) freelocale(l);
+    return l != static_cast<locale_t>(0);
+  }
+
+ private:
+  using TSaved = std::pair<bool, std::string>;
+  static TSaved Saved(const char* var) {
+    const char* v = getenv(var);
+    return {v != nullptr, v ? v : ""};
+  }
+  static void Restore(const char* var, const TSaved& v) {
+    if (v.first) setenv(var, v.second.c_str(), 1);
+    else unsetenv(var);
+  }
+  TSaved all_, path_;
+  std::string dir_;
+};
+
+// The program takes the user's formats at start: under German ones dates are day.month.year
+// and numbers have a decimal comma, and the date and number sorts order them by value.
+TEST_F(SortTest, UnderTheUsersGermanFormatsDatesAndDecimalCommasSortByValue) {
+  TFormatSettingsScope scope;
+  TGermanLocale german;
+  ASSERT_TRUE(TGermanLocale::Available()) << "de_DE.UTF-8 cannot be made: install the package \"locales\"";
+  LoadSystemFormatSettings();
+  EXPECT_EQ(FormatSettings.DecimalSeparator, ',');
+  EXPECT_EQ(FormatSettings.DateSeparator, '.');
+  const struct {
+    TSortStyle Style;
+    std::vector<std::string> In, Want;
+  } cases[] = {
+      {ssDate, {"03.04.2001", "15.01.2001", "01.12.1999", "24.12.2000"},
+       {"01.12.1999", "24.12.2000", "15.01.2001", "03.04.2001"}},
+      {ssNumeric, {"10", "1,5", "2", "1,25", "-0,5"}, {"-0,5", "1,25", "1,5", "2", "10"}},
+      {ssAutomatic, {"10", "1,5", "2", "1,25"}, {"1,25", "1,5", "2", "10"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.In[1]);
+    std::vector<std::pair<std::string, std::string>> keys;
+    for (auto& s : c.In) keys.emplace_back(s, "");
+    Fill(keys);
+    grid->SortSettings()->Column = 1;
+    grid->SortSettings()->Full = false;
+    const TSortStyle style = c.Style;
+    grid->OnGetFormat = [style](TObject*, int, TSortStyle& St, std::string&, std::string&) { St = style; };
+    grid->SortByColumn();
+    EXPECT_EQ(Column(1), c.Want);
+  }
+  grid->OnGetFormat = nullptr;
 }
 
 // A comparison that answers at random still leaves every row exactly once.
