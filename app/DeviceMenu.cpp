@@ -86,7 +86,8 @@ TfrmSmallEE* TfrmMain::OpenSmallEE(int Size) {
     edit->SetMaxLength(set->MaxLength);
     edit->SetText(text);
   }
-  // Hooked after the default texts, so that these do not fire them.
+  // Hooked after the default texts, so that these do not fire them; the target end starts from them.
+  w->TakeCopyFields();
   w->edtStart->OnChange = [w](TObject* s) { w->edtStartChange(s); };
   w->edtEnding->OnChange = [w](TObject* s) { w->edtEndingChange(s); };
   w->edtTarget->OnChange = [w](TObject* s) { w->edtTargetChange(s); };
@@ -117,6 +118,7 @@ TfrmEEPROM* TfrmMain::OpenEEPROM(int Size) {
   w->edtTargetEnd->SetMaxLength(set->TargetLength);
   w->edtTargetEnd->SetText(set->TargetEnd);
   if (Size == 8192) w->lblWordAddress->SetCaption("0000");
+  w->TakeCopyFields();
   w->edtCopyStart->OnChange = [w](TObject* s) { w->edtCopyStartChange(s); };
   w->edtCopyEnd->OnChange = [w](TObject* s) { w->edtCopyEndingChange(s); };
   w->edtTargetStart->OnChange = [w](TObject* s) { w->edtTargetChange(s); };

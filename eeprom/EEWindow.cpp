@@ -324,6 +324,7 @@ void TEEWindow::BuildControls() {
   TargetStart = MakeEdit(pnlControls, copyNames[m + 2], "8", 4, 8, 316, 58);
   TargetEnd = MakeEdit(pnlControls, copyNames[m + 3], "F", 4, 72, 316, 58);
   TargetEnd->SetReadOnly(true);
+  s_ = 0, e_ = 7, t_ = 8;  // the form's texts
   btnCopy = MakeButton(pnlControls, "btnCopy", "Copy Block", "Copy from one block of addresses to another", 343);
 
   ReadOneClick = [this](TObject* s) { btnReadOneClick(s); };
@@ -393,6 +394,7 @@ void TEEWindow::WireGrids() {
   stgText->OnCellValidate = [this](TObject*, int c, int r, std::string& v, bool& ok) { TextValidate(c, r, v, ok); };
   // Two digits or one character, centred, in a face small enough for the 20-pixel columns.
   for (TExtStringGrid* g : {stgMemory, stgText}) {
+    g->EnableWheel = false;  // a notch moves one row, as the base grid does
     g->SetParentFont(false);
     g->Font()->SetName("Arial");
     g->Font()->SetHeight(-11);
@@ -540,6 +542,17 @@ bool TEEWindow::CommitSetupEdit() {
   return refusedSettings_ == refused;
 }
 
+bool TEEWindow::CommitEdits() {
+  // The buttons take no focus: a character typed into a cell is still in its open editor.
+  for (TExtStringGrid* g : {stgText, stgMemory}) {
+    if (!g->EditActive()) continue;
+    TInplaceEdit* e = g->InplaceEditor();
+    const bool open = e && e->Visible() && g->EditorMode();
+    if (!g->ValidateCell(open ? e->Text() : g->Cells(g->Col(), g->Row()))) return false;
+  }
+  return CommitSetupEdit();
+}
+
 TEESettings TEEWindow::Settings() {
   TEESettings s;
   s.Kind = Kind();
@@ -574,7 +587,7 @@ void TEEWindow::ShowProgress(const std::string& Text) {
 }
 
 void TEEWindow::btnReadOneClick(TObject*) {
-  if (!CommitSetupEdit()) return;
+  if (!CommitEdits()) return;
   RunBusy([this] {
     const int a = StrictHexToInt(lblWordAddress->Caption());
     if (a < 0 || a >= DeviceSize()) {
@@ -594,7 +607,7 @@ void TEEWindow::btnReadOneClick(TObject*) {
 }
 
 void TEEWindow::btnWriteOneClick(TObject*) {
-  if (!CommitSetupEdit()) return;
+  if (!CommitEdits()) return;
   RunBusy([this] {
     const int a = StrictHexToInt(lblWordAddress->Caption());
     if (a < 0 || a >= DeviceSize()) {
@@ -610,7 +623,7 @@ void TEEWindow::btnWriteOneClick(TObject*) {
 }
 
 void TEEWindow::btnReadClick(TObject*) {
-  if (!CommitSetupEdit()) return;
+  if (!CommitEdits()) return;
   RunBusy([this] {
     TEEMainBus bus(*MainHost);
     TEEBusOps ops(bus, Settings());
@@ -629,7 +642,7 @@ void TEEWindow::btnReadClick(TObject*) {
 }
 
 void TEEWindow::btnWriteClick(TObject*) {
-  if (!CommitSetupEdit()) return;
+  if (!CommitEdits()) return;
   RunBusy([this] {
     const TEESettings settings = Settings();
     const TEEBytes image = ImageOfCells();
@@ -645,7 +658,7 @@ void TEEWindow::btnWriteClick(TObject*) {
 }
 
 void TEEWindow::btnVerifyClick(TObject*) {
-  if (Busy() || !CommitSetupEdit() || !MainHost || MainHost->BusRefused()) return;
+  if (Busy() || !CommitEdits() || !MainHost || MainHost->BusRefused()) return;
   const TEESettings settings = Settings();
   const TEEBytes image = ImageOfCells();
   I2CStatus code;
@@ -693,7 +706,7 @@ void TEEWindow::FollowFileType(TOpenDialog* Dialog) {
 
 void TEEWindow::mnuOpenClick(TObject*) {
   // A file's settings must not be overwritten afterwards by an edit still open.
-  if (!CommitSetupEdit()) return;
+  if (!CommitEdits()) return;
   if (MainHost) MainHost->ResetWarning();
   TOpenDialog* d = OpenDialog();
   d->SetTitle("Open EEPROM File");
@@ -724,7 +737,7 @@ void TEEWindow::mnuOpenClick(TObject*) {
 }
 
 void TEEWindow::SaveAsClick(TObject*) {
-  if (!CommitSetupEdit()) return;
+  if (!CommitEdits()) return;
   if (MainHost) MainHost->ResetWarning();
   TSaveDialog* d = SaveDialog();
   d->SetTitle("Save EEPROM Data As");
@@ -823,6 +836,10 @@ void TEEWindow::TextKeyPress(char& Key) {
   if (c < 0 || r < 1) return;
   const int a = (r - 1) * 16 + c;
   RememberBeforeEdit(a);
+  // The one-character editor would refuse a second key and keep the first: the key replaces the
+  // character instead, so the cell shows the byte the key sets.
+  TInplaceEdit* e = stgText->InplaceEditor();
+  if (e && e->Visible() && stgText->EditorMode()) e->SelectAll();
   stgMemory->SetCells(c + 1, r, ByteCellText(static_cast<uint8_t>(Key)));
 }
 
@@ -963,18 +980,13 @@ void TEEWindow::SetQuiet(TEdit* Edit, const std::string& Text) {
 
 void TEEWindow::UpdateTargetEnd() { TargetEnd->SetText(IntToHex(t_ + (e_ - s_), AddressDigits())); }
 
-// The change handlers are hooked after the set-up texts, so the first change
-// takes the other fields as they stand; from then on each field sets only its own value.
 void TEEWindow::TakeCopyFields() {
-  if (copyTaken_) return;
-  copyTaken_ = true;
-  s_ = std::max(0, StrictHexToInt(CopyStart->Text()));
-  e_ = std::max(0, StrictHexToInt(CopyEnd->Text()));
-  t_ = std::max(0, StrictHexToInt(TargetStart->Text()));
+  s_ = std::max(0, FieldValue(CopyStart));
+  e_ = std::max(0, FieldValue(CopyEnd));
+  t_ = std::max(0, FieldValue(TargetStart));
 }
 
 void TEEWindow::CopyStartChange(TObject*) {
-  TakeCopyFields();
   if (CopyStart->Text().empty()) return;
   s_ = FieldValue(CopyStart);
   if (s_ > MaxAddress()) {
@@ -986,7 +998,6 @@ void TEEWindow::CopyStartChange(TObject*) {
 }
 
 void TEEWindow::CopyEndChange(TObject*) {
-  TakeCopyFields();
   if (CopyEnd->Text().empty()) return;
   e_ = FieldValue(CopyEnd);
   if (e_ > MaxAddress()) {
@@ -998,7 +1009,6 @@ void TEEWindow::CopyEndChange(TObject*) {
 }
 
 void TEEWindow::TargetChange(TObject*) {
-  TakeCopyFields();
   if (TargetStart->Text().empty()) return;
   t_ = FieldValue(TargetStart);
   if (t_ > MaxAddress()) {

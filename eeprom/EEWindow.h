@@ -125,6 +125,9 @@ class TEEWindow : public TForm {
   void CopyStartExit(TObject* Sender);
   void CopyEndExit(TObject* Sender);
   void TargetExit(TObject* Sender);
+  // The copy start, end and target start the target end is computed from, taken from the fields'
+  // set-up texts before their change handlers are hooked; from then on each change sets its own.
+  void TakeCopyFields();
   void mnuCloseClick(TObject* Sender);
   void mnuCloseAllClick(TObject* Sender);
   void mnuExitClick(TObject* Sender);
@@ -144,6 +147,10 @@ class TEEWindow : public TForm {
   // Commits the setup bar's open edit as leaving it does, so that a bus or file command uses
   // the values the bar shows. False when the window refused the value (it has said why).
   bool CommitSetupEdit();
+  // Commits the grids' open cell edits as leaving the cell does, then the setup bar's: every bus
+  // button and file command works on what the cells and the bar show. False when a value was
+  // refused (the window has said why).
+  bool CommitEdits();
 
   // Sets a field's text with its change handler suspended.
   static void SetQuiet(TEdit* Edit, const std::string& Text);
@@ -184,7 +191,6 @@ class TEEWindow : public TForm {
   // The hex text of a byte before the running cell edit changed it, to undo on Escape.
   void RememberBeforeEdit(int Address);
   void UpdateTargetEnd();
-  void TakeCopyFields();
   // A progress text on the main window's status line, black on yellow, painted at once.
   static void ShowProgress(const std::string& Text);
   void ApplyFileSettings(const TEEFileSettings& Settings);
@@ -201,7 +207,6 @@ class TEEWindow : public TForm {
     std::string HexBefore;
   } pending_;
   int s_ = 0, e_ = 0, t_ = 0;  // copy start, end, target start as the fields last gave them
-  bool copyTaken_ = false;     // s_, e_, t_ hold the fields' set-up texts
   std::string lastWriteTime_ = "50";
   int refusedSettings_ = 0;  // setting refusals so far, so a commit can tell it was refused
 };

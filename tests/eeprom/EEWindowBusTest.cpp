@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QTimer>
+#include <cstring>
+#include <filesystem>
 
 #include "app/bus/ByteText.h"
 #include "tests/eeprom/EEWindowFixture.h"
@@ -229,6 +231,72 @@ TEST_F(EEWindowBus, VerifyShowsTheFirstDifferenceAndAStrictCellStopsTheWriteWith
   Application->ProcessMessages();
   EXPECT_EQ(ee.Memory[0], 0x00);
   ExpectUsable(w);
+}
+
+// What the ASCII cell shows is the byte the bus carries: a second key replaces the cell's one
+// character in both grids, and a button or file command first commits what is still in the
+// cell's open editor as leaving the cell does (an erased character, which no key set as a byte,
+// is the blank the cell shows).
+TEST_F(EEWindowBus, TheByteWrittenIsTheCharacterTheAsciiCellShows) {
+  auto& big = sim.Add<TSimEeprom>(4096, 0xA0);
+  auto& small = sim.Add<TSimEeprom>(256, 0xA2);
+  TfrmMain* m = Start();
+  const std::string bin = (std::filesystem::temp_directory_path() / "velmaron-asciicell.bin").string();
+  enum TCommand { cWriteByte, cWriteAll, cSaveAs, cRead };
+  const struct {
+    bool Large;
+    const char* Keys;  // typed into the cell of byte 0x23
+    bool Erase;        // then Backspace
+    TCommand Command;
+    char Shown;        // what the cell shows afterwards, and the byte written or saved
+  } cases[] = {
+      {true, "xy", false, cWriteByte, 'y'}, {false, "xy", false, cWriteAll, 'y'},
+      {true, "xy", false, cSaveAs, 'y'},    {true, "x", true, cWriteByte, ' '},
+      {false, "x", true, cWriteAll, ' '},   {true, "x", false, cRead, 'R'},
+  };
+  const int a = 0x23;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Keys) + (c.Erase ? "\\b " : " ") + std::to_string(c.Command));
+    TEEWindow* w = c.Large ? static_cast<TEEWindow*>(OpenLarge(m->mnu4Kx8)) : OpenSmall(m->mnu2K);
+    TSimEeprom& ee = c.Large ? big : small;
+    if (!c.Large) w->SetupItem(esAddress)->SetTextValue("A2");
+    ee.Memory.assign(ee.Memory.size(), 'R');
+    Focus(w, w->stgText, a % 16, a / 16 + 1);
+    Type(w->stgText, c.Keys);
+    const char last = c.Keys[strlen(c.Keys) - 1];
+    EXPECT_EQ(w->stgText->InplaceEditor()->Text(), std::string(1, last)) << "the last key is the cell's character";
+    EXPECT_EQ(w->HexCell(a), ByteCellText(static_cast<uint8_t>(last)));
+    if (c.Erase) Press(w->stgText, Qt::Key_Backspace, "\b");
+    sim.ClearLog();
+    switch (c.Command) {
+      case cWriteByte: Click(w->btnWriteOne); break;
+      case cWriteAll: Click(w->btnWrite); break;
+      case cRead: Click(w->btnRead); break;
+      case cSaveAs:
+        Responder().ExpectSave(bin, 3);
+        Command(w->mnuSaveAs);
+        break;
+    }
+    Application->ProcessMessages();
+    EXPECT_EQ(w->HexCell(a), ByteCellText(static_cast<uint8_t>(c.Shown)));
+    EXPECT_EQ(w->stgText->Cells(a % 16, a / 16 + 1), std::string(1, c.Shown));
+    if (c.Command == cSaveAs) {
+      EXPECT_EQ(LoadFileBytes(bin).at(a), c.Shown);
+    } else if (c.Command != cRead) {
+      EXPECT_EQ(ee.Memory[a], static_cast<uint8_t>(c.Shown)) << "the device holds what the cell shows";
+      const std::vector<uint8_t> seen = sim.BytesSeenBy(ee.Name());
+      if (c.Command == cWriteByte) {
+        EXPECT_EQ(seen, (std::vector<uint8_t>{0xA0, 0x00, a, uint8_t(c.Shown)}));
+      }
+    }
+    // Leaving the cell keeps what it shows in both grids.
+    Press(w->stgText, Qt::Key_Tab);
+    EXPECT_EQ(w->HexCell(a), ByteCellText(static_cast<uint8_t>(c.Shown)));
+    EXPECT_EQ(w->stgText->Cells(a % 16, a / 16 + 1), std::string(1, c.Shown));
+    w->Close();
+    Application->ProcessMessages();
+  }
+  std::filesystem::remove(bin);
 }
 
 }  // namespace

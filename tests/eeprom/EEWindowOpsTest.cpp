@@ -152,6 +152,41 @@ TEST_F(EEWindowOps, CopyKeepsTheTargetEndAsTheFieldsGiveIt) {
   }
 }
 
+// A window's first copy-field change may empty a field: nothing is computed and no conversion
+// error shows; the other fields' values are still the set-up texts (keys as typed).
+TEST_F(EEWindowOps, AFirstChangeThatEmptiesACopyFieldComputesNothing) {
+  TfrmMain* m = Start();
+  auto pick = [](TEEWindow* w, int i) { return i == 0 ? w->CopyStart : i == 1 ? w->CopyEnd : w->TargetStart; };
+  const struct {
+    TMenuItem* Menu;
+    int Emptied, Typed;  // 0 copy start, 1 copy end, 2 target start
+    const char *Text, *TargetEnd;
+  } cases[] = {// Copy end emptied, then left ("000") for the copy start: 4000 + (0 - 1).
+               {m->mnu32Kx8, 1, 0, "1", "3FFF"},
+               {m->mnu4Kx8, 0, 2, "0", "07FF"},
+               // The small window's strict conversion refuses an empty field on exit: typed in place.
+               {m->mnu2K, 1, 1, "1F", "09F"},
+               {m->mnu16K, 2, 2, "1", "400"}};
+  for (const auto& c : cases) {
+    TEEWindow* w = c.Menu == m->mnu2K || c.Menu == m->mnu16K ? static_cast<TEEWindow*>(OpenSmall(c.Menu))
+                                                              : OpenLarge(c.Menu);
+    SCOPED_TRACE(w->Caption());
+    const std::string setUp = w->TargetEnd->Text();
+    TEdit* emptied = pick(w, c.Emptied);
+    emptied->SetFocus();
+    SendKeyEvent(emptied, Qt::Key_A, Qt::ControlModifier);
+    SendKeyEvent(emptied, Qt::Key_Backspace);
+    ASSERT_EQ(emptied->Text(), "");
+    EXPECT_EQ(w->TargetEnd->Text(), setUp) << "nothing is computed";
+    TEdit* typed = pick(w, c.Typed);
+    typed->SetFocus();
+    SendKeyEvent(typed, Qt::Key_A, Qt::ControlModifier);
+    for (const char* k = c.Text; *k; ++k) SendKeyEvent(typed, *k, Qt::NoModifier, QString(QChar(*k)));
+    EXPECT_EQ(typed->Text(), c.Text);
+    EXPECT_EQ(w->TargetEnd->Text(), c.TargetEnd);
+  }
+}
+
 TEST_F(EEWindowOps, CopyRefusesReversedAndOverlongBlocks) {
   TfrmMain* m = Start();
   TfrmEEPROM* w = OpenLarge(m->mnu4Kx8);
