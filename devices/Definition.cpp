@@ -64,6 +64,7 @@ TfrmDefine::TfrmDefine(TComponent* AOwner) : TForm(AOwner) {
 
   stgDefinition = new TExtStringGrid(this);
   stgDefinition->SetName("stgDefinition");
+  stgDefinition->EnableWheel = false;  // a notch moves one row, as the base grid does
   stgDefinition->SetParent(this);
   stgDefinition->SetBounds(4, 90, 346, 258);
   stgDefinition->SetColCount(3);

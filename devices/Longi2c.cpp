@@ -144,6 +144,7 @@ void TfrmLongI2C::BuildLayout() {
 
   stgMemory = new TExtStringGrid(this);
   stgMemory->SetName("stgMemory");
+  stgMemory->EnableWheel = false;  // a notch moves one row, as the base grid does
   stgMemory->SetParent(this);
   stgMemory->SetAlign(alClient);
   stgMemory->SetColCount(17);

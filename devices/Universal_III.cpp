@@ -256,6 +256,7 @@ void TfrmMessage::BuildTools() {
 void TfrmMessage::BuildGrid() {
   grdData = new TExtStringGrid(this);
   grdData->SetName("grdData");
+  grdData->EnableWheel = false;  // a notch moves one row, as the base grid does
   grdData->SetParent(this);
   grdData->SetAlign(alClient);
   grdData->SetColCount(8);

@@ -13,6 +13,7 @@ if(TARGET app_main AND EXISTS ${CMAKE_CURRENT_LIST_DIR}/MainTest.cpp AND EXISTS 
     ${CMAKE_CURRENT_LIST_DIR}/MainCloseAllTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainCloseAllDevice.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainCascadeTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WindowGridsTest.cpp
     DEPS app_main app_bus app_hw port markup instrument gui_test_main gui rtl Qt6::Widgets)
   # The tests hold when they all run twice in one process.
   add_test(NAME test_app_main_repeated COMMAND test_app_main --gtest_repeat=2)
