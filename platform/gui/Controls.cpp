@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QFocusEvent>
 #include <QImage>
 #include <QPainter>
+#include <QPointer>
 #include <QWidget>
 #include <algorithm>
 #include <cctype>
@@ -1102,10 +1104,40 @@ void TWinControl::DefaultHandler(TMessage& m) {
   }
 }
 
+namespace {
+// Per MDI child, the control the toolkit passed the focus to while the child's active control was
+// hidden; the toolkit hands the focus back there when the child is activated again.
+std::map<const TCustomForm*, QPointer<QWidget>> gPassedOnTo;
+}  // namespace
+
 void TWinControl::WMSetFocus(TMessage& m) {
-  if (TCustomForm* f = GetParentForm(this); f && f != this) f->SetFocusedControl(this);
+  TCustomForm* f = GetParentForm(this);
+  TWinControl* a = f && f != this && f->SubWindow() && m.Event ? f->activeControl_ : nullptr;
+  if (a && a != this && !a->ContainsControl(this)) {
+    // An MDI child's active control changes only by the user's moves inside the child, as on the
+    // window system: the toolkit passing the focus on while the child's sub-window changes state
+    // (in Tab order, which the keys here never use) and handing it back there on activation would
+    // exit the active control (and run its exit handler) behind the user's back.
+    const Qt::FocusReason why = static_cast<QFocusEvent*>(m.Event)->reason();
+    const bool passedOn = why == Qt::TabFocusReason || why == Qt::BacktabFocusReason;
+    const auto it = gPassedOnTo.find(f);
+    const bool handedBack = peer_ && it != gPassedOnTo.end() && it->second == peer_ && why != Qt::MouseFocusReason;
+    const bool canTake = a->Peer() && a->Peer()->isVisible() && a->Peer()->isEnabled();
+    if (passedOn || (handedBack && canTake)) {
+      if (canTake)
+        gPassedOnTo.erase(f);
+      else
+        gPassedOnTo[f] = peer_;
+      DefaultHandler(m);
+      if (canTake) a->Peer()->setFocus(Qt::OtherFocusReason);
+      return;
+    }
+  }
+  gPassedOnTo.erase(f);
+  if (f && f != this) f->SetFocusedControl(this);
   DefaultHandler(m);
 }
+
 void TWinControl::WMKillFocus(TMessage& m) { DefaultHandler(m); }
 void TWinControl::WMGetDlgCode(TMessage& m) { m.Result = 0; }
 void TWinControl::WMSetRedraw(TMessage& m) {

@@ -67,6 +67,29 @@ TEST_F(EEWindowStates, TheWindowThatBecomesActiveIsMaximisedOnScreen) {
   }
 }
 
+// Going to another window and back through the Window list leaves the field that had the focus
+// as it was: it keeps the focus, so its exit handler does not rewrite it (nor the target end).
+TEST_F(EEWindowStates, SwitchingWindowsLeavesTheCopyFieldsAsTheyWere) {
+  TfrmMain* m = Start();
+  TfrmSmallEE* w = OpenSmall(m->mnu2K);
+  w->SetActiveControl(w->edtStart);
+  w->edtStart->SetFocus();
+  Application->ProcessMessages();
+  TfrmEEPROM* other = OpenLarge(m->mnu4Kx8);
+  for (TEEWindow* next : std::initializer_list<TEEWindow*>{w, other, w}) {
+    QAction* entry = ListEntry(m, next);
+    ASSERT_NE(entry, nullptr);
+    entry->trigger();
+    Application->ProcessMessages();
+    ASSERT_EQ(m->ActiveMDIChild(), next);
+  }
+  EXPECT_EQ(w->ActiveControl(), w->edtStart);
+  EXPECT_EQ(w->edtStart->Text(), "00");
+  EXPECT_EQ(w->edtEnding->Text(), "7F");
+  EXPECT_EQ(w->edtTarget->Text(), "80");
+  EXPECT_EQ(w->edtEndTarget->Text(), "FF");
+}
+
 // Minimize All leaves every window minimised on screen, from every state the windows may be in;
 // none comes back up maximised as the activation passes over it.
 TEST_F(EEWindowStates, MinimizeAllLeavesNoWindowShowing) {
