@@ -699,8 +699,6 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
   TCellEditorSide* side = SideOf(c);
   if (!side) return;  // no control for this kind: the inplace editor edits the text
   EditOpened();
-  control_.Shown = true;
-  control_.Editor = c;
   control_.Cell = TPoint(ACol, ARow);
   // Setting a rich edit up is no typing: its size requests grow no row meanwhile.
   auto* rich = dynamic_cast<TExtRichEdit*>(c);
@@ -721,6 +719,9 @@ void TExtStringGrid::ShowCellEditor(int ACol, int ARow) {
     c->SetFont(&font);
   }
   side->TakeCell(GridCells(ACol, ARow), edit_.EditorType);
+  // Only now is it the cell's editor: taking the cell's value is no change by the user.
+  control_.Shown = true;
+  control_.Editor = c;
   if (auto* spin = dynamic_cast<TGridSpin*>(c)) spin->ExcelStyleDecimalSeparator = ExcelStyleDecimalSeparator;
   if (auto* combo = dynamic_cast<TGridCombo*>(c))
     combo->SetDroppedWidth(navigation_->AutoComboDropSize ? combo->ItemsDropWidth() : combo->DropWidth());

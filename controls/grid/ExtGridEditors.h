@@ -130,6 +130,8 @@ class TGridCombo : public TCellControl<TESGComboBox> {
   void Select() override;
   void Change() override;
   void CloseUp() override;
+  // The grid hears of the box's changes at the box's own moments (Notify).
+  void NotifyParent(WORD) override {}
   void DoExit() override;
   void KeyUp(WORD& Key, TShiftState Shift) override;
 

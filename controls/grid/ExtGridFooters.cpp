@@ -95,6 +95,16 @@ TSearchPanel::TSearchPanel(TComponent* AOwner) : TCustomPanel(AOwner) {
   highlight_->OnClick = [this](TObject*) { if (OnHighlightClick) OnHighlightClick(this); };
 }
 
+void TSearchPanel::CMFontChanged(TMessage& Message) {
+  TCustomPanel::CMFontChanged(Message);
+  if (!highlight_) return;
+  // The highlight toggle takes the panel's font with a plain face.
+  TFont plain;
+  plain.Assign(Font());
+  plain.SetStyle(0);
+  highlight_->SetFont(&plain);
+}
+
 void TSearchPanel::SetColorTo(TColor v) {
   colorTo_ = v;
   Invalidate();

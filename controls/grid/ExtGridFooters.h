@@ -26,10 +26,11 @@ class TSearchPanel : public TCustomPanel {
 
  protected:
   void Paint() override;
+  void CMFontChanged(TMessage& Message) override;
 
  private:
   TEdit* edit_;
-  TExtGridButton *next_, *prev_, *close_, *highlight_;
+  TExtGridButton *next_, *prev_, *close_, *highlight_ = nullptr;
   TCheckBox* matchCase_;
   TColor colorTo_ = clNone;
 };

@@ -239,7 +239,7 @@ bool TExtStringGrid::KeyHomeEnd(TKeyPress& k) {
     NoteSelection(k.OldSel);
     return true;
   }
-  if (navigation_->HomeEndKey == heFirstLastColumn && k.RowSelect && !k.Ctrl) {
+  if (navigation_->HomeEndKey == heFirstLastColumn && k.RowSelect) {
     if (key == VK_HOME) {
       FocusCell(FirstScrollCol(), Row(), true);
       SetLeftCol(FirstScrollCol());

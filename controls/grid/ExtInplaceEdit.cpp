@@ -78,19 +78,7 @@ void TExtInplaceEdit::BoundsChanged() {
   if (r.Width() <= 1 || r.Height() <= 1) return;
   int left = r.Left + (grid_->UseRightToLeftAlignment() ? 1 : 0);
   SetBounds(left, r.Top, r.Width() - 1, r.Height() - 1);
-  // The text starts where the cell draws it, also in a tall row, and stands at the height the
-  // cell draws it: an edited cell whose editor is still open looks like its neighbours.
-  TAlignment ha = taLeftJustify;
-  TVAlignment va = vtaTop;
-  grid_->GetCellAlignment(grid_->RealColIndex(grid_->Col()), grid_->Row(), ha, va);
-  int top = 2;
-  if (va == vtaBottom) {
-    grid_->Canvas()->Font()->Assign(Font());
-    top = std::max(top, Height() - grid_->Canvas()->TextHeight("Ag") - 1);
-  }
-  SetFormatRect(TRect(2, top, Width() - 2, Height()));
-  textAtTop_ = va != vtaCenter;
-  PushAlignment();
+  SetFormatRect(TRect(2, 2, Width() - 2, Height()));
 }
 
 void TExtInplaceEdit::Change() {

@@ -68,6 +68,8 @@ void TExtGridButton::SetDown(bool v) {
   if (v == down_) return;
   if (style_ == tasCheck) {
     down_ = v;
+    // One group holds one down button, whatever its style.
+    if (v && groupIndex_ != 0) GroupPressed();
     Invalidate();
     return;
   }
@@ -191,7 +193,8 @@ void TExtGridButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
     state_ = bsUp;
     if (inside && style_ == tasCheck) down_ = !down_;
   } else if (inside) {
-    SetDown(!down_);
+    // Without AllowAllUp a click on the group's down button keeps it down.
+    if (!down_ || allowAllUp_) SetDown(!down_);
     state_ = down_ ? bsExclusive : bsUp;
   } else {
     state_ = down_ ? bsExclusive : bsUp;

@@ -71,7 +71,13 @@ TInspSpinButton::TInspSpinButton(TComponent* AOwner) : TEsgSpinButton(AOwner) {
 }
 
 void TInspSpinButton::PlaceButtons() {
-  if (Direction() != spVertical) return TEsgSpinButton::PlaceButtons();
+  if (Direction() != spVertical) {
+    // The inspector's pair leaves one pixel between its side-by-side halves.
+    const int half = Width() / 2;
+    DownButton()->SetBounds(0, 0, half, Height());
+    UpButton()->SetBounds(half + 1, 0, half, Height());
+    return;
+  }
   const int half = Height() / 2;
   UpButton()->SetBounds(0, 0, Width(), half);
   DownButton()->SetBounds(0, half, Width(), std::max(0, Height() - half - 1));

@@ -36,12 +36,17 @@ TInplaceEdit::~TInplaceEdit() {
 void TInplaceEdit::CreateParams(TCreateParams& Params) { Params.Style = ES_LEFT | ES_MULTILINE | ES_AUTOHSCROLL; }
 
 void TInplaceEdit::CreateWnd() {
-  TCustomMaskEdit::CreateWnd();
+  // The styles choose the peer: they are built before the window.
   TCreateParams p;
   CreateParams(p);
   style_ = p.Style;
+  TCustomMaskEdit::CreateWnd();
   ApplyStyle();
 }
+
+bool TInplaceEdit::MultiLinePeer() const { return (style_ & ES_MULTILINE) && !(style_ & ES_PASSWORD); }
+
+bool TInplaceEdit::WrapLines() const { return !(style_ & ES_AUTOHSCROLL); }
 
 void TInplaceEdit::ApplyStyle() {
   SetAlignment((style_ & ES_RIGHT) ? taRightJustify : (style_ & ES_CENTER) ? taCenter : taLeftJustify);
@@ -102,6 +107,12 @@ void TInplaceEdit::HideEdit() {
 void TInplaceEdit::BoundsChanged() { TCustomMaskEdit::BoundsChanged(); }
 
 void TInplaceEdit::SetFormatRect(const TRect& R) {
+  textAtTop_ = true;
+  if (MultiLinePeer()) {
+    SetTextMargins(std::max(0, R.Left), std::max(0, R.Top), std::max(0, Width() - R.Right), std::max(0, Height() - R.Bottom));
+    PushAlignment();
+    return;
+  }
   // Qt's line edit keeps these insets of its own inside the margins.
   constexpr int kInsetX = 2, kInsetY = 1;
   SetTextMargins(std::max(0, R.Left - kInsetX), std::max(0, R.Top - kInsetY), std::max(0, Width() - R.Right - kInsetX),
@@ -112,6 +123,8 @@ void TInplaceEdit::SetFormatRect(const TRect& R) {
 
 int TInplaceEdit::CaretLine() const {
   if (!(style_ & ES_MULTILINE)) return 0;
+  // The lines as shown, wrapped ones too, where the peer shows them.
+  if (int shown = PeerLineOf(caret_); shown >= 0) return shown;
   int line = 0;
   int end = std::min(caret_, static_cast<int>(text_.size()));
   for (int i = 0; i < end; ++i) {
@@ -124,6 +137,7 @@ int TInplaceEdit::CaretLine() const {
 
 int TInplaceEdit::LineCount() const {
   if (!(style_ & ES_MULTILINE)) return 1;
+  if (int shown = PeerLineCount(); shown >= 1) return shown;
   int lines = 1;
   for (size_t i = 0; i < text_.size(); ++i) {
     char ch = text_[i];
@@ -671,7 +685,6 @@ void TCustomGrid::MoveCurrent(int ACol, int ARow, bool MoveAnchor, bool Show) {
   if (moved && !(options_ & goAlwaysShowEditor)) HideEditor();
   current_ = {ACol, ARow};
   if (MoveAnchor || !(options_ & goRangeSelect)) anchor_ = current_;
-  if (options_ & goRowSelect) current_.X = fixedCols_;
   if (Show) ClampInView(current_);
   SelectionMoved(old);
   if (moved && editorMode_) UpdateEdit();

@@ -121,6 +121,9 @@ class TInplaceEdit : public TCustomMaskEdit {
   // a descendant adds ES_RIGHT or ES_PASSWORD, or removes some.
   virtual void CreateParams(TCreateParams& Params);
   void CreateWnd() override;
+  // ES_MULTILINE shows the lines one under the other; without ES_AUTOHSCROLL they wrap.
+  bool MultiLinePeer() const override;
+  bool WrapLines() const override;
   // Called after every placement; an override may place the editor again (SetBounds
   // with the same bounds ends there).
   void BoundsChanged() override;

@@ -26,6 +26,8 @@ constexpr UINT WM_NULL = 0x0000, WM_CREATE = 0x0001, WM_DESTROY = 0x0002, WM_MOV
                WM_PASTE = 0x0302, WM_CLEAR = 0x0303, WM_UNDO = 0x0304, WM_USER = 0x0400, WM_APP = 0x8000,
                WM_GETDLGCODE = 0x0087;
 constexpr UINT WM_SETREDRAW = 0x000B, WM_CANCELMODE = 0x001F, WM_THEMECHANGED = 0x031A;
+// Combo box notifications, the high word of WM_COMMAND's WParam.
+constexpr WORD CBN_SELCHANGE = 1, CBN_EDITCHANGE = 5, CBN_CLOSEUP = 8;
 
 // Dialog codes (WM_GETDLGCODE): which keys a control keeps for itself.
 constexpr LRESULT DLGC_WANTARROWS = 0x0001, DLGC_WANTTAB = 0x0002, DLGC_WANTALLKEYS = 0x0004,

@@ -106,7 +106,7 @@ void TSpinButton::PlaceButtons() {
   if (direction_ == spHorizontal) {
     const int half = width_ / 2;
     down_->SetBounds(0, 0, half, height_);
-    up_->SetBounds(half + 1, 0, half, height_);
+    up_->SetBounds(half, 0, width_ - half, height_);
     return;
   }
   int half = height_ / 2;

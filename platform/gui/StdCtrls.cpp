@@ -18,6 +18,9 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -27,6 +30,7 @@
 #include "platform/gui/QtBridge.h"
 #include "platform/gui/QtCanvas.h"
 #include "platform/gui/QtPeer.h"
+#include "platform/gui/Windows.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Win1252.h"
 
@@ -103,6 +107,52 @@ void SetPeerBase(QWidget* w, TColor c) {
 std::string FirstLine(const std::string& s) {
   size_t n = s.find_first_of("\r\n");
   return n == std::string::npos ? s : s.substr(0, n);
+}
+
+// Text of lines kept with CR LF (or a lone CR or LF) breaks; the widget shows LF.
+QString MemoToQt(const std::string& s) {
+  std::string t;
+  t.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') continue;
+    t += s[i] == '\r' ? '\n' : s[i];
+  }
+  return ToQString(t);
+}
+// Widget position of a byte position of such a text, and back (a CR LF pair is one position).
+int LinesQtPos(const std::string& s, int pos) {
+  auto p = static_cast<size_t>(std::clamp(pos, 0, static_cast<int>(s.size())));
+  // Inside a CR LF pair is before it.
+  if (p > 0 && p < s.size() && s[p - 1] == '\r' && s[p] == '\n') --p;
+  return static_cast<int>(MemoToQt(s.substr(0, p)).size());
+}
+// Shows the text's lines in a multi-line widget, selected from anchor to caret; true when the
+// widget's text changed.
+bool PushLines(QPlainTextEdit* m, const std::string& s, int anchor, int caret) {
+  const QString q = MemoToQt(s);
+  const bool changed = m->toPlainText() != q;
+  if (changed) m->setPlainText(q);
+  const int a = LinesQtPos(s, anchor), p = LinesQtPos(s, caret);
+  QTextCursor c = m->textCursor();
+  if (c.anchor() != a || c.position() != p) {
+    c.setPosition(a);
+    c.setPosition(p, QTextCursor::KeepAnchor);
+    m->setTextCursor(c);
+  }
+  return changed;
+}
+int LinesBytePos(const std::string& s, int qpos) {
+  size_t i = 0;
+  for (int q = 0; i < s.size() && q < qpos; ++q) {
+    if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') {
+      i += 2;
+      continue;
+    }
+    size_t n = CharLength(s, i);
+    if (n == 4) ++q;  // two UTF-16 units
+    i += n;
+  }
+  return static_cast<int>(i);
 }
 
 }  // namespace
@@ -540,10 +590,12 @@ void TRadioButton::CMDialogChar(TMessage& Message) {
 }
 
 // ================================================================ TCustomEdit
-// The line-edit peer shows the text; the editing itself happens in TCustomEdit.
-class TEditPeer : public TPeer<QLineEdit> {
+// A peer that only shows: keys, input methods, its menu and the selection buffer's paste are the
+// control's business (the editing itself happens in TCustomEdit).
+template <class W>
+class TShowingPeer : public TPeer<W> {
  public:
-  TEditPeer(TCustomEdit* c, QWidget* parent) : TPeer<QLineEdit>(c, parent) {}
+  TShowingPeer(TCustomEdit* c, QWidget* parent) : TPeer<W>(c, parent) {}
 
  protected:
   void keyPressEvent(QKeyEvent* e) override { e->accept(); }
@@ -552,15 +604,45 @@ class TEditPeer : public TPeer<QLineEdit> {
   void mouseReleaseEvent(QMouseEvent* e) override {
     // No pasting of the selection buffer behind the control's back.
     if (e->button() == Qt::MiddleButton) return e->accept();
-    QLineEdit::mouseReleaseEvent(e);
+    W::mouseReleaseEvent(e);
   }
+};
+
+// The line-edit peer shows the text.
+class TEditPeer : public TShowingPeer<QLineEdit> {
+ public:
+  TEditPeer(TCustomEdit* c, QWidget* parent) : TShowingPeer<QLineEdit>(c, parent) {}
+  QRect CaretRect() const { return cursorRect(); }
+
+ protected:
   void paintEvent(QPaintEvent* e) override {
     QLineEdit::paintEvent(e);
     if (auto* c = dynamic_cast<TCustomEdit*>(LiveControl(this))) c->PaintOverPeer(this);
   }
+};
 
+// The multi-line peer shows the lines one under the other.
+class TEditLinesPeer : public TShowingPeer<QPlainTextEdit> {
  public:
-  QRect CaretRect() const { return cursorRect(); }
+  TEditLinesPeer(TCustomEdit* c, QWidget* parent) : TShowingPeer<QPlainTextEdit>(c, parent) {
+    document()->setDocumentMargin(0);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setAcceptDrops(false);
+    setUndoRedoEnabled(false);
+  }
+  void SetMargins(const TRect& m) { setViewportMargins(m.Left, m.Top, m.Right, m.Bottom); }
+  // In the peer's coordinates.
+  QRect CaretRect(int QPos) const {
+    QTextCursor c(document());
+    c.setPosition(std::clamp(QPos, 0, static_cast<int>(document()->characterCount()) - 1));
+    return cursorRect(c).translated(viewport()->pos());
+  }
+  int PositionAt(QPoint P) const { return cursorForPosition(P - viewport()->pos()).position(); }
+
+ protected:
+  bool canInsertFromMimeData(const QMimeData*) const override { return false; }
+  void insertFromMimeData(const QMimeData*) override {}
 };
 
 TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner) {
@@ -660,7 +742,34 @@ void TCustomEdit::SelectAll() {
   PushToPeer();
 }
 
+namespace {
+// Shown lines of the blocks before Block, and of the block itself up to QPos inside the text.
+int ShownLine(QPlainTextEdit* m, int QPos) {
+  QTextDocument* d = m->document();
+  QTextBlock at = d->findBlock(std::clamp(QPos, 0, std::max(0, d->characterCount() - 1)));
+  int line = 0;
+  for (QTextBlock b = d->begin(); b.isValid() && b != at; b = b.next())
+    line += std::max(1, b.layout() ? b.layout()->lineCount() : 1);
+  if (QTextLayout* l = at.layout(); l && l->lineCount() > 0) {
+    QTextLine tl = l->lineForTextPosition(QPos - at.position());
+    if (tl.isValid()) line += tl.lineNumber();
+  }
+  return line;
+}
+}  // namespace
+
+int TCustomEdit::PeerLineOf(int Pos) const {
+  auto* m = dynamic_cast<TEditLinesPeer*>(peer_);
+  return m ? ShownLine(m, LinesQtPos(text_, Pos)) : -1;
+}
+
+int TCustomEdit::PeerLineCount() const {
+  auto* m = dynamic_cast<TEditLinesPeer*>(peer_);
+  return m ? ShownLine(m, m->document()->characterCount() - 1) + 1 : -1;
+}
+
 int TCustomEdit::CharFromPos(TPoint P) const {
+  if (auto* m = dynamic_cast<TEditLinesPeer*>(peer_)) return LinesBytePos(text_, m->PositionAt(QPoint(P.X, P.Y)));
   auto* e = dynamic_cast<QLineEdit*>(peer_);
   if (!e) return -1;
   int q = e->cursorPositionAt(QPoint(P.X, P.Y));
@@ -668,6 +777,10 @@ int TCustomEdit::CharFromPos(TPoint P) const {
 }
 
 TPoint TCustomEdit::PosFromChar(int Pos) {
+  if (auto* m = dynamic_cast<TEditLinesPeer*>(peer_)) {
+    QRect r = m->CaretRect(LinesQtPos(text_, Pos));
+    return TPoint(r.left() + r.width() / 2, r.top());
+  }
   auto* e = dynamic_cast<TEditPeer*>(peer_);
   if (!e) return TPoint(-1, -1);
   // The line edit tells only where its own caret is drawn: it goes there and back unnoticed.
@@ -750,6 +863,13 @@ void TCustomEdit::SetAlignment(TAlignment v) {
 }
 
 void TCustomEdit::PushAlignment() {
+  if (auto* m = dynamic_cast<TEditLinesPeer*>(peer_)) {
+    QTextOption opt = m->document()->defaultTextOption();
+    opt.setAlignment(alignment_ == taCenter ? Qt::AlignHCenter : alignment_ == taRightJustify ? Qt::AlignRight : Qt::AlignLeft);
+    opt.setWrapMode(WrapLines() ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    m->document()->setDefaultTextOption(opt);
+    m->setLineWrapMode(WrapLines() ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  }
   if (auto* e = dynamic_cast<QLineEdit*>(peer_))
     e->setAlignment((alignment_ == taCenter ? Qt::AlignHCenter
                                             : alignment_ == taRightJustify ? Qt::AlignRight : Qt::AlignLeft) |
@@ -829,6 +949,16 @@ bool TCustomEdit::EditKey(WORD Key, TShiftState Shift) {
       return true;
     case VK_HOME: moveTo(0); return true;
     case VK_END: moveTo(n); return true;
+    case VK_UP:
+    case VK_DOWN: {
+      // The caret goes to the shown line above or below, near the same place across.
+      auto* m = dynamic_cast<TEditLinesPeer*>(peer_);
+      if (!m || ctrl) return false;
+      QTextCursor c(m->document());
+      c.setPosition(LinesQtPos(text_, caret_));
+      if (c.movePosition(Key == VK_UP ? QTextCursor::Up : QTextCursor::Down)) moveTo(LinesBytePos(text_, c.position()));
+      return true;
+    }
     case VK_DELETE:
       if (shift) CutToClipboard();
       else DeleteForward();
@@ -936,6 +1066,13 @@ std::string TCustomEdit::DisplayText() const {
 }
 
 void TCustomEdit::PushToPeer() {
+  if (auto* m = dynamic_cast<TEditLinesPeer*>(peer_)) {
+    if (pushing_) return;
+    pushing_ = true;
+    if (PushLines(m, text_, anchor_, caret_)) PushAlignment();
+    pushing_ = false;
+    return;
+  }
   auto* e = dynamic_cast<QLineEdit*>(peer_);
   if (!e || pushing_) return;
   pushing_ = true;
@@ -952,6 +1089,12 @@ void TCustomEdit::PushToPeer() {
 }
 
 void TCustomEdit::PeerSelectionChanged() {
+  if (auto* m = dynamic_cast<TEditLinesPeer*>(peer_)) {
+    if (pushing_) return;
+    QTextCursor c = m->textCursor();
+    SetSel(LinesBytePos(text_, c.anchor()), LinesBytePos(text_, c.position()));
+    return;
+  }
   auto* e = dynamic_cast<QLineEdit*>(peer_);
   if (!e || pushing_) return;
   QString q = e->text();
@@ -968,6 +1111,17 @@ void TCustomEdit::PeerSelectionChanged() {
 }
 
 QWidget* TCustomEdit::CreatePeer(QWidget* ParentWidget) {
+  if (MultiLinePeer()) {
+    auto* m = new TEditLinesPeer(this, ParentWidget);
+    // Clicks reach the control as they do on the line peer (caret placing, double clicks).
+    RouteEvents(this, m->viewport());
+    auto sync = [m] {
+      if (auto* c = dynamic_cast<TCustomEdit*>(LiveControl(m))) c->PeerSelectionChanged();
+    };
+    QObject::connect(m, &QPlainTextEdit::selectionChanged, m, sync);
+    QObject::connect(m, &QPlainTextEdit::cursorPositionChanged, m, sync);
+    return m;
+  }
   auto* e = new TEditPeer(this, ParentWidget);
   e->setDragEnabled(false);
   e->setAcceptDrops(false);
@@ -981,14 +1135,20 @@ QWidget* TCustomEdit::CreatePeer(QWidget* ParentWidget) {
 
 void TCustomEdit::CreateWnd() {
   TWinControl::CreateWnd();
-  auto* e = static_cast<QLineEdit*>(peer_);
-  e->setReadOnly(readOnly_);
-  e->setFrame(borderStyle_ != bsNone);
-  QPalette pal = e->palette();
+  QPalette pal = peer_->palette();
   pal.setColor(QPalette::Base, ToQColor(color_));
   pal.setColor(QPalette::Text, ToQColor(font_->Color()));
-  e->setPalette(pal);
-  e->setTextMargins(margins_.Left, margins_.Top, margins_.Right, margins_.Bottom);
+  peer_->setPalette(pal);
+  if (auto* m = dynamic_cast<TEditLinesPeer*>(peer_)) {
+    m->setReadOnly(readOnly_);
+    m->setFrameShape(borderStyle_ == bsNone ? QFrame::NoFrame : QFrame::StyledPanel);
+    m->SetMargins(margins_);
+  } else {
+    auto* e = static_cast<QLineEdit*>(peer_);
+    e->setReadOnly(readOnly_);
+    e->setFrame(borderStyle_ != bsNone);
+    e->setTextMargins(margins_.Left, margins_.Top, margins_.Right, margins_.Bottom);
+  }
   if (transparentBack_) SetTransparentBackground(true);
   PushAlignment();
   PushToPeer();
@@ -1011,6 +1171,7 @@ void TCustomEdit::PaintOverPeer(QWidget* Widget) {
 void TCustomEdit::SetTextMargins(int Left, int Top, int Right, int Bottom) {
   margins_ = TRect(Left, Top, Right, Bottom);
   if (auto* e = dynamic_cast<QLineEdit*>(peer_)) e->setTextMargins(Left, Top, Right, Bottom);
+  if (auto* m = dynamic_cast<TEditLinesPeer*>(peer_)) m->SetMargins(margins_);
 }
 
 // ================================================================ TMemoStrings
@@ -1119,16 +1280,6 @@ class TMemoPeer : public TPeer<QPlainTextEdit> {
 };
 
 namespace {
-// The memo keeps CR LF line breaks; the widget shows LF.
-QString MemoToQt(const std::string& s) {
-  std::string t;
-  t.reserve(s.size());
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') continue;
-    t += s[i] == '\r' ? '\n' : s[i];
-  }
-  return ToQString(t);
-}
 std::string MemoFromQt(const QString& q) {
   std::string s = FromQString(q), t;
   t.reserve(s.size() + s.size() / 16);
@@ -1255,21 +1406,7 @@ void TCustomMemo::PushToPeer() {
   auto* m = dynamic_cast<QPlainTextEdit*>(peer_);
   if (!m || pushing_) return;
   pushing_ = true;
-  QString q = MemoToQt(text_);
-  if (m->toPlainText() != q) {
-    m->setPlainText(q);
-    PushAlignment();
-  }
-  auto qpos = [&](int b) {
-    return static_cast<int>(MemoToQt(text_.substr(0, static_cast<size_t>(std::clamp(b, 0, static_cast<int>(text_.size()))))).size());
-  };
-  int a = qpos(anchor_), p = qpos(caret_);
-  QTextCursor c = m->textCursor();
-  if (c.anchor() != a || c.position() != p) {
-    c.setPosition(a);
-    c.setPosition(p, QTextCursor::KeepAnchor);
-    m->setTextCursor(c);
-  }
+  if (PushLines(m, text_, anchor_, caret_)) PushAlignment();
   pushing_ = false;
 }
 
@@ -1369,7 +1506,11 @@ class TComboPeer : public TPeer<QComboBox> {
     auto* c = dynamic_cast<TCustomComboBox*>(LiveControl(this));
     if (c && c->droppedDown_) {
       c->droppedDown_ = false;
-      GuiRun(c, [c] { c->CloseUp(); });
+      GuiRun(c, [c] {
+        std::shared_ptr<bool> alive = c->AliveFlag();
+        c->CloseUp();
+        if (*alive) c->NotifyParent(CBN_CLOSEUP);
+      });
     }
   }
   void paintEvent(QPaintEvent* e) override {
@@ -1522,8 +1663,11 @@ void TCustomComboBox::SelectAll() {
 void TCustomComboBox::UserSelect(int Index) {
   if (Index < 0 || Index >= items_->Count()) return;
   SetItemIndex(Index);
+  std::shared_ptr<bool> alive = AliveFlag();
   Click();
+  if (!*alive) return;
   Select();
+  if (*alive) NotifyParent(CBN_SELCHANGE);
 }
 
 void TCustomComboBox::UserEditText(const std::string& Text) {
@@ -1536,7 +1680,14 @@ void TCustomComboBox::UserEditText(const std::string& Text) {
   if (t == text_) return PushSelection();
   itemIndex_ = FindExact(t);
   TWinControl::SetText(t);
+  std::shared_ptr<bool> alive = AliveFlag();
   Change();
+  if (*alive) NotifyParent(CBN_EDITCHANGE);
+}
+
+void TCustomComboBox::NotifyParent(WORD Code) {
+  if (!Parent() || !Parent()->HandleAllocated() || !HandleAllocated()) return;
+  SendMessage(Parent()->Handle(), WM_COMMAND, static_cast<WPARAM>(Code) << 16, reinterpret_cast<LPARAM>(Handle()));
 }
 
 void TCustomComboBox::Change() {

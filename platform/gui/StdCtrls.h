@@ -304,6 +304,14 @@ class TCustomEdit : public TWinControl {
   virtual void PeerSelectionChanged();
   // The editing is done here, not by the widget (multi-line edits leave it to the widget).
   virtual bool OwnEditing() const { return true; }
+  // Asked when the window is made: the peer shows the text's lines one under the other (the
+  // editing stays here), and breaks them at the width when WrapLines.
+  virtual bool MultiLinePeer() const { return false; }
+  virtual bool WrapLines() const { return false; }
+  // The multi-line peer's shown line (wrapped lines count) of byte position Pos, and the number
+  // of shown lines; -1 without that peer.
+  int PeerLineOf(int Pos) const;
+  int PeerLineCount() const;
   void SaveUndo();
   // The character now arriving belongs to a key the edit already acted on (Delete, Ctrl+V).
   bool CharSuppressed() const;
@@ -333,6 +341,7 @@ class TCustomEdit : public TWinControl {
   bool undoValid_ = false;
   std::unique_ptr<TControlCanvas> overCanvas_;
   friend class TEditPeer;
+  friend class TEditLinesPeer;
 };
 
 class TEdit : public TCustomEdit {
@@ -496,6 +505,9 @@ class TCustomComboBox : public TWinControl {
   virtual void Select();
   virtual void DropDown();
   virtual void CloseUp();
+  // Tells the parent window what the user did (WM_COMMAND with a CBN_ code), as a combo box of
+  // the window system does; a descendant that tells its parent itself leaves it empty.
+  virtual void NotifyParent(WORD Code);
   // One entry of an owner-drawn list: OnDrawItem when assigned, else fill and text.
   virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);
   // Runs after the platform painted the control, with Canvas() over the whole window.

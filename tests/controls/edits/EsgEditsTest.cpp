@@ -523,6 +523,17 @@ TEST_F(EsgEdits, SideBySideSpinButtonsAreTheSystemsScrollArrows) {
   for (int y = 0; y < b->Height(); ++y)
     for (int x = 0; x < b->Width(); ++x) ASSERT_EQ(img.pixel(x, y) & 0xFFFFFF, want.Image().pixel(x, y) & 0xFFFFFF);
   EXPECT_EQ(TEsgSpinEdit(nullptr).Button()->Width(), 15);
+
+  // Each half the width: a press on column 10 of the 20-wide pair is the up button's.
+  int ups = 0, downs = 0;
+  pair->OnUpClick = [&](TObject*) { ++ups; };
+  pair->OnDownClick = [&](TObject*) { ++downs; };
+  EXPECT_EQ(pair->UpButton()->Left() + pair->UpButton()->Width(), 20);
+  Qt::MouseButtons held;
+  for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+    SendMouseEvent(pair->Peer(), type, 10, 8, Qt::LeftButton, Qt::NoModifier, held);
+  EXPECT_EQ(ups, 1);
+  EXPECT_EQ(downs, 0);
 }
 
 // The flat button draws one raised ring, its middle the button face; down, one sunken ring.

@@ -395,6 +395,40 @@ TEST_P(SpinPoint, FloatSpinCell) {
 INSTANTIATE_TEST_SUITE_P(Grid, SpinPoint, ::testing::ValuesIn(kSpinPoints),
                          [](const ::testing::TestParamInfo<SpinPointCase>& i) { return std::string(i.param.Name); });
 
+// ---------------------------------------------------------------- the multi-line editor
+// With WordWrap and Multilinecells the editor shows a two-line cell as two lines from (2, 2),
+// whatever the cell's vertical alignment; Down walks to the second line, typing lands there, and
+// Down on the last line leaves the cell.
+TEST_F(GridInputTest, AWrappingGridsEditorShowsTheCellsLinesOneUnderTheOther) {
+  grid->SetWordWrap(true);
+  grid->Multilinecells = true;
+  grid->SetVAlignment(vtaCenter);
+  grid->SetRowHeights(2, 60);
+  grid->SetColWidths(1, 200);
+  Load();
+  grid->SetCells(1, 2, "first line\r\nsecond line");
+  grid->FocusCell(1, 2, true);
+  Key(Qt::Key_F2);
+  TInplaceEdit* e = grid->InplaceEditor();
+  ASSERT_TRUE(e && e->Visible());
+  EXPECT_FALSE(e->EditStyle() & ES_AUTOHSCROLL) << "WordWrap takes the horizontal scrolling off";
+  const TPoint first = e->PosFromChar(0), second = e->PosFromChar(12);
+  EXPECT_EQ(first.Y, 2) << "the first line at the top of the text rectangle";
+  EXPECT_LE(std::abs(first.X - 2), 1);
+  EXPECT_EQ(second.X, first.X) << "the second line starts under the first";
+  EXPECT_GT(second.Y, first.Y + 8);
+  EXPECT_EQ(e->LineCount(), 2);
+  Key(Qt::Key_Home);
+  Key(Qt::Key_Down);
+  EXPECT_EQ(e->CaretLine(), 1);
+  EXPECT_TRUE(e->Visible()) << "Down inside the text stays in the editor";
+  Type("X");
+  EXPECT_EQ(e->Text(), "first line\r\nXsecond line");
+  Key(Qt::Key_Down);
+  EXPECT_EQ(Current(), TPoint(1, 3)) << "Down on the last line leaves the cell";
+  EXPECT_EQ(grid->Cells(1, 2), "first line\r\nXsecond line");
+}
+
 // ---------------------------------------------------------------- the date picker's event
 TEST_F(GridInputTest, ADayPickedInTheCellsPickerIsToldWithTheEditedCell) {
   grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
@@ -415,7 +449,7 @@ TEST_F(GridInputTest, ADayPickedInTheCellsPickerIsToldWithTheEditedCell) {
   Key(Qt::Key_F2);
   TGridDatePicker* p = grid->DateEditor();
   ASSERT_EQ(grid->ActiveCellEditor(), p);
-  told.clear();
+  EXPECT_TRUE(told.empty()) << "opening on the cell's date is no change";
   SendKeyEvent(p, Qt::Key_F4);
   ASSERT_TRUE(p->DroppedDown());
   ClickWidgetIn(p->Calendar()->DayView(), p->Calendar()->DayRect(EncodeDate(2024, 1, 20)));

@@ -84,6 +84,15 @@ TEST_F(FootersTest, SearchFooterButtonsShowTheirGlyphs) {
   }
   p->SearchEdit()->SetText("x");
   EXPECT_GT(inkIn(p->ForwardButton(), 0x000000u), 8) << "the arrow, once enabled";
+  // A bold footer font: the text buttons follow it, the highlight toggle keeps a plain face.
+  TFont bold;
+  bold.Assign(grid->SearchFooter()->Font());
+  bold.SetStyle(fsBold);
+  bold.SetSize(11);
+  grid->SearchFooter()->SetFont(&bold);
+  EXPECT_EQ(p->ForwardButton()->Font()->Style(), unsigned(fsBold));
+  EXPECT_EQ(p->HighlightButton()->Font()->Style(), 0u);
+  EXPECT_EQ(p->HighlightButton()->Font()->Size(), 11);
 }
 
 TEST_F(FootersTest, GridButtonFollowsItsAction) {
@@ -233,13 +242,18 @@ TEST_F(FootersTest, GridButtonPressAndReleaseRules) {
   b->SetBounds(350, 340, 40, 20);
   a->SetGroupIndex(1);
   b->SetGroupIndex(1);
-  ClickIn(a);
-  EXPECT_TRUE(a->Down());
-  ClickIn(b);
-  EXPECT_TRUE(b->Down());
-  EXPECT_FALSE(a->Down()) << "pressing the second releases the first";
-  ClickIn(b);
-  EXPECT_TRUE(b->Down()) << "without AllowAllUp the down one stays down";
+  for (TExtGridButtonStyle style : {tasButton, tasCheck}) {
+    SCOPED_TRACE(style);
+    a->SetStyle(style);
+    b->SetStyle(style);
+    ClickIn(a);
+    EXPECT_TRUE(a->Down());
+    ClickIn(b);
+    EXPECT_TRUE(b->Down());
+    EXPECT_FALSE(a->Down()) << "pressing the second releases the first";
+    ClickIn(b);
+    EXPECT_TRUE(b->Down()) << "without AllowAllUp the down one stays down";
+  }
 }
 
 // The caption's accelerator, sent round the form as a dialog character, clicks an enabled button

@@ -27,6 +27,8 @@ void ReadOnlyCol2(TExtStringGrid* g) {
   g->OnCanEditCell = [](TObject*, int r, int c, bool& can) { can = c != 2; };
 }
 
+void RowSelect(TExtStringGrid* g) { g->SetOptions(g->Options() | goRowSelect); }
+
 const KeyStep kKeySteps[] = {
     {"TabMovesRight", nullptr, {1, 1}, "", Qt::Key_Tab, Qt::NoModifier, {2, 1}, "K9 ", nullptr},
     {"TabAtRowEndGoesToNextRow", nullptr, {4, 1}, "", Qt::Key_Tab, Qt::NoModifier, {1, 2}, "K9 ", nullptr},
@@ -118,6 +120,14 @@ const KeyStep kKeySteps[] = {
      {2, 5}, "", Qt::Key_Home, Qt::ControlModifier, {2, 1}, "K36 Sel ", nullptr},
     {"CtrlEndByRowKeepsTheColumn", [](TExtStringGrid* g) { g->Navigation()->HomeEndKey = heFirstLastRow; },
      {2, 5}, "", Qt::Key_End, Qt::ControlModifier, {2, 9}, "K35 Sel ", nullptr},
+    {"EndInRowSelectGoesToTheLastColumn", RowSelect, {2, 5}, "", Qt::Key_End, Qt::NoModifier, {4, 5}, "K35 ",
+     nullptr},
+    {"HomeInRowSelectGoesToTheFirstScrollColumn", RowSelect, {3, 5}, "", Qt::Key_Home, Qt::NoModifier, {1, 5},
+     "K36 ", nullptr},
+    {"CtrlEndInRowSelectKeepsTheRow", RowSelect, {2, 5}, "", Qt::Key_End, Qt::ControlModifier, {4, 5}, "K35 ",
+     nullptr},
+    {"CtrlHomeInRowSelectKeepsTheRow", RowSelect, {3, 5}, "", Qt::Key_Home, Qt::ControlModifier, {1, 5}, "K36 ",
+     [](TExtStringGrid* g) { EXPECT_EQ(g->Selection(), (TGridRect{1, 5, 4, 5})) << "the whole row"; }},
     {"CtrlASelectsEveryScrollingCell", [](TExtStringGrid* g) { g->SetFixedFooters(1); }, {2, 2}, "", Qt::Key_A,
      Qt::ControlModifier, {4, 8}, "K65 Sel ",
      [](TExtStringGrid* g) { EXPECT_EQ(g->Selection(), (TGridRect{1, 1, 4, 8})); }},

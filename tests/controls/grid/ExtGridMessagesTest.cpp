@@ -443,10 +443,13 @@ TEST_F(GridCombo, AComboBoxPlacedInACellTellsItsChoiceForItsCell) {
   box->Items()->Add("low");
   box->Items()->Add("high");
   grid->ControlList()->AddControl(3, 6, box);
-  box->SetItemIndex(1);
+  box->SetItemIndex(0);
   grid->FocusCell(1, 1, true);
+  Flush();
+  box->SetFocus();
   told.clear();
-  SendMessage(grid->Handle(), WM_COMMAND, WPARAM(1) << 16, reinterpret_cast<LPARAM>(box->Handle()));
+  SendKeyEvent(box, Qt::Key_Down);
+  ASSERT_EQ(box->ItemIndex(), 1);
   const std::vector<ComboTold> want = {{"change", 3, 6, 1, "high", nullptr}};
   EXPECT_EQ(told, want);
   told.clear();

@@ -3,7 +3,8 @@
 // remove rows, Ctrl+V pastes), "cols" (columns marked by keys), "edit" (one click edits, a row
 // indicator, rows and columns sized while typing, a two-digit masked column that goes on when full),
 // "headers" (list-view headers, columns and rows sized by mouse; a second argument "plain" draws
-// without visual styles).
+// without visual styles), "wrap" (WordWrap and Multilinecells, a tall row 2 whose first cell holds
+// two lines), "rows" (row selection; the caption names the current cell after each key).
 #include <QApplication>
 
 #include <string>
@@ -42,6 +43,16 @@ int main(int argc, char** argv) {
   } else if (mode == "cols") {
     grid->SetOptions(grid->Options() & ~goEditing);
     grid->MouseActions()->SetDisjunctColSelect(true);
+  } else if (mode == "wrap") {
+    grid->SetWordWrap(true);
+    grid->Multilinecells = true;
+    grid->SetRowHeights(2, 60);
+    grid->SetCells(1, 2, "first line\r\nsecond line");
+  } else if (mode == "rows") {
+    grid->SetOptions(grid->Options() | goRowSelect);
+    grid->OnKeyUp = [form, grid](TObject*, WORD&, TShiftState) {
+      form->SetCaption("Grid steps: rows col " + std::to_string(grid->Col()) + " row " + std::to_string(grid->Row()));
+    };
   } else if (mode == "headers") {
     grid->SetLook(glListView);
     grid->SetOptions(grid->Options() | goColSizing | goRowSizing);

@@ -102,7 +102,8 @@ TEST_F(Input, ShiftExtendsTheSelectionOnlyWithRangeSelect) {
   grid->SetOptions(grid->Options() | goRowSelect);
   EXPECT_EQ(grid->Selection(), (TGridRect{1, 3, 7, 3})) << "row select spans the scrolling columns";
   Key(Qt::Key_Down);
-  EXPECT_EQ(grid->Col(), 1) << "row select keeps the cell in the first scrolling column";
+  EXPECT_EQ(grid->Col(), 3) << "row select keeps the current column";
+  EXPECT_EQ(grid->Selection(), (TGridRect{1, 4, 7, 4})) << "and selects the whole row";
 }
 
 TEST_F(Input, SelectCellVetoesKeysMouseAndCode) {
