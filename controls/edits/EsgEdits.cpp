@@ -457,6 +457,8 @@ TDateTime TEsgSpinEdit::TimeValue() const {
 }
 
 void TEsgSpinEdit::SetTimeValue(TDateTime v) {
+  if (timeWriteLimited_ && minDate_ != maxDate_)
+    v = std::clamp(v, std::min(minDate_, maxDate_), std::max(minDate_, maxDate_));
   const int caret = SelStart();
   SetText(TimeToStr(v));
   SetSelStart(caret);

@@ -248,6 +248,9 @@ class TEsgSpinEdit : public TCustomMaskEdit {
   double minFloat_ = 0, maxFloat_ = 100.0, incrementFloat_ = 0.1;
   TDateTime minDate_ = 0, maxDate_ = 0;
   bool editorEnabled_ = true, returnIsTab_ = false, selectOnRelease_ = false;
+  // Writing TimeValue limits it by MinDateValue..MaxDateValue as DateValue is (the inspector's
+  // spin); off, a time is limited only when the edit is left (the grid's).
+  bool timeWriteLimited_ = false;
   TEsgSpinButton* button_ = nullptr;
 };
 

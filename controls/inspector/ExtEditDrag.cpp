@@ -5,12 +5,14 @@
 #include "controls/inspector/ExtEdit.h"
 #include "platform/gui/DragDrop.h"
 
-// The drop target of one edit: text (its first line) is taken where the mouse is.
+// The drop target of one edit: text (its first line) is taken where the mouse is. The edit takes
+// nothing of a file list, so a drag of files alone is answered none: a move answer would have
+// the source delete what went nowhere.
 class TEditDropTarget : public TDropTarget {
  public:
   explicit TEditDropTarget(TExtEdit* Edit) : edit_(Edit) {}
   int DragEnter(const TDataObject& Data, TShiftState Keys, TPoint Pt, int Allowed) override {
-    accept_ = Data.HasText() || Data.HasFiles();
+    accept_ = Data.HasText();
     return DragOver(Keys, Pt, Allowed);
   }
   int DragOver(TShiftState Keys, TPoint Pt, int Allowed) override {
@@ -19,9 +21,12 @@ class TEditDropTarget : public TDropTarget {
   }
   void DragLeave() override { edit_->DragMouseMove(TPoint(-1, -1)); }
   int Drop(const TDataObject& Data, TShiftState Keys, TPoint Pt, int Allowed) override {
+    if (!Data.HasText()) {
+      edit_->DragMouseMove(TPoint(-1, -1));
+      return DROPEFFECT_NONE;
+    }
     const int effect = StandardDropEffect(Keys, Allowed);
-    if (Data.HasText()) edit_->DropText(edit_->ScreenToClient(Pt), Data.Text(), effect != DROPEFFECT_MOVE);
-    else edit_->DragMouseMove(TPoint(-1, -1));
+    edit_->DropText(edit_->ScreenToClient(Pt), Data.Text(), effect != DROPEFFECT_MOVE);
     return effect;
   }
 

@@ -113,7 +113,8 @@ TInspectorCombo::TInspectorCombo(TComponent* AOwner) : TInspComboBox(AOwner) { S
 void TInspectorCombo::WMGetDlgCode(TMessage& Message) { Message.Result = kEditorKeys; }
 
 // Shared by both lists: arrows go to the bar unless Ctrl or Alt is held or the list is open;
-// Return, with the list closed, commits or moves on (after OnEditAutoAdvance).
+// Return, with the list closed and AutoAdvance on, moves on (after OnEditAutoAdvance); without
+// AutoAdvance the list keeps it.
 static bool ListKey(TCustomComboBox* Combo, TInspectorItem* Item, WORD& Key, TShiftState Shift) {
   // Alt+Down or Alt+Up opens the list, as in every list of the desktop.
   if ((Key == VK_UP || Key == VK_DOWN) && (Shift & ssAlt) && !(Shift & ssCtrl)) {
@@ -125,7 +126,8 @@ static bool ListKey(TCustomComboBox* Combo, TInspectorItem* Item, WORD& Key, TSh
     return ToBar(Combo, Item, Key);
   if (Key == VK_RETURN && !Combo->DroppedDown()) {
     TInspectorBar* bar = BarOf(Combo);
-    if (bar && bar->AutoAdvance() && bar->OnEditAutoAdvance && Item) bar->OnEditAutoAdvance(Combo, Item->Panel(), Item);
+    if (!bar || !bar->AutoAdvance()) return false;
+    if (bar->OnEditAutoAdvance && Item) bar->OnEditAutoAdvance(Combo, Item->Panel(), Item);
     return ToBar(Combo, Item, Key);
   }
   return false;

@@ -86,6 +86,7 @@ void TInspSpinButton::PlaceButtons() {
 TInspSpinEdit::TInspSpinEdit(TComponent* AOwner)
     : TEsgSpinEdit(AOwner, [](TEsgSpinEdit* Edit) { return new TInspSpinButton(Edit); }) {
   SetSpinTyping(stLoose);
+  timeWriteLimited_ = true;
   SetIncrementFloat(1.0);
   PageKeysStep = false;
   Button()->SetBounds(0, 0, 17, 17);

@@ -330,24 +330,27 @@ void TInspectorBar::DrawValueText(TRowPaint& P) {
 
 // ---------------------------------------------------------------- icon and button rows
 
-// The row's picture: with AutoIcon the desktop's icon of its URL; else its own Icon, else its
-// Bitmap; a row with none of them shows its image of the bar's Images in the same place.
+// The row's picture: with AutoIcon the desktop's icon of its URL; else its own Icon (not with
+// AutoIcon), else its Bitmap; a row with none of them and no AutoIcon shows its image of the
+// bar's Images in the same place.
 TInspectorBar::TRowPicture TInspectorBar::RowPicture(TInspectorPanel* Panel, TInspectorItem* Item, int AutoSize) {
   TRowPicture P;
-  P.Own = Item->AutoIcon() ? !Item->URL().empty()
-                           : (Item->Icon() && !Item->Icon()->Empty()) || (Item->Bitmap() && !Item->Bitmap()->Empty());
-  if (Item->AutoIcon()) {
+  const bool bitmap = Item->Bitmap() && !Item->Bitmap()->Empty();
+  // An AutoIcon row without a URL has no icon: its Bitmap is its picture.
+  const bool autoIcon = Item->AutoIcon() && !Item->URL().empty();
+  P.Own = autoIcon || bitmap || (!Item->AutoIcon() && Item->Icon() && !Item->Icon()->Empty());
+  if (autoIcon) {
     if (TIcon* icon = Item->ShellIcon(AutoSize, Panel->Style() == psSmallIcon)) {
       P.Graphic = icon;
       P.Width = P.Height = AutoSize;
     }
     return P;
   }
-  if (Item->Icon() && !Item->Icon()->Empty()) {
+  if (!Item->AutoIcon() && Item->Icon() && !Item->Icon()->Empty()) {
     P.Graphic = Item->Icon();
-  } else if (Item->Bitmap() && !Item->Bitmap()->Empty()) {
+  } else if (bitmap) {
     P.Graphic = Item->Bitmap();
-  } else if (images_ && Item->ImageIndex() >= 0) {
+  } else if (images_ && Item->ImageIndex() >= 0 && !Item->AutoIcon()) {
     P.ImageIndex = Item->ImageIndex();
     P.Width = images_->Width();
     P.Height = images_->Height();
@@ -410,8 +413,6 @@ bool TInspectorBar::DrawHoverFrame(TInspectorPanel* Panel, TInspectorItem* Item,
       gradient(Panel->SelectColor(), Panel->SelectColorTo());
     else
       gradient(Panel->HoverIconColor(), Panel->HoverIconColorTo());
-  } else if (down && Panel->HoverIconDownColorTo() != clNone) {
-    gradient(Panel->HoverIconDownColor(), Panel->HoverIconDownColorTo());
   } else {
     solid(down ? Panel->HoverIconDownColor() : Panel->HoverIconColor());
   }
@@ -540,9 +541,8 @@ void TInspectorBar::DrawButtonRow(TInspectorPanel* Panel, TInspectorItem* Item, 
   const bool over = Inside(mouse, R);
   if (over || Item->ButtonDown()) {
     const bool held = mouse_.Down;
-    // A held or down face without its own colours takes ButtonDownColor.
-    const TColor downFace = Panel->ButtonDownColor() != clNone ? Panel->ButtonDownColor() : Panel->Color();
-    TColor from = held || Item->ButtonDown() ? downFace : Panel->Color(), to = clNone;
+    // A face without its state's own colours takes the panel's colour.
+    TColor from = Panel->Color(), to = clNone;
     if (held) {
       if (Panel->SelectDownColorTo() != clNone) {
         from = Panel->SelectDownColorTo();
@@ -571,7 +571,7 @@ void TInspectorBar::DrawButtonRow(TInspectorPanel* Panel, TInspectorItem* Item, 
   C->Brush()->SetStyle(bsClear);
   TRect tr = R;
   if (IsHTML(Item->Caption()))
-    Markup(C, Item->Caption(), tr, images_, false, mouse, true);
+    Markup(C, Item->Caption(), tr, images_, false, mouse, true, RowShadowOffset);
   else
     C->DrawText(Item->Caption(), tr,
                 DT_NOPREFIX | DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER | AlignmentFlags(Panel->Alignment()));

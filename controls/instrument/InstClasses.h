@@ -118,13 +118,18 @@ class TInstFont3D : public TInstPersistent {
   int FShadowDepth = 1;
 };
 
+// The bevel's widths and spaces in pixels, never negative (a negative value is stored as 0).
+using TInstBorderWidth = int;
+using TInstBevelWidth = int;
+using TInstBevelSpace = int;
+
 class TInstBevel : public TInstPersistent {
  public:
   std::string ClassName() const override { return "TInstBevel"; }
   void Assign(TPersistent* Source) override;
 
-  int BorderWidth() const { return FBorderWidth; }
-  void SetBorderWidth(int V) { Store(FBorderWidth, V < 0 ? 0 : V); }
+  TInstBorderWidth BorderWidth() const { return FBorderWidth; }
+  void SetBorderWidth(TInstBorderWidth V) { Store(FBorderWidth, V < 0 ? 0 : V); }
   TColor BorderColor() const { return FBorderColor; }
   void SetBorderColor(TColor V) { Store(FBorderColor, V); }
 
@@ -132,14 +137,14 @@ class TInstBevel : public TInstPersistent {
   void SetOuterStyle(TInstBevelStyle V) { Store(FOuterStyle, V); }
   TInstBevelOutlineStyle OuterOutline() const { return FOuterOutline; }
   void SetOuterOutline(TInstBevelOutlineStyle V) { Store(FOuterOutline, V); }
-  int OuterWidth() const { return FOuterWidth; }
-  void SetOuterWidth(int V) { Store(FOuterWidth, V < 0 ? 0 : V); }
+  TInstBevelWidth OuterWidth() const { return FOuterWidth; }
+  void SetOuterWidth(TInstBevelWidth V) { Store(FOuterWidth, V < 0 ? 0 : V); }
   TColor OuterShadow() const { return FOuterShadow; }
   void SetOuterShadow(TColor V) { Store(FOuterShadow, V); }
   TColor OuterHighlight() const { return FOuterHighlight; }
   void SetOuterHighlight(TColor V) { Store(FOuterHighlight, V); }
-  int OuterSpace() const { return FOuterSpace; }
-  void SetOuterSpace(int V) { Store(FOuterSpace, V < 0 ? 0 : V); }
+  TInstBevelSpace OuterSpace() const { return FOuterSpace; }
+  void SetOuterSpace(TInstBevelSpace V) { Store(FOuterSpace, V < 0 ? 0 : V); }
   TColor OuterColor() const { return FOuterColor; }
   void SetOuterColor(TColor V) { Store(FOuterColor, V); }
 
@@ -147,14 +152,14 @@ class TInstBevel : public TInstPersistent {
   void SetInnerStyle(TInstBevelStyle V) { Store(FInnerStyle, V); }
   TInstBevelOutlineStyle InnerOutline() const { return FInnerOutline; }
   void SetInnerOutline(TInstBevelOutlineStyle V) { Store(FInnerOutline, V); }
-  int InnerWidth() const { return FInnerWidth; }
-  void SetInnerWidth(int V) { Store(FInnerWidth, V < 0 ? 0 : V); }
+  TInstBevelWidth InnerWidth() const { return FInnerWidth; }
+  void SetInnerWidth(TInstBevelWidth V) { Store(FInnerWidth, V < 0 ? 0 : V); }
   TColor InnerShadow() const { return FInnerShadow; }
   void SetInnerShadow(TColor V) { Store(FInnerShadow, V); }
   TColor InnerHighlight() const { return FInnerHighlight; }
   void SetInnerHighlight(TColor V) { Store(FInnerHighlight, V); }
-  int InnerSpace() const { return FInnerSpace; }
-  void SetInnerSpace(int V) { Store(FInnerSpace, V < 0 ? 0 : V); }
+  TInstBevelSpace InnerSpace() const { return FInnerSpace; }
+  void SetInnerSpace(TInstBevelSpace V) { Store(FInnerSpace, V < 0 ? 0 : V); }
   TColor InnerColor() const { return FInnerColor; }
   void SetInnerColor(TColor V) { Store(FInnerColor, V); }
 

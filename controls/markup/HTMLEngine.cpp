@@ -459,17 +459,17 @@ void TRenderer::TileBackground(const TPictureRef& pic) {
 }
 
 // A small picture over a large area: tiled once into a block of about 128 by 128 pixels, which
-// then covers the area, so the work stays bounded for any rectangle. Pixels the picture leaves
-// clear stay clear through a key colour.
+// then covers the area, so the work stays bounded for any rectangle. The block keeps the
+// picture's coverage (it starts transparent), so every colour of the picture stays and its
+// partly clear pixels blend over the area as a tile drawn there would.
 void TRenderer::TileBlocks(const TPictureRef& pic, long long across, long long down, const TRect& clip) {
   const TRect& r = P.Rect;
   const int kx = static_cast<int>(std::min<long long>(across, std::max(1, 128 / pic.Width)));
   const int ky = static_cast<int>(std::min<long long>(down, std::max(1, 128 / pic.Height)));
   const int bw = kx * pic.Width, bh = ky * pic.Height;
-  const TColor key = RGB(1, 2, 3);
-  TBitmap block(bw, bh);
-  block.Canvas()->Brush()->SetColor(key);
-  block.Canvas()->FillRect(TRect(0, 0, bw, bh));
+  TBitmap block;
+  block.SetAlphaFormat(afPremultiplied);
+  block.SetSize(bw, bh);
   TCanvas* const target = C;
   C = block.Canvas();
   try {
@@ -480,8 +480,6 @@ void TRenderer::TileBlocks(const TPictureRef& pic, long long across, long long d
     throw;
   }
   C = target;
-  block.SetTransparentColor(key);
-  block.SetTransparent(true);
   // Only the blocks that meet the clipped area, still in the grid that starts at the top-left.
   const long long x0 = r.Left + (static_cast<long long>(clip.Left) - r.Left) / bw * bw;
   const long long y0 = r.Top + (static_cast<long long>(clip.Top) - r.Top) / bh * bh;

@@ -237,7 +237,7 @@ class THTMLStatusBar : public TCustomControl {
   void SetPanels(THTMLStatusPanels* v);
   bool SimplePanel() const { return simplePanel_; }
   // A change re-derives the reading order of the panels that follow the bar and repaints them.
-  void SetBiDiMode(TBiDiMode v);
+  void SetBiDiMode(TBiDiMode v) override;
   void SetSimplePanel(bool v);
   const std::string& SimpleText() const { return simpleText_; }
   void SetSimpleText(const std::string& v);

@@ -202,7 +202,8 @@ class TControl : public TComponent {
   TControlState ControlState() const { return controlState_; }
   void SetControlState(TControlState v) { controlState_ = v; }
   TBiDiMode BiDiMode() const { return biDiMode_; }
-  void SetBiDiMode(TBiDiMode v) { biDiMode_ = v; }
+  // Virtual: a control that derives its parts' reading order from its own hears every change.
+  virtual void SetBiDiMode(TBiDiMode v) { biDiMode_ = v; }
   int HelpContext() const { return helpContext_; }
   void SetHelpContext(int v) { helpContext_ = v; }
   // Takes an action the application offers (a THintAction, ...); false leaves it to others.

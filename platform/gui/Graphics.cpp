@@ -1046,8 +1046,9 @@ void TBitmap::SetSize(int W, int H) {
   if (W == 0 || H == 0) {
     image_ = std::make_unique<QImage>();
   } else {
-    auto img = std::make_unique<QImage>(W, H, QImage::Format_RGB32);
-    img->fill(Qt::white);
+    const bool alpha = alphaFormat_ == afPremultiplied;
+    auto img = std::make_unique<QImage>(W, H, alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    img->fill(alpha ? Qt::transparent : Qt::white);
     if (image_ && !image_->isNull()) {
       QPainter p(img.get());
       p.setCompositionMode(QPainter::CompositionMode_Source);
@@ -1076,7 +1077,9 @@ QImage TBitmap::ToImage() const {
 
 void TBitmap::SetImage(const QImage& image) {
   EndPaint();
-  image_ = std::make_unique<QImage>(image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32));
+  const QImage::Format format =
+      alphaFormat_ == afPremultiplied ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+  image_ = std::make_unique<QImage>(image.isNull() ? QImage() : image.convertToFormat(format));
   emptyW_ = emptyH_ = 0;
   if (pixelFormat_ == pf1bit && !image_->isNull())
     *image_ = image_->convertToFormat(QImage::Format_Mono).convertToFormat(QImage::Format_RGB32);
@@ -1096,6 +1099,7 @@ void TBitmap::Assign(TPersistent* Source) {
     transparentColor_ = b->transparentColor_;
     transparentMode_ = b->transparentMode_;
     transparent_ = b->transparent_;
+    alphaFormat_ = b->alphaFormat_;
     SetImage(b->ToImage());
     return;
   }
@@ -1111,6 +1115,12 @@ void TBitmap::Assign(TPersistent* Source) {
     return;
   }
   TGraphic::Assign(Source);
+}
+
+void TBitmap::SetAlphaFormat(TAlphaFormat v) {
+  if (v == alphaFormat_) return;
+  alphaFormat_ = v;
+  if (!Empty()) SetImage(ToImage());
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat v) {

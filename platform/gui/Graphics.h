@@ -452,6 +452,9 @@ class TGraphic : public TPersistent {
 
 enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
 enum TTransparentMode { tmAuto, tmFixed };
+// afPremultiplied: the bitmap keeps an alpha channel; a new size starts fully transparent, what is
+// drawn on it keeps its coverage and drawing the bitmap blends it over what lies below.
+enum TAlphaFormat { afIgnored, afPremultiplied };
 
 class TBitmapCanvas;
 
@@ -478,6 +481,8 @@ class TBitmap : public TGraphic {
   void SetTransparentColor(TColor v);
   TTransparentMode TransparentMode() const { return transparentMode_; }
   void SetTransparentMode(TTransparentMode v);
+  TAlphaFormat AlphaFormat() const { return alphaFormat_; }
+  void SetAlphaFormat(TAlphaFormat v);
   void Draw(TCanvas* ACanvas, const TRect& Rect) override;
   void LoadFromStream(TStream* Stream) override;  // BMP (other formats accepted too)
   void SaveToStream(TStream* Stream) override;    // BMP
@@ -507,6 +512,7 @@ class TBitmap : public TGraphic {
   int emptyW_ = 0, emptyH_ = 0;  // the sides of a bitmap without pixels (one side 0)
   TColor transparentColor_ = clDefault;
   TTransparentMode transparentMode_ = tmAuto;
+  TAlphaFormat alphaFormat_ = afIgnored;
   friend class TBitmapCanvas;
 };
 

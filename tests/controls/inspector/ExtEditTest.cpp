@@ -887,6 +887,16 @@ TEST_F(ExtEditDrag, DroppedTextTakesItsFirstLineThroughThePasteRule) {
   // Data in no format at all is refused before the edit hears of it.
   EXPECT_EQ(DeliverDrop(target, TDataObject(), At(target, 1), 0, DROPEFFECT_COPY), DROPEFFECT_NONE);
   EXPECT_EQ(target->Text(), "132");
+  // The edit takes nothing of a file list: files alone are answered none, never move, so the
+  // source deletes nothing; text that comes with files is taken.
+  TDataObject files;
+  files.SetFiles({"/tmp/notes.txt"});
+  EXPECT_EQ(DeliverDrop(target, files, At(target, 1), 0, DROPEFFECT_COPY | DROPEFFECT_MOVE), DROPEFFECT_NONE);
+  EXPECT_EQ(target->Text(), "132");
+  TDataObject both = TextData("4");
+  both.SetFiles({"/tmp/notes.txt"});
+  EXPECT_EQ(DeliverDrop(target, both, At(target, 1), 0, DROPEFFECT_COPY), DROPEFFECT_COPY);
+  EXPECT_EQ(target->Text(), "1432");
 }
 
 TEST_F(ExtEditDrag, ADragThatLeavesTakesItsCaretAlongAndAReadOnlyEditRefusesIt) {

@@ -148,7 +148,7 @@ TEST_F(InspEdit, ClickOnTheValueOpensTheRowsEditorOverItsEditBox) {
   EXPECT_EQ(events, (std::vector<std::string>{"start Address", "update Address", "stop Address"}));
 }
 
-TEST_F(InspEdit, ValuesRowTypesCommitsWithReturnAndKeepsEditingWithoutAutoAdvance) {
+TEST_F(InspEdit, ValuesRowTypesAndKeepsReturnInTheListWithoutAutoAdvance) {
   bar->SetAutoAdvance(false);
   Click(kValueX, RowY(1));
   auto* combo = bar->ComboControl();
@@ -159,15 +159,19 @@ TEST_F(InspEdit, ValuesRowTypesCommitsWithReturnAndKeepsEditingWithoutAutoAdvanc
   Type("B4");
   EXPECT_EQ(combo->Text(), "B4");
   EXPECT_EQ(Address()->TextValue(), "A0");  // nothing written before a commit
+  // Without AutoAdvance the list keeps Return: no commit, no OnEditUpdate, still editing.
   Key(Qt::Key_Return);
-  EXPECT_EQ(Address()->TextValue(), "B4");
-  EXPECT_TRUE(Address()->Modified());
+  EXPECT_EQ(Address()->TextValue(), "A0");
+  EXPECT_EQ(combo->Text(), "B4");
   EXPECT_EQ(bar->EditItem(), Address());
   EXPECT_TRUE(bar->Editing());
   EXPECT_TRUE(combo->Visible());
-  // Return commits every time, even with nothing changed.
-  Key(Qt::Key_Return);
-  EXPECT_EQ(events, (std::vector<std::string>{"start Address", "update Address", "update Address"}));
+  EXPECT_EQ(events, (std::vector<std::string>{"start Address"}));
+  // Leaving commits.
+  Click(kCaptionX, RowY(3));
+  EXPECT_EQ(Address()->TextValue(), "B4");
+  EXPECT_TRUE(Address()->Modified());
+  EXPECT_EQ(events, (std::vector<std::string>{"start Address", "update Address", "stop Address"}));
 }
 
 TEST_F(InspEdit, EscapeRestoresTheTextOfTheStartAndLeavingWritesThatBack) {

@@ -145,14 +145,54 @@ TEST_F(InspEdits, SpinTimeStepsThePartUnderTheCaretAndWrapsThroughMidnight) {
   s.SetSelStart(4);
   TypeChar(s, ':');
   EXPECT_EQ(s.Text(), "1:2:");
-  // A date range does not hold a time of day: limited by it, every time would read as midnight.
-  s.SetMinDateValue(45000);
-  s.SetMaxDateValue(46000);
-  s.SetTimeValue(0.5);
-  EXPECT_EQ(s.Text(), "12:00:00");
-  s.SetSelStart(0);
-  s.UpClick(&s);
-  EXPECT_EQ(s.Text(), "13:00:00");
+}
+
+// Writing TimeValue limits it by the date limits, as a date is limited; leaving the edit (a real
+// focus change) limits typed text the same way and leaves a written value as it was shown.
+TEST_F(InspEdits, SpinTimeIsLimitedByTheDateLimitsWhenWrittenAndWhenLeft) {
+  FormatSettings.TimeSeparator = ':';
+  FormatSettings.LongTimeFormat = "hh:nn:ss";
+  const struct {
+    const char* name;
+    TDateTime min, max;
+    TDateTime write;     // < 0: the text below is typed instead
+    const char* typed;
+    const char* shown;   // after the write or the typing
+    const char* left;    // after the focus went elsewhere
+  } cases[] = {
+      {"noon under days 45000..46000", 45000, 46000, 0.5, "", "00:00:00", "00:00:00"},
+      {"21:36 over 06:00..18:00", 0.25, 0.75, 0.9, "", "18:00:00", "18:00:00"},
+      {"05:00 under 06:00..18:00", 0.25, 0.75, 5 / 24.0, "", "06:00:00", "06:00:00"},
+      {"inside 06:00..18:00", 0.25, 0.75, 0.5, "", "12:00:00", "12:00:00"},
+      {"no limits", 0, 0, 0.9, "", "21:36:00", "21:36:00"},
+      {"21:36 typed", 0.25, 0.75, -1, "21:36:00", "21:36:00", "18:00:00"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 200, 80);
+    auto* s = new TInspSpinEdit(&form);
+    s->SetParent(&form);
+    s->SetBounds(10, 10, 80, 22);
+    s->SetSpinType(sptTime);
+    s->SetMinDateValue(c.min);
+    s->SetMaxDateValue(c.max);
+    auto* other = new TInspSpinEdit(&form);
+    other->SetParent(&form);
+    other->SetBounds(100, 10, 80, 22);
+    form.Show();
+    QApplication::processEvents();
+    s->SetFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(s->Focused());
+    if (c.write >= 0) s->SetTimeValue(c.write);
+    else s->SetText(c.typed);
+    EXPECT_EQ(s->Text(), c.shown);
+    other->SetFocus();
+    QApplication::processEvents();
+    ASSERT_FALSE(s->Focused());
+    EXPECT_EQ(s->Text(), c.left);
+  }
 }
 
 TEST_F(InspEdits, SpinDateStepsDayMonthOrYearByTheCaret) {

@@ -89,6 +89,7 @@ TEST_F(InspIconRows, HoverFrameShowsInItsColoursOverThePicture) {
     bool selected, buttonDown, inside;
     TColor fill;        // clNone: no frame; else the fill (the gradient's first band)
     bool gradient;
+    bool autoIcon = false;  // AutoIcon on without a URL: the Bitmap is the row's picture
   } cases[] = {
       {"hovered", psLargeIcon, down, clNone, clNone, false, false, true, hover, false},
       {"hovered small", psSmallIcon, down, clNone, clNone, false, false, true, hover, false},
@@ -97,7 +98,8 @@ TEST_F(InspIconRows, HoverFrameShowsInItsColoursOverThePicture) {
       {"button down, mouse elsewhere", psLargeIcon, down, clNone, clNone, false, true, false, down, false},
       {"hover gradient", psSmallIcon, down, clLime, clNone, false, false, true, hover, true},
       {"button down gradient", psLargeIcon, down, clLime, clNone, false, true, false, clTeal, true},
-      {"button down, down gradient", psSmallIcon, down, clNone, clOlive, false, true, false, down, true},
+      {"button down, HoverIconDownColorTo only stored", psSmallIcon, down, clNone, clOlive, false, true, false, down, false},
+      {"auto icon without URL, its bitmap", psLargeIcon, down, clNone, clNone, false, false, true, hover, false, true},
       {"hovered, down gradient unused", psLargeIcon, down, clNone, clOlive, false, false, true, hover, false},
       {"selected", psLargeIcon, down, clNone, clNone, true, false, true, clTeal, false},
       {"selected, button down", psSmallIcon, down, clNone, clNone, true, true, true, clPurple, false},
@@ -119,6 +121,7 @@ TEST_F(InspIconRows, HoverFrameShowsInItsColoursOverThePicture) {
     TInspectorItem* it = p->Items()->Items(0);
     auto pic = Square(large ? 32 : 16, clGreen);
     it->SetBitmap(pic.get());
+    it->SetAutoIcon(c.autoIcon);
     it->SetButtonDown(c.buttonDown);
     if (c.selected) p->SetItemIndex(0);
     const TRect F = large ? TRect(72, 20, 108, 57) : TRect(2, 22, 22, 39);
@@ -177,7 +180,8 @@ TEST_F(InspIconRows, HoverFullWidthFramesTheWholeRowAlsoWithoutAPicture) {
   bar->SetImages(nullptr);
 }
 
-// A row shows its own Icon (AutoIcon off), else its Bitmap, else its image of the bar's Images.
+// A row shows its own Icon (AutoIcon off), else its Bitmap, else (AutoIcon off) its image of the
+// bar's Images.
 TEST_F(InspIconRows, TheRowsOwnPictureIsDrawn) {
   TImageList images(nullptr);
   images.SetWidth(20);
@@ -195,7 +199,8 @@ TEST_F(InspIconRows, TheRowsOwnPictureIsDrawn) {
       {"icon", psLargeIcon, 24, 40, 0, false, TRect(78, 22, 102, 46)},
       {"bitmap", psLargeIcon, 0, 40, 0, false, TRect(70, 22, 110, 62)},
       {"image", psLargeIcon, 0, 0, 0, false, TRect(80, 22, 100, 42)},
-      {"auto icon without URL", psLargeIcon, 24, 40, 0, true, TRect()},
+      {"auto icon without URL: its bitmap", psLargeIcon, 24, 40, 0, true, TRect(70, 22, 110, 62)},
+      {"auto icon without URL or bitmap", psLargeIcon, 24, 0, 0, true, TRect()},
       {"small icon", psSmallIcon, 24, 0, -1, false, TRect(4, 23, 20, 39)},
       {"small bitmap", psSmallIcon, 0, 16, -1, false, TRect(4, 23, 20, 39)},
   };
@@ -314,7 +319,7 @@ TEST_F(InspIconRows, ButtonFacesTakeTheirStatesColours) {
       {"hovered gradient", true, false, clYellow, clLime, clRed, clNone, clYellow, true, false},
       {"down", false, true, clYellow, clNone, clRed, clNone, clRed, false, true},
       {"down gradient", false, true, clYellow, clNone, clRed, clFuchsia, clRed, true, true},
-      {"down without colour", false, true, clYellow, clNone, clNone, clNone, clSilver, false, true},
+      {"down without colour", false, true, clYellow, clNone, clNone, clNone, clGray, false, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -354,9 +359,11 @@ TEST_F(InspIconRows, ButtonFacesTakeTheirStatesColours) {
     ASSERT_NE(left, nullptr);
     EXPECT_EQ(left->Pen.Color, c.sunken ? clGray : clWhite);
   }
-  // Without ButtonDownColor either, a down face takes the panel's colour.
+  // Held without SelectDownColor: the panel's colour too (ButtonDownColor is only stored).
   TInspectorPanel* p = bar->Panels()->Items(0);
-  p->SetButtonDownColor(clNone);
+  p->SetButtonDownColor(clRed);
+  bar->Perform(WM_LBUTTONDOWN, MK_LBUTTON, (200 << 16) | 90);
+  ASSERT_TRUE(bar->MouseIsDown());
   Paint();
   const TCanvasOp* fill = Op(okFillRect, face);
   ASSERT_NE(fill, nullptr);
@@ -364,12 +371,27 @@ TEST_F(InspIconRows, ButtonFacesTakeTheirStatesColours) {
   // The mouse held anywhere on the bar gives a down row the held colours: the gradient turns.
   p->SetSelectDownColor(clRed);
   p->SetSelectDownColorTo(clFuchsia);
-  bar->Perform(WM_LBUTTONDOWN, MK_LBUTTON, (200 << 16) | 90);
-  ASSERT_TRUE(bar->MouseIsDown());
   Paint();
   const auto bands = canvas.OpsOf(okRectangle);
   EXPECT_TRUE(std::any_of(bands.begin(), bands.end(), [&](const TCanvasOp& op) {
     return op.R.Top == face.Top && op.R.Left == face.Left && op.BrushColor == clFuchsia; }));
+}
+
+// Markup captions of every icon and button row shadow their text 2 pixels right and down.
+TEST_F(InspIconRows, MarkupCaptionsOfEveryStyleCastTheRowShadow) {
+  for (const TPanelStyle style : {psLargeIcon, psSmallIcon, psButtons}) {
+    SCOPED_TRACE(std::to_string(style));
+    bar->Panels()->Clear();
+    Panel(style, 40)->Items()->Items(0)->SetCaption("<SHAD>Shade</SHAD>");
+    MouseAt(179, 299);
+    Paint();
+    std::vector<TCanvasOp> shade;
+    for (const TCanvasOp& op : canvas.OpsOf(okText))
+      if (op.Text == "Shade") shade.push_back(op);
+    ASSERT_EQ(shade.size(), 2u);
+    EXPECT_EQ(shade[0].R.Left, shade[1].R.Left + 2);  // the shadow is drawn first
+    EXPECT_EQ(shade[0].R.Top, shade[1].R.Top + 2);
+  }
 }
 
 // An icon file's image AutoIconIndex; past its images nothing.

@@ -528,6 +528,32 @@ TEST_F(InspMouse, EditorEventsReachTheBarWithTheRow) {
   EXPECT_EQ(bar->SpinControl()->Text(), "77");
 }
 
+// With WordWrap the caption is edited in a word-wrapping memo, borderless as the single-line
+// editor, whose Return applies instead of breaking the line.
+TEST_F(InspMouse, WordWrappedCaptionsAreEditedInABorderlessMemo) {
+  TInspectorPanel* p = AddPanel("A", 1, psSmallIcon);
+  p->SetLabelEdit(true);
+  p->SetWordWrap(true);
+  Show();
+  bar->Repaint();
+  QApplication::processEvents();
+  TInspectorItem* row = p->Items()->Items(0);
+  const TRect r = bar->IconTextRect(p, row);
+  ASSERT_GT(r.Width(), 0);
+  const TPoint at((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  Mouse_SetCursorPos(bar->ClientToScreen(at));
+  Click(at.X, at.Y);
+  ASSERT_EQ(bar->LabelEditItem(), row);
+  auto* memo = dynamic_cast<TMemo*>(bar->LabelEditor());
+  ASSERT_NE(memo, nullptr);
+  EXPECT_TRUE(memo->Visible());
+  EXPECT_EQ(memo->BorderStyle(), bsNone);
+  memo->SetText("Wrapped");
+  Key(Qt::Key_Return, Qt::NoModifier, "\r");
+  EXPECT_EQ(row->Caption(), "Wrapped");
+  EXPECT_FALSE(memo->Visible());
+}
+
 TEST_F(InspMouse, IconRowCaptionsAreEditedInPlace) {
   TInspectorPanel* p = AddPanel("A", 2, psSmallIcon);
   p->SetLabelEdit(true);

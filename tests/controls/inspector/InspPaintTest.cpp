@@ -199,6 +199,38 @@ TEST_F(InspPaint, ValueGlyphsOnlyWithShowEditorAlwaysButCheckBoxesAlways) {
   EXPECT_EQ(PartsOf("button").size(), 2u);  // the dots button and the check box
 }
 
+// A row not shown has no place: in single-panel mode a row of a panel not active, above its
+// TopItem or invisible gives an empty rectangle (its formula place would be another row's).
+TEST_F(InspPaint, GetItemRectIsEmptyForARowNotShown) {
+  TInspectorPanel* a = bar->Panels()->Add();
+  TInspectorPanel* b = bar->Panels()->Add();
+  for (TInspectorPanel* p : {a, b}) {
+    p->SetVariableItemHeight(true);
+    for (int i = 0; i < 3; ++i) AddRow(p, "row" + std::to_string(i), ptText);
+  }
+  a->Items()->Items(2)->SetVisible(false);
+  const struct {
+    const char* name;
+    TInspectorPanel* panel;
+    int row, topItem;
+    TRect want;
+  } cases[] = {
+      {"first row", a, 0, 0, TRect(0, 20, 180, 44)},
+      {"second row", a, 1, 0, TRect(0, 44, 180, 68)},
+      {"invisible row", a, 2, 0, TRect()},
+      {"row of a panel not active", b, 0, 0, TRect()},
+      {"row above TopItem", a, 0, 1, TRect()},
+      {"TopItem row", a, 1, 1, TRect(0, 20, 180, 44)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    a->SetTopItem(c.topItem);
+    TRect r(1, 2, 3, 4);
+    bar->GetItemRect(c.panel, c.panel->Items()->Items(c.row), r);
+    EXPECT_EQ(r, c.want);
+  }
+}
+
 TEST_F(InspPaint, RowDrawingEventsAndTreeIndentation) {
   TInspectorPanel* p = bar->Panels()->Add();
   p->SetStyle(psProperties);

@@ -284,6 +284,38 @@ TEST_F(MarkupPictures, BodyBackgroundIsTiledInsideTheRectangle) {
         << pt.X << "," << pt.Y;
 }
 
+// Over more than 20,000 tiles the picture is tiled through a block: every colour of the picture
+// stays (also one that a key colour would use) and a half-clear pixel blends over what is below.
+TEST_F(MarkupPictures, BackgroundOverManyTilesKeepsEveryColourAndBlendsClearPixels) {
+  QImage two(2, 1, QImage::Format_ARGB32);
+  two.setPixel(0, 0, qRgba(1, 2, 3, 255));
+  two.setPixel(1, 0, qRgba(255, 0, 0, 128));
+  QByteArray bytes;
+  QBuffer buf(&bytes);
+  buf.open(QIODevice::WriteOnly);
+  two.save(&buf, "PNG");
+  TPictureItem* item = pc.Items()->Add();
+  item->SetName("two");
+  Load(*item->Picture(), std::string(bytes.constData(), size_t(bytes.size())));
+  for (const TRect area : {TRect(0, 0, 40, 60), TRect(0, 0, 400, 120)}) {  // 1,200 and 24,000 tiles
+    SCOPED_TRACE(area.Right);
+    TBitmap target(area.Right, area.Bottom);
+    target.Canvas()->Brush()->SetColor(clWhite);
+    target.Canvas()->FillRect(area);
+    THTMLDrawParams p = Params("<BODY BACKGROUND=\"two\">x");
+    p.Canvas = target.Canvas();
+    p.Rect = area;
+    HTMLDrawEngine(GridMarkupDialect, p);
+    for (const TPoint at : {TPoint(0, 40), TPoint(area.Right - 2, area.Bottom - 1), TPoint(20, 50)}) {
+      EXPECT_EQ(target.Canvas()->Pixels(at.X, at.Y), RGB(1, 2, 3)) << at.X << "," << at.Y;
+      const TColor half = target.Canvas()->Pixels(at.X + 1, at.Y);
+      EXPECT_EQ(GetRValue(half), 255) << at.X + 1 << "," << at.Y;
+      EXPECT_NEAR(GetGValue(half), 127, 1);
+      EXPECT_NEAR(GetBValue(half), 127, 1);
+    }
+  }
+}
+
 TEST_F(MarkupPictures, ImageListAndShellIconPictures) {
   TImageList images(nullptr);
   images.SetWidth(10);

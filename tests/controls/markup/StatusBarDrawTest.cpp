@@ -106,7 +106,10 @@ TEST_F(StatusBarDrawTest, RightToLeftBarsMirrorTheAlignment) {
   bar->HandleNeeded();
   bar->PaintOn(&canvas);
   canvas.Clear();
-  bar->SetBiDiMode(bdRightToLeft);  // at run time: the next painting shows it
+  // At run time, through the control's own setter as any code reaches a control: the next
+  // painting shows it.
+  TControl* control = bar;
+  control->SetBiDiMode(bdRightToLeft);
   EXPECT_EQ(bar->Panels()->Items(0)->BiDiMode(), bdRightToLeft);
   bar->PaintOn(&canvas);
   const TCanvasOp* t = TextOp("rtl");
