@@ -66,6 +66,14 @@ TBusHold::~TBusHold() {
   if (held_ && MainHost) MainHost->HoldBus(false);
 }
 
+TBusHoldLift::TBusHoldLift(bool Lift) : lifted_(Lift && MainHost) {
+  if (lifted_) MainHost->HoldBus(false);
+}
+
+TBusHoldLift::~TBusHoldLift() {
+  if (lifted_ && MainHost) MainHost->HoldBus(true);
+}
+
 namespace {
 // The longest sleep of a pause: between two, the window is drawn and Stop is seen.
 constexpr uint64_t kPauseSliceNs = 10000000u;

@@ -78,6 +78,19 @@ class TBusHold {
   bool held_;
 };
 
+// Lifts one hold for a scope: the run that holds the bus uses it itself
+// meanwhile (its own window's button between its passes); the hold comes back after.
+class TBusHoldLift {
+ public:
+  explicit TBusHoldLift(bool Lift);
+  ~TBusHoldLift();
+  TBusHoldLift(const TBusHoldLift&) = delete;
+  TBusHoldLift& operator=(const TBusHoldLift&) = delete;
+
+ private:
+  bool lifted_;
+};
+
 // Processes pending window messages until Milliseconds have passed on the
 // monotonic clock or Stop() answers true (tested after each round).
 void PauseProcessingMessages(uint64_t Milliseconds, const std::function<bool()>& Stop = {});

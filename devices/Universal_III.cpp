@@ -351,7 +351,7 @@ void TfrmMessage::FormCreate(TObject*) {
 
 void TfrmMessage::FormResize(TObject*) {
   if (!grdData) return;
-  int rest = grdData->ClientWidth() - DataWidthReserve;
+  int rest = grdData->Width() - DataWidthReserve;
   for (int c : {ecAddress, ecRW, ecStop, ecDelay, ecNotes}) rest -= grdData->ColWidths(c);
   grdData->SetColWidths(ecData, std::max(rest, MinDataWidth));
 }
@@ -464,19 +464,18 @@ void TfrmMessage::edtSequenceDblClick(TObject*) {
 
 // ---------------------------------------------------------------- trigger and input
 
-void TfrmMessage::btnT0HighClick(TObject*) {
-  if ((run_.Busy() && !round_) || !MainHost || MainHost->BusRefused()) return;
-  MainHost->Trigger(true);
-  lblTriggerOut->SetCaption("Trigger Output High");
-  lblTriggerOut->SetColor(clGreen);
+void TfrmMessage::SetTriggerOut(bool High) {
+  if ((run_.Busy() && !round_) || !MainHost) return;
+  TBusHoldLift own(round_ && roundHolds_);
+  if (MainHost->BusRefused()) return;
+  MainHost->Trigger(High);
+  lblTriggerOut->SetCaption(High ? "Trigger Output High" : "Trigger Output Low");
+  lblTriggerOut->SetColor(High ? clGreen : clRed);
 }
 
-void TfrmMessage::btnT0LowClick(TObject*) {
-  if ((run_.Busy() && !round_) || !MainHost || MainHost->BusRefused()) return;
-  MainHost->Trigger(false);
-  lblTriggerOut->SetCaption("Trigger Output Low");
-  lblTriggerOut->SetColor(clRed);
-}
+void TfrmMessage::btnT0HighClick(TObject*) { SetTriggerOut(true); }
+
+void TfrmMessage::btnT0LowClick(TObject*) { SetTriggerOut(false); }
 
 void TfrmMessage::btnReadClick(TObject*) {
   if (!MainHost) return;
@@ -569,15 +568,19 @@ uint8_t TfrmMessage::SendRow(int Row, const char* Direction) {
 }
 
 void TfrmMessage::RunOnce(const std::function<void()>& Body) {
-  if (!MainHost || MainHost->BusRefused()) return;
+  if (!MainHost) return;
   if (round_) {
-    // The continuous run's round: the send buttons are live again. The run goes on after this
-    // send returns and frees a closed window itself; no further send nests in this one.
+    // The continuous run's round: the send buttons are live again, also where the run holds a
+    // bus its last message left without a stop (the hold keeps only other windows off). The run
+    // goes on after this send returns and frees a closed window itself; no send nests in this one.
+    TBusHoldLift own(roundHolds_);
+    if (MainHost->BusRefused()) return;
     TFlagScope nested(round_, false);
     TFlagScope freeze(sending_, true);
     Body();
     return;
   }
+  if (MainHost->BusRefused()) return;
   {
     TRunScope scope(run_);
     if (!scope.Acquired()) return;
@@ -632,13 +635,7 @@ bool TfrmMessage::Pass(bool Sequence) {
       const TExpertMessage& m = messages[k++];
       if (Transfer(r, m) != 0) return false;
       grdData->Repaint();
-      if (m.DelayMs > 0) {
-        // The window stays drawn and a stop or a close is seen during the delay;
-        // the bus stays this run's, a message without its stop included.
-        TBusHold hold;
-        PauseProcessingMessages(m.DelayMs, [this] { return Ending(); });
-        if (Ending()) return false;
-      }
+      if (m.DelayMs > 0 && !Delay(m.DelayMs)) return false;
     }
     if (Sequence) SetSending("Sending Msg # " + std::to_string(i + 1));
   }
@@ -646,9 +643,29 @@ bool TfrmMessage::Pass(bool Sequence) {
   return true;
 }
 
+bool TfrmMessage::Delay(uint64_t Milliseconds) {
+  bool cut;
+  {
+    // The window stays drawn and the bus stays this run's, a message without its stop included.
+    // A click on Stop Sequencing is seen only after the pass; a close ends the pass here.
+    TBusHold hold;
+    PauseProcessingMessages(Milliseconds, [this] { return Closing(); });
+    cut = Closing();
+  }
+  if (cut) EndHeldMessage();
+  return !cut;
+}
+
+void TfrmMessage::EndHeldMessage() {
+  // The bus is never left held by a run that has ended, nor by a window that is gone.
+  if (busHeld_ && MainHost) MainHost->I2CStop();
+  busHeld_ = false;
+}
+
+bool TfrmMessage::Closing() const { return closing_ || (Application && Application->Terminated()); }
+
 bool TfrmMessage::Ending() const {
-  return closing_ || (Application && Application->Terminated()) ||
-         (continuous_ && btnSendContinuous->Caption() != ContinuousRunning);
+  return Closing() || (continuous_ && btnSendContinuous->Caption() != ContinuousRunning);
 }
 
 void TfrmMessage::btnSendAllClick(TObject*) {
@@ -683,6 +700,7 @@ void TfrmMessage::ContinuousSequence() {
       {
         // Between passes other windows may use the bus, unless a message left it without its stop.
         TBusHold hold(busHeld_);
+        TFlagScope holds(roundHolds_, busHeld_);
         TFlagScope round(round_, true);
         Application->ProcessMessages();
       }
@@ -818,9 +836,7 @@ void TfrmMessage::mnuExitClick(TObject*) {
 }
 
 void TfrmMessage::FormDestroy(TObject*) {
-  // The bus is never left held by a window that is gone.
-  if (busHeld_ && MainHost) MainHost->I2CStop();
-  busHeld_ = false;
+  EndHeldMessage();
   if (frmSequenceEditor) frmSequenceEditor->Forget(this);
   if (MainHost) MainHost->ResetWarning();
   if (frmMessage == this) frmMessage = nullptr;

@@ -144,6 +144,13 @@ class TfrmMessage : public TForm {
   bool SequenceRows(std::vector<int>& Rows);
   // A close, the end of the program, or (in a continuous run) its button clicked again.
   bool Ending() const;
+  // A close or the end of the program.
+  bool Closing() const;
+  // A row's delay; false when a close ended it, with a held bus's stop sent.
+  bool Delay(uint64_t Milliseconds);
+  // Sends the stop of a message that left the bus held.
+  void EndHeldMessage();
+  void SetTriggerOut(bool High);
   // Runs a send under the window's busy flag; nothing when another is going.
   void RunOnce(const std::function<void()>& Body);
   void ShowFault(const std::string& Text);
@@ -160,6 +167,7 @@ class TfrmMessage : public TForm {
   bool busHeld_ = false;     // the last message ended without a stop
   bool sending_ = false;     // rows are on the bus or a pass is going: the table stays as it is
   bool round_ = false;       // a continuous run takes messages between its passes: sends are live
+  bool roundHolds_ = false;  // and holds the bus meanwhile, its last message having no stop
   // Sets a flag for a scope and gives it back its value on every path.
   struct TFlagScope {
     bool& flag;

@@ -268,12 +268,7 @@ TEST_F(ExpertWindowTest, ADelayLongerThanTheEditorOffersIsKept) {
 TEST_F(ExpertWindowTest, ARunHoldsTheBusThroughItsDelaysAgainstOtherWindows) {
   Row(1, "40", "Write", "05", "No", "50");
   Row(2, "40", "Read", "FF");
-  frmMain->mnuUniversal->Click();
-  Application->ProcessMessages();
-  TWinControl* send = nullptr;
-  for (int i = 0; i < frmMain->MDIChildCount(); ++i)
-    if (frmMain->MDIChildren(i)->ClassName() == "TfrmUniversal")
-      send = dynamic_cast<TWinControl*>(frmMain->MDIChildren(i)->FindComponent("btnSend"));
+  TWinControl* send = OpenUniversalSend();
   ASSERT_NE(send, nullptr);
   sim.ClearLog();
   std::string during;
@@ -359,21 +354,20 @@ TEST_F(ExpertWindowTest, SequenceDelayFollowsOnlyASuccessfulRow) {
   EXPECT_LT(t[2].second - t[1].second, 4600.0);
 }
 
-// A row's delay sleeps with the message loop running: the window is drawn, a second send is
-// refused, and a close or the continuous run's button ends the run there, long before the delay.
-TEST_F(ExpertWindowTest, ARowsDelayTakesMessagesAndAStopOrCloseEndsTheRunThere) {
+// A row's delay sleeps with the message loop running: the window is drawn and a second send is
+// refused. A close ends the run there, long before the delay; the continuous run's button ends
+// it only after the pass, whose delay runs out and whose next row goes out.
+TEST_F(ExpertWindowTest, ARowsDelayTakesMessagesAndACloseEndsTheRunThereAStopAfterThePass) {
   enum TWay { wSendAll, wSequence, wContinuous };
   const struct {
     TWay Way;
     bool Close;  // else the continuous run's own button
   } cases[] = {{wSendAll, true}, {wSequence, true}, {wContinuous, true}, {wContinuous, false}};
+  const std::string row1 = "S W40+ W10+ W01+ P";
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "way " << c.Way << (c.Close ? " closed" : " stopped"));
     if (!frmMessage) {
-      frmMain->mnuExpert->Click();
-      w = frmMessage;
-      ASSERT_NE(w, nullptr);
-      Application->ProcessMessages();
+      ASSERT_NO_FATAL_FAILURE(OpenWindow());
     }
     Row(1, "40", "Write", "10,01", "Yes", "1000");
     Row(2, "40", "Write", "11,02");
@@ -393,10 +387,16 @@ TEST_F(ExpertWindowTest, ARowsDelayTakesMessagesAndAStopOrCloseEndsTheRunThere) 
     });
     (c.Way == wSendAll ? w->btnSendAll : c.Way == wSequence ? w->btnSequence : w->btnSendContinuous)->Click();
     EXPECT_TRUE(inDelay);
-    EXPECT_EQ(Trace(), "S W40+ W10+ W01+ P");
     const auto t = Timed();
-    ASSERT_EQ(t.size(), 2u);
-    EXPECT_LT(clock.Now() / 1000.0 - t[1].second, 100000.0) << "the delay did not run to its end";
+    if (c.Close) {
+      EXPECT_EQ(Trace(), row1);
+      ASSERT_EQ(t.size(), 2u);
+      EXPECT_LT(clock.Now() / 1000.0 - t[1].second, 100000.0) << "the delay did not run to its end";
+    } else {
+      EXPECT_EQ(Trace(), row1 + " S W40+ W11+ W02+ P");
+      ASSERT_EQ(t.size(), 4u);
+      EXPECT_GE(t[2].second - t[1].second, 1000000.0);
+    }
     EXPECT_FALSE(w->Busy());
     EXPECT_EQ(w->btnSendContinuous->Caption(), "Send Continuously");
     for (int i = 0; i < 5 && frmMessage; ++i) Application->ProcessMessages();
@@ -448,26 +448,79 @@ TEST_F(ExpertWindowTest, ContinuousRunRepeatsUntilItsButtonIsClickedAgain) {
   EXPECT_EQ(Trace(), pass + " " + pass + " " + pass + " " + row3 + " " + row3);  // then Send All, then row 3
 }
 
-// In the round after a message that left the bus without its stop, the run's hold refuses a send.
-TEST_F(ExpertWindowTest, ContinuousRoundKeepsAHeldBusFromASecondSend) {
+// A message left without its stop keeps the bus held through the delay after it. A click on
+// Stop Sequencing there lets the pass finish (the read and its stop go out); a close sends the
+// stop at once. Either way the hold ends with the run and the window, closed, sends nothing more.
+TEST_F(ExpertWindowTest, StopOrCloseInTheDelayOfAHeldMessageEndsItsTransaction) {
+  const struct {
+    bool Close;
+    const char* Trace;
+  } cases[] = {{false, "S W40+ W05+ S W41+ R85- P"}, {true, "S W40+ W05+ P"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Close ? "closed" : "stopped");
+    if (!frmMessage) {
+      ASSERT_NO_FATAL_FAILURE(OpenWindow());
+    }
+    Row(1, "40", "Write", "05", "No", "3000");
+    Row(2, "40", "Read", "FF");
+    w->edtSequence->SetText("01,02");
+    sim.ClearLog();
+    I2CStatus direct = 0;
+    auto* agent = new TLoopAgent(Application);
+    agent->Post([&] {
+      if (c.Close)
+        w->mnuClose->Click();
+      else
+        w->btnSendContinuous->Click();
+    });
+    agent->Post([&] { direct = frmMain->I2CStart(); });
+    w->btnSendContinuous->Click();
+    EXPECT_EQ(agent->Ran(), 2);
+    EXPECT_EQ(direct, I2CRefused) << "the delay holds the bus after the click";
+    EXPECT_EQ(Trace(), c.Trace);
+    EXPECT_FALSE(frmMain->BusBusy());
+    EXPECT_EQ(w->btnSendContinuous->Caption(), "Send Continuously");
+    if (frmMessage) w->mnuClose->Click();
+    for (int i = 0; i < 5 && frmMessage; ++i) Application->ProcessMessages();
+    EXPECT_EQ(frmMessage, nullptr);
+    EXPECT_EQ(Trace(), c.Trace);
+  }
+}
+
+// In the round after a message that left the bus without its stop, the window's own buttons are
+// live: its send goes out as the held transaction's next message. Other windows stay refused.
+TEST_F(ExpertWindowTest, ContinuousRoundTakesItsOwnSendOnAHeldBusAndRefusesOtherWindows) {
   Row(1, "40", "Write", "10", "No");
   Row(2, "40", "Write", "11");
   w->edtSequence->SetText("01");
-  std::string during;
+  TWinControl* send = OpenUniversalSend();
+  ASSERT_NE(send, nullptr);
+  sim.ClearLog();
+  std::string other, own;
+  I2CStatus direct = 0;
+  int rounds = 0;
   QTimer timer;
   timer.setInterval(0);
   QObject::connect(&timer, &QTimer::timeout, [&] {
-    if (!during.empty()) return;
+    if (++rounds > 1) return;
+    StdClick(send);
+    other = StatusText();
+    direct = frmMain->I2CStart();
+    w->btnTriggerHigh->Click();
     Select(2);
     w->btnSendOne->Click();
-    during = StatusText();
+    own = StatusText();
     w->btnSendContinuous->Click();
   });
   timer.start();
   w->btnSendContinuous->Click();
   timer.stop();
-  EXPECT_EQ(during, "  Bus busy: another window's run is using it");
-  EXPECT_EQ(Trace(), "S W40+ W10+");
+  EXPECT_EQ(other, "  Bus busy: another window's run is using it");
+  EXPECT_EQ(direct, I2CRefused);
+  EXPECT_EQ(own, "  Transmission successful");
+  EXPECT_EQ(w->lblTriggerOut->Caption(), "Trigger Output High");
+  EXPECT_EQ(Trace(), "S W40+ W10+ T0 S W40+ W11+ P");
+  EXPECT_FALSE(frmMain->BusBusy());
 }
 
 TEST_F(ExpertWindowTest, ContinuousRunEndsOnAFault) {

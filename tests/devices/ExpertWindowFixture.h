@@ -68,10 +68,7 @@ class ExpertWindowTest : public TMainWindowTest<> {
     sim.Add<TPickyDevice>();
     Start();
     ASSERT_TRUE(frmMain->mnuExpert->Enabled());
-    frmMain->mnuExpert->Click();
-    w = frmMessage;
-    ASSERT_NE(w, nullptr);
-    Application->ProcessMessages();
+    ASSERT_NO_FATAL_FAILURE(OpenWindow());
     dir = std::filesystem::temp_directory_path() /
           ("velmaron-expert-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
     std::filesystem::create_directories(dir);
@@ -109,7 +106,23 @@ class ExpertWindowTest : public TMainWindowTest<> {
            const std::string& stop = "Yes", const std::string& delay = "", const std::string& notes = "") {
     w->SetRowFields(r, {address, rw, data, stop, delay, notes});
   }
+  // The Device menu's Expert: the window, opened again after a close.
+  void OpenWindow() {
+    frmMain->mnuExpert->Click();
+    w = frmMessage;
+    ASSERT_NE(w, nullptr);
+    Application->ProcessMessages();
+  }
   void Select(int r) { w->grdData->SetRow(r); }
+  // Opens the universal window beside the expert window; its Send button.
+  TWinControl* OpenUniversalSend() {
+    frmMain->mnuUniversal->Click();
+    Application->ProcessMessages();
+    for (int i = 0; i < frmMain->MDIChildCount(); ++i)
+      if (frmMain->MDIChildren(i)->ClassName() == "TfrmUniversal")
+        return dynamic_cast<TWinControl*>(frmMain->MDIChildren(i)->FindComponent("btnSend"));
+    return nullptr;
+  }
   std::string Cell(int c, int r) const { return w->grdData->Cells(c, r); }
   std::string Path(const std::string& name) const { return (dir / name).string(); }
   static void WriteFile(const std::string& path, const std::string& bytes) {
