@@ -394,8 +394,9 @@ class TNetUpdate : public TComponent {
   // True when `data`, arriving as `target`, is unpacked after placing (and checked then).
   bool UnpackedLater(const std::string& data, const std::string& target, bool compressed) const;
   bool IsCabinet(const std::string& target) const;
-  // The file against the size and checksum the control file gives for the entry.
-  bool MatchesExpected(const std::string& file);
+  // The file placed as target against the size and checksum the control file gives for the
+  // entry's local file, when target is (or the updater makes it) that local file.
+  bool MatchesExpected(const std::string& file, const std::string& target);
   // Commands and targets outside the program's folder are refused from a control
   // file anyone on the way could change; true (and reported) when refused.
   bool RefusedUnprotected(const std::string& what);
@@ -499,6 +500,7 @@ class TNetUpdate : public TComponent {
   int expectedSize_ = 0;
   int expectedChecksum_ = -1;
   std::string expectedName_;
+  std::string expectedLocal_;      // the entry's local file, which the two above describe
   bool verifyOnPlace_ = false;
   int64_t downloadLimit_ = 0;      // bytes a download may bring, 0: no limit
   int64_t unpackLimit_ = 0;        // bytes the entry's cabinet or LZ file may unpack to (plain http), 0: no limit

@@ -123,14 +123,7 @@ bool Within(const std::filesystem::path& inner, const std::filesystem::path& out
 }  // namespace
 
 std::string TNetUpdate::ProgramFileRole(const std::string& target) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const fs::path where = fs::weakly_canonical(fs::absolute(fs::path(target), ec), ec);
-  auto is = [&](const std::string& path) {
-    if (path.empty()) return false;
-    std::error_code e;
-    return fs::weakly_canonical(fs::absolute(fs::path(path), e), e) == where;
-  };
+  auto is = [&](const std::string& path) { return SamePlace(path, target); };
   const std::string app = AppFolder();
   const std::string program = ExtractFileName(CurrentExecutable());
   if (is(CurrentExecutable()) || is(app + program) || (!appName_.empty() && is(app + ExtractFileName(appName_))))
@@ -187,7 +180,8 @@ std::string TNetUpdate::DataOnlyRefusal(const std::string& target) {
 }
 
 std::string TNetUpdate::EntryRefusal(const TFileDescription& e, const std::string& url) {
-  if (!PlainEntry(url)) return {};
+  // Nothing is fetched from no address: such an entry's download fails.
+  if (Trim(url).empty() || !PlainEntry(url)) return {};
   const std::string dir = LocalPath(e.TargetDir);
   if (!InsideAppFolder(dir)) return "outside the program's folder: " + dir;
   const std::string name = FileNameFromURL(url);
@@ -225,6 +219,7 @@ int TNetUpdate::ReadControlFile() {
   dataOnly_ = false;
   expectedSize_ = 0;
   expectedChecksum_ = -1;
+  expectedLocal_.clear();
   appUpdate_ = silentRestart_ = restartNeeded_ = false;
   appName_.clear();
   appParams_.clear();
@@ -443,16 +438,6 @@ int TNetUpdate::ReadFileList() {
 
 int TNetUpdate::FilterFileList() {
   // A control file cut short, or a count past its sections: no address, no entry.
-  for (int i = 0; i < fileList_->Count();) {
-    TFileDescription* e = fileList_->Items(i);
-    if (!Trim(e->URL).empty()) {
-      ++i;
-      continue;
-    }
-    const std::string name = e->Section.empty() ? "file" + std::to_string(i + 1) : e->Section;
-    Refuse("[" + name + "]" + (e->Description.empty() ? "" : " " + e->Description) + " (it has no url)", true, 969);
-    fileList_->Delete(i);
-  }
   for (int i = 0; i < fileList_->Count();) {
     TFileDescription* e = fileList_->Items(i);
     bool keep = false, dated = false;

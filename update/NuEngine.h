@@ -22,4 +22,7 @@ bool IsRegularFile(const std::string& fileName);
 // (any case) in the file name, the folders not counted, is its last four characters.
 bool IsNewCopyName(const std::string& path);
 
+// True when the two paths name one place (relative ones from the current folder, links followed).
+bool SamePlace(const std::string& a, const std::string& b);
+
 }  // namespace NUpdate

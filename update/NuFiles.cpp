@@ -46,6 +46,14 @@ int TNetUpdate::DownloadFiles() {
     std::string url = e->URL;
     fileList_->CurrentIndex = k - 1;
     if (OnBeforeFileDownload) OnBeforeFileDownload(this, k, e->Description, url);
+    if (Trim(url).empty()) {
+      // A section the control file lacks (cut short): a download that fails, so no restart
+      // finishes an update of which part is missing.
+      result = -1;
+      DoStatus(946, url, 2, 0);
+      appUpdate_ = false;
+      continue;
+    }
     const std::string dir = LocalPath(e->TargetDir);
     // The address may have changed since the file list was filtered.
     const std::string why = EntryRefusal(*e, url);
@@ -61,6 +69,7 @@ int TNetUpdate::DownloadFiles() {
     expectedSize_ = e->NewSize;
     expectedChecksum_ = e->NewCheckSum;
     expectedName_ = FileNameFromURL(url);
+    expectedLocal_ = e->LocalVersion;
     const int64_t given = std::max<int64_t>(e->NewSize, e->FileSize);
     downloadLimit_ = given > 0 ? 2 * given + (1 << 20) : DownloadCap;
     limitWhy_ = given > 0 ? "twice the size the control file gives and a megabyte"
@@ -69,6 +78,7 @@ int TNetUpdate::DownloadFiles() {
     const bool downloaded = (given <= 0 || EnoughSpace(expectedName_, given)) && DownloadFile(url, e->Compressed, dir);
     expectedSize_ = 0;
     expectedChecksum_ = -1;
+    expectedLocal_.clear();
     downloadLimit_ = 0;
     if (refusedNow_) {
       dataOnly_ = refusedNow_ = false;

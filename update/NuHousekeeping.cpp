@@ -81,6 +81,13 @@ bool IsNewCopyName(const std::string& path) {
   return at != std::string::npos && at + 4 == name.size();
 }
 
+bool SamePlace(const std::string& a, const std::string& b) {
+  namespace fs = std::filesystem;
+  if (a.empty() || b.empty()) return false;
+  std::error_code ea, eb;
+  return fs::weakly_canonical(fs::absolute(fs::path(a), ea), ea) == fs::weakly_canonical(fs::absolute(fs::path(b), eb), eb);
+}
+
 bool IsRegularFile(const std::string& fileName) {
   struct stat st {};
   return ::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode);

@@ -74,7 +74,6 @@ constexpr TStatusEntry kTexts[] = {
     {966, "Refused, not fetched over https : %s"},
     {967, "Refused, an https transfer was redirected to plain http : %s"},
     {968, "Download stopped : %s"},
-    {969, "Invalid entry in update control file : %s"},
     {970, "Not a whole program for this machine : %s"},
 };
 

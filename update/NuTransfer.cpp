@@ -480,8 +480,12 @@ bool TNetUpdate::IsCabinet(const std::string& target) const {
   return UpperCase(ExtractFileExt(target)) == ".CAB";
 }
 
-bool TNetUpdate::MatchesExpected(const std::string& file) {
+bool TNetUpdate::MatchesExpected(const std::string& file, const std::string& target) {
   if (expectedSize_ <= 0 && expectedChecksum_ == -1) return true;
+  // The two keys describe the local file: only a download that becomes it is held to them (a
+  // patch that makes it is not). The updater makes "x_NEW" the file "x".
+  const bool copy = IsNewCopyName(target);
+  if (!SamePlace(copy ? target.substr(0, target.size() - 4) : target, expectedLocal_)) return true;
   bool ok = true;
   if (expectedSize_ > 0 && FileSizeOf(file) != expectedSize_) ok = false;
   if (ok && expectedChecksum_ != -1) {
@@ -494,7 +498,7 @@ bool TNetUpdate::MatchesExpected(const std::string& file) {
 
 bool TNetUpdate::PlaceFile(const std::string& tempFile, const std::string& target) {
   // What the control file says the new file is decides before anything is replaced.
-  if (verifyOnPlace_ && !MatchesExpected(tempFile)) return false;
+  if (verifyOnPlace_ && !MatchesExpected(tempFile, target)) return false;
   // Bytes anyone on the way could change never become code: a plugin needs no execute bit.
   if (dataOnly_ && archive::StartsAsElf(tempFile)) {
     Refuse(ExtractFileName(target) + " (it is a program or library (an ELF file))");

@@ -8,7 +8,8 @@
 
 namespace cabfdi {
 
-// Unpacks every entry of `cabinet` below `destDir` (empty: the current directory),
+// Unpacks every entry of `cabinet` below `destDir` (empty: the program's folder,
+// wherever the program was started from),
 // creating the entries' folders and giving each file its stored date.
 // 0 on success, -1 on any failure. An entry whose name could leave the
 // destination (a "..", a leading "\" or "/", a drive letter) fails the whole

@@ -227,6 +227,44 @@ TEST_F(FilesStep, PatchFilesRunThePatchProgramAsAnArgumentList) {
   EXPECT_EQ(nu.DownloadFiles(), 0);
   ASSERT_EQ(launcher.Waited.size(), 2u);
   EXPECT_EQ(launcher.Waited[1], (std::vector<std::string>{app + "/patcher.exe", app + "/./lib/lib.pat", app + "/./lib/old"}));
+  // The size and checksum describe the patched program, not the patch, which is not held to them.
+  WriteBytes(app + "/prog", "the old program");
+  WriteBytes(srv + "prog.pat", "patch");
+  Load(Files({Url("prog.pat") + "localversion={APP}/prog\nnewsize=5000\nnewchecksum=1234"}));
+  EXPECT_EQ(nu.DownloadFiles(), 0);
+  EXPECT_FALSE(nu.Saw(946));
+  ASSERT_EQ(launcher.Waited.size(), 3u);
+  EXPECT_EQ(launcher.Waited[2], (std::vector<std::string>{app + "/patcher.exe", app + "/prog.pat", app + "/./prog"}));
+}
+
+// A control file cut short: every section up to the count is an entry, a missing one an entry
+// without an address, whose download fails. The other files come; the restart that would put
+// the program's files in place is cleared, so no half update is finished.
+TEST_F(FilesStep, AMissingSectionIsAnEntryWhoseDownloadFailsAndClearsTheRestart) {
+  WriteBytes(srv + "comp.bin", "component");
+  WriteBytes(srv + "help.txt", "help");
+  const struct {
+    const char* label;
+    std::string text;
+  } cases[] = {
+      {"a section missing", "[files]\ncount=3\n[file1]\n" + Url("comp.bin") + "[file3]\n" + Url("help.txt")},
+      {"a section cut at its url", "[files]\ncount=3\n[file1]\n" + Url("comp.bin") + "[file3]\n" + Url("help.txt") +
+                                       "[file2]\ndescr=Manual\nurl="},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove(app + "/help.txt");
+    Load("[application]\nappupdate=1\nappname=prog\nappcomps=comp.bin\n" + c.text);
+    ASSERT_EQ(nu.FileList()->Count(), 3);
+    EXPECT_EQ(nu.FileList()->Items(1)->URL, "");
+    EXPECT_EQ(nu.DownloadFiles(), -1);
+    ASSERT_NE(nu.Find(946), nullptr);
+    EXPECT_EQ(nu.Find(946)->Text, "Cannot download update file : ");
+    EXPECT_TRUE(nu.Saw(962)) << "the component came";
+    EXPECT_EQ(ReadBytes(app + "/help.txt"), "help") << "the next entry came";
+    EXPECT_FALSE(nu.NeedsRestart());
+    nu.StopConnection();
+  }
 }
 
 // The utility decides whether the patch program is seen; its output goes to

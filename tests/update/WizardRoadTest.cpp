@@ -336,18 +336,17 @@ TEST_F(WizardRoad, OverPlainHttpThePagesSayWhatIsRefusedAndWhy) {
   }
 }
 
-// An entry without an address (a control file cut short) is named on the
-// last page as not installed; https would not help it, so the page does not
-// ask for https.
-TEST_F(WizardRoad, AnEntryWithoutAnAddressIsNamedAsNotInstalled) {
+// A control file cut short (count past its sections): the entry without an
+// address fails its download, the wizard says so, and nothing restarts.
+TEST_F(WizardRoad, AControlFileCutShortFailsTheDownloadAndRestartsNothing) {
   fs::create_directories(server_.Path() / "Downloads");
   WriteBytes(server_ / "Downloads/help.txt", "the new help");
   TTestServer http("http_server.py", {"--tls", server_ / "tls", server_.Path().string()});
   ::setenv("CURL_CA_BUNDLE", (server_ / "tls/cert.pem").c_str(), 1);
   const std::string base = http.Base("https") + "/files/Downloads/";
   WriteBytes(server_ / "Downloads/Velmaron_Update.inf",
-             "[update]\r\nunconditional=1\r\n[files]\r\ncount=2\r\n[file1]\r\nurl=" + base +
-                 "help.txt\r\ndescr=Help file\r\n[file2]\r\ndescr=Manual\r\nurl=");
+             "[update]\r\nunconditional=1\r\n[application]\r\nappupdate=1\r\nappname=velmaron.bin\r\n"
+             "appcomps=help.txt\r\n[files]\r\ncount=2\r\n[file1]\r\nurl=" + base + "help.txt\r\ndescr=Help file\r\n");
   TNetUpdate engine(nullptr);
   TNetUpdateWizard wizard(nullptr);
   NuServer::ConfigureProgram(engine, wizard);
@@ -355,18 +354,20 @@ TEST_F(WizardRoad, AnEntryWithoutAnAddressIsNamedAsNotInstalled) {
   ASSERT_TRUE(NuServer::Apply(engine, base + "Velmaron_Update.inf", problem)) << problem;
   wizard.SetAutoStart(true);
   wizard.SetAutoRun(true);
-  std::string heading, details;
+  std::vector<int> pages;
   wizard.PauseFunction = [&] {
     auto* w = dynamic_cast<TNUWIZ*>(Application->ModalForms().back());
     ASSERT_NE(w, nullptr);
-    if (w->PageControl1->ActivePageIndex() + 1 != 7) return;
-    heading = w->Label7->Caption();
-    details = w->Label8->Caption();
+    pages.push_back(w->PageControl1->ActivePageIndex() + 1);
   };
+  std::vector<std::string> said;
+  engine.OnStatus = [&](TObject*, const std::string& text, int, int) { said.push_back(text); };
+  Responder().ExpectMessage("Failed to download updates");
   wizard.Execute();
-  EXPECT_EQ(ReadBytes(app_ / "help.txt"), "the new help");
-  EXPECT_EQ(heading, "Update completed, except for the files below.");
-  EXPECT_EQ(details, "Not installed:\r[file2] Manual (it has no url)");
+  EXPECT_EQ(Responder().Pending(), 0);
+  EXPECT_NE(std::find(said.begin(), said.end(), "Cannot download update file : "), said.end());
+  EXPECT_EQ(std::count(pages.begin(), pages.end(), 7), 0) << "no end page offers a restart";
+  EXPECT_TRUE(launcher_.Started.empty()) << "the updater is not started";
 }
 
 // A refused redirect and a stopped download are told in words: on the version
