@@ -504,6 +504,8 @@ class TExtStringGrid : public TBaseGrid {
   void CommitCellControl(WORD Key, TShiftState Shift);
   // Escape in an in-cell control: the cell gets its text back and the control's value is dropped.
   void CancelCellControl();
+  // Escape in a control that stays open: it takes the cell's stored text back, caret at the end.
+  void TakeBackCellControl();
 
   // ----- keys, mouse and wheel (ExtGridKeys.cpp, ExtGridMouse.cpp)
   // The edited cell and its text before editing: the one record every edit path reads.
@@ -1146,11 +1148,15 @@ class TExtStringGrid : public TBaseGrid {
   bool PressOnFixedButton(TCellPress& p);
   void ReleaseFixedButton();
   bool PressOnNodeSign(TCellPress& p);
+  bool PressOnRadio(TCellPress& p);
   bool PressOnHiddenRowsColumn0(TCellPress& p);
   bool PressStartsDrag(TCellPress& p);
-  bool PressOnCellGraphic(TCellPress& p);
+  bool PressOnButton(TCellPress& p);
+  bool PressMarks(TCellPress& p);
   bool PressOnLink(TCellPress& p);
   bool PressSelects(TCellPress& p);
+  bool PressOnCheckBox(TCellPress& p);
+  bool PressOnFixedByRule(TCellPress& p);
   bool PressOnCell(TCellPress& p);
   void LeftButtonUp(TMessage& Message);
   void LeftDoubleClick(TMessage& Message);

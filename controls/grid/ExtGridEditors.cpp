@@ -80,10 +80,25 @@ void TypeStartKey(TWinControl* c, char32_t Key) {
   b->SetSelStart(static_cast<int>(typed.size()));
 }
 
-bool CellControlKey(TExtStringGrid* Grid, TCellKeys Keys, WORD& Key, TShiftState Shift) {
+bool CellControlKey(TExtStringGrid* Grid, TCellEditorSide& Side, WORD& Key, TShiftState Shift) {
+  const TCellKeys Keys = Side.Keys();
   if (Key == VK_ESCAPE) {
+    Key = 0;
+    if (Side.KeepsOnEscape()) {
+      Grid->TakeBackCellControl();
+      return true;
+    }
     Grid->CancelCellControl();
     if (Grid->CanFocus()) Grid->SetFocus();
+    // The button's Escape goes on to the grid, as its arrow keys do.
+    if (Keys == ckButton) {
+      Grid->Perform(WM_KEYDOWN, VK_ESCAPE, 0);
+      Grid->Perform(WM_KEYUP, VK_ESCAPE, 0);
+    }
+    return true;
+  }
+  // Return presses no button: only Space and the mouse do.
+  if (Keys == ckButton && Key == VK_RETURN) {
     Key = 0;
     return true;
   }
@@ -95,7 +110,7 @@ bool CellControlKey(TExtStringGrid* Grid, TCellKeys Keys, WORD& Key, TShiftState
     case ckTyped: leaves |= Key == VK_RETURN || upDown || page; break;
     case ckList: leaves |= Key == VK_RETURN || leftRight; break;
     case ckMemo: break;
-    case ckToggle: leaves |= Key == VK_RETURN || upDown || leftRight; break;
+    case ckButton: leaves |= upDown || leftRight; break;
     case ckCheck: leaves |= Key == VK_RETURN || upDown || leftRight || page; break;
     case ckDate: leaves |= Key == VK_RETURN || page; break;
   }
@@ -116,6 +131,12 @@ LRESULT CellEditorDlgCode(TExtStringGrid* AGrid, LRESULT Inherited) {
 
 void CellControlExit(TExtStringGrid* AGrid, TWinControl* AControl) {
   if (AGrid->ActiveCellEditor() == AControl) AGrid->EndCellControlEdit();
+}
+
+void CaretToEnd(TWinControl* AControl) {
+  const int end = static_cast<int>(AControl->Text().size());
+  if (auto* e = dynamic_cast<TCustomEdit*>(AControl)) e->SetSelStart(end);
+  if (auto* b = dynamic_cast<TCustomComboBox*>(AControl)) b->SetSelStart(end);
 }
 
 void CellControlEnter(TExtStringGrid* AGrid, TWinControl* AControl) {
@@ -206,6 +227,13 @@ bool TGridCombo::CellValue(std::string& Value) const {
   return true;
 }
 
+void TGridCombo::TakeBack(const std::string& Text, TEditorType) {
+  if (list_)
+    SetItemIndex(Items()->IndexOf(Text));
+  else
+    SetText(Text);  // the typed line takes the matching item with its text
+}
+
 std::string TGridCombo::Shown() const { return Text() + '\x01' + std::to_string(ItemIndex()); }
 
 TCellKeys TGridCombo::Keys() const { return list_ || DroppedDown() ? ckList : ckTyped; }
@@ -273,6 +301,10 @@ TGridUniCombo::TGridUniCombo(TExtStringGrid* AGrid) : TGridCombo(AGrid) { items_
 
 void TGridUniCombo::TakeCell(const std::string& Text, TEditorType Kind) {
   TGridCombo::TakeCell(CellWideText(Text), Kind);
+}
+
+void TGridUniCombo::TakeBack(const std::string& Text, TEditorType Kind) {
+  TGridCombo::TakeBack(CellWideText(Text), Kind);
 }
 
 // ----- date
@@ -748,7 +780,8 @@ void TExtStringGrid::SetActiveCellEditor(TWinControl* AControl) { control_.Edito
 
 void TExtStringGrid::PlaceCellEditor() {
   TWinControl* c = ActiveCellEditor();
-  if (!c) return;
+  // A pop-up editor stands on its own form, below the cell.
+  if (!c || (edit_.EditorType == edCustom && EditLink && EditLink->EditStyle == esPopup)) return;
   TRect r = CellRectEx(DisplColIndex(control_.Cell.X), control_.Cell.Y);
   if (UseRightToLeftAlignment()) ++r.Left;
   if (r.Width() <= 1 || r.Height() <= 1) {
@@ -769,6 +802,19 @@ void TExtStringGrid::CancelCellControl() {
   TGridFlagScope cancel(control_.Cancel, true);
   RestoreCellAfterCancel();
   EndCellControlEdit();
+}
+
+void TExtStringGrid::TakeBackCellControl() {
+  TWinControl* c = ActiveCellEditor();
+  TCellEditorSide* side = SideOf(c);
+  if (!side) return;
+  const TPoint cell = control_.Cell;
+  const bool inGrid = cell.X >= 0 && cell.Y >= 0 && cell.X < AllColCount() && cell.Y < RowCount();
+  side->TakeBack(inGrid ? GridCells(cell.X, cell.Y) : edit_.StartText, edit_.EditorType);
+  CaretToEnd(c);
+  // What it shows now is the start again: left unchanged, it writes nothing back.
+  control_.StartText = side->Shown();
+  c->Invalidate();
 }
 
 void TExtStringGrid::HideCellEditor() {
@@ -830,7 +876,7 @@ bool TExtStringGrid::CommitControlValue(TWinControl* c, TPoint cell, const std::
     if (TCellEditorSide* side = SideOf(c)) side->TakeCell(back, edit_.EditorType);
     if (edit_.EditorType == edCustom && EditLink && c == EditLink->GetEditControl()) EditLink->SetEditorValue(back);
     // The caret goes to the end of the text taken back.
-    if (auto* e = dynamic_cast<TCustomEdit*>(c)) e->SetSelStart(static_cast<int>(e->Text().size()));
+    CaretToEnd(c);
     int dc = DisplColIndex(cell.X);
     if (Col() != dc || Row() != cell.Y) {
       auto sel = SelectingScope();

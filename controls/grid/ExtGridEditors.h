@@ -31,8 +31,8 @@ enum TCellKeys {
   ckTyped,   // a typed combo's closed list: as ckLine, and Page Up, Page Down and End leave
   ckList,    // Tab and Return commit; Left and Right leave; Up and Down move in the list
   ckMemo,    // only Tab commits
-  ckToggle,  // Return and every arrow commit
-  ckCheck,   // as ckToggle, and Page Up, Page Down and End leave
+  ckButton,  // every arrow commits; Return stays in it
+  ckCheck,   // Return and every arrow commit; Page Up, Page Down and End leave
   ckDate,    // Tab, Return, Page Up, Page Down and End leave; Up and Down step the date
 };
 
@@ -50,15 +50,22 @@ class TCellEditorSide {
   virtual TCellKeys Keys() const { return ckLine; }
   // Gets the character that opened the edit, as typed into it.
   virtual void TakeStartKey(char32_t Key);
+  // Escape: true when the control takes the cell's text back and stays open; false when it
+  // hands Escape to the grid, which ends the edit.
+  virtual bool KeepsOnEscape() const { return true; }
+  // Takes the cell's stored text back on Escape.
+  virtual void TakeBack(const std::string& Text, TEditorType Kind) { TakeCell(Text, Kind); }
 };
 
 // Types the character that opened an edit into an editor control, over all its text.
 void TypeStartKey(TWinControl* AControl, char32_t Key);
 
-// Keys every in-cell control shares: Escape restores the cell and ends the edit, the keys
-// that leave the control give its value to the cell and hand the key to the grid.
-// Answers whether it took the key.
-bool CellControlKey(TExtStringGrid* AGrid, TCellKeys Keys, WORD& Key, TShiftState Shift);
+// Keys every in-cell control shares: Escape gives the control the cell's text back (or, for
+// the controls that hand it on, restores the cell and ends the edit), the keys that leave the
+// control give its value to the cell and hand the key to the grid. Answers whether it took the key.
+bool CellControlKey(TExtStringGrid* AGrid, TCellEditorSide& Side, WORD& Key, TShiftState Shift);
+// The caret at the end of an edit's or a typed combo's text.
+void CaretToEnd(TWinControl* AControl);
 // What an in-cell control asks of the dialog manager: Return, and Tab when the grid walks with it.
 LRESULT CellEditorDlgCode(TExtStringGrid* AGrid, LRESULT Inherited);
 // Leaving the control ends its edit.
@@ -77,7 +84,7 @@ class TCellControl : public TBase, public TCellEditorSide {
 
  protected:
   void KeyDown(WORD& Key, TShiftState Shift) override {
-    if (!CellControlKey(grid_, Keys(), Key, Shift)) TBase::KeyDown(Key, Shift);
+    if (!CellControlKey(grid_, *this, Key, Shift)) TBase::KeyDown(Key, Shift);
   }
   void KeyPress(char& Key) override {
     // Tab and Return leave the control; they never reach its text.
@@ -112,6 +119,8 @@ class TGridCombo : public TCellControl<TESGComboBox> {
   bool CellValue(std::string& Value) const override;
   std::string Shown() const override;
   TCellKeys Keys() const override;
+  // The cell's text, with the item that matches it (a list without one has no choice).
+  void TakeBack(const std::string& Text, TEditorType Kind) override;
   // One wheel step: a negative delta takes the next item, a positive one the one before;
   // the first and last items stop it, an empty list does nothing.
   void WheelStep(int Delta);
@@ -148,6 +157,7 @@ class TGridUniCombo : public TGridCombo {
   explicit TGridUniCombo(TExtStringGrid* AGrid);
   std::string ClassName() const override { return "TGridUniCombo"; }
   void TakeCell(const std::string& Text, TEditorType Kind) override;
+  void TakeBack(const std::string& Text, TEditorType Kind) override;
 };
 
 // The date picker of edDateEdit (with its calendar), edDateEditUpDown (typed and stepped, no
@@ -161,6 +171,7 @@ class TGridDatePicker : public TCellControl<TEsgDateTimePicker> {
   bool CellValue(std::string& Value) const override;
   std::string Shown() const override { return Text(); }
   TCellKeys Keys() const override { return ckDate; }
+  bool KeepsOnEscape() const override { return false; }
 
  protected:
   void KeyDown(WORD& Key, TShiftState Shift) override;
@@ -199,6 +210,7 @@ class TGridCheckBox : public TCellControl<TCheckBox> {
   bool CellValue(std::string& Value) const override;
   std::string Shown() const override { return Checked() ? "1" : "0"; }
   TCellKeys Keys() const override { return ckCheck; }
+  bool KeepsOnEscape() const override { return false; }
   void TakeStartKey(char32_t) override {}
 
  private:
@@ -238,7 +250,8 @@ class TGridUnitEditBtn : public TCellControl<TEsgUnitEditBtn> {
 };
 
 // The button of edButton: a click or Space asks OnEllipsClick with the caption and shows the
-// answer; it writes nothing back.
+// answer; it writes nothing back. Return does nothing in it; Escape ends the edit and goes on
+// to the grid's key handling.
 class TGridButton : public TCellControl<TButton> {
  public:
   using TCellControl::TCellControl;
@@ -246,7 +259,8 @@ class TGridButton : public TCellControl<TButton> {
   void TakeCell(const std::string& Text, TEditorType Kind) override;
   bool CellValue(std::string&) const override { return false; }
   std::string Shown() const override { return Caption(); }
-  TCellKeys Keys() const override { return ckToggle; }
+  TCellKeys Keys() const override { return ckButton; }
+  bool KeepsOnEscape() const override { return false; }
   void TakeStartKey(char32_t) override {}
   void Click() override;
 };
@@ -293,8 +307,9 @@ class TExtRichEdit : public TCellControl<TRichEdit> {
   void TakeCell(const std::string& Text, TEditorType Kind) override;
   bool CellValue(std::string& Value) const override;
   std::string Shown() const override { return RtfText(); }
-  // Tab leaves; Return starts a paragraph (Up and Down: KeyDown).
+  // Tab leaves; Return starts a paragraph (Up and Down: KeyDown); Escape restores the cell and ends the edit.
   TCellKeys Keys() const override { return ckMemo; }
+  bool KeepsOnEscape() const override { return false; }
   // The character that opened the edit goes in at the caret, in the text's format there.
   void TakeStartKey(char32_t Key) override;
 

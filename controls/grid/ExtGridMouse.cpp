@@ -145,74 +145,79 @@ void TExtStringGrid::ReleaseFixedButton() {
 
 bool TExtStringGrid::PressOnNodeSign(TCellPress& p) { return NodeGlyphPress(p.C, p.R, p.X); }
 
-// While rows are hidden, column 0 (where node signs stand) takes no press unless rows are
-// selected there; a radio group in it still works where a press may change it.
-bool TExtStringGrid::PressOnHiddenRowsColumn0(TCellPress& p) {
-  if (p.C != 0 || p.R < FixedRows() || NumHiddenRows() == 0 || mouseActions_->RowSelect) return false;
-  const int rc = RealColIndex(0);
-  if (GetCellType(rc, p.R) != ctRadio) return true;
-  if (controlLook_->RadioAlwaysActive) return false;
+// A radio group that may be changed (or always, with RadioAlwaysActive) takes the press before
+// anything else can: the group's cell becomes current and the item under the point is chosen.
+bool TExtStringGrid::PressOnRadio(TCellPress& p) {
+  const int c = p.C, r = p.R, rc = RealColIndex(c);
+  TCellType t;
+  if (p.ByIndex || !CellClickable(rc, r, t) || t != ctRadio) return false;
   bool can = (Options() & goEditing) || mouseActions_->RangeSelectAndEdit;
-  CanEditCell(rc, p.R, can);
-  return !can;
+  CanEditCell(rc, r, can);
+  if (!can && !controlLook_->RadioAlwaysActive) return false;
+  if (control_.Shown) EndCellControlEdit();
+  TRect cr = CellRectEx(c, r);
+  FocusCell(c, r, true);
+  // A refused move leaves another cell current: its group is not the one pressed.
+  if (Col() == c && Row() == r) RadioClick(p.X - cr.Left, p.Y - cr.Top);
+  return true;
+}
+
+// While rows are hidden, column 0 (where node signs stand) takes no press unless rows are
+// selected there.
+bool TExtStringGrid::PressOnHiddenRowsColumn0(TCellPress& p) {
+  return p.C == 0 && p.R >= FixedRows() && NumHiddenRows() > 0 && !mouseActions_->RowSelect;
 }
 
 bool TExtStringGrid::PressStartsDrag(TCellPress& p) { return DragStartDown(p.C, p.R, p.X); }
 
-// Buttons, check boxes and radio groups; check boxes work in fixed cells too (a header's box
-// checks its column).
-bool TExtStringGrid::PressOnCellGraphic(TCellPress& p) {
+// Only the button itself presses; the rest of the cell just selects it.
+bool TExtStringGrid::PressOnButton(TCellPress& p) {
+  const int c = p.C, r = p.R;
+  TCellType t;
+  if (p.ByIndex || !CellClickable(RealColIndex(c), r, t) || (t != ctButton && t != ctBitButton)) return false;
+  if (control_.Shown) EndCellControlEdit();
+  FocusCell(c, r, true);
+  if (PointOnButton(c, r, p.X, p.Y)) {
+    press_.Button = TPoint(c, r);
+    RepaintCell(c, r);
+    if (OnClickCell) OnClickCell(this, r, c);
+  }
+  return true;
+}
+
+// Check boxes work in fixed cells too (a header's box checks its column).
+bool TExtStringGrid::PressOnCheckBox(TCellPress& p) {
   const int c = p.C, r = p.R, x = p.X, y = p.Y, rc = RealColIndex(c);
   TCellType t;
-  bool control = CellClickable(rc, r, t);
-  const bool checkKind = t == ctCheckBox || t == ctDataCheckBox || t == ctVirtCheckBox || t == ctRowCheckBox;
-  if (!control || (p.ByIndex && !checkKind)) return false;
+  const bool control = CellClickable(rc, r, t);
+  if (!control || !IsCheckKind(t)) return false;
   bool can = (Options() & goEditing) || mouseActions_->RangeSelectAndEdit;
   CanEditCell(rc, r, can);
-  if (t == ctButton || t == ctBitButton) {
-    if (control_.Shown) EndCellControlEdit();
+  if (!(can || controlLook_->CheckAlwaysActive) || !PointOnCheckGlyph(c, r, x, y)) return false;
+  if (control_.Shown) EndCellControlEdit();
+  if (CanFocus()) SetFocus();
+  ToggleCheck(rc, r, false);  // asked above
+  if (showModified_->Enabled) {
+    SetRowModified(r, true);
+    RepaintCell(0, r);
+  }
+  // The row check box has flipped the row's mark; the row becomes current with it.
+  if (c == 0 && t == ctRowCheckBox && r >= FixedRows() && !navigation_->AlwaysEdit)
+    FocusCell(std::max(Col(), FixedCols()), r, true);
+  else if (!navigation_->AlwaysEdit && !p.ByIndex)
     FocusCell(c, r, true);
-    // Only the button itself presses; the rest of the cell just selects it.
-    if (PointOnButton(c, r, x, y)) {
-      press_.Button = TPoint(c, r);
-      RepaintCell(c, r);
-      if (OnClickCell) OnClickCell(this, r, c);
-    }
-    return true;
-  }
-  if (checkKind && (can || controlLook_->CheckAlwaysActive) && PointOnCheckGlyph(c, r, x, y)) {
-    if (control_.Shown) EndCellControlEdit();
-    if (CanFocus()) SetFocus();
-    ToggleCheck(rc, r, false);  // asked above
-    if (showModified_->Enabled) {
-      SetRowModified(r, true);
-      RepaintCell(0, r);
-    }
-    // The row check box has flipped the row's mark; the row becomes current with it.
-    if (c == 0 && t == ctRowCheckBox && r >= FixedRows() && !navigation_->AlwaysEdit)
-      FocusCell(std::max(Col(), FixedCols()), r, true);
-    else if (!navigation_->AlwaysEdit && !p.ByIndex)
-      FocusCell(c, r, true);
-    if (OnCheckBoxClick) OnCheckBoxClick(this, rc, r, GetCheckBoxState(rc, r));
-    if (HideFocusRect) RepaintCell(c, r);
-    if (r < FixedRows() && mouseActions_->CheckAllCheck) CheckAllInColumn(c, r);
-    MouseDown(mbLeft, KeyboardStateToShiftState(), x, y);
-    return true;
-  }
-  if (t == ctRadio && (can || controlLook_->RadioAlwaysActive)) {
-    if (control_.Shown) EndCellControlEdit();
-    TRect cr = CellRectEx(c, r);
-    FocusCell(c, r, true);
-    // A refused move leaves another cell current: its group is not the one pressed.
-    if (Col() == c && Row() == r) RadioClick(x - cr.Left, y - cr.Top);
-    return true;
-  }
-  return false;
+  if (OnCheckBoxClick) OnCheckBoxClick(this, rc, r, GetCheckBoxState(rc, r));
+  if (HideFocusRect) RepaintCell(c, r);
+  if (r < FixedRows() && mouseActions_->CheckAllCheck) CheckAllInColumn(c, r);
+  MouseDown(mbLeft, KeyboardStateToShiftState(), x, y);
+  return true;
 }
 
 // Markup controls and anchors, and web addresses shown as links.
 bool TExtStringGrid::PressOnLink(TCellPress& p) {
-  if (!p.ByIndex && !p.FixedByRule && MarkupClick(p.C, p.R, p.X, p.Y)) return true;
+  // The markup stands past a check box: a press on the box is not the markup's.
+  if (!p.ByIndex && !p.FixedByRule && !PointOnCheckGlyph(p.C, p.R, p.X, p.Y) && MarkupClick(p.C, p.R, p.X, p.Y))
+    return true;
   std::string text = Cells(RealColIndex(p.C), p.R);
   if (!p.ByIndex && URLShow() && ExtUtil::TextType(text, EnableHTML) == 0 && ExtUtil::IsURL(text)) {
     AnchorClick(p.C, p.R, text);
@@ -221,11 +226,20 @@ bool TExtStringGrid::PressOnLink(TCellPress& p) {
   return false;
 }
 
-// The press modes (rows, columns, all, disjunct marks); a cell fixed by rule only tells its click.
+// The disjunct row and column marks.
+bool TExtStringGrid::PressMarks(TCellPress& p) {
+  DisjunctDown(p.C, p.R, KeyboardStateToShiftState());
+  return false;
+}
+
+// The press modes (rows, columns, all).
 bool TExtStringGrid::PressSelects(TCellPress& p) {
-  const TShiftState shift = KeyboardStateToShiftState();
-  DisjunctDown(p.C, p.R, shift);
-  ModeClick(p.C, p.R, shift);
+  ModeClick(p.C, p.R, KeyboardStateToShiftState());
+  return false;
+}
+
+// A cell fixed by rule only tells its click.
+bool TExtStringGrid::PressOnFixedByRule(TCellPress& p) {
   if (!p.FixedByRule) return false;
   bool footerRow = floatingFooter_->Visible() && floatingFooter_->FooterStyle() == fsFixedLastRow &&
                    p.R == RowCount() - 1;
@@ -281,11 +295,12 @@ bool TExtStringGrid::PressOnCell(TCellPress& p) {
 // The press zones in the order they are asked; each answers true when the press ends there.
 void TExtStringGrid::LeftButtonDown(TMessage& Message) {
   using TPressStep = bool (TExtStringGrid::*)(TCellPress&);
-  static constexpr TPressStep zones[] = {&TExtStringGrid::PressLeavesEditors, &TExtStringGrid::PressOnFixedButton,
-                                         &TExtStringGrid::PressOnNodeSign,    &TExtStringGrid::PressOnHiddenRowsColumn0,
-                                         &TExtStringGrid::PressStartsDrag,    &TExtStringGrid::PressOnCellGraphic,
-                                         &TExtStringGrid::PressOnLink,        &TExtStringGrid::PressSelects,
-                                         &TExtStringGrid::PressOnCell};
+  static constexpr TPressStep zones[] = {
+      &TExtStringGrid::PressLeavesEditors, &TExtStringGrid::PressOnFixedButton, &TExtStringGrid::PressOnNodeSign,
+      &TExtStringGrid::PressOnRadio,       &TExtStringGrid::PressOnHiddenRowsColumn0,
+      &TExtStringGrid::PressStartsDrag,    &TExtStringGrid::PressOnButton,      &TExtStringGrid::PressMarks,
+      &TExtStringGrid::PressOnLink,        &TExtStringGrid::PressSelects,       &TExtStringGrid::PressOnCheckBox,
+      &TExtStringGrid::PressOnFixedByRule, &TExtStringGrid::PressOnCell};
   const int x = Message.XPos(), y = Message.YPos();
   press_.DownSel = Selection();
   int c = -1, r = -1;
@@ -373,6 +388,8 @@ void TExtStringGrid::LeftButtonUp(TMessage& Message) {
   int c = -1, r = -1;
   MouseToCell(x, y, c, r);
   if (c < 0 || r < 0 || st == gsColMoving || st == gsRowMoving || move_.ColsMoved || move_.RowsMoved) return;
+  // A release in a fixed column is ignored unless fixed columns sort.
+  if (c < FixedCols() && !sortSettings_->FixedCols) return;
   int rc = RealColIndex(c);
   TCellType t;
   if (CellClickable(rc, r, t)) {

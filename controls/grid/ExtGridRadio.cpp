@@ -45,20 +45,21 @@ std::vector<TRect> RadioItemRects(const TRect& Cell, const std::vector<int>& Tex
   std::vector<TRect> out;
   out.reserve(TextWidths.size());
   const int s = std::max(1, ButtonSize);
-  // A line holds the button whole: items never overlap, whatever the font.
-  const int line = std::max(TextHeight, s);
-  const bool anyText = std::any_of(TextWidths.begin(), TextWidths.end(), [](int w) { return w > 0; });
-  auto width = [&](int w) { return s + (w > 0 ? RadioTextGap + w : 0); };
+  // An item is its button and its text right behind it.
+  auto width = [&](int w) { return s + std::max(0, w); };
   if (SideBySide) {
-    int x = Cell.Left + 2;
+    const int line = std::max(TextHeight, s);
     const int top = Cell.Top + (Cell.Height() - line) / 2;
+    int x = Cell.Left + 2;
     for (int w : TextWidths) {
       out.emplace_back(x, top, x + width(w), top + line);
-      x = out.back().Right + kRadioItemGap;
+      x = out.back().Right;
     }
     return out;
   }
+  const bool anyText = std::any_of(TextWidths.begin(), TextWidths.end(), [](int w) { return w > 0; });
   const int left = anyText ? Cell.Left + 2 : Cell.Left + (Cell.Width() - s) / 2;
+  const int line = std::max(1, TextHeight);
   for (size_t i = 0; i < TextWidths.size(); ++i) {
     const int top = Cell.Top + 2 + static_cast<int>(i) * line;
     out.emplace_back(left, top, left + width(TextWidths[i]), top + line);
@@ -72,21 +73,24 @@ TRect RadioButtonRect(const TRect& Item, int ButtonSize) {
   return TRect(Item.Left, top, Item.Left + s, top + s);
 }
 
-int RadioItemAt(const std::vector<TRect>& Items, TPoint P) {
-  for (size_t i = 0; i < Items.size(); ++i)
-    if (Inside(Items[i], P.X, P.Y)) return static_cast<int>(i);
+int RadioItemAt(const std::vector<TRect>& Items, TPoint P, bool SideBySide) {
+  for (size_t i = 0; i < Items.size(); ++i) {
+    const TRect& r = Items[i];
+    if (SideBySide ? P.X >= r.Left && P.X < r.Right : P.Y >= r.Top && P.Y < r.Bottom) return static_cast<int>(i);
+  }
   return -1;
 }
 
-TSize RadioGroupExtent(const std::vector<int>& TextWidths, int TextHeight, bool SideBySide, int ButtonSize) {
-  std::vector<TRect> r =
-      RadioItemRects(TRect(0, 0, ButtonSize + 4, std::max(TextHeight, ButtonSize) + 4), TextWidths, TextHeight,
-                     SideBySide, ButtonSize);
-  if (r.empty()) return TSize(0, 0);
-  int l = r[0].Left, t = r[0].Top, rr = r[0].Right, b = r[0].Bottom;
-  for (const TRect& i : r) l = std::min(l, i.Left), t = std::min(t, i.Top), rr = std::max(rr, i.Right),
-                           b = std::max(b, i.Bottom);
-  return TSize(rr - l, b - t);
+TSize RadioGroupExtent(const std::vector<int>& TextWidths, int TextHeight, bool SideBySide) {
+  if (TextWidths.empty()) return TSize(0, 0);
+  const int n = static_cast<int>(TextWidths.size());
+  if (SideBySide) {
+    int w = 0;
+    for (int t : TextWidths) w += std::max(0, t) + 12;
+    return TSize(w, TextHeight);
+  }
+  const int widest = std::max(0, *std::max_element(TextWidths.begin(), TextWidths.end()));
+  return TSize(widest + 12, TextHeight * n);
 }
 
 TRect CheckGlyphRect(const TRect& Content, int Size, TAlignment TextAlign, TCellVAlign VAlign, int TextWidth,
@@ -201,7 +205,7 @@ TSize TExtStringGrid::GraphicSizeUnaligned(TCellGraphic* g, int ACol, int ARow) 
       TAlignment ha;
       TVAlignment va;
       PrepareCellFont(cv, DisplColIndex(ACol), ARow, ha, va);
-      s = RadioGroupExtent(RadioTextWidths(cv, g), cv->TextHeight("gh"), g->CellBoolean, RadioButtonSize());
+      s = RadioGroupExtent(RadioTextWidths(cv, g), cv->TextHeight("gh"), g->CellBoolean);
       break;
     }
     case ctButton: case ctBitButton: s = TSize(g->CellIndex & 0xFFFF, (g->CellIndex >> 16) & 0xFFFF); break;
@@ -268,8 +272,10 @@ void TExtStringGrid::RadioClick(int X, int Y) {
   TCellGraphic* g = GetCellGraphic(rc, b.Y);
   if (!g || g->CellType != ctRadio) return;
   TRect cell = CellRectEx(b.X, b.Y);
-  int i = RadioItemAt(RadioItemRectsAt(b.X, b.Y), TPoint(cell.Left + X, cell.Top + Y));
-  if (i < 0) return;  // between or beside the items: nothing is chosen
+  // Each item owns its band: the line it stands on, or across its button and text side by side.
+  const bool across = g->CellBoolean && !g->Items.empty();
+  int i = RadioItemAt(RadioItemRectsAt(b.X, b.Y), TPoint(cell.Left + X, cell.Top + Y), across);
+  if (i < 0) return;  // before the first band or past the last: nothing is chosen
   StoreRadioChoice(this, g, rc, b.Y, i);
   if (OnRadioClick) OnRadioClick(this, rc, b.Y, i);
 }
@@ -643,7 +649,7 @@ void TExtStringGrid::DrawCellGraphic(TCanvas* cv, int ACol, int ARow, const TRec
       DrawToggleGlyph(this, cv, b, true, static_cast<int>(i) == chosen, enabled);
       if (g->Items[i].empty()) continue;
       cv->Brush()->SetStyle(bsClear);
-      cv->TextOut(b.Right + RadioTextGap, items[i].Top + (items[i].Height() - th) / 2, g->Items[i]);
+      cv->TextOut(b.Right, items[i].Top + (items[i].Height() - th) / 2, g->Items[i]);
     }
   } else if (g->CellType == ctButton || g->CellType == ctBitButton) {
     TRect b = PlaceCellGraphic(R, TSize(g->CellIndex & 0xFFFF, (g->CellIndex >> 16) & 0xFFFF), g->CellHAlign,

@@ -73,6 +73,8 @@ void TExtStringGrid::ColWidthsChanged() {
   if (floatingFooter_->Visible()) RepaintFooterPanel();
   if (sizing_.Cols && sizing_.Index >= 0 && press_.SizingIndex == sizing_.Index && mouseActions_->AllColumnSize)
     ScaleOtherLines(true, sizing_.Index);
+  // An open control follows its cell to the cell's new place and size.
+  PlaceCellEditor();
 }
 
 void TExtStringGrid::RowHeightsChanged() {
@@ -84,6 +86,7 @@ void TExtStringGrid::RowHeightsChanged() {
   TBaseGrid::RowHeightsChanged();
   if (!sizing_.Cols && sizing_.Index >= 0 && press_.SizingIndex == sizing_.Index && mouseActions_->AllRowSize)
     ScaleOtherLines(false, sizing_.Index);
+  PlaceCellEditor();
 }
 
 void TExtStringGrid::ScaleOtherLines(bool Cols, int Index) {

@@ -357,9 +357,9 @@ TSize TExtStringGrid::GetCellTextSize(int ACol, int ARow, bool WrapToCell) {
   GetCellColors(DisplColIndex(ACol), ARow, st, false, true, false, cv->Brush(), to, cv->Font(), ha, va, ww);
   if (zoom_.Level != 0) cv->Font()->SetSize(std::max(1, cv->Font()->Size() + zoom_.Level));
   const int w = ColWidths(DisplColIndex(ACol)), h = RowHeights(ARow);
-  // A radio group is measured by the layout it is drawn with.
+  // A radio group is its graphic's measure.
   if (TCellGraphic* g = GetCellGraphic(ACol, ARow); g && g->CellType == ctRadio) {
-    TSize e = RadioGroupExtent(RadioTextWidths(cv, g), cv->TextHeight("gh"), g->CellBoolean, RadioButtonSize());
+    TSize e = RadioGroupExtent(RadioTextWidths(cv, g), cv->TextHeight("gh"), g->CellBoolean);
     return TSize(e.cx + 4, e.cy + 4);
   }
   // A check box standing in for the text is its glyph; one beside the text adds its width.

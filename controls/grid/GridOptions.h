@@ -609,17 +609,19 @@ class TCellGraphic : public TPersistent {
 // One routine each for where a graphic stands: painting, measuring and hit testing all
 // use it, so a click always finds what was drawn under it.
 
-// A radio group's item rectangles (button and its text) in Cell. TextWidths holds one
-// width per item (0: no text), TextHeight the font's line height, ButtonSize the button's side.
+// A radio group's item rectangles (button and its text right behind it) in Cell. TextWidths
+// holds one width per item (0: no text), TextHeight the font's line height, ButtonSize the
+// button's side. Stacked items stand one text line apart from Cell.Top + 2; side by side they
+// follow each other from Cell.Left + 2, centred down the cell.
 std::vector<TRect> RadioItemRects(const TRect& Cell, const std::vector<int>& TextWidths, int TextHeight,
                                   bool SideBySide, int ButtonSize);
-// The button inside an item rectangle; its text starts at the button's right + RadioTextGap.
+// The button inside an item rectangle; its text starts at the button's right.
 TRect RadioButtonRect(const TRect& Item, int ButtonSize);
-constexpr int RadioTextGap = 2;
-// The item under P, or -1 (gaps between items and points outside belong to none).
-int RadioItemAt(const std::vector<TRect>& Items, TPoint P);
-// Width and height the items take together.
-TSize RadioGroupExtent(const std::vector<int>& TextWidths, int TextHeight, bool SideBySide, int ButtonSize);
+// The item whose band holds P, or -1: side by side an item's band is its columns, stacked its lines.
+int RadioItemAt(const std::vector<TRect>& Items, TPoint P, bool SideBySide);
+// The group's measure: side by side every item's text width + 12 by the text height; stacked the
+// widest text + 12 by the text height for each item.
+TSize RadioGroupExtent(const std::vector<int>& TextWidths, int TextHeight, bool SideBySide);
 // A check box glyph in a cell's content rectangle, placed across by the text's alignment and
 // down by VAlign; a right-aligned box stands left of the text (TextWidth, 0 when no text is
 // drawn). Mirrored, the box takes the opposite side for right-to-left reading.

@@ -322,6 +322,7 @@ struct TKindCase {
   std::vector<std::pair<int, QString>> Edit;
   std::string After;
   bool ReturnCommits = true;
+  bool EscapeEnds = false;  // hands Escape to the grid instead of taking the cell's text back
 };
 
 void PrintTo(const TKindCase& k, std::ostream* os) { *os << k.Name; }
@@ -353,12 +354,12 @@ std::vector<TKindCase> KindCases() {
       {"ComboList", edComboList, "TGridCombo", "one", {down}, "two"},
       {"UniComboEdit", edUniComboEdit, "TGridUniCombo", wide, Keys("y", {right}), "\u03a9xy"},
       {"UniComboList", edUniComboList, "TGridUniCombo", "one", {down}, "two"},
-      {"CheckBox", edCheckBox, "TGridCheckBox", "caption", {space}, "caption"},
-      {"DataCheckBox", edDataCheckBox, "TGridCheckBox", "N", {space}, "Y"},
-      {"DateEdit", edDateEdit, "TGridDatePicker", jan5, Keys("5", {right, back}), date25},
-      {"DateEditUpDown", edDateEditUpDown, "TGridDatePicker", jan5, Keys("5", {right, back}), date25},
-      {"TimeEdit", edTimeEdit, "TGridDatePicker", halfOne, Keys("2", {home, del}), half2},
-      {"Button", edButton, "TGridButton", "press", {space}, "press"},
+      {"CheckBox", edCheckBox, "TGridCheckBox", "caption", {space}, "caption", true, true},
+      {"DataCheckBox", edDataCheckBox, "TGridCheckBox", "N", {space}, "Y", true, true},
+      {"DateEdit", edDateEdit, "TGridDatePicker", jan5, Keys("5", {right, back}), date25, true, true},
+      {"DateEditUpDown", edDateEditUpDown, "TGridDatePicker", jan5, Keys("5", {right, back}), date25, true, true},
+      {"TimeEdit", edTimeEdit, "TGridDatePicker", halfOne, Keys("2", {home, del}), half2, true, true},
+      {"Button", edButton, "TGridButton", "press", {space}, "press", false, true},
       {"EditBtn", edEditBtn, "TGridEditBtn", "ab", Keys("c", {end}), "abc"},
       {"NumericEditBtn", edNumericEditBtn, "TGridEditBtn", "12", Keys("x3-", {end}), "123"},
       {"FloatEditBtn", edFloatEditBtn, "TGridEditBtn", "1.5", Keys(".2", {end}), "1.52"},
@@ -428,21 +429,45 @@ TEST_P(KindEditing, OpensItsControlCommitsRestoresAndStaysOnARefusal) {
   EXPECT_FALSE(c->Visible());
   EXPECT_EQ(Current(), TPoint(3, 2));
   EXPECT_EQ(Screen->ActiveControl(), grid) << "the grid has the keys again";
-  // Opened by the mouse, Return commits too (the memo keeps it as a line break).
+  // Opened by the mouse, Return commits too (the memo keeps it as a line break, the button
+  // stays as it is).
+  c = OpenAndEdit(3, true);
+  ASSERT_NE(c, nullptr);
+  SendKeyEvent(c, Qt::Key_Return);
   if (k.ReturnCommits) {
-    c = OpenAndEdit(3, true);
-    ASSERT_NE(c, nullptr);
-    SendKeyEvent(c, Qt::Key_Return);
     EXPECT_EQ(grid->Cells(2, 3), k.After);
     EXPECT_FALSE(c->Visible());
+  } else {
+    EXPECT_EQ(grid->ActiveCellEditor(), c) << "Return stays in the control";
+    EXPECT_EQ(Current(), TPoint(2, 3));
+    SendKeyEvent(c, Qt::Key_Tab);
   }
-  // Escape gives the cell its text back.
+  // Escape: the control takes the cell's text back, caret at the end, and stays open (edited
+  // again, it commits what the first edit would have); the check box, the date pickers and the
+  // button hand it to the grid, which ends the edit.
   c = OpenAndEdit(4, true);
   ASSERT_NE(c, nullptr);
   SendKeyEvent(c, Qt::Key_Escape);
   EXPECT_EQ(grid->Cells(2, 4), k.Start);
-  EXPECT_FALSE(c->Visible());
-  EXPECT_EQ(grid->ActiveCellEditor(), nullptr);
+  if (k.EscapeEnds) {
+    EXPECT_FALSE(c->Visible());
+    EXPECT_EQ(grid->ActiveCellEditor(), nullptr);
+  } else {
+    EXPECT_TRUE(c->Visible());
+    ASSERT_EQ(grid->ActiveCellEditor(), c);
+    EXPECT_EQ(Current(), TPoint(2, 4));
+    if (auto* e = dynamic_cast<TCustomEdit*>(c)) {
+      EXPECT_EQ(e->SelStart(), static_cast<int>(e->Text().size())) << "the caret at the end";
+      EXPECT_EQ(e->SelLength(), 0);
+    }
+    if (auto* b = dynamic_cast<TCustomComboBox*>(c); b && b->Style() == csDropDown) {
+      EXPECT_EQ(b->SelStart(), static_cast<int>(b->Text().size())) << "the caret at the end";
+    }
+    for (const auto& [key, text] : k.Edit) SendKeyEvent(c, key, Qt::NoModifier, text);
+    SendKeyEvent(c, Qt::Key_Tab);
+    EXPECT_EQ(grid->Cells(2, 4), k.After);
+    EXPECT_FALSE(c->Visible());
+  }
   // A refused value: the cell keeps its text and the control stays open on it.
   if (!writes) return;
   refuse = true;
@@ -456,7 +481,7 @@ TEST_P(KindEditing, OpensItsControlCommitsRestoresAndStaysOnARefusal) {
   EXPECT_EQ(grid->ActiveCellEditor(), c);
   EXPECT_EQ(Current(), TPoint(2, 5));
   SendKeyEvent(c, Qt::Key_Escape);
-  EXPECT_EQ(grid->ActiveCellEditor(), nullptr);
+  EXPECT_EQ(grid->ActiveCellEditor() == nullptr, k.EscapeEnds);
   EXPECT_EQ(grid->Cells(2, 5), k.Start);
 }
 
@@ -538,6 +563,41 @@ TEST_F(EditorsTest, EachControlHandsItsLeavingKeysToTheGridAndKeepsItsOwn) {
   }
 }
 
+// An open control stays on its cell when widths and heights change before it, and when a
+// stretched column narrows with the grid.
+TEST_F(EditorsTest, AnOpenControlFollowsItsCellWhenWidthsHeightsAndTheStretchChange) {
+  TEditorType kind = edComboEdit;
+  KindInColumn2(kind);
+  Load();
+  grid->FocusCell(2, 2, true);
+  Key(Qt::Key_F2);
+  TWinControl* c = grid->ActiveCellEditor();
+  ASSERT_NE(c, nullptr);
+  auto onCell = [&](const char* what) {
+    const TRect r = grid->CellRect(2, 2);
+    EXPECT_EQ(c->Left(), r.Left) << what;
+    EXPECT_EQ(c->Top(), r.Top) << what;
+    EXPECT_EQ(c->Width(), r.Width() - 1) << what;
+    EXPECT_EQ(c->Height(), r.Height() - 1) << what;
+  };
+  onCell("opened");
+  grid->SetColWidths(1, grid->ColWidths(1) + 40);
+  onCell("the column before it wider");
+  grid->SetRowHeights(1, grid->RowHeights(1) + 10);
+  onCell("the row above it higher");
+  grid->SetRowHeights(2, 40);
+  onCell("its own row higher");
+  grid->SetColCount(3);
+  grid->ColumnSize()->SetStretch(true);
+  onCell("stretched");
+  grid->SetWidth(grid->Width() - 80);
+  onCell("the grid narrower");
+  EXPECT_LE(c->Left() + c->Width(), grid->ClientWidth()) << "within the grid";
+  EXPECT_TRUE(c->Visible());
+  EXPECT_EQ(grid->ActiveCellEditor(), c);
+  SendKeyEvent(c, Qt::Key_Escape);
+}
+
 // A typed combo tells every text change to OnEditChange with its cell, a wide combo does not.
 TEST_F(EditorsTest, ATypedComboTellsEachTextChangeToOnEditChange) {
   TEditorType kind = edComboEdit;
@@ -564,6 +624,7 @@ TEST_F(EditorsTest, ATypedComboTellsEachTextChangeToOnEditChange) {
     SendKeyEvent(c, Qt::Key_D, Qt::NoModifier, "d");
     EXPECT_EQ(told, k.told) << c->ClassName();
     SendKeyEvent(c, Qt::Key_Escape);
+    SendKeyEvent(c, Qt::Key_Tab);
   }
 }
 

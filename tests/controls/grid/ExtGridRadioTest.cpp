@@ -6,6 +6,8 @@
 // controls on every way out of them.
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -93,24 +95,38 @@ class RadioTest : public GridInputTest {
 };
 
 // ---------------------------------------------------------------- the layout routine
-TEST(RadioLayout, StackedItemsTakeOneLineEachSideBySideItemsFollowTheirTexts) {
+TEST(RadioLayout, StackedItemsTakeOneTextLineEachSideBySideItemsFollowTheirTexts) {
   std::vector<TRect> v = RadioItemRects(TRect(10, 20, 110, 120), {30, 0, 12}, 13, false, 10);
   ASSERT_EQ(v.size(), 3u);
-  EXPECT_EQ(v[0], TRect(12, 22, 12 + 10 + RadioTextGap + 30, 35));
+  EXPECT_EQ(v[0], TRect(12, 22, 12 + 10 + 30, 35)) << "the text right behind the button";
   EXPECT_EQ(v[1], TRect(12, 35, 22, 48)) << "an item without text is its button alone";
   EXPECT_EQ(v[2].Top, 48);
+  std::vector<TRect> tall = RadioItemRects(TRect(10, 20, 110, 120), {30, 12}, 13, false, 16);
+  EXPECT_EQ(tall[1].Top, 35) << "one text line apart, whatever the button's size";
   std::vector<TRect> h = RadioItemRects(TRect(10, 20, 300, 40), {30, 12}, 13, true, 16);
   ASSERT_EQ(h.size(), 2u);
-  EXPECT_EQ(h[0].Left, 12);
-  EXPECT_EQ(h[0].Height(), 16) << "a line is never lower than the button";
-  EXPECT_EQ(h[0].Top, 22) << "centred in the cell";
-  EXPECT_GT(h[1].Left, h[0].Right) << "a gap that belongs to no item";
-  EXPECT_EQ(RadioItemAt(h, TPoint(h[0].Right, h[0].Top + 2)), -1);
-  EXPECT_EQ(RadioItemAt(h, TPoint(h[1].Left, h[1].Top)), 1);
-  EXPECT_EQ(RadioItemAt(h, TPoint(h[1].Left, h[1].Bottom)), -1);
+  EXPECT_EQ(h[0], TRect(12, 22, 12 + 16 + 30, 38)) << "centred down the cell";
+  EXPECT_EQ(h[1].Left, 12 + 16 + 30) << "the next button where the text before it ends";
+  // Each item's band: its columns side by side, its line stacked.
+  const struct {
+    bool across;
+    TPoint at;
+    int item;
+  } bands[] = {
+      {true, TPoint(12, 0), 0},   {true, TPoint(57, 100), 0}, {true, TPoint(58, 30), 1}, {true, TPoint(11, 30), -1},
+      {true, TPoint(86, 30), -1}, {false, TPoint(200, 40), 1}, {false, TPoint(12, 21), -1},
+      {false, TPoint(0, 60), 2},  {false, TPoint(12, 61), -1},
+  };
+  for (const auto& b : bands) {
+    EXPECT_EQ(RadioItemAt(b.across ? h : v, b.at, b.across), b.item) << b.at.X << "," << b.at.Y;
+  }
   std::vector<TRect> bare = RadioItemRects(TRect(0, 0, 100, 50), {0, 0}, 13, false, 10);
   EXPECT_EQ(bare[0].Left, 45) << "buttons without texts stand centred";
-  EXPECT_EQ(RadioGroupExtent({}, 13, false, 10), TSize(0, 0));
+  // The measure: 12 for each button with its text side by side, the widest text + 12 stacked.
+  EXPECT_EQ(RadioGroupExtent({}, 13, false), TSize(0, 0));
+  EXPECT_EQ(RadioGroupExtent({8, 16}, 13, true), TSize(48, 13));
+  EXPECT_EQ(RadioGroupExtent({8, 16}, 13, false), TSize(28, 26));
+  EXPECT_EQ(RadioGroupExtent({0, 0, 0}, 13, false), TSize(12, 39)) << "no texts: at least 12 wide";
 }
 
 // Graphics by their own placement; before and after the text they stand beside it.
@@ -153,7 +169,7 @@ struct RadioCase {
 
 class RadioHitTest : public RadioTest, public ::testing::WithParamInterface<RadioCase> {};
 
-TEST_P(RadioHitTest, AClickPicksTheItemDrawnUnderItAndAGapPicksNothing) {
+TEST_P(RadioHitTest, AClickPicksTheItemWhoseBandHoldsItAndNothingPastTheBands) {
   const RadioCase& k = GetParam();
   grid->ControlLook()->SetControlStyle(k.Style);
   grid->ControlLook()->SetRadioSize(12);
@@ -174,21 +190,39 @@ TEST_P(RadioHitTest, AClickPicksTheItemDrawnUnderItAndAGapPicksNothing) {
   PaintedRadio(2, 3, size, buttons, texts);
   ASSERT_EQ(static_cast<int>(buttons.size()), n) << rec.Dump();
   ASSERT_EQ(static_cast<int>(texts.size()), n) << rec.Dump();
-  std::vector<TRect> areas;
-  for (int i = 0; i < n; ++i) areas.push_back(Union(buttons[i], texts[i]));
-  EXPECT_EQ(grid->RadioItemRectsAt(2, 3), areas) << "the hit test's rectangles are the painted ones";
+  // The bands as painted: side by side the columns from a button to the end of its text, stacked
+  // the text's line.
+  std::vector<std::pair<int, int>> bands;
+  const std::vector<TRect> items = grid->RadioItemRectsAt(2, 3);
+  ASSERT_EQ(static_cast<int>(items.size()), n);
+  for (int i = 0; i < n; ++i) {
+    EXPECT_EQ(texts[i].Left, buttons[i].Right) << "the text right behind its button";
+    if (k.SideBySide) {
+      bands.emplace_back(buttons[i].Left, texts[i].Right);
+      EXPECT_EQ(items[i].Left, buttons[i].Left);
+      EXPECT_EQ(items[i].Right, texts[i].Right);
+      if (i > 0) {
+        EXPECT_EQ(buttons[i].Left, texts[i - 1].Right) << "no room between the items";
+      }
+    } else {
+      bands.emplace_back(texts[i].Top, texts[i].Bottom);
+      EXPECT_EQ(items[i].Top, texts[i].Top);
+      EXPECT_EQ(items[i].Bottom, texts[i].Bottom);
+    }
+  }
 
-  // Probes: every button and text centre, the edges, the gaps, and points outside every item.
+  // Probes: every button and text centre, the edges, beside, below and between the items.
   std::vector<TPoint> probes;
   for (int i = 0; i < n; ++i) {
+    const TRect a = Union(buttons[i], texts[i]);
     probes.push_back(Centre(buttons[i]));
     probes.push_back(Centre(texts[i]));
-    probes.push_back(TPoint(areas[i].Left, areas[i].Top));
-    probes.push_back(TPoint(areas[i].Right - 1, areas[i].Bottom - 1));
-    probes.push_back(TPoint(areas[i].Right, Centre(areas[i]).Y));      // just right of the item
-    probes.push_back(TPoint(areas[i].Right + 2, Centre(areas[i]).Y));  // in the gap side by side
-    probes.push_back(TPoint(Centre(areas[i]).X, areas[i].Bottom));     // just below
-    probes.push_back(TPoint(areas[i].Left - 1, Centre(areas[i]).Y));   // just left
+    probes.push_back(TPoint(a.Left, a.Top));
+    probes.push_back(TPoint(a.Right - 1, a.Bottom - 1));
+    probes.push_back(TPoint(a.Right, Centre(a).Y));       // just right of the item
+    probes.push_back(TPoint(a.Right + 20, Centre(a).Y));  // beside a stacked item's text
+    probes.push_back(TPoint(Centre(a).X, a.Bottom + 3));  // below a side-by-side item
+    probes.push_back(TPoint(a.Left - 1, Centre(a).Y));    // just left
   }
   TRect cell = grid->CellRect(2, 3);
   probes.push_back(TPoint(cell.Right - 3, cell.Bottom - 3));
@@ -197,8 +231,9 @@ TEST_P(RadioHitTest, AClickPicksTheItemDrawnUnderItAndAGapPicksNothing) {
   for (TPoint p : probes) {
     if (!Inside(cell, p)) continue;
     int expect = -1;
+    const int at = k.SideBySide ? p.X : p.Y;
     for (int i = 0; i < n; ++i)
-      if (Inside(areas[i], p)) expect = i;
+      if (at >= bands[i].first && at < bands[i].second) expect = i;
     // Start from a choice the probe does not make, so a change shows.
     int start = expect == n - 1 ? 0 : n - 1;
     grid->SetRadioIndex(2, 3, start);
@@ -212,7 +247,7 @@ TEST_P(RadioHitTest, AClickPicksTheItemDrawnUnderItAndAGapPicksNothing) {
     }
     EXPECT_EQ(Current(), TPoint(2, 3));
   }
-  EXPECT_GT(expectFired, n) << "the probes hit every item more than once";
+  EXPECT_GT(expectFired, 2 * n) << "the probes hit every band more than once";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -281,13 +316,18 @@ TEST_F(RadioTest, AGroupInACellThatCannotBeEnteredStaysAsItIs) {
   EXPECT_EQ(fired, 0);
 }
 
-TEST_F(RadioTest, MeasuringAGroupUsesItsDrawingLayout) {
+TEST_F(RadioTest, MeasuringAGroupGivesTwelveForEachButtonAndItsText) {
   grid->ControlLook()->SetControlStyle(csClassic);
   grid->ControlLook()->SetRadioSize(10);
   grid->AddRadio(1, 1, false, 0, {"A", "BB"});
   TSize bb(grid->Canvas()->TextWidth("BB"), grid->Canvas()->TextHeight("gh"));
+  const int a = grid->Canvas()->TextWidth("A");
   EXPECT_EQ(grid->GetCellGraphicSize(1, 1), TSize(bb.cx + 12, 2 * bb.cy))
       << "stacked: 12 wider than the widest text, two lines high";
+  grid->AddRadio(2, 1, true, 0, {"A", "BB"});
+  EXPECT_EQ(grid->GetCellGraphicSize(2, 1), TSize(a + 12 + bb.cx + 12, bb.cy)) << "side by side: one line";
+  grid->AddRadio(2, 2, false, 0, {"", ""});
+  EXPECT_EQ(grid->GetCellGraphicSize(2, 2), TSize(12, 2 * bb.cy)) << "stacked without texts: 12 wide";
   grid->AddRadio(3, 1, true, 0, {"first choice", "second choice", "third"});
   grid->SetColWidths(3, 30);
   grid->AutoSizeColumn(3);
@@ -314,6 +354,64 @@ TEST_F(RadioTest, MeasuringAGroupUsesItsDrawingLayout) {
   EXPECT_TRUE(grid->RemoveCellGraphic(1, 1));
   EXPECT_EQ(grid->GetCellType(1, 1), ctEmpty);
   EXPECT_EQ(grid->GetCellType(-1, 0), ctEmpty);
+  grid->ControlLook()->SetControlStyle(csWinXP);
+  EXPECT_EQ(grid->GetCellGraphicSize(2, 1), TSize(a + bb.cx + 24, bb.cy)) << "whatever the button's look";
+}
+
+// Drawn side by side, each button stands where the text before it ends and its text right behind
+// it: item i at the content's left + 2 + (i - 1) button sizes + the texts before it.
+TEST_F(RadioTest, SideBySideItemsAreDrawnButtonThenTextWithNothingBetween) {
+  grid->ControlLook()->SetControlStyle(csClassic);
+  grid->ControlLook()->SetRadioSize(10);
+  grid->SetColWidths(2, 200);
+  grid->SetRowHeights(2, 30);
+  TCellProperties* cp = grid->GetCellProperties(2, 2);
+  cp->SetBrushColor(clYellow);
+  cp->FontColor = clRed;
+  grid->AddRadio(2, 2, true, 0, {"A", "BB"});
+  grid->SetBorderStyle(bsNone);  // the picture's pixels are the client's
+  Flush();
+  const QImage img = RenderControlImage(grid);
+  const TRect cell = grid->CellRect(2, 2);
+  const int line = grid->GridLineWidth();  // the content lies inside the cell's grid lines
+  const TRect content(cell.Left + line, cell.Top + line, cell.Right - line, cell.Bottom - line);
+  // The buttons are grey, white and black, the texts red on yellow (red and yellow mixed at their
+  // edges): only a button's pixels are without much red or with blue. The rows across the middle.
+  std::vector<int> buttonCols, textCols;
+  const int mid = (content.Top + content.Bottom) / 2;
+  for (int x = content.Left + 1; x < content.Right; ++x) {
+    bool button = false, text = false;
+    for (int y = mid - 4; y <= mid + 4; ++y) {
+      const QRgb px = img.pixel(x, y);
+      const bool redOrYellow = qRed(px) > 200 && qBlue(px) < 40;
+      button |= !redOrYellow;
+      text |= redOrYellow && (px & 0xFFFFFF) != 0xFFFF00u;
+    }
+    if (button) buttonCols.push_back(x);
+    if (text) textCols.push_back(x);
+  }
+  // Runs of columns: where each button and each text starts and ends.
+  auto runs = [](const std::vector<int>& cols) {
+    std::vector<std::pair<int, int>> out;
+    for (int x : cols) {
+      if (out.empty() || x != out.back().second + 1) out.emplace_back(x, x);
+      else out.back().second = x;
+    }
+    return out;
+  };
+  const auto b = runs(buttonCols), t = runs(textCols);
+  ASSERT_EQ(b.size(), 2u) << "two buttons";
+  ASSERT_GE(t.size(), 2u);
+  grid->Canvas()->Font()->Assign(grid->Font());
+  const int a = grid->Canvas()->TextWidth("A");
+  EXPECT_EQ(b[0].first, content.Left + 2);
+  EXPECT_EQ(b[0].second, content.Left + 2 + 10 - 1) << "a button of RadioSize";
+  EXPECT_EQ(b[1].first, content.Left + 2 + 10 + a) << "the second button where \"A\" ends";
+  EXPECT_GE(t[0].first, b[0].second + 1) << "the text right behind its button";
+  EXPECT_LE(t[0].first, b[0].second + 2);
+  EXPECT_LT(t[0].second, b[1].first);
+  EXPECT_GE(t[1].first, b[1].second + 1);
+  EXPECT_LE(t[1].first, b[1].second + 2);
 }
 
 // A picture placed before, after, above or under the text: the text stands beside it, never under it.
@@ -501,6 +599,60 @@ TEST_F(RadioTest, HotmailRowCheckBoxesFollowAndFlipTheRowMarks) {
   Click(Centre(g).X, Centre(g).Y);
   EXPECT_FALSE(grid->RowSelect(3));
   EXPECT_FALSE(grid->RemoveCellGraphic(0, 3)) << "the shared row box is not the cell's";
+}
+
+// A group that always works is chosen by a press in the current cell of a grid that drags its
+// selection: the group takes the press before a drag can.
+TEST_F(RadioTest, AGroupThatAlwaysWorksIsChosenInTheSelectionOfADragSource) {
+  grid->SetOptions(grid->Options() & ~goEditing);
+  grid->ControlLook()->RadioAlwaysActive = true;
+  grid->DragDropSettings()->OleDropSource = true;
+  grid->SetColWidths(2, 120);
+  grid->SetRowHeights(3, 60);
+  grid->AddRadio(2, 3, false, 0, {"one", "two", "three"});
+  std::vector<int> told;
+  grid->OnRadioClick = [&](TObject*, int, int, int i) { told.push_back(i); };
+  ClickCell(2, 3);
+  EXPECT_EQ(Current(), TPoint(2, 3));
+  std::vector<TRect> items = grid->RadioItemRectsAt(2, 3);
+  ASSERT_EQ(items.size(), 3u);
+  Click(Centre(items[2]).X, Centre(items[2]).Y);
+  EXPECT_EQ(grid->GetRadioIndex(2, 3), 2) << "the press in the selected current cell chooses";
+  // Beside the item's text, on its line: the item's band.
+  Click(items[1].Right + 30, Centre(items[1]).Y);
+  EXPECT_EQ(grid->GetRadioIndex(2, 3), 1);
+  EXPECT_EQ(told.back(), 1);
+}
+
+// The release on a check box or a group tells OnCheckBoxMouseUp or OnRadioMouseUp; in a fixed
+// column only while fixed columns sort.
+TEST_F(RadioTest, AReleaseInAFixedColumnTellsNothingUnlessFixedColumnsSort) {
+  grid->SetColWidths(0, 60);
+  const struct {
+    const char* name;
+    int col;
+    bool sortFixed;
+    bool told;
+  } cases[] = {
+      {"scrollable column", 2, false, true},
+      {"fixed column", 0, false, false},
+      {"fixed column, fixed columns sort", 0, true, true},
+  };
+  for (const auto& k : cases) {
+    grid->SortSettings()->FixedCols = k.sortFixed;
+    grid->AddCheckBox(k.col, 4, false, false);
+    int up = 0;
+    grid->OnCheckBoxMouseUp = [&](TObject*, int c, int r, bool) {
+      EXPECT_EQ(c, k.col);
+      EXPECT_EQ(r, 4);
+      ++up;
+    };
+    TRect g = grid->CheckGlyphRectAt(k.col, 4);
+    Click(Centre(g).X, Centre(g).Y);
+    EXPECT_TRUE(grid->GetCheckBoxState(k.col, 4)) << k.name << ": the press toggles";
+    EXPECT_EQ(up, k.told ? 1 : 0) << k.name;
+    grid->RemoveCheckBox(k.col, 4);
+  }
 }
 
 // ---------------------------------------------------------------- buttons
@@ -855,7 +1007,7 @@ TEST_F(RadioTest, ADateEditorsRefusedValueKeepsItOpenUntilEscapeRestores) {
   EXPECT_EQ(grid->Cells(1, 4), start);
 }
 
-TEST_F(RadioTest, EscapeInAChangedControlDropsItsValueWithoutValidating) {
+TEST_F(RadioTest, EscapeInAChangedControlTakesTheCellsTextBackWithoutValidating) {
   grid->OnGetEditorType = [](TObject*, int c, int, TEditorType& e) {
     if (c == 2) e = edComboEdit;
   };
@@ -867,9 +1019,13 @@ TEST_F(RadioTest, EscapeInAChangedControlDropsItsValueWithoutValidating) {
   ASSERT_NE(combo, nullptr);
   combo->SetText("changed");
   SendKeyEvent(combo, Qt::Key_Escape);
+  EXPECT_EQ(grid->ActiveCellEditor(), combo);
+  EXPECT_EQ(combo->Text(), "2:5");
+  EXPECT_EQ(grid->Cells(2, 5), "2:5");
+  SendKeyEvent(combo, Qt::Key_Tab);
   EXPECT_EQ(grid->ActiveCellEditor(), nullptr);
   EXPECT_EQ(grid->Cells(2, 5), "2:5");
-  EXPECT_EQ(asked, 0);
+  EXPECT_EQ(asked, 0) << "the cell's own text is not validated";
 }
 
 // ---------------------------------------------------------------- what a person sees
