@@ -6,7 +6,11 @@
 // "walk" (arrows walk out of the editor), "caret" (a click places the caret), "dropsize" (the
 // combo's list fits its items), "lookup" (the combo completes typing), "excel" (the keypad's point
 // types the locale's separator), "norange" and "noscroll" (presses on the partly shown last row),
-// "grow" (rows grow while typing), "clip" (Ctrl+C copies, a rich cell as RTF too).
+// "grow" (rows grow while typing), "clip" (Ctrl+C copies, a rich cell as RTF too), "stretch" (the
+// first four kinds only, the combo's column stretched to the width), "dragradio" (editing off, the
+// selection dragged, side-by-side radio groups in the text column that always work), "fixedbox"
+// (check boxes in the fixed column too). Radio choices print "radio <col> <row> <index>", check box
+// releases "checkup <col> <row>".
 #include <QApplication>
 #include <algorithm>
 #include <cstdio>
@@ -75,7 +79,27 @@ int main(int argc, char** argv) {
     if (a == "noscroll") grid->MouseActions()->NoScrollOnPartialRow = true;
     if (a == "grow") grid->SizeWhileTyping()->Height = true;
     if (a == "clip") grid->Navigation()->AllowClipboardShortCuts = grid->Navigation()->AllowRTFClipboard = true;
+    if (a == "stretch") {
+      grid->SetColCount(5);
+      grid->ColumnSize()->SetStretch(true);
+    }
+    if (a == "dragradio") {
+      grid->SetOptions(grid->Options() & ~goEditing);
+      grid->DragDropSettings()->OleDropSource = true;
+      grid->ControlLook()->RadioAlwaysActive = true;
+      for (int r = 1; r < grid->RowCount(); ++r) grid->AddRadio(textCol, r, true, 0, {"A", "BB", "C"});
+    }
+    if (a == "fixedbox")
+      for (int r = 1; r < grid->RowCount(); ++r) grid->AddCheckBox(0, r, false, false);
   }
+  grid->OnRadioClick = [](TObject*, int c, int r, int i) {
+    printf("radio %d %d %d\n", c, r, i);
+    fflush(stdout);
+  };
+  grid->OnCheckBoxMouseUp = [](TObject*, int c, int r, bool) {
+    printf("checkup %d %d\n", c, r);
+    fflush(stdout);
+  };
   grid->OnGetEditorType = [&](TObject*, int c, int, TEditorType& e) {
     if (c >= 1 && c <= n) e = kinds[c - 1].first;
   };
