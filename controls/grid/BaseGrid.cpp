@@ -212,8 +212,16 @@ TObject* TBaseGrid::GetCellObject(int ACol, int ARow) const {
   return p ? p->ObjectValue : nullptr;
 }
 
+// An empty cell is written a blank and emptied again through Cells while its property object is
+// made, so whoever follows the cell's writes (the footer, a repaint) hears of it.
 void TBaseGrid::SetCellObject(int ACol, int ARow, TObject* AObject) {
-  GetCellProperties(ACol, ARow)->ObjectValue = AObject;
+  const bool fresh = !PropsAt(ACol, ARow);
+  TCellProperties* p = GetCellProperties(ACol, ARow);
+  if (fresh && GridCells(ACol, ARow).empty()) {
+    SetCells(ACol, ARow, " ");
+    SetCells(ACol, ARow, std::string());
+  }
+  p->ObjectValue = AObject;
 }
 
 TCellProperties* TBaseGrid::CellPropertiesOrNull(int ACol, int ARow) const { return PropsAt(ACol, ARow); }
@@ -719,14 +727,31 @@ void TBaseGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState 
     half = (gridLineWidth_ + 1) / 2;
   }
   bool lines = fixed || gridLineWidth_ > 0;
-  if (lines && (((o & goHorzLine) && !fixed) || ((o & goFixedHorzLine) && fixed)) && !(ACol == 0 && HasNodes())) {
-    cv->MoveTo(r.Left - half + 1, r.Bottom - half);
-    cv->LineTo(r.Right - half + 1, r.Bottom - half);
-  }
+  // A wide pen covers width / 2 pixels before its line and the rest from it on (the extra pixel of
+  // an even width before it), so the whole line lies inside the cell; the canvas's own wide line
+  // would put that pixel into the next cell, which paints over it.
+  const int wide = fixed ? 1 : gridLineWidth_;
+  auto line = [&](int x1, int y1, int x2, int y2) {
+    if (wide <= 1) {
+      cv->MoveTo(x1, y1);
+      cv->LineTo(x2, y2);
+      return;
+    }
+    TColor back = cv->Brush()->Color();
+    cv->Brush()->SetColor(cv->Pen()->Color());
+    // The ends reach as far as the pen's round caps, so the corners of two lines close.
+    const int before = wide / 2, after = wide - wide / 2;
+    if (y1 == y2)
+      cv->FillRect(TRect(std::min(x1, x2) - before, y1 - before, std::max(x1, x2) + after, y1 + after));
+    else
+      cv->FillRect(TRect(x1 - before, std::min(y1, y2) - before, x1 + after, std::max(y1, y2) + after));
+    cv->Brush()->SetColor(back);
+  };
+  if (lines && (((o & goHorzLine) && !fixed) || ((o & goFixedHorzLine) && fixed)) && !(ACol == 0 && HasNodes()))
+    line(r.Left - half + 1, r.Bottom - half, r.Right - half + 1, r.Bottom - half);
   if (lines && (((o & goVertLine) && !fixed) || ((o & goFixedVertLine) && fixed))) {
     int x = r.Right - half + (UseRightToLeftAlignment() ? 1 : 0);
-    cv->MoveTo(x, r.Bottom - half);
-    cv->LineTo(x, r.Top - half);
+    line(x, r.Bottom - half, x, r.Top - half);
   }
   int shrink = fixed ? 1 : gridLineWidth_;
   TRect inner(r.Left + shrink, r.Top + shrink, r.Right - shrink, r.Bottom - shrink);

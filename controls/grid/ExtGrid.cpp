@@ -322,7 +322,9 @@ void TExtStringGrid::Resize() {
   if (searchFooter_->Visible() || floatingFooter_->Visible()) AlignSearchPanel();
   // A stretched grid keeps its other columns: only an unstretched one scales them with its width.
   const bool stretched = StretchToClient();
-  TBaseGrid::Resize();
+  // A scroll bar shown and hidden again while the columns stretch resizes the grid inside this
+  // one resize: the application hears of the one size change once.
+  if (!reentered) TBaseGrid::Resize();
   if (!stretched) SynchColumnsWithWidth();
   if ((backGround_->Display() == bdGradientHorz || backGround_->Display() == bdGradientVert)) Invalidate();
   if (!reentered) UpdateScrollBars(false);
@@ -372,6 +374,8 @@ void TExtStringGrid::SetLook(TGridLook v) {
   look_ = v;
   Invalidate();
   if (HandleAllocated()) RedrawFrame(Handle());
+  // The footer panel paints with the look too.
+  if (!(ComponentState() & csLoading)) RepaintFooterPanel();
 }
 void TExtStringGrid::SetActiveCellShow(bool v) {
   activeCellShow_ = v;

@@ -277,7 +277,7 @@ class TExtStringGrid : public TBaseGrid {
   double ColumnMin(int ACol, int FromRow, int ToRow);
   double ColumnMax(int ACol, int FromRow, int ToRow);
   void AutoSizeColumns(bool DoFixedCols, int ExtraWidth);
-  void AutoSizeColumn(int ACol) { AutoSizeColumnEx(ACol, false); }
+  void AutoSizeColumn(int ACol) { AutoSizeColumnEx(ACol, AutoSizeOnlyGrow); }
   void AutoSizeColumnEx(int ACol, bool OnlyGrow);
   void AutoSizeRowEx(int ARow, bool OnlyGrow);
   void SizeRowToLines(int ARow, int Lines, int Extra);
@@ -289,6 +289,10 @@ class TExtStringGrid : public TBaseGrid {
   // Added to measured widths and heights; sizing bounds (0 or less: none).
   int CellMarginX = 0, CellMarginY = 0;
   int MinColWidth = 0, MaxColWidth = 0, MinRowHeight = 0, MaxRowHeight = 0;
+  // Autosizing (AutoSizeColumn, AutoSizeRow, AutoSize) only widens columns and heightens rows.
+  bool AutoSizeOnlyGrow = false;
+  // The vertical alignment flag (DT_TOP, DT_VCENTER, DT_BOTTOM) of the last plain-text cell drawn.
+  unsigned LastVAlignFlag() const { return lastVAlignFlag_; }
   bool AutoSize() const { return autoSize_; }
   void SetAutoSize(bool v) override;
 
@@ -2023,7 +2027,10 @@ class TExtStringGrid : public TBaseGrid {
   // cell, omColumnUpper and omColumnLower above and below a column's header cell) and the
   // indicator that follows the pointer while cells are dragged out; null until first needed.
   enum TOleMarker { omRow, omColumnUpper, omColumnLower };
-  TArrowWindow* OleMarker(TOleMarker Which) const { return ole_.Markers[Which].get(); }
+  TArrowWindow* OleMarker(TOleMarker Which) const;
+  // The grid's four arrow windows, one per direction (TArrowWindow::Up .. Left): the markers of
+  // a drop and of a column or row move; null until first needed.
+  TArrowWindow* ArrowWindow(int Direction) const { return arrows_[Direction & 3].get(); }
   TPopupButton* OleDragIndicator() const { return ole_.Indicator.get(); }
   // The popup button, made at its first use.
   TPopupButton* DragIndicator();
@@ -2033,13 +2040,17 @@ class TExtStringGrid : public TBaseGrid {
  private:
   void OleCellAt(TPoint P, int& ACol, int& ARow);
   void ShowOleMarker(TOleMarker Which, TPoint ScreenPos);
+  // Shows the arrow of a direction with its top-left corner at a screen point.
+  void ShowArrow(int Direction, TPoint ScreenPos);
+  void HideArrows();
+  std::unique_ptr<TArrowWindow> arrows_[4];
+  unsigned lastVAlignFlag_ = 0;  // DT_TOP
   struct TOleState {
     std::shared_ptr<TDropTarget> Target;
     bool Registered = false;
     bool DraggingOut = false;  // a drag of this grid runs: a drop here answers through Self
     TGridDragResult Self;
     int Pace = 0;
-    std::unique_ptr<TArrowWindow> Markers[3];
     std::unique_ptr<TPopupButton> Indicator;
   } ole_;
 };

@@ -17,6 +17,8 @@ double TExtStringGrid::ColumnAggregate(int ACol, int FromRow, int ToRow, int Kin
   const bool grouped = Grouped();
   double sum = 0, best = 0;
   bool haveBest = false;
+  // The progress hooks hear the walk as they hear a copy's rows.
+  ClipboardCopyProgress(csStart, FromRow);
   for (int r = std::max(0, FromRow); r <= ToRow; ++r) {
     std::string text;
     if (all) {
@@ -33,12 +35,14 @@ double TExtStringGrid::ColumnAggregate(int ACol, int FromRow, int ToRow, int Kin
       if (!IsBaseCell(ACol, r)) continue;
       text = Cells(ACol, r);
     }
+    ClipboardCopyProgress(csRow, r);
     double v = 0;
     if (!GridNumberValue(Trim(text), v)) continue;
     sum += v;
     if (!haveBest || (Kind == 2 && v < best) || (Kind == 3 && v > best)) best = v;
     haveBest = true;
   }
+  ClipboardCopyProgress(csEnd, ToRow);
   switch (Kind) {
     case 0: return sum;
     case 1: return sum / (ToRow - FromRow + 1);
@@ -127,7 +131,7 @@ void TExtStringGrid::AutoSizeRowEx(int ARow, bool OnlyGrow) {
   SetRowHeights(ARow, std::max(1, ExtUtil::ClampSize(h, MinRowHeight, MaxRowHeight)));
 }
 
-void TExtStringGrid::AutoSizeRow(int ARow) { AutoSizeRowEx(ARow, false); }
+void TExtStringGrid::AutoSizeRow(int ARow) { AutoSizeRowEx(ARow, AutoSizeOnlyGrow); }
 
 void TExtStringGrid::SetAutoSize(bool v) {
   autoSize_ = v;

@@ -283,7 +283,9 @@ int TExtStringGrid::PasteEncodedCells(TPoint At, const std::string& Bytes, TGrid
     CellsChanged(TRect(RealColIndex(At.X), At.Y, RealColIndex(std::min(ColCount() - 1, At.X + h.ColCount - 1)),
                        std::min(RowCount() - 1, At.Y + h.RowCount - 1)));
   } else {
-    n = PasteCellsAt(At.X, At.Y, texts);
+    // The block's size counts, empty cells included: the smart fill compares the selection with it.
+    PasteCellsAt(At.X, At.Y, texts);
+    n = h.ColCount * h.RowCount;
   }
   Written = TGridRect{At.X, At.Y, At.X + h.ColCount - 1, At.Y + h.RowCount - 1};
   PasteCellProperties(b, At, h.FullGrid || Direct);

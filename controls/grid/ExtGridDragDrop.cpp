@@ -119,16 +119,26 @@ bool TExtStringGrid::OleDragMouseMove(TPoint P, bool ColumnData) {
   return accept;
 }
 
-void TExtStringGrid::ShowOleMarker(TOleMarker Which, TPoint ScreenPos) {
-  static const int direction[3] = {TArrowWindow::Right, TArrowWindow::Down, TArrowWindow::Up};
-  if (!ole_.Markers[Which]) ole_.Markers[Which] = std::make_unique<TArrowWindow>(nullptr, direction[Which]);
-  ole_.Markers[Which]->ShowAt(ScreenPos);
+namespace {
+const int kOleMarkerDirection[3] = {TArrowWindow::Right, TArrowWindow::Down, TArrowWindow::Up};
 }
 
-void TExtStringGrid::HideOleMarkers() {
-  for (auto& m : ole_.Markers)
-    if (m) m->Hide();
+TArrowWindow* TExtStringGrid::OleMarker(TOleMarker Which) const { return ArrowWindow(kOleMarkerDirection[Which]); }
+
+void TExtStringGrid::ShowOleMarker(TOleMarker Which, TPoint ScreenPos) { ShowArrow(kOleMarkerDirection[Which], ScreenPos); }
+
+void TExtStringGrid::ShowArrow(int Direction, TPoint ScreenPos) {
+  std::unique_ptr<TArrowWindow>& a = arrows_[Direction & 3];
+  if (!a) a = std::make_unique<TArrowWindow>(nullptr, Direction & 3);
+  a->ShowAt(ScreenPos);
 }
+
+void TExtStringGrid::HideArrows() {
+  for (auto& a : arrows_)
+    if (a) a->Hide();
+}
+
+void TExtStringGrid::HideOleMarkers() { HideArrows(); }
 
 void TExtStringGrid::OleDropText(TPoint P, const std::string& Text, const std::string& Cells) {
   int c, r;

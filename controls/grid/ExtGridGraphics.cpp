@@ -215,11 +215,14 @@ TSize RotatedTextBox(TCanvas* cv, const std::string& Text, int Angle, TPoint& Or
   const std::string measured = Text + "w";
   const int w = cv->TextWidth(measured), h = cv->TextHeight(measured);
   const double a = Angle * M_PI / 180, c = std::cos(a), s = std::sin(a);
-  const double xs[4] = {0, w * c, h * s, w * c + h * s}, ys[4] = {0, -w * s, h * c, h * c - w * s};
-  const double minX = *std::min_element(xs, xs + 4), maxX = *std::max_element(xs, xs + 4);
-  const double minY = *std::min_element(ys, ys + 4), maxY = *std::max_element(ys, ys + 4);
-  Origin = TPoint(-static_cast<int>(std::lround(minX)), -static_cast<int>(std::lround(minY)));
-  return TSize(static_cast<int>(std::lround(maxX - minX)), static_cast<int>(std::lround(maxY - minY)));
+  // Each side's term is rounded on its own: the box is |cos a W| + |sin a H| by |sin a W| + |cos a H|.
+  const int cw = static_cast<int>(std::lround(w * c)), sh = static_cast<int>(std::lround(h * s));
+  const int sw = static_cast<int>(std::lround(w * s)), ch = static_cast<int>(std::lround(h * c));
+  const int xs[4] = {0, cw, sh, cw + sh}, ys[4] = {0, -sw, ch, ch - sw};
+  const int minX = *std::min_element(xs, xs + 4), maxX = *std::max_element(xs, xs + 4);
+  const int minY = *std::min_element(ys, ys + 4), maxY = *std::max_element(ys, ys + 4);
+  Origin = TPoint(-minX, -minY);
+  return TSize(maxX - minX, maxY - minY);
 }
 
 // ---------------------------------------------------------------- drawing

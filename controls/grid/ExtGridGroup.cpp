@@ -39,9 +39,11 @@ std::vector<std::pair<int, int>> TExtStringGrid::GroupRuns(int ACol, int First, 
 
 void TExtStringGrid::StyleGroupRow(int ACol, int ARow, bool Summary) {
   TGrouping* g = grouping_.get();
-  const TColor color = Summary ? g->SummaryColor : g->HeaderColor;
-  const TColor colorTo = Summary ? g->SummaryColorTo : g->HeaderColorTo;
-  const TColor text = Summary ? g->SummaryTextColor : g->HeaderTextColor;
+  // System colours are stored as the RGB they stand for now.
+  auto rgb = [](TColor C) { return C == clNone ? clNone : ColorToRGB(C); };
+  const TColor color = rgb(Summary ? g->SummaryColor : g->HeaderColor);
+  const TColor colorTo = rgb(Summary ? g->SummaryColorTo : g->HeaderColorTo);
+  const TColor text = rgb(Summary ? g->SummaryTextColor : g->HeaderTextColor);
   if (Summary ? g->MergeSummary : g->MergeHeader) {
     if (ColCount() - ACol > 1) MergeCells(ACol, ARow, ColCount() - ACol, 1);
     if (color != clNone) SetColors(ACol, ARow, color);

@@ -143,8 +143,8 @@ void TExtStringGrid::NoteMoveStart(int X, int Y) {
   TRect cr = CellRect(at.X, at.Y);
   move_.Grip = st == gsColMoving ? X - cr.Left : Y - cr.Top;
   move_.Last = TPoint(X, Y);
-  // The marker shows once the mouse moves; a plain header click shows nothing.
-  if (EnhRowColMove) Feedback()->Clear();
+  // The markers show once the mouse moves; a plain header click shows nothing.
+  if (EnhRowColMove) HideArrows();
 }
 
 // Before the platform grid follows the mouse: the veto and the scrolling over the edges.
@@ -241,27 +241,20 @@ void TExtStringGrid::MoveAfterMouseMove(int X, int Y) {
   move_.Image->Invalidate();
   int t = MoveTarget(cols, X, Y);
   if (t < 0 || t == move_.Source) {
-    Feedback()->Clear();
+    HideArrows();
     return;
   }
-  // A line with two arrow heads at the border where the moved line lands.
+  // Two arrows point at the border where the moved line lands, from either side of its header:
+  // down and up for a column, right and left for a row.
   TRect tr = cols ? CellRect(t, band) : CellRect(band, t);
   int at = cols ? (t > move_.Source ? tr.Right : tr.Left) : (t > move_.Source ? tr.Bottom : tr.Top);
-  int far = cols ? GridHeight() : GridWidth();
-  std::vector<TRect> marks;
-  if (cols) marks.push_back(TRect(at - 1, 0, at + 1, far));
-  else marks.push_back(TRect(0, at - 1, far, at + 1));
-  for (int i = 0; i < 5; ++i) {
-    int half = 5 - i;
-    if (cols) {
-      marks.push_back(TRect(at - half, i, at + half, i + 1));
-      marks.push_back(TRect(at - half, far - 1 - i, at + half, far - i));
-    } else {
-      marks.push_back(TRect(i, at - half, i + 1, at + half));
-      marks.push_back(TRect(far - 1 - i, at - half, far - i, at + half));
-    }
+  if (cols) {
+    ShowArrow(TArrowWindow::Down, ClientToScreen(TPoint(at - 5, tr.Top - 9)));
+    ShowArrow(TArrowWindow::Up, ClientToScreen(TPoint(at - 5, tr.Bottom)));
+  } else {
+    ShowArrow(TArrowWindow::Right, ClientToScreen(TPoint(tr.Left - 9, at - 5)));
+    ShowArrow(TArrowWindow::Left, ClientToScreen(TPoint(tr.Right, at - 5)));
   }
-  Feedback()->SetMarks(marks, kMarkerColor);
 }
 
 void TExtStringGrid::PaintMoveImage(TCanvas* ACanvas, const TRect& R) {
@@ -285,6 +278,7 @@ void TExtStringGrid::PaintMoveImage(TCanvas* ACanvas, const TRect& R) {
 
 void TExtStringGrid::EndMoveLook() {
   if (move_.Image) move_.Image->SetVisible(false);
+  HideArrows();
   if (move_.Scrolling && HandleAllocated()) KillTimer(Handle(), kMoveScrollTimer);
   move_.Scrolling = false;
   if (move_.CursorSet) {

@@ -82,9 +82,8 @@ bool TExtStringGrid::IsNodeGlyphHit(int ARow, int X) {
   TCellProperties* p = CellPropertiesOrNull(0, ARow);
   if (!p || ARow < 0 || ARow >= RowCount()) return false;
   const int indent = cellNode_->NodeIndent();
-  TRect cr = CellRect(0, ARow);
-  int x = X - cr.Left;
-  if (BiDiMode() == bdRightToLeft) x = cr.Right - X;
+  // The node sign is drawn from column 0's left in either reading order: the band is measured there.
+  const int x = X - CellRect(0, ARow).Left;
   return x > (p->NodeLevel - 1) * indent && x < p->NodeLevel * indent;
 }
 
@@ -196,7 +195,11 @@ void TExtStringGrid::ExpandNode(int ARow) {
   }
   if (!g->CellBoolean) return;
   CloseEditForLines();
-  const int top = TopRow();
+  // The current row and the top row stay where they stood on screen; row selection is off
+  // meanwhile so the rows shown do not drag a selected row along.
+  const int top = TopRow(), row = Row();
+  const TGridOptions options = Options();
+  if (options & goRowSelect) SetOptions(options & ~goRowSelect);
   g->CellBoolean = false;
   const int end = NodeSpanEnd(ARow, g);
   std::vector<int> rows;
@@ -218,7 +221,9 @@ void TExtStringGrid::ExpandNode(int ARow) {
     ++r;
   }
   ShowRealRows(rows);
+  if (row >= FixedRows() && row < RowCount() && Row() != row) SetRow(row);
   SetTopRow(std::max(FixedRows(), std::min(top, MaxTopRow())));
+  if (options & goRowSelect) SetOptions(options);
   CalcFooter(-1);
   RepaintCellAt(0, DisplRowIndex(ARow));
 }

@@ -262,6 +262,8 @@ void TExtStringGrid::ToggleRadio(int ACol, int ARow, bool CheckEdit) {
   const int n = static_cast<int>(g->Items.size()), now = GetRadioIndex(b.X, b.Y);
   // No choice, or an index naming no item, starts again at the first.
   int next = now >= 0 && now < n ? (now + 1) % n : 0;
+  // A toggle writes the item as the cell's text also when the group keeps its index.
+  if (g->CellIndex >= 0) SetCells(b.X, b.Y, g->Items[static_cast<size_t>(next)]);
   StoreRadioChoice(this, g, b.X, b.Y, next);
 }
 

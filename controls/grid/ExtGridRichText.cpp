@@ -74,10 +74,11 @@ void TExtStringGrid::DrawRichText(const std::string& Rtf, int ACol, int ARow, co
   const int dc = DisplColIndex(ACol);
   const bool current = dc == Col() && ARow == Row() && Focused();
   TRichDrawOptions o;
-  if (!SelectionRTFKeep && ShowSelection() && IsCellSelected(dc, ARow) && !current)
-    o.TextColor = SelectionTextColor();
+  if (!SelectionRTFKeep && IsCellSelected(dc, ARow) && !current) o.TextColor = SelectionTextColor();
+  // Laid out as on the screen and drawn scaled to the canvas: a printer's fonts keep their size.
+  o.PixelsPerInch = ppi;
   if (!richCache_) richCache_ = std::make_shared<TRichTextCache>();
-  richCache_->Get(Rtf, *Canvas->Font(), r.Width()).Draw(*Canvas, r, o);
+  richCache_->Get(Rtf, *Canvas->Font(), r.Width() * 96 / ppi).Draw(*Canvas, r, o);
 }
 
 TSize TExtStringGrid::RichTextExtent(const std::string& Rtf, const TFont& Font, int Width) {

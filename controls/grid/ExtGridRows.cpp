@@ -166,7 +166,11 @@ void TExtStringGrid::RemoveRows(int ARow, int ACount) {
   if (controlList_->Count() > 0) PlaceCellControls();
 }
 
-void TExtStringGrid::RemoveRowsEx(int ARow, int ACount) { RemoveRows(ARow, ACount); }
+// Column 0 of a grid with nodes carries the node signs: the current cell leaves it.
+void TExtStringGrid::RemoveRowsEx(int ARow, int ACount) {
+  if (HasNodes() && ColCount() > 1 && Col() != 1) SetCol(1);
+  RemoveRows(ARow, ACount);
+}
 
 void TExtStringGrid::RemoveRowsDirect(int ARow, int ACount) {
   if (ARow < 0 || ARow >= RowCount() || ACount <= 0) return;
@@ -302,13 +306,14 @@ void TExtStringGrid::ClearRect(int ACol1, int ARow1, int ACol2, int ARow2) {
 
 void TExtStringGrid::ClearSelectedCells() {
   TMouseActions* m = mouseActions_.get();
-  if (m->DisjunctColSelect()) {
+  // With both disjunct modes on, both the selected columns and the selected rows are emptied.
+  if (m->DisjunctColSelect())
     for (int c = FixedCols(); c < ColCount(); ++c)
       if (ColSelect(RealColIndex(c))) ClearCols(RealColIndex(c), 1);
-  } else if (m->DisjunctRowSelect()) {
+  if (m->DisjunctRowSelect())
     for (int r = FixedRows(); r < RowCount(); ++r)
       if (RowAttributes(r).DisjunctSelected) ClearRows(r, 1);
-  } else {
+  if (!m->DisjunctColSelect() && !m->DisjunctRowSelect()) {
     TGridRect s = Selection();
     ClearRect(s.Left, s.Top, s.Right, s.Bottom);
   }

@@ -232,6 +232,7 @@ TSize TExtStringGrid::DrawTextStep(TCanvas* cv, int ACol, int ARow, int RealCol,
     // the grid's own setting decides, per call.
     const unsigned wrapFlags = WordWrap ? (DT_WORDBREAK | DT_EDITCONTROL) : (Multilinecells ? 0u : DT_SINGLELINE);
     flags |= DT_EXPANDTABS | DT_NOPREFIX | wrapFlags | kHAlignFlags[align] | kVAlignFlags[VAlign];
+    lastVAlignFlag_ = kVAlignFlags[VAlign];
     if (UseRightToLeftReading()) flags |= DT_RTLREADING;
     // The drawn width is needed only beside a graphic and for the sort indicator.
     TCellGraphic* g = GetCellGraphic(RealCol, ARow);

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "controls/grid/ExtGrid.h"
+#include "platform/grid/GridStore.h"
 #include "platform/gui/Forms.h"
 #include "platform/rtl/Process.h"
 #include "platform/rtl/SysUtils.h"
@@ -48,6 +49,39 @@ struct TPrivateDir {
 
 // Seconds the office program may take for one conversion.
 constexpr int kConvertSeconds = 120;
+
+// The texts the office program writes for a formula's error value.
+bool IsErrorValue(const std::string& V) {
+  static const char* const kErrors[] = {"#DIV/0!", "#N/A", "#NAME?", "#NULL!", "#NUM!", "#REF!", "#VALUE!"};
+  for (const char* e : kErrors)
+    if (V == e) return true;
+  return V.size() > 4 && V.compare(0, 4, "Err:") == 0 &&
+         V.find_first_not_of("0123456789", 4) == std::string::npos;
+}
+
+// The records of the office program's CSV (comma, double quotes doubled inside quoted fields).
+std::vector<std::vector<std::string>> CsvRecords(const std::string& Text) {
+  std::vector<std::vector<std::string>> records(1, std::vector<std::string>(1));
+  bool quoted = false;
+  for (size_t i = 0; i < Text.size(); ++i) {
+    const char ch = Text[i];
+    std::string& field = records.back().back();
+    if (quoted) {
+      if (ch != '"') field += ch;
+      else if (i + 1 < Text.size() && Text[i + 1] == '"') field += '"', ++i;
+      else quoted = false;
+    } else if (ch == '"') {
+      quoted = true;
+    } else if (ch == ',') {
+      records.back().emplace_back();
+    } else if (ch == '\n') {
+      records.emplace_back(1);
+    } else if (ch != '\r') {
+      field += ch;
+    }
+  }
+  return records;
+}
 }  // namespace
 
 void TExtStringGrid::LoadXLSSheet(const std::string& FileName, const std::string& SheetName) {
@@ -83,7 +117,33 @@ void TExtStringGrid::LoadXLSSheet(const std::string& FileName, const std::string
   }
   // The used range becomes the grid, after the fixed cells when they are left out.
   std::string text = LoadRegularFileBytes(csv.string(), int64_t(1) << 30);
+  // An error value is no value: it is skipped. The CSV writes it as the text it shows, so a
+  // second conversion with the formulas tells a formula's error from a text that reads the same.
+  std::vector<std::vector<std::string>> formulas;
+  if (text.find('#') != std::string::npos || text.find("Err:") != std::string::npos) {
+    std::string withFormulas = filter;
+    withFormulas.replace(withFormulas.find("false,true,false,false,false"), 28, "false,true,false,true,false");
+    std::vector<std::string> again = argv;
+    again[again.size() - 4] = withFormulas;
+    again[again.size() - 2] = (dir.Path / "formulas").string();
+    ProcessLauncher().RunAndWait(again, (dir.Path / "log2").string());
+    const fs::path f = dir.Path / "formulas" / csv.filename();
+    if (fs::is_regular_file(f, ec)) formulas = CsvRecords(LoadRegularFileBytes(f.string(), int64_t(1) << 30));
+  }
   const int fixedCols = FixedCols(), fixedRows = FixedRows();
+  // The cells of formulas keep what they held, for those whose value turns out an error.
+  struct TFormulaCell {
+    int Col, Row;
+    std::string Before;
+  };
+  std::vector<TFormulaCell> kept;
+  const int64_t firstCol = IncludeFixedCells ? 0 : fixedCols, firstRow = IncludeFixedCells ? 0 : fixedRows;
+  for (size_t r = 0; r < formulas.size() && firstRow + int64_t(r) < TGridStore::kIndexBound; ++r)
+    for (size_t c = 0; c < formulas[r].size() && firstCol + int64_t(c) < TGridStore::kIndexBound; ++c)
+      if (!formulas[r][c].empty() && formulas[r][c][0] == '=') {
+        const int gc = static_cast<int>(firstCol + int64_t(c)), gr = static_cast<int>(firstRow + int64_t(r));
+        kept.push_back({gc, gr, GridCells(gc, gr)});
+      }
   const char delimiter = Delimiter;
   const bool tilde = TildeLineBreaks, oem = OemConvert;
   Delimiter = ',';
@@ -101,6 +161,8 @@ void TExtStringGrid::LoadXLSSheet(const std::string& FileName, const std::string
   TildeLineBreaks = tilde;
   OemConvert = oem;
   const int startCol = IncludeFixedCells ? 0 : fixedCols;
+  for (const TFormulaCell& f : kept)
+    if (f.Col < ColCount() && f.Row < RowCount() && IsErrorValue(GridCells(f.Col, f.Row))) SetGridCells(f.Col, f.Row, f.Before);
   if (used.cx > 0) SetColCount(startCol + used.cx);
   if (ColCount() > fixedCols) SetFixedCols(fixedCols);
   if (RowCount() > fixedRows) SetFixedRows(fixedRows);

@@ -160,7 +160,9 @@ void TFilePicture::DrawPicture(TCanvas* Canvas, const TRect& R) {
   } catch (const Exception&) {
     return;
   }
-  if (!p.Empty()) Canvas->StretchDraw(R, &p);
+  if (p.Empty()) return;
+  p.SetStretch(true);  // the picture fills the rectangle, whatever its own size
+  Canvas->StretchDraw(R, &p);
 }
 
 // ---------------------------------------------------------------- arrows and the pop-up button
@@ -222,6 +224,5 @@ void TPopupButton::Paint() {
     return;
   }
   TRect t = r;
-  InflateRect(t, -3, 0);
   c->DrawText(caption, t, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 }

@@ -172,10 +172,12 @@ void TRichDocument::Draw(TCanvas& canvas, const TRect& r, const TRichDrawOptions
     QPainter* p = qt->Painter();
     p->save();
     p->translate(r.Left, r.Top);
+    const double scale = o.PixelsPerInch > 0 ? o.PixelsPerInch / 96.0 : 1.0;
+    if (scale != 1.0) p->scale(scale, scale);
     QAbstractTextDocumentLayout::PaintContext ctx;
     ctx.palette.setColor(QPalette::Text, ToQColor(automatic));
     if (o.Clip) {
-      ctx.clip = QRectF(0, 0, r.Width(), r.Height());
+      ctx.clip = QRectF(0, 0, r.Width() / scale, r.Height() / scale);
       p->setClipRect(ctx.clip, Qt::IntersectClip);
     }
     if (o.TextColor != clNone) {

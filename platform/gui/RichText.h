@@ -11,6 +11,8 @@
 struct TRichDrawOptions {
   TColor TextColor = clNone;  // not clNone: every character in this colour (a selection's text)
   bool Clip = true;           // nothing drawn outside the rectangle
+  // The canvas's resolution: the text laid out for the screen's 96 is drawn scaled to it.
+  int PixelsPerInch = 96;
 };
 
 class TRichDocument {

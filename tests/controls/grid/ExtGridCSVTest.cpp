@@ -353,4 +353,20 @@ TEST_F(CsvTest, ASpreadsheetIsReadThroughTheOfficeProgramOrRefusedWithoutOne) {
   EXPECT_EQ(Screen->Cursor(), crDefault);
 }
 
+// A formula's error value is skipped: the cell keeps what it held; a text that reads the same stays.
+TEST_F(CsvTest, ASpreadsheetsErrorValuesAreSkipped) {
+  if (std::system("command -v soffice >/dev/null 2>&1") != 0) GTEST_SKIP() << "LibreOffice is not installed";
+  Write("errors.csv", "a,=1/0,\"#DIV/0!\",5\r\n");
+  const std::string make = "cd " + dir.string() + " && soffice --headless -env:UserInstallation=file://" + dir.string() +
+                           "/p --convert-to xlsx --infilter=CSV:44,34,76,1,,0,false,true,false,false,false,,true "
+                           "errors.csv >/dev/null 2>&1";
+  ASSERT_EQ(std::system(make.c_str()), 0);
+  grid->SetCells(1, 0, "before");
+  grid->LoadXLSFile((dir / "errors.xlsx").string());
+  EXPECT_EQ(grid->Cells(0, 0), "a");
+  EXPECT_EQ(grid->Cells(1, 0), "before");
+  EXPECT_EQ(grid->Cells(2, 0), "#DIV/0!");
+  EXPECT_EQ(grid->Cells(3, 0), "5");
+}
+
 }  // namespace

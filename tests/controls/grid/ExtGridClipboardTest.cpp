@@ -305,6 +305,17 @@ TEST_F(ClipboardTest, PrivateAndRichPastesFillTheSelectionAndBlocksLoadWithoutEd
   EXPECT_TRUE(grid->IsWideTextCell(2, 7));
 }
 
+// A private block pasted counts its whole size, cells that were empty included.
+TEST_F(ClipboardTest, APrivateBlockPastedCountsItsEmptyCellsToo) {
+  grid->Navigation()->AllowFmtClipboard = true;
+  grid->SetOptions(grid->Options() | goEditing);
+  grid->SetCells(1, 1, "a");
+  grid->SetCells(2, 2, "d");
+  grid->CopyRangeToClipboard({1, 1, 2, 2}, false);
+  EXPECT_EQ(grid->PasteAt(3, 3), 4);
+  EXPECT_EQ(grid->Cells(4, 4), "d");
+}
+
 // The two progress hooks hear the start, every row and the end of a copy (or a stream save)
 // and of a paste.
 class TProgressGrid : public TExtStringGrid {
@@ -335,6 +346,11 @@ TEST_F(ClipboardTest, CopyAndPasteReportTheirProgressByRow) {
   TMemoryStream s;
   g->SaveGridToStream(&s);
   EXPECT_EQ(g->heard, "c<0 c0 c1 c2 c>2 ") << "a stream save reports its rows as a copy does";
+  g->heard.clear();
+  g->SetRowCount(6);
+  g->MergeCells(1, 3, 1, 2);  // row 4 of column 1 is covered: no counted row
+  g->ColumnSum(1, 2, 5);
+  EXPECT_EQ(g->heard, "c<2 c2 c3 c5 c>5 ") << "a column calculation reports its counted rows";
   delete g;
 }
 

@@ -465,6 +465,10 @@ TEST_F(FootersTest, FooterColumnsFollowThePaintedLayout) {
   grid->SetColWidths(5, 90);
   Flush();
   EXPECT_FALSE(painted.empty()) << "the footer panel was not painted again";
+  painted.clear();
+  grid->SetLook(glSoft);
+  Flush();
+  EXPECT_FALSE(painted.empty()) << "a look change paints the footer panel again";
   grid->OnFooterPaint = nullptr;
   // A cell's own colour shows in its footer cell; others take the footer's colour.
   grid->SetColors(5, grid->RowCount() - 1, clRed);

@@ -5,6 +5,8 @@
 
 #include <QImage>
 
+#include <cmath>
+
 #include "platform/gui/FormImage.h"
 #include "platform/gui/ImgList.h"
 #include "platform/gui/VisualStyles.h"
@@ -206,6 +208,27 @@ TEST_F(GraphicsTest, ScaledGraphicSizes) {
     EXPECT_EQ(s.cx, c.Want.cx) << "col " << c.Col << " factor " << c.Factor;
     EXPECT_EQ(s.cy, c.Want.cy) << "col " << c.Col << " factor " << c.Factor;
   }
+}
+
+// The turned text's box adds the rounded terms: |round(cos a W)| + |round(sin a H)| wide and
+// |round(sin a W)| + |round(cos a H)| high, never the box rounded as a whole.
+TEST_F(GraphicsTest, TurnedTextBoxAddsItsRoundedTerms) {
+  TBitmap bm(10, 10);
+  TCanvas* cv = bm.Canvas();
+  const int w = cv->TextWidth("turnedw"), h = cv->TextHeight("turnedw");
+  int differ = 0;
+  for (int angle = 0; angle < 360; angle += 7) {
+    SCOPED_TRACE(angle);
+    const double a = angle * M_PI / 180;
+    auto term = [](double v) { return std::abs(static_cast<int>(std::lround(v))); };
+    const int cw = term(std::cos(a) * w), sh = term(std::sin(a) * h), sw = term(std::sin(a) * w), ch = term(std::cos(a) * h);
+    TPoint origin;
+    const TSize box = RotatedTextBox(cv, "turned", angle, origin);
+    EXPECT_EQ(box.cx, cw + sh);
+    EXPECT_EQ(box.cy, sw + ch);
+    if (std::lround(std::abs(std::cos(a) * w) + std::abs(std::sin(a) * h)) != cw + sh) ++differ;
+  }
+  EXPECT_GT(differ, 0) << "some angle tells the two roundings apart";
 }
 
 }  // namespace

@@ -136,6 +136,34 @@ TEST_F(GroupTest, NothingToGroup) {
   EXPECT_EQ(grid->NodeCount(), 0);
 }
 
+// Header and summary colours given as system colours are stored as their RGB values.
+TEST_F(GroupTest, GroupColoursAreStoredAsRgb) {
+  for (bool merged : {false, true}) {
+    SCOPED_TRACE(merged ? "merged" : "whole rows");
+    if (grid->GroupColumn() >= 0) grid->UnGroup();
+    grid->SetColCount(5);
+    grid->SetRowCount(4);
+    for (int r = 1; r <= 3; ++r) grid->SetCells(2, r, r < 3 ? "a" : "b");
+    grid->Grouping()->MergeHeader = grid->Grouping()->MergeSummary = merged;
+    grid->Grouping()->Summary = true;
+    grid->Grouping()->HeaderColor = clInfoBk;
+    grid->Grouping()->HeaderTextColor = clWindowText;
+    grid->Grouping()->SummaryColor = clBtnFace;
+    grid->Group(2);
+    ASSERT_TRUE(grid->IsNodeRow(1));
+    ASSERT_TRUE(grid->IsSummaryRow(4));
+    // The colour stored in the first coloured cell of a row (and its font colour).
+    auto stored = [&](int r, bool font) {
+      for (int c = 1; c < grid->ColCount(); ++c)
+        if (grid->Colors(c, r) != clNone) return font ? grid->GetCellProperties(c, r)->FontColor : grid->Colors(c, r);
+      return clNone;
+    };
+    EXPECT_EQ(stored(1, false), ColorToRGB(clInfoBk));
+    EXPECT_EQ(stored(1, true), ColorToRGB(clWindowText));
+    EXPECT_EQ(stored(4, false), ColorToRGB(clBtnFace));
+  }
+}
+
 // With AutoSortForGrouping (on by default) equal values are brought together before grouping, so
 // each value makes one group; without it every run of equal neighbours makes its own.
 TEST_F(GroupTest, AutoSortForGroupingMakesOneGroupPerValue) {

@@ -394,6 +394,18 @@ TEST_F(GridLooksTest, APopupButtonDrawsAMarkupCaptionThroughTheRenderer) {
   }
 }
 
+// A plain caption has the whole client area inside the border: one that fits it is not cut.
+TEST_F(GridLooksTest, APopupButtonCaptionFillsItsClientArea) {
+  TProbePopup pop(form);
+  pop.SetBounds(0, 0, 60, 20);
+  pop.Canvas()->Font()->Assign(pop.Font());
+  std::string caption = "i";
+  while (pop.Canvas()->TextWidth(caption + "i") <= 58) caption += "i";
+  ASSERT_GT(pop.Canvas()->TextWidth(caption), 52) << "wider than the client area less 3 pixels a side";
+  pop.SetCaption(caption);
+  EXPECT_EQ(pop.DrawnTexts(), std::vector<std::string>{caption});
+}
+
 // The window's border round the client area; the 3-D frame lies under the gradient, so a gradient
 // covers it.
 TEST_F(GridLooksTest, APopupButtonHasABorderAndItsGradientCoversTheFrame) {
@@ -532,17 +544,20 @@ TEST_F(GridPressTest, ToggleRadioAsksForEditingOnlyWithCheckEdit) {
     const char* Name;
     bool CheckEdit, Editing, AlwaysActive;
     int Index;
+    const char* Text;  // the cell's text after the toggle: the item chosen
   };
-  const std::vector<TCase> cases = {{"no check", false, false, false, 1},
-                                    {"editing off", true, false, false, 0},
-                                    {"editing on", true, true, false, 1},
-                                    {"always active", true, false, true, 1}};
+  const std::vector<TCase> cases = {{"no check", false, false, false, 1, "y"},
+                                    {"editing off", true, false, false, 0, "old"},
+                                    {"editing on", true, true, false, 1, "y"},
+                                    {"always active", true, false, true, 1, "y"}};
   for (const TCase& c : cases) {
+    grid->SetCells(2, 2, "old");
     grid->AddRadio(2, 2, false, 0, {"x", "y"});
     grid->SetOptions(c.Editing ? grid->Options() | goEditing : grid->Options() & ~goEditing);
     grid->ControlLook()->RadioAlwaysActive = c.AlwaysActive;
     grid->ToggleRadio(2, 2, c.CheckEdit);
     EXPECT_EQ(grid->GetRadioIndex(2, 2), c.Index) << c.Name;
+    EXPECT_EQ(grid->Cells(2, 2), c.Text) << c.Name;
   }
 }
 

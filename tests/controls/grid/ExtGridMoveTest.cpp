@@ -58,6 +58,17 @@ class DragGrid : public TExtStringGrid {
   }
 };
 
+// Whether the grid's arrow window of a direction is shown.
+bool ArrowShown(TExtStringGrid* g, int Direction) {
+  TArrowWindow* a = g->ArrowWindow(Direction);
+  return a && a->Active();
+}
+bool AnyArrowShown(TExtStringGrid* g) {
+  for (int d = 0; d < 4; ++d)
+    if (ArrowShown(g, d)) return true;
+  return false;
+}
+
 class GridMoveTest : public GridInputTest {
  public:
   void SetUp() override {
@@ -133,7 +144,7 @@ TEST_F(GridMoveTest, AColumnMoveCarriesItsWidthHeadersSortDataAndHiddenRowTexts)
   EXPECT_EQ(grid->Cells(4, 3), "2:3") << "a hidden row's texts move with the column";
   EXPECT_EQ(grid->Cells(2, 3), "3:3");
   EXPECT_EQ(grid->GridState(), gsNormal);
-  EXPECT_TRUE(grid->Feedback()->Marks().empty());
+  EXPECT_FALSE(AnyArrowShown(grid));
   ASSERT_TRUE(grid->MoveImage());
   EXPECT_FALSE(grid->MoveImage()->Visible());
 }
@@ -142,7 +153,17 @@ TEST_F(GridMoveTest, ARowMoveCarriesItsHeight) {
   grid->SetOptions(grid->Options() | goRowMoving);
   grid->SetRowHeights(2, 40);
   Load();
-  Drag(Mid(0, 2), Mid(0, 5));
+  Press(Mid(0, 2));
+  MoveTo(Mid(0, 5));
+  // A row's markers: pointing right beside its header and left past it, tips on the border.
+  ASSERT_TRUE(ArrowShown(grid, TArrowWindow::Right));
+  ASSERT_TRUE(ArrowShown(grid, TArrowWindow::Left));
+  EXPECT_FALSE(ArrowShown(grid, TArrowWindow::Down));
+  const TPoint edge = grid->ClientToScreen(TPoint(0, grid->CellRect(0, 5).Bottom));
+  EXPECT_EQ(grid->ArrowWindow(TArrowWindow::Right)->BoundsRect().Top + 5, edge.Y);
+  EXPECT_EQ(grid->ArrowWindow(TArrowWindow::Left)->BoundsRect().Left, edge.X + grid->ColWidths(0));
+  Release(Mid(0, 5));
+  EXPECT_FALSE(AnyArrowShown(grid));
   EXPECT_EQ(grid->Cells(1, 5), "1:2");
   EXPECT_EQ(grid->Cells(1, 2), "1:3");
   EXPECT_EQ(grid->RowHeights(5), 40);
@@ -193,7 +214,7 @@ const MoveStep kMoves[] = {
        t.Press(t.Mid(1, 0));
        t.MoveTo(t.Mid(3, 0));
        EXPECT_EQ(t.grid->GridState(), gsNormal);
-       EXPECT_TRUE(t.grid->Feedback()->Marks().empty());
+       EXPECT_FALSE(AnyArrowShown(t.grid));
        EXPECT_TRUE(!t.grid->MoveImage() || !t.grid->MoveImage()->Visible());
        t.Release(t.Mid(3, 0));
      },
@@ -250,23 +271,35 @@ TEST_F(GridMoveTest, TheMovedHeaderFollowsTheMouseAndTheMarkerShowsTheTarget) {
   TRect h1 = grid->CellRect(1, 0);
   TPoint a = Mid(1, 0);
   Press(a);
-  EXPECT_TRUE(grid->Feedback()->Marks().empty()) << "a press alone shows nothing";
+  EXPECT_FALSE(AnyArrowShown(grid)) << "a press alone shows nothing";
   TPoint b = Mid(3, 0);
   MoveTo(b);
   ASSERT_TRUE(grid->MoveImage());
   EXPECT_TRUE(grid->MoveImage()->Visible());
   EXPECT_EQ(grid->MoveImage()->Left(), b.X - (a.X - h1.Left)) << "the grip stays where it was taken";
   EXPECT_EQ(grid->MoveImage()->Width(), grid->ColWidths(1));
-  ASSERT_FALSE(grid->Feedback()->Marks().empty());
-  TRect line = grid->Feedback()->Marks().front();
-  int border = grid->CellRect(3, 0).Right;
-  EXPECT_EQ((line.Left + line.Right) / 2, border) << "moving right: after the target";
+  // A lime arrow pointing down above the header and one pointing up below it, their tips on the
+  // border where the column lands.
+  auto tipsAt = [&](int border) {
+    ASSERT_TRUE(ArrowShown(grid, TArrowWindow::Down));
+    ASSERT_TRUE(ArrowShown(grid, TArrowWindow::Up));
+    EXPECT_FALSE(ArrowShown(grid, TArrowWindow::Left));
+    const TPoint edge = grid->ClientToScreen(TPoint(border, grid->CellRect(3, 0).Top));
+    const TRect down = grid->ArrowWindow(TArrowWindow::Down)->BoundsRect();
+    const TRect up = grid->ArrowWindow(TArrowWindow::Up)->BoundsRect();
+    EXPECT_EQ(down.Left + 5, edge.X);
+    EXPECT_EQ(up.Left + 5, edge.X);
+    EXPECT_LT(down.Top, edge.Y);
+    EXPECT_EQ(up.Top, edge.Y + grid->RowHeights(0));
+    EXPECT_EQ(grid->ArrowWindow(TArrowWindow::Down)->Color(), clLime);
+  };
+  tipsAt(grid->CellRect(3, 0).Right);  // moving right: after the target
   MoveTo(Mid(1, 0));
-  EXPECT_TRUE(grid->Feedback()->Marks().empty()) << "over its own place: no marker";
+  EXPECT_FALSE(AnyArrowShown(grid)) << "over its own place: no marker";
   MoveTo(Mid(2, 4));
-  line = grid->Feedback()->Marks().front();
-  EXPECT_EQ((line.Left + line.Right) / 2, grid->CellRect(2, 0).Right);
+  tipsAt(grid->CellRect(2, 0).Right);
   Release(Mid(2, 4));
+  EXPECT_FALSE(AnyArrowShown(grid));
   EXPECT_FALSE(grid->MoveImage()->Visible());
   EXPECT_EQ(grid->Cells(2, 1), "1:1");
 }
@@ -593,9 +626,9 @@ TEST_F(GridMoveTest, PictureOfAColumnBeingMoved) {
       }
     return false;
   };
-  // The marker at the right border of column 4, in the data rows too.
-  EXPECT_TRUE(markerNear(grid->CellRect(4, 0).Right, grid->CellRect(4, 3).Top + 5));
-  EXPECT_FALSE(markerNear(grid->CellRect(1, 0).Right + 20, grid->CellRect(1, 3).Top + 5));
+  // The markers are the arrow windows beside the header, not drawn over the cells.
+  EXPECT_TRUE(ArrowShown(grid, TArrowWindow::Down));
+  EXPECT_FALSE(markerNear(grid->CellRect(4, 0).Right, grid->CellRect(4, 3).Top + 5));
   // The picture, framed, where the mouse holds it.
   TControl* im = grid->MoveImage();
   ASSERT_TRUE(im);

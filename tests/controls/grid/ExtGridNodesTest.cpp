@@ -277,10 +277,33 @@ TEST_F(NodesTest, QueriesOfATree) {
   const int left = grid->CellRect(0, 2).Left;
   EXPECT_FALSE(grid->IsNodeGlyphHit(2, left + indent / 2));
   EXPECT_TRUE(grid->IsNodeGlyphHit(2, left + indent + indent / 2));
+  grid->SetBiDiMode(bdRightToLeft);  // the sign stays where it is drawn, and so does its band
+  EXPECT_TRUE(grid->IsNodeGlyphHit(2, left + indent + indent / 2));
+  EXPECT_FALSE(grid->IsNodeGlyphHit(2, grid->CellRect(0, 2).Right - indent - indent / 2));
+  grid->SetBiDiMode(bdLeftToRight);
   EXPECT_EQ(grid->RowIndent(3), 2 * indent);
   grid->ContractNode(6);
   EXPECT_EQ(grid->RowCount(), 7);  // rows 7 and 8 folded
   EXPECT_TRUE(grid->GetNodeState(6));
+}
+
+// Expanding a node keeps the current row where it stood on screen, also with row selection.
+TEST_F(NodesTest, ExpandingANodeKeepsTheCurrentRowInPlace) {
+  for (bool rowSelect : {false, true}) {
+    SCOPED_TRACE(rowSelect ? "row selection" : "cell selection");
+    grid->RemoveAllNodes();
+    grid->ExpandAll();
+    grid->SetRowCount(12);
+    grid->SetOptions(rowSelect ? grid->Options() | goRowSelect : grid->Options() & ~goRowSelect);
+    grid->AddNode(2, 4);  // 2..5
+    grid->ContractNode(2);
+    ASSERT_EQ(grid->RowCount(), 9);
+    grid->SetRow(5);
+    grid->ExpandNode(2);
+    EXPECT_EQ(grid->RowCount(), 12);
+    EXPECT_EQ(grid->Row(), 5);
+    EXPECT_EQ(static_cast<bool>(grid->Options() & goRowSelect), rowSelect);
+  }
 }
 
 // A child inserted or removed above a folded node: the folded rows keep their data (the hidden

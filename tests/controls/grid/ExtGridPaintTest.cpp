@@ -603,6 +603,26 @@ TEST_F(GridPaintTest, TreeLinesReachTheCellEdgeWithShowTreeFull) {
   EXPECT_EQ(textLeft(0, 2), textLeft(1, 2) + 12 + 4);
 }
 
+// A grid line of width W lies whole inside its cell: the cell's last W pixel rows and columns.
+TEST_F(GridPaintTest, WideGridLinesLieWholeInsideTheirCell) {
+  grid->SetGridLineColor(clRed);
+  for (int width = 1; width <= 5; ++width) {
+    SCOPED_TRACE(width);
+    grid->SetGridLineWidth(width);
+    const QImage img = Picture();
+    const TRect rc = grid->CellRect(2, 3);
+    const int midX = (rc.Left + rc.Right) / 2, midY = (rc.Top + rc.Bottom) / 2;
+    std::vector<int> rows, cols, want;
+    for (int y = rc.Top; y < rc.Bottom; ++y)
+      if (AtClient(img, midX, y) == 0xFF0000u) rows.push_back(rc.Bottom - y);
+    for (int x = rc.Left; x < rc.Right; ++x)
+      if (AtClient(img, x, midY) == 0xFF0000u) cols.push_back(rc.Right - x);
+    for (int k = width; k >= 1; --k) want.push_back(k);
+    EXPECT_EQ(rows, want) << "the bottom line, counted up from the cell's bottom";
+    EXPECT_EQ(cols, want) << "the right line, counted in from the cell's right";
+  }
+}
+
 // A cell's own bottom border lies on its last pixel row; its top border stands GridLineWidth above
 // the drawn rectangle: on the cell's first row with one-pixel lines, a pixel higher with two.
 TEST_F(GridPaintTest, CellBordersLieOnTheCellsFirstAndLastRows) {
@@ -845,6 +865,15 @@ TEST_F(GridPaintTest, AutoSizeOfAMarkupColumnTakesTheDrawnWidthNotTheTags) {
   grid->SetColWidths(2, 400);
   grid->AutoSizeColumnEx(2, true);  // only grow: never narrower
   EXPECT_EQ(grid->ColWidths(2), 400);
+  grid->AutoSizeOnlyGrow = true;  // the grid's setting reaches the plain calls and AutoSize
+  grid->AutoSizeColumn(2);
+  EXPECT_EQ(grid->ColWidths(2), 400);
+  grid->SetRowHeights(1, 90);
+  grid->AutoSizeRow(1);
+  EXPECT_EQ(grid->RowHeights(1), 90);
+  grid->AutoSizeOnlyGrow = false;
+  grid->AutoSizeRow(1);
+  EXPECT_LT(grid->RowHeights(1), 90);
   grid->MaxColWidth = 50;
   grid->AutoSizeColumn(2);
   EXPECT_EQ(grid->ColWidths(2), 50);

@@ -155,6 +155,12 @@ TEST_F(RichTextTest, RichCellsDrawFormattedInTheSelectionColourUnlessKeptAndMeas
   grid->SelectionRTFKeep = true;
   grid->Invalidate();
   EXPECT_GT(reds(), 20) << "SelectionRTFKeep keeps its colours";
+  grid->SelectionRTFKeep = false;
+  grid->SetShowSelection(false);
+  grid->Invalidate();
+  EXPECT_EQ(reds(), 0) << "selected without ShowSelection: still SelectionTextColor";
+  grid->SetShowSelection(true);
+  grid->SelectionRTFKeep = true;
   const TSize rich = grid->GetCellTextSize(1, 1, false), plain = grid->GetCellTextSize(3, 1, false);
   EXPECT_GT(rich.cx, plain.cx + 10) << "20 points measure wider than the grid's font";
   EXPECT_GT(rich.cy, plain.cy);
@@ -164,6 +170,47 @@ TEST_F(RichTextTest, RichCellsDrawFormattedInTheSelectionColourUnlessKeptAndMeas
       << "measured wrapped at the column's width";
   grid->AutoSizeColumn(1);
   EXPECT_GE(grid->ColWidths(1), rich.cx);
+}
+
+// A canvas of another resolution (a printer's) draws rich text at its own pixels per inch: twice
+// the resolution, twice the ink.
+TEST_F(RichTextTest, RichCellsFollowTheCanvassResolution) {
+  grid->SetCells(1, 1, "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\cf1\\fs24 WWW}");
+  auto inkWidth = [&](int ppi) {
+    const int scale = ppi / 96;
+    TBitmap b(300 * scale, 60 * scale);
+    TCanvas* cv = b.Canvas();
+    cv->Brush()->SetColor(clWhite);
+    cv->FillRect(TRect(0, 0, 300 * scale, 60 * scale));
+    cv->Font()->Assign(grid->Font());
+    cv->Font()->SetPixelsPerInch(ppi);
+    grid->DrawRichTextCell(1, 1, TRect(0, 0, 300 * scale, 60 * scale), cv);
+    const QImage img = b.ToImage();
+    int left = img.width(), right = -1;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x)
+        if (const QRgb p = img.pixel(x, y); qRed(p) > 200 && qGreen(p) < 80 && qBlue(p) < 80)
+          left = std::min(left, x), right = std::max(right, x);
+    return right - left + 1;
+  };
+  const int screen = inkWidth(96), printer = inkWidth(192);
+  ASSERT_GT(screen, 10);
+  EXPECT_NEAR(printer, 2 * screen, screen / 5);
+}
+
+TEST_F(RichTextTest, PlainCellsLeaveTheirVerticalAlignmentFlag) {
+  const struct {
+    TVAlignment VAlign;
+    unsigned Flag;
+  } rows[] = {{vtaBottom, DT_BOTTOM}, {vtaCenter, DT_VCENTER}, {vtaTop, DT_TOP}};
+  grid->SetCells(2, 2, "plain");
+  for (const auto& k : rows) {
+    grid->SetVAlignment(k.VAlign);
+    grid->Invalidate();
+    Flush();
+    RenderControlImage(grid);
+    EXPECT_EQ(grid->LastVAlignFlag(), k.Flag);
+  }
 }
 
 TEST_F(RichTextTest, ParsedTextsAreKeptForDrawingUpToABound) {

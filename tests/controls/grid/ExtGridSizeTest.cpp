@@ -127,6 +127,9 @@ TEST_F(GridSizeTest, StretchColumnFillsTheClientWidth) {
   grid->SetColWidths(1, 80);
   ResizeClient(500);
   EXPECT_EQ(grid->ColWidths(4), 500 - (100 + 80 + 60 + 40) - 5 * line);
+  resized = 0;
+  ResizeClient(330);
+  EXPECT_EQ(resized, 1) << "one shrink, one OnResize";
 
   // Other columns wider than the client area: scrolled to the first scrolling column the stretch
   // column falls back to the default width, scrolled on it stays as it is.

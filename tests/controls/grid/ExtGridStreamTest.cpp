@@ -78,10 +78,13 @@ TEST_F(StreamTest, SaveAndLoadGiveTheSameGridWhateverItsFixedLines) {
     a->SetColWidths(4, 91);
     TMemoryStream s;
     a->SaveGridToStream(&s);
-    // What the saved range leaves out is not in the stream: the fresh grid keeps its own there.
+    // What the saved range leaves out is not in the stream: the grid loaded into keeps its own
+    // there; inside it, a cell saved empty is empty after loading, whatever it held.
     TExtStringGrid* b = make();
     b->SetColCount(9);
     b->SetRowCount(12);
+    for (int r = 0; r < 12; ++r)
+      for (int col = 0; col < 9; ++col) b->SetCells(col, r, "old");
     s.SetPosition(0);
     b->LoadGridFromStream(&s);
     EXPECT_EQ(b->ColCount(), a->ColCount());
@@ -91,7 +94,21 @@ TEST_F(StreamTest, SaveAndLoadGiveTheSameGridWhateverItsFixedLines) {
     const int r1 = a->RowCount() - (c.include ? 0 : c.footers), c1 = a->ColCount() - (c.include ? 0 : c.rightCols);
     for (int r = r0; r < r1; ++r)
       for (int col = c0; col < c1; ++col) EXPECT_EQ(b->Cells(col, r), a->Cells(col, r)) << col << "," << r;
+    if (!c.include) EXPECT_EQ(b->Cells(0, 0), c.fixedRows || c.fixedCols ? "old" : "");
   }
+}
+
+TEST_F(StreamTest, AssignLeavesNoCellOfTheTargetBehind) {
+  TExtStringGrid* source = Fresh();
+  TExtStringGrid* target = Fresh();
+  source->SetColCount(3);
+  source->SetRowCount(3);
+  source->SetCells(2, 2, "new22");
+  for (int r = 0; r < 5; ++r)
+    for (int c = 0; c < 5; ++c) target->SetCells(c, r, "old" + std::to_string(c) + std::to_string(r));
+  target->Assign(source);
+  EXPECT_EQ(target->Cells(1, 1), "");
+  EXPECT_EQ(target->Cells(2, 2), "new22");
 }
 
 TEST_F(StreamTest, TheReaderChecksTheGridsPartFirstAndStopsBeforeWhatFollows) {

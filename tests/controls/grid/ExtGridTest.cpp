@@ -139,6 +139,33 @@ TEST_F(ExtGridTest, ReplacingPropertiesWithTheStoredObjectKeepsIt) {
   EXPECT_FALSE(grid->HasCellProperties(1, 1));
 }
 
+// Storing an object in an empty cell writes a blank and empties it through Cells: the footer row
+// hears both writes; a cell with text or a property object already is not written.
+class TFooterProbe : public TExtStringGrid {
+ public:
+  using TExtStringGrid::TExtStringGrid;
+  int footerWrites = 0;
+  void UpdateFooter() override { ++footerWrites; }
+};
+
+TEST_F(ExtGridTest, AnObjectStoredInAnEmptyCellWritesItThroughCells) {
+  auto* g = new TFooterProbe(form);
+  g->SetParent(form);
+  g->FloatingFooterRow = true;
+  const int last = g->RowCount() - 1;
+  TObject token;
+  g->SetCellObject(1, last, &token);
+  EXPECT_EQ(g->footerWrites, 2);
+  EXPECT_EQ(g->Cells(1, last), "");
+  EXPECT_EQ(g->GetCellObject(1, last), &token);
+  g->SetCellObject(1, last, nullptr);
+  g->SetCells(2, last, "t");
+  g->footerWrites = 0;
+  g->SetCellObject(2, last, &token);
+  EXPECT_EQ(g->footerWrites, 0);
+  EXPECT_EQ(g->Cells(2, last), "t");
+}
+
 TEST_F(ExtGridTest, ColoursBeyondTheRowCountComeBackWhenTheGridGrows) {
   grid->SetRowCount(3);
   grid->SetColors(1, 7, clBlue);  // set beyond the count, as the register window does
@@ -338,6 +365,39 @@ TEST_F(ExtGridTest, ClearingABlockFreesPropertiesAndTheMergesItCoversWhole) {
     grid->ClearAll();
     grid->ControlList()->DeleteControl(0);
   }
+}
+
+TEST_F(ExtGridTest, ClearingSelectedCellsEmptiesEveryDisjunctKindOn) {
+  const struct {
+    const char* name;
+    bool cols, rows;
+    const char *colCell, *rowCell;  // (2, 7) in the flagged column, (4, 3) in the flagged row
+  } cases[] = {
+      {"columns", true, false, "", "x"},
+      {"rows", false, true, "x", ""},
+      {"both", true, true, "", ""},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->MouseActions()->SetDisjunctColSelect(k.cols);
+    grid->MouseActions()->SetDisjunctRowSelect(k.rows);
+    grid->SetCells(2, 7, "x");
+    grid->SetCells(4, 3, "x");
+    grid->SetColSelect(2, true);
+    grid->SetRowSelect(3, true);
+    grid->ClearSelectedCells();
+    EXPECT_EQ(grid->Cells(2, 7), k.colCell);
+    EXPECT_EQ(grid->Cells(4, 3), k.rowCell);
+  }
+}
+
+TEST_F(ExtGridTest, RemovingRowsOfAGridWithNodesLeavesTheCurrentCellInColumnOne) {
+  grid->AddNode(2, 3);
+  grid->SetCol(3);
+  grid->SetRow(6);
+  grid->RemoveRowsEx(7, 1);
+  EXPECT_EQ(grid->Col(), 1);
+  EXPECT_EQ(grid->Row(), 6);
 }
 
 // A placed control shows only while its cell lies in the scrolled view; it comes back at its cell.

@@ -211,6 +211,8 @@ TEST_F(FilePicture, DrawsWhatTheFileHoldsAtEachDrawing) {
     b.Canvas()->Brush()->SetColor(clWhite);
     b.Canvas()->FillRect(TRect(0, 0, 12, 8));
     EXPECT_NO_THROW(pic.DrawPicture(b.Canvas(), TRect(0, 0, 12, 8)));
+    // Stretched over the rectangle: a pixel outside the picture's own 6 x 4 takes its colour too.
     EXPECT_EQ(ColorToRGB(b.Canvas()->Pixels(5, 3)), ColorToRGB(row.want));
+    EXPECT_EQ(ColorToRGB(b.Canvas()->Pixels(10, 6)), ColorToRGB(row.want));
   }
 }
