@@ -398,10 +398,11 @@ TEST_F(GridLooksTest, APopupButtonDrawsAMarkupCaptionThroughTheRenderer) {
 TEST_F(GridLooksTest, APopupButtonCaptionFillsItsClientArea) {
   TProbePopup pop(form);
   pop.SetBounds(0, 0, 60, 20);
-  pop.Canvas()->Font()->Assign(pop.Font());
+  TRecordingCanvas measure(300, 100);  // measures as the recording paint does
+  measure.Font()->Assign(pop.Font());
   std::string caption = "i";
-  while (pop.Canvas()->TextWidth(caption + "i") <= 58) caption += "i";
-  ASSERT_GT(pop.Canvas()->TextWidth(caption), 52) << "wider than the client area less 3 pixels a side";
+  while (measure.TextWidth(caption + "i") <= 58) caption += "i";
+  ASSERT_GT(measure.TextWidth(caption), 52) << "wider than the client area less 3 pixels a side";
   pop.SetCaption(caption);
   EXPECT_EQ(pop.DrawnTexts(), std::vector<std::string>{caption});
 }
