@@ -94,7 +94,9 @@ TEST_F(StreamTest, SaveAndLoadGiveTheSameGridWhateverItsFixedLines) {
     const int r1 = a->RowCount() - (c.include ? 0 : c.footers), c1 = a->ColCount() - (c.include ? 0 : c.rightCols);
     for (int r = r0; r < r1; ++r)
       for (int col = c0; col < c1; ++col) EXPECT_EQ(b->Cells(col, r), a->Cells(col, r)) << col << "," << r;
-    if (!c.include) EXPECT_EQ(b->Cells(0, 0), c.fixedRows || c.fixedCols ? "old" : "");
+    if (!c.include) {
+      EXPECT_EQ(b->Cells(0, 0), c.fixedRows || c.fixedCols ? "old" : "");
+    }
   }
 }
 
