@@ -129,14 +129,15 @@ uint8_t TRegisterToolForm::I2CWrite(uint8_t Reg, uint8_t Value) {
 }
 
 void TRegisterToolForm::FormActivate(TObject*) {
-  if (!frmLongI2C) return;
   const int reg = Reg();
-  if (reg > Longi2c::MaxRegister) return;
-  showing_ = true;
-  MoveGridTo(reg);
-  // A cell that holds no byte leaves the controls as they are.
-  if (const std::optional<uint8_t> v = CellValue(reg)) ShowValue(*v);
-  showing_ = false;
+  if (frmLongI2C && reg <= Longi2c::MaxRegister) {
+    showing_ = true;
+    MoveGridTo(reg);
+    // A cell that holds no byte leaves the controls as they are.
+    if (const std::optional<uint8_t> v = CellValue(reg)) ShowValue(*v);
+    showing_ = false;
+  }
+  Redraw();
 }
 
 bool RegisterToolTarget(int& Register, uint8_t& Value, std::string& Description) {

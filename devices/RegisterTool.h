@@ -39,6 +39,8 @@ class TRegisterToolForm : public TForm {
   // The sunken name bar along the bottom edge.
   class TPanel* MakeNameBar();
   virtual void ShowValue(uint8_t Value) = 0;
+  // Drawn again each time the window is activated (the slider's LED bar).
+  virtual void Redraw() {}
   // Handlers of the controls are off while the window shows the cell's value.
   bool Showing() const { return showing_; }
   void FormActivate(TObject* Sender);

@@ -41,6 +41,9 @@ TfrmSlider::~TfrmSlider() {
 
 void TfrmSlider::ShowValue(uint8_t Value) { Slider->SetPosition(Value); }
 
+// Painted at once rather than hidden and shown: hiding the slider would take its keyboard focus.
+void TfrmSlider::Redraw() { Slider->Repaint(); }
+
 void TfrmSlider::SliderChange(TObject*) {
   if (Showing()) return;
   ValueChanged(static_cast<uint8_t>(std::clamp(Slider->Position(), 0, 255)));

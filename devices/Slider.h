@@ -23,6 +23,7 @@ class TfrmSlider : public TRegisterToolForm {
 
  protected:
   void ShowValue(uint8_t Value) override;
+  void Redraw() override;
 };
 
 extern TfrmSlider* frmSlider;

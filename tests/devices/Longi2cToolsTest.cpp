@@ -125,6 +125,20 @@ TEST_F(Longi2cTools, ActivationShowsTheCellWithoutWriting) {
   s->OnActivate(s);
   EXPECT_EQ(s->spnRegister->Value(), 0x3C);
   EXPECT_EQ(Traffic(), "");
+  // The slider is drawn again on every activation, also when its value stays.
+  w->SetRegisterText(5, "3C");
+  Click(w->btnSlider);
+  TfrmSlider* l = frmSlider;
+  Application->ProcessMessages();
+  l->Slider->Repaint();
+  ASSERT_GT(l->Slider->OffscreenBitmap()->Width(), 0) << "painted once";
+  TCanvas* led = l->Slider->OffscreenBitmap()->Canvas();
+  const TColor drawn = led->Pixels(2, 2);
+  led->SetPixels(2, 2, drawn == clFuchsia ? clAqua : clFuchsia);
+  l->OnActivate(l);
+  EXPECT_EQ(led->Pixels(2, 2), drawn);
+  EXPECT_EQ(l->Slider->Position(), 0x3C);
+  EXPECT_EQ(Traffic(), "");
 }
 
 TEST_F(Longi2cTools, NoToolWindowForAMarkedOrUndefinedRegisterAndChangesPastTheCountAreIgnored) {

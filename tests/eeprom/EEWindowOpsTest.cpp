@@ -200,6 +200,17 @@ TEST_F(EEWindowOps, CopyRefusesReversedAndOverlongBlocks) {
   Responder().ExpectMessage("Copied block extends beyond the maximum EEPROM address.\rEnding address must be less than 0xFFF");
   Click(w->btnCopy);
   for (int a = 0xF80; a < 0x1000; ++a) ASSERT_EQ(w->HexCell(a), "FF");
+  // The block is judged by the fields as they stand: an emptied copy start leaves the target-end
+  // field at its last computation (0FFF), while the copy would run from 0 to 1FF onto F00..10FF.
+  for (int a = 0; a < 0x200; ++a) w->SetByte(a, 0x11);
+  w->edtCopyStart->SetText("100");
+  w->edtCopyEnd->SetText("1FF");
+  w->edtTargetStart->SetText("F00");
+  w->edtCopyStart->SetText("");
+  ASSERT_EQ(w->edtTargetEnd->Text(), "0FFF");
+  Responder().ExpectMessage("Copied block extends beyond the maximum EEPROM address.\rEnding address must be less than 0xFFF");
+  Click(w->btnCopy);
+  for (int a = 0xF00; a < 0x1000; ++a) ASSERT_EQ(w->HexCell(a), "FF");
 }
 
 TEST_F(EEWindowOps, CopyFieldsClampToTheDeviceAndTidyOnExit) {
