@@ -22,6 +22,12 @@ const char* const InvalidSequence = "  Invalid sequence...transmission aborted";
 
 bool IsMark(const std::string& t) { return t == "P" || t == "S " || t == "W " || t == "R "; }
 
+// The cell box with Tag whose next cell in Msg is a direction: the restart's address.
+bool IsRestartAddress(const std::string& Msg, int Tag) {
+  const size_t next = static_cast<size_t>(Tag) * 2 + 2;
+  return next < Msg.size() && (Msg[next] == 'W' || Msg[next] == 'R');
+}
+
 TMenuItem* Item(TComponent* Owner, const std::string& Name, const std::string& Caption,
                 std::function<void(TObject*)> Click) {
   auto* m = new TMenuItem(Owner);
@@ -225,7 +231,11 @@ void TfrmUniversal::Refresh(int N) {
   refreshing_ = true;
   for (int k = 0; k < Univers::CellBoxes; ++k) {
     const size_t at = static_cast<size_t>(k) * 2;
-    g.Cells[static_cast<size_t>(k)]->SetText(at < m.size() ? m.substr(at, 2) : std::string());
+    TEdit* e = g.Cells[static_cast<size_t>(k)];
+    e->SetText(at < m.size() ? m.substr(at, 2) : std::string());
+    // The box's change rule, on this group's own message: an odd restart address (from a file) shows even.
+    if (IsRestartAddress(m, k))
+      if (auto even = Univers::EvenAddress(e->Text())) e->SetText(*even);
   }
   refreshing_ = false;
   std::vector<TEdit*> boxes(g.Cells.begin(), g.Cells.end());
@@ -332,8 +342,7 @@ void TfrmUniversal::edtChange(TObject* Sender) {
   if (!box) return;
   const std::string& stored = Messages[static_cast<size_t>(GroupOf(box) - 1)];
   const size_t at = static_cast<size_t>(box->Tag()) * 2;
-  if (at + 2 >= stored.size() || (stored[at + 2] != 'W' && stored[at + 2] != 'R')) return;
-  // This box is the restart's address.
+  if (!IsRestartAddress(stored, static_cast<int>(box->Tag()))) return;
   const std::string t = box->Text();
   if (t.size() != 2) return;
   if (auto even = Univers::EvenAddress(t)) {

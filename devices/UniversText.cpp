@@ -133,13 +133,10 @@ bool PlanMessage(const std::string& AddressText, const std::string& DirectionTex
         Fault = "repeated-start address \"" + adr + "\" is not a hex byte";
         return false;
       }
-      if (dir != "W " && dir != "R ") {
-        Fault = "repeated-start direction \"" + dir + "\" is neither W nor R";
-        return false;
-      }
       restart = i;
       Plan.Restart = true;
-      Plan.RestartRead = dir == "R ";
+      // As the message's own direction box: anything but a write is a read.
+      Plan.RestartRead = dir[0] != 'W';
       Plan.RestartAddress = static_cast<uint8_t>((*a & 0xFE) | (Plan.RestartRead ? 1 : 0));
       Plan.RestartCells = Msg.substr(i, 6);
       Plan.Cells1 = static_cast<int>(i / 2);
@@ -183,6 +180,8 @@ bool IsMessageText(const std::string& Msg, size_t MaxLength) {
   TMessagePlan plan;
   std::string fault;
   if (!PlanMessage("00", "W ", Msg, plan, fault)) return false;
+  if (plan.Restart && plan.RestartCells.compare(4, 2, "W ") != 0 && plan.RestartCells.compare(4, 2, "R ") != 0)
+    return false;
   // Data and restart-address cells in the notation's upper case.
   for (char c : Msg)
     if (c >= 'a' && c <= 'f') return false;

@@ -173,6 +173,31 @@ TEST_F(UniversFile, OldRecordsLoadAndADelayOfSevenStaysSeven) {
   EXPECT_EQ(w->DelayMs, 6);
 }
 
+// A restart address stored odd shows even in its box, as its change rule keeps a typed one, and
+// is saved so.
+TEST_F(UniversFile, AnOddRestartAddressFromAFileShowsAndSavesEven) {
+  Open();
+  Univers::TUniversalData d = AllFive("40", "0011223344P", "12");
+  d.Message[1] = "00S A1W 11P";
+  d.Message[2] = "05S 43R FFP";
+  const std::string file = Dir() + "/odd.mem";
+  WriteAll(file, Univers::EncodeRecord(d));
+  Responder().ExpectOpen(file);
+  w->mnuOpen->Click();
+  EXPECT_EQ(w->Group(2).Cells[2]->Text(), "A0");
+  EXPECT_EQ(w->Group(3).Cells[2]->Text(), "42");
+  EXPECT_EQ(w->Group(1).Cells[2]->Text(), "22");
+  const std::string saveTo = Dir() + "/even.mem";
+  Responder().ExpectSave(saveTo);
+  w->mnuSaveAs->Click();
+  Univers::TUniversalData saved;
+  std::string fault;
+  ASSERT_EQ(Univers::DecodeRecord(ReadAll(saveTo), saved, fault), Univers::drOk) << fault;
+  EXPECT_EQ(saved.Message[1], "00S A0W 11P");
+  EXPECT_EQ(saved.Message[2], "05S 42R FFP");
+  EXPECT_EQ(saved.Message[0], "0011223344P");
+}
+
 TEST_F(UniversFile, HostileFilesLoadNothingAndSaySo) {
   Open();
   SetMessage(1, "40", "W ", "1234P");

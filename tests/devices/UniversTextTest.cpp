@@ -103,6 +103,17 @@ TEST(UniversSending, PlansEachShapeOfMessage) {
   ASSERT_TRUE(PlanMessage("40", "W ", "05S 41W 01P", p, fault));
   EXPECT_EQ(p.RestartAddress, 0x40);
   EXPECT_EQ(p.Bytes2, (std::vector<uint8_t>{0x01}));
+  // A data file may bring any restart direction: all but one starting with W reads.
+  ASSERT_TRUE(PlanMessage("40", "W ", "S 40X 00P", p, fault)) << fault;
+  EXPECT_TRUE(p.RestartRead);
+  EXPECT_EQ(p.RestartAddress, 0x41);
+  EXPECT_EQ(p.Cells2, 1);
+  EXPECT_TRUE(p.Bytes2.empty());
+  ASSERT_TRUE(PlanMessage("40", "W ", "S 40w 00P", p, fault)) << fault;
+  EXPECT_TRUE(p.RestartRead) << "a lower-case w is no W";
+  ASSERT_TRUE(PlanMessage("40", "W ", "S 40Wx33P", p, fault)) << fault;
+  EXPECT_FALSE(p.RestartRead);
+  EXPECT_EQ(p.Bytes2, (std::vector<uint8_t>{0x33}));
 }
 
 TEST(UniversSending, EveryByteIsCheckedBeforeAnythingIsSent) {
@@ -115,7 +126,6 @@ TEST(UniversSending, EveryByteIsCheckedBeforeAnythingIsSent) {
   EXPECT_FALSE(PlanMessage("40", "W ", "0", p, fault)) << "no stop";
   EXPECT_FALSE(PlanMessage("40", "W ", "0P", p, fault)) << "a stop inside a cell";
   EXPECT_FALSE(PlanMessage("40", "W ", "S 4GW 00P", p, fault));
-  EXPECT_FALSE(PlanMessage("40", "W ", "S 40X 00P", p, fault));
   EXPECT_FALSE(PlanMessage("40", "W ", "S 40W S 40W P", p, fault)) << "two restarts";
   EXPECT_FALSE(PlanMessage("40", "W ", "00S P", p, fault)) << "a restart cut short";
   EXPECT_FALSE(PlanMessage("40", "W ", "0 P", p, fault));
@@ -154,6 +164,7 @@ TEST(UniversNotation, WholeMessagesOnly) {
   EXPECT_FALSE(IsMessageText("01"));
   EXPECT_FALSE(IsMessageText("01P02"));
   EXPECT_FALSE(IsMessageText("0aP")) << "cells are upper case";
+  EXPECT_FALSE(IsMessageText("S 40X 00P")) << "a restart direction is W or R";
   EXPECT_FALSE(IsMessageText(Fresh(), 34));
   EXPECT_FALSE(IsMessageText(Fresh().substr(0, 44) + "00P")) << "more than 22 cells";
 }
