@@ -465,6 +465,7 @@ void TfrmMessage::edtSequenceDblClick(TObject*) {
 // ---------------------------------------------------------------- trigger and input
 
 void TfrmMessage::SetTriggerOut(bool High) {
+  if (Waits([this, High] { SetTriggerOut(High); })) return;
   if ((run_.Busy() && !round_) || !MainHost) return;
   TBusHoldLift own(round_ && roundHolds_);
   if (MainHost->BusRefused()) return;
@@ -588,15 +589,40 @@ void TfrmMessage::RunOnce(const std::function<void()>& Body) {
     Body();
   }
   // A close that came meanwhile (the warning flash takes messages) frees the window now.
-  if (closing_) ReleaseWhenIdle();
+  if (closing_)
+    ReleaseWhenIdle();
+  else
+    TakeWaiting();
+}
+
+// Under a busy wait a click in a delay stayed in the queue until the run took messages again;
+// here the delay takes messages, so the click is kept until then instead of being refused.
+bool TfrmMessage::Waits(std::function<void()> Click) {
+  if (!delaying_) return false;
+  waiting_.push_back(std::move(Click));
+  return true;
+}
+
+void TfrmMessage::TakeWaiting() {
+  while (!waiting_.empty() && !Closing()) {
+    auto click = std::move(waiting_.front());
+    waiting_.erase(waiting_.begin());
+    click();
+  }
+  if (Closing()) waiting_.clear();
 }
 
 void TfrmMessage::btnSendOneClick(TObject*) {
   const int row = grdData->Row();
-  if (grdData->Cells(ecAddress, row).empty()) return;
+  if (Waits([this, row] { SendOne(row); })) return;
+  SendOne(row);
+}
+
+void TfrmMessage::SendOne(int Row) {
+  if (Row < 1 || Row >= grdData->RowCount() || grdData->Cells(ecAddress, Row).empty()) return;
   RunOnce([&] {
     TExpertMessage m;
-    if (Prepare(row, m)) Transfer(row, m);
+    if (Prepare(Row, m)) Transfer(Row, m);
   });
 }
 
@@ -649,6 +675,7 @@ bool TfrmMessage::Delay(uint64_t Milliseconds) {
     // The window stays drawn and the bus stays this run's, a message without its stop included.
     // A click on Stop Sequencing is seen only after the pass; a close ends the pass here.
     TBusHold hold;
+    TFlagScope waiting(delaying_, true);
     PauseProcessingMessages(Milliseconds, [this] { return Closing(); });
     cut = Closing();
   }
@@ -669,10 +696,12 @@ bool TfrmMessage::Ending() const {
 }
 
 void TfrmMessage::btnSendAllClick(TObject*) {
+  if (Waits([this] { btnSendAllClick(nullptr); })) return;
   RunOnce([this] { Pass(false); });
 }
 
 void TfrmMessage::btnSequenceClick(TObject*) {
+  if (Waits([this] { btnSequenceClick(nullptr); })) return;
   RunOnce([this] { Pass(true); });
 }
 
@@ -702,13 +731,17 @@ void TfrmMessage::ContinuousSequence() {
         TBusHold hold(busHeld_);
         TFlagScope holds(roundHolds_, busHeld_);
         TFlagScope round(round_, true);
+        TakeWaiting();
         Application->ProcessMessages();
       }
       if (Ending()) break;
     }
   }
   // A close that came during the run frees the window now that its loop has returned.
-  if (closing_) ReleaseWhenIdle();
+  if (closing_)
+    ReleaseWhenIdle();
+  else
+    TakeWaiting();
 }
 
 // ---------------------------------------------------------------- files
@@ -813,6 +846,7 @@ void TfrmMessage::FormClose(TObject*, TCloseAction& Action) {
 }
 
 void TfrmMessage::ReleaseWhenIdle() {
+  waiting_.clear();
   if (released_) return;
   released_ = true;
   if (editor_) editor_->Hide();

@@ -153,6 +153,12 @@ class TfrmMessage : public TForm {
   void SetTriggerOut(bool High);
   // Runs a send under the window's busy flag; nothing when another is going.
   void RunOnce(const std::function<void()>& Body);
+  // Send Message on Row (the row current at the click).
+  void SendOne(int Row);
+  // True when a click on the window's own buttons came in a row's delay: it waits for the
+  // moment the run takes messages again (its round, or its end).
+  bool Waits(std::function<void()> Click);
+  void TakeWaiting();
   void ShowFault(const std::string& Text);
   void SetSending(const std::string& Text);
   bool SaveTo(const std::string& FileName);
@@ -168,6 +174,8 @@ class TfrmMessage : public TForm {
   bool sending_ = false;     // rows are on the bus or a pass is going: the table stays as it is
   bool round_ = false;       // a continuous run takes messages between its passes: sends are live
   bool roundHolds_ = false;  // and holds the bus meanwhile, its last message having no stop
+  bool delaying_ = false;    // a run is in a row's delay
+  std::vector<std::function<void()>> waiting_;  // clicks of the own buttons made in a delay
   // Sets a flag for a scope and gives it back its value on every path.
   struct TFlagScope {
     bool& flag;

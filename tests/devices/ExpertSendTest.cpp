@@ -355,8 +355,9 @@ TEST_F(ExpertWindowTest, SequenceDelayFollowsOnlyASuccessfulRow) {
 }
 
 // A row's delay sleeps with the message loop running: the window is drawn and a second send is
-// refused. A close ends the run there, long before the delay; the continuous run's button ends
-// it only after the pass, whose delay runs out and whose next row goes out.
+// refused (a click on Send Message waits for the run's round). A close ends the run there, long
+// before the delay; the continuous run's button ends it only after the pass, whose delay runs out
+// and whose next row goes out, and the round takes the waiting send.
 TEST_F(ExpertWindowTest, ARowsDelayTakesMessagesAndACloseEndsTheRunThereAStopAfterThePass) {
   enum TWay { wSendAll, wSequence, wContinuous };
   const struct {
@@ -378,7 +379,7 @@ TEST_F(ExpertWindowTest, ARowsDelayTakesMessagesAndACloseEndsTheRunThereAStopAft
     agent->Post([&] {
       inDelay = Trace() == "S W40+ W10+ W01+ P";
       Select(2);
-      w->btnSendOne->Click();  // refused while the run goes
+      w->btnSendOne->Click();  // waits for the round; a close drops it
       EXPECT_EQ(w->SendMessage(2), I2CRefused);
       if (c.Close)
         w->mnuClose->Click();
@@ -393,8 +394,8 @@ TEST_F(ExpertWindowTest, ARowsDelayTakesMessagesAndACloseEndsTheRunThereAStopAft
       ASSERT_EQ(t.size(), 2u);
       EXPECT_LT(clock.Now() / 1000.0 - t[1].second, 100000.0) << "the delay did not run to its end";
     } else {
-      EXPECT_EQ(Trace(), row1 + " S W40+ W11+ W02+ P");
-      ASSERT_EQ(t.size(), 4u);
+      EXPECT_EQ(Trace(), row1 + " S W40+ W11+ W02+ P S W40+ W11+ W02+ P");
+      ASSERT_EQ(t.size(), 6u);
       EXPECT_GE(t[2].second - t[1].second, 1000000.0);
     }
     EXPECT_FALSE(w->Busy());
@@ -521,6 +522,44 @@ TEST_F(ExpertWindowTest, ContinuousRoundTakesItsOwnSendOnAHeldBusAndRefusesOther
   EXPECT_EQ(w->lblTriggerOut->Caption(), "Trigger Output High");
   EXPECT_EQ(Trace(), "S W40+ W10+ T0 S W40+ W11+ P");
   EXPECT_FALSE(frmMain->BusBusy());
+}
+
+// A click on the window's own buttons in a row's delay waits, as it waited in the queue of the busy
+// wait: a continuous run takes it in its round after the pass, Send Sequence once it returns. The
+// send goes to the row that was current at the click; no "another window's run" for its own run.
+TEST_F(ExpertWindowTest, OwnClicksInADelayAreTakenAfterThePass) {
+  const struct {
+    const char* Name;
+    bool Continuous;
+  } cases[] = {{"continuous", true}, {"sequence", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Row(1, "40", "Write", "10", "Yes", "50");
+    Row(3, "40", "Write", "33");
+    w->edtSequence->SetText("01");
+    w->btnTriggerLow->Click();
+    sim.ClearLog();
+    std::string during;
+    auto* agent = new TLoopAgent(Application);
+    agent->Post([&] {
+      w->btnTriggerHigh->Click();
+      Select(3);
+      w->btnSendOne->Click();
+      Select(2);
+      during = StatusText();
+      if (c.Continuous) w->btnSendContinuous->Click();
+    });
+    if (c.Continuous)
+      w->btnSendContinuous->Click();
+    else
+      w->btnSequence->Click();
+    EXPECT_EQ(agent->Ran(), 1);
+    EXPECT_EQ(during, "  Transmission successful");
+    EXPECT_EQ(Trace(), "S W40+ W10+ P T0 S W40+ W33+ P");
+    EXPECT_EQ(w->lblTriggerOut->Caption(), "Trigger Output High");
+    EXPECT_FALSE(w->Busy());
+    EXPECT_FALSE(frmMain->BusBusy());
+  }
 }
 
 TEST_F(ExpertWindowTest, ContinuousRunEndsOnAFault) {
