@@ -175,10 +175,10 @@ void TI2CBus::SclEdge(uint8_t Control, uint64_t Before) {
   byteClosed_ = false;
 }
 
-// A routine's first clock: SCL is low already after a start or a byte, and its
-// low phase runs from that edge; otherwise the pull is the edge. After a
-// written byte's closing waits the pull begins a whole low phase, as the next
-// bit's own wait follows them.
+// A routine's first clock: its low phase runs from the last edge while that
+// phase is open; otherwise the pull is the edge. After the closing waits of a
+// start or a byte the pull begins a whole low phase, as the next bit's own
+// wait follows them.
 void TI2CBus::OpenLowPhase() {
   if (control_ == SclPull && !byteClosed_)
     SetControl(SclPull);
@@ -265,10 +265,12 @@ I2CStatus TI2CBus::I2CStart() {
 
   Delay();
   uSeconds(5);
-  SclEdge(SclPull, GetCycleCount());  // the first byte's low phase runs from here
+  SclEdge(SclPull, GetCycleCount());
   Delay();
   Delay();
   if (WaitStatus(BothLow, 10) != BothLow) return 254;
+  // The next routine's first clock has its own low phase after these waits.
+  byteClosed_ = true;
   return 0;
 }
 
@@ -314,8 +316,10 @@ uint8_t TI2CBus::I2CWrite(uint8_t Data) {
   return result;
 }
 
-// A read bit: low phase, SCL released, high phase, SDA sampled at its end,
-// SCL pulled low.
+// A read bit: SCL released, high phase, SDA sampled at its end, SCL pulled
+// low for a low phase and a Delay (the design waits twice with SCL low).
+// After the ninth clock SCL stays low for a Delay; the next routine's first
+// clock has its own low phase after it.
 uint8_t TI2CBus::I2CRead(uint8_t Last, uint8_t& Ack) {
   OpenLowPhase();
   SetData(SDAHighByte);
@@ -324,10 +328,14 @@ uint8_t TI2CBus::I2CRead(uint8_t Last, uint8_t& Ack) {
     const uint8_t s = HighPhase(EndPhase());
     SclEdge(SclPull, EndPhase());
     value = static_cast<uint8_t>(value << 1 | (s & SdaHighBit ? 1 : 0));
+    EndPhase();
+    Delay();
   }
   SetData(Last == 1 ? SDAHighByte : SDALowByte);
   Ack = DataBitHighPhase(GetCycleCount()) & SdaHighBit;
   SclEdge(SclPull, EndPhase());
+  Delay();
+  byteClosed_ = true;
   return value;
 }
 

@@ -194,7 +194,7 @@ class TI2CBus {
   double accessUs_ = 0;    // a port access, measured with the line
   bool fastAccess_ = false;
   bool measuring_ = false;         // the calibration runs the loops whatever the line
-  bool byteClosed_ = false;        // a written byte's closing waits ran: the next pull is an edge
+  bool byteClosed_ = false;        // a start.s or a byte.s closing waits ran: the next pull is an edge
   uint64_t halfCycles_ = 0;        // half the set period: each phase of a clock; without a line each Delay
   // The clock's phases are timed from their edges: the counter when the
   // last SCL edge was made, the least a control write and a status read have

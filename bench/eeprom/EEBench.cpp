@@ -15,7 +15,8 @@
 // Baselines, each the same work as the operation, no less and no more:
 //   bus_s      the time the bytes need on the wire at the set clock: 9 clock
 //              periods per byte (8 bits and the acknowledge), for a written byte
-//              the 300 ns hold and two Delays after them, and one period each for a
+//              the 300 ns hold and two Delays after them, for a read byte a Delay
+//              after each clock, for a start two Delays, and one period each for a
 //              start, repeated start and stop; for Write All also the write time
 //              after every page and the wait before Verify.
 //   engine_s   the operation's own sequence of bus routines (the same starts,
@@ -105,11 +106,15 @@ struct TRig {
   double PeriodS() const { return 1e-3 / bus->Clock; }
   // What a written byte holds SCL low after its nine clocks: the 300 ns hold and two Delays.
   double WrittenTailS() const { return (0.3 + bus->DelaySlope * bus->DelayCount) * 1e-6; }
+  // One Delay (half a written bit's turns): a start holds SCL low for two after its clock, a
+  // read byte for one after each of its nine clocks.
+  double DelayS() const { return bus->DelaySlope * bus->DelayCount / 2 * 1e-6; }
   // Bus time of a sequential read of the device from address 0.
-  double ReadBusS() const { return PeriodS() * (1 + 3 * 9 + 1 + 9 + double(kSize) * 9 + 1) + 4 * WrittenTailS(); }
+  double ReadBusS() const { return PeriodS() * (1 + 3 * 9 + 1 + 9 + double(kSize) * 9 + 1) + 4 * WrittenTailS() +
+                                (2 * 2 + double(kSize) * 9) * DelayS(); }
   double WriteBusS() const {
     const double pages = kSize / kPage;
-    return pages * (PeriodS() * (1 + (3 + kPage) * 9 + 1) + (3 + kPage) * WrittenTailS() + kWriteTimeMs * 1e-3);
+    return pages * (PeriodS() * (1 + (3 + kPage) * 9 + 1) + (3 + kPage) * WrittenTailS() + 2 * DelayS() + kWriteTimeMs * 1e-3);
   }
 };
 
@@ -232,7 +237,7 @@ void BM_ReadAll64K(benchmark::State& state) {
   state.counters["engine_s"] = engine / n;
   state.counters["ratio_bus"] = op / n / rig.ReadBusS();
   state.counters["ratio_engine"] = op / engine;
-  const double pieceBus = rig.PeriodS() * kPiece * 9;
+  const double pieceBus = (rig.PeriodS() + rig.DelayS()) * kPiece * 9;
   state.counters["med_ratio_bus"] = opPieces.Median() / pieceBus;
   state.counters["cpu_ratio_bus"] = opCpu / n / rig.ReadBusS();
   state.counters["med_engine"] = enginePieces.Median() / pieceBus;

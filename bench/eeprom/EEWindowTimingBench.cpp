@@ -12,7 +12,8 @@
 //
 // Baseline, the same work on the wire and no more: bus_s, what the bytes
 // need at the set clock, 9 periods per byte (a written one the 300 ns hold and
-// two Delays more) and one each for a start, repeated start and stop; for Write All also the Write Time after every page
+// two Delays more, a read one nine Delays more), two Delays a start, and one
+// period each for a start, repeated start and stop; for Write All also the Write Time after every page
 // and the wait before Verify (pages x (bus time + Write Time), then the read).
 // Counters: op_s, the handler's time; ratio_bus = op_s / bus_s (goals: Read
 // All 1.05, Write All 1.10). Five repetitions; the median is the figure.
@@ -72,12 +73,19 @@ struct TRealRig {
     const TI2CBus& bus = frmMain->Bus();
     return (0.3 + bus.DelaySlope * bus.DelayCount) * 1e-6;
   }
+  // One Delay (half a written bit's turns): a start holds SCL low for two after its clock, a
+  // read byte for one after each of its nine clocks.
+  double DelayS() const {
+    const TI2CBus& bus = frmMain->Bus();
+    return bus.DelaySlope * bus.DelayCount / 2 * 1e-6;
+  }
   // A sequential read from address 0: start, address and two word-address
   // bytes, repeated start, read address, the bytes, stop.
-  double ReadBusS() const { return PeriodS() * (1 + 3 * 9 + 1 + 9 + double(size) * 9 + 1) + 4 * WrittenTailS(); }
+  double ReadBusS() const { return PeriodS() * (1 + 3 * 9 + 1 + 9 + double(size) * 9 + 1) + 4 * WrittenTailS() +
+                                (2 * 2 + double(size) * 9) * DelayS(); }
   double WriteBusS() const {
     const double pages = size / page;
-    return pages * (PeriodS() * (1 + (3 + page) * 9 + 1) + (3 + page) * WrittenTailS() + 5e-3) + 5e-3 + ReadBusS();
+    return pages * (PeriodS() * (1 + (3 + page) * 9 + 1) + (3 + page) * WrittenTailS() + 2 * DelayS() + 5e-3) + 5e-3 + ReadBusS();
   }
 };
 

@@ -327,8 +327,9 @@ double DelayNs(TI2CBus& bus) {
 }
 
 // Every clock of written and read bits keeps at least the set period and is
-// high at least half of it; a read byte costs nine periods on the wire, a
-// written one the 300 ns hold and two Delays more, whichever byte comes before it.
+// high at least half of it; a byte costs nine periods on the wire and its own
+// waits with SCL low: a written one the 300 ns hold and two Delays, a read one
+// a Delay after each clock, whichever byte comes before it.
 void ExpectTheClockOnTheWire(TI2CBus& bus, TSimulatedAdapter& sim, const std::string& what, bool byteCost = true) {
   const double set = 1e6 / bus.Clock, ns = 1;  // the log's resolution
   const std::vector<TPulse> p = RandomReadPulses(bus, sim);
@@ -343,15 +344,17 @@ void ExpectTheClockOnTheWire(TI2CBus& bus, TSimulatedAdapter& sim, const std::st
   }
   // At MaxClock the low phase of a written bit sets the pace.
   if (bus.Clock > 100 || !byteCost) return;
-  // A written byte's closing waits, and the access of the next clock's pull that begins its
-  // low phase after them.
-  const double tail = 300 + 2 * DelayNs(bus);
-  const double pull = sim.HardAccess() ? sim.SlowAccessNs : sim.NormalAccessNs;
+  // A byte's own waits, and the access of the next clock's pull that begins its low phase
+  // after them; a read byte's acknowledge clock also waits for its data write and set-up.
+  const double delay = DelayNs(bus);
+  const double access = sim.HardAccess() ? sim.SlowAccessNs : sim.NormalAccessNs;
   for (size_t first : {0u, 19u, 28u, 37u}) {
+    const bool written = first < 28;
     const double byte = p[first + 9].Rise - p[first].Rise;
-    const double own = first < 28 ? tail : 0;
+    const double own = written ? 300 + 2 * delay : 9 * delay;
+    const double more = written ? access : 2 * access + TI2CBus::DataSetUpNs;
     EXPECT_GE(byte, 9 * set + own - ns) << what << " byte from pulse " << first;
-    EXPECT_LE(byte, 9 * set * 1.002 + 400 + (own > 0 ? own + pull : 0)) << what << " byte from pulse " << first;
+    EXPECT_LE(byte, 9 * set * 1.002 + 400 + own + more) << what << " byte from pulse " << first;
   }
 }
 void ExpectTheClockOnTheWire(TBusBench<TSimulatedAdapter>& b, const std::string& what) {
@@ -376,6 +379,34 @@ TEST_F(BusTest, AWrittenByteHoldsSclLowForTwoDelaysAfterItsAcknowledgeClock) {
   }
   // Inside a byte the low phase stays half the period.
   for (size_t bit = 0; bit < 8; ++bit) EXPECT_LE(p[bit + 1].Rise - p[bit].Fall, set / 2 + 1500) << bit;
+}
+
+// SCL stays low for the waits a start and a read byte make after their clocks,
+// and the next routine's first clock has its own low phase after them.
+TEST_F(BusTest, AStartAndEveryReadClockHoldSclLowForTheirDelays) {
+  sim.Add<TSimEeprom>(256, 0xA0);
+  bus->SelectPort(1);
+  bus->SetFrequency(100);
+  const double half = 5000, delay = DelayNs(*bus);
+  const std::vector<TPulse> p = RandomReadPulses(*this);
+  ASSERT_EQ(p.size(), 56u);
+  const struct {
+    const char* what;
+    size_t from, to;  // SCL low from pulse from's fall to pulse to's rise
+    double least;
+  } cases[] = {
+      {"the repeated start's two Delays, then the first bit's low phase", 18, 19, 2 * delay + half},
+      {"a read bit: its low phase and a Delay", 28, 29, half + delay},
+      {"the read's eighth bit, before its acknowledge clock", 35, 36, half + delay},
+      {"a read byte's final Delay, then the next read's low phase", 36, 37, delay + half},
+      {"the second read byte's final Delay", 45, 46, delay + half},
+      {"the last read's final Delay, then the stop's 5 us and Delay", 54, 55, delay + 5000 + delay},
+  };
+  for (const auto& c : cases) {
+    const double low = p[c.to].Rise - p[c.from].Fall;
+    EXPECT_GE(low, c.least) << c.what;
+    EXPECT_LE(low, c.least + 4000) << c.what;  // and the accesses around the waits, no more
+  }
 }
 
 TEST_F(BusTest, StretchingShorterThanTheTimeOutKeepsTheBytes) {
@@ -600,12 +631,14 @@ TEST_F(BusTest, WithoutALineTheClockStaysAndTheBusRunsNoFasterThanSet) {
       if (p[i].Condition || p[i + 1].Condition) continue;
       const double period = p[i + 1].Rise - p[i].Rise;
       // After a written byte's acknowledge clock: its hold and two Delays, then the next
-      // clock's own low phase from its pull (one access).
-      const double closing = i == 8 || i == 27 ? 300 + 2 * delay : 0;
+      // clock's own low phase from its pull (one access). After each read clock a Delay,
+      // and before a read byte's acknowledge clock its data write and set-up.
+      const bool read = i >= 28;
+      const double closing = i == 8 || i == 27 ? 300 + 2 * delay : read ? delay : 0;
       EXPECT_GE(period, set + closing) << k << " KHz pulse " << i;
       // Beyond each phase's margin and the counter's readings only where the
       // port cannot keep up: a routine's first clock holds five accesses and two holds.
-      const double most = (closing > 0 ? closing + 1000 : 0) +
+      const double most = (closing > 0 ? closing + 1000 : 0) + (read ? 1000 + TI2CBus::DataSetUpNs : 0) +
                           (k <= 100 ? set + 2 * TI2CBus::EdgeMarginNs + 10 : set + 5 * 1000 + 2 * 301 + 10);
       EXPECT_LE(period, most) << k << " KHz pulse " << i;
       EXPECT_GE(p[i].Fall - p[i].Rise, set / 2) << k << " KHz pulse " << i;
