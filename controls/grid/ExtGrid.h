@@ -234,6 +234,8 @@ class TExtStringGrid : public TBaseGrid {
   // Rows including hidden ones; columns including hidden ones.
   int AllRowCount() const { return RowCount() + NumHiddenRows(); }
   int AllColCount() const { return ColCount() + NumHiddenColumns(); }
+  // Also the grid's own cursor, which the hand, panning and moving cursors give back when they end.
+  void SetCursor(TCursor ACursor) override;
   int FixedFooters() const { return fixedFooters_; }
   void SetFixedFooters(int v);
   int FixedRightCols() const { return fixedRightCols_; }
@@ -1205,6 +1207,7 @@ class TExtStringGrid : public TBaseGrid {
   int initialFixedRows_ = 0, initialFixedCols_ = 0, initialRowHeight_ = 21;
   bool loaded_ = false;
   TCursor loadedCursor_ = crDefault;
+  TCursor ownCursor_ = crDefault;  // the last Cursor written from outside
   int updateCount_ = 0;
   bool frameSkipped_ = false;  // the frame was asked for while the update level was above 0
   bool suppressInvalidate_ = false;
@@ -1362,7 +1365,6 @@ class TExtStringGrid : public TBaseGrid {
     int Source = -1, Grip = 0;
     bool ColsMoved = false, RowsMoved = false;
     bool Scrolling = false, CursorSet = false;
-    TCursor SavedCursor = crDefault;
     TPoint Last{-1, -1};
     TControl* Image = nullptr;
     bool SelectPending = false, DragPending = false;
@@ -1430,7 +1432,6 @@ class TExtStringGrid : public TBaseGrid {
     bool MouseInside = false, BlinkOn = true, HandCursor = false, IntegralHeight = false;
     bool AnyColMark = false, AnyRowMark = false;
     int TimerTicks = 0;
-    TCursor SavedCursor = crDefault;
     std::string Anchor;
     THintWindow* SizingHint = nullptr;
     TSize FormSize{-1, -1};
@@ -1498,7 +1499,8 @@ class TExtStringGrid : public TBaseGrid {
   bool PasteOneCell(int ACol, int ARow, std::string Value);
   // A pasted or dropped value stored (real column), its change handed to a linked undo component.
   void SetCellRecorded(int ACol, int ARow, const std::string& Value);
-  // The grid's own cursor (hand, panning): it keeps the press mode.
+  // A cursor the grid shows for a while (hand, panning, moving): it keeps the press mode and
+  // the cursor written through the property, which each of them puts back.
   void SetOwnCursor(TCursor ACursor);
   // Selecting with the mouse (ExtGridSelect.cpp).
   struct TSelectState {
@@ -1555,7 +1557,7 @@ class TExtStringGrid : public TBaseGrid {
   struct TPanState {
     bool On = false;
     TPoint Origin, Last;
-    TCursor SavedCursor = crDefault, Cursor = crDefault;
+    TCursor Cursor = crDefault;
   } pan_;
 
   // ===== lookup while typing, cell search, highlighting, the search footer's actions (ExtGridFind.cpp)

@@ -20,8 +20,9 @@ std::string FormatFloatText(const std::string& Fmt, double Value) {
 // ---------------------------------------------------------------- text forms
 std::u16string TExtStringGrid::WideCells(int ACol, int ARow) const { return ExtUtil::DecodeWideText(Cells(ACol, ARow)); }
 
+// The cell's own slot: a covered cell of a merged area keeps its own text, and nothing repaints.
 void TExtStringGrid::SetWideCells(int ACol, int ARow, const std::u16string& Value) {
-  SetCells(ACol, ARow, Utf16ToUtf8(Value));
+  SetGridCells(ACol, ARow, Utf16ToUtf8(Value));
 }
 
 void TExtStringGrid::SetFloats(int ACol, int ARow, double Value) {

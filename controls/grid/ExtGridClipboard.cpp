@@ -322,6 +322,8 @@ void TExtStringGrid::PasteCellProperties(const TGridCellBlock& Block, TPoint At,
     if (!FullGrid && !navigation_->AllowClipboardAlways && !IsEditableCell(rc, row)) continue;
     TCellProperties* p = GetCellProperties(rc, row);
     p->Assign(c.Prop->CellProperties.get());
+    // The record names the cell it was copied from; the object belongs to this one now.
+    p->OwnerCol = rc, p->OwnerRow = row;
     if (c.Graphic) {
       auto g = std::make_unique<TCellGraphic>();
       g->Assign(c.Graphic->CellGraphic.get());

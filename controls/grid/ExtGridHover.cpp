@@ -134,14 +134,12 @@ void TExtStringGrid::NoteFormSize(TSize Size) { hover_.FormSize = Size; }
 void TExtStringGrid::DropAnyCellMark(bool Cols) { (Cols ? hover_.AnyColMark : hover_.AnyRowMark) = false; }
 
 void TExtStringGrid::SetLinkCursor(bool Hand) {
-  if (Hand == hover_.HandCursor) return;
+  // A cursor written while the hand shows is taken back over the link on the next move (not
+  // while panning or moving show theirs).
+  const bool retake = Hand && Cursor() != crHandPoint && !pan_.On && !move_.CursorSet;
+  if (Hand == hover_.HandCursor && !retake) return;
   hover_.HandCursor = Hand;
-  if (Hand) {
-    hover_.SavedCursor = Cursor();
-    SetOwnCursor(crHandPoint);
-  } else {
-    SetOwnCursor(hover_.SavedCursor);
-  }
+  SetOwnCursor(Hand ? crHandPoint : ownCursor_);
 }
 
 std::string TExtStringGrid::AnchorAt(int X, int Y) {

@@ -230,7 +230,6 @@ int TExtStringGrid::WheelLines() {
 
 void TExtStringGrid::StartPanning(int X, int Y) {
   InstallPanCursors();
-  pan_.SavedCursor = Cursor();
   ShowPanCursor(crGridPan);
   pan_.On = true;
   pan_.Origin = TPoint(X, Y);
@@ -248,7 +247,7 @@ void TExtStringGrid::StopPanning() {
   if (!pan_.On) return;
   if (HandleAllocated() && GetCapture() == Handle()) ReleaseCapture();
   pan_.On = false;
-  ShowPanCursor(pan_.SavedCursor);
+  ShowPanCursor(ownCursor_);
   pan_.Cursor = crDefault;
   Invalidate();
   InvalidatePanMarker();

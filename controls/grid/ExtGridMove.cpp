@@ -164,9 +164,9 @@ bool TExtStringGrid::MoveBeforeMouseMove(int X, int Y) {
     return false;
   }
   if (!move_.CursorSet) {
-    move_.SavedCursor = Cursor();
     move_.CursorSet = true;
-    SetCursor(crDrag);
+    select_.PressMode = pmNone;
+    SetOwnCursor(crDrag);
   }
   move_.Last = TPoint(X, Y);
   bool edge = MoveAutoScroll(X, Y);
@@ -283,7 +283,8 @@ void TExtStringGrid::EndMoveLook() {
   move_.Scrolling = false;
   if (move_.CursorSet) {
     move_.CursorSet = false;
-    SetCursor(move_.SavedCursor);
+    select_.PressMode = pmNone;
+    SetOwnCursor(ownCursor_);
   }
 }
 

@@ -118,6 +118,11 @@ void TExtStringGrid::WMSetCursor(TMessage& Message) {
   TBaseGrid::WMSetCursor(Message);
 }
 
+void TExtStringGrid::SetCursor(TCursor ACursor) {
+  if (!select_.OwnCursorChange) ownCursor_ = ACursor;
+  TBaseGrid::SetCursor(ACursor);
+}
+
 void TExtStringGrid::SetOwnCursor(TCursor ACursor) {
   TGridCountScope own(select_.OwnCursorChange);
   SetCursor(ACursor);

@@ -167,6 +167,10 @@ class TFields {
     out = static_cast<int>(v->Int);
     return true;
   }
+  // A field that records of older writers lack: absent leaves Out as it is.
+  bool OptionalInt(const char* name, int& out, int64_t lo, int64_t hi) {
+    return r_.Fields.count(name) == 0 || Int(name, out, lo, hi);
+  }
   template <class E>
   bool Enum(const char* name, E& out, int last) {
     int i;
@@ -236,9 +240,12 @@ bool ValidSizeList(const std::string& s, int Count) {
 }
 
 void WriteProps(TWriter& w, const TCellProperties& p, bool hasGraphic) {
-  w.Begin("TGridCellPropIO", 19);
+  w.Begin("TGridCellPropIO", 22);
+  w.Int("OwnerCol", p.OwnerCol);
+  w.Int("OwnerRow", p.OwnerRow);
   w.Int("BrushStyle", p.BrushStyle);
   w.Int("BrushColor", static_cast<int>(p.BrushColor()));
+  w.Int("BrushColorTo", static_cast<int>(p.BrushColorTo()));
   w.Int("FontSize", p.FontSize);
   w.Int("FontColor", static_cast<int>(p.FontColor));
   w.Int("FontStyle", static_cast<int>(p.FontStyle));
@@ -262,10 +269,13 @@ bool ReadProps(const TRecord& r, TGridCellPropIO& io) {
   if (r.Class != "TGridCellPropIO") return false;
   TFields f(r);
   TCellProperties& p = *io.CellProperties;
-  int brush = 0, fontColor = 0, style = 0, borderColor = 0, valign = 0, footer = 0;
+  int brush = 0, brushTo = static_cast<int>(clNone), fontColor = 0, style = 0, borderColor = 0, valign = 0, footer = 0;
   bool wrap = true;
+  f.OptionalInt("OwnerCol", p.OwnerCol, 0, kBound);
+  f.OptionalInt("OwnerRow", p.OwnerRow, 0, kBound);
   f.Enum("BrushStyle", p.BrushStyle, bsDiagCross);
   f.Int("BrushColor", brush, INT32_MIN, INT32_MAX);
+  f.OptionalInt("BrushColorTo", brushTo, INT32_MIN, INT32_MAX);
   f.Int("FontSize", p.FontSize, -4096, 4096);
   f.Int("FontColor", fontColor, INT32_MIN, INT32_MAX);
   f.Int("FontStyle", style, 0, 15);
@@ -285,6 +295,7 @@ bool ReadProps(const TRecord& r, TGridCellPropIO& io) {
   f.Bool("HasGraphic", io.HasGraphic);
   if (!f.Whole() || p.FontName.size() > 1024) return false;
   p.SetBrushColor(static_cast<TColor>(brush));
+  p.SetBrushColorTo(static_cast<TColor>(brushTo));
   p.FontColor = static_cast<TColor>(fontColor);
   p.FontStyle = static_cast<TFontStyles>(style);
   p.BorderColor = static_cast<TColor>(borderColor);

@@ -637,3 +637,70 @@ TEST_F(ClipboardTest, PrivateCellsNameTheirGridAndMalformedStreamsChangeNothing)
 }
 
 }  // namespace
+
+// A property record read back gives every published value of the cell's properties; a record of
+// an older writer (without owner and gradient end) still reads; a paste owns its objects.
+TEST_F(ClipboardTest, ACellPropertyRecordReadsBackEveryPublishedValue) {
+  auto block = [](const std::function<void(TCellProperties&)>& fill) {
+    TGridCellBlock b;
+    b.Header->ColCount = 1, b.Header->RowCount = 1, b.Header->Left = 2, b.Header->Top = 3;
+    TGridCellRecord c;
+    c.Cell = std::make_unique<TGridCellIO>(nullptr);
+    c.Cell->Col = 2, c.Cell->Row = 3, c.Cell->Cell = "x", c.Cell->HasProp = true;
+    c.Prop = std::make_unique<TGridCellPropIO>(nullptr);
+    fill(*c.Prop->CellProperties);
+    b.Cells.push_back(std::move(c));
+    return EncodeCellBlock(b);
+  };
+  const std::string bytes = block([](TCellProperties& p) {
+    p.OwnerCol = 2, p.OwnerRow = 3, p.BrushStyle = bsCross, p.FontSize = 13, p.FontColor = clGreen;
+    p.SetBrushColor(clRed);
+    p.SetBrushColorTo(clBlue);
+    p.FontStyle = fsBold | fsItalic, p.CellSpanX = 2, p.CellSpanY = 1, p.BorderWidth = 3, p.BorderColor = clMaroon;
+    p.Alignment = taRightJustify, p.IsBaseCell = false, p.NodeLevel = 4, p.Editor = edComboList;
+    p.FontName = "Mono", p.ReadOnly = true;
+    p.SetVAlignment(vtaBottom);
+    p.SetWordWrap(false);
+  });
+  TGridCellBlock back;
+  std::string error;
+  ASSERT_TRUE(DecodeCellBlock(bytes, back, error)) << error;
+  const TCellProperties& p = *back.Cells.at(0).Prop->CellProperties;
+  const struct {
+    const char* name;
+    int64_t got, want;
+  } fields[] = {
+      {"OwnerCol", p.OwnerCol, 2}, {"OwnerRow", p.OwnerRow, 3}, {"BrushStyle", p.BrushStyle, bsCross},
+      {"BrushColor", p.BrushColor(), clRed}, {"BrushColorTo", p.BrushColorTo(), clBlue},
+      {"FontSize", p.FontSize, 13}, {"FontColor", p.FontColor, clGreen}, {"FontStyle", p.FontStyle, fsBold | fsItalic},
+      {"CellSpanX", p.CellSpanX, 2}, {"CellSpanY", p.CellSpanY, 1}, {"BorderWidth", p.BorderWidth, 3},
+      {"BorderColor", p.BorderColor, clMaroon}, {"Alignment", p.Alignment, taRightJustify},
+      {"VAlignment", p.VAlignment(), vtaBottom}, {"WordWrap", p.WordWrap(), false}, {"IsBaseCell", p.IsBaseCell, false},
+      {"NodeLevel", p.NodeLevel, 4}, {"Editor", p.Editor, edComboList}, {"ReadOnly", p.ReadOnly, true},
+  };
+  for (const auto& f : fields) EXPECT_EQ(f.got, f.want) << f.name;
+  EXPECT_EQ(p.FontName, "Mono");
+
+  // An older record: the three fields cut out, its field count three less.
+  std::string old = block([](TCellProperties& q) { q.SetBrushColor(clRed); });
+  for (const char* name : {"OwnerCol", "OwnerRow", "BrushColorTo"}) {
+    const std::string field = std::string(name) + "I";
+    const size_t at = old.find(field);
+    ASSERT_NE(at, std::string::npos) << name;
+    old.erase(at - 4, 4 + field.size() + 4);
+  }
+  const size_t count = old.find("TGridCellPropIO") + std::string("TGridCellPropIO").size();
+  old[count] = static_cast<char>(old[count] - 3);
+  TGridCellBlock older;
+  ASSERT_TRUE(DecodeCellBlock(old, older, error)) << error;
+  EXPECT_EQ(older.Cells.at(0).Prop->CellProperties->BrushColor(), clRed);
+  EXPECT_EQ(older.Cells.at(0).Prop->CellProperties->BrushColorTo(), clNone);
+
+  // Pasted at (1, 5), the property object names the cell it sits in, not the one it came from.
+  TGridRect w;
+  ASSERT_EQ(grid->PasteEncodedCells(TPoint(1, 5), bytes, w), 1);
+  ASSERT_TRUE(grid->HasCellProperties(1, 5));
+  EXPECT_EQ(grid->GetCellProperties(1, 5)->OwnerCol, 1);
+  EXPECT_EQ(grid->GetCellProperties(1, 5)->OwnerRow, 5);
+  EXPECT_EQ(grid->Colors(1, 5), clRed);
+}

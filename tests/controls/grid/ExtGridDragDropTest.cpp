@@ -392,6 +392,16 @@ TEST_F(DropTest, RowsInsertedByADropAreReportedAndTheSelectionMovesOnlyForThem) 
   EXPECT_EQ(grid->Cells(1, 2), "x");
   EXPECT_EQ(grid->Cells(1, 4), "x") << "the rows below moved down by two";
   EXPECT_EQ(dropped, (TGridRect{1, 2, 1, 3}));
+
+  // An empty text is no drop: no rows, the selection stays, nothing is reported.
+  dropped = TGridRect{-1, -1, -1, -1};
+  const TGridRect before = grid->Selection();
+  TDataObject empty;
+  empty.SetText("");
+  DeliverDrop(grid, empty, At(grid, 2, 5), 0, DROPEFFECT_COPY);
+  EXPECT_EQ(grid->RowCount(), 12);
+  EXPECT_EQ(grid->Selection(), before);
+  EXPECT_EQ(dropped, (TGridRect{-1, -1, -1, -1}));
 }
 
 TEST_F(DropTest, DraggedCellsBringTheirPicturesWhereTheGridTakesItsOwnFormat) {

@@ -238,6 +238,19 @@ TEST_F(HoverTest, HandCursorOverAnAddressWithURLShowOnly) {
   MoveTo(3, 3);
   EXPECT_EQ(grid->Cursor(), crDefault);
   EXPECT_NE(grid->ClientWidget()->cursor().shape(), Qt::PointingHandCursor);
+  // A cursor written through the property, before or while the hand shows, is the one that comes back.
+  for (bool whileHand : {false, true}) {
+    SCOPED_TRACE(whileHand ? "written while the hand shows" : "written before");
+    grid->SetCursor(crDefault);
+    if (!whileHand) grid->SetCursor(crCross);
+    MoveTo(2, 3);
+    EXPECT_EQ(grid->Cursor(), crHandPoint);
+    if (whileHand) grid->SetCursor(crCross);
+    MoveTo(2, 3);
+    EXPECT_EQ(grid->Cursor(), crHandPoint) << "the hand shows again over the address";
+    MoveTo(3, 3);
+    EXPECT_EQ(grid->Cursor(), crCross);
+  }
 }
 
 TEST_F(HoverTest, AnchorsFireEnterAndExitInOrder) {

@@ -214,6 +214,12 @@ TEST_F(ExtGridTest, WideCellsAreStoredAsPlainTextNeverInThePrefixedForm) {
   grid->SetWideCells(1, 1, u"\u00e9t\u00e9");
   EXPECT_EQ(grid->GridCells(1, 1), "\xc3\xa9t\xc3\xa9");
   EXPECT_EQ(grid->WideCells(1, 1), u"\u00e9t\u00e9");
+  // The raw store: a covered cell of a merged area takes the text itself, its base cell keeps its own.
+  grid->SetCells(2, 2, "base");
+  grid->MergeCells(2, 2, 2, 2);
+  grid->SetWideCells(3, 3, u"own");
+  EXPECT_EQ(grid->GridCells(3, 3), "own");
+  EXPECT_EQ(grid->GridCells(2, 2), "base");
 }
 
 // ---------------------------------------------------------------- rows carry their attributes
