@@ -176,9 +176,8 @@ void TfrmDefine::spnRegistersDownClick(TObject*) {
   if (rows < 3 || rows > 257) return;
   stgDefinition->SetRowCount(rows - 1);
   stgDefinition->SetRow(rows - 2);
-  changing_ = true;  // the count follows the table; nothing to redo
+  // Through the count's change rule, as the up arrow: rows emptied by hand are filled again.
   edtSpin->SetText(IntToStr(rows - 2));
-  changing_ = false;
   stgDefinition->Invalidate();
 }
 

@@ -242,7 +242,8 @@ void TRecentFiles::Load() {
   files_.clear();
   changed_ = false;
   TRegistry reg;
-  if (!reg.OpenKeyReadOnly(RecentFilesKey)) return;
+  // The key is made here when missing; a store that cannot take it is still read.
+  if (!reg.OpenKey(RecentFilesKey, true) && !reg.OpenKeyReadOnly(RecentFilesKey)) return;
   for (int n = 1; n <= RecentFilesMax; ++n) {
     const std::string name = "MRU" + IntToStr(n);
     if (!reg.ValueExists(name)) break;

@@ -256,6 +256,12 @@ TEST_F(Longi2cFileTest, PrintoutLines) {
 
 TEST_F(Longi2cFileTest, RecentFilesReadUpperCaseNamesWriteLowerCaseAndKeepFour) {
   {
+    TRecentFiles none;
+    none.Load();
+    EXPECT_TRUE(none.Files().empty());
+    EXPECT_TRUE(TRegistry().KeyExists(RecentFilesKey)) << "loading makes the missing key";
+  }
+  {
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey(RecentFilesKey, true));
     reg.WriteString("MRU1", "/a/one.def");
