@@ -264,11 +264,12 @@ void TfrmMessage::BuildGrid() {
   grdData->SetFixedCols(2);
   grdData->SetFixedRows(1);
   grdData->SetDefaultRowHeight(18);
-  // The columns keep their given widths; a condensed face fits their headers and tokens.
+  // The columns keep their given widths; a condensed face fits their headers ("Msg #" in 30 pixels) and tokens.
   grdData->Font()->SetName(ExpertGridFont);
   grdData->Font()->SetHeight(-11);
   grdData->FixedFont()->SetName(ExpertGridFont);
-  grdData->FixedFont()->SetHeight(-10);
+  grdData->FixedFont()->SetHeight(-9);
+  grdData->FixedFont()->SetStyle(TFontStyles());
   grdData->OnGetWordWrap = [](TObject*, int, int, bool& WordWrap) { WordWrap = false; };
   grdData->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRowSelect);
   grdData->Bands()->SetActive(true);

@@ -109,6 +109,17 @@ TEST_F(ExpertWindowTest, DataColumnTakesTheRestButNeverBelowItsMinimum) {
   EXPECT_EQ(w->grdData->ColWidths(ecData), TfrmMessage::MinDataWidth);
 }
 
+// Each header shows whole in its given width, a text margin on each side ("Msg #" in 30 pixels).
+TEST_F(ExpertWindowTest, HeadersFitTheirGivenWidths) {
+  TBitmap measure(1, 1);
+  measure.Canvas()->Font()->Assign(w->grdData->FixedFont());
+  for (int c : {ecNumber, ecStart, ecAddress, ecRW, ecStop, ecDelay, ecNotes}) {
+    const std::string header = Cell(c, 0);
+    SCOPED_TRACE(header);
+    EXPECT_LE(measure.Canvas()->TextWidth(header) + 4, w->grdData->ColWidths(c));
+  }
+}
+
 // ---------------------------------------------------------------- the data file
 
 TEST_F(ExpertWindowTest, SaveWritesTheFileAndOpenReadsItBack) {
