@@ -529,7 +529,6 @@ const char* const BusHeldText = "  Bus busy: another window's run is using it";
 }  // namespace
 
 bool TfrmMain::BusRefused() {
-  if (flashing_) return true;
   if (busHolds_ == 0) return false;
   StatusFault(BusHeldText);
   return true;
@@ -538,13 +537,7 @@ bool TfrmMain::BusRefused() {
 void TfrmMain::HoldBus(bool Held) { busHolds_ = Held ? busHolds_ + 1 : std::max(0, busHolds_ - 1); }
 
 // The routines' own refusal, behind the windows' check: nothing reaches the port.
-bool TfrmMain::Refuse() {
-  if (flashing_) {
-    refusedInFlash_ = true;
-    return true;
-  }
-  return BusRefused();
-}
+bool TfrmMain::Refuse() { return BusRefused(); }
 
 I2CStatus TfrmMain::I2CStart() { return Refuse() ? I2CRefused : bus_->I2CStart(); }
 
@@ -582,12 +575,10 @@ bool TfrmMain::I2CDetect() { return bus_->I2CDetect(); }
 
 void TfrmMain::ErrorMessage(I2CStatus Code) {
   if (flashing_) {
-    // Shown once the running flash has ended, unless it came from an
-    // operation that was refused meanwhile.
-    if (!refusedInFlash_) {
-      pending_ = true;
-      pendingCode_ = Code;
-    }
+    // Shown once the running flash has ended: drawn now, the flash's next
+    // colours would go over it, and a success would end white on red.
+    pending_ = true;
+    pendingCode_ = Code;
     return;
   }
   if (Code == 0) {
@@ -623,7 +614,6 @@ void TfrmMain::Warning() {
   MessageBeep(0);
   std::shared_ptr<bool> alive = alive_;
   flashing_ = true;
-  refusedInFlash_ = false;
   for (int i = 0; i < 2; ++i) {
     pnlStatus->SetColor(clRed);
     pnlStatus->Font()->SetColor(clWhite);
@@ -637,7 +627,6 @@ void TfrmMain::Warning() {
   pnlStatus->SetColor(clRed);
   pnlStatus->Font()->SetColor(clWhite);
   flashing_ = false;
-  refusedInFlash_ = false;
   if (!notices_.empty()) PostNotices();
   if (pending_) {
     pending_ = false;
@@ -708,7 +697,7 @@ void TfrmMain::ExitClick(TObject*) {
   if (Application) Application->Terminate();
 }
 
-// The port commands drive the port too: none of them runs inside the flash.
+// The port commands drive the port too: none of them runs inside a run that holds the bus.
 void TfrmMain::LPT1Click(TObject*) {
   if (!Refuse()) bus_->SelectPort(1);
 }

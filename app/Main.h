@@ -84,7 +84,7 @@ class TfrmMain : public TForm, public TMainHost {
   void PulseHigh() override;
   bool InputState() override;
   bool I2CDetect();
-  bool BusBusy() const override { return flashing_ || busHolds_ > 0; }
+  bool BusBusy() const override { return busHolds_ > 0; }
   bool BusRefused() override;
   void HoldBus(bool Held) override;
 
@@ -178,7 +178,6 @@ class TfrmMain : public TForm, public TMainHost {
   bool destroyed_ = false;
   bool flashing_ = false;
   int busHolds_ = 0;             // a run holds the bus while it processes messages
-  bool refusedInFlash_ = false;  // a bus routine was refused during the running flash
   bool pending_ = false;         // a status came in during the flash
   bool warningWaits_ = false;    // a warning came before the window was shown
   std::vector<std::string> notices_;

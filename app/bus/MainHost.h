@@ -34,12 +34,11 @@ class TMainHost {
   virtual void PulseLow() = 0;
   virtual void PulseHigh() = 0;
   virtual bool InputState() = 0;
-  // True while the bus may not be used: the warning flash runs, or a run that
-  // has the bus lets other handlers run (HoldBus).
+  // True while the bus may not be used: a run that has the bus lets other
+  // handlers run (HoldBus). The warning flash does not make it busy.
   virtual bool BusBusy() const = 0;
   // Every bus operation of a window asks this before it starts: true when it
-  // must not start. While a run holds the bus the line says so; inside the
-  // flash the fault's text stays.
+  // must not start. While a run holds the bus the line says so.
   virtual bool BusRefused() = 0;
   // A run that has the bus marks the stretches in which it processes window
   // messages (its delays), so no other window's transaction lands inside it.
