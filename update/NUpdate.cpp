@@ -211,7 +211,7 @@ std::string TNetUpdate::LogPath() {
 }
 
 void TNetUpdate::LogFree(const std::string& text) {
-  if (logging_) WriteLog(LogPath(), FormatDateTime("dd/mm/yyyy hh:nn:ss", CurrentTime()) + " : " + text);
+  if (logging_) WriteLog(LogPath(), LogStamp(CurrentTime()) + " : " + text);
 }
 
 void TNetUpdate::LogAlways(const std::string& line) { WriteLog(LogPath(), line); }

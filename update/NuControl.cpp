@@ -437,7 +437,6 @@ int TNetUpdate::ReadFileList() {
 }
 
 int TNetUpdate::FilterFileList() {
-  // A control file cut short, or a count past its sections: no address, no entry.
   for (int i = 0; i < fileList_->Count();) {
     TFileDescription* e = fileList_->Items(i);
     bool keep = false, dated = false;

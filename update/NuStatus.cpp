@@ -93,8 +93,10 @@ std::string FormatStatus(int number, const std::string& param) {
   return text;
 }
 
+std::string LogStamp(TDateTime now) { return FormatDateTime("dd'/'mm'/'yyyy hh':'nn':'ss", now); }
+
 std::string LogLine(TDateTime now, int number, const std::string& text, int status, int error) {
-  return FormatDateTime("dd/mm/yyyy hh:nn:ss", now) + " : [" + std::to_string(number) + "] " +
+  return LogStamp(now) + " : [" + std::to_string(number) + "] " +
          text + " (Status:" + std::to_string(status) + ") (Error:" + std::to_string(error) + ")";
 }
 

@@ -61,7 +61,7 @@ TUpdater::TUpdater(bool logging, const TUpdaterEnv& env) : logging_(logging), en
 
 void TUpdater::Log(const std::string& message) {
   if (logging_)
-    NUpdate::WriteLog(InApp("NUPDATE.LOG"), FormatDateTime("dd/mm/yyyy hh:nn:ss", Now()) + " : " + message);
+    NUpdate::WriteLog(InApp("NUPDATE.LOG"), NUpdate::LogStamp(Now()) + " : " + message);
 }
 
 void TUpdater::Fail(const std::string& message, const std::string& forUser) {

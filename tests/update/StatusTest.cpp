@@ -24,6 +24,26 @@ TEST(UpdateStatus, LogLineLayout) {
   EXPECT_EQ(NUpdate::LogLine(when, 964, "", 0, 0), "09/02/2024 07:05:03 : [964]  (Status:0) (Error:0)");
 }
 
+TEST(UpdateStatus, LogLinesKeepTheirDateFormUnderEveryLocale) {
+  // The program takes the user's formats; the updater, writing the same log, takes none.
+  const TDateTime when = EncodeDate(2024, 2, 9) + EncodeTime(7, 5, 3, 0);
+  const TFormatSettings saved = FormatSettings;
+  struct Row {
+    const char* shortDate;
+    char dateSep, timeSep;
+  } rows[] = {{"dd/mm/yyyy", '.', ':'}, {"yyyy/mm/dd", '-', '.'}, {"m/d/yyyy", '/', ':'}};
+  for (const Row& r : rows) {
+    FormatSettings.ShortDateFormat = r.shortDate;
+    FormatSettings.DateSeparator = r.dateSep;
+    FormatSettings.TimeSeparator = r.timeSep;
+    EXPECT_EQ(NUpdate::LogStamp(when), "09/02/2024 07:05:03") << r.shortDate << r.dateSep;
+    EXPECT_EQ(NUpdate::LogLine(when, 930, "No new version found", 4, 0),
+              "09/02/2024 07:05:03 : [930] No new version found (Status:4) (Error:0)")
+        << r.shortDate << r.dateSep;
+  }
+  FormatSettings = saved;
+}
+
 TEST(UpdateStatus, LogIsAppendedAndPrivate) {
   TScratchDir dir;
   const std::string log = dir / "NUPDATE.LOG";
