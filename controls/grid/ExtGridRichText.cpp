@@ -16,8 +16,8 @@ constexpr int kMargin = 2;
 class TRichTextCache {
  public:
   static constexpr size_t kCapacity = 256;
-  // The document of a text laid out in a font at a width.
-  const TRichDocument& Get(const std::string& Rtf, const TFont& Font, int Width) {
+  // The document of a text laid out in a font for a box of a size (only what shows there).
+  const TRichDocument& Get(const std::string& Rtf, const TFont& Font, int Width, int Height) {
     auto at = index_.find(Rtf);
     if (at != index_.end()) {
       lru_.splice(lru_.begin(), lru_, at->second);
@@ -26,21 +26,21 @@ class TRichTextCache {
         index_.erase(lru_.back().Rtf);
         lru_.pop_back();
       }
-      lru_.push_front(TEntry{Rtf, std::make_unique<TRichDocument>(), {}, -2});
-      lru_.front().Doc->LoadRtf(Rtf);
+      lru_.push_front(TEntry{Rtf, std::make_unique<TRichDocument>(), Font.Data(), Width, Height});
+      lru_.front().Doc->SetDefaultFont(Font);
+      lru_.front().Doc->LoadRtfShown(Rtf, Width, Height);
       KeepRichTextShapes(*lru_.front().Doc);
       index_[Rtf] = lru_.begin();
     }
     TEntry& e = lru_.front();
-    // A new font or width lays the text out again; the same ones keep the layout.
-    if (e.Width == -2 || !(e.Font == Font.Data())) {
+    // A new font or box lays the text out again; the same ones keep the layout.
+    if (!(e.Font == Font.Data()) || e.Width != Width || e.Height != Height) {
       e.Doc->SetDefaultFont(Font);
+      e.Doc->SetShownBox(Width, Height);
+      KeepRichTextShapes(*e.Doc);
       e.Font = Font.Data();
-      e.Width = -2;
-    }
-    if (e.Width != Width) {
-      e.Doc->SetTextWidth(Width);
       e.Width = Width;
+      e.Height = Height;
     }
     return *e.Doc;
   }
@@ -51,7 +51,7 @@ class TRichTextCache {
     std::string Rtf;
     std::unique_ptr<TRichDocument> Doc;
     TFontData Font;
-    int Width;
+    int Width, Height;
   };
   std::list<TEntry> lru_;
   std::unordered_map<std::string, std::list<TEntry>::iterator> index_;
@@ -78,7 +78,7 @@ void TExtStringGrid::DrawRichText(const std::string& Rtf, int ACol, int ARow, co
   // Laid out as on the screen and drawn scaled to the canvas: a printer's fonts keep their size.
   o.PixelsPerInch = ppi;
   if (!richCache_) richCache_ = std::make_shared<TRichTextCache>();
-  richCache_->Get(Rtf, *Canvas->Font(), r.Width() * 96 / ppi).Draw(*Canvas, r, o);
+  richCache_->Get(Rtf, *Canvas->Font(), r.Width() * 96 / ppi, r.Height() * 96 / ppi).Draw(*Canvas, r, o);
 }
 
 TSize TExtStringGrid::RichTextExtent(const std::string& Rtf, const TFont& Font, int Width) {

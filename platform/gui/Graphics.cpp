@@ -577,97 +577,139 @@ std::string ExpandTabsOn(TCanvasBackend* b, const std::string& s) {
   if (s.find('\t') == std::string::npos) return s;
   const int tabWidth = std::max(1, b->Metrics().AveCharWidth) * 8;
   std::string r;
-  for (char c : s) {
-    if (c != '\t') {
-      r += c;
+  // The width so far grows by each piece, so a text of many tabs is measured once, not again
+  // from its start at every tab.
+  int w = 0;
+  size_t from = 0;
+  for (size_t at = s.find('\t'); at != std::string::npos; at = s.find('\t', from)) {
+    const std::string piece = s.substr(from, at - from);
+    r += piece;
+    w += b->TextExtent(piece).cx;
+    const int stop = (w / tabWidth + 1) * tabWidth;
+    // At most a tab's width of blanks, even for a font whose blank measures nothing.
+    std::string blanks;
+    int n = 0;
+    do blanks += ' ';
+    while (w + b->TextExtent(blanks).cx < stop && ++n < 64);
+    r += blanks;
+    w += b->TextExtent(blanks).cx;
+    from = at + 1;
+  }
+  r += s.substr(from);
+  return r;
+}
+
+// Bytes of text[from, to) from its start that fit in width, in whole characters; measured in
+// growing pieces, so the cost follows what fits, not the length of the text.
+size_t FitBytes(TCanvasBackend* b, const std::string& text, size_t from, size_t to, int width, bool utf8) {
+  size_t window = 256;
+  for (;;) {
+    size_t end = std::min(to, from + window);
+    while (end < to && utf8 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+    const size_t fit = b->TextFit(text.substr(from, end - from), width, nullptr);
+    if (fit < end - from || end == to) return fit;
+    window *= 2;
+  }
+}
+
+// Whether a text holds a character read from the right, or one that changes the reading
+// direction: a line of such text may show its characters in another order than they come.
+bool HasRightToLeft(std::string_view s, bool utf8) {
+  if (!utf8) return false;
+  for (size_t i = 0; i < s.size();) {
+    if (static_cast<unsigned char>(s[i]) < 0x80) {
+      ++i;
       continue;
     }
-    int w = b->TextExtent(r).cx;
-    int stop = (w / tabWidth + 1) * tabWidth;
-    // At most a tab's width of blanks, even for a font whose blank measures nothing.
-    int n = 0;
-    do r += ' ';
-    while (b->TextExtent(r).cx < stop && ++n < 64);
+    char32_t c;
+    const size_t at = i;
+    if (!DecodeUtf8Char(s, i, c)) {
+      i = at + 1;
+      continue;
+    }
+    if ((c >= 0x590 && c <= 0x8FF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFF) ||
+        (c >= 0x10800 && c <= 0x10FFF) || (c >= 0x1E800 && c <= 0x1EFFF) || c == 0x61C || c == 0x200F ||
+        (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069))
+      return true;
   }
-  return r;
+  return false;
 }
 }  // namespace
 
 std::string TCanvas::ExpandTabs(const std::string& Text) { return ExpandTabsOn(Prepare(true, false, false), Text); }
 
 std::vector<std::string> TCanvas::LayoutLines(const std::string& text, int width, unsigned flags,
-                                              std::vector<int>* underline) {
+                                              std::vector<int>* underline, size_t maxLines) {
   TCanvasBackend* b = backend_;
   const bool prefix = !(flags & DT_NOPREFIX);
-  if (text.find_first_of(prefix ? "\r\n\t&" : "\r\n\t") == std::string::npos &&
-      (!(flags & DT_WORDBREAK) || (flags & DT_SINGLELINE))) {
+  if ((!(flags & DT_WORDBREAK) || (flags & DT_SINGLELINE)) &&
+      text.find_first_of(prefix ? "\r\n\t&" : "\r\n\t") == std::string::npos) {
     // One line as it is: the common case of a cell or a caption.
     underline->assign(1, -1);
     return {text};
   }
   const bool utf8 = b->TextEncoding() == teUtf8;
-  std::vector<std::string> paragraphs;
-  if (flags & DT_SINGLELINE) {
-    std::string t;
-    for (char c : text)
-      if (c != '\r' && c != '\n') t += c;
-    paragraphs.push_back(t);
-  } else {
-    std::string cur;
-    for (size_t i = 0; i < text.size(); ++i) {
-      char c = text[i];
-      if (c == '\r' || c == '\n') {
-        paragraphs.push_back(cur);
-        cur.clear();
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      } else {
-        cur += c;
-      }
-    }
-    paragraphs.push_back(cur);
-  }
   auto expandTabs = [&](const std::string& s) { return (flags & DT_EXPANDTABS) ? ExpandTabsOn(b, s) : s; };
-  auto measure = [&](const std::string& s) {
-    int idx;
-    return b->TextExtent(prefix ? StripPrefix(s, false, &idx) : s).cx;
+  // Bytes of para[from, to) that fit in the width.
+  auto fit = [&](const std::string& para, size_t from, size_t to) -> size_t {
+    if (!prefix) return FitBytes(b, para, from, to, width, utf8);
+    // Captions, short: measured a character more at a time, as they show without their "&".
+    size_t k = from;
+    while (k < to) {
+      const size_t next = k + TextCharLength(para, k, utf8);
+      int idx;
+      if (b->TextExtent(StripPrefix(para.substr(from, next - from), false, &idx)).cx > width) break;
+      k = next;
+    }
+    return k - from;
   };
   std::vector<std::string> lines;
-  for (const std::string& para0 : paragraphs) {
-    std::string para = expandTabs(para0);
-    if (!(flags & DT_WORDBREAK) || (flags & DT_SINGLELINE) || measure(para) <= width) {
+  // Paragraphs one at a time: those past the last line asked for are never read.
+  size_t at = 0, cr = 0, lf = 0;
+  if (!(flags & DT_SINGLELINE)) cr = text.find('\r'), lf = text.find('\n');
+  for (bool more = true; more && lines.size() < maxLines;) {
+    std::string para0;
+    if (flags & DT_SINGLELINE) {
+      for (char c : text)
+        if (c != '\r' && c != '\n') para0 += c;
+      more = false;
+    } else {
+      // Each character looked for on its own, at memory speed, and found again only once passed.
+      if (cr < at) cr = text.find('\r', at);
+      if (lf < at) lf = text.find('\n', at);
+      const size_t end = std::min(cr, lf);
+      para0 = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+      more = end != std::string::npos;
+      if (more) at = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+    }
+    const std::string para = expandTabs(para0);
+    if (!(flags & DT_WORDBREAK) || (flags & DT_SINGLELINE) || fit(para, 0, para.size()) == para.size()) {
       lines.push_back(para);
       continue;
     }
     // Break at blanks; a word wider than the line stays whole unless the edit-control rule applies.
     size_t pos = 0;
-    while (pos < para.size()) {
-      std::string line;
+    while (pos < para.size() && lines.size() < maxLines) {
       size_t i = pos;
       size_t lastFit = std::string::npos;
       while (i < para.size()) {
         size_t wordEnd = para.find(' ', i);
         if (wordEnd == std::string::npos) wordEnd = para.size();
-        std::string candidate = para.substr(pos, wordEnd - pos);
-        if (measure(candidate) <= width || lastFit == std::string::npos) {
-          if (measure(candidate) > width && (flags & DT_EDITCONTROL)) {
-            // break the long word between whole characters
-            size_t k = pos + TextCharLength(para, pos, utf8);
-            while (k < wordEnd) {
-              const size_t next = k + TextCharLength(para, k, utf8);
-              if (measure(para.substr(pos, next - pos)) > width) break;
-              k = next;
-            }
-            lastFit = k;
+        const bool fits = fit(para, pos, wordEnd) == wordEnd - pos;
+        if (fits || lastFit == std::string::npos) {
+          if (!fits && (flags & DT_EDITCONTROL)) {
+            // break the long word between whole characters, at least one on the line
+            lastFit = pos + std::max(TextCharLength(para, pos, utf8), fit(para, pos, wordEnd));
             break;
           }
           lastFit = wordEnd;
           i = wordEnd + 1;
-          if (measure(candidate) > width) break;
+          if (!fits) break;
         } else {
           break;
         }
       }
-      line = para.substr(pos, lastFit - pos);
+      std::string line = para.substr(pos, lastFit - pos);
       while (!line.empty() && line.back() == ' ') line.pop_back();
       lines.push_back(line);
       pos = lastFit;
@@ -695,11 +737,25 @@ int TCanvas::DrawText(const std::string& Text, TRect& Rect, unsigned Flags) {
   int lineH = m.Height + ((Flags & DT_EXTERNALLEADING) ? m.ExternalLeading : 0);
   int width = Rect.Right - Rect.Left;
   std::vector<int> ul;
-  std::vector<std::string> lines = LayoutLines(Text, width, Flags, &ul);
+  // Drawn lines from the top, clipped to the rectangle: those starting below it never show.
+  const bool clipped = !(Flags & (DT_CALCRECT | DT_NOCLIP));
+  const size_t shown = clipped && !(Flags & DT_SINGLELINE) && lineH > 0
+                           ? static_cast<size_t>(std::max(1, (Rect.Bottom - Rect.Top + lineH - 1) / lineH))
+                           : SIZE_MAX;
+  std::vector<std::string> lines = LayoutLines(Text, width, Flags, &ul, shown);
   std::vector<int> widths(lines.size());
   const std::string ell = "...";
+  // Characters past the right edge a left-aligned line may keep, for glyphs reaching back.
+  constexpr size_t kPastEdge = 16;
   for (size_t i = 0; i < lines.size(); ++i) {
     std::string& s = lines[i];
+    if (clipped && !(Flags & (DT_RIGHT | DT_CENTER | DT_RTLREADING | DT_PATH_ELLIPSIS)) && s.size() > kPastEdge) {
+      // Left-aligned, what lies well past the right edge never shows: the line is cut there,
+      // unless characters read from the right could bring later ones into view.
+      size_t keep = FitBytes(b, s, 0, s.size(), width, utf8);
+      for (size_t n = 0; n <= kPastEdge && keep < s.size(); ++n) keep += TextCharLength(s, keep, utf8);
+      if (keep < s.size() && !HasRightToLeft(std::string_view(s).substr(0, keep), utf8)) s.resize(keep);
+    }
     int w = b->TextExtent(s).cx;
     if (w > width && !(Flags & DT_CALCRECT) && (Flags & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS))) {
       const int ellWidth = b->TextExtent(ell).cx;

@@ -350,6 +350,9 @@ class TCanvas : public TPersistent {
   // widths of the font, as DrawText with DT_EXPANDTABS shows it.
   std::string ExpandTabs(const std::string& Text);
   // Windows DrawText: returns the text height; with DT_CALCRECT adjusts Rect and draws nothing.
+  // Drawing clipped to Rect lays out only what can show in it (the lines that start inside it,
+  // of a long left-aligned line the start that reaches past its right), so the cost follows
+  // Rect's size, not the text's length; the height returned then counts those lines.
   int DrawText(const std::string& Text, TRect& Rect, unsigned Flags);
   void DrawFocusRect(const TRect& R);
   // Returns the rectangle inside the edges when BF_ADJUST is given (else R unchanged).
@@ -394,8 +397,9 @@ class TCanvas : public TPersistent {
 
  private:
   TCanvasBackend* Prepare(bool font, bool pen, bool brush);
+  // The lines of a text as DrawText breaks them; at most maxLines of them.
   std::vector<std::string> LayoutLines(const std::string& text, int width, unsigned flags,
-                                       std::vector<int>* underline);
+                                       std::vector<int>* underline, size_t maxLines = SIZE_MAX);
   void CopyFrom(const TRect& dest, const QImage& img, const TRect& src, TColor transparent);
 
   std::unique_ptr<TFont> font_;

@@ -80,6 +80,7 @@ void TRecordingCanvasBackend::Text(int x, int y, const std::string& s, bool opaq
   Ops.push_back(op);
 }
 TSize TRecordingCanvasBackend::TextExtent(const std::string& s) {
+  MeasuredBytes += s.size();
   const bool utf8 = TextIsUtf8(s, encoding_);
   int chars = 0;
   for (size_t i = 0; i < s.size(); i += TextCharLength(s, i, utf8)) ++chars;

@@ -41,6 +41,8 @@ struct TCanvasOp {
 class TRecordingCanvasBackend : public TCanvasBackend {
  public:
   std::vector<TCanvasOp> Ops;
+  // Bytes of the texts measured: what laying a text out costs.
+  size_t MeasuredBytes = 0;
 
   void SetFont(const TFontData& f) override { font_ = f; }
   void SetPen(const TPenData& p) override { pen_ = p; }
@@ -83,6 +85,7 @@ class TRecordingCanvas : public TCanvas {
   explicit TRecordingCanvas(int Width = 1000, int Height = 1000);
   std::vector<TCanvasOp>& Ops() { return rec_->Ops; }
   void Clear() { rec_->Ops.clear(); }
+  size_t MeasuredBytes() const { return rec_->MeasuredBytes; }
   // The texts drawn, in order.
   std::vector<std::string> Texts() const;
   // The operations of one kind.

@@ -136,6 +136,10 @@ std::string PlainTextOf(const QTextDocument* doc) {
 struct TRichDocument::TImpl {
   QTextDocument doc;
   TFontData font;
+  // Of a document loaded for a box: the whole content read, and the box.
+  std::unique_ptr<TRtfContent> content;
+  int boxWidth = -1, boxHeight = -1;
+  void BuildShown();
   TImpl() {
     doc.setDocumentMargin(0);
     doc.setUndoRedoEnabled(false);
@@ -148,10 +152,16 @@ QTextDocument* DocumentOf(const TRichDocument& d) { return &d.Impl()->doc; }
 TRichDocument::TRichDocument() : d_(std::make_unique<TImpl>()) {}
 TRichDocument::~TRichDocument() = default;
 
-bool TRichDocument::LoadRtf(const std::string& rtf, std::string* error) { return LoadRtfInto(&d_->doc, rtf, error); }
+bool TRichDocument::LoadRtf(const std::string& rtf, std::string* error) {
+  d_->content.reset();
+  return LoadRtfInto(&d_->doc, rtf, error);
+}
 std::string TRichDocument::SaveRtf() const { return SaveRtfFrom(&d_->doc); }
 std::string TRichDocument::PlainText() const { return PlainTextOf(&d_->doc); }
-void TRichDocument::Clear() { d_->doc.clear(); }
+void TRichDocument::Clear() {
+  d_->content.reset();
+  d_->doc.clear();
+}
 bool TRichDocument::IsEmpty() const { return d_->doc.isEmpty(); }
 
 void TRichDocument::SetDefaultFont(const TFont& f) { SetDefaultFont(f.Data()); }
@@ -159,9 +169,94 @@ void TRichDocument::SetDefaultFont(const TFontData& f) {
   if (d_->font == f) return;
   d_->font = f;
   d_->doc.setDefaultFont(TQtCanvasBackend::MakeFont(f));
+  if (d_->content) d_->BuildShown();  // another font shows another part
 }
 
 void TRichDocument::SetTextWidth(int px) { d_->doc.setTextWidth(px < 0 ? -1 : px); }
+
+namespace {
+// A paragraph's first characters (UTF-8 bytes of its runs, cut at a character's start).
+TRtfParagraph Head(const TRtfParagraph& p, size_t bytes) {
+  TRtfParagraph h;
+  h.Format = p.Format;
+  for (const TRtfRun& r : p.Runs) {
+    if (bytes == 0) break;
+    TRtfRun& k = h.Runs.emplace_back(r);
+    if (k.Text.size() > bytes) {
+      size_t cut = bytes;
+      while (cut > 0 && (static_cast<unsigned char>(k.Text[cut]) & 0xC0) == 0x80) --cut;
+      k.Text.resize(cut);
+    }
+    bytes -= k.Text.size();
+    if (k.Text.size() < r.Text.size()) break;
+  }
+  return h;
+}
+
+size_t Bytes(const TRtfParagraph& p) {
+  size_t n = 0;
+  for (const TRtfRun& r : p.Runs) n += r.Text.size();
+  return n;
+}
+}  // namespace
+
+// Each paragraph is cut after a number of characters that starts near what the box's width
+// holds and doubles while the lines it gives do not reach one past the box's bottom, so the
+// lines that show break as they would in the whole text: a line's break depends only on the
+// text up to the next line.
+void TRichDocument::TImpl::BuildShown() {
+  const TRtfContent& all = *content;
+  std::vector<size_t> limit(all.Paragraphs.size(), static_cast<size_t>(std::max(boxWidth, 16)) * 2 + 64);
+  for (;;) {
+    TRtfContent part;
+    // Every paragraph takes at least one line of at least a pixel: those past the box's height
+    // start below it.
+    const size_t most = std::min(all.Paragraphs.size(), static_cast<size_t>(std::max(boxHeight, 0)) + 2);
+    for (size_t i = 0; i < most; ++i) part.Paragraphs.push_back(Head(all.Paragraphs[i], limit[i]));
+    Build(&doc, part);
+    doc.setTextWidth(boxWidth);
+    doc.documentLayout();  // lays the text out
+    bool again = false;
+    size_t i = 0;
+    for (QTextBlock b = doc.begin(); b.isValid() && i < most; b = b.next(), ++i) {
+      const QTextLayout* layout = b.layout();
+      const double top = layout->position().y();
+      if (top >= boxHeight) break;  // starts below the box: neither it nor what follows shows
+      if (Bytes(part.Paragraphs[i]) >= Bytes(all.Paragraphs[i])) continue;  // whole
+      // The first line below the box must end before the cut, at a break of its own.
+      int k = 0;
+      while (k < layout->lineCount() && top + layout->lineAt(k).y() < boxHeight) ++k;
+      if (k + 1 >= layout->lineCount()) {
+        limit[i] *= 2;
+        again = true;
+      }
+    }
+    if (!again) return;
+  }
+}
+
+bool TRichDocument::LoadRtfShown(const std::string& rtf, int width, int height, std::string* error) {
+  d_->content = std::make_unique<TRtfContent>();
+  const bool ok = ReadRtf(rtf, *d_->content, error);
+  d_->boxWidth = std::max(width, 1);
+  d_->boxHeight = std::max(height, 1);
+  d_->BuildShown();
+  return ok;
+}
+
+void TRichDocument::SetShownBox(int width, int height) {
+  width = std::max(width, 1), height = std::max(height, 1);
+  if (!d_->content) {
+    SetTextWidth(width);
+    return;
+  }
+  if (width == d_->boxWidth && height == d_->boxHeight) return;
+  d_->boxWidth = width;
+  d_->boxHeight = height;
+  d_->BuildShown();
+}
+
+int TRichDocument::CharacterCount() const { return d_->doc.characterCount(); }
 int TRichDocument::Width() const { return static_cast<int>(std::ceil(d_->doc.documentLayout()->documentSize().width())); }
 int TRichDocument::Height() const { return static_cast<int>(std::ceil(d_->doc.documentLayout()->documentSize().height())); }
 

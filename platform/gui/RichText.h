@@ -38,6 +38,15 @@ class TRichDocument {
   void SetDefaultFont(const TFontData& f);
   // The width text wraps at, in pixels; -1 does not wrap.
   void SetTextWidth(int px);
+  // Reads RTF to be drawn in a box of this size (the text wrapping at its width) and keeps of
+  // it only what can show there: the paragraphs that start above the box's bottom, and of
+  // each the lines down to one past the box, so laying out and drawing cost what the box
+  // holds, not the whole text. SetShownBox lays the kept RTF out for another box or font.
+  // The document then holds that part only (its plain text, RTF and size are of that part).
+  bool LoadRtfShown(const std::string& rtf, int width, int height, std::string* error = nullptr);
+  void SetShownBox(int width, int height);
+  // Characters in the document (each paragraph end counts one).
+  int CharacterCount() const;
   // The laid-out extent in pixels.
   int Width() const;
   int Height() const;

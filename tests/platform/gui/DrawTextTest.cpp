@@ -118,4 +118,41 @@ TEST(DrawText, OpaqueBackgroundFollowsTheBrushAndClipsOverflow) {
   EXPECT_FALSE(ops[0].Clipped) << "fitting text needs no clip";
 }
 
+// A long paragraph drawn into a small rectangle: only what can show is laid out and drawn,
+// the same lines as a rectangle tall enough for all would show first.
+TEST(DrawText, ALongTextIsLaidOutOnlyAsFarAsTheRectangleShows) {
+  const std::string word(20000, 'w');
+  std::string words;
+  while (words.size() < 20000) words += "lorem ipsum dolor ";
+  struct TRow {
+    const char* Name;
+    std::string Text;
+    unsigned Flags;
+    size_t Lines;  // lines that show in 100 x 40: four starting at 0, 13, 26 and 39
+  } rows[] = {
+      {"one word, edit-control breaks", word, DT_WORDBREAK | DT_EDITCONTROL, 4},
+      {"words", words, DT_WORDBREAK | DT_EDITCONTROL, 4},
+      {"one line", word, DT_SINGLELINE, 1},
+      {"one line with an ellipsis", words, DT_SINGLELINE | DT_END_ELLIPSIS, 1},
+      {"lines of their own", words + "\r\n" + words + "\n" + words + "\r\n" + words, 0, 4},
+  };
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Name);
+    TRecordingCanvas all(100, 1000000), part;
+    TRect tall(0, 0, 100, 1000000), r(0, 0, 100, 40);
+    all.DrawText(row.Text, tall, row.Flags);
+    part.DrawText(row.Text, r, row.Flags);
+    const auto allOps = all.OpsOf(okText), ops = part.OpsOf(okText);
+    ASSERT_EQ(ops.size(), row.Lines);
+    for (size_t i = 0; i < ops.size(); ++i) {
+      // What lies past the right edge never shows; of the rest, the same text at the same place.
+      const size_t shown = 100 / 5;
+      EXPECT_EQ(ops[i].Text.substr(0, shown), allOps[i].Text.substr(0, shown)) << i;
+      EXPECT_EQ(ops[i].R.TopLeft(), allOps[i].R.TopLeft()) << i;
+      EXPECT_LE(ops[i].Text.size(), 64u) << i;
+    }
+    EXPECT_LT(part.MeasuredBytes(), 8000u) << "the work follows the rectangle, not the text";
+  }
+}
+
 }  // namespace
