@@ -68,6 +68,9 @@ class EExtGridError : public Exception {
   using Exception::Exception;
 };
 
+// A cell text refused by the rich edit (LoadRichEdit, F2): one that would take it unbounded time.
+extern const char* const kRichTextTooLong;
+
 // ---------------------------------------------------------------- events
 // Click-type and attribute events take (ARow, ACol); value events take (ACol, ARow), as given.
 using TRowUpdateEvent = std::function<void(TObject* Sender, int OldRow, int NewRow)>;
@@ -311,6 +314,8 @@ class TExtStringGrid : public TBaseGrid {
   void DrawRichTextCell(int ACol, int ARow, const TRect& Rect, TCanvas* Canvas);
   // What rich text needs laid out in a font (wrapped at Width when above 0), with the margins.
   TSize RichTextExtent(const std::string& Rtf, const TFont& Font, int Width);
+  // Whether the rich edit can take the cell's text in bounded time (see kRichTextTooLong).
+  bool RichEditCanTake(int ACol, int ARow);
   // The grid's two rich edits: the hidden one that formats and measures, the one that edits cells.
   TExtRichEdit* RichFormatter();
   TExtRichEdit* RichEditor();

@@ -163,6 +163,14 @@ bool TExtStringGrid::CanEditShow() {
     edit_.EditorType = DefaultEditor;
     GetCellEditor(b.X, b.Y, edit_.EditorType);
     if (edit_.EditorType == edNone) return false;
+    if (edit_.EditorType == edRichEdit && !RichEditCanTake(b.X, b.Y)) {
+      // Refused before anything opens: the cell stays as it is, and the grid leaves editing,
+      // so the refusal is told once.
+      HideEditor();
+      EExtGridError e(kRichTextTooLong);
+      if (Application) Application->HandleException(this, e);
+      return false;
+    }
     edit_.Active = true;
     edit_.Cell = b;
     if (!IsTextEditor(edit_.EditorType)) {

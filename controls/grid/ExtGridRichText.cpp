@@ -5,11 +5,34 @@
 
 #include "controls/grid/ExtGrid.h"
 #include "controls/grid/ExtGridEditors.h"
+#include "controls/grid/ExtUtil.h"
 #include "platform/gui/RichText.h"
 
 namespace {
 constexpr int kMargin = 2;
+// What the rich edit takes: its layout of a paragraph costs the square of its longest word.
+constexpr size_t kRichEditMaxText = 262144, kRichEditMaxWord = 4096;
+// A text beyond them is measured for what shows in this many pixels.
+constexpr int kRichMeasureBound = 1024;
+
+bool RichEditTakes(const std::string& Text) {
+  const std::string plain = ExtUtil::TextType(Text, false) == 2 ? RtfToPlainText(Text) : Text;
+  if (plain.size() > kRichEditMaxText) return false;
+  size_t word = 0;
+  for (char c : plain) {
+    word = c == ' ' || c == '\t' || c == '\r' || c == '\n' ? 0 : word + 1;
+    if (word > kRichEditMaxWord) return false;
+  }
+  return true;
+}
 }  // namespace
+
+const char* const kRichTextTooLong =
+    "The text is too long for the rich edit: at most 262144 characters, no word longer than 4096";
+
+bool TExtStringGrid::RichEditCanTake(int ACol, int ARow) {
+  return ACol < 0 || ARow < 0 || ACol >= AllColCount() || ARow >= RowCount() || RichEditTakes(GridCells(ACol, ARow));
+}
 
 // Parsing RTF costs far more than drawing it: each text is read once and its document kept,
 // the least recently drawn dropped first, so scrolling over the same cells parses nothing.
@@ -82,6 +105,13 @@ void TExtStringGrid::DrawRichText(const std::string& Rtf, int ACol, int ARow, co
 }
 
 TSize TExtStringGrid::RichTextExtent(const std::string& Rtf, const TFont& Font, int Width) {
+  if (!RichEditTakes(Rtf)) {
+    TRichDocument d;
+    d.SetDefaultFont(Font);
+    d.LoadRtfShown(Rtf, Width > 0 ? Width : kRichMeasureBound, kRichMeasureBound);
+    return TSize(std::min(d.Width(), Width > 0 ? Width : kRichMeasureBound) + 2 * kMargin,
+                 std::min(d.Height(), kRichMeasureBound) + 2 * kMargin);
+  }
   TExtRichEdit* f = RichFormatter();
   f->SetFont(const_cast<TFont*>(&Font));
   f->SetWordWrap(Width > 0);
@@ -96,6 +126,7 @@ TExtRichEdit* TExtStringGrid::RichEditor() { return static_cast<TExtRichEdit*>(C
 
 void TExtStringGrid::LoadRichEdit(int ACol, int ARow, TCustomRichEdit* RichEdit) {
   if (!RichEdit) return;
+  if (!RichEditCanTake(ACol, ARow)) throw EExtGridError(kRichTextTooLong);
   RichEdit->SetRtfText(ACol >= 0 && ARow >= 0 && ACol < AllColCount() && ARow < RowCount() ? GridCells(ACol, ARow)
                                                                                            : std::string());
 }

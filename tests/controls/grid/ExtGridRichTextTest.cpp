@@ -252,4 +252,39 @@ TEST_F(RichTextTest, CellsLoadIntoAndSaveFromRichEdits) {
   EXPECT_EQ(grid->Cells(3, 3), saved);
 }
 
+// A text the rich edit would take unbounded time over is refused with the message, from F2 and
+// from LoadRichEdit alike, and the cell keeps it; it still paints and measures.
+TEST_F(RichTextTest, ATextTheRichEditCannotTakeIsRefusedAndTheCellKept) {
+  std::string many;
+  while (many.size() <= 262144) many += "word ";
+  const std::string rows[] = {
+      "{\\rtf1 {" + std::string(1 << 20, 'w'),  // one word of 1 MB, its group never closed
+      "{\\rtf1 " + many + "}",                  // too many characters
+      std::string(5000, 'p'),                    // plain text, a word too long
+  };
+  std::vector<std::string> told;
+  Application->OnException = [&](TObject*, Exception& E) { told.push_back(E.Message()); };
+  for (const std::string& text : rows) {
+    SCOPED_TRACE(text.substr(0, 12));
+    told.clear();
+    grid->SetCells(2, 3, text);
+    EXPECT_EQ(Open(3), nullptr) << "no rich edit opens";
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_EQ(told, std::vector<std::string>{kRichTextTooLong});
+    TRichEdit edit(form);
+    edit.SetRtfText(kBoldRed);
+    EXPECT_THROW(grid->LoadRichEdit(2, 3, &edit), EExtGridError);
+    EXPECT_EQ(edit.Text(), "bold plain") << "the edit keeps what it held";
+    EXPECT_EQ(grid->Cells(2, 3), text);
+    grid->SetColWidths(2, 80);
+    grid->AutoSizeRow(3);
+    EXPECT_GT(grid->RowHeights(3), 0);
+    EXPECT_FALSE(RenderControlImage(grid).isNull()) << "it paints";
+  }
+  Application->OnException = nullptr;
+  // A text within the bounds opens.
+  grid->SetCells(2, 3, "{\\rtf1 " + std::string(4000, 'w') + "}");
+  EXPECT_NE(Open(3), nullptr);
+}
+
 }  // namespace

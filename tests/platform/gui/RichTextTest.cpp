@@ -234,6 +234,53 @@ TEST_F(RichTextDraw, CanvasWithoutPainterGetsEachRunInItsFontAndWrapping) {
   EXPECT_GT(d.Height(), oneLine) << "wrapped to two lines";
 }
 
+// Loaded for a box, a document keeps what can show there: a long paragraph costs the box, and
+// the box shows the same pixels as the whole document does.
+TEST_F(RichTextDraw, LoadedForABoxItKeepsWhatShowsThereAndDrawsTheSame) {
+  std::string words, word(200000, 'w');
+  const std::string unit = "lorem {\\b ipsum} dolor ";
+  while (words.size() < 60000) words += unit;
+  struct TRow {
+    const char* Name;
+    std::string Rtf;
+    bool Compare = true;  // not the long word whole: that is what takes long
+  } rows[] = {
+      {"one long word", "{\\rtf1 " + word + "}", false},
+      {"words with bold", "{\\rtf1 " + words + "}"},
+      {"paragraphs", "{\\rtf1 " + words.substr(0, 130 * unit.size()) + "\\par " + words.substr(0, 20 * unit.size()) + "\\par\\qc " + words + "}"},
+      {"short", "{\\rtf1 a few {\\i words}\\par and a line}"},
+  };
+  const TRect box(0, 0, 150, 60);
+  auto pixels = [&](const TRichDocument& d) {
+    TBitmap b(box.Width(), box.Height());
+    b.Canvas()->Brush()->SetColor(clWhite);
+    b.Canvas()->FillRect(box);
+    d.Draw(*b.Canvas(), box);
+    std::string out;
+    for (int y = 0; y < box.Height(); ++y)
+      for (int x = 0; x < box.Width(); ++x) out += b.Canvas()->Pixels(x, y) == clWhite ? '.' : '#';
+    return out;
+  };
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Name);
+    TRichDocument shown;
+    ASSERT_TRUE(shown.LoadRtfShown(row.Rtf, box.Width(), box.Height()));
+    EXPECT_LT(shown.CharacterCount(), 4000) << "what the box holds, not the text";
+    if (row.Compare) {
+      TRichDocument all;
+      ASSERT_TRUE(all.LoadRtf(row.Rtf));
+      all.SetTextWidth(box.Width());
+      EXPECT_EQ(pixels(shown), pixels(all));
+    }
+    // Another box takes another part.
+    shown.SetShownBox(box.Width(), box.Height() * 3);
+    if (row.Rtf.size() > 10000) {
+      EXPECT_GT(shown.CharacterCount(), 40);
+    }
+    EXPECT_LT(shown.CharacterCount(), 12000);
+  }
+}
+
 // Where LibreOffice is installed: our RTF read by it gives our plain text, and keeps the formats.
 TEST_F(RichTextFiles, OfficeProgramReadsWrittenRtf) {
   if (std::system("command -v soffice >/dev/null 2>&1") != 0) GTEST_SKIP() << "LibreOffice is not installed";
