@@ -22,6 +22,9 @@ TExtStringGrid* gGrid = nullptr;
 TRichEdit* gEdit = nullptr;
 }  // namespace
 
+// Fontconfig keeps caches for the life of the process.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
   Application->Initialize();
