@@ -9,6 +9,8 @@
 #include "controls/instrument/InstControls.h"
 
 enum TInstCheckLedStyle { csRadioButton, csCheckbox };
+// The LED's size in pixels, a byte.
+using TInstCheckInt = uint8_t;
 
 class TInstCheckLed : public TInstCustomImageControl {
  public:
@@ -20,10 +22,10 @@ class TInstCheckLed : public TInstCustomImageControl {
   void SetChecked(bool V);
   TInstCheckLedStyle CheckStyle() const { return FCheckStyle; }
   void SetCheckStyle(TInstCheckLedStyle V) { FCheckStyle = V; }
-  uint8_t CheckWidth() const { return FCheckWidth; }
-  void SetCheckWidth(uint8_t V) { Relayout(FCheckWidth, V); }
-  uint8_t CheckHeight() const { return FCheckHeight; }
-  void SetCheckHeight(uint8_t V) { Relayout(FCheckHeight, V); }
+  TInstCheckInt CheckWidth() const { return FCheckWidth; }
+  void SetCheckWidth(TInstCheckInt V) { Relayout(FCheckWidth, V); }
+  TInstCheckInt CheckHeight() const { return FCheckHeight; }
+  void SetCheckHeight(TInstCheckInt V) { Relayout(FCheckHeight, V); }
   TInstImageTextLayout Layout() const { return FLayout; }
   void SetLayout(TInstImageTextLayout V) { Relayout(FLayout, V); }
   int Margin() const { return FMargin; }
@@ -74,7 +76,7 @@ class TInstCheckLed : public TInstCustomImageControl {
 
   bool FChecked = false;
   TInstCheckLedStyle FCheckStyle = csCheckbox;
-  uint8_t FCheckWidth = 20, FCheckHeight = 13;
+  TInstCheckInt FCheckWidth = 20, FCheckHeight = 13;
   TInstImageTextLayout FLayout = ImageLeft;
   int FMargin = -1, FSpacing = 5;
   std::unique_ptr<TInstPalette> FPalette;

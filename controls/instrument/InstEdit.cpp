@@ -1,5 +1,8 @@
 #include "controls/instrument/InstEdit.h"
 
+#include "controls/instrument/InstSysUtils.h"
+#include "platform/rtl/OemCodePage.h"
+
 #include "platform/gui/Forms.h"
 #include "platform/gui/Windows.h"
 #include "platform/rtl/SysUtils.h"
@@ -11,6 +14,30 @@ TInstCustomEdit::TInstCustomEdit(TComponent* AOwner) : TCustomEdit(AOwner) {
   SetColor(clBlack);
   Font()->SetColor(clLime);
   SetAlignment(taLeftJustify);
+  SetOwnFrameWidth(2);
+}
+
+void TInstCustomEdit::SetCtl3D(bool V) {
+  if (V == FCtl3D) return;
+  FCtl3D = V;
+  SetOwnFrameWidth(V ? 2 : 1);
+}
+
+void TInstCustomEdit::PaintOver(TCanvas* Canvas) {
+  TCustomEdit::PaintOver(Canvas);
+  if (BorderStyle() == bsNone) return;
+  TRect r = ClientRect();
+  if (FCtl3D) {
+    DrawFrame3D(Canvas, r, clBtnShadow, clBtnHighlight, 1);
+    DrawFrame3D(Canvas, r, cl3DDkShadow, cl3DLight, 1);
+  } else {
+    DrawFrame3D(Canvas, r, clWindowFrame, clWindowFrame, 1);
+  }
+}
+
+void TInstCustomEdit::InsertText(const std::string& s) {
+  // As if the text had been stored in the OEM set and read back.
+  TCustomEdit::InsertText(FOEMConvert ? OemRoundTrip(s) : s);
 }
 
 // ---- TInstNumEdit

@@ -13,6 +13,21 @@ class TInstCustomEdit : public TCustomEdit {
   std::string ClassName() const override { return "TInstCustomEdit"; }
 
   // Alignment (left, right or centred) comes with the edit.
+
+  // A bordered edit's frame: sunken 3-D (True) or a flat line.
+  bool Ctl3D() const { return FCtl3D; }
+  void SetCtl3D(bool V);
+  // Entered text keeps only what the OEM character set can hold.
+  bool OEMConvert() const { return FOEMConvert; }
+  void SetOEMConvert(bool V) { FOEMConvert = V; }
+
+ protected:
+  void PaintOver(TCanvas* Canvas) override;
+  void InsertText(const std::string& s) override;
+
+ private:
+  bool FCtl3D = true;
+  bool FOEMConvert = false;
 };
 
 using TaErrorEvent = std::function<void(TObject* Sender, bool& CanExit)>;

@@ -17,7 +17,7 @@ TInstLabel::TInstLabel(TComponent* AOwner) : TInstGraphicImageControl(AOwner), F
 
 TInstLabel::~TInstLabel() { FBitmap->OnChange = nullptr; }
 
-void TInstLabel::SetAngle(int V) {
+void TInstLabel::SetAngle(TInstTextAngle V) {
   V %= 360;
   if (V < 0) V += 360;
   if (V == FAngle) return;

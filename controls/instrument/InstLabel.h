@@ -9,6 +9,8 @@
 #include "platform/gui/Controls.h"
 
 enum TInstLabelStyle { lsNone, lsRaised, lsLowered, lsShadow };
+// Degrees counter-clockwise, 0 to 359.
+using TInstTextAngle = int;
 
 class TInstLabel : public TInstGraphicImageControl {
  public:
@@ -28,9 +30,8 @@ class TInstLabel : public TInstGraphicImageControl {
   void SetAlignment(TAlignment V) { InstStore(this, FAlignment, V); }
   TTextLayout Layout() const { return FLayout; }
   void SetLayout(TTextLayout V) { InstStore(this, FLayout, V); }
-  // Degrees counter-clockwise, 0 to 359.
-  int Angle() const { return FAngle; }
-  void SetAngle(int V);
+  TInstTextAngle Angle() const { return FAngle; }
+  void SetAngle(TInstTextAngle V);
   double AngleRadians() const { return FRadians; }
   TBitmap* Bitmap() const { return FBitmap.get(); }
   void SetBitmap(TBitmap* V);
@@ -57,7 +58,7 @@ class TInstLabel : public TInstGraphicImageControl {
   int FShadowDepth = 2;
   TAlignment FAlignment = taCenter;
   TTextLayout FLayout = tlCenter;
-  int FAngle = 0;
+  TInstTextAngle FAngle = 0;
   double FRadians = 0;
   std::unique_ptr<TBitmap> FBitmap;
   TSize FTextSize;

@@ -150,7 +150,7 @@ void TInstSlider::SetThumbImageIndex(int V) {
   Invalidate();
 }
 
-void TInstSlider::SetThumbStates(int V) {
+void TInstSlider::SetThumbStates(TInstNumGlyphs V) {
   if (V < 1) V = 1;
   if (V > 4) V = 4;
   if (V == FThumbStates) return;
@@ -411,8 +411,6 @@ void TInstSlider::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
   if (PtInRect(thumb, Point(X, Y))) {
     FDragging = true;
     FDragOffset = FOrientation == voVertical ? Y - thumb.Top : X - thumb.Left;
-    // The pointer cannot be confined on every desktop; the drag instead
-    // treats it as held inside the client area until release.
     if (FOptions & soMouseClip) FClipped = true;
     Invalidate();
   } else if (FOptions & soActiveClick) {
@@ -422,8 +420,12 @@ void TInstSlider::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
 
 void TInstSlider::MouseMove(TShiftState Shift, int X, int Y) {
   if (FClipped) {
-    X = MaxInt(0, MinInt(X, Width() - 1));
-    Y = MaxInt(0, MinInt(Y, Height() - 1));
+    const int cx = MaxInt(0, MinInt(X, ClientWidth() - 1));
+    const int cy = MaxInt(0, MinInt(Y, ClientHeight() - 1));
+    // The pointer is held inside the client area until release: put back where it left.
+    if (cx != X || cy != Y) Mouse_SetCursorPos(ClientToScreen(Point(cx, cy)));
+    X = cx;
+    Y = cy;
   }
   if (FDragging) {
     MoveThumbTo((FOrientation == voVertical ? Y : X) - FDragOffset);

@@ -13,6 +13,8 @@
 enum TInstSliderStyle { ssBottomLeft, ssTopRight };
 enum TInstSliderOption : unsigned { soActiveClick = 1, soMouseClip = 2, soHandPoint = 4, soThumbOpaque = 8 };
 using TInstSliderOptions = unsigned;
+// Thumb images side by side in the thumb bitmap, 1 to 4.
+using TInstNumGlyphs = int;
 
 class TInstSlider : public TInstCustomImageControl {
  public:
@@ -54,8 +56,8 @@ class TInstSlider : public TInstCustomImageControl {
   void SetThumbImageIndex(int V);
   TInstBitmapList* BitmapList() const { return FBitmapList; }
   void SetBitmapList(TInstBitmapList* V);
-  int ThumbStates() const { return FThumbStates; }
-  void SetThumbStates(int V);
+  TInstNumGlyphs ThumbStates() const { return FThumbStates; }
+  void SetThumbStates(TInstNumGlyphs V);
   int ThumbIndent() const { return FThumbIndent; }
   void SetThumbIndent(int V);
 
@@ -133,7 +135,7 @@ class TInstSlider : public TInstCustomImageControl {
   int FThumbImageIndex = -1;
   TInstBitmapList* FBitmapList = nullptr;
   std::unique_ptr<TInstChangeLink> FChangeLink;
-  int FThumbStates = 1;
+  TInstNumGlyphs FThumbStates = 1;
   int FThumbIndent = 2;
 
   std::unique_ptr<TBitmap> FThumb, FLowImage, FHighImage;

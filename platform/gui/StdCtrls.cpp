@@ -710,8 +710,24 @@ void TCustomEdit::SetPasswordChar(char v) {
 void TCustomEdit::SetBorderStyle(TBorderStyle v) {
   if (v == borderStyle_) return;
   borderStyle_ = v;
-  if (auto* e = dynamic_cast<QLineEdit*>(peer_)) e->setFrame(v != bsNone);
+  PushFrame();
   if (auto* m = dynamic_cast<QPlainTextEdit*>(peer_)) m->setFrameShape(v == bsNone ? QFrame::NoFrame : QFrame::StyledPanel);
+}
+
+void TCustomEdit::SetOwnFrameWidth(int Width) {
+  Width = std::max(Width, 0);
+  if (Width == ownFrame_) return;
+  ownFrame_ = Width;
+  PushFrame();
+  Invalidate();
+}
+
+void TCustomEdit::PushFrame() {
+  auto* e = dynamic_cast<QLineEdit*>(peer_);
+  if (!e) return;
+  const int own = borderStyle_ != bsNone ? ownFrame_ : 0;
+  e->setFrame(borderStyle_ != bsNone && own == 0);
+  e->setTextMargins(margins_.Left + own, margins_.Top + own, margins_.Right + own, margins_.Bottom + own);
 }
 
 int TCustomEdit::SelStart() const { return std::min(anchor_, caret_); }
@@ -1146,8 +1162,7 @@ void TCustomEdit::CreateWnd() {
   } else {
     auto* e = static_cast<QLineEdit*>(peer_);
     e->setReadOnly(readOnly_);
-    e->setFrame(borderStyle_ != bsNone);
-    e->setTextMargins(margins_.Left, margins_.Top, margins_.Right, margins_.Bottom);
+    PushFrame();
   }
   if (transparentBack_) SetTransparentBackground(true);
   PushAlignment();
@@ -1170,7 +1185,7 @@ void TCustomEdit::PaintOverPeer(QWidget* Widget) {
 
 void TCustomEdit::SetTextMargins(int Left, int Top, int Right, int Bottom) {
   margins_ = TRect(Left, Top, Right, Bottom);
-  if (auto* e = dynamic_cast<QLineEdit*>(peer_)) e->setTextMargins(Left, Top, Right, Bottom);
+  PushFrame();
   if (auto* m = dynamic_cast<TEditLinesPeer*>(peer_)) m->SetMargins(margins_);
 }
 

@@ -229,6 +229,10 @@ class TCustomEdit : public TWinControl {
   void SetAlignment(TAlignment v);
   // Space kept free inside a one-line edit around its text (an embedded button's place).
   void SetTextMargins(int Left, int Top, int Right, int Bottom);
+  // A bordered one-line edit whose frame, this many pixels wide, the control draws itself
+  // (in PaintOver) instead of the desktop's; 0: the desktop's frame.
+  int OwnFrameWidth() const { return ownFrame_; }
+  void SetOwnFrameWidth(int Width);
   // No background of its own: the parent and the controls under the edit show through the text.
   bool TransparentBackground() const { return transparentBack_; }
   void SetTransparentBackground(bool v);
@@ -288,6 +292,8 @@ class TCustomEdit : public TWinControl {
   virtual void Change();
   // Shows the alignment in the peer.
   virtual void PushAlignment();
+  // The one-line peer's frame and text margins (the control's own frame counted in).
+  void PushFrame();
   // Inserts typed or pasted text in place of the selection; refuses with a beep
   // what the length limit or ReadOnly does not allow.
   virtual void InsertText(const std::string& s);
@@ -330,6 +336,7 @@ class TCustomEdit : public TWinControl {
   TAlignment alignment_ = taLeftJustify;
   int anchor_ = 0, caret_ = 0;
   TRect margins_;
+  int ownFrame_ = 0;
   // The text line stands at the top of the margins instead of centred in the height.
   bool textAtTop_ = false;
   bool transparentBack_ = false;

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "controls/instrument/InstEdit.h"
+#include "platform/gui/Clipbrd.h"
+#include "platform/gui/FormImage.h"
 #include "platform/gui/Windows.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/controls/instrument/InstTestSupport.h"
@@ -234,4 +236,68 @@ TEST_F(NumEditTest, HandlerCanKeepTheFocus) {
   EXPECT_TRUE(other->Focused());
   EXPECT_EQ(e->Text(), "401");
   form->Hide();
+}
+
+TEST_F(NumEditTest, Ctl3DChoosesTheSunkenOrTheFlatFrame) {
+  PinSystemColours();
+  SetSysColor(6, RGB(0, 0, 90));    // clWindowFrame
+  SetSysColor(21, RGB(60, 0, 0));   // cl3DDkShadow
+  SetSysColor(22, RGB(210, 210, 200));  // cl3DLight
+  struct Row {
+    bool ctl3D;
+    TBorderStyle border;
+    TColor outerTopLeft, outerBottomRight, innerTopLeft, innerBottomRight;
+  };
+  const TColor shadow = RGB(128, 128, 128), light = RGB(255, 255, 255), dark = RGB(60, 0, 0),
+               face3D = RGB(210, 210, 200), frame = RGB(0, 0, 90), base = RGB(0, 0, 0);
+  const Row rows[] = {
+      {true, bsSingle, shadow, light, dark, face3D},
+      {false, bsSingle, frame, frame, base, base},
+      {true, bsNone, base, base, base, base},
+      {false, bsNone, base, base, base, base},
+  };
+  EXPECT_TRUE(e->Ctl3D());
+  form->Show();
+  for (const Row& r : rows) {
+    e->SetCtl3D(r.ctl3D);
+    e->SetBorderStyle(r.border);
+    const QImage img = RenderControlImage(e);
+    auto at = [&](int x, int y) {
+      const QRgb p = img.pixel(x, y);
+      return RGB(qRed(p), qGreen(p), qBlue(p));
+    };
+    const int w = img.width(), h = img.height();
+    SCOPED_TRACE(std::string(r.ctl3D ? "3D " : "flat ") + (r.border == bsNone ? "none" : "single"));
+    EXPECT_EQ(at(0, 0), r.outerTopLeft);
+    EXPECT_EQ(at(w / 2, 0), r.outerTopLeft);
+    EXPECT_EQ(at(w - 1, h / 2), r.outerBottomRight);
+    EXPECT_EQ(at(w / 2, h - 1), r.outerBottomRight);
+    EXPECT_EQ(at(1, h / 2), r.innerTopLeft);
+    EXPECT_EQ(at(w - 2, h / 2), r.innerBottomRight);
+  }
+  form->Hide();
+}
+
+TEST_F(NumEditTest, OEMConvertKeepsOnlyWhatTheOemSetHolds) {
+  struct Row {
+    bool convert;
+    std::string pasted, expected;
+  };
+  const Row rows[] = {
+      {false, "1\xE2\x82\xAC" "2", "1\xE2\x82\xAC" "2"},         // the euro sign stays without the switch
+      {true, "1\xE2\x82\xAC" "2", "1?2"},                       // no OEM euro sign
+      {true, "\xC3\xA9\xC3\xB1\xC2\xB0", "\xC3\xA9\xC3\xB1\xC2\xB0"},  // e acute, n tilde, degree are OEM
+      {true, "\xC3\x80\xC5\xA0", "??"},                      // A grave, S caron are not
+      {true, "\xE2\x95\x94\xCE\xB1", "\xE2\x95\x94\xCE\xB1"},    // box corner, alpha are
+  };
+  for (const Row& r : rows) {
+    e->SetOEMConvert(r.convert);
+    e->SetText("");
+    Clipboard()->SetAsText(r.pasted);
+    e->PasteFromClipboard();
+    EXPECT_EQ(e->Text(), r.expected) << r.pasted;
+  }
+  // Text the program sets is left alone.
+  e->SetText("\xE2\x82\xAC");
+  EXPECT_EQ(e->Text(), "\xE2\x82\xAC");
 }

@@ -259,9 +259,17 @@ TEST_F(SliderTest, MouseClipHoldsTheDragInsideTheControl) {
   s->SetPosition(50);
   const TPoint c = ThumbCentre();
   s->MouseDown(mbLeft, ssLeft, c.X, c.Y);
-  s->MouseMove(ssLeft, c.X, -400);
+  s->MouseMove(ssLeft, c.X + 300, -400);
   EXPECT_EQ(s->Position(), 100);
-  s->MouseUp(mbLeft, 0, c.X, -400);
+  // The pointer is put back at the nearest point of the client area.
+  const TPoint held = s->ClientToScreen(Point(s->ClientWidth() - 1, 0));
+  EXPECT_EQ(Mouse_CursorPos().X, held.X);
+  EXPECT_EQ(Mouse_CursorPos().Y, held.Y);
+  s->MouseUp(mbLeft, 0, c.X, 0);
+  // Released: the pointer goes where it likes.
+  Mouse_SetCursorPos(Point(-50, -60));
+  s->MouseMove(0, -50, -60);
+  EXPECT_EQ(Mouse_CursorPos().X, -50);
 }
 
 TEST_F(SliderTest, EmptyRangeAndNoTravelNeverDivideByZero) {
