@@ -606,6 +606,17 @@ class TShowingPeer : public TPeer<W> {
     if (e->button() == Qt::MiddleButton) return e->accept();
     W::mouseReleaseEvent(e);
   }
+  void focusInEvent(QFocusEvent* e) override { Focus(true, e); }
+  void focusOutEvent(QFocusEvent* e) override { Focus(false, e); }
+
+ private:
+  void Focus(bool In, QFocusEvent* e) {
+    auto base = [&] { In ? W::focusInEvent(e) : W::focusOutEvent(e); };
+    if (auto* c = dynamic_cast<TCustomEdit*>(LiveControl(this)))
+      c->PeerFocusChanged(In, base);
+    else
+      base();
+  }
 };
 
 // The line-edit peer shows the text.
@@ -1085,7 +1096,7 @@ void TCustomEdit::PushToPeer() {
   if (auto* m = dynamic_cast<TEditLinesPeer*>(peer_)) {
     if (pushing_) return;
     pushing_ = true;
-    if (PushLines(m, text_, anchor_, caret_)) PushAlignment();
+    if (PushLines(m, text_, SelectionHidden() ? caret_ : anchor_, caret_)) PushAlignment();
     pushing_ = false;
     return;
   }
@@ -1097,11 +1108,32 @@ void TCustomEdit::PushToPeer() {
   if (e->text() != q) e->setText(q);
   int a = passwordChar_ ? anchor_ : ToQPos(shown, anchor_);
   int c = passwordChar_ ? caret_ : ToQPos(shown, caret_);
-  if (a == c)
+  if (a == c || SelectionHidden())
     e->setCursorPosition(c);
   else
     e->setSelection(a, c - a);
   pushing_ = false;
+}
+
+bool TCustomEdit::SelectionHidden() const { return hideSelection_ && !(peer_ && peer_->hasFocus()); }
+
+void TCustomEdit::SetHideSelection(bool v) {
+  if (v == hideSelection_) return;
+  hideSelection_ = v;
+  PushToPeer();
+}
+
+void TCustomEdit::PeerFocusChanged(bool In, const std::function<void()>& Base) {
+  if (In) {
+    Base();
+  } else {
+    // The widget drops its selection when it loses the focus; the edit keeps its own.
+    const bool was = pushing_;
+    pushing_ = true;
+    Base();
+    pushing_ = was;
+  }
+  PushToPeer();
 }
 
 void TCustomEdit::PeerSelectionChanged() {

@@ -220,7 +220,8 @@ class TCustomEdit : public TWinControl {
   bool AutoSelect() const { return autoSelect_; }
   void SetAutoSelect(bool v) { autoSelect_ = v; }
   bool HideSelection() const { return hideSelection_; }
-  void SetHideSelection(bool v) { hideSelection_ = v; }
+  // True: the selection is not shown while the edit has no focus (it stays and shows again with it).
+  void SetHideSelection(bool v);
   TBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TBorderStyle v);
   bool Modified() const { return modified_; }
@@ -307,6 +308,10 @@ class TCustomEdit : public TWinControl {
   void ReplaceText(const std::string& s, int Caret);
   void SetSel(int Anchor, int Caret);
   virtual void PushToPeer();
+  // The peer gained or lost the focus; Base runs the widget's own handling.
+  void PeerFocusChanged(bool In, const std::function<void()>& Base);
+  // The selection is kept but not shown (HideSelection without the focus).
+  bool SelectionHidden() const;
   virtual void PeerSelectionChanged();
   // The editing is done here, not by the widget (multi-line edits leave it to the widget).
   virtual bool OwnEditing() const { return true; }
@@ -349,6 +354,8 @@ class TCustomEdit : public TWinControl {
   std::unique_ptr<TControlCanvas> overCanvas_;
   friend class TEditPeer;
   friend class TEditLinesPeer;
+  template <class W>
+  friend class TShowingPeer;
 };
 
 class TEdit : public TCustomEdit {

@@ -301,3 +301,36 @@ TEST_F(NumEditTest, OEMConvertKeepsOnlyWhatTheOemSetHolds) {
   e->SetText("\xE2\x82\xAC");
   EXPECT_EQ(e->Text(), "\xE2\x82\xAC");
 }
+
+TEST_F(NumEditTest, HideSelectionHidesTheSelectionOfAnEditWithoutTheFocus) {
+  auto* other = new TInstNumEdit(form.get());
+  other->SetParent(form.get());
+  other->SetBounds(10, 50, 100, 24);
+  form->Show();
+  // Selection background pixels: the highlight is the one bluish colour of the field.
+  auto selectionShown = [&] {
+    const QImage img = RenderControlImage(e);
+    for (int y = 3; y < img.height() - 3; ++y)
+      for (int x = 3; x < img.width() - 3; ++x) {
+        const QRgb p = img.pixel(x, y);
+        if (qBlue(p) > 100 && qRed(p) < 120) return true;
+      }
+    return false;
+  };
+  struct Row {
+    bool hide, shownWithoutFocus;
+  };
+  for (const Row r : {Row{true, false}, Row{false, true}}) {
+    e->SetHideSelection(r.hide);
+    e->SetText("12345");
+    e->SetFocus();
+    e->SelectAll();
+    ASSERT_TRUE(selectionShown()) << r.hide;
+    other->SetFocus();
+    EXPECT_EQ(selectionShown(), r.shownWithoutFocus) << r.hide;
+    EXPECT_EQ(e->SelLength(), 5) << "the selection is kept";
+    e->SetFocus();
+    EXPECT_TRUE(selectionShown()) << r.hide;
+  }
+  form->Hide();
+}
