@@ -38,7 +38,7 @@ void TCellProperties::Assign(TPersistent* Source) {
 }
 
 void TCellProperties::Repaint() {
-  if (owner_ && owner_->Parent()) owner_->RepaintCell(OwnerCol, OwnerRow);
+  if (owner_ && owner_->Parent()) owner_->RepaintCellOf(this);
 }
 
 void TCellProperties::SetBrushColor(TColor v) {
@@ -468,6 +468,32 @@ void TBaseGrid::RepaintCell(int ACol, int ARow) {
   TPoint b = BaseCell(ACol, ARow);
   TPoint s = CellSpan(b.X, b.Y);
   RepaintArea(b.X, b.Y, b.X + s.X, b.Y + s.Y);
+}
+
+// Rows and columns carry their property objects when they move, so the cell an object was made for
+// may hold another one by now: the object's own cell is looked for, in view only (a cell out of view
+// has nothing to repaint), its column first since rows move most.
+void TBaseGrid::RepaintCellOf(const TCellProperties* P) {
+  if (!HandleAllocated()) return;
+  if (PropsAt(P->OwnerCol, P->OwnerRow) == P) return RepaintCell(P->OwnerCol, P->OwnerRow);
+  // The lines in view: the fixed ones, then the scrolling ones from the top row (left column).
+  const int rows[2][2] = {{0, FixedRows() - 1},
+                          {std::max(TopRow(), FixedRows()), std::min(RowCount() - 1, TopRow() + VisibleRowCount())}};
+  const int cols[2][2] = {{0, FixedCols() - 1},
+                          {std::max(LeftCol(), FixedCols()), std::min(ColCount() - 1, LeftCol() + VisibleColCount())}};
+  auto found = [&](int c, int r) {
+    if (PropsAt(c, r) != P) return false;
+    RepaintCell(c, r);
+    return true;
+  };
+  for (const auto& rr : rows)
+    for (int r = rr[0]; r <= rr[1]; ++r)
+      if (found(P->OwnerCol, r)) return;
+  for (const auto& rr : rows)
+    for (int r = rr[0]; r <= rr[1]; ++r)
+      for (const auto& cc : cols)
+        for (int c = cc[0]; c <= cc[1]; ++c)
+          if (c != P->OwnerCol && found(c, r)) return;
 }
 
 void TBaseGrid::RepaintArea(int Col1, int Row1, int Col2, int Row2) {

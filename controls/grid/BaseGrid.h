@@ -240,6 +240,9 @@ class TBaseGrid : public TStringGrid {
   TPoint CellSize(int ACol, int ARow) const;
   TRect VirtualCellRect(int ACol, int ARow) const;
   void RepaintCell(int ACol, int ARow);
+  // Repaints the cell that holds the property object now (and its merged area), wherever the
+  // grid moved it since it was made.
+  void RepaintCellOf(const TCellProperties* P);
   int FixedColsWidth() const;
   int FixedRowsHeight() const;
 

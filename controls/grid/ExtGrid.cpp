@@ -140,7 +140,7 @@ void TExtStringGrid::CreateWnd() {
   StartGridTimer();
   LoadColumnSizes();
   // A new window takes drops again (a registration ends with its window).
-  if (dragDropSettings_->OleDropTarget()) UpdateOleDropTarget();
+  if (dragDropSettings_->OleDropTarget() || dragScrollOptions_->Active()) UpdateOleDropTarget();
 }
 
 void TExtStringGrid::Loaded() {

@@ -1717,6 +1717,9 @@ class TExtStringGrid : public TBaseGrid {
   // The drag-scroll timer (null while no drag nears an edge).
   TTimer* DragScrollTimer() const { return view_.Timer; }
   void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) override;
+  // A drag of the window system over the grid's window (P on the screen) runs the drag-over
+  // handler as a drag of the program's own controls would.
+  void DragOverWindow(TPoint P, TDragState State);
 
  protected:
   void WMVScroll(TMessage& Message) override;
@@ -2020,7 +2023,8 @@ class TExtStringGrid : public TBaseGrid {
   TOleDroppedEvent OnOleDropped;
   TOleDropColEvent OnOleDropCol;
   TOleDropFileEvent OnOleDropFile;
-  // Registers or revokes the grid's window as a drop target after DragDropSettings.OleDropTarget.
+  // Registers or revokes the grid's window as a drop target after DragDropSettings.OleDropTarget
+  // and DragScrollOptions.Active (drag scrolling follows every drag over the window).
   void UpdateOleDropTarget();
   bool OleDropTargetRegistered() const;
   // The drop hooks (screen points): whether a drop is taken at P, and what each kind does.

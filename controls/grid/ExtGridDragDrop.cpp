@@ -19,22 +19,39 @@ class TGridDropTarget : public TDropTarget {
  public:
   explicit TGridDropTarget(TExtStringGrid* g) : grid_(g) {}
   int DragEnter(const TDataObject& Data, TShiftState Keys, TPoint Pt, int Allowed) override {
+    grid_->DragOverWindow(Pt, dsDragEnter);
     TDragDropSettings* s = grid_->DragDropSettings();
-    text_ = Data.HasText() && s->OleAcceptText;
-    files_ = Data.HasFiles() && s->OleAcceptFiles;
-    rtf_ = Data.HasFormat(RichTextFormat()) && s->OleDropRTF() && s->OleAcceptText;
-    column_ = Data.HasFormat(GridColumnFormat()) && s->OleColumnDragDrop;
+    // Registered for drag scrolling alone, the grid takes no drop.
+    const bool ole = s->OleDropTarget();
+    text_ = ole && Data.HasText() && s->OleAcceptText;
+    files_ = ole && Data.HasFiles() && s->OleAcceptFiles;
+    rtf_ = ole && Data.HasFormat(RichTextFormat()) && s->OleDropRTF() && s->OleAcceptText;
+    column_ = ole && Data.HasFormat(GridColumnFormat()) && s->OleColumnDragDrop;
     // Dragged cells come whole (properties, pictures) where the grid takes its private format.
     cells_ = text_ && grid_->Navigation()->AllowFmtClipboard && Data.HasFormat(GridCellsFormat());
-    return DragOver(Keys, Pt, Allowed);
+    return Over(Keys, Pt, Allowed);
   }
   int DragOver(TShiftState Keys, TPoint Pt, int Allowed) override {
+    grid_->DragOverWindow(Pt, dsDragMove);
+    return Over(Keys, Pt, Allowed);
+  }
+  void DragLeave() override {
+    grid_->DragOverWindow(TPoint(), dsDragLeave);
+    grid_->HideOleMarkers();
+  }
+  int Drop(const TDataObject& Data, TShiftState Keys, TPoint Pt, int Allowed) override {
+    // The drag is over: it leaves the window.
+    grid_->DragOverWindow(Pt, dsDragLeave);
+    return Dropped(Data, Keys, Pt, Allowed);
+  }
+
+ private:
+  int Over(TShiftState Keys, TPoint Pt, int Allowed) {
     if (!(text_ || files_ || rtf_ || column_)) return DROPEFFECT_NONE;
     if (!grid_->OleDragMouseMove(Pt, column_)) return DROPEFFECT_NONE;
     return Effect(Keys, Allowed);
   }
-  void DragLeave() override { grid_->HideOleMarkers(); }
-  int Drop(const TDataObject& Data, TShiftState Keys, TPoint Pt, int Allowed) override {
+  int Dropped(const TDataObject& Data, TShiftState Keys, TPoint Pt, int Allowed) {
     // Whatever the drop does (a message, an import), no marker stays behind.
     grid_->HideOleMarkers();
     // Only the kinds this grid accepts are delivered.
@@ -58,7 +75,6 @@ class TGridDropTarget : public TDropTarget {
     return Effect(Keys, Allowed);
   }
 
- private:
   // A dropped file is only read: its source keeps it, whatever it proposed.
   int Effect(TShiftState Keys, int Allowed) const {
     return files_ ? DROPEFFECT_COPY : StandardDropEffect(Keys, Allowed);
@@ -68,7 +84,7 @@ class TGridDropTarget : public TDropTarget {
 };
 
 void TExtStringGrid::UpdateOleDropTarget() {
-  if (!dragDropSettings_->OleDropTarget()) {
+  if (!dragDropSettings_->OleDropTarget() && !(dragScrollOptions_ && dragScrollOptions_->Active())) {
     if (ole_.Registered) RevokeDragDrop(this);
     ole_.Registered = false;
     return;

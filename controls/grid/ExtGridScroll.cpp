@@ -80,7 +80,7 @@ void TExtStringGrid::ScrollBarHint(bool Horz, TMessage& Message) {
 // ---------------------------------------------------------------- drag scrolling
 void TExtStringGrid::DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) {
   TDragScrollOptions* o = dragScrollOptions_.get();
-  if (!o->Active) {
+  if (!o->Active()) {
     StopDragScroll();
   } else if (State == dsDragLeave) {
     StopDragScroll();
@@ -106,6 +106,12 @@ void TExtStringGrid::DragOver(TObject* Source, int X, int Y, TDragState State, b
     }
   }
   TBaseGrid::DragOver(Source, X, Y, State, Accept);
+}
+
+void TExtStringGrid::DragOverWindow(TPoint P, TDragState State) {
+  const TPoint c = ScreenToClient(P);
+  bool accept = false;
+  DragOver(nullptr, c.X, c.Y, State, accept);
 }
 
 void TExtStringGrid::StopDragScroll() {

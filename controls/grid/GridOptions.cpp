@@ -285,7 +285,7 @@ void TDragScrollMargins::Assign(TPersistent* Source) {
 void TDragScrollOptions::Assign(TPersistent* Source) {
   auto* s = dynamic_cast<TDragScrollOptions*>(Source);
   if (!s) return;
-  Active = s->Active;
+  SetActive(s->active_);
   Delays.Assign(&s->Delays);
   Margins.Assign(&s->Margins);
 }
@@ -476,6 +476,11 @@ void TCellGraphic::Assign(TPersistent* Source) {
   CellText = s->CellText, Items = s->Items, GroupColumn = s->GroupColumn, GroupSub = s->GroupSub;
   Picture = s->Picture, FilePicture = s->FilePicture;
   Color = s->Color, ColorTo = s->ColorTo, TextColor = s->TextColor, TextColorTo = s->TextColorTo;
+}
+
+void TDragScrollOptions::SetActive(bool v) {
+  active_ = v;
+  if (grid_) grid_->UpdateOleDropTarget();
 }
 
 void TDragDropSettings::SetOleDropTarget(bool v) {

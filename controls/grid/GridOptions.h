@@ -376,9 +376,14 @@ class TDragScrollOptions : public TGridOptionObject {
   using TGridOptionObject::TGridOptionObject;
   std::string ClassName() const override { return "TDragScrollOptions"; }
   void Assign(TPersistent* Source) override;
-  bool Active = false;
+  // On, the grid's window follows every drag over it (it registers for drags).
+  bool Active() const { return active_; }
+  void SetActive(bool v);
   TDragScrollDelays Delays;
   TDragScrollMargins Margins;
+
+ private:
+  bool active_ = false;
 };
 
 // ---------------------------------------------------------------- TFilter

@@ -10,6 +10,7 @@
 
 #include "controls/grid/ExtUtil.h"
 #include "controls/markup/MarkupText.h"
+#include "platform/gui/DragDrop.h"
 #include "platform/gui/Timer.h"
 #include "platform/gui/ScrollFrame.h"
 #include "platform/gui/WinWindow.h"
@@ -286,7 +287,7 @@ TEST_F(FindTest, ScrollHintNamesTheRowUnderTheThumb) {
 
 TEST_F(FindTest, DragNearTheEdgeScrollsOnTheGridsOwnTimer) {
   grid->SetRowCount(100);
-  grid->DragScrollOptions()->Active = true;
+  grid->DragScrollOptions()->SetActive(true);
   bool accept = false;
   grid->DragOver(nullptr, 100, grid->Height() - 5, dsDragEnter, accept);
   ASSERT_TRUE(grid->DragScrollTimer());
@@ -301,6 +302,49 @@ TEST_F(FindTest, DragNearTheEdgeScrollsOnTheGridsOwnTimer) {
   EXPECT_EQ(grid->TopRow(), top) << "the handler turned it upwards";
   grid->DragOver(nullptr, 100, 100, dsDragMove, accept);
   EXPECT_FALSE(grid->DragScrollTimer()) << "away from the edges the timer goes";
+}
+
+// A drag of the window system over the grid (here sent through its window's drag events) runs the
+// drag scrolling: near an edge the timer starts and its tick scrolls that way; leaving or dropping
+// ends it. Registered for drag scrolling alone, the grid takes no drop.
+TEST_F(FindTest, ADragOverTheGridsWindowScrollsNearItsEdges) {
+  const struct {
+    const char* name;
+    int x, y;  // client point; negative: that far from the right or bottom edge
+    int rows, cols;  // the scroll of one tick
+  } cases[] = {
+      {"bottom", 100, -5, 1, 0}, {"top", 100, 5, -1, 0}, {"right", -5, 100, 0, 1}, {"left", 5, 100, 0, -1},
+      {"middle", 200, 120, 0, 0},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    grid->SetRowCount(100);
+    grid->SetColCount(40);
+    grid->DragScrollOptions()->SetActive(true);
+    grid->SetTopRow(10);
+    grid->SetLeftCol(10);
+    grid->SetCells(3, 20, "kept");
+    const TPoint at(k.x < 0 ? grid->Width() + k.x : k.x, k.y < 0 ? grid->Height() + k.y : k.y);
+    TDataObject d;
+    d.SetText("dropped");
+    bool timer = false;
+    int top = 0, left = 0;
+    DeliverDrop(grid, d, grid->ClientToScreen(at), 0, DROPEFFECT_COPY, false, [&] {
+      timer = grid->DragScrollTimer() != nullptr;
+      if (timer) grid->DragScrollTimer()->Tick();
+      top = grid->TopRow() - 10;
+      left = grid->LeftCol() - 10;
+    });
+    EXPECT_EQ(timer, k.rows != 0 || k.cols != 0);
+    EXPECT_EQ(top, k.rows);
+    EXPECT_EQ(left, k.cols);
+    EXPECT_FALSE(grid->DragScrollTimer()) << "leaving ends it";
+    const TRect cell = grid->CellRect(3, 20);
+    EXPECT_EQ(DeliverDrop(grid, d, grid->ClientToScreen(TPoint(cell.Left + 2, cell.Top + 2)), 0, DROPEFFECT_COPY),
+              DROPEFFECT_NONE);
+    EXPECT_EQ(grid->Cells(3, 20), "kept");
+    EXPECT_FALSE(grid->DragScrollTimer()) << "a drop ends it";
+  }
 }
 
 }  // namespace

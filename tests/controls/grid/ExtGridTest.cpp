@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -137,6 +138,73 @@ TEST_F(ExtGridTest, ReplacingPropertiesWithTheStoredObjectKeepsIt) {
   EXPECT_EQ(grid->GetCellProperties(1, 1)->FontColor, clRed);
   grid->ReplaceCellProperties(1, 1, nullptr);
   EXPECT_FALSE(grid->HasCellProperties(1, 1));
+}
+
+// A cell property object repaints the cell that holds it now: rows and columns carry their objects
+// when they move, so the cell the object was made for may be another one by then.
+class TDrawProbe : public TExtStringGrid {
+ public:
+  using TExtStringGrid::TExtStringGrid;
+  std::vector<TPoint> drawn;
+  void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override {
+    drawn.emplace_back(ACol, ARow);
+    TExtStringGrid::DrawCell(ACol, ARow, ARect, AState);
+  }
+};
+
+TEST_F(ExtGridTest, APropertySetterRepaintsTheCellThatHoldsTheObjectNow) {
+  const struct {
+    const char* name;
+    std::function<void(TExtStringGrid*)> move;
+    TPoint now;
+    std::function<void(TCellProperties*)> set;
+  } cases[] = {
+      {"rows inserted above", [](TExtStringGrid* g) { g->InsertRows(1, 2); }, {2, 7},
+       [](TCellProperties* p) { p->SetBrushColor(clBlue); }},
+      {"a row removed above", [](TExtStringGrid* g) { g->RemoveRows(1, 1); }, {2, 4},
+       [](TCellProperties* p) { p->SetBrushColorTo(clYellow); }},
+      {"the row moved", [](TExtStringGrid* g) { g->NotifyRowMoved(5, 8); }, {2, 8},
+       [](TCellProperties* p) { p->SetVAlignment(vtaBottom); }},
+      {"the column moved", [](TExtStringGrid* g) { g->NotifyColumnMoved(2, 4); }, {4, 5},
+       [](TCellProperties* p) { p->SetWordWrap(false); }},
+      {"not moved", [](TExtStringGrid*) {}, {2, 5}, [](TCellProperties* p) { p->SetBrushColor(clRed); }},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    auto* g = new TDrawProbe(form);
+    g->SetParent(form);
+    g->SetBounds(10, 10, 480, 360);
+    g->SetColCount(5);
+    g->SetRowCount(10);
+    g->Loaded();
+    Flush();
+    TCellProperties* p = g->GetCellProperties(2, 5);
+    k.move(g);
+    ASSERT_EQ(g->CellPropertiesOrNull(k.now.X, k.now.Y), p);
+    Flush();
+    Flush();
+    g->drawn.clear();
+    k.set(p);
+    Flush();
+    EXPECT_NE(std::find(g->drawn.begin(), g->drawn.end(), k.now), g->drawn.end());
+    delete g;
+  }
+}
+
+TEST_F(ExtGridTest, PageDownStopsAboveTheFloatingFooterRowAndCellsOutOfViewHaveNoRectangle) {
+  for (bool footer : {true, false}) {
+    SCOPED_TRACE(footer);
+    grid->SetRowCount(8);
+    grid->FloatingFooterRow = footer;
+    grid->SetRow(3);
+    ASSERT_EQ(grid->VisibleRowCount() + grid->TopRow() - grid->FixedRows(), grid->RowCount() - 1);
+    Key(grid, Qt::Key_PageDown);
+    EXPECT_EQ(grid->Row(), footer ? 6 : 7);
+  }
+  grid->FloatingFooterRow = false;
+  grid->SetRowCount(200);
+  const TRect out = grid->CellRectEx(2, 150);
+  EXPECT_TRUE(out.Right <= out.Left && out.Bottom <= out.Top) << "no place for a cell not shown";
 }
 
 // Storing an object in an empty cell writes a blank and empties it through Cells: the footer row

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   grid->HTMLHint = true;
   grid->HintShowSizing = true;
   grid->ScrollHints = shVertical;
-  grid->DragScrollOptions()->Active = true;
+  grid->DragScrollOptions()->SetActive(true);
   grid->Navigation()->AutoGotoWhenSorted = true;
   grid->Navigation()->AutoGotoIncremental = true;
   grid->SortSettings()->Column = 1;
