@@ -222,6 +222,8 @@ void TExtStringGrid::Assign(TPersistent* Source) {
   stream.SetPosition(0);
   const bool ownRange = IncludeFixedCells;
   IncludeFixedCells = s->IncludeFixedCells;
+  // The source's empty cells have no line: no text of the target may stay in their place.
+  EmptyStreamRange();
   LoadGridFromStream(&stream);
   IncludeFixedCells = ownRange;
 }

@@ -2008,6 +2008,8 @@ class TExtStringGrid : public TBaseGrid {
   // The import itself (Text is changed); the fields of the widest record and the records.
   TSize ImportCSVText(std::string& Text, bool Append, const std::string& Name);
   TGridRect StreamRange() const;
+  // Empties the texts of the range the grid text stream saves (Assign's copy starts from it).
+  void EmptyStreamRange();
 
   // ----- exchange with other programs: drag and drop (ExtGridDragDrop.cpp)
  public:

@@ -126,6 +126,15 @@ void TExtStringGrid::CheckCellGrowth(int64_t Cols, int64_t Rows, const std::stri
   CheckCellBlock(std::max<int64_t>(Cols, ColCount()), std::max<int64_t>(Rows, RowCount()), What);
 }
 
+// A saved empty cell has no line and the reader leaves cells it has no line for: a copy through
+// the stream starts from a saved range without text.
+void TExtStringGrid::EmptyStreamRange() {
+  const TGridRect range = StreamRange();
+  for (int r = range.Top; r <= range.Bottom && r < Store().RowsHeld(); ++r)
+    for (int c = range.Left, n = std::min(range.Right + 1, Store().ColsHeldInRow(r)); c < n; ++c)
+      if (!GridCells(c, r).empty()) SetGridCells(c, r, std::string());
+}
+
 void TExtStringGrid::LoadGridFromStream(TStream* Stream) {
   if (Stream->Size() - Stream->Position() <= 0) return;
 
@@ -186,14 +195,6 @@ void TExtStringGrid::LoadGridFromStream(TStream* Stream) {
   }
   for (const TWidth& w : widths)
     if (w.Col >= 0 && w.Col < ColCount() && w.Width >= 0) SetColWidths(w.Col, w.Width);
-  // A saved empty cell has no line: the range the size line names is emptied first, or a
-  // grid loaded over text would keep it and not be the grid that was saved.
-  if (cols >= 0) {
-    const TGridRect range = StreamRange();
-    for (int r = range.Top; r <= range.Bottom && r < Store().RowsHeld(); ++r)
-      for (int c = range.Left, n = std::min(range.Right + 1, Store().ColsHeldInRow(r)); c < n; ++c)
-        if (!GridCells(c, r).empty()) SetGridCells(c, r, std::string());
-  }
   // A cell outside the grid is dropped: kept, each such line could grow a row of a million cells.
   for (TCellLine& c : cells) {
     const int64_t col = int64_t(firstCol) + c.Col, row = int64_t(firstRow) + c.Row;

@@ -3,6 +3,9 @@
 // CSV import reads that.
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 
@@ -82,6 +85,43 @@ std::vector<std::vector<std::string>> CsvRecords(const std::string& Text) {
   }
   return records;
 }
+// The first row and column that hold a value or a formula: the used range's top-left corner.
+// The office program's CSV starts at cell A1 whatever the sheet uses.
+TPoint UsedOrigin(const std::vector<std::vector<std::string>>& Values,
+                  const std::vector<std::vector<std::string>>& Formulas) {
+  size_t top = SIZE_MAX, left = SIZE_MAX;
+  for (const auto* records : {&Values, &Formulas})
+    for (size_t r = 0; r < records->size(); ++r)
+      for (size_t c = 0; c < (*records)[r].size(); ++c)
+        if (!(*records)[r][c].empty()) {
+          top = std::min(top, r);
+          left = std::min(left, c);
+        }
+  if (top == SIZE_MAX) return TPoint(0, 0);
+  return TPoint(static_cast<int>(std::min<size_t>(left, INT_MAX)),
+                static_cast<int>(std::min<size_t>(top, INT_MAX)));
+}
+
+// The records from Origin on, written back as CSV (every field quoted, quotes doubled).
+std::string CsvFrom(const std::vector<std::vector<std::string>>& Records, TPoint Origin) {
+  std::string out;
+  // The record after the last line end is no row.
+  size_t n = Records.size();
+  if (n > 0 && Records[n - 1].size() == 1 && Records[n - 1][0].empty()) --n;
+  for (size_t r = static_cast<size_t>(Origin.Y); r < n; ++r) {
+    for (size_t c = static_cast<size_t>(Origin.X); c < Records[r].size(); ++c) {
+      if (c > static_cast<size_t>(Origin.X)) out += ',';
+      out += '"';
+      for (char ch : Records[r][c]) {
+        if (ch == '"') out += '"';
+        out += ch;
+      }
+      out += '"';
+    }
+    out += "\r\n";
+  }
+  return out;
+}
 }  // namespace
 
 void TExtStringGrid::LoadXLSSheet(const std::string& FileName, const std::string& SheetName) {
@@ -130,6 +170,10 @@ void TExtStringGrid::LoadXLSSheet(const std::string& FileName, const std::string
     const fs::path f = dir.Path / "formulas" / csv.filename();
     if (fs::is_regular_file(f, ec)) formulas = CsvRecords(LoadRegularFileBytes(f.string(), int64_t(1) << 30));
   }
+  // The used range's top-left cell becomes the first imported cell.
+  const std::vector<std::vector<std::string>> values = CsvRecords(text);
+  const TPoint origin = UsedOrigin(values, formulas);
+  if (origin.X > 0 || origin.Y > 0) text = CsvFrom(values, origin);
   const int fixedCols = FixedCols(), fixedRows = FixedRows();
   // The cells of formulas keep what they held, for those whose value turns out an error.
   struct TFormulaCell {
@@ -138,10 +182,13 @@ void TExtStringGrid::LoadXLSSheet(const std::string& FileName, const std::string
   };
   std::vector<TFormulaCell> kept;
   const int64_t firstCol = IncludeFixedCells ? 0 : fixedCols, firstRow = IncludeFixedCells ? 0 : fixedRows;
-  for (size_t r = 0; r < formulas.size() && firstRow + int64_t(r) < TGridStore::kIndexBound; ++r)
-    for (size_t c = 0; c < formulas[r].size() && firstCol + int64_t(c) < TGridStore::kIndexBound; ++c)
+  for (size_t r = static_cast<size_t>(origin.Y);
+       r < formulas.size() && firstRow + int64_t(r) - origin.Y < TGridStore::kIndexBound; ++r)
+    for (size_t c = static_cast<size_t>(origin.X);
+         c < formulas[r].size() && firstCol + int64_t(c) - origin.X < TGridStore::kIndexBound; ++c)
       if (!formulas[r][c].empty() && formulas[r][c][0] == '=') {
-        const int gc = static_cast<int>(firstCol + int64_t(c)), gr = static_cast<int>(firstRow + int64_t(r));
+        const int gc = static_cast<int>(firstCol + int64_t(c) - origin.X),
+                  gr = static_cast<int>(firstRow + int64_t(r) - origin.Y);
         kept.push_back({gc, gr, GridCells(gc, gr)});
       }
   const char delimiter = Delimiter;

@@ -35,6 +35,14 @@ class CsvTest : public GridInputTest {
     std::ofstream(p, std::ios::binary) << bytes;
     return p;
   }
+  // The office program's workbook made from a CSV file of this folder, its formulas evaluated.
+  std::string Workbook(const std::string& csv) {
+    const std::string filter = "CSV:44,34,76,1,,0,false,true,false,false,false,,true";
+    const std::string make = "cd " + dir.string() + " && soffice --headless -env:UserInstallation=file://" +
+                             dir.string() + "/p --convert-to xlsx --infilter=" + filter + " " + csv + " >/dev/null 2>&1";
+    if (std::system(make.c_str()) != 0) return std::string();
+    return (dir / fs::path(csv).replace_extension(".xlsx")).string();
+  }
   std::string Texts() {
     std::string s = std::to_string(grid->ColCount()) + "x" + std::to_string(grid->RowCount());
     for (int r = 0; r < grid->RowCount(); ++r)
@@ -353,16 +361,42 @@ TEST_F(CsvTest, ASpreadsheetIsReadThroughTheOfficeProgramOrRefusedWithoutOne) {
   EXPECT_EQ(Screen->Cursor(), crDefault);
 }
 
+// The sheet's used range starts at C3: its first cell is the first imported cell, the empty
+// rows and columns before it are no part of the grid.
+TEST_F(CsvTest, ASheetIsReadFromTheFirstCellOfItsUsedRange) {
+  if (std::system("command -v soffice >/dev/null 2>&1") != 0) GTEST_SKIP() << "LibreOffice is not installed";
+  Write("used.csv", "\r\n\r\n,,a,b\r\n,,c,=1/0\r\n");
+  const std::string book = Workbook("used.csv");
+  ASSERT_FALSE(book.empty());
+  const struct {
+    const char* name;
+    bool include;
+    int fixed;
+  } cases[] = {{"from cell (0, 0)", true, 0}, {"after one fixed row and column", false, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    grid->IncludeFixedCells = c.include;
+    grid->SetFixedCols(c.fixed);
+    grid->SetFixedRows(c.fixed);
+    grid->SetCells(c.fixed + 1, c.fixed + 1, "before");
+    grid->LoadXLSFile(book);
+    EXPECT_EQ(grid->ColCount(), c.fixed + 2);
+    EXPECT_EQ(grid->RowCount(), c.fixed + 2);
+    EXPECT_EQ(grid->Cells(c.fixed, c.fixed), "a");
+    EXPECT_EQ(grid->Cells(c.fixed + 1, c.fixed), "b");
+    EXPECT_EQ(grid->Cells(c.fixed, c.fixed + 1), "c");
+    EXPECT_EQ(grid->Cells(c.fixed + 1, c.fixed + 1), "before") << "the error value of =1/0 is skipped";
+  }
+}
+
 // A formula's error value is skipped: the cell keeps what it held; a text that reads the same stays.
 TEST_F(CsvTest, ASpreadsheetsErrorValuesAreSkipped) {
   if (std::system("command -v soffice >/dev/null 2>&1") != 0) GTEST_SKIP() << "LibreOffice is not installed";
   Write("errors.csv", "a,=1/0,\"#DIV/0!\",5\r\n");
-  const std::string make = "cd " + dir.string() + " && soffice --headless -env:UserInstallation=file://" + dir.string() +
-                           "/p --convert-to xlsx --infilter=CSV:44,34,76,1,,0,false,true,false,false,false,,true "
-                           "errors.csv >/dev/null 2>&1";
-  ASSERT_EQ(std::system(make.c_str()), 0);
+  const std::string book = Workbook("errors.csv");
+  ASSERT_FALSE(book.empty());
   grid->SetCells(1, 0, "before");
-  grid->LoadXLSFile((dir / "errors.xlsx").string());
+  grid->LoadXLSFile(book);
   EXPECT_EQ(grid->Cells(0, 0), "a");
   EXPECT_EQ(grid->Cells(1, 0), "before");
   EXPECT_EQ(grid->Cells(2, 0), "#DIV/0!");
