@@ -514,8 +514,9 @@ void THTMLStatusBar::WndProc(TMessage& Message) {
 }
 
 void THTMLStatusBar::SetBiDiMode(TBiDiMode v) {
-  if (v == BiDiMode()) return;
+  const TBiDiMode old = BiDiMode();
   TCustomControl::SetBiDiMode(v);
+  if (v == old) return;
   // Panels that follow the bar read in its new direction and mirror their alignment.
   for (int i = 0; i < panels_->Count(); ++i) {
     THTMLStatusPanel* p = panels_->Items(i);

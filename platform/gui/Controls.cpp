@@ -335,6 +335,19 @@ void TControl::SetParentShowHint(bool v) {
   if (v && parent_) Perform(CM_PARENTSHOWHINTCHANGED);
 }
 
+void TControl::SetBiDiMode(TBiDiMode v) {
+  parentBiDiMode_ = false;
+  if (v == biDiMode_) return;
+  biDiMode_ = v;
+  Perform(CM_BIDIMODECHANGED);
+}
+
+void TControl::SetParentBiDiMode(bool v) {
+  if (v == parentBiDiMode_) return;
+  parentBiDiMode_ = v;
+  if (v && parent_) Perform(CM_PARENTBIDIMODECHANGED);
+}
+
 void TControl::SetCursor(TCursor v) {
   if (v == cursor_) return;
   cursor_ = v;
@@ -420,6 +433,7 @@ void TControl::Dispatch(TMessage& m) {
     case CM_PARENTFONTCHANGED: CMParentFontChanged(m); break;
     case CM_PARENTCOLORCHANGED: CMParentColorChanged(m); break;
     case CM_PARENTSHOWHINTCHANGED: CMParentShowHintChanged(m); break;
+    case CM_PARENTBIDIMODECHANGED: CMParentBiDiModeChanged(m); break;
     case CM_HINTSHOW: CMHintShow(m); break;
     case CM_CURSORCHANGED: CMCursorChanged(m); break;
     case CM_SYSCOLORCHANGE: CMSysColorChange(m); break;
@@ -592,6 +606,11 @@ void TControl::CMParentColorChanged(TMessage&) {
 void TControl::CMParentShowHintChanged(TMessage&) {
   if (parentShowHint_ && parent_) showHint_ = parent_->ShowHint();
 }
+void TControl::CMParentBiDiModeChanged(TMessage&) {
+  if (!parentBiDiMode_ || !parent_) return;
+  SetBiDiMode(parent_->BiDiMode());
+  parentBiDiMode_ = true;
+}
 void TControl::CMHintShow(TMessage&) {}
 void TControl::CMCursorChanged(TMessage&) {
   if (GuiMouseControl() != this) return;
@@ -644,6 +663,7 @@ void TWinControl::InsertControl(TControl* c) {
   if (c->parentFont_) c->Perform(CM_PARENTFONTCHANGED);
   if (c->parentColor_) c->Perform(CM_PARENTCOLORCHANGED);
   if (c->parentShowHint_) c->Perform(CM_PARENTSHOWHINTCHANGED);
+  if (c->parentBiDiMode_) c->Perform(CM_PARENTBIDIMODECHANGED);
   c->UpdateAnchorRules();
   if (c->align_ != alNone) AlignControls(c);
   if (!c->IsWindowed()) InvalidateRect(c->BoundsRect());
@@ -1085,14 +1105,16 @@ void TWinControl::Dispatch(TMessage& m) {
     case CM_ENTER: DoEnter(); break;
     case CM_EXIT: DoExit(); break;
     case WM_SETREDRAW: WMSetRedraw(m); break;
-    case CM_SHOWHINTCHANGED: {
-      TMessage pm;
-      pm.Msg = CM_PARENTSHOWHINTCHANGED;
-      for (TControl* c : std::vector<TControl*>(controls_)) c->WindowProc(pm);
-      break;
-    }
+    case CM_SHOWHINTCHANGED: TellChildren(CM_PARENTSHOWHINTCHANGED); break;
+    case CM_BIDIMODECHANGED: TellChildren(CM_PARENTBIDIMODECHANGED); break;
     default: TControl::Dispatch(m);
   }
+}
+
+void TWinControl::TellChildren(UINT Msg) {
+  TMessage pm;
+  pm.Msg = Msg;
+  for (TControl* c : std::vector<TControl*>(controls_)) c->WindowProc(pm);
 }
 
 void TWinControl::DefaultHandler(TMessage& m) {

@@ -202,8 +202,11 @@ class TControl : public TComponent {
   TControlState ControlState() const { return controlState_; }
   void SetControlState(TControlState v) { controlState_ = v; }
   TBiDiMode BiDiMode() const { return biDiMode_; }
-  // Virtual: a control that derives its parts' reading order from its own hears every change.
-  virtual void SetBiDiMode(TBiDiMode v) { biDiMode_ = v; }
+  // Virtual: a control that derives its parts' reading order from its own hears every change,
+  // the ones it takes from its parent included. Setting it stops following the parent.
+  virtual void SetBiDiMode(TBiDiMode v);
+  bool ParentBiDiMode() const { return parentBiDiMode_; }
+  void SetParentBiDiMode(bool v);
   int HelpContext() const { return helpContext_; }
   void SetHelpContext(int v) { helpContext_ = v; }
   // Takes an action the application offers (a THintAction, ...); false leaves it to others.
@@ -275,6 +278,7 @@ class TControl : public TComponent {
   virtual void CMParentFontChanged(TMessage& Message);
   virtual void CMParentColorChanged(TMessage& Message);
   virtual void CMParentShowHintChanged(TMessage& Message);
+  virtual void CMParentBiDiModeChanged(TMessage& Message);
   virtual void CMHintShow(TMessage& Message);
   virtual void CMCursorChanged(TMessage& Message);
   virtual void WMMouseButton(TMessage& Message);  // down, up and double click of any button
@@ -313,6 +317,7 @@ class TControl : public TComponent {
   TControlStyle controlStyle_ = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
   TControlState controlState_ = 0;
   TBiDiMode biDiMode_ = bdLeftToRight;
+  bool parentBiDiMode_ = true;
   int helpContext_ = 0;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   bool inAutoSize_ = false;
@@ -458,6 +463,8 @@ class TWinControl : public TControl {
   void ApplyFocusPolicy();
   // The control's colour into the peer's palette.
   void PushWindowColor();
+  // Sends a CM_PARENT... message to every child.
+  void TellChildren(UINT Msg);
 
   std::vector<TControl*> controls_;
   std::vector<TWinControl*> tabList_;

@@ -155,6 +155,41 @@ TEST_F(Controls, ParentFontAndColourFlowDownUntilSetOwn) {
   EXPECT_EQ(g->Font()->Height(), -9);
 }
 
+// Hears every mode it is given, as a control that mirrors its parts does.
+class TBiDiProbe : public TGraphicProbe {
+ public:
+  using TGraphicProbe::TGraphicProbe;
+  std::vector<TBiDiMode> Heard;
+  void SetBiDiMode(TBiDiMode v) override {
+    Heard.push_back(v);
+    TGraphicProbe::SetBiDiMode(v);
+  }
+};
+
+TEST_F(Controls, ParentBiDiModeFollowsTheParentUntilTheControlSetsItsOwn) {
+  auto* f = new TForm(Application);
+  auto* p = new TProbe(f);
+  p->SetParent(f);
+  f->SetBiDiMode(bdRightToLeft);
+  EXPECT_EQ(p->BiDiMode(), bdRightToLeft) << "taken on entering the parent";
+  EXPECT_TRUE(p->ParentBiDiMode());
+  auto* g = new TBiDiProbe(f);
+  EXPECT_TRUE(g->ParentBiDiMode()) << "the default";
+  g->SetParent(p);
+  f->SetBiDiMode(bdRightToLeftReadingOnly);
+  EXPECT_EQ(p->BiDiMode(), bdRightToLeftReadingOnly);
+  EXPECT_EQ(g->BiDiMode(), bdRightToLeftReadingOnly) << "down through every level";
+  EXPECT_EQ(g->Heard.back(), bdRightToLeftReadingOnly) << "through the overridable setter";
+  EXPECT_TRUE(g->ParentBiDiMode());
+
+  g->SetBiDiMode(bdLeftToRight);
+  EXPECT_FALSE(g->ParentBiDiMode());
+  f->SetBiDiMode(bdRightToLeft);
+  EXPECT_EQ(g->BiDiMode(), bdLeftToRight) << "its own mode stays";
+  g->SetParentBiDiMode(true);
+  EXPECT_EQ(g->BiDiMode(), bdRightToLeft);
+}
+
 TEST_F(Controls, WindowProcCanBeSubclassedAndPerformReturnsTheResult) {
   auto* f = new TForm(Application);
   auto* p = new TProbe(f);
