@@ -135,6 +135,7 @@ TControl::~TControl() {
   if (gCapture == this) gCapture = nullptr;
   if (GuiMouseControl() == this) GuiMouseControl() = nullptr;
   GuiHintControlGone(this);
+  GuiDragControlGone(this);
   if (parent_) parent_->RemoveControl(this);
   parent_ = nullptr;
   font_->OnChange = nullptr;
@@ -517,6 +518,7 @@ void TControl::WMMouseButton(TMessage& m) {
   std::shared_ptr<bool> alive = alive_;
   DefaultHandler(m);
   if (!*alive) return;
+  if (GuiDragMouse(this, m.Msg, TPoint(m.XPos(), m.YPos()))) return;
   TShiftState s = MouseShift(m.WParam);
   if (dbl && !(controlStyle_ & csDoubleClicks)) {
     dbl = false;  // a control without double clicks hears a second press
@@ -528,6 +530,8 @@ void TControl::WMMouseButton(TMessage& m) {
     if (dbl && b == mbLeft && (controlStyle_ & csDoubleClicks)) DblClick();
     if (!*alive) return;
     MouseDown(b, s | (dbl ? static_cast<TShiftState>(ssDouble) : 0u), m.XPos(), m.YPos());
+    if (!*alive) return;
+    if (down && b == mbLeft && dragMode_ == dmAutomatic && !Dragging()) BeginDrag(false);
   } else if (up) {
     if (controlStyle_ & csCaptureMouse) SetMouseCapture(false);
     if (b == mbLeft && (controlState_ & csClicked)) {
@@ -542,6 +546,7 @@ void TControl::WMMouseButton(TMessage& m) {
 }
 
 void TControl::WMMouseMove(TMessage& m) {
+  if (GuiDragMouse(this, m.Msg, TPoint(m.XPos(), m.YPos()))) return;
   DefaultHandler(m);
   MouseMove(MouseShift(m.WParam), m.XPos(), m.YPos());
 }

@@ -86,6 +86,19 @@ using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, 
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 using TDragOverEvent =
     std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragKind { dkDrag, dkDock };
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+// Target is nullptr when the drag was cancelled or ended where nothing accepted it.
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+// A handler may give another object to stand for the drag (the Source targets see); it keeps
+// owning that object.
+using TStartDragEvent = std::function<void(TObject* Sender, TObject*& DragObject)>;
+using TDockOverEvent = TDragOverEvent;
+using TDockDropEvent = TDragDropEvent;
+using TUnDockEvent = std::function<void(TObject* Sender, TControl* Client, TWinControl* NewTarget, bool& Allow)>;
+// Pointer travel before a pressed control with DragMode dmAutomatic starts dragging.
+constexpr int DefaultDragThreshold = 5;
 
 class THintWindow;
 class TBasicAction;
@@ -251,6 +264,30 @@ class TControl : public TComponent {
   virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
   // Something dragged enters, moves over or leaves the control; Accept says whether it may drop.
   virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+  virtual void DragDrop(TObject* Source, int X, int Y);
+  virtual void DoStartDrag(TObject*& DragObject);
+  virtual void DoEndDrag(TObject* Target, int X, int Y);
+  virtual void DoStartDock(TObject*& DragObject);
+  virtual void DoEndDock(TObject* Target, int X, int Y);
+
+  // Dragging this control onto others (within the program; files and data between programs go
+  // through DragDrop.h). Threshold < 0: the default travel.
+  TDragMode DragMode() const { return dragMode_; }
+  void SetDragMode(TDragMode v) { dragMode_ = v; }
+  TCursor DragCursor() const { return dragCursor_; }
+  void SetDragCursor(TCursor v) { dragCursor_ = v; }
+  TDragKind DragKind() const { return dragKind_; }
+  void SetDragKind(TDragKind v) { dragKind_ = v; }
+  void BeginDrag(bool Immediate, int Threshold = -1);
+  // Ends this control's drag: Drop true drops where the pointer is, false cancels.
+  void EndDrag(bool Drop);
+  bool Dragging() const;
+  TStartDragEvent OnStartDrag, OnStartDock;
+  TEndDragEvent OnEndDrag, OnEndDock;
+  TDragDropEvent OnDragDrop;
+  // Docked into a site or floating in a tool window of its own after a dock drag.
+  bool Floating() const;
+  TWinControl* HostDockSite() const;
   // False once the control is freed: code that runs handlers which may free it checks a copy.
   std::shared_ptr<bool> AliveFlag() const { return alive_; }
 
@@ -317,6 +354,9 @@ class TControl : public TComponent {
   TControlStyle controlStyle_ = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
   TControlState controlState_ = 0;
   TBiDiMode biDiMode_ = bdLeftToRight;
+  TDragMode dragMode_ = dmManual;
+  TCursor dragCursor_ = crDrag;
+  TDragKind dragKind_ = dkDrag;
   bool parentBiDiMode_ = true;
   int helpContext_ = 0;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
@@ -356,6 +396,18 @@ class TWinControl : public TControl {
   // Where child windows live (a form's client area; the peer for other controls).
   virtual QWidget* ClientWidget() const;
   void RecreateWnd();
+
+  // Docking: a site takes controls dragged with DragKind dkDock.
+  bool DockSite() const { return dockSite_; }
+  void SetDockSite(bool v) { dockSite_ = v; }
+  TDockOverEvent OnDockOver;
+  TDockDropEvent OnDockDrop;
+  TUnDockEvent OnUnDock;
+  // Accept starts true: a site takes what it is offered unless a handler says no.
+  virtual void DockOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+  virtual void DockDrop(TObject* Source, int X, int Y);
+  // A docked control leaves for NewTarget (nullptr: floating); false keeps it.
+  virtual bool DoUnDock(TWinControl* NewTarget, TControl* Client);
 
   // Focus and keys.
   bool TabStop() const { return tabStop_; }
@@ -471,6 +523,7 @@ class TWinControl : public TControl {
   QWidget* peer_ = nullptr;
   HWND handle_ = nullptr;
   bool tabStop_ = false;
+  bool dockSite_ = false;
   bool clickFocus_ = true;
   int alignDisabled_ = 0;
   int borderWidth_ = 0;
@@ -546,6 +599,10 @@ void SetCaptureControl(TControl* Control);
 TWinControl* FindControl(HWND Handle);
 // The topmost enabled control under a screen point.
 TControl* FindDragTarget(TPoint Pos, bool AllowDisabled);
+// Ends the drag of controls that runs, as Escape does.
+void CancelDrag();
+// The control being dragged (pressed with DragMode dmAutomatic, or after BeginDrag), or nullptr.
+TControl* DragSourceControl();
 // Mouse position in screen coordinates.
 TPoint Mouse_CursorPos();
 // Moves the mouse pointer (screen coordinates).

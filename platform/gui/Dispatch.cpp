@@ -446,6 +446,7 @@ bool TranslateKey(TPeerBase* peer, TWinControl* c, QKeyEvent* ke) {
   bool alt = shift & ssAlt;
   const LPARAM keyData = (alt ? KF_ALTDOWN_LPARAM : 0) | ((ke->modifiers() & Qt::KeypadModifier) ? KF_KEYPAD_LPARAM : 0);
   if (press) ++GuiKeySerial();
+  if (press && ke->key() == Qt::Key_Escape && GuiEscapeDrag()) return true;
   if (!press) {
     if (vk) {
       TMessage m;

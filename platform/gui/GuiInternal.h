@@ -46,6 +46,12 @@ void GuiFormBusy(TCustomForm* Form, int Delta);
 void GuiReleaseForm(TCustomForm* Form);
 // Window-level events of form peers (close, activation, move, resize).
 bool GuiFormEvent(TPeerBase* Peer, TWinControl* Control, QEvent* Event);
+// A mouse message of the control being dragged (client coordinates): true when the drag took it.
+bool GuiDragMouse(TControl* Control, UINT Msg, TPoint Client);
+// Escape during a drag of controls: cancels it and says so.
+bool GuiEscapeDrag();
+// The control being freed ends any drag it is the source of, silently.
+void GuiDragControlGone(TControl* Control);
 // Cursors registered by number (Screen->Cursors).
 void GuiRegisterCursor(int Index, HCURSOR Cursor);
 HCURSOR GuiRegisteredCursor(int Index);
