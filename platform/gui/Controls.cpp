@@ -760,8 +760,19 @@ void TWinControl::CreateWnd() {
   peer_->setAutoFillBackground(!(controlStyle_ & csOpaque) || PaintsItself());
   if (controlStyle_ & csOpaque) peer_->setAttribute(Qt::WA_OpaquePaintEvent, true);
   GuiApplyCursorTo(peer_, cursor_);
+  if (imeMode_ == imDisable || WantsInputMethods()) PushImeMode();
   UpdatePeerGeometry();
   if (parent_) peer_->setVisible(visible_);
+}
+
+void TWinControl::SetImeMode(TImeMode v) {
+  if (v == imeMode_) return;
+  imeMode_ = v;
+  PushImeMode();
+}
+
+void TWinControl::PushImeMode() {
+  if (peer_) peer_->setAttribute(Qt::WA_InputMethodEnabled, imeMode_ != imDisable && WantsInputMethods());
 }
 
 void TWinControl::DestroyWnd() {

@@ -86,6 +86,9 @@ using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, 
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 using TDragOverEvent =
     std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+// Input-method mode of a window: imDisable turns input methods off; the others leave them on.
+enum TImeMode { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese,
+                imSHanguel, imHanguel };
 enum TDragMode { dmManual, dmAutomatic };
 enum TDragKind { dkDrag, dkDock };
 using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
@@ -397,6 +400,13 @@ class TWinControl : public TControl {
   virtual QWidget* ClientWidget() const;
   void RecreateWnd();
 
+  // Input methods (composing characters that have no key of their own).
+  TImeMode ImeMode() const { return imeMode_; }
+  void SetImeMode(TImeMode v);
+  // The name of an input method to use: kept, but the desktop chooses the input method itself.
+  const std::string& ImeName() const { return imeName_; }
+  void SetImeName(const std::string& v) { imeName_ = v; }
+
   // Docking: a site takes controls dragged with DragKind dkDock.
   bool DockSite() const { return dockSite_; }
   void SetDockSite(bool v) { dockSite_ = v; }
@@ -517,6 +527,10 @@ class TWinControl : public TControl {
   void PushWindowColor();
   // Sends a CM_PARENT... message to every child.
   void TellChildren(UINT Msg);
+  // Whether the window takes input-method text when ImeMode allows it (edits do).
+  virtual bool WantsInputMethods() const { return false; }
+  // The input-method switch of the peer from ImeMode and WantsInputMethods.
+  void PushImeMode();
 
   std::vector<TControl*> controls_;
   std::vector<TWinControl*> tabList_;
@@ -524,6 +538,8 @@ class TWinControl : public TControl {
   HWND handle_ = nullptr;
   bool tabStop_ = false;
   bool dockSite_ = false;
+  TImeMode imeMode_ = imDontCare;
+  std::string imeName_;
   bool clickFocus_ = true;
   int alignDisabled_ = 0;
   int borderWidth_ = 0;

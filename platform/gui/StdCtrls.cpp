@@ -599,7 +599,22 @@ class TShowingPeer : public TPeer<W> {
 
  protected:
   void keyPressEvent(QKeyEvent* e) override { e->accept(); }
-  void inputMethodEvent(QInputMethodEvent* e) override { e->accept(); }
+  void inputMethodEvent(QInputMethodEvent* e) override {
+    e->accept();
+    // Composed text arrives here once committed: it is typed, character by character, through
+    // the control's key-press handling; the composition shown meanwhile is the input method's.
+    auto* c = dynamic_cast<TCustomEdit*>(LiveControl(this));
+    if (!c || c->ImeMode() == imDisable || e->commitString().isEmpty()) return;
+    const QList<uint> chars = e->commitString().toUcs4();
+    ++GuiKeySerial();  // a new input: no key's suppressed character applies to it
+    GuiRunDeferred(this, c, [&] {
+      std::shared_ptr<bool> alive = c->AliveFlag();
+      for (uint ch : chars) {
+        if (!*alive) return;
+        c->Perform(WM_CHAR, ch, 0);
+      }
+    });
+  }
   void contextMenuEvent(QContextMenuEvent* e) override { e->accept(); }
   void mouseReleaseEvent(QMouseEvent* e) override {
     // No pasting of the selection buffer behind the control's back.
@@ -710,6 +725,7 @@ void TCustomEdit::SetReadOnly(bool v) {
   readOnly_ = v;
   if (auto* e = dynamic_cast<QLineEdit*>(peer_)) e->setReadOnly(v);
   if (auto* m = dynamic_cast<QPlainTextEdit*>(peer_)) m->setReadOnly(v);
+  PushImeMode();  // the widget switches input methods with its read-only state
 }
 
 void TCustomEdit::SetPasswordChar(char v) {
@@ -1196,6 +1212,7 @@ void TCustomEdit::CreateWnd() {
     e->setReadOnly(readOnly_);
     PushFrame();
   }
+  PushImeMode();
   if (transparentBack_) SetTransparentBackground(true);
   PushAlignment();
   PushToPeer();

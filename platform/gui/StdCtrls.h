@@ -315,6 +315,7 @@ class TCustomEdit : public TWinControl {
   virtual void PeerSelectionChanged();
   // The editing is done here, not by the widget (multi-line edits leave it to the widget).
   virtual bool OwnEditing() const { return true; }
+  bool WantsInputMethods() const override { return !readOnly_; }
   // Asked when the window is made: the peer shows the text's lines one under the other (the
   // editing stays here), and breaks them at the width when WrapLines.
   virtual bool MultiLinePeer() const { return false; }

@@ -1,5 +1,6 @@
 // Edits, memos, masked edits and spin edits, driven through their windows' keys.
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QMenu>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -106,6 +107,44 @@ TEST_F(StdEdits, KeyPressHandlersChangeOrSwallowTheCharacter) {
   };
   StdType(e, "axbg");
   EXPECT_EQ(e->Text(), "ABg");
+}
+
+// Text an input method composed arrives once committed, as if typed: through the key-press
+// handlers; ImeMode imDisable switches input methods off for the window.
+TEST_F(StdEdits, CommittedInputMethodTextIsTypedUnlessInputMethodsAreOff) {
+  auto commit = [](TCustomEdit* e, const QString& text) {
+    QInputMethodEvent ev;
+    ev.setCommitString(text);
+    QCoreApplication::sendEvent(e->Peer(), &ev);
+  };
+  auto* e = Make<TEdit>();
+  std::string pressed;
+  e->OnKeyPress = [&](TObject*, char& k) {
+    pressed += k;
+    if (k == 'x') k = 0;
+  };
+  EXPECT_TRUE(e->Peer()->testAttribute(Qt::WA_InputMethodEnabled));
+  commit(e, QString::fromUtf8("ax\u00e9"));
+  EXPECT_EQ(e->Text(), "a\u00e9") << "the handler swallowed x; the rest is UTF-8 text";
+  EXPECT_EQ(pressed, "ax\xe9");
+
+  e->SetImeMode(imDisable);
+  EXPECT_FALSE(e->Peer()->testAttribute(Qt::WA_InputMethodEnabled));
+  commit(e, "b");
+  EXPECT_EQ(e->Text(), "a\u00e9");
+  e->SetImeMode(imOpen);
+  EXPECT_TRUE(e->Peer()->testAttribute(Qt::WA_InputMethodEnabled));
+  e->SetReadOnly(true);
+  EXPECT_FALSE(e->Peer()->testAttribute(Qt::WA_InputMethodEnabled));
+  e->SetReadOnly(false);
+  EXPECT_TRUE(e->Peer()->testAttribute(Qt::WA_InputMethodEnabled));
+
+  auto* off = new TEdit(form_);
+  off->SetImeMode(imDisable);
+  off->SetImeName("Pinyin");
+  off->SetParent(form_);
+  EXPECT_FALSE(off->Peer()->testAttribute(Qt::WA_InputMethodEnabled)) << "set before the window is made";
+  EXPECT_EQ(off->ImeName(), "Pinyin");
 }
 
 // Typed characters reach the text as UTF-8, whole: key-press handlers see one byte for each
