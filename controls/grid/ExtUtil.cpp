@@ -555,7 +555,9 @@ int TextType(const std::string& Text, bool HTMLEnabled) {
   if (Text.compare(0, 2, "|\\") == 0) return (Text.size() >= 4 && Text[3] == '=') ? 3 : 5;
   if (Text.compare(0, 2, "{\\") == 0) return 2;
   if (!HTMLEnabled) return 0;
-  if (Contains(Text, "</") || Contains(Text, "<B") || Contains(Text, "<I")) return 1;
+  // "</", "<B" or "<I": one pass over a long text, not one per tag.
+  for (size_t at = Text.find('<'); at != std::string::npos && at + 1 < Text.size(); at = Text.find('<', at + 1))
+    if (Text[at + 1] == '/' || Text[at + 1] == 'B' || Text[at + 1] == 'I') return 1;
   return 0;
 }
 

@@ -601,12 +601,12 @@ std::string ExpandTabsOn(TCanvasBackend* b, const std::string& s) {
 
 // Bytes of text[from, to) from its start that fit in width, in whole characters; measured in
 // growing pieces, so the cost follows what fits, not the length of the text.
-size_t FitBytes(TCanvasBackend* b, const std::string& text, size_t from, size_t to, int width, bool utf8) {
+size_t FitBytes(TCanvasBackend* b, std::string_view text, size_t from, size_t to, int width, bool utf8) {
   size_t window = 256;
   for (;;) {
     size_t end = std::min(to, from + window);
     while (end < to && utf8 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
-    const size_t fit = b->TextFit(text.substr(from, end - from), width, nullptr);
+    const size_t fit = b->TextFit(std::string(text.substr(from, end - from)), width, nullptr);
     if (fit < end - from || end == to) return fit;
     window *= 2;
   }
@@ -649,16 +649,15 @@ std::vector<std::string> TCanvas::LayoutLines(const std::string& text, int width
     return {text};
   }
   const bool utf8 = b->TextEncoding() == teUtf8;
-  auto expandTabs = [&](const std::string& s) { return (flags & DT_EXPANDTABS) ? ExpandTabsOn(b, s) : s; };
   // Bytes of para[from, to) that fit in the width.
-  auto fit = [&](const std::string& para, size_t from, size_t to) -> size_t {
+  auto fit = [&](std::string_view para, size_t from, size_t to) -> size_t {
     if (!prefix) return FitBytes(b, para, from, to, width, utf8);
     // Captions, short: measured a character more at a time, as they show without their "&".
     size_t k = from;
     while (k < to) {
       const size_t next = k + TextCharLength(para, k, utf8);
       int idx;
-      if (b->TextExtent(StripPrefix(para.substr(from, next - from), false, &idx)).cx > width) break;
+      if (b->TextExtent(StripPrefix(std::string(para.substr(from, next - from)), false, &idx)).cx > width) break;
       k = next;
     }
     return k - from;
@@ -667,24 +666,31 @@ std::vector<std::string> TCanvas::LayoutLines(const std::string& text, int width
   // Paragraphs one at a time: those past the last line asked for are never read.
   size_t at = 0, cr = 0, lf = 0;
   if (!(flags & DT_SINGLELINE)) cr = text.find('\r'), lf = text.find('\n');
+  // A paragraph is read in place; only one with line breaks dropped or tabs expanded is copied.
+  std::string owned;
   for (bool more = true; more && lines.size() < maxLines;) {
-    std::string para0;
+    std::string_view para;
     if (flags & DT_SINGLELINE) {
+      owned.clear();
       for (char c : text)
-        if (c != '\r' && c != '\n') para0 += c;
+        if (c != '\r' && c != '\n') owned += c;
+      para = owned;
       more = false;
     } else {
       // Each character looked for on its own, at memory speed, and found again only once passed.
       if (cr < at) cr = text.find('\r', at);
       if (lf < at) lf = text.find('\n', at);
       const size_t end = std::min(cr, lf);
-      para0 = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+      para = std::string_view(text).substr(at, end == std::string::npos ? std::string::npos : end - at);
       more = end != std::string::npos;
       if (more) at = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
     }
-    const std::string para = expandTabs(para0);
+    if ((flags & DT_EXPANDTABS) && para.find('\t') != std::string_view::npos) {
+      owned = ExpandTabsOn(b, std::string(para));
+      para = owned;
+    }
     if (!(flags & DT_WORDBREAK) || (flags & DT_SINGLELINE) || fit(para, 0, para.size()) == para.size()) {
-      lines.push_back(para);
+      lines.emplace_back(para);
       continue;
     }
     // Break at blanks; a word wider than the line stays whole unless the edit-control rule applies.
@@ -709,7 +715,7 @@ std::vector<std::string> TCanvas::LayoutLines(const std::string& text, int width
           break;
         }
       }
-      std::string line = para.substr(pos, lastFit - pos);
+      std::string line(para.substr(pos, lastFit - pos));
       while (!line.empty() && line.back() == ' ') line.pop_back();
       lines.push_back(line);
       pos = lastFit;
