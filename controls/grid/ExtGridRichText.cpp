@@ -36,48 +36,73 @@ bool TExtStringGrid::RichEditCanTake(int ACol, int ARow) {
 
 // Parsing RTF costs far more than drawing it: each text is read once and its document kept,
 // the least recently drawn dropped first, so scrolling over the same cells parses nothing.
+// A document read only as far as its box shows stands for every text that starts with what
+// was read, so a long text is neither copied, hashed nor compared whole.
 class TRichTextCache {
  public:
   static constexpr size_t kCapacity = 256;
   // The document of a text laid out in a font for a box of a size (only what shows there).
   const TRichDocument& Get(const std::string& Rtf, const TFont& Font, int Width, int Height) {
-    auto at = index_.find(Rtf);
-    if (at != index_.end()) {
-      lru_.splice(lru_.begin(), lru_, at->second);
-    } else {
+    const std::string head = Rtf.substr(0, kHead);
+    TEntry* e = nullptr;
+    for (auto [at, end] = index_.equal_range(head); at != end; ++at)
+      if (Holds(*at->second, Rtf)) {
+        lru_.splice(lru_.begin(), lru_, at->second);
+        e = &lru_.front();
+        break;
+      }
+    if (!e) {
       if (lru_.size() >= kCapacity) {
-        index_.erase(lru_.back().Rtf);
+        for (auto [at, end] = index_.equal_range(lru_.back().Head); at != end; ++at)
+          if (at->second == std::prev(lru_.end())) {
+            index_.erase(at);
+            break;
+          }
         lru_.pop_back();
       }
-      lru_.push_front(TEntry{Rtf, std::make_unique<TRichDocument>(), Font.Data(), Width, Height});
-      lru_.front().Doc->SetDefaultFont(Font);
-      lru_.front().Doc->LoadRtfShown(Rtf, Width, Height);
-      KeepRichTextShapes(*lru_.front().Doc);
-      index_[Rtf] = lru_.begin();
+      lru_.push_front(TEntry{head, {}, false, std::make_unique<TRichDocument>(), Font.Data(), -1, -1});
+      index_.emplace(head, lru_.begin());
+      e = &lru_.front();
     }
-    TEntry& e = lru_.front();
-    // A new font or box lays the text out again; the same ones keep the layout.
-    if (!(e.Font == Font.Data()) || e.Width != Width || e.Height != Height) {
-      e.Doc->SetDefaultFont(Font);
-      e.Doc->SetShownBox(Width, Height);
-      KeepRichTextShapes(*e.Doc);
-      e.Font = Font.Data();
-      e.Width = Width;
-      e.Height = Height;
+    // A new text, font or box lays the text out again; the same ones keep the layout. A
+    // document read in part is read again for them, as far as they need.
+    const bool same = e->Width == Width && e->Height == Height && e->Font == Font.Data();
+    if (!same) {
+      if (e->Width < 0 || e->Cut) {
+        e->Doc->Clear();
+        e->Doc->SetDefaultFont(Font);
+        e->Doc->LoadRtfShown(Rtf, Width, Height);
+        e->Cut = e->Doc->ReadInPart();
+        e->Read = Rtf.substr(0, e->Cut ? e->Doc->RtfBytesRead() : std::string::npos);
+      } else {
+        e->Doc->SetDefaultFont(Font);
+        e->Doc->SetShownBox(Width, Height);
+      }
+      KeepRichTextShapes(*e->Doc);
+      e->Font = Font.Data();
+      e->Width = Width;
+      e->Height = Height;
     }
-    return *e.Doc;
+    return *e->Doc;
   }
   size_t Size() const { return lru_.size(); }
 
  private:
+  // The bytes of a text its place in the index is found by.
+  static constexpr size_t kHead = 256;
   struct TEntry {
-    std::string Rtf;
+    std::string Head;  // its key in the index
+    std::string Read;  // the text, or of one read in part its start as far as read
+    bool Cut;
     std::unique_ptr<TRichDocument> Doc;
     TFontData Font;
     int Width, Height;
   };
+  static bool Holds(const TEntry& e, const std::string& Rtf) {
+    return e.Cut ? Rtf.size() >= e.Read.size() && Rtf.compare(0, e.Read.size(), e.Read) == 0 : Rtf == e.Read;
+  }
   std::list<TEntry> lru_;
-  std::unordered_map<std::string, std::list<TEntry>::iterator> index_;
+  std::unordered_multimap<std::string, std::list<TEntry>::iterator> index_;
 };
 
 size_t TExtStringGrid::RichTextCacheSize() const { return richCache_ ? richCache_->Size() : 0; }

@@ -136,10 +136,15 @@ std::string PlainTextOf(const QTextDocument* doc) {
 struct TRichDocument::TImpl {
   QTextDocument doc;
   TFontData font;
-  // Of a document loaded for a box: the whole content read, and the box.
+  // Of a document loaded for a box: the content read (cut: the start of the text), the RTF
+  // bytes read, and the box.
   std::unique_ptr<TRtfContent> content;
+  bool cut = false;
+  size_t read = 0;
   int boxWidth = -1, boxHeight = -1;
-  void BuildShown();
+  // The bytes of a paragraph first laid out: about what two lines of the box hold.
+  size_t FirstCut() const { return static_cast<size_t>(std::max(boxWidth, 16)) * 2 + 64; }
+  bool BuildShown();
   TImpl() {
     doc.setDocumentMargin(0);
     doc.setUndoRedoEnabled(false);
@@ -154,12 +159,16 @@ TRichDocument::~TRichDocument() = default;
 
 bool TRichDocument::LoadRtf(const std::string& rtf, std::string* error) {
   d_->content.reset();
+  d_->cut = false;
+  d_->read = rtf.size();
   return LoadRtfInto(&d_->doc, rtf, error);
 }
 std::string TRichDocument::SaveRtf() const { return SaveRtfFrom(&d_->doc); }
 std::string TRichDocument::PlainText() const { return PlainTextOf(&d_->doc); }
 void TRichDocument::Clear() {
   d_->content.reset();
+  d_->cut = false;
+  d_->read = 0;
   d_->doc.clear();
 }
 bool TRichDocument::IsEmpty() const { return d_->doc.isEmpty(); }
@@ -203,45 +212,62 @@ size_t Bytes(const TRtfParagraph& p) {
 // Each paragraph is cut after a number of characters that starts near what the box's width
 // holds and doubles while the lines it gives do not reach one past the box's bottom, so the
 // lines that show break as they would in the whole text: a line's break depends only on the
-// text up to the next line.
-void TRichDocument::TImpl::BuildShown() {
+// text up to the next line. Paragraphs after the first that starts below the box are left out.
+// False when that needs more of a cut content than was read.
+bool TRichDocument::TImpl::BuildShown() {
   const TRtfContent& all = *content;
-  std::vector<size_t> limit(all.Paragraphs.size(), static_cast<size_t>(std::max(boxWidth, 16)) * 2 + 64);
-  for (;;) {
-    TRtfContent part;
-    // Every paragraph takes at least one line of at least a pixel: those past the box's height
-    // start below it.
-    const size_t most = std::min(all.Paragraphs.size(), static_cast<size_t>(std::max(boxHeight, 0)) + 2);
-    for (size_t i = 0; i < most; ++i) part.Paragraphs.push_back(Head(all.Paragraphs[i], limit[i]));
+  const size_t n = all.Paragraphs.size();
+  std::vector<size_t> limit(n, FirstCut());
+  // Every paragraph takes at least one line of at least a pixel: those past the box's height
+  // start below it.
+  const size_t most = std::min(n, static_cast<size_t>(std::max(boxHeight, 0)) + 2);
+  TRtfContent part;
+  auto build = [&](size_t count) {
+    part.Paragraphs.clear();
+    for (size_t i = 0; i < count; ++i) part.Paragraphs.push_back(Head(all.Paragraphs[i], limit[i]));
     Build(&doc, part);
     doc.setTextWidth(boxWidth);
     doc.documentLayout();  // lays the text out
-    bool again = false;
+  };
+  for (;;) {
+    build(most);
+    bool again = false, reached = false;
     size_t i = 0;
     for (QTextBlock b = doc.begin(); b.isValid() && i < most; b = b.next(), ++i) {
       const QTextLayout* layout = b.layout();
       const double top = layout->position().y();
       if (top >= boxHeight) break;  // starts below the box: neither it nor what follows shows
-      if (Bytes(part.Paragraphs[i]) >= Bytes(all.Paragraphs[i])) continue;  // whole
+      if (Bytes(part.Paragraphs[i]) >= Bytes(all.Paragraphs[i])) {
+        if (cut && i + 1 == n) return false;  // the whole of what was read of a longer paragraph
+        continue;                              // whole
+      }
       // The first line below the box must end before the cut, at a break of its own.
       int k = 0;
       while (k < layout->lineCount() && top + layout->lineAt(k).y() < boxHeight) ++k;
       if (k + 1 >= layout->lineCount()) {
         limit[i] *= 2;
         again = true;
+      } else {
+        reached = true;
       }
     }
-    if (!again) return;
+    if (again) continue;
+    // Every paragraph read shows and ends above the box's bottom: the next one may show too.
+    if (cut && i == n && !reached) return false;
+    if (i < most) build(i);
+    return true;
   }
 }
 
 bool TRichDocument::LoadRtfShown(const std::string& rtf, int width, int height, std::string* error) {
-  d_->content = std::make_unique<TRtfContent>();
-  const bool ok = ReadRtf(rtf, *d_->content, error);
   d_->boxWidth = std::max(width, 1);
   d_->boxHeight = std::max(height, 1);
-  d_->BuildShown();
-  return ok;
+  // Read as far as what shows needs: a first guess, four times as much while it falls short.
+  for (size_t budget = d_->FirstCut() * 4;; budget *= 4) {
+    d_->content = std::make_unique<TRtfContent>();
+    const bool ok = ReadRtfStart(rtf, *d_->content, budget, &d_->cut, &d_->read, error);
+    if (d_->BuildShown() || !d_->cut) return ok;
+  }
 }
 
 void TRichDocument::SetShownBox(int width, int height) {
@@ -255,6 +281,9 @@ void TRichDocument::SetShownBox(int width, int height) {
   d_->boxHeight = height;
   d_->BuildShown();
 }
+
+bool TRichDocument::ReadInPart() const { return d_->cut; }
+size_t TRichDocument::RtfBytesRead() const { return d_->read; }
 
 int TRichDocument::CharacterCount() const { return d_->doc.characterCount(); }
 int TRichDocument::Width() const { return static_cast<int>(std::ceil(d_->doc.documentLayout()->documentSize().width())); }

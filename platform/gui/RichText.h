@@ -43,8 +43,14 @@ class TRichDocument {
   // each the lines down to one past the box, so laying out and drawing cost what the box
   // holds, not the whole text. SetShownBox lays the kept RTF out for another box or font.
   // The document then holds that part only (its plain text, RTF and size are of that part).
+  // The RTF is read only as far as what shows needs (a fault after that point is not seen):
+  // a document read in part lays out for another box or font only what was read, so a caller
+  // that needs more loads it again.
   bool LoadRtfShown(const std::string& rtf, int width, int height, std::string* error = nullptr);
   void SetShownBox(int width, int height);
+  bool ReadInPart() const;
+  // Bytes of RTF read by the last load: what loading cost.
+  size_t RtfBytesRead() const;
   // Characters in the document (each paragraph end counts one).
   int CharacterCount() const;
   // The laid-out extent in pixels.

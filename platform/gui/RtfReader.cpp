@@ -112,8 +112,11 @@ struct TFontEntry {
 
 class TParser {
  public:
-  TParser(std::string_view s, TRtfContent& out) : s_(s), out_(out) {}
+  TParser(std::string_view s, TRtfContent& out, size_t stopAfter = SIZE_MAX)
+      : s_(s), out_(out), stopAfter_(stopAfter) {}
   bool Run(std::string* error);
+  bool Cut() const { return cut_; }
+  size_t Read() const { return i_; }
 
  private:
   std::string_view s_;
@@ -136,6 +139,8 @@ class TParser {
   int pendingCells_ = 0;      // \cell seen, its tab not written yet
   bool formatDirty_ = true;
   bool paraOpen_ = false;     // the last paragraph has had text or a format
+  size_t stopAfter_, textBytes_ = 0;
+  bool cut_ = false;          // stopped after stopAfter_ bytes of text
 
   TRtfParagraph& Para() {
     if (out_.Paragraphs.empty()) out_.Paragraphs.emplace_back();
@@ -193,6 +198,8 @@ class TParser {
       formatDirty_ = false;
     }
     p.Runs.back().Text += utf8;
+    textBytes_ += utf8.size();
+    if (textBytes_ > stopAfter_) cut_ = true;
   }
   void EmitChar(char32_t c) {
     std::string u;
@@ -416,7 +423,7 @@ bool TParser::Run(std::string* error) {
   // RTF is one group; text that only holds groups is read to its end.
   const size_t first = s_.find_first_not_of(" \t\r\n");
   const bool inDocument = first != std::string_view::npos && s_[first] == '{';
-  while (i_ < s_.size()) {
+  while (i_ < s_.size() && !cut_) {
     const char c = s_[i_];
     if (c == '{') {
       Flush();
@@ -529,8 +536,10 @@ bool TParser::Run(std::string* error) {
     }
     Word(word, hasNum, n);
   }
+  // Bytes of a character not complete yet come after the point reading stopped at.
+  if (cut_) pendingBytes_.clear();
   Finish();
-  if (!stack_.empty()) return Fail(error, "the RTF ends inside a group (a closing brace is missing)");
+  if (!stack_.empty() && !cut_) return Fail(error, "the RTF ends inside a group (a closing brace is missing)");
   return true;
 }
 
@@ -591,6 +600,15 @@ std::string TRtfContent::PlainText() const {
 bool ReadRtf(std::string_view rtf, TRtfContent& out, std::string* error) {
   TParser p(rtf, out);
   return p.Run(error);
+}
+
+bool ReadRtfStart(std::string_view rtf, TRtfContent& out, size_t StopAfter, bool* Cut, size_t* Read,
+                  std::string* error) {
+  TParser p(rtf, out, StopAfter);
+  const bool ok = p.Run(error);
+  *Cut = p.Cut();
+  if (Read) *Read = p.Read();
+  return ok;
 }
 
 // ---------------------------------------------------------------- writing

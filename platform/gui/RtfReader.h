@@ -50,6 +50,13 @@ struct TRtfContent {
 // Reads everything it can into out (emptied first); false with the reason in *error when the
 // RTF is malformed (what was read before the fault stays in out).
 bool ReadRtf(std::string_view rtf, TRtfContent& out, std::string* error = nullptr);
+// Reads as ReadRtf does, but stops once the content holds more than StopAfter bytes of text;
+// *Cut then tells it stopped before the end (a fault after that point is not seen). What it
+// read is the start of what ReadRtf reads, its last paragraph in the paragraph format where
+// reading stopped (RTF gives a paragraph's format before its text). *Read is the count of
+// RTF bytes read.
+bool ReadRtfStart(std::string_view rtf, TRtfContent& out, size_t StopAfter, bool* Cut, size_t* Read = nullptr,
+                  std::string* error = nullptr);
 // RTF of the content: \ansicpg the first Windows code page that holds all its characters
 // (else 1252), characters outside ASCII as \uN with that code page's \'hh (or '?') after them,
 // font and colour tables of what the runs use.

@@ -1,6 +1,7 @@
 // Arbitrary bytes as RTF: read without a crash, a hang or memory beyond a multiple of the
 // input; the plain text agrees with the reader's runs; what the writer makes of the runs
-// reads back as the same runs, and the document built from them writes the same RTF.
+// reads back as the same runs, and the document built from them writes the same RTF; a read
+// stopped halfway gives the start of the whole.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -28,6 +29,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& r : p.Runs) text += r.Text.size();
   Check(text <= 4 * size + 16, "text within a multiple of the input");
   Check(c.PlainText() == RtfToPlainText(rtf), "plain text of the runs");
+
+  // Stopped halfway through the text, the reader gives the start of the whole.
+  TRtfContent start;
+  bool cut = false;
+  ReadRtfStart(rtf, start, text / 2, &cut);
+  Check(cut == (text / 2 < text), "stops only before the end of the text");
+  Check(start.Paragraphs.size() <= c.Paragraphs.size(), "no paragraph the whole lacks");
+  for (size_t i = 0; i < start.Paragraphs.size(); ++i) {
+    const auto &p = start.Paragraphs[i], &w = c.Paragraphs[i];
+    if (i + 1 < start.Paragraphs.size() || !cut) {
+      Check(p == w, "paragraphs read whole are the same");
+      continue;
+    }
+    Check(p.Runs.size() <= w.Runs.size(), "the cut paragraph's runs are the whole's");
+    for (size_t r = 0; r < p.Runs.size(); ++r) {
+      Check(p.Runs[r].Format == w.Runs[r].Format, "the cut paragraph's formats are the whole's");
+      Check(w.Runs[r].Text.compare(0, p.Runs[r].Text.size(), p.Runs[r].Text) == 0, "the cut text starts the whole's");
+    }
+  }
 
   const std::string written = WriteRtf(c);
   TRtfContent again;

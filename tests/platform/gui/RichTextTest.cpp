@@ -99,6 +99,48 @@ TEST(RtfReader, MalformedIsRefusedOrReadSoFar) {
   EXPECT_EQ(c.Paragraphs[0].Runs[0].Text.size(), big.size());
 }
 
+// Stopped after some text, the reader gives the start of what it reads whole, and no fault
+// for a text whose end it never reached.
+TEST(RtfReader, StoppedAfterSomeTextItGivesTheStartOfTheWhole) {
+  const std::string words = "{\\rtf1 {\\b bold} plain\\par\\qc centred {\\i italic} more words and words\\par last";
+  TRtfContent whole;
+  ASSERT_FALSE(ReadRtf(words, whole));
+  size_t total = 0;
+  for (const auto& p : whole.Paragraphs)
+    for (const auto& r : p.Runs) total += r.Text.size();
+  for (size_t stop = 0; stop + 1 < total; ++stop) {
+    SCOPED_TRACE(stop);
+    TRtfContent part;
+    bool cut = false;
+    size_t read = 0;
+    EXPECT_TRUE(ReadRtfStart(words, part, stop, &cut, &read));
+    ASSERT_TRUE(cut);
+    ASSERT_LE(part.Paragraphs.size(), whole.Paragraphs.size());
+    size_t text = 0;
+    for (size_t i = 0; i < part.Paragraphs.size(); ++i) {
+      const bool last = i + 1 == part.Paragraphs.size();
+      const auto& p = part.Paragraphs[i], &w = whole.Paragraphs[i];
+      EXPECT_EQ(p.Format, w.Format) << i;
+      ASSERT_LE(p.Runs.size(), w.Runs.size());
+      for (size_t r = 0; r < p.Runs.size(); ++r) {
+        EXPECT_EQ(p.Runs[r].Format, w.Runs[r].Format);
+        if (last && r + 1 == p.Runs.size())
+          EXPECT_EQ(w.Runs[r].Text.compare(0, p.Runs[r].Text.size(), p.Runs[r].Text), 0);
+        else
+          EXPECT_EQ(p.Runs[r].Text, w.Runs[r].Text);
+        text += p.Runs[r].Text.size();
+      }
+    }
+    EXPECT_GT(text, stop);
+    EXPECT_LT(read, words.size());
+  }
+  TRtfContent all;
+  bool cut = true;
+  EXPECT_FALSE(ReadRtfStart(words, all, total, &cut));
+  EXPECT_FALSE(cut);
+  EXPECT_TRUE(all.Paragraphs == whole.Paragraphs);
+}
+
 class RichTextFiles : public TGuiTest {};
 
 TEST_F(RichTextFiles, OfficeProgramsRtfReads) {
@@ -266,6 +308,7 @@ TEST_F(RichTextDraw, LoadedForABoxItKeepsWhatShowsThereAndDrawsTheSame) {
     TRichDocument shown;
     ASSERT_TRUE(shown.LoadRtfShown(row.Rtf, box.Width(), box.Height()));
     EXPECT_LT(shown.CharacterCount(), 4000) << "what the box holds, not the text";
+    EXPECT_LT(shown.RtfBytesRead(), 20000u) << "read as far as the box needs, not to the end";
     if (row.Compare) {
       TRichDocument all;
       ASSERT_TRUE(all.LoadRtf(row.Rtf));
