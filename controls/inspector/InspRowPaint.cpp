@@ -91,7 +91,11 @@ void TInspectorBar::DrawPropertyRow(TInspectorPanel* Panel, TInspectorItem* Item
 // The value as the row shows it: a password as stars, then what OnItemValue makes of it.
 std::string TInspectorBar::ShownValue(TInspectorPanel* Panel, TInspectorItem* Item) {
   std::string V = Item->TextValue();
-  if (Item->PropertyType() == ptPassword) V.assign(V.size(), '*');
+  if (Item->PropertyType() == ptPassword) {
+    // One star a character: UTF-8 continuation bytes add none, as the editor's echo shows.
+    const auto chars = std::count_if(V.begin(), V.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+    V.assign(static_cast<size_t>(chars), '*');
+  }
   if (Item->PropertyType() != ptFont && OnItemValue) OnItemValue(this, Panel, Item, V);
   return V;
 }

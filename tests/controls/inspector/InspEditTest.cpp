@@ -489,6 +489,22 @@ TEST_F(InspEditTypes, TextRowsApplyTheTextInsetAndPasswordRowsDoNot) {
   }
 }
 
+// The editors are shared: a row without a limit does not inherit the last row's.
+TEST_F(InspEditTypes, ARowWithoutMaxLengthTypesWithoutTheLastRowsLimit) {
+  TInspectorItem* short3 = AddRow("Short", ptText, "");  // row 4
+  short3->SetMaxLength(3);
+  TInspectorItem* free = AddRow("Free", ptText, "");  // row 5
+  Click(kValueX, RowY(4));
+  Type("abcde");
+  EXPECT_EQ(bar->EditControl()->Text(), "abc");
+  Click(kValueX, RowY(5));
+  ASSERT_EQ(bar->EditItem(), free);
+  Type("abcde");
+  Click(kCaptionX, RowY(0));
+  EXPECT_EQ(short3->TextValue(), "abc");
+  EXPECT_EQ(free->TextValue(), "abcde");
+}
+
 TEST_F(InspEditTypes, TimeRowOpensAtItsTime) {
   TInspectorItem* it = AddRow("At", ptTime, "");
   it->SetTimeValue(EncodeTime(14, 5, 6, 0));

@@ -184,6 +184,23 @@ TEST_F(InspMouse, MultiModeValueClickEditsTheRowUnderIt) {
   }
 }
 
+// Starting an edit below the bar scrolls by the row's shown height: the panel's ItemHeight when
+// its rows are not of variable height, whatever their own Height says; TopItem stays.
+TEST_F(InspMouse, MultiModeEditBelowTheBarScrollsByTheShownRowHeight) {
+  TInspectorPanel* p = AddPanel("A", 20);  // 20 + 400 pixels in a bar of 300
+  for (int r = 0; r < 20; ++r) p->Items()->Items(r)->SetHeight(50);
+  TInspectorItem* it = p->Items()->Items(14);  // shown at 300..320
+  bar->SetMode(imMultiPanelActive);
+  Show();
+  ASSERT_EQ(bar->ScrollPosition(), 0);
+  bar->StartEdit(it);
+  EXPECT_EQ(bar->ScrollPosition(), 20);
+  EXPECT_EQ(p->TopItem(), 0);
+  TRect R;
+  bar->GetItemRect(p, it, R);
+  EXPECT_EQ(R.Bottom, 300);
+}
+
 TEST_F(InspMouse, MultiModeScrollBarShowsWhileThePanelsOverflowAndScrollsThem) {
   AddPanel("A", 20);  // 20 + 400 pixels in a bar of 300
   AddPanel("B", 1);

@@ -139,6 +139,7 @@ TEST_F(InspPaint, EachTypeShowsItsValue) {
   TInspectorItem* mod = AddRow(p, "Mod", ptText, "changed");  // y 140
   mod->SetModified(true);
   AddRow(p, "Shown", ptText, "raw");                     // y 164
+  AddRow(p, "Wide", ptPassword, "\xC3\xA9\xE2\x82\xAC" "1");  // y 188: "é€1", three characters
   bar->OnItemValue = [](TObject*, TInspectorPanel*, TInspectorItem* it, std::string& v) {
     if (it->Caption() == "Shown") v = "cooked";
   };
@@ -153,6 +154,9 @@ TEST_F(InspPaint, EachTypeShowsItsValue) {
   EXPECT_EQ(Text("Courier New")->Font.Name, "Courier New");
   EXPECT_EQ(Text("cooked")->R.Top, 166);
   EXPECT_EQ(Text("raw"), nullptr);
+  bool wide = false;
+  for (const TCanvasOp& op : TextsIn(188, 212)) wide |= op.Text == "***";
+  EXPECT_TRUE(wide);
   // Modified rows change font only while the panel shows modifications; the caption never does.
   EXPECT_FALSE(Text("changed")->Font.Style & fsBold);
   p->SetShowModified(true);
