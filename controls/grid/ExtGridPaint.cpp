@@ -392,7 +392,8 @@ void TExtStringGrid::DrawOuterBackground() {
   bool gradient = bg->Display() == bdGradientHorz || bg->Display() == bdGradientVert;
   bool hasBitmap = bg->Bitmap() && !bg->Bitmap()->Empty();
   if (!hasBitmap && !gradient) return;
-  if (gradient && !hasBitmap && bg->ColorTo() == clNone) return;
+  // A gradient without its end colour paints nothing outside the cells, with or without a picture.
+  if (gradient && bg->ColorTo() == clNone) return;
   TRect client = ClientRect();
   if (searchFooter_->Visible()) client.Bottom -= 32;
   if (floatingFooter_->Visible() && footerPanel_) client.Bottom -= footerPanel_->Height();

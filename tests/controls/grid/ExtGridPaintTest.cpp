@@ -503,6 +503,17 @@ TEST_F(GridPaintTest, BackgroundOutsideTheCellsAndInsideThem) {
   QImage none = Picture();
   EXPECT_EQ(AtClient(none, 40, below), 0xFFFFFFu);
   EXPECT_EQ(At(none, 2, 1, 20, 5), 0xFF0000u);
+  // Nor with a picture: the cells show their part of it, the area below the last row stays as it was.
+  TBitmap picture;
+  picture.SetSize(600, 600);
+  picture.Canvas()->Brush()->SetColor(clBlue);
+  picture.Canvas()->FillRect(TRect(0, 0, 600, 600));
+  grid->BackGround()->SetBitmap(&picture);
+  QImage pictured = Picture();
+  EXPECT_EQ(AtClient(pictured, 40, below), 0xFFFFFFu);
+  EXPECT_EQ(At(pictured, 2, 1, 20, 5), 0x0000FFu);
+  TBitmap noPicture;
+  grid->BackGround()->SetBitmap(&noPicture);
   // A grid that fills its view has nothing outside its cells to paint over them.
   grid->BackGround()->SetColorTo(clBlue);
   grid->BackGround()->SetCells(bcFixed);

@@ -601,6 +601,22 @@ TEST_F(RadioTest, HotmailRowCheckBoxesFollowAndFlipTheRowMarks) {
   EXPECT_FALSE(grid->RemoveCellGraphic(0, 3)) << "the shared row box is not the cell's";
 }
 
+// A row check box keeps its state as the row's mark: toggling it flips the mark and writes no text
+// (a check text written there would leave the state the box shows unchanged).
+TEST_F(RadioTest, ToggleCheckOfARowCheckBoxFlipsTheRowMark) {
+  grid->MouseActions()->SetDisjunctRowSelect(true);
+  grid->MouseActions()->SetHotmailRowSelect(true);
+  grid->SetCells(0, 4, "");
+  EXPECT_TRUE(grid->ToggleCheck(0, 4, false));
+  EXPECT_TRUE(grid->RowSelect(4));
+  EXPECT_TRUE(grid->GetCheckBoxState(0, 4));
+  EXPECT_EQ(grid->Cells(0, 4), "");
+  EXPECT_TRUE(grid->ToggleCheck(0, 4, false));
+  EXPECT_FALSE(grid->RowSelect(4));
+  EXPECT_FALSE(grid->GetCheckBoxState(0, 4));
+  EXPECT_EQ(grid->Cells(0, 4), "");
+}
+
 // A group that always works is chosen by a press in the current cell of a grid that drags its
 // selection: the group takes the press before a drag can.
 TEST_F(RadioTest, AGroupThatAlwaysWorksIsChosenInTheSelectionOfADragSource) {
