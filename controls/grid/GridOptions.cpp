@@ -158,9 +158,23 @@ void TMouseActions::Assign(TPersistent* Source) {
   SizeFixedRow = sizeFixedRow, HotmailRowSelect_ = hotmail;
 }
 // The disjunct selection itself comes with mouse selection; until then the switch is stored.
-void TMouseActions::SetDisjunctRowSelect(bool v) { disjunctRow_ = v; }
-void TMouseActions::SetDisjunctColSelect(bool v) { disjunctCol_ = v; }
-void TMouseActions::SetDisjunctCellSelect(bool v) { disjunctCell_ = v; }
+// A change of a disjunct mode starts it without marks: marks left from an earlier spell would show
+// as selected when the mode comes back.
+void TMouseActions::SetDisjunctRowSelect(bool v) {
+  if (v == disjunctRow_) return;
+  disjunctRow_ = v;
+  if (grid_) grid_->ClearRowSelect();
+}
+void TMouseActions::SetDisjunctColSelect(bool v) {
+  if (v == disjunctCol_) return;
+  disjunctCol_ = v;
+  if (grid_) grid_->ClearColSelect();
+}
+void TMouseActions::SetDisjunctCellSelect(bool v) {
+  if (v == disjunctCell_) return;
+  disjunctCell_ = v;
+  if (grid_) grid_->SetSelectedCells({});
+}
 
 // ---------------------------------------------------------------- TGrouping
 void TGrouping::Assign(TPersistent* Source) {

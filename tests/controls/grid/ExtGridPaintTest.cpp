@@ -201,6 +201,38 @@ TEST_F(GridPaintTest, DisjunctRowAndCellSelectionColourOnlyFlaggedCells) {
   EXPECT_FALSE(current.State & gdSelected);
 }
 
+// Switching a disjunct mode resets its marks: marks of an earlier spell never show again.
+TEST_F(GridPaintTest, SwitchingADisjunctModeResetsItsMarks) {
+  TMouseActions* m = grid->MouseActions();
+  struct TCase {
+    const char* Name;
+    std::function<void(bool)> Switch;
+    std::function<void()> Mark;
+    std::function<bool()> Marked;
+    TPoint Cell;  // a cell the mark selects
+  };
+  const std::vector<TCase> cases = {
+      {"rows", [&](bool v) { m->SetDisjunctRowSelect(v); }, [&] { grid->SetRowSelect(4, true); },
+       [&] { return grid->RowSelect(4); }, TPoint(2, 4)},
+      {"columns", [&](bool v) { m->SetDisjunctColSelect(v); }, [&] { grid->SetColSelect(3, true); },
+       [&] { return grid->ColSelect(3); }, TPoint(3, 2)},
+      {"cells", [&](bool v) { m->SetDisjunctCellSelect(v); }, [&] { grid->SetSelectedCells({TPoint(3, 6)}); },
+       [&] { return !grid->SelectedCells().empty(); }, TPoint(3, 6)},
+  };
+  for (const TCase& c : cases) {
+    c.Switch(true);
+    c.Mark();
+    EXPECT_EQ(Style(c.Cell.X, c.Cell.Y).Brush, TColorOf(0xEACAB6)) << c.Name;
+    c.Switch(true);
+    EXPECT_TRUE(c.Marked()) << c.Name << ": writing the same value keeps the marks";
+    c.Switch(false);
+    c.Switch(true);
+    EXPECT_FALSE(c.Marked()) << c.Name;
+    EXPECT_EQ(Style(c.Cell.X, c.Cell.Y).Brush, grid->Color()) << c.Name;
+    c.Switch(false);
+  }
+}
+
 TEST_F(GridPaintTest, CellColourEventRunsOnEveryPassWithTheSameAnswer) {
   int calls = 0;
   grid->OnGetCellColor = [&](TObject*, int, int, TGridDrawState, TBrush* b, TFont*) {
