@@ -341,7 +341,7 @@ bool TRenderer::ResolvePicture(const std::string& value, bool img, TPictureRef& 
     }
     return true;
   }
-  if (img && (HasPrefix(name, "SSYS:") || HasPrefix(name, "LSYS:"))) {
+  if ((img || !D.BodyBackgroundFileOnly) && (HasPrefix(name, "SSYS:") || HasPrefix(name, "LSYS:"))) {
     out.Kind = TPictureRef::SysIcon;
     out.Large = HasPrefix(name, "LSYS:");
     out.SysName = name.substr(5);

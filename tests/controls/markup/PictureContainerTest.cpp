@@ -284,6 +284,36 @@ TEST_F(MarkupPictures, BodyBackgroundIsTiledInsideTheRectangle) {
         << pt.X << "," << pt.Y;
 }
 
+// Shell icons tile a BODY background as any picture does; the inspector's BODY takes only files.
+TEST_F(MarkupPictures, ShellIconsTileTheBodyBackground) {
+  struct {
+    const TMarkupDialect& Dialect;
+    const char* Text;
+    size_t Tiles;
+    int Side, LastLeft;
+  } cases[] = {
+      {GridMarkupDialect, "<BODY BACKGROUND=\"SSYS:/\">", 6, 16, 32},  // three across, two down
+      {StatusBarMarkupDialect, "<BODY BACKGROUND=\"LSYS:/\">", 2, 32, 32},
+      {InspectorMarkupDialect, "<body background=\"ssys:/\">", 0, 0, 0},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.Text);
+    c.Clear();
+    THTMLDrawParams p = Params(k.Text);
+    p.Rect = TRect(0, 0, 40, 20);
+    HTMLDrawEngine(k.Dialect, p);
+    const auto tiles = c.OpsOf(okImage);
+    ASSERT_EQ(tiles.size(), k.Tiles);
+    for (const TCanvasOp& op : tiles) {
+      EXPECT_EQ(op.R.Width(), k.Side);
+      EXPECT_EQ(op.Clip, TRect(0, 0, 40, 20));
+    }
+    if (!tiles.empty()) {
+      EXPECT_EQ(tiles.back().R.Left, k.LastLeft);
+    }
+  }
+}
+
 // Over more than 20,000 tiles the picture is tiled through a block: every colour of the picture
 // stays (also one that a key colour would use) and a half-clear pixel blends over what is below.
 TEST_F(MarkupPictures, BackgroundOverManyTilesKeepsEveryColourAndBlendsClearPixels) {
