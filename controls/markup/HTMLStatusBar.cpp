@@ -544,8 +544,10 @@ void THTMLStatusBar::CMColorChanged(TMessage& Message) {
 }
 
 void THTMLStatusBar::WMSize(TMessage& Message) {
+  // While the layout loads a size is no resize yet: nothing fires, nothing repaints.
+  if (ComponentState() & csLoading) return;
   TCustomControl::WMSize(Message);
-  if (!(ComponentState() & csLoading) && HandleAllocated()) Invalidate();
+  if (HandleAllocated()) Invalidate();
 }
 
 void THTMLStatusBar::UpdateStatus() {

@@ -185,6 +185,17 @@ TEST_F(StatusBarTest, TimeAndDatePanelsRefreshOnLoadingAndEveryTick) {
   EXPECT_NE(P(0)->Text(), "stale");
 }
 
+TEST_F(StatusBarTest, ASizeWhileLoadingFiresNoResize) {
+  int resized = 0;
+  bar->OnResize = [&](TObject*) { ++resized; };
+  bar->BeginLoading();
+  bar->SetBounds(0, 0, 500, 19);
+  EXPECT_EQ(resized, 0);
+  bar->EndLoading();
+  bar->SetBounds(0, 0, 600, 19);
+  EXPECT_GT(resized, 0);
+}
+
 TEST_F(StatusBarTest, LockPanelsShowTheToggleStates) {
   AddPanels({40, 40, 40});
   P(0)->SetStyle(psNumLock);
