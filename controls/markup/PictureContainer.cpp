@@ -1,5 +1,8 @@
 #include "controls/markup/PictureContainer.h"
 
+#include <atomic>
+#include <thread>
+
 #include "controls/markup/MarkupText.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -90,12 +93,19 @@ void THTMLPicture::Draw(TCanvas* ACanvas, const TRect& Rect) {
   TImageGraphic::Draw(ACanvas, Bounds(Rect.Left, Rect.Top, MulDiv(Width(), dpi, 96), MulDiv(Height(), dpi, 96)));
 }
 
-void THTMLPicture::LoadBytes(std::string Bytes) {
+void THTMLPicture::LoadBytes(std::string Bytes, bool Announce) {
+  // A new picture's frame count and frame number are its own, not those of the old one.
   Reset();
   data_ = std::move(Bytes);
-  empty_ = data_.empty();
-  if (!empty_) Decode();
-  Changed();
+  empty_ = false;
+  Decode();
+  if (Announce) Changed();
+}
+
+void THTMLPicture::ReadData(TStream* Stream) { LoadBytes(Stream ? Stream->ReadAll() : std::string(), false); }
+
+void THTMLPicture::WriteData(TStream* Stream) const {
+  if (Stream && !data_.empty()) Stream->WriteBuffer(data_.data(), int64_t(data_.size()));
 }
 
 void THTMLPicture::LoadFromStream(TStream* Stream) { LoadBytes(Stream ? Stream->ReadAll() : std::string()); }
@@ -106,9 +116,7 @@ void THTMLPicture::LoadFromFile(const std::string& FileName) {
   LoadBytes(LoadRegularFileBytes(FileName, kMaxPictureFileBytes));
 }
 
-void THTMLPicture::SaveToStream(TStream* Stream) {
-  if (Stream && !data_.empty()) Stream->WriteBuffer(data_.data(), int64_t(data_.size()));
-}
+void THTMLPicture::SaveToStream(TStream* Stream) { WriteData(Stream); }
 
 void THTMLPicture::LoadFromURL(const std::string& Address) {
   const std::string up = MarkupUpper(Address);
@@ -128,6 +136,7 @@ void THTMLPicture::LoadFromURL(const std::string& Address) {
     if (busy_) return;
     busy_ = true;
     SetURL(Address);
+    (new TDownLoadThread)->Start();
   } else {
     id_ = Address;
     SetURL(Address);
@@ -201,6 +210,22 @@ void THTMLPicture::Decode() {
   if (TImageGraphic::Empty()) throw Exception("Could not load image");
   decoded_ = true;
 }
+
+// ---------------------------------------------------------------- download thread
+
+namespace {
+std::atomic<int> gDownLoadThreads{0};
+}
+
+void TDownLoadThread::Start() {
+  ++gDownLoadThreads;
+  std::thread([this] {
+    Execute();
+    delete this;
+  }).detach();
+}
+
+int TDownLoadThread::Started() { return gDownLoadThreads; }
 
 // ---------------------------------------------------------------- items and container
 

@@ -38,6 +38,13 @@ class THTMLPicture : public TImageGraphic {
   void LoadFromFile(const std::string& FileName) override;
   // Writes the encoded bytes as they were loaded.
   void SaveToStream(TStream* Stream) override;
+  // A layout's stored bytes: read as LoadFromStream but without the change event, and written
+  // as SaveToStream.
+  void ReadData(TStream* Stream);
+  void WriteData(TStream* Stream) const;
+  // The clipboard carries no such pictures.
+  void LoadFromClipboardFormat() {}
+  void SaveToClipboardFormat() {}
   // "RES://name" loads a resource, "FILE://path" a file; any other address is
   // only recorded (no download is performed). Every address is kept as the
   // picture's URL, a failed load's too, so a cache finds it again.
@@ -72,7 +79,7 @@ class THTMLPicture : public TImageGraphic {
 
  private:
   friend class THTMLPictureCache;
-  void LoadBytes(std::string Bytes);
+  void LoadBytes(std::string Bytes, bool Announce = true);
   void Decode();
   void Reset();
   void SetURL(const std::string& Address);
@@ -90,6 +97,21 @@ class THTMLPicture : public TImageGraphic {
   bool busy_ = false;
   std::string url_, id_;
   THTMLPictureCache* cache_ = nullptr;  // the cache whose list holds this picture
+};
+
+// The thread a picture starts for an address that it cannot read itself. No download is
+// performed: its work is empty, the picture stays empty and busy, and the thread frees itself
+// when it ends.
+class TDownLoadThread {
+ public:
+  // Runs on a thread of its own, which deletes the object when its work returns.
+  void Start();
+  // How many have been started in this run.
+  static int Started();
+
+ protected:
+  virtual ~TDownLoadThread() = default;
+  virtual void Execute() {}
 };
 
 class TPictureContainer;

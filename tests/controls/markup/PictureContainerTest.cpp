@@ -79,19 +79,64 @@ TEST(HTMLPicture, DecodesOtherDataWholeAndKeepsItsBytes) {
   EXPECT_TRUE(q.Empty());
   EXPECT_EQ(q.Width(), 0);
   EXPECT_EQ(q.Data(), "");
+  p.Assign(&q);  // an empty picture is copied as empty, raising nothing
+  EXPECT_TRUE(p.Empty());
 }
 
 TEST(HTMLPicture, BadDataRaisesAndDrawsNothing) {
-  THTMLPicture p;
-  try {
-    Load(p, "not an image at all");
-    FAIL() << "no exception";
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "Could not load image. Invalid format");
+  const struct {
+    const char* Bytes;
+    const char* Message;
+  } cases[] = {
+      {"not an image at all", "Could not load image. Invalid format"},
+      {"", "Empty image stream created"},  // an empty stream is no picture either
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.Message);
+    THTMLPicture p;
+    try {
+      Load(p, k.Bytes);
+      FAIL() << "no exception";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), k.Message);
+    }
+    TRecordingCanvas c;
+    p.Draw(&c, TRect(0, 0, 10, 10));
+    EXPECT_TRUE(c.Ops().empty());
   }
-  TRecordingCanvas c;
-  p.Draw(&c, TRect(0, 0, 10, 10));
-  EXPECT_TRUE(c.Ops().empty());
+}
+
+// A layout's stored bytes are read without the change event and written back as they came.
+TEST(HTMLPicture, StoredBytesReadWithoutAnnouncing) {
+  const std::string png = PngBytes(2, 3, Qt::green);
+  THTMLPicture p;
+  int changes = 0;
+  p.OnChange = [&](TObject*) { ++changes; };
+  TStringStream in(png);
+  p.ReadData(&in);
+  EXPECT_EQ(changes, 0);
+  EXPECT_FALSE(p.Empty());
+  EXPECT_EQ(p.Width(), 2);
+  EXPECT_EQ(p.Height(), 3);
+  TStringStream out;
+  p.WriteData(&out);
+  EXPECT_EQ(out.DataString(), png);
+  Load(p, png);
+  EXPECT_EQ(changes, 1);
+}
+
+// A new picture brings its own frames: the old frame number and count do not carry over.
+TEST(HTMLPicture, LoadingANewPictureStartsAtItsFirstFrame) {
+  THTMLPicture p;
+  Load(p, TwoFrameGif());
+  p.SetFrame(2);
+  ASSERT_EQ(p.FrameCount(), 2);
+  Load(p, PngBytes(1, 1, Qt::green));
+  EXPECT_EQ(p.Frame(), 1);
+  EXPECT_EQ(p.FrameCount(), -1);
+  Load(p, TwoFrameGif());
+  EXPECT_EQ(p.FrameCount(), 2);
+  EXPECT_EQ(PixelOf(p), clRed);
 }
 
 TEST(HTMLPicture, GifFramesAreCountedAndSelected) {
@@ -123,12 +168,21 @@ TEST(HTMLPicture, LoadingByAddress) {
   none.LoadFromURL("RES://NOSUCHMARKUPRESOURCE");
   EXPECT_TRUE(none.Empty());
 
+  const int threads = TDownLoadThread::Started();
   THTMLPicture web;
   web.LoadFromURL("http://example.invalid/a.png");
   EXPECT_TRUE(web.Empty());
   EXPECT_TRUE(web.Busy());
+  EXPECT_EQ(TDownLoadThread::Started(), threads + 1);
   web.LoadFromURL("http://example.invalid/b.png");
   EXPECT_EQ(web.URL(), "http://example.invalid/a.png");  // ignored while busy
+  EXPECT_EQ(TDownLoadThread::Started(), threads + 1);
+  THTMLPicture direct;
+  direct.SetAsynch(false);
+  direct.LoadFromURL("http://example.invalid/c.png");
+  EXPECT_EQ(direct.ID(), "http://example.invalid/c.png");  // only recorded
+  EXPECT_FALSE(direct.Busy());
+  EXPECT_EQ(TDownLoadThread::Started(), threads + 1);
 }
 
 TEST(PictureContainer, FindsNamesIgnoringCase) {
