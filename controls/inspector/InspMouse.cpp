@@ -82,8 +82,12 @@ TInspectorItem* TInspectorBar::RowAtY(TInspectorPanel* Panel, int Y, bool EndsIn
 }
 
 TInspectorItem* TInspectorBar::ItemAt(int X, int Y) const {
-  const int m = upArrow_ || downArrow_ ? 20 : 0;
-  if (X < 1 || X >= Width() - m) return nullptr;
+  return RowAtPoint(X, Y, Width() - (upArrow_ || downArrow_ ? 20 : 0));
+}
+
+// The row under (X, Y) with X from 1 to below Right.
+TInspectorItem* TInspectorBar::RowAtPoint(int X, int Y, int Right) const {
+  if (X < 1 || X >= Right) return nullptr;
   const auto in = LayoutInput();
   if (mode_ == imMultiPanelActive) {
     const auto layout = MultiLayout();
@@ -472,13 +476,16 @@ void TInspectorBar::CMMouseEnter(TMessage& Message) {
 }
 
 // ------------------------------------------------------------------ hints
+// A row's hint shows over its whole width, the strip under the scroll arrows too.
+TInspectorItem* TInspectorBar::HintRowAt(int X, int Y) const { return RowAtPoint(X, Y, Width()); }
+
 std::string TInspectorBar::HintAt(int X, int Y) {
   std::string h;
   const int cap = CaptionAt(X, Y);
   if (cap >= 0) {
     TInspectorPanel* p = panels_->GetItem(cap);
     if (!GetPanelHint(p, X, h, Y)) h = p->Hint();
-  } else if (TInspectorItem* it = ItemAt(X, Y)) {
+  } else if (TInspectorItem* it = HintRowAt(X, Y)) {
     h = it->Hint();
   }
   return h.empty() ? Hint() : h;
@@ -622,8 +629,9 @@ void TInspectorBar::KeyDown(WORD& Key, TShiftState Shift) {
     TInspectorPanel* P = panels_->GetItem(a);
     P->SetTopItem(P->TopItem() + (Key == VK_PRIOR ? -1 : 1));
     EndEdit();
-    if (label_.Item) StopLabelEdit(false);
     Invalidate();
+    PlaceControls();
+    if (label_.Item) StopLabelEdit(false);
     Key = 0;
     return;
   }
@@ -720,6 +728,20 @@ TRect TInspectorBar::IconTextRect(TInspectorPanel* Panel, TInspectorItem* Item) 
 
 TCustomEdit* TInspectorBar::LabelEditor() const { return label_.Shown; }
 
+void TInspectorBar::CreateCaptionEditors() {
+  auto* edit = new TEdit(this);
+  auto* memo = new TMemo(this);
+  memo->SetWordWrap(true);
+  memo->SetScrollBars(ssNone);
+  label_.Edit = edit;
+  label_.Memo = memo;
+  for (TCustomEdit* e : {label_.Edit, label_.Memo}) {
+    e->SetBorderStyle(bsNone);
+    e->SetColor(clGreen);
+    e->SetVisible(false);
+  }
+}
+
 bool TInspectorBar::StartLabelEdit(TInspectorPanel* Panel, TInspectorItem* Item) {
   if (!Panel->LabelEdit() || Item->ReadOnly()) return false;
   TRect r = IconTextRect(Panel, Item);
@@ -737,20 +759,7 @@ bool TInspectorBar::StartLabelEdit(TInspectorPanel* Panel, TInspectorItem* Item)
       }
     }
   }
-  TCustomEdit* e;
-  if (Panel->WordWrap()) {
-    if (!label_.Memo) {
-      label_.Memo = new TMemo(this);
-      label_.Memo->SetBorderStyle(bsNone);
-    }
-    e = label_.Memo;
-  } else {
-    if (!label_.Edit) {
-      label_.Edit = new TEdit(this);
-      label_.Edit->SetBorderStyle(bsNone);
-    }
-    e = label_.Edit;
-  }
+  TCustomEdit* e = CaptionEditor(Panel->WordWrap());
   const bool selected = Panel->ItemIndex() == Item->Index();
   e->SetVisible(false);
   e->SetParent(this);

@@ -369,14 +369,15 @@ void TInspectorBar::PaintBackground(TInspectorPanel* Panel, const TRect& R) {
 
 void TInspectorBar::PaintArrow(bool Up, const TRect& R) {
   TCanvas* C = Surface();
-  const bool pressed = mouse_.Down && (Up ? mouse_.UpPressed : mouse_.DownPressed);
+  // Themed: pressed while the mouse is down inside the arrow, hot while inside; the classic
+  // arrow has one look.
   const bool inside = Inside(CursorInBar(), R);
   if (Themed()) {
     const int base = Up ? 1 : 5;
-    const int state = pressed && inside ? base + 2 : inside ? base + 1 : base;
+    const int state = mouse_.Down && inside ? base + 2 : inside ? base + 1 : base;
     if (DrawThemePart(Handle(), "scrollbar", C, 1, state, R)) return;
   }
-  C->DrawFrameControl(R, DFC_SCROLL, (Up ? DFCS_SCROLLUP : DFCS_SCROLLDOWN) | (pressed && inside ? DFCS_PUSHED : 0));
+  C->DrawFrameControl(R, DFC_SCROLL, Up ? DFCS_SCROLLUP : DFCS_SCROLLDOWN);
 }
 
 void TInspectorBar::PaintHelp() {

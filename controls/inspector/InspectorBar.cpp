@@ -541,6 +541,7 @@ TInspectorBar::TInspectorBar(TComponent* AOwner)
   SetTabStop(true);
   UpdateCaptionBitmaps();
   CreateEditors();
+  CreateCaptionEditors();
   scrollTimer_ = new TTimer(this);
   scrollTimer_->SetInterval(150);
   scrollTimer_->OnTimer = [this](TObject*) { ScrollTimer(); };
@@ -767,6 +768,13 @@ void TInspectorBar::Loaded() {
 
 void TInspectorBar::UpdateLayout() {
   if (!panels_) return;
+  firstOpen_ = lastOpen_ = -1;
+  for (int i = 0; i < panels_->Count(); ++i) {
+    const TInspectorPanel* p = panels_->GetItem(i);
+    if (!p->Visible() || !p->IsOpen()) continue;
+    if (firstOpen_ < 0) firstOpen_ = i;
+    lastOpen_ = i;
+  }
   if (mode_ != imMultiPanelActive) {
     if (scrollBar_) scrollBar_->SetVisible(false);
     PlaceControls();

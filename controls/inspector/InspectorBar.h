@@ -455,6 +455,9 @@ class TInspectorBar : public TCustomPanel {
   void ForgetLayout() { layout_ = TLayoutCache{}; }
   int PanelAreaHeight() const;
   int ActivePanel() const;
+  // The first and last open visible panel as the last layout update found them (-1: none).
+  int FirstOpenPanel() const { return firstOpen_; }
+  int LastOpenPanel() const { return lastOpen_; }
   virtual void GetItemRect(TInspectorPanel* Panel, TInspectorItem* Item, TRect& R);
   // Invalidates one row's rectangle (nothing while loading, while the row is not shown, or
   // while the whole bar waits for its repaint).
@@ -537,6 +540,8 @@ class TInspectorBar : public TCustomPanel {
   void StopLabelEdit(bool Apply);
   TInspectorItem* LabelEditItem() const { return label_.Item; }
   TCustomEdit* LabelEditor() const;
+  // The caption editors made with the bar: the word-wrapping memo or the single-line edit.
+  TCustomEdit* CaptionEditor(bool WordWrap) const { return WordWrap ? label_.Memo : label_.Edit; }
   // The cursor the bar shows off its captions, split lines and anchors.
   TCursor DefaultCursor() const { return defaultCursor_; }
   bool UpPressed() const { return mouse_.UpPressed; }
@@ -708,6 +713,8 @@ class TInspectorBar : public TCustomPanel {
   void PropertyRowClick(TMouseButton Button, TInspectorPanel* Panel, TInspectorItem* Item, int X, bool Multi);
   bool NodeGlyphHit(TInspectorPanel* Panel, TInspectorItem* Item, int X) const;
   TInspectorItem* RowAtY(TInspectorPanel* Panel, int Y, bool EndsIncluded) const;
+  TInspectorItem* HintRowAt(int X, int Y) const;
+  TInspectorItem* RowAtPoint(int X, int Y, int Right) const;
   void PaintSingle(bool Rerun);
   void PaintMulti(bool Rerun);
   void PaintHelp();
@@ -773,6 +780,7 @@ class TInspectorBar : public TCustomPanel {
 
   std::unique_ptr<TInspectorPanels> panels_;
   int topPanel_ = 0;
+  int firstOpen_ = -1, lastOpen_ = -1;
   TInspectorBarMode mode_ = imSinglePanelActive;
   std::string checkTrue_ = "True", checkFalse_ = "False";
   bool autoAdvance_ = false;
@@ -838,6 +846,7 @@ class TInspectorBar : public TCustomPanel {
   } label_;
   bool acceptFiles_ = false, oleDropTarget_ = false, dropRegistered_ = false;
   void UpdateDropRegistration();
+  void CreateCaptionEditors();
 };
 
 // The node glyphs: the "INSPNODEOPEN" and "INSPNODECLOSE" resources, or our own when the

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "controls/inspector/InspEditors.h"
 #include "controls/inspector/InspectorBar.h"
@@ -244,6 +245,36 @@ TEST_F(InspModel, RemovingAPanelKeepsTopPanelOnAPanel) {
   bar->Panels()->Delete(0);
   EXPECT_EQ(bar->TopPanel(), 0);
   EXPECT_EQ(bar->ActivePanel(), -1);
+}
+
+TEST_F(InspModel, LayoutUpdatesRecordTheFirstAndLastOpenVisiblePanel) {
+  for (const char* c : {"a", "b", "c", "d"}) AddPanel(c);
+  EXPECT_EQ(bar->FirstOpenPanel(), -1);
+  bar->SetMode(imMultiPanelActive);  // panel 0 opens
+  EXPECT_EQ(bar->FirstOpenPanel(), 0);
+  EXPECT_EQ(bar->LastOpenPanel(), 0);
+  const struct {
+    std::vector<bool> open, visible;
+    int first, last;
+  } cases[] = {
+      {{true, false, true, false}, {true, true, true, true}, 0, 2},
+      {{true, false, true, true}, {false, true, true, false}, 2, 2},
+      {{false, true, false, true}, {true, true, true, true}, 1, 3},
+      {{false, false, false, false}, {true, true, true, true}, -1, -1},
+  };
+  for (const auto& c : cases) {
+    for (int i = 0; i < 4; ++i) {
+      bar->Panels()->GetItem(i)->SetIsOpen(c.open[i]);
+      bar->Panels()->GetItem(i)->SetVisible(c.visible[i]);
+    }
+    bar->UpdateLayout();
+    EXPECT_EQ(bar->FirstOpenPanel(), c.first);
+    EXPECT_EQ(bar->LastOpenPanel(), c.last);
+  }
+  bar->SetMode(imSinglePanelActive);
+  bar->SetTopPanel(2);  // the one open panel of single-panel mode
+  EXPECT_EQ(bar->FirstOpenPanel(), 2);
+  EXPECT_EQ(bar->LastOpenPanel(), 2);
 }
 
 TEST_F(InspModel, CopiesLeaveEveryObjectWithOneOwner) {

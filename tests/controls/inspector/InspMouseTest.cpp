@@ -16,8 +16,11 @@
 #include "platform/gui/Menus.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/Timer.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/RecordingCanvas.h"
 #include "platform/gui/Windows.h"
 #include "platform/gui/testing/GuiTest.h"
+#include "tests/controls/inspector/InspThemes.h"
 
 namespace {
 
@@ -308,6 +311,77 @@ TEST_F(InspMouse, HintsComeFromCaptionsAndRowsElseTheBar) {
   EXPECT_EQ(bar->HintAt(50, 30), "row hint");
   EXPECT_EQ(bar->HintAt(50, 50), "bar hint");
   EXPECT_EQ(bar->HintAt(50, 200), "bar hint");
+  // A row's hint also shows over the strip under the scroll arrows.
+  for (int r = 2; r < 30; ++r) p->Items()->Add()->SetCaption("more");
+  bar->Repaint();
+  ASSERT_TRUE(bar->DownArrowShown());
+  EXPECT_EQ(bar->HintAt(190, 30), "row hint");
+  EXPECT_EQ(bar->HintAt(200, 30), "bar hint");
+}
+
+TEST_F(InspMouse, ArrowsLookPressedWhileTheMouseIsDownInsideThem) {
+  std::vector<TThemePart> parts;
+  RecordThemeParts(&parts);
+  AddPanel("A", 30);
+  Show();
+  ASSERT_TRUE(bar->DownArrowShown());
+  auto downState = [&] {
+    parts.clear();
+    TRecordingCanvas canvas{200, 300};
+    bar->PaintOn(&canvas);
+    int state = -1;
+    for (const TThemePart& t : parts)
+      if (t.Class == "scrollbar" && t.State >= 5) state = t.State;
+    return state;
+  };
+  // Pressed on the active caption and moved onto the down arrow: the mouse is down inside it.
+  Mouse(QEvent::MouseButtonPress, 100, 5);
+  Mouse_SetCursorPos(bar->ClientToScreen(TPoint(190, 290)));
+  EXPECT_EQ(downState(), 7);
+  Mouse(QEvent::MouseButtonRelease, 100, 5);
+  EXPECT_EQ(downState(), 6);  // hot
+  Mouse_SetCursorPos(bar->ClientToScreen(TPoint(100, 100)));
+  EXPECT_EQ(downState(), 5);
+
+  // The classic arrow has one look, pressed or not.
+  NoStylesLibrary();
+  auto arrowPixels = [&] {
+    TBitmap b;
+    b.SetSize(200, 300);
+    bar->PaintOn(b.Canvas());
+    std::vector<TColor> px;
+    for (int y = 282; y < 300; ++y)
+      for (int x = 182; x < 200; ++x) px.push_back(b.Canvas()->Pixels(x, y));
+    return px;
+  };
+  Mouse_SetCursorPos(bar->ClientToScreen(TPoint(190, 290)));
+  Mouse(QEvent::MouseButtonPress, 190, 290);
+  ASSERT_TRUE(bar->DownPressed());
+  const std::vector<TColor> held = arrowPixels();
+  Mouse(QEvent::MouseButtonRelease, 190, 290);
+  EXPECT_EQ(arrowPixels(), held);
+  SetVisualStylesLoader(nullptr);
+}
+
+TEST_F(InspMouse, PageKeysScrollAndPutThePanelControlBack) {
+  TInspectorPanel* p = AddPanel("A", 30);
+  auto* hosted = new TPanel(form);
+  hosted->SetParent(bar);
+  p->SetControl(hosted);
+  bar->SetTabStop(true);
+  Show();
+  bar->SetFocus();
+  const TRect placed = hosted->BoundsRect();
+  ASSERT_TRUE(bar->DownArrowShown());
+  hosted->SetBounds(5, 5, 10, 10);  // moved away by someone else
+  Key(Qt::Key_PageDown);
+  EXPECT_EQ(p->TopItem(), 1);
+  EXPECT_EQ(hosted->BoundsRect(), placed);
+  hosted->SetBounds(5, 5, 10, 10);
+  bar->Repaint();
+  Key(Qt::Key_PageUp);
+  EXPECT_EQ(p->TopItem(), 0);
+  EXPECT_EQ(hosted->BoundsRect(), placed);
 }
 
 TEST_F(InspMouse, ShortcutsAndAcceleratorsClickRowsAndOpenPanels) {
@@ -548,6 +622,21 @@ TEST_F(InspMouse, EditorEventsReachTheBarWithTheRow) {
 // With WordWrap the caption is edited in a word-wrapping memo, borderless as the single-line
 // editor, whose Return applies instead of breaking the line.
 TEST_F(InspMouse, WordWrappedCaptionsAreEditedInABorderlessMemo) {
+  // Both caption editors come with the bar: borderless, green, hidden; the memo wraps without scroll bars.
+  for (bool wrap : {false, true}) {
+    TCustomEdit* e = bar->CaptionEditor(wrap);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->Owner(), bar);
+    EXPECT_FALSE(e->Visible());
+    EXPECT_EQ(e->Color(), clGreen);
+  }
+  auto* made = dynamic_cast<TMemo*>(bar->CaptionEditor(true));
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(made->BorderStyle(), bsNone);
+  EXPECT_TRUE(made->WordWrap());
+  EXPECT_EQ(made->ScrollBars(), ssNone);
+  ASSERT_NE(dynamic_cast<TEdit*>(bar->CaptionEditor(false)), nullptr);
+  EXPECT_EQ(dynamic_cast<TEdit*>(bar->CaptionEditor(false))->BorderStyle(), bsNone);
   TInspectorPanel* p = AddPanel("A", 1, psSmallIcon);
   p->SetLabelEdit(true);
   p->SetWordWrap(true);
@@ -562,7 +651,7 @@ TEST_F(InspMouse, WordWrappedCaptionsAreEditedInABorderlessMemo) {
   Click(at.X, at.Y);
   ASSERT_EQ(bar->LabelEditItem(), row);
   auto* memo = dynamic_cast<TMemo*>(bar->LabelEditor());
-  ASSERT_NE(memo, nullptr);
+  ASSERT_EQ(memo, made);
   EXPECT_TRUE(memo->Visible());
   EXPECT_EQ(memo->BorderStyle(), bsNone);
   memo->SetText("Wrapped");
