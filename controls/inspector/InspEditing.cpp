@@ -86,7 +86,7 @@ void TInspectorBar::StartEdit(TInspectorItem* Item) {
   const TRowKind& kind = RowKind(Item->PropertyType());
   if (!kind.Start) return;
   TInspectorPanel* P = Item->Panel();
-  TEditStart S{Item, panels_->GetItem(ActivePanel()), TRect()};
+  TEditStart S{Item, Panels()->GetItem(ActivePanel()), TRect()};
   const bool wasStarting = editState_.Starting;
   editState_.Starting = true;
   ScrollIntoEditView(P, Item);

@@ -58,11 +58,11 @@ TRect TInspectorBar::CaptionRect(TInspectorPanel* Panel) const {
 TInspectorPanel* TInspectorBar::PanelAt(int, int Y) const {
   if (mode_ == imSinglePanelActive) {
     const int a = ActivePanel();
-    return a >= 0 ? panels_->GetItem(a) : nullptr;
+    return a >= 0 ? Panels()->GetItem(a) : nullptr;
   }
   const auto L = MultiLayout();
-  for (int i = 0; i < panels_->Count(); ++i) {
-    TInspectorPanel* p = panels_->GetItem(i);
+  for (int i = 0; i < Panels()->Count(); ++i) {
+    TInspectorPanel* p = Panels()->GetItem(i);
     if (!p->Visible() || !p->IsOpen()) continue;
     for (const TRect& r : L->Rows[i])
       if (r.Bottom > r.Top && StrictlyInside(r, Y)) return p;
@@ -92,17 +92,17 @@ TInspectorItem* TInspectorBar::RowAtPoint(int X, int Y, int Right) const {
   if (mode_ == imMultiPanelActive) {
     const auto layout = MultiLayout();
     const TInspLayout& L = *layout;
-    for (int i = 0; i < panels_->Count(); ++i) {
+    for (int i = 0; i < Panels()->Count(); ++i) {
       if (!in->Panels[i].Visible || !in->Panels[i].Open) continue;
       for (int r = 0; r < static_cast<int>(L.Rows[i].size()); ++r)
         if (L.Rows[i][r].Bottom > L.Rows[i][r].Top && StrictlyInside(L.Rows[i][r], Y))
-          return panels_->GetItem(i)->Items()->GetItem(r);
+          return Panels()->GetItem(i)->Items()->GetItem(r);
     }
     return nullptr;
   }
   const auto L = SingleLayout();
   if (L->Active < 0 || !StrictlyInside(L->Body, Y)) return nullptr;
-  return RowAtY(panels_->GetItem(L->Active), Y, false);
+  return RowAtY(Panels()->GetItem(L->Active), Y, false);
 }
 
 bool TInspectorBar::NodeGlyphHit(TInspectorPanel* Panel, TInspectorItem* Item, int X) const {
@@ -172,14 +172,14 @@ void TInspectorBar::ItemClicked(TMouseButton Button, TInspectorPanel* Panel, TIn
 void TInspectorBar::OpenPanelSingle(int Index) {
   const int a = ActivePanel();
   if (Index == a || Index < 0) return;
-  if (OnPanelOpen) OnPanelOpen(this, panels_->GetItem(Index));
-  if (a >= 0 && OnPanelClose) OnPanelClose(this, panels_->GetItem(a));
+  if (OnPanelOpen) OnPanelOpen(this, Panels()->GetItem(Index));
+  if (a >= 0 && OnPanelClose) OnPanelClose(this, Panels()->GetItem(a));
   SetTopPanel(Index);
-  if (OnPanelOpened) OnPanelOpened(this, panels_->GetItem(Index));
+  if (OnPanelOpened) OnPanelOpened(this, Panels()->GetItem(Index));
 }
 
 void TInspectorBar::TogglePanelMulti(int Index) {
-  TInspectorPanel* p = panels_->GetItem(Index);
+  TInspectorPanel* p = Panels()->GetItem(Index);
   const bool open = !p->IsOpen();
   p->SetIsOpen(open);
   if (open && OnPanelOpen) OnPanelOpen(this, p);
@@ -204,7 +204,7 @@ void TInspectorBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
     if (!mouse_.HelpAnchor.empty() && OnHelpAnchorClick) OnHelpAnchorClick(this, mouse_.HelpAnchor);
     return;
   }
-  if (panels_->Count() == 0) return;
+  if (Panels()->Count() == 0) return;
   if (mode_ == imSinglePanelActive)
     MouseDownSingle(Button, X, Y);
   else
@@ -243,12 +243,12 @@ void TInspectorBar::MouseDownSingle(TMouseButton Button, int X, int Y) {
   const TInspLayout& L = *layout;
   const int A = L.Active;
   if (A < 0) return;
-  for (int i = 0; i < panels_->Count(); ++i) {
-    if (!panels_->GetItem(i)->Visible() || !Spans(L.Captions[i], Y)) continue;
-    if (Button == mbLeft && !CaptionClick(panels_->GetItem(i), X, Y) && i != A) OpenPanelSingle(i);
+  for (int i = 0; i < Panels()->Count(); ++i) {
+    if (!Panels()->GetItem(i)->Visible() || !Spans(L.Captions[i], Y)) continue;
+    if (Button == mbLeft && !CaptionClick(Panels()->GetItem(i), X, Y) && i != A) OpenPanelSingle(i);
     return;
   }
-  TInspectorPanel* P = panels_->GetItem(A);
+  TInspectorPanel* P = Panels()->GetItem(A);
   const TRect& body = L.Body;
   if (upArrow_ && X >= Width() - 20 && X <= Width() && Y >= body.Top && Y <= body.Top + 20) {
     int t = P->TopItem() - 1;
@@ -308,8 +308,8 @@ void TInspectorBar::MouseDownSingle(TMouseButton Button, int X, int Y) {
 void TInspectorBar::MouseDownMulti(TMouseButton Button, int X, int Y) {
   const auto layout = MultiLayout();
   const TInspLayout& L = *layout;
-  for (int i = 0; i < panels_->Count(); ++i) {
-    TInspectorPanel* p = panels_->GetItem(i);
+  for (int i = 0; i < Panels()->Count(); ++i) {
+    TInspectorPanel* p = Panels()->GetItem(i);
     if (!p->Visible()) continue;
     if (Spans(L.Captions[i], Y)) {
       if (p->Items()->Count() > 0 && !CaptionClick(p, X, Y) && Button == mbLeft &&
@@ -366,7 +366,7 @@ void TInspectorBar::DblClick() {
 
 void TInspectorBar::DoContextPopup(TPoint MousePos, bool& Handled) {
   TCustomPanel::DoContextPopup(MousePos, Handled);
-  if (Handled || panels_->Count() == 0 || (ComponentState() & csDesigning)) return;
+  if (Handled || Panels()->Count() == 0 || (ComponentState() & csDesigning)) return;
   TInspectorPanel* p = PanelAt(MousePos.X, MousePos.Y);
   TPopupMenu* menu = p ? p->PopupMenu() : nullptr;
   if (!menu || !menu->AutoPopup()) return;
@@ -379,7 +379,7 @@ void TInspectorBar::DoContextPopup(TPoint MousePos, bool& Handled) {
 // ------------------------------------------------------------------ hover
 void TInspectorBar::MouseMove(TShiftState Shift, int X, int Y) {
   TCustomPanel::MouseMove(Shift, X, Y);
-  if (panels_->Count() == 0) return;
+  if (Panels()->Count() == 0) return;
   if (ShowHint()) {
     const std::string h = HintAt(X, Y);
     if (h != mouse_.LastHint) {
@@ -429,15 +429,15 @@ void TInspectorBar::MouseMove(TShiftState Shift, int X, int Y) {
   }
   if (cap >= 0) {
     if (cap == mouse_.HoverCaption) {
-      if (CaptionMouseMove(panels_->GetItem(cap), X, Y)) InvalidateRect(CaptionRect(panels_->GetItem(cap)));
+      if (CaptionMouseMove(Panels()->GetItem(cap), X, Y)) InvalidateRect(CaptionRect(Panels()->GetItem(cap)));
     } else {
-      if (mouse_.HoverCaption >= 0 && mouse_.HoverCaption < panels_->Count())
-        InvalidateRect(CaptionRect(panels_->GetItem(mouse_.HoverCaption)));
-      InvalidateRect(CaptionRect(panels_->GetItem(cap)));
+      if (mouse_.HoverCaption >= 0 && mouse_.HoverCaption < Panels()->Count())
+        InvalidateRect(CaptionRect(Panels()->GetItem(mouse_.HoverCaption)));
+      InvalidateRect(CaptionRect(Panels()->GetItem(cap)));
       mouse_.HoverCaption = cap;
     }
   } else if (mouse_.HoverCaption >= 0) {
-    if (mouse_.HoverCaption < panels_->Count()) InvalidateRect(CaptionRect(panels_->GetItem(mouse_.HoverCaption)));
+    if (mouse_.HoverCaption < Panels()->Count()) InvalidateRect(CaptionRect(Panels()->GetItem(mouse_.HoverCaption)));
     mouse_.HoverCaption = -1;
   }
   if (helpPanel_->Visible() && Y >= PanelAreaHeight() && IsHTML(helpPanel_->Text())) {
@@ -452,8 +452,8 @@ void TInspectorBar::MouseMove(TShiftState Shift, int X, int Y) {
 
 void TInspectorBar::CMMouseLeave(TMessage& Message) {
   TCustomPanel::CMMouseLeave(Message);
-  if (mouse_.HoverCaption >= 0 && mouse_.HoverCaption < panels_->Count())
-    InvalidateRect(CaptionRect(panels_->GetItem(mouse_.HoverCaption)));
+  if (mouse_.HoverCaption >= 0 && mouse_.HoverCaption < Panels()->Count())
+    InvalidateRect(CaptionRect(Panels()->GetItem(mouse_.HoverCaption)));
   mouse_.HoverCaption = -1;
   // The hovered row and the row framed last lose their hover look.
   for (TInspectorItem* row : {mouse_.HoverItem, FramedItem()})
@@ -462,8 +462,8 @@ void TInspectorBar::CMMouseLeave(TMessage& Message) {
       GetItemRect(row->Panel(), row, r);
       InvalidateRect(r);
     }
-  for (int i = 0; i < panels_->Count(); ++i)
-    if (panels_->GetItem(i)->HoverFullWidth()) {
+  for (int i = 0; i < Panels()->Count(); ++i)
+    if (Panels()->GetItem(i)->HoverFullWidth()) {
       Invalidate();
       break;
     }
@@ -483,7 +483,7 @@ std::string TInspectorBar::HintAt(int X, int Y) {
   std::string h;
   const int cap = CaptionAt(X, Y);
   if (cap >= 0) {
-    TInspectorPanel* p = panels_->GetItem(cap);
+    TInspectorPanel* p = Panels()->GetItem(cap);
     if (!GetPanelHint(p, X, h, Y)) h = p->Hint();
   } else if (TInspectorItem* it = HintRowAt(X, Y)) {
     h = it->Hint();
@@ -504,7 +504,7 @@ void TInspectorBar::ScrollTimer() {
   if (mode_ != imSinglePanelActive) return;
   const int a = ActivePanel();
   if (a < 0 || !Inside(CursorInBar(), mouse_.ArrowRect)) return;
-  TInspectorPanel* P = panels_->GetItem(a);
+  TInspectorPanel* P = Panels()->GetItem(a);
   if (mouse_.DownPressed && downArrow_ && P->TopItem() < P->Items()->Count() - 1) {
     P->SetTopItem(P->TopItem() + 1);
     Repaint();
@@ -522,7 +522,7 @@ bool TInspectorBar::ShortCutKey(WORD Key, TShiftState Shift) {
   if (sc == 0) return false;
   const int a = ActivePanel();
   if (a >= 0) {
-    TInspectorPanel* P = panels_->GetItem(a);
+    TInspectorPanel* P = Panels()->GetItem(a);
     for (int r = 0; r < P->Items()->Count(); ++r) {
       TInspectorItem* it = P->Items()->GetItem(r);
       if (it->Visible() && it->ShortCut() == sc) {
@@ -532,8 +532,8 @@ bool TInspectorBar::ShortCutKey(WORD Key, TShiftState Shift) {
       }
     }
   }
-  for (int i = 0; i < panels_->Count(); ++i) {
-    TInspectorPanel* p = panels_->GetItem(i);
+  for (int i = 0; i < Panels()->Count(); ++i) {
+    TInspectorPanel* p = Panels()->GetItem(i);
     if (!p->Visible() || p->ShortCut() != sc) continue;
     if (mode_ == imSinglePanelActive) {
       if (i != a) {
@@ -555,8 +555,8 @@ bool TInspectorBar::AcceleratorKey(WORD Key) {
   const char L = static_cast<char>(std::toupper(Key & 0xFF));
   const std::string mark = std::string("&") + L;
   int target = -1;
-  for (int i = 0; i < panels_->Count(); ++i) {
-    TInspectorPanel* p = panels_->GetItem(i);
+  for (int i = 0; i < Panels()->Count(); ++i) {
+    TInspectorPanel* p = Panels()->GetItem(i);
     if (target < 0 && AnsiUpperCase(p->Caption()).find(mark) != std::string::npos) target = i;
     if (!p->IsOpen()) continue;
     for (int r = 0; r < p->Items()->Count(); ++r) {
@@ -571,7 +571,7 @@ bool TInspectorBar::AcceleratorKey(WORD Key) {
   }
   if (target < 0) return false;
   if (mode_ == imMultiPanelActive) {
-    if (panels_->GetItem(target)->Items()->Count() > 0) TogglePanelMulti(target);
+    if (Panels()->GetItem(target)->Items()->Count() > 0) TogglePanelMulti(target);
   } else {
     OpenPanelSingle(target);
   }
@@ -583,8 +583,8 @@ bool TInspectorBar::DialogShortCut(WORD Key, TShiftState Shift) {
   const TShortCut sc = ShortCut(Key, Shift);
   if (sc == 0) return false;
   const int a = ActivePanel();
-  for (int i = 0; i < panels_->Count(); ++i) {
-    TInspectorPanel* p = panels_->GetItem(i);
+  for (int i = 0; i < Panels()->Count(); ++i) {
+    TInspectorPanel* p = Panels()->GetItem(i);
     if (p->Visible() && p->ShortCut() == sc) {
       if (mode_ == imSinglePanelActive ? i != a : !p->IsOpen()) {
         if (mode_ == imSinglePanelActive) {
@@ -619,14 +619,14 @@ void TInspectorBar::CMDialogKey(TMessage& Message) {
 
 void TInspectorBar::KeyDown(WORD& Key, TShiftState Shift) {
   TCustomPanel::KeyDown(Key, Shift);
-  if (Key == 0 || panels_->Count() == 0) return;
+  if (Key == 0 || Panels()->Count() == 0) return;
   if (ShortCutKey(Key, Shift)) {
     Key = 0;
     return;
   }
   const int a = ActivePanel();
   if (a >= 0 && ((Key == VK_PRIOR && upArrow_) || (Key == VK_NEXT && downArrow_))) {
-    TInspectorPanel* P = panels_->GetItem(a);
+    TInspectorPanel* P = Panels()->GetItem(a);
     P->SetTopItem(P->TopItem() + (Key == VK_PRIOR ? -1 : 1));
     EndEdit();
     Invalidate();
@@ -677,7 +677,7 @@ void TInspectorBar::FilesDropped(const std::vector<std::string>& Names) {
   const int a = ActivePanel();
   // Without an active panel there is nowhere to put a row.
   if (a < 0) return;
-  TInspectorPanel* P = panels_->GetItem(a);
+  TInspectorPanel* P = Panels()->GetItem(a);
   for (const std::string& n : Names) {
     bool allow = true;
     if (OnFileDrop) OnFileDrop(this, n, allow);

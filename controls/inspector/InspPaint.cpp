@@ -128,8 +128,8 @@ void TInspectorBar::SetStyle(TInspectorBarStyle v) {
     cap->SetColor(t->Caption);
     cap->SetColorTo(t->CaptionTo);
     SetColor(t->Caption);
-    for (int i = 0; i < panels_->Count(); ++i) {
-      TInspectorPanel* p = panels_->GetItem(i);
+    for (int i = 0; i < Panels()->Count(); ++i) {
+      TInspectorPanel* p = Panels()->GetItem(i);
       p->SetGradientDirection(gdVertical);
       p->SetGradientStart(t->Caption);
       p->SetGradientEnd(t->CaptionTo);
@@ -151,8 +151,8 @@ void TInspectorBar::SetStyle(TInspectorBarStyle v) {
   } else {
     cap->SetColorTo(clNone);
     SetColor(cap->Color());
-    for (int i = 0; i < panels_->Count(); ++i) {
-      TInspectorPanel* p = panels_->GetItem(i);
+    for (int i = 0; i < Panels()->Count(); ++i) {
+      TInspectorPanel* p = Panels()->GetItem(i);
       p->SetGradientDirection(gdVertical);
       p->SetGradientEnd(clNone);
       p->SetHoverIconColorTo(clNone);
@@ -213,7 +213,7 @@ void TInspectorBar::PaintOn(TCanvas* C) {
   surface_ = C;
   paintPasses_ = 0;
   bool anyVisible = false;
-  for (int i = 0; panels_ && i < panels_->Count(); ++i) anyVisible = anyVisible || panels_->GetItem(i)->Visible();
+  for (int i = 0; panels_ && i < Panels()->Count(); ++i) anyVisible = anyVisible || Panels()->GetItem(i)->Visible();
   if (!anyVisible || (ComponentState() & csDestroying)) {
     if (C == Canvas()) {
       TCustomPanel::Paint();
@@ -238,12 +238,12 @@ void TInspectorBar::PaintSingle(bool Rerun) {
   const TInspLayout& L = *layout;
   const int A = L.Active, H = panelCaption_->Height();
   for (int i = 0; i <= A; ++i)
-    if (panels_->GetItem(i)->Visible()) DrawCaption(panels_->GetItem(i), L.Captions[i]);
+    if (Panels()->GetItem(i)->Visible()) DrawCaption(Panels()->GetItem(i), L.Captions[i]);
   if (Focused() && showFocus_) C->DrawFocusRect(TRect(3, A * H + 3, Width() - 3, (A + 1) * H - 3));
-  for (int i = A + 1; i < panels_->Count(); ++i)
-    if (panels_->GetItem(i)->Visible()) DrawCaption(panels_->GetItem(i), L.Captions[i]);
+  for (int i = A + 1; i < Panels()->Count(); ++i)
+    if (Panels()->GetItem(i)->Visible()) DrawCaption(Panels()->GetItem(i), L.Captions[i]);
 
-  TInspectorPanel* panel = panels_->GetItem(A);
+  TInspectorPanel* panel = Panels()->GetItem(A);
   const TRect body = L.Body;
   if (panelCaption_->SideDisplay()) PaintSideStrip(TRect(0, body.Top - 1, SideWidth(), body.Bottom));
   PaintBackground(panel, body);
@@ -280,8 +280,8 @@ void TInspectorBar::PaintMulti(bool Rerun) {
   const TInspLayout& L = *layout;
   const int area = PanelAreaHeight();
   int y = in.ScrollBarShown ? -in.ScrollPosition : 0;
-  for (int i = 0; i < panels_->Count(); ++i) {
-    TInspectorPanel* panel = panels_->GetItem(i);
+  for (int i = 0; i < Panels()->Count(); ++i) {
+    TInspectorPanel* panel = Panels()->GetItem(i);
     if (!panel->Visible()) continue;
     DrawCaption(panel, L.Captions[i]);
     y = L.Captions[i].Bottom;

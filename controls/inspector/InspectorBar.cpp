@@ -346,7 +346,6 @@ TInspectorPanel::TInspectorPanel(TCollection* collection)
       modifiedFont_(std::make_unique<TFont>()),
       texture_(std::make_unique<TBitmap>()),
       splitter_(std::make_unique<TInspImage>()) {
-  items_.reset(CreateItems());
   modifiedFont_->SetStyle(fsBold);
   modifiedFont_->SetColor(clNavy);
   auto changed = [this](TObject*) { Changed(false); };
@@ -366,6 +365,11 @@ void TInspectorPanels::Notify(TCollectionItem* item, TCollectionNotification act
 
 TInspectorItems* TInspectorPanel::CreateItems() { return new TInspectorItems(this); }
 
+TInspectorItems* TInspectorPanel::Items() const {
+  if (!items_) items_.reset(const_cast<TInspectorPanel*>(this)->CreateItems());
+  return items_.get();
+}
+
 TInspectorBar* TInspectorPanel::Bar() const {
   auto* panels = dynamic_cast<TInspectorPanels*>(Collection());
   return panels ? panels->Bar() : nullptr;
@@ -374,14 +378,14 @@ TInspectorBar* TInspectorPanel::Bar() const {
 void TInspectorPanel::Changed(bool allItems) { TCollectionItem::Changed(allItems); }
 
 void TInspectorPanel::SetItemIndex(int v) {
-  if (v < 0 || v >= items_->Count()) return;
+  if (v < 0 || v >= Items()->Count()) return;
   itemIndex_ = v;
   if (style_ == psButtons)
     if (TInspectorBar* bar = Bar()) bar->ScrollButtonIntoView(this, v);
   Changed(false);
 }
 void TInspectorPanel::SetTopItem(int v) {
-  if (v >= 0 && v < items_->Count()) topItem_ = v;
+  if (v >= 0 && v < Items()->Count()) topItem_ = v;
 }
 void TInspectorPanel::SetItemHeight(int v) {
   if (v > 0) itemHeight_ = v;
@@ -408,7 +412,7 @@ void TInspectorPanel::SetMultiPanelState(TMultiPanelState v) {
 void TInspectorPanel::SetShowModified(bool v) {
   showModified_ = v;
   if (!v)
-    for (int i = 0; i < items_->Count(); ++i) items_->GetItem(i)->SetModified(false);
+    for (int i = 0; i < Items()->Count(); ++i) Items()->GetItem(i)->SetModified(false);
   Changed(false);
 }
 void TInspectorPanel::SetVisible(bool v) {
@@ -450,8 +454,8 @@ void TInspectorPanel::SetShortCut(TShortCut v) {
         }
       }
     }
-    for (int i = 0; i < items_->Count(); ++i)
-      if (items_->GetItem(i)->ShortCut() == v) {
+    for (int i = 0; i < Items()->Count(); ++i)
+      if (Items()->GetItem(i)->ShortCut() == v) {
         ShowMessage("ShortCut already assigned to another item [" + std::to_string(i) + "]");
         return;
       }
@@ -493,7 +497,7 @@ void TInspectorPanel::Assign(TPersistent* Source) {
   multiPanelState_ = s->multiPanelState_;
   variableItemHeight_ = s->variableItemHeight_;
   itemHeight_ = s->itemHeight_;
-  items_->Assign(s->items_.get());
+  Items()->Assign(s->Items());
   showModified_ = s->showModified_;
   style_ = s->style_;
   tag_ = s->tag_;
@@ -524,7 +528,6 @@ TInspectorBar::TInspectorBar(TComponent* AOwner)
       shading_(std::make_unique<TBitmap>()),
       nodeOpen_(std::make_unique<TBitmap>()),
       nodeClose_(std::make_unique<TBitmap>()) {
-  panels_.reset(CreatePanels());
   isWinXP_ = IsWindowsXPOrLater();
   LoadNodeGlyphs(*nodeOpen_, *nodeClose_);
   panelCaption_->OnChange = [this](TObject*) { Invalidate(); };
@@ -581,6 +584,11 @@ void TInspectorBar::AlignControls(TControl* AControl) {
 
 TInspectorPanels* TInspectorBar::CreatePanels() { return new TInspectorPanels(this); }
 
+TInspectorPanels* TInspectorBar::Panels() const {
+  if (!panels_ && !destroying_) panels_.reset(const_cast<TInspectorBar*>(this)->CreatePanels());
+  return panels_.get();
+}
+
 void TInspectorBar::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomPanel::Notification(AComponent, Operation);
   if (Operation != opRemove || !panels_) return;
@@ -589,8 +597,8 @@ void TInspectorBar::Notification(TComponent* AComponent, TOperation Operation) {
     Invalidate();
   }
   if (AComponent == ActiveLink()) EditLinkFreed();
-  for (int i = 0; i < panels_->Count(); ++i) {
-    TInspectorPanel* p = panels_->GetItem(i);
+  for (int i = 0; i < Panels()->Count(); ++i) {
+    TInspectorPanel* p = Panels()->GetItem(i);
     if (p->control_ == AComponent) p->SetControl(nullptr);
     if (p->popupMenu_ == AComponent) p->popupMenu_ = nullptr;
     for (int r = 0; r < p->Items()->Count(); ++r)
@@ -599,7 +607,7 @@ void TInspectorBar::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TInspectorBar::PanelRemoved(int Index, int CountAfter) {
-  TInspectorPanel* gone = panels_ && !destroying_ ? panels_->GetItem(Index) : nullptr;
+  TInspectorPanel* gone = panels_ && !destroying_ ? Panels()->GetItem(Index) : nullptr;
   auto on = [gone](TInspectorItem* it) { return gone && it && it->Panel() == gone; };
   EditPanelRemoved(gone);
   if (on(LabelEditItem())) StopLabelEdit(false);
@@ -617,9 +625,9 @@ void TInspectorBar::ItemRemoved(TInspectorItem* Item) {
 }
 
 void TInspectorBar::SetTopPanel(int v) {
-  if (mode_ == imMultiPanelActive || v >= panels_->Count() || v < 0) return;
-  for (int i = 0; i < panels_->Count(); ++i) panels_->GetItem(i)->isOpen_ = false;
-  panels_->GetItem(v)->isOpen_ = true;
+  if (mode_ == imMultiPanelActive || v >= Panels()->Count() || v < 0) return;
+  for (int i = 0; i < Panels()->Count(); ++i) Panels()->GetItem(i)->isOpen_ = false;
+  Panels()->GetItem(v)->isOpen_ = true;
   topPanel_ = v;
   UpdateLayout();
   Invalidate();
@@ -628,9 +636,9 @@ void TInspectorBar::SetTopPanel(int v) {
 void TInspectorBar::SetMode(TInspectorBarMode v) {
   mode_ = v;
   if (v == imMultiPanelActive) {
-    for (int i = 1; i < panels_->Count(); ++i) panels_->GetItem(i)->isOpen_ = false;
+    for (int i = 1; i < Panels()->Count(); ++i) Panels()->GetItem(i)->isOpen_ = false;
     const int a = ActivePanel();
-    if (a >= 0) panels_->GetItem(a)->isOpen_ = true;
+    if (a >= 0) Panels()->GetItem(a)->isOpen_ = true;
   } else {
     scrollShown_ = false;
     scrollPos_ = 0;
@@ -673,11 +681,11 @@ bool SameScalars(const TInspLayoutInput& A, const TInspLayoutInput& B) {
 // a row, a row list or a panel's row height changed since they were read.
 std::shared_ptr<const TInspLayoutInput> TInspectorBar::LayoutInput() const {
   TLayoutCache& c = layout_;
-  const int n = panels_ ? panels_->Count() : 0;
+  const int n = panels_ ? Panels()->Count() : 0;
   auto in = std::make_shared<TInspLayoutInput>();
   in->Panels.resize(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i) {
-    const TInspectorPanel* p = panels_->GetItem(i);
+    const TInspectorPanel* p = Panels()->GetItem(i);
     TInspLayoutPanel& lp = in->Panels[static_cast<size_t>(i)];
     lp.Visible = p->Visible();
     lp.Open = p->IsOpen();
@@ -692,10 +700,10 @@ std::shared_ptr<const TInspLayoutInput> TInspectorBar::LayoutInput() const {
   in->ScrollPosition = scrollPos_;
   in->ScrollBarWidth = kScrollBarWidth;
 
-  bool rowsKept = c.Input && c.BuiltRevision == c.RowsRevision && c.PanelsRevision == (panels_ ? panels_->Revision() : 0) &&
+  bool rowsKept = c.Input && c.BuiltRevision == c.RowsRevision && c.PanelsRevision == (panels_ ? Panels()->Revision() : 0) &&
                   c.ItemsRevisions.size() == static_cast<size_t>(n);
   for (int i = 0; rowsKept && i < n; ++i) {
-    const TInspectorPanel* p = panels_->GetItem(i);
+    const TInspectorPanel* p = Panels()->GetItem(i);
     rowsKept = c.ItemsRevisions[static_cast<size_t>(i)] == p->Items()->Revision() &&
                c.RowHeights[static_cast<size_t>(i)] == (p->VariableItemHeight() ? -1 : p->ItemHeight());
   }
@@ -707,7 +715,7 @@ std::shared_ptr<const TInspLayoutInput> TInspectorBar::LayoutInput() const {
     c.ItemsRevisions.assign(static_cast<size_t>(n), 0);
     c.RowHeights.assign(static_cast<size_t>(n), 0);
     for (int i = 0; i < n; ++i) {
-      TInspectorPanel* p = panels_->GetItem(i);
+      TInspectorPanel* p = Panels()->GetItem(i);
       std::vector<int>& rows = in->Panels[static_cast<size_t>(i)].Rows;
       rows.reserve(static_cast<size_t>(p->Items()->Count()));
       for (int r = 0; r < p->Items()->Count(); ++r) {
@@ -718,7 +726,7 @@ std::shared_ptr<const TInspLayoutInput> TInspectorBar::LayoutInput() const {
       c.RowHeights[static_cast<size_t>(i)] = p->VariableItemHeight() ? -1 : p->ItemHeight();
     }
     c.BuiltRevision = c.RowsRevision;
-    c.PanelsRevision = panels_ ? panels_->Revision() : 0;
+    c.PanelsRevision = panels_ ? Panels()->Revision() : 0;
   }
   c.Input = std::move(in);
   c.Single.reset();
@@ -769,8 +777,8 @@ void TInspectorBar::Loaded() {
 void TInspectorBar::UpdateLayout() {
   if (!panels_) return;
   firstOpen_ = lastOpen_ = -1;
-  for (int i = 0; i < panels_->Count(); ++i) {
-    const TInspectorPanel* p = panels_->GetItem(i);
+  for (int i = 0; i < Panels()->Count(); ++i) {
+    const TInspectorPanel* p = Panels()->GetItem(i);
     if (!p->Visible() || !p->IsOpen()) continue;
     if (firstOpen_ < 0) firstOpen_ = i;
     lastOpen_ = i;
@@ -799,8 +807,8 @@ void TInspectorBar::UpdateLayout() {
 void TInspectorBar::PlaceControls() {
   if (!panels_) return;
   const std::vector<TInspControlPlace> places = InspControlPlaces(*LayoutInput(), mode_ == imMultiPanelActive);
-  for (int i = 0; i < panels_->Count(); ++i) {
-    TWinControl* c = panels_->GetItem(i)->Control();
+  for (int i = 0; i < Panels()->Count(); ++i) {
+    TWinControl* c = Panels()->GetItem(i)->Control();
     if (!c) continue;
     const TInspControlPlace& at = places[static_cast<size_t>(i)];
     if (at.Shown) {

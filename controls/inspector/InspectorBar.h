@@ -211,8 +211,9 @@ class TInspectorPanel : public TCollectionItem {
   std::string DisplayName() const override;
 
   TInspectorBar* Bar() const;
-  TInspectorItems* Items() const { return items_.get(); }
-  void SetItems(TInspectorItems* v) { items_->Assign(v); }
+  // Made on first use through CreateItems, so that a descendant's own collection is the one used.
+  TInspectorItems* Items() const;
+  void SetItems(TInspectorItems* v) { Items()->Assign(v); }
 
   int ItemIndex() const { return itemIndex_; }
   void SetItemIndex(int v);
@@ -317,7 +318,7 @@ class TInspectorPanel : public TCollectionItem {
   TShortCut shortCut_ = 0;
   TWinControl* control_ = nullptr;
   TPopupMenu* popupMenu_ = nullptr;
-  std::unique_ptr<TInspectorItems> items_;
+  mutable std::unique_ptr<TInspectorItems> items_;
   std::unique_ptr<TFont> font_, captionFont_, modifiedFont_;
   std::unique_ptr<TBitmap> texture_;
   std::unique_ptr<TInspImage> splitter_;
@@ -378,8 +379,9 @@ class TInspectorBar : public TCustomPanel {
   ~TInspectorBar() override;
   std::string ClassName() const override { return "TInspectorBar"; }
 
-  TInspectorPanels* Panels() const { return panels_.get(); }
-  void SetPanels(TInspectorPanels* v) { panels_->Assign(v); }
+  // Made on first use through CreatePanels, so that a descendant's own collection is the one used.
+  TInspectorPanels* Panels() const;
+  void SetPanels(TInspectorPanels* v) { Panels()->Assign(v); }
   int TopPanel() const { return topPanel_; }
   void SetTopPanel(int v);
   TInspectorBarMode Mode() const { return mode_; }
@@ -778,7 +780,7 @@ class TInspectorBar : public TCustomPanel {
   bool Themed() const;
   TPoint CursorInBar() const;
 
-  std::unique_ptr<TInspectorPanels> panels_;
+  mutable std::unique_ptr<TInspectorPanels> panels_;
   int topPanel_ = 0;
   int firstOpen_ = -1, lastOpen_ = -1;
   TInspectorBarMode mode_ = imSinglePanelActive;

@@ -25,6 +25,50 @@ class InspModel : public TGuiTest {
   std::unique_ptr<TInspectorBar> bar;
 };
 
+// A descendant bar and panel bring their own collections through the two factory operations.
+class TOwnPanels : public TInspectorPanels {
+ public:
+  using TInspectorPanels::TInspectorPanels;
+};
+class TOwnItems : public TInspectorItems {
+ public:
+  using TInspectorItems::TInspectorItems;
+};
+class TOwnBar : public TInspectorBar {
+ public:
+  using TInspectorBar::TInspectorBar;
+
+ protected:
+  TInspectorPanels* CreatePanels() override { return new TOwnPanels(this); }
+};
+class TOwnPanel : public TInspectorPanel {
+ public:
+  using TInspectorPanel::TInspectorPanel;
+
+ protected:
+  TInspectorItems* CreateItems() override { return new TOwnItems(this); }
+};
+
+TEST_F(InspModel, DescendantsCreateTheirOwnPanelAndRowCollections) {
+  TOwnBar own(nullptr);
+  own.SetBounds(0, 0, 180, 200);
+  ASSERT_NE(dynamic_cast<TOwnPanels*>(own.Panels()), nullptr);
+  EXPECT_EQ(own.Panels()->Bar(), &own);
+  own.Panels()->Add()->Items()->Add()->SetCaption("row");
+  EXPECT_EQ(own.Panels()->GetItem(0)->Items()->GetItem(0)->Bar(), &own);
+  TOwnPanel panel(nullptr);
+  ASSERT_NE(dynamic_cast<TOwnItems*>(panel.Items()), nullptr);
+  EXPECT_EQ(panel.Items()->Panel(), &panel);
+  // Panels given to a bar that made none yet go into its own collection.
+  TOwnBar given(nullptr);
+  given.SetPanels(own.Panels());
+  ASSERT_NE(dynamic_cast<TOwnPanels*>(given.Panels()), nullptr);
+  EXPECT_EQ(given.Panels()->Count(), 1);
+  // The plain bar and panel keep theirs.
+  EXPECT_EQ(dynamic_cast<TOwnPanels*>(bar->Panels()), nullptr);
+  EXPECT_EQ(dynamic_cast<TOwnItems*>(AddPanel("p")->Items()), nullptr);
+}
+
 TEST_F(InspModel, NewPanelAndRowHaveTheirDefaults) {
   TInspectorPanel* p = AddPanel("");
   EXPECT_EQ(p->ItemIndex(), -1);
