@@ -154,6 +154,21 @@ TEST_F(DragControls, ADockDragDocksIntoASiteFloatsElsewhereAndUndocksFromTheSite
   ASSERT_NE(host, nullptr);
   EXPECT_TRUE(host->Visible());
   EXPECT_EQ(host->ClientWidth(), 60) << "the tool window fits the control";
+
+  s.Log.clear();
+  auto hostAlive = host->AliveFlag();
+  drag(At(site, 5, 6));
+  EXPECT_EQ(s.Log, "startdock dockdrop(src,5,6) enddock(dst) ") << "no site to undock from";
+  EXPECT_EQ(s.Source->Parent(), site);
+  EXPECT_FALSE(s.Source->Floating());
+  Application->ProcessMessages();
+  EXPECT_FALSE(*hostAlive) << "the empty tool window goes";
+
+  s.Log.clear();
+  site->OnUnDock = [&](TObject*, TControl*, TWinControl*, bool& allow) { allow = false; };
+  drag(At(s.Form, 40, 150));
+  EXPECT_EQ(s.Log, "startdock enddock(nil) ");
+  EXPECT_EQ(s.Source->Parent(), site) << "the site kept it";
 }
 
 }  // namespace
