@@ -491,6 +491,9 @@ void TInspectorBar::DrawLargeIconRow(TInspectorPanel* Panel, TInspectorItem* Ite
   if (Panel->HoverFullWidth()) F = R;
   DrawHoverFrame(Panel, Item, F, pic.Own || Panel->HoverFullWidth(), mouse);
   DrawRowPicture(pic, picRect);
+  // A row without AutoIcon shows its image of Images also over its own Icon or Bitmap.
+  if (pic.Graphic && images_ && Item->ImageIndex() >= 0 && !Item->AutoIcon())
+    images_->Draw(Surface(), picRect.Left, picRect.Top, Item->ImageIndex());
   const TRect cap(R.Left, pic.Shown() ? picRect.Bottom + 2 : R.Top + 2, R.Right, R.Bottom);
   const unsigned F0 = Panel->WordWrap() ? DT_WORDBREAK : (DT_END_ELLIPSIS | DT_SINGLELINE);
   DrawIconCaption(Panel, Item, cap, F0 | DT_NOPREFIX | AlignmentFlags(Panel->Alignment()), Inside(mouse, R), mouse);

@@ -181,7 +181,7 @@ TEST_F(InspIconRows, HoverFullWidthFramesTheWholeRowAlsoWithoutAPicture) {
 }
 
 // A row shows its own Icon (AutoIcon off), else its Bitmap, else (AutoIcon off) its image of the
-// bar's Images.
+// bar's Images; a large-icon row without AutoIcon shows that image over its Icon or Bitmap too.
 TEST_F(InspIconRows, TheRowsOwnPictureIsDrawn) {
   TImageList images(nullptr);
   images.SetWidth(20);
@@ -195,9 +195,10 @@ TEST_F(InspIconRows, TheRowsOwnPictureIsDrawn) {
     int icon, bitmap, image;  // sides of the row's Icon and Bitmap (0: none), its ImageIndex
     bool autoIcon;
     TRect drawn;  // empty: nothing
+    TRect over{};  // the image of Images drawn over it (large icons, no AutoIcon)
   } cases[] = {
-      {"icon", psLargeIcon, 24, 40, 0, false, TRect(78, 22, 102, 46)},
-      {"bitmap", psLargeIcon, 0, 40, 0, false, TRect(70, 22, 110, 62)},
+      {"icon", psLargeIcon, 24, 40, 0, false, TRect(78, 22, 102, 46), TRect(78, 22, 98, 42)},
+      {"bitmap", psLargeIcon, 0, 40, 0, false, TRect(70, 22, 110, 62), TRect(70, 22, 90, 42)},
       {"image", psLargeIcon, 0, 0, 0, false, TRect(80, 22, 100, 42)},
       {"auto icon without URL: its bitmap", psLargeIcon, 24, 40, 0, true, TRect(70, 22, 110, 62)},
       {"auto icon without URL or bitmap", psLargeIcon, 24, 0, 0, true, TRect()},
@@ -226,8 +227,11 @@ TEST_F(InspIconRows, TheRowsOwnPictureIsDrawn) {
     if (IsRectEmpty(c.drawn)) {
       EXPECT_TRUE(pics.empty());
     } else {
-      ASSERT_EQ(pics.size(), 1u);
+      ASSERT_EQ(pics.size(), IsRectEmpty(c.over) ? 1u : 2u);
       EXPECT_EQ(pics[0].R, c.drawn);
+      if (!IsRectEmpty(c.over)) {
+        EXPECT_EQ(pics[1].R, c.over);
+      }
     }
     const TCanvasOp* caption = Text("row0");
     ASSERT_NE(caption, nullptr);
