@@ -209,7 +209,9 @@ bool TExtStringGrid::PressOnCheckBox(TCellPress& p) {
   if (OnCheckBoxClick) OnCheckBoxClick(this, rc, r, GetCheckBoxState(rc, r));
   if (HideFocusRect) RepaintCell(c, r);
   if (r < FixedRows() && mouseActions_->CheckAllCheck) CheckAllInColumn(c, r);
-  MouseDown(mbLeft, KeyboardStateToShiftState(), x, y);
+  // Only the handler hears the press: the grid's own press would move the current cell, which
+  // AlwaysEdit keeps where it is.
+  if (OnMouseDown) OnMouseDown(this, mbLeft, KeyboardStateToShiftState(), x, y);
   return true;
 }
 
@@ -357,10 +359,11 @@ void TExtStringGrid::LeftButtonUp(TMessage& Message) {
     bool can = (Options() & goEditing) != 0;
     if (!controlLook_->NoDisabledButtonLook()) CanEditCell(rc, pressed.Y, can);
     RepaintCell(pressed.X, pressed.Y);
-    // As with any push button, a press dragged off the button and released elsewhere clicks nothing.
-    bool inside = PointOnButton(pressed.X, pressed.Y, x, y);
-    if (can && inside && OnButtonClick) OnButtonClick(this, rc, pressed.Y);
-    if (inside) return;
+    if (can && OnButtonClick) OnButtonClick(this, rc, pressed.Y);
+    int uc = -1, ur = -1;
+    MouseToCell(x, y, uc, ur);
+    // A release on the button itself ends here; elsewhere the release goes on as any other.
+    if (uc >= 0 && ur >= 0 && PointOnButton(uc, ur, x, y)) return;
   }
   std::shared_ptr<bool> alive = AliveFlag();
   MoveRelease(x, y);
@@ -414,7 +417,8 @@ void TExtStringGrid::LeftDoubleClick(TMessage& Message) {
   const int x = Message.XPos(), y = Message.YPos();
   int c = -1, r = -1;
   MouseToCell(x, y, c, r);
-  if (c < 0 && r < 0 && x > 0) {
+  // The GUI layer gives the row even right of the columns: the column alone tells.
+  if (c < 0 && x > 0) {
     // Right of the last column: the header of the last column.
     if (FixedRowAlways) return;
     c = ColCount() - 1;
@@ -466,14 +470,21 @@ void TExtStringGrid::RightButtonDown(TMessage& Message) {
   if (c < 0 || r < 0) return;
   TGridRect s = Selection();
   bool selected = c >= s.Left && c <= s.Right && r >= s.Top && r <= s.Bottom;
-  if (mouseActions_->SelectOnRightClick && c >= FixedCols() && r >= FixedRows() && !IsFixed(c, r) && !selected) {
+  if (mouseActions_->SelectOnRightClick && c >= FixedCols() && r >= FixedRows() && !IsFixed(c, r)) {
     TPoint b = BaseCell(c, r);
-    FocusCell(b.X, b.Y, true);
+    if (!selected) FocusCell(b.X, b.Y, true);
     if (mouseActions_->DisjunctRowSelect()) {
-      bool ctrl = KeyboardStateToShiftState() & ssCtrl;
-      for (int i = 0; i < RowCount() && !ctrl; ++i) MutableRowAttributes(i).DisjunctSelected = false;
-      TRowAttributes& a = MutableRowAttributes(b.Y);
-      a.DisjunctSelected = ctrl ? !a.DisjunctSelected : true;
+      const bool ctrl = KeyboardStateToShiftState() & ssCtrl;
+      int flagged = 0;
+      for (int i = 0; i < RowCount(); ++i) flagged += RowAttributes(i).DisjunctSelected ? 1 : 0;
+      // A right click inside a selection of several flagged rows keeps them for its menu.
+      if (ctrl) {
+        TRowAttributes& a = MutableRowAttributes(b.Y);
+        a.DisjunctSelected = !a.DisjunctSelected;
+      } else if (!(selected && flagged > 1)) {
+        for (int i = 0; i < RowCount(); ++i) MutableRowAttributes(i).DisjunctSelected = false;
+        MutableRowAttributes(b.Y).DisjunctSelected = true;
+      }
       Invalidate();
     }
   }

@@ -57,6 +57,16 @@ std::function<void(TExtStringGrid*)> Column0AndHiddenRow(bool RowSelect) {
   };
 }
 
+// Right clicks select; rows 3 to 5 are the selection, rows 3, 4 and 7 are flagged.
+void FlaggedRowsSelected(TExtStringGrid* g) {
+  g->SetOptions(g->Options() | goRangeSelect);
+  g->MouseActions()->SelectOnRightClick = true;
+  g->MouseActions()->SetDisjunctRowSelect(true);
+  g->FocusCell(2, 3, true);
+  g->SetSelection({1, 3, 4, 5});
+  for (int r : {3, 4, 7}) g->SetRowSelect(r, true);
+}
+
 const ClickStep kClicks[] = {
     {"ClickMovesTheCurrentCell", nullptr, [](GridInputTest& t) { ClickAt(t, 3, 4); }, {3, 4},
      "Sel ClickCell(4,3) Click ", nullptr},
@@ -70,6 +80,33 @@ const ClickStep kClicks[] = {
     {"RightClickSelectsWithSelectOnRightClick",
      [](TExtStringGrid* g) { g->MouseActions()->SelectOnRightClick = true; },
      [](GridInputTest& t) { ClickAt(t, 2, 5, Qt::RightButton); }, {2, 5}, "Click RightClickCell(5,2) Sel ", nullptr},
+    // Disjunct rows on a right click: Ctrl flips the row's flag, selected or not; a plain right
+    // click inside a selection of several flagged rows keeps them, elsewhere it flags its row alone.
+    {"CtrlRightClickFlipsTheFlagOfTheSelectedRow",
+     [](TExtStringGrid* g) {
+       g->MouseActions()->SelectOnRightClick = true;
+       g->MouseActions()->SetDisjunctRowSelect(true);
+       g->FocusCell(2, 3, true);
+       g->SetRowSelect(3, true);
+     },
+     [](GridInputTest& t) {
+       TPoint p = t.Mid(2, 3);
+       t.Click(p.X, p.Y, Qt::RightButton, Qt::ControlModifier);
+     },
+     {2, 3}, "RightClickCell(3,2) ",
+     [](GridInputTest&, TExtStringGrid* g) { EXPECT_FALSE(g->RowSelect(3)); }},
+    {"RightClickInASelectionOfSeveralFlaggedRowsKeepsThem",
+     FlaggedRowsSelected,
+     [](GridInputTest& t) { ClickAt(t, 2, 4, Qt::RightButton); }, {4, 5}, "RightClickCell(4,2) ",
+     [](GridInputTest&, TExtStringGrid* g) {
+       for (int r : {3, 4, 7}) EXPECT_TRUE(g->RowSelect(r)) << r;
+     }},
+    {"RightClickOutsideTheSelectionFlagsItsRowAlone",
+     FlaggedRowsSelected,
+     [](GridInputTest& t) { ClickAt(t, 2, 8, Qt::RightButton); }, {2, 8}, "Click RightClickCell(8,2) Sel ",
+     [](GridInputTest&, TExtStringGrid* g) {
+       for (int r = 1; r < 10; ++r) EXPECT_EQ(g->RowSelect(r), r == 8) << r;
+     }},
     {"DoubleClickFiresBothEvents", nullptr,
      [](GridInputTest& t) {
        TPoint p = t.Mid(2, 3);
@@ -193,6 +230,19 @@ const ClickStep kClicks[] = {
      [](GridInputTest&, TExtStringGrid* g) {
        for (int r = 1; r < 10; ++r) EXPECT_EQ(g->Cells(2, r), std::to_string(r + 9)) << "row " << r;
      }},
+    // Right of the last column, at any height, a double click near its border sizes it.
+    {"DoubleClickRightOfTheLastColumnSizesIt",
+     [](TExtStringGrid* g) {
+       g->SetOptions(g->Options() | goColSizing);
+       g->MouseActions()->AutoSizeColOnDblClick = true;
+       g->SetCells(4, 2, "a text far wider than the column");
+     },
+     [](GridInputTest& t) {
+       TRect r = t.grid->CellRect(4, 3);
+       t.DoubleClick(r.Right + 2, (r.Top + r.Bottom) / 2);
+     },
+     {1, 1}, "",
+     [](GridInputTest&, TExtStringGrid* g) { EXPECT_GT(g->ColWidths(4), 100); }},
     // A click anywhere in a merged area tells OnSelectCell the area (after the move to the cell
     // clicked) and selects the area whole; the cell clicked stays current.
     {"ClickOnAMergedAreasBaseSelectsTheArea", MergedArea(), [](GridInputTest& t) { ClickAt(t, 2, 2); }, {2, 2},

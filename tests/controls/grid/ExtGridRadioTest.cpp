@@ -569,6 +569,28 @@ TEST_F(RadioTest, ACheckBoxTogglesOnlyWhenThePressIsOnItsGlyph) {
   EXPECT_EQ(log, (std::vector<std::string>{"2,4+", "2,4-", "3,4+", "3,4-"}));
 }
 
+// A press on a check box moves the current cell there unless AlwaysEdit keeps it; either way the
+// press tells OnMouseDown once and starts no range.
+TEST_F(RadioTest, ACheckBoxPressMovesTheCurrentCellOnlyWithoutAlwaysEdit) {
+  grid->SetOptions(grid->Options() | goRangeSelect);
+  grid->AddCheckBox(3, 5, false, false);
+  int downs = 0;
+  grid->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++downs; };
+  for (bool always : {true, false}) {
+    SCOPED_TRACE(always ? "AlwaysEdit" : "without AlwaysEdit");
+    grid->Navigation()->AlwaysEdit = always;
+    grid->FocusCell(1, 1, true);
+    downs = 0;
+    const bool before = grid->GetCheckBoxState(3, 5);
+    const TPoint g = Centre(grid->CheckGlyphRectAt(3, 5));
+    Click(g.X, g.Y);
+    EXPECT_NE(grid->GetCheckBoxState(3, 5), before);
+    EXPECT_EQ(downs, 1);
+    EXPECT_EQ(Current(), always ? TPoint(1, 1) : TPoint(3, 5));
+    EXPECT_EQ(grid->Selection(), always ? (TGridRect{1, 1, 1, 1}) : (TGridRect{3, 5, 3, 5}));
+  }
+}
+
 TEST_F(RadioTest, AHeaderCheckBoxWithCheckAllCheckSetsItsColumn) {
   grid->MouseActions()->CheckAllCheck = true;
   for (int r = 0; r < grid->RowCount(); ++r) grid->AddCheckBox(2, r, r % 2 == 0, false);
@@ -700,10 +722,11 @@ TEST_F(RadioTest, AButtonClicksWhenPressedAndReleasedOnIt) {
   EXPECT_EQ(grid->PressedButton(), TPoint(-1, -1));
   Mouse(QEvent::MouseButtonPress, in.X, in.Y);
   Mouse(QEvent::MouseButtonRelease, cell.Left + 3, in.Y);
-  EXPECT_EQ(clicks, 1) << "released off the button: no click";
+  EXPECT_EQ(clicks, 2) << "a pressed button clicks wherever it is released";
+  EXPECT_EQ(grid->PressedButton(), TPoint(-1, -1));
   Click(cell.Left + 3, in.Y);
   EXPECT_EQ(grid->PressedButton(), TPoint(-1, -1)) << "beside the button nothing presses";
-  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(clicks, 2);
   EXPECT_EQ(Current(), TPoint(2, 3));
 }
 
