@@ -944,6 +944,9 @@ class TExtStringGrid : public TBaseGrid {
   // Row and column moves made by the grid's own structural operations report no user move.
   void RowMoved(int FromIndex, int ToIndex) override;
   void ColumnMoved(int FromIndex, int ToIndex) override;
+  // The shown flag of a data column and the hidden-column count: no window hides a column, but a
+  // descendant may, and the mapping and the in-cell controls follow it.
+  void SetColumnHidden(int ACol, bool Hidden);
 
  private:
   friend class TExtInplaceEdit;

@@ -66,7 +66,7 @@ void TExtStringGrid::PlaceCellControls() {
     int d = DisplRowIndex(it->Y), dc = DisplColIndex(it->X);
     const bool inView = dc >= LeftCol() && dc <= LeftCol() + VisibleColCount() && d >= TopRow() &&
                         d <= TopRow() + VisibleRowCount();
-    TRect r = IsHiddenRow(it->Y) || !inView ? TRect() : CellRect(dc, d);
+    TRect r = IsHiddenRow(it->Y) || IsHiddenColumn(it->X) || !inView ? TRect() : CellRect(dc, d);
     if (r.Right <= r.Left || r.Bottom <= r.Top) {
       it->Control->SetVisible(false);
     } else {
@@ -240,6 +240,8 @@ void TExtStringGrid::RemoveCols(int ACol, int ACount) {
   ACount = std::min(ACount, ColCount() - ACol);
   SplitMergesAcross(false, ACol);
   SplitMergesAcross(false, ACol + ACount);
+  // Emptied first, so the columns' cells are reported changed before they go.
+  ClearCols(ACol, ACount);
   {
     TGridCountScope s(structural_);
     for (int i = 0; i < ACount && ColCount() > 1; ++i) DeleteColumn(ACol);
@@ -349,6 +351,14 @@ int TExtStringGrid::DisplColIndex(int ACol) const {
   for (int d = 0; d < ACol && d < 513; ++d)
     if (!colVisible_[static_cast<size_t>(d)]) ++hidden;
   return ACol - hidden;
+}
+
+void TExtStringGrid::SetColumnHidden(int ACol, bool Hidden) {
+  if (ACol < 0 || ACol >= 512 || IsHiddenColumn(ACol) == Hidden) return;
+  colVisible_[static_cast<size_t>(ACol)] = !Hidden;
+  numHiddenCols_ += Hidden ? 1 : -1;
+  if (controlList_->Count() > 0) PlaceCellControls();
+  Invalidate();
 }
 
 bool TExtStringGrid::IsHiddenColumn(int ACol) const {

@@ -459,8 +459,13 @@ TEST_F(GridCombo, AComboBoxPlacedInACellTellsItsChoiceForItsCell) {
   EXPECT_TRUE(told.empty()) << "the grid's own window is no sender";
 }
 
-// A control placed in a cell stays on its cell when rows above it hide or show, and covers the
-// merged area its cell becomes part of.
+// A descendant's way to hide a column (no window hides one).
+struct ColumnHider : TExtStringGrid {
+  static void Set(TExtStringGrid* G, int ACol, bool Hidden) { (G->*&ColumnHider::SetColumnHidden)(ACol, Hidden); }
+};
+
+// A control placed in a cell stays on its cell when rows above it hide or show, hides with its
+// row or column, and covers the merged area its cell becomes part of.
 TEST_F(GridCombo, APlacedControlFollowsItsCellThroughHiddenRowsAndMerges) {
   auto* box = new TEdit(grid);
   box->SetParent(grid);
@@ -468,17 +473,24 @@ TEST_F(GridCombo, APlacedControlFollowsItsCellThroughHiddenRowsAndMerges) {
   struct Case {
     const char* name;
     std::function<void()> act;
-    int displRow;  // where real row 6 shows
-    TPoint span;   // of the merged area from (3, displRow)
+    bool shown;
+    int displCol, displRow;  // where real cell (3, 6) shows
+    TPoint span;             // of the merged area from there
   } cases[] = {
-      {"row 3 hidden", [&] { grid->HideRows(3, 3); }, 5, TPoint(0, 0)},
-      {"row 3 shown", [&] { grid->UnHideRows(3, 3); }, 6, TPoint(0, 0)},
-      {"merged 2 x 2", [&] { grid->MergeCells(3, 6, 2, 2); }, 6, TPoint(1, 1)},
+      {"row 3 hidden", [&] { grid->HideRows(3, 3); }, true, 3, 5, TPoint(0, 0)},
+      {"row 3 shown", [&] { grid->UnHideRows(3, 3); }, true, 3, 6, TPoint(0, 0)},
+      {"its column hidden", [&] { ColumnHider::Set(grid, 3, true); }, false, 3, 6, TPoint(0, 0)},
+      {"its column shown", [&] { ColumnHider::Set(grid, 3, false); }, true, 3, 6, TPoint(0, 0)},
+      {"column 2 hidden", [&] { ColumnHider::Set(grid, 2, true); }, true, 2, 6, TPoint(0, 0)},
+      {"column 2 shown", [&] { ColumnHider::Set(grid, 2, false); }, true, 3, 6, TPoint(0, 0)},
+      {"merged 2 x 2", [&] { grid->MergeCells(3, 6, 2, 2); }, true, 3, 6, TPoint(1, 1)},
   };
   for (const Case& k : cases) {
     k.act();
-    TRect r1 = grid->CellRect(3, k.displRow), r2 = grid->CellRect(3 + k.span.X, k.displRow + k.span.Y);
-    EXPECT_TRUE(box->Visible()) << k.name;
+    EXPECT_EQ(box->Visible(), k.shown) << k.name;
+    if (!k.shown) continue;
+    TRect r1 = grid->CellRect(k.displCol, k.displRow);
+    TRect r2 = grid->CellRect(k.displCol + k.span.X, k.displRow + k.span.Y);
     EXPECT_EQ(TPoint(box->Left(), box->Top()), TPoint(r1.Left, r1.Top)) << k.name;
     EXPECT_EQ(TPoint(box->Left() + box->Width(), box->Top() + box->Height()), TPoint(r2.Right, r2.Bottom))
         << k.name;

@@ -183,6 +183,8 @@ TEST_F(SortTest, SettingsAndStylesGiveTheirOrder) {
       {"no date is day 0", {"03/04/2001", "xx", "01/01/1999"}, style(ssShortDateEU), {"xx", "01/01/1999", "03/04/2001"}},
       {"alphanumeric", {"10", "9", "b", "a"}, style(ssAlphaNumeric), {"9", "10", "a", "b"}},
       {"automatic numbers", {"10", "9", "-1,000", "2.5"}, [](TExtStringGrid*) {}, {"-1,000", "2.5", "9", "10"}},
+      {"automatic mixed column", {"b", "10", "a", "9", "01/02/2003"}, [](TExtStringGrid*) {},
+       {"9", "10", "01/02/2003", "a", "b"}},
       {"financial", {"1,200.5", "990", "12"}, style(ssFinancial), {"12", "990", "1,200.5"}},
       {"texts equal in their first 8 bytes", {"abcdefgh-z", "abcdefgh", "abcdefgh-a", "abcdefg", "abcdefgh\x01"},
        style(ssAlphabetic), {"abcdefg", "abcdefgh", "abcdefgh\x01", "abcdefgh-a", "abcdefgh-z"}},
