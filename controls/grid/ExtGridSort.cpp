@@ -201,8 +201,8 @@ uint64_t TextPrefix(const std::string& T) {
 
 // One sort key column}  // namespace
 
-// One sort key column: its style from OnGetFormat (asked once per sort) and the keys of the rows
-// of the range, computed on first use.
+// One sort key column: its style from OnGetFormat and the keys of the rows of the range, computed
+// on first use. With a handler the style is asked again for every comparison instead.
 struct TExtStringGrid::TSortColumn {
   int Col = 0;
   bool Descending = false;
@@ -356,6 +356,8 @@ int TExtStringGrid::CompareCells(int ACol, int ARow1, int ARow2, bool Descending
 void TExtStringGrid::SortRange(TSortRun& Run, int Lo, int Hi) {
   Run.Lo = Lo;
   const int n = Hi - Lo + 1;
+  // A format handler answers for every comparison, as it may answer differently each time.
+  const bool askEach = static_cast<bool>(OnGetFormat);
   auto level = [&](size_t i) -> TSortColumn* {
     while (Run.Levels.size() <= i) {
       auto c = std::make_unique<TSortColumn>();
@@ -367,7 +369,7 @@ void TExtStringGrid::SortRange(TSortRun& Run, int Lo, int Hi) {
         c->Descending = sortSettings_->Direction == sdDescending;
       }
       c->Style = sortSettings_->AutoFormat ? ssAutomatic : ssAlphabetic;
-      GetCellFormat(c->Col, c->Style, c->Prefix, c->Suffix);
+      if (!askEach) GetCellFormat(c->Col, c->Style, c->Prefix, c->Suffix);
       Run.Levels.push_back(std::move(c));
     }
     return Run.Levels[i].get();
@@ -391,9 +393,17 @@ void TExtStringGrid::SortRange(TSortRun& Run, int Lo, int Hi) {
   auto cmpFrom = [&](size_t From, int A, int B) -> int {
     for (size_t i = From; i < levels; ++i) {
       TSortColumn* c = level(i);
-      const TSortKey& a = key(c, A);
-      const TSortKey& b = key(c, B);
-      int r = KeyCompare(this, c->Style, c->Col, A, B, a, b, c->Descending);
+      int r;
+      if (askEach) {
+        TSortStyle style = c->Style;
+        std::string prefix, suffix;
+        GetCellFormat(c->Col, style, prefix, suffix);
+        const TSortKey a = MakeKey(this, style, prefix, suffix, c->Col, A);
+        const TSortKey b = MakeKey(this, style, prefix, suffix, c->Col, B);
+        r = KeyCompare(this, style, c->Col, A, B, a, b, c->Descending);
+      } else {
+        r = KeyCompare(this, c->Style, c->Col, A, B, key(c, A), key(c, B), c->Descending);
+      }
       if (c->Descending) r = -r;
       if (r != 0 || !full) return r;
     }
@@ -401,7 +411,7 @@ void TExtStringGrid::SortRange(TSortRun& Run, int Lo, int Hi) {
   };
   // The first key of every row is needed anyway: computing them in row order reads the store in order.
   TSortColumn* first = level(0);
-  const bool byKey = KeyBased(first->Style);
+  const bool byKey = !askEach && KeyBased(first->Style);
   std::vector<TSortEntry> rows(static_cast<size_t>(n));
   // A key text of at most 8 bytes is whole in its entry; longer ones are kept here by row.
   std::vector<std::string> longText;

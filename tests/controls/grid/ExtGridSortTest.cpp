@@ -308,6 +308,27 @@ TEST_F(SortTest, RandomComparisonKeepsEveryRow) {
   EXPECT_EQ(Column(0), Column(3));
 }
 
+// The format handler is asked for every comparison (it may answer differently each time).
+TEST_F(SortTest, TheFormatIsAskedForEveryComparison) {
+  Fill({{"c", ""}, {"a", ""}, {"d", ""}, {"b", ""}, {"e", ""}});
+  grid->SortSettings()->Column = 1;
+  grid->SortSettings()->Full = false;
+  int formats = 0, compares = 0;
+  grid->OnGetFormat = [&](TObject*, int ACol, TSortStyle& S, std::string&, std::string&) {
+    EXPECT_EQ(ACol, 1);
+    ++formats;
+    S = ssCustom;
+  };
+  grid->OnCustomCompare = [&](TObject*, const std::string& A, const std::string& B, int& R) {
+    ++compares;
+    R = A.compare(B);
+  };
+  grid->SortByColumn();
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"a", "b", "c", "d", "e"}));
+  EXPECT_GT(compares, 1);
+  EXPECT_EQ(formats, compares);
+}
+
 // Sort, insert 100, remove 50, sort again: the restore gives the model's order, and the grid
 // paints again (its update level is back to 0).
 TEST_F(SortTest, RestoreFollowsInsertionsAndRemovals) {
