@@ -871,6 +871,9 @@ class TExtStringGrid : public TBaseGrid {
   // stay where they are; the current row stays, or goes to FixedRows when it is gone.
   virtual void RemoveRowsDirect(int ARow, int ACount);
   virtual void RemoveRows(int ARow, int ACount);
+  // The removal behind RemoveRows and RemoveRowsEx: rows keep their heights; with AdjustHidden off
+  // the hidden-row records keep their indexes (for a caller that books them itself).
+  void DeleteRowsCore(int ARow, int ACount, bool AdjustHidden);
   // An ARow outside 0 .. RowCount raises EInvalidGridOperation "Grid index out of range".
   virtual void InsertRows(int ARow, int ACount);
   virtual void RemoveCols(int ACol, int ACount);

@@ -122,7 +122,9 @@ void TExtStringGrid::RemoveRowsRaw(int ARow, int ACount) {
 
 void TExtStringGrid::RemoveRowsKeepHidden(int ARow, int ACount) { RemoveRowsRaw(ARow, ACount); }
 
-void TExtStringGrid::RemoveRows(int ARow, int ACount) {
+void TExtStringGrid::RemoveRows(int ARow, int ACount) { DeleteRowsCore(ARow, ACount, true); }
+
+void TExtStringGrid::DeleteRowsCore(int ARow, int ACount, bool AdjustHidden) {
   if (ARow < 0 || ARow >= RowCount() || ACount <= 0) return;
   CloseEditForLines();
   ACount = std::min(ACount, RowCount() - ARow);
@@ -130,7 +132,7 @@ void TExtStringGrid::RemoveRows(int ARow, int ACount) {
   std::vector<int> gone;
   for (int i = 0; i < ACount; ++i) gone.push_back(RealRowIndex(ARow + i));
   // Each hidden record moves up by the removed rows below it.
-  for (int i = 0; i < hiddenRows_->Count(); ++i) {
+  for (int i = 0; i < (AdjustHidden ? hiddenRows_->Count() : 0); ++i) {
     auto* it = static_cast<TGridItem*>(hiddenRows_->Items(i));
     it->Idx -= static_cast<int>(std::lower_bound(gone.begin(), gone.end(), it->Idx) - gone.begin());
   }
@@ -169,7 +171,7 @@ void TExtStringGrid::RemoveRows(int ARow, int ACount) {
 // Column 0 of a grid with nodes carries the node signs: the current cell leaves it.
 void TExtStringGrid::RemoveRowsEx(int ARow, int ACount) {
   if (HasNodes() && ColCount() > 1 && Col() != 1) SetCol(1);
-  RemoveRows(ARow, ACount);
+  DeleteRowsCore(ARow, ACount, true);
 }
 
 void TExtStringGrid::RemoveRowsDirect(int ARow, int ACount) {

@@ -826,6 +826,36 @@ TEST_F(GridPaintTest, RemovalAndInsertionClampTheirIndexes) {
   EXPECT_EQ(grid->ColCount(), 1);
 }
 
+// The core removal moves the hidden-row records up with the rows, or leaves them at their indexes
+// for a caller that books them itself; both keep every surviving row's height.
+TEST_F(GridPaintTest, DeleteRowsCoreMovesTheHiddenRecordsOnlyWhenAsked) {
+  struct Case {
+    bool adjust;
+    int hiddenAt;  // the record's row after removing rows 2 and 3
+  } cases[] = {{true, 6}, {false, 8}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.adjust);
+    grid->UnHideRowsAll();
+    grid->SetRowCount(10);
+    for (int r = 0; r < 10; ++r) {
+      grid->SetCells(1, r, "r" + std::to_string(r));
+      grid->SetRowHeights(r, 20 + r);
+    }
+    grid->HideRow(8);
+    grid->DeleteRowsCore(2, 2, c.adjust);
+    EXPECT_EQ(grid->NumHiddenRows(), 1);
+    EXPECT_TRUE(grid->IsHiddenRow(c.hiddenAt));
+    std::vector<std::string> texts;
+    std::vector<int> heights;
+    for (int r = 0; r < grid->RowCount(); ++r) {
+      texts.push_back(grid->Cells(1, r));
+      heights.push_back(grid->RowHeights(r));
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"r0", "r1", "r4", "r5", "r6", "r7", "r9"}));
+    EXPECT_EQ(heights, (std::vector<int>{20, 21, 24, 25, 26, 27, 29}));
+  }
+}
+
 TEST_F(GridPaintTest, RemoveSelectedRowsTakesExactlyTheFlaggedRowsAlsoWhenPersistent) {
   for (int r = 1; r < 10; ++r) grid->SetCells(1, r, "r" + std::to_string(r));
   grid->MouseActions()->SetDisjunctRowSelect(true);
