@@ -206,6 +206,11 @@ void TExtGridButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
   Invalidate();
 }
 
+void TExtGridButton::DblClick() {
+  // Only a down button answers a double click; an up one takes it as a second press.
+  if (down_) TGraphicControl::DblClick();
+}
+
 void TExtGridButton::Click() {
   // A linked action runs unless the button has a click handler of its own.
   if (!OnClick && actionLink_ && actionLink_->Execute()) return;
@@ -231,7 +236,6 @@ void TExtGridButtonActionLink::Update() {
 }
 
 void TExtGridButton::WndProc(TMessage& Message) {
-  if (Message.Msg == WM_LBUTTONDBLCLK && down_) DblClick();
   if (Message.Msg == WM_THEMECHANGED || Message.Msg == WM_SETTINGCHANGE) {
     if (autoThemeAdapt_) SetAutoThemeAdapt(true);
   }

@@ -70,6 +70,7 @@ class TExtGridButton : public TGraphicControl {
   void SetAction(TCustomAction* v);
 
   void Click() override;
+  void DblClick() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;

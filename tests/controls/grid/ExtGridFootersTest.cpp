@@ -256,6 +256,44 @@ TEST_F(FootersTest, GridButtonPressAndReleaseRules) {
   }
 }
 
+// A double click (the window system's press, release, double-click press, release) fires OnDblClick
+// once on a button that is down, never on one that is up.
+TEST_F(FootersTest, GridButtonDoubleClickFiresOnlyWhenDown) {
+  struct {
+    const char* name;
+    TExtGridButtonStyle style;
+    int group;
+    bool down;
+    int want;
+  } rows[] = {{"push, up", tasButton, 0, false, 0},
+              {"check, up", tasCheck, 0, false, 0},
+              {"check, down", tasCheck, 0, true, 1},
+              {"grouped push, down", tasButton, 1, true, 1}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto* b = new TExtGridButton(form);
+    b->SetParent(form);
+    b->SetBounds(300, 340, 40, 20);
+    b->SetStyle(row.style);
+    b->SetGroupIndex(row.group);
+    b->SetDown(row.down);
+    ASSERT_EQ(b->Down(), row.down);
+    int dbl = 0;
+    b->OnDblClick = [&](TObject*) { ++dbl; };
+    QWidget* w = form->ClientWidget();
+    Qt::MouseButtons held = Qt::NoButton;
+    const int x = b->Left() + 10, y = b->Top() + 10;
+    SendMouseEvent(w, QEvent::MouseButtonPress, x, y, Qt::LeftButton, Qt::NoModifier, held);
+    SendMouseEvent(w, QEvent::MouseButtonRelease, x, y, Qt::LeftButton, Qt::NoModifier, held);
+    // A check button toggled by the first click is put back as the row wants it.
+    b->SetDown(row.down);
+    SendMouseEvent(w, QEvent::MouseButtonDblClick, x, y, Qt::LeftButton, Qt::NoModifier, held);
+    SendMouseEvent(w, QEvent::MouseButtonRelease, x, y, Qt::LeftButton, Qt::NoModifier, held);
+    EXPECT_EQ(dbl, row.want);
+    delete b;
+  }
+}
+
 // The caption's accelerator, sent round the form as a dialog character, clicks an enabled button
 // that shows.
 TEST_F(FootersTest, GridButtonClicksOnItsCaptionsAccelerator) {
