@@ -623,7 +623,8 @@ void TExtStringGrid::Zoom(int Step) {
 }
 
 void TExtStringGrid::WMMouseWheel(TMessage& Message) {
-  if (pan_.On) return;
+  // While panning the wheel is the base grid's: it steps as the wheel overrides do, panning goes on.
+  if (pan_.On) return TBaseGrid::WMMouseWheel(Message);
   TShiftState s = KeyboardStateToShiftState();
   if (Message.WParam & MK_CONTROL) s |= ssCtrl;
   int delta = static_cast<int16_t>((Message.WParam >> 16) & 0xFFFF);

@@ -82,14 +82,14 @@ int RadioItemAt(const std::vector<TRect>& Items, TPoint P, bool SideBySide) {
 }
 
 TSize RadioGroupExtent(const std::vector<int>& TextWidths, int TextHeight, bool SideBySide) {
-  if (TextWidths.empty()) return TSize(0, 0);
   const int n = static_cast<int>(TextWidths.size());
   if (SideBySide) {
     int w = 0;
     for (int t : TextWidths) w += std::max(0, t) + 12;
     return TSize(w, TextHeight);
   }
-  const int widest = std::max(0, *std::max_element(TextWidths.begin(), TextWidths.end()));
+  // Stacked, a group is at least one button wide, items or none.
+  const int widest = n > 0 ? std::max(0, *std::max_element(TextWidths.begin(), TextWidths.end())) : 0;
   return TSize(widest + 12, TextHeight * n);
 }
 

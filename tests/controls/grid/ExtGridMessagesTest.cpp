@@ -173,6 +173,24 @@ TEST_F(GridMessages, AKeyOrAnyButtonEndsPanningAndGivesBackTheCursor) {
   }
 }
 
+TEST_F(GridMessages, AWheelWhilePanningStepsAsTheBaseGridsWheelAndPanningGoesOn) {
+  BigGrid();
+  grid->EnableWheel = true;
+  grid->MouseActions()->WheelIncrement = 5;  // the grid's own wheel step would move 5 rows
+  grid->FocusCell(4, 10, true);
+  StartPan(200, 120);
+  ASSERT_TRUE(grid->Panning());
+  Wheel(-120);
+  EXPECT_EQ(Current(), TPoint(4, 11)) << "one row down, as the base grid's wheel moves";
+  Wheel(120);
+  EXPECT_EQ(Current(), TPoint(4, 10));
+  EXPECT_TRUE(grid->Panning());
+  EXPECT_EQ(grid->Cursor(), TExtStringGrid::crGridPan);
+  Mouse(QEvent::MouseMove, 200, 220);
+  Tick();
+  EXPECT_EQ(Current(), TPoint(4, 11)) << "the panning timer still moves";
+}
+
 TEST_F(GridMessages, WithoutIntelliPanTheMiddleButtonPansNothing) {
   BigGrid();
   grid->IntelliPan = ipNone;

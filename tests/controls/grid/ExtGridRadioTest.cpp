@@ -123,7 +123,8 @@ TEST(RadioLayout, StackedItemsTakeOneTextLineEachSideBySideItemsFollowTheirTexts
   std::vector<TRect> bare = RadioItemRects(TRect(0, 0, 100, 50), {0, 0}, 13, false, 10);
   EXPECT_EQ(bare[0].Left, 45) << "buttons without texts stand centred";
   // The measure: 12 for each button with its text side by side, the widest text + 12 stacked.
-  EXPECT_EQ(RadioGroupExtent({}, 13, false), TSize(0, 0));
+  EXPECT_EQ(RadioGroupExtent({}, 13, false), TSize(12, 0)) << "stacked: at least 12 wide, items or none";
+  EXPECT_EQ(RadioGroupExtent({}, 13, true), TSize(0, 13));
   EXPECT_EQ(RadioGroupExtent({8, 16}, 13, true), TSize(48, 13));
   EXPECT_EQ(RadioGroupExtent({8, 16}, 13, false), TSize(28, 26));
   EXPECT_EQ(RadioGroupExtent({0, 0, 0}, 13, false), TSize(12, 39)) << "no texts: at least 12 wide";
@@ -328,6 +329,10 @@ TEST_F(RadioTest, MeasuringAGroupGivesTwelveForEachButtonAndItsText) {
   EXPECT_EQ(grid->GetCellGraphicSize(2, 1), TSize(a + 12 + bb.cx + 12, bb.cy)) << "side by side: one line";
   grid->AddRadio(2, 2, false, 0, {"", ""});
   EXPECT_EQ(grid->GetCellGraphicSize(2, 2), TSize(12, 2 * bb.cy)) << "stacked without texts: 12 wide";
+  grid->AddRadio(1, 3, false, -1, {});
+  EXPECT_EQ(grid->GetCellGraphicSize(1, 3), TSize(12, 0)) << "stacked without items: still 12 wide";
+  grid->AddRadio(2, 3, true, -1, {});
+  EXPECT_EQ(grid->GetCellGraphicSize(2, 3), TSize(0, bb.cy)) << "side by side without items: no width";
   grid->AddRadio(3, 1, true, 0, {"first choice", "second choice", "third"});
   grid->SetColWidths(3, 30);
   grid->AutoSizeColumn(3);
