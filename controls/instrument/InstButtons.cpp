@@ -131,6 +131,16 @@ void TInstDemoButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
   TInstCustomImageControl::MouseUp(Button, Shift, X, Y);
 }
 
+void TInstDemoButton::Dispatch(TMessage& Message) {
+  // A press taken over (a drag starts) ends raised without a click; the capture stays with its taker.
+  if (Message.Msg == WM_CANCELMODE && FPressed) {
+    FPressed = false;
+    FDown = false;
+    Invalidate();
+  }
+  TInstCustomImageControl::Dispatch(Message);
+}
+
 void TInstDemoButton::KeyDown(uint16_t& Key, TShiftState Shift) {
   if (Key == VK_SPACE && !FDown) Press(0, 0);
   TInstCustomImageControl::KeyDown(Key, Shift);

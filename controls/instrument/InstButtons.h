@@ -62,6 +62,7 @@ class TInstDemoButton : public TInstCustomImageControl {
   void KeyUp(uint16_t& Key, TShiftState Shift) override;
   // Does nothing: OnClick fires only through the press logic.
   void Click() override;
+  void Dispatch(TMessage& Message) override;
 
  protected:
   void Paint() override;

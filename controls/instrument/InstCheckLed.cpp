@@ -109,6 +109,16 @@ void TInstCheckLed::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
   TInstCustomImageControl::MouseUp(Button, Shift, X, Y);
 }
 
+void TInstCheckLed::Dispatch(TMessage& Message) {
+  // A press taken over (a drag starts) shows the real state again, unchanged.
+  if (Message.Msg == WM_CANCELMODE && FPressing) {
+    FPressing = false;
+    FShowOpposite = false;
+    Invalidate();
+  }
+  TInstCustomImageControl::Dispatch(Message);
+}
+
 void TInstCheckLed::KeyPress(char& Key) {
   if (Key == ' ') Toggle();
   TInstCustomImageControl::KeyPress(Key);

@@ -51,6 +51,7 @@ class TInstCheckLed : public TInstCustomImageControl {
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyPress(char& Key) override;
+  void Dispatch(TMessage& Message) override;
 
  protected:
   void Paint() override;

@@ -450,6 +450,19 @@ void TInstSlider::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) 
   TInstCustomImageControl::MouseUp(Button, Shift, X, Y);
 }
 
+void TInstSlider::Dispatch(TMessage& Message) {
+  // A thumb drag taken over (a drag of the control starts) ends as at button up.
+  if (Message.Msg == WM_CANCELMODE) {
+    if (FDragging) {
+      FDragging = false;
+      Invalidate();
+      UpdateCursor(PtInRect(ThumbRect(), ScreenToClient(Mouse_CursorPos())));
+    }
+    FClipped = false;
+  }
+  TInstCustomImageControl::Dispatch(Message);
+}
+
 void TInstSlider::WMGetDlgCode(TMessage& Message) {
   TInstCustomImageControl::WMGetDlgCode(Message);
   Message.Result |= DLGC_WANTARROWS;

@@ -95,6 +95,7 @@ class TInstSlider : public TInstCustomImageControl {
   // While the hand shows over the thumb, a cursor set here is kept for afterwards.
   void SetCursor(TCursor V) override;
   void MouseLeave() override;
+  void Dispatch(TMessage& Message) override;
 
  protected:
   void Loaded() override;

@@ -73,6 +73,9 @@ void ShowDragCursor(TControlDrag& d) {
 
 void Start(TControlDrag& d) {
   d.Active = true;
+  // The drag takes the release: the source ends its own press now, as if released elsewhere.
+  d.Source->Perform(WM_CANCELMODE);
+  if (!*d.SourceAlive) return;
   TObject* object = nullptr;
   if (d.Dock)
     d.Source->DoStartDock(object);
