@@ -375,8 +375,11 @@ void TExtGridButton::PaintGlyphAndCaption(TRect R) {
   const int gap = gw && ts.cx ? Spacing : 0;
   const int totalW = horz ? gw + gap + ts.cx : std::max(gw, static_cast<int>(ts.cx));
   const int totalH = horz ? std::max(gh, static_cast<int>(ts.cy)) : gh + gap + ts.cy;
-  int x = Margin >= 0 && horz ? R.Left + Margin : R.Left + (R.Width() - totalW) / 2;
-  int y = Margin >= 0 && !horz ? R.Top + Margin : R.Top + (R.Height() - totalH) / 2;
+  // Margin counts from the edge the glyph stands at: the right one for blGlyphRight, the bottom for
+  // blGlyphBottom.
+  int x = R.Left + (R.Width() - totalW) / 2, y = R.Top + (R.Height() - totalH) / 2;
+  if (Margin >= 0 && horz) x = Layout == blGlyphRight ? R.Right - Margin - totalW : R.Left + Margin;
+  if (Margin >= 0 && !horz) y = Layout == blGlyphBottom ? R.Bottom - Margin - totalH : R.Top + Margin;
   TPoint gp, tp;
   switch (Layout) {
     case blGlyphLeft: gp = TPoint(x, y + (totalH - gh) / 2), tp = TPoint(x + gw + gap, y + (totalH - ts.cy) / 2); break;

@@ -294,6 +294,50 @@ TEST_F(FootersTest, GridButtonDoubleClickFiresOnlyWhenDown) {
   }
 }
 
+// Margin is the glyph's distance from the edge its layout puts it at (the right edge for a glyph on the
+// right, the bottom for one below); -1 centres it.
+TEST_F(FootersTest, GridButtonGlyphMarginCountsFromItsLayoutsEdge) {
+  TBitmap glyph(6, 6);
+  glyph.Canvas()->Brush()->SetColor(clRed);
+  glyph.Canvas()->FillRect(TRect(0, 0, 6, 6));
+  glyph.Canvas()->SetPixels(0, 5, clWhite);  // the bottom-left pixel: the transparent colour
+  auto* panel = new TPanel(form);
+  panel->SetParent(form);
+  panel->SetBounds(10, 300, 100, 40);
+  struct {
+    TButtonLayout layout;
+    int margin, left, top;  // the glyph's red box in a 40 x 20 button
+  } rows[] = {{blGlyphLeft, 3, 3, 7},  {blGlyphRight, 3, 31, 7}, {blGlyphTop, 2, 17, 2},
+              {blGlyphBottom, 2, 17, 12}, {blGlyphRight, -1, 17, 7}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(row.layout) + " margin " + std::to_string(row.margin));
+    auto* b = new TExtGridButton(panel);
+    b->SetParent(panel);
+    b->SetBounds(10, 5, 40, 20);
+    b->ShowCaption = false;
+    b->Layout = row.layout;
+    b->Margin = row.margin;
+    b->SetGlyph(&glyph);
+    const QImage img = RenderControlImage(panel);
+    int left = -1, top = -1;
+    for (int y = 0; y < 20 && top < 0; ++y)
+      for (int x = 0; x < 40; ++x)
+        if ((img.pixel(b->Left() + x, b->Top() + y) & 0xFFFFFF) == 0xFF0000u) {
+          top = y;
+          break;
+        }
+    for (int x = 0; x < 40 && left < 0; ++x)
+      for (int y = 0; y < 20; ++y)
+        if ((img.pixel(b->Left() + x, b->Top() + y) & 0xFFFFFF) == 0xFF0000u) {
+          left = x;
+          break;
+        }
+    EXPECT_EQ(left, row.left);
+    EXPECT_EQ(top, row.top);
+    delete b;
+  }
+}
+
 // The caption's accelerator, sent round the form as a dialog character, clicks an enabled button
 // that shows.
 TEST_F(FootersTest, GridButtonClicksOnItsCaptionsAccelerator) {
