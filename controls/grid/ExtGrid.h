@@ -1915,6 +1915,7 @@ class TExtStringGrid : public TBaseGrid {
   // The user's sizing press: which line and its size then.
   void NoteSizingStart(bool Cols, int Index);
   void ScaleOtherLines(bool Cols, int Index);
+  void CloseEditorOverCheckBox();
   struct TSizingState {
     bool InCols = false, InRows = false, Stretched = false, Cols = false;
     int Index = -1, Start = 0;

@@ -75,6 +75,7 @@ void TExtStringGrid::ColWidthsChanged() {
     ScaleOtherLines(true, sizing_.Index);
   // An open control follows its cell to the cell's new place and size.
   PlaceCellEditor();
+  CloseEditorOverCheckBox();
 }
 
 void TExtStringGrid::RowHeightsChanged() {
@@ -87,6 +88,13 @@ void TExtStringGrid::RowHeightsChanged() {
   if (!sizing_.Cols && sizing_.Index >= 0 && press_.SizingIndex == sizing_.Index && mouseActions_->AllRowSize)
     ScaleOtherLines(false, sizing_.Index);
   PlaceCellEditor();
+  CloseEditorOverCheckBox();
+}
+
+// A check box is toggled, not edited: a size change never leaves the text editor over one. The
+// typed text is already in the cell, so it is validated as when lines move.
+void TExtStringGrid::CloseEditorOverCheckBox() {
+  if (EditorMode() && HasCheckBox(RealColIndex(Col()), Row())) CloseEditForLines();
 }
 
 void TExtStringGrid::ScaleOtherLines(bool Cols, int Index) {

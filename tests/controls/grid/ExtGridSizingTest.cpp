@@ -59,6 +59,51 @@ TEST_F(SizingTest, AllColumnsSizingScalesEveryOtherColumnOnce) {
   for (int r = 3; r < grid->RowCount(); ++r) EXPECT_EQ(grid->RowHeights(r), 30) << "row " << r;
 }
 
+struct EditorOverCheckBoxCase {
+  const char* Name;
+  bool CheckBox;
+  std::function<void(SizingTest&)> Resize;
+};
+
+TEST_F(SizingTest, ASizeChangeClosesTheEditorOverACheckBoxCellOnly) {
+  const EditorOverCheckBoxCase cases[] = {
+      {"column border dragged", true, [](SizingTest& t) {
+         TRect h = t.grid->CellRect(1, 0);
+         t.Drag(h.Right, (h.Top + h.Bottom) / 2, h.Right + 30, (h.Top + h.Bottom) / 2);
+       }},
+      {"row border dragged", true, [](SizingTest& t) {
+         TRect h = t.grid->CellRect(0, 1);
+         t.Drag((h.Left + h.Right) / 2, h.Bottom, (h.Left + h.Right) / 2, h.Bottom + 10);
+       }},
+      {"width set by code", true, [](SizingTest& t) { t.grid->SetColWidths(1, 90); }},
+      {"plain cell keeps its editor", false, [](SizingTest& t) { t.grid->SetColWidths(1, 90); }},
+  };
+  grid->SetOptions(grid->Options() | goColSizing | goRowSizing);
+  Load();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    grid->SetColWidths(1, 64);
+    grid->SetRowHeights(1, grid->DefaultRowHeight());
+    grid->SetCells(1, 1, "1:1");
+    grid->FocusCell(1, 1, true);
+    Key(Qt::Key_F2);
+    Type("x");
+    TInplaceEdit* e = grid->InplaceEditor();
+    ASSERT_TRUE(e && e->Visible());
+    if (c.CheckBox) grid->AddCheckBox(1, 1, false, false);
+    int validated = 0;
+    grid->OnCellValidate = [&](TObject*, int, int, std::string&, bool&) { ++validated; };
+    c.Resize(*this);
+    Flush();
+    EXPECT_EQ(e->Visible(), !c.CheckBox);
+    EXPECT_EQ(grid->EditorMode(), !c.CheckBox);
+    EXPECT_EQ(validated, c.CheckBox ? 1 : 0) << "the typed text is validated as the editor closes";
+    grid->OnCellValidate = nullptr;
+    if (!c.CheckBox) Key(Qt::Key_Escape);
+    grid->RemoveCheckBox(1, 1);
+  }
+}
+
 TEST_F(SizingTest, StretchColumnIndexRules) {
   grid->ColumnSize()->SetStretch(true);
   // The write raises the same error, and the index stays.
